@@ -1,0 +1,40 @@
+# Tarnwick: `make test` builds with AddressSanitizer and UndefinedBehaviorSanitizer and runs
+# every suite; `make tsan` runs the threaded suites under ThreadSanitizer; `make bench` builds
+# and runs the benchmarks.
+
+JOBS ?= $(shell nproc)
+CMAKE_GEN := -G Ninja
+CTEST := ctest --output-on-failure -j $(JOBS) --timeout 300
+
+.PHONY: all deps test tsan bench clean
+
+all: deps
+	cmake -S . -B build/debug $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build/debug -j $(JOBS)
+
+deps:
+	@scripts/install-deps
+
+# Suites labelled "display" need a real X server; xvfb-run gives them one, the rest run on
+# Qt's offscreen platform (set per test).
+test: deps
+	cmake -S . -B build/asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTARNWICK_SANITIZE=address \
+	    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DCMAKE_C_FLAGS_DEBUG="-O1 -g"
+	cmake --build build/asan -j $(JOBS)
+	cd build/asan && xvfb-run -a $(CTEST)
+
+tsan: deps
+	cmake -S . -B build/tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTARNWICK_SANITIZE=thread \
+	    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DCMAKE_C_FLAGS_DEBUG="-O1 -g"
+	cmake --build build/tsan -j $(JOBS)
+	cd build/tsan && $(CTEST) -L threads
+
+bench: deps
+	cmake -S . -B build/release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTARNWICK_TESTS=OFF \
+	    -DTARNWICK_BENCH=ON
+	cmake --build build/release -j $(JOBS)
+	@for b in $$(find build/release/bench -maxdepth 1 -type f -executable -name "bench_*"); do \
+	    echo "== $$b"; $$b || exit 1; done
+
+clean:
+	rm -rf build

@@ -1,0 +1,233 @@
+#include "app/binder/PageInfo.h"
+
+#include "platform/base/Exceptions.h"
+#include "platform/base/StringUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace {
+
+// Reads the fields of a whole record block in order.
+std::vector<std::string> Fields(StringMessageI18N& message) {
+    std::vector<std::string> fields;
+    while (message.HasMore()) {
+        fields.push_back(message.ReadBytes());
+    }
+    return fields;
+}
+
+std::unique_ptr<TPageInfo> RoundTrip(const TPageInfo& record) {
+    auto block = record.ToMessage();
+    StringMessageI18N stored(block->GetBuffer(), static_cast<size_t>(block->GetLength()));
+    return std::make_unique<TPageInfo>(stored);
+}
+
+} // namespace
+
+TEST(PageInfo, FreshRecordDefaultsAndGoldenContentField) {
+    TPageInfo record;
+    EXPECT_EQ(record.Kind, NodeKind::WebPage);
+    EXPECT_EQ(record.State, CaptureState::Unfinished);
+    EXPECT_EQ(record.Reload, 1);
+    EXPECT_EQ(record.ViewFlags, 0x100u);
+    EXPECT_TRUE(
+        std::regex_match(record.CreateDate, std::regex(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d)")));
+
+    auto block = record.ToMessage();
+    const std::string bytes = block->Bytes();
+    const std::string content =
+        "46#3d#1#11#09#1#01#01#09#1#01#01#09#1#01#01#09#1#01#01#09#1#01#01#00#0#0#";
+    EXPECT_EQ(bytes.substr(0, 4 + content.size()), "0#0#" + content);
+    EXPECT_EQ(Fields(*block).size(), 8u);
+}
+
+TEST(PageInfo, RecordBlockFieldOrder) {
+    TPageInfo record;
+    record.RequestedUrl = "http://a.example/x";
+    record.FinalUrl = "http://a.example/x/";
+    record.Title = "Title";
+    record.Kind = NodeKind::Notes;
+    record.Id = 0x1A2B;
+    record.CreateDate = "06/25/02 19:55:53";
+    auto block = record.ToMessage();
+    auto fields = Fields(*block);
+    ASSERT_EQ(fields.size(), 8u);
+    EXPECT_EQ(fields[0], "http://a.example/x");
+    EXPECT_EQ(fields[1], "http://a.example/x/");
+    EXPECT_EQ(fields[3], "");
+    EXPECT_EQ(fields[4], "Title");
+    EXPECT_EQ(fields[5], "3");
+    EXPECT_EQ(fields[6], "1A2B");
+    EXPECT_EQ(fields[7], "06/25/02 19:55:53");
+}
+
+TEST(PageInfo, FetchedTextKeptOnlyWhileUnfinished) {
+    TPageInfo unfinished;
+    unfinished.Content.FetchedText = "<html>raw</html>";
+    unfinished.Content.PageHtml = "<html>local</html>";
+    unfinished.Content.PageFolder = "host/dir/";
+    auto back = RoundTrip(unfinished);
+    EXPECT_EQ(back->Content.FetchedText, "<html>raw</html>");
+    EXPECT_EQ(back->Content.PageHtml, "<html>local</html>");
+    EXPECT_EQ(back->Content.PageFolder, "host/dir/");
+    EXPECT_EQ(back->State, CaptureState::Unfinished);
+
+    TPageInfo completed;
+    completed.Content.FetchedText = "<html>raw</html>";
+    completed.Content.PageHtml = "<html>local</html>";
+    completed.Content.Stats.State = static_cast<int32_t>(CaptureState::Completed);
+    completed.Content.Stats.Total = 12;
+    completed.Content.Stats.Groups[GroupCss] = {3, 4, 5};
+    back = RoundTrip(completed);
+    EXPECT_EQ(back->Content.FetchedText, "");
+    EXPECT_EQ(back->Content.PageHtml, "<html>local</html>");
+    EXPECT_EQ(back->State, CaptureState::Completed);
+    EXPECT_EQ(back->Content.Stats.Total, 12);
+    EXPECT_EQ(back->Content.Stats.Groups[GroupCss].Fetched, 3);
+    EXPECT_EQ(back->Content.Stats.Groups[GroupCss].Cached, 4);
+    EXPECT_EQ(back->Content.Stats.Groups[GroupCss].Failed, 5);
+    EXPECT_EQ(back->Content.Stats.Groups[GroupImg].Fetched, 0);
+}
+
+TEST(PageInfo, StoppedRecordReadsBackWithItsStatisticsState) {
+    TPageInfo record;
+    record.State = CaptureState::Stopped; // kept on the record only
+    auto back = RoundTrip(record);
+    EXPECT_EQ(back->State, CaptureState::Unfinished);
+}
+
+TEST(PageInfo, IdsOfEveryWidthRoundTrip) {
+    for (uint32_t id : {0u, 0x80000000u, 0xFFFFFFFFu, 0x1u}) {
+        TPageInfo record;
+        record.Id = id;
+        auto block = record.ToMessage();
+        auto fields = Fields(*block);
+        EXPECT_EQ(fields[6], IntToHex(id, 1));
+        EXPECT_EQ(RoundTrip(record)->Id, id);
+    }
+    TPageInfo record;
+    record.Id = 0;
+    EXPECT_EQ(Fields(*record.ToMessage())[6], "0");
+    record.Id = 0x80000000u;
+    EXPECT_EQ(Fields(*record.ToMessage())[6], "80000000");
+}
+
+TEST(PageInfo, BinaryNotesAndPagesSurviveByteForByte) {
+    TPageInfo record;
+    const std::string note("RNF\0#1#\xFF\0end", 12);
+    record.Notes.AppendRaw(note.data(), note.size());
+    record.Content.PageHtml = std::string("<p>\0u\0t\0f\0", 11); // a UTF-16 page
+    record.Content.PageFolder = "h/d/";
+    auto back = RoundTrip(record);
+    EXPECT_EQ(back->Notes.Bytes(), note);
+    EXPECT_EQ(back->Content.PageHtml, record.Content.PageHtml);
+    EXPECT_EQ(back->Content.PageFolder, "h/d/");
+}
+
+TEST(PageInfo, BadKindRaisesConversionError) {
+    for (const char* kind : {"", "x", "2a"}) {
+        StringMessageI18N block;
+        for (const char* field : {"u", "f", "", ""}) {
+            block.AddString(field);
+        }
+        block.AddString("t");
+        block.AddString(kind);
+        StringMessageI18N stored(block.GetBuffer(), static_cast<size_t>(block.GetLength()));
+        EXPECT_THROW(TPageInfo{stored}, EConvertError) << kind;
+    }
+    StringMessageI18N missing("1#u");
+    EXPECT_THROW(TPageInfo{missing}, EConvertError);
+}
+
+TEST(PageInfo, MissingTrailingFieldsReadEmpty) {
+    StringMessageI18N block;
+    block.AddString("u");
+    block.AddString("f");
+    block.AddString("");
+    block.AddString("");
+    block.AddString("title");
+    block.AddString("1");
+    StringMessageI18N stored(block.GetBuffer(), static_cast<size_t>(block.GetLength()));
+    TPageInfo record(stored);
+    EXPECT_EQ(record.Kind, NodeKind::Folder);
+    EXPECT_EQ(record.Id, 0u);
+    EXPECT_EQ(record.CreateDate, "");
+    EXPECT_EQ(record.Title, "title");
+    // An empty content block gives the default statistics.
+    EXPECT_EQ(record.Content.Stats.State, 1);
+    EXPECT_EQ(record.Content.Stats.Total, 0);
+}
+
+TEST(PageInfo, ShortRecordOfFolderDump) {
+    TPageInfo record;
+    record.RequestedUrl = "r";
+    record.Title = "T";
+    record.Kind = NodeKind::Folder;
+    record.Id = 0xBEEF;
+    record.CreateDate = "d";
+    const std::string text = record.ToRecordString();
+    EXPECT_EQ(text, "1#r0#a#contentStr5#notes1#T1#14#BEEF1#d");
+    StringMessageI18N stored(text);
+    TPageInfo back(stored);
+    EXPECT_EQ(back.Kind, NodeKind::Folder);
+    EXPECT_EQ(back.Id, 0xBEEFu);
+    EXPECT_EQ(back.Content.Stats.State, 1);
+    EXPECT_EQ(back.Content.Stats.Total, 0);
+    EXPECT_EQ(back.Notes.GetLength(), 5);
+}
+
+TEST(PageInfo, AssignCopiesContentButNeverIdentity) {
+    TPageInfo source;
+    source.RequestedUrl = "http://x/";
+    source.FinalUrl = "http://x/index.html";
+    source.Title = "Source";
+    source.Kind = NodeKind::Link;
+    source.State = CaptureState::Failed;
+    source.ViewFlags = 0x111;
+    source.NavCount = 3;
+    source.Content.FetchedText = "f";
+    source.Content.PageHtml = "h";
+    source.Content.PageFolder = "p";
+    source.Content.Stats.Total = 9;
+    source.Content.Links.push_back(Link{"u", "", "", "img", "", ""});
+    const std::string note("n\0#x", 4);
+    source.Notes.AppendRaw(note.data(), note.size());
+    source.CreateDate = "source date";
+
+    TPageInfo destination;
+    destination.Notes.AddString("old note that must go");
+    destination.CreateDate = "destination date";
+    const uint32_t id = destination.Id;
+    destination.Reload = 0;
+    source.Assign(destination);
+
+    EXPECT_EQ(destination.RequestedUrl, "http://x/");
+    EXPECT_EQ(destination.FinalUrl, "http://x/index.html");
+    EXPECT_EQ(destination.Title, "Source");
+    EXPECT_EQ(destination.Kind, NodeKind::Link);
+    EXPECT_EQ(destination.State, CaptureState::Failed);
+    EXPECT_EQ(destination.ViewFlags, 0x111u);
+    EXPECT_EQ(destination.NavCount, 3);
+    EXPECT_EQ(destination.Content.FetchedText, "f");
+    EXPECT_EQ(destination.Content.PageHtml, "h");
+    EXPECT_EQ(destination.Content.PageFolder, "p");
+    EXPECT_EQ(destination.Notes.Bytes(), note);
+    EXPECT_EQ(destination.Id, id);
+    EXPECT_EQ(destination.CreateDate, "destination date");
+    EXPECT_EQ(destination.Reload, 0);
+    EXPECT_EQ(destination.Content.Stats.Total, 0);
+    EXPECT_TRUE(destination.Content.Links.empty());
+}
+
+TEST(PageInfo, NodeKindOfTreeNodes) {
+    TTreeNode bare;
+    EXPECT_EQ(GetNodeKind(&bare), NodeKind::None);
+    EXPECT_EQ(GetNodeKind(nullptr), NodeKind::None);
+    auto record = std::make_unique<TPageInfo>();
+    record->Kind = NodeKind::Folder;
+    TTreeNode node(std::move(record));
+    EXPECT_EQ(GetNodeKind(&node), NodeKind::Folder);
+    EXPECT_NE(NodeRecord(&node), nullptr);
+}

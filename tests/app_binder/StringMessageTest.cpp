@@ -1,0 +1,204 @@
+#include "app/binder/StringMessage.h"
+
+#include "platform/base/Exceptions.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string Used(const StringMessageI18N& m) {
+    return m.Bytes();
+}
+
+} // namespace
+
+TEST(StringMessage, WireFormOfFields) {
+    StringMessageI18N m;
+    m.AddString("abc");
+    m.AddString("");
+    m.AddString(std::string(26, 'z'));
+    m.AddBool(1);
+    m.AddBool(0);
+    EXPECT_EQ(Used(m), "3#abc0#1a#" + std::string(26, 'z') + "4#true5#false");
+    EXPECT_EQ(m.GetLength(), static_cast<int32_t>(Used(m).size()));
+    EXPECT_EQ(m.GetBuffer()[m.GetLength()], '\0');
+
+    EXPECT_EQ(m.ReadString(), "abc");
+    EXPECT_TRUE(m.HasMore());
+    EXPECT_EQ(m.ReadString(), "");
+    EXPECT_EQ(m.ReadString(), std::string(26, 'z'));
+    EXPECT_EQ(m.ReadString(), "true");
+    EXPECT_EQ(m.ReadString(), "false");
+    EXPECT_FALSE(m.HasMore());
+    EXPECT_EQ(m.ReadCString(), nullptr);
+    EXPECT_FALSE(m.HasMore());
+}
+
+TEST(StringMessage, EmptyFieldLastHasNoMore) {
+    StringMessageI18N m;
+    m.AddString("");
+    EXPECT_TRUE(m.HasMore());
+    EXPECT_EQ(m.ReadString(), "");
+    EXPECT_FALSE(m.HasMore());
+}
+
+TEST(StringMessage, AddStringStopsAtNulButAddDataKeepsEveryByte) {
+    const std::string raw("a#b\0c\xFF", 6);
+    StringMessageI18N m;
+    m.AddString(raw);
+    m.AddData(raw.data(), raw.size());
+    EXPECT_EQ(Used(m), std::string("3#a#b6#") + raw);
+
+    EXPECT_EQ(m.ReadString(), "a#b");
+    int32_t length = -1;
+    const char* data = m.ReadData(length);
+    ASSERT_NE(data, nullptr);
+    ASSERT_EQ(length, 6);
+    EXPECT_EQ(std::string(data, 6), raw);
+    EXPECT_EQ(data[6], '\0');
+}
+
+TEST(StringMessage, ReadStringEndsAtFirstNul) {
+    const std::string raw("ab\0cd", 5);
+    StringMessageI18N m;
+    m.AddBytes(raw);
+    StringMessageI18N copy(m.GetBuffer(), static_cast<size_t>(m.GetLength()));
+    EXPECT_EQ(m.ReadString(), "ab");
+    EXPECT_EQ(copy.ReadBytes(), raw);
+}
+
+TEST(StringMessage, NestedBlockReadsBackFieldByField) {
+    StringMessageI18N inner;
+    inner.AddString("one");
+    inner.AddData("t\0o", 3);
+    inner.AddBool(1);
+    StringMessageI18N outer;
+    outer.AddString("head");
+    outer.AddData(inner.GetBuffer(), static_cast<size_t>(inner.GetLength()));
+    outer.AddString("tail");
+
+    EXPECT_EQ(outer.ReadString(), "head");
+    int32_t length = 0;
+    const char* block = outer.ReadData(length);
+    ASSERT_NE(block, nullptr);
+    ASSERT_EQ(length, inner.GetLength());
+    EXPECT_EQ(std::memcmp(block, inner.GetBuffer(), static_cast<size_t>(length)), 0);
+
+    StringMessageI18N reread(block, static_cast<size_t>(length));
+    EXPECT_EQ(reread.ReadString(), "one");
+    EXPECT_EQ(reread.ReadBytes(), std::string("t\0o", 3));
+    EXPECT_EQ(reread.ReadString(), "true");
+    EXPECT_FALSE(reread.HasMore());
+    EXPECT_EQ(outer.ReadString(), "tail");
+}
+
+TEST(StringMessage, GrowthFollowsCapacityRule) {
+    StringMessageI18N m;
+    EXPECT_EQ(m.GetCapacity(), 1024);
+    // 100-byte fields have a 3-byte header ("64#"): 9 of them use 927 bytes, and the 10th
+    // would make used + header + length reach 1030 >= 1024.
+    const std::string field(100, 'q');
+    for (int i = 0; i < 9; ++i) {
+        m.AddString(field);
+    }
+    EXPECT_EQ(m.GetLength(), 927);
+    EXPECT_EQ(m.GetCapacity(), 1024);
+    m.AddString(field);
+    EXPECT_EQ(m.GetCapacity(), 1024 + 3 + 100 + 1024 + 1);
+    const int32_t afterFirst = m.GetCapacity();
+    while (m.GetLength() + 103 < m.GetCapacity()) {
+        m.AddString(field);
+    }
+    m.AddString(field);
+    EXPECT_EQ(m.GetCapacity(), afterFirst + 3 + 100 + 2048 + 1); // the increment doubled
+
+    // Every byte survived both moves of the buffer.
+    int fields = 0;
+    while (m.HasMore()) {
+        ASSERT_EQ(m.ReadString(), field);
+        ++fields;
+    }
+    EXPECT_EQ(fields * 103, m.GetLength());
+}
+
+TEST(StringMessage, ClearResetsCapacityAndIncrement) {
+    StringMessageI18N m;
+    m.AddString(std::string(2000, 'x'));
+    EXPECT_GT(m.GetCapacity(), 1024);
+    m.ReadString();
+    m.Clear();
+    EXPECT_EQ(m.GetCapacity(), 1024);
+    EXPECT_EQ(m.GetLength(), 0);
+    EXPECT_FALSE(m.HasMore());
+    m.AddString(std::string(1100, 'y'));
+    EXPECT_EQ(m.GetCapacity(), 1024 + 4 + 1100 + 1024 + 1);
+}
+
+TEST(StringMessage, ConstructedFromTextGrowsWhenWrittenTo) {
+    StringMessageI18N m("3#abc");
+    EXPECT_EQ(m.GetCapacity(), 6);
+    EXPECT_EQ(m.GetLength(), 5);
+    m.AddString("de");
+    EXPECT_EQ(m.GetCapacity(), 6 + 2 + 2 + 1024 + 1);
+    EXPECT_EQ(m.ReadString(), "abc");
+    EXPECT_EQ(m.ReadString(), "de");
+}
+
+TEST(StringMessage, ReadsAnchorToMovedBufferAndRewindStartsOver) {
+    StringMessageI18N m;
+    m.AddString("first");
+    const char* before = m.GetBuffer();
+    m.AddString(std::string(5000, 'b')); // moves the buffer
+    EXPECT_NE(static_cast<const void*>(before), static_cast<const void*>(m.GetBuffer()));
+    EXPECT_EQ(m.ReadString(), "first");
+    EXPECT_EQ(m.ReadString().size(), 5000u);
+    m.Rewind();
+    EXPECT_TRUE(m.HasMore());
+    EXPECT_EQ(m.ReadString(), "first");
+}
+
+TEST(StringMessage, MalformedInputNeverReadsPastTheEnd) {
+    struct Case {
+        std::string bytes;
+        std::string firstField;
+        bool hasField;
+    };
+    const Case cases[] = {
+        {"5#ab", "", false},               // truncated field
+        {"ffffffff#ab", "", false},        // huge length
+        {"123456789abcdef0#x", "", false}, // length past 64 bits of digits
+        {"abc", "", false},                // no "#"
+        {"zz#ab", "", true},               // non-hex length reads as an empty field
+        {"3#abc4#tr", "abc", true},        // good field, then a truncated one
+        {std::string("2#a\0", 4), std::string("a"), true},
+    };
+    for (const Case& c : cases) {
+        StringMessageI18N m(c.bytes.data(), c.bytes.size());
+        int32_t length = -1;
+        const char* field = m.ReadData(length);
+        EXPECT_EQ(field != nullptr, c.hasField) << c.bytes;
+        if (field) {
+            EXPECT_EQ(std::string(field), c.firstField) << c.bytes;
+        }
+        for (int i = 0; i < 4; ++i) {
+            m.ReadData(length);
+        }
+        EXPECT_FALSE(m.HasMore()) << c.bytes;
+        EXPECT_EQ(m.ReadCString(), nullptr) << c.bytes;
+    }
+}
+
+TEST(StringMessage, SizesPastTwoGibFail) {
+    StringMessageI18N m;
+    const char small[4] = {'a', 'b', 'c', 'd'};
+    // The size check comes before any byte is read, so a short buffer is safe here.
+    EXPECT_THROW(m.AddData(small, 0x7FFFFFF8u), EStreamError);
+    EXPECT_THROW(m.AddData(small, size_t{0x80000000u}), EStreamError);
+    EXPECT_THROW(m.AppendRaw(small, size_t{0xFFFFFFFFu}), EStreamError);
+    EXPECT_EQ(m.GetLength(), 0);
+    m.AddData(small, 4);
+    EXPECT_EQ(m.Bytes(), "4#abcd");
+}
