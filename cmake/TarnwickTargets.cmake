@@ -8,27 +8,27 @@ function(tarnwick_library name)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# One test program per folder of tests/. QT gives the program a QApplication (tests of
-# widgets, timers, the event loop). Labels: "display" runs on the X server that `make test`
-# starts (the others run offscreen), "threads" also runs under `make tsan`.
+# One test program per folder of tests/. QT gives the program a QApplication (widgets, timers,
+# the event loop) on Qt's offscreen platform; with the label "display" it opens the X server
+# that `make test` starts instead. The label "threads" also runs the program under `make tsan`.
 function(tarnwick_test name)
     cmake_parse_arguments(ARG "QT" "" "DEPS;LABELS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
     add_executable(${name} ${sources})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} tarnwick_test_support GTest::gtest GTest::gmock)
-    if(ARG_QT)
+    if(ARG_QT AND "display" IN_LIST ARG_LABELS)
+        target_link_libraries(${name} PRIVATE tarnwick_test_main_display)
+    elseif(ARG_QT)
         target_link_libraries(${name} PRIVATE tarnwick_test_main_qt)
     else()
         target_link_libraries(${name} PRIVATE GTest::gtest_main)
     endif()
-    set(env "TARNWICK_FIXTURES=${CMAKE_SOURCE_DIR}/tests/fixtures")
-    if(NOT "display" IN_LIST ARG_LABELS)
-        list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    # Only plain values here: lists given to PROPERTIES are split apart on the way to CTest.
+    if(ARG_LABELS)
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+    else()
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
     endif()
-    list(APPEND env "QTWEBENGINE_DISABLE_SANDBOX=1" "QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu")
-    gtest_discover_tests(${name}
-        DISCOVERY_MODE PRE_TEST
-        PROPERTIES ENVIRONMENT "${env}" LABELS "${ARG_LABELS}")
 endfunction()
 
 function(tarnwick_bench name)

@@ -3,9 +3,9 @@
 #include "platform/base/Exceptions.h"
 #include "platform/base/StringUtils.h"
 
-#include <gtest/gtest.h>
+#include "tests/support/Matchers.h"
 
-#include <regex>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -32,8 +32,7 @@ TEST(PageInfo, FreshRecordDefaultsAndGoldenContentField) {
     EXPECT_EQ(record.State, CaptureState::Unfinished);
     EXPECT_EQ(record.Reload, 1);
     EXPECT_EQ(record.ViewFlags, 0x100u);
-    EXPECT_TRUE(
-        std::regex_match(record.CreateDate, std::regex(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d)")));
+    EXPECT_TRUE(LooksLikeDateTime(record.CreateDate));
 
     auto block = record.ToMessage();
     const std::string bytes = block->Bytes();

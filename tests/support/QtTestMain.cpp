@@ -4,6 +4,16 @@
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    if (testing::GTEST_FLAG(list_tests)) {
+        // Listing happens at build time, where there may be no display to open.
+        return RUN_ALL_TESTS();
+    }
+#ifdef TARNWICK_OFFSCREEN
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
+    // The embedded browser runs as root in CI, without a GPU.
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

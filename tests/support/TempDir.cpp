@@ -31,6 +31,5 @@ void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
 }
 
 std::filesystem::path FixturePath(const std::string& name) {
-    const char* root = std::getenv("TARNWICK_FIXTURES");
-    return std::filesystem::path(root ? root : "tests/fixtures") / name;
+    return std::filesystem::path(TARNWICK_FIXTURES_DIR) / name;
 }
