@@ -1,0 +1,142 @@
+#include "app/capture/taskqueue.h"
+
+#include "app/capture/polltask.h"
+#include "platform/base/StringUtils.h"
+
+TaskQueue::TaskQueue(std::chrono::milliseconds idleWait) : idleWait_(idleWait) {
+    tasks_.reserve(100);
+}
+
+TaskQueue::~TaskQueue() {
+    Stop();
+}
+
+void TaskQueue::SetRunner(TaskRunner runner) {
+    std::lock_guard<std::mutex> guard(lock_);
+    runner_ = std::move(runner);
+}
+
+void TaskQueue::LoadTasks(const std::vector<std::string>& lines) {
+    std::lock_guard<std::mutex> guard(lock_);
+    tasks_.clear();
+    for (const std::string& line : lines) {
+        tasks_.push_back(DeserializeTask(line));
+    }
+    cursor_ = 0;
+    stop_ = false;
+}
+
+std::vector<std::string> TaskQueue::SaveTasks() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    std::vector<std::string> lines;
+    lines.reserve(tasks_.size());
+    for (const Task& task : tasks_) {
+        lines.push_back(SerializeTask(task));
+    }
+    return lines;
+}
+
+int TaskQueue::AddTask(const Task& task) {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        tasks_.push_back(task);
+    }
+    wake_.notify_all();
+    return static_cast<int>(Count()) - 1;
+}
+
+bool TaskQueue::HasPageTask(uint32_t nodeId) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    for (const Task& task : tasks_) {
+        if (task.NodeId == nodeId && LowerCase(task.Kind) == UnfinishedPageKind) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int TaskQueue::TakeNextTask(Task& task) {
+    std::lock_guard<std::mutex> guard(lock_);
+    // A task the user cancelled in the download manager is passed over, never worked.
+    while (cursor_ < tasks_.size() && tasks_[cursor_].State == TaskCancelled) {
+        ++cursor_;
+    }
+    if (cursor_ >= tasks_.size()) {
+        return -1;
+    }
+    tasks_[cursor_].State = TaskRunning;
+    task = tasks_[cursor_];
+    return static_cast<int>(cursor_++);
+}
+
+void TaskQueue::SetTaskState(int index, int32_t state) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (index >= 0 && static_cast<size_t>(index) < tasks_.size()) {
+        tasks_[static_cast<size_t>(index)].State = state;
+    }
+}
+
+bool TaskQueue::CancelTask(uint32_t nodeId, int32_t state) {
+    std::lock_guard<std::mutex> guard(lock_);
+    for (Task& task : tasks_) {
+        if (task.NodeId == nodeId) {
+            task.State = state;
+            return true;
+        }
+    }
+    return false;
+}
+
+void TaskQueue::Clear() {
+    std::lock_guard<std::mutex> guard(lock_);
+    tasks_.clear();
+    cursor_ = 0;
+}
+
+size_t TaskQueue::Count() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return tasks_.size();
+}
+
+Task TaskQueue::At(int index) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return index >= 0 && static_cast<size_t>(index) < tasks_.size()
+               ? tasks_[static_cast<size_t>(index)]
+               : Task();
+}
+
+bool TaskQueue::Polling() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return poller_ != nullptr;
+}
+
+bool TaskQueue::StopRequested() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return stop_;
+}
+
+void TaskQueue::StartPolling() {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (poller_) {
+        return; // one poller per queue: a second would work the same tasks twice
+    }
+    stop_ = false;
+    poller_ = std::make_unique<PollTaskQueue>(*this);
+}
+
+void TaskQueue::Stop() {
+    std::unique_ptr<PollTaskQueue> poller;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        stop_ = true;
+        poller = std::move(poller_);
+    }
+    wake_.notify_all();
+    poller.reset(); // joins the thread
+}
+
+bool TaskQueue::WaitIdle() {
+    std::unique_lock<std::mutex> guard(lock_);
+    wake_.wait_for(guard, idleWait_, [this] { return stop_ || cursor_ < tasks_.size(); });
+    return stop_;
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+// The open binder's queue of download tasks, worked through in order by one polling thread.
+// One lock guards the tasks and the cursor; the worker sleeps between looks when nothing
+// waits, and Stop wakes it and waits for it to end.
+
+#include "app/binder/Task.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class PollTaskQueue;
+
+class TaskQueue : public ITaskQueue {
+public:
+    // Works one task that the poller has taken (its stored state is 2). Runs on the polling
+    // thread; it records the outcome with SetTaskState.
+    using TaskRunner = std::function<void(TaskQueue& queue, const Task& task, int index)>;
+
+    static constexpr std::chrono::milliseconds DefaultIdleWait{5000};
+
+    explicit TaskQueue(std::chrono::milliseconds idleWait = DefaultIdleWait);
+    ~TaskQueue() override;
+    TaskQueue(const TaskQueue&) = delete;
+    TaskQueue& operator=(const TaskQueue&) = delete;
+
+    void SetRunner(TaskRunner runner);
+
+    void LoadTasks(const std::vector<std::string>& lines) override;
+    std::vector<std::string> SaveTasks() const override;
+    std::vector<std::string> SnapshotTasks() const { return SaveTasks(); }
+    int AddTask(const Task& task) override;
+    bool HasPageTask(uint32_t nodeId) const override;
+    void StartPolling() override;
+    void Stop() override;
+
+    // Hands out the task at the cursor (skipping cancelled ones) with its state set to 2, and
+    // returns its index; -1 when none is left.
+    int TakeNextTask(Task& task);
+    void SetTaskState(int index, int32_t state);
+    // The first task of the node gets the state; false when the node has none.
+    bool CancelTask(uint32_t nodeId, int32_t state);
+    void Clear();
+
+    size_t Count() const;
+    Task At(int index) const;
+    bool Polling() const;
+    bool StopRequested() const;
+
+private:
+    friend class PollTaskQueue;
+    // Waits for the idle time or until Stop; true when the poller should end.
+    bool WaitIdle();
+
+    mutable std::mutex lock_;
+    std::condition_variable wake_;
+    std::vector<Task> tasks_;
+    size_t cursor_ = 0;
+    bool stop_ = false;
+    std::chrono::milliseconds idleWait_;
+    TaskRunner runner_;
+    std::unique_ptr<PollTaskQueue> poller_;
+};
