@@ -1,0 +1,87 @@
+#pragma once
+
+// What the binder and capture code asks of the main window: message boxes, file and folder
+// dialogs, the wait form, the caption, the recent-binder menu, command enabling, the common
+// refresh handlers and the side bar. The main window implements it; tests record the calls.
+// Calls come from the main thread; a window that is reached from a worker thread passes the
+// call on to its own thread.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class TTreeNode;
+
+// The buttons of a message box.
+enum class TMsgButtons { Ok, OkCancel, RetryCancel };
+
+// How a message box or dialog was closed (the values the platform's boxes answer with).
+enum class TModalResult { Ok = 1, Cancel = 2, Retry = 4 };
+
+// The commands whose enabled state the binder code changes.
+enum class TBinderCommand { EditCut1, EditCopy1, EditPaste1, EditDelete1, ToolButton11 };
+
+// The side-bar panels by index.
+enum TShelfPanelIndex { TreePanel = 0, PagesListPanel = 1, BinderListPanel = 2 };
+
+// A file dialog. `Filter` is written as pairs "Description|pattern;pattern|..." and the
+// window turns it into its own form.
+struct TFileDialogOptions {
+    std::string InitialDir;
+    std::string Filter;
+    std::string FileName;
+    std::string DefaultExt;
+    std::string Title;
+};
+
+class IBinderUi {
+public:
+    virtual ~IBinderUi() = default;
+
+    // A message box with the application title and an OK button.
+    virtual void ShowMessage(const std::string& text) = 0;
+    virtual TModalResult MessageBox(const std::string& text, const std::string& caption,
+                                    TMsgButtons buttons) = 0;
+    // The "Confirm" dialog: true for OK. Closing it with "Don't show this message again"
+    // ticked sets `askSetting` to false.
+    virtual bool Confirm(const std::string& text, bool& askSetting) = 0;
+
+    // The chosen path, or nothing when the dialog was cancelled.
+    virtual std::optional<std::string> OpenFileDialog(const TFileDialogOptions& options) = 0;
+    virtual std::optional<std::string> SaveFileDialog(const TFileDialogOptions& options) = 0;
+    virtual std::optional<std::string> SelectDirectory(const std::string& prompt,
+                                                       const std::string& startFolder,
+                                                       bool allowCreate) = 0;
+
+    // The wait form around long operations (the text is empty when there is none). While a
+    // level-by-level capture or a content sync runs they change nothing.
+    virtual void OpenStatusForm(const std::string& text) = 0;
+    virtual void UpdateStatusForm() = 0;
+    virtual void CloseStatusForm() = 0;
+
+    virtual void SetCaption(const std::string& caption) = 0;
+    // Rebuilds the recent-binder menu from these paths, newest first; disabled when empty.
+    virtual void SetRecentBinders(const std::vector<std::string>& paths) = 0;
+    virtual void EnableCommand(TBinderCommand command, bool enabled) = 0;
+
+    // After a tree is loaded: forgets the node whose note is shown (without saving it back),
+    // clears the notes editor and disables the node-dependent commands.
+    virtual void ResetViews() = 0;
+    // After a delete: forgets the shown node without saving its note back.
+    virtual void ForgetShownNode() = 0;
+    // Switches the view pages to the page view.
+    virtual void ShowPageView() = 0;
+    // Restores the main window and brings it to the front.
+    virtual void RestoreAndBringToFront() = 0;
+    // The common refresh: applies pending property edits and shows the selected node.
+    virtual void TreeView1Click() = 0;
+    virtual void ApplyChangeExecute() = 0;
+    // Sets a tree node's label from its record.
+    virtual void ReflectNodeLabel(TTreeNode* node) = 0;
+
+    // The side bar: the open panel, opening a panel (an index past the last panel is
+    // ignored), and filling a panel again.
+    virtual int TopPanel() const = 0;
+    virtual void SetTopPanel(int index) = 0;
+    virtual void ShelfBar1PanelOpen(int index) = 0;
+};

@@ -1,0 +1,42 @@
+#include "app/binder/WholeFiles.h"
+
+#include "app/binder/BinderUi.h"
+#include "platform/base/Files.h"
+
+#include <filesystem>
+
+std::unique_ptr<char[]> ReadWholeFile(const std::string& path, size_t* size) {
+    size_t count = 0;
+    std::unique_ptr<char[]> buffer = ReadFileWhole(path, count);
+    if (buffer && size != nullptr) {
+        *size = count;
+    }
+    return buffer;
+}
+
+std::unique_ptr<char[]> LoadFileToBuffer(const std::string& path, size_t& size) {
+    size = 0;
+    return ReadFileWhole(path, size);
+}
+
+bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length, IBinderUi& ui) {
+    if (path.empty()) {
+        return false;
+    }
+    std::error_code ignored;
+    if (!std::filesystem::exists(path, ignored)) {
+        // A bare file name lies in the current folder, which needs no making.
+        size_t slash = path.rfind('/');
+        std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
+        if (!folder.empty() && !ForceDirectories(folder)) {
+            ui.ShowMessage("can not create directory" + folder);
+            return false;
+        }
+    }
+    std::string error;
+    if (!WriteFileAtomic(path, buffer, length, error)) {
+        ui.ShowMessage("can not write file " + path + " (" + error + ")");
+        return false;
+    }
+    return true;
+}

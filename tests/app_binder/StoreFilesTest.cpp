@@ -1,0 +1,173 @@
+#include "app/binder/StoreFiles.h"
+#include "app/binder/DirectoryTree.h"
+#include "app/binder/PageInfo.h"
+#include "app/binder/WholeFiles.h"
+
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::unique_ptr<TTreeNode> Node(NodeKind kind, uint32_t id) {
+    auto record = std::make_unique<TPageInfo>();
+    record->Kind = kind;
+    record->Id = id;
+    return std::make_unique<TTreeNode>(std::move(record));
+}
+
+} // namespace
+
+TEST(StoreFiles, NodeFolderListsInNameOrderWithSubFoldersAtTheirPlace) {
+    TempDir root;
+    const fs::path node = root / "store" / "1A2B";
+    WriteFileBytes(node / "a.gif", "a");
+    WriteFileBytes(node / "img" / "b.gif", "b");
+    WriteFileBytes(node / "img" / "deep" / "c.css", "c");
+    WriteFileBytes(node / "z.htm", "z");
+    fs::create_directories(node / "empty");
+
+    TPageInfo record;
+    record.Id = 0x1A2B;
+    EXPECT_EQ(
+        ListNodeStoreFiles(record, root.Str(), "store"),
+        (StrVector{"1A2B\\a.gif", "1A2B\\img\\b.gif", "1A2B\\img\\deep\\c.css", "1A2B\\z.htm"}));
+
+    // A high id names its folder with all eight digits.
+    record.Id = 0x8000ABCD;
+    WriteFileBytes(root / "store" / "8000ABCD" / "x.png", "x");
+    EXPECT_EQ(ListNodeStoreFiles(record, root.Str(), "store"), StrVector{"8000ABCD\\x.png"});
+
+    record.Id = 0x77;
+    EXPECT_TRUE(ListNodeStoreFiles(record, root.Str(), "store").empty());
+    EXPECT_TRUE(ListNodeStoreFiles(record, "", "store").empty());
+}
+
+TEST(StoreFiles, ExtensionFilterIgnoresCaseAndNeedsADot) {
+    TempDir dir;
+    for (const char* name : {"INDEX.HTM", "page.php", "noext", "trailing.", "b.Html", ".shtml"}) {
+        WriteFileBytes(dir / name, "x");
+    }
+    WriteFileBytes(dir / "sub" / "inner.htm", "x");
+    const std::vector<std::string> html = {"htm", "html", "shtml"};
+
+    StrVector found;
+    FindFilesRecursive(found, dir.Str(), "P", &html, false);
+    EXPECT_EQ(found, (StrVector{"P\\.shtml", "P\\INDEX.HTM", "P\\b.Html"}));
+
+    found.clear();
+    FindFilesRecursive(found, dir.Str(), "P", &html, true);
+    EXPECT_EQ(found, (StrVector{"P\\.shtml", "P\\INDEX.HTM", "P\\b.Html", "P\\sub\\inner.htm"}));
+
+    const std::vector<std::string> nothing;
+    found.clear();
+    FindFilesRecursive(found, dir.Str(), "P", &nothing, true);
+    EXPECT_TRUE(found.empty());
+
+    // The walk appends to what the list holds.
+    found = {"kept"};
+    FindFilesRecursive(found, (dir / "sub").string(), "", nullptr, true);
+    EXPECT_EQ(found, (StrVector{"kept", "\\inner.htm"}));
+}
+
+TEST(StoreFiles, LinksNeitherLoopNorLeadOutOfTheFolder) {
+    TempDir dir;
+    const fs::path node = dir / "store" / "10";
+    WriteFileBytes(node / "a.gif", "a");
+    WriteFileBytes(node / "sub" / "b.gif", "b");
+    WriteFileBytes(dir / "outside" / "secret.txt", "secret");
+    fs::create_directory_symlink("..", node / "sub" / "loop");
+    fs::create_directory_symlink(node / "sub", node / "again");
+    fs::create_directory_symlink(dir / "outside", node / "out");
+    fs::create_symlink(dir / "outside" / "secret.txt", node / "leak.txt");
+    fs::create_symlink("a.gif", node / "alias.gif");
+    fs::create_symlink("missing.gif", node / "dangling.gif");
+    ASSERT_EQ(::mkfifo((node / "pipe.htm").c_str(), 0600), 0);
+
+    StrVector found;
+    FindFilesRecursive(found, node.string(), "10", nullptr, true);
+    EXPECT_EQ(found, (StrVector{"10\\a.gif", "10\\alias.gif", "10\\sub\\b.gif"}));
+}
+
+TEST(StoreFiles, WholeFileReadsGiveANulAfterTheBytes) {
+    TempDir dir;
+    WriteFileBytes(dir / "empty", "");
+    WriteFileBytes(dir / "data", std::string("x\0y", 3));
+
+    size_t size = 777;
+    std::unique_ptr<char[]> empty = ReadWholeFile((dir / "empty").string(), &size);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(empty[0], '\0');
+
+    std::unique_ptr<char[]> data = ReadWholeFile((dir / "data").string(), &size);
+    EXPECT_EQ(std::string(data.get(), size + 1), std::string("x\0y\0", 4));
+    EXPECT_NE(ReadWholeFile((dir / "data").string()), nullptr); // no count wanted
+
+    size = 777;
+    EXPECT_EQ(ReadWholeFile((dir / "missing").string(), &size), nullptr);
+    EXPECT_EQ(ReadWholeFile("", &size), nullptr);
+    EXPECT_EQ(size, 777u); // left untouched
+
+    EXPECT_EQ(LoadFileToBuffer((dir / "missing").string(), size), nullptr);
+    EXPECT_EQ(size, 0u);
+    EXPECT_NE(LoadFileToBuffer((dir / "data").string(), size), nullptr);
+    EXPECT_EQ(size, 3u);
+}
+
+TEST(StoreFiles, DeletingASubtreeRemovesTheFoldersOfItsWebPagesOnly) {
+    TempDir root;
+    const fs::path store = root / "store";
+    auto folder = Node(NodeKind::Folder, 0x1);
+    auto page = Node(NodeKind::WebPage, 0x2);
+    auto notes = Node(NodeKind::Notes, 0x3);
+    auto deepPage = Node(NodeKind::WebPage, 0xFFFFFFF0);
+    TTreeNode bare;                                // a node without a record
+    auto otherPage = Node(NodeKind::WebPage, 0x5); // not in the subtree
+    for (const char* id : {"1", "2", "3", "FFFFFFF0", "5"}) {
+        WriteFileBytes(store / id / "img" / "x.gif", "x");
+        WriteFileBytes(store / id / ".hidden", "h");
+    }
+
+    TTreeNode* const subtree[] = {folder.get(), page.get(), notes.get(), &bare, deepPage.get()};
+    DeleteNodeFiles(subtree, root.Str(), "store");
+
+    EXPECT_TRUE(fs::exists(store / "1"));
+    EXPECT_FALSE(fs::exists(store / "2"));
+    EXPECT_TRUE(fs::exists(store / "3"));
+    EXPECT_FALSE(fs::exists(store / "FFFFFFF0"));
+    EXPECT_TRUE(fs::exists(store / "5" / "img" / "x.gif"));
+    // The records stay with their nodes.
+    EXPECT_EQ(NodeRecord(page.get())->Id, 0x2u);
+}
+
+TEST(DirectoryTree, DeletesEverythingButNeverFollowsLinks) {
+    TempDir dir;
+    const fs::path target = dir / "store" / "AB";
+    WriteFileBytes(target / ".hidden", "h");
+    WriteFileBytes(target / "sub" / "deeper" / "f", "f");
+    WriteFileBytes(dir / "outside" / "keep", "keep");
+    fs::create_directory_symlink(dir / "outside", target / "sub" / "out");
+    fs::create_symlink(dir / "outside" / "keep", target / "keep-link");
+    ASSERT_EQ(::chmod((target / "sub" / "deeper" / "f").c_str(), 0444), 0);
+
+    EXPECT_TRUE(DeleteDirectoryTree(target.string()));
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(ReadFileBytes(dir / "outside" / "keep"), "keep");
+
+    // A folder given as a link: the link goes, the folder it names stays.
+    fs::create_directory_symlink(dir / "outside", dir / "store" / "CD");
+    EXPECT_TRUE(DeleteDirectoryTree((dir / "store" / "CD").string()));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "store" / "CD")));
+    EXPECT_EQ(ReadFileBytes(dir / "outside" / "keep"), "keep");
+
+    EXPECT_FALSE(DeleteDirectoryTree((dir / "missing").string()));
+    EXPECT_FALSE(DeleteDirectoryTree("/tm"));
+    EXPECT_FALSE(DeleteDirectoryTree("/"));
+    EXPECT_FALSE(DeleteDirectoryTree(""));
+}

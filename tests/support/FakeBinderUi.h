@@ -1,0 +1,134 @@
+#pragma once
+
+// A main window for tests: every call is recorded as one line ("ShowMessage(text)"), and the
+// answers of boxes and dialogs come from queues the test fills (a box answers Ok, the
+// confirmation OK and a dialog "cancelled" once its queue is empty). Safe to call from
+// several threads.
+
+#include "app/binder/BinderUi.h"
+
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class FakeBinderUi : public IBinderUi {
+public:
+    std::deque<TModalResult> BoxAnswers;
+    std::deque<bool> ConfirmAnswers;
+    // Whether a confirmation was closed with "Don't show this message again" ticked.
+    std::deque<bool> ConfirmDontAsk;
+    std::deque<std::optional<std::string>> DialogAnswers;
+    int OpenPanel = TreePanel;
+    std::vector<std::string> RecentMenu;
+
+    std::vector<std::string> Calls() const {
+        std::lock_guard lock(mutex_);
+        return calls_;
+    }
+    // The recorded calls that begin with `name` ("ShowMessage", "SetTopPanel(0)").
+    std::vector<std::string> CallsOf(const std::string& name) const {
+        std::lock_guard lock(mutex_);
+        std::vector<std::string> matching;
+        for (const std::string& call : calls_) {
+            if (call.compare(0, name.size(), name) == 0) {
+                matching.push_back(call);
+            }
+        }
+        return matching;
+    }
+    void ClearCalls() {
+        std::lock_guard lock(mutex_);
+        calls_.clear();
+    }
+
+    void ShowMessage(const std::string& text) override { Record("ShowMessage(" + text + ")"); }
+    TModalResult MessageBox(const std::string& text, const std::string& caption,
+                            TMsgButtons buttons) override {
+        Record("MessageBox(" + text + "|" + caption + "|" +
+               std::to_string(static_cast<int>(buttons)) + ")");
+        return Next(BoxAnswers, TModalResult::Ok);
+    }
+    bool Confirm(const std::string& text, bool& askSetting) override {
+        Record("Confirm(" + text + ")");
+        if (Next(ConfirmDontAsk, false)) {
+            askSetting = false;
+        }
+        return Next(ConfirmAnswers, true);
+    }
+
+    std::optional<std::string> OpenFileDialog(const TFileDialogOptions& options) override {
+        Record("OpenFileDialog(" + options.InitialDir + "|" + options.Filter + ")");
+        return Next(DialogAnswers, std::optional<std::string>());
+    }
+    std::optional<std::string> SaveFileDialog(const TFileDialogOptions& options) override {
+        Record("SaveFileDialog(" + options.InitialDir + "|" + options.Filter + "|" +
+               options.FileName + ")");
+        return Next(DialogAnswers, std::optional<std::string>());
+    }
+    std::optional<std::string> SelectDirectory(const std::string& prompt,
+                                               const std::string& startFolder,
+                                               bool allowCreate) override {
+        Record("SelectDirectory(" + prompt + "|" + startFolder + "|" +
+               (allowCreate ? "create" : "") + ")");
+        return Next(DialogAnswers, std::optional<std::string>());
+    }
+
+    void OpenStatusForm(const std::string& text) override {
+        Record("OpenStatusForm(" + text + ")");
+    }
+    void UpdateStatusForm() override { Record("UpdateStatusForm"); }
+    void CloseStatusForm() override { Record("CloseStatusForm"); }
+
+    void SetCaption(const std::string& caption) override { Record("SetCaption(" + caption + ")"); }
+    void SetRecentBinders(const std::vector<std::string>& paths) override {
+        std::string line = "SetRecentBinders(";
+        for (size_t i = 0; i < paths.size(); ++i) {
+            line += (i == 0 ? "" : "|") + paths[i];
+        }
+        Record(line + ")");
+        std::lock_guard lock(mutex_);
+        RecentMenu = paths;
+    }
+    void EnableCommand(TBinderCommand command, bool enabled) override {
+        Record("EnableCommand(" + std::to_string(static_cast<int>(command)) + "," +
+               (enabled ? "on" : "off") + ")");
+    }
+
+    void ResetViews() override { Record("ResetViews"); }
+    void ForgetShownNode() override { Record("ForgetShownNode"); }
+    void ShowPageView() override { Record("ShowPageView"); }
+    void RestoreAndBringToFront() override { Record("RestoreAndBringToFront"); }
+    void TreeView1Click() override { Record("TreeView1Click"); }
+    void ApplyChangeExecute() override { Record("ApplyChangeExecute"); }
+    void ReflectNodeLabel(TTreeNode* node) override {
+        Record(node != nullptr ? "ReflectNodeLabel" : "ReflectNodeLabel(null)");
+    }
+
+    int TopPanel() const override { return OpenPanel; }
+    void SetTopPanel(int index) override {
+        Record("SetTopPanel(" + std::to_string(index) + ")");
+        OpenPanel = index;
+    }
+    void ShelfBar1PanelOpen(int index) override {
+        Record("ShelfBar1PanelOpen(" + std::to_string(index) + ")");
+    }
+
+private:
+    void Record(std::string call) {
+        std::lock_guard lock(mutex_);
+        calls_.push_back(std::move(call));
+    }
+    template <class T> T Next(std::deque<T>& answers, T fallback) {
+        std::lock_guard lock(mutex_);
+        if (answers.empty()) {
+            return fallback;
+        }
+        T answer = std::move(answers.front());
+        answers.pop_front();
+        return answer;
+    }
+
+    mutable std::mutex mutex_;
+    std::vector<std::string> calls_;
+};
