@@ -16,7 +16,8 @@ deps:
 	@scripts/install-deps
 
 # Suites labelled "display" need a real X server; xvfb-run gives them one, the rest run on
-# Qt's offscreen platform (set per test).
+# Qt's offscreen platform (set per test). Listing the tests of a suite with a QApplication also
+# needs a display, so every ctest run goes under xvfb-run.
 test: deps
 	cmake -S . -B build/asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTARNWICK_SANITIZE=address \
 	    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DCMAKE_C_FLAGS_DEBUG="-O1 -g"
@@ -27,7 +28,7 @@ tsan: deps
 	cmake -S . -B build/tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTARNWICK_SANITIZE=thread \
 	    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DCMAKE_C_FLAGS_DEBUG="-O1 -g"
 	cmake --build build/tsan -j $(JOBS)
-	cd build/tsan && $(CTEST) -L threads
+	cd build/tsan && xvfb-run -a $(CTEST) -L threads
 
 bench: deps
 	cmake -S . -B build/release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTARNWICK_TESTS=OFF \

@@ -1,0 +1,88 @@
+#include "platform/shell/SharedMemory.h"
+#include "platform/shell/SharedBlock.h"
+
+#include "tests/support/ShellTestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+class SharedMemoryTest : public testing::Test {
+protected:
+    void TearDown() override { CloseSharedMemory(); }
+
+    // A second mapping of the same object, as another process would have it.
+    std::unique_ptr<SharedBlock> OpenAgain() {
+        std::string error;
+        auto block = SharedBlock::Open(env.BlockName(), SharedBlock::Mode::OpenExisting, error);
+        EXPECT_TRUE(block) << error;
+        return block;
+    }
+
+    IsolatedShell env;
+};
+
+} // namespace
+
+TEST_F(SharedMemoryTest, WritersAndReadersMeetThroughTheNamedObject) {
+    char* view = CreateSharedMemory();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(CreateSharedMemory(), view) << "created once per process";
+
+    auto other = OpenAgain();
+    ASSERT_TRUE(other);
+    ASSERT_TRUE(EncodeInsertItem(other->Bytes(), InsertInfo{"http://x.y/", "info", "<p>", -5}));
+    InsertInfo item;
+    ReadSharedMemoryItem(item);
+    EXPECT_EQ(item.URL, "http://x.y/");
+    EXPECT_EQ(item.Info, "info");
+    EXPECT_EQ(item.Html, "<p>");
+    EXPECT_EQ(item.Flag, -5);
+
+    ASSERT_TRUE(WriteSharedMemory("/home/u/b.bdf"));
+    EXPECT_EQ(DecodeBinderPath(other->Bytes()), "/home/u/b.bdf");
+    EXPECT_EQ(ReadSharedMemoryString(), "/home/u/b.bdf");
+
+    EXPECT_FALSE(WriteSharedMemory(std::string(SharedMemorySize, 'p')));
+    EXPECT_EQ(ReadSharedMemoryString(), "/home/u/b.bdf");
+}
+
+TEST_F(SharedMemoryTest, CloseRemovesTheName) {
+    ASSERT_NE(CreateSharedMemory(), nullptr);
+    CloseSharedMemory();
+    std::string error;
+    EXPECT_FALSE(SharedBlock::Open(env.BlockName(), SharedBlock::Mode::OpenExisting, error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST_F(SharedMemoryTest, WithoutBlockReadersGiveNothingAndWriterRefuses) {
+    ScopedEnv bad("TARNWICK_SHARED_BLOCK", "no/slashes");
+    EXPECT_EQ(CreateSharedMemory(), nullptr);
+    EXPECT_FALSE(WriteSharedMemory("/b.bdf"));
+    InsertInfo item{"stale", "stale", "stale", 3};
+    ReadSharedMemoryItem(item);
+    EXPECT_EQ(item.URL, "");
+    EXPECT_EQ(item.Html, "");
+    EXPECT_EQ(item.Flag, 0);
+    EXPECT_EQ(ReadSharedMemoryString(), "");
+}
+
+// An object left short by someone else is grown before use; touching a mapped page past the
+// end of the object would otherwise kill the process.
+TEST_F(SharedMemoryTest, ShortObjectIsGrownBeforeUse) {
+    const std::string name = "/" + env.BlockName();
+    const int fd = ::shm_open(name.c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, 10), 0);
+    ::close(fd);
+
+    char* view = CreateSharedMemory();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(WriteSharedMemory(std::string(SharedMemorySize - 1, 'z')));
+    EXPECT_EQ(view[SharedMemorySize - 2], 'z');
+    EXPECT_EQ(ReadSharedMemoryString().size(), SharedMemorySize - 1);
+}

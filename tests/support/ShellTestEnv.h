@@ -1,0 +1,73 @@
+#pragma once
+
+#include "tests/support/TempDir.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <string>
+#include <unistd.h>
+
+// Sets an environment variable for the life of the object and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// A private instance channel folder and shared block name for one test, so tests running side
+// by side (and a Tarnwick the user runs) never meet. Child processes inherit both.
+class IsolatedShell {
+public:
+    IsolatedShell()
+        : blockName_(NewBlockName()), runtimeEnv_("XDG_RUNTIME_DIR", runtime_.Str()),
+          blockEnv_("TARNWICK_SHARED_BLOCK", blockName_) {}
+
+    const TempDir& Runtime() const { return runtime_; }
+    const std::string& BlockName() const { return blockName_; }
+
+private:
+    static std::string NewBlockName() {
+        static int serial = 0;
+        return "tarnwick-test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
+    }
+
+    TempDir runtime_;
+    std::string blockName_;
+    ScopedEnv runtimeEnv_;
+    ScopedEnv blockEnv_;
+};
+
+// Serves the event loop until `done` holds or `timeout` passes; returns `done()`.
+inline bool WaitUntil(const std::function<bool()>& done,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(1);
+    }
+    return true;
+}
