@@ -16,8 +16,7 @@ deps:
 	@scripts/install-deps
 
 # Suites labelled "display" need a real X server; xvfb-run gives them one, the rest run on
-# Qt's offscreen platform (set per test). Listing the tests of a suite with a QApplication also
-# needs a display, so every ctest run goes under xvfb-run.
+# Qt's offscreen platform (set by the test's own main).
 test: deps
 	cmake -S . -B build/asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTARNWICK_SANITIZE=address \
 	    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DCMAKE_C_FLAGS_DEBUG="-O1 -g"

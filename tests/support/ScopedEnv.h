@@ -17,6 +17,7 @@ public:
             ::unsetenv(name);
         }
     }
+    ScopedEnv(const char* name, const std::string& value) : ScopedEnv(name, value.c_str()) {}
     ~ScopedEnv() {
         if (old_) {
             ::setenv(name_, old_->c_str(), 1);

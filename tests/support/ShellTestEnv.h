@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <QCoreApplication>
@@ -10,30 +11,6 @@
 #include <optional>
 #include <string>
 #include <unistd.h>
-
-// Sets an environment variable for the life of the object and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 // A private instance channel folder and shared block name for one test, so tests running side
 // by side (and a Tarnwick the user runs) never meet. Child processes inherit both.
