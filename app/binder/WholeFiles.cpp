@@ -19,7 +19,10 @@ std::unique_ptr<char[]> LoadFileToBuffer(const std::string& path, size_t& size) 
     return ReadFileWhole(path, size);
 }
 
-bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length, IBinderUi& ui) {
+bool SaveStreamToFile(
+    const std::string& path,
+    const std::function<bool(TAtomicFileWriter& writer, std::string& error)>& produce,
+    IBinderUi& ui) {
     if (path.empty()) {
         return false;
     }
@@ -34,9 +37,19 @@ bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length
         }
     }
     std::string error;
-    if (!WriteFileAtomic(path, buffer, length, error)) {
+    TAtomicFileWriter writer(path);
+    if (!writer.Open(error) || !produce(writer, error) || !writer.Commit(error)) {
         ui.ShowMessage("can not write file " + path + " (" + error + ")");
         return false;
     }
     return true;
+}
+
+bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length, IBinderUi& ui) {
+    return SaveStreamToFile(
+        path,
+        [&](TAtomicFileWriter& writer, std::string& error) {
+            return writer.Write(buffer, length, error);
+        },
+        ui);
 }

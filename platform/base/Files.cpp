@@ -3,6 +3,7 @@
 #include "platform/base/Guid.h"
 #include "platform/base/StringUtils.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -100,15 +101,6 @@ bool WriteAll(int fd, const void* data, size_t length) {
     return true;
 }
 
-bool WriteInPlace(const std::string& path, const void* data, size_t length, std::string& error) {
-    FileDescriptor file(OpenWithoutWaiting(path.c_str(), O_WRONLY | O_TRUNC));
-    if (file.Get() < 0 || !WriteAll(file.Get(), data, length) || !file.Close()) {
-        error = ErrorText(errno);
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 std::unique_ptr<char[]> ReadFileWhole(const std::string& path, size_t& size) {
@@ -123,14 +115,31 @@ std::unique_ptr<char[]> ReadFileWhole(const std::string& path, size_t& size) {
     if (capacity == 0) {
         capacity = 64 * 1024;
     }
-    auto buffer = std::make_unique<char[]>(capacity + 1);
+    // Every byte of the block is written before it is handed out, so it need not be cleared.
+    auto buffer = std::make_unique_for_overwrite<char[]>(capacity + 1);
     size_t used = 0;
     for (;;) {
         if (used == capacity) {
-            auto larger = std::make_unique<char[]>(capacity * 2 + 1);
+            // A full block usually holds the whole file: a small read tells whether more
+            // follows before a larger block is made.
+            char more[4096];
+            ssize_t count = ::read(file.Get(), more, sizeof more);
+            if (count < 0 && errno == EINTR) {
+                continue;
+            }
+            if (count < 0) {
+                return nullptr;
+            }
+            if (count == 0) {
+                break;
+            }
+            capacity = std::max(capacity * 2, used + static_cast<size_t>(count));
+            auto larger = std::make_unique_for_overwrite<char[]>(capacity + 1);
             std::memcpy(larger.get(), buffer.get(), used);
+            std::memcpy(larger.get() + used, more, static_cast<size_t>(count));
             buffer = std::move(larger);
-            capacity *= 2;
+            used += static_cast<size_t>(count);
+            continue;
         }
         ssize_t count = ::read(file.Get(), buffer.get() + used, capacity - used);
         if (count < 0) {
@@ -149,13 +158,29 @@ std::unique_ptr<char[]> ReadFileWhole(const std::string& path, size_t& size) {
     return buffer;
 }
 
-bool WriteFileAtomic(const std::string& path, const void* data, size_t length, std::string& error) {
-    if (path.empty()) {
+TAtomicFileWriter::~TAtomicFileWriter() {
+    Abandon();
+}
+
+void TAtomicFileWriter::Abandon() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+}
+
+bool TAtomicFileWriter::Open(std::string& error) {
+    Abandon();
+    if (path_.empty()) {
         error = "no file name";
         return false;
     }
     std::error_code code;
-    fs::path target(path);
+    fs::path target(path_);
     if (fs::is_symlink(fs::symlink_status(target, code))) {
         target = fs::weakly_canonical(target, code);
         if (code) {
@@ -163,6 +188,7 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t length, s
             return false;
         }
     }
+    target_ = target.string();
     struct stat old;
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode)) {
@@ -170,38 +196,87 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t length, s
         return false;
     }
     if (exists && !S_ISREG(old.st_mode)) {
-        return WriteInPlace(target.string(), data, length, error);
+        // A device or pipe cannot be replaced: it is written in place.
+        fd_ = OpenWithoutWaiting(target_.c_str(), O_WRONLY | O_TRUNC);
+        if (fd_ < 0) {
+            error = ErrorText(errno);
+            return false;
+        }
+        return true;
     }
 
-    fs::path folder = target.parent_path();
+    folder_ = target.parent_path().string();
     const std::string stem = "." + target.filename().string() + ".tmp-";
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = (folder / (stem + IntToHex(NewNodeId(), 8))).string();
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        temporary_ = (fs::path(folder_) / (stem + IntToHex(NewNodeId(), 8))).string();
+        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) {
             break;
         }
     }
-    if (fd < 0) {
+    if (fd_ < 0) {
         error = ErrorText(errno);
+        temporary_.clear();
         return false;
     }
-    FileDescriptor file(fd);
-    bool written = (!exists || ::fchmod(fd, old.st_mode & 07777) == 0) &&
-                   WriteAll(fd, data, length) && ::fsync(fd) == 0;
-    written = file.Close() && written;
-    if (!written || ::rename(temporary.c_str(), target.c_str()) != 0) {
+    if (exists && ::fchmod(fd_, old.st_mode & 07777) != 0) {
         error = ErrorText(errno);
-        ::unlink(temporary.c_str());
+        Abandon();
         return false;
     }
+    return true;
+}
+
+bool TAtomicFileWriter::Write(const void* data, size_t length, std::string& error) {
+    if (fd_ < 0) {
+        error = "file not open";
+        return false;
+    }
+    if (!WriteAll(fd_, data, length)) {
+        error = ErrorText(errno);
+        Abandon();
+        return false;
+    }
+    return true;
+}
+
+bool TAtomicFileWriter::Commit(std::string& error) {
+    if (fd_ < 0) {
+        error = "file not open";
+        return false;
+    }
+    const bool inPlace = temporary_.empty();
+    bool written = inPlace || ::fsync(fd_) == 0;
+    int failure = written ? 0 : errno;
+    // Closing reports late write errors, so it counts even after a good flush.
+    if (::close(fd_) != 0 && written) {
+        written = false;
+        failure = errno;
+    }
+    fd_ = -1;
+    if (written && !inPlace && ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        written = false;
+        failure = errno;
+    }
+    if (!written) {
+        error = ErrorText(failure);
+        Abandon();
+        return false;
+    }
+    if (inPlace) {
+        return true;
+    }
+    temporary_.clear();
     // Makes the rename itself survive a crash; a folder that cannot be synced changes nothing
     // about the result.
-    FileDescriptor directory(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor directory(::open(folder_.empty() ? "." : folder_.c_str(), O_RDONLY | O_CLOEXEC));
     if (directory.Get() >= 0) {
         ::fsync(directory.Get());
     }
     return true;
+}
+
+bool WriteFileAtomic(const std::string& path, const void* data, size_t length, std::string& error) {
+    TAtomicFileWriter writer(path);
+    return writer.Open(error) && writer.Write(data, length, error) && writer.Commit(error);
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // The folder, a "/" unless the folder already ends with one, and the name. An empty folder
 // gives an empty path, so nothing is ever addressed relative to a folder that is not known.
@@ -31,3 +32,28 @@ std::unique_ptr<char[]> ReadFileWhole(const std::string& path, size_t& size);
 // replaced. On failure the old file is left as it was, no temporary file remains, and `error`
 // says what went wrong.
 bool WriteFileAtomic(const std::string& path, const void* data, size_t length, std::string& error);
+
+// WriteFileAtomic with the bytes handed over in pieces: Open starts the new file beside the
+// old one, Write appends, Commit flushes it and renames it over the old file. Until Commit
+// succeeds the old file is untouched; a writer that fails, or is dropped without Commit,
+// leaves no temporary file. A device or pipe is written in place from Open on.
+class TAtomicFileWriter {
+public:
+    explicit TAtomicFileWriter(std::string path) : path_(std::move(path)) {}
+    ~TAtomicFileWriter();
+    TAtomicFileWriter(const TAtomicFileWriter&) = delete;
+    TAtomicFileWriter& operator=(const TAtomicFileWriter&) = delete;
+
+    bool Open(std::string& error);
+    bool Write(const void* data, size_t length, std::string& error);
+    bool Commit(std::string& error);
+
+private:
+    void Abandon();
+
+    std::string path_;
+    std::string target_;    // the path with a symbolic link resolved
+    std::string folder_;    // of the target
+    std::string temporary_; // empty when writing in place
+    int fd_ = -1;
+};

@@ -182,3 +182,40 @@ TEST(Files, AtomicWriteThatRunsOutOfSpaceKeepsTheOldFile) {
     EXPECT_EQ(ReadFileBytes(path), "the old contents");
     EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"tree.sav"});
 }
+
+TEST(Files, AtomicWriterInPiecesReplacesTheFileOnlyAtCommit) {
+    TempDir dir;
+    const std::string path = (dir / "tree.sav").string();
+    WriteFileBytes(path, "old");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    std::string error;
+    {
+        TAtomicFileWriter writer(path);
+        ASSERT_TRUE(writer.Open(error));
+        ASSERT_TRUE(writer.Write("new ", 4, error));
+        ASSERT_TRUE(writer.Write(std::string("\0bytes", 6).data(), 6, error));
+        EXPECT_EQ(ReadFileBytes(path), "old");
+        EXPECT_EQ(Names(dir.Path()).size(), 2u); // the new file waits beside the old one
+        ASSERT_TRUE(writer.Commit(error));
+    }
+    EXPECT_EQ(ReadFileBytes(path), std::string("new \0bytes", 10));
+    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"tree.sav"});
+    struct stat info;
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+    // Dropped before Commit: the old file stays and no temporary is left.
+    {
+        TAtomicFileWriter writer(path);
+        ASSERT_TRUE(writer.Open(error));
+        ASSERT_TRUE(writer.Write("half", 4, error));
+    }
+    EXPECT_EQ(ReadFileBytes(path), std::string("new \0bytes", 10));
+    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"tree.sav"});
+
+    TAtomicFileWriter unopened(path);
+    EXPECT_FALSE(unopened.Write("x", 1, error));
+    EXPECT_FALSE(unopened.Commit(error));
+    TAtomicFileWriter folder(dir.Str());
+    EXPECT_FALSE(folder.Open(error));
+}
