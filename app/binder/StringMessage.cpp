@@ -11,19 +11,6 @@ namespace {
 constexpr int64_t MaxSize = std::numeric_limits<int32_t>::max();
 constexpr char Delimiter = '#';
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 } // namespace
 
 StringMessageI18N::StringMessageI18N() {
@@ -163,8 +150,8 @@ char* StringMessageI18N::ReadData(int32_t& length) {
     }
     // The length text reads like "%x": its leading hex digits, 0 when there are none.
     uint64_t fieldLength = 0;
-    for (size_t i = readPos_; i < hash && HexValue(bytes[i]) >= 0; ++i) {
-        fieldLength = fieldLength * 16 + static_cast<uint64_t>(HexValue(bytes[i]));
+    for (size_t i = readPos_; i < hash && HexDigitValue(bytes[i]) >= 0; ++i) {
+        fieldLength = fieldLength * 16 + static_cast<uint64_t>(HexDigitValue(bytes[i]));
         if (fieldLength > used) {
             break; // already longer than anything that is there
         }
