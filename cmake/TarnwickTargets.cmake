@@ -28,7 +28,13 @@ function(tarnwick_test name)
     list(APPEND env "QTWEBENGINE_DISABLE_SANDBOX=1" "QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu")
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
-        PROPERTIES ENVIRONMENT "${env}" LABELS "${ARG_LABELS}")
+        PROPERTIES LABELS "${ARG_LABELS}")
+    # The environment is set once the tests are known: passed through the discovery's own
+    # properties, a list keeps only its first variable.
+    set(env_script ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+    file(WRITE ${env_script}
+        "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${env}\")\nendif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${env_script})
 endfunction()
 
 function(tarnwick_bench name)

@@ -190,11 +190,16 @@ void TQtCanvas::Paint(const std::function<void(QPainter&)>& fn) {
     if (!image_ || image_->isNull()) {
         return;
     }
-    QPainter painter(image_);
-    if (ClipRegion()) {
-        painter.setClipRegion(*ClipRegion());
+    {
+        QPainter painter(image_);
+        if (ClipRegion()) {
+            painter.setClipRegion(*ClipRegion());
+        }
+        fn(painter);
     }
-    fn(painter);
+    if (OnDrawn) {
+        OnDrawn();
+    }
 }
 
 void TQtCanvas::PaintFigure(const std::function<void(QPainter&)>& fn) {
@@ -383,6 +388,9 @@ void TQtCanvas::DoSetPixel(int x, int y, TColor color) {
     }
     uint32_t rgb = DrawnRGB(color);
     image_->setPixel(x, y, qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)));
+    if (OnDrawn) {
+        OnDrawn();
+    }
 }
 
 TQtCanvas::FontCache& TQtCanvas::Fonts() {

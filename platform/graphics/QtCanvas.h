@@ -33,6 +33,9 @@ public:
     // The Qt font the canvas font draws with.
     QFont QtFont();
 
+    // Called after each drawing call on the image (a control shows its surface then).
+    std::function<void()> OnDrawn;
+
 protected:
     void DoPolyline(const std::vector<TPoint>& points) override;
     void DoRectangle(const TRect& r) override;
