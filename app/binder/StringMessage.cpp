@@ -11,19 +11,6 @@ namespace {
 constexpr int64_t MaxSize = std::numeric_limits<int32_t>::max();
 constexpr char Delimiter = '#';
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 } // namespace
 
 StringMessageI18N::StringMessageI18N() {
@@ -202,8 +189,8 @@ StringMessageI18N::TFieldScan StringMessageI18N::ScanField(std::string_view byte
     const size_t left = bytes.size() - start;
     // The length text reads like "%x": its leading hex digits, 0 when there are none.
     size_t length = 0;
-    for (size_t i = pos; i < hash && HexValue(bytes[i]) >= 0; ++i) {
-        length = length * 16 + static_cast<size_t>(HexValue(bytes[i]));
+    for (size_t i = pos; i < hash && HexDigitValue(bytes[i]) >= 0; ++i) {
+        length = length * 16 + static_cast<size_t>(HexDigitValue(bytes[i]));
         if (length > left) {
             return TFieldScan::Overrun; // already longer than anything that is there
         }

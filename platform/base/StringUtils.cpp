@@ -36,7 +36,7 @@ int32_t StrToInt(const std::string& text) {
     return value;
 }
 
-static int HexDigit(char c) {
+int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
@@ -56,14 +56,14 @@ bool ScanHex(std::string_view text, uint32_t& value) {
         ++i;
     }
     if (i + 2 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
-        HexDigit(text[i + 2]) >= 0) {
+        HexDigitValue(text[i + 2]) >= 0) {
         i += 2;
     }
     uint64_t result = 0;
     bool any = false;
-    for (; i < text.size() && HexDigit(text[i]) >= 0; ++i) {
+    for (; i < text.size() && HexDigitValue(text[i]) >= 0; ++i) {
         any = true;
-        result = result * 16 + static_cast<uint64_t>(HexDigit(text[i]));
+        result = result * 16 + static_cast<uint64_t>(HexDigitValue(text[i]));
         if (result > 0xFFFFFFFFull) {
             result = 0xFFFFFFFFull + 1; // keeps saturating without overflowing 64 bits
         }
@@ -116,12 +116,14 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
     return result;
 }
 
+static char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 std::string LowerCase(std::string_view text) {
     std::string result(text);
     for (char& c : result) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
+        c = LowerAscii(c);
     }
     return result;
 }
@@ -134,4 +136,20 @@ std::string UpperCase(std::string_view text) {
         }
     }
     return result;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool StartsText(std::string_view prefix, std::string_view text) {
+    return text.size() >= prefix.size() && SameText(prefix, text.substr(0, prefix.size()));
 }

@@ -25,6 +25,9 @@ int32_t StrToInt(const std::string& text);
 // there. Values beyond 32 bits saturate.
 bool ScanHex(std::string_view text, uint32_t& value);
 
+// The value of one hexadecimal digit (either case), -1 for any other character.
+int HexDigitValue(char c);
+
 // printf-style formatting into a string.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
@@ -38,3 +41,7 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 // ASCII case mapping; bytes above 0x7F are left as they are.
 std::string LowerCase(std::string_view text);
 std::string UpperCase(std::string_view text);
+
+// ASCII case-insensitive comparisons: equality, and whether `text` begins with `prefix`.
+bool SameText(std::string_view a, std::string_view b);
+bool StartsText(std::string_view prefix, std::string_view text);

@@ -64,6 +64,12 @@ TEST(StringUtils, FormatAndCase) {
     EXPECT_EQ(Format("%d", -3), "-3");
     EXPECT_EQ(LowerCase("AbC\xC4"), "abc\xC4");
     EXPECT_EQ(UpperCase("aBc"), "ABC");
+    EXPECT_TRUE(SameText("Script", "sCRIPT"));
+    EXPECT_FALSE(SameText("script", "scripts"));
+    EXPECT_FALSE(SameText("\xC4", "\xE4")); // only ASCII letters fold
+    EXPECT_TRUE(StartsText("HTTP://", "http://h/"));
+    EXPECT_TRUE(StartsText("", "x"));
+    EXPECT_FALSE(StartsText("http://", "http:/"));
 }
 
 TEST(DateTime, EncodeDecodeRoundTripAndText) {

@@ -1,0 +1,14 @@
+#pragma once
+
+// The options of one capture request, as the Add Item dialog fills them.
+
+#include <cstdint>
+#include <string>
+
+struct CaptureOptions {
+    int32_t Mode = 0;           // this page only or with its linked pages
+    int32_t Levels = 0;         // 0 to 6; 0 captures the page alone
+    bool CurrentWebOnly = true; // "Save Pages within Current Web Only": a followed link must
+                                // contain the host of PageUrl
+    std::string PageUrl;
+};
