@@ -801,6 +801,9 @@ bool TMarkupStatusBar::event(QEvent* e) {
         }
         return true;
     }
+    if (e->type() == QEvent::ApplicationFontChange) {
+        SyncToSystemFont();
+    }
     if (e->type() == QEvent::ParentChange || e->type() == QEvent::Show) {
         PlaceSizeGrip();
     }

@@ -469,3 +469,37 @@ TEST(MarkupStatusBar, SizeGripInAResizableWindowEndsTheLastPart) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(MarkupStatusBar, OwnerDrawnPanelsAndSimpleText) {
+    auto bar = MakeBar(300);
+    TMarkupStatusPanel& owned = AddPanel(*bar, Style::psOwnerDraw, 100);
+    AddPanel(*bar, Style::psText, 100, "plain");
+    std::vector<TRect> asked;
+    bar->OnDrawPanel = [&](TMarkupStatusBar& sb, TMarkupStatusPanel& panel, const TRect& r) {
+        EXPECT_EQ(&sb, bar.get());
+        EXPECT_EQ(&panel, &owned);
+        asked.push_back(r);
+        sb.Canvas().Brush().SetColor(clRed);
+        sb.Canvas().FillRect(r);
+    };
+    QImage image = bar->grab().toImage();
+    ASSERT_EQ(asked, std::vector<TRect>{bar->PanelContentRect(0)});
+    TRect inside = bar->PanelContentRect(0);
+    EXPECT_EQ(CountIn(image, inside, [](QRgb p) { return p != qRgb(255, 0, 0); }), 0);
+    EXPECT_EQ(CountIn(image, Rect(100, 0, 300, 19), [](QRgb p) { return p == qRgb(255, 0, 0); }), 0)
+        << "drawing stays inside the panel";
+
+    // Simple mode shows SimpleText over the whole bar in place of the panels.
+    bar->SetSimpleText("Simple");
+    bar->SetSimplePanel(true);
+    asked.clear();
+    image = bar->grab().toImage();
+    EXPECT_TRUE(asked.empty());
+    int right = 2 + 2 + Extent(*bar, "Simple").cx;
+    EXPECT_GT(CountIn(image, Rect(3, 2, right, 18), Dark), 10);
+    EXPECT_EQ(CountIn(image, Rect(right + 2, 2, 298, 18), Dark), 0);
+}
+
+} // namespace
