@@ -1,0 +1,183 @@
+#include "platform/base/CodePage.h"
+
+#include <array>
+#include <cerrno>
+#include <iconv.h>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+constexpr char16_t Replacement = 0xFFFD;
+
+std::string IconvName(unsigned codePage) {
+    switch (codePage) {
+    case CP_ACP:
+        return "CP" + std::to_string(DefaultAnsiCodePage);
+    case CP_UTF8:
+        return "UTF-8";
+    case 20127:
+        return "ASCII";
+    case 10000:
+        return "MACINTOSH";
+    case 1361:
+        return "JOHAB";
+    default:
+        return "CP" + std::to_string(codePage);
+    }
+}
+
+class Converter {
+public:
+    explicit Converter(unsigned codePage)
+        : cd_(iconv_open("UTF-16LE", IconvName(codePage).c_str())) {}
+    ~Converter() {
+        if (Valid()) {
+            iconv_close(cd_);
+        }
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    // Decodes one character from the front of `in`: the bytes it took (0 when the bytes are
+    // not a character, -1 when they end inside one) and its units in `out`.
+    int One(std::string_view in, std::u16string& out) {
+        char buffer[16];
+        for (size_t take = 1; take <= std::min<size_t>(4, in.size()); ++take) {
+            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+            char* src = const_cast<char*>(in.data());
+            size_t srcLeft = take;
+            char* dst = buffer;
+            size_t dstLeft = sizeof buffer;
+            size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+            if (rc != static_cast<size_t>(-1) && srcLeft == 0) {
+                for (char* p = buffer; p + 1 < dst; p += 2) {
+                    out += static_cast<char16_t>(static_cast<unsigned char>(p[0]) |
+                                                 static_cast<unsigned char>(p[1]) << 8);
+                }
+                return static_cast<int>(take);
+            }
+            if (errno != EINVAL) {
+                return 0;
+            }
+        }
+        return in.size() < 4 ? -1 : 0;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+// Single-byte pages are decoded through a table built once; others character by character.
+struct PageTable {
+    bool valid = false;
+    bool singleByte = true;
+    std::array<char16_t, 256> units{};
+};
+
+const PageTable& TableFor(unsigned codePage) {
+    static std::mutex lock;
+    static std::map<unsigned, std::unique_ptr<PageTable>> tables;
+    std::lock_guard<std::mutex> guard(lock);
+    auto& slot = tables[codePage];
+    if (!slot) {
+        slot = std::make_unique<PageTable>();
+        Converter converter(codePage);
+        slot->valid = converter.Valid();
+        if (codePage == CP_UTF8) {
+            slot->singleByte = false;
+        }
+        for (int b = 0; b < 256 && slot->valid && slot->singleByte; ++b) {
+            char byte = static_cast<char>(b);
+            std::u16string out;
+            int took = converter.One(std::string_view(&byte, 1), out);
+            if (took == 1 && out.size() == 1) {
+                slot->units[b] = out[0];
+            } else if (took == 0) {
+                slot->units[b] = Replacement;
+            } else {
+                slot->singleByte = false;
+            }
+        }
+    }
+    return *slot;
+}
+
+} // namespace
+
+std::u16string MultiByteToUtf16(std::string_view bytes, unsigned codePage,
+                                std::vector<size_t>* unitsAfterByte) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    if (unitsAfterByte) {
+        unitsAfterByte->assign(bytes.size(), 0);
+    }
+    const PageTable& table = TableFor(codePage);
+    if (!table.valid) {
+        codePage = CP_ACP;
+    }
+    const PageTable& used = table.valid ? table : TableFor(CP_ACP);
+    if (used.singleByte) {
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            out += used.units[static_cast<unsigned char>(bytes[i])];
+            if (unitsAfterByte) {
+                (*unitsAfterByte)[i] = out.size();
+            }
+        }
+        return out;
+    }
+    Converter converter(codePage);
+    size_t i = 0;
+    while (i < bytes.size()) {
+        int took = converter.One(bytes.substr(i), out);
+        if (took <= 0) {
+            out += Replacement;
+            took = 1;
+        }
+        for (int k = 0; k < took; ++k) {
+            if (unitsAfterByte) {
+                (*unitsAfterByte)[i + static_cast<size_t>(k)] = out.size();
+            }
+        }
+        i += static_cast<size_t>(took);
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = Replacement;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | c >> 6);
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | c >> 12);
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | c >> 18);
+            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+    return MultiByteToUtf16(text, CP_UTF8);
+}

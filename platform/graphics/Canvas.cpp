@@ -1,0 +1,208 @@
+#include "platform/graphics/Canvas.h"
+
+#include "platform/base/CodePage.h"
+#include "platform/graphics/Graphic.h"
+
+#include <QImage>
+#include <QRect>
+
+namespace {
+
+QRect ToQRect(const TRect& r) {
+    return QRect(r.Left, r.Top, r.Width(), r.Height());
+}
+
+int FitCount(const std::vector<int>& extents, int maxExtent) {
+    int fit = 0;
+    while (fit < static_cast<int>(extents.size()) &&
+           extents[static_cast<size_t>(fit)] <= maxExtent) {
+        ++fit;
+    }
+    return fit;
+}
+
+} // namespace
+
+TCanvas::TCanvas() = default;
+TCanvas::~TCanvas() = default;
+
+uint32_t DrawnRGB(TColor color) {
+    return ColorToRGB(color) & 0xFFFFFF;
+}
+
+std::u16string TCanvas::Decode(std::string_view text, std::vector<size_t>* unitsAfterByte) const {
+    return MultiByteToUtf16(text, CharsetToCodePage(font_.Charset()), unitsAfterByte);
+}
+
+void TCanvas::LineTo(int x, int y) {
+    DoPolyline({penPos_, {x, y}});
+    penPos_ = {x, y};
+}
+
+void TCanvas::Polyline(const std::vector<TPoint>& points) {
+    if (points.size() >= 2) {
+        DoPolyline(points);
+    }
+}
+
+void TCanvas::Rectangle(const TRect& r) {
+    DoRectangle(r);
+}
+
+void TCanvas::RoundRect(const TRect& r, int cornerWidth, int cornerHeight) {
+    DoRoundRect(r, cornerWidth, cornerHeight);
+}
+
+void TCanvas::Ellipse(const TRect& r) {
+    DoEllipse(r);
+}
+
+void TCanvas::Polygon(const std::vector<TPoint>& points) {
+    if (points.size() >= 2) {
+        DoPolygon(points);
+    }
+}
+
+void TCanvas::FillRect(const TRect& r) {
+    DoFillRect(r);
+}
+
+void TCanvas::FrameRect(const TRect& r) {
+    DoFrameRect(r);
+}
+
+void TCanvas::DrawFocusRect(const TRect& r) {
+    DoFocusRect(r);
+}
+
+TBkMode TCanvas::BkMode() const {
+    if (bkOverride_ && brush_.Revision() == brushRevisionAtOverride_) {
+        return *bkOverride_;
+    }
+    return brush_.Style() == TBrushStyle::bsSolid ? TBkMode::bkOpaque : TBkMode::bkTransparent;
+}
+
+void TCanvas::SetBkMode(TBkMode mode) {
+    bkOverride_ = mode;
+    brushRevisionAtOverride_ = brush_.Revision();
+}
+
+void TCanvas::TextOut(int x, int y, std::string_view text) {
+    TextOutW(x, y, Decode(text));
+}
+
+void TCanvas::TextOutW(int x, int y, std::u16string_view text) {
+    DoTextOut(x, y, text, nullptr, nullptr);
+    penPos_ = {x + TextWidthW(text), y};
+}
+
+void TCanvas::TextRect(const TRect& r, int x, int y, std::string_view text) {
+    TextRectW(r, x, y, Decode(text));
+}
+
+void TCanvas::TextRectW(const TRect& r, int x, int y, std::u16string_view text) {
+    bool opaque = BkMode() == TBkMode::bkOpaque;
+    DoTextOut(x, y, text, &r, opaque ? &r : nullptr);
+}
+
+TSize TCanvas::TextExtent(std::string_view text) {
+    return TextExtentW(Decode(text));
+}
+
+TSize TCanvas::TextExtentW(std::u16string_view text) {
+    std::vector<int> extents = DoCharExtents(text);
+    return {extents.empty() ? 0 : extents.back(), DoTextMetrics().Height};
+}
+
+TTextMetric TCanvas::GetTextMetrics() {
+    return DoTextMetrics();
+}
+
+int TCanvas::GetTextExtentExPoint(std::string_view text, int maxExtent, std::vector<int>* dx) {
+    std::vector<size_t> unitsAfterByte;
+    std::u16string wide = Decode(text, &unitsAfterByte);
+    std::vector<int> unitExtents = DoCharExtents(wide);
+    std::vector<int> byteExtents(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        size_t units = unitsAfterByte[i];
+        byteExtents[i] = units == 0 ? 0 : unitExtents[units - 1];
+    }
+    // A double-byte character fits whole or not at all.
+    int fit = FitCount(byteExtents, maxExtent);
+    while (fit > 0 && static_cast<size_t>(fit) < text.size() &&
+           unitsAfterByte[static_cast<size_t>(fit)] ==
+               unitsAfterByte[static_cast<size_t>(fit) - 1]) {
+        --fit;
+    }
+    if (dx) {
+        *dx = std::move(byteExtents);
+    }
+    return fit;
+}
+
+int TCanvas::GetTextExtentExPointW(std::u16string_view text, int maxExtent, std::vector<int>* dx) {
+    std::vector<int> extents = DoCharExtents(text);
+    int fit = FitCount(extents, maxExtent);
+    if (dx) {
+        *dx = std::move(extents);
+    }
+    return fit;
+}
+
+void TCanvas::Draw(int x, int y, const TGraphic& graphic) {
+    if (!graphic.Empty()) {
+        graphic.Draw(*this, Bounds(x, y, graphic.Width(), graphic.Height()));
+    }
+}
+
+void TCanvas::StretchDraw(const TRect& r, const TGraphic& graphic) {
+    if (!graphic.Empty()) {
+        graphic.Draw(*this, r);
+    }
+}
+
+void TCanvas::DrawImage(const TRect& dest, const QImage& image, const TRect& source) {
+    if (!image.isNull() && !IsRectEmpty(dest) && !IsRectEmpty(source)) {
+        DoDrawImage(dest, image, source);
+    }
+}
+
+void TCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect& sourceRect) {
+    if (!IsRectEmpty(dest) && !IsRectEmpty(sourceRect)) {
+        DoCopyRect(dest, source, sourceRect);
+    }
+}
+
+TRect TCanvas::ClipRect() const {
+    TSize size = SurfaceSize();
+    TRect whole = Rect(0, 0, size.cx, size.cy);
+    if (!clip_) {
+        return whole;
+    }
+    QRect box = clip_->boundingRect();
+    return Rect(box.left(), box.top(), box.left() + box.width(), box.top() + box.height());
+}
+
+void TCanvas::SetClipRegion(const QRegion& region) {
+    clip_ = region;
+}
+
+void TCanvas::SetClipRect(const TRect& r) {
+    clip_ = QRegion(ToQRect(r));
+}
+
+void TCanvas::IntersectClipRect(const TRect& r) {
+    TSize size = SurfaceSize();
+    QRegion current = clip_ ? *clip_ : QRegion(0, 0, size.cx, size.cy);
+    clip_ = current.intersected(ToQRect(r));
+}
+
+void TCanvas::ExcludeClipRect(const TRect& r) {
+    TSize size = SurfaceSize();
+    QRegion current = clip_ ? *clip_ : QRegion(0, 0, size.cx, size.cy);
+    clip_ = current.subtracted(ToQRect(r));
+}
+
+void TCanvas::RemoveClip() {
+    clip_.reset();
+}

@@ -1,0 +1,174 @@
+#pragma once
+
+// The framework's binary component stream (the form format that begins "TPF0"): values
+// tagged by a type byte, properties as a short-string name and a value, components as a
+// class name and a component name followed by their properties and their children, each list
+// ended by a zero byte. Stored notes carry tables and style collections in it, so the bytes
+// are the published format, written and read exactly.
+//
+// Value bytes: 0 end of list, 1 list, 2/3/4 integers of 8/16/32 bits, 5 extended float
+// (80 bits), 6 string (1-byte length), 7 identifier, 8 false, 9 true, 10 binary (4-byte
+// length), 11 set (identifiers, then an empty one), 12 long string (4-byte length), 13 nil,
+// 14 collection, 15 single float, 16 currency, 17 date, 18 wide string (4-byte length in
+// UTF-16 units), 19 integer of 64 bits, 20 UTF-8 string. All numbers are little-endian.
+
+#include "platform/base/Exceptions.h"
+#include "platform/graphics/Color.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A component stream that cannot be read: truncated, a value of the wrong kind, or a
+// malformed structure. The message says which and where.
+class EReadError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
+};
+
+enum class TValueType : uint8_t {
+    vaNull = 0,
+    vaList = 1,
+    vaInt8 = 2,
+    vaInt16 = 3,
+    vaInt32 = 4,
+    vaExtended = 5,
+    vaString = 6,
+    vaIdent = 7,
+    vaFalse = 8,
+    vaTrue = 9,
+    vaBinary = 10,
+    vaSet = 11,
+    vaLString = 12,
+    vaNil = 13,
+    vaCollection = 14,
+    vaSingle = 15,
+    vaCurrency = 16,
+    vaDate = 17,
+    vaWString = 18,
+    vaInt64 = 19,
+    vaUTF8String = 20,
+};
+
+class TWriter {
+public:
+    // The stream so far.
+    const std::string& Bytes() const { return bytes_; }
+
+    // "TPF0", before the root component.
+    void WriteSignature();
+    // A component: class name, component name; then its properties, WriteListEnd, its
+    // children and WriteListEnd.
+    void WriteComponentHeader(std::string_view className, std::string_view name);
+    void WritePropName(std::string_view name);
+
+    // The smallest of 8, 16 and 32 bits that holds the value; 64 bits beyond.
+    void WriteInteger(int64_t value);
+    void WriteBoolean(bool value);
+    // "False", "True", "nil" and "Null" (any case) are written as their own value bytes.
+    void WriteIdent(std::string_view ident);
+    // Bytes as they are: up to 255 as a string, longer as a long string.
+    void WriteString(std::string_view text);
+    void WriteWideString(std::u16string_view text);
+    void WriteUTF8String(std::string_view text);
+    void WriteFloat(double value); // extended
+    void WriteSingle(float value);
+    void WriteCurrency(int64_t tenThousandths);
+    void WriteDate(double value);
+    void WriteBinary(std::string_view data);
+    void WriteSet(const std::vector<std::string>& members);
+    void WriteNil();
+    // A colour by its identifier ("clRed", "clBtnFace", "clNone") when it has one, else as
+    // an integer.
+    void WriteColor(TColor color);
+
+    void WriteListBegin();
+    void WriteListEnd();
+    // A collection: WriteCollectionBegin, per item WriteListBegin, its properties,
+    // WriteListEnd; then WriteListEnd.
+    void WriteCollectionBegin();
+
+private:
+    void Value(TValueType type) { bytes_ += static_cast<char>(type); }
+    void ShortString(std::string_view text);
+
+    std::string bytes_;
+};
+
+class TReader {
+public:
+    // Reads `bytes`, which must outlive the reader.
+    explicit TReader(std::string_view bytes) : bytes_(bytes) {}
+    explicit TReader(const char* bytes) : bytes_(bytes) {}
+    TReader(std::string&&) = delete;
+
+    size_t Position() const { return pos_; }
+    bool AtEnd() const { return pos_ >= bytes_.size(); }
+
+    void ReadSignature();
+    // Reads the class and component names (and the inherited/child-position prefix when
+    // there is one).
+    void ReadComponentHeader(std::string& className, std::string& name);
+    std::string ReadPropName();
+
+    // The type of the next value, not consumed.
+    TValueType NextValue() const;
+    // Whether the next byte ends a list.
+    bool EndOfList() const;
+
+    int64_t ReadInteger();
+    // An integer that must fit 32 bits.
+    int32_t ReadInt32();
+    bool ReadBoolean();
+    // An identifier; the value bytes for false, true, nil and null read as "False", "True",
+    // "nil" and "Null".
+    std::string ReadIdent();
+    // Any string kind: 8-bit strings as their bytes, wide strings as UTF-8.
+    std::string ReadString();
+    std::u16string ReadWideString();
+    // Extended, single, date, currency or an integer, as a double.
+    double ReadFloat();
+    std::string ReadBinary();
+    std::vector<std::string> ReadSet();
+    // An identifier or an integer.
+    TColor ReadColor();
+
+    void ReadListBegin();
+    void ReadListEnd();
+    void ReadCollectionBegin();
+    // Starts the next item of a collection; returns its order number when one is written.
+    std::optional<int64_t> ReadCollectionItemBegin();
+
+    void SkipValue();
+    // A property name and its value.
+    void SkipProperty();
+    // A whole component: header, properties and children.
+    void SkipComponent();
+
+    // Reads the properties of one object up to and including the end of its list: each
+    // name goes to `handler`, which reads the value and returns true, or returns false to
+    // have the value skipped (properties this program does not know).
+    void ReadProperties(const std::function<bool(const std::string& name)>& handler);
+    // A component: header, properties through `handler`, then its children skipped.
+    void ReadComponent(std::string& className, std::string& name,
+                       const std::function<bool(const std::string& name)>& handler);
+
+private:
+    uint8_t Byte();
+    std::string_view Take(size_t count, const char* what);
+    std::string ShortString(const char* what);
+    TValueType ReadValueType();
+    [[noreturn]] void Fail(const std::string& what) const;
+    [[noreturn]] void WrongType(const char* expected) const;
+
+    std::string_view bytes_;
+    size_t pos_ = 0;
+    int depth_ = 0;
+};
+
+// 80-bit extended floats, as the stream stores doubles.
+std::string DoubleToExtended(double value);
+double ExtendedToDouble(std::string_view tenBytes);

@@ -1,0 +1,479 @@
+#include "platform/widgets/Control.h"
+
+#include "platform/widgets/ScrollBar.h"
+
+#include <QEnterEvent>
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTimerEvent>
+#include <QWheelEvent>
+
+#include <cstdio>
+
+namespace {
+
+std::function<void(const std::exception&)>& ExceptionHandler() {
+    static std::function<void(const std::exception&)> handler;
+    return handler;
+}
+
+int Index(TScrollBarKind kind) {
+    return kind == TScrollBarKind::sbVertical ? 1 : 0;
+}
+
+} // namespace
+
+void SetApplicationExceptionHandler(std::function<void(const std::exception&)> handler) {
+    ExceptionHandler() = std::move(handler);
+}
+
+void HandleApplicationException(const std::exception& error) {
+    if (ExceptionHandler()) {
+        ExceptionHandler()(error);
+    } else {
+        std::fprintf(stderr, "%s\n", error.what());
+    }
+}
+
+TCustomControl::TCustomControl(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::NoFocus);
+    for (TScrollBarKind kind : {TScrollBarKind::sbHorizontal, TScrollBarKind::sbVertical}) {
+        auto* bar = new QScrollBar(
+            kind == TScrollBarKind::sbVertical ? Qt::Vertical : Qt::Horizontal, this);
+        bar->hide();
+        bar->setFocusPolicy(Qt::NoFocus);
+        connect(bar, &QAbstractSlider::actionTriggered, this,
+                [this, kind](int action) { ScrollAction(kind, action); });
+        connect(bar, &QAbstractSlider::sliderReleased, this, [this, kind] {
+            int pos = Bar(kind)->sliderPosition();
+            uint32_t msg = kind == TScrollBarKind::sbVertical ? WM_VSCROLL : WM_HSCROLL;
+            Perform(msg, SB_THUMBPOSITION | static_cast<uint32_t>(pos & 0xFFFF) << 16, pos);
+            Perform(msg, SB_ENDSCROLL, pos);
+        });
+        bars_[Index(kind)] = bar;
+    }
+}
+
+TCustomControl::~TCustomControl() = default;
+
+QScrollBar* TCustomControl::Bar(TScrollBarKind kind) const {
+    return bars_[Index(kind)];
+}
+
+int TCustomControl::ClientWidth() const {
+    int w = width() - (barVisible_[1] ? Bar(TScrollBarKind::sbVertical)->sizeHint().width() : 0);
+    return std::max(0, w);
+}
+
+int TCustomControl::ClientHeight() const {
+    int h =
+        height() - (barVisible_[0] ? Bar(TScrollBarKind::sbHorizontal)->sizeHint().height() : 0);
+    return std::max(0, h);
+}
+
+TPoint TCustomControl::ClientToScreen(TPoint p) const {
+    QPoint g = mapToGlobal(QPoint(p.X, p.Y));
+    return {g.x(), g.y()};
+}
+
+TPoint TCustomControl::ScreenToClient(TPoint p) const {
+    QPoint l = mapFromGlobal(QPoint(p.X, p.Y));
+    return {l.x(), l.y()};
+}
+
+void TCustomControl::FitSurface() {
+    QSize size(std::max(1, ClientWidth()), std::max(1, ClientHeight()));
+    if (surface_.size() == size) {
+        return;
+    }
+    QImage fresh(size, QImage::Format_RGB32);
+    uint32_t rgb = DrawnRGB(color_);
+    fresh.fill(qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)));
+    if (!surface_.isNull()) {
+        QPainter p(&fresh);
+        p.drawImage(0, 0, surface_);
+    }
+    surface_ = std::move(fresh);
+    invalid_ = QRegion(0, 0, size.width(), size.height());
+}
+
+TCanvas& TCustomControl::Canvas() {
+    if (!canvas_) {
+        FitSurface();
+        canvas_ = std::make_unique<TQtCanvas>(&surface_);
+        canvas_->OnDrawn = [this] {
+            if (!painting_) {
+                update();
+            }
+        };
+    }
+    return *canvas_;
+}
+
+void TCustomControl::SetColor(TColor color) {
+    if (color_ != color) {
+        color_ = color;
+        Invalidate();
+    }
+}
+
+void TCustomControl::SetCursor(TCursor cursor) {
+    cursor_ = cursor;
+    if (cursor == crDefault) {
+        unsetCursor();
+    } else {
+        setCursor(CursorFor(cursor));
+    }
+}
+
+bool TCustomControl::TabStop() const {
+    return focusPolicy() & Qt::TabFocus;
+}
+
+void TCustomControl::SetTabStop(bool tabStop) {
+    setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+void TCustomControl::SetHint(const std::string& hint) {
+    setToolTip(QString::fromUtf8(hint.c_str()));
+}
+
+void TCustomControl::Invalidate() {
+    InvalidateRect(ClientRect());
+}
+
+void TCustomControl::InvalidateRect(const TRect& r) {
+    QRect rect(r.Left, r.Top, r.Width(), r.Height());
+    invalid_ += rect.intersected(QRect(0, 0, ClientWidth(), ClientHeight()));
+    update(rect);
+}
+
+void TCustomControl::Update() {
+    if (!invalid_.isEmpty()) {
+        repaint(invalid_.boundingRect());
+    }
+}
+
+intptr_t TCustomControl::Perform(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+    TMessage message{msg, wParam, lParam, 0};
+    Dispatch(message);
+    return message.Result;
+}
+
+void TCustomControl::PostMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+    ::PostMessage(this, msg, wParam, lParam);
+}
+
+void TCustomControl::SetTimer(uint32_t id, int milliseconds) {
+    KillTimer(id);
+    int qtId = startTimer(std::max(1, milliseconds));
+    if (qtId != 0) {
+        timers_[qtId] = id;
+    }
+}
+
+void TCustomControl::KillTimer(uint32_t id) {
+    for (auto it = timers_.begin(); it != timers_.end();) {
+        if (it->second == id) {
+            killTimer(it->first);
+            it = timers_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void TCustomControl::SetScrollInfo(TScrollBarKind kind, const TScrollInfo& info, bool visible) {
+    QScrollBar* bar = Bar(kind);
+    QSignalBlocker block(bar);
+    int page = std::max(0, info.Page);
+    bar->setRange(info.Min, std::max(info.Min, info.Max - std::max(0, page - 1)));
+    bar->setPageStep(std::max(1, page));
+    bar->setValue(info.Pos);
+    if (barVisible_[Index(kind)] != visible) {
+        barVisible_[Index(kind)] = visible;
+        LayoutScrollBars();
+        Guard([this] { Resize(); });
+    }
+}
+
+TScrollInfo TCustomControl::GetScrollInfo(TScrollBarKind kind) const {
+    QScrollBar* bar = Bar(kind);
+    int page = bar->pageStep();
+    return {bar->minimum(), bar->maximum() + page - 1, page, bar->value()};
+}
+
+void TCustomControl::SetScrollPos(TScrollBarKind kind, int position) {
+    QSignalBlocker block(Bar(kind));
+    Bar(kind)->setValue(position);
+}
+
+bool TCustomControl::ScrollBarVisible(TScrollBarKind kind) const {
+    return barVisible_[Index(kind)];
+}
+
+void TCustomControl::LayoutScrollBars() {
+    QScrollBar* v = Bar(TScrollBarKind::sbVertical);
+    QScrollBar* h = Bar(TScrollBarKind::sbHorizontal);
+    int vw = v->sizeHint().width();
+    int hh = h->sizeHint().height();
+    v->setVisible(barVisible_[1]);
+    h->setVisible(barVisible_[0]);
+    if (barVisible_[1]) {
+        v->setGeometry(width() - vw, 0, vw, height() - (barVisible_[0] ? hh : 0));
+    }
+    if (barVisible_[0]) {
+        h->setGeometry(0, height() - hh, width() - (barVisible_[1] ? vw : 0), hh);
+    }
+    FitSurface();
+    update();
+}
+
+void TCustomControl::ScrollAction(TScrollBarKind kind, int action) {
+    QScrollBar* bar = Bar(kind);
+    TScrollCode scrollCode;
+    if (!ScrollCodeOf(action, scrollCode)) {
+        return;
+    }
+    uint32_t code = static_cast<uint32_t>(scrollCode);
+    int pos = bar->sliderPosition();
+    if (code != SB_THUMBTRACK) {
+        // The control decides where the bar goes.
+        bar->setSliderPosition(bar->value());
+        pos = bar->value();
+    }
+    uint32_t msg = kind == TScrollBarKind::sbVertical ? WM_VSCROLL : WM_HSCROLL;
+    Perform(msg, code | static_cast<uint32_t>(pos & 0xFFFF) << 16, pos);
+}
+
+void TCustomControl::Guard(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        HandleApplicationException(error);
+    }
+}
+
+void TCustomControl::Paint() {
+    Canvas().Brush().SetColor(color_);
+    Canvas().FillRect(ClientRect());
+}
+
+void TCustomControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    if (OnMouseDown) {
+        OnMouseDown(button, shift, x, y);
+    }
+}
+
+void TCustomControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    if (OnMouseUp) {
+        OnMouseUp(button, shift, x, y);
+    }
+}
+
+void TCustomControl::MouseMove(TShiftState shift, int x, int y) {
+    if (OnMouseMove) {
+        OnMouseMove(shift, x, y);
+    }
+}
+
+void TCustomControl::Click() {
+    if (OnClick) {
+        OnClick();
+    }
+}
+
+void TCustomControl::DblClick() {
+    if (OnDblClick) {
+        OnDblClick();
+    }
+}
+
+bool TCustomControl::DoMouseWheel(TShiftState shift, int delta, TPoint position) {
+    bool handled = false;
+    if (OnMouseWheel) {
+        OnMouseWheel(shift, delta, position, handled);
+    }
+    return handled;
+}
+
+void TCustomControl::KeyDown(uint16_t& key, TShiftState shift) {
+    if (OnKeyDown) {
+        OnKeyDown(key, shift);
+    }
+}
+
+void TCustomControl::KeyUp(uint16_t& key, TShiftState shift) {
+    if (OnKeyUp) {
+        OnKeyUp(key, shift);
+    }
+}
+
+void TCustomControl::KeyPress(char16_t& key) {
+    if (OnKeyPress) {
+        OnKeyPress(key);
+    }
+}
+
+void TCustomControl::DoEnter() {
+    if (OnEnter) {
+        OnEnter();
+    }
+}
+
+void TCustomControl::DoExit() {
+    if (OnExit) {
+        OnExit();
+    }
+}
+
+void TCustomControl::Resize() {
+    if (OnResize) {
+        OnResize();
+    }
+}
+
+void TCustomControl::Dispatch(TMessage&) {}
+
+bool TCustomControl::event(QEvent* e) {
+    if (e->type() == TMessageEvent::EventType()) {
+        TMessage message = static_cast<TMessageEvent*>(e)->Message();
+        Guard([&] { Dispatch(message); });
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void TCustomControl::paintEvent(QPaintEvent* e) {
+    TCanvas& canvas = Canvas();
+    FitSurface();
+    if (!invalid_.isEmpty()) {
+        QRegion region = invalid_;
+        invalid_ = QRegion();
+        painting_ = true;
+        canvas.Font().Assign(font_);
+        canvas.Brush().SetColor(color_);
+        canvas.SetClipRegion(region);
+        Guard([this] { Paint(); });
+        canvas.RemoveClip();
+        painting_ = false;
+    }
+    QPainter painter(this);
+    QRect r = e->rect().intersected(surface_.rect());
+    painter.drawImage(r.topLeft(), surface_, r);
+}
+
+void TCustomControl::resizeEvent(QResizeEvent*) {
+    LayoutScrollBars();
+    invalid_ = QRegion(0, 0, ClientWidth(), ClientHeight());
+    Guard([this] { Resize(); });
+}
+
+void TCustomControl::mousePressEvent(QMouseEvent* e) {
+    QPoint p = e->position().toPoint();
+    if (e->button() == Qt::LeftButton) {
+        clicked_ = true;
+    }
+    Guard([&] {
+        MouseDown(MouseButtonOf(e->button()), ShiftStateOf(e->modifiers(), e->buttons()), p.x(),
+                  p.y());
+    });
+}
+
+void TCustomControl::mouseReleaseEvent(QMouseEvent* e) {
+    QPoint p = e->position().toPoint();
+    Guard([&] {
+        if (e->button() == Qt::LeftButton && clicked_) {
+            clicked_ = false;
+            if (PtInRect(ClientRect(), {p.x(), p.y()})) {
+                Click();
+            }
+        }
+        MouseUp(MouseButtonOf(e->button()), ShiftStateOf(e->modifiers(), e->buttons()), p.x(),
+                p.y());
+    });
+}
+
+void TCustomControl::mouseDoubleClickEvent(QMouseEvent* e) {
+    QPoint p = e->position().toPoint();
+    clicked_ = false;
+    Guard([&] {
+        if (e->button() == Qt::LeftButton) {
+            DblClick();
+        }
+        TShiftState shift = ShiftStateOf(e->modifiers(), e->buttons());
+        shift.Include(TShiftStateItem::ssDouble);
+        MouseDown(MouseButtonOf(e->button()), shift, p.x(), p.y());
+    });
+}
+
+void TCustomControl::mouseMoveEvent(QMouseEvent* e) {
+    QPoint p = e->position().toPoint();
+    Guard([&] { MouseMove(ShiftStateOf(e->modifiers(), e->buttons()), p.x(), p.y()); });
+}
+
+void TCustomControl::wheelEvent(QWheelEvent* e) {
+    QPoint p = e->position().toPoint();
+    bool handled = false;
+    Guard([&] {
+        handled = DoMouseWheel(ShiftStateOf(e->modifiers(), e->buttons()), e->angleDelta().y(),
+                               {p.x(), p.y()});
+    });
+    e->setAccepted(handled);
+}
+
+void TCustomControl::keyPressEvent(QKeyEvent* e) {
+    uint16_t key = VirtualKeyOf(e->key());
+    TShiftState shift = ShiftStateOf(e->modifiers());
+    Guard([&] {
+        if (key != 0) {
+            KeyDown(key, shift);
+            if (key == 0) {
+                return;
+            }
+        }
+        QString text = e->text();
+        for (QChar c : text) {
+            char16_t ch = c.unicode();
+            KeyPress(ch);
+        }
+    });
+}
+
+void TCustomControl::keyReleaseEvent(QKeyEvent* e) {
+    uint16_t key = VirtualKeyOf(e->key());
+    if (key != 0) {
+        Guard([&] { KeyUp(key, ShiftStateOf(e->modifiers())); });
+    }
+}
+
+void TCustomControl::focusInEvent(QFocusEvent*) {
+    Guard([this] { DoEnter(); });
+}
+
+void TCustomControl::focusOutEvent(QFocusEvent*) {
+    Guard([this] { DoExit(); });
+}
+
+void TCustomControl::enterEvent(QEnterEvent*) {
+    Guard([this] { MouseEnter(); });
+}
+
+void TCustomControl::leaveEvent(QEvent*) {
+    Guard([this] { MouseLeave(); });
+}
+
+void TCustomControl::timerEvent(QTimerEvent* e) {
+    auto it = timers_.find(e->timerId());
+    if (it == timers_.end()) {
+        QWidget::timerEvent(e);
+        return;
+    }
+    uint32_t id = it->second;
+    Guard([&] { Perform(WM_TIMER, id, 0); });
+}

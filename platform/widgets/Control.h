@@ -1,0 +1,168 @@
+#pragma once
+
+// The base of the program's own drawn controls, on a QWidget. The control keeps a surface of
+// its client size: its canvas draws there at any time, so that figures drawn between paint
+// cycles (XOR lines, focus rectangles, immediate refreshes) show and stay exactly as drawn.
+// Invalidated parts are redrawn by Paint (with the canvas clipped to them) when Qt paints;
+// every paint shows the surface.
+//
+// Qt's events arrive as the framework's handlers (MouseDown, KeyDown, DoEnter ...) with
+// shift states and virtual keys; posted and sent window messages arrive at Dispatch; window
+// timers arrive as WM_TIMER. No exception leaves a handler: it goes to the application's
+// exception handler.
+
+#include "platform/graphics/QtCanvas.h"
+#include "platform/widgets/Cursors.h"
+#include "platform/widgets/Input.h"
+#include "platform/widgets/Messages.h"
+
+#include <QWidget>
+
+#include <exception>
+#include <functional>
+#include <map>
+#include <memory>
+
+class QScrollBar;
+
+// Where exceptions from event handlers go (the main window shows them in a message box);
+// without one they are logged.
+void SetApplicationExceptionHandler(std::function<void(const std::exception&)> handler);
+void HandleApplicationException(const std::exception& error);
+
+enum class TScrollBarKind { sbHorizontal, sbVertical };
+
+// A window scroll bar's range as the control sets it: positions Min .. Max - Page + 1.
+struct TScrollInfo {
+    int Min = 0;
+    int Max = 0;
+    int Page = 0;
+    int Pos = 0;
+};
+
+class TCustomControl : public QWidget {
+public:
+    explicit TCustomControl(QWidget* parent = nullptr);
+    ~TCustomControl() override;
+
+    void SetBounds(int left, int top, int width, int height) {
+        setGeometry(left, top, width, height);
+    }
+    // The area inside the control's own scroll bars.
+    int ClientWidth() const;
+    int ClientHeight() const;
+    TRect ClientRect() const { return Rect(0, 0, ClientWidth(), ClientHeight()); }
+    TPoint ClientToScreen(TPoint p) const;
+    TPoint ScreenToClient(TPoint p) const;
+
+    // Draws on the surface; outside Paint the drawing shows at the next screen update.
+    TCanvas& Canvas();
+    // Given to the canvas before each Paint.
+    TFont& Font() { return font_; }
+    TColor Color() const { return color_; }
+    void SetColor(TColor color);
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor cursor);
+    bool TabStop() const;
+    void SetTabStop(bool tabStop);
+    bool CanFocus() const { return isEnabled() && isVisible() && focusPolicy() != Qt::NoFocus; }
+    bool Focused() const { return hasFocus(); }
+    void SetFocus() { setFocus(Qt::OtherFocusReason); }
+    void SetHint(const std::string& hint);
+
+    void Invalidate();
+    // Marks a part for Paint; the surface keeps its other pixels.
+    void InvalidateRect(const TRect& r);
+    // Paints what is invalid now, without waiting for the event loop.
+    void Update();
+    void Refresh() {
+        Invalidate();
+        Update();
+    }
+    void Repaint() { Refresh(); }
+
+    // Runs Dispatch now and returns the message's result.
+    intptr_t Perform(uint32_t msg, uintptr_t wParam, intptr_t lParam);
+    void PostMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam);
+    // WM_TIMER with `id` in wParam every `milliseconds`; setting an id again restarts it.
+    void SetTimer(uint32_t id, int milliseconds);
+    void KillTimer(uint32_t id);
+
+    // The control's own scroll bars. Using one sends WM_VSCROLL or WM_HSCROLL with the code
+    // in the low word of wParam and the position in lParam; the bar moves only when the
+    // control sets it, as on the original platform.
+    void SetScrollInfo(TScrollBarKind kind, const TScrollInfo& info, bool visible);
+    TScrollInfo GetScrollInfo(TScrollBarKind kind) const;
+    void SetScrollPos(TScrollBarKind kind, int position);
+    bool ScrollBarVisible(TScrollBarKind kind) const;
+
+    std::function<void()> OnClick;
+    std::function<void()> OnDblClick;
+    std::function<void()> OnEnter;
+    std::function<void()> OnExit;
+    std::function<void()> OnResize;
+    std::function<void(TMouseButton, TShiftState, int x, int y)> OnMouseDown;
+    std::function<void(TMouseButton, TShiftState, int x, int y)> OnMouseUp;
+    std::function<void(TShiftState, int x, int y)> OnMouseMove;
+    std::function<void(TShiftState, int delta, TPoint position, bool& handled)> OnMouseWheel;
+    std::function<void(uint16_t& key, TShiftState)> OnKeyDown;
+    std::function<void(uint16_t& key, TShiftState)> OnKeyUp;
+    std::function<void(char16_t& key)> OnKeyPress;
+
+protected:
+    // The framework's handlers; the defaults raise the matching events.
+    virtual void Paint();
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    virtual void Click();
+    virtual void DblClick();
+    // `delta` is 120 per notch, positive away from the user; true when handled.
+    virtual bool DoMouseWheel(TShiftState shift, int delta, TPoint position);
+    // Setting `key` to 0 stops it (no KeyPress follows).
+    virtual void KeyDown(uint16_t& key, TShiftState shift);
+    virtual void KeyUp(uint16_t& key, TShiftState shift);
+    virtual void KeyPress(char16_t& key);
+    virtual void DoEnter();
+    virtual void DoExit();
+    virtual void MouseEnter() {}
+    virtual void MouseLeave() {}
+    virtual void Resize();
+    // Messages; the default does nothing.
+    virtual void Dispatch(TMessage& message);
+
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void enterEvent(QEnterEvent* e) override;
+    void leaveEvent(QEvent* e) override;
+    void timerEvent(QTimerEvent* e) override;
+
+private:
+    void Guard(const std::function<void()>& handler);
+    void LayoutScrollBars();
+    void FitSurface();
+    void ScrollAction(TScrollBarKind kind, int action);
+    QScrollBar* Bar(TScrollBarKind kind) const;
+
+    QImage surface_;
+    std::unique_ptr<TQtCanvas> canvas_;
+    QRegion invalid_;
+    bool painting_ = false;
+    bool clicked_ = false;
+    TFont font_;
+    TColor color_ = clBtnFace;
+    TCursor cursor_ = crDefault;
+    std::map<int, uint32_t> timers_; // Qt's timer id -> the control's
+    QScrollBar* bars_[2] = {nullptr, nullptr};
+    bool barVisible_[2] = {false, false};
+};

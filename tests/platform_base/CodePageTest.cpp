@@ -1,0 +1,40 @@
+#include "platform/base/CodePage.h"
+
+#include <gtest/gtest.h>
+
+TEST(CodePage, SingleBytePagesDecodeEveryByte) {
+    EXPECT_EQ(MultiByteToUtf16("a\xe9\x80", 1252), u"a\u00e9\u20ac");
+    EXPECT_EQ(MultiByteToUtf16("\xc0\xff", 1251), u"\u0410\u044f");
+    EXPECT_EQ(MultiByteToUtf16("\xe9", CP_ACP), u"\u00e9");
+    // 0x81 is no character of 1252: kept as a replacement, not dropped.
+    std::u16string undefined = MultiByteToUtf16("x\x81y", 1252);
+    EXPECT_EQ(undefined.size(), 3u);
+    EXPECT_EQ(undefined[0], u'x');
+    EXPECT_EQ(undefined[2], u'y');
+    // An unknown page reads as the default ANSI page.
+    EXPECT_EQ(MultiByteToUtf16("\xe9", 4242), u"\u00e9");
+}
+
+TEST(CodePage, DoubleBytePagesMapEveryByteToItsCharacter) {
+    std::vector<size_t> after;
+    // "a", then the two bytes of U+3042 in Shift-JIS, then "b".
+    std::u16string text = MultiByteToUtf16("a\x82\xa0"
+                                           "b",
+                                           932, &after);
+    EXPECT_EQ(text, u"a\u3042b");
+    EXPECT_EQ(after, (std::vector<size_t>{1, 2, 2, 3}));
+    // A lead byte at the very end is not a character.
+    text = MultiByteToUtf16("a\x82", 932, &after);
+    EXPECT_EQ(text, u"a\ufffd");
+    EXPECT_EQ(after, (std::vector<size_t>{1, 2}));
+}
+
+TEST(CodePage, Utf8RoundTripsAndMendsBrokenSurrogates) {
+    std::u16string text = u"A\u00e9\u20ac\U0001F600";
+    EXPECT_EQ(Utf16ToUtf8(text), "A\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80");
+    EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(text)), text);
+    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xef\xbf\xbd");
+    EXPECT_EQ(Utf8ToUtf16("a\xff"
+                          "b"),
+              u"a\ufffdb");
+}

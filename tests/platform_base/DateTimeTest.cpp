@@ -1,0 +1,159 @@
+#include "platform/base/DateTime.h"
+#include "platform/base/Exceptions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TDateTime At(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
+    return EncodeDateTime(y, mo, d, h, mi, s, ms);
+}
+
+} // namespace
+
+TEST(FormatDateTime, MmAfterAnHourIsMinutesOtherwiseMonth) {
+    TDateTime t = At(2024, 3, 7, 14, 5, 9);
+    EXPECT_EQ(FormatDateTime("hh:mm:ss", t), "14:05:09");
+    EXPECT_EQ(FormatDateTime("mm/dd/yyyy", t), "03/07/2024");
+    EXPECT_EQ(FormatDateTime("h:m", t), "14:5");
+    EXPECT_EQ(FormatDateTime("hh nn", t), "14 05");
+    // A quoted text or separator between them does not reset the hour.
+    EXPECT_EQ(FormatDateTime("hh 'h' mm", t), "14 h 05");
+    // Another letter does: the day in between makes "mm" a month again.
+    EXPECT_EQ(FormatDateTime("hh dd mm", t), "14 07 03");
+    // "mmm" after an hour is the minute as two digits.
+    EXPECT_EQ(FormatDateTime("hh:mmm", t), "14:05");
+    EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:mm", t), "2024-03-07 14:05");
+    // The status bar's default panel formats.
+    EXPECT_EQ(FormatDateTime("HH:MM:SS", t), "14:05:09");
+    EXPECT_EQ(FormatDateTime("MM/DD/YYYY", t), "03/07/2024");
+}
+
+TEST(FormatDateTime, NamesClocksAndNestedFormats) {
+    TDateTime t = At(2002, 6, 25, 19, 55, 53, 7);
+    EXPECT_EQ(FormatDateTime("ddd dddd mmm mmmm yy", t), "Tue Tuesday Jun June 02");
+    EXPECT_EQ(FormatDateTime("d/m/yy", t), "25/6/02");
+    EXPECT_EQ(FormatDateTime("h:nn am/pm", t), "7:55 pm");
+    EXPECT_EQ(FormatDateTime("h:nn AM/PM", At(2002, 6, 25, 0, 5, 0)), "12:05 AM");
+    EXPECT_EQ(FormatDateTime("h a/p", At(2002, 6, 25, 12, 0, 0)), "12 p");
+    EXPECT_EQ(FormatDateTime("hh:nn ampm", t), "07:55 PM");
+    // The am/pm mark must follow before the next hour for the 12-hour clock.
+    EXPECT_EQ(FormatDateTime("hh hh ampm", t), "19 07 PM");
+    EXPECT_EQ(FormatDateTime("s.z ss.zzz", t), "53.7 53.007");
+    EXPECT_EQ(FormatDateTime("ddddd", t), "6/25/2002");
+    EXPECT_EQ(FormatDateTime("dddddd", t), "Tuesday, June 25, 2002");
+    EXPECT_EQ(FormatDateTime("t", t), "7:55 PM");
+    EXPECT_EQ(FormatDateTime("tt", t), "7:55:53 PM");
+    EXPECT_EQ(FormatDateTime("c", t), "6/25/2002 7:55:53 PM");
+    EXPECT_EQ(FormatDateTime("", At(2002, 6, 25, 0, 0, 0)), "6/25/2002");
+    EXPECT_EQ(FormatDateTime("\"dd\" x", t), "dd x");
+    EXPECT_EQ(FormatDateTime("'open", t), "open");
+    EXPECT_EQ(DateToStr(t) + " " + TimeToStr(t), "6/25/2002 7:55:53 PM");
+}
+
+TEST(FormatDateTime, FollowsTheSettings) {
+    TFormatSettings german;
+    german.DateSeparator = '.';
+    german.ShortDateFormat = "dd/mm/yyyy";
+    german.LongTimeFormat = "hh:nn:ss";
+    EXPECT_EQ(FormatDateTime("c", At(2024, 3, 7, 9, 8, 7), german), "07.03.2024 09:08:07");
+    // A format that names itself stops nesting instead of looping.
+    TFormatSettings loop;
+    loop.ShortDateFormat = "ddddd";
+    EXPECT_EQ(FormatDateTime("ddddd", At(2024, 3, 7, 0, 0, 0), loop), "");
+}
+
+TEST(DateTime, DateToStrFormKeptForStoredDates) {
+    EXPECT_EQ(DateTimeToStr(At(2002, 6, 25, 19, 55, 53)), "06/25/02 19:55:53");
+}
+
+TEST(IncMonth, ClampsToTheLastDayAndKeepsTheTime) {
+    int y, m, d, h, n, s, ms;
+    DecodeDateTime(IncMonth(At(2023, 1, 31, 10, 30, 0)), y, m, d, h, n, s, ms);
+    EXPECT_EQ((std::array<int, 5>{y, m, d, h, n}), (std::array<int, 5>{2023, 2, 28, 10, 30}));
+    DecodeDateTime(IncMonth(At(2024, 1, 31, 0, 0, 0)), y, m, d, h, n, s, ms);
+    EXPECT_EQ((std::array<int, 3>{y, m, d}), (std::array<int, 3>{2024, 2, 29}));
+    DecodeDateTime(IncMonth(At(2024, 2, 29, 0, 0, 0), 12), y, m, d, h, n, s, ms);
+    EXPECT_EQ((std::array<int, 3>{y, m, d}), (std::array<int, 3>{2025, 2, 28}));
+    DecodeDateTime(IncMonth(At(2024, 1, 15, 0, 0, 0), -1), y, m, d, h, n, s, ms);
+    EXPECT_EQ((std::array<int, 3>{y, m, d}), (std::array<int, 3>{2023, 12, 15}));
+    DecodeDateTime(IncMonth(At(2024, 3, 31, 0, 0, 0), -25), y, m, d, h, n, s, ms);
+    EXPECT_EQ((std::array<int, 3>{y, m, d}), (std::array<int, 3>{2022, 2, 28}));
+}
+
+TEST(TryStrToDate, ReadsInTheOrderOfTheShortFormat) {
+    TDateTime v = -1;
+    ASSERT_TRUE(TryStrToDate("6/25/2002", v));
+    EXPECT_EQ(v, EncodeDate(2002, 6, 25));
+    ASSERT_TRUE(TryStrToDate(" 12 / 1 / 1999 ", v));
+    EXPECT_EQ(v, EncodeDate(1999, 12, 1));
+    ASSERT_TRUE(TryStrToDate("2/29/2024", v));
+    // Two-digit years fall within 50 years before and 49 after the current one; these
+    // stay valid until the 2050s.
+    ASSERT_TRUE(TryStrToDate("1/2/02", v));
+    EXPECT_EQ(v, EncodeDate(2002, 1, 2));
+    ASSERT_TRUE(TryStrToDate("1/2/99", v));
+    EXPECT_EQ(v, EncodeDate(1999, 1, 2));
+    // Two numbers are a day of the current year.
+    ASSERT_TRUE(TryStrToDate("3/4", v));
+    int y, m, d, h, n, s, ms, nowYear;
+    DecodeDateTime(Now(), nowYear, m, d, h, n, s, ms);
+    DecodeDateTime(v, y, m, d, h, n, s, ms);
+    EXPECT_EQ((std::array<int, 3>{y, m, d}), (std::array<int, 3>{nowYear, 3, 4}));
+
+    TFormatSettings dmy;
+    dmy.ShortDateFormat = "dd.mm.yyyy";
+    dmy.DateSeparator = '.';
+    ASSERT_TRUE(TryStrToDate("25.06.2002", v, dmy));
+    EXPECT_EQ(v, EncodeDate(2002, 6, 25));
+    TFormatSettings ymd;
+    ymd.ShortDateFormat = "yyyy-mm-dd";
+    ymd.DateSeparator = '-';
+    ASSERT_TRUE(TryStrToDate("2002-06-25", v, ymd));
+    EXPECT_EQ(v, EncodeDate(2002, 6, 25));
+
+    v = 42;
+    for (const char* bad : {"", "6", "6/", "2/30/2024", "13/1/2002", "0/1/2002", "1/1/2002x",
+                            "a/b/c", "1-1-2002", "1/1/2002/3"}) {
+        EXPECT_FALSE(TryStrToDate(bad, v)) << bad;
+    }
+    EXPECT_EQ(v, 42);
+}
+
+TEST(TryStrToTime, ReadsHoursMinutesSecondsAndMarks) {
+    TDateTime v = -1;
+    ASSERT_TRUE(TryStrToTime("7:55:53", v));
+    EXPECT_EQ(v, EncodeTime(7, 55, 53, 0));
+    ASSERT_TRUE(TryStrToTime("7:55 PM", v));
+    EXPECT_EQ(v, EncodeTime(19, 55, 0, 0));
+    ASSERT_TRUE(TryStrToTime("12:00 am", v));
+    EXPECT_EQ(v, EncodeTime(0, 0, 0, 0));
+    ASSERT_TRUE(TryStrToTime("PM 12:30", v));
+    EXPECT_EQ(v, EncodeTime(12, 30, 0, 0));
+    ASSERT_TRUE(TryStrToTime("23", v));
+    EXPECT_EQ(v, EncodeTime(23, 0, 0, 0));
+    ASSERT_TRUE(TryStrToTime("0:0:1.250", v));
+    EXPECT_EQ(v, EncodeTime(0, 0, 1, 250));
+    v = 42;
+    for (const char* bad :
+         {"", "24:00", "1:60", "1:2:60", "13:00 PM", "0:10 AM", "1:", "x", "1:2:3.", "1:2 3"}) {
+        EXPECT_FALSE(TryStrToTime(bad, v)) << bad;
+    }
+    EXPECT_EQ(v, 42);
+}
+
+TEST(DateTime, DayOfWeekAndEncodingLimits) {
+    EXPECT_EQ(DayOfWeek(EncodeDate(1899, 12, 30)), 7);
+    EXPECT_EQ(DayOfWeek(EncodeDate(2002, 6, 25)), 3);
+    EXPECT_EQ(DayOfWeek(EncodeDate(1899, 12, 24)), 1);
+    TDateTime v;
+    EXPECT_FALSE(TryEncodeDate(2023, 2, 29, v));
+    EXPECT_TRUE(TryEncodeDate(2000, 2, 29, v));
+    EXPECT_FALSE(TryEncodeDate(1900, 2, 29, v));
+    EXPECT_FALSE(TryEncodeTime(0, 0, 0, 1000, v));
+}
+
+TEST(DateTime, EncodeRejectsDaysThatDoNotExist) {
+    EXPECT_THROW(EncodeDate(2023, 2, 29), EConvertError);
+    EXPECT_THROW(EncodeTime(24, 0, 0, 0), EConvertError);
+}

@@ -1,0 +1,268 @@
+#include "platform/graphics/FakeCanvas.h"
+#include "platform/graphics/QtCanvas.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+
+#include <memory>
+
+namespace {
+
+QImage Surface(int w = 120, int h = 80) {
+    QImage image(w, h, QImage::Format_RGB32);
+    // A pattern, so that an inverting figure that missed a pixel would show.
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            image.setPixel(x, y, qRgb(x * 2 % 256, y * 3 % 256, (x * y) % 256));
+        }
+    }
+    return image;
+}
+
+int Differences(const QImage& a, const QImage& b) {
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            n += a.pixel(x, y) != b.pixel(x, y);
+        }
+    }
+    return n;
+}
+
+// Both back ends, for the checks that must hold on each.
+std::vector<std::unique_ptr<TCanvas>> BothCanvases(QImage& image) {
+    std::vector<std::unique_ptr<TCanvas>> out;
+    out.push_back(std::make_unique<TFakeCanvas>());
+    out.push_back(std::make_unique<TQtCanvas>(&image));
+    return out;
+}
+
+} // namespace
+
+TEST(Canvas, TextWidthsAddUpAcrossPiecesOnBothBackEnds) {
+    QImage image = Surface();
+    for (auto& canvas : BothCanvases(image)) {
+        for (const char* name : {"Arial", "Times New Roman", "Courier New", "MS Sans Serif"}) {
+            for (TFontStyles style : {TFontStyles{}, TFontStyles{TFontStyle::fsBold},
+                                      TFontStyles{TFontStyle::fsItalic}}) {
+                canvas->Font().SetName(name);
+                canvas->Font().SetSize(11);
+                canvas->Font().SetStyle(style);
+                std::u16string line =
+                    u"AVAWAY To. fi fl ff LTA \u00e9t\u00e9 e\u0301t\u00e9 \u4e2d\u6587";
+                int whole = canvas->TextWidthW(line);
+                EXPECT_GT(whole, 0);
+                for (size_t cut = 0; cut <= line.size(); ++cut) {
+                    // Never cut inside a character with its mark.
+                    if (cut < line.size() && line[cut] == u'\u0301') {
+                        continue;
+                    }
+                    std::u16string_view v(line);
+                    EXPECT_EQ(canvas->TextWidthW(v.substr(0, cut)) +
+                                  canvas->TextWidthW(v.substr(cut)),
+                              whole)
+                        << name << " cut " << cut;
+                }
+                std::vector<int> dx;
+                int fit = canvas->GetTextExtentExPointW(line, 1 << 20, &dx);
+                EXPECT_EQ(fit, static_cast<int>(line.size()));
+                ASSERT_EQ(dx.size(), line.size());
+                EXPECT_EQ(dx.back(), whole);
+                for (size_t i = 1; i < dx.size(); ++i) {
+                    EXPECT_GE(dx[i], dx[i - 1]);
+                }
+                // 8-bit text in the font's code page measures as its characters.
+                EXPECT_EQ(canvas->TextWidth("caf\xe9 au lait"),
+                          canvas->TextWidthW(u"caf\u00e9 au lait"));
+            }
+        }
+    }
+}
+
+TEST(Canvas, TextDrawnPieceByPieceLandsWhereTheWholeLineDoes) {
+    QImage whole(200, 30, QImage::Format_RGB32), pieces(200, 30, QImage::Format_RGB32);
+    whole.fill(Qt::white);
+    pieces.fill(Qt::white);
+    TQtCanvas a(&whole), b(&pieces);
+    for (TCanvas* c : {static_cast<TCanvas*>(&a), static_cast<TCanvas*>(&b)}) {
+        c->Font().SetName("Arial");
+        c->Font().SetSize(12);
+        c->Brush().SetStyle(TBrushStyle::bsClear);
+    }
+    a.TextOutW(2, 2, u"Wave To Tarnwick");
+    int x = 2;
+    for (std::u16string_view piece : {u"Wa", u"ve T", u"o Tar", u"nwick"}) {
+        b.TextOutW(x, 2, piece);
+        x += b.TextWidthW(piece);
+    }
+    EXPECT_EQ(Differences(whole, pieces), 0);
+    int dark = 0;
+    for (int y = 0; y < 30; ++y) {
+        for (int xx = 0; xx < 200; ++xx) {
+            dark += qGray(whole.pixel(xx, y)) < 128;
+        }
+    }
+    EXPECT_GT(dark, 40);
+}
+
+TEST(Canvas, FakeMetricsAreFixed) {
+    TFakeCanvas canvas;
+    canvas.Font().SetHeight(-16);
+    TTextMetric tm = canvas.GetTextMetrics();
+    EXPECT_EQ(tm.Ascent, 16);
+    EXPECT_EQ(tm.Descent, 4);
+    EXPECT_EQ(tm.Height, 20);
+    EXPECT_EQ(tm.InternalLeading, 4);
+    EXPECT_EQ(tm.ExternalLeading, 2);
+    EXPECT_EQ(canvas.TextExtentW(u"abc"), (TSize{24, 20}));
+    EXPECT_EQ(canvas.TextWidthW(u"\u4e2dx"), 24);
+    EXPECT_EQ(canvas.TextWidthW(u"\U0001F600"), 8);
+    canvas.Font().SetStyle({TFontStyle::fsBold});
+    EXPECT_EQ(canvas.TextWidthW(u"abc"), 27);
+    // A font of 12 points at 96 pixels per inch is 16 pixels high.
+    canvas.Font().SetSize(12);
+    EXPECT_EQ(canvas.Font().Height(), -16);
+    // Shift-JIS: the two bytes of one character share its end and fit only together.
+    canvas.Font().SetStyle({});
+    canvas.Font().SetCharset(SHIFTJIS_CHARSET);
+    std::vector<int> dx;
+    EXPECT_EQ(canvas.GetTextExtentExPoint("a\x82\xa0"
+                                          "b",
+                                          20, &dx),
+              1);
+    EXPECT_EQ(dx, (std::vector<int>{8, 24, 24, 32}));
+    EXPECT_EQ(canvas.GetTextExtentExPoint("a\x82\xa0"
+                                          "b",
+                                          24, nullptr),
+              3);
+}
+
+TEST(Canvas, FakeRecordsCallsWithTheirState) {
+    TFakeCanvas canvas;
+    canvas.Font().SetName("Arial");
+    canvas.Font().SetColor(clRed);
+    canvas.Brush().SetStyle(TBrushStyle::bsClear);
+    canvas.TextOut(5, 6, "caf\xe9");
+    canvas.Brush().SetColor(clYellow);
+    canvas.TextRect(Rect(0, 0, 50, 10), 1, 2, "x");
+    canvas.Pen().SetMode(TPenMode::pmNot);
+    canvas.MoveTo(1, 1);
+    canvas.LineTo(9, 1);
+    ASSERT_EQ(canvas.Calls().size(), 3u);
+    const TCanvasCall& text = canvas.Calls()[0];
+    EXPECT_EQ(text.ToString(), "TextOut(5,6,'caf\xc3\xa9')");
+    EXPECT_EQ(text.FontName, "Arial");
+    EXPECT_EQ(text.FontColor, clRed);
+    EXPECT_EQ(text.BkMode, TBkMode::bkTransparent);
+    // Colouring a clear brush makes it solid, so the clipped text is opaque.
+    EXPECT_EQ(canvas.Calls()[1].BkMode, TBkMode::bkOpaque);
+    EXPECT_EQ(canvas.Calls()[1].Rect, Rect(0, 0, 50, 10));
+    EXPECT_EQ(canvas.Calls()[2].ToString(), "Line(1,1 9,1)");
+    EXPECT_EQ(canvas.Calls()[2].PenMode, TPenMode::pmNot);
+    EXPECT_EQ(canvas.PenPos(), Point(9, 1));
+}
+
+TEST(Canvas, InvertingFiguresDrawnTwiceRestoreTheSurface) {
+    QImage image = Surface();
+    const QImage before = image.copy();
+    TQtCanvas canvas(&image);
+    auto figures = [&] {
+        // The table's column guide: a dash-dot-dot line inverting what is under it.
+        canvas.Pen().SetMode(TPenMode::pmNot);
+        canvas.Pen().SetStyle(TPenStyle::psDashDotDot);
+        canvas.Brush().SetStyle(TBrushStyle::bsClear);
+        canvas.MoveTo(40, 0);
+        canvas.LineTo(40, 80);
+        canvas.Pen().SetStyle(TPenStyle::psSolid);
+        canvas.Polyline({{5, 5}, {60, 30}, {10, 70}, {5, 5}});
+        canvas.Pen().SetMode(TPenMode::pmXor);
+        canvas.Pen().SetColor(clLime);
+        canvas.Brush().SetColor(clBlue);
+        canvas.Rectangle(70, 10, 110, 40);
+        canvas.Ellipse(Rect(20, 40, 60, 75));
+        canvas.Pen().SetMode(TPenMode::pmNotXor);
+        canvas.Polygon({{80, 50}, {115, 60}, {90, 78}});
+        canvas.Pen().SetMode(TPenMode::pmCopy);
+        canvas.DrawFocusRect(Rect(3, 3, 117, 77));
+    };
+    figures();
+    EXPECT_GT(Differences(image, before), 100);
+    figures();
+    EXPECT_EQ(Differences(image, before), 0);
+}
+
+TEST(Canvas, JoinedLinesTouchEachPixelOnce) {
+    QImage image(20, 20, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    TQtCanvas canvas(&image);
+    canvas.Pen().SetMode(TPenMode::pmNot);
+    // A closed square: every corner is the end of one line and the start of the next.
+    canvas.Polyline({{2, 2}, {12, 2}, {12, 12}, {2, 12}, {2, 2}});
+    for (TPoint corner : {Point(2, 2), Point(12, 2), Point(12, 12), Point(2, 12)}) {
+        EXPECT_EQ(image.pixel(corner.X, corner.Y), qRgb(0, 0, 0)) << corner.X << "," << corner.Y;
+    }
+    EXPECT_EQ(image.pixel(7, 7), qRgb(255, 255, 255));
+}
+
+TEST(Canvas, FillsFramesClipsAndPixels) {
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    TQtCanvas canvas(&image);
+    canvas.Brush().SetColor(clBtnFace);
+    canvas.FillRect(Rect(0, 0, 10, 10));
+    EXPECT_EQ(image.pixel(9, 9), qRgb(192, 192, 192));
+    EXPECT_EQ(image.pixel(10, 10), qRgb(255, 255, 255));
+    canvas.Brush().SetColor(clRed);
+    canvas.FrameRect(Rect(10, 10, 20, 20));
+    EXPECT_EQ(image.pixel(10, 15), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(19, 19), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(15, 15), qRgb(255, 255, 255));
+    // A brush of no colour fills nothing.
+    canvas.Brush().SetColor(clNone);
+    canvas.FillRect(Rect(0, 0, 40, 30));
+    EXPECT_EQ(image.pixel(30, 25), qRgb(255, 255, 255));
+
+    canvas.SetClipRect(Rect(0, 20, 40, 30));
+    canvas.ExcludeClipRect(Rect(0, 25, 5, 30));
+    EXPECT_EQ(canvas.ClipRect(), Rect(0, 20, 40, 30));
+    canvas.Brush().SetColor(clBlue);
+    canvas.FillRect(Rect(0, 0, 40, 30));
+    EXPECT_EQ(image.pixel(30, 15), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(30, 25), qRgb(0, 0, 255));
+    EXPECT_EQ(image.pixel(2, 27), qRgb(255, 255, 255));
+    canvas.SetPixel(1, 1, clGreen);
+    EXPECT_EQ(image.pixel(1, 1), qRgb(192, 192, 192)); // outside the clip
+    canvas.RemoveClip();
+    canvas.SetPixel(1, 1, clGreen);
+    EXPECT_EQ(canvas.Pixel(1, 1), clGreen);
+    EXPECT_EQ(canvas.Pixel(100, 100), clNone);
+
+    // Copying a part of another canvas.
+    QImage other(10, 10, QImage::Format_RGB32);
+    other.fill(qRgb(1, 2, 3));
+    TQtCanvas source(&other);
+    canvas.CopyRect(Rect(30, 0, 35, 5), source, Rect(0, 0, 5, 5));
+    EXPECT_EQ(image.pixel(34, 4), qRgb(1, 2, 3));
+}
+
+TEST(Canvas, OpaqueTextFillsItsCellsTransparentTextDoesNot) {
+    QImage image(100, 30, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    TQtCanvas canvas(&image);
+    canvas.Font().SetName("Arial");
+    canvas.Font().SetColor(clBlack);
+    canvas.Brush().SetColor(clYellow);
+    canvas.TextOutW(0, 0, u"..");
+    int w = canvas.TextWidthW(u"..");
+    EXPECT_EQ(image.pixel(w - 1, 0), qRgb(255, 255, 0));
+    canvas.SetBkMode(TBkMode::bkTransparent);
+    canvas.TextOutW(50, 0, u"..");
+    EXPECT_EQ(image.pixel(50 + w - 1, 0), qRgb(255, 255, 255));
+    // TextRect fills its whole rectangle and clips the text to it.
+    canvas.Brush().SetColor(clAqua);
+    canvas.TextRectW(Rect(0, 20, 10, 30), 0, 20, u"WWWWWW");
+    EXPECT_EQ(image.pixel(9, 29), qRgb(0, 255, 255));
+    EXPECT_EQ(image.pixel(12, 25), qRgb(255, 255, 255));
+}
