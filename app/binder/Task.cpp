@@ -44,6 +44,6 @@ std::string TaskStateText(int32_t state) {
     case TaskFailed:
         return "failed";
     default:
-        return "";
+        return IntToStr(state);
     }
 }

@@ -41,7 +41,7 @@ std::string SerializeTask(const Task& task);
 // Reads a task line; missing fields read as empty, a missing id or state as 0.
 Task DeserializeTask(const std::string& line);
 
-// The download manager's word for a state.
+// The download manager's word for a state; an unknown state shows its number.
 std::string TaskStateText(int32_t state);
 
 class ITaskQueue {

@@ -100,15 +100,6 @@ bool WriteAll(int fd, const void* data, size_t length) {
     return true;
 }
 
-bool WriteInPlace(const std::string& path, const void* data, size_t length, std::string& error) {
-    FileDescriptor file(OpenWithoutWaiting(path.c_str(), O_WRONLY | O_TRUNC));
-    if (file.Get() < 0 || !WriteAll(file.Get(), data, length) || !file.Close()) {
-        error = ErrorText(errno);
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 std::unique_ptr<char[]> ReadFileWhole(const std::string& path, size_t& size) {
@@ -149,59 +140,116 @@ std::unique_ptr<char[]> ReadFileWhole(const std::string& path, size_t& size) {
     return buffer;
 }
 
-bool WriteFileAtomic(const std::string& path, const void* data, size_t length, std::string& error) {
+AtomicFileWriter::AtomicFileWriter(const std::string& path, bool durable) : durable_(durable) {
     if (path.empty()) {
-        error = "no file name";
-        return false;
+        error_ = "no file name";
+        return;
     }
     std::error_code code;
     fs::path target(path);
     if (fs::is_symlink(fs::symlink_status(target, code))) {
         target = fs::weakly_canonical(target, code);
         if (code) {
-            error = code.message();
-            return false;
+            error_ = code.message();
+            return;
         }
     }
+    target_ = target.string();
     struct stat old;
-    const bool exists = ::stat(target.c_str(), &old) == 0;
+    const bool exists = ::stat(target_.c_str(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode)) {
-        error = ErrorText(EISDIR);
-        return false;
+        error_ = ErrorText(EISDIR);
+        return;
     }
     if (exists && !S_ISREG(old.st_mode)) {
-        return WriteInPlace(target.string(), data, length, error);
+        fd_ = OpenWithoutWaiting(target_.c_str(), O_WRONLY | O_TRUNC);
+        if (fd_ < 0) {
+            error_ = ErrorText(errno);
+        }
+        return;
     }
 
-    fs::path folder = target.parent_path();
+    const fs::path folder = target.parent_path();
     const std::string stem = "." + target.filename().string() + ".tmp-";
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = (folder / (stem + IntToHex(NewNodeId(), 8))).string();
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        temporary_ = (folder / (stem + IntToHex(NewNodeId(), 8))).string();
+        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) {
             break;
         }
     }
-    if (fd < 0) {
-        error = ErrorText(errno);
+    if (fd_ < 0) {
+        error_ = ErrorText(errno);
+        temporary_.clear();
+        return;
+    }
+    if (exists && ::fchmod(fd_, old.st_mode & 07777) != 0) {
+        error_ = ErrorText(errno);
+        Discard();
+    }
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    Discard();
+}
+
+void AtomicFileWriter::Discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+}
+
+bool AtomicFileWriter::Write(const void* data, size_t length) {
+    if (!Good()) {
         return false;
     }
-    FileDescriptor file(fd);
-    bool written = (!exists || ::fchmod(fd, old.st_mode & 07777) == 0) &&
-                   WriteAll(fd, data, length) && ::fsync(fd) == 0;
-    written = file.Close() && written;
-    if (!written || ::rename(temporary.c_str(), target.c_str()) != 0) {
-        error = ErrorText(errno);
-        ::unlink(temporary.c_str());
+    if (!WriteAll(fd_, data, length)) {
+        error_ = ErrorText(errno);
+        Discard();
         return false;
-    }
-    // Makes the rename itself survive a crash; a folder that cannot be synced changes nothing
-    // about the result.
-    FileDescriptor directory(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_CLOEXEC));
-    if (directory.Get() >= 0) {
-        ::fsync(directory.Get());
     }
     return true;
+}
+
+bool AtomicFileWriter::Commit() {
+    if (!Good()) {
+        return false;
+    }
+    const bool inPlace = temporary_.empty();
+    bool written = inPlace || !durable_ || ::fsync(fd_) == 0;
+    FileDescriptor file(fd_);
+    fd_ = -1;
+    // A late write error shows at the close.
+    written = file.Close() && written;
+    if (!written || (!inPlace && ::rename(temporary_.c_str(), target_.c_str()) != 0)) {
+        error_ = ErrorText(errno);
+        Discard();
+        return false;
+    }
+    temporary_.clear();
+    if (!inPlace && durable_) {
+        // Makes the rename itself survive a crash; a folder that cannot be synced changes
+        // nothing about the result.
+        fs::path folder = fs::path(target_).parent_path();
+        FileDescriptor directory(
+            ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_CLOEXEC));
+        if (directory.Get() >= 0) {
+            ::fsync(directory.Get());
+        }
+    }
+    return true;
+}
+
+bool WriteFileAtomic(const std::string& path, const void* data, size_t length, std::string& error) {
+    AtomicFileWriter writer(path);
+    if (writer.Write(data, length) && writer.Commit()) {
+        return true;
+    }
+    error = writer.Error();
+    return false;
 }

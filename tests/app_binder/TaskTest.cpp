@@ -35,4 +35,6 @@ TEST(Task, StateWords) {
     EXPECT_EQ(TaskStateText(2), "downloading");
     EXPECT_EQ(TaskStateText(3), "canceled");
     EXPECT_EQ(TaskStateText(4), "failed");
+    EXPECT_EQ(TaskStateText(6), "6");
+    EXPECT_EQ(TaskStateText(-2), "-2");
 }

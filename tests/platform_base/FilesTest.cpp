@@ -182,3 +182,35 @@ TEST(Files, AtomicWriteThatRunsOutOfSpaceKeepsTheOldFile) {
     EXPECT_EQ(ReadFileBytes(path), "the old contents");
     EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"tree.sav"});
 }
+
+TEST(Files, AtomicFileWriterReplacesOnlyWhenCommitted) {
+    TempDir dir;
+    const std::string path = (dir / "big.jpg").string();
+    WriteFileBytes(path, "old");
+    {
+        AtomicFileWriter writer(path, false);
+        ASSERT_TRUE(writer.Good()) << writer.Error();
+        EXPECT_TRUE(writer.Write("piece one, ", 11));
+        EXPECT_TRUE(writer.Write("piece\0two", 9));
+        EXPECT_EQ(ReadFileBytes(path), "old"); // readers see the old file meanwhile
+        EXPECT_EQ(Names(dir.Path()).size(), 2u);
+    }
+    EXPECT_EQ(ReadFileBytes(path), "old");
+    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"big.jpg"});
+
+    AtomicFileWriter writer(path);
+    EXPECT_TRUE(writer.Write("piece one, ", 11));
+    EXPECT_TRUE(writer.Write("piece\0two", 9));
+    ASSERT_TRUE(writer.Commit()) << writer.Error();
+    EXPECT_EQ(ReadFileBytes(path), std::string("piece one, piece\0two", 20));
+    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"big.jpg"});
+    // Done once; a second commit or a late write is refused.
+    EXPECT_FALSE(writer.Commit());
+    EXPECT_FALSE(writer.Write("x", 1));
+
+    AtomicFileWriter nowhere((dir / "no" / "folder").string());
+    EXPECT_FALSE(nowhere.Good());
+    EXPECT_FALSE(nowhere.Write("x", 1));
+    EXPECT_FALSE(nowhere.Commit());
+    EXPECT_FALSE(nowhere.Error().empty());
+}
