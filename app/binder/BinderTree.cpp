@@ -57,12 +57,11 @@ bool TBinderTree::FileSaveExecute() {
         return true;
     }
     ui_.OpenStatusForm("");
-    const auto writeTree = [&](TAtomicFileWriter& writer, std::string& error) {
+    const auto writeTree = [&](AtomicFileWriter& writer, std::string& error) {
         const bool written = WriteTreeFile(
             items_,
-            [&](std::string_view piece) { return writer.Write(piece.data(), piece.size(), error); },
-            &ui_);
-        if (!written && error.empty()) {
+            [&](std::string_view piece) { return writer.Write(piece.data(), piece.size()); }, &ui_);
+        if (!written && writer.Good()) {
             error = "a record changed while it was written";
         }
         return written;

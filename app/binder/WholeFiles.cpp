@@ -21,7 +21,7 @@ std::unique_ptr<char[]> LoadFileToBuffer(const std::string& path, size_t& size) 
 
 bool SaveStreamToFile(
     const std::string& path,
-    const std::function<bool(TAtomicFileWriter& writer, std::string& error)>& produce,
+    const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
     IBinderUi& ui) {
     if (path.empty()) {
         return false;
@@ -37,9 +37,10 @@ bool SaveStreamToFile(
         }
     }
     std::string error;
-    TAtomicFileWriter writer(path);
-    if (!writer.Open(error) || !produce(writer, error) || !writer.Commit(error)) {
-        ui.ShowMessage("can not write file " + path + " (" + error + ")");
+    AtomicFileWriter writer(path);
+    if (!writer.Good() || !produce(writer, error) || !writer.Commit()) {
+        ui.ShowMessage("can not write file " + path + " (" +
+                       (writer.Error().empty() ? error : writer.Error()) + ")");
         return false;
     }
     return true;
@@ -47,9 +48,6 @@ bool SaveStreamToFile(
 
 bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length, IBinderUi& ui) {
     return SaveStreamToFile(
-        path,
-        [&](TAtomicFileWriter& writer, std::string& error) {
-            return writer.Write(buffer, length, error);
-        },
+        path, [&](AtomicFileWriter& writer, std::string&) { return writer.Write(buffer, length); },
         ui);
 }

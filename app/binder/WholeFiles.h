@@ -10,7 +10,7 @@
 #include <string>
 
 class IBinderUi;
-class TAtomicFileWriter;
+class AtomicFileWriter;
 
 // The file's bytes followed by one NUL byte. The byte count goes to `size` when one is given.
 // Null, with the count left as it was, when the file cannot be read.
@@ -26,8 +26,9 @@ std::unique_ptr<char[]> LoadFileToBuffer(const std::string& path, size_t& size);
 bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length, IBinderUi& ui);
 
 // SaveBufferToFile with the bytes written in pieces: `produce` hands them to the writer and
-// answers false, with `error` set, when it cannot finish; the old file then stays as it was.
+// answers false when it cannot finish (setting `error` when the writer did not fail); the old
+// file then stays as it was.
 bool SaveStreamToFile(
     const std::string& path,
-    const std::function<bool(TAtomicFileWriter& writer, std::string& error)>& produce,
+    const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
     IBinderUi& ui);

@@ -86,3 +86,37 @@ std::string CrackUrl(std::string_view url, int part) {
 bool IsNetUrl(std::string_view url) {
     return StartsText("http://", url) || StartsText("https://", url) || StartsText("ftp://", url);
 }
+
+std::string FileUrlToPath(std::string_view url) {
+    auto dropSlashes = [](std::string_view& text) {
+        bool dropped = false;
+        while (!text.empty() && (text.front() == '/' || text.front() == '\\')) {
+            text.remove_prefix(1);
+            dropped = true;
+        }
+        return dropped;
+    };
+    bool rooted = dropSlashes(url);
+    if (StartsText("file:", url)) {
+        url.remove_prefix(5);
+        rooted = false;
+    }
+    rooted = dropSlashes(url) || rooted;
+    std::string path;
+    path.reserve(url.size() + 1);
+    for (char c : url) {
+        if (c == '\\') {
+            path += '/';
+        } else if (c == '|') {
+            path += ':';
+        } else if (std::string_view("*?\"<>").find(c) == std::string_view::npos) {
+            path += c;
+        }
+    }
+    path = ReplaceAll(path, "%20", " ");
+    const bool drive = path.size() >= 2 && path[1] == ':' && IsSchemeChar(path[0], true);
+    if (rooted && !drive) {
+        path.insert(path.begin(), '/');
+    }
+    return path;
+}

@@ -21,3 +21,9 @@ std::string CrackUrl(std::string_view url, int part);
 
 // True for URLs that begin with "http://", "https://" or "ftp://", in any case.
 bool IsNetUrl(std::string_view url);
+
+// The local path of a "file:" URL or of a plain path: the leading "/"s and "file:" go, "\"
+// becomes "/" and "|" ":" (a drive written "C|"), '*', '?', '"', '<' and '>' go and "%20"
+// becomes a blank. A path that was written from the root keeps one leading "/"
+// ("file:///home/u/a.htm" is "/home/u/a.htm"); a drive path keeps none ("C:/d/a.htm").
+std::string FileUrlToPath(std::string_view url);

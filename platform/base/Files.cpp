@@ -158,11 +158,60 @@ std::unique_ptr<char[]> ReadFileWhole(const std::string& path, size_t& size) {
     return buffer;
 }
 
-TAtomicFileWriter::~TAtomicFileWriter() {
-    Abandon();
+AtomicFileWriter::AtomicFileWriter(const std::string& path, bool durable) : durable_(durable) {
+    if (path.empty()) {
+        error_ = "no file name";
+        return;
+    }
+    std::error_code code;
+    fs::path target(path);
+    if (fs::is_symlink(fs::symlink_status(target, code))) {
+        target = fs::weakly_canonical(target, code);
+        if (code) {
+            error_ = code.message();
+            return;
+        }
+    }
+    target_ = target.string();
+    struct stat old;
+    const bool exists = ::stat(target_.c_str(), &old) == 0;
+    if (exists && S_ISDIR(old.st_mode)) {
+        error_ = ErrorText(EISDIR);
+        return;
+    }
+    if (exists && !S_ISREG(old.st_mode)) {
+        fd_ = OpenWithoutWaiting(target_.c_str(), O_WRONLY | O_TRUNC);
+        if (fd_ < 0) {
+            error_ = ErrorText(errno);
+        }
+        return;
+    }
+
+    const fs::path folder = target.parent_path();
+    const std::string stem = "." + target.filename().string() + ".tmp-";
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        temporary_ = (folder / (stem + IntToHex(NewNodeId(), 8))).string();
+        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    if (fd_ < 0) {
+        error_ = ErrorText(errno);
+        temporary_.clear();
+        return;
+    }
+    if (exists && ::fchmod(fd_, old.st_mode & 07777) != 0) {
+        error_ = ErrorText(errno);
+        Discard();
+    }
 }
 
-void TAtomicFileWriter::Abandon() {
+AtomicFileWriter::~AtomicFileWriter() {
+    Discard();
+}
+
+void AtomicFileWriter::Discard() {
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
@@ -173,110 +222,52 @@ void TAtomicFileWriter::Abandon() {
     }
 }
 
-bool TAtomicFileWriter::Open(std::string& error) {
-    Abandon();
-    if (path_.empty()) {
-        error = "no file name";
-        return false;
-    }
-    std::error_code code;
-    fs::path target(path_);
-    if (fs::is_symlink(fs::symlink_status(target, code))) {
-        target = fs::weakly_canonical(target, code);
-        if (code) {
-            error = code.message();
-            return false;
-        }
-    }
-    target_ = target.string();
-    struct stat old;
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists && S_ISDIR(old.st_mode)) {
-        error = ErrorText(EISDIR);
-        return false;
-    }
-    if (exists && !S_ISREG(old.st_mode)) {
-        // A device or pipe cannot be replaced: it is written in place.
-        fd_ = OpenWithoutWaiting(target_.c_str(), O_WRONLY | O_TRUNC);
-        if (fd_ < 0) {
-            error = ErrorText(errno);
-            return false;
-        }
-        return true;
-    }
-
-    folder_ = target.parent_path().string();
-    const std::string stem = "." + target.filename().string() + ".tmp-";
-    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-        temporary_ = (fs::path(folder_) / (stem + IntToHex(NewNodeId(), 8))).string();
-        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ < 0 && errno != EEXIST) {
-            break;
-        }
-    }
-    if (fd_ < 0) {
-        error = ErrorText(errno);
-        temporary_.clear();
-        return false;
-    }
-    if (exists && ::fchmod(fd_, old.st_mode & 07777) != 0) {
-        error = ErrorText(errno);
-        Abandon();
-        return false;
-    }
-    return true;
-}
-
-bool TAtomicFileWriter::Write(const void* data, size_t length, std::string& error) {
-    if (fd_ < 0) {
-        error = "file not open";
+bool AtomicFileWriter::Write(const void* data, size_t length) {
+    if (!Good()) {
         return false;
     }
     if (!WriteAll(fd_, data, length)) {
-        error = ErrorText(errno);
-        Abandon();
+        error_ = ErrorText(errno);
+        Discard();
         return false;
     }
     return true;
 }
 
-bool TAtomicFileWriter::Commit(std::string& error) {
-    if (fd_ < 0) {
-        error = "file not open";
+bool AtomicFileWriter::Commit() {
+    if (!Good()) {
         return false;
     }
     const bool inPlace = temporary_.empty();
-    bool written = inPlace || ::fsync(fd_) == 0;
-    int failure = written ? 0 : errno;
-    // Closing reports late write errors, so it counts even after a good flush.
-    if (::close(fd_) != 0 && written) {
-        written = false;
-        failure = errno;
-    }
+    bool written = inPlace || !durable_ || ::fsync(fd_) == 0;
+    FileDescriptor file(fd_);
     fd_ = -1;
-    if (written && !inPlace && ::rename(temporary_.c_str(), target_.c_str()) != 0) {
-        written = false;
-        failure = errno;
-    }
-    if (!written) {
-        error = ErrorText(failure);
-        Abandon();
+    // A late write error shows at the close.
+    written = file.Close() && written;
+    if (!written || (!inPlace && ::rename(temporary_.c_str(), target_.c_str()) != 0)) {
+        error_ = ErrorText(errno);
+        Discard();
         return false;
     }
-    if (inPlace) {
-        return true;
-    }
     temporary_.clear();
-    // Makes the rename itself survive a crash; a folder that cannot be synced changes nothing
-    // about the result.
-    FileDescriptor directory(::open(folder_.empty() ? "." : folder_.c_str(), O_RDONLY | O_CLOEXEC));
-    if (directory.Get() >= 0) {
-        ::fsync(directory.Get());
+    if (!inPlace && durable_) {
+        // Makes the rename itself survive a crash; a folder that cannot be synced changes
+        // nothing about the result.
+        fs::path folder = fs::path(target_).parent_path();
+        FileDescriptor directory(
+            ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_CLOEXEC));
+        if (directory.Get() >= 0) {
+            ::fsync(directory.Get());
+        }
     }
     return true;
 }
 
 bool WriteFileAtomic(const std::string& path, const void* data, size_t length, std::string& error) {
-    TAtomicFileWriter writer(path);
-    return writer.Open(error) && writer.Write(data, length, error) && writer.Commit(error);
+    AtomicFileWriter writer(path);
+    if (writer.Write(data, length) && writer.Commit()) {
+        return true;
+    }
+    error = writer.Error();
+    return false;
 }

@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <utility>
 
 // The folder, a "/" unless the folder already ends with one, and the name. An empty folder
 // gives an empty path, so nothing is ever addressed relative to a folder that is not known.
@@ -25,6 +24,36 @@ bool ForceDirectories(const std::string& folder);
 // be opened or read (a folder cannot be read as a file).
 std::unique_ptr<char[]> ReadFileWhole(const std::string& path, size_t& size);
 
+// A file whose contents are replaced as one step, written piece by piece: the bytes go to a
+// new file beside it, and Commit renames that over the old one, so a reader sees the old
+// contents or the new, never a mixture. Keeps the old file's permissions; a symbolic link is
+// written through to its target. A device or pipe is written in place, as it cannot be
+// replaced. Until Commit succeeds the old file is as it was; a writer given up (destroyed
+// without a Commit, or after a failure) leaves no temporary file. `durable` makes Commit wait
+// until the bytes and the rename are on the disk.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(const std::string& path, bool durable = true);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // False once anything failed; Error() says what.
+    bool Good() const { return fd_ >= 0 && error_.empty(); }
+    bool Write(const void* data, size_t length);
+    bool Commit();
+    const std::string& Error() const { return error_; }
+
+private:
+    void Discard();
+
+    std::string target_;
+    std::string temporary_; // empty when writing in place
+    int fd_ = -1;
+    bool durable_;
+    std::string error_;
+};
+
 // Replaces a file's contents as one step: the bytes go to a new file beside it, are flushed
 // to the disk, and the new file is renamed over the old one, so a reader sees the old
 // contents or the new, never a mixture. Keeps the old file's permissions; a symbolic link is
@@ -32,28 +61,3 @@ std::unique_ptr<char[]> ReadFileWhole(const std::string& path, size_t& size);
 // replaced. On failure the old file is left as it was, no temporary file remains, and `error`
 // says what went wrong.
 bool WriteFileAtomic(const std::string& path, const void* data, size_t length, std::string& error);
-
-// WriteFileAtomic with the bytes handed over in pieces: Open starts the new file beside the
-// old one, Write appends, Commit flushes it and renames it over the old file. Until Commit
-// succeeds the old file is untouched; a writer that fails, or is dropped without Commit,
-// leaves no temporary file. A device or pipe is written in place from Open on.
-class TAtomicFileWriter {
-public:
-    explicit TAtomicFileWriter(std::string path) : path_(std::move(path)) {}
-    ~TAtomicFileWriter();
-    TAtomicFileWriter(const TAtomicFileWriter&) = delete;
-    TAtomicFileWriter& operator=(const TAtomicFileWriter&) = delete;
-
-    bool Open(std::string& error);
-    bool Write(const void* data, size_t length, std::string& error);
-    bool Commit(std::string& error);
-
-private:
-    void Abandon();
-
-    std::string path_;
-    std::string target_;    // the path with a symbolic link resolved
-    std::string folder_;    // of the target
-    std::string temporary_; // empty when writing in place
-    int fd_ = -1;
-};

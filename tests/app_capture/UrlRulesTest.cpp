@@ -43,3 +43,38 @@ TEST(UrlRules, LongUrlsAreReadWhole) {
     EXPECT_EQ(CrackUrl("http://h" + path, 2), path);
     EXPECT_EQ(SplitUrl("http://h" + path).AuthorityEnd, 8u);
 }
+
+TEST(UrlRules, FileUrlToPathTable) {
+    struct Case {
+        const char* url;
+        const char* path;
+    } cases[] = {
+        {"file:///home/u/a.htm", "/home/u/a.htm"},
+        {"FILE:///home/u/a.htm", "/home/u/a.htm"},
+        {"file://localhost/home/u/a.htm", "/localhost/home/u/a.htm"},
+        {"/home/u/my%20pages/a.htm", "/home/u/my pages/a.htm"},
+        {"///home//u/a.htm", "/home//u/a.htm"},
+        {"file:///C|/d/a.htm", "C:/d/a.htm"},
+        {"file://C:\\d\\a.htm", "C:/d/a.htm"},
+        {"file:a.htm", "a.htm"},
+        {"h/d/p?x=*1.htm", "h/d/px=1.htm"},
+        {"h/d/<\"q\">|.gif", "h/d/q:.gif"},
+        {"", ""},
+        {"file:", ""},
+        {"file:///", "/"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FileUrlToPath(c.url), c.path) << c.url;
+    }
+}
+
+TEST(UrlRules, LongFileUrlsAreReadWhole) {
+    std::string folder;
+    for (int i = 0; i < 200; ++i) {
+        folder += "/folder" + std::to_string(i);
+    }
+    EXPECT_EQ(FileUrlToPath("file://" + folder + "/a.htm"), folder + "/a.htm");
+    EXPECT_EQ(CrackUrl("file://" + folder + "/a.htm", 2), folder + "/a.htm");
+    const std::string host(300, 'h');
+    EXPECT_EQ(CrackUrl("http://" + host + ".example/x", 1), host + ".example");
+}

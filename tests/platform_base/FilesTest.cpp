@@ -183,39 +183,34 @@ TEST(Files, AtomicWriteThatRunsOutOfSpaceKeepsTheOldFile) {
     EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"tree.sav"});
 }
 
-TEST(Files, AtomicWriterInPiecesReplacesTheFileOnlyAtCommit) {
+TEST(Files, AtomicFileWriterReplacesOnlyWhenCommitted) {
     TempDir dir;
-    const std::string path = (dir / "tree.sav").string();
+    const std::string path = (dir / "big.jpg").string();
     WriteFileBytes(path, "old");
-    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-    std::string error;
     {
-        TAtomicFileWriter writer(path);
-        ASSERT_TRUE(writer.Open(error));
-        ASSERT_TRUE(writer.Write("new ", 4, error));
-        ASSERT_TRUE(writer.Write(std::string("\0bytes", 6).data(), 6, error));
-        EXPECT_EQ(ReadFileBytes(path), "old");
-        EXPECT_EQ(Names(dir.Path()).size(), 2u); // the new file waits beside the old one
-        ASSERT_TRUE(writer.Commit(error));
+        AtomicFileWriter writer(path, false);
+        ASSERT_TRUE(writer.Good()) << writer.Error();
+        EXPECT_TRUE(writer.Write("piece one, ", 11));
+        EXPECT_TRUE(writer.Write("piece\0two", 9));
+        EXPECT_EQ(ReadFileBytes(path), "old"); // readers see the old file meanwhile
+        EXPECT_EQ(Names(dir.Path()).size(), 2u);
     }
-    EXPECT_EQ(ReadFileBytes(path), std::string("new \0bytes", 10));
-    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"tree.sav"});
-    struct stat info;
-    ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(ReadFileBytes(path), "old");
+    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"big.jpg"});
 
-    // Dropped before Commit: the old file stays and no temporary is left.
-    {
-        TAtomicFileWriter writer(path);
-        ASSERT_TRUE(writer.Open(error));
-        ASSERT_TRUE(writer.Write("half", 4, error));
-    }
-    EXPECT_EQ(ReadFileBytes(path), std::string("new \0bytes", 10));
-    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"tree.sav"});
+    AtomicFileWriter writer(path);
+    EXPECT_TRUE(writer.Write("piece one, ", 11));
+    EXPECT_TRUE(writer.Write("piece\0two", 9));
+    ASSERT_TRUE(writer.Commit()) << writer.Error();
+    EXPECT_EQ(ReadFileBytes(path), std::string("piece one, piece\0two", 20));
+    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"big.jpg"});
+    // Done once; a second commit or a late write is refused.
+    EXPECT_FALSE(writer.Commit());
+    EXPECT_FALSE(writer.Write("x", 1));
 
-    TAtomicFileWriter unopened(path);
-    EXPECT_FALSE(unopened.Write("x", 1, error));
-    EXPECT_FALSE(unopened.Commit(error));
-    TAtomicFileWriter folder(dir.Str());
-    EXPECT_FALSE(folder.Open(error));
+    AtomicFileWriter nowhere((dir / "no" / "folder").string());
+    EXPECT_FALSE(nowhere.Good());
+    EXPECT_FALSE(nowhere.Write("x", 1));
+    EXPECT_FALSE(nowhere.Commit());
+    EXPECT_FALSE(nowhere.Error().empty());
 }

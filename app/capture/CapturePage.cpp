@@ -1,0 +1,311 @@
+#include "app/capture/CapturePage.h"
+
+#include "app/binder/PageInfo.h"
+#include "app/binder/StoreFiles.h"
+#include "app/binder/WholeFiles.h"
+#include "app/capture/CaptureNotifier.h"
+#include "app/capture/MultiCapture.h"
+#include "app/capture/PageHtml.h"
+#include "app/capture/PageParser.h"
+#include "app/capture/ResourceStore.h"
+#include "app/capture/UrlDownload.h"
+#include "app/capture/UrlRules.h"
+#include "platform/base/StringUtils.h"
+
+#include <algorithm>
+#include <optional>
+#include <unordered_set>
+
+namespace {
+
+// Frames inside frames are followed this deep, so pages that frame each other end.
+constexpr int MaxFrameDepth = 8;
+
+ResourceGroup GroupOf(std::string_view type) {
+    if (SameText(type, "css")) {
+        return GroupCss;
+    }
+    if (SameText(type, "script") || SameText(type, "scriptlink")) {
+        return GroupScript;
+    }
+    if (SameText(type, "flash")) {
+        return GroupFlash;
+    }
+    if (SameText(type, "frame")) {
+        return GroupFrame;
+    }
+    return GroupImg;
+}
+
+bool IsCancelled(const MultiCapture* capture) {
+    return capture != nullptr && capture->Cancelled.load();
+}
+
+// The options of the capture's transfers: the context's timeouts, the download agent, and
+// the capture's cancel flag looked at while data arrives.
+HttpOptions TransferOptions(const CaptureContext& context, MultiCapture* capture) {
+    HttpOptions options = context.Http;
+    options.UserAgent = DownloadAgent;
+    if (capture != nullptr) {
+        options.Cancelled = [capture] { return capture->Cancelled.load(); };
+    }
+    return options;
+}
+
+// A page stored at `relative` below the node folder finds the node folder again through
+// this base: one "../" per folder on its path.
+std::string FolderBase(std::string_view relative) {
+    std::string base;
+    for (char c : relative) {
+        if (c == '/') {
+            base += "../";
+        }
+    }
+    return base;
+}
+
+class ResourceFetcher {
+public:
+    // Counts every resource, of the page and of its frames, in `counted`.
+    ResourceFetcher(PageContent& counted, uint32_t nodeId, bool useCache, MultiCapture* capture,
+                    const CaptureContext& context)
+        : counted_(counted), nodeId_(nodeId), useCache_(useCache), capture_(capture),
+          context_(context), store_(NodeStoreFolder(context.Root, context.Store, nodeId)),
+          options_(TransferOptions(context, capture)) {
+        if (capture_ != nullptr) {
+            host_ = CrackUrl(capture_->Options.PageUrl, 1);
+        }
+    }
+
+    // A page already captured is not captured again as a frame.
+    void MarkFrame(const std::string& url) { frames_.insert(url); }
+
+    void Fetch(PageContent& content, std::span<const std::string_view> wanted,
+               std::string_view pageUrl, int depth);
+
+private:
+    void QueueHyperlink(const Link& link, bool netPage);
+    FetchKind FetchResource(const Link& link, bool netPage, bool frame, int depth);
+    bool StreamToFile(const std::string& url, const std::string& relative);
+    std::string CaptureFrame(const std::string& url, std::string bytes, const std::string& relative,
+                             int depth);
+
+    PageContent& counted_;
+    uint32_t nodeId_;
+    bool useCache_;
+    MultiCapture* capture_;
+    const CaptureContext& context_;
+    ResourceStore store_;
+    HttpOptions options_;
+    std::string host_; // of the capture's page, for the same-site test
+    std::unordered_set<std::string> frames_;
+};
+
+void ResourceFetcher::Fetch(PageContent& content, std::span<const std::string_view> wanted,
+                            std::string_view pageUrl, int depth) {
+    const bool netPage = IsNetUrl(pageUrl);
+    for (size_t i = 0; i < content.Links.size(); ++i) {
+        MainCaptureNotifier().ProcessMessages();
+        if (IsCancelled(capture_)) {
+            return;
+        }
+        Link& link = content.Links[i];
+        if (SameText(link.Type, "hyperlink")) {
+            QueueHyperlink(link, netPage);
+        }
+        if (!IsInStringArray(wanted, link.Type)) {
+            continue;
+        }
+        const bool frame = SameText(link.Type, "frame");
+        if (frame && (depth >= MaxFrameDepth || !frames_.insert(link.Url).second)) {
+            continue;
+        }
+        link.LocalPath = LinkFilePath(link.LocalPath);
+        CountFetch(counted_, link.Type, FetchResource(link, netPage, frame, depth));
+    }
+}
+
+void ResourceFetcher::QueueHyperlink(const Link& link, bool netPage) {
+    if (capture_ == nullptr) {
+        return;
+    }
+    // A page from the net leads to no local file and no mail or script address.
+    if (netPage && !IsNetUrl(link.Url)) {
+        return;
+    }
+    if (capture_->Options.CurrentWebOnly && Pos(host_, link.Url) == 0) {
+        return;
+    }
+    capture_->NextLevelLinks.push_back(link.Url);
+}
+
+FetchKind ResourceFetcher::FetchResource(const Link& link, bool netPage, bool frame, int depth) {
+    const std::string& relative = link.LocalPath;
+    if (relative.empty() || relative.back() == '/') {
+        return FetchKind::Failed; // names a folder, not a file
+    }
+    const bool net = IsNetUrl(link.Url);
+    // A page from the net could name any file of this computer.
+    if (!net && netPage) {
+        return FetchKind::Failed;
+    }
+    FetchKind kind = FetchKind::NetOrFile;
+    std::string finalUrl = link.Url;
+    std::optional<std::string> bytes;
+    if (net && useCache_) {
+        bytes = ReadUrlFromCache(context_.Cache, link.Url);
+        kind = bytes ? FetchKind::Cache : kind;
+    }
+    if (!bytes && net) {
+        if (!frame) {
+            // Straight to the file, so a large resource is never held in memory.
+            return StreamToFile(link.Url, relative) ? kind : FetchKind::Failed;
+        }
+        bytes = DownloadUrl(link.Url, std::string(), options_, &finalUrl);
+    } else if (!bytes) {
+        size_t size = 0;
+        std::unique_ptr<char[]> data = ReadWholeFile(FileUrlToPath(link.Url), &size);
+        if (data == nullptr) {
+            return FetchKind::Failed;
+        }
+        if (!frame) {
+            return store_.Save(relative, std::string_view(data.get(), size)) ? kind
+                                                                             : FetchKind::Failed;
+        }
+        bytes.emplace(data.get(), size);
+    }
+    if (!bytes) {
+        return FetchKind::Failed;
+    }
+    if (frame) {
+        *bytes = CaptureFrame(finalUrl, std::move(*bytes), relative, depth);
+    }
+    return store_.Save(relative, *bytes) ? kind : FetchKind::Failed;
+}
+
+bool ResourceFetcher::StreamToFile(const std::string& url, const std::string& relative) {
+    std::unique_ptr<AtomicFileWriter> writer;
+    HttpResult result = ThreadHttpClient().GetTo(
+        url, options_,
+        [&writer](const char* data, size_t length) { return writer->Write(data, length); },
+        [&](const HttpResult& headers) {
+            if (!IsDownloadStatus(headers)) {
+                return false;
+            }
+            writer = store_.Open(relative);
+            return writer != nullptr;
+        });
+    return result.Ok() && writer != nullptr && writer->Commit();
+}
+
+// The frame's page is rewritten like the node's own page, and its resources go into the same
+// node folder. Its references lead from the node folder, as the page's do, so the stored
+// frame gets a base back to the node folder.
+std::string ResourceFetcher::CaptureFrame(const std::string& url, std::string bytes,
+                                          const std::string& relative, int depth) {
+    TPageInfo frame;
+    frame.Id = nodeId_;
+    frame.RequestedUrl = url;
+    frame.FinalUrl = url;
+    frame.Content.FetchedText = std::move(bytes);
+    ParsePage(frame, capture_);
+    MarkFrame(frame.FinalUrl);
+    Fetch(frame.Content, PageResourceTypes, frame.FinalUrl, depth + 1);
+    const std::string base = FolderBase(relative);
+    if (base.empty()) {
+        return std::move(frame.Content.PageHtml);
+    }
+    return InsertBaseHref(frame.Content.PageHtml, base);
+}
+
+// Downloads the node's page. False when the server answered but the page cannot be used; a
+// URL that could not be reached at all leaves the held text as it was.
+bool DownloadPage(TPageInfo& node, MultiCapture* capture, const CaptureContext& context) {
+    bool answered = false;
+    HttpResult result = ThreadHttpClient().Get(
+        node.RequestedUrl, TransferOptions(context, capture), [&](const HttpResult& headers) {
+            answered = true;
+            return IsDownloadStatus(headers) && IsHtmlContentType(headers);
+        });
+    if (!answered) {
+        return true;
+    }
+    node.Content.FetchedText.clear();
+    if (!result.Ok()) {
+        return false;
+    }
+    node.Content.FetchedText = std::move(result.Body);
+    node.FinalUrl = result.FinalUrl.empty() ? node.RequestedUrl : result.FinalUrl;
+    return true;
+}
+
+void ReadLocalPage(TPageInfo& node) {
+    size_t size = 0;
+    std::unique_ptr<char[]> data = ReadWholeFile(FileUrlToPath(node.RequestedUrl), &size);
+    if (data != nullptr) {
+        node.Content.FetchedText.assign(data.get(), size);
+        node.FinalUrl = node.RequestedUrl;
+    }
+}
+
+} // namespace
+
+bool IsInStringArray(std::span<const std::string_view> array, std::string_view text) {
+    return std::any_of(array.begin(), array.end(),
+                       [text](std::string_view entry) { return SameText(entry, text); });
+}
+
+void CountFetch(PageContent& content, std::string_view type, FetchKind kind) {
+    CaptureGroupCounts& group = content.Stats.Groups[GroupOf(type)];
+    ++content.Stats.Total;
+    switch (kind) {
+    case FetchKind::Cache:
+        ++group.Cached;
+        break;
+    case FetchKind::NetOrFile:
+        ++group.Fetched;
+        break;
+    case FetchKind::Failed:
+        ++group.Failed;
+        break;
+    }
+}
+
+bool CapturePage(TPageInfo& node, bool useCache, MultiCapture* capture,
+                 const CaptureContext& context) {
+    node.CurrentCapture = capture;
+    PageContent& content = node.Content;
+    if (!useCache || content.FetchedText.empty()) {
+        std::optional<std::string> cached;
+        if (useCache) {
+            cached = ReadUrlFromCache(context.Cache, node.RequestedUrl);
+        }
+        if (cached) {
+            content.FetchedText = std::move(*cached);
+        } else if (!IsNetUrl(node.RequestedUrl)) {
+            ReadLocalPage(node);
+        } else if (!DownloadPage(node, capture, context)) {
+            return false;
+        }
+    }
+    if (content.FetchedText.empty()) {
+        return false;
+    }
+    if (node.FinalUrl.empty()) {
+        node.FinalUrl = node.RequestedUrl;
+    }
+    ParsePage(node, capture);
+    ResourceFetcher fetcher(content, node.Id, useCache, capture, context);
+    fetcher.MarkFrame(node.RequestedUrl);
+    fetcher.MarkFrame(node.FinalUrl);
+    fetcher.Fetch(content, PageResourceTypes, node.FinalUrl, 0);
+    return true;
+}
+
+void FetchPageResources(PageContent& content, std::span<const std::string_view> wanted,
+                        uint32_t nodeId, bool useCache, MultiCapture* capture,
+                        const CaptureContext& context, std::string_view pageUrl) {
+    ResourceFetcher fetcher(content, nodeId, useCache, capture, context);
+    fetcher.MarkFrame(std::string(pageUrl));
+    fetcher.Fetch(content, wanted, pageUrl, 0);
+}

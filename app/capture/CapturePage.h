@@ -1,0 +1,56 @@
+#pragma once
+
+// Capturing a node's web page: its text from the cache, the net or a local file, rewritten
+// for offline viewing, and every resource it needs stored below the node folder.
+
+#include "platform/net/HttpClient.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+class IUrlCache;
+class TPageInfo;
+struct MultiCapture;
+struct PageContent;
+
+// Where a capture stores its files and what it reads besides the net. The node folder of a
+// node is <Root>/<Store>/<node id in upper-case hexadecimal>.
+struct CaptureContext {
+    std::string Root;           // the open binder's root folder
+    std::string Store;          // its store folder, below the root
+    IUrlCache* Cache = nullptr; // the browser's URL cache; none reads nothing
+    HttpOptions Http;           // timeouts of every transfer; agent and cancel check are set here
+};
+
+// The resource types a page capture fetches, in the order they are tested.
+inline constexpr std::string_view PageResourceTypes[] = {"css",   "img",        "script",
+                                                         "flash", "scriptlink", "frame"};
+
+// Where a resource came from, as counted in the capture statistics.
+enum class FetchKind { Cache = 1, NetOrFile = 2, Failed = 3 };
+
+// True when the text equals an entry of the array, ignoring case.
+bool IsInStringArray(std::span<const std::string_view> array, std::string_view text);
+
+// Adds one to the resources tried and to the counter of the type's group for the kind.
+void CountFetch(PageContent& content, std::string_view type, FetchKind kind);
+
+// Gets the node's page and processes it. With `useCache` a held page text is processed again
+// without any download, and the cache is read before the net. A page from the net must
+// answer with an HTML type (or none) and a status below 400; its final URL becomes the node's.
+// A "file:" URL or a plain path is read from the disk. True when a page text was obtained and
+// processed, whatever its resources gave.
+bool CapturePage(TPageInfo& node, bool useCache, MultiCapture* capture,
+                 const CaptureContext& context);
+
+// Fetches the resources of `content` whose type is wanted and writes each below the node
+// folder under its local path; frames are captured into the same folder, with their own
+// resources, to a depth of 8, each frame URL once. Every resource tried is counted in the
+// statistics of `content`: fetched only when it was also written. A page from the net
+// (`pageUrl`) takes no local files. Hyperlinks go to the capture's list for the next level.
+// A cancelled capture stops before the next link.
+void FetchPageResources(PageContent& content, std::span<const std::string_view> wanted,
+                        uint32_t nodeId, bool useCache, MultiCapture* capture,
+                        const CaptureContext& context, std::string_view pageUrl);

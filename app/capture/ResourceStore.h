@@ -1,0 +1,35 @@
+#pragma once
+
+// The node folder a page's resources are written to. Every file goes below it: link paths
+// are normalised at this point, and a path that leads out (through "..", or a symbolic link
+// met on the way) is refused.
+
+#include "platform/base/Files.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+// The relative file path of a link's local path below the node folder: read as a file path
+// (FileUrlToPath), without ':', with "/" separators and without empty, "." and ".." segments.
+// Empty when nothing is left.
+std::string LinkFilePath(std::string_view localPath);
+
+class ResourceStore {
+public:
+    // `folder` is the node folder; it is made when the first file is written.
+    explicit ResourceStore(std::string folder) : folder_(std::move(folder)) {}
+
+    const std::string& Folder() const { return folder_; }
+
+    // A writer that replaces the file at `relative` (a LinkFilePath) once committed, its
+    // folders made; null when the path names no file, a folder cannot be made or the file
+    // would lie outside the node folder.
+    std::unique_ptr<AtomicFileWriter> Open(const std::string& relative) const;
+
+    // Writes the bytes at once; false on any failure.
+    bool Save(const std::string& relative, std::string_view bytes) const;
+
+private:
+    std::string folder_;
+};

@@ -1,0 +1,107 @@
+// Capturing a page of a loopback site: the page and its 50 resources of 20 KB each, fetched
+// over one kept-alive connection and written below a node folder in a temporary store. Counts
+// pages per second and the process's peak memory (the in-process server included).
+#include "app/binder/PageInfo.h"
+#include "app/capture/CapturePage.h"
+
+#include "tests/support/LoopbackServer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+constexpr int Resources = 50;
+constexpr size_t ResourceSize = 20 * 1024;
+
+// The peak resident size of the process in kilobytes since the last reset.
+long PeakKb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+
+void ResetPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+class TempStore {
+public:
+    TempStore() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tarnwick-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            path_ = pattern;
+        }
+    }
+    ~TempStore() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    std::string Str() const { return path_.string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+void BM_CapturePage(benchmark::State& state) {
+    LoopbackServer server;
+    std::string page = "<html><head><title>Bench</title>"
+                       "<link rel=stylesheet href=\"css/site.css\"></head><body>\r\n";
+    for (int i = 0; i < Resources; ++i) {
+        const std::string name = std::to_string(i);
+        std::string body(ResourceSize, static_cast<char>('a' + i % 26));
+        body[0] = '\0';
+        if (i == 0) {
+            server.Serve("/site/css/site.css", body, "text/css");
+            continue;
+        }
+        const std::string path =
+            i % 10 == 0 ? "/site/js/s" + name + ".js" : "/site/img/p" + name + ".gif";
+        server.Serve(path, body, i % 10 == 0 ? "application/javascript" : "image/gif");
+        page += i % 10 == 0 ? "<script src=\"js/s" + name + ".js\"></script>\r\n"
+                            : "<p>Picture " + name + " <img src=\"img/p" + name + ".gif\">\r\n";
+    }
+    page += "<a href=\"next.htm\">next</a></body></html>\r\n";
+    server.Serve("/site/index.htm", page, "text/html; charset=iso-8859-1");
+    server.Start();
+
+    TempStore store;
+    CaptureContext context;
+    context.Root = store.Str();
+    context.Store = "store";
+    ResetPeak();
+    int32_t fetched = 0;
+    for (auto _ : state) {
+        // A fresh record each round, as every capture of a new node has.
+        TPageInfo node;
+        node.Id = 0xBE7C;
+        node.RequestedUrl = server.Url("/site/index.htm");
+        if (!CapturePage(node, false, nullptr, context)) {
+            state.SkipWithError("the capture failed");
+            break;
+        }
+        fetched = node.Content.Stats.Groups[GroupImg].Fetched +
+                  node.Content.Stats.Groups[GroupCss].Fetched +
+                  node.Content.Stats.Groups[GroupScript].Fetched;
+    }
+    if (fetched != Resources) {
+        state.SkipWithError("not every resource was stored");
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.SetBytesProcessed(state.iterations() *
+                            static_cast<int64_t>(Resources * ResourceSize + page.size()));
+    state.counters["peak_MB"] = static_cast<double>(PeakKb()) / 1024.0;
+}
+BENCHMARK(BM_CapturePage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace

@@ -1,0 +1,484 @@
+#include "app/capture/CapturePage.h"
+
+#include "app/capture/MultiCapture.h"
+#include "platform/net/UrlCache.h"
+
+#include "tests/app_capture/CaptureTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <map>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A served body of any size whose every byte depends on its position alone, so pieces can be
+// made on demand and the stored file checked without holding the whole.
+char PatternByte(size_t position) {
+    return static_cast<char>((position * 7 + position / 65536) % 251);
+}
+
+void ServePattern(LoopbackServer& server, const std::string& path, size_t size,
+                  const std::string& type) {
+    server.Http().Get(path, [size, type](const httplib::Request&, httplib::Response& response) {
+        // One buffer for every piece, so the server's own memory stays small too.
+        auto piece = std::make_shared<std::vector<char>>(65536);
+        response.set_content_provider(
+            size, type, [piece](size_t offset, size_t length, httplib::DataSink& sink) {
+                const size_t count = std::min(length, piece->size());
+                for (size_t i = 0; i < count; ++i) {
+                    (*piece)[i] = PatternByte(offset + i);
+                }
+                sink.write(piece->data(), count);
+                return true;
+            });
+    });
+}
+
+bool FileHoldsPattern(const fs::path& path, size_t size) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> block(1 << 20);
+    size_t position = 0;
+    while (in) {
+        in.read(block.data(), static_cast<std::streamsize>(block.size()));
+        for (std::streamsize i = 0; i < in.gcount(); ++i, ++position) {
+            if (block[static_cast<size_t>(i)] != PatternByte(position)) {
+                return false;
+            }
+        }
+    }
+    return position == size;
+}
+
+// The kilobytes of memory the process held at most while `work` ran, above what it held
+// before; -1 where the kernel cannot reset its peak.
+long PeakGrowthKb(const std::function<void()>& work) {
+    auto field = [](const char* name) {
+        std::ifstream status("/proc/self/status");
+        std::string line;
+        while (std::getline(status, line)) {
+            if (line.rfind(name, 0) == 0) {
+                return std::stol(line.substr(std::string(name).size()));
+            }
+        }
+        return -1L;
+    };
+    std::ofstream reset("/proc/self/clear_refs");
+    reset << "5" << std::flush;
+    const bool resettable = static_cast<bool>(reset);
+    const long before = field("VmRSS:");
+    work();
+    const long peak = field("VmHWM:");
+    return resettable && before >= 0 && peak >= 0 ? peak - before : -1;
+}
+
+class MapCache : public IUrlCache {
+public:
+    std::map<std::string, std::string> Entries;
+    std::optional<std::string> Lookup(const std::string& url) override {
+        auto found = Entries.find(url);
+        return found == Entries.end() ? std::nullopt : std::optional(found->second);
+    }
+};
+
+std::string Html(const std::string& body) {
+    return "<html><body>" + body + "</body></html>";
+}
+
+} // namespace
+
+TEST(CapturePage, FixtureSiteIsStoredWithItsExactFilesAndStatistics) {
+    LoopbackServer server;
+    RequestLog log(server);
+    server.Http().set_mount_point("/", FixturePath("capture_site").string());
+    server.Http().set_file_extension_and_mimetype_mapping("htm", "text/html");
+    server.Start();
+    TestStore store;
+    TPageInfo node;
+    TestStore::Prepare(node, server.Url("/site/index.htm"));
+    MultiCapture capture;
+    capture.Options.PageUrl = node.RequestedUrl;
+
+    ASSERT_TRUE(CapturePage(node, false, &capture, store.Context()));
+
+    const std::string h = HostFolder(server);
+    EXPECT_EQ(store.Files(), (std::vector<std::string>{
+                                 h + "/pics/b.png",
+                                 h + "/site/css/site.css",
+                                 h + "/site/frames/c.gif",
+                                 h + "/site/frames/f.htm",
+                                 h + "/site/img/a.gif",
+                                 h + "/site/js/site.js",
+                             }));
+    const fs::path site = FixturePath("capture_site");
+    EXPECT_EQ(store.FileBytes(h + "/site/img/a.gif"), ReadFileBytes(site / "site/img/a.gif"));
+    EXPECT_EQ(store.FileBytes(h + "/pics/b.png"), ReadFileBytes(site / "pics/b.png"));
+    EXPECT_EQ(store.FileBytes(h + "/site/frames/c.gif"), ReadFileBytes(site / "site/frames/c.gif"));
+    // The frame refers from the node folder like the page, and finds it through its base;
+    // its frame of itself was met already and stays as it was written.
+    EXPECT_EQ(store.FileBytes(h + "/site/frames/f.htm"),
+              "<html><base href=\"../../../\"><body><img src=" + h +
+                  "/site/frames/c.gif><frame src=" + h + "/site/frames/f.htm></body></html>\n");
+
+    const CaptureStats& stats = node.Content.Stats;
+    EXPECT_EQ(stats.State, static_cast<int32_t>(CaptureState::Unfinished));
+    EXPECT_EQ(stats.Total, 7);
+    EXPECT_EQ(Rows(stats), (std::vector<StatsRow>{{3, 0, 1}, // a, b, c; the missing picture
+                                                  {1, 0, 0},
+                                                  {1, 0, 0},
+                                                  {0, 0, 0},
+                                                  {1, 0, 0}}));
+    EXPECT_EQ(log.Count("/site/frames/f.htm"), 1u);
+    EXPECT_EQ(log.Count("/site/img/missing.gif"), 1u);
+    EXPECT_EQ(node.FinalUrl, node.RequestedUrl);
+    EXPECT_NE(node.Content.PageHtml.find("<img src=" + h + "/pics/b.png>"), std::string::npos);
+    // Only the page's own site goes to the next level.
+    EXPECT_EQ(capture.NextLevelLinks, std::vector<std::string>{server.Url("/site/other.htm")});
+}
+
+TEST(CapturePage, ContentTypeGateAndErrorStatus) {
+    LoopbackServer server;
+    struct Case {
+        const char* type;
+        int status;
+        bool captured;
+    } cases[] = {
+        {"text/html; charset=iso-8859-1", 200, true},
+        {"TEXT/HTML", 200, true},
+        {"text/html; charset=windows-1252; profile=\"a-long-parameter-past-32-bytes\"", 200, true},
+        {"image/png", 200, false},
+        {"application/vnd.openxmlformats-officedocument.wordprocessingml.document", 200, false},
+        {"text/html", 404, false},
+        {"text/html", 500, false},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case c = cases[i];
+        server.Http().Get("/" + std::to_string(i),
+                          [c](const httplib::Request&, httplib::Response& response) {
+                              response.status = c.status;
+                              response.set_content("<html>page</html>", c.type);
+                          });
+    }
+    server.Start();
+    TestStore store;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        TPageInfo node;
+        TestStore::Prepare(node, server.Url("/" + std::to_string(i)));
+        EXPECT_EQ(CapturePage(node, false, nullptr, store.Context()), cases[i].captured)
+            << cases[i].type << " " << cases[i].status;
+        EXPECT_EQ(node.Content.FetchedText.empty(), !cases[i].captured) << cases[i].type;
+    }
+
+    // No Content-Type header at all lets the page through.
+    RawServer untyped([](int socket, const std::string&) {
+        RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Length: 12\r\nConnection: close\r\n"
+                                "\r\n<html></html");
+    });
+    TPageInfo node;
+    TestStore::Prepare(node, untyped.Url("/"));
+    EXPECT_TRUE(CapturePage(node, false, nullptr, store.Context()));
+    EXPECT_EQ(node.Content.FetchedText, "<html></html");
+}
+
+TEST(CapturePage, ChunkedPageWithNulBytesArrivesExactlyAndRedirectSetsTheFinalUrl) {
+    LoopbackServer server;
+    std::string body = "<html><body><img src=\"a.gif\">";
+    while (body.size() < 300 * 1024 + 5) {
+        body += std::string("text\0with\0nul ", 14) + std::to_string(body.size());
+    }
+    server.Http().Get("/big.htm", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_chunked_content_provider(
+            "text/html", [&body](size_t offset, httplib::DataSink& sink) {
+                size_t piece = std::min<size_t>(6000, body.size() - offset);
+                sink.write(body.data() + offset, piece);
+                if (offset + piece == body.size()) {
+                    sink.done();
+                }
+                return true;
+            });
+    });
+    server.Http().Get("/old", [](const httplib::Request&, httplib::Response& response) {
+        response.set_redirect("/new/page.htm", 302);
+    });
+    server.Serve("/new/page.htm", Html("<img src=\"i.gif\">"), "text/html");
+    server.Serve("/new/i.gif", "GIF", "image/gif");
+    server.Serve("/a.gif", "A", "image/gif");
+    server.Start();
+    TestStore store;
+
+    TPageInfo big;
+    TestStore::Prepare(big, server.Url("/big.htm"));
+    big.Content.FetchedText = "an old text that the download replaces";
+    ASSERT_TRUE(CapturePage(big, false, nullptr, store.Context()));
+    EXPECT_EQ(big.Content.FetchedText.size(), body.size());
+    EXPECT_TRUE(big.Content.FetchedText == body);
+    EXPECT_EQ(big.FinalUrl, server.Url("/big.htm"));
+
+    TPageInfo moved;
+    TestStore::Prepare(moved, server.Url("/old"));
+    ASSERT_TRUE(CapturePage(moved, false, nullptr, store.Context()));
+    EXPECT_EQ(moved.FinalUrl, server.Url("/new/page.htm"));
+    // The page's references are resolved against where it really is.
+    EXPECT_EQ(store.FileBytes(HostFolder(server) + "/new/i.gif"), "GIF");
+}
+
+TEST(CapturePage, FaultsAreCountedAndTheCaptureGoesOn) {
+    LoopbackServer server;
+    RequestLog log(server);
+    const size_t bigSize = 50u * 1024 * 1024;
+    ServePattern(server, "/big.jpg", bigSize, "image/jpeg");
+    server.Http().Get("/loop.gif", [](const httplib::Request&, httplib::Response& response) {
+        response.set_redirect("/loop.gif", 302);
+    });
+    server.Serve("/last.gif", "LAST", "image/gif");
+
+    RawServer reset([](int socket, const std::string&) {
+        RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" +
+                                    std::string(5000, 'x'));
+        linger hard{1, 0};
+        ::setsockopt(socket, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    });
+    RawServer stall([](int socket, const std::string&) {
+        RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nab");
+        for (int i = 0; i < 100; ++i) { // 10 s at most, far past the 1 s bound
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            char probe;
+            if (::recv(socket, &probe, 1, MSG_DONTWAIT) == 0) {
+                return;
+            }
+        }
+    });
+    RawServer liar([](int socket, const std::string&) {
+        RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Length: 2000000000\r\n"
+                                "Content-Type: image/gif\r\n\r\nshort body");
+    });
+    const std::string page =
+        Html("<img src=\"" + reset.Url("/reset.gif") + "\"><img src=\"" + stall.Url("/stall.gif") +
+             "\"><img src=\"loop.gif\"><img src=\"missing.gif\"><img src=\"" +
+             liar.Url("/liar.gif") + "\"><img src=\"big.jpg\"><img src=\"last.gif\">");
+    server.Serve("/page.htm", page, "text/html");
+    server.Start();
+    TestStore store;
+    TPageInfo node;
+    TestStore::Prepare(node, server.Url("/page.htm"));
+
+    bool captured = false;
+    const auto begin = std::chrono::steady_clock::now();
+    long growthKb =
+        PeakGrowthKb([&] { captured = CapturePage(node, false, nullptr, store.Context()); });
+    const auto elapsed = std::chrono::steady_clock::now() - begin;
+
+    ASSERT_TRUE(captured);
+    EXPECT_EQ(node.Content.Stats.Total, 7);
+    EXPECT_EQ(Rows(node.Content.Stats)[GroupImg], (StatsRow{2, 0, 5}));
+    const std::string h = HostFolder(server);
+    EXPECT_EQ(store.Files(), (std::vector<std::string>{h + "/big.jpg", h + "/last.gif"}));
+    EXPECT_EQ(store.FileBytes(h + "/last.gif"), "LAST");
+    EXPECT_TRUE(FileHoldsPattern(store.NodeFolder() / h / "big.jpg", bigSize));
+    // The stall ends after its 1 s bound, not after the server's 10 s.
+    EXPECT_LT(elapsed, std::chrono::seconds(8));
+    // The picture went to its file as it arrived: never held whole, let alone twice.
+    if (growthKb >= 0) {
+        EXPECT_LT(growthKb, 25 * 1024);
+    }
+    EXPECT_EQ(log.Count("/missing.gif"), 1u);
+}
+
+TEST(CapturePage, UseCacheWithHeldTextMakesNoRequest) {
+    LoopbackServer server;
+    RequestLog log(server);
+    server.Start();
+    TestStore store;
+    MapCache cache;
+    cache.Entries[server.Url("/d/a.gif")] = std::string("cached\0gif", 10);
+    store.Context().Cache = &cache;
+    TPageInfo node;
+    TestStore::Prepare(node, server.Url("/d/p.htm"));
+    node.FinalUrl = node.RequestedUrl;
+    node.Content.FetchedText = Html("<img src=\"a.gif\"><a href=\"next.htm\">next</a>");
+
+    ASSERT_TRUE(CapturePage(node, true, nullptr, store.Context()));
+    EXPECT_TRUE(log.Paths().empty());
+    const std::string h = HostFolder(server);
+    EXPECT_EQ(node.Content.PageHtml, Html("<img src=" + h + "/d/a.gif><a href=" +
+                                          server.Url("/d/next.htm") + ">next</a>"));
+    EXPECT_EQ(store.FileBytes(h + "/d/a.gif"), std::string("cached\0gif", 10));
+    EXPECT_EQ(Rows(node.Content.Stats)[GroupImg], (StatsRow{0, 1, 0}));
+
+    // Without the cache flag the page is fetched again, and an empty answer fails.
+    server.Serve("/d/p.htm", "", "text/html");
+    EXPECT_FALSE(CapturePage(node, false, nullptr, store.Context()));
+    EXPECT_EQ(log.Paths(), std::vector<std::string>{"/d/p.htm"});
+
+    // A server that cannot be reached at all leaves a held text to be processed again.
+    server.Stop();
+    node.Content.FetchedText = Html("<a href=\"held.htm\">held</a>");
+    EXPECT_TRUE(CapturePage(node, false, nullptr, store.Context()));
+    EXPECT_EQ(node.Content.PageHtml, Html("<a href=" + server.Url("/d/held.htm") + ">held</a>"));
+}
+
+TEST(CapturePage, CancellingStopsTheResourceLoop) {
+    LoopbackServer server;
+    RequestLog log(server);
+    MultiCapture capture;
+    server.Serve("/1.gif", "one", "image/gif");
+    server.Http().Get("/2.gif", [&](const httplib::Request&, httplib::Response& response) {
+        capture.Cancelled = true; // the user presses Cancel while this one downloads
+        response.set_content("two", "image/gif");
+    });
+    std::string links;
+    for (int i = 1; i <= 5; ++i) {
+        links += "<img src=\"" + std::to_string(i) + ".gif\">";
+    }
+    server.Serve("/p.htm", Html(links), "text/html");
+    server.Start();
+    TestStore store;
+    TPageInfo node;
+    TestStore::Prepare(node, server.Url("/p.htm"));
+
+    EXPECT_TRUE(CapturePage(node, false, &capture, store.Context()));
+    EXPECT_EQ(log.Paths(), (std::vector<std::string>{"/p.htm", "/1.gif", "/2.gif"}));
+    EXPECT_EQ(node.Content.Stats.Total, 2);
+    EXPECT_EQ(node.Content.Stats.Groups[GroupImg].Fetched +
+                  node.Content.Stats.Groups[GroupImg].Failed,
+              2);
+    EXPECT_EQ(store.FileBytes(HostFolder(server) + "/1.gif"), "one");
+}
+
+TEST(CapturePage, FrameNestingStopsAtDepthEight) {
+    LoopbackServer server;
+    RequestLog log(server);
+    server.Http().Get(
+        R"(/f(\d+)\.htm)", [](const httplib::Request& request, httplib::Response& response) {
+            int n = std::stoi(request.matches[1]);
+            response.set_content(Html("<frame src=\"f" + std::to_string(n + 1) + ".htm\">"),
+                                 "text/html");
+        });
+    server.Start();
+    TestStore store;
+    TPageInfo node;
+    TestStore::Prepare(node, server.Url("/f0.htm"));
+
+    ASSERT_TRUE(CapturePage(node, false, nullptr, store.Context()));
+    EXPECT_EQ(node.Content.Stats.Groups[GroupFrame].Fetched, 8);
+    EXPECT_EQ(node.Content.Stats.Total, 8);
+    EXPECT_EQ(log.Count("/f8.htm"), 1u);
+    EXPECT_EQ(log.Count("/f9.htm"), 0u);
+    EXPECT_EQ(store.Files().size(), 8u);
+}
+
+TEST(CapturePage, LocalPagesTakeLocalFilesAndNetPagesNever) {
+    TestStore store;
+    const fs::path local = store.Dir() / "local";
+    WriteFileBytes(local / "a b.htm", Html("<img src=\"img/x.gif\"><img src=\"gone.gif\">"));
+    WriteFileBytes(local / "img" / "x.gif", std::string("X\0GIF", 5));
+    WriteFileBytes(store.Dir() / "secret.txt", "private");
+
+    TPageInfo page;
+    TestStore::Prepare(page, "file://" + (local / "a%20b.htm").string());
+    ASSERT_TRUE(CapturePage(page, false, nullptr, store.Context()));
+    EXPECT_EQ(page.FinalUrl, page.RequestedUrl);
+    std::string folder = (local / "img" / "x.gif").string().substr(1); // below the node folder
+    EXPECT_EQ(store.Files(), std::vector<std::string>{folder});
+    EXPECT_EQ(store.FileBytes(folder), std::string("X\0GIF", 5));
+    EXPECT_EQ(Rows(page.Content.Stats)[GroupImg], (StatsRow{1, 0, 1}));
+
+    LoopbackServer server;
+    const std::string secret = "file://" + (store.Dir() / "secret.txt").string();
+    server.Serve("/p.htm", Html("<img src=\"" + secret + "\"><frame src=\"" + secret + "\">"),
+                 "text/html");
+    server.Start();
+    fs::remove_all(store.NodeFolder());
+    TPageInfo net;
+    TestStore::Prepare(net, server.Url("/p.htm"));
+    MultiCapture capture;
+    capture.Options.CurrentWebOnly = false;
+    net.Content.FetchedText.clear();
+    ASSERT_TRUE(CapturePage(net, false, &capture, store.Context()));
+    EXPECT_EQ(Rows(net.Content.Stats)[GroupImg], (StatsRow{0, 0, 1}));
+    EXPECT_EQ(Rows(net.Content.Stats)[GroupFrame], (StatsRow{0, 0, 1}));
+    EXPECT_TRUE(store.Files().empty());
+}
+
+TEST(CapturePage, FilesAreWrittenOnlyInsideTheNodeFolder) {
+    LoopbackServer server;
+    server.Serve("/d/a.gif", "A", "image/gif");
+    server.Serve("/b.gif", "B", "image/gif");
+    server.Serve("/escape/b.gif", "E", "image/gif");
+    server.Serve("/p.htm",
+                 Html("<img src=\"/../../../escape/b.gif\"><img src=\"d/a.gif\">"
+                      "<img src=\"b.gif\">"),
+                 "text/html");
+    server.Start();
+    TestStore store;
+    const std::string h = HostFolder(server);
+    TPageInfo node;
+    TestStore::Prepare(node, server.Url("/p.htm"));
+    ASSERT_TRUE(CapturePage(node, false, nullptr, store.Context()));
+    // The climbing reference stops at the top of the node folder.
+    EXPECT_EQ(store.Files(),
+              (std::vector<std::string>{h + "/b.gif", h + "/d/a.gif", "escape/b.gif"}));
+    EXPECT_EQ(store.FileBytes("escape/b.gif"), "E");
+
+    // A link in the node folder that leads out, and a file where a folder must go: both
+    // resources count as failed and nothing is written outside.
+    const fs::path outside = store.Dir() / "outside";
+    fs::create_directories(outside);
+    fs::remove_all(store.NodeFolder());
+    fs::create_directories(store.NodeFolder() / h);
+    fs::create_symlink(outside, store.NodeFolder() / h / "d");
+    WriteFileBytes(store.NodeFolder() / "escape", "a file, not a folder");
+    TPageInfo again;
+    TestStore::Prepare(again, server.Url("/p.htm"));
+    ASSERT_TRUE(CapturePage(again, false, nullptr, store.Context()));
+    EXPECT_EQ(Rows(again.Content.Stats)[GroupImg], (StatsRow{1, 0, 2}));
+    EXPECT_TRUE(fs::is_empty(outside));
+    EXPECT_EQ(store.FileBytes("escape"), "a file, not a folder");
+    EXPECT_EQ(store.FileBytes(h + "/b.gif"), "B");
+}
+
+TEST(CapturePage, SameSiteRuleForTheNextLevel) {
+    TestStore store;
+    TPageInfo node;
+    TestStore::Prepare(node, "http://h.example/d/p.htm");
+    node.FinalUrl = node.RequestedUrl;
+    node.Content.FetchedText =
+        Html("<a href=\"q.htm\">q</a><a href=\"http://other.example/x.htm\">x</a>"
+             "<a href=\"mailto:a@h.example\">mail</a><a href=\"file:///h.example/etc\">f</a>");
+    const std::vector<std::string> all = {"http://h.example/d/q.htm", "http://other.example/x.htm"};
+
+    MultiCapture sameSite;
+    sameSite.Options.PageUrl = node.RequestedUrl;
+    ASSERT_TRUE(CapturePage(node, true, &sameSite, store.Context()));
+    EXPECT_EQ(sameSite.NextLevelLinks, std::vector<std::string>{"http://h.example/d/q.htm"});
+
+    MultiCapture anySite;
+    anySite.Options.CurrentWebOnly = false;
+    ASSERT_TRUE(CapturePage(node, true, &anySite, store.Context()));
+    EXPECT_EQ(anySite.NextLevelLinks, all);
+
+    MultiCapture noHost; // the page URL names no host: no link is the same site
+    ASSERT_TRUE(CapturePage(node, true, &noHost, store.Context()));
+    EXPECT_TRUE(noHost.NextLevelLinks.empty());
+}
+
+TEST(CapturePage, CountFetchGroupsByTypeName) {
+    PageContent content;
+    CountFetch(content, "IMG", FetchKind::NetOrFile);
+    CountFetch(content, "css", FetchKind::Cache);
+    CountFetch(content, "scriptlink", FetchKind::Failed);
+    CountFetch(content, "Script", FetchKind::NetOrFile);
+    CountFetch(content, "flash", FetchKind::Cache);
+    CountFetch(content, "frame", FetchKind::Failed);
+    CountFetch(content, "hyperlink", FetchKind::Failed);
+    EXPECT_EQ(content.Stats.Total, 7);
+    EXPECT_EQ(Rows(content.Stats),
+              (std::vector<StatsRow>{{1, 0, 1}, {0, 1, 0}, {1, 0, 1}, {0, 1, 0}, {0, 0, 1}}));
+    EXPECT_TRUE(IsInStringArray(PageResourceTypes, "ScriptLink"));
+    EXPECT_FALSE(IsInStringArray(PageResourceTypes, "hyperlink"));
+    EXPECT_FALSE(IsInStringArray(PageResourceTypes, ""));
+}

@@ -1,0 +1,71 @@
+#include "app/capture/ResourceStore.h"
+
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+TEST(ResourceStore, LinkFilePathStaysBelowTheFolder) {
+    struct Case {
+        const char* local;
+        const char* path;
+    } cases[] = {
+        {"h/d/img/a.gif", "h/d/img/a.gif"},
+        {"h\\d\\a.gif", "h/d/a.gif"},
+        {"/h/a.gif", "h/a.gif"},
+        {"C|/d/a.gif", "C/d/a.gif"},
+        {"h/../../../etc/passwd", "etc/passwd"},
+        {"h/./d//a%20b.gif", "h/d/a b.gif"},
+        {"file:///etc/x", "etc/x"},
+        {"h/d/", "h/d/"},
+        {"..", ""},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LinkFilePath(c.local), c.path) << c.local;
+    }
+}
+
+TEST(ResourceStore, WritesWholeFilesAndRefusesWhatLeadsOut) {
+    TempDir dir;
+    const fs::path node = dir / "store" / "1A";
+    ResourceStore store(node.string());
+    const std::string bytes("a\0b", 3);
+    ASSERT_TRUE(store.Save("h/d/a.gif", bytes));
+    EXPECT_EQ(ReadFileBytes(node / "h/d/a.gif"), bytes);
+    ASSERT_TRUE(store.Save("h/d/a.gif", "later"));
+    EXPECT_EQ(ReadFileBytes(node / "h/d/a.gif"), "later");
+
+    // A writer given up before it is committed leaves the old file.
+    {
+        std::unique_ptr<AtomicFileWriter> writer = store.Open("h/d/a.gif");
+        ASSERT_NE(writer, nullptr);
+        EXPECT_TRUE(writer->Write("partial", 7));
+    }
+    EXPECT_EQ(ReadFileBytes(node / "h/d/a.gif"), "later");
+
+    WriteFileBytes(dir / "outside" / "f", "kept");
+    fs::create_symlink(dir / "outside", node / "out");
+    fs::create_symlink(dir / "outside" / "f", node / "h" / "file-link");
+    EXPECT_FALSE(store.Save("out/x.gif", "x"));
+    EXPECT_FALSE(store.Save("h/file-link", "x"));
+    EXPECT_FALSE(store.Save("h/d", "a folder"));
+    EXPECT_FALSE(store.Save("h/d/", "x"));
+    EXPECT_FALSE(store.Save("", "x"));
+    EXPECT_FALSE(store.Save("h/d/a.gif/x", "under a file"));
+    EXPECT_FALSE(ResourceStore("").Save("a.gif", "x"));
+    EXPECT_EQ(ReadFileBytes(dir / "outside" / "f"), "kept");
+    // A link to nothing is replaced by the file, not followed.
+    fs::create_symlink(dir / "outside" / "new", node / "h" / "dangling");
+    EXPECT_TRUE(store.Save("h/dangling", "d"));
+    EXPECT_FALSE(fs::is_symlink(node / "h" / "dangling"));
+    EXPECT_EQ(ReadFileBytes(node / "h" / "dangling"), "d");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "outside"), fs::directory_iterator()), 1);
+    // A link that stays inside is fine.
+    fs::create_symlink(node / "h", node / "same");
+    EXPECT_TRUE(store.Save("same/b.gif", "b"));
+    EXPECT_EQ(ReadFileBytes(node / "h" / "b.gif"), "b");
+}
