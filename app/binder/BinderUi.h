@@ -6,10 +6,13 @@
 // Calls come from the main thread; a window that is reached from a worker thread passes the
 // call on to its own thread.
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+class IAddItemDialog;
 class TTreeNode;
 
 // The buttons of a message box.
@@ -52,6 +55,12 @@ public:
     virtual std::optional<std::string> SelectDirectory(const std::string& prompt,
                                                        const std::string& startFolder,
                                                        bool allowCreate) = 0;
+    // The "Add Item" dialog in its mode (-1 from the menus, 4 or 10 for a page sent from the
+    // browser side), with the folder to preselect and the folder dump it builds its folder
+    // tree from.
+    virtual std::unique_ptr<IAddItemDialog>
+    CreateAddItemDialog(int mode, std::optional<uint32_t> initialFolderId,
+                        const std::string& folderDump) = 0;
 
     // The wait form around long operations (the text is empty when there is none). While a
     // level-by-level capture or a content sync runs they change nothing.
@@ -84,4 +93,6 @@ public:
     virtual int TopPanel() const = 0;
     virtual void SetTopPanel(int index) = 0;
     virtual void ShelfBar1PanelOpen(int index) = 0;
+    // The binder file of the entry last chosen in the side bar's binder list; empty when none.
+    virtual std::string ChosenBinderPath() const = 0;
 };

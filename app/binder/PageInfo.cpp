@@ -4,6 +4,8 @@
 #include "platform/base/Guid.h"
 #include "platform/base/StringUtils.h"
 
+#include <cstring>
+
 namespace {
 
 std::string Hex(int32_t value) {
@@ -75,6 +77,15 @@ std::string PageContent::ToString() const {
     return message.Bytes();
 }
 
+size_t PageContent::BlockSize() const {
+    size_t size = StringMessageI18N::FieldSize(Stats.ToString().size());
+    if (Stats.State == static_cast<int32_t>(CaptureState::Unfinished)) {
+        size += StringMessageI18N::FieldSize(FetchedText.size());
+    }
+    return size + StringMessageI18N::FieldSize(PageHtml.size()) +
+           StringMessageI18N::FieldSize(PageFolder.size());
+}
+
 void PageContent::AssignStrings(PageContent& destination) const {
     destination.FetchedText = FetchedText;
     destination.PageHtml = PageHtml;
@@ -111,6 +122,16 @@ std::unique_ptr<StringMessageI18N> TPageInfo::ToMessage() const {
     message->AddString(IntToHex(Id, 1));
     message->AddString(CreateDate);
     return message;
+}
+
+size_t TPageInfo::BlockSize() const {
+    // Follows ToMessage field by field; strings added with AddString end at their first NUL.
+    auto text = [](const std::string& value) {
+        return StringMessageI18N::FieldSize(std::strlen(value.c_str()));
+    };
+    return text(RequestedUrl) + text(FinalUrl) + StringMessageI18N::FieldSize(Content.BlockSize()) +
+           StringMessageI18N::FieldSize(static_cast<size_t>(Notes.GetLength())) + text(Title) +
+           text(Hex(static_cast<int32_t>(Kind))) + text(IntToHex(Id, 1)) + text(CreateDate);
 }
 
 std::string TPageInfo::ToRecordString() const {

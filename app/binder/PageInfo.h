@@ -63,6 +63,8 @@ struct PageContent {
     explicit PageContent(const std::string& block);
 
     std::string ToString() const;
+    // The length of ToString(), without building it.
+    size_t BlockSize() const;
     void AssignStrings(PageContent& destination) const;
 };
 
@@ -90,6 +92,8 @@ public:
 
     // The record block; the caller owns it.
     std::unique_ptr<StringMessageI18N> ToMessage() const;
+    // The length of the record block, without building it.
+    size_t BlockSize() const;
     // The short record of the folder dump.
     std::string ToRecordString() const;
     // Copies addresses, page texts, notes, title, kind, state and view state into

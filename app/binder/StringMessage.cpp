@@ -74,29 +74,47 @@ void StringMessageI18N::Grow(int64_t needed) {
     capacity_ = static_cast<int32_t>(newCapacity);
 }
 
-void StringMessageI18N::AddField(const void* data, size_t length) {
-    if (static_cast<uint64_t>(length) > static_cast<uint64_t>(MaxSize)) {
-        throw EStreamError("message too large: field of more than 2 GiB");
-    }
-    // "%x" of the length, then the delimiter; written by hand as this is the hot path of
-    // every binder save.
+namespace {
+
+// "%x" of the length followed by the delimiter; written by hand as this is the hot path of
+// every binder save. Returns the header's size.
+size_t FormatHeader(size_t length, char (&header)[17]) {
     static constexpr char Digits[] = "0123456789abcdef";
-    char digits[8];
-    int digitCount = 0;
-    auto rest = static_cast<uint32_t>(length);
+    char digits[16];
+    size_t digitCount = 0;
     do {
-        digits[digitCount++] = Digits[rest & 0xF];
-        rest >>= 4;
-    } while (rest != 0);
-    char header[9];
-    int headerLength = 0;
+        digits[digitCount++] = Digits[length & 0xF];
+        length >>= 4;
+    } while (length != 0);
+    size_t headerLength = 0;
     while (digitCount > 0) {
         header[headerLength++] = digits[--digitCount];
     }
     header[headerLength++] = Delimiter;
-    Grow(headerLength + static_cast<int64_t>(length));
-    std::memcpy(buffer_.get() + used_, header, static_cast<size_t>(headerLength));
-    used_ += headerLength;
+    return headerLength;
+}
+
+} // namespace
+
+size_t StringMessageI18N::FieldSize(size_t length) {
+    char header[17];
+    return FormatHeader(length, header) + length;
+}
+
+void StringMessageI18N::AppendFieldHeader(std::string& out, size_t length) {
+    char header[17];
+    out.append(header, FormatHeader(length, header));
+}
+
+void StringMessageI18N::AddField(const void* data, size_t length) {
+    if (static_cast<uint64_t>(length) > static_cast<uint64_t>(MaxSize)) {
+        throw EStreamError("message too large: field of more than 2 GiB");
+    }
+    char header[17];
+    const size_t headerLength = FormatHeader(length, header);
+    Grow(static_cast<int64_t>(headerLength + length));
+    std::memcpy(buffer_.get() + used_, header, headerLength);
+    used_ += static_cast<int32_t>(headerLength);
     if (length > 0) {
         std::memcpy(buffer_.get() + used_, data, length);
         used_ += static_cast<int32_t>(length);
@@ -139,34 +157,47 @@ char* StringMessageI18N::ReadData(int32_t& length) {
         readPos_ = 0;
         rewindPending_ = false;
     }
-    const char* bytes = buffer_.get();
     const size_t used = static_cast<size_t>(used_);
-    size_t hash = readPos_;
-    while (hash < used && bytes[hash] != Delimiter && bytes[hash] != '\0') {
-        ++hash;
-    }
-    if (hash >= used || bytes[hash] != Delimiter) {
+    TFieldSpan span;
+    switch (ScanField(std::string_view(buffer_.get(), used), readPos_, span)) {
+    case TFieldScan::None:
         return nullptr;
-    }
-    // The length text reads like "%x": its leading hex digits, 0 when there are none.
-    uint64_t fieldLength = 0;
-    for (size_t i = readPos_; i < hash && HexDigitValue(bytes[i]) >= 0; ++i) {
-        fieldLength = fieldLength * 16 + static_cast<uint64_t>(HexDigitValue(bytes[i]));
-        if (fieldLength > used) {
-            break; // already longer than anything that is there
-        }
-    }
-    const size_t dataStart = hash + 1;
-    if (fieldLength > used - dataStart) {
+    case TFieldScan::Overrun:
         readPos_ = used; // a field that runs past the end: the rest cannot be trusted
         return nullptr;
+    case TFieldScan::Found:
+        break;
     }
-    auto field = std::make_unique<char[]>(static_cast<size_t>(fieldLength) + 1);
-    std::memcpy(field.get(), bytes + dataStart, static_cast<size_t>(fieldLength));
-    readPos_ = dataStart + static_cast<size_t>(fieldLength);
-    length = static_cast<int32_t>(fieldLength);
+    auto field = std::make_unique<char[]>(span.Length + 1);
+    std::memcpy(field.get(), buffer_.get() + span.Start, span.Length);
+    readPos_ = span.Start + span.Length;
+    length = static_cast<int32_t>(span.Length);
     kept_.push_back(std::move(field));
     return kept_.back().get();
+}
+
+StringMessageI18N::TFieldScan StringMessageI18N::ScanField(std::string_view bytes, size_t pos,
+                                                           TFieldSpan& span) {
+    size_t hash = pos;
+    while (hash < bytes.size() && bytes[hash] != Delimiter && bytes[hash] != '\0') {
+        ++hash;
+    }
+    if (hash >= bytes.size() || bytes[hash] != Delimiter) {
+        return TFieldScan::None;
+    }
+    const size_t start = hash + 1;
+    const size_t left = bytes.size() - start;
+    // The length text reads like "%x": its leading hex digits, 0 when there are none.
+    size_t length = 0;
+    for (size_t i = pos; i < hash && HexDigitValue(bytes[i]) >= 0; ++i) {
+        length = length * 16 + static_cast<size_t>(HexDigitValue(bytes[i]));
+        if (length > left) {
+            return TFieldScan::Overrun; // already longer than anything that is there
+        }
+    }
+    span.Start = start;
+    span.Length = length;
+    return TFieldScan::Found;
 }
 
 char* StringMessageI18N::ReadCString() {
@@ -186,13 +217,9 @@ std::string StringMessageI18N::ReadBytes() {
 }
 
 bool StringMessageI18N::HasMore() const {
-    const char* bytes = buffer_.get();
-    for (size_t i = ReadPosition(); i < static_cast<size_t>(used_) && bytes[i] != '\0'; ++i) {
-        if (bytes[i] == Delimiter) {
-            return true;
-        }
-    }
-    return false;
+    TFieldSpan span;
+    return ScanField(std::string_view(buffer_.get(), static_cast<size_t>(used_)), ReadPosition(),
+                     span) != TFieldScan::None;
 }
 
 void StringMessageI18N::Rewind() {

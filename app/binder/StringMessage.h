@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class StringMessageI18N {
@@ -35,6 +36,22 @@ public:
     void AddBool(int32_t value);
     // Appends bytes with no field header.
     void AppendRaw(const void* data, size_t length);
+
+    // The bytes a field of `length` bytes takes: its header ("%x" of the length and "#") and
+    // the bytes. Writers that lay out nested blocks before building them size them with it.
+    static size_t FieldSize(size_t length);
+    // The header of a field of `length` bytes.
+    static void AppendFieldHeader(std::string& out, size_t length);
+
+    // Where the field that starts at `pos` of `bytes` lies, by the rules of ReadData: its
+    // length is the leading hexadecimal digits of the text before the first "#". None when no
+    // "#" comes before a NUL byte or the end; Overrun when the length runs past the end.
+    enum class TFieldScan { Found, None, Overrun };
+    struct TFieldSpan {
+        size_t Start = 0; // of the field's bytes
+        size_t Length = 0;
+    };
+    static TFieldScan ScanField(std::string_view bytes, size_t pos, TFieldSpan& span);
 
     // Reading. The buffers handed out belong to the message until Rewind, Clear or its end.
     // A missing "#" or a field longer than the bytes left gives null; a bad field also ends

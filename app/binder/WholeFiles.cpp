@@ -19,7 +19,10 @@ std::unique_ptr<char[]> LoadFileToBuffer(const std::string& path, size_t& size) 
     return ReadFileWhole(path, size);
 }
 
-bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length, IBinderUi& ui) {
+bool SaveStreamToFile(
+    const std::string& path,
+    const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
+    IBinderUi& ui) {
     if (path.empty()) {
         return false;
     }
@@ -34,9 +37,17 @@ bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length
         }
     }
     std::string error;
-    if (!WriteFileAtomic(path, buffer, length, error)) {
-        ui.ShowMessage("can not write file " + path + " (" + error + ")");
+    AtomicFileWriter writer(path);
+    if (!writer.Good() || !produce(writer, error) || !writer.Commit()) {
+        ui.ShowMessage("can not write file " + path + " (" +
+                       (writer.Error().empty() ? error : writer.Error()) + ")");
         return false;
     }
     return true;
+}
+
+bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length, IBinderUi& ui) {
+    return SaveStreamToFile(
+        path, [&](AtomicFileWriter& writer, std::string&) { return writer.Write(buffer, length); },
+        ui);
 }

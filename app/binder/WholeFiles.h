@@ -5,10 +5,12 @@
 // through NativePath before it is joined in.
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
 class IBinderUi;
+class AtomicFileWriter;
 
 // The file's bytes followed by one NUL byte. The byte count goes to `size` when one is given.
 // Null, with the count left as it was, when the file cannot be read.
@@ -22,3 +24,11 @@ std::unique_ptr<char[]> LoadFileToBuffer(const std::string& path, size_t& size);
 // fails is shown too and leaves the old file as it was. False for an empty path and for every
 // failure.
 bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length, IBinderUi& ui);
+
+// SaveBufferToFile with the bytes written in pieces: `produce` hands them to the writer and
+// answers false when it cannot finish (setting `error` when the writer did not fail); the old
+// file then stays as it was.
+bool SaveStreamToFile(
+    const std::string& path,
+    const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
+    IBinderUi& ui);

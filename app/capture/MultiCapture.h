@@ -4,7 +4,7 @@
 // collects on its way.
 
 #include "app/capture/CaptureNotifier.h"
-#include "app/capture/CaptureOptions.h"
+#include "app/binder/CaptureOptions.h"
 
 #include <atomic>
 #include <string>

@@ -3,6 +3,7 @@
 #include "platform/base/Guid.h"
 #include "platform/base/StringUtils.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -114,14 +115,31 @@ std::unique_ptr<char[]> ReadFileWhole(const std::string& path, size_t& size) {
     if (capacity == 0) {
         capacity = 64 * 1024;
     }
-    auto buffer = std::make_unique<char[]>(capacity + 1);
+    // Every byte of the block is written before it is handed out, so it need not be cleared.
+    auto buffer = std::make_unique_for_overwrite<char[]>(capacity + 1);
     size_t used = 0;
     for (;;) {
         if (used == capacity) {
-            auto larger = std::make_unique<char[]>(capacity * 2 + 1);
+            // A full block usually holds the whole file: a small read tells whether more
+            // follows before a larger block is made.
+            char more[4096];
+            ssize_t count = ::read(file.Get(), more, sizeof more);
+            if (count < 0 && errno == EINTR) {
+                continue;
+            }
+            if (count < 0) {
+                return nullptr;
+            }
+            if (count == 0) {
+                break;
+            }
+            capacity = std::max(capacity * 2, used + static_cast<size_t>(count));
+            auto larger = std::make_unique_for_overwrite<char[]>(capacity + 1);
             std::memcpy(larger.get(), buffer.get(), used);
+            std::memcpy(larger.get() + used, more, static_cast<size_t>(count));
             buffer = std::move(larger);
-            capacity *= 2;
+            used += static_cast<size_t>(count);
+            continue;
         }
         ssize_t count = ::read(file.Get(), buffer.get() + used, capacity - used);
         if (count < 0) {

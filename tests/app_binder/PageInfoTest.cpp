@@ -230,3 +230,26 @@ TEST(PageInfo, NodeKindOfTreeNodes) {
     EXPECT_EQ(GetNodeKind(&node), NodeKind::Folder);
     EXPECT_NE(NodeRecord(&node), nullptr);
 }
+
+TEST(PageInfo, BlockSizesMatchTheBlocksBuilt) {
+    TPageInfo record;
+    auto check = [&](const char* what) {
+        EXPECT_EQ(record.Content.BlockSize(), record.Content.ToString().size()) << what;
+        EXPECT_EQ(record.BlockSize(), static_cast<size_t>(record.ToMessage()->GetLength())) << what;
+    };
+    check("fresh");
+    record.Content.FetchedText = std::string(300, 'f');
+    record.Content.PageHtml = std::string(70000, 'h'); // a five-digit length
+    record.Notes.AppendRaw("\0#\0", 3);
+    check("unfinished with a fetched text");
+    record.Content.Stats.State = 2;
+    record.Content.Stats.Total = 0x7FFFFFFF;
+    record.Content.Stats.Groups[4].Failed = -1;
+    check("completed, large counts");
+    record.Title = std::string("cut\0here", 8); // written up to its NUL
+    record.RequestedUrl = std::string("\0", 1);
+    record.Id = 0xFFFFFFFF;
+    record.Kind = NodeKind::Link;
+    record.CreateDate.clear();
+    check("strings with NUL bytes");
+}

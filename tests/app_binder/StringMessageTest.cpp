@@ -202,3 +202,18 @@ TEST(StringMessage, SizesPastTwoGibFail) {
     m.AddData(small, 4);
     EXPECT_EQ(m.Bytes(), "4#abcd");
 }
+
+TEST(StringMessage, FieldSizeAndHeaderMatchWhatAddDataWrites) {
+    for (size_t length : {0u, 1u, 15u, 16u, 255u, 256u, 4096u, 65536u, 1048577u}) {
+        const std::string bytes(length, 'x');
+        StringMessageI18N message;
+        message.AddData(bytes.data(), bytes.size());
+        EXPECT_EQ(StringMessageI18N::FieldSize(length), static_cast<size_t>(message.GetLength()));
+        std::string header;
+        StringMessageI18N::AppendFieldHeader(header, length);
+        EXPECT_EQ(header + bytes, message.Bytes());
+    }
+    std::string header;
+    StringMessageI18N::AppendFieldHeader(header, 0xFFFFFFFFFull);
+    EXPECT_EQ(header, "fffffffff#");
+}

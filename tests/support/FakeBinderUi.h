@@ -5,12 +5,64 @@
 // confirmation OK and a dialog "cancelled" once its queue is empty). Safe to call from
 // several threads.
 
+#include "app/binder/AddItemDialog.h"
 #include "app/binder/BinderUi.h"
+#include "app/binder/PageInfo.h"
 
 #include <deque>
 #include <mutex>
 #include <string>
 #include <vector>
+
+// What the user does with one Add Item dialog: for each showing, optionally types a URL and a
+// title, then closes it with the result (Cancel once the rounds are used up).
+struct FakeAddItemRound {
+    TModalResult Result = TModalResult::Ok;
+    std::optional<std::string> TypedUrl;
+    std::optional<std::string> TypedTitle;
+};
+
+struct FakeAddItemScript {
+    std::deque<FakeAddItemRound> Rounds;
+    NodeKind Kind = NodeKind::WebPage;
+    std::optional<uint32_t> PickedFolder;
+    CaptureOptions Options;
+};
+
+class FakeAddItemDialog : public IAddItemDialog {
+public:
+    explicit FakeAddItemDialog(FakeAddItemScript script) : script_(std::move(script)) {}
+
+    TModalResult ShowModal() override {
+        ++Shown;
+        if (script_.Rounds.empty()) {
+            return TModalResult::Cancel;
+        }
+        FakeAddItemRound round = std::move(script_.Rounds.front());
+        script_.Rounds.pop_front();
+        if (round.TypedUrl) {
+            url_ = *round.TypedUrl;
+        }
+        if (round.TypedTitle) {
+            title_ = *round.TypedTitle;
+        }
+        return round.Result;
+    }
+    std::string Url() const override { return url_; }
+    void SetUrl(const std::string& url) override { url_ = url; }
+    std::string Title() const override { return title_; }
+    void SetTitle(const std::string& title) override { title_ = title; }
+    NodeKind ItemKind() const override { return script_.Kind; }
+    std::optional<uint32_t> PickedFolderId() const override { return script_.PickedFolder; }
+    CaptureOptions Options() const override { return script_.Options; }
+
+    int Shown = 0;
+
+private:
+    FakeAddItemScript script_;
+    std::string url_;
+    std::string title_;
+};
 
 class FakeBinderUi : public IBinderUi {
 public:
@@ -21,6 +73,11 @@ public:
     std::deque<std::optional<std::string>> DialogAnswers;
     int OpenPanel = TreePanel;
     std::vector<std::string> RecentMenu;
+    // The Add Item dialogs to hand out, in order (a dialog that cancels once none is left),
+    // and the folder dump the last one was built with.
+    std::deque<FakeAddItemScript> AddItemDialogs;
+    std::string LastFolderDump;
+    std::string ChosenBinder;
 
     std::vector<std::string> Calls() const {
         std::lock_guard lock(mutex_);
@@ -74,6 +131,21 @@ public:
         return Next(DialogAnswers, std::optional<std::string>());
     }
 
+    std::unique_ptr<IAddItemDialog> CreateAddItemDialog(int mode,
+                                                        std::optional<uint32_t> initialFolderId,
+                                                        const std::string& folderDump) override {
+        Record("CreateAddItemDialog(" + std::to_string(mode) + "|" +
+               (initialFolderId ? std::to_string(*initialFolderId) : std::string("-1")) + ")");
+        std::lock_guard lock(mutex_);
+        LastFolderDump = folderDump;
+        FakeAddItemScript script;
+        if (!AddItemDialogs.empty()) {
+            script = std::move(AddItemDialogs.front());
+            AddItemDialogs.pop_front();
+        }
+        return std::make_unique<FakeAddItemDialog>(std::move(script));
+    }
+
     void OpenStatusForm(const std::string& text) override {
         Record("OpenStatusForm(" + text + ")");
     }
@@ -113,6 +185,7 @@ public:
     void ShelfBar1PanelOpen(int index) override {
         Record("ShelfBar1PanelOpen(" + std::to_string(index) + ")");
     }
+    std::string ChosenBinderPath() const override { return ChosenBinder; }
 
 private:
     void Record(std::string call) {

@@ -1,6 +1,7 @@
 #pragma once
 
-// The options of one capture request, as the Add Item dialog fills them.
+// The options of one capture request, as the Add Item dialog fills them. The binder commands
+// hand them to the capture engine, so they live below both.
 
 #include <cstdint>
 #include <string>

@@ -1,0 +1,181 @@
+#include "app/binder/BinderTree.h"
+
+#include "app/binder/BinderPaths.h"
+#include "app/binder/BinderUi.h"
+#include "app/binder/MainServices.h"
+#include "app/binder/Settings.h"
+#include "app/binder/Task.h"
+#include "app/binder/WholeFiles.h"
+#include "platform/base/Files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
+#include <system_error>
+
+namespace {
+
+constexpr int MaxKeptCopies = 1000;
+
+bool PathExists(const std::string& path) {
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+} // namespace
+
+TBinderTree::TBinderTree(IBinderUi& ui, ITaskQueue& queue, ICaptureStarter& capture,
+                         TSettings& settings, BinderPaths& paths)
+    : ui_(ui), queue_(queue), capture_(capture), settings_(settings), paths_(paths) {}
+
+TBinderTree::~TBinderTree() = default;
+
+bool TBinderTree::MoveTreeFileAside() {
+    const std::string& path = paths_.TreeFilePath;
+    if (!PathExists(path)) {
+        return true; // gone already: nothing left to protect
+    }
+    for (int n = 0; n < MaxKeptCopies; ++n) {
+        const std::string kept = path + ".bad" + (n == 0 ? std::string() : std::to_string(n));
+        if (PathExists(kept)) {
+            continue;
+        }
+        if (std::rename(path.c_str(), kept.c_str()) == 0) {
+            return true;
+        }
+        ui_.ShowMessage("can not rename file " + path + " (" +
+                        std::error_code(errno, std::generic_category()).message() + ")");
+        return false;
+    }
+    ui_.ShowMessage("can not rename file " + path);
+    return false;
+}
+
+bool TBinderTree::FileSaveExecute() {
+    if (!BinderDirty) {
+        return true;
+    }
+    ui_.OpenStatusForm("");
+    const auto writeTree = [&](AtomicFileWriter& writer, std::string& error) {
+        const bool written = WriteTreeFile(
+            items_,
+            [&](std::string_view piece) { return writer.Write(piece.data(), piece.size()); }, &ui_);
+        if (!written && writer.Good()) {
+            error = "a record changed while it was written";
+        }
+        return written;
+    };
+    const bool saved = !paths_.TreeFilePath.empty() && (!keepTreeFile_ || MoveTreeFileAside()) &&
+                       SaveStreamToFile(paths_.TreeFilePath, writeTree, ui_);
+    ui_.CloseStatusForm();
+    if (saved) {
+        keepTreeFile_ = false;
+        BinderDirty = false;
+    }
+    return saved;
+}
+
+TreeLoadResult TBinderTree::LoadBinderTree() {
+    ClearSelectionState();
+    keepTreeFile_ = false;
+    TreeLoadContext context;
+    context.Ui = &ui_;
+    context.Queue = &queue_;
+    context.StorePath = JoinPath(paths_.BinderRoot, paths_.BinderStore);
+    context.ListMode = settings_.ListMode;
+
+    const std::string& path = paths_.TreeFilePath;
+    TreeLoadResult result = TreeLoadResult::Empty;
+    if (!path.empty() && PathExists(path)) {
+        size_t size = 0;
+        std::unique_ptr<char[]> bytes = LoadFileToBuffer(path, size);
+        if (bytes == nullptr) {
+            ui_.ShowMessage("can not read file " + path);
+            result = TreeLoadResult::Unreadable;
+        } else {
+            result = LoadTreeDump(items_, std::string_view(bytes.get(), size), context);
+            if (result == TreeLoadResult::Truncated || result == TreeLoadResult::WrongMarker ||
+                result == TreeLoadResult::BadRecord) {
+                ui_.ShowMessage("File Format Error");
+            }
+        }
+    }
+    keepTreeFile_ = TreeLoadLostData(result);
+    if (result == TreeLoadResult::WrongMarker || result == TreeLoadResult::BadRecord) {
+        return result;
+    }
+
+    ui_.SetCaption(BinderCaption(paths_.BinderName));
+    ui_.ResetViews();
+    for (TBinderCommand command : {TBinderCommand::EditPaste1, TBinderCommand::EditCut1,
+                                   TBinderCommand::EditCopy1, TBinderCommand::EditDelete1}) {
+        ui_.EnableCommand(command, false);
+    }
+    BinderDirty = false;
+    queue_.StartPolling();
+    ui_.TreeView1Click();
+    return result;
+}
+
+std::string TBinderTree::BinderFolderDump() const {
+    return ::BinderFolderDump(items_);
+}
+
+void TBinderTree::ClearSelectionState() {
+    cutSlot_ = 0;
+    copySlot_ = 0;
+    multiSelection_.clear();
+    anchor_ = 0;
+}
+
+TTreeNode* TBinderTree::CutNode() const {
+    return Resolve(cutSlot_);
+}
+
+TTreeNode* TBinderTree::CopiedNode() const {
+    return Resolve(copySlot_);
+}
+
+void TBinderTree::TreeView1Changing() {
+    anchor_ = Selected() != nullptr ? Selected()->ItemId() : 0;
+}
+
+std::vector<TTreeNode*> TBinderTree::MultiSelection() const {
+    std::vector<TTreeNode*> nodes;
+    for (uint64_t itemId : multiSelection_) {
+        if (TTreeNode* node = Resolve(itemId)) {
+            nodes.push_back(node);
+        }
+    }
+    return nodes;
+}
+
+void TBinderTree::TreeView1MouseDown(TTreeNode* hit, bool shift, bool ctrl, bool leftButton) {
+    std::vector<TTreeNode*> list = MultiSelection();
+    TTreeNode* anchor = Resolve(anchor_);
+    auto listed = [&](const TTreeNode* node) {
+        return std::find(list.begin(), list.end(), node) != list.end();
+    };
+    if (shift) {
+        const std::vector<TTreeNode*> all = items_.AllNodes();
+        SelectNodeRange(anchor, Selected(), all, list);
+    } else if (ctrl) {
+        if (hit != nullptr && hit->Owner() == &items_) {
+            if (listed(hit)) {
+                list.erase(std::find(list.begin(), list.end(), hit));
+            } else {
+                if (anchor != nullptr && !listed(anchor)) {
+                    list.push_back(anchor);
+                }
+                list.push_back(hit);
+            }
+        }
+    } else if (leftButton) {
+        list.clear();
+    }
+    multiSelection_.clear();
+    for (const TTreeNode* node : list) {
+        multiSelection_.push_back(node->ItemId());
+    }
+}

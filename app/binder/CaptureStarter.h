@@ -1,0 +1,19 @@
+#pragma once
+
+// How the binder commands start and stop the capture of a node's page. The capture engine
+// implements ICaptureStarter; the binder code sees only this interface.
+
+#include "app/binder/CaptureOptions.h"
+
+class TPageInfo;
+
+class ICaptureStarter {
+public:
+    virtual ~ICaptureStarter() = default;
+    // Starts capturing the record's page.
+    virtual void StartNodeCapture(TPageInfo& record, bool useCache,
+                                  const CaptureOptions& options) = 0;
+    // Stops every capture that works on the record and returns once none does, so the record
+    // can be freed. Does nothing when no capture uses it.
+    virtual void CancelCapture(TPageInfo& record) = 0;
+};

@@ -1,0 +1,79 @@
+#pragma once
+
+// An open binder in a temporary folder with a recording window, task queue and capture
+// engine, and helpers that build and describe trees.
+
+#include "app/binder/BinderPaths.h"
+#include "app/binder/BinderTree.h"
+#include "app/binder/PageInfo.h"
+#include "app/binder/Settings.h"
+#include "platform/base/Files.h"
+#include "platform/base/StringUtils.h"
+#include "platform/base/TreeNode.h"
+
+#include "tests/support/FakeBinderUi.h"
+#include "tests/support/FakeCaptureStarter.h"
+#include "tests/support/FakeTaskQueue.h"
+#include "tests/support/TempDir.h"
+
+#include <memory>
+#include <string>
+
+inline std::unique_ptr<TPageInfo> MakeRecord(NodeKind kind, uint32_t id, const std::string& title) {
+    auto record = std::make_unique<TPageInfo>();
+    record->Kind = kind;
+    record->Id = id;
+    record->Title = title;
+    record->CreateDate = "2024-05-06 07:08:09";
+    return record;
+}
+
+inline TTreeNode* AddRecord(TTreeNodes& tree, TTreeNode* parent, NodeKind kind, uint32_t id,
+                            const std::string& title) {
+    return tree.AddChildObject(parent, title, MakeRecord(kind, id, title));
+}
+
+// "Title#HEX(Child#HEX,...),..." for the whole tree, in tree order.
+inline std::string TreeShape(const TTreeNode* first) {
+    std::string text;
+    for (const TTreeNode* node = first; node != nullptr; node = node->getNextSibling()) {
+        if (!text.empty()) {
+            text += ',';
+        }
+        const TPageInfo* record = NodeRecord(node);
+        text += record != nullptr ? record->Title + "#" + IntToHex(record->Id, 1) : "?";
+        if (node->HasChildren()) {
+            text += "(" + TreeShape(node->getFirstChild()) + ")";
+        }
+    }
+    return text;
+}
+
+inline std::string TreeShape(const TTreeNodes& tree) {
+    return TreeShape(tree.GetFirstNode());
+}
+
+struct BinderFixture {
+    TempDir dir;
+    FakeBinderUi ui;
+    FakeTaskQueue queue;
+    FakeCaptureStarter capture;
+    TSettings settings = DefaultSettings(dir.Str());
+    BinderPaths paths;
+    TBinderTree binder{ui, queue, capture, settings, paths};
+
+    BinderFixture() {
+        paths.BinderRoot = dir.Str();
+        paths.BinderStore = "Notesstore";
+        paths.BinderSave = "Notes.sav";
+        paths.BinderName = "My%20Notes";
+        paths.TreeFilePath = JoinPath(paths.BinderRoot, paths.BinderSave);
+        settings.ListMode = 0;
+        settings.AskBeforeDelete = false;
+    }
+
+    TTreeNodes& Tree() { return binder.Items(); }
+    std::string StoreFolder(uint32_t id) const {
+        return JoinPath(JoinPath(paths.BinderRoot, paths.BinderStore), IntToHex(id, 1));
+    }
+};

@@ -1,0 +1,499 @@
+#include "app/binder/TreeFile.h"
+
+#include "app/binder/StringMessage.h"
+#include "app/binder/WholeFiles.h"
+
+#include "tests/app_binder/BinderTreeFixture.h"
+#include "tests/support/Permissions.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The tree file written field by field with one message per subtree, as the format is
+// defined; the writer under test builds the same bytes without the nested messages.
+std::string NaiveBlock(const TTreeNode* node, bool folderDump) {
+    StringMessageI18N block;
+    const TPageInfo* record = NodeRecord(node);
+    if (folderDump) {
+        block.AddString(record->ToRecordString());
+    } else {
+        std::unique_ptr<StringMessageI18N> recordBlock = record->ToMessage();
+        block.AddData(recordBlock->GetBuffer(), static_cast<size_t>(recordBlock->GetLength()));
+    }
+    for (const TTreeNode* child = node->getFirstChild(); child; child = child->getNextSibling()) {
+        if (folderDump && GetNodeKind(child) != NodeKind::Folder) {
+            continue;
+        }
+        block.AddCString("Child");
+        block.AddBytes(NaiveBlock(child, folderDump));
+    }
+    return block.Bytes();
+}
+
+std::string NaiveFile(const TTreeNodes& tree, bool folderDump) {
+    StringMessageI18N file;
+    file.AddCString("VelmorDump");
+    file.AddCString("1.0");
+    for (const TTreeNode* node = tree.GetFirstNode(); node; node = node->getNextSibling()) {
+        if (!folderDump || GetNodeKind(node) == NodeKind::Folder) {
+            file.AddBytes(NaiveBlock(node, folderDump));
+        }
+    }
+    return file.Bytes();
+}
+
+std::string Field(const std::string& bytes) {
+    StringMessageI18N message;
+    message.AddBytes(bytes);
+    return message.Bytes();
+}
+
+// A record block whose kind is not a number.
+std::string BadKindRecord() {
+    StringMessageI18N record;
+    record.AddString("http://bad.example/");
+    record.AddString("");
+    record.AddBytes(PageContent().ToString());
+    record.AddBytes("");
+    record.AddString("Bad");
+    record.AddString("zz");
+    record.AddString("5");
+    record.AddString("date");
+    return record.Bytes();
+}
+
+std::string RecordBytes(NodeKind kind, uint32_t id, const std::string& title, int state = 2) {
+    auto record = MakeRecord(kind, id, title);
+    record->Content.Stats.State = state;
+    return record->ToMessage()->Bytes();
+}
+
+// Two folders, the first holding a page with a note of awkward bytes.
+void BuildSmallTree(TTreeNodes& tree) {
+    TTreeNode* first = AddRecord(tree, nullptr, NodeKind::Folder, 0x11, "First");
+    AddRecord(tree, nullptr, NodeKind::Folder, 0x12, "Second");
+    TTreeNode* page = AddRecord(tree, first, NodeKind::WebPage, 0x8000ABCD, "Page");
+    TPageInfo* record = NodeRecord(page);
+    const std::string note("{\\rnf#1\0#\x01\xff end", 16);
+    record->Notes.AppendRaw(note.data(), note.size());
+    record->Content.PageHtml = "<html>local</html>";
+    record->Content.Stats.State = 2;
+    record->RequestedUrl = "http://example.com/";
+}
+
+void BuildRandomTree(TTreeNodes& tree, int count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<TTreeNode*> folders{nullptr};
+    for (int i = 0; i < count; ++i) {
+        const auto kind = static_cast<NodeKind>(1 + random() % 4);
+        TTreeNode* parent = folders[random() % folders.size()];
+        TTreeNode* node = AddRecord(tree, parent, kind, static_cast<uint32_t>(random()),
+                                    "node " + std::to_string(i));
+        TPageInfo* record = NodeRecord(node);
+        record->Content.Stats.State = static_cast<int32_t>(1 + random() % 4);
+        record->Content.FetchedText = std::string(random() % 40, 'f');
+        record->Content.PageHtml = std::string(random() % 3000, 'h');
+        std::string note(random() % 300, '\0');
+        for (char& c : note) {
+            c = static_cast<char>(random());
+        }
+        record->Notes.AppendRaw(note.data(), note.size());
+        if (kind == NodeKind::Folder) {
+            folders.push_back(node);
+        }
+    }
+}
+
+} // namespace
+
+TEST(TreeFile, WritesMarkerVersionAndOneBlockPerTopLevelNodeWithChildPairs) {
+    TTreeNodes tree;
+    BuildSmallTree(tree);
+    const std::string bytes = TreeFileBytes(tree);
+
+    StringMessageI18N file(bytes.data(), bytes.size());
+    EXPECT_EQ(file.ReadBytes(), "VelmorDump");
+    EXPECT_EQ(file.ReadBytes(), "1.0");
+    const std::string firstBlock = file.ReadBytes();
+    const std::string secondBlock = file.ReadBytes();
+    EXPECT_FALSE(file.HasMore());
+
+    StringMessageI18N first(firstBlock.data(), firstBlock.size());
+    EXPECT_EQ(first.ReadBytes(), NodeRecord(tree.Item(0))->ToMessage()->Bytes());
+    EXPECT_EQ(first.ReadBytes(), "Child");
+    EXPECT_EQ(first.ReadBytes(), Field(NodeRecord(tree.Item(1))->ToMessage()->Bytes()));
+    EXPECT_FALSE(first.HasMore());
+    EXPECT_EQ(secondBlock, Field(NodeRecord(tree.Item(2))->ToMessage()->Bytes()));
+
+    EXPECT_EQ(bytes, NaiveFile(tree, false));
+    EXPECT_EQ(SerializeSubtree(*tree.Item(0))->Bytes(), firstBlock);
+}
+
+TEST(TreeFile, SameBytesAsNestedMessagesForARandomTree) {
+    BinderFixture b;
+    TTreeNodes& tree = b.Tree();
+    BuildRandomTree(tree, 1500, 7); // a file of several pieces
+    const std::string expected = NaiveFile(tree, false);
+    ASSERT_GT(expected.size(), 2u << 20);
+    EXPECT_EQ(TreeFileBytes(tree), expected);
+    EXPECT_EQ(BinderFolderDump(tree), NaiveFile(tree, true));
+    b.binder.BinderDirty = true;
+    ASSERT_TRUE(b.binder.FileSaveExecute());
+    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), expected);
+    EXPECT_EQ(b.ui.CallsOf("UpdateStatusForm").size(),
+              static_cast<size_t>(tree.Count() - tree.TopLevelCount()));
+
+    // Read back: every record block comes back byte for byte, in the same shape.
+    TTreeNodes loaded;
+    TreeLoadContext context;
+    EXPECT_EQ(LoadTreeDump(loaded, TreeFileBytes(tree), context), TreeLoadResult::Loaded);
+    EXPECT_EQ(TreeShape(loaded), TreeShape(tree));
+    const std::vector<TTreeNode*> before = tree.AllNodes();
+    const std::vector<TTreeNode*> after = loaded.AllNodes();
+    ASSERT_EQ(before.size(), after.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(NodeRecord(after[i])->ToMessage()->Bytes(),
+                  NodeRecord(before[i])->ToMessage()->Bytes());
+    }
+}
+
+TEST(TreeFile, BinderRoundTripKeepsShapeIdsTitlesAndNoteBytes) {
+    BinderFixture saved;
+    BuildSmallTree(saved.Tree());
+    saved.binder.BinderDirty = true;
+    ASSERT_TRUE(saved.binder.FileSaveExecute());
+    EXPECT_FALSE(saved.binder.BinderDirty);
+    EXPECT_EQ(saved.ui.CallsOf("OpenStatusForm").size(), 1u);
+    EXPECT_EQ(saved.ui.CallsOf("UpdateStatusForm").size(), 1u); // one child written
+    EXPECT_EQ(saved.ui.CallsOf("CloseStatusForm").size(), 1u);
+
+    BinderFixture opened;
+    opened.paths = saved.paths;
+    opened.binder.BinderDirty = true;
+    EXPECT_EQ(opened.binder.LoadBinderTree(), TreeLoadResult::Loaded);
+    EXPECT_EQ(TreeShape(opened.Tree()), "First#11(Page#8000ABCD),Second#12");
+    const TPageInfo* page = NodeRecord(opened.Tree().Item(1));
+    EXPECT_EQ(page->Notes.Bytes(), std::string("{\\rnf#1\0#\x01\xff end", 16));
+    EXPECT_EQ(page->Content.PageHtml, "<html>local</html>");
+    EXPECT_EQ(page->State, CaptureState::Completed);
+    EXPECT_EQ(opened.Tree().Item(1)->Text(), "Page");
+    EXPECT_EQ(opened.Tree().Selected(), nullptr);
+    EXPECT_FALSE(opened.binder.BinderDirty);
+    EXPECT_FALSE(opened.binder.TreeFileKept());
+    EXPECT_EQ(opened.queue.PollingStarts, 1);
+    EXPECT_EQ(opened.ui.CallsOf("SetCaption"),
+              std::vector<std::string>{"SetCaption(Tarnwick - My Notes)"});
+    EXPECT_EQ(opened.ui.CallsOf("ResetViews").size(), 1u);
+    EXPECT_EQ(opened.ui.CallsOf("EnableCommand").size(), 4u);
+    EXPECT_EQ(opened.ui.Calls().back(), "TreeView1Click");
+    EXPECT_TRUE(opened.ui.CallsOf("ShowMessage").empty());
+
+    // In URL list mode the page is labelled by its address.
+    BinderFixture listed;
+    listed.paths = saved.paths;
+    listed.settings.ListMode = 1;
+    listed.binder.LoadBinderTree();
+    EXPECT_EQ(listed.Tree().Item(1)->Text(), "http://example.com/");
+    EXPECT_EQ(listed.Tree().Item(0)->Text(), "First");
+}
+
+TEST(TreeFile, ChildMarkerInAnyCaseAndOtherFieldsSkipped) {
+    StringMessageI18N top;
+    top.AddBytes(RecordBytes(NodeKind::Folder, 1, "Top"));
+    top.AddCString("CHILD");
+    top.AddBytes(Field(RecordBytes(NodeKind::WebPage, 2, "A")));
+    top.AddCString("noise");
+    top.AddCString("child");
+    top.AddBytes(Field(RecordBytes(NodeKind::Folder, 3, "B")));
+    top.AddCString("Child\0ignored"); // read as a C string
+    top.AddBytes(Field(RecordBytes(NodeKind::Notes, 4, "C")));
+    StringMessageI18N file;
+    file.AddCString("VelmorDump");
+    file.AddCString("9.9"); // any version
+    file.AddBytes(top.Bytes());
+
+    TTreeNodes tree;
+    TreeLoadContext context;
+    EXPECT_EQ(LoadTreeDump(tree, file.Bytes(), context), TreeLoadResult::Loaded);
+    EXPECT_EQ(TreeShape(tree), "Top#1(A#2,B#3,C#4)");
+}
+
+TEST(TreeFile, SavingAnUnchangedBinderWritesNothing) {
+    BinderFixture b;
+    BuildSmallTree(b.Tree());
+    EXPECT_TRUE(b.binder.FileSaveExecute());
+    EXPECT_FALSE(fs::exists(b.paths.TreeFilePath));
+    EXPECT_TRUE(b.ui.Calls().empty());
+
+    b.binder.BinderDirty = true;
+    ASSERT_TRUE(b.binder.FileSaveExecute());
+    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), TreeFileBytes(b.Tree()));
+    // Saved once, the binder is unchanged again: a second save leaves the file alone.
+    WriteFileBytes(b.paths.TreeFilePath, "sentinel");
+    EXPECT_TRUE(b.binder.FileSaveExecute());
+    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), "sentinel");
+}
+
+TEST(TreeFile, AFailedWriteKeepsTheOldFileAndTheMark) {
+    BinderFixture b;
+    BuildSmallTree(b.Tree());
+    WriteFileBytes(b.paths.TreeFilePath, "old tree");
+    b.binder.BinderDirty = true;
+    ASSERT_EQ(::chmod(b.dir.Str().c_str(), 0555), 0);
+    {
+        PermissionsEnforced enforced;
+        if (!PermissionsEnforced::Hold(b.dir.Str())) {
+            ::chmod(b.dir.Str().c_str(), 0755);
+            GTEST_SKIP() << "permissions are not enforced here";
+        }
+        EXPECT_FALSE(b.binder.FileSaveExecute());
+    }
+    ::chmod(b.dir.Str().c_str(), 0755);
+    EXPECT_TRUE(b.binder.BinderDirty);
+    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), "old tree");
+    EXPECT_EQ(b.ui.CallsOf("ShowMessage").size(), 1u);
+    EXPECT_EQ(b.ui.CallsOf("CloseStatusForm").size(), 1u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(b.dir.Path()), fs::directory_iterator()), 1)
+        << "a temporary file was left";
+    // Once the folder is writable again the same tree is saved.
+    EXPECT_TRUE(b.binder.FileSaveExecute());
+    EXPECT_FALSE(b.binder.BinderDirty);
+}
+
+TEST(TreeFile, BrokenFilesAreReportedAndNeverOverwritten) {
+    TTreeNodes good;
+    BuildSmallTree(good);
+    const std::string valid = TreeFileBytes(good);
+    std::string badKind;
+    {
+        StringMessageI18N file;
+        file.AddCString("VelmorDump");
+        file.AddCString("1.0");
+        file.AddBytes(Field(RecordBytes(NodeKind::Folder, 0x11, "Kept")));
+        file.AddBytes(Field(BadKindRecord()));
+        file.AddBytes(Field(RecordBytes(NodeKind::Folder, 0x13, "Never")));
+        badKind = file.Bytes();
+    }
+    struct Case {
+        const char* name;
+        std::string bytes;
+        TreeLoadResult result;
+        std::string shape;
+        bool loadEnds; // the caption, the views and the polling are left alone
+    };
+    const Case cases[] = {
+        {"wrong marker", "a#velmordump3#1.0", TreeLoadResult::WrongMarker, "", true},
+        {"no field", "VelmorDump", TreeLoadResult::WrongMarker, "", true},
+        {"truncated", valid.substr(0, valid.size() - 20), TreeLoadResult::Truncated, "", false},
+        {"garbage after", valid + "12", TreeLoadResult::Truncated,
+         "First#11(Page#8000ABCD),Second#12", false},
+        {"bad kind", badKind, TreeLoadResult::BadRecord, "Kept#11", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BinderFixture b;
+        WriteFileBytes(b.paths.TreeFilePath, c.bytes);
+        EXPECT_EQ(b.binder.LoadBinderTree(), c.result);
+        EXPECT_EQ(b.ui.CallsOf("ShowMessage"),
+                  std::vector<std::string>{"ShowMessage(File Format Error)"});
+        if (c.result == TreeLoadResult::Truncated && c.shape.empty()) {
+            EXPECT_EQ(TreeShape(b.Tree()), "First#11(Page#8000ABCD)"); // the nodes read so far
+        } else {
+            EXPECT_EQ(TreeShape(b.Tree()), c.shape);
+        }
+        EXPECT_EQ(b.queue.PollingStarts, c.loadEnds ? 0 : 1);
+        EXPECT_EQ(b.ui.CallsOf("SetCaption").size(), c.loadEnds ? 0u : 1u);
+        EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), c.bytes);
+        EXPECT_TRUE(b.binder.TreeFileKept());
+
+        // The next save moves the unreadable file aside instead of replacing it.
+        AddRecord(b.Tree(), nullptr, NodeKind::Folder, 0x99, "New");
+        b.binder.BinderDirty = true;
+        EXPECT_TRUE(b.binder.FileSaveExecute());
+        EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad"), c.bytes);
+        EXPECT_FALSE(b.binder.TreeFileKept());
+        // Later saves replace the new file as usual; the kept copy stays.
+        b.binder.BinderDirty = true;
+        EXPECT_TRUE(b.binder.FileSaveExecute());
+        EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad"), c.bytes);
+        EXPECT_FALSE(fs::exists(b.paths.TreeFilePath + ".bad1"));
+    }
+}
+
+TEST(TreeFile, AnEmptyOrMissingFileOpensAnEmptyBinder) {
+    for (bool present : {false, true}) {
+        BinderFixture b;
+        if (present) {
+            WriteFileBytes(b.paths.TreeFilePath, "");
+        }
+        b.binder.BinderDirty = true;
+        EXPECT_EQ(b.binder.LoadBinderTree(), TreeLoadResult::Empty);
+        EXPECT_EQ(b.Tree().Count(), 0);
+        EXPECT_TRUE(b.ui.CallsOf("ShowMessage").empty());
+        EXPECT_FALSE(b.binder.TreeFileKept());
+        EXPECT_FALSE(b.binder.BinderDirty);
+        EXPECT_EQ(b.queue.PollingStarts, 1);
+    }
+}
+
+TEST(TreeFile, AKeptCopyNeverReplacesAnEarlierOne) {
+    BinderFixture b;
+    WriteFileBytes(b.paths.TreeFilePath, "first broken");
+    WriteFileBytes(b.paths.TreeFilePath + ".bad", "older broken");
+    b.binder.LoadBinderTree();
+    b.binder.BinderDirty = true;
+    EXPECT_TRUE(b.binder.FileSaveExecute());
+    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad"), "older broken");
+    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad1"), "first broken");
+}
+
+TEST(TreeFile, OnlyUnfinishedWebPagesAreQueuedOnceWithTheirIds) {
+    TTreeNodes tree;
+    TTreeNode* folder = AddRecord(tree, nullptr, NodeKind::Folder, 0x10, "F"); // state 1 too
+    uint32_t id = 0x20;
+    for (int state = 1; state <= 4; ++state) {
+        TTreeNode* node = AddRecord(tree, folder, NodeKind::WebPage, id++, "P");
+        NodeRecord(node)->Content.Stats.State = state;
+        NodeRecord(node)->RequestedUrl = "http://p/" + std::to_string(state);
+    }
+    AddRecord(tree, folder, NodeKind::Notes, 0x30, "N");
+    AddRecord(tree, nullptr, NodeKind::Link, 0x31, "L");
+    TTreeNode* queued = AddRecord(tree, nullptr, NodeKind::WebPage, 0x80000001, "Q");
+    NodeRecord(queued)->RequestedUrl = "http://q/";
+
+    BinderFixture b;
+    WriteFileBytes(b.paths.TreeFilePath, TreeFileBytes(tree));
+    Task already("http://q/", "elsewhere", UnfinishedPageKind);
+    already.NodeId = 0x80000001;
+    already.State = TaskDone;
+    b.queue.Tasks.push_back(already);
+    EXPECT_EQ(b.binder.LoadBinderTree(), TreeLoadResult::Loaded);
+
+    Task expected("http://p/1", JoinPath(b.dir.Str(), "Notesstore"), UnfinishedPageKind);
+    expected.NodeId = 0x20;
+    EXPECT_EQ(b.queue.Tasks, (std::vector<Task>{already, expected}));
+}
+
+TEST(TreeFile, RecordsUnderANonFolderAreDroppedWithOneMessageAndNotQueued) {
+    StringMessageI18N page;
+    page.AddBytes(RecordBytes(NodeKind::WebPage, 1, "Page", 2));
+    for (uint32_t id = 2; id <= 4; ++id) {
+        page.AddCString("Child");
+        page.AddBytes(Field(RecordBytes(NodeKind::WebPage, id, "Under", 1)));
+    }
+    StringMessageI18N file;
+    file.AddCString("VelmorDump");
+    file.AddCString("1.0");
+    file.AddBytes(page.Bytes());
+    file.AddBytes(Field(RecordBytes(NodeKind::Folder, 5, "After")));
+
+    BinderFixture b;
+    WriteFileBytes(b.paths.TreeFilePath, file.Bytes());
+    EXPECT_EQ(b.binder.LoadBinderTree(), TreeLoadResult::Refused);
+    EXPECT_EQ(TreeShape(b.Tree()), "Page#1,After#5");
+    EXPECT_EQ(
+        b.ui.CallsOf("MessageBox"),
+        std::vector<std::string>{"MessageBox(Can't create child under a non-folder node|Sorry|0)"});
+    EXPECT_TRUE(b.queue.Tasks.empty());
+    EXPECT_TRUE(b.binder.TreeFileKept());
+    EXPECT_EQ(b.queue.PollingStarts, 1);
+}
+
+TEST(TreeFile, AFiveHundredLevelTreeRoundTrips) {
+    BinderFixture b;
+    TTreeNode* node = nullptr;
+    for (uint32_t level = 0; level < 500; ++level) {
+        node = AddRecord(b.Tree(), node, NodeKind::Folder, level + 1, "L" + std::to_string(level));
+    }
+    AddRecord(b.Tree(), nullptr, NodeKind::Notes, 0x1000, "Beside");
+    b.binder.BinderDirty = true;
+    ASSERT_TRUE(b.binder.FileSaveExecute());
+    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), NaiveFile(b.Tree(), false));
+
+    BinderFixture opened;
+    opened.paths = b.paths;
+    EXPECT_EQ(opened.binder.LoadBinderTree(), TreeLoadResult::Loaded);
+    EXPECT_EQ(TreeShape(opened.Tree()), TreeShape(b.Tree()));
+    EXPECT_EQ(opened.Tree().Item(499)->Level(), 499);
+}
+
+TEST(TreeFile, FolderDumpHoldsFoldersOnlyAndRebuildsTheFolderTree) {
+    TTreeNodes tree;
+    TTreeNode* a = AddRecord(tree, nullptr, NodeKind::Folder, 0xA, "A");
+    TTreeNode* page = AddRecord(tree, a, NodeKind::WebPage, 0xB, "page");
+    AddRecord(tree, page, NodeKind::Folder, 0xC, "below a page");
+    AddRecord(tree, a, NodeKind::Folder, 0xD, "D");
+    AddRecord(tree, nullptr, NodeKind::Notes, 0xE, "note");
+    AddRecord(tree, nullptr, NodeKind::Folder, 0xF, "F");
+
+    const std::string dump = BinderFolderDump(tree);
+    EXPECT_EQ(dump, NaiveFile(tree, true));
+    StringMessageI18N message(dump.data(), dump.size());
+    message.ReadBytes();
+    message.ReadBytes();
+    EXPECT_EQ(message.ReadBytes(), BinderFolderDumpNode(*a));
+    StringMessageI18N block(BinderFolderDumpNode(*a));
+    StringMessageI18N shortRecord(block.ReadBytes());
+    EXPECT_EQ(shortRecord.ReadBytes(), "");
+    EXPECT_EQ(shortRecord.ReadBytes(), "");
+    EXPECT_EQ(shortRecord.ReadBytes(), "contentStr");
+    EXPECT_EQ(shortRecord.ReadBytes(), "notes");
+    EXPECT_EQ(shortRecord.ReadBytes(), "A");
+    EXPECT_EQ(shortRecord.ReadBytes(), "1");
+    EXPECT_EQ(shortRecord.ReadBytes(), "A");
+
+    // The dialog's own tree is built from it; nothing is queued there.
+    TTreeNodes folders;
+    TreeLoadContext context;
+    EXPECT_EQ(LoadTreeDump(folders, dump, context), TreeLoadResult::Loaded);
+    EXPECT_EQ(TreeShape(folders), "A#A(D#D),F#F");
+    ClearTree(folders);
+    EXPECT_EQ(folders.Count(), 0);
+
+    TTreeNodes noFolders;
+    AddRecord(noFolders, nullptr, NodeKind::WebPage, 1, "p");
+    EXPECT_EQ(BinderFolderDump(noFolders), "a#VelmorDump3#1.0");
+}
+
+TEST(TreeFile, HostileBlocksEndCleanly) {
+    const std::string marker = "a#VelmorDump3#1.0";
+    const std::string inputs[] = {
+        marker + "ffffffff#x",     // a block longer than the file
+        marker + "3#abc",          // a block that is no record
+        marker + "0#",             // an empty block
+        marker + Field("5#Child"), // a block that is only a child marker
+        marker + Field(Field(RecordBytes(NodeKind::Folder, 1, "F")) + "5#Child"),
+        marker + Field(Field(RecordBytes(NodeKind::Folder, 1, "F")) + "5#Child9999#"),
+        marker + std::string("\0\0\0", 3),
+    };
+    for (const std::string& input : inputs) {
+        TTreeNodes tree;
+        TreeLoadContext context;
+        EXPECT_TRUE(TreeLoadLostData(LoadTreeDump(tree, input, context))) << input;
+        EXPECT_LE(tree.Count(), 1);
+    }
+}
+
+TEST(TreeFile, AVeryDeepTreeIsWrittenAndReadWithoutRecursion) {
+    TTreeNodes tree;
+    TTreeNode* node = nullptr;
+    for (uint32_t level = 0; level < 20000; ++level) {
+        node = AddRecord(tree, node, NodeKind::Folder, level + 1, "deep");
+    }
+    const std::string bytes = TreeFileBytes(tree);
+    TTreeNodes loaded;
+    TreeLoadContext context;
+    EXPECT_EQ(LoadTreeDump(loaded, bytes, context), TreeLoadResult::Loaded);
+    ASSERT_EQ(loaded.Count(), 20000);
+    TTreeNode* last = loaded.Item(19999);
+    EXPECT_EQ(last->Level(), 19999);
+    EXPECT_EQ(NodeRecord(last)->Id, 20000u);
+    EXPECT_EQ(BinderFolderDump(loaded), BinderFolderDump(tree));
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+// A capture engine for tests: records which records were started and cancelled, as
+// "start <HEX id> <levels>" and "cancel <HEX id>".
+
+#include "app/binder/CaptureStarter.h"
+#include "app/binder/PageInfo.h"
+#include "platform/base/StringUtils.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class FakeCaptureStarter : public ICaptureStarter {
+public:
+    std::vector<std::string> Calls;
+    // Runs when a record is cancelled, before the call returns (a test checks what still
+    // exists at that moment).
+    std::function<void(TPageInfo&)> OnCancel;
+
+    void StartNodeCapture(TPageInfo& record, bool /*useCache*/,
+                          const CaptureOptions& options) override {
+        Calls.push_back("start " + IntToHex(record.Id, 1) + " " + std::to_string(options.Levels));
+    }
+    void CancelCapture(TPageInfo& record) override {
+        Calls.push_back("cancel " + IntToHex(record.Id, 1));
+        if (OnCancel) {
+            OnCancel(record);
+        }
+    }
+};
