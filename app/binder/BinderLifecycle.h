@@ -1,15 +1,34 @@
 #pragma once
 
-// What the node commands need of the binder lifecycle: the binder-list delete closes the open
-// binder and deletes a binder's files.
+// Creating, opening, closing, reloading and deleting binders, and the New, Open and Recent
+// commands. The binder lifecycle implements it; the node commands and the main window call
+// it. Every operation runs on the main thread.
 
 #include <string>
 
 class IBinderLifecycle {
 public:
     virtual ~IBinderLifecycle() = default;
-    // Saves and frees the open binder.
+
+    // Creates the binder folder, its store folder and its ".bdf" file. With `interactive` off
+    // it asks nothing and reports only a binder folder that cannot be created.
+    virtual bool CreateBinder(const std::string& folder, const std::string& name,
+                              const std::string& description, bool interactive) = 0;
+    // Closes the open binder, then opens the one the ".bdf" file names and loads its tree.
+    // False (after the window was told why) when it cannot be opened.
+    virtual bool OpenBinder(const std::string& binderFilePath) = 0;
+    // Saves and frees the open binder; stops and waits for its captures and its task
+    // polling first. Does nothing when no binder is open.
     virtual void CloseBinder() = 0;
+    // Closes and loads the same binder again.
+    virtual void ReloadBinder() = 0;
     // Deletes the files of the binder named by its ".bdf" path and its binder-list entry.
     virtual void DeleteBinder(const std::string& binderFilePath) = 0;
+    // True while a binder is open.
+    virtual bool BinderOpen() const = 0;
+
+    // The File menu's New, Open and Recent commands.
+    virtual void FileNewBinderExecute() = 0;
+    virtual void FileOpenBinderExecute() = 0;
+    virtual void FileOpenRecentExecute(const std::string& menuCaption) = 0;
 };

@@ -8,6 +8,8 @@
 #include "tests/app_binder/BinderTreeFixture.h"
 #include "tests/support/Permissions.h"
 
+#include "tests/support/FakeBinderLifecycle.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -17,11 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct FakeLifecycle : IBinderLifecycle {
-    std::vector<std::string> Calls;
-    void CloseBinder() override { Calls.push_back("close"); }
-    void DeleteBinder(const std::string& path) override { Calls.push_back("delete " + path); }
-};
+using FakeLifecycle = FakeBinderLifecycle;
 
 struct EditRecorder : ITreeNodesObserver {
     std::vector<std::string> Edits;
