@@ -45,6 +45,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -278,10 +279,9 @@ bool TFormVelmorRnx::FormCreate(InstanceChannel* channel) {
     // The notes editor's fonts and styles are set up by the editor itself.
     if (commandLine_.CmdNODDE && lifecycle_ != nullptr) {
         if (settings_.LastFile.empty()) {
-            if (!lifecycle_->CreateBinder(startFolder_, "default", "My Default Binder", false)) {
+            if (!OpenDefaultBinder()) {
                 return false;
             }
-            lifecycle_->OpenBinder(JoinPath(startFolder_, "default.bdf"));
         } else if (!lifecycle_->OpenBinder(settings_.LastFile)) {
             OpenDefaultBinder();
         }
@@ -297,10 +297,17 @@ bool TFormVelmorRnx::FormCreate(InstanceChannel* channel) {
     return true;
 }
 
-void TFormVelmorRnx::OpenDefaultBinder() {
-    // The default binder may exist already; opening it is what counts.
-    lifecycle_->CreateBinder(startFolder_, "default", "My Default Binder", false);
-    lifecycle_->OpenBinder(JoinPath(startFolder_, "default.bdf"));
+bool TFormVelmorRnx::OpenDefaultBinder() {
+    // Creating a binder over an existing one empties it, so one that is there (the settings
+    // were lost, or its last binder moved away) is only opened.
+    const std::string file = JoinPath(startFolder_, "default.bdf");
+    std::error_code error;
+    if (!std::filesystem::exists(file, error) &&
+        !lifecycle_->CreateBinder(startFolder_, "default", "My Default Binder", false)) {
+        return false;
+    }
+    lifecycle_->OpenBinder(file);
+    return true;
 }
 
 void TFormVelmorRnx::FormShow() {
@@ -332,6 +339,11 @@ bool TFormVelmorRnx::FormClose() {
     }
     if (lifecycle_ != nullptr) {
         lifecycle_->CloseBinder();
+        // A binder whose tree could not be written stays open (the user has been told why):
+        // closing the window now would lose its changes.
+        if (lifecycle_->BinderOpen()) {
+            return false;
+        }
     }
     RemoveTrayIcon();
     // No trace log is kept, so there is none to close.

@@ -143,6 +143,7 @@ public:
     std::unique_ptr<IAddItemDialog> CreateAddItemDialog(int mode,
                                                         std::optional<uint32_t> initialFolderId,
                                                         const std::string& folderDump) override;
+    std::optional<TNewBinderChoice> NewBinderDialog(const std::string& startFolder) override;
     void OpenStatusForm(const std::string& text) override;
     void UpdateStatusForm() override;
     void CloseStatusForm() override;
@@ -215,7 +216,7 @@ private:
     void SaveSettings();
     void SetLeftPanelWidth(int width);
     void UpdateCommands();
-    void OpenDefaultBinder();
+    bool OpenDefaultBinder();
     void ShowException(const std::exception& error);
     // Runs a command; an exception it raises is shown, never passed into the event loop.
     template <typename Command> void Guarded(Command&& command);

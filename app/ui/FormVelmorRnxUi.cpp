@@ -16,6 +16,7 @@
 #include "app/ui/WaitForm.h"
 #include "controls/MarkupStatusBar.h"
 #include "platform/base/Invoker.h"
+#include "platform/base/StringUtils.h"
 #include "platform/widgets/FileFilter.h"
 
 #include <QAction>
@@ -205,6 +206,14 @@ std::optional<std::string> TFormVelmorRnx::SelectDirectory(const std::string& pr
     return FromQ(dialog.selectedFiles().front());
 }
 
+std::optional<TNewBinderChoice> TFormVelmorRnx::NewBinderDialog(const std::string& startFolder) {
+    TNewBinderPlaceholder wizard(this, startFolder);
+    if (wizard.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return wizard.Choice();
+}
+
 std::unique_ptr<IAddItemDialog>
 TFormVelmorRnx::CreateAddItemDialog(int mode, std::optional<uint32_t>, const std::string&) {
     return std::make_unique<TAddItemPlaceholder>(this, mode);
@@ -219,12 +228,13 @@ void TFormVelmorRnx::SetCaption(const std::string& caption) {
 void TFormVelmorRnx::SetRecentBinders(const std::vector<std::string>& paths) {
     recentMenu_->clear();
     for (const std::string& path : paths) {
-        // A path is shown as it is: "&" in it is no hot key.
-        QAction* entry = recentMenu_->addAction(ToQ(path).replace('&', "&&"));
-        connect(entry, &QAction::triggered, this, [this, path] {
+        // A path is shown as it is: "&" in it is no hot key, so it is doubled.
+        const std::string caption = ReplaceAll(path, "&", "&&");
+        QAction* entry = recentMenu_->addAction(ToQ(caption));
+        connect(entry, &QAction::triggered, this, [this, caption] {
             Guarded([&] {
                 if (lifecycle_ != nullptr) {
-                    lifecycle_->FileOpenRecentExecute(path);
+                    lifecycle_->FileOpenRecentExecute(caption);
                 }
                 UpdateCommands();
             });

@@ -8,6 +8,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -33,6 +34,29 @@ TForm1::TForm1(QWidget* owner)
     layout->addWidget(CheckBox1);
     layout->addStretch();
     layout->addWidget(ok);
+}
+
+TNewBinderPlaceholder::TNewBinderPlaceholder(QWidget* owner, const std::string& defaultFolder)
+    : QDialog(owner), folder_(new QLineEdit(ToQ(defaultFolder), this)),
+      name_(new QLineEdit("Default", this)), description_(new QPlainTextEdit(this)) {
+    setObjectName("NewBinderDlg");
+    setWindowTitle("New Binder Wizard");
+    auto* fields = new QFormLayout;
+    fields->addRow("Directory for the binder", folder_);
+    fields->addRow("Name", name_);
+    fields->addRow("Description (Max Length 2000 characters)", description_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    QPushButton* finish = buttons->addButton("Finish", QDialogButtonBox::AcceptRole);
+    finish->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addWidget(buttons);
+}
+
+TNewBinderChoice TNewBinderPlaceholder::Choice() const {
+    return {FromQ(folder_->text()), FromQ(name_->text()), FromQ(description_->toPlainText())};
 }
 
 TAddItemPlaceholder::TAddItemPlaceholder(QWidget* owner, int mode)

@@ -13,6 +13,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QPlainTextEdit;
 class QRadioButton;
 
 // An empty widget standing for a control still to come (the side bar, the notes editor, the
@@ -30,6 +31,18 @@ class TForm1 : public QDialog {
 public:
     explicit TForm1(QWidget* owner);
     QCheckBox* CheckBox1;
+};
+
+// The New Binder Wizard on one page: the folder, the name and the description, and Finish.
+class TNewBinderPlaceholder : public QDialog {
+public:
+    TNewBinderPlaceholder(QWidget* owner, const std::string& defaultFolder);
+    TNewBinderChoice Choice() const;
+
+private:
+    QLineEdit* folder_;
+    QLineEdit* name_;
+    QPlainTextEdit* description_;
 };
 
 // The Add Item dialog with only the address, the title and the item type; it offers no folder

@@ -83,8 +83,8 @@ void TProgram::CreateForms() {
     preview_ = std::make_unique<TfrmPreview>();
     form4_ = std::make_unique<TForm4>();
     window_->SetWaitForm(form4_.get());
-    TCollaboratorContext context{*window_, window_->Binder(),   queue_, *store_, settings_,
-                                 paths_,   options_.StartFolder};
+    TCollaboratorContext context{*window_,  captureSlot_, window_->Binder(),   queue_, *store_,
+                                 settings_, paths_,       options_.StartFolder};
     collaborators_ = options_.MakeCollaborators(context);
     captureSlot_.Set(collaborators_.Capture.get());
     window_->SetLifecycle(collaborators_.Lifecycle.get());

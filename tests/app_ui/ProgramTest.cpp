@@ -6,6 +6,8 @@
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/ScopedEnv.h"
 
+#include <QDialog>
+#include <QLabel>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -25,7 +27,10 @@ int RunToEnd(const char* program, const QStringList& arguments, const std::strin
 
 class ProgramTest : public testing::Test {
 protected:
-    ~ProgramTest() override {
+    ~ProgramTest() override { Close(); }
+
+    // Closes the window as the user does, then ends the program.
+    void Close() {
         if (program && program->Window()) {
             program->Settings().AskBeforeClose = false;
             program->Window()->close();
@@ -39,7 +44,15 @@ protected:
         options.StartFolder = folder.Str();
         options.SplashTime = std::chrono::milliseconds(0);
         options.Store = &store;
-        options.MakeCollaborators = [this](TCollaboratorContext&) {
+        if (!realCollaborators) {
+            options.MakeCollaborators = FakeCollaborators();
+        }
+        program = std::make_unique<TProgram>(std::move(options));
+        return program->Start();
+    }
+
+    TCollaboratorFactory FakeCollaborators() {
+        return [this](TCollaboratorContext&) {
             auto fake = std::make_unique<FakeBinderLifecycle>();
             fake->CreateSucceeds = createSucceeds;
             lifecycle = fake.get();
@@ -47,8 +60,6 @@ protected:
             parts.Lifecycle = std::move(fake);
             return parts;
         };
-        program = std::make_unique<TProgram>(std::move(options));
-        return program->Start();
     }
 
     bool Opened(const std::string& path) {
@@ -64,6 +75,7 @@ protected:
     ScopedEnv config{"XDG_CONFIG_HOME", folder.Str()};
     MemorySettingsStore store;
     bool createSucceeds = true;
+    bool realCollaborators = false;
     FakeBinderLifecycle* lifecycle = nullptr;
     std::unique_ptr<TProgram> program;
 };
@@ -101,4 +113,31 @@ TEST_F(ProgramTest, FailedStartsEndWithOneAndLeaveNoBlock) {
     std::string error;
     EXPECT_EQ(SharedBlock::Open(shell.BlockName(), SharedBlock::Mode::OpenExisting, error),
               nullptr);
+}
+
+// With the program's own collaborators: the default binder is made in the empty start folder,
+// listed and opened; once the last binder has gone, the default one is opened again as it is.
+TEST_F(ProgramTest, NoddeMakesTheDefaultBinderAndFallsBackToItUnchanged) {
+    realCollaborators = true;
+    const std::string binder = folder.Str() + "/default.bdf";
+    ASSERT_EQ(Start({"tarnwick", "/nodde"}), std::nullopt);
+    EXPECT_TRUE(std::filesystem::exists(binder));
+    EXPECT_EQ(program->Window()->windowTitle(), "Tarnwick - default");
+    EXPECT_EQ(store.ReadValue("BinderList", "Binder1"), binder);
+    EXPECT_NE(ReadFileBytes(binder).find("description=My%20Default%20Binder"), std::string::npos);
+    program->Window()->Binder().FileNewFolderExecute();
+    Close(); // the binder closes and writes the new folder
+
+    store.WriteValue("RecentFile", "LastFile", folder.Str() + "/moved.bdf");
+    std::string message;
+    WhenModal([&](QWidget* box) {
+        message = box->findChild<QLabel*>("qt_msgbox_label")->text().toStdString();
+        static_cast<QDialog*>(box)->accept();
+    });
+    ASSERT_EQ(Start({"tarnwick", "/nodde"}), std::nullopt);
+    EXPECT_EQ(message, "Unable to open binder");
+    const TTreeNodes& tree = program->Window()->Binder().Items();
+    ASSERT_EQ(tree.Count(), 1);
+    EXPECT_EQ(tree.GetFirstNode()->Text(), "New Category");
+    EXPECT_EQ(store.ReadValue("BinderList", "Binder2"), std::nullopt);
 }

