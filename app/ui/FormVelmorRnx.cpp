@@ -68,8 +68,7 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
       queue_(parts.Queue), capture_(parts.Capture) {
     setObjectName("FormVelmorRnx");
     setWindowTitle(ApplicationTitle);
-    // The original also shortened the desktop's foreground lock time-out here; that is a
-    // setting of the whole desktop, which a program has no business changing.
+    // The foreground lock time-out is a setting of the whole desktop: it is left alone.
     commandLine_ = ParseCommandLine(parts.Arguments);
     startFolder_ = parts.StartFolder;
     resourceFolder_ = JoinPath(startFolder_, "resource");
@@ -80,7 +79,7 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
     if (settings_.WorkDir.empty()) {
         settings_.WorkDir = startFolder_;
     }
-    logPath_ = JoinPath(startFolder_, "vel.log");
+    // No trace log is kept, so no log path is formed.
     errorPagePath_ = JoinPath(startFolder_, "common/error.gif");
     // The error page is stored scrambled; without it the plain text stays.
     size_t size = 0;
@@ -99,7 +98,6 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
     BuildStatusBar();
     SetApplicationExceptionHandler([this](const std::exception& error) { ShowException(error); });
     AddTrayIcon();
-    fontSizeStep_ = 2;
     UpdateCommands();
 }
 

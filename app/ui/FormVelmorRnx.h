@@ -232,14 +232,10 @@ private:
 
     TCommandLine commandLine_;
     std::string startFolder_;
-    std::string saveFileName_ = "velmor.sav";
-    std::string storeFolderName_ = "store";
     std::string resourceFolder_;
-    std::string logPath_;
     std::string errorPagePath_;
     std::string pageNotAvailable_ = "Page Content Not Available";
     int currentView_ = 0;
-    int fontSizeStep_ = 2;
 
     std::unique_ptr<TBinderTree> binder_;
     MainWindowHook hook_{*this};

@@ -16,7 +16,7 @@
 
 namespace {
 
-struct TActionSpec {
+struct TActionEntry {
     TMainAction Action;
     const char* Name;
     const char* Caption;
@@ -29,7 +29,7 @@ constexpr QStyle::StandardPixmap NoIcon = QStyle::SP_CustomBase;
 } // namespace
 
 void TFormVelmorRnx::BuildActions() {
-    const TActionSpec specs[] = {
+    const TActionEntry entries[] = {
         {TMainAction::FileNewBinder, "FileNewBinder", "&New Binder...",
          "New Binder|Create a new binder and open it", QStyle::SP_FileDialogNewFolder},
         {TMainAction::FileOpenBinder, "FileOpenBinder", "&Open Binder...",
@@ -65,16 +65,16 @@ void TFormVelmorRnx::BuildActions() {
         {TMainAction::ViewLeftSideBar, "ViewLeftSideBar", "&LeftSide Bar",
          "Catalog Tree|Show or hide the side bar", NoIcon},
     };
-    for (const TActionSpec& spec : specs) {
-        auto* action = new QAction(spec.Caption, this);
-        action->setObjectName(spec.Name);
-        const QString hint = spec.Hint;
+    for (const TActionEntry& entry : entries) {
+        auto* action = new QAction(entry.Caption, this);
+        action->setObjectName(entry.Name);
+        const QString hint = entry.Hint;
         action->setToolTip(hint.section('|', 0, 0));
         action->setStatusTip(hint.section('|', 1));
-        if (spec.Icon != NoIcon) {
-            action->setIcon(style()->standardIcon(spec.Icon));
+        if (entry.Icon != NoIcon) {
+            action->setIcon(style()->standardIcon(entry.Icon));
         }
-        actions_[spec.Action] = action;
+        actions_[entry.Action] = action;
     }
 
     const auto bind = [this](TMainAction action, auto command) {

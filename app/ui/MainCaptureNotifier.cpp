@@ -11,7 +11,11 @@ TMainCaptureNotifier::TMainCaptureNotifier(TFormVelmorRnx& window)
     : window_(window), previous_(SetMainCaptureNotifier(this)) {}
 
 TMainCaptureNotifier::~TMainCaptureNotifier() {
-    SetMainCaptureNotifier(previous_);
+    // Another window's notifier that took over meanwhile stays in place.
+    CaptureNotifier* current = SetMainCaptureNotifier(previous_);
+    if (current != this) {
+        SetMainCaptureNotifier(current);
+    }
 }
 
 void TMainCaptureNotifier::OpenStatusForm(const std::string& text) {

@@ -230,6 +230,12 @@ TEST(MainWindow, StoredSideBarWidthAndTheSideBarToggle) {
     QCoreApplication::processEvents();
     EXPECT_EQ(window.LeftPanelWidth(), 200);
     EXPECT_EQ(window.TreeView1().width(), 199);
+    // Status panel 0 takes what the window gains or loses.
+    TMarkupStatusPanel& hints = window.MarkupStatusBar1().Panels()[0];
+    const int hintsWidth = hints.Width();
+    window.resize(window.width() + 100, window.height());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(hints.Width(), hintsWidth + 100);
     window.ViewLeftSideBarExecute();
     EXPECT_FALSE(window.SideBarShown());
     EXPECT_LE(window.LeftPanelWidth(), 1);

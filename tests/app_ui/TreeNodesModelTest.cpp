@@ -6,6 +6,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -74,4 +75,31 @@ TEST(BinderTreeView, FollowsSelectionExpansionAndEdits) {
     ASSERT_TRUE(view.model()->setData(view.model()->index(0, 0), "Page", Qt::EditRole));
     EXPECT_EQ(folder->Text(), "Page(1)");
     EXPECT_TRUE(rig.Window->Binder().BinderDirty);
+}
+
+TEST(BinderTreeView, CtrlAndShiftPressesBuildTheMultiSelection) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    TBinderTreeView& view = window.TreeView1();
+    auto& model = static_cast<TTreeNodesModel&>(*view.model());
+    TTreeNode* a = rig.Add(NodeKind::Folder, "a");
+    TTreeNode* b = rig.Add(NodeKind::WebPage, "b");
+    TTreeNode* c = rig.Add(NodeKind::Notes, "c");
+    window.show();
+    QCoreApplication::processEvents();
+    const auto press = [&](TTreeNode* node, Qt::KeyboardModifiers modifiers) {
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, modifiers,
+                          view.visualRect(model.IndexOf(node)).center());
+        return window.Binder().MultiSelection();
+    };
+    using List = std::vector<TTreeNode*>;
+    EXPECT_EQ(press(a, Qt::NoModifier), List{});
+    EXPECT_EQ(press(c, Qt::ControlModifier), (List{a, c})); // the anchor joins first
+    EXPECT_EQ(window.Binder().Selected(), c);
+    EXPECT_TRUE(model.IndexOf(a).data(Qt::BackgroundRole).isValid());
+    EXPECT_EQ(press(a, Qt::ControlModifier), List{c});
+    EXPECT_FALSE(model.IndexOf(a).data(Qt::BackgroundRole).isValid());
+    // A Ctrl press selects its node too: the range runs from that node, a, to b.
+    EXPECT_EQ(press(b, Qt::ShiftModifier), (List{c, a, b}));
+    EXPECT_EQ(press(b, Qt::NoModifier), List{});
 }

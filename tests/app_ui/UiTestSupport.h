@@ -75,6 +75,7 @@ struct MainWindowRig {
     ~MainWindowRig() { Window.reset(); }
 
     TFormVelmorRnx& Make(std::vector<std::string> arguments = {"tarnwick"}) {
+        Window.reset();
         Window = std::make_unique<TFormVelmorRnx>(
             TMainWindowParts{Store, Settings, Paths, Queue, Capture, arguments, Folder.Str()});
         Window->SetWaitForm(&Form4);
