@@ -96,6 +96,12 @@ TEST(MainWindow, ExitConfirmationCancelKeepsEverythingAndItsBoxIsStored) {
     EXPECT_EQ(Stored(rig.Store, "FormMax"), "(none)"); // nothing written yet
     EXPECT_FALSE(rig.Settings.AskBeforeClose);
 
+    // A binder that could not be saved keeps the window open: its changes are still there.
+    rig.Lifecycle.CloseFails = true;
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(blockThere());
+    rig.Lifecycle.CloseFails = false;
+
     rig.Settings.AskBeforeClose = true;
     AnswerConfirm(true, true);
     EXPECT_TRUE(window.close());

@@ -57,11 +57,17 @@ inline void WhenModal(std::function<void(QWidget*)> answer) {
     timer->start();
 }
 
-// A lifecycle whose close empties the tree, as the real one does.
+// A lifecycle whose close empties the tree, as the real one does, or fails as one that cannot
+// write the tree file.
 struct TreeClearingLifecycle : FakeBinderLifecycle {
     TBinderTree* Tree = nullptr;
+    bool CloseFails = false;
     void CloseBinder() override {
-        FakeBinderLifecycle::CloseBinder();
+        Calls.push_back("close");
+        if (CloseFails) {
+            return;
+        }
+        Open = false;
         if (Tree != nullptr) {
             Tree->Items().Clear();
         }
