@@ -1,0 +1,282 @@
+#include "app/capture/CaptureController.h"
+
+#include "app/capture/CaptureFinished.h"
+#include "app/capture/LevelStatusForm.h"
+#include "app/capture/SavingStatus.h"
+#include "app/capture/taskqueue.h"
+#include "platform/base/Invoker.h"
+
+#include "tests/app_binder/BinderTreeFixture.h"
+#include "tests/app_capture/CaptureTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The status form as a user who waits: it logs every 3019 ("<wParam> <status>|<url>"), closes
+// on 3019/2, and clicks OK once the capture has finished.
+class FakeLevelForm : public MessageTarget, public ILevelStatusForm {
+public:
+    std::vector<std::string> Log;
+    std::function<void()> Cancel;
+
+    MessageTarget& StatusTarget() override { return *this; }
+    bool Showing() const override { return showing_; }
+    void ShowModal(const std::string& rootUrl, std::function<void()> start,
+                   std::function<void()> cancel) override {
+        Log.push_back("show " + rootUrl);
+        showing_ = true;
+        Cancel = std::move(cancel);
+        start();
+        Invoker().WaitServing([this] { return !showing_; });
+    }
+    void Finished() override {
+        Log.push_back("finished");
+        showing_ = false;
+    }
+    void Dispatch(const PostedMessage& message) override {
+        const SavingStatusTexts texts = ReadSavingStatus(message);
+        Log.push_back(std::to_string(message.WParam) + " " + texts.Status + "|" +
+                      texts.Url.value_or(""));
+        showing_ = showing_ && message.WParam != 2;
+    }
+
+private:
+    bool showing_ = false;
+};
+
+// The main window, or a tree view: whatever the test wants done on a message or an insert.
+struct Receiver : MessageTarget, ITreeNodesObserver {
+    std::function<void(const PostedMessage&)> OnMessage;
+    std::function<void()> OnInsert;
+    void Dispatch(const PostedMessage& message) override { OnMessage(message); }
+    void NodeInserted(TTreeNode*) override { OnInsert(); }
+};
+
+class Capture : public testing::Test {
+protected:
+    Capture() {
+        SetInvoker(&invoker);
+        SetMainCaptureNotifier(&notifier);
+        notifier.SetFormTarget(StatusForm::Level, &form);
+        window.OnMessage = [this](const PostedMessage& message) {
+            if (message.Msg == WM_CAPTUREDONE) {
+                OnCaptureFinished(b.binder, b.ui, static_cast<uint32_t>(message.LParam));
+            }
+        };
+        b.capture.OnCancel = [this](TPageInfo& record) { controller.CancelCapture(record); };
+        controller.SetBinder(&b.binder);
+    }
+    ~Capture() override {
+        release = true;
+        queue.Stop();
+        controller.CancelAll();
+        server.Stop(); // before the request log goes
+        SetMainCaptureNotifier(nullptr);
+        SetInvoker(nullptr);
+    }
+
+    CaptureSetup MakeSetup() {
+        CaptureSetup setup;
+        setup.Paths = &b.paths;
+        setup.Window = &window;
+        setup.LevelForm = &form;
+        setup.Http.ConnectTimeout = std::chrono::milliseconds(2000);
+        setup.Http.StallTimeout = std::chrono::seconds(600); // only a cancel ends a stall
+        return setup;
+    }
+
+    // A page whose image answers only when the test ends: its capture stays at work.
+    void ServeStalling(const std::string& path) {
+        server.Serve(path, "<img src=\"/slow.gif\">", "text/html");
+        server.Http().Get("/slow.gif", [this](const httplib::Request&, httplib::Response& r) {
+            stalled = true;
+            while (!release) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            r.set_content("x", "image/gif");
+        });
+    }
+
+    TPageInfo& AddPage(const std::string& path, uint32_t id) {
+        TTreeNode* node = AddRecord(b.Tree(), nullptr, NodeKind::WebPage, id, "Root");
+        NodeRecord(node)->RequestedUrl = server.Url(path);
+        return *NodeRecord(node);
+    }
+
+    std::vector<std::string> Titles() {
+        std::vector<std::string> titles;
+        for (TTreeNode* node = b.Tree().GetFirstNode(); node; node = node->getNextSibling()) {
+            titles.push_back(NodeRecord(node)->Title);
+        }
+        return titles;
+    }
+
+    MainThreadInvoker invoker;
+    PostingCaptureNotifier notifier;
+    std::atomic<bool> release{false};
+    std::atomic<bool> stalled{false};
+    LoopbackServer server;
+    RequestLog log{server};
+    BinderFixture b;
+    Receiver window;
+    FakeLevelForm form;
+    TaskQueue queue{std::chrono::hours(1)};
+    CaptureController controller{MakeSetup()};
+};
+
+CaptureOptions Levels(int levels, const std::string& pageUrl) {
+    CaptureOptions options;
+    options.Levels = levels;
+    options.PageUrl = pageUrl;
+    return options;
+}
+
+} // namespace
+
+TEST_F(Capture, LevelsAddEachLinkedPageOnceBesideTheRoot) {
+    server.Serve("/r.htm", "<a href=a.htm>A</a><a href=b.htm>B</a><a href=a.htm>A</a>",
+                 "text/html");
+    server.Serve("/a.htm", "<title>Page A</title><a href=c.htm>C</a>", "text/html");
+    server.Serve("/b.htm", "<a href=c.htm>C</a>", "text/html");
+    server.Serve("/c.htm", "<title>Page C</title>", "text/html");
+    server.Start();
+    TPageInfo& root = AddPage("/r.htm", 0x10);
+    controller.StartNodeCapture(root, false, Levels(2, root.RequestedUrl));
+    invoker.Drain();
+
+    EXPECT_EQ(Titles(),
+              (std::vector<std::string>{"Root", "Page A", server.Url("/b.htm"), "Page C"}));
+    EXPECT_EQ(log.Count("/a.htm"), 1u);
+    EXPECT_EQ(log.Count("/c.htm"), 1u); // met twice in level 2
+    EXPECT_EQ(root.State, CaptureState::Completed);
+    EXPECT_EQ(root.CurrentCapture, nullptr);
+    EXPECT_EQ(NodeRecord(b.Tree().TopLevelItem(3))->Progress.StatusText, "Download Finished");
+    EXPECT_TRUE(b.binder.BinderDirty);
+    EXPECT_FALSE(LevelCaptureRunning);
+    const std::vector<std::string> expected = {"show " + root.RequestedUrl,
+                                               "0 Parsing page, please wait ....|",
+                                               "0 No. 1 of 2|" + server.Url("/a.htm")};
+    ASSERT_GE(form.Log.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(form.Log.begin(), form.Log.begin() + 3), expected);
+    EXPECT_EQ(form.Log.back(), "finished");
+}
+
+TEST_F(Capture, CancelStopsBeforeTheNextPageAndClosesTheForm) {
+    server.Serve("/r.htm", "<a href=a.htm>A</a><a href=b.htm>B</a>", "text/html");
+    server.Serve("/a.htm", "<title>Page A</title>", "text/html");
+    server.Serve("/b.htm", "<title>Page B</title>", "text/html");
+    server.Start();
+    TPageInfo& other = AddPage("/b.htm", 0x20);
+    TPageInfo& root = AddPage("/r.htm", 0x11);
+    // When the first level page has been added, a second capture with levels is asked for (the
+    // browser side can do that), and the user cancels.
+    Receiver view;
+    view.OnInsert = [&] {
+        controller.StartNodeCapture(other, false, Levels(1, other.RequestedUrl));
+        form.Cancel();
+    };
+    b.Tree().SetObserver(&view);
+    controller.StartNodeCapture(root, false, Levels(3, root.RequestedUrl));
+    b.Tree().SetObserver(nullptr);
+    invoker.Drain();
+
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Root", "Root", "Page A"}));
+    EXPECT_EQ(log.Count("/b.htm"), 0u);
+    EXPECT_EQ(other.Progress.StatusText, "Download Stopped"); // refused
+    EXPECT_EQ(form.Log.back(), "2 |");
+    EXPECT_FALSE(form.Showing());
+    EXPECT_FALSE(LevelCaptureRunning);
+}
+
+TEST_F(Capture, AFailedRootClosesTheFormAndAddsNothing) {
+    server.Start();
+    TPageInfo& root = AddPage("/missing.htm", 0x12);
+    controller.StartNodeCapture(root, false, Levels(2, root.RequestedUrl));
+    invoker.Drain();
+    EXPECT_EQ(b.Tree().Count(), 1);
+    EXPECT_EQ(form.Log.back(), "2 |");
+    EXPECT_EQ(root.State, CaptureState::Failed);
+    EXPECT_EQ(root.Progress.StatusText, "Download Failed");
+    EXPECT_FALSE(LevelCaptureRunning);
+}
+
+TEST_F(Capture, APageDeletedDuringItsCaptureIsLeftAlone) {
+    ServeStalling("/p.htm");
+    server.Start();
+    TPageInfo& page = AddPage("/p.htm", 0x13);
+    controller.StartNodeCapture(page, false, CaptureOptions{});
+    EXPECT_NE(page.CurrentCapture, nullptr);
+    invoker.WaitServing([this] { return stalled.load(); });
+    b.binder.DeleteNode(b.Tree().GetFirstNode()); // would wait for the stalled image if not cut
+    invoker.Drain();
+    EXPECT_EQ(b.Tree().Count(), 0);
+    EXPECT_FALSE(std::filesystem::exists(b.StoreFolder(0x13)));
+}
+
+TEST_F(Capture, ClosingTheBinderStopsThePollerAndEveryCapture) {
+    ServeStalling("/p.htm");
+    server.Start();
+    TPageInfo& polled = AddPage("/p.htm", 0x14);
+    TPageInfo& clicked = AddPage("/slow.gif", 0x15); // stalls before its first byte
+    controller.ServeTaskQueue(queue);
+    Task task(polled.RequestedUrl, b.dir.Str(), UnfinishedPageKind);
+    task.NodeId = polled.Id;
+    queue.AddTask(task);
+    queue.StartPolling();
+    invoker.WaitServing([this] { return stalled.load(); });
+    controller.StartNodeCapture(clicked, false, CaptureOptions{});
+
+    queue.Stop(); // hangs until the test times out unless the poller's capture is cut short
+    controller.CancelAll();
+    EXPECT_EQ(queue.At(0).State, TaskWaiting);
+    EXPECT_EQ(polled.State, CaptureState::Unfinished); // taken up again at the next open
+    EXPECT_TRUE(polled.Content.PageHtml.empty());
+    b.Tree().Clear();
+    invoker.Drain();
+}
+
+TEST_F(Capture, QueueWorksPageAndFileTasks) {
+    server.Serve("/p.htm", "<title>T</title>", "text/html");
+    server.Serve("/files/report.doc", std::string("DOC\0bytes", 9), "application/msword");
+    server.Serve("/files/data.bin", "bin", "application/octet-stream");
+    server.Serve("/doc/", "index", "text/html");
+    server.Start();
+    TPageInfo& page = AddPage("/p.htm", 0x16);
+    WriteFileBytes(b.dir / "file", "x");
+    const std::string folder = (b.dir / "dl" / "sub").string();
+    struct Case {
+        std::string url, kind, folder;
+        uint32_t node;
+        int32_t state;
+    };
+    const std::vector<Case> cases = {
+        {page.RequestedUrl, UnfinishedPageKind, b.dir.Str(), page.Id, TaskDone},
+        {page.RequestedUrl, "UnfinishedHtm", b.dir.Str(), 0x99, TaskFailed}, // node gone
+        {server.Url("/files/report.doc"), "doc,pdf", folder, 0, TaskDone},
+        {server.Url("/files/data.bin"), "doc,pdf", folder, 0, TaskWrongType},
+        {server.Url("/files/gone.doc"), "doc", folder, 0, TaskFailed},
+        {server.Url("/doc/"), "doc", folder, 0, TaskFailed}, // no file name
+        {server.Url("/doc/.."), "doc", folder, 0, TaskFailed},
+        {server.Url("/files/report.doc"), "doc", (b.dir / "file").string(), 0, TaskFailed},
+    };
+    controller.ServeTaskQueue(queue);
+    for (const Case& c : cases) {
+        Task task(c.url, c.folder, c.kind);
+        task.NodeId = c.node;
+        queue.AddTask(task);
+    }
+    queue.StartPolling();
+    invoker.WaitServing([&] {
+        return queue.At(static_cast<int>(cases.size()) - 1).State != TaskWaiting &&
+               queue.At(static_cast<int>(cases.size()) - 1).State != TaskRunning;
+    });
+    queue.Stop();
+    for (size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(queue.At(static_cast<int>(i)).State, cases[i].state) << cases[i].url;
+    }
+    EXPECT_EQ(page.State, CaptureState::Completed);
+    EXPECT_EQ(ReadFileBytes(std::filesystem::path(folder) / "report.doc"),
+              std::string("DOC\0bytes", 9));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+}
