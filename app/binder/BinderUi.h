@@ -37,6 +37,13 @@ struct TFileDialogOptions {
     std::string Title;
 };
 
+// What the "New Binder Wizard" gives on OK: the folder, the binder name and the description.
+struct TNewBinderChoice {
+    std::string Folder;
+    std::string Name;
+    std::string Description;
+};
+
 class IBinderUi {
 public:
     virtual ~IBinderUi() = default;
@@ -61,6 +68,8 @@ public:
     virtual std::unique_ptr<IAddItemDialog>
     CreateAddItemDialog(int mode, std::optional<uint32_t> initialFolderId,
                         const std::string& folderDump) = 0;
+    // The "New Binder Wizard", its folder starting at `startFolder`; nothing when cancelled.
+    virtual std::optional<TNewBinderChoice> NewBinderDialog(const std::string& startFolder) = 0;
 
     // The wait form around long operations (the text is empty when there is none). While a
     // level-by-level capture or a content sync runs they change nothing.

@@ -1,13 +1,71 @@
 #include "app/binder/DirectoryTree.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <iterator>
+#include <vector>
 
 namespace fs = std::filesystem;
 
-bool DeleteDirectoryTree(const std::string& folder) {
-    if (folder.size() < 4) {
-        return false;
+namespace {
+
+// The path without "." and ".." steps and without a trailing separator.
+fs::path Normal(const fs::path& path) {
+    fs::path normal = path.lexically_normal();
+    if (!normal.has_filename() && normal.has_relative_path()) {
+        normal = normal.parent_path();
     }
+    return normal;
+}
+
+// Whether `folder` is `inner` or one of the folders above it.
+bool Holds(const fs::path& folder, const fs::path& inner) {
+    return std::mismatch(folder.begin(), folder.end(), inner.begin(), inner.end()).first ==
+           folder.end();
+}
+
+} // namespace
+
+// A binder value or a damaged file must never make us empty the disk, a system folder or
+// the user's home: both spellings are checked, the written one (a link named like the home folder
+// is still the home folder to its user) and the resolved one.
+bool ProtectedFolder(const std::string& text) {
+    const fs::path folder(text);
+    if (!folder.is_absolute()) {
+        return true;
+    }
+    std::error_code error;
+    std::vector<fs::path> forms{Normal(folder)};
+    fs::path resolved = fs::weakly_canonical(folder, error);
+    if (!error) {
+        forms.push_back(Normal(resolved));
+    }
+    std::vector<fs::path> homes;
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
+        homes.push_back(Normal(home));
+        fs::path resolvedHome = fs::weakly_canonical(home, error);
+        if (!error) {
+            homes.push_back(Normal(resolvedHome));
+        }
+    }
+    for (const fs::path& form : forms) {
+        // "/" and the folders right below it ("/tmp", "/usr") hold far more than a binder.
+        if (std::distance(form.begin(), form.end()) <= 2) {
+            return true;
+        }
+        for (const fs::path& home : homes) {
+            if (Holds(form, home)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+namespace {
+
+bool DeleteTree(const fs::path& folder) {
     std::error_code error;
     if (fs::is_symlink(fs::symlink_status(folder, error))) {
         return fs::remove(folder, error);
@@ -18,7 +76,7 @@ bool DeleteDirectoryTree(const std::string& folder) {
          entry.increment(error)) {
         std::error_code entryError;
         if (fs::is_directory(entry->symlink_status(entryError))) {
-            deleted = DeleteDirectoryTree(entry->path().string());
+            deleted = DeleteTree(entry->path());
         } else {
             deleted = fs::remove(entry->path(), entryError);
         }
@@ -27,4 +85,13 @@ bool DeleteDirectoryTree(const std::string& folder) {
         }
     }
     return fs::remove(folder, error);
+}
+
+} // namespace
+
+bool DeleteDirectoryTree(const std::string& folder) {
+    if (folder.size() < 4 || ProtectedFolder(folder)) {
+        return false;
+    }
+    return DeleteTree(folder);
 }

@@ -78,6 +78,8 @@ public:
     std::deque<FakeAddItemScript> AddItemDialogs;
     std::string LastFolderDump;
     std::string ChosenBinder;
+    // The answers of the New Binder Wizard, in order (cancelled once none is left).
+    std::deque<std::optional<TNewBinderChoice>> NewBinderAnswers;
 
     std::vector<std::string> Calls() const {
         std::lock_guard lock(mutex_);
@@ -144,6 +146,11 @@ public:
             AddItemDialogs.pop_front();
         }
         return std::make_unique<FakeAddItemDialog>(std::move(script));
+    }
+
+    std::optional<TNewBinderChoice> NewBinderDialog(const std::string& startFolder) override {
+        Record("NewBinderDialog(" + startFolder + ")");
+        return Next(NewBinderAnswers, std::optional<TNewBinderChoice>());
     }
 
     void OpenStatusForm(const std::string& text) override {

@@ -1,0 +1,81 @@
+#pragma once
+
+// The binder lifecycle of the main window: creating a binder (its folder, store folder and
+// ".bdf" file), opening one (the working paths, the recent list, the saved tasks and the
+// tree), closing it (captures and task polling stopped, the tree file and the task section
+// written, the records freed), reloading it and deleting a binder's files; and the New, Open
+// and Recent commands. Everything runs on the main thread.
+
+#include "app/binder/BinderLifecycle.h"
+#include "platform/base/DateTime.h"
+
+#include <functional>
+#include <string>
+
+class IBinderUi;
+class ICaptureStarter;
+class ISettingsStore;
+class ITaskQueue;
+class TBinderTree;
+struct BinderPaths;
+struct TSettings;
+
+inline constexpr const char* BinderFileFilter = "Tarnwick Files(*.bdf)|*.bdf|All(*.*)|*.*";
+
+// A menu caption as the path it shows: "&&" is one "&", every other "&" goes.
+std::string StripAmpersands(const std::string& caption);
+
+class TBinderLifecycle : public IBinderLifecycle {
+public:
+    // The collaborators must outlive the lifecycle. The tree is told about it (for the
+    // binder-list delete) and forgets it again when the lifecycle goes. Destroying the
+    // lifecycle does not close the binder: the window closes it while it still can show
+    // messages.
+    TBinderLifecycle(IBinderUi& ui, ITaskQueue& queue, ICaptureStarter& capture,
+                     TSettings& settings, ISettingsStore& store, BinderPaths& paths,
+                     TBinderTree& tree);
+    ~TBinderLifecycle() override;
+    TBinderLifecycle(const TBinderLifecycle&) = delete;
+    TBinderLifecycle& operator=(const TBinderLifecycle&) = delete;
+
+    // Refuses (with a message when `interactive`) a name that is empty, "." or "..", or
+    // holds a separator or a line break, and a folder holding a line break. Overriding the
+    // open binder closes it first.
+    bool CreateBinder(const std::string& folder, const std::string& name,
+                      const std::string& description, bool interactive) override;
+    // "Unable to open binder" also for a binder file whose root is not an absolute folder or
+    // whose store or save value is not a plain name. False, with the open binder kept, when
+    // that binder could not be closed.
+    bool OpenBinder(const std::string& binderFilePath) override;
+    void CloseBinder() override;
+    // CloseBinder with its outcome: false when the tree file could not be written; the
+    // binder then stays open with its records (and its task polling running again).
+    bool TryCloseBinder();
+    // Keeps the binder file path, so the next close writes the task section again.
+    void ReloadBinder() override;
+    // Deletes the store folder, the tree file and the binder file, and the binder-list entry.
+    // Deletes no file when the root is not an absolute folder other than "/" or when the
+    // store or save value is not a plain name. The open binder is closed first.
+    void DeleteBinder(const std::string& binderFilePath) override;
+    bool BinderOpen() const override;
+
+    void FileNewBinderExecute() override;
+    void FileOpenBinderExecute() override;
+    // The caption of a recent-binder menu item, "&" doubled for a literal one.
+    void FileOpenRecentExecute(const std::string& menuCaption) override;
+
+    // The clock of the creation date; tests set a fixed one.
+    std::function<TDateTime()> Clock = Now;
+
+private:
+    void StopBinderWork();
+    bool ReadAndOpen(const std::string& binderFilePath);
+
+    IBinderUi& ui_;
+    ITaskQueue& queue_;
+    ICaptureStarter& capture_;
+    TSettings& settings_;
+    ISettingsStore& store_;
+    BinderPaths& paths_;
+    TBinderTree& tree_;
+};

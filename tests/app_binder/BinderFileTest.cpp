@@ -1,0 +1,271 @@
+#include "app/binder/BinderFile.h"
+#include "app/binder/BinderHeader.h"
+#include "app/binder/DirectoryTree.h"
+#include "platform/base/MemorySettingsStore.h"
+
+#include "tests/app_binder/BinderTreeFixture.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/ScopedEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The bytes as `od -c` shows them, so a wrong line end is plain in a failure.
+std::string OdC(const std::string& bytes) {
+    std::string shown;
+    for (char c : bytes) {
+        shown += c == '\r' ? "  \\r" : c == '\n' ? "  \\n" : std::string("   ") + c;
+    }
+    return shown;
+}
+
+struct Lifecycle : BinderFixture {
+    MemorySettingsStore store;
+    BinderPaths fresh; // the start values: no binder open
+    TBinderLifecycle lifecycle{ui, queue, capture, settings, store, paths, binder};
+    std::string bdf = JoinPath(dir.Str(), "My Notes.bdf");
+
+    Lifecycle() {
+        paths = fresh;
+        lifecycle.Clock = [] { return EncodeDateTime(2002, 6, 25, 19, 55, 53, 0); };
+    }
+    bool Create(const std::string& description = "") {
+        return lifecycle.CreateBinder(dir.Str(), "My Notes", description, false);
+    }
+};
+
+TEST(BinderFile, CreatingMyNotesWritesTheSevenLinesExactly) {
+    Lifecycle b;
+    ASSERT_TRUE(b.Create());
+    EXPECT_EQ(OdC(ReadFileBytes(b.bdf)),
+              OdC("bindername=My%20Notes\r\nroot=" + b.dir.Str() +
+                  "\r\nstore=My%20Notesstore\r\n"
+                  "save=My%20Notes.sav\r\ndescription=No%20Description\r\n"
+                  "createdate=06/25/02%2019:55:53\r\ncount=0\r\n"));
+    EXPECT_TRUE(fs::is_directory(b.dir / "My Notesstore"));
+    EXPECT_EQ(ReadBinderList(b.store), std::vector<std::string>{b.bdf});
+    // A name that would leave the folder or break a line is refused.
+    for (const char* name : {"", "..", "a/b", "a\\b", "a\nb"}) {
+        EXPECT_FALSE(b.lifecycle.CreateBinder(b.dir.Str(), name, "", false)) << name;
+    }
+}
+
+TEST(BinderFile, CloseAndReopenKeepTasksAndDescriptions) {
+    for (const std::string& description :
+         {std::string("my count=5\r\nmore"), std::string(2000, 'd') + " end"}) {
+        Lifecycle b;
+        ASSERT_TRUE(b.Create(description));
+        b.queue.Tasks = {Task("http://a/", "/s/1", UnfinishedPageKind)};
+        ASSERT_TRUE(b.lifecycle.OpenBinder(b.bdf));
+        EXPECT_EQ(b.paths.BinderName + "|" + b.paths.BinderStore + "|" + b.paths.TreeFilePath,
+                  "My%20Notes|My Notesstore|" + b.dir.Str() + "/My Notes.sav");
+        EXPECT_TRUE(b.queue.Tasks.empty()); // the file held no tasks
+        AddRecord(b.Tree(), nullptr, NodeKind::Folder, 0x1A, "F");
+        b.binder.BinderDirty = true;
+        Task failed("http://b/x.zip", "/s/2", "zip");
+        failed.State = TaskFailed;
+        failed.NodeId = 0x2B;
+        b.queue.Tasks = {failed, Task("http://c/", "/s/3", UnfinishedPageKind)};
+        const std::string head = ReadFileBytes(b.bdf);
+        b.lifecycle.CloseBinder();
+        EXPECT_FALSE(b.lifecycle.BinderOpen());
+        EXPECT_EQ(b.Tree().Count(), 0);
+        const std::string tail = "count=1\n\r[Task]\n\r" + SerializeTask(b.queue.Tasks[0]) +
+                                 "\n\r" + SerializeTask(b.queue.Tasks[1]) + "\n\r";
+        EXPECT_EQ(OdC(ReadFileBytes(b.bdf)), OdC(head.substr(0, head.rfind("count=")) + tail));
+
+        const std::vector<Task> saved = b.queue.Tasks;
+        b.queue.Tasks.clear();
+        ASSERT_TRUE(b.lifecycle.OpenBinder(b.bdf));
+        EXPECT_EQ(b.queue.Tasks, saved);
+        EXPECT_EQ(TreeShape(b.Tree()), "F#1A");
+        TBinderHeader header;
+        ASSERT_TRUE(ReadBinderHeader(b.bdf, header));
+        EXPECT_EQ(header.Description, ReplaceAll(ReplaceAll(description, "\r", ""), "\n", ""));
+        EXPECT_EQ(header.CreateDate, "06/25/02 19:55:53");
+    }
+}
+
+TEST(BinderFile, ReadsAnyLineEndsAndRefusesRootsThatAreNotFolders) {
+    Lifecycle b;
+    const std::string line = SerializeTask(Task("http://a/" + std::string(5000, 'p'), "/s", "x"));
+    WriteFileBytes(b.bdf, "bindername=N\nroot=" + b.dir.Str() + "\r\nstore=S\n\rsave=N.sav\n" +
+                              "description=D\ncreatedate=C\r\ncount=0\n\r[Task]\n\r" + line +
+                              "\r\n\n" + line);
+    ASSERT_TRUE(b.lifecycle.OpenBinder(b.bdf));
+    EXPECT_EQ(b.paths.BinderStore, "S");
+    EXPECT_EQ(b.queue.SaveTasks(), (std::vector<std::string>{line, line}));
+    b.lifecycle.CloseBinder();
+    for (const std::string& root :
+         {std::string("relative"), std::string("C:\\Binders"), std::string()}) {
+        WriteFileBytes(b.bdf, "bindername=N\r\nroot=" + root + "\r\nstore=S\r\nsave=N.sav\r\n");
+        EXPECT_FALSE(b.lifecycle.OpenBinder(b.bdf)) << root;
+    }
+    EXPECT_FALSE(b.lifecycle.OpenBinder(JoinPath(b.dir.Str(), "missing.bdf")));
+    EXPECT_EQ(b.ui.CallsOf("ShowMessage(Unable to open binder)").size(), 4u);
+}
+
+TEST(BinderFile, ReloadKeepsTheBinderFileClosingTwiceIsHarmlessAFailedSaveKeepsItOpen) {
+    Lifecycle b;
+    ASSERT_TRUE(b.Create());
+    ASSERT_TRUE(b.lifecycle.OpenBinder(b.bdf));
+    b.lifecycle.ReloadBinder();
+    EXPECT_EQ(b.paths.BinderFilePath, b.bdf);
+    b.lifecycle.CloseBinder();
+    const std::string closed = ReadFileBytes(b.bdf);
+    EXPECT_NE(closed.find("count=0\n\r[Task]\n\r"), std::string::npos);
+    const size_t calls = b.ui.Calls().size();
+    b.lifecycle.CloseBinder();
+    b.lifecycle.ReloadBinder();
+    EXPECT_EQ(b.ui.Calls().size(), calls);
+    EXPECT_EQ(ReadFileBytes(b.bdf), closed);
+
+    // A tree that cannot be written keeps the binder open with its records.
+    ASSERT_TRUE(b.lifecycle.OpenBinder(b.bdf));
+    AddRecord(b.Tree(), nullptr, NodeKind::Folder, 0x1A, "F");
+    b.binder.BinderDirty = true;
+    fs::create_directories(b.dir / "My Notes.sav" / "in the way");
+    EXPECT_FALSE(b.lifecycle.TryCloseBinder());
+    EXPECT_TRUE(b.lifecycle.BinderOpen());
+    EXPECT_EQ(TreeShape(b.Tree()), "F#1A");
+    EXPECT_FALSE(b.lifecycle.OpenBinder(b.bdf)); // nor does another open drop it
+    EXPECT_EQ(TreeShape(b.Tree()), "F#1A");
+}
+
+TEST(BinderFile, DeletingTouchesOnlyTheBinderAndRefusesUnsafeValues) {
+    // Every unsafe value aims inside the test's folder, so even a broken check harms nothing.
+    Lifecycle b;
+    const fs::path root = b.dir / "a" / "b";
+    ASSERT_TRUE(b.lifecycle.CreateBinder(root.string(), "My Notes", "", false));
+    const std::string bdf = (root / "My Notes.bdf").string();
+    WriteFileBytes(root / "My Notesstore" / "1A" / "p.htm", "p");
+    WriteFileBytes(root / "My Notes.sav", "t");
+    WriteFileBytes(b.dir / "a" / "other" / "keep", "k");
+    const std::string good = ReadFileBytes(bdf);
+    const std::string r = root.string();
+    const auto untouched = [&] {
+        return fs::exists(bdf) && fs::exists(root / "My Notesstore" / "1A" / "p.htm") &&
+               fs::exists(root / "My Notes.sav") && fs::exists(b.dir / "a" / "other" / "keep");
+    };
+    for (const auto& [rootValue, store, save] : std::vector<std::array<std::string, 3>>{
+             {r, "", "My Notes.sav"},
+             {r, "..", "My Notes.sav"},
+             {r, (b.dir / "a" / "other").string(), "My Notes.sav"},
+             {r, "My Notesstore/..", "My Notes.sav"},
+             {r, "My Notesstore", "../My Notes.bdf"},
+             {"/", "no-such-binder-store", "no-such.sav"}}) {
+        WriteFileBytes(bdf, "root=" + EncodeBinderValue(rootValue) + "\r\nstore=" +
+                                EncodeBinderValue(store) + "\r\nsave=" + save + "\r\n");
+        b.lifecycle.DeleteBinder(bdf);
+        EXPECT_TRUE(untouched()) << rootValue << " " << store << " " << save;
+    }
+    WriteFileBytes(bdf, good);
+    AddBinderToList(b.store, "/elsewhere.bdf");
+    b.lifecycle.DeleteBinder(bdf);
+    std::vector<std::string> left;
+    for (const auto& entry : fs::recursive_directory_iterator(b.dir.Path())) {
+        left.push_back(fs::relative(entry.path(), b.dir.Path()).string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"a", "a/b", "a/other", "a/other/keep"}));
+    EXPECT_EQ(ReadBinderList(b.store), std::vector<std::string>{"/elsewhere.bdf"});
+}
+
+TEST(BinderFile, DeleteDirectoryTreeSparesRootsHomeAndRelativePaths) {
+    TempDir dir;
+    const fs::path me = dir / "home" / "me";
+    WriteFileBytes(me / "f", "f");
+    ScopedEnv home("HOME", me.string());
+    fs::create_directory_symlink(dir / "home", dir / "link");
+    for (const fs::path& folder :
+         {me, me / "", dir / "home", dir / "link" / "me" / ".." / "me", fs::path("tmp/relative"),
+          fs::path("/tmp/.."), fs::path("//"), fs::path("/tmp/")}) {
+        EXPECT_TRUE(ProtectedFolder(folder.string())) << folder;
+    }
+    EXPECT_FALSE(ProtectedFolder((me / "store").string()));
+    EXPECT_FALSE(DeleteDirectoryTree(me.string()));
+    EXPECT_TRUE(fs::exists(me / "f"));
+}
+
+TEST(BinderFile, CommandsCreateOpenAndReopenRecentBinders) {
+    Lifecycle b;
+    b.ui.OpenPanel = BinderListPanel;
+    b.ui.NewBinderAnswers = {TNewBinderChoice{b.dir.Str() + "/sub", "R&D", "d"}};
+    b.lifecycle.FileNewBinderExecute();
+    const std::string created = b.dir.Str() + "/sub/R&D.bdf";
+    EXPECT_EQ(b.paths.BinderFilePath, created);
+    EXPECT_EQ(b.ui.CallsOf("ShelfBar1PanelOpen(2)").size(), 1u);
+    ASSERT_TRUE(b.Create());
+    b.ui.DialogAnswers = {b.bdf};
+    b.lifecycle.FileOpenBinderExecute();
+    EXPECT_EQ(b.ui.CallsOf("OpenFileDialog").back(),
+              "OpenFileDialog(" + b.dir.Str() + "/sub|" + BinderFileFilter + ")");
+    EXPECT_EQ(b.paths.BinderFilePath, b.bdf);
+    b.lifecycle.FileOpenRecentExecute("&" + ReplaceAll(created, "&", "&&"));
+    EXPECT_EQ(b.paths.BinderFilePath, created);
+}
+
+// A capture of one record that fetches a slow loopback page into it again and again until it
+// is cancelled; cancelling waits for its thread.
+struct LoopingCapture : ICaptureStarter {
+    int port = 0;
+    std::atomic<bool> stop{false};
+    std::atomic<int> pieces{0};
+    std::thread worker;
+
+    ~LoopingCapture() override { CancelCapture(); }
+    void StartNodeCapture(TPageInfo& record, bool, const CaptureOptions&) override {
+        worker = std::thread([this, &record] {
+            httplib::Client client("127.0.0.1", port);
+            while (!stop) {
+                client.Get("/slow", [&](const char* data, size_t size) {
+                    record.Content.PageHtml.append(data, size);
+                    ++pieces;
+                    return !stop;
+                });
+            }
+        });
+    }
+    void CancelCapture(TPageInfo&) override { CancelCapture(); }
+    void CancelCapture() {
+        stop = true;
+        if (worker.joinable()) {
+            worker.join();
+        }
+    }
+};
+
+TEST(BinderFile, ClosingDuringALongCaptureStopsItBeforeTheRecordGoes) {
+    LoopbackServer server;
+    server.Http().Get("/slow", [](const httplib::Request&, httplib::Response& response) {
+        response.set_chunked_content_provider("text/html", [](size_t, httplib::DataSink& sink) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            return sink.write("<p>more</p>", 11);
+        });
+    });
+    server.Start();
+    LoopingCapture capture;
+    capture.port = server.Port();
+    Lifecycle b;
+    TBinderLifecycle lifecycle{b.ui, b.queue, capture, b.settings, b.store, b.paths, b.binder};
+    ASSERT_TRUE(b.Create());
+    ASSERT_TRUE(lifecycle.OpenBinder(b.bdf));
+    TTreeNode* page = AddRecord(b.Tree(), nullptr, NodeKind::WebPage, 0x1A, "P");
+    capture.StartNodeCapture(*NodeRecord(page), false, CaptureOptions());
+    while (capture.pieces.load() < 3) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    b.binder.BinderDirty = true;
+    lifecycle.CloseBinder();
+    EXPECT_FALSE(lifecycle.BinderOpen());
+    EXPECT_GT(fs::file_size(b.dir / "My Notes.sav"), 0u);
+}
+
+} // namespace
