@@ -12,8 +12,8 @@ struct CaptureOptions {
     bool CurrentWebOnly = true; // "Save Pages within Current Web Only": a followed link must
                                 // contain the host of PageUrl
     uint8_t SecondFlag = 0;     // kept for the dialog; the capture ignores it
-    std::string FirstText;      // kept for the dialog; the capture ignores it
-    std::string SecondText;     // kept for the dialog; the capture ignores it
-    std::string PageUrl;        // the page whose host is the same-site host
+    std::string FirstText{};    // kept for the dialog; the capture ignores it
+    std::string SecondText{};   // kept for the dialog; the capture ignores it
+    std::string PageUrl{};      // the page whose host is the same-site host
     int32_t Number = 0;         // kept for the dialog; the capture ignores it
 };

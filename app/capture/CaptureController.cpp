@@ -200,9 +200,9 @@ void CaptureController::RunLevels(TPageInfo& record, bool useCache, const Captur
     Release(*job);
 }
 
-bool CaptureController::Release(Job& job) {
+void CaptureController::Release(Job& job) {
     if (job.Released) {
-        return false;
+        return;
     }
     job.Released = true;
     std::shared_ptr<Job> keep = job.shared_from_this();
@@ -217,13 +217,11 @@ bool CaptureController::Release(Job& job) {
     if (TPageInfo* record = LiveRecord(job); record && record->CurrentCapture == &job.Capture) {
         record->CurrentCapture = nullptr;
     }
-    return true;
 }
 
-bool CaptureController::StopCapturesOf(TPageInfo& record) {
+void CaptureController::StopCapturesOf(TPageInfo& record) {
     // While we wait, the poller must not start another capture of this record.
     cancelling_.insert(&record);
-    bool stopped = false;
     for (;;) {
         auto found = std::find_if(jobs_.begin(), jobs_.end(),
                                   [&record](const auto& job) { return job->Record == &record; });
@@ -231,17 +229,13 @@ bool CaptureController::StopCapturesOf(TPageInfo& record) {
             break;
         }
         std::shared_ptr<Job> job = *found;
-        stopped = Release(*job) || stopped;
+        Release(*job);
     }
     cancelling_.erase(&record);
-    return stopped;
 }
 
 void CaptureController::CancelCapture(TPageInfo& record) {
-    const uint32_t id = record.Id;
-    if (StopCapturesOf(record)) {
-        PostCaptureDone(id);
-    }
+    StopCapturesOf(record);
 }
 
 void CaptureController::CancelAll() {

@@ -7,8 +7,9 @@
 // record, provided that record is still in the tree, and tells the window with message 3022.
 // So a worker never touches the tree or one of its records: tree look-ups and new nodes go
 // through the main-thread invoker, and the window always shows and saves a whole record.
-// Stopping a capture (delete, close, reload, the stop command, a new capture of the record)
-// cancels it and waits for its worker, serving the invoker meanwhile; its results are dropped.
+// Stopping the captures of a record (delete, close, reload, a new capture of the record)
+// cancels them and waits for their workers, serving the invoker meanwhile; their results are
+// dropped.
 
 #include "app/binder/CaptureStarter.h"
 #include "platform/net/HttpClient.h"
@@ -59,8 +60,9 @@ public:
     // capture with levels runs at a time: another is refused and its record ends stopped.
     void StartNodeCapture(TPageInfo& record, bool useCache, const CaptureOptions& options) override;
     // Cancels the captures working on the record and waits for them; their results are
-    // dropped. When one was stopped the window is told (3022), so the record shows how it
-    // ended (the stop command sets state 4 first).
+    // dropped and the record is left as it was (deleting, closing, reloading). The stop
+    // command instead cancels through the record's CurrentCapture (set while a capture works
+    // on it): that capture then ends as usual, and its 3022 shows the record stopped.
     void CancelCapture(TPageInfo& record) override;
     // Cancels every capture and waits for them (closing the binder, after its queue stopped).
     void CancelAll();
@@ -76,9 +78,9 @@ private:
 
     std::shared_ptr<Job> MakeJob(TPageInfo& record, bool useCache, const CaptureOptions& options);
     void RunLevels(TPageInfo& record, bool useCache, const CaptureOptions& options);
-    // Lets a job go: cancels it and waits for its worker. False when it was let go already.
-    bool Release(Job& job);
-    bool StopCapturesOf(TPageInfo& record);
+    // Lets a job go (once): cancels it and waits for its worker.
+    void Release(Job& job);
+    void StopCapturesOf(TPageInfo& record);
     // The end of a capture on a worker: with `deliver` the results go to the record and the
     // window is told.
     void CaptureEnded(Job& job, bool deliver);
