@@ -87,21 +87,9 @@ protected:
         return setup;
     }
 
-    // A page whose image answers only when the test ends: its capture stays at work.
-    void ServeStalling(const std::string& path) {
-        server.Serve(path, "<img src=\"/slow.gif\">", "text/html");
-        server.Http().Get("/slow.gif", [this](const httplib::Request&, httplib::Response& r) {
-            stalled = true;
-            while (!release) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
-            r.set_content("x", "image/gif");
-        });
-    }
-
-    TPageInfo& AddPage(const std::string& path, uint32_t id) {
+    TPageInfo& AddPage(const std::string& path, uint32_t id, bool stalling = false) {
         TTreeNode* node = AddRecord(b.Tree(), nullptr, NodeKind::WebPage, id, "Root");
-        NodeRecord(node)->RequestedUrl = server.Url(path);
+        NodeRecord(node)->RequestedUrl = stalling ? stall.Url(path) : server.Url(path);
         return *NodeRecord(node);
     }
 
@@ -117,6 +105,19 @@ protected:
     PostingCaptureNotifier notifier;
     std::atomic<bool> release{false};
     std::atomic<bool> stalled{false};
+    // "/p.htm" is a page whose image answers only when the test ends, so its capture stays at
+    // work; any other path stalls at once.
+    RawServer stall{[this](int socket, const std::string& request) {
+        if (request.starts_with("GET /p.htm")) {
+            RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: "
+                                    "close\r\nContent-Length: 17\r\n\r\n<img src=\"s.gif\">");
+            return;
+        }
+        stalled = true;
+        while (!release) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }};
     LoopbackServer server;
     RequestLog log{server};
     BinderFixture b;
@@ -194,10 +195,8 @@ TEST_F(Capture, AFailedRootClosesTheFormAndAddsNothing) {
 }
 
 TEST_F(Capture, TheStopCommandAndADeleteDuringCaptures) {
-    ServeStalling("/p.htm");
-    server.Start();
-    TPageInfo& stopped = AddPage("/p.htm", 0x12);
-    TPageInfo& deleted = AddPage("/p.htm", 0x13);
+    TPageInfo& stopped = AddPage("/p.htm", 0x12, true);
+    TPageInfo& deleted = AddPage("/p.htm", 0x13, true);
     controller.StartNodeCapture(stopped, false, CaptureOptions{});
     controller.StartNodeCapture(deleted, false, CaptureOptions{});
     invoker.WaitServing([this] { return stalled.load(); });
@@ -211,10 +210,8 @@ TEST_F(Capture, TheStopCommandAndADeleteDuringCaptures) {
 }
 
 TEST_F(Capture, ClosingTheBinderStopsThePollerAndEveryCapture) {
-    ServeStalling("/p.htm");
-    server.Start();
-    TPageInfo& polled = AddPage("/p.htm", 0x14);
-    TPageInfo& clicked = AddPage("/slow.gif", 0x15); // stalls before its first byte
+    TPageInfo& polled = AddPage("/p.htm", 0x14, true);
+    TPageInfo& clicked = AddPage("/s.gif", 0x15, true); // stalls before its first byte
     controller.ServeTaskQueue(queue);
     Task task(polled.RequestedUrl, b.dir.Str(), UnfinishedPageKind);
     task.NodeId = polled.Id;
