@@ -5,7 +5,13 @@
 
 #include "app/binder/CaptureOptions.h"
 
+#include <atomic>
+
 class TPageInfo;
+
+// Set while a capture of linked pages (or a content sync) runs; the main window's wait form
+// is left alone meanwhile. Whoever sets it clears it when its work ends, however it ends.
+inline std::atomic<bool> LevelCaptureRunning{false};
 
 class ICaptureStarter {
 public:

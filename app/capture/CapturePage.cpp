@@ -86,7 +86,6 @@ public:
 private:
     void QueueHyperlink(const Link& link, bool netPage);
     FetchKind FetchResource(const Link& link, bool netPage, bool frame, int depth);
-    bool StreamToFile(const std::string& url, const std::string& relative);
     std::string CaptureFrame(const std::string& url, std::string bytes, const std::string& relative,
                              int depth);
 
@@ -159,7 +158,7 @@ FetchKind ResourceFetcher::FetchResource(const Link& link, bool netPage, bool fr
     if (!bytes && net) {
         if (!frame) {
             // Straight to the file, so a large resource is never held in memory.
-            return StreamToFile(link.Url, relative) ? kind : FetchKind::Failed;
+            return store_.Download(link.Url, relative, options_) ? kind : FetchKind::Failed;
         }
         bytes = DownloadUrl(link.Url, std::string(), options_, &finalUrl);
     } else if (!bytes) {
@@ -181,21 +180,6 @@ FetchKind ResourceFetcher::FetchResource(const Link& link, bool netPage, bool fr
         *bytes = CaptureFrame(finalUrl, std::move(*bytes), relative, depth);
     }
     return store_.Save(relative, *bytes) ? kind : FetchKind::Failed;
-}
-
-bool ResourceFetcher::StreamToFile(const std::string& url, const std::string& relative) {
-    std::unique_ptr<AtomicFileWriter> writer;
-    HttpResult result = ThreadHttpClient().GetTo(
-        url, options_,
-        [&writer](const char* data, size_t length) { return writer->Write(data, length); },
-        [&](const HttpResult& headers) {
-            if (!IsDownloadStatus(headers)) {
-                return false;
-            }
-            writer = store_.Open(relative);
-            return writer != nullptr;
-        });
-    return result.Ok() && writer != nullptr && writer->Commit();
 }
 
 // The frame's page is rewritten like the node's own page, and its resources go into the same

@@ -1,26 +1,55 @@
 #pragma once
 
 // One capture request: the root page, how it is captured, and what a capture of linked pages
-// collects on its way.
+// collects on its way. The records a capture works on are its own (a copy of the tree's
+// record, or a new page); only the main thread hands results to the tree.
 
-#include "app/capture/CaptureNotifier.h"
 #include "app/binder/CaptureOptions.h"
+#include "app/capture/CaptureNotifier.h"
+#include "app/capture/CapturePage.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
+class MessageTarget;
 class TPageInfo;
 
+// What a capture with linked pages needs of the main thread.
+class ILevelCaptureHost {
+public:
+    virtual ~ILevelCaptureHost() = default;
+    // The root page's capture has ended (well or not): its results go to the tree's record
+    // and the window is told (3022).
+    virtual void RootCaptured() = 0;
+    // Adds a captured page as the last sibling of the root's node. False when it was not
+    // added (the root's node is gone, or the capture was stopped); the page is then dropped.
+    virtual bool AddNodeSync(std::unique_ptr<TPageInfo> page) = 0;
+};
+
 struct MultiCapture {
-    CaptureNotifier* Window = nullptr; // the main window, told when a page capture ends
-    TPageInfo* Root = nullptr;         // not owned
-    bool UseCache = false;             // read pages and resources from the cache first
+    bool UseCache = false; // read pages and resources from the cache first
     std::atomic<bool> Cancelled{false};
+    TPageInfo* Root = nullptr; // the capture's own copy of the root record; not owned
     CaptureOptions Options;
+    CaptureContext Context;
     std::vector<std::string> NextLevelLinks; // absolute URLs found for the next level
-    std::vector<std::string> VisitedUrls;    // URLs already captured
-    // While set, the page parser reports to StatusForm.
+    // While set, the page parser reports to Form.
     bool Background = true;
     StatusForm Form = StatusForm::None;
+    MessageTarget* LevelForm = nullptr; // receives 3019 during a capture with linked pages
+
+    void Cancel() { Cancelled = true; }
+    bool IsCancelled() const { return Cancelled.load(); }
+
+    // Runs on a worker: the root page, then its linked pages level by level, breadth-first,
+    // each new page added beside the root's node. False when the root failed or the capture
+    // was cancelled; the form is then told to close. LevelCaptureRunning is set from the end
+    // of the root's capture until this returns.
+    bool CaptureLevels(ILevelCaptureHost& host);
+
+private:
+    std::unordered_set<std::string> visited_; // lower-case URLs captured in the levels
 };

@@ -1,6 +1,7 @@
 #include "app/capture/ResourceStore.h"
 
 #include "app/capture/PathRules.h"
+#include "app/capture/UrlDownload.h"
 #include "app/capture/UrlRules.h"
 
 #include <algorithm>
@@ -46,4 +47,20 @@ std::unique_ptr<AtomicFileWriter> ResourceStore::Open(const std::string& relativ
 bool ResourceStore::Save(const std::string& relative, std::string_view bytes) const {
     std::unique_ptr<AtomicFileWriter> writer = Open(relative);
     return writer != nullptr && writer->Write(bytes.data(), bytes.size()) && writer->Commit();
+}
+
+bool ResourceStore::Download(const std::string& url, const std::string& relative,
+                             const HttpOptions& options) const {
+    std::unique_ptr<AtomicFileWriter> writer;
+    HttpResult result = ThreadHttpClient().GetTo(
+        url, options,
+        [&writer](const char* data, size_t length) { return writer->Write(data, length); },
+        [&](const HttpResult& headers) {
+            if (!IsDownloadStatus(headers)) {
+                return false;
+            }
+            writer = Open(relative);
+            return writer != nullptr;
+        });
+    return result.Ok() && writer != nullptr && writer->Commit();
 }

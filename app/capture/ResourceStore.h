@@ -5,6 +5,7 @@
 // met on the way) is refused.
 
 #include "platform/base/Files.h"
+#include "platform/net/HttpClient.h"
 
 #include <memory>
 #include <string>
@@ -29,6 +30,12 @@ public:
 
     // Writes the bytes at once; false on any failure.
     bool Save(const std::string& relative, std::string_view bytes) const;
+
+    // Streams the URL's body into the file, so a large file is never held whole. False when
+    // the transfer failed, the server answered with an error status or the file could not be
+    // written; the old file is then as it was.
+    bool Download(const std::string& url, const std::string& relative,
+                  const HttpOptions& options) const;
 
 private:
     std::string folder_;

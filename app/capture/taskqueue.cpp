@@ -16,6 +16,11 @@ void TaskQueue::SetRunner(TaskRunner runner) {
     runner_ = std::move(runner);
 }
 
+void TaskQueue::SetStopHook(std::function<void()> hook) {
+    std::lock_guard<std::mutex> guard(lock_);
+    stopHook_ = std::move(hook);
+}
+
 void TaskQueue::LoadTasks(const std::vector<std::string>& lines) {
     std::lock_guard<std::mutex> guard(lock_);
     tasks_.clear();
@@ -126,12 +131,17 @@ void TaskQueue::StartPolling() {
 
 void TaskQueue::Stop() {
     std::unique_ptr<PollTaskQueue> poller;
+    std::function<void()> hook;
     {
         std::lock_guard<std::mutex> guard(lock_);
         stop_ = true;
         poller = std::move(poller_);
+        hook = stopHook_;
     }
     wake_.notify_all();
+    if (hook) {
+        hook();
+    }
     poller.reset(); // joins the thread
 }
 

@@ -30,6 +30,9 @@ public:
     TaskQueue& operator=(const TaskQueue&) = delete;
 
     void SetRunner(TaskRunner runner);
+    // Called by Stop, after the stop flag is set and before the poller is waited for, so the
+    // task at work can be cut short.
+    void SetStopHook(std::function<void()> hook);
 
     void LoadTasks(const std::vector<std::string>& lines) override;
     std::vector<std::string> SaveTasks() const override;
@@ -64,5 +67,6 @@ private:
     bool stop_ = false;
     std::chrono::milliseconds idleWait_;
     TaskRunner runner_;
+    std::function<void()> stopHook_;
     std::unique_ptr<PollTaskQueue> poller_;
 };

@@ -1,0 +1,395 @@
+#include "app/capture/CaptureController.h"
+
+#include "app/binder/BinderPaths.h"
+#include "app/binder/BinderTree.h"
+#include "app/binder/BinderUi.h"
+#include "app/binder/NodeIds.h"
+#include "app/binder/PageInfo.h"
+#include "app/capture/CaptureFinished.h"
+#include "app/capture/FileTasks.h"
+#include "app/capture/LevelStatusForm.h"
+#include "app/capture/MultiCapture.h"
+#include "app/capture/taskqueue.h"
+#include "platform/base/Files.h"
+#include "platform/base/Invoker.h"
+#include "platform/base/PostedMessage.h"
+#include "platform/base/StringUtils.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <stdexcept>
+#include <thread>
+
+// One capture at work on a record of the tree.
+struct CaptureController::Job : std::enable_shared_from_this<Job> {
+    TPageInfo* Record = nullptr; // the tree's record; looked at on the main thread only
+    TPageInfo Work;              // the capture's own copy of it
+    MultiCapture Capture;
+    std::thread Thread;             // the VelmorThread or MultiPageThread; none for a task
+    bool PollerTask = false;        // runs on the queue's poller
+    std::atomic<bool> Ended{false}; // the worker no longer uses the job
+    bool Released = false;          // let go by the controller (main thread)
+};
+
+namespace {
+
+void HandOver(TPageInfo& work, TPageInfo& record) {
+    record.FinalUrl = std::move(work.FinalUrl);
+    record.Content = std::move(work.Content);
+    record.Reload = work.Reload;
+}
+
+} // namespace
+
+// The main thread's side of a capture with linked pages, called from its worker.
+class LevelCaptureHost : public ILevelCaptureHost {
+public:
+    LevelCaptureHost(CaptureController& controller, std::weak_ptr<CaptureController::Job> job)
+        : controller_(controller), job_(std::move(job)) {}
+
+    void RootCaptured() override {
+        Invoker().Post([&controller = controller_, job = job_] {
+            if (auto locked = job.lock()) {
+                controller.RootCaptured(*locked);
+            }
+        });
+    }
+
+    bool AddNodeSync(std::unique_ptr<TPageInfo> page) override {
+        bool added = false;
+        try {
+            Invoker().Invoke([&] {
+                if (auto locked = job_.lock()) {
+                    added = controller_.AddLevelPage(*locked, page);
+                }
+            });
+        } catch (const std::runtime_error&) {
+            // The main thread takes no more calls: the program is ending.
+        }
+        return added;
+    }
+
+private:
+    CaptureController& controller_;
+    std::weak_ptr<CaptureController::Job> job_;
+};
+
+CaptureController::CaptureController(CaptureSetup setup) : setup_(std::move(setup)) {}
+
+CaptureController::~CaptureController() {
+    if (queue_ != nullptr) {
+        queue_->Stop();
+        queue_->SetRunner(nullptr);
+        queue_->SetStopHook(nullptr);
+    }
+    CancelAll();
+}
+
+std::shared_ptr<CaptureController::Job> CaptureController::MakeJob(TPageInfo& record, bool useCache,
+                                                                   const CaptureOptions& options) {
+    auto job = std::make_shared<Job>();
+    job->Record = &record;
+    job->Work.Id = record.Id;
+    job->Work.Kind = record.Kind;
+    job->Work.RequestedUrl = record.RequestedUrl;
+    job->Work.FinalUrl = record.FinalUrl;
+    job->Work.Content = record.Content;
+    MultiCapture& capture = job->Capture;
+    capture.UseCache = useCache;
+    capture.Root = &job->Work;
+    capture.Options = options;
+    if (setup_.Paths != nullptr) {
+        capture.Context.Root = setup_.Paths->BinderRoot;
+        capture.Context.Store = setup_.Paths->BinderStore;
+    }
+    capture.Context.Cache = setup_.Cache;
+    capture.Context.Http = setup_.Http;
+    record.CurrentCapture = &capture;
+    jobs_.push_back(job);
+    return job;
+}
+
+void CaptureController::StartNodeCapture(TPageInfo& record, bool useCache,
+                                         const CaptureOptions& options) {
+    ILevelStatusForm* form = setup_.LevelForm;
+    if (options.Levels > 0 &&
+        (form == nullptr || levelRunning_ || LevelCaptureRunning || form->Showing())) {
+        // The form serves one capture at a time; this one ends before it began, and the
+        // capture already at work goes on.
+        record.State = CaptureState::Stopped;
+        PostCaptureDone(record.Id);
+        return;
+    }
+    // Two captures of one record would write the same folder and race for its results.
+    StopCapturesOf(record);
+    record.State = CaptureState::Unfinished;
+    if (setup_.StartBusyAnimation) {
+        setup_.StartBusyAnimation();
+    }
+    record.Progress.StatusText = "<img \"idx:1\"> Downloading...";
+    if (setup_.Paths != nullptr) {
+        const std::string store = JoinPath(setup_.Paths->BinderRoot, setup_.Paths->BinderStore);
+        const std::string oldPage = JoinPath(store, std::to_string(record.Id) + ".htm");
+        if (!oldPage.empty()) {
+            std::remove(oldPage.c_str());
+        }
+    }
+    if (setup_.Ui != nullptr) {
+        setup_.Ui->TreeView1Click();
+    }
+    if (options.Levels > 0) {
+        RunLevels(record, useCache, options);
+        return;
+    }
+    std::shared_ptr<Job> job = MakeJob(record, useCache, options);
+    job->Capture.Form = StatusForm::Wait;
+    // VelmorThread: the page alone; the thread gets the job, which outlives it.
+    job->Thread = std::thread([this, raw = job.get()] {
+        CapturePage(raw->Work, raw->Capture.UseCache, &raw->Capture, raw->Capture.Context);
+        raw->Work.Reload = 1;
+        raw->Ended = true;
+        Invoker().Post([this, weak = raw->weak_from_this()] {
+            if (auto job = weak.lock()) {
+                CaptureEnded(*job, true);
+            }
+        });
+    });
+}
+
+void CaptureController::RunLevels(TPageInfo& record, bool useCache, const CaptureOptions& options) {
+    ILevelStatusForm* form = setup_.LevelForm;
+    std::shared_ptr<Job> job = MakeJob(record, useCache, options);
+    job->Capture.Form = StatusForm::Level;
+    job->Capture.LevelForm = &form->StatusTarget();
+    const std::weak_ptr<Job> weak = job;
+    const std::string rootUrl = record.RequestedUrl;
+    // The record may be freed while the form is up (the node deleted, the binder closed):
+    // from here on only the job is used.
+    levelRunning_ = true;
+    struct Clear {
+        bool& flag;
+        ~Clear() { flag = false; }
+    } clear{levelRunning_};
+    form->ShowModal(
+        rootUrl,
+        [this, weak] {
+            // MultiPageThread: started once the form is up.
+            auto started = weak.lock();
+            if (started == nullptr || started->Released || started->Thread.joinable()) {
+                return;
+            }
+            started->Thread = std::thread([this, raw = started.get()] {
+                LevelCaptureHost host(*this, raw->weak_from_this());
+                if (raw->Capture.CaptureLevels(host)) {
+                    try {
+                        Invoker().Invoke([this] { setup_.LevelForm->Finished(); });
+                    } catch (const std::runtime_error&) {
+                        // The program is ending; there is no form to tell.
+                    }
+                }
+                raw->Ended = true;
+            });
+        },
+        [weak] {
+            if (auto cancelled = weak.lock()) {
+                cancelled->Capture.Cancel();
+            }
+        });
+    // The form may have closed some other way than through the capture's end.
+    Release(*job);
+}
+
+void CaptureController::Release(Job& job) {
+    if (job.Released) {
+        return;
+    }
+    job.Released = true;
+    std::shared_ptr<Job> keep = job.shared_from_this();
+    std::erase(jobs_, keep);
+    job.Capture.Cancel();
+    if (job.PollerTask) {
+        Invoker().WaitServing([&job] { return job.Ended.load(); });
+    } else {
+        // The worker may wait for the main thread (a new node): keep serving it.
+        Invoker().JoinServing(job.Thread);
+    }
+    if (TPageInfo* record = LiveRecord(job); record && record->CurrentCapture == &job.Capture) {
+        record->CurrentCapture = nullptr;
+    }
+}
+
+void CaptureController::StopCapturesOf(TPageInfo& record) {
+    // While we wait, the poller must not start another capture of this record.
+    cancelling_.insert(&record);
+    for (;;) {
+        auto found = std::find_if(jobs_.begin(), jobs_.end(),
+                                  [&record](const auto& job) { return job->Record == &record; });
+        if (found == jobs_.end()) {
+            break;
+        }
+        std::shared_ptr<Job> job = *found;
+        Release(*job);
+    }
+    cancelling_.erase(&record);
+}
+
+void CaptureController::CancelCapture(TPageInfo& record) {
+    StopCapturesOf(record);
+}
+
+void CaptureController::CancelAll() {
+    while (!jobs_.empty()) {
+        std::shared_ptr<Job> job = jobs_.front();
+        Release(*job);
+    }
+}
+
+void CaptureController::CaptureEnded(Job& job, bool deliver) {
+    if (job.Released) {
+        return; // stopped meanwhile: its results are dropped
+    }
+    job.Released = true;
+    std::shared_ptr<Job> keep = job.shared_from_this();
+    std::erase(jobs_, keep);
+    if (job.Thread.joinable()) {
+        job.Thread.join(); // its last act was to tell us
+    }
+    TPageInfo* record = LiveRecord(job);
+    if (record != nullptr && record->CurrentCapture == &job.Capture) {
+        record->CurrentCapture = nullptr;
+    }
+    if (deliver) {
+        if (record != nullptr) {
+            HandOver(job.Work, *record);
+        }
+        PostCaptureDone(job.Work.Id);
+    }
+}
+
+void CaptureController::RootCaptured(Job& job) {
+    if (job.Released) {
+        return;
+    }
+    // The levels go on; the record keeps its capture until the form closes.
+    if (TPageInfo* record = LiveRecord(job)) {
+        HandOver(job.Work, *record);
+    }
+    PostCaptureDone(job.Work.Id);
+}
+
+bool CaptureController::AddLevelPage(Job& job, std::unique_ptr<TPageInfo>& page) {
+    if (job.Released) {
+        return false;
+    }
+    TTreeNode* root = LiveNode(job);
+    if (root == nullptr) {
+        return false;
+    }
+    const std::string title = page->Title;
+    binder_->Items().AddObject(root, title, std::move(page));
+    // A node added after the last save must not be lost at close.
+    binder_->BinderDirty = true;
+    return true;
+}
+
+TTreeNode* CaptureController::LiveNode(const Job& job) const {
+    if (binder_ == nullptr) {
+        return nullptr;
+    }
+    // By address, never through the pointer: a record freed without its capture being stopped
+    // is simply not found. The id too, as another record may have been made where it was.
+    for (TTreeNode* node = binder_->Items().GetFirstNode(); node != nullptr;
+         node = node->GetNext()) {
+        if (NodeRecord(node) == job.Record) {
+            return job.Record->Id == job.Work.Id ? node : nullptr;
+        }
+    }
+    return nullptr;
+}
+
+TPageInfo* CaptureController::LiveRecord(const Job& job) const {
+    return NodeRecord(LiveNode(job));
+}
+
+void CaptureController::PostCaptureDone(uint32_t id) const {
+    PostedMessage message;
+    message.Msg = WM_CAPTUREDONE;
+    message.LParam = static_cast<intptr_t>(id);
+    PostMessageTo(setup_.Window, message);
+}
+
+// ---- the download queue ----------------------------------------------------------------------
+
+void CaptureController::ServeTaskQueue(TaskQueue& queue) {
+    queue_ = &queue;
+    queue.SetRunner([this](TaskQueue& tasks, const Task& task, int index) {
+        if (SameText(task.Kind, UnfinishedPageKind)) {
+            RunPageTask(tasks, task, index);
+        } else {
+            RunFileTask(tasks, task, index, setup_.Http);
+        }
+    });
+    queue.SetStopHook([this] {
+        std::lock_guard<std::mutex> guard(pollerLock_);
+        if (pollerJob_ != nullptr) {
+            pollerJob_->Capture.Cancel();
+        }
+    });
+}
+
+std::shared_ptr<CaptureController::Job> CaptureController::FindNodeSync(uint32_t id) {
+    TPageInfo* record = binder_ != nullptr ? FindRecordById(binder_->Items(), id) : nullptr;
+    if (record == nullptr || cancelling_.count(record) != 0 ||
+        std::any_of(jobs_.begin(), jobs_.end(),
+                    [record](const auto& job) { return job->Record == record; })) {
+        return nullptr; // the node is gone, or a capture works on it already
+    }
+    // Levels 0, pages of the same site only; captured on the poller itself.
+    std::shared_ptr<Job> job = MakeJob(*record, true, CaptureOptions{});
+    job->PollerTask = true;
+    job->Capture.Background = false;
+    return job;
+}
+
+void CaptureController::RunPageTask(TaskQueue& queue, const Task& task, int index) {
+    std::shared_ptr<Job> job;
+    try {
+        Invoker().Invoke([&] { job = FindNodeSync(task.NodeId); });
+    } catch (const std::runtime_error&) {
+        // The main thread takes no more calls: nothing can be captured.
+    }
+    if (job == nullptr) {
+        queue.SetTaskState(index, TaskFailed);
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> guard(pollerLock_);
+        pollerJob_ = job;
+    }
+    // A Stop that came before the job was known here did not cancel it.
+    if (queue.StopRequested()) {
+        job->Capture.Cancel();
+    }
+    const bool captured =
+        CapturePage(job->Work, job->Capture.UseCache, &job->Capture, job->Capture.Context);
+    job->Work.Reload = 1;
+    {
+        std::lock_guard<std::mutex> guard(pollerLock_);
+        pollerJob_.reset();
+    }
+    // A capture cut short by closing the binder leaves the record unfinished and the task
+    // pending, so both are taken up again when the binder opens next.
+    const bool cancelled = job->Capture.IsCancelled();
+    const bool stopped = cancelled && queue.StopRequested();
+    job->Ended = true;
+    Invoker().Post([this, weak = std::weak_ptr<Job>(job), stopped] {
+        if (auto ended = weak.lock()) {
+            CaptureEnded(*ended, !stopped);
+        }
+    });
+    job.reset();
+    queue.SetTaskState(index, stopped                  ? TaskWaiting
+                              : captured && !cancelled ? TaskDone
+                                                       : TaskFailed);
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+// The capture engine as the binder commands, the window and the download queue drive it.
+//
+// Every capture works on its own copy of the record, on a worker thread. When it ends, the
+// main thread hands the copy's results (final URL, page content, statistics) to the tree's
+// record, provided that record is still in the tree, and tells the window with message 3022.
+// So a worker never touches the tree or one of its records: tree look-ups and new nodes go
+// through the main-thread invoker, and the window always shows and saves a whole record.
+// Stopping the captures of a record (delete, close, reload, a new capture of the record)
+// cancels them and waits for their workers, serving the invoker meanwhile; their results are
+// dropped.
+
+#include "app/binder/CaptureStarter.h"
+#include "platform/net/HttpClient.h"
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <vector>
+
+class IBinderUi;
+class ILevelStatusForm;
+class IUrlCache;
+class MessageTarget;
+class TBinderTree;
+class TaskQueue;
+class TTreeNode;
+struct BinderPaths;
+struct Task;
+
+struct CaptureSetup {
+    IBinderUi* Ui = nullptr;            // refreshes the shown node when a capture starts
+    const BinderPaths* Paths = nullptr; // where the node folders are; read when a capture starts
+    MessageTarget* Window = nullptr;    // receives 3022, lParam the node id
+    // The status form of captures with linked pages; without one they are refused.
+    ILevelStatusForm* LevelForm = nullptr;
+    IUrlCache* Cache = nullptr;
+    HttpOptions Http; // timeouts of every transfer
+    std::function<void()> StartBusyAnimation;
+};
+
+// Everything runs on the main thread unless said otherwise.
+class CaptureController : public ICaptureStarter {
+public:
+    explicit CaptureController(CaptureSetup setup);
+    // Stops the queue it serves and every capture, and waits for them.
+    ~CaptureController() override;
+    CaptureController(const CaptureController&) = delete;
+    CaptureController& operator=(const CaptureController&) = delete;
+
+    // The tree whose records are captured. It is made after this controller (it needs it), so
+    // it is attached afterwards; without one no result reaches a record.
+    void SetBinder(TBinderTree* binder) { binder_ = binder; }
+
+    // Stops any capture still working on the record, makes it unfinished
+    // ("<img \"idx:1\"> Downloading..."), and captures its page: on a worker without levels;
+    // with levels behind the modal status form, returning when the form has closed. Only one
+    // capture with levels runs at a time: another is refused and its record ends stopped.
+    void StartNodeCapture(TPageInfo& record, bool useCache, const CaptureOptions& options) override;
+    // Cancels the captures working on the record and waits for them; their results are
+    // dropped and the record is left as it was (deleting, closing, reloading). The stop
+    // command instead cancels through the record's CurrentCapture (set while a capture works
+    // on it): that capture then ends as usual, and its 3022 shows the record stopped.
+    void CancelCapture(TPageInfo& record) override;
+    // Cancels every capture and waits for them (closing the binder, after its queue stopped).
+    void CancelAll();
+
+    // Makes the queue's poller capture page tasks through this controller and fetch file
+    // tasks (RunFileTask); stopping the queue stops the capture the poller runs, leaving its
+    // record unfinished and the task pending. The queue must outlive the controller.
+    void ServeTaskQueue(TaskQueue& queue);
+
+private:
+    struct Job;
+    friend class LevelCaptureHost;
+
+    std::shared_ptr<Job> MakeJob(TPageInfo& record, bool useCache, const CaptureOptions& options);
+    void RunLevels(TPageInfo& record, bool useCache, const CaptureOptions& options);
+    // Lets a job go (once): cancels it and waits for its worker.
+    void Release(Job& job);
+    void StopCapturesOf(TPageInfo& record);
+    // The end of a capture on a worker: with `deliver` the results go to the record and the
+    // window is told.
+    void CaptureEnded(Job& job, bool deliver);
+    void RootCaptured(Job& job);
+    bool AddLevelPage(Job& job, std::unique_ptr<TPageInfo>& page);
+    // The node of the job's record and the record, while it is still in the tree.
+    TTreeNode* LiveNode(const Job& job) const;
+    TPageInfo* LiveRecord(const Job& job) const;
+    void PostCaptureDone(uint32_t id) const;
+
+    // The poller's side of page tasks.
+    void RunPageTask(TaskQueue& queue, const Task& task, int index);
+    std::shared_ptr<Job> FindNodeSync(uint32_t id);
+
+    CaptureSetup setup_;
+    TBinderTree* binder_ = nullptr;
+    TaskQueue* queue_ = nullptr;
+    std::vector<std::shared_ptr<Job>> jobs_; // the captures at work; main thread only
+    std::set<const TPageInfo*> cancelling_;  // records whose captures are being stopped
+    bool levelRunning_ = false;
+    std::mutex pollerLock_;
+    std::shared_ptr<Job> pollerJob_; // the page task the poller captures
+};

@@ -1,0 +1,275 @@
+#include "app/capture/CaptureController.h"
+
+#include "app/capture/CaptureFinished.h"
+#include "app/capture/LevelStatusForm.h"
+#include "app/capture/MultiCapture.h"
+#include "app/capture/SavingStatus.h"
+#include "app/capture/taskqueue.h"
+#include "platform/base/Invoker.h"
+
+#include "tests/app_binder/BinderTreeFixture.h"
+#include "tests/app_capture/CaptureTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The status form as a user who waits: it logs every 3019 ("<wParam> <status>|<url>"), closes
+// on 3019/2, and clicks OK once the capture has finished.
+class FakeLevelForm : public MessageTarget, public ILevelStatusForm {
+public:
+    std::vector<std::string> Log;
+    std::function<void()> Cancel;
+
+    MessageTarget& StatusTarget() override { return *this; }
+    bool Showing() const override { return showing_; }
+    void ShowModal(const std::string& rootUrl, std::function<void()> start,
+                   std::function<void()> cancel) override {
+        Log.push_back("show " + rootUrl);
+        showing_ = true;
+        Cancel = std::move(cancel);
+        start();
+        Invoker().WaitServing([this] { return !showing_; });
+    }
+    void Finished() override {
+        Log.push_back("finished");
+        showing_ = false;
+    }
+    void Dispatch(const PostedMessage& message) override {
+        const SavingStatusTexts texts = ReadSavingStatus(message);
+        Log.push_back(std::to_string(message.WParam) + " " + texts.Status + "|" +
+                      texts.Url.value_or(""));
+        showing_ = showing_ && message.WParam != 2;
+    }
+
+private:
+    bool showing_ = false;
+};
+
+// The main window, or a tree view: whatever the test wants done on a message or an insert.
+struct Receiver : MessageTarget, ITreeNodesObserver {
+    std::function<void(const PostedMessage&)> OnMessage;
+    std::function<void()> OnInsert;
+    void Dispatch(const PostedMessage& message) override { OnMessage(message); }
+    void NodeInserted(TTreeNode*) override { OnInsert(); }
+};
+
+class Capture : public testing::Test {
+protected:
+    Capture() {
+        SetInvoker(&invoker);
+        SetMainCaptureNotifier(&notifier);
+        notifier.SetFormTarget(StatusForm::Level, &form);
+        window.OnMessage = [this](const PostedMessage& message) {
+            if (message.Msg == WM_CAPTUREDONE) {
+                OnCaptureFinished(b.binder, b.ui, static_cast<uint32_t>(message.LParam));
+            }
+        };
+        b.capture.OnCancel = [this](TPageInfo& record) { controller.CancelCapture(record); };
+        controller.SetBinder(&b.binder);
+    }
+    ~Capture() override {
+        release = true;
+        queue.Stop();
+        controller.CancelAll();
+        server.Stop(); // before the request log goes
+        SetMainCaptureNotifier(nullptr);
+        SetInvoker(nullptr);
+    }
+
+    CaptureSetup MakeSetup() {
+        CaptureSetup setup;
+        setup.Paths = &b.paths;
+        setup.Window = &window;
+        setup.LevelForm = &form;
+        setup.Http.ConnectTimeout = std::chrono::milliseconds(2000);
+        setup.Http.StallTimeout = std::chrono::seconds(600); // only a cancel ends a stall
+        return setup;
+    }
+
+    TPageInfo& AddPage(const std::string& path, uint32_t id, bool stalling = false) {
+        TTreeNode* node = AddRecord(b.Tree(), nullptr, NodeKind::WebPage, id, "Root");
+        NodeRecord(node)->RequestedUrl = stalling ? stall.Url(path) : server.Url(path);
+        return *NodeRecord(node);
+    }
+
+    std::vector<std::string> Titles() {
+        std::vector<std::string> titles;
+        for (TTreeNode* node = b.Tree().GetFirstNode(); node; node = node->getNextSibling()) {
+            titles.push_back(NodeRecord(node)->Title);
+        }
+        return titles;
+    }
+
+    MainThreadInvoker invoker;
+    PostingCaptureNotifier notifier;
+    std::atomic<bool> release{false};
+    std::atomic<bool> stalled{false};
+    // "/p.htm" is a page whose image answers only when the test ends, so its capture stays at
+    // work; any other path stalls at once.
+    RawServer stall{[this](int socket, const std::string& request) {
+        if (request.starts_with("GET /p.htm")) {
+            RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: "
+                                    "close\r\nContent-Length: 17\r\n\r\n<img src=\"s.gif\">");
+            return;
+        }
+        stalled = true;
+        while (!release) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }};
+    LoopbackServer server;
+    RequestLog log{server};
+    BinderFixture b;
+    Receiver window;
+    FakeLevelForm form;
+    TaskQueue queue{std::chrono::hours(1)};
+    CaptureController controller{MakeSetup()};
+};
+
+} // namespace
+
+TEST_F(Capture, LevelsAddEachLinkedPageOnceBesideTheRoot) {
+    server.Serve("/r.htm", "<a href=a.htm>A</a><a href=b.htm>B</a><a href=a.htm>A</a>",
+                 "text/html");
+    server.Serve("/a.htm", "<title>Page A</title><a href=c.htm>C</a>", "text/html");
+    server.Serve("/b.htm", "<a href=c.htm>C</a>", "text/html");
+    server.Serve("/c.htm", "<title>Page C</title>", "text/html");
+    server.Start();
+    TPageInfo& root = AddPage("/r.htm", 0x10);
+    controller.StartNodeCapture(root, false, {.Levels = 2, .PageUrl = root.RequestedUrl});
+    invoker.Drain();
+
+    EXPECT_EQ(Titles(),
+              (std::vector<std::string>{"Root", "Page A", server.Url("/b.htm"), "Page C"}));
+    EXPECT_EQ(log.Count("/a.htm"), 1u);
+    EXPECT_EQ(log.Count("/c.htm"), 1u); // met twice in level 2
+    EXPECT_EQ(root.State, CaptureState::Completed);
+    EXPECT_EQ(root.CurrentCapture, nullptr);
+    EXPECT_EQ(NodeRecord(b.Tree().TopLevelItem(3))->Progress.StatusText, "Download Finished");
+    EXPECT_TRUE(b.binder.BinderDirty);
+    EXPECT_FALSE(LevelCaptureRunning);
+    ASSERT_GE(form.Log.size(), 3u);
+    EXPECT_EQ(form.Log[1], "0 Parsing page, please wait ....|");
+    EXPECT_EQ(form.Log[2], "0 No. 1 of 2|" + server.Url("/a.htm"));
+    EXPECT_EQ(form.Log.back(), "finished");
+}
+
+TEST_F(Capture, CancelStopsBeforeTheNextPageAndClosesTheForm) {
+    server.Serve("/r.htm", "<a href=a.htm>A</a><a href=b.htm>B</a>", "text/html");
+    server.Serve("/a.htm", "<title>Page A</title>", "text/html");
+    server.Serve("/b.htm", "<title>Page B</title>", "text/html");
+    server.Start();
+    TPageInfo& other = AddPage("/b.htm", 0x20);
+    TPageInfo& root = AddPage("/r.htm", 0x11);
+    // When the first level page has been added, a second capture with levels is asked for (the
+    // browser side can do that), and the user cancels.
+    Receiver view;
+    view.OnInsert = [&] {
+        controller.StartNodeCapture(other, false, {.Levels = 1, .PageUrl = other.RequestedUrl});
+        form.Cancel();
+    };
+    b.Tree().SetObserver(&view);
+    controller.StartNodeCapture(root, false, {.Levels = 3, .PageUrl = root.RequestedUrl});
+    b.Tree().SetObserver(nullptr);
+    invoker.Drain();
+
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Root", "Root", "Page A"}));
+    EXPECT_EQ(log.Count("/b.htm"), 0u);
+    EXPECT_EQ(other.Progress.StatusText, "Download Stopped"); // refused
+    EXPECT_EQ(form.Log.back(), "2 |");
+    EXPECT_FALSE(form.Showing());
+    EXPECT_FALSE(LevelCaptureRunning);
+}
+
+TEST_F(Capture, AFailedRootClosesTheFormAndAddsNothing) {
+    server.Start();
+    TPageInfo& root = AddPage("/missing.htm", 0x12);
+    controller.StartNodeCapture(root, false, {.Levels = 2, .PageUrl = root.RequestedUrl});
+    invoker.Drain();
+    EXPECT_EQ(b.Tree().Count(), 1);
+    EXPECT_EQ(form.Log.back(), "2 |");
+    EXPECT_EQ(root.State, CaptureState::Failed);
+    EXPECT_EQ(root.Progress.StatusText, "Download Failed");
+    EXPECT_FALSE(LevelCaptureRunning);
+}
+
+TEST_F(Capture, TheStopCommandAndADeleteDuringCaptures) {
+    TPageInfo& stopped = AddPage("/p.htm", 0x12, true);
+    TPageInfo& deleted = AddPage("/p.htm", 0x13, true);
+    controller.StartNodeCapture(stopped, false, CaptureOptions{});
+    controller.StartNodeCapture(deleted, false, CaptureOptions{});
+    invoker.WaitServing([this] { return stalled.load(); });
+    stopped.State = CaptureState::Stopped; // the stop command
+    stopped.CurrentCapture->Cancel();
+    b.binder.DeleteNode(b.Tree().TopLevelItem(1)); // would wait for the stalled image if not cut
+    invoker.WaitServing([&] { return stopped.CurrentCapture == nullptr; });
+    EXPECT_EQ(stopped.Progress.StatusText, "Download Stopped");
+    EXPECT_EQ(b.Tree().Count(), 1);
+    EXPECT_FALSE(std::filesystem::exists(b.StoreFolder(0x13)));
+}
+
+TEST_F(Capture, ClosingTheBinderStopsThePollerAndEveryCapture) {
+    TPageInfo& polled = AddPage("/p.htm", 0x14, true);
+    TPageInfo& clicked = AddPage("/s.gif", 0x15, true); // stalls before its first byte
+    controller.ServeTaskQueue(queue);
+    Task task(polled.RequestedUrl, b.dir.Str(), UnfinishedPageKind);
+    task.NodeId = polled.Id;
+    queue.AddTask(task);
+    queue.StartPolling();
+    invoker.WaitServing([this] { return stalled.load(); });
+    controller.StartNodeCapture(clicked, false, CaptureOptions{});
+
+    queue.Stop(); // hangs until the test times out unless the poller's capture is cut short
+    controller.CancelAll();
+    EXPECT_EQ(queue.At(0).State, TaskWaiting);
+    EXPECT_EQ(polled.State, CaptureState::Unfinished); // taken up again at the next open
+    EXPECT_TRUE(polled.Content.PageHtml.empty());
+    b.Tree().Clear();
+    invoker.Drain();
+}
+
+TEST_F(Capture, QueueWorksPageAndFileTasks) {
+    server.Serve("/p.htm", "<title>T</title>", "text/html");
+    server.Serve("/files/report.doc", std::string("DOC\0bytes", 9), "application/msword");
+    server.Serve("/files/data.bin", "bin", "application/octet-stream");
+    server.Serve("/doc/", "index", "text/html");
+    server.Start();
+    TPageInfo& page = AddPage("/p.htm", 0x16);
+    WriteFileBytes(b.dir / "file", "x");
+    const std::string folder = (b.dir / "dl" / "sub").string();
+    struct Case {
+        std::string url, kind, folder;
+        uint32_t node;
+        int32_t state;
+    };
+    const std::vector<Case> cases = {
+        {page.RequestedUrl, UnfinishedPageKind, b.dir.Str(), page.Id, TaskDone},
+        {page.RequestedUrl, "UnfinishedHtm", b.dir.Str(), 0x99, TaskFailed}, // node gone
+        {server.Url("/files/report.doc"), "doc,pdf", folder, 0, TaskDone},
+        {server.Url("/files/data.bin"), "doc,pdf", folder, 0, TaskWrongType},
+        {server.Url("/files/gone.doc"), "doc", folder, 0, TaskFailed},
+        {server.Url("/doc/"), "doc", folder, 0, TaskFailed}, // no file name
+        {server.Url("/doc/.."), "doc", folder, 0, TaskFailed},
+        {server.Url("/files/report.doc"), "doc", (b.dir / "file").string(), 0, TaskFailed},
+    };
+    controller.ServeTaskQueue(queue);
+    for (const Case& c : cases) {
+        Task task(c.url, c.folder, c.kind);
+        task.NodeId = c.node;
+        queue.AddTask(task);
+    }
+    queue.StartPolling();
+    invoker.WaitServing([&] {
+        return queue.At(static_cast<int>(cases.size()) - 1).State != TaskWaiting &&
+               queue.At(static_cast<int>(cases.size()) - 1).State != TaskRunning;
+    });
+    queue.Stop();
+    for (size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(queue.At(static_cast<int>(i)).State, cases[i].state) << cases[i].url;
+    }
+    EXPECT_EQ(page.State, CaptureState::Completed);
+    EXPECT_EQ(ReadFileBytes(std::filesystem::path(folder) / "report.doc"),
+              std::string("DOC\0bytes", 9));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+}
