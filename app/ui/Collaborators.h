@@ -32,12 +32,14 @@ struct TCollaboratorContext {
     std::string StartFolder;
 };
 
+// Let go in the reverse order: the capture controller first (it stops its workers, which
+// report to the form), the lifecycle, then the form.
 struct TCollaborators {
-    std::unique_ptr<ICaptureStarter> Capture;    // null: no capture ever starts
-    std::unique_ptr<IBinderLifecycle> Lifecycle; // null: no binder is ever opened
     // The status form of captures with linked pages; it receives message 3019 when it is a
     // MessageTarget. Null: none.
     std::unique_ptr<QWidget> Form9;
+    std::unique_ptr<IBinderLifecycle> Lifecycle; // null: no binder is ever opened
+    std::unique_ptr<ICaptureStarter> Capture;    // null: no capture ever starts
 };
 
 using TCollaboratorFactory = std::function<TCollaborators(TCollaboratorContext& context)>;

@@ -6,6 +6,7 @@
 #include "app/binder/BinderTree.h"
 #include "app/binder/CaptureStarter.h"
 #include "app/binder/PageInfo.h"
+#include "app/capture/MultiCapture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -213,7 +214,9 @@ void TFormVelmorRnx::ToolButton13Click() {
     }
     record->State = CaptureState::Stopped;
     binder_->BinderDirty = true;
-    // Returns once no capture works on the record any more; its end arrives as a 3022.
-    capture_.CancelCapture(*record);
+    // The capture at work ends as usual; its 3022 then shows the record stopped.
+    if (record->CurrentCapture != nullptr) {
+        record->CurrentCapture->Cancel();
+    }
     TreeView1Click();
 }

@@ -4,7 +4,7 @@
 
 #include "app/binder/BinderLifecycle.h"
 #include "app/binder/BinderTree.h"
-#include "app/binder/LongOperation.h"
+#include "app/binder/CaptureStarter.h"
 #include "app/binder/MainServices.h"
 #include "app/binder/PageInfo.h"
 #include "app/ui/BinderTreeView.h"
@@ -110,11 +110,11 @@ void TFormVelmorRnx::ShowCaretPosition(int line, int column) {
 
 void TFormVelmorRnx::SetWaitForm(TForm4* form) {
     waitForm_ = form;
-    notifier_->SetWaitForm(form);
+    notifier_->SetFormTarget(StatusForm::Wait, form);
 }
 
 void TFormVelmorRnx::SetLevelStatusForm(MessageTarget* form) {
-    notifier_->SetLevelForm(form);
+    notifier_->SetFormTarget(StatusForm::Level, form);
 }
 
 void TFormVelmorRnx::OpenStatusForm(const std::string& text) {

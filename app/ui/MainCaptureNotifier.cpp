@@ -1,9 +1,7 @@
 #include "app/ui/MainCaptureNotifier.h"
 
-#include "app/capture/CaptureFinished.h"
 #include "app/ui/FormVelmorRnx.h"
 #include "platform/base/Invoker.h"
-#include "platform/base/PostedMessage.h"
 
 #include <QCoreApplication>
 
@@ -24,31 +22,6 @@ void TMainCaptureNotifier::OpenStatusForm(const std::string& text) {
 
 void TMainCaptureNotifier::CloseStatusForm() {
     window_.CloseStatusForm();
-}
-
-void TMainCaptureNotifier::SetStatusText(StatusForm form, const std::string& text) {
-    std::lock_guard<std::mutex> guard(textLock_);
-    if (form == StatusForm::Wait) {
-        waitText_ = text;
-    } else if (form == StatusForm::Level) {
-        levelText_ = text;
-    }
-}
-
-void TMainCaptureNotifier::PostSavingStatus(StatusForm form, int wParam) {
-    MessageTarget* target = nullptr;
-    PostedMessage message{WM_SAVINGSTATUS, wParam, 0, {}};
-    {
-        std::lock_guard<std::mutex> guard(textLock_);
-        if (form == StatusForm::Wait) {
-            target = waitForm_;
-            message.Text = waitText_;
-        } else if (form == StatusForm::Level) {
-            target = levelForm_;
-            message.Text = levelText_;
-        }
-    }
-    PostMessageTo(target, std::move(message));
 }
 
 void TMainCaptureNotifier::ProcessMessages() {

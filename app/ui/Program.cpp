@@ -50,7 +50,9 @@ TProgram::~TProgram() {
         window_->SetWaitForm(nullptr);
     }
     captureSlot_.Set(nullptr);
-    collaborators_ = TCollaborators{};
+    collaborators_.Capture.reset();
+    collaborators_.Lifecycle.reset();
+    collaborators_.Form9.reset();
 }
 
 bool TProgram::ClaimInstance(int& exitCode) {

@@ -1,6 +1,7 @@
 #include "app/ui/WaitForm.h"
 
 #include "app/capture/CaptureFinished.h"
+#include "app/capture/SavingStatus.h"
 #include "app/ui/QtText.h"
 
 #include <QProgressBar>
@@ -25,7 +26,7 @@ void TForm4::Dispatch(const PostedMessage& message) {
         return;
     }
     if (message.WParam == 0) {
-        StatusText = message.Text;
+        StatusText = ReadSavingStatus(message).Status;
         if (isVisible()) {
             raise();
         } else {

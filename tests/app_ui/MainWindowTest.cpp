@@ -1,8 +1,9 @@
 // The main window's life over fakes: the binder opened at start, closing with and without the
 // confirmation, the stored bounds, messages from workers, the status bar and the wait form.
-#include "app/binder/LongOperation.h"
+#include "app/binder/CaptureStarter.h"
 #include "app/capture/CaptureFinished.h"
 #include "app/capture/CaptureNotifier.h"
+#include "app/capture/MultiCapture.h"
 #include "app/ui/BinderTreeView.h"
 #include "app/ui/ConfirmDlg.h"
 #include "controls/MarkupStatusBar.h"
@@ -163,6 +164,19 @@ TEST(MainWindow, CaptureEndPostedByAWorkerIsHandledOnTheMainThread) {
     ASSERT_TRUE(WaitUntil([&] { return record->State == CaptureState::Completed; }));
     EXPECT_EQ(record->Progress.StatusText, "Download Finished");
     EXPECT_TRUE(window.Binder().BinderDirty);
+}
+
+TEST(MainWindow, StopCancelsTheSelectedPagesCaptureThroughItself) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    TTreeNode* page = rig.Add(NodeKind::WebPage, "http://a.example/");
+    MultiCapture capture;
+    NodeRecord(page)->CurrentCapture = &capture;
+    window.Binder().Items().SetSelected(page);
+    window.ToolButton13Click();
+    EXPECT_TRUE(capture.IsCancelled());
+    EXPECT_EQ(NodeRecord(page)->State, CaptureState::Stopped);
+    EXPECT_TRUE(rig.Capture.Calls.empty()); // its results are not thrown away
 }
 
 TEST(MainWindow, StatusBarWriterAndItsCallsFromWorkers) {
