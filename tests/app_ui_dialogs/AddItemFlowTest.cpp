@@ -103,19 +103,25 @@ TEST(AddItemFlow, MenuRequestSwitchesBinderAndComesBackWithWhatTheUserTyped) {
     EXPECT_TRUE(flow.scripts.empty());
 }
 
-TEST(AddItemFlow, BrowserPageComesBackWithItsOwnHtmlAfterOpeningAnotherBinder) {
+TEST(AddItemFlow, BrowserPageComesBackWithItsOwnHtmlAndARequestMeanwhileWaits) {
     Flow flow;
-    flow.scripts = {[](TFormLoc& d) {
+    flow.scripts = {[&flow](TFormLoc& d) {
                         EXPECT_FALSE(d.Edit2->isEnabled());
+                        EXPECT_FALSE(flow.runner.Run({"", "Waiting", "", -1}));
                         d.BitBtn1Click();
                     },
                     [](TFormLoc& d) {
                         EXPECT_EQ(d.Mode(), 4);
                         d.Button1->click();
+                    },
+                    [](TFormLoc& d) {
+                        d.RadioButton2->click();
+                        d.Button1->click();
                     }};
     EXPECT_TRUE(flow.runner.Run({"http://sent.example/p", "Sent", "<html>sent</html>", 4}));
     EXPECT_EQ(flow.lifecycle.Calls, std::vector<std::string>{"open dialog"});
-    const TPageInfo* record = NodeRecord(flow.binder.Selected());
+    EXPECT_EQ(NodeRecord(flow.binder.Selected())->Title, "Waiting");
+    const TPageInfo* record = NodeRecord(flow.folder->getFirstChild());
     EXPECT_EQ(record->Content.FetchedText, "<html>sent</html>");
     EXPECT_EQ(record->RequestedUrl + "|" + record->Title, "http://sent.example/p|Sent");
     EXPECT_EQ(flow.runner.Current(), TAddItemRequest{});

@@ -4,6 +4,7 @@
 
 bool TAddRequestRunner::Run(TAddItemRequest request) {
     if (running_) {
+        waiting_.push_back(std::move(request));
         return false;
     }
     struct Running {
@@ -19,10 +20,15 @@ bool TAddRequestRunner::Run(TAddItemRequest request) {
         current_ = std::move(request);
         next_.reset();
         addNode_(current_);
-        if (!next_) {
+        // The request of a switch comes first: it continues what the user was doing.
+        if (next_) {
+            request = std::move(*next_);
+        } else if (!waiting_.empty()) {
+            request = std::move(waiting_.front());
+            waiting_.pop_front();
+        } else {
             return true;
         }
-        request = std::move(*next_);
     }
 }
 

@@ -15,6 +15,7 @@
 #include "app/binder/BinderUi.h"
 #include "app/binder/TreeCommands.h"
 
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -86,8 +87,8 @@ public:
         : lifecycle_(lifecycle), addNode_(std::move(addNode)) {}
 
     // Runs the request, then every request a binder switch asked for, one after another. A
-    // call made while a request runs (a dialog serves the event loop) is refused with false:
-    // the window's hook holds outside requests back while a dialog is open.
+    // request that comes while another runs (a dialog serves the event loop) waits and runs
+    // after it; the call then returns false at once.
     bool Run(TAddItemRequest request);
     // Carries out the switch at once (the binder opens while the dialog is still shown, and
     // its file dialog or wizard shows over it) and keeps the request to run next.
@@ -100,5 +101,6 @@ private:
     AddNodeCommand addNode_;
     TAddItemRequest current_;
     std::optional<TAddItemRequest> next_;
+    std::deque<TAddItemRequest> waiting_;
     bool running_ = false;
 };
