@@ -88,8 +88,8 @@ void BuildSmallTree(TTreeNodes& tree) {
     record->RequestedUrl = "http://example.com/";
 }
 
-void BuildRandomTree(TTreeNodes& tree, int count, unsigned seed) {
-    std::mt19937 random(seed);
+void BuildRandomTree(TTreeNodes& tree, int count, unsigned start) {
+    std::mt19937 random(start);
     std::vector<TTreeNode*> folders{nullptr};
     for (int i = 0; i < count; ++i) {
         const auto kind = static_cast<NodeKind>(1 + random() % 4);
