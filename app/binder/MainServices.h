@@ -14,6 +14,9 @@ class TTreeNode;
 
 inline constexpr const char* ApplicationTitle = "Tarnwick";
 
+// The key the installation's page templates and error page are stored with (ScrambleBuffer).
+inline constexpr std::string_view ScrambleKey = "TarnwickQz";
+
 // The window caption: the application title, and with an open binder " - " and the binder's
 // name with "%20" shown as blanks.
 std::string BinderCaption(const std::string& binderName);
