@@ -1,12 +1,12 @@
 # Tarnwick: `make test` builds with AddressSanitizer and UndefinedBehaviorSanitizer and runs
 # every suite; `make tsan` runs the threaded suites under ThreadSanitizer; `make bench` builds
-# and runs the benchmarks.
+# and runs the benchmarks; `make run` builds the program and starts it.
 
 JOBS ?= $(shell nproc)
 CMAKE_GEN := -G Ninja
 CTEST := ctest --output-on-failure -j $(JOBS) --timeout 300
 
-.PHONY: all deps test tsan bench clean
+.PHONY: all deps test tsan bench run clean
 
 all: deps
 	cmake -S . -B build/debug $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug
@@ -35,6 +35,15 @@ bench: deps
 	cmake --build build/release -j $(JOBS)
 	@for b in $$(find build/release/bench -maxdepth 1 -type f -executable -name "bench_*"); do \
 	    echo "== $$b"; $$b || exit 1; done
+
+# The program starts in a work folder of its own outside the sources: with "/nodde" it opens
+# the binder it had open last, or creates the default binder there on its first start.
+RUN_WORK := build/run-work
+run: deps
+	cmake -S . -B build/release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTARNWICK_TESTS=OFF
+	cmake --build build/release -j $(JOBS) --target tarnwick
+	mkdir -p $(RUN_WORK)
+	cd $(RUN_WORK) && $(CURDIR)/build/release/app/ui/tarnwick /nodde
 
 clean:
 	rm -rf build

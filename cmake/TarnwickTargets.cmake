@@ -1,8 +1,12 @@
-# One library per folder: every .cpp of the folder, its public headers reached from the
-# repository root ("platform/base/StringUtils.h").
+# One library per folder: every .cpp of the folder (but those named by EXCLUDE, such as a
+# program's main), its public headers reached from the repository root
+# ("platform/base/StringUtils.h").
 function(tarnwick_library name)
-    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    foreach(excluded IN LISTS ARG_EXCLUDE)
+        list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+    endforeach()
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})

@@ -72,16 +72,22 @@ int MainThreadInvoker::Drain() {
             queue_.pop_front();
         }
         ++ran;
+        // The error leaves the catch block before the waiting worker can see it, and the
+        // promise takes the only reference, so the exception is released where the checkers
+        // can see the hand-over (the refcount inside the C++ runtime is invisible to them).
+        std::exception_ptr error;
         try {
             next->call();
-            if (next->waited) {
+        } catch (...) {
+            error = std::current_exception();
+            // A posted call has nobody to report to; its own code handles its errors.
+        }
+        if (next->waited) {
+            if (error) {
+                next->done.set_exception(std::move(error));
+            } else {
                 next->done.set_value();
             }
-        } catch (...) {
-            if (next->waited) {
-                next->done.set_exception(std::current_exception());
-            }
-            // A posted call has nobody to report to; its own code handles its errors.
         }
     }
 }

@@ -1,0 +1,28 @@
+#include "app/ui/Collaborators.h"
+
+#include "app/binder/BinderFile.h"
+#include "app/capture/CaptureController.h"
+#include "app/capture/forms/TForm9.h"
+#include "app/capture/taskqueue.h"
+#include "app/ui/FormVelmorRnx.h"
+
+TCollaborators MakeCollaborators(TCollaboratorContext& context) {
+    TCollaborators parts;
+    auto form9 = std::make_unique<TForm9>();
+    CaptureSetup setup;
+    setup.Ui = &context.Window;
+    setup.Paths = &context.Paths;
+    setup.Window = &context.Window;
+    setup.LevelForm = form9.get();
+    // No browser cache can be read here: "use cache" fetches from the net.
+    setup.Cache = nullptr;
+    auto capture = std::make_unique<CaptureController>(setup);
+    capture->SetBinder(&context.Binder);
+    capture->ServeTaskQueue(context.Queue);
+    parts.Capture = std::move(capture);
+    parts.Form9 = std::move(form9);
+    parts.Lifecycle = std::make_unique<TBinderLifecycle>(
+        context.Window, context.Queue, context.Capture, context.Settings, context.Store,
+        context.Paths, context.Binder);
+    return parts;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+// The parts of the program that the main window works with but that are built apart from it,
+// after it (they need the window): the capture controller, which also works the task queue,
+// the binder lifecycle, and the status form of captures with linked pages. MakeCollaborators
+// is the one place that builds the program's own; tests hand in their own factory.
+
+#include "app/binder/BinderLifecycle.h"
+#include "app/binder/CaptureStarter.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class ISettingsStore;
+class TBinderTree;
+class TFormVelmorRnx;
+class TaskQueue;
+struct BinderPaths;
+struct TSettings;
+
+struct TCollaboratorContext {
+    TFormVelmorRnx& Window;   // the binder's IBinderUi and the target of message 3022
+    ICaptureStarter& Capture; // passes on to the capture controller once that is made
+    TBinderTree& Binder;
+    TaskQueue& Queue;
+    ISettingsStore& Store;
+    TSettings& Settings;
+    BinderPaths& Paths;
+    std::string StartFolder;
+};
+
+// Let go in the reverse order: the capture controller first (it stops its workers, which
+// report to the form), the lifecycle, then the form.
+struct TCollaborators {
+    // The status form of captures with linked pages; it receives message 3019 when it is a
+    // MessageTarget. Null: none.
+    std::unique_ptr<QWidget> Form9;
+    std::unique_ptr<IBinderLifecycle> Lifecycle; // null: no binder is ever opened
+    std::unique_ptr<ICaptureStarter> Capture;    // null: no capture ever starts
+};
+
+using TCollaboratorFactory = std::function<TCollaborators(TCollaboratorContext& context)>;
+
+// The program's own collaborators.
+TCollaborators MakeCollaborators(TCollaboratorContext& context);
+
+// The capture starter the binder tree is built with: it passes every call on to the capture
+// controller once that exists, and does nothing before (or without) one.
+class TCaptureStarterSlot : public ICaptureStarter {
+public:
+    void Set(ICaptureStarter* target) { target_ = target; }
+    void StartNodeCapture(TPageInfo& record, bool useCache,
+                          const CaptureOptions& options) override {
+        if (target_ != nullptr) {
+            target_->StartNodeCapture(record, useCache, options);
+        }
+    }
+    void CancelCapture(TPageInfo& record) override {
+        if (target_ != nullptr) {
+            target_->CancelCapture(record);
+        }
+    }
+
+private:
+    ICaptureStarter* target_ = nullptr;
+};

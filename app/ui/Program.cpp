@@ -1,0 +1,188 @@
+#include "app/ui/Program.h"
+
+#include "app/binder/MainServices.h"
+#include "app/ui/CommandLine.h"
+#include "app/ui/FormVelmorRnx.h"
+#include "app/ui/Placeholders.h"
+#include "app/ui/QtText.h"
+#include "app/ui/SplashForm.h"
+#include "app/ui/WaitForm.h"
+#include "platform/base/EventLoopInvoker.h"
+#include "platform/base/Invoker.h"
+#include "platform/base/QtSettingsStore.h"
+#include "platform/shell/ChannelFrame.h"
+#include "platform/shell/DdeServer.h"
+#include "platform/shell/SharedMemory.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QThread>
+#include <QTimer>
+
+#include <filesystem>
+#include <iostream>
+
+TProgram::TProgram(TProgramOptions options) : options_(std::move(options)) {
+    if (options_.Store == nullptr) {
+        ownStore_ = std::make_unique<QtSettingsStore>();
+        store_ = ownStore_.get();
+    } else {
+        store_ = options_.Store;
+    }
+    if (!options_.MakeCollaborators) {
+        options_.MakeCollaborators = MakeCollaborators;
+    }
+}
+
+TProgram::~TProgram() {
+    // Nothing may reach the collaborators once they start to go: the queue's worker stops,
+    // the window forgets them, the DDE stand-in forgets the window.
+    queue_.Stop();
+    if (ddeStarted_) {
+        // Also when the window never closed: the running instance leaves no block behind.
+        DdeServerDone();
+        CloseSharedMemory();
+    }
+    if (window_) {
+        window_->SetLifecycle(nullptr);
+        window_->SetLevelStatusForm(nullptr);
+        window_->SetWaitForm(nullptr);
+    }
+    captureSlot_.Set(nullptr);
+    collaborators_.Capture.reset();
+    collaborators_.Lifecycle.reset();
+    collaborators_.Form9.reset();
+}
+
+bool TProgram::ClaimInstance(int& exitCode) {
+    std::string handover = EncodeMessageFrame({OnlyOneVelmorMessage, 0});
+    if (openCommand_) {
+        handover += EncodeExecuteFrame(DdeServiceName, DdeTopicName, *openCommand_);
+    }
+    switch (channel_.ClaimOrHandOver(handover)) {
+    case InstanceChannel::Claim::Primary:
+        return true;
+    case InstanceChannel::Claim::HandedOver:
+        // The running instance has the request; the block stays for it.
+        exitCode = 0;
+        return false;
+    case InstanceChannel::Claim::Failed:
+        break;
+    }
+    // Running on beside an instance that cannot be reached could let two of them write one
+    // binder.
+    std::cerr << "tarnwick: cannot reach or become the running instance: " << channel_.ErrorText()
+              << '\n';
+    exitCode = 1;
+    return false;
+}
+
+void TProgram::CreateForms() {
+    TMainWindowParts parts{
+        *store_, settings_, paths_, queue_, captureSlot_, options_.Arguments, options_.StartFolder};
+    window_ = std::make_unique<TFormVelmorRnx>(parts);
+    preview_ = std::make_unique<TfrmPreview>();
+    form4_ = std::make_unique<TForm4>();
+    window_->SetWaitForm(form4_.get());
+    TCollaboratorContext context{*window_,  captureSlot_, window_->Binder(),   queue_, *store_,
+                                 settings_, paths_,       options_.StartFolder};
+    collaborators_ = options_.MakeCollaborators(context);
+    captureSlot_.Set(collaborators_.Capture.get());
+    window_->SetLifecycle(collaborators_.Lifecycle.get());
+    window_->SetLevelStatusForm(dynamic_cast<MessageTarget*>(collaborators_.Form9.get()));
+}
+
+std::optional<int> TProgram::Start() {
+    const TCommandLine commandLine = ParseCommandLine(options_.Arguments);
+    if (commandLine.FileArgument) {
+        // The running instance has its own current folder.
+        const std::string path = std::filesystem::absolute(*commandLine.FileArgument).string();
+        openCommand_ = MakeDdeOpenCommand(path);
+        if (!openCommand_) {
+            std::cerr << "tarnwick: a binder path given to open must not contain \")\": " << path
+                      << '\n';
+            return 1;
+        }
+    }
+    splash_ = std::make_unique<TForm7>();
+    splash_->show();
+    QCoreApplication::processEvents();
+
+    // Whether it is the first or a second instance, the block is made or opened; without it
+    // the program runs on without that way in.
+    CreateSharedMemory();
+    int exitCode = 0;
+    if (!ClaimInstance(exitCode)) {
+        return exitCode;
+    }
+    DdeServerInit(channel_, [this](const std::string& path) {
+        if (window_) {
+            window_->Hook().DdeOpen(path);
+        }
+    });
+    ddeStarted_ = true;
+
+    // Installed data lives beside the program unless the settings name another folder.
+    settings_.WorkDir = FromQ(QCoreApplication::applicationDirPath());
+    CreateForms();
+    if (!window_->FormCreate(&channel_)) {
+        DdeServerDone();
+        ddeStarted_ = false;
+        CloseSharedMemory();
+        return 1;
+    }
+    QThread::msleep(static_cast<unsigned long>(options_.SplashTime.count()));
+    splash_.reset();
+    window_->show();
+    if (openCommand_) {
+        // A binder named on the command line comes in as the shell's DDE request would.
+        QTimer::singleShot(0, window_.get(), [command = *openCommand_] {
+            DdeServerCallback(DdeServiceName, DdeTopicName, command);
+        });
+    }
+    QObject::connect(window_.get(), &TFormVelmorRnx::FormClosed, QCoreApplication::instance(),
+                     &QCoreApplication::quit, Qt::QueuedConnection);
+    return std::nullopt;
+}
+
+int TProgram::Run() {
+    try {
+        if (const std::optional<int> exitCode = Start()) {
+            return *exitCode;
+        }
+        QApplication::exec();
+        if (ownStore_ && !ownStore_->Sync()) {
+            std::cerr << "tarnwick: the settings could not be written to "
+                      << QtSettingsStore::DefaultFileName() << '\n';
+        }
+        return 0;
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, ApplicationTitle, ToQ(error.what()));
+        return 1;
+    }
+}
+
+int RunTarnwick(int argc, char** argv) {
+    QApplication application(argc, argv);
+    application.setApplicationName(ApplicationTitle);
+    // The program ends when its main window closes, not when the last dialog does while the
+    // window waits hidden in the notification area.
+    QApplication::setQuitOnLastWindowClosed(false);
+    MainThreadInvoker invoker;
+    SetInvoker(&invoker);
+    BindInvokerToEventLoop(invoker);
+    int exitCode = 1;
+    {
+        TProgramOptions options;
+        for (const QString& argument : QCoreApplication::arguments()) {
+            options.Arguments.push_back(FromQ(argument));
+        }
+        options.StartFolder = FromQ(QDir::currentPath());
+        TProgram program(std::move(options));
+        exitCode = program.Run();
+    }
+    invoker.Shutdown();
+    SetInvoker(nullptr);
+    return exitCode;
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+// The program's start-up, in the order it must happen: the splash form, the shared block, the
+// single-instance hand-over (a second start passes its request to the running instance and
+// ends), the DDE stand-in, the forms (main window, print preview, wait form, then the parts
+// built over the window), the main window's creation, the splash closing, the event loop.
+
+#include "app/binder/BinderPaths.h"
+#include "app/binder/Settings.h"
+#include "app/capture/taskqueue.h"
+#include "app/ui/Collaborators.h"
+#include "platform/shell/InstanceChannel.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class ISettingsStore;
+class QtSettingsStore;
+class TForm4;
+class TForm7;
+class TFormVelmorRnx;
+class TfrmPreview;
+
+struct TProgramOptions {
+    std::vector<std::string> Arguments; // the command line, the program first
+    std::string StartFolder;            // the current folder at start-up
+    std::chrono::milliseconds SplashTime{500};
+    ISettingsStore* Store = nullptr;        // null: the user's settings file
+    TCollaboratorFactory MakeCollaborators; // null: the program's own
+};
+
+class TProgram {
+public:
+    // The caller has made the QApplication and the main-thread invoker bound to its loop.
+    explicit TProgram(TProgramOptions options);
+    ~TProgram();
+    TProgram(const TProgram&) = delete;
+    TProgram& operator=(const TProgram&) = delete;
+
+    // Everything up to the event loop. Returns the exit code when the program ends here: 0 when
+    // the running instance took the request over, 1 when the start failed; nothing when the
+    // main window is up.
+    std::optional<int> Start();
+    // Start, then the event loop until the main window has closed; the exit code.
+    int Run();
+
+    TFormVelmorRnx* Window() const { return window_.get(); }
+    TSettings& Settings() { return settings_; }
+    InstanceChannel& Channel() { return channel_; }
+
+private:
+    bool ClaimInstance(int& exitCode);
+    void CreateForms();
+
+    TProgramOptions options_;
+    std::unique_ptr<QtSettingsStore> ownStore_;
+    ISettingsStore* store_ = nullptr;
+    TSettings settings_;
+    BinderPaths paths_;
+    TaskQueue queue_;
+    TCaptureStarterSlot captureSlot_;
+    std::optional<std::string> openCommand_; // the DDE text for a file argument
+    std::unique_ptr<TForm7> splash_;
+    InstanceChannel channel_;
+    bool ddeStarted_ = false;
+    std::unique_ptr<TFormVelmorRnx> window_;
+    std::unique_ptr<TfrmPreview> preview_;
+    std::unique_ptr<TForm4> form4_;
+    TCollaborators collaborators_;
+};
+
+// The program: makes the application and the main-thread invoker, then runs TProgram.
+int RunTarnwick(int argc, char** argv);

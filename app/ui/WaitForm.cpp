@@ -1,0 +1,52 @@
+#include "app/ui/WaitForm.h"
+
+#include "app/capture/CaptureFinished.h"
+#include "app/capture/SavingStatus.h"
+#include "app/ui/QtText.h"
+
+#include <QProgressBar>
+
+TForm4::TForm4(QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      ProgressBar1(new QProgressBar(this)), Timer1(this) {
+    setObjectName("Form4");
+    setFixedSize(525, 14);
+    // Wider than the form, as it was designed: the bar runs out past the right edge.
+    ProgressBar1->setGeometry(0, 0, 689, 14);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    Timer1.SetInterval(200);
+    Timer1.SetEnabled(false);
+    Timer1.OnTimer = [this] { Timer1Timer(); };
+}
+
+void TForm4::Dispatch(const PostedMessage& message) {
+    if (message.Msg != WM_SAVINGSTATUS) {
+        return;
+    }
+    if (message.WParam == 0) {
+        StatusText = ReadSavingStatus(message).Status;
+        if (isVisible()) {
+            raise();
+        } else {
+            show();
+        }
+        Timer1.SetEnabled(false);
+        if (ProgressBar1->value() != 0) {
+            ProgressBar1->setValue(100);
+        }
+        ProgressBar1->setValue(0);
+        setWindowTitle(ToQ(StatusText));
+        Timer1.SetEnabled(true);
+    } else if (message.WParam == 1) {
+        Timer1.SetEnabled(false);
+        ProgressBar1->setValue(100);
+        hide();
+    }
+}
+
+void TForm4::Timer1Timer() {
+    const int next = ProgressBar1->value() + 1;
+    ProgressBar1->setValue(next >= 100 ? 0 : next);
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+// The wait form TForm4: a small window with a running progress bar and a status text as its
+// caption, shown around long operations. Made once at start-up; the main window shows and
+// hides it directly, the capture engine through message 3019.
+
+#include "platform/base/PostedMessage.h"
+#include "platform/widgets/Timer.h"
+
+#include <QWidget>
+
+#include <string>
+
+class QProgressBar;
+
+class TForm4 : public QWidget, public MessageTarget {
+public:
+    explicit TForm4(QWidget* parent = nullptr);
+
+    // 3019: wParam 0 shows the form (or brings it to the front) with the message's text as
+    // the status text and restarts the progress; 1 completes the progress and hides the form;
+    // any other value does nothing.
+    void Dispatch(const PostedMessage& message) override;
+    // The timer's step: one more, back to 0 on reaching 100.
+    void Timer1Timer();
+
+    QProgressBar* ProgressBar1;
+    TTimer Timer1;
+    std::string StatusText;
+};

@@ -1,0 +1,267 @@
+// The main window's life over fakes: the binder opened at start, closing with and without the
+// confirmation, the stored bounds, messages from workers, the status bar and the wait form.
+#include "app/binder/CaptureStarter.h"
+#include "app/capture/CaptureFinished.h"
+#include "app/capture/CaptureNotifier.h"
+#include "app/capture/MultiCapture.h"
+#include "app/ui/BinderTreeView.h"
+#include "app/ui/ConfirmDlg.h"
+#include "controls/MarkupStatusBar.h"
+#include "platform/shell/SharedBlock.h"
+#include "platform/shell/SharedMemory.h"
+
+#include "tests/app_ui/UiTestSupport.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+std::string Stored(const MemorySettingsStore& store, const std::string& name) {
+    return store.ReadValue("Config", name).value_or("(none)");
+}
+
+void AnswerConfirm(bool tick, bool ok) {
+    WhenModal([tick, ok](QWidget* dialog) {
+        auto* confirm = dynamic_cast<TForm5*>(dialog);
+        ASSERT_NE(confirm, nullptr);
+        EXPECT_EQ(confirm->Label1->text(), "Are you sure to exit? ");
+        confirm->CheckBox1->setChecked(tick);
+        (ok ? confirm->Button1 : confirm->Button2)->click();
+    });
+}
+
+} // namespace
+
+TEST(MainWindow, NoddeOpensTheLastBinderOrTheDefaultOne) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string lastFile;
+        bool opens, creates, started;
+        std::vector<std::string> calls; // "@" stands for the start folder
+    };
+    const Case cases[] = {
+        {{"tarnwick", "/nodde"}, "", true, true, true, {"create @ default", "open @/default.bdf"}},
+        {{"tarnwick", "/NODDE"},
+         "/gone/x.bdf",
+         false,
+         true,
+         true,
+         {"open /gone/x.bdf", "create @ default", "open @/default.bdf"}},
+        {{"tarnwick", "/nodde"}, "/b/y.bdf", true, true, true, {"open /b/y.bdf"}},
+        // A default binder that cannot be made ends the start as failed.
+        {{"tarnwick", "/nodde"}, "", true, false, false, {"create @ default"}},
+        // Without the switch the binder arrives later, from the shell's request or the user.
+        {{"tarnwick", "-nodde"}, "/b/y.bdf", true, true, true, {}},
+    };
+    for (const Case& c : cases) {
+        MainWindowRig rig;
+        rig.Store.WriteValue("RecentFile", "LastFile", c.lastFile);
+        rig.Lifecycle.OpenSucceeds = c.opens;
+        rig.Lifecycle.CreateSucceeds = c.creates;
+        EXPECT_EQ(rig.Make(c.args).FormCreate(nullptr), c.started);
+        std::vector<std::string> expected;
+        for (std::string call : c.calls) {
+            if (const size_t at = call.find('@'); at != std::string::npos) {
+                call.replace(at, 1, rig.Folder.Str());
+            }
+            expected.push_back(call);
+        }
+        EXPECT_EQ(rig.Lifecycle.Calls, expected) << c.lastFile;
+    }
+}
+
+TEST(MainWindow, ExitConfirmationCancelKeepsEverythingAndItsBoxIsStored) {
+    IsolatedShell shell;
+    ASSERT_NE(CreateSharedMemory(), nullptr);
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    ASSERT_TRUE(window.FormCreate(nullptr));
+    rig.Settings.AskBeforeClose = true;
+    rig.Lifecycle.Open = true;
+    std::string error;
+    const auto blockThere = [&] {
+        return SharedBlock::Open(shell.BlockName(), SharedBlock::Mode::OpenExisting, error) !=
+               nullptr;
+    };
+
+    AnswerConfirm(true, false); // ticked, then Cancel: still asked no more
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(rig.Lifecycle.Open);
+    EXPECT_TRUE(blockThere());
+    EXPECT_EQ(Stored(rig.Store, "FormMax"), "(none)"); // nothing written yet
+    EXPECT_FALSE(rig.Settings.AskBeforeClose);
+
+    // A binder that could not be saved keeps the window open: its changes are still there.
+    rig.Lifecycle.CloseFails = true;
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(blockThere());
+    rig.Lifecycle.CloseFails = false;
+
+    rig.Settings.AskBeforeClose = true;
+    AnswerConfirm(true, true);
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(rig.Lifecycle.Open);
+    EXPECT_FALSE(blockThere());
+    EXPECT_EQ(Stored(rig.Store, "AskBeforeClose"), "0");
+    CloseSharedMemory();
+}
+
+TEST(MainWindow, LastNodeIdSurvivesTheBinderClosingBeforeTheSettingsAreWritten) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Add(NodeKind::Folder, "f");
+    TTreeNode* page = rig.Add(NodeKind::WebPage, "p");
+    rig.Lifecycle.Open = true;
+    window.Binder().Items().SetSelected(page);
+    window.TreeView1Click();
+    EXPECT_EQ(window.MarkupStatusBar1().Panels()[4].Text(), "Node 2 / 2");
+    EXPECT_EQ(window.MarkupStatusBar1().Panels()[1].Text(), " WebPage");
+    const uint32_t id = NodeRecord(page)->Id;
+    ASSERT_TRUE(window.close());
+    EXPECT_EQ(window.Binder().Items().Count(), 0);
+    EXPECT_EQ(Stored(rig.Store, "LastNodeID"), std::to_string(static_cast<int32_t>(id)));
+}
+
+TEST(MainWindow, MaximisedCloseStoresTheBoundsFromBeforeAndTheyComeBack) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    window.move(40, 50);
+    window.resize(700, 500);
+    window.show();
+    QCoreApplication::processEvents();
+    const QRect before(window.x(), window.y(), window.width(), window.height());
+    window.showMaximized();
+    ASSERT_TRUE(WaitUntil([&] { return window.isMaximized() && window.width() > 700; }));
+    ASSERT_TRUE(window.close());
+    EXPECT_EQ(Stored(rig.Store, "FormMax"), "1");
+    EXPECT_EQ(Stored(rig.Store, "Left"), std::to_string(before.x()));
+    EXPECT_EQ(Stored(rig.Store, "Top"), std::to_string(before.y()));
+    EXPECT_EQ(Stored(rig.Store, "Width"), "700");
+    EXPECT_EQ(Stored(rig.Store, "Height"), "500");
+
+    TFormVelmorRnx& again = rig.Make();
+    EXPECT_EQ(again.width(), 700);
+    again.show();
+    EXPECT_TRUE(again.isMaximized());
+}
+
+TEST(MainWindow, CaptureEndPostedByAWorkerIsHandledOnTheMainThread) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    TPageInfo* record = NodeRecord(rig.Add(NodeKind::WebPage, "p"));
+    record->Content.FetchedText = "<html></html>";
+    std::thread worker([&] {
+        PostMessageTo(&window, {WM_CAPTUREDONE, 0, static_cast<intptr_t>(record->Id), {}});
+    });
+    worker.join();
+    EXPECT_EQ(record->State, CaptureState::Unfinished); // nothing ran on the worker
+    ASSERT_TRUE(WaitUntil([&] { return record->State == CaptureState::Completed; }));
+    EXPECT_EQ(record->Progress.StatusText, "Download Finished");
+    EXPECT_TRUE(window.Binder().BinderDirty);
+}
+
+TEST(MainWindow, StopCancelsTheSelectedPagesCaptureThroughItself) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    TTreeNode* page = rig.Add(NodeKind::WebPage, "http://a.example/");
+    MultiCapture capture;
+    NodeRecord(page)->CurrentCapture = &capture;
+    window.Binder().Items().SetSelected(page);
+    window.ToolButton13Click();
+    EXPECT_TRUE(capture.IsCancelled());
+    EXPECT_EQ(NodeRecord(page)->State, CaptureState::Stopped);
+    EXPECT_TRUE(rig.Capture.Calls.empty()); // its results are not thrown away
+}
+
+TEST(MainWindow, StatusBarWriterAndItsCallsFromWorkers) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    TMarkupStatusPanels& panels = window.MarkupStatusBar1().Panels();
+    window.modifysb(2, "", -1);
+    EXPECT_EQ(panels[2].Text(), "          ");
+    EXPECT_EQ(panels[2].Style(), TMarkupStatusPanelStyle::psHTML);
+    window.WebBrowserProgressChange(50, 200);
+    EXPECT_EQ(panels[3].Style(), TMarkupStatusPanelStyle::psProgress);
+    EXPECT_EQ(panels[3].Progress().Position(), 25);
+    window.modifysb(7, "no such panel", -1); // ignored
+
+    std::thread worker([&] {
+        window.modifysb(0, "from a worker", -1);
+        window.OpenStatusForm("Saving");
+    });
+    worker.join();
+    EXPECT_FALSE(rig.Form4.isVisible());
+    ASSERT_TRUE(WaitUntil([&] { return panels[0].Text() == "from a worker"; }));
+    ASSERT_TRUE(WaitUntil([&] { return rig.Form4.isVisible(); }));
+    EXPECT_EQ(rig.Form4.windowTitle(), "Saving");
+    EXPECT_TRUE(rig.Form4.Timer1.Enabled());
+
+    LevelCaptureRunning = true; // the level capture's own form reports; this one stays
+    window.CloseStatusForm();
+    EXPECT_TRUE(rig.Form4.isVisible());
+    LevelCaptureRunning = false;
+    window.CloseStatusForm();
+    EXPECT_FALSE(rig.Form4.isVisible());
+    EXPECT_EQ(rig.Form4.ProgressBar1->value(), 100);
+    EXPECT_FALSE(rig.Form4.Timer1.Enabled());
+}
+
+TEST(WaitForm, StatusMessagesAndTheRunningBar) {
+    MainWindowRig rig;
+    rig.Make();
+    TForm4& form = rig.Form4;
+    // The capture engine sets the text and posts the message from its worker.
+    std::thread worker([] {
+        MainCaptureNotifier().SetStatusText(StatusForm::Wait, "Parsing page, please wait ....");
+        MainCaptureNotifier().PostSavingStatus(StatusForm::Wait, 0);
+    });
+    worker.join();
+    ASSERT_TRUE(WaitUntil([&] { return form.isVisible(); }));
+    EXPECT_EQ(form.windowTitle(), "Parsing page, please wait ....");
+    EXPECT_TRUE(form.Timer1.Enabled());
+    form.ProgressBar1->setValue(98);
+    form.Timer1Timer();
+    EXPECT_EQ(form.ProgressBar1->value(), 99);
+    form.Timer1Timer();
+    EXPECT_EQ(form.ProgressBar1->value(), 0);
+    form.ProgressBar1->setValue(30);
+    form.Dispatch({WM_SAVINGSTATUS, 0, 0, "again"}); // restarts from 0
+    EXPECT_EQ(form.ProgressBar1->value(), 0);
+    form.Dispatch({WM_SAVINGSTATUS, 2, 0, {}}); // not for this form
+    EXPECT_TRUE(form.isVisible());
+    form.Dispatch({WM_SAVINGSTATUS, 1, 0, {}});
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.ProgressBar1->value(), 100);
+    EXPECT_FALSE(form.Timer1.Enabled());
+}
+
+TEST(MainWindow, StoredSideBarWidthAndTheSideBarToggle) {
+    MainWindowRig rig;
+    rig.Store.WriteValue("Config", "LeftWide", "200");
+    TFormVelmorRnx& window = rig.Make();
+    ASSERT_TRUE(window.FormCreate(nullptr));
+    window.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.LeftPanelWidth(), 200);
+    EXPECT_EQ(window.TreeView1().width(), 199);
+    // Status panel 0 takes what the window gains or loses.
+    TMarkupStatusPanel& hints = window.MarkupStatusBar1().Panels()[0];
+    const int hintsWidth = hints.Width();
+    window.resize(window.width() + 100, window.height());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(hints.Width(), hintsWidth + 100);
+    window.ViewLeftSideBarExecute();
+    EXPECT_FALSE(window.SideBarShown());
+    EXPECT_LE(window.LeftPanelWidth(), 1);
+    window.ViewLeftSideBarExecute();
+    EXPECT_EQ(window.LeftPanelWidth(), 200);
+    ASSERT_TRUE(window.close());
+    EXPECT_EQ(Stored(rig.Store, "LeftWide"), "200");
+    EXPECT_EQ(Stored(rig.Store, "LeftEnabled"), "1");
+}

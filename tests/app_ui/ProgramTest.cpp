@@ -1,0 +1,143 @@
+// The program's start-up in this process over a fake binder lifecycle, reached by second starts
+// of the real program and by tarnwick-send as separate processes.
+#include "app/ui/Program.h"
+#include "platform/shell/SharedBlock.h"
+
+#include "tests/app_ui/UiTestSupport.h"
+#include "tests/support/ScopedEnv.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs a program to its end while serving the event loop, as the running instance would.
+int RunToEnd(const char* program, const QStringList& arguments, const std::string& folder) {
+    QProcess process;
+    process.setWorkingDirectory(QString::fromStdString(folder));
+    process.start(program, arguments);
+    if (!process.waitForStarted(20000) ||
+        !WaitUntil([&] { return process.state() == QProcess::NotRunning; })) {
+        return -1;
+    }
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+class ProgramTest : public testing::Test {
+protected:
+    ~ProgramTest() override { Close(); }
+
+    // Closes the window as the user does, then ends the program.
+    void Close() {
+        if (program && program->Window()) {
+            program->Settings().AskBeforeClose = false;
+            program->Window()->close();
+        }
+        program.reset();
+    }
+
+    std::optional<int> Start(std::vector<std::string> arguments) {
+        TProgramOptions options;
+        options.Arguments = std::move(arguments);
+        options.StartFolder = folder.Str();
+        options.SplashTime = std::chrono::milliseconds(0);
+        options.Store = &store;
+        if (!realCollaborators) {
+            options.MakeCollaborators = FakeCollaborators();
+        }
+        program = std::make_unique<TProgram>(std::move(options));
+        return program->Start();
+    }
+
+    TCollaboratorFactory FakeCollaborators() {
+        return [this](TCollaboratorContext&) {
+            auto fake = std::make_unique<FakeBinderLifecycle>();
+            fake->CreateSucceeds = createSucceeds;
+            lifecycle = fake.get();
+            TCollaborators parts;
+            parts.Lifecycle = std::move(fake);
+            return parts;
+        };
+    }
+
+    bool Opened(const std::string& path) {
+        return WaitUntil([&] {
+            return lifecycle != nullptr && !lifecycle->Calls.empty() &&
+                   lifecycle->Calls.back() == "open " + path;
+        });
+    }
+
+    ScopedEventLoopInvoker invoker;
+    IsolatedShell shell;
+    TempDir folder;
+    ScopedEnv config{"XDG_CONFIG_HOME", folder.Str()};
+    MemorySettingsStore store;
+    bool createSucceeds = true;
+    bool realCollaborators = false;
+    FakeBinderLifecycle* lifecycle = nullptr;
+    std::unique_ptr<TProgram> program;
+};
+
+} // namespace
+
+TEST_F(ProgramTest, SecondStartHandsItsFileToTheRunningProgramAndEndsWithZero) {
+    ASSERT_EQ(Start({"tarnwick"}), std::nullopt);
+    ASSERT_TRUE(program->Window()->isVisible());
+    program->Window()->showMinimized();
+    // Without a notification area the minimised window stays where the user can reach it.
+    ASSERT_FALSE(program->Window()->HasTrayIcon());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(program->Window()->isVisible());
+    EXPECT_EQ(RunToEnd(TARNWICK_PROGRAM, {"sub/x.bdf"}, folder.Str()), 0);
+    ASSERT_TRUE(Opened(folder.Str() + "/sub/x.bdf"));
+    EXPECT_FALSE(program->Window()->isMinimized()); // brought back to the front
+    EXPECT_EQ(RunToEnd(TARNWICK_PROGRAM, {"/nodde"}, folder.Str()), 0);
+    EXPECT_EQ(RunToEnd(TARNWICK_SEND, {"--open", "y.bdf"}, folder.Str()), 0);
+    ASSERT_TRUE(Opened(folder.Str() + "/y.bdf"));
+}
+
+TEST_F(ProgramTest, FirstStartOpensItsFileOnceRunning) {
+    const std::string path = folder.Str() + "/a.bdf";
+    ASSERT_EQ(Start({"tarnwick", path}), std::nullopt);
+    ASSERT_TRUE(Opened(path));
+}
+
+TEST_F(ProgramTest, FailedStartsEndWithOneAndLeaveNoBlock) {
+    EXPECT_EQ(Start({"tarnwick", "/b/a(1).bdf"}), 1); // the request could not carry the path
+    createSucceeds = false;
+    EXPECT_EQ(Start({"tarnwick", "/nodde"}), 1);
+    EXPECT_EQ(lifecycle->Calls, std::vector<std::string>{"create " + folder.Str() + " default"});
+    program.reset();
+    std::string error;
+    EXPECT_EQ(SharedBlock::Open(shell.BlockName(), SharedBlock::Mode::OpenExisting, error),
+              nullptr);
+}
+
+// With the program's own collaborators: the default binder is made in the empty start folder,
+// listed and opened; once the last binder has gone, the default one is opened again as it is.
+TEST_F(ProgramTest, NoddeMakesTheDefaultBinderAndFallsBackToItUnchanged) {
+    realCollaborators = true;
+    const std::string binder = folder.Str() + "/default.bdf";
+    ASSERT_EQ(Start({"tarnwick", "/nodde"}), std::nullopt);
+    EXPECT_TRUE(std::filesystem::exists(binder));
+    EXPECT_EQ(program->Window()->windowTitle(), "Tarnwick - default");
+    EXPECT_EQ(store.ReadValue("BinderList", "Binder1"), binder);
+    EXPECT_NE(ReadFileBytes(binder).find("description=My%20Default%20Binder"), std::string::npos);
+    program->Window()->Binder().FileNewFolderExecute();
+    Close(); // the binder closes and writes the new folder
+
+    store.WriteValue("RecentFile", "LastFile", folder.Str() + "/moved.bdf");
+    std::string message;
+    WhenModal([&](QWidget* box) {
+        message = box->findChild<QLabel*>("qt_msgbox_label")->text().toStdString();
+        static_cast<QDialog*>(box)->accept();
+    });
+    ASSERT_EQ(Start({"tarnwick", "/nodde"}), std::nullopt);
+    EXPECT_EQ(message, "Unable to open binder");
+    const TTreeNodes& tree = program->Window()->Binder().Items();
+    ASSERT_EQ(tree.Count(), 1);
+    EXPECT_EQ(tree.GetFirstNode()->Text(), "New Category");
+    EXPECT_EQ(store.ReadValue("BinderList", "Binder2"), std::nullopt);
+}

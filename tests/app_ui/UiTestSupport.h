@@ -1,0 +1,113 @@
+#pragma once
+
+// What the window tests share: a main-thread invoker driven by the event loop, answers to
+// modal dialogs, and a main window built over fakes of everything it talks to.
+
+#include "app/binder/BinderPaths.h"
+#include "app/binder/BinderTree.h"
+#include "app/binder/PageInfo.h"
+#include "app/binder/Settings.h"
+#include "app/ui/FormVelmorRnx.h"
+#include "app/ui/WaitForm.h"
+#include "platform/base/EventLoopInvoker.h"
+#include "platform/base/Invoker.h"
+#include "platform/base/MemorySettingsStore.h"
+
+#include "tests/support/FakeBinderLifecycle.h"
+#include "tests/support/FakeCaptureStarter.h"
+#include "tests/support/FakeTaskQueue.h"
+#include "tests/support/ShellTestEnv.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+// The program's invoker for one test; queued calls run from the event loop.
+class ScopedEventLoopInvoker {
+public:
+    ScopedEventLoopInvoker() {
+        SetInvoker(&invoker_);
+        BindInvokerToEventLoop(invoker_);
+    }
+    ~ScopedEventLoopInvoker() {
+        // Wake-ups already queued in the event loop point at this invoker: run them first.
+        invoker_.SetWake(nullptr);
+        QCoreApplication::processEvents();
+        invoker_.Drain();
+        SetInvoker(nullptr);
+    }
+
+private:
+    MainThreadInvoker invoker_;
+};
+
+// Calls `answer` with the next modal dialog, from inside the dialog's own event loop.
+inline void WhenModal(std::function<void(QWidget*)> answer) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            answer(dialog);
+        }
+    });
+    timer->start();
+}
+
+// A lifecycle whose close empties the tree, as the real one does, or fails as one that cannot
+// write the tree file.
+struct TreeClearingLifecycle : FakeBinderLifecycle {
+    TBinderTree* Tree = nullptr;
+    bool CloseFails = false;
+    void CloseBinder() override {
+        Calls.push_back("close");
+        if (CloseFails) {
+            return;
+        }
+        Open = false;
+        if (Tree != nullptr) {
+            Tree->Items().Clear();
+        }
+    }
+};
+
+// The main window over fakes, started in `Folder`; Make builds it once the test has prepared
+// the store.
+struct MainWindowRig {
+    MainWindowRig() { Settings.AskBeforeClose = false; }
+    ~MainWindowRig() { Window.reset(); }
+
+    TFormVelmorRnx& Make(std::vector<std::string> arguments = {"tarnwick"}) {
+        Window.reset();
+        Window = std::make_unique<TFormVelmorRnx>(
+            TMainWindowParts{Store, Settings, Paths, Queue, Capture, arguments, Folder.Str()});
+        Window->SetWaitForm(&Form4);
+        Lifecycle.Tree = &Window->Binder();
+        Window->SetLifecycle(&Lifecycle);
+        return *Window;
+    }
+
+    // A node of `kind` titled (and for a page addressed) `title`, last under `parent` (the top
+    // level when null).
+    TTreeNode* Add(NodeKind kind, const std::string& title, TTreeNode* parent = nullptr) {
+        auto record = std::make_unique<TPageInfo>();
+        record->Kind = kind;
+        record->Title = title;
+        record->RequestedUrl = title; // pages are listed by their address
+        return Window->Binder().Items().AddChildObject(parent, title, std::move(record));
+    }
+
+    ScopedEventLoopInvoker Invoker;
+    TempDir Folder;
+    MemorySettingsStore Store;
+    TSettings Settings;
+    BinderPaths Paths;
+    FakeTaskQueue Queue;
+    FakeCaptureStarter Capture;
+    TreeClearingLifecycle Lifecycle;
+    TForm4 Form4;
+    std::unique_ptr<TFormVelmorRnx> Window;
+};
