@@ -11,7 +11,6 @@
 
 struct FakeBrowser : IBrowser {
     std::vector<std::string> Calls; // "html:<base>", "nav:<url>", "back", "forward", ...
-    std::string Html;
     std::string Location = "about:blank";
     bool IsBusy = false, IsOffline = false, Document = true;
     int Zoom = DefaultZoomStep;
@@ -24,9 +23,8 @@ struct FakeBrowser : IBrowser {
     bool Busy() const override { return IsBusy; }
     std::string LocationURL() const override { return Location; }
     bool HasDocument() const override { return Document; }
-    void LoadHtml(const std::string& html, const std::string& base) override {
-        Html = html;
-        Calls.push_back("html:" + base);
+    void LoadHtml(const std::string&, const std::string& b) override {
+        Calls.push_back("html:" + b);
     }
     bool Offline() const override { return IsOffline; }
     void SetOffline(bool offline) override { IsOffline = offline; }
@@ -42,8 +40,7 @@ struct FakeViewsWindow : IViewsWindow {
     ViewPage Active = ViewPage::Summary;
     std::map<int, std::string> Panels;
     std::string Address;
-    int Changed = 0, Captures = 0, Summaries = 0, NotesSaved = 0;
-    std::vector<std::string> DetailLinks;
+    int Changed = 0, Captures = 0;
 
     void SetCommandEnabled(ViewCommand c, bool on) override { Enabled[c] = on; }
     void SetPageVisible(ViewPage p, bool on) override { Visible[static_cast<int>(p)] = on; }
@@ -55,11 +52,9 @@ struct FakeViewsWindow : IViewsWindow {
     void SetAddress(const std::string& url) override { Address = url; }
     void SetDownloadAnimation(bool) override {}
     void LoadNotes(const TPageInfo&) override {}
-    void SaveNotes(TPageInfo&) override { ++NotesSaved; }
-    void ShowNodeSummary(const TTreeNode&) override { ++Summaries; }
-    void ShowDetail(const std::vector<std::string>& links, const std::string&) override {
-        DetailLinks = links;
-    }
+    void SaveNotes(TPageInfo&) override {}
+    void ShowNodeSummary(const TTreeNode&) override {}
+    void ShowDetail(const std::vector<std::string>&, const std::string&) override {}
     void BinderChanged() override { ++Changed; }
     void CaptureSelectedNode() override { ++Captures; }
 
