@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 std::string BinderCaption(const std::string& binderName) {
     if (binderName.empty()) {
@@ -82,7 +83,7 @@ std::string CaptureResultText(int32_t state) {
 }
 
 std::unique_ptr<char[]> ScrambleBuffer(const char* data, std::string_view key, size_t size) {
-    if (size == 0) {
+    if (size == 0 || size >= std::numeric_limits<size_t>::max() / 2) {
         return nullptr;
     }
     auto buffer = std::make_unique<char[]>(size + 1);
