@@ -14,6 +14,8 @@
 #include "app/binder/Settings.h"
 #include "app/ui/CommandLine.h"
 #include "app/ui/MainWindowHook.h"
+#include "app/ui/dialogs/AddItemHost.h"
+#include "app/ui/dialogs/WindowAddItemHost.h"
 #include "platform/base/PostedMessage.h"
 #include "platform/graphics/ImageList.h"
 
@@ -216,6 +218,7 @@ private:
     void SaveSettings();
     void SetLeftPanelWidth(int width);
     void UpdateCommands();
+    void RunAddRequest(const TAddItemRequest& request);
     bool OpenDefaultBinder();
     void ShowException(const std::exception& error);
     // Runs a command; an exception it raises is shown, never passed into the event loop.
@@ -238,6 +241,10 @@ private:
     int currentView_ = 0;
 
     std::unique_ptr<TBinderTree> binder_;
+    // Every add request (menus, pages sent from outside, a request sent again after a binder
+    // switch in the Add Item dialog) runs through the runner.
+    std::unique_ptr<TAddRequestRunner> addRunner_;
+    std::unique_ptr<TWindowAddItemHost> addHost_;
     MainWindowHook hook_{*this};
     std::unique_ptr<TMainCaptureNotifier> notifier_;
     TImageList images_;

@@ -104,8 +104,10 @@ void TFormVelmorRnx::BuildActions() {
     bind(TMainAction::FileExit, [this] { FileExitExecute(); });
     bind(TMainAction::FileNewFolder, [this] { binder_->FileNewFolderExecute(); });
     bind(TMainAction::FileAppendFolder, [this] { binder_->FileAppendFolderExecute(); });
-    bind(TMainAction::FileNewNode, [this] { binder_->FileNewNodeExecute(); });
-    bind(TMainAction::FileAppendNode, [this] { binder_->FileAppendNodeExecute(); });
+    bind(TMainAction::FileNewNode, [this] { RunAddRequest({"", "", "", -1, TInsertMode::Child}); });
+    bind(TMainAction::FileAppendNode, [this] {
+        RunAddRequest({"", "", "", -1, TInsertMode::Sibling});
+    });
     bind(TMainAction::EditCut1, [this] { binder_->EditCut1Execute(); });
     bind(TMainAction::EditCopy1, [this] { binder_->EditCopy1Execute(); });
     bind(TMainAction::EditPaste1, [this] { binder_->EditPaste1Execute(); });
@@ -204,6 +206,18 @@ void TFormVelmorRnx::UpdateCommands() {
 void TFormVelmorRnx::SetLifecycle(IBinderLifecycle* lifecycle) {
     lifecycle_ = lifecycle;
     binder_->SetLifecycle(lifecycle);
+    addHost_.reset();
+    addRunner_.reset();
+    if (lifecycle != nullptr) {
+        addRunner_ =
+            std::make_unique<TAddRequestRunner>(*lifecycle, [this](const TAddItemRequest& request) {
+                binder_->AddNode(request.Url, request.Info, request.Html, request.TreeMode,
+                                 request.DialogMode);
+                UpdateCommands();
+            });
+        addHost_ = std::make_unique<TWindowAddItemHost>(*this, paths_, store_, binder_->Items(),
+                                                        *addRunner_);
+    }
     UpdateCommands();
 }
 

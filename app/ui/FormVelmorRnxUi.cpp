@@ -14,6 +14,8 @@
 #include "app/ui/QtText.h"
 #include "app/ui/StatusRules.h"
 #include "app/ui/WaitForm.h"
+#include "app/ui/dialogs/NewBinder.h"
+#include "app/ui/dialogs/UnitLocation.h"
 #include "controls/MarkupStatusBar.h"
 #include "platform/base/Invoker.h"
 #include "platform/base/StringUtils.h"
@@ -207,16 +209,17 @@ std::optional<std::string> TFormVelmorRnx::SelectDirectory(const std::string& pr
 }
 
 std::optional<TNewBinderChoice> TFormVelmorRnx::NewBinderDialog(const std::string& startFolder) {
-    TNewBinderPlaceholder wizard(this, startFolder);
-    if (wizard.exec() != QDialog::Accepted) {
-        return std::nullopt;
-    }
-    return wizard.Choice();
+    return ShowNewBinderDialog(this, startFolder);
 }
 
 std::unique_ptr<IAddItemDialog>
-TFormVelmorRnx::CreateAddItemDialog(int mode, std::optional<uint32_t>, const std::string&) {
-    return std::make_unique<TAddItemPlaceholder>(this, mode);
+TFormVelmorRnx::CreateAddItemDialog(int mode, std::optional<uint32_t> folderId,
+                                    const std::string& folderDump) {
+    if (addHost_ == nullptr) {
+        return nullptr;
+    }
+    return std::make_unique<TFormLoc>(this, *addHost_, mode, folderId, folderDump,
+                                      addRunner_->Current());
 }
 
 // ---- caption, menus, commands and views ---------------------------------------------------------
@@ -334,8 +337,17 @@ void TFormVelmorRnx::ShelfBar1PanelOpen(int) {
 void TFormVelmorRnx::AddNode(const std::string& url, const std::string& info,
                              const std::string& html, int treeMode, int dialogMode) {
     const TInsertMode mode = treeMode == 1 ? TInsertMode::Sibling : TInsertMode::Child;
-    binder_->AddNode(url, info, html, mode, dialogMode);
-    UpdateCommands();
+    RunAddRequest({url, info, html, dialogMode, mode});
+}
+
+void TFormVelmorRnx::RunAddRequest(const TAddItemRequest& request) {
+    if (addRunner_ != nullptr) {
+        addRunner_->Run(request);
+    } else {
+        binder_->AddNode(request.Url, request.Info, request.Html, request.TreeMode,
+                         request.DialogMode);
+        UpdateCommands();
+    }
 }
 
 void TFormVelmorRnx::OpenBinder(const std::string& path) {

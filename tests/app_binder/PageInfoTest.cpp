@@ -1,7 +1,6 @@
 #include "app/binder/PageInfo.h"
 
 #include "platform/base/Exceptions.h"
-#include "platform/base/StringUtils.h"
 
 #include "tests/support/Matchers.h"
 
@@ -24,14 +23,25 @@ std::unique_ptr<TPageInfo> RoundTrip(const TPageInfo& record) {
     return std::make_unique<TPageInfo>(stored);
 }
 
+// A record block written by hand: url, final url, content, notes, title, then what follows.
+std::unique_ptr<TPageInfo> ReadBlock(std::initializer_list<const char*> tail) {
+    StringMessageI18N block;
+    for (const char* field : {"u", "f", "", "", "title"}) {
+        block.AddString(field);
+    }
+    for (const char* field : tail) {
+        block.AddString(field);
+    }
+    StringMessageI18N stored(block.GetBuffer(), static_cast<size_t>(block.GetLength()));
+    return std::make_unique<TPageInfo>(stored);
+}
+
 } // namespace
 
-TEST(PageInfo, FreshRecordDefaultsAndGoldenContentField) {
+TEST(PageInfo, FreshRecordGoldenContentField) {
     TPageInfo record;
     EXPECT_EQ(record.Kind, NodeKind::WebPage);
     EXPECT_EQ(record.State, CaptureState::Unfinished);
-    EXPECT_EQ(record.Reload, 1);
-    EXPECT_EQ(record.ViewFlags, 0x100u);
     EXPECT_TRUE(LooksLikeDateTime(record.CreateDate));
 
     auto block = record.ToMessage();
@@ -88,29 +98,22 @@ TEST(PageInfo, FetchedTextKeptOnlyWhileUnfinished) {
     EXPECT_EQ(back->Content.Stats.Groups[GroupCss].Cached, 4);
     EXPECT_EQ(back->Content.Stats.Groups[GroupCss].Failed, 5);
     EXPECT_EQ(back->Content.Stats.Groups[GroupImg].Fetched, 0);
-}
 
-TEST(PageInfo, StoppedRecordReadsBackWithItsStatisticsState) {
-    TPageInfo record;
-    record.State = CaptureState::Stopped; // kept on the record only
-    auto back = RoundTrip(record);
-    EXPECT_EQ(back->State, CaptureState::Unfinished);
+    // A stopped capture is kept on the record only: it reads back by its statistics state.
+    TPageInfo stopped;
+    stopped.State = CaptureState::Stopped;
+    EXPECT_EQ(RoundTrip(stopped)->State, CaptureState::Unfinished);
 }
 
 TEST(PageInfo, IdsOfEveryWidthRoundTrip) {
-    for (uint32_t id : {0u, 0x80000000u, 0xFFFFFFFFu, 0x1u}) {
+    const std::pair<uint32_t, const char*> cases[] = {
+        {0u, "0"}, {0x1u, "1"}, {0x80000000u, "80000000"}, {0xFFFFFFFFu, "FFFFFFFF"}};
+    for (const auto& [id, text] : cases) {
         TPageInfo record;
         record.Id = id;
-        auto block = record.ToMessage();
-        auto fields = Fields(*block);
-        EXPECT_EQ(fields[6], IntToHex(id, 1));
-        EXPECT_EQ(RoundTrip(record)->Id, id);
+        EXPECT_EQ(Fields(*record.ToMessage())[6], text);
+        EXPECT_EQ(RoundTrip(record)->Id, id) << text;
     }
-    TPageInfo record;
-    record.Id = 0;
-    EXPECT_EQ(Fields(*record.ToMessage())[6], "0");
-    record.Id = 0x80000000u;
-    EXPECT_EQ(Fields(*record.ToMessage())[6], "80000000");
 }
 
 TEST(PageInfo, BinaryNotesAndPagesSurviveByteForByte) {
@@ -127,36 +130,21 @@ TEST(PageInfo, BinaryNotesAndPagesSurviveByteForByte) {
 
 TEST(PageInfo, BadKindRaisesConversionError) {
     for (const char* kind : {"", "x", "2a"}) {
-        StringMessageI18N block;
-        for (const char* field : {"u", "f", "", ""}) {
-            block.AddString(field);
-        }
-        block.AddString("t");
-        block.AddString(kind);
-        StringMessageI18N stored(block.GetBuffer(), static_cast<size_t>(block.GetLength()));
-        EXPECT_THROW(TPageInfo{stored}, EConvertError) << kind;
+        EXPECT_THROW(ReadBlock({kind}), EConvertError) << kind;
     }
     StringMessageI18N missing("1#u");
     EXPECT_THROW(TPageInfo{missing}, EConvertError);
 }
 
 TEST(PageInfo, MissingTrailingFieldsReadEmpty) {
-    StringMessageI18N block;
-    block.AddString("u");
-    block.AddString("f");
-    block.AddString("");
-    block.AddString("");
-    block.AddString("title");
-    block.AddString("1");
-    StringMessageI18N stored(block.GetBuffer(), static_cast<size_t>(block.GetLength()));
-    TPageInfo record(stored);
-    EXPECT_EQ(record.Kind, NodeKind::Folder);
-    EXPECT_EQ(record.Id, 0u);
-    EXPECT_EQ(record.CreateDate, "");
-    EXPECT_EQ(record.Title, "title");
+    auto record = ReadBlock({"1"});
+    EXPECT_EQ(record->Kind, NodeKind::Folder);
+    EXPECT_EQ(record->Id, 0u);
+    EXPECT_EQ(record->CreateDate, "");
+    EXPECT_EQ(record->Title, "title");
     // An empty content block gives the default statistics.
-    EXPECT_EQ(record.Content.Stats.State, 1);
-    EXPECT_EQ(record.Content.Stats.Total, 0);
+    EXPECT_EQ(record->Content.Stats.State, 1);
+    EXPECT_EQ(record->Content.Stats.Total, 0);
 }
 
 TEST(PageInfo, ShortRecordOfFolderDump) {

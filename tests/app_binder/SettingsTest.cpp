@@ -12,6 +12,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -43,25 +44,12 @@ std::map<std::string, std::string> Values(ISettingsStore& store, const std::stri
     return values;
 }
 
-void ExpectSameSettings(const TSettings& a, const TSettings& b) {
-    EXPECT_EQ(a.WorkDir, b.WorkDir);
-    EXPECT_EQ(a.Version, b.Version);
-    EXPECT_EQ(a.LastFile, b.LastFile);
-    EXPECT_EQ(a.Left, b.Left);
-    EXPECT_EQ(a.Top, b.Top);
-    EXPECT_EQ(a.Width, b.Width);
-    EXPECT_EQ(a.Height, b.Height);
-    EXPECT_EQ(a.FormMax, b.FormMax);
-    EXPECT_EQ(a.LeftWide, b.LeftWide);
-    EXPECT_EQ(a.LeftEnabled, b.LeftEnabled);
-    EXPECT_EQ(a.ListMode, b.ListMode);
-    EXPECT_EQ(a.ShowPageViaFile, b.ShowPageViaFile);
-    EXPECT_EQ(a.StripScript, b.StripScript);
-    EXPECT_EQ(a.RecursiveImport, b.RecursiveImport);
-    EXPECT_EQ(a.AskBeforeDelete, b.AskBeforeDelete);
-    EXPECT_EQ(a.AskBeforeClose, b.AskBeforeClose);
-    EXPECT_EQ(a.ShowTips, b.ShowTips);
-    EXPECT_EQ(a.ResSaveDir, b.ResSaveDir);
+// Every loaded setting; LastNodeID is written only.
+auto LoadedFields(const TSettings& s) {
+    return std::tie(s.WorkDir, s.Version, s.LastFile, s.Left, s.Top, s.Width, s.Height, s.FormMax,
+                    s.LeftWide, s.LeftEnabled, s.ListMode, s.ShowPageViaFile, s.StripScript,
+                    s.RecursiveImport, s.AskBeforeDelete, s.AskBeforeClose, s.ShowTips,
+                    s.ResSaveDir);
 }
 
 // Every setting changed from its default.
@@ -108,7 +96,7 @@ TEST(Settings, AnEmptyStoreGivesTheDefaultsAndMakesTheRecentKey) {
     MemorySettingsStore store;
     TSettings settings = DefaultSettings("/home/u/start");
     LoadSettings(store, settings);
-    ExpectSameSettings(settings, DefaultSettings("/home/u/start"));
+    EXPECT_EQ(LoadedFields(settings), LoadedFields(DefaultSettings("/home/u/start")));
     EXPECT_EQ(settings.ResSaveDir, "/home/u/start/resource");
     EXPECT_FALSE(settings.Left.has_value());
     EXPECT_EQ(settings.LeftWide, -1);
@@ -130,7 +118,7 @@ TEST(Settings, SavedSettingsLoadBackAndDamagedValuesKeepTheirDefaults) {
 
     TSettings loaded = DefaultSettings("/home/u/start");
     LoadSettings(store, loaded);
-    ExpectSameSettings(loaded, saved);
+    EXPECT_EQ(LoadedFields(loaded), LoadedFields(saved));
 
     // Hand-damaged values: a number that is not one, a boolean written as a word.
     store.WriteValue("Config", "ListMode", "two");
@@ -324,6 +312,6 @@ TEST(Settings, RoundTripThroughTheUsersSettingsFile) {
     LoadSettings(reopened, loaded);
     TSettings expected = saved;
     expected.LastFile = "/home/u/My Notes.bdf";
-    ExpectSameSettings(loaded, expected);
+    EXPECT_EQ(LoadedFields(loaded), LoadedFields(expected));
     EXPECT_EQ(ReadBinderList(reopened), std::vector<std::string>{"/home/u/My Notes.bdf"});
 }

@@ -7,14 +7,6 @@
 #include <cstring>
 #include <string>
 
-namespace {
-
-std::string Used(const StringMessageI18N& m) {
-    return m.Bytes();
-}
-
-} // namespace
-
 TEST(StringMessage, WireFormOfFields) {
     StringMessageI18N m;
     m.AddString("abc");
@@ -22,8 +14,8 @@ TEST(StringMessage, WireFormOfFields) {
     m.AddString(std::string(26, 'z'));
     m.AddBool(1);
     m.AddBool(0);
-    EXPECT_EQ(Used(m), "3#abc0#1a#" + std::string(26, 'z') + "4#true5#false");
-    EXPECT_EQ(m.GetLength(), static_cast<int32_t>(Used(m).size()));
+    EXPECT_EQ(m.Bytes(), "3#abc0#1a#" + std::string(26, 'z') + "4#true5#false");
+    EXPECT_EQ(m.GetLength(), static_cast<int32_t>(m.Bytes().size()));
     EXPECT_EQ(m.GetBuffer()[m.GetLength()], '\0');
 
     EXPECT_EQ(m.ReadString(), "abc");
@@ -50,7 +42,7 @@ TEST(StringMessage, AddStringStopsAtNulButAddDataKeepsEveryByte) {
     StringMessageI18N m;
     m.AddString(raw);
     m.AddData(raw.data(), raw.size());
-    EXPECT_EQ(Used(m), std::string("3#a#b6#") + raw);
+    EXPECT_EQ(m.Bytes(), std::string("3#a#b6#") + raw);
 
     EXPECT_EQ(m.ReadString(), "a#b");
     int32_t length = -1;

@@ -19,8 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using FakeLifecycle = FakeBinderLifecycle;
-
 struct EditRecorder : ITreeNodesObserver {
     std::vector<std::string> Edits;
     void EditRequested(TTreeNode* node) override { Edits.push_back(node->Text()); }
@@ -331,7 +329,7 @@ TEST(TreeCommands, MultiSelectionPresses) {
 
 TEST(TreeCommands, BinderListDeleteClosesTheOpenBinderFirst) {
     PagesBinder b;
-    FakeLifecycle lifecycle;
+    FakeBinderLifecycle lifecycle;
     b.binder.SetLifecycle(&lifecycle);
     b.paths.BinderFilePath = "/data/My Notes.bdf";
     b.ui.OpenPanel = BinderListPanel;

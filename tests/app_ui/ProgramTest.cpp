@@ -8,22 +8,9 @@
 
 #include <QDialog>
 #include <QLabel>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
-
-// Runs a program to its end while serving the event loop, as the running instance would.
-int RunToEnd(const char* program, const QStringList& arguments, const std::string& folder) {
-    QProcess process;
-    process.setWorkingDirectory(QString::fromStdString(folder));
-    process.start(program, arguments);
-    if (!process.waitForStarted(20000) ||
-        !WaitUntil([&] { return process.state() == QProcess::NotRunning; })) {
-        return -1;
-    }
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
 
 class ProgramTest : public testing::Test {
 protected:

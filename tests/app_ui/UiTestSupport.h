@@ -19,6 +19,7 @@
 #include "tests/support/ShellTestEnv.h"
 
 #include <QApplication>
+#include <QProcess>
 #include <QTimer>
 
 #include <functional>
@@ -42,6 +43,18 @@ public:
 private:
     MainThreadInvoker invoker_;
 };
+
+// Runs a program to its end while serving the event loop, as the running instance would.
+inline int RunToEnd(const char* program, const QStringList& arguments, const std::string& folder) {
+    QProcess process;
+    process.setWorkingDirectory(QString::fromStdString(folder));
+    process.start(program, arguments);
+    if (!process.waitForStarted(20000) ||
+        !WaitUntil([&] { return process.state() == QProcess::NotRunning; })) {
+        return -1;
+    }
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
 
 // Calls `answer` with the next modal dialog, from inside the dialog's own event loop.
 inline void WhenModal(std::function<void(QWidget*)> answer) {

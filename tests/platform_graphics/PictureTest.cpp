@@ -56,10 +56,6 @@ std::string TwentyFourBitBmp(bool topDown = false) {
     return FileHeader(14 + 40 + 16, 54) + dib + (topDown ? top + bottom : bottom + top);
 }
 
-QRgb At(const QImage& image, int x, int y) {
-    return image.pixel(x, y);
-}
-
 } // namespace
 
 TEST(Bitmap, EightBitFileLoadsDrawsAndSavesBackIdentical) {
@@ -68,13 +64,13 @@ TEST(Bitmap, EightBitFileLoadsDrawsAndSavesBackIdentical) {
     bitmap.LoadFromBytes(file);
     ASSERT_EQ(bitmap.Width(), 3);
     ASSERT_EQ(bitmap.Height(), 2);
-    const QImage& image = bitmap.Image();
-    EXPECT_EQ(At(image, 0, 0), qRgb(0, 0, 255));
-    EXPECT_EQ(At(image, 1, 0), qRgb(0, 0, 0));
-    EXPECT_EQ(At(image, 2, 0), qRgb(255, 0, 0));
-    EXPECT_EQ(At(image, 0, 1), qRgb(255, 0, 0));
-    EXPECT_EQ(At(image, 1, 1), qRgb(0, 255, 0));
-    EXPECT_EQ(At(image, 2, 1), qRgb(0, 0, 255));
+    const QRgb rows[2][3] = {{qRgb(0, 0, 255), qRgb(0, 0, 0), qRgb(255, 0, 0)},
+                             {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)}};
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            EXPECT_EQ(bitmap.Image().pixel(x, y), rows[y][x]) << x << "," << y;
+        }
+    }
     EXPECT_EQ(bitmap.SaveToBytes(), file);
 
     // Stretched to twice its size on a real canvas.

@@ -10,6 +10,7 @@
 #include "app/binder/PageInfo.h"
 
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -77,6 +78,9 @@ public:
     // and the folder dump the last one was built with.
     std::deque<FakeAddItemScript> AddItemDialogs;
     std::string LastFolderDump;
+    // When set, makes the Add Item dialogs instead (a real dialog driven by the test).
+    std::function<std::unique_ptr<IAddItemDialog>(int, std::optional<uint32_t>, const std::string&)>
+        MakeAddItemDialog;
     std::string ChosenBinder;
     // The answers of the New Binder Wizard, in order (cancelled once none is left).
     std::deque<std::optional<TNewBinderChoice>> NewBinderAnswers;
@@ -138,6 +142,9 @@ public:
                                                         const std::string& folderDump) override {
         Record("CreateAddItemDialog(" + std::to_string(mode) + "|" +
                (initialFolderId ? std::to_string(*initialFolderId) : std::string("-1")) + ")");
+        if (MakeAddItemDialog) {
+            return MakeAddItemDialog(mode, initialFolderId, folderDump);
+        }
         std::lock_guard lock(mutex_);
         LastFolderDump = folderDump;
         FakeAddItemScript script;

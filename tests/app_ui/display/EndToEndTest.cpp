@@ -1,0 +1,115 @@
+// A page sent from outside, the whole way: tarnwick-send in another process, the shared block
+// and "InsertVelmor", the hook, the Add Item dialog, the new node, its capture from a loopback
+// site, message 3022, and the binder file and tree file after the program has closed.
+#include "app/binder/NodeIds.h"
+#include "app/binder/PageInfo.h"
+#include "app/ui/Program.h"
+#include "platform/base/Files.h"
+#include "platform/base/MemorySettingsStore.h"
+#include "platform/base/StringUtils.h"
+
+#include "tests/app_ui/UiTestSupport.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempDir.h"
+
+#include <QDialog>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const Page = "<html><head><title>Sent page</title>"
+                         "<link rel=\"stylesheet\" href=\"style.css\"></head>"
+                         "<body><img src=\"pics/dot.gif\"> text</body></html>";
+
+std::unique_ptr<TProgram> StartProgram(const TempDir& folder, MemorySettingsStore& store) {
+    TProgramOptions options;
+    options.Arguments = {"tarnwick", "/nodde"};
+    options.StartFolder = folder.Str();
+    options.SplashTime = std::chrono::milliseconds(0);
+    options.Store = &store;
+    auto program = std::make_unique<TProgram>(std::move(options));
+    return program->Start() == std::nullopt ? std::move(program) : nullptr;
+}
+
+TPageInfo* RecordOfUrl(const TTreeNodes& tree, const std::string& url) {
+    for (TTreeNode* node = tree.GetFirstNode(); node != nullptr; node = node->GetNext()) {
+        TPageInfo* record = NodeRecord(node);
+        if (record != nullptr && record->RequestedUrl == url) {
+            return record;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST(EndToEnd, PageSentFromOutsideIsCapturedStoredAndKept) {
+    ScopedEventLoopInvoker invoker;
+    IsolatedShell shell;
+    TempDir folder;
+    ScopedEnv config{"XDG_CONFIG_HOME", folder.Str()};
+    MemorySettingsStore store;
+
+    static const char gif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!";
+    const std::string picture(gif, sizeof gif - 1); // NUL bytes included
+    LoopbackServer server;
+    server.Serve("/site/page.htm", Page, "text/html; charset=iso-8859-1");
+    server.Serve("/site/style.css", "body { color: navy }", "text/css");
+    server.Serve("/site/pics/dot.gif", picture, "image/gif");
+    server.Start();
+    const std::string url = server.Url("/site/page.htm");
+
+    auto program = StartProgram(folder, store);
+    ASSERT_NE(program, nullptr);
+    TFormVelmorRnx& window = *program->Window();
+
+    // The browser side hands over the page it shows; the Add Item dialog comes up for it.
+    WriteFileBytes(folder / "sent.htm", Page);
+    std::string dialogName;
+    WhenModal([&](QWidget* dialog) {
+        dialogName = dialog->objectName().toStdString();
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    EXPECT_EQ(RunToEnd(TARNWICK_SEND,
+                       {"--insert", QString::fromStdString(url), "Sent page",
+                        QString::fromStdString((folder / "sent.htm").string())},
+                       folder.Str()),
+              0);
+    ASSERT_TRUE(WaitUntil([&] { return RecordOfUrl(window.Binder().Items(), url) != nullptr; }));
+    EXPECT_EQ(dialogName, "FormLoc");
+    TPageInfo* record = RecordOfUrl(window.Binder().Items(), url);
+    ASSERT_TRUE(WaitUntil([&] {
+        record = RecordOfUrl(window.Binder().Items(), url);
+        return record != nullptr && record->State != CaptureState::Unfinished;
+    }));
+    ASSERT_EQ(record->State, CaptureState::Completed);
+    EXPECT_EQ(record->Content.Stats.Total, 2);
+    const uint32_t id = record->Id;
+
+    // The resources lie under the node's folder of the binder's store.
+    const std::filesystem::path node =
+        std::filesystem::path(folder.Str()) / "defaultstore" / IntToHex(id, 1);
+    bool foundPicture = false;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(node)) {
+        foundPicture = foundPicture || (entry.path().filename() == "dot.gif" &&
+                                        ReadFileBytes(entry.path()) == picture);
+    }
+    EXPECT_TRUE(foundPicture);
+
+    // Closing writes the tree file; the next start finds the page captured.
+    program->Settings().AskBeforeClose = false;
+    window.close();
+    program.reset();
+    server.Stop();
+    program = StartProgram(folder, store);
+    ASSERT_NE(program, nullptr);
+    const TPageInfo* reopened = FindRecordById(program->Window()->Binder().Items(), id);
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(reopened->State, CaptureState::Completed);
+    EXPECT_EQ(reopened->Title, "Sent page");
+    EXPECT_NE(reopened->Content.PageHtml.find("dot.gif"), std::string::npos);
+    program->Settings().AskBeforeClose = false;
+    program->Window()->close();
+}
