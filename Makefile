@@ -37,12 +37,14 @@ bench: deps
 	    echo "== $$b"; $$b || exit 1; done
 
 # The program starts in a work folder of its own outside the sources: with "/nodde" it opens
-# the binder it had open last, or creates the default binder there on its first start.
+# the binder it had open last, or creates the default binder there on its first start. The
+# installation's "common" files (the summary templates) are copied into it.
 RUN_WORK := build/run-work
 run: deps
 	cmake -S . -B build/release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTARNWICK_TESTS=OFF
-	cmake --build build/release -j $(JOBS) --target tarnwick
+	cmake --build build/release -j $(JOBS) --target tarnwick common_files
 	mkdir -p $(RUN_WORK)
+	cmake -E copy_directory build/release/common $(RUN_WORK)/common
 	cd $(RUN_WORK) && $(CURDIR)/build/release/app/ui/tarnwick /nodde
 
 clean:

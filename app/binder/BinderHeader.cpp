@@ -131,6 +131,7 @@ bool ReadBinderHeader(const std::string& path, TBinderHeader& header) {
     header.Save = DecodeBinderValue(values.Save);
     header.Description = DecodeBinderValue(values.Description);
     header.CreateDate = DecodeBinderValue(values.CreateDate);
+    header.Count = values.Count;
     header.TreeFileSize = 0;
     struct stat info;
     const std::string treeFile = JoinPath(header.Root, header.Save);

@@ -38,6 +38,7 @@ struct TBinderHeader {
     std::string Save;
     std::string Description;
     std::string CreateDate;
+    std::string Count; // the node count as the file holds it
     uint64_t TreeFileSize = 0;
 };
 

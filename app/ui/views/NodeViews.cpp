@@ -1,0 +1,502 @@
+#include "app/ui/views/NodeViews.h"
+
+#include "app/binder/BinderPaths.h"
+#include "app/binder/MainServices.h"
+#include "app/binder/NodeIds.h"
+#include "app/binder/PageInfo.h"
+#include "app/binder/Settings.h"
+#include "app/binder/StoreFiles.h"
+#include "app/binder/TreeCommands.h"
+#include "app/capture/MultiCapture.h"
+#include "app/capture/PageParser.h"
+#include "platform/base/Files.h"
+#include "platform/base/StringUtils.h"
+#include "platform/base/TreeNode.h"
+#include "platform/browser/Browser.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int KindPanel = 1;
+constexpr int StatusPanel = 2;
+constexpr int ProgressPanel = 3;
+constexpr int PositionPanel = 4;
+
+// Which commands each kind enables: folder, web page, notes document, link. A node without a
+// record enables only the commands that work on any node.
+struct KindCommands {
+    ViewCommand Command;
+    bool Folder, WebPage, Notes, Link;
+};
+constexpr KindCommands KindTable[] = {
+    {ViewCommand::FileNewNode, true, false, false, false},
+    {ViewCommand::FileNewFolder, true, false, false, false},
+    {ViewCommand::FileImportVelmor, true, false, false, false},
+    {ViewCommand::FileImportHtml, true, false, false, false},
+    {ViewCommand::FileAppendNode, true, true, true, true},
+    {ViewCommand::FileAppendFolder, true, true, true, true},
+    {ViewCommand::ToolChangeURL1, false, true, true, true},
+    {ViewCommand::ToolRefresh, false, true, false, false},
+    {ViewCommand::FilePrint, false, true, false, false},
+    {ViewCommand::ToolChangeURL, false, true, false, false},
+    {ViewCommand::ToolSyncContent, false, true, false, false},
+    {ViewCommand::FileSaveHtml, true, true, false, false},
+    {ViewCommand::FileExportContent, true, true, true, true},
+    {ViewCommand::EditCut1, true, true, true, true},
+    {ViewCommand::EditCopy1, true, true, true, true},
+    {ViewCommand::EditDelete1, true, true, true, true},
+    {ViewCommand::RichEdit1, true, true, true, true},
+};
+
+bool EnabledFor(const KindCommands& row, NodeKind kind) {
+    switch (kind) {
+    case NodeKind::Folder:
+        return row.Folder;
+    case NodeKind::WebPage:
+        return row.WebPage;
+    case NodeKind::Notes:
+        return row.Notes;
+    case NodeKind::Link:
+        return row.Link;
+    default:
+        return row.Folder && row.WebPage && row.Notes && row.Link;
+    }
+}
+
+} // namespace
+
+std::string NodePositionStatus(int absoluteIndex, int count) {
+    return "Node " + IntToStr(absoluteIndex + 1) + " / " + IntToStr(count);
+}
+
+bool IsLocalDocumentAddress(const std::string& url) {
+    return url == "about:blank" || url.rfind("file://", 0) == 0 || url.rfind("data:", 0) == 0;
+}
+
+TNodeViews::TNodeViews(TTreeNodes& tree, const BinderPaths& paths, TSettings& settings,
+                       IViewsWindow& window, IBrowser& browser, std::string startFolder,
+                       std::string notAvailable)
+    : tree_(tree), paths_(paths), settings_(settings), window_(window), browser_(browser),
+      startFolder_(std::move(startFolder)), notAvailable_(std::move(notAvailable)) {}
+
+TPageInfo* TNodeViews::SelectedRecord() const {
+    return NodeRecord(tree_.Selected());
+}
+
+void TNodeViews::ForgetShownNode() {
+    editing_ = nullptr;
+    shownAny_ = false;
+}
+
+// ---- the refresh ------------------------------------------------------------------------------
+
+void TNodeViews::TreeView1Click() {
+    if (editing_ != nullptr) {
+        ApplyChangeExecute();
+        editing_ = nullptr;
+    }
+    if (tree_.Selected() == nullptr) {
+        if (tree_.Count() == 0) {
+            ReflectNodeLabel(nullptr);
+            return;
+        }
+        tree_.SetSelected(tree_.GetFirstNode());
+    }
+    TTreeNode* node = tree_.Selected();
+    // A node may carry no record; it then enables only what works on any node.
+    if (const TPageInfo* record = NodeRecord(node)) {
+        settings_.LastNodeID = record->Id;
+    }
+    const NodeKind kind = GetNodeKind(node);
+    for (const KindCommands& row : KindTable) {
+        Enable(row.Command, EnabledFor(row, kind));
+    }
+    ReflectNodeLabel(node);
+}
+
+void TNodeViews::ReflectNodeLabel(TTreeNode* node) {
+    if (const TPageInfo* record = NodeRecord(node)) {
+        node->SetText(NodeLabel(*record, settings_.ListMode));
+    }
+    ClearStatusBar();
+    if (node == nullptr) {
+        ShowBlank();
+        return;
+    }
+    if (const TTreeNode* selected = tree_.Selected()) {
+        window_.SetStatusPanel(PositionPanel,
+                               NodePositionStatus(selected->AbsoluteIndex(), tree_.Count()));
+        window_.SetStatusPanel(KindPanel,
+                               NodeKindText(static_cast<int32_t>(GetNodeKind(selected))));
+    }
+    if (NodeRecord(node) != nullptr) {
+        ShowNodeInViews(*node);
+        Enable(ViewCommand::PageControl1, true);
+    }
+}
+
+void TNodeViews::ShowNodeInViews(TTreeNode& node) {
+    TPageInfo& record = *NodeRecord(&node);
+    window_.LoadNotes(record);
+    if (record.State == CaptureState::Unfinished) {
+        Enable(ViewCommand::ToolSyncContent, false);
+        Enable(ViewCommand::ToolChangeURL, false);
+        Enable(ViewCommand::ToolButton13, true);
+    } else if (record.Kind == NodeKind::WebPage) {
+        Enable(ViewCommand::ToolSyncContent, true);
+        Enable(ViewCommand::ToolChangeURL, true);
+        Enable(ViewCommand::ToolButton13, false);
+    }
+    window_.SetPageVisible(ViewPage::Notes, true);
+    switch (record.Kind) {
+    case NodeKind::WebPage:
+        window_.SetStatusPanel(StatusPanel, record.Progress.StatusText);
+        for (ViewPage page : {ViewPage::Browse, ViewPage::Detail, ViewPage::Summary}) {
+            window_.SetPageVisible(page, true);
+        }
+        for (ViewCommand command :
+             {ViewCommand::ViewSummary, ViewCommand::ViewBrowser, ViewCommand::ViewDetail}) {
+            Enable(command, true);
+        }
+        window_.ActivatePage(static_cast<ViewPage>(currentView_));
+        if (currentView_ == static_cast<int>(ViewPage::Browse)) {
+            ShowNodePage(record);
+        }
+        window_.ShowNodeSummary(node);
+        if (window_.ActivePage() == ViewPage::Detail) {
+            ShowHyperlinks(record);
+        }
+        break;
+    case NodeKind::Folder:
+    case NodeKind::Link:
+        if (currentView_ < static_cast<int>(ViewPage::Browse)) {
+            window_.ActivatePage(static_cast<ViewPage>(currentView_));
+        }
+        window_.SetPageVisible(ViewPage::Summary, true);
+        window_.SetPageVisible(ViewPage::Browse, false);
+        window_.SetPageVisible(ViewPage::Detail, false);
+        Enable(ViewCommand::ViewSummary, true);
+        Enable(ViewCommand::ViewBrowser, false);
+        Enable(ViewCommand::ViewDetail, false);
+        window_.ShowNodeSummary(node);
+        break;
+    default:
+        for (ViewPage page : {ViewPage::Browse, ViewPage::Detail, ViewPage::Summary}) {
+            window_.SetPageVisible(page, false);
+        }
+        for (ViewCommand command :
+             {ViewCommand::ViewSummary, ViewCommand::ViewBrowser, ViewCommand::ViewDetail}) {
+            Enable(command, false);
+        }
+        break;
+    }
+    ShowNodeStatus(record);
+}
+
+void TNodeViews::ShowNodeStatus(const TPageInfo& record) {
+    window_.SetStatusPanel(StatusPanel, record.Progress.StatusText);
+}
+
+void TNodeViews::ShowNodePage(TPageInfo& record) {
+    Enable(ViewCommand::ToolButton4, (record.ViewFlags & ViewFlagOnline) != 0);
+    Enable(ViewCommand::ToolButton5, (record.ViewFlags & ViewFlagSteppedBack) != 0);
+    Enable(ViewCommand::ToolRefresh, (record.ViewFlags & ViewFlagCaptured) != 0);
+    window_.SetAddress("");
+    Enable(ViewCommand::ToolButton15, true);
+    Enable(ViewCommand::ToolButton16, true);
+    switch (record.State) {
+    case CaptureState::Unfinished:
+        window_.SetDownloadAnimation(true);
+        record.Progress.StatusText = DownloadingStatus;
+        break;
+    case CaptureState::Stopped:
+        window_.SetDownloadAnimation(false);
+        record.Progress.StatusText = DownloadStoppedStatus;
+        break;
+    default:
+        record.Progress.StatusText = CaptureResultText(static_cast<int32_t>(record.State));
+        window_.SetDownloadAnimation(false);
+        Enable(ViewCommand::ToolSyncContent, true);
+        Enable(ViewCommand::ToolChangeURL, true);
+        if (record.Reload == 0 && shownAny_ && lastShownId_ == record.Id) {
+            return; // the page shown already
+        }
+        break;
+    }
+    const PageSourceSettings settings{settings_.ShowPageViaFile, settings_.StripScript,
+                                      startFolder_, notAvailable_};
+    const PageSource source = ChoosePageSource(record, paths_, settings);
+    shownAny_ = true;
+    lastShownId_ = record.Id;
+    record.Reload = 0;
+    if (!browser_.HasDocument()) {
+        record.Reload = 1; // shown once the browser has a document
+        return;
+    }
+    // What the binder shows comes from its own files, never from the net.
+    browser_.SetOffline(true);
+    if (source.ViaFile) {
+        ShowPageFile(source.Html, record.Id);
+    } else {
+        browser_.LoadHtml(source.Html, source.BaseUrl);
+    }
+}
+
+void TNodeViews::ShowPageFile(const std::string& html, uint32_t id) {
+    const std::string folder = NodeStoreFolder(paths_.BinderRoot, paths_.BinderStore, id);
+    const std::string file = NodePageFile(paths_, id);
+    if (folder.empty() || !ForceDirectories(folder)) {
+        return;
+    }
+    // Written every time, so the file always holds the page as it is now.
+    std::string error;
+    if (!WriteFileAtomic(file, html.data(), html.size(), error)) {
+        return;
+    }
+    browser_.Navigate("file://" + file);
+}
+
+void TNodeViews::ShowBlank() {
+    Enable(ViewCommand::PageControl1, true);
+    window_.SetPageVisible(ViewPage::Browse, true);
+    for (ViewPage page : {ViewPage::Detail, ViewPage::Summary, ViewPage::Notes}) {
+        window_.SetPageVisible(page, false);
+    }
+    window_.ActivatePage(ViewPage::Browse);
+    window_.SetStatusPanel(KindPanel, "");
+    window_.SetStatusPanel(PositionPanel, "");
+    window_.SetAddress("");
+    browser_.LoadHtml("", "");
+}
+
+void TNodeViews::ClearStatusBar() {
+    window_.SetStatusPanel(StatusPanel, "");
+    window_.SetStatusPanel(ProgressPanel, "");
+}
+
+void TNodeViews::ShowHyperlinks(TPageInfo& record) {
+    if (record.Content.Links.empty()) {
+        CollectHyperlinks(record);
+    }
+    std::vector<std::string> links;
+    for (const Link& link : record.Content.Links) {
+        if (link.Type == "hyperlink") {
+            links.push_back(link.Url);
+        }
+    }
+    window_.ShowDetail(links, record.Content.PageHtml);
+}
+
+void TNodeViews::SetViewCheck(int index) {
+    window_.SetViewMark(index);
+}
+
+// ---- view pages -------------------------------------------------------------------------------
+
+void TNodeViews::TabSheet2Show() {
+    Enable(ViewCommand::Edit1, false);
+    Enable(ViewCommand::Browse1, false);
+    if (TTreeNode* node = tree_.Selected()) {
+        if (NodeRecord(node) != nullptr) {
+            currentView_ = static_cast<int>(ViewPage::Summary);
+        }
+        SetViewCheck(currentView_);
+    }
+}
+
+void TNodeViews::TabSheet1Show() {
+    Enable(ViewCommand::Edit1, false);
+    Enable(ViewCommand::Browse1, true);
+    currentView_ = static_cast<int>(ViewPage::Browse);
+    SetViewCheck(currentView_);
+    if (tree_.Selected() == nullptr) {
+        if (tree_.GetFirstNode() == nullptr) {
+            return;
+        }
+        tree_.SetSelected(tree_.GetFirstNode());
+    }
+    if (TPageInfo* record = SelectedRecord()) {
+        ShowNodePage(*record);
+        ShowNodeStatus(*record);
+    }
+}
+
+void TNodeViews::TabSheet4Show() {
+    Enable(ViewCommand::Edit1, false);
+    Enable(ViewCommand::Browse1, false);
+    if (detailRequested_) {
+        currentView_ = static_cast<int>(ViewPage::Detail);
+        detailRequested_ = false;
+    }
+    SetViewCheck(currentView_);
+    if (TTreeNode* node = tree_.Selected(); node != nullptr && NodeRecord(node) != nullptr) {
+        window_.ShowNodeSummary(*node);
+        ShowHyperlinks(*NodeRecord(node));
+    }
+}
+
+void TNodeViews::ViewSummaryExecute() {
+    window_.ActivatePage(ViewPage::Summary);
+}
+
+void TNodeViews::ViewNoteExecute() {
+    noteRequested_ = true;
+    window_.ActivatePage(ViewPage::Notes);
+}
+
+void TNodeViews::ViewBrowserExecute() {
+    window_.ActivatePage(ViewPage::Browse);
+}
+
+void TNodeViews::ViewDetailExecute() {
+    detailRequested_ = true;
+    window_.ActivatePage(ViewPage::Detail);
+}
+
+// ---- notes editing ----------------------------------------------------------------------------
+
+void TNodeViews::OtherChangedExecut() {
+    Enable(ViewCommand::ApplyChange, true);
+    Enable(ViewCommand::CancelChange, true);
+    editing_ = tree_.Selected();
+}
+
+void TNodeViews::ApplyChangeExecute() {
+    // The notes go to the node they were typed for, even when the selection has moved on.
+    if (TPageInfo* record = NodeRecord(editing_)) {
+        window_.SaveNotes(*record);
+        window_.BinderChanged();
+    }
+}
+
+void TNodeViews::CancelChangeExecute() {
+    if (editing_ != nullptr) {
+        ReflectNodeLabel(editing_);
+    }
+}
+
+void TNodeViews::TreeView1Edited(TTreeNode& node, std::string& text) {
+    TPageInfo* record = NodeRecord(&node);
+    if (text.empty() || record == nullptr) {
+        return;
+    }
+    if (!(settings_.ListMode == 1 && record->Kind == NodeKind::WebPage)) {
+        record->Title = MakeUniqueNodeName(tree_, text);
+        node.SetText(record->Title);
+    }
+    // The label always follows the record, also where the typed text is not taken.
+    text = NodeLabel(*record, settings_.ListMode);
+    ReflectNodeLabel(&node);
+    window_.BinderChanged();
+}
+
+// ---- browser commands -------------------------------------------------------------------------
+
+void TNodeViews::ToolButton4Click() {
+    TPageInfo* record = SelectedRecord();
+    if (record == nullptr) {
+        return;
+    }
+    if (record->NavCount < 2) {
+        // Back to the stored page. The capture's state stays what it is: a failed or stopped
+        // capture is not made "completed" by looking at it.
+        record->NavCount = 0;
+        record->Reload = 1;
+        ShowNodePage(*record);
+        ShowNodeStatus(*record);
+        Enable(ViewCommand::ToolButton5, false);
+        Enable(ViewCommand::ToolButton4, false);
+        window_.SetStatusProgress(0);
+        return;
+    }
+    browser_.GoBack();
+    record->NavCount -= 2; // the navigation back counts itself once more
+    window_.SetAddress(browser_.LocationURL());
+    record->ViewFlags |= ViewFlagSteppedBack;
+    Enable(ViewCommand::ToolButton5, true);
+}
+
+void TNodeViews::ToolButton5Click() {
+    browser_.GoForward();
+    window_.SetAddress(browser_.LocationURL());
+}
+
+void TNodeViews::ToolButton13Click() {
+    if (browser_.Busy()) {
+        browser_.Stop();
+        window_.SetDownloadAnimation(false);
+        return;
+    }
+    if (TPageInfo* record = SelectedRecord()) {
+        record->State = CaptureState::Stopped;
+        window_.BinderChanged();
+        if (record->CurrentCapture != nullptr) {
+            record->CurrentCapture->Cancel();
+        }
+    }
+    Enable(ViewCommand::ToolRefresh, true);
+    window_.SetDownloadAnimation(false);
+}
+
+void TNodeViews::ToolRefreshExecute() {
+    TPageInfo* record = SelectedRecord();
+    if (record == nullptr) {
+        return;
+    }
+    if (record->NavCount != 0) {
+        browser_.Refresh();
+        return;
+    }
+    Enable(ViewCommand::ToolRefresh, false);
+    // The page file a page shown through a file was written to.
+    const std::string file = NodePageFile(paths_, record->Id);
+    if (!file.empty()) {
+        std::remove(file.c_str());
+    }
+    record->Reload = 1;
+    ShowNodePage(*record);
+    Enable(ViewCommand::ToolButton5, false);
+    Enable(ViewCommand::ToolButton4, false);
+}
+
+void TNodeViews::FilePrintExecute() {
+    browser_.Print();
+}
+
+void TNodeViews::FontChangeExecute(int step) {
+    fontStep_ = std::clamp(step, 0, ZoomStepCount - 1);
+    browser_.SetZoomStep(fontStep_);
+}
+
+void TNodeViews::ToolButton17Click() {
+    browser_.ShowFind();
+}
+
+void TNodeViews::WebBrowserNavigateComplete2(const std::string& url) {
+    TPageInfo* record = SelectedRecord();
+    if (record == nullptr || IsLocalDocumentAddress(url)) {
+        return;
+    }
+    record->ViewFlags |= ViewFlagOnline;
+    ++record->NavCount;
+    window_.SetAddress(url);
+    Enable(ViewCommand::ToolButton4, true);
+    window_.SetStatusProgress(0);
+    if (!browser_.Offline()) {
+        window_.SetStatusPanel(StatusPanel, OnlineModeStatus);
+    }
+}
+
+void TNodeViews::ChangeUrlAccepted(const std::string& url) {
+    TPageInfo* record = SelectedRecord();
+    if (record == nullptr) {
+        return;
+    }
+    if (!url.empty() && url != record->RequestedUrl) {
+        record->RequestedUrl = url;
+        window_.BinderChanged();
+    }
+    window_.CaptureSelectedNode();
+}

@@ -1,0 +1,119 @@
+#pragma once
+
+// What the main window's views show for the selected node, and the page browser's commands.
+// Every change of selection ends in TreeView1Click, which enables the commands of the node's
+// kind, fills the status panels and shows the node in the views its kind has: the summary,
+// the notes, the stored page and the detail view. The page browser shows a stored page
+// offline, with the base of its node folder; the back, forward, stop and refresh buttons
+// follow the node's flags (bit 0: the browser left the stored page for the net; bit 4: a step
+// back was taken; bit 8: a capture has finished) and its count of online navigations.
+//
+// The window (IViewsWindow) and the browser (IBrowser) are interfaces, so the rules here run
+// without any widget.
+
+#include "app/ui/views/PageSource.h"
+#include "app/ui/views/ViewsWindow.h"
+#include "platform/browser/Browser.h"
+
+#include <cstdint>
+#include <string>
+
+class IBrowser;
+class TPageInfo;
+class TTreeNode;
+class TTreeNodes;
+struct BinderPaths;
+struct TSettings;
+
+inline constexpr uint32_t ViewFlagOnline = 1u << 0;
+inline constexpr uint32_t ViewFlagSteppedBack = 1u << 4;
+inline constexpr uint32_t ViewFlagCaptured = 1u << 8;
+// The marker image of the current view in the menus.
+inline constexpr int ViewMarkImage = 43;
+
+// "Node " + (index + 1) + " / " + count.
+std::string NodePositionStatus(int absoluteIndex, int count);
+
+// True for the addresses of documents the binder itself shows: "about:blank", file: and data:.
+bool IsLocalDocumentAddress(const std::string& url);
+
+class TNodeViews {
+public:
+    // Everything must outlive the controller. `notAvailable` is the page shown for a web page
+    // without stored content; the installation's "common" folder lies below `startFolder`.
+    TNodeViews(TTreeNodes& tree, const BinderPaths& paths, TSettings& settings,
+               IViewsWindow& window, IBrowser& browser, std::string startFolder,
+               std::string notAvailable);
+
+    // ---- the refresh after a change of selection ----
+    void TreeView1Click();
+    void ReflectNodeLabel(TTreeNode* node);
+    void ShowNodeInViews(TTreeNode& node);
+    void ShowNodePage(TPageInfo& record);
+    void ShowBlank();
+    void ClearStatusBar();
+    void ShowHyperlinks(TPageInfo& record);
+    void SetViewCheck(int index);
+
+    // ---- the view pages and their commands ----
+    void TabSheet1Show(); // browse
+    void TabSheet2Show(); // summary
+    void TabSheet4Show(); // detail
+    void TabSheet3MouseDown() { noteRequested_ = true; }
+    void TabSheet4MouseDown() { detailRequested_ = true; }
+    void ViewSummaryExecute();
+    void ViewNoteExecute();
+    void ViewBrowserExecute();
+    void ViewDetailExecute();
+
+    // ---- the notes editing state ----
+    void OtherChangedExecut();
+    void ApplyChangeExecute();
+    void CancelChangeExecute();
+    // The label the user typed for a node; `text` becomes the label the tree keeps.
+    void TreeView1Edited(TTreeNode& node, std::string& text);
+
+    // ---- the page browser's commands ----
+    void ToolButton4Click();  // back
+    void ToolButton5Click();  // forward
+    void ToolButton13Click(); // stop
+    void ToolRefreshExecute();
+    void FilePrintExecute();
+    // The five text sizes "Smallest" (0) to "Largest" (4).
+    void FontChangeExecute(int step);
+    void ToolButton17Click(); // find
+    void WebBrowserNavigateComplete2(const std::string& url);
+    // The Change URL dialog accepted with this address: a new address becomes the selected
+    // page's requested URL (the binder is then changed), and the page is captured again.
+    void ChangeUrlAccepted(const std::string& url);
+
+    // ---- state the window reads ----
+    int CurrentView() const { return currentView_; }
+    TTreeNode* EditingNode() const { return editing_; }
+    int FontStep() const { return fontStep_; }
+    // Forgets the node shown and the node being edited (after a delete or a new tree).
+    void ForgetShownNode();
+
+private:
+    TPageInfo* SelectedRecord() const;
+    void ShowPageFile(const std::string& html, uint32_t id);
+    void ShowNodeStatus(const TPageInfo& record);
+    void Enable(ViewCommand command, bool enabled) { window_.SetCommandEnabled(command, enabled); }
+
+    TTreeNodes& tree_;
+    const BinderPaths& paths_;
+    TSettings& settings_;
+    IViewsWindow& window_;
+    IBrowser& browser_;
+    std::string startFolder_;
+    std::string notAvailable_;
+
+    int currentView_ = static_cast<int>(ViewPage::Summary);
+    bool noteRequested_ = false;
+    bool detailRequested_ = false;
+    TTreeNode* editing_ = nullptr;
+    // The record last shown in the page browser, by id (never dereferenced).
+    bool shownAny_ = false;
+    uint32_t lastShownId_ = 0;
+    int fontStep_ = DefaultZoomStep;
+};

@@ -1,0 +1,267 @@
+#include "platform/browser/WebBrowser.h"
+
+#include "platform/browser/FindBar.h"
+#include "platform/browser/OfflineInterceptor.h"
+#include "platform/browser/PageMenu.h"
+
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+#include <QWebEngineFindTextResult>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include <algorithm>
+
+namespace {
+
+// A link the user follows out of a stored page takes the browser online.
+class TBrowserPage : public QWebEnginePage {
+public:
+    using QWebEnginePage::QWebEnginePage;
+    std::function<void(const QUrl&)> OnLeaveForNetwork;
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+        if (isMainFrame && type == NavigationTypeLinkClicked && !IsLocalUrl(url) &&
+            OnLeaveForNetwork) {
+            OnLeaveForNetwork(url);
+        }
+        return true;
+    }
+};
+
+class TBrowserView : public QWebEngineView {
+public:
+    using QWebEngineView::QWebEngineView;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        QMenu* menu = createStandardContextMenu();
+        if (menu == nullptr) {
+            return;
+        }
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        TrimPageMenu(*menu, *page());
+        if (menu->isEmpty()) {
+            delete menu;
+            return;
+        }
+        menu->popup(event->globalPos());
+    }
+
+    // Pages that ask for a new window stay in this one.
+    QWebEngineView* createWindow(QWebEnginePage::WebWindowType) override { return this; }
+};
+
+// The HTML with a base element right after the head's opening tag (at the start without one).
+QByteArray WithBase(const std::string& html, const std::string& baseUrl) {
+    QByteArray bytes(html.data(), static_cast<qsizetype>(html.size()));
+    if (baseUrl.empty()) {
+        return bytes;
+    }
+    const QByteArray base =
+        "<base href=\"" + QByteArray::fromStdString(baseUrl).replace('"', "%22") + "\">";
+    const qsizetype head = bytes.toLower().indexOf("<head");
+    const qsizetype end = head < 0 ? -1 : bytes.indexOf('>', head);
+    bytes.insert(end < 0 ? 0 : end + 1, base);
+    return bytes;
+}
+
+} // namespace
+
+TWebBrowser::TWebBrowser(QWidget* parent, MenuMode menu) : QWidget(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    view_ = new TBrowserView(this);
+    auto* page = new TBrowserPage(view_);
+    interceptor_ = new TOfflineInterceptor(page);
+    page->setUrlRequestInterceptor(interceptor_);
+    page->OnLeaveForNetwork = [this](const QUrl&) { SetOffline(false); };
+    QWebEngineSettings* settings = page->settings();
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    view_->setPage(page);
+    view_->setContextMenuPolicy(menu == MenuMode::None ? Qt::NoContextMenu
+                                                       : Qt::DefaultContextMenu);
+    findBar_ = new TFindBar(this);
+    findBar_->OnFind = [this](const QString& text, bool backward) {
+        Find(text.toStdString(), backward);
+    };
+    layout->addWidget(view_, 1);
+    layout->addWidget(findBar_);
+
+    connect(view_, &QWebEngineView::loadStarted, this, [this] { LoadStarted(); });
+    connect(view_, &QWebEngineView::loadFinished, this, [this](bool ok) { LoadFinished(ok); });
+    connect(view_, &QWebEngineView::loadProgress, this, [this](int progress) {
+        progress_ = std::clamp(progress, 0, 100);
+        if (OnProgress) {
+            OnProgress(progress_, 100);
+        }
+    });
+    connect(page, &QWebEnginePage::linkHovered, this, [this](const QString& url) {
+        statusText_ = url.toStdString();
+        if (OnStatusText) {
+            OnStatusText(statusText_);
+        }
+    });
+    SetZoomStep(DefaultZoomStep);
+}
+
+TWebBrowser::~TWebBrowser() {
+    // The page goes before its interceptor and the files it shows.
+    delete view_;
+}
+
+QWebEnginePage* TWebBrowser::Page() const {
+    return view_->page();
+}
+
+void TWebBrowser::Navigate(const std::string& url) {
+    const QUrl address = QUrl::fromUserInput(QString::fromStdString(url));
+    if (!IsLocalUrl(address)) {
+        SetOffline(false);
+    }
+    view_->load(address);
+}
+
+void TWebBrowser::GoBack() {
+    view_->back();
+}
+void TWebBrowser::GoForward() {
+    view_->forward();
+}
+void TWebBrowser::Stop() {
+    view_->stop();
+}
+void TWebBrowser::Refresh() {
+    view_->reload();
+}
+
+std::string TWebBrowser::LocationURL() const {
+    const QUrl url = view_->url();
+    return url.isEmpty() ? std::string("about:blank") : url.toString().toStdString();
+}
+
+void TWebBrowser::LoadHtml(const std::string& html, const std::string& baseUrl) {
+    const QUrl base(QString::fromStdString(baseUrl));
+    if (html.size() <= MaxInlineHtml) {
+        view_->page()->setContent(QByteArray(html.data(), static_cast<qsizetype>(html.size())),
+                                  "text/html", base);
+        return;
+    }
+    if (largePages_ == nullptr) {
+        largePages_ = std::make_unique<QTemporaryDir>();
+    }
+    const QString path = largePages_->filePath("page.htm");
+    QFile file(path);
+    const QByteArray bytes = WithBase(html, baseUrl);
+    if (!largePages_->isValid() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size()) {
+        qWarning("The page could not be written to %s", qPrintable(path));
+        return;
+    }
+    file.close();
+    view_->load(QUrl::fromLocalFile(path));
+}
+
+bool TWebBrowser::Offline() const {
+    return interceptor_->Offline();
+}
+void TWebBrowser::SetOffline(bool offline) {
+    interceptor_->SetOffline(offline);
+}
+
+std::vector<QUrl> TWebBrowser::BlockedRequests() const {
+    return interceptor_->Blocked();
+}
+std::vector<QUrl> TWebBrowser::PassedRequests() const {
+    return interceptor_->Passed();
+}
+
+void TWebBrowser::Print() {
+    if (printer_ != nullptr) {
+        return; // the last print is still running and uses the printer
+    }
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+        // No printer is set up: the document goes into a PDF file.
+        QString name = view_->title().trimmed();
+        name.replace(QRegularExpression("[/\\\\:*?\"<>|]"), "_");
+        const QString file = QFileDialog::getSaveFileName(
+            this, tr("Print to PDF"),
+            QDir::home().filePath((name.isEmpty() ? QString("page") : name) + ".pdf"),
+            tr("PDF files (*.pdf)"));
+        if (file.isEmpty()) {
+            return;
+        }
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(file);
+    } else {
+        QPrintDialog dialog(printer.get(), this);
+        if (dialog.exec() != QDialog::Accepted) {
+            return;
+        }
+    }
+    printer_ = std::move(printer);
+    PrintTo(*printer_, [this](bool) { printer_.reset(); });
+}
+
+void TWebBrowser::PrintTo(QPrinter& printer, std::function<void(bool)> done) {
+    connect(
+        view_, &QWebEngineView::printFinished, this,
+        [done = std::move(done)](bool ok) {
+            if (done) {
+                done(ok);
+            }
+        },
+        Qt::SingleShotConnection);
+    view_->print(&printer);
+}
+
+void TWebBrowser::SetZoomStep(int step) {
+    zoomStep_ = std::clamp(step, 0, ZoomStepCount - 1);
+    view_->setZoomFactor(ZoomFactors[zoomStep_]);
+}
+
+void TWebBrowser::ShowFind() {
+    findBar_->Open();
+}
+
+void TWebBrowser::Find(const std::string& text, bool backward, std::function<void(int)> found) {
+    const QWebEnginePage::FindFlags flags =
+        backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags();
+    view_->findText(QString::fromStdString(text), flags,
+                    [found = std::move(found)](const QWebEngineFindTextResult& result) {
+                        if (found) {
+                            found(result.numberOfMatches());
+                        }
+                    });
+}
+
+void TWebBrowser::LoadStarted() {
+    busy_ = true;
+    progress_ = 0;
+}
+
+void TWebBrowser::LoadFinished(bool ok) {
+    busy_ = false;
+    const std::string url = LocationURL();
+    if (OnNavigateComplete) {
+        OnNavigateComplete(url);
+    }
+    if (OnDocumentComplete) {
+        OnDocumentComplete(url, ok);
+    }
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+// The embedded browser control: a Qt WebEngine view with the binder's rules for stored pages.
+// Local pages may load the files stored beside them; while offline nothing else is loaded.
+// HTML shown from memory goes in directly up to the size a document address can carry, and
+// through a private temporary file above it. New windows open in place. The page browser has
+// a trimmed context menu, the summary browser none.
+
+#include "platform/browser/Browser.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QPrinter;
+class QTemporaryDir;
+class QUrl;
+class QWebEnginePage;
+class QWebEngineView;
+class TFindBar;
+class TOfflineInterceptor;
+
+class TWebBrowser : public QWidget, public IBrowser {
+    Q_OBJECT
+public:
+    enum class MenuMode { Trimmed, None };
+
+    explicit TWebBrowser(QWidget* parent = nullptr, MenuMode menu = MenuMode::Trimmed);
+    ~TWebBrowser() override;
+
+    void Navigate(const std::string& url) override;
+    void GoBack() override;
+    void GoForward() override;
+    void Stop() override;
+    void Refresh() override;
+    bool Busy() const override { return busy_; }
+    std::string LocationURL() const override;
+    bool HasDocument() const override { return true; }
+    void LoadHtml(const std::string& html, const std::string& baseUrl) override;
+    bool Offline() const override;
+    void SetOffline(bool offline) override;
+    void Print() override;
+    void SetZoomStep(int step) override;
+    int ZoomStep() const override { return zoomStep_; }
+    void ShowFind() override;
+
+    // Prints to the printer, which must live until `done` is called with the result.
+    void PrintTo(QPrinter& printer, std::function<void(bool)> done);
+    // Searches the document for the text, forwards or backwards; `found` gets the number of
+    // matches.
+    void Find(const std::string& text, bool backward, std::function<void(int)> found = {});
+
+    // The last status text (the address under the mouse) and load progress (0 to 100).
+    const std::string& StatusText() const { return statusText_; }
+    int Progress() const { return progress_; }
+
+    // Requests kept from the network while offline, and the requests let through.
+    std::vector<QUrl> BlockedRequests() const;
+    std::vector<QUrl> PassedRequests() const;
+
+    QWebEngineView* View() const { return view_; }
+    QWebEnginePage* Page() const;
+
+    // Called on the main thread.
+    std::function<void(const std::string& url)> OnNavigateComplete;
+    std::function<void(const std::string& url, bool ok)> OnDocumentComplete;
+    std::function<void(const std::string& text)> OnStatusText;
+    std::function<void(int progress, int maximum)> OnProgress;
+
+    // Above this many bytes, HTML from memory is shown through a file: a document address
+    // carries at most 2 MB, and the bytes travel base64-encoded.
+    static constexpr size_t MaxInlineHtml = 1536 * 1024 - 4096;
+
+private:
+    void LoadStarted();
+    void LoadFinished(bool ok);
+
+    QWebEngineView* view_ = nullptr;
+    TFindBar* findBar_ = nullptr;
+    TOfflineInterceptor* interceptor_ = nullptr;
+    std::unique_ptr<QTemporaryDir> largePages_;
+    std::unique_ptr<QPrinter> printer_;
+    bool busy_ = false;
+    int zoomStep_ = DefaultZoomStep;
+    int progress_ = 0;
+    std::string statusText_;
+};

@@ -1,0 +1,116 @@
+#include "BrowserTestSupport.h"
+
+#include "platform/browser/PageMenu.h"
+
+#include <QMenu>
+#include <QPrinter>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+TEST(WebBrowser, OfflineBlocksEveryRequestForTheNetwork) {
+    TempDir dir;
+    CountingServer remote;
+    TWebBrowser browser;
+    // A page whose own address is on the net: only the offline switch keeps its picture there.
+    const std::string html = WriteStoredPage(dir, remote);
+    browser.SetOffline(true);
+    ASSERT_TRUE(LoadAndWait(browser, [&] { browser.LoadHtml(html, remote.server.Url("/")); }));
+    ASSERT_TRUE(PicturesSettled(browser));
+    EXPECT_EQ(remote.hits, 0);
+    const std::vector<QUrl> blocked = browser.BlockedRequests();
+    ASSERT_FALSE(blocked.empty());
+    for (const QUrl& url : blocked) {
+        EXPECT_EQ(url.host(), "127.0.0.1");
+    }
+
+    browser.SetOffline(false);
+    ASSERT_TRUE(LoadAndWait(browser, [&] { browser.LoadHtml(html, remote.server.Url("/")); }));
+    ASSERT_TRUE(PicturesSettled(browser));
+    EXPECT_GE(remote.hits, 1);
+    EXPECT_EQ(RunScript(browser, "document.getElementById('remote').naturalWidth").toInt(), 1);
+}
+
+TEST(WebBrowser, LargePageGoesThroughAFileWithItsBase) {
+    TempDir dir;
+    CountingServer remote;
+    TWebBrowser browser;
+    browser.SetOffline(true);
+    std::string html = WriteStoredPage(dir, remote);
+    const std::string filler = "<p>" + std::string(3 * 1024 * 1024, 'x') + "</p>";
+    html.insert(html.find("<p>stored text"), filler + "<p id=\"last\">end</p>");
+
+    ASSERT_TRUE(LoadAndWait(browser, [&] { browser.LoadHtml(html, FolderUrl(dir)); }));
+    ASSERT_TRUE(PicturesSettled(browser));
+    EXPECT_EQ(RunScript(browser, "document.getElementById('last').textContent").toString(), "end");
+    EXPECT_EQ(RunScript(browser, "document.getElementById('local').naturalWidth").toInt(),
+              PictureWidth);
+    EXPECT_EQ(browser.LocationURL().rfind("file://", 0), 0u);
+    EXPECT_EQ(remote.hits, 0);
+}
+
+TEST(WebBrowser, NavigationZoomFindAndStatus) {
+    TempDir dir;
+    CountingServer remote;
+    TWebBrowser browser;
+    WriteFileBytes(dir / "p.htm", WriteStoredPage(dir, remote));
+    browser.SetOffline(true);
+    std::string navigated;
+    ASSERT_TRUE(LoadAndWait(browser, [&] {
+        browser.OnNavigateComplete = [&](const std::string& url) { navigated = url; };
+        browser.Navigate(FolderUrl(dir) + "p.htm");
+    }));
+    EXPECT_FALSE(browser.Busy());
+    EXPECT_EQ(navigated, FolderUrl(dir) + "p.htm");
+    EXPECT_EQ(browser.LocationURL(), navigated);
+    EXPECT_EQ(browser.Progress(), 100);
+    EXPECT_TRUE(browser.Offline()); // a local address keeps the browser offline
+
+    browser.SetZoomStep(9);
+    EXPECT_DOUBLE_EQ(browser.View()->zoomFactor(), 1.4); // "Largest"
+
+    int matches = -1;
+    browser.Find("stored", false, [&](int n) { matches = n; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return matches >= 0; }, 10000));
+    EXPECT_EQ(matches, 1); // the text, not the title
+}
+
+TEST(WebBrowser, PrintsToAPdfFile) {
+    TempDir dir;
+    TWebBrowser browser;
+    ASSERT_TRUE(LoadAndWait(browser, [&] {
+        browser.LoadHtml("<html><body><h1>Printed page</h1></body></html>", FolderUrl(dir));
+    }));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString((dir / "out.pdf").string()));
+    int result = -1;
+    browser.PrintTo(printer, [&](bool ok) { result = ok ? 1 : 0; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return result >= 0; }, 30000));
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(ReadFileBytes(dir / "out.pdf").substr(0, 5), "%PDF-");
+}
+
+TEST(WebBrowser, PageMenuDropsTheEntriesThatLeaveTheBinder) {
+    TWebBrowser browser;
+    QWebEnginePage& page = *browser.Page();
+    QMenu menu;
+    // No action stands for a separator.
+    for (auto action : {QWebEnginePage::Back, QWebEnginePage::NoWebAction, QWebEnginePage::Copy,
+                        QWebEnginePage::NoWebAction, QWebEnginePage::ViewSource,
+                        QWebEnginePage::NoWebAction, QWebEnginePage::SelectAll,
+                        QWebEnginePage::OpenLinkInNewWindow, QWebEnginePage::NoWebAction}) {
+        if (action == QWebEnginePage::NoWebAction) {
+            menu.addSeparator();
+        } else {
+            menu.addAction(page.action(action));
+        }
+    }
+    TrimPageMenu(menu, page);
+    QStringList left;
+    for (QAction* action : menu.actions()) {
+        left << (action->isSeparator() ? QString("-") : action->text());
+    }
+    EXPECT_EQ(left, (QStringList{page.action(QWebEnginePage::Copy)->text(), "-",
+                                 page.action(QWebEnginePage::SelectAll)->text()}));
+}
