@@ -38,13 +38,15 @@ bench: deps
 
 # The program starts in a work folder of its own outside the sources: with "/nodde" it opens
 # the binder it had open last, or creates the default binder there on its first start. The
-# installation's "common" files (the summary templates) are copied into it.
+# installation's "common" files (the summary templates) are copied into it, and beside the
+# program, where the summary view reads them unless the settings name another work folder.
 RUN_WORK := build/run-work
 run: deps
 	cmake -S . -B build/release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTARNWICK_TESTS=OFF
 	cmake --build build/release -j $(JOBS) --target tarnwick common_files
 	mkdir -p $(RUN_WORK)
 	cmake -E copy_directory build/release/common $(RUN_WORK)/common
+	cmake -E copy_directory build/release/common build/release/app/ui/common
 	cd $(RUN_WORK) && $(CURDIR)/build/release/app/ui/tarnwick /nodde
 
 clean:

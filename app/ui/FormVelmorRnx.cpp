@@ -5,6 +5,7 @@
 #include "app/binder/BinderTree.h"
 #include "app/binder/MainServices.h"
 #include "app/binder/NodeIds.h"
+#include "app/binder/SummaryPages.h"
 #include "app/binder/WholeFiles.h"
 #include "app/capture/CaptureFinished.h"
 #include "app/ui/BinderTreeView.h"
@@ -16,8 +17,10 @@
 #include "app/ui/StatusRules.h"
 #include "app/ui/TreeNodesModel.h"
 #include "app/ui/WaitForm.h"
+#include "app/ui/views/NodeViews.h"
 #include "controls/MarkupStatusBar.h"
 #include "platform/base/Files.h"
+#include "platform/browser/WebBrowser.h"
 #include "platform/shell/DdeServer.h"
 #include "platform/shell/InstanceChannel.h"
 #include "platform/shell/SharedMemory.h"
@@ -38,6 +41,7 @@
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QSystemTrayIcon>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -74,7 +78,6 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
     resourceFolder_ = JoinPath(startFolder_, "resource");
     settings_.ResSaveDir = resourceFolder_;
     settings_.ListMode = 1;
-    currentView_ = 0;
     LoadSettings(store_, settings_);
     if (settings_.WorkDir.empty()) {
         settings_.WorkDir = startFolder_;
@@ -94,6 +97,7 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
     BuildForm();
     BuildActions();
     BuildMenus();
+    BuildViews();
     ApplyStoredBounds();
     BuildStatusBar();
     SetApplicationExceptionHandler([this](const std::exception& error) { ShowException(error); });
@@ -110,6 +114,13 @@ TFormVelmorRnx::~TFormVelmorRnx() {
     if (binder_) {
         binder_->SetLifecycle(nullptr);
     }
+    // The browsers and the pages go quietly: nothing is shown while they are taken apart.
+    pageControl_->tabBar()->disconnect(this);
+    pageControl_->disconnect(this);
+    webBrowser_->OnNavigateComplete = nullptr;
+    webBrowser_->OnStatusText = nullptr;
+    webBrowser_->OnProgress = nullptr;
+    cppWebBrowser1_->OnStatusText = nullptr;
     // The view goes before the model it shows, the model before the nodes it observes.
     delete splitter_;
     treeModel_.reset();
@@ -149,26 +160,30 @@ void TFormVelmorRnx::BuildForm() {
     // The views by page index: 0 summary, 1 notes, 2 browse, 3 detail.
     pageControl_ = new QTabWidget(splitter_);
     pageControl_->setObjectName("PageControl1");
-    pageControl_->addTab(MakePlaceholder("CppWebBrowser1", nullptr), "Summary Infomation");
+    cppWebBrowser1_ = new TWebBrowser(nullptr, TWebBrowser::MenuMode::None);
+    cppWebBrowser1_->setObjectName("CppWebBrowser1");
+    pageControl_->addTab(cppWebBrowser1_, "Summary Infomation");
     pageControl_->addTab(MakePlaceholder("RichNoteEdit1", nullptr), "Edit Notes");
-    pageControl_->addTab(MakePlaceholder("WebBrowser", nullptr), "Browse Locally");
+    webBrowser_ = new TWebBrowser(nullptr, TWebBrowser::MenuMode::Trimmed);
+    webBrowser_->setObjectName("WebBrowser");
+    pageControl_->addTab(webBrowser_, "Browse Locally");
     auto* detail = new QWidget;
     detail->setObjectName("TabSheet4");
     auto* detailLayout = new QVBoxLayout(detail);
     auto* label1 = new QLabel("Page Source", detail);
-    auto* richEdit1 = new QPlainTextEdit(detail);
-    richEdit1->setObjectName("RichEdit1");
-    richEdit1->setReadOnly(true);
+    richEdit1_ = new QPlainTextEdit(detail);
+    richEdit1_->setObjectName("RichEdit1");
+    richEdit1_->setReadOnly(true);
     auto* label2 = new QLabel("Link Info", detail);
-    auto* listView1 = new QTreeWidget(detail);
-    listView1->setObjectName("ListView1");
-    listView1->setHeaderHidden(true);
+    listView1_ = new QTreeWidget(detail);
+    listView1_->setObjectName("ListView1");
+    listView1_->setHeaderHidden(true);
     detailLayout->addWidget(label1);
-    detailLayout->addWidget(richEdit1, 2);
+    detailLayout->addWidget(richEdit1_, 2);
     detailLayout->addWidget(label2);
-    detailLayout->addWidget(listView1, 1);
+    detailLayout->addWidget(listView1_, 1);
     pageControl_->addTab(detail, "Detail Infomation");
-    pageControl_->setCurrentIndex(currentView_);
+    pageControl_->setCurrentIndex(static_cast<int>(ViewPage::Summary));
 
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);

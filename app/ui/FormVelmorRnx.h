@@ -16,6 +16,7 @@
 #include "app/ui/MainWindowHook.h"
 #include "app/ui/dialogs/AddItemHost.h"
 #include "app/ui/dialogs/WindowAddItemHost.h"
+#include "app/ui/views/ViewsWindow.h"
 #include "platform/base/PostedMessage.h"
 #include "platform/graphics/ImageList.h"
 
@@ -35,6 +36,7 @@ class ITaskQueue;
 class InstanceChannel;
 class QAction;
 class QMenu;
+class QPlainTextEdit;
 class QSplitter;
 class QSystemTrayIcon;
 class QTabWidget;
@@ -43,8 +45,12 @@ class TBinderTreeView;
 class TForm4;
 class TMainCaptureNotifier;
 class TMarkupStatusBar;
+class TNodeViews;
 class TPageInfo;
+class TSummaryTemplates;
 class TTreeNodesModel;
+class TWebBrowser;
+class QTreeWidget;
 struct BinderPaths;
 
 // What the window is built from; everything must outlive it.
@@ -87,14 +93,24 @@ enum class TMainAction {
     ExpandTree,
     CollapseTree,
     ToolCapture,  // captures the selected web page again
-    ToolButton13, // stops the selected node's capture
+    ToolButton13, // stops the selected node's capture, or the page browser's load
     ViewLeftSideBar,
+    ViewSummary,
+    ViewNote,
+    ViewBrowser,
+    ViewDetail,
+    ToolButton4, // the page browser: back
+    ToolButton5, // forward
+    ToolRefresh,
+    FilePrint,
+    ToolButton17, // find
 };
 
 class TFormVelmorRnx : public QMainWindow,
                        public MessageTarget,
                        public IBinderUi,
-                       public IMainWindowHookTarget {
+                       public IMainWindowHookTarget,
+                       public IViewsWindow {
     Q_OBJECT
 public:
     // The constructor's steps: the command-line switches, the working paths, the settings
@@ -125,8 +141,6 @@ public:
     // as HTML (ten blanks for none), any other value makes the panel a progress bar there.
     // Calls from other threads are carried to the window's thread.
     void modifysb(int panel, const std::string& text, int progress);
-    void ClearStatusBar();
-    void ShowNodeStatus(const TPageInfo* record);
     void ApplicationHint(const std::string& hint);
     void WebBrowserStatusTextChange(const std::string& text);
     void WebBrowserProgressChange(int progress, int maximum);
@@ -172,6 +186,23 @@ public:
     void OpenBinder(const std::string& path) override;
     bool ModalDialogOpen() const override;
 
+    // ---- IViewsWindow ----
+    void SetCommandEnabled(ViewCommand command, bool enabled) override;
+    void SetPageVisible(ViewPage page, bool visible) override;
+    void ActivatePage(ViewPage page) override;
+    ViewPage ActivePage() const override;
+    void SetViewMark(int index) override;
+    void SetStatusPanel(int panel, const std::string& text) override;
+    void SetStatusProgress(int position) override;
+    void SetAddress(const std::string& url) override;
+    void SetDownloadAnimation(bool running) override;
+    void LoadNotes(const TPageInfo& record) override;
+    void SaveNotes(TPageInfo& record) override;
+    void ShowNodeSummary(const TTreeNode& node) override;
+    void ShowDetail(const std::vector<std::string>& links, const std::string& source) override;
+    void BinderChanged() override;
+    void CaptureSelectedNode() override;
+
     // ---- commands ----
     void FileExitExecute() { close(); }
     void ViewLeftSideBarExecute();
@@ -179,6 +210,9 @@ public:
     void OnTrayIconMessage(intptr_t mouseMessage);
 
     TBinderTree& Binder() { return *binder_; }
+    TNodeViews& Views() { return *views_; }
+    TWebBrowser& WebBrowser() { return *webBrowser_; }
+    TWebBrowser& CppWebBrowser1() { return *cppWebBrowser1_; }
     MainWindowHook& Hook() { return hook_; }
     const TCommandLine& CommandLine() const { return commandLine_; }
     TMarkupStatusBar& MarkupStatusBar1() { return *statusBar_; }
@@ -210,6 +244,8 @@ private:
     void BuildActions();
     void BuildMenus();
     void BuildStatusBar();
+    void BuildViews();
+    void BuildBrowseMenu();
     void AddTrayIcon();
     void RemoveTrayIcon();
     void ApplyStoredBounds();
@@ -238,7 +274,6 @@ private:
     std::string resourceFolder_;
     std::string errorPagePath_;
     std::string pageNotAvailable_ = "Page Content Not Available";
-    int currentView_ = 0;
 
     std::unique_ptr<TBinderTree> binder_;
     // Every add request (menus, pages sent from outside, a request sent again after a binder
@@ -254,6 +289,13 @@ private:
     QWidget* panel1_ = nullptr;
     QWidget* shelfBar1_ = nullptr;
     QTabWidget* pageControl_ = nullptr;
+    TWebBrowser* cppWebBrowser1_ = nullptr; // the summary
+    TWebBrowser* webBrowser_ = nullptr;     // the stored page
+    QPlainTextEdit* richEdit1_ = nullptr;   // the detail view's page source
+    QTreeWidget* listView1_ = nullptr;      // and its hyperlinks
+    QMenu* browse1_ = nullptr;
+    std::unique_ptr<TSummaryTemplates> summaries_;
+    std::unique_ptr<TNodeViews> views_;
     TMarkupStatusBar* statusBar_ = nullptr;
     std::map<TMainAction, QAction*> actions_;
     QMenu* recentMenu_ = nullptr;

@@ -4,9 +4,10 @@
 
 #include "app/binder/BinderLifecycle.h"
 #include "app/binder/BinderTree.h"
+#include "app/binder/CaptureOptions.h"
 #include "app/binder/CaptureStarter.h"
 #include "app/binder/PageInfo.h"
-#include "app/capture/MultiCapture.h"
+#include "app/ui/views/NodeViews.h"
 
 #include <QAction>
 #include <QApplication>
@@ -62,9 +63,25 @@ void TFormVelmorRnx::BuildActions() {
         {TMainAction::ToolCapture, "ToolCapture", "&Capture Page",
          "Capture|Capture the selected page again", QStyle::SP_BrowserReload},
         {TMainAction::ToolButton13, "ToolButton13", "&Stop",
-         "Stop|Stop capturing the selected page", QStyle::SP_BrowserStop},
+         "Stop|Stop capturing the selected page, or loading the page shown",
+         QStyle::SP_BrowserStop},
         {TMainAction::ViewLeftSideBar, "ViewLeftSideBar", "&LeftSide Bar",
          "Catalog Tree|Show or hide the side bar", NoIcon},
+        {TMainAction::ViewSummary, "ViewSummary", "&Summary", "Summary|Show the node's summary",
+         NoIcon},
+        {TMainAction::ViewNote, "ViewNote", "&Notes", "Notes|Show the node's notes", NoIcon},
+        {TMainAction::ViewBrowser, "ViewBrowser", "&Browse Locally",
+         "Browse Locally|Show the stored page", NoIcon},
+        {TMainAction::ViewDetail, "ViewDetail", "&Detail",
+         "Detail|Show the page's links and source", NoIcon},
+        {TMainAction::ToolButton4, "ToolButton4", "&Back", "Back|Go back", QStyle::SP_ArrowBack},
+        {TMainAction::ToolButton5, "ToolButton5", "&Forward", "Forward|Go forward",
+         QStyle::SP_ArrowForward},
+        {TMainAction::ToolRefresh, "ToolRefresh", "&Refresh", "Refresh|Show the page again",
+         NoIcon},
+        {TMainAction::FilePrint, "FilePrint", "&Print...", "Print|Print the page shown", NoIcon},
+        {TMainAction::ToolButton17, "ToolButton17", "&Find...", "Find|Find text in the page shown",
+         NoIcon},
     };
     for (const TActionEntry& entry : entries) {
         auto* action = new QAction(entry.Caption, this);
@@ -124,6 +141,16 @@ void TFormVelmorRnx::BuildActions() {
     });
     bind(TMainAction::ToolButton13, [this] { ToolButton13Click(); });
     bind(TMainAction::ViewLeftSideBar, [this] { ViewLeftSideBarExecute(); });
+    // The views and the page browser's commands belong to the views controller.
+    bind(TMainAction::ViewSummary, [this] { views_->ViewSummaryExecute(); });
+    bind(TMainAction::ViewNote, [this] { views_->ViewNoteExecute(); });
+    bind(TMainAction::ViewBrowser, [this] { views_->ViewBrowserExecute(); });
+    bind(TMainAction::ViewDetail, [this] { views_->ViewDetailExecute(); });
+    bind(TMainAction::ToolButton4, [this] { views_->ToolButton4Click(); });
+    bind(TMainAction::ToolButton5, [this] { views_->ToolButton5Click(); });
+    bind(TMainAction::ToolRefresh, [this] { views_->ToolRefreshExecute(); });
+    bind(TMainAction::FilePrint, [this] { views_->FilePrintExecute(); });
+    bind(TMainAction::ToolButton17, [this] { views_->ToolButton17Click(); });
     // Paste has nothing to paste until a node is cut or copied.
     Action(TMainAction::EditPaste1)->setEnabled(false);
     Action(TMainAction::ToolButton11)->setEnabled(false);
@@ -156,9 +183,14 @@ void TFormVelmorRnx::BuildMenus() {
     // The entry carries the action's image: the mark of the shown side bar.
     QMenu* view = menuBar()->addMenu("&View");
     add(view, {TMainAction::ViewLeftSideBar});
+    view->addSeparator();
+    add(view, {TMainAction::ViewSummary, TMainAction::ViewNote, TMainAction::ViewBrowser,
+               TMainAction::ViewDetail});
 
     QMenu* tools = menuBar()->addMenu("&Tools");
     add(tools, {TMainAction::ToolCapture, TMainAction::ToolButton13});
+
+    BuildBrowseMenu();
 
     QToolBar* toolBar = addToolBar("Tools");
     toolBar->setObjectName("ToolBar1");
@@ -219,18 +251,4 @@ void TFormVelmorRnx::SetLifecycle(IBinderLifecycle* lifecycle) {
                                                         *addRunner_);
     }
     UpdateCommands();
-}
-
-void TFormVelmorRnx::ToolButton13Click() {
-    TPageInfo* record = NodeRecord(binder_->Selected());
-    if (record == nullptr) {
-        return;
-    }
-    record->State = CaptureState::Stopped;
-    binder_->BinderDirty = true;
-    // The capture at work ends as usual; its 3022 then shows the record stopped.
-    if (record->CurrentCapture != nullptr) {
-        record->CurrentCapture->Cancel();
-    }
-    TreeView1Click();
 }

@@ -76,17 +76,6 @@ void TFormVelmorRnx::modifysb(int panel, const std::string& text, int progress) 
     statusBar_->update();
 }
 
-void TFormVelmorRnx::ClearStatusBar() {
-    modifysb(StatusPanel, "", -1);
-    modifysb(ProgressPanel, "", -1);
-}
-
-void TFormVelmorRnx::ShowNodeStatus(const TPageInfo* record) {
-    if (record != nullptr) {
-        modifysb(StatusPanel, record->Progress.StatusText, -1);
-    }
-}
-
 void TFormVelmorRnx::ApplicationHint(const std::string& hint) {
     const std::string text = GetLongHint(hint);
     if (!text.empty()) {
@@ -258,67 +247,15 @@ void TFormVelmorRnx::EnableCommand(TBinderCommand command, bool enabled) {
 }
 
 void TFormVelmorRnx::ResetViews() {
-    // The notes editor and the node views are not built yet: nothing is shown to forget.
+    // A new tree: the node shown and the node being edited belong to the old one.
     ForgetShownNode();
     Action(TMainAction::ToolCapture)->setEnabled(false);
     Action(TMainAction::ToolButton13)->setEnabled(false);
 }
 
-void TFormVelmorRnx::ForgetShownNode() {}
-
-void TFormVelmorRnx::ShowPageView() {
-    pageControl_->setCurrentIndex(2);
-}
-
 void TFormVelmorRnx::RestoreAndBringToFront() {
     Restore();
     BringToFront();
-}
-
-void TFormVelmorRnx::TreeView1Click() {
-    ApplyChangeExecute();
-    TTreeNodes& items = binder_->Items();
-    if (items.Selected() == nullptr) {
-        if (items.Count() == 0) {
-            ReflectNodeLabel(nullptr);
-            UpdateCommands();
-            return;
-        }
-        items.SetSelected(items.GetFirstNode());
-    }
-    TTreeNode* node = items.Selected();
-    // Kept from here, not read from the tree at exit: closing the binder empties the tree
-    // before the settings are written.
-    if (const TPageInfo* record = NodeRecord(node)) {
-        settings_.LastNodeID = record->Id;
-    }
-    for (TMainAction action :
-         {TMainAction::EditCut1, TMainAction::EditCopy1, TMainAction::EditDelete1}) {
-        Action(action)->setEnabled(true);
-    }
-    UpdateCommands();
-    ReflectNodeLabel(node);
-}
-
-void TFormVelmorRnx::ApplyChangeExecute() {
-    // The notes editor is not built yet, so no edit is ever pending.
-}
-
-void TFormVelmorRnx::ReflectNodeLabel(TTreeNode* node) {
-    if (const TPageInfo* record = NodeRecord(node)) {
-        node->SetText(NodeLabel(*record, settings_.ListMode));
-    }
-    ClearStatusBar();
-    const TTreeNode* selected = binder_->Selected();
-    if (selected == nullptr) {
-        modifysb(KindPanel, "", -1);
-        modifysb(PositionPanel, "", -1);
-        return;
-    }
-    modifysb(PositionPanel, NodePositionText(selected->AbsoluteIndex(), binder_->Items().Count()),
-             -1);
-    modifysb(KindPanel, NodeKindText(static_cast<int32_t>(GetNodeKind(selected))), -1);
-    ShowNodeStatus(NodeRecord(selected));
 }
 
 void TFormVelmorRnx::SetTopPanel(int index) {

@@ -21,10 +21,6 @@ std::string CaretPositionText(int line, int column) {
     return "Ln " + std::to_string(line) + " , Col. " + std::to_string(column);
 }
 
-std::string NodePositionText(int absoluteIndex, int count) {
-    return "Node " + std::to_string(absoluteIndex + 1) + " / " + std::to_string(count);
-}
-
 std::string GetLongHint(const std::string& hint) {
     const size_t bar = hint.find('|');
     return bar == std::string::npos ? hint : hint.substr(bar + 1);

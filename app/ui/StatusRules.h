@@ -1,7 +1,7 @@
 #pragma once
 
 // What the status bar's feeders show, without the bar: which browser status texts reach
-// panel 0, the progress position of panel 3, and the texts of the caret and node panels.
+// panel 0, the progress position of panel 3, and the text of the caret panel.
 
 #include <string>
 
@@ -25,9 +25,6 @@ int BrowserProgressPosition(int progress, int maximum);
 
 // "Ln %d , Col. %d".
 std::string CaretPositionText(int line, int column);
-
-// "Node " + (index + 1) + " / " + count.
-std::string NodePositionText(int absoluteIndex, int count);
 
 // The long part of a hint "short|long", or the whole hint without a "|".
 std::string GetLongHint(const std::string& hint);

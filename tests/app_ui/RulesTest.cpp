@@ -41,7 +41,6 @@ TEST(StatusRules, BrowserTextsProgressAndPanelTexts) {
         EXPECT_EQ(BrowserProgressPosition(value, maximum), expected) << value << "/" << maximum;
     }
     EXPECT_EQ(CaretPositionText(3, 14), "Ln 3 , Col. 14");
-    EXPECT_EQ(NodePositionText(0, 7), "Node 1 / 7");
     EXPECT_EQ(GetLongHint("Cut|Cut the node"), "Cut the node");
     EXPECT_EQ(GetLongHint("Plain"), "Plain");
 }

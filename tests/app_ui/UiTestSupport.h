@@ -8,6 +8,7 @@
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/ui/FormVelmorRnx.h"
+#include "app/ui/Program.h"
 #include "app/ui/WaitForm.h"
 #include "platform/base/EventLoopInvoker.h"
 #include "platform/base/Invoker.h"
@@ -54,6 +55,19 @@ inline int RunToEnd(const char* program, const QStringList& arguments, const std
         return -1;
     }
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+// The program as `make run` starts it ("/nodde") in the folder, over the store; null when it
+// did not start.
+inline std::unique_ptr<TProgram> StartProgram(const std::string& folder,
+                                              MemorySettingsStore& store) {
+    TProgramOptions options;
+    options.Arguments = {"tarnwick", "/nodde"};
+    options.StartFolder = folder;
+    options.SplashTime = std::chrono::milliseconds(0);
+    options.Store = &store;
+    auto program = std::make_unique<TProgram>(std::move(options));
+    return program->Start() == std::nullopt ? std::move(program) : nullptr;
 }
 
 // Calls `answer` with the next modal dialog, from inside the dialog's own event loop.

@@ -23,16 +23,6 @@ const char* const Page = "<html><head><title>Sent page</title>"
                          "<link rel=\"stylesheet\" href=\"style.css\"></head>"
                          "<body><img src=\"pics/dot.gif\"> text</body></html>";
 
-std::unique_ptr<TProgram> StartProgram(const TempDir& folder, MemorySettingsStore& store) {
-    TProgramOptions options;
-    options.Arguments = {"tarnwick", "/nodde"};
-    options.StartFolder = folder.Str();
-    options.SplashTime = std::chrono::milliseconds(0);
-    options.Store = &store;
-    auto program = std::make_unique<TProgram>(std::move(options));
-    return program->Start() == std::nullopt ? std::move(program) : nullptr;
-}
-
 TPageInfo* RecordOfUrl(const TTreeNodes& tree, const std::string& url) {
     for (TTreeNode* node = tree.GetFirstNode(); node != nullptr; node = node->GetNext()) {
         TPageInfo* record = NodeRecord(node);
@@ -61,7 +51,7 @@ TEST(EndToEnd, PageSentFromOutsideIsCapturedStoredAndKept) {
     server.Start();
     const std::string url = server.Url("/site/page.htm");
 
-    auto program = StartProgram(folder, store);
+    auto program = StartProgram(folder.Str(), store);
     ASSERT_NE(program, nullptr);
     TFormVelmorRnx& window = *program->Window();
 
@@ -103,7 +93,7 @@ TEST(EndToEnd, PageSentFromOutsideIsCapturedStoredAndKept) {
     window.close();
     program.reset();
     server.Stop();
-    program = StartProgram(folder, store);
+    program = StartProgram(folder.Str(), store);
     ASSERT_NE(program, nullptr);
     const TPageInfo* reopened = FindRecordById(program->Window()->Binder().Items(), id);
     ASSERT_NE(reopened, nullptr);

@@ -80,20 +80,15 @@ TEST(MainWindowDisplay, ProgramCreatesAndShowsTheDefaultBinder) {
     IsolatedShell shell;
     TempDir folder;
     MemorySettingsStore store;
-    TProgramOptions options;
-    options.Arguments = {"tarnwick", "/nodde"};
-    options.StartFolder = folder.Str();
-    options.SplashTime = std::chrono::milliseconds(0);
-    options.Store = &store;
-    TProgram program(std::move(options));
-    ASSERT_EQ(program.Start(), std::nullopt);
-    TFormVelmorRnx& window = *program.Window();
+    const std::unique_ptr<TProgram> program = StartProgram(folder.Str(), store);
+    ASSERT_NE(program, nullptr);
+    TFormVelmorRnx& window = *program->Window();
     EXPECT_EQ(window.windowTitle(), "Tarnwick - default");
     window.Action(TMainAction::FileNewFolder)->trigger();
     window.Action(TMainAction::FileAppendFolder)->trigger();
     ASSERT_TRUE(WaitUntil([&] { return window.isVisible(); }));
     QCoreApplication::processEvents();
     Screenshot(window, "program-default-binder.png");
-    program.Settings().AskBeforeClose = false;
+    program->Settings().AskBeforeClose = false;
     window.close();
 }
