@@ -41,13 +41,16 @@ bench: deps
 # installation's "common" files (the summary templates) are copied into it, and beside the
 # program, where the summary view reads them unless the settings name another work folder.
 RUN_WORK := build/run-work
+# The embedded browser refuses to start its sandbox as root; a root session runs it without.
+ROOT_BROWSER_ENV := $(if $(filter 0,$(shell id -u)),QTWEBENGINE_DISABLE_SANDBOX=1,)
+
 run: deps
 	cmake -S . -B build/release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTARNWICK_TESTS=OFF
 	cmake --build build/release -j $(JOBS) --target tarnwick common_files
 	mkdir -p $(RUN_WORK)
 	cmake -E copy_directory build/release/common $(RUN_WORK)/common
 	cmake -E copy_directory build/release/common build/release/app/ui/common
-	cd $(RUN_WORK) && $(CURDIR)/build/release/app/ui/tarnwick /nodde
+	cd $(RUN_WORK) && $(ROOT_BROWSER_ENV) $(CURDIR)/build/release/app/ui/tarnwick /nodde
 
 clean:
 	rm -rf build
