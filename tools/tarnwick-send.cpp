@@ -13,6 +13,7 @@
 // dispatch interface IInsert ("Dispatch interface for Insert Object") with the one method
 // InsertVelmor(InURL, Info, Html), coclass Insert ("Insert Object"). There is no automation
 // here; this program is that object's counterpart, and --insert is its InsertVelmor.
+#include "platform/base/Files.h"
 #include "platform/shell/ChannelClient.h"
 #include "platform/shell/ChannelFrame.h"
 #include "platform/shell/DdeServer.h"
@@ -24,9 +25,8 @@
 #include <charconv>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,16 +46,14 @@ int Fail(const std::string& message) {
     return 1;
 }
 
+// The page as the browser side would hand it over, through the program's one whole-file reader.
 std::optional<std::string> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    size_t size = 0;
+    std::unique_ptr<char[]> bytes = ReadFileWhole(path, size);
+    if (!bytes) {
         return std::nullopt;
     }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        return std::nullopt;
-    }
-    return bytes;
+    return std::string(bytes.get(), size);
 }
 
 int Insert(const std::vector<std::string>& args) {

@@ -28,10 +28,6 @@ std::vector<std::string> SplitLines(std::string_view bytes) {
     return lines;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 // Where "count=" begins at the start of a line, so a value holding "count=" is never taken
 // for it; npos when there is none.
 size_t CountLineStart(std::string_view text) {
@@ -85,7 +81,7 @@ std::string NewBinderFileText(const std::string& root, const std::string& name,
 TBinderFileValues ParseBinderFile(std::string_view bytes) {
     const std::vector<std::string> lines = SplitLines(bytes);
     size_t countLine = 0;
-    while (countLine < lines.size() && !StartsWith(lines[countLine], CountKey)) {
+    while (countLine < lines.size() && !lines[countLine].starts_with(CountKey)) {
         ++countLine;
     }
     const size_t headerEnd = countLine < lines.size() ? countLine + 1 : lines.size();
@@ -102,13 +98,13 @@ TBinderFileValues ParseBinderFile(std::string_view bytes) {
     };
     for (const auto& [key, value] : keys) {
         for (size_t i = 0; i < headerEnd; ++i) {
-            if (StartsWith(lines[i], key)) {
+            if (lines[i].starts_with(key)) {
                 *value = lines[i].substr(key.size());
                 break;
             }
         }
     }
-    if (headerEnd < lines.size() && StartsWith(lines[headerEnd], TaskSectionHeader)) {
+    if (headerEnd < lines.size() && lines[headerEnd].starts_with(TaskSectionHeader)) {
         for (size_t i = headerEnd + 1; i < lines.size(); ++i) {
             if (!lines[i].empty()) {
                 values.TaskLines.push_back(lines[i]);
