@@ -156,6 +156,18 @@ public:
         OnCustomEditDraw;
     std::function<void(TShelfBar& sender, TShelfItem& item, TShelfEditButtonKind& button)>
         OnCustomEditButton;
+    // Raised by in-place editing.
+    TItemEvent OnEditStart;
+    TItemEvent OnEditStop;
+    TItemEvent OnEditUpdate;
+    TItemEvent OnEditDblClick;
+    TItemEvent OnEditBtnClick;
+    std::function<void(TShelfBar& sender, TShelfItem* item, std::vector<std::string>& values)>
+        OnGetValueList;
+    // Raised for each file or URL dropped on the bar; clearing defaultHandler keeps it out.
+    std::function<void(TShelfBar& sender, const std::string& fileName, bool& defaultHandler)>
+        OnFileDrop;
+    std::function<void(TShelfBar& sender, const std::string& url, bool& defaultHandler)> OnURLDrop;
 
     // Opens a URL with the desktop's handler ("open"); unset, nothing is opened.
     std::function<void(const std::string& url)> ShellOpen;

@@ -2,7 +2,7 @@
 // the items in their four styles.
 
 #include "controls/ShelfBar.h"
-#include "controls/ShelfClip.h"
+#include "controls/ShelfPaintKit.h"
 #include "controls/ShelfXPVS.h"
 #include "controls/ShellIcon.h"
 #include "platform/base/CodePage.h"
@@ -22,18 +22,6 @@ namespace {
 void Text(TCanvas& canvas, const std::string& text, TRect r, unsigned flags) {
     canvas.SetBkMode(TBkMode::bkTransparent);
     DrawTextW(canvas, Utf8ToUtf16(text), r, flags);
-}
-
-unsigned AlignmentFlag(TAlignment alignment) {
-    switch (alignment) {
-    case TAlignment::taLeftJustify:
-        return DT_LEFT;
-    case TAlignment::taRightJustify:
-        return DT_RIGHT;
-    case TAlignment::taCenter:
-        return DT_CENTER;
-    }
-    return DT_LEFT;
 }
 
 // A themed part, or the classic frame control when themes are off or the part is not drawn.

@@ -2,7 +2,7 @@
 // open/close mark, the panel's image and the text.
 
 #include "controls/ShelfBar.h"
-#include "controls/ShelfClip.h"
+#include "controls/ShelfPaintKit.h"
 #include "controls/ShelfXPVS.h"
 #include "platform/base/CodePage.h"
 #include "platform/graphics/DrawText.h"
@@ -140,17 +140,7 @@ void TShelfBar::DrawCaption(TCanvas& canvas, TShelfPanel& panel, TRect rect) {
     DrawCaptionOptions(panel, canvas, rect);
 
     unsigned flags = DT_SINGLELINE | DT_END_ELLIPSIS;
-    switch (look.Alignment()) {
-    case TAlignment::taLeftJustify:
-        flags |= DT_LEFT;
-        break;
-    case TAlignment::taRightJustify:
-        flags |= DT_RIGHT;
-        break;
-    case TAlignment::taCenter:
-        flags |= DT_CENTER;
-        break;
-    }
+    flags |= AlignmentFlag(look.Alignment());
     switch (look.VAlignment()) {
     case TVAlignment::vaCenter:
         flags |= DT_VCENTER;

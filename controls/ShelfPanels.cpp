@@ -170,6 +170,7 @@ void TShelfItem::SetColorValue(TColor value) {
 }
 
 void TShelfItem::SetFontValue(const TFont& value) {
+    // One repaint for the value and its text.
     TChangeEvent notify = std::move(fontValue_.OnChange);
     fontValue_.Assign(value);
     fontValue_.OnChange = std::move(notify);

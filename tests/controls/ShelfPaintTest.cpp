@@ -56,6 +56,11 @@ TEST(ShelfPaint, SinglePanelDrawsTheRowsThatFitAndItsArrows) {
     }
     EXPECT_EQ(panel.TopItem(), 2);
     EXPECT_EQ(DrawnItems(bar, panel), (std::vector<int>{2}));
+
+    bar.resize(0, 0);
+    bar.ShadeHeader();
+    EXPECT_TRUE(bar.ShadeBitmap().isNull());
+    EXPECT_TRUE(DrawnItems(bar, panel).empty());
 }
 
 TEST(ShelfPaint, MultiPanelDrawsOnlyOpenPanels) {

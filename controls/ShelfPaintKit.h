@@ -1,9 +1,11 @@
 #pragma once
 
-// Drawing limited to a part of a canvas for a while, with the canvas's own clip put back
-// afterwards.
+// What the side bar's caption and item drawing share: drawing limited to a part of a canvas
+// for a while, and text alignment as drawing flags.
 
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/DrawText.h"
+#include "platform/widgets/Alignment.h"
 
 #include <optional>
 
@@ -32,3 +34,15 @@ private:
     TCanvas& canvas_;
     std::optional<QRegion> saved_;
 };
+
+inline unsigned AlignmentFlag(TAlignment alignment) {
+    switch (alignment) {
+    case TAlignment::taLeftJustify:
+        return DT_LEFT;
+    case TAlignment::taRightJustify:
+        return DT_RIGHT;
+    case TAlignment::taCenter:
+        return DT_CENTER;
+    }
+    return DT_LEFT;
+}
