@@ -11,8 +11,8 @@
 //
 // Main thread only.
 
-#include "controls/ShelfCaption.h"
-#include "controls/ShelfPanels.h"
+#include "controls/ShelfBarCaption.h"
+#include "controls/ShelfBarPanels.h"
 #include "platform/widgets/Control.h"
 #include "platform/widgets/ScrollBar.h"
 

@@ -2,7 +2,7 @@
 // the items in their four styles.
 
 #include "controls/ShelfBar.h"
-#include "controls/ShelfPaintKit.h"
+#include "controls/ShelfBarPaintKit.h"
 #include "controls/ShelfXPVS.h"
 #include "controls/ShellIcon.h"
 #include "platform/base/CodePage.h"
@@ -121,7 +121,6 @@ void TShelfBar::PaintTo(TCanvas& canvas) {
         canvas.FillRect(ClientRect());
         return;
     }
-    topPanel_ = std::clamp(topPanel_, 0, panels_->Count() - 1);
     if (mode_ == TShelfBarMode::imMultiPanelActive) {
         PaintMultiPanel(canvas);
     } else {

@@ -1,4 +1,4 @@
-#include "ShelfTestBar.h"
+#include "ShelfBarTestBar.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "controls/ShelfShade.h"
+#include "controls/ShelfBarShade.h"
 
 #include "platform/base/Rounding.h"
 

@@ -5,7 +5,7 @@
 // (colour, type, light, grain, height) has the bar compute its shade again; any other change
 // repaints.
 
-#include "controls/ShelfShade.h"
+#include "controls/ShelfBarShade.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Font.h"
 #include "platform/widgets/Alignment.h"

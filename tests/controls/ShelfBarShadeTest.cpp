@@ -1,5 +1,5 @@
-#include "controls/ShelfShade.h"
-#include "ShelfTestBar.h"
+#include "controls/ShelfBarShade.h"
+#include "ShelfBarTestBar.h"
 #include "platform/graphics/FakeCanvas.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "controls/ShelfPanels.h"
+#include "controls/ShelfBarPanels.h"
 
 #include "controls/ShelfBar.h"
 

@@ -1,4 +1,4 @@
-#include "ShelfTestBar.h"
+#include "ShelfBarTestBar.h"
 #include "controls/ShelfXPVS.h"
 #include "platform/graphics/FakeCanvas.h"
 #include "tests/support/TempDir.h"

@@ -1,4 +1,4 @@
-#include "controls/ShelfCaption.h"
+#include "controls/ShelfBarCaption.h"
 
 #include <algorithm>
 

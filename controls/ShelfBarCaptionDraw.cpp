@@ -2,7 +2,7 @@
 // open/close mark, the panel's image and the text.
 
 #include "controls/ShelfBar.h"
-#include "controls/ShelfPaintKit.h"
+#include "controls/ShelfBarPaintKit.h"
 #include "controls/ShelfXPVS.h"
 #include "platform/base/CodePage.h"
 #include "platform/graphics/DrawText.h"
