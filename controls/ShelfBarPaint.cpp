@@ -37,18 +37,18 @@ void ThemedOrClassic(QWidget* window, TCanvas& canvas, const char* themeClass, i
 
 QImage AutoIconImage(const TShelfItem& item, bool large) {
     TAutoIconSource source = AutoIconSource(item.URL(), large);
-    if (source.Source == TAutoIconSource::Kind::IconFile) {
+    switch (source.Source) {
+    case TAutoIconSource::Kind::IconFile: {
         QImageReader reader(QString::fromStdString(source.Name));
         reader.jumpToImage(item.AutoIconIndex());
         QImage image = reader.read();
-        if (!image.isNull()) {
-            return image;
-        }
+        return image.isNull() ? ShellIconImage(source.Name, large) : image;
     }
-    // Program files keep their icons where they cannot be read here: a program's icon
-    // stands in for them.
-    if (source.Source != TAutoIconSource::Kind::Shell) {
+    case TAutoIconSource::Kind::Program:
+        // The icons inside program files cannot be read here: a program's icon stands in.
         return ShellIconImage("program.exe", large);
+    case TAutoIconSource::Kind::Shell:
+        break;
     }
     return ShellIconImage(source.Name, large);
 }
