@@ -2,6 +2,7 @@
 // their handlers.
 
 #include "richtext/model/RNStyle.h"
+#include "richtext/model/RNUni.h"
 
 #include "platform/graphics/Canvas.h"
 
@@ -120,7 +121,11 @@ void TRNStyle::DrawStyleText(std::string_view text, TCanvas& canvas, int itemNo,
                              int styleNo, const void* rnData, int spaceBefore, int left, int top,
                              int width, int height, TRNTextDrawState drawState) {
     const TFontInfo& style = textStyles_[styleNo];
-    const std::string shown(text);
+    // All-capitals styles keep their text as typed and only show it in capitals.
+    const std::string shown =
+        style.StyleEx.Contains(TRNFontStyleEx::rnfsAllCaps)
+            ? RNU_UpperCase(text, RNU_Charset2CodePage(style.Charset), style.Unicode)
+            : std::string(text);
     RNData = rnData;
     ItemNo = itemNo;
     OffsetInItem = offsetInItem;
