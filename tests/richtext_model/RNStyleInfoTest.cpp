@@ -4,6 +4,8 @@
 
 #include "richtext/model/RNError.h"
 
+#include "platform/graphics/FakeCanvas.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -321,6 +323,101 @@ TEST(RNStyles, FindersPreferTheStyleItselfThenAnEqualOther) {
     EXPECT_EQ(sheet.ParaStyles().FindStyleWithAlignment(0, TRNAlignment::rnaCenter), 1);
     EXPECT_EQ(sheet.ParaStyles().FindStyleWithAlignment(0, TRNAlignment::rnaRight), -1);
     EXPECT_THROW(fonts.FindStyleWithFontSize(99, 12), ERichNoteError);
+}
+
+TEST(RNStyles, FindersByColourNameFontAndWholeStyle) {
+    TRNStyle sheet;
+    TFontInfos& fonts = sheet.TextStyles();
+    // style 5 equals style 4 but for its colours
+    fonts[5].Color = clRed;
+    fonts[5].BackColor = clYellow;
+    EXPECT_EQ(fonts.FindStyleWithColor(4, clRed, clYellow), 5);
+    EXPECT_EQ(fonts.FindStyleWithColor(4, clRed, clNone), -1);
+    fonts[5].Color = clGreen;
+    fonts[5].BackColor = clNone;
+    fonts[5].FontName = "Courier";
+    EXPECT_EQ(fonts.FindStyleWithFontName(4, "Courier"), 5);
+    // the name is compared exactly here
+    EXPECT_EQ(fonts.FindStyleWithFontName(4, "courier"), -1);
+    fonts[5].Size = 14;
+    fonts[5].Style = {TFontStyle::fsBold};
+    TFont font;
+    font.SetName("Courier");
+    font.SetSize(14);
+    font.SetStyle({TFontStyle::fsBold});
+    EXPECT_EQ(fonts.FindStyleWithFont(4, font), 5);
+    font.SetCharset(ANSI_CHARSET);
+    EXPECT_EQ(fonts.FindStyleWithFont(4, font), -1);
+
+    TFontInfo wanted = fonts[2];
+    wanted.StyleName = "anything";
+    wanted.Size = 30;
+    EXPECT_EQ(fonts.FindSuchStyle(0, wanted, {FP::rnfiSize}), 2);
+    EXPECT_EQ(fonts.FindSuchStyle(2, wanted, {FP::rnfiSize}), 2);
+    EXPECT_EQ(fonts.FindSuchStyle(0, wanted, {}), -1);
+    TParaInfo centered;
+    centered.Alignment = TRNAlignment::rnaCenter;
+    EXPECT_EQ(sheet.ParaStyles().FindSuchStyle(0, centered, {}), 1);
+    EXPECT_EQ(sheet.ParaStyles().FindSuchStyle(1, TParaInfo(), {PP::rnpiAlignment}), 1);
+}
+
+TEST(RNStyles, FontConversions) {
+    TFont font;
+    font.SetName("Courier New");
+    font.SetSize(14);
+    font.SetColor(clRed);
+    font.SetStyle({TFontStyle::fsBold});
+    font.SetCharset(RUSSIAN_CHARSET);
+    TFontInfo style;
+    style.AssignFont(font);
+    EXPECT_EQ(style.FontName, "Courier New");
+    EXPECT_EQ(style.Size, 14);
+    EXPECT_EQ(style.Color, clRed);
+    EXPECT_EQ(style.Style, TFontStyles{TFontStyle::fsBold});
+    EXPECT_EQ(style.Charset, RUSSIAN_CHARSET);
+
+    // a Unicode style leaves the font's charset alone
+    style.Unicode = true;
+    style.Size = 9;
+    TFont out;
+    style.AssignTo(out);
+    EXPECT_EQ(out.Name(), "Courier New");
+    EXPECT_EQ(out.Size(), 9);
+    EXPECT_EQ(out.Charset(), DEFAULT_CHARSET);
+
+    // as the device makes it: 12 points at 120 pixels per inch are 20 pixels high
+    TFakeCanvas printer({100, 100}, 120);
+    style.Size = 12;
+    out.SetWidth(5);
+    style.AssignToLogFont(out, printer);
+    EXPECT_EQ(out.Height(), -20);
+    EXPECT_EQ(out.Width(), 0);
+    EXPECT_EQ(out.Charset(), RUSSIAN_CHARSET);
+    EXPECT_EQ(out.Style(), TFontStyles{TFontStyle::fsBold});
+}
+
+TEST(RNStyles, RectangleGeometry) {
+    TRNRect offsets;
+    offsets.Left = 1;
+    offsets.Top = 2;
+    offsets.Right = 3;
+    offsets.Bottom = 4;
+    TRect r = Rect(10, 10, 20, 20);
+    offsets.InflateRect(r);
+    EXPECT_EQ(r, Rect(9, 8, 23, 24));
+    r = Rect(0, 5, 2, 1);
+    offsets.AssignToRectIfGreater(r);
+    EXPECT_EQ(r, Rect(1, 5, 3, 4));
+    offsets.AssignToRect(r);
+    EXPECT_EQ(r, Rect(1, 2, 3, 4));
+    TRNRect other = offsets;
+    other.Top = 9;
+    EXPECT_FALSE(offsets.IsEqual(other));
+    EXPECT_TRUE(offsets.IsEqualEx(other, false, true, false, false));
+    TRNBooleanRect sides(false);
+    sides.Right = true;
+    EXPECT_TRUE(sides.IsEqualEx(TRNBooleanRect(false), false, false, true, false));
+    EXPECT_FALSE(sides.IsEqual(TRNBooleanRect(false)));
 }
 
 TEST(RNStyles, FirstSixTextStylesCannotBeDeleted) {
