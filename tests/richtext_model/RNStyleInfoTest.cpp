@@ -396,29 +396,6 @@ TEST(RNStyles, FontConversions) {
     EXPECT_EQ(out.Style(), TFontStyles{TFontStyle::fsBold});
 }
 
-TEST(RNStyles, RectangleGeometry) {
-    TRNRect offsets;
-    offsets.Left = 1;
-    offsets.Top = 2;
-    offsets.Right = 3;
-    offsets.Bottom = 4;
-    TRect r = Rect(10, 10, 20, 20);
-    offsets.InflateRect(r);
-    EXPECT_EQ(r, Rect(9, 8, 23, 24));
-    r = Rect(0, 5, 2, 1);
-    offsets.AssignToRectIfGreater(r);
-    EXPECT_EQ(r, Rect(1, 5, 3, 4));
-    offsets.AssignToRect(r);
-    EXPECT_EQ(r, Rect(1, 2, 3, 4));
-    TRNRect other = offsets;
-    other.Top = 9;
-    EXPECT_FALSE(offsets.IsEqual(other));
-    EXPECT_TRUE(offsets.IsEqualEx(other, false, true, false, false));
-    TRNBooleanRect sides(false);
-    sides.Right = true;
-    EXPECT_TRUE(sides.IsEqualEx(TRNBooleanRect(false), false, false, true, false));
-    EXPECT_FALSE(sides.IsEqual(TRNBooleanRect(false)));
-}
 
 TEST(RNStyles, FirstSixTextStylesCannotBeDeleted) {
     TRNStyle sheet;
