@@ -423,4 +423,13 @@ TEST(RNStyleSheet, IniFileAndSettingsStoreKeepTheWholeSheet) {
         EXPECT_FALSE(loaded->UseSound);
         EXPECT_EQ(loaded->DefCodePage, 1251);
     }
+
+    // an empty section gives six text styles, 4 and 5 links, and two paragraph styles
+    TRNStyle fromNothing;
+    fromNothing.LoadReg(store, "Software/Other");
+    ASSERT_EQ(fromNothing.TextStyles().Count(), 6);
+    EXPECT_EQ(fromNothing.ParaStyles().Count(), 2);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(fromNothing.TextStyles()[i].Jump, i >= 4) << i;
+    }
 }
