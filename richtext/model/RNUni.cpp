@@ -4,6 +4,7 @@
 #include "platform/base/Stream.h"
 #include "platform/graphics/Canvas.h"
 #include "richtext/model/RNError.h"
+#include "richtext/model/RNStyleFontInfo.h"
 
 #include <algorithm>
 #include <fcntl.h>
@@ -285,6 +286,13 @@ std::string RNU_UpperCase(std::string_view s, unsigned codePage, bool unicode) {
         }
     }
     return out;
+}
+
+std::string RN_ReturnCapitalized(std::string_view s, const TFontInfo& textStyle) {
+    if (!textStyle.StyleEx.Contains(TRNFontStyleEx::rnfsAllCaps)) {
+        return std::string(s);
+    }
+    return RNU_UpperCase(s, RNU_Charset2CodePage(textStyle.Charset), textStyle.Unicode);
 }
 
 std::string RNU_GetHTMLEncodedUnicode(std::string_view s, bool noEmptyLines) {

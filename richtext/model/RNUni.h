@@ -15,6 +15,7 @@
 #include <vector>
 
 class TCanvas;
+class TFontInfo;
 class TStream;
 
 // Text is always measured and upper-cased as Unicode here.
@@ -65,6 +66,9 @@ TRNUnicodeTestResult RN_TestFileUnicode(const std::string& fileName);
 
 // Upper-cases an item text, keeping its length: 8-bit text in `codePage`, or raw UTF-16LE.
 std::string RNU_UpperCase(std::string_view s, unsigned codePage, bool unicode);
+
+// The text in capitals when its style is all caps, else as it is.
+std::string RN_ReturnCapitalized(std::string_view s, const TFontInfo& textStyle);
 
 // UTF-16 text (raw bytes) as HTML: "&#N;" from 128 up (one per code point; a lone surrogate
 // is U+FFFD), the three markup characters escaped, runs of spaces alternating "&nbsp;" and

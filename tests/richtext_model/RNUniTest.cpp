@@ -3,6 +3,7 @@
 #include "platform/base/Stream.h"
 #include "platform/graphics/FakeCanvas.h"
 #include "richtext/model/RNError.h"
+#include "richtext/model/RNStyleFontInfo.h"
 
 #include "tests/support/TempDir.h"
 
@@ -191,4 +192,14 @@ TEST(RNUni, MeasuringBothForms) {
     EXPECT_EQ(dx, (std::vector<int>{5, 10, 15, 20}));
     RNU_GetTextExtentExPoint(canvas, "", 12, fit, nullptr, Ansi);
     EXPECT_EQ(fit, 0);
+}
+
+TEST(RNUni, CapitalsOnlyForAllCapsStyles) {
+    TFontInfo style;
+    style.Charset = RUSSIAN_CHARSET;
+    EXPECT_EQ(RN_ReturnCapitalized("a\xe0", style), "a\xe0");
+    style.StyleEx.Include(TRNFontStyleEx::rnfsAllCaps);
+    EXPECT_EQ(RN_ReturnCapitalized("a\xe0", style), "A\xc0");
+    style.Unicode = true;
+    EXPECT_EQ(RN_ReturnCapitalized(W(u"\u0430b"), style), W(u"\u0410B"));
 }
