@@ -121,11 +121,7 @@ void TRNStyle::DrawStyleText(std::string_view text, TCanvas& canvas, int itemNo,
                              int styleNo, const void* rnData, int spaceBefore, int left, int top,
                              int width, int height, TRNTextDrawState drawState) {
     const TFontInfo& style = textStyles_[styleNo];
-    // All-capitals styles keep their text as typed and only show it in capitals.
-    const std::string shown =
-        style.StyleEx.Contains(TRNFontStyleEx::rnfsAllCaps)
-            ? RNU_UpperCase(text, RNU_Charset2CodePage(style.Charset), style.Unicode)
-            : std::string(text);
+    const std::string shown = RN_ReturnCapitalized(text, style);
     RNData = rnData;
     ItemNo = itemNo;
     OffsetInItem = offsetInItem;
