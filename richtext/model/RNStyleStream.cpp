@@ -206,7 +206,11 @@ template <class Style> void WriteValue(TWriter& writer, const Property<Style>& p
         }
         break;
     case Kind::Enum:
-        writer.WriteIdent(p.Members[static_cast<size_t>(value)]);
+        if (value >= 0 && static_cast<size_t>(value) < p.Members.size()) {
+            writer.WriteIdent(p.Members[static_cast<size_t>(value)]);
+        } else {
+            writer.WriteInteger(value); // not a value of the enumeration: no name to give
+        }
         break;
     case Kind::Set: {
         std::vector<std::string> members;
