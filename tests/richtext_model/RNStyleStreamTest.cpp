@@ -1,4 +1,5 @@
 #include "richtext/model/RNStyleStream.h"
+#include "richtext/model/RNError.h"
 #include "richtext/model/RNStyle.h"
 
 #include <gtest/gtest.h>
@@ -116,13 +117,17 @@ TEST(RNStyleStream, BadBytesRaiseAndLeaveTheStylesAlone) {
     for (const std::string& bytes : bad) {
         TRNStyle sheet;
         TReader reader(bytes);
-        EXPECT_THROW(RN_ReadTextStyles(reader, sheet.TextStyles()), EReadError)
-            << testing::PrintToString(bytes);
+        try {
+            RN_ReadTextStyles(reader, sheet.TextStyles());
+            ADD_FAILURE() << "read " << testing::PrintToString(bytes);
+        } catch (const ERichNoteError& e) {
+            EXPECT_NE(e.Message().find(" at byte "), std::string::npos) << e.Message();
+        }
         ASSERT_EQ(sheet.TextStyles().Count(), 6);
         EXPECT_EQ(sheet.TextStyles()[5].StyleName, "Jump 2");
     }
     TParaInfos paras;
     const std::string badAlignment = item + Prop("Alignment", '\x07', Str("rnaMiddle")) + End + End;
     TReader reader(badAlignment);
-    EXPECT_THROW(RN_ReadParaStyles(reader, paras), EReadError);
+    EXPECT_THROW(RN_ReadParaStyles(reader, paras), ERichNoteError);
 }
