@@ -2,6 +2,7 @@
 // their handlers.
 
 #include "richtext/model/RNStyle.h"
+#include "richtext/model/RNUni.h"
 
 #include "platform/graphics/Canvas.h"
 
@@ -120,7 +121,7 @@ void TRNStyle::DrawStyleText(std::string_view text, TCanvas& canvas, int itemNo,
                              int styleNo, const void* rnData, int spaceBefore, int left, int top,
                              int width, int height, TRNTextDrawState drawState) {
     const TFontInfo& style = textStyles_[styleNo];
-    const std::string shown(text);
+    const std::string shown = RN_ReturnCapitalized(text, style);
     RNData = rnData;
     ItemNo = itemNo;
     OffsetInItem = offsetInItem;

@@ -1,5 +1,7 @@
 #include "richtext/model/RNStyleStream.h"
 
+#include "richtext/model/RNError.h"
+
 #include "platform/base/StringUtils.h"
 
 #include <array>
@@ -206,7 +208,11 @@ template <class Style> void WriteValue(TWriter& writer, const Property<Style>& p
         }
         break;
     case Kind::Enum:
-        writer.WriteIdent(p.Members[static_cast<size_t>(value)]);
+        if (value >= 0 && static_cast<size_t>(value) < p.Members.size()) {
+            writer.WriteIdent(p.Members[static_cast<size_t>(value)]);
+        } else {
+            writer.WriteInteger(value); // not a value of the enumeration: no name to give
+        }
         break;
     case Kind::Set: {
         std::vector<std::string> members;
@@ -312,14 +318,18 @@ template <class Infos, class Style, size_t N, class Extra>
 void ReadStyles(TReader& reader, Infos& styles, const Property<Style> (&table)[N], Extra extra) {
     // Read into a copy, so that bad bytes leave the collection as it was.
     Infos read(styles.GetOwner());
-    reader.ReadCollectionBegin();
-    while (!reader.EndOfList()) {
-        reader.ReadCollectionItemBegin();
-        auto& style = read.Add();
-        ReadStyle(reader, style, table,
-                  [&](const std::string& name) { return extra(name, style); });
+    try {
+        reader.ReadCollectionBegin();
+        while (!reader.EndOfList()) {
+            reader.ReadCollectionItemBegin();
+            auto& style = read.Add();
+            ReadStyle(reader, style, table,
+                      [&](const std::string& name) { return extra(name, style); });
+        }
+        reader.ReadListEnd();
+    } catch (const EReadError& e) {
+        throw ERichNoteError("Cannot read the styles: " + e.Message());
     }
-    reader.ReadListEnd();
     styles.Assign(read);
 }
 

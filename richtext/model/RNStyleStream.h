@@ -14,6 +14,6 @@ void RN_WriteTextStyles(TWriter& writer, const TFontInfos& styles);
 void RN_WriteParaStyles(TWriter& writer, const TParaInfos& styles);
 
 // Replace the collection's styles with those read. Malformed or truncated bytes raise
-// EReadError and leave the collection as it was.
+// ERichNoteError, saying what is wrong and where, and leave the collection as it was.
 void RN_ReadTextStyles(TReader& reader, TFontInfos& styles);
 void RN_ReadParaStyles(TReader& reader, TParaInfos& styles);

@@ -1,0 +1,481 @@
+#include "richtext/model/RNSimilarity.h"
+#include "richtext/model/RNStyle.h"
+#include "richtext/model/RNStyleStream.h"
+
+#include "richtext/model/RNError.h"
+
+#include "platform/graphics/FakeCanvas.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+using FP = TRNFontInfoProperty;
+using PP = TRNParaInfoProperty;
+
+template <class Style> struct Change {
+    const char* What;
+    std::function<void(Style&)> Apply;
+};
+
+// One change per stored property of a text style.
+const std::vector<Change<TFontInfo>> FontChanges = {
+    {"StyleName", [](TFontInfo& s) { s.StyleName = "Other"; }},
+    {"BaseStyleNo", [](TFontInfo& s) { s.BaseStyleNo = 2; }},
+    {"FontName", [](TFontInfo& s) { s.FontName = "Courier New"; }},
+    {"Size", [](TFontInfo& s) { s.Size = 300; }},
+    {"Charset", [](TFontInfo& s) { s.Charset = RUSSIAN_CHARSET; }},
+    {"Style",
+     [](TFontInfo& s) {
+         s.Style = {TFontStyle::fsBold, TFontStyle::fsStrikeOut};
+     }},
+    {"StyleEx", [](TFontInfo& s) { s.StyleEx = {TRNFontStyleEx::rnfsAllCaps}; }},
+    {"VShift", [](TFontInfo& s) { s.VShift = -33; }},
+    {"Color", [](TFontInfo& s) { s.Color = clRed; }},
+    {"BackColor", [](TFontInfo& s) { s.BackColor = RGB(1, 2, 3); }},
+    {"HoverColor", [](TFontInfo& s) { s.HoverColor = clBtnFace; }},
+    {"HoverBackColor", [](TFontInfo& s) { s.HoverBackColor = 0x123456; }},
+    {"Jump", [](TFontInfo& s) { s.Jump = true; }},
+    {"JumpCursor", [](TFontInfo& s) { s.JumpCursor = -21; }},
+    {"CharScale", [](TFontInfo& s) { s.CharScale = 50; }},
+    {"NextStyleNo", [](TFontInfo& s) { s.NextStyleNo = 0; }},
+    {"Unicode", [](TFontInfo& s) { s.Unicode = true; }},
+    {"Protection", [](TFontInfo& s) { s.Protection = {TRNProtectOption::rnprSticking}; }},
+};
+
+const std::vector<Change<TParaInfo>> ParaChanges = {
+    {"StyleName", [](TParaInfo& s) { s.StyleName = ""; }},
+    {"BaseStyleNo", [](TParaInfo& s) { s.BaseStyleNo = 0; }},
+    {"FirstIndent", [](TParaInfo& s) { s.FirstIndent = -10; }},
+    {"LeftIndent", [](TParaInfo& s) { s.LeftIndent = 20; }},
+    {"RightIndent", [](TParaInfo& s) { s.RightIndent = 70000; }},
+    {"SpaceBefore", [](TParaInfo& s) { s.SpaceBefore = 4; }},
+    {"SpaceAfter", [](TParaInfo& s) { s.SpaceAfter = 5; }},
+    {"Alignment", [](TParaInfo& s) { s.Alignment = TRNAlignment::rnaJustify; }},
+    {"LineSpacing", [](TParaInfo& s) { s.LineSpacing = 150; }},
+    {"LineSpacingType",
+     [](TParaInfo& s) { s.LineSpacingType = TRNLineSpacingType::rnlsSpaceBetween; }},
+    {"NextParaNo", [](TParaInfo& s) { s.NextParaNo = 1; }},
+    {"Border.Width", [](TParaInfo& s) { s.Border.Width = 3; }},
+    {"Border.InternalWidth", [](TParaInfo& s) { s.Border.InternalWidth = 2; }},
+    {"Border.Color", [](TParaInfo& s) { s.Border.Color = clNavy; }},
+    {"Border.Style", [](TParaInfo& s) { s.Border.Style = TRNBorderStyle::rnbThickOutside; }},
+    {"Border.VisibleBorders.Left", [](TParaInfo& s) { s.Border.VisibleBorders.Left = false; }},
+    {"Border.VisibleBorders.Right", [](TParaInfo& s) { s.Border.VisibleBorders.Right = false; }},
+    {"Border.VisibleBorders.Top", [](TParaInfo& s) { s.Border.VisibleBorders.Top = false; }},
+    {"Border.VisibleBorders.Bottom", [](TParaInfo& s) { s.Border.VisibleBorders.Bottom = false; }},
+    {"Border.BorderOffsets.Left", [](TParaInfo& s) { s.Border.BorderOffsets.Left = 1; }},
+    {"Border.BorderOffsets.Right", [](TParaInfo& s) { s.Border.BorderOffsets.Right = 2; }},
+    {"Border.BorderOffsets.Top", [](TParaInfo& s) { s.Border.BorderOffsets.Top = 3; }},
+    {"Border.BorderOffsets.Bottom", [](TParaInfo& s) { s.Border.BorderOffsets.Bottom = 4; }},
+    {"Background.Color", [](TParaInfo& s) { s.Background.Color = clYellow; }},
+    {"Background.BorderOffsets.Left", [](TParaInfo& s) { s.Background.BorderOffsets.Left = 5; }},
+    {"Background.BorderOffsets.Right", [](TParaInfo& s) { s.Background.BorderOffsets.Right = 6; }},
+    {"Background.BorderOffsets.Top", [](TParaInfo& s) { s.Background.BorderOffsets.Top = 7; }},
+    {"Background.BorderOffsets.Bottom",
+     [](TParaInfo& s) { s.Background.BorderOffsets.Bottom = 8; }},
+};
+
+TRNIntegerList Ints(std::initializer_list<int32_t> values) {
+    TRNIntegerList list;
+    for (int32_t v : values) {
+        list.Add(v);
+    }
+    return list;
+}
+
+std::string Encode(const TFontInfo& style) {
+    TFontInfos styles;
+    styles.Add().Assign(style);
+    TWriter writer;
+    RN_WriteTextStyles(writer, styles);
+    return writer.Bytes();
+}
+
+std::string Encode(const TParaInfo& style) {
+    TParaInfos styles;
+    styles.Add().Assign(style);
+    TWriter writer;
+    RN_WriteParaStyles(writer, styles);
+    return writer.Bytes();
+}
+
+// Every stored property survives Assign and a pass through the stream; each change shows in
+// the stream, so none is left out of it.
+template <class Style, class Infos>
+void CheckEveryPropertyKept(const std::vector<Change<Style>>& changes,
+                            void (*read)(TReader&, Infos&)) {
+    const std::string plain = Encode(Style());
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.What);
+        Style changed;
+        change.Apply(changed);
+        const std::string bytes = Encode(changed);
+        EXPECT_NE(bytes, plain);
+        EXPECT_NE(bytes.find(change.What), std::string::npos);
+        Style copy;
+        copy.Assign(changed);
+        EXPECT_EQ(Encode(copy), bytes);
+        Infos decoded;
+        TReader reader(bytes);
+        read(reader, decoded);
+        ASSERT_EQ(decoded.Count(), 1);
+        EXPECT_EQ(Encode(decoded[0]), bytes);
+    }
+}
+
+} // namespace
+
+TEST(RNStyles, NewStylesHaveTheirDefaults) {
+    const TFontInfo font;
+    EXPECT_EQ(font.StyleName, "Font Style");
+    EXPECT_EQ(font.FontName, "Arial");
+    EXPECT_EQ(font.Size, 10);
+    EXPECT_EQ(font.Charset, 1);
+    EXPECT_EQ(font.Color, static_cast<TColor>(0x80000008));
+    EXPECT_EQ(font.BackColor, 0x1FFFFFFF);
+    EXPECT_EQ(font.HoverColor, clNone);
+    EXPECT_FALSE(font.Jump);
+    EXPECT_EQ(font.JumpCursor, 101);
+    EXPECT_EQ(font.CharScale, 100);
+    EXPECT_EQ(font.NextStyleNo, -1);
+    EXPECT_EQ(font.BaseStyleNo, -1);
+    const TParaInfo para;
+    EXPECT_EQ(para.StyleName, "Paragraph Style");
+    EXPECT_EQ(para.Alignment, TRNAlignment::rnaLeft);
+    EXPECT_EQ(para.LineSpacing, 100);
+    EXPECT_EQ(para.NextParaNo, -1);
+    EXPECT_EQ(para.Border.Style, TRNBorderStyle::rnbNone);
+    EXPECT_EQ(para.Border.Width, 1);
+    EXPECT_EQ(para.Border.InternalWidth, 1);
+    EXPECT_TRUE(para.Border.VisibleBorders.IsEqual(TRNBooleanRect(true)));
+    EXPECT_TRUE(para.Border.BorderOffsets.IsEqual(TRNRect()));
+    EXPECT_EQ(para.Background.Color, clNone);
+    EXPECT_FALSE(para.ExtraLineSpacing());
+}
+
+TEST(RNStyles, EveryStoredTextPropertyIsCopiedAndStreamed) {
+    CheckEveryPropertyKept(FontChanges, &RN_ReadTextStyles);
+}
+
+TEST(RNStyles, EveryStoredParagraphPropertyIsCopiedAndStreamed) {
+    CheckEveryPropertyKept(ParaChanges, &RN_ReadParaStyles);
+}
+
+TEST(RNStyles, AssignAcrossKindsFails) {
+    TFontInfo font;
+    TParaInfo para;
+    EXPECT_THROW(font.Assign(para), ERichNoteError);
+    EXPECT_THROW(para.Assign(font), ERichNoteError);
+}
+
+TEST(RNStyles, TextIgnoreListMatrix) {
+    struct Case {
+        FP Property;
+        std::function<void(TFontInfo&)> Apply;
+    };
+    const Case cases[] = {
+        {FP::rnfiFontName, [](TFontInfo& s) { s.FontName = "Times"; }},
+        {FP::rnfiSize, [](TFontInfo& s) { s.Size = 11; }},
+        {FP::rnfiCharset, [](TFontInfo& s) { s.Charset = 0; }},
+        {FP::rnfiUnicode, [](TFontInfo& s) { s.Unicode = true; }},
+        {FP::rnfiBold, [](TFontInfo& s) { s.Style.Include(TFontStyle::fsBold); }},
+        {FP::rnfiItalic, [](TFontInfo& s) { s.Style.Include(TFontStyle::fsItalic); }},
+        {FP::rnfiUnderline, [](TFontInfo& s) { s.Style.Include(TFontStyle::fsUnderline); }},
+        {FP::rnfiStrikeout, [](TFontInfo& s) { s.Style.Include(TFontStyle::fsStrikeOut); }},
+        {FP::rnfiOverline, [](TFontInfo& s) { s.StyleEx.Include(TRNFontStyleEx::rnfsOverline); }},
+        {FP::rnfiAllCaps, [](TFontInfo& s) { s.StyleEx.Include(TRNFontStyleEx::rnfsAllCaps); }},
+        {FP::rnfiVShift, [](TFontInfo& s) { s.VShift = 30; }},
+        {FP::rnfiColor, [](TFontInfo& s) { s.Color = clRed; }},
+        {FP::rnfiBackColor, [](TFontInfo& s) { s.BackColor = clRed; }},
+        {FP::rnfiJump, [](TFontInfo& s) { s.Jump = false; }},
+        {FP::rnfiHoverBackColor, [](TFontInfo& s) { s.HoverBackColor = clRed; }},
+        {FP::rnfiHoverColor, [](TFontInfo& s) { s.HoverColor = clRed; }},
+        {FP::rnfiJumpCursor, [](TFontInfo& s) { s.JumpCursor = 0; }},
+        {FP::rnfiNextStyleNo, [](TFontInfo& s) { s.NextStyleNo = 3; }},
+        {FP::rnfiProtection,
+         [](TFontInfo& s) { s.Protection.Include(TRNProtectOption::rnprDeleteProtect); }},
+        {FP::rnfiCharScale, [](TFontInfo& s) { s.CharScale = 90; }},
+        {FP::rnfiBaseStyleNo, [](TFontInfo& s) { s.BaseStyleNo = 1; }},
+    };
+    TFontInfo link;
+    link.Jump = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.Property));
+        TFontInfo other = link;
+        c.Apply(other);
+        EXPECT_FALSE(link.IsEqual(other, {}));
+        EXPECT_TRUE(link.IsEqual(other, {c.Property}));
+        // every other member ignored but this one still tells them apart
+        EXPECT_FALSE(link.IsEqual(other, TRNFontInfoProperties::FromBits(~0u) -
+                                             TRNFontInfoProperties{c.Property}));
+    }
+    // the hover look and cursor of a style that is not a link do not count
+    TFontInfo plain;
+    TFontInfo hover;
+    hover.HoverColor = clRed;
+    hover.HoverBackColor = clRed;
+    hover.JumpCursor = 0;
+    EXPECT_TRUE(plain.IsEqual(hover, {}));
+    // neither does the name, nor the letter case of the font name
+    hover.StyleName = "x";
+    hover.FontName = "ARIAL";
+    EXPECT_TRUE(plain.IsSimpleEqual(hover));
+    hover.BaseStyleNo = 4;
+    EXPECT_TRUE(plain.IsSimpleEqual(hover));
+    EXPECT_FALSE(plain.IsEqual(hover, {}));
+}
+
+TEST(RNStyles, ParagraphIgnoreListMatrix) {
+    const std::pair<PP, std::function<void(TParaInfo&)>> cases[] = {
+        {PP::rnpiFirstIndent, [](TParaInfo& s) { s.FirstIndent = 1; }},
+        {PP::rnpiLeftIndent, [](TParaInfo& s) { s.LeftIndent = 1; }},
+        {PP::rnpiRightIndent, [](TParaInfo& s) { s.RightIndent = 1; }},
+        {PP::rnpiSpaceBefore, [](TParaInfo& s) { s.SpaceBefore = 1; }},
+        {PP::rnpiSpaceAfter, [](TParaInfo& s) { s.SpaceAfter = 1; }},
+        {PP::rnpiAlignment, [](TParaInfo& s) { s.Alignment = TRNAlignment::rnaRight; }},
+        {PP::rnpiNextParaNo, [](TParaInfo& s) { s.NextParaNo = 0; }},
+        {PP::rnpiLineSpacing, [](TParaInfo& s) { s.LineSpacing = 120; }},
+        {PP::rnpiLineSpacingType,
+         [](TParaInfo& s) { s.LineSpacingType = TRNLineSpacingType::rnlsSpaceBetween; }},
+        {PP::rnpiBackground_Color, [](TParaInfo& s) { s.Background.Color = clRed; }},
+        {PP::rnpiBackground_BO_Left, [](TParaInfo& s) { s.Background.BorderOffsets.Left = 1; }},
+        {PP::rnpiBackground_BO_Top, [](TParaInfo& s) { s.Background.BorderOffsets.Top = 1; }},
+        {PP::rnpiBackground_BO_Right, [](TParaInfo& s) { s.Background.BorderOffsets.Right = 1; }},
+        {PP::rnpiBackground_BO_Bottom, [](TParaInfo& s) { s.Background.BorderOffsets.Bottom = 1; }},
+        {PP::rnpiBorder_Color, [](TParaInfo& s) { s.Border.Color = clRed; }},
+        {PP::rnpiBorder_Style, [](TParaInfo& s) { s.Border.Style = TRNBorderStyle::rnbSingle; }},
+        {PP::rnpiBorder_Width, [](TParaInfo& s) { s.Border.Width = 2; }},
+        {PP::rnpiBorder_InternalWidth, [](TParaInfo& s) { s.Border.InternalWidth = 2; }},
+        {PP::rnpiBorder_BO_Left, [](TParaInfo& s) { s.Border.BorderOffsets.Left = 1; }},
+        {PP::rnpiBorder_BO_Top, [](TParaInfo& s) { s.Border.BorderOffsets.Top = 1; }},
+        {PP::rnpiBorder_BO_Right, [](TParaInfo& s) { s.Border.BorderOffsets.Right = 1; }},
+        {PP::rnpiBorder_BO_Bottom, [](TParaInfo& s) { s.Border.BorderOffsets.Bottom = 1; }},
+        {PP::rnpiBorder_Vis_Left, [](TParaInfo& s) { s.Border.VisibleBorders.Left = false; }},
+        {PP::rnpiBorder_Vis_Top, [](TParaInfo& s) { s.Border.VisibleBorders.Top = false; }},
+        {PP::rnpiBorder_Vis_Right, [](TParaInfo& s) { s.Border.VisibleBorders.Right = false; }},
+        {PP::rnpiBorder_Vis_Bottom, [](TParaInfo& s) { s.Border.VisibleBorders.Bottom = false; }},
+    };
+    const TParaInfo base;
+    for (const auto& [property, apply] : cases) {
+        SCOPED_TRACE(static_cast<int>(property));
+        TParaInfo other;
+        apply(other);
+        EXPECT_FALSE(base.IsEqual(other, {}));
+        EXPECT_FALSE(base.IsSimpleEqual(other));
+        EXPECT_TRUE(base.IsEqual(other, {property}));
+        EXPECT_FALSE(base.IsEqual(other, TRNParaInfoProperties::FromBits(~0u) -
+                                             TRNParaInfoProperties{property}));
+    }
+    TParaInfo named;
+    named.StyleName = "Other";
+    named.BaseStyleNo = 0;
+    EXPECT_TRUE(base.IsEqual(named, {}));
+}
+
+TEST(RNStyles, BorderTotalWidth) {
+    using B = TRNBorderStyle;
+    const struct {
+        B Style;
+        int Width, Internal, Expected;
+    } cases[] = {{B::rnbNone, 5, 5, 0},        {B::rnbSingle, 3, 9, 3},
+                 {B::rnbDouble, 2, 3, 7},      {B::rnbTriple, 1, 1, 5},
+                 {B::rnbThickInside, 2, 1, 7}, {B::rnbThickOutside, 1, 4, 7}};
+    for (const auto& c : cases) {
+        TRNBorder border;
+        border.Style = c.Style;
+        border.Width = c.Width;
+        border.InternalWidth = c.Internal;
+        EXPECT_EQ(border.GetTotalWidth(), c.Expected) << static_cast<int>(c.Style);
+    }
+}
+
+TEST(RNStyles, FindersPreferTheStyleItselfThenAnEqualOther) {
+    TRNStyle sheet;
+    TFontInfos& fonts = sheet.TextStyles();
+    EXPECT_EQ(fonts.FindStyleWithFontSize(3, 12), -1);
+    TFontInfo& big = fonts.Add();
+    big.Assign(fonts[3]);
+    big.StyleName = "Big keywords";
+    big.Size = 12;
+    fonts.Add().Assign(big);
+    EXPECT_EQ(fonts.FindStyleWithFontSize(3, 12), 6);
+    EXPECT_EQ(fonts.FindStyleWithFontSize(6, 10), 3);
+    fonts[3].Size = 12;
+    EXPECT_EQ(fonts.FindStyleWithFontSize(3, 12), 3);
+    // a different colour is not "equal in all else"
+    EXPECT_EQ(fonts.FindStyleWithFontSize(1, 12), -1);
+
+    // a Unicode style never answers for a charset, not even itself
+    fonts[0].Unicode = true;
+    EXPECT_EQ(fonts.FindStyleWithCharset(0, DEFAULT_CHARSET), -1);
+    TFontInfo& russian = fonts.Add();
+    russian.Charset = RUSSIAN_CHARSET;
+    russian.StyleName = "Russian";
+    EXPECT_EQ(fonts.FindStyleWithCharset(0, RUSSIAN_CHARSET), 8);
+    EXPECT_EQ(fonts.FindStyleWithCharset(8, RUSSIAN_CHARSET), 8);
+
+    EXPECT_EQ(fonts.FindStyleWithFontStyle(4, {}, {TFontStyle::fsUnderline}), -1);
+    EXPECT_EQ(fonts.FindStyleWithFontStyle(4, {TFontStyle::fsUnderline}, {TFontStyle::fsBold}), 4);
+    EXPECT_EQ(sheet.ParaStyles().FindStyleWithAlignment(0, TRNAlignment::rnaCenter), 1);
+    EXPECT_EQ(sheet.ParaStyles().FindStyleWithAlignment(0, TRNAlignment::rnaRight), -1);
+    EXPECT_THROW(fonts.FindStyleWithFontSize(99, 12), ERichNoteError);
+}
+
+TEST(RNStyles, FindersByColourNameFontAndWholeStyle) {
+    TRNStyle sheet;
+    TFontInfos& fonts = sheet.TextStyles();
+    // style 5 equals style 4 but for its colours
+    fonts[5].Color = clRed;
+    fonts[5].BackColor = clYellow;
+    EXPECT_EQ(fonts.FindStyleWithColor(4, clRed, clYellow), 5);
+    EXPECT_EQ(fonts.FindStyleWithColor(4, clRed, clNone), -1);
+    fonts[5].Color = clGreen;
+    fonts[5].BackColor = clNone;
+    fonts[5].FontName = "Courier";
+    EXPECT_EQ(fonts.FindStyleWithFontName(4, "Courier"), 5);
+    // the name is compared exactly here
+    EXPECT_EQ(fonts.FindStyleWithFontName(4, "courier"), -1);
+    fonts[5].Size = 14;
+    fonts[5].Style = {TFontStyle::fsBold};
+    TFont font;
+    font.SetName("Courier");
+    font.SetSize(14);
+    font.SetStyle({TFontStyle::fsBold});
+    EXPECT_EQ(fonts.FindStyleWithFont(4, font), 5);
+    font.SetCharset(ANSI_CHARSET);
+    EXPECT_EQ(fonts.FindStyleWithFont(4, font), -1);
+
+    TFontInfo wanted = fonts[2];
+    wanted.StyleName = "anything";
+    wanted.Size = 30;
+    EXPECT_EQ(fonts.FindSuchStyle(0, wanted, {FP::rnfiSize}), 2);
+    EXPECT_EQ(fonts.FindSuchStyle(2, wanted, {FP::rnfiSize}), 2);
+    EXPECT_EQ(fonts.FindSuchStyle(0, wanted, {}), -1);
+    TParaInfo centered;
+    centered.Alignment = TRNAlignment::rnaCenter;
+    EXPECT_EQ(sheet.ParaStyles().FindSuchStyle(0, centered, {}), 1);
+    EXPECT_EQ(sheet.ParaStyles().FindSuchStyle(1, TParaInfo(), {PP::rnpiAlignment}), 1);
+}
+
+TEST(RNStyles, FontConversions) {
+    TFont font;
+    font.SetName("Courier New");
+    font.SetSize(14);
+    font.SetColor(clRed);
+    font.SetStyle({TFontStyle::fsBold});
+    font.SetCharset(RUSSIAN_CHARSET);
+    TFontInfo style;
+    style.AssignFont(font);
+    EXPECT_EQ(style.FontName, "Courier New");
+    EXPECT_EQ(style.Size, 14);
+    EXPECT_EQ(style.Color, clRed);
+    EXPECT_EQ(style.Style, TFontStyles{TFontStyle::fsBold});
+    EXPECT_EQ(style.Charset, RUSSIAN_CHARSET);
+
+    // a Unicode style leaves the font's charset alone
+    style.Unicode = true;
+    style.Size = 9;
+    TFont out;
+    style.AssignTo(out);
+    EXPECT_EQ(out.Name(), "Courier New");
+    EXPECT_EQ(out.Size(), 9);
+    EXPECT_EQ(out.Charset(), DEFAULT_CHARSET);
+
+    // as the device makes it: 12 points at 120 pixels per inch are 20 pixels high
+    TFakeCanvas printer({100, 100}, 120);
+    style.Size = 12;
+    out.SetWidth(5);
+    style.AssignToLogFont(out, printer);
+    EXPECT_EQ(out.Height(), -20);
+    EXPECT_EQ(out.Width(), 0);
+    EXPECT_EQ(out.Charset(), RUSSIAN_CHARSET);
+    EXPECT_EQ(out.Style(), TFontStyles{TFontStyle::fsBold});
+}
+
+
+TEST(RNStyles, FirstSixTextStylesCannotBeDeleted) {
+    TRNStyle sheet;
+    sheet.AddTextStyle();
+    for (int index : {-1, 0, 5, 7}) {
+        sheet.DeleteTextStyle(index);
+    }
+    EXPECT_EQ(sheet.TextStyles().Count(), 7);
+    sheet.DeleteTextStyle(6);
+    EXPECT_EQ(sheet.TextStyles().Count(), 6);
+}
+
+TEST(RNStyles, SimilarityWeighsCharsetProtectionAndHover) {
+    TFontInfo a;
+    TFontInfo b;
+    const int32_t same = a.SimilarityValue(b);
+    b.Charset = RUSSIAN_CHARSET; // against DEFAULT_CHARSET: a quarter
+    EXPECT_EQ(a.SimilarityValue(b), same - RNSMW_FONTCHARSET + RNSMW_FONTCHARSET / 4);
+    a.Charset = ANSI_CHARSET;
+    EXPECT_EQ(a.SimilarityValue(b), same - RNSMW_FONTCHARSET);
+    b.Charset = ANSI_CHARSET;
+    b.Protection = {TRNProtectOption::rnprModifyProtect};
+    EXPECT_EQ(a.SimilarityValue(b), same - RNSMW_PROTECTION);
+    b.Protection = {};
+    // two links: the cursor and half of each hover colour score
+    a.Jump = b.Jump = true;
+    const int32_t hover = (3 * RNSMW_EACHRGBCOLOR + RNSMW_COLORSET) / 2 +
+                          (3 * RNSMW_EACHRGBBCOLOR + RNSMW_BCOLORSET) / 2;
+    EXPECT_EQ(a.SimilarityValue(b), same + RNSMW_CURSOR + hover);
+}
+
+TEST(RNStyles, MergeSmartReusesSimpleEqualStylesAndAppendsTheRest) {
+    TRNStyle target;
+    TFontInfos source;
+    source.Add().Assign(target.TextStyles()[2]);
+    source[0].StyleName = "Renamed";
+    source.AddFont("Arial", 20, clRed, clNone, {TFontStyle::fsBold});
+    source.Add();
+    TRNIntegerList map(3, 99);
+    target.TextStyles().MergeWith(source, TRNStyleMergeMode::rns_merge_SmartMerge, map);
+    EXPECT_EQ(map, Ints({2, 6, 0}));
+    ASSERT_EQ(target.TextStyles().Count(), 7);
+    EXPECT_EQ(target.TextStyles()[6].Size, 20);
+
+    // a paragraph with its own spacing keeps it instead of joining style 0
+    TParaInfos paras;
+    paras.Add().SpaceBefore = 10;
+    target.ParaStyles().MergeWith(paras, TRNStyleMergeMode::rns_merge_SmartMerge, map);
+    EXPECT_EQ(map, Ints({2}));
+    EXPECT_EQ(target.ParaStyles()[2].SpaceBefore, 10);
+}
+
+TEST(RNStyles, MergeAppendCopiesEveryStyle) {
+    TRNStyle target;
+    TRNStyle source;
+    TRNIntegerList map;
+    target.ParaStyles().MergeWith(source.ParaStyles(), TRNStyleMergeMode::rns_merge_Append, map);
+    EXPECT_EQ(map, Ints({2, 3}));
+    EXPECT_EQ(target.ParaStyles()[3].StyleName, "Centered");
+}
+
+TEST(RNStyles, MergeMapPicksTheClosestStyleWithoutAdding) {
+    TRNStyle target;
+    TFontInfos source;
+    // a green link of 12 pt: both link styles are equally close, the first wins
+    source.AddFont("Arial", 12, clGreen, clNone, {TFontStyle::fsUnderline}).Jump = true;
+    // a larger italic maroon text: closest to the keywords
+    source.AddFont("Arial", 14, clMaroon, clNone, {TFontStyle::fsItalic});
+    // a Unicode link when the sheet has no Unicode style: the links are still preferred
+    TFontInfo& unicodeLink = source.Add();
+    unicodeLink.Jump = true;
+    unicodeLink.Unicode = true;
+    TRNIntegerList map;
+    target.TextStyles().MergeWith(source, TRNStyleMergeMode::rns_merge_Map, map);
+    EXPECT_EQ(map, Ints({4, 3, 4}));
+    EXPECT_EQ(target.TextStyles().Count(), 6);
+
+    // nothing to map onto: the map stays empty, no style becomes -1
+    TFontInfos empty;
+    empty.MergeWith(source, TRNStyleMergeMode::rns_merge_Map, map);
+    EXPECT_EQ(map.Count(), 0);
+    EXPECT_EQ(empty.Count(), 0);
+}
