@@ -12,6 +12,8 @@
 #include "richtext/model/RNUni.h"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <filesystem>
 #include <sys/stat.h>
 #include <typeinfo>
@@ -419,6 +421,19 @@ void TCustomRNData::AddNLTag(std::string s, int styleNo, int paraNo, const RNTag
         item->ItemOptions.Include(TRNItemOption::rnioUnicode);
     }
     AddItem(ReplaceTabs(s, styleNo, false), std::move(item));
+}
+
+void TCustomRNData::AddFmt(int styleNo, int paraNo, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    int length = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
+    std::vsnprintf(text.data(), text.size() + 1, format, again);
+    va_end(again);
+    AddNL(std::move(text), styleNo, paraNo);
 }
 
 void TCustomRNData::AddNLATag(std::string_view s, int styleNo, int paraNo, const RNTag& tag) {

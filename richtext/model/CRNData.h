@@ -146,6 +146,9 @@ public:
     void AddNL(std::string s, int styleNo, int paraNo) {
         AddNLTag(std::move(s), styleNo, paraNo, {});
     }
+    // AddNL of a printf-style formatted text.
+    void AddFmt(int styleNo, int paraNo, const char* format, ...)
+        __attribute__((format(printf, 4, 5)));
     // 8-bit text, converted for a Unicode style.
     void AddNLATag(std::string_view s, int styleNo, int paraNo, const RNTag& tag);
     // UTF-16 text, converted for an 8-bit style.
@@ -290,6 +293,7 @@ public:
     TRNFReaderStyleMode ParaStylesReadMode = TRNFReaderStyleMode::rnf_sInsertMerge;
     TRNStyle* Style = nullptr;
     std::string Delimiters{RNDefaultDelimiters};
+    IControlParent* ParentControl = nullptr;
 
     TRNOptions GetOptions() const override { return Options; }
     void SetOptions(TRNOptions options) override { Options = options; }
@@ -303,4 +307,5 @@ public:
     TRNFReaderStyleMode GetRNFParaStylesReadMode() const override { return ParaStylesReadMode; }
     TRNStyle* GetRNStyle() const override { return Style; }
     std::string GetDelimiters() const override { return Delimiters; }
+    IControlParent* GetParentControl() const override { return ParentControl; }
 };

@@ -377,3 +377,39 @@ TEST_F(Doc, SoundAndDelimitersComeFromTheRoot) {
     EXPECT_EQ(zeros, "a??");
     EXPECT_EQ(data.ReplaceTabs(RNU_U16ToBytes(u"\t"), 0, true), RNU_U16ToBytes(u"        "));
 }
+
+namespace {
+
+struct Recorded : TRNPlainRootData {
+    std::vector<std::pair<TRNControlAction, int>> actions;
+    void ControlAction2(TRNControlAction action, int itemNo, IEmbeddedControl&) override {
+        actions.emplace_back(action, itemNo);
+    }
+};
+
+} // namespace
+
+TEST(DocControls, ControlsArePlacedHiddenReportedAndFreed) {
+    IControlParent window;
+    Recorded data;
+    data.ParentControl = &window;
+    data.AddFmt(0, 0, "%d items", 2);
+    auto control = std::make_unique<TOpaqueControl>("TButton", "b", "");
+    IEmbeddedControl* button = control.get();
+    data.AddControlEx("button", std::move(control), -1, TRNVAlign::rnvaBaseline);
+    EXPECT_EQ(data.GetItemText(0), "2 items");
+    EXPECT_EQ(button->Parent(), &window);
+    EXPECT_FALSE(button->Visible()); // shown once formatting places it
+
+    TCustomRNItemInfo& item = data.GetItem(1);
+    item.MovingToUndoList(1, data);
+    EXPECT_EQ(button->Parent(), nullptr);
+    item.MovingFromUndoList(1, data);
+    EXPECT_EQ(button->Parent(), &window);
+    data.DeleteItems(0, 5);
+    EXPECT_EQ(data.ItemCount(), 0);
+    using A = TRNControlAction;
+    EXPECT_EQ(data.actions,
+              (std::vector<std::pair<A, int>>{
+                  {A::rncaMoveToUndoList, 1}, {A::rncaMoveFromUndoList, 1}, {A::rncaDestroy, 1}}));
+}
