@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sys/stat.h>
 
 using Rows = std::vector<std::string>;
@@ -412,4 +413,33 @@ TEST(DocControls, ControlsArePlacedHiddenReportedAndFreed) {
     EXPECT_EQ(data.actions,
               (std::vector<std::pair<A, int>>{
                   {A::rncaMoveToUndoList, 1}, {A::rncaMoveFromUndoList, 1}, {A::rncaDestroy, 1}}));
+}
+
+TEST_F(Doc, MassJoiningMatchesJoiningPairByPair) {
+    // Random runs of plain, protected and tagged pieces, some empty, some starting paragraphs.
+    std::mt19937 engine(7);
+    for (int round = 0; round < 50; ++round) {
+        TRNPlainRootData bulk, pairwise;
+        for (TRNPlainRootData* d : {&bulk, &pairwise}) {
+            d->Style = &sheet;
+        }
+        std::uniform_int_distribution<int> pick(0, 5);
+        for (int i = 0; i < 30; ++i) {
+            int roll = pick(engine);
+            std::string text = roll == 0 ? "" : std::string(1, static_cast<char>('a' + i % 26));
+            int style = roll == 1 ? 8 : 0;
+            int para = roll == 2 ? 0 : -1;
+            RNTag tag = roll == 3 ? 1 : 0;
+            bulk.AddNLTag(text, style, para, tag);
+            pairwise.AddNLTag(text, style, para, tag);
+        }
+        bulk.MassSimpleConcate(3, 25);
+        for (int i = 25; i >= 4; --i) {
+            if (pairwise.RN_CanConcateItems(i - 1, &pairwise.GetItem(i - 1), &pairwise.GetItem(i),
+                                            false)) {
+                pairwise.SimpleConcate(i - 1);
+            }
+        }
+        EXPECT_EQ(Table(bulk), Table(pairwise)) << "round " << round;
+    }
 }

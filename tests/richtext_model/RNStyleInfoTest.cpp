@@ -396,7 +396,6 @@ TEST(RNStyles, FontConversions) {
     EXPECT_EQ(out.Style(), TFontStyles{TFontStyle::fsBold});
 }
 
-
 TEST(RNStyles, FirstSixTextStylesCannotBeDeleted) {
     TRNStyle sheet;
     sheet.AddTextStyle();
