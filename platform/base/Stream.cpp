@@ -124,11 +124,14 @@ TFileStream::~TFileStream() {
     ::close(fd_);
 }
 
-int64_t TFileStream::Read(void* buffer, int64_t count) {
+namespace {
+
+// Moves `count` bytes with read or write, again after an interruption, until done or stopped
+// (end of file, a full disk, an error); the number moved.
+template <class Op> int64_t Transfer(Op op, int64_t count) {
     int64_t done = 0;
     while (done < count) {
-        ssize_t n =
-            ::read(fd_, static_cast<char*>(buffer) + done, static_cast<size_t>(count - done));
+        ssize_t n = op(done, static_cast<size_t>(count - done));
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -140,20 +143,20 @@ int64_t TFileStream::Read(void* buffer, int64_t count) {
     return done;
 }
 
+} // namespace
+
+int64_t TFileStream::Read(void* buffer, int64_t count) {
+    return Transfer(
+        [&](int64_t at, size_t n) { return ::read(fd_, static_cast<char*>(buffer) + at, n); },
+        count);
+}
+
 int64_t TFileStream::Write(const void* buffer, int64_t count) {
-    int64_t done = 0;
-    while (done < count) {
-        ssize_t n = ::write(fd_, static_cast<const char*>(buffer) + done,
-                            static_cast<size_t>(count - done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        done += n;
-    }
-    return done;
+    return Transfer(
+        [&](int64_t at, size_t n) {
+            return ::write(fd_, static_cast<const char*>(buffer) + at, n);
+        },
+        count);
 }
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {

@@ -77,24 +77,28 @@ void RN_PictureToDevice(TCanvas& canvas, int x, int y, const TRNScreenAndDevice&
     }
 }
 
-TRNSearchOptions GetRNSearchOptions(TFindOptions findOptions) {
-    TRNSearchOptions out;
+namespace {
+
+// Case and direction are all the document's search knows of the dialog's options.
+template <class E> TSet<E> SearchOptionsFrom(TFindOptions findOptions, E matchCase, E down) {
+    TSet<E> out;
     if (findOptions.Contains(TFindOption::frMatchCase)) {
-        out.Include(TRNSearchOption::rnsroMatchCase);
+        out.Include(matchCase);
     }
     if (findOptions.Contains(TFindOption::frDown)) {
-        out.Include(TRNSearchOption::rnsroDown);
+        out.Include(down);
     }
     return out;
 }
 
+} // namespace
+
+TRNSearchOptions GetRNSearchOptions(TFindOptions findOptions) {
+    return SearchOptionsFrom(findOptions, TRNSearchOption::rnsroMatchCase,
+                             TRNSearchOption::rnsroDown);
+}
+
 TRNESearchOptions GetRNESearchOptions(TFindOptions findOptions) {
-    TRNESearchOptions out;
-    if (findOptions.Contains(TFindOption::frMatchCase)) {
-        out.Include(TRNESearchOption::rnseoMatchCase);
-    }
-    if (findOptions.Contains(TFindOption::frDown)) {
-        out.Include(TRNESearchOption::rnseoDown);
-    }
-    return out;
+    return SearchOptionsFrom(findOptions, TRNESearchOption::rnseoMatchCase,
+                             TRNESearchOption::rnseoDown);
 }

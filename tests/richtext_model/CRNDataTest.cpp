@@ -7,6 +7,7 @@
 #include "richtext/model/RNItemPictures.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/model/RNUni.h"
+#include "tests/richtext_model/ExpectRNError.h"
 
 #include "tests/support/TempDir.h"
 
@@ -39,15 +40,6 @@ protected:
             rows.push_back(d.GetItemText(i) + "/" + std::to_string(item.ParaNo) + "/" + flags);
         }
         return rows;
-    }
-
-    void ExpectError(const std::function<void()>& call, const std::string& message) {
-        try {
-            call();
-            ADD_FAILURE() << "no error, expected: " << message;
-        } catch (const ERichNoteError& e) {
-            EXPECT_EQ(e.Message(), message);
-        }
     }
 
     TRNStyle sheet;
@@ -131,13 +123,13 @@ TEST_F(Doc, BadIndexesAndKindsChangeNothing) {
     const std::string wrongKind = "Can't get or set this kind of information for this item";
     std::string text;
     RNTag tag;
-    ExpectError([&] { data.GetItem(2); }, outOfBounds);
-    ExpectError([&] { data.SetPageBreaksBeforeItems(-1, true); }, outOfBounds);
-    ExpectError([&] { data.SetItemTag(5, 1); }, outOfBounds);
-    ExpectError([&] { data.DeleteItems(-1, 1); }, outOfBounds);
-    ExpectError([&] { data.GetTextInfo(1, text, tag); }, wrongKind);
-    ExpectError([&] { data.SetBulletInfo(0, "x", 1, {}); }, wrongKind);
-    ExpectError([&] { data.InsertCheckpoint(9, {}, "x", false); }, outOfBounds);
+    ExpectRNError([&] { data.GetItem(2); }, outOfBounds);
+    ExpectRNError([&] { data.SetPageBreaksBeforeItems(-1, true); }, outOfBounds);
+    ExpectRNError([&] { data.SetItemTag(5, 1); }, outOfBounds);
+    ExpectRNError([&] { data.DeleteItems(-1, 1); }, outOfBounds);
+    ExpectRNError([&] { data.GetTextInfo(1, text, tag); }, wrongKind);
+    ExpectRNError([&] { data.SetBulletInfo(0, "x", 1, {}); }, wrongKind);
+    ExpectRNError([&] { data.InsertCheckpoint(9, {}, "x", false); }, outOfBounds);
     EXPECT_EQ(Table(data), (Rows{"a/0/p", "/0/p"}));
     EXPECT_EQ(data.CPCount, 0);
 }
@@ -150,15 +142,16 @@ TEST_F(Doc, CheckpointsStayInItemOrder) {
     data.InsertCheckpoint(0, {}, "zero", false);
     data.InsertCheckpoint(3, {}, "three", false);
     data.InsertCheckpoint(1, {}, "one", false);
-    ExpectError([&] { data.InsertCheckpoint(1, {}, "again", false); }, "Checkpoint already exists");
+    ExpectRNError([&] { data.InsertCheckpoint(1, {}, "again", false); },
+                  "Checkpoint already exists");
     std::vector<std::string> names;
     for (TRNCPInfo* cp = data.GetFirstCheckpoint(); cp; cp = data.GetNextCheckpoint(cp)) {
         names.push_back(cp->Name);
         EXPECT_EQ(data.GetCheckpointItemNo(cp), data.GetCheckpointNo(cp));
     }
     EXPECT_EQ(names, (std::vector<std::string>{"zero", "one", "two", "three"}));
-    ExpectError([&] { data.GetCheckpointByNo(data.CPCount); }, "Invalid checkpoint index - 4");
-    ExpectError([&] { data.GetNextCheckpoint(nullptr); }, "Parameter can't be NIL");
+    ExpectRNError([&] { data.GetCheckpointByNo(data.CPCount); }, "Invalid checkpoint index - 4");
+    ExpectRNError([&] { data.GetNextCheckpoint(nullptr); }, "Parameter can't be NIL");
 
     // A pending checkpoint counts and is found last; the next item takes it.
     EXPECT_EQ(data.AddNamedCheckpointEx("pending", true), 4);
@@ -285,10 +278,10 @@ TEST_F(Doc, AppendAndDrainMoveWholeDocuments) {
     TRNPlainRootData other;
     other.Options.Include(TRNOption::rnoTagsArePChars);
     other.AddNL("s", 0, 0);
-    ExpectError([&] { data.AppendFrom(other); },
-                "Can't assign RichNote to RichNote - tags types mismatch");
-    ExpectError([&] { data.DrainFrom(&other); },
-                "Can't assign RichNote to RichNote - tags types mismatch");
+    ExpectRNError([&] { data.AppendFrom(other); },
+                  "Can't assign RichNote to RichNote - tags types mismatch");
+    ExpectRNError([&] { data.DrainFrom(&other); },
+                  "Can't assign RichNote to RichNote - tags types mismatch");
     EXPECT_EQ(data.ItemCount(), 4);
 
     source.AddNamedCheckpointEx("tail", false);

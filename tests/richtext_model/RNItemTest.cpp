@@ -8,6 +8,7 @@
 #include "richtext/model/RNItemPictures.h"
 #include "richtext/model/RNItemRegistry.h"
 #include "richtext/model/RNStyle.h"
+#include "tests/richtext_model/ExpectRNError.h"
 
 #include <gtest/gtest.h>
 
@@ -35,15 +36,6 @@ class OtherItem : public FakeTableItem {
 public:
     using FakeTableItem::FakeTableItem;
 };
-
-void ExpectRNError(const std::function<void()>& call, const std::string& message) {
-    try {
-        call();
-        ADD_FAILURE() << "no error, expected: " << message;
-    } catch (const ERichNoteError& e) {
-        EXPECT_EQ(e.Message(), message);
-    }
-}
 
 } // namespace
 
