@@ -383,6 +383,9 @@ namespace {
 
 struct Recorded : TRNPlainRootData {
     std::vector<std::pair<TRNControlAction, int>> actions;
+    std::vector<int> jumps;
+    int GetFirstJumpNo() const override { return 100; }
+    void DoJump(int jumpNo) override { jumps.push_back(jumpNo); }
     void ControlAction2(TRNControlAction action, int itemNo, IEmbeddedControl&) override {
         actions.emplace_back(action, itemNo);
     }
@@ -442,4 +445,20 @@ TEST_F(Doc, MassJoiningMatchesJoiningPairByPair) {
         }
         EXPECT_EQ(Table(bulk), Table(pairwise)) << "round " << round;
     }
+}
+
+TEST(DocControls, JumpsReachTheDocumentNumberedFromItsFirst) {
+    TRNStyle sheet;
+    Recorded data;
+    data.Style = &sheet;
+    TImageList list;
+    data.AddNL("plain", 0, 0);
+    data.AddNL("link", 4, -1);
+    data.AddHotspotEx("spot", 0, 1, &list, -1);
+    data.GetItem(1).JumpNo = 2;
+    data.GetItem(2).JumpNo = 3;
+    for (int i = 0; i < data.ItemCount(); ++i) {
+        data.GetItem(i).Execute(data);
+    }
+    EXPECT_EQ(data.jumps, (std::vector<int>{102, 103}));
 }

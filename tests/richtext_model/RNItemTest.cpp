@@ -1,3 +1,4 @@
+#include "platform/base/Stream.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/EmbeddedControl.h"
 #include "platform/graphics/FakeCanvas.h"
@@ -27,6 +28,18 @@ public:
     std::string AsText(int, TCustomRNData&, std::string_view, const std::string&, bool,
                        bool) override {
         return "cells";
+    }
+    void SaveRTF(TStream& stream, TCustomRNData&, int, const std::string&, double, int level,
+                 TRNColorList&, TRNIntegerList* styleToFont, TRNIntegerList*) override {
+        stream.WriteString("{\\cell" + std::to_string(level) + " f" +
+                           std::to_string(styleToFont ? styleToFont->Get(0) : -1) + "}");
+    }
+    void FillRTFColorTable(TRNColorList& colors) override { colors.AddUnique(clRed); }
+    void SaveToHTML(TStream& stream, TCustomRNData&, int, std::string_view, const std::string&,
+                    const std::string&, int& imageSaveNo, TColor, bool, bool,
+                    TRNList<TRNHTMLBulletInfo>&) override {
+        stream.WriteString("<table>");
+        ++imageSaveNo;
     }
     bool selected = true;
     bool entered = false;
@@ -298,6 +311,17 @@ TEST(RNItems, RegisteredItemAnswersItsOwnHooks) {
     EXPECT_TRUE(item->PartiallySelected());
     EXPECT_TRUE(item->EnterItem(0));
     EXPECT_EQ(item->AsText(80, data, "", "", false, false), "cells");
+    TMemoryStream stream;
+    TRNColorList colors;
+    TRNIntegerList styleToFont(1, 3);
+    item->SaveRTF(stream, data, 0, "", 15.0, 1, colors, &styleToFont, nullptr);
+    item->FillRTFColorTable(colors);
+    int imageSaveNo = 0;
+    TRNList<TRNHTMLBulletInfo> bullets;
+    item->SaveToHTML(stream, data, 0, "", "", "", imageSaveNo, clNone, false, false, bullets);
+    EXPECT_EQ(stream.Bytes(), "{\\cell1 f3}<table>");
+    EXPECT_EQ(colors.Count(), 1);
+    EXPECT_EQ(imageSaveNo, 1);
     TRNBreakItemInfo rule(nullptr);
     EXPECT_FALSE(rule.PartiallySelected());
 }
