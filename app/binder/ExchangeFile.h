@@ -1,0 +1,50 @@
+#pragma once
+
+// The exchange file: the whole binder, or the subtree of the selected node, with the stored
+// files of its web pages, in one field stream that another binder imports. Its fields are the
+// marker "VelmorExport", the version "1.0", one tree-file subtree block per exported subtree,
+// "treedata", and the file section: a nested field stream of (name, bytes) pairs, each name
+// "<HEX id>\<path inside the node folder>".
+//
+// Exchange files come from anyone: an import reads and checks the whole file before the
+// tree or the store changes, and writes its files only below the store.
+
+#include "app/binder/StoreFiles.h"
+
+#include <cstddef>
+#include <memory>
+
+class StringMessageI18N;
+class TTreeNode;
+class TTreeNodes;
+struct BinderPaths;
+struct ExportContext;
+
+inline constexpr const char* ExchangeMarker = "VelmorExport";
+inline constexpr const char* ExchangeVersion = "1.0";
+inline constexpr const char* ExchangeTreeEnd = "treedata";
+inline constexpr const char* ExchangeFilter = "Tarnwick Export File(*.tqz)|*.tqz|All(*.*)|*.*";
+inline constexpr const char* ExchangeFormatError = "File Format Error";
+
+// The stored files of the web pages of a subtree, depth first in child order; a web page's
+// own children are not walked. Empty for a null node.
+StrVector CollectSubtreeFiles(const TTreeNode* node, const BinderPaths& paths);
+// The same for every top-level node in order.
+StrVector CollectBinderFiles(const TTreeNodes& tree, const BinderPaths& paths);
+
+// The file section of the subtree of `node`, or of the whole binder when it is null. A file
+// that cannot be read is left out and counted in `skipped`.
+std::unique_ptr<StringMessageI18N> PackResourceFiles(const TTreeNodes& tree, const TTreeNode* node,
+                                                     const BinderPaths& paths, size_t& skipped);
+
+// "Entire Binder" and "Export Content As Page" (the selected node's subtree; nothing without
+// a selection). The file is replaced only once the new one is complete.
+void FileExportAllExecute(ExportContext& context);
+void FileExportContentExecute(ExportContext& context);
+
+// "Import From Velmor format file": the subtrees go under the selected folder, or to the top
+// level when the selection is not a folder. A file that is not a sound exchange file, or
+// whose files would land outside their node folders, is refused with "File Format Error"
+// and changes nothing. Node ids already in the binder, or met before in the file, are given
+// fresh ids, and the files of the old id are written for the new one.
+void FileImportVelmorExecute(ExportContext& context);
