@@ -85,6 +85,16 @@ public:
         return Chm;
     }
     void TreeView1Click() override { Calls.push_back("TreeView1Click"); }
+    int ShellOpen(const std::string& file) override {
+        Calls.push_back("ShellOpen(" + file + ")");
+        return 0;
+    }
+    // Starts the compiler; none is started when unset.
+    std::function<std::unique_ptr<RunningProgram>(const std::string&)> Compiler;
+    std::unique_ptr<RunningProgram> StartChmCompiler(const std::string& projectFile) override {
+        Calls.push_back("StartChmCompiler");
+        return Compiler ? Compiler(projectFile) : nullptr;
+    }
 
 private:
     template <class T> static T Next(std::deque<T>& answers, T fallback) {
