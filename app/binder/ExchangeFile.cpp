@@ -61,7 +61,6 @@ void ExportExchangeFile(ExportContext& context, const TTreeNode* node) {
     ui.OpenStatusForm("", false);
     ui.SetLastDialogDir(std::string(FolderOfPath(path)));
     const TTreeNodes& tree = context.Binder.Items();
-    size_t skipped = 0;
     try {
         std::string head;
         AppendField(head, ExchangeMarker);
@@ -74,16 +73,17 @@ void ExportExchangeFile(ExportContext& context, const TTreeNode* node) {
             }
         }
         AppendField(head, ExchangeTreeEnd);
-        const std::unique_ptr<StringMessageI18N> section =
-            PackResourceFiles(tree, node, context.Paths, skipped);
-        const size_t sectionLength = static_cast<size_t>(section->GetLength());
-        StringMessageI18N::AppendFieldHeader(head, sectionLength);
-        // The section, the biggest part by far, goes to the file straight from its buffer.
+        const ResourceSection section = PackResourceFiles(tree, node, context.Paths);
+        const size_t skipped = section.Skipped;
+        StringMessageI18N::AppendFieldHeader(head, section.Length());
+        // The section, the biggest part by far, goes to the file straight from its buffers.
         const bool written = SaveStreamToFile(
             path,
             [&](AtomicFileWriter& writer, std::string&) {
                 return writer.Write(head.data(), head.size()) &&
-                       writer.Write(section->GetBuffer(), sectionLength);
+                       section.WriteTo([&writer](const char* data, size_t size) {
+                           return writer.Write(data, size);
+                       });
             },
             [&ui](const std::string& text) { ui.ShowMessage(text); });
         ui.CloseStatusForm();
@@ -572,22 +572,40 @@ StrVector CollectBinderFiles(const TTreeNodes& tree, const BinderPaths& paths) {
     return names;
 }
 
-std::unique_ptr<StringMessageI18N> PackResourceFiles(const TTreeNodes& tree, const TTreeNode* node,
-                                                     const BinderPaths& paths, size_t& skipped) {
-    auto section = std::make_unique<StringMessageI18N>();
+void ResourceSection::Add(std::string name, std::unique_ptr<char[]> bytes, size_t size) {
+    File file;
+    StringMessageI18N::AppendFieldHeader(file.Header, name.size());
+    file.Header += name;
+    StringMessageI18N::AppendFieldHeader(file.Header, size);
+    length_ += file.Header.size() + size;
+    file.Bytes = std::move(bytes);
+    file.Size = size;
+    files_.push_back(std::move(file));
+}
+
+bool ResourceSection::WriteTo(const std::function<bool(const char*, size_t)>& write) const {
+    for (const File& file : files_) {
+        if (!write(file.Header.data(), file.Header.size()) || !write(file.Bytes.get(), file.Size)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+ResourceSection PackResourceFiles(const TTreeNodes& tree, const TTreeNode* node,
+                                  const BinderPaths& paths) {
+    ResourceSection section;
     const StrVector names =
         node != nullptr ? CollectSubtreeFiles(node, paths) : CollectBinderFiles(tree, paths);
     const std::string store = JoinPath(paths.BinderRoot, paths.BinderStore);
     for (const std::string& name : names) {
         size_t size = 0;
-        const std::unique_ptr<char[]> bytes =
-            ReadWholeFile(JoinPath(store, NativePath(name)), &size);
+        std::unique_ptr<char[]> bytes = ReadWholeFile(JoinPath(store, NativePath(name)), &size);
         if (bytes == nullptr) {
-            ++skipped;
+            ++section.Skipped;
             continue;
         }
-        section->AddBytes(name);
-        section->AddData(bytes.get(), size);
+        section.Add(name, std::move(bytes), size);
     }
     return section;
 }

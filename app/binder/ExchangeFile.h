@@ -12,9 +12,11 @@
 #include "app/binder/StoreFiles.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
-class StringMessageI18N;
 class TTreeNode;
 class TTreeNodes;
 struct BinderPaths;
@@ -32,10 +34,31 @@ StrVector CollectSubtreeFiles(const TTreeNode* node, const BinderPaths& paths);
 // The same for every top-level node in order.
 StrVector CollectBinderFiles(const TTreeNodes& tree, const BinderPaths& paths);
 
+// The file section read into memory: the (name, bytes) fields, handed to a writer in pieces
+// so the bytes of the files are never copied into one block.
+class ResourceSection {
+public:
+    void Add(std::string name, std::unique_ptr<char[]> bytes, size_t size);
+    // The length of the section's field stream.
+    size_t Length() const { return length_; }
+    // Hands the field stream to `write` piece by piece; false as soon as a piece is refused.
+    bool WriteTo(const std::function<bool(const char* data, size_t size)>& write) const;
+    size_t Skipped = 0; // files that could not be read
+
+private:
+    struct File {
+        std::string Header; // the name field and the header of the bytes field
+        std::unique_ptr<char[]> Bytes;
+        size_t Size = 0;
+    };
+    std::vector<File> files_;
+    size_t length_ = 0;
+};
+
 // The file section of the subtree of `node`, or of the whole binder when it is null. A file
-// that cannot be read is left out and counted in `skipped`.
-std::unique_ptr<StringMessageI18N> PackResourceFiles(const TTreeNodes& tree, const TTreeNode* node,
-                                                     const BinderPaths& paths, size_t& skipped);
+// that cannot be read is left out and counted.
+ResourceSection PackResourceFiles(const TTreeNodes& tree, const TTreeNode* node,
+                                  const BinderPaths& paths);
 
 // "Entire Binder" and "Export Content As Page" (the selected node's subtree; nothing without
 // a selection). The file is replaced only once the new one is complete.
