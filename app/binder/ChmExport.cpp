@@ -1,13 +1,13 @@
 #include "app/binder/ChmExport.h"
 
 #include "app/binder/BinderTree.h"
-#include "app/binder/DirectoryTree.h"
 #include "app/binder/ExportContext.h"
 #include "app/binder/ExportUi.h"
 #include "app/binder/FileNames.h"
 #include "app/binder/HtmlFiles.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/SummaryPages.h"
+#include "app/binder/TemporaryFolder.h"
 #include "app/binder/WholeFiles.h"
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
@@ -50,30 +50,6 @@ std::string EntryHead(int depth, const std::string& title) {
 bool SameName(const std::string& a, const std::string& b) {
     return LowerCase(a) == LowerCase(b);
 }
-
-// A private folder under the temporary folder; removed with everything in it.
-class WorkFolder {
-public:
-    WorkFolder() {
-        std::error_code error;
-        std::string pattern =
-            JoinPath(std::filesystem::temp_directory_path(error).string(), "~tqzworktmp-XXXXXX");
-        if (!error && ::mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        }
-    }
-    ~WorkFolder() {
-        if (!path_.empty()) {
-            DeleteDirectoryTree(path_);
-        }
-    }
-    WorkFolder(const WorkFolder&) = delete;
-    WorkFolder& operator=(const WorkFolder&) = delete;
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 // The compiled file of the work folder over the destination: written beside it and renamed
 // over it, so the old file stays until the new one is complete.
@@ -217,7 +193,9 @@ void FileExportCHMExecute(ExportContext& context, const ChmCompileCap& cap) {
         ui.ShowMessage("Destination File" + *destination + " Already Exists");
         return;
     }
-    WorkFolder work;
+    std::error_code error;
+    const TemporaryFolder work(
+        JoinPath(std::filesystem::temp_directory_path(error).string(), "~tqzworktmp-XXXXXX"));
     const bool built = !work.Path().empty() &&
                        BuildChmProject(context, context.Binder.Items().GetFirstNode(), work.Path(),
                                        choice->LocaleText, choice->FullTextSearch, cap) &&

@@ -9,6 +9,8 @@
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/StringMessage.h"
+#include "app/binder/SubtreeWalk.h"
+#include "app/binder/TemporaryFolder.h"
 #include "app/binder/TreeCommands.h"
 #include "app/binder/TreeFile.h"
 #include "app/binder/WholeFiles.h"
@@ -351,44 +353,18 @@ bool MakeFoldersOf(const std::string& base, const std::string& relative, std::st
     return true;
 }
 
-// The staging folder inside the store: the files of one import land here first.
-class StagingFolder {
-public:
-    explicit StagingFolder(const std::string& store) {
-        std::string pattern = JoinPath(store, ".import-XXXXXX");
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        } else {
-            error_ = "can not create directory" + store + " (" + ErrnoText() + ")";
-        }
+// Puts the bytes written below `folder` on the disk, with everything else of its file system.
+bool SyncFolder(const std::string& folder, std::string& error) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::syncfs(fd) == 0;
+    if (!synced) {
+        error = "can not write file " + folder + " (" + ErrnoText() + ")";
     }
-    ~StagingFolder() {
-        if (!path_.empty()) {
-            DeleteDirectoryTree(path_);
-        }
+    if (fd >= 0) {
+        ::close(fd);
     }
-    StagingFolder(const StagingFolder&) = delete;
-    StagingFolder& operator=(const StagingFolder&) = delete;
-
-    const std::string& Path() const { return path_; }
-    const std::string& Error() const { return error_; }
-
-    bool Sync() {
-        const int fd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        const bool synced = fd >= 0 && ::syncfs(fd) == 0;
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        if (!synced) {
-            error_ = "can not write file " + path_ + " (" + ErrnoText() + ")";
-        }
-        return synced;
-    }
-
-private:
-    std::string path_;
-    std::string error_;
-};
+    return synced;
+}
 
 // Writes the section's files for every id that receives them, staged and then moved into the
 // node folders. On failure the node folders made by the import are removed again.
@@ -402,9 +378,10 @@ bool UnpackFiles(const std::vector<SectionFile>& files,
         error = "can not create directory" + store;
         return false;
     }
-    StagingFolder staging(store);
+    // The files of one import land here first.
+    const TemporaryFolder staging(JoinPath(store, ".import-XXXXXX"));
     if (staging.Path().empty()) {
-        error = staging.Error();
+        error = "can not create directory" + store + " (" + staging.Error() + ")";
         return false;
     }
     std::set<uint32_t> ids;
@@ -418,8 +395,7 @@ bool UnpackFiles(const std::vector<SectionFile>& files,
             ids.insert(id);
         }
     }
-    if (!staging.Sync()) {
-        error = staging.Error();
+    if (!SyncFolder(staging.Path(), error)) {
         return false;
     }
     std::vector<std::string> made;
@@ -540,35 +516,32 @@ void ImportExchangeFile(ExportContext& context, const std::string& path, TTreeNo
 
 } // namespace
 
+namespace {
+
+// Collects the stored files of the web pages met; a web page's own children are not walked.
+std::function<bool(const TTreeNode&)> StoredFilesOf(const BinderPaths& paths, StrVector& names) {
+    return [&paths, &names](const TTreeNode& node) {
+        const TPageInfo* record = NodeRecord(&node);
+        if (record == nullptr || record->Kind != NodeKind::WebPage) {
+            return true;
+        }
+        StrVector files = ListNodeStoreFiles(*record, paths.BinderRoot, paths.BinderStore);
+        names.insert(names.end(), files.begin(), files.end());
+        return false;
+    };
+}
+
+} // namespace
+
 StrVector CollectSubtreeFiles(const TTreeNode* node, const BinderPaths& paths) {
     StrVector names;
-    // Depth first without recursion: a deep tree cannot exhaust the stack.
-    std::vector<const TTreeNode*> pending;
-    if (node != nullptr) {
-        pending.push_back(node);
-    }
-    while (!pending.empty()) {
-        const TTreeNode* current = pending.back();
-        pending.pop_back();
-        const TPageInfo* record = NodeRecord(current);
-        if (record != nullptr && record->Kind == NodeKind::WebPage) {
-            StrVector files = ListNodeStoreFiles(*record, paths.BinderRoot, paths.BinderStore);
-            names.insert(names.end(), files.begin(), files.end());
-            continue;
-        }
-        for (int i = current->Count() - 1; i >= 0; --i) {
-            pending.push_back(current->Item(i));
-        }
-    }
+    WalkSubtree(node, StoredFilesOf(paths, names));
     return names;
 }
 
 StrVector CollectBinderFiles(const TTreeNodes& tree, const BinderPaths& paths) {
     StrVector names;
-    for (int i = 0; i < tree.TopLevelCount(); ++i) {
-        StrVector files = CollectSubtreeFiles(tree.TopLevelItem(i), paths);
-        names.insert(names.end(), files.begin(), files.end());
-    }
+    WalkTree(tree, StoredFilesOf(paths, names));
     return names;
 }
 

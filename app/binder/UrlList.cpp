@@ -4,28 +4,30 @@
 #include "app/binder/ExportContext.h"
 #include "app/binder/ExportUi.h"
 #include "app/binder/PageInfo.h"
+#include "app/binder/SubtreeWalk.h"
 #include "app/binder/WholeFiles.h"
 
-#include <vector>
+#include <functional>
+
+namespace {
+
+// Collects the URLs of the web pages and links met; their children are not visited.
+std::function<bool(const TTreeNode&)> UrlsOf(StrVector& urls) {
+    return [&urls](const TTreeNode& node) {
+        const NodeKind kind = GetNodeKind(&node);
+        if (kind != NodeKind::WebPage && kind != NodeKind::Link) {
+            return true;
+        }
+        urls.push_back(NodeRecord(&node)->RequestedUrl);
+        return false;
+    };
+}
+
+} // namespace
 
 StrVector DoFileExportList(const TTreeNode* node) {
     StrVector urls;
-    std::vector<const TTreeNode*> pending;
-    if (node != nullptr) {
-        pending.push_back(node);
-    }
-    while (!pending.empty()) {
-        const TTreeNode* current = pending.back();
-        pending.pop_back();
-        const NodeKind kind = GetNodeKind(current);
-        if (kind == NodeKind::WebPage || kind == NodeKind::Link) {
-            urls.push_back(NodeRecord(current)->RequestedUrl);
-            continue;
-        }
-        for (int i = current->Count() - 1; i >= 0; --i) {
-            pending.push_back(current->Item(i));
-        }
-    }
+    WalkSubtree(node, UrlsOf(urls));
     return urls;
 }
 
@@ -51,10 +53,6 @@ void FileExportListExecute(ExportContext& context) {
 
 void FileExportListallExecute(ExportContext& context) {
     StrVector urls;
-    const TTreeNodes& tree = context.Binder.Items();
-    for (int i = 0; i < tree.TopLevelCount(); ++i) {
-        StrVector more = DoFileExportList(tree.TopLevelItem(i));
-        urls.insert(urls.end(), more.begin(), more.end());
-    }
+    WalkTree(context.Binder.Items(), UrlsOf(urls));
     AskExportListFile(urls, context.Ui);
 }
