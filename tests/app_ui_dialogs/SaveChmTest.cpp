@@ -66,20 +66,6 @@ TEST(SaveChm, LanguagesOptionsAndBrowsing) {
     const TChmChoice choice = form.Choice();
     EXPECT_EQ(choice.LocaleText, "0x40c");
     EXPECT_TRUE(!choice.FullTextSearch && !choice.LaunchWhenDone && choice.OverwriteExisting);
-}
-
-TEST(SaveChm, OkGivesTheChoiceAndCancelNothing) {
-    std::string lastDir;
-    QTimer::singleShot(0, [] {
-        auto* form = static_cast<TForm6*>(QApplication::activeModalWidget());
-        form->Edit1->setText("/out/book.chm");
-        form->CheckBox1->setChecked(true);
-        form->OKButton->click();
-    });
-    const std::optional<TChmChoice> choice = ShowChmDialog(nullptr, lastDir);
-    ASSERT_TRUE(choice);
-    EXPECT_EQ(choice->Destination, "/out/book.chm");
-    EXPECT_TRUE(choice->FullTextSearch);
 
     QTimer::singleShot(
         0, [] { static_cast<TForm6*>(QApplication::activeModalWidget())->CancelButton->click(); });
