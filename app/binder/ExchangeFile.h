@@ -5,9 +5,6 @@
 // marker "VelmorExport", the version "1.0", one tree-file subtree block per exported subtree,
 // "treedata", and the file section: a nested field stream of (name, bytes) pairs, each name
 // "<HEX id>\<path inside the node folder>".
-//
-// Exchange files come from anyone: an import reads and checks the whole file before the
-// tree or the store changes, and writes its files only below the store.
 
 #include "app/binder/StoreFiles.h"
 
@@ -65,9 +62,6 @@ ResourceSection PackResourceFiles(const TTreeNodes& tree, const TTreeNode* node,
 void FileExportAllExecute(ExportContext& context);
 void FileExportContentExecute(ExportContext& context);
 
-// "Import From Velmor format file": the subtrees go under the selected folder, or to the top
-// level when the selection is not a folder. A file that is not a sound exchange file, or
-// whose files would land outside their node folders, is refused with "File Format Error"
-// and changes nothing. Node ids already in the binder, or met before in the file, are given
-// fresh ids, and the files of the old id are written for the new one.
+// "Import From Velmor format file" (ImportExchangeFile): the subtrees go under the selected
+// folder, or to the top level when the selection is not a folder.
 void FileImportVelmorExecute(ExportContext& context);
