@@ -27,21 +27,21 @@ std::string SendAndCloseAfterSenderIsGone(const QStringList& arguments, const st
     bool answered = false;
     // The dialog's own loop sees the sender go, as it does while a user reads the dialog.
     QTimer closer;
-    std::chrono::steady_clock::time_point gone;
+    std::chrono::steady_clock::time_point lastSeen; // the sender still running
     WhenModal([&](QWidget* dialog) {
         dialogName = dialog->objectName().isEmpty() ? dialog->metaObject()->className()
                                                     : dialog->objectName().toStdString();
         closer.callOnTimeout([&, dialog] {
             const auto now = std::chrono::steady_clock::now();
             if (sender.state() != QProcess::NotRunning) {
-                gone = now;
-            } else if (now - gone > std::chrono::milliseconds(300)) {
+                lastSeen = now;
+            } else if (now - lastSeen > std::chrono::milliseconds(300)) {
                 closer.stop();
                 static_cast<QDialog*>(dialog)->reject();
                 answered = true;
             }
         });
-        gone = std::chrono::steady_clock::now();
+        lastSeen = std::chrono::steady_clock::now();
         closer.start(10);
     });
     sender.start(TARNWICK_SEND, arguments);
