@@ -163,6 +163,10 @@ void TPageInfo::Assign(TPageInfo& destination) const {
     destination.NavCount = NavCount;
 }
 
+bool IsUnfinishedPage(const TPageInfo& record) {
+    return record.Kind == NodeKind::WebPage && record.State == CaptureState::Unfinished;
+}
+
 TPageInfo* NodeRecord(const TTreeNode* node) {
     return node ? dynamic_cast<TPageInfo*>(node->Data()) : nullptr;
 }

@@ -116,6 +116,9 @@ public:
     MultiCapture* CurrentCapture = nullptr; // not owned
 };
 
+// A web page whose capture has not finished: the only record a page task captures.
+bool IsUnfinishedPage(const TPageInfo& record);
+
 // The kind of a tree node's record, NodeKind::None when it has none.
 NodeKind GetNodeKind(const TTreeNode* node);
 // The record a tree node carries, or null.
