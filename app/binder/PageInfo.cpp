@@ -1,6 +1,7 @@
 #include "app/binder/PageInfo.h"
 
 #include "platform/base/DateTime.h"
+#include "platform/base/Exceptions.h"
 #include "platform/base/Guid.h"
 #include "platform/base/StringUtils.h"
 
@@ -103,7 +104,14 @@ TPageInfo::TPageInfo(StringMessageI18N& message) {
         Notes.AppendRaw(note, static_cast<size_t>(noteLength));
     }
     Title = message.ReadString();
-    Kind = static_cast<NodeKind>(StrToInt(message.ReadString()));
+    const std::string kind = message.ReadString();
+    const int32_t number = StrToInt(kind);
+    // A kind no node has would be written back in hexadecimal, which reads as no number.
+    if (number < static_cast<int32_t>(NodeKind::Folder) ||
+        number > static_cast<int32_t>(NodeKind::Link)) {
+        throw EConvertError("'" + kind + "' is not a valid node kind");
+    }
+    Kind = static_cast<NodeKind>(number);
     uint32_t id = 0;
     ScanHex(message.ReadString(), id);
     Id = id;

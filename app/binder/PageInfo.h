@@ -87,7 +87,7 @@ public:
     // A new web page record with a fresh id, created now.
     TPageInfo();
     // Rebuilds a record from the next fields of a record block; raises EConvertError when the
-    // kind is not a decimal number.
+    // kind is not a decimal number from 1 to 4.
     explicit TPageInfo(StringMessageI18N& message);
 
     // The record block; the caller owns it.
