@@ -115,6 +115,28 @@ TEST(BinderFile, ReadsAnyLineEndsAndRefusesRootsThatAreNotFolders) {
     EXPECT_EQ(b.ui.CallsOf("ShowMessage(Unable to open binder)").size(), 4u);
 }
 
+// Readers drop every CR, so the rewrite must find the lines they find, whatever the line ends.
+TEST(BinderFile, ARewrittenTaskSectionReadsBackOverAnyLineEnds) {
+    const std::string task = SerializeTask(Task("http://a/", "/s", UnfinishedPageKind));
+    const std::string header = "bindername=N\rroot=/b\nstore=S\r\nsave=N.sav\n\r";
+    const std::string files[] = {
+        header + "count\r=5\n\r[Task]\n\r" + task + "\n\r",      // a CR inside the count line
+        header + "\rcount=5\n[Ta\rsk]\nold\rtask\r\n",           // lone CRs and LFs
+        header + "description=d\rcount=5\r",                     // no count line for a reader
+        header + "createdate=c\r\ncount=5\r\n[Task]\r\n" + task, // CR LF throughout
+    };
+    const std::vector<std::string> tasks = {task, SerializeTask(Task("http://b/", "/t", "zip"))};
+    for (const std::string& file : files) {
+        SCOPED_TRACE(OdC(file));
+        const std::string rewritten = WithTaskSection(file, 7, tasks);
+        const TBinderFileValues values = ParseBinderFile(rewritten);
+        EXPECT_EQ(values.TaskLines, tasks);
+        EXPECT_EQ(values.Count, "7");
+        EXPECT_EQ(values.Store, "S");
+        EXPECT_EQ(WithTaskSection(rewritten, 7, tasks), rewritten);
+    }
+}
+
 TEST(BinderFile, ReloadKeepsTheBinderFileClosingTwiceIsHarmlessAFailedSaveKeepsItOpen) {
     Lifecycle b;
     ASSERT_TRUE(b.Create());
