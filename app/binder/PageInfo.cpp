@@ -106,7 +106,8 @@ TPageInfo::TPageInfo(StringMessageI18N& message) {
     Title = message.ReadString();
     const std::string kind = message.ReadString();
     const int32_t number = StrToInt(kind);
-    // A kind no node has would be written back in hexadecimal, which reads as no number.
+    // Only the kinds of nodes are read: another number is a node nothing knows, and from 10 on
+    // it would be written back in hexadecimal, which no reader takes.
     if (number < static_cast<int32_t>(NodeKind::Folder) ||
         number > static_cast<int32_t>(NodeKind::Link)) {
         throw EConvertError("'" + kind + "' is not a valid node kind");
