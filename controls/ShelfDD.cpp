@@ -4,7 +4,9 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
+
 #include <QWidget>
+#include <algorithm>
 
 namespace {
 
@@ -34,7 +36,12 @@ TDropData ReadDropData(const QMimeData& data) {
     if (out.URL.empty() && data.hasFormat("text/x-moz-url")) {
         out.URL = FirstMozUrl(data.data("text/x-moz-url"));
     }
-    if (data.hasText()) {
+    // Only text offered as text: Qt's hasText() also answers for a list of URLs.
+    const QStringList formats = data.formats();
+    const bool plainText = std::any_of(formats.begin(), formats.end(), [](const QString& f) {
+        return f == "text/plain" || f.startsWith("text/plain;");
+    });
+    if (plainText) {
         out.Text = data.text().toStdString();
         out.Formats.Include(TDropFormat::dfText);
     }
