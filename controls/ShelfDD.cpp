@@ -135,7 +135,9 @@ Qt::DropAction StartDrag(QWidget* source, const QString& text, Qt::DropActions e
         data->setText(text);
     }
     drag->setMimeData(data);
-    return drag->exec(effects);
+    Qt::DropAction result = drag->exec(effects);
+    drag->deleteLater();
+    return result;
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDrag>
+
 namespace {
 
 // A widget whose drops go to a target that logs what it is handed.
@@ -87,5 +89,25 @@ TEST(ShelfDropTarget, EffectsAndDeliveredKinds) {
         EXPECT_EQ(answers.enterAction, c.effect) << c.name;
         EXPECT_EQ(answers.enterAccepted, c.effect != Qt::IgnoreAction) << c.name;
         EXPECT_EQ(target.log, c.log) << c.name;
+    }
+}
+
+TEST(ShelfDragSource, OffersTextAndAnswersACancel) {
+    struct Case {
+        bool colour;
+        QStringList formats;
+    };
+    for (const Case& c : {Case{false, {"text/plain"}}, Case{true, {}}}) {
+        QWidget source;
+        // Nothing takes the drag here: it ends as a cancel.
+        Qt::DropAction result = c.colour ? StartColDoDragDrop(&source, clRed, Qt::CopyAction)
+                                         : StartTextDoDragDrop(&source, "dragged", Qt::CopyAction);
+        EXPECT_EQ(result, Qt::IgnoreAction);
+        auto* drag = source.findChild<QDrag*>();
+        ASSERT_NE(drag, nullptr);
+        EXPECT_EQ(drag->mimeData()->formats(), c.formats);
+        if (!c.colour) {
+            EXPECT_EQ(drag->mimeData()->text(), "dragged");
+        }
     }
 }
