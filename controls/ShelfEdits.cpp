@@ -164,7 +164,7 @@ void TShelfSpinEdit::SetPrecision(int value) {
 
 void TShelfSpinEdit::SetDirection(TSpinDirection value) {
     button_->SetDirection(value);
-    resizeEvent(nullptr);
+    PlaceButton();
 }
 
 void TShelfSpinEdit::SetValue(int value) {
@@ -277,9 +277,11 @@ void TShelfSpinEdit::focusOutEvent(QFocusEvent* e) {
 }
 
 void TShelfSpinEdit::resizeEvent(QResizeEvent* e) {
-    if (e) {
-        QLineEdit::resizeEvent(e);
-    }
+    QLineEdit::resizeEvent(e);
+    PlaceButton();
+}
+
+void TShelfSpinEdit::PlaceButton() {
     const int offset = hasFrame() ? 2 : 1;
     const int w = button_->width();
     button_->setGeometry(width() - w - offset, offset - 1, w,

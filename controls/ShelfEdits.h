@@ -106,6 +106,7 @@ protected:
 
 private:
     void StepBy(bool up);
+    void PlaceButton();
     // Sets the text, the caret where it was.
     void SetTextKeepCaret(const std::string& text);
 
