@@ -150,6 +150,9 @@ void TShelfBar::StartEdit(TShelfItem* item) {
         PlaceEditor(editor, *panel, r);
     }
     const QString text = Q(item->TextValue());
+    // The combos blend their outer frame into the row around them.
+    ed.Combo->SetBkColor(panel->Color());
+    ed.ColorCombo->SetBkColor(panel->Color());
     switch (type) {
     case TPropertyType::ptInteger:
     case TPropertyType::ptFloat:
