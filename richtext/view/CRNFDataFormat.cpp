@@ -444,8 +444,14 @@ void TCustomRNFormattedData::FormatText(TFormatState& s, std::string_view text, 
         }
         if (n < r) {
             int k = n - 1;
-            while (k >= 0 && !measure.IsSpace(p + k)) {
-                --k;
+            if (trim && measure.IsSpace(p + n) && !measure.IsSpace(p + n - 1)) {
+                // The run ends just where a word does: the break goes there, so the word
+                // that fits stays on this line.
+                k = n;
+            } else {
+                while (k >= 0 && !measure.IsSpace(p + k)) {
+                    --k;
+                }
             }
             // With trimming, a space at the very start would leave an empty piece: that
             // counts as no space at all.
