@@ -49,6 +49,24 @@ TEST(FormatProperties, TheInterpolatedFitIsTheLargestThatFits) {
     }
 }
 
+TEST(FormatProperties, NoPieceEndsInsideASurrogatePair) {
+    const std::u16string text = u"aa\U0001F600b\U0001F600\U0001F600c \U0001F600\U0001F600";
+    for (int width = 8; width <= 60; ++width) {
+        Viewer v(width);
+        v.Host.Options.Include(TRNOption::rnoClientTextWidth);
+        v.D().AddNL("x", 0, 0);
+        v.D().GetItem(0).ItemOptions.Include(TRNItemOption::rnioUnicode);
+        v.D().Items()[0].Text = RNU_U16ToBytes(text);
+        v.Format();
+        for (int d = 0; d < v.D().DrawItems.Count(); ++d) {
+            const size_t end = static_cast<size_t>(v.DI(d).Offs - 1 + v.DI(d).Length);
+            ASSERT_GT(v.DI(d).Length, 0);
+            ASSERT_FALSE(end < text.size() && text[end] >= 0xDC00 && text[end] <= 0xDFFF)
+                << "width " << width << " piece " << d;
+        }
+    }
+}
+
 void AddParagraphs(TCustomRNData& data, int from, int count) {
     for (int i = from; i < from + count; ++i) {
         std::string text = "paragraph " + std::to_string(i) + " with some words to wrap";
