@@ -317,6 +317,36 @@ public:
     bool IsSpace(int index) const {
         return unicode_ ? wide_[index] == u' ' : narrow_[index] == ' ';
     }
+    // How many of `count` characters from `first` fit into `free` pixels: the whole run is
+    // measured once and the answer narrowed by interpolation between the measured bounds.
+    // `extent` is the last measurement, of `measured` characters.
+    int Fit(int first, int count, int free, TSize& extent, int& measured) {
+        extent = Extent(first, count);
+        measured = count;
+        if (extent.cx <= free) {
+            return count;
+        }
+        int lo = 0, loExtent = 0;
+        int hi = count, hiExtent = extent.cx;
+        while (lo + 1 < hi) {
+            // 64 bits: long items at printer widths overflow the product.
+            int64_t guess = lo + int64_t(hi - lo) * (free - loExtent) / (hiExtent - loExtent);
+            const int n = static_cast<int>(std::clamp<int64_t>(guess, lo + 1, hi - 1));
+            extent = Extent(first, n);
+            measured = n;
+            if (extent.cx == free) {
+                return n;
+            }
+            if (extent.cx > free) {
+                hi = n;
+                hiExtent = extent.cx;
+            } else {
+                lo = n;
+                loExtent = extent.cx;
+            }
+        }
+        return lo;
+    }
     // True when a cut after `count` characters from `first` would split a surrogate pair.
     bool SplitsPair(int first, int count) const {
         if (!unicode_ || count <= 0) {
@@ -402,33 +432,9 @@ void TCustomRNFormattedData::FormatText(TFormatState& s, std::string_view text, 
         }
         const int free = std::max(maxWidth - s.X, 0);
 
-        // The fit: the whole rest measured once, then narrowed by interpolation.
-        TSize extent = measure.Extent(p, r);
-        int measuredCount = r;
-        int n = r;
-        if (extent.cx > free) {
-            int lo = 0, loExtent = 0;
-            int hi = r, hiExtent = extent.cx;
-            while (lo + 1 < hi) {
-                int64_t guess = lo + int64_t(hi - lo) * (free - loExtent) / (hiExtent - loExtent);
-                guess = std::clamp<int64_t>(guess, lo + 1, hi - 1);
-                const TSize e = measure.Extent(p, static_cast<int>(guess));
-                extent = e;
-                measuredCount = static_cast<int>(guess);
-                if (e.cx == free) {
-                    lo = static_cast<int>(guess);
-                    break;
-                }
-                if (e.cx > free) {
-                    hi = static_cast<int>(guess);
-                    hiExtent = e.cx;
-                } else {
-                    lo = static_cast<int>(guess);
-                    loExtent = e.cx;
-                }
-            }
-            n = lo;
-        }
+        TSize extent;
+        int measuredCount = 0;
+        int n = measure.Fit(p, r, free, extent, measuredCount);
         if (n < r && measure.SplitsPair(p, n)) {
             --n;
         }
