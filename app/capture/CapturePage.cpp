@@ -86,6 +86,8 @@ public:
 private:
     void QueueHyperlink(const Link& link, bool netPage);
     FetchKind FetchResource(const Link& link, bool netPage, bool frame, int depth);
+    FetchKind FetchNetResource(const Link& link);
+    FetchKind DownloadResource(const Link& link);
     std::string CaptureFrame(const std::string& url, std::string bytes, const std::string& relative,
                              int depth);
 
@@ -148,6 +150,9 @@ FetchKind ResourceFetcher::FetchResource(const Link& link, bool netPage, bool fr
     if (!net && netPage) {
         return FetchKind::Failed;
     }
+    if (net && !frame) {
+        return FetchNetResource(link);
+    }
     FetchKind kind = FetchKind::NetOrFile;
     std::string finalUrl = link.Url;
     std::optional<std::string> bytes;
@@ -156,11 +161,9 @@ FetchKind ResourceFetcher::FetchResource(const Link& link, bool netPage, bool fr
         kind = bytes ? FetchKind::Cache : kind;
     }
     if (!bytes && net) {
-        if (!frame) {
-            // Straight to the file, so a large resource is never held in memory.
-            return store_.Download(link.Url, relative, options_) ? kind : FetchKind::Failed;
-        }
-        bytes = DownloadUrl(link.Url, std::string(), options_, &finalUrl);
+        HttpOptions framePage = options_;
+        framePage.MaxBodySize = MaxPageSize;
+        bytes = DownloadUrl(link.Url, std::string(), framePage, &finalUrl);
     } else if (!bytes) {
         size_t size = 0;
         std::unique_ptr<char[]> data = ReadWholeFile(FileUrlToPath(link.Url), &size);
@@ -180,6 +183,37 @@ FetchKind ResourceFetcher::FetchResource(const Link& link, bool netPage, bool fr
         *bytes = CaptureFrame(finalUrl, std::move(*bytes), relative, depth);
     }
     return store_.Save(relative, *bytes) ? kind : FetchKind::Failed;
+}
+
+// A resource of the net is fetched once in a capture: every other page that uses it gets
+// the file stored then, in its own node folder.
+FetchKind ResourceFetcher::FetchNetResource(const Link& link) {
+    if (capture_ == nullptr) {
+        return DownloadResource(link);
+    }
+    auto known = capture_->Resources.find(link.Url);
+    if (known != capture_->Resources.end() && store_.Share(known->second.File, link.LocalPath)) {
+        return known->second.Kind;
+    }
+    // Never fetched, or the file stored then has gone or been replaced since.
+    const FetchKind kind = DownloadResource(link);
+    if (kind != FetchKind::Failed) {
+        if (std::optional<StoredFile> file = store_.Stored(link.LocalPath)) {
+            capture_->Resources[link.Url] = {kind, std::move(*file)};
+        }
+    }
+    return kind;
+}
+
+FetchKind ResourceFetcher::DownloadResource(const Link& link) {
+    if (useCache_) {
+        if (std::optional<std::string> bytes = ReadUrlFromCache(context_.Cache, link.Url)) {
+            return store_.Save(link.LocalPath, *bytes) ? FetchKind::Cache : FetchKind::Failed;
+        }
+    }
+    // Straight to the file, so a large resource is never held in memory.
+    return store_.Download(link.Url, link.LocalPath, options_) ? FetchKind::NetOrFile
+                                                               : FetchKind::Failed;
 }
 
 // The frame's page is rewritten like the node's own page, and its resources go into the same
@@ -206,8 +240,10 @@ std::string ResourceFetcher::CaptureFrame(const std::string& url, std::string by
 // URL that could not be reached at all leaves the held text as it was.
 bool DownloadPage(TPageInfo& node, MultiCapture* capture, const CaptureContext& context) {
     bool answered = false;
-    HttpResult result = ThreadHttpClient().Get(
-        node.RequestedUrl, TransferOptions(context, capture), [&](const HttpResult& headers) {
+    HttpOptions options = TransferOptions(context, capture);
+    options.MaxBodySize = MaxPageSize;
+    HttpResult result =
+        ThreadHttpClient().Get(node.RequestedUrl, options, [&](const HttpResult& headers) {
             answered = true;
             return IsDownloadStatus(headers) && IsHtmlContentType(headers);
         });
@@ -215,6 +251,9 @@ bool DownloadPage(TPageInfo& node, MultiCapture* capture, const CaptureContext& 
         return true;
     }
     node.Content.FetchedText.clear();
+    if (result.TooLarge) {
+        node.Progress.StatusText = PageTooLargeStatus;
+    }
     if (!result.Ok()) {
         return false;
     }

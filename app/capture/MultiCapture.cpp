@@ -20,6 +20,12 @@ public:
     LevelCaptureFlag& operator=(const LevelCaptureFlag&) = delete;
 };
 
+// A page is the same page whatever part of it a link jumps to: "a.htm#x" and "a.htm#y" are
+// captured once, as "a.htm".
+std::string PageIdentity(std::string_view url) {
+    return LowerCase(url.substr(0, url.find('#')));
+}
+
 } // namespace
 
 bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
@@ -37,6 +43,9 @@ bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
     }
     Form = StatusForm::Level;
     LevelCaptureFlag running;
+    // The root is captured already: a link back to it adds no node.
+    visited_.insert(PageIdentity(Root->RequestedUrl));
+    visited_.insert(PageIdentity(Root->FinalUrl));
     std::vector<std::string> snapshot;
     for (int level = 1; level <= Options.Levels; ++level) {
         snapshot.swap(NextLevelLinks);
@@ -48,7 +57,7 @@ bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
             if (IsCancelled()) {
                 return closeForm();
             }
-            if (!visited_.insert(LowerCase(url)).second) {
+            if (!visited_.insert(PageIdentity(url)).second) {
                 continue;
             }
             auto page = std::make_unique<TPageInfo>();
@@ -57,6 +66,8 @@ bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
             if (!CapturePage(*page, UseCache, this, Context)) {
                 continue;
             }
+            // Reached again under the address it was sent on to.
+            visited_.insert(PageIdentity(page->FinalUrl));
             page->CurrentCapture = nullptr; // this capture ends before the main thread sees it
             page->State = CaptureState::Completed;
             page->Reload = 1;

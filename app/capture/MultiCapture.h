@@ -7,10 +7,12 @@
 #include "app/binder/CaptureOptions.h"
 #include "app/capture/CaptureNotifier.h"
 #include "app/capture/CapturePage.h"
+#include "app/capture/ResourceStore.h"
 
 #include <atomic>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -29,6 +31,12 @@ public:
     virtual bool AddNodeSync(std::unique_ptr<TPageInfo> page) = 0;
 };
 
+// A resource a capture has stored, and where it came from.
+struct CapturedResource {
+    FetchKind Kind = FetchKind::NetOrFile;
+    StoredFile File;
+};
+
 struct MultiCapture {
     bool UseCache = false; // read pages and resources from the cache first
     std::atomic<bool> Cancelled{false};
@@ -36,6 +44,8 @@ struct MultiCapture {
     CaptureOptions Options;
     CaptureContext Context;
     std::vector<std::string> NextLevelLinks; // absolute URLs found for the next level
+    // The resources of the net stored so far, by URL; used by the capture's worker only.
+    std::unordered_map<std::string, CapturedResource> Resources;
     // While set, the page parser reports to Form.
     bool Background = true;
     StatusForm Form = StatusForm::None;
@@ -51,5 +61,5 @@ struct MultiCapture {
     bool CaptureLevels(ILevelCaptureHost& host);
 
 private:
-    std::unordered_set<std::string> visited_; // lower-case URLs captured in the levels
+    std::unordered_set<std::string> visited_; // pages captured: lower case, no fragment
 };

@@ -7,7 +7,9 @@
 #include "platform/base/Files.h"
 #include "platform/net/HttpClient.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +17,14 @@
 // (FileUrlToPath), without ':', with "/" separators and without empty, "." and ".." segments.
 // Empty when nothing is left.
 std::string LinkFilePath(std::string_view localPath);
+
+// A file a store has written, as another store can take it up: its path and the identity of
+// the file it named then, so a file replaced or deleted since is never taken for it.
+struct StoredFile {
+    std::string Path;
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
+};
 
 class ResourceStore {
 public:
@@ -37,6 +47,19 @@ public:
     bool Download(const std::string& url, const std::string& relative,
                   const HttpOptions& options) const;
 
+    // The file now at `relative`, or nothing.
+    std::optional<StoredFile> Stored(const std::string& relative) const;
+
+    // Puts the stored file at `relative` too: hard-linked under a new name that is renamed
+    // over the target, or copied where the file system refuses the link. Either way the
+    // target is a new file, so no other folder's file is ever written to. False when the file
+    // is no longer the one stored or the target is refused.
+    bool Share(const StoredFile& file, const std::string& relative) const;
+
 private:
+    // The absolute path of `relative` with every link on the way resolved, its folders made;
+    // empty when the path names no file or leads out of the folder.
+    std::string Resolve(const std::string& relative) const;
+
     std::string folder_;
 };
