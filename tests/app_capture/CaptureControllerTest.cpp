@@ -155,6 +155,42 @@ TEST_F(Capture, LevelsAddEachLinkedPageOnceBesideTheRoot) {
     EXPECT_EQ(form.Log.back(), "finished");
 }
 
+TEST_F(Capture, LevelsTakeEachPageOnceAndOnlyStyleSheetsAndIconsAsResources) {
+    const std::string style = "body{}";
+    server.Serve("/s.css", style, "text/css");
+    server.Serve("/f.ico", "icon", "image/x-icon");
+    server.Serve("/r.htm",
+                 "<link rel=stylesheet href=s.css><link rel=\"shortcut icon\" href=f.ico>"
+                 "<link rel=next href=a.htm#n><link rel=prev href=b.htm><link rel=index href=r.htm>"
+                 "<link rel=search href=a.htm><link rel=copyright href=b.htm#c>"
+                 "<link rel=author href=a.htm#x><link rel=help href=r.htm#h>"
+                 "<a href=#top>top</a><a href=r.htm>self</a><a href=a.htm#y>A</a>",
+                 "text/html");
+    server.Serve("/a.htm",
+                 "<title>Page A</title><link rel=stylesheet href=s.css><a href=#x>x</a>"
+                 "<a href=a.htm>self</a><a href=r.htm#top>root</a><a href=b.htm#z>B</a>",
+                 "text/html");
+    server.Serve("/b.htm", "<title>Page B</title><link rel=index href=r.htm>", "text/html");
+    server.Start();
+    TPageInfo& root = AddPage("/r.htm", 0x17);
+    controller.StartNodeCapture(root, false, {.Levels = 3, .PageUrl = root.RequestedUrl});
+    invoker.Drain();
+
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Root", "Page A", "Page B"}));
+    EXPECT_EQ(NodeRecord(b.Tree().TopLevelItem(1))->RequestedUrl, server.Url("/a.htm#n"));
+    std::vector<std::string> asked = log.Paths();
+    std::sort(asked.begin(), asked.end());
+    EXPECT_EQ(asked, (std::vector<std::string>{"/a.htm", "/b.htm", "/f.ico", "/r.htm", "/s.css"}));
+    const TPageInfo& a = *NodeRecord(b.Tree().TopLevelItem(1));
+    EXPECT_NE(a.Content.PageHtml.find("<a href=#x>x</a>"), std::string::npos);
+    EXPECT_NE(root.Content.PageHtml.find("<a href=#top>top</a>"), std::string::npos);
+    // Fetched once, yet each node has its own file.
+    const std::string css = HostFolder(server) + "/s.css";
+    EXPECT_EQ(ReadFileBytes(std::filesystem::path(b.StoreFolder(root.Id)) / css), style);
+    EXPECT_EQ(ReadFileBytes(std::filesystem::path(b.StoreFolder(a.Id)) / css), style);
+    EXPECT_EQ(a.Content.Stats.Groups[GroupCss].Fetched, 1);
+}
+
 TEST_F(Capture, CancelStopsBeforeTheNextPageAndClosesTheForm) {
     server.Serve("/r.htm", "<a href=a.htm>A</a><a href=b.htm>B</a>", "text/html");
     server.Serve("/a.htm", "<title>Page A</title>", "text/html");

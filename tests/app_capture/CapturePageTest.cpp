@@ -184,6 +184,57 @@ TEST(CapturePage, ContentTypeGateAndErrorStatus) {
     EXPECT_EQ(node.Content.FetchedText, "<html></html");
 }
 
+TEST(CapturePage, PagesAndFramePagesAboveTheLimitFailWhatIsReadIsBounded) {
+    constexpr size_t MiB = size_t{1} << 20;
+    // Each path answers an HTML page: "/endless" without end and without a length, "/65" and
+    // "/10" of that many MiB with their length, "/framed" a frame of "/65". The bytes the
+    // sockets took are counted, so a capture that reads on shows however fast it is.
+    std::atomic<size_t> taken{0};
+    RawServer server([&taken](int socket, const std::string& request) {
+        const size_t begin = request.find(' ') + 1;
+        const std::string path = request.substr(begin, request.find(' ', begin) - begin);
+        if (path == "/framed") {
+            RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
+                                    "Content-Length: 16\r\n\r\n<frame src=\"65\">");
+            return;
+        }
+        const bool endless = path == "/endless";
+        const size_t size = endless ? 0 : std::stoul(path.substr(1)) * MiB;
+        RawServer::Send(
+            socket,
+            "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n" +
+                (endless ? std::string() : "Content-Length: " + std::to_string(size) + "\r\n") +
+                "\r\n");
+        const std::string piece(64 * 1024, 'p');
+        for (size_t sent = 0; endless || sent < size; sent += piece.size()) {
+            const ssize_t n = ::send(socket, piece.data(), piece.size(), MSG_NOSIGNAL);
+            if (n <= 0) {
+                return;
+            }
+            taken += static_cast<size_t>(n);
+        }
+    });
+    TestStore store;
+    struct Case {
+        const char* path;
+        bool captured;
+    } cases[] = {{"/endless", false}, {"/65", false}, {"/10", true}};
+    for (const Case& c : cases) {
+        taken = 0;
+        TPageInfo node;
+        TestStore::Prepare(node, server.Url(c.path));
+        EXPECT_EQ(CapturePage(node, false, nullptr, store.Context()), c.captured) << c.path;
+        EXPECT_EQ(node.Content.FetchedText.size(), c.captured ? 10 * MiB : 0) << c.path;
+        EXPECT_EQ(node.Progress.StatusText, c.captured ? "" : PageTooLargeStatus) << c.path;
+        // The limit, and what the sockets of both ends buffer.
+        EXPECT_LE(taken.load(), MaxPageSize + 16 * MiB) << c.path;
+    }
+    TPageInfo framed;
+    TestStore::Prepare(framed, server.Url("/framed"));
+    ASSERT_TRUE(CapturePage(framed, false, nullptr, store.Context()));
+    EXPECT_EQ(framed.Content.Stats.Groups[GroupFrame].Failed, 1);
+}
+
 TEST(CapturePage, ChunkedPageWithNulBytesArrivesExactlyAndRedirectSetsTheFinalUrl) {
     LoopbackServer server;
     std::string body = "<html><body><img src=\"a.gif\">";
