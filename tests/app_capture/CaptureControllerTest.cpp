@@ -9,42 +9,11 @@
 
 #include "tests/app_binder/BinderTreeFixture.h"
 #include "tests/app_capture/CaptureTestSupport.h"
+#include "tests/app_capture/FakeLevelForm.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// The status form as a user who waits: it logs every 3019 ("<wParam> <status>|<url>"), closes
-// on 3019/2, and clicks OK once the capture has finished.
-class FakeLevelForm : public MessageTarget, public ILevelStatusForm {
-public:
-    std::vector<std::string> Log;
-    std::function<void()> Cancel;
-
-    MessageTarget& StatusTarget() override { return *this; }
-    bool Showing() const override { return showing_; }
-    void ShowModal(const std::string& rootUrl, std::function<void()> start,
-                   std::function<void()> cancel) override {
-        Log.push_back("show " + rootUrl);
-        showing_ = true;
-        Cancel = std::move(cancel);
-        start();
-        Invoker().WaitServing([this] { return !showing_; });
-    }
-    void Finished() override {
-        Log.push_back("finished");
-        showing_ = false;
-    }
-    void Dispatch(const PostedMessage& message) override {
-        const SavingStatusTexts texts = ReadSavingStatus(message);
-        Log.push_back(std::to_string(message.WParam) + " " + texts.Status + "|" +
-                      texts.Url.value_or(""));
-        showing_ = showing_ && message.WParam != 2;
-    }
-
-private:
-    bool showing_ = false;
-};
 
 // The main window, or a tree view: whatever the test wants done on a message or an insert.
 struct Receiver : MessageTarget, ITreeNodesObserver {
