@@ -39,6 +39,16 @@ std::unique_ptr<TPageInfo> Parse(const std::string& url, const std::string& page
     return node;
 }
 
+// Each link's type with one more of its fields.
+std::vector<std::pair<std::string, std::string>> TypesWith(const std::vector<Link>& links,
+                                                           std::string Link::*field) {
+    std::vector<std::pair<std::string, std::string>> result;
+    for (const Link& link : links) {
+        result.emplace_back(link.Type, link.*field);
+    }
+    return result;
+}
+
 // A path below the node folder that stays there when a file is written under it.
 bool StaysInsideNodeFolder(const std::string& local) {
     namespace fs = std::filesystem;
@@ -189,10 +199,7 @@ TEST(ParsePage, EveryResourceKindOfTheTagTable) {
               "<param name=movie value=after.swf>"
               "<script src=h/d/js/a.js></script>"
               "<form action=http://h/d/post.cgi method=post>");
-    std::vector<std::pair<std::string, std::string>> kinds;
-    for (const Link& link : node->Content.Links) {
-        kinds.emplace_back(link.Type, link.LocalPath);
-    }
+    const auto kinds = TypesWith(node->Content.Links, &Link::LocalPath);
     std::vector<std::pair<std::string, std::string>> expected = {
         {"img", "h/d/t.gif"},    {"img", "h/d/th.gif"},     {"img", "h/d/td.gif"},
         {"frame", "h/d/f.htm"},  {"css", "h/d/s.css"},      {"img", "h/d/btn.gif"},
@@ -220,10 +227,7 @@ TEST(ParsePage, LinkTagsAreResourcesOnlyForStyleSheetsAndIcons) {
               "<link rel=index href=http://h/d/i.htm><link rel=search href=http://h/d/s.htm>"
               "<link rel=copyright href=http://h/d/c.htm><link rel=author href=http://h/d/a.htm>"
               "<link href=http://h/d/bare.htm><link rel=icon-like href=http://h/d/x.htm>");
-    std::vector<std::pair<std::string, std::string>> kinds;
-    for (const Link& link : node->Content.Links) {
-        kinds.emplace_back(link.Type, link.Url);
-    }
+    const auto kinds = TypesWith(node->Content.Links, &Link::Url);
     std::vector<std::pair<std::string, std::string>> expected = {
         {"css", "http://h/d/s.css"},       {"css", "http://h/d/alt.css"},
         {"img", "http://h/favicon.ico"},   {"hyperlink", "http://h/d/n.htm"},
