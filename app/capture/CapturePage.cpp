@@ -7,12 +7,16 @@
 #include "app/capture/MultiCapture.h"
 #include "app/capture/PageHtml.h"
 #include "app/capture/PageParser.h"
+#include "app/capture/ResourcePool.h"
 #include "app/capture/ResourceStore.h"
 #include "app/capture/UrlDownload.h"
 #include "app/capture/UrlRules.h"
 #include "platform/base/StringUtils.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <unordered_set>
 
@@ -20,6 +24,8 @@ namespace {
 
 // Frames inside frames are followed this deep, so pages that frame each other end.
 constexpr int MaxFrameDepth = 8;
+// The threads that fetch a page's resources beside the capture's own.
+constexpr size_t ResourceThreads = 3;
 
 ResourceGroup GroupOf(std::string_view type) {
     if (SameText(type, "css")) {
@@ -86,6 +92,9 @@ public:
 private:
     void QueueHyperlink(const Link& link, bool netPage);
     FetchKind FetchResource(const Link& link, bool netPage, bool frame, int depth);
+    // Fetches the links of each local path on the capture's pool.
+    void FetchSideBySide(PageContent& content, bool netPage,
+                         const std::map<std::string, std::vector<size_t>>& paths);
     FetchKind FetchNetResource(const Link& link);
     FetchKind DownloadResource(const Link& link);
     std::string CaptureFrame(const std::string& url, std::string bytes, const std::string& relative,
@@ -105,6 +114,9 @@ private:
 void ResourceFetcher::Fetch(PageContent& content, std::span<const std::string_view> wanted,
                             std::string_view pageUrl, int depth) {
     const bool netPage = IsNetUrl(pageUrl);
+    // Resources of the net are fetched side by side once the list has been walked; links of
+    // one local path stay in their order, so the later one still wins.
+    std::map<std::string, std::vector<size_t>> sideBySide;
     for (size_t i = 0; i < content.Links.size(); ++i) {
         MainCaptureNotifier().ProcessMessages();
         if (IsCancelled(capture_)) {
@@ -122,7 +134,41 @@ void ResourceFetcher::Fetch(PageContent& content, std::span<const std::string_vi
             continue;
         }
         link.LocalPath = LinkFilePath(link.LocalPath);
+        if (capture_ != nullptr && !frame && IsNetUrl(link.Url)) {
+            sideBySide[link.LocalPath].push_back(i);
+            continue;
+        }
         CountFetch(counted_, link.Type, FetchResource(link, netPage, frame, depth));
+    }
+    FetchSideBySide(content, netPage, sideBySide);
+}
+
+void ResourceFetcher::FetchSideBySide(PageContent& content, bool netPage,
+                                      const std::map<std::string, std::vector<size_t>>& paths) {
+    if (paths.empty()) {
+        return;
+    }
+    if (capture_->Pool == nullptr) {
+        capture_->Pool = std::make_unique<ResourcePool>(ResourceThreads);
+    }
+    // A link left out by a cancel is not counted, as if the loop had stopped before it.
+    std::vector<std::optional<FetchKind>> kinds(content.Links.size());
+    std::vector<std::function<void()>> jobs;
+    for (const auto& [path, links] : paths) {
+        jobs.emplace_back([this, &content, &kinds, &links, netPage] {
+            for (size_t i : links) {
+                if (IsCancelled(capture_)) {
+                    return;
+                }
+                kinds[i] = FetchResource(content.Links[i], netPage, false, 0);
+            }
+        });
+    }
+    capture_->Pool->Run(std::move(jobs));
+    for (size_t i = 0; i < kinds.size(); ++i) {
+        if (kinds[i]) {
+            CountFetch(counted_, content.Links[i].Type, *kinds[i]);
+        }
     }
 }
 
@@ -191,14 +237,22 @@ FetchKind ResourceFetcher::FetchNetResource(const Link& link) {
     if (capture_ == nullptr) {
         return DownloadResource(link);
     }
-    auto known = capture_->Resources.find(link.Url);
-    if (known != capture_->Resources.end() && store_.Share(known->second.File, link.LocalPath)) {
-        return known->second.Kind;
+    std::optional<CapturedResource> known;
+    {
+        std::lock_guard<std::mutex> guard(capture_->ResourcesLock);
+        auto found = capture_->Resources.find(link.Url);
+        if (found != capture_->Resources.end()) {
+            known = found->second;
+        }
+    }
+    if (known && store_.Share(known->File, link.LocalPath)) {
+        return known->Kind;
     }
     // Never fetched, or the file stored then has gone or been replaced since.
     const FetchKind kind = DownloadResource(link);
     if (kind != FetchKind::Failed) {
         if (std::optional<StoredFile> file = store_.Stored(link.LocalPath)) {
+            std::lock_guard<std::mutex> guard(capture_->ResourcesLock);
             capture_->Resources[link.Url] = {kind, std::move(*file)};
         }
     }

@@ -7,10 +7,12 @@
 #include "app/binder/CaptureOptions.h"
 #include "app/capture/CaptureNotifier.h"
 #include "app/capture/CapturePage.h"
+#include "app/capture/ResourcePool.h"
 #include "app/capture/ResourceStore.h"
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -44,8 +46,11 @@ struct MultiCapture {
     CaptureOptions Options;
     CaptureContext Context;
     std::vector<std::string> NextLevelLinks; // absolute URLs found for the next level
-    // The resources of the net stored so far, by URL; used by the capture's worker only.
+    // The resources of the net stored so far, by URL, under their lock.
+    std::mutex ResourcesLock;
     std::unordered_map<std::string, CapturedResource> Resources;
+    // Fetches resources beside the capture's thread; made when first needed.
+    std::unique_ptr<ResourcePool> Pool;
     // While set, the page parser reports to Form.
     bool Background = true;
     StatusForm Form = StatusForm::None;
