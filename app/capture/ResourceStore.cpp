@@ -28,18 +28,24 @@ std::string ResourceStore::Resolve(const std::string& relative) const {
         return {};
     }
     const fs::path target = fs::path(folder_) / relative;
-    if (!ForceDirectories(target.parent_path().string())) {
+    const fs::path parent = target.parent_path();
+    if (!ForceDirectories(parent.string())) {
         return {};
     }
-    // The folder exists now, so both sides resolve every link on their way.
+    // The folders exist now, so both sides resolve every link on their way; the target itself
+    // is followed only where it is a link.
     std::error_code code;
-    const fs::path root = fs::canonical(folder_, code);
-    if (code) {
+    const fs::path root = CanonicalFolder();
+    fs::path resolved = fs::canonical(parent, code) / target.filename();
+    if (code || root.empty()) {
         return {};
     }
-    const fs::path resolved = fs::weakly_canonical(target, code);
-    if (code) {
-        return {};
+    struct stat status;
+    if (::lstat(resolved.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
+        resolved = fs::weakly_canonical(resolved, code);
+        if (code) {
+            return {};
+        }
     }
     const auto [rootEnd, inside] =
         std::mismatch(root.begin(), root.end(), resolved.begin(), resolved.end());
@@ -47,6 +53,18 @@ std::string ResourceStore::Resolve(const std::string& relative) const {
         return {};
     }
     return resolved.string();
+}
+
+fs::path ResourceStore::CanonicalFolder() const {
+    std::lock_guard<std::mutex> guard(canonicalLock_);
+    if (canonical_.empty()) {
+        std::error_code code;
+        canonical_ = fs::canonical(folder_, code).string();
+        if (code) {
+            canonical_.clear();
+        }
+    }
+    return canonical_;
 }
 
 std::unique_ptr<AtomicFileWriter> ResourceStore::Open(const std::string& relative) const {

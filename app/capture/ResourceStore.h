@@ -8,7 +8,9 @@
 #include "platform/net/HttpClient.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +32,8 @@ class ResourceStore {
 public:
     // `folder` is the node folder; it is made when the first file is written.
     explicit ResourceStore(std::string folder) : folder_(std::move(folder)) {}
+    ResourceStore(const ResourceStore&) = delete;
+    ResourceStore& operator=(const ResourceStore&) = delete;
 
     const std::string& Folder() const { return folder_; }
 
@@ -61,5 +65,10 @@ private:
     // empty when the path names no file or leads out of the folder.
     std::string Resolve(const std::string& relative) const;
 
+    // The folder with every link on its way resolved, found once it exists.
+    std::filesystem::path CanonicalFolder() const;
+
     std::string folder_;
+    mutable std::mutex canonicalLock_;
+    mutable std::string canonical_;
 };
