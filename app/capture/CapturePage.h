@@ -52,6 +52,16 @@ void CountFetch(PageContent& content, std::string_view type, FetchKind kind);
 bool CapturePage(TPageInfo& node, bool useCache, MultiCapture* capture,
                  const CaptureContext& context);
 
+// Downloads the page of the node's requested URL from the net into its page text and final
+// URL, under the rules of CapturePage. False when the server answered but the page cannot be
+// used (the text is then empty); a URL that could not be reached leaves the held text.
+bool DownloadPageText(TPageInfo& node, MultiCapture* capture, const CaptureContext& context);
+
+// The part of CapturePage after the page text was obtained: the held text is rewritten and its
+// resources stored. False when no text is held.
+bool CaptureFetchedPage(TPageInfo& node, bool useCache, MultiCapture* capture,
+                        const CaptureContext& context);
+
 // Fetches the resources of `content` whose type is wanted and writes each below the node
 // folder under its local path; frames are captured into the same folder, with their own
 // resources, to a depth of 8, each frame URL once. Every resource tried is counted in the

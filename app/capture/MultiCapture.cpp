@@ -3,8 +3,12 @@
 #include "app/binder/CaptureStarter.h"
 #include "app/binder/MainServices.h"
 #include "app/binder/PageInfo.h"
+#include "app/capture/PagePrefetch.h"
 #include "app/capture/SavingStatus.h"
+#include "app/capture/UrlRules.h"
 #include "platform/base/StringUtils.h"
+
+#include <optional>
 
 namespace {
 
@@ -28,6 +32,16 @@ std::string PageIdentity(std::string_view url) {
 
 } // namespace
 
+void MultiCapture::AskNextPage(PagePrefetch& prefetch, const std::vector<std::string>& snapshot,
+                               size_t from) const {
+    for (size_t i = from; i < snapshot.size(); ++i) {
+        if (IsNetUrl(snapshot[i]) && visited_.count(PageIdentity(snapshot[i])) == 0) {
+            prefetch.Ask(snapshot[i]);
+            return;
+        }
+    }
+}
+
 bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
     // However the capture ends without finishing, the form waits for it: tell it to close.
     const auto closeForm = [this] {
@@ -46,6 +60,11 @@ bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
     // The root is captured already: a link back to it adds no node.
     visited_.insert(PageIdentity(Root->RequestedUrl));
     visited_.insert(PageIdentity(Root->FinalUrl));
+    // Pages of the net are downloaded one ahead, unless the cache is read first.
+    std::optional<PagePrefetch> prefetch;
+    if (!UseCache) {
+        prefetch.emplace(*this);
+    }
     std::vector<std::string> snapshot;
     for (int level = 1; level <= Options.Levels; ++level) {
         snapshot.swap(NextLevelLinks);
@@ -63,7 +82,20 @@ bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
             auto page = std::make_unique<TPageInfo>();
             page->RequestedUrl = url;
             page->Title = url.substr(0, UrlTitleLength);
-            if (!CapturePage(*page, UseCache, this, Context)) {
+            std::unique_ptr<TPageInfo> fetched = prefetch ? prefetch->Take(url) : nullptr;
+            if (prefetch) {
+                AskNextPage(*prefetch, snapshot, i + 1);
+            }
+            bool captured;
+            if (fetched != nullptr) {
+                page->Content.FetchedText = std::move(fetched->Content.FetchedText);
+                page->FinalUrl = std::move(fetched->FinalUrl);
+                page->Progress.StatusText = std::move(fetched->Progress.StatusText);
+                captured = CaptureFetchedPage(*page, UseCache, this, Context);
+            } else {
+                captured = CapturePage(*page, UseCache, this, Context);
+            }
+            if (!captured) {
                 continue;
             }
             // Reached again under the address it was sent on to.

@@ -19,6 +19,7 @@
 #include <vector>
 
 class MessageTarget;
+class PagePrefetch;
 class TPageInfo;
 
 // What a capture with linked pages needs of the main thread.
@@ -66,5 +67,9 @@ struct MultiCapture {
     bool CaptureLevels(ILevelCaptureHost& host);
 
 private:
+    // Asks for the first page of the snapshot from `from` on that is still to be captured.
+    void AskNextPage(PagePrefetch& prefetch, const std::vector<std::string>& snapshot,
+                     size_t from) const;
+
     std::unordered_set<std::string> visited_; // pages captured: lower case, no fragment
 };
