@@ -51,15 +51,15 @@ bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
     Background = true;
     const bool rootCaptured = CapturePage(*Root, UseCache, this, Context);
     Root->Reload = 1;
+    // The root is captured already: a link back to it adds no node.
+    visited_.insert(PageIdentity(Root->RequestedUrl));
+    visited_.insert(PageIdentity(Root->FinalUrl));
     host.RootCaptured(); // the root belongs to the main thread from here on
     if (!rootCaptured) {
         return closeForm();
     }
     Form = StatusForm::Level;
     LevelCaptureFlag running;
-    // The root is captured already: a link back to it adds no node.
-    visited_.insert(PageIdentity(Root->RequestedUrl));
-    visited_.insert(PageIdentity(Root->FinalUrl));
     // Pages of the net are downloaded one ahead, unless the cache is read first.
     std::optional<PagePrefetch> prefetch;
     if (!UseCache) {
