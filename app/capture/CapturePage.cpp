@@ -290,6 +290,32 @@ std::string ResourceFetcher::CaptureFrame(const std::string& url, std::string by
     return InsertBaseHref(frame.Content.PageHtml, base);
 }
 
+// Downloads the node's page. False when the server answered but the page cannot be used; a
+// URL that could not be reached at all leaves the held text as it was.
+bool DownloadPage(TPageInfo& node, MultiCapture* capture, const CaptureContext& context) {
+    bool answered = false;
+    HttpOptions options = TransferOptions(context, capture);
+    options.MaxBodySize = MaxPageSize;
+    HttpResult result =
+        ThreadHttpClient().Get(node.RequestedUrl, options, [&](const HttpResult& headers) {
+            answered = true;
+            return IsDownloadStatus(headers) && IsHtmlContentType(headers);
+        });
+    if (!answered) {
+        return true;
+    }
+    node.Content.FetchedText.clear();
+    if (result.TooLarge) {
+        node.Progress.StatusText = PageTooLargeStatus;
+    }
+    if (!result.Ok()) {
+        return false;
+    }
+    node.Content.FetchedText = std::move(result.Body);
+    node.FinalUrl = result.FinalUrl.empty() ? node.RequestedUrl : result.FinalUrl;
+    return true;
+}
+
 void ReadLocalPage(TPageInfo& node) {
     size_t size = 0;
     std::unique_ptr<char[]> data = ReadWholeFile(FileUrlToPath(node.RequestedUrl), &size);
@@ -323,27 +349,7 @@ void CountFetch(PageContent& content, std::string_view type, FetchKind kind) {
 }
 
 bool DownloadPageText(TPageInfo& node, MultiCapture* capture, const CaptureContext& context) {
-    bool answered = false;
-    HttpOptions options = TransferOptions(context, capture);
-    options.MaxBodySize = MaxPageSize;
-    HttpResult result =
-        ThreadHttpClient().Get(node.RequestedUrl, options, [&](const HttpResult& headers) {
-            answered = true;
-            return IsDownloadStatus(headers) && IsHtmlContentType(headers);
-        });
-    if (!answered) {
-        return true;
-    }
-    node.Content.FetchedText.clear();
-    if (result.TooLarge) {
-        node.Progress.StatusText = PageTooLargeStatus;
-    }
-    if (!result.Ok()) {
-        return false;
-    }
-    node.Content.FetchedText = std::move(result.Body);
-    node.FinalUrl = result.FinalUrl.empty() ? node.RequestedUrl : result.FinalUrl;
-    return true;
+    return DownloadPage(node, capture, context);
 }
 
 bool CapturePage(TPageInfo& node, bool useCache, MultiCapture* capture,
@@ -359,7 +365,7 @@ bool CapturePage(TPageInfo& node, bool useCache, MultiCapture* capture,
             content.FetchedText = std::move(*cached);
         } else if (!IsNetUrl(node.RequestedUrl)) {
             ReadLocalPage(node);
-        } else if (!DownloadPageText(node, capture, context)) {
+        } else if (!DownloadPage(node, capture, context)) {
             return false;
         }
     }
