@@ -26,12 +26,16 @@ void ResourcePool::Work() {
         if (jobs_.empty()) {
             return;
         }
-        std::function<void()> job = std::move(jobs_.front());
-        jobs_.pop_front();
-        guard.unlock();
-        job();
-        guard.lock();
+        RunFirst(guard);
     }
+}
+
+void ResourcePool::RunFirst(std::unique_lock<std::mutex>& guard) {
+    std::function<void()> job = std::move(jobs_.front());
+    jobs_.pop_front();
+    guard.unlock();
+    job();
+    guard.lock();
 }
 
 void ResourcePool::Run(std::vector<std::function<void()>> jobs) {
@@ -56,10 +60,6 @@ void ResourcePool::Run(std::vector<std::function<void()>> jobs) {
             ended_.wait(guard, [&left, this] { return *left == 0 || !jobs_.empty(); });
             continue;
         }
-        std::function<void()> job = std::move(jobs_.front());
-        jobs_.pop_front();
-        guard.unlock();
-        job();
-        guard.lock();
+        RunFirst(guard);
     }
 }

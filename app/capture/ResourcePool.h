@@ -25,6 +25,8 @@ public:
 
 private:
     void Work();
+    // Runs the first queued job with the lock let go meanwhile.
+    void RunFirst(std::unique_lock<std::mutex>& guard);
 
     std::mutex lock_;
     std::condition_variable queued_;
