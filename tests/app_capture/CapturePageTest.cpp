@@ -236,11 +236,12 @@ TEST(CapturePage, PagesAndFramePagesAboveTheLimitFailWhatIsReadIsBounded) {
 }
 
 TEST(CapturePage, ChunkedPageWithNulBytesArrivesExactlyAndRedirectSetsTheFinalUrl) {
-    LoopbackServer server;
+    // The body outlives the server, whose thread may still be sending it when a check fails.
     std::string body = "<html><body><img src=\"a.gif\">";
     while (body.size() < 300 * 1024 + 5) {
         body += std::string("text\0with\0nul ", 14) + std::to_string(body.size());
     }
+    LoopbackServer server;
     server.Http().Get("/big.htm", [&](const httplib::Request&, httplib::Response& response) {
         response.set_chunked_content_provider(
             "text/html", [&body](size_t offset, httplib::DataSink& sink) {
@@ -314,6 +315,7 @@ TEST(CapturePage, FaultsAreCountedAndTheCaptureGoesOn) {
     server.Serve("/page.htm", page, "text/html");
     server.Start();
     TestStore store;
+    store.Context().Http.StallTimeout = std::chrono::seconds(1);
     TPageInfo node;
     TestStore::Prepare(node, server.Url("/page.htm"));
 
