@@ -439,7 +439,8 @@ void TRNFReader::FinishRecord() {
     if (kind_ == KindBackground || kind_ == KindVersion) {
         return;
     }
-    if (kind_ == KindStyles || !knownKind_ || (kind_ == KindCheckpoint && lineCount_ == 0)) {
+    bool unknownKind = !knownKind_ && kind_ != KindCheckpoint;
+    if (kind_ == KindStyles || unknownKind || (kind_ == KindCheckpoint && lineCount_ == 0)) {
         DropPending();
         return;
     }
