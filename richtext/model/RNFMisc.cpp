@@ -137,9 +137,11 @@ void RNFSavePictureBinary(TStream& stream, const TGraphic& graphic) {
 
 bool RNFLoadPicture(std::string_view s, TGraphic& graphic) {
     std::string bytes;
-    bool ok = RNFTextString2Bytes(s, bytes);
+    if (!RNFTextString2Bytes(s, bytes)) {
+        return false; // a damaged body is not worth decoding
+    }
     graphic.LoadFromBytes(bytes);
-    return ok;
+    return true;
 }
 
 void RNFLoadPictureBinary(std::string_view bytes, TGraphic& graphic) {

@@ -49,12 +49,13 @@ public:
     void Run();
     // Puts back or frees the pending checkpoint once the read is over.
     void Finish(bool ok);
+    // Where the read is, for the reason of a failure.
+    std::string Where() const {
+        return "record " + std::to_string(recordNo_) + ", line " + std::to_string(lineNo_) + ": ";
+    }
 
 private:
-    [[noreturn]] void Fail(const std::string& what) const {
-        throw ERNFReadError("record " + std::to_string(recordNo_) + ", line " +
-                            std::to_string(lineNo_) + ": " + what);
-    }
+    [[noreturn]] void Fail(const std::string& what) const { throw ERNFReadError(Where() + what); }
     bool NextLine(std::string_view& line);
     void StepOverLineEnd();
     void ParseHeader(std::string_view p);
@@ -646,9 +647,15 @@ bool TCustomRNData::InsertRNFFromStream_(TStream& stream, int index, int paraNo,
                       allowReplaceStyles, appendMode, editorCall, color, background, result);
     try {
         reader.Run();
-    } catch (const std::exception& e) {
+    } catch (const ERNFReadError& e) {
         reader.Finish(false);
         result.Error = e.what();
+        RNFError = result.Error;
+        return false;
+    } catch (const std::exception& e) {
+        // A picture, style or item reader that gave up on its bytes.
+        reader.Finish(false);
+        result.Error = reader.Where() + e.what();
         RNFError = result.Error;
         return false;
     }
