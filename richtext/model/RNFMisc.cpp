@@ -15,17 +15,22 @@ namespace {
 
 constexpr char HexDigits[] = "0123456789ABCDEF";
 
+// The value of each byte as a hexadecimal digit, -1 for a byte that is none.
+struct HexTable {
+    int8_t value[256];
+    constexpr HexTable() : value() {
+        for (int c = 0; c < 256; ++c) {
+            value[c] = c >= '0' && c <= '9'   ? static_cast<int8_t>(c - '0')
+                       : c >= 'A' && c <= 'F' ? static_cast<int8_t>(c - 'A' + 10)
+                       : c >= 'a' && c <= 'f' ? static_cast<int8_t>(c - 'a' + 10)
+                                              : int8_t{-1};
+        }
+    }
+};
+constexpr HexTable Hex;
+
 int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
+    return Hex.value[static_cast<unsigned char>(c)];
 }
 
 // The field up to the next space; the space itself is skipped.

@@ -27,6 +27,10 @@ constexpr int KindCheckpoint = -2;
 constexpr int SaveTypeBinary = 2;
 constexpr unsigned char CollectionValue = 14;
 
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n' || c == '\0';
+}
+
 bool Fits16(int value) {
     return value >= std::numeric_limits<int16_t>::min() &&
            value <= std::numeric_limits<int16_t>::max();
@@ -146,8 +150,11 @@ bool TRNFReader::NextLine(std::string_view& line) {
         }
         Fail("a Unicode line has no paragraph separator at its end");
     }
-    size_t end = buf_.find_first_of(std::string_view("\r\n\0", 3), pos_);
-    if (end == std::string_view::npos) {
+    size_t end = pos_;
+    while (end < buf_.size() && !IsLineEnd(buf_[end])) {
+        ++end;
+    }
+    if (end == buf_.size()) {
         Fail("the last line has no line end");
     }
     line = buf_.substr(pos_, end - pos_);
