@@ -123,34 +123,9 @@ TEST(RNFFormat, StringTagsWriteZeroForNoTagAndRefuseBlanks) {
     }
 }
 
-// A note as the notes editor writes it: styles, Unicode text, checkpoints (the end one too),
-// a page break, a line break, a rule, and a bitmap and a JPEG picture in binary.
-void BuildNote(TNotesDocument& d) {
-    QImage pixels(5, 3, QImage::Format_RGB32);
-    pixels.fill(qRgb(0x23, 0, 0x23)); // "#" and NUL bytes inside the picture
-    pixels.setPixel(1, 1, qRgb(0, 0, 0));
-    auto jpeg = std::make_unique<TJPEGImage>();
-    jpeg->SetImage(pixels);
-    d.AddNamedCheckpointEx("start", false);
-    d.AddNL("Title", 1, 6);
-    d.AddNL("Body text", 0, 7);
-    d.AddNL("more", 0, 7);
-    d.AddNLWTag(u"\u041F\u0440\u0438\u0432\u0435\u0442", 11, -1, {});
-    d.AddNamedCheckpointEx("middle", true);
-    d.AddNL("next page", 3, 4);
-    d.SetPageBreaksBeforeItems(d.ItemCount() - 1, true);
-    d.AddNL("a line", 3, 4);
-    d.GetItem(d.ItemCount() - 1).SetBR(true);
-    d.AddBreakEx(3, TRNBreakStyle::rnbsLine, clBlue);
-    d.AddPictureEx("bmp", std::make_unique<TBitmap>(pixels), 0, TRNVAlign::rnvaMiddle);
-    d.AddPictureEx("jpg", std::move(jpeg), -1, TRNVAlign::rnvaBaseline);
-    d.AddNL("last", 0, 0);
-    d.AddNamedCheckpointEx("end", false);
-}
-
 TEST(RNFFormat, NoteRoundTripsThroughAnotherSheetByteForByte) {
     TNotesDocument note;
-    BuildNote(note);
+    BuildNotesEditorNote(note);
     bool ok = false;
     const std::string bytes = SaveNote(note, &ok);
     ASSERT_TRUE(ok);

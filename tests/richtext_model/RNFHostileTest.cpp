@@ -4,9 +4,6 @@
 #include "NotesSheet.h"
 #include "RNFTestSupport.h"
 
-#include "platform/graphics/Bitmap.h"
-#include "platform/graphics/JPEGImage.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
@@ -17,20 +14,7 @@ namespace {
 
 std::string RoundTripNote() {
     TNotesDocument note;
-    QImage pixels(4, 2, QImage::Format_RGB32);
-    pixels.fill(qRgb(0x23, 0, 9));
-    auto jpeg = std::make_unique<TJPEGImage>();
-    jpeg->SetImage(pixels);
-    note.AddNamedCheckpointEx("start", true);
-    note.AddNL("Title", 1, 6);
-    note.AddNL("a", 0, 0);
-    note.AddNL("b", 0, 0);
-    note.AddNLWTag(u"\u0416\u2029?", 11, -1, {});
-    note.AddBreak();
-    note.AddPictureEx("bmp", std::make_unique<TBitmap>(pixels), 0, TRNVAlign::rnvaMiddle);
-    note.AddPictureEx("jpg", std::move(jpeg), -1, TRNVAlign::rnvaBaseline);
-    note.AddNL("end", 3, 2);
-    note.AddNamedCheckpointEx("tail", false);
+    BuildNotesEditorNote(note);
     return SaveNote(note);
 }
 
