@@ -10,6 +10,8 @@
 #include "richtext/model/RNItemPictures.h"
 #include "richtext/model/RNUni.h"
 
+#include "tests/support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -342,6 +344,69 @@ TEST(RNFFormat, RefusedFirstItemFailsTheRead) {
     EXPECT_FALSE(LoadNote(doc, "-8 1 2\r\n0 1 0 0 0 0\r\na\r\n"));
     EXPECT_EQ(doc.ItemCount(), 0);
     EXPECT_NE(doc.RNFError.find("refused"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+class TestBackground : public IRNBackground {
+public:
+    TBackgroundStyle GetStyle() const override { return style; }
+    void SetStyle(TBackgroundStyle value) override { style = value; }
+    TBitmap& Bitmap() override { return bitmap; }
+    TBackgroundStyle style = TBackgroundStyle::bsNoBitmap;
+    TBitmap bitmap;
+};
+
+TEST(RNFFormat, BackgroundRecordCarriesStyleColourAndPicture) {
+    PlainDoc doc;
+    doc.RNFOptions = TRNFOptions::FromBits(1 | 256 | 512); // bodies, save and load the background
+    doc.AddNL("a", 0, 0);
+    TestBackground back;
+    back.style = TBackgroundStyle::bsTiled;
+    back.bitmap.SetImage(QImage(2, 1, QImage::Format_RGB32));
+    const std::string hex = RNFBytes2TextString(back.bitmap.SaveToBytes());
+    TMemoryStream stream;
+    ASSERT_TRUE(doc.SaveRNFToStream(stream, false, clRed, &back));
+    EXPECT_EQ(stream.Bytes(),
+              "-8 1 2\r\n-7 2 0 0 0 0 2 255\r\nTBitmap\r\n" + hex + "\r\n0 1 0 0 0 0\r\na\r\n");
+
+    PlainDoc again;
+    again.RNFOptions = doc.RNFOptions;
+    TestBackground read;
+    TColor color = clNone;
+    stream.SetPosition(0);
+    ASSERT_TRUE(again.LoadRNFFromStream(stream, color, &read));
+    EXPECT_EQ(color, clRed);
+    EXPECT_EQ(read.style, TBackgroundStyle::bsTiled);
+    EXPECT_EQ(read.bitmap.SaveToBytes(), back.bitmap.SaveToBytes());
+}
+
+TEST(RNFFormat, FilesAreReplacedOnlyByACompleteNote) {
+    TempDir dir;
+    const std::string path = (dir / "note.rnf").string();
+    PlainDoc doc;
+    doc.AddNL("a", 0, 0);
+    ASSERT_TRUE(doc.SaveRNF(path, false, clNone, nullptr));
+    const std::string saved = ReadFileBytes(path);
+
+    doc.Options.Include(TRNOption::rnoTagsArePChars);
+    doc.SetItemTag(0, RNTag::String("no blanks allowed"));
+    EXPECT_FALSE(doc.SaveRNF(path, false, clNone, nullptr));
+    EXPECT_EQ(ReadFileBytes(path), saved);
+
+    PlainDoc loaded;
+    TColor color = clNone;
+    ASSERT_TRUE(loaded.LoadRNF(path, color, nullptr));
+    EXPECT_EQ(loaded.GetItemText(0), "a");
+    EXPECT_THROW(loaded.LoadRNF((dir / "missing.rnf").string(), color, nullptr), EStreamError);
+
+    // The property form refuses a length beyond its data.
+    TMemoryStream form;
+    form.WriteString("\x20\0\0\0-8 1 2\r\n"s);
+    form.SetPosition(0);
+    EXPECT_FALSE(loaded.DataReader(form));
 }
 
 } // namespace

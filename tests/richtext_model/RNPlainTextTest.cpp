@@ -147,3 +147,20 @@ TEST(RNPlainText, SaveTextToStreamWritesTheRangeInEitherEncoding) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(RNPlainText, RuleStandsAsDashesOrEqualSigns) {
+    const struct {
+        int ruleWidth;
+        int lineWidth;
+        std::string text;
+    } cases[] = {{0, 3, "---"}, {1, 0, "-"}, {2, 2, "=="}, {3, 0, "="}};
+    for (const auto& c : cases) {
+        TextDoc doc;
+        doc.AddBreakEx(static_cast<uint8_t>(c.ruleWidth), TRNBreakStyle::rnbsLine, clNone);
+        EXPECT_EQ(doc.GetItem(0).AsText(c.lineWidth, doc, "", "", false, false), c.text);
+    }
+}
+
+} // namespace
