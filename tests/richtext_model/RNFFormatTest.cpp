@@ -35,6 +35,18 @@ public:
     const TImageList* RNFImageListNeeded(int tag) override {
         return tag == images.Tag ? &images : nullptr;
     }
+    // A selection: first item and offset, last item and offset.
+    void RNFGetLimits(bool selectionOnly, int& startItem, int& endItem, int& startOffs,
+                      int& endOffs) override {
+        TRNPlainRootData::RNFGetLimits(selectionOnly, startItem, endItem, startOffs, endOffs);
+        if (selectionOnly) {
+            startItem = selection[0];
+            startOffs = selection[1];
+            endItem = selection[2];
+            endOffs = selection[3];
+        }
+    }
+    int selection[4] = {};
 };
 
 std::string U16(std::u16string_view s) {
@@ -101,6 +113,32 @@ TEST(RNFFormat, WritesExactBytesAndReadsThemBack) {
         ASSERT_TRUE(LoadNote(again, c.bytes)) << again.RNFError;
         EXPECT_EQ(ItemRows(again), ItemRows(doc));
         EXPECT_EQ(SaveNote(again), c.bytes);
+    }
+}
+
+TEST(RNFFormat, SelectionWritesOnlyTheSelectedCharacters) {
+    const struct {
+        int selection[4];
+        std::string bytes;
+    } cases[] = {
+        {{0, 2, 0, 4}, "-8 1 2\r\n0 1 -1 0 0 0\r\nbc\r\n"},
+        {{0, 3, 2, 2},
+         "-8 1 2\r\n0 1 -1 0 0 0\r\ncd\r\n0 1 0 0 0 0\r\nef\r\n1 1 -1 1 0 0\r\ng\r\n"},
+        {{0, 1, 3, 1},
+         "-8 1 2\r\n-2 1 0 0 0 0 0\r\ncp\r\n0 2 0 0 0 0\r\nabcd\r\nef\r\n"
+         "1 1 -1 1 0 0\r\ngh\r\n-1 0 0 0 0 0 536870911 0 1\r\n"},
+    };
+    for (const auto& c : cases) {
+        PlainDoc doc;
+        doc.AddNamedCheckpointEx("cp", false);
+        doc.AddNL("abcd", 0, 0);
+        doc.AddNL("ef", 0, 0);
+        doc.AddNL("gh", 1, -1);
+        doc.AddBreak();
+        std::copy(std::begin(c.selection), std::end(c.selection), doc.selection);
+        TMemoryStream stream;
+        ASSERT_TRUE(doc.SaveRNFToStream(stream, true, clNone, nullptr));
+        EXPECT_EQ(stream.Bytes(), c.bytes);
     }
 }
 
@@ -287,17 +325,6 @@ TEST(RNFFormat, ReadsHandBuiltNotes) {
         EXPECT_EQ(ItemRows(doc), c.rows);
         EXPECT_EQ(doc.RNFWarnings.Bits(), c.warnings);
     }
-}
-
-TEST(RNFFormat, StyleRecordReplacesTheSheetOnLoad) {
-    PlainDoc doc;
-    const std::string collection = "0E0109" + RNFBytes2TextString("StyleName") + "0603" +
-                                   RNFBytes2TextString("Big") + "04" + RNFBytes2TextString("Size") +
-                                   "02140000";
-    ASSERT_TRUE(LoadNote(doc, "-8 1 2\r\n-9 2 0 0 0 0 1\r\nrns\r\n" + collection + "\r\n"));
-    ASSERT_EQ(doc.sheet.TextStyles().Count(), 1);
-    EXPECT_EQ(doc.sheet.TextStyles()[0].StyleName, "Big");
-    EXPECT_EQ(doc.sheet.TextStyles()[0].Size, 20);
 }
 
 TEST(RNFFormat, StyleNamesRoundTripAndUnwritableNamesFailTheWrite) {
