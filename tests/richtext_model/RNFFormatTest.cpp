@@ -21,7 +21,7 @@ using namespace std::string_literals;
 namespace {
 
 // The default sheet and options, so that no style records are written.
-class PlainDoc : public TRNPlainRootData {
+class PlainDoc : public TSelectableDoc {
 public:
     PlainDoc() {
         sheet.TextStyles()[sheet.AddTextStyle()].Unicode = true; // style 6
@@ -35,18 +35,6 @@ public:
     const TImageList* RNFImageListNeeded(int tag) override {
         return tag == images.Tag ? &images : nullptr;
     }
-    // A selection: first item and offset, last item and offset.
-    void RNFGetLimits(bool selectionOnly, int& startItem, int& endItem, int& startOffs,
-                      int& endOffs) override {
-        TRNPlainRootData::RNFGetLimits(selectionOnly, startItem, endItem, startOffs, endOffs);
-        if (selectionOnly) {
-            startItem = selection[0];
-            startOffs = selection[1];
-            endItem = selection[2];
-            endOffs = selection[3];
-        }
-    }
-    int selection[4] = {};
 };
 
 std::string U16(std::u16string_view s) {

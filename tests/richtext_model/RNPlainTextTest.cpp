@@ -14,21 +14,11 @@ using namespace std::string_literals;
 namespace {
 
 // The default sheet with a Unicode style 6; a selection set by the test.
-class TextDoc : public TRNPlainRootData {
+class TextDoc : public TSelectableDoc {
 public:
     TextDoc() {
         sheet.TextStyles()[sheet.AddTextStyle()].Unicode = true;
         Style = &sheet;
-    }
-    void RNFGetLimits(bool selectionOnly, int& startItem, int& endItem, int& startOffs,
-                      int& endOffs) override {
-        TRNPlainRootData::RNFGetLimits(selectionOnly, startItem, endItem, startOffs, endOffs);
-        if (selectionOnly) {
-            startItem = selection[0];
-            startOffs = selection[1];
-            endItem = selection[2];
-            endOffs = selection[3];
-        }
     }
     // One row per item: "p<para>:" for a paragraph start, "+:" for a continuation.
     std::vector<std::string> Rows() const {
@@ -41,7 +31,6 @@ public:
         return rows;
     }
     TRNStyle sheet;
-    int selection[4] = {0, 1, 0, 1};
 };
 
 std::string W(std::u16string_view s) {
