@@ -33,6 +33,13 @@ public:
                const TRNScreenAndDevice& sad, TCustomRNData& rnData, TRNDrawLineInfo* drawLineInfo,
                int part) override;
     void MovingToUndoList(int itemNo, TCustomRNData& rnData) override;
+
+    // RNF and plain text
+    void SaveRNF(TStream& stream, TCustomRNData& rnData, int itemNo, int paraNo,
+                 const std::string& name) override;
+    bool ReadRNFLine(std::string_view line, TCustomRNData& rnData, int readType, int lineNo,
+                     int lineCount, std::string& name, TRNFReadMode& readMode,
+                     TRNFReadState& readState) override;
 };
 
 class TRNBulletItemInfo : public TRNRectItemInfo {
@@ -56,6 +63,15 @@ public:
     void Paint(int x, int y, TCanvas& canvas, TRNItemDrawStates state, TRNStyle& style,
                TRNDrawLineInfo* drawLineInfo) override;
     bool PrintToBitmap(TBitmap& bitmap, bool preview, TCustomRNData& rnData) override;
+
+    // RNF and plain text
+    std::string SaveRNFHeaderTail(TCustomRNData& rnData) const override;
+    bool ReadRNFHeader(std::string_view& rest, TCustomRNData& rnData) override;
+    void SaveRNF(TStream& stream, TCustomRNData& rnData, int itemNo, int paraNo,
+                 const std::string& name) override;
+    bool ReadRNFLine(std::string_view line, TCustomRNData& rnData, int readType, int lineNo,
+                     int lineCount, std::string& name, TRNFReadMode& readMode,
+                     TRNFReadState& readState) override;
 };
 
 class TRNHotspotItemInfo : public TRNBulletItemInfo {
@@ -71,4 +87,8 @@ public:
     bool GetBoolValueEx(TRNItemBoolPropertyEx prop, TRNStyle* style) const override;
     void Assign(const TCustomRNItemInfo& source) override;
     void Execute(TCustomRNData& rnData) override;
+
+    // RNF and plain text
+    std::string SaveRNFHeaderTail(TCustomRNData& rnData) const override;
+    bool ReadRNFHeader(std::string_view& rest, TCustomRNData& rnData) override;
 };
