@@ -134,7 +134,10 @@ struct FontKey {
     explicit FontKey(const TFont& f)
         : name(f.Name()), height(f.Height()), width(f.Width()), style(f.Style().Bits()),
           pitch(f.Pitch()) {}
-    bool operator==(const FontKey&) const = default;
+    bool Matches(const TFont& f) const {
+        return height == f.Height() && width == f.Width() && style == f.Style().Bits() &&
+               pitch == f.Pitch() && name == f.Name();
+    }
 };
 
 // How many faces the canvas keeps: text switches between a handful of styles.
@@ -483,9 +486,8 @@ TQtCanvas::FontFace& TQtCanvas::Face() {
     if (cache.current && cache.revision == Font().Revision()) {
         return *cache.current;
     }
-    FontKey key(Font());
     auto found = std::find_if(cache.faces.begin(), cache.faces.end(),
-                              [&](const auto& face) { return face->key == key; });
+                              [&](const auto& face) { return face->key.Matches(Font()); });
     if (found != cache.faces.end()) {
         cache.current = found->get();
     } else {
@@ -496,7 +498,7 @@ TQtCanvas::FontFace& TQtCanvas::Face() {
         }
         int em = 0;
         QFont font = BuildFont(Font(), em);
-        auto face = std::make_unique<FontFace>(std::move(key), font);
+        auto face = std::make_unique<FontFace>(FontKey(Font()), font);
         const QFontMetricsF& m = face->metrics;
         TTextMetric& tm = face->textMetric;
         tm.Ascent = static_cast<int>(std::ceil(m.ascent()));
@@ -541,15 +543,16 @@ void TQtCanvas::Clusters(std::u16string_view text, std::vector<std::u16string_vi
 std::vector<int> TQtCanvas::DoCharExtents(std::u16string_view text) {
     FontFace& face = Face();
     std::vector<int> extents;
-    extents.reserve(text.size());
     int x = 0;
     if (AllSimple(text)) {
-        for (char16_t unit : text) {
-            x += face.SimpleAdvance(unit);
-            extents.push_back(x);
+        extents.resize(text.size());
+        for (size_t i = 0; i < text.size(); ++i) {
+            x += face.SimpleAdvance(text[i]);
+            extents[i] = x;
         }
         return extents;
     }
+    extents.reserve(text.size());
     std::vector<std::u16string_view> clusters;
     Clusters(text, clusters);
     for (std::u16string_view cluster : clusters) {
@@ -557,6 +560,18 @@ std::vector<int> TQtCanvas::DoCharExtents(std::u16string_view text) {
         extents.insert(extents.end(), cluster.size(), x);
     }
     return extents;
+}
+
+int TQtCanvas::DoTextWidth(std::u16string_view text) {
+    if (!AllSimple(text)) {
+        return TCanvas::DoTextWidth(text);
+    }
+    FontFace& face = Face();
+    int width = 0;
+    for (char16_t unit : text) {
+        width += face.SimpleAdvance(unit);
+    }
+    return width;
 }
 
 TTextMetric TQtCanvas::DoTextMetrics() {

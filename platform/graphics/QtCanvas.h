@@ -50,6 +50,7 @@ protected:
     void DoTextOut(int x, int y, std::u16string_view text, const TRect* clip,
                    const TRect* opaque) override;
     std::vector<int> DoCharExtents(std::u16string_view text) override;
+    int DoTextWidth(std::u16string_view text) override;
     TTextMetric DoTextMetrics() override;
     void DoDrawImage(const TRect& dest, const QImage& image, const TRect& source) override;
     void DoCopyRect(const TRect& dest, const TCanvas& source, const TRect& sourceRect) override;
