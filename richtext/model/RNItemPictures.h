@@ -29,10 +29,20 @@ public:
     void Paint(int x, int y, TCanvas& canvas, TRNItemDrawStates state, TRNStyle& style,
                TRNDrawLineInfo* drawLineInfo) override;
     bool PrintToBitmap(TBitmap& bitmap, bool preview, TCustomRNData& rnData) override;
+
     void Print(TCanvas& canvas, int x, int y, int x2, bool preview, bool correction,
                const TRNScreenAndDevice& sad, TCustomRNData& rnData, TRNDrawLineInfo* drawLineInfo,
                int part) override;
     void MovingToUndoList(int itemNo, TCustomRNData& rnData) override;
+
+    // RTF and HTML
+    void SaveRTF(TStream& stream, TCustomRNData& rnData, int itemNo, const std::string& name,
+                 double twipsPerPixel, int level, TRNColorList& colorList,
+                 TRNIntegerList* styleToFont, TRNIntegerList* fontTable) override;
+    void SaveToHTML(TStream& stream, TCustomRNData& rnData, int itemNo, std::string_view text,
+                    const std::string& path, const std::string& imagesPrefix, int& imageSaveNo,
+                    TColor currentFileColor, bool overrideImages, bool useCSS,
+                    TRNList<TRNHTMLBulletInfo>& bullets) override;
 };
 
 class TRNBulletItemInfo : public TRNRectItemInfo {
@@ -56,6 +66,15 @@ public:
     void Paint(int x, int y, TCanvas& canvas, TRNItemDrawStates state, TRNStyle& style,
                TRNDrawLineInfo* drawLineInfo) override;
     bool PrintToBitmap(TBitmap& bitmap, bool preview, TCustomRNData& rnData) override;
+
+    // RTF and HTML
+    void SaveRTF(TStream& stream, TCustomRNData& rnData, int itemNo, const std::string& name,
+                 double twipsPerPixel, int level, TRNColorList& colorList,
+                 TRNIntegerList* styleToFont, TRNIntegerList* fontTable) override;
+    void SaveToHTML(TStream& stream, TCustomRNData& rnData, int itemNo, std::string_view text,
+                    const std::string& path, const std::string& imagesPrefix, int& imageSaveNo,
+                    TColor currentFileColor, bool overrideImages, bool useCSS,
+                    TRNList<TRNHTMLBulletInfo>& bullets) override;
 };
 
 class TRNHotspotItemInfo : public TRNBulletItemInfo {
