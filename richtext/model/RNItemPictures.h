@@ -35,6 +35,13 @@ public:
                int part) override;
     void MovingToUndoList(int itemNo, TCustomRNData& rnData) override;
 
+    // RNF and plain text
+    void SaveRNF(TStream& stream, TCustomRNData& rnData, int itemNo, int paraNo,
+                 const std::string& name) override;
+    bool ReadRNFLine(std::string_view line, TCustomRNData& rnData, int readType, int lineNo,
+                     int lineCount, std::string& name, TRNFReadMode& readMode,
+                     TRNFReadState& readState) override;
+
     // RTF and HTML
     void SaveRTF(TStream& stream, TCustomRNData& rnData, int itemNo, const std::string& name,
                  double twipsPerPixel, int level, TRNColorList& colorList,
@@ -67,6 +74,15 @@ public:
                TRNDrawLineInfo* drawLineInfo) override;
     bool PrintToBitmap(TBitmap& bitmap, bool preview, TCustomRNData& rnData) override;
 
+    // RNF and plain text
+    std::string SaveRNFHeaderTail(TCustomRNData& rnData) const override;
+    bool ReadRNFHeader(std::string_view& rest, TCustomRNData& rnData) override;
+    void SaveRNF(TStream& stream, TCustomRNData& rnData, int itemNo, int paraNo,
+                 const std::string& name) override;
+    bool ReadRNFLine(std::string_view line, TCustomRNData& rnData, int readType, int lineNo,
+                     int lineCount, std::string& name, TRNFReadMode& readMode,
+                     TRNFReadState& readState) override;
+
     // RTF and HTML
     void SaveRTF(TStream& stream, TCustomRNData& rnData, int itemNo, const std::string& name,
                  double twipsPerPixel, int level, TRNColorList& colorList,
@@ -90,4 +106,8 @@ public:
     bool GetBoolValueEx(TRNItemBoolPropertyEx prop, TRNStyle* style) const override;
     void Assign(const TCustomRNItemInfo& source) override;
     void Execute(TCustomRNData& rnData) override;
+
+    // RNF and plain text
+    std::string SaveRNFHeaderTail(TCustomRNData& rnData) const override;
+    bool ReadRNFHeader(std::string_view& rest, TCustomRNData& rnData) override;
 };
