@@ -1,6 +1,6 @@
 // RTF into documents, documents into RTF, and the round trip between them.
 #include "RNDocBytes.h"
-#include "RNNotesSheet.h"
+#include "NotesSheet.h"
 #include "RTFFixtures.h"
 
 #include "platform/base/Stream.h"
