@@ -71,18 +71,6 @@ int32_t LinePercent(const TRNRTFParaProperties& pp) {
     return std::abs(pp.LineSpacing) * 100 / 240;
 }
 
-// The container's own placing of a read's first item.
-bool InsertFirst(TCustomRNData& rnData, int& index, std::string text,
-                 std::unique_ptr<TCustomRNItemInfo> item, bool& fullReformat) {
-    TCustomRNItemInfo* placed = item.get();
-    auto& items = rnData.Items();
-    items.insert(items.begin() + index, TRNItemSlot{std::move(text), std::move(item)});
-    placed->Inserted(&rnData, false);
-    ++index;
-    fullReformat = false;
-    return true;
-}
-
 } // namespace
 
 TRNMappedBorder RN_MapRTFBorderSide(const TRNRTFBorderSide* side, TRNRTFSide which,
@@ -349,7 +337,8 @@ void TRNRTFReaderProperties::InsertItem(std::string text, std::unique_ptr<TCusto
     if (firstItem_) {
         firstItem_ = false;
         bool fullReformat = false;
-        if (!InsertFirst(*rnData_, index_, std::move(text), std::move(item), fullReformat)) {
+        if (!rnData_->InsertFirstRNFItem(index_, std::move(text), std::move(item), editFlag_,
+                                         fullReformat)) {
             FailedBecauseOfProtect = true;
             throw ERichNoteError("Insertion refused");
         }

@@ -74,16 +74,28 @@ public:
         out_.WriteString(s);
     }
 
-    void Items(int first, int last) {
+    // The items from `first` to `last`; with a selection, the first and last items only from
+    // `startOffs` and up to `endOffs` (skipped when the selection holds none of them).
+    void Items(int first, int last, bool selection, int startOffs, int endOffs) {
         bool firstPara = true;
         int cpCounter = 0;
         bool styleSheet = options_.Contains(TRNRTFOption::rnrtfSaveStyleSheet);
         for (int i = first; i <= last; ++i) {
             TCustomRNItemInfo& item = data_.GetItem(i);
+            const std::string& text = data_.GetItemText(i);
+            int length = item.IsText() ? RNU_Length(text, item.ItemOptions) : 1;
+            int from = selection && i == first ? startOffs : (item.IsText() ? 1 : 0);
+            int to = selection && i == last ? endOffs : (item.IsText() ? length + 1 : 1);
+            if (selection &&
+                ((i == first && from >= (item.IsText() ? length + 1 : 1) && length > 0) ||
+                 (i == last && to <= (item.IsText() ? 1 : 0) && length > 0))) {
+                continue;
+            }
             std::string s;
-            if (!item.GetSameAsPrev()) {
+            // What a selection leaves of a paragraph still starts with the paragraph's marks.
+            if (!item.GetSameAsPrev() || firstPara) {
                 s += "\r\n";
-                if (item.GetBR()) {
+                if (item.GetBR() && !firstPara) {
                     s += "\\line";
                 } else {
                     // A table that wrote its rows has closed the paragraph already.
@@ -110,7 +122,6 @@ public:
                 s += "{\\*\\bkmkstart " + name + "}{\\*\\bkmkend " + name + "}";
             }
             out_.WriteString(s);
-            const std::string& text = data_.GetItemText(i);
             if (!item.IsText()) {
                 item.SaveRTF(out_, data_, i, text, t_.TwipsPerPixel, level_, *t_.Colors,
                              t_.StyleToFont, t_.FontTable);
@@ -121,10 +132,13 @@ public:
                 s += "\\cs" + std::to_string(sheet_.ParaStyles().Count() + item.StyleNo);
             }
             s += CharProps(item.StyleNo);
+            std::string part = from == 1 && to == length + 1
+                                   ? text
+                                   : RNU_Copy(text, from, to - from, item.ItemOptions);
             if (item.ItemOptions.Contains(TRNItemOption::rnioUnicode)) {
-                s += UnicodeText(text, data_.GetStyleCodePage(item.StyleNo));
+                s += UnicodeText(part, data_.GetStyleCodePage(item.StyleNo));
             } else {
-                s += RN_RTFEscapeText(text);
+                s += RN_RTFEscapeText(part);
             }
             out_.WriteString(s);
         }
@@ -390,18 +404,18 @@ void TCustomRNData::MakeRTFColorTable(TRNColorList& colorList, bool clear) {
     }
 }
 
-bool TCustomRNData::SaveRTFToStream(TStream& stream, bool /*selectionOnly*/, int level,
-                                    TColor color, IRNBackground* /*background*/,
-                                    TRNColorList* colorList, TRNIntegerList* styleToFont,
-                                    TRNIntegerList* fontTable, double twipsPerPixel) {
-    int first = 0;
-    int last = ItemCount() - 1;
-    if (ItemCount() == 0 || last < first || !GetRNStyle()) {
+bool TCustomRNData::SaveRTFToStream(TStream& stream, bool selectionOnly, int level, TColor color,
+                                    IRNBackground* /*background*/, TRNColorList* colorList,
+                                    TRNIntegerList* styleToFont, TRNIntegerList* fontTable,
+                                    double twipsPerPixel) {
+    int first = -1, last = -1, startOffs = 0, endOffs = 0;
+    RNFGetLimits(selectionOnly, first, last, startOffs, endOffs);
+    if (first < 0 || last < first || last >= ItemCount() || !GetRNStyle()) {
         return true;
     }
     if (level > 0 && colorList && styleToFont && fontTable) {
         RTFWriter writer(*this, stream, level, {colorList, styleToFont, fontTable, twipsPerPixel});
-        writer.Items(first, last);
+        writer.Items(first, last, selectionOnly, startOffs, endOffs);
         return true;
     }
     StartPartialExport(first, last);
@@ -430,7 +444,7 @@ bool TCustomRNData::SaveRTFToStream(TStream& stream, bool /*selectionOnly*/, int
     RTFWriter writer(*this, stream, 0,
                      {&colors, &styleToFontList, &fonts, 1440.0 / ScreenPixelsPerInch()});
     writer.Header();
-    writer.Items(first, last);
+    writer.Items(first, last, selectionOnly, startOffs, endOffs);
     stream.WriteString("}");
     EndPartialExport(first, last);
     return true;
