@@ -4,6 +4,7 @@
 #include "platform/base/Exceptions.h"
 #include "platform/base/Files.h"
 #include "platform/base/Stream.h"
+#include "platform/graphics/Bitmap.h"
 #include "richtext/model/CRNData.h"
 #include "richtext/model/RNFuncs.h"
 #include "richtext/model/RNStyle.h"
@@ -221,13 +222,25 @@ template <class Write> bool SaveFile(const std::string& fileName, Write write) {
     return result;
 }
 
+// The page's background picture saved beside the page: its file name, or "" for none.
+std::string SaveBackground(TCustomRNData& data, IRNBackground* background, const std::string& path,
+                           const std::string& imagesPrefix, int& imageSaveNo, bool overrideImages,
+                           TColor color) {
+    if (!background || background->GetStyle() == TBackgroundStyle::bsNoBitmap ||
+        background->Bitmap().Empty()) {
+        return {};
+    }
+    return data.SavePicture(TRNSaveFormat::rnsfHTML, imagesPrefix, path, imageSaveNo,
+                            overrideImages, color, background->Bitmap());
+}
+
 } // namespace
 
 bool TCustomRNData::SaveHTMLToStream(TStream& stream, const std::string& path,
                                      const std::string& title, const std::string& imagesPrefix,
                                      TRNSaveOptions options, TColor color, int& imageSaveNo,
                                      int leftMargin, int topMargin, int rightMargin,
-                                     int bottomMargin, IRNBackground* /*background*/,
+                                     int bottomMargin, IRNBackground* background,
                                      TRNList<TRNHTMLBulletInfo>* bullets) {
     TRNStyle* sheet = GetRNStyle();
     if (!sheet) {
@@ -248,6 +261,14 @@ bool TCustomRNData::SaveHTMLToStream(TStream& stream, const std::string& path,
             Line(stream, "<BODY");
             if (color != clNone) {
                 Line(stream, "bgcolor=" + RN_GetHTMLRGBStr(color));
+            }
+            std::string picture = SaveBackground(*this, background, path, imagesPrefix, imageSaveNo,
+                                                 options.Contains(O::rnsoOverrideImages), color);
+            if (!picture.empty()) {
+                Line(stream, "      background=\"" + RN_HTMLAttrEscape(picture) + "\"");
+                if (background->GetStyle() != TBackgroundStyle::bsTiledAndScrolled) {
+                    Line(stream, "      bgproperties=fixed");
+                }
             }
             char margins[160];
             std::snprintf(margins, sizeof margins,
@@ -330,12 +351,14 @@ bool TCustomRNData::SaveHTMLToStream(TStream& stream, const std::string& path,
     return true;
 }
 
-bool TCustomRNData::SaveHTMLToStreamEx(
-    TStream& stream, const std::string& path, const std::string& title,
-    const std::string& imagesPrefix, const std::string& extraStyles, const std::string& externalCSS,
-    const std::string& cpPrefix, TRNSaveOptions options, TColor color, TColor& currentColor,
-    int& imageSaveNo, int leftMargin, int topMargin, int rightMargin, int bottomMargin,
-    IRNBackground* /*background*/, TRNList<TRNHTMLBulletInfo>* bullets) {
+bool TCustomRNData::SaveHTMLToStreamEx(TStream& stream, const std::string& path,
+                                       const std::string& title, const std::string& imagesPrefix,
+                                       const std::string& extraStyles,
+                                       const std::string& externalCSS, const std::string& cpPrefix,
+                                       TRNSaveOptions options, TColor color, TColor& currentColor,
+                                       int& imageSaveNo, int leftMargin, int topMargin,
+                                       int rightMargin, int bottomMargin, IRNBackground* background,
+                                       TRNList<TRNHTMLBulletInfo>* bullets) {
     TRNStyle* sheet = GetRNStyle();
     if (!sheet) {
         return false;
@@ -359,6 +382,21 @@ bool TCustomRNData::SaveHTMLToStreamEx(
             std::string rgb = RN_GetHTMLRGBStr(color);
             if (!rgb.empty()) {
                 Line(stream, "  background-color: " + rgb + ";");
+            }
+            std::string picture = SaveBackground(*this, background, path, imagesPrefix, imageSaveNo,
+                                                 options.Contains(O::rnsoOverrideImages), color);
+            if (!picture.empty()) {
+                using B = TBackgroundStyle;
+                B style = background->GetStyle();
+                bool tiled = style == B::bsTiled || style == B::bsTiledAndScrolled;
+                Line(stream, " background-image: url(\"" + RN_HTMLAttrEscape(picture) + "\");");
+                Line(stream,
+                     std::string("  background-repeat: ") + (tiled ? "repeat" : "no-repeat") + ";");
+                Line(stream, std::string("  background-attachment: ") +
+                                 (style == B::bsTiledAndScrolled ? "scroll" : "fixed") + ";");
+                if (style == B::bsStretched || style == B::bsCentered) {
+                    Line(stream, "  background-position: center center;");
+                }
             }
             Line(stream, "}");
             if (externalCSS.empty()) {
