@@ -6,6 +6,7 @@
 #include "platform/base/Stream.h"
 #include "platform/graphics/Graphic.h"
 
+#include <array>
 #include <charconv>
 #include <stdexcept>
 
@@ -21,18 +22,30 @@ bool IsAsciiLetter(int ch) {
 bool IsDigit(int ch) {
     return ch >= '0' && ch <= '9';
 }
+// Hexadecimal digit values, -1 for other bytes.
+constexpr auto HexTable = [] {
+    std::array<int8_t, 256> t{};
+    for (int i = 0; i < 256; ++i) {
+        t[static_cast<size_t>(i)] = static_cast<int8_t>(i >= '0' && i <= '9'   ? i - '0'
+                                                        : i >= 'a' && i <= 'f' ? i - 'a' + 10
+                                                        : i >= 'A' && i <= 'F' ? i - 'A' + 10
+                                                                               : -1);
+    }
+    return t;
+}();
+
 int HexValue(int ch) {
-    if (ch >= '0' && ch <= '9') {
-        return ch - '0';
-    }
-    if (ch >= 'a' && ch <= 'f') {
-        return ch - 'a' + 10;
-    }
-    if (ch >= 'A' && ch <= 'F') {
-        return ch - 'A' + 10;
-    }
-    return -1;
+    return ch >= 0 && ch < 256 ? HexTable[static_cast<size_t>(ch)] : -1;
 }
+
+// Bytes that end a run of plain text.
+constexpr auto TextStops = [] {
+    std::array<bool, 256> t{};
+    for (unsigned char c : {'\\', '{', '}', '\r', '\n', '\0'}) {
+        t[c] = true;
+    }
+    return t;
+}();
 
 } // namespace
 
@@ -128,8 +141,66 @@ void TRNRTFReader::UngetC(int ch) {
     pushedBack_ = true;
 }
 
+// Plain text runs and picture digits are taken from the buffer in one go; everything else
+// goes byte by byte through the state machine below.
+bool TRNRTFReader::TakeRun() {
+    if (pushedBack_ || bufPos_ >= bufLen_ || skipCount_ > 0 ||
+        state_.InputState != TRTFris::risNorm) {
+        return false;
+    }
+    const char* begin = buffer_.data() + bufPos_;
+    const char* end = buffer_.data() + bufLen_;
+    const char* q = begin;
+    if (state_.Destination == TRTFrds::rdsNorm) {
+        while (q < end && !TextStops[static_cast<unsigned char>(*q)]) {
+            ++q;
+        }
+        text_.append(begin, static_cast<size_t>(q - begin));
+    } else if (state_.Destination == TRTFrds::rdsPict && picture_) {
+        std::string decoded;
+        while (q < end) {
+            // Whole pairs of digits straight into the picture.
+            if (pictHighNibble_) {
+                while (end - q >= 2) {
+                    int hi = HexTable[static_cast<unsigned char>(q[0])];
+                    int lo = HexTable[static_cast<unsigned char>(q[1])];
+                    if ((hi | lo) < 0) {
+                        break;
+                    }
+                    decoded.push_back(static_cast<char>(hi << 4 | lo));
+                    q += 2;
+                }
+                if (q == end) {
+                    break;
+                }
+            }
+            int digit = HexTable[static_cast<unsigned char>(*q)];
+            if (digit < 0) {
+                if (*q != '\r' && *q != '\n') {
+                    break;
+                }
+                ++q;
+                continue;
+            }
+            ++q;
+            pictByte_ = pictByte_ * 16 + digit;
+            pictHighNibble_ = !pictHighNibble_;
+            if (pictHighNibble_) {
+                decoded.push_back(static_cast<char>(pictByte_));
+                pictByte_ = 0;
+            }
+        }
+        picture_->Put(decoded);
+    }
+    bufPos_ += static_cast<size_t>(q - begin);
+    return q != begin;
+}
+
 TRNRTFErrorCode TRNRTFReader::Parse() {
     while (!Eof()) {
+        if (TakeRun()) {
+            continue;
+        }
         int ch = GetC();
         if (depth_ < 0) {
             return EC::rtf_ec_StackUnderflow;
@@ -245,6 +316,48 @@ TRNRTFErrorCode TRNRTFReader::PopRtfState() {
 TRNRTFErrorCode TRNRTFReader::ParseRtfKeyword() {
     if (Eof()) {
         return EC::rtf_ec_EndOfFile;
+    }
+    // The usual case: a short control word with its parameter and delimiter in the buffer.
+    if (!pushedBack_ && bufLen_ - bufPos_ > 48) {
+        const char* begin = buffer_.data() + bufPos_;
+        const char* q = begin;
+        while (IsAsciiLetter(static_cast<unsigned char>(*q)) && q - begin < 32) {
+            ++q;
+        }
+        size_t length = static_cast<size_t>(q - begin);
+        if (length > 0 && length < 32) {
+            bool negative = *q == '-';
+            q += negative ? 1 : 0;
+            const char* digits = q;
+            while (IsDigit(static_cast<unsigned char>(*q)) && q - digits < 10) {
+                ++q;
+            }
+            if (!IsDigit(static_cast<unsigned char>(*q))) {
+                int32_t param = 0;
+                bool hasParam = q > digits;
+                if (hasParam) {
+                    int64_t value = 0;
+                    for (const char* d = digits; d < q; ++d) {
+                        value = value * 10 + (*d - '0');
+                    }
+                    value = negative ? -value : value;
+                    if (value < INT32_MIN || value > INT32_MAX) {
+                        throw std::out_of_range("RTF parameter is not a valid integer");
+                    }
+                    param = static_cast<int32_t>(value);
+                    lastParam_ = param;
+                }
+                if (*q == ' ') {
+                    ++q;
+                }
+                bufPos_ += static_cast<size_t>(q - begin);
+                if (skipCount_ > 0) {
+                    --skipCount_;
+                    return EC::rtf_ec_OK;
+                }
+                return TranslateKeyword(std::string_view(begin, length), param, hasParam);
+            }
+        }
     }
     int ch = GetC();
     if (!IsAsciiLetter(ch)) {

@@ -168,6 +168,7 @@ private:
     void UngetC(int ch);
     void Refill();
 
+    bool TakeRun();
     TRNRTFErrorCode Parse();
     TRNRTFErrorCode PushRtfState();
     TRNRTFErrorCode PopRtfState();

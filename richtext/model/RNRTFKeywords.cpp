@@ -1,7 +1,7 @@
 // The RTF reader's keyword table and its lookup.
 #include "richtext/model/RNRTF.h"
 
-#include <unordered_map>
+#include <cstdint>
 
 namespace {
 
@@ -192,14 +192,38 @@ const std::vector<TRNRTFsymbol>& RTFKeywordTable() {
     return table;
 }
 
+namespace {
+
+// An open-addressing table over the keywords: the lookup runs for every control word read.
+constexpr size_t SlotCount = 1024;
+
+size_t KeywordHash(std::string_view keyword) {
+    uint32_t h = 2166136261u;
+    for (char c : keyword) {
+        h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    }
+    return h & (SlotCount - 1);
+}
+
+} // namespace
+
 const TRNRTFsymbol* FindRTFKeyword(std::string_view keyword) {
-    static const auto index = [] {
-        std::unordered_map<std::string_view, const TRNRTFsymbol*> map;
+    static const auto slots = [] {
+        std::vector<const TRNRTFsymbol*> table(SlotCount, nullptr);
         for (const TRNRTFsymbol& s : RTFKeywordTable()) {
-            map.emplace(s.Keyword, &s);
+            size_t at = KeywordHash(s.Keyword);
+            while (table[at]) {
+                at = (at + 1) & (SlotCount - 1);
+            }
+            table[at] = &s;
         }
-        return map;
+        return table;
     }();
-    auto it = index.find(keyword);
-    return it == index.end() ? nullptr : it->second;
+    for (size_t at = KeywordHash(keyword);; at = (at + 1) & (SlotCount - 1)) {
+        const TRNRTFsymbol* s = slots[at];
+        if (!s || (s->Keyword.size() == keyword.size() && s->Keyword[0] == keyword[0] &&
+                   s->Keyword == keyword)) {
+            return s;
+        }
+    }
 }

@@ -12,6 +12,7 @@
 #include "richtext/model/RNStyle.h"
 #include "richtext/model/RNUni.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -49,6 +50,9 @@ RunFont FontOf(const TRNRTFReader& reader) {
 int ShiftClass(int32_t vShift) {
     return vShift < 0 ? 1 : vShift > 0 ? 2 : 0;
 }
+
+// How many recent style choices are remembered.
+constexpr size_t MaxChoices = 32;
 
 bool SideVisible(const TRNBooleanRect& visible, TRNRTFSide side) {
     switch (side) {
@@ -218,6 +222,8 @@ void TRNRTFReaderProperties::InitReader(TRNRTFReader& reader, TCustomRNData& rnD
     reader.DefCodePage = static_cast<int32_t>(rnData.GetDefaultCodePage());
     reader.OnRequiredPageBreak = [this](TRNRTFReader&) { ReaderPageBreak(); };
     style_ = rnData.GetRNStyle();
+    textChoices_.clear();
+    paraChoices_.clear();
     pageBreak_ = false;
     FailedBecauseOfProtect = false;
     FullReformat = false;
@@ -244,12 +250,10 @@ void TRNRTFReaderProperties::AddTextRun(TRNRTFReader& reader, const std::string&
                                         TRNRTFPosition position) {
     bool unicode = sourceIsUnicode || UnicodeMode == TRNReaderUnicode::rnruOnlyUnicode;
     if (!sourceIsUnicode) {
-        std::string clean;
-        clean.reserve(text.size());
-        for (char c : text) {
-            if (c != '\r' && c != '\n' && c != '\0') {
-                clean.push_back(c);
-            }
+        std::string clean = text;
+        auto isBreak = [](char c) { return c == '\r' || c == '\n' || c == '\0'; };
+        if (std::any_of(clean.begin(), clean.end(), isBreak)) {
+            std::erase_if(clean, isBreak);
         }
         int styleNo = ReturnStyleNo(reader, unicode);
         int paraNo = ReturnParaNo(reader, position);
@@ -298,7 +302,10 @@ TRNRTFReaderProperties::CreateTextItem(const TRNRTFReader& reader, const std::st
     } else {
         itemText = sourceIsUnicode ? reader.UnicodeToAnsi(utext) : text;
     }
-    itemText = rnData_->ReplaceTabs(itemText, styleNo, styleUnicode);
+    // A byte 9 in UTF-16 text may be half of another character; replacing then finds none.
+    if (itemText.find('\t') != std::string::npos) {
+        itemText = rnData_->ReplaceTabs(itemText, styleNo, styleUnicode);
+    }
     item->StyleNo = static_cast<int16_t>(styleNo);
     item->ParaNo = static_cast<int16_t>(paraNo);
     return item;
@@ -354,6 +361,29 @@ void TRNRTFReaderProperties::InsertItem(std::string text, std::unique_ptr<TCusto
 }
 
 int TRNRTFReaderProperties::ReturnStyleNo(const TRNRTFReader& reader, bool unicode) {
+    if (TextStyleMode == TRNReaderStyleMode::rnrsUseSpecified) {
+        return textStyleNo_;
+    }
+    const TRNRTFFont* font = reader.CurrentFont();
+    int count = style_ ? style_->TextStyles().Count() : 0;
+    int charset = font ? font->Charset : -1;
+    std::string_view fontName = font ? std::string_view(font->Name) : std::string_view();
+    for (const TextChoice& c : textChoices_) {
+        if (c.StyleCount == count && c.Unicode == unicode && c.Charset == charset &&
+            c.CharProps == reader.RTFState().CharProps && c.FontName == fontName) {
+            return c.StyleNo;
+        }
+    }
+    int styleNo = ChooseStyleNo(reader, unicode);
+    if (textChoices_.size() >= MaxChoices) {
+        textChoices_.erase(textChoices_.begin());
+    }
+    textChoices_.push_back({reader.RTFState().CharProps, std::string(fontName), charset, unicode,
+                            style_ ? style_->TextStyles().Count() : 0, styleNo});
+    return styleNo;
+}
+
+int TRNRTFReaderProperties::ChooseStyleNo(const TRNRTFReader& reader, bool unicode) {
     switch (TextStyleMode) {
     case TRNReaderStyleMode::rnrsUseSpecified:
         return textStyleNo_;
@@ -481,6 +511,25 @@ int TRNRTFReaderProperties::ReturnParaNo(const TRNRTFReader& reader, TRNRTFPosit
     if (position != TRNRTFPosition::rtf_ts_NewPara) {
         return index_ > 0 ? rnData_->GetItem(index_ - 1).ParaNo : 0;
     }
+    if (ParaStyleMode == TRNReaderStyleMode::rnrsUseSpecified) {
+        return paraStyleNo_;
+    }
+    int count = style_ ? style_->ParaStyles().Count() : 0;
+    const TRNRTFParaProperties& pp = reader.RTFState().ParaProps;
+    for (const ParaChoice& c : paraChoices_) {
+        if (c.StyleCount == count && c.ParaProps.SameAs(pp)) {
+            return c.ParaNo;
+        }
+    }
+    int paraNo = ChooseParaNo(reader);
+    if (paraChoices_.size() >= MaxChoices) {
+        paraChoices_.erase(paraChoices_.begin());
+    }
+    paraChoices_.push_back({pp, style_ ? style_->ParaStyles().Count() : 0, paraNo});
+    return paraNo;
+}
+
+int TRNRTFReaderProperties::ChooseParaNo(const TRNRTFReader& reader) {
     switch (ParaStyleMode) {
     case TRNReaderStyleMode::rnrsUseSpecified:
         return paraStyleNo_;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TCustomRNData;
 class TCustomRNItemInfo;
@@ -77,7 +78,9 @@ private:
                           TRNRTFPosition position);
     void ReaderPageBreak() { pageBreak_ = true; }
     int ReturnStyleNo(const TRNRTFReader& reader, bool unicode);
+    int ChooseStyleNo(const TRNRTFReader& reader, bool unicode);
     int ReturnParaNo(const TRNRTFReader& reader, TRNRTFPosition position);
+    int ChooseParaNo(const TRNRTFReader& reader);
     void AddTextRun(TRNRTFReader& reader, const std::string& text, const std::u16string& utext,
                     bool sourceIsUnicode, TRNRTFPosition position);
     std::unique_ptr<TCustomRNItemInfo>
@@ -86,6 +89,23 @@ private:
     void InsertItem(std::string text, std::unique_ptr<TCustomRNItemInfo> item,
                     TRNRTFPosition position);
     int32_t ToPixels(int32_t twips) const;
+
+    // The last choices: runs in a row mostly share their formatting.
+    struct TextChoice {
+        TRNRTFCharProperties CharProps;
+        std::string FontName;
+        int Charset = -1;
+        bool Unicode = false;
+        int StyleCount = -1;
+        int StyleNo = 0;
+    };
+    std::vector<TextChoice> textChoices_;
+    struct ParaChoice {
+        TRNRTFParaProperties ParaProps;
+        int StyleCount = -1;
+        int ParaNo = 0;
+    };
+    std::vector<ParaChoice> paraChoices_;
 
     int32_t textStyleNo_ = 0;
     int32_t paraStyleNo_ = 0;

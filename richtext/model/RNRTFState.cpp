@@ -67,6 +67,24 @@ void TRNRTFParaProperties::Assign(const TRNRTFParaProperties& source) {
     Color = source.Color;
 }
 
+bool TRNRTFParaProperties::SameAs(const TRNRTFParaProperties& o) const {
+    if (LeftIndent != o.LeftIndent || RightIndent != o.RightIndent ||
+        FirstIndent != o.FirstIndent || SpaceBefore != o.SpaceBefore ||
+        SpaceAfter != o.SpaceAfter || Alignment != o.Alignment || LineSpacing != o.LineSpacing ||
+        LineSpacingMulti != o.LineSpacingMulti || Color != o.Color) {
+        return false;
+    }
+    for (int i = 0; i < 4; ++i) {
+        auto side = static_cast<TRNRTFSide>(i);
+        const TRNRTFBorderSide* a = Border ? Border->Side(side) : nullptr;
+        const TRNRTFBorderSide* b = o.Border ? o.Border->Side(side) : nullptr;
+        if ((a == nullptr) != (b == nullptr) || (a && !(*a == *b))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void TRNRTFReaderState::Reset() {
     CharProps.Reset();
     ParaProps.Reset();

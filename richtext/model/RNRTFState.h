@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum class TRNRTFErrorCode {
@@ -132,6 +133,7 @@ public:
 
     void Reset() { *this = TRNRTFCharProperties(); }
     void Assign(const TRNRTFCharProperties& source) { *this = source; }
+    bool operator==(const TRNRTFCharProperties&) const = default;
 };
 
 struct TRNRTFBorderSide {
@@ -139,6 +141,7 @@ struct TRNRTFBorderSide {
     int32_t Width = 0;
     TColor Color = 0;
     int32_t Space = 0;
+    bool operator==(const TRNRTFBorderSide&) const = default;
 };
 
 class TRNRTFParaBorder {
@@ -181,6 +184,8 @@ public:
     TRNRTFBorderType SideType(TRNRTFSide side) const;
     void Reset();
     void Assign(const TRNRTFParaProperties& source);
+    // Every field and border side alike.
+    bool SameAs(const TRNRTFParaProperties& other) const;
 };
 
 struct TRNRTFSectionProperties {
@@ -310,6 +315,16 @@ public:
             Data[position_] = byte;
         }
         ++position_;
+    }
+    void Put(std::string_view bytes) {
+        if (position_ == Data.size()) {
+            Data.append(bytes);
+            position_ = Data.size();
+        } else {
+            for (char c : bytes) {
+                Put(c);
+            }
+        }
     }
     // A bitmap without its file header leaves room for one.
     void ReserveFileHeader();
