@@ -71,6 +71,11 @@ std::string RN_CharSet2HTMLLang(TFontCharset charset) {
     }
 }
 
+void RNWriteLn(TStream& stream, std::string_view text) {
+    stream.WriteString(text);
+    stream.WriteString("\r\n");
+}
+
 std::string RN_HTMLAttrEscape(std::string_view s) {
     std::string out;
     for (char c : s) {
@@ -96,10 +101,18 @@ std::string RN_HTMLAttrEscape(std::string_view s) {
 
 namespace {
 
-void Line(TStream& stream, const std::string& text) {
-    stream.WriteString(text);
-    stream.WriteString("\r\n");
-}
+// Which of head, body and tail a save writes.
+struct HTMLParts {
+    bool Head, Body, Tail;
+    explicit HTMLParts(TRNSaveOptions o) {
+        bool first = o.Contains(TRNSaveOption::rnsoFirstOnly);
+        bool middle = o.Contains(TRNSaveOption::rnsoMiddleOnly);
+        bool last = o.Contains(TRNSaveOption::rnsoLastOnly);
+        Head = !middle && !last;
+        Body = !first && !last;
+        Tail = !first && !middle;
+    }
+};
 
 std::string Fmt(const char* format, int value) {
     char buffer[64];
@@ -193,12 +206,12 @@ std::string CloseMarkup(const TFontInfo& s, const TFontInfo* b) {
 }
 
 void HeadStart(TStream& stream, const TRNStyle& sheet, const std::string& title) {
-    Line(stream, "<HTML><HEAD><TITLE>" + RN_HTMLAttrEscape(title) + "</TITLE>");
+    RNWriteLn(stream, "<HTML><HEAD><TITLE>" + RN_HTMLAttrEscape(title) + "</TITLE>");
     const TFontInfos& texts = sheet.TextStyles();
     std::string lang = RN_CharSet2HTMLLang(texts.Count() > 0 ? texts[0].Charset : 0);
     if (!lang.empty()) {
-        Line(stream,
-             "<META HTTP-EQUIV=\"Content-Type\"  CONTENT=\"text/html; CHARSET=" + lang + "\">");
+        RNWriteLn(stream, "<META HTTP-EQUIV=\"Content-Type\"  CONTENT=\"text/html; CHARSET=" +
+                              lang + "\">");
     }
 }
 
@@ -249,37 +262,35 @@ bool TCustomRNData::SaveHTMLToStream(TStream& stream, const std::string& path,
     TRNList<TRNHTMLBulletInfo> ownBullets;
     TRNList<TRNHTMLBulletInfo>& bulletList = bullets ? *bullets : ownBullets;
     using O = TRNSaveOption;
-    bool first = options.Contains(O::rnsoFirstOnly);
-    bool middle = options.Contains(O::rnsoMiddleOnly);
-    bool last = options.Contains(O::rnsoLastOnly);
+    HTMLParts parts(options);
     const TFontInfos& texts = sheet->TextStyles();
     const TFontInfo* style0 = texts.Count() > 0 ? &texts[0] : nullptr;
     try {
-        if (!middle && !last) {
+        if (parts.Head) {
             HeadStart(stream, *sheet, title);
-            Line(stream, "</HEAD>");
-            Line(stream, "<BODY");
+            RNWriteLn(stream, "</HEAD>");
+            RNWriteLn(stream, "<BODY");
             if (color != clNone) {
-                Line(stream, "bgcolor=" + RN_GetHTMLRGBStr(color));
+                RNWriteLn(stream, "bgcolor=" + RN_GetHTMLRGBStr(color));
             }
             std::string picture = SaveBackground(*this, background, path, imagesPrefix, imageSaveNo,
                                                  options.Contains(O::rnsoOverrideImages), color);
             if (!picture.empty()) {
-                Line(stream, "      background=\"" + RN_HTMLAttrEscape(picture) + "\"");
+                RNWriteLn(stream, "      background=\"" + RN_HTMLAttrEscape(picture) + "\"");
                 if (background->GetStyle() != TBackgroundStyle::bsTiledAndScrolled) {
-                    Line(stream, "      bgproperties=fixed");
+                    RNWriteLn(stream, "      bgproperties=fixed");
                 }
             }
             char margins[160];
             std::snprintf(margins, sizeof margins,
                           "      leftmargin=%d topmargin=%d rightmargin=%d bottommargin=%d>",
                           leftMargin, topMargin, rightMargin, bottomMargin);
-            Line(stream, margins);
+            RNWriteLn(stream, margins);
         }
-        if (!first && !last) {
+        if (parts.Body) {
             bool default0 = options.Contains(O::rnsoDefault0Style);
             if (!default0 && style0) {
-                Line(stream, OpenMarkup(*style0, nullptr));
+                RNWriteLn(stream, OpenMarkup(*style0, nullptr));
             }
             StartExport();
             bool paraOpen = false;
@@ -290,9 +301,9 @@ bool TCustomRNData::SaveHTMLToStream(TStream& stream, const std::string& path,
                 if (!item.GetSameAsPrev()) {
                     if (paraOpen) {
                         if (item.GetBR()) {
-                            Line(stream, "<BR>");
+                            RNWriteLn(stream, "<BR>");
                         } else {
-                            Line(stream, "</DIV>");
+                            RNWriteLn(stream, "</DIV>");
                             paraOpen = false;
                         }
                     }
@@ -301,13 +312,13 @@ bool TCustomRNData::SaveHTMLToStream(TStream& stream, const std::string& path,
                                                            "<DIV align=center>",
                                                            "<DIV align=justify>"};
                         TRNAlignment a = sheet->ParaStyles()[item.ParaNo].Alignment;
-                        Line(stream, divs[static_cast<int>(a) & 3]);
+                        RNWriteLn(stream, divs[static_cast<int>(a) & 3]);
                         paraOpen = true;
                     }
                 }
                 if (item.Checkpoint) {
-                    Line(stream, "");
-                    Line(stream, Fmt("<A name=RichNoteCheckpoint%d></A>", cpCounter++));
+                    RNWriteLn(stream, "");
+                    RNWriteLn(stream, Fmt("<A name=RichNoteCheckpoint%d></A>", cpCounter++));
                 }
                 std::string url = IsJump(item, *sheet) ? GetURL(i) : std::string();
                 if (!url.empty()) {
@@ -335,15 +346,15 @@ bool TCustomRNData::SaveHTMLToStream(TStream& stream, const std::string& path,
                 }
             }
             if (paraOpen) {
-                Line(stream, "</DIV>");
+                RNWriteLn(stream, "</DIV>");
             }
             if (!default0 && style0) {
-                Line(stream, CloseMarkup(*style0, nullptr));
+                RNWriteLn(stream, CloseMarkup(*style0, nullptr));
             }
             EndExport();
         }
-        if (!first && !middle) {
-            Line(stream, "</BODY></HTML>");
+        if (parts.Tail) {
+            RNWriteLn(stream, "</BODY></HTML>");
         }
     } catch (...) {
         return false;
@@ -366,22 +377,20 @@ bool TCustomRNData::SaveHTMLToStreamEx(TStream& stream, const std::string& path,
     TRNList<TRNHTMLBulletInfo> ownBullets;
     TRNList<TRNHTMLBulletInfo>& bulletList = bullets ? *bullets : ownBullets;
     using O = TRNSaveOption;
-    bool first = options.Contains(O::rnsoFirstOnly);
-    bool middle = options.Contains(O::rnsoMiddleOnly);
-    bool last = options.Contains(O::rnsoLastOnly);
+    HTMLParts parts(options);
     const TFontInfos& texts = sheet->TextStyles();
     try {
-        if (!middle && !last) {
+        if (parts.Head) {
             HeadStart(stream, *sheet, title);
-            Line(stream, "<STYLE type=\"text/css\"><!--");
-            Line(stream, "BODY {");
+            RNWriteLn(stream, "<STYLE type=\"text/css\"><!--");
+            RNWriteLn(stream, "BODY {");
             char margins[160];
             std::snprintf(margins, sizeof margins, "  margin: %dpx %dpx %dpx %dpx;", topMargin,
                           rightMargin, bottomMargin, leftMargin);
-            Line(stream, margins);
+            RNWriteLn(stream, margins);
             std::string rgb = RN_GetHTMLRGBStr(color);
             if (!rgb.empty()) {
-                Line(stream, "  background-color: " + rgb + ";");
+                RNWriteLn(stream, "  background-color: " + rgb + ";");
             }
             std::string picture = SaveBackground(*this, background, path, imagesPrefix, imageSaveNo,
                                                  options.Contains(O::rnsoOverrideImages), color);
@@ -389,29 +398,30 @@ bool TCustomRNData::SaveHTMLToStreamEx(TStream& stream, const std::string& path,
                 using B = TBackgroundStyle;
                 B style = background->GetStyle();
                 bool tiled = style == B::bsTiled || style == B::bsTiledAndScrolled;
-                Line(stream, " background-image: url(\"" + RN_HTMLAttrEscape(picture) + "\");");
-                Line(stream,
-                     std::string("  background-repeat: ") + (tiled ? "repeat" : "no-repeat") + ";");
-                Line(stream, std::string("  background-attachment: ") +
-                                 (style == B::bsTiledAndScrolled ? "scroll" : "fixed") + ";");
+                RNWriteLn(stream,
+                          " background-image: url(\"" + RN_HTMLAttrEscape(picture) + "\");");
+                RNWriteLn(stream, std::string("  background-repeat: ") +
+                                      (tiled ? "repeat" : "no-repeat") + ";");
+                RNWriteLn(stream, std::string("  background-attachment: ") +
+                                      (style == B::bsTiledAndScrolled ? "scroll" : "fixed") + ";");
                 if (style == B::bsStretched || style == B::bsCentered) {
-                    Line(stream, "  background-position: center center;");
+                    RNWriteLn(stream, "  background-position: center center;");
                 }
             }
-            Line(stream, "}");
+            RNWriteLn(stream, "}");
             if (externalCSS.empty()) {
                 sheet->SaveCSSToStream(stream, {});
             }
-            Line(stream, extraStyles);
-            Line(stream, "--></STYLE>");
+            RNWriteLn(stream, extraStyles);
+            RNWriteLn(stream, "--></STYLE>");
             if (!externalCSS.empty()) {
-                Line(stream, "<LINK type=\"text/css\" href=\"" + RN_HTMLAttrEscape(externalCSS) +
-                                 "\" rel=STYLESHEET>");
+                RNWriteLn(stream, "<LINK type=\"text/css\" href=\"" +
+                                      RN_HTMLAttrEscape(externalCSS) + "\" rel=STYLESHEET>");
             }
-            Line(stream, "</HEAD>");
+            RNWriteLn(stream, "</HEAD>");
             stream.WriteString("<BODY>");
         }
-        if (!first && !last) {
+        if (parts.Body) {
             StartExport();
             bool paraOpen = false;
             int openSpan = -1;
@@ -421,7 +431,7 @@ bool TCustomRNData::SaveHTMLToStreamEx(TStream& stream, const std::string& path,
                 const std::string& text = GetItemText(i);
                 if (!item.GetSameAsPrev()) {
                     if (paraOpen && !item.GetBR()) {
-                        Line(stream, "</P>");
+                        RNWriteLn(stream, "</P>");
                         paraOpen = false;
                     } else {
                         stream.WriteString("\r\n");
@@ -438,7 +448,8 @@ bool TCustomRNData::SaveHTMLToStreamEx(TStream& stream, const std::string& path,
                     }
                 }
                 if (item.Checkpoint) {
-                    Line(stream, "<A name=" + cpPrefix + std::to_string(cpCounter++) + "></A>");
+                    RNWriteLn(stream,
+                              "<A name=" + cpPrefix + std::to_string(cpCounter++) + "></A>");
                 }
                 std::string url = IsJump(item, *sheet) ? GetURL(i) : std::string();
                 if (!item.IsText()) {
@@ -491,9 +502,9 @@ bool TCustomRNData::SaveHTMLToStreamEx(TStream& stream, const std::string& path,
             }
             EndExport();
         }
-        if (!first && !middle) {
+        if (parts.Tail) {
             stream.WriteString("\r\n");
-            Line(stream, "</BODY></HTML>");
+            RNWriteLn(stream, "</BODY></HTML>");
         }
     } catch (...) {
         return false;

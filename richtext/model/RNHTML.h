@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+class TStream;
+
 enum class TRNSaveOption {
     rnsoOverrideImages,
     rnsoFirstOnly,
@@ -23,5 +25,7 @@ using TRNSaveOptions = TSet<TRNSaveOption>;
 std::string RN_MakeHTMLStr(std::string_view s, bool fillEmpty);
 // The charset name of a META line, or "" for charsets that need none.
 std::string RN_CharSet2HTMLLang(TFontCharset charset);
+// The text and CR LF, as every line of the exported pages and style sheets ends.
+void RNWriteLn(TStream& stream, std::string_view text);
 // Text for an attribute value or a title: "&", "<", ">" and the double quote as entities.
 std::string RN_HTMLAttrEscape(std::string_view s);

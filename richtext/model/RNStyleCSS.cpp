@@ -2,17 +2,13 @@
 #include "platform/base/Files.h"
 #include "platform/base/Stream.h"
 #include "richtext/model/RNFuncs.h"
+#include "richtext/model/RNHTML.h"
 #include "richtext/model/RNStyle.h"
 
 #include <cctype>
 #include <cstdio>
 
 namespace {
-
-void Line(TStream& stream, const std::string& text) {
-    stream.WriteString(text);
-    stream.WriteString("\r\n");
-}
 
 std::string Fmt(const char* format, int value) {
     char buffer[96];
@@ -78,54 +74,54 @@ std::string Decoration(const TFontInfo& f) {
 
 void TRNStyle::SaveCSSToStream(TStream& stream, TRNSaveCSSOptions options) const {
     const TFontInfos& texts = TextStyles();
-    Line(stream, "/*----------Text Styles----------*/");
-    Line(stream,
-         "HR { color: " + (texts.Count() > 0 ? RN_GetHTMLRGBStr(texts[0].Color) : "") + "}");
+    RNWriteLn(stream, "/*----------Text Styles----------*/");
+    RNWriteLn(stream,
+              "HR { color: " + (texts.Count() > 0 ? RN_GetHTMLRGBStr(texts[0].Color) : "") + "}");
     for (int i = 0; i < texts.Count(); ++i) {
         const TFontInfo& f = texts[i];
         std::string name = CommentText(f.StyleName);
         if (i == 0 && !f.Jump && f.BackColor == clNone) {
-            Line(stream, "BODY, TABLE /* " + name + " */");
+            RNWriteLn(stream, "BODY, TABLE /* " + name + " */");
         } else if (!f.Jump) {
-            Line(stream, Fmt("SPAN.RNTS%d /* ", i) + name + " */");
+            RNWriteLn(stream, Fmt("SPAN.RNTS%d /* ", i) + name + " */");
         } else {
-            Line(stream, Fmt("A.RNTS%d, ", i) + Fmt("SPAN.RNTS%d /* ", i) + name + " */");
+            RNWriteLn(stream, Fmt("A.RNTS%d, ", i) + Fmt("SPAN.RNTS%d /* ", i) + name + " */");
         }
-        Line(stream, "{");
+        RNWriteLn(stream, "{");
         const TFontInfo* base = nullptr;
         if (options.Contains(TRNSaveCSSOption::rncssOnlyDifference) && f.BaseStyleNo >= 0 &&
             f.BaseStyleNo < texts.Count()) {
             base = &texts[f.BaseStyleNo];
         }
         if (!base || base->Size != f.Size) {
-            Line(stream, Fmt("  font-size: %dpt;", f.Size));
+            RNWriteLn(stream, Fmt("  font-size: %dpt;", f.Size));
         }
         if (!base || Upper(base->FontName) != Upper(f.FontName)) {
-            Line(stream, "  font-family: \"" + CSSString(f.FontName) + "\";");
+            RNWriteLn(stream, "  font-family: \"" + CSSString(f.FontName) + "\";");
         }
         bool italic = f.Style.Contains(TFontStyle::fsItalic);
         if (!base || base->Style.Contains(TFontStyle::fsItalic) != italic) {
-            Line(stream, std::string("  font-style: ") + (italic ? "italic" : "normal") + ";");
+            RNWriteLn(stream, std::string("  font-style: ") + (italic ? "italic" : "normal") + ";");
         }
         bool bold = f.Style.Contains(TFontStyle::fsBold);
         if (!base || base->Style.Contains(TFontStyle::fsBold) != bold) {
-            Line(stream, std::string("  font-weight: ") + (bold ? "bold" : "normal") + ";");
+            RNWriteLn(stream, std::string("  font-weight: ") + (bold ? "bold" : "normal") + ";");
         }
         if (!base || base->Color != f.Color) {
-            Line(stream, "  color: " + RN_GetHTMLRGBStr(f.Color) + ";");
+            RNWriteLn(stream, "  color: " + RN_GetHTMLRGBStr(f.Color) + ";");
         }
         if (base ? base->BackColor != f.BackColor : (i != 0 || f.BackColor != clNone)) {
-            Line(stream, "  background-color: " + BackColorText(f.BackColor) + ";");
+            RNWriteLn(stream, "  background-color: " + BackColorText(f.BackColor) + ";");
         }
         std::string vAlign = VAlignText(f);
         if (base ? VAlignText(*base) != vAlign : !vAlign.empty()) {
-            Line(stream, "  vertical-align: " + vAlign + ";");
+            RNWriteLn(stream, "  vertical-align: " + vAlign + ";");
         }
         std::string decoration = Decoration(f);
         if (!base || Decoration(*base) != decoration) {
-            Line(stream, "  text-decoration: " + decoration + ";");
+            RNWriteLn(stream, "  text-decoration: " + decoration + ";");
         }
-        Line(stream, "}");
+        RNWriteLn(stream, "}");
         if (f.Jump) {
             TColor hover = GetHoverColorByColor(f.HoverColor);
             TColor baseHover = base ? GetHoverColorByColor(base->HoverColor) : clNone;
@@ -145,26 +141,26 @@ void TRNStyle::SaveCSSToStream(TStream& stream, TRNSaveCSSOptions options) const
             }
         }
     }
-    Line(stream, "/*----------Para Styles----------*/");
+    RNWriteLn(stream, "/*----------Para Styles----------*/");
     const TParaInfos& paras = ParaStyles();
     for (int i = 0; i < paras.Count(); ++i) {
         const TParaInfo& p = paras[i];
         std::string name = CommentText(p.StyleName);
-        Line(stream, i == 0 ? "P /* " + name + " */" : Fmt("P.RNPS%d  /* ", i) + name + " */");
-        Line(stream, "{");
+        RNWriteLn(stream, i == 0 ? "P /* " + name + " */" : Fmt("P.RNPS%d  /* ", i) + name + " */");
+        RNWriteLn(stream, "{");
         if (!(options.Contains(TRNSaveCSSOption::rncssIgnoreLeftAlignment) &&
               p.Alignment == TRNAlignment::rnaLeft)) {
             static const char* const align[] = {"left", "right", "center", "justify"};
-            Line(stream,
-                 std::string("  text-align: ") + align[static_cast<int>(p.Alignment) & 3] + ";");
+            RNWriteLn(stream, std::string("  text-align: ") +
+                                  align[static_cast<int>(p.Alignment) & 3] + ";");
         }
-        Line(stream, Fmt("  text-indent: %dpx;", p.FirstIndent));
+        RNWriteLn(stream, Fmt("  text-indent: %dpx;", p.FirstIndent));
         TRNRect padding;
         const TRNBorder& b = p.Border;
         if (b.Style != TRNBorderStyle::rnbNone && b.Color != clNone) {
-            Line(stream, "  border-color: " + RN_GetHTMLRGBStr(b.Color) + ";");
+            RNWriteLn(stream, "  border-color: " + RN_GetHTMLRGBStr(b.Color) + ";");
             const char* style = b.Style == TRNBorderStyle::rnbSingle ? "solid" : "double";
-            Line(stream, std::string("  border-style: ") + style + ";");
+            RNWriteLn(stream, std::string("  border-style: ") + style + ";");
             int width = b.Width;
             switch (b.Style) {
             case TRNBorderStyle::rnbDouble:
@@ -180,23 +176,23 @@ void TRNStyle::SaveCSSToStream(TStream& stream, TRNSaveCSSOptions options) const
             default:
                 break;
             }
-            Line(stream, Fmt("  border-width: %dpx;", width));
+            RNWriteLn(stream, Fmt("  border-width: %dpx;", width));
             if (!b.VisibleBorders.Top) {
-                Line(stream, "  border-top: none;");
+                RNWriteLn(stream, "  border-top: none;");
             }
             if (!b.VisibleBorders.Right) {
-                Line(stream, "  border-right: none;");
+                RNWriteLn(stream, "  border-right: none;");
             }
             if (!b.VisibleBorders.Bottom) {
-                Line(stream, "  border-bottom: none;");
+                RNWriteLn(stream, "  border-bottom: none;");
             }
             if (!b.VisibleBorders.Left) {
-                Line(stream, "  border-left: none;");
+                RNWriteLn(stream, "  border-left: none;");
             }
             padding = b.BorderOffsets;
         }
         if (p.Background.Color != clNone) {
-            Line(stream, "  background: " + RN_GetHTMLRGBStr(p.Background.Color) + ";");
+            RNWriteLn(stream, "  background: " + RN_GetHTMLRGBStr(p.Background.Color) + ";");
             const TRNRect& o = p.Background.BorderOffsets;
             padding.Left = std::max(padding.Left, o.Left);
             padding.Top = std::max(padding.Top, o.Top);
@@ -206,12 +202,12 @@ void TRNStyle::SaveCSSToStream(TStream& stream, TRNSaveCSSOptions options) const
         char buffer[160];
         std::snprintf(buffer, sizeof buffer, "  padding: %dpx %dpx %dpx %dpx;", padding.Top,
                       padding.Right, padding.Bottom, padding.Left);
-        Line(stream, buffer);
+        RNWriteLn(stream, buffer);
         std::snprintf(buffer, sizeof buffer, "  margin: %dpx %dpx %dpx %dpx;",
                       p.SpaceBefore - padding.Top, p.RightIndent - padding.Right,
                       p.SpaceAfter - padding.Bottom, p.LeftIndent - padding.Left);
-        Line(stream, buffer);
-        Line(stream, "}");
+        RNWriteLn(stream, buffer);
+        RNWriteLn(stream, "}");
     }
 }
 

@@ -2,6 +2,7 @@
 #include "NotesSheet.h"
 #include "RNDocBytes.h"
 #include "RTFFixtures.h"
+#include "tests/support/TempDir.h"
 
 #include "platform/base/Stream.h"
 #include "platform/graphics/Bitmap.h"
@@ -179,6 +180,44 @@ TEST(RNRTFImport, ChoosesAndAddsStyles) {
     EXPECT_EQ(para.Alignment, TRNAlignment::rnaRight);
     EXPECT_EQ(para.LeftIndent, 20);
     EXPECT_THROW(added.props.SetTextStyleNo(-1), ERichNoteError);
+
+    // The default font is looked up by its number, wherever it stands in the table.
+    Doc byDefault;
+    byDefault.props.TextStyleMode = Mode::rnrsAddIfNeeded;
+    byDefault.Load("{\\rtf1\\deff5{\\fonttbl{\\f2 Arial;}{\\f5 Verdana;}}\\fs22 x}");
+    EXPECT_EQ(byDefault.sheet.TextStyles()[12].FontName, "Verdana");
+}
+
+TEST(RNRTFFiles, SavedFilesHoldWhatTheStreamsGet) {
+    TempDir dir;
+    Doc doc;
+    doc.data.AddNL("a", 1, 0);
+    AddPicture(doc.data, std::make_unique<TBitmap>(FixtureImage()), -1);
+    std::string rtf = doc.SaveRTF();
+    ASSERT_TRUE(doc.data.SaveRTF((dir / "a.rtf").string(), false, clWindow, nullptr));
+    EXPECT_EQ(ReadFileBytes(dir / "a.rtf"), rtf);
+    EXPECT_FALSE(doc.data.SaveRTF((dir / "missing" / "a.rtf").string(), false, clWindow, nullptr));
+
+    TMemoryStream css;
+    doc.sheet.SaveCSSToStream(css, {});
+    ASSERT_TRUE(doc.sheet.SaveCSS((dir / "a.css").string(), {}));
+    EXPECT_EQ(ReadFileBytes(dir / "a.css"), css.Bytes());
+
+    int imageNo = 0;
+    ASSERT_TRUE(doc.data.SaveHTML((dir / "a.htm").string(), "T", "p", {}, clNone, imageNo, 0, 0, 0,
+                                  0, nullptr));
+    EXPECT_NE(ReadFileBytes(dir / "a.htm").find("src=\"p1.jpg\""), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(dir / "p1.jpg"));
+    EXPECT_THROW(doc.data.SaveHTML((dir / "missing" / "a.htm").string(), "T", "p", {}, clNone,
+                                   imageNo, 0, 0, 0, 0, nullptr),
+                 EStreamError);
+
+    TNotesDocument loaded;
+    TRNRTFReaderProperties props;
+    loaded.RTFProperties = &props;
+    EXPECT_EQ(loaded.LoadRTF((dir / "a.rtf").string()), EC::rtf_ec_OK);
+    EXPECT_EQ(loaded.ItemCount(), 2);
+    EXPECT_EQ(loaded.LoadRTF((dir / "none.rtf").string()), EC::rtf_ec_FileOpenError);
 }
 
 TEST(RNRTFImport, UnsupportedPictureBecomesAGreySquareAndLoadNeedsProperties) {

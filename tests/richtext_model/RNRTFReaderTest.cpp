@@ -79,6 +79,7 @@ TEST(RNRTFReader, ReportsRunsWithTheirPositionsAndFormatting) {
         {"{{\\unknown a{\\pict\\macpict 00}}}", "[P:a][pict none]"},
         {"{\\bin0 a}", "[P:a]"},
         {"{a\\bin2 \\\\b}", "[P:a\\\\b]"},
+        {"{\\fs30 x\\bin yz}", "[P:xyz]"},
     };
     for (const Case& c : cases) {
         EventLog e;
