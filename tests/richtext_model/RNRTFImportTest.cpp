@@ -369,3 +369,70 @@ TEST(RNRTFWriter, DocumentSurvivesTheRoundTrip) {
 }
 
 } // namespace
+
+namespace {
+
+// An enhanced metafile of its header record alone, 100 x 50 hundredths of a millimetre.
+std::string EmfBytes() {
+    std::string b(88, '\0');
+    auto put = [&](size_t at, uint32_t v) {
+        std::string le;
+        WriteU32(le, v);
+        b.replace(at, 4, le);
+    };
+    put(0, 1);
+    put(4, 88);
+    put(32, 100);
+    put(36, 50);
+    put(40, 0x464D4520);
+    return b;
+}
+
+TEST(RNRTFWriter, ItemsWriteTheirOwnForms) {
+    auto emf = std::make_unique<TMetafile>();
+    emf->LoadFromBytes(EmfBytes());
+    auto jpeg = std::make_unique<TJPEGImage>();
+    jpeg->LoadFromBytes(EncodeJpeg(FixtureImage(), 90));
+    std::string jpegHex = ToHex(jpeg->SaveToBytes());
+    std::string dibHex = ToHex(EncodeDib(FixtureImage()));
+    struct Case {
+        const char* what;
+        std::unique_ptr<TGraphic> graphic;
+        TRNRTFOptions options;
+        std::string rtf;
+    } cases[] = {
+        {"enhanced metafile",
+         std::move(emf),
+         {TRNRTFOption::rnrtfSaveEMFAsWMF},
+         "{\\pict\\emfblip\\picw100\\pich50 " + ToHex(EmfBytes()) + "}"},
+        {"placeable metafile",
+         PlaceableMetafile(FixtureWmf(), 2540, 1270, 2540),
+         {},
+         "{\\pict\\wmetafile8\\picw2540\\pich1270 " + ToHex(FixtureWmf()) + "}"},
+        {"jpeg as jpeg",
+         jpeg->Clone(),
+         {TRNRTFOption::rnrtfSaveJpegAsJpeg},
+         "{\\pict\\jpegblip\\picw4\\pich3 " + jpegHex + "}"},
+        {"bitmap",
+         std::make_unique<TBitmap>(FixtureImage()),
+         {},
+         "{\\pict\\dibitmap0\\wbmwidthbytes12\\picw4\\pich3 " + dibHex + "}"},
+        {"jpeg as bitmap",
+         std::move(jpeg),
+         {},
+         "{\\pict\\dibitmap0\\wbmwidthbytes12\\picw4\\pich3 "},
+    };
+    for (Case& c : cases) {
+        Doc doc;
+        doc.data.RTFOptions = c.options;
+        AddPicture(doc.data, std::move(c.graphic), 0);
+        EXPECT_NE(doc.SaveRTF().find(c.rtf), std::string::npos) << c.what;
+    }
+    Doc rule;
+    rule.data.AddBreakEx(2, TRNBreakStyle::rnbsLine, clRed);
+    EXPECT_NE(rule.SaveRTF().find(
+                  "\\itap0 \\pard\\plain\\fs6\\brdrb\\brdrs\\brdrw30\\brdrcf6\\par\\pard}"),
+              std::string::npos);
+}
+
+} // namespace
