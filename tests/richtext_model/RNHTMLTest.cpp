@@ -3,6 +3,7 @@
 
 #include "platform/base/Stream.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/ImageList.h"
 #include "richtext/model/CRNData.h"
 #include "richtext/model/RNHTML.h"
 #include "richtext/model/RNStyle.h"
@@ -201,6 +202,20 @@ TEST(RNHTML, PicturesGetFreeFileNames) {
     EXPECT_EQ(page.imageNo, 3);
     EXPECT_EQ(ReadFileBytes(dir / "img1.jpg"), "taken");
     EXPECT_EQ(ReadFileBytes(dir / "img2.jpg").substr(0, 2), "\xff\xd8");
+
+    // Equal bullets share one file; another image gets its own.
+    TImageList list(4, 4);
+    QImage images(8, 4, QImage::Format_RGB32);
+    images.fill(qRgb(0, 128, 0));
+    list.AddImage(images);
+    Page bullets;
+    bullets.data.AddBulletEx("", 0, &list, 0);
+    bullets.data.AddBulletEx("", 0, &list, -1);
+    bullets.data.AddHotspotEx("", 1, 0, &list, -1);
+    TempDir other;
+    html = bullets.Font({O::rnsoMiddleOnly}, other.Str() + "/");
+    EXPECT_NE(html.find("<IMG src=\"img1.jpg\"><IMG src=\"img1.jpg\"><IMG src=\"img2.jpg\">"),
+              std::string::npos);
 }
 
 } // namespace
