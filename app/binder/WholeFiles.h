@@ -25,6 +25,11 @@ std::unique_ptr<char[]> LoadFileToBuffer(const std::string& path, size_t& size);
 // failure.
 bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length, IBinderUi& ui);
 
+// Where the writers below show what went wrong.
+using MessageSink = std::function<void(const std::string& text)>;
+bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length,
+                      const MessageSink& show);
+
 // SaveBufferToFile with the bytes written in pieces: `produce` hands them to the writer and
 // answers false when it cannot finish (setting `error` when the writer did not fail); the old
 // file then stays as it was.
@@ -32,3 +37,7 @@ bool SaveStreamToFile(
     const std::string& path,
     const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
     IBinderUi& ui);
+bool SaveStreamToFile(
+    const std::string& path,
+    const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
+    const MessageSink& show);

@@ -4,6 +4,7 @@
 #include "app/binder/BinderUi.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/PageInfo.h"
+#include "app/capture/CapturePage.h"
 
 void OnCaptureFinished(TBinderTree& binder, IBinderUi& ui, uint32_t nodeId) {
     TPageInfo* record = FindRecordById(binder.Items(), nodeId);
@@ -21,7 +22,9 @@ void OnCaptureFinished(TBinderTree& binder, IBinderUi& ui, uint32_t nodeId) {
         } else {
             record->State = CaptureState::Failed;
             record->Reload = 1;
-            record->Progress.StatusText = "Download Failed";
+            if (record->Progress.StatusText != PageTooLargeStatus) {
+                record->Progress.StatusText = "Download Failed";
+            }
             record->Content.Stats.State = static_cast<int32_t>(CaptureState::Failed);
         }
         binder.BinderDirty = true;

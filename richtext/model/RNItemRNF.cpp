@@ -57,6 +57,35 @@ void SaveBodyRecord(TStream& stream, TCustomRNData& rnData, const TCustomRNItemI
     writeBody(binary);
 }
 
+// The lines of a picture or control record: its name, its class and its body; or, when the
+// body was not saved, the name alone, and the document is asked for the object.
+template <class Needed, class ReadClass, class ReadBody>
+bool ReadBodyRecordLine(std::string_view line, int readType, int lineNo, std::string& name,
+                        TRNFReadMode& readMode, TRNFReadState& readState, Needed needed,
+                        ReadClass readClass, ReadBody readBody) {
+    if (readType == SaveTypeNoBody) {
+        if (lineNo == 0) {
+            name = line;
+            needed();
+            readState = TRNFReadState::rstSkip;
+        }
+        return true;
+    }
+    switch (lineNo) {
+    case 0:
+        name = line;
+        return true;
+    case 1:
+        if (readType == SaveTypeBinary) {
+            readMode = TRNFReadMode::rmBeforeBinary;
+        }
+        return readClass(line);
+    default:
+        readState = TRNFReadState::rstSkip;
+        return readBody(line, readType == SaveTypeBinary);
+    }
+}
+
 } // namespace
 
 // Breaks.
@@ -125,39 +154,27 @@ void TRNGraphicItemInfo::SaveRNF(TStream& stream, TCustomRNData& rnData, int, in
 bool TRNGraphicItemInfo::ReadRNFLine(std::string_view line, TCustomRNData& rnData, int readType,
                                      int lineNo, int, std::string& name, TRNFReadMode& readMode,
                                      TRNFReadState& readState) {
-    if (readType == SaveTypeNoBody) {
-        if (lineNo == 0) {
-            name = line;
-            Image = rnData.RNFPictureNeeded(name, Tag);
-            readState = TRNFReadState::rstSkip;
-        }
-        return true;
-    }
-    switch (lineNo) {
-    case 0:
-        name = line;
-        return true;
-    case 1:
-        if (readType == SaveTypeBinary) {
-            readMode = TRNFReadMode::rmBeforeBinary;
-        }
-        Image = CreateGraphic(line);
-        if (!Image) {
-            AddWarning(rnData, TRNFWarning::rnfwUnknownPicFmt);
-            return HasOption(rnData, TRNFOption::rnfoIgnoreUnknownPicFmt);
-        }
-        return true;
-    default:
-        readState = TRNFReadState::rstSkip;
-        if (!Image) {
+    return ReadBodyRecordLine(
+        line, readType, lineNo, name, readMode, readState,
+        [&] { Image = rnData.RNFPictureNeeded(name, Tag); },
+        [&](std::string_view className) {
+            Image = CreateGraphic(className);
+            if (!Image) {
+                AddWarning(rnData, TRNFWarning::rnfwUnknownPicFmt);
+                return HasOption(rnData, TRNFOption::rnfoIgnoreUnknownPicFmt);
+            }
             return true;
-        }
-        if (readType == SaveTypeBinary) {
-            RNFLoadPictureBinary(line, *Image);
-            return true;
-        }
-        return RNFLoadPicture(line, *Image);
-    }
+        },
+        [&](std::string_view body, bool binary) {
+            if (!Image) {
+                return true;
+            }
+            if (binary) {
+                RNFLoadPictureBinary(body, *Image);
+                return true;
+            }
+            return RNFLoadPicture(body, *Image);
+        });
 }
 
 void TRNControlItemInfo::SaveRNF(TStream& stream, TCustomRNData& rnData, int itemNo, int paraNo,
@@ -178,43 +195,33 @@ void TRNControlItemInfo::SaveRNF(TStream& stream, TCustomRNData& rnData, int ite
 bool TRNControlItemInfo::ReadRNFLine(std::string_view line, TCustomRNData& rnData, int readType,
                                      int lineNo, int, std::string& name, TRNFReadMode& readMode,
                                      TRNFReadState& readState) {
-    if (readType == SaveTypeNoBody) {
-        if (lineNo == 0) {
-            name = line;
+    return ReadBodyRecordLine(
+        line, readType, lineNo, name, readMode, readState,
+        [&] {
             Control = rnData.RNFControlNeeded(name, Tag);
             if (Control) {
                 Control->SetVisible(false);
                 Control->SetParent(rnData.GetParentControl());
             }
-            readState = TRNFReadState::rstSkip;
-        }
-        return true;
-    }
-    switch (lineNo) {
-    case 0:
-        name = line;
-        return true;
-    case 1:
-        if (readType == SaveTypeBinary) {
-            readMode = TRNFReadMode::rmBeforeBinary;
-        }
-        // The class is remembered by a control without a body until its stream arrives.
-        Control = RNFLoadControlBytes(std::string(line), name, {}, rnData.GetParentControl());
-        return true;
-    default: {
-        readState = TRNFReadState::rstSkip;
-        std::string bytes;
-        bool decoded = true;
-        if (readType == SaveTypeBinary) {
-            bytes = line;
-        } else {
-            decoded = RNFTextString2Bytes(line, bytes);
-        }
-        Control = RNFLoadControlBytes(Control->ClassName(), name, std::move(bytes),
-                                      rnData.GetParentControl());
-        return decoded;
-    }
-    }
+        },
+        [&](std::string_view className) {
+            // The class is remembered by a control without a body until its stream arrives.
+            Control =
+                RNFLoadControlBytes(std::string(className), name, {}, rnData.GetParentControl());
+            return true;
+        },
+        [&](std::string_view body, bool binary) {
+            std::string bytes;
+            bool decoded = true;
+            if (binary) {
+                bytes = body;
+            } else {
+                decoded = RNFTextString2Bytes(body, bytes);
+            }
+            Control = RNFLoadControlBytes(Control->ClassName(), name, std::move(bytes),
+                                          rnData.GetParentControl());
+            return decoded;
+        });
 }
 
 std::string TRNControlItemInfo::AsText(int, TCustomRNData& rnData, std::string_view,

@@ -1,50 +1,25 @@
 #include "app/capture/CaptureController.h"
 
+#include "app/binder/BinderFile.h"
+#include "app/binder/BinderHeader.h"
+#include "app/binder/NodeIds.h"
+#include "app/binder/TreeFile.h"
+
 #include "app/capture/CaptureFinished.h"
 #include "app/capture/LevelStatusForm.h"
 #include "app/capture/MultiCapture.h"
 #include "app/capture/SavingStatus.h"
 #include "app/capture/taskqueue.h"
 #include "platform/base/Invoker.h"
+#include "platform/base/MemorySettingsStore.h"
 
 #include "tests/app_binder/BinderTreeFixture.h"
 #include "tests/app_capture/CaptureTestSupport.h"
+#include "tests/app_capture/FakeLevelForm.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// The status form as a user who waits: it logs every 3019 ("<wParam> <status>|<url>"), closes
-// on 3019/2, and clicks OK once the capture has finished.
-class FakeLevelForm : public MessageTarget, public ILevelStatusForm {
-public:
-    std::vector<std::string> Log;
-    std::function<void()> Cancel;
-
-    MessageTarget& StatusTarget() override { return *this; }
-    bool Showing() const override { return showing_; }
-    void ShowModal(const std::string& rootUrl, std::function<void()> start,
-                   std::function<void()> cancel) override {
-        Log.push_back("show " + rootUrl);
-        showing_ = true;
-        Cancel = std::move(cancel);
-        start();
-        Invoker().WaitServing([this] { return !showing_; });
-    }
-    void Finished() override {
-        Log.push_back("finished");
-        showing_ = false;
-    }
-    void Dispatch(const PostedMessage& message) override {
-        const SavingStatusTexts texts = ReadSavingStatus(message);
-        Log.push_back(std::to_string(message.WParam) + " " + texts.Status + "|" +
-                      texts.Url.value_or(""));
-        showing_ = showing_ && message.WParam != 2;
-    }
-
-private:
-    bool showing_ = false;
-};
 
 // The main window, or a tree view: whatever the test wants done on a message or an insert.
 struct Receiver : MessageTarget, ITreeNodesObserver {
@@ -62,7 +37,7 @@ protected:
         notifier.SetFormTarget(StatusForm::Level, &form);
         window.OnMessage = [this](const PostedMessage& message) {
             if (message.Msg == WM_CAPTUREDONE) {
-                OnCaptureFinished(b.binder, b.ui, static_cast<uint32_t>(message.LParam));
+                OnCaptureFinished(*finishing, b.ui, static_cast<uint32_t>(message.LParam));
             }
         };
         b.capture.OnCancel = [this](TPageInfo& record) { controller.CancelCapture(record); };
@@ -121,6 +96,7 @@ protected:
     LoopbackServer server;
     RequestLog log{server};
     BinderFixture b;
+    TBinderTree* finishing = &b.binder; // the tree whose records 3022 finishes
     Receiver window;
     FakeLevelForm form;
     TaskQueue queue{std::chrono::hours(1)};
@@ -155,10 +131,47 @@ TEST_F(Capture, LevelsAddEachLinkedPageOnceBesideTheRoot) {
     EXPECT_EQ(form.Log.back(), "finished");
 }
 
+TEST_F(Capture, LevelsTakeEachPageOnceAndOnlyStyleSheetsAndIconsAsResources) {
+    const std::string style = "body{}";
+    server.Serve("/s.css", style, "text/css");
+    server.Serve("/f.ico", "icon", "image/x-icon");
+    server.Serve("/r.htm",
+                 "<link rel=stylesheet href=s.css><link rel=\"shortcut icon\" href=f.ico>"
+                 "<link rel=next href=a.htm#n><link rel=prev href=b.htm><link rel=index href=r.htm>"
+                 "<link rel=search href=a.htm><link rel=copyright href=b.htm#c>"
+                 "<link rel=author href=a.htm#x><link rel=help href=r.htm#h>"
+                 "<a href=#top>top</a><a href=r.htm>self</a><a href=a.htm#y>A</a>",
+                 "text/html");
+    server.Serve("/a.htm",
+                 "<title>Page A</title><link rel=stylesheet href=s.css><a href=#x>x</a>"
+                 "<a href=a.htm>self</a><a href=r.htm#top>root</a><a href=b.htm#z>B</a>",
+                 "text/html");
+    server.Serve("/b.htm", "<title>Page B</title><link rel=index href=r.htm>", "text/html");
+    server.Start();
+    TPageInfo& root = AddPage("/r.htm", 0x17);
+    controller.StartNodeCapture(root, false, {.Levels = 3, .PageUrl = root.RequestedUrl});
+    invoker.Drain();
+
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Root", "Page A", "Page B"}));
+    EXPECT_EQ(NodeRecord(b.Tree().TopLevelItem(1))->RequestedUrl, server.Url("/a.htm#n"));
+    std::vector<std::string> asked = log.Paths();
+    std::sort(asked.begin(), asked.end());
+    EXPECT_EQ(asked, (std::vector<std::string>{"/a.htm", "/b.htm", "/f.ico", "/r.htm", "/s.css"}));
+    const TPageInfo& a = *NodeRecord(b.Tree().TopLevelItem(1));
+    EXPECT_NE(a.Content.PageHtml.find("<a href=#x>x</a>"), std::string::npos);
+    EXPECT_NE(root.Content.PageHtml.find("<a href=#top>top</a>"), std::string::npos);
+    // Fetched once, yet each node has its own file.
+    const std::string css = HostFolder(server) + "/s.css";
+    EXPECT_EQ(ReadFileBytes(std::filesystem::path(b.StoreFolder(root.Id)) / css), style);
+    EXPECT_EQ(ReadFileBytes(std::filesystem::path(b.StoreFolder(a.Id)) / css), style);
+    EXPECT_EQ(a.Content.Stats.Groups[GroupCss].Fetched, 1);
+}
+
 TEST_F(Capture, CancelStopsBeforeTheNextPageAndClosesTheForm) {
-    server.Serve("/r.htm", "<a href=a.htm>A</a><a href=b.htm>B</a>", "text/html");
+    server.Serve("/r.htm", "<a href=a.htm>A</a><a href=c.htm>C</a>", "text/html");
     server.Serve("/a.htm", "<title>Page A</title>", "text/html");
     server.Serve("/b.htm", "<title>Page B</title>", "text/html");
+    server.Serve("/c.htm", "<title>Page C</title><img src=c.gif>", "text/html");
     server.Start();
     TPageInfo& other = AddPage("/b.htm", 0x20);
     TPageInfo& root = AddPage("/r.htm", 0x11);
@@ -176,6 +189,7 @@ TEST_F(Capture, CancelStopsBeforeTheNextPageAndClosesTheForm) {
 
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Root", "Root", "Page A"}));
     EXPECT_EQ(log.Count("/b.htm"), 0u);
+    EXPECT_EQ(log.Count("/c.gif"), 0u); // the next page may be on its way, but is not captured
     EXPECT_EQ(other.Progress.StatusText, "Download Stopped"); // refused
     EXPECT_EQ(form.Log.back(), "2 |");
     EXPECT_FALSE(form.Showing());
@@ -272,4 +286,79 @@ TEST_F(Capture, QueueWorksPageAndFileTasks) {
     EXPECT_EQ(ReadFileBytes(std::filesystem::path(folder) / "report.doc"),
               std::string("DOC\0bytes", 9));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+}
+
+// Closing saves every task, finished ones too; opening must not capture an archived page again.
+TEST_F(Capture, ReopeningCapturesOnlyUnfinishedPages) {
+    server.Serve("/kept.htm", "<p>the live site now</p>", "text/html");
+    server.Serve("/open.htm", "<title>Open</title>", "text/html");
+    server.Start();
+    MemorySettingsStore store;
+    TBinderTree tree{b.ui, queue, controller, b.settings, b.paths};
+    TBinderLifecycle lifecycle{b.ui, queue, controller, b.settings, store, b.paths, tree};
+    finishing = &tree;
+    controller.SetBinder(&tree);
+    controller.ServeTaskQueue(queue);
+    ASSERT_TRUE(lifecycle.CreateBinder(b.dir.Str(), "Kept", "", false));
+    const std::string bdf = JoinPath(b.dir.Str(), "Kept.bdf");
+
+    // Pages that completed, failed and stopped, each with a page task in every state, a page
+    // that never finished, and a cancelled file task.
+    TTreeNodes saved;
+    std::vector<Task> tasks;
+    for (int32_t state = 1; state <= 4; ++state) {
+        const uint32_t id = 0x40 + static_cast<uint32_t>(state);
+        TPageInfo* record = NodeRecord(AddRecord(saved, nullptr, NodeKind::WebPage, id, "P"));
+        record->RequestedUrl = server.Url(state == 1 ? "/open.htm" : "/kept.htm");
+        record->Content.Stats.State = state;
+        record->Content.PageHtml = "<p>archived " + std::to_string(state) + "</p>";
+        for (int32_t taskState = TaskDone; taskState <= TaskWrongType && state > 1; ++taskState) {
+            Task task(record->RequestedUrl, b.dir.Str(), UnfinishedPageKind);
+            task.NodeId = id;
+            task.State = taskState;
+            tasks.push_back(task);
+        }
+    }
+    Task file(server.Url("/f.doc"), b.dir.Str(), "doc");
+    file.State = TaskCancelled;
+    tasks.push_back(file);
+    std::vector<std::string> lines;
+    for (const Task& task : tasks) {
+        lines.push_back(SerializeTask(task));
+    }
+    WriteFileBytes(JoinPath(b.dir.Str(), "Kept.sav"), TreeFileBytes(saved));
+    WriteFileBytes(bdf, WithTaskSection(ReadFileBytes(bdf), 4, lines));
+
+    ASSERT_TRUE(lifecycle.OpenBinder(bdf));
+    TPageInfo* open = FindRecordById(tree.Items(), 0x41);
+    invoker.WaitServing([&] { return open->State != CaptureState::Unfinished; });
+    EXPECT_EQ(open->State, CaptureState::Completed);
+    // A page task queued for a finished page meanwhile is dropped when the poller reaches it.
+    Task late(server.Url("/kept.htm"), b.dir.Str(), UnfinishedPageKind);
+    late.NodeId = 0x42;
+    const int at = queue.AddTask(late);
+    invoker.WaitServing([&] {
+        const Task task = queue.At(at);
+        return task.NodeId != 0x42 || (task.State != TaskWaiting && task.State != TaskRunning);
+    });
+    EXPECT_FALSE(queue.HasPageTask(0x42));
+    lifecycle.CloseBinder();
+
+    EXPECT_EQ(log.Count("/kept.htm"), 0u);
+    EXPECT_EQ(log.Count("/open.htm"), 1u);
+    TTreeNodes reopened;
+    TreeLoadContext context;
+    LoadTreeDump(reopened, ReadFileBytes(JoinPath(b.dir.Str(), "Kept.sav")), context);
+    for (int32_t state = 2; state <= 4; ++state) {
+        const TPageInfo* record = FindRecordById(reopened, 0x40 + static_cast<uint32_t>(state));
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(record->Content.PageHtml, "<p>archived " + std::to_string(state) + "</p>");
+        EXPECT_EQ(record->State, static_cast<CaptureState>(state));
+    }
+    // The file task kept its state; the unfinished page was queued and worked.
+    const std::vector<std::string> left = ParseBinderFile(ReadFileBytes(bdf)).TaskLines;
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_EQ(DeserializeTask(left[0]), file);
+    EXPECT_EQ(DeserializeTask(left[1]).NodeId, 0x41u);
+    EXPECT_EQ(DeserializeTask(left[1]).State, TaskDone);
 }

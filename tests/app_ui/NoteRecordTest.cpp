@@ -5,8 +5,6 @@
 #include "app/binder/PageInfo.h"
 #include "app/binder/TreeFile.h"
 #include "platform/base/Stream.h"
-#include "platform/graphics/Bitmap.h"
-#include "platform/graphics/JPEGImage.h"
 #include "tests/richtext_model/NotesSheet.h"
 
 #include <gtest/gtest.h>
@@ -14,19 +12,8 @@
 namespace {
 
 TEST(NoteRecord, NoteSurvivesTheRecordAndTheTreeFileByteForByte) {
-    QImage pixels(6, 4, QImage::Format_RGB32);
-    pixels.fill(qRgb('#', 0, '#')); // "#" ends a field header and NUL ends a string field
-    auto jpeg = std::make_unique<TJPEGImage>();
-    jpeg->SetImage(pixels);
     TNotesDocument note;
-    note.AddNamedCheckpointEx("top", false);
-    note.AddNL("Heading", 1, 6);
-    note.AddNLWTag(u"\u00E9t\u00E9", 11, 0, {});
-    note.AddBreak();
-    note.AddPictureEx("bmp", std::make_unique<TBitmap>(pixels), 0, TRNVAlign::rnvaBaseline);
-    note.AddPictureEx("jpg", std::move(jpeg), -1, TRNVAlign::rnvaMiddle);
-    note.AddNL("end", 0, 0);
-    note.AddNamedCheckpointEx("tail", false);
+    BuildNotesEditorNote(note);
     TMemoryStream written;
     ASSERT_TRUE(note.SaveRNFToStream(written, false, clNone, nullptr));
     const std::string& bytes = written.Bytes();

@@ -10,6 +10,11 @@
 
 void SetUpNotesSheet(TRNStyle& sheet);
 
+class TNotesDocument;
+// A note as the notes editor writes it: styles, Unicode text, checkpoints (the end one too),
+// a page break, a line break, a rule, and a bitmap and a JPEG picture with "#" and NUL bytes.
+void BuildNotesEditorNote(TNotesDocument& d);
+
 // RNF options 3139: picture and control bodies, binary, text and paragraph styles.
 inline constexpr TRNFOptions NotesRNFOptions = TRNFOptions::FromBits(3139);
 

@@ -10,6 +10,8 @@
 #include "richtext/model/RNItemPictures.h"
 #include "richtext/model/RNUni.h"
 
+#include "tests/support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -19,7 +21,7 @@ using namespace std::string_literals;
 namespace {
 
 // The default sheet and options, so that no style records are written.
-class PlainDoc : public TRNPlainRootData {
+class PlainDoc : public TSelectableDoc {
 public:
     PlainDoc() {
         sheet.TextStyles()[sheet.AddTextStyle()].Unicode = true; // style 6
@@ -102,6 +104,32 @@ TEST(RNFFormat, WritesExactBytesAndReadsThemBack) {
     }
 }
 
+TEST(RNFFormat, SelectionWritesOnlyTheSelectedCharacters) {
+    const struct {
+        int selection[4];
+        std::string bytes;
+    } cases[] = {
+        {{0, 2, 0, 4}, "-8 1 2\r\n0 1 -1 0 0 0\r\nbc\r\n"},
+        {{0, 3, 2, 2},
+         "-8 1 2\r\n0 1 -1 0 0 0\r\ncd\r\n0 1 0 0 0 0\r\nef\r\n1 1 -1 1 0 0\r\ng\r\n"},
+        {{0, 1, 3, 1},
+         "-8 1 2\r\n-2 1 0 0 0 0 0\r\ncp\r\n0 2 0 0 0 0\r\nabcd\r\nef\r\n"
+         "1 1 -1 1 0 0\r\ngh\r\n-1 0 0 0 0 0 536870911 0 1\r\n"},
+    };
+    for (const auto& c : cases) {
+        PlainDoc doc;
+        doc.AddNamedCheckpointEx("cp", false);
+        doc.AddNL("abcd", 0, 0);
+        doc.AddNL("ef", 0, 0);
+        doc.AddNL("gh", 1, -1);
+        doc.AddBreak();
+        std::copy(std::begin(c.selection), std::end(c.selection), doc.selection);
+        TMemoryStream stream;
+        ASSERT_TRUE(doc.SaveRNFToStream(stream, true, clNone, nullptr));
+        EXPECT_EQ(stream.Bytes(), c.bytes);
+    }
+}
+
 TEST(RNFFormat, StringTagsWriteZeroForNoTagAndRefuseBlanks) {
     PlainDoc doc;
     doc.Options.Include(TRNOption::rnoTagsArePChars);
@@ -123,34 +151,9 @@ TEST(RNFFormat, StringTagsWriteZeroForNoTagAndRefuseBlanks) {
     }
 }
 
-// A note as the notes editor writes it: styles, Unicode text, checkpoints (the end one too),
-// a page break, a line break, a rule, and a bitmap and a JPEG picture in binary.
-void BuildNote(TNotesDocument& d) {
-    QImage pixels(5, 3, QImage::Format_RGB32);
-    pixels.fill(qRgb(0x23, 0, 0x23)); // "#" and NUL bytes inside the picture
-    pixels.setPixel(1, 1, qRgb(0, 0, 0));
-    auto jpeg = std::make_unique<TJPEGImage>();
-    jpeg->SetImage(pixels);
-    d.AddNamedCheckpointEx("start", false);
-    d.AddNL("Title", 1, 6);
-    d.AddNL("Body text", 0, 7);
-    d.AddNL("more", 0, 7);
-    d.AddNLWTag(u"\u041F\u0440\u0438\u0432\u0435\u0442", 11, -1, {});
-    d.AddNamedCheckpointEx("middle", true);
-    d.AddNL("next page", 3, 4);
-    d.SetPageBreaksBeforeItems(d.ItemCount() - 1, true);
-    d.AddNL("a line", 3, 4);
-    d.GetItem(d.ItemCount() - 1).SetBR(true);
-    d.AddBreakEx(3, TRNBreakStyle::rnbsLine, clBlue);
-    d.AddPictureEx("bmp", std::make_unique<TBitmap>(pixels), 0, TRNVAlign::rnvaMiddle);
-    d.AddPictureEx("jpg", std::move(jpeg), -1, TRNVAlign::rnvaBaseline);
-    d.AddNL("last", 0, 0);
-    d.AddNamedCheckpointEx("end", false);
-}
-
 TEST(RNFFormat, NoteRoundTripsThroughAnotherSheetByteForByte) {
     TNotesDocument note;
-    BuildNote(note);
+    BuildNotesEditorNote(note);
     bool ok = false;
     const std::string bytes = SaveNote(note, &ok);
     ASSERT_TRUE(ok);
@@ -312,17 +315,6 @@ TEST(RNFFormat, ReadsHandBuiltNotes) {
     }
 }
 
-TEST(RNFFormat, StyleRecordReplacesTheSheetOnLoad) {
-    PlainDoc doc;
-    const std::string collection = "0E0109" + RNFBytes2TextString("StyleName") + "0603" +
-                                   RNFBytes2TextString("Big") + "04" + RNFBytes2TextString("Size") +
-                                   "02140000";
-    ASSERT_TRUE(LoadNote(doc, "-8 1 2\r\n-9 2 0 0 0 0 1\r\nrns\r\n" + collection + "\r\n"));
-    ASSERT_EQ(doc.sheet.TextStyles().Count(), 1);
-    EXPECT_EQ(doc.sheet.TextStyles()[0].StyleName, "Big");
-    EXPECT_EQ(doc.sheet.TextStyles()[0].Size, 20);
-}
-
 TEST(RNFFormat, StyleNamesRoundTripAndUnwritableNamesFailTheWrite) {
     PlainDoc doc;
     doc.RNFOptions.Include(TRNFOption::rnfoUseStyleNames);
@@ -367,6 +359,69 @@ TEST(RNFFormat, RefusedFirstItemFailsTheRead) {
     EXPECT_FALSE(LoadNote(doc, "-8 1 2\r\n0 1 0 0 0 0\r\na\r\n"));
     EXPECT_EQ(doc.ItemCount(), 0);
     EXPECT_NE(doc.RNFError.find("refused"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+class TestBackground : public IRNBackground {
+public:
+    TBackgroundStyle GetStyle() const override { return style; }
+    void SetStyle(TBackgroundStyle value) override { style = value; }
+    TBitmap& Bitmap() override { return bitmap; }
+    TBackgroundStyle style = TBackgroundStyle::bsNoBitmap;
+    TBitmap bitmap;
+};
+
+TEST(RNFFormat, BackgroundRecordCarriesStyleColourAndPicture) {
+    PlainDoc doc;
+    doc.RNFOptions = TRNFOptions::FromBits(1 | 256 | 512); // bodies, save and load the background
+    doc.AddNL("a", 0, 0);
+    TestBackground back;
+    back.style = TBackgroundStyle::bsTiled;
+    back.bitmap.SetImage(QImage(2, 1, QImage::Format_RGB32));
+    const std::string hex = RNFBytes2TextString(back.bitmap.SaveToBytes());
+    TMemoryStream stream;
+    ASSERT_TRUE(doc.SaveRNFToStream(stream, false, clRed, &back));
+    EXPECT_EQ(stream.Bytes(),
+              "-8 1 2\r\n-7 2 0 0 0 0 2 255\r\nTBitmap\r\n" + hex + "\r\n0 1 0 0 0 0\r\na\r\n");
+
+    PlainDoc again;
+    again.RNFOptions = doc.RNFOptions;
+    TestBackground read;
+    TColor color = clNone;
+    stream.SetPosition(0);
+    ASSERT_TRUE(again.LoadRNFFromStream(stream, color, &read));
+    EXPECT_EQ(color, clRed);
+    EXPECT_EQ(read.style, TBackgroundStyle::bsTiled);
+    EXPECT_EQ(read.bitmap.SaveToBytes(), back.bitmap.SaveToBytes());
+}
+
+TEST(RNFFormat, FilesAreReplacedOnlyByACompleteNote) {
+    TempDir dir;
+    const std::string path = (dir / "note.rnf").string();
+    PlainDoc doc;
+    doc.AddNL("a", 0, 0);
+    ASSERT_TRUE(doc.SaveRNF(path, false, clNone, nullptr));
+    const std::string saved = ReadFileBytes(path);
+
+    doc.Options.Include(TRNOption::rnoTagsArePChars);
+    doc.SetItemTag(0, RNTag::String("no blanks allowed"));
+    EXPECT_FALSE(doc.SaveRNF(path, false, clNone, nullptr));
+    EXPECT_EQ(ReadFileBytes(path), saved);
+
+    PlainDoc loaded;
+    TColor color = clNone;
+    ASSERT_TRUE(loaded.LoadRNF(path, color, nullptr));
+    EXPECT_EQ(loaded.GetItemText(0), "a");
+    EXPECT_THROW(loaded.LoadRNF((dir / "missing.rnf").string(), color, nullptr), EStreamError);
+
+    // The property form refuses a length beyond its data.
+    TMemoryStream form;
+    form.WriteString("\x20\0\0\0-8 1 2\r\n"s);
+    form.SetPosition(0);
+    EXPECT_FALSE(loaded.DataReader(form));
 }
 
 } // namespace

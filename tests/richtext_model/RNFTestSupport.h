@@ -9,6 +9,23 @@
 #include <string>
 #include <vector>
 
+// A document whose selection the test sets.
+class TSelectableDoc : public TRNPlainRootData {
+public:
+    // A selection: first item and offset, last item and offset.
+    void RNFGetLimits(bool selectionOnly, int& startItem, int& endItem, int& startOffs,
+                      int& endOffs) override {
+        TRNPlainRootData::RNFGetLimits(selectionOnly, startItem, endItem, startOffs, endOffs);
+        if (selectionOnly) {
+            startItem = selection[0];
+            startOffs = selection[1];
+            endItem = selection[2];
+            endOffs = selection[3];
+        }
+    }
+    int selection[4] = {};
+};
+
 inline std::string SaveNote(TCustomRNData& data, bool* ok = nullptr) {
     TMemoryStream stream;
     bool saved = data.SaveRNFToStream(stream, false, clNone, nullptr);

@@ -14,21 +14,11 @@ using namespace std::string_literals;
 namespace {
 
 // The default sheet with a Unicode style 6; a selection set by the test.
-class TextDoc : public TRNPlainRootData {
+class TextDoc : public TSelectableDoc {
 public:
     TextDoc() {
         sheet.TextStyles()[sheet.AddTextStyle()].Unicode = true;
         Style = &sheet;
-    }
-    void RNFGetLimits(bool selectionOnly, int& startItem, int& endItem, int& startOffs,
-                      int& endOffs) override {
-        TRNPlainRootData::RNFGetLimits(selectionOnly, startItem, endItem, startOffs, endOffs);
-        if (selectionOnly) {
-            startItem = selection[0];
-            startOffs = selection[1];
-            endItem = selection[2];
-            endOffs = selection[3];
-        }
     }
     // One row per item: "p<para>:" for a paragraph start, "+:" for a continuation.
     std::vector<std::string> Rows() const {
@@ -41,7 +31,6 @@ public:
         return rows;
     }
     TRNStyle sheet;
-    int selection[4] = {0, 1, 0, 1};
 };
 
 std::string W(std::u16string_view s) {
@@ -144,6 +133,23 @@ TEST(RNPlainText, SaveTextToStreamWritesTheRangeInEitherEncoding) {
     TempDir dir;
     ASSERT_TRUE(doc.SaveText((dir / "out.txt").string(), 1, false));
     EXPECT_EQ(ReadFileBytes(dir / "out.txt"), "abcd\xE9x\r\n-\r\nz");
+}
+
+} // namespace
+
+namespace {
+
+TEST(RNPlainText, RuleStandsAsDashesOrEqualSigns) {
+    const struct {
+        int ruleWidth;
+        int lineWidth;
+        std::string text;
+    } cases[] = {{0, 3, "---"}, {1, 0, "-"}, {2, 2, "=="}, {3, 0, "="}};
+    for (const auto& c : cases) {
+        TextDoc doc;
+        doc.AddBreakEx(static_cast<uint8_t>(c.ruleWidth), TRNBreakStyle::rnbsLine, clNone);
+        EXPECT_EQ(doc.GetItem(0).AsText(c.lineWidth, doc, "", "", false, false), c.text);
+    }
 }
 
 } // namespace
