@@ -264,7 +264,6 @@ void TRNRTFReaderProperties::AddTextRun(TRNRTFReader& reader, const std::string&
     }
     // A line separator starts a new line of the paragraph; other breaks cannot stand in a run.
     std::u16string segment;
-    size_t start = 0;
     for (size_t i = 0; i <= utext.size(); ++i) {
         if (i < utext.size() && utext[i] != u'\x2028') {
             char16_t c = utext[i];
@@ -280,9 +279,7 @@ void TRNRTFReaderProperties::AddTextRun(TRNRTFReader& reader, const std::string&
         InsertItem(std::move(itemText), std::move(item), position);
         segment.clear();
         position = TRNRTFPosition::rtf_ts_NewLine;
-        start = i + 1;
     }
-    (void)start;
 }
 
 std::unique_ptr<TCustomRNItemInfo>

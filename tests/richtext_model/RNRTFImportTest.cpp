@@ -181,6 +181,13 @@ TEST(RNRTFImport, ChoosesAndAddsStyles) {
     EXPECT_EQ(para.LeftIndent, 20);
     EXPECT_THROW(added.props.SetTextStyleNo(-1), ERichNoteError);
 
+    // A line separator breaks the line; other breaks and NUL cannot stand in an item's text.
+    Doc separators;
+    separators.props.UnicodeMode = TRNReaderUnicode::rnruMixed;
+    separators.Load("{\\rtf1 a\\u8232?b\\u13?c\\u8233?\\u10?}");
+    EXPECT_EQ(Summary(separators.data),
+              "[11/0p]" + RNU_U16ToBytes(u"a") + "[11/0l]" + RNU_U16ToBytes(u"bc") + "{12,9}");
+
     // The default font is looked up by its number, wherever it stands in the table.
     Doc byDefault;
     byDefault.props.TextStyleMode = Mode::rnrsAddIfNeeded;
