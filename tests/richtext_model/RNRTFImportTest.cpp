@@ -227,6 +227,27 @@ TEST(RNRTFFiles, SavedFilesHoldWhatTheStreamsGet) {
     EXPECT_EQ(loaded.LoadRTF((dir / "none.rtf").string()), EC::rtf_ec_FileOpenError);
 }
 
+// A document that refuses whatever is inserted into it, as a protected paragraph does.
+class TRefusingData : public TNotesDocument {
+public:
+    bool InsertFirstRNFItem(int&, std::string, std::unique_ptr<TCustomRNItemInfo>, bool,
+                            bool&) override {
+        return false;
+    }
+};
+
+TEST(RNRTFImport, RefusedFirstItemAbortsTheImport) {
+    TRefusingData data;
+    TRNRTFReaderProperties props;
+    TMemoryStream stream;
+    stream.WriteString("{\\rtf1 a\\par b}");
+    stream.SetPosition(0);
+    int index = 0;
+    EXPECT_EQ(props.InsertFromStreamEd(stream, data, index), EC::rtf_ec_Aborted);
+    EXPECT_TRUE(props.FailedBecauseOfProtect);
+    EXPECT_EQ(data.ItemCount(), 0);
+}
+
 TEST(RNRTFImport, UnsupportedPictureBecomesAGreySquareAndLoadNeedsProperties) {
     Doc doc;
     ASSERT_EQ(doc.Load("{\\rtf1{\\pict\\macpict 0102}}"), EC::rtf_ec_OK);
