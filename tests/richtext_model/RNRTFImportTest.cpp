@@ -1,6 +1,6 @@
 // RTF into documents, documents into RTF, and the round trip between them.
 #include "NotesSheet.h"
-#include "RNDocBytes.h"
+#include "RNFTestSupport.h"
 #include "RTFFixtures.h"
 #include "tests/support/TempDir.h"
 
@@ -68,6 +68,12 @@ struct Doc {
         return stream.Bytes();
     }
 };
+
+// A document as the bytes of its note: items, texts, pictures and both style collections.
+std::string DocumentBytes(TRNPlainRootData& doc) {
+    doc.RNFOptions = NotesRNFOptions;
+    return SaveNote(doc);
+}
 
 // Items as "[style/paragraph, c(ontinues), l(ine break) or p(aragraph), ! page break]text",
 // then the sizes of the style collections.
@@ -461,6 +467,34 @@ TEST(RNRTFWriter, ItemsWriteTheirOwnForms) {
     EXPECT_NE(rule.SaveRTF().find(
                   "\\itap0 \\pard\\plain\\fs6\\brdrb\\brdrs\\brdrw30\\brdrcf6\\par\\pard}"),
               std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+TEST(RNRTFWriter, SelectionWritesOnlyItsCharacters) {
+    TRNStyle sheet;
+    TSelectableDoc doc;
+    doc.Style = &sheet;
+    doc.AddNL("abcd", 0, 0);
+    doc.AddNL("efgh", 0, 0);
+    doc.AddNL("ijkl", 1, -1);
+    const std::string para = "\\pard\\ql\\fi0\\li0\\ri0\\sb0\\sa0\\itap0 \\plain \\f0\\fs20 ";
+    struct Case {
+        int selection[4];
+        std::string body;
+    } cases[] = {
+        {{0, 3, 2, 3}, "\r\n" + para + "cd\r\n\\par" + para + "efgh\\plain \\f0\\b\\fs20\\cf2 ij}"},
+        {{0, 5, 1, 3}, "\r\n" + para + "ef}"},
+    };
+    for (const Case& c : cases) {
+        std::copy(std::begin(c.selection), std::end(c.selection), doc.selection);
+        TMemoryStream stream;
+        doc.SaveRTFToStream(stream, true, 0, clWindow, nullptr, nullptr, nullptr, nullptr, 0);
+        const std::string& rtf = stream.Bytes();
+        EXPECT_EQ(rtf.substr(rtf.find("\\uc1\r\n") + 4), c.body) << c.selection[1];
+    }
 }
 
 } // namespace
