@@ -262,3 +262,35 @@ TEST(Viewer, ABackgroundFixedToTheWindowMakesScrollingRepaintEverything) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Scroller, ThumbPositionsBeyond16BitsAreTakenWhole) {
+    TRNScroller scroller;
+    scroller.resize(100, 100);
+    scroller.UpdateScrollBars(100, 100000, true, true);
+    scroller.Perform(WM_VSCROLL, SB_THUMBPOSITION | (70000u & 0xFFFF) << 16, 70000);
+    EXPECT_EQ(scroller.VPos(), 70000);
+    scroller.Tracking = false;
+    scroller.Perform(WM_VSCROLL, SB_THUMBTRACK, 80000); // only the release moves it
+    EXPECT_EQ(scroller.VPos(), 70000);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Viewer, AnExceptionFromAScrollHandlerGoesToTheApplicationsHandler) {
+    std::vector<std::string> caught;
+    SetApplicationExceptionHandler([&](const std::exception& e) { caught.push_back(e.what()); });
+    Shown s(100);
+    s.Note.OnVScrolled = [] { throw std::runtime_error("scrolled"); };
+    Wheel(s.Note, -120);
+    s.Note.Perform(WM_TIMER, TRichNote::ScrollTimerId, 0);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+    QApplication::sendEvent(&s.Note, &key);
+    SetApplicationExceptionHandler(nullptr);
+    EXPECT_EQ(caught, (std::vector<std::string>{"scrolled", "scrolled"}));
+}
+
+} // namespace
