@@ -10,6 +10,7 @@
 #include "platform/graphics/Graphic.h"
 #include "richtext/model/RNClasses.h"
 #include "richtext/model/RNFMisc.h"
+#include "richtext/model/RNHTML.h"
 #include "richtext/model/RNItem.h"
 #include "richtext/model/RNOptions.h"
 
@@ -23,6 +24,8 @@ class TBitmap;
 class TImageList;
 class TRNStyle;
 class TStream;
+class TRNRTFReaderProperties;
+enum class TRNRTFErrorCode;
 
 struct TRNItemSlot {
     std::string Text;
@@ -242,6 +245,47 @@ public:
     void StartPartialExport(int first, int last);
     void EndPartialExport(int first, int last);
 
+    // RTF and HTML
+    // The RTF import settings; a document without them cannot load RTF (rtf_ec_Assertion).
+    virtual TRNRTFReaderProperties* GetRTFProperties();
+    // Append RTF and join the neighbouring text items it brought.
+    TRNRTFErrorCode LoadRTF(const std::string& fileName);
+    TRNRTFErrorCode LoadRTFFromStream(TStream& stream);
+    // At level 0 the tables are made here and the header and closing brace written; a table
+    // cell (level 1 and deeper) writes with its table's tables and factor.
+    bool SaveRTFToStream(TStream& stream, bool selectionOnly, int level, TColor color,
+                         IRNBackground* background, TRNColorList* colorList,
+                         TRNIntegerList* styleToFont, TRNIntegerList* fontTable,
+                         double twipsPerPixel);
+    // False when the file cannot be written; an old file stays as it was.
+    bool SaveRTF(const std::string& fileName, bool selectionOnly, TColor color,
+                 IRNBackground* background);
+    void MakeRTFColorTable(TRNColorList& colorList, bool clear);
+    // HTML, with FONT markup or with style classes; false with no style sheet.
+    virtual bool SaveHTMLToStream(TStream& stream, const std::string& path,
+                                  const std::string& title, const std::string& imagesPrefix,
+                                  TRNSaveOptions options, TColor color, int& imageSaveNo,
+                                  int leftMargin, int topMargin, int rightMargin, int bottomMargin,
+                                  IRNBackground* background, TRNList<TRNHTMLBulletInfo>* bullets);
+    virtual bool SaveHTMLToStreamEx(TStream& stream, const std::string& path,
+                                    const std::string& title, const std::string& imagesPrefix,
+                                    const std::string& extraStyles, const std::string& externalCSS,
+                                    const std::string& cpPrefix, TRNSaveOptions options,
+                                    TColor color, TColor& currentColor, int& imageSaveNo,
+                                    int leftMargin, int topMargin, int rightMargin,
+                                    int bottomMargin, IRNBackground* background,
+                                    TRNList<TRNHTMLBulletInfo>* bullets);
+    bool SaveHTML(const std::string& fileName, const std::string& title,
+                  const std::string& imagesPrefix, TRNSaveOptions options, TColor color,
+                  int& imageSaveNo, int leftMargin, int topMargin, int rightMargin,
+                  int bottomMargin, IRNBackground* background);
+    bool SaveHTMLEx(const std::string& fileName, const std::string& title,
+                    const std::string& imagesPrefix, const std::string& extraStyles,
+                    const std::string& externalCSS, const std::string& cpPrefix,
+                    TRNSaveOptions options, TColor color, TColor& currentColor, int& imageSaveNo,
+                    int leftMargin, int topMargin, int rightMargin, int bottomMargin,
+                    IRNBackground* background);
+
     // Joining neighbouring text items.
     bool RN_CanConcateItems(int firstItemNo, const TCustomRNItemInfo* item1,
                             const TCustomRNItemInfo* item2, bool ignorePara) const;
@@ -360,4 +404,8 @@ public:
     TRNStyle* GetRNStyle() const override { return Style; }
     std::string GetDelimiters() const override { return Delimiters; }
     IControlParent* GetParentControl() const override { return ParentControl; }
+
+    // RTF and HTML
+    TRNRTFReaderProperties* RTFProperties = nullptr;
+    TRNRTFReaderProperties* GetRTFProperties() override { return RTFProperties; }
 };

@@ -300,6 +300,16 @@ public:
     std::string AsText(int lineWidth, TCustomRNData& rnData, std::string_view text,
                        const std::string& path, bool textOnly, bool unicode) override;
 
+    // RTF and HTML
+    void SaveRTF(TStream& stream, TCustomRNData& rnData, int itemNo, const std::string& name,
+                 double twipsPerPixel, int level, TRNColorList& colorList,
+                 TRNIntegerList* styleToFont, TRNIntegerList* fontTable) override;
+    void SaveToHTML(TStream& stream, TCustomRNData& rnData, int itemNo, std::string_view text,
+                    const std::string& path, const std::string& imagesPrefix, int& imageSaveNo,
+                    TColor currentFileColor, bool overrideImages, bool useCSS,
+                    TRNList<TRNHTMLBulletInfo>& bullets) override;
+    void FillRTFColorTable(TRNColorList& colorList) override;
+
 private:
     TColor LineColor(const TRNStyle* style) const;
 };

@@ -29,6 +29,7 @@ public:
     void Paint(int x, int y, TCanvas& canvas, TRNItemDrawStates state, TRNStyle& style,
                TRNDrawLineInfo* drawLineInfo) override;
     bool PrintToBitmap(TBitmap& bitmap, bool preview, TCustomRNData& rnData) override;
+
     void Print(TCanvas& canvas, int x, int y, int x2, bool preview, bool correction,
                const TRNScreenAndDevice& sad, TCustomRNData& rnData, TRNDrawLineInfo* drawLineInfo,
                int part) override;
@@ -40,6 +41,15 @@ public:
     bool ReadRNFLine(std::string_view line, TCustomRNData& rnData, int readType, int lineNo,
                      int lineCount, std::string& name, TRNFReadMode& readMode,
                      TRNFReadState& readState) override;
+
+    // RTF and HTML
+    void SaveRTF(TStream& stream, TCustomRNData& rnData, int itemNo, const std::string& name,
+                 double twipsPerPixel, int level, TRNColorList& colorList,
+                 TRNIntegerList* styleToFont, TRNIntegerList* fontTable) override;
+    void SaveToHTML(TStream& stream, TCustomRNData& rnData, int itemNo, std::string_view text,
+                    const std::string& path, const std::string& imagesPrefix, int& imageSaveNo,
+                    TColor currentFileColor, bool overrideImages, bool useCSS,
+                    TRNList<TRNHTMLBulletInfo>& bullets) override;
 };
 
 class TRNBulletItemInfo : public TRNRectItemInfo {
@@ -72,6 +82,15 @@ public:
     bool ReadRNFLine(std::string_view line, TCustomRNData& rnData, int readType, int lineNo,
                      int lineCount, std::string& name, TRNFReadMode& readMode,
                      TRNFReadState& readState) override;
+
+    // RTF and HTML
+    void SaveRTF(TStream& stream, TCustomRNData& rnData, int itemNo, const std::string& name,
+                 double twipsPerPixel, int level, TRNColorList& colorList,
+                 TRNIntegerList* styleToFont, TRNIntegerList* fontTable) override;
+    void SaveToHTML(TStream& stream, TCustomRNData& rnData, int itemNo, std::string_view text,
+                    const std::string& path, const std::string& imagesPrefix, int& imageSaveNo,
+                    TColor currentFileColor, bool overrideImages, bool useCSS,
+                    TRNList<TRNHTMLBulletInfo>& bullets) override;
 };
 
 class TRNHotspotItemInfo : public TRNBulletItemInfo {

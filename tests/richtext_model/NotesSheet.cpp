@@ -80,7 +80,10 @@ void SetUpNotesSheet(TRNStyle& sheet) {
         TRNFontStyleEx::rnfsOverline};
     Text(sheet, "Window Caption", "Arial", 10, clCaptionText, {S::fsBold, S::fsItalic}, false)
         .NextStyleNo = 0;
-    Text(sheet, "Unicode", "Arial Unicode MS", 10, clWindowText, {}, true).Unicode = true;
+    // Not a link, though it shows the hand cursor.
+    TFontInfo& unicode = Text(sheet, "Unicode", "Arial Unicode MS", 10, clWindowText, {}, false);
+    unicode.Unicode = true;
+    unicode.JumpCursor = crJump;
 
     using A = TRNAlignment;
     sheet.ParaStyles().Clear();
