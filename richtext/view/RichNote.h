@@ -7,6 +7,8 @@
 // of drag selection.
 
 #include "platform/widgets/EmbeddedWidget.h"
+#include "richtext/model/RNHTML.h"
+#include "richtext/model/RNRTFProps.h"
 #include "richtext/view/CRNFData.h"
 #include "richtext/view/RNBack.h"
 #include "richtext/view/RNScroll.h"
@@ -197,6 +199,34 @@ public:
     bool SaveTextToStreamW(const std::string& path, TStream& stream, int lineWidth,
                            bool selectionOnly, bool textOnly);
 
+    // RTF: a load answers true when the reader reported no error.
+    bool LoadRTF(const std::string& fileName);
+    bool LoadRTFFromStream(TStream& stream);
+    bool SaveRTF(const std::string& fileName, bool selectionOnly);
+    bool SaveRTFToStream(TStream& stream, bool selectionOnly);
+    TRNRTFReaderProperties* GetRTFReadProperties() override;
+    // Copies `properties` into the control's (made first when missing); null frees them.
+    void SetRTFReadProperties(const TRNRTFReaderProperties* properties);
+    virtual bool RTFReaderAssigned() const { return rtfReadProperties_ != nullptr; }
+
+    // HTML: the images prefix and the options are remembered for the pictures written during
+    // the export, whose counter starts at 0.
+    bool SaveHTML(const std::string& fileName, const std::string& title,
+                  const std::string& imagesPrefix, TRNSaveOptions options);
+    bool SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
+                          const std::string& imagesPrefix, TRNSaveOptions options);
+    bool SaveHTMLEx(const std::string& fileName, const std::string& title,
+                    const std::string& imagesPrefix, const std::string& extraStyles,
+                    const std::string& externalCSS, const std::string& cpPrefix,
+                    TRNSaveOptions options);
+    bool SaveHTMLToStreamEx(TStream& stream, const std::string& path, const std::string& title,
+                            const std::string& imagesPrefix, const std::string& extraStyles,
+                            const std::string& externalCSS, const std::string& cpPrefix,
+                            TRNSaveOptions options);
+    // A picture written for an export in progress; its file name without the folder.
+    virtual std::string SavePicture(TRNSaveFormat format, const std::string& path,
+                                    const TGraphic& graphic);
+
     // Drag-selection auto-scroll: the step for a mouse coordinate and the client extent
     // along it (-10 beyond 20 pixels before the start, -1 nearer, 10 and 1 past the end).
     static int AutoScrollStep(int pos, int extent);
@@ -272,6 +302,7 @@ protected:
     void AfterVScroll() override;
     void AfterHScroll() override;
     void DoOnBackBitmapChange();
+    void StartHTMLExport(const std::string& imagesPrefix, TRNSaveOptions options, bool plain);
 
 private:
     void TimerScroll();
@@ -282,6 +313,11 @@ private:
     std::unique_ptr<TRNBackground> background_;
     std::unique_ptr<TWidgetControlParent> controlParent_;
     std::unique_ptr<TRichNoteRNData> data_;
+    std::unique_ptr<TRNRTFReaderProperties> rtfReadProperties_;
+    std::string imagesPrefix_;
+    TRNSaveOptions saveOptions_;
+    TColor currentFileColor_ = clNone;
+    int imageSaveNo_ = 0;
     bool scrollTimerActive_ = false;
     int autoScrollV_ = 0;
     int autoScrollH_ = 0;

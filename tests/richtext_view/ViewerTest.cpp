@@ -294,3 +294,43 @@ TEST(Viewer, AnExceptionFromAScrollHandlerGoesToTheApplicationsHandler) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Viewer, RtfReaderSettingsAreMadeBeforeTheyAreAssignedInto) {
+    TRichNote note;
+    EXPECT_FALSE(note.RTFReaderAssigned());
+    TRNRTFReaderProperties wanted;
+    wanted.IgnorePictures = true;
+    note.SetRTFReadProperties(&wanted);
+    ASSERT_TRUE(note.RTFReaderAssigned());
+    EXPECT_TRUE(note.GetRTFReadProperties()->IgnorePictures);
+    EXPECT_EQ(note.RNData().GetRTFProperties(), note.GetRTFReadProperties());
+    note.SetRTFReadProperties(nullptr);
+    EXPECT_FALSE(note.RTFReaderAssigned());
+}
+
+TEST(Viewer, FilesOfEachFormatGoThroughTheDocument) {
+    TempDir dir;
+    TRNStyle sheet;
+    TRichNote writer;
+    writer.SetStyle(&sheet);
+    writer.AddNL("first", 0, 0);
+    writer.AddNL("second", 0, 0);
+    ASSERT_TRUE(writer.SaveRTF((dir / "n.rtf").string(), false));
+    ASSERT_TRUE(writer.SaveText((dir / "n.txt").string(), 80));
+    ASSERT_TRUE(writer.SaveHTML((dir / "n.htm").string(), "Title", "img", {}));
+    EXPECT_EQ(ReadFileBytes(dir / "n.txt"), "first\r\nsecond");
+    EXPECT_NE(ReadFileBytes(dir / "n.htm").find("second"), std::string::npos);
+
+    TRichNote reader;
+    reader.SetStyle(&sheet);
+    EXPECT_FALSE(reader.RTFReaderAssigned());
+    ASSERT_TRUE(reader.LoadRTF((dir / "n.rtf").string()));
+    EXPECT_TRUE(reader.RTFReaderAssigned());
+    ASSERT_EQ(reader.GetLineCount(), 2);
+    EXPECT_EQ(reader.GetItemText(1), "second");
+    EXPECT_FALSE(reader.LoadRTF((dir / "missing.rtf").string()));
+}
+
+} // namespace
