@@ -284,6 +284,15 @@ bool TRichNote::CompareTags(const RNTag& t1, const RNTag& t2) const {
     return RN_CompareTags(t1, t2, Options.Contains(TRNOption::rnoTagsArePChars));
 }
 
+void TRichNote::AssignEvents(const TRichNote& source) {
+    Handlers = source.Handlers;
+    OnVScrolled = source.OnVScrolled;
+    OnClick = source.OnClick;
+    OnKeyDown = source.OnKeyDown;
+    OnKeyUp = source.OnKeyUp;
+    OnKeyPress = source.OnKeyPress;
+}
+
 // Files and streams.
 
 bool TRichNote::LoadRNF(const std::string& fileName) {

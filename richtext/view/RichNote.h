@@ -170,6 +170,65 @@ public:
     int GetOffsAfterItem(int itemNo) { return RNData().GetOffsAfterItem(itemNo); }
     bool GetPageBreaksBeforeItems(int itemNo) { return RNData().GetPageBreaksBeforeItems(itemNo); }
     void SetPageBreaksBeforeItems(int itemNo, bool value);
+    void GetTextInfo(int itemNo, std::string& text, RNTag& tag) {
+        RNData().GetTextInfo(itemNo, text, tag);
+    }
+    void GetBreakInfo(int itemNo, uint8_t& width, TRNBreakStyle& style, TColor& color, RNTag& tag) {
+        RNData().GetBreakInfo(itemNo, width, style, color, tag);
+    }
+    void GetBulletInfo(int itemNo, std::string& name, int& imageIndex, const TImageList*& imageList,
+                       RNTag& tag) {
+        RNData().GetBulletInfo(itemNo, name, imageIndex, imageList, tag);
+    }
+    void GetHotspotInfo(int itemNo, std::string& name, int& imageIndex, int& hotImageIndex,
+                        const TImageList*& imageList, RNTag& tag) {
+        RNData().GetHotspotInfo(itemNo, name, imageIndex, hotImageIndex, imageList, tag);
+    }
+    void GetPictureInfo(int itemNo, std::string& name, TGraphic*& graphic, TRNVAlign& vAlign,
+                        RNTag& tag) {
+        RNData().GetPictureInfo(itemNo, name, graphic, vAlign, tag);
+    }
+    void GetControlInfo(int itemNo, std::string& name, IEmbeddedControl*& control,
+                        TRNVAlign& vAlign, RNTag& tag) {
+        RNData().GetControlInfo(itemNo, name, control, vAlign, tag);
+    }
+    // The setters change the item only; the caller formats when its size changed.
+    void SetBreakInfo(int itemNo, uint8_t width, TRNBreakStyle style, TColor color,
+                      const RNTag& tag) {
+        RNData().SetBreakInfo(itemNo, width, style, color, tag);
+    }
+    void SetBulletInfo(int itemNo, const std::string& name, int imageIndex, const RNTag& tag) {
+        RNData().SetBulletInfo(itemNo, name, imageIndex, tag);
+    }
+    void SetHotspotInfo(int itemNo, const std::string& name, int imageIndex, int hotImageIndex,
+                        const RNTag& tag) {
+        RNData().SetHotspotInfo(itemNo, name, imageIndex, hotImageIndex, tag);
+    }
+    bool SetPictureInfo(int itemNo, const std::string& name, std::unique_ptr<TGraphic> graphic,
+                        TRNVAlign vAlign, const RNTag& tag) {
+        return RNData().SetPictureInfo(itemNo, name, std::move(graphic), vAlign, tag);
+    }
+    bool SetControlInfo(int itemNo, const std::string& name, TRNVAlign vAlign, const RNTag& tag) {
+        return RNData().SetControlInfo(itemNo, name, vAlign, tag);
+    }
+    // Checkpoints.
+    TRNCPInfo* GetFirstCheckpoint() { return RNData().GetFirstCheckpoint(); }
+    TRNCPInfo* GetNextCheckpoint(const TRNCPInfo* cp) { return RNData().GetNextCheckpoint(cp); }
+    TRNCPInfo* GetItemCheckpoint(int itemNo) { return RNData().GetItemCheckpoint(itemNo); }
+    int GetCheckpointItemNo(const TRNCPInfo* cp) { return RNData().GetCheckpointItemNo(cp); }
+    int GetCheckpointNo(const TRNCPInfo* cp) { return RNData().GetCheckpointNo(cp); }
+    TRNCPInfo* GetCheckpointByNo(int no) { return RNData().GetCheckpointByNo(no); }
+    TRNCPInfo* FindCheckpointByName(const std::string& name) {
+        return RNData().FindCheckpointByName(name);
+    }
+    TRNCPInfo* FindCheckpointByTag(const RNTag& tag) { return RNData().FindCheckpointByTag(tag); }
+    void GetCheckpointInfo(const TRNCPInfo* cp, RNTag& tag, std::string& name, bool& raiseEvent) {
+        RNData().GetCheckpointInfo(cp, tag, name, raiseEvent);
+    }
+    void SetCheckpointInfo(int itemNo, const RNTag& tag, const std::string& name, bool raiseEvent) {
+        RNData().SetCheckpointInfo(itemNo, tag, name, raiseEvent);
+    }
+    bool RemoveCheckpoint(int itemNo) { return RNData().RemoveCheckpoint(itemNo); }
     int FindControlItemNo(const IEmbeddedControl* control) {
         return RNData().FindControlItemNo(control);
     }
@@ -177,6 +236,8 @@ public:
     int GetFirstItemVisible() { return RNData().GetFirstItemVisible(); }
     int GetLastItemVisible() { return RNData().GetLastItemVisible(); }
     bool CompareTags(const RNTag& t1, const RNTag& t2) const;
+    // Takes over every event handler of another viewer.
+    void AssignEvents(const TRichNote& source);
 
     // Selection.
     void SelectAll() { RNData().SelectAll(); }
