@@ -185,8 +185,14 @@ void TShelfSpinEdit::SetAutoSize(bool value) {
 }
 
 void TShelfSpinEdit::ApplyMinHeight() {
-    // Qt raises the current height to a new minimum by itself.
-    setMinimumHeight(autoSize_ ? GetMinHeight() : 0);
+    // A smaller height is always raised to the font's need (Qt raises the current height to a
+    // new minimum by itself); with AutoSize the editor also shrinks back to it when its font
+    // gets smaller.
+    const int minHeight = GetMinHeight();
+    setMinimumHeight(minHeight);
+    if (autoSize_) {
+        resize(width(), minHeight);
+    }
 }
 
 void TShelfSpinEdit::changeEvent(QEvent* e) {

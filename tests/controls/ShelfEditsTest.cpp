@@ -217,20 +217,25 @@ TEST(ShelfSpinEdit, TransparentButtonShowsTheEditorThroughItsGaps) {
     EXPECT_EQ(edit.Button().geometry(), button);
 }
 
-TEST(ShelfSpinEdit, AutoSizeRaisesTheHeightToTheFontsNeed) {
-    TShelfSpinEdit edit;
-    QFont big = edit.font();
-    big.setPixelSize(40);
-    edit.setFont(big);
-    edit.resize(80, 10);
-    const int own = QFontMetrics(big).height();
-    const int system = QFontMetrics(QApplication::font()).height();
-    EXPECT_EQ(edit.height(), own + std::min(own, system) / 4 + 2 + 4);
-    edit.SetAutoSize(false);
-    edit.resize(80, 10);
-    EXPECT_EQ(edit.height(), 10);
-    edit.SetAutoSize(true);
-    EXPECT_GT(edit.height(), own);
+TEST(ShelfSpinEdit, TheHeightFollowsTheFontAndShrinksOnlyWithAutoSize) {
+    const auto need = [](const QFont& font) {
+        const int own = QFontMetrics(font).height();
+        const int system = QFontMetrics(QApplication::font()).height();
+        return own + std::min(own, system) / 4 + 2 + 4;
+    };
+    for (bool autoSize : {true, false}) {
+        TShelfSpinEdit edit;
+        edit.SetAutoSize(autoSize);
+        QFont big = edit.font();
+        big.setPixelSize(40);
+        edit.setFont(big);
+        edit.resize(80, 10);
+        EXPECT_EQ(edit.height(), need(big)) << autoSize; // a smaller height is always raised
+        QFont small = big;
+        small.setPixelSize(10);
+        edit.setFont(small);
+        EXPECT_EQ(edit.height(), autoSize ? need(small) : need(big)) << autoSize;
+    }
 }
 
 TEST(ShelfSpinEdit, LoadedWritesTheKeptDateOrTimeInTheFinalType) {
