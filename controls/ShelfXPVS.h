@@ -1,6 +1,6 @@
 #pragma once
 
-// Visual styles for the side bar and its editors. Where the original loaded the platform's
+// Visual styles for the side bar and its editors. Where Windows offers the
 // theme library, the themed look here comes from the application's Qt style; a part the style
 // cannot draw, or no style at all, answers "no visual styles" so that the control draws its
 // classic look instead.

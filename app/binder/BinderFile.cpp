@@ -6,7 +6,7 @@
 #include "app/binder/BinderUi.h"
 #include "app/binder/CaptureStarter.h"
 #include "app/binder/DirectoryTree.h"
-#include "app/binder/MainServices.h"
+#include "app/binder/WindowTexts.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/Task.h"

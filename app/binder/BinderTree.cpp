@@ -2,7 +2,8 @@
 
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderUi.h"
-#include "app/binder/MainServices.h"
+#include "app/binder/WindowTexts.h"
+#include "app/binder/NodeRange.h"
 #include "app/binder/Settings.h"
 #include "app/binder/Task.h"
 #include "app/binder/WholeFiles.h"

@@ -1,6 +1,6 @@
 #include "app/binder/NodeIds.h"
 
-#include "app/binder/MainServices.h"
+#include "app/binder/TextScan.h"
 #include "app/binder/PageInfo.h"
 #include "platform/base/TreeNode.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/binder/BinderFile.h"
 #include "app/capture/CaptureController.h"
-#include "app/capture/forms/TForm9.h"
+#include "app/ui/dialogs/TForm9.h"
 #include "app/capture/taskqueue.h"
 #include "app/ui/FormVelmorRnx.h"
 

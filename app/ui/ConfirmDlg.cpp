@@ -1,6 +1,6 @@
 #include "app/ui/ConfirmDlg.h"
 
-#include "app/ui/QtText.h"
+#include "platform/base/QtText.h"
 
 #include <QCheckBox>
 #include <QLabel>

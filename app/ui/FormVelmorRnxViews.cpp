@@ -8,7 +8,7 @@
 #include "app/binder/CaptureOptions.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/SummaryPages.h"
-#include "app/ui/QtText.h"
+#include "platform/base/QtText.h"
 #include "app/ui/StatusRules.h"
 #include "app/ui/views/NodeViews.h"
 #include "platform/browser/WebBrowser.h"

@@ -1,10 +1,10 @@
 #include "app/ui/Program.h"
 
-#include "app/binder/MainServices.h"
+#include "app/binder/WindowTexts.h"
 #include "app/ui/CommandLine.h"
 #include "app/ui/FormVelmorRnx.h"
 #include "app/ui/Placeholders.h"
-#include "app/ui/QtText.h"
+#include "platform/base/QtText.h"
 #include "app/ui/SplashForm.h"
 #include "app/ui/WaitForm.h"
 #include "platform/base/EventLoopInvoker.h"

@@ -1,7 +1,7 @@
 #include "app/ui/TreeNodesModel.h"
 
 #include "app/ui/NodeImages.h"
-#include "app/ui/QtText.h"
+#include "platform/base/QtText.h"
 #include "platform/graphics/ImageList.h"
 
 #include <QApplication>

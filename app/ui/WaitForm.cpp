@@ -2,7 +2,7 @@
 
 #include "app/capture/CaptureFinished.h"
 #include "app/capture/SavingStatus.h"
-#include "app/ui/QtText.h"
+#include "platform/base/QtText.h"
 
 #include <QProgressBar>
 

@@ -263,7 +263,7 @@ void TQtCanvas::DoRectangle(const TRect& r) {
     PaintFigure([&](QPainter& p) {
         if (brush) {
             // The fill stays inside the outline so that no pixel is drawn twice; without a
-            // pen the figure is one pixel smaller, as on the original platform.
+            // pen the figure is one pixel smaller, as on Windows.
             QRect inner = pen ? QRect(r.Left + 1, r.Top + 1, r.Width() - 2, r.Height() - 2)
                               : QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1);
             if (inner.isValid()) {

@@ -90,7 +90,7 @@ public:
 
     // The control's own scroll bars. Using one sends WM_VSCROLL or WM_HSCROLL with the code
     // in the low word of wParam and the position in lParam; the bar moves only when the
-    // control sets it, as on the original platform.
+    // control sets it, as on Windows.
     void SetScrollInfo(TScrollBarKind kind, const TScrollInfo& info, bool visible);
     TScrollInfo GetScrollInfo(TScrollBarKind kind) const;
     void SetScrollPos(TScrollBarKind kind, int position);

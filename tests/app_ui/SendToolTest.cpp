@@ -82,7 +82,7 @@ TEST_F(SendToolTest, InsertReachesAddNodeWithTheSameStrings) {
     EXPECT_EQ(window.added[0].Html, html);
 }
 
-// Paths far longer than the original 80-byte execute buffer arrive whole.
+// Paths far longer than an 80-byte execute buffer arrive whole.
 TEST_F(SendToolTest, OpenCarriesLongPathThroughTheDdeStandIn) {
     const std::string path = env.Runtime().Str() + "/" + std::string(200, 'n') + ".bdf";
     ASSERT_EQ(RunSend({"--open", QString::fromStdString(path)}).exitCode, 0);

@@ -1,6 +1,6 @@
 #include "app/ui/dialogs/NewBinder.h"
 
-#include "app/ui/QtText.h"
+#include "platform/base/QtText.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -2,7 +2,7 @@
 
 #include "app/binder/NodeIds.h"
 #include "app/binder/TreeFile.h"
-#include "app/ui/QtText.h"
+#include "platform/base/QtText.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 #include "app/ui/dialogs/UnitLocation.h"
 
 #include "app/binder/PageInfo.h"
-#include "app/ui/QtText.h"
+#include "platform/base/QtText.h"
 #include "app/ui/dialogs/LocationRules.h"
 #include "app/ui/dialogs/PopupFrameUnit.h"
 #include "app/ui/dialogs/UpDown.h"

@@ -1,7 +1,7 @@
 #include "app/ui/views/NodeViews.h"
 
 #include "app/binder/BinderPaths.h"
-#include "app/binder/MainServices.h"
+#include "app/binder/WindowTexts.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"

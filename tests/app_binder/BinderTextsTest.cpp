@@ -1,4 +1,7 @@
-#include "app/binder/MainServices.h"
+#include "app/binder/WindowTexts.h"
+#include "app/binder/TextScan.h"
+#include "app/binder/NodeRange.h"
+#include "app/binder/Scramble.h"
 
 #include "platform/base/TreeNode.h"
 

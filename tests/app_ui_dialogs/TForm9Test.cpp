@@ -1,4 +1,4 @@
-#include "app/capture/forms/TForm9.h"
+#include "app/ui/dialogs/TForm9.h"
 
 #include "app/capture/SavingStatus.h"
 #include "platform/base/EventLoopInvoker.h"
