@@ -6,12 +6,12 @@
 #include "app/binder/BinderUi.h"
 #include "app/binder/CaptureStarter.h"
 #include "app/binder/DirectoryTree.h"
-#include "app/binder/WindowTexts.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/Task.h"
 #include "app/binder/TreeFile.h"
 #include "app/binder/WholeFiles.h"
+#include "app/binder/WindowTexts.h"
 #include "platform/base/Files.h"
 
 #include <filesystem>
@@ -221,8 +221,7 @@ bool TBinderLifecycle::TryCloseBinder() {
         return false;
     }
     WriteBinderTaskSection(paths_.BinderFilePath, tree_.Items().Count(), queue_.SaveTasks(), ui_);
-    // The window lets go of the shown node before its record goes.
-    ui_.ResetViews();
+    // Emptying the tree tells the views to let go of the shown node before its record goes.
     tree_.ClearSelectionState();
     ClearTree(tree_.Items());
     ui_.SetCaption(ApplicationTitle);
@@ -274,7 +273,7 @@ void TBinderLifecycle::FileNewBinderExecute() {
         OpenBinder(JoinPath(AbsoluteFolder(choice->Folder), choice->Name + ".bdf"));
     }
     if (ui_.TopPanel() == BinderListPanel) {
-        ui_.ShelfBar1PanelOpen(BinderListPanel);
+        ui_.RefillPanel(BinderListPanel);
     }
 }
 

@@ -2,11 +2,11 @@
 
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderUi.h"
-#include "app/binder/WindowTexts.h"
 #include "app/binder/NodeRange.h"
 #include "app/binder/Settings.h"
 #include "app/binder/Task.h"
 #include "app/binder/WholeFiles.h"
+#include "app/binder/WindowTexts.h"
 #include "platform/base/Files.h"
 
 #include <algorithm>
@@ -108,14 +108,13 @@ TreeLoadResult TBinderTree::LoadBinderTree() {
     }
 
     ui_.SetCaption(BinderCaption(paths_.BinderName));
-    ui_.ResetViews();
     for (TBinderCommand command : {TBinderCommand::EditPaste1, TBinderCommand::EditCut1,
                                    TBinderCommand::EditCopy1, TBinderCommand::EditDelete1}) {
         ui_.EnableCommand(command, false);
     }
     BinderDirty = false;
     queue_.StartPolling();
-    ui_.TreeView1Click();
+    items_.DataChanged(nullptr);
     return result;
 }
 

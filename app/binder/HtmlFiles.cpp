@@ -6,7 +6,7 @@
 #include "platform/base/Files.h"
 
 bool CopyNodeFiles(const TPageInfo& record, const std::string& root, const std::string& store,
-                   const std::string& path, IBinderUi& ui) {
+                   const std::string& path, IUserMessages& ui) {
     const std::string& page = record.Content.PageHtml;
     bool written = SaveBufferToFile(path, page.data(), page.size(), ui);
     const size_t slash = path.rfind('/');

@@ -5,7 +5,7 @@
 
 #include <string>
 
-class IBinderUi;
+class IUserMessages;
 class TPageInfo;
 
 // Writes the record's rewritten page text to `path`, then copies every file of the record's
@@ -13,4 +13,4 @@ class TPageInfo;
 // the node folder. A stored file that cannot be read is skipped. Folders are made as needed;
 // a file that cannot be written is reported by the window. False when any write failed.
 bool CopyNodeFiles(const TPageInfo& record, const std::string& root, const std::string& store,
-                   const std::string& path, IBinderUi& ui);
+                   const std::string& path, IUserMessages& ui);

@@ -24,7 +24,7 @@ std::string NodeLabel(const TPageInfo& record, int32_t listMode) {
 }
 
 TTreeNode* CreateNode(TTreeNodes& tree, std::unique_ptr<TPageInfo> record, TInsertMode mode,
-                      int32_t listMode, IBinderUi* ui) {
+                      int32_t listMode, IUserMessages* ui) {
     if (record == nullptr) {
         return nullptr;
     }
@@ -91,7 +91,7 @@ TTreeNode* TBinderTree::CreateNode(NodeKind kind, TInsertMode mode, bool save,
     if (node != nullptr && save) {
         BinderDirty = true;
         FileSaveExecute();
-        ui_.TreeView1Click();
+        items_.DataChanged(node);
     }
     return node;
 }
@@ -169,7 +169,7 @@ bool TBinderTree::AddNode(const std::string& url, const std::string& title, cons
         CaptureSelectedNode(false, dialog->Options());
         ui_.ShowPageView();
     }
-    ui_.SetTopPanel(TreePanel);
+    ui_.OpenPanel(TreePanel);
     return true;
 }
 
@@ -181,7 +181,7 @@ void TBinderTree::FileNewFolderExecute() {
 void TBinderTree::FileAppendFolderExecute() {
     BinderDirty = true;
     CreateNode(NodeKind::Folder, TInsertMode::Sibling, false);
-    ui_.TreeView1Click();
+    items_.DataChanged(Selected());
 }
 
 void TBinderTree::FileNewNodeExecute() {
@@ -237,10 +237,9 @@ void TBinderTree::EditDelete1Execute() {
         } else {
             DeleteNode(Selected());
         }
-        ui_.ForgetShownNode();
         BinderDirty = true;
         if (Selected() != nullptr) {
-            ui_.ReflectNodeLabel(Selected());
+            items_.DataChanged(Selected());
         }
     } else if (ui_.TopPanel() == BinderListPanel) {
         const std::string chosen = ui_.ChosenBinderPath();
@@ -256,7 +255,7 @@ void TBinderTree::EditDelete1Execute() {
             lifecycle_->CloseBinder();
         }
         lifecycle_->DeleteBinder(chosen);
-        ui_.ShelfBar1PanelOpen(BinderListPanel);
+        ui_.RefillPanel(BinderListPanel);
     }
 }
 
@@ -371,7 +370,7 @@ std::string TBinderTree::TreeView1Edited(TTreeNode* node, const std::string& tex
         record->Title = MakeUniqueNodeName(text);
     }
     node->SetText(NodeLabel(*record, settings_.ListMode));
-    ui_.ReflectNodeLabel(node);
+    items_.DataChanged(node);
     BinderDirty = true;
     return node->Text();
 }

@@ -87,7 +87,7 @@ std::vector<BlockEntry> LayOutBlock(const TTreeNode& root, const RecordForm& for
 // large binder never needs the whole file in memory.
 class BlockWriter {
 public:
-    BlockWriter(const TreeSink& sink, IBinderUi* ui) : sink_(sink), ui_(ui) {}
+    BlockWriter(const TreeSink& sink, IUserMessages* ui) : sink_(sink), ui_(ui) {}
 
     void Field(std::string_view bytes) {
         StringMessageI18N::AppendFieldHeader(piece_, bytes.size());
@@ -132,13 +132,13 @@ private:
     }
 
     const TreeSink& sink_;
-    IBinderUi* ui_;
+    IUserMessages* ui_;
     std::string piece_;
     bool ok_ = true;
 };
 
 bool WriteDump(const TTreeNodes& tree, const RecordForm& form, const TreeSink& sink,
-               IBinderUi* ui) {
+               IUserMessages* ui) {
     BlockWriter writer(sink, ui);
     writer.Field(TreeFileMarker);
     writer.Field(TreeFileVersion);
@@ -152,7 +152,7 @@ bool WriteDump(const TTreeNodes& tree, const RecordForm& form, const TreeSink& s
     return writer.Finish();
 }
 
-std::string BlockBytes(const TTreeNode& node, const RecordForm& form, IBinderUi* ui) {
+std::string BlockBytes(const TTreeNode& node, const RecordForm& form, IUserMessages* ui) {
     std::string bytes;
     const TreeSink append = [&](std::string_view piece) {
         bytes.append(piece);
@@ -166,7 +166,7 @@ std::string BlockBytes(const TTreeNode& node, const RecordForm& form, IBinderUi*
     return bytes;
 }
 
-std::string DumpBytes(const TTreeNodes& tree, const RecordForm& form, IBinderUi* ui) {
+std::string DumpBytes(const TTreeNodes& tree, const RecordForm& form, IUserMessages* ui) {
     std::string bytes;
     WriteDump(
         tree, form,
@@ -275,16 +275,16 @@ bool OpenSubtree(TTreeNodes& tree, std::string_view block, TreeLoadContext& cont
 
 } // namespace
 
-std::unique_ptr<StringMessageI18N> SerializeSubtree(const TTreeNode& node, IBinderUi* ui) {
+std::unique_ptr<StringMessageI18N> SerializeSubtree(const TTreeNode& node, IUserMessages* ui) {
     const std::string bytes = BlockBytes(node, FullRecords, ui);
     return std::make_unique<StringMessageI18N>(bytes.data(), bytes.size());
 }
 
-bool WriteTreeFile(const TTreeNodes& tree, const TreeSink& sink, IBinderUi* ui) {
+bool WriteTreeFile(const TTreeNodes& tree, const TreeSink& sink, IUserMessages* ui) {
     return WriteDump(tree, FullRecords, sink, ui);
 }
 
-std::string TreeFileBytes(const TTreeNodes& tree, IBinderUi* ui) {
+std::string TreeFileBytes(const TTreeNodes& tree, IUserMessages* ui) {
     return DumpBytes(tree, FullRecords, ui);
 }
 

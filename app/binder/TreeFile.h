@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-class IBinderUi;
+class IUserMessages;
 class ITaskQueue;
 class StringMessageI18N;
 class TTreeNode;
@@ -27,13 +27,14 @@ inline constexpr const char* ChildMarker = "Child";
 
 // A new message holding the node's subtree block. A node without a record is left out with
 // everything below it. `ui`, when given, is advanced once per child written.
-std::unique_ptr<StringMessageI18N> SerializeSubtree(const TTreeNode& node, IBinderUi* ui = nullptr);
+std::unique_ptr<StringMessageI18N> SerializeSubtree(const TTreeNode& node,
+                                                    IUserMessages* ui = nullptr);
 // Receives the bytes of a file in order, in pieces; answers false to stop the writing.
 using TreeSink = std::function<bool(std::string_view piece)>;
 // Hands the bytes of the whole tree file to `sink`. False when the sink stopped it.
-bool WriteTreeFile(const TTreeNodes& tree, const TreeSink& sink, IBinderUi* ui = nullptr);
+bool WriteTreeFile(const TTreeNodes& tree, const TreeSink& sink, IUserMessages* ui = nullptr);
 // The bytes of the whole tree file.
-std::string TreeFileBytes(const TTreeNodes& tree, IBinderUi* ui = nullptr);
+std::string TreeFileBytes(const TTreeNodes& tree, IUserMessages* ui = nullptr);
 
 // The folder dump: marker, version and one block per top-level folder; only folders below.
 std::string BinderFolderDump(const TTreeNodes& tree);
@@ -58,7 +59,7 @@ bool TreeLoadLostData(TreeLoadResult result);
 struct TreeLoadContext {
     // Shows the refusal of a record under a non-folder (once per load) and is advanced once
     // per child read. May be null.
-    IBinderUi* Ui = nullptr;
+    IUserMessages* Ui = nullptr;
     // Receives an "unfinishedhtm" task for each unfinished web page read that it does not
     // hold yet. Null for a tree that queues nothing (the Add Item dialog's folder tree).
     ITaskQueue* Queue = nullptr;

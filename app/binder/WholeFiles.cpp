@@ -22,7 +22,7 @@ std::unique_ptr<char[]> LoadFileToBuffer(const std::string& path, size_t& size) 
 bool SaveStreamToFile(
     const std::string& path,
     const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
-    IBinderUi& ui) {
+    IUserMessages& ui) {
     if (path.empty()) {
         return false;
     }
@@ -46,7 +46,8 @@ bool SaveStreamToFile(
     return true;
 }
 
-bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length, IBinderUi& ui) {
+bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length,
+                      IUserMessages& ui) {
     return SaveStreamToFile(
         path, [&](AtomicFileWriter& writer, std::string&) { return writer.Write(buffer, length); },
         ui);

@@ -135,8 +135,8 @@ void CaptureController::StartNodeCapture(TPageInfo& record, bool useCache,
             std::remove(oldPage.c_str());
         }
     }
-    if (setup_.Ui != nullptr) {
-        setup_.Ui->TreeView1Click();
+    if (setup_.RecordChanged) {
+        setup_.RecordChanged(record);
     }
     if (options.Levels > 0) {
         RunLevels(record, useCache, options);

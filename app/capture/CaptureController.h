@@ -20,7 +20,6 @@
 #include <set>
 #include <vector>
 
-class IBinderUi;
 class ILevelStatusForm;
 class IUrlCache;
 class MessageTarget;
@@ -31,7 +30,8 @@ struct BinderPaths;
 struct Task;
 
 struct CaptureSetup {
-    IBinderUi* Ui = nullptr;            // refreshes the shown node when a capture starts
+    // Shows the record's node in its new state when a capture starts.
+    std::function<void(const TPageInfo& record)> RecordChanged;
     const BinderPaths* Paths = nullptr; // where the node folders are; read when a capture starts
     MessageTarget* Window = nullptr;    // receives 3022, lParam the node id
     // The status form of captures with linked pages; without one they are refused.

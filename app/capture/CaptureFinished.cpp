@@ -1,11 +1,10 @@
 #include "app/capture/CaptureFinished.h"
 
 #include "app/binder/BinderTree.h"
-#include "app/binder/BinderUi.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/PageInfo.h"
 
-void OnCaptureFinished(TBinderTree& binder, IBinderUi& ui, uint32_t nodeId) {
+void OnCaptureFinished(TBinderTree& binder, uint32_t nodeId) {
     TPageInfo* record = FindRecordById(binder.Items(), nodeId);
     if (record != nullptr) {
         record->ViewFlags |= 0x100;
@@ -26,7 +25,10 @@ void OnCaptureFinished(TBinderTree& binder, IBinderUi& ui, uint32_t nodeId) {
         }
         binder.BinderDirty = true;
     }
-    if (NodeRecord(binder.Selected()) != nullptr && NodeRecord(binder.Selected())->Id == nodeId) {
-        ui.TreeView1Click();
+    // The node shows its new state wherever it is shown.
+    TTreeNode* node = nullptr;
+    FindTreeNodeById(binder.Items(), nodeId, node);
+    if (node != nullptr) {
+        binder.Items().DataChanged(node);
     }
 }

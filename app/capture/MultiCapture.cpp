@@ -1,8 +1,8 @@
 #include "app/capture/MultiCapture.h"
 
 #include "app/binder/CaptureStarter.h"
-#include "app/binder/TextScan.h"
 #include "app/binder/PageInfo.h"
+#include "app/binder/TextScan.h"
 #include "app/capture/SavingStatus.h"
 #include "platform/base/StringUtils.h"
 

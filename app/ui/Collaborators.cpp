@@ -1,16 +1,27 @@
 #include "app/ui/Collaborators.h"
 
 #include "app/binder/BinderFile.h"
+#include "app/binder/BinderTree.h"
+#include "app/binder/NodeIds.h"
+#include "app/binder/PageInfo.h"
 #include "app/capture/CaptureController.h"
-#include "app/ui/dialogs/TForm9.h"
 #include "app/capture/taskqueue.h"
 #include "app/ui/FormVelmorRnx.h"
+#include "app/ui/WindowUi.h"
+#include "app/ui/dialogs/TForm9.h"
 
 TCollaborators MakeCollaborators(TCollaboratorContext& context) {
     TCollaborators parts;
     auto form9 = std::make_unique<TForm9>();
     CaptureSetup setup;
-    setup.Ui = &context.Window;
+    TBinderTree& binder = context.Binder;
+    setup.RecordChanged = [&binder](const TPageInfo& record) {
+        TTreeNode* node = nullptr;
+        FindTreeNodeById(binder.Items(), record.Id, node);
+        if (node != nullptr) {
+            binder.Items().DataChanged(node);
+        }
+    };
     setup.Paths = &context.Paths;
     setup.Window = &context.Window;
     setup.LevelForm = form9.get();
@@ -22,7 +33,7 @@ TCollaborators MakeCollaborators(TCollaboratorContext& context) {
     parts.Capture = std::move(capture);
     parts.Form9 = std::move(form9);
     parts.Lifecycle = std::make_unique<TBinderLifecycle>(
-        context.Window, context.Queue, context.Capture, context.Settings, context.Store,
+        context.Window.Ui(), context.Queue, context.Capture, context.Settings, context.Store,
         context.Paths, context.Binder);
     return parts;
 }

@@ -1,11 +1,11 @@
 #include "app/ui/MainCaptureNotifier.h"
 
-#include "app/ui/FormVelmorRnx.h"
+#include "app/binder/BinderUi.h"
 #include "platform/base/Invoker.h"
 
 #include <QCoreApplication>
 
-TMainCaptureNotifier::TMainCaptureNotifier(TFormVelmorRnx& window)
+TMainCaptureNotifier::TMainCaptureNotifier(IUserMessages& window)
     : window_(window), previous_(SetMainCaptureNotifier(this)) {}
 
 TMainCaptureNotifier::~TMainCaptureNotifier() {
@@ -18,6 +18,10 @@ TMainCaptureNotifier::~TMainCaptureNotifier() {
 
 void TMainCaptureNotifier::OpenStatusForm(const std::string& text) {
     window_.OpenStatusForm(text);
+}
+
+void TMainCaptureNotifier::UpdateStatusForm() {
+    window_.UpdateStatusForm();
 }
 
 void TMainCaptureNotifier::CloseStatusForm() {

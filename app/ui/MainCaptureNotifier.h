@@ -7,23 +7,22 @@
 
 #include "app/capture/SavingStatus.h"
 
-class MessageTarget;
-class TFormVelmorRnx;
+class IUserMessages;
 
 class TMainCaptureNotifier : public PostingCaptureNotifier {
 public:
     // Becomes the capture engine's notifier until destroyed.
-    explicit TMainCaptureNotifier(TFormVelmorRnx& window);
+    explicit TMainCaptureNotifier(IUserMessages& window);
     ~TMainCaptureNotifier() override;
     TMainCaptureNotifier(const TMainCaptureNotifier&) = delete;
     TMainCaptureNotifier& operator=(const TMainCaptureNotifier&) = delete;
 
     void OpenStatusForm(const std::string& text) override;
-    void UpdateStatusForm() override {}
+    void UpdateStatusForm() override;
     void CloseStatusForm() override;
     void ProcessMessages() override;
 
 private:
-    TFormVelmorRnx& window_;
+    IUserMessages& window_;
     CaptureNotifier* previous_;
 };

@@ -264,4 +264,8 @@ void TWebBrowser::LoadFinished(bool ok) {
     if (OnDocumentComplete) {
         OnDocumentComplete(url, ok);
     }
+    // The load has ended: -1, as the window's progress panel expects it.
+    if (OnProgress) {
+        OnProgress(-1, 100);
+    }
 }

@@ -68,6 +68,7 @@ public:
     std::function<void(const std::string& url)> OnNavigateComplete;
     std::function<void(const std::string& url, bool ok)> OnDocumentComplete;
     std::function<void(const std::string& text)> OnStatusText;
+    // Progress 0 to 100 while a page loads, then -1 once the load has ended.
     std::function<void(int progress, int maximum)> OnProgress;
 
     // Above this many bytes, HTML from memory is shown through a file: a document address

@@ -196,12 +196,12 @@ TEST(BinderFile, DeleteDirectoryTreeSparesRootsHomeAndRelativePaths) {
 
 TEST(BinderFile, CommandsCreateOpenAndReopenRecentBinders) {
     Lifecycle b;
-    b.ui.OpenPanel = BinderListPanel;
+    b.ui.Panel = BinderListPanel;
     b.ui.NewBinderAnswers = {TNewBinderChoice{b.dir.Str() + "/sub", "R&D", "d"}};
     b.lifecycle.FileNewBinderExecute();
     const std::string created = b.dir.Str() + "/sub/R&D.bdf";
     EXPECT_EQ(b.paths.BinderFilePath, created);
-    EXPECT_EQ(b.ui.CallsOf("ShelfBar1PanelOpen(2)").size(), 1u);
+    EXPECT_EQ(b.ui.CallsOf("RefillPanel(2)").size(), 1u);
     ASSERT_TRUE(b.Create());
     b.ui.DialogAnswers = {b.bdf};
     b.lifecycle.FileOpenBinderExecute();

@@ -1,7 +1,7 @@
-#include "app/binder/WindowTexts.h"
-#include "app/binder/TextScan.h"
 #include "app/binder/NodeRange.h"
 #include "app/binder/Scramble.h"
+#include "app/binder/TextScan.h"
+#include "app/binder/WindowTexts.h"
 
 #include "platform/base/TreeNode.h"
 

@@ -190,9 +190,7 @@ TEST(TreeFile, BinderRoundTripKeepsShapeIdsTitlesAndNoteBytes) {
     EXPECT_EQ(opened.queue.PollingStarts, 1);
     EXPECT_EQ(opened.ui.CallsOf("SetCaption"),
               std::vector<std::string>{"SetCaption(Tarnwick - My Notes)"});
-    EXPECT_EQ(opened.ui.CallsOf("ResetViews").size(), 1u);
     EXPECT_EQ(opened.ui.CallsOf("EnableCommand").size(), 4u);
-    EXPECT_EQ(opened.ui.Calls().back(), "TreeView1Click");
     EXPECT_TRUE(opened.ui.CallsOf("ShowMessage").empty());
 
     // In URL list mode the page is labelled by its address.

@@ -62,7 +62,7 @@ protected:
         notifier.SetFormTarget(StatusForm::Level, &form);
         window.OnMessage = [this](const PostedMessage& message) {
             if (message.Msg == WM_CAPTUREDONE) {
-                OnCaptureFinished(b.binder, b.ui, static_cast<uint32_t>(message.LParam));
+                OnCaptureFinished(b.binder, static_cast<uint32_t>(message.LParam));
             }
         };
         b.capture.OnCancel = [this](TPageInfo& record) { controller.CancelCapture(record); };
@@ -169,9 +169,9 @@ TEST_F(Capture, CancelStopsBeforeTheNextPageAndClosesTheForm) {
         controller.StartNodeCapture(other, false, {.Levels = 1, .PageUrl = other.RequestedUrl});
         form.Cancel();
     };
-    b.Tree().SetObserver(&view);
+    b.Tree().AddObserver(&view);
     controller.StartNodeCapture(root, false, {.Levels = 3, .PageUrl = root.RequestedUrl});
-    b.Tree().SetObserver(nullptr);
+    b.Tree().RemoveObserver(&view);
     invoker.Drain();
 
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Root", "Root", "Page A"}));

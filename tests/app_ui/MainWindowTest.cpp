@@ -120,8 +120,8 @@ TEST(MainWindow, LastNodeIdSurvivesTheBinderClosingBeforeTheSettingsAreWritten) 
     rig.Lifecycle.Open = true;
     window.Binder().Items().SetSelected(page);
     window.TreeView1Click();
-    EXPECT_EQ(window.MarkupStatusBar1().Panels()[4].Text(), "Node 2 / 2");
-    EXPECT_EQ(window.MarkupStatusBar1().Panels()[1].Text(), " WebPage");
+    EXPECT_EQ(window.StatusBar().Bar().Panels()[4].Text(), "Node 2 / 2");
+    EXPECT_EQ(window.StatusBar().Bar().Panels()[1].Text(), " WebPage");
     const uint32_t id = NodeRecord(page)->Id;
     ASSERT_TRUE(window.close());
     EXPECT_EQ(window.Binder().Items().Count(), 0);
@@ -182,18 +182,18 @@ TEST(MainWindow, StopCancelsTheSelectedPagesCaptureThroughItself) {
 TEST(MainWindow, StatusBarWriterAndItsCallsFromWorkers) {
     MainWindowRig rig;
     TFormVelmorRnx& window = rig.Make();
-    TMarkupStatusPanels& panels = window.MarkupStatusBar1().Panels();
+    TMarkupStatusPanels& panels = window.StatusBar().Bar().Panels();
     window.modifysb(2, "", -1);
     EXPECT_EQ(panels[2].Text(), "          ");
     EXPECT_EQ(panels[2].Style(), TMarkupStatusPanelStyle::psHTML);
-    window.WebBrowserProgressChange(50, 200);
+    window.StatusBar().WebBrowserProgressChange(50, 200);
     EXPECT_EQ(panels[3].Style(), TMarkupStatusPanelStyle::psProgress);
     EXPECT_EQ(panels[3].Progress().Position(), 25);
     window.modifysb(7, "no such panel", -1); // ignored
 
     std::thread worker([&] {
         window.modifysb(0, "from a worker", -1);
-        window.OpenStatusForm("Saving");
+        window.Ui().OpenStatusForm("Saving");
     });
     worker.join();
     EXPECT_FALSE(rig.Form4.isVisible());
@@ -203,10 +203,10 @@ TEST(MainWindow, StatusBarWriterAndItsCallsFromWorkers) {
     EXPECT_TRUE(rig.Form4.Timer1.Enabled());
 
     LevelCaptureRunning = true; // the level capture's own form reports; this one stays
-    window.CloseStatusForm();
+    window.Ui().CloseStatusForm();
     EXPECT_TRUE(rig.Form4.isVisible());
     LevelCaptureRunning = false;
-    window.CloseStatusForm();
+    window.Ui().CloseStatusForm();
     EXPECT_FALSE(rig.Form4.isVisible());
     EXPECT_EQ(rig.Form4.ProgressBar1->value(), 100);
     EXPECT_FALSE(rig.Form4.Timer1.Enabled());
@@ -249,9 +249,9 @@ TEST(MainWindow, StoredSideBarWidthAndTheSideBarToggle) {
     window.show();
     QCoreApplication::processEvents();
     EXPECT_EQ(window.LeftPanelWidth(), 200);
-    EXPECT_EQ(window.TreeView1().width(), 199);
+    EXPECT_EQ(window.TreePane().TreeView1().width(), 199);
     // Status panel 0 takes what the window gains or loses.
-    TMarkupStatusPanel& hints = window.MarkupStatusBar1().Panels()[0];
+    TMarkupStatusPanel& hints = window.StatusBar().Bar().Panels()[0];
     const int hintsWidth = hints.Width();
     window.resize(window.width() + 100, window.height());
     QCoreApplication::processEvents();

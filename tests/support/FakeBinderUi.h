@@ -72,7 +72,7 @@ public:
     // Whether a confirmation was closed with "Don't show this message again" ticked.
     std::deque<bool> ConfirmDontAsk;
     std::deque<std::optional<std::string>> DialogAnswers;
-    int OpenPanel = TreePanel;
+    int Panel = TreePanel;
     std::vector<std::string> RecentMenu;
     // The Add Item dialogs to hand out, in order (a dialog that cancels once none is left),
     // and the folder dump the last one was built with.
@@ -89,7 +89,7 @@ public:
         std::lock_guard lock(mutex_);
         return calls_;
     }
-    // The recorded calls that begin with `name` ("ShowMessage", "SetTopPanel(0)").
+    // The recorded calls that begin with `name` ("ShowMessage", "OpenPanel(0)").
     std::vector<std::string> CallsOf(const std::string& name) const {
         std::lock_guard lock(mutex_);
         std::vector<std::string> matching;
@@ -181,24 +181,16 @@ public:
                (enabled ? "on" : "off") + ")");
     }
 
-    void ResetViews() override { Record("ResetViews"); }
-    void ForgetShownNode() override { Record("ForgetShownNode"); }
     void ShowPageView() override { Record("ShowPageView"); }
     void RestoreAndBringToFront() override { Record("RestoreAndBringToFront"); }
-    void TreeView1Click() override { Record("TreeView1Click"); }
     void ApplyChangeExecute() override { Record("ApplyChangeExecute"); }
-    void ReflectNodeLabel(TTreeNode* node) override {
-        Record(node != nullptr ? "ReflectNodeLabel" : "ReflectNodeLabel(null)");
-    }
 
-    int TopPanel() const override { return OpenPanel; }
-    void SetTopPanel(int index) override {
-        Record("SetTopPanel(" + std::to_string(index) + ")");
-        OpenPanel = index;
+    int TopPanel() const override { return Panel; }
+    void OpenPanel(int index) override {
+        Record("OpenPanel(" + std::to_string(index) + ")");
+        Panel = index;
     }
-    void ShelfBar1PanelOpen(int index) override {
-        Record("ShelfBar1PanelOpen(" + std::to_string(index) + ")");
-    }
+    void RefillPanel(int index) override { Record("RefillPanel(" + std::to_string(index) + ")"); }
     std::string ChosenBinderPath() const override { return ChosenBinder; }
 
 private:

@@ -1,12 +1,12 @@
 #include "app/ui/views/NodeViews.h"
 
 #include "app/binder/BinderPaths.h"
-#include "app/binder/WindowTexts.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/StoreFiles.h"
 #include "app/binder/TreeCommands.h"
+#include "app/binder/WindowTexts.h"
 #include "app/capture/MultiCapture.h"
 #include "app/capture/PageParser.h"
 #include "platform/base/Files.h"
