@@ -143,6 +143,11 @@ bool TBinderLifecycle::CreateBinder(const std::string& folder, const std::string
 // ---- opening --------------------------------------------------------------------------------
 
 bool TBinderLifecycle::OpenBinder(const std::string& binderFilePath) {
+    const std::optional<TBinderFileValues> values = ReadBinderValues(binderFilePath);
+    if (!values) {
+        ui_.ShowMessage("Unable to open binder");
+        return false;
+    }
     if (BinderOpen() && !TryCloseBinder()) {
         return false;
     }
@@ -151,28 +156,32 @@ bool TBinderLifecycle::OpenBinder(const std::string& binderFilePath) {
         StopBinderWork();
         ClearTree(tree_.Items());
     }
-    if (!ReadAndOpen(binderFilePath)) {
-        ui_.ShowMessage("Unable to open binder");
-        return false;
-    }
+    Open(binderFilePath, *values);
     return true;
 }
 
-bool TBinderLifecycle::ReadAndOpen(const std::string& binderFilePath) {
+std::optional<TBinderFileValues>
+TBinderLifecycle::ReadBinderValues(const std::string& binderFilePath) const {
     size_t size = 0;
     std::unique_ptr<char[]> bytes = ReadWholeFile(binderFilePath, &size);
     if (bytes == nullptr) {
-        return false;
+        return std::nullopt;
     }
     TBinderFileValues values = ParseBinderFile(std::string_view(bytes.get(), size));
     const std::string root = DecodeBinderValue(values.Root);
-    const std::string store = DecodeBinderValue(values.Store);
-    const std::string save = DecodeBinderValue(values.Save);
     // Without an absolute root the tree file and the pages would be looked for, and written,
     // relative to whatever folder the program runs in.
-    if (root.empty() || root[0] != '/' || !IsPlainEntryName(store) || !IsPlainEntryName(save)) {
-        return false;
+    if (root.empty() || root[0] != '/' || !IsPlainEntryName(DecodeBinderValue(values.Store)) ||
+        !IsPlainEntryName(DecodeBinderValue(values.Save))) {
+        return std::nullopt;
     }
+    return values;
+}
+
+void TBinderLifecycle::Open(const std::string& binderFilePath, const TBinderFileValues& values) {
+    const std::string root = DecodeBinderValue(values.Root);
+    const std::string store = DecodeBinderValue(values.Store);
+    const std::string save = DecodeBinderValue(values.Save);
     queue_.LoadTasks(values.TaskLines);
 
     paths_.BinderName = values.BinderName;
@@ -184,7 +193,6 @@ bool TBinderLifecycle::ReadAndOpen(const std::string& binderFilePath) {
     settings_.LastFile = binderFilePath;
     paths_.TreeFilePath = JoinPath(root, save);
     tree_.LoadBinderTree();
-    return true;
 }
 
 // ---- closing and reloading --------------------------------------------------------------------
