@@ -198,9 +198,9 @@ void TFormVelmorRnx::FormShow() {
         QTimer::singleShot(0, this, [this] {
             GuardEvent([this] {
                 TForm1 tip(this);
-                tip.CheckBox1->setChecked(settings_.ShowTips);
+                tip.SetShowTips(settings_.ShowTips);
                 tip.exec();
-                settings_.ShowTips = tip.CheckBox1->isChecked();
+                settings_.ShowTips = tip.ShowTips();
             });
         });
     }

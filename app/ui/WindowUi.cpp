@@ -138,23 +138,15 @@ void TWindowUi::OpenStatusForm(const std::string& text) {
     if (LevelCaptureRunning || waitForm_ == nullptr) {
         return;
     }
-    if (!waitForm_->isVisible()) {
-        waitForm_->show();
-    }
-    waitForm_->setWindowTitle(ToQ(text));
-    waitForm_->ProgressBar1->setValue(0);
-    waitForm_->Timer1.SetEnabled(true);
+    waitForm_->Start(text);
 }
 
 void TWindowUi::UpdateStatusForm() {
-    // Work on the main thread keeps the timer from running: the bar is moved on here instead,
-    // and drawn at once.
     if (!Invoker().IsMainThread() || LevelCaptureRunning || waitForm_ == nullptr ||
         !waitForm_->isVisible()) {
         return;
     }
-    waitForm_->Timer1Timer();
-    waitForm_->ProgressBar1->repaint();
+    waitForm_->Step();
 }
 
 void TWindowUi::CloseStatusForm() {
@@ -165,9 +157,7 @@ void TWindowUi::CloseStatusForm() {
     if (LevelCaptureRunning || waitForm_ == nullptr) {
         return;
     }
-    waitForm_->ProgressBar1->setValue(100);
-    waitForm_->hide();
-    waitForm_->Timer1.SetEnabled(false);
+    waitForm_->Finish();
 }
 
 void TWindowUi::Dispatch(const PostedMessage& message) {

@@ -7,6 +7,7 @@
 #include "app/ui/BinderTreeView.h"
 
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/support/FormControls.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -118,7 +119,7 @@ TEST(MainWindowParts, WaitFormMovesWhileWorkRunsOnTheMainThread) {
     for (int step = 0; step < 3; ++step) {
         MainCaptureNotifier().UpdateStatusForm();
     }
-    EXPECT_EQ(rig.Form4.ProgressBar1->value(), 3);
+    EXPECT_EQ(rig.Form4.Position(), 3);
     MainCaptureNotifier().CloseStatusForm();
     EXPECT_FALSE(rig.Form4.isVisible());
 }

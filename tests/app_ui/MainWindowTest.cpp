@@ -11,6 +11,7 @@
 #include "platform/shell/SharedMemory.h"
 
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/support/FormControls.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -30,9 +31,10 @@ void AnswerConfirm(bool tick, bool ok) {
     WhenModal([tick, ok](QWidget* dialog) {
         auto* confirm = dynamic_cast<TForm5*>(dialog);
         ASSERT_NE(confirm, nullptr);
-        EXPECT_EQ(confirm->Label1->text(), "Are you sure to exit? ");
-        confirm->CheckBox1->setChecked(tick);
-        (ok ? confirm->Button1 : confirm->Button2)->click();
+        EXPECT_EQ(Control<QLabel>(*confirm, "Label1")->text(), "Are you sure to exit? ");
+        Control<QCheckBox>(*confirm, "CheckBox1")->setChecked(tick);
+        (ok ? Control<QPushButton>(*confirm, "Button1") : Control<QPushButton>(*confirm, "Button2"))
+            ->click();
     });
 }
 
@@ -200,7 +202,7 @@ TEST(MainWindow, StatusBarWriterAndItsCallsFromWorkers) {
     ASSERT_TRUE(WaitUntil([&] { return panels[0].Text() == "from a worker"; }));
     ASSERT_TRUE(WaitUntil([&] { return rig.Form4.isVisible(); }));
     EXPECT_EQ(rig.Form4.windowTitle(), "Saving");
-    EXPECT_TRUE(rig.Form4.Timer1.Enabled());
+    EXPECT_TRUE(rig.Form4.Running());
 
     LevelCaptureRunning = true; // the level capture's own form reports; this one stays
     window.Ui().CloseStatusForm();
@@ -208,8 +210,8 @@ TEST(MainWindow, StatusBarWriterAndItsCallsFromWorkers) {
     LevelCaptureRunning = false;
     window.Ui().CloseStatusForm();
     EXPECT_FALSE(rig.Form4.isVisible());
-    EXPECT_EQ(rig.Form4.ProgressBar1->value(), 100);
-    EXPECT_FALSE(rig.Form4.Timer1.Enabled());
+    EXPECT_EQ(rig.Form4.Position(), 100);
+    EXPECT_FALSE(rig.Form4.Running());
 }
 
 TEST(WaitForm, StatusMessagesAndTheRunningBar) {
@@ -224,21 +226,21 @@ TEST(WaitForm, StatusMessagesAndTheRunningBar) {
     worker.join();
     ASSERT_TRUE(WaitUntil([&] { return form.isVisible(); }));
     EXPECT_EQ(form.windowTitle(), "Parsing page, please wait ....");
-    EXPECT_TRUE(form.Timer1.Enabled());
-    form.ProgressBar1->setValue(98);
+    EXPECT_TRUE(form.Running());
+    Control<QProgressBar>(form, "ProgressBar1")->setValue(98);
     form.Timer1Timer();
-    EXPECT_EQ(form.ProgressBar1->value(), 99);
+    EXPECT_EQ(form.Position(), 99);
     form.Timer1Timer();
-    EXPECT_EQ(form.ProgressBar1->value(), 0);
-    form.ProgressBar1->setValue(30);
+    EXPECT_EQ(form.Position(), 0);
+    Control<QProgressBar>(form, "ProgressBar1")->setValue(30);
     form.Dispatch({WM_SAVINGSTATUS, 0, 0, "again"}); // restarts from 0
-    EXPECT_EQ(form.ProgressBar1->value(), 0);
+    EXPECT_EQ(form.Position(), 0);
     form.Dispatch({WM_SAVINGSTATUS, 2, 0, {}}); // not for this form
     EXPECT_TRUE(form.isVisible());
     form.Dispatch({WM_SAVINGSTATUS, 1, 0, {}});
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(form.ProgressBar1->value(), 100);
-    EXPECT_FALSE(form.Timer1.Enabled());
+    EXPECT_EQ(form.Position(), 100);
+    EXPECT_FALSE(form.Running());
 }
 
 TEST(MainWindow, StoredSideBarWidthAndTheSideBarToggle) {

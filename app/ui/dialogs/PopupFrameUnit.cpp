@@ -1,5 +1,7 @@
 #include "app/ui/dialogs/PopupFrameUnit.h"
 
+#include "platform/widgets/FormControls.h"
+
 #include "app/binder/NodeIds.h"
 #include "app/binder/TreeFile.h"
 #include "platform/base/QtText.h"
@@ -37,6 +39,7 @@ TPopupFrame::TPopupFrame(QWidget* owner) : QFrame(owner, Qt::Popup) {
     resize(265, 117);
     TreeView1->viewport()->installEventFilter(this);
     hide();
+    NameControls({{TreeView1, "TreeView1"}});
 }
 
 TPopupFrame::~TPopupFrame() {

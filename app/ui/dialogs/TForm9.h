@@ -30,12 +30,6 @@ public:
 
     bool CancelFlag() const { return cancelFlag_; }
 
-    QLabel* Label1;
-    QProgressBar* ProgressBar1;
-    QPushButton* BitBtn1; // "&OK"
-    QPushButton* BitBtn2; // "&Cancel"
-    QTimer* Timer1;
-
     // Escape and the close box ask the capture to stop, like Cancel; the form goes when the
     // capture has ended.
     void reject() override;
@@ -44,6 +38,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QLabel* Label1;             // the page at work
+    QProgressBar* ProgressBar1; // the running bar
+    QPushButton* BitBtn1;       // "&OK"
+    QPushButton* BitBtn2;       // "&Cancel"
+    QTimer* Timer1;             // moves the bar
     void FormShow();
     void BitBtn1Click();
     void BitBtn2Click();
