@@ -1,7 +1,7 @@
 #pragma once
 
-// Visual styles for the side bar and its editors. Where Windows offers the
-// theme library, the themed look here comes from the application's Qt style; a part the style
+// Visual styles for the side bar and its editors. Rather than a theme library loaded at run
+// time, the themed look comes from the application's Qt style; a part the style
 // cannot draw, or no style at all, answers "no visual styles" so that the control draws its
 // classic look instead.
 

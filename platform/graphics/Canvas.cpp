@@ -2,6 +2,7 @@
 
 #include "platform/base/CodePage.h"
 #include "platform/graphics/Graphic.h"
+#include "platform/graphics/SymbolEncoding.h"
 
 #include <QImage>
 #include <QRect>
@@ -31,6 +32,9 @@ uint32_t DrawnRGB(TColor color) {
 }
 
 std::u16string TCanvas::Decode(std::string_view text, std::vector<size_t>* unitsAfterByte) const {
+    if (font_.Charset() == SYMBOL_CHARSET) {
+        return DecodeSymbol(text, unitsAfterByte);
+    }
     return MultiByteToUtf16(text, CharsetToCodePage(font_.Charset()), unitsAfterByte);
 }
 

@@ -3,7 +3,6 @@
 #include "platform/base/StringUtils.h"
 
 #include <array>
-#include <utility>
 
 namespace {
 
@@ -41,50 +40,58 @@ constexpr std::array<uint32_t, 31> ClassicScheme = {
     RGB(192, 192, 192), // menu bar
 };
 
-constexpr std::pair<TColor, const char*> Idents[] = {
-    {clBlack, "clBlack"},
-    {clMaroon, "clMaroon"},
-    {clGreen, "clGreen"},
-    {clOlive, "clOlive"},
-    {clNavy, "clNavy"},
-    {clPurple, "clPurple"},
-    {clTeal, "clTeal"},
-    {clGray, "clGray"},
-    {clSilver, "clSilver"},
-    {clRed, "clRed"},
-    {clLime, "clLime"},
-    {clYellow, "clYellow"},
-    {clBlue, "clBlue"},
-    {clFuchsia, "clFuchsia"},
-    {clAqua, "clAqua"},
-    {clWhite, "clWhite"},
-    {clScrollBar, "clScrollBar"},
-    {clBackground, "clBackground"},
-    {clActiveCaption, "clActiveCaption"},
-    {clInactiveCaption, "clInactiveCaption"},
-    {clMenu, "clMenu"},
-    {clWindow, "clWindow"},
-    {clWindowFrame, "clWindowFrame"},
-    {clMenuText, "clMenuText"},
-    {clWindowText, "clWindowText"},
-    {clCaptionText, "clCaptionText"},
-    {clActiveBorder, "clActiveBorder"},
-    {clInactiveBorder, "clInactiveBorder"},
-    {clAppWorkSpace, "clAppWorkSpace"},
-    {clHighlight, "clHighlight"},
-    {clHighlightText, "clHighlightText"},
-    {clBtnFace, "clBtnFace"},
-    {clBtnShadow, "clBtnShadow"},
-    {clGrayText, "clGrayText"},
-    {clBtnText, "clBtnText"},
-    {clInactiveCaptionText, "clInactiveCaptionText"},
-    {clBtnHighlight, "clBtnHighlight"},
-    {cl3DDkShadow, "cl3DDkShadow"},
-    {cl3DLight, "cl3DLight"},
-    {clInfoText, "clInfoText"},
-    {clInfoBk, "clInfoBk"},
-    {clNone, "clNone"},
-    {clDefault, "clDefault"},
+// Each colour with its identifier and, for the 16 basic and 24 system colours that have one,
+// the short name lists and value texts show.
+struct ColorName {
+    TColor value;
+    const char* ident;
+    const char* name;
+};
+
+constexpr ColorName Idents[] = {
+    {clBlack, "clBlack", "Black"},
+    {clMaroon, "clMaroon", "Maroon"},
+    {clGreen, "clGreen", "Green"},
+    {clOlive, "clOlive", "Olive"},
+    {clNavy, "clNavy", "Navy"},
+    {clPurple, "clPurple", "Purple"},
+    {clTeal, "clTeal", "Teal"},
+    {clGray, "clGray", "Gray"},
+    {clSilver, "clSilver", "Silver"},
+    {clRed, "clRed", "Red"},
+    {clLime, "clLime", "Lime"},
+    {clYellow, "clYellow", "Yellow"},
+    {clBlue, "clBlue", "Blue"},
+    {clFuchsia, "clFuchsia", "Fuchsia"},
+    {clAqua, "clAqua", "Aqua"},
+    {clWhite, "clWhite", "White"},
+    {clScrollBar, "clScrollBar", nullptr},
+    {clBackground, "clBackground", "Background"},
+    {clActiveCaption, "clActiveCaption", "ActiveCaption"},
+    {clInactiveCaption, "clInactiveCaption", "InactiveCaption"},
+    {clMenu, "clMenu", "Menu"},
+    {clWindow, "clWindow", "Window"},
+    {clWindowFrame, "clWindowFrame", "WindowFrame"},
+    {clMenuText, "clMenuText", "MenuText"},
+    {clWindowText, "clWindowText", "WindowText"},
+    {clCaptionText, "clCaptionText", "CaptionText"},
+    {clActiveBorder, "clActiveBorder", "ActiveBorder"},
+    {clInactiveBorder, "clInactiveBorder", "InactiveBorder"},
+    {clAppWorkSpace, "clAppWorkSpace", "AppWorkspace"},
+    {clHighlight, "clHighlight", "Highlight"},
+    {clHighlightText, "clHighlightText", "HighlightText"},
+    {clBtnFace, "clBtnFace", "BtnFace"},
+    {clBtnShadow, "clBtnShadow", "BtnShadow"},
+    {clGrayText, "clGrayText", "GrayText"},
+    {clBtnText, "clBtnText", "BtnText"},
+    {clInactiveCaptionText, "clInactiveCaptionText", "InactiveCaptionText"},
+    {clBtnHighlight, "clBtnHighlight", "BtnHighlight"},
+    {cl3DDkShadow, "cl3DDkShadow", "3ddkShadow"},
+    {cl3DLight, "cl3DLight", "3dLight"},
+    {clInfoText, "clInfoText", "InfoText"},
+    {clInfoBk, "clInfoBk", "Infobk"},
+    {clNone, "clNone", nullptr},
+    {clDefault, "clDefault", nullptr},
 };
 
 } // namespace
@@ -104,18 +111,27 @@ uint32_t ColorToRGB(TColor color) {
 }
 
 std::optional<std::string> ColorToIdent(TColor color) {
-    for (const auto& [value, name] : Idents) {
-        if (value == color) {
-            return std::string(name);
+    for (const ColorName& entry : Idents) {
+        if (entry.value == color) {
+            return std::string(entry.ident);
         }
     }
     return std::nullopt;
 }
 
 std::optional<TColor> IdentToColor(std::string_view ident) {
-    for (const auto& [value, name] : Idents) {
-        if (LowerCase(ident) == LowerCase(name)) {
-            return value;
+    for (const ColorName& entry : Idents) {
+        if (LowerCase(ident) == LowerCase(entry.ident)) {
+            return entry.value;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ColorToName(TColor color) {
+    for (const ColorName& entry : Idents) {
+        if (entry.value == color && entry.name) {
+            return std::string(entry.name);
         }
     }
     return std::nullopt;

@@ -85,3 +85,7 @@ uint32_t ColorToRGB(TColor color);
 // streams write them. IdentToColor ignores letter case.
 std::optional<std::string> ColorToIdent(TColor color);
 std::optional<TColor> IdentToColor(std::string_view ident);
+
+// The short name of one of the 16 basic or 24 system colours that lists and value texts show
+// ("Red", "BtnFace", "3ddkShadow", "Infobk"); none for any other value.
+std::optional<std::string> ColorToName(TColor color);

@@ -1,6 +1,7 @@
 #include "platform/graphics/FakeCanvas.h"
 
 #include "platform/base/CodePage.h"
+#include "platform/base/Rounding.h"
 
 #include <QImage>
 
@@ -80,7 +81,12 @@ int TFakeCanvas::Em() const {
 
 int TFakeCanvas::CharWidth(char32_t c) {
     int em = Em();
-    int width = IsWide(c) ? em : std::max(1, em / 2);
+    int natural = std::max(1, em / 2);
+    int width = IsWide(c) ? em : natural;
+    if (Font().Width() > 0) {
+        // The font's width is the width of "x": every character scales with it.
+        width = std::max(1, MulDiv(width, Font().Width(), natural));
+    }
     return width + (Font().Style().Contains(TFontStyle::fsBold) ? 1 : 0);
 }
 

@@ -7,7 +7,8 @@
 // positive Height): Ascent e, Descent e / 4, Height e + e / 4, InternalLeading e / 4,
 // ExternalLeading e / 8; every character is e / 2 pixels wide (at least 1), one more in bold,
 // and e wide for the wide characters of East Asian scripts (U+1100..U+115F, U+2E80..U+A4CF,
-// U+AC00..U+D7A3, U+F900..U+FAFF, U+FF00..U+FF60). A surrogate pair is one character.
+// U+AC00..U+D7A3, U+F900..U+FAFF, U+FF00..U+FF60). A surrogate pair is one character. A
+// font with a Width scales every character by Width / (e / 2), so "x" is Width wide.
 
 #include "platform/graphics/Canvas.h"
 

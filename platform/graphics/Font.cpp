@@ -2,6 +2,8 @@
 
 #include "platform/base/Rounding.h"
 
+#include <algorithm>
+
 unsigned CharsetToCodePage(TFontCharset charset) {
     switch (charset) {
     case MAC_CHARSET:
@@ -62,6 +64,7 @@ void TFont::Assign(const TFont& source) {
     style_ = source.style_;
     charset_ = source.charset_;
     pitch_ = source.pitch_;
+    width_ = source.width_;
     height_ = pixelsPerInch_ == source.pixelsPerInch_ ? source.height_
                                                       : -MulDiv(source.Size(), pixelsPerInch_, 72);
     Changed();
@@ -85,6 +88,12 @@ int TFont::Size() const {
 
 void TFont::SetSize(int points) {
     SetHeight(-MulDiv(points, pixelsPerInch_, 72));
+}
+
+void TFont::SetWidth(int width) {
+    if (Store(width_, std::max(0, width))) {
+        Changed();
+    }
 }
 
 void TFont::SetColor(TColor color) {
@@ -122,7 +131,8 @@ void TFont::SetPixelsPerInch(int ppi) {
 
 bool TFont::SameAs(const TFont& other) const {
     return name_ == other.name_ && height_ == other.height_ && color_ == other.color_ &&
-           style_ == other.style_ && charset_ == other.charset_ && pitch_ == other.pitch_;
+           style_ == other.style_ && charset_ == other.charset_ && pitch_ == other.pitch_ &&
+           width_ == other.width_;
 }
 
 void TPen::Assign(const TPen& source) {

@@ -91,6 +91,10 @@ public:
     void SetCharset(TFontCharset charset);
     TFontPitch Pitch() const { return pitch_; }
     void SetPitch(TFontPitch pitch);
+    // The average character width in pixels that text is stretched or narrowed to; 0 keeps
+    // the font's natural width.
+    int Width() const { return width_; }
+    void SetWidth(int width);
     // The resolution Size is converted with; a canvas gives its own font its device's.
     int PixelsPerInch() const { return pixelsPerInch_; }
     void SetPixelsPerInch(int ppi);
@@ -100,6 +104,7 @@ public:
 private:
     std::string name_ = "MS Sans Serif";
     int height_ = -11;
+    int width_ = 0;
     TColor color_ = clWindowText;
     TFontStyles style_;
     TFontCharset charset_ = DEFAULT_CHARSET;

@@ -108,6 +108,24 @@ void TImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) co
                      Rect(0, 0, width_, height_));
 }
 
+void TImageList::DrawBlended(TCanvas& canvas, int x, int y, int index, TColor color) const {
+    if (index < 0 || index >= Count()) {
+        return;
+    }
+    uint32_t rgb = DrawnRGB(color);
+    int r = GetRValue(rgb), g = GetGValue(rgb), b = GetBValue(rgb);
+    QImage blended = images_[static_cast<size_t>(index)].convertToFormat(QImage::Format_ARGB32);
+    for (int row = 0; row < blended.height(); ++row) {
+        auto* line = reinterpret_cast<QRgb*>(blended.scanLine(row));
+        for (int col = 0; col < blended.width(); ++col) {
+            QRgb p = line[col];
+            line[col] =
+                qRgba((qRed(p) + r) / 2, (qGreen(p) + g) / 2, (qBlue(p) + b) / 2, qAlpha(p));
+        }
+    }
+    canvas.DrawImage(Bounds(x, y, width_, height_), blended, Rect(0, 0, width_, height_));
+}
+
 QImage TImageList::Image(int index) const {
     if (index < 0 || index >= Count()) {
         return QImage();

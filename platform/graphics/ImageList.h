@@ -35,6 +35,9 @@ public:
     // Draws image `index` with its top-left corner at (x, y); nothing for an index outside
     // the list. Disabled images are drawn greyed.
     void Draw(TCanvas& canvas, int x, int y, int index, bool enabled = true) const;
+    // As Draw, with every visible pixel mixed half and half with `color` (how a selected
+    // image shows).
+    void DrawBlended(TCanvas& canvas, int x, int y, int index, TColor color) const;
     // The image, with alpha; null outside the list.
     QImage Image(int index) const;
 

@@ -263,7 +263,7 @@ void TQtCanvas::DoRectangle(const TRect& r) {
     PaintFigure([&](QPainter& p) {
         if (brush) {
             // The fill stays inside the outline so that no pixel is drawn twice; without a
-            // pen the figure is one pixel smaller, as on Windows.
+            // pen the figure is one pixel smaller, as the Windows canvas draws it.
             QRect inner = pen ? QRect(r.Left + 1, r.Top + 1, r.Width() - 2, r.Height() - 2)
                               : QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1);
             if (inner.isValid()) {
@@ -417,6 +417,15 @@ TQtCanvas::FontCache& TQtCanvas::Fonts() {
     font.setUnderline(f.Style().Contains(TFontStyle::fsUnderline));
     font.setStrikeOut(f.Style().Contains(TFontStyle::fsStrikeOut));
     font.setKerning(false);
+    if (f.Width() > 0) {
+        // The width is the average character width the text is stretched to, measured
+        // against the natural width of "x".
+        double natural = QFontMetricsF(font).horizontalAdvance(QLatin1Char('x'));
+        if (natural > 0) {
+            font.setStretch(
+                std::clamp(static_cast<int>(std::lround(100.0 * f.Width() / natural)), 1, 4000));
+        }
+    }
     if (f.Pitch() == TFontPitch::fpFixed) {
         font.setStyleHint(QFont::TypeWriter);
         font.setFixedPitch(true);

@@ -93,7 +93,7 @@ public:
 
     // The control's own scroll bars. Using one sends WM_VSCROLL or WM_HSCROLL with the code
     // in the low word of wParam and the position in lParam; the bar moves only when the
-    // control sets it, as on Windows.
+    // control sets it, as Windows scroll bars do.
     void SetScrollInfo(TScrollBarKind kind, const TScrollInfo& info, bool visible);
     TScrollInfo GetScrollInfo(TScrollBarKind kind) const;
     void SetScrollPos(TScrollBarKind kind, int position);

@@ -266,3 +266,38 @@ TEST(Canvas, OpaqueTextFillsItsCellsTransparentTextDoesNot) {
     EXPECT_EQ(image.pixel(9, 29), qRgb(0, 255, 255));
     EXPECT_EQ(image.pixel(12, 25), qRgb(255, 255, 255));
 }
+
+TEST(Canvas, FontWidthStretchesTextOnBothBackEnds) {
+    QImage image = Surface();
+    for (auto& canvas : BothCanvases(image)) {
+        canvas->Font().SetName("Arial");
+        canvas->Font().SetSize(20);
+        int natural = canvas->TextWidth("x");
+        int wide = canvas->TextWidth("xxxxxxxxxx");
+        // Ten "x" of a font whose width is w take about ten times w.
+        for (int width : {natural / 2, natural * 2}) {
+            canvas->Font().SetWidth(width);
+            EXPECT_NEAR(canvas->TextWidth("xxxxxxxxxx"), 10 * width, width + 1);
+        }
+        canvas->Font().SetWidth(0);
+        EXPECT_EQ(canvas->TextWidth("xxxxxxxxxx"), wide);
+    }
+    TFakeCanvas fake;
+    fake.Font().SetHeight(-20);
+    fake.Font().SetWidth(5);
+    EXPECT_EQ(fake.TextWidth("x"), 5);
+}
+
+TEST(Canvas, SymbolCharsetTextDrawsItsSymbols) {
+    TFakeCanvas canvas;
+    canvas.Font().SetName("Symbol");
+    canvas.Font().SetCharset(SYMBOL_CHARSET);
+    canvas.TextOut(0, 0, "a\x44\xd6\xae\xfe\x80");
+    canvas.Font().SetCharset(ANSI_CHARSET);
+    canvas.TextOut(0, 0, "a\x44");
+    auto texts = canvas.CallsOf("TextOut");
+    ASSERT_EQ(texts.size(), 2u);
+    // alpha, Delta, square root, right arrow, the last brace piece; 0x80 has no symbol.
+    EXPECT_EQ(texts[0].Text, "\xce\xb1\xce\x94\xe2\x88\x9a\xe2\x86\x92\xe2\x8e\xad\xef\xbf\xbd");
+    EXPECT_EQ(texts[1].Text, "aD");
+}

@@ -410,3 +410,21 @@ TEST(ImageList, StripsMasksAndDisabledDrawing) {
     list.SetSize(8, 8);
     EXPECT_EQ(list.Count(), 0);
 }
+
+TEST(ImageList, BlendedDrawingMixesHalfWithTheColour) {
+    TBitmap red(16, 16);
+    red.Canvas().Brush().SetColor(clRed);
+    red.Canvas().FillRect(Rect(0, 0, 16, 16));
+    red.Canvas().Brush().SetColor(clFuchsia);
+    red.Canvas().FillRect(Rect(0, 0, 4, 4));
+    TImageList list;
+    list.AddMasked(red, clFuchsia);
+    QImage surface(16, 16, QImage::Format_RGB32);
+    surface.fill(Qt::black);
+    TQtCanvas canvas(&surface);
+    list.DrawBlended(canvas, 0, 0, 0, clBlue);
+    list.DrawBlended(canvas, 0, 0, 5, clBlue);
+    EXPECT_EQ(surface.pixel(8, 8), qRgb(127, 0, 127));
+    // Transparent pixels stay transparent.
+    EXPECT_EQ(surface.pixel(1, 1), qRgb(0, 0, 0));
+}

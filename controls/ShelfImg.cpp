@@ -1,0 +1,158 @@
+#include "controls/ShelfImg.h"
+
+#include "platform/graphics/Canvas.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+
+#include <fstream>
+#include <iterator>
+#include <new>
+
+namespace {
+
+// What the side bar has always shown: bitmaps, icons, GIF and JPEG.
+bool Decodable(const QByteArray& format) {
+    for (const char* known : {"bmp", "dib", "ico", "cur", "gif", "jpeg", "jpg"}) {
+        if (format == known) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+void TShelfImage::Draw(TCanvas& canvas, const TRect& r) const {
+    if (empty_ || picture_.isNull()) {
+        return;
+    }
+    canvas.DrawImage(r, picture_, Rect(0, 0, picture_.width(), picture_.height()));
+}
+
+void TShelfImage::LoadPicture() {
+    QByteArray bytes;
+    try {
+        bytes = QByteArray(data_.data(), static_cast<qsizetype>(data_.size()));
+    } catch (const std::bad_alloc&) {
+        throw EInvalidGraphic("Could not allocate memory for image");
+    }
+    if (bytes.isEmpty()) {
+        throw EInvalidGraphic("Empty image stream created");
+    }
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::ReadOnly)) {
+        throw EInvalidGraphic("Could not create image stream");
+    }
+    QImageReader reader(&buffer);
+    picture_ = QImage();
+    if (!reader.canRead() || !Decodable(reader.format())) {
+        throw EInvalidGraphic("Could not load image. Invalid format");
+    }
+    QImage image = reader.read();
+    if (image.isNull()) {
+        throw EInvalidGraphic("Could not load image");
+    }
+    picture_ = std::move(image);
+}
+
+void TShelfImage::Take(std::string bytes) {
+    data_ = std::move(bytes);
+    empty_ = true;
+    picture_ = QImage();
+    if (data_.empty()) {
+        return;
+    }
+    try {
+        LoadPicture();
+    } catch (...) {
+        data_.clear();
+        throw;
+    }
+    empty_ = false;
+}
+
+void TShelfImage::LoadFromBytes(std::string_view bytes) {
+    Take(std::string(bytes));
+    Changed();
+}
+
+void TShelfImage::LoadFromStream(std::istream& stream) {
+    std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    if (bytes.empty()) {
+        data_.clear();
+        empty_ = true;
+        picture_ = QImage();
+        throw EInvalidGraphic("Empty image stream created");
+    }
+    Take(std::move(bytes));
+    Changed();
+}
+
+void TShelfImage::SaveToStream(std::ostream& stream) const {
+    stream.write(data_.data(), static_cast<std::streamsize>(data_.size()));
+}
+
+void TShelfImage::LoadFromFile(const std::filesystem::path& path) {
+    try {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            throw EInvalidGraphic("Cannot open file");
+        }
+        LoadFromStream(in);
+    } catch (const std::exception&) {
+        data_.clear();
+        empty_ = true;
+        picture_ = QImage();
+    }
+}
+
+void TShelfImage::LoadFromResourceName(const std::string& name) {
+    QFile file(QString::fromStdString(":/" + name));
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw Exception("Resource " + name + " not found");
+    }
+    QByteArray bytes = file.readAll();
+    std::string data(bytes.constData(), static_cast<size_t>(bytes.size()));
+    if (data.empty()) {
+        throw EInvalidGraphic("Empty image stream created");
+    }
+    Take(std::move(data));
+    Changed();
+}
+
+void TShelfImage::LoadFromResourceID(int id) {
+    LoadFromResourceName(std::to_string(id));
+}
+
+std::unique_ptr<TGraphic> TShelfImage::Clone() const {
+    auto copy = std::make_unique<TShelfImage>();
+    copy->data_ = data_;
+    copy->empty_ = empty_;
+    copy->picture_ = picture_;
+    copy->SetTransparent(Transparent());
+    return copy;
+}
+
+bool TShelfImage::Assign(const TGraphic& source) {
+    if (&source == this) {
+        return true;
+    }
+    const auto* other = dynamic_cast<const TShelfImage*>(&source);
+    if (!other) {
+        throw EInvalidGraphic("Cannot assign a " + source.ClassName() + " to a TShelfImage");
+    }
+    data_ = other->data_;
+    empty_ = other->empty_;
+    picture_ = other->picture_;
+    Changed();
+    return true;
+}
+
+void TShelfImage::Assign(std::nullptr_t) {
+    data_.clear();
+    empty_ = true;
+    picture_ = QImage();
+    Changed();
+}

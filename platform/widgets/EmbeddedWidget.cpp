@@ -1,0 +1,115 @@
+#include "platform/widgets/EmbeddedWidget.h"
+
+#include "platform/graphics/Canvas.h"
+
+#include <QImage>
+#include <QVariant>
+
+TEmbeddedWidget::TEmbeddedWidget(std::unique_ptr<QWidget> widget, std::string className)
+    : widget_(widget.release()), className_(std::move(className)) {}
+
+TEmbeddedWidget::TEmbeddedWidget(QWidget* child, std::string className)
+    : widget_(child), owned_(false), className_(std::move(className)) {}
+
+TEmbeddedWidget::~TEmbeddedWidget() {
+    if (owned_ && widget_) {
+        delete widget_.data();
+    }
+}
+
+std::string TEmbeddedWidget::Name() const {
+    return widget_ ? widget_->objectName().toStdString() : std::string();
+}
+
+std::string TEmbeddedWidget::Caption() const {
+    if (!widget_) {
+        return {};
+    }
+    QVariant text = widget_->property("text");
+    return (text.isValid() ? text.toString() : widget_->windowTitle()).toStdString();
+}
+
+TRect TEmbeddedWidget::BoundsRect() const {
+    if (!widget_) {
+        return {};
+    }
+    QRect g = widget_->geometry();
+    return Bounds(g.x(), g.y(), g.width(), g.height());
+}
+
+void TEmbeddedWidget::SetBounds(int left, int top, int width, int height) {
+    if (widget_) {
+        widget_->setGeometry(left, top, width, height);
+    }
+}
+
+bool TEmbeddedWidget::Visible() const {
+    return widget_ && !widget_->isHidden();
+}
+
+void TEmbeddedWidget::SetVisible(bool visible) {
+    if (widget_) {
+        widget_->setVisible(visible);
+    }
+}
+
+void TEmbeddedWidget::SetParent(IControlParent* parent) {
+    parent_ = parent;
+    if (!widget_) {
+        return;
+    }
+    auto* window = dynamic_cast<TWidgetControlParent*>(parent);
+    bool shown = !widget_->isHidden();
+    widget_->setParent(window ? window->Widget() : nullptr);
+    // Qt hides a widget that changes parents; the control keeps its own visibility.
+    widget_->setVisible(shown && window && window->Widget());
+}
+
+bool TEmbeddedWidget::CanFocus() const {
+    return widget_ && widget_->isEnabled() && widget_->focusPolicy() != Qt::NoFocus;
+}
+
+void TEmbeddedWidget::SetFocus() {
+    if (widget_) {
+        widget_->setFocus();
+    }
+}
+
+int TEmbeddedWidget::ChildCount() const {
+    if (!widget_) {
+        return 0;
+    }
+    return static_cast<int>(
+        widget_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size());
+}
+
+IEmbeddedControl* TEmbeddedWidget::Child(int index) const {
+    if (!widget_) {
+        return nullptr;
+    }
+    QList<QWidget*> children =
+        widget_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    if (index < 0 || index >= children.size()) {
+        return nullptr;
+    }
+    QWidget* child = children[index];
+    for (const auto& view : children_) {
+        if (view->Widget() == child) {
+            return view.get();
+        }
+    }
+    children_.push_back(std::unique_ptr<TEmbeddedWidget>(
+        new TEmbeddedWidget(child, child->metaObject()->className())));
+    return children_.back().get();
+}
+
+void TEmbeddedWidget::PaintTo(TCanvas& canvas, int x, int y) const {
+    if (!widget_ || widget_->width() <= 0 || widget_->height() <= 0) {
+        return;
+    }
+    QImage image(widget_->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    widget_->render(&image);
+    canvas.DrawImage(Bounds(x, y, image.width(), image.height()), image,
+                     Rect(0, 0, image.width(), image.height()));
+}
