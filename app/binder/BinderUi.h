@@ -112,5 +112,8 @@ public:
     virtual std::string ChosenBinderPath() const = 0;
 };
 
-// Every role at once, as the binder tree and the binder lifecycle use the window.
-class IBinderUi : public IUserMessages, public IUserDialogs, public IBinderWindow {};
+// Every role at once, as the binder tree and the binder lifecycle use the window. The roles are
+// virtual bases, so that one object may play them through parts that each play one.
+class IBinderUi : public virtual IUserMessages,
+                  public virtual IUserDialogs,
+                  public virtual IBinderWindow {};
