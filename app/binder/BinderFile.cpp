@@ -222,7 +222,7 @@ bool TBinderLifecycle::TryCloseBinder() {
         return true;
     }
     StopBinderWork();
-    ui_.ApplyChangeExecute();
+    ui_.StoreTypedNotes();
     if (!tree_.FileSaveExecute()) {
         // The window told why; the records are all there is of the unsaved changes.
         queue_.StartPolling();

@@ -101,7 +101,7 @@ public:
     // Restores the main window and brings it to the front.
     virtual void RestoreAndBringToFront() = 0;
     // Stores what was typed into the notes editor into the node it was typed for.
-    virtual void ApplyChangeExecute() = 0;
+    virtual void StoreTypedNotes() = 0;
 
     // The side bar: the open panel, opening a panel (an index past the last panel is
     // ignored), and filling a panel again.

@@ -224,7 +224,7 @@ void TBinderTree::EditDelete1Execute() {
             return;
         }
         // The note open in the editor may belong to a node that stays: keep its edits.
-        ui_.ApplyChangeExecute();
+        ui_.StoreTypedNotes();
         if (!listed.empty()) {
             // A node listed below another listed node goes with that one; its item id then
             // finds nothing and it is not deleted twice.

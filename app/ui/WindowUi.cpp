@@ -229,7 +229,7 @@ void TWindowUi::RestoreAndBringToFront() {
     window_.BringToFront();
 }
 
-void TWindowUi::ApplyChangeExecute() {
+void TWindowUi::StoreTypedNotes() {
     window_.ViewsPane().Views().ApplyChangeExecute();
 }
 

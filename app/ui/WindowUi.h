@@ -69,7 +69,7 @@ public:
     void EnableCommand(TBinderCommand command, bool enabled) override;
     void ShowPageView() override;
     void RestoreAndBringToFront() override;
-    void ApplyChangeExecute() override;
+    void StoreTypedNotes() override;
     int TopPanel() const override;
     void OpenPanel(int index) override;
     void RefillPanel(int index) override;

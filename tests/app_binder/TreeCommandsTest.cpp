@@ -263,7 +263,7 @@ TEST(TreeCommands, DeleteStopsCapturesThenDeletesFilesAndNodes) {
     EXPECT_TRUE(b.binder.BinderDirty);
     // The note being typed is kept before anything goes; the views hear of the removal before
     // the node is freed, and show the node selected afterwards.
-    EXPECT_EQ(b.ui.Calls(), std::vector<std::string>{"ApplyChangeExecute"});
+    EXPECT_EQ(b.ui.Calls(), std::vector<std::string>{"StoreTypedNotes"});
     EXPECT_EQ(notices.Seen, (std::vector<std::string>{"selected R", "removing F", "data R"}));
 }
 

@@ -214,7 +214,7 @@ public:
     }
     void ShowPageView() override { Record("ShowPageView"); }
     void RestoreAndBringToFront() override { Record("RestoreAndBringToFront"); }
-    void ApplyChangeExecute() override { Record("ApplyChangeExecute"); }
+    void StoreTypedNotes() override { Record("StoreTypedNotes"); }
     int TopPanel() const override { return Panel; }
     void OpenPanel(int index) override {
         Record("OpenPanel(" + std::to_string(index) + ")");
