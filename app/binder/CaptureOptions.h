@@ -16,4 +16,5 @@ struct CaptureOptions {
     std::string SecondText{};   // kept for the dialog; the capture ignores it
     std::string PageUrl{};      // the page whose host is the same-site host
     int32_t Number = 0;         // kept for the dialog; the capture ignores it
+    bool KeepWaitFormHidden = false; // a content sync: the main window's wait form stays hidden
 };

@@ -22,4 +22,9 @@ public:
     // Stops every capture that works on the record and returns once none does, so the record
     // can be freed. Does nothing when no capture uses it.
     virtual void CancelCapture(TPageInfo& record) = 0;
+    // Captures the record's page here and now from the fetched text it holds (a local file
+    // being imported): the text is parsed, rewritten and its resources are stored, nothing
+    // is downloaded again. True when a page text was processed; an engine that cannot do this
+    // answers false.
+    virtual bool CapturePageNow(TPageInfo& /*record*/) { return false; }
 };

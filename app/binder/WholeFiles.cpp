@@ -23,6 +23,14 @@ bool SaveStreamToFile(
     const std::string& path,
     const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
     IUserMessages& ui) {
+    return SaveStreamToFile(path, produce,
+                            [&ui](const std::string& text) { ui.ShowMessage(text); });
+}
+
+bool SaveStreamToFile(
+    const std::string& path,
+    const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
+    const MessageSink& show) {
     if (path.empty()) {
         return false;
     }
@@ -32,15 +40,15 @@ bool SaveStreamToFile(
         size_t slash = path.rfind('/');
         std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
         if (!folder.empty() && !ForceDirectories(folder)) {
-            ui.ShowMessage("can not create directory" + folder);
+            show("can not create directory" + folder);
             return false;
         }
     }
     std::string error;
     AtomicFileWriter writer(path);
     if (!writer.Good() || !produce(writer, error) || !writer.Commit()) {
-        ui.ShowMessage("can not write file " + path + " (" +
-                       (writer.Error().empty() ? error : writer.Error()) + ")");
+        show("can not write file " + path + " (" +
+             (writer.Error().empty() ? error : writer.Error()) + ")");
         return false;
     }
     return true;
@@ -48,7 +56,13 @@ bool SaveStreamToFile(
 
 bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length,
                       IUserMessages& ui) {
+    return SaveBufferToFile(path, buffer, length,
+                            [&ui](const std::string& text) { ui.ShowMessage(text); });
+}
+
+bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length,
+                      const MessageSink& show) {
     return SaveStreamToFile(
         path, [&](AtomicFileWriter& writer, std::string&) { return writer.Write(buffer, length); },
-        ui);
+        show);
 }

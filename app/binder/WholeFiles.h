@@ -26,6 +26,11 @@ std::unique_ptr<char[]> LoadFileToBuffer(const std::string& path, size_t& size);
 bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length,
                       IUserMessages& ui);
 
+// Where the writers below show what went wrong.
+using MessageSink = std::function<void(const std::string& text)>;
+bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length,
+                      const MessageSink& show);
+
 // SaveBufferToFile with the bytes written in pieces: `produce` hands them to the writer and
 // answers false when it cannot finish (setting `error` when the writer did not fail); the old
 // file then stays as it was.
@@ -33,3 +38,7 @@ bool SaveStreamToFile(
     const std::string& path,
     const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
     IUserMessages& ui);
+bool SaveStreamToFile(
+    const std::string& path,
+    const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
+    const MessageSink& show);

@@ -145,14 +145,6 @@ std::string NormaliseLocalPath(std::string_view path) {
     return ResolveSegments(text, '/', true);
 }
 
-std::string CleanFileName(std::string_view name) {
-    std::string result(name);
-    std::erase_if(result, [](char c) {
-        return c != '\0' && std::string_view("\\/:*?\"<>|\n\r").find(c) != npos;
-    });
-    return result;
-}
-
 std::string GetFileExtension(std::string_view name) {
     size_t dot = name.rfind('.');
     return dot == npos ? std::string() : std::string(name.substr(dot + 1));

@@ -3,6 +3,8 @@
 // The rules that turn the references of a page into absolute URLs and into paths below the
 // node folder, and the file-name cleaning the binder commands share with them.
 
+#include "app/binder/FileNames.h"
+
 #include <string>
 #include <string_view>
 
@@ -33,9 +35,6 @@ void RemovePathJunk(std::string& text);
 // there is none, NUL bytes go. The result never leaves the folder it is relative to. A
 // trailing separator stays.
 std::string NormaliseLocalPath(std::string_view path);
-
-// A file name without '\', '/', ':', '*', '?', '"', '<', '>', '|', LF and CR.
-std::string CleanFileName(std::string_view name);
 
 // The text after the last "."; empty when there is none.
 std::string GetFileExtension(std::string_view name);

@@ -20,7 +20,14 @@ public:
 
     void StartNodeCapture(TPageInfo& record, bool /*useCache*/,
                           const CaptureOptions& options) override {
-        Calls.push_back("start " + IntToHex(record.Id, 1) + " " + std::to_string(options.Levels));
+        Calls.push_back("start " + IntToHex(record.Id, 1) + " " + std::to_string(options.Levels) +
+                        (options.KeepWaitFormHidden ? " hidden" : ""));
+    }
+    // Answers CapturePageNow; its record is recorded as "now <HEX id> <fetched text>".
+    bool CaptureNowResult = true;
+    bool CapturePageNow(TPageInfo& record) override {
+        Calls.push_back("now " + IntToHex(record.Id, 1) + " " + record.Content.FetchedText);
+        return CaptureNowResult;
     }
     void CancelCapture(TPageInfo& record) override {
         Calls.push_back("cancel " + IntToHex(record.Id, 1));

@@ -1,0 +1,210 @@
+#include "app/binder/ChmExport.h"
+
+#include "app/binder/BinderTree.h"
+#include "app/binder/ExportContext.h"
+#include "app/binder/ExportUi.h"
+#include "app/binder/FileNames.h"
+#include "app/binder/HtmlFiles.h"
+#include "app/binder/PageInfo.h"
+#include "app/binder/SummaryPages.h"
+#include "app/binder/TemporaryFolder.h"
+#include "app/binder/WholeFiles.h"
+#include "platform/base/Files.h"
+#include "platform/base/StringUtils.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr const char* Crlf = "\r\n";
+
+std::string ProjectHead(const std::string& localeText, bool fullTextSearch) {
+    return std::string("[OPTIONS]\r\n"
+                       "Compatibility=1.1 or later\r\n"
+                       "Compiled file=tqz.chm\r\n"
+                       "Contents file=tqz.hhc\r\n"
+                       "Display compile progress=No\r\n"
+                       "Full-text search=") +
+           (fullTextSearch ? "Yes" : "No") + Crlf + "Language=" + localeText + " " + Crlf +
+           "[FILES]" + Crlf;
+}
+
+constexpr const char* ContentsHead =
+    "<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML//EN\">\r\n"
+    "<HTML>\r\n"
+    "<HEAD>\r\n"
+    "<meta name=\"GENERATOR\" content=\"Microsoft&reg; HTML Help Workshop 4.1\">\r\n"
+    "<!-- Sitemap 1.0 -->\r\n"
+    "</HEAD><BODY>\r\n"
+    "<UL>\r\n";
+constexpr const char* ContentsTail = "</UL>\r\n</BODY></HTML>";
+
+std::string EntryHead(int depth, const std::string& title) {
+    const std::string tabs = RepeatTab(depth);
+    return tabs + "<LI> <OBJECT type=\"text/sitemap\">" + Crlf + tabs +
+           "<param name=\"Name\" value=\"" + HtmlEscape(title) + "\">" + Crlf;
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    return LowerCase(a) == LowerCase(b);
+}
+
+// The compiled file of the work folder over the destination: written beside it and renamed
+// over it, so the old file stays until the new one is complete.
+bool CopyResult(const std::string& workFolder, const std::string& destination, IExportUi& ui) {
+    size_t size = 0;
+    const std::unique_ptr<char[]> bytes = ReadWholeFile(JoinPath(workFolder, "tqz.chm"), &size);
+    if (bytes == nullptr || size == 0) {
+        return false;
+    }
+    return SaveBufferToFile(destination, bytes.get(), size,
+                            [&ui](const std::string& text) { ui.ShowMessage(text); });
+}
+
+} // namespace
+
+std::string RepeatTab(int n) {
+    return std::string(static_cast<size_t>(std::max(n, 0)), '\t');
+}
+
+std::optional<std::string> ChmDestination(const std::string& path) {
+    const size_t split = path.find_last_of(":\\/");
+    const size_t start = split == std::string::npos ? 0 : split + 1;
+    std::string name = path.substr(start);
+    if (name.empty()) {
+        return std::nullopt;
+    }
+    if (name.find(".chm") == std::string::npos) {
+        const size_t dot = name.rfind('.');
+        if (dot != std::string::npos) {
+            name.erase(dot);
+        }
+        name += ".chm";
+    }
+    return path.substr(0, start) + name;
+}
+
+std::string ChmPageFileName(const ChmBuild& build, const std::string& title, uint32_t id) {
+    const std::string hex = IntToHex(id, 1);
+    std::string name = title + ".htm";
+    if (name.size() > 24) {
+        name = title.substr(0, 10) + hex + ".htm";
+    }
+    name = CleanFileName(name);
+    std::erase_if(name, [](char c) { return c == ' ' || c == '\0'; });
+    auto taken = [&](const std::string& candidate) {
+        return std::any_of(build.Files.begin(), build.Files.end(),
+                           [&](const std::string& file) { return SameName(file, candidate); });
+    };
+    const std::string stem = name.substr(0, name.size() - 4);
+    for (int n = 1; taken(name); ++n) {
+        name = stem + hex + (n == 1 ? "" : "-" + std::to_string(n)) + ".htm";
+    }
+    return name;
+}
+
+std::string WriteChmSitemapNode(ExportContext& context, ChmBuild& build, const TTreeNode* node) {
+    const TPageInfo* record = NodeRecord(node);
+    if (record == nullptr) {
+        return {};
+    }
+    ++build.Depth;
+    const std::string tabs = RepeatTab(build.Depth);
+    std::string entry;
+    if (record->Kind == NodeKind::WebPage) {
+        const std::string name = ChmPageFileName(build, record->Title, record->Id);
+        bool ask = false;
+        SavePageToFolder(context, node, JoinPath(build.WorkFolder, name), nullptr, ask);
+        build.Files.push_back(name);
+        entry = EntryHead(build.Depth, record->Title) + tabs + "<param name=\"Local\" value=\"" +
+                HtmlEscape(name) + "\">" + Crlf + tabs + "</OBJECT>" + Crlf;
+    } else if (node->HasChildren()) {
+        entry = EntryHead(build.Depth, record->Title) + tabs + "</OBJECT>" + Crlf + tabs + "<UL>" +
+                Crlf;
+        for (int i = 0; i < node->Count(); ++i) {
+            entry += WriteChmSitemapNode(context, build, node->Item(i));
+        }
+        entry += tabs + "</UL>" + Crlf;
+    }
+    --build.Depth;
+    return entry;
+}
+
+bool BuildChmProject(ExportContext& context, const TTreeNode* firstTopNode,
+                     const std::string& workFolder, const std::string& localeText,
+                     bool fullTextSearch, const ChmCompileCap& cap) {
+    IExportUi& ui = context.Ui;
+    ChmBuild build;
+    build.WorkFolder = workFolder;
+    std::string contents = ContentsHead;
+    // Saving the pages moves the dialogs' folder into the work folder, which goes afterwards.
+    const std::string dialogFolder = ui.LastDialogDir();
+    for (const TTreeNode* node = firstTopNode; node != nullptr; node = node->getNextSibling()) {
+        contents += WriteChmSitemapNode(context, build, node);
+    }
+    ui.SetLastDialogDir(dialogFolder);
+    contents += ContentsTail;
+    std::string project = ProjectHead(localeText, fullTextSearch);
+    for (const std::string& file : build.Files) {
+        project += file + Crlf;
+    }
+    const MessageSink show = [&ui](const std::string& text) { ui.ShowMessage(text); };
+    const std::string projectFile = JoinPath(workFolder, "tqz.hhp");
+    if (!SaveBufferToFile(JoinPath(workFolder, "tqz.hhc"), contents.data(), contents.size(),
+                          show) ||
+        !SaveBufferToFile(projectFile, project.data(), project.size(), show)) {
+        return false;
+    }
+    std::remove(JoinPath(workFolder, "tqz.chm").c_str());
+    std::unique_ptr<RunningProgram> compiler = ui.StartChmCompiler(projectFile);
+    if (compiler == nullptr) {
+        return false;
+    }
+    ui.OpenStatusForm(ChmCompilingText, true);
+    const auto deadline = std::chrono::steady_clock::now() + cap.Base +
+                          cap.PerPage * static_cast<int64_t>(build.Files.size());
+    bool ended = false;
+    while (!(ended = compiler->WaitFor(100))) {
+        ui.UpdateStatusForm();
+        if (ui.StatusCancelled() || std::chrono::steady_clock::now() >= deadline) {
+            compiler->Kill();
+            break;
+        }
+    }
+    ui.CloseStatusForm();
+    return ended && compiler->ExitCode() == 0;
+}
+
+void FileExportCHMExecute(ExportContext& context, const ChmCompileCap& cap) {
+    IExportUi& ui = context.Ui;
+    const std::optional<TChmChoice> choice = ui.ChmDialog();
+    if (!choice) {
+        return;
+    }
+    const std::optional<std::string> destination = ChmDestination(choice->Destination);
+    if (!destination) {
+        ui.ShowMessage("Illegal file name");
+        return;
+    }
+    struct stat info;
+    if (::stat(destination->c_str(), &info) == 0 && !choice->OverwriteExisting) {
+        ui.ShowMessage("Destination File" + *destination + " Already Exists");
+        return;
+    }
+    std::error_code error;
+    const TemporaryFolder work(
+        JoinPath(std::filesystem::temp_directory_path(error).string(), "~tqzworktmp-XXXXXX"));
+    const bool built = !work.Path().empty() &&
+                       BuildChmProject(context, context.Binder.Items().GetFirstNode(), work.Path(),
+                                       choice->LocaleText, choice->FullTextSearch, cap) &&
+                       CopyResult(work.Path(), *destination, ui);
+    if (!built) {
+        ui.ShowMessage(ChmFailedText);
+        return;
+    }
+    if (choice->LaunchWhenDone) {
+        ui.ShellOpen(*destination);
+    }
+}

@@ -1,0 +1,254 @@
+#include "app/binder/ExchangeImport.h"
+
+#include "app/binder/BinderPaths.h"
+#include "app/binder/BinderTree.h"
+#include "app/binder/ExchangeFile.h"
+#include "app/binder/ExchangeUnpack.h"
+#include "app/binder/ExportContext.h"
+#include "app/binder/ExportUi.h"
+#include "app/binder/PageInfo.h"
+#include "app/binder/Settings.h"
+#include "app/binder/StringMessage.h"
+#include "app/binder/TreeCommands.h"
+#include "app/binder/TreeFile.h"
+#include "app/binder/WholeFiles.h"
+#include "platform/base/Files.h"
+#include "platform/base/Guid.h"
+
+#include <set>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+// The fields of a byte block, read front to back; a field that runs past the end, or bytes
+// left that are no field, make the block unsound.
+class FieldWalk {
+public:
+    explicit FieldWalk(std::string_view bytes) : bytes_(bytes) {}
+
+    bool Next(std::string_view& field) {
+        if (pos_ >= bytes_.size()) {
+            return false;
+        }
+        StringMessageI18N::TFieldSpan span;
+        if (StringMessageI18N::ScanField(bytes_, pos_, span) !=
+            StringMessageI18N::TFieldScan::Found) {
+            sound_ = false;
+            pos_ = bytes_.size();
+            return false;
+        }
+        field = bytes_.substr(span.Start, span.Length);
+        pos_ = span.Start + span.Length;
+        return true;
+    }
+    bool AtEnd() const { return pos_ >= bytes_.size(); }
+    bool Sound() const { return sound_; }
+
+private:
+    std::string_view bytes_;
+    size_t pos_ = 0;
+    bool sound_ = true;
+};
+
+struct ExchangeContents {
+    std::vector<std::string_view> Blocks;
+    std::vector<SectionFile> Files;
+};
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// "<hex id>" then "\" or "/" then a relative path of plain segments: nothing empty, no "."
+// or "..", no drive prefix, no NUL or control characters.
+bool ParseSectionName(std::string_view name, SectionFile& file) {
+    const size_t separator = name.find_first_of("\\/");
+    if (separator == std::string_view::npos || separator == 0 || separator > 8) {
+        return false;
+    }
+    uint32_t id = 0;
+    for (char c : name.substr(0, separator)) {
+        if (!IsHexDigit(c)) {
+            return false;
+        }
+        id = id * 16 + static_cast<uint32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+    }
+    std::string relative;
+    std::string_view rest = name.substr(separator + 1);
+    bool first = true;
+    while (true) {
+        const size_t next = rest.find_first_of("\\/");
+        const std::string_view segment = rest.substr(0, next);
+        if (segment.empty() || segment == "." || segment == "..") {
+            return false;
+        }
+        for (unsigned char c : segment) {
+            if (c < 0x20 || c == 0x7f) {
+                return false;
+            }
+        }
+        if (first && segment.size() >= 2 && segment[1] == ':') {
+            return false;
+        }
+        relative.append(first ? "" : "/").append(segment);
+        first = false;
+        if (next == std::string_view::npos) {
+            break;
+        }
+        rest = rest.substr(next + 1);
+    }
+    file.Id = id;
+    file.Relative = std::move(relative);
+    return true;
+}
+
+// The fields of the whole file, checked for their form. False when the file is not sound.
+bool ReadExchangeFields(std::string_view bytes, ExchangeContents& contents) {
+    FieldWalk fields(bytes);
+    std::string_view field;
+    if (!fields.Next(field) || field != ExchangeMarker || !fields.Next(field)) {
+        return false;
+    }
+    // Subtree blocks up to "treedata"; the file section is the last field.
+    while (true) {
+        if (!fields.Next(field)) {
+            return false;
+        }
+        if (field == ExchangeTreeEnd) {
+            break;
+        }
+        contents.Blocks.push_back(field);
+    }
+    std::string_view section;
+    if (!fields.Next(section) || !fields.AtEnd() || !fields.Sound()) {
+        return false;
+    }
+    FieldWalk pairs(section);
+    std::string_view name;
+    while (pairs.Next(name)) {
+        SectionFile file;
+        if (!ParseSectionName(name, file) || !pairs.Next(file.Bytes)) {
+            return false;
+        }
+        contents.Files.push_back(std::move(file));
+    }
+    return pairs.Sound();
+}
+
+std::set<uint32_t> IdsOf(const TTreeNodes& tree) {
+    std::set<uint32_t> ids;
+    for (const TTreeNode* node = tree.GetFirstNode(); node != nullptr; node = node->GetNext()) {
+        if (const TPageInfo* record = NodeRecord(node)) {
+            ids.insert(record->Id);
+        }
+    }
+    return ids;
+}
+
+// Gives the records of the read tree the ids they keep in the binder: an id the binder holds,
+// or one met before in the file, is replaced by a fresh one. Returns, for each old id of a
+// web page, the ids whose node folders receive its files.
+IdTargets AssignIds(TTreeNodes& read, const TTreeNodes& binder, const std::string& store) {
+    std::set<uint32_t> taken = IdsOf(binder);
+    const std::set<uint32_t> inFile = IdsOf(read);
+    std::set<uint32_t> seen;
+    IdTargets targets;
+    for (TTreeNode* node = read.GetFirstNode(); node != nullptr; node = node->GetNext()) {
+        TPageInfo* record = NodeRecord(node);
+        if (record == nullptr) {
+            continue;
+        }
+        const uint32_t old = record->Id;
+        if (taken.count(old) != 0 || !seen.insert(old).second) {
+            uint32_t fresh = 0;
+            do {
+                fresh = NewNodeId();
+            } while (fresh == 0 || taken.count(fresh) != 0 || inFile.count(fresh) != 0 ||
+                     NodeFolderExists(store, fresh));
+            record->Id = fresh;
+        }
+        taken.insert(record->Id);
+        if (record->Kind == NodeKind::WebPage) {
+            targets[old].push_back(record->Id);
+        }
+    }
+    return targets;
+}
+
+} // namespace
+
+void ImportExchangeFile(ExportContext& context, const std::string& path, TTreeNode* target) {
+    IExportUi& ui = context.Ui;
+    size_t size = 0;
+    const std::unique_ptr<char[]> buffer = LoadFileToBuffer(path, size);
+    if (buffer == nullptr) {
+        ui.ShowMessage("can not read file " + path);
+        return;
+    }
+    const std::string_view bytes(buffer.get(), size);
+    ExchangeContents contents;
+    TTreeNodes read;
+    TreeLoadContext readContext;
+    bool sound = ReadExchangeFields(bytes, contents);
+    for (size_t i = 0; sound && i < contents.Blocks.size(); ++i) {
+        read.SetSelected(nullptr);
+        LoadSubtree(read, contents.Blocks[i], readContext);
+        sound = readContext.Result == TreeLoadResult::Loaded ||
+                readContext.Result == TreeLoadResult::Refused;
+    }
+    std::set<uint32_t> pages;
+    for (const TTreeNode* node = read.GetFirstNode(); node != nullptr; node = node->GetNext()) {
+        if (GetNodeKind(node) == NodeKind::WebPage) {
+            pages.insert(NodeRecord(node)->Id);
+        }
+    }
+    const std::string store = JoinPath(context.Paths.BinderRoot, context.Paths.BinderStore);
+    IdTargets targets;
+    if (sound) {
+        for (const SectionFile& file : contents.Files) {
+            sound = sound && pages.count(file.Id) != 0;
+        }
+    }
+    if (sound) {
+        targets = AssignIds(read, context.Binder.Items(), store);
+        for (const SectionFile& file : contents.Files) {
+            for (uint32_t id : targets.at(file.Id)) {
+                sound = sound && TargetIsPlain(store, id, file.Relative);
+            }
+        }
+    }
+    if (!sound) {
+        ClearTree(read);
+        ui.ShowMessage(ExchangeFormatError);
+        return;
+    }
+    ui.OpenStatusForm("", false);
+    std::string error;
+    if (!UnpackFiles(contents.Files, targets, store, error)) {
+        ClearTree(read);
+        ui.CloseStatusForm();
+        ui.ShowMessage(error);
+        return;
+    }
+    TTreeNodes& tree = context.Binder.Items();
+    TreeLoadContext loadContext;
+    loadContext.Queue = &context.Queue;
+    loadContext.StorePath = store;
+    loadContext.ListMode = context.Settings.ListMode;
+    for (int i = 0; i < read.TopLevelCount(); ++i) {
+        tree.SetSelected(target);
+        const std::unique_ptr<StringMessageI18N> block = SerializeSubtree(*read.TopLevelItem(i));
+        LoadSubtree(tree,
+                    std::string_view(block->GetBuffer(), static_cast<size_t>(block->GetLength())),
+                    loadContext);
+        ui.UpdateStatusForm();
+    }
+    tree.SetSelected(target);
+    ClearTree(read);
+    ui.CloseStatusForm();
+    if (readContext.Result == TreeLoadResult::Refused) {
+        ui.MessageBox(NonFolderRefusal, "Sorry", TMsgButtons::Ok);
+    }
+    context.Binder.BinderDirty = true;
+}

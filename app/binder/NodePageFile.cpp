@@ -1,0 +1,17 @@
+#include "app/binder/NodePageFile.h"
+
+#include "app/binder/StoreFiles.h"
+#include "platform/base/Files.h"
+#include "platform/base/StringUtils.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+std::string NodePageFilePath(const std::string& root, const std::string& store, uint32_t id) {
+    return JoinPath(NodeStoreFolder(root, store, id), IntToHex(id, 1) + ".htm");
+}
+
+bool RemoveNodePageFile(const std::string& root, const std::string& store, uint32_t id) {
+    const std::string path = NodePageFilePath(root, store, id);
+    return !path.empty() && (::unlink(path.c_str()) == 0 || errno == ENOENT);
+}

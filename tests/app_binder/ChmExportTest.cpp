@@ -1,0 +1,189 @@
+#include "app/binder/ChmExport.h"
+
+#include "platform/shell/ChmCompiler.h"
+
+#include "tests/app_binder/ExportFixture.h"
+#include "tests/support/ScopedEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+
+#include <csignal>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string RunTool(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return process.readAllStandardOutput().toStdString();
+}
+
+// Binder of one folder holding two pages, each with a picture.
+struct ChmBinder : ExportFixture {
+    ChmBinder() {
+        TTreeNode* folder = AddRecord(Tree(), nullptr, NodeKind::Folder, 1, "Folder & <Co>");
+        NodeRecord(Page(folder, 0x2A, "Page One"))->Content.PageHtml =
+            "<html><body><img src=\"img/a.gif\">one</body></html>";
+        NodeRecord(Page(folder, 0x2B, "Two"))->Content.PageHtml = "<html><body>two</body></html>";
+        AddRecord(Tree(), folder, NodeKind::Notes, 3, "Note");
+        AddRecord(Tree(), nullptr, NodeKind::Folder, 4, "Empty");
+        StoreFile(0x2A, "img/a.gif", "GIF89a");
+        StoreFile(0x2A, "2A.htm", "own copy");
+    }
+};
+
+} // namespace
+
+TEST(ChmExport, ProjectAndContentsFilesByteForByte) {
+    ChmBinder binder;
+    TempDir work;
+    EXPECT_FALSE(
+        BuildChmProject(binder.context, binder.Tree().GetFirstNode(), work.Str(), "0x409", true));
+    EXPECT_EQ(ReadFileBytes(work / "tqz.hhp"), "[OPTIONS]\r\n"
+                                               "Compatibility=1.1 or later\r\n"
+                                               "Compiled file=tqz.chm\r\n"
+                                               "Contents file=tqz.hhc\r\n"
+                                               "Display compile progress=No\r\n"
+                                               "Full-text search=Yes\r\n"
+                                               "Language=0x409 \r\n"
+                                               "[FILES]\r\n"
+                                               "PageOne.htm\r\n"
+                                               "Two.htm\r\n");
+    EXPECT_EQ(ReadFileBytes(work / "tqz.hhc"),
+              "<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML//EN\">\r\n"
+              "<HTML>\r\n"
+              "<HEAD>\r\n"
+              "<meta name=\"GENERATOR\" content=\"Microsoft&reg; HTML Help Workshop 4.1\">\r\n"
+              "<!-- Sitemap 1.0 -->\r\n"
+              "</HEAD><BODY>\r\n"
+              "<UL>\r\n"
+              "\t<LI> <OBJECT type=\"text/sitemap\">\r\n"
+              "\t<param name=\"Name\" value=\"Folder &amp; &lt;Co&gt;\">\r\n"
+              "\t</OBJECT>\r\n"
+              "\t<UL>\r\n"
+              "\t\t<LI> <OBJECT type=\"text/sitemap\">\r\n"
+              "\t\t<param name=\"Name\" value=\"Page One\">\r\n"
+              "\t\t<param name=\"Local\" value=\"PageOne.htm\">\r\n"
+              "\t\t</OBJECT>\r\n"
+              "\t\t<LI> <OBJECT type=\"text/sitemap\">\r\n"
+              "\t\t<param name=\"Name\" value=\"Two\">\r\n"
+              "\t\t<param name=\"Local\" value=\"Two.htm\">\r\n"
+              "\t\t</OBJECT>\r\n"
+              "\t</UL>\r\n"
+              "</UL>\r\n"
+              "</BODY></HTML>");
+    EXPECT_EQ(ReadFileBytes(work / "img" / "a.gif"), "GIF89a");
+    EXPECT_FALSE(fs::exists(work / "2A.htm"));
+    EXPECT_EQ(binder.exportUi.CallsOf("ShowMessage").size(), 0u);
+}
+
+TEST(ChmExport, DestinationAndPageNames) {
+    const std::vector<std::pair<std::string, std::optional<std::string>>> destinations = {
+        {"/d/report.txt", "/d/report.chm"},
+        {"/d/book", "/d/book.chm"},
+        {"/d/my.chm.old", "/d/my.chm.old"},
+        {"", std::nullopt},
+        {"/d/", std::nullopt},
+        {"C:", std::nullopt},
+    };
+    for (const auto& [path, expected] : destinations) {
+        EXPECT_EQ(ChmDestination(path), expected) << path;
+    }
+
+    ExportFixture binder;
+    binder.Page(nullptr, 0xC1, "A very long page title for the binder");
+    binder.Page(nullptr, 0xC2, "a/b:c");
+    binder.Page(nullptr, 0xC3, "Same");
+    binder.Page(nullptr, 0xC4, "same");
+    binder.Page(nullptr, 0xC5, "Same");
+    TempDir work;
+    BuildChmProject(binder.context, binder.Tree().GetFirstNode(), work.Str(), "0x804", false);
+    const std::vector<std::string> listed = {"AverylonC1.htm", "abc.htm", "Same.htm", "sameC4.htm",
+                                             "SameC5.htm"};
+    const std::string project = ReadFileBytes(work / "tqz.hhp");
+    std::string files;
+    for (const std::string& name : listed) {
+        files += name + "\r\n";
+        EXPECT_TRUE(fs::exists(work / name)) << name;
+        EXPECT_NE(ReadFileBytes(work / "tqz.hhc").find("value=\"" + name + "\""),
+                  std::string::npos);
+    }
+    EXPECT_EQ(project.substr(project.find("[FILES]\r\n") + 9), files);
+    EXPECT_NE(project.find("Full-text search=No\r\nLanguage=0x804 \r\n"), std::string::npos);
+}
+
+TEST(ChmExport, CompilesWithChmcmdAndReplacesTheDestination) {
+    ChmBinder binder;
+    binder.exportUi.Compiler = StartChmCompiler;
+    TempDir out;
+    TempDir temp;
+    ScopedEnv tmp("TMPDIR", temp.Str());
+    WriteFileBytes(out / "help.chm", "old");
+    binder.exportUi.Chm = TChmChoice{(out / "help.txt").string(), "0x409", true, true, false};
+    FileExportCHMExecute(binder.context);
+    EXPECT_EQ(binder.exportUi.CallsOf("ShowMessage"),
+              std::vector<std::string>{"ShowMessage(Destination File" +
+                                       (out / "help.chm").string() + " Already Exists)"});
+
+    binder.exportUi.Chm->OverwriteExisting = true;
+    binder.exportUi.Calls.clear();
+    FileExportCHMExecute(binder.context);
+    EXPECT_TRUE(binder.exportUi.CallsOf("ShowMessage").empty());
+    EXPECT_EQ(binder.exportUi.CallsOf("ShellOpen"),
+              std::vector<std::string>{"ShellOpen(" + (out / "help.chm").string() + ")"});
+    EXPECT_TRUE(fs::is_empty(temp.Path())) << "the work folder is removed";
+
+    const std::string listing =
+        RunTool("enum_chmLib", {QString::fromStdString((out / "help.chm").string())});
+    for (const char* name : {"/PageOne.htm", "/Two.htm", "/img/a.gif", "/tqz.hhc"}) {
+        EXPECT_NE(listing.find(name), std::string::npos) << name << "\n" << listing;
+    }
+    RunTool("extract_chmLib", {QString::fromStdString((out / "help.chm").string()),
+                               QString::fromStdString((out / "x").string())});
+    EXPECT_EQ(ReadFileBytes(out / "x" / "PageOne.htm"),
+              "<html><body><img src=\"img/a.gif\">one</body></html>");
+}
+
+TEST(ChmExport, FailingOrHangingCompilerKeepsTheOldDestination) {
+    struct Case {
+        const char* name;
+        const char* script;
+    };
+    const std::vector<Case> cases = {
+        {"exits 1", "exit 1"},
+        {"exits 0 without output", "exit 0"},
+        {"hangs past the cap", "echo $$ > \"$CHM_PID_FILE\"; exec sleep 60"},
+        {"missing", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir bin;
+        if (c.script != nullptr) {
+            WriteFileBytes(bin / "chmcmd", std::string("#!/bin/sh\n") + c.script + "\n");
+            fs::permissions(bin / "chmcmd", fs::perms::owner_all);
+        }
+        ScopedEnv path("PATH", bin.Str() + (c.script != nullptr ? ":/usr/bin:/bin" : ""));
+        ScopedEnv pidFile("CHM_PID_FILE", (bin / "pid").string());
+        ChmBinder binder;
+        binder.exportUi.Compiler = [](const std::string& project) {
+            return StartChmCompiler(project);
+        };
+        TempDir out;
+        WriteFileBytes(out / "help.chm", "old");
+        binder.exportUi.Chm = TChmChoice{(out / "help.chm").string(), "0x409", false, true, true};
+        FileExportCHMExecute(binder.context, {std::chrono::milliseconds(300), {}});
+        EXPECT_EQ(ReadFileBytes(out / "help.chm"), "old");
+        EXPECT_EQ(binder.exportUi.CallsOf("ShowMessage"),
+                  std::vector<std::string>{"ShowMessage(Sorry, operation failed)"});
+        EXPECT_TRUE(binder.exportUi.CallsOf("ShellOpen").empty());
+        const std::string pid = ReadFileBytes(bin / "pid");
+        if (!pid.empty()) {
+            EXPECT_NE(::kill(std::stoi(pid), 0), 0) << "the compiler was killed";
+        }
+    }
+}

@@ -1,0 +1,349 @@
+#include "app/binder/ExchangeFile.h"
+
+#include "app/binder/StringMessage.h"
+#include "app/binder/Task.h"
+#include "app/binder/TreeFile.h"
+
+#include "tests/app_binder/ExportFixture.h"
+#include "tests/support/Permissions.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Every node in tree order: depth, kind, id, title, URL, state and note bytes.
+std::string Dump(const TTreeNodes& tree) {
+    std::string text;
+    for (const TTreeNode* node = tree.GetFirstNode(); node != nullptr; node = node->GetNext()) {
+        const TPageInfo* record = NodeRecord(node);
+        text +=
+            std::to_string(node->Level()) + " " + std::to_string(static_cast<int>(record->Kind)) +
+            " " + IntToHex(record->Id, 1) + " " + record->Title + " " + record->RequestedUrl + " " +
+            std::to_string(static_cast<int>(record->State)) + " [" + record->Notes.Bytes() + "]\n";
+    }
+    return text;
+}
+
+std::string ExportAll(ExportFixture& binder, const fs::path& file) {
+    binder.exportUi.DialogAnswers.push_back(file.string());
+    FileExportAllExecute(binder.context);
+    return ReadFileBytes(file);
+}
+
+void Import(ExportFixture& binder, const fs::path& file) {
+    binder.exportUi.DialogAnswers.push_back(file.string());
+    FileImportVelmorExecute(binder.context);
+}
+
+// Binder A: folders two deep, pages with files (a 0-byte one and a binary one), a note with
+// bytes, a link and an unfinished page.
+struct SourceBinder : ExportFixture {
+    SourceBinder() {
+        TTreeNode* docs = AddRecord(Tree(), nullptr, NodeKind::Folder, 0x10, "Docs");
+        Page(docs, 0x11, "Home", "http://example.test/");
+        StoreFile(0x11, "0011.htm", "<html>home</html>");
+        StoreFile(0x11, "empty.gif", "");
+        StoreFile(0x11, "img/deep/bin.dat", std::string("\0\xff\0\x01", 4));
+        TTreeNode* inner = AddRecord(Tree(), docs, NodeKind::Folder, 0x12, "Inner");
+        TTreeNode* sub = AddRecord(Tree(), inner, NodeKind::Folder, 0x13, "Sub");
+        Page(sub, 0x14, "Deep", "http://example.test/deep");
+        StoreFile(0x14, "d.css", "body{}");
+        TTreeNode* note = AddRecord(Tree(), docs, NodeKind::Notes, 0x15, "Note");
+        NodeRecord(note)->Notes.AppendRaw("rnf\0bytes", 9);
+        AddRecord(Tree(), nullptr, NodeKind::Link, 0x16, "Link");
+        NodeRecord(Tree().Item(6))->RequestedUrl = "http://example.test/link";
+        TTreeNode* later = Page(nullptr, 0x17, "Later", "http://example.test/later");
+        NodeRecord(later)->State = CaptureState::Unfinished;
+        NodeRecord(later)->Content.Stats.State = static_cast<int32_t>(CaptureState::Unfinished);
+    }
+};
+
+} // namespace
+
+TEST(ExchangeFile, ExportWritesTheFieldsByteForByte) {
+    struct Case {
+        const char* name;
+        std::function<void(ExportFixture&)> build;
+        std::function<std::string(ExportFixture&)> expected;
+    };
+    const std::vector<Case> cases = {
+        {"empty binder", [](ExportFixture&) {},
+         [](ExportFixture&) { return std::string("c#VelmorExport3#1.08#treedata0#"); }},
+        {"page with a 0-byte file",
+         [](ExportFixture& b) {
+             b.Page(nullptr, 0xA1, "P");
+             b.StoreFile(0xA1, "z.gif", "");
+         },
+         [](ExportFixture& b) {
+             return Field("VelmorExport") + Field("1.0") +
+                    Field(SerializeSubtree(*b.Tree().GetFirstNode())->Bytes()) + Field("treedata") +
+                    Field(Field("A1\\z.gif") + "0#");
+         }},
+        {"folder with pages two levels down, depth first in child order",
+         [](ExportFixture& b) {
+             TTreeNode* folder = AddRecord(b.Tree(), nullptr, NodeKind::Folder, 1, "F");
+             TTreeNode* sub = AddRecord(b.Tree(), folder, NodeKind::Folder, 2, "S");
+             b.Page(sub, 0xB2, "Deep");
+             b.Page(folder, 0xB1, "Near");
+             b.StoreFile(0xB2, "b.css", "BB");
+             b.StoreFile(0xB1, "a.gif", "A");
+             b.StoreFile(0xB1, "img/c.gif", "CCC");
+         },
+         [](ExportFixture& b) {
+             return Field("VelmorExport") + Field("1.0") +
+                    Field(SerializeSubtree(*b.Tree().GetFirstNode())->Bytes()) + Field("treedata") +
+                    Field(Field("B2\\b.css") + Field("BB") + Field("B1\\a.gif") + Field("A") +
+                          Field("B1\\img\\c.gif") + Field("CCC"));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExportFixture binder;
+        c.build(binder);
+        TempDir out;
+        EXPECT_EQ(ExportAll(binder, out / "x.tqz"), c.expected(binder));
+        EXPECT_EQ(binder.exportUi.DialogDir, out.Str());
+    }
+}
+
+TEST(ExchangeFile, RoundTripRebuildsTreeAndFilesWhereverTheImportLands) {
+    SourceBinder source;
+    TempDir out;
+    const std::string bytes = ExportAll(source, out / "a.tqz");
+    const std::string sourceDump = Dump(source.Tree());
+    const auto sourceFiles = FolderListing(source.Store());
+
+    struct Case {
+        const char* name;
+        std::function<TTreeNode*(ExportFixture&)> prepare; // the node to select
+        std::string file;
+        int topLevelBefore;
+    };
+    std::string version2 = bytes;
+    version2.replace(version2.find("3#1.0"), 5, "3#2.0");
+    const std::vector<Case> cases = {
+        {"fresh binder, nothing selected", [](ExportFixture&) { return nullptr; }, bytes, 0},
+        {"version 2.0", [](ExportFixture&) { return nullptr; }, version2, 0},
+        {"page selected: top level", [](ExportFixture& b) { return b.Page(nullptr, 0xE1, "Mine"); },
+         bytes, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExportFixture target;
+        target.Tree().SetSelected(c.prepare(target));
+        WriteFileBytes(out / "in.tqz", c.file);
+        Import(target, out / "in.tqz");
+
+        ASSERT_EQ(target.Tree().TopLevelCount(), c.topLevelBefore + 3);
+        TTreeNodes copy;
+        for (int i = c.topLevelBefore; i < target.Tree().TopLevelCount(); ++i) {
+            copy.SetSelected(nullptr);
+            TreeLoadContext load;
+            LoadSubtree(copy, SerializeSubtree(*target.Tree().TopLevelItem(i))->Bytes(), load);
+        }
+        EXPECT_EQ(Dump(copy), sourceDump);
+        ClearTree(copy);
+        auto files = FolderListing(target.Store());
+        if (c.topLevelBefore == 0) {
+            EXPECT_EQ(files, sourceFiles);
+        }
+        EXPECT_TRUE(target.binder.BinderDirty);
+        ASSERT_EQ(target.queue.Tasks.size(), 1u);
+        EXPECT_EQ(target.queue.Tasks[0].NodeId, 0x17u);
+        EXPECT_EQ(target.queue.Tasks[0].Kind, UnfinishedPageKind);
+    }
+
+    // With a folder selected every subtree goes under it.
+    ExportFixture target;
+    TTreeNode* folder = AddRecord(target.Tree(), nullptr, NodeKind::Folder, 0xF0, "Here");
+    target.Tree().SetSelected(folder);
+    Import(target, out / "a.tqz");
+    EXPECT_EQ(TreeShape(target.Tree()),
+              "Here#F0(Docs#10(Home#11,Inner#12(Sub#13(Deep#14)),Note#15),"
+              "Link#16,Later#17)");
+    EXPECT_EQ(target.Tree().Selected(), folder);
+}
+
+TEST(ExchangeFile, HostileFilesAreRefusedWithoutChangingAnything) {
+    // A valid file with one page 0xABC and one file, from which the hostile ones are made.
+    ExportFixture maker;
+    maker.Page(nullptr, 0xABC, "Page");
+    const std::string block = SerializeSubtree(*maker.Tree().GetFirstNode())->Bytes();
+    auto withFiles = [&](const std::string& section) {
+        return Field("VelmorExport") + Field("1.0") + Field(block) + Field("treedata") +
+               Field(section);
+    };
+    auto named = [&](const std::string& name) { return withFiles(Field(name) + Field("x")); };
+    const std::string valid = named("ABC\\ok.gif");
+
+    struct Case {
+        std::string name;
+        std::string bytes;
+        bool plantLink = false;
+    };
+    std::vector<Case> cases = {
+        {"climbing name", named("..\\..\\x")},
+        {"absolute name", named("/abs")},
+        {"drive name", named("C:\\x")},
+        {"climbing below the id", named("ABC\\..\\..\\x")},
+        {"climbing inside the id", named("ABC\\a\\..\\..\\b")},
+        {"id not in the file", named("DEF\\x")},
+        {"empty name", named("")},
+        {"NUL inside", named(std::string("ABC\\a\0b", 7))},
+        {"drive inside the id folder", named("ABC\\C:\\x")},
+        {"name without bytes", withFiles(Field("ABC\\x"))},
+        {"empty file", ""},
+        {"wrong marker", Field("VelmorExporT") + valid.substr(Field("VelmorExport").size())},
+        {"treedata without a section",
+         Field("VelmorExport") + Field("1.0") + Field(block) + Field("treedata")},
+        {"no treedata", Field("VelmorExport") + Field("1.0") + Field(block)},
+        {"length past the end", Field("VelmorExport") + Field("1.0") + Field(block) +
+                                    Field("treedata") + "ff#" + Field("ABC\\ok.gif") + Field("x")},
+        {"symbolic link as the node folder", valid, true},
+    };
+    for (size_t cut = 97; cut < valid.size(); cut += 97) {
+        cases.push_back({"cut after " + std::to_string(cut), valid.substr(0, cut)});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExportFixture target;
+        TempDir outside;
+        TTreeNode* folder = AddRecord(target.Tree(), nullptr, NodeKind::Folder, 1, "F");
+        target.Tree().SetSelected(folder);
+        if (c.plantLink) {
+            fs::create_directories(target.Store());
+            fs::create_directory_symlink(outside.Path(), target.StoreFolder(0xABC));
+        }
+        WriteFileBytes(outside / "in.tqz", c.bytes);
+        const auto before = FolderListing(target.dir.Path());
+        const auto outsideBefore = FolderListing(outside.Path());
+        const std::string shape = TreeShape(target.Tree());
+
+        Import(target, outside / "in.tqz");
+
+        EXPECT_EQ(target.exportUi.CallsOf("ShowMessage"),
+                  std::vector<std::string>{"ShowMessage(File Format Error)"});
+        EXPECT_EQ(FolderListing(target.dir.Path()), before);
+        EXPECT_EQ(FolderListing(outside.Path()), outsideBefore);
+        EXPECT_EQ(TreeShape(target.Tree()), shape);
+        EXPECT_FALSE(target.binder.BinderDirty);
+    }
+
+    // The valid file itself imports.
+    ExportFixture target;
+    TempDir outside;
+    WriteFileBytes(outside / "in.tqz", valid);
+    Import(target, outside / "in.tqz");
+    EXPECT_EQ(ReadFileBytes(fs::path(target.StoreFolder(0xABC)) / "ok.gif"), "x");
+}
+
+TEST(ExchangeFile, ReadOnlyStoreRefusesTheImportWithTheWritersMessage) {
+    SourceBinder source;
+    TempDir out;
+    ExportAll(source, out / "a.tqz");
+    ExportFixture target;
+    fs::create_directories(target.Store());
+    fs::permissions(target.Store(), fs::perms::owner_read | fs::perms::owner_exec);
+    PermissionsEnforced enforced;
+    if (!PermissionsEnforced::Hold(target.Store())) {
+        GTEST_SKIP() << "permissions do not bind here";
+    }
+    Import(target, out / "a.tqz");
+    ASSERT_EQ(target.exportUi.CallsOf("ShowMessage").size(), 1u);
+    EXPECT_NE(target.exportUi.CallsOf("ShowMessage")[0].find("Permission denied"),
+              std::string::npos);
+    EXPECT_EQ(target.Tree().Count(), 0);
+    EXPECT_TRUE(fs::is_empty(target.Store()));
+    fs::permissions(target.Store(), fs::perms::owner_all);
+}
+
+TEST(ExchangeFile, SecondImportOfOneFileGetsItsOwnIdsAndFiles) {
+    SourceBinder source;
+    TempDir out;
+    ExportAll(source, out / "a.tqz");
+    ExportFixture target;
+    Import(target, out / "a.tqz");
+    Import(target, out / "a.tqz");
+    ASSERT_EQ(target.Tree().TopLevelCount(), 6);
+
+    TTreeNode* firstDocs = target.Tree().TopLevelItem(0);
+    TTreeNode* secondDocs = target.Tree().TopLevelItem(3);
+    const TPageInfo* firstHome = NodeRecord(firstDocs->Item(0));
+    const TPageInfo* secondHome = NodeRecord(secondDocs->Item(0));
+    EXPECT_EQ(firstHome->Id, 0x11u);
+    EXPECT_NE(secondHome->Id, 0x11u);
+    std::set<uint32_t> ids;
+    for (TTreeNode* node : target.Tree().AllNodes()) {
+        EXPECT_TRUE(ids.insert(NodeRecord(node)->Id).second) << "id met twice";
+    }
+    EXPECT_EQ(FolderListing(target.StoreFolder(secondHome->Id)),
+              FolderListing(target.StoreFolder(0x11)));
+
+    // A file exported from that binder holds twins; they are parted again on the way in.
+    ExportAll(target, out / "twins.tqz");
+    ExportFixture third;
+    Import(third, out / "twins.tqz");
+    std::set<uint32_t> thirdIds;
+    for (TTreeNode* node : third.Tree().AllNodes()) {
+        thirdIds.insert(NodeRecord(node)->Id);
+    }
+    EXPECT_EQ(thirdIds.size(), 16u);
+
+    target.binder.DeleteNode(firstDocs);
+    EXPECT_FALSE(fs::exists(target.StoreFolder(0x11)));
+    EXPECT_EQ(ReadFileBytes(fs::path(target.StoreFolder(secondHome->Id)) / "0011.htm"),
+              "<html>home</html>");
+    EXPECT_EQ(target.Tree().TopLevelCount(), 5);
+    EXPECT_EQ(NodeRecord(secondDocs->Item(0)), secondHome);
+}
+
+TEST(ExchangeFile, ExportKeepsTheOldFileUnlessTheNewOneIsComplete) {
+    struct Case {
+        const char* name;
+        TModalResult answer;
+        fs::perms folder;
+        fs::perms storedFile;
+        bool replaced;
+        std::string message;
+    };
+    const fs::perms all = fs::perms::owner_all;
+    const std::vector<Case> cases = {
+        {"Cancel on the question", TModalResult::Cancel, all, all, false, ""},
+        {"unwritable folder", TModalResult::Ok, fs::perms::owner_read | fs::perms::owner_exec, all,
+         false, "can not write file"},
+        {"unreadable stored file left out", TModalResult::Ok, all, fs::perms::none, true,
+         "1 stored file(s) could not be read and were left out"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExportFixture binder;
+        binder.Page(nullptr, 0xA1, "P");
+        binder.StoreFile(0xA1, "a.gif", "A");
+        binder.StoreFile(0xA1, "b.gif", "B");
+        fs::permissions(fs::path(binder.StoreFolder(0xA1)) / "b.gif", c.storedFile);
+        TempDir out;
+        WriteFileBytes(out / "x.tqz", "old");
+        fs::permissions(out.Path(), c.folder);
+        binder.exportUi.BoxAnswers.push_back(c.answer);
+        {
+            PermissionsEnforced enforced;
+            ExportAll(binder, out / "x.tqz");
+        }
+        fs::permissions(out.Path(), all);
+        EXPECT_EQ(binder.exportUi.CallsOf("MessageBox"),
+                  std::vector<std::string>{"MessageBox(File Exist, Override?|Confirm)"});
+        const std::string bytes = ReadFileBytes(out / "x.tqz");
+        EXPECT_EQ(bytes != "old", c.replaced);
+        EXPECT_EQ(bytes.find("A1\\b.gif"), std::string::npos);
+        const auto shown = binder.exportUi.CallsOf("ShowMessage");
+        EXPECT_EQ(shown.empty() ? "" : shown[0].substr(12, c.message.size()), c.message);
+        EXPECT_EQ(std::distance(fs::directory_iterator(out.Path()), fs::directory_iterator()), 1);
+    }
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+// An open binder with the window its exports talk to, and helpers that describe folders and
+// exchange files byte for byte.
+
+#include "app/binder/ExportContext.h"
+
+#include "tests/app_binder/BinderTreeFixture.h"
+#include "tests/support/FakeExportUi.h"
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+struct ExportFixture : BinderFixture {
+    FakeExportUi exportUi;
+    ExportContext context{binder, paths, settings, queue, capture, exportUi};
+
+    std::string Store() const { return JoinPath(paths.BinderRoot, paths.BinderStore); }
+    void StoreFile(uint32_t id, const std::string& relative, const std::string& bytes) {
+        WriteFileBytes(std::filesystem::path(StoreFolder(id)) / relative, bytes);
+    }
+    TTreeNode* Page(TTreeNode* parent, uint32_t id, const std::string& title,
+                    const std::string& url = "") {
+        TTreeNode* node = AddRecord(Tree(), parent, NodeKind::WebPage, id, title);
+        NodeRecord(node)->RequestedUrl = url;
+        NodeRecord(node)->State = CaptureState::Completed;
+        NodeRecord(node)->Content.Stats.State = static_cast<int32_t>(CaptureState::Completed);
+        return node;
+    }
+};
+
+// A field of the field stream: the length in lower-case hexadecimal, "#", the bytes.
+inline std::string Field(const std::string& bytes) {
+    char header[24];
+    std::snprintf(header, sizeof header, "%zx#", bytes.size());
+    return header + bytes;
+}
+
+// Every entry below `folder` by relative path: a file's bytes, "<dir>" or "-> target" for a
+// link, which is not followed.
+inline std::map<std::string, std::string> FolderListing(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    std::map<std::string, std::string> entries;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = fs::relative(it->path(), folder).string();
+        if (it->is_symlink()) {
+            entries[name] = "-> " + fs::read_symlink(it->path()).string();
+        } else if (it->is_directory()) {
+            entries[name] = "<dir>";
+        } else {
+            entries[name] = ReadFileBytes(it->path());
+        }
+    }
+    return entries;
+}

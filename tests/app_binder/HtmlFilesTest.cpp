@@ -1,0 +1,137 @@
+#include "app/binder/HtmlFiles.h"
+
+#include "app/binder/NodePageFile.h"
+
+#include "tests/app_binder/ExportFixture.h"
+#include "tests/support/Permissions.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> Names(const std::map<std::string, std::string>& listing) {
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : listing) {
+        names.push_back(name);
+    }
+    return names;
+}
+
+TTreeNode* SavedPage(ExportFixture& b, TTreeNode* parent, uint32_t id, const std::string& title) {
+    TTreeNode* node = b.Page(parent, id, title);
+    NodeRecord(node)->Content.PageHtml = "<p>" + title + "</p>";
+    return node;
+}
+
+} // namespace
+
+TEST(HtmlFiles, FolderSaveNumbersPagesAndKeepsFolderBlanks) {
+    ExportFixture binder;
+    TTreeNode* docs = AddRecord(binder.Tree(), nullptr, NodeKind::Folder, 1, "My Docs");
+    for (uint32_t i = 0; i < 12; ++i) {
+        SavedPage(binder, docs, 0x100 + i, "Title");
+    }
+    binder.StoreFile(0x100, "100.htm", "own copy");
+    binder.StoreFile(0x100, "img/a.gif", "GIF");
+    binder.Tree().SetSelected(docs);
+    TempDir out;
+    binder.exportUi.DialogAnswers.push_back(out.Str());
+    FileSaveHtmlExecute(binder.context);
+
+    std::vector<std::string> expected{"My Docs"};
+    for (int i = 0; i < 12; ++i) {
+        expected.push_back("My Docs/" + std::to_string(i) + "--Title.htm");
+    }
+    expected.push_back("My Docs/img");
+    expected.push_back("My Docs/img/a.gif");
+    std::sort(expected.begin(), expected.end());
+    const auto listing = FolderListing(out.Path());
+    EXPECT_EQ(Names(listing), expected);
+    EXPECT_EQ(listing.at("My Docs/11--Title.htm"), "<p>Title</p>");
+    EXPECT_EQ(binder.exportUi.CallsOf("SelectDirectory"),
+              std::vector<std::string>{"SelectDirectory(Select Directory|" +
+                                       std::string(std::getenv("HOME")) + "|create)"});
+
+    // Saved again: asked per file until the box is ticked, then never.
+    binder.exportUi.DialogAnswers.push_back(out.Str());
+    binder.exportUi.ConfirmAnswers = {false, true};
+    binder.exportUi.ConfirmDontAsk = {false, true};
+    FileSaveHtmlExecute(binder.context);
+    EXPECT_EQ(binder.exportUi.CallsOf("Confirm").size(), 2u);
+    EXPECT_EQ(binder.exportUi.CallsOf("Confirm")[0],
+              "Confirm(File 0--Title.htm exists, Overide it? )");
+}
+
+TEST(HtmlFiles, TitlesBecomeNamesThatStayInsideTheChosenFolder) {
+    ExportFixture binder;
+    SavedPage(binder, nullptr, 0x10, "News: today");
+    for (const char* title : {"../x", "a/b", "..", ""}) {
+        TTreeNode* folder = AddRecord(binder.Tree(), nullptr, NodeKind::Folder, 0, title);
+        SavedPage(binder, folder, 0, title);
+    }
+    TempDir out;
+    binder.exportUi.DialogAnswers.push_back((out / "tree").string());
+    FileSaveHtmlAllExecute(binder.context);
+    EXPECT_EQ(Names(FolderListing(out / "tree")),
+              (std::vector<std::string>{"..x", "..x/0--..x.htm", "0--Newstoday.htm", "_",
+                                        "_/0--...htm", "_/0--.htm", "ab", "ab/0--ab.htm"}));
+    EXPECT_EQ(Names(FolderListing(out.Path())).size(), 9u);
+
+    // Saved alone, the page proposes its cleaned title.
+    binder.Tree().SetSelected(binder.Tree().GetFirstNode());
+    binder.exportUi.DialogAnswers.push_back((out / "alone.htm").string());
+    FileSaveHtmlExecute(binder.context);
+    EXPECT_EQ(binder.exportUi.CallsOf("SaveFileDialog").back(),
+              "SaveFileDialog(" + (out / "tree" / "_").string() + "|" + HtmlSaveFilter +
+                  "|News today.htm)");
+    EXPECT_EQ(ReadFileBytes(out / "alone.htm"), "<p>News: today</p>");
+}
+
+TEST(HtmlFiles, ImportAddsChainedPagesAndMarksUnreadableOnesFailed) {
+    ExportFixture binder;
+    TTreeNode* folder = AddRecord(binder.Tree(), nullptr, NodeKind::Folder, 1, "In");
+    binder.Tree().SetSelected(folder);
+    TempDir source;
+    WriteFileBytes(source / "a.HTM", "<html>a</html>");
+    WriteFileBytes(source / "b.php", "<?php ?>");
+    WriteFileBytes(source / "c.html", "<html>c</html>");
+    WriteFileBytes(source / "sub" / "d.shtml", "<html>d</html>");
+    fs::permissions(source / "c.html", fs::perms::none);
+    binder.exportUi.DialogAnswers.push_back(source.Str());
+    binder.settings.RecursiveImport = false;
+    {
+        PermissionsEnforced enforced;
+        FileImportHtmlExecute(binder.context);
+    }
+    ASSERT_EQ(folder->Count(), 2);
+    const TPageInfo* a = NodeRecord(folder->Item(0));
+    const TPageInfo* c = NodeRecord(folder->Item(1));
+    EXPECT_EQ(a->Title, "a.HTM");
+    EXPECT_EQ(a->RequestedUrl, "file://" + (source / "a.HTM").string());
+    EXPECT_EQ(a->State, CaptureState::Completed);
+    EXPECT_EQ(a->Progress.StatusText, "Download Finished");
+    EXPECT_EQ(c->State, CaptureState::Failed);
+    EXPECT_EQ(c->Content.Stats.State, 3);
+    EXPECT_EQ(binder.capture.Calls,
+              std::vector<std::string>{"now " + IntToHex(a->Id, 1) + " <html>a</html>"});
+    EXPECT_FALSE(binder.binder.BinderDirty) << "the tree file is written";
+    EXPECT_EQ(binder.exportUi.CallsOf("OpenStatusForm"),
+              std::vector<std::string>{"OpenStatusForm(Adding page, please wait ....)"});
+}
+
+TEST(HtmlFiles, SyncContentRemovesThePageFileAndCapturesAgain) {
+    ExportFixture binder;
+    binder.Tree().SetSelected(SavedPage(binder, nullptr, 0xAB, "P"));
+    binder.StoreFile(0xAB, "AB.htm", "old page");
+    binder.StoreFile(0xAB, "a.gif", "GIF");
+    ToolSyncContentExecute(binder.context);
+    EXPECT_FALSE(
+        fs::exists(NodePageFilePath(binder.paths.BinderRoot, binder.paths.BinderStore, 0xAB)));
+    EXPECT_TRUE(fs::exists(fs::path(binder.StoreFolder(0xAB)) / "a.gif"));
+    EXPECT_EQ(binder.capture.Calls, std::vector<std::string>{"start AB 0 hidden"});
+}
