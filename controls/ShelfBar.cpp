@@ -1,5 +1,7 @@
 #include "controls/ShelfBar.h"
 
+#include "controls/ShelfBarDropTarget.h"
+#include "controls/ShelfBarEditors.h"
 #include "controls/ShelfXPVS.h"
 
 #include <QCursor>
@@ -31,6 +33,10 @@ TShelfBar::TShelfBar(QWidget* parent)
 }
 
 TShelfBar::~TShelfBar() {
+    // The editors go first: an edit ending now has no bar to report to.
+    editing_ = false;
+    editedItem_ = nullptr;
+    editors_.reset();
     // Hosted controls may outlive the bar or go with it as its children: either way they no
     // longer report to it.
     for (const QMetaObject::Connection& watch : watches_) {
@@ -88,6 +94,11 @@ void TShelfBar::SetAcceptFiles(bool value) {
 
 void TShelfBar::SetOleDropTarget(bool value) {
     oleDropTarget_ = value;
+    if (!value) {
+        dropTarget_.reset();
+    } else if (!dropTarget_) {
+        dropTarget_ = std::make_unique<TShelfBarDropTarget>(*this);
+    }
     setAcceptDrops(acceptFiles_ || oleDropTarget_);
 }
 
@@ -378,20 +389,6 @@ void TShelfBar::Resize() {
     ArrangeControls();
 }
 
-void TShelfBar::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-    if (button == TMouseButton::mbLeft) {
-        mouseDown_ = true;
-    }
-    TCustomControl::MouseDown(button, shift, x, y);
-}
-
-void TShelfBar::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-    if (button == TMouseButton::mbLeft) {
-        mouseDown_ = false;
-    }
-    TCustomControl::MouseUp(button, shift, x, y);
-}
-
 // ---- changes reported by the panels
 
 void TShelfBar::PanelDeleting(int index) {
@@ -416,6 +413,9 @@ void TShelfBar::ItemDestroying(TShelfItem* item) {
     if (item == editedItem_) {
         editing_ = false;
         editedItem_ = nullptr;
+        if (editors_) {
+            editors_->HideAll();
+        }
     }
 }
 

@@ -20,10 +20,13 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class TImageList;
+class TShelfBarDropTarget;
+struct TShelfBarEditors;
 
 enum class TShelfBarMode { imSinglePanelActive, imMultiPanelActive };
 
@@ -61,7 +64,8 @@ public:
     void SetImages(const TImageList* images);
     bool Flat() const { return flat_; }
     void SetFlat(bool value);
-    // Both switch the bar's drop acceptance; the drops themselves are handled elsewhere.
+    // Files from the desktop become items of the open panel (AcceptFiles); with
+    // OleDropTarget on, drops go to DropTarget() instead.
     bool AcceptFiles() const { return acceptFiles_; }
     void SetAcceptFiles(bool value);
     bool OleDropTarget() const { return oleDropTarget_; }
@@ -101,6 +105,52 @@ public:
     void ItemClicked(TMouseButton button, TShelfPanel* panel, TShelfItem* item);
     void PanelOpened(TShelfPanel* panel);
     void PanelClosed(TShelfPanel* panel);
+
+    // In-place editing of property rows: one editor at a time, placed over the value.
+    virtual void StartEdit(TShelfItem* item);
+    virtual void StopEdit(TShelfItem* item);
+    // Takes the editor's value into the edited item.
+    void UpdateEdit();
+    // Enter, Up or Down from an editor: commit, or move to the next or previous row.
+    void NextEdit(TShelfItem* item, uint16_t key);
+    virtual void GetValueList(TShelfItem* item, std::vector<std::string>& values);
+    // The editors' events.
+    void EditDblClick();
+    void EditChanged();
+    void ComboChanged();
+    void EditBtnClick();
+    bool IsEditing() const { return editing_; }
+    TShelfItem* EditedItem() const { return editedItem_; }
+    // 0 combo, 1 date-time picker, 2 edit button, 3 none, 4 colour combo.
+    int EditorKind() const { return editorKind_; }
+    // Made on first use; hidden between edits.
+    TShelfBarEditors& Editors();
+    // Ask for a colour or a font, starting from the value given; false when cancelled.
+    std::function<bool(TShelfBar& owner, TColor& color)> ColorDialog;
+    std::function<bool(TShelfBar& owner, TFont& font)> FontDialog;
+
+    // Mouse, keys and hints (in client coordinates).
+    void MouseDownSinglePanel(TMouseButton button, int x, int y);
+    void MouseDownMultiPanel(TMouseButton button, int x, int y);
+    // Alt and a key: opens the panel whose caption has "&" before that letter, or clicks such
+    // an item of it; true when one was found.
+    bool SearchShortcutCaption(uint16_t key);
+    std::string GetHint(int x, int y);
+    std::string GetHintSingle(int x, int y);
+    std::string GetHintMulti(int x, int y);
+    // The hint at a point, or the bar's own hint.
+    std::string GetCursorHint(TPoint p);
+    bool GetCursorSingle(int x, int y) const;
+    bool GetCursorMulti(int x, int y) const;
+    // For subclasses with buttons on their captions: true when they took the click, the
+    // move or the hint.
+    virtual bool MouseDownCaptionOptions(TShelfPanel*, int, int) { return false; }
+    virtual bool MouseMoveCaptionOptions(TShelfPanel*, int, int) { return false; }
+    virtual bool HintCaptionOptions(TShelfPanel*, int, int, std::string&) { return false; }
+    // Files dropped from the desktop with AcceptFiles on (and the drop target off).
+    void WMDropFiles(const std::vector<std::string>& files);
+    // Null while OleDropTarget is off.
+    TShelfBarDropTarget* DropTarget() const { return dropTarget_.get(); }
 
     // Repaints one item's row, while it is shown.
     virtual void InvalidateItem(TShelfPanel* panel, TShelfItem* item);
@@ -178,6 +228,16 @@ protected:
     void Resize() override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseLeave() override;
+    void KeyDown(uint16_t& key, TShiftState shift) override;
+    bool event(QEvent* e) override;
+    // A double click is left to the owner's OnDblClick; it is not a second press.
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dragLeaveEvent(QDragLeaveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
     // The hover state the mouse handling keeps.
     TShelfItem* hoverItem_ = nullptr;
@@ -222,6 +282,12 @@ private:
     bool showFocus_ = false;
     bool oleDropTarget_ = false;
     std::vector<QMetaObject::Connection> watches_;
+    int editorKind_ = 3;
+    std::unique_ptr<TShelfBarEditors> editors_;
+    std::unique_ptr<TShelfBarDropTarget> dropTarget_;
+    std::string lastHint_;
+    // The bar's cursor while the pointer is over a caption with its own cursor.
+    std::optional<TCursor> savedCursor_;
 };
 
 // Colour bands across `r`, from `from` to `to`, in `steps` bands (one for 0).

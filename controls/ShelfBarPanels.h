@@ -5,6 +5,7 @@
 // shows (TextValue). A change reaches the bar as a repaint of one row (an item) or of the
 // whole bar (a panel).
 
+#include "controls/ShelfBarEditLink.h"
 #include "controls/ShelfImg.h"
 #include "platform/base/DateTime.h"
 #include "platform/graphics/Bitmap.h"
@@ -45,14 +46,6 @@ enum class TShelfBackgroundPos { bpTopLeft, bpBottomLeft, bpTopRight, bpBottomRi
 enum class TPanelStyle { psLargeIcon, psSmallIcon, psProperties, psButtons };
 enum class TPanelBackground { pbSolid, pbGradient, pbTexture };
 enum class TGradientDirection { gdVertical, gdHorizontal };
-
-// The custom editor of a ptCustom item; the item tells it to drop its editor when the item
-// goes away.
-class TShelfEditLink {
-public:
-    virtual ~TShelfEditLink() = default;
-    virtual void DestroyEditor() = 0;
-};
 
 class TShelfItem {
 public:

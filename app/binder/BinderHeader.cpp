@@ -10,34 +10,39 @@ namespace {
 
 constexpr std::string_view CountKey = "count=";
 
-// The file's lines with every CR dropped; a last line without LF counts too.
-std::vector<std::string> SplitLines(std::string_view bytes) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (char c : bytes) {
-        if (c == '\n') {
+// One line of the file: its text with every CR dropped, and where it starts in the bytes.
+struct FileLine {
+    std::string Text;
+    size_t Start = 0;
+};
+
+// The file's lines, ended by LF; a last line without LF counts too. Reading and rewriting
+// both see the file through this, so a rewrite finds exactly the lines a reader finds.
+std::vector<FileLine> SplitLines(std::string_view bytes) {
+    std::vector<FileLine> lines;
+    FileLine line;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n') {
             lines.push_back(std::move(line));
-            line.clear();
-        } else if (c != '\r') {
-            line += c;
+            line = FileLine{{}, i + 1};
+        } else if (bytes[i] != '\r') {
+            line.Text += bytes[i];
         }
     }
-    if (!line.empty()) {
+    if (!line.Text.empty()) {
         lines.push_back(std::move(line));
     }
     return lines;
 }
 
-// Where "count=" begins at the start of a line, so a value holding "count=" is never taken
-// for it; npos when there is none.
-size_t CountLineStart(std::string_view text) {
-    for (size_t at = text.find(CountKey); at != std::string_view::npos;
-         at = text.find(CountKey, at + 1)) {
-        if (at == 0 || text[at - 1] == '\n' || text[at - 1] == '\r') {
-            return at;
-        }
+// The index of the "count=" line, which ends the header; the number of lines when there is
+// none.
+size_t CountLine(const std::vector<FileLine>& lines) {
+    size_t index = 0;
+    while (index < lines.size() && !lines[index].Text.starts_with(CountKey)) {
+        ++index;
     }
-    return std::string_view::npos;
+    return index;
 }
 
 std::string WithoutLineBreaks(std::string_view text) {
@@ -79,11 +84,8 @@ std::string NewBinderFileText(const std::string& root, const std::string& name,
 }
 
 TBinderFileValues ParseBinderFile(std::string_view bytes) {
-    const std::vector<std::string> lines = SplitLines(bytes);
-    size_t countLine = 0;
-    while (countLine < lines.size() && !lines[countLine].starts_with(CountKey)) {
-        ++countLine;
-    }
+    const std::vector<FileLine> lines = SplitLines(bytes);
+    const size_t countLine = CountLine(lines);
     const size_t headerEnd = countLine < lines.size() ? countLine + 1 : lines.size();
 
     TBinderFileValues values;
@@ -98,16 +100,16 @@ TBinderFileValues ParseBinderFile(std::string_view bytes) {
     };
     for (const auto& [key, value] : keys) {
         for (size_t i = 0; i < headerEnd; ++i) {
-            if (lines[i].starts_with(key)) {
-                *value = lines[i].substr(key.size());
+            if (lines[i].Text.starts_with(key)) {
+                *value = lines[i].Text.substr(key.size());
                 break;
             }
         }
     }
-    if (headerEnd < lines.size() && lines[headerEnd].starts_with(TaskSectionHeader)) {
+    if (headerEnd < lines.size() && lines[headerEnd].Text.starts_with(TaskSectionHeader)) {
         for (size_t i = headerEnd + 1; i < lines.size(); ++i) {
-            if (!lines[i].empty()) {
-                values.TaskLines.push_back(lines[i]);
+            if (!lines[i].Text.empty()) {
+                values.TaskLines.push_back(lines[i].Text);
             }
         }
     }
@@ -140,12 +142,14 @@ bool ReadBinderHeader(const std::string& path, TBinderHeader& header) {
 std::string WithTaskSection(std::string_view text, int nodeCount,
                             const std::vector<std::string>& taskLines) {
     std::string file;
-    const size_t count = CountLineStart(text);
-    if (count != std::string_view::npos) {
-        file.assign(text.substr(0, count));
+    const std::vector<FileLine> lines = SplitLines(text);
+    const size_t count = CountLine(lines);
+    if (count < lines.size()) {
+        file.assign(text.substr(0, lines[count].Start));
     } else {
         file.assign(text);
-        if (!file.empty() && file.back() != '\n' && file.back() != '\r') {
+        // Only a LF ends a line for the reader.
+        if (!file.empty() && file.back() != '\n') {
             file += "\r\n";
         }
     }

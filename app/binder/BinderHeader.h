@@ -58,9 +58,11 @@ TBinderFileValues ParseBinderFile(std::string_view bytes);
 // Reads the binder file's header; false when the file cannot be read.
 bool ReadBinderHeader(const std::string& path, TBinderHeader& header);
 
-// The file's text with everything after its "count=" line start replaced by the node count
-// and the task section. A text without a "count=" line keeps all of it and gets one. A task
-// line holding a line break is left out: it could not be read back as one task.
+// The file's text with everything from its "count=" line on replaced by the node count and
+// the task section; lines are taken as ParseBinderFile takes them (ended by LF, every CR
+// dropped), so the result reads back to exactly these tasks. A text without a "count=" line
+// keeps all of it and gets one. A task line holding a line break is left out: it could not be
+// read back as one task.
 std::string WithTaskSection(std::string_view text, int nodeCount,
                             const std::vector<std::string>& taskLines);
 

@@ -3,6 +3,7 @@
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderUi.h"
 #include "app/binder/NodeRange.h"
+#include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/Task.h"
 #include "app/binder/WholeFiles.h"
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 #include <system_error>
+#include <unordered_set>
 
 namespace {
 
@@ -113,6 +115,15 @@ TreeLoadResult TBinderTree::LoadBinderTree() {
         ui_.EnableCommand(command, false);
     }
     BinderDirty = false;
+    // The saved task section was read before the tree, when the states of the pages were not
+    // known: a page that has completed, failed or stopped is never captured again by opening.
+    std::unordered_set<uint32_t> unfinished;
+    for (TTreeNode* node = items_.GetFirstNode(); node != nullptr; node = node->GetNext()) {
+        if (const TPageInfo* record = NodeRecord(node); record && IsUnfinishedPage(*record)) {
+            unfinished.insert(record->Id);
+        }
+    }
+    queue_.DropPageTasks([&](uint32_t id) { return unfinished.count(id) != 0; });
     queue_.StartPolling();
     items_.DataChanged(nullptr);
     return result;

@@ -17,4 +17,8 @@ struct CaptureOptions {
     std::string PageUrl{};      // the page whose host is the same-site host
     int32_t Number = 0;         // kept for the dialog; the capture ignores it
     bool KeepWaitFormHidden = false; // a content sync: the main window's wait form stays hidden
+    // The record's fetched text is the page itself, handed over with the request (a page
+    // behind a login, say): it is parsed and stored as it is, and only its resources are
+    // fetched. Set by the Add Item command, not by the dialog.
+    bool PageGiven = false;
 };

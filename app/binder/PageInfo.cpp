@@ -1,6 +1,7 @@
 #include "app/binder/PageInfo.h"
 
 #include "platform/base/DateTime.h"
+#include "platform/base/Exceptions.h"
 #include "platform/base/Guid.h"
 #include "platform/base/StringUtils.h"
 
@@ -103,7 +104,15 @@ TPageInfo::TPageInfo(StringMessageI18N& message) {
         Notes.AppendRaw(note, static_cast<size_t>(noteLength));
     }
     Title = message.ReadString();
-    Kind = static_cast<NodeKind>(StrToInt(message.ReadString()));
+    const std::string kind = message.ReadString();
+    const int32_t number = StrToInt(kind);
+    // Only the kinds of nodes are read: another number is a node nothing knows, and from 10 on
+    // it would be written back in hexadecimal, which no reader takes.
+    if (number < static_cast<int32_t>(NodeKind::Folder) ||
+        number > static_cast<int32_t>(NodeKind::Link)) {
+        throw EConvertError("'" + kind + "' is not a valid node kind");
+    }
+    Kind = static_cast<NodeKind>(number);
     uint32_t id = 0;
     ScanHex(message.ReadString(), id);
     Id = id;
@@ -161,6 +170,10 @@ void TPageInfo::Assign(TPageInfo& destination) const {
     destination.State = State;
     destination.ViewFlags = ViewFlags;
     destination.NavCount = NavCount;
+}
+
+bool IsUnfinishedPage(const TPageInfo& record) {
+    return record.Kind == NodeKind::WebPage && record.State == CaptureState::Unfinished;
 }
 
 TPageInfo* NodeRecord(const TTreeNode* node) {

@@ -87,7 +87,7 @@ public:
     // A new web page record with a fresh id, created now.
     TPageInfo();
     // Rebuilds a record from the next fields of a record block; raises EConvertError when the
-    // kind is not a decimal number.
+    // kind is not a decimal number from 1 to 4.
     explicit TPageInfo(StringMessageI18N& message);
 
     // The record block; the caller owns it.
@@ -115,6 +115,9 @@ public:
     std::string CreateDate;
     MultiCapture* CurrentCapture = nullptr; // not owned
 };
+
+// A web page whose capture has not finished: the only record a page task captures.
+bool IsUnfinishedPage(const TPageInfo& record);
 
 // The kind of a tree node's record, NodeKind::None when it has none.
 NodeKind GetNodeKind(const TTreeNode* node);

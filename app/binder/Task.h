@@ -5,6 +5,7 @@
 // ITaskQueue (opening, closing and loading the tree).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,9 @@ public:
     virtual int AddTask(const Task& task) = 0;
     // True when a page task for this node is queued already.
     virtual bool HasPageTask(uint32_t nodeId) const = 0;
+    // Removes every page task whose node `runs` refuses; file tasks keep their places and
+    // states.
+    virtual void DropPageTasks(const std::function<bool(uint32_t nodeId)>& runs) = 0;
     virtual void StartPolling() = 0;
     // Stops the polling worker and waits until it has ended.
     virtual void Stop() = 0;

@@ -166,7 +166,9 @@ bool TBinderTree::AddNode(const std::string& url, const std::string& title, cons
         return false;
     }
     if (kind == NodeKind::WebPage) {
-        CaptureSelectedNode(false, dialog->Options());
+        CaptureOptions options = dialog->Options();
+        options.PageGiven = Given(html);
+        CaptureSelectedNode(false, options);
         ui_.ShowPageView();
     }
     ui_.OpenPanel(TreePanel);

@@ -252,8 +252,7 @@ bool OpenSubtree(TTreeNodes& tree, std::string_view block, TreeLoadContext& cont
         context.Note(TreeLoadResult::BadRecord);
         return false;
     }
-    const bool unfinishedPage =
-        record->Kind == NodeKind::WebPage && record->State == CaptureState::Unfinished;
+    const bool unfinishedPage = IsUnfinishedPage(*record);
     const uint32_t id = record->Id;
     const std::string url = record->RequestedUrl;
     TTreeNode* node = CreateNode(tree, std::move(record), TInsertMode::Child, context.ListMode,

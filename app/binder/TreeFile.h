@@ -49,7 +49,7 @@ enum class TreeLoadResult {
     Truncated,   // a field ran past the end, or bytes without a field were left over
     Unreadable,  // the file is there but cannot be read
     WrongMarker, // the first field is missing or not "VelmorDump": nothing read
-    BadRecord,   // a record could not be read (its kind is not a number): reading ended there
+    BadRecord,   // a record could not be read (its kind is no node kind): reading ended there
 };
 
 // True for every result that left something of the file unread.

@@ -338,9 +338,11 @@ void CaptureController::ServeTaskQueue(TaskQueue& queue) {
     });
 }
 
-std::shared_ptr<CaptureController::Job> CaptureController::FindNodeSync(uint32_t id) {
+std::shared_ptr<CaptureController::Job> CaptureController::FindNodeSync(uint32_t id, bool& drop) {
     TPageInfo* record = binder_ != nullptr ? FindRecordById(binder_->Items(), id) : nullptr;
-    if (record == nullptr || cancelling_.count(record) != 0 ||
+    // A page that has completed, failed or stopped since its task was queued keeps what it has.
+    drop = record != nullptr && !IsUnfinishedPage(*record);
+    if (record == nullptr || drop || cancelling_.count(record) != 0 ||
         std::any_of(jobs_.begin(), jobs_.end(),
                     [record](const auto& job) { return job->Record == record; })) {
         return nullptr; // the node is gone, or a capture works on it already
@@ -354,10 +356,15 @@ std::shared_ptr<CaptureController::Job> CaptureController::FindNodeSync(uint32_t
 
 void CaptureController::RunPageTask(TaskQueue& queue, const Task& task, int index) {
     std::shared_ptr<Job> job;
+    bool drop = false;
     try {
-        Invoker().Invoke([&] { job = FindNodeSync(task.NodeId); });
+        Invoker().Invoke([&] { job = FindNodeSync(task.NodeId, drop); });
     } catch (const std::runtime_error&) {
         // The main thread takes no more calls: nothing can be captured.
+    }
+    if (drop) {
+        queue.DropTask(index);
+        return;
     }
     if (job == nullptr) {
         queue.SetTaskState(index, TaskFailed);

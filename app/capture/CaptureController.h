@@ -93,7 +93,9 @@ private:
 
     // The poller's side of page tasks.
     void RunPageTask(TaskQueue& queue, const Task& task, int index);
-    std::shared_ptr<Job> FindNodeSync(uint32_t id);
+    // The job capturing the node's page; null with `drop` set when the record is not an
+    // unfinished page, null alone when it is gone or a capture works on it already.
+    std::shared_ptr<Job> FindNodeSync(uint32_t id, bool& drop);
 
     CaptureSetup setup_;
     TBinderTree* binder_ = nullptr;

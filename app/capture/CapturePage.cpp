@@ -223,6 +223,12 @@ bool DownloadPage(TPageInfo& node, MultiCapture* capture, const CaptureContext& 
     return true;
 }
 
+// A page handed over with the request is what the user saw; the server may answer anything
+// else by now.
+bool HoldsGivenPage(const TPageInfo& node, const MultiCapture* capture) {
+    return capture != nullptr && capture->Options.PageGiven && !node.Content.FetchedText.empty();
+}
+
 void ReadLocalPage(TPageInfo& node) {
     size_t size = 0;
     std::unique_ptr<char[]> data = ReadWholeFile(FileUrlToPath(node.RequestedUrl), &size);
@@ -259,7 +265,7 @@ bool CapturePage(TPageInfo& node, bool useCache, MultiCapture* capture,
                  const CaptureContext& context) {
     node.CurrentCapture = capture;
     PageContent& content = node.Content;
-    if (!useCache || content.FetchedText.empty()) {
+    if (!HoldsGivenPage(node, capture) && (!useCache || content.FetchedText.empty())) {
         std::optional<std::string> cached;
         if (useCache) {
             cached = ReadUrlFromCache(context.Cache, node.RequestedUrl);

@@ -60,6 +60,35 @@ bool TaskQueue::HasPageTask(uint32_t nodeId) const {
     return false;
 }
 
+void TaskQueue::DropPageTasks(const std::function<bool(uint32_t nodeId)>& runs) {
+    std::lock_guard<std::mutex> guard(lock_);
+    size_t kept = 0;
+    size_t cursor = cursor_;
+    for (size_t i = 0; i < tasks_.size(); ++i) {
+        if (LowerCase(tasks_[i].Kind) == UnfinishedPageKind && !runs(tasks_[i].NodeId)) {
+            cursor -= i < cursor_ ? 1 : 0;
+            continue;
+        }
+        if (kept != i) {
+            tasks_[kept] = std::move(tasks_[i]);
+        }
+        ++kept;
+    }
+    tasks_.resize(kept);
+    cursor_ = cursor;
+}
+
+void TaskQueue::DropTask(int index) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (index < 0 || static_cast<size_t>(index) >= tasks_.size()) {
+        return;
+    }
+    tasks_.erase(tasks_.begin() + index);
+    if (static_cast<size_t>(index) < cursor_) {
+        --cursor_;
+    }
+}
+
 int TaskQueue::TakeNextTask(Task& task) {
     std::lock_guard<std::mutex> guard(lock_);
     // A task the user cancelled in the download manager is passed over, never worked.

@@ -39,6 +39,7 @@ public:
     std::vector<std::string> SnapshotTasks() const { return SaveTasks(); }
     int AddTask(const Task& task) override;
     bool HasPageTask(uint32_t nodeId) const override;
+    void DropPageTasks(const std::function<bool(uint32_t nodeId)>& runs) override;
     void StartPolling() override;
     void Stop() override;
 
@@ -46,6 +47,8 @@ public:
     // returns its index; -1 when none is left.
     int TakeNextTask(Task& task);
     void SetTaskState(int index, int32_t state);
+    // Removes the task (one the poller has taken and will not work).
+    void DropTask(int index);
     // The first task of the node gets the state; false when the node has none.
     bool CancelTask(uint32_t nodeId, int32_t state);
     void Clear();

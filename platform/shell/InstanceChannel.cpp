@@ -78,23 +78,37 @@ bool InstanceChannel::Listen(const std::string& folder) {
 
 void InstanceChannel::Accept() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        // Shared with the slot, so a receiver that runs a nested event loop in which the socket
-        // goes away leaves the reader alive until the outer call has finished with it.
         auto reader = std::make_shared<ChannelFrameReader>();
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        // Only reading and decoding happen inside the socket's signal. A receiver may open a
+        // dialog whose event loop sees the sender go and frees the socket; the socket's own
+        // code must have returned by then, so the frames are delivered from the event loop.
         connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader] {
-            const auto keep = reader;
             const QByteArray bytes = socket->readAll();
-            keep->Feed(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
-            if (keep->Failed()) {
+            reader->Feed(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+            if (reader->Failed()) {
                 socket->abort();
             }
-            // Each frame is taken from the reader as it is delivered, so frames that arrive
-            // while a receiver waits in a dialog keep their order.
-            while (auto frame = keep->Next()) {
-                Deliver(*frame);
+            while (auto frame = reader->Next()) {
+                pending_.push_back(std::move(*frame));
+            }
+            if (!pending_.empty() && !deliveryQueued_) {
+                deliveryQueued_ = true;
+                QMetaObject::invokeMethod(this, &InstanceChannel::DeliverPending,
+                                          Qt::QueuedConnection);
             }
         });
+    }
+}
+
+void InstanceChannel::DeliverPending() {
+    deliveryQueued_ = false;
+    // Each frame leaves the queue before it is delivered, so frames that arrive while a
+    // receiver waits in a dialog are delivered from the dialog's loop, still in their order.
+    while (!pending_.empty()) {
+        const ChannelFrame frame = std::move(pending_.front());
+        pending_.pop_front();
+        Deliver(frame);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -39,19 +40,23 @@ public:
     bool Listening() const;
 
     // Receivers of what arrives; a frame without a receiver is dropped. They run on the main
-    // thread and may open modal dialogs: frames arriving meanwhile are delivered from the
-    // dialog's event loop, still in their order.
+    // thread from the event loop, never inside a socket's signal, and may open modal dialogs:
+    // frames arriving meanwhile are delivered from the dialog's event loop, still in their
+    // order.
     void SetMessageHandler(MessageHandler handler) { onMessage_ = std::move(handler); }
     void SetExecuteHandler(ExecuteHandler handler) { onExecute_ = std::move(handler); }
 
 private:
     bool Listen(const std::string& folder);
     void Accept();
+    void DeliverPending();
     void Deliver(const ChannelFrame& frame);
 
     InstanceLock lock_;
     QLocalServer* server_ = nullptr;
     MessageHandler onMessage_;
     ExecuteHandler onExecute_;
+    std::deque<ChannelFrame> pending_; // read, not yet delivered
+    bool deliveryQueued_ = false;
     std::string error_;
 };

@@ -68,16 +68,19 @@ TEST(BinderFile, CloseAndReopenKeepTasksAndDescriptions) {
                   "My%20Notes|My Notesstore|" + b.dir.Str() + "/My Notes.sav");
         EXPECT_TRUE(b.queue.Tasks.empty()); // the file held no tasks
         AddRecord(b.Tree(), nullptr, NodeKind::Folder, 0x1A, "F");
+        AddRecord(b.Tree(), nullptr, NodeKind::WebPage, 0x2C, "P"); // unfinished
         b.binder.BinderDirty = true;
         Task failed("http://b/x.zip", "/s/2", "zip");
         failed.State = TaskFailed;
         failed.NodeId = 0x2B;
-        b.queue.Tasks = {failed, Task("http://c/", "/s/3", UnfinishedPageKind)};
+        Task page("http://c/", "/s/3", UnfinishedPageKind);
+        page.NodeId = 0x2C;
+        b.queue.Tasks = {failed, page};
         const std::string head = ReadFileBytes(b.bdf);
         b.lifecycle.CloseBinder();
         EXPECT_FALSE(b.lifecycle.BinderOpen());
         EXPECT_EQ(b.Tree().Count(), 0);
-        const std::string tail = "count=1\n\r[Task]\n\r" + SerializeTask(b.queue.Tasks[0]) +
+        const std::string tail = "count=2\n\r[Task]\n\r" + SerializeTask(b.queue.Tasks[0]) +
                                  "\n\r" + SerializeTask(b.queue.Tasks[1]) + "\n\r";
         EXPECT_EQ(OdC(ReadFileBytes(b.bdf)), OdC(head.substr(0, head.rfind("count=")) + tail));
 
@@ -85,7 +88,7 @@ TEST(BinderFile, CloseAndReopenKeepTasksAndDescriptions) {
         b.queue.Tasks.clear();
         ASSERT_TRUE(b.lifecycle.OpenBinder(b.bdf));
         EXPECT_EQ(b.queue.Tasks, saved);
-        EXPECT_EQ(TreeShape(b.Tree()), "F#1A");
+        EXPECT_EQ(TreeShape(b.Tree()), "F#1A,P#2C");
         TBinderHeader header;
         ASSERT_TRUE(ReadBinderHeader(b.bdf, header));
         EXPECT_EQ(header.Description, ReplaceAll(ReplaceAll(description, "\r", ""), "\n", ""));
@@ -115,6 +118,28 @@ TEST(BinderFile, ReadsAnyLineEndsAndRefusesRootsThatAreNotFolders) {
     EXPECT_EQ(b.ui.CallsOf("ShowMessage(Unable to open binder)").size(), 4u);
     EXPECT_EQ(b.paths.BinderFilePath, b.bdf);
     EXPECT_EQ(TreeShape(b.Tree()), "F#1A");
+}
+
+// Readers drop every CR, so the rewrite must find the lines they find, whatever the line ends.
+TEST(BinderFile, ARewrittenTaskSectionReadsBackOverAnyLineEnds) {
+    const std::string task = SerializeTask(Task("http://a/", "/s", UnfinishedPageKind));
+    const std::string header = "bindername=N\rroot=/b\nstore=S\r\nsave=N.sav\n\r";
+    const std::string files[] = {
+        header + "count\r=5\n\r[Task]\n\r" + task + "\n\r",      // a CR inside the count line
+        header + "\rcount=5\n[Ta\rsk]\nold\rtask\r\n",           // lone CRs and LFs
+        header + "description=d\rcount=5\r",                     // no count line for a reader
+        header + "createdate=c\r\ncount=5\r\n[Task]\r\n" + task, // CR LF throughout
+    };
+    const std::vector<std::string> tasks = {task, SerializeTask(Task("http://b/", "/t", "zip"))};
+    for (const std::string& file : files) {
+        SCOPED_TRACE(OdC(file));
+        const std::string rewritten = WithTaskSection(file, 7, tasks);
+        const TBinderFileValues values = ParseBinderFile(rewritten);
+        EXPECT_EQ(values.TaskLines, tasks);
+        EXPECT_EQ(values.Count, "7");
+        EXPECT_EQ(values.Store, "S");
+        EXPECT_EQ(WithTaskSection(rewritten, 7, tasks), rewritten);
+    }
 }
 
 TEST(BinderFile, ReloadKeepsTheBinderFileClosingTwiceIsHarmlessAFailedSaveKeepsItOpen) {

@@ -1,7 +1,10 @@
 #include "app/binder/TreeFile.h"
 
+#include "app/binder/BinderFile.h"
 #include "app/binder/StringMessage.h"
 #include "app/binder/WholeFiles.h"
+
+#include "platform/base/MemorySettingsStore.h"
 
 #include "tests/app_binder/BinderTreeFixture.h"
 #include "tests/support/Permissions.h"
@@ -55,15 +58,15 @@ std::string Field(const std::string& bytes) {
     return message.Bytes();
 }
 
-// A record block whose kind is not a number.
-std::string BadKindRecord() {
+// A record block whose kind is not that of a node.
+std::string BadKindRecord(const std::string& kind) {
     StringMessageI18N record;
     record.AddString("http://bad.example/");
     record.AddString("");
     record.AddBytes(PageContent().ToString());
     record.AddBytes("");
     record.AddString("Bad");
-    record.AddString("zz");
+    record.AddString(kind);
     record.AddString("5");
     record.AddString("date");
     return record.Bytes();
@@ -73,6 +76,18 @@ std::string RecordBytes(NodeKind kind, uint32_t id, const std::string& title, in
     auto record = MakeRecord(kind, id, title);
     record->Content.Stats.State = state;
     return record->ToMessage()->Bytes();
+}
+
+// Two records, then one of the kind, then one that is never reached.
+std::string BadThirdRecord(const std::string& kind) {
+    StringMessageI18N file;
+    file.AddCString("VelmorDump");
+    file.AddCString("1.0");
+    file.AddBytes(Field(RecordBytes(NodeKind::Folder, 0x11, "Kept")));
+    file.AddBytes(Field(RecordBytes(NodeKind::WebPage, 0x12, "Also")));
+    file.AddBytes(Field(BadKindRecord(kind)));
+    file.AddBytes(Field(RecordBytes(NodeKind::Folder, 0x13, "Never")));
+    return file.Bytes();
 }
 
 // Two folders, the first holding a page with a note of awkward bytes.
@@ -263,16 +278,6 @@ TEST(TreeFile, BrokenFilesAreReportedAndNeverOverwritten) {
     TTreeNodes good;
     BuildSmallTree(good);
     const std::string valid = TreeFileBytes(good);
-    std::string badKind;
-    {
-        StringMessageI18N file;
-        file.AddCString("VelmorDump");
-        file.AddCString("1.0");
-        file.AddBytes(Field(RecordBytes(NodeKind::Folder, 0x11, "Kept")));
-        file.AddBytes(Field(BadKindRecord()));
-        file.AddBytes(Field(RecordBytes(NodeKind::Folder, 0x13, "Never")));
-        badKind = file.Bytes();
-    }
     struct Case {
         const char* name;
         std::string bytes;
@@ -286,7 +291,7 @@ TEST(TreeFile, BrokenFilesAreReportedAndNeverOverwritten) {
         {"truncated", valid.substr(0, valid.size() - 20), TreeLoadResult::Truncated, "", false},
         {"garbage after", valid + "12", TreeLoadResult::Truncated,
          "First#11(Page#8000ABCD),Second#12", false},
-        {"bad kind", badKind, TreeLoadResult::BadRecord, "Kept#11", true},
+        {"bad kind", BadThirdRecord("zz"), TreeLoadResult::BadRecord, "Kept#11,Also#12", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -316,6 +321,26 @@ TEST(TreeFile, BrokenFilesAreReportedAndNeverOverwritten) {
         EXPECT_TRUE(b.binder.FileSaveExecute());
         EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad"), c.bytes);
         EXPECT_FALSE(fs::exists(b.paths.TreeFilePath + ".bad1"));
+    }
+}
+
+// A kind no node has would load, be written back as hexadecimal and be refused next time with
+// every node after it.
+TEST(TreeFile, AKindOfNoNodeEndsTheLoadAndClosingLeavesTheFile) {
+    for (const char* kind : {"0", "5", "10"}) {
+        SCOPED_TRACE(kind);
+        BinderFixture b;
+        MemorySettingsStore store;
+        TBinderLifecycle lifecycle{b.ui, b.queue, b.capture, b.settings, store, b.paths, b.binder};
+        ASSERT_TRUE(lifecycle.CreateBinder(b.dir.Str(), "Notes", "", false));
+        const std::string file = BadThirdRecord(kind);
+        WriteFileBytes(b.dir / "Notes.sav", file);
+        ASSERT_TRUE(lifecycle.OpenBinder(JoinPath(b.dir.Str(), "Notes.bdf")));
+        EXPECT_EQ(TreeShape(b.Tree()), "Kept#11,Also#12");
+        EXPECT_EQ(b.ui.CallsOf("ShowMessage"),
+                  std::vector<std::string>{"ShowMessage(File Format Error)"});
+        lifecycle.CloseBinder();
+        EXPECT_EQ(ReadFileBytes(b.dir / "Notes.sav"), file);
     }
 }
 

@@ -1,11 +1,17 @@
 #include "app/capture/CaptureController.h"
 
+#include "app/binder/BinderFile.h"
+#include "app/binder/BinderHeader.h"
+#include "app/binder/NodeIds.h"
+#include "app/binder/TreeFile.h"
+
 #include "app/capture/CaptureFinished.h"
 #include "app/capture/LevelStatusForm.h"
 #include "app/capture/MultiCapture.h"
 #include "app/capture/SavingStatus.h"
 #include "app/capture/taskqueue.h"
 #include "platform/base/Invoker.h"
+#include "platform/base/MemorySettingsStore.h"
 
 #include "tests/app_binder/BinderTreeFixture.h"
 #include "tests/app_capture/CaptureTestSupport.h"
@@ -62,7 +68,7 @@ protected:
         notifier.SetFormTarget(StatusForm::Level, &form);
         window.OnMessage = [this](const PostedMessage& message) {
             if (message.Msg == WM_CAPTUREDONE) {
-                OnCaptureFinished(b.binder, static_cast<uint32_t>(message.LParam));
+                OnCaptureFinished(*finishing, static_cast<uint32_t>(message.LParam));
             }
         };
         b.capture.OnCancel = [this](TPageInfo& record) { controller.CancelCapture(record); };
@@ -121,6 +127,7 @@ protected:
     LoopbackServer server;
     RequestLog log{server};
     BinderFixture b;
+    TBinderTree* finishing = &b.binder; // the tree whose records 3022 finishes
     Receiver window;
     FakeLevelForm form;
     TaskQueue queue{std::chrono::hours(1)};
@@ -272,4 +279,79 @@ TEST_F(Capture, QueueWorksPageAndFileTasks) {
     EXPECT_EQ(ReadFileBytes(std::filesystem::path(folder) / "report.doc"),
               std::string("DOC\0bytes", 9));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+}
+
+// Closing saves every task, finished ones too; opening must not capture an archived page again.
+TEST_F(Capture, ReopeningCapturesOnlyUnfinishedPages) {
+    server.Serve("/kept.htm", "<p>the live site now</p>", "text/html");
+    server.Serve("/open.htm", "<title>Open</title>", "text/html");
+    server.Start();
+    MemorySettingsStore store;
+    TBinderTree tree{b.ui, queue, controller, b.settings, b.paths};
+    TBinderLifecycle lifecycle{b.ui, queue, controller, b.settings, store, b.paths, tree};
+    finishing = &tree;
+    controller.SetBinder(&tree);
+    controller.ServeTaskQueue(queue);
+    ASSERT_TRUE(lifecycle.CreateBinder(b.dir.Str(), "Kept", "", false));
+    const std::string bdf = JoinPath(b.dir.Str(), "Kept.bdf");
+
+    // Pages that completed, failed and stopped, each with a page task in every state, a page
+    // that never finished, and a cancelled file task.
+    TTreeNodes saved;
+    std::vector<Task> tasks;
+    for (int32_t state = 1; state <= 4; ++state) {
+        const uint32_t id = 0x40 + static_cast<uint32_t>(state);
+        TPageInfo* record = NodeRecord(AddRecord(saved, nullptr, NodeKind::WebPage, id, "P"));
+        record->RequestedUrl = server.Url(state == 1 ? "/open.htm" : "/kept.htm");
+        record->Content.Stats.State = state;
+        record->Content.PageHtml = "<p>archived " + std::to_string(state) + "</p>";
+        for (int32_t taskState = TaskDone; taskState <= TaskWrongType && state > 1; ++taskState) {
+            Task task(record->RequestedUrl, b.dir.Str(), UnfinishedPageKind);
+            task.NodeId = id;
+            task.State = taskState;
+            tasks.push_back(task);
+        }
+    }
+    Task file(server.Url("/f.doc"), b.dir.Str(), "doc");
+    file.State = TaskCancelled;
+    tasks.push_back(file);
+    std::vector<std::string> lines;
+    for (const Task& task : tasks) {
+        lines.push_back(SerializeTask(task));
+    }
+    WriteFileBytes(JoinPath(b.dir.Str(), "Kept.sav"), TreeFileBytes(saved));
+    WriteFileBytes(bdf, WithTaskSection(ReadFileBytes(bdf), 4, lines));
+
+    ASSERT_TRUE(lifecycle.OpenBinder(bdf));
+    TPageInfo* open = FindRecordById(tree.Items(), 0x41);
+    invoker.WaitServing([&] { return open->State != CaptureState::Unfinished; });
+    EXPECT_EQ(open->State, CaptureState::Completed);
+    // A page task queued for a finished page meanwhile is dropped when the poller reaches it.
+    Task late(server.Url("/kept.htm"), b.dir.Str(), UnfinishedPageKind);
+    late.NodeId = 0x42;
+    const int at = queue.AddTask(late);
+    invoker.WaitServing([&] {
+        const Task task = queue.At(at);
+        return task.NodeId != 0x42 || (task.State != TaskWaiting && task.State != TaskRunning);
+    });
+    EXPECT_FALSE(queue.HasPageTask(0x42));
+    lifecycle.CloseBinder();
+
+    EXPECT_EQ(log.Count("/kept.htm"), 0u);
+    EXPECT_EQ(log.Count("/open.htm"), 1u);
+    TTreeNodes reopened;
+    TreeLoadContext context;
+    LoadTreeDump(reopened, ReadFileBytes(JoinPath(b.dir.Str(), "Kept.sav")), context);
+    for (int32_t state = 2; state <= 4; ++state) {
+        const TPageInfo* record = FindRecordById(reopened, 0x40 + static_cast<uint32_t>(state));
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(record->Content.PageHtml, "<p>archived " + std::to_string(state) + "</p>");
+        EXPECT_EQ(record->State, static_cast<CaptureState>(state));
+    }
+    // The file task kept its state; the unfinished page was queued and worked.
+    const std::vector<std::string> left = ParseBinderFile(ReadFileBytes(bdf)).TaskLines;
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_EQ(DeserializeTask(left[0]), file);
+    EXPECT_EQ(DeserializeTask(left[1]).NodeId, 0x41u);
+    EXPECT_EQ(DeserializeTask(left[1]).State, TaskDone);
 }

@@ -46,6 +46,26 @@ TEST(TaskQueue, HandsOutInOrderSkippingCancelled) {
     EXPECT_EQ(queue.At(0).State, TaskDone);
 }
 
+TEST(TaskQueue, DroppingPageTasksKeepsFileTasksAndTheCursorsPlace) {
+    TaskQueue queue;
+    for (uint32_t id : {1u, 2u, 3u, 4u, 5u}) {
+        Task page("http://h/" + std::to_string(id), "/b/store",
+                  id == 4 ? "UnfinishedHtm" : UnfinishedPageKind);
+        page.NodeId = id;
+        queue.AddTask(id == 2 ? FileTask(id, "f") : page);
+    }
+    Task taken;
+    queue.TakeNextTask(taken);
+    queue.TakeNextTask(taken);
+    queue.TakeNextTask(taken); // the cursor is at the fourth
+    queue.DropPageTasks([](uint32_t id) { return id == 3 || id == 5; });
+    ASSERT_EQ(queue.Count(), 3u);
+    EXPECT_EQ(queue.At(0).Url, "f");
+    EXPECT_EQ(queue.At(1).Url, "http://h/3");
+    EXPECT_EQ(queue.TakeNextTask(taken), 2);
+    EXPECT_EQ(taken.Url, "http://h/5");
+}
+
 TEST(TaskQueue, SavedLinesLoadBackWithStatesAndRestartAtTheFirst) {
     TaskQueue queue;
     Task page("http://h/p", "/b/store", UnfinishedPageKind);

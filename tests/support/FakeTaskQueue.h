@@ -38,6 +38,11 @@ public:
         }
         return false;
     }
+    void DropPageTasks(const std::function<bool(uint32_t nodeId)>& runs) override {
+        std::erase_if(Tasks, [&](const Task& task) {
+            return task.Kind == UnfinishedPageKind && !runs(task.NodeId);
+        });
+    }
     void StartPolling() override { ++PollingStarts; }
     void Stop() override { ++Stops; }
 };

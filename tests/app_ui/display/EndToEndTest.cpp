@@ -1,6 +1,7 @@
 // A page sent from outside, the whole way: tarnwick-send in another process, the shared block
-// and "InsertVelmor", the hook, the Add Item dialog, the new node, its capture from a loopback
-// site, message 3022, and the binder file and tree file after the program has closed.
+// and "InsertVelmor", the hook, the Add Item dialog, the new node, its capture (the sent page
+// kept, its resources from a loopback site that answers other HTML for the page by now),
+// message 3022, and the binder file and tree file after the program has closed.
 #include "app/binder/NodeIds.h"
 #include "app/binder/PageInfo.h"
 #include "app/ui/Program.h"
@@ -33,6 +34,9 @@ TPageInfo* RecordOfUrl(const TTreeNodes& tree, const std::string& url) {
     return nullptr;
 }
 
+// What the server answers for the page by now: the sent page is kept, not this.
+const char* const LivePage = "<html><head><title>Live</title></head><body>live text</body></html>";
+
 } // namespace
 
 TEST(EndToEnd, PageSentFromOutsideIsCapturedStoredAndKept) {
@@ -45,7 +49,7 @@ TEST(EndToEnd, PageSentFromOutsideIsCapturedStoredAndKept) {
     static const char gif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!";
     const std::string picture(gif, sizeof gif - 1); // NUL bytes included
     LoopbackServer server;
-    server.Serve("/site/page.htm", Page, "text/html; charset=iso-8859-1");
+    server.Serve("/site/page.htm", LivePage, "text/html; charset=iso-8859-1");
     server.Serve("/site/style.css", "body { color: navy }", "text/css");
     server.Serve("/site/pics/dot.gif", picture, "image/gif");
     server.Start();
@@ -76,6 +80,8 @@ TEST(EndToEnd, PageSentFromOutsideIsCapturedStoredAndKept) {
     }));
     ASSERT_EQ(record->State, CaptureState::Completed);
     EXPECT_EQ(record->Content.Stats.Total, 2);
+    EXPECT_NE(record->Content.PageHtml.find("text</body>"), std::string::npos);
+    EXPECT_EQ(record->Content.PageHtml.find("live text"), std::string::npos);
     const uint32_t id = record->Id;
 
     // The resources lie under the node's folder of the binder's store.
