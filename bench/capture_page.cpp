@@ -4,13 +4,11 @@
 #include "app/binder/PageInfo.h"
 #include "app/capture/CapturePage.h"
 
+#include "bench/BenchSupport.h"
 #include "tests/support/LoopbackServer.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -18,40 +16,9 @@ namespace {
 constexpr int Resources = 50;
 constexpr size_t ResourceSize = 20 * 1024;
 
-// The peak resident size of the process in kilobytes since the last reset.
-long PeakKb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::stol(line.substr(6));
-        }
-    }
-    return -1;
-}
-
-void ResetPeak() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-class TempStore {
-public:
-    TempStore() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tarnwick-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        }
-    }
-    ~TempStore() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string Str() const { return path_.string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using bench::PeakKb;
+using bench::ResetPeak;
+using bench::TempStore;
 
 void BM_CapturePage(benchmark::State& state) {
     LoopbackServer server;

@@ -38,6 +38,9 @@ void HandOver(TPageInfo& work, TPageInfo& record) {
     record.FinalUrl = std::move(work.FinalUrl);
     record.Content = std::move(work.Content);
     record.Reload = work.Reload;
+    if (!work.Progress.StatusText.empty()) {
+        record.Progress.StatusText = std::move(work.Progress.StatusText); // why it failed
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/binder/BinderTree.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/PageInfo.h"
+#include "app/capture/CapturePage.h"
 
 void OnCaptureFinished(TBinderTree& binder, uint32_t nodeId) {
     TPageInfo* record = FindRecordById(binder.Items(), nodeId);
@@ -20,7 +21,9 @@ void OnCaptureFinished(TBinderTree& binder, uint32_t nodeId) {
         } else {
             record->State = CaptureState::Failed;
             record->Reload = 1;
-            record->Progress.StatusText = "Download Failed";
+            if (record->Progress.StatusText != PageTooLargeStatus) {
+                record->Progress.StatusText = "Download Failed";
+            }
             record->Content.Stats.State = static_cast<int32_t>(CaptureState::Failed);
         }
         binder.BinderDirty = true;

@@ -7,12 +7,16 @@
 #include "app/capture/MultiCapture.h"
 #include "app/capture/PageHtml.h"
 #include "app/capture/PageParser.h"
+#include "app/capture/ResourcePool.h"
 #include "app/capture/ResourceStore.h"
 #include "app/capture/UrlDownload.h"
 #include "app/capture/UrlRules.h"
 #include "platform/base/StringUtils.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <unordered_set>
 
@@ -20,6 +24,8 @@ namespace {
 
 // Frames inside frames are followed this deep, so pages that frame each other end.
 constexpr int MaxFrameDepth = 8;
+// The threads that fetch a page's resources beside the capture's own.
+constexpr size_t ResourceThreads = 3;
 
 ResourceGroup GroupOf(std::string_view type) {
     if (SameText(type, "css")) {
@@ -86,6 +92,11 @@ public:
 private:
     void QueueHyperlink(const Link& link, bool netPage);
     FetchKind FetchResource(const Link& link, bool netPage, bool frame, int depth);
+    // Fetches the links of each local path on the capture's pool.
+    void FetchSideBySide(PageContent& content, bool netPage,
+                         const std::map<std::string, std::vector<size_t>>& paths);
+    FetchKind FetchNetResource(const Link& link);
+    FetchKind DownloadResource(const Link& link);
     std::string CaptureFrame(const std::string& url, std::string bytes, const std::string& relative,
                              int depth);
 
@@ -103,6 +114,9 @@ private:
 void ResourceFetcher::Fetch(PageContent& content, std::span<const std::string_view> wanted,
                             std::string_view pageUrl, int depth) {
     const bool netPage = IsNetUrl(pageUrl);
+    // Resources of the net are fetched side by side once the list has been walked; links of
+    // one local path stay in their order, so the later one still wins.
+    std::map<std::string, std::vector<size_t>> sideBySide;
     for (size_t i = 0; i < content.Links.size(); ++i) {
         MainCaptureNotifier().ProcessMessages();
         if (IsCancelled(capture_)) {
@@ -120,7 +134,41 @@ void ResourceFetcher::Fetch(PageContent& content, std::span<const std::string_vi
             continue;
         }
         link.LocalPath = LinkFilePath(link.LocalPath);
+        if (capture_ != nullptr && !frame && IsNetUrl(link.Url)) {
+            sideBySide[link.LocalPath].push_back(i);
+            continue;
+        }
         CountFetch(counted_, link.Type, FetchResource(link, netPage, frame, depth));
+    }
+    FetchSideBySide(content, netPage, sideBySide);
+}
+
+void ResourceFetcher::FetchSideBySide(PageContent& content, bool netPage,
+                                      const std::map<std::string, std::vector<size_t>>& paths) {
+    if (paths.empty()) {
+        return;
+    }
+    if (capture_->Pool == nullptr) {
+        capture_->Pool = std::make_unique<ResourcePool>(ResourceThreads);
+    }
+    // A link left out by a cancel is not counted, as if the loop had stopped before it.
+    std::vector<std::optional<FetchKind>> kinds(content.Links.size());
+    std::vector<std::function<void()>> jobs;
+    for (const auto& [path, links] : paths) {
+        jobs.emplace_back([this, &content, &kinds, &links, netPage] {
+            for (size_t i : links) {
+                if (IsCancelled(capture_)) {
+                    return;
+                }
+                kinds[i] = FetchResource(content.Links[i], netPage, false, 0);
+            }
+        });
+    }
+    capture_->Pool->Run(std::move(jobs));
+    for (size_t i = 0; i < kinds.size(); ++i) {
+        if (kinds[i]) {
+            CountFetch(counted_, content.Links[i].Type, *kinds[i]);
+        }
     }
 }
 
@@ -148,6 +196,9 @@ FetchKind ResourceFetcher::FetchResource(const Link& link, bool netPage, bool fr
     if (!net && netPage) {
         return FetchKind::Failed;
     }
+    if (net && !frame) {
+        return FetchNetResource(link);
+    }
     FetchKind kind = FetchKind::NetOrFile;
     std::string finalUrl = link.Url;
     std::optional<std::string> bytes;
@@ -156,11 +207,9 @@ FetchKind ResourceFetcher::FetchResource(const Link& link, bool netPage, bool fr
         kind = bytes ? FetchKind::Cache : kind;
     }
     if (!bytes && net) {
-        if (!frame) {
-            // Straight to the file, so a large resource is never held in memory.
-            return store_.Download(link.Url, relative, options_) ? kind : FetchKind::Failed;
-        }
-        bytes = DownloadUrl(link.Url, std::string(), options_, &finalUrl);
+        HttpOptions framePage = options_;
+        framePage.MaxBodySize = MaxPageSize;
+        bytes = DownloadUrl(link.Url, std::string(), framePage, &finalUrl);
     } else if (!bytes) {
         size_t size = 0;
         std::unique_ptr<char[]> data = ReadWholeFile(FileUrlToPath(link.Url), &size);
@@ -180,6 +229,45 @@ FetchKind ResourceFetcher::FetchResource(const Link& link, bool netPage, bool fr
         *bytes = CaptureFrame(finalUrl, std::move(*bytes), relative, depth);
     }
     return store_.Save(relative, *bytes) ? kind : FetchKind::Failed;
+}
+
+// A resource of the net is fetched once in a capture: every other page that uses it gets
+// the file stored then, in its own node folder.
+FetchKind ResourceFetcher::FetchNetResource(const Link& link) {
+    if (capture_ == nullptr) {
+        return DownloadResource(link);
+    }
+    std::optional<CapturedResource> known;
+    {
+        std::lock_guard<std::mutex> guard(capture_->ResourcesLock);
+        auto found = capture_->Resources.find(link.Url);
+        if (found != capture_->Resources.end()) {
+            known = found->second;
+        }
+    }
+    if (known && store_.Share(known->File, link.LocalPath)) {
+        return known->Kind;
+    }
+    // Never fetched, or the file stored then has gone or been replaced since.
+    const FetchKind kind = DownloadResource(link);
+    if (kind != FetchKind::Failed) {
+        if (std::optional<StoredFile> file = store_.Stored(link.LocalPath)) {
+            std::lock_guard<std::mutex> guard(capture_->ResourcesLock);
+            capture_->Resources[link.Url] = {kind, std::move(*file)};
+        }
+    }
+    return kind;
+}
+
+FetchKind ResourceFetcher::DownloadResource(const Link& link) {
+    if (useCache_) {
+        if (std::optional<std::string> bytes = ReadUrlFromCache(context_.Cache, link.Url)) {
+            return store_.Save(link.LocalPath, *bytes) ? FetchKind::Cache : FetchKind::Failed;
+        }
+    }
+    // Straight to the file, so a large resource is never held in memory.
+    return store_.Download(link.Url, link.LocalPath, options_) ? FetchKind::NetOrFile
+                                                               : FetchKind::Failed;
 }
 
 // The frame's page is rewritten like the node's own page, and its resources go into the same
@@ -206,8 +294,10 @@ std::string ResourceFetcher::CaptureFrame(const std::string& url, std::string by
 // URL that could not be reached at all leaves the held text as it was.
 bool DownloadPage(TPageInfo& node, MultiCapture* capture, const CaptureContext& context) {
     bool answered = false;
-    HttpResult result = ThreadHttpClient().Get(
-        node.RequestedUrl, TransferOptions(context, capture), [&](const HttpResult& headers) {
+    HttpOptions options = TransferOptions(context, capture);
+    options.MaxBodySize = MaxPageSize;
+    HttpResult result =
+        ThreadHttpClient().Get(node.RequestedUrl, options, [&](const HttpResult& headers) {
             answered = true;
             return IsDownloadStatus(headers) && IsHtmlContentType(headers);
         });
@@ -215,6 +305,9 @@ bool DownloadPage(TPageInfo& node, MultiCapture* capture, const CaptureContext& 
         return true;
     }
     node.Content.FetchedText.clear();
+    if (result.TooLarge) {
+        node.Progress.StatusText = PageTooLargeStatus;
+    }
     if (!result.Ok()) {
         return false;
     }
@@ -261,6 +354,10 @@ void CountFetch(PageContent& content, std::string_view type, FetchKind kind) {
     }
 }
 
+bool DownloadPageText(TPageInfo& node, MultiCapture* capture, const CaptureContext& context) {
+    return DownloadPage(node, capture, context);
+}
+
 bool CapturePage(TPageInfo& node, bool useCache, MultiCapture* capture,
                  const CaptureContext& context) {
     node.CurrentCapture = capture;
@@ -278,6 +375,13 @@ bool CapturePage(TPageInfo& node, bool useCache, MultiCapture* capture,
             return false;
         }
     }
+    return CaptureFetchedPage(node, useCache, capture, context);
+}
+
+bool CaptureFetchedPage(TPageInfo& node, bool useCache, MultiCapture* capture,
+                        const CaptureContext& context) {
+    node.CurrentCapture = capture;
+    PageContent& content = node.Content;
     if (content.FetchedText.empty()) {
         return false;
     }

@@ -28,6 +28,12 @@ struct CaptureContext {
 inline constexpr std::string_view PageResourceTypes[] = {"css",   "img",        "script",
                                                          "flash", "scriptlink", "frame"};
 
+// A page, or a frame page, is held whole while it is rewritten; one larger than this is
+// refused, so an endless page cannot take all the memory.
+inline constexpr size_t MaxPageSize = size_t{64} << 20;
+// The status text of a node whose page was refused for its size.
+inline constexpr const char* PageTooLargeStatus = "Download Failed: the page is larger than 64 MB";
+
 // Where a resource came from, as counted in the capture statistics.
 enum class FetchKind { Cache = 1, NetOrFile = 2, Failed = 3 };
 
@@ -39,11 +45,22 @@ void CountFetch(PageContent& content, std::string_view type, FetchKind kind);
 
 // Gets the node's page and processes it. With `useCache` a held page text is processed again
 // without any download, and the cache is read before the net. A page from the net must
-// answer with an HTML type (or none) and a status below 400; its final URL becomes the node's.
+// answer with an HTML type (or none) and a status below 400 and be at most MaxPageSize long
+// (else the node's status text says so); its final URL becomes the node's.
 // A "file:" URL or a plain path is read from the disk. True when a page text was obtained and
 // processed, whatever its resources gave.
 bool CapturePage(TPageInfo& node, bool useCache, MultiCapture* capture,
                  const CaptureContext& context);
+
+// Downloads the page of the node's requested URL from the net into its page text and final
+// URL, under the rules of CapturePage. False when the server answered but the page cannot be
+// used (the text is then empty); a URL that could not be reached leaves the held text.
+bool DownloadPageText(TPageInfo& node, MultiCapture* capture, const CaptureContext& context);
+
+// The part of CapturePage after the page text was obtained: the held text is rewritten and its
+// resources stored. False when no text is held.
+bool CaptureFetchedPage(TPageInfo& node, bool useCache, MultiCapture* capture,
+                        const CaptureContext& context);
 
 // Fetches the resources of `content` whose type is wanted and writes each below the node
 // folder under its local path; frames are captured into the same folder, with their own

@@ -3,8 +3,12 @@
 #include "app/binder/CaptureStarter.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/TextScan.h"
+#include "app/capture/PagePrefetch.h"
 #include "app/capture/SavingStatus.h"
+#include "app/capture/UrlRules.h"
 #include "platform/base/StringUtils.h"
+
+#include <optional>
 
 namespace {
 
@@ -20,7 +24,23 @@ public:
     LevelCaptureFlag& operator=(const LevelCaptureFlag&) = delete;
 };
 
+// A page is the same page whatever part of it a link jumps to: "a.htm#x" and "a.htm#y" are
+// captured once, as "a.htm".
+std::string PageIdentity(std::string_view url) {
+    return LowerCase(url.substr(0, url.find('#')));
+}
+
 } // namespace
+
+void MultiCapture::AskNextPage(PagePrefetch& prefetch, const std::vector<std::string>& snapshot,
+                               size_t from) const {
+    for (size_t i = from; i < snapshot.size(); ++i) {
+        if (IsNetUrl(snapshot[i]) && visited_.count(PageIdentity(snapshot[i])) == 0) {
+            prefetch.Ask(snapshot[i]);
+            return;
+        }
+    }
+}
 
 bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
     // However the capture ends without finishing, the form waits for it: tell it to close.
@@ -31,12 +51,20 @@ bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
     Background = true;
     const bool rootCaptured = CapturePage(*Root, UseCache, this, Context);
     Root->Reload = 1;
+    // The root is captured already: a link back to it adds no node.
+    visited_.insert(PageIdentity(Root->RequestedUrl));
+    visited_.insert(PageIdentity(Root->FinalUrl));
     host.RootCaptured(); // the root belongs to the main thread from here on
     if (!rootCaptured) {
         return closeForm();
     }
     Form = StatusForm::Level;
     LevelCaptureFlag running;
+    // Pages of the net are downloaded one ahead, unless the cache is read first.
+    std::optional<PagePrefetch> prefetch;
+    if (!UseCache) {
+        prefetch.emplace(*this);
+    }
     std::vector<std::string> snapshot;
     for (int level = 1; level <= Options.Levels; ++level) {
         snapshot.swap(NextLevelLinks);
@@ -48,15 +76,30 @@ bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
             if (IsCancelled()) {
                 return closeForm();
             }
-            if (!visited_.insert(LowerCase(url)).second) {
+            if (!visited_.insert(PageIdentity(url)).second) {
                 continue;
             }
             auto page = std::make_unique<TPageInfo>();
             page->RequestedUrl = url;
             page->Title = url.substr(0, UrlTitleLength);
-            if (!CapturePage(*page, UseCache, this, Context)) {
+            std::unique_ptr<TPageInfo> fetched = prefetch ? prefetch->Take(url) : nullptr;
+            if (prefetch) {
+                AskNextPage(*prefetch, snapshot, i + 1);
+            }
+            bool captured;
+            if (fetched != nullptr) {
+                page->Content.FetchedText = std::move(fetched->Content.FetchedText);
+                page->FinalUrl = std::move(fetched->FinalUrl);
+                page->Progress.StatusText = std::move(fetched->Progress.StatusText);
+                captured = CaptureFetchedPage(*page, UseCache, this, Context);
+            } else {
+                captured = CapturePage(*page, UseCache, this, Context);
+            }
+            if (!captured) {
                 continue;
             }
+            // Reached again under the address it was sent on to.
+            visited_.insert(PageIdentity(page->FinalUrl));
             page->CurrentCapture = nullptr; // this capture ends before the main thread sees it
             page->State = CaptureState::Completed;
             page->Reload = 1;

@@ -7,14 +7,19 @@
 #include "app/binder/CaptureOptions.h"
 #include "app/capture/CaptureNotifier.h"
 #include "app/capture/CapturePage.h"
+#include "app/capture/ResourcePool.h"
+#include "app/capture/ResourceStore.h"
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 class MessageTarget;
+class PagePrefetch;
 class TPageInfo;
 
 // What a capture with linked pages needs of the main thread.
@@ -29,6 +34,12 @@ public:
     virtual bool AddNodeSync(std::unique_ptr<TPageInfo> page) = 0;
 };
 
+// A resource a capture has stored, and where it came from.
+struct CapturedResource {
+    FetchKind Kind = FetchKind::NetOrFile;
+    StoredFile File;
+};
+
 struct MultiCapture {
     bool UseCache = false; // read pages and resources from the cache first
     std::atomic<bool> Cancelled{false};
@@ -36,6 +47,11 @@ struct MultiCapture {
     CaptureOptions Options;
     CaptureContext Context;
     std::vector<std::string> NextLevelLinks; // absolute URLs found for the next level
+    // The resources of the net stored so far, by URL, under their lock.
+    std::mutex ResourcesLock;
+    std::unordered_map<std::string, CapturedResource> Resources;
+    // Fetches resources beside the capture's thread; made when first needed.
+    std::unique_ptr<ResourcePool> Pool;
     // While set, the page parser reports to Form.
     bool Background = true;
     StatusForm Form = StatusForm::None;
@@ -51,5 +67,9 @@ struct MultiCapture {
     bool CaptureLevels(ILevelCaptureHost& host);
 
 private:
-    std::unordered_set<std::string> visited_; // lower-case URLs captured in the levels
+    // Asks for the first page of the snapshot from `from` on that is still to be captured.
+    void AskNextPage(PagePrefetch& prefetch, const std::vector<std::string>& snapshot,
+                     size_t from) const;
+
+    std::unordered_set<std::string> visited_; // pages captured: lower case, no fragment
 };

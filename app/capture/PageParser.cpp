@@ -10,6 +10,7 @@
 #include "app/capture/UrlRules.h"
 #include "platform/base/StringUtils.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace {
@@ -36,6 +37,30 @@ bool IsUntouchedReference(std::string_view value) {
         }
     }
     return false;
+}
+
+// "#part" leads into the page itself, wherever the page is shown from.
+bool IsFragmentOnly(std::string_view value) {
+    return TrimLeft(value).starts_with('#');
+}
+
+// Browsers load a linked style sheet and the page's icon; any other link ("next", "index",
+// "author" ...) leads to a page. The type a resource link is fetched as, or null.
+const char* LinkResourceType(std::string_view rel) {
+    const char* type = nullptr;
+    size_t begin = 0;
+    while (begin < rel.size()) {
+        const size_t end = std::min(rel.find_first_of(" \t\r\n\f", begin), rel.size());
+        const std::string_view token = rel.substr(begin, end - begin);
+        if (SameText(token, "stylesheet")) {
+            return "css";
+        }
+        if (SameText(token, "icon")) {
+            type = "img";
+        }
+        begin = end + 1;
+    }
+    return type;
 }
 
 // "http://h" becomes "http://h/"; a text that is no URL stays as it is.
@@ -127,6 +152,9 @@ Link HyperlinkOf(const PageBase& base, const std::string& value, bool& rewrite) 
     std::string url = value;
     if (IsUntouchedReference(value)) {
         link.Url = value;
+    } else if (IsFragmentOnly(value)) {
+        link.Reference = link.LocalPath = value;
+        link.Url = ResolveUrl(base, value);
     } else if (NormaliseAbsoluteUrl(url)) {
         // "//host/x" would lead to a file once the page is shown from the node folder.
         rewrite = url != value;
@@ -211,7 +239,7 @@ private:
 
 bool PageRewriter::Resource(Tag& tag, std::string_view attribute, const char* type) {
     std::string value = tag.GetAttribute(attribute);
-    if (value.empty() || IsUntouchedReference(value)) {
+    if (value.empty() || IsUntouchedReference(value) || IsFragmentOnly(value)) {
         return false;
     }
     // A URL met before keeps the path it was given then, whatever form this reference takes,
@@ -305,7 +333,8 @@ void PageRewriter::HandleTag(Tag& tag) {
         changed |= Resource(tag, "src", "frame");
     }
     if (name == "link") {
-        changed |= Resource(tag, "href", "css");
+        const char* type = LinkResourceType(tag.GetAttribute("rel"));
+        changed |= type != nullptr ? Resource(tag, "href", type) : Hyperlink(tag, "href");
     }
     if (name == "input" && SameText(tag.GetAttribute("type"), "image")) {
         changed |= Resource(tag, "src", "img");
@@ -361,11 +390,7 @@ void ParsePage(TPageInfo& node, MultiCapture* capture) {
         notifier.UpdateStatusForm();
         rewriter.HandleTag(*tag);
     }
-    std::string html = rewriter.Finish();
-    if (!html.empty() && (html.front() == '\r' || html.front() == '\n')) {
-        html = StripLeadingLineBreaks(html);
-    }
-    content.PageHtml = std::move(html);
+    content.PageHtml = StripLeadingLineBreaks(rewriter.Finish());
     notifier.PostSavingStatus(StatusForm::Wait, 1);
 }
 

@@ -7,7 +7,11 @@
 #include "platform/base/Files.h"
 #include "platform/net/HttpClient.h"
 
+#include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,10 +20,20 @@
 // Empty when nothing is left.
 std::string LinkFilePath(std::string_view localPath);
 
+// A file a store has written, as another store can take it up: its path and the identity of
+// the file it named then, so a file replaced or deleted since is never taken for it.
+struct StoredFile {
+    std::string Path;
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
+};
+
 class ResourceStore {
 public:
     // `folder` is the node folder; it is made when the first file is written.
     explicit ResourceStore(std::string folder) : folder_(std::move(folder)) {}
+    ResourceStore(const ResourceStore&) = delete;
+    ResourceStore& operator=(const ResourceStore&) = delete;
 
     const std::string& Folder() const { return folder_; }
 
@@ -37,6 +51,24 @@ public:
     bool Download(const std::string& url, const std::string& relative,
                   const HttpOptions& options) const;
 
+    // The file now at `relative`, or nothing.
+    std::optional<StoredFile> Stored(const std::string& relative) const;
+
+    // Puts the stored file at `relative` too: hard-linked under a new name that is renamed
+    // over the target, or copied where the file system refuses the link. Either way the
+    // target is a new file, so no other folder's file is ever written to. False when the file
+    // is no longer the one stored or the target is refused.
+    bool Share(const StoredFile& file, const std::string& relative) const;
+
 private:
+    // The absolute path of `relative` with every link on the way resolved, its folders made;
+    // empty when the path names no file or leads out of the folder.
+    std::string Resolve(const std::string& relative) const;
+
+    // The folder with every link on its way resolved, found once it exists.
+    std::filesystem::path CanonicalFolder() const;
+
     std::string folder_;
+    mutable std::mutex canonicalLock_;
+    mutable std::string canonical_;
 };

@@ -13,10 +13,17 @@ std::string RemoveStrings(std::string_view text, std::initializer_list<std::stri
 }
 
 std::string StripLeadingLineBreaks(std::string_view text) {
-    for (int i = 0; i < 2 && !text.empty() && (text.front() == '\r' || text.front() == '\n'); ++i) {
-        text.remove_prefix(1);
+    std::string result;
+    result.reserve(text.size());
+    for (size_t i = 0; i < text.size() && i < 2; ++i) {
+        if (text[i] != '\r' && text[i] != '\n') {
+            result += text[i];
+        }
     }
-    return std::string(text);
+    if (text.size() > 2) {
+        result.append(text.substr(2));
+    }
+    return result;
 }
 
 std::string StripLineBreaks(std::string_view text) {

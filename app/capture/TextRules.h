@@ -9,7 +9,7 @@
 // Removes every occurrence of each listed string, one string after the other.
 std::string RemoveStrings(std::string_view text, std::initializer_list<std::string_view> strings);
 
-// The text without the CR and LF characters that begin it (two at the most).
+// The text without any CR or LF among its first two characters.
 std::string StripLeadingLineBreaks(std::string_view text);
 
 // The text without any CR or LF.

@@ -46,6 +46,12 @@ struct Transfer {
         }
     }
 
+    bool AnnouncedAbove(size_t limit) const {
+        curl_off_t length = -1;
+        return curl_easy_getinfo(handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
+               length > 0 && static_cast<uint64_t>(length) > limit;
+    }
+
     // False when the caller refuses the answer.
     bool CheckHeaders() {
         if (headersChecked) {
@@ -67,10 +73,18 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
     if (!transfer->CheckHeaders()) {
         return 0; // ends the transfer with a write error
     }
+    HttpResult& result = *transfer->result;
+    result.BytesReceived += length;
     if (transfer->sink != nullptr && *transfer->sink) {
         return (*transfer->sink)(data, length) ? length : 0;
     }
-    transfer->result->Body.append(data, length);
+    const size_t limit = transfer->options->MaxBodySize;
+    if (limit != 0 && (result.Body.size() + length > limit || transfer->AnnouncedAbove(limit))) {
+        result.TooLarge = true;
+        std::string().swap(result.Body); // what was read goes at once
+        return 0;
+    }
+    result.Body.append(data, length);
     return length;
 }
 

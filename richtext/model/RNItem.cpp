@@ -152,6 +152,11 @@ bool TCustomRNItemInfo::MouseUp(int, uint32_t, int, int, int, TCustomRNData&) {
 
 void TCustomRNItemInfo::BuildJumps(int, int, int&, TRNList<TRNJumpInfo>&) {}
 
+std::unique_ptr<TRNDrawItemBase>
+TCustomRNItemInfo::CreatePrintingDrawItem(TCustomRNData&, const TRNScreenAndDevice&) {
+    return nullptr;
+}
+
 bool TCustomRNItemInfo::MoveFocus(bool, TCustomRNData*&, int&) {
     return false;
 }

@@ -85,6 +85,13 @@ struct TRNHTMLBulletInfo {
 
 class TCustomRNItemInfo;
 
+// What every piece of a formatted line derives from. The formatting layer above the model
+// owns the pieces; this base lets an item make a piece of its own class for it.
+class TRNDrawItemBase {
+public:
+    virtual ~TRNDrawItemBase() = default;
+};
+
 // A named, tagged mark attached to one item; the document chains its checkpoints in item
 // order.
 class TRNCPInfo {
@@ -209,6 +216,12 @@ public:
     virtual void ClearFocus() {}
     virtual bool AdjustFocusToControl(IEmbeddedControl* control, TCustomRNData*& topData,
                                       int& topItemNo);
+
+    // Formatting. An item whose draw item must be of a class of its own (one that can be cut
+    // across pages) makes it here; null leaves the formatter to make a plain one. The
+    // formatter sets the draw item's place and size afterwards.
+    virtual std::unique_ptr<TRNDrawItemBase> CreatePrintingDrawItem(TCustomRNData& rnData,
+                                                                    const TRNScreenAndDevice& sad);
 
 protected:
     bool Has(TRNItemOption option) const { return ItemOptions.Contains(option); }

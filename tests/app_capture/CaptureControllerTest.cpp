@@ -15,42 +15,11 @@
 
 #include "tests/app_binder/BinderTreeFixture.h"
 #include "tests/app_capture/CaptureTestSupport.h"
+#include "tests/app_capture/FakeLevelForm.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// The status form as a user who waits: it logs every 3019 ("<wParam> <status>|<url>"), closes
-// on 3019/2, and clicks OK once the capture has finished.
-class FakeLevelForm : public MessageTarget, public ILevelStatusForm {
-public:
-    std::vector<std::string> Log;
-    std::function<void()> Cancel;
-
-    MessageTarget& StatusTarget() override { return *this; }
-    bool Showing() const override { return showing_; }
-    void ShowModal(const std::string& rootUrl, std::function<void()> start,
-                   std::function<void()> cancel) override {
-        Log.push_back("show " + rootUrl);
-        showing_ = true;
-        Cancel = std::move(cancel);
-        start();
-        Invoker().WaitServing([this] { return !showing_; });
-    }
-    void Finished() override {
-        Log.push_back("finished");
-        showing_ = false;
-    }
-    void Dispatch(const PostedMessage& message) override {
-        const SavingStatusTexts texts = ReadSavingStatus(message);
-        Log.push_back(std::to_string(message.WParam) + " " + texts.Status + "|" +
-                      texts.Url.value_or(""));
-        showing_ = showing_ && message.WParam != 2;
-    }
-
-private:
-    bool showing_ = false;
-};
 
 // The main window, or a tree view: whatever the test wants done on a message or an insert.
 struct Receiver : MessageTarget, ITreeNodesObserver {
@@ -162,10 +131,47 @@ TEST_F(Capture, LevelsAddEachLinkedPageOnceBesideTheRoot) {
     EXPECT_EQ(form.Log.back(), "finished");
 }
 
+TEST_F(Capture, LevelsTakeEachPageOnceAndOnlyStyleSheetsAndIconsAsResources) {
+    const std::string style = "body{}";
+    server.Serve("/s.css", style, "text/css");
+    server.Serve("/f.ico", "icon", "image/x-icon");
+    server.Serve("/r.htm",
+                 "<link rel=stylesheet href=s.css><link rel=\"shortcut icon\" href=f.ico>"
+                 "<link rel=next href=a.htm#n><link rel=prev href=b.htm><link rel=index href=r.htm>"
+                 "<link rel=search href=a.htm><link rel=copyright href=b.htm#c>"
+                 "<link rel=author href=a.htm#x><link rel=help href=r.htm#h>"
+                 "<a href=#top>top</a><a href=r.htm>self</a><a href=a.htm#y>A</a>",
+                 "text/html");
+    server.Serve("/a.htm",
+                 "<title>Page A</title><link rel=stylesheet href=s.css><a href=#x>x</a>"
+                 "<a href=a.htm>self</a><a href=r.htm#top>root</a><a href=b.htm#z>B</a>",
+                 "text/html");
+    server.Serve("/b.htm", "<title>Page B</title><link rel=index href=r.htm>", "text/html");
+    server.Start();
+    TPageInfo& root = AddPage("/r.htm", 0x17);
+    controller.StartNodeCapture(root, false, {.Levels = 3, .PageUrl = root.RequestedUrl});
+    invoker.Drain();
+
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Root", "Page A", "Page B"}));
+    EXPECT_EQ(NodeRecord(b.Tree().TopLevelItem(1))->RequestedUrl, server.Url("/a.htm#n"));
+    std::vector<std::string> asked = log.Paths();
+    std::sort(asked.begin(), asked.end());
+    EXPECT_EQ(asked, (std::vector<std::string>{"/a.htm", "/b.htm", "/f.ico", "/r.htm", "/s.css"}));
+    const TPageInfo& a = *NodeRecord(b.Tree().TopLevelItem(1));
+    EXPECT_NE(a.Content.PageHtml.find("<a href=#x>x</a>"), std::string::npos);
+    EXPECT_NE(root.Content.PageHtml.find("<a href=#top>top</a>"), std::string::npos);
+    // Fetched once, yet each node has its own file.
+    const std::string css = HostFolder(server) + "/s.css";
+    EXPECT_EQ(ReadFileBytes(std::filesystem::path(b.StoreFolder(root.Id)) / css), style);
+    EXPECT_EQ(ReadFileBytes(std::filesystem::path(b.StoreFolder(a.Id)) / css), style);
+    EXPECT_EQ(a.Content.Stats.Groups[GroupCss].Fetched, 1);
+}
+
 TEST_F(Capture, CancelStopsBeforeTheNextPageAndClosesTheForm) {
-    server.Serve("/r.htm", "<a href=a.htm>A</a><a href=b.htm>B</a>", "text/html");
+    server.Serve("/r.htm", "<a href=a.htm>A</a><a href=c.htm>C</a>", "text/html");
     server.Serve("/a.htm", "<title>Page A</title>", "text/html");
     server.Serve("/b.htm", "<title>Page B</title>", "text/html");
+    server.Serve("/c.htm", "<title>Page C</title><img src=c.gif>", "text/html");
     server.Start();
     TPageInfo& other = AddPage("/b.htm", 0x20);
     TPageInfo& root = AddPage("/r.htm", 0x11);
@@ -183,6 +189,7 @@ TEST_F(Capture, CancelStopsBeforeTheNextPageAndClosesTheForm) {
 
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Root", "Root", "Page A"}));
     EXPECT_EQ(log.Count("/b.htm"), 0u);
+    EXPECT_EQ(log.Count("/c.gif"), 0u); // the next page may be on its way, but is not captured
     EXPECT_EQ(other.Progress.StatusText, "Download Stopped"); // refused
     EXPECT_EQ(form.Log.back(), "2 |");
     EXPECT_FALSE(form.Showing());

@@ -184,6 +184,57 @@ TEST(CapturePage, ContentTypeGateAndErrorStatus) {
     EXPECT_EQ(node.Content.FetchedText, "<html></html");
 }
 
+TEST(CapturePage, PagesAndFramePagesAboveTheLimitFailWhatIsReadIsBounded) {
+    constexpr size_t MiB = size_t{1} << 20;
+    // Each path answers an HTML page: "/endless" without end and without a length, "/65" and
+    // "/10" of that many MiB with their length, "/framed" a frame of "/65". The bytes the
+    // sockets took are counted, so a capture that reads on shows however fast it is.
+    std::atomic<size_t> taken{0};
+    RawServer server([&taken](int socket, const std::string& request) {
+        const size_t begin = request.find(' ') + 1;
+        const std::string path = request.substr(begin, request.find(' ', begin) - begin);
+        if (path == "/framed") {
+            RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
+                                    "Content-Length: 16\r\n\r\n<frame src=\"65\">");
+            return;
+        }
+        const bool endless = path == "/endless";
+        const size_t size = endless ? 0 : std::stoul(path.substr(1)) * MiB;
+        RawServer::Send(
+            socket,
+            "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n" +
+                (endless ? std::string() : "Content-Length: " + std::to_string(size) + "\r\n") +
+                "\r\n");
+        const std::string piece(64 * 1024, 'p');
+        for (size_t sent = 0; endless || sent < size; sent += piece.size()) {
+            const ssize_t n = ::send(socket, piece.data(), piece.size(), MSG_NOSIGNAL);
+            if (n <= 0) {
+                return;
+            }
+            taken += static_cast<size_t>(n);
+        }
+    });
+    TestStore store;
+    struct Case {
+        const char* path;
+        bool captured;
+    } cases[] = {{"/endless", false}, {"/65", false}, {"/10", true}};
+    for (const Case& c : cases) {
+        taken = 0;
+        TPageInfo node;
+        TestStore::Prepare(node, server.Url(c.path));
+        EXPECT_EQ(CapturePage(node, false, nullptr, store.Context()), c.captured) << c.path;
+        EXPECT_EQ(node.Content.FetchedText.size(), c.captured ? 10 * MiB : 0) << c.path;
+        EXPECT_EQ(node.Progress.StatusText, c.captured ? "" : PageTooLargeStatus) << c.path;
+        // The limit, and what the sockets of both ends buffer.
+        EXPECT_LE(taken.load(), MaxPageSize + 16 * MiB) << c.path;
+    }
+    TPageInfo framed;
+    TestStore::Prepare(framed, server.Url("/framed"));
+    ASSERT_TRUE(CapturePage(framed, false, nullptr, store.Context()));
+    EXPECT_EQ(framed.Content.Stats.Groups[GroupFrame].Failed, 1);
+}
+
 TEST(CapturePage, ChunkedPageWithNulBytesArrivesExactlyAndRedirectSetsTheFinalUrl) {
     LoopbackServer server;
     std::string body = "<html><body><img src=\"a.gif\">";
@@ -321,18 +372,20 @@ TEST(CapturePage, UseCacheWithHeldTextMakesNoRequest) {
     EXPECT_EQ(node.Content.PageHtml, Html("<a href=" + server.Url("/d/held.htm") + ">held</a>"));
 }
 
-TEST(CapturePage, CancellingStopsTheResourceLoop) {
+TEST(CapturePage, CancellingStopsTheResourcesNotBegun) {
+    constexpr int Pictures = 12;
     LoopbackServer server;
     RequestLog log(server);
     MultiCapture capture;
-    server.Serve("/1.gif", "one", "image/gif");
-    server.Http().Get("/2.gif", [&](const httplib::Request&, httplib::Response& response) {
-        capture.Cancelled = true; // the user presses Cancel while this one downloads
-        response.set_content("two", "image/gif");
-    });
     std::string links;
-    for (int i = 1; i <= 5; ++i) {
-        links += "<img src=\"" + std::to_string(i) + ".gif\">";
+    for (int i = 1; i <= Pictures; ++i) {
+        const std::string name = "/" + std::to_string(i) + ".gif";
+        links += "<img src=\"" + name.substr(1) + "\">";
+        server.Http().Get(name, [&capture, i](const httplib::Request&,
+                                              httplib::Response& response) {
+            capture.Cancelled = capture.Cancelled || i == 2; // Cancel pressed during one download
+            response.set_content("gif", "image/gif");
+        });
     }
     server.Serve("/p.htm", Html(links), "text/html");
     server.Start();
@@ -341,12 +394,14 @@ TEST(CapturePage, CancellingStopsTheResourceLoop) {
     TestStore::Prepare(node, server.Url("/p.htm"));
 
     EXPECT_TRUE(CapturePage(node, false, &capture, store.Context()));
-    EXPECT_EQ(log.Paths(), (std::vector<std::string>{"/p.htm", "/1.gif", "/2.gif"}));
-    EXPECT_EQ(node.Content.Stats.Total, 2);
-    EXPECT_EQ(node.Content.Stats.Groups[GroupImg].Fetched +
-                  node.Content.Stats.Groups[GroupImg].Failed,
-              2);
-    EXPECT_EQ(store.FileBytes(HostFolder(server) + "/1.gif"), "one");
+    const size_t asked = log.Paths().size() - 1;
+    const CaptureStats& stats = node.Content.Stats;
+    EXPECT_LT(asked, size_t{Pictures});
+    // Everything begun is counted, and only that; what was stored stays.
+    EXPECT_GE(static_cast<size_t>(stats.Total), asked);
+    EXPECT_LT(stats.Total, Pictures);
+    EXPECT_EQ(stats.Groups[GroupImg].Fetched + stats.Groups[GroupImg].Failed, stats.Total);
+    EXPECT_EQ(store.Files().size(), static_cast<size_t>(stats.Groups[GroupImg].Fetched));
 }
 
 TEST(CapturePage, FrameNestingStopsAtDepthEight) {

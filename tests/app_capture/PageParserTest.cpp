@@ -39,6 +39,16 @@ std::unique_ptr<TPageInfo> Parse(const std::string& url, const std::string& page
     return node;
 }
 
+// Each link's type with one more of its fields.
+std::vector<std::pair<std::string, std::string>> TypesWith(const std::vector<Link>& links,
+                                                           std::string Link::*field) {
+    std::vector<std::pair<std::string, std::string>> result;
+    for (const Link& link : links) {
+        result.emplace_back(link.Type, link.*field);
+    }
+    return result;
+}
+
 // A path below the node folder that stays there when a file is written under it.
 bool StaysInsideNodeFolder(const std::string& local) {
     namespace fs = std::filesystem;
@@ -189,14 +199,42 @@ TEST(ParsePage, EveryResourceKindOfTheTagTable) {
               "<param name=movie value=after.swf>"
               "<script src=h/d/js/a.js></script>"
               "<form action=http://h/d/post.cgi method=post>");
-    std::vector<std::pair<std::string, std::string>> kinds;
-    for (const Link& link : node->Content.Links) {
-        kinds.emplace_back(link.Type, link.LocalPath);
-    }
+    const auto kinds = TypesWith(node->Content.Links, &Link::LocalPath);
     std::vector<std::pair<std::string, std::string>> expected = {
         {"img", "h/d/t.gif"},    {"img", "h/d/th.gif"},     {"img", "h/d/td.gif"},
         {"frame", "h/d/f.htm"},  {"css", "h/d/s.css"},      {"img", "h/d/btn.gif"},
         {"flash", "h/d/in.swf"}, {"script", "h/d/js/a.js"}, {"hyperlink", "post.cgi"},
+    };
+    EXPECT_EQ(kinds, expected);
+}
+
+TEST(ParsePage, LinkTagsAreResourcesOnlyForStyleSheetsAndIcons) {
+    const std::string page = "<link rel=stylesheet href=s.css>"
+                             "<link rel=\"Alternate StyleSheet\" href=alt.css>"
+                             "<link rel=\"shortcut icon\" href=/favicon.ico>"
+                             "<link rel=icon href=#i>"
+                             "<link rel=next href=n.htm><link rel=prev href=p.htm>"
+                             "<link rel=index href=i.htm><link rel=search href=s.htm>"
+                             "<link rel=copyright href=c.htm><link rel=author href=a.htm>"
+                             "<link href=bare.htm><link rel=icon-like href=x.htm>";
+    auto node = Parse("http://h/d/p.htm", page);
+    EXPECT_EQ(node->Content.PageHtml,
+              "<link rel=stylesheet href=h/d/s.css>"
+              "<link rel=\"Alternate StyleSheet\" href=h/d/alt.css>"
+              "<link rel=\"shortcut icon\" href=h/favicon.ico>"
+              "<link rel=icon href=#i>"
+              "<link rel=next href=http://h/d/n.htm><link rel=prev href=http://h/d/p.htm>"
+              "<link rel=index href=http://h/d/i.htm><link rel=search href=http://h/d/s.htm>"
+              "<link rel=copyright href=http://h/d/c.htm><link rel=author href=http://h/d/a.htm>"
+              "<link href=http://h/d/bare.htm><link rel=icon-like href=http://h/d/x.htm>");
+    const auto kinds = TypesWith(node->Content.Links, &Link::Url);
+    std::vector<std::pair<std::string, std::string>> expected = {
+        {"css", "http://h/d/s.css"},       {"css", "http://h/d/alt.css"},
+        {"img", "http://h/favicon.ico"},   {"hyperlink", "http://h/d/n.htm"},
+        {"hyperlink", "http://h/d/p.htm"}, {"hyperlink", "http://h/d/i.htm"},
+        {"hyperlink", "http://h/d/s.htm"}, {"hyperlink", "http://h/d/c.htm"},
+        {"hyperlink", "http://h/d/a.htm"}, {"hyperlink", "http://h/d/bare.htm"},
+        {"hyperlink", "http://h/d/x.htm"},
     };
     EXPECT_EQ(kinds, expected);
 }
@@ -240,7 +278,8 @@ TEST(ParsePage, UnfetchableSchemesStayAsWritten) {
     const std::string page =
         "<img src=\"data:image/gif;base64,R0lGODlh/x/../../y\">"
         "<frame src=\"about:blank\"><script src=\"JavaScript:void(0)\"></script>"
-        "<a href=\"mailto:me@h\">mail</a><a href=\" javascript:x()\">js</a>";
+        "<a href=\"mailto:me@h\">mail</a><a href=\" javascript:x()\">js</a>"
+        "<img src=\"#x\"><frame src=#f>";
     auto node = Parse("http://h/d/p.htm", page);
     EXPECT_EQ(node->Content.PageHtml, page);
     ASSERT_EQ(node->Content.Links.size(), 2u); // hyperlinks only, recorded as written
@@ -253,10 +292,10 @@ TEST(ParsePage, HyperlinkForms) {
     auto node = Parse("http://h/d/p.htm?x=1#f",
                       "<a href=#top>t</a><a href=\"?q=2\">q</a><a href=//o/x.htm>o</a>"
                       "<a href=\"../up.htm\">u</a><a href=\"javascript.htm\">j</a>");
-    EXPECT_EQ(node->Content.PageHtml,
-              "<a href=\"http://h/d/p.htm?x=1#top\">t</a><a href=\"http://h/d/p.htm?q=2\">q</a>"
-              "<a href=http://o/x.htm>o</a><a href=http://h/up.htm>u</a>"
-              "<a href=http://h/d/javascript.htm>j</a>");
+    // An in-page jump stays as written; its link names the page it jumps in.
+    EXPECT_EQ(node->Content.PageHtml, "<a href=#top>t</a><a href=\"http://h/d/p.htm?q=2\">q</a>"
+                                      "<a href=http://o/x.htm>o</a><a href=http://h/up.htm>u</a>"
+                                      "<a href=http://h/d/javascript.htm>j</a>");
     ASSERT_EQ(node->Content.Links.size(), 5u);
     EXPECT_EQ(node->Content.Links[0].Url, "http://h/d/p.htm?x=1#top");
     EXPECT_EQ(node->Content.Links[0].AnchorText, "t");

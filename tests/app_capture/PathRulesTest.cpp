@@ -121,10 +121,19 @@ TEST(PathRules, FileNamesAndExtensions) {
 }
 
 TEST(TextRules, LineBreaksAndRemovedStrings) {
-    EXPECT_EQ(StripLeadingLineBreaks("\r\n<html>\r\n"), "<html>\r\n");
-    EXPECT_EQ(StripLeadingLineBreaks("\n\n\n<p>"), "\n<p>");
-    EXPECT_EQ(StripLeadingLineBreaks("<p>\n"), "<p>\n");
-    EXPECT_EQ(StripLeadingLineBreaks(""), "");
+    // Only the first two characters are looked at, a break in second place too.
+    const std::pair<std::string, std::string> leading[] = {
+        {"\r\n<html>\r\n", "<html>\r\n"},
+        {"\n\n\n<p>", "\n<p>"},
+        {"x\n<p>\n", "x<p>\n"},
+        {"\nx\n", "x\n"},
+        {"x\r", "x"},
+        {"<p>\n", "<p>\n"},
+        {"", ""},
+    };
+    for (const auto& [text, stripped] : leading) {
+        EXPECT_EQ(StripLeadingLineBreaks(text), stripped) << text;
+    }
     EXPECT_EQ(StripLineBreaks("a\r\nb\nc\r"), "abc");
     EXPECT_EQ(RemoveStrings("a b\tc d", {" ", "\t"}), "abcd");
     EXPECT_EQ(RemoveStrings("aXYb", {"X", "Y", ""}), "ab");

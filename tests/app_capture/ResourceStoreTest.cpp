@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -68,4 +69,37 @@ TEST(ResourceStore, WritesWholeFilesAndRefusesWhatLeadsOut) {
     fs::create_symlink(node / "h", node / "same");
     EXPECT_TRUE(store.Save("same/b.gif", "b"));
     EXPECT_EQ(ReadFileBytes(node / "h" / "b.gif"), "b");
+}
+
+TEST(ResourceStore, ASharedFileIsLinkedOrCopiedAndNeverWrittenThroughAnotherFolder) {
+    TempDir dir;
+    ResourceStore first((dir / "store" / "1").string());
+    ResourceStore second((dir / "store" / "2").string());
+    ASSERT_TRUE(first.Save("h/a.gif", "old"));
+    const std::optional<StoredFile> stored = first.Stored("h/a.gif");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_FALSE(first.Stored("h/none.gif").has_value());
+
+    ASSERT_TRUE(second.Share(*stored, "h/d/a.gif"));
+    EXPECT_EQ(ReadFileBytes(dir / "store" / "2" / "h/d/a.gif"), "old");
+    EXPECT_EQ(fs::hard_link_count(dir / "store" / "2" / "h/d/a.gif"), 2u);
+    EXPECT_FALSE(second.Share(*stored, "../1/h/b.gif"));
+
+    // Writing one folder's file again leaves the other's, and the old file is not shared on.
+    ASSERT_TRUE(first.Save("h/a.gif", "new"));
+    EXPECT_EQ(ReadFileBytes(dir / "store" / "2" / "h/d/a.gif"), "old");
+    EXPECT_FALSE(second.Share(*stored, "h/e/a.gif"));
+    EXPECT_FALSE(fs::exists(dir / "store" / "2" / "h/e/a.gif"));
+
+    // Across file systems there are no links: the file is copied.
+    std::error_code error;
+    const fs::path shm = fs::path("/dev/shm") / ("tarnwick-store-" + std::to_string(::getpid()));
+    ResourceStore other(shm.string());
+    if (!other.Save("c.gif", "far") || !other.Stored("c.gif")) {
+        GTEST_SKIP() << "no second file system to copy from";
+    }
+    EXPECT_TRUE(second.Share(*other.Stored("c.gif"), "c.gif"));
+    EXPECT_EQ(ReadFileBytes(dir / "store" / "2" / "c.gif"), "far");
+    EXPECT_EQ(fs::hard_link_count(dir / "store" / "2" / "c.gif"), 1u);
+    fs::remove_all(shm, error);
 }

@@ -210,6 +210,38 @@ TEST(HttpClient, LargeBodyStreamsToTheSink) {
     EXPECT_LT(largestPiece, size / 10); // handed over piece by piece, never whole
 }
 
+TEST(HttpClient, ABodyAboveTheLimitEndsTheTransferAndKeepsNothing) {
+    constexpr size_t Limit = 1 << 20;
+    // "/endless" never ends; "/announced" says it is longer than the limit; "/exact" is not.
+    RawServer server([](int socket, const std::string& request) {
+        const bool endless = request.starts_with("GET /endless");
+        const size_t length = request.starts_with("GET /exact") ? Limit : 2 * Limit;
+        RawServer::Send(socket, endless ? "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n"
+                                        : "HTTP/1.1 200 OK\r\nContent-Length: " +
+                                              std::to_string(length) + "\r\n\r\n");
+        const std::string piece(64 * 1024, 'x');
+        for (size_t sent = 0; endless || sent < length; sent += piece.size()) {
+            const size_t count = endless ? piece.size() : std::min(piece.size(), length - sent);
+            if (::send(socket, piece.data(), count, MSG_NOSIGNAL) <= 0) {
+                return;
+            }
+        }
+    });
+    HttpOptions options = Quick();
+    options.MaxBodySize = Limit;
+    for (const char* path : {"/endless", "/announced"}) {
+        HttpResult result = ThreadHttpClient().Get(server.Url(path), options);
+        EXPECT_TRUE(result.TooLarge) << path;
+        EXPECT_FALSE(result.Ok()) << path;
+        EXPECT_TRUE(result.Body.empty()) << path;
+        EXPECT_LE(result.BytesReceived, Limit + 64 * 1024) << path;
+    }
+    HttpResult exact = ThreadHttpClient().Get(server.Url("/exact"), options);
+    EXPECT_TRUE(exact.Ok()) << exact.Error;
+    EXPECT_EQ(exact.Body.size(), Limit);
+    EXPECT_FALSE(exact.TooLarge);
+}
+
 TEST(HttpClient, OtherSchemesAreRefused) {
     HttpResult file = ThreadHttpClient().Get("file:///etc/passwd", Quick());
     EXPECT_FALSE(file.Ok());

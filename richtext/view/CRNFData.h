@@ -1,0 +1,342 @@
+#pragma once
+
+// The formatted documents: an item list together with the draw items word wrap cut it into,
+// the selection held in draw-item terms, the hypertext areas and the state bits that
+// painting, the mouse and formatting share. The document that owns the items answers the
+// questions of geometry, options and events: the viewer's root data from its control
+// (through IRichNoteHost), a nested document (a table cell) from the document above it.
+
+#include "platform/graphics/Canvas.h"
+#include "richtext/model/CRNData.h"
+#include "richtext/model/RNClasses.h"
+#include "richtext/model/RNStyleFontInfo.h"
+#include "richtext/view/DLines.h"
+#include "richtext/view/RichNoteHost.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class TCustomRNFormattedData;
+class TRNStyle;
+class TParaInfo;
+
+enum class TRNStateItem : uint8_t {
+    rnstClickedBeyondLine,
+    rnstMakingSelection,
+    rnstDrawHover,
+    rnstSkipFormatting,
+    rnstFormatParas,
+    rnstIgnoreNextMouseDown,
+    rnstChangingBkPalette,
+    rnstCompletelySelected,
+    rnstClearing,
+    rnstResizing,
+    rnstDoNotMoveChildren,
+    rnstInplaceJustUnassigned,
+    rnstIgnoreNextChar,
+    rnstDoNotTab
+};
+using TRNState = TSet<TRNStateItem>;
+
+// One hypertext area, in document coordinates.
+struct TRNJumpInfo {
+    TCustomRNFormattedData* RNData = nullptr;
+    int32_t Left = 0;
+    int32_t Top = 0;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    int32_t Id = 0;
+    int32_t DrawItemNo = 0;
+    TCursor Cursor = 0;
+};
+
+enum class TRNTabNavigationType : uint8_t { rntnNone, rntnTab, rntnCtrlTab };
+
+class TCustomRNFormattedData : public TCustomRNData {
+public:
+    TCustomRNFormattedData();
+    ~TCustomRNFormattedData() override;
+
+    // XOR drawing (a temporary figure such as a resize guide).
+    bool XorDrawn = false;
+    std::function<void(TCustomRNFormattedData& sender, uint32_t shift, int x, int y)> XorDrawing;
+    int LastXorX = 0;
+    int LastXorY = 0;
+
+    TCustomRNItemInfo* CaptureMouseItem = nullptr;
+    int32_t ZoomPercent = 100;
+    TRNList<TRNJumpInfo> Jumps;
+    int32_t JumpCount = 0;
+    int32_t LastFormattedItemNo = -1;
+    int32_t LastJumpMovedAbove = -1;
+    int32_t HotDrawItemNo = -1;
+    TCustomRNFormattedData* LastRNDataMovedAbove = nullptr;
+    int32_t LastJumpDowned = -1;
+    int32_t SelStartNo = -1;
+    int32_t SelEndNo = -1;
+    int32_t SelStartOffs = 0;
+    int32_t SelEndOffs = 0;
+    TCustomRNItemInfo* PartialSelectedItem = nullptr;
+    // The item drawn in its active state.
+    TCustomRNItemInfo* CurrentItem = nullptr;
+    bool SkipNextFormat = false;
+    int32_t DocumentHeight = 0;
+    int32_t TextWidth = -1;
+    int32_t FocusedItemNo = -1;
+    TRNState State;
+    TRNDrawLines DrawItems;
+    // The widest unbreakable content at the last format (screen pixels), and the counter the
+    // editor holds while it must not build or drop the hypertext areas.
+    int32_t DocMinWidth = 0;
+    int32_t JumpBookkeeping = 0;
+
+    // Geometry, options and scrolling, answered by the owner of the document.
+    virtual void GetSADForFormatting(TCanvas& canvas, TRNScreenAndDevice& sad);
+    virtual void GetOrigin(int& x, int& y);
+    virtual TRNFlags GetFlags() const = 0;
+    virtual void SetFlags(TRNFlags flags) = 0;
+    virtual int GetAreaWidth() const = 0;
+    virtual int GetLeftMargin() const = 0;
+    virtual int GetRightMargin() const = 0;
+    virtual int GetTopMargin() const = 0;
+    virtual int GetBottomMargin() const = 0;
+    virtual int GetMinTextWidth() const = 0;
+    virtual int GetMaxTextWidth() const = 0;
+    virtual TRNBackground* GetBackground() const = 0;
+    virtual void AdjustVScrollUnits() = 0;
+    virtual void SetDocumentAreaSize(int width, int height, bool redraw) = 0;
+    virtual int GetHOffs() const { return 0; }
+    virtual int GetVOffs() const { return 0; }
+    virtual int GetWidth() const = 0;
+    virtual int GetHeight() const = 0;
+    virtual TCanvas* GetCanvas() const { return nullptr; }
+    virtual void ScrollTo(int y, bool redraw) = 0;
+    virtual void HScrollTo(int x) = 0;
+    virtual int GetVSmallStep() const = 0;
+    virtual void ClearTemporal();
+    virtual void Format_(bool onlyResized, bool forceFormat, bool noScroll, int depth,
+                         TCanvas& canvas, bool onlyTail);
+    virtual TColor GetColor() const = 0;
+
+    // Notifications and events; the root raises the control's published events.
+    virtual void Formatted(int /*firstItemNo*/, int /*lastItemNo*/, bool /*partial*/) {}
+    virtual TRNScroller* GetInplaceEditor() const { return nullptr; }
+    virtual void DestroyInplaceEditor() {}
+    virtual void ShowRectangle(int /*x*/, int /*y*/, int /*w*/, int /*h*/) {}
+    virtual void DoCopy() = 0;
+    virtual bool IsAssignedCopy() const = 0;
+    virtual bool IsAssignedRNMouseUp() const = 0;
+    virtual bool IsAssignedRNMouseDown() const = 0;
+    virtual bool IsAssignedRNRightClick() const { return false; }
+    virtual bool IsAssignedJump() const = 0;
+    virtual bool IsAssignedRNDblClick() const { return false; }
+    virtual bool IsAssignedCheckpointVisible() const = 0;
+    virtual void DoRNMouseUp(int button, uint32_t shift, int itemNo, int x, int y) = 0;
+    virtual void DoRNMouseDown(int button, uint32_t shift, int itemNo, int x, int y) = 0;
+    virtual void DoRNRightClick(const std::string& /*clickedWord*/, int /*styleNo*/, int /*x*/,
+                                int /*y*/) {}
+    void DoJump(int jumpNo) override = 0;
+    virtual void DoRNMouseMove(int id) = 0;
+    virtual void DoRNDblClick(const std::string& /*clickedWord*/, int /*styleNo*/) {}
+    virtual void DoSelect() {}
+    virtual void DoCheckpointVisible(TRNCPInfo* checkpoint) = 0;
+    virtual TCursor GetNormalCursor() const = 0;
+    virtual TCPEventKind GetCPEventKind() const { return TCPEventKind::cpeNone; }
+    virtual void DoOnSelection(bool /*moveCaret*/) {}
+    virtual void Deselect(TCustomRNItemInfo* newPartiallySelected);
+
+    // Zoom never scales here.
+    void ZoomInt(int& /*x*/) const {}
+    void ApplyZoom(TCanvas& /*canvas*/) const {}
+    void RestoreZoom(TCanvas& /*canvas*/) const {}
+    void ZoomRectDown(TRect& /*r*/) const {}
+    int GetZHOffs() const { return GetHOffs(); }
+    int GetZVOffs() const { return GetVOffs(); }
+
+    // Clearing.
+    void Clear() override;
+    void ClearJumps();
+    void ClearLastJump();
+    void InternalFreeItem(std::unique_ptr<TCustomRNItemInfo> item) override;
+    // A nested document or an item that goes away (freed, or moved to the undo list) is
+    // dropped from every reference the root keeps.
+    void ForgetData(const TCustomRNFormattedData* data);
+    void ForgetItem(const TCustomRNItemInfo* item);
+    TCustomRNFormattedData* GetFormattedRoot();
+
+    // Selection bounds, in draw-item terms (Get) and item terms (Store, Restore).
+    void SelectAll();
+    void GetSelBounds(int& startNo, int& endNo, int& startOffs, int& endOffs, bool normalize) const;
+    void StoreSelBounds(int& startItemNo, int& endItemNo, int& startItemOffs, int& endItemOffs,
+                        bool normalize) const;
+    void RestoreSelBounds(int startItemNo, int endItemNo, int startItemOffs, int endItemOffs);
+    void DeselectPartiallySelectedItem();
+
+    // Items and draw items.
+    void DrawItem2Item(int drawItemNo, int drawItemOffs, int& itemNo, int& itemOffs) const;
+    void Item2DrawItem(int itemNo, int itemOffs, int& drawItemNo, int& drawItemOffs) const;
+    void Item2FirstDrawItem(int itemNo, int& drawItemNo) const;
+    int FindDrawItemByItem(int itemNo) const;
+    int GetOffsBeforeDrawItem(int drawItemNo) const;
+    int GetOffsAfterDrawItem(int drawItemNo) const;
+    void GetScreenLineBounds(int drawItemNo, int& first, int& last) const;
+
+    // Positions in document pixels.
+    int GetDrawItemNo(int y, int kind) const;
+    int GetFirstVisible(int y) const { return GetDrawItemNo(y, 1); }
+    int GetFirstItemVisible() const;
+    int GetLastItemVisible() const;
+    int FindDrawItemAtPos(int x, int y) const;
+    // With `strict`, a point outside the line's rectangle finds nothing (-1).
+    void FindDrawItemForSel(int x, int y, int& drawItemNo, int& drawItemOffs, bool strict = false);
+
+    void AdjustJumpsCoords();
+    void AdjustChildrenCoords();
+
+    // Word wrap.
+    void Format();
+    void StartFormatting() { State.Include(TRNStateItem::rnstSkipFormatting); }
+    void EndFormatting() { State.Exclude(TRNStateItem::rnstSkipFormatting); }
+    int CalculateMinItemWidthPlus(int itemNo) const;
+    int CalculateMinItemsWidthPlus(int first, int last) const;
+    int CalculateMinDocWidthPlus() const;
+
+    // The pass state shared by the line routines (device pixels).
+    struct TFormatState {
+        TRNScreenAndDevice Sad;
+        TCanvas* Canvas = nullptr;
+        int X = 0;
+        int Y = 0;
+        int LineDescent = 0;
+        int LineAscent = 0;
+        int LineTop = 0;
+        int LineLeft = 0;
+        int LineMaxWidth = 0;
+        int LineFirst = 0; // the current line's first draw item
+        int Index = 0;     // where the next draw item goes
+        bool NewPara = true;
+        bool NoLineToFinish = true;
+        int LastTextStyle = -1;
+        int VShift = 0;
+        TTextMetric Metrics;
+        int H(int v) const;
+        int V(int v) const;
+    };
+    void FormatLine(TFormatState& s, std::string_view text, int offs, int len, int itemNo);
+    void FormatWords(TFormatState& s, int itemNo);
+    void FinishScreenLine(const TRNScreenAndDevice& sad, int rightEdge, int drawItemCount,
+                          bool& noLineToFinish, int& extraSpace, bool lastLineOfPara);
+
+protected:
+    // The owner's part of the destruction: items (and the documents they hold) are freed
+    // while this object still answers as a formatted document.
+    void FreeContents();
+
+private:
+    const TParaInfo& ParaOf(int itemNo) const;
+    void FormatText(TFormatState& s, std::string_view text, int offs, int len, int itemNo);
+    void FormatInline(TFormatState& s, int itemNo);
+    void FormatFullLine(TFormatState& s, int itemNo);
+    // Ends the current line and sets up the next one: its left edge, width and spacing.
+    void StartLine(TFormatState& s, int itemNo, bool paraStart, int& extra);
+    void RaiseLine(TFormatState& s, int ascent);
+    std::unique_ptr<TRNDrawLineInfo> NewDrawItem(TFormatState& s, TCustomRNItemInfo& item);
+    void PlaceDrawItem(TFormatState& s, std::unique_ptr<TRNDrawLineInfo> d, bool recordFirst);
+    int SearchLineByTop(int y) const;
+};
+
+// Focus among the controls of a document.
+class TRNControlData : public TCustomRNFormattedData {
+public:
+    TRNTabNavigationType TabNavigation = TRNTabNavigationType::rntnTab;
+};
+
+// The root data of a viewer control: every question is answered by the control.
+class TRichNoteRNData : public TRNControlData {
+public:
+    explicit TRichNoteRNData(IRichNoteHost& richNote);
+    ~TRichNoteRNData() override;
+
+    IRichNoteHost& RichNote;
+
+    TRNOptions GetOptions() const override { return RichNote.GetOptions(); }
+    void SetOptions(TRNOptions options) override { RichNote.SetOptions(options); }
+    TRNFOptions GetRNFOptions() const override { return RichNote.GetRNFOptions(); }
+    void SetRNFOptions(TRNFOptions options) override { RichNote.SetRNFOptions(options); }
+    TRNRTFOptions GetRTFOptions() const override { return RichNote.GetRTFOptions(); }
+    void SetRTFOptions(TRNRTFOptions options) override { RichNote.SetRTFOptions(options); }
+    TRNFWarnings GetRNFWarnings() const override { return RichNote.GetRNFWarnings(); }
+    void SetRNFWarnings(TRNFWarnings warnings) override { RichNote.SetRNFWarnings(warnings); }
+    TRNFReaderStyleMode GetRNFTextStylesReadMode() const override {
+        return RichNote.GetRNFTextStylesReadMode();
+    }
+    TRNFReaderStyleMode GetRNFParaStylesReadMode() const override {
+        return RichNote.GetRNFParaStylesReadMode();
+    }
+    TRNStyle* GetRNStyle() const override { return RichNote.GetStyle(); }
+    std::string GetDelimiters() const override { return RichNote.GetDelimiters(); }
+    IControlParent* GetParentControl() const override { return RichNote.AsControlParent(); }
+    int GetFirstJumpNo() const override { return RichNote.GetFirstJumpNo(); }
+
+    TRNFlags GetFlags() const override { return RichNote.GetFlags(); }
+    void SetFlags(TRNFlags flags) override { RichNote.SetFlags(flags); }
+    int GetAreaWidth() const override { return RichNote.GetAreaWidth(); }
+    int GetLeftMargin() const override { return RichNote.GetLeftMargin(); }
+    int GetRightMargin() const override { return RichNote.GetRightMargin(); }
+    int GetTopMargin() const override { return RichNote.GetTopMargin(); }
+    int GetBottomMargin() const override { return RichNote.GetBottomMargin(); }
+    int GetMinTextWidth() const override { return RichNote.GetMinTextWidth(); }
+    int GetMaxTextWidth() const override { return RichNote.GetMaxTextWidth(); }
+    TRNBackground* GetBackground() const override { return RichNote.GetBackground(); }
+    int GetHOffs() const override { return RichNote.GetHPos(); }
+    int GetVOffs() const override { return RichNote.GetVPos() * RichNote.GetVSmallStep(); }
+    int GetWidth() const override { return RichNote.GetClientWidth(); }
+    int GetHeight() const override { return RichNote.GetClientHeight(); }
+    int GetVSmallStep() const override { return RichNote.GetVSmallStep(); }
+    TCanvas* GetCanvas() const override { return RichNote.GetCanvas(); }
+    TColor GetColor() const override;
+    TCursor GetNormalCursor() const override { return RichNote.GetCursor(); }
+    TCPEventKind GetCPEventKind() const override { return RichNote.GetCPEventKind(); }
+    TRNScroller* GetInplaceEditor() const override { return RichNote.GetInplaceEditor(); }
+
+    void ScrollTo(int y, bool redraw) override;
+    void HScrollTo(int x) override { RichNote.SetHPos(x); }
+    void SetDocumentAreaSize(int width, int height, bool redraw) override;
+    void AdjustVScrollUnits() override;
+    void AssignInplace(TRNScroller* editor) { RichNote.AssignInplace(editor); }
+    void UnassignInplace(TRNScroller* editor) { RichNote.UnassignInplace(editor); }
+    void DestroyInplaceEditor() override { RichNote.DestroyInplace(); }
+
+    // Events of the control.
+    void DoJump(int jumpNo) override;
+    void DoRNMouseMove(int id) override;
+    void DoRNMouseDown(int button, uint32_t shift, int itemNo, int x, int y) override;
+    void DoRNMouseUp(int button, uint32_t shift, int itemNo, int x, int y) override;
+    void DoRNRightClick(const std::string& clickedWord, int styleNo, int x, int y) override;
+    void DoRNDblClick(const std::string& clickedWord, int styleNo) override;
+    void DoSelect() override;
+    void DoCheckpointVisible(TRNCPInfo* checkpoint) override;
+    void DoCopy() override;
+    bool IsAssignedCopy() const override { return bool(Events().OnCopy); }
+    bool IsAssignedRNMouseUp() const override { return bool(Events().OnRNMouseUp); }
+    bool IsAssignedRNMouseDown() const override { return bool(Events().OnRNMouseDown); }
+    bool IsAssignedRNRightClick() const override { return bool(Events().OnRNRightClick); }
+    bool IsAssignedJump() const override { return bool(Events().OnJump); }
+    bool IsAssignedRNDblClick() const override { return bool(Events().OnRNDblClick); }
+    bool IsAssignedCheckpointVisible() const override { return bool(Events().OnCheckpointVisible); }
+    void ControlAction2(TRNControlAction action, int itemNo, IEmbeddedControl& control) override;
+    std::string GetURL(int id) override;
+    void HTMLSaveImage(TCustomRNData& rnData, int itemNo, const std::string& path,
+                       TColor backgroundColor, std::string& location, bool& doDefault) override;
+    std::unique_ptr<TGraphic> RNFPictureNeeded(const std::string& name, const RNTag& tag) override;
+    std::unique_ptr<IEmbeddedControl> RNFControlNeeded(const std::string& name,
+                                                       const RNTag& tag) override;
+    const TImageList* RNFImageListNeeded(int imageListTag) override;
+    std::string SaveComponentToFile(const std::string& path, IEmbeddedControl& control,
+                                    TRNSaveFormat format) override;
+
+private:
+    TRichNoteEvents& Events() const { return RichNote.Events(); }
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+// The status form of captures with linked pages as a user who waits: it logs every 3019
+// ("<wParam> <status>|<url>"), closes on 3019/2, and clicks OK once the capture has finished.
+
+#include "app/capture/LevelStatusForm.h"
+#include "app/capture/SavingStatus.h"
+#include "platform/base/Invoker.h"
+#include "platform/base/PostedMessage.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class FakeLevelForm : public MessageTarget, public ILevelStatusForm {
+public:
+    std::vector<std::string> Log;
+    std::function<void()> Cancel;
+
+    MessageTarget& StatusTarget() override { return *this; }
+    bool Showing() const override { return showing_; }
+    void ShowModal(const std::string& rootUrl, std::function<void()> start,
+                   std::function<void()> cancel) override {
+        Log.push_back("show " + rootUrl);
+        showing_ = true;
+        Cancel = std::move(cancel);
+        start();
+        Invoker().WaitServing([this] { return !showing_; });
+    }
+    void Finished() override {
+        Log.push_back("finished");
+        showing_ = false;
+    }
+    void Dispatch(const PostedMessage& message) override {
+        const SavingStatusTexts texts = ReadSavingStatus(message);
+        Log.push_back(std::to_string(message.WParam) + " " + texts.Status + "|" +
+                      texts.Url.value_or(""));
+        showing_ = showing_ && message.WParam != 2;
+    }
+
+private:
+    bool showing_ = false;
+};

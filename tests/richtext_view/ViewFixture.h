@@ -1,0 +1,115 @@
+#pragma once
+
+// A viewer without a window: a host that keeps every answer in a field, the fixed-metrics
+// canvas and a style sheet whose text measures in round numbers. Text style 0 (and 1) is
+// 12 points: every character 8 px wide, ascent 16, descent 4, so a line is 20 px high.
+
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/FakeCanvas.h"
+#include "richtext/model/RNItemPictures.h"
+#include "richtext/model/RNStyle.h"
+#include "richtext/view/CRNFData.h"
+
+#include <memory>
+#include <string>
+
+class FakeHost : public IRichNoteHost {
+public:
+    TRNOptions Options = RNDefaultOptions;
+    TRNFOptions RNFOptions = RNFDefaultOptions;
+    TRNRTFOptions RTFOptions = RNRTFDefaultOptions;
+    TRNFWarnings RNFWarnings;
+    TRNStyle* Style = nullptr;
+    TRNFlags Flags{TRNFlag::rnflTrim};
+    int LeftMargin = 0, RightMargin = 0, TopMargin = 0, BottomMargin = 0;
+    int MinTextWidth = 0, MaxTextWidth = 0;
+    int HPos = 0, VPos = 0, VSmallStep = 10;
+    int ClientWidth = 200, ClientHeight = 100;
+    TColor Color = clNone;
+    TCursor Cursor = 7;
+    TCanvas* Canvas = nullptr;
+    bool Destroying = false;
+    int ScrollBarUpdates = 0;
+    int LastScrollY = -1;
+    // Called with the area after each scroll-bar update: lets a test change the client size
+    // as a scroll bar coming or going would.
+    std::function<void(FakeHost&, int width, int ySteps)> OnScrollBars;
+    mutable TRichNoteEvents Handlers;
+
+    TRNOptions GetOptions() const override { return Options; }
+    void SetOptions(TRNOptions o) override { Options = o; }
+    TRNFOptions GetRNFOptions() const override { return RNFOptions; }
+    void SetRNFOptions(TRNFOptions o) override { RNFOptions = o; }
+    TRNRTFOptions GetRTFOptions() const override { return RTFOptions; }
+    void SetRTFOptions(TRNRTFOptions o) override { RTFOptions = o; }
+    TRNFWarnings GetRNFWarnings() const override { return RNFWarnings; }
+    void SetRNFWarnings(TRNFWarnings w) override { RNFWarnings = w; }
+    TRNFReaderStyleMode GetRNFTextStylesReadMode() const override {
+        return TRNFReaderStyleMode::rnf_sInsertMerge;
+    }
+    TRNFReaderStyleMode GetRNFParaStylesReadMode() const override {
+        return TRNFReaderStyleMode::rnf_sInsertMerge;
+    }
+    TRNStyle* GetStyle() const override { return Style; }
+    TRNFlags GetFlags() const override { return Flags; }
+    void SetFlags(TRNFlags f) override { Flags = f; }
+    int GetFirstJumpNo() const override { return 0; }
+    int GetAreaWidth() const override { return ClientWidth; }
+    int GetLeftMargin() const override { return LeftMargin; }
+    int GetRightMargin() const override { return RightMargin; }
+    int GetTopMargin() const override { return TopMargin; }
+    int GetBottomMargin() const override { return BottomMargin; }
+    int GetMinTextWidth() const override { return MinTextWidth; }
+    int GetMaxTextWidth() const override { return MaxTextWidth; }
+    TRNBackground* GetBackground() const override { return nullptr; }
+    int GetHPos() const override { return HPos; }
+    void SetHPos(int x) override { HPos = x; }
+    int GetVPos() const override { return VPos; }
+    int GetVSmallStep() const override { return VSmallStep; }
+    void SetVSmallStep(int step) override { VSmallStep = step; }
+    int GetClientWidth() const override { return ClientWidth; }
+    int GetClientHeight() const override { return ClientHeight; }
+    TColor GetColor() const override { return Color; }
+    TCursor GetCursor() const override { return Cursor; }
+    std::string GetDelimiters() const override { return std::string(RNDefaultDelimiters); }
+    TCPEventKind GetCPEventKind() const override { return TCPEventKind::cpeNone; }
+    TCanvas* GetCanvas() const override { return Canvas; }
+    IControlParent* AsControlParent() const override { return nullptr; }
+    bool IsDestroying() const override { return Destroying; }
+    void ScrollTo(int y) override { LastScrollY = y; }
+    void ScrollToNoRedraw(int y) override { LastScrollY = y; }
+    void UpdateScrollBars(int xSize, int ySteps, bool, bool) override {
+        ++ScrollBarUpdates;
+        if (OnScrollBars) {
+            OnScrollBars(*this, xSize, ySteps);
+        }
+    }
+    TRNScroller* GetInplaceEditor() const override { return nullptr; }
+    void AssignInplace(TRNScroller*) override {}
+    void UnassignInplace(TRNScroller*) override {}
+    void DestroyInplace() override {}
+    TRichNoteEvents& Events() const override { return Handlers; }
+};
+
+struct Viewer {
+    TFakeCanvas Canvas;
+    TRNStyle Style;
+    FakeHost Host;
+    std::unique_ptr<TRichNoteRNData> Data;
+
+    explicit Viewer(int clientWidth = 200) {
+        Style.TextStyles()[0].Size = 12;
+        Style.TextStyles()[1].Size = 12;
+        Host.Style = &Style;
+        Host.Canvas = &Canvas;
+        Host.ClientWidth = clientWidth;
+        Data = std::make_unique<TRichNoteRNData>(Host);
+    }
+    TRichNoteRNData& D() { return *Data; }
+    TParaInfo& Para(int no) { return Style.ParaStyles()[no]; }
+    void Format() { Data->Format_(false, true, false, 0, Canvas, false); }
+    void AddPicture(int size, int paraNo, TRNVAlign align) {
+        Data->AddPictureEx("p", std::make_unique<TBitmap>(size, size), paraNo, align);
+    }
+    const TRNDrawLineInfo& DI(int i) const { return *Data->DrawItems[i]; }
+};
