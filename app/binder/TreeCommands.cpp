@@ -8,6 +8,7 @@
 #include "app/binder/CaptureStarter.h"
 #include "app/binder/HtmlFiles.h"
 #include "app/binder/NodeIds.h"
+#include "app/binder/NodePageFile.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/StoreFiles.h"
@@ -308,11 +309,8 @@ void TBinderTree::EditPaste1Execute() {
         if (CreateNode(kind, intoFolder ? TInsertMode::Child : TInsertMode::Sibling, true,
                        std::move(record)) != nullptr &&
             kind == NodeKind::WebPage) {
-            const std::string hex = IntToHex(copy->Id, 1);
             CopyNodeFiles(*source, paths_.BinderRoot, paths_.BinderStore,
-                          JoinPath(NodeStoreFolder(paths_.BinderRoot, paths_.BinderStore, copy->Id),
-                                   hex + ".htm"),
-                          ui_);
+                          NodePageFilePath(paths_.BinderRoot, paths_.BinderStore, copy->Id), ui_);
         }
     }
     cutSlot_ = 0;

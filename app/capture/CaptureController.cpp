@@ -4,6 +4,7 @@
 #include "app/binder/BinderTree.h"
 #include "app/binder/BinderUi.h"
 #include "app/binder/NodeIds.h"
+#include "app/binder/NodePageFile.h"
 #include "app/binder/PageInfo.h"
 #include "app/capture/CaptureFinished.h"
 #include "app/capture/FileTasks.h"
@@ -132,11 +133,8 @@ void CaptureController::StartNodeCapture(TPageInfo& record, bool useCache,
     }
     record.Progress.StatusText = "<img \"idx:1\"> Downloading...";
     if (setup_.Paths != nullptr) {
-        const std::string store = JoinPath(setup_.Paths->BinderRoot, setup_.Paths->BinderStore);
-        const std::string oldPage = JoinPath(store, std::to_string(record.Id) + ".htm");
-        if (!oldPage.empty()) {
-            std::remove(oldPage.c_str());
-        }
+        // The page file shows the old capture: the next showing writes the new one.
+        RemoveNodePageFile(setup_.Paths->BinderRoot, setup_.Paths->BinderStore, record.Id);
     }
     if (setup_.RecordChanged) {
         setup_.RecordChanged(record);

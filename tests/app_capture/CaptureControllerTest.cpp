@@ -3,6 +3,7 @@
 #include "app/binder/BinderFile.h"
 #include "app/binder/BinderHeader.h"
 #include "app/binder/NodeIds.h"
+#include "app/binder/NodePageFile.h"
 #include "app/binder/TreeFile.h"
 
 #include "app/capture/CaptureFinished.h"
@@ -211,7 +212,12 @@ TEST_F(Capture, AFailedRootClosesTheFormAndAddsNothing) {
 TEST_F(Capture, TheStopCommandAndADeleteDuringCaptures) {
     TPageInfo& stopped = AddPage("/p.htm", 0x12, true);
     TPageInfo& deleted = AddPage("/p.htm", 0x13, true);
+    // The page file of the old capture goes as the new one starts.
+    const std::string pageFile =
+        WriteNodePageFile(b.paths.BinderRoot, b.paths.BinderStore, 0x12, "<p>old</p>");
+    ASSERT_EQ(pageFile, b.StoreFolder(0x12) + "/12.htm");
     controller.StartNodeCapture(stopped, false, CaptureOptions{});
+    EXPECT_FALSE(std::filesystem::exists(pageFile));
     controller.StartNodeCapture(deleted, false, CaptureOptions{});
     invoker.WaitServing([this] { return stalled.load(); });
     stopped.State = CaptureState::Stopped; // the stop command

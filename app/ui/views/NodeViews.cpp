@@ -2,6 +2,7 @@
 
 #include "app/binder/BinderPaths.h"
 #include "app/binder/NodeIds.h"
+#include "app/binder/NodePageFile.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/StoreFiles.h"
@@ -245,17 +246,11 @@ void TNodeViews::ShowNodePage(TPageInfo& record) {
 }
 
 void TNodeViews::ShowPageFile(const std::string& html, uint32_t id) {
-    const std::string folder = NodeStoreFolder(paths_.BinderRoot, paths_.BinderStore, id);
-    const std::string file = NodePageFile(paths_, id);
-    if (folder.empty() || !ForceDirectories(folder)) {
-        return;
-    }
     // Written every time, so the file always holds the page as it is now.
-    std::string error;
-    if (!WriteFileAtomic(file, html.data(), html.size(), error)) {
-        return;
+    const std::string file = WriteNodePageFile(paths_.BinderRoot, paths_.BinderStore, id, html);
+    if (!file.empty()) {
+        browser_.Navigate("file://" + file);
     }
-    browser_.Navigate("file://" + file);
 }
 
 void TNodeViews::ShowBlank() {
@@ -451,10 +446,7 @@ void TNodeViews::ToolRefreshExecute() {
     }
     Enable(ViewCommand::ToolRefresh, false);
     // The page file a page shown through a file was written to.
-    const std::string file = NodePageFile(paths_, record->Id);
-    if (!file.empty()) {
-        std::remove(file.c_str());
-    }
+    RemoveNodePageFile(paths_.BinderRoot, paths_.BinderStore, record->Id);
     record->Reload = 1;
     ShowNodePage(*record);
     Enable(ViewCommand::ToolButton5, false);
