@@ -214,10 +214,9 @@ bool RunWget(const std::string& url, const fs::path& folder, double& seconds, lo
 // The main window: the end of a capture is handled as the window handles it.
 struct Window : MessageTarget {
     TBinderTree* Binder = nullptr;
-    IBinderUi* Ui = nullptr;
     void Dispatch(const PostedMessage& message) override {
         if (message.Msg == WM_CAPTUREDONE) {
-            OnCaptureFinished(*Binder, *Ui, static_cast<uint32_t>(message.LParam));
+            OnCaptureFinished(*Binder, static_cast<uint32_t>(message.LParam));
         }
     }
 };
@@ -258,7 +257,6 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
         paths.TreeFilePath = JoinPath(paths.BinderRoot, paths.BinderSave);
         Window window;
         CaptureSetup setup;
-        setup.Ui = &ui;
         setup.Paths = &paths;
         setup.Window = &window;
         setup.LevelForm = &form;
@@ -273,11 +271,9 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
             TBinderTree binder(ui, queue, controller, settings, paths);
             controller.SetBinder(&binder);
             window.Binder = &binder;
-            window.Ui = &ui;
             FakeAddItemScript dialog;
             dialog.Rounds.push_back({TModalResult::Ok, rootUrl, std::string("Site")});
             dialog.Options.Levels = 2;
-            dialog.Options.PageUrl = rootUrl;
             ui.AddItemDialogs.push_back(std::move(dialog));
 
             bench::ResetPeak();

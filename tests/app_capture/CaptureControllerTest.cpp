@@ -114,7 +114,7 @@ TEST_F(Capture, LevelsAddEachLinkedPageOnceBesideTheRoot) {
     server.Serve("/c.htm", "<title>Page C</title>", "text/html");
     server.Start();
     TPageInfo& root = AddPage("/r.htm", 0x10);
-    controller.StartNodeCapture(root, false, {.Levels = 2, .PageUrl = root.RequestedUrl});
+    controller.StartNodeCapture(root, false, {.Levels = 2});
     invoker.Drain();
 
     EXPECT_EQ(Titles(),
@@ -150,7 +150,7 @@ TEST_F(Capture, LevelsTakeEachPageOnceAndOnlyStyleSheetsAndIconsAsResources) {
     server.Serve("/b.htm", "<title>Page B</title><link rel=index href=r.htm>", "text/html");
     server.Start();
     TPageInfo& root = AddPage("/r.htm", 0x17);
-    controller.StartNodeCapture(root, false, {.Levels = 3, .PageUrl = root.RequestedUrl});
+    controller.StartNodeCapture(root, false, {.Levels = 3});
     invoker.Drain();
 
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Root", "Page A", "Page B"}));
@@ -180,11 +180,11 @@ TEST_F(Capture, CancelStopsBeforeTheNextPageAndClosesTheForm) {
     // browser side can do that), and the user cancels.
     Receiver view;
     view.OnInsert = [&] {
-        controller.StartNodeCapture(other, false, {.Levels = 1, .PageUrl = other.RequestedUrl});
+        controller.StartNodeCapture(other, false, {.Levels = 1});
         form.Cancel();
     };
     b.Tree().AddObserver(&view);
-    controller.StartNodeCapture(root, false, {.Levels = 3, .PageUrl = root.RequestedUrl});
+    controller.StartNodeCapture(root, false, {.Levels = 3});
     b.Tree().RemoveObserver(&view);
     invoker.Drain();
 
@@ -200,7 +200,7 @@ TEST_F(Capture, CancelStopsBeforeTheNextPageAndClosesTheForm) {
 TEST_F(Capture, AFailedRootClosesTheFormAndAddsNothing) {
     server.Start();
     TPageInfo& root = AddPage("/missing.htm", 0x12);
-    controller.StartNodeCapture(root, false, {.Levels = 2, .PageUrl = root.RequestedUrl});
+    controller.StartNodeCapture(root, false, {.Levels = 2});
     invoker.Drain();
     EXPECT_EQ(b.Tree().Count(), 1);
     EXPECT_EQ(form.Log.back(), "2 |");

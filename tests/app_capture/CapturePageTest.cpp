@@ -101,7 +101,6 @@ TEST(CapturePage, FixtureSiteIsStoredWithItsExactFilesAndStatistics) {
     TPageInfo node;
     TestStore::Prepare(node, server.Url("/site/index.htm"));
     MultiCapture capture;
-    capture.Options.PageUrl = node.RequestedUrl;
 
     ASSERT_TRUE(CapturePage(node, false, &capture, store.Context()));
 
@@ -507,7 +506,6 @@ TEST(CapturePage, SameSiteRuleForTheNextLevel) {
     const std::vector<std::string> all = {"http://h.example/d/q.htm", "http://other.example/x.htm"};
 
     MultiCapture sameSite;
-    sameSite.Options.PageUrl = node.RequestedUrl;
     ASSERT_TRUE(CapturePage(node, true, &sameSite, store.Context()));
     EXPECT_EQ(sameSite.NextLevelLinks, std::vector<std::string>{"http://h.example/d/q.htm"});
 

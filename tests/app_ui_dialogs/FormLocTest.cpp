@@ -174,8 +174,8 @@ TEST(FormLoc, LevelsStayInRangeAndTextThatIsNoNumberIsAnswered) {
     Control<QPushButton>(dialog, "Button1")->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     const CaptureOptions options = dialog.Options();
-    EXPECT_EQ(std::tie(options.Mode, options.Levels, options.CurrentWebOnly, options.PageUrl),
-              std::make_tuple(1, 6, true, std::string("http://example.com/")));
+    EXPECT_EQ(std::tie(options.Mode, options.Levels, options.CurrentWebOnly),
+              std::make_tuple(1, 6, true));
 }
 
 TEST(FormLoc, ModeFourChoosesTheDestinationAndNewComesBackInModeFour) {

@@ -286,7 +286,6 @@ void TFormLoc::done(int result) {
         Edit4->setFocus();
         return;
     }
-    options_.PageUrl = FromQ(Edit2->text());
     options_.Mode = RadioButton5->isChecked() ? 1 : 0;
     options_.Levels = levels.value_or(0);
     options_.CurrentWebOnly = CheckBox1->isChecked();
