@@ -514,7 +514,9 @@ TEST(CapturePage, SameSiteRuleForTheNextLevel) {
     ASSERT_TRUE(CapturePage(node, true, &anySite, store.Context()));
     EXPECT_EQ(anySite.NextLevelLinks, all);
 
-    MultiCapture noHost; // the page URL names no host: no link is the same site
+    MultiCapture noHost; // the root page's URL names no host: no link is the same site
+    TPageInfo hostless;
+    noHost.Root = &hostless;
     ASSERT_TRUE(CapturePage(node, true, &noHost, store.Context()));
     EXPECT_TRUE(noHost.NextLevelLinks.empty());
 }
