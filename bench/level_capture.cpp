@@ -211,6 +211,16 @@ bool RunWget(const std::string& url, const fs::path& folder, double& seconds, lo
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// Passes the tree's capture calls on to the engine made after it.
+struct ForwardingStarter : ICaptureStarter {
+    ICaptureStarter* Target = nullptr;
+    void StartNodeCapture(TPageInfo& record, bool useCache,
+                          const CaptureOptions& options) override {
+        Target->StartNodeCapture(record, useCache, options);
+    }
+    void CancelCapture(TPageInfo& record) override { Target->CancelCapture(record); }
+};
+
 // The main window: the end of a capture is handled as the window handles it.
 struct Window : MessageTarget {
     TBinderTree* Binder = nullptr;
@@ -267,9 +277,12 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
         Written ours;
         uint64_t treeBytes = 0;
         {
+            // The tree and the engine need each other: the tree reaches it through a forwarder.
+            ForwardingStarter starter;
+            TBinderTree binder(ui, queue, starter, settings, paths);
+            setup.Records = &binder;
             CaptureController controller(setup);
-            TBinderTree binder(ui, queue, controller, settings, paths);
-            controller.SetBinder(&binder);
+            starter.Target = &controller;
             window.Binder = &binder;
             FakeAddItemScript dialog;
             dialog.Rounds.push_back({TModalResult::Ok, rootUrl, std::string("Site")});

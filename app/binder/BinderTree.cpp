@@ -2,6 +2,7 @@
 
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderUi.h"
+#include "app/binder/NodeIds.h"
 #include "app/binder/NodeRange.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
@@ -188,5 +189,45 @@ void TBinderTree::TreeView1MouseDown(TTreeNode* hit, bool shift, bool ctrl, bool
     multiSelection_.clear();
     for (const TTreeNode* node : list) {
         multiSelection_.push_back(node->ItemId());
+    }
+}
+
+// ---- the records as a capture sees them ---------------------------------------------------------
+
+TPageInfo* TBinderTree::FindRecord(uint32_t id) {
+    return FindRecordById(items_, id);
+}
+
+bool TBinderTree::HoldsRecord(const TPageInfo* record, uint32_t id) const {
+    // By address, never through the pointer: a record freed without its capture being stopped
+    // is simply not found. The id too, as another record may have been made where it was.
+    for (TTreeNode* node = items_.GetFirstNode(); node != nullptr; node = node->GetNext()) {
+        if (NodeRecord(node) == record) {
+            return record->Id == id;
+        }
+    }
+    return false;
+}
+
+bool TBinderTree::AddPageBeside(const TPageInfo& record, std::unique_ptr<TPageInfo> page) {
+    TTreeNode* node = items_.GetFirstNode();
+    while (node != nullptr && NodeRecord(node) != &record) {
+        node = node->GetNext();
+    }
+    if (node == nullptr) {
+        return false;
+    }
+    const std::string title = page->Title;
+    items_.AddObject(node, title, std::move(page));
+    // A node added after the last save must not be lost at close.
+    BinderDirty = true;
+    return true;
+}
+
+void TBinderTree::RecordChanged(const TPageInfo& record) {
+    TTreeNode* node = nullptr;
+    FindTreeNodeById(items_, record.Id, node);
+    if (node != nullptr) {
+        items_.DataChanged(node);
     }
 }

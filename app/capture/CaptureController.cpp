@@ -1,8 +1,7 @@
 #include "app/capture/CaptureController.h"
 
 #include "app/binder/BinderPaths.h"
-#include "app/binder/BinderTree.h"
-#include "app/binder/BinderUi.h"
+#include "app/binder/CaptureRecords.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/NodePageFile.h"
 #include "app/binder/PageInfo.h"
@@ -136,8 +135,8 @@ void CaptureController::StartNodeCapture(TPageInfo& record, bool useCache,
         // The page file shows the old capture: the next showing writes the new one.
         RemoveNodePageFile(setup_.Paths->BinderRoot, setup_.Paths->BinderStore, record.Id);
     }
-    if (setup_.RecordChanged) {
-        setup_.RecordChanged(record);
+    if (setup_.Records != nullptr) {
+        setup_.Records->RecordChanged(record);
     }
     if (options.Levels > 0) {
         RunLevels(record, useCache, options);
@@ -283,34 +282,14 @@ bool CaptureController::AddLevelPage(Job& job, std::unique_ptr<TPageInfo>& page)
     if (job.Released) {
         return false;
     }
-    TTreeNode* root = LiveNode(job);
-    if (root == nullptr) {
-        return false;
-    }
-    const std::string title = page->Title;
-    binder_->Items().AddObject(root, title, std::move(page));
-    // A node added after the last save must not be lost at close.
-    binder_->BinderDirty = true;
-    return true;
-}
-
-TTreeNode* CaptureController::LiveNode(const Job& job) const {
-    if (binder_ == nullptr) {
-        return nullptr;
-    }
-    // By address, never through the pointer: a record freed without its capture being stopped
-    // is simply not found. The id too, as another record may have been made where it was.
-    for (TTreeNode* node = binder_->Items().GetFirstNode(); node != nullptr;
-         node = node->GetNext()) {
-        if (NodeRecord(node) == job.Record) {
-            return job.Record->Id == job.Work.Id ? node : nullptr;
-        }
-    }
-    return nullptr;
+    const TPageInfo* root = LiveRecord(job);
+    return root != nullptr && setup_.Records->AddPageBeside(*root, std::move(page));
 }
 
 TPageInfo* CaptureController::LiveRecord(const Job& job) const {
-    return NodeRecord(LiveNode(job));
+    return setup_.Records != nullptr && setup_.Records->HoldsRecord(job.Record, job.Work.Id)
+               ? job.Record
+               : nullptr;
 }
 
 void CaptureController::PostCaptureDone(uint32_t id) const {
@@ -340,7 +319,7 @@ void CaptureController::ServeTaskQueue(TaskQueue& queue) {
 }
 
 std::shared_ptr<CaptureController::Job> CaptureController::FindNodeSync(uint32_t id, bool& drop) {
-    TPageInfo* record = binder_ != nullptr ? FindRecordById(binder_->Items(), id) : nullptr;
+    TPageInfo* record = setup_.Records != nullptr ? setup_.Records->FindRecord(id) : nullptr;
     // A page that has completed, failed or stopped since its task was queued keeps what it has.
     drop = record != nullptr && !IsUnfinishedPage(*record);
     if (record == nullptr || drop || cancelling_.count(record) != 0 ||

@@ -23,15 +23,13 @@
 class ILevelStatusForm;
 class IUrlCache;
 class MessageTarget;
-class TBinderTree;
+class ICaptureRecords;
 class TaskQueue;
-class TTreeNode;
 struct BinderPaths;
 struct Task;
 
 struct CaptureSetup {
-    // Shows the record's node in its new state when a capture starts.
-    std::function<void(const TPageInfo& record)> RecordChanged;
+    ICaptureRecords* Records = nullptr; // the binder's records; without them none is captured
     const BinderPaths* Paths = nullptr; // where the node folders are; read when a capture starts
     MessageTarget* Window = nullptr;    // receives 3022, lParam the node id
     // The status form of captures with linked pages; without one they are refused.
@@ -49,10 +47,6 @@ public:
     ~CaptureController() override;
     CaptureController(const CaptureController&) = delete;
     CaptureController& operator=(const CaptureController&) = delete;
-
-    // The tree whose records are captured. It is made after this controller (it needs it), so
-    // it is attached afterwards; without one no result reaches a record.
-    void SetBinder(TBinderTree* binder) { binder_ = binder; }
 
     // Stops any capture still working on the record, makes it unfinished
     // ("<img \"idx:1\"> Downloading..."), and captures its page: on a worker without levels;
@@ -86,8 +80,7 @@ private:
     void CaptureEnded(Job& job, bool deliver);
     void RootCaptured(Job& job);
     bool AddLevelPage(Job& job, std::unique_ptr<TPageInfo>& page);
-    // The node of the job's record and the record, while it is still in the tree.
-    TTreeNode* LiveNode(const Job& job) const;
+    // The job's record, while it is still in the tree.
     TPageInfo* LiveRecord(const Job& job) const;
     void PostCaptureDone(uint32_t id) const;
 
@@ -98,7 +91,6 @@ private:
     std::shared_ptr<Job> FindNodeSync(uint32_t id, bool& drop);
 
     CaptureSetup setup_;
-    TBinderTree* binder_ = nullptr;
     TaskQueue* queue_ = nullptr;
     std::vector<std::shared_ptr<Job>> jobs_; // the captures at work; main thread only
     std::set<const TPageInfo*> cancelling_;  // records whose captures are being stopped

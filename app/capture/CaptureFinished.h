@@ -7,9 +7,9 @@
 
 #include <cstdint>
 
-class TBinderTree;
+class ICaptureRecords;
 
 inline constexpr uint32_t WM_CAPTUREDONE = 3022;
 inline constexpr uint32_t WM_SAVINGSTATUS = 3019;
 
-void OnCaptureFinished(TBinderTree& binder, uint32_t nodeId);
+void OnCaptureFinished(ICaptureRecords& records, uint32_t nodeId);

@@ -14,21 +14,13 @@ TCollaborators MakeCollaborators(TCollaboratorContext& context) {
     TCollaborators parts;
     auto form9 = std::make_unique<TForm9>();
     CaptureSetup setup;
-    TBinderTree& binder = context.Binder;
-    setup.RecordChanged = [&binder](const TPageInfo& record) {
-        TTreeNode* node = nullptr;
-        FindTreeNodeById(binder.Items(), record.Id, node);
-        if (node != nullptr) {
-            binder.Items().DataChanged(node);
-        }
-    };
+    setup.Records = &context.Binder;
     setup.Paths = &context.Paths;
     setup.Window = &context.Window;
     setup.LevelForm = form9.get();
     // No browser cache can be read here: "use cache" fetches from the net.
     setup.Cache = nullptr;
     auto capture = std::make_unique<CaptureController>(setup);
-    capture->SetBinder(&context.Binder);
     capture->ServeTaskQueue(context.Queue);
     parts.Capture = std::move(capture);
     parts.Form9 = std::move(form9);

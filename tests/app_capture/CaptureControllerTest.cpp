@@ -42,7 +42,6 @@ protected:
             }
         };
         b.capture.OnCancel = [this](TPageInfo& record) { controller.CancelCapture(record); };
-        controller.SetBinder(&b.binder);
     }
     ~Capture() override {
         release = true;
@@ -55,6 +54,7 @@ protected:
 
     CaptureSetup MakeSetup() {
         CaptureSetup setup;
+        setup.Records = &b.binder;
         setup.Paths = &b.paths;
         setup.Window = &window;
         setup.LevelForm = &form;
@@ -300,11 +300,16 @@ TEST_F(Capture, ReopeningCapturesOnlyUnfinishedPages) {
     server.Serve("/open.htm", "<title>Open</title>", "text/html");
     server.Start();
     MemorySettingsStore store;
-    TBinderTree tree{b.ui, queue, controller, b.settings, b.paths};
-    TBinderLifecycle lifecycle{b.ui, queue, controller, b.settings, store, b.paths, tree};
+    // A binder of its own, with a controller of its own: the fake starter passes the tree's
+    // cancels on to it.
+    TBinderTree tree{b.ui, queue, b.capture, b.settings, b.paths};
+    TBinderLifecycle lifecycle{b.ui, queue, b.capture, b.settings, store, b.paths, tree};
     finishing = &tree;
-    controller.SetBinder(&tree);
-    controller.ServeTaskQueue(queue);
+    CaptureSetup setup = MakeSetup();
+    setup.Records = &tree;
+    CaptureController own{setup};
+    b.capture.OnCancel = [&own](TPageInfo& record) { own.CancelCapture(record); };
+    own.ServeTaskQueue(queue);
     ASSERT_TRUE(lifecycle.CreateBinder(b.dir.Str(), "Kept", "", false));
     const std::string bdf = JoinPath(b.dir.Str(), "Kept.bdf");
 
