@@ -221,14 +221,22 @@ struct ForwardingStarter : ICaptureStarter {
     void CancelCapture(TPageInfo& record) override { Target->CancelCapture(record); }
 };
 
-// The main window: the end of a capture is handled as the window handles it.
-struct Window : MessageTarget {
+// The main window: the end of a capture is handled as the window handles it, the status of a
+// capture with linked pages goes to its form.
+struct Window : ICaptureReports {
     TBinderTree* Binder = nullptr;
-    void Dispatch(const PostedMessage& message) override {
-        if (message.Msg == WM_CAPTUREDONE) {
-            OnCaptureFinished(*Binder, static_cast<uint32_t>(message.LParam));
+    FakeLevelForm* Form = nullptr;
+    void CaptureDone(uint32_t nodeId) override { OnCaptureFinished(*Binder, nodeId); }
+    void SavingStatus(StatusForm form, int wParam, const std::string& status,
+                      const std::optional<std::string>& url) override {
+        if (form == StatusForm::Level) {
+            Form->Dispatch(SavingStatusMessage(wParam, status, url));
         }
     }
+    void OpenStatusForm(const std::string&) override {}
+    void UpdateStatusForm() override {}
+    void CloseStatusForm() override {}
+    void ProcessMessages() override {}
 };
 
 void BM_LevelCaptureBesideWget(benchmark::State& state) {
@@ -253,10 +261,7 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
         bench::TempStore binderDir;
         MainThreadInvoker invoker;
         SetInvoker(&invoker);
-        PostingCaptureNotifier notifier;
-        SetMainCaptureNotifier(&notifier);
         FakeLevelForm form;
-        notifier.SetFormTarget(StatusForm::Level, &form);
         FakeBinderUi ui;
         FakeTaskQueue queue;
         TSettings settings = DefaultSettings(binderDir.Str());
@@ -266,9 +271,11 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
         paths.BinderSave = "Notes.sav";
         paths.TreeFilePath = JoinPath(paths.BinderRoot, paths.BinderSave);
         Window window;
+        window.Form = &form;
+        TCapturePort port{window};
         CaptureSetup setup;
         setup.Paths = &paths;
-        setup.Window = &window;
+        setup.Port = &port;
         setup.LevelForm = &form;
         double seconds = 0;
         long growthKb = 0;
@@ -307,7 +314,6 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
             treeBytes = fs::file_size(paths.TreeFilePath);
             binder.Items().Clear();
         }
-        SetMainCaptureNotifier(nullptr);
         SetInvoker(nullptr);
 
         const double htmlMb = static_cast<double>(htmlBytes) / 1e6;

@@ -107,6 +107,7 @@ std::shared_ptr<CaptureController::Job> CaptureController::MakeJob(TPageInfo& re
         capture.Context.Store = setup_.Paths->BinderStore;
     }
     capture.Context.Cache = setup_.Cache;
+    capture.Port = setup_.Port;
     capture.Context.Http = setup_.Http;
     record.CurrentCapture = &capture;
     jobs_.push_back(job);
@@ -116,8 +117,7 @@ std::shared_ptr<CaptureController::Job> CaptureController::MakeJob(TPageInfo& re
 void CaptureController::StartNodeCapture(TPageInfo& record, bool useCache,
                                          const CaptureOptions& options) {
     ILevelStatusForm* form = setup_.LevelForm;
-    if (options.Levels > 0 &&
-        (form == nullptr || levelRunning_ || LevelCaptureRunning || form->Showing())) {
+    if (options.Levels > 0 && (form == nullptr || levelRunning_ || form->Showing())) {
         // The form serves one capture at a time; this one ends before it began, and the
         // capture already at work goes on.
         record.State = CaptureState::Stopped;
@@ -161,7 +161,6 @@ void CaptureController::RunLevels(TPageInfo& record, bool useCache, const Captur
     ILevelStatusForm* form = setup_.LevelForm;
     std::shared_ptr<Job> job = MakeJob(record, useCache, options);
     job->Capture.Form = StatusForm::Level;
-    job->Capture.LevelForm = &form->StatusTarget();
     const std::weak_ptr<Job> weak = job;
     const std::string rootUrl = record.RequestedUrl;
     // The record may be freed while the form is up (the node deleted, the binder closed):
@@ -293,10 +292,9 @@ TPageInfo* CaptureController::LiveRecord(const Job& job) const {
 }
 
 void CaptureController::PostCaptureDone(uint32_t id) const {
-    PostedMessage message;
-    message.Msg = WM_CAPTUREDONE;
-    message.LParam = static_cast<intptr_t>(id);
-    PostMessageTo(setup_.Window, message);
+    if (setup_.Port != nullptr) {
+        setup_.Port->CaptureDone(id);
+    }
 }
 
 // ---- the download queue ----------------------------------------------------------------------

@@ -22,7 +22,7 @@
 
 class ILevelStatusForm;
 class IUrlCache;
-class MessageTarget;
+class TCapturePort;
 class ICaptureRecords;
 class TaskQueue;
 struct BinderPaths;
@@ -31,7 +31,7 @@ struct Task;
 struct CaptureSetup {
     ICaptureRecords* Records = nullptr; // the binder's records; without them none is captured
     const BinderPaths* Paths = nullptr; // where the node folders are; read when a capture starts
-    MessageTarget* Window = nullptr;    // receives 3022, lParam the node id
+    TCapturePort* Port = nullptr;       // where the captures report (3022, 3019)
     // The status form of captures with linked pages; without one they are refused.
     ILevelStatusForm* LevelForm = nullptr;
     IUrlCache* Cache = nullptr;
@@ -60,6 +60,8 @@ public:
     void CancelCapture(TPageInfo& record) override;
     // Cancels every capture and waits for them (closing the binder, after its queue stopped).
     void CancelAll();
+    // While a capture with linked pages has its status form up.
+    bool LevelCaptureRunning() const override { return levelRunning_; }
 
     // Makes the queue's poller capture page tasks through this controller and fetch file
     // tasks (RunFileTask); stopping the queue stops the capture the poller runs, leaving its

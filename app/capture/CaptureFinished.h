@@ -5,11 +5,10 @@
 // changed, and the node announces its new state to whatever shows it. A node that was deleted
 // meanwhile is simply not found.
 
+#include "app/capture/CapturePort.h"
+
 #include <cstdint>
 
 class ICaptureRecords;
-
-inline constexpr uint32_t WM_CAPTUREDONE = 3022;
-inline constexpr uint32_t WM_SAVINGSTATUS = 3019;
 
 void OnCaptureFinished(ICaptureRecords& records, uint32_t nodeId);

@@ -3,7 +3,7 @@
 #include "app/binder/PageInfo.h"
 #include "app/binder/StoreFiles.h"
 #include "app/binder/WholeFiles.h"
-#include "app/capture/CaptureNotifier.h"
+#include "app/capture/CapturePort.h"
 #include "app/capture/MultiCapture.h"
 #include "app/capture/PageHtml.h"
 #include "app/capture/PageParser.h"
@@ -121,7 +121,9 @@ void ResourceFetcher::Fetch(PageContent& content, std::span<const std::string_vi
     // one local path stay in their order, so the later one still wins.
     std::map<std::string, std::vector<size_t>> sideBySide;
     for (size_t i = 0; i < content.Links.size(); ++i) {
-        MainCaptureNotifier().ProcessMessages();
+        if (capture_ != nullptr && capture_->Port != nullptr) {
+            capture_->Port->ProcessMessages();
+        }
         if (IsCancelled(capture_)) {
             return;
         }

@@ -16,7 +16,7 @@ TCollaborators MakeCollaborators(TCollaboratorContext& context) {
     CaptureSetup setup;
     setup.Records = &context.Binder;
     setup.Paths = &context.Paths;
-    setup.Window = &context.Window;
+    setup.Port = &context.Window.Ui().Port();
     setup.LevelForm = form9.get();
     // No browser cache can be read here: "use cache" fetches from the net.
     setup.Cache = nullptr;

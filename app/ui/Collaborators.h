@@ -63,6 +63,9 @@ public:
             target_->CancelCapture(record);
         }
     }
+    bool LevelCaptureRunning() const override {
+        return target_ != nullptr && target_->LevelCaptureRunning();
+    }
 
 private:
     ICaptureStarter* target_ = nullptr;

@@ -75,7 +75,7 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
         pageNotAvailable_.assign(ScrambleBuffer(page.get(), ScrambleKey, size).get(), size);
     }
 
-    ui_ = std::make_unique<TWindowUi>(*this);
+    ui_ = std::make_unique<TWindowUi>(*this, parts.Capture);
     binder_ = std::make_unique<TBinderTree>(*ui_, parts.Queue, parts.Capture, settings_, paths_);
     FillMainImages(images_);
     setWindowIcon(QIcon(QPixmap::fromImage(images_.Image(ImageClosedFolder))));
@@ -355,8 +355,6 @@ void TFormVelmorRnx::Dispatch(const PostedMessage& message) {
     GuardEvent([&] {
         if (message.Msg == WM_TRAYICON) {
             OnTrayIconMessage(message.LParam);
-        } else if (message.Msg == WM_CAPTUREDONE) {
-            OnCaptureFinished(*binder_, static_cast<uint32_t>(message.LParam));
         }
     });
 }

@@ -3,10 +3,11 @@
 #include "app/binder/BinderTree.h"
 #include "app/binder/CaptureStarter.h"
 #include "app/binder/WindowTexts.h"
+#include "app/capture/CaptureFinished.h"
+#include "app/capture/SavingStatus.h"
 #include "app/ui/ConfirmDlg.h"
 #include "app/ui/FormVelmorRnx.h"
 #include "app/ui/MainActions.h"
-#include "app/ui/MainCaptureNotifier.h"
 #include "app/ui/TreePane.h"
 #include "app/ui/WaitForm.h"
 #include "app/ui/dialogs/NewBinder.h"
@@ -18,6 +19,7 @@
 #include "platform/base/QtText.h"
 #include "platform/widgets/FileFilter.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -46,18 +48,17 @@ std::optional<std::string> RunFileDialog(QWidget* owner, const TFileDialogOption
 
 } // namespace
 
-TWindowUi::TWindowUi(TFormVelmorRnx& window)
-    : window_(window), notifier_(std::make_unique<TMainCaptureNotifier>(*this)) {}
+TWindowUi::TWindowUi(TFormVelmorRnx& window, const ICaptureStarter& capture)
+    : window_(window), capture_(capture) {}
 
 TWindowUi::~TWindowUi() = default;
 
 void TWindowUi::SetWaitForm(TForm4* form) {
     waitForm_ = form;
-    notifier_->SetFormTarget(StatusForm::Wait, form);
 }
 
 void TWindowUi::SetLevelStatusForm(MessageTarget* form) {
-    notifier_->SetFormTarget(StatusForm::Level, form);
+    levelForm_ = form;
 }
 
 void TWindowUi::SetLifecycle(IBinderLifecycle* lifecycle, TBinderTree& binder,
@@ -135,14 +136,14 @@ void TWindowUi::OpenStatusForm(const std::string& text) {
         PostMessageTo(this, {WM_OPENSTATUSFORM, 0, 0, text});
         return;
     }
-    if (LevelCaptureRunning || waitForm_ == nullptr) {
+    if (capture_.LevelCaptureRunning() || waitForm_ == nullptr) {
         return;
     }
     waitForm_->Start(text);
 }
 
 void TWindowUi::UpdateStatusForm() {
-    if (!Invoker().IsMainThread() || LevelCaptureRunning || waitForm_ == nullptr ||
+    if (!Invoker().IsMainThread() || capture_.LevelCaptureRunning() || waitForm_ == nullptr ||
         !waitForm_->isVisible()) {
         return;
     }
@@ -154,7 +155,7 @@ void TWindowUi::CloseStatusForm() {
         PostMessageTo(this, {WM_CLOSESTATUSFORM, 0, 0, {}});
         return;
     }
-    if (LevelCaptureRunning || waitForm_ == nullptr) {
+    if (capture_.LevelCaptureRunning() || waitForm_ == nullptr) {
         return;
     }
     waitForm_->Finish();
@@ -166,6 +167,26 @@ void TWindowUi::Dispatch(const PostedMessage& message) {
     } else if (message.Msg == WM_CLOSESTATUSFORM) {
         CloseStatusForm();
     }
+}
+
+// ---- what the captures report ------------------------------------------------------------------
+
+void TWindowUi::CaptureDone(uint32_t nodeId) {
+    OnCaptureFinished(window_.Binder(), nodeId);
+}
+
+void TWindowUi::SavingStatus(StatusForm form, int wParam, const std::string& status,
+                             const std::optional<std::string>& url) {
+    MessageTarget* target = form == StatusForm::Wait    ? static_cast<MessageTarget*>(waitForm_)
+                            : form == StatusForm::Level ? levelForm_
+                                                        : nullptr;
+    if (target != nullptr) {
+        target->Dispatch(SavingStatusMessage(wParam, status, url));
+    }
+}
+
+void TWindowUi::ProcessMessages() {
+    QCoreApplication::processEvents();
 }
 
 // ---- dialogs ------------------------------------------------------------------------------------

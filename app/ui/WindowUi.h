@@ -2,22 +2,24 @@
 
 // The main window as the binder code sees it (IBinderUi): its message boxes and the wait form,
 // its dialogs, and the window around the tree (caption, recent binders, commands, side bar),
-// carried out by the window's parts. Calls from other threads that show or hide the wait form
-// are carried to the main thread.
+// carried out by the window's parts. It also takes what the captures report (ICaptureReports)
+// through its capture port. Calls from other threads that show or hide the wait form are
+// carried to the main thread.
 
 #include "app/binder/BinderUi.h"
+#include "app/capture/CapturePort.h"
 #include "platform/base/PostedMessage.h"
 
 #include <functional>
 #include <memory>
 
 class IBinderLifecycle;
+class ICaptureStarter;
 class ISettingsStore;
 class TAddRequestRunner;
 class TBinderTree;
 class TForm4;
 class TFormVelmorRnx;
-class TMainCaptureNotifier;
 class TWindowAddItemHost;
 struct BinderPaths;
 struct TAddItemRequest;
@@ -25,11 +27,11 @@ struct TAddItemRequest;
 inline constexpr uint32_t WM_OPENSTATUSFORM = 0x0400 + 200;
 inline constexpr uint32_t WM_CLOSESTATUSFORM = 0x0400 + 201;
 
-class TWindowUi : public IBinderUi, public MessageTarget {
+class TWindowUi : public IBinderUi, public ICaptureReports, public MessageTarget {
 public:
     // The window's parts are reached when a call comes, so the window may build them later.
-    // Until the window goes, the capture engine's wait form calls come here too.
-    explicit TWindowUi(TFormVelmorRnx& window);
+    // `capture` tells whether a capture with linked pages runs.
+    TWindowUi(TFormVelmorRnx& window, const ICaptureStarter& capture);
     ~TWindowUi() override;
 
     // The wait form TForm4, and the status form of captures with linked pages; null: none.
@@ -43,7 +45,10 @@ public:
                       ISettingsStore& store, std::function<void()> added);
     void RunAddRequest(const TAddItemRequest& request);
 
-    // ---- IUserMessages ----
+    // The port the captures report through.
+    TCapturePort& Port() { return port_; }
+
+    // ---- IUserMessages (the wait form also for ICaptureReports) ----
     void ShowMessage(const std::string& text) override;
     TModalResult MessageBox(const std::string& text, const std::string& caption,
                             TMsgButtons buttons) override;
@@ -75,12 +80,20 @@ public:
     void RefillPanel(int index) override;
     std::string ChosenBinderPath() const override { return {}; }
 
+    // ---- ICaptureReports ----
+    void CaptureDone(uint32_t nodeId) override;
+    void SavingStatus(StatusForm form, int wParam, const std::string& status,
+                      const std::optional<std::string>& url) override;
+    void ProcessMessages() override;
+
     void Dispatch(const PostedMessage& message) override;
 
 private:
     TFormVelmorRnx& window_;
+    const ICaptureStarter& capture_;
     TForm4* waitForm_ = nullptr;
-    std::unique_ptr<TMainCaptureNotifier> notifier_;
+    MessageTarget* levelForm_ = nullptr;
+    TCapturePort port_{*this};
     TBinderTree* binder_ = nullptr;
     std::function<void()> added_;
     std::unique_ptr<TAddRequestRunner> addRunner_;

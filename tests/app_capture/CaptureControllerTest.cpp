@@ -22,25 +22,36 @@
 
 namespace {
 
-// The main window, or a tree view: whatever the test wants done on a message or an insert.
-struct Receiver : MessageTarget, ITreeNodesObserver {
-    std::function<void(const PostedMessage&)> OnMessage;
+// A tree view: whatever the test wants done on an insert.
+struct Receiver : ITreeNodesObserver {
     std::function<void()> OnInsert;
-    void Dispatch(const PostedMessage& message) override { OnMessage(message); }
     void NodeInserted(TTreeNode*) override { OnInsert(); }
+};
+
+// The main window as the captures report to it: the end of a capture is handled as the window
+// handles it, the status of a capture with linked pages goes to its form.
+struct Reports : ICaptureReports {
+    std::function<void(uint32_t)> OnDone;
+    FakeLevelForm* Form = nullptr;
+    void CaptureDone(uint32_t nodeId) override { OnDone(nodeId); }
+    void SavingStatus(StatusForm form, int wParam, const std::string& status,
+                      const std::optional<std::string>& url) override {
+        if (form == StatusForm::Level) {
+            Form->Dispatch(SavingStatusMessage(wParam, status, url));
+        }
+    }
+    void OpenStatusForm(const std::string&) override {}
+    void UpdateStatusForm() override {}
+    void CloseStatusForm() override {}
+    void ProcessMessages() override {}
 };
 
 class Capture : public testing::Test {
 protected:
     Capture() {
         SetInvoker(&invoker);
-        SetMainCaptureNotifier(&notifier);
-        notifier.SetFormTarget(StatusForm::Level, &form);
-        window.OnMessage = [this](const PostedMessage& message) {
-            if (message.Msg == WM_CAPTUREDONE) {
-                OnCaptureFinished(*finishing, static_cast<uint32_t>(message.LParam));
-            }
-        };
+        reports.Form = &form;
+        reports.OnDone = [this](uint32_t id) { OnCaptureFinished(*finishing, id); };
         b.capture.OnCancel = [this](TPageInfo& record) { controller.CancelCapture(record); };
     }
     ~Capture() override {
@@ -48,7 +59,6 @@ protected:
         queue.Stop();
         controller.CancelAll();
         server.Stop(); // before the request log goes
-        SetMainCaptureNotifier(nullptr);
         SetInvoker(nullptr);
     }
 
@@ -56,7 +66,7 @@ protected:
         CaptureSetup setup;
         setup.Records = &b.binder;
         setup.Paths = &b.paths;
-        setup.Window = &window;
+        setup.Port = &port;
         setup.LevelForm = &form;
         setup.Http.ConnectTimeout = std::chrono::milliseconds(2000);
         setup.Http.StallTimeout = std::chrono::seconds(600); // only a cancel ends a stall
@@ -78,7 +88,6 @@ protected:
     }
 
     MainThreadInvoker invoker;
-    PostingCaptureNotifier notifier;
     std::atomic<bool> release{false};
     std::atomic<bool> stalled{false};
     // "/p.htm" is a page whose image answers only when the test ends, so its capture stays at
@@ -98,7 +107,8 @@ protected:
     RequestLog log{server};
     BinderFixture b;
     TBinderTree* finishing = &b.binder; // the tree whose records 3022 finishes
-    Receiver window;
+    Reports reports;
+    TCapturePort port{reports};
     FakeLevelForm form;
     TaskQueue queue{std::chrono::hours(1)};
     CaptureController controller{MakeSetup()};
@@ -125,7 +135,7 @@ TEST_F(Capture, LevelsAddEachLinkedPageOnceBesideTheRoot) {
     EXPECT_EQ(root.CurrentCapture, nullptr);
     EXPECT_EQ(NodeRecord(b.Tree().TopLevelItem(3))->Progress.StatusText, "Download Finished");
     EXPECT_TRUE(b.binder.BinderDirty);
-    EXPECT_FALSE(LevelCaptureRunning);
+    EXPECT_FALSE(controller.LevelCaptureRunning());
     ASSERT_GE(form.Log.size(), 3u);
     EXPECT_EQ(form.Log[1], "0 Parsing page, please wait ....|");
     EXPECT_EQ(form.Log[2], "0 No. 1 of 2|" + server.Url("/a.htm"));
@@ -194,7 +204,7 @@ TEST_F(Capture, CancelStopsBeforeTheNextPageAndClosesTheForm) {
     EXPECT_EQ(other.Progress.StatusText, "Download Stopped"); // refused
     EXPECT_EQ(form.Log.back(), "2 |");
     EXPECT_FALSE(form.Showing());
-    EXPECT_FALSE(LevelCaptureRunning);
+    EXPECT_FALSE(controller.LevelCaptureRunning());
 }
 
 TEST_F(Capture, AFailedRootClosesTheFormAndAddsNothing) {
@@ -206,7 +216,7 @@ TEST_F(Capture, AFailedRootClosesTheFormAndAddsNothing) {
     EXPECT_EQ(form.Log.back(), "2 |");
     EXPECT_EQ(root.State, CaptureState::Failed);
     EXPECT_EQ(root.Progress.StatusText, "Download Failed");
-    EXPECT_FALSE(LevelCaptureRunning);
+    EXPECT_FALSE(controller.LevelCaptureRunning());
 }
 
 TEST_F(Capture, TheStopCommandAndADeleteDuringCaptures) {

@@ -17,7 +17,6 @@ public:
     std::vector<std::string> Log;
     std::function<void()> Cancel;
 
-    MessageTarget& StatusTarget() override { return *this; }
     bool Showing() const override { return showing_; }
     void ShowModal(const std::string& rootUrl, std::function<void()> start,
                    std::function<void()> cancel) override {

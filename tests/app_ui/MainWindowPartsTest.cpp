@@ -3,7 +3,7 @@
 // thread, the node buttons, the busy animation, the address box and the folder summary.
 #include "app/binder/PageInfo.h"
 #include "app/binder/SummaryPages.h"
-#include "app/capture/CaptureNotifier.h"
+#include "app/capture/CapturePort.h"
 #include "app/ui/BinderTreeView.h"
 
 #include "tests/app_ui/UiTestSupport.h"
@@ -112,15 +112,15 @@ TEST(MainWindowParts, ProgressPanelShowsOnlyWhileAPageLoads) {
 
 TEST(MainWindowParts, WaitFormMovesWhileWorkRunsOnTheMainThread) {
     MainWindowRig rig;
-    rig.Make();
-    MainCaptureNotifier().OpenStatusForm("Parsing page, please wait ....");
+    TCapturePort& port = rig.Make().Ui().Port();
+    port.OpenStatusForm("Parsing page, please wait ....");
     ASSERT_TRUE(rig.Form4.isVisible());
     // No event is served meanwhile: only the steps of the work move the bar.
     for (int step = 0; step < 3; ++step) {
-        MainCaptureNotifier().UpdateStatusForm();
+        port.UpdateStatusForm();
     }
     EXPECT_EQ(rig.Form4.Position(), 3);
-    MainCaptureNotifier().CloseStatusForm();
+    port.CloseStatusForm();
     EXPECT_FALSE(rig.Form4.isVisible());
 }
 

@@ -2,7 +2,7 @@
 // confirmation, the stored bounds, messages from workers, the status bar and the wait form.
 #include "app/binder/CaptureStarter.h"
 #include "app/capture/CaptureFinished.h"
-#include "app/capture/CaptureNotifier.h"
+#include "app/capture/CapturePort.h"
 #include "app/capture/MultiCapture.h"
 #include "app/ui/BinderTreeView.h"
 #include "app/ui/ConfirmDlg.h"
@@ -158,9 +158,7 @@ TEST(MainWindow, CaptureEndPostedByAWorkerIsHandledOnTheMainThread) {
     TFormVelmorRnx& window = rig.Make();
     TPageInfo* record = NodeRecord(rig.Add(NodeKind::WebPage, "p"));
     record->Content.FetchedText = "<html></html>";
-    std::thread worker([&] {
-        PostMessageTo(&window, {WM_CAPTUREDONE, 0, static_cast<intptr_t>(record->Id), {}});
-    });
+    std::thread worker([&] { window.Ui().Port().CaptureDone(record->Id); });
     worker.join();
     EXPECT_EQ(record->State, CaptureState::Unfinished); // nothing ran on the worker
     ASSERT_TRUE(WaitUntil([&] { return record->State == CaptureState::Completed; }));
@@ -204,10 +202,10 @@ TEST(MainWindow, StatusBarWriterAndItsCallsFromWorkers) {
     EXPECT_EQ(rig.Form4.windowTitle(), "Saving");
     EXPECT_TRUE(rig.Form4.Running());
 
-    LevelCaptureRunning = true; // the level capture's own form reports; this one stays
+    rig.Capture.LevelRunning = true; // the level capture's own form reports; this one stays
     window.Ui().CloseStatusForm();
     EXPECT_TRUE(rig.Form4.isVisible());
-    LevelCaptureRunning = false;
+    rig.Capture.LevelRunning = false;
     window.Ui().CloseStatusForm();
     EXPECT_FALSE(rig.Form4.isVisible());
     EXPECT_EQ(rig.Form4.Position(), 100);
@@ -216,13 +214,11 @@ TEST(MainWindow, StatusBarWriterAndItsCallsFromWorkers) {
 
 TEST(WaitForm, StatusMessagesAndTheRunningBar) {
     MainWindowRig rig;
-    rig.Make();
+    TCapturePort& port = rig.Make().Ui().Port();
     TForm4& form = rig.Form4;
-    // The capture engine sets the text and posts the message from its worker.
-    std::thread worker([] {
-        MainCaptureNotifier().SetStatusText(StatusForm::Wait, "Parsing page, please wait ....");
-        MainCaptureNotifier().PostSavingStatus(StatusForm::Wait, 0);
-    });
+    // The capture engine reports from its worker.
+    std::thread worker(
+        [&port] { port.SavingStatus(StatusForm::Wait, 0, "Parsing page, please wait ...."); });
     worker.join();
     ASSERT_TRUE(WaitUntil([&] { return form.isVisible(); }));
     EXPECT_EQ(form.windowTitle(), "Parsing page, please wait ....");

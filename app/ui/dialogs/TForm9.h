@@ -19,7 +19,6 @@ class TForm9 : public QDialog, public MessageTarget, public ILevelStatusForm {
 public:
     explicit TForm9(QWidget* parent = nullptr);
 
-    MessageTarget& StatusTarget() override { return *this; }
     bool Showing() const override { return isVisible(); }
     void ShowModal(const std::string& rootUrl, std::function<void()> start,
                    std::function<void()> cancel) override;
