@@ -84,8 +84,7 @@ TreeLoadResult TBinderTree::LoadBinderTree() {
     ClearSelectionState();
     keepTreeFile_ = false;
     TreeLoadContext context;
-    context.Ui = &ui_;
-    context.Queue = &queue_;
+    context.Step = [this] { ui_.UpdateStatusForm(); };
     context.StorePath = JoinPath(paths_.BinderRoot, paths_.BinderStore);
     context.ListMode = settings_.ListMode;
 
@@ -99,12 +98,16 @@ TreeLoadResult TBinderTree::LoadBinderTree() {
             result = TreeLoadResult::Unreadable;
         } else {
             result = LoadTreeDump(items_, std::string_view(bytes.get(), size), context);
+            if (context.Refused) {
+                ui_.MessageBox(NonFolderRefusal, "Sorry", TMsgButtons::Ok);
+            }
             if (result == TreeLoadResult::Truncated || result == TreeLoadResult::WrongMarker ||
                 result == TreeLoadResult::BadRecord) {
                 ui_.ShowMessage("File Format Error");
             }
         }
     }
+    QueueUnfinishedPages(queue_, context.UnfinishedPages);
     keepTreeFile_ = TreeLoadLostData(result);
     if (result == TreeLoadResult::WrongMarker || result == TreeLoadResult::BadRecord) {
         return result;

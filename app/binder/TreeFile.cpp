@@ -255,18 +255,18 @@ bool OpenSubtree(TTreeNodes& tree, std::string_view block, TreeLoadContext& cont
     const bool unfinishedPage = IsUnfinishedPage(*record);
     const uint32_t id = record->Id;
     const std::string url = record->RequestedUrl;
-    TTreeNode* node = CreateNode(tree, std::move(record), TInsertMode::Child, context.ListMode,
-                                 context.RefusalShown ? nullptr : context.Ui);
+    TTreeNode* node =
+        CreateNode(tree, std::move(record), TInsertMode::Child, context.ListMode, nullptr);
     if (node == nullptr) {
         // Its children would be refused under the same node in the same way.
-        context.RefusalShown = true;
+        context.Refused = true;
         context.Note(TreeLoadResult::Refused);
         return false;
     }
-    if (unfinishedPage && context.Queue != nullptr && !context.Queue->HasPageTask(id)) {
+    if (unfinishedPage) {
         Task task(url, context.StorePath, UnfinishedPageKind);
         task.NodeId = id;
-        context.Queue->AddTask(task);
+        context.UnfinishedPages.push_back(std::move(task));
     }
     open.push_back({fields, node});
     return true;
@@ -293,6 +293,14 @@ std::string BinderFolderDump(const TTreeNodes& tree) {
 
 std::string BinderFolderDumpNode(const TTreeNode& node) {
     return BlockBytes(node, FolderRecords, nullptr);
+}
+
+void QueueUnfinishedPages(ITaskQueue& queue, const std::vector<Task>& pages) {
+    for (const Task& page : pages) {
+        if (!queue.HasPageTask(page.NodeId)) {
+            queue.AddTask(page);
+        }
+    }
 }
 
 bool TreeLoadLostData(TreeLoadResult result) {
@@ -329,8 +337,8 @@ void LoadSubtree(TTreeNodes& tree, std::string_view block, TreeLoadContext& cont
             context.Note(TreeLoadResult::Truncated); // a "Child" with no block after it
             continue;
         }
-        if (context.Ui != nullptr) {
-            context.Ui->UpdateStatusForm();
+        if (context.Step) {
+            context.Step();
         }
         OpenSubtree(tree, child, context, open);
     }
