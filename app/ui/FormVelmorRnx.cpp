@@ -118,8 +118,8 @@ void TFormVelmorRnx::BuildForm() {
     treePane_ = new TTreePane(*binder_, images_, splitter_);
     auto* central = new QWidget(this);
     statusBar_ = std::make_unique<TStatusBarWriter>(central, images_, width());
-    viewsPane_ = new TViewsPane(*binder_, paths_, settings_, *actions_, *statusBar_, startFolder_,
-                                pageNotAvailable_, splitter_);
+    viewsPane_ = new TViewsPane(*binder_, paths_, settings_, *actions_, *statusBar_, *ui_,
+                                startFolder_, pageNotAvailable_, splitter_);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
     splitter_->setSizes({DesignLeftWidth, DesignWidth - DesignLeftWidth});

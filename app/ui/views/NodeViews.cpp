@@ -78,9 +78,10 @@ bool IsLocalDocumentAddress(const std::string& url) {
 
 TNodeViews::TNodeViews(TTreeNodes& tree, const BinderPaths& paths, TSettings& settings,
                        IViewsWindow& window, IBrowser& browser, std::string startFolder,
-                       std::string notAvailable)
+                       std::string notAvailable, ICaptureReports* progress)
     : tree_(tree), paths_(paths), settings_(settings), window_(window), browser_(browser),
-      startFolder_(std::move(startFolder)), notAvailable_(std::move(notAvailable)) {}
+      startFolder_(std::move(startFolder)), notAvailable_(std::move(notAvailable)),
+      progress_(progress) {}
 
 TPageInfo* TNodeViews::SelectedRecord() const {
     return NodeRecord(tree_.Selected());
@@ -273,7 +274,7 @@ void TNodeViews::ClearStatusBar() {
 
 void TNodeViews::ShowHyperlinks(TPageInfo& record) {
     if (record.Content.Links.empty()) {
-        CollectHyperlinks(record);
+        CollectHyperlinks(record, progress_);
     }
     std::vector<std::string> links;
     for (const Link& link : record.Content.Links) {

@@ -36,7 +36,7 @@ private:
 } // namespace
 
 TViewsPane::TViewsPane(TBinderTree& binder, const BinderPaths& paths, TSettings& settings,
-                       IViewCommands& commands, IStatusPanels& status,
+                       IViewCommands& commands, IStatusPanels& status, ICaptureReports& progress,
                        const std::string& startFolder, const std::string& notAvailable,
                        QWidget* parent)
     : QTabWidget(parent), binder_(binder), settings_(settings), commands_(commands),
@@ -44,7 +44,7 @@ TViewsPane::TViewsPane(TBinderTree& binder, const BinderPaths& paths, TSettings&
     setObjectName("PageControl1");
     BuildPages();
     views_ = std::make_unique<TNodeViews>(binder_.Items(), paths, settings_, *this, *webBrowser_,
-                                          startFolder, notAvailable);
+                                          startFolder, notAvailable, &progress);
     ConnectPages();
     binder_.Items().AddObserver(this);
 }

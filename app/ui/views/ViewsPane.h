@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+class ICaptureReports;
 class QComboBox;
 class QPlainTextEdit;
 class QTreeWidget;
@@ -28,10 +29,11 @@ class TViewsPane : public QTabWidget, public IViewsWindow, private ITreeNodesObs
     Q_OBJECT
 public:
     // Everything must outlive the pane. `notAvailable` is the page shown for a web page
-    // without stored content.
+    // without stored content; long work shows its progress in the wait form of `progress`.
     TViewsPane(TBinderTree& binder, const BinderPaths& paths, TSettings& settings,
-               IViewCommands& commands, IStatusPanels& status, const std::string& startFolder,
-               const std::string& notAvailable, QWidget* parent = nullptr);
+               IViewCommands& commands, IStatusPanels& status, ICaptureReports& progress,
+               const std::string& startFolder, const std::string& notAvailable,
+               QWidget* parent = nullptr);
     ~TViewsPane() override;
 
     // The common refresh: the selected node in every view, then Refreshed.
