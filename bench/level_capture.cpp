@@ -221,24 +221,6 @@ struct ForwardingStarter : ICaptureStarter {
     void CancelCapture(TPageInfo& record) override { Target->CancelCapture(record); }
 };
 
-// The main window: the end of a capture is handled as the window handles it, the status of a
-// capture with linked pages goes to its form.
-struct Window : ICaptureReports {
-    TBinderTree* Binder = nullptr;
-    FakeLevelForm* Form = nullptr;
-    void CaptureDone(uint32_t nodeId) override { OnCaptureFinished(*Binder, nodeId); }
-    void SavingStatus(StatusForm form, int wParam, const std::string& status,
-                      const std::optional<std::string>& url) override {
-        if (form == StatusForm::Level) {
-            Form->Dispatch(SavingStatusMessage(wParam, status, url));
-        }
-    }
-    void OpenStatusForm(const std::string&) override {}
-    void UpdateStatusForm() override {}
-    void CloseStatusForm() override {}
-    void ProcessMessages() override {}
-};
-
 void BM_LevelCaptureBesideWget(benchmark::State& state) {
     size_t siteHtml = 0;
     const std::map<std::string, SiteFile> site = MakeSite(siteHtml);
@@ -270,7 +252,7 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
         paths.BinderStore = "Notesstore";
         paths.BinderSave = "Notes.sav";
         paths.TreeFilePath = JoinPath(paths.BinderRoot, paths.BinderSave);
-        Window window;
+        FakeCaptureReports window;
         window.Form = &form;
         TCapturePort port{window};
         CaptureSetup setup;
@@ -290,7 +272,7 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
             setup.Records = &binder;
             CaptureController controller(setup);
             starter.Target = &controller;
-            window.Binder = &binder;
+            window.OnDone = [&binder](uint32_t id) { OnCaptureFinished(binder, id); };
             FakeAddItemScript dialog;
             dialog.Rounds.push_back({TModalResult::Ok, rootUrl, std::string("Site")});
             dialog.Options.Levels = 2;

@@ -28,24 +28,6 @@ struct Receiver : ITreeNodesObserver {
     void NodeInserted(TTreeNode*) override { OnInsert(); }
 };
 
-// The main window as the captures report to it: the end of a capture is handled as the window
-// handles it, the status of a capture with linked pages goes to its form.
-struct Reports : ICaptureReports {
-    std::function<void(uint32_t)> OnDone;
-    FakeLevelForm* Form = nullptr;
-    void CaptureDone(uint32_t nodeId) override { OnDone(nodeId); }
-    void SavingStatus(StatusForm form, int wParam, const std::string& status,
-                      const std::optional<std::string>& url) override {
-        if (form == StatusForm::Level) {
-            Form->Dispatch(SavingStatusMessage(wParam, status, url));
-        }
-    }
-    void OpenStatusForm(const std::string&) override {}
-    void UpdateStatusForm() override {}
-    void CloseStatusForm() override {}
-    void ProcessMessages() override {}
-};
-
 class Capture : public testing::Test {
 protected:
     Capture() {
@@ -107,7 +89,7 @@ protected:
     RequestLog log{server};
     BinderFixture b;
     TBinderTree* finishing = &b.binder; // the tree whose records 3022 finishes
-    Reports reports;
+    FakeCaptureReports reports;
     TCapturePort port{reports};
     FakeLevelForm form;
     TaskQueue queue{std::chrono::hours(1)};
