@@ -178,10 +178,14 @@ std::u16string MultiByteToUtf16(std::string_view bytes, unsigned codePage,
         return out;
     }
     if (used.singleByte) {
+        // One unit a byte: text is measured with this on every layout, so no per-unit append.
+        out.resize(bytes.size());
         for (size_t i = 0; i < bytes.size(); ++i) {
-            out += used.units[static_cast<unsigned char>(bytes[i])];
-            if (unitsAfterByte) {
-                (*unitsAfterByte)[i] = out.size();
+            out[i] = used.units[static_cast<unsigned char>(bytes[i])];
+        }
+        if (unitsAfterByte) {
+            for (size_t i = 0; i < bytes.size(); ++i) {
+                (*unitsAfterByte)[i] = i + 1;
             }
         }
         return out;
@@ -218,8 +222,8 @@ std::string Utf16ToMultiByte(std::u16string_view text, unsigned codePage) {
             char byte = bytes[unit];
             out += byte != 0 || unit == 0 ? byte : '?';
             // A surrogate pair is one character the page lacks: one "?".
-            if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() &&
-                text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] <= 0xDFFF) {
                 ++i;
             }
         }

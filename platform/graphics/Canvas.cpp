@@ -114,8 +114,12 @@ TSize TCanvas::TextExtent(std::string_view text) {
 }
 
 TSize TCanvas::TextExtentW(std::u16string_view text) {
+    return {DoTextWidth(text), DoTextMetrics().Height};
+}
+
+int TCanvas::DoTextWidth(std::u16string_view text) {
     std::vector<int> extents = DoCharExtents(text);
-    return {extents.empty() ? 0 : extents.back(), DoTextMetrics().Height};
+    return extents.empty() ? 0 : extents.back();
 }
 
 TTextMetric TCanvas::GetTextMetrics() {

@@ -145,6 +145,9 @@ protected:
                            const TRect* opaque) = 0;
     // The width of the text up to and including each UTF-16 unit.
     virtual std::vector<int> DoCharExtents(std::u16string_view text) = 0;
+    // The width of the whole text: the last of its extents. A back end that can add it up
+    // without the list measures faster.
+    virtual int DoTextWidth(std::u16string_view text);
     virtual TTextMetric DoTextMetrics() = 0;
     virtual void DoDrawImage(const TRect& dest, const QImage& image, const TRect& source) = 0;
     virtual void DoCopyRect(const TRect& dest, const TCanvas& source, const TRect& sourceRect) = 0;

@@ -20,6 +20,8 @@ public:
     // Changing the size empties the list.
     void SetSize(int width, int height);
     int Count() const { return static_cast<int>(images_.size()); }
+    // A number the owner gives the list; stored notes name a bullet's list by it.
+    int32_t Tag = 0;
 
     // Adds the images of `bitmap`, cut into pieces of the list's width from the left (a
     // strip of several images adds them all). With `mask`, the pixels whose mask is not

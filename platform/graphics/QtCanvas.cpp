@@ -5,6 +5,8 @@
 #include <QPainterPath>
 #include <QTextBoundaryFinder>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -86,9 +88,13 @@ void LinePixels(TPoint a, TPoint b, std::vector<QPoint>& out, const std::vector<
     }
 }
 
+// Below the combining marks: text of these units alone is one cluster a unit, and their
+// advances are kept in a table.
+constexpr char16_t SimpleUnits = 0x300;
+
 bool AllSimple(std::u16string_view text) {
     for (char16_t c : text) {
-        if (c >= 0x300) {
+        if (c >= SimpleUnits) {
             return false;
         }
     }
@@ -113,39 +119,82 @@ QString SubstituteFontFamily(const std::string& name) {
     return family;
 }
 
-struct TQtCanvas::FontCache {
-    uint64_t revision = ~uint64_t{0};
+namespace {
+
+// What sets one Qt font apart from another. The colour is the pen's business and the charset
+// only decodes 8-bit text, so neither is part of it; the height is in pixels, so the
+// resolution is not either.
+struct FontKey {
+    std::string name;
+    int height = 0;
+    int width = 0;
+    uint32_t style = 0;
+    TFontPitch pitch = TFontPitch::fpDefault;
+
+    explicit FontKey(const TFont& f)
+        : name(f.Name()), height(f.Height()), width(f.Width()), style(f.Style().Bits()),
+          pitch(f.Pitch()) {}
+    bool Matches(const TFont& f) const {
+        return height == f.Height() && width == f.Width() && style == f.Style().Bits() &&
+               pitch == f.Pitch() && name == f.Name();
+    }
+};
+
+// How many faces the canvas keeps: text switches between a handful of styles.
+constexpr size_t FacesKept = 16;
+
+} // namespace
+
+struct TQtCanvas::FontFace {
+    FontKey key;
     QFont font;
-    std::unique_ptr<QFontMetricsF> metrics;
+    QFontMetricsF metrics;
     TTextMetric textMetric;
-    std::unordered_map<char16_t, int> unitAdvances;
+    uint64_t lastUse = 0;
+    std::array<int, SimpleUnits> simpleAdvances;
     std::unordered_map<std::u16string, int> clusterAdvances;
 
-    int Advance(std::u16string_view cluster) {
-        if (cluster.size() == 1) {
-            auto it = unitAdvances.find(cluster[0]);
-            if (it != unitAdvances.end()) {
-                return it->second;
-            }
-        } else {
-            auto it = clusterAdvances.find(std::u16string(cluster));
-            if (it != clusterAdvances.end()) {
-                return it->second;
-            }
-        }
+    FontFace(FontKey k, const QFont& f) : key(std::move(k)), font(f), metrics(f) {
+        simpleAdvances.fill(-1);
+    }
+
+    int Measure(std::u16string_view cluster) const {
         // Control characters take the room of a blank, as tabs do in a single text out.
         QString text = cluster.size() == 1 && cluster[0] < 0x20
-                           ? QString(" ")
+                           ? QString(QLatin1Char(' '))
                            : QString(reinterpret_cast<const QChar*>(cluster.data()),
                                      static_cast<qsizetype>(cluster.size()));
-        int advance = static_cast<int>(std::lround(metrics->horizontalAdvance(text)));
-        if (cluster.size() == 1) {
-            unitAdvances[cluster[0]] = advance;
-        } else {
-            clusterAdvances[std::u16string(cluster)] = advance;
+        return static_cast<int>(std::lround(metrics.horizontalAdvance(text)));
+    }
+
+    int SimpleAdvance(char16_t unit) {
+        int& advance = simpleAdvances[unit];
+        if (advance < 0) {
+            advance = Measure(std::u16string_view(&unit, 1));
         }
         return advance;
     }
+
+    int Advance(std::u16string_view cluster) {
+        if (cluster.size() == 1 && cluster[0] < SimpleUnits) {
+            return SimpleAdvance(cluster[0]);
+        }
+        std::u16string key(cluster);
+        auto it = clusterAdvances.find(key);
+        if (it != clusterAdvances.end()) {
+            return it->second;
+        }
+        int advance = Measure(cluster);
+        clusterAdvances.emplace(std::move(key), advance);
+        return advance;
+    }
+};
+
+struct TQtCanvas::FontCache {
+    uint64_t revision = ~uint64_t{0};
+    FontFace* current = nullptr;
+    uint64_t uses = 0;
+    std::vector<std::unique_ptr<FontFace>> faces;
 };
 
 TQtCanvas::TQtCanvas(QImage* image, int pixelsPerInch)
@@ -393,14 +442,11 @@ void TQtCanvas::DoSetPixel(int x, int y, TColor color) {
     }
 }
 
-TQtCanvas::FontCache& TQtCanvas::Fonts() {
-    FontCache& cache = *fonts_;
-    if (cache.revision == Font().Revision() && cache.metrics) {
-        return cache;
-    }
-    const TFont& f = Font();
+namespace {
+
+QFont BuildFont(const TFont& f, int& em) {
     QFont font(SubstituteFontFamily(f.Name()));
-    int em = f.Height() < 0 ? -f.Height() : f.Height();
+    em = f.Height() < 0 ? -f.Height() : f.Height();
     if (f.Height() > 0) {
         // A positive height is the cell: scale the character height to fit it.
         QFont probe = font;
@@ -430,24 +476,48 @@ TQtCanvas::FontCache& TQtCanvas::Fonts() {
         font.setStyleHint(QFont::TypeWriter);
         font.setFixedPitch(true);
     }
-    cache.font = font;
-    cache.metrics = std::make_unique<QFontMetricsF>(font);
-    cache.unitAdvances.clear();
-    cache.clusterAdvances.clear();
-    TTextMetric& tm = cache.textMetric;
-    tm.Ascent = static_cast<int>(std::ceil(cache.metrics->ascent()));
-    tm.Descent = static_cast<int>(std::ceil(cache.metrics->descent()));
-    tm.Height = tm.Ascent + tm.Descent;
-    tm.InternalLeading = std::max(0, tm.Height - std::max(1, em));
-    tm.ExternalLeading = std::max(0, static_cast<int>(std::lround(cache.metrics->leading())));
-    tm.AveCharWidth = static_cast<int>(std::lround(cache.metrics->averageCharWidth()));
-    tm.MaxCharWidth = static_cast<int>(std::lround(cache.metrics->maxWidth()));
+    return font;
+}
+
+} // namespace
+
+TQtCanvas::FontFace& TQtCanvas::Face() {
+    FontCache& cache = *fonts_;
+    if (cache.current && cache.revision == Font().Revision()) {
+        return *cache.current;
+    }
+    auto found = std::find_if(cache.faces.begin(), cache.faces.end(),
+                              [&](const auto& face) { return face->key.Matches(Font()); });
+    if (found != cache.faces.end()) {
+        cache.current = found->get();
+    } else {
+        if (cache.faces.size() >= FacesKept) {
+            cache.faces.erase(std::min_element(
+                cache.faces.begin(), cache.faces.end(),
+                [](const auto& a, const auto& b) { return a->lastUse < b->lastUse; }));
+        }
+        int em = 0;
+        QFont font = BuildFont(Font(), em);
+        auto face = std::make_unique<FontFace>(FontKey(Font()), font);
+        const QFontMetricsF& m = face->metrics;
+        TTextMetric& tm = face->textMetric;
+        tm.Ascent = static_cast<int>(std::ceil(m.ascent()));
+        tm.Descent = static_cast<int>(std::ceil(m.descent()));
+        tm.Height = tm.Ascent + tm.Descent;
+        tm.InternalLeading = std::max(0, tm.Height - std::max(1, em));
+        tm.ExternalLeading = std::max(0, static_cast<int>(std::lround(m.leading())));
+        tm.AveCharWidth = static_cast<int>(std::lround(m.averageCharWidth()));
+        tm.MaxCharWidth = static_cast<int>(std::lround(m.maxWidth()));
+        cache.current = face.get();
+        cache.faces.push_back(std::move(face));
+    }
+    cache.current->lastUse = ++cache.uses;
     cache.revision = Font().Revision();
-    return cache;
+    return *cache.current;
 }
 
 QFont TQtCanvas::QtFont() {
-    return Fonts().font;
+    return Face().font;
 }
 
 void TQtCanvas::Clusters(std::u16string_view text, std::vector<std::u16string_view>& clusters) {
@@ -471,26 +541,46 @@ void TQtCanvas::Clusters(std::u16string_view text, std::vector<std::u16string_vi
 }
 
 std::vector<int> TQtCanvas::DoCharExtents(std::u16string_view text) {
-    FontCache& cache = Fonts();
+    FontFace& face = Face();
+    std::vector<int> extents;
+    int x = 0;
+    if (AllSimple(text)) {
+        extents.resize(text.size());
+        for (size_t i = 0; i < text.size(); ++i) {
+            x += face.SimpleAdvance(text[i]);
+            extents[i] = x;
+        }
+        return extents;
+    }
+    extents.reserve(text.size());
     std::vector<std::u16string_view> clusters;
     Clusters(text, clusters);
-    std::vector<int> extents;
-    extents.reserve(text.size());
-    int x = 0;
     for (std::u16string_view cluster : clusters) {
-        x += cache.Advance(cluster);
+        x += face.Advance(cluster);
         extents.insert(extents.end(), cluster.size(), x);
     }
     return extents;
 }
 
+int TQtCanvas::DoTextWidth(std::u16string_view text) {
+    if (!AllSimple(text)) {
+        return TCanvas::DoTextWidth(text);
+    }
+    FontFace& face = Face();
+    int width = 0;
+    for (char16_t unit : text) {
+        width += face.SimpleAdvance(unit);
+    }
+    return width;
+}
+
 TTextMetric TQtCanvas::DoTextMetrics() {
-    return Fonts().textMetric;
+    return Face().textMetric;
 }
 
 void TQtCanvas::DoTextOut(int x, int y, std::u16string_view text, const TRect* clip,
                           const TRect* opaque) {
-    FontCache& cache = Fonts();
+    FontFace& face = Face();
     std::vector<std::u16string_view> clusters;
     Clusters(text, clusters);
     std::vector<int> positions;
@@ -498,7 +588,7 @@ void TQtCanvas::DoTextOut(int x, int y, std::u16string_view text, const TRect* c
     int pos = x;
     for (std::u16string_view cluster : clusters) {
         positions.push_back(pos);
-        pos += cache.Advance(cluster);
+        pos += face.Advance(cluster);
     }
     bool fillCells = !opaque && BkMode() == TBkMode::bkOpaque;
     QColor back = ToQColor(Brush().Color());
@@ -510,11 +600,11 @@ void TQtCanvas::DoTextOut(int x, int y, std::u16string_view text, const TRect* c
         if (opaque && hasBack) {
             p.fillRect(ToQRect(*opaque), back);
         } else if (fillCells && hasBack) {
-            p.fillRect(QRect(x, y, pos - x, cache.textMetric.Height), back);
+            p.fillRect(QRect(x, y, pos - x, face.textMetric.Height), back);
         }
-        p.setFont(cache.font);
+        p.setFont(face.font);
         p.setPen(ToQColor(Font().Color()));
-        int baseline = y + cache.textMetric.Ascent;
+        int baseline = y + face.textMetric.Ascent;
         for (size_t i = 0; i < clusters.size(); ++i) {
             if (clusters[i].size() == 1 && clusters[i][0] < 0x20) {
                 continue;

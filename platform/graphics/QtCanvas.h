@@ -50,11 +50,13 @@ protected:
     void DoTextOut(int x, int y, std::u16string_view text, const TRect* clip,
                    const TRect* opaque) override;
     std::vector<int> DoCharExtents(std::u16string_view text) override;
+    int DoTextWidth(std::u16string_view text) override;
     TTextMetric DoTextMetrics() override;
     void DoDrawImage(const TRect& dest, const QImage& image, const TRect& source) override;
     void DoCopyRect(const TRect& dest, const TCanvas& source, const TRect& sourceRect) override;
 
 private:
+    struct FontFace;
     struct FontCache;
 
     void Paint(const std::function<void(QPainter&)>& fn);
@@ -62,7 +64,8 @@ private:
     void PaintFigure(const std::function<void(QPainter&)>& fn);
     // The canvas pen (none when clear) and brush (none when clear or of no colour).
     void UsePenAndBrush(QPainter& p);
-    FontCache& Fonts();
+    // The face of the canvas font, built when no kept one matches it.
+    FontFace& Face();
     // Splits text into the pieces that are drawn and measured as one (a character with its
     // combining marks, a surrogate pair); each gets its whole-pixel advance.
     void Clusters(std::u16string_view text, std::vector<std::u16string_view>& clusters);

@@ -27,25 +27,6 @@ const TFontInfo* TextStyle(const TRNStyle* sheet, int styleNo) {
     return &sheet->TextStyles()[styleNo];
 }
 
-// What RNF cannot hold in an item text: line ends and NUL in 8-bit text, the paragraph
-// separator in UTF-16 text. Line separators stay; the callers turn them into line breaks.
-void CleanItemText(std::string& text, bool unicode) {
-    if (!unicode) {
-        for (char& c : text) {
-            if (c == '\r' || c == '\n' || c == '\0') {
-                c = '?';
-            }
-        }
-        return;
-    }
-    for (size_t i = 0; i + 1 < text.size(); i += 2) {
-        if (text[i] == '\x29' && text[i + 1] == '\x20') {
-            text[i] = '?';
-            text[i + 1] = '\0';
-        }
-    }
-}
-
 // The lines of a text; CR LF, a lone CR and a lone LF each end a line.
 std::vector<std::string_view> SplitLines(std::string_view s) {
     std::vector<std::string_view> parts;
@@ -379,7 +360,7 @@ void TCustomRNData::AddItem(std::string text, std::unique_ptr<TCustomRNItemInfo>
         throw ERichNoteError("Parameter can't be NIL");
     }
     if (item->IsText()) {
-        CleanItemText(text, item->ItemOptions.Contains(TRNItemOption::rnioUnicode));
+        RN_CleanItemText(text, item->ItemOptions.Contains(TRNItemOption::rnioUnicode));
     }
     if (item->ParaNo == -1 && !items_->empty() &&
         !items_->back().Item->GetBoolValue(TRNItemBoolProperty::rnbpFullWidth)) {

@@ -9,6 +9,8 @@
 #include "platform/graphics/EmbeddedControl.h"
 #include "platform/graphics/Graphic.h"
 #include "richtext/model/RNClasses.h"
+#include "richtext/model/RNFMisc.h"
+#include "richtext/model/RNHTML.h"
 #include "richtext/model/RNItem.h"
 #include "richtext/model/RNOptions.h"
 
@@ -21,6 +23,9 @@
 class TBitmap;
 class TImageList;
 class TRNStyle;
+class TStream;
+class TRNRTFReaderProperties;
+enum class TRNRTFErrorCode;
 
 struct TRNItemSlot {
     std::string Text;
@@ -240,6 +245,47 @@ public:
     void StartPartialExport(int first, int last);
     void EndPartialExport(int first, int last);
 
+    // RTF and HTML
+    // The RTF import settings; a document without them cannot load RTF (rtf_ec_Assertion).
+    virtual TRNRTFReaderProperties* GetRTFProperties();
+    // Append RTF and join the neighbouring text items it brought.
+    TRNRTFErrorCode LoadRTF(const std::string& fileName);
+    TRNRTFErrorCode LoadRTFFromStream(TStream& stream);
+    // At level 0 the tables are made here and the header and closing brace written; a table
+    // cell (level 1 and deeper) writes with its table's tables and factor.
+    bool SaveRTFToStream(TStream& stream, bool selectionOnly, int level, TColor color,
+                         IRNBackground* background, TRNColorList* colorList,
+                         TRNIntegerList* styleToFont, TRNIntegerList* fontTable,
+                         double twipsPerPixel);
+    // False when the file cannot be written; an old file stays as it was.
+    bool SaveRTF(const std::string& fileName, bool selectionOnly, TColor color,
+                 IRNBackground* background);
+    void MakeRTFColorTable(TRNColorList& colorList, bool clear);
+    // HTML, with FONT markup or with style classes; false with no style sheet.
+    virtual bool SaveHTMLToStream(TStream& stream, const std::string& path,
+                                  const std::string& title, const std::string& imagesPrefix,
+                                  TRNSaveOptions options, TColor color, int& imageSaveNo,
+                                  int leftMargin, int topMargin, int rightMargin, int bottomMargin,
+                                  IRNBackground* background, TRNList<TRNHTMLBulletInfo>* bullets);
+    virtual bool SaveHTMLToStreamEx(TStream& stream, const std::string& path,
+                                    const std::string& title, const std::string& imagesPrefix,
+                                    const std::string& extraStyles, const std::string& externalCSS,
+                                    const std::string& cpPrefix, TRNSaveOptions options,
+                                    TColor color, TColor& currentColor, int& imageSaveNo,
+                                    int leftMargin, int topMargin, int rightMargin,
+                                    int bottomMargin, IRNBackground* background,
+                                    TRNList<TRNHTMLBulletInfo>* bullets);
+    bool SaveHTML(const std::string& fileName, const std::string& title,
+                  const std::string& imagesPrefix, TRNSaveOptions options, TColor color,
+                  int& imageSaveNo, int leftMargin, int topMargin, int rightMargin,
+                  int bottomMargin, IRNBackground* background);
+    bool SaveHTMLEx(const std::string& fileName, const std::string& title,
+                    const std::string& imagesPrefix, const std::string& extraStyles,
+                    const std::string& externalCSS, const std::string& cpPrefix,
+                    TRNSaveOptions options, TColor color, TColor& currentColor, int& imageSaveNo,
+                    int leftMargin, int topMargin, int rightMargin, int bottomMargin,
+                    IRNBackground* background);
+
     // Joining neighbouring text items.
     bool RN_CanConcateItems(int firstItemNo, const TCustomRNItemInfo* item1,
                             const TCustomRNItemInfo* item2, bool ignorePara) const;
@@ -267,6 +313,56 @@ public:
     virtual std::string SavePicture(TRNSaveFormat format, const std::string& imagesPrefix,
                                     const std::string& path, int& imageSaveNo, bool overrideImages,
                                     TColor currentFileColor, const TGraphic& graphic);
+
+    // RNF and plain text
+    // Writes the document, or the range RNFGetLimits gives for a selection, as RNF; `color`
+    // and `background` fill the background record. False when something could not be written
+    // (what was written stays in the stream).
+    bool SaveRNFToStream(TStream& stream, bool selectionOnly, TColor color,
+                         IRNBackground* background);
+    bool SaveRNF(const std::string& fileName, bool selectionOnly, TColor color,
+                 IRNBackground* background);
+    // Empties the document and reads a note. A read never changes the bytes it reads; when it
+    // answers false (RNFError says why, RNFWarnings what was converted), the items read so far
+    // stay, and the caller must not save this document over the bytes it could not read.
+    bool LoadRNFFromStream(TStream& stream, TColor& color, IRNBackground* background);
+    // A file that cannot be opened raises EStreamError.
+    bool LoadRNF(const std::string& fileName, TColor& color, IRNBackground* background);
+    bool InsertRNFFromStream(TStream& stream, int index, TColor& color, IRNBackground* background,
+                             bool allowReplaceStyles);
+    bool AppendRNFFromStream(TStream& stream, int paraNo, TColor& color, IRNBackground* background);
+    // The reader behind the four above. `paraNo` (-1: as the stream says) is the paragraph
+    // style of the first item; style records replace the sheet's collections only with
+    // `allowReplaceStyles`, else they are merged and the stream's style numbers mapped.
+    // `result` says which items this read inserted, so that an editor can take them out again.
+    bool InsertRNFFromStream_(TStream& stream, int index, int paraNo, bool allowReplaceStyles,
+                              bool appendMode, bool editorCall, TColor& color,
+                              IRNBackground* background, TRNFReadResult& result);
+    // Inserts the first item of a read at `index` and moves `index` past it; false refuses
+    // it, which ends the read as failed.
+    virtual bool InsertFirstRNFItem(int& index, std::string text,
+                                    std::unique_ptr<TCustomRNItemInfo> item, bool editorCall,
+                                    bool& fullReformat);
+    // The range to save: the whole document here; formatted documents give the selection.
+    virtual void RNFGetLimits(bool selectionOnly, int& startItem, int& endItem, int& startOffs,
+                              int& endOffs);
+    // A document as a property of a stored form: a 32-bit little-endian length and RNF
+    // without a background.
+    bool DataWriter(TStream& stream);
+    bool DataReader(TStream& stream);
+    // Why the last RNF read failed: the record, the line and what was wrong.
+    std::string RNFError;
+
+    // Plain text: one text item per line, 8-bit or UTF-16LE.
+    bool LoadText(const std::string& fileName, int styleNo, int paraNo, bool asSingleParagraph);
+    // An odd number of bytes raises ERichNoteError before the document changes.
+    bool LoadTextW(const std::string& fileName, int styleNo, int paraNo, bool asSingleParagraph);
+    void AddTextNLW(std::string_view text, int styleNo, int firstParaNo, int otherParaNo,
+                    bool asSingleParagraph);
+    // The document or the selection, paragraphs separated by CR LF, no byte-order mark.
+    bool SaveTextToStream(const std::string& path, TStream& stream, int lineWidth,
+                          bool selectionOnly, bool textOnly, bool unicode);
+    bool SaveText(const std::string& fileName, int lineWidth, bool unicode);
 
 protected:
     void CheckItemNo(int itemNo) const;
@@ -308,4 +404,8 @@ public:
     TRNStyle* GetRNStyle() const override { return Style; }
     std::string GetDelimiters() const override { return Delimiters; }
     IControlParent* GetParentControl() const override { return ParentControl; }
+
+    // RTF and HTML
+    TRNRTFReaderProperties* RTFProperties = nullptr;
+    TRNRTFReaderProperties* GetRTFProperties() override { return RTFProperties; }
 };

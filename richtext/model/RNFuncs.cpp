@@ -102,3 +102,22 @@ TRNESearchOptions GetRNESearchOptions(TFindOptions findOptions) {
     return SearchOptionsFrom(findOptions, TRNESearchOption::rnseoMatchCase,
                              TRNESearchOption::rnseoDown);
 }
+
+// What RNF cannot hold in an item text: line ends and NUL in 8-bit text, the paragraph
+// separator in UTF-16 text. Line separators stay; the callers turn them into line breaks.
+void RN_CleanItemText(std::string& text, bool unicode) {
+    if (!unicode) {
+        for (char& c : text) {
+            if (c == '\r' || c == '\n' || c == '\0') {
+                c = '?';
+            }
+        }
+        return;
+    }
+    for (size_t i = 0; i + 1 < text.size(); i += 2) {
+        if (text[i] == '\x29' && text[i + 1] == '\x20') {
+            text[i] = '?';
+            text[i + 1] = '\0';
+        }
+    }
+}

@@ -19,6 +19,10 @@ struct TRNScreenAndDevice;
 std::string RN_ReplaceTabsA(std::string_view s, int spacesInTab);
 std::string RN_ReplaceTabsW(std::string_view s, int spacesInTab);
 
+// What RNF cannot hold in an item text becomes "?": line ends and NUL in 8-bit text, the
+// paragraph separator in UTF-16 text.
+void RN_CleanItemText(std::string& text, bool unicode);
+
 // "#RRGGBB" in upper-case hexadecimal, system colours resolved; empty for clNone.
 std::string RN_GetHTMLRGBStr(TColor color);
 

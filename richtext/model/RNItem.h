@@ -260,6 +260,10 @@ public:
     virtual int GetDescent() const { return 1; }
     void Assign(const TCustomRNItemInfo& source) override;
 
+    // RNF and plain text
+    std::string SaveRNFHeaderTail(TCustomRNData& rnData) const override;
+    bool ReadRNFHeader(std::string_view& rest, TCustomRNData& rnData) override;
+
 protected:
     static void Outline(TCanvas& canvas, const TRect& r, TColor color);
     // The hover and selection outlines of a picture or control whose top-left is (x, y).
@@ -287,6 +291,24 @@ public:
     void Print(TCanvas& canvas, int x, int y, int x2, bool preview, bool correction,
                const TRNScreenAndDevice& sad, TCustomRNData& rnData, TRNDrawLineInfo* drawLineInfo,
                int part) override;
+
+    // RNF and plain text
+    std::string SaveRNFHeaderTail(TCustomRNData& rnData) const override;
+    bool ReadRNFHeader(std::string_view& rest, TCustomRNData& rnData) override;
+    void SaveRNF(TStream& stream, TCustomRNData& rnData, int itemNo, int paraNo,
+                 const std::string& name) override;
+    std::string AsText(int lineWidth, TCustomRNData& rnData, std::string_view text,
+                       const std::string& path, bool textOnly, bool unicode) override;
+
+    // RTF and HTML
+    void SaveRTF(TStream& stream, TCustomRNData& rnData, int itemNo, const std::string& name,
+                 double twipsPerPixel, int level, TRNColorList& colorList,
+                 TRNIntegerList* styleToFont, TRNIntegerList* fontTable) override;
+    void SaveToHTML(TStream& stream, TCustomRNData& rnData, int itemNo, std::string_view text,
+                    const std::string& path, const std::string& imagesPrefix, int& imageSaveNo,
+                    TColor currentFileColor, bool overrideImages, bool useCSS,
+                    TRNList<TRNHTMLBulletInfo>& bullets) override;
+    void FillRTFColorTable(TRNColorList& colorList) override;
 
 private:
     TColor LineColor(const TRNStyle* style) const;

@@ -34,6 +34,24 @@ public:
     void MovingToUndoList(int itemNo, TCustomRNData& rnData) override;
     void MovingFromUndoList(int itemNo, TCustomRNData& rnData) override;
     void Focusing() override;
+
+    // RNF and plain text
+    void SaveRNF(TStream& stream, TCustomRNData& rnData, int itemNo, int paraNo,
+                 const std::string& name) override;
+    bool ReadRNFLine(std::string_view line, TCustomRNData& rnData, int readType, int lineNo,
+                     int lineCount, std::string& name, TRNFReadMode& readMode,
+                     TRNFReadState& readState) override;
+    std::string AsText(int lineWidth, TCustomRNData& rnData, std::string_view text,
+                       const std::string& path, bool textOnly, bool unicode) override;
+
+    // RTF and HTML
+    void SaveRTF(TStream& stream, TCustomRNData& rnData, int itemNo, const std::string& name,
+                 double twipsPerPixel, int level, TRNColorList& colorList,
+                 TRNIntegerList* styleToFont, TRNIntegerList* fontTable) override;
+    void SaveToHTML(TStream& stream, TCustomRNData& rnData, int itemNo, std::string_view text,
+                    const std::string& path, const std::string& imagesPrefix, int& imageSaveNo,
+                    TColor currentFileColor, bool overrideImages, bool useCSS,
+                    TRNList<TRNHTMLBulletInfo>& bullets) override;
 };
 
 // Controls keep their document y in their Tag; their window y is that value kept within

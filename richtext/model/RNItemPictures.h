@@ -29,10 +29,27 @@ public:
     void Paint(int x, int y, TCanvas& canvas, TRNItemDrawStates state, TRNStyle& style,
                TRNDrawLineInfo* drawLineInfo) override;
     bool PrintToBitmap(TBitmap& bitmap, bool preview, TCustomRNData& rnData) override;
+
     void Print(TCanvas& canvas, int x, int y, int x2, bool preview, bool correction,
                const TRNScreenAndDevice& sad, TCustomRNData& rnData, TRNDrawLineInfo* drawLineInfo,
                int part) override;
     void MovingToUndoList(int itemNo, TCustomRNData& rnData) override;
+
+    // RNF and plain text
+    void SaveRNF(TStream& stream, TCustomRNData& rnData, int itemNo, int paraNo,
+                 const std::string& name) override;
+    bool ReadRNFLine(std::string_view line, TCustomRNData& rnData, int readType, int lineNo,
+                     int lineCount, std::string& name, TRNFReadMode& readMode,
+                     TRNFReadState& readState) override;
+
+    // RTF and HTML
+    void SaveRTF(TStream& stream, TCustomRNData& rnData, int itemNo, const std::string& name,
+                 double twipsPerPixel, int level, TRNColorList& colorList,
+                 TRNIntegerList* styleToFont, TRNIntegerList* fontTable) override;
+    void SaveToHTML(TStream& stream, TCustomRNData& rnData, int itemNo, std::string_view text,
+                    const std::string& path, const std::string& imagesPrefix, int& imageSaveNo,
+                    TColor currentFileColor, bool overrideImages, bool useCSS,
+                    TRNList<TRNHTMLBulletInfo>& bullets) override;
 };
 
 class TRNBulletItemInfo : public TRNRectItemInfo {
@@ -56,6 +73,24 @@ public:
     void Paint(int x, int y, TCanvas& canvas, TRNItemDrawStates state, TRNStyle& style,
                TRNDrawLineInfo* drawLineInfo) override;
     bool PrintToBitmap(TBitmap& bitmap, bool preview, TCustomRNData& rnData) override;
+
+    // RNF and plain text
+    std::string SaveRNFHeaderTail(TCustomRNData& rnData) const override;
+    bool ReadRNFHeader(std::string_view& rest, TCustomRNData& rnData) override;
+    void SaveRNF(TStream& stream, TCustomRNData& rnData, int itemNo, int paraNo,
+                 const std::string& name) override;
+    bool ReadRNFLine(std::string_view line, TCustomRNData& rnData, int readType, int lineNo,
+                     int lineCount, std::string& name, TRNFReadMode& readMode,
+                     TRNFReadState& readState) override;
+
+    // RTF and HTML
+    void SaveRTF(TStream& stream, TCustomRNData& rnData, int itemNo, const std::string& name,
+                 double twipsPerPixel, int level, TRNColorList& colorList,
+                 TRNIntegerList* styleToFont, TRNIntegerList* fontTable) override;
+    void SaveToHTML(TStream& stream, TCustomRNData& rnData, int itemNo, std::string_view text,
+                    const std::string& path, const std::string& imagesPrefix, int& imageSaveNo,
+                    TColor currentFileColor, bool overrideImages, bool useCSS,
+                    TRNList<TRNHTMLBulletInfo>& bullets) override;
 };
 
 class TRNHotspotItemInfo : public TRNBulletItemInfo {
@@ -71,4 +106,8 @@ public:
     bool GetBoolValueEx(TRNItemBoolPropertyEx prop, TRNStyle* style) const override;
     void Assign(const TCustomRNItemInfo& source) override;
     void Execute(TCustomRNData& rnData) override;
+
+    // RNF and plain text
+    std::string SaveRNFHeaderTail(TCustomRNData& rnData) const override;
+    bool ReadRNFHeader(std::string_view& rest, TCustomRNData& rnData) override;
 };

@@ -15,6 +15,10 @@
 
 class TRNCustomIniFile;
 class ISettingsStore;
+class TStream;
+
+enum class TRNSaveCSSOption { rncssOnlyDifference, rncssIgnoreLeftAlignment };
+using TRNSaveCSSOptions = TSet<TRNSaveCSSOption>;
 
 using TRNCodePage = int32_t;
 
@@ -114,6 +118,13 @@ public:
     void SaveReg(ISettingsStore& store, const std::string& path) const;
     void LoadFromINI(const TRNCustomIniFile& ini, const std::string& section);
     void SaveToINI(TRNCustomIniFile& ini, const std::string& section) const;
+
+    // RTF and HTML
+    // The sheet as CSS classes (RNTS and RNPS with the style number), text and paragraph
+    // style 0 as the page's defaults; lines end with CR LF.
+    void SaveCSSToStream(TStream& stream, TRNSaveCSSOptions options) const;
+    // False when the file cannot be written; an old file stays as it was.
+    bool SaveCSS(const std::string& fileName, TRNSaveCSSOptions options) const;
 
 private:
     TFontInfos textStyles_{this};

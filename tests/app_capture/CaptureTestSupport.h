@@ -25,8 +25,11 @@ public:
     TestStore() {
         context_.Root = dir_.Str();
         context_.Store = "store";
-        context_.Http.ConnectTimeout = std::chrono::milliseconds(2000);
-        context_.Http.StallTimeout = std::chrono::seconds(1);
+        // Generous bounds: under the sanitizers and a loaded machine the loopback server can
+        // take seconds to answer, and a transfer cut short would look like a different fault.
+        // Tests of the bounds themselves set their own.
+        context_.Http.ConnectTimeout = std::chrono::seconds(10);
+        context_.Http.StallTimeout = std::chrono::seconds(10);
     }
 
     CaptureContext& Context() { return context_; }

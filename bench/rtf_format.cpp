@@ -1,0 +1,182 @@
+// RTF: a 10 MB document in the notes sheet's styles with pictures, read by the reader alone
+// (events only), imported into a document, and written; the import is measured against
+// loading the same document from the notes format in the same run.
+//
+// Targets: the reader alone at 50 MB/s or more; the import at 10 MB/s or more and within 4
+// times the notes-format load of the same document; writing at 30 MB/s or more.
+
+#include "tests/richtext_model/NotesSheet.h"
+
+#include "platform/base/Stream.h"
+#include "platform/graphics/Bitmap.h"
+#include "richtext/model/RNRTF.h"
+#include "richtext/model/RNRTFProps.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <string>
+
+namespace {
+
+constexpr int Paragraphs = 33000;
+constexpr int PictureEvery = 165; // 200 pictures of 64 x 64 pixels
+
+std::string Paragraph(int i) {
+    std::string s = "Paragraph " + std::to_string(i) + ": ";
+    while (s.size() < 96) {
+        s += "the quick brown fox jumps over the lazy dog ";
+    }
+    s.resize(96);
+    return s;
+}
+
+std::unique_ptr<TGraphic> Picture(int i) {
+    QImage image(64, 64, QImage::Format_RGB32);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            image.setPixel(x, y, qRgb((x * 4 + i) & 255, (y * 4) & 255, (x ^ y) & 255));
+        }
+    }
+    return std::make_unique<TBitmap>(image);
+}
+
+// Headings, body text, code and Unicode paragraphs, with a picture every so often.
+void BuildDocument(TNotesDocument& doc) {
+    constexpr int Styles[] = {0, 0, 0, 1, 0, 3, 0, 11};
+    constexpr int Paras[] = {0, 0, 4, 2, 0, 1, 4, 0};
+    for (int i = 0; i < Paragraphs; ++i) {
+        int k = i % 8;
+        if (Styles[k] == 11) {
+            doc.AddNLATag(Paragraph(i).substr(0, 48), 11, Paras[k], {});
+        } else {
+            doc.AddNL(Paragraph(i), Styles[k], Paras[k]);
+        }
+        if (i % PictureEvery == 0) {
+            doc.AddPictureEx("", Picture(i), -1, TRNVAlign::rnvaBaseline);
+        }
+    }
+}
+
+const std::string& SampleRTF() {
+    static const std::string rtf = [] {
+        TNotesDocument doc;
+        BuildDocument(doc);
+        TMemoryStream stream;
+        doc.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, 0);
+        return stream.Bytes();
+    }();
+    return rtf;
+}
+
+struct Input {
+    TMemoryStream stream;
+    explicit Input(const std::string& bytes) { stream.WriteString(bytes); }
+    TStream& Rewound() {
+        stream.SetPosition(0);
+        return stream;
+    }
+};
+
+TRNRTFErrorCode Import(TNotesDocument& doc, TStream& stream) {
+    TRNRTFReaderProperties props;
+    props.UnicodeMode = TRNReaderUnicode::rnruMixed;
+    doc.RTFProperties = &props;
+    TRNRTFErrorCode ec = doc.LoadRTFFromStream(stream);
+    doc.RTFProperties = nullptr;
+    return ec;
+}
+
+std::string NoteOf(const std::string& rtf) {
+    TNotesDocument doc;
+    Input input(rtf);
+    Import(doc, input.Rewound());
+    TMemoryStream stream;
+    doc.SaveRNFToStream(stream, false, clNone, nullptr);
+    return stream.Bytes();
+}
+
+void BM_RTFReaderEventsOnly(benchmark::State& state) {
+    Input input(SampleRTF());
+    size_t runs = 0;
+    for (auto _ : state) {
+        TRNRTFReader reader;
+        reader.OnNewText = [&](TRNRTFReader&, const std::string&, TRNRTFPosition) { ++runs; };
+        reader.OnNewUnicodeText = [&](TRNRTFReader&, const std::u16string&, TRNRTFPosition) {
+            ++runs;
+        };
+        reader.OnNewPicture = [&](TRNRTFReader&, TRNRTFPicture&, std::unique_ptr<TGraphic>,
+                                  TRNRTFPosition) { ++runs; };
+        if (reader.ReadFromStream(input.Rewound()) != TRNRTFErrorCode::rtf_ec_OK) {
+            state.SkipWithError("read failed");
+        }
+    }
+    benchmark::DoNotOptimize(runs);
+    state.SetBytesProcessed(static_cast<int64_t>(SampleRTF().size()) * state.iterations());
+    state.SetLabel(std::to_string(SampleRTF().size()) + " bytes");
+}
+BENCHMARK(BM_RTFReaderEventsOnly)->Unit(benchmark::kMillisecond);
+
+void BM_RTFImport(benchmark::State& state) {
+    Input input(SampleRTF());
+    for (auto _ : state) {
+        TNotesDocument doc;
+        if (Import(doc, input.Rewound()) != TRNRTFErrorCode::rtf_ec_OK) {
+            state.SkipWithError("import failed");
+        }
+        benchmark::DoNotOptimize(doc.ItemCount());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(SampleRTF().size()) * state.iterations());
+}
+BENCHMARK(BM_RTFImport)->Unit(benchmark::kMillisecond);
+
+// The same document as a note: the yardstick of the import.
+void BM_RNFLoadOfTheSameDocument(benchmark::State& state) {
+    Input input(NoteOf(SampleRTF()));
+    for (auto _ : state) {
+        TNotesDocument doc;
+        TColor color = clNone;
+        if (!doc.LoadRNFFromStream(input.Rewound(), color, nullptr)) {
+            state.SkipWithError(doc.RNFError.c_str());
+        }
+        benchmark::DoNotOptimize(doc.ItemCount());
+    }
+}
+BENCHMARK(BM_RNFLoadOfTheSameDocument)->Unit(benchmark::kMillisecond);
+
+// Both in one loop; the counter is the import's time over the note's.
+void BM_RTFImportOverRNFLoad(benchmark::State& state) {
+    Input rtf(SampleRTF());
+    Input note(NoteOf(SampleRTF()));
+    using Clock = std::chrono::steady_clock;
+    double rtfSeconds = 0, rnfSeconds = 0;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        TNotesDocument a;
+        Import(a, rtf.Rewound());
+        auto t1 = Clock::now();
+        TNotesDocument b;
+        TColor color = clNone;
+        b.LoadRNFFromStream(note.Rewound(), color, nullptr);
+        auto t2 = Clock::now();
+        rtfSeconds += std::chrono::duration<double>(t1 - t0).count();
+        rnfSeconds += std::chrono::duration<double>(t2 - t1).count();
+    }
+    state.counters["ratio"] = rnfSeconds > 0 ? rtfSeconds / rnfSeconds : 0;
+}
+BENCHMARK(BM_RTFImportOverRNFLoad)->Unit(benchmark::kMillisecond);
+
+void BM_RTFWrite(benchmark::State& state) {
+    TNotesDocument doc;
+    BuildDocument(doc);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        TMemoryStream stream;
+        doc.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, 0);
+        bytes = static_cast<size_t>(stream.Size());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(bytes) * state.iterations());
+}
+BENCHMARK(BM_RTFWrite)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,125 @@
+// How the item classes write themselves into RTF.
+#include "platform/base/Rounding.h"
+#include "platform/base/Stream.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/ImageList.h"
+#include "platform/graphics/JPEGImage.h"
+#include "platform/graphics/LittleEndian.h"
+#include "platform/graphics/Metafile.h"
+#include "richtext/model/CRNData.h"
+#include "richtext/model/RNItemControl.h"
+#include "richtext/model/RNItemPictures.h"
+#include "richtext/model/RNRTFPicture.h"
+#include "richtext/model/RNRTFWriter.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string Fmt(const char* format, int a, int b, int c = 0) {
+    char buffer[128];
+    std::snprintf(buffer, sizeof buffer, format, a, b, c);
+    return buffer;
+}
+
+// "\dibitmap0" and the bitmap without its file header.
+void WriteBitmap(TStream& stream, const TBitmap& bitmap) {
+    std::string bytes = bitmap.SaveToBytes();
+    if (bytes.size() < 14 + 16) {
+        return;
+    }
+    int32_t width = static_cast<int32_t>(ReadU32(bytes, 18));
+    int bits = static_cast<int>(ReadU16(bytes, 28));
+    int widthBytes = static_cast<int>((static_cast<int64_t>(std::abs(width)) * bits + 31) / 32 * 4);
+    stream.WriteString(Fmt("\\dibitmap0\\wbmwidthbytes%d\\picw%d\\pich%d ", widthBytes,
+                           bitmap.Width(), bitmap.Height()));
+    WriteRTFHex(stream, std::string_view(bytes).substr(14));
+}
+
+void WritePicture(TStream& stream, const TGraphic& graphic, TRNRTFOptions options) {
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(&graphic)) {
+        WriteBitmap(stream, *bitmap);
+        return;
+    }
+    if (const auto* metafile = dynamic_cast<const TMetafile*>(&graphic)) {
+        // An enhanced metafile stays one: there is no conversion to the older format here.
+        std::string bytes = metafile->SaveToBytes();
+        if (metafile->Enhanced()) {
+            stream.WriteString(
+                Fmt("\\emfblip\\picw%d\\pich%d ", metafile->MMWidth(), metafile->MMHeight()));
+            WriteRTFHex(stream, bytes);
+        } else {
+            stream.WriteString(
+                Fmt("\\wmetafile8\\picw%d\\pich%d ", metafile->MMWidth(), metafile->MMHeight()));
+            WriteRTFHex(stream, std::string_view(bytes).substr(std::min<size_t>(22, bytes.size())));
+        }
+        return;
+    }
+    if (dynamic_cast<const TJPEGImage*>(&graphic) &&
+        options.Contains(TRNRTFOption::rnrtfSaveJpegAsJpeg)) {
+        stream.WriteString(Fmt("\\jpegblip\\picw%d\\pich%d ", graphic.Width(), graphic.Height()));
+        WriteRTFHex(stream, graphic.SaveToBytes());
+        return;
+    }
+    // Any other picture goes as a bitmap of its pixels.
+    TBitmap bitmap;
+    if (!bitmap.Assign(graphic)) {
+        bitmap.SetSize(std::max(graphic.Width(), 1), std::max(graphic.Height(), 1));
+        bitmap.Canvas().Draw(0, 0, graphic);
+    }
+    WriteBitmap(stream, bitmap);
+}
+
+} // namespace
+
+void TRNGraphicItemInfo::SaveRTF(TStream& stream, TCustomRNData& rnData, int, const std::string&,
+                                 double, int, TRNColorList&, TRNIntegerList*, TRNIntegerList*) {
+    if (!Image) {
+        return;
+    }
+    stream.WriteString("{\\pict");
+    WritePicture(stream, *Image, rnData.GetRTFOptions());
+    stream.WriteString("}");
+}
+
+void TRNBulletItemInfo::SaveRTF(TStream& stream, TCustomRNData&, int, const std::string&, double,
+                                int, TRNColorList&, TRNIntegerList*, TRNIntegerList*) {
+    if (!ImageList) {
+        return;
+    }
+    TBitmap bitmap(std::max(ImageList->Width(), 1), std::max(ImageList->Height(), 1));
+    bitmap.Canvas().Brush().SetColor(clWindow);
+    bitmap.Canvas().FillRect(Rect(0, 0, bitmap.Width(), bitmap.Height()));
+    ImageList->Draw(bitmap.Canvas(), 0, 0, GetImageIndex(false));
+    stream.WriteString("{\\pict");
+    WriteBitmap(stream, bitmap);
+    stream.WriteString("}");
+}
+
+void TRNControlItemInfo::SaveRTF(TStream& stream, TCustomRNData& rnData, int, const std::string&,
+                                 double, int, TRNColorList&, TRNIntegerList*, TRNIntegerList*) {
+    if (!Control) {
+        return;
+    }
+    std::string s = rnData.SaveComponentToFile("", *Control, TRNSaveFormat::rnsfRTF);
+    if (!s.empty()) {
+        stream.WriteString(s);
+    }
+}
+
+void TRNBreakItemInfo::SaveRTF(TStream& stream, TCustomRNData&, int, const std::string&,
+                               double twipsPerPixel, int level, TRNColorList& colorList,
+                               TRNIntegerList*, TRNIntegerList*) {
+    const char* inTable = level >= 1 ? "\\intbl" : "";
+    char buffer[192];
+    std::snprintf(buffer, sizeof buffer,
+                  "\\pard%s\\plain\\fs6\\brdrb\\brdrs\\brdrw%d\\brdrcf%d\\par\\pard%s", inTable,
+                  RN_PixelsToTwips(LineWidth, twipsPerPixel), RN_RTFColorIndex(colorList, Color),
+                  inTable);
+    stream.WriteString(buffer);
+}
+
+void TRNBreakItemInfo::FillRTFColorTable(TRNColorList& colorList) {
+    colorList.AddUnique(Color);
+}

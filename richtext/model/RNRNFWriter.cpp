@@ -1,0 +1,302 @@
+// Writing a document as RNF: the version record, the background and style records, then the
+// items, consecutive one-line paragraphs of equal formatting sharing one header.
+
+#include "platform/base/Files.h"
+#include "platform/base/Stream.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/ComponentStream.h"
+#include "richtext/model/CRNData.h"
+#include "richtext/model/RNFMisc.h"
+#include "richtext/model/RNFuncs.h"
+#include "richtext/model/RNStyle.h"
+#include "richtext/model/RNStyleStream.h"
+#include "richtext/model/RNUni.h"
+
+#include <cstring>
+
+namespace {
+
+std::string JoinFields(std::initializer_list<std::string> fields) {
+    std::string line;
+    for (const std::string& f : fields) {
+        if (!line.empty()) {
+            line += ' ';
+        }
+        line += f;
+    }
+    return line;
+}
+
+std::string N(int value) {
+    return std::to_string(value);
+}
+
+class TRNFWriter {
+public:
+    TRNFWriter(TCustomRNData& data, TStream& stream) : data_(data), stream_(stream) {
+        options_ = data.GetRNFOptions();
+        useNames_ = options_.Contains(TRNFOption::rnfoUseStyleNames);
+        strings_ = data.GetOptions().Contains(TRNOption::rnoTagsArePChars);
+        binary_ = options_.Contains(TRNFOption::rnfoSaveBinary);
+    }
+
+    void Write(bool selectionOnly, TColor color, IRNBackground* background);
+
+private:
+    void WriteBackground(TColor color, IRNBackground& background);
+    void WriteStyles(const TRNStyle& sheet);
+    void WriteItems(int first, int last, int startOffs, int endOffs);
+    void WriteCheckpoint(const TRNCPInfo* cp);
+    void WriteTextHeader(const TCustomRNItemInfo& item, int lineCount, int paraNo);
+    void WriteTextLine(int itemNo, std::string_view text);
+    void WritePartial(int itemNo, int from, int to);
+    void FlushGroup();
+    bool JoinsGroup(const TCustomRNItemInfo& item) const;
+    int ParaRef(const TCustomRNItemInfo& item) const {
+        return item.GetSameAsPrev() ? -1 : item.ParaNo;
+    }
+
+    TCustomRNData& data_;
+    TStream& stream_;
+    TRNFOptions options_;
+    bool useNames_ = false;
+    bool strings_ = false;
+    bool binary_ = false;
+    // The open group: its head and how many items follow from it.
+    int groupHead_ = -1;
+    int groupCount_ = 0;
+};
+
+void TRNFWriter::Write(bool selectionOnly, TColor color, IRNBackground* background) {
+    RNFWriteLine(stream_, "-8 1 2");
+    if (!selectionOnly && options_.Contains(TRNFOption::rnfoSaveBack) && background) {
+        WriteBackground(color, *background);
+    }
+    const TRNStyle* sheet = data_.GetRNStyle();
+    if (data_.GetRootData() == &data_ && sheet) {
+        WriteStyles(*sheet);
+    }
+    int first = -1, last = -1, startOffs = 0, endOffs = 0;
+    data_.RNFGetLimits(selectionOnly, first, last, startOffs, endOffs);
+    if (first < 0 || first > last || last >= data_.ItemCount()) {
+        return;
+    }
+    data_.StartPartialExport(first, last);
+    try {
+        WriteItems(first, last, startOffs, endOffs);
+    } catch (...) {
+        data_.EndPartialExport(first, last);
+        throw;
+    }
+    data_.EndPartialExport(first, last);
+}
+
+void TRNFWriter::WriteBackground(TColor color, IRNBackground& background) {
+    TBitmap& bitmap = background.Bitmap();
+    int style = static_cast<int>(background.GetStyle());
+    if (bitmap.Empty() || background.GetStyle() == TBackgroundStyle::bsNoBitmap) {
+        RNFWriteLine(stream_, JoinFields({"-7", "0", "-1", "0", "0", "0", N(style), N(color)}));
+        return;
+    }
+    RNFWriteLine(stream_,
+                 JoinFields({"-7", "2", "0", "0", binary_ ? "2" : "0", "0", N(style), N(color)}));
+    RNFWriteLine(stream_, bitmap.ClassName());
+    if (binary_) {
+        RNFSavePictureBinary(stream_, bitmap);
+    } else {
+        RNFWriteLine(stream_, RNFSavePicture(bitmap));
+    }
+}
+
+void TRNFWriter::WriteStyles(const TRNStyle& sheet) {
+    auto record = [&](int kind, const std::string& bytes) {
+        RNFCheckLine(sheet.Name);
+        RNFWriteLine(stream_, JoinFields({"-9", "2", "0", "0", binary_ ? "2" : "0", "0", N(kind)}));
+        RNFWriteLine(stream_, sheet.Name);
+        if (binary_) {
+            RNFWriteBinary(stream_, bytes);
+        } else {
+            RNFWriteLine(stream_, RNFBytes2TextString(bytes));
+        }
+    };
+    if (options_.Contains(TRNFOption::rnfoSaveTextStyles)) {
+        TWriter writer;
+        RN_WriteTextStyles(writer, sheet.TextStyles());
+        record(1, writer.Bytes());
+    }
+    if (options_.Contains(TRNFOption::rnfoSaveParaStyles)) {
+        TWriter writer;
+        RN_WriteParaStyles(writer, sheet.ParaStyles());
+        record(2, writer.Bytes());
+    }
+}
+
+void TRNFWriter::WriteCheckpoint(const TRNCPInfo* cp) {
+    if (!cp) {
+        return;
+    }
+    RNFCheckLine(cp->Name);
+    RNFWriteLine(stream_, JoinFields({"-2", "1", "0", "0", "0", RNFSaveTag(strings_, cp->Tag),
+                                      cp->RaiseEvent ? "1" : "0"}));
+    RNFWriteLine(stream_, cp->Name);
+}
+
+void TRNFWriter::WriteTextHeader(const TCustomRNItemInfo& item, int lineCount, int paraNo) {
+    const TRNStyle* sheet = data_.GetRNStyle();
+    RNFWriteLine(stream_,
+                 JoinFields({RNFSaveText(sheet, useNames_, item.StyleNo), N(lineCount),
+                             RNFSavePara(sheet, useNames_, paraNo),
+                             N(static_cast<int>(item.ItemOptions.Bits() & RNItemOptionsStoredMask)),
+                             "0", RNFSaveTag(strings_, item.Tag)}));
+}
+
+void TRNFWriter::WriteTextLine(int itemNo, std::string_view text) {
+    bool unicode = data_.GetItem(itemNo).ItemOptions.Contains(TRNItemOption::rnioUnicode);
+    // Item texts are cleaned when they are inserted; one that is not would cut its record.
+    std::string clean(text);
+    RN_CleanItemText(clean, unicode);
+    if (clean != text) {
+        throw ERichNoteError("Item " + N(itemNo) + " holds a line end");
+    }
+    RNFWriteLineX(stream_, text, unicode);
+}
+
+void TRNFWriter::WritePartial(int itemNo, int from, int to) {
+    const TCustomRNItemInfo& item = data_.GetItem(itemNo);
+    bool atStart = from <= data_.GetOffsBeforeItem(itemNo);
+    int paraNo = atStart ? ParaRef(item) : -1;
+    std::string part = RNU_Copy(data_.GetItemText(itemNo), from, to - from, item.ItemOptions);
+    if (paraNo == -1 && part.empty()) {
+        return;
+    }
+    if (atStart) {
+        WriteCheckpoint(item.Checkpoint.get());
+    }
+    WriteTextHeader(item, 1, paraNo);
+    WriteTextLine(itemNo, part);
+}
+
+bool TRNFWriter::JoinsGroup(const TCustomRNItemInfo& item) const {
+    if (groupHead_ < 0 || item.GetSameAsPrev() || item.Checkpoint) {
+        return false;
+    }
+    const TCustomRNItemInfo& head = data_.GetItem(groupHead_);
+    return item.StyleNo == head.StyleNo && item.ParaNo == ParaRef(head) &&
+           (item.ItemOptions.Bits() & RNItemOptionsStoredMask) ==
+               (head.ItemOptions.Bits() & RNItemOptionsStoredMask) &&
+           RN_CompareTags(item.Tag, head.Tag, strings_);
+}
+
+void TRNFWriter::FlushGroup() {
+    if (groupHead_ >= 0 && groupCount_ > 0) {
+        const TCustomRNItemInfo& head = data_.GetItem(groupHead_);
+        WriteCheckpoint(head.Checkpoint.get());
+        WriteTextHeader(head, groupCount_, ParaRef(head));
+        for (int i = groupHead_; i < groupHead_ + groupCount_; ++i) {
+            WriteTextLine(i, data_.GetItemText(i));
+        }
+    }
+    groupHead_ = -1;
+    groupCount_ = 0;
+}
+
+void TRNFWriter::WriteItems(int first, int last, int startOffs, int endOffs) {
+    int lastEnd = data_.GetOffsAfterItem(last);
+    if (first == last && (startOffs > data_.GetOffsBeforeItem(first) || endOffs < lastEnd)) {
+        if (data_.GetItem(first).IsText()) {
+            WritePartial(first, startOffs, endOffs);
+        }
+    } else {
+        for (int i = first; i <= last; ++i) {
+            TCustomRNItemInfo& item = data_.GetItem(i);
+            if (i == first && startOffs > data_.GetOffsBeforeItem(i)) {
+                if (item.IsText()) {
+                    WritePartial(i, startOffs, data_.GetOffsAfterItem(i));
+                }
+                continue;
+            }
+            if (item.IsText()) {
+                if (JoinsGroup(item)) {
+                    ++groupCount_;
+                } else {
+                    FlushGroup();
+                    groupHead_ = i;
+                    groupCount_ = 1;
+                }
+                continue;
+            }
+            FlushGroup();
+            if (i != last || endOffs == 1) {
+                WriteCheckpoint(item.Checkpoint.get());
+                item.SaveRNF(stream_, data_, i, ParaRef(item), data_.GetItemText(i));
+            }
+        }
+        if (data_.GetItem(last).IsText() && endOffs < lastEnd) {
+            if (groupHead_ >= 0) {
+                --groupCount_;
+            }
+            FlushGroup();
+            WritePartial(last, data_.GetOffsBeforeItem(last), endOffs);
+        } else {
+            FlushGroup();
+        }
+    }
+    // The end checkpoint belongs after the last item: written whenever the range reaches it.
+    if (last == data_.ItemCount() - 1 && endOffs >= lastEnd) {
+        WriteCheckpoint(data_.NotAddedCP.get());
+    }
+}
+
+} // namespace
+
+bool TCustomRNData::SaveRNFToStream(TStream& stream, bool selectionOnly, TColor color,
+                                    IRNBackground* background) {
+    if (ItemCount() == 0) {
+        return true;
+    }
+    try {
+        TRNFWriter(*this, stream).Write(selectionOnly, color, background);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool TCustomRNData::SaveRNF(const std::string& fileName, bool selectionOnly, TColor color,
+                            IRNBackground* background) {
+    TMemoryStream stream;
+    if (!SaveRNFToStream(stream, selectionOnly, color, background)) {
+        return false;
+    }
+    std::string error;
+    return WriteFileAtomic(fileName, stream.Memory(), stream.Bytes().size(), error);
+}
+
+void TCustomRNData::RNFGetLimits(bool, int& startItem, int& endItem, int& startOffs, int& endOffs) {
+    if (ItemCount() == 0) {
+        startItem = endItem = -1;
+        startOffs = endOffs = 0;
+        return;
+    }
+    startItem = 0;
+    endItem = ItemCount() - 1;
+    startOffs = GetOffsBeforeItem(startItem);
+    endOffs = GetOffsAfterItem(endItem);
+}
+
+bool TCustomRNData::DataWriter(TStream& stream) {
+    int64_t start = stream.Position();
+    stream.WriteBuffer("\0\0\0\0", 4);
+    TRNFOptions saved = GetRNFOptions();
+    SetRNFOptions(TRNFOptions(saved).Exclude(TRNFOption::rnfoSaveBack));
+    bool ok = SaveRNFToStream(stream, false, clNone, nullptr);
+    SetRNFOptions(saved);
+    int64_t end = stream.Position();
+    auto n = static_cast<uint32_t>(end - start - 4);
+    const char count[4] = {static_cast<char>(n), static_cast<char>(n >> 8),
+                           static_cast<char>(n >> 16), static_cast<char>(n >> 24)};
+    stream.SetPosition(start);
+    stream.WriteBuffer(count, 4);
+    stream.SetPosition(end);
+    return ok;
+}

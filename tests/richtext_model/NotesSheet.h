@@ -1,0 +1,34 @@
+#pragma once
+
+// The notes editor's style sheet "rns" (12 text and 9 paragraph styles) and a document set up
+// as the notes editor keeps its notes, for the format tests.
+
+#include "richtext/model/CRNData.h"
+#include "richtext/model/RNStyle.h"
+
+#include <memory>
+
+void SetUpNotesSheet(TRNStyle& sheet);
+
+class TNotesDocument;
+// A note as the notes editor writes it: styles, Unicode text, checkpoints (the end one too),
+// a page break, a line break, a rule, and a bitmap and a JPEG picture with "#" and NUL bytes.
+void BuildNotesEditorNote(TNotesDocument& d);
+
+// RNF options 3139: picture and control bodies, binary, text and paragraph styles.
+inline constexpr TRNFOptions NotesRNFOptions = TRNFOptions::FromBits(3139);
+
+class TNotesDocument : public TRNPlainRootData {
+public:
+    explicit TNotesDocument(bool notesSheet = true) {
+        if (notesSheet) {
+            SetUpNotesSheet(sheet_);
+        }
+        Style = &sheet_;
+        RNFOptions = NotesRNFOptions;
+    }
+    TRNStyle& Sheet() { return sheet_; }
+
+private:
+    TRNStyle sheet_;
+};

@@ -1,0 +1,427 @@
+// The notes format: exact bytes, round trips through other style sheets, hand-built notes.
+
+#include "NotesSheet.h"
+#include "RNFTestSupport.h"
+
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/ImageList.h"
+#include "platform/graphics/JPEGImage.h"
+#include "richtext/model/RNItemControl.h"
+#include "richtext/model/RNItemPictures.h"
+#include "richtext/model/RNUni.h"
+
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace std::string_literals;
+
+namespace {
+
+// The default sheet and options, so that no style records are written.
+class PlainDoc : public TSelectableDoc {
+public:
+    PlainDoc() {
+        sheet.TextStyles()[sheet.AddTextStyle()].Unicode = true; // style 6
+        Style = &sheet;
+        images.Tag = 5;
+        images.AddImage(QImage(16, 16, QImage::Format_ARGB32));
+        images.AddImage(QImage(16, 16, QImage::Format_ARGB32));
+    }
+    TRNStyle sheet;
+    TImageList images;
+    const TImageList* RNFImageListNeeded(int tag) override {
+        return tag == images.Tag ? &images : nullptr;
+    }
+};
+
+std::string U16(std::u16string_view s) {
+    return RNU_U16ToBytes(s);
+}
+
+struct GoldenCase {
+    const char* name;
+    std::function<void(PlainDoc&)> build;
+    std::string bytes;
+};
+
+TEST(RNFFormat, WritesExactBytesAndReadsThemBack) {
+    const GoldenCase cases[] = {
+        {"empty document", [](PlainDoc&) {}, ""},
+        {"three one-item paragraphs share a header",
+         [](PlainDoc& d) {
+             d.AddNL("a", 0, 0);
+             d.AddNL("b", 0, 0);
+             d.AddNL("c", 0, 0);
+         },
+         "-8 1 2\r\n0 3 0 0 0 0\r\na\r\nb\r\nc\r\n"},
+        {"a continuation has its own record",
+         [](PlainDoc& d) {
+             d.AddNL("a", 0, 1);
+             d.AddNL("b", 1, -1);
+         },
+         "-8 1 2\r\n0 1 1 0 0 0\r\na\r\n1 1 -1 1 0 0\r\nb\r\n"},
+        {"a Unicode item ends with 29 20",
+         [](PlainDoc& d) { d.AddNLWTag(u"\u00E9\u20AC", 6, 0, {}); },
+         "-8 1 2\r\n6 1 0 8 0 0\r\n" + U16(u"\u00E9\u20AC") + "\x29\x20"s},
+        {"a checkpoint record, then the end checkpoint after text",
+         [](PlainDoc& d) {
+             d.AddNamedCheckpointEx("top", true);
+             d.AddNL("a", 0, 0);
+             d.AddNamedCheckpointEx("end", false);
+         },
+         "-8 1 2\r\n-2 1 0 0 0 0 1\r\ntop\r\n0 1 0 0 0 0\r\na\r\n-2 1 0 0 0 0 0\r\nend\r\n"},
+        {"tags, a page break, a line break and a rule",
+         [](PlainDoc& d) {
+             d.AddNLTag("a", 0, 0, 7);
+             d.AddNLTag("b", 0, 0, 7);
+             d.AddNL("c", 0, 0);
+             d.SetPageBreaksBeforeItems(2, true);
+             d.AddNL("d", 0, 0);
+             d.GetItem(3).SetBR(true);
+             d.AddBreakEx(2, TRNBreakStyle::rnbs3d, clRed);
+         },
+         "-8 1 2\r\n0 2 0 0 0 7\r\na\r\nb\r\n0 1 0 2 0 0\r\nc\r\n0 1 0 4 0 0\r\nd\r\n"
+         "-1 0 0 0 0 0 255 2 2\r\n"},
+        {"bullets and hotspots name their image list by its tag",
+         [](PlainDoc& d) {
+             d.AddBulletEx("b", 1, &d.images, 0);
+             d.AddHotspotEx("h", 0, 1, &d.images, -1);
+         },
+         "-8 1 2\r\n-6 1 0 0 0 0 5 1\r\nb\r\n-4 1 -1 1 0 0 5 0 1\r\nh\r\n"},
+    };
+    for (const GoldenCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlainDoc doc;
+        c.build(doc);
+        EXPECT_EQ(SaveNote(doc), c.bytes);
+        PlainDoc again;
+        ASSERT_TRUE(LoadNote(again, c.bytes)) << again.RNFError;
+        EXPECT_EQ(ItemRows(again), ItemRows(doc));
+        EXPECT_EQ(SaveNote(again), c.bytes);
+    }
+}
+
+TEST(RNFFormat, SelectionWritesOnlyTheSelectedCharacters) {
+    const struct {
+        int selection[4];
+        std::string bytes;
+    } cases[] = {
+        {{0, 2, 0, 4}, "-8 1 2\r\n0 1 -1 0 0 0\r\nbc\r\n"},
+        {{0, 3, 2, 2},
+         "-8 1 2\r\n0 1 -1 0 0 0\r\ncd\r\n0 1 0 0 0 0\r\nef\r\n1 1 -1 1 0 0\r\ng\r\n"},
+        {{0, 1, 3, 1},
+         "-8 1 2\r\n-2 1 0 0 0 0 0\r\ncp\r\n0 2 0 0 0 0\r\nabcd\r\nef\r\n"
+         "1 1 -1 1 0 0\r\ngh\r\n-1 0 0 0 0 0 536870911 0 1\r\n"},
+    };
+    for (const auto& c : cases) {
+        PlainDoc doc;
+        doc.AddNamedCheckpointEx("cp", false);
+        doc.AddNL("abcd", 0, 0);
+        doc.AddNL("ef", 0, 0);
+        doc.AddNL("gh", 1, -1);
+        doc.AddBreak();
+        std::copy(std::begin(c.selection), std::end(c.selection), doc.selection);
+        TMemoryStream stream;
+        ASSERT_TRUE(doc.SaveRNFToStream(stream, true, clNone, nullptr));
+        EXPECT_EQ(stream.Bytes(), c.bytes);
+    }
+}
+
+TEST(RNFFormat, StringTagsWriteZeroForNoTagAndRefuseBlanks) {
+    PlainDoc doc;
+    doc.Options.Include(TRNOption::rnoTagsArePChars);
+    doc.AddNLTag("a", 0, 0, RNTag::String({}));
+    doc.AddNLTag("b", 0, 0, RNTag::String("key"));
+    const std::string bytes = "-8 1 2\r\n0 1 0 0 0 0\r\na\r\n0 1 0 0 0 key\r\nb\r\n";
+    EXPECT_EQ(SaveNote(doc), bytes);
+    PlainDoc again;
+    again.Options = doc.Options;
+    ASSERT_TRUE(LoadNote(again, bytes));
+    EXPECT_TRUE(again.GetItemTag(0).IsEmpty());
+    EXPECT_EQ(again.GetItemTag(1).AsString(), "key");
+
+    for (std::string bad : {"two words", "line\r\nend"}) {
+        doc.SetItemTag(1, RNTag::String(bad));
+        bool ok = true;
+        SaveNote(doc, &ok);
+        EXPECT_FALSE(ok) << bad;
+    }
+}
+
+TEST(RNFFormat, NoteRoundTripsThroughAnotherSheetByteForByte) {
+    TNotesDocument note;
+    BuildNotesEditorNote(note);
+    bool ok = false;
+    const std::string bytes = SaveNote(note, &ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(bytes.rfind("-8 1 2\r\n-9 2 0 0 2 0 1\r\nrns\r\n", 0), 0u);
+
+    TNotesDocument other(false); // the default sheet, 6 text and 2 paragraph styles
+    other.Sheet().Name = "rns";
+    ASSERT_TRUE(LoadNote(other, bytes)) << other.RNFError;
+    EXPECT_EQ(other.Sheet().TextStyles().Count(), 12);
+    EXPECT_EQ(other.Sheet().ParaStyles()[6].StyleName, "Window Caption");
+    EXPECT_EQ(ItemRows(other), ItemRows(note));
+    EXPECT_EQ(other.CPCount, 3);
+    EXPECT_EQ(SaveNote(other), bytes);
+
+    // The same bytes as the property form of a document: a length, then the note.
+    TMemoryStream form;
+    ASSERT_TRUE(note.DataWriter(form));
+    form.SetPosition(0);
+    TNotesDocument fromForm;
+    ASSERT_TRUE(fromForm.DataReader(form));
+    EXPECT_EQ(ItemRows(fromForm), ItemRows(note));
+}
+
+TEST(RNFFormat, InsertingMapsStylesAndReportsTheItemsItAdded) {
+    TNotesDocument note;
+    note.AddNL("x", 10, 8);
+    const std::string bytes = SaveNote(note);
+
+    // Mapping adds no style; merging adds the ones the document lacks.
+    const struct {
+        TRNFReaderStyleMode mode;
+        bool adds;
+    } cases[] = {{TRNFReaderStyleMode::rnf_sInsertMap, false},
+                 {TRNFReaderStyleMode::rnf_sInsertMerge, true}};
+    for (const auto& c : cases) {
+        PlainDoc doc;
+        doc.TextStylesReadMode = doc.ParaStylesReadMode = c.mode;
+        doc.AddNL("one", 0, 0);
+        doc.AddNL("two", 0, 0);
+        TMemoryStream stream;
+        stream.WriteString(bytes);
+        stream.SetPosition(0);
+        TColor color = clNone;
+        TRNFReadResult result;
+        ASSERT_TRUE(
+            doc.InsertRNFFromStream_(stream, 1, -1, false, false, false, color, nullptr, result));
+        EXPECT_EQ(result.FirstItemNo, 1);
+        EXPECT_EQ(result.ItemsInserted, 1);
+        EXPECT_EQ(doc.GetItemText(1), "x");
+        EXPECT_EQ(doc.sheet.TextStyles().Count() > 7, c.adds);
+        const TFontInfo& style = doc.sheet.TextStyles()[doc.GetItemStyle(1)];
+        EXPECT_EQ(style.StyleName == "Window Caption", c.adds);
+        EXPECT_LT(doc.GetItemPara(1), doc.sheet.ParaStyles().Count());
+    }
+}
+
+struct FixtureCase {
+    const char* name;
+    std::string bytes;
+    uint32_t options; // RNF options
+    bool ok;
+    std::vector<std::string> rows;
+    uint32_t warnings;
+};
+
+TEST(RNFFormat, ReadsHandBuiltNotes) {
+    const std::string collection = "0E0109" + RNFBytes2TextString("StyleName") + "0603" +
+                                   RNFBytes2TextString("Big") + "04" + RNFBytes2TextString("Size") +
+                                   "02140000";
+    QImage pixels(2, 2, QImage::Format_RGB32);
+    pixels.fill(qRgb(1, 2, 3));
+    std::string bmp = TBitmap(pixels).SaveToBytes();
+    std::string lowerHex = RNFBytes2TextString(bmp);
+    for (char& c : lowerHex) {
+        c = static_cast<char>(std::tolower(c));
+    }
+    const uint32_t zero = 16;
+    const FixtureCase cases[] = {
+        {"a style record",
+         "-8 1 2\r\n-9 2 0 0 0 0 1\r\nrns\r\n" + collection + "\r\n0 1 0 0 0 0\r\nx\r\n",
+         67,
+         true,
+         {"0/0/0/0:x"},
+         0},
+        {"item options masked with 15",
+         "-8 1 2\r\n0 1 0 242 0 0\r\na\r\n",
+         67,
+         true,
+         {"0/0/2/0:a"},
+         0},
+        {"LF-only lines", "-8 1 2\n0 2 0 0 0 0\na\nb\n", 67, true, {"0/0/0/0:a", "0/0/0/0:b"}, 0},
+        {"CR-only lines", "-8 1 2\r0 1 1 0 0 0\ra\r", 67, true, {"0/1/0/0:a"}, 0},
+        {"no version record: no item options", "1 1 0 0 7\r\na\r\n", 67, true, {"1/0/0/7:a"}, 0},
+        {"lower-case hexadecimal",
+         "-3 3 0 0 0 0 1\r\np\r\nTBitmap\r\n" + lowerHex + "\r\n",
+         67,
+         true,
+         {"-3/0/0/0:p"},
+         0},
+        {"a style beyond the sheet fails", "-8 1 2\r\n15 1 0 0 0 0\r\na\r\n", 67, false, {}, 4},
+        {"a style beyond the sheet reads as 0",
+         "-8 1 2\r\n15 1 0 0 0 0\r\na\r\n",
+         67 | zero,
+         true,
+         {"0/0/0/0:a"},
+         4},
+        {"an unknown style name reads as 0",
+         "-8 1 2\r\n\"Nobody\" 1 \"Centered\" 0 0 0\r\na\r\n",
+         67,
+         true,
+         {"0/1/0/0:a"},
+         4},
+        {"a name with a doubled quote",
+         "-8 1 2\r\n\"Say \"\"hi\"\"\" 1 0 0 0 0\r\na\r\n",
+         67,
+         true,
+         {"7/0/0/0:a"},
+         0},
+        {"an unknown kind is skipped with its checkpoint",
+         "-8 1 2\r\n-2 1 0 0 0 0 0\r\ncp\r\n-77 2 0 0 0 0\r\nx\r\ny\r\n0 1 0 0 0 0\r\na\r\n",
+         67,
+         true,
+         {"0/0/0/0:a"},
+         0},
+        {"Unicode text into an 8-bit style",
+         "-8 1 2\r\n0 1 0 8 0 0\r\nA\0\x29\x20"s,
+         67,
+         true,
+         {"0/0/0/0:A"},
+         32},
+        {"8-bit text into a Unicode style",
+         "-8 1 2\r\n6 1 0 0 0 0\r\nA\r\n",
+         67,
+         true,
+         {"6/0/8/0:A\0"s},
+         16},
+        {"an unknown picture class fails",
+         "-3 3 0 0 0 0 1\r\np\r\nTPNG\r\n00\r\n",
+         67,
+         false,
+         {},
+         1},
+        {"an unknown picture class is skipped",
+         "-8 1 2\r\n-3 3 0 0 2 0 1\r\np\r\nTPNG\r\n\1\0\0\0Z"s,
+         67 | 4,
+         true,
+         {},
+         1},
+    };
+    for (const FixtureCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlainDoc doc;
+        doc.sheet.TextStyles()[doc.sheet.AddTextStyle()].StyleName = "Say \"hi\""; // style 7
+        doc.RNFOptions = TRNFOptions::FromBits(c.options);
+        EXPECT_EQ(LoadNote(doc, c.bytes), c.ok) << doc.RNFError;
+        EXPECT_EQ(doc.RNFError.empty(), c.ok);
+        EXPECT_EQ(ItemRows(doc), c.rows);
+        EXPECT_EQ(doc.RNFWarnings.Bits(), c.warnings);
+    }
+}
+
+TEST(RNFFormat, StyleNamesRoundTripAndUnwritableNamesFailTheWrite) {
+    PlainDoc doc;
+    doc.RNFOptions.Include(TRNFOption::rnfoUseStyleNames);
+    doc.sheet.TextStyles()[1].StyleName = "Say \"hi\"";
+    doc.AddNL("a", 1, 1);
+    const std::string bytes = "-8 1 2\r\n\"Say \"\"hi\"\"\" 1 \"Centered\" 0 0 0\r\na\r\n";
+    EXPECT_EQ(SaveNote(doc), bytes);
+
+    doc.sheet.TextStyles()[1].StyleName = "two\nlines";
+    bool ok = true;
+    SaveNote(doc, &ok);
+    EXPECT_FALSE(ok);
+}
+
+TEST(RNFFormat, OpaqueControlsAndUnsavedBodiesKeepTheirBytes) {
+    PlainDoc doc;
+    doc.RNFOptions = TRNFOptions::FromBits(64 | 2);
+    const std::string stream = "TPF0\x07TButton\x02"
+                               "b1\0\0"s;
+    const std::string bytes = "-8 1 2\r\n-5 3 0 0 2 0 1\r\nctl\r\nTButton\r\n" +
+                              std::string(1, static_cast<char>(stream.size())) + "\0\0\0"s +
+                              stream + "-3 1 0 0 1 0 0\r\npic\r\n";
+    ASSERT_TRUE(LoadNote(doc, bytes)) << doc.RNFError;
+    // The picture without a body was not supplied by anyone, so only the control is there.
+    ASSERT_EQ(doc.ItemCount(), 1);
+    auto& control = doc.CheckItemClass<TRNControlItemInfo>(0);
+    EXPECT_EQ(control.Control->ClassName(), "TButton");
+    EXPECT_FALSE(control.Control->Visible());
+    EXPECT_EQ(SaveNote(doc), bytes.substr(0, bytes.find("-3 ")));
+}
+
+class RefusingDoc : public PlainDoc {
+public:
+    bool InsertFirstRNFItem(int&, std::string, std::unique_ptr<TCustomRNItemInfo>, bool,
+                            bool&) override {
+        return false;
+    }
+};
+
+TEST(RNFFormat, RefusedFirstItemFailsTheRead) {
+    RefusingDoc doc;
+    EXPECT_FALSE(LoadNote(doc, "-8 1 2\r\n0 1 0 0 0 0\r\na\r\n"));
+    EXPECT_EQ(doc.ItemCount(), 0);
+    EXPECT_NE(doc.RNFError.find("refused"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+class TestBackground : public IRNBackground {
+public:
+    TBackgroundStyle GetStyle() const override { return style; }
+    void SetStyle(TBackgroundStyle value) override { style = value; }
+    TBitmap& Bitmap() override { return bitmap; }
+    TBackgroundStyle style = TBackgroundStyle::bsNoBitmap;
+    TBitmap bitmap;
+};
+
+TEST(RNFFormat, BackgroundRecordCarriesStyleColourAndPicture) {
+    PlainDoc doc;
+    doc.RNFOptions = TRNFOptions::FromBits(1 | 256 | 512); // bodies, save and load the background
+    doc.AddNL("a", 0, 0);
+    TestBackground back;
+    back.style = TBackgroundStyle::bsTiled;
+    back.bitmap.SetImage(QImage(2, 1, QImage::Format_RGB32));
+    const std::string hex = RNFBytes2TextString(back.bitmap.SaveToBytes());
+    TMemoryStream stream;
+    ASSERT_TRUE(doc.SaveRNFToStream(stream, false, clRed, &back));
+    EXPECT_EQ(stream.Bytes(),
+              "-8 1 2\r\n-7 2 0 0 0 0 2 255\r\nTBitmap\r\n" + hex + "\r\n0 1 0 0 0 0\r\na\r\n");
+
+    PlainDoc again;
+    again.RNFOptions = doc.RNFOptions;
+    TestBackground read;
+    TColor color = clNone;
+    stream.SetPosition(0);
+    ASSERT_TRUE(again.LoadRNFFromStream(stream, color, &read));
+    EXPECT_EQ(color, clRed);
+    EXPECT_EQ(read.style, TBackgroundStyle::bsTiled);
+    EXPECT_EQ(read.bitmap.SaveToBytes(), back.bitmap.SaveToBytes());
+}
+
+TEST(RNFFormat, FilesAreReplacedOnlyByACompleteNote) {
+    TempDir dir;
+    const std::string path = (dir / "note.rnf").string();
+    PlainDoc doc;
+    doc.AddNL("a", 0, 0);
+    ASSERT_TRUE(doc.SaveRNF(path, false, clNone, nullptr));
+    const std::string saved = ReadFileBytes(path);
+
+    doc.Options.Include(TRNOption::rnoTagsArePChars);
+    doc.SetItemTag(0, RNTag::String("no blanks allowed"));
+    EXPECT_FALSE(doc.SaveRNF(path, false, clNone, nullptr));
+    EXPECT_EQ(ReadFileBytes(path), saved);
+
+    PlainDoc loaded;
+    TColor color = clNone;
+    ASSERT_TRUE(loaded.LoadRNF(path, color, nullptr));
+    EXPECT_EQ(loaded.GetItemText(0), "a");
+    EXPECT_THROW(loaded.LoadRNF((dir / "missing.rnf").string(), color, nullptr), EStreamError);
+
+    // The property form refuses a length beyond its data.
+    TMemoryStream form;
+    form.WriteString("\x20\0\0\0-8 1 2\r\n"s);
+    form.SetPosition(0);
+    EXPECT_FALSE(loaded.DataReader(form));
+}
+
+} // namespace

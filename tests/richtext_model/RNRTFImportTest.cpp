@@ -1,0 +1,500 @@
+// RTF into documents, documents into RTF, and the round trip between them.
+#include "NotesSheet.h"
+#include "RNFTestSupport.h"
+#include "RTFFixtures.h"
+#include "tests/support/TempDir.h"
+
+#include "platform/base/Stream.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/JPEGImage.h"
+#include "platform/graphics/LittleEndian.h"
+#include "platform/graphics/Metafile.h"
+#include "richtext/model/CRNData.h"
+#include "richtext/model/RNError.h"
+#include "richtext/model/RNItemPictures.h"
+#include "richtext/model/RNRTFProps.h"
+#include "richtext/model/RNRTFWriter.h"
+#include "richtext/model/RNStyle.h"
+#include "richtext/model/RNUni.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using EC = TRNRTFErrorCode;
+using Mode = TRNReaderStyleMode;
+
+// Text styles: plain, bold, big red bold, Times, Unicode. Paragraphs: left, centred.
+void SetUpFixtureSheet(TRNStyle& sheet) {
+    TFontInfos& t = sheet.TextStyles();
+    t.Clear();
+    t.Add().StyleName = "Normal";
+    t.Add().Style = {TFontStyle::fsBold};
+    TFontInfo& big = t.Add();
+    big.Style = {TFontStyle::fsBold};
+    big.Size = 20;
+    big.Color = clRed;
+    t.Add().FontName = "Times New Roman";
+    t.Add().Unicode = true;
+    TParaInfos& p = sheet.ParaStyles();
+    p.Clear();
+    p.Add();
+    p.Add().Alignment = TRNAlignment::rnaCenter;
+}
+
+struct Doc {
+    TRNStyle sheet;
+    TRNRTFReaderProperties props;
+    TRNPlainRootData data;
+    explicit Doc(bool notes = true) {
+        if (notes) {
+            SetUpNotesSheet(sheet);
+        } else {
+            SetUpFixtureSheet(sheet);
+        }
+        data.Style = &sheet;
+        data.RTFProperties = &props;
+    }
+    EC Load(const std::string& rtf) {
+        TMemoryStream stream;
+        stream.WriteString(rtf);
+        stream.SetPosition(0);
+        return data.LoadRTFFromStream(stream);
+    }
+    std::string SaveRTF() {
+        TMemoryStream stream;
+        EXPECT_TRUE(data.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr,
+                                         nullptr, 0));
+        return stream.Bytes();
+    }
+};
+
+// A document as the bytes of its note: items, texts, pictures and both style collections.
+std::string DocumentBytes(TRNPlainRootData& doc) {
+    doc.RNFOptions = NotesRNFOptions;
+    return SaveNote(doc);
+}
+
+// Items as "[style/paragraph, c(ontinues), l(ine break) or p(aragraph), ! page break]text",
+// then the sizes of the style collections.
+std::string Summary(const TCustomRNData& doc) {
+    std::string out;
+    for (int i = 0; i < doc.ItemCount(); ++i) {
+        const TCustomRNItemInfo& item = doc.GetItem(i);
+        out += "[" + std::to_string(item.StyleNo) + "/" + std::to_string(item.ParaNo);
+        out += item.GetSameAsPrev() ? "c" : item.GetBR() ? "l" : "p";
+        out += item.GetPageBreakBefore() ? "!" : "";
+        out += "]" + doc.GetItemText(i);
+    }
+    const TRNStyle* sheet = doc.GetRNStyle();
+    return out + "{" + std::to_string(sheet->TextStyles().Count()) + "," +
+           std::to_string(sheet->ParaStyles().Count()) + "}";
+}
+
+void AddPicture(TCustomRNData& doc, std::unique_ptr<TGraphic> g, int paraNo) {
+    doc.AddPictureEx("", std::move(g), paraNo, TRNVAlign::rnvaBaseline);
+}
+
+// A placeable metafile header (key, frame, units per inch, checksum) before `wmf`.
+std::unique_ptr<TGraphic> PlaceableMetafile(const std::string& wmf, int w, int h, int inch) {
+    std::string out;
+    WriteU32(out, 0x9AC6CDD7u);
+    for (int v : {0, 0, 0, w, h, inch}) {
+        WriteU16(out, static_cast<uint32_t>(v));
+    }
+    WriteU32(out, 0);
+    uint32_t sum = 0;
+    for (size_t i = 0; i < 20; i += 2) {
+        sum ^= ReadU16(out, i);
+    }
+    WriteU16(out, sum);
+    auto metafile = std::make_unique<TMetafile>();
+    metafile->LoadFromBytes(out + wmf);
+    return metafile;
+}
+
+TEST(RNRTFImport, FixturesImportToTheirDocuments) {
+    Doc text(false);
+    ASSERT_EQ(text.Load(FixtureText()), EC::rtf_ec_OK);
+    Doc expected(false);
+    expected.data.AddNL("Caf\xe9 ", 0, 0);
+    expected.data.AddNL("bold", 1, -1);
+    expected.data.AddNL(" end", 0, -1);
+    expected.data.AddNL("Big link", 2, 1);
+    expected.data.AddNL("axyz b\x80\x80!", 0, 0);
+    expected.data.AddNL("next", 0, 0);
+    expected.data.GetItem(5).SetBR(true);
+    EXPECT_EQ(DocumentBytes(text.data), DocumentBytes(expected.data));
+
+    Doc unicode(false);
+    unicode.props.UnicodeMode = TRNReaderUnicode::rnruMixed;
+    ASSERT_EQ(unicode.Load(FixtureText()), EC::rtf_ec_OK);
+    ASSERT_EQ(unicode.data.ItemCount(), 6);
+    EXPECT_EQ(unicode.data.GetItemText(4), RNU_U16ToBytes(u"axyz b\u20ac!"));
+    EXPECT_EQ(unicode.data.GetItemStyle(4), 4);
+
+    Doc pictures(false);
+    ASSERT_EQ(pictures.Load(FixturePictures()), EC::rtf_ec_OK);
+    Doc want(false);
+    AddPicture(want.data, std::make_unique<TBitmap>(FixtureImage()), 0);
+    auto jpeg = std::make_unique<TJPEGImage>();
+    jpeg->LoadFromBytes(EncodeJpeg(FixtureImage(), 90));
+    AddPicture(want.data, std::move(jpeg), -1);
+    AddPicture(want.data, PlaceableMetafile(FixtureWmf(), 2540, 1270, 2540), 0);
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->LoadFromBytes(EncodeBmp(FixtureImage()));
+    AddPicture(want.data, std::move(bitmap), -1);
+    AddPicture(want.data, PlaceableMetafile(FixtureWmf(), 100, 100, 2540), 0);
+    EXPECT_EQ(DocumentBytes(pictures.data), DocumentBytes(want.data));
+}
+
+TEST(RNRTFImport, ChoosesAndAddsStyles) {
+    struct Case {
+        const char* what;
+        const char* rtf;
+        Mode textMode, paraMode;
+        const char* items;
+    } cases[] = {
+        {"no font table", "{\\rtf1 Hello}", Mode::rnrsUseClosest, Mode::rnrsUseClosest,
+         "[0/0p]Hello{12,9}"},
+        {"undefined font", "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f9 Hi}", Mode::rnrsUseClosest,
+         Mode::rnrsUseClosest, "[0/0p]Hi{12,9}"},
+        {"bold red 20 pt",
+         "{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
+         "\\f0\\b\\cf1\\fs40 H}",
+         Mode::rnrsUseClosest, Mode::rnrsUseClosest, "[1/0p]H{12,9}"},
+        {"added once", "{\\rtf1{\\fonttbl{\\f0 Verdana;}}\\f0\\fs22 a{\\b b}c}",
+         Mode::rnrsAddIfNeeded, Mode::rnrsUseClosest, "[12/0p]a[13/0c]b[12/0c]c{14,9}"},
+        {"centred", "{\\rtf1\\qc\\li750\\ri750 x}", Mode::rnrsUseSpecified, Mode::rnrsUseClosest,
+         "[0/2p]x{12,9}"},
+        {"new paragraph style", "{\\rtf1\\qr\\li300 x}", Mode::rnrsUseSpecified,
+         Mode::rnrsAddIfNeeded, "[0/9p]x{12,10}"},
+        {"page break", "{\\rtf1 a\\page b\\par\\page}", Mode::rnrsUseSpecified,
+         Mode::rnrsUseSpecified, "[0/0p]a[0/0p!]b{12,9}"},
+    };
+    for (const Case& c : cases) {
+        Doc doc;
+        doc.props.TextStyleMode = c.textMode;
+        doc.props.ParaStyleMode = c.paraMode;
+        EXPECT_EQ(doc.Load(c.rtf), EC::rtf_ec_OK) << c.what;
+        EXPECT_EQ(Summary(doc.data), c.items) << c.what;
+    }
+    Doc added;
+    added.props.ParaStyleMode = Mode::rnrsAddIfNeeded;
+    added.Load("{\\rtf1\\qr\\li300 x}");
+    const TParaInfo& para = added.sheet.ParaStyles()[9];
+    EXPECT_EQ(para.Alignment, TRNAlignment::rnaRight);
+    EXPECT_EQ(para.LeftIndent, 20);
+    EXPECT_THROW(added.props.SetTextStyleNo(-1), ERichNoteError);
+
+    // A line separator breaks the line; other breaks and NUL cannot stand in an item's text.
+    Doc separators;
+    separators.props.UnicodeMode = TRNReaderUnicode::rnruMixed;
+    separators.Load("{\\rtf1 a\\u8232?b\\u13?c\\u8233?\\u10?}");
+    EXPECT_EQ(Summary(separators.data),
+              "[11/0p]" + RNU_U16ToBytes(u"a") + "[11/0l]" + RNU_U16ToBytes(u"bc") + "{12,9}");
+
+    // The default font is looked up by its number, wherever it stands in the table.
+    Doc byDefault;
+    byDefault.props.TextStyleMode = Mode::rnrsAddIfNeeded;
+    byDefault.Load("{\\rtf1\\deff5{\\fonttbl{\\f2 Arial;}{\\f5 Verdana;}}\\fs22 x}");
+    EXPECT_EQ(byDefault.sheet.TextStyles()[12].FontName, "Verdana");
+}
+
+TEST(RNRTFFiles, SavedFilesHoldWhatTheStreamsGet) {
+    TempDir dir;
+    Doc doc;
+    doc.data.AddNL("a", 1, 0);
+    AddPicture(doc.data, std::make_unique<TBitmap>(FixtureImage()), -1);
+    std::string rtf = doc.SaveRTF();
+    ASSERT_TRUE(doc.data.SaveRTF((dir / "a.rtf").string(), false, clWindow, nullptr));
+    EXPECT_EQ(ReadFileBytes(dir / "a.rtf"), rtf);
+    EXPECT_FALSE(doc.data.SaveRTF((dir / "missing" / "a.rtf").string(), false, clWindow, nullptr));
+
+    TMemoryStream css;
+    doc.sheet.SaveCSSToStream(css, {});
+    ASSERT_TRUE(doc.sheet.SaveCSS((dir / "a.css").string(), {}));
+    EXPECT_EQ(ReadFileBytes(dir / "a.css"), css.Bytes());
+
+    int imageNo = 0;
+    ASSERT_TRUE(doc.data.SaveHTML((dir / "a.htm").string(), "T", "p", {}, clNone, imageNo, 0, 0, 0,
+                                  0, nullptr));
+    EXPECT_NE(ReadFileBytes(dir / "a.htm").find("src=\"p1.jpg\""), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(dir / "p1.jpg"));
+    EXPECT_THROW(doc.data.SaveHTML((dir / "missing" / "a.htm").string(), "T", "p", {}, clNone,
+                                   imageNo, 0, 0, 0, 0, nullptr),
+                 EStreamError);
+
+    TNotesDocument loaded;
+    TRNRTFReaderProperties props;
+    loaded.RTFProperties = &props;
+    EXPECT_EQ(loaded.LoadRTF((dir / "a.rtf").string()), EC::rtf_ec_OK);
+    EXPECT_EQ(loaded.ItemCount(), 2);
+    EXPECT_EQ(loaded.LoadRTF((dir / "none.rtf").string()), EC::rtf_ec_FileOpenError);
+}
+
+// A document that refuses whatever is inserted into it, as a protected paragraph does.
+class TRefusingData : public TNotesDocument {
+public:
+    bool InsertFirstRNFItem(int&, std::string, std::unique_ptr<TCustomRNItemInfo>, bool,
+                            bool&) override {
+        return false;
+    }
+};
+
+TEST(RNRTFImport, RefusedFirstItemAbortsTheImport) {
+    TRefusingData data;
+    TRNRTFReaderProperties props;
+    TMemoryStream stream;
+    stream.WriteString("{\\rtf1 a\\par b}");
+    stream.SetPosition(0);
+    int index = 0;
+    EXPECT_EQ(props.InsertFromStreamEd(stream, data, index), EC::rtf_ec_Aborted);
+    EXPECT_TRUE(props.FailedBecauseOfProtect);
+    EXPECT_EQ(data.ItemCount(), 0);
+}
+
+TEST(RNRTFImport, UnsupportedPictureBecomesAGreySquareAndLoadNeedsProperties) {
+    Doc doc;
+    ASSERT_EQ(doc.Load("{\\rtf1{\\pict\\macpict 0102}}"), EC::rtf_ec_OK);
+    ASSERT_EQ(doc.data.ItemCount(), 1);
+    const TGraphic* g = doc.data.GetItem(0).AsImage();
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->ClassName(), "TBitmap");
+    EXPECT_EQ(g->Width(), 32);
+    EXPECT_EQ(g->Height(), 32);
+    EXPECT_EQ(static_cast<const TBitmap*>(g)->Image().pixel(5, 5) & 0xFFFFFF,
+              ColorToRGB(clBtnFace) >> 16 | (ColorToRGB(clBtnFace) & 0xFF00) |
+                  (ColorToRGB(clBtnFace) & 0xFF) << 16);
+    doc.data.RTFProperties = nullptr;
+    EXPECT_EQ(doc.Load("{\\rtf1 x}"), EC::rtf_ec_Assertion);
+    EXPECT_EQ(doc.data.ItemCount(), 1);
+}
+
+TEST(RNRTFWriter, WritesTheGoldenDocument) {
+    TRNStyle sheet;
+    TRNPlainRootData data;
+    data.Style = &sheet;
+    data.AddNL("a", 0, 0);
+    TMemoryStream stream;
+    ASSERT_TRUE(
+        data.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, 0));
+    EXPECT_EQ(stream.Bytes(),
+              "{\\rtf1\\ansi\\ansicpg1252\\uc1\\deff0\\deflang1024\\deflangfe1024"
+              "{\\fonttbl{\\f0\\fnil\\fcharset1 Arial;}}"
+              "{\\colortbl;\\red0\\green0\\blue0;\\red0\\green0\\blue255;\\red0\\green255\\blue255;"
+              "\\red0\\green255\\blue0;\\red255\\green0\\blue255;\\red255\\green0\\blue0;"
+              "\\red255\\green255\\blue0;\\red255\\green255\\blue255;\\red0\\green0\\blue128;"
+              "\\red0\\green128\\blue128;\\red0\\green128\\blue0;\\red128\\green0\\blue128;"
+              "\\red128\\green0\\blue0;\\red128\\green128\\blue0;\\red128\\green128\\blue128;"
+              "\\red192\\green192\\blue192;}\r\n\\uc1"
+              "\r\n\\pard\\ql\\fi0\\li0\\ri0\\sb0\\sa0\\itap0 \\plain \\f0\\fs20 a}");
+}
+
+TEST(RNRTFWriter, EscapesTextNamesAndUnicode) {
+    EXPECT_EQ(RN_RTFEscapeText("{a}\\\xe9\t\x1a"), "\\{a\\}\\\\\\'e9\\'09\x1a");
+    EXPECT_EQ(RN_RTFEscapeName("a{b}\\c\xe9"), "a_b__c\\'e9");
+    struct Case {
+        std::u16string text;
+        TFontCharset charset;
+        bool duplicate;
+        const char* rtf;
+    } cases[] = {
+        {u"\u20ac", ANSI_CHARSET, true, "\\u8364\\'80"},
+        {u"\uff5e", ANSI_CHARSET, true, "\\u-162 ?"},
+        {u"\u20ac", ANSI_CHARSET, false, "\\u8364"},
+        {u"\u3042a", SHIFTJIS_CHARSET, true, "\\uc2\\u12354\\'82\\'a0\\uc1\\u97 a"},
+    };
+    for (const Case& c : cases) {
+        TRNStyle sheet;
+        sheet.TextStyles()[0].Unicode = true;
+        sheet.TextStyles()[0].Charset = c.charset;
+        TRNPlainRootData data;
+        data.Style = &sheet;
+        data.RTFOptions =
+            c.duplicate ? TRNRTFOptions{TRNRTFOption::rnrtfDuplicateUnicode} : TRNRTFOptions{};
+        data.AddNLWTag(c.text, 0, 0, {});
+        TMemoryStream stream;
+        data.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, 0);
+        std::string rtf = stream.Bytes();
+        std::string body = rtf.substr(rtf.rfind("\\fs20 ") + 6);
+        EXPECT_EQ(body, std::string(c.rtf) + "}") << c.rtf;
+    }
+}
+
+TEST(RNRTFWriter, SharesFontsOrdersColoursAndNumbersBookmarks) {
+    TRNStyle sheet;
+    sheet.TextStyles()[2].FontName = "Times";
+    sheet.TextStyles()[3].FontName = "Fo;o{";
+    sheet.TextStyles()[4].Color = 0x123456;
+    TRNPlainRootData data;
+    data.Style = &sheet;
+    data.AddNamedCheckpointEx("", false);
+    data.AddNL("a", 2, 0);
+    data.AddNamedCheckpointEx("", false);
+    data.AddNL("b", 5, 0);
+    TMemoryStream stream;
+    data.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, 0);
+    const std::string& rtf = stream.Bytes();
+    EXPECT_NE(rtf.find("{\\fonttbl{\\f0\\fnil\\fcharset1 Arial;}{\\f1\\fnil\\fcharset1 Times;}"
+                       "{\\f2\\fnil\\fcharset1 Fo\\'3bo\\{;}}"),
+              std::string::npos);
+    EXPECT_NE(rtf.find("\\red192\\green192\\blue192;\\red86\\green52\\blue18;}"),
+              std::string::npos);
+    EXPECT_NE(rtf.find("{\\*\\bkmkstart RichNoteCheckpoint0}{\\*\\bkmkend RichNoteCheckpoint0}"
+                       "\\plain \\f1"),
+              std::string::npos);
+    EXPECT_NE(rtf.find("\\par\\pard\\ql\\fi0\\li0\\ri0\\sb0\\sa0\\itap0 {\\*\\bkmkstart "
+                       "RichNoteCheckpoint1}"),
+              std::string::npos);
+}
+
+// Stands for a table: it writes its rows and closes its paragraph itself.
+class TClosingItem : public TRNBreakItemInfo {
+public:
+    explicit TClosingItem(TCustomRNData* rnData) : TRNBreakItemInfo(rnData, 1, {}, clNone) {}
+    void SaveRTF(TStream& stream, TCustomRNData& rnData, int, const std::string&, double, int,
+                 TRNColorList&, TRNIntegerList*, TRNIntegerList*) override {
+        stream.WriteString("rows\\par");
+        rnData.LastContentClosedPara = true;
+    }
+};
+
+TEST(RNRTFWriter, NoParagraphMarkAfterContentThatClosedItsParagraph) {
+    TRNStyle sheet;
+    TRNPlainRootData data;
+    data.Style = &sheet;
+    data.AddItem("", std::make_unique<TClosingItem>(&data));
+    data.AddNL("b", 0, 0);
+    data.AddNL("c", 0, 0);
+    TMemoryStream stream;
+    data.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, 0);
+    const std::string& rtf = stream.Bytes();
+    EXPECT_NE(rtf.find("rows\\par\r\n\\pard"), std::string::npos);
+    EXPECT_NE(rtf.find(" b\r\n\\par\\pard"), std::string::npos);
+    EXPECT_FALSE(data.LastContentClosedPara);
+}
+
+TEST(RNRTFWriter, DocumentSurvivesTheRoundTrip) {
+    Doc source;
+    TParaInfos& paras = source.sheet.ParaStyles();
+    for (TRNBorderStyle style : {TRNBorderStyle::rnbDouble, TRNBorderStyle::rnbSingle}) {
+        TParaInfo& p = paras.Add();
+        p.Border.Style = style;
+    }
+    source.data.RTFOptions = RNRTFDefaultOptions;
+    source.data.AddNL("Title", 1, 2);
+    source.data.AddNL("plain \xe9 {x}", 0, 0);
+    source.data.AddNL("italic", 3, -1);
+    source.data.AddNL("second line", 0, 0);
+    source.data.GetItem(3).SetBR(true);
+    source.data.AddNLWTag(u"\u20ac\u3042", 11, 9, {});
+    AddPicture(source.data, std::make_unique<TBitmap>(FixtureImage()), -1);
+    source.data.AddNL("framed", 0, 10);
+    source.data.AddNL("symbols", 6, 5);
+
+    Doc target;
+    for (TRNBorderStyle style : {TRNBorderStyle::rnbDouble, TRNBorderStyle::rnbSingle}) {
+        target.sheet.ParaStyles().Add().Border.Style = style;
+    }
+    target.props.UnicodeMode = TRNReaderUnicode::rnruMixed;
+    ASSERT_EQ(target.Load(source.SaveRTF()), EC::rtf_ec_OK);
+    EXPECT_EQ(DocumentBytes(target.data), DocumentBytes(source.data));
+}
+
+} // namespace
+
+namespace {
+
+// An enhanced metafile of its header record alone, 100 x 50 hundredths of a millimetre.
+std::string EmfBytes() {
+    std::string b(88, '\0');
+    auto put = [&](size_t at, uint32_t v) {
+        std::string le;
+        WriteU32(le, v);
+        b.replace(at, 4, le);
+    };
+    put(0, 1);
+    put(4, 88);
+    put(32, 100);
+    put(36, 50);
+    put(40, 0x464D4520);
+    return b;
+}
+
+TEST(RNRTFWriter, ItemsWriteTheirOwnForms) {
+    auto emf = std::make_unique<TMetafile>();
+    emf->LoadFromBytes(EmfBytes());
+    auto jpeg = std::make_unique<TJPEGImage>();
+    jpeg->LoadFromBytes(EncodeJpeg(FixtureImage(), 90));
+    std::string jpegHex = ToHex(jpeg->SaveToBytes());
+    std::string dibHex = ToHex(EncodeDib(FixtureImage()));
+    struct Case {
+        const char* what;
+        std::unique_ptr<TGraphic> graphic;
+        TRNRTFOptions options;
+        std::string rtf;
+    } cases[] = {
+        {"enhanced metafile",
+         std::move(emf),
+         {TRNRTFOption::rnrtfSaveEMFAsWMF},
+         "{\\pict\\emfblip\\picw100\\pich50 " + ToHex(EmfBytes()) + "}"},
+        {"placeable metafile",
+         PlaceableMetafile(FixtureWmf(), 2540, 1270, 2540),
+         {},
+         "{\\pict\\wmetafile8\\picw2540\\pich1270 " + ToHex(FixtureWmf()) + "}"},
+        {"jpeg as jpeg",
+         jpeg->Clone(),
+         {TRNRTFOption::rnrtfSaveJpegAsJpeg},
+         "{\\pict\\jpegblip\\picw4\\pich3 " + jpegHex + "}"},
+        {"bitmap",
+         std::make_unique<TBitmap>(FixtureImage()),
+         {},
+         "{\\pict\\dibitmap0\\wbmwidthbytes12\\picw4\\pich3 " + dibHex + "}"},
+        {"jpeg as bitmap",
+         std::move(jpeg),
+         {},
+         "{\\pict\\dibitmap0\\wbmwidthbytes12\\picw4\\pich3 "},
+    };
+    for (Case& c : cases) {
+        Doc doc;
+        doc.data.RTFOptions = c.options;
+        AddPicture(doc.data, std::move(c.graphic), 0);
+        EXPECT_NE(doc.SaveRTF().find(c.rtf), std::string::npos) << c.what;
+    }
+    Doc rule;
+    rule.data.AddBreakEx(2, TRNBreakStyle::rnbsLine, clRed);
+    EXPECT_NE(rule.SaveRTF().find(
+                  "\\itap0 \\pard\\plain\\fs6\\brdrb\\brdrs\\brdrw30\\brdrcf6\\par\\pard}"),
+              std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+TEST(RNRTFWriter, SelectionWritesOnlyItsCharacters) {
+    TRNStyle sheet;
+    TSelectableDoc doc;
+    doc.Style = &sheet;
+    doc.AddNL("abcd", 0, 0);
+    doc.AddNL("efgh", 0, 0);
+    doc.AddNL("ijkl", 1, -1);
+    const std::string para = "\\pard\\ql\\fi0\\li0\\ri0\\sb0\\sa0\\itap0 \\plain \\f0\\fs20 ";
+    struct Case {
+        int selection[4];
+        std::string body;
+    } cases[] = {
+        {{0, 3, 2, 3}, "\r\n" + para + "cd\r\n\\par" + para + "efgh\\plain \\f0\\b\\fs20\\cf2 ij}"},
+        {{0, 5, 1, 3}, "\r\n" + para + "ef}"},
+    };
+    for (const Case& c : cases) {
+        std::copy(std::begin(c.selection), std::end(c.selection), doc.selection);
+        TMemoryStream stream;
+        doc.SaveRTFToStream(stream, true, 0, clWindow, nullptr, nullptr, nullptr, nullptr, 0);
+        const std::string& rtf = stream.Bytes();
+        EXPECT_EQ(rtf.substr(rtf.find("\\uc1\r\n") + 4), c.body) << c.selection[1];
+    }
+}
+
+} // namespace
