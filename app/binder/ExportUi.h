@@ -3,8 +3,8 @@
 // What the exports and imports of a binder (exchange files, HTML files, URL lists, compiled
 // help) ask of the main window: boxes and the confirmation, the file and folder dialogs with the
 // folder they last used, the wait form with Cancel, the "Generate CHM File" dialog and the
-// shell. What the views show follows the tree itself. The main
-// window implements it; tests record the calls. Everything is called on the main thread.
+// shell. What the views show follows the tree itself. The main window implements it; tests
+// record the calls. Everything is called on the main thread.
 
 #include "app/binder/BinderUi.h"
 #include "platform/base/RunningProgram.h"

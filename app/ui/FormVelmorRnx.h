@@ -17,8 +17,8 @@
 #include <string>
 
 class IBinderLifecycle;
-class ITaskQueue;
 class ICaptureStarter;
+class ITaskQueue;
 class InstanceChannel;
 class QSplitter;
 class TBinderTree;
