@@ -1,5 +1,6 @@
 #include "app/ui/dialogs/URLDlg.h"
 
+#include "app/ui/dialogs/DialogButtons.h"
 #include "platform/base/QtText.h"
 #include "platform/widgets/FormControls.h"
 
@@ -23,12 +24,7 @@ TDlgChgurl::TDlgChgurl(QWidget* owner) : QDialog(owner) {
     frame->addWidget(Label1);
     frame->addWidget(Edit1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    OKBtn = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
-    CancelBtn = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
-    OKBtn->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = AddOkCancel(*this, OKBtn, CancelBtn);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Bevel1);
     layout->addStretch();

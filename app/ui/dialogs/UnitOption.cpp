@@ -1,6 +1,7 @@
 #include "app/ui/dialogs/UnitOption.h"
 
 #include "app/binder/Settings.h"
+#include "app/ui/dialogs/DialogButtons.h"
 #include "platform/widgets/FormControls.h"
 
 #include <QButtonGroup>
@@ -69,12 +70,7 @@ TOptionDlg::TOptionDlg(QWidget* owner) : QDialog(owner) {
     promptLayout->addWidget(CheckBox6);
     promptLayout->addStretch();
 
-    auto* buttons = new QDialogButtonBox(this);
-    OKBtn = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
-    CancelBtn = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
-    OKBtn->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = AddOkCancel(*this, OKBtn, CancelBtn);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
     layout->addWidget(buttons);
