@@ -1,5 +1,5 @@
-// The main window's smaller commands over fakes: the options, a page's new address, the tips'
-// setting, the About box, the installed read-me and help, and stepping on an empty tree.
+// The main window's smaller commands over fakes: the options, a page's new address, the About
+// box, the installed read-me and help, and stepping on an empty tree.
 #include "app/ui/UtilityCommands.h"
 
 #include "tests/app_ui/UiTestSupport.h"
@@ -154,20 +154,6 @@ TEST(UtilityCommands, ChangeUrlStoresTheAddressBeforeTheCapture) {
     EXPECT_EQ(rig.Capture.Calls, std::vector<std::string>{"start 2A 0"});
     EXPECT_EQ(captured, "http://new.example/");
     EXPECT_EQ(window.ViewsPane().Views().EditingNode(), page);
-}
-
-TEST(UtilityCommands, TipBoxWritesShowTipsBack) {
-    MainWindowRig rig;
-    TFormVelmorRnx& window = rig.Make();
-    for (const bool shown : {false, true}) {
-        rig.Settings.ShowTips = !shown;
-        Answer<QDialog>(window, "TipsofTheDay1", [&](QDialog& form) {
-            EXPECT_EQ(Control<QCheckBox>(form, "CheckBox1")->isChecked(), !shown);
-            Control<QCheckBox>(form, "CheckBox1")->setChecked(shown);
-            Control<QPushButton>(form, "Button1")->click();
-        });
-        EXPECT_EQ(rig.Settings.ShowTips, shown);
-    }
 }
 
 TEST(UtilityCommands, ReadMeAndHelpOpenTheFilesOfTheWorkFolder) {

@@ -12,89 +12,73 @@
 
 namespace {
 
-Task MakeTask(uint32_t id, const std::string& kind, int32_t state) {
-    Task task("http://example.test/" + std::to_string(id), "/b/store/" + std::to_string(id), kind);
-    task.NodeId = id;
-    task.State = state;
-    return task;
-}
-
-// The listed rows: URL to status text.
-std::map<std::string, std::string> Rows(const TForm8& form) {
-    std::map<std::string, std::string> rows;
-    const QTreeWidget* list = Control<QTreeWidget>(form, "ListView1");
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        rows[list->topLevelItem(i)->text(0).toStdString()] =
-            list->topLevelItem(i)->text(2).toStdString();
-    }
-    return rows;
-}
-
-QTreeWidgetItem* Row(const TForm8& form, uint32_t id) {
-    const auto found = Control<QTreeWidget>(form, "ListView1")
-                           ->findItems(QString("http://example.test/%1").arg(id), Qt::MatchExactly);
-    return found.isEmpty() ? nullptr : found.front();
-}
-
+// Node ids with their kinds and states; the URL ends in the id.
 class DownloadManager : public testing::Test {
 protected:
     void SetUp() override {
-        queue.AddTask(MakeTask(1, "unfinishedhtm", TaskWaiting));
-        queue.AddTask(MakeTask(2, "gif,jpg", TaskWaiting));
-        queue.AddTask(MakeTask(3, "UnfinishedHTM", TaskDone));
-        queue.AddTask(MakeTask(4, "unfinishedhtm", TaskRunning));
-        queue.AddTask(MakeTask(5, "gif", TaskFailed));
-        queue.AddTask(MakeTask(6, "unfinishedhtm", 7));
-        queue.AddTask(MakeTask(7, "unfinishedhtm", TaskCancelled));
-        queue.AddTask(MakeTask(8, "gif", TaskWrongType));
-        queue.AddTask(MakeTask(9, "unfinishedhtm", TaskWaitingAgain));
+        const std::pair<const char*, int32_t> tasks[] = {{"unfinishedhtm", TaskWaiting},
+                                                         {"gif,jpg", TaskWaiting},
+                                                         {"UnfinishedHTM", TaskDone},
+                                                         {"unfinishedhtm", TaskRunning},
+                                                         {"gif", TaskFailed},
+                                                         {"unfinishedhtm", 7},
+                                                         {"unfinishedhtm", TaskCancelled},
+                                                         {"gif", TaskWrongType},
+                                                         {"unfinishedhtm", TaskWaitingAgain}};
+        uint32_t id = 0;
+        for (const auto& [kind, state] : tasks) {
+            const std::string number = std::to_string(++id);
+            Task task("u" + number, "/b/" + number, kind);
+            task.NodeId = id;
+            task.State = state;
+            queue.AddTask(task);
+        }
     }
+    // URL to local path and status, as listed when the form is shown.
+    std::map<std::string, std::string> Rows() {
+        form.FormShow();
+        std::map<std::string, std::string> rows;
+        for (int i = 0; i < List()->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* row = List()->topLevelItem(i);
+            rows[row->text(0).toStdString()] = (row->text(1) + " " + row->text(2)).toStdString();
+        }
+        return rows;
+    }
+    QTreeWidget* List() { return Control<QTreeWidget>(form, "ListView1"); }
+    void Select(const char* url) {
+        List()->setCurrentItem(List()->findItems(url, Qt::MatchExactly).value(0));
+    }
+    QPushButton* Delete() { return Control<QPushButton>(form, "SpeedButton1"); }
+
     TaskQueue queue;
+    TForm8 form{nullptr, queue};
 };
 
 } // namespace
 
 TEST_F(DownloadManager, ListsTasksByStateAndKind) {
-    TForm8 form(nullptr, queue);
-    form.FormShow();
     const std::map<std::string, std::string> expected = {
-        {"http://example.test/1", "pending"},     {"http://example.test/3", "successed"},
-        {"http://example.test/4", "downloading"}, {"http://example.test/5", "failed"},
-        {"http://example.test/6", "7"},           {"http://example.test/9", "pending"}};
-    EXPECT_EQ(Rows(form), expected);
-    EXPECT_EQ(Row(form, 1)->text(1), "/b/store/1");
-    EXPECT_EQ(Control<QTreeWidget>(form, "ListView1")->headerItem()->text(1), "Local Path");
+        {"u1", "/b/1 pending"}, {"u3", "/b/3 successed"}, {"u4", "/b/4 downloading"},
+        {"u5", "/b/5 failed"},  {"u6", "/b/6 7"},         {"u9", "/b/9 pending"}};
+    EXPECT_EQ(Rows(), expected);
 }
 
-TEST_F(DownloadManager, DeleteCancelsAPendingPageOnly) {
-    TForm8 form(nullptr, queue);
-    form.FormShow();
-    QPushButton* remove = Control<QPushButton>(form, "SpeedButton1");
-    EXPECT_EQ(remove->text(), "Delete ");
-    EXPECT_FALSE(remove->isEnabled());
-    for (uint32_t id : {3u, 4u, 5u, 6u}) {
-        Control<QTreeWidget>(form, "ListView1")->setCurrentItem(Row(form, id));
-        EXPECT_FALSE(remove->isEnabled()) << id;
+TEST_F(DownloadManager, DeleteCancelsAPendingPageOnlyAndDropsARowWhoseTaskHasGone) {
+    Rows();
+    EXPECT_EQ(Delete()->text(), "Delete ");
+    for (const char* url : {"u3", "u4", "u5", "u6"}) {
+        Select(url);
+        EXPECT_FALSE(Delete()->isEnabled()) << url;
     }
-    Control<QTreeWidget>(form, "ListView1")->setCurrentItem(Row(form, 1));
-    ASSERT_TRUE(remove->isEnabled());
-    remove->click();
-    EXPECT_EQ(Row(form, 1), nullptr);
-    EXPECT_FALSE(remove->isEnabled());
+    Select("u1");
+    ASSERT_TRUE(Delete()->isEnabled());
+    Delete()->click();
+    EXPECT_FALSE(Delete()->isEnabled());
     EXPECT_EQ(queue.At(0).State, TaskCancelled);
+    EXPECT_EQ(Rows().count("u1"), 0u); // gone when shown again
 
-    TForm8 again(nullptr, queue);
-    again.FormShow();
-    EXPECT_EQ(Row(again, 1), nullptr);
-    EXPECT_NE(Row(again, 9), nullptr);
-}
-
-TEST_F(DownloadManager, RowWhoseTaskHasGoneIsDroppedQuietly) {
-    TForm8 form(nullptr, queue);
-    form.FormShow();
-    Control<QTreeWidget>(form, "ListView1")->setCurrentItem(Row(form, 9));
+    Select("u9");
     queue.Clear();
-    Control<QPushButton>(form, "SpeedButton1")->click();
-    EXPECT_EQ(Row(form, 9), nullptr);
-    EXPECT_EQ(queue.Count(), 0u);
+    Delete()->click();
+    EXPECT_EQ(List()->findItems("u9", Qt::MatchExactly).size(), 0);
 }

@@ -9,6 +9,7 @@
 #include "tests/support/FormControls.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -77,12 +78,14 @@ TEST(UtilityFormsDisplay, TipAtStartAndTheDownloadManagerOnCtrlD) {
         Screenshot(*tip, "tip-of-the-day.png");
         Control<QPushButton>(*tip, "Button2")->click();
         tips.push_back(tip->TipIndex());
+        Control<QCheckBox>(*tip, "CheckBox1")->setChecked(false);
         Control<QPushButton>(*tip, "Button1")->click();
     });
     window.resize(900, 600);
     window.show();
     ASSERT_TRUE(WaitUntil([&] { return tips.size() == 2 && !QApplication::activeModalWidget(); }));
     EXPECT_EQ(tips, (std::vector<int>{6, 7}));
+    EXPECT_FALSE(rig.Settings.ShowTips);
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 
