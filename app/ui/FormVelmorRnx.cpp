@@ -16,6 +16,7 @@
 #include "app/ui/StatusBarWriter.h"
 #include "app/ui/TrayIcon.h"
 #include "app/ui/TreePane.h"
+#include "app/ui/UtilityCommands.h"
 #include "app/ui/WindowUi.h"
 #include "app/ui/dialogs/WindowAddItemHost.h"
 #include "app/ui/views/NodeViews.h"
@@ -29,7 +30,6 @@
 #include "platform/widgets/Control.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -84,6 +84,7 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
     ApplyStoredBounds();
     BuildForm();
     BindCommands();
+    utilities_ = new TUtilityCommands(*this, settings_, paths_, parts.Queue);
     SetApplicationExceptionHandler([this](const std::exception& error) {
         QMessageBox box(QMessageBox::Critical, ApplicationTitle, ToQ(error.what()), QMessageBox::Ok,
                         this);
@@ -196,14 +197,8 @@ void TFormVelmorRnx::FormShow() {
     }
     if (commandLine_.CmdTIP && settings_.ShowTips) {
         // The tip form is modal: it runs once the window is on the screen.
-        QTimer::singleShot(0, this, [this] {
-            GuardEvent([this] {
-                TForm1 tip(this);
-                tip.SetShowTips(settings_.ShowTips);
-                tip.exec();
-                settings_.ShowTips = tip.ShowTips();
-            });
-        });
+        QTimer::singleShot(0, this,
+                           [this] { GuardEvent([this] { utilities_->TipsofTheDay1Click(); }); });
     }
 }
 

@@ -26,6 +26,7 @@ class TForm4;
 class TStatusBarWriter;
 class TTrayIcon;
 class TTreePane;
+class TUtilityCommands;
 class TViewsPane;
 class TWindowUi;
 
@@ -72,6 +73,7 @@ public:
     TViewsPane& ViewsPane() { return *viewsPane_; }
     TStatusBarWriter& StatusBar() { return *statusBar_; }
     TMainActions& Actions() { return *actions_; }
+    TUtilityCommands& Utilities() { return *utilities_; }
     MainWindowHook& Hook() { return hook_; }
     bool SideBarShown() const { return sideBarShown_; }
     int LeftPanelWidth() const;
@@ -119,6 +121,7 @@ private:
     TViewsPane* viewsPane_ = nullptr;
     std::unique_ptr<TStatusBarWriter> statusBar_;
     TTrayIcon* tray_ = nullptr;
+    TUtilityCommands* utilities_ = nullptr;
     bool sideBarShown_ = true;
     bool shown_ = false, closing_ = false, closed_ = false;
 };

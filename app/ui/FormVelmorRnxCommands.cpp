@@ -14,6 +14,7 @@
 #include "app/ui/BinderTreeView.h"
 #include "app/ui/StatusBarWriter.h"
 #include "app/ui/TreePane.h"
+#include "app/ui/UtilityCommands.h"
 #include "app/ui/WaitForm.h"
 #include "app/ui/WindowUi.h"
 #include "app/ui/dialogs/WindowAddItemHost.h"
@@ -154,6 +155,7 @@ void TFormVelmorRnx::SetLifecycle(IBinderLifecycle* lifecycle) {
     lifecycle_ = lifecycle;
     binder_->SetLifecycle(lifecycle);
     ui_->SetLifecycle(lifecycle, *binder_, paths_, store_, [this] { UpdateCommands(); });
+    utilities_->SetLifecycle(lifecycle);
     UpdateCommands();
 }
 
