@@ -383,7 +383,8 @@ private:
     bool HotItemMove(uint32_t shift, int x, int y);
     void LimitToView(int& x, int& y) const;
     void CollapseSelection(int drawItemNo, int offs);
-    bool SearchPart(int itemNo, int from, bool down, bool matchCase, const std::u16string& key,
+    struct TSearchKey;
+    bool SearchPart(int itemNo, int from, bool down, const TSearchKey& key, std::string& buffer,
                     int& found) const;
     void FormatText(TFormatState& s, std::string_view text, int offs, int len, int itemNo);
     void FormatInline(TFormatState& s, int itemNo);
