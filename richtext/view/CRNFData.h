@@ -417,6 +417,37 @@ public:
     // Paints the clip rectangle of the control's canvas through one off-screen bitmap of its
     // size: the background, then the document, then a copy onto the canvas.
     void PaintBuffered();
+
+    // The focus path: the (possibly nested) document holding the focused item, and the item.
+    int32_t TopLevelFocusedItemNo = -1;
+    TCustomRNData* TopLevelFocusedRNData = nullptr;
+    // Where copies go; null: the system clipboard.
+    IClipboardWriter* Clipboard = nullptr;
+
+    IClipboardWriter* GetClipboard() const override;
+    void AdjustFocus(int newFocusedItemNo, TCustomRNData* topLevelRNData,
+                     int topLevelItemNo) override;
+    void Deselect(TCustomRNItemInfo* newPartiallySelected) override;
+    void MouseUp(int button, uint32_t shift, int x, int y) override;
+    // Where the focus came from: nowhere known, the control itself, another window of the
+    // same form, or an embedded control.
+    struct TFocusOrigin {
+        bool Given = false;
+        bool Self = false;
+        IEmbeddedControl* Control = nullptr;
+    };
+    // Moves the focus to the next item that takes it, or out of the control.
+    void DoTabNavigation(bool backward, const TFocusOrigin& origin);
+    // Runs the focused item (a hotspot fires its jump).
+    void ExecuteFocused();
+    // Inverts a dotted rectangle around the focused item: a second call erases it.
+    void DrawFocusedRect(TCanvas& canvas);
+    // The control's side: focusing itself, and handing the focus to the next window of its
+    // form in tab order (false when none can take it).
+    virtual void FocusSelf() {}
+    virtual bool FocusNeighbour(bool /*backward*/) { return false; }
+    // Forgets the focus path when it runs through `data` (null: whatever it is).
+    void ForgetFocus(const TCustomRNData* data);
 };
 
 // The root data of a viewer control: every question is answered by the control.
@@ -491,6 +522,13 @@ public:
     void DoSelect() override;
     void DoCheckpointVisible(TRNCPInfo* checkpoint) override;
     void DoCopy() override;
+    // The viewer's window: cursor, focus, screen positions and neighbours in tab order.
+    void SetCursor(TCursor cursor) override;
+    TPoint ClientToScreen(TPoint p) const override;
+    TPoint ScreenToClient(TPoint p) const override;
+    void FocusControl() override;
+    void FocusSelf() override { FocusControl(); }
+    bool FocusNeighbour(bool backward) override;
     bool IsAssignedCopy() const override { return bool(Events().OnCopy); }
     bool IsAssignedRNMouseUp() const override { return bool(Events().OnRNMouseUp); }
     bool IsAssignedRNMouseDown() const override { return bool(Events().OnRNMouseDown); }
