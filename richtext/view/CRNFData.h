@@ -383,6 +383,7 @@ private:
     bool HotItemMove(uint32_t shift, int x, int y);
     void LimitToView(int& x, int& y) const;
     void CollapseSelection(int drawItemNo, int offs);
+    void SelectFoundWord(int itemNo, int offs, const std::string& word);
     struct TSearchKey;
     bool SearchPart(int itemNo, int from, bool down, const TSearchKey& key, std::string& buffer,
                     int& found) const;

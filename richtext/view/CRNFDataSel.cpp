@@ -151,6 +151,11 @@ void TCustomRNFormattedData::SelectWordAt(int x, int y) {
         !FindWordAt(word, x, y, styleNo, itemNo, offs)) {
         return;
     }
+    SelectFoundWord(itemNo, offs, word);
+}
+
+void TCustomRNFormattedData::SelectFoundWord(int itemNo, int offs, const std::string& word) {
+    // A text item gets the word selected, any other item itself.
     const TCustomRNItemInfo& item = GetItem(itemNo);
     if (item.IsText()) {
         SetSelectionBounds(itemNo, offs, itemNo, offs + RNU_Length(word, item.ItemOptions));

@@ -1,4 +1,4 @@
-#include "ViewFixture.h"
+#include "HostedViewer.h"
 
 #include "platform/widgets/Input.h"
 #include "richtext/model/RNError.h"
@@ -21,28 +21,18 @@ public:
 };
 
 // A viewer on the fake canvas (8 px characters, 20 px lines); text style 1 is a link.
-struct MouseViewer {
-    TFakeCanvas Canvas;
-    TRNStyle Style;
-    MouseHost Host;
-    std::unique_ptr<TRichNoteRNData> Data;
+struct MouseViewer : HostedViewer<MouseHost> {
+    MouseHost& Host = H;
     std::vector<int> Jumps;
 
     explicit MouseViewer(int width = 200) {
-        Style.TextStyles()[0].Size = 12;
-        Style.TextStyles()[1].Size = 12;
         Style.TextStyles()[1].Jump = true;
         Style.TextStyles()[1].HoverColor = clRed;
-        Host.Style = &Style;
-        Host.Canvas = &Canvas;
-        Host.ClientWidth = width;
-        Host.Flags.Include(TRNFlag::rnflUseJumps);
-        Host.Options.Include(TRNOption::rnoAllowSelection);
-        Host.Handlers.OnJump = [this](IRichNoteHost&, int id) { Jumps.push_back(id); };
-        Data = std::make_unique<TRichNoteRNData>(Host);
+        H.ClientWidth = width;
+        H.Flags.Include(TRNFlag::rnflUseJumps);
+        H.Options.Include(TRNOption::rnoAllowSelection);
+        H.Handlers.OnJump = [this](IRichNoteHost&, int id) { Jumps.push_back(id); };
     }
-    TRichNoteRNData& D() { return *Data; }
-    void Format() { Data->Format_(false, true, false, 0, Canvas, false); }
     std::array<int, 4> Selection() {
         std::array<int, 4> b{};
         Data->GetSelectionBounds(b[0], b[1], b[2], b[3], true);

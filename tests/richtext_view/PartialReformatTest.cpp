@@ -1,4 +1,4 @@
-#include "ViewFixture.h"
+#include "HostedViewer.h"
 
 #include <gtest/gtest.h>
 
@@ -147,28 +147,22 @@ public:
 TEST(Scrolling, CheckpointEventsAfterScrolling) {
     // Checkpoints at paragraphs 2, 5 and 8; a line is 20 px, the view 100 px.
     auto run = [](TCPEventKind kind, const std::vector<int>& scrolls) {
-        TFakeCanvas canvas;
-        TRNStyle style;
-        style.TextStyles()[0].Size = 12;
-        CheckpointHost host;
-        host.Style = &style;
-        host.Canvas = &canvas;
-        host.Kind = kind;
-        TRichNoteRNData data(host);
+        HostedViewer<CheckpointHost> v;
+        v.H.Kind = kind;
         std::vector<std::string> reported;
-        host.Handlers.OnCheckpointVisible = [&](IRichNoteHost&, TRNCPInfo* cp) {
+        v.H.Handlers.OnCheckpointVisible = [&](IRichNoteHost&, TRNCPInfo* cp) {
             reported.push_back(cp ? cp->Name : "nil");
         };
         for (int k = 0; k < 12; ++k) {
             if (k % 3 == 2) {
-                data.AddNamedCheckpointEx("cp" + std::to_string(k), true);
+                v.D().AddNamedCheckpointEx("cp" + std::to_string(k), true);
             }
-            data.AddNL("line", 0, 0);
+            v.D().AddNL("line", 0, 0);
         }
-        data.Format_(false, true, false, 0, canvas, false);
+        v.Format();
         for (int y : scrolls) {
-            host.VPos = y / host.VSmallStep;
-            data.AfterVScroll();
+            v.H.VPos = y / v.H.VSmallStep;
+            v.D().AfterVScroll();
         }
         return reported;
     };

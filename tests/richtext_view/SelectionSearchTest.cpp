@@ -1,4 +1,4 @@
-#include "ViewFixture.h"
+#include "HostedViewer.h"
 
 #include "richtext/model/RNUni.h"
 
@@ -100,21 +100,15 @@ TEST(Words, FindWordAtAPoint) {
         {"", " ", 2, "", 1},
     };
     for (const auto& c : cases) {
-        TFakeCanvas canvas;
-        TRNStyle style;
-        style.TextStyles()[0].Size = 12;
-        DelimiterHost host;
-        host.Style = &style;
-        host.Canvas = &canvas;
-        host.Delimiters = c.Delimiters;
-        TRichNoteRNData data(host);
-        data.AddNL(c.Text, 0, 0);
-        data.Format_(false, true, false, 0, canvas, false);
+        HostedViewer<DelimiterHost> v;
+        v.H.Delimiters = c.Delimiters;
+        v.D().AddNL(c.Text, 0, 0);
+        v.Format();
         // The piece of an empty paragraph has no width here; a canvas may give it one.
-        data.DrawItems[0]->Width = std::max(data.DrawItems[0]->Width, 8);
+        v.D().DrawItems[0]->Width = std::max(v.D().DrawItems[0]->Width, 8);
         std::string word = "unset";
         int styleNo = -1, itemNo = -1, offs = -1;
-        ASSERT_TRUE(data.FindWordAt(word, c.X, 5, styleNo, itemNo, offs)) << c.Text;
+        ASSERT_TRUE(v.D().FindWordAt(word, c.X, 5, styleNo, itemNo, offs)) << c.Text;
         EXPECT_EQ(word, c.Word) << c.Text;
         EXPECT_EQ(offs, c.Offs) << c.Text;
         EXPECT_EQ(itemNo, 0);
