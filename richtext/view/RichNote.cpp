@@ -489,6 +489,8 @@ void TRichNote::DeactivateScrollTimer() {
 
 void TRichNote::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     if (!InplaceEditor() && TabStop()) {
+        // A click gives the focus: no tab navigation follows it.
+        RNData().State.Include(TRNStateItem::rnstDoNotTab);
         SetFocus();
     }
     TRNScroller::MouseDown(button, shift, x, y);

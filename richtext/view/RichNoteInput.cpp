@@ -59,7 +59,7 @@ void TRichNote::KeyDown(uint16_t& key, TShiftState shift) {
     const bool ctrl = shift.Contains(TShiftStateItem::ssCtrl);
     const bool alt = shift.Contains(TShiftStateItem::ssAlt);
     if (ctrl && !alt && (key == 'C' || key == VK_INSERT)) {
-        PostMessage(WM_COPY, 0, 0);
+        Perform(WM_COPY, 0, 0);
         return;
     }
     const TRNTabNavigationType mode = RNData().TabNavigation;
@@ -89,7 +89,10 @@ void TRichNote::focusInEvent(QFocusEvent* e) {
     }
     QWidget* before = TFocusTracker::Instance().Before(this);
     TRNControlData::TFocusOrigin origin;
-    if (before) {
+    if (!before) {
+        // No window lost the focus: it comes as if from a click.
+        RNData().State.Include(TRNStateItem::rnstDoNotTab);
+    } else {
         // The focus came from another form: the document's focus stays as it is.
         if (before->window() != window()) {
             return;
