@@ -309,6 +309,8 @@ public:
     // Moves the selection; repaints nothing and scrolls nowhere.
     void SetSelectionBounds(int startItemNo, int startItemOffs, int endItemNo, int endItemOffs);
     void SetPartialSelectedItem(TCustomRNItemInfo* item);
+    // The selection (and the focus) would name items that are gone.
+    void DeleteItems(int firstItemNo, int count) override;
     bool FindWordAt(std::string& word, int x, int y, int& styleNo, int& itemNo, int& offs);
     void GetWordAt(int x, int y, int& itemNo, std::string& word);
     void SelectWordAt(int x, int y);

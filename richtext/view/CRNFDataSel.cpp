@@ -66,6 +66,11 @@ void TCustomRNFormattedData::SetSelectionBounds(int startItemNo, int startItemOf
     DoSelect();
 }
 
+void TCustomRNFormattedData::DeleteItems(int firstItemNo, int count) {
+    Deselect(nullptr);
+    TCustomRNData::DeleteItems(firstItemNo, count);
+}
+
 void TCustomRNFormattedData::SetPartialSelectedItem(TCustomRNItemInfo* item) {
     if (item != PartialSelectedItem) {
         Deselect(item);

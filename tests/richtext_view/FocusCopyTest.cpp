@@ -106,6 +106,15 @@ TEST(Focus, TheFocusRectangleDrawnTwiceLeavesThePixels) {
     EXPECT_NE(surface.Image(), before);
     data.DrawFocusedRect(surface.Canvas());
     EXPECT_EQ(surface.Image(), before);
+    // Without draw items there is nothing to draw around.
+    data.DrawItems.Clear();
+    data.DrawFocusedRect(surface.Canvas());
+    EXPECT_EQ(surface.Image(), before);
+    // Freeing the focused item ends the focus path.
+    data.FreeItem(1);
+    data.Items().erase(data.Items().begin() + 1);
+    EXPECT_EQ(data.TopLevelFocusedRNData, nullptr);
+    EXPECT_EQ(data.TopLevelFocusedItemNo, -1);
 }
 
 // Records what a copy hands over.

@@ -98,6 +98,22 @@ TEST(Mouse, AWrappedLinkHasOneIdAndLightsUpWhole) {
     EXPECT_EQ(moves, (std::vector<int>{100, -1}));
 }
 
+TEST(Mouse, AJumpWhoseDrawItemIsGoneIsPassedOver) {
+    MouseViewer v(80);
+    v.D().AddNL("plain", 0, 0);
+    v.D().AddNL("linked words wrap", 1, 0);
+    v.Format();
+    const TRNJumpInfo last = *v.D().Jumps[v.D().Jumps.Count() - 1];
+    // A partial reformat leaves the areas as they were: the link is now one line.
+    v.D().Items()[1].Text = "link";
+    v.D().FormatParas(1, v.D().DrawItems.Count() - 1, 0);
+    ASSERT_GE(last.DrawItemNo, v.D().DrawItems.Count());
+    std::vector<int> moves;
+    v.H.Handlers.OnRNMouseMove = [&](IRichNoteHost&, int id) { moves.push_back(id); };
+    v.D().MouseMove(0, last.Left + 1, last.Top + 1);
+    EXPECT_TRUE(moves.empty());
+}
+
 TEST(Mouse, SelectingWithTheMouse) {
     // "hello world": character k (1-based) spans x 8(k-1)..8k.
     const struct {

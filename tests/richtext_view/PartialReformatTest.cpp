@@ -175,4 +175,17 @@ TEST(Scrolling, CheckpointEventsAfterScrolling) {
               (V{"cp2", "cp5", "cp8", "cp11"}));
 }
 
+TEST(Scrolling, TheLastReportedCheckpointIsForgottenWithIt) {
+    HostedViewer<CheckpointHost> v;
+    v.H.Kind = TCPEventKind::cpeWhenVisible;
+    v.H.Handlers.OnCheckpointVisible = [](IRichNoteHost&, TRNCPInfo*) {};
+    v.D().AddNamedCheckpointEx("cp", true);
+    v.D().AddNL("line", 0, 0);
+    v.Format();
+    v.D().AfterVScroll();
+    ASSERT_NE(v.D().LastReportedCheckpoint, nullptr);
+    v.D().RemoveCheckpoint(0);
+    EXPECT_EQ(v.D().LastReportedCheckpoint, nullptr);
+}
+
 } // namespace
