@@ -156,23 +156,5 @@ void TRichNoteRNData::FocusControl() {
 
 bool TRichNoteRNData::FocusNeighbour(bool backward) {
     auto* viewer = dynamic_cast<TRichNote*>(&RichNote);
-    if (!viewer) {
-        return false;
-    }
-    // The form's tab order after the viewer, wrapping around, leaving out the viewer and
-    // what it holds.
-    QWidget* w = viewer;
-    for (;;) {
-        w = backward ? w->previousInFocusChain() : w->nextInFocusChain();
-        if (!w || w == viewer) {
-            return false;
-        }
-        if (viewer->isAncestorOf(w) || w->window() != viewer->window()) {
-            continue;
-        }
-        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisible()) {
-            w->setFocus(backward ? Qt::BacktabFocusReason : Qt::TabFocusReason);
-            return true;
-        }
-    }
+    return viewer && viewer->FocusNextInTabOrder(backward);
 }
