@@ -143,10 +143,16 @@ void TMainActions::BuildMenus() {
     add(view, {TMainAction::ViewSummary, TMainAction::ViewNote, TMainAction::ViewBrowser,
                TMainAction::ViewDetail});
 
-    QMenu* tools = window_.menuBar()->addMenu("&Tools");
-    add(tools, {TMainAction::ToolCapture, TMainAction::ToolButton13});
+    tools_ = window_.menuBar()->addMenu("&Tools");
+    add(tools_, {TMainAction::ToolCapture, TMainAction::ToolButton13});
 
     BuildBrowseMenu();
+}
+
+void TMainActions::AddToolsCommands(std::initializer_list<QAction*> commands) {
+    for (QAction* command : commands) {
+        tools_->addAction(command);
+    }
 }
 
 void TMainActions::BuildBrowseMenu() {

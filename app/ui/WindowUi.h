@@ -78,7 +78,9 @@ public:
     int TopPanel() const override;
     void OpenPanel(int index) override;
     void RefillPanel(int index) override;
-    std::string ChosenBinderPath() const override { return {}; }
+    std::string ChosenBinderPath() const override;
+    void FillResultPanel(const std::vector<std::string>& texts,
+                         const std::map<std::string, uint32_t>& ids) override;
 
     // ---- ICaptureReports ----
     void CaptureDone(uint32_t nodeId) override;
