@@ -5,6 +5,7 @@
 #include "app/ui/ShelfBarTqz.h"
 #include "app/ui/SideBarPane.h"
 #include "app/ui/dialogs/OKRightDlg.h"
+#include "platform/base/Files.h"
 
 #include "tests/app_ui/UiTestSupport.h"
 
