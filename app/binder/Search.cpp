@@ -37,10 +37,22 @@ void AddMatch(const TPageInfo& record, int listMode, TSearchResult& result) {
 
 } // namespace
 
-bool TSortedTexts::CaseLess::operator()(std::string_view a, std::string_view b) const {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return LowerAscii(x) < LowerAscii(y);
-    });
+std::vector<std::string> TSortedTexts::Texts() const {
+    const auto less = [](const std::string& a, const std::string& b) {
+        return std::lexicographical_compare(
+            a.begin(), a.end(), b.begin(), b.end(),
+            [](char x, char y) { return LowerAscii(x) < LowerAscii(y); });
+    };
+    // A stable sort keeps texts that differ only in letter case in the order they were added,
+    // so the first one added is the one kept.
+    std::vector<std::string> sorted = texts_;
+    std::stable_sort(sorted.begin(), sorted.end(), less);
+    sorted.erase(std::unique(sorted.begin(), sorted.end(),
+                             [&](const std::string& a, const std::string& b) {
+                                 return !less(a, b) && !less(b, a);
+                             }),
+                 sorted.end());
+    return sorted;
 }
 
 bool IsWordSeparator(char c) {

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,15 +21,12 @@ struct Link;
 // added again, so the first one added keeps its place.
 class TSortedTexts {
 public:
-    void Add(const std::string& text) { texts_.insert(text); }
-    std::vector<std::string> Texts() const { return {texts_.begin(), texts_.end()}; }
-    size_t Count() const { return texts_.size(); }
+    void Add(const std::string& text) { texts_.push_back(text); }
+    // Sorted and without repeats.
+    std::vector<std::string> Texts() const;
 
 private:
-    struct CaseLess {
-        bool operator()(std::string_view a, std::string_view b) const;
-    };
-    std::set<std::string, CaseLess> texts_;
+    std::vector<std::string> texts_; // in the order added
 };
 
 struct TSearchResult {
