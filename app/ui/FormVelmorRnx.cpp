@@ -57,7 +57,8 @@ constexpr int MinimumHeight = 240;
 } // namespace
 
 TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
-    : QMainWindow(parent), store_(parts.Store), settings_(parts.Settings), paths_(parts.Paths) {
+    : QMainWindow(parent), store_(parts.Store), settings_(parts.Settings), paths_(parts.Paths),
+      queue_(parts.Queue) {
     setObjectName("FormVelmorRnx");
     setWindowTitle(ApplicationTitle);
     // The foreground lock time-out is a setting of the whole desktop: it is left alone.
@@ -77,8 +78,8 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
         pageNotAvailable_.assign(ScrambleBuffer(page.get(), ScrambleKey, size).get(), size);
     }
 
-    ui_ = std::make_unique<TWindowUi>(*this, parts.Capture);
-    binder_ = std::make_unique<TBinderTree>(*ui_, parts.Queue, parts.Capture, settings_, paths_);
+    ui_ = std::make_unique<TWindowUi>(*this);
+    binder_ = std::make_unique<TBinderTree>(*ui_, parts.Queue, settings_, paths_);
     FillMainImages(images_);
     setWindowIcon(QIcon(QPixmap::fromImage(images_.Image(ImageClosedFolder))));
     actions_ = new TMainActions(*this, images_);

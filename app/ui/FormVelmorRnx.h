@@ -17,6 +17,8 @@
 #include <string>
 
 class IBinderLifecycle;
+class ICaptureStarter;
+class ITaskQueue;
 class InstanceChannel;
 class QSplitter;
 class TBinderTree;
@@ -36,6 +38,7 @@ public:
 
     // Collaborators made after the window (they need it); null until then.
     void SetLifecycle(IBinderLifecycle* lifecycle);
+    void SetCaptureStarter(ICaptureStarter* capture); // the tree's and the wait form's
     void SetWaitForm(TForm4* form);
     void SetLevelStatusForm(MessageTarget* form); // takes the capture engine's 3019
 
@@ -101,7 +104,9 @@ private:
     ISettingsStore& store_;
     TSettings& settings_;
     BinderPaths& paths_;
+    ITaskQueue& queue_;
     IBinderLifecycle* lifecycle_ = nullptr;
+    ICaptureStarter* capture_ = nullptr;
     InstanceChannel* channel_ = nullptr;
     TCommandLine commandLine_;
     std::string startFolder_;
