@@ -225,14 +225,14 @@ void TSideBarPane::RefillPanel(int index) {
     }
 }
 
-void TSideBarPane::EnableTreeCommands(bool binderOpen, bool editing) {
+void TSideBarPane::EnableTreeCommands(bool binderOpen, bool newNodes) {
     TMainActions& actions = parts_.Actions;
     for (const TMainAction command : {TMainAction::ExpandTree, TMainAction::CollapseTree,
                                       TMainAction::FileAppendFolder, TMainAction::FileAppendNode}) {
         actions.Action(command)->setEnabled(binderOpen);
     }
     for (const TMainAction command : {TMainAction::FileNewFolder, TMainAction::FileNewNode}) {
-        actions.Action(command)->setEnabled(editing);
+        actions.Action(command)->setEnabled(newNodes);
     }
     for (const TMainAction command : {TMainAction::EditCut1, TMainAction::EditDelete1,
                                       TMainAction::EditPaste1, TMainAction::EditCopy1}) {

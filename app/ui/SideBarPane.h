@@ -92,8 +92,9 @@ private:
     void Design();
     void BindEvents();
     void BuildCommands();
-    // Enables or disables the ten tree and edit commands.
-    void EnableTreeCommands(bool binderOpen, bool editing);
+    // The ten tree and edit commands: those that need an open binder, the two that add nodes,
+    // and the edit commands (always off).
+    void EnableTreeCommands(bool binderOpen, bool newNodes);
 
     TSideBarParts parts_;
     QPointer<QWidget> barAlive_;
