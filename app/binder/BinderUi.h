@@ -8,6 +8,7 @@
 // thread; a window that is reached from a worker thread passes the call on to its own thread.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -110,6 +111,9 @@ public:
     virtual void RefillPanel(int index) = 0;
     // The binder file of the entry last chosen in the side bar's binder list; empty when none.
     virtual std::string ChosenBinderPath() const = 0;
+    // Adds one item to the page list per text, in order, for the node the text maps to.
+    virtual void FillResultPanel(const std::vector<std::string>& texts,
+                                 const std::map<std::string, uint32_t>& ids) = 0;
 };
 
 // Every role at once, as the binder tree and the binder lifecycle use the window. The roles are

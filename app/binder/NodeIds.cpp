@@ -2,6 +2,7 @@
 
 #include "app/binder/PageInfo.h"
 #include "app/binder/TextScan.h"
+#include "platform/base/StringUtils.h"
 #include "platform/base/TreeNode.h"
 
 #include <algorithm>
@@ -51,4 +52,19 @@ std::string MakeUniqueNodeName(const TTreeNodes& tree, const std::string& base) 
         }
     }
     return best == -1 ? base : base + "(" + std::to_string(best + 1) + ")";
+}
+
+std::optional<uint32_t> ParseNodeIdHex(std::string_view text) {
+    if (text.empty() || text.size() > 8) {
+        return std::nullopt;
+    }
+    uint32_t id = 0;
+    for (const char c : text) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0) {
+            return std::nullopt;
+        }
+        id = id << 4 | static_cast<uint32_t>(digit);
+    }
+    return id;
 }

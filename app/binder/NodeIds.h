@@ -5,7 +5,9 @@
 // a record.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 class TPageInfo;
 class TTreeNode;
@@ -23,3 +25,7 @@ void SelectNodeById(TTreeNodes& tree, uint32_t id);
 // such n, and ")". A title that is `base` itself counts with the number it ends with (0 for
 // none); numbers of more than four digits do not count. Case-sensitive.
 std::string MakeUniqueNodeName(const TTreeNodes& tree, const std::string& base);
+
+// A node id written as the side bar's page list writes it: one to eight hexadecimal digits
+// (either case), nothing else. Nothing for any other text, the empty one included.
+std::optional<uint32_t> ParseNodeIdHex(std::string_view text);

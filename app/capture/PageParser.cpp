@@ -395,14 +395,17 @@ void ParsePage(TPageInfo& node, MultiCapture* capture) {
     }
 }
 
-void CollectHyperlinks(TPageInfo& node, ICaptureReports* progress) {
-    EnsureUrlPath(node.RequestedUrl);
-    PageBase base = MakePageBase(node.RequestedUrl);
+namespace {
+
+// Adds the hyperlinks of `pageHtml`, resolved against `url`, to `list`.
+void CollectHyperlinksInto(const std::string& url, const std::string& pageHtml,
+                           std::vector<Link>& list, ICaptureReports* progress) {
+    PageBase base = MakePageBase(url);
     if (progress != nullptr) {
         progress->OpenStatusForm(LoadingStatus);
     }
-    LinkList links(node.Content.Links);
-    HtmlParser parser(node.Content.PageHtml);
+    LinkList links(list);
+    HtmlParser parser(pageHtml);
     while (std::unique_ptr<Tag> tag = parser.NextTag()) {
         if (!SameText(tag->GetName(), "a")) {
             continue;
@@ -422,4 +425,19 @@ void CollectHyperlinks(TPageInfo& node, ICaptureReports* progress) {
     if (progress != nullptr) {
         progress->CloseStatusForm();
     }
+}
+
+} // namespace
+
+void CollectHyperlinks(TPageInfo& node, ICaptureReports* progress) {
+    EnsureUrlPath(node.RequestedUrl);
+    CollectHyperlinksInto(node.RequestedUrl, node.Content.PageHtml, node.Content.Links, progress);
+}
+
+std::vector<Link> PageHyperlinks(const TPageInfo& node) {
+    std::string url = node.RequestedUrl;
+    EnsureUrlPath(url);
+    std::vector<Link> links;
+    CollectHyperlinksInto(url, node.Content.PageHtml, links, nullptr);
+    return links;
 }

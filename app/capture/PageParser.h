@@ -3,7 +3,10 @@
 // Rewriting a fetched page so that it can be shown offline from its node folder, and the
 // hyperlink list of a stored page.
 
+#include <vector>
+
 class ICaptureReports;
+struct Link;
 class TPageInfo;
 struct MultiCapture;
 
@@ -17,3 +20,5 @@ void ParsePage(TPageInfo& node, MultiCapture* capture);
 // Adds the hyperlinks of the node's stored page HTML to its link list, resolved against the
 // requested URL. Runs on the main thread, its progress in the wait form of `progress`.
 void CollectHyperlinks(TPageInfo& node, ICaptureReports* progress = nullptr);
+// The same hyperlinks in a list of their own; the record is left as it is.
+std::vector<Link> PageHyperlinks(const TPageInfo& node);

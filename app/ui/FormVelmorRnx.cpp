@@ -13,6 +13,8 @@
 #include "app/ui/ConfirmDlg.h"
 #include "app/ui/NodeImages.h"
 #include "app/ui/Placeholders.h"
+#include "app/ui/ShelfBarTqz.h"
+#include "app/ui/SideBarPane.h"
 #include "app/ui/StatusBarWriter.h"
 #include "app/ui/TrayIcon.h"
 #include "app/ui/TreePane.h"
@@ -122,6 +124,11 @@ void TFormVelmorRnx::BuildForm() {
     statusBar_ = std::make_unique<TStatusBarWriter>(central, images_, width());
     viewsPane_ = new TViewsPane(*binder_, paths_, settings_, *actions_, *statusBar_, *ui_,
                                 startFolder_, pageNotAvailable_, splitter_);
+    sideBar_ = std::make_unique<TSideBarPane>(TSideBarParts{
+        treePane_->ShelfBar1(), treePane_->TreeView1(), *binder_, *viewsPane_, *actions_, settings_,
+        store_, paths_, *ui_, [this](const std::string& path) { OpenBinder(path); },
+        [this] { TreeView1Click(); }});
+    actions_->AddToolsCommands({&sideBar_->Search(), &sideBar_->ClearSearch()});
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
     splitter_->setSizes({DesignLeftWidth, DesignWidth - DesignLeftWidth});

@@ -23,6 +23,7 @@ class InstanceChannel;
 class QSplitter;
 class TBinderTree;
 class TForm4;
+class TSideBarPane;
 class TStatusBarWriter;
 class TTrayIcon;
 class TTreePane;
@@ -70,6 +71,7 @@ public:
     TBinderTree& Binder() { return *binder_; }
     TWindowUi& Ui() { return *ui_; }
     TTreePane& TreePane() { return *treePane_; }
+    TSideBarPane& SideBar() { return *sideBar_; }
     TViewsPane& ViewsPane() { return *viewsPane_; }
     TStatusBarWriter& StatusBar() { return *statusBar_; }
     TMainActions& Actions() { return *actions_; }
@@ -119,6 +121,7 @@ private:
     QSplitter* splitter_ = nullptr;
     TTreePane* treePane_ = nullptr;
     TViewsPane* viewsPane_ = nullptr;
+    std::unique_ptr<TSideBarPane> sideBar_; // goes after the bar it works on
     std::unique_ptr<TStatusBarWriter> statusBar_;
     TTrayIcon* tray_ = nullptr;
     TUtilityCommands* utilities_ = nullptr;

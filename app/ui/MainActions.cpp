@@ -169,12 +169,19 @@ void TMainActions::BuildMenus() {
     add(view, {TMainAction::ViewSummary, TMainAction::ViewNote, TMainAction::ViewBrowser,
                TMainAction::ViewDetail});
 
-    QMenu* tools = window_.menuBar()->addMenu("&Tools");
-    add(tools, {TMainAction::ToolCapture, TMainAction::ToolButton13, TMainAction::ToolSyncContent});
-    tools->addSeparator();
-    add(tools, {TMainAction::FileExportCHM});
+    tools_ = window_.menuBar()->addMenu("&Tools");
+    add(tools_,
+        {TMainAction::ToolCapture, TMainAction::ToolButton13, TMainAction::ToolSyncContent});
+    tools_->addSeparator();
+    add(tools_, {TMainAction::FileExportCHM});
 
     BuildBrowseMenu();
+}
+
+void TMainActions::AddToolsCommands(std::initializer_list<QAction*> commands) {
+    for (QAction* command : commands) {
+        tools_->addAction(command);
+    }
 }
 
 void TMainActions::BuildBrowseMenu() {

@@ -77,6 +77,8 @@ public:
     void EnableCommand(TBinderCommand command, bool enabled);
     // What an open or closed binder and the selected node allow.
     void UpdateCommands(bool binderOpen, const TTreeNode* selected);
+    // Adds commands made elsewhere at the end of the "&Tools" menu.
+    void AddToolsCommands(std::initializer_list<QAction*> commands);
     // The side-bar entry carries the mark of the shown side bar.
     void MarkSideBar(bool shown);
     // Animate1, the busy animation while the page browser's page is captured.
@@ -102,6 +104,7 @@ private:
     const TImageList& images_;
     std::map<TMainAction, QAction*> actions_;
     QMenu* recentMenu_ = nullptr;
+    QMenu* tools_ = nullptr;
     QMenu* browse1_ = nullptr;
     QProgressBar* animate1_ = nullptr;
     bool animating_ = false;

@@ -8,7 +8,7 @@
 
 #include <string>
 
-// An empty widget standing for a control still to come (the side bar, the notes editor, the
+// An empty widget standing for a control still to come (the notes editor, the
 // page and summary browsers), named as the control will be.
 QWidget* MakePlaceholder(const char* name, QWidget* parent);
 

@@ -1,8 +1,8 @@
 #include "app/ui/TreePane.h"
 
 #include "app/binder/BinderTree.h"
-#include "app/binder/BinderUi.h"
 #include "app/ui/BinderTreeView.h"
+#include "app/ui/ShelfBarTqz.h"
 #include "app/ui/TreeNodesModel.h"
 #include "platform/widgets/Control.h"
 
@@ -25,14 +25,10 @@ TTreePane::TTreePane(TBinderTree& binder, const TImageList& images, QWidget* par
     };
     model_->OnSelectionChanging = [this] { binder_.TreeView1Changing(); };
 
-    // The side bar will host the tree in its first panel; until it exists a plain widget
-    // holds the tree in its place.
-    shelfBar1_ = new QWidget(this);
+    // The side bar hosts the tree in its first panel once its panels are designed.
+    shelfBar1_ = new TShelfBarTqz(this);
     shelfBar1_->setObjectName("ShelfBar1");
     treeView1_ = new TBinderTreeView(binder_, *model_, shelfBar1_);
-    auto* shelfLayout = new QVBoxLayout(shelfBar1_);
-    shelfLayout->setContentsMargins(0, 0, 0, 0);
-    shelfLayout->addWidget(treeView1_);
     auto* panelLayout = new QVBoxLayout(this);
     panelLayout->setContentsMargins(0, 0, 1, 0);
     panelLayout->addWidget(shelfBar1_);
@@ -41,16 +37,4 @@ TTreePane::TTreePane(TBinderTree& binder, const TImageList& images, QWidget* par
 TTreePane::~TTreePane() {
     // The view goes before the model it shows.
     delete shelfBar1_;
-}
-
-void TTreePane::OpenPanel(int index) {
-    if (index >= TreePanel && index <= BinderListPanel) {
-        topPanel_ = index;
-        ShelfBar1PanelOpen(index);
-    }
-}
-
-void TTreePane::ShelfBar1PanelOpen(int) {
-    // The side bar's lists are not built yet: the tree is always there, and there is nothing
-    // else to fill.
 }

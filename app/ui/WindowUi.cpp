@@ -8,6 +8,7 @@
 #include "app/ui/ConfirmDlg.h"
 #include "app/ui/FormVelmorRnx.h"
 #include "app/ui/MainActions.h"
+#include "app/ui/SideBarPane.h"
 #include "app/ui/TreePane.h"
 #include "app/ui/WaitForm.h"
 #include "app/ui/dialogs/NewBinder.h"
@@ -295,13 +296,22 @@ void TWindowUi::StoreTypedNotes() {
 }
 
 int TWindowUi::TopPanel() const {
-    return window_.TreePane().TopPanel();
+    return window_.SideBar().TopPanel();
 }
 
 void TWindowUi::OpenPanel(int index) {
-    window_.TreePane().OpenPanel(index);
+    window_.SideBar().OpenPanel(index);
 }
 
 void TWindowUi::RefillPanel(int index) {
-    window_.TreePane().ShelfBar1PanelOpen(index);
+    window_.SideBar().RefillPanel(index);
+}
+
+std::string TWindowUi::ChosenBinderPath() const {
+    return window_.SideBar().ChosenBinderPath();
+}
+
+void TWindowUi::FillResultPanel(const std::vector<std::string>& texts,
+                                const std::map<std::string, uint32_t>& ids) {
+    window_.SideBar().FillResultPanel(texts, ids);
 }

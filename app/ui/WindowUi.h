@@ -80,7 +80,9 @@ public:
     int TopPanel() const override;
     void OpenPanel(int index) override;
     void RefillPanel(int index) override;
-    std::string ChosenBinderPath() const override { return {}; }
+    std::string ChosenBinderPath() const override;
+    void FillResultPanel(const std::vector<std::string>& texts,
+                         const std::map<std::string, uint32_t>& ids) override;
 
     // ---- IExportUi ----
     std::string LastDialogDir() const override { return lastDialogDir_; }

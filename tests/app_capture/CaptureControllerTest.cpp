@@ -4,11 +4,13 @@
 #include "app/binder/BinderHeader.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/NodePageFile.h"
+#include "app/binder/Search.h"
 #include "app/binder/TreeFile.h"
 
 #include "app/capture/CaptureFinished.h"
 #include "app/capture/LevelStatusForm.h"
 #include "app/capture/MultiCapture.h"
+#include "app/capture/PageParser.h"
 #include "app/capture/SavingStatus.h"
 #include "app/capture/taskqueue.h"
 #include "platform/base/Invoker.h"
@@ -402,4 +404,26 @@ TEST_F(Capture, ReopeningCapturesOnlyUnfinishedPages) {
     EXPECT_EQ(DeserializeTask(left[0]), file);
     EXPECT_EQ(DeserializeTask(left[1]).NodeId, 0x41u);
     EXPECT_EQ(DeserializeTask(left[1]).State, TaskDone);
+}
+
+TEST_F(Capture, ASearchRunsCleanWhileACaptureWorks) {
+    TPageInfo& busy = AddPage("/p.htm", 0x15, true);
+    TPageInfo& done = AddPage("/done.htm", 0x16);
+    done.Title = "Done";
+    done.Content.PageHtml = "<meta name=\"k\" content=\"tea\"><a href=\"x.htm\">x</a> green";
+    controller.StartNodeCapture(busy, false, CaptureOptions{});
+    invoker.WaitServing([this] { return stalled.load(); });
+    TSearchCriteria criteria;
+    criteria.FullText = "green";
+    criteria.Meta = "tea";
+    criteria.Links = "/x.htm";
+    for (int round = 0; round < 20; ++round) {
+        TSearchResult result;
+        AdvancedSearch(b.Tree(), 0, criteria, PageHyperlinks, result);
+        ASSERT_EQ(result.Titles.Texts(), std::vector<std::string>{"Done"});
+    }
+    // The links were collected for the search only.
+    EXPECT_TRUE(done.Content.Links.empty());
+    release = true;
+    invoker.WaitServing([&] { return busy.CurrentCapture == nullptr; });
 }

@@ -222,6 +222,14 @@ public:
     }
     void RefillPanel(int index) override { Record("RefillPanel(" + std::to_string(index) + ")"); }
     std::string ChosenBinderPath() const override { return ChosenBinder; }
+    // The page list as the last FillResultPanel left it: (text, id) in order.
+    std::vector<std::pair<std::string, uint32_t>> ResultPanel;
+    void FillResultPanel(const std::vector<std::string>& texts,
+                         const std::map<std::string, uint32_t>& ids) override {
+        for (const std::string& text : texts) {
+            ResultPanel.emplace_back(text, ids.at(text));
+        }
+    }
 };
 
 // The whole window: its three roles over one record of calls.

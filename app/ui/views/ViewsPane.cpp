@@ -248,13 +248,34 @@ void TViewsPane::SaveNotes(TPageInfo&) {
     // Nothing can have been typed, so the record's note bytes are left untouched.
 }
 
-void TViewsPane::ShowNodeSummary(const TTreeNode& node) {
+TSummaryTemplates& TViewsPane::Summaries() {
     // The templates are read once per work folder.
     if (summaries_ == nullptr || summaries_->WorkDir() != settings_.WorkDir) {
         summaries_ = std::make_unique<TSummaryTemplates>(settings_.WorkDir);
     }
-    cppWebBrowser1_->LoadHtml(NodeSummaryHtml(node, *summaries_),
+    return *summaries_;
+}
+
+void TViewsPane::ShowNodeSummary(const TTreeNode& node) {
+    cppWebBrowser1_->LoadHtml(NodeSummaryHtml(node, Summaries()),
                               SummaryCommonUrl(settings_.WorkDir));
+}
+
+void TViewsPane::ShowBinderSummary(const std::string& binderFile, const std::string& openBinderFile,
+                                   int64_t openNodeCount) {
+    BinderSummary summary;
+    if (!ReadBinderSummary(binderFile, openBinderFile, openNodeCount, summary)) {
+        // A binder that can no longer be read shows nothing rather than stale figures.
+        ClearSummary();
+        return;
+    }
+    cppWebBrowser1_->LoadHtml(
+        BinderSummaryHtml(summary, settings_.WorkDir, Summaries().Template(SummaryKind::Binder)),
+        SummaryCommonUrl(settings_.WorkDir));
+}
+
+void TViewsPane::ClearSummary() {
+    cppWebBrowser1_->LoadHtml("", "");
 }
 
 void TViewsPane::ShowDetail(const std::vector<std::string>& links, const std::string& source) {

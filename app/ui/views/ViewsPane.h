@@ -11,6 +11,7 @@
 
 #include <QTabWidget>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -44,6 +45,12 @@ public:
     TWebBrowser& CppWebBrowser1() { return *cppWebBrowser1_; }
     const QComboBox& ComboBox1() const { return *comboBox1_; }
 
+    // The summary of a binder file of the binder list; `openNodeCount` is the open binder's.
+    void ShowBinderSummary(const std::string& binderFile, const std::string& openBinderFile,
+                           int64_t openNodeCount);
+    // The summary browser shows an empty page.
+    void ClearSummary();
+
     // ---- IViewsWindow ----
     void SetCommandEnabled(ViewCommand command, bool enabled) override;
     void SetPageVisible(ViewPage page, bool visible) override;
@@ -70,6 +77,7 @@ signals:
 private:
     void BuildPages();
     void ConnectPages();
+    TSummaryTemplates& Summaries();
     // ---- ITreeNodesObserver ----
     void SelectionChanged(TTreeNode* node) override;
     void NodeDataChanged(TTreeNode* node) override;
