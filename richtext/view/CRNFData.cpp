@@ -68,6 +68,7 @@ void TCustomRNFormattedData::Clear() {
     State.Include(TRNStateItem::rnstClearing);
     Deselect(nullptr);
     ClearTemporal();
+    LastReportedCheckpoint = nullptr;
     TCustomRNData::Clear();
     State.Exclude(TRNStateItem::rnstClearing);
 }
@@ -95,6 +96,9 @@ void TCustomRNFormattedData::ForgetItem(const TCustomRNItemInfo* item) {
     }
     if (CaptureMouseItem == item) {
         CaptureMouseItem = nullptr;
+    }
+    if (item->Checkpoint && item->Checkpoint.get() == LastReportedCheckpoint) {
+        LastReportedCheckpoint = nullptr;
     }
 }
 
