@@ -162,8 +162,7 @@ public:
     int RecordedDocMinWidth() const override { return DocMinWidth; }
     int CurrentDocMinWidth() const override { return CalculateMinDocWidthPlus(); }
     void UndoDeselect() override { Deselect(nullptr); }
-    void UndoParaRange(int firstItem, int lastItem, int& firstDrawItem,
-                       int& lastDrawItem) override;
+    void UndoParaRange(int firstItem, int lastItem, int& firstDrawItem, int& lastDrawItem) override;
     void UndoFormatWhole() override { Format(); }
     void UndoFormatParas(int firstDrawItem, int lastDrawItem, int itemsAdded) override {
         FormatParas(firstDrawItem, lastDrawItem, itemsAdded);

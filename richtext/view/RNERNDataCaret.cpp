@@ -80,8 +80,9 @@ void TRNEditRNData::OnChangeCaretLine(int dOffs) {
         int best = -1;
         for (size_t i = 0; i < CharEnds.size(); ++i) {
             if (CharEnds[i].DrawItemNo == CaretDrawItemNo &&
-                (best < 0 || std::abs(CharEnds[i].Offset - (dOffs + 2)) <
-                                 std::abs(CharEnds[static_cast<size_t>(best)].Offset - (dOffs + 2)))) {
+                (best < 0 ||
+                 std::abs(CharEnds[i].Offset - (dOffs + 2)) <
+                     std::abs(CharEnds[static_cast<size_t>(best)].Offset - (dOffs + 2)))) {
                 best = static_cast<int>(i);
             }
         }
@@ -338,7 +339,8 @@ bool TRNEditRNData::OnRightPress(bool shift, bool ctrl) {
     const int lastStop = static_cast<int>(CharEnds.size()) - 1;
     if (CaretOffs < lastStop) {
         if (!shift && !ctrl) {
-            const int next = DrawItems[CharEnds[static_cast<size_t>(CaretOffs + 1)].DrawItemNo]->ItemNo;
+            const int next =
+                DrawItems[CharEnds[static_cast<size_t>(CaretOffs + 1)].DrawItemNo]->ItemNo;
             if (GetItem(next).EnterItem(1)) {
                 return false;
             }

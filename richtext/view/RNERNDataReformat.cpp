@@ -66,8 +66,8 @@ void TRNEditRNData::DoResizeControl(int itemNo, int oldWidth, int /*oldHeight*/,
         const TParaInfo& para = style->ParaStyles()[GetItem(itemNo).ParaNo];
         indents = para.LeftIndent + para.RightIndent + para.FirstIndent;
     }
-    const bool full = oldWidth != newWidth && (oldWidth + indents >= DocMinWidth ||
-                                               DocMinWidth < newWidth + indents);
+    const bool full = oldWidth != newWidth &&
+                      (oldWidth + indents >= DocMinWidth || DocMinWidth < newWidth + indents);
     Reformat(full, false, true, itemNo, false);
     Invalidate();
 }

@@ -200,8 +200,8 @@ void TRNEditRNData::Do_ModifyItem(int itemNo, std::string text,
     TCustomRNItemInfo& old = *slot.Item;
     TRNUndoList* list = GetUndoList();
     TRNUndoModifyItemInfo* record =
-        list ? Record(*list, std::make_unique<TRNUndoModifyItemInfo>(itemNo, slot.Text, nullptr,
-                                                                     this))
+        list ? Record(*list,
+                      std::make_unique<TRNUndoModifyItemInfo>(itemNo, slot.Text, nullptr, this))
              : nullptr;
     newItem->Checkpoint = std::move(old.Checkpoint);
     if (newItem->Checkpoint) {
@@ -317,8 +317,8 @@ void TRNEditRNData::Do_NewLine(int itemNo, bool sameAsPrev, bool& fullReformat, 
         paraEnd = GetParaEndItemNo(itemNo + 1);
     }
     if (TRNUndoList* list = GetUndoList()) {
-        auto record = std::make_unique<TRNUndoNewLineInfo>(itemNo, item.GetSameAsPrev(),
-                                                           item.ParaNo);
+        auto record =
+            std::make_unique<TRNUndoNewLineInfo>(itemNo, item.GetSameAsPrev(), item.ParaNo);
         record->LastAffectedItemNo = paraEnd;
         list->AddInfo(std::move(record));
     }
@@ -403,8 +403,9 @@ void TRNEditRNData::Do_DeleteCP(int itemNo) {
     }
     TRNUndoList* list = GetUndoList();
     auto* record =
-        list ? Record(*list, std::make_unique<TRNUndoDeleteCPInfo>(itemNo, nullptr, TagsArePChars()))
-             : nullptr;
+        list
+            ? Record(*list, std::make_unique<TRNUndoDeleteCPInfo>(itemNo, nullptr, TagsArePChars()))
+            : nullptr;
     UnlinkCheckpoint(owner.get(), true);
     if (record) {
         record->Checkpoint = std::move(owner);
@@ -459,9 +460,10 @@ int ReadProperty(const IRNIntProperties& target, const std::string& name) {
 
 } // namespace
 
-TRNUndoModifyItemProps* TRNEditRNData::Do_ModifyItemIntProperty(
-    int itemNo, IRNIntProperties* subObject, const std::string& propName, int value,
-    bool affectsSize, bool affectsWidth, TRNUndoPropsMaker undoClass) {
+TRNUndoModifyItemProps*
+TRNEditRNData::Do_ModifyItemIntProperty(int itemNo, IRNIntProperties* subObject,
+                                        const std::string& propName, int value, bool affectsSize,
+                                        bool affectsWidth, TRNUndoPropsMaker undoClass) {
     TCustomRNItemInfo& item = GetItem(itemNo);
     IRNIntProperties& target = PropertyTarget(item, subObject);
     const int old = ReadProperty(target, propName);
@@ -485,9 +487,10 @@ TRNUndoModifyItemProps* TRNEditRNData::Do_ModifyItemIntProperty(
     return pushed;
 }
 
-TRNUndoModifyItemProps* TRNEditRNData::Do_ModifyItemIntProperties(
-    int itemNo, IRNIntProperties* subObject, const TRNIntPropList& propList, bool affectsSize,
-    bool affectsWidth, TRNUndoPropsMaker undoClass) {
+TRNUndoModifyItemProps*
+TRNEditRNData::Do_ModifyItemIntProperties(int itemNo, IRNIntProperties* subObject,
+                                          const TRNIntPropList& propList, bool affectsSize,
+                                          bool affectsWidth, TRNUndoPropsMaker undoClass) {
     TCustomRNItemInfo& item = GetItem(itemNo);
     IRNIntProperties& target = PropertyTarget(item, subObject);
     TRNIntPropList oldValues;

@@ -132,8 +132,8 @@ void TRNUndoStringItemListInfo::ChangeRNData(TCustomRNData* rnData, bool flag) {
 
 void TRNUndoItemRangeInfo::SetItemsRange(int& startItemNo, int& endItemNo) const {
     startItemNo = StartItemNo;
-    endItemNo = LastAffectedItemNo == -1 ? StartItemNo + static_cast<int>(List.size())
-                                         : LastAffectedItemNo;
+    endItemNo =
+        LastAffectedItemNo == -1 ? StartItemNo + static_cast<int>(List.size()) : LastAffectedItemNo;
 }
 
 void TRNUndoDeleteItemsInfo::Undo(IRNUndoTarget& target) {

@@ -116,14 +116,16 @@ public:
     virtual void Do_DeleteCP(int itemNo) = 0;
     virtual void Do_ChangeVAlign(int itemNo, TRNVAlign vAlign) = 0;
     virtual void Do_Resize(int itemNo, int width, int height, bool reformat) = 0;
-    virtual TRNUndoModifyItemProps*
-    Do_ModifyItemIntProperty(int itemNo, IRNIntProperties* subObject, const std::string& propName,
-                             int value, bool affectsSize, bool affectsWidth,
-                             TRNUndoPropsMaker undoClass) = 0;
-    virtual TRNUndoModifyItemProps*
-    Do_ModifyItemIntProperties(int itemNo, IRNIntProperties* subObject,
-                               const TRNIntPropList& propList, bool affectsSize, bool affectsWidth,
-                               TRNUndoPropsMaker undoClass) = 0;
+    virtual TRNUndoModifyItemProps* Do_ModifyItemIntProperty(int itemNo,
+                                                             IRNIntProperties* subObject,
+                                                             const std::string& propName, int value,
+                                                             bool affectsSize, bool affectsWidth,
+                                                             TRNUndoPropsMaker undoClass) = 0;
+    virtual TRNUndoModifyItemProps* Do_ModifyItemIntProperties(int itemNo,
+                                                               IRNIntProperties* subObject,
+                                                               const TRNIntPropList& propList,
+                                                               bool affectsSize, bool affectsWidth,
+                                                               TRNUndoPropsMaker undoClass) = 0;
     virtual void Do_ItemModifyTerminator(int itemNo, bool opening) = 0;
 
     // After a replay.
@@ -215,8 +217,8 @@ public:
 class TRNUndoDeleteSubstringInfo : public TRNUndoSubStringInfo {
 public:
     TRNUndoDeleteSubstringInfo(int itemNo, int pos, std::string deleted)
-        : TRNUndoSubStringInfo(TRNUndoAction::rnuDeleteSubstring, itemNo, pos,
-                               std::move(deleted)) {}
+        : TRNUndoSubStringInfo(TRNUndoAction::rnuDeleteSubstring, itemNo, pos, std::move(deleted)) {
+    }
     void Undo(IRNUndoTarget& target) override { target.Do_InsertSubstring(ItemNo, Pos, S); }
 };
 
@@ -424,7 +426,8 @@ public:
 
 class TRNUndoAddCPInfo : public TRNUndoItemNoInfo {
 public:
-    explicit TRNUndoAddCPInfo(int itemNo) : TRNUndoItemNoInfo(TRNUndoAction::rnuCheckpoint, itemNo) {}
+    explicit TRNUndoAddCPInfo(int itemNo)
+        : TRNUndoItemNoInfo(TRNUndoAction::rnuCheckpoint, itemNo) {}
     void Undo(IRNUndoTarget& target) override { target.Do_DeleteCP(ItemNo); }
 };
 
@@ -435,9 +438,7 @@ public:
           Checkpoint(std::move(checkpoint)), TagsArePChars(tagsArePChars) {}
     std::unique_ptr<TRNCPInfo> Checkpoint;
     bool TagsArePChars;
-    void Undo(IRNUndoTarget& target) override {
-        target.Do_AddCP(ItemNo, std::move(Checkpoint));
-    }
+    void Undo(IRNUndoTarget& target) override { target.Do_AddCP(ItemNo, std::move(Checkpoint)); }
 };
 
 // Base of the records of item properties changed one by one (the table's among them).
@@ -463,9 +464,7 @@ public:
     TRNUndoModifyItemTerminator(int itemNo, bool opening)
         : TRNUndoModifyItemProps(itemNo, true, true), Opening(opening) {}
     bool Opening;
-    void Undo(IRNUndoTarget& target) override {
-        target.Do_ItemModifyTerminator(ItemNo, !Opening);
-    }
+    void Undo(IRNUndoTarget& target) override { target.Do_ItemModifyTerminator(ItemNo, !Opening); }
 };
 
 class TRNUndoModifyItemIntProperty : public TRNUndoModifyItemProps {
