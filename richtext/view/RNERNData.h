@@ -96,6 +96,34 @@ public:
                                                        TRNUndoPropsMaker undoClass) override;
     void Do_ItemModifyTerminator(int itemNo, bool opening) override;
 
+    // Inserting and typing.
+    bool IsProtected(int itemNo, TRNProtectOption option) const;
+    // Whether nothing may go between item `itemNo` and the next (-1: before the first); a
+    // true answer beeps.
+    bool IsSticking(int itemNo);
+    std::unique_ptr<TCustomRNItemInfo> CreateTextItem(const RNTag& tag, int paraNo, int styleNo,
+                                                      bool sameAsPrev, bool br);
+    void InsEmptyString(int itemNo, const RNTag& tag, int paraNo, int styleNo, bool br);
+    // Places `item` at the caret; false (and `item` freed) when refused.
+    bool InsSomething(std::unique_ptr<TCustomRNItemInfo>& item, std::string text, int& insertPoint,
+                      int& itemsAdded, bool& fullReformat);
+    bool InsertSomething(std::unique_ptr<TCustomRNItemInfo> item, std::string text);
+    bool InsertString(const std::string& text, int styleNo);
+    bool InsertFirstRNFItem(int& index, std::string text, std::unique_ptr<TCustomRNItemInfo> item,
+                            bool editorCall, bool& fullReformat) override;
+    // One typed character: the key's UTF-16 text (two units for a surrogate pair).
+    void KeyPress(std::u16string_view key);
+    void InsertPageBreak();
+
+    // Deleting and Enter.
+    bool CanDelete();
+    bool DeleteSelection_();
+    bool OnDeletePress_(bool ctrl, bool fromPrevLine);
+    bool OnBackSpacePress_(bool ctrl);
+    bool OnEnterPress_(bool shift);
+    void Reformat_(bool fullFormat, bool forceFormat, bool onlyResized, int firstDrawItem,
+                   int lastDrawItem, int itemsAdded);
+
     // Reformatting after edits.
     void Reformat(bool fullFormat, bool forceFormat, bool noScroll, int itemNo, bool scroll);
     void BeginItemModify(int itemNo, int& width);
@@ -180,6 +208,12 @@ protected:
     bool StyleIsUnicode(int styleNo) const;
 
 private:
+    bool TextRangeDeletable(int itemNo, int a, int b) const;
+    // Gives the caret's paragraph the current paragraph style.
+    void ApplyCurParaToCaret();
+    void CaretToFirstStopOf(int itemNo);
+    // A refused command: a beep, and no empty group left behind.
+    bool Refuse();
     void MoveCaretToLine(int drawItemNo, bool lastStop);
     void ShowCaretAtStop(bool scroll);
 

@@ -44,11 +44,32 @@ TCustomRNItemInfo& TextItemForUndo(IRNUndoTarget& target, int itemNo) {
 
 } // namespace
 
+namespace {
+
+bool IsLowSurrogateAt(const std::string& bytes, size_t at) {
+    const unsigned unit = static_cast<unsigned char>(bytes[at]) |
+                          static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8;
+    return unit >= 0xDC00 && unit < 0xE000;
+}
+
+bool IsHighSurrogateAt(const std::string& bytes, size_t at) {
+    const unsigned unit = static_cast<unsigned char>(bytes[at]) |
+                          static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8;
+    return unit >= 0xD800 && unit < 0xDC00;
+}
+
+} // namespace
+
 void TRNRedoTypingInfo::Undo(IRNUndoTarget& target) {
     TCustomRNItemInfo& item = TextItemForUndo(target, ItemNo);
-    const size_t unit = Unicode ? 2 : 1;
+    size_t unit = Unicode ? 2 : 1;
     if (S.size() < unit) {
         throw ERichNoteError("Undo error");
+    }
+    // A surrogate pair goes back as one character.
+    if (Unicode && S.size() >= 4 && IsLowSurrogateAt(S, S.size() - 2) &&
+        IsHighSurrogateAt(S, S.size() - 4)) {
+        unit = 4;
     }
     std::string& text = target.UndoData().Items()[static_cast<size_t>(ItemNo)].Text;
     const int pos = Pos - CharCount();
@@ -58,7 +79,10 @@ void TRNRedoTypingInfo::Undo(IRNUndoTarget& target) {
     }
     RNU_Insert(ch, text, pos, item.ItemOptions);
     S.resize(S.size() - unit);
-    target.UndoList().AddTyping(ItemNo, pos, Unicode);
+    LastStep = static_cast<int>(Unicode ? unit / 2 : unit);
+    for (int i = 0; i < LastStep; ++i) {
+        target.UndoList().AddTyping(ItemNo, pos + i, Unicode);
+    }
 }
 
 void TRNUndoTypingInfo::Undo(IRNUndoTarget& target) {
@@ -67,14 +91,22 @@ void TRNUndoTypingInfo::Undo(IRNUndoTarget& target) {
     if (Unicode) {
         RNCheckUni(text.size());
     }
-    const int pos = Pos + Length - 1;
+    int pos = Pos + Length - 1;
     if (Length < 1 || pos < 1 || pos > RNU_Length(text, item.ItemOptions)) {
         throw ERichNoteError("Undo error");
     }
-    const std::string removed = RNU_Copy(text, pos, 1, item.ItemOptions);
-    RNU_Delete(text, pos, 1, item.ItemOptions);
-    --Length;
-    target.RedoList().AddUntyping(removed, ItemNo, Pos + Length + 1);
+    int count = 1;
+    const size_t at = static_cast<size_t>(pos - 1) * 2;
+    if (Unicode && Length >= 2 && pos >= 2 && IsLowSurrogateAt(text, at) &&
+        IsHighSurrogateAt(text, at - 2)) {
+        count = 2;
+        --pos;
+    }
+    const std::string removed = RNU_Copy(text, pos, count, item.ItemOptions);
+    RNU_Delete(text, pos, count, item.ItemOptions);
+    Length -= count;
+    LastStep = count;
+    target.RedoList().AddUntyping(removed, ItemNo, Pos + Length + count);
 }
 
 TRNUndoItemInfo::~TRNUndoItemInfo() {
@@ -410,7 +442,7 @@ void TRNUndoList::AddUntyping(const std::string& s, int itemNo, int offs) {
         auto* redo = dynamic_cast<TRNRedoTypingInfo*>(last->Records[0]);
         if (redo && redo->ItemNo == itemNo && redo->Pos - redo->CharCount() == offs) {
             redo->S += s;
-            --last->CaretOffs;
+            last->CaretOffs -= s.size() > 1 ? static_cast<int>(s.size() / 2) : 1;
             return;
         }
     }
@@ -434,8 +466,10 @@ void TRNUndoList::Pop() {
     }
     if (last->CanDelete()) {
         Groups.Delete(Count() - 1);
-    } else if (dynamic_cast<TRNUndoTypingInfo*>(last->Records[0])) {
-        --last->CaretOffs;
+    } else if (auto* typing = dynamic_cast<TRNUndoTypingInfo*>(last->Records[0])) {
+        last->CaretOffs -= typing->LastStep;
+    } else if (auto* redo = dynamic_cast<TRNRedoTypingInfo*>(last->Records[0])) {
+        last->CaretOffs += redo->LastStep;
     } else {
         ++last->CaretOffs;
     }

@@ -230,6 +230,8 @@ public:
         : TRNUndoSubStringInfo(TRNUndoAction::rnuTyping, itemNo, pos, std::move(s)),
           Unicode(unicode) {}
     bool Unicode;
+    // Characters the last replay put back: 2 for a surrogate pair.
+    int LastStep = 1;
     int CharCount() const { return static_cast<int>(Unicode ? S.size() / 2 : S.size()); }
     void Undo(IRNUndoTarget& target) override;
 };
@@ -315,6 +317,8 @@ public:
     TRNUndoTypingInfo(int itemNo, int pos, bool unicode)
         : TRNUndoInsertSubstringInfo(TRNUndoAction::rnuTyping, itemNo, pos, 1), Unicode(unicode) {}
     bool Unicode;
+    // Characters the last replay took away: 2 for a surrogate pair.
+    int LastStep = 1;
     void Undo(IRNUndoTarget& target) override;
 };
 
