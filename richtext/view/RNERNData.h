@@ -103,6 +103,8 @@ public:
     bool IsSticking(int itemNo);
     std::unique_ptr<TCustomRNItemInfo> CreateTextItem(const RNTag& tag, int paraNo, int styleNo,
                                                       bool sameAsPrev, bool br);
+    void InsString(std::string text, int itemNo, const RNTag& tag, int paraNo, int styleNo,
+                   bool sameAsPrev, bool br, bool& fullReformat);
     void InsEmptyString(int itemNo, const RNTag& tag, int paraNo, int styleNo, bool br);
     // Places `item` at the caret; false (and `item` freed) when refused.
     bool InsSomething(std::unique_ptr<TCustomRNItemInfo>& item, std::string text, int& insertPoint,
@@ -123,6 +125,13 @@ public:
     bool OnEnterPress_(bool shift);
     void Reformat_(bool fullFormat, bool forceFormat, bool onlyResized, int firstDrawItem,
                    int lastDrawItem, int itemsAdded);
+
+    // Styles.
+    void ApplyParaStyle(int paraNo);
+    // Converts the selected text through the editor host's conversion `userData`; without a
+    // selection only the current text style changes.
+    void ApplyStyleConversion_(int userData);
+    std::string ConvertText(const std::string& text, int oldStyle, int newStyle) const;
 
     // Reformatting after edits.
     void Reformat(bool fullFormat, bool forceFormat, bool noScroll, int itemNo, bool scroll);
@@ -208,6 +217,7 @@ protected:
     bool StyleIsUnicode(int styleNo) const;
 
 private:
+    void ConvertWholeItem(int itemNo, int newStyle, bool clearTag);
     bool TextRangeDeletable(int itemNo, int a, int b) const;
     // Gives the caret's paragraph the current paragraph style.
     void ApplyCurParaToCaret();

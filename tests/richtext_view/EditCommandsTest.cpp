@@ -287,3 +287,85 @@ TEST(EditEnter, EndOfHeadingTakesTheNextStyles) {
     EXPECT_EQ(e.D().GetItemStyle(1), 0);
     EXPECT_EQ(e.D().GetItemPara(1), 1);
 }
+
+TEST(EditStyles, ConversionSplitsJoinsAndConvertsText) {
+    struct Case {
+        const char* name;
+        std::function<void(Editor&)> build;
+        int from, fromOffs, to, toOffs;
+        std::vector<std::string> texts;
+    };
+    const Case cases[] = {
+        {"Middle", Text("abcdef"), 0, 3, 0, 5, {"ab", "cd", "ef"}},
+        {"Head", Text("abcdef"), 0, 1, 0, 3, {"ab", "cdef"}},
+        {"Tail", Text("abcdef"), 0, 5, 0, 7, {"abcd", "ef"}},
+        {"WholeItemsJoin", Then(Text("ab"), Text("cd", 3, -1)), 0, 1, 1, 3, {"abcd"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Editor e;
+        c.build(e);
+        e.Format();
+        e.D().SetSelectionBounds(c.from, c.fromOffs, c.to, c.toOffs);
+        CheckUndoRedo(e, [&] { e.D().ApplyStyleConversion_(0); });
+        EXPECT_EQ(Texts(e), c.texts);
+        EXPECT_EQ(e.D().UndoList().Count(), 1);
+    }
+}
+
+TEST(EditStyles, UnicodeToAnsiStoresCodePageBytes) {
+    Editor e;
+    e.D().AddNLWTag(u"d\u00e9j\u00e0", 2, 0, RNTag());
+    e.Format();
+    e.D().SetSelectionBounds(0, 1, 0, 5);
+    e.Edit.ConvertTo = 0;
+    e.D().ApplyStyleConversion_(0);
+    EXPECT_EQ(e.D().GetItemText(0), "d\xe9j\xe0");
+    EXPECT_FALSE(e.D().GetItem(0).ItemOptions.Contains(TRNItemOption::rnioUnicode));
+}
+
+TEST(EditStyles, TagsFollowTheClearOption) {
+    for (bool clear : {true, false}) {
+        Editor e;
+        if (!clear) {
+            e.Edit.Options = {};
+        }
+        e.D().AddNLTag("abcdef", 0, 0, RNTag(4));
+        e.Format();
+        e.D().SetSelectionBounds(0, 3, 0, 5);
+        e.D().ApplyStyleConversion_(0);
+        EXPECT_EQ(e.D().GetItemTag(0).AsInt(), 4);
+        EXPECT_EQ(e.D().GetItemTag(1).AsInt(), clear ? 0 : 4);
+        EXPECT_EQ(e.D().GetItemTag(2).AsInt(), 4);
+    }
+}
+
+TEST(EditStyles, WithoutSelectionOnlyTheCurrentStyleChanges) {
+    Editor e;
+    e.D().AddNL("abc", 0, 0);
+    e.Format();
+    e.Caret(0, 2);
+    const std::string before = e.Rnf();
+    e.D().ApplyStyleConversion_(0);
+    EXPECT_EQ(e.D().CurTextStyleNo, 1);
+    EXPECT_EQ(e.Rnf(), before);
+    EXPECT_EQ(e.D().UndoList().Count(), 0);
+    EXPECT_EQ(e.Edit.Changes, 0);
+}
+
+TEST(EditStyles, ParagraphStyleCoversTheCaretParagraphOnly) {
+    Editor e;
+    e.Style.ParaStyles().Add();
+    e.D().AddNL("ab", 0, 0);
+    e.D().AddNL("cd", 1, -1);
+    e.D().AddNL("ef", 0, 0);
+    e.Format();
+    e.Caret(1, 2);
+    CheckUndoRedo(e, [&] {
+        e.D().BeginUndoSequence(TRNUndoType::rnutPara);
+        e.D().ApplyParaStyle(1);
+    });
+    EXPECT_EQ(e.D().GetItemPara(0), 1);
+    EXPECT_EQ(e.D().GetItemPara(1), 1);
+    EXPECT_EQ(e.D().GetItemPara(2), 0);
+}
