@@ -57,8 +57,7 @@ void TRNEditRNData::ApplyParaStyle(int paraNo) {
     Change();
 }
 
-std::string TRNEditRNData::ConvertText(const std::string& text, int oldStyle,
-                                       int newStyle) const {
+std::string TRNEditRNData::ConvertText(const std::string& text, int oldStyle, int newStyle) const {
     const bool from = StyleIsUnicode(oldStyle);
     const bool to = StyleIsUnicode(newStyle);
     if (from && !to) {
@@ -167,8 +166,7 @@ void TRNEditRNData::ApplyStyleConversion_(int userData) {
                 }
                 Do_NewLine(i, true, f, -1);
                 full = full || f;
-                Do_InsertItem(i, ConvertText(head, oldStyle, newStyle), std::move(piece), false,
-                              f);
+                Do_InsertItem(i, ConvertText(head, oldStyle, newStyle), std::move(piece), false, f);
                 full = full || f;
                 if (i == end) {
                     endItemOffs = b;
@@ -211,8 +209,8 @@ void TRNEditRNData::ApplyStyleConversion_(int userData) {
     }
     Deselect(nullptr);
     endItem = std::clamp(endItem, 0, ItemCount() - 1);
-    SetCaretAtItem(endItem, std::clamp(endItemOffs, GetOffsBeforeItem(endItem),
-                                       GetOffsAfterItem(endItem)));
+    SetCaretAtItem(endItem,
+                   std::clamp(endItemOffs, GetOffsBeforeItem(endItem), GetOffsAfterItem(endItem)));
     undoList_.PopIfEmpty();
     SetCurTextStyleNo(newCurrent);
     ChangeCaret(false, true, true, true);
