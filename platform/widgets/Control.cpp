@@ -423,6 +423,16 @@ void TCustomControl::paintEvent(QPaintEvent* e) {
     QPainter painter(this);
     QRect r = e->rect().intersected(surface_.rect());
     painter.drawImage(r.topLeft(), surface_, r);
+    if (caret_) {
+        caret_->PaintOver(painter);
+    }
+}
+
+TControlCaret& TCustomControl::Caret() {
+    if (!caret_) {
+        caret_ = std::make_unique<TControlCaret>(*this);
+    }
+    return *caret_;
 }
 
 void TCustomControl::resizeEvent(QResizeEvent*) {
@@ -510,10 +520,16 @@ void TCustomControl::keyReleaseEvent(QKeyEvent* e) {
 }
 
 void TCustomControl::focusInEvent(QFocusEvent*) {
+    if (caret_) {
+        caret_->Invalidate();
+    }
     Guard([this] { DoEnter(); });
 }
 
 void TCustomControl::focusOutEvent(QFocusEvent*) {
+    if (caret_) {
+        caret_->Invalidate();
+    }
     Guard([this] { DoExit(); });
 }
 
