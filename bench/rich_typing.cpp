@@ -104,9 +104,6 @@ void TypeInTheMiddle(benchmark::State& state, int paragraphs, int width) {
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * Typed);
-    state.counters["ms_per_char"] =
-        benchmark::Counter(static_cast<double>(state.iterations() * Typed) / 1000.0,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_Type1MB(benchmark::State& state) {

@@ -144,15 +144,8 @@ void TRNEditRNData::UndoSetCaret(int itemNo, int offs) {
     // A group's caret may point past a document that changed in other ways since.
     itemNo = std::clamp(itemNo, 0, ItemCount() - 1);
     offs = std::clamp(offs, GetOffsBeforeItem(itemNo), GetOffsAfterItem(itemNo));
+    // The selection's end takes the caret with it (DoOnSelection).
     SetSelectionBounds(itemNo, offs, itemNo, offs);
-    if (DrawItems.Count() > 0) {
-        int dOffs = 0;
-        Item2DrawItem(itemNo, offs, CaretDrawItemNo, dOffs);
-        if (CaretDrawItemNo >= 0) {
-            OnChangeCaretLine(dOffs - 2);
-            ChangeCaret(false, true, false, false);
-        }
-    }
 }
 
 void TRNEditRNData::UndoFailed() {
