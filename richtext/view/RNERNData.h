@@ -217,6 +217,16 @@ protected:
     bool StyleIsUnicode(int styleNo) const;
 
 private:
+    // The selection in item terms and the draw items of its paragraphs.
+    struct TRNSelRange {
+        int FirstDrawItem = 0;
+        int LastDrawItem = 0;
+        int Start = 0;
+        int StartOffs = 0;
+        int End = 0;
+        int EndOffs = 0;
+    };
+    TRNSelRange SelectionRange() const;
     void ConvertWholeItem(int itemNo, int newStyle, bool clearTag);
     bool TextRangeDeletable(int itemNo, int a, int b) const;
     // Gives the caret's paragraph the current paragraph style.
@@ -225,6 +235,9 @@ private:
     // A refused command: a beep, and no empty group left behind.
     bool Refuse();
     void MoveCaretToLine(int drawItemNo, bool lastStop);
+    // The caret to the draw item under a document point; false when there is none.
+    bool CaretToPoint(int x, int y, bool scroll);
+    bool MoveCaretLine(bool down);
     void ShowCaretAtStop(bool scroll);
 
     TRNUndoList undoList_;

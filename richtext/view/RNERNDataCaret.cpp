@@ -377,50 +377,40 @@ bool TRNEditRNData::OnRightPress(bool shift, bool ctrl) {
     return false;
 }
 
-bool TRNEditRNData::OnUpPress() {
+bool TRNEditRNData::CaretToPoint(int x, int y, bool scroll) {
+    int d = 0;
+    int offs = 0;
+    FindDrawItemForSel(x, y, d, offs);
+    if (d < 0) {
+        return false;
+    }
+    CaretDrawItemNo = d;
+    OnChangeCaretLine(offs - 2);
+    ShowCaretAtStop(scroll);
+    return true;
+}
+
+bool TRNEditRNData::MoveCaretLine(bool down) {
     if (!HasCaret()) {
         return true;
     }
     int first = 0;
     int last = 0;
     GetScreenLineBounds(CaretStop().DrawItemNo, first, last);
-    if (first == 0) {
-        ScrollTo(0, true);
+    if (down ? last == DrawItems.Count() - 1 : first == 0) {
+        ScrollTo(down ? DocumentHeight : 0, true);
         return true;
     }
-    int d = 0;
-    int offs = 0;
-    FindDrawItemForSel(CaretStop().X, DrawItems[first - 1]->Top + 1, d, offs);
-    if (d < 0) {
-        return true;
-    }
-    CaretDrawItemNo = d;
-    OnChangeCaretLine(offs - 2);
-    ShowCaretAtStop(true);
-    return false;
+    const int target = down ? last + 1 : first - 1;
+    return !CaretToPoint(CaretStop().X, DrawItems[target]->Top + 1, true);
+}
+
+bool TRNEditRNData::OnUpPress() {
+    return MoveCaretLine(false);
 }
 
 bool TRNEditRNData::OnDownPress() {
-    if (!HasCaret()) {
-        return true;
-    }
-    int first = 0;
-    int last = 0;
-    GetScreenLineBounds(CaretStop().DrawItemNo, first, last);
-    if (last == DrawItems.Count() - 1) {
-        ScrollTo(DocumentHeight, true);
-        return true;
-    }
-    int d = 0;
-    int offs = 0;
-    FindDrawItemForSel(CaretStop().X, DrawItems[last + 1]->Top + 1, d, offs);
-    if (d < 0) {
-        return true;
-    }
-    CaretDrawItemNo = d;
-    OnChangeCaretLine(offs - 2);
-    ShowCaretAtStop(true);
-    return false;
+    return MoveCaretLine(true);
 }
 
 void TRNEditRNData::OnPgUpPress() {
@@ -435,10 +425,7 @@ void TRNEditRNData::OnPgUpPress() {
         int d = 0;
         int offs = 0;
         FindDrawItemForSel(x, y, d, offs);
-        if (d >= 0 && DrawItems[d]->Top < caretTop) {
-            CaretDrawItemNo = d;
-            OnChangeCaretLine(offs - 2);
-            ShowCaretAtStop(true);
+        if (d >= 0 && DrawItems[d]->Top < caretTop && CaretToPoint(x, y, true)) {
             return;
         }
     }
@@ -456,10 +443,7 @@ void TRNEditRNData::OnPgDownPress() {
         int d = 0;
         int offs = 0;
         FindDrawItemForSel(x, y, d, offs);
-        if (d >= 0 && DrawItems[d]->Top > caretTop) {
-            CaretDrawItemNo = d;
-            OnChangeCaretLine(offs - 2);
-            ShowCaretAtStop(false);
+        if (d >= 0 && DrawItems[d]->Top > caretTop && CaretToPoint(x, y, false)) {
             ScrollTo(DrawItems[CaretDrawItemNo]->Top, true);
             return;
         }

@@ -88,6 +88,18 @@ void TRNEditRNData::ApplyCurParaToCaret() {
     SetCaretAtItem(itemNo, offs);
 }
 
+TRNEditRNData::TRNSelRange TRNEditRNData::SelectionRange() const {
+    TRNSelRange r;
+    int startNo = 0;
+    int endNo = 0;
+    int startOffs = 0;
+    int endOffs = 0;
+    GetSelBounds(startNo, endNo, startOffs, endOffs, true);
+    GetParaBounds(startNo, endNo, r.FirstDrawItem, r.LastDrawItem);
+    StoreSelBounds(r.Start, r.End, r.StartOffs, r.EndOffs, true);
+    return r;
+}
+
 bool TRNEditRNData::DeleteSelection_() {
     if (!SelectionExists(false, false)) {
         if (PartialSelectedItem) {
@@ -104,19 +116,13 @@ bool TRNEditRNData::DeleteSelection_() {
         return false;
     }
     BeginUndoSequence(TRNUndoType::rnutDelete);
-    int selStartNo = 0;
-    int selEndNo = 0;
-    int selStartOffs = 0;
-    int selEndOffs = 0;
-    GetSelBounds(selStartNo, selEndNo, selStartOffs, selEndOffs, true);
-    int firstDrawItem = 0;
-    int lastDrawItem = 0;
-    GetParaBounds(selStartNo, selEndNo, firstDrawItem, lastDrawItem);
-    int start = 0;
-    int startOffs = 0;
-    int end = 0;
-    int endOffs = 0;
-    StoreSelBounds(start, end, startOffs, endOffs, true);
+    const TRNSelRange sel = SelectionRange();
+    const int firstDrawItem = sel.FirstDrawItem;
+    const int lastDrawItem = sel.LastDrawItem;
+    int start = sel.Start;
+    int startOffs = sel.StartOffs;
+    int end = sel.End;
+    int endOffs = sel.EndOffs;
     if (start > 0 && GetItem(start).GetSameAsPrev() && startOffs <= GetOffsBeforeItem(start)) {
         --start;
         startOffs = GetOffsAfterItem(start);

@@ -97,19 +97,13 @@ void TRNEditRNData::ApplyStyleConversion_(int userData) {
         return;
     }
     BeginUndoSequence(TRNUndoType::rnutStyleNo);
-    int selStartNo = 0;
-    int selEndNo = 0;
-    int selStartOffs = 0;
-    int selEndOffs = 0;
-    GetSelBounds(selStartNo, selEndNo, selStartOffs, selEndOffs, true);
-    int firstDrawItem = 0;
-    int lastDrawItem = 0;
-    GetParaBounds(selStartNo, selEndNo, firstDrawItem, lastDrawItem);
-    int start = 0;
-    int end = 0;
-    int startOffs = 0;
-    int endOffs = 0;
-    StoreSelBounds(start, end, startOffs, endOffs, true);
+    const TRNSelRange sel = SelectionRange();
+    const int firstDrawItem = sel.FirstDrawItem;
+    const int lastDrawItem = sel.LastDrawItem;
+    const int start = sel.Start;
+    const int startOffs = sel.StartOffs;
+    const int end = sel.End;
+    const int endOffs = sel.EndOffs;
     const bool clearTag =
         EditHost.GetEditorOptions().Contains(TRNEditorOption::rnoClearTagOnStyleApp);
     const bool strings = TagsArePChars();
