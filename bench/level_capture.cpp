@@ -211,17 +211,6 @@ bool RunWget(const std::string& url, const fs::path& folder, double& seconds, lo
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// The main window: the end of a capture is handled as the window handles it.
-struct Window : MessageTarget {
-    TBinderTree* Binder = nullptr;
-    IBinderUi* Ui = nullptr;
-    void Dispatch(const PostedMessage& message) override {
-        if (message.Msg == WM_CAPTUREDONE) {
-            OnCaptureFinished(*Binder, *Ui, static_cast<uint32_t>(message.LParam));
-        }
-    }
-};
-
 void BM_LevelCaptureBesideWget(benchmark::State& state) {
     size_t siteHtml = 0;
     const std::map<std::string, SiteFile> site = MakeSite(siteHtml);
@@ -244,10 +233,7 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
         bench::TempStore binderDir;
         MainThreadInvoker invoker;
         SetInvoker(&invoker);
-        PostingCaptureNotifier notifier;
-        SetMainCaptureNotifier(&notifier);
         FakeLevelForm form;
-        notifier.SetFormTarget(StatusForm::Level, &form);
         FakeBinderUi ui;
         FakeTaskQueue queue;
         TSettings settings = DefaultSettings(binderDir.Str());
@@ -256,11 +242,12 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
         paths.BinderStore = "Notesstore";
         paths.BinderSave = "Notes.sav";
         paths.TreeFilePath = JoinPath(paths.BinderRoot, paths.BinderSave);
-        Window window;
+        FakeCaptureReports window;
+        window.Form = &form;
+        TCapturePort port{window};
         CaptureSetup setup;
-        setup.Ui = &ui;
         setup.Paths = &paths;
-        setup.Window = &window;
+        setup.Port = &port;
         setup.LevelForm = &form;
         double seconds = 0;
         long growthKb = 0;
@@ -269,15 +256,15 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
         Written ours;
         uint64_t treeBytes = 0;
         {
+            // The engine is built over the tree, then handed to it.
+            TBinderTree binder(ui, queue, settings, paths);
+            setup.Records = &binder;
             CaptureController controller(setup);
-            TBinderTree binder(ui, queue, controller, settings, paths);
-            controller.SetBinder(&binder);
-            window.Binder = &binder;
-            window.Ui = &ui;
+            binder.SetCaptureStarter(&controller);
+            window.OnDone = [&binder](uint32_t id) { OnCaptureFinished(binder, id); };
             FakeAddItemScript dialog;
             dialog.Rounds.push_back({TModalResult::Ok, rootUrl, std::string("Site")});
             dialog.Options.Levels = 2;
-            dialog.Options.PageUrl = rootUrl;
             ui.AddItemDialogs.push_back(std::move(dialog));
 
             bench::ResetPeak();
@@ -298,7 +285,6 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
             treeBytes = fs::file_size(paths.TreeFilePath);
             binder.Items().Clear();
         }
-        SetMainCaptureNotifier(nullptr);
         SetInvoker(nullptr);
 
         const double htmlMb = static_cast<double>(htmlBytes) / 1e6;

@@ -223,7 +223,7 @@ void ImportExchangeFile(ExportContext& context, const std::string& path, TTreeNo
         ui.ShowMessage(ExchangeFormatError);
         return;
     }
-    ui.OpenStatusForm("", false);
+    ui.OpenWaitForm("", false);
     std::string error;
     if (!UnpackFiles(contents.Files, targets, store, error)) {
         ClearTree(read);
@@ -233,7 +233,6 @@ void ImportExchangeFile(ExportContext& context, const std::string& path, TTreeNo
     }
     TTreeNodes& tree = context.Binder.Items();
     TreeLoadContext loadContext;
-    loadContext.Queue = &context.Queue;
     loadContext.StorePath = store;
     loadContext.ListMode = context.Settings.ListMode;
     for (int i = 0; i < read.TopLevelCount(); ++i) {
@@ -245,6 +244,7 @@ void ImportExchangeFile(ExportContext& context, const std::string& path, TTreeNo
         ui.UpdateStatusForm();
     }
     tree.SetSelected(target);
+    QueueUnfinishedPages(context.Queue, loadContext.UnfinishedPages);
     ClearTree(read);
     ui.CloseStatusForm();
     if (readContext.Result == TreeLoadResult::Refused) {

@@ -15,3 +15,19 @@ bool RemoveNodePageFile(const std::string& root, const std::string& store, uint3
     const std::string path = NodePageFilePath(root, store, id);
     return !path.empty() && (::unlink(path.c_str()) == 0 || errno == ENOENT);
 }
+
+std::string WriteNodePageFile(const std::string& root, const std::string& store, uint32_t id,
+                              const std::string& html, std::string* error) {
+    const std::string folder = NodeStoreFolder(root, store, id);
+    const std::string path = NodePageFilePath(root, store, id);
+    std::string why;
+    if (folder.empty() || !ForceDirectories(folder)) {
+        why = "Cannot create the folder " + folder;
+    } else if (WriteFileAtomic(path, html.data(), html.size(), why)) {
+        return path;
+    }
+    if (error != nullptr) {
+        *error = why;
+    }
+    return {};
+}

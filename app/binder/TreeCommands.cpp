@@ -8,6 +8,7 @@
 #include "app/binder/CaptureStarter.h"
 #include "app/binder/HtmlFiles.h"
 #include "app/binder/NodeIds.h"
+#include "app/binder/NodePageFile.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/StoreFiles.h"
@@ -24,7 +25,7 @@ std::string NodeLabel(const TPageInfo& record, int32_t listMode) {
 }
 
 TTreeNode* CreateNode(TTreeNodes& tree, std::unique_ptr<TPageInfo> record, TInsertMode mode,
-                      int32_t listMode, IBinderUi* ui) {
+                      int32_t listMode, IUserMessages* ui) {
     if (record == nullptr) {
         return nullptr;
     }
@@ -91,7 +92,7 @@ TTreeNode* TBinderTree::CreateNode(NodeKind kind, TInsertMode mode, bool save,
     if (node != nullptr && save) {
         BinderDirty = true;
         FileSaveExecute();
-        ui_.TreeView1Click();
+        items_.DataChanged(node);
     }
     return node;
 }
@@ -99,7 +100,9 @@ TTreeNode* TBinderTree::CreateNode(NodeKind kind, TInsertMode mode, bool save,
 void TBinderTree::CaptureSelectedNode(bool useCache, const CaptureOptions& options) {
     if (TPageInfo* record = NodeRecord(Selected())) {
         record->State = CaptureState::Unfinished;
-        capture_.StartNodeCapture(*record, useCache, options);
+        if (capture_ != nullptr) {
+            capture_->StartNodeCapture(*record, useCache, options);
+        }
     }
 }
 
@@ -171,7 +174,7 @@ bool TBinderTree::AddNode(const std::string& url, const std::string& title, cons
         CaptureSelectedNode(false, options);
         ui_.ShowPageView();
     }
-    ui_.SetTopPanel(TreePanel);
+    ui_.OpenPanel(TreePanel);
     return true;
 }
 
@@ -183,7 +186,7 @@ void TBinderTree::FileNewFolderExecute() {
 void TBinderTree::FileAppendFolderExecute() {
     BinderDirty = true;
     CreateNode(NodeKind::Folder, TInsertMode::Sibling, false);
-    ui_.TreeView1Click();
+    items_.DataChanged(Selected());
 }
 
 void TBinderTree::FileNewNodeExecute() {
@@ -207,8 +210,8 @@ void TBinderTree::DeleteNode(TTreeNode* node) {
     }
     // No capture may still write into a record that is about to be freed.
     for (TTreeNode* n : subtree) {
-        if (TPageInfo* record = NodeRecord(n)) {
-            capture_.CancelCapture(*record);
+        if (TPageInfo* record = NodeRecord(n); record != nullptr && capture_ != nullptr) {
+            capture_->CancelCapture(*record);
         }
     }
     DeleteNodeFiles(subtree, paths_.BinderRoot, paths_.BinderStore);
@@ -226,7 +229,7 @@ void TBinderTree::EditDelete1Execute() {
             return;
         }
         // The note open in the editor may belong to a node that stays: keep its edits.
-        ui_.ApplyChangeExecute();
+        ui_.StoreTypedNotes();
         if (!listed.empty()) {
             // A node listed below another listed node goes with that one; its item id then
             // finds nothing and it is not deleted twice.
@@ -239,10 +242,9 @@ void TBinderTree::EditDelete1Execute() {
         } else {
             DeleteNode(Selected());
         }
-        ui_.ForgetShownNode();
         BinderDirty = true;
         if (Selected() != nullptr) {
-            ui_.ReflectNodeLabel(Selected());
+            items_.DataChanged(Selected());
         }
     } else if (ui_.TopPanel() == BinderListPanel) {
         const std::string chosen = ui_.ChosenBinderPath();
@@ -258,7 +260,7 @@ void TBinderTree::EditDelete1Execute() {
             lifecycle_->CloseBinder();
         }
         lifecycle_->DeleteBinder(chosen);
-        ui_.ShelfBar1PanelOpen(BinderListPanel);
+        ui_.RefillPanel(BinderListPanel);
     }
 }
 
@@ -309,11 +311,7 @@ void TBinderTree::EditPaste1Execute() {
         if (CreateNode(kind, intoFolder ? TInsertMode::Child : TInsertMode::Sibling, true,
                        std::move(record)) != nullptr &&
             kind == NodeKind::WebPage) {
-            const std::string hex = IntToHex(copy->Id, 1);
-            CopyNodeFiles(*source, paths_.BinderRoot, paths_.BinderStore,
-                          JoinPath(NodeStoreFolder(paths_.BinderRoot, paths_.BinderStore, copy->Id),
-                                   hex + ".htm"),
-                          ui_);
+            CopyNodeFiles(*source, copy->Id, paths_.BinderRoot, paths_.BinderStore, ui_);
         }
     }
     cutSlot_ = 0;
@@ -373,7 +371,7 @@ std::string TBinderTree::TreeView1Edited(TTreeNode* node, const std::string& tex
         record->Title = MakeUniqueNodeName(text);
     }
     node->SetText(NodeLabel(*record, settings_.ListMode));
-    ui_.ReflectNodeLabel(node);
+    items_.DataChanged(node);
     BinderDirty = true;
     return node->Text();
 }

@@ -12,6 +12,7 @@
 #include <string>
 
 class QProgressBar;
+class QPushButton;
 
 class TForm4 : public QWidget, public MessageTarget {
 public:
@@ -24,7 +25,26 @@ public:
     // The timer's step: one more, back to 0 on reaching 100.
     void Timer1Timer();
 
-    QProgressBar* ProgressBar1;
-    TTimer Timer1;
+    // Shown around work with `text` as the caption, the bar running from 0.
+    void Start(const std::string& text);
+    // Shown like Start around work the main thread does for the user, modal so that no
+    // command of another window starts meanwhile; the captures' status messages leave it
+    // alone until Finish. `cancellable` shows a Cancel button.
+    void StartHolding(const std::string& text, bool cancellable);
+    // Cancel was pressed since the form was last shown holding.
+    bool Cancelled() const { return cancelled_; }
+    // A step of work on the main thread, which keeps the timer from running: drawn at once.
+    void Step();
+    // The bar complete, the form hidden.
+    void Finish();
+    int Position() const;
+    bool Running() const { return Timer1.Enabled(); }
+
+private:
+    QProgressBar* ProgressBar1; // the running bar
+    QPushButton* CancelButton;
+    TTimer Timer1; // moves the bar
     std::string StatusText;
+    bool holding_ = false;
+    bool cancelled_ = false;
 };

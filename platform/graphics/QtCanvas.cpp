@@ -1,5 +1,7 @@
 #include "platform/graphics/QtCanvas.h"
 
+#include "platform/graphics/ClusterGlyphs.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -153,8 +155,9 @@ struct TQtCanvas::FontFace {
     uint64_t lastUse = 0;
     std::array<int, SimpleUnits> simpleAdvances;
     std::unordered_map<std::u16string, int> clusterAdvances;
+    TClusterGlyphs glyphs;
 
-    FontFace(FontKey k, const QFont& f) : key(std::move(k)), font(f), metrics(f) {
+    FontFace(FontKey k, const QFont& f) : key(std::move(k)), font(f), metrics(f), glyphs(f) {
         simpleAdvances.fill(-1);
     }
 
@@ -605,6 +608,11 @@ void TQtCanvas::DoTextOut(int x, int y, std::u16string_view text, const TRect* c
         p.setFont(face.font);
         p.setPen(ToQColor(Font().Color()));
         int baseline = y + face.textMetric.Ascent;
+        if (!face.font.underline() && !face.font.strikeOut()) {
+            face.glyphs.Draw(p, clusters, positions, baseline);
+            return;
+        }
+        // Lines under or through the text go with each cluster, as wide as its own glyphs.
         for (size_t i = 0; i < clusters.size(); ++i) {
             if (clusters[i].size() == 1 && clusters[i][0] < 0x20) {
                 continue;

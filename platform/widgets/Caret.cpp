@@ -4,7 +4,8 @@
 #include <QPainter>
 #include <QWidget>
 
-TControlCaret::TControlCaret(QWidget& owner) : owner_(owner) {
+TControlCaret::TControlCaret(QWidget& owner, std::function<TPoint()> origin)
+    : owner_(owner), origin_(std::move(origin)) {
     timer_.SetEnabled(false);
     timer_.OnTimer = [this] { Blink(); };
 }
@@ -72,6 +73,7 @@ void TControlCaret::Restart() {
 
 void TControlCaret::Invalidate() {
     if (exists_ && width_ > 0 && height_ > 0) {
-        owner_.update(x_, y_, width_, height_);
+        const TPoint origin = origin_();
+        owner_.update(origin.X + x_, origin.Y + y_, width_, height_);
     }
 }

@@ -8,12 +8,15 @@
 #include "platform/graphics/Types.h"
 #include "platform/widgets/Timer.h"
 
+#include <functional>
+
 class QPainter;
 class QWidget;
 
 class TControlCaret {
 public:
-    explicit TControlCaret(QWidget& owner);
+    // `origin` answers where the control's client area starts inside its widget.
+    TControlCaret(QWidget& owner, std::function<TPoint()> origin);
 
     // A caret of this size replaces any caret the control had; it starts hidden.
     void Create(int width, int height);
@@ -40,6 +43,7 @@ private:
     void Restart();
 
     QWidget& owner_;
+    std::function<TPoint()> origin_;
     TTimer timer_;
     bool exists_ = false;
     bool on_ = true;

@@ -31,6 +31,9 @@ class QScrollBar;
 // without one they are logged.
 void SetApplicationExceptionHandler(std::function<void(const std::exception&)> handler);
 void HandleApplicationException(const std::exception& error);
+// Runs an event or command handler; what it throws goes to the handler above, never into the
+// event loop.
+void GuardEvent(const std::function<void()>& handler);
 
 enum class TScrollBarKind { sbHorizontal, sbVertical };
 
@@ -113,6 +116,13 @@ public:
     // catches up with a scroll.
     void GenerateMouseMove();
 
+    // A sunken two-pixel edge around the control, outside its client area, as a window's
+    // client edge: the client size, the surface, mouse positions, the placement of child
+    // widgets and the scroll bars all lie inside it.
+    void SetClientEdge(bool edge);
+    // Where the client point (0, 0) lies in the widget.
+    QPoint ClientOrigin() const { return {edgeWidth_, edgeWidth_}; }
+
     std::function<void()> OnClick;
     std::function<void()> OnDblClick;
     std::function<void()> OnEnter;
@@ -184,4 +194,5 @@ private:
     QScrollBar* bars_[2] = {nullptr, nullptr};
     bool barVisible_[2] = {false, false};
     bool keepDisabled_[2] = {false, false};
+    int edgeWidth_ = 0;
 };

@@ -9,10 +9,17 @@
 #include "app/binder/Settings.h"
 #include "app/ui/FormVelmorRnx.h"
 #include "app/ui/Program.h"
+#include "app/ui/StatusBarWriter.h"
+#include "app/ui/TreePane.h"
 #include "app/ui/WaitForm.h"
+#include "app/ui/WindowUi.h"
+#include "app/ui/views/NodeViews.h"
+#include "app/ui/views/ViewsPane.h"
+#include "controls/MarkupStatusBar.h"
 #include "platform/base/EventLoopInvoker.h"
 #include "platform/base/Invoker.h"
 #include "platform/base/MemorySettingsStore.h"
+#include "platform/browser/WebBrowser.h"
 
 #include "tests/support/FakeBinderLifecycle.h"
 #include "tests/support/FakeCaptureStarter.h"
@@ -110,7 +117,8 @@ struct MainWindowRig {
     TFormVelmorRnx& Make(std::vector<std::string> arguments = {"tarnwick"}) {
         Window.reset();
         Window = std::make_unique<TFormVelmorRnx>(
-            TMainWindowParts{Store, Settings, Paths, Queue, Capture, arguments, Folder.Str()});
+            TMainWindowParts{Store, Settings, Paths, Queue, arguments, Folder.Str()});
+        Window->SetCaptureStarter(&Capture);
         Window->SetWaitForm(&Form4);
         Lifecycle.Tree = &Window->Binder();
         Window->SetLifecycle(&Lifecycle);
