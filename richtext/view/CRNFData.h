@@ -309,6 +309,8 @@ public:
     // Moves the selection; repaints nothing and scrolls nowhere.
     void SetSelectionBounds(int startItemNo, int startItemOffs, int endItemNo, int endItemOffs);
     void SetPartialSelectedItem(TCustomRNItemInfo* item);
+    // The selection (and the focus) would name items that are gone.
+    void DeleteItems(int firstItemNo, int count) override;
     bool FindWordAt(std::string& word, int x, int y, int& styleNo, int& itemNo, int& offs);
     void GetWordAt(int x, int y, int& itemNo, std::string& word);
     void SelectWordAt(int x, int y);
@@ -383,7 +385,9 @@ private:
     bool HotItemMove(uint32_t shift, int x, int y);
     void LimitToView(int& x, int& y) const;
     void CollapseSelection(int drawItemNo, int offs);
-    bool SearchPart(int itemNo, int from, bool down, bool matchCase, const std::u16string& key,
+    void SelectFoundWord(int itemNo, int offs, const std::string& word);
+    struct TSearchKey;
+    bool SearchPart(int itemNo, int from, bool down, const TSearchKey& key, std::string& buffer,
                     int& found) const;
     void FormatText(TFormatState& s, std::string_view text, int offs, int len, int itemNo);
     void FormatInline(TFormatState& s, int itemNo);
@@ -416,6 +420,37 @@ public:
     // Paints the clip rectangle of the control's canvas through one off-screen bitmap of its
     // size: the background, then the document, then a copy onto the canvas.
     void PaintBuffered();
+
+    // The focus path: the (possibly nested) document holding the focused item, and the item.
+    int32_t TopLevelFocusedItemNo = -1;
+    TCustomRNData* TopLevelFocusedRNData = nullptr;
+    // Where copies go; null: the system clipboard.
+    IClipboardWriter* Clipboard = nullptr;
+
+    IClipboardWriter* GetClipboard() const override;
+    void AdjustFocus(int newFocusedItemNo, TCustomRNData* topLevelRNData,
+                     int topLevelItemNo) override;
+    void Deselect(TCustomRNItemInfo* newPartiallySelected) override;
+    void MouseUp(int button, uint32_t shift, int x, int y) override;
+    // Where the focus came from: nowhere known, the control itself, another window of the
+    // same form, or an embedded control.
+    struct TFocusOrigin {
+        bool Given = false;
+        bool Self = false;
+        IEmbeddedControl* Control = nullptr;
+    };
+    // Moves the focus to the next item that takes it, or out of the control.
+    void DoTabNavigation(bool backward, const TFocusOrigin& origin);
+    // Runs the focused item (a hotspot fires its jump).
+    void ExecuteFocused();
+    // Inverts a dotted rectangle around the focused item: a second call erases it.
+    void DrawFocusedRect(TCanvas& canvas);
+    // The control's side: focusing itself, and handing the focus to the next window of its
+    // form in tab order (false when none can take it).
+    virtual void FocusSelf() {}
+    virtual bool FocusNeighbour(bool /*backward*/) { return false; }
+    // Forgets the focus path when it runs through `data` (null: whatever it is).
+    void ForgetFocus(const TCustomRNData* data);
 };
 
 // The root data of a viewer control: every question is answered by the control.
@@ -490,6 +525,13 @@ public:
     void DoSelect() override;
     void DoCheckpointVisible(TRNCPInfo* checkpoint) override;
     void DoCopy() override;
+    // The viewer's window: cursor, focus, screen positions and neighbours in tab order.
+    void SetCursor(TCursor cursor) override;
+    TPoint ClientToScreen(TPoint p) const override;
+    TPoint ScreenToClient(TPoint p) const override;
+    void FocusControl() override;
+    void FocusSelf() override { FocusControl(); }
+    bool FocusNeighbour(bool backward) override;
     bool IsAssignedCopy() const override { return bool(Events().OnCopy); }
     bool IsAssignedRNMouseUp() const override { return bool(Events().OnRNMouseUp); }
     bool IsAssignedRNMouseDown() const override { return bool(Events().OnRNMouseDown); }

@@ -306,13 +306,7 @@ void TCustomRNFormattedData::DblClick(int x, int y) {
         if (!FindWordAt(word, x, y, styleNo, itemNo, offs)) {
             return;
         }
-        const TCustomRNItemInfo& item = GetItem(itemNo);
-        if (item.IsText()) {
-            SetSelectionBounds(itemNo, offs, itemNo, offs + RNU_Length(word, item.ItemOptions));
-        } else {
-            SetSelectionBounds(itemNo, 0, itemNo, 1);
-        }
-        Invalidate();
+        SelectFoundWord(itemNo, offs, word);
         State.Exclude(TRNStateItem::rnstMakingSelection);
         DoRNDblClick(word, styleNo);
         State.Include(TRNStateItem::rnstIgnoreNextMouseDown);

@@ -179,14 +179,19 @@ void TCustomRNFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
         DocumentHeight = GetBottomMargin() + bottom + s.V(ParaOf(lastItem).SpaceAfter);
     } else {
         const int delta = bottom + SpacingBefore(s, lastItemNo + 1) - oldNextTop;
-        if (delta != 0 || itemsInserted != 0 || DrawItems.Count() != oldCount) {
+        // Indexes move when the line count changed: the items' first draw items move too.
+        const bool renumber = itemsInserted != 0 || DrawItems.Count() != oldCount;
+        if (delta != 0 || renumber) {
+            const bool record = renumber && !ShareItems();
+            int prevItemNo = s.Index > 0 ? DrawItems[s.Index - 1]->ItemNo : -1;
             for (int i = s.Index; i < DrawItems.Count(); ++i) {
                 TRNDrawLineInfo& d = *DrawItems[i];
                 d.Top += delta;
                 d.ItemNo += itemsInserted;
-                if (d.ItemNo != DrawItems[i - 1]->ItemNo && !ShareItems()) {
+                if (record && d.ItemNo != prevItemNo) {
                     GetItem(d.ItemNo).DrawItemNo = i;
                 }
+                prevItemNo = d.ItemNo;
             }
             DocumentHeight += delta;
         }

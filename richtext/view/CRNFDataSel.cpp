@@ -66,6 +66,11 @@ void TCustomRNFormattedData::SetSelectionBounds(int startItemNo, int startItemOf
     DoSelect();
 }
 
+void TCustomRNFormattedData::DeleteItems(int firstItemNo, int count) {
+    Deselect(nullptr);
+    TCustomRNData::DeleteItems(firstItemNo, count);
+}
+
 void TCustomRNFormattedData::SetPartialSelectedItem(TCustomRNItemInfo* item) {
     if (item != PartialSelectedItem) {
         Deselect(item);
@@ -151,6 +156,11 @@ void TCustomRNFormattedData::SelectWordAt(int x, int y) {
         !FindWordAt(word, x, y, styleNo, itemNo, offs)) {
         return;
     }
+    SelectFoundWord(itemNo, offs, word);
+}
+
+void TCustomRNFormattedData::SelectFoundWord(int itemNo, int offs, const std::string& word) {
+    // A text item gets the word selected, any other item itself.
     const TCustomRNItemInfo& item = GetItem(itemNo);
     if (item.IsText()) {
         SetSelectionBounds(itemNo, offs, itemNo, offs + RNU_Length(word, item.ItemOptions));
@@ -260,31 +270,49 @@ int FindIn(std::basic_string_view<Char> part, std::basic_string_view<Char> key, 
 
 } // namespace
 
-bool TCustomRNFormattedData::SearchPart(int itemNo, int from, bool down, bool matchCase,
-                                        const std::u16string& key, int& found) const {
+// The searched text in both forms: UTF-16 for Unicode items, the document's code page for
+// 8-bit items, with the page's capitals as a table (upper-casing is per byte there).
+struct TCustomRNFormattedData::TSearchKey {
+    std::u16string Wide;
+    std::string Narrow;
+    bool NarrowUsable = false;
+    bool MatchCase = false;
+    unsigned CodePage = 0;
+    char Upper[256] = {};
+};
+
+bool TCustomRNFormattedData::SearchPart(int itemNo, int from, bool down, const TSearchKey& key,
+                                        std::string& buffer, int& found) const {
     const TCustomRNItemInfo& item = GetItem(itemNo);
-    const bool unicode = item.ItemOptions.Contains(TRNItemOption::rnioUnicode);
-    const unsigned codePage = GetDefaultCodePage();
-    std::string text = GetItemText(itemNo);
-    if (!matchCase) {
-        text = RNU_UpperCase(text, unicode ? 0 : codePage, unicode);
-    }
+    const std::string& text = GetItemText(itemNo);
     // Positions count characters from 1: the part searched starts at `from` going down and
     // ends before `from` - 1 going up.
-    const int length = RNU_Length(text, item.ItemOptions);
+    const bool unicode = item.ItemOptions.Contains(TRNItemOption::rnioUnicode);
+    const int length = unicode ? static_cast<int>(text.size() / 2) : static_cast<int>(text.size());
     const int first = down ? std::clamp(from, 1, length + 1) : 1;
     const int count = down ? length - first + 1 : std::clamp(from - 2, 0, length);
     int p = -1;
     if (unicode) {
-        const std::u16string units = RNU_BytesToU16(text);
-        p = FindIn<char16_t>(std::u16string_view(units).substr(first - 1, count), key, down);
+        std::string part =
+            text.substr(static_cast<size_t>(first - 1) * 2, static_cast<size_t>(count) * 2);
+        if (!key.MatchCase) {
+            part = RNU_UpperCase(part, 0, true);
+        }
+        const std::u16string units = RNU_BytesToU16(part);
+        p = FindIn<char16_t>(units, key.Wide, down);
     } else {
-        std::string narrow = RNU_UnicodeToAnsi(codePage, RNU_U16ToBytes(key));
-        // A key with characters the page lacks cannot occur in 8-bit text.
-        if (RNU_BytesToU16(RNU_AnsiToUnicode(codePage, narrow)) != key) {
+        if (!key.NarrowUsable) {
             return false;
         }
-        p = FindIn<char>(std::string_view(text).substr(first - 1, count), narrow, down);
+        std::string_view part = std::string_view(text).substr(first - 1, count);
+        if (!key.MatchCase) {
+            buffer.resize(part.size());
+            for (size_t i = 0; i < part.size(); ++i) {
+                buffer[i] = key.Upper[static_cast<unsigned char>(part[i])];
+            }
+            part = buffer;
+        }
+        p = FindIn<char>(part, key.Narrow, down);
     }
     if (p < 0) {
         return false;
@@ -298,27 +326,42 @@ bool TCustomRNFormattedData::SearchText(bool down, bool matchCase, std::string_v
                        RNU_BytesToU16(RNU_AnsiToUnicode(GetDefaultCodePage(), text)));
 }
 
-bool TCustomRNFormattedData::SearchTextW(bool down, bool matchCase, std::u16string key) {
-    if (!matchCase) {
-        key = RNU_BytesToU16(RNU_UpperCase(RNU_U16ToBytes(key), 0, true));
-    }
-    if (key.empty() || ItemCount() == 0) {
+bool TCustomRNFormattedData::SearchTextW(bool down, bool matchCase, std::u16string text) {
+    if (text.empty() || ItemCount() == 0) {
         return false;
+    }
+    TSearchKey key;
+    key.MatchCase = matchCase;
+    key.CodePage = GetDefaultCodePage();
+    key.Wide = matchCase ? text : RNU_BytesToU16(RNU_UpperCase(RNU_U16ToBytes(text), 0, true));
+    key.Narrow = RNU_UnicodeToAnsi(key.CodePage, RNU_U16ToBytes(text));
+    // A text with characters the page lacks cannot occur in 8-bit items.
+    key.NarrowUsable = RNU_BytesToU16(RNU_AnsiToUnicode(key.CodePage, key.Narrow)) == text;
+    if (!matchCase) {
+        for (int b = 0; b < 256; ++b) {
+            key.Upper[b] =
+                RNU_UpperCase(std::string(1, static_cast<char>(b)), key.CodePage, false)[0];
+        }
+        for (char& c : key.Narrow) {
+            c = key.Upper[static_cast<unsigned char>(c)];
+        }
     }
     int itemNo = 0, offs = 1;
     SrchStart(down, itemNo, offs);
     itemNo = std::max(itemNo, 0);
+    std::string buffer;
     int found = 0;
+    const int length = static_cast<int>(key.Wide.size());
     if (itemNo < ItemCount() && GetItem(itemNo).IsText() &&
-        SearchPart(itemNo, offs, down, matchCase, key, found)) {
-        SrchSelectIt(itemNo, found, static_cast<int>(key.size()));
+        SearchPart(itemNo, offs, down, key, buffer, found)) {
+        SrchSelectIt(itemNo, found, length);
         return true;
     }
     const int step = down ? 1 : -1;
     for (int i = itemNo + step; i >= 0 && i < ItemCount(); i += step) {
         if (GetItem(i).IsText() &&
-            SearchPart(i, down ? 1 : INT_MAX / 2, down, matchCase, key, found)) {
-            SrchSelectIt(i, found, static_cast<int>(key.size()));
+            SearchPart(i, down ? 1 : INT_MAX / 2, down, key, buffer, found)) {
+            SrchSelectIt(i, found, length);
             return true;
         }
     }
