@@ -68,7 +68,8 @@ void TRNEditRNData::DoResizeControl(int itemNo, int oldWidth, int /*oldHeight*/,
     }
     const bool full = oldWidth != newWidth &&
                       (oldWidth + indents >= DocMinWidth || DocMinWidth < newWidth + indents);
-    Reformat(full, false, true, itemNo, false);
+    // Forced: with the text width unchanged an unforced pass would keep the old line.
+    Reformat(full, true, true, itemNo, false);
     Invalidate();
 }
 

@@ -284,3 +284,24 @@ TEST(EditUndoList, AFailedReplayEmptiesBothLists) {
     EXPECT_EQ(e.D().UndoList().Count(), 0);
     EXPECT_EQ(e.D().RedoList().Count(), 0);
 }
+
+TEST(EditPrimitives, ResizingAControlReformatsAndPlacesIt) {
+    Editor e;
+    e.D().AddNL("a", 0, 0);
+    auto control = std::make_unique<TOpaqueControl>("TButton", "b", "");
+    control->SetBounds(0, 0, 30, 10);
+    IEmbeddedControl* button = control.get();
+    e.D().AddControlEx("b", std::move(control), -1, TRNVAlign::rnvaBaseline);
+    e.Format();
+    e.D().BeginUndoSequence(TRNUndoType::rnutModifyItem);
+    e.D().Do_Resize(1, 50, 20, true);
+    const TRNDrawLineInfo& placed = *e.D().DrawItems[e.D().FindDrawItemByItem(1)];
+    EXPECT_EQ(placed.Width, 52);
+    e.D().AdjustControlPlacement(1);
+    EXPECT_EQ(button->Left(), placed.Left + 1);
+    e.Undo();
+    EXPECT_EQ(button->Width(), 30);
+    EXPECT_EQ(e.D().DrawItems[e.D().FindDrawItemByItem(1)]->Width, 32);
+    e.Redo();
+    EXPECT_EQ(button->Height(), 20);
+}
