@@ -258,6 +258,10 @@ void TRNEditRNData::KeyPress(std::u16string_view key) {
                 return;
             }
         }
+        // An empty line takes the current paragraph style; replacing it records that.
+        if (length == 0 && GetItem(target).ParaNo != CurParaStyleNo) {
+            newItem = true;
+        }
         if (newItem && advanced) {
             // Back before the item the caret had been advanced into.
             target = caretItem;

@@ -69,8 +69,8 @@ TEST(EditCaret, Movement) {
          [](TRNEditRNData& d) { return d.OnRightPress(false, true); }, false, 0, 5},
         {"CtrlLeftToTheWordStart", 200, 0, 7,
          [](TRNEditRNData& d) { return d.OnLeftPress(false, true); }, false, 0, 5},
-        {"DownKeepsTheColumn", 200, 0, 3,
-         [](TRNEditRNData& d) { return d.OnDownPress(); }, false, 1, 3},
+        {"DownKeepsTheColumn", 200, 0, 3, [](TRNEditRNData& d) { return d.OnDownPress(); }, false,
+         1, 3},
         {"PageDownNearTheEndGoesToTheLastStop", 200, 0, 1,
          [](TRNEditRNData& d) {
              d.OnPgDownPress();
@@ -127,9 +127,29 @@ TEST(EditReformat, OnlyTheWidestItemFormatsTheWholeDocument) {
         int width = 0;
         data.BeginItemModify(itemNo, width);
         data.WholePasses = 0;
-        data.SetPictureInfo(itemNo, "p", std::make_unique<TBitmap>(20, 10),
-                            TRNVAlign::rnvaBaseline, RNTag());
+        data.SetPictureInfo(itemNo, "p", std::make_unique<TBitmap>(20, 10), TRNVAlign::rnvaBaseline,
+                            RNTag());
         data.EndItemModify(itemNo, width);
         EXPECT_EQ(data.WholePasses, widest ? 1 : 0) << widest;
     }
+}
+
+TEST(EditReformat, HypertextAreasOnlyWithoutBookkeeping) {
+    Editor e;
+    e.D().AddNL("link", 4, 0);
+    e.Format();
+    e.D().JumpBookkeeping = 1;
+    e.D().BuildJumpsCoords();
+    EXPECT_FALSE(e.Host.Flags.Contains(TRNFlag::rnflUseJumps));
+    e.D().JumpBookkeeping = 0;
+    e.D().BuildJumpsCoords();
+    EXPECT_TRUE(e.Host.Flags.Contains(TRNFlag::rnflUseJumps));
+    EXPECT_EQ(e.D().Jumps.Count(), 1);
+    e.D().JumpBookkeeping = 1;
+    e.D().ClearJumpsCoords();
+    EXPECT_EQ(e.D().Jumps.Count(), 1);
+    e.D().JumpBookkeeping = 0;
+    e.D().ClearJumpsCoords();
+    EXPECT_FALSE(e.Host.Flags.Contains(TRNFlag::rnflUseJumps));
+    EXPECT_EQ(e.D().Jumps.Count(), 0);
 }

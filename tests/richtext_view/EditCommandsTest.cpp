@@ -91,6 +91,18 @@ TEST(EditInsert, PlacesItemsAtTheCaret) {
     });
 }
 
+TEST(EditTyping, AnEmptyLineTakesTheCurrentParagraphStyle) {
+    Editor e;
+    e.Style.ParaStyles().Add();
+    e.D().AddNL("", 0, 0);
+    e.Format();
+    e.Caret(0, 1);
+    e.D().SetCurParaStyleNo(1);
+    CheckUndoRedo(e, [&] { e.D().KeyPress(u"x"); });
+    EXPECT_EQ(e.D().GetItemText(0), "x");
+    EXPECT_EQ(e.D().GetItemPara(0), 1);
+}
+
 TEST(EditInsert, KeepsLineBreakOfAReplacedEmptyLine) {
     Editor e;
     e.D().AddNL("x", 0, 0);
