@@ -463,11 +463,27 @@ void TCustomControl::paintEvent(QPaintEvent* e) {
     QPainter painter(this);
     QRect r = e->rect().translated(-ClientOrigin()).intersected(surface_.rect());
     painter.drawImage(r.topLeft() + ClientOrigin(), surface_, r);
+    if (caret_) {
+        painter.save();
+        painter.translate(ClientOrigin());
+        caret_->PaintOver(painter);
+        painter.restore();
+    }
     if (edgeWidth_ > 0) {
         TQtCanvas frame(&painter, {width(), height()}, 96, 96);
         TRect bounds = Rect(0, 0, width(), height());
         DrawEdge(frame, bounds, EDGE_SUNKEN, BF_RECT);
     }
+}
+
+TControlCaret& TCustomControl::Caret() {
+    if (!caret_) {
+        caret_ = std::make_unique<TControlCaret>(*this, [this] {
+            const QPoint origin = ClientOrigin();
+            return TPoint{origin.x(), origin.y()};
+        });
+    }
+    return *caret_;
 }
 
 void TCustomControl::resizeEvent(QResizeEvent*) {
@@ -555,10 +571,16 @@ void TCustomControl::keyReleaseEvent(QKeyEvent* e) {
 }
 
 void TCustomControl::focusInEvent(QFocusEvent*) {
+    if (caret_) {
+        caret_->Invalidate();
+    }
     Guard([this] { DoEnter(); });
 }
 
 void TCustomControl::focusOutEvent(QFocusEvent*) {
+    if (caret_) {
+        caret_->Invalidate();
+    }
     Guard([this] { DoExit(); });
 }
 

@@ -12,6 +12,7 @@
 // exception handler.
 
 #include "platform/graphics/QtCanvas.h"
+#include "platform/widgets/Caret.h"
 #include "platform/widgets/Cursors.h"
 #include "platform/widgets/Input.h"
 #include "platform/widgets/Messages.h"
@@ -73,6 +74,8 @@ public:
     bool Focused() const { return hasFocus(); }
     void SetFocus() { setFocus(Qt::OtherFocusReason); }
     void SetHint(const std::string& hint);
+    // The text caret, drawn over the surface after each paint.
+    TControlCaret& Caret();
 
     void Invalidate();
     // Marks a part for Paint; the surface keeps its other pixels.
@@ -182,6 +185,7 @@ private:
     void ScrollAction(TScrollBarKind kind, int action);
     QScrollBar* Bar(TScrollBarKind kind) const;
 
+    std::unique_ptr<TControlCaret> caret_;
     QImage surface_;
     std::unique_ptr<TQtCanvas> canvas_;
     QRegion invalid_;
