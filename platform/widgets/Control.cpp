@@ -2,7 +2,9 @@
 
 #include "platform/widgets/ScrollBar.h"
 
+#include <QCursor>
 #include <QEnterEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -191,6 +193,8 @@ void TCustomControl::KillTimer(uint32_t id) {
 void TCustomControl::SetScrollInfo(TScrollBarKind kind, const TScrollInfo& info, bool visible) {
     QScrollBar* bar = Bar(kind);
     QSignalBlocker block(bar);
+    bar->setEnabled(visible);
+    visible = visible || keepDisabled_[Index(kind)];
     int page = std::max(0, info.Page);
     bar->setRange(info.Min, std::max(info.Min, info.Max - std::max(0, page - 1)));
     bar->setPageStep(std::max(1, page));
@@ -215,6 +219,57 @@ void TCustomControl::SetScrollPos(TScrollBarKind kind, int position) {
 
 bool TCustomControl::ScrollBarVisible(TScrollBarKind kind) const {
     return barVisible_[Index(kind)];
+}
+
+bool TCustomControl::ScrollBarEnabled(TScrollBarKind kind) const {
+    return barVisible_[Index(kind)] && Bar(kind)->isEnabled();
+}
+
+void TCustomControl::SetScrollBarKeepDisabled(TScrollBarKind kind, bool keep) {
+    keepDisabled_[Index(kind)] = keep;
+}
+
+void TCustomControl::ScrollWindowEx(int dx, int dy, const TRect* rect) {
+    Canvas();
+    FitSurface();
+    const QRect area = (rect ? QRect(rect->Left, rect->Top, rect->Width(), rect->Height())
+                             : QRect(0, 0, ClientWidth(), ClientHeight()))
+                           .intersected(surface_.rect());
+    if (area.isEmpty() || (dx == 0 && dy == 0)) {
+        return;
+    }
+    const QRect moved = area.translated(dx, dy).intersected(area);
+    if (!moved.isEmpty()) {
+        const QImage part = surface_.copy(moved.translated(-dx, -dy));
+        QPainter p(&surface_);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(moved.topLeft(), part);
+    }
+    // What was already waiting for Paint inside the area moves with its pixels.
+    const QRegion waiting = invalid_.intersected(area);
+    invalid_ = invalid_.subtracted(area) + waiting.translated(dx, dy).intersected(area) +
+               QRegion(area).subtracted(QRegion(moved));
+    if (!rect) {
+        for (QWidget* child : ChildWidgets()) {
+            child->move(child->pos() + QPoint(dx, dy));
+        }
+    }
+    update(area);
+}
+
+std::vector<QWidget*> TCustomControl::ChildWidgets() const {
+    std::vector<QWidget*> children;
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child != bars_[0] && child != bars_[1]) {
+            children.push_back(child);
+        }
+    }
+    return children;
+}
+
+void TCustomControl::GenerateMouseMove() {
+    const QPoint p = mapFromGlobal(QCursor::pos());
+    Guard([&] { MouseMove(ShiftStateOf(QGuiApplication::keyboardModifiers()), p.x(), p.y()); });
 }
 
 void TCustomControl::LayoutScrollBars() {

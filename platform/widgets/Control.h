@@ -22,6 +22,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 class QScrollBar;
 
@@ -95,6 +96,19 @@ public:
     TScrollInfo GetScrollInfo(TScrollBarKind kind) const;
     void SetScrollPos(TScrollBarKind kind, int position);
     bool ScrollBarVisible(TScrollBarKind kind) const;
+    bool ScrollBarEnabled(TScrollBarKind kind) const;
+    // With the flag, a bar that SetScrollInfo would hide stays shown, disabled.
+    void SetScrollBarKeepDisabled(TScrollBarKind kind, bool keep);
+
+    // Moves the surface pixels inside `rect` (the client area when null) by (dx, dy) and
+    // marks the strip they uncover for Paint. Without a rectangle the child widgets move
+    // with the pixels; with one they stay where they are.
+    void ScrollWindowEx(int dx, int dy, const TRect* rect);
+    // The widgets placed on the control, its own scroll bars left out.
+    std::vector<QWidget*> ChildWidgets() const;
+    // A mouse move at the cursor's position with no buttons, so that what follows the mouse
+    // catches up with a scroll.
+    void GenerateMouseMove();
 
     std::function<void()> OnClick;
     std::function<void()> OnDblClick;
@@ -165,4 +179,5 @@ private:
     std::map<int, uint32_t> timers_; // Qt's timer id -> the control's
     QScrollBar* bars_[2] = {nullptr, nullptr};
     bool barVisible_[2] = {false, false};
+    bool keepDisabled_[2] = {false, false};
 };

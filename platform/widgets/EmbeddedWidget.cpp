@@ -3,7 +3,21 @@
 #include "platform/graphics/Canvas.h"
 
 #include <QImage>
+
 #include <QVariant>
+#include <algorithm>
+
+namespace {
+constexpr char TagProperty[] = "tarnwickTag";
+}
+
+int32_t WidgetTag(const QWidget& widget) {
+    return widget.property(TagProperty).toInt();
+}
+
+void SetWidgetTag(QWidget& widget, int32_t tag) {
+    widget.setProperty(TagProperty, tag);
+}
 
 TEmbeddedWidget::TEmbeddedWidget(std::unique_ptr<QWidget> widget, std::string className)
     : widget_(widget.release()), className_(std::move(className)) {}
@@ -39,7 +53,20 @@ TRect TEmbeddedWidget::BoundsRect() const {
 
 void TEmbeddedWidget::SetBounds(int left, int top, int width, int height) {
     if (widget_) {
-        widget_->setGeometry(left, top, width, height);
+        widget_->setGeometry(std::clamp(left, -MaxChildCoordinate, MaxChildCoordinate),
+                             std::clamp(top, -MaxChildCoordinate, MaxChildCoordinate), width,
+                             height);
+    }
+}
+
+int32_t TEmbeddedWidget::Tag() const {
+    return widget_ ? WidgetTag(*widget_) : tag_;
+}
+
+void TEmbeddedWidget::SetTag(int32_t tag) {
+    tag_ = tag;
+    if (widget_) {
+        SetWidgetTag(*widget_, tag);
     }
 }
 

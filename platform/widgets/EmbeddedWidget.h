@@ -12,6 +12,13 @@
 #include <string>
 #include <vector>
 
+// The number a window keeps with a widget placed on it (a document keeps the control's y
+// there), held by the widget itself so that its window can move it with its children.
+int32_t WidgetTag(const QWidget& widget);
+void SetWidgetTag(QWidget& widget, int32_t tag);
+// Window coordinates are 16-bit on X11: a child is never placed beyond this.
+constexpr int MaxChildCoordinate = 10000;
+
 // A window that document controls are placed on.
 class TWidgetControlParent : public IControlParent {
 public:
@@ -37,8 +44,8 @@ public:
     std::string Caption() const override;
     TRect BoundsRect() const override;
     void SetBounds(int left, int top, int width, int height) override;
-    int32_t Tag() const override { return tag_; }
-    void SetTag(int32_t tag) override { tag_ = tag; }
+    int32_t Tag() const override;
+    void SetTag(int32_t tag) override;
     bool Visible() const override;
     void SetVisible(bool visible) override;
     IControlParent* Parent() const override { return parent_; }

@@ -21,6 +21,7 @@
 class TCustomRNFormattedData;
 class TRNStyle;
 class TParaInfo;
+struct TRNMarkArea;
 
 enum class TRNStateItem : uint8_t {
     rnstClickedBeyondLine,
@@ -54,6 +55,14 @@ struct TRNJumpInfo {
 
 enum class TRNTabNavigationType : uint8_t { rntnNone, rntnTab, rntnCtrlTab };
 
+// A figure drawn by inverting what is under it (a resize guide line): each call draws it when
+// it is absent and erases it when it is present. The document holds at most one.
+class IRNXorFigure {
+public:
+    virtual ~IRNXorFigure() = default;
+    virtual void DrawXor(TCustomRNFormattedData& sender, uint32_t shift, int x, int y) = 0;
+};
+
 class TCustomRNFormattedData : public TCustomRNData {
 public:
     TCustomRNFormattedData();
@@ -61,7 +70,7 @@ public:
 
     // XOR drawing (a temporary figure such as a resize guide).
     bool XorDrawn = false;
-    std::function<void(TCustomRNFormattedData& sender, uint32_t shift, int x, int y)> XorDrawing;
+    IRNXorFigure* XorFigure = nullptr;
     int LastXorX = 0;
     int LastXorY = 0;
 
@@ -195,6 +204,36 @@ public:
     void AdjustJumpsCoords();
     void AdjustChildrenCoords();
 
+    // Painting: the part of the document under `clipRect` (window coordinates) onto `canvas`,
+    // whose (0, 0) stands for the top-left corner of `clipRect`. The caller fills the
+    // background first.
+    void PaintTo(TCanvas& canvas, const TRect& clipRect);
+    // Repaint requests to the control that shows the document (through the root document).
+    void Invalidate();
+    void Refresh();
+    void InvalidateRect(const TRect& r);
+    void InvalidateJumpRect(int id);
+    // The XOR figure. ClearXorDrawing answers whether it erased one.
+    void AssignXorDrawing(IRNXorFigure* figure);
+    void UnAssignXorDrawing(IRNXorFigure* figure);
+    bool UsingThisXorDrawing(const IRNXorFigure* figure) const { return figure == XorFigure; }
+    void XorDrawing();
+    void XorDrawingEx(int x, int y);
+    bool ClearXorDrawing();
+    // Palettes do not exist on true-colour displays: the hooks only keep their state.
+    void UpdateBackgroundPaletteInfo(TRNBackground* background);
+    bool UpdatingBackgroundPalette() const {
+        return State.Contains(TRNStateItem::rnstChangingBkPalette);
+    }
+    virtual TRNPaletteAction GetDoInPaletteMode() const { return TRNPaletteAction::rnpaDoNothing; }
+
+    // What the repaint requests reach: a nested document asks its root, the root its control.
+    virtual bool ControlHasWindow() const;
+    virtual bool ControlDestroying() const;
+    // Null: the whole control.
+    virtual void InvalidateControl(const TRect* r);
+    virtual void UpdateControl();
+
     // Word wrap.
     void Format();
     void StartFormatting() { State.Include(TRNStateItem::rnstSkipFormatting); }
@@ -229,6 +268,15 @@ public:
     void FinishScreenLine(const TRNScreenAndDevice& sad, int rightEdge, int drawItemCount,
                           bool& noLineToFinish, int& extraSpace, bool lastLineOfPara);
 
+    // What the text pieces of one draw item are painted with.
+    struct TPaintPass {
+        TCanvas* Canvas = nullptr;
+        TRNStyle* Style = nullptr;
+        int DX = 0;
+        int DY = 0;
+        int LastStyleNo = -1;
+    };
+
 protected:
     // The owner's part of the destruction: items (and the documents they hold) are freed
     // while this object still answers as a formatted document.
@@ -245,12 +293,28 @@ private:
     std::unique_ptr<TRNDrawLineInfo> NewDrawItem(TFormatState& s, TCustomRNItemInfo& item);
     void PlaceDrawItem(TFormatState& s, std::unique_ptr<TRNDrawLineInfo> d, bool recordFirst);
     int SearchLineByTop(int y) const;
+    TCustomRNFormattedData* RepaintTarget();
+    const TCustomRNFormattedData* RepaintTarget() const;
+    int PaintParaBacks(TPaintPass& pass, int first, int last, const TRect& docRect);
+    void PaintTextDrawItem(TPaintPass& pass, int d, int startNo, int endNo, int startOffs,
+                           int endOffs);
+    void PaintTextPiece(TPaintPass& pass, int d, const std::string& text, int left, int width,
+                        int firstChar, bool selected, bool startsAtStart, bool endsAtEnd,
+                        bool hover, int spaceBefore);
+    void PaintNonTextDrawItem(TPaintPass& pass, int d, int startNo, int endNo, int startOffs,
+                              int endOffs, const TRect& canvasRect);
+    bool IsHoverJump(const TCustomRNItemInfo& item) const;
+    TRNMarkArea MarkArea() const;
 };
 
 // Focus among the controls of a document.
 class TRNControlData : public TCustomRNFormattedData {
 public:
     TRNTabNavigationType TabNavigation = TRNTabNavigationType::rntnTab;
+
+    // Paints the clip rectangle of the control's canvas through one off-screen bitmap of its
+    // size: the background, then the document, then a copy onto the canvas.
+    void PaintBuffered();
 };
 
 // The root data of a viewer control: every question is answered by the control.
@@ -300,6 +364,11 @@ public:
     TCursor GetNormalCursor() const override { return RichNote.GetCursor(); }
     TCPEventKind GetCPEventKind() const override { return RichNote.GetCPEventKind(); }
     TRNScroller* GetInplaceEditor() const override { return RichNote.GetInplaceEditor(); }
+    TRNPaletteAction GetDoInPaletteMode() const override { return RichNote.GetDoInPaletteMode(); }
+    bool ControlHasWindow() const override { return RichNote.HandleAllocated(); }
+    bool ControlDestroying() const override { return RichNote.IsDestroying(); }
+    void InvalidateControl(const TRect* r) override { RichNote.InvalidateClient(r); }
+    void UpdateControl() override { RichNote.UpdateClient(); }
 
     void ScrollTo(int y, bool redraw) override;
     void HScrollTo(int x) override { RichNote.SetHPos(x); }

@@ -118,6 +118,13 @@ public:
     virtual IControlParent* AsControlParent() const = 0;
     // While the control is being destroyed it raises no selection event.
     virtual bool IsDestroying() const = 0;
+    virtual TRNPaletteAction GetDoInPaletteMode() const = 0;
+
+    // Repainting: whether the control has a window yet, a part of its client area (null: all
+    // of it) marked for painting, and what is marked painted now.
+    virtual bool HandleAllocated() const = 0;
+    virtual void InvalidateClient(const TRect* r) = 0;
+    virtual void UpdateClient() = 0;
 
     // Scrolling: a document y, with and without repainting; the extents are the area width
     // in pixels and the height in small steps.

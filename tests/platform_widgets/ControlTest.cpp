@@ -277,3 +277,39 @@ TEST(Control, CursorsKeysAndShiftStates) {
     EXPECT_FALSE(s.Contains(TShiftStateItem::ssShift));
     EXPECT_EQ(MouseButtonOf(Qt::MiddleButton), TMouseButton::mbMiddle);
 }
+
+TEST(Control, ScrollingTheSurfaceMovesPixelsAndRepaintsTheUncoveredStrip) {
+    for (bool withRect : {false, true}) {
+        Probe probe;
+        probe.resize(100, 60);
+        auto* child = new QWidget(&probe);
+        child->setGeometry(50, 40, 5, 5);
+        probe.show();
+        Shot(probe);
+        const int paints = probe.paints;
+        const TRect client = probe.ClientRect();
+        probe.ScrollWindowEx(0, -15, withRect ? &client : nullptr);
+        const QImage scrolled = Shot(probe);
+        EXPECT_EQ(probe.paints, paints + 1);
+        // The red square (10..29) moved up by 15; only the uncovered strip was painted again.
+        EXPECT_EQ(scrolled.pixel(15, 0), qRgb(255, 0, 0));
+        EXPECT_EQ(scrolled.pixel(15, 14), qRgb(255, 0, 0));
+        EXPECT_EQ(scrolled.pixel(15, 15), qRgb(255, 255, 255));
+        EXPECT_EQ(scrolled.pixel(50, 50), qRgb(255, 255, 255));
+        EXPECT_EQ(child->y(), withRect ? 40 : 25) << (withRect ? "with" : "without") << " a rect";
+    }
+}
+
+TEST(Control, ABarKeptDisabledStaysShownWithNothingToScroll) {
+    Probe probe;
+    probe.resize(100, 60);
+    probe.SetScrollBarKeepDisabled(TScrollBarKind::sbVertical, true);
+    probe.SetScrollInfo(TScrollBarKind::sbVertical, {0, 5, 10, 0}, false);
+    EXPECT_TRUE(probe.ScrollBarVisible(TScrollBarKind::sbVertical));
+    EXPECT_FALSE(probe.ScrollBarEnabled(TScrollBarKind::sbVertical));
+    probe.SetScrollInfo(TScrollBarKind::sbVertical, {0, 99, 10, 0}, true);
+    EXPECT_TRUE(probe.ScrollBarEnabled(TScrollBarKind::sbVertical));
+    probe.SetScrollBarKeepDisabled(TScrollBarKind::sbVertical, false);
+    probe.SetScrollInfo(TScrollBarKind::sbVertical, {0, 5, 10, 0}, false);
+    EXPECT_FALSE(probe.ScrollBarVisible(TScrollBarKind::sbVertical));
+}

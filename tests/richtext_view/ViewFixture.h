@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class FakeHost : public IRichNoteHost {
 public:
@@ -29,6 +30,9 @@ public:
     TCursor Cursor = 7;
     TCanvas* Canvas = nullptr;
     bool Destroying = false;
+    bool HasWindow = true;
+    std::vector<TRect> Invalidated;
+    int Updates = 0;
     int ScrollBarUpdates = 0;
     int LastScrollY = -1;
     // Called with the area after each scroll-bar update: lets a test change the client size
@@ -76,6 +80,12 @@ public:
     TCanvas* GetCanvas() const override { return Canvas; }
     IControlParent* AsControlParent() const override { return nullptr; }
     bool IsDestroying() const override { return Destroying; }
+    TRNPaletteAction GetDoInPaletteMode() const override { return TRNPaletteAction::rnpaDoNothing; }
+    bool HandleAllocated() const override { return HasWindow; }
+    void InvalidateClient(const TRect* r) override {
+        Invalidated.push_back(r ? *r : Rect(0, 0, ClientWidth, ClientHeight));
+    }
+    void UpdateClient() override { ++Updates; }
     void ScrollTo(int y) override { LastScrollY = y; }
     void ScrollToNoRedraw(int y) override { LastScrollY = y; }
     void UpdateScrollBars(int xSize, int ySteps, bool, bool) override {

@@ -1,0 +1,94 @@
+// Painting the visible page (1000 x 800) of the 1 MB notes document of the word-wrap
+// benchmark at its top, middle and end on the Qt canvas: the background fill and the
+// document's own painting, as a viewer's paint does. Beside it the same page of a document
+// ten times larger (a paint must not grow with the document) and QTextDocument drawing the
+// same clip of the same paragraphs in the same run.
+#include "NotesDocument.h"
+
+#include "platform/graphics/QtCanvas.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+
+namespace {
+
+constexpr int Width = 1000;
+constexpr int Height = 800;
+constexpr int Paragraphs = 10000;
+
+const char* const Where[] = {"top", "middle", "end"};
+
+// Formatted once per size and kept for all the runs.
+bench::Notes& FormattedNotes(int paragraphs) {
+    static std::map<int, std::unique_ptr<bench::Notes>> notes;
+    auto& slot = notes[paragraphs];
+    if (!slot) {
+        slot = std::make_unique<bench::Notes>(paragraphs, Width, Height);
+        QImage image(Width, Height, QImage::Format_RGB32);
+        TQtCanvas canvas(&image, 96);
+        slot->Doc->Format_(false, true, false, 0, canvas, false);
+    }
+    return *slot;
+}
+
+int Offset(int documentHeight, int where) {
+    const int last = std::max(0, documentHeight - Height);
+    return where == 0 ? 0 : where == 1 ? last / 2 : last;
+}
+
+void PaintPage(benchmark::State& state, int paragraphs) {
+    bench::App();
+    bench::Notes& notes = FormattedNotes(paragraphs);
+    notes.Doc->VOffs = Offset(notes.Doc->DocumentHeight, static_cast<int>(state.range(0)));
+    QImage image(Width, Height, QImage::Format_RGB32);
+    TQtCanvas canvas(&image, 96);
+    const TRect page = Rect(0, 0, Width, Height);
+    for (auto _ : state) {
+        canvas.Brush().SetColor(clWindow);
+        canvas.Brush().SetStyle(TBrushStyle::bsSolid);
+        canvas.FillRect(page);
+        notes.Doc->PaintTo(canvas, page);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.SetLabel(Where[state.range(0)]);
+    state.counters["draw_items"] = notes.Doc->DrawItems.Count();
+}
+
+void BM_PaintPage1MB(benchmark::State& state) {
+    PaintPage(state, Paragraphs);
+}
+BENCHMARK(BM_PaintPage1MB)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+void BM_PaintPage10MB(benchmark::State& state) {
+    PaintPage(state, 10 * Paragraphs);
+}
+BENCHMARK(BM_PaintPage10MB)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+void BM_QTextDocumentDrawPage(benchmark::State& state) {
+    bench::App();
+    static QTextDocument* doc = [] {
+        auto* d = new QTextDocument;
+        bench::FillTextDocument(*d, Paragraphs);
+        d->setTextWidth(Width);
+        d->documentLayout()->documentSize();
+        return d;
+    }();
+    const int height = static_cast<int>(doc->documentLayout()->documentSize().height());
+    const int offset = Offset(height, static_cast<int>(state.range(0)));
+    QImage image(Width, Height, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        painter.fillRect(image.rect(), Qt::white);
+        painter.translate(0, -offset);
+        doc->drawContents(&painter, QRectF(0, offset, Width, Height));
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.SetLabel(Where[state.range(0)]);
+}
+BENCHMARK(BM_QTextDocumentDrawPage)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+} // namespace

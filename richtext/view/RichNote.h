@@ -1,0 +1,289 @@
+#pragma once
+
+// The read-only rich-text control: a scrolling window that owns one document data object and
+// one background, is bound to a style sheet, formats the document to its width and paints it.
+// The document work is the data object's; the control holds the properties the data object
+// asks for, passes the building, query and file operations on, and runs the auto-scroll timer
+// of drag selection.
+
+#include "platform/widgets/EmbeddedWidget.h"
+#include "richtext/view/CRNFData.h"
+#include "richtext/view/RNBack.h"
+#include "richtext/view/RNScroll.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+class TStream;
+
+enum class TRNSearchOption { rnsroMatchCase, rnsroDown };
+using TRNSearchOptions = TSet<TRNSearchOption>;
+
+class TRichNote;
+using TRichNoteDataClass = std::unique_ptr<TRichNoteRNData> (*)(IRichNoteHost& owner);
+
+class TRichNote : public TRNScroller, public IRichNoteHost {
+public:
+    explicit TRichNote(QWidget* parent = nullptr);
+    ~TRichNote() override;
+
+    // The data object, made on first use by the class GetDataClass names.
+    TRichNoteRNData& RNData();
+    virtual TRichNoteDataClass GetDataClass() const;
+    TRNBackground& Background() { return *background_; }
+
+    // Properties.
+    TRNStyle* Style() const { return style_; }
+    void SetStyle(TRNStyle* style);
+    TRNOptions Options = RNDefaultOptions;
+    TRNFOptions RNFOptions = RNFDefaultOptions;
+    TRNRTFOptions RTFOptions = RNRTFDefaultOptions;
+    TRNFWarnings RNFWarnings;
+    TRNFReaderStyleMode RNFTextStylesReadMode = TRNFReaderStyleMode::rnf_sInsertMerge;
+    TRNFReaderStyleMode RNFParaStylesReadMode = TRNFReaderStyleMode::rnf_sInsertMerge;
+    TRNFlags Flags{TRNFlag::rnflUseJumps, TRNFlag::rnflTrim};
+    int LeftMargin = 5;
+    int RightMargin = 5;
+    int TopMargin = 5;
+    int BottomMargin = 5;
+    int MinTextWidth = 0;
+    int MaxTextWidth = 0;
+    std::string Delimiters{RNDefaultDelimiters};
+    int FirstJumpNo = 0;
+    TCPEventKind CPEventKind = TCPEventKind::cpeNone;
+    TRichNoteEvents Handlers;
+    bool AllowSelection() const { return Options.Contains(TRNOption::rnoAllowSelection); }
+    bool SingleClick() const { return Options.Contains(TRNOption::rnoSingleClick); }
+    TRNTabNavigationType TabNavigation() { return RNData().TabNavigation; }
+    void SetTabNavigation(TRNTabNavigationType value) { RNData().TabNavigation = value; }
+    // The colour painted behind the document: Color, or the style sheet's when Color is
+    // clNone, or the window colour without a style sheet.
+    TColor GetEffectiveColor() { return RNData().GetColor(); }
+    TColor GetHoverColor(TColor color) const;
+    void SetBackgroundBitmap(const TBitmap& bitmap);
+    TBackgroundStyle BackgroundStyle() const { return background_->Style; }
+    void SetBackgroundStyle(TBackgroundStyle style);
+    // Accepted only when the scroll range stays below 32001 steps.
+    void SetVSmallStep(int step) override;
+
+    // Formatting.
+    void Format();
+    void FormatTail();
+    virtual void ClearTemporal();
+
+    // Building the document; each appends without formatting.
+    void AddItem(std::string text, std::unique_ptr<TCustomRNItemInfo> item);
+    void AddNL(std::string s, int styleNo, int paraNo);
+    void AddNLTag(std::string s, int styleNo, int paraNo, const RNTag& tag);
+    template <class... Args>
+    void AddFmt(int styleNo, int paraNo, const char* format, Args... args) {
+        RNData().AddFmt(styleNo, paraNo, format, args...);
+    }
+    void Add(std::string s, int styleNo) { AddNLTag(std::move(s), styleNo, -1, {}); }
+    void AddTag(std::string s, int styleNo, const RNTag& tag) {
+        AddNLTag(std::move(s), styleNo, -1, tag);
+    }
+    void AddFromNewLine(std::string s, int styleNo) { AddNLTag(std::move(s), styleNo, 0, {}); }
+    void AddCenterLine(std::string s, int styleNo) { AddNLTag(std::move(s), styleNo, 1, {}); }
+    void AddText(std::string_view s, int styleNo) { AddTextNL(s, styleNo, -1, 0); }
+    void AddTextFromNewLine(std::string_view s, int styleNo) { AddTextNL(s, styleNo, 0, 0); }
+    void AddTextNL(std::string_view s, int styleNo, int firstParaNo, int otherParaNo);
+    void AddTextBlockNL(std::string_view s, int styleNo, int paraNo);
+    void AddNLATag(std::string_view s, int styleNo, int paraNo, const RNTag& tag);
+    void AddNLWTag(std::u16string_view s, int styleNo, int paraNo, const RNTag& tag);
+    // `text` is UTF-16LE; an 8-bit style gets it in its code page.
+    void AddTextNLW(std::string_view text, int styleNo, int firstParaNo, int otherParaNo,
+                    bool asSingleParagraph);
+    void AddBreak() { AddBreakTag({}); }
+    void AddBreakTag(const RNTag& tag);
+    void AddBreakEx(uint8_t width, TRNBreakStyle style, TColor color) {
+        AddBreakExTag(width, style, color, {});
+    }
+    void AddBreakExTag(uint8_t width, TRNBreakStyle style, TColor color, const RNTag& tag);
+    int AddCheckpoint() { return AddNamedCheckpointExTag("", false, {}); }
+    int AddCheckpointTag(const RNTag& tag) { return AddNamedCheckpointExTag("", false, tag); }
+    int AddNamedCheckpoint(const std::string& name) {
+        return AddNamedCheckpointExTag(name, false, {});
+    }
+    int AddNamedCheckpointEx(const std::string& name, bool raiseEvent) {
+        return AddNamedCheckpointExTag(name, raiseEvent, {});
+    }
+    int AddNamedCheckpointExTag(const std::string& name, bool raiseEvent, const RNTag& tag);
+    void AddBullet(int imageIndex, const TImageList* imageList, bool fromNewLine) {
+        AddBulletExTag("", imageIndex, imageList, fromNewLine ? 0 : -1, {});
+    }
+    void AddBulletEx(const std::string& name, int imageIndex, const TImageList* imageList,
+                     int paraNo) {
+        AddBulletExTag(name, imageIndex, imageList, paraNo, {});
+    }
+    void AddBulletExTag(const std::string& name, int imageIndex, const TImageList* imageList,
+                        int paraNo, const RNTag& tag);
+    void AddHotspot(int imageIndex, const TImageList* imageList, bool fromNewLine) {
+        AddHotspotExTag("", imageIndex, imageIndex, imageList, fromNewLine ? 0 : -1, {});
+    }
+    void AddHotspotEx(const std::string& name, int imageIndex, int hotImageIndex,
+                      const TImageList* imageList, int paraNo) {
+        AddHotspotExTag(name, imageIndex, hotImageIndex, imageList, paraNo, {});
+    }
+    void AddHotspotExTag(const std::string& name, int imageIndex, int hotImageIndex,
+                         const TImageList* imageList, int paraNo, const RNTag& tag);
+    void AddPicture(std::unique_ptr<TGraphic> graphic) {
+        AddPictureExTag("", std::move(graphic), 1, TRNVAlign::rnvaBaseline, {});
+    }
+    void AddPictureEx(const std::string& name, std::unique_ptr<TGraphic> graphic, int paraNo,
+                      TRNVAlign vAlign) {
+        AddPictureExTag(name, std::move(graphic), paraNo, vAlign, {});
+    }
+    void AddPictureExTag(const std::string& name, std::unique_ptr<TGraphic> graphic, int paraNo,
+                         TRNVAlign vAlign, const RNTag& tag);
+    void AddControl(std::unique_ptr<IEmbeddedControl> control, bool centered) {
+        AddControlExTag("", std::move(control), centered ? 1 : 0, TRNVAlign::rnvaBaseline, {});
+    }
+    void AddControlEx(const std::string& name, std::unique_ptr<IEmbeddedControl> control,
+                      int paraNo, TRNVAlign vAlign) {
+        AddControlExTag(name, std::move(control), paraNo, vAlign, {});
+    }
+    void AddControlExTag(const std::string& name, std::unique_ptr<IEmbeddedControl> control,
+                         int paraNo, TRNVAlign vAlign, const RNTag& tag);
+    void AppendFrom(const TRichNote& source);
+    void SetAddParagraphMode(bool allowNewPara);
+    void DeleteSection(const std::string& cpName);
+    void DeleteLines(int firstItemNo, int count);
+    void Clear();
+
+    // Queries.
+    int GetLineCount() { return RNData().ItemCount(); }
+    TCustomRNItemInfo& GetItem(int itemNo) { return RNData().GetItem(itemNo); }
+    int GetItemNo(const TCustomRNItemInfo* item) { return RNData().GetItemNo(item); }
+    int GetItemStyle(int itemNo) { return RNData().GetItemStyle(itemNo); }
+    int GetItemPara(int itemNo) { return RNData().GetItemPara(itemNo); }
+    bool IsFromNewLine(int itemNo) { return RNData().IsFromNewLine(itemNo); }
+    bool IsParaStart(int itemNo) { return RNData().IsParaStart(itemNo); }
+    const std::string& GetItemText(int itemNo) { return RNData().GetItemText(itemNo); }
+    void SetItemText(int itemNo, std::string text);
+    const RNTag& GetItemTag(int itemNo) { return RNData().GetItemTag(itemNo); }
+    void SetItemTag(int itemNo, const RNTag& tag) { RNData().SetItemTag(itemNo, tag); }
+    int GetOffsBeforeItem(int itemNo) { return RNData().GetOffsBeforeItem(itemNo); }
+    int GetOffsAfterItem(int itemNo) { return RNData().GetOffsAfterItem(itemNo); }
+    bool GetPageBreaksBeforeItems(int itemNo) { return RNData().GetPageBreaksBeforeItems(itemNo); }
+    void SetPageBreaksBeforeItems(int itemNo, bool value);
+    int FindControlItemNo(const IEmbeddedControl* control) {
+        return RNData().FindControlItemNo(control);
+    }
+    int GetDocumentHeight() { return RNData().DocumentHeight; }
+    int GetFirstItemVisible() { return RNData().GetFirstItemVisible(); }
+    int GetLastItemVisible() { return RNData().GetLastItemVisible(); }
+    bool CompareTags(const RNTag& t1, const RNTag& t2) const;
+
+    // Selection.
+    void SelectAll() { RNData().SelectAll(); }
+    void Deselect() { RNData().Deselect(nullptr); }
+
+    // Files and streams: the control passes its colour and background; loading a note may
+    // change both.
+    bool LoadRNF(const std::string& fileName);
+    bool LoadRNFFromStream(TStream& stream);
+    bool InsertRNFFromStream(TStream& stream, int index);
+    bool AppendRNFFromStream(TStream& stream, int paraNo);
+    bool SaveRNF(const std::string& fileName, bool selectionOnly);
+    bool SaveRNFToStream(TStream& stream, bool selectionOnly);
+    bool LoadText(const std::string& fileName, int styleNo, int paraNo, bool asSingleParagraph);
+    bool LoadTextW(const std::string& fileName, int styleNo, int paraNo, bool asSingleParagraph);
+    bool SaveText(const std::string& fileName, int lineWidth);
+    bool SaveTextW(const std::string& fileName, int lineWidth);
+    bool SaveTextToStream(const std::string& path, TStream& stream, int lineWidth,
+                          bool selectionOnly, bool textOnly);
+    bool SaveTextToStreamW(const std::string& path, TStream& stream, int lineWidth,
+                           bool selectionOnly, bool textOnly);
+
+    // Drag-selection auto-scroll: the step for a mouse coordinate and the client extent
+    // along it (-10 beyond 20 pixels before the start, -1 nearer, 10 and 1 past the end).
+    static int AutoScrollStep(int pos, int extent);
+    int AutoScrollV() const { return autoScrollV_; }
+    int AutoScrollH() const { return autoScrollH_; }
+    void ActivateScrollTimer();
+    void DeactivateScrollTimer();
+    bool ScrollTimerActive() const { return scrollTimerActive_; }
+    // The timer's id and period.
+    static constexpr uint32_t ScrollTimerId = 1;
+    static constexpr int ScrollTimerPeriod = 100;
+
+    void UpdatePaletteInfo() override;
+
+    // What the data object asks.
+    TRNOptions GetOptions() const override { return Options; }
+    void SetOptions(TRNOptions options) override { Options = options; }
+    TRNFOptions GetRNFOptions() const override { return RNFOptions; }
+    void SetRNFOptions(TRNFOptions options) override { RNFOptions = options; }
+    TRNRTFOptions GetRTFOptions() const override { return RTFOptions; }
+    void SetRTFOptions(TRNRTFOptions options) override { RTFOptions = options; }
+    TRNFWarnings GetRNFWarnings() const override { return RNFWarnings; }
+    void SetRNFWarnings(TRNFWarnings warnings) override { RNFWarnings = warnings; }
+    TRNFReaderStyleMode GetRNFTextStylesReadMode() const override { return RNFTextStylesReadMode; }
+    TRNFReaderStyleMode GetRNFParaStylesReadMode() const override { return RNFParaStylesReadMode; }
+    TRNStyle* GetStyle() const override { return style_; }
+    TRNFlags GetFlags() const override { return Flags; }
+    void SetFlags(TRNFlags flags) override { Flags = flags; }
+    int GetFirstJumpNo() const override { return FirstJumpNo; }
+    int GetAreaWidth() const override { return ClientWidth(); }
+    int GetLeftMargin() const override { return LeftMargin; }
+    int GetRightMargin() const override { return RightMargin; }
+    int GetTopMargin() const override { return TopMargin; }
+    int GetBottomMargin() const override { return BottomMargin; }
+    int GetMinTextWidth() const override { return MinTextWidth; }
+    int GetMaxTextWidth() const override { return MaxTextWidth; }
+    TRNBackground* GetBackground() const override { return background_.get(); }
+    int GetHPos() const override { return HPos(); }
+    void SetHPos(int x) override { TRNScroller::SetHPos(x); }
+    int GetVPos() const override { return VPos(); }
+    int GetVSmallStep() const override { return VSmallStep; }
+    int GetClientWidth() const override { return ClientWidth(); }
+    int GetClientHeight() const override { return ClientHeight(); }
+    TColor GetColor() const override { return Color(); }
+    TCursor GetCursor() const override { return Cursor(); }
+    std::string GetDelimiters() const override { return Delimiters; }
+    TCPEventKind GetCPEventKind() const override { return CPEventKind; }
+    TCanvas* GetCanvas() const override;
+    IControlParent* AsControlParent() const override { return controlParent_.get(); }
+    bool IsDestroying() const override { return destroying_; }
+    TRNPaletteAction GetDoInPaletteMode() const override { return DoInPaletteMode(); }
+    bool HandleAllocated() const override { return true; }
+    void InvalidateClient(const TRect* r) override;
+    void UpdateClient() override { Update(); }
+    void ScrollTo(int y) override { TRNScroller::ScrollTo(y); }
+    void ScrollToNoRedraw(int y) override { TRNScroller::ScrollToNoRedraw(y); }
+    void UpdateScrollBars(int xSize, int ySteps, bool redraw, bool updateH) override {
+        TRNScroller::UpdateScrollBars(xSize, ySteps, redraw, updateH);
+    }
+    TRNScroller* GetInplaceEditor() const override { return InplaceEditor(); }
+    void AssignInplace(TRNScroller* editor) override { TRNScroller::AssignInplace(editor); }
+    void UnassignInplace(TRNScroller* editor) override { TRNScroller::UnassignInplace(editor); }
+    void DestroyInplace() override { TRNScroller::DestroyInplace(); }
+    TRichNoteEvents& Events() const override { return const_cast<TRichNote*>(this)->Handlers; }
+
+protected:
+    void Paint() override;
+    void Resize() override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void Dispatch(TMessage& message) override;
+    void AfterVScroll() override;
+    void AfterHScroll() override;
+    void DoOnBackBitmapChange();
+
+private:
+    void TimerScroll();
+    void InvalidateIfAsked();
+    bool CanFormat() const { return VSmallStep != 0; }
+
+    TRNStyle* style_ = nullptr;
+    std::unique_ptr<TRNBackground> background_;
+    std::unique_ptr<TWidgetControlParent> controlParent_;
+    std::unique_ptr<TRichNoteRNData> data_;
+    bool scrollTimerActive_ = false;
+    int autoScrollV_ = 0;
+    int autoScrollH_ = 0;
+    bool destroying_ = false;
+};
