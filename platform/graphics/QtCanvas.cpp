@@ -226,9 +226,20 @@ bool TQtCanvas::GrabImage(const TRect& r, QImage& out) const {
     return true;
 }
 
+void TQtCanvas::ApplyMapping(QPainter& p) const {
+    if (IsMapped()) {
+        // Combined with what the painter maps already (a printer's own origin).
+        QTransform t = QTransform::fromTranslate(ViewportOrg().X, ViewportOrg().Y);
+        t.scale(double(ViewportExt().cx) / WindowExt().cx,
+                double(ViewportExt().cy) / WindowExt().cy);
+        p.setTransform(t, true);
+    }
+}
+
 void TQtCanvas::Paint(const std::function<void(QPainter&)>& fn) {
     if (painter_) {
         painter_->save();
+        ApplyMapping(*painter_);
         if (ClipRegion()) {
             painter_->setClipRegion(*ClipRegion(), Qt::IntersectClip);
         }
@@ -241,6 +252,7 @@ void TQtCanvas::Paint(const std::function<void(QPainter&)>& fn) {
     }
     {
         QPainter painter(image_);
+        ApplyMapping(painter);
         if (ClipRegion()) {
             painter.setClipRegion(*ClipRegion());
         }
@@ -588,7 +600,7 @@ void TQtCanvas::DoTextOut(int x, int y, std::u16string_view text, const TRect* c
     int pos = x;
     for (std::u16string_view cluster : clusters) {
         positions.push_back(pos);
-        pos += face.Advance(cluster);
+        pos += face.Advance(cluster) + TextCharacterExtra();
     }
     bool fillCells = !opaque && BkMode() == TBkMode::bkOpaque;
     QColor back = ToQColor(Brush().Color());
