@@ -245,19 +245,19 @@ void TCanvas::SetClipRegion(const QRegion& region) {
 }
 
 void TCanvas::SetClipRect(const TRect& r) {
-    clip_ = QRegion(ToQRect(r));
+    clip_ = QRegion(ToQRect(LogicalToDevice(r)));
 }
 
 void TCanvas::IntersectClipRect(const TRect& r) {
     TSize size = SurfaceSize();
     QRegion current = clip_ ? *clip_ : QRegion(0, 0, size.cx, size.cy);
-    clip_ = current.intersected(ToQRect(r));
+    clip_ = current.intersected(ToQRect(LogicalToDevice(r)));
 }
 
 void TCanvas::ExcludeClipRect(const TRect& r) {
     TSize size = SurfaceSize();
     QRegion current = clip_ ? *clip_ : QRegion(0, 0, size.cx, size.cy);
-    clip_ = current.subtracted(ToQRect(r));
+    clip_ = current.subtracted(ToQRect(LogicalToDevice(r)));
 }
 
 void TCanvas::RemoveClip() {

@@ -127,7 +127,8 @@ public:
     virtual bool GrabImage(const TRect& r, QImage& out) const = 0;
 
     // The clip: everything drawn is limited to it. ClipRect is its bounding box, or the whole
-    // surface without a clip.
+    // surface without a clip. The clip is kept in device pixels: rectangles given while a
+    // mapping is on are mapped when they are set, as the platform's clip rectangles are.
     TRect ClipRect() const;
     bool HasClip() const { return clip_.has_value(); }
     const std::optional<QRegion>& ClipRegion() const { return clip_; }

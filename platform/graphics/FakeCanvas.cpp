@@ -67,7 +67,7 @@ TCanvasCall& TFakeCanvas::Record(std::string op) {
     call.PenMode = Pen().Mode();
     call.BkMode = BkMode();
     call.Clipped = HasClip();
-    call.ClipBox = LogicalToDevice(ClipRect());
+    call.ClipBox = ClipRect();
     call.CharExtra = TextCharacterExtra();
     calls_.push_back(std::move(call));
     return calls_.back();

@@ -239,10 +239,10 @@ void TQtCanvas::ApplyMapping(QPainter& p) const {
 void TQtCanvas::Paint(const std::function<void(QPainter&)>& fn) {
     if (painter_) {
         painter_->save();
-        ApplyMapping(*painter_);
         if (ClipRegion()) {
             painter_->setClipRegion(*ClipRegion(), Qt::IntersectClip);
         }
+        ApplyMapping(*painter_);
         fn(*painter_);
         painter_->restore();
         return;
@@ -252,10 +252,10 @@ void TQtCanvas::Paint(const std::function<void(QPainter&)>& fn) {
     }
     {
         QPainter painter(image_);
-        ApplyMapping(painter);
         if (ClipRegion()) {
             painter.setClipRegion(*ClipRegion());
         }
+        ApplyMapping(painter);
         fn(painter);
     }
     if (OnDrawn) {
