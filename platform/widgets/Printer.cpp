@@ -23,7 +23,9 @@ TQtPrinter::TQtPrinter(QPrinter* printer, const std::string& pdfFile) {
         owned_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer_ = owned_.get();
     }
-    if (!pdfFile.empty() || printer_->printerName().isEmpty()) {
+    // A printer given is used as it is set up; one of our own with no printer behind it writes
+    // a PDF file.
+    if (!pdfFile.empty() || (owned_ && printer_->printerName().isEmpty())) {
         printer_->setOutputFormat(QPrinter::PdfFormat);
         printer_->setOutputFileName(
             QString::fromStdString(pdfFile.empty() ? "print.pdf" : pdfFile));
