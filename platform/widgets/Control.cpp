@@ -50,12 +50,14 @@ TCustomControl::TCustomControl(QWidget* parent) : QWidget(parent) {
         bar->hide();
         bar->setFocusPolicy(Qt::NoFocus);
         connect(bar, &QAbstractSlider::actionTriggered, this,
-                [this, kind](int action) { ScrollAction(kind, action); });
+                [this, kind](int action) { Guard([&] { ScrollAction(kind, action); }); });
         connect(bar, &QAbstractSlider::sliderReleased, this, [this, kind] {
-            int pos = Bar(kind)->sliderPosition();
-            uint32_t msg = kind == TScrollBarKind::sbVertical ? WM_VSCROLL : WM_HSCROLL;
-            Perform(msg, SB_THUMBPOSITION | static_cast<uint32_t>(pos & 0xFFFF) << 16, pos);
-            Perform(msg, SB_ENDSCROLL, pos);
+            Guard([&] {
+                int pos = Bar(kind)->sliderPosition();
+                uint32_t msg = kind == TScrollBarKind::sbVertical ? WM_VSCROLL : WM_HSCROLL;
+                Perform(msg, SB_THUMBPOSITION | static_cast<uint32_t>(pos & 0xFFFF) << 16, pos);
+                Perform(msg, SB_ENDSCROLL, pos);
+            });
         });
         bars_[Index(kind)] = bar;
     }

@@ -365,6 +365,7 @@ public:
     TCPEventKind GetCPEventKind() const override { return RichNote.GetCPEventKind(); }
     TRNScroller* GetInplaceEditor() const override { return RichNote.GetInplaceEditor(); }
     TRNPaletteAction GetDoInPaletteMode() const override { return RichNote.GetDoInPaletteMode(); }
+    TRNRTFReaderProperties* GetRTFProperties() override { return RichNote.GetRTFReadProperties(); }
     bool ControlHasWindow() const override { return RichNote.HandleAllocated(); }
     bool ControlDestroying() const override { return RichNote.IsDestroying(); }
     void InvalidateControl(const TRect* r) override { RichNote.InvalidateClient(r); }

@@ -1,6 +1,7 @@
 #include "richtext/view/RichNote.h"
 
 #include "platform/base/Stream.h"
+#include "richtext/model/RNRTFState.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/model/RNUni.h"
 
@@ -283,6 +284,15 @@ bool TRichNote::CompareTags(const RNTag& t1, const RNTag& t2) const {
     return RN_CompareTags(t1, t2, Options.Contains(TRNOption::rnoTagsArePChars));
 }
 
+void TRichNote::AssignEvents(const TRichNote& source) {
+    Handlers = source.Handlers;
+    OnVScrolled = source.OnVScrolled;
+    OnClick = source.OnClick;
+    OnKeyDown = source.OnKeyDown;
+    OnKeyUp = source.OnKeyUp;
+    OnKeyPress = source.OnKeyPress;
+}
+
 // Files and streams.
 
 bool TRichNote::LoadRNF(const std::string& fileName) {
@@ -351,6 +361,96 @@ bool TRichNote::SaveTextToStream(const std::string& path, TStream& stream, int l
 bool TRichNote::SaveTextToStreamW(const std::string& path, TStream& stream, int lineWidth,
                                   bool selectionOnly, bool textOnly) {
     return RNData().SaveTextToStream(path, stream, lineWidth, selectionOnly, textOnly, true);
+}
+
+// RTF and HTML.
+
+TRNRTFReaderProperties* TRichNote::GetRTFReadProperties() {
+    if (!rtfReadProperties_) {
+        rtfReadProperties_ = std::make_unique<TRNRTFReaderProperties>();
+    }
+    return rtfReadProperties_.get();
+}
+
+void TRichNote::SetRTFReadProperties(const TRNRTFReaderProperties* properties) {
+    if (!properties) {
+        rtfReadProperties_.reset();
+        return;
+    }
+    GetRTFReadProperties()->Assign(*properties);
+}
+
+bool TRichNote::LoadRTF(const std::string& fileName) {
+    GetRTFReadProperties();
+    return RNData().LoadRTF(fileName) == TRNRTFErrorCode::rtf_ec_OK;
+}
+
+bool TRichNote::LoadRTFFromStream(TStream& stream) {
+    GetRTFReadProperties();
+    return RNData().LoadRTFFromStream(stream) == TRNRTFErrorCode::rtf_ec_OK;
+}
+
+bool TRichNote::SaveRTF(const std::string& fileName, bool selectionOnly) {
+    return RNData().SaveRTF(fileName, selectionOnly, GetEffectiveColor(), background_.get());
+}
+
+bool TRichNote::SaveRTFToStream(TStream& stream, bool selectionOnly) {
+    return RNData().SaveRTFToStream(stream, selectionOnly, 0, GetEffectiveColor(),
+                                    background_.get(), nullptr, nullptr, nullptr, 0);
+}
+
+void TRichNote::StartHTMLExport(const std::string& imagesPrefix, TRNSaveOptions options,
+                                bool plain) {
+    imagesPrefix_ = imagesPrefix;
+    saveOptions_ = options;
+    if (plain) {
+        currentFileColor_ = GetEffectiveColor();
+    }
+    imageSaveNo_ = 0;
+}
+
+bool TRichNote::SaveHTML(const std::string& fileName, const std::string& title,
+                         const std::string& imagesPrefix, TRNSaveOptions options) {
+    StartHTMLExport(imagesPrefix, options, true);
+    return RNData().SaveHTML(fileName, title, imagesPrefix, options, currentFileColor_,
+                             imageSaveNo_, LeftMargin, TopMargin, RightMargin, BottomMargin,
+                             background_.get());
+}
+
+bool TRichNote::SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
+                                 const std::string& imagesPrefix, TRNSaveOptions options) {
+    StartHTMLExport(imagesPrefix, options, true);
+    return RNData().SaveHTMLToStream(stream, path, title, imagesPrefix, options, currentFileColor_,
+                                     imageSaveNo_, LeftMargin, TopMargin, RightMargin, BottomMargin,
+                                     background_.get(), nullptr);
+}
+
+bool TRichNote::SaveHTMLEx(const std::string& fileName, const std::string& title,
+                           const std::string& imagesPrefix, const std::string& extraStyles,
+                           const std::string& externalCSS, const std::string& cpPrefix,
+                           TRNSaveOptions options) {
+    StartHTMLExport(imagesPrefix, options, false);
+    return RNData().SaveHTMLEx(fileName, title, imagesPrefix, extraStyles, externalCSS, cpPrefix,
+                               options, GetEffectiveColor(), currentFileColor_, imageSaveNo_,
+                               LeftMargin, TopMargin, RightMargin, BottomMargin, background_.get());
+}
+
+bool TRichNote::SaveHTMLToStreamEx(TStream& stream, const std::string& path,
+                                   const std::string& title, const std::string& imagesPrefix,
+                                   const std::string& extraStyles, const std::string& externalCSS,
+                                   const std::string& cpPrefix, TRNSaveOptions options) {
+    StartHTMLExport(imagesPrefix, options, false);
+    return RNData().SaveHTMLToStreamEx(stream, path, title, imagesPrefix, extraStyles, externalCSS,
+                                       cpPrefix, options, GetEffectiveColor(), currentFileColor_,
+                                       imageSaveNo_, LeftMargin, TopMargin, RightMargin,
+                                       BottomMargin, background_.get(), nullptr);
+}
+
+std::string TRichNote::SavePicture(TRNSaveFormat format, const std::string& path,
+                                   const TGraphic& graphic) {
+    return RNData().SavePicture(format, imagesPrefix_, path, imageSaveNo_,
+                                saveOptions_.Contains(TRNSaveOption::rnsoOverrideImages),
+                                currentFileColor_, graphic);
 }
 
 // Mouse and the auto-scroll timer.

@@ -7,6 +7,8 @@
 // of drag selection.
 
 #include "platform/widgets/EmbeddedWidget.h"
+#include "richtext/model/RNHTML.h"
+#include "richtext/model/RNRTFProps.h"
 #include "richtext/view/CRNFData.h"
 #include "richtext/view/RNBack.h"
 #include "richtext/view/RNScroll.h"
@@ -168,6 +170,65 @@ public:
     int GetOffsAfterItem(int itemNo) { return RNData().GetOffsAfterItem(itemNo); }
     bool GetPageBreaksBeforeItems(int itemNo) { return RNData().GetPageBreaksBeforeItems(itemNo); }
     void SetPageBreaksBeforeItems(int itemNo, bool value);
+    void GetTextInfo(int itemNo, std::string& text, RNTag& tag) {
+        RNData().GetTextInfo(itemNo, text, tag);
+    }
+    void GetBreakInfo(int itemNo, uint8_t& width, TRNBreakStyle& style, TColor& color, RNTag& tag) {
+        RNData().GetBreakInfo(itemNo, width, style, color, tag);
+    }
+    void GetBulletInfo(int itemNo, std::string& name, int& imageIndex, const TImageList*& imageList,
+                       RNTag& tag) {
+        RNData().GetBulletInfo(itemNo, name, imageIndex, imageList, tag);
+    }
+    void GetHotspotInfo(int itemNo, std::string& name, int& imageIndex, int& hotImageIndex,
+                        const TImageList*& imageList, RNTag& tag) {
+        RNData().GetHotspotInfo(itemNo, name, imageIndex, hotImageIndex, imageList, tag);
+    }
+    void GetPictureInfo(int itemNo, std::string& name, TGraphic*& graphic, TRNVAlign& vAlign,
+                        RNTag& tag) {
+        RNData().GetPictureInfo(itemNo, name, graphic, vAlign, tag);
+    }
+    void GetControlInfo(int itemNo, std::string& name, IEmbeddedControl*& control,
+                        TRNVAlign& vAlign, RNTag& tag) {
+        RNData().GetControlInfo(itemNo, name, control, vAlign, tag);
+    }
+    // The setters change the item only; the caller formats when its size changed.
+    void SetBreakInfo(int itemNo, uint8_t width, TRNBreakStyle style, TColor color,
+                      const RNTag& tag) {
+        RNData().SetBreakInfo(itemNo, width, style, color, tag);
+    }
+    void SetBulletInfo(int itemNo, const std::string& name, int imageIndex, const RNTag& tag) {
+        RNData().SetBulletInfo(itemNo, name, imageIndex, tag);
+    }
+    void SetHotspotInfo(int itemNo, const std::string& name, int imageIndex, int hotImageIndex,
+                        const RNTag& tag) {
+        RNData().SetHotspotInfo(itemNo, name, imageIndex, hotImageIndex, tag);
+    }
+    bool SetPictureInfo(int itemNo, const std::string& name, std::unique_ptr<TGraphic> graphic,
+                        TRNVAlign vAlign, const RNTag& tag) {
+        return RNData().SetPictureInfo(itemNo, name, std::move(graphic), vAlign, tag);
+    }
+    bool SetControlInfo(int itemNo, const std::string& name, TRNVAlign vAlign, const RNTag& tag) {
+        return RNData().SetControlInfo(itemNo, name, vAlign, tag);
+    }
+    // Checkpoints.
+    TRNCPInfo* GetFirstCheckpoint() { return RNData().GetFirstCheckpoint(); }
+    TRNCPInfo* GetNextCheckpoint(const TRNCPInfo* cp) { return RNData().GetNextCheckpoint(cp); }
+    TRNCPInfo* GetItemCheckpoint(int itemNo) { return RNData().GetItemCheckpoint(itemNo); }
+    int GetCheckpointItemNo(const TRNCPInfo* cp) { return RNData().GetCheckpointItemNo(cp); }
+    int GetCheckpointNo(const TRNCPInfo* cp) { return RNData().GetCheckpointNo(cp); }
+    TRNCPInfo* GetCheckpointByNo(int no) { return RNData().GetCheckpointByNo(no); }
+    TRNCPInfo* FindCheckpointByName(const std::string& name) {
+        return RNData().FindCheckpointByName(name);
+    }
+    TRNCPInfo* FindCheckpointByTag(const RNTag& tag) { return RNData().FindCheckpointByTag(tag); }
+    void GetCheckpointInfo(const TRNCPInfo* cp, RNTag& tag, std::string& name, bool& raiseEvent) {
+        RNData().GetCheckpointInfo(cp, tag, name, raiseEvent);
+    }
+    void SetCheckpointInfo(int itemNo, const RNTag& tag, const std::string& name, bool raiseEvent) {
+        RNData().SetCheckpointInfo(itemNo, tag, name, raiseEvent);
+    }
+    bool RemoveCheckpoint(int itemNo) { return RNData().RemoveCheckpoint(itemNo); }
     int FindControlItemNo(const IEmbeddedControl* control) {
         return RNData().FindControlItemNo(control);
     }
@@ -175,6 +236,8 @@ public:
     int GetFirstItemVisible() { return RNData().GetFirstItemVisible(); }
     int GetLastItemVisible() { return RNData().GetLastItemVisible(); }
     bool CompareTags(const RNTag& t1, const RNTag& t2) const;
+    // Takes over every event handler of another viewer.
+    void AssignEvents(const TRichNote& source);
 
     // Selection.
     void SelectAll() { RNData().SelectAll(); }
@@ -196,6 +259,34 @@ public:
                           bool selectionOnly, bool textOnly);
     bool SaveTextToStreamW(const std::string& path, TStream& stream, int lineWidth,
                            bool selectionOnly, bool textOnly);
+
+    // RTF: a load answers true when the reader reported no error.
+    bool LoadRTF(const std::string& fileName);
+    bool LoadRTFFromStream(TStream& stream);
+    bool SaveRTF(const std::string& fileName, bool selectionOnly);
+    bool SaveRTFToStream(TStream& stream, bool selectionOnly);
+    TRNRTFReaderProperties* GetRTFReadProperties() override;
+    // Copies `properties` into the control's (made first when missing); null frees them.
+    void SetRTFReadProperties(const TRNRTFReaderProperties* properties);
+    virtual bool RTFReaderAssigned() const { return rtfReadProperties_ != nullptr; }
+
+    // HTML: the images prefix and the options are remembered for the pictures written during
+    // the export, whose counter starts at 0.
+    bool SaveHTML(const std::string& fileName, const std::string& title,
+                  const std::string& imagesPrefix, TRNSaveOptions options);
+    bool SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
+                          const std::string& imagesPrefix, TRNSaveOptions options);
+    bool SaveHTMLEx(const std::string& fileName, const std::string& title,
+                    const std::string& imagesPrefix, const std::string& extraStyles,
+                    const std::string& externalCSS, const std::string& cpPrefix,
+                    TRNSaveOptions options);
+    bool SaveHTMLToStreamEx(TStream& stream, const std::string& path, const std::string& title,
+                            const std::string& imagesPrefix, const std::string& extraStyles,
+                            const std::string& externalCSS, const std::string& cpPrefix,
+                            TRNSaveOptions options);
+    // A picture written for an export in progress; its file name without the folder.
+    virtual std::string SavePicture(TRNSaveFormat format, const std::string& path,
+                                    const TGraphic& graphic);
 
     // Drag-selection auto-scroll: the step for a mouse coordinate and the client extent
     // along it (-10 beyond 20 pixels before the start, -1 nearer, 10 and 1 past the end).
@@ -272,6 +363,7 @@ protected:
     void AfterVScroll() override;
     void AfterHScroll() override;
     void DoOnBackBitmapChange();
+    void StartHTMLExport(const std::string& imagesPrefix, TRNSaveOptions options, bool plain);
 
 private:
     void TimerScroll();
@@ -282,6 +374,11 @@ private:
     std::unique_ptr<TRNBackground> background_;
     std::unique_ptr<TWidgetControlParent> controlParent_;
     std::unique_ptr<TRichNoteRNData> data_;
+    std::unique_ptr<TRNRTFReaderProperties> rtfReadProperties_;
+    std::string imagesPrefix_;
+    TRNSaveOptions saveOptions_;
+    TColor currentFileColor_ = clNone;
+    int imageSaveNo_ = 0;
     bool scrollTimerActive_ = false;
     int autoScrollV_ = 0;
     int autoScrollH_ = 0;

@@ -20,6 +20,7 @@ class TImageList;
 class TRNBackground;
 class TRNScroller;
 class TRNStyle;
+class TRNRTFReaderProperties;
 
 enum class TRNFlag : uint8_t {
     rnflUseJumps,             // formatting builds the hypertext areas
@@ -119,6 +120,8 @@ public:
     // While the control is being destroyed it raises no selection event.
     virtual bool IsDestroying() const = 0;
     virtual TRNPaletteAction GetDoInPaletteMode() const = 0;
+    // The RTF import settings, made on first use.
+    virtual TRNRTFReaderProperties* GetRTFReadProperties() = 0;
 
     // Repainting: whether the control has a window yet, a part of its client area (null: all
     // of it) marked for painting, and what is marked painted now.

@@ -81,6 +81,7 @@ public:
     IControlParent* AsControlParent() const override { return nullptr; }
     bool IsDestroying() const override { return Destroying; }
     TRNPaletteAction GetDoInPaletteMode() const override { return TRNPaletteAction::rnpaDoNothing; }
+    TRNRTFReaderProperties* GetRTFReadProperties() override { return nullptr; }
     bool HandleAllocated() const override { return HasWindow; }
     void InvalidateClient(const TRect* r) override {
         Invalidated.push_back(r ? *r : Rect(0, 0, ClientWidth, ClientHeight));

@@ -106,7 +106,7 @@ TEST(Scroller, AFarChildIsPlacedWithinTheWindowSystemsRange) {
     note.AddNL("after", 0, 0);
     note.Format();
     const int docY = note.RNData().DrawItems[0]->Top + 1;
-    ASSERT_GE(docY, 50000);
+    ASSERT_EQ(docY, 50000);
     EXPECT_EQ(WidgetTag(*button), docY);
     EXPECT_EQ(button->y(), 10000);
     note.ScrollTo(docY - 30);
@@ -259,6 +259,78 @@ TEST(Viewer, ABackgroundFixedToTheWindowMakesScrollingRepaintEverything) {
     EXPECT_TRUE(note.FullRedraw);
     note.SetBackgroundStyle(TBackgroundStyle::bsTiledAndScrolled);
     EXPECT_FALSE(note.FullRedraw);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Scroller, ThumbPositionsBeyond16BitsAreTakenWhole) {
+    TRNScroller scroller;
+    scroller.resize(100, 100);
+    scroller.UpdateScrollBars(100, 100000, true, true);
+    scroller.Perform(WM_VSCROLL, SB_THUMBPOSITION | (70000u & 0xFFFF) << 16, 70000);
+    EXPECT_EQ(scroller.VPos(), 70000);
+    scroller.Tracking = false;
+    scroller.Perform(WM_VSCROLL, SB_THUMBTRACK, 80000); // only the release moves it
+    EXPECT_EQ(scroller.VPos(), 70000);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Viewer, AnExceptionFromAScrollHandlerGoesToTheApplicationsHandler) {
+    std::vector<std::string> caught;
+    SetApplicationExceptionHandler([&](const std::exception& e) { caught.push_back(e.what()); });
+    Shown s(100);
+    s.Note.OnVScrolled = [] { throw std::runtime_error("scrolled"); };
+    Wheel(s.Note, -120);
+    s.Note.Perform(WM_TIMER, TRichNote::ScrollTimerId, 0);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+    QApplication::sendEvent(&s.Note, &key);
+    SetApplicationExceptionHandler(nullptr);
+    EXPECT_EQ(caught, (std::vector<std::string>{"scrolled", "scrolled"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(Viewer, RtfReaderSettingsAreMadeBeforeTheyAreAssignedInto) {
+    TRichNote note;
+    EXPECT_FALSE(note.RTFReaderAssigned());
+    TRNRTFReaderProperties wanted;
+    wanted.IgnorePictures = true;
+    note.SetRTFReadProperties(&wanted);
+    ASSERT_TRUE(note.RTFReaderAssigned());
+    EXPECT_TRUE(note.GetRTFReadProperties()->IgnorePictures);
+    EXPECT_EQ(note.RNData().GetRTFProperties(), note.GetRTFReadProperties());
+    note.SetRTFReadProperties(nullptr);
+    EXPECT_FALSE(note.RTFReaderAssigned());
+}
+
+TEST(Viewer, FilesOfEachFormatGoThroughTheDocument) {
+    TempDir dir;
+    TRNStyle sheet;
+    TRichNote writer;
+    writer.SetStyle(&sheet);
+    writer.AddNL("first", 0, 0);
+    writer.AddNL("second", 0, 0);
+    ASSERT_TRUE(writer.SaveRTF((dir / "n.rtf").string(), false));
+    ASSERT_TRUE(writer.SaveText((dir / "n.txt").string(), 80));
+    ASSERT_TRUE(writer.SaveHTML((dir / "n.htm").string(), "Title", "img", {}));
+    EXPECT_EQ(ReadFileBytes(dir / "n.txt"), "first\r\nsecond");
+    EXPECT_NE(ReadFileBytes(dir / "n.htm").find("second"), std::string::npos);
+
+    TRichNote reader;
+    reader.SetStyle(&sheet);
+    EXPECT_FALSE(reader.RTFReaderAssigned());
+    ASSERT_TRUE(reader.LoadRTF((dir / "n.rtf").string()));
+    EXPECT_TRUE(reader.RTFReaderAssigned());
+    ASSERT_EQ(reader.GetLineCount(), 2);
+    EXPECT_EQ(reader.GetItemText(1), "second");
+    EXPECT_FALSE(reader.LoadRTF((dir / "missing.rtf").string()));
 }
 
 } // namespace
