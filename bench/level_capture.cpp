@@ -211,15 +211,14 @@ bool RunWget(const std::string& url, const fs::path& folder, double& seconds, lo
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// The main window: the end of a capture is handled as the window handles it.
-struct Window : MessageTarget {
-    TBinderTree* Binder = nullptr;
-    IBinderUi* Ui = nullptr;
-    void Dispatch(const PostedMessage& message) override {
-        if (message.Msg == WM_CAPTUREDONE) {
-            OnCaptureFinished(*Binder, *Ui, static_cast<uint32_t>(message.LParam));
-        }
+// Passes the tree's capture calls on to the engine made after it.
+struct ForwardingStarter : ICaptureStarter {
+    ICaptureStarter* Target = nullptr;
+    void StartNodeCapture(TPageInfo& record, bool useCache,
+                          const CaptureOptions& options) override {
+        Target->StartNodeCapture(record, useCache, options);
     }
+    void CancelCapture(TPageInfo& record) override { Target->CancelCapture(record); }
 };
 
 void BM_LevelCaptureBesideWget(benchmark::State& state) {
@@ -244,10 +243,7 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
         bench::TempStore binderDir;
         MainThreadInvoker invoker;
         SetInvoker(&invoker);
-        PostingCaptureNotifier notifier;
-        SetMainCaptureNotifier(&notifier);
         FakeLevelForm form;
-        notifier.SetFormTarget(StatusForm::Level, &form);
         FakeBinderUi ui;
         FakeTaskQueue queue;
         TSettings settings = DefaultSettings(binderDir.Str());
@@ -256,11 +252,12 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
         paths.BinderStore = "Notesstore";
         paths.BinderSave = "Notes.sav";
         paths.TreeFilePath = JoinPath(paths.BinderRoot, paths.BinderSave);
-        Window window;
+        FakeCaptureReports window;
+        window.Form = &form;
+        TCapturePort port{window};
         CaptureSetup setup;
-        setup.Ui = &ui;
         setup.Paths = &paths;
-        setup.Window = &window;
+        setup.Port = &port;
         setup.LevelForm = &form;
         double seconds = 0;
         long growthKb = 0;
@@ -269,15 +266,16 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
         Written ours;
         uint64_t treeBytes = 0;
         {
+            // The tree and the engine need each other: the tree reaches it through a forwarder.
+            ForwardingStarter starter;
+            TBinderTree binder(ui, queue, starter, settings, paths);
+            setup.Records = &binder;
             CaptureController controller(setup);
-            TBinderTree binder(ui, queue, controller, settings, paths);
-            controller.SetBinder(&binder);
-            window.Binder = &binder;
-            window.Ui = &ui;
+            starter.Target = &controller;
+            window.OnDone = [&binder](uint32_t id) { OnCaptureFinished(binder, id); };
             FakeAddItemScript dialog;
             dialog.Rounds.push_back({TModalResult::Ok, rootUrl, std::string("Site")});
             dialog.Options.Levels = 2;
-            dialog.Options.PageUrl = rootUrl;
             ui.AddItemDialogs.push_back(std::move(dialog));
 
             bench::ResetPeak();
@@ -298,7 +296,6 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
             treeBytes = fs::file_size(paths.TreeFilePath);
             binder.Items().Clear();
         }
-        SetMainCaptureNotifier(nullptr);
         SetInvoker(nullptr);
 
         const double htmlMb = static_cast<double>(htmlBytes) / 1e6;

@@ -40,6 +40,12 @@ TShelfSpinButton::TShelfSpinButton(QWidget* parent)
         }
     };
     setFocusPolicy(Qt::TabFocus);
+    // Opaque: the gaps between and around the arrows show the button face.
+    QPalette face = palette();
+    face.setColor(QPalette::Window, QColorOf(clBtnFace));
+    setPalette(face);
+    setBackgroundRole(QPalette::Window); // not the editor's text background
+    setAutoFillBackground(true);
     SetDirection(TSpinDirection::spVertical);
     resize(15, 25);
 }
@@ -147,7 +153,7 @@ TShelfSpinEdit::TShelfSpinEdit(QWidget* parent)
     button_->OnDownClick = [this] { DownClick(); };
     button_->setFocusPolicy(Qt::NoFocus);
     setText("0");
-    setMinimumHeight(GetMinHeight());
+    ApplyMinHeight();
 }
 
 void TShelfSpinEdit::SetSpinType(TShelfSpinType value) {
@@ -167,6 +173,45 @@ void TShelfSpinEdit::SetDirection(TSpinDirection value) {
     PlaceButton();
 }
 
+void TShelfSpinEdit::SetSpinTransparent(bool value) {
+    spinTransparent_ = value;
+    button_->setAutoFillBackground(!value);
+    PlaceButton();
+}
+
+void TShelfSpinEdit::SetAutoSize(bool value) {
+    autoSize_ = value;
+    ApplyMinHeight();
+}
+
+void TShelfSpinEdit::ApplyMinHeight() {
+    // A smaller height is always raised to the font's need (Qt raises the current height to a
+    // new minimum by itself); with AutoSize the editor also shrinks back to it when its font
+    // gets smaller.
+    const int minHeight = GetMinHeight();
+    setMinimumHeight(minHeight);
+    if (autoSize_) {
+        resize(width(), minHeight);
+    }
+}
+
+void TShelfSpinEdit::changeEvent(QEvent* e) {
+    QLineEdit::changeEvent(e);
+    if (e->type() == QEvent::FontChange) {
+        ApplyMinHeight();
+    }
+}
+
+void TShelfSpinEdit::Loaded() {
+    loading_ = false;
+    if (model_.SpinType == TShelfSpinType::sptDate) {
+        setText(QString::fromStdString(model_.WriteDate(dateValue_)));
+    } else if (model_.SpinType == TShelfSpinType::sptTime) {
+        setText(QString::fromStdString(model_.WriteTime(timeValue_)));
+    }
+    setText(QString::fromStdString(model_.Rewritten(Text())));
+}
+
 void TShelfSpinEdit::SetValue(int value) {
     setText(QString::fromStdString(model_.WriteValue(value)));
     if (!model_.EditorEnabled) {
@@ -179,11 +224,17 @@ void TShelfSpinEdit::SetFloatValue(double value) {
 }
 
 void TShelfSpinEdit::SetDateValue(TDateTime value) {
-    SetTextKeepCaret(model_.WriteDate(value));
+    dateValue_ = value;
+    if (!loading_) {
+        SetTextKeepCaret(model_.WriteDate(value));
+    }
 }
 
 void TShelfSpinEdit::SetTimeValue(TDateTime value) {
-    SetTextKeepCaret(model_.WriteTime(value));
+    timeValue_ = value;
+    if (!loading_) {
+        SetTextKeepCaret(model_.WriteTime(value));
+    }
 }
 
 void TShelfSpinEdit::SetTextKeepCaret(const std::string& text) {
@@ -214,7 +265,9 @@ void TShelfSpinEdit::StepBy(bool up) {
 }
 
 int TShelfSpinEdit::GetMinHeight() const {
-    return TextHeight(*this) + 2 + (hasFrame() ? 4 : 0);
+    // A frame takes four of the system's one-pixel borders.
+    constexpr int BorderHeight = 1;
+    return TextHeight(*this) + 2 + (hasFrame() ? 4 * BorderHeight : 0);
 }
 
 void TShelfSpinEdit::keyPressEvent(QKeyEvent* e) {

@@ -76,6 +76,12 @@ public:
     void SetAutoSelect(bool value) { autoSelect_ = value; }
     void SetIsWinXP(bool value) { button_->SetIsWinXP(value); }
     void SetSpinFlat(bool value) { button_->SetFlat(value); }
+    bool SpinTransparent() const { return spinTransparent_; }
+    // A transparent button lets the editor show through the gaps around its arrows.
+    void SetSpinTransparent(bool value);
+    // On, the height never drops below GetMinHeight (which follows the font).
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool value);
     void SetDirection(TSpinDirection value);
     TShelfSpinButton& Button() { return *button_; }
 
@@ -95,9 +101,16 @@ public:
     // The smallest height that shows the text whole.
     int GetMinHeight() const;
 
+    // Loading() starts setting the editor up from stored properties: dates and times set
+    // meanwhile are only kept, since the type and limits may not have arrived yet. Loaded()
+    // ends it, writing the kept date or time and then the value again in the current type.
+    void Loading() { loading_ = true; }
+    virtual void Loaded();
+
     std::function<void()> Beep;
 
 protected:
+    void changeEvent(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
@@ -109,11 +122,17 @@ private:
     void PlaceButton();
     // Sets the text, the caret where it was.
     void SetTextKeepCaret(const std::string& text);
+    void ApplyMinHeight();
 
     TSpinValueModel model_;
+    TDateTime dateValue_ = 0;
+    TDateTime timeValue_ = 0;
     TShelfSpinButton* button_;
     bool returnIsTab_ = false;
     bool autoSelect_ = true;
+    bool autoSize_ = true;
+    bool spinTransparent_ = false;
+    bool loading_ = false;
 };
 
 // A spin editor whose text follows an edit mask (see QtInputMask).

@@ -1,6 +1,6 @@
 // Turns a plain installation file (a summary template) into its stored, scrambled form, or
 // back: the scrambling is its own inverse. Usage: tarnwick-scramble INPUT OUTPUT
-#include "app/binder/MainServices.h"
+#include "app/binder/Scramble.h"
 #include "platform/base/Files.h"
 
 #include <cstdio>

@@ -3,7 +3,8 @@
 //
 //   tarnwick-send --insert URL INFO HTMLFILE [--wparam N]
 //       puts the page (its URL, an information text and the HTML read from HTMLFILE) into the
-//       shared block and announces it with "InsertVelmor" (wParam N, 0 unless given)
+//       shared block and announces it with "InsertVelmor" (wParam N, 0 unless given); an
+//       empty HTMLFILE ("") sends the page without HTML
 //   tarnwick-send --open PATH
 //       asks the running instance to open the binder file PATH
 //
@@ -69,7 +70,7 @@ int Insert(const std::vector<std::string>& args) {
             return Usage();
         }
     }
-    const auto html = ReadFile(args[3]);
+    const auto html = args[3].empty() ? std::optional<std::string>("") : ReadFile(args[3]);
     if (!html) {
         return Fail("cannot read \"" + args[3] + "\"");
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 // The "Add Item" dialog as the add-node command uses it: the window builds it
-// (IBinderUi::CreateAddItemDialog), the command fills in a URL and a title, shows it until the
+// (IUserDialogs::CreateAddItemDialog), the command fills in a URL and a title, shows it until the
 // input is accepted and reads the choices back.
 
 #include "app/binder/BinderUi.h"

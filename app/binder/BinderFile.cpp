@@ -6,12 +6,12 @@
 #include "app/binder/BinderUi.h"
 #include "app/binder/CaptureStarter.h"
 #include "app/binder/DirectoryTree.h"
-#include "app/binder/MainServices.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/Task.h"
 #include "app/binder/TreeFile.h"
 #include "app/binder/WholeFiles.h"
+#include "app/binder/WindowTexts.h"
 #include "platform/base/Files.h"
 
 #include <filesystem>
@@ -143,6 +143,11 @@ bool TBinderLifecycle::CreateBinder(const std::string& folder, const std::string
 // ---- opening --------------------------------------------------------------------------------
 
 bool TBinderLifecycle::OpenBinder(const std::string& binderFilePath) {
+    const std::optional<TBinderFileValues> values = ReadBinderValues(binderFilePath);
+    if (!values) {
+        ui_.ShowMessage("Unable to open binder");
+        return false;
+    }
     if (BinderOpen() && !TryCloseBinder()) {
         return false;
     }
@@ -151,28 +156,32 @@ bool TBinderLifecycle::OpenBinder(const std::string& binderFilePath) {
         StopBinderWork();
         ClearTree(tree_.Items());
     }
-    if (!ReadAndOpen(binderFilePath)) {
-        ui_.ShowMessage("Unable to open binder");
-        return false;
-    }
+    Open(binderFilePath, *values);
     return true;
 }
 
-bool TBinderLifecycle::ReadAndOpen(const std::string& binderFilePath) {
+std::optional<TBinderFileValues>
+TBinderLifecycle::ReadBinderValues(const std::string& binderFilePath) const {
     size_t size = 0;
     std::unique_ptr<char[]> bytes = ReadWholeFile(binderFilePath, &size);
     if (bytes == nullptr) {
-        return false;
+        return std::nullopt;
     }
     TBinderFileValues values = ParseBinderFile(std::string_view(bytes.get(), size));
     const std::string root = DecodeBinderValue(values.Root);
-    const std::string store = DecodeBinderValue(values.Store);
-    const std::string save = DecodeBinderValue(values.Save);
     // Without an absolute root the tree file and the pages would be looked for, and written,
     // relative to whatever folder the program runs in.
-    if (root.empty() || root[0] != '/' || !IsPlainEntryName(store) || !IsPlainEntryName(save)) {
-        return false;
+    if (root.empty() || root[0] != '/' || !IsPlainEntryName(DecodeBinderValue(values.Store)) ||
+        !IsPlainEntryName(DecodeBinderValue(values.Save))) {
+        return std::nullopt;
     }
+    return values;
+}
+
+void TBinderLifecycle::Open(const std::string& binderFilePath, const TBinderFileValues& values) {
+    const std::string root = DecodeBinderValue(values.Root);
+    const std::string store = DecodeBinderValue(values.Store);
+    const std::string save = DecodeBinderValue(values.Save);
     queue_.LoadTasks(values.TaskLines);
 
     paths_.BinderName = values.BinderName;
@@ -184,7 +193,6 @@ bool TBinderLifecycle::ReadAndOpen(const std::string& binderFilePath) {
     settings_.LastFile = binderFilePath;
     paths_.TreeFilePath = JoinPath(root, save);
     tree_.LoadBinderTree();
-    return true;
 }
 
 // ---- closing and reloading --------------------------------------------------------------------
@@ -214,15 +222,14 @@ bool TBinderLifecycle::TryCloseBinder() {
         return true;
     }
     StopBinderWork();
-    ui_.ApplyChangeExecute();
+    ui_.StoreTypedNotes();
     if (!tree_.FileSaveExecute()) {
         // The window told why; the records are all there is of the unsaved changes.
         queue_.StartPolling();
         return false;
     }
     WriteBinderTaskSection(paths_.BinderFilePath, tree_.Items().Count(), queue_.SaveTasks(), ui_);
-    // The window lets go of the shown node before its record goes.
-    ui_.ResetViews();
+    // Emptying the tree tells the views to let go of the shown node before its record goes.
     tree_.ClearSelectionState();
     ClearTree(tree_.Items());
     ui_.SetCaption(ApplicationTitle);
@@ -274,7 +281,7 @@ void TBinderLifecycle::FileNewBinderExecute() {
         OpenBinder(JoinPath(AbsoluteFolder(choice->Folder), choice->Name + ".bdf"));
     }
     if (ui_.TopPanel() == BinderListPanel) {
-        ui_.ShelfBar1PanelOpen(BinderListPanel);
+        ui_.RefillPanel(BinderListPanel);
     }
 }
 

@@ -6,10 +6,12 @@
 // written, the records freed), reloading it and deleting a binder's files; and the New, Open
 // and Recent commands. Everything runs on the main thread.
 
+#include "app/binder/BinderHeader.h"
 #include "app/binder/BinderLifecycle.h"
 #include "platform/base/DateTime.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class IBinderUi;
@@ -44,8 +46,9 @@ public:
     bool CreateBinder(const std::string& folder, const std::string& name,
                       const std::string& description, bool interactive) override;
     // "Unable to open binder" also for a binder file whose root is not an absolute folder or
-    // whose store or save value is not a plain name. False, with the open binder kept, when
-    // that binder could not be closed.
+    // whose store or save value is not a plain name. The file is read and checked before the
+    // open binder is closed, so a binder that cannot be opened leaves the open one as it is.
+    // False, with the open binder kept, also when that binder could not be closed.
     bool OpenBinder(const std::string& binderFilePath) override;
     void CloseBinder() override;
     // CloseBinder with its outcome: false when the tree file could not be written; the
@@ -69,7 +72,9 @@ public:
 
 private:
     void StopBinderWork();
-    bool ReadAndOpen(const std::string& binderFilePath);
+    // The binder file's values, or nothing when it cannot be read or names no usable folders.
+    std::optional<TBinderFileValues> ReadBinderValues(const std::string& binderFilePath) const;
+    void Open(const std::string& binderFilePath, const TBinderFileValues& values);
 
     IBinderUi& ui_;
     ITaskQueue& queue_;

@@ -168,7 +168,7 @@ std::string WithTaskSection(std::string_view text, int nodeCount,
 }
 
 bool WriteBinderTaskSection(const std::string& path, int nodeCount,
-                            const std::vector<std::string>& taskLines, IBinderUi& ui) {
+                            const std::vector<std::string>& taskLines, IUserMessages& ui) {
     size_t size = 0;
     std::unique_ptr<char[]> bytes = ReadWholeFile(path, &size);
     if (bytes == nullptr) {

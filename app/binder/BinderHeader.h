@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-class IBinderUi;
+class IUserMessages;
 
 inline constexpr const char* TaskSectionHeader = "[Task]";
 inline constexpr const char* NoDescription = "No Description";
@@ -70,7 +70,7 @@ std::string WithTaskSection(std::string_view text, int nodeCount,
 // when the file cannot be read (then nothing is written) or written (then the window was told
 // and the old file stays).
 bool WriteBinderTaskSection(const std::string& path, int nodeCount,
-                            const std::vector<std::string>& taskLines, IBinderUi& ui);
+                            const std::vector<std::string>& taskLines, IUserMessages& ui);
 
 // True for a store or save value that names one entry directly inside the binder folder: not
 // empty, not "." or "..", without "/" or "\".

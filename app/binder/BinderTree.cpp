@@ -2,11 +2,13 @@
 
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderUi.h"
-#include "app/binder/MainServices.h"
+#include "app/binder/NodeIds.h"
+#include "app/binder/NodeRange.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/Task.h"
 #include "app/binder/WholeFiles.h"
+#include "app/binder/WindowTexts.h"
 #include "platform/base/Files.h"
 
 #include <algorithm>
@@ -82,8 +84,7 @@ TreeLoadResult TBinderTree::LoadBinderTree() {
     ClearSelectionState();
     keepTreeFile_ = false;
     TreeLoadContext context;
-    context.Ui = &ui_;
-    context.Queue = &queue_;
+    context.Step = [this] { ui_.UpdateStatusForm(); };
     context.StorePath = JoinPath(paths_.BinderRoot, paths_.BinderStore);
     context.ListMode = settings_.ListMode;
 
@@ -97,19 +98,22 @@ TreeLoadResult TBinderTree::LoadBinderTree() {
             result = TreeLoadResult::Unreadable;
         } else {
             result = LoadTreeDump(items_, std::string_view(bytes.get(), size), context);
+            if (context.Refused) {
+                ui_.MessageBox(NonFolderRefusal, "Sorry", TMsgButtons::Ok);
+            }
             if (result == TreeLoadResult::Truncated || result == TreeLoadResult::WrongMarker ||
                 result == TreeLoadResult::BadRecord) {
                 ui_.ShowMessage("File Format Error");
             }
         }
     }
+    QueueUnfinishedPages(queue_, context.UnfinishedPages);
     keepTreeFile_ = TreeLoadLostData(result);
     if (result == TreeLoadResult::WrongMarker || result == TreeLoadResult::BadRecord) {
         return result;
     }
 
     ui_.SetCaption(BinderCaption(paths_.BinderName));
-    ui_.ResetViews();
     for (TBinderCommand command : {TBinderCommand::EditPaste1, TBinderCommand::EditCut1,
                                    TBinderCommand::EditCopy1, TBinderCommand::EditDelete1}) {
         ui_.EnableCommand(command, false);
@@ -125,7 +129,7 @@ TreeLoadResult TBinderTree::LoadBinderTree() {
     }
     queue_.DropPageTasks([&](uint32_t id) { return unfinished.count(id) != 0; });
     queue_.StartPolling();
-    ui_.TreeView1Click();
+    items_.DataChanged(nullptr);
     return result;
 }
 
@@ -188,5 +192,45 @@ void TBinderTree::TreeView1MouseDown(TTreeNode* hit, bool shift, bool ctrl, bool
     multiSelection_.clear();
     for (const TTreeNode* node : list) {
         multiSelection_.push_back(node->ItemId());
+    }
+}
+
+// ---- the records as a capture sees them ---------------------------------------------------------
+
+TPageInfo* TBinderTree::FindRecord(uint32_t id) {
+    return FindRecordById(items_, id);
+}
+
+bool TBinderTree::HoldsRecord(const TPageInfo* record, uint32_t id) const {
+    // By address, never through the pointer: a record freed without its capture being stopped
+    // is simply not found. The id too, as another record may have been made where it was.
+    for (TTreeNode* node = items_.GetFirstNode(); node != nullptr; node = node->GetNext()) {
+        if (NodeRecord(node) == record) {
+            return record->Id == id;
+        }
+    }
+    return false;
+}
+
+bool TBinderTree::AddPageBeside(const TPageInfo& record, std::unique_ptr<TPageInfo> page) {
+    TTreeNode* node = items_.GetFirstNode();
+    while (node != nullptr && NodeRecord(node) != &record) {
+        node = node->GetNext();
+    }
+    if (node == nullptr) {
+        return false;
+    }
+    const std::string title = page->Title;
+    items_.AddObject(node, title, std::move(page));
+    // A node added after the last save must not be lost at close.
+    BinderDirty = true;
+    return true;
+}
+
+void TBinderTree::RecordChanged(const TPageInfo& record) {
+    TTreeNode* node = nullptr;
+    FindTreeNodeById(items_, record.Id, node);
+    if (node != nullptr) {
+        items_.DataChanged(node);
     }
 }

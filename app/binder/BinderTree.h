@@ -6,6 +6,7 @@
 // cut and copy slots and the multi-selection. The window's view shows `Items()` and forwards
 // its events here; everything runs on the main thread.
 
+#include "app/binder/CaptureRecords.h"
 #include "app/binder/TreeCommands.h"
 #include "app/binder/TreeFile.h"
 #include "platform/base/TreeNode.h"
@@ -25,13 +26,13 @@ struct CaptureOptions;
 struct TSettings;
 enum class NodeKind : int32_t;
 
-class TBinderTree {
+class TBinderTree : public ICaptureRecords {
 public:
     // The collaborators must outlive the tree. `paths` and `settings` are read when used, so
     // the lifecycle and the options dialog may change them at any time.
     TBinderTree(IBinderUi& ui, ITaskQueue& queue, ICaptureStarter& capture, TSettings& settings,
                 BinderPaths& paths);
-    ~TBinderTree();
+    ~TBinderTree() override;
     TBinderTree(const TBinderTree&) = delete;
     TBinderTree& operator=(const TBinderTree&) = delete;
 
@@ -108,6 +109,13 @@ public:
     std::string TreeView1Edited(TTreeNode* node, const std::string& text);
     void ExpandTreeExecute();
     void CollapseTreeExecute();
+
+    // ---- the records as a capture sees them ----
+    TPageInfo* FindRecord(uint32_t id) override;
+    bool HoldsRecord(const TPageInfo* record, uint32_t id) const override;
+    bool AddPageBeside(const TPageInfo& record, std::unique_ptr<TPageInfo> page) override;
+    void MarkChanged() override { BinderDirty = true; }
+    void RecordChanged(const TPageInfo& record) override;
 
     // ---- multi-selection ----
     // Before the selection changes: the node selected so far becomes the anchor.

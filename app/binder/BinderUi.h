@@ -1,10 +1,11 @@
 #pragma once
 
-// What the binder and capture code asks of the main window: message boxes, file and folder
-// dialogs, the wait form, the caption, the recent-binder menu, command enabling, the common
-// refresh handlers and the side bar. The main window implements it; tests record the calls.
-// Calls come from the main thread; a window that is reached from a worker thread passes the
-// call on to its own thread.
+// What the binder code asks of the main window, by role: questions and messages (boxes, the
+// confirmation, the wait form), dialogs (files, folders, Add Item, New Binder), and the window
+// around the tree (caption, recent binders, command enabling, the side bar). What the views
+// show of a node follows the tree itself (ITreeNodesObserver), not these calls. The main
+// window implements every role; a test fakes the role it needs. Calls come from the main
+// thread; a window that is reached from a worker thread passes the call on to its own thread.
 
 #include <cstdint>
 #include <memory>
@@ -44,9 +45,10 @@ struct TNewBinderChoice {
     std::string Description;
 };
 
-class IBinderUi {
+// Questions and messages.
+class IUserMessages {
 public:
-    virtual ~IBinderUi() = default;
+    virtual ~IUserMessages() = default;
 
     // A message box with the application title and an OK button.
     virtual void ShowMessage(const std::string& text) = 0;
@@ -55,6 +57,19 @@ public:
     // The "Confirm" dialog: true for OK. Closing it with "Don't show this message again"
     // ticked sets `askSetting` to false.
     virtual bool Confirm(const std::string& text, bool& askSetting) = 0;
+
+    // The wait form around long operations (the text is empty when there is none). While a
+    // level-by-level capture or a content sync runs they change nothing. UpdateStatusForm
+    // moves its bar on during long work on the main thread.
+    virtual void OpenStatusForm(const std::string& text) = 0;
+    virtual void UpdateStatusForm() = 0;
+    virtual void CloseStatusForm() = 0;
+};
+
+// Dialogs.
+class IUserDialogs {
+public:
+    virtual ~IUserDialogs() = default;
 
     // The chosen path, or nothing when the dialog was cancelled.
     virtual std::optional<std::string> OpenFileDialog(const TFileDialogOptions& options) = 0;
@@ -70,38 +85,35 @@ public:
                         const std::string& folderDump) = 0;
     // The "New Binder Wizard", its folder starting at `startFolder`; nothing when cancelled.
     virtual std::optional<TNewBinderChoice> NewBinderDialog(const std::string& startFolder) = 0;
+};
 
-    // The wait form around long operations (the text is empty when there is none). While a
-    // level-by-level capture or a content sync runs they change nothing.
-    virtual void OpenStatusForm(const std::string& text) = 0;
-    virtual void UpdateStatusForm() = 0;
-    virtual void CloseStatusForm() = 0;
+// The window around the tree: its caption, menus and commands, and the side bar.
+class IBinderWindow {
+public:
+    virtual ~IBinderWindow() = default;
 
     virtual void SetCaption(const std::string& caption) = 0;
     // Rebuilds the recent-binder menu from these paths, newest first; disabled when empty.
     virtual void SetRecentBinders(const std::vector<std::string>& paths) = 0;
     virtual void EnableCommand(TBinderCommand command, bool enabled) = 0;
-
-    // After a tree is loaded: forgets the node whose note is shown (without saving it back),
-    // clears the notes editor and disables the node-dependent commands.
-    virtual void ResetViews() = 0;
-    // After a delete: forgets the shown node without saving its note back.
-    virtual void ForgetShownNode() = 0;
     // Switches the view pages to the page view.
     virtual void ShowPageView() = 0;
     // Restores the main window and brings it to the front.
     virtual void RestoreAndBringToFront() = 0;
-    // The common refresh: applies pending property edits and shows the selected node.
-    virtual void TreeView1Click() = 0;
-    virtual void ApplyChangeExecute() = 0;
-    // Sets a tree node's label from its record.
-    virtual void ReflectNodeLabel(TTreeNode* node) = 0;
+    // Stores what was typed into the notes editor into the node it was typed for.
+    virtual void StoreTypedNotes() = 0;
 
     // The side bar: the open panel, opening a panel (an index past the last panel is
     // ignored), and filling a panel again.
     virtual int TopPanel() const = 0;
-    virtual void SetTopPanel(int index) = 0;
-    virtual void ShelfBar1PanelOpen(int index) = 0;
+    virtual void OpenPanel(int index) = 0;
+    virtual void RefillPanel(int index) = 0;
     // The binder file of the entry last chosen in the side bar's binder list; empty when none.
     virtual std::string ChosenBinderPath() const = 0;
 };
+
+// Every role at once, as the binder tree and the binder lifecycle use the window. The roles are
+// virtual bases, so that one object may play them through parts that each play one.
+class IBinderUi : public virtual IUserMessages,
+                  public virtual IUserDialogs,
+                  public virtual IBinderWindow {};

@@ -10,11 +10,10 @@ struct CaptureOptions {
     int32_t Mode = 0;           // this page only or with its linked pages; the capture ignores it
     int32_t Levels = 0;         // 0 to 6; 0 captures the page alone
     bool CurrentWebOnly = true; // "Save Pages within Current Web Only": a followed link must
-                                // contain the host of PageUrl
+                                // contain the host of the captured page
     uint8_t SecondFlag = 0;     // kept for the dialog; the capture ignores it
     std::string FirstText{};    // kept for the dialog; the capture ignores it
     std::string SecondText{};   // kept for the dialog; the capture ignores it
-    std::string PageUrl{};      // the page whose host is the same-site host
     int32_t Number = 0;         // kept for the dialog; the capture ignores it
     bool KeepWaitFormHidden = false; // a content sync: the main window's wait form stays hidden
     // The record's fetched text is the page itself, handed over with the request (a page

@@ -5,13 +5,7 @@
 
 #include "app/binder/CaptureOptions.h"
 
-#include <atomic>
-
 class TPageInfo;
-
-// Set while a capture of linked pages (or a content sync) runs; the main window's wait form
-// is left alone meanwhile. Whoever sets it clears it when its work ends, however it ends.
-inline std::atomic<bool> LevelCaptureRunning{false};
 
 class ICaptureStarter {
 public:
@@ -27,4 +21,7 @@ public:
     // is downloaded again. True when a page text was processed; an engine that cannot do this
     // answers false.
     virtual bool CapturePageNow(TPageInfo& /*record*/) { return false; }
+    // True while a capture of linked pages runs: the main window's wait form is left alone
+    // meanwhile, as that capture has a form of its own.
+    virtual bool LevelCaptureRunning() const { return false; }
 };

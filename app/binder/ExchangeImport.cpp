@@ -233,7 +233,6 @@ void ImportExchangeFile(ExportContext& context, const std::string& path, TTreeNo
     }
     TTreeNodes& tree = context.Binder.Items();
     TreeLoadContext loadContext;
-    loadContext.Queue = &context.Queue;
     loadContext.StorePath = store;
     loadContext.ListMode = context.Settings.ListMode;
     for (int i = 0; i < read.TopLevelCount(); ++i) {
@@ -245,6 +244,7 @@ void ImportExchangeFile(ExportContext& context, const std::string& path, TTreeNo
         ui.UpdateStatusForm();
     }
     tree.SetSelected(target);
+    QueueUnfinishedPages(context.Queue, loadContext.UnfinishedPages);
     ClearTree(read);
     ui.CloseStatusForm();
     if (readContext.Result == TreeLoadResult::Refused) {

@@ -3,8 +3,8 @@
 // What the exports and imports of a binder (exchange files, HTML files, URL lists, compiled
 // help) ask of the main window: boxes, the file and folder dialogs with the folder they last
 // used, the confirmation with its "Don't show this message again" box, the wait form, the
-// "Generate CHM File" dialog, the refresh after an import, and the shell. The main window
-// implements it; tests record the calls. Everything is called on the main thread.
+// "Generate CHM File" dialog and the shell. What the views show follows the tree itself. The main
+// window implements it; tests record the calls. Everything is called on the main thread.
 
 #include "app/binder/BinderUi.h"
 #include "platform/base/RunningProgram.h"
@@ -53,9 +53,6 @@ public:
 
     // "Generate CHM File"; nothing when it was not closed with OK.
     virtual std::optional<TChmChoice> ChmDialog() = 0;
-
-    // The common refresh after the tree changed: shows the selected node.
-    virtual void TreeView1Click() = 0;
 
     // Opens a file with the desktop's handler; 0, or -1 once the failure was shown.
     virtual int ShellOpen(const std::string& file) = 0;

@@ -94,7 +94,7 @@ void SaveFolderTrees(ExportContext& context, const std::vector<const TTreeNode*>
 } // namespace
 
 bool CopyNodeFiles(const TPageInfo& record, const std::string& root, const std::string& store,
-                   const std::string& path, IBinderUi& ui) {
+                   const std::string& path, IUserMessages& ui) {
     const MessageSink show = [&ui](const std::string& text) { ui.ShowMessage(text); };
     const std::string& page = record.Content.PageHtml;
     const bool written = SaveBufferToFile(path, page.data(), page.size(), show);
@@ -267,7 +267,8 @@ void FileImportHtmlExecute(ExportContext& context) {
     ui.CloseStatusForm();
     binder.BinderDirty = true;
     binder.FileSaveExecute();
-    ui.TreeView1Click();
+    // The views show the pages added, as for any other change of the tree.
+    binder.Items().DataChanged(binder.Selected());
 }
 
 void ToolSyncContentExecute(ExportContext& context) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-class IBinderUi;
+class IUserMessages;
 class TPageInfo;
 class TTreeNode;
 struct ExportContext;
@@ -21,7 +21,7 @@ inline constexpr const char* HtmlImportWait = "Adding page, please wait ....";
 // the node folder. A stored file that cannot be read is skipped. Folders are made as needed;
 // a file that cannot be written is reported by the window. False when any write failed.
 bool CopyNodeFiles(const TPageInfo& record, const std::string& root, const std::string& store,
-                   const std::string& path, IBinderUi& ui);
+                   const std::string& path, IUserMessages& ui);
 
 // Turns a page text into the text written (the script stripping the caller brings); an empty
 // filter writes the page as it is.

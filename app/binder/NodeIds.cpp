@@ -1,7 +1,7 @@
 #include "app/binder/NodeIds.h"
 
-#include "app/binder/MainServices.h"
 #include "app/binder/PageInfo.h"
+#include "app/binder/TextScan.h"
 #include "platform/base/TreeNode.h"
 
 #include <algorithm>

@@ -15,3 +15,15 @@ bool RemoveNodePageFile(const std::string& root, const std::string& store, uint3
     const std::string path = NodePageFilePath(root, store, id);
     return !path.empty() && (::unlink(path.c_str()) == 0 || errno == ENOENT);
 }
+
+std::string WriteNodePageFile(const std::string& root, const std::string& store, uint32_t id,
+                              const std::string& html) {
+    const std::string folder = NodeStoreFolder(root, store, id);
+    const std::string path = NodePageFilePath(root, store, id);
+    std::string error;
+    if (folder.empty() || !ForceDirectories(folder) ||
+        !WriteFileAtomic(path, html.data(), html.size(), error)) {
+        return {};
+    }
+    return path;
+}

@@ -1,7 +1,8 @@
 #pragma once
 
 // The page file of a captured node, <root>/<store>/<HEX>/<HEX>.htm: the copy of the page that
-// is shown from the disk. Removing it makes the next showing write it afresh.
+// is shown from the disk. Removing it makes the next showing write it afresh. This is the one
+// place that writes and removes it.
 
 #include <cstdint>
 #include <string>
@@ -9,3 +10,7 @@
 std::string NodePageFilePath(const std::string& root, const std::string& store, uint32_t id);
 // True when the file is gone afterwards (also when there was none).
 bool RemoveNodePageFile(const std::string& root, const std::string& store, uint32_t id);
+// Writes the page text as the node's page file, its folder made as needed; the path written,
+// or empty when it could not be written (the old file then stays as it was).
+std::string WriteNodePageFile(const std::string& root, const std::string& store, uint32_t id,
+                              const std::string& html);

@@ -1,9 +1,10 @@
 #include "app/binder/SummaryPages.h"
 
 #include "app/binder/BinderHeader.h"
-#include "app/binder/MainServices.h"
 #include "app/binder/PageInfo.h"
+#include "app/binder/Scramble.h"
 #include "app/binder/WholeFiles.h"
+#include "app/binder/WindowTexts.h"
 #include "platform/base/Exceptions.h"
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"

@@ -8,6 +8,7 @@
 #include "app/binder/CaptureStarter.h"
 #include "app/binder/HtmlFiles.h"
 #include "app/binder/NodeIds.h"
+#include "app/binder/NodePageFile.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/StoreFiles.h"
@@ -24,7 +25,7 @@ std::string NodeLabel(const TPageInfo& record, int32_t listMode) {
 }
 
 TTreeNode* CreateNode(TTreeNodes& tree, std::unique_ptr<TPageInfo> record, TInsertMode mode,
-                      int32_t listMode, IBinderUi* ui) {
+                      int32_t listMode, IUserMessages* ui) {
     if (record == nullptr) {
         return nullptr;
     }
@@ -91,7 +92,7 @@ TTreeNode* TBinderTree::CreateNode(NodeKind kind, TInsertMode mode, bool save,
     if (node != nullptr && save) {
         BinderDirty = true;
         FileSaveExecute();
-        ui_.TreeView1Click();
+        items_.DataChanged(node);
     }
     return node;
 }
@@ -171,7 +172,7 @@ bool TBinderTree::AddNode(const std::string& url, const std::string& title, cons
         CaptureSelectedNode(false, options);
         ui_.ShowPageView();
     }
-    ui_.SetTopPanel(TreePanel);
+    ui_.OpenPanel(TreePanel);
     return true;
 }
 
@@ -183,7 +184,7 @@ void TBinderTree::FileNewFolderExecute() {
 void TBinderTree::FileAppendFolderExecute() {
     BinderDirty = true;
     CreateNode(NodeKind::Folder, TInsertMode::Sibling, false);
-    ui_.TreeView1Click();
+    items_.DataChanged(Selected());
 }
 
 void TBinderTree::FileNewNodeExecute() {
@@ -226,7 +227,7 @@ void TBinderTree::EditDelete1Execute() {
             return;
         }
         // The note open in the editor may belong to a node that stays: keep its edits.
-        ui_.ApplyChangeExecute();
+        ui_.StoreTypedNotes();
         if (!listed.empty()) {
             // A node listed below another listed node goes with that one; its item id then
             // finds nothing and it is not deleted twice.
@@ -239,10 +240,9 @@ void TBinderTree::EditDelete1Execute() {
         } else {
             DeleteNode(Selected());
         }
-        ui_.ForgetShownNode();
         BinderDirty = true;
         if (Selected() != nullptr) {
-            ui_.ReflectNodeLabel(Selected());
+            items_.DataChanged(Selected());
         }
     } else if (ui_.TopPanel() == BinderListPanel) {
         const std::string chosen = ui_.ChosenBinderPath();
@@ -258,7 +258,7 @@ void TBinderTree::EditDelete1Execute() {
             lifecycle_->CloseBinder();
         }
         lifecycle_->DeleteBinder(chosen);
-        ui_.ShelfBar1PanelOpen(BinderListPanel);
+        ui_.RefillPanel(BinderListPanel);
     }
 }
 
@@ -309,11 +309,8 @@ void TBinderTree::EditPaste1Execute() {
         if (CreateNode(kind, intoFolder ? TInsertMode::Child : TInsertMode::Sibling, true,
                        std::move(record)) != nullptr &&
             kind == NodeKind::WebPage) {
-            const std::string hex = IntToHex(copy->Id, 1);
             CopyNodeFiles(*source, paths_.BinderRoot, paths_.BinderStore,
-                          JoinPath(NodeStoreFolder(paths_.BinderRoot, paths_.BinderStore, copy->Id),
-                                   hex + ".htm"),
-                          ui_);
+                          NodePageFilePath(paths_.BinderRoot, paths_.BinderStore, copy->Id), ui_);
         }
     }
     cutSlot_ = 0;
@@ -373,7 +370,7 @@ std::string TBinderTree::TreeView1Edited(TTreeNode* node, const std::string& tex
         record->Title = MakeUniqueNodeName(text);
     }
     node->SetText(NodeLabel(*record, settings_.ListMode));
-    ui_.ReflectNodeLabel(node);
+    items_.DataChanged(node);
     BinderDirty = true;
     return node->Text();
 }

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-class IBinderUi;
+class IUserMessages;
 class TPageInfo;
 class TTreeNode;
 class TTreeNodes;
@@ -32,7 +32,7 @@ std::string NodeLabel(const TPageInfo& record, int32_t listMode);
 // inserted and, when `ui` is given, "Can't create child under a non-folder node" ("Sorry") is
 // shown. Returns the new node, or null.
 TTreeNode* CreateNode(TTreeNodes& tree, std::unique_ptr<TPageInfo> record, TInsertMode mode,
-                      int32_t listMode, IBinderUi* ui);
+                      int32_t listMode, IUserMessages* ui);
 
 // Where the mouse was over the tree when the dragged node was dropped.
 enum class THitZone {

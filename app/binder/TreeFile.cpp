@@ -87,7 +87,7 @@ std::vector<BlockEntry> LayOutBlock(const TTreeNode& root, const RecordForm& for
 // large binder never needs the whole file in memory.
 class BlockWriter {
 public:
-    BlockWriter(const TreeSink& sink, IBinderUi* ui) : sink_(sink), ui_(ui) {}
+    BlockWriter(const TreeSink& sink, IUserMessages* ui) : sink_(sink), ui_(ui) {}
 
     void Field(std::string_view bytes) {
         StringMessageI18N::AppendFieldHeader(piece_, bytes.size());
@@ -132,13 +132,13 @@ private:
     }
 
     const TreeSink& sink_;
-    IBinderUi* ui_;
+    IUserMessages* ui_;
     std::string piece_;
     bool ok_ = true;
 };
 
 bool WriteDump(const TTreeNodes& tree, const RecordForm& form, const TreeSink& sink,
-               IBinderUi* ui) {
+               IUserMessages* ui) {
     BlockWriter writer(sink, ui);
     writer.Field(TreeFileMarker);
     writer.Field(TreeFileVersion);
@@ -152,7 +152,7 @@ bool WriteDump(const TTreeNodes& tree, const RecordForm& form, const TreeSink& s
     return writer.Finish();
 }
 
-std::string BlockBytes(const TTreeNode& node, const RecordForm& form, IBinderUi* ui) {
+std::string BlockBytes(const TTreeNode& node, const RecordForm& form, IUserMessages* ui) {
     std::string bytes;
     const TreeSink append = [&](std::string_view piece) {
         bytes.append(piece);
@@ -166,7 +166,7 @@ std::string BlockBytes(const TTreeNode& node, const RecordForm& form, IBinderUi*
     return bytes;
 }
 
-std::string DumpBytes(const TTreeNodes& tree, const RecordForm& form, IBinderUi* ui) {
+std::string DumpBytes(const TTreeNodes& tree, const RecordForm& form, IUserMessages* ui) {
     std::string bytes;
     WriteDump(
         tree, form,
@@ -255,18 +255,18 @@ bool OpenSubtree(TTreeNodes& tree, std::string_view block, TreeLoadContext& cont
     const bool unfinishedPage = IsUnfinishedPage(*record);
     const uint32_t id = record->Id;
     const std::string url = record->RequestedUrl;
-    TTreeNode* node = CreateNode(tree, std::move(record), TInsertMode::Child, context.ListMode,
-                                 context.RefusalShown ? nullptr : context.Ui);
+    TTreeNode* node =
+        CreateNode(tree, std::move(record), TInsertMode::Child, context.ListMode, nullptr);
     if (node == nullptr) {
         // Its children would be refused under the same node in the same way.
-        context.RefusalShown = true;
+        context.Refused = true;
         context.Note(TreeLoadResult::Refused);
         return false;
     }
-    if (unfinishedPage && context.Queue != nullptr && !context.Queue->HasPageTask(id)) {
+    if (unfinishedPage) {
         Task task(url, context.StorePath, UnfinishedPageKind);
         task.NodeId = id;
-        context.Queue->AddTask(task);
+        context.UnfinishedPages.push_back(std::move(task));
     }
     open.push_back({fields, node});
     return true;
@@ -274,16 +274,16 @@ bool OpenSubtree(TTreeNodes& tree, std::string_view block, TreeLoadContext& cont
 
 } // namespace
 
-std::unique_ptr<StringMessageI18N> SerializeSubtree(const TTreeNode& node, IBinderUi* ui) {
+std::unique_ptr<StringMessageI18N> SerializeSubtree(const TTreeNode& node, IUserMessages* ui) {
     const std::string bytes = BlockBytes(node, FullRecords, ui);
     return std::make_unique<StringMessageI18N>(bytes.data(), bytes.size());
 }
 
-bool WriteTreeFile(const TTreeNodes& tree, const TreeSink& sink, IBinderUi* ui) {
+bool WriteTreeFile(const TTreeNodes& tree, const TreeSink& sink, IUserMessages* ui) {
     return WriteDump(tree, FullRecords, sink, ui);
 }
 
-std::string TreeFileBytes(const TTreeNodes& tree, IBinderUi* ui) {
+std::string TreeFileBytes(const TTreeNodes& tree, IUserMessages* ui) {
     return DumpBytes(tree, FullRecords, ui);
 }
 
@@ -293,6 +293,14 @@ std::string BinderFolderDump(const TTreeNodes& tree) {
 
 std::string BinderFolderDumpNode(const TTreeNode& node) {
     return BlockBytes(node, FolderRecords, nullptr);
+}
+
+void QueueUnfinishedPages(ITaskQueue& queue, const std::vector<Task>& pages) {
+    for (const Task& page : pages) {
+        if (!queue.HasPageTask(page.NodeId)) {
+            queue.AddTask(page);
+        }
+    }
 }
 
 bool TreeLoadLostData(TreeLoadResult result) {
@@ -329,8 +337,8 @@ void LoadSubtree(TTreeNodes& tree, std::string_view block, TreeLoadContext& cont
             context.Note(TreeLoadResult::Truncated); // a "Child" with no block after it
             continue;
         }
-        if (context.Ui != nullptr) {
-            context.Ui->UpdateStatusForm();
+        if (context.Step) {
+            context.Step();
         }
         OpenSubtree(tree, child, context, open);
     }

@@ -9,13 +9,15 @@
 // tree of any depth costs time and memory in proportion to its size; the writer lays the
 // blocks out first and then hands the bytes on in pieces, so the file is never held whole.
 
+#include "app/binder/Task.h"
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
-class IBinderUi;
+class IUserMessages;
 class ITaskQueue;
 class StringMessageI18N;
 class TTreeNode;
@@ -27,13 +29,14 @@ inline constexpr const char* ChildMarker = "Child";
 
 // A new message holding the node's subtree block. A node without a record is left out with
 // everything below it. `ui`, when given, is advanced once per child written.
-std::unique_ptr<StringMessageI18N> SerializeSubtree(const TTreeNode& node, IBinderUi* ui = nullptr);
+std::unique_ptr<StringMessageI18N> SerializeSubtree(const TTreeNode& node,
+                                                    IUserMessages* ui = nullptr);
 // Receives the bytes of a file in order, in pieces; answers false to stop the writing.
 using TreeSink = std::function<bool(std::string_view piece)>;
 // Hands the bytes of the whole tree file to `sink`. False when the sink stopped it.
-bool WriteTreeFile(const TTreeNodes& tree, const TreeSink& sink, IBinderUi* ui = nullptr);
+bool WriteTreeFile(const TTreeNodes& tree, const TreeSink& sink, IUserMessages* ui = nullptr);
 // The bytes of the whole tree file.
-std::string TreeFileBytes(const TTreeNodes& tree, IBinderUi* ui = nullptr);
+std::string TreeFileBytes(const TTreeNodes& tree, IUserMessages* ui = nullptr);
 
 // The folder dump: marker, version and one block per top-level folder; only folders below.
 std::string BinderFolderDump(const TTreeNodes& tree);
@@ -54,19 +57,19 @@ enum class TreeLoadResult {
 // True for every result that left something of the file unread.
 bool TreeLoadLostData(TreeLoadResult result);
 
-// What reading blocks into a tree needs around it.
+// What reading blocks into a tree needs around it, and what it found besides the nodes. The
+// reader only reads: what it found is for the caller to show and to queue.
 struct TreeLoadContext {
-    // Shows the refusal of a record under a non-folder (once per load) and is advanced once
-    // per child read. May be null.
-    IBinderUi* Ui = nullptr;
-    // Receives an "unfinishedhtm" task for each unfinished web page read that it does not
-    // hold yet. Null for a tree that queues nothing (the Add Item dialog's folder tree).
-    ITaskQueue* Queue = nullptr;
+    // Called once per child read, for a progress display. May be empty.
+    std::function<void()> Step;
     std::string StorePath; // <root>/<store>, the local path of the page tasks
     int32_t ListMode = 0;  // 1: web pages labelled by their requested URL
 
     TreeLoadResult Result = TreeLoadResult::Loaded;
-    bool RefusalShown = false;
+    // A record was refused under a node that is not a folder (its subtree with it).
+    bool Refused = false;
+    // An "unfinishedhtm" task for each unfinished web page read, in the order read.
+    std::vector<Task> UnfinishedPages;
 
     // Keeps the worse of the result so far and `result`.
     void Note(TreeLoadResult result);
@@ -75,7 +78,7 @@ struct TreeLoadContext {
 
 // Reads one subtree block: its record goes in as the last child of the tree's selection (the
 // top level when nothing is selected) and becomes the selection, an unfinished web page is
-// queued, and each block after a "child" field (any letter case) is read below it the same
+// listed, and each block after a "child" field (any letter case) is read below it the same
 // way. Other fields between the child blocks are skipped.
 void LoadSubtree(TTreeNodes& tree, std::string_view block, TreeLoadContext& context);
 
@@ -83,6 +86,9 @@ void LoadSubtree(TTreeNodes& tree, std::string_view block, TreeLoadContext& cont
 // level with the selection cleared before and after. Returns the context's result, Empty for
 // no bytes at all.
 TreeLoadResult LoadTreeDump(TTreeNodes& tree, std::string_view bytes, TreeLoadContext& context);
+
+// Queues the listed pages the queue does not hold yet.
+void QueueUnfinishedPages(ITaskQueue& queue, const std::vector<Task>& pages);
 
 // Frees the record of every node, in tree order, then empties the tree.
 void ClearTree(TTreeNodes& tree);

@@ -22,7 +22,7 @@ std::unique_ptr<char[]> LoadFileToBuffer(const std::string& path, size_t& size) 
 bool SaveStreamToFile(
     const std::string& path,
     const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
-    IBinderUi& ui) {
+    IUserMessages& ui) {
     return SaveStreamToFile(path, produce,
                             [&ui](const std::string& text) { ui.ShowMessage(text); });
 }
@@ -54,7 +54,8 @@ bool SaveStreamToFile(
     return true;
 }
 
-bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length, IBinderUi& ui) {
+bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length,
+                      IUserMessages& ui) {
     return SaveBufferToFile(path, buffer, length,
                             [&ui](const std::string& text) { ui.ShowMessage(text); });
 }

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-class IBinderUi;
+class IUserMessages;
 class AtomicFileWriter;
 
 // The file's bytes followed by one NUL byte. The byte count goes to `size` when one is given.
@@ -23,7 +23,8 @@ std::unique_ptr<char[]> LoadFileToBuffer(const std::string& path, size_t& size);
 // when that fails, "can not create directory" followed by the folder is shown. A write that
 // fails is shown too and leaves the old file as it was. False for an empty path and for every
 // failure.
-bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length, IBinderUi& ui);
+bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length,
+                      IUserMessages& ui);
 
 // Where the writers below show what went wrong.
 using MessageSink = std::function<void(const std::string& text)>;
@@ -36,7 +37,7 @@ bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length
 bool SaveStreamToFile(
     const std::string& path,
     const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
-    IBinderUi& ui);
+    IUserMessages& ui);
 bool SaveStreamToFile(
     const std::string& path,
     const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,

@@ -1,9 +1,9 @@
 #include "app/capture/CaptureController.h"
 
 #include "app/binder/BinderPaths.h"
-#include "app/binder/BinderTree.h"
-#include "app/binder/BinderUi.h"
+#include "app/binder/CaptureRecords.h"
 #include "app/binder/NodeIds.h"
+#include "app/binder/NodePageFile.h"
 #include "app/binder/PageInfo.h"
 #include "app/capture/CaptureFinished.h"
 #include "app/capture/FileTasks.h"
@@ -107,6 +107,7 @@ std::shared_ptr<CaptureController::Job> CaptureController::MakeJob(TPageInfo& re
         capture.Context.Store = setup_.Paths->BinderStore;
     }
     capture.Context.Cache = setup_.Cache;
+    capture.Port = setup_.Port;
     capture.Context.Http = setup_.Http;
     record.CurrentCapture = &capture;
     jobs_.push_back(job);
@@ -116,8 +117,7 @@ std::shared_ptr<CaptureController::Job> CaptureController::MakeJob(TPageInfo& re
 void CaptureController::StartNodeCapture(TPageInfo& record, bool useCache,
                                          const CaptureOptions& options) {
     ILevelStatusForm* form = setup_.LevelForm;
-    if (options.Levels > 0 &&
-        (form == nullptr || levelRunning_ || LevelCaptureRunning || form->Showing())) {
+    if (options.Levels > 0 && (form == nullptr || levelRunning_ || form->Showing())) {
         // The form serves one capture at a time; this one ends before it began, and the
         // capture already at work goes on.
         record.State = CaptureState::Stopped;
@@ -132,14 +132,11 @@ void CaptureController::StartNodeCapture(TPageInfo& record, bool useCache,
     }
     record.Progress.StatusText = "<img \"idx:1\"> Downloading...";
     if (setup_.Paths != nullptr) {
-        const std::string store = JoinPath(setup_.Paths->BinderRoot, setup_.Paths->BinderStore);
-        const std::string oldPage = JoinPath(store, std::to_string(record.Id) + ".htm");
-        if (!oldPage.empty()) {
-            std::remove(oldPage.c_str());
-        }
+        // The page file shows the old capture: the next showing writes the new one.
+        RemoveNodePageFile(setup_.Paths->BinderRoot, setup_.Paths->BinderStore, record.Id);
     }
-    if (setup_.Ui != nullptr) {
-        setup_.Ui->TreeView1Click();
+    if (setup_.Records != nullptr) {
+        setup_.Records->RecordChanged(record);
     }
     if (options.Levels > 0) {
         RunLevels(record, useCache, options);
@@ -164,7 +161,6 @@ void CaptureController::RunLevels(TPageInfo& record, bool useCache, const Captur
     ILevelStatusForm* form = setup_.LevelForm;
     std::shared_ptr<Job> job = MakeJob(record, useCache, options);
     job->Capture.Form = StatusForm::Level;
-    job->Capture.LevelForm = &form->StatusTarget();
     const std::weak_ptr<Job> weak = job;
     const std::string rootUrl = record.RequestedUrl;
     // The record may be freed while the form is up (the node deleted, the binder closed):
@@ -285,41 +281,20 @@ bool CaptureController::AddLevelPage(Job& job, std::unique_ptr<TPageInfo>& page)
     if (job.Released) {
         return false;
     }
-    TTreeNode* root = LiveNode(job);
-    if (root == nullptr) {
-        return false;
-    }
-    const std::string title = page->Title;
-    binder_->Items().AddObject(root, title, std::move(page));
-    // A node added after the last save must not be lost at close.
-    binder_->BinderDirty = true;
-    return true;
-}
-
-TTreeNode* CaptureController::LiveNode(const Job& job) const {
-    if (binder_ == nullptr) {
-        return nullptr;
-    }
-    // By address, never through the pointer: a record freed without its capture being stopped
-    // is simply not found. The id too, as another record may have been made where it was.
-    for (TTreeNode* node = binder_->Items().GetFirstNode(); node != nullptr;
-         node = node->GetNext()) {
-        if (NodeRecord(node) == job.Record) {
-            return job.Record->Id == job.Work.Id ? node : nullptr;
-        }
-    }
-    return nullptr;
+    const TPageInfo* root = LiveRecord(job);
+    return root != nullptr && setup_.Records->AddPageBeside(*root, std::move(page));
 }
 
 TPageInfo* CaptureController::LiveRecord(const Job& job) const {
-    return NodeRecord(LiveNode(job));
+    return setup_.Records != nullptr && setup_.Records->HoldsRecord(job.Record, job.Work.Id)
+               ? job.Record
+               : nullptr;
 }
 
 void CaptureController::PostCaptureDone(uint32_t id) const {
-    PostedMessage message;
-    message.Msg = WM_CAPTUREDONE;
-    message.LParam = static_cast<intptr_t>(id);
-    PostMessageTo(setup_.Window, message);
+    if (setup_.Port != nullptr) {
+        setup_.Port->CaptureDone(id);
+    }
 }
 
 // ---- the download queue ----------------------------------------------------------------------
@@ -342,7 +317,7 @@ void CaptureController::ServeTaskQueue(TaskQueue& queue) {
 }
 
 std::shared_ptr<CaptureController::Job> CaptureController::FindNodeSync(uint32_t id, bool& drop) {
-    TPageInfo* record = binder_ != nullptr ? FindRecordById(binder_->Items(), id) : nullptr;
+    TPageInfo* record = setup_.Records != nullptr ? setup_.Records->FindRecord(id) : nullptr;
     // A page that has completed, failed or stopped since its task was queued keeps what it has.
     drop = record != nullptr && !IsUnfinishedPage(*record);
     if (record == nullptr || drop || cancelling_.count(record) != 0 ||

@@ -20,20 +20,18 @@
 #include <set>
 #include <vector>
 
-class IBinderUi;
 class ILevelStatusForm;
 class IUrlCache;
-class MessageTarget;
-class TBinderTree;
+class TCapturePort;
+class ICaptureRecords;
 class TaskQueue;
-class TTreeNode;
 struct BinderPaths;
 struct Task;
 
 struct CaptureSetup {
-    IBinderUi* Ui = nullptr;            // refreshes the shown node when a capture starts
+    ICaptureRecords* Records = nullptr; // the binder's records; without them none is captured
     const BinderPaths* Paths = nullptr; // where the node folders are; read when a capture starts
-    MessageTarget* Window = nullptr;    // receives 3022, lParam the node id
+    TCapturePort* Port = nullptr;       // where the captures report (3022, 3019)
     // The status form of captures with linked pages; without one they are refused.
     ILevelStatusForm* LevelForm = nullptr;
     IUrlCache* Cache = nullptr;
@@ -50,10 +48,6 @@ public:
     CaptureController(const CaptureController&) = delete;
     CaptureController& operator=(const CaptureController&) = delete;
 
-    // The tree whose records are captured. It is made after this controller (it needs it), so
-    // it is attached afterwards; without one no result reaches a record.
-    void SetBinder(TBinderTree* binder) { binder_ = binder; }
-
     // Stops any capture still working on the record, makes it unfinished
     // ("<img \"idx:1\"> Downloading..."), and captures its page: on a worker without levels;
     // with levels behind the modal status form, returning when the form has closed. Only one
@@ -66,6 +60,8 @@ public:
     void CancelCapture(TPageInfo& record) override;
     // Cancels every capture and waits for them (closing the binder, after its queue stopped).
     void CancelAll();
+    // While a capture with linked pages has its status form up.
+    bool LevelCaptureRunning() const override { return levelRunning_; }
 
     // Makes the queue's poller capture page tasks through this controller and fetch file
     // tasks (RunFileTask); stopping the queue stops the capture the poller runs, leaving its
@@ -86,8 +82,7 @@ private:
     void CaptureEnded(Job& job, bool deliver);
     void RootCaptured(Job& job);
     bool AddLevelPage(Job& job, std::unique_ptr<TPageInfo>& page);
-    // The node of the job's record and the record, while it is still in the tree.
-    TTreeNode* LiveNode(const Job& job) const;
+    // The job's record, while it is still in the tree.
     TPageInfo* LiveRecord(const Job& job) const;
     void PostCaptureDone(uint32_t id) const;
 
@@ -98,7 +93,6 @@ private:
     std::shared_ptr<Job> FindNodeSync(uint32_t id, bool& drop);
 
     CaptureSetup setup_;
-    TBinderTree* binder_ = nullptr;
     TaskQueue* queue_ = nullptr;
     std::vector<std::shared_ptr<Job>> jobs_; // the captures at work; main thread only
     std::set<const TPageInfo*> cancelling_;  // records whose captures are being stopped

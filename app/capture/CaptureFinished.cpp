@@ -1,35 +1,32 @@
 #include "app/capture/CaptureFinished.h"
 
-#include "app/binder/BinderTree.h"
-#include "app/binder/BinderUi.h"
-#include "app/binder/NodeIds.h"
+#include "app/binder/CaptureRecords.h"
 #include "app/binder/PageInfo.h"
 #include "app/capture/CapturePage.h"
 
-void OnCaptureFinished(TBinderTree& binder, IBinderUi& ui, uint32_t nodeId) {
-    TPageInfo* record = FindRecordById(binder.Items(), nodeId);
-    if (record != nullptr) {
-        record->ViewFlags |= 0x100;
-        if (record->State == CaptureState::Stopped) {
-            record->Reload = 0;
-            record->Progress.StatusText = "Download Stopped";
-            record->Content.Stats.State = static_cast<int32_t>(CaptureState::Stopped);
-        } else if (!record->Content.FetchedText.empty()) {
-            record->State = CaptureState::Completed;
-            record->Reload = 1;
-            record->Progress.StatusText = "Download Finished";
-            record->Content.Stats.State = static_cast<int32_t>(CaptureState::Completed);
-        } else {
-            record->State = CaptureState::Failed;
-            record->Reload = 1;
-            if (record->Progress.StatusText != PageTooLargeStatus) {
-                record->Progress.StatusText = "Download Failed";
-            }
-            record->Content.Stats.State = static_cast<int32_t>(CaptureState::Failed);
+void OnCaptureFinished(ICaptureRecords& records, uint32_t nodeId) {
+    TPageInfo* record = records.FindRecord(nodeId);
+    if (record == nullptr) {
+        return; // the node was deleted meanwhile
+    }
+    record->ViewFlags |= 0x100;
+    if (record->State == CaptureState::Stopped) {
+        record->Reload = 0;
+        record->Progress.StatusText = "Download Stopped";
+        record->Content.Stats.State = static_cast<int32_t>(CaptureState::Stopped);
+    } else if (!record->Content.FetchedText.empty()) {
+        record->State = CaptureState::Completed;
+        record->Reload = 1;
+        record->Progress.StatusText = "Download Finished";
+        record->Content.Stats.State = static_cast<int32_t>(CaptureState::Completed);
+    } else {
+        record->State = CaptureState::Failed;
+        record->Reload = 1;
+        if (record->Progress.StatusText != PageTooLargeStatus) {
+            record->Progress.StatusText = "Download Failed";
         }
-        binder.BinderDirty = true;
+        record->Content.Stats.State = static_cast<int32_t>(CaptureState::Failed);
     }
-    if (NodeRecord(binder.Selected()) != nullptr && NodeRecord(binder.Selected())->Id == nodeId) {
-        ui.TreeView1Click();
-    }
+    records.MarkChanged();
+    records.RecordChanged(*record);
 }

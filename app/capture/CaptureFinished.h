@@ -2,14 +2,13 @@
 
 // The main thread's end of a page capture: the worker posts the node id (message 3022) and
 // this sets the node's capture state, status text and statistics and marks the binder
-// changed. A node that was deleted meanwhile is simply not found.
+// changed, and the node announces its new state to whatever shows it. A node that was deleted
+// meanwhile is simply not found.
+
+#include "app/capture/CapturePort.h"
 
 #include <cstdint>
 
-class IBinderUi;
-class TBinderTree;
+class ICaptureRecords;
 
-inline constexpr uint32_t WM_CAPTUREDONE = 3022;
-inline constexpr uint32_t WM_SAVINGSTATUS = 3019;
-
-void OnCaptureFinished(TBinderTree& binder, IBinderUi& ui, uint32_t nodeId);
+void OnCaptureFinished(ICaptureRecords& records, uint32_t nodeId);

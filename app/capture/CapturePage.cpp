@@ -3,7 +3,7 @@
 #include "app/binder/PageInfo.h"
 #include "app/binder/StoreFiles.h"
 #include "app/binder/WholeFiles.h"
-#include "app/capture/CaptureNotifier.h"
+#include "app/capture/CapturePort.h"
 #include "app/capture/MultiCapture.h"
 #include "app/capture/PageHtml.h"
 #include "app/capture/PageParser.h"
@@ -73,13 +73,16 @@ std::string FolderBase(std::string_view relative) {
 class ResourceFetcher {
 public:
     // Counts every resource, of the page and of its frames, in `counted`.
+    // The same-site host is the one of the capture's root page; `pageUrl` stands in for it in
+    // a capture without a root.
     ResourceFetcher(PageContent& counted, uint32_t nodeId, bool useCache, MultiCapture* capture,
-                    const CaptureContext& context)
+                    const CaptureContext& context, std::string_view pageUrl)
         : counted_(counted), nodeId_(nodeId), useCache_(useCache), capture_(capture),
           context_(context), store_(NodeStoreFolder(context.Root, context.Store, nodeId)),
           options_(TransferOptions(context, capture)) {
         if (capture_ != nullptr) {
-            host_ = CrackUrl(capture_->Options.PageUrl, 1);
+            host_ = CrackUrl(
+                capture_->Root != nullptr ? capture_->Root->RequestedUrl : std::string(pageUrl), 1);
         }
     }
 
@@ -118,7 +121,9 @@ void ResourceFetcher::Fetch(PageContent& content, std::span<const std::string_vi
     // one local path stay in their order, so the later one still wins.
     std::map<std::string, std::vector<size_t>> sideBySide;
     for (size_t i = 0; i < content.Links.size(); ++i) {
-        MainCaptureNotifier().ProcessMessages();
+        if (capture_ != nullptr && capture_->Port != nullptr) {
+            capture_->Port->ProcessMessages();
+        }
         if (IsCancelled(capture_)) {
             return;
         }
@@ -389,7 +394,7 @@ bool CaptureFetchedPage(TPageInfo& node, bool useCache, MultiCapture* capture,
         node.FinalUrl = node.RequestedUrl;
     }
     ParsePage(node, capture);
-    ResourceFetcher fetcher(content, node.Id, useCache, capture, context);
+    ResourceFetcher fetcher(content, node.Id, useCache, capture, context, node.RequestedUrl);
     fetcher.MarkFrame(node.RequestedUrl);
     fetcher.MarkFrame(node.FinalUrl);
     fetcher.Fetch(content, PageResourceTypes, node.FinalUrl, 0);
@@ -399,7 +404,7 @@ bool CaptureFetchedPage(TPageInfo& node, bool useCache, MultiCapture* capture,
 void FetchPageResources(PageContent& content, std::span<const std::string_view> wanted,
                         uint32_t nodeId, bool useCache, MultiCapture* capture,
                         const CaptureContext& context, std::string_view pageUrl) {
-    ResourceFetcher fetcher(content, nodeId, useCache, capture, context);
+    ResourceFetcher fetcher(content, nodeId, useCache, capture, context, pageUrl);
     fetcher.MarkFrame(std::string(pageUrl));
     fetcher.Fetch(content, wanted, pageUrl, 0);
 }

@@ -1,21 +1,17 @@
 #pragma once
 
 // The status form of a capture with linked pages, as the capture engine sees it. The form
-// itself is a dialog of the window layer; the engine only shows it, tells it the capture has
-// finished, and posts it message 3019 (SavingStatus.h). Everything here runs on the main
-// thread.
+// itself is a dialog of the window layer; the engine only shows it and tells it the capture has
+// finished; its status (message 3019) goes through the capture port. Everything here runs on
+// the main thread.
 
 #include <functional>
 #include <string>
-
-class MessageTarget;
 
 class ILevelStatusForm {
 public:
     virtual ~ILevelStatusForm() = default;
 
-    // The receiver of the capture's 3019 messages; 3019 with wParam 2 closes the form.
-    virtual MessageTarget& StatusTarget() = 0;
     virtual bool Showing() const = 0;
     // Shows the form modally for a capture of `rootUrl` and returns when it has closed.
     // `start` runs once, when the form is on the screen; `cancel` whenever the user asks to

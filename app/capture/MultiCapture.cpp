@@ -1,8 +1,8 @@
 #include "app/capture/MultiCapture.h"
 
 #include "app/binder/CaptureStarter.h"
-#include "app/binder/MainServices.h"
 #include "app/binder/PageInfo.h"
+#include "app/binder/TextScan.h"
 #include "app/capture/PagePrefetch.h"
 #include "app/capture/SavingStatus.h"
 #include "app/capture/UrlRules.h"
@@ -14,15 +14,6 @@ namespace {
 
 // A level page is titled by the start of its URL until its own title is known.
 constexpr size_t UrlTitleLength = 100;
-
-// Clears the flag however the levels end.
-class LevelCaptureFlag {
-public:
-    LevelCaptureFlag() { LevelCaptureRunning = true; }
-    ~LevelCaptureFlag() { LevelCaptureRunning = false; }
-    LevelCaptureFlag(const LevelCaptureFlag&) = delete;
-    LevelCaptureFlag& operator=(const LevelCaptureFlag&) = delete;
-};
 
 // A page is the same page whatever part of it a link jumps to: "a.htm#x" and "a.htm#y" are
 // captured once, as "a.htm".
@@ -45,7 +36,9 @@ void MultiCapture::AskNextPage(PagePrefetch& prefetch, const std::vector<std::st
 bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
     // However the capture ends without finishing, the form waits for it: tell it to close.
     const auto closeForm = [this] {
-        PostMessageTo(LevelForm, SavingStatusMessage(2));
+        if (Port != nullptr) {
+            Port->SavingStatus(StatusForm::Level, 2);
+        }
         return false;
     };
     Background = true;
@@ -59,7 +52,6 @@ bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
         return closeForm();
     }
     Form = StatusForm::Level;
-    LevelCaptureFlag running;
     // Pages of the net are downloaded one ahead, unless the cache is read first.
     std::optional<PagePrefetch> prefetch;
     if (!UseCache) {
@@ -72,7 +64,9 @@ bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
         for (size_t i = 0; i < snapshot.size(); ++i) {
             const std::string& url = snapshot[i];
             const std::string status = Format("No. %zu of %zu", i + 1, snapshot.size());
-            PostMessageTo(LevelForm, SavingStatusMessage(0, status, url));
+            if (Port != nullptr) {
+                Port->SavingStatus(StatusForm::Level, 0, status, url);
+            }
             if (IsCancelled()) {
                 return closeForm();
             }

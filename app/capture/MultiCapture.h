@@ -5,8 +5,8 @@
 // record, or a new page); only the main thread hands results to the tree.
 
 #include "app/binder/CaptureOptions.h"
-#include "app/capture/CaptureNotifier.h"
 #include "app/capture/CapturePage.h"
+#include "app/capture/CapturePort.h"
 #include "app/capture/ResourcePool.h"
 #include "app/capture/ResourceStore.h"
 
@@ -18,7 +18,6 @@
 #include <unordered_set>
 #include <vector>
 
-class MessageTarget;
 class PagePrefetch;
 class TPageInfo;
 
@@ -55,15 +54,14 @@ struct MultiCapture {
     // While set, the page parser reports to Form.
     bool Background = true;
     StatusForm Form = StatusForm::None;
-    MessageTarget* LevelForm = nullptr; // receives 3019 during a capture with linked pages
+    TCapturePort* Port = nullptr; // where the capture reports; none: nowhere
 
     void Cancel() { Cancelled = true; }
     bool IsCancelled() const { return Cancelled.load(); }
 
     // Runs on a worker: the root page, then its linked pages level by level, breadth-first,
     // each new page added beside the root's node. False when the root failed or the capture
-    // was cancelled; the form is then told to close. LevelCaptureRunning is set from the end
-    // of the root's capture until this returns.
+    // was cancelled; the form is then told to close.
     bool CaptureLevels(ILevelCaptureHost& host);
 
 private:

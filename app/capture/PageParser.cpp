@@ -1,7 +1,7 @@
 #include "app/capture/PageParser.h"
 
 #include "app/binder/PageInfo.h"
-#include "app/capture/CaptureNotifier.h"
+#include "app/capture/CapturePort.h"
 #include "app/capture/HtmlParser.h"
 #include "app/capture/MultiCapture.h"
 #include "app/capture/PathRules.h"
@@ -378,27 +378,29 @@ void ParsePage(TPageInfo& node, MultiCapture* capture) {
     PageRewriter rewriter(node.FinalUrl, parser, content.Links);
     content.PageFolder = rewriter.PageFolder();
 
-    CaptureNotifier& notifier = MainCaptureNotifier();
-    if (capture == nullptr) {
-        notifier.OpenStatusForm(ParsingStatus);
-    } else if (capture->Background && capture->Form != StatusForm::None) {
-        notifier.SetStatusText(capture->Form, ParsingStatus);
-        notifier.PostSavingStatus(capture->Form, 0);
+    TCapturePort* port = capture != nullptr ? capture->Port : nullptr;
+    if (port != nullptr && capture->Background && capture->Form != StatusForm::None) {
+        port->SavingStatus(capture->Form, 0, ParsingStatus);
     }
     while (std::unique_ptr<Tag> tag = parser.NextTag()) {
-        notifier.ProcessMessages();
-        notifier.UpdateStatusForm();
+        if (port != nullptr) {
+            port->ProcessMessages();
+            port->UpdateStatusForm();
+        }
         rewriter.HandleTag(*tag);
     }
     content.PageHtml = StripLeadingLineBreaks(rewriter.Finish());
-    notifier.PostSavingStatus(StatusForm::Wait, 1);
+    if (port != nullptr) {
+        port->SavingStatus(StatusForm::Wait, 1);
+    }
 }
 
-void CollectHyperlinks(TPageInfo& node) {
+void CollectHyperlinks(TPageInfo& node, ICaptureReports* progress) {
     EnsureUrlPath(node.RequestedUrl);
     PageBase base = MakePageBase(node.RequestedUrl);
-    CaptureNotifier& notifier = MainCaptureNotifier();
-    notifier.OpenStatusForm(LoadingStatus);
+    if (progress != nullptr) {
+        progress->OpenStatusForm(LoadingStatus);
+    }
     LinkList links(node.Content.Links);
     HtmlParser parser(node.Content.PageHtml);
     while (std::unique_ptr<Tag> tag = parser.NextTag()) {
@@ -413,7 +415,11 @@ void CollectHyperlinks(TPageInfo& node) {
         Link link = HyperlinkOf(base, href, rewrite);
         link.AnchorText = AnchorText(parser.GetText(), *tag);
         links.Add(std::move(link));
-        notifier.UpdateStatusForm();
+        if (progress != nullptr) {
+            progress->UpdateStatusForm();
+        }
     }
-    notifier.CloseStatusForm();
+    if (progress != nullptr) {
+        progress->CloseStatusForm();
+    }
 }

@@ -7,7 +7,6 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
 
@@ -100,7 +99,9 @@ void TBinderTreeView::currentChanged(const QModelIndex& current, const QModelInd
     QTreeView::currentChanged(current, previous);
     // The view's own housekeeping while the tree changes shape is not a choice of the user.
     if (!following_ && !model_.Changing()) {
-        model_.Nodes().SetSelected(model_.NodeAt(current));
+        TTreeNode* node = model_.NodeAt(current);
+        movedSelection_ = movedSelection_ || node != model_.Nodes().Selected();
+        model_.Nodes().SetSelected(node);
     }
 }
 
@@ -117,6 +118,7 @@ QItemSelectionModel::SelectionFlags TBinderTreeView::selectionCommand(const QMod
 // ---- mouse and keys -----------------------------------------------------------------------------
 
 void TBinderTreeView::mousePressEvent(QMouseEvent* event) {
+    movedSelection_ = false;
     QTreeView::mousePressEvent(event);
     const Qt::KeyboardModifiers modifiers = event->modifiers();
     binder_.TreeView1MouseDown(
@@ -127,26 +129,9 @@ void TBinderTreeView::mousePressEvent(QMouseEvent* event) {
 
 void TBinderTreeView::mouseReleaseEvent(QMouseEvent* event) {
     QTreeView::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && OnClick) {
+    // A press that selected another node has shown it already (the views follow the tree).
+    if (event->button() == Qt::LeftButton && !movedSelection_ && OnClick) {
         OnClick();
-    }
-}
-
-void TBinderTreeView::keyReleaseEvent(QKeyEvent* event) {
-    QTreeView::keyReleaseEvent(event);
-    switch (event->key()) {
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-        if (OnClick && !event->isAutoRepeat()) {
-            OnClick();
-        }
-        break;
-    default:
-        break;
     }
 }
 

@@ -25,13 +25,13 @@ public:
     // A drop at a point of the viewport from `source`; true when a node moved.
     bool DropAt(const QPoint& point, const QObject* source);
 
-    // The common refresh, after a click or the release of a key that moves the selection.
+    // The common refresh, after a click that left the selection where it was (the views follow
+    // every new selection themselves, by mouse or by key).
     std::function<void()> OnClick;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -48,4 +48,5 @@ private:
     TBinderTree& binder_;
     TTreeNodesModel& model_;
     bool following_ = false;
+    bool movedSelection_ = false; // by the press of the mouse now down
 };

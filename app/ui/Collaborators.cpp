@@ -1,28 +1,31 @@
 #include "app/ui/Collaborators.h"
 
 #include "app/binder/BinderFile.h"
+#include "app/binder/BinderTree.h"
+#include "app/binder/NodeIds.h"
+#include "app/binder/PageInfo.h"
 #include "app/capture/CaptureController.h"
-#include "app/capture/forms/TForm9.h"
 #include "app/capture/taskqueue.h"
 #include "app/ui/FormVelmorRnx.h"
+#include "app/ui/WindowUi.h"
+#include "app/ui/dialogs/TForm9.h"
 
 TCollaborators MakeCollaborators(TCollaboratorContext& context) {
     TCollaborators parts;
     auto form9 = std::make_unique<TForm9>();
     CaptureSetup setup;
-    setup.Ui = &context.Window;
+    setup.Records = &context.Binder;
     setup.Paths = &context.Paths;
-    setup.Window = &context.Window;
+    setup.Port = &context.Window.Ui().Port();
     setup.LevelForm = form9.get();
     // No browser cache can be read here: "use cache" fetches from the net.
     setup.Cache = nullptr;
     auto capture = std::make_unique<CaptureController>(setup);
-    capture->SetBinder(&context.Binder);
     capture->ServeTaskQueue(context.Queue);
     parts.Capture = std::move(capture);
     parts.Form9 = std::move(form9);
     parts.Lifecycle = std::make_unique<TBinderLifecycle>(
-        context.Window, context.Queue, context.Capture, context.Settings, context.Store,
+        context.Window.Ui(), context.Queue, context.Capture, context.Settings, context.Store,
         context.Paths, context.Binder);
     return parts;
 }

@@ -22,7 +22,7 @@ struct BinderPaths;
 struct TSettings;
 
 struct TCollaboratorContext {
-    TFormVelmorRnx& Window;   // the binder's IBinderUi and the target of message 3022
+    TFormVelmorRnx& Window;   // its Ui() serves the binder; the window takes message 3022
     ICaptureStarter& Capture; // passes on to the capture controller once that is made
     TBinderTree& Binder;
     TaskQueue& Queue;
@@ -62,6 +62,9 @@ public:
         if (target_ != nullptr) {
             target_->CancelCapture(record);
         }
+    }
+    bool LevelCaptureRunning() const override {
+        return target_ != nullptr && target_->LevelCaptureRunning();
     }
 
 private:

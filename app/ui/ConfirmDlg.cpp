@@ -1,6 +1,8 @@
 #include "app/ui/ConfirmDlg.h"
 
-#include "app/ui/QtText.h"
+#include "platform/widgets/FormControls.h"
+
+#include "platform/base/QtText.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -28,6 +30,8 @@ TForm5::TForm5(QWidget* owner, const std::string& text, bool* setting)
     width = std::max(width, Label1->width() + 30);
     width = std::max(width, CheckBox1->x() + CheckBox1->width() + 16);
     setFixedSize(width, 94);
+    NameControls(
+        {{Button1, "Button1"}, {Button2, "Button2"}, {Label1, "Label1"}, {CheckBox1, "CheckBox1"}});
 }
 
 TModalResult TForm5::ShowModal() {

@@ -22,11 +22,10 @@ public:
     TModalResult ShowModal();
     void done(int result) override;
 
-    QPushButton* Button1;
-    QPushButton* Button2;
-    QLabel* Label1;
-    QCheckBox* CheckBox1;
-
 private:
+    QPushButton* Button1; // OK
+    QPushButton* Button2; // Cancel
+    QLabel* Label1;       // the question
+    QCheckBox* CheckBox1; // "Don't show this message again"
     bool* setting_;
 };

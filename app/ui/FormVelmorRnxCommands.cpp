@@ -1,103 +1,31 @@
-// The main window's menus and tool buttons for the binder commands, and which of them are
-// enabled.
+// The main window's commands: what the menus, buttons, the tree and the views' signals run,
+// the handlers the rest of the program calls, and which commands are enabled.
 #include "app/ui/FormVelmorRnx.h"
 
 #include "app/binder/BinderLifecycle.h"
 #include "app/binder/BinderTree.h"
 #include "app/binder/CaptureOptions.h"
-#include "app/binder/CaptureStarter.h"
 #include "app/binder/PageInfo.h"
+#include "app/ui/BinderTreeView.h"
+#include "app/ui/StatusBarWriter.h"
+#include "app/ui/TreePane.h"
+#include "app/ui/WaitForm.h"
+#include "app/ui/WindowUi.h"
+#include "app/ui/dialogs/WindowAddItemHost.h"
 #include "app/ui/views/NodeViews.h"
+#include "app/ui/views/ViewsPane.h"
+#include "platform/browser/WebBrowser.h"
+#include "platform/widgets/Control.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QMenu>
-#include <QMenuBar>
-#include <QStyle>
-#include <QToolBar>
 
-namespace {
+#include <algorithm>
 
-struct TActionEntry {
-    TMainAction Action;
-    const char* Name;
-    const char* Caption;
-    const char* Hint; // "short|long"
-    QStyle::StandardPixmap Icon;
-};
-
-constexpr QStyle::StandardPixmap NoIcon = QStyle::SP_CustomBase;
-
-} // namespace
-
-void TFormVelmorRnx::BuildActions() {
-    const TActionEntry entries[] = {
-        {TMainAction::FileNewBinder, "FileNewBinder", "&New Binder...",
-         "New Binder|Create a new binder and open it", QStyle::SP_FileDialogNewFolder},
-        {TMainAction::FileOpenBinder, "FileOpenBinder", "&Open Binder...",
-         "Open Binder|Open a binder file", QStyle::SP_DialogOpenButton},
-        {TMainAction::FileCloseBinder, "FileCloseBinder", "&Close Binder",
-         "Close Binder|Save and close the open binder", NoIcon},
-        {TMainAction::FileExit, "FileExit", "E&xit", "Exit|Close Tarnwick", NoIcon},
-        {TMainAction::FileNewFolder, "FileNewFolder", "New &Folder",
-         "New Folder|Add a folder under the selected folder", QStyle::SP_DirClosedIcon},
-        {TMainAction::FileAppendFolder, "FileAppendFolder", "&Append Folder",
-         "Append Folder|Add a folder beside the selected node", NoIcon},
-        {TMainAction::FileNewNode, "FileNewNode", "New &Item...",
-         "New Item|Add a page, note or link under the selected folder", QStyle::SP_FileIcon},
-        {TMainAction::FileAppendNode, "FileAppendNode", "Append I&tem...",
-         "Append Item|Add a page, note or link beside the selected node", NoIcon},
-        {TMainAction::EditCut1, "EditCut1", "Cu&t", "Cut|Cut the selected node", NoIcon},
-        {TMainAction::EditCopy1, "EditCopy1", "&Copy", "Copy|Copy the selected node", NoIcon},
-        {TMainAction::EditPaste1, "EditPaste1", "&Paste", "Paste|Paste the cut or copied node",
-         NoIcon},
-        {TMainAction::EditDelete1, "EditDelete1", "&Delete", "Delete|Delete the selected nodes",
-         QStyle::SP_TrashIcon},
-        {TMainAction::ToolButton11, "ToolButton11", "&Paste", "Paste|Paste the cut or copied node",
-         NoIcon},
-        {TMainAction::Rename1, "Rename1", "&Rename", "Rename|Rename the selected node", NoIcon},
-        {TMainAction::ExpandTree, "ExpandTree", "&Expand All", "Expand|Expand the whole tree",
-         NoIcon},
-        {TMainAction::CollapseTree, "CollapseTree", "C&ollapse All",
-         "Collapse|Collapse the whole tree", NoIcon},
-        {TMainAction::ToolCapture, "ToolCapture", "&Capture Page",
-         "Capture|Capture the selected page again", QStyle::SP_BrowserReload},
-        {TMainAction::ToolButton13, "ToolButton13", "&Stop",
-         "Stop|Stop capturing the selected page, or loading the page shown",
-         QStyle::SP_BrowserStop},
-        {TMainAction::ViewLeftSideBar, "ViewLeftSideBar", "&LeftSide Bar",
-         "Catalog Tree|Show or hide the side bar", NoIcon},
-        {TMainAction::ViewSummary, "ViewSummary", "&Summary", "Summary|Show the node's summary",
-         NoIcon},
-        {TMainAction::ViewNote, "ViewNote", "&Notes", "Notes|Show the node's notes", NoIcon},
-        {TMainAction::ViewBrowser, "ViewBrowser", "&Browse Locally",
-         "Browse Locally|Show the stored page", NoIcon},
-        {TMainAction::ViewDetail, "ViewDetail", "&Detail",
-         "Detail|Show the page's links and source", NoIcon},
-        {TMainAction::ToolButton4, "ToolButton4", "&Back", "Back|Go back", QStyle::SP_ArrowBack},
-        {TMainAction::ToolButton5, "ToolButton5", "&Forward", "Forward|Go forward",
-         QStyle::SP_ArrowForward},
-        {TMainAction::ToolRefresh, "ToolRefresh", "&Refresh", "Refresh|Show the page again",
-         NoIcon},
-        {TMainAction::FilePrint, "FilePrint", "&Print...", "Print|Print the page shown", NoIcon},
-        {TMainAction::ToolButton17, "ToolButton17", "&Find...", "Find|Find text in the page shown",
-         NoIcon},
-    };
-    for (const TActionEntry& entry : entries) {
-        auto* action = new QAction(entry.Caption, this);
-        action->setObjectName(entry.Name);
-        const QString hint = entry.Hint;
-        action->setToolTip(hint.section('|', 0, 0));
-        action->setStatusTip(hint.section('|', 1));
-        if (entry.Icon != NoIcon) {
-            action->setIcon(style()->standardIcon(entry.Icon));
-        }
-        actions_[entry.Action] = action;
-    }
-
+void TFormVelmorRnx::BindCommands() {
     const auto bind = [this](TMainAction action, auto command) {
-        connect(Action(action), &QAction::triggered, this, [this, command] {
-            Guarded([&] {
+        connect(actions_->Action(action), &QAction::triggered, this, [this, command] {
+            GuardEvent([&] {
                 command();
                 UpdateCommands();
             });
@@ -110,20 +38,21 @@ void TFormVelmorRnx::BuildActions() {
             }
         };
     };
+    TNodeViews& views = viewsPane_->Views();
     bind(TMainAction::FileNewBinder,
          lifecycle([](IBinderLifecycle& binder) { binder.FileNewBinderExecute(); }));
     bind(TMainAction::FileOpenBinder,
          lifecycle([](IBinderLifecycle& binder) { binder.FileOpenBinderExecute(); }));
-    bind(TMainAction::FileCloseBinder, lifecycle([this](IBinderLifecycle& binder) {
-             binder.CloseBinder();
-             TreeView1Click();
-         }));
+    bind(TMainAction::FileCloseBinder,
+         lifecycle([](IBinderLifecycle& binder) { binder.CloseBinder(); }));
     bind(TMainAction::FileExit, [this] { FileExitExecute(); });
     bind(TMainAction::FileNewFolder, [this] { binder_->FileNewFolderExecute(); });
     bind(TMainAction::FileAppendFolder, [this] { binder_->FileAppendFolderExecute(); });
-    bind(TMainAction::FileNewNode, [this] { RunAddRequest({"", "", "", -1, TInsertMode::Child}); });
+    bind(TMainAction::FileNewNode, [this] {
+        ui_->RunAddRequest({"", "", "", -1, TInsertMode::Child});
+    });
     bind(TMainAction::FileAppendNode, [this] {
-        RunAddRequest({"", "", "", -1, TInsertMode::Sibling});
+        ui_->RunAddRequest({"", "", "", -1, TInsertMode::Sibling});
     });
     bind(TMainAction::EditCut1, [this] { binder_->EditCut1Execute(); });
     bind(TMainAction::EditCopy1, [this] { binder_->EditCopy1Execute(); });
@@ -141,114 +70,112 @@ void TFormVelmorRnx::BuildActions() {
     });
     bind(TMainAction::ToolButton13, [this] { ToolButton13Click(); });
     bind(TMainAction::ViewLeftSideBar, [this] { ViewLeftSideBarExecute(); });
-    // The views and the page browser's commands belong to the views controller.
-    bind(TMainAction::ViewSummary, [this] { views_->ViewSummaryExecute(); });
-    bind(TMainAction::ViewNote, [this] { views_->ViewNoteExecute(); });
-    bind(TMainAction::ViewBrowser, [this] { views_->ViewBrowserExecute(); });
-    bind(TMainAction::ViewDetail, [this] { views_->ViewDetailExecute(); });
-    bind(TMainAction::ToolButton4, [this] { views_->ToolButton4Click(); });
-    bind(TMainAction::ToolButton5, [this] { views_->ToolButton5Click(); });
-    bind(TMainAction::ToolRefresh, [this] { views_->ToolRefreshExecute(); });
-    bind(TMainAction::FilePrint, [this] { views_->FilePrintExecute(); });
-    bind(TMainAction::ToolButton17, [this] { views_->ToolButton17Click(); });
-    // Paste has nothing to paste until a node is cut or copied.
-    Action(TMainAction::EditPaste1)->setEnabled(false);
-    Action(TMainAction::ToolButton11)->setEnabled(false);
-}
-
-void TFormVelmorRnx::BuildMenus() {
-    const auto add = [this](QMenu* menu, std::initializer_list<TMainAction> actions) {
-        for (TMainAction action : actions) {
-            menu->addAction(Action(action));
+    bind(TMainAction::ViewSummary, [&views] { views.ViewSummaryExecute(); });
+    bind(TMainAction::ViewNote, [&views] { views.ViewNoteExecute(); });
+    bind(TMainAction::ViewBrowser, [&views] { views.ViewBrowserExecute(); });
+    bind(TMainAction::ViewDetail, [&views] { views.ViewDetailExecute(); });
+    bind(TMainAction::ToolButton4, [&views] { views.ToolButton4Click(); });
+    bind(TMainAction::ToolButton5, [&views] { views.ToolButton5Click(); });
+    bind(TMainAction::ToolRefresh, [&views] { views.ToolRefreshExecute(); });
+    bind(TMainAction::FilePrint, [&views] { views.FilePrintExecute(); });
+    bind(TMainAction::ToolButton17, [&views] { views.ToolButton17Click(); });
+    bind(TMainAction::SpeedButton4, [this] {
+        if (const TTreeNode* node = binder_->Selected()) {
+            SelectNodeByIndex(node->AbsoluteIndex() + 1);
         }
+    });
+    bind(TMainAction::SpeedButton5, [this] {
+        if (const TTreeNode* node = binder_->Selected()) {
+            SelectNodeByIndex(node->AbsoluteIndex() - 1);
+        }
+    });
+    connect(actions_, &TMainActions::TextSizeChosen, this,
+            [&views](int step) { GuardEvent([&] { views.FontChangeExecute(step); }); });
+    connect(actions_, &TMainActions::RecentChosen, this, [this](const std::string& caption) {
+        GuardEvent([&] {
+            if (lifecycle_ != nullptr) {
+                lifecycle_->FileOpenRecentExecute(caption);
+            }
+            UpdateCommands();
+        });
+    });
+
+    // The tree: a click refreshes, the Delete key runs the delete command.
+    TBinderTreeView& tree = treePane_->TreeView1();
+    tree.OnClick = [this] { GuardEvent([this] { TreeView1Click(); }); };
+    tree.addAction(actions_->Action(TMainAction::EditDelete1));
+
+    // The views report their state; the browsers feed the status bar.
+    connect(viewsPane_, &TViewsPane::Refreshed, this, [this] { UpdateCommands(); });
+    connect(viewsPane_, &TViewsPane::DownloadAnimation, actions_, &TMainActions::SetAnimation);
+    const auto statusText = [this](const std::string& text) {
+        statusBar_->WebBrowserStatusTextChange(text);
     };
-    QMenu* file = menuBar()->addMenu("&File");
-    add(file, {TMainAction::FileNewBinder, TMainAction::FileOpenBinder});
-    recentMenu_ = file->addMenu("&Recent Binder ");
-    recentMenu_->setObjectName("Recent1");
-    recentMenu_->setEnabled(false);
-    add(file, {TMainAction::FileCloseBinder});
-    file->addSeparator();
-    add(file, {TMainAction::FileExit});
-
-    QMenu* node = menuBar()->addMenu("&Node");
-    add(node, {TMainAction::FileNewFolder, TMainAction::FileAppendFolder, TMainAction::FileNewNode,
-               TMainAction::FileAppendNode});
-    node->addSeparator();
-    add(node, {TMainAction::EditCut1, TMainAction::EditCopy1, TMainAction::EditPaste1,
-               TMainAction::EditDelete1, TMainAction::Rename1});
-    node->addSeparator();
-    add(node, {TMainAction::ExpandTree, TMainAction::CollapseTree});
-
-    // The entry carries the action's image: the mark of the shown side bar.
-    QMenu* view = menuBar()->addMenu("&View");
-    add(view, {TMainAction::ViewLeftSideBar});
-    view->addSeparator();
-    add(view, {TMainAction::ViewSummary, TMainAction::ViewNote, TMainAction::ViewBrowser,
-               TMainAction::ViewDetail});
-
-    QMenu* tools = menuBar()->addMenu("&Tools");
-    add(tools, {TMainAction::ToolCapture, TMainAction::ToolButton13});
-
-    BuildBrowseMenu();
-
-    QToolBar* toolBar = addToolBar("Tools");
-    toolBar->setObjectName("ToolBar1");
-    toolBar->setMovable(false);
-    for (TMainAction action :
-         {TMainAction::FileNewBinder, TMainAction::FileOpenBinder, TMainAction::FileNewFolder,
-          TMainAction::FileNewNode, TMainAction::EditDelete1, TMainAction::ToolButton11,
-          TMainAction::ToolCapture, TMainAction::ToolButton13}) {
-        if (action == TMainAction::FileNewFolder || action == TMainAction::ToolCapture) {
-            toolBar->addSeparator();
-        }
-        toolBar->addAction(Action(action));
-    }
+    viewsPane_->CppWebBrowser1().OnStatusText = statusText;
+    viewsPane_->WebBrowser().OnStatusText = statusText;
+    viewsPane_->WebBrowser().OnProgress = [this](int progress, int maximum) {
+        statusBar_->WebBrowserProgressChange(progress, maximum);
+    };
 }
 
 void TFormVelmorRnx::UpdateCommands() {
-    const bool open = lifecycle_ != nullptr && lifecycle_->BinderOpen();
-    const TTreeNode* node = binder_->Selected();
-    const TPageInfo* record = NodeRecord(node);
-    const bool underFolder = node == nullptr || GetNodeKind(node) == NodeKind::Folder;
-    Action(TMainAction::FileCloseBinder)->setEnabled(open);
-    Action(TMainAction::FileNewFolder)->setEnabled(open && underFolder);
-    Action(TMainAction::FileNewNode)->setEnabled(open && underFolder);
-    Action(TMainAction::FileAppendFolder)->setEnabled(open);
-    Action(TMainAction::FileAppendNode)->setEnabled(open);
-    Action(TMainAction::Rename1)->setEnabled(open && node != nullptr);
-    Action(TMainAction::ExpandTree)->setEnabled(open);
-    Action(TMainAction::CollapseTree)->setEnabled(open);
-    const bool unfinished = record != nullptr && record->State == CaptureState::Unfinished;
-    Action(TMainAction::ToolCapture)
-        ->setEnabled(open && record != nullptr && record->Kind == NodeKind::WebPage && !unfinished);
-    Action(TMainAction::ToolButton13)->setEnabled(open && unfinished);
-    if (!open || node == nullptr) {
-        for (TMainAction action :
-             {TMainAction::EditCut1, TMainAction::EditCopy1, TMainAction::EditDelete1}) {
-            Action(action)->setEnabled(false);
-        }
-    }
-    if (!open) {
-        Action(TMainAction::EditPaste1)->setEnabled(false);
-        Action(TMainAction::ToolButton11)->setEnabled(false);
-    }
+    actions_->UpdateCommands(lifecycle_ != nullptr && lifecycle_->BinderOpen(),
+                             binder_->Selected());
 }
 
 void TFormVelmorRnx::SetLifecycle(IBinderLifecycle* lifecycle) {
     lifecycle_ = lifecycle;
     binder_->SetLifecycle(lifecycle);
-    addHost_.reset();
-    addRunner_.reset();
-    if (lifecycle != nullptr) {
-        addRunner_ =
-            std::make_unique<TAddRequestRunner>(*lifecycle, [this](const TAddItemRequest& request) {
-                binder_->AddNode(request.Url, request.Info, request.Html, request.TreeMode,
-                                 request.DialogMode);
-                UpdateCommands();
-            });
-        addHost_ = std::make_unique<TWindowAddItemHost>(*this, paths_, store_, binder_->Items(),
-                                                        *addRunner_);
+    ui_->SetLifecycle(lifecycle, *binder_, paths_, store_, [this] { UpdateCommands(); });
+    UpdateCommands();
+}
+
+void TFormVelmorRnx::SetWaitForm(TForm4* form) {
+    ui_->SetWaitForm(form);
+}
+
+void TFormVelmorRnx::SetLevelStatusForm(MessageTarget* form) {
+    ui_->SetLevelStatusForm(form);
+}
+
+// ---- handlers -----------------------------------------------------------------------------------
+
+void TFormVelmorRnx::TreeView1Click() {
+    viewsPane_->Refresh();
+}
+
+void TFormVelmorRnx::ToolButton13Click() {
+    viewsPane_->Views().ToolButton13Click();
+}
+
+void TFormVelmorRnx::SelectNodeByIndex(int index) {
+    TTreeNodes& nodes = binder_->Items();
+    if (nodes.Count() == 0) {
+        return;
+    }
+    nodes.SetSelected(nodes.Item(std::clamp(index, 0, nodes.Count() - 1)));
+    TreeView1Click();
+}
+
+void TFormVelmorRnx::modifysb(int panel, const std::string& text, int progress) {
+    statusBar_->modifysb(panel, text, progress);
+}
+
+// ---- requests of other programs -----------------------------------------------------------------
+
+void TFormVelmorRnx::AddNode(const std::string& url, const std::string& info,
+                             const std::string& html, int treeMode, int dialogMode) {
+    const TInsertMode mode = treeMode == 1 ? TInsertMode::Sibling : TInsertMode::Child;
+    ui_->RunAddRequest({url, info, html, dialogMode, mode});
+}
+
+void TFormVelmorRnx::OpenBinder(const std::string& path) {
+    if (lifecycle_ != nullptr) {
+        lifecycle_->OpenBinder(path);
     }
     UpdateCommands();
+}
+
+bool TFormVelmorRnx::ModalDialogOpen() const {
+    return QApplication::activeModalWidget() != nullptr;
 }

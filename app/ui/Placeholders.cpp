@@ -26,3 +26,11 @@ TForm1::TForm1(QWidget* owner)
     layout->addStretch();
     layout->addWidget(ok);
 }
+
+bool TForm1::ShowTips() const {
+    return CheckBox1->isChecked();
+}
+
+void TForm1::SetShowTips(bool show) {
+    CheckBox1->setChecked(show);
+}

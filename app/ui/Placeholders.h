@@ -25,5 +25,9 @@ public:
 class TForm1 : public QDialog {
 public:
     explicit TForm1(QWidget* owner);
-    QCheckBox* CheckBox1;
+    bool ShowTips() const;
+    void SetShowTips(bool show);
+
+private:
+    QCheckBox* CheckBox1; // "Show Tips at Startup"
 };

@@ -1,6 +1,6 @@
 #include "app/ui/SplashForm.h"
 
-#include "app/binder/MainServices.h"
+#include "app/binder/WindowTexts.h"
 
 #include <QFont>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #include "app/ui/TreeNodesModel.h"
 
 #include "app/ui/NodeImages.h"
-#include "app/ui/QtText.h"
+#include "platform/base/QtText.h"
 #include "platform/graphics/ImageList.h"
 
 #include <QApplication>
@@ -11,13 +11,11 @@
 
 TTreeNodesModel::TTreeNodesModel(TTreeNodes& nodes, const TImageList* images, QObject* parent)
     : QAbstractItemModel(parent), nodes_(nodes), images_(images) {
-    nodes_.SetObserver(this);
+    nodes_.AddObserver(this);
 }
 
 TTreeNodesModel::~TTreeNodesModel() {
-    if (nodes_.Observer() == this) {
-        nodes_.SetObserver(nullptr);
-    }
+    nodes_.RemoveObserver(this);
 }
 
 QModelIndex TTreeNodesModel::IndexOf(const TTreeNode* node) const {

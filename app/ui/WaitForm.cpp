@@ -2,7 +2,7 @@
 
 #include "app/capture/CaptureFinished.h"
 #include "app/capture/SavingStatus.h"
-#include "app/ui/QtText.h"
+#include "platform/base/QtText.h"
 
 #include <QProgressBar>
 
@@ -10,6 +10,7 @@ TForm4::TForm4(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       ProgressBar1(new QProgressBar(this)), Timer1(this) {
     setObjectName("Form4");
+    ProgressBar1->setObjectName("ProgressBar1");
     setFixedSize(525, 14);
     // Wider than the form, as it was designed: the bar runs out past the right edge.
     ProgressBar1->setGeometry(0, 0, 689, 14);
@@ -44,6 +45,30 @@ void TForm4::Dispatch(const PostedMessage& message) {
         ProgressBar1->setValue(100);
         hide();
     }
+}
+
+void TForm4::Start(const std::string& text) {
+    if (!isVisible()) {
+        show();
+    }
+    setWindowTitle(ToQ(text));
+    ProgressBar1->setValue(0);
+    Timer1.SetEnabled(true);
+}
+
+void TForm4::Step() {
+    Timer1Timer();
+    ProgressBar1->repaint();
+}
+
+void TForm4::Finish() {
+    ProgressBar1->setValue(100);
+    hide();
+    Timer1.SetEnabled(false);
+}
+
+int TForm4::Position() const {
+    return ProgressBar1->value();
 }
 
 void TForm4::Timer1Timer() {

@@ -24,7 +24,17 @@ public:
     // The timer's step: one more, back to 0 on reaching 100.
     void Timer1Timer();
 
-    QProgressBar* ProgressBar1;
-    TTimer Timer1;
+    // Shown around work with `text` as the caption, the bar running from 0.
+    void Start(const std::string& text);
+    // A step of work on the main thread, which keeps the timer from running: drawn at once.
+    void Step();
+    // The bar complete, the form hidden.
+    void Finish();
+    int Position() const;
+    bool Running() const { return Timer1.Enabled(); }
+
+private:
+    QProgressBar* ProgressBar1; // the running bar
+    TTimer Timer1;              // moves the bar
     std::string StatusText;
 };

@@ -1,5 +1,6 @@
 #include "platform/base/TreeNode.h"
 
+#include <algorithm>
 #include <utility>
 
 TTreeNode::~TTreeNode() {
@@ -17,8 +18,8 @@ TTreeNode::~TTreeNode() {
 }
 
 void TTreeNode::Changed() {
-    if (owner_ != nullptr && owner_->observer_ != nullptr) {
-        owner_->observer_->NodeChanged(this);
+    if (owner_ != nullptr) {
+        owner_->Notify([&](ITreeNodesObserver& o) { o.NodeChanged(this); });
     }
 }
 
@@ -166,10 +167,9 @@ bool TTreeNode::MoveTo(TTreeNode* destination, TNodeAttachMode mode) {
     if (newParent == oldParent && (row == oldRow || row == oldRow + 1)) {
         return true; // already there
     }
-    if (owner->observer_ != nullptr) {
-        owner->observer_->NodeMoving(this, TTreeNodes::ShownParent(newParent),
-                                     static_cast<int>(row));
-    }
+    owner->Notify([&](ITreeNodesObserver& o) {
+        o.NodeMoving(this, TTreeNodes::ShownParent(newParent), static_cast<int>(row));
+    });
     std::unique_ptr<TTreeNode> self = std::move(oldParent->children_[oldRow]);
     oldParent->children_.erase(oldParent->children_.begin() + static_cast<ptrdiff_t>(oldRow));
     oldParent->Renumber(oldRow);
@@ -180,9 +180,7 @@ bool TTreeNode::MoveTo(TTreeNode* destination, TNodeAttachMode mode) {
                                 std::move(self));
     newParent->Renumber(row);
     parent_ = newParent;
-    if (owner->observer_ != nullptr) {
-        owner->observer_->NodeMoved(this);
-    }
+    owner->Notify([&](ITreeNodesObserver& o) { o.NodeMoved(this); });
     return true;
 }
 
@@ -193,9 +191,10 @@ void TTreeNode::Delete() {
 }
 
 void TTreeNode::EditText() {
-    if (owner_ != nullptr && owner_->observer_ != nullptr) {
-        owner_->observer_->EditRequested(this);
+    if (owner_ == nullptr) {
+        return;
     }
+    owner_->Notify([&](ITreeNodesObserver& o) { o.EditRequested(this); });
 }
 
 TTreeNodes::TTreeNodes() {
@@ -205,15 +204,15 @@ TTreeNodes::TTreeNodes() {
 }
 
 TTreeNodes::~TTreeNodes() {
-    observer_ = nullptr;
+    observers_.clear();
     Clear();
 }
 
 TTreeNode* TTreeNodes::InsertAt(TTreeNode* parent, size_t position, const std::string& text,
                                 std::unique_ptr<TTreeNodeData> data) {
-    if (observer_ != nullptr) {
-        observer_->NodeInserting(ShownParent(parent), static_cast<int>(position));
-    }
+    Notify([&](ITreeNodesObserver& o) {
+        o.NodeInserting(ShownParent(parent), static_cast<int>(position));
+    });
     auto node = std::make_unique<TTreeNode>(std::move(data));
     node->text_ = text;
     node->owner_ = this;
@@ -224,9 +223,7 @@ TTreeNode* TTreeNodes::InsertAt(TTreeNode* parent, size_t position, const std::s
                              std::move(node));
     parent->Renumber(position);
     ++count_;
-    if (observer_ != nullptr) {
-        observer_->NodeInserted(added);
-    }
+    Notify([&](ITreeNodesObserver& o) { o.NodeInserted(added); });
     return added;
 }
 
@@ -284,9 +281,7 @@ void TTreeNodes::Remove(TTreeNode* node) {
         }
         SetSelected(next);
     }
-    if (observer_ != nullptr) {
-        observer_->NodeRemoving(node);
-    }
+    Notify([&](ITreeNodesObserver& o) { o.NodeRemoving(node); });
     int removed = 0;
     const TTreeNode* end = node->GetNextSkippingChildren();
     for (const TTreeNode* n = node; n != nullptr && n != end; n = n->GetNext()) {
@@ -299,23 +294,18 @@ void TTreeNodes::Remove(TTreeNode* node) {
     parent->Renumber(row);
     count_ -= removed;
     gone.reset();
-    if (observer_ != nullptr) {
-        observer_->NodeRemoved();
-    }
+    Notify([&](ITreeNodesObserver& o) { o.NodeRemoved(); });
 }
 
 void TTreeNodes::Clear() {
     SetSelected(nullptr);
-    if (observer_ != nullptr) {
-        observer_->TreeClearing();
-    }
+    Notify([&](ITreeNodesObserver& o) { o.TreeClearing(); });
     std::vector<std::unique_ptr<TTreeNode>> top = std::move(root_.children_);
     root_.children_.clear();
     count_ = 0;
     top.clear();
-    if (observer_ != nullptr) {
-        observer_->TreeCleared();
-    }
+    selected_ = nullptr; // whatever an observer selected meanwhile has gone too
+    Notify([&](ITreeNodesObserver& o) { o.TreeCleared(); });
 }
 
 TTreeNode* TTreeNodes::Item(int index) const {
@@ -357,13 +347,27 @@ void TTreeNodes::SetSelected(TTreeNode* node) {
     if (node == selected_) {
         return;
     }
-    if (observer_ != nullptr) {
-        observer_->SelectionChanging(selected_, node);
-    }
+    Notify([&](ITreeNodesObserver& o) { o.SelectionChanging(selected_, node); });
     selected_ = node;
-    if (observer_ != nullptr) {
-        observer_->SelectionChanged(node);
+    Notify([&](ITreeNodesObserver& o) { o.SelectionChanged(node); });
+}
+
+void TTreeNodes::DataChanged(TTreeNode* node) {
+    if (node != nullptr && !Owns(node)) {
+        return;
     }
+    Notify([&](ITreeNodesObserver& o) { o.NodeDataChanged(node); });
+}
+
+void TTreeNodes::AddObserver(ITreeNodesObserver* observer) {
+    if (observer != nullptr &&
+        std::find(observers_.begin(), observers_.end(), observer) == observers_.end()) {
+        observers_.push_back(observer);
+    }
+}
+
+void TTreeNodes::RemoveObserver(ITreeNodesObserver* observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
 }
 
 void TTreeNodes::SetAllExpanded(bool expanded) {

@@ -2,7 +2,8 @@
 
 // The binder's node tree without any widget: TTreeNodes holds the nodes of one tree, each
 // TTreeNode owns its children and the data it carries. A view shows the tree by listening to
-// it (ITreeNodesObserver); nothing here knows about windows.
+// it (ITreeNodesObserver), and so does anything else that follows it; nothing here knows about
+// windows.
 
 #include <cstdint>
 #include <memory>
@@ -125,6 +126,9 @@ public:
     virtual void SelectionChanging(TTreeNode* /*oldNode*/, TTreeNode* /*newNode*/) {}
     virtual void SelectionChanged(TTreeNode* /*node*/) {}
     virtual void EditRequested(TTreeNode* /*node*/) {}
+    // What the node carries (its record: content, state, title) changed; null: the whole tree
+    // was read anew. Views showing the node show it again.
+    virtual void NodeDataChanged(TTreeNode* /*node*/) {}
 };
 
 // The nodes of one tree. Functions given a node of another tree do nothing and answer null.
@@ -167,8 +171,13 @@ public:
     void FullExpand() { SetAllExpanded(true); }
     void FullCollapse() { SetAllExpanded(false); }
 
-    void SetObserver(ITreeNodesObserver* observer) { observer_ = observer; }
-    ITreeNodesObserver* Observer() const { return observer_; }
+    // Tells every observer that what `node` carries changed (null: the whole tree).
+    void DataChanged(TTreeNode* node);
+
+    // Observers are told in the order they were added; one added twice is told once. An
+    // observer must be removed before it goes.
+    void AddObserver(ITreeNodesObserver* observer);
+    void RemoveObserver(ITreeNodesObserver* observer);
 
 private:
     friend class TTreeNode;
@@ -184,5 +193,12 @@ private:
     TTreeNode* selected_ = nullptr;
     int count_ = 0;
     uint64_t nextItemId_ = 1;
-    ITreeNodesObserver* observer_ = nullptr;
+    // By index, so an observer that removes itself while it is told ends the round safely.
+    template <typename Call> void Notify(Call&& call) const {
+        for (size_t i = 0; i < observers_.size(); ++i) {
+            call(*observers_[i]);
+        }
+    }
+
+    std::vector<ITreeNodesObserver*> observers_;
 };

@@ -6,6 +6,8 @@
 
 #include <QWebEnginePage>
 
+#include <functional>
+
 class QMenu;
 
 bool PageMenuKeeps(QWebEnginePage::WebAction action);
@@ -13,3 +15,8 @@ bool PageMenuKeeps(QWebEnginePage::WebAction action);
 // Removes from the menu the page actions not kept, then separators left at either end or
 // next to each other.
 void TrimPageMenu(QMenu& menu, QWebEnginePage& page);
+
+// Adds the "Encoding" submenu, the encoding `current` checked; `choose` gets the name of the
+// encoding picked.
+void AddEncodingMenu(QMenu& menu, const QString& current,
+                     const std::function<void(const QString& name)>& choose);

@@ -45,6 +45,8 @@ class TBrowserView : public QWebEngineView {
 public:
     using QWebEngineView::QWebEngineView;
 
+    std::function<void(const QString& name)> OnEncodingChosen;
+
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override {
         QMenu* menu = createStandardContextMenu();
@@ -53,9 +55,8 @@ protected:
         }
         menu->setAttribute(Qt::WA_DeleteOnClose);
         TrimPageMenu(*menu, *page());
-        if (menu->isEmpty()) {
-            delete menu;
-            return;
+        if (OnEncodingChosen) {
+            AddEncodingMenu(*menu, page()->settings()->defaultTextEncoding(), OnEncodingChosen);
         }
         menu->popup(event->globalPos());
     }
@@ -63,6 +64,11 @@ protected:
     // Pages that ask for a new window stay in this one.
     QWebEngineView* createWindow(QWebEnginePage::WebWindowType) override { return this; }
 };
+
+// The type of HTML in memory read in `encoding` (the browser's own default when none is set).
+QString HtmlType(const QString& encoding) {
+    return encoding.isEmpty() ? QString("text/html") : "text/html;charset=" + encoding;
+}
 
 // The HTML with a base element right after the head's opening tag (at the start without one).
 QByteArray WithBase(const std::string& html, const std::string& baseUrl) {
@@ -84,7 +90,9 @@ TWebBrowser::TWebBrowser(QWidget* parent, MenuMode menu) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    view_ = new TBrowserView(this);
+    auto* view = new TBrowserView(this);
+    view->OnEncodingChosen = [this](const QString& name) { SetTextEncoding(name.toStdString()); };
+    view_ = view;
     auto* page = new TBrowserPage(view_);
     interceptor_ = new TOfflineInterceptor(page);
     page->setUrlRequestInterceptor(interceptor_);
@@ -157,10 +165,13 @@ std::string TWebBrowser::LocationURL() const {
 void TWebBrowser::LoadHtml(const std::string& html, const std::string& baseUrl) {
     const QUrl base(QString::fromStdString(baseUrl));
     if (html.size() <= MaxInlineHtml) {
-        view_->page()->setContent(QByteArray(html.data(), static_cast<qsizetype>(html.size())),
-                                  "text/html", base);
+        inlineHtml_ = QByteArray(html.data(), static_cast<qsizetype>(html.size()));
+        inlineBase_ = baseUrl;
+        view_->page()->setContent(inlineHtml_,
+                                  HtmlType(view_->page()->settings()->defaultTextEncoding()), base);
         return;
     }
+    inlineHtml_.clear();
     if (largePages_ == nullptr) {
         largePages_ = std::make_unique<QTemporaryDir>();
     }
@@ -174,6 +185,20 @@ void TWebBrowser::LoadHtml(const std::string& html, const std::string& baseUrl) 
     }
     file.close();
     view_->load(QUrl::fromLocalFile(path));
+}
+
+void TWebBrowser::SetTextEncoding(const std::string& name) {
+    view_->page()->settings()->setDefaultTextEncoding(QString::fromStdString(name));
+    if (!inlineHtml_.isEmpty() && view_->page()->url().scheme() == "data") {
+        view_->page()->setContent(inlineHtml_, HtmlType(QString::fromStdString(name)),
+                                  QUrl(QString::fromStdString(inlineBase_)));
+    } else {
+        view_->page()->triggerAction(QWebEnginePage::Reload);
+    }
+}
+
+std::string TWebBrowser::TextEncoding() const {
+    return view_->page()->settings()->defaultTextEncoding().toStdString();
 }
 
 bool TWebBrowser::Offline() const {
@@ -263,5 +288,9 @@ void TWebBrowser::LoadFinished(bool ok) {
     }
     if (OnDocumentComplete) {
         OnDocumentComplete(url, ok);
+    }
+    // The load has ended: -1, as the window's progress panel expects it.
+    if (OnProgress) {
+        OnProgress(-1, 100);
     }
 }

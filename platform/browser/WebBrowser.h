@@ -47,6 +47,11 @@ public:
     int ZoomStep() const override { return zoomStep_; }
     void ShowFind() override;
 
+    // The text encoding of documents that do not name theirs: it becomes the browser's
+    // default, and the document shown is loaded again read in it.
+    void SetTextEncoding(const std::string& name);
+    std::string TextEncoding() const;
+
     // Prints to the printer, which must live until `done` is called with the result.
     void PrintTo(QPrinter& printer, std::function<void(bool)> done);
     // Searches the document for the text, forwards or backwards; `found` gets the number of
@@ -68,6 +73,7 @@ public:
     std::function<void(const std::string& url)> OnNavigateComplete;
     std::function<void(const std::string& url, bool ok)> OnDocumentComplete;
     std::function<void(const std::string& text)> OnStatusText;
+    // Progress 0 to 100 while a page loads, then -1 once the load has ended.
     std::function<void(int progress, int maximum)> OnProgress;
 
     // Above this many bytes, HTML from memory is shown through a file: a document address
@@ -82,6 +88,10 @@ private:
     TFindBar* findBar_ = nullptr;
     TOfflineInterceptor* interceptor_ = nullptr;
     std::unique_ptr<QTemporaryDir> largePages_;
+    // The document last given as HTML in memory, while it is the one shown: a document
+    // address declares its encoding, so a new encoding means loading these bytes again.
+    QByteArray inlineHtml_;
+    std::string inlineBase_;
     std::unique_ptr<QPrinter> printer_;
     bool busy_ = false;
     int zoomStep_ = DefaultZoomStep;

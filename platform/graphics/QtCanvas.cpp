@@ -1,16 +1,15 @@
 #include "platform/graphics/QtCanvas.h"
 
+#include "platform/graphics/ClusterGlyphs.h"
+
 #include <QFontMetricsF>
-#include <QGlyphRun>
 #include <QPainter>
 #include <QPainterPath>
-#include <QRawFont>
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <optional>
 
 namespace {
 
@@ -156,16 +155,9 @@ struct TQtCanvas::FontFace {
     uint64_t lastUse = 0;
     std::array<int, SimpleUnits> simpleAdvances;
     std::unordered_map<std::u16string, int> clusterAdvances;
-    std::optional<QRawFont> raw;
+    TClusterGlyphs glyphs;
 
-    QRawFont& Raw() {
-        if (!raw) {
-            raw = QRawFont::fromFont(font);
-        }
-        return *raw;
-    }
-
-    FontFace(FontKey k, const QFont& f) : key(std::move(k)), font(f), metrics(f) {
+    FontFace(FontKey k, const QFont& f) : key(std::move(k)), font(f), metrics(f), glyphs(f) {
         simpleAdvances.fill(-1);
     }
 
@@ -628,9 +620,11 @@ void TQtCanvas::DoTextOut(int x, int y, std::u16string_view text, const TRect* c
         p.setFont(face.font);
         p.setPen(ToQColor(Font().Color()));
         int baseline = y + face.textMetric.Ascent;
-        if (painter_ && DrawAsGlyphRun(p, face, text, positions, baseline)) {
+        if (!face.font.underline() && !face.font.strikeOut()) {
+            face.glyphs.Draw(p, clusters, positions, baseline);
             return;
         }
+        // Lines under or through the text go with each cluster, as wide as its own glyphs.
         for (size_t i = 0; i < clusters.size(); ++i) {
             if (clusters[i].size() == 1 && clusters[i][0] < 0x20) {
                 continue;
@@ -640,48 +634,6 @@ void TQtCanvas::DoTextOut(int x, int y, std::u16string_view text, const TRect* c
                                static_cast<qsizetype>(clusters[i].size())));
         }
     });
-}
-
-// A printer gets one run of glyphs at their places rather than a text item a character: the
-// page is smaller and quicker to make. Text whose characters are not all in the face itself
-// (a fallback font would draw them) goes the usual way.
-bool TQtCanvas::DrawAsGlyphRun(QPainter& p, FontFace& face, std::u16string_view text,
-                               const std::vector<int>& positions, int baseline) {
-    if (!AllSimple(text) || positions.size() != text.size()) {
-        return false;
-    }
-    QRawFont& raw = face.Raw();
-    if (!raw.isValid()) {
-        return false;
-    }
-    const QString string(reinterpret_cast<const QChar*>(text.data()),
-                         static_cast<qsizetype>(text.size()));
-    QList<quint32> glyphs = raw.glyphIndexesForString(string);
-    if (glyphs.size() != string.size()) {
-        return false;
-    }
-    QList<QPointF> points;
-    QList<quint32> shown;
-    points.reserve(glyphs.size());
-    shown.reserve(glyphs.size());
-    for (qsizetype i = 0; i < glyphs.size(); ++i) {
-        if (text[static_cast<size_t>(i)] < 0x20) {
-            continue;
-        }
-        if (glyphs[i] == 0) {
-            return false;
-        }
-        shown.push_back(glyphs[i]);
-        points.push_back(QPointF(positions[static_cast<size_t>(i)], baseline));
-    }
-    QGlyphRun run;
-    run.setRawFont(raw);
-    run.setGlyphIndexes(shown);
-    run.setPositions(points);
-    run.setUnderline(face.font.underline());
-    run.setStrikeOut(face.font.strikeOut());
-    p.drawGlyphRun(QPointF(0, 0), run);
-    return true;
 }
 
 void TQtCanvas::DoDrawImage(const TRect& dest, const QImage& image, const TRect& source) {

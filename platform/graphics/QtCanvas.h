@@ -60,8 +60,6 @@ private:
     struct FontCache;
 
     void Paint(const std::function<void(QPainter&)>& fn);
-    bool DrawAsGlyphRun(QPainter& p, FontFace& face, std::u16string_view text,
-                        const std::vector<int>& positions, int baseline);
     // The canvas's anisotropic mapping as a painter transform.
     void ApplyMapping(QPainter& p) const;
     // Pen-drawn figures: the pen mode's composition, no smoothing.

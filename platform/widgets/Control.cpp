@@ -308,12 +308,16 @@ void TCustomControl::ScrollAction(TScrollBarKind kind, int action) {
     Perform(msg, code | static_cast<uint32_t>(pos & 0xFFFF) << 16, pos);
 }
 
-void TCustomControl::Guard(const std::function<void()>& handler) {
+void GuardEvent(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const std::exception& error) {
         HandleApplicationException(error);
     }
+}
+
+void TCustomControl::Guard(const std::function<void()>& handler) {
+    GuardEvent(handler);
 }
 
 void TCustomControl::Paint() {

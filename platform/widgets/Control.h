@@ -30,6 +30,9 @@ class QScrollBar;
 // without one they are logged.
 void SetApplicationExceptionHandler(std::function<void(const std::exception&)> handler);
 void HandleApplicationException(const std::exception& error);
+// Runs an event or command handler; what it throws goes to the handler above, never into the
+// event loop.
+void GuardEvent(const std::function<void()>& handler);
 
 enum class TScrollBarKind { sbHorizontal, sbVertical };
 

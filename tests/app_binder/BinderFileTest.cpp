@@ -105,14 +105,19 @@ TEST(BinderFile, ReadsAnyLineEndsAndRefusesRootsThatAreNotFolders) {
     ASSERT_TRUE(b.lifecycle.OpenBinder(b.bdf));
     EXPECT_EQ(b.paths.BinderStore, "S");
     EXPECT_EQ(b.queue.SaveTasks(), (std::vector<std::string>{line, line}));
-    b.lifecycle.CloseBinder();
+    // A binder that cannot be opened is refused before the open one is closed: that one stays
+    // open with its tree.
+    AddRecord(b.Tree(), nullptr, NodeKind::Folder, 0x1A, "F");
+    const std::string bad = JoinPath(b.dir.Str(), "bad.bdf");
     for (const std::string& root :
          {std::string("relative"), std::string("C:\\Binders"), std::string()}) {
-        WriteFileBytes(b.bdf, "bindername=N\r\nroot=" + root + "\r\nstore=S\r\nsave=N.sav\r\n");
-        EXPECT_FALSE(b.lifecycle.OpenBinder(b.bdf)) << root;
+        WriteFileBytes(bad, "bindername=N\r\nroot=" + root + "\r\nstore=S\r\nsave=N.sav\r\n");
+        EXPECT_FALSE(b.lifecycle.OpenBinder(bad)) << root;
     }
     EXPECT_FALSE(b.lifecycle.OpenBinder(JoinPath(b.dir.Str(), "missing.bdf")));
     EXPECT_EQ(b.ui.CallsOf("ShowMessage(Unable to open binder)").size(), 4u);
+    EXPECT_EQ(b.paths.BinderFilePath, b.bdf);
+    EXPECT_EQ(TreeShape(b.Tree()), "F#1A");
 }
 
 // Readers drop every CR, so the rewrite must find the lines they find, whatever the line ends.
@@ -221,12 +226,12 @@ TEST(BinderFile, DeleteDirectoryTreeSparesRootsHomeAndRelativePaths) {
 
 TEST(BinderFile, CommandsCreateOpenAndReopenRecentBinders) {
     Lifecycle b;
-    b.ui.OpenPanel = BinderListPanel;
+    b.ui.Panel = BinderListPanel;
     b.ui.NewBinderAnswers = {TNewBinderChoice{b.dir.Str() + "/sub", "R&D", "d"}};
     b.lifecycle.FileNewBinderExecute();
     const std::string created = b.dir.Str() + "/sub/R&D.bdf";
     EXPECT_EQ(b.paths.BinderFilePath, created);
-    EXPECT_EQ(b.ui.CallsOf("ShelfBar1PanelOpen(2)").size(), 1u);
+    EXPECT_EQ(b.ui.CallsOf("RefillPanel(2)").size(), 1u);
     ASSERT_TRUE(b.Create());
     b.ui.DialogAnswers = {b.bdf};
     b.lifecycle.FileOpenBinderExecute();

@@ -53,6 +53,22 @@ inline std::string TreeShape(const TTreeNodes& tree) {
     return TreeShape(tree.GetFirstNode());
 }
 
+// What the tree announced to the views: "selected T", "data T" ("data -" for the whole tree),
+// "removing T", "cleared", T the node's label.
+struct NoticeRecorder : ITreeNodesObserver {
+    explicit NoticeRecorder(TTreeNodes& tree) : tree_(tree) { tree_.AddObserver(this); }
+    ~NoticeRecorder() override { tree_.RemoveObserver(this); }
+    static std::string Name(const TTreeNode* node) { return node ? node->Text() : "-"; }
+    void SelectionChanged(TTreeNode* node) override { Seen.push_back("selected " + Name(node)); }
+    void NodeDataChanged(TTreeNode* node) override { Seen.push_back("data " + Name(node)); }
+    void NodeRemoving(TTreeNode* node) override { Seen.push_back("removing " + Name(node)); }
+    void TreeCleared() override { Seen.push_back("cleared"); }
+    std::vector<std::string> Seen;
+
+private:
+    TTreeNodes& tree_;
+};
+
 struct BinderFixture {
     TempDir dir;
     FakeBinderUi ui;

@@ -164,7 +164,7 @@ TEST(Settings, WorkFolderLosesItsTrailingSeparatorAndOnlyANonEmptyOneCounts) {
 
 TEST(RecentFiles, FiveBindersFillTheListAndASixthRotatesIt) {
     MemorySettingsStore store;
-    FakeBinderUi ui;
+    FakeBinderWindow ui;
     for (int i = 1; i <= 5; ++i) {
         UpdateRecentFiles(store, ui, "/b/" + std::to_string(i) + ".bdf");
     }
@@ -196,7 +196,7 @@ TEST(RecentFiles, FiveBindersFillTheListAndASixthRotatesIt) {
 
 TEST(RecentFiles, KnownPathsWriteLittleOrNothing) {
     CountingStore store;
-    FakeBinderUi ui;
+    FakeBinderWindow ui;
     for (int i = 1; i <= 5; ++i) {
         UpdateRecentFiles(store, ui, "/b/" + std::to_string(i) + ".bdf");
     }
@@ -235,7 +235,7 @@ TEST(RecentFiles, ADamagedLatestNumberIsClampedIntoTheList) {
         {"9", &rotated}, {"-3", &restarted}, {"many", &restarted}};
     for (const auto& [latest, expected] : cases) {
         MemorySettingsStore store;
-        FakeBinderUi ui;
+        FakeBinderWindow ui;
         for (int i = 1; i <= 5; ++i) {
             store.WriteValue("RecentFile", "Recent" + std::to_string(i), "/" + std::to_string(i));
         }
@@ -288,7 +288,7 @@ TEST(BinderList, NumbersAreHexadecimalAndEmptyValuesAreNotListed) {
 TEST(Settings, RoundTripThroughTheUsersSettingsFile) {
     TempDir config;
     ScopedEnv env("XDG_CONFIG_HOME", config.Str().c_str());
-    FakeBinderUi ui;
+    FakeBinderWindow ui;
     const TSettings saved = ChangedSettings();
     {
         QtSettingsStore store;

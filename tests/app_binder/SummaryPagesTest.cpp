@@ -1,7 +1,7 @@
 #include "app/binder/SummaryPages.h"
 
 #include "app/binder/BinderHeader.h"
-#include "app/binder/MainServices.h"
+#include "app/binder/Scramble.h"
 
 #include "BinderTreeFixture.h"
 

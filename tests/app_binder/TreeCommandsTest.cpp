@@ -103,14 +103,13 @@ TEST(NodeNames, NewFoldersNumberOnAndRenamingCountsTheOldTitle) {
     EXPECT_EQ(b.binder.TreeView1Edited(page, "Renamed"), "http://u/");
     EXPECT_EQ(TitleOf(page), "Title");
     EXPECT_TRUE(b.binder.BinderDirty);
-    EXPECT_EQ(b.ui.CallsOf("ReflectNodeLabel").size(), 3u);
 
     EditRecorder edits;
-    b.Tree().SetObserver(&edits);
+    b.Tree().AddObserver(&edits);
     b.Tree().SetSelected(first);
     b.binder.Rename1Click();
     EXPECT_EQ(edits.Edits, std::vector<std::string>{"New Category(7)"});
-    b.Tree().SetObserver(nullptr);
+    b.Tree().RemoveObserver(&edits);
 }
 
 TEST(TreeCommands, CreateNodeInChildAndSiblingModeAndRefusedUnderAPage) {
@@ -140,7 +139,8 @@ TEST(TreeCommands, CreateNodeInChildAndSiblingModeAndRefusedUnderAPage) {
     EXPECT_FALSE(b.binder.BinderDirty);
     EXPECT_FALSE(fs::exists(b.paths.TreeFilePath));
 
-    // With the save flag the tree file is written and the view refreshed.
+    // With the save flag the tree file is written and the views are told.
+    NoticeRecorder notices(b.Tree());
     b.settings.ListMode = 1;
     auto record = MakeRecord(NodeKind::WebPage, 0x77, "Shown by URL");
     record->RequestedUrl = "http://label/";
@@ -149,7 +149,7 @@ TEST(TreeCommands, CreateNodeInChildAndSiblingModeAndRefusedUnderAPage) {
     EXPECT_EQ(saved->Text(), "http://label/");
     EXPECT_FALSE(b.binder.BinderDirty);
     EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), TreeFileBytes(b.Tree()));
-    EXPECT_EQ(b.ui.Calls().back(), "TreeView1Click");
+    EXPECT_EQ(notices.Seen.back(), "data http://label/");
 }
 
 TEST(TreeCommands, AddNodeValidatesRetriesAndStartsTheCapture) {
@@ -186,7 +186,7 @@ TEST(TreeCommands, AddNodeValidatesRetriesAndStartsTheCapture) {
     const std::vector<std::string> calls = b.ui.Calls();
     EXPECT_EQ(calls.front(), "RestoreAndBringToFront");
     EXPECT_EQ(calls[calls.size() - 2], "ShowPageView");
-    EXPECT_EQ(calls.back(), "SetTopPanel(0)");
+    EXPECT_EQ(calls.back(), "OpenPanel(0)");
 }
 
 TEST(TreeCommands, AddNodeCancelNotesAndTheOfferedFolder) {
@@ -250,6 +250,7 @@ TEST(TreeCommands, DeleteStopsCapturesThenDeletesFilesAndNodes) {
                                       record.Kind != NodeKind::WebPage);
     };
     b.Tree().SetSelected(b.f);
+    NoticeRecorder notices(b.Tree());
     b.binder.EditDelete1Execute();
     EXPECT_EQ(b.capture.Calls,
               (std::vector<std::string>{"cancel F", "cancel A1", "cancel 6", "cancel A2"}));
@@ -260,9 +261,10 @@ TEST(TreeCommands, DeleteStopsCapturesThenDeletesFilesAndNodes) {
     EXPECT_EQ(TreeShape(b.Tree()), "R#A3");
     EXPECT_EQ(b.Tree().Selected(), b.r);
     EXPECT_TRUE(b.binder.BinderDirty);
-    const std::vector<std::string> calls = b.ui.Calls();
-    EXPECT_EQ(calls, (std::vector<std::string>{"ApplyChangeExecute", "ForgetShownNode",
-                                               "ReflectNodeLabel"}));
+    // The note being typed is kept before anything goes; the views hear of the removal before
+    // the node is freed, and show the node selected afterwards.
+    EXPECT_EQ(b.ui.Calls(), std::vector<std::string>{"StoreTypedNotes"});
+    EXPECT_EQ(notices.Seen, (std::vector<std::string>{"selected R", "removing F", "data R"}));
 }
 
 TEST(TreeCommands, DeleteAsksFirstWhenTheSettingSaysSo) {
@@ -332,15 +334,15 @@ TEST(TreeCommands, BinderListDeleteClosesTheOpenBinderFirst) {
     FakeBinderLifecycle lifecycle;
     b.binder.SetLifecycle(&lifecycle);
     b.paths.BinderFilePath = "/data/My Notes.bdf";
-    b.ui.OpenPanel = BinderListPanel;
+    b.ui.Panel = BinderListPanel;
     b.ui.ChosenBinder = "/data/my notes.BDF";
     b.binder.EditDelete1Execute();
     b.ui.ChosenBinder = "/data/Other.bdf";
     b.binder.EditDelete1Execute();
     EXPECT_EQ(lifecycle.Calls, (std::vector<std::string>{"close", "delete /data/my notes.BDF",
                                                          "delete /data/Other.bdf"}));
-    EXPECT_EQ(b.ui.CallsOf("ShelfBar1PanelOpen"),
-              (std::vector<std::string>{"ShelfBar1PanelOpen(2)", "ShelfBar1PanelOpen(2)"}));
+    EXPECT_EQ(b.ui.CallsOf("RefillPanel"),
+              (std::vector<std::string>{"RefillPanel(2)", "RefillPanel(2)"}));
     EXPECT_EQ(b.Tree().Count(), 5);
 
     b.settings.AskBeforeDelete = true;

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool Save(const fs::path& path, const std::string& bytes, FakeBinderUi& ui) {
+bool Save(const fs::path& path, const std::string& bytes, FakeUserMessages& ui) {
     return SaveBufferToFile(path.string(), bytes.data(), bytes.size(), ui);
 }
 
@@ -26,7 +26,7 @@ size_t EntryCount(const fs::path& folder) {
 
 TEST(SaveBufferToFile, MakesMissingFoldersAndReplacesWholeFiles) {
     TempDir dir;
-    FakeBinderUi ui;
+    FakeUserMessages ui;
     const fs::path path = dir / "root" / "store" / "1A" / "img" / "a.gif";
     const std::string bytes("GIF\0\x01\xff", 6);
     ASSERT_TRUE(Save(path, bytes, ui));
@@ -43,7 +43,7 @@ TEST(SaveBufferToFile, MakesMissingFoldersAndReplacesWholeFiles) {
 
 TEST(SaveBufferToFile, AFolderThatCannotBeMadeIsReported) {
     TempDir dir;
-    FakeBinderUi ui;
+    FakeUserMessages ui;
     WriteFileBytes(dir / "tree.sav", "old tree");
 
     EXPECT_FALSE(Save(dir / "tree.sav" / "sub" / "x", "new", ui));
@@ -63,7 +63,7 @@ TEST(SaveBufferToFile, AFailedWriteKeepsTheOldFileAndIsReported) {
             ::chmod(folder.c_str(), 0755);
             GTEST_SKIP() << "permissions cannot be enforced here";
         }
-        FakeBinderUi ui;
+        FakeUserMessages ui;
         EXPECT_FALSE(Save(folder / "tree.sav", "new tree", ui));
         ASSERT_EQ(
             ui.CallsOf("ShowMessage(can not write file " + (folder / "tree.sav").string()).size(),
@@ -78,7 +78,7 @@ TEST(SaveBufferToFile, AFullDeviceFailsAndStaysADevice) {
     if (!fs::is_character_file("/dev/full")) {
         GTEST_SKIP() << "no /dev/full";
     }
-    FakeBinderUi ui;
+    FakeUserMessages ui;
     EXPECT_FALSE(Save("/dev/full", "bytes", ui));
     EXPECT_EQ(ui.CallsOf("ShowMessage(can not write file /dev/full").size(), 1u);
     EXPECT_TRUE(fs::is_character_file("/dev/full"));

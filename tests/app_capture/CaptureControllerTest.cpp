@@ -3,6 +3,7 @@
 #include "app/binder/BinderFile.h"
 #include "app/binder/BinderHeader.h"
 #include "app/binder/NodeIds.h"
+#include "app/binder/NodePageFile.h"
 #include "app/binder/TreeFile.h"
 
 #include "app/capture/CaptureFinished.h"
@@ -21,11 +22,9 @@
 
 namespace {
 
-// The main window, or a tree view: whatever the test wants done on a message or an insert.
-struct Receiver : MessageTarget, ITreeNodesObserver {
-    std::function<void(const PostedMessage&)> OnMessage;
+// A tree view: whatever the test wants done on an insert.
+struct Receiver : ITreeNodesObserver {
     std::function<void()> OnInsert;
-    void Dispatch(const PostedMessage& message) override { OnMessage(message); }
     void NodeInserted(TTreeNode*) override { OnInsert(); }
 };
 
@@ -33,29 +32,23 @@ class Capture : public testing::Test {
 protected:
     Capture() {
         SetInvoker(&invoker);
-        SetMainCaptureNotifier(&notifier);
-        notifier.SetFormTarget(StatusForm::Level, &form);
-        window.OnMessage = [this](const PostedMessage& message) {
-            if (message.Msg == WM_CAPTUREDONE) {
-                OnCaptureFinished(*finishing, b.ui, static_cast<uint32_t>(message.LParam));
-            }
-        };
+        reports.Form = &form;
+        reports.OnDone = [this](uint32_t id) { OnCaptureFinished(*finishing, id); };
         b.capture.OnCancel = [this](TPageInfo& record) { controller.CancelCapture(record); };
-        controller.SetBinder(&b.binder);
     }
     ~Capture() override {
         release = true;
         queue.Stop();
         controller.CancelAll();
         server.Stop(); // before the request log goes
-        SetMainCaptureNotifier(nullptr);
         SetInvoker(nullptr);
     }
 
     CaptureSetup MakeSetup() {
         CaptureSetup setup;
+        setup.Records = &b.binder;
         setup.Paths = &b.paths;
-        setup.Window = &window;
+        setup.Port = &port;
         setup.LevelForm = &form;
         setup.Http.ConnectTimeout = std::chrono::milliseconds(2000);
         setup.Http.StallTimeout = std::chrono::seconds(600); // only a cancel ends a stall
@@ -77,7 +70,6 @@ protected:
     }
 
     MainThreadInvoker invoker;
-    PostingCaptureNotifier notifier;
     std::atomic<bool> release{false};
     std::atomic<bool> stalled{false};
     // "/p.htm" is a page whose image answers only when the test ends, so its capture stays at
@@ -97,7 +89,8 @@ protected:
     RequestLog log{server};
     BinderFixture b;
     TBinderTree* finishing = &b.binder; // the tree whose records 3022 finishes
-    Receiver window;
+    FakeCaptureReports reports;
+    TCapturePort port{reports};
     FakeLevelForm form;
     TaskQueue queue{std::chrono::hours(1)};
     CaptureController controller{MakeSetup()};
@@ -113,7 +106,7 @@ TEST_F(Capture, LevelsAddEachLinkedPageOnceBesideTheRoot) {
     server.Serve("/c.htm", "<title>Page C</title>", "text/html");
     server.Start();
     TPageInfo& root = AddPage("/r.htm", 0x10);
-    controller.StartNodeCapture(root, false, {.Levels = 2, .PageUrl = root.RequestedUrl});
+    controller.StartNodeCapture(root, false, {.Levels = 2});
     invoker.Drain();
 
     EXPECT_EQ(Titles(),
@@ -124,7 +117,7 @@ TEST_F(Capture, LevelsAddEachLinkedPageOnceBesideTheRoot) {
     EXPECT_EQ(root.CurrentCapture, nullptr);
     EXPECT_EQ(NodeRecord(b.Tree().TopLevelItem(3))->Progress.StatusText, "Download Finished");
     EXPECT_TRUE(b.binder.BinderDirty);
-    EXPECT_FALSE(LevelCaptureRunning);
+    EXPECT_FALSE(controller.LevelCaptureRunning());
     ASSERT_GE(form.Log.size(), 3u);
     EXPECT_EQ(form.Log[1], "0 Parsing page, please wait ....|");
     EXPECT_EQ(form.Log[2], "0 No. 1 of 2|" + server.Url("/a.htm"));
@@ -149,7 +142,7 @@ TEST_F(Capture, LevelsTakeEachPageOnceAndOnlyStyleSheetsAndIconsAsResources) {
     server.Serve("/b.htm", "<title>Page B</title><link rel=index href=r.htm>", "text/html");
     server.Start();
     TPageInfo& root = AddPage("/r.htm", 0x17);
-    controller.StartNodeCapture(root, false, {.Levels = 3, .PageUrl = root.RequestedUrl});
+    controller.StartNodeCapture(root, false, {.Levels = 3});
     invoker.Drain();
 
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Root", "Page A", "Page B"}));
@@ -179,12 +172,12 @@ TEST_F(Capture, CancelStopsBeforeTheNextPageAndClosesTheForm) {
     // browser side can do that), and the user cancels.
     Receiver view;
     view.OnInsert = [&] {
-        controller.StartNodeCapture(other, false, {.Levels = 1, .PageUrl = other.RequestedUrl});
+        controller.StartNodeCapture(other, false, {.Levels = 1});
         form.Cancel();
     };
-    b.Tree().SetObserver(&view);
-    controller.StartNodeCapture(root, false, {.Levels = 3, .PageUrl = root.RequestedUrl});
-    b.Tree().SetObserver(nullptr);
+    b.Tree().AddObserver(&view);
+    controller.StartNodeCapture(root, false, {.Levels = 3});
+    b.Tree().RemoveObserver(&view);
     invoker.Drain();
 
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Root", "Root", "Page A"}));
@@ -193,25 +186,30 @@ TEST_F(Capture, CancelStopsBeforeTheNextPageAndClosesTheForm) {
     EXPECT_EQ(other.Progress.StatusText, "Download Stopped"); // refused
     EXPECT_EQ(form.Log.back(), "2 |");
     EXPECT_FALSE(form.Showing());
-    EXPECT_FALSE(LevelCaptureRunning);
+    EXPECT_FALSE(controller.LevelCaptureRunning());
 }
 
 TEST_F(Capture, AFailedRootClosesTheFormAndAddsNothing) {
     server.Start();
     TPageInfo& root = AddPage("/missing.htm", 0x12);
-    controller.StartNodeCapture(root, false, {.Levels = 2, .PageUrl = root.RequestedUrl});
+    controller.StartNodeCapture(root, false, {.Levels = 2});
     invoker.Drain();
     EXPECT_EQ(b.Tree().Count(), 1);
     EXPECT_EQ(form.Log.back(), "2 |");
     EXPECT_EQ(root.State, CaptureState::Failed);
     EXPECT_EQ(root.Progress.StatusText, "Download Failed");
-    EXPECT_FALSE(LevelCaptureRunning);
+    EXPECT_FALSE(controller.LevelCaptureRunning());
 }
 
 TEST_F(Capture, TheStopCommandAndADeleteDuringCaptures) {
     TPageInfo& stopped = AddPage("/p.htm", 0x12, true);
     TPageInfo& deleted = AddPage("/p.htm", 0x13, true);
+    // The page file of the old capture goes as the new one starts.
+    const std::string pageFile =
+        WriteNodePageFile(b.paths.BinderRoot, b.paths.BinderStore, 0x12, "<p>old</p>");
+    ASSERT_EQ(pageFile, b.StoreFolder(0x12) + "/12.htm");
     controller.StartNodeCapture(stopped, false, CaptureOptions{});
+    EXPECT_FALSE(std::filesystem::exists(pageFile));
     controller.StartNodeCapture(deleted, false, CaptureOptions{});
     invoker.WaitServing([this] { return stalled.load(); });
     stopped.State = CaptureState::Stopped; // the stop command
@@ -294,11 +292,16 @@ TEST_F(Capture, ReopeningCapturesOnlyUnfinishedPages) {
     server.Serve("/open.htm", "<title>Open</title>", "text/html");
     server.Start();
     MemorySettingsStore store;
-    TBinderTree tree{b.ui, queue, controller, b.settings, b.paths};
-    TBinderLifecycle lifecycle{b.ui, queue, controller, b.settings, store, b.paths, tree};
+    // A binder of its own, with a controller of its own: the fake starter passes the tree's
+    // cancels on to it.
+    TBinderTree tree{b.ui, queue, b.capture, b.settings, b.paths};
+    TBinderLifecycle lifecycle{b.ui, queue, b.capture, b.settings, store, b.paths, tree};
     finishing = &tree;
-    controller.SetBinder(&tree);
-    controller.ServeTaskQueue(queue);
+    CaptureSetup setup = MakeSetup();
+    setup.Records = &tree;
+    CaptureController own{setup};
+    b.capture.OnCancel = [&own](TPageInfo& record) { own.CancelCapture(record); };
+    own.ServeTaskQueue(queue);
     ASSERT_TRUE(lifecycle.CreateBinder(b.dir.Str(), "Kept", "", false));
     const std::string bdf = JoinPath(b.dir.Str(), "Kept.bdf");
 

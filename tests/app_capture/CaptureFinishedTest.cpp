@@ -21,31 +21,27 @@ TEST(CaptureFinished, SetsStateTextAndStatisticsByOutcome) {
         BinderFixture f;
         TTreeNode* node = AddRecord(f.Tree(), nullptr, NodeKind::WebPage, 0x80000001u, "P");
         TPageInfo* record = NodeRecord(node);
+        NoticeRecorder notices(f.Tree());
         record->State = c.before;
         record->Content.FetchedText = c.fetched;
         record->ViewFlags = 0;
         record->Reload = 7;
-        OnCaptureFinished(f.binder, f.ui, 0x80000001u);
+        OnCaptureFinished(f.binder, 0x80000001u);
         EXPECT_EQ(record->State, c.after) << c.text;
         EXPECT_EQ(record->Content.Stats.State, static_cast<int32_t>(c.after)) << c.text;
         EXPECT_EQ(record->Progress.StatusText, c.text);
         EXPECT_EQ(record->Reload, c.reload) << c.text;
         EXPECT_EQ(record->ViewFlags, 0x100u);
         EXPECT_TRUE(f.binder.BinderDirty);
-        EXPECT_TRUE(f.ui.CallsOf("TreeView1Click").empty()); // not the selected node
+        EXPECT_EQ(notices.Seen, std::vector<std::string>{"data P"});
     }
 }
 
-TEST(CaptureFinished, RefreshesOnlyTheSelectedNodeAndIgnoresUnknownIds) {
+TEST(CaptureFinished, IgnoresUnknownIds) {
     BinderFixture f;
-    TTreeNode* node = AddRecord(f.Tree(), nullptr, NodeKind::WebPage, 0x42, "P");
-    f.Tree().SetSelected(node);
-    OnCaptureFinished(f.binder, f.ui, 0x42);
-    EXPECT_EQ(f.ui.CallsOf("TreeView1Click").size(), 1u);
-
-    f.binder.BinderDirty = false;
-    f.ui.ClearCalls();
-    OnCaptureFinished(f.binder, f.ui, 0x99); // the node was deleted meanwhile
+    AddRecord(f.Tree(), nullptr, NodeKind::WebPage, 0x42, "P");
+    NoticeRecorder notices(f.Tree());
+    OnCaptureFinished(f.binder, 0x99); // the node was deleted meanwhile
     EXPECT_FALSE(f.binder.BinderDirty);
-    EXPECT_TRUE(f.ui.CallsOf("TreeView1Click").empty());
+    EXPECT_TRUE(notices.Seen.empty());
 }

@@ -101,7 +101,6 @@ TEST(CapturePage, FixtureSiteIsStoredWithItsExactFilesAndStatistics) {
     TPageInfo node;
     TestStore::Prepare(node, server.Url("/site/index.htm"));
     MultiCapture capture;
-    capture.Options.PageUrl = node.RequestedUrl;
 
     ASSERT_TRUE(CapturePage(node, false, &capture, store.Context()));
 
@@ -510,7 +509,6 @@ TEST(CapturePage, SameSiteRuleForTheNextLevel) {
     const std::vector<std::string> all = {"http://h.example/d/q.htm", "http://other.example/x.htm"};
 
     MultiCapture sameSite;
-    sameSite.Options.PageUrl = node.RequestedUrl;
     ASSERT_TRUE(CapturePage(node, true, &sameSite, store.Context()));
     EXPECT_EQ(sameSite.NextLevelLinks, std::vector<std::string>{"http://h.example/d/q.htm"});
 
@@ -519,7 +517,9 @@ TEST(CapturePage, SameSiteRuleForTheNextLevel) {
     ASSERT_TRUE(CapturePage(node, true, &anySite, store.Context()));
     EXPECT_EQ(anySite.NextLevelLinks, all);
 
-    MultiCapture noHost; // the page URL names no host: no link is the same site
+    MultiCapture noHost; // the root page's URL names no host: no link is the same site
+    TPageInfo hostless;
+    noHost.Root = &hostless;
     ASSERT_TRUE(CapturePage(node, true, &noHost, store.Context()));
     EXPECT_TRUE(noHost.NextLevelLinks.empty());
 }

@@ -3,12 +3,15 @@
 // The status form of captures with linked pages as a user who waits: it logs every 3019
 // ("<wParam> <status>|<url>"), closes on 3019/2, and clicks OK once the capture has finished.
 
+#include "app/capture/CapturePort.h"
 #include "app/capture/LevelStatusForm.h"
 #include "app/capture/SavingStatus.h"
 #include "platform/base/Invoker.h"
 #include "platform/base/PostedMessage.h"
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,7 +20,6 @@ public:
     std::vector<std::string> Log;
     std::function<void()> Cancel;
 
-    MessageTarget& StatusTarget() override { return *this; }
     bool Showing() const override { return showing_; }
     void ShowModal(const std::string& rootUrl, std::function<void()> start,
                    std::function<void()> cancel) override {
@@ -40,4 +42,22 @@ public:
 
 private:
     bool showing_ = false;
+};
+
+// The main window as the captures report to it: the end of a capture goes to OnDone (as the
+// window hands it to the binder), the status of a capture with linked pages to its form.
+struct FakeCaptureReports : ICaptureReports {
+    std::function<void(uint32_t)> OnDone;
+    FakeLevelForm* Form = nullptr;
+    void CaptureDone(uint32_t nodeId) override { OnDone(nodeId); }
+    void SavingStatus(StatusForm form, int wParam, const std::string& status,
+                      const std::optional<std::string>& url) override {
+        if (form == StatusForm::Level) {
+            Form->Dispatch(SavingStatusMessage(wParam, status, url));
+        }
+    }
+    void OpenStatusForm(const std::string&) override {}
+    void UpdateStatusForm() override {}
+    void CloseStatusForm() override {}
+    void ProcessMessages() override {}
 };

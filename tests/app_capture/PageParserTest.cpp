@@ -1,13 +1,15 @@
 #include "app/capture/PageParser.h"
 
 #include "app/binder/PageInfo.h"
-#include "app/capture/CaptureNotifier.h"
+#include "app/capture/CapturePort.h"
 #include "app/capture/MultiCapture.h"
+#include "platform/base/Invoker.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -61,30 +63,25 @@ bool StaysInsideNodeFolder(const std::string& local) {
     return end == folder.end() && target != folder;
 }
 
-// Records what the capture tells the window.
-class RecordingNotifier : public CaptureNotifier {
+// Records what the capture reports to the window.
+class RecordingReports : public ICaptureReports {
 public:
-    RecordingNotifier() { previous_ = SetMainCaptureNotifier(this); }
-    ~RecordingNotifier() override { SetMainCaptureNotifier(previous_); }
-
+    void CaptureDone(uint32_t nodeId) override {
+        calls.push_back("done " + std::to_string(nodeId));
+    }
+    void SavingStatus(StatusForm form, int wParam, const std::string& status,
+                      const std::optional<std::string>&) override {
+        calls.push_back("status " + std::to_string(static_cast<int>(form)) + " " +
+                        std::to_string(wParam) + " " + status);
+    }
     void OpenStatusForm(const std::string& text) override { calls.push_back("open " + text); }
     void UpdateStatusForm() override { ++updates; }
     void CloseStatusForm() override { calls.push_back("close"); }
-    void SetStatusText(StatusForm form, const std::string& text) override {
-        calls.push_back("text " + std::to_string(static_cast<int>(form)) + " " + text);
-    }
-    void PostSavingStatus(StatusForm form, int wParam) override {
-        calls.push_back("post " + std::to_string(static_cast<int>(form)) + " " +
-                        std::to_string(wParam));
-    }
     void ProcessMessages() override { ++pumps; }
 
     std::vector<std::string> calls;
     int updates = 0;
     int pumps = 0;
-
-private:
-    CaptureNotifier* previous_;
 };
 
 } // namespace
@@ -348,43 +345,52 @@ TEST(ParsePage, APageFromAFileKeepsItsWholeReferences) {
     EXPECT_EQ(Fields(node->Content.Links), expected);
 }
 
-TEST(ParsePage, ReportsToTheWaitFormOrTheCapturesStatusForm) {
+TEST(ParsePage, ReportsThroughTheCapturesPortOnTheMainThread) {
     const std::string page = "\r\n<p><img src=a.gif><b>";
+    MainThreadInvoker invoker;
+    SetInvoker(&invoker);
     {
-        RecordingNotifier notifier;
-        auto node = Parse("http://h/d/p.htm", page);
-        EXPECT_EQ(node->Content.PageHtml, "<p><img src=h/d/a.gif><b>");
-        EXPECT_EQ(notifier.calls,
-                  std::vector<std::string>({"open Parsing page, please wait ....", "post 1 1"}));
-        EXPECT_EQ(notifier.pumps, 3);
-        EXPECT_EQ(notifier.updates, 3);
-    }
-    {
-        RecordingNotifier notifier;
+        // On a worker the status travels to the main thread; the wait form and the event loop
+        // belong to the main thread and are left alone there.
+        RecordingReports reports;
+        TCapturePort port{reports};
         MultiCapture capture;
+        capture.Port = &port;
         capture.Form = StatusForm::Level;
-        Parse("http://h/d/p.htm", page, &capture);
-        EXPECT_EQ(notifier.calls, std::vector<std::string>({"text 2 Parsing page, please wait ....",
-                                                            "post 2 0", "post 1 1"}));
+        std::unique_ptr<TPageInfo> node;
+        std::thread worker([&] { node = Parse("http://h/d/p.htm", page, &capture); });
+        worker.join();
+        EXPECT_TRUE(reports.calls.empty());
+        invoker.Drain();
+        EXPECT_EQ(node->Content.PageHtml, "<p><img src=h/d/a.gif><b>");
+        EXPECT_EQ(reports.calls, std::vector<std::string>(
+                                     {"status 2 0 Parsing page, please wait ....", "status 1 1 "}));
+        EXPECT_EQ(reports.pumps + reports.updates, 0);
     }
     {
-        RecordingNotifier notifier;
+        RecordingReports reports;
+        TCapturePort port{reports};
         MultiCapture capture;
+        capture.Port = &port;
         capture.Form = StatusForm::Wait;
         capture.Background = false;
         Parse("http://h/d/p.htm", page, &capture);
-        EXPECT_EQ(notifier.calls, std::vector<std::string>({"post 1 1"}));
+        invoker.Drain();
+        EXPECT_EQ(reports.calls, std::vector<std::string>({"status 1 1 "}));
+        EXPECT_EQ(reports.pumps, 3);
+        EXPECT_EQ(reports.updates, 3);
     }
+    SetInvoker(nullptr);
 }
 
 TEST(CollectHyperlinks, RebuildsTheHyperlinksOfAStoredPage) {
-    RecordingNotifier notifier;
+    RecordingReports notifier;
     auto node = std::make_unique<TPageInfo>();
     node->RequestedUrl = "http://h";
     node->Content.PageHtml = "<img src=h/a.gif><a href=rel.htm>R</a> <A HREF=\"/root.htm\">T</A>"
                              "<a href=http://o/x>X</a><a name=n>N</a><a href=http://o/x>again</a>";
     node->Content.Links.push_back({"http://o/x", "", "", "Hyperlink", "", ""});
-    CollectHyperlinks(*node);
+    CollectHyperlinks(*node, &notifier);
     EXPECT_EQ(node->RequestedUrl, "http://h/");
     std::vector<LinkFields> expected = {
         {"http://o/x", "", "", "Hyperlink", "", ""},

@@ -2,7 +2,7 @@
 // confirmation, the stored bounds, messages from workers, the status bar and the wait form.
 #include "app/binder/CaptureStarter.h"
 #include "app/capture/CaptureFinished.h"
-#include "app/capture/CaptureNotifier.h"
+#include "app/capture/CapturePort.h"
 #include "app/capture/MultiCapture.h"
 #include "app/ui/BinderTreeView.h"
 #include "app/ui/ConfirmDlg.h"
@@ -11,6 +11,7 @@
 #include "platform/shell/SharedMemory.h"
 
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/support/FormControls.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -30,9 +31,10 @@ void AnswerConfirm(bool tick, bool ok) {
     WhenModal([tick, ok](QWidget* dialog) {
         auto* confirm = dynamic_cast<TForm5*>(dialog);
         ASSERT_NE(confirm, nullptr);
-        EXPECT_EQ(confirm->Label1->text(), "Are you sure to exit? ");
-        confirm->CheckBox1->setChecked(tick);
-        (ok ? confirm->Button1 : confirm->Button2)->click();
+        EXPECT_EQ(Control<QLabel>(*confirm, "Label1")->text(), "Are you sure to exit? ");
+        Control<QCheckBox>(*confirm, "CheckBox1")->setChecked(tick);
+        (ok ? Control<QPushButton>(*confirm, "Button1") : Control<QPushButton>(*confirm, "Button2"))
+            ->click();
     });
 }
 
@@ -120,8 +122,8 @@ TEST(MainWindow, LastNodeIdSurvivesTheBinderClosingBeforeTheSettingsAreWritten) 
     rig.Lifecycle.Open = true;
     window.Binder().Items().SetSelected(page);
     window.TreeView1Click();
-    EXPECT_EQ(window.MarkupStatusBar1().Panels()[4].Text(), "Node 2 / 2");
-    EXPECT_EQ(window.MarkupStatusBar1().Panels()[1].Text(), " WebPage");
+    EXPECT_EQ(window.StatusBar().Bar().Panels()[4].Text(), "Node 2 / 2");
+    EXPECT_EQ(window.StatusBar().Bar().Panels()[1].Text(), " WebPage");
     const uint32_t id = NodeRecord(page)->Id;
     ASSERT_TRUE(window.close());
     EXPECT_EQ(window.Binder().Items().Count(), 0);
@@ -156,9 +158,7 @@ TEST(MainWindow, CaptureEndPostedByAWorkerIsHandledOnTheMainThread) {
     TFormVelmorRnx& window = rig.Make();
     TPageInfo* record = NodeRecord(rig.Add(NodeKind::WebPage, "p"));
     record->Content.FetchedText = "<html></html>";
-    std::thread worker([&] {
-        PostMessageTo(&window, {WM_CAPTUREDONE, 0, static_cast<intptr_t>(record->Id), {}});
-    });
+    std::thread worker([&] { window.Ui().Port().CaptureDone(record->Id); });
     worker.join();
     EXPECT_EQ(record->State, CaptureState::Unfinished); // nothing ran on the worker
     ASSERT_TRUE(WaitUntil([&] { return record->State == CaptureState::Completed; }));
@@ -182,63 +182,61 @@ TEST(MainWindow, StopCancelsTheSelectedPagesCaptureThroughItself) {
 TEST(MainWindow, StatusBarWriterAndItsCallsFromWorkers) {
     MainWindowRig rig;
     TFormVelmorRnx& window = rig.Make();
-    TMarkupStatusPanels& panels = window.MarkupStatusBar1().Panels();
+    TMarkupStatusPanels& panels = window.StatusBar().Bar().Panels();
     window.modifysb(2, "", -1);
     EXPECT_EQ(panels[2].Text(), "          ");
     EXPECT_EQ(panels[2].Style(), TMarkupStatusPanelStyle::psHTML);
-    window.WebBrowserProgressChange(50, 200);
+    window.StatusBar().WebBrowserProgressChange(50, 200);
     EXPECT_EQ(panels[3].Style(), TMarkupStatusPanelStyle::psProgress);
     EXPECT_EQ(panels[3].Progress().Position(), 25);
     window.modifysb(7, "no such panel", -1); // ignored
 
     std::thread worker([&] {
         window.modifysb(0, "from a worker", -1);
-        window.OpenStatusForm("Saving");
+        window.Ui().OpenStatusForm("Saving");
     });
     worker.join();
     EXPECT_FALSE(rig.Form4.isVisible());
     ASSERT_TRUE(WaitUntil([&] { return panels[0].Text() == "from a worker"; }));
     ASSERT_TRUE(WaitUntil([&] { return rig.Form4.isVisible(); }));
     EXPECT_EQ(rig.Form4.windowTitle(), "Saving");
-    EXPECT_TRUE(rig.Form4.Timer1.Enabled());
+    EXPECT_TRUE(rig.Form4.Running());
 
-    LevelCaptureRunning = true; // the level capture's own form reports; this one stays
-    window.CloseStatusForm();
+    rig.Capture.LevelRunning = true; // the level capture's own form reports; this one stays
+    window.Ui().CloseStatusForm();
     EXPECT_TRUE(rig.Form4.isVisible());
-    LevelCaptureRunning = false;
-    window.CloseStatusForm();
+    rig.Capture.LevelRunning = false;
+    window.Ui().CloseStatusForm();
     EXPECT_FALSE(rig.Form4.isVisible());
-    EXPECT_EQ(rig.Form4.ProgressBar1->value(), 100);
-    EXPECT_FALSE(rig.Form4.Timer1.Enabled());
+    EXPECT_EQ(rig.Form4.Position(), 100);
+    EXPECT_FALSE(rig.Form4.Running());
 }
 
 TEST(WaitForm, StatusMessagesAndTheRunningBar) {
     MainWindowRig rig;
-    rig.Make();
+    TCapturePort& port = rig.Make().Ui().Port();
     TForm4& form = rig.Form4;
-    // The capture engine sets the text and posts the message from its worker.
-    std::thread worker([] {
-        MainCaptureNotifier().SetStatusText(StatusForm::Wait, "Parsing page, please wait ....");
-        MainCaptureNotifier().PostSavingStatus(StatusForm::Wait, 0);
-    });
+    // The capture engine reports from its worker.
+    std::thread worker(
+        [&port] { port.SavingStatus(StatusForm::Wait, 0, "Parsing page, please wait ...."); });
     worker.join();
     ASSERT_TRUE(WaitUntil([&] { return form.isVisible(); }));
     EXPECT_EQ(form.windowTitle(), "Parsing page, please wait ....");
-    EXPECT_TRUE(form.Timer1.Enabled());
-    form.ProgressBar1->setValue(98);
+    EXPECT_TRUE(form.Running());
+    Control<QProgressBar>(form, "ProgressBar1")->setValue(98);
     form.Timer1Timer();
-    EXPECT_EQ(form.ProgressBar1->value(), 99);
+    EXPECT_EQ(form.Position(), 99);
     form.Timer1Timer();
-    EXPECT_EQ(form.ProgressBar1->value(), 0);
-    form.ProgressBar1->setValue(30);
+    EXPECT_EQ(form.Position(), 0);
+    Control<QProgressBar>(form, "ProgressBar1")->setValue(30);
     form.Dispatch({WM_SAVINGSTATUS, 0, 0, "again"}); // restarts from 0
-    EXPECT_EQ(form.ProgressBar1->value(), 0);
+    EXPECT_EQ(form.Position(), 0);
     form.Dispatch({WM_SAVINGSTATUS, 2, 0, {}}); // not for this form
     EXPECT_TRUE(form.isVisible());
     form.Dispatch({WM_SAVINGSTATUS, 1, 0, {}});
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(form.ProgressBar1->value(), 100);
-    EXPECT_FALSE(form.Timer1.Enabled());
+    EXPECT_EQ(form.Position(), 100);
+    EXPECT_FALSE(form.Running());
 }
 
 TEST(MainWindow, StoredSideBarWidthAndTheSideBarToggle) {
@@ -249,9 +247,9 @@ TEST(MainWindow, StoredSideBarWidthAndTheSideBarToggle) {
     window.show();
     QCoreApplication::processEvents();
     EXPECT_EQ(window.LeftPanelWidth(), 200);
-    EXPECT_EQ(window.TreeView1().width(), 199);
+    EXPECT_EQ(window.TreePane().TreeView1().width(), 199);
     // Status panel 0 takes what the window gains or loses.
-    TMarkupStatusPanel& hints = window.MarkupStatusBar1().Panels()[0];
+    TMarkupStatusPanel& hints = window.StatusBar().Bar().Panels()[0];
     const int hintsWidth = hints.Width();
     window.resize(window.width() + 100, window.height());
     QCoreApplication::processEvents();

@@ -80,6 +80,12 @@ TEST_F(SendToolTest, InsertReachesAddNodeWithTheSameStrings) {
     EXPECT_EQ(window.added[0].URL, url.toStdString());
     EXPECT_EQ(window.added[0].Info, info.toStdString());
     EXPECT_EQ(window.added[0].Html, html);
+
+    // Without an HTML file the page goes without HTML.
+    ASSERT_EQ(RunSend({"--insert", url, info, ""}).exitCode, 0);
+    ASSERT_TRUE(WaitUntil([&] { return window.added.size() == 2; }));
+    EXPECT_EQ(window.added[1].URL, url.toStdString());
+    EXPECT_EQ(window.added[1].Html, "");
 }
 
 // Paths far longer than an 80-byte execute buffer arrive whole.

@@ -52,7 +52,7 @@ TEST(TreeNodesModel, MirrorsInsertsMovesRemovalsAndClearing) {
 
 TEST(BinderTreeView, FollowsSelectionExpansionAndEdits) {
     MainWindowRig rig;
-    TBinderTreeView& view = rig.Make().TreeView1();
+    TBinderTreeView& view = rig.Make().TreePane().TreeView1();
     TTreeNode* folder = rig.Add(NodeKind::Folder, "Folder");
     TTreeNode* page = rig.Add(NodeKind::WebPage, "Page", folder);
     TTreeNodes& nodes = rig.Window->Binder().Items();
@@ -80,7 +80,7 @@ TEST(BinderTreeView, FollowsSelectionExpansionAndEdits) {
 TEST(BinderTreeView, CtrlAndShiftPressesBuildTheMultiSelection) {
     MainWindowRig rig;
     TFormVelmorRnx& window = rig.Make();
-    TBinderTreeView& view = window.TreeView1();
+    TBinderTreeView& view = window.TreePane().TreeView1();
     auto& model = static_cast<TTreeNodesModel&>(*view.model());
     TTreeNode* a = rig.Add(NodeKind::Folder, "a");
     TTreeNode* b = rig.Add(NodeKind::WebPage, "b");

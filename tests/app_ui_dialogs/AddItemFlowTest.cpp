@@ -7,6 +7,7 @@
 
 #include "tests/app_binder/BinderTreeFixture.h"
 #include "tests/support/FakeBinderLifecycle.h"
+#include "tests/support/FormControls.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -68,23 +69,24 @@ struct Flow : BinderFixture {
 TEST(AddItemFlow, MenuRequestSwitchesBinderAndComesBackWithWhatTheUserTyped) {
     Flow flow;
     flow.ui.BoxAnswers = {TModalResult::Retry};
-    flow.scripts = {[](TFormLoc& d) {
-                        d.Edit2->setText("http://typed.example/");
-                        d.Edit3->setText("Typed");
-                        d.ListBox1Change(1);
-                    },
-                    [](TFormLoc& d) {
-                        EXPECT_EQ(d.Mode(), 10);
-                        EXPECT_EQ(d.Url(), "http://typed.example/");
-                        d.Edit2->setText("http://a"); // too short: the retry question
-                        d.Button1->click();
-                    },
-                    [](TFormLoc& d) {
-                        d.Edit2->setText("http://typed.example/");
-                        d.RadioButton5->click();
-                        d.Edit4->setText("3");
-                        d.Button1->click();
-                    }};
+    flow.scripts = {
+        [](TFormLoc& d) {
+            Control<QLineEdit>(d, "Edit2")->setText("http://typed.example/");
+            Control<QLineEdit>(d, "Edit3")->setText("Typed");
+            d.ListBox1Change(1);
+        },
+        [](TFormLoc& d) {
+            EXPECT_EQ(d.Mode(), 10);
+            EXPECT_EQ(d.Url(), "http://typed.example/");
+            Control<QLineEdit>(d, "Edit2")->setText("http://a"); // too short: the retry question
+            Control<QPushButton>(d, "Button1")->click();
+        },
+        [](TFormLoc& d) {
+            Control<QLineEdit>(d, "Edit2")->setText("http://typed.example/");
+            Control<QRadioButton>(d, "RadioButton5")->click();
+            Control<QLineEdit>(d, "Edit4")->setText("3");
+            Control<QPushButton>(d, "Button1")->click();
+        }};
     EXPECT_TRUE(flow.runner.Run({"", "", "", -1, TInsertMode::Child}));
 
     EXPECT_EQ(flow.lifecycle.Calls, std::vector<std::string>{"open /b/a--b.bdf"});
@@ -106,17 +108,17 @@ TEST(AddItemFlow, MenuRequestSwitchesBinderAndComesBackWithWhatTheUserTyped) {
 TEST(AddItemFlow, BrowserPageComesBackWithItsOwnHtmlAndARequestMeanwhileWaits) {
     Flow flow;
     flow.scripts = {[&flow](TFormLoc& d) {
-                        EXPECT_FALSE(d.Edit2->isEnabled());
+                        EXPECT_FALSE(Control<QLineEdit>(d, "Edit2")->isEnabled());
                         EXPECT_FALSE(flow.runner.Run({"", "Waiting", "", -1}));
                         d.BitBtn1Click();
                     },
                     [](TFormLoc& d) {
                         EXPECT_EQ(d.Mode(), 4);
-                        d.Button1->click();
+                        Control<QPushButton>(d, "Button1")->click();
                     },
                     [](TFormLoc& d) {
-                        d.RadioButton2->click();
-                        d.Button1->click();
+                        Control<QRadioButton>(d, "RadioButton2")->click();
+                        Control<QPushButton>(d, "Button1")->click();
                     }};
     EXPECT_TRUE(flow.runner.Run({"http://sent.example/p", "Sent", "<html>sent</html>", 4}));
     EXPECT_EQ(flow.lifecycle.Calls, std::vector<std::string>{"open dialog"});

@@ -7,6 +7,7 @@
 
 #include "tests/app_binder/BinderTreeFixture.h"
 #include "tests/app_ui_dialogs/FakeAddItemHost.h"
+#include "tests/support/FormControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -71,32 +72,33 @@ TEST(FormLoc, MenuModeFoldersBinderListAndItemKinds) {
     TFormLoc dialog(nullptr, host, -1, 0x6, folders.dump);
     dialog.show();
 
-    EXPECT_EQ(dialog.GroupBox1->title(), "Item Type");
-    EXPECT_EQ(Text(dialog.Edit1), "G");
+    EXPECT_EQ(Control<QGroupBox>(dialog, "GroupBox1")->title(), "Item Type");
+    EXPECT_EQ(Text(Control<QLineEdit>(dialog, "Edit1")), "G");
     EXPECT_EQ(dialog.PickedFolderId(), 0x6u);
-    EXPECT_EQ(dialog.PopupFrame1->TreeView1->topLevelItemCount(), 2);
-    ASSERT_EQ(dialog.ListBox1->count(), 3);
-    EXPECT_EQ(dialog.ListBox1->itemText(1), "a--b -- /b/a--b.bdf");
+    EXPECT_EQ(Control<QTreeWidget>(dialog, "TreeView1")->topLevelItemCount(), 2);
+    ASSERT_EQ(Control<QComboBox>(dialog, "ListBox1")->count(), 3);
+    EXPECT_EQ(Control<QComboBox>(dialog, "ListBox1")->itemText(1), "a--b -- /b/a--b.bdf");
     EXPECT_EQ(dialog.BinderIndex(), 1);
 
     // Note hides the URL; Web Page brings it back; Link keeps what was typed.
     dialog.SetUrl("http://typed.example/");
-    dialog.RadioButton2->click();
+    Control<QRadioButton>(dialog, "RadioButton2")->click();
     EXPECT_EQ(dialog.ItemKind(), NodeKind::Notes);
-    EXPECT_FALSE(dialog.Edit2->isEnabled() || dialog.StaticText3->isEnabled());
-    EXPECT_EQ(Text(dialog.Edit2), "");
-    dialog.RadioButton1->click();
-    EXPECT_EQ(Text(dialog.Edit2), "http://typed.example/");
+    EXPECT_FALSE(Control<QLineEdit>(dialog, "Edit2")->isEnabled() ||
+                 Control<QLabel>(dialog, "StaticText3")->isEnabled());
+    EXPECT_EQ(Text(Control<QLineEdit>(dialog, "Edit2")), "");
+    Control<QRadioButton>(dialog, "RadioButton1")->click();
+    EXPECT_EQ(Text(Control<QLineEdit>(dialog, "Edit2")), "http://typed.example/");
     dialog.SetUrl("http://other.example/");
-    dialog.RadioButton3->click();
+    Control<QRadioButton>(dialog, "RadioButton3")->click();
     EXPECT_EQ(dialog.ItemKind(), NodeKind::Link);
-    dialog.RadioButton1->click();
-    EXPECT_EQ(Text(dialog.Edit2), "http://other.example/");
+    Control<QRadioButton>(dialog, "RadioButton1")->click();
+    EXPECT_EQ(Text(Control<QLineEdit>(dialog, "Edit2")), "http://other.example/");
     EXPECT_EQ(dialog.ItemKind(), NodeKind::WebPage);
 
     host.FileAnswer = "/pages/a b.htm";
-    dialog.Button2->click();
-    EXPECT_EQ(Text(dialog.Edit2), "file:///pages/a b.htm");
+    Control<QToolButton>(dialog, "Button2")->click();
+    EXPECT_EQ(Text(Control<QLineEdit>(dialog, "Edit2")), "file:///pages/a b.htm");
     ASSERT_EQ(host.FileDialogs.size(), 1u);
     EXPECT_EQ(host.FileDialogs[0].InitialDir + host.FileDialogs[0].Filter,
               "/last/dirHtml Files|*.htm;*.html;*.shtml|");
@@ -104,9 +106,9 @@ TEST(FormLoc, MenuModeFoldersBinderListAndItemKinds) {
     // A dump without the marker leaves the main tree's folder and no pick.
     host.FolderLabel = "Main Folder";
     TFormLoc bad(nullptr, host, -1, 0x6, "a#NotADump3#1.0");
-    EXPECT_EQ(Text(bad.Edit1), "Main Folder");
+    EXPECT_EQ(Text(Control<QLineEdit>(bad, "Edit1")), "Main Folder");
     EXPECT_EQ(bad.PickedFolderId(), std::nullopt);
-    EXPECT_EQ(bad.PopupFrame1->TreeView1->topLevelItemCount(), 0);
+    EXPECT_EQ(Control<QTreeWidget>(bad, "TreeView1")->topLevelItemCount(), 0);
 }
 
 TEST(FormLoc, FolderDropDownPicksOnMouseUpExceptOnAnExpandButton) {
@@ -114,30 +116,31 @@ TEST(FormLoc, FolderDropDownPicksOnMouseUpExceptOnAnExpandButton) {
     FakeAddItemHost host;
     TFormLoc dialog(nullptr, host, -1, std::nullopt, folders.dump);
     dialog.show();
-    QTreeWidget* tree = dialog.PopupFrame1->TreeView1;
+    QTreeWidget* tree = Control<QTreeWidget>(dialog, "TreeView1");
     QTreeWidgetItem* f = tree->topLevelItem(0);
     QTreeWidgetItem* h = tree->topLevelItem(1);
 
-    dialog.DropDownButton->click();
-    ASSERT_TRUE(dialog.PopupFrame1->isVisible());
+    Control<QToolButton>(dialog, "DropDownButton")->click();
+    ASSERT_TRUE(Control<TPopupFrame>(dialog, "PopupFrame1")->isVisible());
     const QRect fRect = tree->visualItemRect(f);
     QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {},
                         QPoint(fRect.left() - tree->indentation() / 2, fRect.center().y()));
-    EXPECT_TRUE(dialog.PopupFrame1->isVisible());
+    EXPECT_TRUE(Control<TPopupFrame>(dialog, "PopupFrame1")->isVisible());
     tree->setCurrentItem(h);
     QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(h).center());
-    EXPECT_FALSE(dialog.PopupFrame1->isVisible());
+    EXPECT_FALSE(Control<TPopupFrame>(dialog, "PopupFrame1")->isVisible());
     EXPECT_EQ(dialog.PickedFolderId(), 0x8u);
-    EXPECT_EQ(Text(dialog.Edit1), "H");
+    EXPECT_EQ(Text(Control<QLineEdit>(dialog, "Edit1")), "H");
 
     // A press outside the drop-down takes the selection too.
-    dialog.DropDownButton->click();
+    Control<QToolButton>(dialog, "DropDownButton")->click();
     f->setExpanded(true);
     tree->setCurrentItem(f->child(0));
-    QTest::mousePress(dialog.PopupFrame1, Qt::LeftButton, {}, QPoint(-5, -5));
-    EXPECT_FALSE(dialog.PopupFrame1->isVisible());
+    QTest::mousePress(Control<TPopupFrame>(dialog, "PopupFrame1"), Qt::LeftButton, {},
+                      QPoint(-5, -5));
+    EXPECT_FALSE(Control<TPopupFrame>(dialog, "PopupFrame1")->isVisible());
     EXPECT_EQ(dialog.PickedFolderId(), 0x6u);
-    EXPECT_EQ(Text(dialog.Edit1), "G");
+    EXPECT_EQ(Text(Control<QLineEdit>(dialog, "Edit1")), "G");
 }
 
 TEST(FormLoc, LevelsStayInRangeAndTextThatIsNoNumberIsAnswered) {
@@ -145,32 +148,34 @@ TEST(FormLoc, LevelsStayInRangeAndTextThatIsNoNumberIsAnswered) {
     TFormLoc dialog(nullptr, host, -1, std::nullopt, "");
     dialog.SetUrl("http://example.com/");
     dialog.show();
-    dialog.RadioButton5->click();
-    EXPECT_EQ(Text(dialog.Edit4), "1");
-    EXPECT_TRUE(dialog.Edit4->isEnabled() && dialog.CheckBox1->isEnabled());
+    Control<QRadioButton>(dialog, "RadioButton5")->click();
+    EXPECT_EQ(Text(Control<QLineEdit>(dialog, "Edit4")), "1");
+    EXPECT_TRUE(Control<QLineEdit>(dialog, "Edit4")->isEnabled() &&
+                Control<QCheckBox>(dialog, "CheckBox1")->isEnabled());
     for (int i = 0; i < 8; ++i) {
-        dialog.UpDown1->UpButton->click();
+        Control<TUpDown>(dialog, "UpDown1")->UpButton->click();
     }
-    EXPECT_EQ(Text(dialog.Edit4), "6");
+    EXPECT_EQ(Text(Control<QLineEdit>(dialog, "Edit4")), "6");
     for (int i = 0; i < 6; ++i) {
-        dialog.UpDown1->DownButton->click();
+        Control<TUpDown>(dialog, "UpDown1")->DownButton->click();
     }
-    EXPECT_EQ(Text(dialog.Edit4), "0");
-    EXPECT_TRUE(dialog.RadioButton4->isChecked());
-    EXPECT_FALSE(dialog.Edit4->isEnabled() || dialog.UpDown1->isEnabled());
+    EXPECT_EQ(Text(Control<QLineEdit>(dialog, "Edit4")), "0");
+    EXPECT_TRUE(Control<QRadioButton>(dialog, "RadioButton4")->isChecked());
+    EXPECT_FALSE(Control<QLineEdit>(dialog, "Edit4")->isEnabled() ||
+                 Control<TUpDown>(dialog, "UpDown1")->isEnabled());
 
-    dialog.RadioButton5->click();
-    dialog.CheckBox1->setChecked(true);
-    dialog.Edit4->setText("abc");
-    dialog.Button1->click();
+    Control<QRadioButton>(dialog, "RadioButton5")->click();
+    Control<QCheckBox>(dialog, "CheckBox1")->setChecked(true);
+    Control<QLineEdit>(dialog, "Edit4")->setText("abc");
+    Control<QPushButton>(dialog, "Button1")->click();
     EXPECT_EQ(host.Messages, std::vector<std::string>{"'abc' is not a valid integer value"});
     EXPECT_TRUE(dialog.isVisible());
-    dialog.Edit4->setText("40");
-    dialog.Button1->click();
+    Control<QLineEdit>(dialog, "Edit4")->setText("40");
+    Control<QPushButton>(dialog, "Button1")->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     const CaptureOptions options = dialog.Options();
-    EXPECT_EQ(std::tie(options.Mode, options.Levels, options.CurrentWebOnly, options.PageUrl),
-              std::make_tuple(1, 6, true, std::string("http://example.com/")));
+    EXPECT_EQ(std::tie(options.Mode, options.Levels, options.CurrentWebOnly),
+              std::make_tuple(1, 6, true));
 }
 
 TEST(FormLoc, ModeFourChoosesTheDestinationAndNewComesBackInModeFour) {
@@ -180,16 +185,18 @@ TEST(FormLoc, ModeFourChoosesTheDestinationAndNewComesBackInModeFour) {
                     {"http://sent.example/", "Sent", "<html>sent</html>", 4});
     dialog.SetUrl("http://sent.example/");
     dialog.show();
-    EXPECT_EQ(dialog.GroupBox1->title(), "Select Destination Binder");
-    EXPECT_EQ(dialog.RadioButton1->text() + dialog.RadioButton2->text() +
-                  dialog.RadioButton3->text(),
+    EXPECT_EQ(Control<QGroupBox>(dialog, "GroupBox1")->title(), "Select Destination Binder");
+    EXPECT_EQ(Control<QRadioButton>(dialog, "RadioButton1")->text() +
+                  Control<QRadioButton>(dialog, "RadioButton2")->text() +
+                  Control<QRadioButton>(dialog, "RadioButton3")->text(),
               "Existing BinderOpen AnotherNew");
-    EXPECT_TRUE(dialog.RadioButton2->isHidden());
-    EXPECT_FALSE(dialog.Edit2->isEnabled() || dialog.Button2->isEnabled());
+    EXPECT_TRUE(Control<QRadioButton>(dialog, "RadioButton2")->isHidden());
+    EXPECT_FALSE(Control<QLineEdit>(dialog, "Edit2")->isEnabled() ||
+                 Control<QToolButton>(dialog, "Button2")->isEnabled());
     EXPECT_EQ(dialog.ItemKind(), NodeKind::WebPage);
 
-    dialog.Edit3->setText("Edited");
-    dialog.RadioButton3->click();
+    Control<QLineEdit>(dialog, "Edit3")->setText("Edited");
+    Control<QRadioButton>(dialog, "RadioButton3")->click();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     const TBinderSwitch expected{TBinderSwitchKind::CreateNew,
                                  "",
@@ -218,8 +225,8 @@ TEST(FormLoc, BinderSwitchesSendTheDialogsOwnRequestAgain) {
         TFormLoc dialog(nullptr, host, -1, std::nullopt, "");
         dialog.show();
         dialog.SetUrl("http://kept.example/");
-        dialog.RadioButton2->click();
-        dialog.BitBtn1->click();
+        Control<QRadioButton>(dialog, "RadioButton2")->click();
+        Control<QToolButton>(dialog, "BitBtn1")->click();
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
     }
     const std::vector<TBinderSwitch> expected = {

@@ -1,5 +1,7 @@
 #include "app/ui/dialogs/NewBinder.h"
 
+#include "tests/support/FormControls.h"
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -11,37 +13,41 @@
 
 TEST(NewBinderDlg, NextPreviousTabsAndFinishOnlyForAValidName) {
     TNewBinderDlg wizard(nullptr, "/home/u/binders");
-    EXPECT_EQ(wizard.PageControl1->tabText(0) + wizard.PageControl1->tabText(1),
+    EXPECT_EQ(Control<QTabWidget>(wizard, "PageControl1")->tabText(0) +
+                  Control<QTabWidget>(wizard, "PageControl1")->tabText(1),
               "Diretory LocationBinder Infomation");
-    EXPECT_EQ(wizard.Button6->text(), "Next >>");
-    EXPECT_FALSE(wizard.Button7->isEnabled());
+    EXPECT_EQ(Control<QPushButton>(wizard, "Button6")->text(), "Next >>");
+    EXPECT_FALSE(Control<QPushButton>(wizard, "Button7")->isEnabled());
 
-    wizard.Button6->click();
-    EXPECT_EQ(wizard.PageControl1->currentWidget(), wizard.TabSheet2);
-    EXPECT_EQ(wizard.Button6->text(), "<<Previous");
-    EXPECT_TRUE(wizard.Button7->isEnabled() && wizard.Button7->isDefault());
+    Control<QPushButton>(wizard, "Button6")->click();
+    EXPECT_EQ(Control<QTabWidget>(wizard, "PageControl1")->currentWidget(),
+              Control<QWidget>(wizard, "TabSheet2"));
+    EXPECT_EQ(Control<QPushButton>(wizard, "Button6")->text(), "<<Previous");
+    EXPECT_TRUE(Control<QPushButton>(wizard, "Button7")->isEnabled() &&
+                Control<QPushButton>(wizard, "Button7")->isDefault());
     for (const char* name : {"", "a/b", "a\\b"}) {
-        wizard.Edit2->setText(name);
-        EXPECT_FALSE(wizard.Button7->isEnabled()) << name;
+        Control<QLineEdit>(wizard, "Edit2")->setText(name);
+        EXPECT_FALSE(Control<QPushButton>(wizard, "Button7")->isEnabled()) << name;
     }
-    wizard.Edit2->setText("My Binder");
-    EXPECT_TRUE(wizard.Button7->isEnabled());
+    Control<QLineEdit>(wizard, "Edit2")->setText("My Binder");
+    EXPECT_TRUE(Control<QPushButton>(wizard, "Button7")->isEnabled());
 
     // A tab click moves the wizard as the button does.
-    wizard.PageControl1->setCurrentIndex(0);
-    EXPECT_EQ(wizard.Button6->text(), "Next>>");
-    EXPECT_TRUE(!wizard.Button7->isEnabled() && wizard.Button6->isDefault());
-    wizard.PageControl1->setCurrentIndex(1);
-    EXPECT_TRUE(wizard.Button7->isEnabled());
+    Control<QTabWidget>(wizard, "PageControl1")->setCurrentIndex(0);
+    EXPECT_EQ(Control<QPushButton>(wizard, "Button6")->text(), "Next>>");
+    EXPECT_TRUE(!Control<QPushButton>(wizard, "Button7")->isEnabled() &&
+                Control<QPushButton>(wizard, "Button6")->isDefault());
+    Control<QTabWidget>(wizard, "PageControl1")->setCurrentIndex(1);
+    EXPECT_TRUE(Control<QPushButton>(wizard, "Button7")->isEnabled());
 }
 
 TEST(NewBinderDlg, FinishGivesTheChoiceAndCancelNothing) {
     auto finish = [] {
         auto* wizard = static_cast<TNewBinderDlg*>(QApplication::activeModalWidget());
-        wizard->Button6->click();
-        wizard->Edit2->setText("notes");
-        wizard->Edit3->setPlainText("line 1\nline 2");
-        wizard->Button7->click();
+        Control<QPushButton>(*wizard, "Button6")->click();
+        Control<QLineEdit>(*wizard, "Edit2")->setText("notes");
+        Control<QPlainTextEdit>(*wizard, "Edit3")->setPlainText("line 1\nline 2");
+        Control<QPushButton>(*wizard, "Button7")->click();
     };
     QTimer::singleShot(0, finish);
     const std::optional<TNewBinderChoice> choice = ShowNewBinderDialog(nullptr, "/data");

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QTest>
 
 namespace {
@@ -198,6 +199,68 @@ TEST(ShelfSpinEdit, ReadOnlyAndDisabledEditorsRefuseInput) {
     decimal.setText("");
     QTest::keyClicks(&decimal, "1,2,5");
     EXPECT_EQ(decimal.Text(), "1.25");
+}
+
+TEST(ShelfSpinEdit, TransparentButtonShowsTheEditorThroughItsGaps) {
+    TShelfSpinEdit edit;
+    edit.resize(80, 30);
+    const QImage opaque = edit.grab().toImage();
+    const QRect button = edit.Button().geometry();
+    // The last row of the button is left free by the down arrow.
+    const QPoint gap(button.center().x(), button.bottom());
+    const QPoint beside(button.left() - 2, button.bottom());
+    EXPECT_EQ(opaque.pixelColor(gap), QColorOf(clBtnFace));
+    edit.SetSpinTransparent(true);
+    QImage shown = edit.grab().toImage();
+    EXPECT_EQ(shown.pixelColor(gap), shown.pixelColor(beside));
+    EXPECT_NE(shown.pixelColor(gap), QColorOf(clBtnFace));
+    EXPECT_EQ(edit.Button().geometry(), button);
+}
+
+TEST(ShelfSpinEdit, TheHeightFollowsTheFontAndShrinksOnlyWithAutoSize) {
+    const auto need = [](const QFont& font) {
+        const int own = QFontMetrics(font).height();
+        const int system = QFontMetrics(QApplication::font()).height();
+        return own + std::min(own, system) / 4 + 2 + 4;
+    };
+    for (bool autoSize : {true, false}) {
+        TShelfSpinEdit edit;
+        edit.SetAutoSize(autoSize);
+        QFont big = edit.font();
+        big.setPixelSize(40);
+        edit.setFont(big);
+        edit.resize(80, 10);
+        EXPECT_EQ(edit.height(), need(big)) << autoSize; // a smaller height is always raised
+        QFont small = big;
+        small.setPixelSize(10);
+        edit.setFont(small);
+        EXPECT_EQ(edit.height(), autoSize ? need(small) : need(big)) << autoSize;
+    }
+}
+
+TEST(ShelfSpinEdit, LoadedWritesTheKeptDateOrTimeInTheFinalType) {
+    struct Case {
+        TShelfSpinType type;
+        const char* text;
+        const char* expected;
+    };
+    using T = TShelfSpinType;
+    for (Case c : {Case{T::sptDate, "0", "05/03/2024"},
+                   {T::sptTime, "0", "13:45:10"},
+                   {T::sptNormal, "250", "100"},
+                   {T::sptFloat, "x", "0"}}) {
+        TShelfSpinEdit edit;
+        edit.Model().Settings.ShortDateFormat = "dd/mm/yyyy";
+        edit.Model().Settings.LongTimeFormat = "hh:nn:ss";
+        edit.Loading();
+        edit.SetSpinType(c.type);
+        edit.setText(c.text);
+        edit.SetDateValue(EncodeDate(2024, 3, 5));
+        edit.SetTimeValue(EncodeTime(13, 45, 10, 0));
+        EXPECT_EQ(edit.Text(), c.text);
+        edit.Loaded();
+        EXPECT_EQ(edit.Text(), c.expected) << c.text;
+    }
 }
 
 TEST(ShelfEditBtn, ButtonAndF4RaiseOnClickBtn) {

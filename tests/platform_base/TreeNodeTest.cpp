@@ -53,6 +53,7 @@ struct Recorder : ITreeNodesObserver {
         Calls.push_back("selecting " + Name(from) + ">" + Name(to));
     }
     void EditRequested(TTreeNode* node) override { Calls.push_back("edit " + Name(node)); }
+    void NodeDataChanged(TTreeNode* node) override { Calls.push_back("data " + Name(node)); }
 };
 
 // A(B,C(D)),E
@@ -138,7 +139,7 @@ TEST(TreeNodes, MoveToEveryModeAndTheRefusals) {
 TEST(TreeNodes, ObserverSeesRowsAsTheyStandBeforeTheChange) {
     TTreeNodes tree;
     Recorder seen;
-    tree.SetObserver(&seen);
+    tree.AddObserver(&seen);
     TTreeNode* a = tree.Add(nullptr, "A");
     TTreeNode* b = tree.Add(a, "B");
     TTreeNode* c = tree.Add(a, "C");
@@ -157,8 +158,19 @@ TEST(TreeNodes, ObserverSeesRowsAsTheyStandBeforeTheChange) {
                                         "moved C", "changed C2", "selecting ->C2", "edit C2",
                                         "selecting C2>B", "removing A", "removed"}));
     seen.Calls.clear();
+    // A second observer hears the same; a node of another tree announces nothing.
+    Recorder second;
+    tree.AddObserver(&second);
+    tree.AddObserver(&second);
+    TTreeNodes other;
+    tree.DataChanged(other.Add(nullptr, "X"));
+    tree.DataChanged(tree.Selected());
+    tree.DataChanged(nullptr);
+    tree.RemoveObserver(&second);
     tree.Clear();
-    EXPECT_EQ(seen.Calls, (std::vector<std::string>{"selecting B>-", "clearing", "cleared"}));
+    EXPECT_EQ(second.Calls, (std::vector<std::string>{"data B", "data -"}));
+    EXPECT_EQ(seen.Calls, (std::vector<std::string>{"data B", "data -", "selecting B>-", "clearing",
+                                                    "cleared"}));
 }
 
 TEST(TreeNodes, DeleteFreesTheSubtreeOnceAndPassesTheSelectionOn) {

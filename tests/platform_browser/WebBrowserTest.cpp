@@ -4,6 +4,7 @@
 
 #include <QMenu>
 #include <QPrinter>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include <gtest/gtest.h>
@@ -113,4 +114,34 @@ TEST(WebBrowser, PageMenuDropsTheEntriesThatLeaveTheBinder) {
     }
     EXPECT_EQ(left, (QStringList{page.action(QWebEnginePage::Copy)->text(), "-",
                                  page.action(QWebEnginePage::SelectAll)->text()}));
+}
+
+TEST(WebBrowser, EncodingMenuReadsThePageAgainInTheChosenEncoding) {
+    TWebBrowser browser;
+    // A page that says nothing of its encoding: its bytes are read in the default one.
+    browser.LoadHtml("<html><body>\xE4</body></html>", "");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !browser.Busy() && browser.Progress() == 100; }));
+    QMenu menu;
+    QString chosen;
+    AddEncodingMenu(menu, "UTF-8", [&](const QString& name) { chosen = name; });
+    QMenu* encodings = menu.findChild<QMenu*>("Encoding");
+    ASSERT_NE(encodings, nullptr);
+    for (QAction* entry : encodings->actions()) {
+        EXPECT_EQ(entry->isChecked(), entry->text() == "Unicode (UTF-8)")
+            << entry->text().toStdString();
+        if (entry->text() == "Cyrillic (Windows)") {
+            entry->trigger();
+        }
+    }
+    ASSERT_EQ(chosen, "windows-1251");
+
+    bool reloaded = false;
+    browser.OnDocumentComplete = [&](const std::string&, bool) { reloaded = true; };
+    browser.SetTextEncoding(chosen.toStdString());
+    EXPECT_EQ(browser.TextEncoding(), "windows-1251");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reloaded; }, 30000));
+    QString text;
+    browser.Page()->toPlainText([&](const QString& shown) { text = shown; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !text.isEmpty(); }, 30000));
+    EXPECT_EQ(text.trimmed(), QString::fromUtf8("\xD0\xB4")); // 0xE4 in windows-1251
 }

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QTextBoundaryFinder>
 
 #include <memory>
 
@@ -105,6 +106,49 @@ TEST(Canvas, TextDrawnPieceByPieceLandsWhereTheWholeLineDoes) {
         }
     }
     EXPECT_GT(dark, 40);
+}
+
+TEST(Canvas, TextDrawnAtOnceLooksLikeEachClusterDrawnByItself) {
+    struct Case {
+        int height;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {-15, u"Wave To fi \u00e9t\u00e9 \U0001F600 \u4e2d"},
+        {-15, u"co\u00adop"}, // a soft hyphen shows
+        {-15, u"\u20cf\u20d0\u20d1\u20d2\u20d3\u20d4\u20d5\u20d6\u20d7\u20d8"}, // marks
+        {-90, u"\u0170\u0171\u0172\u0173\u0174\u0175\u0176\u0177\u0178\u0179\u017a"
+              u"\u017b\u017c\u017d\u017e\u017f\u0180\u0181\u0182\u0183"}, // past the cache
+    };
+    for (const Case& c : cases) {
+        QImage atOnce(1600, 120, QImage::Format_RGB32), byCluster(1600, 120, QImage::Format_RGB32);
+        atOnce.fill(Qt::white);
+        byCluster.fill(Qt::white);
+        TQtCanvas canvas(&atOnce);
+        canvas.Font().SetName("Arial");
+        canvas.Font().SetHeight(c.height);
+        canvas.Font().SetColor(clBlack);
+        canvas.SetBkMode(TBkMode::bkTransparent);
+        canvas.TextOutW(4, 4, c.text);
+
+        std::vector<int> dx;
+        canvas.GetTextExtentExPointW(c.text, 1 << 20, &dx);
+        const QString text(reinterpret_cast<const QChar*>(c.text.data()),
+                           static_cast<qsizetype>(c.text.size()));
+        QPainter p(&byCluster);
+        p.setFont(canvas.QtFont());
+        p.setPen(Qt::black);
+        const int baseline = 4 + canvas.GetTextMetrics().Ascent;
+        QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+        qsizetype start = 0;
+        while (clusters.toNextBoundary() != -1) {
+            const int x = 4 + (start == 0 ? 0 : dx[static_cast<size_t>(start - 1)]);
+            p.drawText(QPoint(x, baseline), text.mid(start, clusters.position() - start));
+            start = clusters.position();
+        }
+        p.end();
+        EXPECT_EQ(Differences(atOnce, byCluster), 0) << (&c - cases);
+    }
 }
 
 TEST(Canvas, FakeMetricsAreFixed) {

@@ -1,9 +1,10 @@
 #pragma once
 
-// A main window for tests: every call is recorded as one line ("ShowMessage(text)"), and the
-// answers of boxes and dialogs come from queues the test fills (a box answers Ok, the
-// confirmation OK and a dialog "cancelled" once its queue is empty). Safe to call from
-// several threads.
+// The main window's roles for tests: every call is recorded as one line ("ShowMessage(text)"),
+// and the answers of boxes and dialogs come from queues the test fills (a box answers Ok, the
+// confirmation OK and a dialog "cancelled" once its queue is empty). A test takes the role it
+// needs (FakeUserMessages, FakeUserDialogs, FakeBinderWindow) or the whole window
+// (FakeBinderUi), whose roles share one record. Safe to call from several threads.
 
 #include "app/binder/AddItemDialog.h"
 #include "app/binder/BinderUi.h"
@@ -65,31 +66,16 @@ private:
     std::string title_;
 };
 
-class FakeBinderUi : public IBinderUi {
+// The record of calls the roles share.
+class FakeCallLog {
 public:
-    std::deque<TModalResult> BoxAnswers;
-    std::deque<bool> ConfirmAnswers;
-    // Whether a confirmation was closed with "Don't show this message again" ticked.
-    std::deque<bool> ConfirmDontAsk;
-    std::deque<std::optional<std::string>> DialogAnswers;
-    int OpenPanel = TreePanel;
-    std::vector<std::string> RecentMenu;
-    // The Add Item dialogs to hand out, in order (a dialog that cancels once none is left),
-    // and the folder dump the last one was built with.
-    std::deque<FakeAddItemScript> AddItemDialogs;
-    std::string LastFolderDump;
-    // When set, makes the Add Item dialogs instead (a real dialog driven by the test).
-    std::function<std::unique_ptr<IAddItemDialog>(int, std::optional<uint32_t>, const std::string&)>
-        MakeAddItemDialog;
-    std::string ChosenBinder;
-    // The answers of the New Binder Wizard, in order (cancelled once none is left).
-    std::deque<std::optional<TNewBinderChoice>> NewBinderAnswers;
+    virtual ~FakeCallLog() = default;
 
     std::vector<std::string> Calls() const {
         std::lock_guard lock(mutex_);
         return calls_;
     }
-    // The recorded calls that begin with `name` ("ShowMessage", "SetTopPanel(0)").
+    // The recorded calls that begin with `name` ("ShowMessage", "OpenPanel(0)").
     std::vector<std::string> CallsOf(const std::string& name) const {
         std::lock_guard lock(mutex_);
         std::vector<std::string> matching;
@@ -105,6 +91,34 @@ public:
         calls_.clear();
     }
 
+protected:
+    void Record(std::string call) {
+        std::lock_guard lock(mutex_);
+        calls_.push_back(std::move(call));
+    }
+    template <class T> T Next(std::deque<T>& answers, T fallback) {
+        std::lock_guard lock(mutex_);
+        if (answers.empty()) {
+            return fallback;
+        }
+        T answer = std::move(answers.front());
+        answers.pop_front();
+        return answer;
+    }
+
+    mutable std::mutex mutex_;
+
+private:
+    std::vector<std::string> calls_;
+};
+
+class FakeUserMessages : public virtual IUserMessages, public virtual FakeCallLog {
+public:
+    std::deque<TModalResult> BoxAnswers;
+    std::deque<bool> ConfirmAnswers;
+    // Whether a confirmation was closed with "Don't show this message again" ticked.
+    std::deque<bool> ConfirmDontAsk;
+
     void ShowMessage(const std::string& text) override { Record("ShowMessage(" + text + ")"); }
     TModalResult MessageBox(const std::string& text, const std::string& caption,
                             TMsgButtons buttons) override {
@@ -119,6 +133,25 @@ public:
         }
         return Next(ConfirmAnswers, true);
     }
+    void OpenStatusForm(const std::string& text) override {
+        Record("OpenStatusForm(" + text + ")");
+    }
+    void UpdateStatusForm() override { Record("UpdateStatusForm"); }
+    void CloseStatusForm() override { Record("CloseStatusForm"); }
+};
+
+class FakeUserDialogs : public virtual IUserDialogs, public virtual FakeCallLog {
+public:
+    std::deque<std::optional<std::string>> DialogAnswers;
+    // The Add Item dialogs to hand out, in order (a dialog that cancels once none is left),
+    // and the folder dump the last one was built with.
+    std::deque<FakeAddItemScript> AddItemDialogs;
+    std::string LastFolderDump;
+    // When set, makes the Add Item dialogs instead (a real dialog driven by the test).
+    std::function<std::unique_ptr<IAddItemDialog>(int, std::optional<uint32_t>, const std::string&)>
+        MakeAddItemDialog;
+    // The answers of the New Binder Wizard, in order (cancelled once none is left).
+    std::deque<std::optional<TNewBinderChoice>> NewBinderAnswers;
 
     std::optional<std::string> OpenFileDialog(const TFileDialogOptions& options) override {
         Record("OpenFileDialog(" + options.InitialDir + "|" + options.Filter + ")");
@@ -136,7 +169,6 @@ public:
                (allowCreate ? "create" : "") + ")");
         return Next(DialogAnswers, std::optional<std::string>());
     }
-
     std::unique_ptr<IAddItemDialog> CreateAddItemDialog(int mode,
                                                         std::optional<uint32_t> initialFolderId,
                                                         const std::string& folderDump) override {
@@ -154,17 +186,17 @@ public:
         }
         return std::make_unique<FakeAddItemDialog>(std::move(script));
     }
-
     std::optional<TNewBinderChoice> NewBinderDialog(const std::string& startFolder) override {
         Record("NewBinderDialog(" + startFolder + ")");
         return Next(NewBinderAnswers, std::optional<TNewBinderChoice>());
     }
+};
 
-    void OpenStatusForm(const std::string& text) override {
-        Record("OpenStatusForm(" + text + ")");
-    }
-    void UpdateStatusForm() override { Record("UpdateStatusForm"); }
-    void CloseStatusForm() override { Record("CloseStatusForm"); }
+class FakeBinderWindow : public virtual IBinderWindow, public virtual FakeCallLog {
+public:
+    int Panel = TreePanel;
+    std::vector<std::string> RecentMenu;
+    std::string ChosenBinder;
 
     void SetCaption(const std::string& caption) override { Record("SetCaption(" + caption + ")"); }
     void SetRecentBinders(const std::vector<std::string>& paths) override {
@@ -180,42 +212,20 @@ public:
         Record("EnableCommand(" + std::to_string(static_cast<int>(command)) + "," +
                (enabled ? "on" : "off") + ")");
     }
-
-    void ResetViews() override { Record("ResetViews"); }
-    void ForgetShownNode() override { Record("ForgetShownNode"); }
     void ShowPageView() override { Record("ShowPageView"); }
     void RestoreAndBringToFront() override { Record("RestoreAndBringToFront"); }
-    void TreeView1Click() override { Record("TreeView1Click"); }
-    void ApplyChangeExecute() override { Record("ApplyChangeExecute"); }
-    void ReflectNodeLabel(TTreeNode* node) override {
-        Record(node != nullptr ? "ReflectNodeLabel" : "ReflectNodeLabel(null)");
+    void StoreTypedNotes() override { Record("StoreTypedNotes"); }
+    int TopPanel() const override { return Panel; }
+    void OpenPanel(int index) override {
+        Record("OpenPanel(" + std::to_string(index) + ")");
+        Panel = index;
     }
-
-    int TopPanel() const override { return OpenPanel; }
-    void SetTopPanel(int index) override {
-        Record("SetTopPanel(" + std::to_string(index) + ")");
-        OpenPanel = index;
-    }
-    void ShelfBar1PanelOpen(int index) override {
-        Record("ShelfBar1PanelOpen(" + std::to_string(index) + ")");
-    }
+    void RefillPanel(int index) override { Record("RefillPanel(" + std::to_string(index) + ")"); }
     std::string ChosenBinderPath() const override { return ChosenBinder; }
-
-private:
-    void Record(std::string call) {
-        std::lock_guard lock(mutex_);
-        calls_.push_back(std::move(call));
-    }
-    template <class T> T Next(std::deque<T>& answers, T fallback) {
-        std::lock_guard lock(mutex_);
-        if (answers.empty()) {
-            return fallback;
-        }
-        T answer = std::move(answers.front());
-        answers.pop_front();
-        return answer;
-    }
-
-    mutable std::mutex mutex_;
-    std::vector<std::string> calls_;
 };
+
+// The whole window: its three roles over one record of calls.
+class FakeBinderUi : public IBinderUi,
+                     public FakeUserMessages,
+                     public FakeUserDialogs,
+                     public FakeBinderWindow {};

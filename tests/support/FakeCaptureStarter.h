@@ -35,4 +35,7 @@ public:
             OnCancel(record);
         }
     }
+    // Whether a capture with linked pages runs.
+    bool LevelRunning = false;
+    bool LevelCaptureRunning() const override { return LevelRunning; }
 };

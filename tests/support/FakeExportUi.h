@@ -84,7 +84,6 @@ public:
         Calls.push_back("ChmDialog");
         return Chm;
     }
-    void TreeView1Click() override { Calls.push_back("TreeView1Click"); }
     int ShellOpen(const std::string& file) override {
         Calls.push_back("ShellOpen(" + file + ")");
         return 0;

@@ -1,6 +1,8 @@
 #include "app/ui/dialogs/NewBinder.h"
 
-#include "app/ui/QtText.h"
+#include "platform/widgets/FormControls.h"
+
+#include "platform/base/QtText.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -75,6 +77,18 @@ TNewBinderDlg::TNewBinderDlg(QWidget* owner, const std::string& defaultFolder)
             Button6Click();
         }
     });
+    NameControls({{PageControl1, "PageControl1"},
+                  {TabSheet1, "TabSheet1"},
+                  {Label1, "Label1"},
+                  {Edit1, "Edit1"},
+                  {Button4, "Button4"},
+                  {TabSheet2, "TabSheet2"},
+                  {Edit2, "Edit2"},
+                  {Button6, "Button6"},
+                  {Button7, "Button7"},
+                  {Label2, "Label2"},
+                  {Label3, "Label3"},
+                  {Edit3, "Edit3"}});
 }
 
 void TNewBinderDlg::Button6Click() {

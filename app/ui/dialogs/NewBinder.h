@@ -35,24 +35,23 @@ public:
     // Chooses the binder's folder.
     void Button4Click();
 
-    QTabWidget* PageControl1;
-    QWidget* TabSheet1;
-    QLabel* Label1;
-    QLineEdit* Edit1;
-    QPushButton* Button4;
-    QWidget* TabSheet2;
-    QLineEdit* Edit2;
-    QPushButton* Button6;
-    QPushButton* Button7;
-    QLabel* Label2;
-    QLabel* Label3;
-    QPlainTextEdit* Edit3;
-
 protected:
     // The folder dialog; nothing when cancelled.
     virtual std::optional<std::string> ChooseFolder(const std::string& start);
 
 private:
+    QTabWidget* PageControl1; // the folder and the name tabs
+    QWidget* TabSheet1;       // the folder
+    QLabel* Label1;           // "Directory for the binder"
+    QLineEdit* Edit1;         // the folder
+    QPushButton* Button4;     // chooses the folder
+    QWidget* TabSheet2;       // the name and description
+    QLineEdit* Edit2;         // the name
+    QPushButton* Button6;     // "Next >>" / "<< Previous"
+    QPushButton* Button7;     // "Finish"
+    QLabel* Label2;           // "Name"
+    QLabel* Label3;           // "Description"
+    QPlainTextEdit* Edit3;    // the description
     void UpdateFinish();
 
     std::string defaultFolder_;

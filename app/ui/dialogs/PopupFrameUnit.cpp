@@ -1,8 +1,10 @@
 #include "app/ui/dialogs/PopupFrameUnit.h"
 
+#include "platform/widgets/FormControls.h"
+
 #include "app/binder/NodeIds.h"
 #include "app/binder/TreeFile.h"
-#include "app/ui/QtText.h"
+#include "platform/base/QtText.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -37,6 +39,7 @@ TPopupFrame::TPopupFrame(QWidget* owner) : QFrame(owner, Qt::Popup) {
     resize(265, 117);
     TreeView1->viewport()->installEventFilter(this);
     hide();
+    NameControls({{TreeView1, "TreeView1"}});
 }
 
 TPopupFrame::~TPopupFrame() {

@@ -36,13 +36,12 @@ public:
     // Called after the frame closed on a mouse-up.
     std::function<void()> OnPick;
 
-    QTreeWidget* TreeView1;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    QTreeWidget* TreeView1; // the folders
     void Fill();
     void ClosePicked();
     bool OnExpandButton(const QPoint& viewportPos) const;

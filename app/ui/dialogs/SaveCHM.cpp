@@ -2,7 +2,7 @@
 
 #include "app/binder/ChmExport.h"
 #include "app/binder/FileNames.h"
-#include "app/ui/QtText.h"
+#include "platform/base/QtText.h"
 #include "platform/widgets/FileFilter.h"
 
 #include <QCheckBox>

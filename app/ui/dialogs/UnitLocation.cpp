@@ -1,10 +1,12 @@
 #include "app/ui/dialogs/UnitLocation.h"
 
+#include "platform/widgets/FormControls.h"
+
 #include "app/binder/PageInfo.h"
-#include "app/ui/QtText.h"
 #include "app/ui/dialogs/LocationRules.h"
 #include "app/ui/dialogs/PopupFrameUnit.h"
 #include "app/ui/dialogs/UpDown.h"
+#include "platform/base/QtText.h"
 #include "platform/base/StringUtils.h"
 
 #include <QCheckBox>
@@ -76,6 +78,35 @@ TFormLoc::TFormLoc(QWidget* owner, IAddItemHost& host, int mode,
         Edit1->setText(selected != nullptr ? ToQ(selected->Text()) : QString());
     }
     FillBinderList();
+    NameControls({{Button1, "Button1"},
+                  {Button3, "Button3"},
+                  {PageControl1, "PageControl1"},
+                  {TabSheet1, "TabSheet1"},
+                  {Label1, "Label1"},
+                  {Panel1, "Panel1"},
+                  {DropDownButton, "DropDownButton"},
+                  {Edit1, "Edit1"},
+                  {PopupFrame1, "PopupFrame1"},
+                  {StaticText1, "StaticText1"},
+                  {StaticText2, "StaticText2"},
+                  {StaticText3, "StaticText3"},
+                  {Edit2, "Edit2"},
+                  {Edit3, "Edit3"},
+                  {GroupBox1, "GroupBox1"},
+                  {RadioButton1, "RadioButton1"},
+                  {RadioButton2, "RadioButton2"},
+                  {RadioButton3, "RadioButton3"},
+                  {Button2, "Button2"},
+                  {BitBtn1, "BitBtn1"},
+                  {ListBox1, "ListBox1"},
+                  {TabSheet2, "TabSheet2"},
+                  {GroupBox2, "GroupBox2"},
+                  {RadioButton4, "RadioButton4"},
+                  {RadioButton5, "RadioButton5"},
+                  {Edit4, "Edit4"},
+                  {UpDown1, "UpDown1"},
+                  {Label2, "Label2"},
+                  {CheckBox1, "CheckBox1"}});
 }
 
 TFormLoc::~TFormLoc() = default;
@@ -255,7 +286,6 @@ void TFormLoc::done(int result) {
         Edit4->setFocus();
         return;
     }
-    options_.PageUrl = FromQ(Edit2->text());
     options_.Mode = RadioButton5->isChecked() ? 1 : 0;
     options_.Levels = levels.value_or(0);
     options_.CurrentWebOnly = CheckBox1->isChecked();

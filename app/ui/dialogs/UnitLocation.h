@@ -64,42 +64,42 @@ public:
     void RadioButton4Click(); // "Save This Page Only" or with linked pages
     void UpDown1Click(bool up);
 
-    QPushButton* Button1;
-    QPushButton* Button3;
-    QTabWidget* PageControl1;
-    QWidget* TabSheet1;
-    QLabel* Label1;
-    QFrame* Panel1;
-    QToolButton* DropDownButton;
-    QLineEdit* Edit1;
-    TPopupFrame* PopupFrame1;
-    QLabel* StaticText1;
-    QLabel* StaticText2;
-    QLabel* StaticText3;
-    QLineEdit* Edit2;
-    QLineEdit* Edit3;
-    QGroupBox* GroupBox1;
-    QRadioButton* RadioButton1;
-    QRadioButton* RadioButton2;
-    QRadioButton* RadioButton3;
-    QToolButton* Button2;
-    QToolButton* BitBtn1;
-    QComboBox* ListBox1;
-    QWidget* TabSheet2;
-    QGroupBox* GroupBox2;
-    QRadioButton* RadioButton4;
-    QRadioButton* RadioButton5;
-    QLineEdit* Edit4;
-    TUpDown* UpDown1;
-    QLabel* Label2;
-    QCheckBox* CheckBox1;
-
 protected:
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QPushButton* Button1;        // OK
+    QPushButton* Button3;        // Cancel
+    QTabWidget* PageControl1;    // the "General" and "Link" tabs
+    QWidget* TabSheet1;          // "General"
+    QLabel* Label1;              // "Add to Binder"
+    QFrame* Panel1;              // frames the folder and its drop-down button
+    QToolButton* DropDownButton; // opens the folder drop-down
+    QLineEdit* Edit1;            // the destination folder
+    TPopupFrame* PopupFrame1;    // the folder drop-down
+    QLabel* StaticText1;         // "Add to Folder"
+    QLabel* StaticText2;         // "Page Title"
+    QLabel* StaticText3;         // "Page URL"
+    QLineEdit* Edit2;            // the URL
+    QLineEdit* Edit3;            // the title
+    QGroupBox*
+        GroupBox1; // "Item Type", or the destination chooser for a page sent from the browser
+    QRadioButton* RadioButton1; // "Web Page" ("Existing Binder")
+    QRadioButton* RadioButton2; // "Note" ("New")
+    QRadioButton* RadioButton3; // "Link"
+    QToolButton* Button2;       // picks an HTML file as the URL
+    QToolButton* BitBtn1;       // opens a binder file
+    QComboBox* ListBox1;        // the destination binder
+    QWidget* TabSheet2;         // "Link"
+    QGroupBox* GroupBox2;       // "Save Linked Web Pages"
+    QRadioButton* RadioButton4; // "Save This Page Only"
+    QRadioButton* RadioButton5; // with linked pages
+    QLineEdit* Edit4;           // levels
+    TUpDown* UpDown1;           // steps the levels
+    QLabel* Label2;             // "Levels"
+    QCheckBox* CheckBox1;       // "Save Pages within Current Web Only"
     void BuildGeneralTab();
     void BuildLinkTab();
     void FillBinderList();

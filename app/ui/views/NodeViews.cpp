@@ -1,12 +1,13 @@
 #include "app/ui/views/NodeViews.h"
 
 #include "app/binder/BinderPaths.h"
-#include "app/binder/MainServices.h"
 #include "app/binder/NodeIds.h"
+#include "app/binder/NodePageFile.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/StoreFiles.h"
 #include "app/binder/TreeCommands.h"
+#include "app/binder/WindowTexts.h"
 #include "app/capture/MultiCapture.h"
 #include "app/capture/PageParser.h"
 #include "platform/base/Files.h"
@@ -77,9 +78,10 @@ bool IsLocalDocumentAddress(const std::string& url) {
 
 TNodeViews::TNodeViews(TTreeNodes& tree, const BinderPaths& paths, TSettings& settings,
                        IViewsWindow& window, IBrowser& browser, std::string startFolder,
-                       std::string notAvailable)
+                       std::string notAvailable, ICaptureReports* progress)
     : tree_(tree), paths_(paths), settings_(settings), window_(window), browser_(browser),
-      startFolder_(std::move(startFolder)), notAvailable_(std::move(notAvailable)) {}
+      startFolder_(std::move(startFolder)), notAvailable_(std::move(notAvailable)),
+      progress_(progress) {}
 
 TPageInfo* TNodeViews::SelectedRecord() const {
     return NodeRecord(tree_.Selected());
@@ -245,17 +247,11 @@ void TNodeViews::ShowNodePage(TPageInfo& record) {
 }
 
 void TNodeViews::ShowPageFile(const std::string& html, uint32_t id) {
-    const std::string folder = NodeStoreFolder(paths_.BinderRoot, paths_.BinderStore, id);
-    const std::string file = NodePageFile(paths_, id);
-    if (folder.empty() || !ForceDirectories(folder)) {
-        return;
-    }
     // Written every time, so the file always holds the page as it is now.
-    std::string error;
-    if (!WriteFileAtomic(file, html.data(), html.size(), error)) {
-        return;
+    const std::string file = WriteNodePageFile(paths_.BinderRoot, paths_.BinderStore, id, html);
+    if (!file.empty()) {
+        browser_.Navigate("file://" + file);
     }
-    browser_.Navigate("file://" + file);
 }
 
 void TNodeViews::ShowBlank() {
@@ -278,7 +274,7 @@ void TNodeViews::ClearStatusBar() {
 
 void TNodeViews::ShowHyperlinks(TPageInfo& record) {
     if (record.Content.Links.empty()) {
-        CollectHyperlinks(record);
+        CollectHyperlinks(record, progress_);
     }
     std::vector<std::string> links;
     for (const Link& link : record.Content.Links) {
@@ -451,10 +447,7 @@ void TNodeViews::ToolRefreshExecute() {
     }
     Enable(ViewCommand::ToolRefresh, false);
     // The page file a page shown through a file was written to.
-    const std::string file = NodePageFile(paths_, record->Id);
-    if (!file.empty()) {
-        std::remove(file.c_str());
-    }
+    RemoveNodePageFile(paths_.BinderRoot, paths_.BinderStore, record->Id);
     record->Reload = 1;
     ShowNodePage(*record);
     Enable(ViewCommand::ToolButton5, false);

@@ -19,6 +19,7 @@
 #include <string>
 
 class IBrowser;
+class ICaptureReports;
 class TPageInfo;
 class TTreeNode;
 class TTreeNodes;
@@ -41,9 +42,10 @@ class TNodeViews {
 public:
     // Everything must outlive the controller. `notAvailable` is the page shown for a web page
     // without stored content; the installation's "common" folder lies below `startFolder`.
+    // Long work shows its progress in the wait form of `progress` (none: nowhere).
     TNodeViews(TTreeNodes& tree, const BinderPaths& paths, TSettings& settings,
                IViewsWindow& window, IBrowser& browser, std::string startFolder,
-               std::string notAvailable);
+               std::string notAvailable, ICaptureReports* progress = nullptr);
 
     // ---- the refresh after a change of selection ----
     void TreeView1Click();
@@ -107,6 +109,7 @@ private:
     IBrowser& browser_;
     std::string startFolder_;
     std::string notAvailable_;
+    ICaptureReports* progress_;
 
     int currentView_ = static_cast<int>(ViewPage::Summary);
     bool noteRequested_ = false;

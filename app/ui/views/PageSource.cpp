@@ -12,11 +12,6 @@ std::string PageBaseUrl(const BinderPaths& paths, uint32_t id) {
     return folder.empty() ? std::string() : "file://" + folder + "/";
 }
 
-std::string NodePageFile(const BinderPaths& paths, uint32_t id) {
-    const std::string folder = NodeStoreFolder(paths.BinderRoot, paths.BinderStore, id);
-    return folder.empty() ? std::string() : JoinPath(folder, IntToHex(id, 1) + ".htm");
-}
-
 PageSource ChoosePageSource(const TPageInfo& record, const BinderPaths& paths,
                             const PageSourceSettings& settings) {
     PageSource source;

@@ -25,8 +25,6 @@ struct PageSource {
 
 // "file://" + root + "/" + store + "/" + HEX + "/"; empty without a binder root.
 std::string PageBaseUrl(const BinderPaths& paths, uint32_t id);
-// <root>/<store>/<HEX>/<HEX>.htm, the file a page shown through a file is written to.
-std::string NodePageFile(const BinderPaths& paths, uint32_t id);
 
 // A rewritten page that is empty or the text "null" counts as no stored page.
 PageSource ChoosePageSource(const TPageInfo& record, const BinderPaths& paths,

@@ -1,7 +1,9 @@
 #pragma once
 
-// What the views controller asks of the main window: its view pages, the commands it enables,
-// the status panels, the notes editor, the summary browser and the detail view.
+// What the views controller asks of the views pane (IViewsWindow): its view pages, the commands
+// it enables, the status panels, the notes editor, the summary browser and the detail view; and
+// what the pane in turn asks of the window's other parts: the commands and their marks
+// (IViewCommands) and the status panels (IStatusPanels).
 
 #include <string>
 #include <vector>
@@ -85,4 +87,21 @@ public:
     virtual void BinderChanged() = 0;
     // Captures the selected node's page again with default options.
     virtual void CaptureSelectedNode() = 0;
+};
+
+// The window's menus and buttons as the views see them.
+class IViewCommands {
+public:
+    virtual ~IViewCommands() = default;
+    virtual void SetCommandEnabled(ViewCommand command, bool enabled) = 0;
+    // Marks the current view in the menus, -1 for none.
+    virtual void SetViewMark(int index) = 0;
+};
+
+// The status bar as the views see it: a panel's text, or panel 3 as a progress bar.
+class IStatusPanels {
+public:
+    virtual ~IStatusPanels() = default;
+    virtual void SetStatusPanel(int panel, const std::string& text) = 0;
+    virtual void SetStatusProgress(int position) = 0;
 };

@@ -39,7 +39,7 @@ TEST(MainWindowDisplay, ShowsTheBinderAndTakesADroppedPageIntoAFolder) {
     TFormVelmorRnx& window = rig.Make({"tarnwick", "/nodde"});
     ASSERT_TRUE(window.FormCreate(nullptr));
     rig.Lifecycle.Open = true;
-    window.SetCaption("Tarnwick - default");
+    window.Ui().SetCaption("Tarnwick - default");
     TTreeNode* folder = rig.Add(NodeKind::Folder, "New Category");
     rig.Add(NodeKind::WebPage, "Captured page", folder);
     TTreeNode* page = rig.Add(NodeKind::WebPage, "http://example.test/page.htm");
@@ -48,7 +48,8 @@ TEST(MainWindowDisplay, ShowsTheBinderAndTakesADroppedPageIntoAFolder) {
     window.TreeView1Click();
     window.resize(900, 600);
     window.show();
-    ASSERT_TRUE(WaitUntil([&] { return window.isVisible() && window.TreeView1().isVisible(); }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return window.isVisible() && window.TreePane().TreeView1().isVisible(); }));
     QCoreApplication::processEvents();
 
     const QImage shot(QString::fromStdString(Screenshot(window, "main-window.png")));
@@ -56,7 +57,7 @@ TEST(MainWindowDisplay, ShowsTheBinderAndTakesADroppedPageIntoAFolder) {
     EXPECT_EQ(shot.width(), window.width());
 
     // The page is selected, so the drag carries it; it lands on the folder's label.
-    TBinderTreeView& tree = window.TreeView1();
+    TBinderTreeView& tree = window.TreePane().TreeView1();
     const QModelIndex folderRow = tree.model()->index(0, 0);
     ASSERT_EQ(tree.HitZoneAt(OnLabel(tree, folderRow)), THitZone::Label);
     EXPECT_FALSE(tree.DropAt(OnLabel(tree, folderRow), nullptr)); // not from a tree: refused
@@ -84,8 +85,8 @@ TEST(MainWindowDisplay, ProgramCreatesAndShowsTheDefaultBinder) {
     ASSERT_NE(program, nullptr);
     TFormVelmorRnx& window = *program->Window();
     EXPECT_EQ(window.windowTitle(), "Tarnwick - default");
-    window.Action(TMainAction::FileNewFolder)->trigger();
-    window.Action(TMainAction::FileAppendFolder)->trigger();
+    window.Actions().Action(TMainAction::FileNewFolder)->trigger();
+    window.Actions().Action(TMainAction::FileAppendFolder)->trigger();
     ASSERT_TRUE(WaitUntil([&] { return window.isVisible(); }));
     QCoreApplication::processEvents();
     Screenshot(window, "program-default-binder.png");

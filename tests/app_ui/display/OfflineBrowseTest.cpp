@@ -88,10 +88,10 @@ TEST(OfflineBrowse, CapturedPageIsShownFromTheBinderAlone) {
     const int hitsWhileOnline = hits.load();
 
     // The summary of the selected page first, then the page itself.
-    window.ActivatePage(ViewPage::Summary);
+    window.ViewsPane().ActivatePage(ViewPage::Summary);
     tree.SetSelected(node);
     window.TreeView1Click();
-    TWebBrowser& summary = window.CppWebBrowser1();
+    TWebBrowser& summary = window.ViewsPane().CppWebBrowser1();
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             return RunScript(summary, "document.body ? document.body.innerText : ''")
@@ -100,13 +100,13 @@ TEST(OfflineBrowse, CapturedPageIsShownFromTheBinderAlone) {
         },
         10000));
 
-    TWebBrowser& page = window.WebBrowser();
+    TWebBrowser& page = window.ViewsPane().WebBrowser();
     bool shown = false;
     page.OnDocumentComplete = [&](const std::string&, bool ok) { shown = shown || ok; };
-    window.Action(TMainAction::ViewBrowser)->trigger();
+    window.Actions().Action(TMainAction::ViewBrowser)->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return shown; }, 30000));
     page.OnDocumentComplete = nullptr;
-    EXPECT_EQ(window.ActivePage(), ViewPage::Browse);
+    EXPECT_EQ(window.ViewsPane().ActivePage(), ViewPage::Browse);
     ASSERT_TRUE(PicturesSettled(page));
 
     const QVariantList look =

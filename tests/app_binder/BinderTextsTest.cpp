@@ -1,4 +1,7 @@
-#include "app/binder/MainServices.h"
+#include "app/binder/NodeRange.h"
+#include "app/binder/Scramble.h"
+#include "app/binder/TextScan.h"
+#include "app/binder/WindowTexts.h"
 
 #include "platform/base/TreeNode.h"
 
@@ -6,7 +9,7 @@
 
 #include <array>
 
-TEST(MainServices, ParseTrailingCountTable) {
+TEST(BinderTexts, ParseTrailingCountTable) {
     const std::pair<std::string, int32_t> cases[] = {
         {"New Item(12)", 12},
         {"New Item", 0},
@@ -28,7 +31,7 @@ TEST(MainServices, ParseTrailingCountTable) {
     }
 }
 
-TEST(MainServices, ExtractHtmlTitleTable) {
+TEST(BinderTexts, ExtractHtmlTitleTable) {
     const std::pair<std::string, std::string> cases[] = {
         {"<html><head><title>Hello</title></head>", "Hello"},
         {"<HTML><TITLE>Mixed Case Text</TITLE>", "Mixed Case Text"},
@@ -47,7 +50,7 @@ TEST(MainServices, ExtractHtmlTitleTable) {
     }
 }
 
-TEST(MainServices, KindAndStateTextsKeepTheirBlanks) {
+TEST(BinderTexts, KindAndStateTextsKeepTheirBlanks) {
     EXPECT_EQ(NodeKindText(1), "Folder");
     EXPECT_EQ(NodeKindText(2), " WebPage");
     EXPECT_EQ(NodeKindText(3), "Notes Document ");
@@ -63,12 +66,12 @@ TEST(MainServices, KindAndStateTextsKeepTheirBlanks) {
     EXPECT_EQ(CaptureResultText(5), "");
 }
 
-TEST(MainServices, CaptionShowsTheBinderNameWithBlanks) {
+TEST(BinderTexts, CaptionShowsTheBinderNameWithBlanks) {
     EXPECT_EQ(BinderCaption(""), "Tarnwick");
     EXPECT_EQ(BinderCaption("My%20Notes"), "Tarnwick - My Notes");
 }
 
-TEST(MainServices, ScrambleBufferFollowsTheStoredSequence) {
+TEST(BinderTexts, ScrambleBufferFollowsTheStoredSequence) {
     // One key character: bytes 0 and 2 change, byte 1 meets the key's terminating NUL.
     std::unique_ptr<char[]> out = ScrambleBuffer("abc", "K", 3);
     ASSERT_NE(out, nullptr);
@@ -87,7 +90,7 @@ TEST(MainServices, ScrambleBufferFollowsTheStoredSequence) {
     EXPECT_EQ(std::string(ScrambleBuffer("abc", "", 3).get(), 3), "abc"); // no key: unchanged
 }
 
-TEST(MainServices, ScrambleBufferIsItsOwnInverse) {
+TEST(BinderTexts, ScrambleBufferIsItsOwnInverse) {
     const std::string withNuls("\0templ\0ate\0\xff\x80 body", 19);
     const std::string keys[] = {"0123456789", "k", std::string(40, 'Q'), std::string("a\0b", 3)};
     for (const std::string& key : keys) {
@@ -100,7 +103,7 @@ TEST(MainServices, ScrambleBufferIsItsOwnInverse) {
     }
 }
 
-TEST(MainServices, SelectNodeRangeAddsBothEndsAndEverythingBetweenOnce) {
+TEST(BinderTexts, SelectNodeRangeAddsBothEndsAndEverythingBetweenOnce) {
     std::array<TTreeNode, 5> tree;
     std::vector<TTreeNode*> nodes;
     for (TTreeNode& node : tree) {

@@ -19,7 +19,6 @@ class TForm9 : public QDialog, public MessageTarget, public ILevelStatusForm {
 public:
     explicit TForm9(QWidget* parent = nullptr);
 
-    MessageTarget& StatusTarget() override { return *this; }
     bool Showing() const override { return isVisible(); }
     void ShowModal(const std::string& rootUrl, std::function<void()> start,
                    std::function<void()> cancel) override;
@@ -30,12 +29,6 @@ public:
 
     bool CancelFlag() const { return cancelFlag_; }
 
-    QLabel* Label1;
-    QProgressBar* ProgressBar1;
-    QPushButton* BitBtn1; // "&OK"
-    QPushButton* BitBtn2; // "&Cancel"
-    QTimer* Timer1;
-
     // Escape and the close box ask the capture to stop, like Cancel; the form goes when the
     // capture has ended.
     void reject() override;
@@ -44,6 +37,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QLabel* Label1;             // the page at work
+    QProgressBar* ProgressBar1; // the running bar
+    QPushButton* BitBtn1;       // "&OK"
+    QPushButton* BitBtn2;       // "&Cancel"
+    QTimer* Timer1;             // moves the bar
     void FormShow();
     void BitBtn1Click();
     void BitBtn2Click();

@@ -1,4 +1,6 @@
-#include "app/capture/forms/TForm9.h"
+#include "app/ui/dialogs/TForm9.h"
+
+#include "platform/widgets/FormControls.h"
 
 #include "app/capture/CaptureFinished.h"
 #include "app/capture/SavingStatus.h"
@@ -45,6 +47,11 @@ TForm9::TForm9(QWidget* parent)
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    NameControls({{Label1, "Label1"},
+                  {ProgressBar1, "ProgressBar1"},
+                  {BitBtn1, "BitBtn1"},
+                  {BitBtn2, "BitBtn2"},
+                  {Timer1, "Timer1"}});
 }
 
 void TForm9::ShowModal(const std::string& rootUrl, std::function<void()> start,

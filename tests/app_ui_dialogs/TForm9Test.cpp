@@ -1,7 +1,9 @@
-#include "app/capture/forms/TForm9.h"
+#include "app/ui/dialogs/TForm9.h"
 
 #include "app/capture/SavingStatus.h"
 #include "platform/base/EventLoopInvoker.h"
+
+#include "tests/support/FormControls.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -22,7 +24,8 @@ struct LoopInvoker {
 };
 
 std::string Texts(const TForm9& form) {
-    return form.windowTitle().toStdString() + "|" + form.Label1->text().toStdString();
+    return form.windowTitle().toStdString() + "|" +
+           Control<QLabel>(form, "Label1")->text().toStdString();
 }
 
 } // namespace
@@ -35,7 +38,8 @@ TEST(TForm9, ShowsTheCaptureTextsCancelsAndClosesWithOk) {
     form.ShowModal(
         "http://h/root",
         [&] {
-            seen.push_back(Texts(form) + (form.BitBtn1->isEnabled() ? " ok" : " wait"));
+            seen.push_back(Texts(form) +
+                           (Control<QPushButton>(form, "BitBtn1")->isEnabled() ? " ok" : " wait"));
             // The capture's worker sends its texts in the messages.
             PostMessageTo(&form, SavingStatusMessage(0, "No. 1 of 2", "http://h/a"));
             PostMessageTo(&form, SavingStatusMessage(0, "Parsing page, please wait ...."));
@@ -44,8 +48,10 @@ TEST(TForm9, ShowsTheCaptureTextsCancelsAndClosesWithOk) {
                 form.reject(); // Escape while capturing: a cancel, the form stays
                 seen.push_back(form.isVisible() ? "still shown" : "closed");
                 form.Finished();
-                seen.push_back(Texts(form) + " " + std::to_string(form.ProgressBar1->value()));
-                form.BitBtn1->click();
+                seen.push_back(
+                    Texts(form) + " " +
+                    std::to_string(Control<QProgressBar>(form, "ProgressBar1")->value()));
+                Control<QPushButton>(form, "BitBtn1")->click();
             });
         },
         [&] { ++cancels; });
@@ -57,7 +63,7 @@ TEST(TForm9, ShowsTheCaptureTextsCancelsAndClosesWithOk) {
                     }));
     EXPECT_EQ(cancels, 1);
     EXPECT_TRUE(form.CancelFlag());
-    EXPECT_FALSE(form.BitBtn2->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(form, "BitBtn2")->isEnabled());
     EXPECT_EQ(form.result(), QDialog::Accepted);
 
     // Reused: the capture closes it; hidden, it ignores status texts.

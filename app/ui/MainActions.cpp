@@ -1,0 +1,304 @@
+#include "app/ui/MainActions.h"
+
+#include "app/binder/PageInfo.h"
+#include "app/ui/NodeImages.h"
+#include "platform/base/QtText.h"
+#include "platform/base/StringUtils.h"
+#include "platform/browser/Browser.h"
+#include "platform/graphics/ImageList.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QSizePolicy>
+#include <QStyle>
+#include <QToolBar>
+
+namespace {
+
+struct TActionEntry {
+    TMainAction Action;
+    const char* Name;
+    const char* Caption;
+    const char* Hint; // "short|long"
+    QStyle::StandardPixmap Icon;
+};
+
+constexpr QStyle::StandardPixmap NoIcon = QStyle::SP_CustomBase;
+
+constexpr TActionEntry ActionEntries[] = {
+    {TMainAction::FileNewBinder, "FileNewBinder", "&New Binder...",
+     "New Binder|Create a new binder and open it", QStyle::SP_FileDialogNewFolder},
+    {TMainAction::FileOpenBinder, "FileOpenBinder", "&Open Binder...",
+     "Open Binder|Open a binder file", QStyle::SP_DialogOpenButton},
+    {TMainAction::FileCloseBinder, "FileCloseBinder", "&Close Binder",
+     "Close Binder|Save and close the open binder", NoIcon},
+    {TMainAction::FileExit, "FileExit", "E&xit", "Exit|Close Tarnwick", NoIcon},
+    {TMainAction::FileNewFolder, "FileNewFolder", "New &Folder",
+     "New Folder|Add a folder under the selected folder", QStyle::SP_DirClosedIcon},
+    {TMainAction::FileAppendFolder, "FileAppendFolder", "&Append Folder",
+     "Append Folder|Add a folder beside the selected node", NoIcon},
+    {TMainAction::FileNewNode, "FileNewNode", "New &Item...",
+     "New Item|Add a page, note or link under the selected folder", QStyle::SP_FileIcon},
+    {TMainAction::FileAppendNode, "FileAppendNode", "Append I&tem...",
+     "Append Item|Add a page, note or link beside the selected node", NoIcon},
+    {TMainAction::EditCut1, "EditCut1", "Cu&t", "Cut|Cut the selected node", NoIcon},
+    {TMainAction::EditCopy1, "EditCopy1", "&Copy", "Copy|Copy the selected node", NoIcon},
+    {TMainAction::EditPaste1, "EditPaste1", "&Paste", "Paste|Paste the cut or copied node", NoIcon},
+    {TMainAction::EditDelete1, "EditDelete1", "&Delete", "Delete|Delete the selected nodes",
+     QStyle::SP_TrashIcon},
+    {TMainAction::ToolButton11, "ToolButton11", "&Paste", "Paste|Paste the cut or copied node",
+     NoIcon},
+    {TMainAction::Rename1, "Rename1", "&Rename", "Rename|Rename the selected node", NoIcon},
+    {TMainAction::ExpandTree, "ExpandTree", "&Expand All", "Expand|Expand the whole tree", NoIcon},
+    {TMainAction::CollapseTree, "CollapseTree", "C&ollapse All", "Collapse|Collapse the whole tree",
+     NoIcon},
+    {TMainAction::ToolCapture, "ToolCapture", "&Capture Page",
+     "Capture|Capture the selected page again", QStyle::SP_BrowserReload},
+    {TMainAction::ToolButton13, "ToolButton13", "&Stop",
+     "Stop|Stop capturing the selected page, or loading the page shown", QStyle::SP_BrowserStop},
+    {TMainAction::ViewLeftSideBar, "ViewLeftSideBar", "&LeftSide Bar",
+     "Catalog Tree|Show or hide the side bar", NoIcon},
+    {TMainAction::ViewSummary, "ViewSummary", "&Summary", "Summary|Show the node's summary",
+     NoIcon},
+    {TMainAction::ViewNote, "ViewNote", "&Notes", "Notes|Show the node's notes", NoIcon},
+    {TMainAction::ViewBrowser, "ViewBrowser", "&Browse Locally",
+     "Browse Locally|Show the stored page", NoIcon},
+    {TMainAction::ViewDetail, "ViewDetail", "&Detail", "Detail|Show the page's links and source",
+     NoIcon},
+    {TMainAction::ToolButton4, "ToolButton4", "&Back", "Back|Go back", QStyle::SP_ArrowBack},
+    {TMainAction::ToolButton5, "ToolButton5", "&Forward", "Forward|Go forward",
+     QStyle::SP_ArrowForward},
+    {TMainAction::ToolRefresh, "ToolRefresh", "&Refresh", "Refresh|Show the page again", NoIcon},
+    {TMainAction::FilePrint, "FilePrint", "&Print...", "Print|Print the page shown", NoIcon},
+    {TMainAction::ToolButton17, "ToolButton17", "&Find...", "Find|Find text in the page shown",
+     NoIcon},
+    {TMainAction::SpeedButton4, "SpeedButton4", "Down", "Down|Navigate downwards",
+     QStyle::SP_ArrowDown},
+    {TMainAction::SpeedButton5, "SpeedButton5", "Up", "Up|Navigate upwards", QStyle::SP_ArrowUp},
+};
+
+// The text sizes of the page browser, "Smallest" (step 0) to "Largest" (step 4).
+constexpr const char* TextSizeCaptions[ZoomStepCount] = {"Smallest", "Smaller", "Medium", "Larger",
+                                                         "Largest"};
+
+} // namespace
+
+TMainActions::TMainActions(QMainWindow& window, const TImageList& images)
+    : QObject(&window), window_(window), images_(images) {
+    BuildActions();
+    BuildMenus();
+    BuildToolBar();
+}
+
+void TMainActions::BuildActions() {
+    for (const TActionEntry& entry : ActionEntries) {
+        auto* action = new QAction(entry.Caption, &window_);
+        action->setObjectName(entry.Name);
+        const QString hint = entry.Hint;
+        action->setToolTip(hint.section('|', 0, 0));
+        action->setStatusTip(hint.section('|', 1));
+        if (entry.Icon != NoIcon) {
+            action->setIcon(window_.style()->standardIcon(entry.Icon));
+        }
+        actions_[entry.Action] = action;
+    }
+    // The Delete key deletes in the tree only (the tree takes the action); the menu shows it.
+    Action(TMainAction::EditDelete1)->setShortcut(QKeySequence::Delete);
+    Action(TMainAction::EditDelete1)->setShortcutContext(Qt::WidgetShortcut);
+    // Paste has nothing to paste until a node is cut or copied.
+    Action(TMainAction::EditPaste1)->setEnabled(false);
+    Action(TMainAction::ToolButton11)->setEnabled(false);
+}
+
+void TMainActions::BuildMenus() {
+    const auto add = [this](QMenu* menu, std::initializer_list<TMainAction> actions) {
+        for (TMainAction action : actions) {
+            menu->addAction(Action(action));
+        }
+    };
+    QMenu* file = window_.menuBar()->addMenu("&File");
+    add(file, {TMainAction::FileNewBinder, TMainAction::FileOpenBinder});
+    recentMenu_ = file->addMenu("&Recent Binder ");
+    recentMenu_->setObjectName("Recent1");
+    recentMenu_->setEnabled(false);
+    add(file, {TMainAction::FileCloseBinder});
+    file->addSeparator();
+    add(file, {TMainAction::FileExit});
+
+    QMenu* node = window_.menuBar()->addMenu("&Node");
+    add(node, {TMainAction::FileNewFolder, TMainAction::FileAppendFolder, TMainAction::FileNewNode,
+               TMainAction::FileAppendNode});
+    node->addSeparator();
+    add(node, {TMainAction::EditCut1, TMainAction::EditCopy1, TMainAction::EditPaste1,
+               TMainAction::EditDelete1, TMainAction::Rename1});
+    node->addSeparator();
+    add(node, {TMainAction::ExpandTree, TMainAction::CollapseTree});
+
+    QMenu* view = window_.menuBar()->addMenu("&View");
+    add(view, {TMainAction::ViewLeftSideBar});
+    view->addSeparator();
+    add(view, {TMainAction::ViewSummary, TMainAction::ViewNote, TMainAction::ViewBrowser,
+               TMainAction::ViewDetail});
+
+    QMenu* tools = window_.menuBar()->addMenu("&Tools");
+    add(tools, {TMainAction::ToolCapture, TMainAction::ToolButton13});
+
+    BuildBrowseMenu();
+}
+
+void TMainActions::BuildBrowseMenu() {
+    for (TMainAction action : {TMainAction::ViewSummary, TMainAction::ViewNote,
+                               TMainAction::ViewBrowser, TMainAction::ViewDetail}) {
+        Action(action)->setCheckable(true);
+    }
+    browse1_ = window_.menuBar()->addMenu("&Browse");
+    browse1_->setObjectName("Browse1");
+    for (TMainAction action : {TMainAction::ToolButton4, TMainAction::ToolButton5,
+                               TMainAction::ToolButton13, TMainAction::ToolRefresh}) {
+        browse1_->addAction(Action(action));
+    }
+    browse1_->addSeparator();
+    browse1_->addAction(Action(TMainAction::FilePrint));
+    QMenu* sizes = browse1_->addMenu("Text &Size");
+    sizes->setObjectName("ToolButton16");
+    for (int step = 0; step < ZoomStepCount; ++step) {
+        QAction* entry = sizes->addAction(TextSizeCaptions[step]);
+        connect(entry, &QAction::triggered, this, [this, step] { emit TextSizeChosen(step); });
+    }
+    browse1_->addAction(Action(TMainAction::ToolButton17));
+    browse1_->setEnabled(false);
+    for (TMainAction action :
+         {TMainAction::ToolButton4, TMainAction::ToolButton5, TMainAction::ToolRefresh}) {
+        Action(action)->setEnabled(false);
+    }
+}
+
+void TMainActions::BuildToolBar() {
+    QToolBar* toolBar = window_.addToolBar("Tools");
+    toolBar->setObjectName("ToolBar1");
+    toolBar->setMovable(false);
+    for (TMainAction action :
+         {TMainAction::FileNewBinder, TMainAction::FileOpenBinder, TMainAction::FileNewFolder,
+          TMainAction::FileNewNode, TMainAction::EditDelete1, TMainAction::ToolButton11,
+          TMainAction::ToolCapture, TMainAction::ToolButton13}) {
+        if (action == TMainAction::FileNewFolder || action == TMainAction::ToolCapture) {
+            toolBar->addSeparator();
+        }
+        toolBar->addAction(Action(action));
+    }
+    // The busy animation and the node buttons keep to the right end, however wide the window.
+    auto* spring = new QWidget(toolBar);
+    spring->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolBar->addWidget(spring);
+    animate1_ = new QProgressBar(toolBar);
+    animate1_->setObjectName("Animate1");
+    animate1_->setTextVisible(false);
+    animate1_->setFixedWidth(48);
+    animate1_->setRange(0, 1);
+    animate1_->setValue(0);
+    toolBar->addWidget(animate1_);
+    toolBar->addAction(Action(TMainAction::SpeedButton4));
+    toolBar->addAction(Action(TMainAction::SpeedButton5));
+}
+
+void TMainActions::SetAnimation(bool running) {
+    animating_ = running;
+    // A bar without a range runs on its own: the busy look.
+    animate1_->setRange(0, running ? 0 : 1);
+    animate1_->setValue(0);
+}
+
+void TMainActions::MarkSideBar(bool shown) {
+    Action(TMainAction::ViewLeftSideBar)
+        ->setIcon(shown ? QIcon(QPixmap::fromImage(images_.Image(ImageViewMark))) : QIcon());
+}
+
+void TMainActions::SetRecentBinders(const std::vector<std::string>& paths) {
+    recentMenu_->clear();
+    for (const std::string& path : paths) {
+        // A path is shown as it is: "&" in it is no hot key, so it is doubled.
+        const std::string caption = ReplaceAll(path, "&", "&&");
+        QAction* entry = recentMenu_->addAction(ToQ(caption));
+        connect(entry, &QAction::triggered, this, [this, caption] { emit RecentChosen(caption); });
+    }
+    recentMenu_->setEnabled(!paths.empty());
+}
+
+void TMainActions::EnableCommand(TBinderCommand command, bool enabled) {
+    static const std::map<TBinderCommand, TMainAction> actions = {
+        {TBinderCommand::EditCut1, TMainAction::EditCut1},
+        {TBinderCommand::EditCopy1, TMainAction::EditCopy1},
+        {TBinderCommand::EditPaste1, TMainAction::EditPaste1},
+        {TBinderCommand::EditDelete1, TMainAction::EditDelete1},
+        {TBinderCommand::ToolButton11, TMainAction::ToolButton11},
+    };
+    Action(actions.at(command))->setEnabled(enabled);
+}
+
+void TMainActions::UpdateCommands(bool open, const TTreeNode* node) {
+    const TPageInfo* record = NodeRecord(node);
+    const bool underFolder = node == nullptr || GetNodeKind(node) == NodeKind::Folder;
+    Action(TMainAction::FileCloseBinder)->setEnabled(open);
+    Action(TMainAction::FileNewFolder)->setEnabled(open && underFolder);
+    Action(TMainAction::FileNewNode)->setEnabled(open && underFolder);
+    Action(TMainAction::FileAppendFolder)->setEnabled(open);
+    Action(TMainAction::FileAppendNode)->setEnabled(open);
+    Action(TMainAction::Rename1)->setEnabled(open && node != nullptr);
+    Action(TMainAction::ExpandTree)->setEnabled(open);
+    Action(TMainAction::CollapseTree)->setEnabled(open);
+    Action(TMainAction::SpeedButton4)->setEnabled(open && node != nullptr);
+    Action(TMainAction::SpeedButton5)->setEnabled(open && node != nullptr);
+    const bool unfinished = record != nullptr && record->State == CaptureState::Unfinished;
+    Action(TMainAction::ToolCapture)
+        ->setEnabled(open && record != nullptr && record->Kind == NodeKind::WebPage && !unfinished);
+    Action(TMainAction::ToolButton13)->setEnabled(open && unfinished);
+    if (!open || node == nullptr) {
+        for (TMainAction action :
+             {TMainAction::EditCut1, TMainAction::EditCopy1, TMainAction::EditDelete1}) {
+            Action(action)->setEnabled(false);
+        }
+    }
+    if (!open) {
+        Action(TMainAction::EditPaste1)->setEnabled(false);
+        Action(TMainAction::ToolButton11)->setEnabled(false);
+    }
+}
+
+void TMainActions::SetCommandEnabled(ViewCommand command, bool enabled) {
+    static const std::map<ViewCommand, TMainAction> actions = {
+        {ViewCommand::FileNewNode, TMainAction::FileNewNode},
+        {ViewCommand::FileNewFolder, TMainAction::FileNewFolder},
+        {ViewCommand::FileAppendNode, TMainAction::FileAppendNode},
+        {ViewCommand::FileAppendFolder, TMainAction::FileAppendFolder},
+        {ViewCommand::EditCut1, TMainAction::EditCut1},
+        {ViewCommand::EditCopy1, TMainAction::EditCopy1},
+        {ViewCommand::EditDelete1, TMainAction::EditDelete1},
+        {ViewCommand::ToolRefresh, TMainAction::ToolRefresh},
+        {ViewCommand::FilePrint, TMainAction::FilePrint},
+        {ViewCommand::ToolButton15, TMainAction::FilePrint},
+        {ViewCommand::ViewSummary, TMainAction::ViewSummary},
+        {ViewCommand::ViewNote, TMainAction::ViewNote},
+        {ViewCommand::ViewBrowser, TMainAction::ViewBrowser},
+        {ViewCommand::ViewDetail, TMainAction::ViewDetail},
+        {ViewCommand::ToolButton4, TMainAction::ToolButton4},
+        {ViewCommand::ToolButton5, TMainAction::ToolButton5},
+        {ViewCommand::ToolButton13, TMainAction::ToolButton13},
+    };
+    if (const auto found = actions.find(command); found != actions.end()) {
+        Action(found->second)->setEnabled(enabled);
+    } else if (command == ViewCommand::Browse1) {
+        browse1_->setEnabled(enabled);
+    }
+    // The rest belong to parts not built yet.
+}
+
+void TMainActions::SetViewMark(int index) {
+    const TMainAction views[ViewPageCount] = {TMainAction::ViewSummary, TMainAction::ViewNote,
+                                              TMainAction::ViewBrowser, TMainAction::ViewDetail};
+    for (int view = 0; view < ViewPageCount; ++view) {
+        Action(views[view])->setChecked(view == index);
+    }
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+// The main window's commands as menus, tool buttons and the buttons at the right end of the
+// tool area: made once with their captions, hints and images, enabled by the views and the
+// binder code, and marked for the view shown. What a command does is bound by the window.
+
+#include "app/binder/BinderUi.h"
+#include "app/ui/views/ViewsWindow.h"
+
+#include <QObject>
+
+#include <map>
+#include <string>
+#include <vector>
+
+class QAction;
+class QMainWindow;
+class QMenu;
+class QProgressBar;
+class TImageList;
+class TTreeNode;
+
+enum class TMainAction {
+    FileNewBinder,
+    FileOpenBinder,
+    FileCloseBinder,
+    FileExit,
+    FileNewFolder,
+    FileAppendFolder,
+    FileNewNode,
+    FileAppendNode,
+    EditCut1,
+    EditCopy1,
+    EditPaste1,
+    EditDelete1,
+    ToolButton11, // the paste tool button, enabled on its own
+    Rename1,
+    ExpandTree,
+    CollapseTree,
+    ToolCapture,  // captures the selected web page again
+    ToolButton13, // stops the selected node's capture, or the page browser's load
+    ViewLeftSideBar,
+    ViewSummary,
+    ViewNote,
+    ViewBrowser,
+    ViewDetail,
+    ToolButton4, // the page browser: back
+    ToolButton5, // forward
+    ToolRefresh,
+    FilePrint,
+    ToolButton17, // find
+    SpeedButton4, // the next node down the tree
+    SpeedButton5, // the next node up the tree
+};
+
+class TMainActions : public QObject, public IViewCommands {
+    Q_OBJECT
+public:
+    // Builds the actions, the menu bar and the tool bar of `window`.
+    TMainActions(QMainWindow& window, const TImageList& images);
+
+    QAction* Action(TMainAction action) const { return actions_.at(action); }
+    QMenu& RecentMenu() const { return *recentMenu_; }
+    // Rebuilds the recent-binder menu from these paths, newest first; disabled when empty.
+    void SetRecentBinders(const std::vector<std::string>& paths);
+    void EnableCommand(TBinderCommand command, bool enabled);
+    // What an open or closed binder and the selected node allow.
+    void UpdateCommands(bool binderOpen, const TTreeNode* selected);
+    // The side-bar entry carries the mark of the shown side bar.
+    void MarkSideBar(bool shown);
+    // Animate1, the busy animation while the page browser's page is captured.
+    void SetAnimation(bool running);
+    bool AnimationRunning() const { return animating_; }
+
+    void SetCommandEnabled(ViewCommand command, bool enabled) override;
+    void SetViewMark(int index) override;
+
+signals:
+    // A text size of the page browser was chosen, 0 smallest to 4 largest.
+    void TextSizeChosen(int step);
+    // An entry of the recent-binder menu, by its caption.
+    void RecentChosen(const std::string& caption);
+
+private:
+    void BuildActions();
+    void BuildMenus();
+    void BuildBrowseMenu();
+    void BuildToolBar();
+
+    QMainWindow& window_;
+    const TImageList& images_;
+    std::map<TMainAction, QAction*> actions_;
+    QMenu* recentMenu_ = nullptr;
+    QMenu* browse1_ = nullptr;
+    QProgressBar* animate1_ = nullptr;
+    bool animating_ = false;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class ICaptureStarter;
+class ISettingsStore;
+class ITaskQueue;
+struct BinderPaths;
+struct TSettings;
+
+// What the window is built from; everything must outlive it.
+struct TMainWindowParts {
+    ISettingsStore& Store;
+    TSettings& Settings;
+    BinderPaths& Paths;
+    ITaskQueue& Queue;
+    ICaptureStarter& Capture;
+    std::vector<std::string> Arguments; // the command line, the program first
+    std::string StartFolder;            // the current folder at start-up
+};

@@ -1,0 +1,101 @@
+#pragma once
+
+// The main window as the binder code sees it (IBinderUi): its message boxes and the wait form,
+// its dialogs, and the window around the tree (caption, recent binders, commands, side bar),
+// carried out by the window's parts. It also takes what the captures report (ICaptureReports)
+// through its capture port. Calls from other threads that show or hide the wait form are
+// carried to the main thread.
+
+#include "app/binder/BinderUi.h"
+#include "app/capture/CapturePort.h"
+#include "platform/base/PostedMessage.h"
+
+#include <functional>
+#include <memory>
+
+class IBinderLifecycle;
+class ICaptureStarter;
+class ISettingsStore;
+class TAddRequestRunner;
+class TBinderTree;
+class TForm4;
+class TFormVelmorRnx;
+class TWindowAddItemHost;
+struct BinderPaths;
+struct TAddItemRequest;
+
+inline constexpr uint32_t WM_OPENSTATUSFORM = 0x0400 + 200;
+inline constexpr uint32_t WM_CLOSESTATUSFORM = 0x0400 + 201;
+
+class TWindowUi : public IBinderUi, public ICaptureReports, public MessageTarget {
+public:
+    // The window's parts are reached when a call comes, so the window may build them later.
+    // `capture` tells whether a capture with linked pages runs.
+    TWindowUi(TFormVelmorRnx& window, const ICaptureStarter& capture);
+    ~TWindowUi() override;
+
+    // The wait form TForm4, and the status form of captures with linked pages; null: none.
+    void SetWaitForm(TForm4* form);
+    void SetLevelStatusForm(MessageTarget* form);
+
+    // Every add request (the menus, pages sent from outside, a request sent again after a
+    // binder switch in the Add Item dialog) runs through one runner, made for the lifecycle
+    // (null: none; the tree's own command runs). `added` follows every request.
+    void SetLifecycle(IBinderLifecycle* lifecycle, TBinderTree& binder, const BinderPaths& paths,
+                      ISettingsStore& store, std::function<void()> added);
+    void RunAddRequest(const TAddItemRequest& request);
+
+    // The port the captures report through.
+    TCapturePort& Port() { return port_; }
+
+    // ---- IUserMessages (the wait form also for ICaptureReports) ----
+    void ShowMessage(const std::string& text) override;
+    TModalResult MessageBox(const std::string& text, const std::string& caption,
+                            TMsgButtons buttons) override;
+    bool Confirm(const std::string& text, bool& askSetting) override;
+    void OpenStatusForm(const std::string& text) override;
+    void UpdateStatusForm() override;
+    void CloseStatusForm() override;
+
+    // ---- IUserDialogs ----
+    std::optional<std::string> OpenFileDialog(const TFileDialogOptions& options) override;
+    std::optional<std::string> SaveFileDialog(const TFileDialogOptions& options) override;
+    std::optional<std::string> SelectDirectory(const std::string& prompt,
+                                               const std::string& startFolder,
+                                               bool allowCreate) override;
+    std::unique_ptr<IAddItemDialog> CreateAddItemDialog(int mode,
+                                                        std::optional<uint32_t> initialFolderId,
+                                                        const std::string& folderDump) override;
+    std::optional<TNewBinderChoice> NewBinderDialog(const std::string& startFolder) override;
+
+    // ---- IBinderWindow ----
+    void SetCaption(const std::string& caption) override;
+    void SetRecentBinders(const std::vector<std::string>& paths) override;
+    void EnableCommand(TBinderCommand command, bool enabled) override;
+    void ShowPageView() override;
+    void RestoreAndBringToFront() override;
+    void StoreTypedNotes() override;
+    int TopPanel() const override;
+    void OpenPanel(int index) override;
+    void RefillPanel(int index) override;
+    std::string ChosenBinderPath() const override { return {}; }
+
+    // ---- ICaptureReports ----
+    void CaptureDone(uint32_t nodeId) override;
+    void SavingStatus(StatusForm form, int wParam, const std::string& status,
+                      const std::optional<std::string>& url) override;
+    void ProcessMessages() override;
+
+    void Dispatch(const PostedMessage& message) override;
+
+private:
+    TFormVelmorRnx& window_;
+    const ICaptureStarter& capture_;
+    TForm4* waitForm_ = nullptr;
+    MessageTarget* levelForm_ = nullptr;
+    TCapturePort port_{*this};
+    TBinderTree* binder_ = nullptr;
+    std::function<void()> added_;
+    std::unique_ptr<TAddRequestRunner> addRunner_;
+    std::unique_ptr<TWindowAddItemHost> addHost_;
+};

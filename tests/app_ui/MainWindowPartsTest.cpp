@@ -1,0 +1,191 @@
+// The main window's parts working together: the views and the status panels follow the tree
+// without a click, the Delete key, the progress panel, the wait form during work on the main
+// thread, the node buttons, the busy animation, the address box and the folder summary.
+#include "app/binder/PageInfo.h"
+#include "app/binder/SummaryPages.h"
+#include "app/capture/CapturePort.h"
+#include "app/ui/BinderTreeView.h"
+
+#include "tests/app_ui/UiTestSupport.h"
+#include "tests/support/FormControls.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QProgressBar>
+#include <QTest>
+#include <QWebEnginePage>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+std::string PanelText(TFormVelmorRnx& window, int panel) {
+    return window.StatusBar().Bar().Panels()[panel].Text();
+}
+
+const std::string Blank(10, ' ');
+
+} // namespace
+
+TEST(MainWindowParts, ViewsAndPanelsFollowTheTreeWithoutAClick) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    TTreeNode* folder = rig.Add(NodeKind::Folder, "f");
+    TTreeNode* page = rig.Add(NodeKind::WebPage, "http://a.example/");
+    TTreeNode* link = rig.Add(NodeKind::Link, "l");
+    NodeRecord(page)->State = CaptureState::Completed;
+    window.Binder().Items().SetSelected(page);
+    EXPECT_EQ(PanelText(window, 4), "Node 2 / 3");
+
+    // A new folder and a pasted copy are on screen at once.
+    window.Binder().Items().SetSelected(folder);
+    window.Actions().Action(TMainAction::FileNewFolder)->trigger();
+    EXPECT_EQ(PanelText(window, 4), "Node 2 / 4");
+    EXPECT_EQ(PanelText(window, 1), "Folder");
+    window.Binder().Items().SetSelected(link);
+    window.Actions().Action(TMainAction::EditCopy1)->trigger();
+    window.Binder().Items().SetSelected(folder);
+    window.Actions().Action(TMainAction::EditPaste1)->trigger();
+    EXPECT_EQ(window.Binder().Items().Count(), 5);
+    EXPECT_EQ(PanelText(window, 4), "Node 3 / 5");
+    EXPECT_EQ(PanelText(window, 1), "Link");
+
+    // The browse view shows the page's address once the browser leaves for it.
+    window.Binder().Items().SetSelected(page);
+    window.ViewsPane().Views().WebBrowserNavigateComplete2("http://a.example/next");
+    EXPECT_EQ(window.ViewsPane().ComboBox1().currentText(), "http://a.example/next");
+
+    // Closing the binder leaves nothing of it on screen.
+    rig.Lifecycle.CloseBinder();
+    EXPECT_EQ(PanelText(window, 4), Blank);
+    EXPECT_EQ(PanelText(window, 1), Blank);
+    EXPECT_EQ(window.ViewsPane().ComboBox1().currentText(), "");
+    EXPECT_EQ(window.ViewsPane().ActivePage(), ViewPage::Browse);
+    EXPECT_FALSE(window.ViewsPane().isTabVisible(static_cast<int>(ViewPage::Summary)));
+}
+
+TEST(MainWindowParts, DeleteKeyDeletesInTheTreeOnly) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    rig.Settings.AskBeforeDelete = false;
+    rig.Add(NodeKind::Folder, "a");
+    TTreeNode* b = rig.Add(NodeKind::Folder, "b");
+    window.Binder().Items().SetSelected(b);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    TBinderTreeView& tree = window.TreePane().TreeView1();
+    tree.setFocus();
+    QTest::keyClick(&tree, Qt::Key_Delete);
+    EXPECT_EQ(window.Binder().Items().Count(), 1);
+    EXPECT_EQ(PanelText(window, 4), "Node 1 / 1");
+
+    // The same key in the address box is the box's own.
+    auto* address = window.ViewsPane().findChild<QComboBox*>("ComboBox1");
+    ASSERT_NE(address, nullptr);
+    address->setFocus();
+    QTest::keyClick(address, Qt::Key_Delete);
+    EXPECT_EQ(window.Binder().Items().Count(), 1);
+}
+
+TEST(MainWindowParts, ProgressPanelShowsOnlyWhileAPageLoads) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    const TMarkupStatusPanel& progress = window.StatusBar().Bar().Panels()[3];
+    bool loaded = false;
+    window.ViewsPane().WebBrowser().OnDocumentComplete = [&](const std::string&, bool) {
+        loaded = true;
+    };
+    window.ViewsPane().WebBrowser().LoadHtml("<p>page</p>", "");
+    ASSERT_TRUE(WaitUntil([&] { return loaded; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(progress.Style(), TMarkupStatusPanelStyle::psHTML);
+    EXPECT_EQ(progress.Text(), Blank);
+
+    window.StatusBar().WebBrowserProgressChange(40, 100);
+    EXPECT_EQ(progress.Style(), TMarkupStatusPanelStyle::psProgress);
+    window.StatusBar().WebBrowserProgressChange(-1, 100);
+    EXPECT_EQ(progress.Style(), TMarkupStatusPanelStyle::psHTML);
+}
+
+TEST(MainWindowParts, WaitFormMovesWhileWorkRunsOnTheMainThread) {
+    MainWindowRig rig;
+    TCapturePort& port = rig.Make().Ui().Port();
+    port.OpenStatusForm("Parsing page, please wait ....");
+    ASSERT_TRUE(rig.Form4.isVisible());
+    // No event is served meanwhile: only the steps of the work move the bar.
+    for (int step = 0; step < 3; ++step) {
+        port.UpdateStatusForm();
+    }
+    EXPECT_EQ(rig.Form4.Position(), 3);
+    port.CloseStatusForm();
+    EXPECT_FALSE(rig.Form4.isVisible());
+}
+
+TEST(MainWindowParts, NodeButtonsWalkTheTreeAndTheAnimationFollowsTheCapture) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    TTreeNode* a = rig.Add(NodeKind::Folder, "a");
+    TTreeNode* b = rig.Add(NodeKind::Notes, "b", a);
+    TTreeNode* c = rig.Add(NodeKind::WebPage, "http://c.example/");
+    NodeRecord(c)->State = CaptureState::Unfinished;
+    TTreeNodes& nodes = window.Binder().Items();
+    QAction* down = window.Actions().Action(TMainAction::SpeedButton4);
+    QAction* up = window.Actions().Action(TMainAction::SpeedButton5);
+
+    nodes.SetSelected(a);
+    down->trigger();
+    EXPECT_EQ(nodes.Selected(), b); // into the folder, in tree order
+    up->trigger();
+    up->trigger(); // no further than the first node
+    EXPECT_EQ(nodes.Selected(), a);
+
+    // The page under capture shown in the browse view: the animation runs until it stops.
+    window.ViewsPane().Views().ViewBrowserExecute();
+    down->trigger();
+    down->trigger();
+    down->trigger();
+    EXPECT_EQ(nodes.Selected(), c);
+    EXPECT_TRUE(window.Actions().AnimationRunning());
+    window.ToolButton13Click();
+    EXPECT_FALSE(window.Actions().AnimationRunning());
+}
+
+TEST(MainWindowParts, FolderSummaryFitsTheDefaultWidth) {
+    MainWindowRig rig;
+    TempDir work;
+    std::filesystem::copy(TARNWICK_COMMON_DIR, work / "common");
+    TTreeNodes nodes;
+    auto folder = std::make_unique<TPageInfo>();
+    folder->Kind = NodeKind::Folder;
+    TTreeNode* top = nodes.AddChildObject(nullptr, "f", std::move(folder));
+    for (int i = 0; i < 3; ++i) {
+        auto page = std::make_unique<TPageInfo>();
+        page->Kind = NodeKind::WebPage;
+        page->Title = "A page with a long title " + std::string(40, 'T');
+        page->RequestedUrl = "http://www.example.com/" + std::string(120, 'u') + ".html";
+        page->CreateDate = "2024-05-06 07:08:09";
+        const std::string title = page->Title;
+        nodes.AddChildObject(top, title, std::move(page));
+    }
+    TSummaryTemplates templates(work.Str());
+
+    // The summary browser's width in a window of the default size.
+    TFormVelmorRnx& window = rig.Make();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    TWebBrowser& summary = window.ViewsPane().CppWebBrowser1();
+    bool loaded = false;
+    summary.OnDocumentComplete = [&](const std::string&, bool) { loaded = true; };
+    summary.LoadHtml(NodeSummaryHtml(*top, templates), SummaryCommonUrl(work.Str()));
+    ASSERT_TRUE(WaitUntil([&] { return loaded; }));
+    int overflow = -1;
+    summary.Page()->runJavaScript(
+        "document.documentElement.scrollWidth - document.documentElement.clientWidth",
+        [&](const QVariant& result) { overflow = result.toInt(); });
+    ASSERT_TRUE(WaitUntil([&] { return overflow != -1; }));
+    EXPECT_LE(overflow, 0);
+}
