@@ -5,6 +5,8 @@
 // run (target: at most 1.5 times Qt's time).
 #include "NotesDocument.h"
 
+#include "tests/support/PdfPages.h"
+
 #include "platform/graphics/FakeCanvas.h"
 #include "platform/graphics/QtCanvas.h"
 #include "platform/widgets/Printer.h"
@@ -17,8 +19,6 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -126,19 +126,6 @@ void BM_DrawPreviewQt(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawPreviewQt)->Unit(benchmark::kMillisecond);
 
-// Objects of type /Page in a PDF file (not the /Pages tree).
-int PdfPages(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    const std::string pdf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    int count = 0;
-    const std::string key = "/Type /Page";
-    for (size_t at = pdf.find(key); at != std::string::npos; at = pdf.find(key, at + 1)) {
-        const size_t next = at + key.size();
-        count += next < pdf.size() && pdf[next] != 's' ? 1 : 0;
-    }
-    return count;
-}
-
 std::string PdfPath(const char* name) {
     return (std::filesystem::temp_directory_path() / name).string();
 }
@@ -168,7 +155,7 @@ void BM_PrintPdf(benchmark::State& state) {
         notes.Print.Print("Notes", 1, true);
     }
     state.counters["pages"] = pages;
-    state.counters["pdf_pages"] = PdfPages(file);
+    state.counters["pdf_pages"] = PdfPageObjects(file);
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(file));
     SetPrinter(nullptr);
     std::filesystem::remove(file);
@@ -207,7 +194,7 @@ void BM_QTextDocumentPrintPdf(benchmark::State& state) {
     for (auto _ : state) {
         doc.print(&device);
     }
-    state.counters["pdf_pages"] = PdfPages(file);
+    state.counters["pdf_pages"] = PdfPageObjects(file);
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(file));
     std::filesystem::remove(file);
 }

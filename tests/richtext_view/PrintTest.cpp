@@ -1,4 +1,5 @@
 #include "tests/richtext_view/PrintFixture.h"
+#include "tests/support/PdfPages.h"
 #include "tests/support/TempDir.h"
 
 #include "platform/base/Rounding.h"
@@ -279,17 +280,6 @@ TEST(PrintJob, AFailingPageAbortsTheJobAndRestoresTheCopies) {
     EXPECT_EQ(events.back(), Event(0, Step::rnpsFinished));
 }
 
-// Objects of type /Page (not the /Pages tree).
-int PageObjects(const std::string& pdf) {
-    int count = 0;
-    const std::string key = "/Type /Page";
-    for (size_t at = pdf.find(key); at != std::string::npos; at = pdf.find(key, at + 1)) {
-        const size_t next = at + key.size();
-        count += next < pdf.size() && pdf[next] != 's' ? 1 : 0;
-    }
-    return count;
-}
-
 std::string RunText(const std::string& command) {
     std::string out;
     if (FILE* pipe = popen(command.c_str(), "r")) {
@@ -320,8 +310,7 @@ TEST(PrintJob, APdfOfTwoCollatedCopies) {
     ASSERT_EQ(print.FormatPages(), 3);
     print.Print("Note", 2, true);
 
-    const std::string bytes = ReadFileBytes(file);
-    EXPECT_EQ(PageObjects(bytes), 6);
+    EXPECT_EQ(PdfPageObjects(file), 6);
     const std::string first = RunText("pdftotext -f 1 -l 1 '" + file + "' -");
     EXPECT_NE(first.find("Opening words"), std::string::npos) << first;
     EXPECT_EQ(RunText("pdftotext -f 4 -l 4 '" + file + "' -").find("Opening words"), 0u);
