@@ -4,11 +4,14 @@
 
 #include "platform/base/Rounding.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/widgets/EmbeddedWidget.h"
 #include "richtext/model/RNError.h"
+#include "richtext/view/CtrlImg.h"
 
 #include <gtest/gtest.h>
 
 #include <QPrinter>
+#include <QPushButton>
 
 #include <cstdio>
 #include <utility>
@@ -205,6 +208,29 @@ TEST(Pagination, DrawPageChecksThePageNumber) {
     }
     n.Print.RichNote().DrawPage(3, page, false, false);
     EXPECT_EQ(page.CallsOf("TextOut").front().Text, "line 17");
+}
+
+TEST(PrintJob, EmbeddedControlsPrintAsThePictureTheApplicationGives) {
+    PrintedNote n;
+    auto button = std::make_unique<QPushButton>("Go");
+    button->resize(80, 30);
+    n.Source.AddControlEx("c", std::make_unique<TEmbeddedWidget>(std::move(button), "TButton"), 0,
+                          TRNVAlign::rnvaBaseline);
+    n.Format();
+    std::vector<std::string> asked;
+    n.Print.OnPrintComponent = [&](TRNPrint&, IEmbeddedControl& control,
+                                   std::unique_ptr<TBitmap>& image) {
+        asked.push_back(control.ClassName());
+        image = DrawControl(control);
+    };
+    TFakeCanvas page({3000, 2000}, 600);
+    n.Print.RichNote().DrawPage(1, page, false, false);
+    EXPECT_EQ(asked, (std::vector<std::string>{"TButton"}));
+    const auto images = page.CallsOf("DrawImage");
+    ASSERT_EQ(images.size(), 1u);
+    // The screen-sized picture stretched over its place on the page, inside the margins.
+    EXPECT_NEAR(images[0].Rect.Width(), n.Data().DrawItems[0]->Width, 1);
+    EXPECT_GE(images[0].Rect.Left, n.Data().LeftMarginPix);
 }
 
 struct OrderCase {
