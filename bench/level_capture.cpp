@@ -211,16 +211,6 @@ bool RunWget(const std::string& url, const fs::path& folder, double& seconds, lo
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// Passes the tree's capture calls on to the engine made after it.
-struct ForwardingStarter : ICaptureStarter {
-    ICaptureStarter* Target = nullptr;
-    void StartNodeCapture(TPageInfo& record, bool useCache,
-                          const CaptureOptions& options) override {
-        Target->StartNodeCapture(record, useCache, options);
-    }
-    void CancelCapture(TPageInfo& record) override { Target->CancelCapture(record); }
-};
-
 void BM_LevelCaptureBesideWget(benchmark::State& state) {
     size_t siteHtml = 0;
     const std::map<std::string, SiteFile> site = MakeSite(siteHtml);
@@ -266,12 +256,11 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
         Written ours;
         uint64_t treeBytes = 0;
         {
-            // The tree and the engine need each other: the tree reaches it through a forwarder.
-            ForwardingStarter starter;
-            TBinderTree binder(ui, queue, starter, settings, paths);
+            // The engine is built over the tree, then handed to it.
+            TBinderTree binder(ui, queue, settings, paths);
             setup.Records = &binder;
             CaptureController controller(setup);
-            starter.Target = &controller;
+            binder.SetCaptureStarter(&controller);
             window.OnDone = [&binder](uint32_t id) { OnCaptureFinished(binder, id); };
             FakeAddItemScript dialog;
             dialog.Rounds.push_back({TModalResult::Ok, rootUrl, std::string("Site")});

@@ -7,7 +7,6 @@
 #include "platform/base/Files.h"
 
 #include "tests/support/FakeBinderUi.h"
-#include "tests/support/FakeCaptureStarter.h"
 #include "tests/support/FakeTaskQueue.h"
 
 #include <benchmark/benchmark.h>
@@ -28,10 +27,9 @@ struct BenchBinder {
     std::string folder;
     QuietUi ui;
     FakeTaskQueue queue;
-    FakeCaptureStarter capture;
     TSettings settings;
     BinderPaths paths;
-    TBinderTree binder{ui, queue, capture, settings, paths};
+    TBinderTree binder{ui, queue, settings, paths};
 
     BenchBinder() {
         char name[] = "/tmp/tarnwick-bench-XXXXXX";

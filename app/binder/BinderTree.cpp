@@ -29,9 +29,8 @@ bool PathExists(const std::string& path) {
 
 } // namespace
 
-TBinderTree::TBinderTree(IBinderUi& ui, ITaskQueue& queue, ICaptureStarter& capture,
-                         TSettings& settings, BinderPaths& paths)
-    : ui_(ui), queue_(queue), capture_(capture), settings_(settings), paths_(paths) {}
+TBinderTree::TBinderTree(IBinderUi& ui, ITaskQueue& queue, TSettings& settings, BinderPaths& paths)
+    : ui_(ui), queue_(queue), settings_(settings), paths_(paths) {}
 
 TBinderTree::~TBinderTree() = default;
 

@@ -30,11 +30,14 @@ class TBinderTree : public ICaptureRecords {
 public:
     // The collaborators must outlive the tree. `paths` and `settings` are read when used, so
     // the lifecycle and the options dialog may change them at any time.
-    TBinderTree(IBinderUi& ui, ITaskQueue& queue, ICaptureStarter& capture, TSettings& settings,
-                BinderPaths& paths);
+    TBinderTree(IBinderUi& ui, ITaskQueue& queue, TSettings& settings, BinderPaths& paths);
     ~TBinderTree() override;
     TBinderTree(const TBinderTree&) = delete;
     TBinderTree& operator=(const TBinderTree&) = delete;
+
+    // The capture engine, which is built over the tree and so comes after it; until then (or
+    // with null) no capture starts. It must outlive the tree or be taken back first.
+    void SetCaptureStarter(ICaptureStarter* capture) { capture_ = capture; }
 
     // Needed only by the binder-list delete.
     void SetLifecycle(IBinderLifecycle* lifecycle) { lifecycle_ = lifecycle; }
@@ -136,7 +139,7 @@ private:
 
     IBinderUi& ui_;
     ITaskQueue& queue_;
-    ICaptureStarter& capture_;
+    ICaptureStarter* capture_ = nullptr;
     TSettings& settings_;
     BinderPaths& paths_;
     IBinderLifecycle* lifecycle_ = nullptr;

@@ -162,7 +162,7 @@ bool BuildChmProject(ExportContext& context, const TTreeNode* firstTopNode,
     if (compiler == nullptr) {
         return false;
     }
-    ui.OpenStatusForm(ChmCompilingText, true);
+    ui.OpenWaitForm(ChmCompilingText, true);
     const auto deadline = std::chrono::steady_clock::now() + cap.Base +
                           cap.PerPage * static_cast<int64_t>(build.Files.size());
     bool ended = false;

@@ -47,7 +47,7 @@ void ExportExchangeFile(ExportContext& context, const TTreeNode* node) {
             TModalResult::Ok) {
         return;
     }
-    ui.OpenStatusForm("", false);
+    ui.OpenWaitForm("", false);
     ui.SetLastDialogDir(std::string(FolderOfPath(path)));
     const TTreeNodes& tree = context.Binder.Items();
     try {

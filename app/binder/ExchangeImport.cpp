@@ -223,7 +223,7 @@ void ImportExchangeFile(ExportContext& context, const std::string& path, TTreeNo
         ui.ShowMessage(ExchangeFormatError);
         return;
     }
-    ui.OpenStatusForm("", false);
+    ui.OpenWaitForm("", false);
     std::string error;
     if (!UnpackFiles(contents.Files, targets, store, error)) {
         ClearTree(read);

@@ -1,10 +1,10 @@
 #pragma once
 
 // What the exports and imports of a binder (exchange files, HTML files, URL lists, compiled
-// help) ask of the main window: boxes, the file and folder dialogs with the folder they last
-// used, the confirmation with its "Don't show this message again" box, the wait form, the
-// "Generate CHM File" dialog and the shell. What the views show follows the tree itself. The main
-// window implements it; tests record the calls. Everything is called on the main thread.
+// help) ask of the main window: boxes and the confirmation, the file and folder dialogs with the
+// folder they last used, the wait form with Cancel, the "Generate CHM File" dialog and the
+// shell. What the views show follows the tree itself. The main window implements it; tests
+// record the calls. Everything is called on the main thread.
 
 #include "app/binder/BinderUi.h"
 #include "platform/base/RunningProgram.h"
@@ -22,34 +22,20 @@ struct TChmChoice {
     bool OverwriteExisting = false;
 };
 
-class IExportUi {
+// The exports ask the window's questions, messages and dialogs through its roles; what is
+// theirs alone is below.
+class IExportUi : public virtual IUserMessages, public virtual IUserDialogs {
 public:
-    virtual ~IExportUi() = default;
-
-    virtual void ShowMessage(const std::string& text) = 0;
-    virtual TModalResult MessageBox(const std::string& text, const std::string& caption,
-                                    TMsgButtons buttons) = 0;
-    // The confirmation form: true for OK. Closing it with "Don't show this message again"
-    // ticked sets `askSetting` to false.
-    virtual bool Confirm(const std::string& text, bool& askSetting) = 0;
-
-    // The chosen path, or nothing when the dialog was cancelled.
-    virtual std::optional<std::string> OpenFileDialog(const TFileDialogOptions& options) = 0;
-    virtual std::optional<std::string> SaveFileDialog(const TFileDialogOptions& options) = 0;
-    virtual std::optional<std::string> SelectDirectory(const std::string& prompt,
-                                                       const std::string& startFolder,
-                                                       bool allowCreate) = 0;
     // The folder the binder's file dialogs start in, shared by all of them.
     virtual std::string LastDialogDir() const = 0;
     virtual void SetLastDialogDir(const std::string& folder) = 0;
 
-    // The wait form. While it is open the window's commands are held, so the event loop may
-    // run (UpdateStatusForm) without a command starting again. `cancellable` shows a Cancel
-    // button, whose press StatusCancelled reports until the form closes.
-    virtual void OpenStatusForm(const std::string& text, bool cancellable) = 0;
-    virtual void UpdateStatusForm() = 0;
+    // The wait form around an export or import, also while a capture with linked pages runs.
+    // Until CloseStatusForm the window's commands are held, so UpdateStatusForm may let the
+    // event loop run without a command starting again. `cancellable` shows a Cancel button,
+    // whose press StatusCancelled reports until the form closes.
+    virtual void OpenWaitForm(const std::string& text, bool cancellable) = 0;
     virtual bool StatusCancelled() const = 0;
-    virtual void CloseStatusForm() = 0;
 
     // "Generate CHM File"; nothing when it was not closed with OK.
     virtual std::optional<TChmChoice> ChmDialog() = 0;

@@ -93,15 +93,17 @@ void SaveFolderTrees(ExportContext& context, const std::vector<const TTreeNode*>
 
 } // namespace
 
-bool CopyNodeFiles(const TPageInfo& record, const std::string& root, const std::string& store,
-                   const std::string& path, IUserMessages& ui) {
+bool CopyNodeFiles(const TPageInfo& record, uint32_t copyId, const std::string& root,
+                   const std::string& store, IUserMessages& ui) {
     const MessageSink show = [&ui](const std::string& text) { ui.ShowMessage(text); };
-    const std::string& page = record.Content.PageHtml;
-    const bool written = SaveBufferToFile(path, page.data(), page.size(), show);
-    const size_t slash = path.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-    return CopyStoredFiles(record, root, store, folder, false, show) && written;
+    std::string error;
+    const bool written =
+        !WriteNodePageFile(root, store, copyId, record.Content.PageHtml, &error).empty();
+    if (!written) {
+        show(error);
+    }
+    const std::string folder = NodeStoreFolder(root, store, copyId);
+    return !folder.empty() && CopyStoredFiles(record, root, store, folder, false, show) && written;
 }
 
 bool SavePageToFolder(ExportContext& context, const TTreeNode* node, const std::string& path,
@@ -124,7 +126,7 @@ bool SavePageToFolder(ExportContext& context, const TTreeNode* node, const std::
     if (!SaveBufferToFile(target, page.data(), page.size(), Shown(ui))) {
         return false;
     }
-    ui.OpenStatusForm("", false);
+    ui.OpenWaitForm("", false);
     CopyStoredFiles(*record, context.Paths.BinderRoot, context.Paths.BinderStore, folder, true,
                     Shown(ui));
     ui.CloseStatusForm();
@@ -194,7 +196,7 @@ void SavePageAsHtml(ExportContext& context) {
             return;
         }
     }
-    ui.OpenStatusForm("", false);
+    ui.OpenWaitForm("", false);
     CopyStoredFiles(*record, context.Paths.BinderRoot, context.Paths.BinderStore,
                     std::string(FolderOfPath(path)), true, Shown(ui));
     ui.CloseStatusForm();
@@ -233,7 +235,7 @@ void FileImportHtmlExecute(ExportContext& context) {
     const std::vector<std::string> filter{"htm", "html", "shtml"};
     FindFilesRecursive(found, *folder, "", &filter, context.Settings.RecursiveImport);
     TBinderTree& binder = context.Binder;
-    ui.OpenStatusForm(HtmlImportWait, false);
+    ui.OpenWaitForm(HtmlImportWait, false);
     TTreeNode* parent = binder.Selected();
     TInsertMode mode = TInsertMode::Child;
     for (const std::string& name : found) {

@@ -16,12 +16,13 @@ struct ExportContext;
 inline constexpr const char* HtmlSaveFilter = "Html (*.htm;*.html)|*.htm;*.html|All (*.*)|*.*|";
 inline constexpr const char* HtmlImportWait = "Adding page, please wait ....";
 
-// Writes the record's rewritten page text to `path`, then copies every file of the record's
-// node folder (<root>/<store>/<HEX id>) into the folder of `path`, each under its path inside
-// the node folder. A stored file that cannot be read is skipped. Folders are made as needed;
-// a file that cannot be written is reported by the window. False when any write failed.
-bool CopyNodeFiles(const TPageInfo& record, const std::string& root, const std::string& store,
-                   const std::string& path, IUserMessages& ui);
+// Gives the copy of a page, the node `copyId`, the files of the record: its rewritten page
+// text as the copy's page file, then every file of the record's node folder (<root>/<store>/
+// <HEX id>) in the copy's node folder, each under its path inside the node folder. A stored
+// file that cannot be read is skipped. Folders are made as needed; a file that cannot be
+// written is reported by the window. False when any write failed.
+bool CopyNodeFiles(const TPageInfo& record, uint32_t copyId, const std::string& root,
+                   const std::string& store, IUserMessages& ui);
 
 // Turns a page text into the text written (the script stripping the caller brings); an empty
 // filter writes the page as it is.

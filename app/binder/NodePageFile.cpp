@@ -17,13 +17,17 @@ bool RemoveNodePageFile(const std::string& root, const std::string& store, uint3
 }
 
 std::string WriteNodePageFile(const std::string& root, const std::string& store, uint32_t id,
-                              const std::string& html) {
+                              const std::string& html, std::string* error) {
     const std::string folder = NodeStoreFolder(root, store, id);
     const std::string path = NodePageFilePath(root, store, id);
-    std::string error;
-    if (folder.empty() || !ForceDirectories(folder) ||
-        !WriteFileAtomic(path, html.data(), html.size(), error)) {
-        return {};
+    std::string why;
+    if (folder.empty() || !ForceDirectories(folder)) {
+        why = "Cannot create the folder " + folder;
+    } else if (WriteFileAtomic(path, html.data(), html.size(), why)) {
+        return path;
     }
-    return path;
+    if (error != nullptr) {
+        *error = why;
+    }
+    return {};
 }

@@ -11,6 +11,7 @@ std::string NodePageFilePath(const std::string& root, const std::string& store, 
 // True when the file is gone afterwards (also when there was none).
 bool RemoveNodePageFile(const std::string& root, const std::string& store, uint32_t id);
 // Writes the page text as the node's page file, its folder made as needed; the path written,
-// or empty when it could not be written (the old file then stays as it was).
+// or empty when it could not be written (the old file then stays as it was, and `error`, when
+// given, says why).
 std::string WriteNodePageFile(const std::string& root, const std::string& store, uint32_t id,
-                              const std::string& html);
+                              const std::string& html, std::string* error = nullptr);

@@ -52,8 +52,12 @@ public:
     virtual void LoadTasks(const std::vector<std::string>& lines) = 0;
     // One task line per task, in order, all states.
     virtual std::vector<std::string> SaveTasks() const = 0;
+    // The task lines as they stand now, for a look at the queue from the main thread.
+    std::vector<std::string> SnapshotTasks() const { return SaveTasks(); }
     // Appends a task and returns its index.
     virtual int AddTask(const Task& task) = 0;
+    // The first task of the node gets the state; false when the node has none.
+    virtual bool CancelTask(uint32_t nodeId, int32_t state) = 0;
     // True when a page task for this node is queued already.
     virtual bool HasPageTask(uint32_t nodeId) const = 0;
     // Removes every page task whose node `runs` refuses; file tasks keep their places and

@@ -100,7 +100,9 @@ TTreeNode* TBinderTree::CreateNode(NodeKind kind, TInsertMode mode, bool save,
 void TBinderTree::CaptureSelectedNode(bool useCache, const CaptureOptions& options) {
     if (TPageInfo* record = NodeRecord(Selected())) {
         record->State = CaptureState::Unfinished;
-        capture_.StartNodeCapture(*record, useCache, options);
+        if (capture_ != nullptr) {
+            capture_->StartNodeCapture(*record, useCache, options);
+        }
     }
 }
 
@@ -208,8 +210,8 @@ void TBinderTree::DeleteNode(TTreeNode* node) {
     }
     // No capture may still write into a record that is about to be freed.
     for (TTreeNode* n : subtree) {
-        if (TPageInfo* record = NodeRecord(n)) {
-            capture_.CancelCapture(*record);
+        if (TPageInfo* record = NodeRecord(n); record != nullptr && capture_ != nullptr) {
+            capture_->CancelCapture(*record);
         }
     }
     DeleteNodeFiles(subtree, paths_.BinderRoot, paths_.BinderStore);
@@ -309,8 +311,7 @@ void TBinderTree::EditPaste1Execute() {
         if (CreateNode(kind, intoFolder ? TInsertMode::Child : TInsertMode::Sibling, true,
                        std::move(record)) != nullptr &&
             kind == NodeKind::WebPage) {
-            CopyNodeFiles(*source, paths_.BinderRoot, paths_.BinderStore,
-                          NodePageFilePath(paths_.BinderRoot, paths_.BinderStore, copy->Id), ui_);
+            CopyNodeFiles(*source, copy->Id, paths_.BinderRoot, paths_.BinderStore, ui_);
         }
     }
     cutSlot_ = 0;

@@ -6,6 +6,7 @@
 #include "app/binder/NodePageFile.h"
 #include "app/binder/PageInfo.h"
 #include "app/capture/CaptureFinished.h"
+#include "app/capture/CapturePage.h"
 #include "app/capture/FileTasks.h"
 #include "app/capture/LevelStatusForm.h"
 #include "app/capture/MultiCapture.h"
@@ -143,7 +144,8 @@ void CaptureController::StartNodeCapture(TPageInfo& record, bool useCache,
         return;
     }
     std::shared_ptr<Job> job = MakeJob(record, useCache, options);
-    job->Capture.Form = StatusForm::Wait;
+    // A content sync runs quietly: the main window's wait form stays as it is.
+    job->Capture.Form = options.KeepWaitFormHidden ? StatusForm::None : StatusForm::Wait;
     // VelmorThread: the page alone; the thread gets the job, which outlives it.
     job->Thread = std::thread([this, raw = job.get()] {
         CapturePage(raw->Work, raw->Capture.UseCache, &raw->Capture, raw->Capture.Context);
@@ -231,6 +233,22 @@ void CaptureController::StopCapturesOf(TPageInfo& record) {
         Release(*job);
     }
     cancelling_.erase(&record);
+}
+
+bool CaptureController::CapturePageNow(TPageInfo& record) {
+    StopCapturesOf(record);
+    MultiCapture capture;
+    capture.Root = &record;
+    capture.Options.PageGiven = true;
+    capture.Background = false;
+    if (setup_.Paths != nullptr) {
+        capture.Context.Root = setup_.Paths->BinderRoot;
+        capture.Context.Store = setup_.Paths->BinderStore;
+    }
+    capture.Context.Http = setup_.Http;
+    const bool captured = CaptureFetchedPage(record, false, &capture, capture.Context);
+    record.CurrentCapture = nullptr; // the capture ends with this call
+    return captured;
 }
 
 void CaptureController::CancelCapture(TPageInfo& record) {

@@ -58,6 +58,10 @@ public:
     // command instead cancels through the record's CurrentCapture (set while a capture works
     // on it): that capture then ends as usual, and its 3022 shows the record stopped.
     void CancelCapture(TPageInfo& record) override;
+    // Captures the record's page from the text it holds (a local file being imported) here and
+    // now, with its resources; nothing reports to the window, whose wait form belongs to the
+    // import. False when the record holds no text.
+    bool CapturePageNow(TPageInfo& record) override;
     // Cancels every capture and waits for them (closing the binder, after its queue stopped).
     void CancelAll();
     // While a capture with linked pages has its status form up.

@@ -36,7 +36,6 @@ public:
 
     void LoadTasks(const std::vector<std::string>& lines) override;
     std::vector<std::string> SaveTasks() const override;
-    std::vector<std::string> SnapshotTasks() const { return SaveTasks(); }
     int AddTask(const Task& task) override;
     bool HasPageTask(uint32_t nodeId) const override;
     void DropPageTasks(const std::function<bool(uint32_t nodeId)>& runs) override;
@@ -49,8 +48,7 @@ public:
     void SetTaskState(int index, int32_t state);
     // Removes the task (one the poller has taken and will not work).
     void DropTask(int index);
-    // The first task of the node gets the state; false when the node has none.
-    bool CancelTask(uint32_t nodeId, int32_t state);
+    bool CancelTask(uint32_t nodeId, int32_t state) override;
     void Clear();
 
     size_t Count() const;

@@ -22,10 +22,10 @@ TCollaborators MakeCollaborators(TCollaboratorContext& context) {
     setup.Cache = nullptr;
     auto capture = std::make_unique<CaptureController>(setup);
     capture->ServeTaskQueue(context.Queue);
+    parts.Lifecycle = std::make_unique<TBinderLifecycle>(context.Window.Ui(), context.Queue,
+                                                         *capture, context.Settings, context.Store,
+                                                         context.Paths, context.Binder);
     parts.Capture = std::move(capture);
     parts.Form9 = std::move(form9);
-    parts.Lifecycle = std::make_unique<TBinderLifecycle>(
-        context.Window.Ui(), context.Queue, context.Capture, context.Settings, context.Store,
-        context.Paths, context.Binder);
     return parts;
 }

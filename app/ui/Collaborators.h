@@ -1,9 +1,10 @@
 #pragma once
 
 // The parts of the program that the main window works with but that are built apart from it,
-// after it (they need the window): the capture controller, which also works the task queue,
-// the binder lifecycle, and the status form of captures with linked pages. MakeCollaborators
-// is the one place that builds the program's own; tests hand in their own factory.
+// after it (they need the window and its tree): the capture controller, which also works the
+// task queue, the binder lifecycle, and the status form of captures with linked pages. The
+// program then hands the capture controller to the window. MakeCollaborators is the one place
+// that builds the program's own; tests hand in their own factory.
 
 #include "app/binder/BinderLifecycle.h"
 #include "app/binder/CaptureStarter.h"
@@ -22,8 +23,7 @@ struct BinderPaths;
 struct TSettings;
 
 struct TCollaboratorContext {
-    TFormVelmorRnx& Window;   // its Ui() serves the binder; the window takes message 3022
-    ICaptureStarter& Capture; // passes on to the capture controller once that is made
+    TFormVelmorRnx& Window; // its Ui() serves the binder; the window takes message 3022
     TBinderTree& Binder;
     TaskQueue& Queue;
     ISettingsStore& Store;
@@ -46,27 +46,3 @@ using TCollaboratorFactory = std::function<TCollaborators(TCollaboratorContext& 
 
 // The program's own collaborators.
 TCollaborators MakeCollaborators(TCollaboratorContext& context);
-
-// The capture starter the binder tree is built with: it passes every call on to the capture
-// controller once that exists, and does nothing before (or without) one.
-class TCaptureStarterSlot : public ICaptureStarter {
-public:
-    void Set(ICaptureStarter* target) { target_ = target; }
-    void StartNodeCapture(TPageInfo& record, bool useCache,
-                          const CaptureOptions& options) override {
-        if (target_ != nullptr) {
-            target_->StartNodeCapture(record, useCache, options);
-        }
-    }
-    void CancelCapture(TPageInfo& record) override {
-        if (target_ != nullptr) {
-            target_->CancelCapture(record);
-        }
-    }
-    bool LevelCaptureRunning() const override {
-        return target_ != nullptr && target_->LevelCaptureRunning();
-    }
-
-private:
-    ICaptureStarter* target_ = nullptr;
-};

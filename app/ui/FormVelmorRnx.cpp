@@ -16,6 +16,7 @@
 #include "app/ui/StatusBarWriter.h"
 #include "app/ui/TrayIcon.h"
 #include "app/ui/TreePane.h"
+#include "app/ui/UtilityCommands.h"
 #include "app/ui/WindowUi.h"
 #include "app/ui/dialogs/WindowAddItemHost.h"
 #include "app/ui/views/NodeViews.h"
@@ -29,7 +30,6 @@
 #include "platform/widgets/Control.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -55,7 +55,8 @@ constexpr int MinimumHeight = 240;
 } // namespace
 
 TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
-    : QMainWindow(parent), store_(parts.Store), settings_(parts.Settings), paths_(parts.Paths) {
+    : QMainWindow(parent), store_(parts.Store), settings_(parts.Settings), paths_(parts.Paths),
+      queue_(parts.Queue) {
     setObjectName("FormVelmorRnx");
     setWindowTitle(ApplicationTitle);
     // The foreground lock time-out is a setting of the whole desktop: it is left alone.
@@ -75,14 +76,15 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
         pageNotAvailable_.assign(ScrambleBuffer(page.get(), ScrambleKey, size).get(), size);
     }
 
-    ui_ = std::make_unique<TWindowUi>(*this, parts.Capture);
-    binder_ = std::make_unique<TBinderTree>(*ui_, parts.Queue, parts.Capture, settings_, paths_);
+    ui_ = std::make_unique<TWindowUi>(*this);
+    binder_ = std::make_unique<TBinderTree>(*ui_, parts.Queue, settings_, paths_);
     FillMainImages(images_);
     setWindowIcon(QIcon(QPixmap::fromImage(images_.Image(ImageClosedFolder))));
     actions_ = new TMainActions(*this, images_);
     ApplyStoredBounds();
     BuildForm();
     BindCommands();
+    utilities_ = new TUtilityCommands(*this, settings_, paths_, parts.Queue);
     SetApplicationExceptionHandler([this](const std::exception& error) {
         QMessageBox box(QMessageBox::Critical, ApplicationTitle, ToQ(error.what()), QMessageBox::Ok,
                         this);
@@ -195,14 +197,8 @@ void TFormVelmorRnx::FormShow() {
     }
     if (commandLine_.CmdTIP && settings_.ShowTips) {
         // The tip form is modal: it runs once the window is on the screen.
-        QTimer::singleShot(0, this, [this] {
-            GuardEvent([this] {
-                TForm1 tip(this);
-                tip.SetShowTips(settings_.ShowTips);
-                tip.exec();
-                settings_.ShowTips = tip.ShowTips();
-            });
-        });
+        QTimer::singleShot(0, this,
+                           [this] { GuardEvent([this] { utilities_->TipsofTheDay1Click(); }); });
     }
 }
 

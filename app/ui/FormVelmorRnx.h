@@ -17,6 +17,8 @@
 #include <string>
 
 class IBinderLifecycle;
+class ICaptureStarter;
+class ITaskQueue;
 class InstanceChannel;
 class QSplitter;
 class TBinderTree;
@@ -24,6 +26,7 @@ class TForm4;
 class TStatusBarWriter;
 class TTrayIcon;
 class TTreePane;
+class TUtilityCommands;
 class TViewsPane;
 class TWindowUi;
 
@@ -35,6 +38,7 @@ public:
 
     // Collaborators made after the window (they need it); null until then.
     void SetLifecycle(IBinderLifecycle* lifecycle);
+    void SetCaptureStarter(ICaptureStarter* capture); // the tree's and the wait form's
     void SetWaitForm(TForm4* form);
     void SetLevelStatusForm(MessageTarget* form); // takes the capture engine's 3019
 
@@ -69,6 +73,7 @@ public:
     TViewsPane& ViewsPane() { return *viewsPane_; }
     TStatusBarWriter& StatusBar() { return *statusBar_; }
     TMainActions& Actions() { return *actions_; }
+    TUtilityCommands& Utilities() { return *utilities_; }
     MainWindowHook& Hook() { return hook_; }
     bool SideBarShown() const { return sideBarShown_; }
     int LeftPanelWidth() const;
@@ -99,7 +104,9 @@ private:
     ISettingsStore& store_;
     TSettings& settings_;
     BinderPaths& paths_;
+    ITaskQueue& queue_;
     IBinderLifecycle* lifecycle_ = nullptr;
+    ICaptureStarter* capture_ = nullptr;
     InstanceChannel* channel_ = nullptr;
     TCommandLine commandLine_;
     std::string startFolder_;
@@ -114,6 +121,7 @@ private:
     TViewsPane* viewsPane_ = nullptr;
     std::unique_ptr<TStatusBarWriter> statusBar_;
     TTrayIcon* tray_ = nullptr;
+    TUtilityCommands* utilities_ = nullptr;
     bool sideBarShown_ = true;
     bool shown_ = false, closing_ = false, closed_ = false;
 };

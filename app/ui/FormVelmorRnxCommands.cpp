@@ -5,10 +5,16 @@
 #include "app/binder/BinderLifecycle.h"
 #include "app/binder/BinderTree.h"
 #include "app/binder/CaptureOptions.h"
+#include "app/binder/ChmExport.h"
+#include "app/binder/ExchangeFile.h"
+#include "app/binder/ExportContext.h"
+#include "app/binder/HtmlFiles.h"
 #include "app/binder/PageInfo.h"
+#include "app/binder/UrlList.h"
 #include "app/ui/BinderTreeView.h"
 #include "app/ui/StatusBarWriter.h"
 #include "app/ui/TreePane.h"
+#include "app/ui/UtilityCommands.h"
 #include "app/ui/WaitForm.h"
 #include "app/ui/WindowUi.h"
 #include "app/ui/dialogs/WindowAddItemHost.h"
@@ -89,6 +95,28 @@ void TFormVelmorRnx::BindCommands() {
             SelectNodeByIndex(node->AbsoluteIndex() - 1);
         }
     });
+
+    // The exports and imports see the open binder through one context; without a capture
+    // engine (never in the program) they do not run.
+    const auto exporting = [this](auto command) {
+        return [this, command] {
+            if (capture_ != nullptr) {
+                ExportContext context{*binder_, paths_, settings_, queue_, *capture_, *ui_};
+                command(context);
+            }
+        };
+    };
+    bind(TMainAction::FileExportAll, exporting(FileExportAllExecute));
+    bind(TMainAction::FileExportContent, exporting(FileExportContentExecute));
+    bind(TMainAction::FileImportVelmor, exporting(FileImportVelmorExecute));
+    bind(TMainAction::FileSaveHtml, exporting(FileSaveHtmlExecute));
+    bind(TMainAction::FileSaveHtmlAll, exporting(FileSaveHtmlAllExecute));
+    bind(TMainAction::FileImportHtml, exporting(FileImportHtmlExecute));
+    bind(TMainAction::ToolSyncContent, exporting(ToolSyncContentExecute));
+    bind(TMainAction::FileExportList, exporting(FileExportListExecute));
+    bind(TMainAction::FileExportListall, exporting(FileExportListallExecute));
+    bind(TMainAction::FileExportCHM,
+         exporting([](ExportContext& context) { FileExportCHMExecute(context); }));
     connect(actions_, &TMainActions::TextSizeChosen, this,
             [&views](int step) { GuardEvent([&] { views.FontChangeExecute(step); }); });
     connect(actions_, &TMainActions::RecentChosen, this, [this](const std::string& caption) {
@@ -127,7 +155,14 @@ void TFormVelmorRnx::SetLifecycle(IBinderLifecycle* lifecycle) {
     lifecycle_ = lifecycle;
     binder_->SetLifecycle(lifecycle);
     ui_->SetLifecycle(lifecycle, *binder_, paths_, store_, [this] { UpdateCommands(); });
+    utilities_->SetLifecycle(lifecycle);
     UpdateCommands();
+}
+
+void TFormVelmorRnx::SetCaptureStarter(ICaptureStarter* capture) {
+    capture_ = capture;
+    binder_->SetCaptureStarter(capture);
+    ui_->SetCaptureStarter(capture);
 }
 
 void TFormVelmorRnx::SetWaitForm(TForm4* form) {

@@ -78,6 +78,26 @@ constexpr TActionEntry ActionEntries[] = {
     {TMainAction::SpeedButton4, "SpeedButton4", "Down", "Down|Navigate downwards",
      QStyle::SP_ArrowDown},
     {TMainAction::SpeedButton5, "SpeedButton5", "Up", "Up|Navigate upwards", QStyle::SP_ArrowUp},
+    {TMainAction::FileExportAll, "FileExportAll", "Entire Binder",
+     "Export|Export the whole binder into an exchange file", NoIcon},
+    {TMainAction::FileExportContent, "FileExportContent", "Export Content As Page",
+     "Export|Export the selected node and what it holds into an exchange file", NoIcon},
+    {TMainAction::FileImportVelmor, "FileImportVelmor", "Import From Velmor format file",
+     "Import|Import an exchange file into the selected folder", NoIcon},
+    {TMainAction::FileSaveHtml, "FileSaveHtml", "Selected Only",
+     "Save As Html|Save the selected page or folder as HTML files", NoIcon},
+    {TMainAction::FileSaveHtmlAll, "FileSaveHtmlAll", "Entire Binder",
+     "Save As Html|Save every page of the binder as HTML files", NoIcon},
+    {TMainAction::FileImportHtml, "FileImportHtml", "Html File(s) From Directory",
+     "Import|Import the HTML files of a folder into the selected folder", NoIcon},
+    {TMainAction::ToolSyncContent, "ToolSyncContent", "Sync Content",
+     "Sync Content|Capture the selected page again from its address", NoIcon},
+    {TMainAction::FileExportList, "FileExportList", "Selected Only",
+     "Export URL List|Write the addresses of the selected node to a text file", NoIcon},
+    {TMainAction::FileExportListall, "FileExportListall", "Entire Binder",
+     "Export URL List|Write the addresses of the whole binder to a text file", NoIcon},
+    {TMainAction::FileExportCHM, "FileExportCHM", "&Generate CHM",
+     "Generate CHM|Compile the binder's pages into a help file", NoIcon},
 };
 
 // The text sizes of the page browser, "Smallest" (step 0) to "Largest" (step 4).
@@ -126,6 +146,12 @@ void TMainActions::BuildMenus() {
     recentMenu_->setEnabled(false);
     add(file, {TMainAction::FileCloseBinder});
     file->addSeparator();
+    add(file->addMenu("&Import"), {TMainAction::FileImportVelmor, TMainAction::FileImportHtml});
+    add(file->addMenu("&Export"), {TMainAction::FileExportAll, TMainAction::FileExportContent});
+    add(file->addMenu("Save As &Html"), {TMainAction::FileSaveHtml, TMainAction::FileSaveHtmlAll});
+    add(file->addMenu("Export &URL List"),
+        {TMainAction::FileExportList, TMainAction::FileExportListall});
+    file->addSeparator();
     add(file, {TMainAction::FileExit});
 
     QMenu* node = window_.menuBar()->addMenu("&Node");
@@ -144,7 +170,9 @@ void TMainActions::BuildMenus() {
                TMainAction::ViewDetail});
 
     QMenu* tools = window_.menuBar()->addMenu("&Tools");
-    add(tools, {TMainAction::ToolCapture, TMainAction::ToolButton13});
+    add(tools, {TMainAction::ToolCapture, TMainAction::ToolButton13, TMainAction::ToolSyncContent});
+    tools->addSeparator();
+    add(tools, {TMainAction::FileExportCHM});
 
     BuildBrowseMenu();
 }
@@ -255,6 +283,19 @@ void TMainActions::UpdateCommands(bool open, const TTreeNode* node) {
     Action(TMainAction::ToolCapture)
         ->setEnabled(open && record != nullptr && record->Kind == NodeKind::WebPage && !unfinished);
     Action(TMainAction::ToolButton13)->setEnabled(open && unfinished);
+    const bool pageOrFolder = record != nullptr && (record->Kind == NodeKind::WebPage ||
+                                                    record->Kind == NodeKind::Folder);
+    Action(TMainAction::ToolSyncContent)
+        ->setEnabled(open && record != nullptr && record->Kind == NodeKind::WebPage && !unfinished);
+    Action(TMainAction::FileImportVelmor)->setEnabled(open && underFolder);
+    Action(TMainAction::FileImportHtml)->setEnabled(open && underFolder);
+    Action(TMainAction::FileSaveHtml)->setEnabled(open && pageOrFolder);
+    Action(TMainAction::FileExportContent)->setEnabled(open && node != nullptr);
+    Action(TMainAction::FileExportList)->setEnabled(open && node != nullptr);
+    for (TMainAction action : {TMainAction::FileExportAll, TMainAction::FileSaveHtmlAll,
+                               TMainAction::FileExportListall, TMainAction::FileExportCHM}) {
+        Action(action)->setEnabled(open);
+    }
     if (!open || node == nullptr) {
         for (TMainAction action :
              {TMainAction::EditCut1, TMainAction::EditCopy1, TMainAction::EditDelete1}) {

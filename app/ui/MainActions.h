@@ -51,6 +51,17 @@ enum class TMainAction {
     ToolButton17, // find
     SpeedButton4, // the next node down the tree
     SpeedButton5, // the next node up the tree
+    // Exports and imports of the binder.
+    FileExportAll,
+    FileExportContent,
+    FileImportVelmor,
+    FileSaveHtml,
+    FileSaveHtmlAll,
+    FileImportHtml,
+    ToolSyncContent,
+    FileExportList,
+    FileExportListall,
+    FileExportCHM,
 };
 
 class TMainActions : public QObject, public IViewCommands {

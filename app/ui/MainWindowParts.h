@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-class ICaptureStarter;
 class ISettingsStore;
 class ITaskQueue;
 struct BinderPaths;
@@ -15,7 +14,6 @@ struct TMainWindowParts {
     TSettings& Settings;
     BinderPaths& Paths;
     ITaskQueue& Queue;
-    ICaptureStarter& Capture;
     std::vector<std::string> Arguments; // the command line, the program first
     std::string StartFolder;            // the current folder at start-up
 };

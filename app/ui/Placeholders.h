@@ -4,12 +4,9 @@
 // minimal forms that keep their place, names and the calls made to them, so the window can be
 // built and used around them. Each is replaced by the real control or form.
 
-#include <QDialog>
 #include <QWidget>
 
 #include <string>
-
-class QCheckBox;
 
 // An empty widget standing for a control still to come (the side bar, the notes editor, the
 // page and summary browsers), named as the control will be.
@@ -19,15 +16,4 @@ QWidget* MakePlaceholder(const char* name, QWidget* parent);
 class TfrmPreview : public QWidget {
 public:
     explicit TfrmPreview(QWidget* parent = nullptr);
-};
-
-// The tip form TForm1 without its tips: the caption, the "Show Tips at Startup" box and OK.
-class TForm1 : public QDialog {
-public:
-    explicit TForm1(QWidget* owner);
-    bool ShowTips() const;
-    void SetShowTips(bool show);
-
-private:
-    QCheckBox* CheckBox1; // "Show Tips at Startup"
 };

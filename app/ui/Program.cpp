@@ -46,10 +46,10 @@ TProgram::~TProgram() {
     }
     if (window_) {
         window_->SetLifecycle(nullptr);
+        window_->SetCaptureStarter(nullptr);
         window_->SetLevelStatusForm(nullptr);
         window_->SetWaitForm(nullptr);
     }
-    captureSlot_.Set(nullptr);
     collaborators_.Capture.reset();
     collaborators_.Lifecycle.reset();
     collaborators_.Form9.reset();
@@ -79,16 +79,16 @@ bool TProgram::ClaimInstance(int& exitCode) {
 }
 
 void TProgram::CreateForms() {
-    TMainWindowParts parts{
-        *store_, settings_, paths_, queue_, captureSlot_, options_.Arguments, options_.StartFolder};
+    TMainWindowParts parts{*store_, settings_,          paths_,
+                           queue_,  options_.Arguments, options_.StartFolder};
     window_ = std::make_unique<TFormVelmorRnx>(parts);
     preview_ = std::make_unique<TfrmPreview>();
     form4_ = std::make_unique<TForm4>();
     window_->SetWaitForm(form4_.get());
-    TCollaboratorContext context{*window_,  captureSlot_, window_->Binder(),   queue_, *store_,
-                                 settings_, paths_,       options_.StartFolder};
+    TCollaboratorContext context{*window_, window_->Binder(),   queue_, *store_, settings_,
+                                 paths_,   options_.StartFolder};
     collaborators_ = options_.MakeCollaborators(context);
-    captureSlot_.Set(collaborators_.Capture.get());
+    window_->SetCaptureStarter(collaborators_.Capture.get());
     window_->SetLifecycle(collaborators_.Lifecycle.get());
     window_->SetLevelStatusForm(dynamic_cast<MessageTarget*>(collaborators_.Form9.get()));
 }

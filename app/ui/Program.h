@@ -61,7 +61,6 @@ private:
     TSettings settings_;
     BinderPaths paths_;
     TaskQueue queue_;
-    TCaptureStarterSlot captureSlot_;
     std::optional<std::string> openCommand_; // the DDE text for a file argument
     std::unique_ptr<TForm7> splash_;
     InstanceChannel channel_;

@@ -5,13 +5,25 @@
 #include "platform/base/QtText.h"
 
 #include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+constexpr int FormWidth = 525;
+constexpr int BarHeight = 14;
+constexpr int ButtonRowHeight = 32;
+} // namespace
 
 TForm4::TForm4(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      ProgressBar1(new QProgressBar(this)), Timer1(this) {
+      ProgressBar1(new QProgressBar(this)), CancelButton(new QPushButton("Cancel", this)),
+      Timer1(this) {
     setObjectName("Form4");
     ProgressBar1->setObjectName("ProgressBar1");
-    setFixedSize(525, 14);
+    CancelButton->setObjectName("CancelButton");
+    CancelButton->setGeometry(FormWidth - 85, BarHeight + 4, 80, ButtonRowHeight - 8);
+    CancelButton->hide();
+    connect(CancelButton, &QPushButton::clicked, this, [this] { cancelled_ = true; });
+    setFixedSize(FormWidth, BarHeight);
     // Wider than the form, as it was designed: the bar runs out past the right edge.
     ProgressBar1->setGeometry(0, 0, 689, 14);
     ProgressBar1->setRange(0, 100);
@@ -23,7 +35,7 @@ TForm4::TForm4(QWidget* parent)
 }
 
 void TForm4::Dispatch(const PostedMessage& message) {
-    if (message.Msg != WM_SAVINGSTATUS) {
+    if (message.Msg != WM_SAVINGSTATUS || holding_) {
         return;
     }
     if (message.WParam == 0) {
@@ -56,6 +68,18 @@ void TForm4::Start(const std::string& text) {
     Timer1.SetEnabled(true);
 }
 
+void TForm4::StartHolding(const std::string& text, bool cancellable) {
+    if (isVisible()) {
+        hide(); // the modality changes only while hidden
+    }
+    holding_ = true;
+    cancelled_ = false;
+    setWindowModality(Qt::ApplicationModal);
+    CancelButton->setVisible(cancellable);
+    setFixedSize(FormWidth, cancellable ? BarHeight + ButtonRowHeight : BarHeight);
+    Start(text);
+}
+
 void TForm4::Step() {
     Timer1Timer();
     ProgressBar1->repaint();
@@ -65,6 +89,12 @@ void TForm4::Finish() {
     ProgressBar1->setValue(100);
     hide();
     Timer1.SetEnabled(false);
+    if (holding_) {
+        holding_ = false;
+        setWindowModality(Qt::NonModal);
+        CancelButton->hide();
+        setFixedSize(FormWidth, BarHeight);
+    }
 }
 
 int TForm4::Position() const {

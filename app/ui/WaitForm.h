@@ -12,6 +12,7 @@
 #include <string>
 
 class QProgressBar;
+class QPushButton;
 
 class TForm4 : public QWidget, public MessageTarget {
 public:
@@ -26,6 +27,12 @@ public:
 
     // Shown around work with `text` as the caption, the bar running from 0.
     void Start(const std::string& text);
+    // Shown like Start around work the main thread does for the user, modal so that no
+    // command of another window starts meanwhile; the captures' status messages leave it
+    // alone until Finish. `cancellable` shows a Cancel button.
+    void StartHolding(const std::string& text, bool cancellable);
+    // Cancel was pressed since the form was last shown holding.
+    bool Cancelled() const { return cancelled_; }
     // A step of work on the main thread, which keeps the timer from running: drawn at once.
     void Step();
     // The bar complete, the form hidden.
@@ -35,6 +42,9 @@ public:
 
 private:
     QProgressBar* ProgressBar1; // the running bar
-    TTimer Timer1;              // moves the bar
+    QPushButton* CancelButton;
+    TTimer Timer1; // moves the bar
     std::string StatusText;
+    bool holding_ = false;
+    bool cancelled_ = false;
 };

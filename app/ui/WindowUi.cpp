@@ -11,12 +11,15 @@
 #include "app/ui/TreePane.h"
 #include "app/ui/WaitForm.h"
 #include "app/ui/dialogs/NewBinder.h"
+#include "app/ui/dialogs/SaveCHM.h"
 #include "app/ui/dialogs/UnitLocation.h"
 #include "app/ui/dialogs/WindowAddItemHost.h"
 #include "app/ui/views/NodeViews.h"
 #include "app/ui/views/ViewsPane.h"
 #include "platform/base/Invoker.h"
 #include "platform/base/QtText.h"
+#include "platform/shell/ChmCompiler.h"
+#include "platform/shell/ShellOpen.h"
 #include "platform/widgets/FileFilter.h"
 
 #include <QCoreApplication>
@@ -48,8 +51,7 @@ std::optional<std::string> RunFileDialog(QWidget* owner, const TFileDialogOption
 
 } // namespace
 
-TWindowUi::TWindowUi(TFormVelmorRnx& window, const ICaptureStarter& capture)
-    : window_(window), capture_(capture) {}
+TWindowUi::TWindowUi(TFormVelmorRnx& window) : window_(window) {}
 
 TWindowUi::~TWindowUi() = default;
 
@@ -79,8 +81,8 @@ void TWindowUi::SetLifecycle(IBinderLifecycle* lifecycle, TBinderTree& binder,
                 added_();
             }
         });
-    addHost_ =
-        std::make_unique<TWindowAddItemHost>(*this, paths, store, binder.Items(), *addRunner_);
+    addHost_ = std::make_unique<TWindowAddItemHost>(*this, paths, store, binder.Items(),
+                                                    *addRunner_, [this] { return lastDialogDir_; });
 }
 
 void TWindowUi::RunAddRequest(const TAddItemRequest& request) {
@@ -93,6 +95,10 @@ void TWindowUi::RunAddRequest(const TAddItemRequest& request) {
             added_();
         }
     }
+}
+
+bool TWindowUi::LevelCaptureRunning() const {
+    return capture_ != nullptr && capture_->LevelCaptureRunning();
 }
 
 // ---- messages and the wait form -----------------------------------------------------------------
@@ -136,18 +142,23 @@ void TWindowUi::OpenStatusForm(const std::string& text) {
         PostMessageTo(this, {WM_OPENSTATUSFORM, 0, 0, text});
         return;
     }
-    if (capture_.LevelCaptureRunning() || waitForm_ == nullptr) {
+    if (LevelCaptureRunning() || waitForm_ == nullptr) {
         return;
     }
     waitForm_->Start(text);
 }
 
 void TWindowUi::UpdateStatusForm() {
-    if (!Invoker().IsMainThread() || capture_.LevelCaptureRunning() || waitForm_ == nullptr ||
-        !waitForm_->isVisible()) {
+    if (!Invoker().IsMainThread() || waitForm_ == nullptr || !waitForm_->isVisible()) {
         return;
     }
-    waitForm_->Step();
+    if (holding_) {
+        // The form holds the commands: the window may paint and Cancel be pressed.
+        waitForm_->Step();
+        QCoreApplication::processEvents();
+    } else if (!LevelCaptureRunning()) {
+        waitForm_->Step();
+    }
 }
 
 void TWindowUi::CloseStatusForm() {
@@ -155,10 +166,23 @@ void TWindowUi::CloseStatusForm() {
         PostMessageTo(this, {WM_CLOSESTATUSFORM, 0, 0, {}});
         return;
     }
-    if (capture_.LevelCaptureRunning() || waitForm_ == nullptr) {
+    if (waitForm_ == nullptr || (LevelCaptureRunning() && !holding_)) {
         return;
     }
+    holding_ = false;
     waitForm_->Finish();
+}
+
+void TWindowUi::OpenWaitForm(const std::string& text, bool cancellable) {
+    if (waitForm_ == nullptr) {
+        return;
+    }
+    holding_ = true;
+    waitForm_->StartHolding(text, cancellable);
+}
+
+bool TWindowUi::StatusCancelled() const {
+    return holding_ && waitForm_ != nullptr && waitForm_->Cancelled();
 }
 
 void TWindowUi::Dispatch(const PostedMessage& message) {
@@ -167,6 +191,22 @@ void TWindowUi::Dispatch(const PostedMessage& message) {
     } else if (message.Msg == WM_CLOSESTATUSFORM) {
         CloseStatusForm();
     }
+}
+
+// ---- what only the exports ask ------------------------------------------------------------------
+
+std::optional<TChmChoice> TWindowUi::ChmDialog() {
+    return ShowChmDialog(&window_, lastDialogDir_);
+}
+
+int TWindowUi::ShellOpen(const std::string& file) {
+    return ::ShellOpen(file, [this](const std::string& text, const std::string& caption) {
+        MessageBox(text, caption, TMsgButtons::Ok);
+    });
+}
+
+std::unique_ptr<RunningProgram> TWindowUi::StartChmCompiler(const std::string& projectFile) {
+    return ::StartChmCompiler(projectFile);
 }
 
 // ---- what the captures report ------------------------------------------------------------------

@@ -2,11 +2,12 @@
 
 // The main window as the binder code sees it (IBinderUi): its message boxes and the wait form,
 // its dialogs, and the window around the tree (caption, recent binders, commands, side bar),
-// carried out by the window's parts. It also takes what the captures report (ICaptureReports)
-// through its capture port. Calls from other threads that show or hide the wait form are
-// carried to the main thread.
+// carried out by the window's parts; and as the exports see it (IExportUi). It also takes what the
+// captures report (ICaptureReports) through its capture port. Calls from other threads that show or
+// hide the wait form are carried to the main thread.
 
 #include "app/binder/BinderUi.h"
+#include "app/binder/ExportUi.h"
 #include "app/capture/CapturePort.h"
 #include "platform/base/PostedMessage.h"
 
@@ -27,13 +28,14 @@ struct TAddItemRequest;
 inline constexpr uint32_t WM_OPENSTATUSFORM = 0x0400 + 200;
 inline constexpr uint32_t WM_CLOSESTATUSFORM = 0x0400 + 201;
 
-class TWindowUi : public IBinderUi, public ICaptureReports, public MessageTarget {
+class TWindowUi : public IBinderUi, public IExportUi, public ICaptureReports, public MessageTarget {
 public:
     // The window's parts are reached when a call comes, so the window may build them later.
-    // `capture` tells whether a capture with linked pages runs.
-    TWindowUi(TFormVelmorRnx& window, const ICaptureStarter& capture);
+    explicit TWindowUi(TFormVelmorRnx& window);
     ~TWindowUi() override;
 
+    // Tells whether a capture with linked pages runs; null: none does.
+    void SetCaptureStarter(const ICaptureStarter* capture) { capture_ = capture; }
     // The wait form TForm4, and the status form of captures with linked pages; null: none.
     void SetWaitForm(TForm4* form);
     void SetLevelStatusForm(MessageTarget* form);
@@ -80,6 +82,15 @@ public:
     void RefillPanel(int index) override;
     std::string ChosenBinderPath() const override { return {}; }
 
+    // ---- IExportUi ----
+    std::string LastDialogDir() const override { return lastDialogDir_; }
+    void SetLastDialogDir(const std::string& folder) override { lastDialogDir_ = folder; }
+    void OpenWaitForm(const std::string& text, bool cancellable) override;
+    bool StatusCancelled() const override;
+    std::optional<TChmChoice> ChmDialog() override;
+    int ShellOpen(const std::string& file) override;
+    std::unique_ptr<RunningProgram> StartChmCompiler(const std::string& projectFile) override;
+
     // ---- ICaptureReports ----
     void CaptureDone(uint32_t nodeId) override;
     void SavingStatus(StatusForm form, int wParam, const std::string& status,
@@ -89,9 +100,13 @@ public:
     void Dispatch(const PostedMessage& message) override;
 
 private:
+    bool LevelCaptureRunning() const;
+
     TFormVelmorRnx& window_;
-    const ICaptureStarter& capture_;
+    const ICaptureStarter* capture_ = nullptr;
     TForm4* waitForm_ = nullptr;
+    bool holding_ = false; // the wait form is up around an export or import
+    std::string lastDialogDir_;
     MessageTarget* levelForm_ = nullptr;
     TCapturePort port_{*this};
     TBinderTree* binder_ = nullptr;

@@ -76,9 +76,10 @@ struct BinderFixture {
     FakeCaptureStarter capture;
     TSettings settings = DefaultSettings(dir.Str());
     BinderPaths paths;
-    TBinderTree binder{ui, queue, capture, settings, paths};
+    TBinderTree binder{ui, queue, settings, paths};
 
     BinderFixture() {
+        binder.SetCaptureStarter(&capture);
         paths.BinderRoot = dir.Str();
         paths.BinderStore = "Notesstore";
         paths.BinderSave = "Notes.sav";

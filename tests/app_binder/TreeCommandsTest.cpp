@@ -459,7 +459,7 @@ TEST(TreeCommands, CopyNodeFilesSkipsWhatCannotBeRead) {
     WriteFileBytes(fs::path(b.StoreFolder(0xA1)) / "sub" / "c.css", "css");
     ASSERT_EQ(::chmod(secret.c_str(), 0), 0);
     NodeRecord(b.p)->Content.PageHtml = "page";
-    const std::string target = JoinPath(b.dir.Str(), "out/page.htm");
+    const fs::path copy = b.StoreFolder(0xC0);
     {
         PermissionsEnforced enforced;
         size_t size = 0;
@@ -467,12 +467,12 @@ TEST(TreeCommands, CopyNodeFilesSkipsWhatCannotBeRead) {
             GTEST_SKIP() << "permissions are not enforced here";
         }
         EXPECT_TRUE(
-            CopyNodeFiles(*NodeRecord(b.p), b.paths.BinderRoot, b.paths.BinderStore, target, b.ui));
+            CopyNodeFiles(*NodeRecord(b.p), 0xC0, b.paths.BinderRoot, b.paths.BinderStore, b.ui));
     }
-    EXPECT_EQ(ReadFileBytes(b.dir / "out" / "page.htm"), "page");
-    EXPECT_EQ(ReadFileBytes(b.dir / "out" / "a.gif"), "gif A1");
-    EXPECT_EQ(ReadFileBytes(b.dir / "out" / "sub" / "c.css"), "css");
-    EXPECT_FALSE(fs::exists(b.dir / "out" / "secret.gif"));
+    EXPECT_EQ(ReadFileBytes(copy / "C0.htm"), "page");
+    EXPECT_EQ(ReadFileBytes(copy / "a.gif"), "gif A1");
+    EXPECT_EQ(ReadFileBytes(copy / "sub" / "c.css"), "css");
+    EXPECT_FALSE(fs::exists(copy / "secret.gif"));
     EXPECT_TRUE(b.ui.CallsOf("ShowMessage").empty());
 }
 

@@ -221,6 +221,43 @@ TEST_F(Capture, TheStopCommandAndADeleteDuringCaptures) {
     EXPECT_FALSE(std::filesystem::exists(b.StoreFolder(0x13)));
 }
 
+TEST_F(Capture, AContentSyncLeavesTheWaitFormAlone) {
+    server.Serve("/w.htm", "<title>W</title>", "text/html");
+    server.Start();
+    for (const bool hidden : {false, true}) {
+        reports.WaitLog.clear();
+        TPageInfo& page = AddPage("/w.htm", hidden ? 0x21 : 0x20);
+        controller.StartNodeCapture(page, false, {.KeepWaitFormHidden = hidden});
+        invoker.WaitServing([&] { return page.CurrentCapture == nullptr; });
+        const bool shown = std::find(reports.WaitLog.begin(), reports.WaitLog.end(),
+                                     "0 Parsing page, please wait ....") != reports.WaitLog.end();
+        EXPECT_EQ(shown, !hidden) << reports.WaitLog.size();
+        EXPECT_EQ(page.State, CaptureState::Completed);
+    }
+}
+
+TEST_F(Capture, APageCapturedNowStoresItsLocalResourcesWithoutTheNet) {
+    const std::string folder = b.dir.Str() + "/import";
+    std::filesystem::create_directories(folder);
+    const std::string image = std::string("GIF89a\0\xff", 8);
+    WriteFileBytes(folder + "/pic.gif", image);
+    TPageInfo& page = AddPage("/unused.htm", 0x22);
+    page.RequestedUrl = "file://" + folder + "/a.htm";
+    page.Content.FetchedText = "<p>local</p><img src=\"pic.gif\">";
+    TPageInfo& empty = AddPage("/unused.htm", 0x23);
+    empty.RequestedUrl = "file://" + folder + "/b.htm";
+
+    EXPECT_TRUE(controller.CapturePageNow(page));
+    EXPECT_FALSE(controller.CapturePageNow(empty));
+    EXPECT_EQ(page.CurrentCapture, nullptr);
+    EXPECT_EQ(page.Content.PageHtml.find(folder), std::string::npos) << page.Content.PageHtml;
+    bool stored = false;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(b.StoreFolder(0x22))) {
+        stored = stored || (entry.is_regular_file() && ReadFileBytes(entry.path()) == image);
+    }
+    EXPECT_TRUE(stored);
+}
+
 TEST_F(Capture, ClosingTheBinderStopsThePollerAndEveryCapture) {
     TPageInfo& polled = AddPage("/p.htm", 0x14, true);
     TPageInfo& clicked = AddPage("/s.gif", 0x15, true); // stalls before its first byte
@@ -294,7 +331,8 @@ TEST_F(Capture, ReopeningCapturesOnlyUnfinishedPages) {
     MemorySettingsStore store;
     // A binder of its own, with a controller of its own: the fake starter passes the tree's
     // cancels on to it.
-    TBinderTree tree{b.ui, queue, b.capture, b.settings, b.paths};
+    TBinderTree tree{b.ui, queue, b.settings, b.paths};
+    tree.SetCaptureStarter(&b.capture);
     TBinderLifecycle lifecycle{b.ui, queue, b.capture, b.settings, store, b.paths, tree};
     finishing = &tree;
     CaptureSetup setup = MakeSetup();

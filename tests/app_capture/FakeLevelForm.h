@@ -45,15 +45,19 @@ private:
 };
 
 // The main window as the captures report to it: the end of a capture goes to OnDone (as the
-// window hands it to the binder), the status of a capture with linked pages to its form.
+// window hands it to the binder), the status of a capture with linked pages to its form, what
+// the wait form is told to WaitLog ("<wParam> <status>").
 struct FakeCaptureReports : ICaptureReports {
     std::function<void(uint32_t)> OnDone;
     FakeLevelForm* Form = nullptr;
+    std::vector<std::string> WaitLog;
     void CaptureDone(uint32_t nodeId) override { OnDone(nodeId); }
     void SavingStatus(StatusForm form, int wParam, const std::string& status,
                       const std::optional<std::string>& url) override {
         if (form == StatusForm::Level) {
             Form->Dispatch(SavingStatusMessage(wParam, status, url));
+        } else if (form == StatusForm::Wait) {
+            WaitLog.push_back(std::to_string(wParam) + " " + status);
         }
     }
     void OpenStatusForm(const std::string&) override {}

@@ -117,7 +117,8 @@ struct MainWindowRig {
     TFormVelmorRnx& Make(std::vector<std::string> arguments = {"tarnwick"}) {
         Window.reset();
         Window = std::make_unique<TFormVelmorRnx>(
-            TMainWindowParts{Store, Settings, Paths, Queue, Capture, arguments, Folder.Str()});
+            TMainWindowParts{Store, Settings, Paths, Queue, arguments, Folder.Str()});
+        Window->SetCaptureStarter(&Capture);
         Window->SetWaitForm(&Form4);
         Lifecycle.Tree = &Window->Binder();
         Window->SetLifecycle(&Lifecycle);

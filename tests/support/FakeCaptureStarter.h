@@ -17,11 +17,16 @@ public:
     // Runs when a record is cancelled, before the call returns (a test checks what still
     // exists at that moment).
     std::function<void(TPageInfo&)> OnCancel;
+    // Runs when a capture starts (a test reads the record as the capture finds it).
+    std::function<void(TPageInfo&)> OnStart;
 
     void StartNodeCapture(TPageInfo& record, bool /*useCache*/,
                           const CaptureOptions& options) override {
         Calls.push_back("start " + IntToHex(record.Id, 1) + " " + std::to_string(options.Levels) +
                         (options.KeepWaitFormHidden ? " hidden" : ""));
+        if (OnStart) {
+            OnStart(record);
+        }
     }
     // Answers CapturePageNow; its record is recorded as "now <HEX id> <fetched text>".
     bool CaptureNowResult = true;

@@ -4,6 +4,7 @@
 // ("ShowMessage(text)"), dialogs answer from a queue (cancelled once it is empty), boxes and
 // confirmations answer OK unless told otherwise.
 
+#include "app/binder/AddItemDialog.h"
 #include "app/binder/ExportUi.h"
 
 #include <deque>
@@ -65,12 +66,22 @@ public:
                         (allowCreate ? "create" : "") + ")");
         return Next(DialogAnswers, std::optional<std::string>());
     }
+    std::unique_ptr<IAddItemDialog> CreateAddItemDialog(int, std::optional<uint32_t>,
+                                                        const std::string&) override {
+        return nullptr;
+    }
+    std::optional<TNewBinderChoice> NewBinderDialog(const std::string&) override {
+        return std::nullopt;
+    }
     std::string LastDialogDir() const override { return DialogDir; }
     void SetLastDialogDir(const std::string& folder) override { DialogDir = folder; }
 
-    void OpenStatusForm(const std::string& text, bool cancellable) override {
+    void OpenWaitForm(const std::string& text, bool cancellable) override {
         Calls.push_back("OpenStatusForm(" + text + (cancellable ? "|cancel" : "") + ")");
         Cancelled = false;
+    }
+    void OpenStatusForm(const std::string& text) override {
+        Calls.push_back("OpenStatusForm(" + text + "|roles)");
     }
     void UpdateStatusForm() override {
         if (PressCancel && PressCancel()) {

@@ -43,6 +43,15 @@ public:
             return task.Kind == UnfinishedPageKind && !runs(task.NodeId);
         });
     }
+    bool CancelTask(uint32_t nodeId, int32_t state) override {
+        for (Task& task : Tasks) {
+            if (task.NodeId == nodeId) {
+                task.State = state;
+                return true;
+            }
+        }
+        return false;
+    }
     void StartPolling() override { ++PollingStarts; }
     void Stop() override { ++Stops; }
 };

@@ -92,6 +92,7 @@ public:
     // ---- state the window reads ----
     int CurrentView() const { return currentView_; }
     TTreeNode* EditingNode() const { return editing_; }
+    void SetEditingNode(TTreeNode* node) { editing_ = node; }
     int FontStep() const { return fontStep_; }
     // Forgets the node shown and the node being edited (after a delete or a new tree).
     void ForgetShownNode();

@@ -1,0 +1,123 @@
+// The exports and imports in the main window: their menu entries and enabling, one export run
+// through the window's own dialog, and the wait form that holds the commands around them.
+#include "app/binder/PageInfo.h"
+#include "app/ui/WaitForm.h"
+#include "app/ui/WindowUi.h"
+
+#include "tests/app_ui/UiTestSupport.h"
+#include "tests/support/TempDir.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QMenu>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string MenuOf(const QAction* action) {
+    for (QObject* object : action->associatedObjects()) {
+        if (const auto* menu = qobject_cast<QMenu*>(object)) {
+            return menu->title().toStdString();
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(ExportCommands, MenuEntriesAndTheirEnablingBySelection) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    TTreeNode* folder = rig.Add(NodeKind::Folder, "f");
+    TTreeNode* page = rig.Add(NodeKind::WebPage, "http://a.example/");
+    TTreeNode* note = rig.Add(NodeKind::Notes, "n");
+    NodeRecord(page)->State = CaptureState::Completed;
+
+    struct Case {
+        TMainAction Action;
+        const char* Menu;
+        const char* Caption;
+        const char* EnabledFor; // F folder, P page, N note selected
+    };
+    const Case cases[] = {
+        {TMainAction::FileImportVelmor, "&Import", "Import From Velmor format file", "F"},
+        {TMainAction::FileImportHtml, "&Import", "Html File(s) From Directory", "F"},
+        {TMainAction::FileExportAll, "&Export", "Entire Binder", "FPN"},
+        {TMainAction::FileExportContent, "&Export", "Export Content As Page", "FPN"},
+        {TMainAction::FileSaveHtml, "Save As &Html", "Selected Only", "FP"},
+        {TMainAction::FileSaveHtmlAll, "Save As &Html", "Entire Binder", "FPN"},
+        {TMainAction::FileExportList, "Export &URL List", "Selected Only", "FPN"},
+        {TMainAction::FileExportListall, "Export &URL List", "Entire Binder", "FPN"},
+        {TMainAction::ToolSyncContent, "&Tools", "Sync Content", "P"},
+        {TMainAction::FileExportCHM, "&Tools", "&Generate CHM", "FPN"},
+    };
+    const std::pair<TTreeNode*, char> selections[] = {{folder, 'F'}, {page, 'P'}, {note, 'N'}};
+    for (const auto& [node, letter] : selections) {
+        window.Binder().Items().SetSelected(node);
+        for (const Case& c : cases) {
+            const QAction* action = window.Actions().Action(c.Action);
+            EXPECT_EQ(action->text().toStdString(), c.Caption);
+            EXPECT_EQ(MenuOf(action), c.Menu) << c.Caption;
+            EXPECT_EQ(action->isEnabled(),
+                      std::string(c.EnabledFor).find(letter) != std::string::npos)
+                << c.Caption << " with " << letter;
+        }
+    }
+
+    window.Actions().Action(TMainAction::FileCloseBinder)->trigger();
+    for (const Case& c : cases) {
+        EXPECT_FALSE(window.Actions().Action(c.Action)->isEnabled()) << c.Caption;
+    }
+}
+
+TEST(ExportCommands, TheUrlListOfTheSelectedPageGoesToTheFileChosen) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    rig.Add(NodeKind::WebPage, "http://a.example/one");
+    TTreeNode* page = rig.Add(NodeKind::WebPage, "http://a.example/two");
+    window.Binder().Items().SetSelected(page);
+    const std::string target = rig.Folder.Str() + "/urls.txt";
+
+    std::string filters;
+    WhenModal([&](QWidget* dialog) {
+        auto* files = qobject_cast<QFileDialog*>(dialog);
+        ASSERT_NE(files, nullptr);
+        filters = files->nameFilters().join(";").toStdString();
+        files->selectFile(QString::fromStdString(target));
+        static_cast<QDialog*>(files)->accept(); // QFileDialog keeps its own accept protected
+    });
+    window.Actions().Action(TMainAction::FileExportList)->trigger();
+
+    EXPECT_EQ(ReadFileBytes(target), "http://a.example/two\r\n");
+    EXPECT_NE(filters.find("*.txt"), std::string::npos) << filters;
+}
+
+TEST(ExportCommands, TheWaitFormHoldsTheCommandsAndOffersCancel) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Capture.LevelRunning = true; // an export's form opens all the same
+    TWindowUi& ui = window.Ui();
+
+    ui.OpenWaitForm("Compiling", true);
+    EXPECT_TRUE(rig.Form4.isVisible());
+    EXPECT_EQ(rig.Form4.windowModality(), Qt::ApplicationModal);
+    auto* cancel = rig.Form4.findChild<QPushButton*>("CancelButton");
+    ASSERT_NE(cancel, nullptr);
+    ASSERT_TRUE(cancel->isVisible());
+    EXPECT_FALSE(ui.StatusCancelled());
+    cancel->click();
+    ui.UpdateStatusForm();
+    EXPECT_TRUE(ui.StatusCancelled());
+    ui.CloseStatusForm();
+    EXPECT_FALSE(rig.Form4.isVisible());
+    EXPECT_EQ(rig.Form4.windowModality(), Qt::NonModal);
+    EXPECT_FALSE(ui.StatusCancelled());
+
+    // Without Cancel the form is the plain bar.
+    ui.OpenWaitForm("Saving", false);
+    EXPECT_FALSE(cancel->isVisible());
+    ui.CloseStatusForm();
+}

@@ -1,0 +1,204 @@
+// The main window's smaller commands over fakes: the options, a page's new address, the About
+// box, the installed read-me and help, and stepping on an empty tree.
+#include "app/ui/UtilityCommands.h"
+
+#include "tests/app_ui/UiTestSupport.h"
+#include "tests/support/FormControls.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Answers every message box while it lives, keeping its caption and text.
+class BoxCatcher {
+public:
+    BoxCatcher() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                Boxes.push_back(box->windowTitle().toStdString() + ": " +
+                                box->text().toStdString());
+                box->accept();
+            }
+        });
+        timer_.start(5);
+    }
+    std::vector<std::string> Boxes;
+
+private:
+    QTimer timer_;
+};
+
+void Trigger(TFormVelmorRnx& window, const char* action) {
+    QAction* found = window.findChild<QAction*>(action);
+    ASSERT_NE(found, nullptr) << action;
+    found->trigger();
+}
+
+// Runs `command` and answers the first dialog it opens with `answer`.
+template <typename Dialog>
+void Answer(TFormVelmorRnx& window, const char* command, std::function<void(Dialog&)> answer) {
+    bool answered = false;
+    WhenModal([&](QWidget* widget) {
+        auto* dialog = dynamic_cast<Dialog*>(widget);
+        ASSERT_NE(dialog, nullptr);
+        answered = true;
+        answer(*dialog);
+    });
+    Trigger(window, command);
+    EXPECT_TRUE(answered) << command;
+}
+
+using BoolSetting = bool TSettings::*;
+const std::pair<const char*, BoolSetting> OptionBoxes[] = {
+    {"CheckBox1", &TSettings::ShowPageViaFile}, {"CheckBox2", &TSettings::StripScript},
+    {"CheckBox5", &TSettings::RecursiveImport}, {"CheckBox3", &TSettings::AskBeforeDelete},
+    {"CheckBox4", &TSettings::AskBeforeClose},  {"CheckBox6", &TSettings::ShowTips}};
+
+} // namespace
+
+TEST(UtilityCommands, OptionsRoundTripEverySettingAndCancelWritesNothing) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Settings.ListMode = 2;
+    bool value = false;
+    for (const auto& [name, setting] : OptionBoxes) {
+        rig.Settings.*setting = value = !value;
+    }
+    const TSettings before = rig.Settings;
+    for (const bool ok : {false, true}) {
+        Answer<QDialog>(window, "Options", [&](QDialog& dialog) {
+            EXPECT_TRUE(Control<QRadioButton>(dialog, "ListByTitle")->isChecked());
+            for (const auto& [name, setting] : OptionBoxes) {
+                QCheckBox* box = Control<QCheckBox>(dialog, name);
+                EXPECT_EQ(box->isChecked(), before.*setting) << name;
+                box->toggle();
+            }
+            Control<QPushButton>(dialog, ok ? "OKBtn" : "CancelBtn")->click();
+        });
+        for (const auto& [name, setting] : OptionBoxes) {
+            EXPECT_EQ(rig.Settings.*setting, ok != before.*setting) << name << " ok " << ok;
+        }
+        EXPECT_EQ(rig.Settings.ListMode, 2);
+    }
+    EXPECT_TRUE(rig.Lifecycle.Calls.empty());
+}
+
+TEST(UtilityCommands, ChangedPageListIsToldAndReloadsTheBinder) {
+    const struct {
+        std::vector<const char*> Clicks;
+        int32_t ListMode;
+        bool Reload;
+    } cases[] = {
+        {{"ListByTitle"}, 2, true},
+        {{"ListByTitle", "ListByUrl"}, 1, false},
+    };
+    for (const auto& c : cases) {
+        MainWindowRig rig;
+        TFormVelmorRnx& window = rig.Make();
+        BoxCatcher boxes;
+        Answer<QDialog>(window, "Options", [&](QDialog& dialog) {
+            for (const char* click : c.Clicks) {
+                Control<QRadioButton>(dialog, click)->click();
+            }
+            Control<QPushButton>(dialog, "OKBtn")->click();
+        });
+        EXPECT_EQ(rig.Settings.ListMode, c.ListMode);
+        EXPECT_EQ(boxes.Boxes,
+                  c.Reload
+                      ? std::vector<std::string>{"Change Option: The binder will be reload for "
+                                                 "this change to take effect    "}
+                      : std::vector<std::string>{});
+        EXPECT_EQ(rig.Lifecycle.Calls,
+                  c.Reload ? std::vector<std::string>{"reload"} : std::vector<std::string>{});
+    }
+}
+
+TEST(UtilityCommands, ChangeUrlStoresTheAddressBeforeTheCapture) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    {
+        BoxCatcher boxes;
+        Trigger(window, "ToolChangeURL");
+        EXPECT_EQ(boxes.Boxes, std::vector<std::string>{"Tarnwick: No node selected"});
+    }
+    TTreeNode* page = rig.Add(NodeKind::WebPage, "http://old.example/");
+    NodeRecord(page)->Id = 0x2A;
+    window.Binder().Items().SetSelected(page);
+    std::string captured;
+    rig.Capture.OnStart = [&](TPageInfo& record) { captured = record.RequestedUrl; };
+
+    Answer<QDialog>(window, "ToolChangeURL", [](QDialog& dialog) {
+        EXPECT_EQ(Control<QLineEdit>(dialog, "Edit1")->text(), "http://old.example/");
+        Control<QLineEdit>(dialog, "Edit1")->setText("http://new.example/");
+        Control<QPushButton>(dialog, "CancelBtn")->click();
+    });
+    EXPECT_EQ(NodeRecord(page)->RequestedUrl, "http://old.example/");
+    EXPECT_FALSE(window.Binder().BinderDirty);
+    EXPECT_TRUE(rig.Capture.Calls.empty());
+
+    Answer<QDialog>(window, "ToolChangeURL", [](QDialog& dialog) {
+        Control<QLineEdit>(dialog, "Edit1")->setText("http://new.example/");
+        Control<QPushButton>(dialog, "OKBtn")->click();
+    });
+    EXPECT_EQ(NodeRecord(page)->RequestedUrl, "http://new.example/");
+    EXPECT_TRUE(window.Binder().BinderDirty);
+    EXPECT_EQ(rig.Capture.Calls, std::vector<std::string>{"start 2A 0"});
+    EXPECT_EQ(captured, "http://new.example/");
+    EXPECT_EQ(window.ViewsPane().Views().EditingNode(), page);
+}
+
+TEST(UtilityCommands, ReadMeAndHelpOpenTheFilesOfTheWorkFolder) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    TempDir work; // installed without the files: the shell's refusal names the path it got
+    rig.Settings.WorkDir = work.Str();
+    const std::string readMe =
+        "Operation Error!: Could not run program '" + work.Str() + "/readme.txt'";
+    const std::string help =
+        "Operation Error!: Could not run program '" + work.Str() + "/tqzhelp.chm'";
+    BoxCatcher boxes;
+    Trigger(window, "ReadMe1");
+    Trigger(window, "HelpContent");
+    EXPECT_EQ(boxes.Boxes, (std::vector<std::string>{readMe, help}));
+    boxes.Boxes.clear();
+    Answer<QDialog>(window, "TipsofTheDay1", [](QDialog& form) {
+        Control<QPushButton>(form, "Button3")->click();
+        form.accept();
+    });
+    EXPECT_EQ(boxes.Boxes, std::vector<std::string>{help});
+}
+
+TEST(UtilityCommands, AboutNamesTheOpenBinder) {
+    const struct {
+        std::string Name, Root, ShownName;
+    } cases[] = {{"My%20Pages", "/home/u/binders", "My Pages"}, {"", "", ""}};
+    for (const auto& c : cases) {
+        MainWindowRig rig;
+        TFormVelmorRnx& window = rig.Make();
+        rig.Paths.BinderName = c.Name;
+        rig.Paths.BinderRoot = c.Root;
+        Answer<QDialog>(window, "HelpAbout", [&](QDialog& box) {
+            EXPECT_EQ(Control<QLabel>(box, "Label3")->text().toStdString(), c.ShownName);
+            EXPECT_EQ(Control<QLabel>(box, "Label4")->text().toStdString(), c.Root);
+            box.accept();
+        });
+    }
+}
+
+TEST(UtilityCommands, SteppingOnAnEmptyTreeDoesNothing) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    for (const int index : {-1, 0, 5}) {
+        window.SelectNodeByIndex(index);
+        EXPECT_EQ(window.Binder().Selected(), nullptr);
+    }
+}

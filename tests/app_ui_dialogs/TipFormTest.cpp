@@ -1,0 +1,71 @@
+#include "app/ui/dialogs/tip.h"
+
+#include "tests/support/FormControls.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+TTipClock DayOfMonth(int day) {
+    return [day] { return QDate(2026, 3, day); };
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line;
+    }
+    return text;
+}
+
+} // namespace
+
+TEST(TipForm, FirstTipFollowsTheDayOfTheMonth) {
+    const struct {
+        int Day;
+        int Tip;
+    } cases[] = {{25, 6}, {5, 5}, {19, 0}, {31, 12}};
+    for (const auto& c : cases) {
+        TForm1 form(nullptr, DayOfMonth(c.Day), "", nullptr);
+        EXPECT_EQ(form.TipIndex(), c.Tip) << "day " << c.Day;
+        EXPECT_EQ(Control<QLabel>(form, "Label1")->text(), "Did you know...");
+    }
+}
+
+TEST(TipForm, TipsAreCutAfterBlanksIntoAtMostFourShownLines) {
+    // Day 2 shows tip 2: two lines, the second ending in "corner" in full.
+    TForm1 second(nullptr, DayOfMonth(2), "", nullptr);
+    EXPECT_EQ(second.ShownLines(),
+              (std::vector<std::string>{"navigate through you saved pages by clicking ",
+                                        "arrow button at the bottom right hand corner", "", ""}));
+
+    int longest = 0;
+    for (int tip = 1; tip < TipCount; ++tip) {
+        if (TipText(tip).size() > TipText(longest).size()) {
+            longest = tip;
+        }
+    }
+    TForm1 form(nullptr, DayOfMonth(longest), "", nullptr);
+    const std::vector<std::string> lines = CutTipLines(TipText(longest));
+    ASSERT_GT(lines.size(), 2u);
+    EXPECT_LE(lines.size(), 4u);
+    EXPECT_EQ(Joined(form.ShownLines()), TipText(longest)); // nothing lost
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].back(), ' ') << lines[i];
+    }
+}
+
+TEST(TipForm, NextTipWrapsAfterTheLast) {
+    TForm1 form(nullptr, DayOfMonth(17), "", nullptr);
+    Control<QPushButton>(form, "Button2")->click();
+    EXPECT_EQ(form.TipIndex(), 18);
+    EXPECT_EQ(Joined(form.ShownLines()), TipText(18));
+    Control<QPushButton>(form, "Button2")->click();
+    EXPECT_EQ(form.TipIndex(), 0);
+    EXPECT_EQ(Joined(form.ShownLines()), TipText(0));
+}
