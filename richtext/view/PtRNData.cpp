@@ -68,8 +68,7 @@ void TCustomPrintableRNData::GetDrawItemsRange(int, int& startNo, int& endNo, in
     part = -1;
 }
 
-void TCustomPrintableRNData::DrawPageBackground(TCanvas& canvas, const TRNScreenAndDevice& sad,
-                                                bool preview) {
+void TCustomPrintableRNData::DrawPageBackground(TCanvas& canvas, const TRNScreenAndDevice& sad) {
     const TColor color = GetColor();
     const int left = GetPrintableAreaLeft();
     const int top = GetPrintableAreaTop();
@@ -93,7 +92,6 @@ void TCustomPrintableRNData::DrawPageBackground(TCanvas& canvas, const TRNScreen
         canvas.FillRect(Bounds(left, top, GetWidth(), GetHeight()));
         canvas.Brush().SetStyle(TBrushStyle::bsClear);
     }
-    (void)preview;
 }
 
 // The background and border of the paragraph that starts at draw line `d`, over the draw
@@ -148,7 +146,7 @@ void TCustomPrintableRNData::DrawPage(int pageNo, TCanvas& canvas, bool preview,
     CharExtraGuard extraGuard(canvas);
     const int savedExtra = extraGuard.Saved();
 
-    DrawPageBackground(canvas, sad, preview);
+    DrawPageBackground(canvas, sad);
     DoPagePrepaint(canvas, pageNo, preview);
 
     int x = 0;
@@ -159,7 +157,6 @@ void TCustomPrintableRNData::DrawPage(int pageNo, TCanvas& canvas, bool preview,
         TCustomRNItemInfo& item = GetItem(di.ItemNo);
         const bool firstOnPage = d == startNo;
         int itemPart = -1;
-        int itemTop = top;
         if (firstOnPage && part >= 0) {
             itemPart = part;
         } else if (d == endNo && d != startNo) {
@@ -170,9 +167,6 @@ void TCustomPrintableRNData::DrawPage(int pageNo, TCanvas& canvas, bool preview,
         }
         // The text after a cut item that opens the page is placed by the part's own top.
         const int lineTop = (part > 0 && d > startNo) ? top2 : top;
-        if (firstOnPage && part > 0) {
-            itemTop = top;
-        }
         if (!correction || di.FromNewLine || di.Left > x) {
             x = di.Left;
         }
@@ -184,7 +178,8 @@ void TCustomPrintableRNData::DrawPage(int pageNo, TCanvas& canvas, bool preview,
             lastStyleNo = -1;
         }
         if (!item.IsText()) {
-            const int y = itemPart >= 0 && firstOnPage ? -itemTop : di.Top - lineTop;
+            // A cut item opening the page starts its part at the top of the text area.
+            const int y = itemPart >= 0 && firstOnPage ? -top : di.Top - lineTop;
             if (item.GetBoolValue(TRNItemBoolProperty::rnbpPrintToBMP)) {
                 const int w = MulDiv(di.Width, sad.ppixScreen, std::max(1, sad.ppixDevice));
                 const int h = MulDiv(di.Height, sad.ppiyScreen, std::max(1, sad.ppiyDevice));

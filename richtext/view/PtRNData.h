@@ -68,7 +68,7 @@ public:
     void DrawPage(int pageNo, TCanvas& canvas, bool preview, bool correction);
 
 private:
-    void DrawPageBackground(TCanvas& canvas, const TRNScreenAndDevice& sad, bool preview);
+    void DrawPageBackground(TCanvas& canvas, const TRNScreenAndDevice& sad);
     int DrawParaBack(TCanvas& canvas, const TRNScreenAndDevice& sad, int d, int endNo, int left,
                      int top);
 };
