@@ -1,5 +1,6 @@
 #include "platform/widgets/Control.h"
 
+#include "platform/graphics/Edges.h"
 #include "platform/widgets/ScrollBar.h"
 
 #include <QCursor>
@@ -70,23 +71,24 @@ QScrollBar* TCustomControl::Bar(TScrollBarKind kind) const {
 }
 
 int TCustomControl::ClientWidth() const {
-    int w = width() - (barVisible_[1] ? Bar(TScrollBarKind::sbVertical)->sizeHint().width() : 0);
+    int w = width() - 2 * edgeWidth_ -
+            (barVisible_[1] ? Bar(TScrollBarKind::sbVertical)->sizeHint().width() : 0);
     return std::max(0, w);
 }
 
 int TCustomControl::ClientHeight() const {
-    int h =
-        height() - (barVisible_[0] ? Bar(TScrollBarKind::sbHorizontal)->sizeHint().height() : 0);
+    int h = height() - 2 * edgeWidth_ -
+            (barVisible_[0] ? Bar(TScrollBarKind::sbHorizontal)->sizeHint().height() : 0);
     return std::max(0, h);
 }
 
 TPoint TCustomControl::ClientToScreen(TPoint p) const {
-    QPoint g = mapToGlobal(QPoint(p.X, p.Y));
+    QPoint g = mapToGlobal(QPoint(p.X, p.Y) + ClientOrigin());
     return {g.x(), g.y()};
 }
 
 TPoint TCustomControl::ScreenToClient(TPoint p) const {
-    QPoint l = mapFromGlobal(QPoint(p.X, p.Y));
+    QPoint l = mapFromGlobal(QPoint(p.X, p.Y)) - ClientOrigin();
     return {l.x(), l.y()};
 }
 
@@ -154,12 +156,12 @@ void TCustomControl::Invalidate() {
 void TCustomControl::InvalidateRect(const TRect& r) {
     QRect rect(r.Left, r.Top, r.Width(), r.Height());
     invalid_ += rect.intersected(QRect(0, 0, ClientWidth(), ClientHeight()));
-    update(rect);
+    update(rect.translated(ClientOrigin()));
 }
 
 void TCustomControl::Update() {
     if (!invalid_.isEmpty()) {
-        repaint(invalid_.boundingRect());
+        repaint(invalid_.boundingRect().translated(ClientOrigin()));
     }
 }
 
@@ -256,7 +258,7 @@ void TCustomControl::ScrollWindowEx(int dx, int dy, const TRect* rect) {
             child->move(child->pos() + QPoint(dx, dy));
         }
     }
-    update(area);
+    update(area.translated(ClientOrigin()));
 }
 
 std::vector<QWidget*> TCustomControl::ChildWidgets() const {
@@ -270,7 +272,7 @@ std::vector<QWidget*> TCustomControl::ChildWidgets() const {
 }
 
 void TCustomControl::GenerateMouseMove() {
-    const QPoint p = mapFromGlobal(QCursor::pos());
+    const QPoint p = mapFromGlobal(QCursor::pos()) - ClientOrigin();
     Guard([&] { MouseMove(ShiftStateOf(QGuiApplication::keyboardModifiers()), p.x(), p.y()); });
 }
 
@@ -279,16 +281,33 @@ void TCustomControl::LayoutScrollBars() {
     QScrollBar* h = Bar(TScrollBarKind::sbHorizontal);
     int vw = v->sizeHint().width();
     int hh = h->sizeHint().height();
+    const int e = edgeWidth_;
     v->setVisible(barVisible_[1]);
     h->setVisible(barVisible_[0]);
     if (barVisible_[1]) {
-        v->setGeometry(width() - vw, 0, vw, height() - (barVisible_[0] ? hh : 0));
+        v->setGeometry(width() - e - vw, e, vw, height() - 2 * e - (barVisible_[0] ? hh : 0));
     }
     if (barVisible_[0]) {
-        h->setGeometry(0, height() - hh, width() - (barVisible_[1] ? vw : 0), hh);
+        h->setGeometry(e, height() - e - hh, width() - 2 * e - (barVisible_[1] ? vw : 0), hh);
     }
     FitSurface();
     update();
+}
+
+void TCustomControl::SetClientEdge(bool edge) {
+    const int width = edge ? 2 : 0;
+    if (edgeWidth_ == width) {
+        return;
+    }
+    const QPoint shift = QPoint(width, width) - ClientOrigin();
+    edgeWidth_ = width;
+    // Children keep their client positions.
+    for (QWidget* child : ChildWidgets()) {
+        child->move(child->pos() + shift);
+    }
+    LayoutScrollBars();
+    invalid_ = QRegion(0, 0, ClientWidth(), ClientHeight());
+    Guard([this] { Resize(); });
 }
 
 void TCustomControl::ScrollAction(TScrollBarKind kind, int action) {
@@ -425,8 +444,13 @@ void TCustomControl::paintEvent(QPaintEvent* e) {
         painting_ = false;
     }
     QPainter painter(this);
-    QRect r = e->rect().intersected(surface_.rect());
-    painter.drawImage(r.topLeft(), surface_, r);
+    QRect r = e->rect().translated(-ClientOrigin()).intersected(surface_.rect());
+    painter.drawImage(r.topLeft() + ClientOrigin(), surface_, r);
+    if (edgeWidth_ > 0) {
+        TQtCanvas frame(&painter, {width(), height()}, 96, 96);
+        TRect bounds = Rect(0, 0, width(), height());
+        DrawEdge(frame, bounds, EDGE_SUNKEN, BF_RECT);
+    }
 }
 
 void TCustomControl::resizeEvent(QResizeEvent*) {
@@ -436,7 +460,7 @@ void TCustomControl::resizeEvent(QResizeEvent*) {
 }
 
 void TCustomControl::mousePressEvent(QMouseEvent* e) {
-    QPoint p = e->position().toPoint();
+    QPoint p = e->position().toPoint() - ClientOrigin();
     if (e->button() == Qt::LeftButton) {
         clicked_ = true;
     }
@@ -447,7 +471,7 @@ void TCustomControl::mousePressEvent(QMouseEvent* e) {
 }
 
 void TCustomControl::mouseReleaseEvent(QMouseEvent* e) {
-    QPoint p = e->position().toPoint();
+    QPoint p = e->position().toPoint() - ClientOrigin();
     Guard([&] {
         if (e->button() == Qt::LeftButton && clicked_) {
             clicked_ = false;
@@ -461,7 +485,7 @@ void TCustomControl::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void TCustomControl::mouseDoubleClickEvent(QMouseEvent* e) {
-    QPoint p = e->position().toPoint();
+    QPoint p = e->position().toPoint() - ClientOrigin();
     clicked_ = false;
     Guard([&] {
         if (e->button() == Qt::LeftButton) {
@@ -474,12 +498,12 @@ void TCustomControl::mouseDoubleClickEvent(QMouseEvent* e) {
 }
 
 void TCustomControl::mouseMoveEvent(QMouseEvent* e) {
-    QPoint p = e->position().toPoint();
+    QPoint p = e->position().toPoint() - ClientOrigin();
     Guard([&] { MouseMove(ShiftStateOf(e->modifiers(), e->buttons()), p.x(), p.y()); });
 }
 
 void TCustomControl::wheelEvent(QWheelEvent* e) {
-    QPoint p = e->position().toPoint();
+    QPoint p = e->position().toPoint() - ClientOrigin();
     bool handled = false;
     Guard([&] {
         handled = DoMouseWheel(ShiftStateOf(e->modifiers(), e->buttons()), e->angleDelta().y(),

@@ -113,6 +113,13 @@ public:
     // catches up with a scroll.
     void GenerateMouseMove();
 
+    // A sunken two-pixel edge around the control, outside its client area, as a window's
+    // client edge: the client size, the surface, mouse positions, the placement of child
+    // widgets and the scroll bars all lie inside it.
+    void SetClientEdge(bool edge);
+    // Where the client point (0, 0) lies in the widget.
+    QPoint ClientOrigin() const { return {edgeWidth_, edgeWidth_}; }
+
     std::function<void()> OnClick;
     std::function<void()> OnDblClick;
     std::function<void()> OnEnter;
@@ -183,4 +190,5 @@ private:
     QScrollBar* bars_[2] = {nullptr, nullptr};
     bool barVisible_[2] = {false, false};
     bool keepDisabled_[2] = {false, false};
+    int edgeWidth_ = 0;
 };

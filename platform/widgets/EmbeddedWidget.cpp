@@ -1,6 +1,7 @@
 #include "platform/widgets/EmbeddedWidget.h"
 
 #include "platform/graphics/Canvas.h"
+#include "platform/widgets/Control.h"
 
 #include <QFrame>
 #include <QImage>
@@ -13,7 +14,13 @@
 
 namespace {
 constexpr char TagProperty[] = "tarnwickTag";
+
+// A control with a client edge places its children in client coordinates.
+QPoint ParentClientOrigin(const QWidget& widget) {
+    auto* control = dynamic_cast<const TCustomControl*>(widget.parentWidget());
+    return control ? control->ClientOrigin() : QPoint();
 }
+} // namespace
 
 int32_t WidgetTag(const QWidget& widget) {
     return widget.property(TagProperty).toInt();
@@ -51,15 +58,16 @@ TRect TEmbeddedWidget::BoundsRect() const {
     if (!widget_) {
         return {};
     }
-    QRect g = widget_->geometry();
+    QRect g = widget_->geometry().translated(-ParentClientOrigin(*widget_));
     return Bounds(g.x(), g.y(), g.width(), g.height());
 }
 
 void TEmbeddedWidget::SetBounds(int left, int top, int width, int height) {
     if (widget_) {
-        widget_->setGeometry(std::clamp(left, -MaxChildCoordinate, MaxChildCoordinate),
-                             std::clamp(top, -MaxChildCoordinate, MaxChildCoordinate), width,
-                             height);
+        const QPoint origin = ParentClientOrigin(*widget_);
+        widget_->setGeometry(std::clamp(left, -MaxChildCoordinate, MaxChildCoordinate) + origin.x(),
+                             std::clamp(top, -MaxChildCoordinate, MaxChildCoordinate) + origin.y(),
+                             width, height);
     }
 }
 

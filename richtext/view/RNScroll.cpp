@@ -112,8 +112,10 @@ void TRNScroller::ScrollChildren(int dx, int dy) {
     for (QWidget* child : ChildWidgets()) {
         const int tag = WidgetTag(*child) + dy;
         SetWidgetTag(*child, tag);
-        child->move(std::clamp(child->x() + dx, -MaxChildCoordinate, MaxChildCoordinate),
-                    std::clamp(tag, -MaxChildCoordinate, MaxChildCoordinate));
+        const int left = child->x() - ClientOrigin().x() + dx;
+        child->move(QPoint(std::clamp(left, -MaxChildCoordinate, MaxChildCoordinate),
+                           std::clamp(tag, -MaxChildCoordinate, MaxChildCoordinate)) +
+                    ClientOrigin());
     }
 }
 
@@ -134,6 +136,7 @@ void TRNScroller::SetHScrollVisible(bool visible) {
 void TRNScroller::SetBorderStyle(TBorderStyle style) {
     if (borderStyle_ != style) {
         borderStyle_ = style;
+        SetClientEdge(style == TBorderStyle::bsSingle);
         Invalidate();
     }
 }
@@ -151,7 +154,7 @@ void TRNScroller::AssignInplace(TRNScroller* editor) {
     }
     inplaceEditor_ = editor;
     if (editor) {
-        SetWidgetTag(*editor, editor->y());
+        SetWidgetTag(*editor, editor->y() - ClientOrigin().y());
     }
 }
 

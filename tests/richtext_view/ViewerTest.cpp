@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QWheelEvent>
 
@@ -78,9 +79,11 @@ TEST(Scroller, PositionsPastTheEndClampAndTheWheelScrollsByItsStep) {
     s.Note.SetVPos(100000, true);
     EXPECT_EQ(s.Note.VPos(), s.Note.GetVScrollMax());
     EXPECT_GT(s.Note.VPos(), 0);
-    // The last line is in view, not beyond it.
+    // The last line is in view, not beyond it by more than the part of a step the page
+    // leaves out.
     EXPECT_LE(s.Note.VPos() * s.Note.VSmallStep + s.Note.ClientHeight(),
-              s.Note.GetDocumentHeight() + s.Note.VSmallStep);
+              s.Note.GetDocumentHeight() + s.Note.VSmallStep +
+                  s.Note.ClientHeight() % s.Note.VSmallStep);
 
     s.Note.SetVPos(10, true);
     EXPECT_TRUE(Wheel(s.Note, -60)); // half a notch waits for the other half
@@ -108,12 +111,61 @@ TEST(Scroller, AFarChildIsPlacedWithinTheWindowSystemsRange) {
     const int docY = note.RNData().DrawItems[0]->Top + 1;
     ASSERT_EQ(docY, 50000);
     EXPECT_EQ(WidgetTag(*button), docY);
-    EXPECT_EQ(button->y(), 10000);
+    // Children sit in client coordinates, inside the border.
+    const int edge = 2;
+    EXPECT_EQ(button->y(), 10000 + edge);
     note.ScrollTo(docY - 30);
     const int windowY = docY - note.VPos() * note.VSmallStep;
     EXPECT_EQ(WidgetTag(*button), windowY);
-    EXPECT_EQ(button->y(), windowY);
+    EXPECT_EQ(button->y(), windowY + edge);
     EXPECT_LT(windowY, note.ClientHeight());
+}
+
+// A single border is a sunken two-pixel edge outside the client area; without one the client
+// area is the whole control. Either way a click lands on the same client and document point.
+TEST(Scroller, ASingleBorderIsASunkenEdgeOutsideTheClientArea) {
+    const auto qt = [](TColor color) {
+        const uint32_t rgb = ColorToRGB(color);
+        return qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+    };
+    const QRgb white = qt(clWhite);
+    const QRgb shadow = qt(clBtnShadow);
+    const QRgb darkShadow = qt(cl3DDkShadow);
+    for (int edge : {2, 0}) {
+        SCOPED_TRACE(edge);
+        Shown s(30);
+        s.Note.SetBorderStyle(edge ? TBorderStyle::bsSingle : TBorderStyle::bsNone);
+        s.Note.SetVScrollVisible(false);
+        EXPECT_EQ(s.Note.ClientWidth(), 200 - 2 * edge);
+        EXPECT_EQ(s.Note.ClientHeight(), 100 - 2 * edge);
+
+        s.Note.SetVPos(10, true);
+        QApplication::processEvents();
+        const QImage pixels = s.Pixels();
+        EXPECT_EQ(pixels.pixel(0, 0), edge ? shadow : white);
+        EXPECT_EQ(pixels.pixel(1, 1), edge ? darkShadow : white);
+        EXPECT_EQ(pixels.pixel(edge, edge), white);
+        EXPECT_EQ(pixels.pixel(edge, 99 - edge), white);
+
+        const TRNDrawLineInfo& line = *s.Note.RNData().DrawItems[12];
+        const int scrolled = s.Note.VPos() * s.Note.VSmallStep;
+        const QPoint client(line.Left + line.Width - 1, line.Top + line.Height - 1 - scrolled);
+        QPoint got(-1, -1);
+        int found = -1;
+        s.Note.OnMouseDown = [&](TMouseButton, TShiftState, int x, int y) {
+            got = {x, y};
+            found = s.Note.RNData().FindDrawItemAtPos(x + s.Note.HPos(), y + scrolled);
+        };
+        const QPointF at = client + QPoint(edge, edge);
+        QMouseEvent press(QEvent::MouseButtonPress, at, s.Note.mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&s.Note, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, s.Note.mapToGlobal(at), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&s.Note, &release);
+        EXPECT_EQ(got, client);
+        EXPECT_EQ(found, 12);
+    }
 }
 
 TEST(Scroller, AOneStepScrollRepaintsOnlyTheUncoveredStrip) {

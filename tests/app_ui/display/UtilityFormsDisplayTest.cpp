@@ -47,9 +47,9 @@ TEST(UtilityFormsDisplay, TipAtStartAndTheDownloadManagerOnCtrlD) {
                                            rig.Settings,
                                            rig.Paths,
                                            queue,
-                                           rig.Capture,
                                            {"tarnwick", "/nodde", "/tip"},
                                            rig.Folder.Str()});
+    window.SetCaptureStarter(&rig.Capture);
     window.SetWaitForm(&rig.Form4);
     rig.Lifecycle.Tree = &window.Binder();
     window.SetLifecycle(&rig.Lifecycle);
