@@ -35,6 +35,7 @@ private:
 // TPrintableRN
 
 TPrintableRN::TPrintableRN(TRNPrint& print, QWidget* parent) : TRichNote(parent), RNPrint(print) {
+    RecreateData();
     setVisible(false);
     SetBorderStyle(TBorderStyle::bsNone);
     TopMargin = 0;

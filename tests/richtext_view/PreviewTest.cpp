@@ -13,7 +13,13 @@ public:
     using TRNPrintPreview::Click;
     using TRNPrintPreview::TRNPrintPreview;
 
-    QImage Pixels() { return grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    // The client area's pixels (the border left out).
+    QImage Pixels() {
+        return grab()
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32)
+            .copy(QRect(ClientOrigin(), QSize(ClientWidth(), ClientHeight())));
+    }
 };
 
 QRgb Drawn(TColor color) {
