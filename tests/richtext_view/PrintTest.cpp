@@ -288,6 +288,22 @@ TEST(PrintJob, ABadRangeRaisesBeforeAnyJobAndNoPagesStartNoJob) {
     EXPECT_TRUE(empty.Device->Log.empty());
 }
 
+TEST(PrintJob, ContinuousPrintFillsTheJobTheCallerOpened) {
+    PrintedNote n;
+    n.AddLines(20);
+    n.Format();
+    n.Device->BeginDoc();
+    n.Print.ContinuousPrint();
+    n.Print.ContinuousPrint();
+    n.Device->EndDoc();
+    EXPECT_EQ(n.Device->Log, (std::vector<std::string>{"Begin", "NewPage", "NewPage", "NewPage",
+                                                       "NewPage", "End"}));
+    ASSERT_EQ(n.Device->Sheets.size(), 5u);
+    // The second document starts on the last sheet of the first.
+    EXPECT_EQ(n.Device->Sheets[2].front(), "line 17");
+    EXPECT_EQ(n.Device->Sheets[2][4], "line 1");
+}
+
 TEST(PrintJob, AFailingPageAbortsTheJobAndRestoresTheCopies) {
     PrintedNote n;
     n.AddLines(20);
