@@ -63,7 +63,12 @@ public:
     int GetHeight() const override { return height_; }
     int GetVOffs() const override { return VOffs; }
     TColor GetColor() const override { return clWindow; }
+    TCanvas* GetCanvas() const override {
+        return Canvas ? Canvas : TRNItemFormattedData::GetCanvas();
+    }
     int VOffs = 0;
+    // What a partial reformat measures with.
+    TCanvas* Canvas = nullptr;
 
 private:
     int width_;

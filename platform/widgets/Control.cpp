@@ -271,6 +271,23 @@ std::vector<QWidget*> TCustomControl::ChildWidgets() const {
     return children;
 }
 
+bool TCustomControl::FocusNextInTabOrder(bool backward) {
+    QWidget* w = this;
+    for (;;) {
+        w = backward ? w->previousInFocusChain() : w->nextInFocusChain();
+        if (!w || w == this) {
+            return false;
+        }
+        if (isAncestorOf(w) || w->window() != window()) {
+            continue;
+        }
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisible()) {
+            w->setFocus(backward ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+            return true;
+        }
+    }
+}
+
 void TCustomControl::GenerateMouseMove() {
     const QPoint p = mapFromGlobal(QCursor::pos()) - ClientOrigin();
     Guard([&] { MouseMove(ShiftStateOf(QGuiApplication::keyboardModifiers()), p.x(), p.y()); });

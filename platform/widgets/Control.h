@@ -112,6 +112,10 @@ public:
     // A mouse move at the cursor's position with no buttons, so that what follows the mouse
     // catches up with a scroll.
     void GenerateMouseMove();
+    // Gives the focus to the next (previous) widget of the window in tab order, wrapping
+    // around, that takes it by Tab, is enabled and visible and lies outside this control;
+    // false when there is none.
+    bool FocusNextInTabOrder(bool backward);
 
     // A sunken two-pixel edge around the control, outside its client area, as a window's
     // client edge: the client size, the surface, mouse positions, the placement of child

@@ -18,6 +18,7 @@ struct TMessage {
 };
 
 constexpr uint32_t WM_SETFOCUS = 0x0007;
+constexpr uint32_t WM_COPY = 0x0301;
 constexpr uint32_t WM_KEYDOWN = 0x0100;
 constexpr uint32_t WM_KEYUP = 0x0101;
 constexpr uint32_t WM_CHAR = 0x0102;

@@ -68,6 +68,7 @@ void TCustomRNFormattedData::Clear() {
     State.Include(TRNStateItem::rnstClearing);
     Deselect(nullptr);
     ClearTemporal();
+    LastReportedCheckpoint = nullptr;
     TCustomRNData::Clear();
     State.Exclude(TRNStateItem::rnstClearing);
 }
@@ -96,9 +97,24 @@ void TCustomRNFormattedData::ForgetItem(const TCustomRNItemInfo* item) {
     if (CaptureMouseItem == item) {
         CaptureMouseItem = nullptr;
     }
+    if (item->Checkpoint && item->Checkpoint.get() == LastReportedCheckpoint) {
+        LastReportedCheckpoint = nullptr;
+    }
+    // A freed item on the focus path takes the path with it.
+    // (The slot of an item being freed is already empty.)
+    if (FocusedItemNo >= 0 && FocusedItemNo < ItemCount() &&
+        Items()[static_cast<size_t>(FocusedItemNo)].Item.get() == nullptr) {
+        FocusedItemNo = -1;
+        if (auto* root = dynamic_cast<TRNControlData*>(GetFormattedRoot())) {
+            root->ForgetFocus(nullptr);
+        }
+    }
 }
 
 void TCustomRNFormattedData::ForgetData(const TCustomRNFormattedData* data) {
+    if (auto* control = dynamic_cast<TRNControlData*>(this)) {
+        control->ForgetFocus(data);
+    }
     if (LastRNDataMovedAbove == data) {
         LastRNDataMovedAbove = nullptr;
         LastJumpMovedAbove = -1;

@@ -7,6 +7,7 @@
 // (through IRichNoteHost), a nested document (a table cell) from the document above it.
 
 #include "platform/graphics/Canvas.h"
+#include "platform/widgets/Clipboard.h"
 #include "richtext/model/CRNData.h"
 #include "richtext/model/RNClasses.h"
 #include "richtext/model/RNStyleFontInfo.h"
@@ -133,7 +134,7 @@ public:
     virtual void Formatted(int /*firstItemNo*/, int /*lastItemNo*/, bool /*partial*/) {}
     virtual TRNScroller* GetInplaceEditor() const { return nullptr; }
     virtual void DestroyInplaceEditor() {}
-    virtual void ShowRectangle(int /*x*/, int /*y*/, int /*w*/, int /*h*/) {}
+    virtual void ShowRectangle(int left, int top, int width, int height);
     virtual void DoCopy() = 0;
     virtual bool IsAssignedCopy() const = 0;
     virtual bool IsAssignedRNMouseUp() const = 0;
@@ -264,6 +265,8 @@ public:
         int V(int v) const;
     };
     void FormatLine(TFormatState& s, std::string_view text, int offs, int len, int itemNo);
+    // One item of a pass, as the alignment of its paragraph asks.
+    void FormatItem(TFormatState& s, int itemNo);
     void FormatWords(TFormatState& s, int itemNo);
     void FinishScreenLine(const TRNScreenAndDevice& sad, int rightEdge, int drawItemCount,
                           bool& noLineToFinish, int& extraSpace, bool lastLineOfPara);
@@ -277,6 +280,97 @@ public:
         int LastStyleNo = -1;
     };
 
+    // Partial reformat and scrolling.
+    // The draw items to rewrap around an edit of first..last: their paragraphs and one more
+    // on either side.
+    void GetParaBounds(int drawItemNo1, int drawItemNo2, int& paraStart, int& paraEnd) const;
+    // Rewraps the paragraphs of the draw items first..last; `itemsInserted` items were added
+    // (removed when negative) among them, and the draw items below still carry the old
+    // item numbers.
+    void FormatParas(int startDrawItemNo, int endDrawItemNo, int itemsInserted);
+    void FormatParasExact(int startDrawItemNo, int endDrawItemNo, int itemsInserted);
+    bool GetItemCoords(int itemNo, int& left, int& top) const;
+    bool GetItemClientCoords(int itemNo, int& left, int& top) const;
+    // Raises the checkpoint-visible event the control asks for, after a vertical scroll.
+    void AfterVScroll();
+    // What the checkpoint-visible event reported last; forgotten with its checkpoint.
+    TRNCPInfo* LastReportedCheckpoint = nullptr;
+    bool RemoveCheckpoint(int itemNo);
+
+    // Selection, word look-up and search.
+    virtual bool SelectionExists(bool allowReset, bool usePartial);
+    virtual void GetSelStart(int& drawItemNo, int& drawItemOffs);
+    void GetSelectionBounds(int& startItemNo, int& startItemOffs, int& endItemNo, int& endItemOffs,
+                            bool normalize) const;
+    void GetSelectionBoundsEx(int& startItemNo, int& startItemOffs, int& endItemNo,
+                              int& endItemOffs, bool normalize) const {
+        GetSelectionBounds(startItemNo, startItemOffs, endItemNo, endItemOffs, normalize);
+    }
+    // Moves the selection; repaints nothing and scrolls nowhere.
+    void SetSelectionBounds(int startItemNo, int startItemOffs, int endItemNo, int endItemOffs);
+    void SetPartialSelectedItem(TCustomRNItemInfo* item);
+    // The selection (and the focus) would name items that are gone.
+    void DeleteItems(int firstItemNo, int count) override;
+    bool FindWordAt(std::string& word, int x, int y, int& styleNo, int& itemNo, int& offs);
+    void GetWordAt(int x, int y, int& itemNo, std::string& word);
+    void SelectWordAt(int x, int y);
+    // The selection as text: raw UTF-16LE with `unicode`, else 8-bit.
+    std::string GetSelText(bool unicode);
+    TGraphic* GetSelectedImage();
+    TRect GetClientSelectionRect();
+    TRect GetSelectionRect();
+    // `text` is 8-bit in the document's code page; SearchTextW takes UTF-16. A Unicode item
+    // is compared in UTF-16, an 8-bit one in its bytes.
+    bool SearchText(bool down, bool matchCase, std::string_view text);
+    bool SearchTextW(bool down, bool matchCase, std::u16string text);
+    virtual void SrchStart(bool down, int& itemNo, int& offs);
+    virtual void SrchSelectIt(int itemNo, int offs, int length);
+    void RNFGetLimits(bool selectionOnly, int& startItem, int& endItem, int& startOffs,
+                      int& endOffs) override;
+
+    // The mouse (window coordinates), hot items and hypertext areas.
+    void MouseMove(uint32_t shift, int x, int y);
+    void MouseDown(int button, uint32_t shift, int x, int y);
+    virtual void MouseUp(int button, uint32_t shift, int x, int y);
+    // The point comes with the event: the cursor may have moved on since.
+    void DblClick(int x, int y);
+    void MouseLeave();
+    void SearchHotItem(int x, int y);
+    void SetMouseCapture(TCustomRNItemInfo* item, int& left, int& top);
+    void ReleaseMouseCapture(TCustomRNItemInfo* item);
+    void BuildJumpsCoords(int& startJumpNo, TRNList<TRNJumpInfo>* list);
+    void GetCheckpointXY(TRNCPInfo* checkpoint, int& x, int& y);
+    int GetCheckpointYEx(TRNCPInfo* checkpoint);
+    int GetJumpPointY(int id);
+    int GetJumpPointItemNo(int id);
+    void GetJumpPointLocation(int id, TCustomRNFormattedData*& rnData, int& itemNo);
+    virtual void SetCursor(TCursor cursor);
+    virtual TPoint ClientToScreen(TPoint p) const { return p; }
+    virtual TPoint ScreenToClient(TPoint p) const { return p; }
+    virtual void FocusControl() {}
+
+    // Focus among the items that take it.
+    int GetNextFocusedItem(int itemNo, bool goForward, TCustomRNData*& topLevelRNData,
+                           int& topLevelItemNo);
+    virtual void AdjustFocus(int newFocusedItemNo, TCustomRNData* topLevelRNData,
+                             int topLevelItemNo);
+    void ClearFocus();
+
+    // Clipboard copy: every format of one copy goes out together.
+    void Copy(TColor color, IRNBackground* background);
+    bool CopyDef(TColor color, IRNBackground* background);
+    void CopyText();
+    void CopyTextW();
+    void CopyImage();
+    void CopyRNF(TColor color, IRNBackground* background);
+    void CopyRTF(TColor color, IRNBackground* background);
+    virtual IClipboardWriter* GetClipboard() const { return nullptr; }
+    void CopyText_(IClipboardWriter& clipboard);
+    void CopyTextW_(IClipboardWriter& clipboard);
+    void CopyImage_(IClipboardWriter& clipboard);
+    void CopyRNF_(IClipboardWriter& clipboard, TColor color, IRNBackground* background);
+    void CopyRTF_(IClipboardWriter& clipboard, TColor color, IRNBackground* background);
+
 protected:
     // The owner's part of the destruction: items (and the documents they hold) are freed
     // while this object still answers as a formatted document.
@@ -284,6 +378,17 @@ protected:
 
 private:
     const TParaInfo& ParaOf(int itemNo) const;
+    bool IsParaStartDrawItem(int drawItemNo) const;
+    int SpacingBefore(const TFormatState& s, int itemNo) const;
+    void ReportCheckpoint(TRNCPInfo* checkpoint);
+    bool JumpHover(int x, int y);
+    bool HotItemMove(uint32_t shift, int x, int y);
+    void LimitToView(int& x, int& y) const;
+    void CollapseSelection(int drawItemNo, int offs);
+    void SelectFoundWord(int itemNo, int offs, const std::string& word);
+    struct TSearchKey;
+    bool SearchPart(int itemNo, int from, bool down, const TSearchKey& key, std::string& buffer,
+                    int& found) const;
     void FormatText(TFormatState& s, std::string_view text, int offs, int len, int itemNo);
     void FormatInline(TFormatState& s, int itemNo);
     void FormatFullLine(TFormatState& s, int itemNo);
@@ -315,6 +420,37 @@ public:
     // Paints the clip rectangle of the control's canvas through one off-screen bitmap of its
     // size: the background, then the document, then a copy onto the canvas.
     void PaintBuffered();
+
+    // The focus path: the (possibly nested) document holding the focused item, and the item.
+    int32_t TopLevelFocusedItemNo = -1;
+    TCustomRNData* TopLevelFocusedRNData = nullptr;
+    // Where copies go; null: the system clipboard.
+    IClipboardWriter* Clipboard = nullptr;
+
+    IClipboardWriter* GetClipboard() const override;
+    void AdjustFocus(int newFocusedItemNo, TCustomRNData* topLevelRNData,
+                     int topLevelItemNo) override;
+    void Deselect(TCustomRNItemInfo* newPartiallySelected) override;
+    void MouseUp(int button, uint32_t shift, int x, int y) override;
+    // Where the focus came from: nowhere known, the control itself, another window of the
+    // same form, or an embedded control.
+    struct TFocusOrigin {
+        bool Given = false;
+        bool Self = false;
+        IEmbeddedControl* Control = nullptr;
+    };
+    // Moves the focus to the next item that takes it, or out of the control.
+    void DoTabNavigation(bool backward, const TFocusOrigin& origin);
+    // Runs the focused item (a hotspot fires its jump).
+    void ExecuteFocused();
+    // Inverts a dotted rectangle around the focused item: a second call erases it.
+    void DrawFocusedRect(TCanvas& canvas);
+    // The control's side: focusing itself, and handing the focus to the next window of its
+    // form in tab order (false when none can take it).
+    virtual void FocusSelf() {}
+    virtual bool FocusNeighbour(bool /*backward*/) { return false; }
+    // Forgets the focus path when it runs through `data` (null: whatever it is).
+    void ForgetFocus(const TCustomRNData* data);
 };
 
 // The root data of a viewer control: every question is answered by the control.
@@ -389,6 +525,13 @@ public:
     void DoSelect() override;
     void DoCheckpointVisible(TRNCPInfo* checkpoint) override;
     void DoCopy() override;
+    // The viewer's window: cursor, focus, screen positions and neighbours in tab order.
+    void SetCursor(TCursor cursor) override;
+    TPoint ClientToScreen(TPoint p) const override;
+    TPoint ScreenToClient(TPoint p) const override;
+    void FocusControl() override;
+    void FocusSelf() override { FocusControl(); }
+    bool FocusNeighbour(bool backward) override;
     bool IsAssignedCopy() const override { return bool(Events().OnCopy); }
     bool IsAssignedRNMouseUp() const override { return bool(Events().OnRNMouseUp); }
     bool IsAssignedRNMouseDown() const override { return bool(Events().OnRNMouseDown); }

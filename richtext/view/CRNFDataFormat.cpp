@@ -134,21 +134,8 @@ void TCustomRNFormattedData::Format_(bool onlyResized, bool forceFormat, bool no
             }
             s.Index = DrawItems.Count();
             s.LineFirst = s.Index;
-            const TRNStyle& style = *GetRNStyle();
             for (int i = start; i < ItemCount(); ++i) {
-                const TCustomRNItemInfo& item = GetItem(i);
-                if (item.IsText()) {
-                    if (ParaOf(i).Alignment == TRNAlignment::rnaJustify) {
-                        FormatWords(s, i);
-                    } else {
-                        const std::string text =
-                            RN_ReturnCapitalized(GetItemText(i), style.TextStyles()[item.StyleNo]);
-                        FormatLine(s, text, 0, RNU_Length(text, item.ItemOptions), i);
-                    }
-                } else {
-                    const std::string& text = GetItemText(i);
-                    FormatLine(s, text, 0, static_cast<int>(text.size()), i);
-                }
+                FormatItem(s, i);
             }
             int extra = 0;
             FinishScreenLine(s.Sad, s.LineLeft + s.LineMaxWidth, s.Index, s.NoLineToFinish, extra,
@@ -195,6 +182,20 @@ void TCustomRNFormattedData::Format_(bool onlyResized, bool forceFormat, bool no
         throw;
     }
     finish();
+}
+
+void TCustomRNFormattedData::FormatItem(TFormatState& s, int itemNo) {
+    const TCustomRNItemInfo& item = GetItem(itemNo);
+    if (!item.IsText()) {
+        const std::string& text = GetItemText(itemNo);
+        FormatLine(s, text, 0, static_cast<int>(text.size()), itemNo);
+    } else if (ParaOf(itemNo).Alignment == TRNAlignment::rnaJustify) {
+        FormatWords(s, itemNo);
+    } else {
+        const std::string text =
+            RN_ReturnCapitalized(GetItemText(itemNo), GetRNStyle()->TextStyles()[item.StyleNo]);
+        FormatLine(s, text, 0, RNU_Length(text, item.ItemOptions), itemNo);
+    }
 }
 
 // Lines.

@@ -400,6 +400,8 @@ void TRNControlData::PaintBuffered() {
     if (IsRectEmpty(r)) {
         return;
     }
+    // The focus rectangle is inverted over the pixels: off before, on again after.
+    DrawFocusedRect(*canvas);
     TBitmap buffer(r.Width(), r.Height());
     TCanvas& memory = buffer.Canvas();
     if (TRNBackground* background = GetBackground()) {
@@ -414,4 +416,5 @@ void TRNControlData::PaintBuffered() {
     PaintTo(memory, zoomed);
     RestoreZoom(memory);
     canvas->DrawImage(r, buffer.Image(), Rect(0, 0, r.Width(), r.Height()));
+    DrawFocusedRect(*canvas);
 }

@@ -1,6 +1,7 @@
 #include "richtext/view/RichNote.h"
 
 #include "platform/base/Stream.h"
+#include "platform/widgets/FocusTracker.h"
 #include "richtext/model/RNRTFState.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/model/RNUni.h"
@@ -26,6 +27,7 @@ TRichNote::TRichNote(QWidget* parent)
       controlParent_(std::make_unique<TViewerControlParent>(this)) {
     SetBorderStyle(TBorderStyle::bsSingle);
     SetColor(clNone);
+    TFocusTracker::Instance();
     resize(100, 40);
     background_->Bitmap().OnChange = [this] { DoOnBackBitmapChange(); };
 }
@@ -487,9 +489,12 @@ void TRichNote::DeactivateScrollTimer() {
 
 void TRichNote::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     if (!InplaceEditor() && TabStop()) {
+        // A click gives the focus: no tab navigation follows it.
+        RNData().State.Include(TRNStateItem::rnstDoNotTab);
         SetFocus();
     }
     TRNScroller::MouseDown(button, shift, x, y);
+    RNData().MouseDown(static_cast<int>(button), shift.Bits(), x, y);
     if (button == TMouseButton::mbLeft) {
         ActivateScrollTimer();
     }
@@ -500,17 +505,28 @@ void TRichNote::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     if (button == TMouseButton::mbLeft) {
         DeactivateScrollTimer();
     }
+    // A selection made with the mouse goes to the clipboard in the formats the options name.
+    const bool selecting = RNData().State.Contains(TRNStateItem::rnstMakingSelection);
+    RNData().MouseUp(static_cast<int>(button), shift.Bits(), x, y);
+    if (selecting && button == TMouseButton::mbLeft && RNData().SelectionExists(false, false)) {
+        CopyDef();
+    }
 }
 
 void TRichNote::MouseMove(TShiftState shift, int x, int y) {
     autoScrollV_ = AutoScrollStep(y, ClientHeight());
     autoScrollH_ = AutoScrollStep(x, ClientWidth());
     TRNScroller::MouseMove(shift, x, y);
+    RNData().MouseMove(shift.Bits(), x, y);
 }
 
 void TRichNote::Dispatch(TMessage& message) {
     if (message.Msg == WM_TIMER && message.WParam == ScrollTimerId) {
         TimerScroll();
+        return;
+    }
+    if (message.Msg == WM_COPY) {
+        CopyMessage();
         return;
     }
     TRNScroller::Dispatch(message);
@@ -533,6 +549,7 @@ void TRichNote::TimerScroll() {
 void TRichNote::AfterVScroll() {
     TRNScroller::AfterVScroll();
     GenerateMouseMove();
+    RNData().AfterVScroll();
 }
 
 void TRichNote::AfterHScroll() {

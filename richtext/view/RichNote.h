@@ -243,6 +243,35 @@ public:
     void SelectAll() { RNData().SelectAll(); }
     void Deselect() { RNData().Deselect(nullptr); }
 
+    // Selection, search and copy (RichNoteInput.cpp).
+    bool SelectionExists() { return RNData().SelectionExists(false, true); }
+    void GetSelectionBounds(int& startItemNo, int& startItemOffs, int& endItemNo, int& endItemOffs,
+                            bool normalize) {
+        RNData().GetSelectionBounds(startItemNo, startItemOffs, endItemNo, endItemOffs, normalize);
+    }
+    void SetSelectionBounds(int startItemNo, int startItemOffs, int endItemNo, int endItemOffs) {
+        RNData().SetSelectionBounds(startItemNo, startItemOffs, endItemNo, endItemOffs);
+    }
+    TRect GetSelectionRect() { return RNData().GetSelectionRect(); }
+    void SelectWordAt(int x, int y) { RNData().SelectWordAt(x, y); }
+    void GetWordAt(int x, int y, int& itemNo, std::string& word) {
+        RNData().GetWordAt(x, y, itemNo, word);
+    }
+    std::string GetSelText() { return RNData().GetSelText(false); }
+    // The selected text as UTF-16.
+    std::u16string GetSelTextW();
+    TGraphic* GetSelectedImage() { return RNData().GetSelectedImage(); }
+    // `text` is 8-bit in the document's code page; SearchTextW takes UTF-16.
+    bool SearchText(std::string_view text, TRNSearchOptions options);
+    bool SearchTextW(std::u16string_view text, TRNSearchOptions options);
+    void Copy();
+    bool CopyDef();
+    void CopyText() { RNData().CopyText(); }
+    void CopyTextW() { RNData().CopyTextW(); }
+    void CopyImage() { RNData().CopyImage(); }
+    void CopyRNF();
+    void CopyRTF();
+
     // Files and streams: the control passes its colour and background; loading a note may
     // change both.
     bool LoadRNF(const std::string& fileName);
@@ -366,10 +395,21 @@ protected:
     void Dispatch(TMessage& message) override;
     void AfterVScroll() override;
     void AfterHScroll() override;
+    // Input the document handles itself (RichNoteInput.cpp).
+    void KeyDown(uint16_t& key, TShiftState shift) override;
+    void DblClick() override;
+    void MouseLeave() override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
     void DoOnBackBitmapChange();
     void StartHTMLExport(const std::string& imagesPrefix, TRNSaveOptions options, bool plain);
 
 private:
+    // Where the last double click was: the cursor may have moved on since.
+    TPoint dblClickPos_{};
+    // WM_COPY: the open in-place editor copies, else the automatic-copy formats go out.
+    void CopyMessage();
     void TimerScroll();
     void InvalidateIfAsked();
     bool CanFormat() const { return VSmallStep != 0; }

@@ -1,0 +1,170 @@
+// Copying the selection to the clipboard: RNF, text, picture, Unicode text and RTF. Every
+// format is built first and the clipboard changes once, so a failure leaves what it held.
+
+#include "richtext/view/CRNFData.h"
+
+#include "platform/base/Stream.h"
+#include "richtext/model/RNError.h"
+#include "richtext/view/RichNote.h"
+
+#include <cstring>
+
+namespace {
+
+TRichNote* InplaceViewer(const TCustomRNFormattedData& data) {
+    return dynamic_cast<TRichNote*>(data.GetInplaceEditor());
+}
+
+// One copy: collects the formats and publishes them when every writer succeeded.
+template <class Build> void CopyOnce(IClipboardWriter* clipboard, Build build) {
+    if (!clipboard) {
+        return;
+    }
+    clipboard->Begin();
+    try {
+        build(*clipboard);
+    } catch (const ERichNoteError&) {
+        clipboard->Begin();
+        throw;
+    } catch (const std::exception& e) {
+        clipboard->Begin();
+        throw ERichNoteError(e.what());
+    }
+    clipboard->Publish();
+}
+
+} // namespace
+
+void TCustomRNFormattedData::CopyText_(IClipboardWriter& clipboard) {
+    // The Unicode text serves both text formats: text/plain is one format here.
+    if (SelectionExists(true, true)) {
+        clipboard.SetUnicodeText(GetSelText(true));
+    }
+}
+
+void TCustomRNFormattedData::CopyTextW_(IClipboardWriter& clipboard) {
+    CopyText_(clipboard);
+}
+
+void TCustomRNFormattedData::CopyImage_(IClipboardWriter& clipboard) {
+    if (TGraphic* picture = GetSelectedImage()) {
+        clipboard.SetImage(*picture);
+    }
+}
+
+void TCustomRNFormattedData::CopyRNF_(IClipboardWriter& clipboard, TColor color,
+                                      IRNBackground* background) {
+    TMemoryStream stream;
+    const uint32_t zero = 0;
+    stream.Write(&zero, 4);
+    if (!SaveRNFToStream(stream, true, color, background)) {
+        throw ERichNoteError("No memory");
+    }
+    std::string bytes = stream.Bytes();
+    const uint32_t length = static_cast<uint32_t>(bytes.size() - 4);
+    for (int i = 0; i < 4; ++i) {
+        bytes[i] = static_cast<char>((length >> (8 * i)) & 0xFF);
+    }
+    clipboard.SetFormat(CF_RICHNOTE_MIME, std::move(bytes));
+}
+
+void TCustomRNFormattedData::CopyRTF_(IClipboardWriter& clipboard, TColor color,
+                                      IRNBackground* background) {
+    TMemoryStream stream;
+    if (!SaveRTFToStream(stream, true, 0, color, background, nullptr, nullptr, nullptr, 0)) {
+        throw ERichNoteError("No memory");
+    }
+    clipboard.SetFormat(CF_RTF_MIME, stream.Bytes());
+}
+
+void TCustomRNFormattedData::Copy(TColor color, IRNBackground* background) {
+    if (TRichNote* viewer = InplaceViewer(*this)) {
+        viewer->RNData().Copy(color, background);
+        return;
+    }
+    if (!SelectionExists(true, true)) {
+        return;
+    }
+    CopyOnce(GetClipboard(), [&](IClipboardWriter& clipboard) {
+        DoCopy();
+        CopyRNF_(clipboard, color, background);
+        CopyText_(clipboard);
+        CopyImage_(clipboard);
+        CopyTextW_(clipboard);
+        CopyRTF_(clipboard, color, background);
+    });
+}
+
+bool TCustomRNFormattedData::CopyDef(TColor color, IRNBackground* background) {
+    if (TRichNote* viewer = InplaceViewer(*this)) {
+        return viewer->RNData().CopyDef(color, background);
+    }
+    const TRNOptions options = GetOptions();
+    const bool text = options.Contains(TRNOption::rnoAutoCopyText);
+    const bool rnf = options.Contains(TRNOption::rnoAutoCopyRNF);
+    const bool unicode = options.Contains(TRNOption::rnoAutoCopyUnicodeText);
+    const bool rtf = options.Contains(TRNOption::rnoAutoCopyRTF);
+    const bool image = options.Contains(TRNOption::rnoAutoCopyImage);
+    const bool result = text || rnf || unicode || rtf || image || IsAssignedCopy();
+    if (result && SelectionExists(true, true)) {
+        CopyOnce(GetClipboard(), [&](IClipboardWriter& clipboard) {
+            DoCopy();
+            if (rnf) {
+                CopyRNF_(clipboard, color, background);
+            }
+            if (text) {
+                CopyText_(clipboard);
+            }
+            if (image) {
+                CopyImage_(clipboard);
+            }
+            if (unicode) {
+                CopyTextW_(clipboard);
+            }
+            if (rtf) {
+                CopyRTF_(clipboard, color, background);
+            }
+        });
+    }
+    return result;
+}
+
+void TCustomRNFormattedData::CopyText() {
+    if (TRichNote* viewer = InplaceViewer(*this)) {
+        viewer->RNData().CopyText();
+    } else if (SelectionExists(true, true)) {
+        CopyOnce(GetClipboard(), [&](IClipboardWriter& c) { CopyText_(c); });
+    }
+}
+
+void TCustomRNFormattedData::CopyTextW() {
+    if (TRichNote* viewer = InplaceViewer(*this)) {
+        viewer->RNData().CopyTextW();
+    } else if (SelectionExists(true, true)) {
+        CopyOnce(GetClipboard(), [&](IClipboardWriter& c) { CopyTextW_(c); });
+    }
+}
+
+void TCustomRNFormattedData::CopyImage() {
+    if (TRichNote* viewer = InplaceViewer(*this)) {
+        viewer->RNData().CopyImage();
+    } else if (SelectionExists(true, true)) {
+        CopyOnce(GetClipboard(), [&](IClipboardWriter& c) { CopyImage_(c); });
+    }
+}
+
+void TCustomRNFormattedData::CopyRNF(TColor color, IRNBackground* background) {
+    if (TRichNote* viewer = InplaceViewer(*this)) {
+        viewer->RNData().CopyRNF(color, background);
+    } else if (SelectionExists(true, true)) {
+        CopyOnce(GetClipboard(), [&](IClipboardWriter& c) { CopyRNF_(c, color, background); });
+    }
+}
+
+void TCustomRNFormattedData::CopyRTF(TColor color, IRNBackground* background) {
+    if (TRichNote* viewer = InplaceViewer(*this)) {
+        viewer->RNData().CopyRTF(color, background);
+    } else if (SelectionExists(true, true)) {
+        CopyOnce(GetClipboard(), [&](IClipboardWriter& c) { CopyRTF_(c, color, background); });
+    }
+}
