@@ -1,6 +1,7 @@
 #include "platform/graphics/Canvas.h"
 
 #include "platform/base/CodePage.h"
+#include "platform/base/Rounding.h"
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/SymbolEncoding.h"
 
@@ -11,6 +12,19 @@ namespace {
 
 QRect ToQRect(const TRect& r) {
     return QRect(r.Left, r.Top, r.Width(), r.Height());
+}
+
+// Characters, not UTF-16 units: the second half of a surrogate pair gets no spacing.
+bool IsTrailSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+int CharacterCount(std::u16string_view text) {
+    int count = 0;
+    for (char16_t unit : text) {
+        count += IsTrailSurrogate(unit) ? 0 : 1;
+    }
+    return count;
 }
 
 int FitCount(const std::vector<int>& extents, int maxExtent) {
@@ -97,7 +111,7 @@ void TCanvas::TextOut(int x, int y, std::string_view text) {
 
 void TCanvas::TextOutW(int x, int y, std::u16string_view text) {
     DoTextOut(x, y, text, nullptr, nullptr);
-    penPos_ = {x + TextWidthW(text), y};
+    penPos_ = {x + SpacedWidth(text), y};
 }
 
 void TCanvas::TextRect(const TRect& r, int x, int y, std::string_view text) {
@@ -114,7 +128,42 @@ TSize TCanvas::TextExtent(std::string_view text) {
 }
 
 TSize TCanvas::TextExtentW(std::u16string_view text) {
-    return {DoTextWidth(text), DoTextMetrics().Height};
+    return {SpacedWidth(text), DoTextMetrics().Height};
+}
+
+std::vector<int> TCanvas::SpacedExtents(std::u16string_view text) {
+    std::vector<int> extents = DoCharExtents(text);
+    if (charExtra_ != 0) {
+        int added = 0;
+        for (size_t i = 0; i < extents.size() && i < text.size(); ++i) {
+            added += IsTrailSurrogate(text[i]) ? 0 : charExtra_;
+            extents[i] += added;
+        }
+    }
+    return extents;
+}
+
+int TCanvas::SpacedWidth(std::u16string_view text) {
+    int width = DoTextWidth(text);
+    return charExtra_ == 0 ? width : width + charExtra_ * CharacterCount(text);
+}
+
+bool TCanvas::IsMapped() const {
+    return mapMode_ == TMapMode::mmAnisotropic && windowExt_.cx != 0 && windowExt_.cy != 0;
+}
+
+TPoint TCanvas::LogicalToDevice(TPoint p) const {
+    if (!IsMapped()) {
+        return p;
+    }
+    return {viewportOrg_.X + MulDiv(p.X, viewportExt_.cx, windowExt_.cx),
+            viewportOrg_.Y + MulDiv(p.Y, viewportExt_.cy, windowExt_.cy)};
+}
+
+TRect TCanvas::LogicalToDevice(const TRect& r) const {
+    TPoint a = LogicalToDevice(r.TopLeft());
+    TPoint b = LogicalToDevice(r.BottomRight());
+    return Rect(a.X, a.Y, b.X, b.Y);
 }
 
 int TCanvas::DoTextWidth(std::u16string_view text) {
@@ -129,7 +178,7 @@ TTextMetric TCanvas::GetTextMetrics() {
 int TCanvas::GetTextExtentExPoint(std::string_view text, int maxExtent, std::vector<int>* dx) {
     std::vector<size_t> unitsAfterByte;
     std::u16string wide = Decode(text, &unitsAfterByte);
-    std::vector<int> unitExtents = DoCharExtents(wide);
+    std::vector<int> unitExtents = SpacedExtents(wide);
     std::vector<int> byteExtents(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         size_t units = unitsAfterByte[i];
@@ -149,7 +198,7 @@ int TCanvas::GetTextExtentExPoint(std::string_view text, int maxExtent, std::vec
 }
 
 int TCanvas::GetTextExtentExPointW(std::u16string_view text, int maxExtent, std::vector<int>* dx) {
-    std::vector<int> extents = DoCharExtents(text);
+    std::vector<int> extents = SpacedExtents(text);
     int fit = FitCount(extents, maxExtent);
     if (dx) {
         *dx = std::move(extents);
@@ -196,19 +245,19 @@ void TCanvas::SetClipRegion(const QRegion& region) {
 }
 
 void TCanvas::SetClipRect(const TRect& r) {
-    clip_ = QRegion(ToQRect(r));
+    clip_ = QRegion(ToQRect(LogicalToDevice(r)));
 }
 
 void TCanvas::IntersectClipRect(const TRect& r) {
     TSize size = SurfaceSize();
     QRegion current = clip_ ? *clip_ : QRegion(0, 0, size.cx, size.cy);
-    clip_ = current.intersected(ToQRect(r));
+    clip_ = current.intersected(ToQRect(LogicalToDevice(r)));
 }
 
 void TCanvas::ExcludeClipRect(const TRect& r) {
     TSize size = SurfaceSize();
     QRegion current = clip_ ? *clip_ : QRegion(0, 0, size.cx, size.cy);
-    clip_ = current.subtracted(ToQRect(r));
+    clip_ = current.subtracted(ToQRect(LogicalToDevice(r)));
 }
 
 void TCanvas::RemoveClip() {

@@ -33,6 +33,10 @@ struct TTextMetric {
     int MaxCharWidth = 0;
 };
 
+// How logical coordinates reach the device: one to one (text mapping), or the window
+// extent stretched onto the viewport extent at the viewport origin (anisotropic mapping).
+enum class TMapMode { mmText, mmAnisotropic };
+
 // Whether text output fills the cells behind the characters with the brush colour.
 enum class TBkMode { bkOpaque, bkTransparent };
 
@@ -54,6 +58,14 @@ public:
     virtual int PixelsPerInchX() const = 0;
     virtual int PixelsPerInchY() const = 0;
     virtual TSize SurfaceSize() const = 0;
+    // A printer's unprintable border: where the surface starts on the sheet, and the whole
+    // sheet. A screen or an image has none: offset 0, the sheet is the surface.
+    TPoint PhysicalOffset() const { return physicalOffset_; }
+    TSize PhysicalSize() const { return physicalSize_ ? *physicalSize_ : SurfaceSize(); }
+    void SetPhysicalPage(TPoint offset, TSize size) {
+        physicalOffset_ = offset;
+        physicalSize_ = size;
+    }
 
     // Lines in the pen, the last point left out, so that joined lines touch each pixel once
     // (which matters for the inverting pen modes).
@@ -115,7 +127,8 @@ public:
     virtual bool GrabImage(const TRect& r, QImage& out) const = 0;
 
     // The clip: everything drawn is limited to it. ClipRect is its bounding box, or the whole
-    // surface without a clip.
+    // surface without a clip. The clip is kept in device pixels: rectangles given while a
+    // mapping is on are mapped when they are set, as the platform's clip rectangles are.
     TRect ClipRect() const;
     bool HasClip() const { return clip_.has_value(); }
     const std::optional<QRegion>& ClipRegion() const { return clip_; }
@@ -124,6 +137,25 @@ public:
     void IntersectClipRect(const TRect& r);
     void ExcludeClipRect(const TRect& r);
     void RemoveClip();
+
+    // Mapping. Every drawing call and the clip are in logical coordinates; with text mapping
+    // they are device pixels.
+    TMapMode MapMode() const { return mapMode_; }
+    void SetMapMode(TMapMode mode) { mapMode_ = mode; }
+    TSize WindowExt() const { return windowExt_; }
+    void SetWindowExt(int cx, int cy) { windowExt_ = {cx, cy}; }
+    TSize ViewportExt() const { return viewportExt_; }
+    void SetViewportExt(int cx, int cy) { viewportExt_ = {cx, cy}; }
+    TPoint ViewportOrg() const { return viewportOrg_; }
+    void SetViewportOrg(int x, int y) { viewportOrg_ = {x, y}; }
+    // Whether logical coordinates are stretched (an anisotropic mapping with usable extents).
+    bool IsMapped() const;
+    TPoint LogicalToDevice(TPoint p) const;
+    TRect LogicalToDevice(const TRect& r) const;
+
+    // Pixels added after each character, in measuring and in drawing.
+    int TextCharacterExtra() const { return charExtra_; }
+    void SetTextCharacterExtra(int extra) { charExtra_ = extra; }
 
     // Lets Qt draw (a style's primitives, an icon) under the current clip. The fake
     // records `what` instead of calling `paint`.
@@ -154,6 +186,9 @@ protected:
 
     std::u16string Decode(std::string_view text,
                           std::vector<size_t>* unitsAfterByte = nullptr) const;
+    // The back end's extents and width with the character extra spacing added.
+    std::vector<int> SpacedExtents(std::u16string_view text);
+    int SpacedWidth(std::u16string_view text);
 
 private:
     TFont font_;
@@ -163,6 +198,13 @@ private:
     std::optional<TBkMode> bkOverride_;
     uint64_t brushRevisionAtOverride_ = 0;
     std::optional<QRegion> clip_;
+    TMapMode mapMode_ = TMapMode::mmText;
+    TSize windowExt_{1, 1};
+    TSize viewportExt_{1, 1};
+    TPoint viewportOrg_;
+    int charExtra_ = 0;
+    TPoint physicalOffset_;
+    std::optional<TSize> physicalSize_;
 };
 
 // The colour a pixel is drawn in: system colours resolved, the top byte dropped.

@@ -1,6 +1,7 @@
 #include "platform/graphics/ClusterGlyphs.h"
 
 #include <QGlyphRun>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QTextLayout>
 
@@ -38,7 +39,7 @@ TClusterGlyphs::Span TClusterGlyphs::Shaped(std::u16string_view cluster) {
     if (cluster.size() == 1 && cluster[0] < 0x20) {
         return span;
     }
-    if (allAlone_ || DrawnAlone(cluster)) {
+    if (DrawnAlone(cluster)) {
         span.alone = true;
         return span;
     }
@@ -89,6 +90,10 @@ TClusterGlyphs::Span TClusterGlyphs::Shape(std::u16string_view cluster) {
 
 void TClusterGlyphs::Draw(QPainter& p, const std::vector<std::u16string_view>& clusters,
                           const std::vector<int>& x, int baseline) {
+    // Outlines differ from cached glyphs only where pixels are drawn: a printer or a PDF file
+    // takes the runs at any size.
+    const bool everyAlone =
+        allAlone_ && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Raster;
     QList<quint32> indexes;
     QList<QPointF> positions;
     int font = -1;
@@ -107,7 +112,7 @@ void TClusterGlyphs::Draw(QPainter& p, const std::vector<std::u16string_view>& c
     for (size_t i = 0; i < clusters.size(); ++i) {
         Span span = Shape(clusters[i]);
         const QPointF origin(x[i], baseline);
-        if (span.alone) {
+        if (span.alone || (everyAlone && span.count > 0)) {
             flush();
             p.drawText(origin, QString(reinterpret_cast<const QChar*>(clusters[i].data()),
                                        static_cast<qsizetype>(clusters[i].size())));

@@ -10,3 +10,9 @@ void TOpaqueControl::PaintTo(TCanvas& canvas, int x, int y) const {
     canvas.Brush().SetColor(brush);
     canvas.Brush().SetStyle(style);
 }
+
+TControlLook IEmbeddedControl::Look() const {
+    TControlLook look;
+    look.Kind = IsWindowed() ? TControlKind::ckOtherWindowed : TControlKind::ckNotWindowed;
+    return look;
+}

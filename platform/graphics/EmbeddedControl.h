@@ -5,6 +5,7 @@
 // implements it over a real window, and a control that cannot be built here is kept as an
 // opaque control that remembers its stream and draws a frame in its place.
 
+#include "platform/graphics/Font.h"
 #include "platform/graphics/Types.h"
 
 #include <cstdint>
@@ -17,6 +18,20 @@ class TCanvas;
 class IControlParent {
 public:
     virtual ~IControlParent() = default;
+};
+
+// What a plain picture of a control (for printing) is drawn from.
+enum class TControlKind { ckButton, ckEdit, ckMemo, ckPanel, ckOtherWindowed, ckNotWindowed };
+
+struct TControlLook {
+    TControlKind Kind = TControlKind::ckNotWindowed;
+    // The caption of a button, the text an edit box shows (masked in password mode).
+    std::u16string Text;
+    // An edit box's or memo's single-line border, drawn sunken with the 3-D look.
+    bool SingleBorder = false;
+    bool Ctl3D = true;
+    TColor Color = clWindow;
+    TFont Font;
 };
 
 class IEmbeddedControl {
@@ -56,6 +71,12 @@ public:
 
     // Draws the control as it looks, its top-left corner at (x, y).
     virtual void PaintTo(TCanvas& canvas, int x, int y) const = 0;
+
+    // The control's kind and looks; by default a control of no kind that a picture of it
+    // shows by its own painting.
+    virtual TControlLook Look() const;
+    // The control's own painting without its children.
+    virtual void PaintOwnTo(TCanvas& canvas, int x, int y) const { PaintTo(canvas, x, y); }
 };
 
 // A control known only by its stored form: it keeps its class, its name and its bytes to

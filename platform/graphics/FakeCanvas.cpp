@@ -43,6 +43,15 @@ TFakeCanvas::TFakeCanvas(TSize size, int pixelsPerInch) : size_(size), ppi_(pixe
     Font().SetPixelsPerInch(pixelsPerInch);
 }
 
+std::vector<TPoint> TFakeCanvas::MapPoints(const std::vector<TPoint>& points) const {
+    std::vector<TPoint> out;
+    out.reserve(points.size());
+    for (TPoint p : points) {
+        out.push_back(LogicalToDevice(p));
+    }
+    return out;
+}
+
 TCanvasCall& TFakeCanvas::Record(std::string op) {
     TCanvasCall call;
     call.Op = std::move(op);
@@ -59,6 +68,7 @@ TCanvasCall& TFakeCanvas::Record(std::string op) {
     call.BkMode = BkMode();
     call.Clipped = HasClip();
     call.ClipBox = ClipRect();
+    call.CharExtra = TextCharacterExtra();
     calls_.push_back(std::move(call));
     return calls_.back();
 }
@@ -91,37 +101,37 @@ int TFakeCanvas::CharWidth(char32_t c) {
 }
 
 void TFakeCanvas::DoPolyline(const std::vector<TPoint>& points) {
-    Record("Line").Points = points;
+    Record("Line").Points = MapPoints(points);
 }
 
 void TFakeCanvas::DoRectangle(const TRect& r) {
-    Record("Rectangle").Rect = r;
+    Record("Rectangle").Rect = LogicalToDevice(r);
 }
 
 void TFakeCanvas::DoRoundRect(const TRect& r, int cornerWidth, int cornerHeight) {
     TCanvasCall& call = Record("RoundRect");
-    call.Rect = r;
+    call.Rect = LogicalToDevice(r);
     call.Size = {cornerWidth, cornerHeight};
 }
 
 void TFakeCanvas::DoEllipse(const TRect& r) {
-    Record("Ellipse").Rect = r;
+    Record("Ellipse").Rect = LogicalToDevice(r);
 }
 
 void TFakeCanvas::DoPolygon(const std::vector<TPoint>& points) {
-    Record("Polygon").Points = points;
+    Record("Polygon").Points = MapPoints(points);
 }
 
 void TFakeCanvas::DoFillRect(const TRect& r) {
-    Record("FillRect").Rect = r;
+    Record("FillRect").Rect = LogicalToDevice(r);
 }
 
 void TFakeCanvas::DoFrameRect(const TRect& r) {
-    Record("FrameRect").Rect = r;
+    Record("FrameRect").Rect = LogicalToDevice(r);
 }
 
 void TFakeCanvas::DoFocusRect(const TRect& r) {
-    Record("FocusRect").Rect = r;
+    Record("FocusRect").Rect = LogicalToDevice(r);
 }
 
 TColor TFakeCanvas::DoGetPixel(int, int) const {
@@ -130,18 +140,19 @@ TColor TFakeCanvas::DoGetPixel(int, int) const {
 
 void TFakeCanvas::DoSetPixel(int x, int y, TColor color) {
     TCanvasCall& call = Record("SetPixel");
-    call.Points = {{x, y}};
-    call.Rect = Bounds(x, y, 1, 1);
+    call.Points = {LogicalToDevice(TPoint{x, y})};
+    call.Rect = LogicalToDevice(Bounds(x, y, 1, 1));
     call.FontColor = color;
 }
 
 void TFakeCanvas::DoTextOut(int x, int y, std::u16string_view text, const TRect* clip,
                             const TRect* opaque) {
     TCanvasCall& call = Record("TextOut");
-    call.Points = {{x, y}};
+    call.Points = {LogicalToDevice(TPoint{x, y})};
     call.Text = Utf16ToUtf8(text);
+    call.Size = {SpacedWidth(text), 0};
     if (clip) {
-        call.Rect = *clip;
+        call.Rect = LogicalToDevice(*clip);
     }
     if (opaque) {
         call.BkMode = TBkMode::bkOpaque;
@@ -186,12 +197,12 @@ TTextMetric TFakeCanvas::DoTextMetrics() {
 
 void TFakeCanvas::DoDrawImage(const TRect& dest, const QImage& image, const TRect&) {
     TCanvasCall& call = Record("DrawImage");
-    call.Rect = dest;
+    call.Rect = LogicalToDevice(dest);
     call.Size = {image.width(), image.height()};
 }
 
 void TFakeCanvas::DoCopyRect(const TRect& dest, const TCanvas&, const TRect& sourceRect) {
     TCanvasCall& call = Record("CopyRect");
-    call.Rect = dest;
+    call.Rect = LogicalToDevice(dest);
     call.Points = {sourceRect.TopLeft(), sourceRect.BottomRight()};
 }

@@ -19,7 +19,8 @@ struct TCanvasCall {
     // "Line" (Points: the polyline), "Rectangle", "RoundRect", "Ellipse", "Polygon",
     // "FillRect", "FrameRect", "FocusRect", "SetPixel", "TextOut" (Points: the origin;
     // Rect: the clip of TextRect, else empty), "DrawImage" (Rect: destination; Size: image
-    // size), "CopyRect", "Paint" (Text: what PaintWith was asked to draw).
+    // size), "CopyRect", "Paint" (Text: what PaintWith was asked to draw). Coordinates are
+    // device pixels: the canvas's mapping applied. A TextOut's Size.cx is the drawn width.
     std::string Op;
     TRect Rect;
     std::vector<TPoint> Points;
@@ -37,6 +38,7 @@ struct TCanvasCall {
     TPenStyle PenStyle = TPenStyle::psSolid;
     TPenMode PenMode = TPenMode::pmCopy;
     TBkMode BkMode = TBkMode::bkOpaque;
+    int CharExtra = 0;
     bool Clipped = false;
     TRect ClipBox;
 
@@ -83,6 +85,7 @@ protected:
 
 private:
     TCanvasCall& Record(std::string op);
+    std::vector<TPoint> MapPoints(const std::vector<TPoint>& points) const;
     int Em() const;
 
     TSize size_;

@@ -229,12 +229,23 @@ bool TQtCanvas::GrabImage(const TRect& r, QImage& out) const {
     return true;
 }
 
+void TQtCanvas::ApplyMapping(QPainter& p) const {
+    if (IsMapped()) {
+        // Combined with what the painter maps already (a printer's own origin).
+        QTransform t = QTransform::fromTranslate(ViewportOrg().X, ViewportOrg().Y);
+        t.scale(double(ViewportExt().cx) / WindowExt().cx,
+                double(ViewportExt().cy) / WindowExt().cy);
+        p.setTransform(t, true);
+    }
+}
+
 void TQtCanvas::Paint(const std::function<void(QPainter&)>& fn) {
     if (painter_) {
         painter_->save();
         if (ClipRegion()) {
             painter_->setClipRegion(*ClipRegion(), Qt::IntersectClip);
         }
+        ApplyMapping(*painter_);
         fn(*painter_);
         painter_->restore();
         return;
@@ -247,6 +258,7 @@ void TQtCanvas::Paint(const std::function<void(QPainter&)>& fn) {
         if (ClipRegion()) {
             painter.setClipRegion(*ClipRegion());
         }
+        ApplyMapping(painter);
         fn(painter);
     }
     if (OnDrawn) {
@@ -591,7 +603,7 @@ void TQtCanvas::DoTextOut(int x, int y, std::u16string_view text, const TRect* c
     int pos = x;
     for (std::u16string_view cluster : clusters) {
         positions.push_back(pos);
-        pos += face.Advance(cluster);
+        pos += face.Advance(cluster) + TextCharacterExtra();
     }
     bool fillCells = !opaque && BkMode() == TBkMode::bkOpaque;
     QColor back = ToQColor(Brush().Color());

@@ -60,6 +60,8 @@ private:
     struct FontCache;
 
     void Paint(const std::function<void(QPainter&)>& fn);
+    // The canvas's anisotropic mapping as a painter transform.
+    void ApplyMapping(QPainter& p) const;
     // Pen-drawn figures: the pen mode's composition, no smoothing.
     void PaintFigure(const std::function<void(QPainter&)>& fn);
     // The canvas pen (none when clear) and brush (none when clear or of no colour).

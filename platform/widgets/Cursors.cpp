@@ -1,5 +1,10 @@
 #include "platform/widgets/Cursors.h"
 
+#include "resources/cursors/ZoomIn.xpm"
+#include "resources/cursors/ZoomOut.xpm"
+
+#include <QPixmap>
+
 #include <map>
 #include <mutex>
 
@@ -68,6 +73,10 @@ QCursor CursorFor(TCursor cursor) {
         if (it != Registered().end()) {
             return it->second;
         }
+    }
+    if (cursor == crZoomIn || cursor == crZoomOut) {
+        // A magnifier with a plus or a minus, its hot spot in the lens.
+        return QCursor(QPixmap(cursor == crZoomIn ? ZoomIn_xpm : ZoomOut_xpm), 12, 12);
     }
     return QCursor(ShapeOf(cursor));
 }

@@ -32,6 +32,9 @@ constexpr TCursor crAppStart = -19;
 constexpr TCursor crHelp = -20;
 constexpr TCursor crHandPoint = -21;
 constexpr TCursor crSizeAll = -22;
+// The print preview's zoom cursors.
+constexpr TCursor crZoomIn = 102;
+constexpr TCursor crZoomOut = 103;
 
 // The Qt cursor for a number: a registered one, a built-in shape, or the arrow.
 QCursor CursorFor(TCursor cursor);

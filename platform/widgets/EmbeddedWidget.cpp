@@ -3,7 +3,11 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/widgets/Control.h"
 
+#include <QFrame>
 #include <QImage>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 
 #include <QVariant>
 #include <algorithm>
@@ -139,12 +143,89 @@ IEmbeddedControl* TEmbeddedWidget::Child(int index) const {
 }
 
 void TEmbeddedWidget::PaintTo(TCanvas& canvas, int x, int y) const {
+    Render(canvas, x, y, true);
+}
+
+void TEmbeddedWidget::PaintOwnTo(TCanvas& canvas, int x, int y) const {
+    Render(canvas, x, y, false);
+}
+
+void TEmbeddedWidget::Render(TCanvas& canvas, int x, int y, bool children) const {
     if (!widget_ || widget_->width() <= 0 || widget_->height() <= 0) {
         return;
     }
     QImage image(widget_->size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    widget_->render(&image);
+    QWidget::RenderFlags flags = QWidget::DrawWindowBackground;
+    if (children) {
+        flags |= QWidget::DrawChildren;
+    }
+    widget_->render(&image, QPoint(), QRegion(), flags);
     canvas.DrawImage(Bounds(x, y, image.width(), image.height()), image,
                      Rect(0, 0, image.width(), image.height()));
+}
+
+namespace {
+
+std::u16string ToU16(const QString& text) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
+                          static_cast<size_t>(text.size()));
+}
+
+TColor ToTColor(const QColor& color) {
+    return RGB(color.red(), color.green(), color.blue());
+}
+
+TFont ToTFont(const QFont& qfont) {
+    TFont font;
+    font.SetName(qfont.family().toStdString());
+    if (qfont.pixelSize() > 0) {
+        font.SetHeight(-qfont.pixelSize());
+    } else {
+        font.SetSize(qRound(qfont.pointSizeF()));
+    }
+    TFontStyles style;
+    if (qfont.bold()) {
+        style.Include(TFontStyle::fsBold);
+    }
+    if (qfont.italic()) {
+        style.Include(TFontStyle::fsItalic);
+    }
+    if (qfont.underline()) {
+        style.Include(TFontStyle::fsUnderline);
+    }
+    font.SetStyle(style);
+    return font;
+}
+
+} // namespace
+
+TControlLook TEmbeddedWidget::Look() const {
+    TControlLook look;
+    if (!widget_) {
+        return look;
+    }
+    look.Color = ToTColor(widget_->palette().color(widget_->backgroundRole()));
+    look.Font = ToTFont(widget_->font());
+    look.Font.SetColor(ToTColor(widget_->palette().color(widget_->foregroundRole())));
+    if (auto* button = qobject_cast<QPushButton*>(widget_.data())) {
+        look.Kind = TControlKind::ckButton;
+        look.Text = ToU16(button->text());
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget_.data())) {
+        look.Kind = TControlKind::ckEdit;
+        // What the box shows: a password stays masked on paper.
+        look.Text = ToU16(edit->displayText());
+        look.SingleBorder = edit->hasFrame();
+        look.Color = ToTColor(edit->palette().color(QPalette::Base));
+    } else if (auto* memo = qobject_cast<QPlainTextEdit*>(widget_.data())) {
+        look.Kind = TControlKind::ckMemo;
+        look.Text = ToU16(memo->toPlainText());
+        look.SingleBorder = memo->frameShape() != QFrame::NoFrame;
+        look.Color = ToTColor(memo->palette().color(QPalette::Base));
+    } else if (qobject_cast<QFrame*>(widget_.data())) {
+        look.Kind = TControlKind::ckPanel;
+    } else {
+        look.Kind = TControlKind::ckOtherWindowed;
+    }
+    return look;
 }

@@ -57,8 +57,12 @@ public:
     int ChildCount() const override;
     IEmbeddedControl* Child(int index) const override;
     void PaintTo(TCanvas& canvas, int x, int y) const override;
+    // Push buttons, line edits, plain-text edits and frames have their kinds.
+    TControlLook Look() const override;
+    void PaintOwnTo(TCanvas& canvas, int x, int y) const override;
 
 private:
+    void Render(TCanvas& canvas, int x, int y, bool children) const;
     // A view of a child widget, which the parent widget owns.
     TEmbeddedWidget(QWidget* child, std::string className);
 

@@ -383,6 +383,10 @@ public:
     TRichNoteEvents& Events() const override { return const_cast<TRichNote*>(this)->Handlers; }
 
 protected:
+    // Makes the data object again by GetDataClass: a descendant with a data class of its own
+    // calls it from its constructor, since the base constructor may already have made one.
+    void RecreateData() { data_ = GetDataClass()(*this); }
+
     void Paint() override;
     void Resize() override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
