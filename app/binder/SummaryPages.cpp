@@ -92,30 +92,6 @@ std::string ReplaceMarkers(std::string_view text, const MarkerValues& markers) {
     return out;
 }
 
-std::string HtmlEscape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::string SummaryCommonUrl(const std::string& workDir) {
     std::string folder = workDir;
     while (!folder.empty() && folder.back() == '/') {

@@ -38,9 +38,6 @@ using MarkerValues = std::vector<std::pair<std::string, std::string>>;
 // markers start at one place the longest wins. Values are inserted as given.
 std::string ReplaceMarkers(std::string_view text, const MarkerValues& markers);
 
-// "&", "<", ">" and '"' as character references.
-std::string HtmlEscape(std::string_view text);
-
 // The four templates of one installation, read and unscrambled once per run. A template that
 // is missing or empty is replaced by a short page saying so.
 class TSummaryTemplates {

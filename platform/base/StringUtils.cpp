@@ -153,3 +153,27 @@ bool SameText(std::string_view a, std::string_view b) {
 bool StartsText(std::string_view prefix, std::string_view text) {
     return text.size() >= prefix.size() && SameText(prefix, text.substr(0, prefix.size()));
 }
+
+std::string HtmlEscape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}

@@ -45,3 +45,7 @@ std::string UpperCase(std::string_view text);
 // ASCII case-insensitive comparisons: equality, and whether `text` begins with `prefix`.
 bool SameText(std::string_view a, std::string_view b);
 bool StartsText(std::string_view prefix, std::string_view text);
+
+// Text made safe inside HTML text and double-quoted attribute values: &, <, > and " become
+// their entities; every other byte stays.
+std::string HtmlEscape(std::string_view text);

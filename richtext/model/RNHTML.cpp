@@ -4,6 +4,7 @@
 #include "platform/base/Exceptions.h"
 #include "platform/base/Files.h"
 #include "platform/base/Stream.h"
+#include "platform/base/StringUtils.h"
 #include "platform/graphics/Bitmap.h"
 #include "richtext/model/CRNData.h"
 #include "richtext/model/RNFuncs.h"
@@ -77,26 +78,7 @@ void RNWriteLn(TStream& stream, std::string_view text) {
 }
 
 std::string RN_HTMLAttrEscape(std::string_view s) {
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return HtmlEscape(s);
 }
 
 namespace {
