@@ -1,5 +1,22 @@
 #include "richtext/model/RNStyle.h"
 
+TRNStyle::~TRNStyle() {
+    // Taken out first: a control told here may remove or add notifications of its own.
+    auto notifications = std::move(freeNotifications_);
+    for (auto& entry : notifications) {
+        entry.second();
+    }
+}
+
+int TRNStyle::AddFreeNotification(std::function<void()> onFree) {
+    freeNotifications_.emplace_back(++nextFreeKey_, std::move(onFree));
+    return nextFreeKey_;
+}
+
+void TRNStyle::RemoveFreeNotification(int key) {
+    std::erase_if(freeNotifications_, [key](const auto& entry) { return entry.first == key; });
+}
+
 TRNStyle::TRNStyle() {
     ResetParaStyles();
     ResetTextStyles();

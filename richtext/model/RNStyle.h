@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 class TRNCustomIniFile;
 class ISettingsStore;
@@ -31,8 +33,14 @@ struct TRNMarkArea {
 class TRNStyle {
 public:
     TRNStyle();
+    ~TRNStyle();
     TRNStyle(const TRNStyle&) = delete;
     TRNStyle& operator=(const TRNStyle&) = delete;
+
+    // Controls that show through the sheet are told when it goes, so none keeps a dangling
+    // reference: `onFree` runs from the destructor unless removed first with the returned key.
+    int AddFreeNotification(std::function<void()> onFree);
+    void RemoveFreeNotification(int key);
 
     // The sheet's name; written with style collections into notes ("rns" in the notes
     // editor).
@@ -129,4 +137,6 @@ public:
 private:
     TFontInfos textStyles_{this};
     TParaInfos paraStyles_{this};
+    std::vector<std::pair<int, std::function<void()>>> freeNotifications_;
+    int nextFreeKey_ = 0;
 };

@@ -34,6 +34,9 @@ TRichNote::TRichNote(QWidget* parent)
 
 TRichNote::~TRichNote() {
     destroying_ = true;
+    if (style_ != nullptr) {
+        style_->RemoveFreeNotification(styleFreeKey_);
+    }
     DeactivateScrollTimer();
     background_->Bitmap().OnChange = nullptr;
     if (data_) {
@@ -64,7 +67,18 @@ void TRichNote::InvalidateIfAsked() {
 }
 
 void TRichNote::SetStyle(TRNStyle* style) {
+    if (style_ != nullptr) {
+        style_->RemoveFreeNotification(styleFreeKey_);
+    }
     style_ = style;
+    if (style_ != nullptr) {
+        // A sheet destroyed while the control still shows through it is dropped, and the
+        // control paints its "no style" look instead of reading freed styles.
+        styleFreeKey_ = style_->AddFreeNotification([this] {
+            style_ = nullptr;
+            Invalidate();
+        });
+    }
     InvalidateIfAsked();
 }
 

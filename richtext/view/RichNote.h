@@ -415,6 +415,7 @@ private:
     bool CanFormat() const { return VSmallStep != 0; }
 
     TRNStyle* style_ = nullptr;
+    int styleFreeKey_ = 0;
     std::unique_ptr<TRNBackground> background_;
     std::unique_ptr<TWidgetControlParent> controlParent_;
     std::unique_ptr<TRichNoteRNData> data_;

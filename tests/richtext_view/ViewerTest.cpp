@@ -266,6 +266,24 @@ TEST(Viewer, ColourNoneIsTheStyleSheetsOrTheWindows) {
     }
 }
 
+TEST(Viewer, ASheetDestroyedFirstIsDroppedAndTheViewerPaintsWithoutIt) {
+    TRichNote note;
+    auto sheet = std::make_unique<TRNStyle>();
+    sheet->Color = clYellow;
+    note.SetStyle(sheet.get());
+    TRNStyle other; // a sheet replaced earlier tells the viewer nothing any more
+    note.SetStyle(&other);
+    note.SetStyle(sheet.get());
+    note.resize(120, 80);
+    note.Format();
+    note.show();
+    sheet.reset();
+    EXPECT_EQ(note.Style(), nullptr);
+    const QImage image = note.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const uint32_t rgb = DrawnRGB(clWindow);
+    EXPECT_EQ(image.pixel(60, 60), qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)));
+}
+
 TEST(Viewer, ANoteReadFromTheNotesFormatIsShownAsWritten) {
     TempDir dir;
     TRNStyle sheet;
