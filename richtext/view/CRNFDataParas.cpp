@@ -181,20 +181,25 @@ void TCustomRNFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
         const int delta = bottom + SpacingBefore(s, lastItemNo + 1) - oldNextTop;
         // Indexes move when the line count changed: the items' first draw items move too.
         const bool renumber = itemsInserted != 0 || DrawItems.Count() != oldCount;
-        if (delta != 0 || renumber) {
-            const bool record = renumber && !ShareItems();
-            int prevItemNo = s.Index > 0 ? DrawItems[s.Index - 1]->ItemNo : -1;
-            for (int i = s.Index; i < DrawItems.Count(); ++i) {
-                TRNDrawLineInfo& d = *DrawItems[i];
-                d.Top += delta;
-                d.ItemNo += itemsInserted;
-                if (record && d.ItemNo != prevItemNo) {
-                    GetItem(d.ItemNo).DrawItemNo = i;
-                }
-                prevItemNo = d.ItemNo;
+        if (renumber) {
+            const int prevItemNo = s.Index > 0 ? DrawItems[s.Index - 1]->ItemNo : -1;
+            if (ShareItems()) {
+                DrawItems.ShiftFrom(s.Index, delta, itemsInserted, prevItemNo, [](int, int) {});
+            } else {
+                TRNItemList& items = Items();
+                const int itemCount = ItemCount();
+                auto record = [&](int drawItemNo, int itemNo) {
+                    if (itemNo < 0 || itemNo >= itemCount) {
+                        GetItem(itemNo); // raises the usual error
+                    }
+                    items[static_cast<size_t>(itemNo)].Item->DrawItemNo = drawItemNo;
+                };
+                DrawItems.ShiftFrom(s.Index, delta, itemsInserted, prevItemNo, record);
             }
-            DocumentHeight += delta;
+        } else if (delta != 0) {
+            DrawItems.MoveDownFrom(s.Index, delta);
         }
+        DocumentHeight += delta;
     }
     if (DocumentHeight != oldHeight) {
         AdjustVScrollUnits();

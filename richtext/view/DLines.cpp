@@ -23,6 +23,26 @@ void TRNDrawLines::CheckIndex(int index) const {
     }
 }
 
+void TRNDrawLines::CheckShiftStart(int first) const {
+    if (first < 0 || first > Count()) {
+        throw ERichNoteError("Draw item index is out of bounds");
+    }
+    if (markedCount_ > 0 && firstMarked_ + markedCount_ > first) {
+        throw ERichNoteError("Draw item was freed for reformatting");
+    }
+}
+
+void TRNDrawLines::MoveDownFrom(int first, int dTop) {
+    CheckShiftStart(first);
+    const size_t count = items_.size();
+    for (size_t i = static_cast<size_t>(first); i < count; ++i) {
+        if (i + PrefetchAhead < count) {
+            __builtin_prefetch(items_[i + PrefetchAhead].get(), 1);
+        }
+        items_[i]->Top += dTop;
+    }
+}
+
 TRNDrawLineInfo* TRNDrawLines::Get(int index) const {
     CheckIndex(index);
     TRNDrawLineInfo* item = items_[static_cast<size_t>(index)].get();

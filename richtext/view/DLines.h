@@ -75,6 +75,32 @@ public:
     void DeleteMarked();
     void DeleteRange(int first, int last);
     void Clear();
+    // Moves the draw items from `first` on down by `dTop` and renumbers their items by
+    // `dItemNo`, calling firstOfItem(index, itemNo) for every piece whose item differs from
+    // the piece before (`prevItemNo` stands for the piece before `first`). A line added or
+    // removed moves everything below it, so this is one tight pass over the slots with no
+    // per-item checks; no slot from `first` on may be marked.
+    template <class F>
+    void ShiftFrom(int first, int dTop, int dItemNo, int prevItemNo, F&& firstOfItem) {
+        CheckShiftStart(first);
+        const size_t count = items_.size();
+        for (size_t i = static_cast<size_t>(first); i < count; ++i) {
+            // The pieces live apart on the heap: ask for one well ahead so that its cache
+            // line is on its way by the time the loop gets there.
+            if (i + PrefetchAhead < count) {
+                __builtin_prefetch(items_[i + PrefetchAhead].get(), 1);
+            }
+            TRNDrawLineInfo& d = *items_[i];
+            d.Top += dTop;
+            d.ItemNo += dItemNo;
+            if (d.ItemNo != prevItemNo) {
+                prevItemNo = d.ItemNo;
+                firstOfItem(static_cast<int>(i), prevItemNo);
+            }
+        }
+    }
+    // The same with no renumbering: only the tops move.
+    void MoveDownFrom(int first, int dTop);
     int FirstMarked() const { return firstMarked_; }
     int MarkedCount() const { return markedCount_; }
 
@@ -85,7 +111,9 @@ public:
     std::string GetSubString(int index, const TCustomRNData& data, int from, int len) const;
 
 private:
+    static constexpr size_t PrefetchAhead = 16;
     void CheckIndex(int index) const;
+    void CheckShiftStart(int first) const;
     std::vector<std::unique_ptr<TRNDrawLineInfo>> items_;
     int firstMarked_ = -1;
     int markedCount_ = 0;
