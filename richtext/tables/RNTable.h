@@ -1,0 +1,264 @@
+#pragma once
+
+// The table item: a grid of rows of cell slots, each cell a complete nested document. A merged
+// area is held by its top-left (main) cell, whose spans give the area; the other slots of the
+// area stay empty.
+
+#include "richtext/model/RNClasses.h"
+#include "richtext/model/RNItem.h"
+#include "richtext/model/RNStyleRects.h"
+#include "richtext/view/RNDataList.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+enum class TRNTableOption : uint8_t {
+    rntoEditing,
+    rntoRowSizing,
+    rntoColSizing,
+    rntoRowSelect,
+    rntoColSelect,
+    rntoRTFSaveCellPixelBestWidth
+};
+enum class TRNTablePrintOption : uint8_t { rntoHalftoneBorders, rntoRowsSplit };
+enum class TRNTableBorderStyle : uint8_t {
+    rntbRaised,
+    rntbLowered,
+    rntbColor,
+    rntbRaisedColor,
+    rntbLoweredColor
+};
+enum class TRNCellHAlign : uint8_t { rncLeft, rncCenter, rncRight };
+enum class TRNCellVAlign : uint8_t { rncTop, rncMiddle, rncBottom };
+
+// A small set over an enumeration, stored as bits in member order.
+template <class E> class TRNTableSet {
+public:
+    constexpr TRNTableSet() = default;
+    constexpr explicit TRNTableSet(uint32_t bits) : Bits_(bits) {}
+    constexpr bool Contains(E e) const { return (Bits_ >> static_cast<unsigned>(e)) & 1u; }
+    constexpr void Include(E e) { Bits_ |= 1u << static_cast<unsigned>(e); }
+    constexpr void Exclude(E e) { Bits_ &= ~(1u << static_cast<unsigned>(e)); }
+    constexpr uint32_t Bits() const { return Bits_; }
+    bool operator==(const TRNTableSet&) const = default;
+
+private:
+    uint32_t Bits_ = 0;
+};
+using TRNTableOptions = TRNTableSet<TRNTableOption>;
+using TRNTablePrintOptions = TRNTableSet<TRNTablePrintOption>;
+
+// Above 0 a width in screen pixels, below 0 a percentage of the reference width, 0 automatic.
+using TRNHTMLLength = int32_t;
+
+inline constexpr int RNTableStyleNo = -60;
+inline constexpr TRNTableOptions RNTableDefaultOptions{31};
+inline constexpr TRNTablePrintOptions RNTableDefaultPrintOptions{3};
+
+class TRNTableItemInfo;
+class TRNTableRows;
+class TRNTableRow;
+
+class TRNTableCellData : public TRNItemFormattedData {
+public:
+    // A cell with one empty text item of text and paragraph style 0.
+    explicit TRNTableCellData(TRNTableRow* row);
+
+    TColor Color = clNone;
+    TRNCellHAlign HAlign = TRNCellHAlign::rncLeft;
+    TRNCellVAlign VAlign = TRNCellVAlign::rncTop;
+    bool UseRowAlign = false;
+    bool UseRowVAlign = false;
+    TRNHTMLLength BestWidth = 0;
+    int32_t BestHeight = 0;
+    int32_t RowSpan = 1;
+    int32_t ColSpan = 1;
+    int32_t Left = 0;
+    int32_t Top = 0;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    TRNBooleanRect VisibleBorders;
+    TCustomRNData* DetachedParent = nullptr;
+
+    TRNTableRow* GetRow() const;
+    TRNTableItemInfo* GetTable() const;
+
+    TCustomRNData* GetParentData() const override;
+    int GetWidth() const override;
+    int GetHeight() const override;
+    int GetAreaWidth() const override { return GetWidth(); }
+    TColor GetColor() const override { return clNone; }
+
+    TRNCellHAlign GetAlign() const;
+    TRNCellVAlign GetVAlign() const;
+    void SetAlign(TRNCellHAlign value);
+    void SetVAlign(TRNCellVAlign value);
+    void SetVisibleBorders(const TRNBooleanRect& value) { VisibleBorders = value; }
+
+    int GetCellHeight() const;
+    int GetMinWidth() const;
+    int GetWidthInFixedTable(int tableWidth) const;
+    bool HasData() const;
+    bool CanClear() const;
+    void AssignAttributesFrom(const TRNTableCellData& source, bool includeSize, int widthDivisor,
+                              int heightDivisor);
+    void MovingToUndoList();
+    void MovingFromUndoList();
+
+private:
+    int Padding() const;
+};
+
+class TRNTableRow : public TRNDataList {
+public:
+    TRNTableRow(int cols, TRNTableRows* rows, TCustomRNData* mainRNData);
+
+    TRNCellHAlign HAlign = TRNCellHAlign::rncLeft;
+    TRNCellVAlign VAlign = TRNCellVAlign::rncTop;
+    TRNTableRows* Rows;
+
+    // The slot's cell, null for an empty slot.
+    TRNTableCellData* Cell(int col) const { return static_cast<TRNTableCellData*>(Get(col)); }
+    TRNTableCellData* AddCell();
+    TRNTableCellData* InsertCell(int index);
+    void InsertEmpty(int index);
+    // Stores `cell` into the slot and hands back what the slot held.
+    std::unique_ptr<TRNTableCellData> Put(int index, std::unique_ptr<TRNTableCellData> cell);
+    void InsertPointer(int index, std::unique_ptr<TRNTableCellData> cell);
+    std::unique_ptr<TRNTableCellData> Take(int index);
+
+    int GetBestHeight() const;
+    int GetHeight() const;
+};
+
+class TRNTableRows : public TRNList<TRNTableRow> {
+public:
+    TRNTableRows(TCustomRNData* mainRNData, TRNTableItemInfo* table)
+        : MainRNData(mainRNData), Table(table) {}
+
+    TCustomRNData* MainRNData;
+    TRNTableItemInfo* Table;
+
+    int ColCount() const { return Count() > 0 ? Get(0)->Count() : 0; }
+    TRNTableCellData* Cell(int row, int col) const { return Get(row)->Cell(col); }
+    void Reset(int rows, int cols);
+    TRNTableRow* AddRow(int cols);
+    TRNTableRow* InsertRow(int index, int cols);
+    void InsertPointer(int index, std::unique_ptr<TRNTableRow> row);
+    // The cell covering the slot and its position; raises ERichNoteError on a grid whose
+    // empty slot lies under no cell.
+    TRNTableCellData* GetMainCell(int row, int col, int& mainRow, int& mainCol) const;
+
+    // Grid queries used by layout and merging.
+    TRNHTMLLength GetBestWidth(int topRow, int leftCol, int colCount, int rowCount) const;
+
+    // Structural edits.
+    void InsertRows(int index, int count, int copyIndex, bool divideHeights);
+    void InsertCols(int index, int count, int copyIndex, bool divideWidths);
+    void DeleteRows(int index, int count, bool decreaseHeight);
+    void DeleteCols(int index, int count, bool decreaseWidth);
+    bool StartMergeCells(int topRow, int leftCol, int& colSpan, int& rowSpan) const;
+    bool CanMergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC) const;
+    void MergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC);
+    void UnmergeCell(int row, int col, bool unmergeRows, bool unmergeCols);
+    void UnmergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool unmergeRows,
+                      bool unmergeCols);
+    bool IsEmptyRows(int row1, int col, int colCount, int count1, int row2, int count2) const;
+    bool IsEmptyCols(int row, int col1, int count1, int rowCount, int col2, int count2) const;
+
+    // Primitives.
+    void Do_InsertRows(int index, int count);
+    void Do_InsertEmptyCells(int row, int col, int colCount, int rowCount);
+    void Do_SpreadOverEmptyCells(int row, int col, int colSpan);
+    void Do_FreeEmptyCells(int row, int col, int colCount, int rowCount);
+    void Do_SetSpan(int row, int col, int value, bool isColSpan);
+    void Do_SplitCellHorz(int row, int col, int newRow, bool decreaseHeight);
+    void Do_SplitCellVert(int row, int col, int newCol, bool decreaseWidth);
+    void Do_DeleteRows(int index, int count);
+    void Do_DeleteCols(int index, int count);
+    void Do_MergeCells(int row, int col, int colSpan, int rowSpan);
+    void Do_UnmergeCell(int row, int col, bool unmergeRows, bool unmergeCols);
+
+private:
+    void CheckIndex(bool valid) const;
+    std::unique_ptr<TRNTableCellData> NewCell(int row);
+    void SplitRowAcross(int row, int col, int colSpan, int rowSpan, TRNHTMLLength width);
+};
+
+// The layout of one table for one device: widths exclude the cell padding; starts are the
+// padding boxes' X and Y.
+class TRNTableItemFormattingInfo {
+public:
+    explicit TRNTableItemFormattingInfo(bool createPrintCells);
+
+    TRNIntegerList ColWidths, RowHeights, ColStarts, RowStarts;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    std::unique_ptr<TRNList<TCustomRNData>> PrintCells;
+
+    void Clear();
+    void QuickClear() { Clear(); }
+};
+
+class TRNTableItemInfo : public TRNFullLineItemInfo {
+public:
+    explicit TRNTableItemInfo(TCustomRNData* rnData);
+    TRNTableItemInfo(int rows, int cols, TCustomRNData* mainRNData);
+    ~TRNTableItemInfo() override;
+
+    std::unique_ptr<TCustomRNItemInfo> CreateEmptyLike(TCustomRNData* rnData) const override;
+
+    bool InsertedInData = false;
+    bool InEditor = false;
+    bool NeedsReformat = false;
+    int32_t ItemNoCache = -1;
+    int32_t PaintTop = 0;
+    int32_t PaintLeft = 0;
+    TRNTableRows Rows;
+    int32_t CellVSpacing = 2;
+    int32_t CellHSpacing = 2;
+    int32_t CellPadding = 1;
+    TRNHTMLLength BestWidth = 0;
+    int32_t BorderWidth = 0;
+    TColor BorderColor = clWindowText;
+    TColor Color = clWindow;
+    int32_t CellBorderWidth = 0;
+    int32_t HRuleWidth = 0;
+    int32_t VRuleWidth = 0;
+    TColor HRuleColor = clWindowText;
+    TColor CellBorderColor = clWindowText;
+    TColor VRuleColor = clWindowText;
+    TRNTableBorderStyle BorderStyle = TRNTableBorderStyle::rntbRaised;
+    TRNTableBorderStyle CellBorderStyle = TRNTableBorderStyle::rntbLowered;
+    int32_t BorderHSpacing = 2;
+    int32_t BorderVSpacing = 2;
+    bool HOutermostRule = false;
+    bool VOutermostRule = false;
+    TColor CellBorderLightColor = clBtnHighlight;
+    TColor BorderLightColor = clBtnHighlight;
+    int32_t SelStartCol = -1, SelStartRow = -1, SelColOffs = 0, SelRowOffs = 0;
+    TRNTableOptions Options = RNTableDefaultOptions;
+    TRNTablePrintOptions PrintOptions = RNTableDefaultPrintOptions;
+    std::string TextRowSeparator = "\r\n";
+    std::string TextColSeparator = "\r\n";
+    int32_t EditedCellRow = -1, EditedCellCol = -1;
+    TRNTableItemFormattingInfo FormattingInfo{false};
+
+    int GetWidth() const { return FormattingInfo.Width; }
+    int GetHeight() const { return FormattingInfo.Height; }
+    TRNTableCellData* Cells(int row, int col) const { return Rows.Cell(row, col); }
+    void SetCell(int row, int col, const TRNTableCellData& source);
+    void SetBestWidth(TRNHTMLLength value) { BestWidth = value; }
+    void ClearTemporal();
+    int GetMyItemNo();
+    // The table's index in its document while it is recorded for undo, else -1.
+    int GetEditorItemNo();
+
+private:
+    void Init(int rows, int cols);
+};
+
+// Makes the table known to the item registry under style -60; run once from the library's
+// initialisation.
+void RegisterTableItemClass();
