@@ -164,6 +164,12 @@ public:
     void UnmergeCell(int row, int col, bool unmergeRows, bool unmergeCols);
     void UnmergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool unmergeRows,
                       bool unmergeCols);
+    // Make a cell colCount columns wide (rowCount rows high) in cells; the result is the
+    // number of grid columns (rows) inserted.
+    int SplitCellVertically(int row, int col, int colCount);
+    int SplitCellHorizontally(int row, int col, int rowCount);
+    int SplitCellsVertically(int topRow, int leftCol, int colSpan, int rowSpan, int colCount);
+    int SplitCellsHorizontally(int topRow, int leftCol, int colSpan, int rowSpan, int rowCount);
     bool IsEmptyRows(int row1, int col, int colCount, int count1, int row2, int count2) const;
     bool IsEmptyCols(int row, int col1, int count1, int rowCount, int col2, int count2) const;
 

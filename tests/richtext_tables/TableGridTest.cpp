@@ -179,6 +179,34 @@ TEST(TableGrid, UnmergingSharesTheWidthWithoutLosingIt) {
     }
 }
 
+TEST(TableGrid, SplittingACellInsertsGridColumnsAndRemergesTheOtherRows) {
+    TableDoc d;
+    auto t = d.Make(3, 2);
+    EXPECT_EQ(t->Rows.SplitCellVertically(1, 0, 3), 2);
+    EXPECT_TRUE(GridIsSound(t->Rows));
+    EXPECT_EQ(t->Rows.ColCount(), 4);
+    for (int r : {0, 2}) {
+        EXPECT_EQ(t->Cells(r, 0)->ColSpan, 3);
+    }
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(t->Cells(1, c)->ColSpan, 1);
+    }
+
+    // Fewer parts than the cell spans: its columns are merged in groups, nothing inserted.
+    auto wide = d.Make(2, 4);
+    wide->Rows.MergeCells(0, 0, 4, 1, true);
+    EXPECT_EQ(wide->Rows.SplitCellVertically(0, 0, 2), 0);
+    EXPECT_EQ(std::make_pair(wide->Cells(0, 0)->ColSpan, wide->Cells(0, 2)->ColSpan),
+              std::make_pair(2, 2));
+
+    auto tall = d.Make(2, 3);
+    EXPECT_EQ(tall->Rows.SplitCellHorizontally(0, 1, 3), 2);
+    EXPECT_TRUE(GridIsSound(tall->Rows));
+    EXPECT_EQ(tall->Rows.Count(), 4);
+    EXPECT_EQ(std::make_pair(tall->Cells(0, 0)->RowSpan, tall->Cells(0, 2)->RowSpan),
+              std::make_pair(3, 3));
+}
+
 TEST(TableGrid, RandomEditsKeepTheGridSound) {
     TableDoc d;
     auto t = d.Make(3, 3);
@@ -187,7 +215,7 @@ TEST(TableGrid, RandomEditsKeepTheGridSound) {
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     for (int step = 0; step < 10000; ++step) {
         int nr = rows.Count(), nc = rows.ColCount();
-        int op = pick(7);
+        int op = pick(9);
         int r = pick(nr), c = pick(nc);
         try {
             switch (op) {
@@ -218,6 +246,16 @@ TEST(TableGrid, RandomEditsKeepTheGridSound) {
             case 4:
             case 5:
                 rows.MergeCells(r, c, 1 + pick(3), 1 + pick(3), pick(2) == 0);
+                break;
+            case 6:
+                if (nc < 12) {
+                    rows.SplitCellsVertically(r, c, 1 + pick(2), 1 + pick(2), 2 + pick(2));
+                }
+                break;
+            case 7:
+                if (nr < 12) {
+                    rows.SplitCellsHorizontally(r, c, 1 + pick(2), 1 + pick(2), 2 + pick(2));
+                }
                 break;
             default:
                 rows.UnmergeCell(r, c, pick(2) == 0, pick(2) == 0);
