@@ -202,7 +202,7 @@ int TRNTableRow::GetHeight() const {
 
 TRNTableItemFormattingInfo::TRNTableItemFormattingInfo(bool createPrintCells) {
     if (createPrintCells) {
-        PrintCells = std::make_unique<TRNList<TCustomRNData>>();
+        PrintCells = std::make_unique<TRNList<TCustomRNFormattedData>>();
     }
 }
 

@@ -150,7 +150,12 @@ public:
     // empty slot lies under no cell.
     TRNTableCellData* GetMainCell(int row, int col, int& mainRow, int& mainCol) const;
 
-    // Grid queries used by layout and merging.
+    // Grid queries used by layout and merging; each looks at the cells of the column that
+    // span no further column.
+    int GetMinColWidth(int col) const;
+    int GetPixelColWidth(int col) const;
+    int GetPercentColWidth(int col, int width) const;
+    bool IsPercentWidthColumn(int col) const;
     TRNHTMLLength GetBestWidth(int topRow, int leftCol, int colCount, int rowCount) const;
 
     // Structural edits.
@@ -201,7 +206,7 @@ public:
     TRNIntegerList ColWidths, RowHeights, ColStarts, RowStarts;
     int32_t Width = 0;
     int32_t Height = 0;
-    std::unique_ptr<TRNList<TCustomRNData>> PrintCells;
+    std::unique_ptr<TRNList<TCustomRNFormattedData>> PrintCells;
 
     void Clear();
     void QuickClear() { Clear(); }
@@ -251,6 +256,10 @@ public:
     int32_t EditedCellRow = -1, EditedCellCol = -1;
     TRNTableItemFormattingInfo FormattingInfo{false};
 
+    // Set only while the table is laid out for a printer.
+    const TRNScreenAndDevice* DeviceContext = nullptr;
+    int32_t LastHitRow = -1, LastHitCol = -1;
+
     int GetWidth() const { return FormattingInfo.Width; }
     int GetHeight() const { return FormattingInfo.Height; }
     TRNTableCellData* Cells(int row, int col) const { return Rows.Cell(row, col); }
@@ -260,6 +269,26 @@ public:
     int GetMyItemNo();
     // The table's index in its document while it is recorded for undo, else -1.
     int GetEditorItemNo();
+
+    // Layout (device pixels; table and cell properties are screen pixels converted here).
+    int GetDevX(int x) const;
+    int GetDevY(int y) const;
+    void OnDocWidthChange(int docWidth, TRNDrawLineInfo* drawLineInfo, bool printing) override;
+    void InternalOnDocWidthChange(int docWidth, TRNTableItemFormattingInfo& info);
+    int GetMinWidth() const override;
+    bool IsFixedWidthTable() const;
+    int GetHorzExtra() const;
+    void UpdateCellXCoords(TRNTableItemFormattingInfo& info);
+    void UpdateCellYCoords(TRNTableItemFormattingInfo& info);
+
+    // Look-ups on the screen layout.
+    int GetColNo(int x) const;
+    int GetRowNo(int y) const;
+    static int GetCrossed(int coord, const TRNIntegerList& starts);
+    int GetVerticalRuleNo(int x, int& prevStart, int& rulePos) const;
+    int GetHorizontalRuleNo(int y, int& prevStart, int& rulePos) const;
+    bool GetCellAt(int x, int y, int& row, int& col);
+    bool GetCellAt_(int x, int y, int& row, int& col) const;
 
 private:
     void Init(int rows, int cols);

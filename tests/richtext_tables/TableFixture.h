@@ -85,6 +85,11 @@ inline ::testing::AssertionResult GridIsSound(const TRNTableRows& rows) {
     return ::testing::AssertionSuccess();
 }
 
+inline void SetTextOf(TRNTableCellData& cell, const std::string& text) {
+    cell.Clear();
+    cell.AddNL(text, 0, 0);
+}
+
 inline bool IsFreshCell(const TRNTableCellData& cell) {
     return cell.ItemCount() == 1 && cell.GetItemStyle(0) == 0 && cell.GetItemPara(0) == 0 &&
            cell.GetItemText(0).empty();

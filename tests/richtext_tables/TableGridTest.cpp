@@ -7,11 +7,6 @@
 
 namespace {
 
-void SetText(TRNTableCellData& cell, const std::string& text) {
-    cell.Clear();
-    cell.AddNL(text, 0, 0);
-}
-
 std::string Texts(const TRNTableCellData& cell) {
     return std::get<3>(Snapshot(*cell.GetRow()->Rows)[0][0]);
 }
@@ -123,7 +118,7 @@ TEST(TableGrid, MergingMovesItemsInRowMajorOrderAndRefusalsOnlyBeep) {
     const char* texts[2][2] = {{"a", "b"}, {"c", "d"}};
     for (int r = 0; r < 2; ++r) {
         for (int c = 0; c < 2; ++c) {
-            SetText(*t->Cells(r, c), texts[r][c]);
+            SetTextOf(*t->Cells(r, c), texts[r][c]);
         }
     }
     t->Rows.MergeCells(0, 0, 2, 2, false);
