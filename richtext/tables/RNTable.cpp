@@ -32,6 +32,31 @@ int TRNTableCellData::Padding() const {
     return table ? table->CellPadding : 0;
 }
 
+int TRNTableCellData::GetHOffs() const {
+    const TRNTableItemInfo* table = GetTable();
+    return -((table ? table->PaintLeft : 0) + Padding() + Left);
+}
+
+int TRNTableCellData::GetVOffs() const {
+    const TRNTableItemInfo* table = GetTable();
+    return -((table ? table->PaintTop : 0) + Padding() + Top);
+}
+
+void TRNTableCellData::GetOrigin(int& x, int& y) {
+    x = 0;
+    y = 0;
+    const TRNTableItemInfo* table = GetTable();
+    if (auto* doc = dynamic_cast<TCustomRNFormattedData*>(GetParentData())) {
+        doc->GetOrigin(x, y);
+        if (table && table->DrawItemNo >= 0 && table->DrawItemNo < doc->DrawItems.Count()) {
+            x += doc->DrawItems[table->DrawItemNo]->Left;
+            y += doc->DrawItems[table->DrawItemNo]->Top;
+        }
+    }
+    x += Left + Padding();
+    y += Top + Padding();
+}
+
 int TRNTableCellData::GetWidth() const {
     return Width - 2 * Padding();
 }

@@ -88,6 +88,10 @@ public:
     int GetWidth() const override;
     int GetHeight() const override;
     int GetAreaWidth() const override { return GetWidth(); }
+    // Cells scroll with the table's last painted corner.
+    int GetHOffs() const override;
+    int GetVOffs() const override;
+    void GetOrigin(int& x, int& y) override;
     TColor GetColor() const override { return clNone; }
 
     TRNCellHAlign GetAlign() const;
@@ -280,6 +284,19 @@ public:
     int GetHorzExtra() const;
     void UpdateCellXCoords(TRNTableItemFormattingInfo& info);
     void UpdateCellYCoords(TRNTableItemFormattingInfo& info);
+
+    // Painting, with the table's top-left corner at (left, top); a print layout paints the
+    // rows startRow .. startRow + rowCount - 1.
+    void PaintFullWidth(int left, int right, int top, TCanvas& canvas, TRNItemDrawStates state,
+                        TRNStyle& style, const TRect& clipRect,
+                        TRNDrawLineInfo* drawLineInfo) override;
+    void PaintTo(int left, int top, int startRow, int rowCount, TCanvas& canvas,
+                 TRNItemDrawStates state, TRNStyle& style, TRNTableItemFormattingInfo& info,
+                 const TRect& clipRect);
+    void DrawBorder(TCanvas& canvas, int left, int top, int right, int bottom, int width,
+                    TColor lightColor, TColor color, TColor backColor, TRNTableBorderStyle style,
+                    bool showZeroWidth, bool printing, const TRect& clipRect,
+                    const TRNBooleanRect* visibleBorders) const;
 
     // Look-ups on the screen layout.
     int GetColNo(int x) const;
