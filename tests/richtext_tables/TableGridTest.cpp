@@ -79,6 +79,19 @@ TEST(TableGrid, DeletingColumnsShrinksSpansAndCutsCellsThatGoOnRight) {
     EXPECT_EQ(t->Cells(1, 1)->BestWidth, 30); // the third of 90 that stays
 }
 
+TEST(TableGrid, LargeSizesScaleWithoutWrapping) {
+    TableDoc d;
+    auto t = d.Make(4, 4);
+    t->Rows.MergeCells(0, 0, 1, 3, true);
+    t->Rows.MergeCells(0, 1, 3, 1, true);
+    t->Cells(0, 0)->BestHeight = 2000000000;
+    t->Cells(0, 1)->BestWidth = 2000000000;
+    t->Rows.DeleteRows(1, 1, true);
+    t->Rows.DeleteCols(2, 1, true);
+    EXPECT_EQ(t->Cells(0, 0)->BestHeight, 1333333333);
+    EXPECT_EQ(t->Cells(0, 1)->BestWidth, 1333333333);
+}
+
 TEST(TableGrid, BadArgumentsRaiseBeforeAnyChange) {
     TableDoc d;
     auto t = d.Make(3, 3);
