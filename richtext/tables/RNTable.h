@@ -8,6 +8,7 @@
 #include "richtext/model/RNItem.h"
 #include "richtext/model/RNStyleRects.h"
 #include "richtext/view/RNDataList.h"
+#include "richtext/view/RNUndo.h"
 
 #include <cstdint>
 #include <memory>
@@ -60,7 +61,7 @@ class TRNTableItemInfo;
 class TRNTableRows;
 class TRNTableRow;
 
-class TRNTableCellData : public TRNItemFormattedData {
+class TRNTableCellData : public TRNItemFormattedData, public IRNIntProperties {
 public:
     // A cell with one empty text item of text and paragraph style 0.
     explicit TRNTableCellData(TRNTableRow* row);
@@ -109,6 +110,10 @@ public:
                               int heightDivisor);
     void MovingToUndoList();
     void MovingFromUndoList();
+
+    // "Color", "BestWidth" and "BestHeight" by name.
+    bool GetIntProp(const std::string& name, int& value) const override;
+    void SetIntProp(const std::string& name, int value) override;
 
 private:
     int Padding() const;
@@ -216,7 +221,7 @@ public:
     void QuickClear() { Clear(); }
 };
 
-class TRNTableItemInfo : public TRNFullLineItemInfo {
+class TRNTableItemInfo : public TRNFullLineItemInfo, public IRNIntProperties {
 public:
     explicit TRNTableItemInfo(TCustomRNData* rnData);
     TRNTableItemInfo(int rows, int cols, TCustomRNData* mainRNData);
@@ -274,6 +279,46 @@ public:
     // The table's index in its document while it is recorded for undo, else -1.
     int GetEditorItemNo();
 
+    // The integer, colour, enumeration, set and boolean properties by name; Options and
+    // PrintOptions as their set bits.
+    bool GetIntProp(const std::string& name, int& value) const override;
+    void SetIntProp(const std::string& name, int value) override;
+    // How a change of the named property affects the table: its size, and its width too.
+    static bool GetPropertyEffect(const std::string& name, bool& affectSize, bool& affectWidth);
+    static bool GetCellPropertyEffect(const std::string& name, bool& affectSize, bool& affectWidth);
+    // Sets the named property, recorded for undo when the table is in an editor; the table is
+    // laid out anew either way.
+    void SetProperty(const std::string& name, int value, bool affectSize, bool affectWidth);
+    void SetCellProperty(int itemNo, const std::string& name, int value, int row, int col,
+                         bool affectSize, bool affectWidth);
+    void SetCellBestWidth(TRNHTMLLength value, int row, int col);
+    void SetCellBestHeight(int value, int row, int col);
+    void SetCellColor(TColor value, int row, int col);
+    void SetBorderWidth(int value) { SetNamed("BorderWidth", value); }
+    void SetBorderColor(TColor value) { SetNamed("BorderColor", value); }
+    void SetBorderLightColor(TColor value) { SetNamed("BorderLightColor", value); }
+    void SetBorderStyle(TRNTableBorderStyle value) {
+        SetNamed("BorderStyle", static_cast<int>(value));
+    }
+    void SetBorderHSpacing(int value) { SetNamed("BorderHSpacing", value); }
+    void SetBorderVSpacing(int value) { SetNamed("BorderVSpacing", value); }
+    void SetCellBorderColor(TColor value) { SetNamed("CellBorderColor", value); }
+    void SetCellBorderLightColor(TColor value) { SetNamed("CellBorderLightColor", value); }
+    void SetCellBorderWidth(int value) { SetNamed("CellBorderWidth", value); }
+    void SetCellBorderStyle(TRNTableBorderStyle value) {
+        SetNamed("CellBorderStyle", static_cast<int>(value));
+    }
+    void SetCellHSpacing(int value) { SetNamed("CellHSpacing", value); }
+    void SetCellVSpacing(int value) { SetNamed("CellVSpacing", value); }
+    void SetCellPadding(int value) { SetNamed("CellPadding", value); }
+    void SetColor(TColor value) { SetNamed("Color", value); }
+    void SetHOutermostRule(bool value) { SetNamed("HOutermostRule", value); }
+    void SetVOutermostRule(bool value) { SetNamed("VOutermostRule", value); }
+    void SetHRuleColor(TColor value) { SetNamed("HRuleColor", value); }
+    void SetVRuleColor(TColor value) { SetNamed("VRuleColor", value); }
+    void SetHRuleWidth(int value) { SetNamed("HRuleWidth", value); }
+    void SetVRuleWidth(int value) { SetNamed("VRuleWidth", value); }
+
     // Layout (device pixels; table and cell properties are screen pixels converted here).
     int GetDevX(int x) const;
     int GetDevY(int y) const;
@@ -309,6 +354,7 @@ public:
 
 private:
     void Init(int rows, int cols);
+    void SetNamed(const char* name, int value);
 };
 
 // Makes the table known to the item registry under style -60; run once from the library's
