@@ -343,6 +343,11 @@ public:
                     bool showZeroWidth, bool printing, const TRect& clipRect,
                     const TRNBooleanRect* visibleBorders) const;
 
+    // Row bands joined by row-spanning cells: the last row of the band from `row` down, and
+    // the first row of the band that holds `row`.
+    int GetSplitRowBelow(int row) const;
+    int GetSplitRowAbove(int row) const;
+
     // Look-ups on the screen layout.
     int GetColNo(int x) const;
     int GetRowNo(int y) const;
