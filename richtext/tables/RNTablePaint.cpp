@@ -67,32 +67,33 @@ void TRNTableItemInfo::DrawBorder(TCanvas& canvas, int left, int top, int right,
             return;
         }
         const TRNBooleanRect& v = *visibleBorders;
+        // The visible sides, `inset` pixels inside the edges.
+        auto sides = [&](int inset) {
+            if (v.Top) {
+                HLine(canvas, left, right, top + inset);
+            }
+            if (v.Bottom) {
+                HLine(canvas, left, right, bottom - 1 - inset);
+            }
+            if (v.Left) {
+                VLine(canvas, left + inset, std::max(top, clipTop), std::min(bottom, clipBottom));
+            }
+            if (v.Right) {
+                VLine(canvas, right - 1 - inset, std::max(top, clipTop),
+                      std::min(bottom, clipBottom));
+            }
+        };
         if (halftone) {
             // One thick line, its middle half a width inside the edge.
             canvas.Pen().SetWidth(width);
-            int h = width / 2;
-            if (v.Top)
-                HLine(canvas, left, right, top + h);
-            if (v.Bottom)
-                HLine(canvas, left, right, bottom - 1 - h);
-            if (v.Left)
-                VLine(canvas, left + h, std::max(top, clipTop), std::min(bottom, clipBottom));
-            if (v.Right)
-                VLine(canvas, right - 1 - h, std::max(top, clipTop), std::min(bottom, clipBottom));
+            sides(width / 2);
+        } else {
             canvas.Pen().SetWidth(1);
-            return;
+            for (int i = 0; i < width; ++i) {
+                sides(i);
+            }
         }
         canvas.Pen().SetWidth(1);
-        for (int i = 0; i < width; ++i) {
-            if (v.Top)
-                HLine(canvas, left, right, top + i);
-            if (v.Bottom)
-                HLine(canvas, left, right, bottom - 1 - i);
-            if (v.Left)
-                VLine(canvas, left + i, std::max(top, clipTop), std::min(bottom, clipBottom));
-            if (v.Right)
-                VLine(canvas, right - 1 - i, std::max(top, clipTop), std::min(bottom, clipBottom));
-        }
         return;
     }
     // 3-D styles.
