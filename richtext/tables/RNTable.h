@@ -322,7 +322,10 @@ public:
     // Layout (device pixels; table and cell properties are screen pixels converted here).
     int GetDevX(int x) const;
     int GetDevY(int y) const;
+    // Printing lays out into the table's printing draw item, in device pixels.
     void OnDocWidthChange(int docWidth, TRNDrawLineInfo* drawLineInfo, bool printing) override;
+    std::unique_ptr<TRNDrawItemBase> CreatePrintingDrawItem(TCustomRNData& rnData,
+                                                            const TRNScreenAndDevice& sad) override;
     void InternalOnDocWidthChange(int docWidth, TRNTableItemFormattingInfo& info);
     int GetMinWidth() const override;
     bool IsFixedWidthTable() const;

@@ -3,6 +3,7 @@
 
 #include "platform/base/Rounding.h"
 #include "richtext/tables/RNTable.h"
+#include "richtext/tables/RNTablePrint.h"
 
 #include <algorithm>
 #include <limits>
@@ -22,6 +23,12 @@ template <class F> void ForNarrowCells(const TRNTableRows& rows, int col, F f) {
             f(*cell);
         }
     }
+}
+
+// The printable document of a slot; none for an empty slot or one not made.
+const TCustomRNFormattedData* PrintCell(const TRNTableItemFormattingInfo& info, int index) {
+    return info.PrintCells && index < info.PrintCells->Count() ? info.PrintCells->Get(index)
+                                                               : nullptr;
 }
 
 // One width pass: the working values shared by its steps.
@@ -195,7 +202,19 @@ bool TRNTableItemInfo::IsFixedWidthTable() const {
     return true;
 }
 
-void TRNTableItemInfo::OnDocWidthChange(int docWidth, TRNDrawLineInfo*, bool) {
+void TRNTableItemInfo::OnDocWidthChange(int docWidth, TRNDrawLineInfo* drawLineInfo,
+                                        bool printing) {
+    if (auto* print = dynamic_cast<TRNTablePrintInfo*>(drawLineInfo); print && printing) {
+        struct DeviceScope {
+            const TRNScreenAndDevice*& Slot;
+            ~DeviceScope() { Slot = nullptr; }
+        } scope{DeviceContext};
+        DeviceContext = &print->Sad;
+        InternalOnDocWidthChange(docWidth, print->FormattingInfo);
+        print->Width = print->FormattingInfo.Width;
+        print->Height = print->FormattingInfo.Height;
+        return;
+    }
     if (NeedsReformat) {
         NeedsReformat = false;
         FormattingInfo.Width = 0;
@@ -386,7 +405,7 @@ void TRNTableItemInfo::InternalOnDocWidthChange(int docWidth, TRNTableItemFormat
             for (int c = 0; c < cols; ++c) {
                 const TRNTableCellData* cell = Rows.Cell(r, c);
                 const TCustomRNFormattedData* printed =
-                    cell && cell->RowSpan == 1 ? info.PrintCells->Get(r * cols + c) : nullptr;
+                    cell && cell->RowSpan == 1 ? PrintCell(info, r * cols + c) : nullptr;
                 if (printed) {
                     h = std::max(h, printed->DocumentHeight);
                 }
@@ -409,7 +428,7 @@ void TRNTableItemInfo::InternalOnDocWidthChange(int docWidth, TRNTableItemFormat
                     GetDevY(Clamp32(static_cast<int64_t>(cell->GetCellHeight()) + 2 * CellPadding));
             } else {
                 need = cell->BestHeight <= 10 ? GetDevY(10) : GetDevY(cell->BestHeight);
-                if (const TCustomRNFormattedData* printed = info.PrintCells->Get(r * cols + c)) {
+                if (const TCustomRNFormattedData* printed = PrintCell(info, r * cols + c)) {
                     need = std::max<int64_t>(need, printed->DocumentHeight);
                 }
                 need += GetDevY(2 * CellPadding);

@@ -49,6 +49,13 @@ int TRNTableItemInfo::GetSplitRowAbove(int row) const {
     return r;
 }
 
+std::unique_ptr<TRNDrawItemBase>
+TRNTableItemInfo::CreatePrintingDrawItem(TCustomRNData&, const TRNScreenAndDevice& sad) {
+    auto info = std::make_unique<TRNTablePrintInfo>(this);
+    info->Sad = sad;
+    return info;
+}
+
 int TRNTablePrintInfo::Extra() const {
     const TRNTableItemFormattingInfo& f = FormattingInfo;
     int last = f.RowStarts.Count() - 1;

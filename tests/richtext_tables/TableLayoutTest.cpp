@@ -1,6 +1,7 @@
 #include "tests/richtext_view/ViewFixture.h"
 
 #include "TableFixture.h"
+#include "richtext/tables/RNTablePrint.h"
 
 #include <vector>
 
@@ -85,6 +86,27 @@ TEST(TableLayout, ARowSpanningCellGrowsItsRowsInProportion) {
     EXPECT_EQ(l.Heights(), (std::vector<int>{65, 131}));
     EXPECT_EQ(l.T->GetHeight(), 10 + 196);
     EXPECT_EQ(l.T->Cells(0, 0)->Height, 2 + 65 + 131 + 4);
+}
+
+TEST(TableLayout, PrintRowsAreAtLeastTenScreenPixelsHigh) {
+    for (int ppi : {96, 192}) {
+        LaidOut l(3, 2);
+        l.T->Cells(1, 0)->BestHeight = 25;
+        TRNScreenAndDevice sad;
+        sad.ppixDevice = sad.ppiyDevice = ppi;
+        auto item = l.T->CreatePrintingDrawItem(l.V.D(), sad);
+        auto* print = dynamic_cast<TRNTablePrintInfo*>(item.get());
+        ASSERT_NE(print, nullptr);
+        l.T->OnDocWidthChange(600, print, true);
+        const TRNIntegerList& heights = print->FormattingInfo.RowHeights;
+        int scale = ppi / 96;
+        EXPECT_EQ(std::make_tuple(heights[0], heights[1], heights[2]),
+                  std::make_tuple(10 * scale, 25 * scale, 10 * scale));
+        EXPECT_EQ(print->Height, print->FormattingInfo.Height);
+        EXPECT_EQ(print->Width, 600);
+        EXPECT_EQ(l.T->DeviceContext, nullptr);
+        EXPECT_EQ(l.T->FormattingInfo.Width, 0); // the screen layout is left alone
+    }
 }
 
 TEST(TableLayout, TheSameWidthSkipsThePassUnlessAReformatIsAsked) {
