@@ -1,0 +1,303 @@
+#include "richtext/tables/RNTable.h"
+
+#include "richtext/model/RNError.h"
+#include "richtext/model/RNItemRegistry.h"
+#include "richtext/model/RNStyle.h"
+#include "richtext/model/RNStyleFontInfo.h"
+
+#include <algorithm>
+
+// ---------------------------------------------------------------------------------------------
+// Cells
+
+TRNTableCellData::TRNTableCellData(TRNTableRow* row) : TRNItemFormattedData(row) {
+    AddNL("", 0, 0);
+}
+
+TRNTableRow* TRNTableCellData::GetRow() const {
+    return static_cast<TRNTableRow*>(List);
+}
+
+TRNTableItemInfo* TRNTableCellData::GetTable() const {
+    TRNTableRow* row = GetRow();
+    return row && row->Rows ? row->Rows->Table : nullptr;
+}
+
+TCustomRNData* TRNTableCellData::GetParentData() const {
+    return List ? List->RNData : DetachedParent;
+}
+
+int TRNTableCellData::Padding() const {
+    const TRNTableItemInfo* table = GetTable();
+    return table ? table->CellPadding : 0;
+}
+
+int TRNTableCellData::GetHOffs() const {
+    const TRNTableItemInfo* table = GetTable();
+    return -((table ? table->PaintLeft : 0) + Padding() + Left);
+}
+
+int TRNTableCellData::GetVOffs() const {
+    const TRNTableItemInfo* table = GetTable();
+    return -((table ? table->PaintTop : 0) + Padding() + Top);
+}
+
+void TRNTableCellData::GetOrigin(int& x, int& y) {
+    x = 0;
+    y = 0;
+    const TRNTableItemInfo* table = GetTable();
+    if (auto* doc = dynamic_cast<TCustomRNFormattedData*>(GetParentData())) {
+        doc->GetOrigin(x, y);
+        if (table && table->DrawItemNo >= 0 && table->DrawItemNo < doc->DrawItems.Count()) {
+            x += doc->DrawItems[table->DrawItemNo]->Left;
+            y += doc->DrawItems[table->DrawItemNo]->Top;
+        }
+    }
+    x += Left + Padding();
+    y += Top + Padding();
+}
+
+int TRNTableCellData::GetWidth() const {
+    return Width - 2 * Padding();
+}
+int TRNTableCellData::GetHeight() const {
+    return Height - 2 * Padding();
+}
+
+TRNCellHAlign TRNTableCellData::GetAlign() const {
+    if (!UseRowAlign) {
+        return HAlign;
+    }
+    return GetRow() ? GetRow()->HAlign : TRNCellHAlign::rncLeft;
+}
+
+TRNCellVAlign TRNTableCellData::GetVAlign() const {
+    if (!UseRowVAlign) {
+        return VAlign;
+    }
+    return GetRow() ? GetRow()->VAlign : TRNCellVAlign::rncTop;
+}
+
+void TRNTableCellData::SetAlign(TRNCellHAlign value) {
+    HAlign = value;
+    UseRowAlign = false;
+}
+
+void TRNTableCellData::SetVAlign(TRNCellVAlign value) {
+    VAlign = value;
+    UseRowVAlign = false;
+}
+
+int TRNTableCellData::GetCellHeight() const {
+    return std::max(DocumentHeight, BestHeight);
+}
+
+int TRNTableCellData::GetMinWidth() const {
+    int width = CalculateMinDocWidthPlus();
+    return width == 0 ? 10 : width;
+}
+
+int TRNTableCellData::GetWidthInFixedTable(int tableWidth) const {
+    if (BestWidth > 0) {
+        return BestWidth;
+    }
+    if (BestWidth < 0) {
+        return static_cast<int>(static_cast<int64_t>(tableWidth) * -BestWidth / 100);
+    }
+    return GetMinWidth();
+}
+
+bool TRNTableCellData::HasData() const {
+    if (ItemCount() == 0) {
+        return false;
+    }
+    if (ItemCount() > 1) {
+        return true;
+    }
+    const TCustomRNItemInfo& item = GetItem(0);
+    return !(item.StyleNo == 0 && item.ParaNo == 0 && GetItemText(0).empty());
+}
+
+bool TRNTableCellData::CanClear() const {
+    const TRNStyle* sheet = GetRNStyle();
+    if (!sheet) {
+        return true;
+    }
+    for (int i = 0; i < ItemCount(); ++i) {
+        int styleNo = GetItemStyle(i);
+        if (styleNo >= 0 && styleNo < sheet->TextStyles().Count() &&
+            sheet->TextStyles()[styleNo].Protection.Contains(TRNProtectOption::rnprDeleteProtect)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void TRNTableCellData::AssignAttributesFrom(const TRNTableCellData& source, bool includeSize,
+                                            int widthDivisor, int heightDivisor) {
+    Color = source.Color;
+    VisibleBorders = source.VisibleBorders;
+    if (includeSize) {
+        BestWidth = source.BestWidth / widthDivisor;
+        BestHeight = source.BestHeight / heightDivisor;
+    }
+}
+
+void TRNTableCellData::MovingToUndoList() {
+    for (int i = 0; i < ItemCount(); ++i) {
+        GetItem(i).MovingToUndoList(i, *this);
+    }
+}
+
+void TRNTableCellData::MovingFromUndoList() {
+    for (int i = 0; i < ItemCount(); ++i) {
+        GetItem(i).MovingFromUndoList(i, *this);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Rows
+
+TRNTableRow::TRNTableRow(int cols, TRNTableRows* rows, TCustomRNData* mainRNData)
+    : TRNDataList(mainRNData), Rows(rows) {
+    for (int i = 0; i < cols; ++i) {
+        AddCell();
+    }
+}
+
+TRNTableCellData* TRNTableRow::AddCell() {
+    return static_cast<TRNTableCellData*>(Add(std::make_unique<TRNTableCellData>(this)));
+}
+
+TRNTableCellData* TRNTableRow::InsertCell(int index) {
+    return static_cast<TRNTableCellData*>(Insert(index, std::make_unique<TRNTableCellData>(this)));
+}
+
+void TRNTableRow::InsertEmpty(int index) {
+    Insert(index, nullptr);
+}
+
+std::unique_ptr<TRNTableCellData> TRNTableRow::Take(int index) {
+    std::unique_ptr<TRNTableCellData> old(
+        static_cast<TRNTableCellData*>(DeleteAsPointer(index).release()));
+    Insert(index, nullptr);
+    if (old) {
+        old->List = nullptr;
+    }
+    return old;
+}
+
+std::unique_ptr<TRNTableCellData> TRNTableRow::Put(int index,
+                                                   std::unique_ptr<TRNTableCellData> cell) {
+    std::unique_ptr<TRNTableCellData> old = Take(index);
+    Delete(index);
+    InsertPointer(index, std::move(cell));
+    return old;
+}
+
+void TRNTableRow::InsertPointer(int index, std::unique_ptr<TRNTableCellData> cell) {
+    if (cell) {
+        cell->List = this;
+    }
+    Insert(index, std::move(cell));
+}
+
+int TRNTableRow::GetBestHeight() const {
+    int best = 0;
+    for (int i = 0; i < Count(); ++i) {
+        if (const TRNTableCellData* cell = Cell(i); cell && cell->RowSpan < 2) {
+            best = std::max(best, cell->BestHeight);
+        }
+    }
+    return best;
+}
+
+int TRNTableRow::GetHeight() const {
+    int height = 0;
+    for (int i = 0; i < Count(); ++i) {
+        if (const TRNTableCellData* cell = Cell(i); cell && cell->RowSpan < 2) {
+            height = std::max(height, cell->GetCellHeight());
+        }
+    }
+    return height == 0 ? 10 : height;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Formatting info
+
+TRNTableItemFormattingInfo::TRNTableItemFormattingInfo(bool createPrintCells) {
+    if (createPrintCells) {
+        PrintCells = std::make_unique<TRNList<TCustomRNFormattedData>>();
+    }
+}
+
+void TRNTableItemFormattingInfo::Clear() {
+    ColWidths.Clear();
+    RowHeights.Clear();
+    ColStarts.Clear();
+    RowStarts.Clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The item
+
+TRNTableItemInfo::TRNTableItemInfo(TCustomRNData* rnData)
+    : TRNFullLineItemInfo(rnData), Rows(rnData, this) {
+    Init(1, 1);
+}
+
+TRNTableItemInfo::TRNTableItemInfo(int rows, int cols, TCustomRNData* mainRNData)
+    : TRNFullLineItemInfo(mainRNData), Rows(mainRNData, this) {
+    Init(rows, cols);
+}
+
+TRNTableItemInfo::~TRNTableItemInfo() {
+    ClearTemporal();
+}
+
+void TRNTableItemInfo::Init(int rows, int cols) {
+    StyleNo = RNTableStyleNo;
+    Rows.Reset(rows, cols);
+}
+
+std::unique_ptr<TCustomRNItemInfo> TRNTableItemInfo::CreateEmptyLike(TCustomRNData* rnData) const {
+    return std::make_unique<TRNTableItemInfo>(rnData);
+}
+
+void TRNTableItemInfo::SetCell(int row, int col, const TRNTableCellData& source) {
+    if (TRNTableCellData* cell = Cells(row, col)) {
+        cell->Clear();
+        cell->AppendFrom(source);
+    }
+}
+
+void TRNTableItemInfo::ClearTemporal() {
+    FormattingInfo.Clear();
+}
+
+int TRNTableItemInfo::GetMyItemNo() {
+    TCustomRNData* data = Rows.MainRNData;
+    if (!data) {
+        return -1;
+    }
+    if (ItemNoCache >= 0 && ItemNoCache < data->ItemCount() &&
+        &data->GetItem(ItemNoCache) == this) {
+        return ItemNoCache;
+    }
+    ItemNoCache = -1;
+    for (int i = 0; i < data->ItemCount(); ++i) {
+        if (&data->GetItem(i) == this) {
+            ItemNoCache = i;
+            break;
+        }
+    }
+    return ItemNoCache;
+}
+
+int TRNTableItemInfo::GetEditorItemNo() {
+    return InsertedInData && InEditor ? GetMyItemNo() : -1;
+}
+
+void RegisterTableItemClass() {
+    RegisterRichNoteItemClass<TRNTableItemInfo>(RNTableStyleNo);
+}

@@ -1,0 +1,370 @@
+#pragma once
+
+// The table item: a grid of rows of cell slots, each cell a complete nested document. A merged
+// area is held by its top-left (main) cell, whose spans give the area; the other slots of the
+// area stay empty.
+
+#include "richtext/model/RNClasses.h"
+#include "richtext/model/RNItem.h"
+#include "richtext/model/RNStyleRects.h"
+#include "richtext/view/RNDataList.h"
+#include "richtext/view/RNUndo.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+enum class TRNTableOption : uint8_t {
+    rntoEditing,
+    rntoRowSizing,
+    rntoColSizing,
+    rntoRowSelect,
+    rntoColSelect,
+    rntoRTFSaveCellPixelBestWidth
+};
+enum class TRNTablePrintOption : uint8_t { rntoHalftoneBorders, rntoRowsSplit };
+enum class TRNTableBorderStyle : uint8_t {
+    rntbRaised,
+    rntbLowered,
+    rntbColor,
+    rntbRaisedColor,
+    rntbLoweredColor
+};
+enum class TRNCellHAlign : uint8_t { rncLeft, rncCenter, rncRight };
+enum class TRNCellVAlign : uint8_t { rncTop, rncMiddle, rncBottom };
+
+// A small set over an enumeration, stored as bits in member order.
+template <class E> class TRNTableSet {
+public:
+    constexpr TRNTableSet() = default;
+    constexpr explicit TRNTableSet(uint32_t bits) : Bits_(bits) {}
+    constexpr bool Contains(E e) const { return (Bits_ >> static_cast<unsigned>(e)) & 1u; }
+    constexpr void Include(E e) { Bits_ |= 1u << static_cast<unsigned>(e); }
+    constexpr void Exclude(E e) { Bits_ &= ~(1u << static_cast<unsigned>(e)); }
+    constexpr uint32_t Bits() const { return Bits_; }
+    bool operator==(const TRNTableSet&) const = default;
+
+private:
+    uint32_t Bits_ = 0;
+};
+using TRNTableOptions = TRNTableSet<TRNTableOption>;
+using TRNTablePrintOptions = TRNTableSet<TRNTablePrintOption>;
+
+// Above 0 a width in screen pixels, below 0 a percentage of the reference width, 0 automatic.
+using TRNHTMLLength = int32_t;
+
+inline constexpr int RNTableStyleNo = -60;
+inline constexpr TRNTableOptions RNTableDefaultOptions{31};
+inline constexpr TRNTablePrintOptions RNTableDefaultPrintOptions{3};
+
+class TRNTableItemInfo;
+class TRNTableRows;
+class TRNTableRow;
+
+class TRNTableCellData : public TRNItemFormattedData, public IRNIntProperties {
+public:
+    // A cell with one empty text item of text and paragraph style 0.
+    explicit TRNTableCellData(TRNTableRow* row);
+
+    TColor Color = clNone;
+    TRNCellHAlign HAlign = TRNCellHAlign::rncLeft;
+    TRNCellVAlign VAlign = TRNCellVAlign::rncTop;
+    bool UseRowAlign = false;
+    bool UseRowVAlign = false;
+    TRNHTMLLength BestWidth = 0;
+    int32_t BestHeight = 0;
+    int32_t RowSpan = 1;
+    int32_t ColSpan = 1;
+    int32_t Left = 0;
+    int32_t Top = 0;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    TRNBooleanRect VisibleBorders;
+    TCustomRNData* DetachedParent = nullptr;
+
+    TRNTableRow* GetRow() const;
+    TRNTableItemInfo* GetTable() const;
+
+    TCustomRNData* GetParentData() const override;
+    int GetWidth() const override;
+    int GetHeight() const override;
+    int GetAreaWidth() const override { return GetWidth(); }
+    // Cells scroll with the table's last painted corner.
+    int GetHOffs() const override;
+    int GetVOffs() const override;
+    void GetOrigin(int& x, int& y) override;
+    TColor GetColor() const override { return clNone; }
+
+    TRNCellHAlign GetAlign() const;
+    TRNCellVAlign GetVAlign() const;
+    void SetAlign(TRNCellHAlign value);
+    void SetVAlign(TRNCellVAlign value);
+    void SetVisibleBorders(const TRNBooleanRect& value) { VisibleBorders = value; }
+
+    int GetCellHeight() const;
+    int GetMinWidth() const;
+    int GetWidthInFixedTable(int tableWidth) const;
+    bool HasData() const;
+    bool CanClear() const;
+    void AssignAttributesFrom(const TRNTableCellData& source, bool includeSize, int widthDivisor,
+                              int heightDivisor);
+    void MovingToUndoList();
+    void MovingFromUndoList();
+
+    // "Color", "BestWidth" and "BestHeight" by name.
+    bool GetIntProp(const std::string& name, int& value) const override;
+    void SetIntProp(const std::string& name, int value) override;
+
+private:
+    int Padding() const;
+};
+
+class TRNTableRow : public TRNDataList {
+public:
+    TRNTableRow(int cols, TRNTableRows* rows, TCustomRNData* mainRNData);
+
+    TRNCellHAlign HAlign = TRNCellHAlign::rncLeft;
+    TRNCellVAlign VAlign = TRNCellVAlign::rncTop;
+    TRNTableRows* Rows;
+
+    // The slot's cell, null for an empty slot.
+    TRNTableCellData* Cell(int col) const { return static_cast<TRNTableCellData*>(Get(col)); }
+    TRNTableCellData* AddCell();
+    TRNTableCellData* InsertCell(int index);
+    void InsertEmpty(int index);
+    // Stores `cell` into the slot and hands back what the slot held.
+    std::unique_ptr<TRNTableCellData> Put(int index, std::unique_ptr<TRNTableCellData> cell);
+    void InsertPointer(int index, std::unique_ptr<TRNTableCellData> cell);
+    std::unique_ptr<TRNTableCellData> Take(int index);
+
+    int GetBestHeight() const;
+    int GetHeight() const;
+};
+
+class TRNTableRows : public TRNList<TRNTableRow> {
+public:
+    TRNTableRows(TCustomRNData* mainRNData, TRNTableItemInfo* table)
+        : MainRNData(mainRNData), Table(table) {}
+
+    TCustomRNData* MainRNData;
+    TRNTableItemInfo* Table;
+
+    int ColCount() const { return Count() > 0 ? Get(0)->Count() : 0; }
+    TRNTableCellData* Cell(int row, int col) const { return Get(row)->Cell(col); }
+    void Reset(int rows, int cols);
+    TRNTableRow* AddRow(int cols);
+    TRNTableRow* InsertRow(int index, int cols);
+    void InsertPointer(int index, std::unique_ptr<TRNTableRow> row);
+    // The cell covering the slot and its position; raises ERichNoteError on a grid whose
+    // empty slot lies under no cell.
+    TRNTableCellData* GetMainCell(int row, int col, int& mainRow, int& mainCol) const;
+
+    // Grid queries used by layout and merging; each looks at the cells of the column that
+    // span no further column.
+    int GetMinColWidth(int col) const;
+    int GetPixelColWidth(int col) const;
+    int GetPercentColWidth(int col, int width) const;
+    bool IsPercentWidthColumn(int col) const;
+    TRNHTMLLength GetBestWidth(int topRow, int leftCol, int colCount, int rowCount) const;
+
+    // Structural edits.
+    void InsertRows(int index, int count, int copyIndex, bool divideHeights);
+    void InsertCols(int index, int count, int copyIndex, bool divideWidths);
+    void DeleteRows(int index, int count, bool decreaseHeight);
+    void DeleteCols(int index, int count, bool decreaseWidth);
+    bool StartMergeCells(int topRow, int leftCol, int& colSpan, int& rowSpan) const;
+    bool CanMergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC) const;
+    void MergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC);
+    void UnmergeCell(int row, int col, bool unmergeRows, bool unmergeCols);
+    void UnmergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool unmergeRows,
+                      bool unmergeCols);
+    // Make a cell colCount columns wide (rowCount rows high) in cells; the result is the
+    // number of grid columns (rows) inserted.
+    int SplitCellVertically(int row, int col, int colCount);
+    int SplitCellHorizontally(int row, int col, int rowCount);
+    int SplitCellsVertically(int topRow, int leftCol, int colSpan, int rowSpan, int colCount);
+    int SplitCellsHorizontally(int topRow, int leftCol, int colSpan, int rowSpan, int rowCount);
+    bool IsEmptyRows(int row1, int col, int colCount, int count1, int row2, int count2) const;
+    bool IsEmptyCols(int row, int col1, int count1, int rowCount, int col2, int count2) const;
+
+    // Primitives.
+    void Do_InsertRows(int index, int count);
+    void Do_InsertEmptyCells(int row, int col, int colCount, int rowCount);
+    void Do_SpreadOverEmptyCells(int row, int col, int colSpan);
+    void Do_FreeEmptyCells(int row, int col, int colCount, int rowCount);
+    void Do_SetSpan(int row, int col, int value, bool isColSpan);
+    void Do_SplitCellHorz(int row, int col, int newRow, bool decreaseHeight);
+    void Do_SplitCellVert(int row, int col, int newCol, bool decreaseWidth);
+    void Do_DeleteRows(int index, int count);
+    void Do_DeleteCols(int index, int count);
+    void Do_MergeCells(int row, int col, int colSpan, int rowSpan);
+    void Do_UnmergeCell(int row, int col, bool unmergeRows, bool unmergeCols);
+
+private:
+    void CheckIndex(bool valid) const;
+    std::unique_ptr<TRNTableCellData> NewCell(int row);
+    void SplitRowAcross(int row, int col, int colSpan, int rowSpan, TRNHTMLLength width);
+};
+
+// The layout of one table for one device: widths exclude the cell padding; starts are the
+// padding boxes' X and Y.
+class TRNTableItemFormattingInfo {
+public:
+    explicit TRNTableItemFormattingInfo(bool createPrintCells);
+
+    TRNIntegerList ColWidths, RowHeights, ColStarts, RowStarts;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    std::unique_ptr<TRNList<TCustomRNFormattedData>> PrintCells;
+
+    void Clear();
+    void QuickClear() { Clear(); }
+};
+
+class TRNTableItemInfo : public TRNFullLineItemInfo, public IRNIntProperties {
+public:
+    explicit TRNTableItemInfo(TCustomRNData* rnData);
+    TRNTableItemInfo(int rows, int cols, TCustomRNData* mainRNData);
+    ~TRNTableItemInfo() override;
+
+    std::unique_ptr<TCustomRNItemInfo> CreateEmptyLike(TCustomRNData* rnData) const override;
+
+    bool InsertedInData = false;
+    bool InEditor = false;
+    bool NeedsReformat = false;
+    int32_t ItemNoCache = -1;
+    int32_t PaintTop = 0;
+    int32_t PaintLeft = 0;
+    TRNTableRows Rows;
+    int32_t CellVSpacing = 2;
+    int32_t CellHSpacing = 2;
+    int32_t CellPadding = 1;
+    TRNHTMLLength BestWidth = 0;
+    int32_t BorderWidth = 0;
+    TColor BorderColor = clWindowText;
+    TColor Color = clWindow;
+    int32_t CellBorderWidth = 0;
+    int32_t HRuleWidth = 0;
+    int32_t VRuleWidth = 0;
+    TColor HRuleColor = clWindowText;
+    TColor CellBorderColor = clWindowText;
+    TColor VRuleColor = clWindowText;
+    TRNTableBorderStyle BorderStyle = TRNTableBorderStyle::rntbRaised;
+    TRNTableBorderStyle CellBorderStyle = TRNTableBorderStyle::rntbLowered;
+    int32_t BorderHSpacing = 2;
+    int32_t BorderVSpacing = 2;
+    bool HOutermostRule = false;
+    bool VOutermostRule = false;
+    TColor CellBorderLightColor = clBtnHighlight;
+    TColor BorderLightColor = clBtnHighlight;
+    int32_t SelStartCol = -1, SelStartRow = -1, SelColOffs = 0, SelRowOffs = 0;
+    TRNTableOptions Options = RNTableDefaultOptions;
+    TRNTablePrintOptions PrintOptions = RNTableDefaultPrintOptions;
+    std::string TextRowSeparator = "\r\n";
+    std::string TextColSeparator = "\r\n";
+    int32_t EditedCellRow = -1, EditedCellCol = -1;
+    TRNTableItemFormattingInfo FormattingInfo{false};
+
+    // Set only while the table is laid out for a printer.
+    const TRNScreenAndDevice* DeviceContext = nullptr;
+    int32_t LastHitRow = -1, LastHitCol = -1;
+
+    int GetWidth() const { return FormattingInfo.Width; }
+    int GetHeight() const { return FormattingInfo.Height; }
+    TRNTableCellData* Cells(int row, int col) const { return Rows.Cell(row, col); }
+    void SetCell(int row, int col, const TRNTableCellData& source);
+    void SetBestWidth(TRNHTMLLength value) { BestWidth = value; }
+    void ClearTemporal();
+    int GetMyItemNo();
+    // The table's index in its document while it is recorded for undo, else -1.
+    int GetEditorItemNo();
+
+    // The integer, colour, enumeration, set and boolean properties by name; Options and
+    // PrintOptions as their set bits.
+    bool GetIntProp(const std::string& name, int& value) const override;
+    void SetIntProp(const std::string& name, int value) override;
+    // How a change of the named property affects the table: its size, and its width too.
+    static bool GetPropertyEffect(const std::string& name, bool& affectSize, bool& affectWidth);
+    static bool GetCellPropertyEffect(const std::string& name, bool& affectSize, bool& affectWidth);
+    // Sets the named property, recorded for undo when the table is in an editor; the table is
+    // laid out anew either way.
+    void SetProperty(const std::string& name, int value, bool affectSize, bool affectWidth);
+    void SetCellProperty(int itemNo, const std::string& name, int value, int row, int col,
+                         bool affectSize, bool affectWidth);
+    void SetCellBestWidth(TRNHTMLLength value, int row, int col);
+    void SetCellBestHeight(int value, int row, int col);
+    void SetCellColor(TColor value, int row, int col);
+    void SetBorderWidth(int value) { SetNamed("BorderWidth", value); }
+    void SetBorderColor(TColor value) { SetNamed("BorderColor", value); }
+    void SetBorderLightColor(TColor value) { SetNamed("BorderLightColor", value); }
+    void SetBorderStyle(TRNTableBorderStyle value) {
+        SetNamed("BorderStyle", static_cast<int>(value));
+    }
+    void SetBorderHSpacing(int value) { SetNamed("BorderHSpacing", value); }
+    void SetBorderVSpacing(int value) { SetNamed("BorderVSpacing", value); }
+    void SetCellBorderColor(TColor value) { SetNamed("CellBorderColor", value); }
+    void SetCellBorderLightColor(TColor value) { SetNamed("CellBorderLightColor", value); }
+    void SetCellBorderWidth(int value) { SetNamed("CellBorderWidth", value); }
+    void SetCellBorderStyle(TRNTableBorderStyle value) {
+        SetNamed("CellBorderStyle", static_cast<int>(value));
+    }
+    void SetCellHSpacing(int value) { SetNamed("CellHSpacing", value); }
+    void SetCellVSpacing(int value) { SetNamed("CellVSpacing", value); }
+    void SetCellPadding(int value) { SetNamed("CellPadding", value); }
+    void SetColor(TColor value) { SetNamed("Color", value); }
+    void SetHOutermostRule(bool value) { SetNamed("HOutermostRule", value); }
+    void SetVOutermostRule(bool value) { SetNamed("VOutermostRule", value); }
+    void SetHRuleColor(TColor value) { SetNamed("HRuleColor", value); }
+    void SetVRuleColor(TColor value) { SetNamed("VRuleColor", value); }
+    void SetHRuleWidth(int value) { SetNamed("HRuleWidth", value); }
+    void SetVRuleWidth(int value) { SetNamed("VRuleWidth", value); }
+
+    // Layout (device pixels; table and cell properties are screen pixels converted here).
+    int GetDevX(int x) const;
+    int GetDevY(int y) const;
+    // Printing lays out into the table's printing draw item, in device pixels.
+    void OnDocWidthChange(int docWidth, TRNDrawLineInfo* drawLineInfo, bool printing) override;
+    std::unique_ptr<TRNDrawItemBase> CreatePrintingDrawItem(TCustomRNData& rnData,
+                                                            const TRNScreenAndDevice& sad) override;
+    void InternalOnDocWidthChange(int docWidth, TRNTableItemFormattingInfo& info);
+    int GetMinWidth() const override;
+    bool IsFixedWidthTable() const;
+    int GetHorzExtra() const;
+    void UpdateCellXCoords(TRNTableItemFormattingInfo& info);
+    void UpdateCellYCoords(TRNTableItemFormattingInfo& info);
+
+    // Painting, with the table's top-left corner at (left, top); a print layout paints the
+    // rows startRow .. startRow + rowCount - 1.
+    void PaintFullWidth(int left, int right, int top, TCanvas& canvas, TRNItemDrawStates state,
+                        TRNStyle& style, const TRect& clipRect,
+                        TRNDrawLineInfo* drawLineInfo) override;
+    void PaintTo(int left, int top, int startRow, int rowCount, TCanvas& canvas,
+                 TRNItemDrawStates state, TRNStyle& style, TRNTableItemFormattingInfo& info,
+                 const TRect& clipRect);
+    void DrawBorder(TCanvas& canvas, int left, int top, int right, int bottom, int width,
+                    TColor lightColor, TColor color, TColor backColor, TRNTableBorderStyle style,
+                    bool showZeroWidth, bool printing, const TRect& clipRect,
+                    const TRNBooleanRect* visibleBorders) const;
+
+    // Row bands joined by row-spanning cells: the last row of the band from `row` down, and
+    // the first row of the band that holds `row`.
+    int GetSplitRowBelow(int row) const;
+    int GetSplitRowAbove(int row) const;
+
+    // Look-ups on the screen layout.
+    int GetColNo(int x) const;
+    int GetRowNo(int y) const;
+    static int GetCrossed(int coord, const TRNIntegerList& starts);
+    int GetVerticalRuleNo(int x, int& prevStart, int& rulePos) const;
+    int GetHorizontalRuleNo(int y, int& prevStart, int& rulePos) const;
+    bool GetCellAt(int x, int y, int& row, int& col);
+    bool GetCellAt_(int x, int y, int& row, int& col) const;
+
+private:
+    void Init(int rows, int cols);
+    void SetNamed(const char* name, int value);
+};
+
+// Makes the table known to the item registry under style -60; run once from the library's
+// initialisation.
+void RegisterTableItemClass();

@@ -1,0 +1,96 @@
+#pragma once
+
+// A table in a plain document with a style sheet, a beep counter, and the grid checks the
+// tests share.
+
+#include "richtext/model/CRNData.h"
+#include "richtext/model/RNStyle.h"
+#include "richtext/tables/RNTable.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+struct TableDoc {
+    TRNStyle Style;
+    TRNPlainRootData Doc;
+    int Beeps = 0;
+    TableDoc() {
+        Doc.Style = &Style;
+        Doc.OnBeep = [this] { ++Beeps; };
+    }
+    std::unique_ptr<TRNTableItemInfo> Make(int rows, int cols) {
+        return std::make_unique<TRNTableItemInfo>(rows, cols, &Doc);
+    }
+};
+
+// Everything a grid edit may change, slot by slot: spans, the cell objects and their texts.
+using GridSlot = std::tuple<const TRNTableCellData*, int, int, std::string>;
+inline std::vector<std::vector<GridSlot>> Snapshot(const TRNTableRows& rows) {
+    std::vector<std::vector<GridSlot>> grid;
+    for (int r = 0; r < rows.Count(); ++r) {
+        auto& line = grid.emplace_back();
+        for (int c = 0; c < rows.Get(r)->Count(); ++c) {
+            const TRNTableCellData* cell = rows.Cell(r, c);
+            std::string text;
+            for (int i = 0; cell && i < cell->ItemCount(); ++i) {
+                text += cell->GetItemText(i) + "|";
+            }
+            line.emplace_back(cell, cell ? cell->RowSpan : 0, cell ? cell->ColSpan : 0, text);
+        }
+    }
+    return grid;
+}
+
+// Equal slot counts, spans of at least 1, every slot covered by exactly one main cell whose
+// area lies inside the grid, every cell attached to its own row.
+inline ::testing::AssertionResult GridIsSound(const TRNTableRows& rows) {
+    int cols = rows.ColCount();
+    if (rows.Count() < 1 || cols < 1) {
+        return ::testing::AssertionFailure() << "empty grid";
+    }
+    std::vector<int> cover(static_cast<size_t>(rows.Count() * cols), 0);
+    for (int r = 0; r < rows.Count(); ++r) {
+        if (rows.Get(r)->Count() != cols) {
+            return ::testing::AssertionFailure() << "row " << r << " has another slot count";
+        }
+        for (int c = 0; c < cols; ++c) {
+            const TRNTableCellData* cell = rows.Cell(r, c);
+            if (!cell) {
+                continue;
+            }
+            if (cell->List != rows.Get(r) || cell->RowSpan < 1 || cell->ColSpan < 1 ||
+                r + cell->RowSpan > rows.Count() || c + cell->ColSpan > cols) {
+                return ::testing::AssertionFailure() << "bad cell at " << r << "," << c;
+            }
+            for (int rr = r; rr < r + cell->RowSpan; ++rr) {
+                for (int cc = c; cc < c + cell->ColSpan; ++cc) {
+                    if ((rr != r || cc != c) && rows.Cell(rr, cc)) {
+                        return ::testing::AssertionFailure()
+                               << "cell inside area at " << rr << "," << cc;
+                    }
+                    ++cover[static_cast<size_t>(rr * cols + cc)];
+                }
+            }
+        }
+    }
+    for (size_t i = 0; i < cover.size(); ++i) {
+        if (cover[i] != 1) {
+            return ::testing::AssertionFailure() << "slot " << i << " covered " << cover[i];
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+inline void SetTextOf(TRNTableCellData& cell, const std::string& text) {
+    cell.Clear();
+    cell.AddNL(text, 0, 0);
+}
+
+inline bool IsFreshCell(const TRNTableCellData& cell) {
+    return cell.ItemCount() == 1 && cell.GetItemStyle(0) == 0 && cell.GetItemPara(0) == 0 &&
+           cell.GetItemText(0).empty();
+}
