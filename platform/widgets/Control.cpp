@@ -443,6 +443,14 @@ bool TCustomControl::event(QEvent* e) {
         Guard([&] { Dispatch(message); });
         return true;
     }
+    if (e->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(e);
+        const uint16_t vk = VirtualKeyOf(key->key());
+        if (vk != 0 && ClaimsShortcut(vk, ShiftStateOf(key->modifiers()))) {
+            e->accept();
+            return true;
+        }
+    }
     return QWidget::event(e);
 }
 
@@ -555,12 +563,22 @@ void TCustomControl::keyPressEvent(QKeyEvent* e) {
                 return;
             }
         }
-        QString text = e->text();
-        for (QChar c : text) {
-            char16_t ch = c.unicode();
-            KeyPress(ch);
+        const QString text = e->text();
+        if (!text.isEmpty()) {
+            KeyText(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                        static_cast<size_t>(text.size())));
         }
     });
+}
+
+void TCustomControl::KeyText(std::u16string_view text) {
+    for (char16_t c : text) {
+        KeyPress(c);
+    }
+}
+
+bool TCustomControl::ClaimsShortcut(uint16_t, TShiftState) {
+    return false;
 }
 
 void TCustomControl::keyReleaseEvent(QKeyEvent* e) {

@@ -23,6 +23,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 class QScrollBar;
@@ -154,6 +155,11 @@ protected:
     virtual void KeyDown(uint16_t& key, TShiftState shift);
     virtual void KeyUp(uint16_t& key, TShiftState shift);
     virtual void KeyPress(char16_t& key);
+    // The text of one key event; the default passes each UTF-16 unit to KeyPress.
+    virtual void KeyText(std::u16string_view text);
+    // Whether the control takes this key combination while it has the focus, before any
+    // window action bound to it.
+    virtual bool ClaimsShortcut(uint16_t key, TShiftState shift);
     virtual void DoEnter();
     virtual void DoExit();
     virtual void MouseEnter() {}
