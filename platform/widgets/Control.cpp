@@ -1,11 +1,14 @@
 #include "platform/widgets/Control.h"
 
+#include <QInputMethodEvent>
+
 #include "platform/graphics/Edges.h"
 #include "platform/widgets/ScrollBar.h"
 
 #include <QCursor>
 #include <QEnterEvent>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -579,6 +582,42 @@ void TCustomControl::KeyText(std::u16string_view text) {
 
 bool TCustomControl::ClaimsShortcut(uint16_t, TShiftState) {
     return false;
+}
+
+void TCustomControl::ImeInput(std::u16string_view, std::u16string_view) {}
+
+TRect TCustomControl::ImeCursorRect() const {
+    return Rect(0, 0, 0, 0);
+}
+
+namespace {
+
+std::u16string_view Utf16View(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
+}
+
+} // namespace
+
+void TCustomControl::inputMethodEvent(QInputMethodEvent* e) {
+    const QString commit = e->commitString();
+    const QString preedit = e->preeditString();
+    Guard([&] { ImeInput(Utf16View(commit), Utf16View(preedit)); });
+    e->accept();
+}
+
+QVariant TCustomControl::inputMethodQuery(Qt::InputMethodQuery query) const {
+    switch (query) {
+    case Qt::ImEnabled:
+        return testAttribute(Qt::WA_InputMethodEnabled);
+    case Qt::ImCursorRectangle: {
+        const TRect r = ImeCursorRect();
+        return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top).translated(ClientOrigin());
+    }
+    case Qt::ImFont:
+        return font();
+    default:
+        return QWidget::inputMethodQuery(query);
+    }
 }
 
 void TCustomControl::keyReleaseEvent(QKeyEvent* e) {

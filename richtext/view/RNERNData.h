@@ -127,6 +127,25 @@ public:
     // fails part-way leaves the document as it was, beeps and answers false.
     bool InsertRNFFromStreamEd_(TStream& stream);
     bool InsertRTFFromStreamEd_(TStream& stream);
+    // Text files at the caret: 8-bit in the current style's code page, in the OEM page 437,
+    // or UTF-16 (a byte-order mark is skipped; a big-endian one swaps the bytes). An odd-sized
+    // UTF-16 file changes nothing and answers false.
+    bool InsertTextFromFile(const std::string& fileName);
+    bool InsertOEMTextFromFile(const std::string& fileName);
+    bool InsertTextFromFileW(const std::string& fileName);
+    // The exports need the hypertext areas, which the editor keeps only while needed.
+    bool SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
+                          const std::string& imagesPrefix, TRNSaveOptions options, TColor color,
+                          int& imageSaveNo, int leftMargin, int topMargin, int rightMargin,
+                          int bottomMargin, IRNBackground* background,
+                          TRNList<TRNHTMLBulletInfo>* bullets) override;
+    bool SaveHTMLToStreamEx(TStream& stream, const std::string& path, const std::string& title,
+                            const std::string& imagesPrefix, const std::string& extraStyles,
+                            const std::string& externalCSS, const std::string& cpPrefix,
+                            TRNSaveOptions options, TColor color, TColor& currentColor,
+                            int& imageSaveNo, int leftMargin, int topMargin, int rightMargin,
+                            int bottomMargin, IRNBackground* background,
+                            TRNList<TRNHTMLBulletInfo>* bullets) override;
     // Records `count` items a reader has already placed from `itemNo` on.
     void Do_InsertItems_1(int itemNo, int count);
     // After them: the rest of their last paragraph takes its style, and their checkpoints

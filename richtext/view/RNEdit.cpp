@@ -1,5 +1,6 @@
 #include "richtext/view/RNEdit.h"
 
+#include "platform/base/Exceptions.h"
 #include "platform/base/Stream.h"
 #include "platform/widgets/Clipboard.h"
 #include "richtext/model/RNRTFProps.h"
@@ -131,7 +132,25 @@ void TRichNoteEdit::BeginUndoGroup(TRNUndoType undoType) {
     EditData().BeginUndoSequence(undoType);
 }
 
+bool TRichNoteEdit::InplaceExhausted(bool redo) {
+    auto* inplace = dynamic_cast<TRichNoteEdit*>(InplaceEditor());
+    if (!inplace) {
+        return false;
+    }
+    TRNEditRNData& data = inplace->EditData();
+    return (redo ? data.RedoList() : data.UndoList()).Count() == 0;
+}
+
 void TRichNoteEdit::Undo() {
+    // A cell editor undoes its own changes first; once it has none, it closes and the
+    // document's own step is undone.
+    if (auto* inplace = dynamic_cast<TRichNoteEdit*>(InplaceEditor())) {
+        if (!InplaceExhausted(false)) {
+            inplace->Undo();
+            return;
+        }
+        DestroyInplace();
+    }
     if (!BeforeChange(false) || EditData().UndoList().Count() == 0) {
         return;
     }
@@ -140,6 +159,13 @@ void TRichNoteEdit::Undo() {
 }
 
 void TRichNoteEdit::Redo() {
+    if (auto* inplace = dynamic_cast<TRichNoteEdit*>(InplaceEditor())) {
+        if (!InplaceExhausted(true)) {
+            inplace->Redo();
+            return;
+        }
+        DestroyInplace();
+    }
     if (!BeforeChange(false) || EditData().RedoList().Count() == 0) {
         return;
     }
@@ -179,6 +205,98 @@ bool TRichNoteEdit::InsertText(std::string_view text) {
         return true;
     }
     return Grouped(TRNUndoType::rnutInsert, [&] { return EditData().InsertText_(text); });
+}
+
+bool TRichNoteEdit::InsertFile(const std::function<bool()>& insert) {
+    if (!BeforeChange(false)) {
+        return true;
+    }
+    try {
+        return Grouped(TRNUndoType::rnutInsert, insert);
+    } catch (const EStreamError&) {
+        return false;
+    }
+}
+
+bool TRichNoteEdit::InsertTextFromFile(const std::string& fileName) {
+    return InsertFile([&] { return EditData().InsertTextFromFile(fileName); });
+}
+
+bool TRichNoteEdit::InsertOEMTextFromFile(const std::string& fileName) {
+    return InsertFile([&] { return EditData().InsertOEMTextFromFile(fileName); });
+}
+
+bool TRichNoteEdit::InsertTextFromFileW(const std::string& fileName) {
+    return InsertFile([&] { return EditData().InsertTextFromFileW(fileName); });
+}
+
+bool TRichNoteEdit::InsertRNFFromFileEd(const std::string& fileName) {
+    return InsertFile([&] {
+        TMemoryStream stream;
+        stream.LoadFromFile(fileName);
+        return EditData().InsertRNFFromStreamEd_(stream);
+    });
+}
+
+bool TRichNoteEdit::InsertRTFFromFileEd(const std::string& fileName) {
+    return InsertFile([&] {
+        TMemoryStream stream;
+        stream.LoadFromFile(fileName);
+        return EditData().InsertRTFFromStreamEd_(stream);
+    });
+}
+
+bool TRichNoteEdit::InsertRNFFromStreamEd(TStream& stream) {
+    if (!BeforeChange(false)) {
+        return true;
+    }
+    return Grouped(TRNUndoType::rnutInsert,
+                   [&] { return EditData().InsertRNFFromStreamEd_(stream); });
+}
+
+bool TRichNoteEdit::InsertRTFFromStreamEd(TStream& stream) {
+    if (!BeforeChange(false)) {
+        return true;
+    }
+    return Grouped(TRNUndoType::rnutInsert,
+                   [&] { return EditData().InsertRTFFromStreamEd_(stream); });
+}
+
+// The input method.
+
+void TRichNoteEdit::ImeInput(std::u16string_view commit, std::u16string_view preedit) {
+    if (!commit.empty()) {
+        InsertTextW(commit);
+    }
+    if (preedit_ != preedit) {
+        preedit_ = std::u16string(preedit);
+        Invalidate();
+    }
+    updateMicroFocus();
+}
+
+TRect TRichNoteEdit::ImeCursorRect() const {
+    auto& data = const_cast<TRichNoteEdit*>(this)->EditData();
+    const TPoint p = data.GetIMEWinCoord();
+    const int height = data.HasCaret() ? data.CaretHeight : 0;
+    return Rect(p.X, p.Y, p.X + RichNoteEditCaretWidth, p.Y + height);
+}
+
+void TRichNoteEdit::Paint() {
+    TRichNote::Paint();
+    if (preedit_.empty() || !EditData().HasCaret()) {
+        return;
+    }
+    // The composition is drawn over the document at the caret, underlined, and never
+    // enters it.
+    const TRect r = ImeCursorRect();
+    TCanvas& canvas = Canvas();
+    canvas.Brush().SetStyle(TBrushStyle::bsClear);
+    canvas.TextOutW(r.Left + 1, r.Top + 1, preedit_);
+    const int width = canvas.TextWidthW(preedit_);
+    canvas.Pen().SetColor(canvas.Font().Color());
+    canvas.MoveTo(r.Left + 1, r.Bottom - 1);
+    canvas.LineTo(r.Left + 1 + width, r.Bottom - 1);
 }
 
 // The clipboard.

@@ -63,6 +63,16 @@ public:
     // Text at the caret, each one undo group; false when refused.
     bool InsertTextW(std::u16string_view text);
     bool InsertText(std::string_view text);
+    // Files and streams at the caret; a file that cannot be opened answers false.
+    bool InsertTextFromFile(const std::string& fileName);
+    bool InsertOEMTextFromFile(const std::string& fileName);
+    bool InsertTextFromFileW(const std::string& fileName);
+    bool InsertRNFFromFileEd(const std::string& fileName);
+    bool InsertRTFFromFileEd(const std::string& fileName);
+    bool InsertRNFFromStreamEd(TStream& stream);
+    bool InsertRTFFromStreamEd(TStream& stream);
+    // The text being composed by the input method, shown at the caret only.
+    const std::u16string& Preedit() const { return preedit_; }
 
     // The clipboard.
     bool CanPaste();
@@ -93,6 +103,9 @@ protected:
     void DoEnter() override;
     void DoExit() override;
     void Dispatch(TMessage& message) override;
+    void Paint() override;
+    void ImeInput(std::u16string_view commit, std::u16string_view preedit) override;
+    TRect ImeCursorRect() const override;
 
 private:
     // Runs one command inside an undo group that is closed, or dropped when empty, whatever
@@ -101,4 +114,9 @@ private:
     void Typed(std::u16string_view text);
     bool PasteGuarded(const std::function<bool()>& paste);
     bool InsertRNFBlock(const std::string& bytes);
+    bool InsertFile(const std::function<bool()>& insert);
+    // The in-place editor, when it is an editor with nothing left to undo (redo).
+    bool InplaceExhausted(bool redo);
+
+    std::u16string preedit_;
 };

@@ -2,14 +2,17 @@
 #include "platform/widgets/Clipboard.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/view/RNEdit.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPointer>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -291,4 +294,90 @@ TEST(EditInsert, TextBreaksAndTabs) {
         UndoRedo(f, [&] { EXPECT_TRUE(f.Edit->InsertTextW(c.text)); });
         EXPECT_EQ(f.Text().substr(0, c.result.size()), c.result);
     }
+}
+
+TEST(EditInsert, TextFiles) {
+    TempDir dir;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool wide;
+        bool ok;
+        std::string text;
+    };
+    const std::vector<Case> cases{
+        {"Ansi", "a\r\nb", false, true, "xa\r\nby"},
+        {"LittleEndianMarkSkipped",
+         std::string("\xFF\xFE"
+                     "a\0",
+                     4),
+         true, true, "xay"},
+        {"BigEndianSwapped", std::string("\xFE\xFF\0a", 4), true, true, "xay"},
+        {"NoMarkIsLittleEndian", std::string("a\0", 2), true, true, "xay"},
+        {"OddSize", std::string("a\0b", 3), true, false, "xy"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditForm f;
+        f.Caret(0, 2);
+        WriteFileBytes(dir / "in.txt", c.bytes);
+        const std::string before = f.Rnf();
+        const std::string path = (dir / "in.txt").string();
+        EXPECT_EQ(c.wide ? f.Edit->InsertTextFromFileW(path) : f.Edit->InsertTextFromFile(path),
+                  c.ok);
+        EXPECT_EQ(f.Text(), c.text);
+        if (c.ok) {
+            f.Edit->Undo();
+        }
+        EXPECT_EQ(f.Rnf(), before);
+    }
+    EditForm f;
+    EXPECT_FALSE(f.Edit->InsertTextFromFile((dir / "missing.txt").string()));
+}
+
+TEST(EditInputMethod, CommitIsOneGroupAndPreeditStaysOut) {
+    EditForm f;
+    f.Sheet.TextStyles()[0].Unicode = true;
+    const std::string before = f.Rnf();
+    const QRect start =
+        static_cast<QWidget*>(f.Edit)->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    QInputMethodEvent compose(QString::fromUtf8("にほ"), {});
+    QApplication::sendEvent(f.Edit, &compose);
+    EXPECT_EQ(f.Rnf(), before);
+    EXPECT_EQ(f.Edit->Preedit(), u"にほ");
+    const int groups = f.UndoCount();
+    UndoRedo(f, [&] {
+        QInputMethodEvent commit;
+        commit.setCommitString(QString::fromUtf8("日本語"));
+        QApplication::sendEvent(f.Edit, &commit);
+    });
+    EXPECT_TRUE(f.Edit->Preedit().empty());
+    EXPECT_EQ(f.UndoCount(), groups + 1);
+    EXPECT_GT(
+        static_cast<QWidget*>(f.Edit)->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(),
+        start.left());
+}
+
+TEST(EditUndo, ExhaustedCellEditorClosesAndTheDocumentUndoes) {
+    EditForm f;
+    f.Type("a");
+    const std::string typed = f.Rnf();
+    f.Edit->Undo();
+    const std::string before = f.Rnf();
+    f.Edit->Redo();
+    ASSERT_EQ(f.Rnf(), typed);
+    QPointer<TRichNoteEdit> cell = new TRichNoteEdit(f.Edit);
+    f.Edit->AssignInplace(cell);
+    f.Edit->PostMessage(WM_RNUNDOFROMINPLACE, 0, 0);
+    QApplication::processEvents();
+    EXPECT_TRUE(cell.isNull());
+    EXPECT_EQ(f.Rnf(), before);
+}
+
+TEST(EditSave, HtmlExportLeavesNoHypertextAreas) {
+    EditForm f;
+    TMemoryStream stream;
+    EXPECT_TRUE(f.Edit->SaveHTMLToStream(stream, "", "t", "img", {}));
+    EXPECT_NE(stream.Bytes().find("xy"), std::string::npos);
+    EXPECT_EQ(f.D().Jumps.Count(), 0);
 }
