@@ -15,15 +15,6 @@ namespace {
 
 constexpr int Paragraphs = 10000;
 
-QApplication& WidgetApp() {
-    static int argc = 1;
-    static char name[] = "bench";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
-
 struct NotesEditor {
     bench::Notes Source{0, 1000, 800};
     TRichNoteEdit Edit;
@@ -64,7 +55,7 @@ struct NotesEditor {
 };
 
 NotesEditor& Notes() {
-    WidgetApp();
+    bench::WidgetApp();
     static NotesEditor editor;
     return editor;
 }

@@ -132,44 +132,26 @@ void TRichNoteEdit::BeginUndoGroup(TRNUndoType undoType) {
     EditData().BeginUndoSequence(undoType);
 }
 
-bool TRichNoteEdit::InplaceExhausted(bool redo) {
-    auto* inplace = dynamic_cast<TRichNoteEdit*>(InplaceEditor());
-    if (!inplace) {
-        return false;
-    }
-    TRNEditRNData& data = inplace->EditData();
-    return (redo ? data.RedoList() : data.UndoList()).Count() == 0;
-}
-
-void TRichNoteEdit::Undo() {
-    // A cell editor undoes its own changes first; once it has none, it closes and the
-    // document's own step is undone.
+void TRichNoteEdit::Replay(bool redo) {
+    // A cell editor replays its own changes first; once it has none, it closes and the
+    // document's own step is replayed.
     if (auto* inplace = dynamic_cast<TRichNoteEdit*>(InplaceEditor())) {
-        if (!InplaceExhausted(false)) {
-            inplace->Undo();
+        TRNEditRNData& cell = inplace->EditData();
+        if ((redo ? cell.RedoList() : cell.UndoList()).Count() > 0) {
+            inplace->Replay(redo);
             return;
         }
         DestroyInplace();
     }
-    if (!BeforeChange(false) || EditData().UndoList().Count() == 0) {
+    TRNUndoList& list = redo ? EditData().RedoList() : EditData().UndoList();
+    if (!BeforeChange(false) || list.Count() == 0) {
         return;
     }
-    EditData().UndoList().Undo(EditData());
-    Change();
-}
-
-void TRichNoteEdit::Redo() {
-    if (auto* inplace = dynamic_cast<TRichNoteEdit*>(InplaceEditor())) {
-        if (!InplaceExhausted(true)) {
-            inplace->Redo();
-            return;
-        }
-        DestroyInplace();
+    if (redo) {
+        list.Redo(EditData());
+    } else {
+        list.Undo(EditData());
     }
-    if (!BeforeChange(false) || EditData().RedoList().Count() == 0) {
-        return;
-    }
-    EditData().RedoList().Redo(EditData());
     Change();
 }
 

@@ -49,8 +49,8 @@ public:
     void Change();
 
     // Undo and redo.
-    void Undo();
-    void Redo();
+    void Undo() { Replay(false); }
+    void Redo() { Replay(true); }
     TRNUndoType UndoAction() { return EditData().UndoList().CurrentUndoType(); }
     TRNUndoType RedoAction() { return EditData().RedoList().CurrentUndoType(); }
     std::string UndoName() { return EditData().UndoList().CurrentUndoCaption(); }
@@ -115,8 +115,7 @@ private:
     bool PasteGuarded(const std::function<bool()>& paste);
     bool InsertRNFBlock(const std::string& bytes);
     bool InsertFile(const std::function<bool()>& insert);
-    // The in-place editor, when it is an editor with nothing left to undo (redo).
-    bool InplaceExhausted(bool redo);
+    void Replay(bool redo);
 
     std::u16string preedit_;
 };
