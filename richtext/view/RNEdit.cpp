@@ -5,6 +5,7 @@
 #include "platform/widgets/Clipboard.h"
 #include "richtext/model/RNRTFProps.h"
 #include "richtext/model/RNStyle.h"
+#include "richtext/model/RNUni.h"
 
 #include <QApplication>
 
@@ -247,7 +248,8 @@ bool TRichNoteEdit::InsertRTFFromStreamEd(TStream& stream) {
 // The input method.
 
 void TRichNoteEdit::ImeInput(std::u16string_view commit, std::u16string_view preedit) {
-    if (!commit.empty()) {
+    if (!commit.empty() && CanChange()) {
+        BeforeUnicode(commit);
         InsertTextW(commit);
     }
     if (preedit_ != preedit) {
@@ -595,10 +597,38 @@ void TRichNoteEdit::KeyText(std::u16string_view text) {
     }
 }
 
+void TRichNoteEdit::BeforeUnicode(std::u16string_view text) {
+    TRNStyle* sheet = Style();
+    TRNEditRNData& data = EditData();
+    const int current = data.CurTextStyleNo;
+    if (!sheet || current < 0 || current >= sheet->TextStyles().Count() ||
+        sheet->TextStyles()[current].Unicode) {
+        return;
+    }
+    const std::string unicode = RNU_KeyToUnicode(text);
+    const unsigned codePage = data.GetStyleCodePage(current);
+    if (RNU_AnsiToUnicode(codePage, RNU_UnicodeToAnsi(codePage, unicode)) == unicode) {
+        return;
+    }
+    TFontInfos& styles = sheet->TextStyles();
+    for (int i = 0; i < styles.Count(); ++i) {
+        if (styles[i].Unicode &&
+            styles[i].IsEqual(styles[current], {TRNFontInfoProperty::rnfiUnicode})) {
+            data.SetCurTextStyleNo(i);
+            return;
+        }
+    }
+    const int added = sheet->AddTextStyle();
+    styles[added].Assign(styles[current]);
+    styles[added].Unicode = true;
+    data.SetCurTextStyleNo(added);
+}
+
 void TRichNoteEdit::Typed(std::u16string_view text) {
     if (!BeforeChange(false)) {
         return;
     }
+    BeforeUnicode(text);
     TRNEditRNData& data = EditData();
     // Typing over a selection first removes it, as an undo step of its own.
     if (data.SelectionExists(false, true) && !data.DeleteSelection_()) {

@@ -112,6 +112,9 @@ private:
     // the command throws; the document is reformatted after a failure.
     bool Grouped(TRNUndoType undoType, const std::function<bool()>& command);
     void Typed(std::u16string_view text);
+    // Text that the current 8-bit style's code page cannot hold switches the current style
+    // to its Unicode twin (found, or added to the sheet) before it goes in.
+    void BeforeUnicode(std::u16string_view text);
     bool PasteGuarded(const std::function<bool()>& paste);
     bool InsertRNFBlock(const std::string& bytes);
     bool InsertFile(const std::function<bool()>& insert);

@@ -196,6 +196,18 @@ TEST(EditKeys, TextOfTwoUnitsIsOneUndoGroup) {
     }
 }
 
+TEST(EditKeys, ACharacterTheCodePageLacksSwitchesToAUnicodeStyle) {
+    EditForm f;
+    const int styles = f.Sheet.TextStyles().Count();
+    f.Type(QString::fromUtf8("中"));
+    f.Type(QString::fromUtf8("文"));
+    const int style = f.D().CurTextStyleNo;
+    ASSERT_NE(style, 0);
+    EXPECT_TRUE(f.Sheet.TextStyles()[style].Unicode);
+    EXPECT_EQ(f.Sheet.TextStyles().Count(), styles + 1);
+    EXPECT_EQ(f.Rnf().find('?'), std::string::npos);
+}
+
 TEST(EditReadOnly, NothingChangesAndCopyStillWorks) {
     EditForm f;
     f.Type("a");
