@@ -8,6 +8,7 @@
 #include "richtext/model/RNStyle.h"
 #include "richtext/view/RNDataList.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QImage>
 #include <QTextCursor>
@@ -44,6 +45,16 @@ constexpr StyleLook Looks[] = {
     {"Arial", 12, false, true},
     {"Arial", 9, false, false},
 };
+
+// The application for benchmarks that make widgets.
+inline QApplication& WidgetApp() {
+    static int argc = 1;
+    static char name[] = "bench";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(argc, argv);
+    return app;
+}
 
 inline QGuiApplication& App() {
     static int argc = 1;

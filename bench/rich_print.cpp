@@ -26,15 +26,6 @@ constexpr int Paragraphs = 10000;
 // About 20 pages of letter paper with 20 mm margins.
 constexpr int PdfParagraphs = 540;
 
-QApplication& Widgets() {
-    static int argc = 1;
-    static char name[] = "bench";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
-
 // A letter-size printer at 600 pixels per inch that only measures.
 class MeasuringPrinter : public TPrinter {
 public:
@@ -83,7 +74,7 @@ struct PrintedNotes {
 };
 
 PrintedNotes& MeasuredNotes() {
-    Widgets();
+    bench::WidgetApp();
     static PrintedNotes notes(Paragraphs);
     return notes;
 }
@@ -140,7 +131,7 @@ QPrinter& PdfDevice(const std::string& file) {
 }
 
 void BM_PrintPdf(benchmark::State& state) {
-    Widgets();
+    bench::WidgetApp();
     const std::string file = PdfPath("tarnwick-bench-print.pdf");
     QPrinter& device = PdfDevice(file);
     SetPrinter(std::make_unique<TQtPrinter>(&device));
@@ -186,7 +177,7 @@ void FillPrintDocument(QTextDocument& doc, int paragraphs) {
 }
 
 void BM_QTextDocumentPrintPdf(benchmark::State& state) {
-    Widgets();
+    bench::WidgetApp();
     const std::string file = PdfPath("tarnwick-bench-qt-print.pdf");
     QPrinter& device = PdfDevice(file);
     QTextDocument doc;

@@ -1,11 +1,14 @@
 #include "platform/widgets/Control.h"
 
+#include <QInputMethodEvent>
+
 #include "platform/graphics/Edges.h"
 #include "platform/widgets/ScrollBar.h"
 
 #include <QCursor>
 #include <QEnterEvent>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -443,6 +446,14 @@ bool TCustomControl::event(QEvent* e) {
         Guard([&] { Dispatch(message); });
         return true;
     }
+    if (e->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(e);
+        const uint16_t vk = VirtualKeyOf(key->key());
+        if (vk != 0 && ClaimsShortcut(vk, ShiftStateOf(key->modifiers()))) {
+            e->accept();
+            return true;
+        }
+    }
     return QWidget::event(e);
 }
 
@@ -555,12 +566,58 @@ void TCustomControl::keyPressEvent(QKeyEvent* e) {
                 return;
             }
         }
-        QString text = e->text();
-        for (QChar c : text) {
-            char16_t ch = c.unicode();
-            KeyPress(ch);
+        const QString text = e->text();
+        if (!text.isEmpty()) {
+            KeyText(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                        static_cast<size_t>(text.size())));
         }
     });
+}
+
+void TCustomControl::KeyText(std::u16string_view text) {
+    for (char16_t c : text) {
+        KeyPress(c);
+    }
+}
+
+bool TCustomControl::ClaimsShortcut(uint16_t, TShiftState) {
+    return false;
+}
+
+void TCustomControl::ImeInput(std::u16string_view, std::u16string_view) {}
+
+TRect TCustomControl::ImeCursorRect() const {
+    return Rect(0, 0, 0, 0);
+}
+
+namespace {
+
+std::u16string_view Utf16View(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
+}
+
+} // namespace
+
+void TCustomControl::inputMethodEvent(QInputMethodEvent* e) {
+    const QString commit = e->commitString();
+    const QString preedit = e->preeditString();
+    Guard([&] { ImeInput(Utf16View(commit), Utf16View(preedit)); });
+    e->accept();
+}
+
+QVariant TCustomControl::inputMethodQuery(Qt::InputMethodQuery query) const {
+    switch (query) {
+    case Qt::ImEnabled:
+        return testAttribute(Qt::WA_InputMethodEnabled);
+    case Qt::ImCursorRectangle: {
+        const TRect r = ImeCursorRect();
+        return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top).translated(ClientOrigin());
+    }
+    case Qt::ImFont:
+        return font();
+    default:
+        return QWidget::inputMethodQuery(query);
+    }
 }
 
 void TCustomControl::keyReleaseEvent(QKeyEvent* e) {

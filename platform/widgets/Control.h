@@ -23,6 +23,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 class QScrollBar;
@@ -154,6 +155,16 @@ protected:
     virtual void KeyDown(uint16_t& key, TShiftState shift);
     virtual void KeyUp(uint16_t& key, TShiftState shift);
     virtual void KeyPress(char16_t& key);
+    // The text of one key event; the default passes each UTF-16 unit to KeyPress.
+    virtual void KeyText(std::u16string_view text);
+    // Whether the control takes this key combination while it has the focus, before any
+    // window action bound to it.
+    virtual bool ClaimsShortcut(uint16_t key, TShiftState shift);
+    // The input method, where the control enables it: text committed and the text being
+    // composed, which the control shows but does not keep; the cursor rectangle it asks for
+    // is in client pixels.
+    virtual void ImeInput(std::u16string_view commit, std::u16string_view preedit);
+    virtual TRect ImeCursorRect() const;
     virtual void DoEnter();
     virtual void DoExit();
     virtual void MouseEnter() {}
@@ -172,6 +183,8 @@ protected:
     void wheelEvent(QWheelEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void enterEvent(QEnterEvent* e) override;

@@ -48,6 +48,9 @@ public:
         options_ = data.GetRNFOptions();
         sheet_ = data.GetRNStyle();
     }
+    ~TRNFReader() { Reattach(); }
+    TRNFReader(const TRNFReader&) = delete;
+    TRNFReader& operator=(const TRNFReader&) = delete;
 
     // Raises ERNFReadError (or whatever a picture or style reader raises) on damaged input.
     void Run();
@@ -79,7 +82,29 @@ private:
     void AddWarning(TRNFWarning w) { data_.SetRNFWarnings(data_.GetRNFWarnings().Include(w)); }
     bool ZeroUnknown() const { return options_.Contains(TRNFOption::rnfoConvUnknownStylesToZero); }
 
+    // An editor's read goes into the middle of the document: the items after the insertion
+    // point wait aside, so that each item read is appended instead of shifting them all.
+    void Detach() {
+        TRNItemList& items = data_.Items();
+        tail_.assign(std::make_move_iterator(items.begin() + index_),
+                     std::make_move_iterator(items.end()));
+        items.resize(static_cast<size_t>(index_));
+        detached_ = true;
+    }
+    void Reattach() {
+        if (!detached_) {
+            return;
+        }
+        TRNItemList& items = data_.Items();
+        items.insert(items.end(), std::make_move_iterator(tail_.begin()),
+                     std::make_move_iterator(tail_.end()));
+        tail_.clear();
+        detached_ = false;
+    }
+
     TCustomRNData& data_;
+    TRNItemList tail_;
+    bool detached_ = false;
     std::string_view buf_;
     size_t pos_ = 0;
     size_t lineEnd_ = 0;
@@ -581,6 +606,9 @@ void TRNFReader::InsertItem(std::unique_ptr<TCustomRNItemInfo> item, std::string
         }
         at = index_ - 1;
     } else {
+        if (editor_ && !detached_ && index_ < static_cast<int>(items.size())) {
+            Detach();
+        }
         items.insert(items.begin() + index_, TRNItemSlot{std::move(text), std::move(item)});
         raw->Inserted(&data_, false);
         ++index_;
@@ -610,6 +638,7 @@ void TRNFReader::InsertItem(std::unique_ptr<TCustomRNItemInfo> item, std::string
 }
 
 void TRNFReader::Finish(bool ok) {
+    Reattach();
     if (!pending_) {
         return;
     }

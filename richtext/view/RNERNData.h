@@ -9,8 +9,10 @@
 #include "richtext/view/RNUndo.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One place the caret can stand on the current screen line.
@@ -116,6 +118,39 @@ public:
     // One typed character: the key's UTF-16 text (two units for a surrogate pair).
     void KeyPress(std::u16string_view key);
     void InsertPageBreak();
+    // Text at the caret, inside the caller's undo group: U+2028, VT and NUL break the line,
+    // U+2029, CR and LF start a paragraph (CR LF is one), tabs become spaces. `text` is UTF-16.
+    bool InsertTextW_(std::u16string_view text);
+    // 8-bit text in the current style's code page; lines end with CR LF, CR or LF.
+    bool InsertText_(std::string_view text);
+    // A note or an RTF document at the caret, inside the caller's undo group. One that
+    // fails part-way leaves the document as it was, beeps and answers false.
+    bool InsertRNFFromStreamEd_(TStream& stream);
+    bool InsertRTFFromStreamEd_(TStream& stream);
+    // Text files at the caret: 8-bit in the current style's code page, in the OEM page 437,
+    // or UTF-16 (a byte-order mark is skipped; a big-endian one swaps the bytes). An odd-sized
+    // UTF-16 file changes nothing and answers false.
+    bool InsertTextFromFile(const std::string& fileName);
+    bool InsertOEMTextFromFile(const std::string& fileName);
+    bool InsertTextFromFileW(const std::string& fileName);
+    // The exports need the hypertext areas, which the editor keeps only while needed.
+    bool SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
+                          const std::string& imagesPrefix, TRNSaveOptions options, TColor color,
+                          int& imageSaveNo, int leftMargin, int topMargin, int rightMargin,
+                          int bottomMargin, IRNBackground* background,
+                          TRNList<TRNHTMLBulletInfo>* bullets) override;
+    bool SaveHTMLToStreamEx(TStream& stream, const std::string& path, const std::string& title,
+                            const std::string& imagesPrefix, const std::string& extraStyles,
+                            const std::string& externalCSS, const std::string& cpPrefix,
+                            TRNSaveOptions options, TColor color, TColor& currentColor,
+                            int& imageSaveNo, int leftMargin, int topMargin, int rightMargin,
+                            int bottomMargin, IRNBackground* background,
+                            TRNList<TRNHTMLBulletInfo>* bullets) override;
+    // Records `count` items a reader has already placed from `itemNo` on.
+    void Do_InsertItems_1(int itemNo, int count);
+    // After them: the rest of their last paragraph takes its style, and their checkpoints
+    // are added as recorded changes.
+    void Do_InsertItems_2(int itemNo, int count, bool& fullReformat);
 
     // Deleting and Enter.
     bool CanDelete();
@@ -234,6 +269,9 @@ private:
     void CaretToFirstStopOf(int itemNo);
     // A refused command: a beep, and no empty group left behind.
     bool Refuse();
+    // Runs a reader that places items at the caret; `read` answers success and how many
+    // items after the first it placed.
+    bool InsertReadAtCaret(const std::function<bool(int& index, int& nonFirstAdded)>& read);
     void MoveCaretToLine(int drawItemNo, bool lastStop);
     // The caret to the draw item under a document point; false when there is none.
     bool CaretToPoint(int x, int y, bool scroll);

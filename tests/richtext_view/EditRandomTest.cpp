@@ -42,10 +42,14 @@ TEST(EditRandom, FiveHundredEditsUndoToTheStartAndRedoToTheEnd) {
     std::mt19937 rng(2026);
     const std::string first = e.Rnf();
     const std::u16string keys[] = {u"a", u"b", u" ", u"\u00e9", u"\u4e2d", u"\U0001F600"};
+    Editor clip;
+    clip.D().AddNL("pasted", 1, 0);
+    clip.D().AddNL("second line", 0, 0);
+    const std::string pasted = clip.Rnf();
     for (int step = 0; step < 500; ++step) {
         SCOPED_TRACE(step);
         PlaceCaret(e, rng);
-        switch (rng() % 11) {
+        switch (rng() % 13) {
         case 0:
         case 1: {
             e.D().SetCurTextStyleNo(static_cast<int>(rng() % 4));
@@ -84,6 +88,19 @@ TEST(EditRandom, FiveHundredEditsUndoToTheStartAndRedoToTheEnd) {
             break;
         case 9:
             e.D().InsertPageBreak();
+            break;
+        case 10: {
+            e.D().BeginUndoSequence(TRNUndoType::rnutInsert);
+            TMemoryStream stream;
+            stream.Write(pasted.data(), static_cast<int64_t>(pasted.size()));
+            stream.Seek(0, TSeekOrigin::soBeginning);
+            e.D().InsertRNFFromStreamEd_(stream);
+            break;
+        }
+        case 11:
+            // An input-method commit.
+            e.D().BeginUndoSequence(TRNUndoType::rnutTyping);
+            e.D().InsertTextW_(u"\u65e5\u672c\u8a9e");
             break;
         default:
             e.D().BeginUndoSequence(TRNUndoType::rnutInsert);

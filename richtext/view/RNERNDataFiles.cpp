@@ -1,0 +1,84 @@
+// Files read at the caret, and the HTML exports of an editor.
+
+#include "platform/base/Stream.h"
+#include "richtext/model/RNUni.h"
+#include "richtext/view/RNERNData.h"
+
+namespace {
+
+constexpr unsigned OEMCodePage = 437;
+
+std::string ReadAll(const std::string& fileName) {
+    TMemoryStream stream;
+    stream.LoadFromFile(fileName);
+    return stream.Bytes();
+}
+
+std::u16string Utf16Of(std::string_view bytes, bool bigEndian) {
+    std::u16string text(bytes.size() / 2, u'\0');
+    const size_t hi = bigEndian ? 0 : 1;
+    for (size_t i = 0; i < text.size(); ++i) {
+        text[i] = static_cast<char16_t>(static_cast<uint8_t>(bytes[2 * i + hi]) << 8 |
+                                        static_cast<uint8_t>(bytes[2 * i + 1 - hi]));
+    }
+    return text;
+}
+
+} // namespace
+
+bool TRNEditRNData::InsertTextFromFile(const std::string& fileName) {
+    return InsertText_(ReadAll(fileName));
+}
+
+bool TRNEditRNData::InsertOEMTextFromFile(const std::string& fileName) {
+    const std::string bytes = ReadAll(fileName);
+    return InsertTextW_(Utf16Of(RNU_AnsiToUnicode(OEMCodePage, bytes), false));
+}
+
+bool TRNEditRNData::InsertTextFromFileW(const std::string& fileName) {
+    std::string_view bytes;
+    const std::string all = ReadAll(fileName);
+    bytes = all;
+    if (bytes.size() % 2 != 0) {
+        return false;
+    }
+    bool bigEndian = false;
+    if (bytes.substr(0, 2) == "\xFF\xFE") {
+        bytes.remove_prefix(2);
+    } else if (bytes.substr(0, 2) == "\xFE\xFF") {
+        bytes.remove_prefix(2);
+        bigEndian = true;
+    }
+    return InsertTextW_(Utf16Of(bytes, bigEndian));
+}
+
+bool TRNEditRNData::SaveHTMLToStream(TStream& stream, const std::string& path,
+                                     const std::string& title, const std::string& imagesPrefix,
+                                     TRNSaveOptions options, TColor color, int& imageSaveNo,
+                                     int leftMargin, int topMargin, int rightMargin,
+                                     int bottomMargin, IRNBackground* background,
+                                     TRNList<TRNHTMLBulletInfo>* bullets) {
+    BuildJumpsCoords();
+    const bool ok = TRichNoteRNData::SaveHTMLToStream(
+        stream, path, title, imagesPrefix, options, color, imageSaveNo, leftMargin, topMargin,
+        rightMargin, bottomMargin, background, bullets);
+    ClearJumpsCoords();
+    return ok;
+}
+
+bool TRNEditRNData::SaveHTMLToStreamEx(TStream& stream, const std::string& path,
+                                       const std::string& title, const std::string& imagesPrefix,
+                                       const std::string& extraStyles,
+                                       const std::string& externalCSS, const std::string& cpPrefix,
+                                       TRNSaveOptions options, TColor color, TColor& currentColor,
+                                       int& imageSaveNo, int leftMargin, int topMargin,
+                                       int rightMargin, int bottomMargin, IRNBackground* background,
+                                       TRNList<TRNHTMLBulletInfo>* bullets) {
+    BuildJumpsCoords();
+    const bool ok = TRichNoteRNData::SaveHTMLToStreamEx(
+        stream, path, title, imagesPrefix, extraStyles, externalCSS, cpPrefix, options, color,
+        currentColor, imageSaveNo, leftMargin, topMargin, rightMargin, bottomMargin, background,
+        bullets);
+    ClearJumpsCoords();
+    return ok;
+}

@@ -1,0 +1,95 @@
+// Notes and RTF documents read into the editor at the caret. The readers place the first
+// item through InsertFirstRNFItem, which records it like any insertion, and the rest
+// straight into the item list; those are recorded afterwards as one insertion.
+
+#include "richtext/model/RNRTFProps.h"
+#include "richtext/view/RNERNData.h"
+
+void TRNEditRNData::Do_InsertItems_1(int itemNo, int count) {
+    if (count <= 0) {
+        return;
+    }
+    if (TRNUndoList* undo = GetUndoList()) {
+        undo->AddInfo(std::make_unique<TRNUndoInsertItemsInfo>(itemNo, count));
+    }
+}
+
+void TRNEditRNData::Do_InsertItems_2(int itemNo, int count, bool& fullReformat) {
+    fullReformat = false;
+    const int lastNew = itemNo + count - 1;
+    if (count > 0 && lastNew + 1 < ItemCount() && !GetItem(lastNew + 1).CanBeBorderStart()) {
+        bool f = false;
+        Do_Para(lastNew, GetParaEndItemNo(lastNew), f, GetItem(lastNew).ParaNo);
+        fullReformat = fullReformat || f;
+    }
+    for (int i = itemNo; i <= lastNew; ++i) {
+        if (std::unique_ptr<TRNCPInfo> checkpoint = std::move(GetItem(i).Checkpoint)) {
+            Do_AddCP(i, std::move(checkpoint));
+            fullReformat = true;
+        }
+    }
+}
+
+bool TRNEditRNData::InsertReadAtCaret(
+    const std::function<bool(int& index, int& nonFirstAdded)>& read) {
+    PrepareForEdit();
+    if (!HasCaret() || PartialSelectedItem) {
+        return Refuse();
+    }
+    const int firstDrawItem = CharEnds.front().DrawItemNo;
+    const int lastDrawItem = CharEnds.back().DrawItemNo;
+    const int countBefore = ItemCount();
+    int index = GetCurItemNo();
+    int nonFirstAdded = 0;
+    if (!read(index, nonFirstAdded)) {
+        // Take out what was placed without a record, then reverse what was recorded.
+        DeleteItems(index - nonFirstAdded, nonFirstAdded);
+        Format();
+        if (undoList_.Count() > 0 && undoList_.Last()->Records.Count() > 0) {
+            undoList_.Undo(*this);
+            redoList_.Pop();
+        } else {
+            undoList_.PopIfEmpty();
+        }
+        Beep();
+        return false;
+    }
+    const int firstOther = index - nonFirstAdded;
+    Do_InsertItems_1(firstOther, nonFirstAdded);
+    bool fullReformat = false;
+    Do_InsertItems_2(firstOther, nonFirstAdded, fullReformat);
+    if (fullReformat) {
+        Format();
+    } else {
+        FormatParas(firstDrawItem, lastDrawItem, ItemCount() - countBefore);
+    }
+    const int last = index - 1;
+    SetCaretAtItem(last, GetOffsAfterItem(last));
+    ChangeCaret(false, true, false, false);
+    Change();
+    return true;
+}
+
+bool TRNEditRNData::InsertRNFFromStreamEd_(TStream& stream) {
+    return InsertReadAtCaret([&](int& index, int& nonFirstAdded) {
+        TRNFReadResult result;
+        TColor color = clNone;
+        const bool ok =
+            InsertRNFFromStream_(stream, index, -1, false, false, true, color, nullptr, result);
+        index = result.FirstItemNo + result.ItemsInserted;
+        nonFirstAdded = result.NonFirstItemsAdded;
+        return ok && result.ItemsInserted > 0;
+    });
+}
+
+bool TRNEditRNData::InsertRTFFromStreamEd_(TStream& stream) {
+    TRNRTFReaderProperties* properties = RichNote.GetRTFReadProperties();
+    if (!properties) {
+        return Refuse();
+    }
+    return InsertReadAtCaret([&](int& index, int& nonFirstAdded) {
+        const TRNRTFErrorCode code = properties->InsertFromStreamEd(stream, *this, index);
+        nonFirstAdded = properties->NonFirstItemsAdded;
+        return code == TRNRTFErrorCode::rtf_ec_OK;
+    });
+}

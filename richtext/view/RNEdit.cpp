@@ -1,0 +1,659 @@
+#include "richtext/view/RNEdit.h"
+
+#include "platform/base/Exceptions.h"
+#include "platform/base/Stream.h"
+#include "platform/widgets/Clipboard.h"
+#include "richtext/model/RNRTFProps.h"
+#include "richtext/model/RNStyle.h"
+#include "richtext/model/RNUni.h"
+
+#include <QApplication>
+
+#include <cstring>
+
+namespace {
+
+void Fill(TMemoryStream& stream, const std::string& bytes) {
+    stream.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
+    stream.Seek(0, TSeekOrigin::soBeginning);
+}
+
+std::unique_ptr<TRichNoteRNData> MakeEditorData(IRichNoteHost& owner) {
+    auto& editor = dynamic_cast<TRichNoteEdit&>(owner);
+    return std::make_unique<TRNEditRNData>(owner, editor);
+}
+
+std::u16string FromUtf16Le(const std::string& bytes) {
+    std::u16string text(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < text.size(); ++i) {
+        text[i] = static_cast<char16_t>(static_cast<uint8_t>(bytes[2 * i]) |
+                                        static_cast<uint8_t>(bytes[2 * i + 1]) << 8);
+    }
+    return text;
+}
+
+} // namespace
+
+TRichNoteEdit::TRichNoteEdit(QWidget* parent) : TRichNote(parent) {
+    RecreateData();
+    EditData().OnBeep = [] { QApplication::beep(); };
+    Options.Include(TRNOption::rnoAllowSelection);
+    setAttribute(Qt::WA_InputMethodEnabled, true);
+}
+
+TRichNoteEdit::~TRichNoteEdit() = default;
+
+TRichNoteDataClass TRichNoteEdit::GetDataClass() const {
+    return &MakeEditorData;
+}
+
+void TRichNoteEdit::SetUndoLimit(int limit) {
+    EditData().UndoList().Limit = limit;
+    if (limit == 0) {
+        ClearUndo();
+        ClearRedo();
+    }
+}
+
+// Changes.
+
+bool TRichNoteEdit::CanChange() {
+    if (ReadOnly) {
+        return false;
+    }
+    bool allow = true;
+    if (OnChanging) {
+        OnChanging(*this, allow);
+    }
+    return allow;
+}
+
+bool TRichNoteEdit::BeforeChange(bool) {
+    if (!CanChange()) {
+        EditData().Beep();
+        return false;
+    }
+    return true;
+}
+
+void TRichNoteEdit::Change() {
+    Modified = true;
+    if (OnChange) {
+        OnChange(*this);
+    }
+}
+
+void TRichNoteEdit::DoChange(bool clearRedo) {
+    if (clearRedo) {
+        ClearRedo();
+    }
+    Change();
+}
+
+void TRichNoteEdit::CurTextStyleChanged() {
+    if (OnCurTextStyleChanged) {
+        OnCurTextStyleChanged(*this);
+    }
+}
+
+void TRichNoteEdit::CurParaStyleChanged() {
+    if (OnCurParaStyleChanged) {
+        OnCurParaStyleChanged(*this);
+    }
+}
+
+int TRichNoteEdit::ConvertStyle(int styleNo, int userData, bool appliedToText) {
+    if (OnStyleConversion) {
+        OnStyleConversion(*this, styleNo, userData, appliedToText);
+    }
+    return styleNo;
+}
+
+void TRichNoteEdit::SetCaret(int x, int y, int width, int height) {
+    TControlCaret& caret = Caret();
+    if (!caret.Exists() || caret.Bounds().Width() != width || caret.Bounds().Height() != height) {
+        caret.Create(width, height);
+    }
+    caret.SetPos(x, y);
+    if (!caret.Shown()) {
+        caret.Show();
+    }
+    updateMicroFocus();
+}
+
+void TRichNoteEdit::HideCaret() {
+    if (Caret().Shown()) {
+        Caret().Hide();
+    }
+}
+
+// Undo.
+
+void TRichNoteEdit::BeginUndoGroup(TRNUndoType undoType) {
+    EditData().BeginUndoSequence(undoType);
+}
+
+void TRichNoteEdit::Replay(bool redo) {
+    // A cell editor replays its own changes first; once it has none, it closes and the
+    // document's own step is replayed.
+    if (auto* inplace = dynamic_cast<TRichNoteEdit*>(InplaceEditor())) {
+        TRNEditRNData& cell = inplace->EditData();
+        if ((redo ? cell.RedoList() : cell.UndoList()).Count() > 0) {
+            inplace->Replay(redo);
+            return;
+        }
+        DestroyInplace();
+    }
+    TRNUndoList& list = redo ? EditData().RedoList() : EditData().UndoList();
+    if (!BeforeChange(false) || list.Count() == 0) {
+        return;
+    }
+    if (redo) {
+        list.Redo(EditData());
+    } else {
+        list.Undo(EditData());
+    }
+    Change();
+}
+
+bool TRichNoteEdit::Grouped(TRNUndoType undoType, const std::function<bool()>& command) {
+    TRNEditRNData& data = EditData();
+    data.BeginUndoSequence(undoType);
+    data.SetUndoGroupMode(true);
+    bool done = false;
+    try {
+        done = command();
+    } catch (...) {
+        data.SetUndoGroupMode(false);
+        data.UndoList().PopIfEmpty();
+        data.Format();
+        throw;
+    }
+    data.SetUndoGroupMode(false);
+    data.UndoList().PopIfEmpty();
+    return done;
+}
+
+// Text.
+
+bool TRichNoteEdit::InsertTextW(std::u16string_view text) {
+    if (!BeforeChange(false)) {
+        return true;
+    }
+    return Grouped(TRNUndoType::rnutInsert, [&] { return EditData().InsertTextW_(text); });
+}
+
+bool TRichNoteEdit::InsertText(std::string_view text) {
+    if (!BeforeChange(false)) {
+        return true;
+    }
+    return Grouped(TRNUndoType::rnutInsert, [&] { return EditData().InsertText_(text); });
+}
+
+bool TRichNoteEdit::InsertFile(const std::function<bool()>& insert) {
+    if (!BeforeChange(false)) {
+        return true;
+    }
+    try {
+        return Grouped(TRNUndoType::rnutInsert, insert);
+    } catch (const EStreamError&) {
+        return false;
+    }
+}
+
+bool TRichNoteEdit::InsertTextFromFile(const std::string& fileName) {
+    return InsertFile([&] { return EditData().InsertTextFromFile(fileName); });
+}
+
+bool TRichNoteEdit::InsertOEMTextFromFile(const std::string& fileName) {
+    return InsertFile([&] { return EditData().InsertOEMTextFromFile(fileName); });
+}
+
+bool TRichNoteEdit::InsertTextFromFileW(const std::string& fileName) {
+    return InsertFile([&] { return EditData().InsertTextFromFileW(fileName); });
+}
+
+bool TRichNoteEdit::InsertRNFFromFileEd(const std::string& fileName) {
+    return InsertFile([&] {
+        TMemoryStream stream;
+        stream.LoadFromFile(fileName);
+        return EditData().InsertRNFFromStreamEd_(stream);
+    });
+}
+
+bool TRichNoteEdit::InsertRTFFromFileEd(const std::string& fileName) {
+    return InsertFile([&] {
+        TMemoryStream stream;
+        stream.LoadFromFile(fileName);
+        return EditData().InsertRTFFromStreamEd_(stream);
+    });
+}
+
+bool TRichNoteEdit::InsertRNFFromStreamEd(TStream& stream) {
+    if (!BeforeChange(false)) {
+        return true;
+    }
+    return Grouped(TRNUndoType::rnutInsert,
+                   [&] { return EditData().InsertRNFFromStreamEd_(stream); });
+}
+
+bool TRichNoteEdit::InsertRTFFromStreamEd(TStream& stream) {
+    if (!BeforeChange(false)) {
+        return true;
+    }
+    return Grouped(TRNUndoType::rnutInsert,
+                   [&] { return EditData().InsertRTFFromStreamEd_(stream); });
+}
+
+// The input method.
+
+void TRichNoteEdit::ImeInput(std::u16string_view commit, std::u16string_view preedit) {
+    if (!commit.empty() && CanChange()) {
+        BeforeUnicode(commit);
+        InsertTextW(commit);
+    }
+    if (preedit_ != preedit) {
+        preedit_ = std::u16string(preedit);
+        Invalidate();
+    }
+    updateMicroFocus();
+}
+
+TRect TRichNoteEdit::ImeCursorRect() const {
+    auto& data = const_cast<TRichNoteEdit*>(this)->EditData();
+    const TPoint p = data.GetIMEWinCoord();
+    const int height = data.HasCaret() ? data.CaretHeight : 0;
+    return Rect(p.X, p.Y, p.X + RichNoteEditCaretWidth, p.Y + height);
+}
+
+void TRichNoteEdit::Paint() {
+    TRichNote::Paint();
+    if (preedit_.empty() || !EditData().HasCaret()) {
+        return;
+    }
+    // The composition is drawn over the document at the caret, underlined, and never
+    // enters it.
+    const TRect r = ImeCursorRect();
+    TCanvas& canvas = Canvas();
+    canvas.Brush().SetStyle(TBrushStyle::bsClear);
+    canvas.TextOutW(r.Left + 1, r.Top + 1, preedit_);
+    const int width = canvas.TextWidthW(preedit_);
+    canvas.Pen().SetColor(canvas.Font().Color());
+    canvas.MoveTo(r.Left + 1, r.Bottom - 1);
+    canvas.LineTo(r.Left + 1 + width, r.Bottom - 1);
+}
+
+// The clipboard.
+
+bool TRichNoteEdit::CanPasteRNF() {
+    return TClipboard::HasFormat(CF_RICHNOTE_MIME);
+}
+
+bool TRichNoteEdit::CanPasteRTF() {
+    return TClipboard::HasFormat(CF_RTF_MIME);
+}
+
+bool TRichNoteEdit::CanPaste() {
+    if (ReadOnly) {
+        return false;
+    }
+    return CanPasteRNF() || CanPasteRTF() || TClipboard::HasFormat("text/plain") ||
+           !TClipboard::GetImage().isNull();
+}
+
+bool TRichNoteEdit::PasteGuarded(const std::function<bool()>& paste) {
+    if (!BeforeChange(false)) {
+        return true;
+    }
+    TRNEditRNData& data = EditData();
+    data.BeginUndoSequence(TRNUndoType::rnutInsert);
+    data.SetUndoGroupMode(true);
+    bool done = false;
+    try {
+        if (data.SelectionExists(false, true)) {
+            data.DeleteSelection_();
+        }
+        done = paste();
+    } catch (...) {
+        data.SetUndoGroupMode(false);
+        data.UndoList().PopIfEmpty();
+        data.Format();
+        throw;
+    }
+    data.SetUndoGroupMode(false);
+    data.UndoList().PopIfEmpty();
+    return done;
+}
+
+bool TRichNoteEdit::PasteTextW() {
+    const std::u16string text = FromUtf16Le(TClipboard::GetUnicodeText());
+    return PasteGuarded([&] { return EditData().InsertTextW_(text); });
+}
+
+bool TRichNoteEdit::PasteText() {
+    // Qt keeps plain text as Unicode: it goes into the current style's code page.
+    return PasteTextW();
+}
+
+bool TRichNoteEdit::PasteRNF() {
+    const std::string block = TClipboard::GetBytes(CF_RICHNOTE_MIME);
+    uint32_t length = 0;
+    if (block.size() < 4) {
+        EditData().Beep();
+        return false;
+    }
+    std::memcpy(&length, block.data(), 4);
+    // A length that claims more than the block holds is refused: nothing past it is read.
+    if (length > block.size() - 4) {
+        EditData().Beep();
+        return false;
+    }
+    return InsertRNFBlock(block.substr(4, length));
+}
+
+bool TRichNoteEdit::InsertRNFBlock(const std::string& bytes) {
+    return PasteGuarded([&] {
+        TMemoryStream stream;
+        Fill(stream, bytes);
+        return EditData().InsertRNFFromStreamEd_(stream);
+    });
+}
+
+bool TRichNoteEdit::PasteRTF() {
+    const std::string bytes = TClipboard::GetBytes(CF_RTF_MIME);
+    return PasteGuarded([&] {
+        TMemoryStream stream;
+        Fill(stream, bytes);
+        return EditData().InsertRTFFromStreamEd_(stream);
+    });
+}
+
+void TRichNoteEdit::Paste() {
+    if (ReadOnly) {
+        EditData().Beep();
+        return;
+    }
+    bool doDefault = true;
+    if (OnPaste) {
+        OnPaste(*this, doDefault);
+    }
+    if (!doDefault) {
+        return;
+    }
+    if (CanPasteRNF()) {
+        PasteRNF();
+    } else if (CanPasteRTF()) {
+        PasteRTF();
+    } else if (TClipboard::HasFormat("text/plain")) {
+        PasteTextW();
+    }
+}
+
+void TRichNoteEdit::DeleteSelection() {
+    if (!BeforeChange(false)) {
+        return;
+    }
+    EditData().DeleteSelection_();
+}
+
+void TRichNoteEdit::CutDef() {
+    if (!CopyDef()) {
+        return;
+    }
+    DeleteSelection();
+}
+
+// Messages and keys.
+
+void TRichNoteEdit::Dispatch(TMessage& message) {
+    switch (message.Msg) {
+    case WM_CUT:
+        CutDef();
+        return;
+    case WM_PASTE:
+        Paste();
+        return;
+    case WM_RNUNDOFROMINPLACE:
+        DestroyInplace();
+        Undo();
+        return;
+    case WM_RNREDOFROMINPLACE:
+        DestroyInplace();
+        Redo();
+        return;
+    case WM_CHAR: {
+        char16_t ch = static_cast<char16_t>(message.WParam);
+        Typed(std::u16string_view(&ch, 1));
+        return;
+    }
+    default:
+        TRichNote::Dispatch(message);
+    }
+}
+
+bool TRichNoteEdit::ClaimsShortcut(uint16_t key, TShiftState shift) {
+    const bool ctrl = shift.Contains(TShiftStateItem::ssCtrl);
+    const bool alt = shift.Contains(TShiftStateItem::ssAlt);
+    const bool shiftKey = shift.Contains(TShiftStateItem::ssShift);
+    if (ctrl && !alt) {
+        return key == 'Z' || key == 'C' || key == 'X' || key == 'V' || key == VK_INSERT;
+    }
+    if (shiftKey && !ctrl && !alt) {
+        return key == VK_INSERT || key == VK_DELETE;
+    }
+    return alt && !ctrl && key == VK_BACK;
+}
+
+void TRichNoteEdit::KeyDown(uint16_t& key, TShiftState shift) {
+    TRNEditRNData& data = EditData();
+    const bool ctrl = shift.Contains(TShiftStateItem::ssCtrl);
+    const bool alt = shift.Contains(TShiftStateItem::ssAlt);
+    const bool shiftKey = shift.Contains(TShiftStateItem::ssShift);
+    if (OnKeyDown) {
+        OnKeyDown(key, shift);
+        if (key == 0) {
+            return;
+        }
+    }
+    // Undo and redo shortcuts.
+    if ((ctrl && !alt && key == 'Z') || (alt && !ctrl && key == VK_BACK)) {
+        if (UndoLimit() != 0) {
+            if (shiftKey) {
+                Redo();
+            } else {
+                Undo();
+            }
+        }
+        key = 0;
+        return;
+    }
+    if (ctrl && !alt && (key == 'C' || key == VK_INSERT)) {
+        CopyDef();
+        key = 0;
+        return;
+    }
+    if ((ctrl && !alt && key == 'X') || (shiftKey && !ctrl && key == VK_DELETE)) {
+        PostMessage(WM_CUT, 0, 0);
+        key = 0;
+        return;
+    }
+    if ((ctrl && !alt && key == 'V') || (shiftKey && !ctrl && key == VK_INSERT)) {
+        PostMessage(WM_PASTE, 0, 0);
+        key = 0;
+        return;
+    }
+    if (data.NotFormatted()) {
+        return;
+    }
+    switch (key) {
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT: {
+        data.PrepareForEdit();
+        if (shiftKey) {
+            data.StartShiftMoving();
+        } else if (data.SelectionExists(false, true)) {
+            data.Deselect(nullptr);
+        }
+        bool out = false;
+        switch (key) {
+        case VK_LEFT:
+            out = data.OnLeftPress(shiftKey, ctrl);
+            break;
+        case VK_RIGHT:
+            out = data.OnRightPress(shiftKey, ctrl);
+            break;
+        case VK_UP:
+            out = data.OnUpPress();
+            break;
+        case VK_DOWN:
+            out = data.OnDownPress();
+            break;
+        case VK_HOME:
+            data.OnHomePress(ctrl);
+            break;
+        case VK_END:
+            data.OnEndPress(ctrl);
+            break;
+        case VK_PRIOR:
+            data.OnPgUpPress();
+            break;
+        default:
+            data.OnPgDownPress();
+            break;
+        }
+        if (shiftKey) {
+            data.EndShiftMoving();
+        }
+        if (out && OnCaretGetOut) {
+            OnCaretGetOut(*this, key == VK_LEFT || key == VK_UP);
+        }
+        key = 0;
+        return;
+    }
+    case VK_DELETE:
+        if (BeforeChange(false)) {
+            data.OnDeletePress_(ctrl, false);
+        }
+        key = 0;
+        return;
+    case VK_BACK:
+        if (BeforeChange(false)) {
+            data.OnBackSpacePress_(ctrl);
+        }
+        key = 0;
+        return;
+    case VK_RETURN:
+        if (EditorOptions.Contains(TRNEditorOption::rnoDoNotWantReturns)) {
+            return;
+        }
+        if (BeforeChange(false)) {
+            data.OnEnterPress_(shiftKey);
+        }
+        key = 0;
+        return;
+    case VK_TAB:
+        if (!EditorOptions.Contains(TRNEditorOption::rnoWantTabs) || alt) {
+            TRichNote::KeyDown(key, shift);
+            return;
+        }
+        if (ctrl) {
+            PostMessage(WM_CHAR, u'\t', 0);
+        } else if (const TRNStyle* sheet = Style()) {
+            Typed(std::u16string(static_cast<size_t>(sheet->SpacesInTab), u' '));
+        }
+        key = 0;
+        return;
+    default:
+        break;
+    }
+    if (ctrl && !EditorOptions.Contains(TRNEditorOption::rnoCtrlJumps)) {
+        return;
+    }
+}
+
+void TRichNoteEdit::KeyPress(char16_t& key) {
+    if (OnKeyPress) {
+        OnKeyPress(key);
+    }
+    // Control characters come through KeyDown.
+    if (key < u' ' || key == 0x7F) {
+        return;
+    }
+    Typed(std::u16string_view(&key, 1));
+}
+
+void TRichNoteEdit::KeyText(std::u16string_view text) {
+    if (text.size() == 1) {
+        char16_t ch = text[0];
+        KeyPress(ch);
+    } else if (!text.empty()) {
+        InsertTextW(text);
+    }
+}
+
+void TRichNoteEdit::BeforeUnicode(std::u16string_view text) {
+    TRNStyle* sheet = Style();
+    TRNEditRNData& data = EditData();
+    const int current = data.CurTextStyleNo;
+    if (!sheet || current < 0 || current >= sheet->TextStyles().Count() ||
+        sheet->TextStyles()[current].Unicode) {
+        return;
+    }
+    const std::string unicode = RNU_KeyToUnicode(text);
+    const unsigned codePage = data.GetStyleCodePage(current);
+    if (RNU_AnsiToUnicode(codePage, RNU_UnicodeToAnsi(codePage, unicode)) == unicode) {
+        return;
+    }
+    TFontInfos& styles = sheet->TextStyles();
+    for (int i = 0; i < styles.Count(); ++i) {
+        if (styles[i].Unicode &&
+            styles[i].IsEqual(styles[current], {TRNFontInfoProperty::rnfiUnicode})) {
+            data.SetCurTextStyleNo(i);
+            return;
+        }
+    }
+    const int added = sheet->AddTextStyle();
+    styles[added].Assign(styles[current]);
+    styles[added].Unicode = true;
+    data.SetCurTextStyleNo(added);
+}
+
+void TRichNoteEdit::Typed(std::u16string_view text) {
+    if (!BeforeChange(false)) {
+        return;
+    }
+    BeforeUnicode(text);
+    TRNEditRNData& data = EditData();
+    // Typing over a selection first removes it, as an undo step of its own.
+    if (data.SelectionExists(false, true) && !data.DeleteSelection_()) {
+        return;
+    }
+    if (text.size() == 1 || (text.size() == 2 && text[0] >= 0xD800 && text[0] < 0xDC00)) {
+        data.KeyPress(text);
+    } else {
+        Grouped(TRNUndoType::rnutTyping, [&] { return data.InsertTextW_(text); });
+    }
+}
+
+// Focus.
+
+void TRichNoteEdit::DoEnter() {
+    TRichNote::DoEnter();
+    TRNEditRNData& data = EditData();
+    if (!data.NotFormatted()) {
+        data.PrepareForEdit();
+        data.ChangeCaret(true, false, true, false);
+    }
+}
+
+void TRichNoteEdit::DoExit() {
+    TRichNote::DoExit();
+    EditData().ClearJumpsCoords();
+    Caret().Destroy();
+}

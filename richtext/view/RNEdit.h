@@ -1,0 +1,124 @@
+#pragma once
+
+// The rich-text editor control: the viewer with editor data behind it. It takes keys, input
+// method commits and the clipboard, wraps every change in an undo group and tells its owner
+// through OnChanging and OnChange.
+
+#include "richtext/view/RNERNData.h"
+#include "richtext/view/RichNote.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+// Posted to the editor by an in-place cell editor that had nothing to undo or redo.
+inline constexpr uint32_t WM_RNUNDOFROMINPLACE = WM_USER + 13;
+inline constexpr uint32_t WM_RNREDOFROMINPLACE = WM_USER + 14;
+inline constexpr uint32_t WM_CUT = 0x0300;
+inline constexpr uint32_t WM_PASTE = 0x0302;
+
+class TRichNoteEdit : public TRichNote, public IRNEditHost {
+public:
+    explicit TRichNoteEdit(QWidget* parent = nullptr);
+    ~TRichNoteEdit() override;
+
+    TRichNoteDataClass GetDataClass() const override;
+    TRNEditRNData& EditData() { return static_cast<TRNEditRNData&>(RNData()); }
+
+    bool ReadOnly = false;
+    TRNEditorOptions EditorOptions{TRNEditorOption::rnoClearTagOnStyleApp,
+                                   TRNEditorOption::rnoCtrlJumps, TRNEditorOption::rnoWantTabs};
+    bool Modified = false;
+    int UndoLimit() { return EditData().UndoList().Limit; }
+    void SetUndoLimit(int limit);
+
+    // Events. OnChanging may refuse a change; OnPaste may take the paste over.
+    std::function<void(TRichNoteEdit&, bool& allow)> OnChanging;
+    std::function<void(TRichNoteEdit&)> OnChange;
+    std::function<void(TRichNoteEdit&)> OnCurTextStyleChanged;
+    std::function<void(TRichNoteEdit&)> OnCurParaStyleChanged;
+    std::function<void(TRichNoteEdit&, int& styleNo, int userData, bool appliedToText)>
+        OnStyleConversion;
+    std::function<void(TRichNoteEdit&, bool& doDefault)> OnPaste;
+    // The caret tried to leave the document by an arrow key.
+    std::function<void(TRichNoteEdit&, bool up)> OnCaretGetOut;
+
+    // Whether a change may start: not read-only and allowed by OnChanging; a refusal beeps.
+    bool BeforeChange(bool fromOutside);
+    bool CanChange();
+    void Change();
+
+    // Undo and redo.
+    void Undo() { Replay(false); }
+    void Redo() { Replay(true); }
+    TRNUndoType UndoAction() { return EditData().UndoList().CurrentUndoType(); }
+    TRNUndoType RedoAction() { return EditData().RedoList().CurrentUndoType(); }
+    std::string UndoName() { return EditData().UndoList().CurrentUndoCaption(); }
+    std::string RedoName() { return EditData().RedoList().CurrentUndoCaption(); }
+    void ClearUndo() { EditData().UndoList().Clear(); }
+    void ClearRedo() { EditData().RedoList().Clear(); }
+    void BeginUndoGroup(TRNUndoType undoType);
+    void SetUndoGroupMode(bool on) { EditData().SetUndoGroupMode(on); }
+
+    // Text at the caret, each one undo group; false when refused.
+    bool InsertTextW(std::u16string_view text);
+    bool InsertText(std::string_view text);
+    // Files and streams at the caret; a file that cannot be opened answers false.
+    bool InsertTextFromFile(const std::string& fileName);
+    bool InsertOEMTextFromFile(const std::string& fileName);
+    bool InsertTextFromFileW(const std::string& fileName);
+    bool InsertRNFFromFileEd(const std::string& fileName);
+    bool InsertRTFFromFileEd(const std::string& fileName);
+    bool InsertRNFFromStreamEd(TStream& stream);
+    bool InsertRTFFromStreamEd(TStream& stream);
+    // The text being composed by the input method, shown at the caret only.
+    const std::u16string& Preedit() const { return preedit_; }
+
+    // The clipboard.
+    bool CanPaste();
+    bool CanPasteRNF();
+    bool CanPasteRTF();
+    void Paste();
+    bool PasteRNF();
+    bool PasteRTF();
+    bool PasteTextW();
+    bool PasteText();
+    void CutDef();
+    void DeleteSelection();
+
+    // IRNEditHost.
+    TRNEditorOptions GetEditorOptions() const override { return EditorOptions; }
+    void DoChange(bool clearRedo) override;
+    void CurTextStyleChanged() override;
+    void CurParaStyleChanged() override;
+    int ConvertStyle(int styleNo, int userData, bool appliedToText) override;
+    void SetCaret(int x, int y, int width, int height) override;
+    void HideCaret() override;
+
+protected:
+    void KeyDown(uint16_t& key, TShiftState shift) override;
+    void KeyPress(char16_t& key) override;
+    void KeyText(std::u16string_view text) override;
+    bool ClaimsShortcut(uint16_t key, TShiftState shift) override;
+    void DoEnter() override;
+    void DoExit() override;
+    void Dispatch(TMessage& message) override;
+    void Paint() override;
+    void ImeInput(std::u16string_view commit, std::u16string_view preedit) override;
+    TRect ImeCursorRect() const override;
+
+private:
+    // Runs one command inside an undo group that is closed, or dropped when empty, whatever
+    // the command throws; the document is reformatted after a failure.
+    bool Grouped(TRNUndoType undoType, const std::function<bool()>& command);
+    void Typed(std::u16string_view text);
+    // Text that the current 8-bit style's code page cannot hold switches the current style
+    // to its Unicode twin (found, or added to the sheet) before it goes in.
+    void BeforeUnicode(std::u16string_view text);
+    bool PasteGuarded(const std::function<bool()>& paste);
+    bool InsertRNFBlock(const std::string& bytes);
+    bool InsertFile(const std::function<bool()>& insert);
+    void Replay(bool redo);
+
+    std::u16string preedit_;
+};

@@ -1,0 +1,395 @@
+#include "platform/base/Stream.h"
+#include "platform/widgets/Clipboard.h"
+#include "richtext/model/RNStyle.h"
+#include "richtext/view/RNEdit.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPointer>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// An editor in a shown, active window, with one paragraph of text and the caret at its end.
+struct EditForm {
+    TRNStyle Sheet;
+    QWidget Window;
+    TRichNoteEdit* Edit = new TRichNoteEdit(&Window);
+    int Changes = 0;
+
+    explicit EditForm(const std::string& text = "xy") {
+        auto* layout = new QVBoxLayout(&Window);
+        layout->addWidget(Edit);
+        Sheet.TextStyles()[0].Size = 12;
+        Edit->SetStyle(&Sheet);
+        Edit->setMinimumSize(300, 120);
+        Edit->OnChange = [this](TRichNoteEdit&) { ++Changes; };
+        Edit->EditData().OnBeep = [this] { ++Beeps; };
+        if (!text.empty()) {
+            Edit->AddNL(text, 0, 0);
+        }
+        Edit->Format();
+        Window.show();
+        QApplication::setActiveWindow(&Window);
+        Edit->setFocus();
+        QApplication::processEvents();
+        Caret(0, static_cast<int>(text.size()) + 1);
+    }
+    int Beeps = 0;
+    TRNEditRNData& D() { return Edit->EditData(); }
+    void Caret(int itemNo, int offs) { D().SetCaretAtItem(itemNo, offs); }
+    std::string Rnf() {
+        TMemoryStream stream;
+        D().SaveRNFToStream(stream, false, clNone, nullptr);
+        return stream.Bytes();
+    }
+    std::string Text() {
+        TMemoryStream stream;
+        D().SaveTextToStream("", stream, 0, false, true, false);
+        return stream.Bytes();
+    }
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {}) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+        QApplication::sendEvent(Edit, &press);
+        QApplication::processEvents();
+    }
+    void Type(const QString& text) {
+        for (QChar c : text) {
+            Key(Qt::Key_A, Qt::NoModifier, QString(c));
+        }
+    }
+    // What a window shortcut sees first: the override event.
+    bool Claimed(int key, Qt::KeyboardModifiers modifiers) {
+        QKeyEvent over(QEvent::ShortcutOverride, key, modifiers);
+        over.ignore();
+        QApplication::sendEvent(Edit, &over);
+        return over.isAccepted();
+    }
+    int UndoCount() { return D().UndoList().Count(); }
+};
+
+std::string RnfBlock(const std::string& text) {
+    TRNStyle sheet;
+    sheet.TextStyles()[0].Size = 12;
+    TRichNoteEdit source;
+    source.SetStyle(&sheet);
+    source.AddNL(text, 0, 0);
+    source.AddNL("second", 0, 0);
+    TMemoryStream stream;
+    source.RNData().SaveRNFToStream(stream, false, clNone, nullptr);
+    return stream.Bytes();
+}
+
+void Offer(const std::vector<std::pair<QString, QByteArray>>& formats) {
+    auto* data = new QMimeData;
+    for (const auto& [type, bytes] : formats) {
+        data->setData(type, bytes);
+    }
+    QApplication::clipboard()->setMimeData(data);
+}
+
+QByteArray WithLength(const std::string& rnf, uint32_t length) {
+    QByteArray block(4, '\0');
+    for (int i = 0; i < 4; ++i) {
+        block[i] = static_cast<char>(length >> (8 * i) & 0xFF);
+    }
+    return block + QByteArray::fromStdString(rnf);
+}
+
+// Runs `edit`, then checks Undo gives the bytes before and Redo the bytes after.
+std::string UndoRedo(EditForm& f, const std::function<void()>& edit) {
+    const std::string before = f.Rnf();
+    edit();
+    const std::string after = f.Rnf();
+    EXPECT_NE(after, before);
+    f.Edit->Undo();
+    EXPECT_EQ(f.Rnf(), before);
+    f.Edit->Redo();
+    EXPECT_EQ(f.Rnf(), after);
+    return after;
+}
+
+} // namespace
+
+TEST(EditKeys, TypingEnterAndDeletingUndoAndRedo) {
+    struct Case {
+        const char* name;
+        std::function<void(EditForm&)> keys;
+        std::string text;
+    };
+    const std::vector<Case> cases{
+        {"Typing", [](EditForm& f) { f.Type("a"); }, "xya"},
+        {"Enter", [](EditForm& f) { f.Key(Qt::Key_Return); }, "xy\r\n"},
+        {"Backspace", [](EditForm& f) { f.Key(Qt::Key_Backspace); }, "x"},
+        {"LeftThenDelete",
+         [](EditForm& f) {
+             f.Key(Qt::Key_Left);
+             f.Key(Qt::Key_Delete);
+         },
+         "x"},
+        {"Tab", [](EditForm& f) { f.Key(Qt::Key_Tab); }, "xy        "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditForm f;
+        UndoRedo(f, [&] { c.keys(f); });
+        EXPECT_EQ(f.Text().substr(0, c.text.size()), c.text);
+    }
+}
+
+TEST(EditKeys, TypingOverASelectionTakesTwoUndos) {
+    EditForm f("abcd");
+    const std::string before = f.Rnf();
+    f.Key(Qt::Key_Home);
+    f.Key(Qt::Key_Right, Qt::ShiftModifier);
+    f.Key(Qt::Key_Right, Qt::ShiftModifier);
+    f.Type("z");
+    EXPECT_EQ(f.Text().substr(0, 3), "zcd");
+    f.Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(f.Text().substr(0, 2), "cd");
+    f.Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(f.Rnf(), before);
+}
+
+TEST(EditKeys, CtrlTabPostsATabCharacter) {
+    EditForm f;
+    f.Key(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(f.Text().substr(0, 3), "xy\t");
+}
+
+TEST(EditKeys, EditorClaimsItsShortcutsOverWindowActions) {
+    EditForm f;
+    int fired = 0;
+    auto* action = new QAction(&f.Window);
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    f.Window.addAction(action);
+    QObject::connect(action, &QAction::triggered, [&] { ++fired; });
+    f.Type("a");
+    EXPECT_TRUE(f.Claimed(Qt::Key_Z, Qt::ControlModifier));
+    EXPECT_FALSE(f.Claimed(Qt::Key_B, Qt::ControlModifier));
+    QTest::keyClick(f.Edit, Qt::Key_Z, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(fired, 0);
+    EXPECT_EQ(f.Text(), "xy");
+}
+
+TEST(EditKeys, TextOfTwoUnitsIsOneUndoGroup) {
+    for (const QString& text : {QString::fromUtf8("日本語"), QString::fromUtf8("😀")}) {
+        EditForm f;
+        f.Sheet.TextStyles()[0].Unicode = true;
+        f.D().CurTextStyleNo = 0;
+        const int groups = f.UndoCount();
+        UndoRedo(f, [&] { f.Key(Qt::Key_unknown, Qt::NoModifier, text); });
+        EXPECT_EQ(f.UndoCount(), groups + 1);
+    }
+}
+
+TEST(EditKeys, ACharacterTheCodePageLacksSwitchesToAUnicodeStyle) {
+    EditForm f;
+    const int styles = f.Sheet.TextStyles().Count();
+    f.Type(QString::fromUtf8("中"));
+    f.Type(QString::fromUtf8("文"));
+    const int style = f.D().CurTextStyleNo;
+    ASSERT_NE(style, 0);
+    EXPECT_TRUE(f.Sheet.TextStyles()[style].Unicode);
+    EXPECT_EQ(f.Sheet.TextStyles().Count(), styles + 1);
+    EXPECT_EQ(f.Rnf().find('?'), std::string::npos);
+}
+
+TEST(EditReadOnly, NothingChangesAndCopyStillWorks) {
+    EditForm f;
+    f.Type("a");
+    f.Edit->ReadOnly = true;
+    const std::string before = f.Rnf();
+    Offer({{"text/plain", "pasted"}});
+    EXPECT_FALSE(f.Edit->CanPaste());
+    f.Type("b");
+    f.Key(Qt::Key_Backspace);
+    f.Key(Qt::Key_Delete);
+    f.Key(Qt::Key_V, Qt::ControlModifier);
+    f.Key(Qt::Key_Z, Qt::ControlModifier);
+    f.Edit->SelectAll();
+    f.Key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(f.Rnf(), before);
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString().substr(0, 3), "xya");
+}
+
+TEST(EditReadOnly, UndoLimitZeroIgnoresUndoKeys) {
+    EditForm f;
+    f.Edit->SetUndoLimit(0);
+    f.Type("a");
+    const std::string before = f.Rnf();
+    const int beeps = f.Beeps;
+    f.Key(Qt::Key_Z, Qt::ControlModifier);
+    f.Key(Qt::Key_Backspace, Qt::AltModifier);
+    EXPECT_EQ(f.Rnf(), before);
+    EXPECT_EQ(f.Beeps, beeps);
+}
+
+TEST(EditPaste, PrecedenceAndRefusals) {
+    const std::string rnf = RnfBlock("from rnf");
+    const QByteArray rtf = "{\\rtf1\\ansi from rtf\\par}";
+    struct Case {
+        const char* name;
+        std::vector<std::pair<QString, QByteArray>> offer;
+        bool changes;
+        std::string text;
+    };
+    const std::vector<Case> cases{
+        {"RnfOverRtf",
+         {{"application/x-richnote", WithLength(rnf, static_cast<uint32_t>(rnf.size()))},
+          {"text/rtf", rtf}},
+         true,
+         "xyfrom rnf"},
+        {"Rtf", {{"text/rtf", rtf}}, true, "xyfrom rtf"},
+        {"Text", {{"text/plain", "plain"}}, true, "xyplain"},
+        {"LyingLength",
+         {{"application/x-richnote", WithLength(rnf, static_cast<uint32_t>(rnf.size() + 1))}},
+         false,
+         "xy"},
+        {"TruncatedRnf",
+         {{"application/x-richnote",
+           WithLength(rnf.substr(0, rnf.size() / 2), static_cast<uint32_t>(rnf.size() / 2))}},
+         false,
+         "xy"},
+        {"TruncatedRtf", {{"text/rtf", "{\\rtf1\\ansi cut {\\b off"}}, false, "xy"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditForm f;
+        const std::string before = f.Rnf();
+        const int groups = f.UndoCount();
+        const int drawItems = f.D().DrawItems.Count();
+        Offer(c.offer);
+        f.Key(Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(f.Text().substr(0, c.text.size()), c.text);
+        EXPECT_EQ(f.D().UndoList().GroupModeCounter, 0);
+        if (c.changes) {
+            f.Edit->Undo();
+        } else {
+            EXPECT_EQ(f.UndoCount(), groups);
+            EXPECT_EQ(f.D().DrawItems.Count(), drawItems);
+        }
+        EXPECT_EQ(f.Rnf(), before);
+    }
+}
+
+TEST(EditInsert, TextBreaksAndTabs) {
+    struct Case {
+        const char* name;
+        std::u16string text;
+        std::string result;
+        int items;
+    };
+    const std::vector<Case> cases{
+        {"CrLfIsOneParagraph", u"a\r\nb", "xa\r\nby", 4},
+        {"LineSeparatorIsABreak", u"a\u2028b", "xa\r\nby", 4},
+        {"ParagraphSeparator", u"a\u2029b", "xa\r\nby", 4},
+        {"Tab", u"\t", "x        y", 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditForm f;
+        f.Caret(0, 2);
+        UndoRedo(f, [&] { EXPECT_TRUE(f.Edit->InsertTextW(c.text)); });
+        EXPECT_EQ(f.Text().substr(0, c.result.size()), c.result);
+    }
+}
+
+TEST(EditInsert, TextFiles) {
+    TempDir dir;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool wide;
+        bool ok;
+        std::string text;
+    };
+    const std::vector<Case> cases{
+        {"Ansi", "a\r\nb", false, true, "xa\r\nby"},
+        {"LittleEndianMarkSkipped",
+         std::string("\xFF\xFE"
+                     "a\0",
+                     4),
+         true, true, "xay"},
+        {"BigEndianSwapped", std::string("\xFE\xFF\0a", 4), true, true, "xay"},
+        {"NoMarkIsLittleEndian", std::string("a\0", 2), true, true, "xay"},
+        {"OddSize", std::string("a\0b", 3), true, false, "xy"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditForm f;
+        f.Caret(0, 2);
+        WriteFileBytes(dir / "in.txt", c.bytes);
+        const std::string before = f.Rnf();
+        const std::string path = (dir / "in.txt").string();
+        EXPECT_EQ(c.wide ? f.Edit->InsertTextFromFileW(path) : f.Edit->InsertTextFromFile(path),
+                  c.ok);
+        EXPECT_EQ(f.Text(), c.text);
+        if (c.ok) {
+            f.Edit->Undo();
+        }
+        EXPECT_EQ(f.Rnf(), before);
+    }
+    EditForm f;
+    EXPECT_FALSE(f.Edit->InsertTextFromFile((dir / "missing.txt").string()));
+}
+
+TEST(EditInputMethod, CommitIsOneGroupAndPreeditStaysOut) {
+    EditForm f;
+    f.Sheet.TextStyles()[0].Unicode = true;
+    const std::string before = f.Rnf();
+    const QRect start =
+        static_cast<QWidget*>(f.Edit)->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    QInputMethodEvent compose(QString::fromUtf8("にほ"), {});
+    QApplication::sendEvent(f.Edit, &compose);
+    EXPECT_EQ(f.Rnf(), before);
+    EXPECT_EQ(f.Edit->Preedit(), u"にほ");
+    const int groups = f.UndoCount();
+    UndoRedo(f, [&] {
+        QInputMethodEvent commit;
+        commit.setCommitString(QString::fromUtf8("日本語"));
+        QApplication::sendEvent(f.Edit, &commit);
+    });
+    EXPECT_TRUE(f.Edit->Preedit().empty());
+    EXPECT_EQ(f.UndoCount(), groups + 1);
+    EXPECT_GT(
+        static_cast<QWidget*>(f.Edit)->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(),
+        start.left());
+}
+
+TEST(EditUndo, ExhaustedCellEditorClosesAndTheDocumentUndoes) {
+    EditForm f;
+    f.Type("a");
+    const std::string typed = f.Rnf();
+    f.Edit->Undo();
+    const std::string before = f.Rnf();
+    f.Edit->Redo();
+    ASSERT_EQ(f.Rnf(), typed);
+    QPointer<TRichNoteEdit> cell = new TRichNoteEdit(f.Edit);
+    f.Edit->AssignInplace(cell);
+    f.Edit->PostMessage(WM_RNUNDOFROMINPLACE, 0, 0);
+    QApplication::processEvents();
+    EXPECT_TRUE(cell.isNull());
+    EXPECT_EQ(f.Rnf(), before);
+}
+
+TEST(EditSave, HtmlExportLeavesNoHypertextAreas) {
+    EditForm f;
+    TMemoryStream stream;
+    EXPECT_TRUE(f.Edit->SaveHTMLToStream(stream, "", "t", "img", {}));
+    EXPECT_NE(stream.Bytes().find("xy"), std::string::npos);
+    EXPECT_EQ(f.D().Jumps.Count(), 0);
+}
