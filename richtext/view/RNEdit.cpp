@@ -297,8 +297,9 @@ bool TRichNoteEdit::CanPaste() {
     if (ReadOnly) {
         return false;
     }
-    return CanPasteRNF() || CanPasteRTF() || TClipboard::HasFormat("text/plain") ||
-           !TClipboard::GetImage().isNull();
+    // Only what Paste takes: a picture alone on the clipboard is not offered until pictures
+    // can be pasted.
+    return CanPasteRNF() || CanPasteRTF() || TClipboard::HasFormat("text/plain");
 }
 
 bool TRichNoteEdit::PasteGuarded(const std::function<bool()>& paste) {
