@@ -51,11 +51,13 @@ std::string PageName(int page) {
     return name;
 }
 
-// A picture of `size` bytes: a PNG signature and bytes of no meaning.
-std::string Picture(size_t size, int seed) {
+// The bytes of a PNG file of `size` bytes: the signature, then filler that differs with
+// `variant` so that no two files of the site are alike.
+std::string PngFileBytes(size_t size, int variant) {
     std::string bytes = "\x89PNG\r\n\x1a\n";
+    const size_t offset = static_cast<size_t>(variant) * 7;
     while (bytes.size() < size) {
-        bytes += static_cast<char>((bytes.size() * 31 + static_cast<size_t>(seed) * 7) % 256);
+        bytes += static_cast<char>((bytes.size() * 31 + offset) % 256);
     }
     return bytes;
 }
@@ -66,11 +68,11 @@ std::string Picture(size_t size, int seed) {
 std::map<std::string, SiteFile> MakeSite(size_t& htmlBytes) {
     std::map<std::string, SiteFile> site;
     site["/static/site.css"] = {std::string(8 * 1024, ' ') + "body{font:1em serif}", "text/css"};
-    site["/static/logo.png"] = {Picture(6 * 1024, 0), "image/png"};
+    site["/static/logo.png"] = {PngFileBytes(6 * 1024, 0), "image/png"};
     htmlBytes = 0;
     for (int i = 0; i < Pages; ++i) {
         const std::string figure = "/img/fig" + std::to_string(i) + ".png";
-        site[figure] = {Picture(12 * 1024, i + 1), "image/png"};
+        site[figure] = {PngFileBytes(12 * 1024, i + 1), "image/png"};
         std::string html = "<!DOCTYPE html>\n<html><head><title>Page " + std::to_string(i) +
                            "</title>\n<link rel=\"stylesheet\" href=\"../static/site.css\">\n"
                            "<link rel=\"next\" href=\"" +
