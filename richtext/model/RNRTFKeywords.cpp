@@ -29,7 +29,7 @@ constexpr TRNRTFsymbol Char(std::string_view kw, int32_t ch) {
 constexpr TRNRTFsymbol Dest(std::string_view kw, D d) {
     return {kw, 0, false, K::rtf_kwd_Dest, I(d), A::rtf_af_None};
 }
-constexpr TRNRTFsymbol Spec(std::string_view kw, TRTFIPFN f) {
+constexpr TRNRTFsymbol Special(std::string_view kw, TRTFIPFN f) {
     return {kw, 0, false, K::rtf_kwd_Spec, I(f), A::rtf_af_None};
 }
 
@@ -165,9 +165,9 @@ std::vector<TRNRTFsymbol> BuildTable() {
         Char("~", 0xA0),
         Char("_", '-'),
         Char("-", -1),
-        Spec("bin", TRTFIPFN::ipfnBin),
-        Spec("'", TRTFIPFN::ipfnHex),
-        Spec("*", TRTFIPFN::ipfnSkipDest),
+        Special("bin", TRTFIPFN::ipfnBin),
+        Special("'", TRTFIPFN::ipfnHex),
+        Special("*", TRTFIPFN::ipfnSkipDest),
         Dest("fonttbl", D::idestFontTable),
         Dest("colortbl", D::idestColorTable),
         Dest("stylesheet", D::idestStyleSheet),
