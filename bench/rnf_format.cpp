@@ -7,7 +7,7 @@
 // more both ways in binary and 200 MB/s in hexadecimal; a JPEG note loads within 1.2 times
 // the direct decoding of its pictures.
 
-#include "tests/richtext_model/NotesSheet.h"
+#include "bench/NotesText.h"
 
 #include "platform/base/Stream.h"
 #include "platform/graphics/Bitmap.h"
@@ -26,26 +26,11 @@ namespace {
 constexpr int Paragraphs = 10000;
 constexpr int Pictures = 16; // 4 MB of pictures: 16 of 256 KB
 
-std::string Paragraph(int i) {
-    std::string s = "Paragraph " + std::to_string(i) + ": ";
-    while (s.size() < 96) {
-        s += "the quick brown fox jumps over the lazy dog ";
-    }
-    s.resize(96);
-    return s;
-}
-
 // Headings, body text, code and Unicode paragraphs in the notes sheet's styles.
 void BuildTextNote(TNotesDocument& doc) {
-    constexpr int Styles[] = {0, 0, 0, 1, 0, 3, 0, 11};
     constexpr int Paras[] = {0, 0, 4, 6, 0, 1, 4, 0};
     for (int i = 0; i < Paragraphs; ++i) {
-        int k = i % 8;
-        if (Styles[k] == 11) {
-            doc.AddNLATag(Paragraph(i).substr(0, 48), 11, Paras[k], {});
-        } else {
-            doc.AddNL(Paragraph(i), Styles[k], Paras[k]);
-        }
+        bench::AddMixedParagraph(doc, i, Paras);
     }
 }
 
@@ -92,7 +77,7 @@ BENCHMARK(BM_LoadTextNote)->Unit(benchmark::kMillisecond);
 void BM_LoadTextOfTheSameParagraphs(benchmark::State& state) {
     std::string text;
     for (int i = 0; i < Paragraphs; ++i) {
-        text += Paragraph(i) + "\r\n";
+        text += bench::Paragraph(i) + "\r\n";
     }
     char path[] = "/tmp/rnf_format_XXXXXX";
     int fd = mkstemp(path);

@@ -5,7 +5,7 @@
 // Targets: the reader alone at 50 MB/s or more; the import at 10 MB/s or more and within 4
 // times the notes-format load of the same document; writing at 30 MB/s or more.
 
-#include "tests/richtext_model/NotesSheet.h"
+#include "bench/NotesText.h"
 
 #include "platform/base/Stream.h"
 #include "platform/graphics/Bitmap.h"
@@ -22,15 +22,6 @@ namespace {
 constexpr int Paragraphs = 33000;
 constexpr int PictureEvery = 165; // 200 pictures of 64 x 64 pixels
 
-std::string Paragraph(int i) {
-    std::string s = "Paragraph " + std::to_string(i) + ": ";
-    while (s.size() < 96) {
-        s += "the quick brown fox jumps over the lazy dog ";
-    }
-    s.resize(96);
-    return s;
-}
-
 std::unique_ptr<TGraphic> Picture(int i) {
     QImage image(64, 64, QImage::Format_RGB32);
     for (int y = 0; y < 64; ++y) {
@@ -43,15 +34,9 @@ std::unique_ptr<TGraphic> Picture(int i) {
 
 // Headings, body text, code and Unicode paragraphs, with a picture every so often.
 void BuildDocument(TNotesDocument& doc) {
-    constexpr int Styles[] = {0, 0, 0, 1, 0, 3, 0, 11};
     constexpr int Paras[] = {0, 0, 4, 2, 0, 1, 4, 0};
     for (int i = 0; i < Paragraphs; ++i) {
-        int k = i % 8;
-        if (Styles[k] == 11) {
-            doc.AddNLATag(Paragraph(i).substr(0, 48), 11, Paras[k], {});
-        } else {
-            doc.AddNL(Paragraph(i), Styles[k], Paras[k]);
-        }
+        bench::AddMixedParagraph(doc, i, Paras);
         if (i % PictureEvery == 0) {
             doc.AddPictureEx("", Picture(i), -1, TRNVAlign::rnvaBaseline);
         }
