@@ -306,24 +306,13 @@ bool TRichNoteEdit::PasteGuarded(const std::function<bool()>& paste) {
     if (!BeforeChange(false)) {
         return true;
     }
-    TRNEditRNData& data = EditData();
-    data.BeginUndoSequence(TRNUndoType::rnutInsert);
-    data.SetUndoGroupMode(true);
-    bool done = false;
-    try {
+    return Grouped(TRNUndoType::rnutInsert, [this, &paste] {
+        TRNEditRNData& data = EditData();
         if (data.SelectionExists(false, true)) {
             data.DeleteSelection_();
         }
-        done = paste();
-    } catch (...) {
-        data.SetUndoGroupMode(false);
-        data.UndoList().PopIfEmpty();
-        data.Format();
-        throw;
-    }
-    data.SetUndoGroupMode(false);
-    data.UndoList().PopIfEmpty();
-    return done;
+        return paste();
+    });
 }
 
 bool TRichNoteEdit::PasteTextW() {
