@@ -15,34 +15,13 @@
 
 namespace {
 
-// What a table looks like to the model: a full-line item registered below -9 that holds
-// its own selection.
+// A full-line item of a kind registered below -9, as a table is.
 class FakeTableItem : public TRNFullLineItemInfo {
 public:
     using TRNFullLineItemInfo::TRNFullLineItemInfo;
     std::unique_ptr<TCustomRNItemInfo> CreateEmptyLike(TCustomRNData* rnData) const override {
         return std::make_unique<FakeTableItem>(rnData);
     }
-    bool PartiallySelected() const override { return selected; }
-    bool EnterItem(int) override { return entered = true; }
-    std::string AsText(int, TCustomRNData&, std::string_view, const std::string&, bool,
-                       bool) override {
-        return "cells";
-    }
-    void SaveRTF(TStream& stream, TCustomRNData&, int, const std::string&, double, int level,
-                 TRNColorList&, TRNIntegerList* styleToFont, TRNIntegerList*) override {
-        stream.WriteString("{\\cell" + std::to_string(level) + " f" +
-                           std::to_string(styleToFont ? styleToFont->Get(0) : -1) + "}");
-    }
-    void FillRTFColorTable(TRNColorList& colors) override { colors.AddUnique(clRed); }
-    void SaveToHTML(TStream& stream, TCustomRNData&, int, std::string_view, const std::string&,
-                    const std::string&, int& imageSaveNo, TColor, bool, bool,
-                    TRNList<TRNHTMLBulletInfo>&) override {
-        stream.WriteString("<table>");
-        ++imageSaveNo;
-    }
-    bool selected = true;
-    bool entered = false;
 };
 
 class OtherItem : public FakeTableItem {
@@ -131,6 +110,7 @@ TEST(RNItems, RegistryAcceptsOnlyNewNumbersBelowMinusNine) {
     for (int unknown : {-2, -7, -8, -9, -61}) {
         EXPECT_EQ(CreateRichNoteItem(unknown, nullptr), nullptr) << unknown;
     }
+    EXPECT_TRUE(CreateRichNoteItem(-60, nullptr)->GetBoolValue(TRNItemBoolProperty::rnbpFullWidth));
 }
 
 TEST(RNItems, DuplicateCopiesFieldsCheckpointAndTagDeeply) {
@@ -301,27 +281,4 @@ TEST(RNItems, BreaksPrintScaledToTheDevice) {
     rule.Print(printer, 0, 0, 100, false, false, TRNScreenAndDevice{0, 0, 96, 96, 0, 0}, data,
                nullptr, 0);
     EXPECT_EQ(printer.CallsOf("Line")[1].Points, (std::vector<TPoint>{{5, 5}, {95, 5}}));
-}
-
-TEST(RNItems, RegisteredItemAnswersItsOwnHooks) {
-    RegisterRichNoteItemClass<FakeTableItem>(-60);
-    TRNPlainRootData data;
-    auto item = CreateRichNoteItem(-60, &data);
-    EXPECT_TRUE(item->GetBoolValue(TRNItemBoolProperty::rnbpFullWidth));
-    EXPECT_TRUE(item->PartiallySelected());
-    EXPECT_TRUE(item->EnterItem(0));
-    EXPECT_EQ(item->AsText(80, data, "", "", false, false), "cells");
-    TMemoryStream stream;
-    TRNColorList colors;
-    TRNIntegerList styleToFont(1, 3);
-    item->SaveRTF(stream, data, 0, "", 15.0, 1, colors, &styleToFont, nullptr);
-    item->FillRTFColorTable(colors);
-    int imageSaveNo = 0;
-    TRNList<TRNHTMLBulletInfo> bullets;
-    item->SaveToHTML(stream, data, 0, "", "", "", imageSaveNo, clNone, false, false, bullets);
-    EXPECT_EQ(stream.Bytes(), "{\\cell1 f3}<table>");
-    EXPECT_EQ(colors.Count(), 1);
-    EXPECT_EQ(imageSaveNo, 1);
-    TRNBreakItemInfo rule(nullptr);
-    EXPECT_FALSE(rule.PartiallySelected());
 }

@@ -185,34 +185,6 @@ void CheckIgnoreMatrix(const std::vector<Change<Style, Member>>& changes) {
 
 } // namespace
 
-TEST(RNStyles, NewStylesHaveTheirDefaults) {
-    const TFontInfo font;
-    EXPECT_EQ(font.StyleName, "Font Style");
-    EXPECT_EQ(font.FontName, "Arial");
-    EXPECT_EQ(font.Size, 10);
-    EXPECT_EQ(font.Charset, 1);
-    EXPECT_EQ(font.Color, static_cast<TColor>(0x80000008));
-    EXPECT_EQ(font.BackColor, 0x1FFFFFFF);
-    EXPECT_EQ(font.HoverColor, clNone);
-    EXPECT_FALSE(font.Jump);
-    EXPECT_EQ(font.JumpCursor, 101);
-    EXPECT_EQ(font.CharScale, 100);
-    EXPECT_EQ(font.NextStyleNo, -1);
-    EXPECT_EQ(font.BaseStyleNo, -1);
-    const TParaInfo para;
-    EXPECT_EQ(para.StyleName, "Paragraph Style");
-    EXPECT_EQ(para.Alignment, TRNAlignment::rnaLeft);
-    EXPECT_EQ(para.LineSpacing, 100);
-    EXPECT_EQ(para.NextParaNo, -1);
-    EXPECT_EQ(para.Border.Style, TRNBorderStyle::rnbNone);
-    EXPECT_EQ(para.Border.Width, 1);
-    EXPECT_EQ(para.Border.InternalWidth, 1);
-    EXPECT_TRUE(para.Border.VisibleBorders.IsEqual(TRNBooleanRect(true)));
-    EXPECT_TRUE(para.Border.BorderOffsets.IsEqual(TRNRect()));
-    EXPECT_EQ(para.Background.Color, clNone);
-    EXPECT_FALSE(para.ExtraLineSpacing());
-}
-
 TEST(RNStyles, EveryStoredTextPropertyIsCopiedAndStreamed) {
     CheckEveryPropertyKept(FontChanges, &RN_ReadTextStyles);
 }

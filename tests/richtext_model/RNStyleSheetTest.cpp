@@ -24,31 +24,6 @@ std::string Encode(const TRNStyle& sheet) {
 
 } // namespace
 
-TEST(RNStyleSheet, DefaultStylesAndSettings) {
-    const TRNStyle sheet;
-    std::vector<std::string> names;
-    sheet.TextStyles().AssignTo(names);
-    EXPECT_EQ(names, (std::vector<std::string>{"Normal text", "Heading", "Subheading", "Keywords",
-                                               "Jump 1", "Jump 2"}));
-    sheet.ParaStyles().AssignTo(names);
-    EXPECT_EQ(names, (std::vector<std::string>{"Paragraph Style", "Centered"}));
-    EXPECT_EQ(sheet.TextStyles()[1].Color, clBlue);
-    EXPECT_EQ(sheet.TextStyles()[2].Color, clNavy);
-    EXPECT_EQ(sheet.TextStyles()[3].Style, TFontStyles{TFontStyle::fsItalic});
-    for (int link : {4, 5}) {
-        EXPECT_TRUE(sheet.TextStyles()[link].Jump);
-        EXPECT_EQ(sheet.TextStyles()[link].JumpCursor, 101);
-        EXPECT_EQ(sheet.TextStyles()[link].Style, TFontStyles{TFontStyle::fsUnderline});
-    }
-    EXPECT_EQ(sheet.ParaStyles()[1].Alignment, TRNAlignment::rnaCenter);
-    EXPECT_EQ(sheet.JumpCursor, 101);
-    EXPECT_EQ(sheet.SpacesInTab, 8);
-    EXPECT_TRUE(sheet.UseSound);
-    EXPECT_EQ(sheet.DefCodePage, 0);
-    EXPECT_EQ(sheet.DefUnicodeStyle, -1);
-    EXPECT_EQ(sheet.Color, clWindow);
-}
-
 TEST(RNStyleSheet, ColoursFollowTheDrawState) {
     struct Case {
         const char* What;
