@@ -5,6 +5,8 @@
 #include "platform/base/MemorySettingsStore.h"
 #include "platform/graphics/FakeCanvas.h"
 
+#include "tests/support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -351,9 +353,8 @@ TEST(RNStyleSheet, IniFileAndSettingsStoreKeepTheWholeSheet) {
     para.Background.BorderOffsets.Bottom = 3;
     para.LineSpacingType = TRNLineSpacingType::rnlsSpaceBetween;
 
-    const std::string file =
-        (std::filesystem::temp_directory_path() / "rnstyle-ini-test.ini").string();
-    std::filesystem::remove(file);
+    const TempDir dir;
+    const std::string file = (dir / "rnstyle.ini").string();
     // a value saved earlier must not outlive a save of the default
     TRNStyle earlier;
     earlier.TextStyles()[0].Size = 40;
@@ -361,7 +362,6 @@ TEST(RNStyleSheet, IniFileAndSettingsStoreKeepTheWholeSheet) {
     sheet.SaveINI(file, "Notes");
     TRNStyle fromFile;
     fromFile.LoadINI(file, "Notes");
-    std::filesystem::remove(file);
 
     MemorySettingsStore store;
     sheet.SaveReg(store, "Software/Test");
