@@ -197,19 +197,6 @@ TEST(Scroller, ThePaletteIsTheColourCubeBlueSlowest) {
     EXPECT_EQ(palette[215].Red + palette[215].Green + palette[215].Blue, 3 * 255);
 }
 
-TEST(Viewer, DefaultsOfThePropertySurface) {
-    TRichNote note;
-    EXPECT_EQ(note.Options.Bits(), 32421u);
-    EXPECT_EQ(note.RNFOptions.Bits(), 67u);
-    EXPECT_EQ(note.RTFOptions.Bits(), 14u);
-    EXPECT_EQ(note.Delimiters, " .;,:(){}\"/\\");
-    EXPECT_EQ(note.TabNavigation(), TRNTabNavigationType::rntnTab);
-    EXPECT_EQ(note.LeftMargin + note.RightMargin + note.TopMargin + note.BottomMargin, 20);
-    EXPECT_EQ(note.BorderStyle(), TBorderStyle::bsSingle);
-    EXPECT_EQ(note.width(), 100);
-    EXPECT_EQ(note.height(), 40);
-}
-
 TEST(Viewer, ASmallStepGivingAScrollRangeOf32001OrMoreIsIgnored) {
     TRichNote note;
     note.RNData().DocumentHeight = 400000;
@@ -331,10 +318,6 @@ TEST(Viewer, ABackgroundFixedToTheWindowMakesScrollingRepaintEverything) {
     EXPECT_FALSE(note.FullRedraw);
 }
 
-} // namespace
-
-namespace {
-
 TEST(Scroller, ThumbPositionsBeyond16BitsAreTakenWhole) {
     TRNScroller scroller;
     scroller.resize(100, 100);
@@ -345,10 +328,6 @@ TEST(Scroller, ThumbPositionsBeyond16BitsAreTakenWhole) {
     scroller.Perform(WM_VSCROLL, SB_THUMBTRACK, 80000); // only the release moves it
     EXPECT_EQ(scroller.VPos(), 70000);
 }
-
-} // namespace
-
-namespace {
 
 TEST(Viewer, AnExceptionFromAScrollHandlerGoesToTheApplicationsHandler) {
     std::vector<std::string> caught;
@@ -361,23 +340,6 @@ TEST(Viewer, AnExceptionFromAScrollHandlerGoesToTheApplicationsHandler) {
     QApplication::sendEvent(&s.Note, &key);
     SetApplicationExceptionHandler(nullptr);
     EXPECT_EQ(caught, (std::vector<std::string>{"scrolled", "scrolled"}));
-}
-
-} // namespace
-
-namespace {
-
-TEST(Viewer, RtfReaderSettingsAreMadeBeforeTheyAreAssignedInto) {
-    TRichNote note;
-    EXPECT_FALSE(note.RTFReaderAssigned());
-    TRNRTFReaderProperties wanted;
-    wanted.IgnorePictures = true;
-    note.SetRTFReadProperties(&wanted);
-    ASSERT_TRUE(note.RTFReaderAssigned());
-    EXPECT_TRUE(note.GetRTFReadProperties()->IgnorePictures);
-    EXPECT_EQ(note.RNData().GetRTFProperties(), note.GetRTFReadProperties());
-    note.SetRTFReadProperties(nullptr);
-    EXPECT_FALSE(note.RTFReaderAssigned());
 }
 
 TEST(Viewer, FilesOfEachFormatGoThroughTheDocument) {
