@@ -50,6 +50,11 @@ struct Shown {
     QImage Pixels() { return Note.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 };
 
+QRgb Drawn(TColor color) {
+    const uint32_t rgb = DrawnRGB(color);
+    return qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+}
+
 int Wheel(TRichNote& note, int delta) {
     QWheelEvent event(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, delta), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -247,8 +252,7 @@ TEST(Viewer, ColourNoneIsTheStyleSheetsOrTheWindows) {
         note.Format();
         note.show();
         const QImage image = note.grab().toImage().convertToFormat(QImage::Format_RGB32);
-        const uint32_t rgb = DrawnRGB(withSheet ? clYellow : clWindow);
-        EXPECT_EQ(image.pixel(60, 60), qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)))
+        EXPECT_EQ(image.pixel(60, 60), Drawn(withSheet ? clYellow : clWindow))
             << (withSheet ? "with" : "without") << " a style sheet";
     }
 }
@@ -267,8 +271,7 @@ TEST(Viewer, ASheetDestroyedFirstIsDroppedAndTheViewerPaintsWithoutIt) {
     sheet.reset();
     EXPECT_EQ(note.Style(), nullptr);
     const QImage image = note.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const uint32_t rgb = DrawnRGB(clWindow);
-    EXPECT_EQ(image.pixel(60, 60), qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)));
+    EXPECT_EQ(image.pixel(60, 60), Drawn(clWindow));
 }
 
 TEST(Viewer, ANoteReadFromTheNotesFormatIsShownAsWritten) {
