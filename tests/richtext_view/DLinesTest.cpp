@@ -86,24 +86,4 @@ TEST(DrawLines, SubstringsAreCutAtThePieceAndCountUtf16Units) {
     EXPECT_EQ(lines.GetSubString(1, data, 2, 9), RNU_U16ToBytes(u"\u00e9 d"));
 }
 
-class RecordingPiece : public TRNDrawLineInfo {
-public:
-    std::vector<std::string> Calls;
-    void SetData(int left, int top, int itemNo, bool fromNewLine) override {
-        Calls.push_back("data");
-        TRNDrawLineInfo::SetData(left, top, itemNo, fromNewLine);
-    }
-    void SetSize(int width, int height) override {
-        Calls.push_back("size");
-        TRNDrawLineInfo::SetSize(width, height);
-    }
-};
-
-TEST(DrawLines, ConstructionReachesTheDescendantsSetters) {
-    auto piece = RN_NewDrawItem<RecordingPiece>(1, 2, 3, 4, 5, true);
-    EXPECT_EQ(piece->Calls, (std::vector<std::string>{"data", "size"}));
-    EXPECT_EQ(piece->Width, 3);
-    EXPECT_FALSE(piece->InitSplit() || piece->CanSplitFirst(0) || piece->SplitAt(0));
-}
-
 } // namespace

@@ -112,13 +112,8 @@ TEST(EditCaret, AnEmptyDocumentGetsAnItemForTheCaret) {
 
 TEST(EditReformat, OnlyTheWidestItemFormatsTheWholeDocument) {
     for (int widest : {0, 1}) {
-        TFakeCanvas canvas;
-        TRNStyle style;
-        FakeHost host;
-        FakeEditHost edit;
-        host.Style = &style;
-        host.Canvas = &canvas;
-        CountingEdit data(host, edit);
+        Editor e;
+        CountingEdit data(e.Host, e.Edit);
         data.AddNL("a", 0, 0);
         data.AddPictureEx("p", std::make_unique<TBitmap>(150, 10), 0, TRNVAlign::rnvaBaseline);
         data.AddPictureEx("p", std::make_unique<TBitmap>(40, 10), 0, TRNVAlign::rnvaBaseline);

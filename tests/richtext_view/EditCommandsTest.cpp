@@ -76,7 +76,10 @@ TEST(EditInsert, PlacesItemsAtTheCaret) {
               }),
          1,
          1,
-         Insert,
+         [](Editor& e) {
+             Insert(e);
+             EXPECT_TRUE(e.D().GetItem(1).GetBR());
+         },
          {"x", "#"},
          1,
          1},
@@ -101,17 +104,6 @@ TEST(EditTyping, AnEmptyLineTakesTheCurrentParagraphStyle) {
     CheckUndoRedo(e, [&] { e.D().KeyPress(u"x"); });
     EXPECT_EQ(e.D().GetItemText(0), "x");
     EXPECT_EQ(e.D().GetItemPara(0), 1);
-}
-
-TEST(EditInsert, KeepsLineBreakOfAReplacedEmptyLine) {
-    Editor e;
-    e.D().AddNL("x", 0, 0);
-    e.D().AddNL("", 0, -1);
-    e.D().GetItem(1).SetBR(true);
-    e.Format();
-    e.Caret(1, 1);
-    Insert(e);
-    EXPECT_TRUE(e.D().GetItem(1).GetBR());
 }
 
 TEST(EditInsert, ProtectedPlacesBeepAndChangeNothing) {

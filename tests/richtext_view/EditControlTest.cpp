@@ -140,6 +140,7 @@ TEST(EditKeys, TypingEnterAndDeletingUndoAndRedo) {
          },
          "x"},
         {"Tab", [](EditForm& f) { f.Key(Qt::Key_Tab); }, "xy        "},
+        {"CtrlTab", [](EditForm& f) { f.Key(Qt::Key_Tab, Qt::ControlModifier); }, "xy\t"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -161,12 +162,6 @@ TEST(EditKeys, TypingOverASelectionTakesTwoUndos) {
     EXPECT_EQ(f.Text().substr(0, 2), "cd");
     f.Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(f.Rnf(), before);
-}
-
-TEST(EditKeys, CtrlTabPostsATabCharacter) {
-    EditForm f;
-    f.Key(Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(f.Text().substr(0, 3), "xy\t");
 }
 
 TEST(EditKeys, EditorClaimsItsShortcutsOverWindowActions) {

@@ -1,4 +1,4 @@
-#include "HostedViewer.h"
+#include "ViewFixture.h"
 
 #include "platform/widgets/Input.h"
 #include "richtext/model/RNError.h"
@@ -22,16 +22,14 @@ public:
 
 // A viewer on the fake canvas (8 px characters, 20 px lines); text style 1 is a link.
 struct MouseViewer : HostedViewer<MouseHost> {
-    MouseHost& Host = H;
     std::vector<int> Jumps;
 
-    explicit MouseViewer(int width = 200) {
+    explicit MouseViewer(int width = 200) : HostedViewer(width) {
         Style.TextStyles()[1].Jump = true;
         Style.TextStyles()[1].HoverColor = clRed;
-        H.ClientWidth = width;
-        H.Flags.Include(TRNFlag::rnflUseJumps);
-        H.Options.Include(TRNOption::rnoAllowSelection);
-        H.Handlers.OnJump = [this](IRichNoteHost&, int id) { Jumps.push_back(id); };
+        Host.Flags.Include(TRNFlag::rnflUseJumps);
+        Host.Options.Include(TRNOption::rnoAllowSelection);
+        Host.Handlers.OnJump = [this](IRichNoteHost&, int id) { Jumps.push_back(id); };
     }
     std::array<int, 4> Selection() {
         std::array<int, 4> b{};
@@ -109,7 +107,7 @@ TEST(Mouse, AJumpWhoseDrawItemIsGoneIsPassedOver) {
     v.D().FormatParas(1, v.D().DrawItems.Count() - 1, 0);
     ASSERT_GE(last.DrawItemNo, v.D().DrawItems.Count());
     std::vector<int> moves;
-    v.H.Handlers.OnRNMouseMove = [&](IRichNoteHost&, int id) { moves.push_back(id); };
+    v.Host.Handlers.OnRNMouseMove = [&](IRichNoteHost&, int id) { moves.push_back(id); };
     v.D().MouseMove(0, last.Left + 1, last.Top + 1);
     EXPECT_TRUE(moves.empty());
 }

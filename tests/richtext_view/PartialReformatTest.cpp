@@ -1,4 +1,4 @@
-#include "HostedViewer.h"
+#include "ViewFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -148,9 +148,9 @@ TEST(Scrolling, CheckpointEventsAfterScrolling) {
     // Checkpoints at paragraphs 2, 5 and 8; a line is 20 px, the view 100 px.
     auto run = [](TCPEventKind kind, const std::vector<int>& scrolls) {
         HostedViewer<CheckpointHost> v;
-        v.H.Kind = kind;
+        v.Host.Kind = kind;
         std::vector<std::string> reported;
-        v.H.Handlers.OnCheckpointVisible = [&](IRichNoteHost&, TRNCPInfo* cp) {
+        v.Host.Handlers.OnCheckpointVisible = [&](IRichNoteHost&, TRNCPInfo* cp) {
             reported.push_back(cp ? cp->Name : "nil");
         };
         for (int k = 0; k < 12; ++k) {
@@ -161,7 +161,7 @@ TEST(Scrolling, CheckpointEventsAfterScrolling) {
         }
         v.Format();
         for (int y : scrolls) {
-            v.H.VPos = y / v.H.VSmallStep;
+            v.Host.VPos = y / v.Host.VSmallStep;
             v.D().AfterVScroll();
         }
         return reported;
@@ -177,8 +177,8 @@ TEST(Scrolling, CheckpointEventsAfterScrolling) {
 
 TEST(Scrolling, TheLastReportedCheckpointIsForgottenWithIt) {
     HostedViewer<CheckpointHost> v;
-    v.H.Kind = TCPEventKind::cpeWhenVisible;
-    v.H.Handlers.OnCheckpointVisible = [](IRichNoteHost&, TRNCPInfo*) {};
+    v.Host.Kind = TCPEventKind::cpeWhenVisible;
+    v.Host.Handlers.OnCheckpointVisible = [](IRichNoteHost&, TRNCPInfo*) {};
     v.D().AddNamedCheckpointEx("cp", true);
     v.D().AddNL("line", 0, 0);
     v.Format();

@@ -1,4 +1,4 @@
-#include "HostedViewer.h"
+#include "ViewFixture.h"
 
 #include "richtext/model/RNUni.h"
 
@@ -101,7 +101,7 @@ TEST(Words, FindWordAtAPoint) {
     };
     for (const auto& c : cases) {
         HostedViewer<DelimiterHost> v;
-        v.H.Delimiters = c.Delimiters;
+        v.Host.Delimiters = c.Delimiters;
         v.D().AddNL(c.Text, 0, 0);
         v.Format();
         // The piece of an empty paragraph has no width here; a canvas may give it one.

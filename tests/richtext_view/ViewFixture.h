@@ -102,13 +102,15 @@ public:
     TRichNoteEvents& Events() const override { return Handlers; }
 };
 
-struct Viewer {
+// The root data on the fake canvas; a test that changes an answer FakeHost keeps fixed
+// gives its own host class.
+template <class HostT = FakeHost> struct HostedViewer {
     TFakeCanvas Canvas;
     TRNStyle Style;
-    FakeHost Host;
+    HostT Host;
     std::unique_ptr<TRichNoteRNData> Data;
 
-    explicit Viewer(int clientWidth = 200) {
+    explicit HostedViewer(int clientWidth = 200) {
         Style.TextStyles()[0].Size = 12;
         Style.TextStyles()[1].Size = 12;
         Host.Style = &Style;
@@ -124,3 +126,5 @@ struct Viewer {
     }
     const TRNDrawLineInfo& DI(int i) const { return *Data->DrawItems[i]; }
 };
+
+using Viewer = HostedViewer<>;

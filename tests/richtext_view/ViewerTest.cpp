@@ -50,6 +50,11 @@ struct Shown {
     QImage Pixels() { return Note.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 };
 
+QRgb Drawn(TColor color) {
+    const uint32_t rgb = DrawnRGB(color);
+    return qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+}
+
 int Wheel(TRichNote& note, int delta) {
     QWheelEvent event(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, delta), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -197,19 +202,6 @@ TEST(Scroller, ThePaletteIsTheColourCubeBlueSlowest) {
     EXPECT_EQ(palette[215].Red + palette[215].Green + palette[215].Blue, 3 * 255);
 }
 
-TEST(Viewer, DefaultsOfThePropertySurface) {
-    TRichNote note;
-    EXPECT_EQ(note.Options.Bits(), 32421u);
-    EXPECT_EQ(note.RNFOptions.Bits(), 67u);
-    EXPECT_EQ(note.RTFOptions.Bits(), 14u);
-    EXPECT_EQ(note.Delimiters, " .;,:(){}\"/\\");
-    EXPECT_EQ(note.TabNavigation(), TRNTabNavigationType::rntnTab);
-    EXPECT_EQ(note.LeftMargin + note.RightMargin + note.TopMargin + note.BottomMargin, 20);
-    EXPECT_EQ(note.BorderStyle(), TBorderStyle::bsSingle);
-    EXPECT_EQ(note.width(), 100);
-    EXPECT_EQ(note.height(), 40);
-}
-
 TEST(Viewer, ASmallStepGivingAScrollRangeOf32001OrMoreIsIgnored) {
     TRichNote note;
     note.RNData().DocumentHeight = 400000;
@@ -260,8 +252,7 @@ TEST(Viewer, ColourNoneIsTheStyleSheetsOrTheWindows) {
         note.Format();
         note.show();
         const QImage image = note.grab().toImage().convertToFormat(QImage::Format_RGB32);
-        const uint32_t rgb = DrawnRGB(withSheet ? clYellow : clWindow);
-        EXPECT_EQ(image.pixel(60, 60), qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)))
+        EXPECT_EQ(image.pixel(60, 60), Drawn(withSheet ? clYellow : clWindow))
             << (withSheet ? "with" : "without") << " a style sheet";
     }
 }
@@ -280,8 +271,7 @@ TEST(Viewer, ASheetDestroyedFirstIsDroppedAndTheViewerPaintsWithoutIt) {
     sheet.reset();
     EXPECT_EQ(note.Style(), nullptr);
     const QImage image = note.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const uint32_t rgb = DrawnRGB(clWindow);
-    EXPECT_EQ(image.pixel(60, 60), qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)));
+    EXPECT_EQ(image.pixel(60, 60), Drawn(clWindow));
 }
 
 TEST(Viewer, ANoteReadFromTheNotesFormatIsShownAsWritten) {
@@ -331,10 +321,6 @@ TEST(Viewer, ABackgroundFixedToTheWindowMakesScrollingRepaintEverything) {
     EXPECT_FALSE(note.FullRedraw);
 }
 
-} // namespace
-
-namespace {
-
 TEST(Scroller, ThumbPositionsBeyond16BitsAreTakenWhole) {
     TRNScroller scroller;
     scroller.resize(100, 100);
@@ -345,10 +331,6 @@ TEST(Scroller, ThumbPositionsBeyond16BitsAreTakenWhole) {
     scroller.Perform(WM_VSCROLL, SB_THUMBTRACK, 80000); // only the release moves it
     EXPECT_EQ(scroller.VPos(), 70000);
 }
-
-} // namespace
-
-namespace {
 
 TEST(Viewer, AnExceptionFromAScrollHandlerGoesToTheApplicationsHandler) {
     std::vector<std::string> caught;
@@ -361,23 +343,6 @@ TEST(Viewer, AnExceptionFromAScrollHandlerGoesToTheApplicationsHandler) {
     QApplication::sendEvent(&s.Note, &key);
     SetApplicationExceptionHandler(nullptr);
     EXPECT_EQ(caught, (std::vector<std::string>{"scrolled", "scrolled"}));
-}
-
-} // namespace
-
-namespace {
-
-TEST(Viewer, RtfReaderSettingsAreMadeBeforeTheyAreAssignedInto) {
-    TRichNote note;
-    EXPECT_FALSE(note.RTFReaderAssigned());
-    TRNRTFReaderProperties wanted;
-    wanted.IgnorePictures = true;
-    note.SetRTFReadProperties(&wanted);
-    ASSERT_TRUE(note.RTFReaderAssigned());
-    EXPECT_TRUE(note.GetRTFReadProperties()->IgnorePictures);
-    EXPECT_EQ(note.RNData().GetRTFProperties(), note.GetRTFReadProperties());
-    note.SetRTFReadProperties(nullptr);
-    EXPECT_FALSE(note.RTFReaderAssigned());
 }
 
 TEST(Viewer, FilesOfEachFormatGoThroughTheDocument) {
