@@ -98,13 +98,6 @@ TEST(Settings, AnEmptyStoreGivesTheDefaultsAndMakesTheRecentKey) {
     LoadSettings(store, settings);
     EXPECT_EQ(LoadedFields(settings), LoadedFields(DefaultSettings("/home/u/start")));
     EXPECT_EQ(settings.ResSaveDir, "/home/u/start/resource");
-    EXPECT_FALSE(settings.Left.has_value());
-    EXPECT_EQ(settings.LeftWide, -1);
-    EXPECT_EQ(settings.ListMode, 1);
-    EXPECT_TRUE(settings.LeftEnabled && settings.ShowPageViaFile && settings.StripScript &&
-                settings.RecursiveImport && settings.AskBeforeDelete && settings.AskBeforeClose &&
-                settings.ShowTips);
-    EXPECT_FALSE(settings.FormMax);
     EXPECT_TRUE(store.KeyExists("RecentFile"));
     EXPECT_FALSE(store.KeyExists("Config"));
 }
