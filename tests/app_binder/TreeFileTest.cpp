@@ -114,7 +114,8 @@ void BuildRandomTree(TTreeNodes& tree, int count, unsigned start) {
         TPageInfo* record = NodeRecord(node);
         record->Content.Stats.State = static_cast<int32_t>(1 + random() % 4);
         record->Content.FetchedText = std::string(random() % 40, 'f');
-        record->Content.PageHtml = std::string(random() % 3000, 'h');
+        // A UTF-16 page holds NUL bytes.
+        record->Content.PageHtml = std::string(random() % 3000, 'h') + std::string("<\0p\0>", 4);
         std::string note(random() % 300, '\0');
         for (char& c : note) {
             c = static_cast<char>(random());
