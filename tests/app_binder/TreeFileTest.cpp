@@ -455,32 +455,6 @@ TEST(TreeFile, FolderDumpHoldsFoldersOnlyAndRebuildsTheFolderTree) {
     EXPECT_EQ(BinderFolderDump(noFolders), "a#VelmorDump3#1.0");
 }
 
-TEST(TreeFile, TheReaderListsUnfinishedPagesAndRefusalsForItsCaller) {
-    // F(P), Q(R): P is an unfinished page, R cannot stay under the page Q.
-    TTreeNodes written;
-    TTreeNode* f = AddRecord(written, nullptr, NodeKind::Folder, 1, "F");
-    NodeRecord(AddRecord(written, f, NodeKind::WebPage, 2, "P"))->Content.Stats.State = 1;
-    TTreeNode* q = AddRecord(written, nullptr, NodeKind::WebPage, 3, "Q");
-    NodeRecord(q)->Content.Stats.State = 2;
-    AddRecord(written, q, NodeKind::Folder, 4, "R");
-
-    TTreeNodes tree;
-    TreeLoadContext context;
-    context.StorePath = "/s";
-    EXPECT_EQ(LoadTreeDump(tree, TreeFileBytes(written), context), TreeLoadResult::Refused);
-    EXPECT_EQ(TreeShape(tree), "F#1(P#2),Q#3");
-    EXPECT_TRUE(context.Refused);
-    ASSERT_EQ(context.UnfinishedPages.size(), 1u);
-    EXPECT_EQ(context.UnfinishedPages[0].NodeId, 2u);
-    EXPECT_EQ(context.UnfinishedPages[0].LocalPath, "/s");
-
-    // Queued once, however often it is listed.
-    FakeTaskQueue queue;
-    QueueUnfinishedPages(queue, context.UnfinishedPages);
-    QueueUnfinishedPages(queue, context.UnfinishedPages);
-    EXPECT_EQ(queue.Tasks.size(), 1u);
-}
-
 TEST(TreeFile, HostileBlocksEndCleanly) {
     const std::string marker = "a#VelmorDump3#1.0";
     const std::string inputs[] = {
