@@ -14,6 +14,10 @@
 #include <memory>
 #include <string>
 
+class TD;
+class TReader;
+class TWriter;
+
 enum class TRNTableOption : uint8_t {
     rntoEditing,
     rntoRowSizing,
@@ -359,6 +363,34 @@ public:
     int GetHorizontalRuleNo(int y, int& prevStart, int& rulePos) const;
     bool GetCellAt(int x, int y, int& row, int& col);
     bool GetCellAt_(int x, int y, int& row, int& col) const;
+
+    // Stored forms. RNF keeps the table as a component stream: its properties, the grid with
+    // the spans of merged cells, and every cell's document as nested RNF.
+    void SaveRNF(TStream& stream, TCustomRNData& rnData, int itemNo, int paraNo,
+                 const std::string& name) override;
+    bool ReadRNFLine(std::string_view line, TCustomRNData& rnData, int readType, int lineNo,
+                     int lineCount, std::string& name, TRNFReadMode& readMode,
+                     TRNFReadState& readState) override;
+    // The "TPF0" component stream alone; LoadFromStream raises EReadError (or another
+    // exception of the cell documents) on a damaged stream and keeps what it read before.
+    void SaveToStream(TStream& stream);
+    void LoadFromStream(TStream& stream);
+    // The value of the grid property: counts, then per cell its spans and its component,
+    // written and read through the stream wrapper's cell component.
+    void CellsWriter(TWriter& writer, TD& cellWrapper);
+    void CellsReader(TReader& reader, TD& cellWrapper);
+    // The background a cell is exported with: its own, the table's, or the document's.
+    TColor GetCellColor(const TRNTableCellData& cell) const;
+    void FillRTFColorTable(TRNColorList& colorList) override;
+    void SaveRTF(TStream& stream, TCustomRNData& rnData, int itemNo, const std::string& name,
+                 double twipsPerPixel, int level, TRNColorList& colorList,
+                 TRNIntegerList* styleToFont, TRNIntegerList* fontTable) override;
+    void SaveToHTML(TStream& stream, TCustomRNData& rnData, int itemNo, std::string_view text,
+                    const std::string& path, const std::string& imagesPrefix, int& imageSaveNo,
+                    TColor currentFileColor, bool overrideImages, bool useCSS,
+                    TRNList<TRNHTMLBulletInfo>& bullets) override;
+    std::string AsText(int lineWidth, TCustomRNData& rnData, std::string_view text,
+                       const std::string& path, bool textOnly, bool unicode) override;
 
 private:
     void Init(int rows, int cols);
