@@ -468,8 +468,6 @@ public:
     // written and read through the stream wrapper's cell component.
     void CellsWriter(TWriter& writer, TD& cellWrapper);
     void CellsReader(TReader& reader, TD& cellWrapper);
-    // The background a cell is exported with: its own, the table's, or the document's.
-    TColor GetCellColor(const TRNTableCellData& cell) const;
     void FillRTFColorTable(TRNColorList& colorList) override;
     void SaveRTF(TStream& stream, TCustomRNData& rnData, int itemNo, const std::string& name,
                  double twipsPerPixel, int level, TRNColorList& colorList,

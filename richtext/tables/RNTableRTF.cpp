@@ -8,7 +8,6 @@
 #include "richtext/model/RNRTFWriter.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/tables/RNTable.h"
-#include "richtext/view/CRNFData.h"
 
 #include <cmath>
 #include <cstdio>
@@ -100,19 +99,6 @@ void AddBorderColors(TRNColorList& colorList, TRNTableBorderStyle style, TColor 
 }
 
 } // namespace
-
-TColor TRNTableItemInfo::GetCellColor(const TRNTableCellData& cell) const {
-    if (cell.Color != clNone) {
-        return cell.Color;
-    }
-    if (Color != clNone) {
-        return Color;
-    }
-    if (const auto* doc = dynamic_cast<const TCustomRNFormattedData*>(Rows.MainRNData)) {
-        return doc->GetColor();
-    }
-    return clNone;
-}
 
 void TRNTableItemInfo::FillRTFColorTable(TRNColorList& colorList) {
     colorList.AddUnique(Color);
