@@ -478,6 +478,8 @@ public:
                     TRNList<TRNHTMLBulletInfo>& bullets) override;
     std::string AsText(int lineWidth, TCustomRNData& rnData, std::string_view text,
                        const std::string& path, bool textOnly, bool unicode) override;
+    // Printed and exported as itself: never as a bitmap, always in text, in UTF-16 when asked.
+    bool GetBoolValue(TRNItemBoolProperty prop) const override;
 
 private:
     void Init(int rows, int cols);

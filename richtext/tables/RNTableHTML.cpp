@@ -159,6 +159,21 @@ void TRNTableItemInfo::SaveToHTML(TStream& stream, TCustomRNData&, int, std::str
     RNWriteLn(stream, "</TABLE>");
 }
 
+bool TRNTableItemInfo::GetBoolValue(TRNItemBoolProperty prop) const {
+    using P = TRNItemBoolProperty;
+    switch (prop) {
+    case P::rnbpPrintToBMP:
+        return false;
+    case P::rnbpDrawingChangesFont:
+    case P::rnbpPrintRequiresPrinterDPI:
+    case P::rnbpCanSaveUnicode:
+    case P::rnbpAlwaysInText:
+        return true;
+    default:
+        return TRNFullLineItemInfo::GetBoolValue(prop);
+    }
+}
+
 std::string TRNTableItemInfo::AsText(int lineWidth, TCustomRNData& rnData, std::string_view,
                                      const std::string& path, bool textOnly, bool unicode) {
     std::string rowSeparator = TextRowSeparator;

@@ -379,4 +379,20 @@ TEST(TableText, CellsAreJoinedByTheSeparatorsAlsoAfterCoveredSlots) {
     }
 }
 
+TEST(TableText, ADocumentWritesItsTableInItsOwnEncodingAlsoAsTextOnly) {
+    for (bool unicode : {false, true}) {
+        TableDoc d;
+        d.Doc.AddNL("before", 0, 0);
+        auto t = d.Make(1, 2);
+        SetTextOf(*t->Cells(0, 0), "x");
+        SetTextOf(*t->Cells(0, 1), "y");
+        d.Doc.AddItem("", std::move(t));
+        d.Doc.AddNL("after", 0, 0);
+        TMemoryStream out;
+        ASSERT_TRUE(d.Doc.SaveTextToStream("", out, 80, false, true, unicode));
+        const std::string expected = "before\r\nx\r\ny\r\n\r\nafter";
+        EXPECT_EQ(out.Bytes(), unicode ? Utf16(expected) : expected) << unicode;
+    }
+}
+
 } // namespace
