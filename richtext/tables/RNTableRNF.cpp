@@ -20,6 +20,8 @@ constexpr int SaveTypeBinary = 2;
 // The Insert Table dialog's largest table, 1000 x 1000.
 constexpr int64_t MaxCells = 1000000;
 constexpr int MaxTableNesting = 64;
+// Sizes in pixels far beyond any page are damage: the layout adds them up in 32 bits.
+constexpr int MaxPixels = 100000;
 
 // ---- the table's published properties, in stream order, with the defaults left out ----
 
@@ -71,6 +73,14 @@ const StreamProp TableStreamProps[] = {
 
 [[noreturn]] void BadValue(const std::string& property, const std::string& value) {
     throw EReadError("Invalid property value " + value + " of " + property);
+}
+
+int ReadPixels(TReader& reader, const std::string& property) {
+    const int value = reader.ReadInt32();
+    if (value < -MaxPixels || value > MaxPixels) {
+        BadValue(property, std::to_string(value));
+    }
+    return value;
 }
 
 void WriteTableProp(TWriter& writer, const TRNTableItemInfo& table, const StreamProp& p) {
@@ -145,7 +155,7 @@ void ReadTableProp(TReader& reader, TRNTableItemInfo& table, const StreamProp& p
         value = reader.ReadColor();
         break;
     default:
-        value = reader.ReadInt32();
+        value = ReadPixels(reader, p.Name);
         break;
     }
     table.SetIntProp(p.Name, value);
@@ -263,9 +273,9 @@ bool TD::ReadProperty(TReader& reader, const std::string& name) {
     if (name == "C.Color") {
         C->Color = reader.ReadColor();
     } else if (name == "C.BestWidth") {
-        C->BestWidth = reader.ReadInt32();
+        C->BestWidth = ReadPixels(reader, name);
     } else if (name == "C.BestHeight") {
-        C->BestHeight = reader.ReadInt32();
+        C->BestHeight = ReadPixels(reader, name);
     } else if (name == "C.Data") {
         TMemoryStream data;
         data.WriteString(reader.ReadBinary());
