@@ -216,32 +216,6 @@ TEST(TableRTF, RowAndCellWordsFollowTheTable) {
     }
 }
 
-TEST(TableRTF, TheColourTableTakesTheTableColoursInOrderOnce) {
-    TableDoc d;
-    auto t = d.Make(1, 2);
-    const TColor a = RGB(1, 0, 0), b = RGB(2, 0, 0), c = RGB(3, 0, 0), e = RGB(4, 0, 0),
-                 f = RGB(5, 0, 0);
-    t->Color = a;
-    t->BorderStyle = TRNTableBorderStyle::rntbRaisedColor;
-    t->BorderColor = b;
-    t->BorderLightColor = a;
-    t->CellBorderStyle = TRNTableBorderStyle::rntbColor;
-    t->CellBorderColor = c;
-    t->VRuleColor = RGB(9, 0, 0); // no rule of width 0
-    t->HRuleWidth = 1;
-    t->HRuleColor = e;
-    t->Cells(0, 1)->Color = f;
-    TRNColorList colors;
-    d.Doc.MakeRTFColorTable(colors, true);
-    const int before = colors.Count();
-    t->FillRTFColorTable(colors);
-    std::vector<TColor> added;
-    for (int i = before; i < colors.Count(); ++i) {
-        added.push_back(colors[i]);
-    }
-    EXPECT_EQ(added, (std::vector<TColor>{a, b, c, e, f}));
-}
-
 TEST(TableHTML, TablesAndCellsWriteTheirAttributes) {
     const std::string cellEnd = "\r\n&nbsp;\r\n    </TD>\r\n  </TR>\r\n</TABLE>\r\n";
     struct Case {
