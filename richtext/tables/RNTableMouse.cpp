@@ -32,42 +32,16 @@ TRNEditRNData* EditDoc(const TRNTableItemInfo& table) {
     return dynamic_cast<TRNEditRNData*>(table.Rows.MainRNData);
 }
 
-// The table lies in an editor (directly or in the cell of another table).
-bool CanChange(const TRNTableItemInfo& table) {
-    TCustomRNData* doc = table.Rows.MainRNData;
-    return table.InEditor && doc && dynamic_cast<TRNEditRNData*>(doc->GetRootData());
-}
-
-// A change may start now: the table's own editor is not read-only and lets it.
-bool BeforeChange(const TRNTableItemInfo& table) {
-    TRNEditRNData* doc = EditDoc(table);
-    if (!table.InEditor || !doc) {
-        return false;
-    }
-    auto* editor = dynamic_cast<TRichNoteEdit*>(&doc->EditHost);
-    return !editor || editor->BeforeChange(true);
-}
-
 // The changes made while it lives are one undo group of the table's editor.
 class UndoStep {
 public:
-    explicit UndoStep(const TRNTableItemInfo& table)
-        : doc_(table.InsertedInData ? EditDoc(table) : nullptr) {
-        if (doc_) {
-            doc_->BeginUndoSequence(TRNUndoType::rnutModifyItem);
-            doc_->SetUndoGroupMode(true);
-        }
-    }
-    ~UndoStep() {
-        if (doc_) {
-            doc_->SetUndoGroupMode(false);
-        }
-    }
+    explicit UndoStep(TRNTableItemInfo& table) : table_(table) { table_.InitUndo(); }
+    ~UndoStep() { table_.DoneUndo(); }
     UndoStep(const UndoStep&) = delete;
     UndoStep& operator=(const UndoStep&) = delete;
 
 private:
-    TRNEditRNData* doc_;
+    TRNTableItemInfo& table_;
 };
 
 bool InRect(int x, int y, int left, int top, int width, int height) {
@@ -102,7 +76,7 @@ bool TRNTableItemInfo::MouseDown(int button, uint32_t shift, int x, int y, int i
     auto* doc = dynamic_cast<TCustomRNFormattedData*>(&rnData);
     int row = -1, col = -1;
     const bool inCell = GetCellAt(x, y, row, col);
-    const bool canChange = CanChange(*this);
+    const bool canChange = CanChange();
     if (inCell && CellEditor && (button == LeftButton || button == RightButton) && canChange &&
         Options.Contains(TRNTableOption::rntoEditing)) {
         CellEditor->Open(row, col, (shift & CtrlKey) != 0);
@@ -224,7 +198,7 @@ bool TRNTableItemInfo::MouseMove(uint32_t shift, int x, int y, int /*itemNo*/,
         }
         return true;
     }
-    const bool canChange = CanChange(*this);
+    const bool canChange = CanChange();
     const bool selection = doc->GetOptions().Contains(TRNOption::rnoAllowSelection);
     int prevStart = 0, middle = 0;
     const int v = GetVerticalRuleNo(x, prevStart, middle);
@@ -341,7 +315,7 @@ bool TRNTableItemInfo::MouseUp(int button, uint32_t shift, int x, int y, int ite
     }
     if (doc && doc->UsingThisXorDrawing(&ResizeGuide)) {
         doc->UnAssignXorDrawing(&ResizeGuide);
-        if (BeforeChange(*this)) {
+        if (BeforeChange()) {
             if (ResizingColumn) {
                 ResizeColumn(x, itemNo);
             } else {
