@@ -4,6 +4,7 @@
 // method commits and the clipboard, wraps every change in an undo group and tells its owner
 // through OnChanging and OnChange.
 
+#include "richtext/model/RNItem.h"
 #include "richtext/view/RNERNData.h"
 #include "richtext/view/RichNote.h"
 
@@ -71,6 +72,27 @@ public:
     bool InsertRTFFromFileEd(const std::string& fileName);
     bool InsertRNFFromStreamEd(TStream& stream);
     bool InsertRTFFromStreamEd(TStream& stream);
+    // Items at the caret. BeforeInserting opens the insertion's undo group and removes the
+    // selection into it (false, after a beep, when the document may not change);
+    // AfterInserting closes the group. Each command is one undo step and answers false when
+    // refused, the item then freed.
+    bool BeforeInserting();
+    void AfterInserting(bool inserted);
+    bool InsertItem(const std::string& name, std::unique_ptr<TCustomRNItemInfo> item);
+    // The document owns `graphic` afterwards.
+    bool InsertPicture(const std::string& name, std::unique_ptr<TGraphic> graphic,
+                       TRNVAlign vAlign);
+    bool InsertBullet(int imageIndex, const TImageList* imageList);
+    bool InsertHotspot(int imageIndex, int hotImageIndex, const TImageList* imageList);
+    bool InsertBreak(uint8_t width, TRNBreakStyle style, TColor color);
+    // The control is hidden and put on the editor until formatting places it.
+    bool InsertControl(const std::string& name, std::unique_ptr<IEmbeddedControl> control,
+                       TRNVAlign vAlign);
+    // Starts a new page at the caret's paragraph; the selection is dropped, not deleted.
+    void InsertPageBreak();
+    // The innermost editor: an open cell editor's, or this one.
+    TRichNoteEdit& GetActiveRichNoteEdit();
+
     // The text being composed by the input method, shown at the caret only.
     const std::u16string& Preedit() const { return preedit_; }
 
@@ -119,6 +141,10 @@ private:
     bool InsertRNFBlock(const std::string& bytes);
     bool InsertFile(const std::function<bool()>& insert);
     void Replay(bool redo);
+    // The open cell editor when it is an editor itself: commands pass to it.
+    TRichNoteEdit* InplaceEdit() const;
 
     std::u16string preedit_;
+    // BeforeInserting removed a selection into the insertion's group.
+    bool insertingDeleted_ = false;
 };
