@@ -169,6 +169,7 @@ TNotesCommands::TNotesCommands(QWidget& page, INotesHost& host, INotesPrompts& p
     Action(TNoteAction::RSave)->setEnabled(false);
     RichNoteEdit1Select();
     UpdateUndoMenu();
+    RichNoteEdit1CurParaStyleChanged();
 }
 
 TNotesCommands::~TNotesCommands() {
@@ -323,6 +324,10 @@ void TNotesCommands::ConnectEditor() {
     e.Handlers.OnRNMouseUp = [this](IRichNoteHost&, int, uint32_t, int, int, int) {
         ShowCaretPosition();
     };
+    // Stored bullets name the window's image list.
+    e.Handlers.OnRNFImageListNeeded = [this](IRichNoteHost&, int, const TImageList*& list) {
+        list = &images_;
+    };
     e.installEventFilter(this);
 }
 
@@ -362,6 +367,8 @@ void TNotesCommands::LoadNotes(const TPageInfo& record) {
     editor_->Format();
     RichNoteEdit1Select();
     UpdateUndoMenu();
+    RichNoteEdit1CurParaStyleChanged();
+    RichNoteEdit1CurTextStyleChanged();
 }
 
 void TNotesCommands::SaveNotes(TPageInfo& record) {

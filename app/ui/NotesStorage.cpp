@@ -4,10 +4,32 @@
 #include "platform/base/Stream.h"
 #include "richtext/view/RichNote.h"
 
+namespace {
+
+// An editor shows an empty note as one empty line, which is no content of the note.
+bool ShowsNothing(TRichNote& editor) {
+    return editor.GetLineCount() == 0 ||
+           (editor.GetLineCount() == 1 && editor.GetItem(0).IsText() &&
+            editor.GetItemText(0).empty());
+}
+
+bool WriteNote(TRichNote& editor, TStream& stream) {
+    if (!ShowsNothing(editor)) {
+        return editor.SaveRNFToStream(stream, false);
+    }
+    // The sheet and the background still go with it.
+    TRNPlainRootData empty;
+    empty.Style = editor.Style();
+    empty.RNFOptions = editor.RNFOptions;
+    return empty.SaveRNFToStream(stream, false, editor.GetEffectiveColor(), &editor.Background());
+}
+
+} // namespace
+
 bool saveRichContent(StringMessageI18N& note, TRichNote& editor) {
     TMemoryStream stream;
     try {
-        if (!editor.SaveRNFToStream(stream, false)) {
+        if (!WriteNote(editor, stream)) {
             return false;
         }
     } catch (const std::exception&) {

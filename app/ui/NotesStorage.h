@@ -9,7 +9,8 @@
 class StringMessageI18N;
 class TRichNote;
 
-// True when the note field now holds the editor's document.
+// True when the note field now holds the editor's document. An editor that shows nothing
+// stores a note without items.
 bool saveRichContent(StringMessageI18N& note, TRichNote& editor);
 
 struct TNoteLoadResult {
