@@ -557,6 +557,7 @@ void TNotesCommands::RInsertFileExecute() {
         return;
     }
     bool read = false;
+    const int changesBefore = changes_;
     {
         TWaitCursor wait;
         TRichNoteEdit& e = *editor_;
@@ -580,6 +581,9 @@ void TNotesCommands::RInsertFileExecute() {
     }
     if (!read) {
         prompts_->Message("Error reading file", "Error", TNoteMessageIcon::Error);
+    } else if (changes_ == changesBefore) {
+        // The text readers leave telling the change to their caller.
+        RichNoteEdit1Change();
     }
 }
 
@@ -704,6 +708,7 @@ void TNotesCommands::RPirntPreviewExecute() {
 // ---- editor events ----------------------------------------------------------------------------
 
 void TNotesCommands::RichNoteEdit1Change() {
+    ++changes_;
     Action(TNoteAction::RSave)->setEnabled(true);
     noteDirty_ = true;
     host_.SetBinderDirty();

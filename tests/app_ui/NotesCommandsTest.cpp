@@ -325,6 +325,8 @@ TEST(NotesFiles, PicturesAndInsertedFilesByTheirKind) {
         EXPECT_EQ(rig.Prompts.Messages, c.message.empty() ? std::vector<std::string>{}
                                                           : std::vector<std::string>{c.message});
         EXPECT_EQ(rig.Rnf() != before, c.message.empty());
+        // What went in is a change of the note, to be stored when the selection moves on.
+        EXPECT_EQ(rig.Host.Dirty, c.message.empty());
     }
 }
 
