@@ -169,6 +169,22 @@ public:
     void BeginCurrentItemModify(int& width);
     void EndCurrentItemModify(int width);
 
+    // Styles of the selection, or of the caret's paragraph; one undo step each. Without a
+    // selection a text style only becomes the current one.
+    void ApplyParaStyle(int paraNo);
+    // Text style `styleNo` for all text but that of a style-protected style.
+    void ApplyTextStyle(int styleNo);
+    // Each text style becomes what OnStyleConversion answers for `userData`; nothing happens
+    // without a handler.
+    void ApplyStyleConversion(int userData);
+    int GetCurTextStyleNo() { return GetActiveRichNoteEdit().EditData().CurTextStyleNo; }
+    int GetCurParaStyleNo() { return GetActiveRichNoteEdit().EditData().CurParaStyleNo; }
+    // Selects the next match from the caret on; false when there is none.
+    using TRichNote::SearchText;
+    using TRichNote::SearchTextW;
+    bool SearchText(std::string_view text, TRNESearchOptions options);
+    bool SearchTextW(std::u16string_view text, TRNESearchOptions options);
+
     // The text being composed by the input method, shown at the caret only.
     const std::u16string& Preedit() const { return preedit_; }
 
@@ -227,6 +243,8 @@ private:
                        const RNTag& tag);
 
     std::u16string preedit_;
+    // The conversion in progress: ApplyTextStyle's own, or none for OnStyleConversion.
+    std::function<int(int styleNo, bool appliedToText)> conversion_;
     // BeforeInserting removed a selection into the insertion's group.
     bool insertingDeleted_ = false;
 };
