@@ -20,14 +20,21 @@
 #include <utility>
 #include <vector>
 
-// An editor in a shown, active window, with one paragraph of text and the caret at its end.
+// An editor in a shown, active window, by default with one paragraph of text; the caret is
+// at the end of the first item.
 struct EditForm {
     TRNStyle Sheet;
     QWidget Window;
     TRichNoteEdit* Edit = new TRichNoteEdit(&Window);
     int Changes = 0;
 
-    explicit EditForm(const std::string& text = "xy") {
+    explicit EditForm(const std::string& text = "xy")
+        : EditForm([&text](TRichNoteEdit& e) {
+              if (!text.empty()) {
+                  e.AddNL(text, 0, 0);
+              }
+          }) {}
+    explicit EditForm(const std::function<void(TRichNoteEdit&)>& build) {
         auto* layout = new QVBoxLayout(&Window);
         layout->addWidget(Edit);
         Sheet.TextStyles()[0].Size = 12;
@@ -35,15 +42,15 @@ struct EditForm {
         Edit->setMinimumSize(300, 120);
         Edit->OnChange = [this](TRichNoteEdit&) { ++Changes; };
         Edit->EditData().OnBeep = [this] { ++Beeps; };
-        if (!text.empty()) {
-            Edit->AddNL(text, 0, 0);
-        }
+        build(*Edit);
         Edit->Format();
         Window.show();
         QApplication::setActiveWindow(&Window);
         Edit->setFocus();
         QApplication::processEvents();
-        Caret(0, static_cast<int>(text.size()) + 1);
+        if (D().ItemCount() > 0) {
+            Caret(0, D().GetOffsAfterItem(0));
+        }
     }
     int Beeps = 0;
     TRNEditRNData& D() { return Edit->EditData(); }

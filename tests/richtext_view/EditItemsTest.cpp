@@ -155,3 +155,178 @@ TEST(EditItems, RefusedInsertsChangeNothingAndFreeTheItem) {
         EXPECT_TRUE(button.isNull());
     }
 }
+
+namespace {
+
+// 0 "ab", 1 picture, 2 bullet, 3 hotspot, 4 control; 5 a break; 6 "cd" on a new page, with
+// a checkpoint.
+// The control's body cannot be stored, so notes keep it by name.
+void BuildItems(TRichNoteEdit& e, const TImageList& images) {
+    e.RNFOptions.Exclude(TRNFOption::rnfoSaveControlsBody);
+    e.AddNL("ab", 0, 0);
+    e.AddPictureEx("p", std::make_unique<TBitmap>(10, 10), -1, TRNVAlign::rnvaBaseline);
+    e.AddBulletEx("b", 0, &images, -1);
+    e.AddHotspotEx("h", 0, 1, &images, -1);
+    e.AddControlEx("c", Button(), -1, TRNVAlign::rnvaBaseline);
+    e.AddBreak();
+    e.AddNamedCheckpoint("old");
+    e.AddNL("cd", 0, 0);
+    e.SetPageBreaksBeforeItems(6, true);
+}
+
+int DrawnLength(TRNEditRNData& d, int itemNo) {
+    int length = 0;
+    for (int i = 0; i < d.DrawItems.Count(); ++i) {
+        if (d.DrawItems[i]->ItemNo == itemNo) {
+            length += d.DrawItems[i]->Length;
+        }
+    }
+    return length;
+}
+
+} // namespace
+
+TEST(EditItems, ChangesByIndexAndAtTheCaretAreUndoSteps) {
+    TImageList images(8, 8);
+    images.Add(TBitmap(16, 8));
+    struct Case {
+        const char* name;
+        std::function<void(TRichNoteEdit&)> change;
+        TRNUndoType undoType;
+        std::function<void(TRNEditRNData&)> check;
+        // A control's size is not stored in notes: its draw item shows the change.
+        bool stored = true;
+    };
+    const std::vector<Case> cases{
+        {"Break",
+         [](TRichNoteEdit& e) { e.SetBreakInfoEd(5, 3, TRNBreakStyle::rnbs3d, clBlue, 7); },
+         TRNUndoType::rnutModifyItem,
+         [](TRNEditRNData& d) {
+             uint8_t width = 0;
+             TRNBreakStyle style{};
+             TColor color = clNone;
+             RNTag tag;
+             d.GetBreakInfo(5, width, style, color, tag);
+             EXPECT_EQ(width, 3);
+             EXPECT_EQ(style, TRNBreakStyle::rnbs3d);
+             EXPECT_EQ(color, clBlue);
+             EXPECT_EQ(tag.AsInt(), 7);
+         }},
+        {"BulletKeepsItsList", [](TRichNoteEdit& e) { e.SetBulletInfoEd(2, "b2", 1, nullptr, 5); },
+         TRNUndoType::rnutModifyItem,
+         [&images](TRNEditRNData& d) {
+             std::string name;
+             int index = 0;
+             const TImageList* list = nullptr;
+             RNTag tag;
+             d.GetBulletInfo(2, name, index, list, tag);
+             EXPECT_EQ(name, "b2");
+             EXPECT_EQ(index, 1);
+             EXPECT_EQ(list, &images);
+         }},
+        {"Hotspot", [](TRichNoteEdit& e) { e.SetHotspotInfoEd(3, "h2", 1, 0, nullptr, 6); },
+         TRNUndoType::rnutModifyItem,
+         [](TRNEditRNData& d) {
+             std::string name;
+             int index = 0;
+             int hot = 0;
+             const TImageList* list = nullptr;
+             RNTag tag;
+             d.GetHotspotInfo(3, name, index, hot, list, tag);
+             EXPECT_EQ(index, 1);
+             EXPECT_EQ(hot, 0);
+         }},
+        {"PictureResizedIsFormattedAgain",
+         [](TRichNoteEdit& e) {
+             e.SetPictureInfoEd(1, "p2", std::make_unique<TBitmap>(30, 30), TRNVAlign::rnvaMiddle,
+                                4);
+         },
+         TRNUndoType::rnutModifyItem,
+         [](TRNEditRNData& d) {
+             int drawItem = -1;
+             d.Item2FirstDrawItem(1, drawItem);
+             EXPECT_EQ(d.DrawItems[drawItem]->Width, 32);
+             EXPECT_EQ(d.GetItemText(1), "p2");
+         }},
+        {"PictureKeepsACopyOfItsImage",
+         [](TRichNoteEdit& e) { e.SetPictureInfoEd(1, "p3", nullptr, TRNVAlign::rnvaBaseline, 1); },
+         TRNUndoType::rnutModifyItem,
+         [](TRNEditRNData& d) { EXPECT_EQ(d.GetItem(1).GetImageWidth(), 10); }},
+        {"Control", [](TRichNoteEdit& e) { e.SetControlInfoEd(4, "c2", TRNVAlign::rnvaMiddle, 9); },
+         TRNUndoType::rnutModifyItem,
+         [](TRNEditRNData& d) {
+             EXPECT_EQ(d.GetItemText(4), "c2");
+             EXPECT_EQ(d.GetItemTag(4).AsInt(), 9);
+         }},
+        {"ResizeControl", [](TRichNoteEdit& e) { e.ResizeControl(4, 40, 20); },
+         TRNUndoType::rnutModifyItem,
+         [](TRNEditRNData& d) {
+             int drawItem = -1;
+             d.Item2FirstDrawItem(4, drawItem);
+             EXPECT_EQ(d.DrawItems[drawItem]->Width, 42);
+         },
+         false},
+        {"TextIsFormattedAgain", [](TRichNoteEdit& e) { e.SetItemTextEd(0, "a longer text"); },
+         TRNUndoType::rnutModifyItem, [](TRNEditRNData& d) { EXPECT_EQ(DrawnLength(d, 0), 13); }},
+        {"Tag", [](TRichNoteEdit& e) { e.SetItemTagEd(0, 3); }, TRNUndoType::rnutTag,
+         [](TRNEditRNData& d) { EXPECT_EQ(d.GetItemTag(0).AsInt(), 3); }},
+        {"AddCheckpoint", [](TRichNoteEdit& e) { e.SetCheckpointInfoEd(0, 1, "cp", true); },
+         TRNUndoType::rnutAddCheckpoint,
+         [](TRNEditRNData& d) { EXPECT_EQ(d.GetItemCheckpoint(0)->Name, "cp"); }},
+        {"ModifyCheckpoint", [](TRichNoteEdit& e) { e.SetCheckpointInfoEd(6, 2, "new", true); },
+         TRNUndoType::rnutModifyCheckpoint,
+         [](TRNEditRNData& d) { EXPECT_EQ(d.GetItemCheckpoint(6)->Name, "new"); }},
+        {"RemoveCheckpoint", [](TRichNoteEdit& e) { e.RemoveCheckpointEd(6); },
+         TRNUndoType::rnutRemoveCheckpoint,
+         [](TRNEditRNData& d) { EXPECT_EQ(d.GetItemCheckpoint(6), nullptr); }},
+        {"CurrentText",
+         [](TRichNoteEdit& e) {
+             e.EditData().SetCaretAtItem(6, 1);
+             e.SetCurrentItemText("xyz");
+         },
+         TRNUndoType::rnutModifyItem, [](TRNEditRNData& d) { EXPECT_EQ(d.GetItemText(6), "xyz"); }},
+        {"CurrentPageBreak",
+         [](TRichNoteEdit& e) {
+             e.EditData().SetCaretAtItem(6, 1);
+             e.RemoveCurrentPageBreak();
+         },
+         TRNUndoType::rnutRemovePageBreak,
+         [](TRNEditRNData& d) { EXPECT_FALSE(d.GetItem(6).GetPageBreakBefore()); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditForm f([&images](TRichNoteEdit& e) { BuildItems(e, images); });
+        if (c.stored) {
+            UndoRedo(f, [&] { c.change(*f.Edit); });
+        } else {
+            c.change(*f.Edit);
+            f.Edit->Undo();
+            f.Edit->Redo();
+        }
+        EXPECT_EQ(f.Edit->UndoAction(), c.undoType);
+        c.check(f.D());
+        EXPECT_EQ(f.D().UndoList().GroupModeCounter, 0);
+    }
+}
+
+TEST(EditItems, ChangesOfTheWrongKindOrRefusedChangeNothing) {
+    TImageList images(8, 8);
+    EditForm f([&images](TRichNoteEdit& e) { BuildItems(e, images); });
+    const std::string before = f.Rnf();
+    EXPECT_THROW(f.Edit->SetBreakInfoEd(0, 1, TRNBreakStyle::rnbsLine, clRed, 0), ERichNoteError);
+    EXPECT_THROW(f.Edit->SetPictureInfoEd(2, "x", nullptr, TRNVAlign::rnvaMiddle, 0),
+                 ERichNoteError);
+    f.Edit->ReadOnly = true;
+    f.Edit->SetItemTextEd(0, "changed");
+    f.Edit->RemoveCheckpointEd(0);
+    EXPECT_EQ(f.Rnf(), before);
+    EXPECT_EQ(f.UndoCount(), 0);
+    // A text change right after typing is a step of its own, not part of the typing.
+    f.Edit->ReadOnly = false;
+    f.Caret(0, 3);
+    f.Type("z");
+    const std::string typed = f.Rnf();
+    f.Edit->SetItemTextEd(6, "new");
+    f.Edit->Undo();
+    EXPECT_EQ(f.Rnf(), typed);
+}
