@@ -477,30 +477,18 @@ void TNotesCommands::Execute(TNoteAction action) {
     }
 }
 
-void TNotesCommands::Convert(int code) {
-    editor_->EditData().ApplyStyleConversion_(code);
-}
-
-void TNotesCommands::ApplyParaStyle(int paraNo) {
-    if (!editor_->BeforeChange(false)) {
-        return;
-    }
-    editor_->BeginUndoGroup(TRNUndoType::rnutPara);
-    editor_->EditData().ApplyParaStyle(paraNo);
-}
-
 void TNotesCommands::ToggleFontStyle(TNoteAction button, int on, int off) {
     RichNoteEdit1CurTextStyleChanged();
     const bool down = Action(button)->isChecked();
-    Convert(down ? off : on);
+    editor_->ApplyStyleConversion(down ? off : on);
     RichNoteEdit1CurTextStyleChanged();
 }
 
 void TNotesCommands::ChangeFontSize(int delta) {
-    const int size = rns_.TextStyles()[editor_->EditData().CurTextStyleNo].Size + delta;
+    const int size = rns_.TextStyles()[editor_->GetCurTextStyleNo()].Size + delta;
     // Below one point no text shows: the smallest size stays.
     operands_.FontSize = std::max(1, size);
-    Convert(ncFontSize);
+    editor_->ApplyStyleConversion(ncFontSize);
 }
 
 void TNotesCommands::ChooseTextColor(int code) {
@@ -510,7 +498,7 @@ void TNotesCommands::ChooseTextColor(int code) {
         return;
     }
     operands_.Color = *color;
-    Convert(code);
+    editor_->ApplyStyleConversion(code);
 }
 
 void TNotesCommands::combHClick() {
@@ -518,25 +506,25 @@ void TNotesCommands::combHClick() {
         return;
     }
     operands_.FontName = FromQ(combH_->currentText());
-    Convert(ncFontName);
+    editor_->ApplyStyleConversion(ncFontName);
     if (host_.WindowVisible()) {
         editor_->setFocus();
     }
 }
 
 void TNotesCommands::RAlignExecute(const QAction& sender) {
-    ApplyParaStyle(sender.data().toInt());
+    editor_->ApplyParaStyle(sender.data().toInt());
     RichNoteEdit1CurParaStyleChanged();
 }
 
 void TNotesCommands::Indent(bool right) {
-    const TParaInfo& current = rns_.ParaStyles()[editor_->EditData().CurParaStyleNo];
+    const TParaInfo& current = rns_.ParaStyles()[editor_->GetCurParaStyleNo()];
     const std::optional<int> target = IndentTarget(current.LeftIndent, right, editor_->width());
     if (!target) {
         return;
     }
-    ApplyParaStyle(FindOrAddParaStyle(rns_.ParaStyles(), current.Alignment, *target,
-                                      current.Background.Color));
+    editor_->ApplyParaStyle(FindOrAddParaStyle(rns_.ParaStyles(), current.Alignment, *target,
+                                               current.Background.Color));
 }
 
 void TNotesCommands::RParagraphBgColorExecute() {
@@ -545,9 +533,9 @@ void TNotesCommands::RParagraphBgColorExecute() {
         return;
     }
     operands_.Color = *color;
-    const TParaInfo& current = rns_.ParaStyles()[editor_->EditData().CurParaStyleNo];
-    ApplyParaStyle(FindOrAddParaStyle(rns_.ParaStyles(), current.Alignment, current.LeftIndent,
-                                      operands_.Color));
+    const TParaInfo& current = rns_.ParaStyles()[editor_->GetCurParaStyleNo()];
+    editor_->ApplyParaStyle(FindOrAddParaStyle(rns_.ParaStyles(), current.Alignment,
+                                               current.LeftIndent, operands_.Color));
 }
 
 void TNotesCommands::RInsertFileExecute() {
@@ -620,14 +608,8 @@ void TNotesCommands::ToolButton56Click() {
 
 void TNotesCommands::FindDialog1Find() {
     const TFindOptions options = FindDialog1().Options();
-    TRNSearchOptions search;
-    if (options.Contains(TFindOption::frDown)) {
-        search.Include(TRNSearchOption::rnsroDown);
-    }
-    if (options.Contains(TFindOption::frMatchCase)) {
-        search.Include(TRNSearchOption::rnsroMatchCase);
-    }
-    if (!editor_->SearchTextW(ToQ(FindDialog1().FindText()).toStdU16String(), search)) {
+    if (!editor_->SearchTextW(ToQ(FindDialog1().FindText()).toStdU16String(),
+                              GetRNESearchOptions(options))) {
         prompts_->Message("Can't find", "Search complete", TNoteMessageIcon::Exclamation);
     }
 }
@@ -731,7 +713,7 @@ void TNotesCommands::UpdateUndoMenu() {
 }
 
 void TNotesCommands::RichNoteEdit1CurParaStyleChanged() {
-    const int paraNo = editor_->EditData().CurParaStyleNo;
+    const int paraNo = editor_->GetCurParaStyleNo();
     for (TNoteAction action : AlignButtons) {
         Action(action)->setChecked(Action(action)->data().toInt() == paraNo);
     }
@@ -741,7 +723,7 @@ void TNotesCommands::RichNoteEdit1CurTextStyleChanged() {
     if (!host_.NotesPageActive()) {
         return;
     }
-    const TFontInfo& style = rns_.TextStyles()[editor_->EditData().CurTextStyleNo];
+    const TFontInfo& style = rns_.TextStyles()[editor_->GetCurTextStyleNo()];
     {
         // Showing the font at the caret applies nothing: only the user's choice does.
         const QSignalBlocker blocker(combH_);

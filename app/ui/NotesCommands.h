@@ -169,8 +169,6 @@ private:
     void ChangeFontSize(int delta);
     void ChooseTextColor(int code);
     void Indent(bool right);
-    void Convert(int code);
-    void ApplyParaStyle(int paraNo);
     void ShowCaretPosition();
     bool FormatForPrinting();
 

@@ -4,6 +4,7 @@
 #include "app/ui/NotesStorage.h"
 #include "app/ui/NotesStyleSheet.h"
 #include "app/ui/NotesStyles.h"
+#include "app/ui/dialogs/FindDialog.h"
 #include "platform/graphics/Bitmap.h"
 
 #include "tests/app_ui/NotesRig.h"
@@ -370,6 +371,34 @@ TEST(NotesFiles, ExportsReachTheirWritersAndAFailureKeepsTheOldFile) {
     fs::permissions(locked.Path(), fs::perms::owner_all);
     EXPECT_EQ(rig.Prompts.Messages, std::vector<std::string>{"Error during saving|Error"});
     EXPECT_EQ(ReadFileBytes(locked / "old.rtf"), "old");
+}
+
+TEST(NotesCommands, FindSelectsTheTextOrSaysItIsNotThere) {
+    struct Case {
+        const char* text;
+        TFindOptions options;
+        const char* selected;
+        std::vector<std::string> messages;
+    };
+    const TFindOptions down{TFindOption::frDown};
+    const Case cases[] = {
+        {"Beta", down, "Beta", {}},
+        {"beta", down, "Beta", {}},
+        {"beta", down | TFindOptions{TFindOption::frMatchCase}, "", {"Can't find|Search complete"}},
+        {"Alpha", down, "", {"Can't find|Search complete"}}, // behind the caret
+        {"Alpha", {}, "Alpha", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        NotesRig rig;
+        rig.Fill({{"Alpha Beta", 0, 0}});
+        rig.Caret(0, 7);
+        rig.Notes->FindDialog1().SetFindText(c.text);
+        rig.Notes->FindDialog1().SetOptions(c.options);
+        rig.Notes->FindDialog1Find();
+        EXPECT_EQ(rig.Prompts.Messages, c.messages);
+        EXPECT_EQ(rig.E().GetSelText(), c.selected);
+    }
 }
 
 } // namespace
