@@ -7,19 +7,13 @@
 #include "app/ui/dialogs/FindDialog.h"
 #include "app/ui/dialogs/PreviewFrm.h"
 #include "platform/base/QtText.h"
-#include "platform/graphics/Bitmap.h"
-#include "platform/graphics/Icon.h"
 #include "platform/graphics/ImageList.h"
-#include "platform/graphics/JPEGImage.h"
-#include "platform/graphics/Metafile.h"
 #include "platform/widgets/Control.h"
 #include "platform/widgets/Cursors.h"
-#include "richtext/model/RNUni.h"
 #include "richtext/view/PtblRN.h"
 #include "richtext/view/RNEdit.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QFontDatabase>
@@ -27,67 +21,83 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <filesystem>
-
 namespace {
 
 struct TNoteActionEntry {
     TNoteAction Action;
     const char* Name;
-    const char* Caption; // the menu's, or null for the hint's short part
-    const char* Hint;    // "short|long", or null for none
-    QKeySequence::StandardKey Key;
-    const char* Shortcut; // where no standard key fits
+    const char* Caption;  // the menu's, or null for the hint's short part
+    const char* Hint;     // "short|long", or null for none
+    const char* Shortcut; // or null
     int Tag;
+    void (TNotesCommands::*Run)();
 };
 
-constexpr auto NoKey = QKeySequence::UnknownKey;
+constexpr int PrintMarginMM = 20;
 
 constexpr TNoteActionEntry NoteActionEntries[] = {
-    {TNoteAction::RUndo, "RUndo", "&Undo", "Undo|Undo Last Operation", NoKey, "Ctrl+Z", 0},
-    {TNoteAction::RRedo, "RRedo", "&Redo", "Redo|Redo Operation", NoKey, "Ctrl+Y", 0},
-    {TNoteAction::RCut, "RCut", "&Cut", "Cut|Cut ", NoKey, "Ctrl+X", 0},
-    {TNoteAction::RCopy, "RCopy", "C&opy", "Copy|Copy", NoKey, "Ctrl+C", 0},
-    {TNoteAction::RPaste, "RPaste", "&Paste", "Paste|Paste", NoKey, "Ctrl+V", 0},
-    {TNoteAction::RDelete, "RDelete", "&Delete", nullptr, NoKey, "Ctrl+Del", 0},
-    {TNoteAction::RSelectAll, "RSelectAll", "Select &All", nullptr, NoKey, "Ctrl+A", 0},
-    {TNoteAction::RFind, "RFind", nullptr, "Find|Find Text in Note", NoKey, nullptr, 0},
-    {TNoteAction::RBold, "RBold", nullptr, "Bold|Bold", NoKey, nullptr, 0},
-    {TNoteAction::RItalic, "RItalic", nullptr, "Italic|Italic", NoKey, nullptr, 0},
-    {TNoteAction::RUnderscore, "RUnderscore", nullptr, "UnderScore|UnderScore", NoKey, nullptr, 0},
-    {TNoteAction::Rmiddlescore, "Rmiddlescore", nullptr, "Strikeout|Strikeout", NoKey, nullptr, 0},
-    {TNoteAction::RFontIncrease, "RFontIncrease", nullptr, "Font Enlarge|Font Size Enlarge", NoKey,
-     nullptr, 0},
-    {TNoteAction::RFontDecrease, "RFontDecrease", nullptr, "Font Smaller|Decrease Font Size", NoKey,
-     nullptr, 0},
-    {TNoteAction::RTextColor, "RTextColor", nullptr, "Text Color|Set Text Color", NoKey, nullptr,
-     0},
+    {TNoteAction::RUndo, "RUndo", "&Undo", "Undo|Undo Last Operation", "Ctrl+Z", 0,
+     &TNotesCommands::RUndoExecute},
+    {TNoteAction::RRedo, "RRedo", "&Redo", "Redo|Redo Operation", "Ctrl+Y", 0,
+     &TNotesCommands::RRedoExecute},
+    {TNoteAction::RCut, "RCut", "&Cut", "Cut|Cut ", "Ctrl+X", 0, &TNotesCommands::RCutExecute},
+    {TNoteAction::RCopy, "RCopy", "C&opy", "Copy|Copy", "Ctrl+C", 0, &TNotesCommands::RCopyExecute},
+    {TNoteAction::RPaste, "RPaste", "&Paste", "Paste|Paste", "Ctrl+V", 0,
+     &TNotesCommands::RPasteExecute},
+    {TNoteAction::RDelete, "RDelete", "&Delete", nullptr, "Ctrl+Del", 0,
+     &TNotesCommands::RDeleteExecute},
+    {TNoteAction::RSelectAll, "RSelectAll", "Select &All", nullptr, "Ctrl+A", 0,
+     &TNotesCommands::RSelectAllExecute},
+    {TNoteAction::RFind, "RFind", nullptr, "Find|Find Text in Note", nullptr, 0,
+     &TNotesCommands::RFindExecute},
+    {TNoteAction::RBold, "RBold", nullptr, "Bold|Bold", nullptr, 0, &TNotesCommands::RBoldExecute},
+    {TNoteAction::RItalic, "RItalic", nullptr, "Italic|Italic", nullptr, 0,
+     &TNotesCommands::RItalicExecute},
+    {TNoteAction::RUnderscore, "RUnderscore", nullptr, "UnderScore|UnderScore", nullptr, 0,
+     &TNotesCommands::RUnderscoreExecute},
+    {TNoteAction::Rmiddlescore, "Rmiddlescore", nullptr, "Strikeout|Strikeout", nullptr, 0,
+     &TNotesCommands::RmiddlescoreExecute},
+    {TNoteAction::RFontIncrease, "RFontIncrease", nullptr, "Font Enlarge|Font Size Enlarge",
+     nullptr, 0, &TNotesCommands::RFontIncreaseExecute},
+    {TNoteAction::RFontDecrease, "RFontDecrease", nullptr, "Font Smaller|Decrease Font Size",
+     nullptr, 0, &TNotesCommands::RFontDecreaseExecute},
+    {TNoteAction::RTextColor, "RTextColor", nullptr, "Text Color|Set Text Color", nullptr, 0,
+     &TNotesCommands::RTextColorExecute},
     {TNoteAction::RTxBgColor, "RTxBgColor", nullptr,
-     "Text Background Color|Set Text Background Color", NoKey, nullptr, 0},
-    {TNoteAction::RAlgnLeft, "RAlgnLeft", nullptr, "Left|Left Align", NoKey, nullptr, 0},
-    {TNoteAction::RAlignCnt, "RAlignCnt", nullptr, "Center|Center Align", NoKey, nullptr, 2},
-    {TNoteAction::RAlignRight, "RAlignRight", nullptr, "Right|Right Align", NoKey, nullptr, 3},
-    {TNoteAction::RAlignAdj, "RAlignAdj", nullptr, "AlignAdjust|AlignAdjust", NoKey, nullptr, 4},
-    {TNoteAction::RLeftAdj, "RLeftAdj", nullptr, "Left Adjustment|Left Adjustment", NoKey, nullptr,
-     0},
-    {TNoteAction::RRightAdj, "RRightAdj", nullptr, "Right Adjustment|Right Adjustment", NoKey,
-     nullptr, 0},
+     "Text Background Color|Set Text Background Color", nullptr, 0,
+     &TNotesCommands::RTxBgColorExecute},
+    {TNoteAction::RAlgnLeft, "RAlgnLeft", nullptr, "Left|Left Align", nullptr, 0,
+     &TNotesCommands::RAlgnLeftExecute},
+    {TNoteAction::RAlignCnt, "RAlignCnt", nullptr, "Center|Center Align", nullptr, 2,
+     &TNotesCommands::RAlignCntExecute},
+    {TNoteAction::RAlignRight, "RAlignRight", nullptr, "Right|Right Align", nullptr, 3,
+     &TNotesCommands::RAlignRightExecute},
+    {TNoteAction::RAlignAdj, "RAlignAdj", nullptr, "AlignAdjust|AlignAdjust", nullptr, 4,
+     &TNotesCommands::RAlignAdjExecute},
+    {TNoteAction::RLeftAdj, "RLeftAdj", nullptr, "Left Adjustment|Left Adjustment", nullptr, 0,
+     &TNotesCommands::RLeftAdjExecute},
+    {TNoteAction::RRightAdj, "RRightAdj", nullptr, "Right Adjustment|Right Adjustment", nullptr, 0,
+     &TNotesCommands::RRightAdjExecute},
     {TNoteAction::RParagraphBgColor, "RParagraphBgColor", nullptr,
-     "Background Color|Backgroud Color of Paragraph", NoKey, nullptr, 0},
-    {TNoteAction::RInsertFile, "RInsertFile", "File", "Insert File |Insert File into Note", NoKey,
-     nullptr, 0},
-    {TNoteAction::RInsertPic, "RInsertPic", "Picture", "Insert Image|Insert Image Into Note", NoKey,
-     nullptr, 0},
+     "Background Color|Backgroud Color of Paragraph", nullptr, 0,
+     &TNotesCommands::RParagraphBgColorExecute},
+    {TNoteAction::RInsertFile, "RInsertFile", "File", "Insert File |Insert File into Note", nullptr,
+     0, &TNotesCommands::RInsertFileExecute},
+    {TNoteAction::RInsertPic, "RInsertPic", "Picture", "Insert Image|Insert Image Into Note",
+     nullptr, 0, &TNotesCommands::RInsertPicExecute},
     {TNoteAction::RInsertPageBreak, "RInsertPageBreak", "Page &Break", "PageBreak|Insert Pagebreak",
-     NoKey, nullptr, 0},
+     nullptr, 0, &TNotesCommands::RInsertPageBreak},
     {TNoteAction::RSave, "RSave", "&Save",
-     "Save Document|Save Document(will be autosaved if not saved by user)", NoKey, nullptr, 0},
-    {TNoteAction::RExport, "RExport", nullptr, "Export|Export note content", NoKey, nullptr, 0},
-    {TNoteAction::RPrint, "RPrint", nullptr, "Print|Print Note", NoKey, nullptr, 0},
-    {TNoteAction::RPirntPreview, "RPirntPreview", nullptr, "Print Preview|Print Preview", NoKey,
-     nullptr, 0},
-    {TNoteAction::ToolButton56, "ToolButton56", nullptr, "Bullet|Insert Bullet", NoKey, nullptr, 0},
+     "Save Document|Save Document(will be autosaved if not saved by user)", nullptr, 0,
+     &TNotesCommands::RSaveExecute},
+    {TNoteAction::RExport, "RExport", nullptr, "Export|Export note content", nullptr, 0,
+     &TNotesCommands::RExportExecute},
+    {TNoteAction::RPrint, "RPrint", nullptr, "Print|Print Note", nullptr, 0,
+     &TNotesCommands::RPrintExecute},
+    {TNoteAction::RPirntPreview, "RPirntPreview", nullptr, "Print Preview|Print Preview", nullptr,
+     0, &TNotesCommands::RPirntPreviewExecute},
+    {TNoteAction::ToolButton56, "ToolButton56", nullptr, "Bullet|Insert Bullet", nullptr, 0,
+     &TNotesCommands::ToolButton56Click},
 };
 
 // The four style buttons and the four alignment buttons are toggles.
@@ -101,61 +111,7 @@ constexpr const char* StyleButtonNames[] = {"ToolButton66", "ToolButton67", "Too
 constexpr const char* AlignButtonNames[] = {"ToolButton76", "ToolButton77", "ToolButton37",
                                             "ToolButton38"};
 
-constexpr const char* InsertFileFilter =
-    "RTF Files(*.rtf)|*.rtf|Text Files - autodetect (*.txt)|*.txt|OEM Text Files "
-    "(*.txt)|*.txt|RichNote Format Files(*.rnf)|*.rnf|";
-constexpr const char* PictureFilter =
-    "Graphics(*.bmp;*.wmf;*.emf;*.ico;*.jpg)|*.bmp;*.wmf;*.emf;*.ico;*.jpg|All(*.*)|*.*";
-constexpr const char* ExportFilter =
-    "RTF Files (*.rtf)|*.rtf|Text (*.txt)|*.txt|Unicode Text (*.txt)|*.txt|Plain HTML "
-    "(*.htm;*.html)|*.htm;*.html|HTML with CSS (*.htm;*.html)|*.htm;*.html|RNF|*.rnf";
-constexpr const char* ExportTitle = "Demo File";
-constexpr const char* ExportImagePrefix = "img";
-constexpr int ExportLineWidth = 80;
-constexpr int PrintMarginMM = 20;
-
-// The hourglass while a file is read or written.
-class TWaitCursor {
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
-
-std::string UpperCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
-// A reader or writer that throws has failed like one that answers false.
-template <class Work> bool Succeeds(Work work) {
-    try {
-        return work();
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
 } // namespace
-
-std::unique_ptr<TGraphic> PictureForExtension(const std::string& extension) {
-    const std::string ext = UpperCase(extension);
-    if (ext == ".JPG" || ext == ".JPEG") {
-        return std::make_unique<TJPEGImage>();
-    }
-    if (ext == ".BMP" || ext == ".DIB") {
-        return std::make_unique<TBitmap>();
-    }
-    if (ext == ".ICO") {
-        return std::make_unique<TIcon>();
-    }
-    if (ext == ".WMF" || ext == ".EMF") {
-        return std::make_unique<TMetafile>();
-    }
-    return nullptr;
-}
 
 TNotesCommands::TNotesCommands(QWidget& page, INotesHost& host, INotesPrompts& prompts,
                                const TImageList& images)
@@ -380,311 +336,49 @@ void TNotesCommands::SaveNotes(TPageInfo& record) {
 // ---- commands ---------------------------------------------------------------------------------
 
 void TNotesCommands::Execute(TNoteAction action) {
-    TRichNoteEdit& e = *editor_;
-    switch (action) {
-    case TNoteAction::RUndo:
-        e.Undo();
-        UpdateUndoMenu();
-        break;
-    case TNoteAction::RRedo:
-        e.Redo();
-        UpdateUndoMenu();
-        break;
-    case TNoteAction::RCut:
-        e.CutDef();
-        break;
-    case TNoteAction::RCopy:
-        e.CopyDef();
-        break;
-    case TNoteAction::RPaste:
-        e.Paste();
-        break;
-    case TNoteAction::RDelete:
-        e.DeleteSelection();
-        break;
-    case TNoteAction::RSelectAll:
-        e.SelectAll();
-        e.setFocus();
-        e.Invalidate();
-        break;
-    case TNoteAction::RFind:
-        FindDialog1().show();
-        FindDialog1().raise();
-        break;
-    case TNoteAction::RBold:
-        RBoldExecute();
-        break;
-    case TNoteAction::RItalic:
-        RItalicExecute();
-        break;
-    case TNoteAction::RUnderscore:
-        RUnderscoreExecute();
-        break;
-    case TNoteAction::Rmiddlescore:
-        RmiddlescoreExecute();
-        break;
-    case TNoteAction::RFontIncrease:
-        RFontIncreaseExecute();
-        break;
-    case TNoteAction::RFontDecrease:
-        RFontDecreaseExecute();
-        break;
-    case TNoteAction::RTextColor:
-        RTextColorExecute();
-        break;
-    case TNoteAction::RTxBgColor:
-        RTxBgColorExecute();
-        break;
-    case TNoteAction::RAlgnLeft:
-    case TNoteAction::RAlignCnt:
-    case TNoteAction::RAlignRight:
-    case TNoteAction::RAlignAdj:
-        RAlignExecute(*Action(action));
-        break;
-    case TNoteAction::RLeftAdj:
-        RLeftAdjExecute();
-        break;
-    case TNoteAction::RRightAdj:
-        RRightAdjExecute();
-        break;
-    case TNoteAction::RParagraphBgColor:
-        RParagraphBgColorExecute();
-        break;
-    case TNoteAction::RInsertFile:
-        RInsertFileExecute();
-        break;
-    case TNoteAction::RInsertPic:
-        RInsertPicExecute();
-        break;
-    case TNoteAction::RInsertPageBreak:
-        RInsertPageBreak();
-        break;
-    case TNoteAction::RSave:
-        RSaveExecute();
-        break;
-    case TNoteAction::RExport:
-        RExportExecute();
-        break;
-    case TNoteAction::RPrint:
-        RPrintExecute();
-        break;
-    case TNoteAction::RPirntPreview:
-        RPirntPreviewExecute();
-        break;
-    case TNoteAction::ToolButton56:
-        ToolButton56Click();
-        break;
+    for (const TNoteActionEntry& entry : NoteActionEntries) {
+        if (entry.Action == action) {
+            (this->*entry.Run)();
+            return;
+        }
     }
 }
 
-void TNotesCommands::ToggleFontStyle(TNoteAction button, int on, int off) {
-    RichNoteEdit1CurTextStyleChanged();
-    const bool down = Action(button)->isChecked();
-    editor_->ApplyStyleConversion(down ? off : on);
-    RichNoteEdit1CurTextStyleChanged();
+void TNotesCommands::RUndoExecute() {
+    editor_->Undo();
+    UpdateUndoMenu();
 }
 
-void TNotesCommands::ChangeFontSize(int delta) {
-    const int size = rns_.TextStyles()[editor_->GetCurTextStyleNo()].Size + delta;
-    // Below one point no text shows: the smallest size stays.
-    operands_.FontSize = std::max(1, size);
-    editor_->ApplyStyleConversion(ncFontSize);
+void TNotesCommands::RRedoExecute() {
+    editor_->Redo();
+    UpdateUndoMenu();
 }
 
-void TNotesCommands::ChooseTextColor(int code) {
-    // A cancelled dialog leaves the note as it was.
-    const std::optional<TColor> color = prompts_->ChooseColor(operands_.Color);
-    if (!color) {
-        return;
-    }
-    operands_.Color = *color;
-    editor_->ApplyStyleConversion(code);
+void TNotesCommands::RCutExecute() {
+    editor_->CutDef();
 }
 
-void TNotesCommands::combHClick() {
-    if (combH_->currentIndex() < 0) {
-        return;
-    }
-    operands_.FontName = FromQ(combH_->currentText());
-    editor_->ApplyStyleConversion(ncFontName);
-    if (host_.WindowVisible()) {
-        editor_->setFocus();
-    }
+void TNotesCommands::RCopyExecute() {
+    editor_->CopyDef();
 }
 
-void TNotesCommands::RAlignExecute(const QAction& sender) {
-    editor_->ApplyParaStyle(sender.data().toInt());
-    RichNoteEdit1CurParaStyleChanged();
+void TNotesCommands::RPasteExecute() {
+    editor_->Paste();
 }
 
-void TNotesCommands::Indent(bool right) {
-    const TParaInfo& current = rns_.ParaStyles()[editor_->GetCurParaStyleNo()];
-    const std::optional<int> target = IndentTarget(current.LeftIndent, right, editor_->width());
-    if (!target) {
-        return;
-    }
-    editor_->ApplyParaStyle(FindOrAddParaStyle(rns_.ParaStyles(), current.Alignment, *target,
-                                               current.Background.Color));
+void TNotesCommands::RDeleteExecute() {
+    editor_->DeleteSelection();
 }
 
-void TNotesCommands::RParagraphBgColorExecute() {
-    const std::optional<TColor> color = prompts_->ChooseColor(operands_.Color);
-    if (!color) {
-        return;
-    }
-    operands_.Color = *color;
-    const TParaInfo& current = rns_.ParaStyles()[editor_->GetCurParaStyleNo()];
-    editor_->ApplyParaStyle(FindOrAddParaStyle(rns_.ParaStyles(), current.Alignment,
-                                               current.LeftIndent, operands_.Color));
+void TNotesCommands::RSelectAllExecute() {
+    editor_->SelectAll();
+    editor_->setFocus();
+    editor_->Invalidate();
 }
 
-void TNotesCommands::RInsertFileExecute() {
-    const std::optional<TNoteFileChoice> file =
-        prompts_->OpenFile("Inserting File", InsertFileFilter);
-    if (!file) {
-        return;
-    }
-    bool read = false;
-    const int changesBefore = changes_;
-    {
-        TWaitCursor wait;
-        TRichNoteEdit& e = *editor_;
-        const std::string& path = file->Path;
-        read = Succeeds([&] {
-            switch (file->FilterIndex) {
-            case 1:
-                return e.InsertRTFFromFileEd(path);
-            case 2:
-                return RN_TestFileUnicode(path) == TRNUnicodeTestResult::rnutYes
-                           ? e.InsertTextFromFileW(path)
-                           : e.InsertTextFromFile(path);
-            case 3:
-                return e.InsertOEMTextFromFile(path);
-            case 4:
-                return e.InsertRNFFromFileEd(path);
-            default:
-                return false;
-            }
-        });
-    }
-    if (!read) {
-        prompts_->Message("Error reading file", "Error", TNoteMessageIcon::Error);
-    } else if (changes_ == changesBefore) {
-        // The text readers leave telling the change to their caller.
-        RichNoteEdit1Change();
-    }
-}
-
-void TNotesCommands::RInsertPicExecute() {
-    const std::optional<TNoteFileChoice> file =
-        prompts_->OpenFile("Inserting Image", PictureFilter);
-    if (!file) {
-        return;
-    }
-    const std::string extension = UpperCase(std::filesystem::path(file->Path).extension().string());
-    std::unique_ptr<TGraphic> picture = PictureForExtension(extension);
-    if (picture == nullptr) {
-        prompts_->Message("Format '" + extension + "' is not supported", "Error",
-                          TNoteMessageIcon::Error);
-        return;
-    }
-    if (!Succeeds([&] {
-            picture->LoadFromFile(file->Path);
-            return true;
-        })) {
-        prompts_->Message("Error reading file", "Error", TNoteMessageIcon::Error);
-        return;
-    }
-    editor_->InsertPicture("", std::move(picture), TRNVAlign::rnvaBaseline);
-}
-
-void TNotesCommands::RInsertPageBreak() {
-    editor_->InsertPageBreak();
-}
-
-void TNotesCommands::ToolButton56Click() {
-    editor_->InsertBullet(NotesBulletImage, &images_);
-}
-
-void TNotesCommands::FindDialog1Find() {
-    const TFindOptions options = FindDialog1().Options();
-    if (!editor_->SearchTextW(ToQ(FindDialog1().FindText()).toStdU16String(),
-                              GetRNESearchOptions(options))) {
-        prompts_->Message("Can't find", "Search complete", TNoteMessageIcon::Exclamation);
-    }
-}
-
-void TNotesCommands::RSaveExecute() {
-    TPageInfo* record = NodeRecord(host_.SelectedNode());
-    if (record == nullptr || damaged_) {
-        return;
-    }
-    saveRichContent(record->Notes, *editor_);
-    Action(TNoteAction::RSave)->setEnabled(false);
-    noteDirty_ = false;
-    host_.SetBinderDirty();
-    host_.FileSaveExecute();
-    host_.modifysb(NotesStatusPanel, "Saved", -1);
-}
-
-void TNotesCommands::RExportExecute() {
-    const std::optional<TNoteFileChoice> file =
-        prompts_->SaveFile("Save & Export", ExportFilter, "rtf");
-    if (!file) {
-        return;
-    }
-    bool saved = false;
-    {
-        TWaitCursor wait;
-        TRichNoteEdit& e = *editor_;
-        const std::string& path = file->Path;
-        // Every writer replaces the file in one step: a failed export leaves the old one.
-        saved = Succeeds([&] {
-            switch (file->FilterIndex) {
-            case 1:
-                return e.SaveRTF(path, false);
-            case 2:
-                return e.SaveText(path, ExportLineWidth);
-            case 3:
-                return e.SaveTextW(path, ExportLineWidth);
-            case 4:
-                return e.SaveHTML(path, ExportTitle, ExportImagePrefix, {});
-            case 5:
-                return e.SaveHTMLEx(path, ExportTitle, ExportImagePrefix, "", "", "", {});
-            case 6:
-                return e.SaveRNF(path, false);
-            default:
-                return false;
-            }
-        });
-    }
-    if (!saved) {
-        prompts_->Message("Error during saving", "Error", TNoteMessageIcon::None);
-    }
-}
-
-bool TNotesCommands::FormatForPrinting() {
-    print_->AssignSource(*editor_);
-    print_->FormatPages({});
-    return print_->GetPagesCount() > 0;
-}
-
-void TNotesCommands::RPrintExecute() {
-    if (!prompts_->PrinterSetup()) {
-        return;
-    }
-    if (FormatForPrinting()) {
-        print_->Print("Tarnwick File", 1, false);
-    }
-}
-
-void TNotesCommands::RPirntPreviewExecute() {
-    if (!FormatForPrinting() || preview_ == nullptr) {
-        return;
-    }
-    preview_->rnpp().SetRNPrint(print_.get());
-    preview_->Button1Click();
-    preview_->exec();
+void TNotesCommands::RFindExecute() {
+    FindDialog1().show();
+    FindDialog1().raise();
 }
 
 // ---- editor events ----------------------------------------------------------------------------

@@ -120,6 +120,14 @@ public:
     // ---- commands ----
     // Runs the command of an action, as its menu entry or button does.
     void Execute(TNoteAction action);
+    void RUndoExecute();
+    void RRedoExecute();
+    void RCutExecute();
+    void RCopyExecute();
+    void RPasteExecute();
+    void RDeleteExecute();
+    void RSelectAllExecute();
+    void RFindExecute();
     void RBoldExecute() { ToggleFontStyle(TNoteAction::RBold, ncBoldOn, ncBoldOff); }
     void RItalicExecute() { ToggleFontStyle(TNoteAction::RItalic, ncItalicOn, ncItalicOff); }
     void RUnderscoreExecute() {
@@ -132,8 +140,11 @@ public:
     void RFontDecreaseExecute() { ChangeFontSize(-1); }
     void RTextColorExecute() { ChooseTextColor(ncTextColor); }
     void RTxBgColorExecute() { ChooseTextColor(ncBackColor); }
-    // Alignment by the action's tag.
-    void RAlignExecute(const QAction& sender);
+    // Alignment by the action's tag: paragraph styles 0, 2, 3 and 4.
+    void RAlgnLeftExecute() { Align(TNoteAction::RAlgnLeft); }
+    void RAlignCntExecute() { Align(TNoteAction::RAlignCnt); }
+    void RAlignRightExecute() { Align(TNoteAction::RAlignRight); }
+    void RAlignAdjExecute() { Align(TNoteAction::RAlignAdj); }
     void RLeftAdjExecute() { Indent(false); }
     void RRightAdjExecute() { Indent(true); }
     void RParagraphBgColorExecute();
@@ -167,6 +178,7 @@ private:
     void ConnectEditor();
     void ToggleFontStyle(TNoteAction button, int on, int off);
     void ChangeFontSize(int delta);
+    void Align(TNoteAction sender);
     void ChooseTextColor(int code);
     void Indent(bool right);
     void ShowCaretPosition();
