@@ -6,6 +6,7 @@
 #include "app/ui/dialogs/FindDialog.h"
 #include "app/ui/dialogs/PreviewFrm.h"
 #include "platform/base/QtText.h"
+#include "platform/base/StringUtils.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Icon.h"
 #include "platform/graphics/JPEGImage.h"
@@ -16,7 +17,6 @@
 
 #include <QApplication>
 
-#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -41,12 +41,6 @@ public:
     TWaitCursor(const TWaitCursor&) = delete;
     TWaitCursor& operator=(const TWaitCursor&) = delete;
 };
-
-std::string UpperCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
 
 // A reader or writer that throws has failed like one that answers false.
 template <class Work> bool Succeeds(Work work) {
