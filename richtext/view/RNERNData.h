@@ -175,6 +175,9 @@ public:
     void ResizeControl(int itemNo, int width, int height, bool reformat);
     void DoResizeControl(int itemNo, int oldWidth, int oldHeight, int newWidth, int newHeight);
     void AdjustControlPlacement(int itemNo);
+    // After formatting: controls whose size no longer fits their draw items (a widget that
+    // sized itself when shown) get their paragraphs formatted again.
+    void Formatted(int firstItemNo, int lastItemNo, bool partial) override;
     void Change() { ChangeEx(true); }
     void ChangeEx(bool clearRedo) { EditHost.DoChange(clearRedo); }
     // The editor keeps hypertext areas only while something needs them.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QLocale>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -126,4 +128,36 @@ TEST(EditControlStyles, SearchSelectsTheNextMatch) {
     EXPECT_FALSE(f.Edit->SearchText(
         "EF", TRNESearchOptions{TRNESearchOption::rnseoDown, TRNESearchOption::rnseoMatchCase}));
     EXPECT_TRUE(f.Edit->SearchTextW(u"bc", TRNESearchOptions{}));
+}
+
+TEST(EditControlStyles, TheInputLanguageSwitchesAnEightBitStyle) {
+    struct Locale {
+        QLocale locale;
+        TFontCharset charset;
+    };
+    for (const Locale& l :
+         {Locale{QLocale("ru_RU"), RUSSIAN_CHARSET},
+          Locale{QLocale("sr_Latn_RS"), EASTEUROPE_CHARSET},
+          Locale{QLocale("zh_TW"), CHINESEBIG5_CHARSET}, Locale{QLocale("zh_CN"), GB2312_CHARSET},
+          Locale{QLocale("de_DE"), ANSI_CHARSET}}) {
+        EXPECT_EQ(TRichNoteEdit::CharsetOfLocale(l.locale), l.charset)
+            << l.locale.name().toStdString();
+    }
+    StyleForm f;
+    const int styles = f.Sheet.TextStyles().Count();
+    f.Edit->WMInputLangChange(GREEK_CHARSET);
+    EXPECT_EQ(f.Edit->GetCurTextStyleNo(), 0);
+    f.Edit->EditorOptions.Include(TRNEditorOption::rnoAutoSwitchLang);
+    f.Edit->WMInputLangChange(GREEK_CHARSET);
+    const int greek = f.Edit->GetCurTextStyleNo();
+    EXPECT_EQ(greek, styles);
+    EXPECT_EQ(f.Sheet.TextStyles()[greek].Charset, GREEK_CHARSET);
+    f.Edit->WMInputLangChange(DEFAULT_CHARSET);
+    EXPECT_EQ(f.Edit->GetCurTextStyleNo(), 0);
+    f.Edit->WMInputLangChange(GREEK_CHARSET);
+    EXPECT_EQ(f.Edit->GetCurTextStyleNo(), greek);
+    EXPECT_EQ(f.Sheet.TextStyles().Count(), styles + 1);
+    f.Sheet.TextStyles()[greek].Unicode = true;
+    f.Edit->WMInputLangChange(RUSSIAN_CHARSET);
+    EXPECT_EQ(f.Edit->GetCurTextStyleNo(), greek);
 }
