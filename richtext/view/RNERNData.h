@@ -267,8 +267,9 @@ private:
     TRNSelRange SelectionRange() const;
     void ConvertWholeItem(int itemNo, int newStyle, bool clearTag);
     bool TextRangeDeletable(int itemNo, int a, int b) const;
-    // Gives the caret's paragraph the current paragraph style.
-    void ApplyCurParaToCaret();
+    // Gives the caret's paragraph the paragraph style `paraNo` (the current one when Delete
+    // or Backspace was pressed), as part of the key's undo step.
+    void ApplyCurParaToCaret(int paraNo);
     void CaretToFirstStopOf(int itemNo);
     // A refused command: a beep, and no empty group left behind.
     bool Refuse();

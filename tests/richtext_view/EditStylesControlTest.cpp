@@ -161,3 +161,26 @@ TEST(EditControlStyles, TheInputLanguageSwitchesAnEightBitStyle) {
     f.Edit->WMInputLangChange(RUSSIAN_CHARSET);
     EXPECT_EQ(f.Edit->GetCurTextStyleNo(), greek);
 }
+
+TEST(EditControlStyles, JoiningParagraphsTakesTheCaretsParagraphStyleInTheSameStep) {
+    for (const bool backspace : {true, false}) {
+        SCOPED_TRACE(backspace ? "Backspace" : "Delete");
+        EditForm f([](TRichNoteEdit& e) {
+            e.AddNL("ab", 0, 0);
+            e.AddNL("cd", 3, 1);
+        });
+        if (backspace) {
+            f.Caret(1, 1);
+        } else {
+            f.Caret(0, 3);
+        }
+        f.D().ChangeCaret(false, false, false, false);
+        const int paraNo = f.Edit->GetCurParaStyleNo();
+        EXPECT_EQ(paraNo, backspace ? 1 : 0);
+        UndoRedo(f, [&] { f.Key(backspace ? Qt::Key_Backspace : Qt::Key_Delete); });
+        EXPECT_EQ(f.UndoCount(), 1);
+        EXPECT_EQ(f.D().GetItemPara(0), paraNo);
+        EXPECT_EQ(f.D().GetItemPara(1), paraNo);
+        EXPECT_TRUE(f.D().GetItem(1).GetSameAsPrev());
+    }
+}
