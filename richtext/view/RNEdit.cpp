@@ -172,6 +172,9 @@ bool TRichNoteEdit::Grouped(TRNUndoType undoType, const std::function<bool()>& c
 // Text.
 
 bool TRichNoteEdit::InsertTextW(std::u16string_view text) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertTextW(text);
+    }
     if (!BeforeChange(false)) {
         return true;
     }
@@ -179,6 +182,9 @@ bool TRichNoteEdit::InsertTextW(std::u16string_view text) {
 }
 
 bool TRichNoteEdit::InsertText(std::string_view text) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertText(text);
+    }
     if (!BeforeChange(false)) {
         return true;
     }
@@ -197,18 +203,30 @@ bool TRichNoteEdit::InsertFile(const std::function<bool()>& insert) {
 }
 
 bool TRichNoteEdit::InsertTextFromFile(const std::string& fileName) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertTextFromFile(fileName);
+    }
     return InsertFile([&] { return EditData().InsertTextFromFile(fileName); });
 }
 
 bool TRichNoteEdit::InsertOEMTextFromFile(const std::string& fileName) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertOEMTextFromFile(fileName);
+    }
     return InsertFile([&] { return EditData().InsertOEMTextFromFile(fileName); });
 }
 
 bool TRichNoteEdit::InsertTextFromFileW(const std::string& fileName) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertTextFromFileW(fileName);
+    }
     return InsertFile([&] { return EditData().InsertTextFromFileW(fileName); });
 }
 
 bool TRichNoteEdit::InsertRNFFromFileEd(const std::string& fileName) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertRNFFromFileEd(fileName);
+    }
     return InsertFile([&] {
         TMemoryStream stream;
         stream.LoadFromFile(fileName);
@@ -217,6 +235,9 @@ bool TRichNoteEdit::InsertRNFFromFileEd(const std::string& fileName) {
 }
 
 bool TRichNoteEdit::InsertRTFFromFileEd(const std::string& fileName) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertRTFFromFileEd(fileName);
+    }
     return InsertFile([&] {
         TMemoryStream stream;
         stream.LoadFromFile(fileName);
@@ -225,6 +246,9 @@ bool TRichNoteEdit::InsertRTFFromFileEd(const std::string& fileName) {
 }
 
 bool TRichNoteEdit::InsertRNFFromStreamEd(TStream& stream) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertRNFFromStreamEd(stream);
+    }
     if (!BeforeChange(false)) {
         return true;
     }
@@ -233,6 +257,9 @@ bool TRichNoteEdit::InsertRNFFromStreamEd(TStream& stream) {
 }
 
 bool TRichNoteEdit::InsertRTFFromStreamEd(TStream& stream) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertRTFFromStreamEd(stream);
+    }
     if (!BeforeChange(false)) {
         return true;
     }

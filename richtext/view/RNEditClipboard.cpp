@@ -61,6 +61,9 @@ bool TRichNoteEdit::CanPasteRTF() {
 }
 
 bool TRichNoteEdit::CanPaste() {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->CanPaste();
+    }
     if (ReadOnly) {
         return false;
     }
@@ -143,6 +146,10 @@ bool TRichNoteEdit::PasteRTF() {
 }
 
 void TRichNoteEdit::Paste() {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        cell->Paste();
+        return;
+    }
     if (ReadOnly) {
         EditData().Beep();
         return;
@@ -173,6 +180,10 @@ void TRichNoteEdit::Paste() {
 }
 
 void TRichNoteEdit::DeleteSelection() {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        cell->DeleteSelection();
+        return;
+    }
     if (!BeforeChange(false)) {
         return;
     }
@@ -180,6 +191,10 @@ void TRichNoteEdit::DeleteSelection() {
 }
 
 void TRichNoteEdit::CutDef() {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        cell->CutDef();
+        return;
+    }
     if (!CopyDef()) {
         return;
     }

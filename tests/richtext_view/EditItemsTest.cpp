@@ -331,3 +331,40 @@ TEST(EditItems, AControlThatResizesWhenPlacedIsFormattedAgain) {
     const TRNDrawLineInfo& d = *f.D().DrawItems[f.D().FindDrawItemByItem(1)];
     EXPECT_EQ(std::make_pair(d.Width, d.Height), std::make_pair(42, 22));
 }
+
+TEST(EditItems, CommandsGoToAnOpenCellEditor) {
+    struct Case {
+        const char* name;
+        std::function<void(TRichNoteEdit&)> command;
+    };
+    const std::vector<Case> cases{
+        {"Picture",
+         [](TRichNoteEdit& e) {
+             e.InsertPicture("p", std::make_unique<TBitmap>(4, 4), TRNVAlign::rnvaBaseline);
+         }},
+        {"Break", [](TRichNoteEdit& e) { e.InsertBreak(1, TRNBreakStyle::rnbsLine, clNone); }},
+        {"Text", [](TRichNoteEdit& e) { e.InsertTextW(u"typed"); }},
+        {"Paste",
+         [](TRichNoteEdit& e) {
+             Offer({{"text/plain", "pasted"}});
+             e.Paste();
+         }},
+        {"ParaStyle", [](TRichNoteEdit& e) { e.ApplyParaStyle(1); }},
+        {"CurrentText", [](TRichNoteEdit& e) { e.SetCurrentItemText("renamed"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditForm f("outer");
+        auto* cell = new TRichNoteEdit(f.Edit);
+        cell->SetStyle(&f.Sheet);
+        cell->AddNL("cell", 0, 0);
+        cell->Format();
+        cell->EditData().SetCaretAtItem(0, 5);
+        f.Edit->AssignInplace(cell);
+        EXPECT_EQ(&f.Edit->GetActiveRichNoteEdit(), cell);
+        const std::string outer = f.Rnf();
+        c.command(*f.Edit);
+        EXPECT_EQ(f.Rnf(), outer);
+        EXPECT_EQ(cell->EditData().UndoList().Count(), 1);
+    }
+}
