@@ -59,23 +59,31 @@ std::vector<ItemCommand> ItemCommands(const TImageList& images) {
 TEST(EditItems, EachInsertIsOneUndoStepAtTheCaretOrOverTheSelection) {
     TImageList images(8, 8);
     images.Add(TBitmap(16, 8));
-    const std::vector<ItemCommand> commands = ItemCommands(images);
+    std::vector<ItemCommand> commands = ItemCommands(images);
+    // A page break drops the selection instead of replacing it.
+    commands.push_back({"PageBreak", [](EditForm& f) {
+                            f.Edit->InsertPageBreak();
+                            return true;
+                        }});
     const std::vector<std::string> atCaret{
         "|'ab' picture:pic 'cd'", "|'ab' bullet 'cd'",      "|'ab' hotspot 'cd'",
         "|'ab'|break|'cd'",       "|'ab' control:btn 'cd'", "|'ab' picture:made 'cd'",
+        "|'ab'|'cd'(page)",
     };
     const std::vector<std::string> overSelection{
-        "|'a' picture:pic 'd'", "|'a' bullet 'd'",      "|'a' hotspot 'd'",
-        "|'a'|break|'d'",       "|'a' control:btn 'd'", "|'a' picture:made 'd'",
+        "|'a' picture:pic 'd'", "|'a' bullet 'd'",       "|'a' hotspot 'd'", "|'a'|break|'d'",
+        "|'a' control:btn 'd'", "|'a' picture:made 'd'", "|'abc'|'d'(page)",
     };
     for (size_t i = 0; i < commands.size(); ++i) {
         SCOPED_TRACE(commands[i].name);
+        const TRNUndoType undoType =
+            i + 1 == commands.size() ? TRNUndoType::rnutInsertPageBreak : TRNUndoType::rnutInsert;
         {
             EditForm f("abcd");
             f.Caret(0, 3);
             UndoRedo(f, [&] { EXPECT_TRUE(commands[i].insert(f)); });
             EXPECT_EQ(Describe(f), atCaret[i]);
-            EXPECT_EQ(f.Edit->UndoAction(), TRNUndoType::rnutInsert);
+            EXPECT_EQ(f.Edit->UndoAction(), undoType);
             EXPECT_EQ(f.D().UndoList().GroupModeCounter, 0);
         }
         {
@@ -86,15 +94,6 @@ TEST(EditItems, EachInsertIsOneUndoStepAtTheCaretOrOverTheSelection) {
             EXPECT_EQ(f.UndoCount(), 1);
         }
     }
-}
-
-TEST(EditItems, PageBreakStartsAPageAtTheCaretsParagraph) {
-    EditForm f("abcd");
-    f.D().SetSelectionBounds(0, 2, 0, 4);
-    f.Caret(0, 3);
-    UndoRedo(f, [&] { f.Edit->InsertPageBreak(); });
-    EXPECT_EQ(Describe(f), "|'ab'|'cd'(page)");
-    EXPECT_EQ(f.Edit->UndoAction(), TRNUndoType::rnutInsertPageBreak);
 }
 
 TEST(EditItems, RefusedInsertsChangeNothingAndFreeTheItem) {
