@@ -1,0 +1,281 @@
+// The table commands on the main window's notes editor, the forms answered by the test: new
+// tables, deleting rows, columns and tables as single steps, the enabling, a note with a
+// damaged table, and the pictures controls print as.
+#include "app/ui/TableCommands.h"
+#include "app/binder/PageInfo.h"
+#include "app/ui/dialogs/CSpinEdit.h"
+#include "app/ui/dialogs/UnitTablesize.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/widgets/EmbeddedWidget.h"
+#include "richtext/tables/RNTable.h"
+#include "richtext/view/PtblRN.h"
+#include "richtext/view/RNEdit.h"
+
+#include "tests/app_ui/NotesRig.h"
+#include "tests/app_ui/UiTestSupport.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+namespace {
+
+constexpr TTableAction Nine[] = {
+    TTableAction::RInsertRowBefore, TTableAction::RInsertRowAfter, TTableAction::RInsertColBefore,
+    TTableAction::RInsertColAfter,  TTableAction::RDelRows,        TTableAction::RDelCol,
+    TTableAction::RmergeTable,      TTableAction::RSplitTable,     TTableAction::RDelTables};
+
+struct TablesWindow : MainWindowRig {
+    TablesWindow() {
+        RegisterTableItemClass();
+        Make();
+        Lifecycle.Open = true;
+        Window->Notes().SetPrompts(Prompts);
+        Node = Add(NodeKind::Notes, "n");
+        Window->ViewsPane().Views().ViewNoteExecute();
+        Window->Binder().Items().SetSelected(Node);
+        E().Clear();
+        E().AddNL("before", 0, 0);
+        E().AddNL("after", 0, 0);
+        E().Format();
+        Caret(0, 7);
+    }
+    TRichNoteEdit& E() { return Window->Notes().RichNoteEdit1(); }
+    TTableCommands& T() { return Window->Tables(); }
+    void Caret(int itemNo, int offs) {
+        E().EditData().SetCaretAtItem(itemNo, offs);
+        E().EditData().ChangeCaret(false, true, false, false);
+    }
+    // Answers "Insert Table" with a size and a layout (percent 0: "AutoSize ").
+    void AnswerInsert(int rows, int cols, int percent) {
+        Prompts.Form = [=](QDialog& form) {
+            auto& f = dynamic_cast<TForm2&>(form);
+            f.CSpinEdit1->setValue(rows);
+            f.CSpinEdit2->setValue(cols);
+            f.SetLayoutIndex(percent == 0 ? 0 : 1);
+            EXPECT_EQ(f.CSpinEdit3->isEnabled(), percent != 0);
+            f.CSpinEdit3->setValue(percent == 0 ? 100 : percent);
+            return true;
+        };
+    }
+    // A rows x cols table inserted after "before", the caret on it.
+    TRNTableItemInfo& Insert(int rows, int cols, int percent = 0) {
+        AnswerInsert(rows, cols, percent);
+        T().RInsertTableExecute();
+        TRNTableItemInfo* table = TableAt(1);
+        EXPECT_NE(table, nullptr);
+        Caret(1, 0);
+        return *table;
+    }
+    TRNTableItemInfo* TableAt(int itemNo) {
+        return itemNo < E().GetLineCount()
+                   ? dynamic_cast<TRNTableItemInfo*>(&E().EditData().GetItem(itemNo))
+                   : nullptr;
+    }
+    std::string Rnf() {
+        TMemoryStream stream;
+        E().SaveRNFToStream(stream, false);
+        return stream.Bytes();
+    }
+    int Tables() {
+        int count = 0;
+        for (int i = 0; i < E().GetLineCount(); ++i) {
+            count += TableAt(i) != nullptr;
+        }
+        return count;
+    }
+    bool On(TTableAction action) { return T().Action(action)->isEnabled(); }
+
+    FakeNotesPrompts Prompts;
+    TTreeNode* Node = nullptr;
+};
+
+TEST(TableCommands, InsertTableMakesTheTableTheFormAsksFor) {
+    struct Case {
+        int rows, cols, percent;
+        int cellWidth, tableWidth;
+    } cases[] = {{3, 3, 0, -33, -100}, {2, 4, 50, -25, -50}, {1, 7, 0, -14, -100}};
+    for (const Case& c : cases) {
+        TablesWindow w;
+        TRNTableItemInfo& t = w.Insert(c.rows, c.cols, c.percent);
+        ASSERT_EQ(t.Rows.Count(), c.rows);
+        ASSERT_EQ(t.Rows.ColCount(), c.cols);
+        EXPECT_EQ(t.BestWidth, c.tableWidth);
+        for (int row = 0; row < c.rows; ++row) {
+            for (int col = 0; col < c.cols; ++col) {
+                EXPECT_EQ(t.Cells(row, col)->BestWidth, c.cellWidth) << row << col;
+            }
+        }
+        // The text around it stays, and the insertion is one step.
+        EXPECT_EQ(w.E().GetItemText(0), "before");
+        EXPECT_EQ(w.E().GetItemText(2), "after");
+        w.E().Undo();
+        EXPECT_EQ(w.E().GetLineCount(), 2);
+    }
+    TablesWindow w;
+    const TRNTableItemInfo& t = w.Insert(2, 2);
+    const std::pair<const char*, int> properties[] = {
+        {"Color", clWhite},
+        {"BorderWidth", 1},
+        {"BorderStyle", static_cast<int>(TRNTableBorderStyle::rntbColor)},
+        {"CellBorderStyle", static_cast<int>(TRNTableBorderStyle::rntbColor)},
+        {"BorderLightColor", clWhite},
+        {"CellBorderLightColor", clWhite},
+        {"BorderColor", clBlack},
+        {"CellBorderColor", clBlack},
+        {"BorderVSpacing", 2},
+        {"BorderHSpacing", 2},
+        {"CellBorderWidth", 1},
+        {"CellPadding", 3},
+        {"CellVSpacing", 2},
+        {"CellHSpacing", 2},
+    };
+    for (const auto& [name, expected] : properties) {
+        int value = -1;
+        ASSERT_TRUE(t.GetIntProp(name, value)) << name;
+        EXPECT_EQ(value, expected) << name;
+    }
+}
+
+TEST(TableCommands, ACancelledInsertTableChangesNothing) {
+    TablesWindow w;
+    w.Insert(2, 2);
+    const std::string before = w.Rnf();
+    const TRNUndoType undo = w.E().UndoAction();
+    w.Prompts.Form = nullptr;
+    w.T().RInsertTableExecute();
+    EXPECT_EQ(w.Prompts.Forms, 2);
+    EXPECT_TRUE(w.Rnf() == before);
+    EXPECT_EQ(w.E().UndoAction(), undo);
+    w.E().Undo();
+    EXPECT_EQ(w.E().GetLineCount(), 2);
+}
+
+TEST(TableCommands, DeletingAllRowsColumnsOrTheTableRemovesItInOneStep) {
+    const std::function<void(TablesWindow&, TRNTableItemInfo&)> commands[] = {
+        [](TablesWindow& w, TRNTableItemInfo& t) {
+            t.SelectRows(0, 3);
+            w.T().RDelRowsExecute();
+        },
+        [](TablesWindow& w, TRNTableItemInfo& t) {
+            t.SelectCols(0, 3);
+            w.T().RDelColExecute();
+        },
+        [](TablesWindow& w, TRNTableItemInfo&) { w.T().RDelTablesExecute(); },
+    };
+    for (const auto& command : commands) {
+        TablesWindow w;
+        w.Insert(3, 3);
+        const std::string before = w.Rnf();
+        command(w, *w.TableAt(1));
+        EXPECT_EQ(w.Tables(), 0);
+        for (TTableAction action : Nine) {
+            EXPECT_FALSE(w.On(action));
+        }
+        w.E().Undo();
+        EXPECT_TRUE(w.Rnf() == before);
+    }
+}
+
+TEST(TableCommands, WithoutATableOrWithAReadOnlyEditorNothingHappens) {
+    TablesWindow w;
+    w.Insert(2, 2);
+    w.TableAt(1)->SelectRows(0, 2);
+    w.T().UpdateTableActions();
+    EXPECT_TRUE(w.On(TTableAction::RDelRows));
+    const std::string before = w.Rnf();
+    w.E().ReadOnly = true;
+    for (TTableAction action : Nine) {
+        w.T().Action(action)->trigger();
+    }
+    EXPECT_TRUE(w.Rnf() == before);
+    w.E().ReadOnly = false;
+    w.E().SetSelectionBounds(0, 1, 0, 1);
+    w.Caret(0, 1);
+    w.T().UpdateTableActions();
+    for (TTableAction action : Nine) {
+        EXPECT_FALSE(w.On(action));
+        w.T().Action(action)->trigger();
+    }
+    EXPECT_TRUE(w.Rnf() == before);
+}
+
+TEST(TableCommands, ActionsCarryTheirTagsAndSitOnTheToolBarAndMenu) {
+    TablesWindow w;
+    const std::pair<TTableAction, int> tags[] = {
+        {TTableAction::RInsertRowBefore, 1}, {TTableAction::RInsertRowAfter, 2},
+        {TTableAction::RInsertColBefore, 3}, {TTableAction::RInsertColAfter, 4},
+        {TTableAction::RDelRows, 5},         {TTableAction::RDelCol, 6},
+        {TTableAction::RmergeTable, 7},      {TTableAction::RSplitTable, 11}};
+    for (const auto& [action, tag] : tags) {
+        EXPECT_EQ(w.T().Action(action)->data().toInt(), tag);
+    }
+    for (TTableAction action : Nine) {
+        EXPECT_TRUE(w.T().ToolBar().actions().contains(w.T().Action(action)));
+        EXPECT_FALSE(w.T().Action(action)->icon().isNull());
+    }
+    auto* insert = w.Window->Notes().EditMenu().findChild<QMenu*>("Insert1");
+    ASSERT_NE(insert, nullptr);
+    QAction* table = insert->actions().front();
+    EXPECT_EQ(table, w.T().Action(TTableAction::RInsertTable));
+    EXPECT_EQ(table->text(), "Table");
+    EXPECT_EQ(table->statusTip(), "Insert Table Into Note");
+}
+
+TEST(TableCommands, ANoteWithADamagedTableIsShownReadOnlyAndKeepsItsBytes) {
+    TablesWindow w;
+    TRNTableItemInfo& t = w.Insert(1, 3);
+    for (int col = 0; col < 3; ++col) {
+        t.Cells(0, col)->Clear();
+        t.Cells(0, col)->AddNL(std::string(1, static_cast<char>('a' + col)), 0, 0);
+    }
+    std::string bytes = w.Rnf();
+    // The first cell's document claims more bytes than the stream holds.
+    const std::string data = std::string("\x06") + "C.Data" + "\x0A";
+    const size_t at = bytes.find(data);
+    ASSERT_NE(at, std::string::npos);
+    for (size_t i = 0; i < 4; ++i) {
+        bytes[at + data.size() + 4 + i] = i == 3 ? '\x7F' : '\xF0';
+    }
+    TTreeNode* other = w.Add(NodeKind::Notes, "other");
+    w.Window->Binder().Items().SetSelected(other);
+    NodeRecord(w.Node)->Notes.Clear();
+    NodeRecord(w.Node)->Notes.AppendRaw(bytes.data(), bytes.size());
+    w.Prompts.Messages.clear();
+    w.Window->Binder().Items().SetSelected(w.Node);
+    ASSERT_EQ(w.Prompts.Messages.size(), 1u);
+    EXPECT_EQ(w.E().GetItemText(2), "after");
+    EXPECT_TRUE(w.E().ReadOnly);
+    w.E().EditData().SetCaretAtItem(2, 1);
+    w.E().InsertText("typed");
+    w.Window->Binder().Items().SetSelected(other);
+    EXPECT_EQ(NodeRecord(w.Node)->Notes.Bytes(), bytes);
+}
+
+TEST(TableCommands, EmbeddedControlsPrintAsTheirOwnPicture) {
+    TablesWindow w;
+    auto button = std::make_unique<QPushButton>("Print me");
+    button->resize(90, 28);
+    TEmbeddedWidget control(std::move(button), "TButton");
+    std::unique_ptr<TBitmap> picture =
+        w.Window->Notes().RNPrint1().RichNote().PrintData().PrintComponent(control);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->Width(), 90);
+    EXPECT_EQ(picture->Height(), 28);
+    // Not blank: the button's face, frame and caption differ.
+    const QImage& image = picture->Image();
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            colours.insert(image.pixel(x, y));
+        }
+    }
+    EXPECT_GT(colours.size(), 2u);
+}
+
+} // namespace
