@@ -221,6 +221,42 @@ public:
     void QuickClear() { Clear(); }
 };
 
+// ---- Cell selection, the mouse and the focus among the cells --------------------------------
+
+enum class TRNCellDirection : uint8_t { rncdLeft, rncdUp, rncdRight, rncdDown, rncdNext, rncdPrev };
+
+// The table's cursors for selecting a whole row (the left edge) or column (the top edge).
+inline constexpr TCursor crRNSelectRow = 104;
+inline constexpr TCursor crRNSelectCol = 105;
+
+// The editor a table opens over one of its cells. The table reaches it only through this
+// seam; while nothing is plugged in, no cell is ever edited in place.
+class IRNTableCellEditor {
+public:
+    virtual ~IRNTableCellEditor() = default;
+    // An editor is open on the cell at EditedCellRow, EditedCellCol.
+    virtual bool IsOpen() const = 0;
+    // Opens the editor on a main cell; with `buildJumps` its hypertext areas are built at once.
+    virtual void Open(int row, int col, bool buildJumps) = 0;
+    // Closes the editor; its content and history go back into the cell.
+    virtual void Close() = 0;
+    // Closes the editor remembering the cell and the selection in it, and reopens it there.
+    virtual void Save() = 0;
+    virtual void Restore() = 0;
+    // Gives the open editor the mouse and a press at a point of its cell (cell coordinates).
+    virtual void MouseDown(int button, uint32_t shift, int x, int y) = 0;
+    virtual void ClearSelection() = 0;
+    // The cell selection now covers (or no longer covers) the edited cell.
+    virtual void SelectCompletely(bool selected) = 0;
+    // The table's top-left corner moved to (x, y) in window coordinates.
+    virtual void Place(int x, int y) = 0;
+    virtual bool Owns(const void* editor) const = 0;
+    // Builds the editor's hypertext areas numbered from `firstJumpNo`; answers how many.
+    virtual int BuildJumps(int firstJumpNo) = 0;
+};
+
+// ---- end of cell selection declarations --------------------------------------------------------
+
 class TRNTableItemInfo : public TRNFullLineItemInfo, public IRNIntProperties {
 public:
     explicit TRNTableItemInfo(TCustomRNData* rnData);
@@ -359,6 +395,71 @@ public:
     int GetHorizontalRuleNo(int y, int& prevStart, int& rulePos) const;
     bool GetCellAt(int x, int y, int& row, int& col);
     bool GetCellAt_(int x, int y, int& row, int& col) const;
+
+    // ---- Cell selection, the mouse and the focus among the cells ----------------------------
+    int32_t ClientTop = 0, ClientLeft = 0;
+    int32_t ResizePrevStart = 0, ResizeLimit = -1, ResizeIndex = 0, ResizeOffset = 0;
+    bool ResizingColumn = false, ResizeOnlyLeft = false;
+    bool CellsSelected = false;
+    // Mouse events are ignored while the table is being exported.
+    int32_t ExportLevel = 0;
+    int32_t FocusedRow = -1, FocusedCol = -1;
+    bool MouseSelecting = false;
+    // The cell editor's seam; null: no cell is edited in place.
+    IRNTableCellEditor* CellEditor = nullptr;
+    // What the document calls to draw the guide line of a border drag.
+    struct TResizeGuide final : IRNXorFigure {
+        explicit TResizeGuide(TRNTableItemInfo& table) : Table(table) {}
+        TRNTableItemInfo& Table;
+        void DrawXor(TCustomRNFormattedData& sender, uint32_t shift, int x, int y) override {
+            Table.XorDrawing(sender, shift, x, y);
+        }
+    } ResizeGuide{*this};
+
+    bool EditorOpen() const { return CellEditor && CellEditor->IsOpen(); }
+    void AdjustInserted(int x, int y, bool reformat) override;
+
+    void Select(int startRow, int startCol, int rowOffs, int colOffs);
+    void SelectRows(int startRow, int count);
+    void SelectCols(int startCol, int count);
+    void Deselect();
+    void DeselectPartial() override { Deselect(); }
+    bool PartiallySelected() const override { return CellsSelected; }
+    bool GetSelectionBounds(int& startRow, int& startCol, int& rowOffs, int& colOffs) const;
+    bool GetNormalizedSelectionBounds(bool includeEditedCell, int& topRow, int& leftCol,
+                                      int& colSpan, int& rowSpan) const;
+    bool IsCellSelected(int row, int col) const;
+    void UpdateCellSel();
+    bool StartSelecting(int row, int col);
+
+    // Points are relative to the table's top-left corner.
+    bool MouseDown(int button, uint32_t shift, int x, int y, int itemNo,
+                   TCustomRNData& rnData) override;
+    bool MouseMove(uint32_t shift, int x, int y, int itemNo, TCustomRNData& rnData) override;
+    bool MouseUp(int button, uint32_t shift, int x, int y, int itemNo,
+                 TCustomRNData& rnData) override;
+    // The resize guide line, drawn by inverting: a second call at the same point erases it.
+    void XorDrawing(TCustomRNFormattedData& sender, uint32_t shift, int x, int y);
+    // The end of a border drag at the mouse's x (y): the new widths (heights) as one undo step.
+    void ResizeColumn(int x, int itemNo);
+    void ResizeRow(int y, int itemNo);
+
+    // The main cell next to a main cell; false (and a beep unless `quiet`) at the grid's edge.
+    bool GetCellTo(int row, int col, TRNCellDirection direction, int& newRow, int& newCol,
+                   bool quiet);
+    bool MoveFocus(bool goForward, TCustomRNData*& topData, int& topItemNo) override;
+    void ClearFocus() override;
+    bool AdjustFocusToControl(IEmbeddedControl* control, TCustomRNData*& topData,
+                              int& topItemNo) override;
+    void AdjustFocus(int row, int col, TCustomRNData* topData, int topItemNo);
+    void ValidateFocused();
+    void GetCellPositon(const TRNTableCellData* cell, int& row, int& col) const;
+    bool OwnsControl(const IEmbeddedControl* control) const override;
+    bool GetCellWhichOwnsControl(const IEmbeddedControl* control, int& row, int& col,
+                                 int& itemNo) const;
+    bool OwnsInplaceEditor(const void* editor) const override;
+    void BuildJumps(int left, int top, int& startJumpNo, TRNList<TRNJumpInfo>& jumps) override;
+    // ---- end of cell selection members --------------------------------------------------------
 
 private:
     void Init(int rows, int cols);
