@@ -462,9 +462,8 @@ public:
     void BuildJumps(int left, int top, int& startJumpNo, TRNList<TRNJumpInfo>& jumps) override;
     // ---- end of cell selection members --------------------------------------------------------
 
-    // ---- The cell editor
-    // ------------------------------------------------------------------------- What SaveInplace
-    // keeps of a closed editor to open it again: the cell and the selection.
+    // ---- The cell editor ----------------------------------------------------------------------
+    // What SaveInplace keeps of a closed editor to open it again: the cell and the selection.
     struct TRNTableInplaceParamStorage {
         bool Stored = false;
         int32_t StartItemNo = 0, StartItemOffs = 0, EndItemNo = 0, EndItemOffs = 0;
