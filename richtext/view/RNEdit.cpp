@@ -103,6 +103,9 @@ void TRichNoteEdit::CurParaStyleChanged() {
 }
 
 int TRichNoteEdit::ConvertStyle(int styleNo, int userData, bool appliedToText) {
+    if (conversion_) {
+        return conversion_(styleNo, appliedToText);
+    }
     if (OnStyleConversion) {
         OnStyleConversion(*this, styleNo, userData, appliedToText);
     }

@@ -1,3 +1,4 @@
+#include "EditForm.h"
 #include "platform/base/Stream.h"
 #include "platform/widgets/Clipboard.h"
 #include "richtext/model/RNStyle.h"
@@ -22,64 +23,6 @@
 
 namespace {
 
-// An editor in a shown, active window, with one paragraph of text and the caret at its end.
-struct EditForm {
-    TRNStyle Sheet;
-    QWidget Window;
-    TRichNoteEdit* Edit = new TRichNoteEdit(&Window);
-    int Changes = 0;
-
-    explicit EditForm(const std::string& text = "xy") {
-        auto* layout = new QVBoxLayout(&Window);
-        layout->addWidget(Edit);
-        Sheet.TextStyles()[0].Size = 12;
-        Edit->SetStyle(&Sheet);
-        Edit->setMinimumSize(300, 120);
-        Edit->OnChange = [this](TRichNoteEdit&) { ++Changes; };
-        Edit->EditData().OnBeep = [this] { ++Beeps; };
-        if (!text.empty()) {
-            Edit->AddNL(text, 0, 0);
-        }
-        Edit->Format();
-        Window.show();
-        QApplication::setActiveWindow(&Window);
-        Edit->setFocus();
-        QApplication::processEvents();
-        Caret(0, static_cast<int>(text.size()) + 1);
-    }
-    int Beeps = 0;
-    TRNEditRNData& D() { return Edit->EditData(); }
-    void Caret(int itemNo, int offs) { D().SetCaretAtItem(itemNo, offs); }
-    std::string Rnf() {
-        TMemoryStream stream;
-        D().SaveRNFToStream(stream, false, clNone, nullptr);
-        return stream.Bytes();
-    }
-    std::string Text() {
-        TMemoryStream stream;
-        D().SaveTextToStream("", stream, 0, false, true, false);
-        return stream.Bytes();
-    }
-    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {}) {
-        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
-        QApplication::sendEvent(Edit, &press);
-        QApplication::processEvents();
-    }
-    void Type(const QString& text) {
-        for (QChar c : text) {
-            Key(Qt::Key_A, Qt::NoModifier, QString(c));
-        }
-    }
-    // What a window shortcut sees first: the override event.
-    bool Claimed(int key, Qt::KeyboardModifiers modifiers) {
-        QKeyEvent over(QEvent::ShortcutOverride, key, modifiers);
-        over.ignore();
-        QApplication::sendEvent(Edit, &over);
-        return over.isAccepted();
-    }
-    int UndoCount() { return D().UndoList().Count(); }
-};
-
 std::string RnfBlock(const std::string& text) {
     TRNStyle sheet;
     sheet.TextStyles()[0].Size = 12;
@@ -92,33 +35,12 @@ std::string RnfBlock(const std::string& text) {
     return stream.Bytes();
 }
 
-void Offer(const std::vector<std::pair<QString, QByteArray>>& formats) {
-    auto* data = new QMimeData;
-    for (const auto& [type, bytes] : formats) {
-        data->setData(type, bytes);
-    }
-    QApplication::clipboard()->setMimeData(data);
-}
-
 QByteArray WithLength(const std::string& rnf, uint32_t length) {
     QByteArray block(4, '\0');
     for (int i = 0; i < 4; ++i) {
         block[i] = static_cast<char>(length >> (8 * i) & 0xFF);
     }
     return block + QByteArray::fromStdString(rnf);
-}
-
-// Runs `edit`, then checks Undo gives the bytes before and Redo the bytes after.
-std::string UndoRedo(EditForm& f, const std::function<void()>& edit) {
-    const std::string before = f.Rnf();
-    edit();
-    const std::string after = f.Rnf();
-    EXPECT_NE(after, before);
-    f.Edit->Undo();
-    EXPECT_EQ(f.Rnf(), before);
-    f.Edit->Redo();
-    EXPECT_EQ(f.Rnf(), after);
-    return after;
 }
 
 } // namespace
