@@ -264,6 +264,9 @@ TPoint TRNTableInplaceEdit::ToParent(int x, int y) const {
 // Messages and keys.
 
 bool TRNTableInplaceEdit::event(QEvent* e) {
+    if (e->type() == QEvent::DeferredDelete) {
+        return TRichNoteEdit::event(e);
+    }
     BusyEditors().push_back(this);
     struct Leave {
         TRNTableInplaceEdit* Editor;
@@ -272,11 +275,6 @@ bool TRNTableInplaceEdit::event(QEvent* e) {
             busy.erase(std::find(busy.begin(), busy.end(), Editor));
         }
     } leave{this};
-    ++handlerDepth_;
-    struct Depth {
-        int& Value;
-        ~Depth() { --Value; }
-    } depth{handlerDepth_};
     if (e->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(e);
         const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;

@@ -88,8 +88,6 @@ public:
     // until it is freed.
     void Detach();
     bool IsDetached() const { return detached_; }
-    // Whether one of the editor's own event handlers is running.
-    bool InOwnHandler() const { return handlerDepth_ > 0; }
     // A press the table passes on when it opened the editor under the mouse: the editor takes
     // the mouse until the button goes up.
     void TakeMouse(TMouseButton button, TShiftState shift, int x, int y);
@@ -111,7 +109,6 @@ private:
     void FallThrough(bool redo);
 
     bool detached_ = false;
-    int handlerDepth_ = 0;
     // The arrow key being handled, for the direction the caret leaves the cell in.
     uint16_t arrowKey_ = 0;
 };
