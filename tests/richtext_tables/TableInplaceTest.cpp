@@ -6,6 +6,8 @@
 
 #include <QPointer>
 
+#include <functional>
+
 #include <string>
 
 namespace {
@@ -140,30 +142,68 @@ TEST(TableInplace, UndoWithNothingInTheCellUndoesTheDocument) {
 TEST(TableInplace, SavedEditorComesBackWithItsSelectionOnlyOnACell) {
     const struct {
         const char* Name;
-        bool MergeAway; // the saved cell is merged into (0,0) before the restore
-    } cases[] = {{"same grid", false}, {"cell merged away", true}};
+        bool MergedFirst; // (0,0) covers the 2 x 2 grid when the editor opens on it
+        std::function<void(TRNTableRows&)> Between;
+        bool Reopens;
+    } cases[] = {
+        {"same grid", false, [](TRNTableRows&) {}, true},
+        {"unmerged in between", true, [](TRNTableRows& r) { r.UnmergeCell(0, 0, true, true); },
+         true},
+        {"cell merged away", false, [](TRNTableRows& r) { r.MergeCells(0, 0, 2, 2, true); }, false},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         EditedTable e(2, 2);
-        e.Open(1, 1);
+        if (c.MergedFirst) {
+            e.T->Rows.MergeCells(0, 0, 2, 2, true);
+            e.Edit.Format();
+        }
+        const int row = c.MergedFirst ? 0 : 1;
+        e.Open(row, row);
         EditedTable::Type(e.Cell(), "abcd");
         e.Cell()->SetSelectionBounds(0, 2, 0, 4);
         e.T->SaveInplace();
         EXPECT_EQ(e.Cell(), nullptr);
         EXPECT_TRUE(e.T->InplaceStorage.Stored);
-        if (c.MergeAway) {
-            e.T->Rows.MergeCells(0, 0, 2, 2, true);
-        }
+        c.Between(e.T->Rows);
         e.T->RestoreInplace();
         EXPECT_FALSE(e.T->InplaceStorage.Stored);
-        if (c.MergeAway) {
+        if (!c.Reopens) {
             EXPECT_EQ(e.Cell(), nullptr);
             continue;
         }
         ASSERT_NE(e.Cell(), nullptr);
+        EXPECT_EQ(e.Cell()->Row, row);
         int a = 0, ao = 0, b = 0, bo = 0;
         e.Cell()->GetSelectionBounds(a, ao, b, bo, true);
         EXPECT_EQ(std::vector<int>({a, ao, b, bo}), std::vector<int>({0, 2, 0, 4}));
+    }
+}
+
+TEST(TableInplace, EveryBorderDragEndBringsTheEditorBack) {
+    const struct {
+        const char* Name;
+        bool ReadOnly;
+    } cases[] = {{"editable", false}, {"read-only", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EditedTable e(1, 2);
+        e.Open(0, 1);
+        e.Edit.ReadOnly = c.ReadOnly;
+        TRNEditRNData& doc = e.Edit.EditData();
+        const TRNDrawLineInfo& d = *doc.DrawItems[doc.FindDrawItemByItem(1)];
+        const auto& f = e.T->FormattingInfo;
+        const int x = d.Left - doc.GetHOffs() + f.ColStarts[1] -
+                      (e.T->CellHSpacing + 2 * e.T->CellBorderWidth) / 2;
+        const int y = d.Top - doc.GetVOffs() + f.RowStarts[0] + 5;
+        constexpr uint32_t leftDown = 1u << static_cast<int>(TShiftStateItem::ssLeft);
+        doc.MouseDown(static_cast<int>(TMouseButton::mbLeft), leftDown, x, y);
+        EXPECT_EQ(e.Cell(), nullptr) << "put aside for the drag";
+        doc.MouseMove(leftDown, x + 20, y);
+        doc.MouseUp(static_cast<int>(TMouseButton::mbLeft), leftDown, x + 20, y);
+        ASSERT_NE(e.Cell(), nullptr);
+        EXPECT_EQ(e.Cell()->Col, 1);
+        EXPECT_FALSE(e.T->InplaceStorage.Stored);
     }
 }
 
