@@ -191,11 +191,7 @@ TEST(TableInplace, EveryBorderDragEndBringsTheEditorBack) {
         e.Open(0, 1);
         e.Edit.ReadOnly = c.ReadOnly;
         TRNEditRNData& doc = e.Edit.EditData();
-        const TRNDrawLineInfo& d = *doc.DrawItems[doc.FindDrawItemByItem(1)];
-        const auto& f = e.T->FormattingInfo;
-        const int x = d.Left - doc.GetHOffs() + f.ColStarts[1] -
-                      (e.T->CellHSpacing + 2 * e.T->CellBorderWidth) / 2;
-        const int y = d.Top - doc.GetVOffs() + f.RowStarts[0] + 5;
+        const auto [x, y] = e.ColBorder(1);
         constexpr uint32_t leftDown = 1u << static_cast<int>(TShiftStateItem::ssLeft);
         doc.MouseDown(static_cast<int>(TMouseButton::mbLeft), leftDown, x, y);
         EXPECT_EQ(e.Cell(), nullptr) << "put aside for the drag";
@@ -208,8 +204,8 @@ TEST(TableInplace, EveryBorderDragEndBringsTheEditorBack) {
 }
 
 TEST(TableInplace, SavingWhileSelectingCellsFailsAndStopsAtTheEventHandler) {
-    EditedTable e(2, 2);
-    e.Open(0, 0);
+    EditedTable e(1, 2);
+    e.Open(0, 1);
     e.Cell()->Selecting = true;
     try {
         e.T->SaveInplace();
@@ -218,22 +214,19 @@ TEST(TableInplace, SavingWhileSelectingCellsFailsAndStopsAtTheEventHandler) {
         EXPECT_STREQ(error.what(), "Cannot destroy cell inplace editor at this time");
     }
     EXPECT_NE(e.Cell(), nullptr);
-    // From a posted message the error reaches the application's handler, not the event loop.
+    // Pressing a border puts the editor aside for the drag: from the window's mouse event the
+    // error reaches the application's handler, not the event loop, and the editor stays.
     std::string reported;
     SetApplicationExceptionHandler([&](const std::exception& error) { reported = error.what(); });
     e.Cell()->PostMessage(CM_RELEASE, 0, 0);
-    struct Saver : QObject {
-        TRNTableItemInfo* T;
-        bool event(QEvent*) override {
-            GuardEvent([this] { T->SaveInplace(); });
-            return true;
-        }
-    } saver;
-    saver.T = e.T;
-    QApplication::postEvent(&saver, new QEvent(QEvent::User));
-    QApplication::sendPostedEvents(&saver);
+    const TPoint border = e.ColBorder(1);
+    const QPoint at = QPoint(border.X, border.Y) + e.Edit.ClientOrigin();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), QPointF(e.Edit.mapToGlobal(at)),
+                      Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(&e.Edit, &press);
     SetApplicationExceptionHandler({});
     EXPECT_EQ(reported, "Cannot destroy cell inplace editor at this time");
+    EXPECT_NE(e.Cell(), nullptr);
     // The release asked for before still frees the editor.
     EditedTable::Settle();
     EXPECT_EQ(e.Cell(), nullptr);

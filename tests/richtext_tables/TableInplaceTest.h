@@ -58,6 +58,15 @@ struct EditedTable {
             Key(target, ch == ' ' ? Qt::Key_Space : Qt::Key_A + (ch - 'a'), {}, QString(QChar(ch)));
         }
     }
+    // The middle of the gap before column `col`, in the control's client coordinates.
+    TPoint ColBorder(int col) {
+        TRNEditRNData& doc = Edit.EditData();
+        const TRNDrawLineInfo& d = *doc.DrawItems[doc.FindDrawItemByItem(1)];
+        const auto& f = T->FormattingInfo;
+        return {d.Left - doc.GetHOffs() + f.ColStarts[col] -
+                    (T->CellHSpacing + 2 * T->CellBorderWidth) / 2,
+                d.Top - doc.GetVOffs() + f.RowStarts[0] + 5};
+    }
     // Posted messages, then the editors freed after their handlers.
     static void Settle() {
         QApplication::sendPostedEvents();
