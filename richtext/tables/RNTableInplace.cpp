@@ -21,6 +21,21 @@ std::vector<const QWidget*>& BusyEditors() {
     return busy;
 }
 
+// Marks an editor busy while one of its handlers runs.
+class BusyScope {
+public:
+    explicit BusyScope(const QWidget* editor) : editor_(editor) { BusyEditors().push_back(editor); }
+    ~BusyScope() {
+        auto& busy = BusyEditors();
+        busy.erase(std::find(busy.begin(), busy.end(), editor_));
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    const QWidget* editor_;
+};
+
 bool IsBusy(const QWidget& editor) {
     for (const QWidget* w : BusyEditors()) {
         if (w == &editor || editor.isAncestorOf(w)) {
@@ -267,14 +282,7 @@ bool TRNTableInplaceEdit::event(QEvent* e) {
     if (e->type() == QEvent::DeferredDelete) {
         return TRichNoteEdit::event(e);
     }
-    BusyEditors().push_back(this);
-    struct Leave {
-        TRNTableInplaceEdit* Editor;
-        ~Leave() {
-            auto& busy = BusyEditors();
-            busy.erase(std::find(busy.begin(), busy.end(), Editor));
-        }
-    } leave{this};
+    BusyScope busy(this);
     if (e->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(e);
         const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
@@ -403,14 +411,7 @@ void TRNTableInplaceEdit::WMMoveEditor(TRNCellDirection direction) {
 void TRNTableInplaceEdit::TakeMouse(TMouseButton button, TShiftState shift, int x, int y) {
     // The press went to the document's control: the rest of the drag comes here.
     grabMouse();
-    BusyEditors().push_back(this);
-    struct Leave {
-        TRNTableInplaceEdit* Editor;
-        ~Leave() {
-            auto& busy = BusyEditors();
-            busy.erase(std::find(busy.begin(), busy.end(), Editor));
-        }
-    } leave{this};
+    BusyScope busy(this);
     MouseDown(button, shift, x, y);
 }
 
