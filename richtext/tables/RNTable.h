@@ -241,7 +241,9 @@ public:
     virtual void Open(int row, int col, bool buildJumps) = 0;
     // Closes the editor; its content and history go back into the cell.
     virtual void Close() = 0;
-    // Closes the editor remembering the cell and the selection in it, and reopens it there.
+    // Save closes an open editor remembering its cell and the selection in it (nothing when
+    // none is open); Restore reopens a saved editor, or forgets a cell that is gone since.
+    // Every border drag ends with Restore, whether or not the drag changed the table.
     virtual void Save() = 0;
     virtual void Restore() = 0;
     // Gives the open editor the mouse and a press at a point of its cell (cell coordinates).

@@ -125,6 +125,30 @@ TEST(TableMouse, DraggingOverCellsSelectsTheirRectangle) {
     }
 }
 
+TEST(TableMouse, WholeRowsAndColumnsAreSelectedFromTheFirstOfThem) {
+    EditorTable t(3, 4);
+    const struct {
+        const char* Name;
+        std::function<void()> Select;
+        std::array<int, 4> Bounds;
+    } cases[] = {
+        {"rows 0-1", [&] { t.T->SelectRows(0, 2); }, {0, 0, 4, 2}},
+        {"row 2", [&] { t.T->SelectRows(2, 1); }, {2, 0, 4, 1}},
+        {"columns 1-2", [&] { t.T->SelectCols(1, 2); }, {0, 1, 2, 3}},
+    };
+    for (const auto& c : cases) {
+        c.Select();
+        std::array<int, 4> bounds{};
+        ASSERT_TRUE(
+            t.T->GetNormalizedSelectionBounds(false, bounds[0], bounds[1], bounds[2], bounds[3]))
+            << c.Name;
+        EXPECT_EQ(bounds, c.Bounds) << c.Name;
+        EXPECT_EQ(t.D().PartialSelectedItem, t.T) << c.Name;
+    }
+    t.T->Deselect();
+    EXPECT_FALSE(t.T->CellsSelected);
+}
+
 TEST(TableMouse, AColumnBorderDragSetsTheWidthsAsOneUndoStep) {
     const struct {
         const char* Name;
