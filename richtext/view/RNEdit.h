@@ -18,6 +18,8 @@ inline constexpr uint32_t WM_RNREDOFROMINPLACE = WM_USER + 14;
 inline constexpr uint32_t WM_CUT = 0x0300;
 inline constexpr uint32_t WM_PASTE = 0x0302;
 
+class QLocale;
+
 class TRichNoteEdit : public TRichNote, public IRNEditHost {
 public:
     explicit TRichNoteEdit(QWidget* parent = nullptr);
@@ -179,6 +181,12 @@ public:
     void ApplyStyleConversion(int userData);
     int GetCurTextStyleNo() { return GetActiveRichNoteEdit().EditData().CurTextStyleNo; }
     int GetCurParaStyleNo() { return GetActiveRichNoteEdit().EditData().CurParaStyleNo; }
+    // The input method now types in a language of `charset`: with rnoAutoSwitchLang an 8-bit
+    // current text style gives way to its twin in that character set (added when missing).
+    void WMInputLangChange(TFontCharset charset);
+    // The 8-bit character set a locale's language is written in; ANSI_CHARSET for those of
+    // Western Europe and the ones no 8-bit set covers.
+    static TFontCharset CharsetOfLocale(const QLocale& locale);
     // Selects the next match from the caret on; false when there is none.
     using TRichNote::SearchText;
     using TRichNote::SearchTextW;
@@ -196,7 +204,10 @@ public:
     bool PasteRNF();
     bool PasteRTF();
     bool PasteTextW();
+    // 8-bit text in the current style's code page when offered, else Unicode text.
     bool PasteText();
+    // A picture; named after the clipboard's text with `textAsName`.
+    bool PasteBitmap(bool textAsName);
     void CutDef();
     void DeleteSelection();
 

@@ -227,23 +227,27 @@ TEST(EditInsert, TextBreaksAndTabs) {
 
 TEST(EditInsert, TextFiles) {
     TempDir dir;
+    using Reader = bool (TRichNoteEdit::*)(const std::string&);
+    const Reader ansi = &TRichNoteEdit::InsertTextFromFile;
+    const Reader wide = &TRichNoteEdit::InsertTextFromFileW;
     struct Case {
         const char* name;
         std::string bytes;
-        bool wide;
+        Reader reader;
         bool ok;
         std::string text;
     };
     const std::vector<Case> cases{
-        {"Ansi", "a\r\nb", false, true, "xa\r\nby"},
+        {"Ansi", "a\r\nb", ansi, true, "xa\r\nby"},
+        {"OemPage437", "\x82\x9C", &TRichNoteEdit::InsertOEMTextFromFile, true, "x\xE9\xA3y"},
         {"LittleEndianMarkSkipped",
          std::string("\xFF\xFE"
                      "a\0",
                      4),
-         true, true, "xay"},
-        {"BigEndianSwapped", std::string("\xFE\xFF\0a", 4), true, true, "xay"},
-        {"NoMarkIsLittleEndian", std::string("a\0", 2), true, true, "xay"},
-        {"OddSize", std::string("a\0b", 3), true, false, "xy"},
+         wide, true, "xay"},
+        {"BigEndianSwapped", std::string("\xFE\xFF\0a", 4), wide, true, "xay"},
+        {"NoMarkIsLittleEndian", std::string("a\0", 2), wide, true, "xay"},
+        {"OddSize", std::string("a\0b", 3), wide, false, "xy"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -251,9 +255,7 @@ TEST(EditInsert, TextFiles) {
         f.Caret(0, 2);
         WriteFileBytes(dir / "in.txt", c.bytes);
         const std::string before = f.Rnf();
-        const std::string path = (dir / "in.txt").string();
-        EXPECT_EQ(c.wide ? f.Edit->InsertTextFromFileW(path) : f.Edit->InsertTextFromFile(path),
-                  c.ok);
+        EXPECT_EQ((f.Edit->*c.reader)((dir / "in.txt").string()), c.ok);
         EXPECT_EQ(f.Text(), c.text);
         if (c.ok) {
             f.Edit->Undo();
@@ -309,4 +311,58 @@ TEST(EditSave, HtmlExportLeavesNoHypertextAreas) {
     EXPECT_TRUE(f.Edit->SaveHTMLToStream(stream, "", "t", "img", {}));
     EXPECT_NE(stream.Bytes().find("xy"), std::string::npos);
     EXPECT_EQ(f.D().Jumps.Count(), 0);
+}
+
+TEST(EditPaste, PicturesAndEightBitText) {
+    QImage image(6, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const QByteArray unicode = QString::fromUtf8("ü wide").toUtf8();
+    struct Case {
+        const char* name;
+        bool unicodeStyle;
+        std::function<void()> offer;
+        std::function<void(TRichNoteEdit&)> paste;
+        std::string items;
+    };
+    const auto ctrlV = [](TRichNoteEdit& e) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
+        QApplication::sendEvent(&e, &press);
+        QApplication::processEvents();
+    };
+    const auto picture = [&image](const QString& text) {
+        return [&image, text] {
+            auto* data = new QMimeData;
+            data->setImageData(image);
+            if (!text.isEmpty()) {
+                data->setText(text);
+            }
+            QApplication::clipboard()->setMimeData(data);
+        };
+    };
+    const auto bothTexts = [&unicode] {
+        Offer({{"text/plain", unicode}, {"text/plain;charset=windows-1252", "\xFC 8-bit"}});
+    };
+    const std::vector<Case> cases{
+        {"Picture", false, picture({}), ctrlV, "|'xy' picture:"},
+        {"PictureNamedByText", false, picture("shot"),
+         [](TRichNoteEdit& e) { EXPECT_TRUE(e.PasteBitmap(true)); }, "|'xy' picture:shot"},
+        {"EightBitIntoAnAnsiStyle", false, bothTexts, ctrlV, "|'xy' '\xFC 8-bit'"},
+        {"UnicodeIntoAUnicodeStyle", true, bothTexts, ctrlV,
+         "|'xy' '" + std::string("\xFC\0 \0w\0i\0d\0e\0", 12) + "'"},
+        {"EightBitAlone", false,
+         [] {
+             Offer({{"text/plain;charset=windows-1252", "\xFC!"}});
+         },
+         ctrlV, "|'xy' '\xFC!'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditForm f;
+        f.D().CurTextStyleNo = c.unicodeStyle ? 1 : 0;
+        f.Sheet.TextStyles()[1].Unicode = true;
+        c.offer();
+        EXPECT_TRUE(f.Edit->CanPaste());
+        UndoRedo(f, [&] { c.paste(*f.Edit); });
+        EXPECT_EQ(Describe(f), c.items);
+    }
 }

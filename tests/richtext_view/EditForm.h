@@ -4,6 +4,8 @@
 // compare its document as RNF bytes.
 
 #include "platform/base/Stream.h"
+#include "richtext/model/RNItemControl.h"
+#include "richtext/model/RNItemPictures.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/view/RNEdit.h"
 
@@ -104,4 +106,31 @@ inline std::string UndoRedo(EditForm& f, const std::function<void()>& edit) {
     f.Edit->Redo();
     EXPECT_EQ(f.Rnf(), after);
     return after;
+}
+
+// The items in order: text in quotes, other items by kind; "|" marks a paragraph start.
+inline std::string Describe(EditForm& f) {
+    TRNEditRNData& d = f.D();
+    std::string out;
+    for (int i = 0; i < d.ItemCount(); ++i) {
+        const TCustomRNItemInfo& item = d.GetItem(i);
+        out += item.GetSameAsPrev() ? " " : "|";
+        if (item.IsText()) {
+            out += "'" + d.GetItemText(i) + "'";
+        } else if (dynamic_cast<const TRNHotspotItemInfo*>(&item)) {
+            out += "hotspot";
+        } else if (dynamic_cast<const TRNBulletItemInfo*>(&item)) {
+            out += "bullet";
+        } else if (dynamic_cast<const TRNGraphicItemInfo*>(&item)) {
+            out += "picture:" + d.GetItemText(i);
+        } else if (dynamic_cast<const TRNBreakItemInfo*>(&item)) {
+            out += "break";
+        } else if (dynamic_cast<const TRNControlItemInfo*>(&item)) {
+            out += "control:" + d.GetItemText(i);
+        }
+        if (item.GetPageBreakBefore()) {
+            out += "(page)";
+        }
+    }
+    return out;
 }

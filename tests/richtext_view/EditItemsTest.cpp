@@ -17,33 +17,6 @@
 
 namespace {
 
-// The items in order: text in quotes, other items by kind; "|" marks a paragraph start.
-std::string Describe(EditForm& f) {
-    TRNEditRNData& d = f.D();
-    std::string out;
-    for (int i = 0; i < d.ItemCount(); ++i) {
-        const TCustomRNItemInfo& item = d.GetItem(i);
-        out += item.GetSameAsPrev() ? " " : "|";
-        if (item.IsText()) {
-            out += "'" + d.GetItemText(i) + "'";
-        } else if (dynamic_cast<const TRNHotspotItemInfo*>(&item)) {
-            out += "hotspot";
-        } else if (dynamic_cast<const TRNBulletItemInfo*>(&item)) {
-            out += "bullet";
-        } else if (dynamic_cast<const TRNGraphicItemInfo*>(&item)) {
-            out += "picture:" + d.GetItemText(i);
-        } else if (dynamic_cast<const TRNBreakItemInfo*>(&item)) {
-            out += "break";
-        } else if (dynamic_cast<const TRNControlItemInfo*>(&item)) {
-            out += "control:" + d.GetItemText(i);
-        }
-        if (item.GetPageBreakBefore()) {
-            out += "(page)";
-        }
-    }
-    return out;
-}
-
 std::unique_ptr<IEmbeddedControl> Button(QPointer<QPushButton>* watch = nullptr) {
     auto button = std::make_unique<QPushButton>("b");
     button->resize(30, 12);
@@ -86,23 +59,31 @@ std::vector<ItemCommand> ItemCommands(const TImageList& images) {
 TEST(EditItems, EachInsertIsOneUndoStepAtTheCaretOrOverTheSelection) {
     TImageList images(8, 8);
     images.Add(TBitmap(16, 8));
-    const std::vector<ItemCommand> commands = ItemCommands(images);
+    std::vector<ItemCommand> commands = ItemCommands(images);
+    // A page break drops the selection instead of replacing it.
+    commands.push_back({"PageBreak", [](EditForm& f) {
+                            f.Edit->InsertPageBreak();
+                            return true;
+                        }});
     const std::vector<std::string> atCaret{
         "|'ab' picture:pic 'cd'", "|'ab' bullet 'cd'",      "|'ab' hotspot 'cd'",
         "|'ab'|break|'cd'",       "|'ab' control:btn 'cd'", "|'ab' picture:made 'cd'",
+        "|'ab'|'cd'(page)",
     };
     const std::vector<std::string> overSelection{
-        "|'a' picture:pic 'd'", "|'a' bullet 'd'",      "|'a' hotspot 'd'",
-        "|'a'|break|'d'",       "|'a' control:btn 'd'", "|'a' picture:made 'd'",
+        "|'a' picture:pic 'd'", "|'a' bullet 'd'",       "|'a' hotspot 'd'", "|'a'|break|'d'",
+        "|'a' control:btn 'd'", "|'a' picture:made 'd'", "|'abc'|'d'(page)",
     };
     for (size_t i = 0; i < commands.size(); ++i) {
         SCOPED_TRACE(commands[i].name);
+        const TRNUndoType undoType =
+            i + 1 == commands.size() ? TRNUndoType::rnutInsertPageBreak : TRNUndoType::rnutInsert;
         {
             EditForm f("abcd");
             f.Caret(0, 3);
             UndoRedo(f, [&] { EXPECT_TRUE(commands[i].insert(f)); });
             EXPECT_EQ(Describe(f), atCaret[i]);
-            EXPECT_EQ(f.Edit->UndoAction(), TRNUndoType::rnutInsert);
+            EXPECT_EQ(f.Edit->UndoAction(), undoType);
             EXPECT_EQ(f.D().UndoList().GroupModeCounter, 0);
         }
         {
@@ -113,15 +94,6 @@ TEST(EditItems, EachInsertIsOneUndoStepAtTheCaretOrOverTheSelection) {
             EXPECT_EQ(f.UndoCount(), 1);
         }
     }
-}
-
-TEST(EditItems, PageBreakStartsAPageAtTheCaretsParagraph) {
-    EditForm f("abcd");
-    f.D().SetSelectionBounds(0, 2, 0, 4);
-    f.Caret(0, 3);
-    UndoRedo(f, [&] { f.Edit->InsertPageBreak(); });
-    EXPECT_EQ(Describe(f), "|'ab'|'cd'(page)");
-    EXPECT_EQ(f.Edit->UndoAction(), TRNUndoType::rnutInsertPageBreak);
 }
 
 TEST(EditItems, RefusedInsertsChangeNothingAndFreeTheItem) {
@@ -329,4 +301,69 @@ TEST(EditItems, ChangesOfTheWrongKindOrRefusedChangeNothing) {
     f.Edit->SetItemTextEd(6, "new");
     f.Edit->Undo();
     EXPECT_EQ(f.Rnf(), typed);
+}
+
+namespace {
+
+// A control that takes its real size only when first shown, as a widget laid out on show.
+class GrowsWhenShown : public TOpaqueControl {
+public:
+    GrowsWhenShown() : TOpaqueControl("TLabel", "l", "") { SetBounds(0, 0, 10, 10); }
+    void SetVisible(bool visible) override {
+        TOpaqueControl::SetVisible(visible);
+        if (visible && !grown_) {
+            grown_ = true;
+            SetBounds(Left(), Top(), 40, 20);
+        }
+    }
+
+private:
+    bool grown_ = false;
+};
+
+} // namespace
+
+TEST(EditItems, AControlThatResizesWhenPlacedIsFormattedAgain) {
+    EditForm f("ab");
+    ASSERT_TRUE(
+        f.Edit->InsertControl("l", std::make_unique<GrowsWhenShown>(), TRNVAlign::rnvaBaseline));
+    const TRNDrawLineInfo& d = *f.D().DrawItems[f.D().FindDrawItemByItem(1)];
+    EXPECT_EQ(std::make_pair(d.Width, d.Height), std::make_pair(42, 22));
+}
+
+TEST(EditItems, CommandsGoToAnOpenCellEditor) {
+    struct Case {
+        const char* name;
+        std::function<void(TRichNoteEdit&)> command;
+    };
+    const std::vector<Case> cases{
+        {"Picture",
+         [](TRichNoteEdit& e) {
+             e.InsertPicture("p", std::make_unique<TBitmap>(4, 4), TRNVAlign::rnvaBaseline);
+         }},
+        {"Break", [](TRichNoteEdit& e) { e.InsertBreak(1, TRNBreakStyle::rnbsLine, clNone); }},
+        {"Text", [](TRichNoteEdit& e) { e.InsertTextW(u"typed"); }},
+        {"Paste",
+         [](TRichNoteEdit& e) {
+             Offer({{"text/plain", "pasted"}});
+             e.Paste();
+         }},
+        {"ParaStyle", [](TRichNoteEdit& e) { e.ApplyParaStyle(1); }},
+        {"CurrentText", [](TRichNoteEdit& e) { e.SetCurrentItemText("renamed"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditForm f("outer");
+        auto* cell = new TRichNoteEdit(f.Edit);
+        cell->SetStyle(&f.Sheet);
+        cell->AddNL("cell", 0, 0);
+        cell->Format();
+        cell->EditData().SetCaretAtItem(0, 5);
+        f.Edit->AssignInplace(cell);
+        EXPECT_EQ(&f.Edit->GetActiveRichNoteEdit(), cell);
+        const std::string outer = f.Rnf();
+        c.command(*f.Edit);
+        EXPECT_EQ(f.Rnf(), outer);
+        EXPECT_EQ(cell->EditData().UndoList().Count(), 1);
+    }
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QLocale>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -126,4 +128,59 @@ TEST(EditControlStyles, SearchSelectsTheNextMatch) {
     EXPECT_FALSE(f.Edit->SearchText(
         "EF", TRNESearchOptions{TRNESearchOption::rnseoDown, TRNESearchOption::rnseoMatchCase}));
     EXPECT_TRUE(f.Edit->SearchTextW(u"bc", TRNESearchOptions{}));
+}
+
+TEST(EditControlStyles, TheInputLanguageSwitchesAnEightBitStyle) {
+    struct Locale {
+        QLocale locale;
+        TFontCharset charset;
+    };
+    for (const Locale& l :
+         {Locale{QLocale("ru_RU"), RUSSIAN_CHARSET},
+          Locale{QLocale("sr_Latn_RS"), EASTEUROPE_CHARSET},
+          Locale{QLocale("zh_TW"), CHINESEBIG5_CHARSET}, Locale{QLocale("zh_CN"), GB2312_CHARSET},
+          Locale{QLocale("de_DE"), ANSI_CHARSET}}) {
+        EXPECT_EQ(TRichNoteEdit::CharsetOfLocale(l.locale), l.charset)
+            << l.locale.name().toStdString();
+    }
+    StyleForm f;
+    const int styles = f.Sheet.TextStyles().Count();
+    f.Edit->WMInputLangChange(GREEK_CHARSET);
+    EXPECT_EQ(f.Edit->GetCurTextStyleNo(), 0);
+    f.Edit->EditorOptions.Include(TRNEditorOption::rnoAutoSwitchLang);
+    f.Edit->WMInputLangChange(GREEK_CHARSET);
+    const int greek = f.Edit->GetCurTextStyleNo();
+    EXPECT_EQ(greek, styles);
+    EXPECT_EQ(f.Sheet.TextStyles()[greek].Charset, GREEK_CHARSET);
+    f.Edit->WMInputLangChange(DEFAULT_CHARSET);
+    EXPECT_EQ(f.Edit->GetCurTextStyleNo(), 0);
+    f.Edit->WMInputLangChange(GREEK_CHARSET);
+    EXPECT_EQ(f.Edit->GetCurTextStyleNo(), greek);
+    EXPECT_EQ(f.Sheet.TextStyles().Count(), styles + 1);
+    f.Sheet.TextStyles()[greek].Unicode = true;
+    f.Edit->WMInputLangChange(RUSSIAN_CHARSET);
+    EXPECT_EQ(f.Edit->GetCurTextStyleNo(), greek);
+}
+
+TEST(EditControlStyles, JoiningParagraphsTakesTheCaretsParagraphStyleInTheSameStep) {
+    for (const bool backspace : {true, false}) {
+        SCOPED_TRACE(backspace ? "Backspace" : "Delete");
+        EditForm f([](TRichNoteEdit& e) {
+            e.AddNL("ab", 0, 0);
+            e.AddNL("cd", 3, 1);
+        });
+        if (backspace) {
+            f.Caret(1, 1);
+        } else {
+            f.Caret(0, 3);
+        }
+        f.D().ChangeCaret(false, false, false, false);
+        const int paraNo = f.Edit->GetCurParaStyleNo();
+        EXPECT_EQ(paraNo, backspace ? 1 : 0);
+        UndoRedo(f, [&] { f.Key(backspace ? Qt::Key_Backspace : Qt::Key_Delete); });
+        EXPECT_EQ(f.UndoCount(), 1);
+        EXPECT_EQ(f.D().GetItemPara(0), paraNo);
+        EXPECT_EQ(f.D().GetItemPara(1), paraNo);
+        EXPECT_TRUE(f.D().GetItem(1).GetSameAsPrev());
+    }
 }
