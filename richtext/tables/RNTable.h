@@ -278,6 +278,12 @@ public:
     int32_t Height = 0;
     std::unique_ptr<TRNList<TCustomRNFormattedData>> PrintCells;
 
+    // The printable document of a slot; null for an empty slot or one that prints nothing.
+    TCustomRNFormattedData* PrintCell(int index) const {
+        return PrintCells && index >= 0 && index < PrintCells->Count() ? PrintCells->Get(index)
+                                                                       : nullptr;
+    }
+
     void Clear();
     void QuickClear() { Clear(); }
 };
@@ -403,6 +409,8 @@ public:
     bool CanChange() const;
     // The background a cell shows: its own, else the table's, else the document's.
     TColor GetCellColor(const TRNTableCellData& cell) const;
+    // A table prints itself at printer resolution, never through a picture.
+    bool GetBoolValue(TRNItemBoolProperty prop) const override;
     void Inserted(TCustomRNData* rnData, bool flag) override;
     void MovingToUndoList(int itemNo, TCustomRNData& rnData) override;
     void MovingFromUndoList(int itemNo, TCustomRNData& rnData) override;
@@ -421,6 +429,11 @@ public:
     int GetHorzExtra() const;
     void UpdateCellXCoords(TRNTableItemFormattingInfo& info);
     void UpdateCellYCoords(TRNTableItemFormattingInfo& info);
+    // Formats the printable cell documents of a print layout at printer resolution.
+    void FormatPrintedCells(TRNTableItemFormattingInfo& info);
+    void Print(TCanvas& canvas, int x, int y, int x2, bool preview, bool correction,
+               const TRNScreenAndDevice& sad, TCustomRNData& rnData, TRNDrawLineInfo* drawLineInfo,
+               int part) override;
 
     // Painting, with the table's top-left corner at (left, top); a print layout paints the
     // rows startRow .. startRow + rowCount - 1.
