@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 enum class TRNTableOption : uint8_t {
     rntoEditing,
@@ -43,6 +44,7 @@ public:
     constexpr void Include(E e) { Bits_ |= 1u << static_cast<unsigned>(e); }
     constexpr void Exclude(E e) { Bits_ &= ~(1u << static_cast<unsigned>(e)); }
     constexpr uint32_t Bits() const { return Bits_; }
+    static constexpr TRNTableSet FromBits(uint32_t bits) { return TRNTableSet(bits); }
     bool operator==(const TRNTableSet&) const = default;
 
 private:
@@ -475,6 +477,19 @@ template <class T> T* TRNTableRows::Do_BeforeUndo(bool sizeMayChange) {
     }
     return AddTableUndo<T>(MainRNData, Table->GetMyItemNo(), true, sizeMayChange);
 }
+
+class TWriter;
+class TReader;
+
+// The published properties of the table and of a cell, in stream order, each under `path`
+// ("T." and "C." in the table's component stream). Writing skips those equal to their
+// declared defaults; reading answers false for a name that is not one of them.
+void RN_WriteTableProperties(TWriter& writer, const TRNTableItemInfo& table, std::string_view path);
+bool RN_ReadTableProperty(TReader& reader, TRNTableItemInfo& table, std::string_view name,
+                          std::string_view path);
+void RN_WriteCellProperties(TWriter& writer, const TRNTableCellData& cell, std::string_view path);
+bool RN_ReadCellProperty(TReader& reader, TRNTableCellData& cell, std::string_view name,
+                         std::string_view path);
 
 // Makes the table known to the item registry under style -60; run once from the library's
 // initialisation.
