@@ -279,6 +279,13 @@ void TRNTableItemInfo::SetCell(int row, int col, const TRNTableCellData& source)
 }
 
 void TRNTableItemInfo::ClearTemporal() {
+    // The document forgets a mouse capture it holds for the table. (No cell editor exists
+    // yet to close here.)
+    if (auto* doc =
+            InsertedInData ? dynamic_cast<TCustomRNFormattedData*>(Rows.MainRNData) : nullptr;
+        doc && doc->CaptureMouseItem == this) {
+        doc->CaptureMouseItem = nullptr;
+    }
     FormattingInfo.Clear();
 }
 

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class TD;
 class TReader;
@@ -47,6 +48,7 @@ public:
     constexpr void Include(E e) { Bits_ |= 1u << static_cast<unsigned>(e); }
     constexpr void Exclude(E e) { Bits_ &= ~(1u << static_cast<unsigned>(e)); }
     constexpr uint32_t Bits() const { return Bits_; }
+    static constexpr TRNTableSet FromBits(uint32_t bits) { return TRNTableSet(bits); }
     bool operator==(const TRNTableSet&) const = default;
 
 private:
@@ -283,6 +285,12 @@ public:
     int32_t Height = 0;
     std::unique_ptr<TRNList<TCustomRNFormattedData>> PrintCells;
 
+    // The printable document of a slot; null for an empty slot or one that prints nothing.
+    TCustomRNFormattedData* PrintCell(int index) const {
+        return PrintCells && index >= 0 && index < PrintCells->Count() ? PrintCells->Get(index)
+                                                                       : nullptr;
+    }
+
     void Clear();
     void QuickClear() { Clear(); }
 };
@@ -446,6 +454,8 @@ public:
     bool CanChange() const;
     // The background a cell shows: its own, else the table's, else the document's.
     TColor GetCellColor(const TRNTableCellData& cell) const;
+    // A table prints itself at printer resolution, never through a picture.
+    bool GetBoolValue(TRNItemBoolProperty prop) const override;
     void Inserted(TCustomRNData* rnData, bool flag) override;
     void MovingToUndoList(int itemNo, TCustomRNData& rnData) override;
     void MovingFromUndoList(int itemNo, TCustomRNData& rnData) override;
@@ -463,6 +473,11 @@ public:
     int GetHorzExtra() const;
     void UpdateCellXCoords(TRNTableItemFormattingInfo& info);
     void UpdateCellYCoords(TRNTableItemFormattingInfo& info);
+    // Formats the printable cell documents of a print layout at printer resolution.
+    void FormatPrintedCells(TRNTableItemFormattingInfo& info);
+    void Print(TCanvas& canvas, int x, int y, int x2, bool preview, bool correction,
+               const TRNScreenAndDevice& sad, TCustomRNData& rnData, TRNDrawLineInfo* drawLineInfo,
+               int part) override;
 
     // Painting, with the table's top-left corner at (left, top); a print layout paints the
     // rows startRow .. startRow + rowCount - 1.
@@ -650,6 +665,19 @@ template <class T> T* TRNTableRows::Do_BeforeUndo(bool sizeMayChange) {
     }
     return AddTableUndo<T>(MainRNData, Table->GetMyItemNo(), true, sizeMayChange);
 }
+
+class TWriter;
+class TReader;
+
+// The published properties of the table and of a cell, in stream order, each under `path`
+// ("T." and "C." in the table's component stream). Writing skips those equal to their
+// declared defaults; reading answers false for a name that is not one of them.
+void RN_WriteTableProperties(TWriter& writer, const TRNTableItemInfo& table, std::string_view path);
+bool RN_ReadTableProperty(TReader& reader, TRNTableItemInfo& table, std::string_view name,
+                          std::string_view path);
+void RN_WriteCellProperties(TWriter& writer, const TRNTableCellData& cell, std::string_view path);
+bool RN_ReadCellProperty(TReader& reader, TRNTableCellData& cell, std::string_view name,
+                         std::string_view path);
 
 // Makes the table known to the item registry under style -60; run once from the library's
 // initialisation.
