@@ -4,6 +4,7 @@
 // area is held by its top-left (main) cell, whose spans give the area; the other slots of the
 // area stay empty.
 
+#include "platform/widgets/Cursors.h"
 #include "richtext/model/RNClasses.h"
 #include "richtext/model/RNItem.h"
 #include "richtext/model/RNStyleRects.h"
@@ -299,10 +300,6 @@ public:
 
 enum class TRNCellDirection : uint8_t { rncdLeft, rncdUp, rncdRight, rncdDown, rncdNext, rncdPrev };
 
-// The table's cursors for selecting a whole row (the left edge) or column (the top edge).
-inline constexpr TCursor crRNSelectRow = 104;
-inline constexpr TCursor crRNSelectCol = 105;
-
 // The editor a table opens over one of its cells. The table reaches it only through this
 // seam; while nothing is plugged in, no cell is ever edited in place.
 class IRNTableCellEditor {
@@ -454,8 +451,6 @@ public:
     bool CanChange() const;
     // The background a cell shows: its own, else the table's, else the document's.
     TColor GetCellColor(const TRNTableCellData& cell) const;
-    // A table prints itself at printer resolution, never through a picture.
-    bool GetBoolValue(TRNItemBoolProperty prop) const override;
     void Inserted(TCustomRNData* rnData, bool flag) override;
     void MovingToUndoList(int itemNo, TCustomRNData& rnData) override;
     void MovingFromUndoList(int itemNo, TCustomRNData& rnData) override;

@@ -78,20 +78,6 @@ TColor TRNTableItemInfo::GetCellColor(const TRNTableCellData& cell) const {
     return clNone;
 }
 
-bool TRNTableItemInfo::GetBoolValue(TRNItemBoolProperty prop) const {
-    switch (prop) {
-    case TRNItemBoolProperty::rnbpPrintToBMP:
-        return false;
-    case TRNItemBoolProperty::rnbpDrawingChangesFont:
-    case TRNItemBoolProperty::rnbpPrintRequiresPrinterDPI:
-    case TRNItemBoolProperty::rnbpCanSaveUnicode:
-    case TRNItemBoolProperty::rnbpAlwaysInText:
-        return true;
-    default:
-        return TRNFullLineItemInfo::GetBoolValue(prop);
-    }
-}
-
 void TRNTableItemInfo::Inserted(TCustomRNData* rnData, bool /*flag*/) {
     InsertedInData = rnData != nullptr;
     InEditor = rnData && EditorOf(rnData->GetRootData());
