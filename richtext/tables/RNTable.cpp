@@ -89,11 +89,18 @@ void TRNTableCellData::SetVAlign(TRNCellVAlign value) {
 }
 
 int TRNTableCellData::GetCellHeight() const {
+    // While the cell is edited in place its items are the editor's.
+    const TRNTableItemInfo* table = GetTable();
+    if (const TCustomRNFormattedData* edited = table ? table->InplaceDocOf(this) : nullptr) {
+        return std::max(edited->DocumentHeight - 2 * Padding(), BestHeight);
+    }
     return std::max(DocumentHeight, BestHeight);
 }
 
 int TRNTableCellData::GetMinWidth() const {
-    int width = CalculateMinDocWidthPlus();
+    const TRNTableItemInfo* table = GetTable();
+    const TCustomRNFormattedData* edited = table ? table->InplaceDocOf(this) : nullptr;
+    int width = (edited ? edited : this)->CalculateMinDocWidthPlus();
     return width == 0 ? 10 : width;
 }
 
@@ -272,6 +279,13 @@ void TRNTableItemInfo::SetCell(int row, int col, const TRNTableCellData& source)
 }
 
 void TRNTableItemInfo::ClearTemporal() {
+    // The document forgets a mouse capture it holds for the table. (No cell editor exists
+    // yet to close here.)
+    if (auto* doc =
+            InsertedInData ? dynamic_cast<TCustomRNFormattedData*>(Rows.MainRNData) : nullptr;
+        doc && doc->CaptureMouseItem == this) {
+        doc->CaptureMouseItem = nullptr;
+    }
     FormattingInfo.Clear();
 }
 

@@ -4,6 +4,7 @@
 // area is held by its top-left (main) cell, whose spans give the area; the other slots of the
 // area stay empty.
 
+#include "platform/widgets/Cursors.h"
 #include "richtext/model/RNClasses.h"
 #include "richtext/model/RNItem.h"
 #include "richtext/model/RNStyleRects.h"
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class TD;
 class TReader;
@@ -47,6 +49,7 @@ public:
     constexpr void Include(E e) { Bits_ |= 1u << static_cast<unsigned>(e); }
     constexpr void Exclude(E e) { Bits_ &= ~(1u << static_cast<unsigned>(e)); }
     constexpr uint32_t Bits() const { return Bits_; }
+    static constexpr TRNTableSet FromBits(uint32_t bits) { return TRNTableSet(bits); }
     bool operator==(const TRNTableSet&) const = default;
 
 private:
@@ -63,6 +66,7 @@ inline constexpr TRNTableOptions RNTableDefaultOptions{31};
 inline constexpr TRNTablePrintOptions RNTableDefaultPrintOptions{3};
 
 class TRNTableItemInfo;
+class TRNTableInplaceEdit;
 class TRNTableRows;
 class TRNTableRow;
 
@@ -282,6 +286,12 @@ public:
     int32_t Height = 0;
     std::unique_ptr<TRNList<TCustomRNFormattedData>> PrintCells;
 
+    // The printable document of a slot; null for an empty slot or one that prints nothing.
+    TCustomRNFormattedData* PrintCell(int index) const {
+        return PrintCells && index >= 0 && index < PrintCells->Count() ? PrintCells->Get(index)
+                                                                       : nullptr;
+    }
+
     void Clear();
     void QuickClear() { Clear(); }
 };
@@ -289,10 +299,6 @@ public:
 // ---- Cell selection, the mouse and the focus among the cells --------------------------------
 
 enum class TRNCellDirection : uint8_t { rncdLeft, rncdUp, rncdRight, rncdDown, rncdNext, rncdPrev };
-
-// The table's cursors for selecting a whole row (the left edge) or column (the top edge).
-inline constexpr TCursor crRNSelectRow = 104;
-inline constexpr TCursor crRNSelectCol = 105;
 
 // The editor a table opens over one of its cells. The table reaches it only through this
 // seam; while nothing is plugged in, no cell is ever edited in place.
@@ -462,6 +468,11 @@ public:
     int GetHorzExtra() const;
     void UpdateCellXCoords(TRNTableItemFormattingInfo& info);
     void UpdateCellYCoords(TRNTableItemFormattingInfo& info);
+    // Formats the printable cell documents of a print layout at printer resolution.
+    void FormatPrintedCells(TRNTableItemFormattingInfo& info);
+    void Print(TCanvas& canvas, int x, int y, int x2, bool preview, bool correction,
+               const TRNScreenAndDevice& sad, TCustomRNData& rnData, TRNDrawLineInfo* drawLineInfo,
+               int part) override;
 
     // Painting, with the table's top-left corner at (left, top); a print layout paints the
     // rows startRow .. startRow + rowCount - 1.
@@ -583,6 +594,59 @@ public:
     // Printed and exported as itself: never as a bitmap, always in text, in UTF-16 when asked.
     bool GetBoolValue(TRNItemBoolProperty prop) const override;
 
+    // ---- The cell editor ----------------------------------------------------------------------
+    // What SaveInplace keeps of a closed editor to open it again: the cell and the selection.
+    struct TRNTableInplaceParamStorage {
+        bool Stored = false;
+        int32_t StartItemNo = 0, StartItemOffs = 0, EndItemNo = 0, EndItemOffs = 0;
+        int32_t Row = -1, Col = -1;
+        TCustomRNItemInfo* PartialSelectedItem = nullptr;
+    };
+    TRNTableInplaceEdit* InplaceEditor = nullptr;
+    TRNTableInplaceParamStorage InplaceStorage;
+    // The minimal widths of the table in its document and of the editor's document, measured
+    // when the editor last changed them.
+    int32_t EditorItemMinWidth = 0;
+    int32_t EditorDocMinWidth = 0;
+    bool InEditorResize = false;
+
+    void CreateInplace(int itemNo, int row, int col, bool caretAtEnd, bool buildJumps);
+    void DestroyInplace(bool keepState);
+    void InplaceDeleted(bool clearing);
+    TRNTableInplaceEdit* GetEditedCell(int& row, int& col) const;
+    // Raises ERNTableInplaceError while the user selects cells with the mouse in the editor.
+    void SaveInplace();
+    void RestoreInplace();
+    static void StoreRNSelection(TCustomRNFormattedData& rnData, TRNTableInplaceParamStorage& s);
+    static void RestoreRNSelection(TCustomRNFormattedData& rnData,
+                                   const TRNTableInplaceParamStorage& s);
+    void InplaceEditorChange(TRNTableInplaceEdit& editor, bool clearRedo);
+    void InplaceEditorCaretGetout(TRNTableInplaceEdit& editor, TRNCellDirection direction);
+    // The editor's document while it edits `cell`, else null.
+    const TCustomRNFormattedData* InplaceDocOf(const TRNTableCellData* cell) const;
+    // Plugs the cell editor in when the table's document lies on a viewer control.
+    void PlugCellEditor();
+
+    struct TInplaceSeam final : IRNTableCellEditor {
+        explicit TInplaceSeam(TRNTableItemInfo& table);
+        ~TInplaceSeam() override;
+        TInplaceSeam(const TInplaceSeam&) = delete;
+        TInplaceSeam& operator=(const TInplaceSeam&) = delete;
+        TRNTableItemInfo& Table;
+        bool IsOpen() const override { return Table.InplaceEditor != nullptr; }
+        void Open(int row, int col, bool buildJumps) override;
+        void Close() override { Table.DestroyInplace(true); }
+        void Save() override { Table.SaveInplace(); }
+        void Restore() override { Table.RestoreInplace(); }
+        void MouseDown(int button, uint32_t shift, int x, int y) override;
+        void ClearSelection() override;
+        void SelectCompletely(bool selected) override;
+        void Place(int x, int y) override;
+        bool Owns(const void* editor) const override;
+        int BuildJumps(int firstJumpNo) override;
+    } InplaceSeam{*this};
+    // ---- end of cell editor members ----------------------------------------------------------
+
 private:
     void Init(int rows, int cols);
     // How many InitUndo calls turned the editor's undo grouping on.
@@ -596,6 +660,19 @@ template <class T> T* TRNTableRows::Do_BeforeUndo(bool sizeMayChange) {
     }
     return AddTableUndo<T>(MainRNData, Table->GetMyItemNo(), true, sizeMayChange);
 }
+
+class TWriter;
+class TReader;
+
+// The published properties of the table and of a cell, in stream order, each under `path`
+// ("T." and "C." in the table's component stream). Writing skips those equal to their
+// declared defaults; reading answers false for a name that is not one of them.
+void RN_WriteTableProperties(TWriter& writer, const TRNTableItemInfo& table, std::string_view path);
+bool RN_ReadTableProperty(TReader& reader, TRNTableItemInfo& table, std::string_view name,
+                          std::string_view path);
+void RN_WriteCellProperties(TWriter& writer, const TRNTableCellData& cell, std::string_view path);
+bool RN_ReadCellProperty(TReader& reader, TRNTableCellData& cell, std::string_view name,
+                         std::string_view path);
 
 // Makes the table known to the item registry under style -60; run once from the library's
 // initialisation.
