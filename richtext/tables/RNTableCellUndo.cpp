@@ -96,18 +96,26 @@ void TRNUndoMultiCellsModify::Undo(IRNUndoTarget& target) {
             temp.Inserted(&temp, false);
             temp.Format();
             temp.SelectAll();
-            MoveGroups(UndoList, temp.UndoList(), CountList[0]);
-            temp.UndoList().ChangeRNData(&temp, true);
-            while (temp.UndoList().Count() > 0) {
-                temp.UndoList().Undo(temp);
+            // A redo step replays through the redo list, so that what it records goes to
+            // the undo list and becomes the opposite step.
+            TRNUndoList& replayed = IsRedo ? temp.RedoList() : temp.UndoList();
+            TRNUndoList& recorded = IsRedo ? temp.UndoList() : temp.RedoList();
+            MoveGroups(UndoList, replayed, CountList[0]);
+            replayed.ChangeRNData(&temp, true);
+            while (replayed.Count() > 0) {
+                if (IsRedo) {
+                    replayed.Redo(temp);
+                } else {
+                    replayed.Undo(temp);
+                }
             }
             if (opposite) {
                 opposite->RowList.Add(RowList[0]);
                 opposite->ColList.Add(ColList[0]);
-                opposite->CountList.Add(temp.RedoList().Count());
-                MoveGroups(temp.RedoList(), opposite->UndoList, temp.RedoList().Count());
+                opposite->CountList.Add(recorded.Count());
+                MoveGroups(recorded, opposite->UndoList, recorded.Count());
             }
-            temp.RedoList().Clear();
+            recorded.Clear();
             cell->DrainFrom(&temp);
             cell->Inserted(cell, false);
         } else {
