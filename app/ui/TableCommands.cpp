@@ -5,7 +5,7 @@
 #include "app/ui/dialogs/CSpinEdit.h"
 #include "app/ui/dialogs/UnitTablesize.h"
 #include "platform/widgets/Control.h"
-#include "richtext/tables/RNTable.h"
+#include "richtext/tables/RNTableInplace.h"
 #include "richtext/view/CtrlImg.h"
 #include "richtext/view/PtblRN.h"
 #include "richtext/view/RNEdit.h"
@@ -227,8 +227,10 @@ void TTableCommands::UpdateTableActions() {
     for (TTableAction action : SelectionActions) {
         Action(action)->setEnabled(selected);
     }
+    int row = 0, col = 0;
+    const bool edited = found && table->GetEditedCell(row, col) != nullptr;
     Action(TTableAction::RmergeTable)->setEnabled(false);
-    Action(TTableAction::RSplitTable)->setEnabled(false);
+    Action(TTableAction::RSplitTable)->setEnabled(selected && edited);
 }
 
 void TTableCommands::RNPrint1PrintComponent(TRNPrint&, IEmbeddedControl& printMe,

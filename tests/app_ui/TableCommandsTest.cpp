@@ -7,7 +7,7 @@
 #include "app/ui/dialogs/UnitTablesize.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/widgets/EmbeddedWidget.h"
-#include "richtext/tables/RNTable.h"
+#include "richtext/tables/RNTableInplace.h"
 #include "richtext/view/PtblRN.h"
 #include "richtext/view/RNEdit.h"
 
@@ -203,6 +203,38 @@ TEST(TableCommands, WithoutATableOrWithAReadOnlyEditorNothingHappens) {
         w.T().Action(action)->trigger();
     }
     EXPECT_TRUE(w.Rnf() == before);
+}
+
+TEST(TableCommands, InsideACellEditorTheCommandsActOnTheTableThatHoldsIt) {
+    TablesWindow w;
+    TRNTableItemInfo& outer = w.Insert(2, 2);
+    outer.CreateInplace(-1, 0, 0, false, false);
+    ASSERT_NE(outer.InplaceEditor, nullptr);
+    w.T().UpdateTableActions();
+    for (TTableAction action : Nine) {
+        EXPECT_EQ(w.On(action), action != TTableAction::RmergeTable);
+    }
+    // A table inserted while a cell is edited goes into that cell.
+    w.AnswerInsert(1, 2, 0);
+    w.T().RInsertTableExecute();
+    TRNTableCellData& cell = *outer.Cells(0, 0);
+    TRNTableItemInfo* inner = nullptr;
+    for (int i = 0; outer.InplaceEditor && i < outer.InplaceEditor->GetLineCount(); ++i) {
+        inner = inner
+                    ? inner
+                    : dynamic_cast<TRNTableItemInfo*>(&outer.InplaceEditor->EditData().GetItem(i));
+    }
+    ASSERT_NE(inner, nullptr);
+    EXPECT_EQ(w.Tables(), 1);
+    // The nested table goes, the one that holds it stays.
+    w.T().RDelTablesExecute();
+    outer.DestroyInplace(true);
+    EXPECT_EQ(w.Tables(), 1);
+    bool nested = false;
+    for (int i = 0; i < cell.ItemCount(); ++i) {
+        nested = nested || dynamic_cast<TRNTableItemInfo*>(&cell.GetItem(i)) != nullptr;
+    }
+    EXPECT_FALSE(nested);
 }
 
 TEST(TableCommands, ActionsCarryTheirTagsAndSitOnTheToolBarAndMenu) {
