@@ -2,9 +2,11 @@
 // unmerging the selected cells, styles applied to and clearing of the selected cells, the
 // export bracket, and the caret entering the table.
 
+#include "platform/base/Stream.h"
 #include "richtext/model/RNError.h"
 #include "richtext/tables/RNTable.h"
 #include "richtext/tables/RNTableCellUndo.h"
+#include "richtext/tables/RNTableInplace.h"
 #include "richtext/view/RNERNData.h"
 #include "richtext/view/RNEdit.h"
 
@@ -470,8 +472,36 @@ void TRNTableItemInfo::DeletePartiallySelected() {
 
 // Export and entering.
 
+namespace {
+
+// While a cell is edited its items live in the editor. An export takes a copy of them into
+// the cell, so that it writes what the user sees; the copy goes when the export ends.
+void LendEditedContent(TRNTableItemInfo& table) {
+    TRNTableInplaceEdit* editor = table.InplaceEditor;
+    TRNTableCellData* cell = editor ? editor->Cell : nullptr;
+    if (!cell || cell->ItemCount() != 0) {
+        return;
+    }
+    TMemoryStream stream;
+    if (!editor->EditData().SaveRNFToStream(stream, false, clNone, nullptr)) {
+        return;
+    }
+    stream.SetPosition(0);
+    TColor color = clNone;
+    cell->LoadRNFFromStream(stream, color, nullptr);
+}
+
+void TakeBackEditedContent(TRNTableItemInfo& table) {
+    if (TRNTableInplaceEdit* editor = table.InplaceEditor; editor && editor->Cell) {
+        editor->Cell->Clear();
+    }
+}
+
+} // namespace
+
 void TRNTableItemInfo::StartExport() {
     if (ExportLevel == 0) {
+        LendEditedContent(*this);
         for (int r = 0; r < Rows.Count(); ++r) {
             for (int c = 0; c < Rows.Get(r)->Count(); ++c) {
                 if (TRNTableCellData* cell = Cells(r, c)) {
@@ -495,6 +525,7 @@ void TRNTableItemInfo::EndExport() {
                 }
             }
         }
+        TakeBackEditedContent(*this);
     }
 }
 

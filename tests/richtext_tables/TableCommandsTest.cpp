@@ -285,4 +285,15 @@ TEST(TableCommands, TheCaretEntersTheFirstCellFromTheLeftAndTheLastFromTheRight)
     EXPECT_FALSE(loose->EnterItem(1));
 }
 
+TEST(TableCommands, ADocumentSavedWhileACellIsEditedHoldsWhatTheCellShows) {
+    Commands e(2, 2);
+    e.Open(1, 0);
+    EditedTable::Type(e.Cell(), "ab");
+    const std::string open = e.Rnf();
+    EXPECT_EQ(e.T->Cells(1, 0)->ItemCount(), 0); // the cell's items are still the editor's
+    e.T->DestroyInplace(true);
+    EXPECT_EQ(e.Text(1, 0), "ab10");
+    EXPECT_EQ(e.Rnf(), open);
+}
+
 } // namespace
