@@ -258,6 +258,7 @@ private:
 };
 
 class TRNEditRNData;
+class TRichNoteEdit;
 
 // Every structural edit of a table in an editor is one undoable step: the records it makes
 // are enclosed between an opening and a closing item-modify record.
@@ -646,6 +647,58 @@ public:
         int BuildJumps(int firstJumpNo) override;
     } InplaceSeam{*this};
     // ---- end of cell editor members ----------------------------------------------------------
+
+    // ---- Table commands: rows and columns, merging, styles over selected cells -----------------
+    // Each command closes the cell editor (its content stays) and is one undoable step in an
+    // editor. Indexes out of range raise ERichNoteError before anything changes; commands that
+    // work on the selection beep when there is none.
+    void InsertRows(int index, int count, int copyIndex);
+    void InsertCols(int index, int count, int copyIndex);
+    void InsertRowsAbove(int count);
+    void InsertRowsBelow(int count);
+    void InsertColsLeft(int count);
+    void InsertColsRight(int count);
+    // The cell editor opens again on the cell it was on, moved with the rows (columns) before it.
+    void DeleteRows(int index, int count, bool decreaseHeight);
+    void DeleteCols(int index, int count, bool decreaseWidth);
+    void DeleteSelectedRows();
+    void DeleteSelectedCols();
+    void DeleteEmptyRows();
+    void DeleteEmptyCols();
+    void SplitSelectedCellsVertically(int colCount);
+    void SplitSelectedCellsHorizontally(int rowCount);
+    bool CanMergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC) const;
+    bool CanMergeSelectedCells(bool allowMergeRC) const;
+    void MergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC);
+    void MergeSelectedCells(bool allowMergeRC);
+    void UnmergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool unmergeRows,
+                      bool unmergeCols);
+    void UnmergeSelectedCells(bool unmergeRows, bool unmergeCols);
+    // Mode 0 converts the text styles through the editor's conversion handler, mode 1 applies
+    // paragraph style `value`; every selected cell in turn, one undo step for the cells that
+    // changed.
+    void ApplyToPartiallySelected(int mode, int value);
+    void ApplyStyleConversionToPartiallySelected(int userData) override {
+        ApplyToPartiallySelected(0, userData);
+    }
+    void ApplyParaStyleToPartiallySelected(int paraNo) override {
+        ApplyToPartiallySelected(1, paraNo);
+    }
+    bool CanDeletePartiallySelected() const override;
+    // Empties the selected cells.
+    void DeletePartiallySelected() override;
+    // A hidden editor inside the editor that holds the table, with its options and style sheet;
+    // null when the table is not in an editor control.
+    std::unique_ptr<TRichNoteEdit> CreateTemporalEditor();
+    // While exported, every cell's document is exported too.
+    void StartExport() override;
+    void EndExport() override;
+    // The caret enters the table: from the start the editor opens on the first cell, else on
+    // the last one with the caret at its end. False when no editor opened.
+    bool EnterItem(int fromStart) override;
+    void EditCell(int row, int col);
+    // ---- end of table commands
+    // -------------------------------------------------------------------
 
 private:
     void Init(int rows, int cols);

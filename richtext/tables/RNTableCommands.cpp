@@ -1,0 +1,543 @@
+// The table's own commands: rows and columns relative to the selection, splitting, merging and
+// unmerging the selected cells, styles applied to and clearing of the selected cells, the
+// export bracket, and the caret entering the table.
+
+#include "platform/base/Stream.h"
+#include "richtext/model/RNError.h"
+#include "richtext/tables/RNTable.h"
+#include "richtext/tables/RNTableCellUndo.h"
+#include "richtext/tables/RNTableInplace.h"
+#include "richtext/view/RNERNData.h"
+#include "richtext/view/RNEdit.h"
+
+#include <algorithm>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+// One undo group around a command; closed however the command ends.
+class UndoScope {
+public:
+    explicit UndoScope(TRNTableItemInfo& table) : table_(table) { table_.InitUndo(); }
+    ~UndoScope() { table_.DoneUndo(); }
+    UndoScope(const UndoScope&) = delete;
+    UndoScope& operator=(const UndoScope&) = delete;
+
+private:
+    TRNTableItemInfo& table_;
+};
+
+void CheckIndex(bool valid) {
+    if (!valid) {
+        throw ERichNoteError("Invalid row or column index");
+    }
+}
+
+// What a style can change in a document: each item's styles and text.
+using ItemLook = std::vector<std::tuple<int, int, std::string>>;
+ItemLook LookOf(const TCustomRNData& doc) {
+    ItemLook look;
+    for (int i = 0; i < doc.ItemCount(); ++i) {
+        look.emplace_back(doc.GetItemStyle(i), doc.GetItemPara(i), doc.GetItemText(i));
+    }
+    return look;
+}
+
+} // namespace
+
+void TRNTableItemInfo::InsertRows(int index, int count, int copyIndex) {
+    CheckIndex(index >= 0 && index <= Rows.Count() && copyIndex >= -1 && copyIndex < Rows.Count());
+    if (EditorOpen()) {
+        CellEditor->Close();
+    }
+    {
+        UndoScope undo(*this);
+        Rows.InsertRows(index, count, copyIndex, false);
+    }
+    SelectRows(index, count);
+    NeedsReformat = true;
+}
+
+void TRNTableItemInfo::InsertCols(int index, int count, int copyIndex) {
+    const int cols = Rows.ColCount();
+    CheckIndex(index >= 0 && index <= cols && copyIndex >= -1 && copyIndex < cols);
+    if (EditorOpen()) {
+        CellEditor->Close();
+    }
+    {
+        UndoScope undo(*this);
+        Rows.InsertCols(index, count, copyIndex, false);
+    }
+    SelectCols(index, count);
+    NeedsReformat = true;
+}
+
+void TRNTableItemInfo::InsertRowsAbove(int count) {
+    int top = 0, left = 0, colSpan = 0, rowSpan = 0;
+    if (!GetNormalizedSelectionBounds(true, top, left, colSpan, rowSpan)) {
+        Rows.MainRNData->Beep();
+        return;
+    }
+    InsertRows(top, count, top);
+}
+
+void TRNTableItemInfo::InsertRowsBelow(int count) {
+    int top = 0, left = 0, colSpan = 0, rowSpan = 0;
+    if (!GetNormalizedSelectionBounds(true, top, left, colSpan, rowSpan)) {
+        Rows.MainRNData->Beep();
+        return;
+    }
+    InsertRows(top + rowSpan, count, top + rowSpan - 1);
+}
+
+void TRNTableItemInfo::InsertColsLeft(int count) {
+    int top = 0, left = 0, colSpan = 0, rowSpan = 0;
+    if (!GetNormalizedSelectionBounds(true, top, left, colSpan, rowSpan)) {
+        Rows.MainRNData->Beep();
+        return;
+    }
+    InsertCols(left, count, left);
+}
+
+void TRNTableItemInfo::InsertColsRight(int count) {
+    int top = 0, left = 0, colSpan = 0, rowSpan = 0;
+    if (!GetNormalizedSelectionBounds(true, top, left, colSpan, rowSpan)) {
+        Rows.MainRNData->Beep();
+        return;
+    }
+    InsertCols(left + colSpan, count, left + colSpan - 1);
+}
+
+void TRNTableItemInfo::DeleteRows(int index, int count, bool decreaseHeight) {
+    CheckIndex(index >= 0 && index < Rows.Count() && count > 0 &&
+               !(index == 0 && count >= Rows.Count()));
+    int row = EditorOpen() ? EditedCellRow : -1;
+    int col = EditorOpen() ? EditedCellCol : -1;
+    if (row >= 0 && index + count - 1 < row) {
+        row -= count;
+    }
+    if (EditorOpen()) {
+        CellEditor->Close();
+    }
+    Deselect();
+    {
+        UndoScope undo(*this);
+        Rows.DeleteRows(index, count, decreaseHeight);
+    }
+    if (CanChange() && Options.Contains(TRNTableOption::rntoEditing) && CellEditor) {
+        if (row < 0) {
+            row = index;
+            col = 0;
+        }
+        row = std::min(row, Rows.Count() - 1);
+        int mainRow = 0, mainCol = 0;
+        Rows.GetMainCell(row, col, mainRow, mainCol);
+        CellEditor->Open(mainRow, mainCol, false);
+    }
+    NeedsReformat = true;
+}
+
+void TRNTableItemInfo::DeleteCols(int index, int count, bool decreaseWidth) {
+    const int cols = Rows.ColCount();
+    CheckIndex(index >= 0 && index < cols && count > 0 && !(index == 0 && count >= cols));
+    int row = EditorOpen() ? EditedCellRow : -1;
+    int col = EditorOpen() ? EditedCellCol : -1;
+    if (col >= 0 && index + count - 1 < col) {
+        col -= count;
+    }
+    if (EditorOpen()) {
+        CellEditor->Close();
+    }
+    Deselect();
+    {
+        UndoScope undo(*this);
+        Rows.DeleteCols(index, count, decreaseWidth);
+    }
+    if (CanChange() && Options.Contains(TRNTableOption::rntoEditing) && CellEditor) {
+        if (col < 0) {
+            col = index;
+            row = 0;
+        }
+        col = std::min(col, Rows.ColCount() - 1);
+        int mainRow = 0, mainCol = 0;
+        Rows.GetMainCell(row, col, mainRow, mainCol);
+        CellEditor->Open(mainRow, mainCol, false);
+    }
+    NeedsReformat = true;
+}
+
+void TRNTableItemInfo::DeleteSelectedRows() {
+    int top = 0, left = 0, colSpan = 0, rowSpan = 0;
+    if (!GetNormalizedSelectionBounds(true, top, left, colSpan, rowSpan)) {
+        Rows.MainRNData->Beep();
+        return;
+    }
+    DeleteRows(top, rowSpan, true);
+}
+
+void TRNTableItemInfo::DeleteSelectedCols() {
+    int top = 0, left = 0, colSpan = 0, rowSpan = 0;
+    if (!GetNormalizedSelectionBounds(true, top, left, colSpan, rowSpan)) {
+        Rows.MainRNData->Beep();
+        return;
+    }
+    DeleteCols(left, colSpan, true);
+}
+
+void TRNTableItemInfo::DeleteEmptyRows() {
+    // All the rows go in one step.
+    UndoScope undo(*this);
+    for (int r = Rows.Count() - 1; r >= 0; --r) {
+        const TRNTableRow& row = *Rows.Get(r);
+        bool empty = true;
+        for (int c = 0; c < row.Count() && empty; ++c) {
+            empty = row.Cell(c) == nullptr;
+        }
+        if (empty) {
+            DeleteRows(r, 1, false);
+        }
+    }
+}
+
+void TRNTableItemInfo::DeleteEmptyCols() {
+    UndoScope undo(*this);
+    for (int c = Rows.ColCount() - 1; c >= 0; --c) {
+        bool empty = true;
+        for (int r = 0; r < Rows.Count() && empty; ++r) {
+            empty = Rows.Cell(r, c) == nullptr;
+        }
+        if (empty) {
+            DeleteCols(c, 1, false);
+        }
+    }
+}
+
+void TRNTableItemInfo::SplitSelectedCellsVertically(int colCount) {
+    int top = 0, left = 0, colSpan = 0, rowSpan = 0;
+    if (!GetNormalizedSelectionBounds(true, top, left, colSpan, rowSpan)) {
+        Rows.MainRNData->Beep();
+        return;
+    }
+    if (EditorOpen()) {
+        CellEditor->Close();
+    }
+    {
+        UndoScope undo(*this);
+        const int added = Rows.SplitCellsVertically(top, left, colSpan, rowSpan, colCount);
+        Select(top, left, rowSpan - 1, colSpan + added - 1);
+    }
+    NeedsReformat = true;
+}
+
+void TRNTableItemInfo::SplitSelectedCellsHorizontally(int rowCount) {
+    int top = 0, left = 0, colSpan = 0, rowSpan = 0;
+    if (!GetNormalizedSelectionBounds(true, top, left, colSpan, rowSpan)) {
+        Rows.MainRNData->Beep();
+        return;
+    }
+    if (EditorOpen()) {
+        CellEditor->Close();
+    }
+    {
+        UndoScope undo(*this);
+        const int added = Rows.SplitCellsHorizontally(top, left, colSpan, rowSpan, rowCount);
+        Select(top, left, rowSpan + added - 1, colSpan - 1);
+    }
+    NeedsReformat = true;
+}
+
+bool TRNTableItemInfo::CanMergeCells(int topRow, int leftCol, int colSpan, int rowSpan,
+                                     bool allowMergeRC) const {
+    return Rows.CanMergeCells(topRow, leftCol, colSpan, rowSpan, allowMergeRC);
+}
+
+bool TRNTableItemInfo::CanMergeSelectedCells(bool allowMergeRC) const {
+    int top = 0, left = 0, colSpan = 0, rowSpan = 0;
+    return CellsSelected && GetNormalizedSelectionBounds(false, top, left, colSpan, rowSpan) &&
+           CanMergeCells(top, left, colSpan, rowSpan, allowMergeRC);
+}
+
+void TRNTableItemInfo::MergeCells(int topRow, int leftCol, int colSpan, int rowSpan,
+                                  bool allowMergeRC) {
+    if (EditorOpen()) {
+        CellEditor->Close();
+    }
+    {
+        UndoScope undo(*this);
+        Rows.MergeCells(topRow, leftCol, colSpan, rowSpan, allowMergeRC);
+    }
+    NeedsReformat = true;
+}
+
+void TRNTableItemInfo::MergeSelectedCells(bool allowMergeRC) {
+    int top = 0, left = 0, colSpan = 0, rowSpan = 0;
+    if (CellsSelected && GetNormalizedSelectionBounds(false, top, left, colSpan, rowSpan)) {
+        MergeCells(top, left, colSpan, rowSpan, allowMergeRC);
+    }
+}
+
+void TRNTableItemInfo::UnmergeCells(int topRow, int leftCol, int colSpan, int rowSpan,
+                                    bool unmergeRows, bool unmergeCols) {
+    if (CellEditor) {
+        CellEditor->Save();
+    }
+    {
+        UndoScope undo(*this);
+        Rows.UnmergeCells(topRow, leftCol, colSpan, rowSpan, unmergeRows, unmergeCols);
+    }
+    if (CellEditor) {
+        CellEditor->Restore();
+    }
+    NeedsReformat = true;
+}
+
+void TRNTableItemInfo::UnmergeSelectedCells(bool unmergeRows, bool unmergeCols) {
+    int top = 0, left = 0, colSpan = 0, rowSpan = 0;
+    if (GetNormalizedSelectionBounds(true, top, left, colSpan, rowSpan)) {
+        UnmergeCells(top, left, colSpan, rowSpan, unmergeRows, unmergeCols);
+    }
+}
+
+// Styles and clearing over the selected cells.
+
+namespace {
+
+// The main cells the cell selection touches, row by row.
+std::vector<std::pair<int, int>> SelectedCells(const TRNTableItemInfo& table) {
+    std::vector<std::pair<int, int>> cells;
+    for (int r = 0; r < table.Rows.Count(); ++r) {
+        for (int c = 0; c < table.Rows.Get(r)->Count(); ++c) {
+            if (table.Cells(r, c) && table.IsCellSelected(r, c)) {
+                cells.emplace_back(r, c);
+            }
+        }
+    }
+    return cells;
+}
+
+// The editor control that shows the table's document, when there is one.
+TRichNoteEdit* EditorControlOf(const TRNTableRows& rows) {
+    auto* data = dynamic_cast<TRNEditRNData*>(rows.MainRNData);
+    return data ? dynamic_cast<TRichNoteEdit*>(&data->EditHost) : nullptr;
+}
+
+// Formatting of the temporary editor's document stays off while a style is applied there.
+class SkipFormatting {
+public:
+    explicit SkipFormatting(TCustomRNFormattedData& doc) : doc_(doc) {
+        doc_.State.Include(TRNStateItem::rnstSkipFormatting);
+    }
+    ~SkipFormatting() { doc_.State.Exclude(TRNStateItem::rnstSkipFormatting); }
+    SkipFormatting(const SkipFormatting&) = delete;
+    SkipFormatting& operator=(const SkipFormatting&) = delete;
+
+private:
+    TCustomRNFormattedData& doc_;
+};
+
+} // namespace
+
+std::unique_ptr<TRichNoteEdit> TRNTableItemInfo::CreateTemporalEditor() {
+    TRichNoteEdit* main = EditorControlOf(Rows);
+    if (!main) {
+        return nullptr;
+    }
+    auto editor = std::make_unique<TRichNoteEdit>(main);
+    editor->hide();
+    editor->Options = main->Options;
+    editor->RNFOptions = main->RNFOptions;
+    editor->RTFOptions = main->RTFOptions;
+    editor->EditorOptions = main->EditorOptions;
+    editor->SetStyle(main->Style());
+    editor->SetUndoLimit(main->UndoLimit() != 0 ? -1 : 0);
+    return editor;
+}
+
+void TRNTableItemInfo::ApplyToPartiallySelected(int mode, int value) {
+    int top = 0, left = 0, colSpan = 0, rowSpan = 0;
+    auto* main = dynamic_cast<TRNEditRNData*>(Rows.MainRNData);
+    if (!main || !GetNormalizedSelectionBounds(false, top, left, colSpan, rowSpan) ||
+        !BeforeChange()) {
+        return;
+    }
+    const int itemNo = GetMyItemNo();
+    const int data = BeginModify(itemNo);
+    UndoScope undo(*this);
+    std::unique_ptr<TRichNoteEdit> editor = CreateTemporalEditor();
+    if (!editor) {
+        return;
+    }
+    TRNUndoMultiCellsModify* record = nullptr;
+    TRNUndoList* list = main->GetUndoList();
+    if (list && list->Count() > 0) {
+        auto owned = std::make_unique<TRNUndoMultiCellsModify>(itemNo);
+        record = owned.get();
+        list->AddInfo(std::move(owned));
+    }
+    if (mode == 0) {
+        if (TRichNoteEdit* control = EditorControlOf(Rows)) {
+            editor->OnStyleConversion = control->OnStyleConversion;
+        }
+    }
+    TRNEditRNData& temp = editor->EditData();
+    bool changed = false;
+    for (const auto& [r, c] : SelectedCells(*this)) {
+        TRNTableCellData* cell = Cells(r, c);
+        temp.Clear();
+        temp.DrainFrom(cell);
+        temp.Inserted(&temp, false);
+        editor->Format();
+        temp.SelectAll();
+        const ItemLook before = LookOf(temp);
+        {
+            SkipFormatting skip(temp);
+            if (mode == 0) {
+                editor->ApplyStyleConversion(value);
+            } else {
+                editor->ApplyParaStyle(value);
+            }
+        }
+        // A cell the style left as it was keeps no step of its own.
+        const int groups = temp.UndoList().Count();
+        if (groups > 0 && LookOf(temp) != before && record) {
+            record->RowList.Add(r);
+            record->ColList.Add(c);
+            record->CountList.Add(groups);
+            while (temp.UndoList().Count() > 0) {
+                record->UndoList.Groups.Add(temp.UndoList().Groups.DeleteAsPointer(0));
+            }
+            changed = true;
+        } else if (groups > 0 && LookOf(temp) != before) {
+            changed = true;
+        }
+        temp.UndoList().Clear();
+        cell->DrainFrom(&temp);
+        cell->Inserted(cell, false);
+    }
+    if (record) {
+        record->UndoList.ChangeRNData(main, true);
+        if (!changed && list->Last()) {
+            TRNList<TRNUndoInfo>& records = list->Last()->Records;
+            if (int at = records.IndexOf(record); at >= 0) {
+                records.Delete(at);
+            }
+        }
+    }
+    editor.reset();
+    if (changed) {
+        NeedsReformat = true;
+        EndModify(itemNo, data);
+        Change();
+    }
+}
+
+bool TRNTableItemInfo::CanDeletePartiallySelected() const {
+    int top = 0, left = 0, colSpan = 0, rowSpan = 0;
+    if (!CanChange() || !GetNormalizedSelectionBounds(false, top, left, colSpan, rowSpan)) {
+        return true;
+    }
+    for (const auto& [r, c] : SelectedCells(*this)) {
+        if (!Cells(r, c)->CanClear()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void TRNTableItemInfo::DeletePartiallySelected() {
+    int top = 0, left = 0, colSpan = 0, rowSpan = 0;
+    if (!GetNormalizedSelectionBounds(false, top, left, colSpan, rowSpan) || !BeforeChange()) {
+        return;
+    }
+    const int itemNo = GetEditorItemNo();
+    TRNIntegerList rows, cols;
+    for (const auto& [r, c] : SelectedCells(*this)) {
+        rows.Add(r);
+        cols.Add(c);
+    }
+    if (rows.Count() == 0) {
+        return;
+    }
+    const int data = BeginModify(itemNo);
+    {
+        UndoScope undo(*this);
+        TRNUndoCellsClear* record = Rows.Do_BeforeClearCells(rows, cols);
+        Rows.Do_ClearCells(record ? &record->CellList : nullptr, rows, cols);
+    }
+    NeedsReformat = true;
+    EndModify(itemNo, data);
+    Change();
+}
+
+// Export and entering.
+
+namespace {
+
+// While a cell is edited its items live in the editor. An export takes a copy of them into
+// the cell, so that it writes what the user sees; the copy goes when the export ends.
+void LendEditedContent(TRNTableItemInfo& table) {
+    TRNTableInplaceEdit* editor = table.InplaceEditor;
+    TRNTableCellData* cell = editor ? editor->Cell : nullptr;
+    if (!cell || cell->ItemCount() != 0) {
+        return;
+    }
+    TMemoryStream stream;
+    if (!editor->EditData().SaveRNFToStream(stream, false, clNone, nullptr)) {
+        return;
+    }
+    stream.SetPosition(0);
+    TColor color = clNone;
+    cell->LoadRNFFromStream(stream, color, nullptr);
+}
+
+void TakeBackEditedContent(TRNTableItemInfo& table) {
+    if (TRNTableInplaceEdit* editor = table.InplaceEditor; editor && editor->Cell) {
+        editor->Cell->Clear();
+    }
+}
+
+} // namespace
+
+void TRNTableItemInfo::StartExport() {
+    if (ExportLevel == 0) {
+        LendEditedContent(*this);
+        for (int r = 0; r < Rows.Count(); ++r) {
+            for (int c = 0; c < Rows.Get(r)->Count(); ++c) {
+                if (TRNTableCellData* cell = Cells(r, c)) {
+                    cell->StartExport();
+                }
+            }
+        }
+    }
+    ++ExportLevel;
+}
+
+void TRNTableItemInfo::EndExport() {
+    if (ExportLevel <= 0) {
+        return;
+    }
+    if (--ExportLevel == 0) {
+        for (int r = 0; r < Rows.Count(); ++r) {
+            for (int c = 0; c < Rows.Get(r)->Count(); ++c) {
+                if (TRNTableCellData* cell = Cells(r, c)) {
+                    cell->EndExport();
+                }
+            }
+        }
+        TakeBackEditedContent(*this);
+    }
+}
+
+bool TRNTableItemInfo::EnterItem(int fromStart) {
+    int row = 0, col = 0;
+    if (!fromStart) {
+        Rows.GetMainCell(Rows.Count() - 1, Rows.ColCount() - 1, row, col);
+    }
+    CreateInplace(-1, row, col, !fromStart, false);
+    return InplaceEditor != nullptr;
+}
+
+void TRNTableItemInfo::EditCell(int row, int col) {
+    CreateInplace(-1, row, col, false, false);
+}
