@@ -4,6 +4,7 @@
 #include "app/ui/TableIcons.h"
 #include "app/ui/dialogs/CSpinEdit.h"
 #include "app/ui/dialogs/UnitTablesize.h"
+#include "app/ui/dialogs/splitdlg.h"
 #include "platform/widgets/Control.h"
 #include "richtext/tables/RNTableInplace.h"
 #include "richtext/view/CtrlImg.h"
@@ -76,7 +77,34 @@ void DeleteTableItem(TRichNoteEdit& editor, int itemNo) {
     editor.DeleteSelection();
 }
 
-enum TTableTag { TagDeleteRows = 5, TagDeleteCols = 6 };
+enum TTableTag {
+    TagRowBefore = 1,
+    TagRowAfter = 2,
+    TagColBefore = 3,
+    TagColAfter = 4,
+    TagDeleteRows = 5,
+    TagDeleteCols = 6,
+    TagMerge = 7,
+    TagSplit = 11
+};
+
+// Runs `edit` as one undo step of the editor, the table's own steps joined into it.
+class TModifyGroup {
+public:
+    explicit TModifyGroup(TRichNoteEdit& editor) : editor_(editor) {
+        editor_.BeginUndoGroup(TRNUndoType::rnutModifyItem);
+        editor_.SetUndoGroupMode(true);
+    }
+    ~TModifyGroup() {
+        editor_.SetUndoGroupMode(false);
+        editor_.EditData().UndoList().PopIfEmpty();
+    }
+    TModifyGroup(const TModifyGroup&) = delete;
+    TModifyGroup& operator=(const TModifyGroup&) = delete;
+
+private:
+    TRichNoteEdit& editor_;
+};
 
 // Whether deleting the selected rows (columns) would delete all of the table's.
 bool DeletesWholeTable(const TRNTableItemInfo& table, int tag) {
@@ -214,7 +242,66 @@ void TTableCommands::TableCommand(const QAction* sender) {
         UpdateTableActions();
         return;
     }
+    // The item's paragraph (or the document) is formatted afterwards, whatever the edit throws.
+    int data = 0;
+    editor->BeginItemModify(itemNo, data);
+    bool changed = false;
+    try {
+        changed = RunOnTable(*editor, *table, tag);
+    } catch (...) {
+        editor->EndItemModify(itemNo, data);
+        throw;
+    }
+    editor->EndItemModify(itemNo, data);
+    if (changed) {
+        editor->Change();
+    }
     UpdateTableActions();
+}
+
+bool TTableCommands::RunOnTable(TRichNoteEdit& editor, TRNTableItemInfo& table, int tag) {
+    switch (tag) {
+    case TagRowBefore:
+        table.InsertRowsAbove(1);
+        return true;
+    case TagRowAfter:
+        table.InsertRowsBelow(1);
+        return true;
+    case TagColBefore:
+        table.InsertColsLeft(1);
+        return true;
+    case TagColAfter:
+        table.InsertColsRight(1);
+        return true;
+    case TagDeleteRows:
+    case TagDeleteCols:
+    case TagMerge: {
+        // What the command leaves empty goes in the same step.
+        const TModifyGroup group(editor);
+        if (tag == TagDeleteRows) {
+            table.DeleteSelectedRows();
+        } else if (tag == TagDeleteCols) {
+            table.DeleteSelectedCols();
+        } else {
+            table.MergeSelectedCells(true);
+        }
+        table.DeleteEmptyRows();
+        table.DeleteEmptyCols();
+        return true;
+    }
+    case TagSplit: {
+        TOKBottomDlg form(notes_.RichNoteEdit1().window());
+        if (!notes_.Prompts().ShowModal(form)) {
+            return false;
+        }
+        const TModifyGroup group(editor);
+        table.SplitSelectedCellsVertically(form.Cols());
+        table.SplitSelectedCellsHorizontally(form.Rows());
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 void TTableCommands::UpdateTableActions() {
@@ -229,8 +316,9 @@ void TTableCommands::UpdateTableActions() {
     }
     int row = 0, col = 0;
     const bool edited = found && table->GetEditedCell(row, col) != nullptr;
-    Action(TTableAction::RmergeTable)->setEnabled(false);
-    Action(TTableAction::RSplitTable)->setEnabled(selected && edited);
+    const bool merge = found && table->CanMergeSelectedCells(true);
+    Action(TTableAction::RmergeTable)->setEnabled(merge);
+    Action(TTableAction::RSplitTable)->setEnabled(selected && (merge || edited));
 }
 
 void TTableCommands::RNPrint1PrintComponent(TRNPrint&, IEmbeddedControl& printMe,

@@ -17,6 +17,8 @@ class QWidget;
 class TBitmap;
 class TNotesCommands;
 class TRNPrint;
+class TRNTableItemInfo;
+class TRichNoteEdit;
 
 enum class TTableAction {
     RInsertRowBefore,
@@ -62,6 +64,8 @@ private:
     void BuildActions();
     void BuildToolBar(QWidget& page);
     void AddToInsertMenu();
+    // The grid command of `tag` on the table `editor` holds; false when nothing was done.
+    bool RunOnTable(TRichNoteEdit& editor, TRNTableItemInfo& table, int tag);
 
     TNotesCommands& notes_;
     QToolBar* toolBar_ = nullptr;

@@ -5,6 +5,7 @@
 #include "app/binder/PageInfo.h"
 #include "app/ui/dialogs/CSpinEdit.h"
 #include "app/ui/dialogs/UnitTablesize.h"
+#include "app/ui/dialogs/splitdlg.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/widgets/EmbeddedWidget.h"
 #include "richtext/tables/RNTableInplace.h"
@@ -95,7 +96,7 @@ struct TablesWindow : MainWindowRig {
     TTreeNode* Node = nullptr;
 };
 
-TEST(TableCommands, InsertTableMakesTheTableTheFormAsksFor) {
+TEST(NotesTables, InsertTableMakesTheTableTheFormAsksFor) {
     struct Case {
         int rows, cols, percent;
         int cellWidth, tableWidth;
@@ -142,7 +143,7 @@ TEST(TableCommands, InsertTableMakesTheTableTheFormAsksFor) {
     }
 }
 
-TEST(TableCommands, ACancelledInsertTableChangesNothing) {
+TEST(NotesTables, ACancelledInsertTableChangesNothing) {
     TablesWindow w;
     w.Insert(2, 2);
     const std::string before = w.Rnf();
@@ -156,33 +157,144 @@ TEST(TableCommands, ACancelledInsertTableChangesNothing) {
     EXPECT_EQ(w.E().GetLineCount(), 2);
 }
 
-TEST(TableCommands, DeletingAllRowsColumnsOrTheTableRemovesItInOneStep) {
-    const std::function<void(TablesWindow&, TRNTableItemInfo&)> commands[] = {
-        [](TablesWindow& w, TRNTableItemInfo& t) {
-            t.SelectRows(0, 3);
-            w.T().RDelRowsExecute();
-        },
-        [](TablesWindow& w, TRNTableItemInfo& t) {
-            t.SelectCols(0, 3);
-            w.T().RDelColExecute();
-        },
-        [](TablesWindow& w, TRNTableItemInfo&) { w.T().RDelTablesExecute(); },
+TEST(NotesTables, RowAndColumnCommandsAreOneStepEachAndDeletingAllDeletesTheTable) {
+    enum Sel { Row1, Rows01, AllRows, Col1, AllCols };
+    struct Case {
+        Sel select;
+        TTableAction action;
+        int rows, cols;           // 0 rows: the table is gone
+        int markerRow, markerCol; // where the text of cell (1, 1) ends up
+    } cases[] = {
+        {Row1, TTableAction::RInsertRowBefore, 4, 3, 2, 1},
+        {Row1, TTableAction::RInsertRowAfter, 4, 3, 1, 1},
+        {Col1, TTableAction::RInsertColBefore, 3, 4, 1, 2},
+        {Col1, TTableAction::RInsertColAfter, 3, 4, 1, 1},
+        {Rows01, TTableAction::RDelRows, 1, 3, -1, -1},
+        {AllRows, TTableAction::RDelRows, 0, 0, -1, -1},
+        {Col1, TTableAction::RDelCol, 3, 2, -1, -1},
+        {AllCols, TTableAction::RDelCol, 0, 0, -1, -1},
+        {Row1, TTableAction::RDelTables, 0, 0, -1, -1},
     };
-    for (const auto& command : commands) {
+    for (const Case& c : cases) {
         TablesWindow w;
-        w.Insert(3, 3);
+        TRNTableItemInfo& t = w.Insert(3, 3);
+        t.Cells(1, 1)->Clear();
+        t.Cells(1, 1)->AddNL("x", 0, 0);
         const std::string before = w.Rnf();
-        command(w, *w.TableAt(1));
-        EXPECT_EQ(w.Tables(), 0);
-        for (TTableAction action : Nine) {
-            EXPECT_FALSE(w.On(action));
+        switch (c.select) {
+        case Row1:
+            t.SelectRows(1, 1);
+            break;
+        case Rows01:
+            t.SelectRows(0, 2);
+            break;
+        case AllRows:
+            t.SelectRows(0, 3);
+            break;
+        case Col1:
+            t.SelectCols(1, 1);
+            break;
+        case AllCols:
+            t.SelectCols(0, 3);
+            break;
         }
+        w.T().UpdateTableActions();
+        ASSERT_TRUE(w.On(c.action));
+        w.T().Action(c.action)->trigger();
+        const int tag = w.T().Action(c.action)->data().toInt();
+        if (c.rows == 0) {
+            EXPECT_EQ(w.Tables(), 0) << tag;
+            for (TTableAction action : Nine) {
+                EXPECT_FALSE(w.On(action));
+            }
+        } else {
+            TRNTableItemInfo* now = w.TableAt(1);
+            ASSERT_NE(now, nullptr) << tag;
+            EXPECT_EQ(now->Rows.Count(), c.rows) << tag;
+            EXPECT_EQ(now->Rows.ColCount(), c.cols) << tag;
+            if (c.markerRow >= 0) {
+                EXPECT_EQ(now->Cells(c.markerRow, c.markerCol)->GetItemText(0), "x") << tag;
+            }
+        }
+        EXPECT_TRUE(w.Window->Binder().BinderDirty);
         w.E().Undo();
-        EXPECT_TRUE(w.Rnf() == before);
+        EXPECT_TRUE(w.Rnf() == before) << tag;
     }
 }
 
-TEST(TableCommands, WithoutATableOrWithAReadOnlyEditorNothingHappens) {
+TEST(NotesTables, MergingRemovesWhatItEmptiesInTheSameStep) {
+    TablesWindow w;
+    TRNTableItemInfo& t = w.Insert(2, 2);
+    const std::string before = w.Rnf();
+    t.SelectRows(0, 2);
+    w.T().UpdateTableActions();
+    ASSERT_TRUE(w.On(TTableAction::RmergeTable));
+    w.T().RmergeTableExecute();
+    TRNTableItemInfo* merged = w.TableAt(1);
+    ASSERT_NE(merged, nullptr);
+    EXPECT_EQ(merged->Rows.Count(), 1);
+    EXPECT_EQ(merged->Rows.ColCount(), 1);
+    EXPECT_EQ(merged->Cells(0, 0)->RowSpan, 1);
+    EXPECT_EQ(merged->Cells(0, 0)->ColSpan, 1);
+    const std::string after = w.Rnf();
+    w.E().Undo();
+    EXPECT_TRUE(w.Rnf() == before);
+    w.E().Redo();
+    EXPECT_TRUE(w.Rnf() == after);
+}
+
+TEST(NotesTables, SplitDividesTheSelectedCellAsTheFormSays) {
+    TablesWindow w;
+    TRNTableItemInfo& t = w.Insert(2, 2);
+    const std::string before = w.Rnf();
+    t.Select(0, 0, 0, 0);
+    // Cancelled: nothing changes, and the command works as before afterwards.
+    w.Prompts.Form = nullptr;
+    const int steps = w.E().EditData().UndoList().Count();
+    w.T().RSplitTableExecute();
+    EXPECT_EQ(w.Prompts.Forms, 2);
+    EXPECT_TRUE(w.Rnf() == before);
+    EXPECT_EQ(w.E().EditData().UndoList().Count(), steps);
+    w.Prompts.Form = [](QDialog& form) {
+        auto& f = dynamic_cast<TOKBottomDlg&>(form);
+        f.CSpinEdit1->setValue(3); // columns
+        f.CSpinEdit2->setValue(2); // rows
+        return true;
+    };
+    w.T().RSplitTableExecute();
+    TRNTableItemInfo& s = *w.TableAt(1);
+    ASSERT_EQ(s.Rows.Count(), 3);
+    ASSERT_EQ(s.Rows.ColCount(), 4);
+    for (int row = 0; row < 2; ++row) {
+        for (int col = 0; col < 3; ++col) {
+            ASSERT_NE(s.Cells(row, col), nullptr) << row << col;
+            EXPECT_EQ(s.Cells(row, col)->RowSpan, 1) << row << col;
+            EXPECT_EQ(s.Cells(row, col)->ColSpan, 1) << row << col;
+        }
+    }
+    EXPECT_EQ(s.Cells(0, 3)->RowSpan, 2); // the cell beside it keeps its height
+    EXPECT_EQ(s.Cells(2, 0)->ColSpan, 3); // the cell under it keeps its width
+    w.E().Undo();
+    EXPECT_TRUE(w.Rnf() == before);
+}
+
+TEST(NotesTables, MergeAndSplitFollowWhatTheSelectionAllows) {
+    TablesWindow w;
+    TRNTableItemInfo& t = w.Insert(2, 2);
+    struct Case {
+        int rowOffs, colOffs;
+        bool merge, split;
+    } cases[] = {{0, 0, false, false}, {0, 1, true, true}, {1, 1, true, true}};
+    for (const Case& c : cases) {
+        t.Select(0, 0, c.rowOffs, c.colOffs);
+        w.T().UpdateTableActions();
+        EXPECT_TRUE(w.On(TTableAction::RDelRows));
+        EXPECT_EQ(w.On(TTableAction::RmergeTable), c.merge) << c.rowOffs << c.colOffs;
+        EXPECT_EQ(w.On(TTableAction::RSplitTable), c.split) << c.rowOffs << c.colOffs;
+    }
+}
+
+TEST(NotesTables, WithoutATableOrWithAReadOnlyEditorNothingHappens) {
     TablesWindow w;
     w.Insert(2, 2);
     w.TableAt(1)->SelectRows(0, 2);
@@ -205,7 +317,7 @@ TEST(TableCommands, WithoutATableOrWithAReadOnlyEditorNothingHappens) {
     EXPECT_TRUE(w.Rnf() == before);
 }
 
-TEST(TableCommands, InsideACellEditorTheCommandsActOnTheTableThatHoldsIt) {
+TEST(NotesTables, InsideACellEditorTheCommandsActOnTheTableThatHoldsIt) {
     TablesWindow w;
     TRNTableItemInfo& outer = w.Insert(2, 2);
     outer.CreateInplace(-1, 0, 0, false, false);
@@ -214,30 +326,41 @@ TEST(TableCommands, InsideACellEditorTheCommandsActOnTheTableThatHoldsIt) {
     for (TTableAction action : Nine) {
         EXPECT_EQ(w.On(action), action != TTableAction::RmergeTable);
     }
-    // A table inserted while a cell is edited goes into that cell.
+    // The edited cell is the selection: a row goes above it.
+    outer.InplaceEditor->InsertText("x");
+    w.T().RInsertRowBeforeExecute();
+    ASSERT_EQ(outer.Rows.Count(), 3);
+    EXPECT_EQ(outer.Cells(1, 0)->GetItemText(0), "x");
+    outer.CreateInplace(-1, 1, 0, true, false);
+
+    // A table inserted while a cell is edited goes into that cell; the commands then act on
+    // it, not on the table that holds it.
     w.AnswerInsert(1, 2, 0);
     w.T().RInsertTableExecute();
-    TRNTableCellData& cell = *outer.Cells(0, 0);
+    TRNTableInplaceEdit* cellEditor = outer.InplaceEditor;
+    ASSERT_NE(cellEditor, nullptr);
     TRNTableItemInfo* inner = nullptr;
-    for (int i = 0; outer.InplaceEditor && i < outer.InplaceEditor->GetLineCount(); ++i) {
-        inner = inner
-                    ? inner
-                    : dynamic_cast<TRNTableItemInfo*>(&outer.InplaceEditor->EditData().GetItem(i));
+    for (int i = 0; i < cellEditor->GetLineCount() && !inner; ++i) {
+        inner = dynamic_cast<TRNTableItemInfo*>(&cellEditor->EditData().GetItem(i));
     }
     ASSERT_NE(inner, nullptr);
-    EXPECT_EQ(w.Tables(), 1);
-    // The nested table goes, the one that holds it stays.
+    inner->SelectRows(0, 1);
+    w.T().RInsertRowAfterExecute();
+    EXPECT_EQ(inner->Rows.Count(), 2);
+    EXPECT_EQ(outer.Rows.Count(), 3);
     w.T().RDelTablesExecute();
     outer.DestroyInplace(true);
     EXPECT_EQ(w.Tables(), 1);
+    EXPECT_EQ(outer.Rows.Count(), 3);
     bool nested = false;
+    const TRNTableCellData& cell = *outer.Cells(1, 0);
     for (int i = 0; i < cell.ItemCount(); ++i) {
-        nested = nested || dynamic_cast<TRNTableItemInfo*>(&cell.GetItem(i)) != nullptr;
+        nested = nested || dynamic_cast<const TRNTableItemInfo*>(&cell.GetItem(i)) != nullptr;
     }
     EXPECT_FALSE(nested);
 }
 
-TEST(TableCommands, ActionsCarryTheirTagsAndSitOnTheToolBarAndMenu) {
+TEST(NotesTables, ActionsCarryTheirTagsAndSitOnTheToolBarAndMenu) {
     TablesWindow w;
     const std::pair<TTableAction, int> tags[] = {
         {TTableAction::RInsertRowBefore, 1}, {TTableAction::RInsertRowAfter, 2},
@@ -259,7 +382,7 @@ TEST(TableCommands, ActionsCarryTheirTagsAndSitOnTheToolBarAndMenu) {
     EXPECT_EQ(table->statusTip(), "Insert Table Into Note");
 }
 
-TEST(TableCommands, ANoteWithADamagedTableIsShownReadOnlyAndKeepsItsBytes) {
+TEST(NotesTables, ANoteWithADamagedTableIsShownReadOnlyAndKeepsItsBytes) {
     TablesWindow w;
     TRNTableItemInfo& t = w.Insert(1, 3);
     for (int col = 0; col < 3; ++col) {
@@ -289,7 +412,7 @@ TEST(TableCommands, ANoteWithADamagedTableIsShownReadOnlyAndKeepsItsBytes) {
     EXPECT_EQ(NodeRecord(w.Node)->Notes.Bytes(), bytes);
 }
 
-TEST(TableCommands, EmbeddedControlsPrintAsTheirOwnPicture) {
+TEST(NotesTables, EmbeddedControlsPrintAsTheirOwnPicture) {
     TablesWindow w;
     auto button = std::make_unique<QPushButton>("Print me");
     button->resize(90, 28);
