@@ -450,6 +450,46 @@ public:
                     bool showZeroWidth, bool printing, const TRect& clipRect,
                     const TRNBooleanRect* visibleBorders) const;
 
+    // The rectangular cell selection: an anchor cell and the offset of the other corner.
+    bool CellsSelected = false;
+    void Select(int startRow, int startCol, int rowOffs, int colOffs);
+    void SelectRows(int startRow, int count);
+    void SelectCols(int startCol, int count);
+    void Deselect();
+    void DeselectPartial() override { Deselect(); }
+    bool PartiallySelected() const override { return CellsSelected; }
+    bool GetSelectionBounds(int& startRow, int& startCol, int& rowOffs, int& colOffs) const;
+    // The selected rectangle, widened by the areas of its two corner cells; false when there
+    // is none.
+    bool GetNormalizedSelectionBounds(bool includeEditedCell, int& topRow, int& leftCol,
+                                      int& colSpan, int& rowSpan) const;
+    bool IsCellSelected(int row, int col) const;
+    void UpdateCellSel();
+
+    // Editing commands, each one undoable step in an editor. Those that work on the
+    // selection beep through the document when there is none.
+    void InsertRows(int index, int count, int copyIndex);
+    void InsertCols(int index, int count, int copyIndex);
+    void InsertRowsAbove(int count);
+    void InsertRowsBelow(int count);
+    void InsertColsLeft(int count);
+    void InsertColsRight(int count);
+    void DeleteRows(int index, int count, bool decreaseHeight);
+    void DeleteCols(int index, int count, bool decreaseWidth);
+    void DeleteSelectedRows();
+    void DeleteSelectedCols();
+    void DeleteEmptyRows();
+    void DeleteEmptyCols();
+    void SplitSelectedCellsVertically(int colCount);
+    void SplitSelectedCellsHorizontally(int rowCount);
+    bool CanMergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC) const;
+    bool CanMergeSelectedCells(bool allowMergeRC) const;
+    void MergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC);
+    void MergeSelectedCells(bool allowMergeRC);
+    void UnmergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool unmergeRows,
+                      bool unmergeCols);
+    void UnmergeSelectedCells(bool unmergeRows, bool unmergeCols);
+
     // Row bands joined by row-spanning cells: the last row of the band from `row` down, and
     // the first row of the band that holds `row`.
     int GetSplitRowBelow(int row) const;
