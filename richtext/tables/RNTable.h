@@ -14,7 +14,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
+
+class TD;
+class TReader;
+class TWriter;
 
 enum class TRNTableOption : uint8_t {
     rntoEditing,
@@ -44,7 +47,6 @@ public:
     constexpr void Include(E e) { Bits_ |= 1u << static_cast<unsigned>(e); }
     constexpr void Exclude(E e) { Bits_ &= ~(1u << static_cast<unsigned>(e)); }
     constexpr uint32_t Bits() const { return Bits_; }
-    static constexpr TRNTableSet FromBits(uint32_t bits) { return TRNTableSet(bits); }
     bool operator==(const TRNTableSet&) const = default;
 
 private:
@@ -290,6 +292,44 @@ public:
     void QuickClear() { Clear(); }
 };
 
+// ---- Cell selection, the mouse and the focus among the cells --------------------------------
+
+enum class TRNCellDirection : uint8_t { rncdLeft, rncdUp, rncdRight, rncdDown, rncdNext, rncdPrev };
+
+// The table's cursors for selecting a whole row (the left edge) or column (the top edge).
+inline constexpr TCursor crRNSelectRow = 104;
+inline constexpr TCursor crRNSelectCol = 105;
+
+// The editor a table opens over one of its cells. The table reaches it only through this
+// seam; while nothing is plugged in, no cell is ever edited in place.
+class IRNTableCellEditor {
+public:
+    virtual ~IRNTableCellEditor() = default;
+    // An editor is open on the cell at EditedCellRow, EditedCellCol.
+    virtual bool IsOpen() const = 0;
+    // Opens the editor on a main cell; with `buildJumps` its hypertext areas are built at once.
+    virtual void Open(int row, int col, bool buildJumps) = 0;
+    // Closes the editor; its content and history go back into the cell.
+    virtual void Close() = 0;
+    // Save closes an open editor remembering its cell and the selection in it (nothing when
+    // none is open); Restore reopens a saved editor, or forgets a cell that is gone since.
+    // Every border drag ends with Restore, whether or not the drag changed the table.
+    virtual void Save() = 0;
+    virtual void Restore() = 0;
+    // Gives the open editor the mouse and a press at a point of its cell (cell coordinates).
+    virtual void MouseDown(int button, uint32_t shift, int x, int y) = 0;
+    virtual void ClearSelection() = 0;
+    // The cell selection now covers (or no longer covers) the edited cell.
+    virtual void SelectCompletely(bool selected) = 0;
+    // The table's top-left corner moved to (x, y) in window coordinates.
+    virtual void Place(int x, int y) = 0;
+    virtual bool Owns(const void* editor) const = 0;
+    // Builds the editor's hypertext areas numbered from `firstJumpNo`; answers how many.
+    virtual int BuildJumps(int firstJumpNo) = 0;
+};
+
+// ---- end of cell selection declarations --------------------------------------------------------
+
 class TRNTableItemInfo : public TRNFullLineItemInfo, public IRNIntProperties {
 public:
     explicit TRNTableItemInfo(TCustomRNData* rnData);
@@ -411,12 +451,9 @@ public:
     bool CanChange() const;
     // The background a cell shows: its own, else the table's, else the document's.
     TColor GetCellColor(const TRNTableCellData& cell) const;
-    // A table prints itself at printer resolution, never through a picture.
-    bool GetBoolValue(TRNItemBoolProperty prop) const override;
     void Inserted(TCustomRNData* rnData, bool flag) override;
     void MovingToUndoList(int itemNo, TCustomRNData& rnData) override;
     void MovingFromUndoList(int itemNo, TCustomRNData& rnData) override;
-    void AdjustInserted(int x, int y, bool adjustY) override;
 
     // Layout (device pixels; table and cell properties are screen pixels converted here).
     int GetDevX(int x) const;
@@ -450,22 +487,6 @@ public:
                     bool showZeroWidth, bool printing, const TRect& clipRect,
                     const TRNBooleanRect* visibleBorders) const;
 
-    // The rectangular cell selection: an anchor cell and the offset of the other corner.
-    bool CellsSelected = false;
-    void Select(int startRow, int startCol, int rowOffs, int colOffs);
-    void SelectRows(int startRow, int count);
-    void SelectCols(int startCol, int count);
-    void Deselect();
-    void DeselectPartial() override { Deselect(); }
-    bool PartiallySelected() const override { return CellsSelected; }
-    bool GetSelectionBounds(int& startRow, int& startCol, int& rowOffs, int& colOffs) const;
-    // The selected rectangle, widened by the areas of its two corner cells; false when there
-    // is none.
-    bool GetNormalizedSelectionBounds(bool includeEditedCell, int& topRow, int& leftCol,
-                                      int& colSpan, int& rowSpan) const;
-    bool IsCellSelected(int row, int col) const;
-    void UpdateCellSel();
-
     // Editing commands, each one undoable step in an editor. Those that work on the
     // selection beep through the document when there is none.
     void InsertRows(int index, int count, int copyIndex);
@@ -489,6 +510,10 @@ public:
     void UnmergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool unmergeRows,
                       bool unmergeCols);
     void UnmergeSelectedCells(bool unmergeRows, bool unmergeCols);
+    // The editing commands close an open cell editor (its content stays in the cell) and
+    // reopen it where the edit leaves the edited cell.
+    void CloseCellEditor();
+    void ReopenCellEditor(int row, int col);
 
     // Row bands joined by row-spanning cells: the last row of the band from `row` down, and
     // the first row of the band that holds `row`.
@@ -504,6 +529,99 @@ public:
     bool GetCellAt(int x, int y, int& row, int& col);
     bool GetCellAt_(int x, int y, int& row, int& col) const;
 
+    // ---- Cell selection, the mouse and the focus among the cells ----------------------------
+    int32_t ClientTop = 0, ClientLeft = 0;
+    int32_t ResizePrevStart = 0, ResizeLimit = -1, ResizeIndex = 0, ResizeOffset = 0;
+    bool ResizingColumn = false, ResizeOnlyLeft = false;
+    bool CellsSelected = false;
+    // Mouse events are ignored while the table is being exported.
+    int32_t ExportLevel = 0;
+    int32_t FocusedRow = -1, FocusedCol = -1;
+    bool MouseSelecting = false;
+    // The cell editor's seam; null: no cell is edited in place.
+    IRNTableCellEditor* CellEditor = nullptr;
+    // What the document calls to draw the guide line of a border drag.
+    struct TResizeGuide final : IRNXorFigure {
+        explicit TResizeGuide(TRNTableItemInfo& table) : Table(table) {}
+        TRNTableItemInfo& Table;
+        void DrawXor(TCustomRNFormattedData& sender, uint32_t shift, int x, int y) override {
+            Table.XorDrawing(sender, shift, x, y);
+        }
+    } ResizeGuide{*this};
+
+    bool EditorOpen() const { return CellEditor && CellEditor->IsOpen(); }
+    void AdjustInserted(int x, int y, bool reformat) override;
+
+    void Select(int startRow, int startCol, int rowOffs, int colOffs);
+    void SelectRows(int startRow, int count);
+    void SelectCols(int startCol, int count);
+    void Deselect();
+    void DeselectPartial() override { Deselect(); }
+    bool PartiallySelected() const override { return CellsSelected; }
+    bool GetSelectionBounds(int& startRow, int& startCol, int& rowOffs, int& colOffs) const;
+    bool GetNormalizedSelectionBounds(bool includeEditedCell, int& topRow, int& leftCol,
+                                      int& colSpan, int& rowSpan) const;
+    bool IsCellSelected(int row, int col) const;
+    void UpdateCellSel();
+    bool StartSelecting(int row, int col);
+
+    // Points are relative to the table's top-left corner.
+    bool MouseDown(int button, uint32_t shift, int x, int y, int itemNo,
+                   TCustomRNData& rnData) override;
+    bool MouseMove(uint32_t shift, int x, int y, int itemNo, TCustomRNData& rnData) override;
+    bool MouseUp(int button, uint32_t shift, int x, int y, int itemNo,
+                 TCustomRNData& rnData) override;
+    // The resize guide line, drawn by inverting: a second call at the same point erases it.
+    void XorDrawing(TCustomRNFormattedData& sender, uint32_t shift, int x, int y);
+    // The end of a border drag at the mouse's x (y): the new widths (heights) as one undo step.
+    void ResizeColumn(int x, int itemNo);
+    void ResizeRow(int y, int itemNo);
+
+    // The main cell next to a main cell; false (and a beep unless `quiet`) at the grid's edge.
+    bool GetCellTo(int row, int col, TRNCellDirection direction, int& newRow, int& newCol,
+                   bool quiet);
+    bool MoveFocus(bool goForward, TCustomRNData*& topData, int& topItemNo) override;
+    void ClearFocus() override;
+    bool AdjustFocusToControl(IEmbeddedControl* control, TCustomRNData*& topData,
+                              int& topItemNo) override;
+    void AdjustFocus(int row, int col, TCustomRNData* topData, int topItemNo);
+    void ValidateFocused();
+    void GetCellPositon(const TRNTableCellData* cell, int& row, int& col) const;
+    bool OwnsControl(const IEmbeddedControl* control) const override;
+    bool GetCellWhichOwnsControl(const IEmbeddedControl* control, int& row, int& col,
+                                 int& itemNo) const;
+    bool OwnsInplaceEditor(const void* editor) const override;
+    void BuildJumps(int left, int top, int& startJumpNo, TRNList<TRNJumpInfo>& jumps) override;
+    // ---- end of cell selection members --------------------------------------------------------
+
+    // Stored forms. RNF keeps the table as a component stream: its properties, the grid with
+    // the spans of merged cells, and every cell's document as nested RNF.
+    void SaveRNF(TStream& stream, TCustomRNData& rnData, int itemNo, int paraNo,
+                 const std::string& name) override;
+    bool ReadRNFLine(std::string_view line, TCustomRNData& rnData, int readType, int lineNo,
+                     int lineCount, std::string& name, TRNFReadMode& readMode,
+                     TRNFReadState& readState) override;
+    // The "TPF0" component stream alone; LoadFromStream raises EReadError (or another
+    // exception of the cell documents) on a damaged stream and keeps what it read before.
+    void SaveToStream(TStream& stream);
+    void LoadFromStream(TStream& stream);
+    // The value of the grid property: counts, then per cell its spans and its component,
+    // written and read through the stream wrapper's cell component.
+    void CellsWriter(TWriter& writer, TD& cellWrapper);
+    void CellsReader(TReader& reader, TD& cellWrapper);
+    void FillRTFColorTable(TRNColorList& colorList) override;
+    void SaveRTF(TStream& stream, TCustomRNData& rnData, int itemNo, const std::string& name,
+                 double twipsPerPixel, int level, TRNColorList& colorList,
+                 TRNIntegerList* styleToFont, TRNIntegerList* fontTable) override;
+    void SaveToHTML(TStream& stream, TCustomRNData& rnData, int itemNo, std::string_view text,
+                    const std::string& path, const std::string& imagesPrefix, int& imageSaveNo,
+                    TColor currentFileColor, bool overrideImages, bool useCSS,
+                    TRNList<TRNHTMLBulletInfo>& bullets) override;
+    std::string AsText(int lineWidth, TCustomRNData& rnData, std::string_view text,
+                       const std::string& path, bool textOnly, bool unicode) override;
+    // Printed and exported as itself: never as a bitmap, always in text, in UTF-16 when asked.
+    bool GetBoolValue(TRNItemBoolProperty prop) const override;
+
 private:
     void Init(int rows, int cols);
     // How many InitUndo calls turned the editor's undo grouping on.
@@ -517,19 +635,6 @@ template <class T> T* TRNTableRows::Do_BeforeUndo(bool sizeMayChange) {
     }
     return AddTableUndo<T>(MainRNData, Table->GetMyItemNo(), true, sizeMayChange);
 }
-
-class TWriter;
-class TReader;
-
-// The published properties of the table and of a cell, in stream order, each under `path`
-// ("T." and "C." in the table's component stream). Writing skips those equal to their
-// declared defaults; reading answers false for a name that is not one of them.
-void RN_WriteTableProperties(TWriter& writer, const TRNTableItemInfo& table, std::string_view path);
-bool RN_ReadTableProperty(TReader& reader, TRNTableItemInfo& table, std::string_view name,
-                          std::string_view path);
-void RN_WriteCellProperties(TWriter& writer, const TRNTableCellData& cell, std::string_view path);
-bool RN_ReadCellProperty(TReader& reader, TRNTableCellData& cell, std::string_view name,
-                         std::string_view path);
 
 // Makes the table known to the item registry under style -60; run once from the library's
 // initialisation.

@@ -43,8 +43,25 @@ bool SelectionOf(TRNTableItemInfo& table, Selection& s) {
 
 } // namespace
 
+void TRNTableItemInfo::CloseCellEditor() {
+    if (EditorOpen()) {
+        CellEditor->Close();
+    }
+}
+
+void TRNTableItemInfo::ReopenCellEditor(int row, int col) {
+    if (!CellEditor || !CanChange() || !Options.Contains(TRNTableOption::rntoEditing)) {
+        return;
+    }
+    int mr = 0, mc = 0;
+    Rows.GetMainCell(std::clamp(row, 0, Rows.Count() - 1), std::clamp(col, 0, Rows.ColCount() - 1),
+                     mr, mc);
+    CellEditor->Open(mr, mc, false);
+}
+
 void TRNTableItemInfo::InsertRows(int index, int count, int copyIndex) {
     CheckIndex(index >= 0 && index <= Rows.Count() && copyIndex >= -1 && copyIndex < Rows.Count());
+    CloseCellEditor();
     {
         UndoGroup group(*this);
         Rows.InsertRows(index, count, copyIndex, false);
@@ -56,6 +73,7 @@ void TRNTableItemInfo::InsertRows(int index, int count, int copyIndex) {
 void TRNTableItemInfo::InsertCols(int index, int count, int copyIndex) {
     const int cols = Rows.ColCount();
     CheckIndex(index >= 0 && index <= cols && copyIndex >= -1 && copyIndex < cols);
+    CloseCellEditor();
     {
         UndoGroup group(*this);
         Rows.InsertCols(index, count, copyIndex, false);
@@ -91,45 +109,44 @@ void TRNTableItemInfo::InsertColsRight(int count) {
 void TRNTableItemInfo::DeleteRows(int index, int count, bool decreaseHeight) {
     CheckIndex(index >= 0 && index < Rows.Count() && count > 0 &&
                !(index == 0 && count >= Rows.Count()));
-    // The edited cell keeps its place among the rows that stay.
-    int row = EditedCellRow;
-    if (row >= 0 && index + count <= row) {
-        row -= count;
+    // The edited cell keeps its place among the rows that stay; without one the editor opens
+    // where the rows went.
+    int row = index, col = 0;
+    if (EditorOpen()) {
+        row = EditedCellRow;
+        col = EditedCellCol;
+        if (index + count <= row) {
+            row -= count;
+        }
     }
+    CloseCellEditor();
     Deselect();
     {
         UndoGroup group(*this);
         Rows.DeleteRows(index, count, decreaseHeight);
     }
-    if (EditedCellRow >= 0) {
-        int mr = 0, mc = 0;
-        Rows.GetMainCell(std::min(row, Rows.Count() - 1),
-                         std::min(EditedCellCol, Rows.ColCount() - 1), mr, mc);
-        EditedCellRow = mr;
-        EditedCellCol = mc;
-    }
+    ReopenCellEditor(row, col);
     NeedsReformat = true;
 }
 
 void TRNTableItemInfo::DeleteCols(int index, int count, bool decreaseWidth) {
     const int cols = Rows.ColCount();
     CheckIndex(index >= 0 && index < cols && count > 0 && !(index == 0 && count >= cols));
-    int col = EditedCellCol;
-    if (col >= 0 && index + count <= col) {
-        col -= count;
+    int row = 0, col = index;
+    if (EditorOpen()) {
+        row = EditedCellRow;
+        col = EditedCellCol;
+        if (index + count <= col) {
+            col -= count;
+        }
     }
+    CloseCellEditor();
     Deselect();
     {
         UndoGroup group(*this);
         Rows.DeleteCols(index, count, decreaseWidth);
     }
-    if (EditedCellRow >= 0) {
-        int mr = 0, mc = 0;
-        Rows.GetMainCell(std::min(EditedCellRow, Rows.Count() - 1),
-                         std::min(col, Rows.ColCount() - 1), mr, mc);
-        EditedCellRow = mr;
-        EditedCellCol = mc;
-    }
+    ReopenCellEditor(row, col);
     NeedsReformat = true;
 }
 
@@ -176,6 +193,7 @@ void TRNTableItemInfo::SplitSelectedCellsVertically(int colCount) {
     if (!SelectionOf(*this, s)) {
         return;
     }
+    CloseCellEditor();
     UndoGroup group(*this);
     const int added = Rows.SplitCellsVertically(s.Top, s.Left, s.ColSpan, s.RowSpan, colCount);
     Select(s.Top, s.Left, s.RowSpan - 1, s.ColSpan + added - 1);
@@ -187,6 +205,7 @@ void TRNTableItemInfo::SplitSelectedCellsHorizontally(int rowCount) {
     if (!SelectionOf(*this, s)) {
         return;
     }
+    CloseCellEditor();
     UndoGroup group(*this);
     const int added = Rows.SplitCellsHorizontally(s.Top, s.Left, s.ColSpan, s.RowSpan, rowCount);
     Select(s.Top, s.Left, s.RowSpan + added - 1, s.ColSpan - 1);
@@ -207,6 +226,7 @@ bool TRNTableItemInfo::CanMergeSelectedCells(bool allowMergeRC) const {
 
 void TRNTableItemInfo::MergeCells(int topRow, int leftCol, int colSpan, int rowSpan,
                                   bool allowMergeRC) {
+    CloseCellEditor();
     {
         UndoGroup group(*this);
         Rows.MergeCells(topRow, leftCol, colSpan, rowSpan, allowMergeRC);
@@ -223,9 +243,16 @@ void TRNTableItemInfo::MergeSelectedCells(bool allowMergeRC) {
 
 void TRNTableItemInfo::UnmergeCells(int topRow, int leftCol, int colSpan, int rowSpan,
                                     bool unmergeRows, bool unmergeCols) {
+    // The editor comes back on its cell, or not at all when that cell is gone.
+    if (CellEditor) {
+        CellEditor->Save();
+    }
     {
         UndoGroup group(*this);
         Rows.UnmergeCells(topRow, leftCol, colSpan, rowSpan, unmergeRows, unmergeCols);
+    }
+    if (CellEditor) {
+        CellEditor->Restore();
     }
     NeedsReformat = true;
 }

@@ -78,20 +78,6 @@ TColor TRNTableItemInfo::GetCellColor(const TRNTableCellData& cell) const {
     return clNone;
 }
 
-bool TRNTableItemInfo::GetBoolValue(TRNItemBoolProperty prop) const {
-    switch (prop) {
-    case TRNItemBoolProperty::rnbpPrintToBMP:
-        return false;
-    case TRNItemBoolProperty::rnbpDrawingChangesFont:
-    case TRNItemBoolProperty::rnbpPrintRequiresPrinterDPI:
-    case TRNItemBoolProperty::rnbpCanSaveUnicode:
-    case TRNItemBoolProperty::rnbpAlwaysInText:
-        return true;
-    default:
-        return TRNFullLineItemInfo::GetBoolValue(prop);
-    }
-}
-
 void TRNTableItemInfo::Inserted(TCustomRNData* rnData, bool /*flag*/) {
     InsertedInData = rnData != nullptr;
     InEditor = rnData && EditorOf(rnData->GetRootData());
@@ -113,16 +99,4 @@ void TRNTableItemInfo::MovingToUndoList(int /*itemNo*/, TCustomRNData& /*rnData*
 
 void TRNTableItemInfo::MovingFromUndoList(int /*itemNo*/, TCustomRNData& /*rnData*/) {
     Rows.MovingFromUndoList(0, 0, Rows.ColCount(), Rows.Count());
-}
-
-void TRNTableItemInfo::AdjustInserted(int x, int y, bool /*adjustY*/) {
-    PaintLeft = x;
-    PaintTop = y;
-    for (int r = 0; r < Rows.Count(); ++r) {
-        for (int c = 0; c < Rows.Get(r)->Count(); ++c) {
-            if (TRNTableCellData* cell = Rows.Cell(r, c)) {
-                cell->AdjustChildrenCoords();
-            }
-        }
-    }
 }

@@ -64,19 +64,50 @@ TEST(TableEdit, CommandsWithoutASelectionBeep) {
     EXPECT_FALSE(te.T->CanMergeSelectedCells(true));
 }
 
-TEST(TableEdit, DeletingRowsAndColumnsChecksAndClips) {
+// A cell editor that only keeps where it is open.
+struct FakeCellEditor : IRNTableCellEditor {
+    TRNTableItemInfo* Table = nullptr;
+    bool Opened = false;
+    bool IsOpen() const override { return Opened; }
+    void Open(int row, int col, bool) override {
+        Opened = true;
+        Table->EditedCellRow = row;
+        Table->EditedCellCol = col;
+    }
+    void Close() override { Opened = false; }
+    void Save() override {}
+    void Restore() override {}
+    void MouseDown(int, uint32_t, int, int) override {}
+    void ClearSelection() override {}
+    void SelectCompletely(bool) override {}
+    void Place(int, int) override {}
+    bool Owns(const void*) const override { return false; }
+    int BuildJumps(int) override { return 0; }
+};
+
+TEST(TableEdit, DeletingRowsAndColumnsMovesTheEditedCell) {
     TableEditor te(5, 3);
+    FakeCellEditor editor;
+    editor.Table = te.T;
+    te.T->CellEditor = &editor;
     EXPECT_THROW(te.T->DeleteRows(0, 5, false), ERichNoteError);
     EXPECT_THROW(te.T->DeleteCols(3, 1, false), ERichNoteError);
-    te.T->EditedCellRow = 4;
-    te.T->EditedCellCol = 2;
+    auto edited = [&] { return std::make_pair(te.T->EditedCellRow, te.T->EditedCellCol); };
+    editor.Open(3, 2, false);
     te.T->DeleteRows(0, 1, false); // before the edited cell: it moves up
-    EXPECT_EQ(std::make_pair(te.T->EditedCellRow, te.T->EditedCellCol), std::make_pair(3, 2));
+    EXPECT_EQ(edited(), std::make_pair(2, 2));
     te.T->DeleteRows(1, 9, false); // the count is clipped; the edited row is gone
-    EXPECT_EQ(te.T->Rows.Count(), 1);
-    EXPECT_EQ(te.T->EditedCellRow, 0);
-    te.T->DeleteCols(1, 1, false);
-    EXPECT_EQ(te.T->EditedCellCol, 1);
+    ASSERT_EQ(te.T->Rows.Count(), 1);
+    EXPECT_EQ(edited(), std::make_pair(0, 2));
+    te.T->DeleteCols(0, 1, false);
+    EXPECT_EQ(edited(), std::make_pair(0, 1));
+    editor.Close();
+    te.T->Rows.MergeCells(0, 0, 2, 1, true);
+    te.T->InsertRows(1, 1, -1);
+    te.T->DeleteRows(1, 1, false); // no edited cell: it opens where the rows went
+    EXPECT_TRUE(editor.Opened);
+    EXPECT_EQ(edited(), std::make_pair(0, 0)); // the main cell of the merged area
+    te.T->CellEditor = nullptr;
 }
 
 TEST(TableEdit, MergeSplitAndEmptyRowCleanupAreUndoneStepByStep) {

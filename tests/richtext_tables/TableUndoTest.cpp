@@ -76,6 +76,36 @@ TEST(TableUndo, EveryEditIsOneStepThatUndoesAndRedoes) {
     }
 }
 
+TEST(TableUndo, AnEditorThatKeepsNoUndoFreesWhatEditsRemove) {
+    TableEditor te(4, 3);
+    te.E.D().UndoList().Limit = 0;
+    te.Step([](TRNTableRows& g) {
+        g.MergeCells(0, 0, 2, 2, false);
+        g.DeleteRows(1, 2, false);
+        g.DeleteCols(0, 1, false);
+    });
+    EXPECT_TRUE(GridIsSound(te.T->Rows));
+    EXPECT_EQ(te.E.D().UndoList().Count(), 0); // and nothing leaks (LSan)
+}
+
+TEST(TableUndo, ACellShowsItsOwnTheTablesOrTheDocumentsBackground) {
+    TableEditor te(1, 1);
+    te.E.Host.Color = clAqua;
+    TRNTableCellData& cell = *te.T->Cells(0, 0);
+    struct Case {
+        TColor cell, table, expected;
+    } cases[] = {
+        {clRed, clYellow, clRed},
+        {clNone, clYellow, clYellow},
+        {clNone, clNone, clAqua},
+    };
+    for (const Case& c : cases) {
+        cell.Color = c.cell;
+        te.T->Color = c.table;
+        EXPECT_EQ(te.T->GetCellColor(cell), c.expected);
+    }
+}
+
 TEST(TableUndo, ARefusedMergeBeepsAndLeavesNoStep) {
     TableEditor te(3, 3);
     te.Step([](TRNTableRows& g) { g.MergeCells(1, 1, 2, 2, false); });
