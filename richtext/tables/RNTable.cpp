@@ -279,12 +279,15 @@ void TRNTableItemInfo::SetCell(int row, int col, const TRNTableCellData& source)
 }
 
 void TRNTableItemInfo::ClearTemporal() {
-    // The document forgets a mouse capture it holds for the table. (No cell editor exists
-    // yet to close here.)
-    if (auto* doc =
-            InsertedInData ? dynamic_cast<TCustomRNFormattedData*>(Rows.MainRNData) : nullptr;
-        doc && doc->CaptureMouseItem == this) {
-        doc->CaptureMouseItem = nullptr;
+    if (InsertedInData) {
+        if (EditorOpen()) {
+            CellEditor->Close();
+        }
+        // The document forgets the guide line and the mouse capture it holds for the table.
+        if (auto* doc = dynamic_cast<TCustomRNFormattedData*>(Rows.MainRNData)) {
+            doc->UnAssignXorDrawing(&ResizeGuide);
+            doc->ReleaseMouseCapture(this);
+        }
     }
     FormattingInfo.Clear();
 }

@@ -15,7 +15,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 
 class TD;
 class TReader;
@@ -49,7 +48,6 @@ public:
     constexpr void Include(E e) { Bits_ |= 1u << static_cast<unsigned>(e); }
     constexpr void Exclude(E e) { Bits_ &= ~(1u << static_cast<unsigned>(e)); }
     constexpr uint32_t Bits() const { return Bits_; }
-    static constexpr TRNTableSet FromBits(uint32_t bits) { return TRNTableSet(bits); }
     bool operator==(const TRNTableSet&) const = default;
 
 private:
@@ -488,6 +486,34 @@ public:
                     bool showZeroWidth, bool printing, const TRect& clipRect,
                     const TRNBooleanRect* visibleBorders) const;
 
+    // Editing commands, each one undoable step in an editor. Those that work on the
+    // selection beep through the document when there is none.
+    void InsertRows(int index, int count, int copyIndex);
+    void InsertCols(int index, int count, int copyIndex);
+    void InsertRowsAbove(int count);
+    void InsertRowsBelow(int count);
+    void InsertColsLeft(int count);
+    void InsertColsRight(int count);
+    void DeleteRows(int index, int count, bool decreaseHeight);
+    void DeleteCols(int index, int count, bool decreaseWidth);
+    void DeleteSelectedRows();
+    void DeleteSelectedCols();
+    void DeleteEmptyRows();
+    void DeleteEmptyCols();
+    void SplitSelectedCellsVertically(int colCount);
+    void SplitSelectedCellsHorizontally(int rowCount);
+    bool CanMergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC) const;
+    bool CanMergeSelectedCells(bool allowMergeRC) const;
+    void MergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC);
+    void MergeSelectedCells(bool allowMergeRC);
+    void UnmergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool unmergeRows,
+                      bool unmergeCols);
+    void UnmergeSelectedCells(bool unmergeRows, bool unmergeCols);
+    // The editing commands close an open cell editor (its content stays in the cell) and
+    // reopen it where the edit leaves the edited cell.
+    void CloseCellEditor();
+    void ReopenCellEditor(int row, int col);
+
     // Row bands joined by row-spanning cells: the last row of the band from `row` down, and
     // the first row of the band that holds `row`.
     int GetSplitRowBelow(int row) const;
@@ -713,19 +739,6 @@ template <class T> T* TRNTableRows::Do_BeforeUndo(bool sizeMayChange) {
     }
     return AddTableUndo<T>(MainRNData, Table->GetMyItemNo(), true, sizeMayChange);
 }
-
-class TWriter;
-class TReader;
-
-// The published properties of the table and of a cell, in stream order, each under `path`
-// ("T." and "C." in the table's component stream). Writing skips those equal to their
-// declared defaults; reading answers false for a name that is not one of them.
-void RN_WriteTableProperties(TWriter& writer, const TRNTableItemInfo& table, std::string_view path);
-bool RN_ReadTableProperty(TReader& reader, TRNTableItemInfo& table, std::string_view name,
-                          std::string_view path);
-void RN_WriteCellProperties(TWriter& writer, const TRNTableCellData& cell, std::string_view path);
-bool RN_ReadCellProperty(TReader& reader, TRNTableCellData& cell, std::string_view name,
-                         std::string_view path);
 
 // Makes the table known to the item registry under style -60; run once from the library's
 // initialisation.
