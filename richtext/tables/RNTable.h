@@ -63,6 +63,7 @@ inline constexpr TRNTableOptions RNTableDefaultOptions{31};
 inline constexpr TRNTablePrintOptions RNTableDefaultPrintOptions{3};
 
 class TRNTableItemInfo;
+class TRNTableInplaceEdit;
 class TRNTableRows;
 class TRNTableRow;
 
@@ -582,6 +583,59 @@ public:
                        const std::string& path, bool textOnly, bool unicode) override;
     // Printed and exported as itself: never as a bitmap, always in text, in UTF-16 when asked.
     bool GetBoolValue(TRNItemBoolProperty prop) const override;
+
+    // ---- The cell editor ----------------------------------------------------------------------
+    // What SaveInplace keeps of a closed editor to open it again: the cell and the selection.
+    struct TRNTableInplaceParamStorage {
+        bool Stored = false;
+        int32_t StartItemNo = 0, StartItemOffs = 0, EndItemNo = 0, EndItemOffs = 0;
+        int32_t Row = -1, Col = -1;
+        TCustomRNItemInfo* PartialSelectedItem = nullptr;
+    };
+    TRNTableInplaceEdit* InplaceEditor = nullptr;
+    TRNTableInplaceParamStorage InplaceStorage;
+    // The minimal widths of the table in its document and of the editor's document, measured
+    // when the editor last changed them.
+    int32_t EditorItemMinWidth = 0;
+    int32_t EditorDocMinWidth = 0;
+    bool InEditorResize = false;
+
+    void CreateInplace(int itemNo, int row, int col, bool caretAtEnd, bool buildJumps);
+    void DestroyInplace(bool keepState);
+    void InplaceDeleted(bool clearing);
+    TRNTableInplaceEdit* GetEditedCell(int& row, int& col) const;
+    // Raises ERNTableInplaceError while the user selects cells with the mouse in the editor.
+    void SaveInplace();
+    void RestoreInplace();
+    static void StoreRNSelection(TCustomRNFormattedData& rnData, TRNTableInplaceParamStorage& s);
+    static void RestoreRNSelection(TCustomRNFormattedData& rnData,
+                                   const TRNTableInplaceParamStorage& s);
+    void InplaceEditorChange(TRNTableInplaceEdit& editor, bool clearRedo);
+    void InplaceEditorCaretGetout(TRNTableInplaceEdit& editor, TRNCellDirection direction);
+    // The editor's document while it edits `cell`, else null.
+    const TCustomRNFormattedData* InplaceDocOf(const TRNTableCellData* cell) const;
+    // Plugs the cell editor in when the table's document lies on a viewer control.
+    void PlugCellEditor();
+
+    struct TInplaceSeam final : IRNTableCellEditor {
+        explicit TInplaceSeam(TRNTableItemInfo& table);
+        ~TInplaceSeam() override;
+        TInplaceSeam(const TInplaceSeam&) = delete;
+        TInplaceSeam& operator=(const TInplaceSeam&) = delete;
+        TRNTableItemInfo& Table;
+        bool IsOpen() const override { return Table.InplaceEditor != nullptr; }
+        void Open(int row, int col, bool buildJumps) override;
+        void Close() override { Table.DestroyInplace(true); }
+        void Save() override { Table.SaveInplace(); }
+        void Restore() override { Table.RestoreInplace(); }
+        void MouseDown(int button, uint32_t shift, int x, int y) override;
+        void ClearSelection() override;
+        void SelectCompletely(bool selected) override;
+        void Place(int x, int y) override;
+        bool Owns(const void* editor) const override;
+        int BuildJumps(int firstJumpNo) override;
+    } InplaceSeam{*this};
+    // ---- end of cell editor members ----------------------------------------------------------
 
 private:
     void Init(int rows, int cols);
