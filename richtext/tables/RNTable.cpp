@@ -259,7 +259,8 @@ TRNTableItemInfo::TRNTableItemInfo(int rows, int cols, TCustomRNData* mainRNData
 }
 
 TRNTableItemInfo::~TRNTableItemInfo() {
-    ClearTemporal();
+    // An open cell editor is let go by the editor seam without writing back into the cells.
+    FormattingInfo.Clear();
 }
 
 void TRNTableItemInfo::Init(int rows, int cols) {
@@ -279,15 +280,14 @@ void TRNTableItemInfo::SetCell(int row, int col, const TRNTableCellData& source)
 }
 
 void TRNTableItemInfo::ClearTemporal() {
-    if (InsertedInData) {
-        if (EditorOpen()) {
-            CellEditor->Close();
-        }
-        // The document forgets the guide line and the mouse capture it holds for the table.
-        if (auto* doc = dynamic_cast<TCustomRNFormattedData*>(Rows.MainRNData)) {
-            doc->UnAssignXorDrawing(&ResizeGuide);
-            doc->ReleaseMouseCapture(this);
-        }
+    if (InplaceEditor) {
+        DestroyInplace(false);
+    }
+    // The document forgets the guide line and the mouse capture it holds for the table.
+    if (auto* doc =
+            InsertedInData ? dynamic_cast<TCustomRNFormattedData*>(Rows.MainRNData) : nullptr) {
+        doc->UnAssignXorDrawing(&ResizeGuide);
+        doc->ReleaseMouseCapture(this);
     }
     FormattingInfo.Clear();
 }

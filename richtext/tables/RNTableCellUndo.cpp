@@ -19,24 +19,6 @@ void MoveGroups(TRNUndoList& from, TRNUndoList& to, int count) {
     }
 }
 
-// A hidden editor on the control that shows the table, with its style sheet and options: the
-// cells' groups are replayed there one cell at a time.
-std::unique_ptr<TRichNoteEdit> TemporalEditor(TCustomRNData& doc) {
-    auto* data = dynamic_cast<TRichNoteRNData*>(&doc);
-    auto* viewer = data ? dynamic_cast<TRichNote*>(&data->RichNote) : nullptr;
-    if (!viewer) {
-        return nullptr;
-    }
-    auto editor = std::make_unique<TRichNoteEdit>(viewer);
-    editor->hide();
-    editor->Options = viewer->Options;
-    editor->RNFOptions = viewer->RNFOptions;
-    editor->RTFOptions = viewer->RTFOptions;
-    editor->SetStyle(viewer->Style());
-    editor->SetUndoLimit(-1);
-    return editor;
-}
-
 } // namespace
 
 void TRNUndoCellModify::Undo(IRNUndoTarget& target) {
@@ -86,7 +68,7 @@ void TRNUndoMultiCellsModify::Undo(IRNUndoTarget& target) {
         opposite = record.get();
         filling->AddInfo(std::move(record));
     }
-    std::unique_ptr<TRichNoteEdit> editor = TemporalEditor(doc);
+    std::unique_ptr<TRichNoteEdit> editor = table->CreateTemporalEditor();
     while (editor && RowList.Count() > 0 && UndoList.Count() > 0) {
         TRNTableCellData* cell = table->Cells(RowList[0], ColList[0]);
         TRNEditRNData& temp = editor->EditData();
@@ -96,18 +78,26 @@ void TRNUndoMultiCellsModify::Undo(IRNUndoTarget& target) {
             temp.Inserted(&temp, false);
             temp.Format();
             temp.SelectAll();
-            MoveGroups(UndoList, temp.UndoList(), CountList[0]);
-            temp.UndoList().ChangeRNData(&temp, true);
-            while (temp.UndoList().Count() > 0) {
-                temp.UndoList().Undo(temp);
+            // A redo step replays through the redo list, so that what it records goes to
+            // the undo list and becomes the opposite step.
+            TRNUndoList& replayed = IsRedo ? temp.RedoList() : temp.UndoList();
+            TRNUndoList& recorded = IsRedo ? temp.UndoList() : temp.RedoList();
+            MoveGroups(UndoList, replayed, CountList[0]);
+            replayed.ChangeRNData(&temp, true);
+            while (replayed.Count() > 0) {
+                if (IsRedo) {
+                    replayed.Redo(temp);
+                } else {
+                    replayed.Undo(temp);
+                }
             }
             if (opposite) {
                 opposite->RowList.Add(RowList[0]);
                 opposite->ColList.Add(ColList[0]);
-                opposite->CountList.Add(temp.RedoList().Count());
-                MoveGroups(temp.RedoList(), opposite->UndoList, temp.RedoList().Count());
+                opposite->CountList.Add(recorded.Count());
+                MoveGroups(recorded, opposite->UndoList, recorded.Count());
             }
-            temp.RedoList().Clear();
+            recorded.Clear();
             cell->DrainFrom(&temp);
             cell->Inserted(cell, false);
         } else {

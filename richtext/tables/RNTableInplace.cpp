@@ -157,7 +157,12 @@ void TRNTableInplaceEdit::Detach() {
     if (QWidget::mouseGrabber() == this) {
         releaseMouse();
     }
+    // A hidden editor must not keep the keyboard: the focus goes back to the document's
+    // control as after a click, without tab navigation into the document's controls.
     if (hasFocus() || isAncestorOf(QApplication::focusWidget())) {
+        if (ParentRNData) {
+            ParentRNData->State.Include(TRNStateItem::rnstDoNotTab);
+        }
         if (QWidget* parent = parentWidget()) {
             parent->setFocus(Qt::OtherFocusReason);
         }

@@ -246,6 +246,38 @@ TEST(TableInplace, TheRowGrowsWithTheCellAndTheEditorWithIt) {
     EXPECT_EQ(e.Cell()->width(), cell.Width);
 }
 
+TEST(TableInplace, OneStepOverSeveralCellsIsReplayedCellByCell) {
+    EditedTable e(1, 3);
+    auto step = std::make_unique<TRNUndoMultiCellsModify>(1);
+    for (int col : {0, 2}) {
+        e.Open(0, col);
+        EditedTable::Type(e.Cell(), col == 0 ? "ab" : "xyz");
+        TRNUndoList& own = e.Cell()->EditData().UndoList();
+        step->RowList.Add(0);
+        step->ColList.Add(col);
+        step->CountList.Add(own.Count());
+        while (own.Count() > 0) {
+            step->UndoList.Groups.Add(own.Groups.DeleteAsPointer(0));
+        }
+        e.T->DestroyInplace(true);
+    }
+    TRNEditRNData& doc = e.Edit.EditData();
+    doc.BeginUndoSequence(TRNUndoType::rnutModifyItem);
+    doc.UndoList().AddInfo(std::move(step));
+
+    e.Edit.Undo();
+    EXPECT_EQ(e.Text(0, 0) + "|" + e.Text(0, 2), "|");
+    ASSERT_EQ(doc.RedoList().Count(), 1);
+    auto* opposite = dynamic_cast<TRNUndoMultiCellsModify*>(doc.RedoList().Last()->Records[0]);
+    ASSERT_NE(opposite, nullptr);
+    EXPECT_TRUE(opposite->IsRedo);
+    EXPECT_EQ(opposite->ColList.Count(), 2);
+    e.Edit.Redo();
+    EXPECT_EQ(e.Text(0, 0) + "|" + e.Text(0, 2), "ab|xyz");
+    e.Edit.Undo();
+    EXPECT_EQ(e.Text(0, 0) + "|" + e.Text(0, 2), "|");
+}
+
 TEST(TableInplace, TheTableGoingAwayTakesItsEditor) {
     EditedTable e(1, 1);
     e.Open(0, 0);
