@@ -1,9 +1,12 @@
+#include "tests/richtext_view/PrintFixture.h"
+
 #include "TableFixture.h"
 #include "TableInplaceTest.h"
 
 #include "platform/base/Stream.h"
 #include "richtext/model/RNError.h"
 #include "richtext/tables/RNTableCellUndo.h"
+#include "richtext/tables/RNTablePrint.h"
 
 #include <gtest/gtest.h>
 
@@ -253,6 +256,43 @@ TEST(TableCommands, ADocumentSavedWhileACellIsEditedHoldsWhatTheCellShows) {
     e.T->DestroyInplace(true);
     EXPECT_EQ(e.Text(1, 0), "ab10");
     EXPECT_EQ(e.Rnf(), open);
+}
+
+TEST(TableCommands, PrintedCellsAreTheFilledOnesAndAnEditedCellPrintsItsEditor) {
+    const struct {
+        const char* Name;
+        const char* Text; // into cell (0, 1); null: every cell empty
+        bool Edit;        // the cell editor open on (0, 1)
+        int Printed;      // the slot that has a printable document, -1 none
+    } cases[] = {
+        {"empty", nullptr, false, -1},
+        {"a text", "x", false, 1},
+        {"a text in the open editor", "x", true, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        PrintedNote n;
+        auto owned = std::make_unique<TRNTableItemInfo>(2, 2, &n.Source.RNData());
+        TRNTableItemInfo* t = owned.get();
+        n.Source.AddItem("", std::move(owned));
+        if (c.Text) {
+            SetTextOf(*t->Cells(0, 1), c.Text);
+        }
+        n.Source.Format();
+        if (c.Edit) {
+            t->EditCell(0, 1);
+            ASSERT_NE(t->InplaceEditor, nullptr);
+        }
+        ASSERT_EQ(n.Format(), 1);
+        const auto& info = dynamic_cast<TRNTablePrintInfo&>(*n.Data().DrawItems[0]);
+        ASSERT_EQ(info.FormattingInfo.PrintCells->Count(), 4);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(info.FormattingInfo.PrintCell(i) != nullptr, i == c.Printed) << i;
+        }
+        n.Print.Print("t", 1, false);
+        ASSERT_EQ(n.Device->Sheets.size(), 1u);
+        EXPECT_EQ(n.Device->Sheets[0].size(), c.Text ? 1u : 0u);
+    }
 }
 
 } // namespace
