@@ -48,10 +48,8 @@ Qt::CursorShape ShapeOf(TCursor cursor) {
     case crNo:
         return Qt::ForbiddenCursor;
     case crHSplit:
-    case crRNSelectRow:
         return Qt::SplitHCursor;
     case crVSplit:
-    case crRNSelectCol:
         return Qt::SplitVCursor;
     case crAppStart:
         return Qt::BusyCursor;

@@ -35,9 +35,6 @@ constexpr TCursor crSizeAll = -22;
 // The print preview's zoom cursors.
 constexpr TCursor crZoomIn = 102;
 constexpr TCursor crZoomOut = 103;
-// A table's row and column selection at its left and top edges.
-constexpr TCursor crRNSelectRow = 104;
-constexpr TCursor crRNSelectCol = 105;
 
 // The Qt cursor for a number: a registered one, a built-in shape, or the arrow.
 QCursor CursorFor(TCursor cursor);

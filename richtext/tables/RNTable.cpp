@@ -259,7 +259,8 @@ TRNTableItemInfo::TRNTableItemInfo(int rows, int cols, TCustomRNData* mainRNData
 }
 
 TRNTableItemInfo::~TRNTableItemInfo() {
-    ClearTemporal();
+    // An open cell editor is let go by the editor seam without writing back into the cells.
+    FormattingInfo.Clear();
 }
 
 void TRNTableItemInfo::Init(int rows, int cols) {
@@ -279,12 +280,14 @@ void TRNTableItemInfo::SetCell(int row, int col, const TRNTableCellData& source)
 }
 
 void TRNTableItemInfo::ClearTemporal() {
-    // The document forgets a mouse capture it holds for the table. (No cell editor exists
-    // yet to close here.)
+    if (InplaceEditor) {
+        DestroyInplace(false);
+    }
+    // The document forgets the guide line and the mouse capture it holds for the table.
     if (auto* doc =
-            InsertedInData ? dynamic_cast<TCustomRNFormattedData*>(Rows.MainRNData) : nullptr;
-        doc && doc->CaptureMouseItem == this) {
-        doc->CaptureMouseItem = nullptr;
+            InsertedInData ? dynamic_cast<TCustomRNFormattedData*>(Rows.MainRNData) : nullptr) {
+        doc->UnAssignXorDrawing(&ResizeGuide);
+        doc->ReleaseMouseCapture(this);
     }
     FormattingInfo.Clear();
 }

@@ -4,7 +4,6 @@
 // area is held by its top-left (main) cell, whose spans give the area; the other slots of the
 // area stay empty.
 
-#include "platform/widgets/Cursors.h"
 #include "richtext/model/RNClasses.h"
 #include "richtext/model/RNItem.h"
 #include "richtext/model/RNStyleRects.h"
@@ -15,7 +14,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 
 class TD;
 class TReader;
@@ -49,7 +47,6 @@ public:
     constexpr void Include(E e) { Bits_ |= 1u << static_cast<unsigned>(e); }
     constexpr void Exclude(E e) { Bits_ &= ~(1u << static_cast<unsigned>(e)); }
     constexpr uint32_t Bits() const { return Bits_; }
-    static constexpr TRNTableSet FromBits(uint32_t bits) { return TRNTableSet(bits); }
     bool operator==(const TRNTableSet&) const = default;
 
 private:
@@ -301,6 +298,10 @@ public:
 
 enum class TRNCellDirection : uint8_t { rncdLeft, rncdUp, rncdRight, rncdDown, rncdNext, rncdPrev };
 
+// The table's cursors for selecting a whole row (the left edge) or column (the top edge).
+inline constexpr TCursor crRNSelectRow = 104;
+inline constexpr TCursor crRNSelectCol = 105;
+
 // The editor a table opens over one of its cells. The table reaches it only through this
 // seam; while nothing is plugged in, no cell is ever edited in place.
 class IRNTableCellEditor {
@@ -488,6 +489,34 @@ public:
                     bool showZeroWidth, bool printing, const TRect& clipRect,
                     const TRNBooleanRect* visibleBorders) const;
 
+    // Editing commands, each one undoable step in an editor. Those that work on the
+    // selection beep through the document when there is none.
+    void InsertRows(int index, int count, int copyIndex);
+    void InsertCols(int index, int count, int copyIndex);
+    void InsertRowsAbove(int count);
+    void InsertRowsBelow(int count);
+    void InsertColsLeft(int count);
+    void InsertColsRight(int count);
+    void DeleteRows(int index, int count, bool decreaseHeight);
+    void DeleteCols(int index, int count, bool decreaseWidth);
+    void DeleteSelectedRows();
+    void DeleteSelectedCols();
+    void DeleteEmptyRows();
+    void DeleteEmptyCols();
+    void SplitSelectedCellsVertically(int colCount);
+    void SplitSelectedCellsHorizontally(int rowCount);
+    bool CanMergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC) const;
+    bool CanMergeSelectedCells(bool allowMergeRC) const;
+    void MergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC);
+    void MergeSelectedCells(bool allowMergeRC);
+    void UnmergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool unmergeRows,
+                      bool unmergeCols);
+    void UnmergeSelectedCells(bool unmergeRows, bool unmergeCols);
+    // The editing commands close an open cell editor (its content stays in the cell) and
+    // reopen it where the edit leaves the edited cell.
+    void CloseCellEditor();
+    void ReopenCellEditor(int row, int col);
+
     // Row bands joined by row-spanning cells: the last row of the band from `row` down, and
     // the first row of the band that holds `row`.
     int GetSplitRowBelow(int row) const;
@@ -648,32 +677,7 @@ public:
     } InplaceSeam{*this};
     // ---- end of cell editor members ----------------------------------------------------------
 
-    // ---- Table commands: rows and columns, merging, styles over selected cells -----------------
-    // Each command closes the cell editor (its content stays) and is one undoable step in an
-    // editor. Indexes out of range raise ERichNoteError before anything changes; commands that
-    // work on the selection beep when there is none.
-    void InsertRows(int index, int count, int copyIndex);
-    void InsertCols(int index, int count, int copyIndex);
-    void InsertRowsAbove(int count);
-    void InsertRowsBelow(int count);
-    void InsertColsLeft(int count);
-    void InsertColsRight(int count);
-    // The cell editor opens again on the cell it was on, moved with the rows (columns) before it.
-    void DeleteRows(int index, int count, bool decreaseHeight);
-    void DeleteCols(int index, int count, bool decreaseWidth);
-    void DeleteSelectedRows();
-    void DeleteSelectedCols();
-    void DeleteEmptyRows();
-    void DeleteEmptyCols();
-    void SplitSelectedCellsVertically(int colCount);
-    void SplitSelectedCellsHorizontally(int rowCount);
-    bool CanMergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC) const;
-    bool CanMergeSelectedCells(bool allowMergeRC) const;
-    void MergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC);
-    void MergeSelectedCells(bool allowMergeRC);
-    void UnmergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool unmergeRows,
-                      bool unmergeCols);
-    void UnmergeSelectedCells(bool unmergeRows, bool unmergeCols);
+    // ---- Styles and clearing over the selected cells, export, entering the table ---------------
     // Mode 0 converts the text styles through the editor's conversion handler, mode 1 applies
     // paragraph style `value`; every selected cell in turn, one undo step for the cells that
     // changed.
@@ -690,15 +694,16 @@ public:
     // A hidden editor inside the editor that holds the table, with its options and style sheet;
     // null when the table is not in an editor control.
     std::unique_ptr<TRichNoteEdit> CreateTemporalEditor();
-    // While exported, every cell's document is exported too.
+    // While exported, every cell's document is exported too, the edited one with what its
+    // editor shows.
     void StartExport() override;
     void EndExport() override;
     // The caret enters the table: from the start the editor opens on the first cell, else on
     // the last one with the caret at its end. False when no editor opened.
     bool EnterItem(int fromStart) override;
     void EditCell(int row, int col);
-    // ---- end of table commands
-    // -------------------------------------------------------------------
+    // ---- end of styles, clearing and export over cells
+    // -------------------------------------------
 
 private:
     void Init(int rows, int cols);
@@ -713,19 +718,6 @@ template <class T> T* TRNTableRows::Do_BeforeUndo(bool sizeMayChange) {
     }
     return AddTableUndo<T>(MainRNData, Table->GetMyItemNo(), true, sizeMayChange);
 }
-
-class TWriter;
-class TReader;
-
-// The published properties of the table and of a cell, in stream order, each under `path`
-// ("T." and "C." in the table's component stream). Writing skips those equal to their
-// declared defaults; reading answers false for a name that is not one of them.
-void RN_WriteTableProperties(TWriter& writer, const TRNTableItemInfo& table, std::string_view path);
-bool RN_ReadTableProperty(TReader& reader, TRNTableItemInfo& table, std::string_view name,
-                          std::string_view path);
-void RN_WriteCellProperties(TWriter& writer, const TRNTableCellData& cell, std::string_view path);
-bool RN_ReadCellProperty(TReader& reader, TRNTableCellData& cell, std::string_view name,
-                         std::string_view path);
 
 // Makes the table known to the item registry under style -60; run once from the library's
 // initialisation.

@@ -2,128 +2,91 @@
 // changes set, with how much of the document each change makes to be laid out again.
 
 #include "richtext/model/RNError.h"
-#include "richtext/model/RNStoredProps.h"
 #include "richtext/tables/RNTable.h"
 #include "richtext/tables/RNTableUndo.h"
 #include "richtext/view/RNERNData.h"
 
-#include <string_view>
+#include <cstring>
 
 namespace {
 
-constexpr std::string_view OptionNames[] = {"rntoEditing",   "rntoRowSizing",
-                                            "rntoColSizing", "rntoRowSelect",
-                                            "rntoColSelect", "rntoRTFSaveCellPixelBestWidth"};
-constexpr std::string_view PrintOptionNames[] = {"rntoHalftoneBorders", "rntoRowsSplit"};
-constexpr std::string_view BorderStyleNames[] = {"rntbRaised", "rntbLowered", "rntbColor",
-                                                 "rntbRaisedColor", "rntbLoweredColor"};
-
-const TRNStoredProperty<TRNTableItemInfo> StoredTableProps[] = {
-    RN_STORED_VALUE(TRNTableItemInfo, "Options", Set, OptionNames, Options),
-    RN_STORED_VALUE(TRNTableItemInfo, "PrintOptions", Set, PrintOptionNames, PrintOptions),
-    RN_STORED_VALUE(TRNTableItemInfo, "BestWidth", Integer, {}, BestWidth),
-    RN_STORED_VALUE(TRNTableItemInfo, "Color", Color, {}, Color),
-    RN_STORED_TEXT(TRNTableItemInfo, "TextRowSeparator", TextRowSeparator),
-    RN_STORED_TEXT(TRNTableItemInfo, "TextColSeparator", TextColSeparator),
-    RN_STORED_VALUE(TRNTableItemInfo, "BorderWidth", Integer, {}, BorderWidth),
-    RN_STORED_VALUE(TRNTableItemInfo, "BorderColor", Color, {}, BorderColor),
-    RN_STORED_VALUE(TRNTableItemInfo, "BorderLightColor", Color, {}, BorderLightColor),
-    RN_STORED_VALUE(TRNTableItemInfo, "BorderStyle", Enum, BorderStyleNames, BorderStyle),
-    RN_STORED_VALUE(TRNTableItemInfo, "BorderVSpacing", Integer, {}, BorderVSpacing),
-    RN_STORED_VALUE(TRNTableItemInfo, "BorderHSpacing", Integer, {}, BorderHSpacing),
-    RN_STORED_VALUE(TRNTableItemInfo, "CellBorderWidth", Integer, {}, CellBorderWidth),
-    RN_STORED_VALUE(TRNTableItemInfo, "CellBorderColor", Color, {}, CellBorderColor),
-    RN_STORED_VALUE(TRNTableItemInfo, "CellBorderLightColor", Color, {}, CellBorderLightColor),
-    RN_STORED_VALUE(TRNTableItemInfo, "CellPadding", Integer, {}, CellPadding),
-    RN_STORED_VALUE(TRNTableItemInfo, "CellBorderStyle", Enum, BorderStyleNames, CellBorderStyle),
-    RN_STORED_VALUE(TRNTableItemInfo, "VRuleWidth", Integer, {}, VRuleWidth),
-    RN_STORED_VALUE(TRNTableItemInfo, "VRuleColor", Color, {}, VRuleColor),
-    RN_STORED_VALUE(TRNTableItemInfo, "HRuleWidth", Integer, {}, HRuleWidth),
-    RN_STORED_VALUE(TRNTableItemInfo, "HRuleColor", Color, {}, HRuleColor),
-    RN_STORED_VALUE(TRNTableItemInfo, "CellVSpacing", Integer, {}, CellVSpacing),
-    RN_STORED_VALUE(TRNTableItemInfo, "CellHSpacing", Integer, {}, CellHSpacing),
-    RN_STORED_VALUE(TRNTableItemInfo, "VOutermostRule", Boolean, {}, VOutermostRule),
-    RN_STORED_VALUE(TRNTableItemInfo, "HOutermostRule", Boolean, {}, HOutermostRule),
-};
-
-const TRNStoredProperty<TRNTableCellData> StoredCellProps[] = {
-    RN_STORED_VALUE(TRNTableCellData, "Color", Color, {}, Color),
-    RN_STORED_VALUE(TRNTableCellData, "BestWidth", Integer, {}, BestWidth),
-    RN_STORED_VALUE(TRNTableCellData, "BestHeight", Integer, {}, BestHeight),
-    RN_STORED_VALUE(TRNTableCellData, "VisibleBorders.Left", Boolean, {}, VisibleBorders.Left),
-    RN_STORED_VALUE(TRNTableCellData, "VisibleBorders.Right", Boolean, {}, VisibleBorders.Right),
-    RN_STORED_VALUE(TRNTableCellData, "VisibleBorders.Top", Boolean, {}, VisibleBorders.Top),
-    RN_STORED_VALUE(TRNTableCellData, "VisibleBorders.Bottom", Boolean, {}, VisibleBorders.Bottom),
-};
-
-// The declared defaults are the constructor's values, except that the separators declare
-// none: a string is stored whenever it is not empty.
-struct TableDefaults {
-    TRNTableItemInfo Table{nullptr};
-    TableDefaults() {
-        Table.TextRowSeparator.clear();
-        Table.TextColSeparator.clear();
-    }
-};
-
-// How a change of a property affects the layout: its size, and its width too.
-struct Effect {
-    std::string_view Name;
+// Stores to any of the integer-like fields of the table.
+struct TableProp {
+    const char* Name;
     bool AffectSize;
     bool AffectWidth;
+    int (*Get)(const TRNTableItemInfo&);
+    void (*Set)(TRNTableItemInfo&, int);
 };
 
-const Effect TableEffects[] = {
-    {"Options", true, true},
-    {"PrintOptions", true, true},
-    {"BestWidth", true, true},
-    {"Color", false, false},
-    {"BorderWidth", true, true},
-    {"BorderColor", false, false},
-    {"BorderLightColor", false, false},
-    {"BorderStyle", false, false},
-    {"BorderVSpacing", true, false},
-    {"BorderHSpacing", true, true},
-    {"CellBorderWidth", true, true},
-    {"CellBorderColor", false, false},
-    {"CellBorderLightColor", false, false},
-    {"CellPadding", true, true},
-    {"CellBorderStyle", false, false},
-    {"VRuleWidth", false, false},
-    {"VRuleColor", false, false},
-    {"HRuleWidth", false, false},
-    {"HRuleColor", false, false},
-    {"CellVSpacing", true, false},
-    {"CellHSpacing", true, true},
-    {"VOutermostRule", false, false},
-    {"HOutermostRule", false, false},
+#define RN_INT_PROP(field, size, width)                                                            \
+    TableProp {                                                                                    \
+#field, size, width, [](const TRNTableItemInfo& t) { return static_cast<int>(t.field); }, \
+            [](TRNTableItemInfo& t, int v) { t.field = static_cast<decltype(t.field)>(v); }        \
+    }
+#define RN_SET_PROP(field)                                                                         \
+    TableProp {                                                                                    \
+#field, true, true,                                                                      \
+            [](const TRNTableItemInfo& t) { return static_cast<int>(t.field.Bits()); },          \
+            [](TRNTableItemInfo& t, int v) {                                                     \
+                t.field = decltype(t.field)(static_cast<uint32_t>(v));                           \
+            }         \
+    }
+
+const TableProp TableProps[] = {
+    RN_SET_PROP(Options),
+    RN_SET_PROP(PrintOptions),
+    RN_INT_PROP(BestWidth, true, true),
+    RN_INT_PROP(Color, false, false),
+    RN_INT_PROP(BorderWidth, true, true),
+    RN_INT_PROP(BorderColor, false, false),
+    RN_INT_PROP(BorderLightColor, false, false),
+    RN_INT_PROP(BorderStyle, false, false),
+    RN_INT_PROP(BorderVSpacing, true, false),
+    RN_INT_PROP(BorderHSpacing, true, true),
+    RN_INT_PROP(CellBorderWidth, true, true),
+    RN_INT_PROP(CellBorderColor, false, false),
+    RN_INT_PROP(CellBorderLightColor, false, false),
+    RN_INT_PROP(CellPadding, true, true),
+    RN_INT_PROP(CellBorderStyle, false, false),
+    RN_INT_PROP(VRuleWidth, false, false),
+    RN_INT_PROP(VRuleColor, false, false),
+    RN_INT_PROP(HRuleWidth, false, false),
+    RN_INT_PROP(HRuleColor, false, false),
+    RN_INT_PROP(CellVSpacing, true, false),
+    RN_INT_PROP(CellHSpacing, true, true),
+    RN_INT_PROP(VOutermostRule, false, false),
+    RN_INT_PROP(HOutermostRule, false, false),
 };
 
-const Effect CellEffects[] = {
-    {"BestWidth", true, true},
-    {"BestHeight", true, false},
-    {"Color", false, false},
-};
+#undef RN_INT_PROP
+#undef RN_SET_PROP
 
-template <size_t N>
-bool FindEffect(const Effect (&table)[N], const std::string& name, bool& affectSize,
-                bool& affectWidth) {
-    for (const Effect& e : table) {
-        if (e.Name == name) {
-            affectSize = e.AffectSize;
-            affectWidth = e.AffectWidth;
-            return true;
+const TableProp* FindTableProp(const std::string& name) {
+    for (const TableProp& p : TableProps) {
+        if (name == p.Name) {
+            return &p;
         }
     }
-    return false;
+    return nullptr;
 }
 
-// The integer-like stored properties by name; strings are not among them.
-template <class T, size_t N>
-const TRNStoredProperty<T>* FindIntProp(const TRNStoredProperty<T> (&table)[N],
-                                        const std::string& name) {
-    for (const TRNStoredProperty<T>& p : table) {
-        if (p.Name == name && p.Type != rnprops::Kind::String) {
+struct CellProp {
+    const char* Name;
+    bool AffectSize;
+    bool AffectWidth;
+    int32_t TRNTableCellData::*Field;
+};
+
+const CellProp CellProps[] = {
+    {"BestWidth", true, true, &TRNTableCellData::BestWidth},
+    {"BestHeight", true, false, &TRNTableCellData::BestHeight},
+    {"Color", false, false, &TRNTableCellData::Color},
+};
+
+const CellProp* FindCellProp(const std::string& name) {
+    for (const CellProp& p : CellProps) {
+        if (name == p.Name) {
             return &p;
         }
     }
@@ -150,43 +113,57 @@ private:
 } // namespace
 
 bool TRNTableCellData::GetIntProp(const std::string& name, int& value) const {
-    const auto* p = FindIntProp(StoredCellProps, name);
-    if (p) {
-        value = static_cast<int>(p->Get(*this));
+    const CellProp* p = FindCellProp(name);
+    if (!p) {
+        return false;
     }
-    return p != nullptr;
+    value = this->*(p->Field);
+    return true;
 }
 
 void TRNTableCellData::SetIntProp(const std::string& name, int value) {
-    const auto* p = FindIntProp(StoredCellProps, name);
-    if (!p || !p->Set(*this, value)) {
+    const CellProp* p = FindCellProp(name);
+    if (!p) {
         UnknownProperty(name);
     }
+    this->*(p->Field) = value;
 }
 
 bool TRNTableItemInfo::GetIntProp(const std::string& name, int& value) const {
-    const auto* p = FindIntProp(StoredTableProps, name);
-    if (p) {
-        value = static_cast<int>(p->Get(*this));
+    const TableProp* p = FindTableProp(name);
+    if (!p) {
+        return false;
     }
-    return p != nullptr;
+    value = p->Get(*this);
+    return true;
 }
 
 void TRNTableItemInfo::SetIntProp(const std::string& name, int value) {
-    const auto* p = FindIntProp(StoredTableProps, name);
-    if (!p || !p->Set(*this, value)) {
+    const TableProp* p = FindTableProp(name);
+    if (!p) {
         UnknownProperty(name);
     }
+    p->Set(*this, value);
 }
 
 bool TRNTableItemInfo::GetPropertyEffect(const std::string& name, bool& affectSize,
                                          bool& affectWidth) {
-    return FindEffect(TableEffects, name, affectSize, affectWidth);
+    const TableProp* p = FindTableProp(name);
+    if (p) {
+        affectSize = p->AffectSize;
+        affectWidth = p->AffectWidth;
+    }
+    return p != nullptr;
 }
 
 bool TRNTableItemInfo::GetCellPropertyEffect(const std::string& name, bool& affectSize,
                                              bool& affectWidth) {
-    return FindEffect(CellEffects, name, affectSize, affectWidth);
+    const CellProp* p = FindCellProp(name);
+    if (p) {
+        affectSize = p->AffectSize;
+        affectWidth = p->AffectWidth;
+    }
+    return p != nullptr;
 }
 
 void TRNTableItemInfo::SetNamed(const char* name, int value) {
@@ -287,28 +264,4 @@ void TRNTableItemInfo::AssignCellAttributes(int itemNo, int row, int col,
         }
     }
     NeedsReformat = true;
-}
-
-// ---------------------------------------------------------------------------------------------
-// The published properties as stored
-
-void RN_WriteTableProperties(TWriter& writer, const TRNTableItemInfo& table,
-                             std::string_view path) {
-    static const TableDefaults defaults;
-    RN_WriteStoredProperties(writer, table, defaults.Table, StoredTableProps, path);
-}
-
-bool RN_ReadTableProperty(TReader& reader, TRNTableItemInfo& table, std::string_view name,
-                          std::string_view path) {
-    return RN_ReadStoredProperty(reader, table, StoredTableProps, name, path);
-}
-
-void RN_WriteCellProperties(TWriter& writer, const TRNTableCellData& cell, std::string_view path) {
-    static const TRNTableCellData defaults(nullptr);
-    RN_WriteStoredProperties(writer, cell, defaults, StoredCellProps, path);
-}
-
-bool RN_ReadCellProperty(TReader& reader, TRNTableCellData& cell, std::string_view name,
-                         std::string_view path) {
-    return RN_ReadStoredProperty(reader, cell, StoredCellProps, name, path);
 }

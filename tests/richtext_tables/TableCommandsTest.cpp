@@ -1,9 +1,12 @@
+#include "tests/richtext_view/PrintFixture.h"
+
 #include "TableFixture.h"
 #include "TableInplaceTest.h"
 
 #include "platform/base/Stream.h"
 #include "richtext/model/RNError.h"
 #include "richtext/tables/RNTableCellUndo.h"
+#include "richtext/tables/RNTablePrint.h"
 
 #include <gtest/gtest.h>
 
@@ -128,76 +131,35 @@ TEST(TableCommands, EachCommandIsOneStepThatUndoesAndRedoesToTheSameBytes) {
     }
 }
 
-TEST(TableCommands, RowsBelowTheEditedCellCopyItsRowAndAreSelected) {
+TEST(TableCommands, RowCommandsAroundAnOpenCellEditor) {
+    // Rows inserted below the edited cell copy its row; the editor closes with its text kept.
     Commands e(5, 2);
-    e.T->Cells(3, 0)->Color = clRed;
     e.T->Cells(3, 0)->BestHeight = 40;
     e.Open(3, 1);
+    EditedTable::Type(e.Cell(), "x");
     e.T->InsertRowsBelow(2);
     ASSERT_EQ(e.T->Rows.Count(), 7);
-    for (int r : {4, 5}) {
-        EXPECT_EQ(e.T->Cells(r, 0)->Color, clRed) << r;
-        EXPECT_EQ(e.T->Cells(r, 0)->BestHeight, 40) << r;
-        EXPECT_TRUE(IsFreshCell(*e.T->Cells(r, 1))) << r;
-    }
-    EXPECT_EQ(e.Text(6, 1), "41");
-    EXPECT_EQ(e.Text(3, 1), "31"); // the editor closed and gave its content back
+    EXPECT_EQ(e.T->Cells(4, 0)->BestHeight, 40);
+    EXPECT_EQ(e.T->Cells(5, 0)->BestHeight, 40);
     EXPECT_EQ(e.Cell(), nullptr);
-    int top = 0, left = 0, colSpan = 0, rowSpan = 0;
-    ASSERT_TRUE(e.T->GetNormalizedSelectionBounds(false, top, left, colSpan, rowSpan));
-    EXPECT_EQ(std::make_tuple(top, left, colSpan, rowSpan), std::make_tuple(4, 0, 2, 2));
-    // Without a selection or an edited cell there is nothing to insert next to.
-    e.T->Deselect();
-    e.T->InsertRowsAbove(1);
-    EXPECT_EQ(e.Beeps, 1);
-    EXPECT_EQ(e.T->Rows.Count(), 7);
-}
+    EXPECT_EQ(e.Text(3, 1), "x31");
+    EXPECT_TRUE(e.T->IsCellSelected(5, 1));
 
-TEST(TableCommands, DeletingRowsAndColumnsReopensTheEditorWhereItWas) {
+    // Deleting rows (columns) before the edited cell reopens the editor on the same cell.
     const struct {
-        const char* Name;
         bool Cols;
-        int Index, Count;
-        int EditedRow, EditedCol; // -1: no editor open
-        int Left;                 // rows (columns) left; -1: refused
-        int ToRow, ToCol;
-    } cases[] = {
-        {"row 0 under an edited row 3", false, 0, 1, 3, 1, 4, 2, 1},
-        {"the edited row itself", false, 3, 2, 3, 1, 3, 2, 1},
-        {"rows after the edited one", false, 4, 1, 1, 0, 4, 1, 0},
-        {"no editor: the first row left", false, 1, 9, -1, -1, 1, 0, 0},
-        {"every row", false, 0, 5, 3, 1, -1, 3, 1},
-        {"column 0 under an edited column 2", true, 0, 1, 1, 2, 2, 1, 1},
-        {"no editor: the column at the index", true, 1, 1, -1, -1, 2, 0, 1},
-        {"every column", true, 0, 3, -1, -1, -1, -1, -1},
-    };
+        int Index, Row, Col, ToRow, ToCol;
+    } cases[] = {{false, 0, 3, 1, 2, 1}, {true, 0, 1, 2, 1, 1}, {false, 4, 3, 0, 3, 0}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        Commands e(5, 3);
-        if (c.EditedRow >= 0) {
-            e.Open(c.EditedRow, c.EditedCol);
-        }
-        auto run = [&] {
-            c.Cols ? e.T->DeleteCols(c.Index, c.Count, true)
-                   : e.T->DeleteRows(c.Index, c.Count, true);
-        };
-        if (c.Left < 0) {
-            EXPECT_THROW(run(), ERichNoteError);
-            EXPECT_EQ(e.T->Rows.Count(), 5);
-            EXPECT_EQ(e.T->EditedCellRow, c.ToRow); // nothing changed, the editor stays
-            continue;
-        }
-        run();
-        EXPECT_EQ(c.Cols ? e.T->Rows.ColCount() : e.T->Rows.Count(), c.Left);
-        ASSERT_NE(e.Cell(), nullptr);
-        EXPECT_EQ(std::make_pair(e.Cell()->Row, e.Cell()->Col), std::make_pair(c.ToRow, c.ToCol));
+        Commands d(5, 3);
+        d.Open(c.Row, c.Col);
+        EditedTable::Type(d.Cell(), "y");
+        c.Cols ? d.T->DeleteCols(c.Index, 1, true) : d.T->DeleteRows(c.Index, 1, true);
+        ASSERT_NE(d.Cell(), nullptr) << c.Index;
+        EXPECT_EQ(std::make_pair(d.Cell()->Row, d.Cell()->Col), std::make_pair(c.ToRow, c.ToCol));
+        d.T->DestroyInplace(true);
+        EXPECT_EQ(d.Text(c.ToRow, c.ToCol), "y" + std::to_string(c.Row) + std::to_string(c.Col));
     }
-    // The moved editor still edits the cell it was on.
-    Commands e(5, 3);
-    e.Open(3, 1);
-    e.T->DeleteRows(0, 1, true);
-    e.T->DestroyInplace(true);
-    EXPECT_EQ(e.Text(2, 1), "31");
 }
 
 TEST(TableCommands, PropertyChangesAreOneStepAndAFailedOneLeavesTheTableRecording) {
@@ -294,6 +256,43 @@ TEST(TableCommands, ADocumentSavedWhileACellIsEditedHoldsWhatTheCellShows) {
     e.T->DestroyInplace(true);
     EXPECT_EQ(e.Text(1, 0), "ab10");
     EXPECT_EQ(e.Rnf(), open);
+}
+
+TEST(TableCommands, PrintedCellsAreTheFilledOnesAndAnEditedCellPrintsItsEditor) {
+    const struct {
+        const char* Name;
+        const char* Text; // into cell (0, 1); null: every cell empty
+        bool Edit;        // the cell editor open on (0, 1)
+        int Printed;      // the slot that has a printable document, -1 none
+    } cases[] = {
+        {"empty", nullptr, false, -1},
+        {"a text", "x", false, 1},
+        {"a text in the open editor", "x", true, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        PrintedNote n;
+        auto owned = std::make_unique<TRNTableItemInfo>(2, 2, &n.Source.RNData());
+        TRNTableItemInfo* t = owned.get();
+        n.Source.AddItem("", std::move(owned));
+        if (c.Text) {
+            SetTextOf(*t->Cells(0, 1), c.Text);
+        }
+        n.Source.Format();
+        if (c.Edit) {
+            t->EditCell(0, 1);
+            ASSERT_NE(t->InplaceEditor, nullptr);
+        }
+        ASSERT_EQ(n.Format(), 1);
+        const auto& info = dynamic_cast<TRNTablePrintInfo&>(*n.Data().DrawItems[0]);
+        ASSERT_EQ(info.FormattingInfo.PrintCells->Count(), 4);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(info.FormattingInfo.PrintCell(i) != nullptr, i == c.Printed) << i;
+        }
+        n.Print.Print("t", 1, false);
+        ASSERT_EQ(n.Device->Sheets.size(), 1u);
+        EXPECT_EQ(n.Device->Sheets[0].size(), c.Text ? 1u : 0u);
+    }
 }
 
 } // namespace

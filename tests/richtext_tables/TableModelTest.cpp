@@ -1,6 +1,5 @@
 #include "TableFixture.h"
 
-#include "platform/widgets/Cursors.h"
 #include "richtext/model/RNError.h"
 #include "richtext/model/RNItemRegistry.h"
 #include "richtext/model/RNStyleFontInfo.h"
@@ -40,9 +39,6 @@ TEST(TableModel, TheItemRegistryMakesATableForStyleMinus60) {
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->Rows.Count(), 1);
     EXPECT_EQ(table->Rows.ColCount(), 1);
-    // Its row and column selection cursors are slots of the screen's cursor table.
-    EXPECT_EQ(CursorFor(crRNSelectRow).shape(), Qt::SplitHCursor);
-    EXPECT_EQ(CursorFor(crRNSelectCol).shape(), Qt::SplitVCursor);
 }
 
 TEST(TableModel, GetMainCellFindsTheAreaOwnerFromEverySlot) {

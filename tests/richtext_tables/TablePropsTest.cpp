@@ -1,10 +1,7 @@
 #include "tests/richtext_view/EditFixture.h"
 
 #include "TableFixture.h"
-#include "platform/graphics/ComponentStream.h"
 #include "richtext/model/RNError.h"
-
-#include <functional>
 
 namespace {
 
@@ -68,80 +65,6 @@ TEST(TableProps, ChangesInAnEditorAreUndoneAndRedone) {
     t->SetCellBestWidth(-30, 0, 0);
     EXPECT_EQ(t->Cells(0, 0)->BestWidth, -30);
     EXPECT_EQ(e.D().UndoList().Count(), groups);
-}
-
-// Writes the properties, then reads them back into `into`: the names in the order written.
-template <class T, class W, class R>
-std::vector<std::string> StoreAndLoad(const T& from, T& into, W write, R read) {
-    TWriter writer;
-    write(writer, from);
-    writer.WriteListEnd();
-    const std::string bytes = writer.Bytes();
-    TReader reader(bytes);
-    std::vector<std::string> names;
-    reader.ReadProperties([&](const std::string& name) {
-        names.push_back(name);
-        return read(reader, into, name);
-    });
-    return names;
-}
-
-TEST(TableProps, PublishedPropertiesAreStoredWhenTheyDifferFromTheirDefaults) {
-    using Names = std::vector<std::string>;
-    auto writeTable = [](TWriter& w, const TRNTableItemInfo& t) {
-        RN_WriteTableProperties(w, t, "T.");
-    };
-    auto readTable = [](TReader& r, TRNTableItemInfo& t, const std::string& name) {
-        return RN_ReadTableProperty(r, t, name, "T.");
-    };
-    struct Case {
-        std::function<void(TRNTableItemInfo&)> change;
-        Names names;
-    } cases[] = {
-        {[](TRNTableItemInfo&) {}, {"T.TextRowSeparator", "T.TextColSeparator"}},
-        {[](TRNTableItemInfo& t) {
-             t.Options.Exclude(TRNTableOption::rntoEditing);
-             t.CellBorderStyle = TRNTableBorderStyle::rntbRaisedColor;
-             t.Color = clNone;
-             t.CellPadding = 0;
-             t.HOutermostRule = true;
-             t.TextColSeparator = "\t";
-         },
-         {"T.Options", "T.Color", "T.TextRowSeparator", "T.TextColSeparator", "T.CellPadding",
-          "T.CellBorderStyle", "T.HOutermostRule"}},
-    };
-    TableDoc d;
-    for (const Case& c : cases) {
-        auto from = d.Make(1, 1);
-        c.change(*from);
-        auto into = d.Make(1, 1);
-        into->TextRowSeparator = into->TextColSeparator = "";
-        EXPECT_EQ(StoreAndLoad(*from, *into, writeTable, readTable), c.names);
-        for (const char* name : {"Options", "Color", "CellPadding", "CellBorderStyle",
-                                 "HOutermostRule", "BorderWidth"}) {
-            int a = 0, b = 1;
-            from->GetIntProp(name, a);
-            into->GetIntProp(name, b);
-            EXPECT_EQ(a, b) << name;
-        }
-        EXPECT_EQ(into->TextColSeparator, from->TextColSeparator);
-    }
-
-    auto cell = d.Make(1, 1);
-    TRNTableCellData& from = *cell->Cells(0, 0);
-    from.Color = clRed;
-    from.VisibleBorders.Left = false;
-    TRNTableCellData into(nullptr);
-    EXPECT_EQ(StoreAndLoad(
-                  from, into,
-                  [](TWriter& w, const TRNTableCellData& c) { RN_WriteCellProperties(w, c, "C."); },
-                  [](TReader& r, TRNTableCellData& c, const std::string& name) {
-                      return RN_ReadCellProperty(r, c, name, "C.");
-                  }),
-              (Names{"C.Color", "C.VisibleBorders.Left"}));
-    EXPECT_EQ(into.Color, clRed);
-    EXPECT_FALSE(into.VisibleBorders.Left);
-    EXPECT_TRUE(into.VisibleBorders.Top);
 }
 
 } // namespace
