@@ -88,23 +88,17 @@ enum TTableTag {
     TagSplit = 11
 };
 
-// Runs `edit` as one undo step of the editor, the table's own steps joined into it.
-class TModifyGroup {
-public:
-    explicit TModifyGroup(TRichNoteEdit& editor) : editor_(editor) {
-        editor_.BeginUndoGroup(TRNUndoType::rnutModifyItem);
-        editor_.SetUndoGroupMode(true);
+// Runs `edit` as one undo step of the table's editor, the table's own steps joined into it.
+template <class F> void AsOneStep(TRNTableItemInfo& table, F edit) {
+    table.InitUndo();
+    try {
+        edit();
+    } catch (...) {
+        table.DoneUndo();
+        throw;
     }
-    ~TModifyGroup() {
-        editor_.SetUndoGroupMode(false);
-        editor_.EditData().UndoList().PopIfEmpty();
-    }
-    TModifyGroup(const TModifyGroup&) = delete;
-    TModifyGroup& operator=(const TModifyGroup&) = delete;
-
-private:
-    TRichNoteEdit& editor_;
-};
+    table.DoneUndo();
+}
 
 // Whether deleting the selected rows (columns) would delete all of the table's.
 bool DeletesWholeTable(const TRNTableItemInfo& table, int tag) {
@@ -247,7 +241,7 @@ void TTableCommands::TableCommand(const QAction* sender) {
     editor->BeginItemModify(itemNo, data);
     bool changed = false;
     try {
-        changed = RunOnTable(*editor, *table, tag);
+        changed = RunOnTable(*table, tag);
     } catch (...) {
         editor->EndItemModify(itemNo, data);
         throw;
@@ -259,7 +253,7 @@ void TTableCommands::TableCommand(const QAction* sender) {
     UpdateTableActions();
 }
 
-bool TTableCommands::RunOnTable(TRichNoteEdit& editor, TRNTableItemInfo& table, int tag) {
+bool TTableCommands::RunOnTable(TRNTableItemInfo& table, int tag) {
     switch (tag) {
     case TagRowBefore:
         table.InsertRowsAbove(1);
@@ -277,16 +271,17 @@ bool TTableCommands::RunOnTable(TRichNoteEdit& editor, TRNTableItemInfo& table, 
     case TagDeleteCols:
     case TagMerge: {
         // What the command leaves empty goes in the same step.
-        const TModifyGroup group(editor);
-        if (tag == TagDeleteRows) {
-            table.DeleteSelectedRows();
-        } else if (tag == TagDeleteCols) {
-            table.DeleteSelectedCols();
-        } else {
-            table.MergeSelectedCells(true);
-        }
-        table.DeleteEmptyRows();
-        table.DeleteEmptyCols();
+        AsOneStep(table, [&] {
+            if (tag == TagDeleteRows) {
+                table.DeleteSelectedRows();
+            } else if (tag == TagDeleteCols) {
+                table.DeleteSelectedCols();
+            } else {
+                table.MergeSelectedCells(true);
+            }
+            table.DeleteEmptyRows();
+            table.DeleteEmptyCols();
+        });
         return true;
     }
     case TagSplit: {
@@ -294,9 +289,10 @@ bool TTableCommands::RunOnTable(TRichNoteEdit& editor, TRNTableItemInfo& table, 
         if (!notes_.Prompts().ShowModal(form)) {
             return false;
         }
-        const TModifyGroup group(editor);
-        table.SplitSelectedCellsVertically(form.Cols());
-        table.SplitSelectedCellsHorizontally(form.Rows());
+        AsOneStep(table, [&] {
+            table.SplitSelectedCellsVertically(form.Cols());
+            table.SplitSelectedCellsHorizontally(form.Rows());
+        });
         return true;
     }
     default:

@@ -64,8 +64,8 @@ private:
     void BuildActions();
     void BuildToolBar(QWidget& page);
     void AddToInsertMenu();
-    // The grid command of `tag` on the table `editor` holds; false when nothing was done.
-    bool RunOnTable(TRichNoteEdit& editor, TRNTableItemInfo& table, int tag);
+    // The grid command of `tag` on the table; false when nothing was done.
+    bool RunOnTable(TRNTableItemInfo& table, int tag);
 
     TNotesCommands& notes_;
     QToolBar* toolBar_ = nullptr;
