@@ -283,6 +283,12 @@ public:
     int32_t Height = 0;
     std::unique_ptr<TRNList<TCustomRNFormattedData>> PrintCells;
 
+    // The printable document of a slot; null for an empty slot or one that prints nothing.
+    TCustomRNFormattedData* PrintCell(int index) const {
+        return PrintCells && index >= 0 && index < PrintCells->Count() ? PrintCells->Get(index)
+                                                                       : nullptr;
+    }
+
     void Clear();
     void QuickClear() { Clear(); }
 };
@@ -463,6 +469,11 @@ public:
     int GetHorzExtra() const;
     void UpdateCellXCoords(TRNTableItemFormattingInfo& info);
     void UpdateCellYCoords(TRNTableItemFormattingInfo& info);
+    // Formats the printable cell documents of a print layout at printer resolution.
+    void FormatPrintedCells(TRNTableItemFormattingInfo& info);
+    void Print(TCanvas& canvas, int x, int y, int x2, bool preview, bool correction,
+               const TRNScreenAndDevice& sad, TCustomRNData& rnData, TRNDrawLineInfo* drawLineInfo,
+               int part) override;
 
     // Painting, with the table's top-left corner at (left, top); a print layout paints the
     // rows startRow .. startRow + rowCount - 1.
@@ -476,6 +487,34 @@ public:
                     TColor lightColor, TColor color, TColor backColor, TRNTableBorderStyle style,
                     bool showZeroWidth, bool printing, const TRect& clipRect,
                     const TRNBooleanRect* visibleBorders) const;
+
+    // Editing commands, each one undoable step in an editor. Those that work on the
+    // selection beep through the document when there is none.
+    void InsertRows(int index, int count, int copyIndex);
+    void InsertCols(int index, int count, int copyIndex);
+    void InsertRowsAbove(int count);
+    void InsertRowsBelow(int count);
+    void InsertColsLeft(int count);
+    void InsertColsRight(int count);
+    void DeleteRows(int index, int count, bool decreaseHeight);
+    void DeleteCols(int index, int count, bool decreaseWidth);
+    void DeleteSelectedRows();
+    void DeleteSelectedCols();
+    void DeleteEmptyRows();
+    void DeleteEmptyCols();
+    void SplitSelectedCellsVertically(int colCount);
+    void SplitSelectedCellsHorizontally(int rowCount);
+    bool CanMergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC) const;
+    bool CanMergeSelectedCells(bool allowMergeRC) const;
+    void MergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC);
+    void MergeSelectedCells(bool allowMergeRC);
+    void UnmergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool unmergeRows,
+                      bool unmergeCols);
+    void UnmergeSelectedCells(bool unmergeRows, bool unmergeCols);
+    // The editing commands close an open cell editor (its content stays in the cell) and
+    // reopen it where the edit leaves the edited cell.
+    void CloseCellEditor();
+    void ReopenCellEditor(int row, int col);
 
     // Row bands joined by row-spanning cells: the last row of the band from `row` down, and
     // the first row of the band that holds `row`.
@@ -650,6 +689,19 @@ template <class T> T* TRNTableRows::Do_BeforeUndo(bool sizeMayChange) {
     }
     return AddTableUndo<T>(MainRNData, Table->GetMyItemNo(), true, sizeMayChange);
 }
+
+// The changes made while it lives are one undo group of the table's editor: InitUndo now,
+// DoneUndo on every way out.
+class TRNTableUndoGroup {
+public:
+    explicit TRNTableUndoGroup(TRNTableItemInfo& table) : table_(table) { table_.InitUndo(); }
+    ~TRNTableUndoGroup() { table_.DoneUndo(); }
+    TRNTableUndoGroup(const TRNTableUndoGroup&) = delete;
+    TRNTableUndoGroup& operator=(const TRNTableUndoGroup&) = delete;
+
+private:
+    TRNTableItemInfo& table_;
+};
 
 // Makes the table known to the item registry under style -60; run once from the library's
 // initialisation.
