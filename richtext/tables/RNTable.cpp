@@ -280,14 +280,15 @@ void TRNTableItemInfo::SetCell(int row, int col, const TRNTableCellData& source)
 }
 
 void TRNTableItemInfo::ClearTemporal() {
-    if (InplaceEditor) {
-        DestroyInplace(false);
-    }
-    // The document forgets the guide line and the mouse capture it holds for the table.
-    if (auto* doc =
-            InsertedInData ? dynamic_cast<TCustomRNFormattedData*>(Rows.MainRNData) : nullptr) {
-        doc->UnAssignXorDrawing(&ResizeGuide);
-        doc->ReleaseMouseCapture(this);
+    if (InsertedInData) {
+        if (EditorOpen()) {
+            CellEditor->Close();
+        }
+        // The document forgets the guide line and the mouse capture it holds for the table.
+        if (auto* doc = dynamic_cast<TCustomRNFormattedData*>(Rows.MainRNData)) {
+            doc->UnAssignXorDrawing(&ResizeGuide);
+            doc->ReleaseMouseCapture(this);
+        }
     }
     FormattingInfo.Clear();
 }

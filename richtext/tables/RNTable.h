@@ -719,6 +719,19 @@ template <class T> T* TRNTableRows::Do_BeforeUndo(bool sizeMayChange) {
     return AddTableUndo<T>(MainRNData, Table->GetMyItemNo(), true, sizeMayChange);
 }
 
+// The changes made while it lives are one undo group of the table's editor: InitUndo now,
+// DoneUndo on every way out.
+class TRNTableUndoGroup {
+public:
+    explicit TRNTableUndoGroup(TRNTableItemInfo& table) : table_(table) { table_.InitUndo(); }
+    ~TRNTableUndoGroup() { table_.DoneUndo(); }
+    TRNTableUndoGroup(const TRNTableUndoGroup&) = delete;
+    TRNTableUndoGroup& operator=(const TRNTableUndoGroup&) = delete;
+
+private:
+    TRNTableItemInfo& table_;
+};
+
 // Makes the table known to the item registry under style -60; run once from the library's
 // initialisation.
 void RegisterTableItemClass();

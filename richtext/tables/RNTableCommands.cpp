@@ -14,18 +14,6 @@
 
 namespace {
 
-// One undo group around a command; closed however the command ends.
-class UndoScope {
-public:
-    explicit UndoScope(TRNTableItemInfo& table) : table_(table) { table_.InitUndo(); }
-    ~UndoScope() { table_.DoneUndo(); }
-    UndoScope(const UndoScope&) = delete;
-    UndoScope& operator=(const UndoScope&) = delete;
-
-private:
-    TRNTableItemInfo& table_;
-};
-
 // What a style can change in a document: each item's styles and text.
 using ItemLook = std::vector<std::tuple<int, int, std::string>>;
 ItemLook LookOf(const TCustomRNData& doc) {
@@ -102,7 +90,7 @@ void TRNTableItemInfo::ApplyToPartiallySelected(int mode, int value) {
     }
     const int itemNo = GetMyItemNo();
     const int data = BeginModify(itemNo);
-    UndoScope undo(*this);
+    TRNTableUndoGroup undo(*this);
     std::unique_ptr<TRichNoteEdit> editor = CreateTemporalEditor();
     if (!editor) {
         return;
@@ -200,7 +188,7 @@ void TRNTableItemInfo::DeletePartiallySelected() {
     }
     const int data = BeginModify(itemNo);
     {
-        UndoScope undo(*this);
+        TRNTableUndoGroup undo(*this);
         TRNUndoCellsClear* record = Rows.Do_BeforeClearCells(rows, cols);
         Rows.Do_ClearCells(record ? &record->CellList : nullptr, rows, cols);
     }

@@ -8,18 +8,6 @@
 
 namespace {
 
-// InitUndo now, DoneUndo on every way out.
-class UndoGroup {
-public:
-    explicit UndoGroup(TRNTableItemInfo& table) : table_(table) { table_.InitUndo(); }
-    ~UndoGroup() { table_.DoneUndo(); }
-    UndoGroup(const UndoGroup&) = delete;
-    UndoGroup& operator=(const UndoGroup&) = delete;
-
-private:
-    TRNTableItemInfo& table_;
-};
-
 struct Selection {
     int Top = 0, Left = 0, ColSpan = 0, RowSpan = 0;
 };
@@ -63,7 +51,7 @@ void TRNTableItemInfo::InsertRows(int index, int count, int copyIndex) {
     CheckIndex(index >= 0 && index <= Rows.Count() && copyIndex >= -1 && copyIndex < Rows.Count());
     CloseCellEditor();
     {
-        UndoGroup group(*this);
+        TRNTableUndoGroup group(*this);
         Rows.InsertRows(index, count, copyIndex, false);
     }
     SelectRows(index, count);
@@ -75,7 +63,7 @@ void TRNTableItemInfo::InsertCols(int index, int count, int copyIndex) {
     CheckIndex(index >= 0 && index <= cols && copyIndex >= -1 && copyIndex < cols);
     CloseCellEditor();
     {
-        UndoGroup group(*this);
+        TRNTableUndoGroup group(*this);
         Rows.InsertCols(index, count, copyIndex, false);
     }
     SelectCols(index, count);
@@ -122,7 +110,7 @@ void TRNTableItemInfo::DeleteRows(int index, int count, bool decreaseHeight) {
     CloseCellEditor();
     Deselect();
     {
-        UndoGroup group(*this);
+        TRNTableUndoGroup group(*this);
         Rows.DeleteRows(index, count, decreaseHeight);
     }
     ReopenCellEditor(row, col);
@@ -143,7 +131,7 @@ void TRNTableItemInfo::DeleteCols(int index, int count, bool decreaseWidth) {
     CloseCellEditor();
     Deselect();
     {
-        UndoGroup group(*this);
+        TRNTableUndoGroup group(*this);
         Rows.DeleteCols(index, count, decreaseWidth);
     }
     ReopenCellEditor(row, col);
@@ -163,7 +151,7 @@ void TRNTableItemInfo::DeleteSelectedCols() {
 }
 
 void TRNTableItemInfo::DeleteEmptyRows() {
-    UndoGroup group(*this);
+    TRNTableUndoGroup group(*this);
     for (int r = Rows.Count() - 1; r >= 0; --r) {
         bool empty = true;
         for (int c = 0; c < Rows.Get(r)->Count() && empty; ++c) {
@@ -176,7 +164,7 @@ void TRNTableItemInfo::DeleteEmptyRows() {
 }
 
 void TRNTableItemInfo::DeleteEmptyCols() {
-    UndoGroup group(*this);
+    TRNTableUndoGroup group(*this);
     for (int c = Rows.ColCount() - 1; c >= 0; --c) {
         bool empty = true;
         for (int r = 0; r < Rows.Count() && empty; ++r) {
@@ -194,7 +182,7 @@ void TRNTableItemInfo::SplitSelectedCellsVertically(int colCount) {
         return;
     }
     CloseCellEditor();
-    UndoGroup group(*this);
+    TRNTableUndoGroup group(*this);
     const int added = Rows.SplitCellsVertically(s.Top, s.Left, s.ColSpan, s.RowSpan, colCount);
     Select(s.Top, s.Left, s.RowSpan - 1, s.ColSpan + added - 1);
     NeedsReformat = true;
@@ -206,7 +194,7 @@ void TRNTableItemInfo::SplitSelectedCellsHorizontally(int rowCount) {
         return;
     }
     CloseCellEditor();
-    UndoGroup group(*this);
+    TRNTableUndoGroup group(*this);
     const int added = Rows.SplitCellsHorizontally(s.Top, s.Left, s.ColSpan, s.RowSpan, rowCount);
     Select(s.Top, s.Left, s.RowSpan + added - 1, s.ColSpan - 1);
     NeedsReformat = true;
@@ -228,7 +216,7 @@ void TRNTableItemInfo::MergeCells(int topRow, int leftCol, int colSpan, int rowS
                                   bool allowMergeRC) {
     CloseCellEditor();
     {
-        UndoGroup group(*this);
+        TRNTableUndoGroup group(*this);
         Rows.MergeCells(topRow, leftCol, colSpan, rowSpan, allowMergeRC);
     }
     NeedsReformat = true;
@@ -248,7 +236,7 @@ void TRNTableItemInfo::UnmergeCells(int topRow, int leftCol, int colSpan, int ro
         CellEditor->Save();
     }
     {
-        UndoGroup group(*this);
+        TRNTableUndoGroup group(*this);
         Rows.UnmergeCells(topRow, leftCol, colSpan, rowSpan, unmergeRows, unmergeCols);
     }
     if (CellEditor) {
