@@ -202,9 +202,11 @@ TEST(EditPaste, PrecedenceAndRefusals) {
         const std::string before = f.Rnf();
         const int groups = f.UndoCount();
         const int drawItems = f.D().DrawItems.Count();
+        const int changes = f.Changes;
         Offer(c.offer);
         f.Key(Qt::Key_V, Qt::ControlModifier);
         EXPECT_EQ(f.Text().substr(0, c.text.size()), c.text);
+        EXPECT_EQ(f.Changes, changes + (c.changes ? 1 : 0));
         EXPECT_EQ(f.D().UndoList().GroupModeCounter, 0);
         if (c.changes) {
             f.Edit->Undo();
