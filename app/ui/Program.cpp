@@ -13,6 +13,7 @@
 #include "platform/shell/ChannelFrame.h"
 #include "platform/shell/DdeServer.h"
 #include "platform/shell/SharedMemory.h"
+#include "richtext/tables/RNTable.h"
 
 #include <QApplication>
 #include <QDir>
@@ -166,6 +167,8 @@ int TProgram::Run() {
 
 int RunTarnwick(int argc, char** argv) {
     QApplication application(argc, argv);
+    // Notes read from binders may hold tables: their item class is known before any is read.
+    RegisterTableItemClass();
     application.setApplicationName(ApplicationTitle);
     // The program ends when its main window closes, not when the last dialog does while the
     // window waits hidden in the notification area.

@@ -63,6 +63,7 @@ inline constexpr TRNTableOptions RNTableDefaultOptions{31};
 inline constexpr TRNTablePrintOptions RNTableDefaultPrintOptions{3};
 
 class TRNTableItemInfo;
+class TRNTableInplaceEdit;
 class TRNTableRows;
 class TRNTableRow;
 
@@ -282,6 +283,12 @@ public:
     int32_t Height = 0;
     std::unique_ptr<TRNList<TCustomRNFormattedData>> PrintCells;
 
+    // The printable document of a slot; null for an empty slot or one that prints nothing.
+    TCustomRNFormattedData* PrintCell(int index) const {
+        return PrintCells && index >= 0 && index < PrintCells->Count() ? PrintCells->Get(index)
+                                                                       : nullptr;
+    }
+
     void Clear();
     void QuickClear() { Clear(); }
 };
@@ -462,6 +469,11 @@ public:
     int GetHorzExtra() const;
     void UpdateCellXCoords(TRNTableItemFormattingInfo& info);
     void UpdateCellYCoords(TRNTableItemFormattingInfo& info);
+    // Formats the printable cell documents of a print layout at printer resolution.
+    void FormatPrintedCells(TRNTableItemFormattingInfo& info);
+    void Print(TCanvas& canvas, int x, int y, int x2, bool preview, bool correction,
+               const TRNScreenAndDevice& sad, TCustomRNData& rnData, TRNDrawLineInfo* drawLineInfo,
+               int part) override;
 
     // Painting, with the table's top-left corner at (left, top); a print layout paints the
     // rows startRow .. startRow + rowCount - 1.
@@ -475,6 +487,34 @@ public:
                     TColor lightColor, TColor color, TColor backColor, TRNTableBorderStyle style,
                     bool showZeroWidth, bool printing, const TRect& clipRect,
                     const TRNBooleanRect* visibleBorders) const;
+
+    // Editing commands, each one undoable step in an editor. Those that work on the
+    // selection beep through the document when there is none.
+    void InsertRows(int index, int count, int copyIndex);
+    void InsertCols(int index, int count, int copyIndex);
+    void InsertRowsAbove(int count);
+    void InsertRowsBelow(int count);
+    void InsertColsLeft(int count);
+    void InsertColsRight(int count);
+    void DeleteRows(int index, int count, bool decreaseHeight);
+    void DeleteCols(int index, int count, bool decreaseWidth);
+    void DeleteSelectedRows();
+    void DeleteSelectedCols();
+    void DeleteEmptyRows();
+    void DeleteEmptyCols();
+    void SplitSelectedCellsVertically(int colCount);
+    void SplitSelectedCellsHorizontally(int rowCount);
+    bool CanMergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC) const;
+    bool CanMergeSelectedCells(bool allowMergeRC) const;
+    void MergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool allowMergeRC);
+    void MergeSelectedCells(bool allowMergeRC);
+    void UnmergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool unmergeRows,
+                      bool unmergeCols);
+    void UnmergeSelectedCells(bool unmergeRows, bool unmergeCols);
+    // The editing commands close an open cell editor (its content stays in the cell) and
+    // reopen it where the edit leaves the edited cell.
+    void CloseCellEditor();
+    void ReopenCellEditor(int row, int col);
 
     // Row bands joined by row-spanning cells: the last row of the band from `row` down, and
     // the first row of the band that holds `row`.
@@ -583,6 +623,59 @@ public:
     // Printed and exported as itself: never as a bitmap, always in text, in UTF-16 when asked.
     bool GetBoolValue(TRNItemBoolProperty prop) const override;
 
+    // ---- The cell editor ----------------------------------------------------------------------
+    // What SaveInplace keeps of a closed editor to open it again: the cell and the selection.
+    struct TRNTableInplaceParamStorage {
+        bool Stored = false;
+        int32_t StartItemNo = 0, StartItemOffs = 0, EndItemNo = 0, EndItemOffs = 0;
+        int32_t Row = -1, Col = -1;
+        TCustomRNItemInfo* PartialSelectedItem = nullptr;
+    };
+    TRNTableInplaceEdit* InplaceEditor = nullptr;
+    TRNTableInplaceParamStorage InplaceStorage;
+    // The minimal widths of the table in its document and of the editor's document, measured
+    // when the editor last changed them.
+    int32_t EditorItemMinWidth = 0;
+    int32_t EditorDocMinWidth = 0;
+    bool InEditorResize = false;
+
+    void CreateInplace(int itemNo, int row, int col, bool caretAtEnd, bool buildJumps);
+    void DestroyInplace(bool keepState);
+    void InplaceDeleted(bool clearing);
+    TRNTableInplaceEdit* GetEditedCell(int& row, int& col) const;
+    // Raises ERNTableInplaceError while the user selects cells with the mouse in the editor.
+    void SaveInplace();
+    void RestoreInplace();
+    static void StoreRNSelection(TCustomRNFormattedData& rnData, TRNTableInplaceParamStorage& s);
+    static void RestoreRNSelection(TCustomRNFormattedData& rnData,
+                                   const TRNTableInplaceParamStorage& s);
+    void InplaceEditorChange(TRNTableInplaceEdit& editor, bool clearRedo);
+    void InplaceEditorCaretGetout(TRNTableInplaceEdit& editor, TRNCellDirection direction);
+    // The editor's document while it edits `cell`, else null.
+    const TCustomRNFormattedData* InplaceDocOf(const TRNTableCellData* cell) const;
+    // Plugs the cell editor in when the table's document lies on a viewer control.
+    void PlugCellEditor();
+
+    struct TInplaceSeam final : IRNTableCellEditor {
+        explicit TInplaceSeam(TRNTableItemInfo& table);
+        ~TInplaceSeam() override;
+        TInplaceSeam(const TInplaceSeam&) = delete;
+        TInplaceSeam& operator=(const TInplaceSeam&) = delete;
+        TRNTableItemInfo& Table;
+        bool IsOpen() const override { return Table.InplaceEditor != nullptr; }
+        void Open(int row, int col, bool buildJumps) override;
+        void Close() override { Table.DestroyInplace(true); }
+        void Save() override { Table.SaveInplace(); }
+        void Restore() override { Table.RestoreInplace(); }
+        void MouseDown(int button, uint32_t shift, int x, int y) override;
+        void ClearSelection() override;
+        void SelectCompletely(bool selected) override;
+        void Place(int x, int y) override;
+        bool Owns(const void* editor) const override;
+        int BuildJumps(int firstJumpNo) override;
+    } InplaceSeam{*this};
+    // ---- end of cell editor members ----------------------------------------------------------
+
 private:
     void Init(int rows, int cols);
     // How many InitUndo calls turned the editor's undo grouping on.
@@ -596,6 +689,19 @@ template <class T> T* TRNTableRows::Do_BeforeUndo(bool sizeMayChange) {
     }
     return AddTableUndo<T>(MainRNData, Table->GetMyItemNo(), true, sizeMayChange);
 }
+
+// The changes made while it lives are one undo group of the table's editor: InitUndo now,
+// DoneUndo on every way out.
+class TRNTableUndoGroup {
+public:
+    explicit TRNTableUndoGroup(TRNTableItemInfo& table) : table_(table) { table_.InitUndo(); }
+    ~TRNTableUndoGroup() { table_.DoneUndo(); }
+    TRNTableUndoGroup(const TRNTableUndoGroup&) = delete;
+    TRNTableUndoGroup& operator=(const TRNTableUndoGroup&) = delete;
+
+private:
+    TRNTableItemInfo& table_;
+};
 
 // Makes the table known to the item registry under style -60; run once from the library's
 // initialisation.

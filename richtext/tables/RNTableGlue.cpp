@@ -91,6 +91,8 @@ void TRNTableItemInfo::Inserted(TCustomRNData* rnData, bool /*flag*/) {
             }
         }
     }
+    // A table that now lies on a viewer control edits its cells in place.
+    PlugCellEditor();
 }
 
 void TRNTableItemInfo::MovingToUndoList(int /*itemNo*/, TCustomRNData& /*rnData*/) {

@@ -25,12 +25,6 @@ template <class F> void ForNarrowCells(const TRNTableRows& rows, int col, F f) {
     }
 }
 
-// The printable document of a slot; none for an empty slot or one not made.
-const TCustomRNFormattedData* PrintCell(const TRNTableItemFormattingInfo& info, int index) {
-    return info.PrintCells && index < info.PrintCells->Count() ? info.PrintCells->Get(index)
-                                                               : nullptr;
-}
-
 // One width pass: the working values shared by its steps.
 class WidthPass {
 public:
@@ -405,7 +399,7 @@ void TRNTableItemInfo::InternalOnDocWidthChange(int docWidth, TRNTableItemFormat
             for (int c = 0; c < cols; ++c) {
                 const TRNTableCellData* cell = Rows.Cell(r, c);
                 const TCustomRNFormattedData* printed =
-                    cell && cell->RowSpan == 1 ? PrintCell(info, r * cols + c) : nullptr;
+                    cell && cell->RowSpan == 1 ? info.PrintCell(r * cols + c) : nullptr;
                 if (printed) {
                     h = std::max(h, printed->DocumentHeight);
                 }
@@ -428,7 +422,7 @@ void TRNTableItemInfo::InternalOnDocWidthChange(int docWidth, TRNTableItemFormat
                     GetDevY(Clamp32(static_cast<int64_t>(cell->GetCellHeight()) + 2 * CellPadding));
             } else {
                 need = cell->BestHeight <= 10 ? GetDevY(10) : GetDevY(cell->BestHeight);
-                if (const TCustomRNFormattedData* printed = PrintCell(info, r * cols + c)) {
+                if (const TCustomRNFormattedData* printed = info.PrintCell(r * cols + c)) {
                     need = std::max<int64_t>(need, printed->DocumentHeight);
                 }
                 need += GetDevY(2 * CellPadding);
@@ -493,6 +487,7 @@ int TRNTableItemInfo::GetMinWidth() const {
 void TRNTableItemInfo::UpdateCellXCoords(TRNTableItemFormattingInfo& info) {
     const int n = Rows.ColCount();
     const int extra = GetDevX(((CellPadding + CellBorderWidth) * 2 + CellHSpacing) * n);
+    const int pad = GetDevX(CellPadding);
     int remaining = extra;
     int x = GetDevX(BorderWidth + BorderHSpacing + CellBorderWidth);
     info.ColStarts.Clear();
@@ -517,10 +512,14 @@ void TRNTableItemInfo::UpdateCellXCoords(TRNTableItemFormattingInfo& info) {
             if (!print) {
                 cell->Left = info.ColStarts[c];
                 cell->Width = Clamp32(width);
+            } else if (auto* printed = dynamic_cast<TRectPtblRNData*>(info.PrintCell(r * n + c))) {
+                printed->Left = info.ColStarts[c] + pad;
+                printed->Width = Clamp32(width - 2 * static_cast<int64_t>(pad));
             }
         }
     }
     if (print) {
+        FormatPrintedCells(info);
         return;
     }
     for (int r = 0; r < Rows.Count(); ++r) {
@@ -537,9 +536,34 @@ void TRNTableItemInfo::UpdateCellXCoords(TRNTableItemFormattingInfo& info) {
     }
 }
 
+void TRNTableItemInfo::FormatPrintedCells(TRNTableItemFormattingInfo& info) {
+    std::unique_ptr<TCanvas> canvas;
+    for (int i = 0; i < info.PrintCells->Count(); ++i) {
+        auto* printed = dynamic_cast<TRectPtblRNData*>(info.PrintCells->Get(i));
+        if (!printed) {
+            continue;
+        }
+        if (!canvas && !(canvas = printed->InitPrinterCanvas())) {
+            return;
+        }
+        // The printed copy shares the cell's items: the cell's own screen layout keeps the
+        // draw lines and jump numbers its items name.
+        std::vector<std::pair<int32_t, int32_t>> saved;
+        for (int k = 0; k < printed->ItemCount(); ++k) {
+            saved.emplace_back(printed->GetItem(k).DrawItemNo, printed->GetItem(k).JumpNo);
+        }
+        printed->Format_(false, true, true, 0, *canvas, false);
+        for (int k = 0; k < printed->ItemCount() && k < static_cast<int>(saved.size()); ++k) {
+            printed->GetItem(k).DrawItemNo = saved[static_cast<size_t>(k)].first;
+            printed->GetItem(k).JumpNo = saved[static_cast<size_t>(k)].second;
+        }
+    }
+}
+
 void TRNTableItemInfo::UpdateCellYCoords(TRNTableItemFormattingInfo& info) {
     const int rows = Rows.Count();
     const int extra = GetDevY(((CellPadding + CellBorderWidth) * 2 + CellVSpacing) * rows);
+    const int pad = GetDevY(CellPadding);
     int remaining = extra;
     int y = GetDevY(BorderWidth + BorderVSpacing + CellBorderWidth);
     const bool print = info.PrintCells != nullptr;
@@ -548,7 +572,7 @@ void TRNTableItemInfo::UpdateCellYCoords(TRNTableItemFormattingInfo& info) {
         info.RowStarts.Add(y);
         for (int c = 0; c < Rows.Get(r)->Count(); ++c) {
             TRNTableCellData* cell = Rows.Cell(r, c);
-            if (!cell || print) {
+            if (!cell) {
                 continue;
             }
             int64_t height = GetDevY(2 * CellPadding) +
@@ -556,8 +580,14 @@ void TRNTableItemInfo::UpdateCellYCoords(TRNTableItemFormattingInfo& info) {
             for (int k = r; k < r + cell->RowSpan; ++k) {
                 height += info.RowHeights[k];
             }
-            cell->Top = y;
-            cell->Height = Clamp32(height);
+            if (!print) {
+                cell->Top = y;
+                cell->Height = Clamp32(height);
+            } else if (auto* printed = dynamic_cast<TRectPtblRNData*>(
+                           info.PrintCell(r * Rows.Get(r)->Count() + c))) {
+                printed->Top = y + pad;
+                printed->Height = Clamp32(height - 2 * static_cast<int64_t>(pad));
+            }
         }
         int share = remaining / (rows - r);
         remaining -= share;

@@ -32,18 +32,6 @@ TRNEditRNData* EditDoc(const TRNTableItemInfo& table) {
     return dynamic_cast<TRNEditRNData*>(table.Rows.MainRNData);
 }
 
-// The changes made while it lives are one undo group of the table's editor.
-class UndoStep {
-public:
-    explicit UndoStep(TRNTableItemInfo& table) : table_(table) { table_.InitUndo(); }
-    ~UndoStep() { table_.DoneUndo(); }
-    UndoStep(const UndoStep&) = delete;
-    UndoStep& operator=(const UndoStep&) = delete;
-
-private:
-    TRNTableItemInfo& table_;
-};
-
 bool InRect(int x, int y, int left, int top, int width, int height) {
     return x >= left && y >= top && x < left + width && y < top + height;
 }
@@ -351,7 +339,7 @@ void TRNTableItemInfo::ResizeColumn(int x, int itemNo) {
         editor->BeginItemModify(itemNo, modifyData);
     }
     {
-        UndoStep step(*this);
+        TRNTableUndoGroup step(*this);
         const TRNIntegerList& starts = FormattingInfo.ColStarts;
         const int c = ResizeIndex - 1;
         const int last = Rows.ColCount() - 1;
@@ -400,7 +388,7 @@ void TRNTableItemInfo::ResizeColumn(int x, int itemNo) {
 
 void TRNTableItemInfo::ResizeRow(int y, int itemNo) {
     {
-        UndoStep step(*this);
+        TRNTableUndoGroup step(*this);
         const int i = ResizeIndex - 1;
         const int pos = y + ResizeOffset;
         const int extra = i == Rows.Count() - 1

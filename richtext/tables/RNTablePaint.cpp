@@ -4,6 +4,7 @@
 #include "richtext/model/RNStyle.h"
 #include "richtext/tables/RNTable.h"
 #include "richtext/view/CRNFData.h"
+#include "richtext/view/PtRNData.h"
 
 #include <algorithm>
 
@@ -277,6 +278,12 @@ void TRNTableItemInfo::PaintTo(int left, int top, int startRow, int rowCount, TC
         }
         if (!print) {
             cell.PaintTo(canvas, Rect(0, 0, clipRect.Right, clipRect.Bottom));
+        } else if (auto* printed =
+                       dynamic_cast<TRectPtblRNData*>(info.PrintCell(cols * row + col))) {
+            printed->DX = left;
+            printed->DY = top;
+            printed->DrawPage(1, canvas, state.Contains(TRNItemDrawState::rnidsPreview),
+                              state.Contains(TRNItemDrawState::rnidsPreviewCorrection));
         }
         DrawBorder(canvas, x - cb, y - cb, x + w + cb, y + h + cb, CellBorderWidth,
                    CellBorderLightColor, CellBorderColor, Color, CellBorderStyle, InEditor,

@@ -49,11 +49,73 @@ int TRNTableItemInfo::GetSplitRowAbove(int row) const {
     return r;
 }
 
+namespace {
+
+// The page a printing document belongs to: itself, or for a printed cell of a nested table,
+// the page of that cell.
+TPrintableRNData* PageOf(TCustomRNData* data) {
+    for (; data; data = data->GetParentData()) {
+        if (auto* page = dynamic_cast<TPrintableRNData*>(data)) {
+            return page;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
 std::unique_ptr<TRNDrawItemBase>
-TRNTableItemInfo::CreatePrintingDrawItem(TCustomRNData&, const TRNScreenAndDevice& sad) {
+TRNTableItemInfo::CreatePrintingDrawItem(TCustomRNData& rnData, const TRNScreenAndDevice& sad) {
     auto info = std::make_unique<TRNTablePrintInfo>(this);
     info->Sad = sad;
+    TPrintableRNData* page = PageOf(&rnData);
+    TRNList<TCustomRNFormattedData>& cells = *info->FormattingInfo.PrintCells;
+    for (int r = 0; r < Rows.Count(); ++r) {
+        for (int c = 0; c < Rows.Get(r)->Count(); ++c) {
+            const TRNTableCellData* cell = Rows.Cell(r, c);
+            // A plain empty cell prints nothing but its frame.
+            if (!page || !cell || (cell->ColSpan == 1 && cell->RowSpan == 1 && !cell->HasData())) {
+                cells.Add(nullptr);
+                continue;
+            }
+            auto printed =
+                std::make_unique<TRectPtblRNData>(*const_cast<TRNTableCellData*>(cell), *page);
+            printed->Color = GetCellColor(*cell);
+            cells.Add(std::move(printed));
+        }
+    }
     return info;
+}
+
+void TRNTableItemInfo::Print(TCanvas& canvas, int x, int y, int /*x2*/, bool preview,
+                             bool correction, const TRNScreenAndDevice& /*sad*/,
+                             TCustomRNData& rnData, TRNDrawLineInfo* drawLineInfo, int part) {
+    auto* info = dynamic_cast<TRNTablePrintInfo*>(drawLineInfo);
+    TRNStyle* style = rnData.GetRNStyle();
+    if (!info || !style) {
+        return;
+    }
+    int startRow = 0;
+    int rowCount = Rows.Count();
+    if (part >= 0 && part < static_cast<int>(info->Parts.size())) {
+        startRow = info->Parts[static_cast<size_t>(part)].StartRow;
+        rowCount = info->Parts[static_cast<size_t>(part)].RowCount;
+    }
+    struct DeviceScope {
+        const TRNScreenAndDevice*& Slot;
+        ~DeviceScope() { Slot = nullptr; }
+    } scope{DeviceContext};
+    DeviceContext = &info->Sad;
+    TRNItemDrawStates state{TRNItemDrawState::rnidsPrinting};
+    if (preview) {
+        state.Include(TRNItemDrawState::rnidsPreview);
+    }
+    if (correction) {
+        state.Include(TRNItemDrawState::rnidsPreviewCorrection);
+    }
+    constexpr int far = 1 << 28;
+    PaintTo(x, y, startRow, rowCount, canvas, state, *style, info->FormattingInfo,
+            Rect(-far, -far, far, far));
 }
 
 int TRNTablePrintInfo::Extra() const {

@@ -36,6 +36,8 @@ private:
 
 TPrintableRN::TPrintableRN(TRNPrint& print, QWidget* parent) : TRichNote(parent), RNPrint(print) {
     RecreateData();
+    // Items cut across pages (tables) keep their parts in draw lines of their own.
+    Flags.Include(TRNFlag::rnflAllowCustomDrawItems);
     setVisible(false);
     SetBorderStyle(TBorderStyle::bsNone);
     TopMargin = 0;

@@ -1,3 +1,5 @@
+#include "tests/richtext_view/PrintFixture.h"
+
 #include "TableFixture.h"
 
 #include "richtext/model/RNError.h"
@@ -84,6 +86,63 @@ TEST(TablePrint, SplittingWithoutPartsIsAnError) {
     } catch (const ERichNoteError& e) {
         EXPECT_STREQ(e.what(), "Internal printing error");
     }
+}
+
+// A table printed at 600 pixels per inch: 12-point text is 50 px a character, 125 a line.
+struct PrintedTable {
+    PrintedNote N;
+    TRNTableItemInfo* T = nullptr;
+    PrintedTable(int rows, int cols) {
+        auto owned = std::make_unique<TRNTableItemInfo>(rows, cols, &N.Source.RNData());
+        T = owned.get();
+        N.Source.AddItem("", std::move(owned));
+    }
+    TRNTablePrintInfo& Info() { return dynamic_cast<TRNTablePrintInfo&>(*N.Data().DrawItems[0]); }
+};
+
+TEST(TablePrint, OnlyCellsWithContentOrSpansGetPrintableDocuments) {
+    PrintedTable p(2, 2);
+    SetTextOf(*p.T->Cells(1, 0), "x");
+    ASSERT_EQ(p.N.Format(), 1);
+    const TRNTableItemFormattingInfo& f = p.Info().FormattingInfo;
+    ASSERT_EQ(f.PrintCells->Count(), 4);
+    for (int i : {0, 1, 3}) {
+        EXPECT_EQ(f.PrintCell(i), nullptr) << i;
+    }
+    EXPECT_NE(f.PrintCell(2), nullptr);
+}
+
+TEST(TablePrint, CellTextIsPrintedAndRowsGrowWithIt) {
+    PrintedTable p(2, 2);
+    SetTextOf(*p.T->Cells(0, 1), "one");
+    p.T->Cells(0, 1)->AddNL("two", 0, 0);
+    p.T->Cells(0, 1)->AddNL("three", 0, 0);
+    SetTextOf(*p.T->Cells(1, 0), "low");
+    ASSERT_EQ(p.N.Format(), 1);
+    const TRNTableItemFormattingInfo& f = p.Info().FormattingInfo;
+    EXPECT_EQ(f.RowHeights[0], 3 * 125);
+    EXPECT_EQ(f.RowHeights[1], 125);
+    auto* printed = dynamic_cast<TRectPtblRNData*>(f.PrintCell(1));
+    ASSERT_NE(printed, nullptr);
+    EXPECT_EQ(printed->Left, f.ColStarts[1] + 6); // padding 1 at 600 ppi
+    EXPECT_EQ(printed->Top, f.RowStarts[0] + 6);
+
+    // Each cell's text stands inside its padding box, wherever the table is put on the page.
+    TFakeCanvas canvas(TSize{3000, 2000}, 600);
+    p.T->Print(canvas, 100, 200, 3000, false, false, p.N.Data().Sad, p.N.Data(), &p.Info(), -1);
+    std::vector<TPoint> at;
+    for (const TCanvasCall& call : canvas.CallsOf("TextOut")) {
+        at.push_back(call.Points.at(0));
+    }
+    ASSERT_EQ(at.size(), 4u);
+    EXPECT_EQ(at[0].X, 100 + f.ColStarts[1] + 6);
+    EXPECT_EQ(at[0].Y, 200 + f.RowStarts[0] + 6);
+    EXPECT_EQ(at[3].X, 100 + f.ColStarts[0] + 6);
+    EXPECT_EQ(at[3].Y, 200 + f.RowStarts[1] + 6);
+
+    p.N.Print.Print("t", 1, false);
+    ASSERT_EQ(p.N.Device->Sheets.size(), 1u);
+    EXPECT_EQ(p.N.Device->Sheets[0], (std::vector<std::string>{"one", "two", "three", "low"}));
 }
 
 } // namespace

@@ -1,49 +1,10 @@
-#include "tests/richtext_view/EditFixture.h"
-
-#include "TableFixture.h"
+#include "TableEditorFixture.h"
 #include "richtext/model/RNError.h"
 
 #include <functional>
 #include <random>
 
 namespace {
-
-// Spans and texts slot by slot, without the cell objects: what a redo must give back, since
-// it makes new cells where the edit made new ones.
-std::vector<std::vector<std::tuple<int, int, std::string>>> Shape(const TRNTableRows& rows) {
-    std::vector<std::vector<std::tuple<int, int, std::string>>> shape;
-    for (const auto& line : Snapshot(rows)) {
-        auto& out = shape.emplace_back();
-        for (const auto& [cell, rowSpan, colSpan, text] : line) {
-            out.emplace_back(rowSpan, colSpan, text);
-        }
-    }
-    return shape;
-}
-
-// A table after one text item of an editor, every cell holding its own position as text.
-struct TableEditor {
-    Editor E;
-    TRNTableItemInfo* T;
-    TableEditor(int rows, int cols) {
-        E.D().AddNL("before", 0, 0);
-        auto owned = std::make_unique<TRNTableItemInfo>(rows, cols, &E.D());
-        T = owned.get();
-        E.D().AddItem("", std::move(owned));
-        for (int r = 0; r < rows; ++r) {
-            for (int c = 0; c < cols; ++c) {
-                SetTextOf(*T->Cells(r, c), std::to_string(r) + "," + std::to_string(c));
-            }
-        }
-        E.Format();
-    }
-    // One command: one undo step.
-    void Step(const std::function<void(TRNTableRows&)>& edit) {
-        T->InitUndo();
-        edit(T->Rows);
-        T->DoneUndo();
-    }
-};
 
 TEST(TableUndo, TheTableKnowsItsEditor) {
     TableEditor te(1, 1);
@@ -112,6 +73,36 @@ TEST(TableUndo, EveryEditIsOneStepThatUndoesAndRedoes) {
         te.E.Redo();
         EXPECT_EQ(Shape(te.T->Rows), after) << c.name;
         EXPECT_TRUE(GridIsSound(te.T->Rows)) << c.name;
+    }
+}
+
+TEST(TableUndo, AnEditorThatKeepsNoUndoFreesWhatEditsRemove) {
+    TableEditor te(4, 3);
+    te.E.D().UndoList().Limit = 0;
+    te.Step([](TRNTableRows& g) {
+        g.MergeCells(0, 0, 2, 2, false);
+        g.DeleteRows(1, 2, false);
+        g.DeleteCols(0, 1, false);
+    });
+    EXPECT_TRUE(GridIsSound(te.T->Rows));
+    EXPECT_EQ(te.E.D().UndoList().Count(), 0); // and nothing leaks (LSan)
+}
+
+TEST(TableUndo, ACellShowsItsOwnTheTablesOrTheDocumentsBackground) {
+    TableEditor te(1, 1);
+    te.E.Host.Color = clAqua;
+    TRNTableCellData& cell = *te.T->Cells(0, 0);
+    struct Case {
+        TColor cell, table, expected;
+    } cases[] = {
+        {clRed, clYellow, clRed},
+        {clNone, clYellow, clYellow},
+        {clNone, clNone, clAqua},
+    };
+    for (const Case& c : cases) {
+        cell.Color = c.cell;
+        te.T->Color = c.table;
+        EXPECT_EQ(te.T->GetCellColor(cell), c.expected);
     }
 }
 
