@@ -245,16 +245,18 @@ TEST(EditInsert, InsertedItemsJoinTheirNeighbours) {
     WriteFileBytes(dir / "in.txt", "a\r\nb\r\n");
     const std::string rnf = RnfBlock("from rnf");
     // An empty first line in another style: it cannot join, and is dropped.
-    const std::string emptyFirst = [] {
+    const auto emptyFirst = [](bool second) {
         TRNStyle sheet;
         TRichNoteEdit source;
         source.SetStyle(&sheet);
         source.AddNL("", 1, 0);
-        source.AddNL("second", 0, 0);
+        if (second) {
+            source.AddNL("second", 0, 0);
+        }
         TMemoryStream s;
         source.RNData().SaveRNFToStream(s, false, clNone, nullptr);
         return s.Bytes();
-    }();
+    };
     const auto stream = [](const std::string& bytes, auto insert) {
         return [bytes, insert](TRichNoteEdit& e) {
             TMemoryStream s;
@@ -290,7 +292,9 @@ TEST(EditInsert, InsertedItemsJoinTheirNeighbours) {
         {"Rnf", "xy", 0, 2, stream(rnf, &TRichNoteEdit::InsertRNFFromStreamEd),
          "|'xfrom rnf'|'secondy'", 1, 7},
         {"RnfWithAnEmptyFirstLine", "xy", 0, 2,
-         stream(emptyFirst, &TRichNoteEdit::InsertRNFFromStreamEd), "|'x'|'secondy'", 1, 7},
+         stream(emptyFirst(true), &TRichNoteEdit::InsertRNFFromStreamEd), "|'x'|'secondy'", 1, 7},
+        {"RnfOfOneEmptyLine", "xy", 0, 2,
+         stream(emptyFirst(false), &TRichNoteEdit::InsertRNFFromStreamEd), "|'x' 'y'", 0, 2},
         {"RtfRunsJoinToo", "xy", 0, 2,
          stream("{\\rtf1\\ansi o{n}e\\par two}", &TRichNoteEdit::InsertRTFFromStreamEd),
          "|'xone'|'twoy'", 1, 4},
