@@ -88,18 +88,6 @@ enum TTableTag {
     TagSplit = 11
 };
 
-// Runs `edit` as one undo step of the table's editor, the table's own steps joined into it.
-template <class F> void AsOneStep(TRNTableItemInfo& table, F edit) {
-    table.InitUndo();
-    try {
-        edit();
-    } catch (...) {
-        table.DoneUndo();
-        throw;
-    }
-    table.DoneUndo();
-}
-
 // Whether deleting the selected rows (columns) would delete all of the table's.
 bool DeletesWholeTable(const TRNTableItemInfo& table, int tag) {
     int topRow = 0, leftCol = 0, colSpan = 0, rowSpan = 0;
@@ -271,17 +259,16 @@ bool TTableCommands::RunOnTable(TRNTableItemInfo& table, int tag) {
     case TagDeleteCols:
     case TagMerge: {
         // What the command leaves empty goes in the same step.
-        AsOneStep(table, [&] {
-            if (tag == TagDeleteRows) {
-                table.DeleteSelectedRows();
-            } else if (tag == TagDeleteCols) {
-                table.DeleteSelectedCols();
-            } else {
-                table.MergeSelectedCells(true);
-            }
-            table.DeleteEmptyRows();
-            table.DeleteEmptyCols();
-        });
+        const TRNTableUndoGroup group(table);
+        if (tag == TagDeleteRows) {
+            table.DeleteSelectedRows();
+        } else if (tag == TagDeleteCols) {
+            table.DeleteSelectedCols();
+        } else {
+            table.MergeSelectedCells(true);
+        }
+        table.DeleteEmptyRows();
+        table.DeleteEmptyCols();
         return true;
     }
     case TagSplit: {
@@ -289,10 +276,9 @@ bool TTableCommands::RunOnTable(TRNTableItemInfo& table, int tag) {
         if (!notes_.Prompts().ShowModal(form)) {
             return false;
         }
-        AsOneStep(table, [&] {
-            table.SplitSelectedCellsVertically(form.Cols());
-            table.SplitSelectedCellsHorizontally(form.Rows());
-        });
+        const TRNTableUndoGroup group(table);
+        table.SplitSelectedCellsVertically(form.Cols());
+        table.SplitSelectedCellsHorizontally(form.Rows());
         return true;
     }
     default:
