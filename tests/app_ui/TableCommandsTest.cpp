@@ -16,9 +16,7 @@
 #include "tests/app_ui/UiTestSupport.h"
 
 #include <QAction>
-#include <QMenu>
 #include <QPushButton>
-#include <QToolBar>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -141,20 +139,14 @@ TEST(NotesTables, InsertTableMakesTheTableTheFormAsksFor) {
         ASSERT_TRUE(t.GetIntProp(name, value)) << name;
         EXPECT_EQ(value, expected) << name;
     }
-}
-
-TEST(NotesTables, ACancelledInsertTableChangesNothing) {
-    TablesWindow w;
-    w.Insert(2, 2);
+    // A cancelled form inserts nothing and adds no step.
     const std::string before = w.Rnf();
-    const TRNUndoType undo = w.E().UndoAction();
+    const int steps = w.E().EditData().UndoList().Count();
     w.Prompts.Form = nullptr;
     w.T().RInsertTableExecute();
     EXPECT_EQ(w.Prompts.Forms, 2);
     EXPECT_TRUE(w.Rnf() == before);
-    EXPECT_EQ(w.E().UndoAction(), undo);
-    w.E().Undo();
-    EXPECT_EQ(w.E().GetLineCount(), 2);
+    EXPECT_EQ(w.E().EditData().UndoList().Count(), steps);
 }
 
 TEST(NotesTables, RowAndColumnCommandsAreOneStepEachAndDeletingAllDeletesTheTable) {
@@ -358,28 +350,6 @@ TEST(NotesTables, InsideACellEditorTheCommandsActOnTheTableThatHoldsIt) {
         nested = nested || dynamic_cast<const TRNTableItemInfo*>(&cell.GetItem(i)) != nullptr;
     }
     EXPECT_FALSE(nested);
-}
-
-TEST(NotesTables, ActionsCarryTheirTagsAndSitOnTheToolBarAndMenu) {
-    TablesWindow w;
-    const std::pair<TTableAction, int> tags[] = {
-        {TTableAction::RInsertRowBefore, 1}, {TTableAction::RInsertRowAfter, 2},
-        {TTableAction::RInsertColBefore, 3}, {TTableAction::RInsertColAfter, 4},
-        {TTableAction::RDelRows, 5},         {TTableAction::RDelCol, 6},
-        {TTableAction::RmergeTable, 7},      {TTableAction::RSplitTable, 11}};
-    for (const auto& [action, tag] : tags) {
-        EXPECT_EQ(w.T().Action(action)->data().toInt(), tag);
-    }
-    for (TTableAction action : Nine) {
-        EXPECT_TRUE(w.T().ToolBar().actions().contains(w.T().Action(action)));
-        EXPECT_FALSE(w.T().Action(action)->icon().isNull());
-    }
-    auto* insert = w.Window->Notes().EditMenu().findChild<QMenu*>("Insert1");
-    ASSERT_NE(insert, nullptr);
-    QAction* table = insert->actions().front();
-    EXPECT_EQ(table, w.T().Action(TTableAction::RInsertTable));
-    EXPECT_EQ(table->text(), "Table");
-    EXPECT_EQ(table->statusTip(), "Insert Table Into Note");
 }
 
 TEST(NotesTables, ANoteWithADamagedTableIsShownReadOnlyAndKeepsItsBytes) {
