@@ -7,6 +7,7 @@
 #include "richtext/model/RNError.h"
 #include "richtext/tables/RNTableCellUndo.h"
 #include "richtext/tables/RNTablePrint.h"
+#include "richtext/tables/RNTablePrintCells.h"
 
 #include <gtest/gtest.h>
 
@@ -257,6 +258,7 @@ TEST(TableCommands, PrintedCellsAreTheFilledOnesAndAnEditedCellPrintsItsEditor) 
         auto owned = std::make_unique<TRNTableItemInfo>(2, 2, &n.Source.RNData());
         TRNTableItemInfo* t = owned.get();
         n.Source.AddItem("", std::move(owned));
+        t->Color = clYellow;
         if (c.Text) {
             SetTextOf(*t->Cells(0, 1), c.Text);
         }
@@ -270,6 +272,10 @@ TEST(TableCommands, PrintedCellsAreTheFilledOnesAndAnEditedCellPrintsItsEditor) 
         ASSERT_EQ(info.FormattingInfo.PrintCells->Count(), 4);
         for (int i = 0; i < 4; ++i) {
             EXPECT_EQ(info.FormattingInfo.PrintCell(i) != nullptr, i == c.Printed) << i;
+        }
+        // A cell without a colour of its own fills its box with the table's.
+        if (auto* cell = dynamic_cast<TCellPtblRNData*>(info.FormattingInfo.PrintCell(1))) {
+            EXPECT_EQ(cell->GetColor(), clYellow);
         }
         n.Print.Print("t", 1, false);
         ASSERT_EQ(n.Device->Sheets.size(), 1u);
