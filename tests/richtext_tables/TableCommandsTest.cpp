@@ -97,7 +97,16 @@ TEST(TableCommands, EachCommandIsOneStepThatUndoesAndRedoesToTheSameBytes) {
         {"paragraph style",
          {},
          [](Commands& e) { e.Sel(0, 0, 0, 2); },
-         [](Commands& e) { e.T->ApplyParaStyleToPartiallySelected(1); }},
+         [](Commands& e) { e.Edit.ApplyParaStyle(1); }},
+        {"style conversion",
+         {},
+         [](Commands& e) { e.Sel(1, 0, 1, 1); },
+         [](Commands& e) {
+             e.Edit.OnStyleConversion = [](TRichNoteEdit&, int& styleNo, int, bool) {
+                 styleNo = 1;
+             };
+             e.Edit.ApplyStyleConversion(0);
+         }},
         {"clear cells",
          {},
          [](Commands& e) { e.Sel(1, 0, 1, 1); },
