@@ -384,7 +384,6 @@ void TNotesCommands::RFindExecute() {
 // ---- editor events ----------------------------------------------------------------------------
 
 void TNotesCommands::RichNoteEdit1Change() {
-    ++changes_;
     Action(TNoteAction::RSave)->setEnabled(true);
     noteDirty_ = true;
     host_.SetBinderDirty();

@@ -199,5 +199,4 @@ private:
     TConversionOperands operands_;
     bool noteDirty_ = false;
     bool damaged_ = false;
-    int changes_ = 0; // every change the editor told
 };

@@ -77,7 +77,6 @@ void TNotesCommands::RInsertFileExecute() {
         return;
     }
     bool read = false;
-    const int changesBefore = changes_;
     {
         TWaitCursor wait;
         TRichNoteEdit& e = *editor_;
@@ -101,9 +100,6 @@ void TNotesCommands::RInsertFileExecute() {
     }
     if (!read) {
         prompts_->Message("Error reading file", "Error", TNoteMessageIcon::Error);
-    } else if (changes_ == changesBefore) {
-        // The text readers leave telling the change to their caller.
-        RichNoteEdit1Change();
     }
 }
 

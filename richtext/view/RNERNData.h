@@ -119,7 +119,9 @@ public:
     void KeyPress(std::u16string_view key);
     void InsertPageBreak();
     // Text at the caret, inside the caller's undo group: U+2028, VT and NUL break the line,
-    // U+2029, CR and LF start a paragraph (CR LF is one), tabs become spaces. `text` is UTF-16.
+    // U+2029, CR and LF start a paragraph (CR LF and LF CR are one), tabs become spaces.
+    // `text` is UTF-16. The lines join the text around the caret where they can; the caller
+    // tells the change.
     bool InsertTextW_(std::u16string_view text);
     // 8-bit text in the current style's code page; lines end with CR LF, CR or LF.
     bool InsertText_(std::string_view text);
@@ -133,6 +135,9 @@ public:
     bool InsertTextFromFile(const std::string& fileName);
     bool InsertOEMTextFromFile(const std::string& fileName);
     bool InsertTextFromFileW(const std::string& fileName);
+    // The same with the bytes of a file already read.
+    bool InsertTextFileBytes(std::string_view bytes, bool oem);
+    bool InsertTextFileBytesW(std::string_view bytes);
     // The exports need the hypertext areas, which the editor keeps only while needed.
     bool SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
                           const std::string& imagesPrefix, TRNSaveOptions options, TColor color,
@@ -151,6 +156,17 @@ public:
     // After them: the rest of their last paragraph takes its style, and their checkpoints
     // are added as recorded changes.
     void Do_InsertItems_2(int itemNo, int count, bool& fullReformat);
+    // The end of a text insertion: the items after `firstItem` up to `lastItem` are recorded,
+    // the last joins the item after it and the first the item before it where they can, the
+    // paragraphs are formatted and the caret goes to the end of the inserted text.
+    void AfterAddingText(int firstItem, int lastItem, bool fullReformat, int firstDrawItem,
+                         int lastDrawItem, int itemsAdded);
+    // Joins the items firstItem..lastItem of a read document with each other and with their
+    // neighbours where they can, and drops an empty first item that continues its line.
+    // `caretOffset` (in `lastItem`) keeps pointing after the inserted content; every join
+    // among them or with the item before them moves `lastItem` back, and every join or
+    // deletion lowers `itemsAdded`.
+    void ConcateAfterAdding(int& firstItem, int& lastItem, int& caretOffset, int& itemsAdded);
 
     // Deleting and Enter.
     bool CanDelete();
@@ -276,6 +292,23 @@ private:
     // Runs a reader that places items at the caret; `read` answers success and how many
     // items after the first it placed.
     bool InsertReadAtCaret(const std::function<bool(int& index, int& nonFirstAdded)>& read);
+    // Lines of text in the current text style, already in its encoding; `BR` tells a line
+    // that continues the paragraph before it on a new line.
+    struct TRNTextLine {
+        std::string Text;
+        bool BR = false;
+    };
+    // The first line at the caret, the others as paragraphs (or lines) after it.
+    bool InsertLines(const std::vector<TRNTextLine>& lines);
+    // A line (UTF-16LE when `unicode`, else 8-bit in the current text style's code page) in
+    // the current text style's encoding, its tabs replaced by spaces.
+    TRNTextLine LineForStyle(std::string_view line, bool unicode, bool br) const;
+    // Joins item `itemNo` to the one before it when they may join; answers the length of
+    // the item in front, -1 when they stay apart.
+    int JoinWithPrevious(int itemNo);
+    // Joins the first inserted item to the one before it when they may join; the caret
+    // offset grows when it was the only one left.
+    bool JoinFirstAdded(int firstItem, int& lastItem, int& caretOffset, int& itemsAdded);
     void MoveCaretToLine(int drawItemNo, bool lastStop);
     // The caret to the draw item under a document point; false when there is none.
     bool CaretToPoint(int x, int y, bool scroll);

@@ -1,6 +1,7 @@
 // Files read at the caret, and the HTML exports of an editor.
 
 #include "platform/base/Stream.h"
+#include "platform/base/TextLineReader.h"
 #include "richtext/model/RNUni.h"
 #include "richtext/view/RNERNData.h"
 
@@ -26,19 +27,19 @@ std::u16string Utf16Of(std::string_view bytes, bool bigEndian) {
 
 } // namespace
 
-bool TRNEditRNData::InsertTextFromFile(const std::string& fileName) {
-    return InsertText_(ReadAll(fileName));
+bool TRNEditRNData::InsertTextFileBytes(std::string_view bytes, bool oem) {
+    TTextLineReader reader(bytes);
+    std::vector<TRNTextLine> lines;
+    for (std::string_view line; reader.ReadLine(line);) {
+        std::string text(line);
+        Replace0(text);
+        lines.push_back(oem ? LineForStyle(RNU_AnsiToUnicode(OEMCodePage, text), true, false)
+                            : LineForStyle(text, false, false));
+    }
+    return lines.empty() || InsertLines(lines);
 }
 
-bool TRNEditRNData::InsertOEMTextFromFile(const std::string& fileName) {
-    const std::string bytes = ReadAll(fileName);
-    return InsertTextW_(Utf16Of(RNU_AnsiToUnicode(OEMCodePage, bytes), false));
-}
-
-bool TRNEditRNData::InsertTextFromFileW(const std::string& fileName) {
-    std::string_view bytes;
-    const std::string all = ReadAll(fileName);
-    bytes = all;
+bool TRNEditRNData::InsertTextFileBytesW(std::string_view bytes) {
     if (bytes.size() % 2 != 0) {
         return false;
     }
@@ -50,6 +51,18 @@ bool TRNEditRNData::InsertTextFromFileW(const std::string& fileName) {
         bigEndian = true;
     }
     return InsertTextW_(Utf16Of(bytes, bigEndian));
+}
+
+bool TRNEditRNData::InsertTextFromFile(const std::string& fileName) {
+    return InsertTextFileBytes(ReadAll(fileName), false);
+}
+
+bool TRNEditRNData::InsertOEMTextFromFile(const std::string& fileName) {
+    return InsertTextFileBytes(ReadAll(fileName), true);
+}
+
+bool TRNEditRNData::InsertTextFromFileW(const std::string& fileName) {
+    return InsertTextFileBytesW(ReadAll(fileName));
 }
 
 bool TRNEditRNData::SaveHTMLToStream(TStream& stream, const std::string& path,

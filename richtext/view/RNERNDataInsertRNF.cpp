@@ -36,10 +36,13 @@ bool TRNEditRNData::InsertReadAtCaret(
     if (!HasCaret() || PartialSelectedItem) {
         return Refuse();
     }
-    const int firstDrawItem = CharEnds.front().DrawItemNo;
-    const int lastDrawItem = CharEnds.back().DrawItemNo;
+    int firstDrawItem = 0;
+    int lastDrawItem = 0;
+    GetParaBounds(CharEnds.front().DrawItemNo, CharEnds.back().DrawItemNo, firstDrawItem,
+                  lastDrawItem);
     const int countBefore = ItemCount();
-    int index = GetCurItemNo();
+    const int caretItem = GetCurItemNo();
+    int index = caretItem;
     int nonFirstAdded = 0;
     if (!read(index, nonFirstAdded)) {
         // Take out what was placed without a record, then reverse what was recorded.
@@ -54,17 +57,24 @@ bool TRNEditRNData::InsertReadAtCaret(
         Beep();
         return false;
     }
-    const int firstOther = index - nonFirstAdded;
-    Do_InsertItems_1(firstOther, nonFirstAdded);
+    if (index == caretItem) {
+        return true; // a document without items
+    }
+    int firstItem = index - nonFirstAdded - 1;
+    int lastItem = index - 1;
+    Do_InsertItems_1(firstItem + 1, nonFirstAdded);
     bool fullReformat = false;
-    Do_InsertItems_2(firstOther, nonFirstAdded, fullReformat);
+    Do_InsertItems_2(firstItem + 1, nonFirstAdded, fullReformat);
+    fullReformat = fullReformat || CalculateMinItemsWidthPlus(firstItem, lastItem) > DocMinWidth;
+    int caretOffset = GetOffsAfterItem(lastItem);
+    int itemsAdded = ItemCount() - countBefore;
+    ConcateAfterAdding(firstItem, lastItem, caretOffset, itemsAdded);
     if (fullReformat) {
         Format();
     } else {
-        FormatParas(firstDrawItem, lastDrawItem, ItemCount() - countBefore);
+        FormatParasExact(firstDrawItem, lastDrawItem, itemsAdded);
     }
-    const int last = index - 1;
-    SetCaretAtItem(last, GetOffsAfterItem(last));
+    SetCaretAtItem(lastItem, caretOffset);
     ChangeCaret(false, true, false, false);
     Change();
     return true;

@@ -1,3 +1,6 @@
+// Text at the caret: the first line goes where any item would, the others follow it as
+// paragraphs of their own, and the seams join the text around them.
+
 #include "richtext/model/RNUni.h"
 #include "richtext/view/RNERNData.h"
 
@@ -22,47 +25,91 @@ TBreakKind BreakOf(char16_t c) {
 
 } // namespace
 
-bool TRNEditRNData::InsertTextW_(std::u16string_view text) {
-    PrepareForEdit();
-    if (!HasCaret()) {
-        return false;
+TRNEditRNData::TRNTextLine TRNEditRNData::LineForStyle(std::string_view line, bool unicode,
+                                                       bool br) const {
+    const bool wide = StyleIsUnicode(CurTextStyleNo);
+    std::string text(line);
+    if (wide != unicode) {
+        const unsigned codePage = GetStyleCodePage(CurTextStyleNo);
+        text = wide ? RNU_AnsiToUnicode(codePage, text) : RNU_UnicodeToAnsi(codePage, text);
     }
+    return {ReplaceTabs(text, CurTextStyleNo, wide), br};
+}
+
+bool TRNEditRNData::InsertTextW_(std::u16string_view text) {
+    if (text.empty()) {
+        return true;
+    }
+    // The separator before a line tells how it starts: on a new line of the same paragraph
+    // (U+2028, VT, NUL) or as a new paragraph.
+    std::vector<TRNTextLine> lines;
+    bool br = false;
     size_t start = 0;
-    for (size_t i = 0; i <= text.size(); ++i) {
-        const TBreakKind kind = i < text.size() ? BreakOf(text[i]) : TBreakKind::Paragraph;
+    auto add = [&](size_t end) {
+        lines.push_back(LineForStyle(RNU_KeyToUnicode(text.substr(start, end - start)), true, br));
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const TBreakKind kind = BreakOf(text[i]);
         if (kind == TBreakKind::None) {
             continue;
         }
-        if (i > start) {
-            const std::string unicode = RNU_KeyToUnicode(text.substr(start, i - start));
-            const bool wide = StyleIsUnicode(CurTextStyleNo);
-            std::string piece =
-                wide ? unicode : RNU_UnicodeToAnsi(GetStyleCodePage(CurTextStyleNo), unicode);
-            if (!InsertString(ReplaceTabs(piece, CurTextStyleNo, wide), CurTextStyleNo)) {
-                return false;
-            }
-        }
-        if (i == text.size()) {
-            break;
-        }
-        // CR LF ends one line, not two.
-        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+        add(i);
+        br = kind == TBreakKind::LineBreak;
+        if (i + 1 < text.size() && ((text[i] == u'\r' && text[i + 1] == u'\n') ||
+                                    (text[i] == u'\n' && text[i + 1] == u'\r'))) {
             ++i;
-        }
-        if (!OnEnterPress_(kind == TBreakKind::LineBreak)) {
-            return false;
         }
         start = i + 1;
     }
-    return true;
+    add(text.size());
+    return InsertLines(lines);
 }
 
 bool TRNEditRNData::InsertText_(std::string_view text) {
-    const std::string unicode = RNU_AnsiToUnicode(GetStyleCodePage(CurTextStyleNo), text);
-    std::u16string wide(unicode.size() / 2, u'\0');
-    for (size_t i = 0; i < wide.size(); ++i) {
-        wide[i] = static_cast<char16_t>(static_cast<uint8_t>(unicode[2 * i]) |
-                                        static_cast<uint8_t>(unicode[2 * i + 1]) << 8);
+    if (text.empty()) {
+        return true;
     }
-    return InsertTextW_(wide);
+    std::vector<TRNTextLine> lines;
+    size_t start = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != '\r' && text[i] != '\n') {
+            continue;
+        }
+        lines.push_back(LineForStyle(text.substr(start, i - start), false, false));
+        if (i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n') {
+            ++i;
+        }
+        start = i + 1;
+    }
+    return InsertLines(lines);
+}
+
+bool TRNEditRNData::InsertLines(const std::vector<TRNTextLine>& lines) {
+    PrepareForEdit();
+    if (lines.empty() || !HasCaret()) {
+        return false;
+    }
+    int firstDrawItem = 0;
+    int lastDrawItem = 0;
+    GetParaBounds(CharEnds.front().DrawItemNo, CharEnds.back().DrawItemNo, firstDrawItem,
+                  lastDrawItem);
+    const int countBefore = ItemCount();
+    auto item = CreateTextItem({}, CurParaStyleNo, CurTextStyleNo, false, false);
+    int first = 0;
+    int itemsAdded = 0;
+    bool fullReformat = false;
+    if (PartialSelectedItem ||
+        !InsSomething(item, lines.front().Text, first, itemsAdded, fullReformat)) {
+        Beep();
+        return false;
+    }
+    int last = first;
+    for (size_t k = 1; k < lines.size(); ++k) {
+        ++last;
+        InsertSlot(last, lines[k].Text,
+                   CreateTextItem({}, CurParaStyleNo, CurTextStyleNo, false, lines[k].BR), false);
+    }
+    AfterAddingText(first, last, fullReformat, firstDrawItem, lastDrawItem,
+                    ItemCount() - countBefore);
+    return true;
 }

@@ -65,6 +65,8 @@ bool TRichNoteEdit::BeforeChange(bool) {
         EditData().Beep();
         return false;
     }
+    // An empty document gets its first line, for the change to have a place to start.
+    EditData().PrepareForEdit();
     return true;
 }
 
@@ -140,7 +142,7 @@ void TRichNoteEdit::Replay(bool redo) {
         DestroyInplace();
     }
     TRNUndoList& list = redo ? EditData().RedoList() : EditData().UndoList();
-    if (!BeforeChange(false) || list.Count() == 0) {
+    if (list.Count() == 0 || !BeforeChange(false)) {
         return;
     }
     if (redo) {
@@ -175,96 +177,90 @@ bool TRichNoteEdit::InsertTextW(std::u16string_view text) {
     if (TRichNoteEdit* cell = InplaceEdit()) {
         return cell->InsertTextW(text);
     }
-    if (!BeforeChange(false)) {
-        return true;
-    }
-    return Grouped(TRNUndoType::rnutInsert, [&] { return EditData().InsertTextW_(text); });
+    return InsertOverSelection([&] { return EditData().InsertTextW_(text); }, true);
 }
 
 bool TRichNoteEdit::InsertText(std::string_view text) {
     if (TRichNoteEdit* cell = InplaceEdit()) {
         return cell->InsertText(text);
     }
-    if (!BeforeChange(false)) {
-        return true;
-    }
-    return Grouped(TRNUndoType::rnutInsert, [&] { return EditData().InsertText_(text); });
+    return InsertOverSelection([&] { return EditData().InsertText_(text); }, true);
 }
 
-bool TRichNoteEdit::InsertFile(const std::function<bool()>& insert) {
-    if (!BeforeChange(false)) {
-        return true;
-    }
+bool TRichNoteEdit::InsertFile(const std::string& fileName,
+                               const std::function<bool(TMemoryStream&)>& insert, bool isText) {
+    // Read before anything changes: a file that cannot be read leaves the selection too.
+    TMemoryStream stream;
     try {
-        return Grouped(TRNUndoType::rnutInsert, insert);
+        stream.LoadFromFile(fileName);
     } catch (const EStreamError&) {
         return false;
     }
+    return InsertOverSelection([&] { return insert(stream); }, isText);
 }
 
 bool TRichNoteEdit::InsertTextFromFile(const std::string& fileName) {
     if (TRichNoteEdit* cell = InplaceEdit()) {
         return cell->InsertTextFromFile(fileName);
     }
-    return InsertFile([&] { return EditData().InsertTextFromFile(fileName); });
+    return InsertFile(
+        fileName,
+        [&](TMemoryStream& stream) {
+            return EditData().InsertTextFileBytes(stream.Bytes(), false);
+        },
+        true);
 }
 
 bool TRichNoteEdit::InsertOEMTextFromFile(const std::string& fileName) {
     if (TRichNoteEdit* cell = InplaceEdit()) {
         return cell->InsertOEMTextFromFile(fileName);
     }
-    return InsertFile([&] { return EditData().InsertOEMTextFromFile(fileName); });
+    return InsertFile(
+        fileName,
+        [&](TMemoryStream& stream) { return EditData().InsertTextFileBytes(stream.Bytes(), true); },
+        true);
 }
 
 bool TRichNoteEdit::InsertTextFromFileW(const std::string& fileName) {
     if (TRichNoteEdit* cell = InplaceEdit()) {
         return cell->InsertTextFromFileW(fileName);
     }
-    return InsertFile([&] { return EditData().InsertTextFromFileW(fileName); });
+    return InsertFile(
+        fileName,
+        [&](TMemoryStream& stream) { return EditData().InsertTextFileBytesW(stream.Bytes()); },
+        true);
 }
 
 bool TRichNoteEdit::InsertRNFFromFileEd(const std::string& fileName) {
     if (TRichNoteEdit* cell = InplaceEdit()) {
         return cell->InsertRNFFromFileEd(fileName);
     }
-    return InsertFile([&] {
-        TMemoryStream stream;
-        stream.LoadFromFile(fileName);
-        return EditData().InsertRNFFromStreamEd_(stream);
-    });
+    return InsertFile(
+        fileName, [&](TMemoryStream& stream) { return EditData().InsertRNFFromStreamEd_(stream); },
+        false);
 }
 
 bool TRichNoteEdit::InsertRTFFromFileEd(const std::string& fileName) {
     if (TRichNoteEdit* cell = InplaceEdit()) {
         return cell->InsertRTFFromFileEd(fileName);
     }
-    return InsertFile([&] {
-        TMemoryStream stream;
-        stream.LoadFromFile(fileName);
-        return EditData().InsertRTFFromStreamEd_(stream);
-    });
+    return InsertFile(
+        fileName, [&](TMemoryStream& stream) { return EditData().InsertRTFFromStreamEd_(stream); },
+        false);
 }
 
 bool TRichNoteEdit::InsertRNFFromStreamEd(TStream& stream) {
     if (TRichNoteEdit* cell = InplaceEdit()) {
         return cell->InsertRNFFromStreamEd(stream);
     }
-    if (!BeforeChange(false)) {
-        return true;
-    }
-    return Grouped(TRNUndoType::rnutInsert,
-                   [&] { return EditData().InsertRNFFromStreamEd_(stream); });
+    return InsertOverSelection([&] { return EditData().InsertRNFFromStreamEd_(stream); }, false);
 }
 
 bool TRichNoteEdit::InsertRTFFromStreamEd(TStream& stream) {
     if (TRichNoteEdit* cell = InplaceEdit()) {
         return cell->InsertRTFFromStreamEd(stream);
     }
-    if (!BeforeChange(false)) {
-        return true;
-    }
-    return Grouped(TRNUndoType::rnutInsert,
-                   [&] { return EditData().InsertRTFFromStreamEd_(stream); });
+    return InsertOverSelection([&] { return EditData().InsertRTFFromStreamEd_(stream); }, false);
 }
 
 // The input method.
@@ -539,7 +535,9 @@ void TRichNoteEdit::Typed(std::u16string_view text) {
     if (text.size() == 1 || (text.size() == 2 && text[0] >= 0xD800 && text[0] < 0xDC00)) {
         data.KeyPress(text);
     } else {
-        Grouped(TRNUndoType::rnutTyping, [&] { return data.InsertTextW_(text); });
+        if (Grouped(TRNUndoType::rnutTyping, [&] { return data.InsertTextW_(text); })) {
+            DoChange(true);
+        }
     }
 }
 

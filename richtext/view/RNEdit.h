@@ -19,6 +19,7 @@ inline constexpr uint32_t WM_CUT = 0x0300;
 inline constexpr uint32_t WM_PASTE = 0x0302;
 
 class QLocale;
+class TMemoryStream;
 
 class TRichNoteEdit : public TRichNote, public IRNEditHost {
 public:
@@ -240,9 +241,14 @@ private:
     // Text that the current 8-bit style's code page cannot hold switches the current style
     // to its Unicode twin (found, or added to the sheet) before it goes in.
     void BeforeUnicode(std::u16string_view text);
-    bool PasteGuarded(const std::function<bool()>& paste);
-    bool InsertRNFBlock(const std::string& bytes);
-    bool InsertFile(const std::function<bool()>& insert);
+    // Runs an insertion as one undo step that first removes the selection (true, after a
+    // beep, when the document may not change). Text is told as a change here (`isText`);
+    // a document read in tells its own.
+    bool InsertOverSelection(const std::function<bool()>& insert, bool isText);
+    // As InsertOverSelection with the file's bytes; a file that cannot be read answers
+    // false and changes nothing.
+    bool InsertFile(const std::string& fileName, const std::function<bool(TMemoryStream&)>& insert,
+                    bool isText);
     void Replay(bool redo);
     // The open cell editor when it is an editor itself: commands pass to it.
     TRichNoteEdit* InplaceEdit() const;

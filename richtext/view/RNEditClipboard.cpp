@@ -71,22 +71,26 @@ bool TRichNoteEdit::CanPaste() {
            TClipboard::HasFormat(AnsiTextFormat(EditData())) || TClipboard::HasFormat(ImageFormat);
 }
 
-bool TRichNoteEdit::PasteGuarded(const std::function<bool()>& paste) {
+bool TRichNoteEdit::InsertOverSelection(const std::function<bool()>& insert, bool isText) {
     if (!BeforeChange(false)) {
         return true;
     }
-    return Grouped(TRNUndoType::rnutInsert, [this, &paste] {
+    const bool inserted = Grouped(TRNUndoType::rnutInsert, [this, &insert] {
         TRNEditRNData& data = EditData();
         if (data.SelectionExists(false, true)) {
             data.DeleteSelection_();
         }
-        return paste();
+        return insert();
     });
+    if (isText && inserted) {
+        DoChange(true);
+    }
+    return inserted;
 }
 
 bool TRichNoteEdit::PasteTextW() {
     const std::u16string text = FromUtf16Le(TClipboard::GetUnicodeText());
-    return PasteGuarded([&] { return EditData().InsertTextW_(text); });
+    return InsertOverSelection([&] { return EditData().InsertTextW_(text); }, true);
 }
 
 bool TRichNoteEdit::PasteText() {
@@ -97,7 +101,7 @@ bool TRichNoteEdit::PasteText() {
     }
     std::string text = TClipboard::GetBytes(format);
     text.resize(std::min(text.size(), text.find('\0')));
-    return PasteGuarded([&] { return EditData().InsertText_(text); });
+    return InsertOverSelection([&] { return EditData().InsertText_(text); }, true);
 }
 
 bool TRichNoteEdit::PasteBitmap(bool textAsName) {
@@ -125,24 +129,15 @@ bool TRichNoteEdit::PasteRNF() {
         EditData().Beep();
         return false;
     }
-    return InsertRNFBlock(block.substr(4, length));
-}
-
-bool TRichNoteEdit::InsertRNFBlock(const std::string& bytes) {
-    return PasteGuarded([&] {
-        TMemoryStream stream;
-        Fill(stream, bytes);
-        return EditData().InsertRNFFromStreamEd_(stream);
-    });
+    TMemoryStream stream;
+    Fill(stream, block.substr(4, length));
+    return InsertRNFFromStreamEd(stream);
 }
 
 bool TRichNoteEdit::PasteRTF() {
-    const std::string bytes = TClipboard::GetBytes(CF_RTF_MIME);
-    return PasteGuarded([&] {
-        TMemoryStream stream;
-        Fill(stream, bytes);
-        return EditData().InsertRTFFromStreamEd_(stream);
-    });
+    TMemoryStream stream;
+    Fill(stream, TClipboard::GetBytes(CF_RTF_MIME));
+    return InsertRTFFromStreamEd(stream);
 }
 
 void TRichNoteEdit::Paste() {

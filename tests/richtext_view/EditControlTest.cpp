@@ -155,6 +155,19 @@ TEST(EditReadOnly, UndoLimitZeroIgnoresUndoKeys) {
     EXPECT_EQ(f.Beeps, beeps);
 }
 
+TEST(EditReadOnly, AnAllowedChangeGivesAnEmptyDocumentItsFirstLine) {
+    for (const bool readOnly : {true, false}) {
+        SCOPED_TRACE(readOnly);
+        EditForm f;
+        f.D().Clear();
+        f.Edit->ReadOnly = readOnly;
+        f.Edit->Undo(); // nothing to undo: no change starts
+        EXPECT_EQ(f.D().ItemCount(), 0);
+        EXPECT_EQ(f.Edit->BeforeChange(false), !readOnly);
+        EXPECT_EQ(f.D().ItemCount(), readOnly ? 0 : 1);
+    }
+}
+
 TEST(EditPaste, PrecedenceAndRefusals) {
     const std::string rnf = RnfBlock("from rnf");
     const QByteArray rtf = "{\\rtf1\\ansi from rtf\\par}";
@@ -189,9 +202,11 @@ TEST(EditPaste, PrecedenceAndRefusals) {
         const std::string before = f.Rnf();
         const int groups = f.UndoCount();
         const int drawItems = f.D().DrawItems.Count();
+        const int changes = f.Changes;
         Offer(c.offer);
         f.Key(Qt::Key_V, Qt::ControlModifier);
         EXPECT_EQ(f.Text().substr(0, c.text.size()), c.text);
+        EXPECT_EQ(f.Changes, changes + (c.changes ? 1 : 0));
         EXPECT_EQ(f.D().UndoList().GroupModeCounter, 0);
         if (c.changes) {
             f.Edit->Undo();
@@ -208,13 +223,13 @@ TEST(EditInsert, TextBreaksAndTabs) {
         const char* name;
         std::u16string text;
         std::string result;
-        int items;
     };
     const std::vector<Case> cases{
-        {"CrLfIsOneParagraph", u"a\r\nb", "xa\r\nby", 4},
-        {"LineSeparatorIsABreak", u"a\u2028b", "xa\r\nby", 4},
-        {"ParagraphSeparator", u"a\u2029b", "xa\r\nby", 4},
-        {"Tab", u"\t", "x        y", 3},
+        {"CrLfIsOneParagraph", u"a\r\nb", "xa\r\nby"},
+        {"LfCrIsOneParagraph", u"a\n\rb", "xa\r\nby"},
+        {"LineSeparatorIsABreak", u"a\u2028b", "xa\r\nby"},
+        {"ParagraphSeparator", u"a\u2029b", "xa\r\nby"},
+        {"Tab", u"\t", "x        y"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -223,6 +238,94 @@ TEST(EditInsert, TextBreaksAndTabs) {
         UndoRedo(f, [&] { EXPECT_TRUE(f.Edit->InsertTextW(c.text)); });
         EXPECT_EQ(f.Text().substr(0, c.result.size()), c.result);
     }
+}
+
+TEST(EditInsert, InsertedItemsJoinTheirNeighbours) {
+    TempDir dir;
+    WriteFileBytes(dir / "in.txt", "a\r\nb\r\n");
+    const std::string rnf = RnfBlock("from rnf");
+    // An empty first line in another style: it cannot join, and is dropped.
+    const auto emptyFirst = [](bool second) {
+        TRNStyle sheet;
+        TRichNoteEdit source;
+        source.SetStyle(&sheet);
+        source.AddNL("", 1, 0);
+        if (second) {
+            source.AddNL("second", 0, 0);
+        }
+        TMemoryStream s;
+        source.RNData().SaveRNFToStream(s, false, clNone, nullptr);
+        return s.Bytes();
+    };
+    const auto stream = [](const std::string& bytes, auto insert) {
+        return [bytes, insert](TRichNoteEdit& e) {
+            TMemoryStream s;
+            s.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
+            s.Seek(0, TSeekOrigin::soBeginning);
+            EXPECT_TRUE((e.*insert)(s));
+        };
+    };
+    const auto text = [](std::string t) {
+        return [t](TRichNoteEdit& e) { EXPECT_TRUE(e.InsertText(t)); };
+    };
+    struct Case {
+        const char* name;
+        std::string document; // paragraphs of style 0 split at "|"
+        int caretItem, caretOffs;
+        std::function<void(TRichNoteEdit&)> insert;
+        std::string items;
+        int itemAfter, offsAfter;
+    };
+    const std::vector<Case> cases{
+        {"CrLfInsideAWord", "xy", 0, 2, text("a\r\nb"), "|'xa'|'by'", 1, 2},
+        {"OneLineInsideAWord", "xy", 0, 2, text("ab"), "|'xaby'", 0, 4},
+        {"AtTheStartOfAnItem", "xy", 0, 1, text("a\r\nb"), "|'a'|'bxy'", 1, 2},
+        {"AtTheEndOfAnItem", "xy", 0, 3, text("a\r\nb"), "|'xya'|'b'", 1, 2},
+        {"EndingInALineEnd", "xy", 0, 2, text("a\r\n"), "|'xa'|'y'", 1, 1},
+        {"IntoAnEmptyLine", "xy|", 1, 1, text("a\r\nb"), "|'xy'|'a'|'b'", 2, 2},
+        {"Utf16SeparatorsBeforeALine", "xy", 0, 2,
+         [](TRichNoteEdit& e) { EXPECT_TRUE(e.InsertTextW(u"a\u2028b\u2029c")); }, "|'xa'/'b'|'cy'",
+         2, 2},
+        {"TextFile", "xy", 0, 2,
+         [&dir](TRichNoteEdit& e) { EXPECT_TRUE(e.InsertTextFromFile((dir / "in.txt").string())); },
+         "|'xa'|'by'", 1, 2},
+        {"Rnf", "xy", 0, 2, stream(rnf, &TRichNoteEdit::InsertRNFFromStreamEd),
+         "|'xfrom rnf'|'secondy'", 1, 7},
+        {"RnfWithAnEmptyFirstLine", "xy", 0, 2,
+         stream(emptyFirst(true), &TRichNoteEdit::InsertRNFFromStreamEd), "|'x'|'secondy'", 1, 7},
+        {"RnfOfOneEmptyLine", "xy", 0, 2,
+         stream(emptyFirst(false), &TRichNoteEdit::InsertRNFFromStreamEd), "|'x' 'y'", 0, 2},
+        {"RtfRunsJoinToo", "xy", 0, 2,
+         stream("{\\rtf1\\ansi o{n}e\\par two}", &TRichNoteEdit::InsertRTFFromStreamEd),
+         "|'xone'|'twoy'", 1, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditForm f([&c](TRichNoteEdit& e) {
+            size_t start = 0;
+            for (size_t bar = 0; bar != std::string::npos; start = bar + 1) {
+                bar = c.document.find('|', start);
+                e.AddNL(c.document.substr(start, bar - start), 0, 0);
+            }
+        });
+        f.Caret(c.caretItem, c.caretOffs);
+        UndoRedo(f, [&] {
+            const int changes = f.Changes;
+            const int groups = f.UndoCount();
+            c.insert(*f.Edit);
+            EXPECT_EQ(f.Changes, changes + 1);
+            EXPECT_EQ(f.UndoCount(), groups + 1);
+            EXPECT_EQ(Describe(f), c.items);
+            EXPECT_EQ(f.Edit->GetCurItemNo(), c.itemAfter);
+            EXPECT_EQ(f.Edit->GetOffsetInCurItem(), c.offsAfter);
+        });
+    }
+    // A style that keeps its items apart: the inserted text stays between them.
+    EditForm f;
+    f.Sheet.TextStyles()[0].Protection.Include(TRNProtectOption::rnprConcateProtect);
+    f.Caret(0, 2);
+    UndoRedo(f, [&] { EXPECT_TRUE(f.Edit->InsertText("a\r\nb")); });
+    EXPECT_EQ(Describe(f), "|'x' 'a'|'b' 'y'");
 }
 
 TEST(EditInsert, TextFiles) {
@@ -346,14 +449,14 @@ TEST(EditPaste, PicturesAndEightBitText) {
         {"Picture", false, picture({}), ctrlV, "|'xy' picture:"},
         {"PictureNamedByText", false, picture("shot"),
          [](TRichNoteEdit& e) { EXPECT_TRUE(e.PasteBitmap(true)); }, "|'xy' picture:shot"},
-        {"EightBitIntoAnAnsiStyle", false, bothTexts, ctrlV, "|'xy' '\xFC 8-bit'"},
+        {"EightBitIntoAnAnsiStyle", false, bothTexts, ctrlV, "|'xy\xFC 8-bit'"},
         {"UnicodeIntoAUnicodeStyle", true, bothTexts, ctrlV,
          "|'xy' '" + std::string("\xFC\0 \0w\0i\0d\0e\0", 12) + "'"},
         {"EightBitAlone", false,
          [] {
              Offer({{"text/plain;charset=windows-1252", "\xFC!"}});
          },
-         ctrlV, "|'xy' '\xFC!'"},
+         ctrlV, "|'xy\xFC!'"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -108,13 +108,14 @@ inline std::string UndoRedo(EditForm& f, const std::function<void()>& edit) {
     return after;
 }
 
-// The items in order: text in quotes, other items by kind; "|" marks a paragraph start.
+// The items in order: text in quotes, other items by kind; "|" marks a paragraph start and
+// "/" a line break.
 inline std::string Describe(EditForm& f) {
     TRNEditRNData& d = f.D();
     std::string out;
     for (int i = 0; i < d.ItemCount(); ++i) {
         const TCustomRNItemInfo& item = d.GetItem(i);
-        out += item.GetSameAsPrev() ? " " : "|";
+        out += item.GetSameAsPrev() ? " " : item.GetBR() ? "/" : "|";
         if (item.IsText()) {
             out += "'" + d.GetItemText(i) + "'";
         } else if (dynamic_cast<const TRNHotspotItemInfo*>(&item)) {
