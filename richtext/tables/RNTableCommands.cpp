@@ -24,12 +24,6 @@ ItemLook LookOf(const TCustomRNData& doc) {
     return look;
 }
 
-} // namespace
-
-// Styles and clearing over the selected cells.
-
-namespace {
-
 // The main cells the cell selection touches, row by row.
 std::vector<std::pair<int, int>> SelectedCells(const TRNTableItemInfo& table) {
     std::vector<std::pair<int, int>> cells;
@@ -49,18 +43,32 @@ TRichNoteEdit* EditorControlOf(const TRNTableRows& rows) {
     return data ? dynamic_cast<TRichNoteEdit*>(&data->EditHost) : nullptr;
 }
 
-// Formatting of the temporary editor's document stays off while a style is applied there.
-class SkipFormatting {
+// A cell's items lent to the temporary editor, formatted and all selected there; they go back
+// into the cell however the work on them ends. Formatting stays off while a style is applied.
+class LentCell {
 public:
-    explicit SkipFormatting(TCustomRNFormattedData& doc) : doc_(doc) {
+    LentCell(TRNTableCellData& cell, TRichNoteEdit& editor)
+        : cell_(cell), editor_(editor), doc_(editor.EditData()) {
+        doc_.Clear();
+        doc_.DrainFrom(&cell_);
+        doc_.Inserted(&doc_, false);
+        editor_.Format();
+        doc_.SelectAll();
         doc_.State.Include(TRNStateItem::rnstSkipFormatting);
     }
-    ~SkipFormatting() { doc_.State.Exclude(TRNStateItem::rnstSkipFormatting); }
-    SkipFormatting(const SkipFormatting&) = delete;
-    SkipFormatting& operator=(const SkipFormatting&) = delete;
+    ~LentCell() {
+        doc_.State.Exclude(TRNStateItem::rnstSkipFormatting);
+        doc_.UndoList().Clear();
+        cell_.DrainFrom(&doc_);
+        cell_.Inserted(&cell_, false);
+    }
+    LentCell(const LentCell&) = delete;
+    LentCell& operator=(const LentCell&) = delete;
 
 private:
-    TCustomRNFormattedData& doc_;
+    TRNTableCellData& cell_;
+    TRichNoteEdit& editor_;
+    TRNEditRNData& doc_;
 };
 
 } // namespace
@@ -103,51 +111,38 @@ void TRNTableItemInfo::ApplyToPartiallySelected(int mode, int value) {
         list->AddInfo(std::move(owned));
     }
     if (mode == 0) {
-        if (TRichNoteEdit* control = EditorControlOf(Rows)) {
-            editor->OnStyleConversion = control->OnStyleConversion;
-        }
+        editor->OnStyleConversion = EditorControlOf(Rows)->OnStyleConversion;
     }
     TRNEditRNData& temp = editor->EditData();
     bool changed = false;
     for (const auto& [r, c] : SelectedCells(*this)) {
-        TRNTableCellData* cell = Cells(r, c);
-        temp.Clear();
-        temp.DrainFrom(cell);
-        temp.Inserted(&temp, false);
-        editor->Format();
-        temp.SelectAll();
+        LentCell lent(*Cells(r, c), *editor);
         const ItemLook before = LookOf(temp);
-        {
-            SkipFormatting skip(temp);
-            if (mode == 0) {
-                editor->ApplyStyleConversion(value);
-            } else {
-                editor->ApplyParaStyle(value);
-            }
+        if (mode == 0) {
+            editor->ApplyStyleConversion(value);
+        } else {
+            editor->ApplyParaStyle(value);
         }
         // A cell the style left as it was keeps no step of its own.
+        if (LookOf(temp) == before) {
+            continue;
+        }
+        changed = true;
         const int groups = temp.UndoList().Count();
-        if (groups > 0 && LookOf(temp) != before && record) {
+        if (record && groups > 0) {
             record->RowList.Add(r);
             record->ColList.Add(c);
             record->CountList.Add(groups);
             while (temp.UndoList().Count() > 0) {
                 record->UndoList.Groups.Add(temp.UndoList().Groups.DeleteAsPointer(0));
             }
-            changed = true;
-        } else if (groups > 0 && LookOf(temp) != before) {
-            changed = true;
         }
-        temp.UndoList().Clear();
-        cell->DrainFrom(&temp);
-        cell->Inserted(cell, false);
     }
     if (record) {
         record->UndoList.ChangeRNData(main, true);
-        if (!changed && list->Last()) {
-            TRNList<TRNUndoInfo>& records = list->Last()->Records;
-            if (int at = records.IndexOf(record); at >= 0) {
-                records.Delete(at);
+        if (TRNUndoInfos* group = list->Last(); !changed && group) {
+            if (const int at = group->Records.IndexOf(record); at >= 0) {
+                group->Records.Delete(at);
             }
         }
     }

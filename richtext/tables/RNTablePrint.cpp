@@ -1,4 +1,5 @@
 #include "richtext/tables/RNTablePrint.h"
+#include "richtext/tables/RNTablePrintCells.h"
 
 #include "richtext/model/RNError.h"
 
@@ -82,10 +83,8 @@ TRNTableItemInfo::CreatePrintingDrawItem(TCustomRNData& rnData, const TRNScreenA
                 continue;
             }
             const TCustomRNFormattedData* source = edited ? edited : cell;
-            auto printed = std::make_unique<TRectPtblRNData>(
-                *const_cast<TCustomRNFormattedData*>(source), *page);
-            printed->Color = GetCellColor(*cell);
-            cells.Add(std::move(printed));
+            cells.Add(std::make_unique<TCellPtblRNData>(
+                *const_cast<TCustomRNFormattedData*>(source), *page, GetCellColor(*cell)));
         }
     }
     return info;
