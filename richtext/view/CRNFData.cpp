@@ -518,7 +518,19 @@ void TCustomRNFormattedData::AdjustChildrenCoords() {
         State.Contains(TRNStateItem::rnstDoNotMoveChildren)) {
         return;
     }
-    for (int i = 0; i < DrawItems.Count(); ++i) {
+    // Runs after every keystroke over the whole document. Text pieces, by far the most of
+    // it, are told by their Offs (other items' pieces have none) and passed over in one
+    // quick walk; the rest are visited by index, as moving a control may reformat.
+    std::vector<int> others;
+    DrawItems.ForEach([&](int i, const TRNDrawLineInfo& d) {
+        if (d.Offs == 0) {
+            others.push_back(i);
+        }
+    });
+    for (int i : others) {
+        if (i >= DrawItems.Count()) {
+            break;
+        }
         const TRNDrawLineInfo& d = *DrawItems[i];
         if (auto* item = dynamic_cast<TRNNonTextItemInfo*>(&GetItem(d.ItemNo))) {
             item->AdjustInserted(d.Left - GetZHOffs(), d.Top - GetZVOffs(), true);

@@ -30,6 +30,10 @@ namespace {
 
 } // namespace
 
+void TRNDrawLines::RaiseFreedSlot() {
+    RaiseFreed();
+}
+
 void TRNDrawLines::CheckIndex(int index) const {
     if (index < 0 || index >= count_) {
         RaiseOutOfBounds();
@@ -166,6 +170,23 @@ void TRNDrawLines::SplitBlock(size_t block, size_t cut) {
     InsertBlock(block + 1, std::move(tail));
 }
 
+void TRNDrawLines::MoveTailOut(size_t block, size_t from) {
+    Slots& run = blocks_[block];
+    const size_t tail = run.size() - from;
+    const auto cut = run.begin() + static_cast<std::ptrdiff_t>(from);
+    if (block + 1 < blocks_.size() && blocks_[block + 1].size() + tail <= MaxBlock) {
+        Settle(block + 1);
+        Slots& next = blocks_[block + 1];
+        next.insert(next.begin(), std::make_move_iterator(cut), std::make_move_iterator(run.end()));
+        run.resize(from);
+        if (block + 1 < validStarts_) {
+            starts_[block + 1] -= static_cast<int32_t>(tail);
+        }
+    } else {
+        SplitBlock(block, from);
+    }
+}
+
 void TRNDrawLines::Insert(int index, std::unique_ptr<TRNDrawLineInfo> item) {
     if (index < 0 || index > count_) {
         RaiseOutOfBounds();
@@ -186,6 +207,11 @@ void TRNDrawLines::Insert(int index, std::unique_ptr<TRNDrawLineInfo> item) {
         p.Offset = blocks_[p.Block].size();
     }
     Settle(p.Block);
+    if (index == runNext_ && p.Offset > 0 && p.Offset < blocks_[p.Block].size()) {
+        // The second of a run of insertions at one place (a pasted text being laid out): move
+        // the slots after it out of the way once, so that the rest of the run appends.
+        MoveTailOut(p.Block, p.Offset);
+    }
     if (const size_t size = blocks_[p.Block].size(); size >= MaxBlock) {
         // Cut where the item goes when both parts stay reasonably full: the rest of a run of
         // insertions then appends to the first part. Else cut in the middle.
@@ -202,6 +228,7 @@ void TRNDrawLines::Insert(int index, std::unique_ptr<TRNDrawLineInfo> item) {
     ++count_;
     InvalidateFrom(p.Block + 1);
     lastBlock_ = p.Block;
+    runNext_ = index + 1;
     if (markedCount_ > 0 && index < firstMarked_) {
         ++firstMarked_;
     }
@@ -292,6 +319,7 @@ void TRNDrawLines::Clear() {
     starts_.clear();
     validStarts_ = 0;
     lastBlock_ = 0;
+    runNext_ = -1;
     count_ = 0;
     firstMarked_ = -1;
     markedCount_ = 0;

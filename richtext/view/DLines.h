@@ -95,6 +95,20 @@ public:
     void ShiftFrom(int first, int dTop, int dItemNo);
     // The same with no renumbering: only the tops move.
     void MoveDownFrom(int first, int dTop) { ShiftFrom(first, dTop, 0); }
+    // Calls f(index, item) for every draw item in order: a walk over the whole list without
+    // finding each index anew.
+    template <class F> void ForEach(F&& f) const {
+        int index = 0;
+        for (size_t b = 0; b < blocks_.size(); ++b) {
+            Settle(b);
+            for (const auto& slot : blocks_[b]) {
+                if (!slot) {
+                    RaiseFreedSlot();
+                }
+                f(index++, *slot);
+            }
+        }
+    }
     int FirstMarked() const { return firstMarked_; }
     int MarkedCount() const { return markedCount_; }
 
@@ -118,12 +132,16 @@ private:
     // The block and slot of `index` (0 .. Count() - 1); Count() gives one past the last slot.
     Place Locate(int index) const;
     void CheckIndex(int index) const;
+    [[noreturn]] static void RaiseFreedSlot();
     // Writes a block's pending shift into its items.
     void Settle(size_t block) const;
     // Brings the first indexes of all blocks up to date.
     void ComputeStarts() const;
     void InvalidateFrom(size_t block) const;
     void SplitBlock(size_t block, size_t cut);
+    // Moves the slots of `block` from `from` on to the start of the next block, or to a
+    // block of their own when they do not fit there.
+    void MoveTailOut(size_t block, size_t from);
     void InsertBlock(size_t at, Slots run);
     void EraseBlock(size_t block);
     void JoinSmall(size_t block);
@@ -138,6 +156,8 @@ private:
     mutable size_t validStarts_ = 0;
     // The block found last, for the runs of neighbouring indexes most callers make.
     mutable size_t lastBlock_ = 0;
+    // The index right after the last insertion: one more there continues a run.
+    int runNext_ = -1;
     int count_ = 0;
     int firstMarked_ = -1;
     int markedCount_ = 0;
