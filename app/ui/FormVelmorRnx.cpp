@@ -12,7 +12,7 @@
 #include "app/ui/BinderTreeView.h"
 #include "app/ui/ConfirmDlg.h"
 #include "app/ui/NodeImages.h"
-#include "app/ui/Placeholders.h"
+#include "app/ui/NotesPart.h"
 #include "app/ui/ShelfBarTqz.h"
 #include "app/ui/SideBarPane.h"
 #include "app/ui/StatusBarWriter.h"
@@ -110,7 +110,8 @@ TFormVelmorRnx::~TFormVelmorRnx() {
     if (binder_) {
         binder_->SetLifecycle(nullptr);
     }
-    // The panes go before the tree they show.
+    // The notes editor goes before the page it is on, the panes before the tree they show.
+    notes_.reset();
     delete splitter_;
 }
 
@@ -129,6 +130,7 @@ void TFormVelmorRnx::BuildForm() {
         store_, paths_, *ui_, [this](const std::string& path) { OpenBinder(path); },
         [this] { TreeView1Click(); }});
     actions_->AddToolsCommands({&sideBar_->Search(), &sideBar_->ClearSearch()});
+    notes_ = std::make_unique<TNotesPart>(*this, images_);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
     splitter_->setSizes({DesignLeftWidth, DesignWidth - DesignLeftWidth});
@@ -164,7 +166,6 @@ bool TFormVelmorRnx::FormCreate(InstanceChannel* channel) {
     }
     // Requests that waited for a modal dialog run once it has closed.
     qApp->installEventFilter(this);
-    // The notes editor's fonts and styles are set up by the editor itself.
     if (commandLine_.CmdNODDE && lifecycle_ != nullptr) {
         if (settings_.LastFile.empty()) {
             if (!OpenDefaultBinder()) {

@@ -23,6 +23,9 @@ class InstanceChannel;
 class QSplitter;
 class TBinderTree;
 class TForm4;
+class TNotesCommands;
+class TNotesPart;
+class TfrmPreview;
 class TSideBarPane;
 class TStatusBarWriter;
 class TTrayIcon;
@@ -42,6 +45,7 @@ public:
     void SetCaptureStarter(ICaptureStarter* capture); // the tree's and the wait form's
     void SetWaitForm(TForm4* form);
     void SetLevelStatusForm(MessageTarget* form); // takes the capture engine's 3019
+    void SetPreviewForm(TfrmPreview* form);       // the notes' print preview
 
     // With "/nodde" opens the last binder or creates and opens the default one; false when the
     // default binder could not be created: the program must end.
@@ -58,6 +62,10 @@ public:
     void FileExitExecute() { close(); }
     void OnTrayIconMessage(intptr_t mouseMessage);
     void modifysb(int panel, const std::string& text, int progress);
+    // The notes editor's (TNotesCommands carries them all).
+    void RSaveExecute();
+    void RPirntPreviewExecute();
+    void TabSheet3Show();
 
     // ---- IMainWindowHookTarget ----
     void Restore() override;
@@ -76,6 +84,7 @@ public:
     TStatusBarWriter& StatusBar() { return *statusBar_; }
     TMainActions& Actions() { return *actions_; }
     TUtilityCommands& Utilities() { return *utilities_; }
+    TNotesCommands& Notes();
     MainWindowHook& Hook() { return hook_; }
     bool SideBarShown() const { return sideBarShown_; }
     int LeftPanelWidth() const;
@@ -123,6 +132,7 @@ private:
     TViewsPane* viewsPane_ = nullptr;
     std::unique_ptr<TSideBarPane> sideBar_; // goes after the bar it works on
     std::unique_ptr<TStatusBarWriter> statusBar_;
+    std::unique_ptr<TNotesPart> notes_; // goes before the page it fills
     TTrayIcon* tray_ = nullptr;
     TUtilityCommands* utilities_ = nullptr;
     bool sideBarShown_ = true;

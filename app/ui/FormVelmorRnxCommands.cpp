@@ -12,6 +12,7 @@
 #include "app/binder/PageInfo.h"
 #include "app/binder/UrlList.h"
 #include "app/ui/BinderTreeView.h"
+#include "app/ui/NotesPart.h"
 #include "app/ui/StatusBarWriter.h"
 #include "app/ui/TreePane.h"
 #include "app/ui/UtilityCommands.h"
@@ -194,6 +195,29 @@ void TFormVelmorRnx::SelectNodeByIndex(int index) {
 
 void TFormVelmorRnx::modifysb(int panel, const std::string& text, int progress) {
     statusBar_->modifysb(panel, text, progress);
+}
+
+// ---- the notes editor ---------------------------------------------------------------------------
+
+TNotesCommands& TFormVelmorRnx::Notes() {
+    return notes_->Commands();
+}
+
+void TFormVelmorRnx::SetPreviewForm(TfrmPreview* form) {
+    Notes().SetPreviewForm(form);
+}
+
+void TFormVelmorRnx::RSaveExecute() {
+    Notes().RSaveExecute();
+}
+
+void TFormVelmorRnx::RPirntPreviewExecute() {
+    Notes().RPirntPreviewExecute();
+}
+
+void TFormVelmorRnx::TabSheet3Show() {
+    viewsPane_->Views().TabSheet3Show();
+    Notes().TabSheet3Show();
 }
 
 // ---- requests of other programs -----------------------------------------------------------------

@@ -164,6 +164,7 @@ void TMainActions::BuildMenus() {
     add(node, {TMainAction::ExpandTree, TMainAction::CollapseTree});
 
     QMenu* view = window_.menuBar()->addMenu("&View");
+    view_ = view;
     add(view, {TMainAction::ViewLeftSideBar});
     view->addSeparator();
     add(view, {TMainAction::ViewSummary, TMainAction::ViewNote, TMainAction::ViewBrowser,
@@ -339,8 +340,16 @@ void TMainActions::SetCommandEnabled(ViewCommand command, bool enabled) {
         Action(found->second)->setEnabled(enabled);
     } else if (command == ViewCommand::Browse1) {
         browse1_->setEnabled(enabled);
+    } else if (command == ViewCommand::Edit1 && edit1_ != nullptr) {
+        edit1_->setEnabled(enabled);
     }
     // The rest belong to parts not built yet.
+}
+
+void TMainActions::SetEditMenu(QMenu& menu) {
+    edit1_ = &menu;
+    menu.setEnabled(false); // until the notes page shows
+    window_.menuBar()->insertMenu(view_->menuAction(), &menu);
 }
 
 void TMainActions::SetViewMark(int index) {

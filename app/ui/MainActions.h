@@ -77,6 +77,8 @@ public:
     void EnableCommand(TBinderCommand command, bool enabled);
     // What an open or closed binder and the selected node allow.
     void UpdateCommands(bool binderOpen, const TTreeNode* selected);
+    // The notes editor's "&Edit   " menu, placed before "&View"; the views enable it.
+    void SetEditMenu(QMenu& menu);
     // Adds commands made elsewhere at the end of the "&Tools" menu.
     void AddToolsCommands(std::initializer_list<QAction*> commands);
     // The side-bar entry carries the mark of the shown side bar.
@@ -105,6 +107,8 @@ private:
     std::map<TMainAction, QAction*> actions_;
     QMenu* recentMenu_ = nullptr;
     QMenu* tools_ = nullptr;
+    QMenu* view_ = nullptr;
+    QMenu* edit1_ = nullptr;
     QMenu* browse1_ = nullptr;
     QProgressBar* animate1_ = nullptr;
     bool animating_ = false;

@@ -3,9 +3,9 @@
 #include "app/binder/WindowTexts.h"
 #include "app/ui/CommandLine.h"
 #include "app/ui/FormVelmorRnx.h"
-#include "app/ui/Placeholders.h"
 #include "app/ui/SplashForm.h"
 #include "app/ui/WaitForm.h"
+#include "app/ui/dialogs/PreviewFrm.h"
 #include "platform/base/EventLoopInvoker.h"
 #include "platform/base/Invoker.h"
 #include "platform/base/QtSettingsStore.h"
@@ -83,6 +83,7 @@ void TProgram::CreateForms() {
                            queue_,  options_.Arguments, options_.StartFolder};
     window_ = std::make_unique<TFormVelmorRnx>(parts);
     preview_ = std::make_unique<TfrmPreview>();
+    window_->SetPreviewForm(preview_.get());
     form4_ = std::make_unique<TForm4>();
     window_->SetWaitForm(form4_.get());
     TCollaboratorContext context{*window_, window_->Binder(),   queue_, *store_, settings_,

@@ -89,11 +89,18 @@ void TRNTableCellData::SetVAlign(TRNCellVAlign value) {
 }
 
 int TRNTableCellData::GetCellHeight() const {
+    // While the cell is edited in place its items are the editor's.
+    const TRNTableItemInfo* table = GetTable();
+    if (const TCustomRNFormattedData* edited = table ? table->InplaceDocOf(this) : nullptr) {
+        return std::max(edited->DocumentHeight - 2 * Padding(), BestHeight);
+    }
     return std::max(DocumentHeight, BestHeight);
 }
 
 int TRNTableCellData::GetMinWidth() const {
-    int width = CalculateMinDocWidthPlus();
+    const TRNTableItemInfo* table = GetTable();
+    const TCustomRNFormattedData* edited = table ? table->InplaceDocOf(this) : nullptr;
+    int width = (edited ? edited : this)->CalculateMinDocWidthPlus();
     return width == 0 ? 10 : width;
 }
 
@@ -252,7 +259,8 @@ TRNTableItemInfo::TRNTableItemInfo(int rows, int cols, TCustomRNData* mainRNData
 }
 
 TRNTableItemInfo::~TRNTableItemInfo() {
-    ClearTemporal();
+    // An open cell editor is let go by the editor seam without writing back into the cells.
+    FormattingInfo.Clear();
 }
 
 void TRNTableItemInfo::Init(int rows, int cols) {
@@ -272,6 +280,9 @@ void TRNTableItemInfo::SetCell(int row, int col, const TRNTableCellData& source)
 }
 
 void TRNTableItemInfo::ClearTemporal() {
+    if (InplaceEditor) {
+        DestroyInplace(false);
+    }
     FormattingInfo.Clear();
 }
 

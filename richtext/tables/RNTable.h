@@ -7,12 +7,17 @@
 #include "richtext/model/RNClasses.h"
 #include "richtext/model/RNItem.h"
 #include "richtext/model/RNStyleRects.h"
+#include "richtext/tables/RNTableUndo.h"
 #include "richtext/view/RNDataList.h"
 #include "richtext/view/RNUndo.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+
+class TD;
+class TReader;
+class TWriter;
 
 enum class TRNTableOption : uint8_t {
     rntoEditing,
@@ -58,6 +63,7 @@ inline constexpr TRNTableOptions RNTableDefaultOptions{31};
 inline constexpr TRNTablePrintOptions RNTableDefaultPrintOptions{3};
 
 class TRNTableItemInfo;
+class TRNTableInplaceEdit;
 class TRNTableRows;
 class TRNTableRow;
 
@@ -187,23 +193,83 @@ public:
     bool IsEmptyRows(int row1, int col, int colCount, int count1, int row2, int count2) const;
     bool IsEmptyCols(int row, int col1, int count1, int rowCount, int col2, int count2) const;
 
-    // Primitives.
+    // Call the cells' own moves to and from the undo list over a rectangle; the second also
+    // attaches each cell to its row again.
+    void MovingToUndoList(int row, int col, int colCount, int rowCount);
+    void MovingFromUndoList(int row, int col, int colCount, int rowCount);
+
+    // Primitives, each with its inverse. A primitive that removes rows or cells hands them to
+    // `keep` (an undo record's list) or, with none, frees them.
     void Do_InsertRows(int index, int count);
+    void Do_UnInsertRows(int index, int count);
     void Do_InsertEmptyCells(int row, int col, int colCount, int rowCount);
+    void Do_UnInsertEmptyCells(int row, int col, int colCount, int rowCount);
     void Do_SpreadOverEmptyCells(int row, int col, int colSpan);
+    void Do_UnSpreadOverEmptyCells(int row, int col, int colSpan);
     void Do_FreeEmptyCells(int row, int col, int colCount, int rowCount);
+    void Do_UnFreeEmptyCells(int row, int col, int colCount, int rowCount);
+    // Records the old span itself; nothing when the value is already set.
     void Do_SetSpan(int row, int col, int value, bool isColSpan);
     void Do_SplitCellHorz(int row, int col, int newRow, bool decreaseHeight);
+    void Do_UnSplitCellHorz(int row, int col, int newRow, int oldBestHeight);
     void Do_SplitCellVert(int row, int col, int newCol, bool decreaseWidth);
-    void Do_DeleteRows(int index, int count);
-    void Do_DeleteCols(int index, int count);
-    void Do_MergeCells(int row, int col, int colSpan, int rowSpan);
+    void Do_UnSplitCellVert(int row, int col, int newCol, int oldBestWidth);
+    void Do_DeleteRows(int index, int count, TRNList<TRNTableRow>* keep);
+    void Do_UnDeleteRows(int index, TRNList<TRNTableRow>& rowList);
+    // `keep` gets, row by row, the slots of the columns from the rightmost to the leftmost.
+    void Do_DeleteCols(int index, int count, TRNList<TRNTableCellData>* keep);
+    void Do_UnDeleteCols(int index, TRNList<TRNTableCellData>& cellList);
+    void Do_ClearCells(TRNList<TRNTableCellData>* keep, const TRNIntegerList& rowList,
+                       const TRNIntegerList& colList);
+    void Do_UnClearCells(TRNList<TRNTableCellData>& cellList, const TRNIntegerList& rowList,
+                         const TRNIntegerList& colList);
+    void Do_MergeCells(int row, int col, int colSpan, int rowSpan, TRNList<TRNUndoMergeItem>* keep);
+    void Do_UndoMergeCells(int row, int col, int oldColSpan, int oldRowSpan, int oldBestWidth,
+                           TRNList<TRNUndoMergeItem>& mergeItems);
     void Do_UnmergeCell(int row, int col, bool unmergeRows, bool unmergeCols);
+    void Do_UndoUnmergeCell(int row, int col, int oldColSpan, int oldRowSpan, int oldBestWidth,
+                            int oldBestHeight);
+
+    // The records made before the primitives: null unless the table records undo now.
+    void Do_BeforeInsertRows(int index, int count);
+    void Do_BeforeInsertCell(int row, int col);
+    void Do_BeforeInsertEmptyCells(int row, int col, int colCount, int rowCount);
+    void Do_BeforeSpreadOverEmptyCells(int row, int col, int colSpan);
+    void Do_BeforeFreeEmptyCells(int row, int col, int colCount, int rowCount);
+    void Do_BeforeSplitCellHorz(int row, int col, int newRow, bool decreaseHeight);
+    void Do_BeforeSplitCellVert(int row, int col, int newCol, bool decreaseWidth);
+    TRNUndoDeleteRows* Do_BeforeDeleteRows(int index, int count);
+    TRNUndoDeleteCols* Do_BeforeDeleteCols(int index, int count);
+    TRNUndoCellsClear* Do_BeforeClearCells(const TRNIntegerList& rowList,
+                                           const TRNIntegerList& colList);
+    TRNUndoMerge* Do_BeforeMergeCells(int row, int col, int colSpan, int rowSpan);
+    void Do_BeforeUnmergeCell(int row, int col, bool unmergeRows, bool unmergeCols);
+    template <class T> T* Do_BeforeUndo(bool sizeMayChange);
 
 private:
     void CheckIndex(bool valid) const;
     std::unique_ptr<TRNTableCellData> NewCell(int row);
+    // A cell leaving the grid for an undo record.
+    void Detach(TRNTableCellData& cell);
     void SplitRowAcross(int row, int col, int colSpan, int rowSpan, TRNHTMLLength width);
+};
+
+class TRNEditRNData;
+
+// Every structural edit of a table in an editor is one undoable step: the records it makes
+// are enclosed between an opening and a closing item-modify record.
+class TRNTableModifyBracket {
+public:
+    explicit TRNTableModifyBracket(TRNTableRows& rows);
+    ~TRNTableModifyBracket();
+    TRNTableModifyBracket(const TRNTableModifyBracket&) = delete;
+    TRNTableModifyBracket& operator=(const TRNTableModifyBracket&) = delete;
+    // The table's item number while it records undo, else -1.
+    int ItemNo() const { return itemNo_; }
+
+private:
+    TRNEditRNData* data_;
+    int itemNo_;
 };
 
 // The layout of one table for one device: widths exclude the cell padding; starts are the
@@ -220,6 +286,44 @@ public:
     void Clear();
     void QuickClear() { Clear(); }
 };
+
+// ---- Cell selection, the mouse and the focus among the cells --------------------------------
+
+enum class TRNCellDirection : uint8_t { rncdLeft, rncdUp, rncdRight, rncdDown, rncdNext, rncdPrev };
+
+// The table's cursors for selecting a whole row (the left edge) or column (the top edge).
+inline constexpr TCursor crRNSelectRow = 104;
+inline constexpr TCursor crRNSelectCol = 105;
+
+// The editor a table opens over one of its cells. The table reaches it only through this
+// seam; while nothing is plugged in, no cell is ever edited in place.
+class IRNTableCellEditor {
+public:
+    virtual ~IRNTableCellEditor() = default;
+    // An editor is open on the cell at EditedCellRow, EditedCellCol.
+    virtual bool IsOpen() const = 0;
+    // Opens the editor on a main cell; with `buildJumps` its hypertext areas are built at once.
+    virtual void Open(int row, int col, bool buildJumps) = 0;
+    // Closes the editor; its content and history go back into the cell.
+    virtual void Close() = 0;
+    // Save closes an open editor remembering its cell and the selection in it (nothing when
+    // none is open); Restore reopens a saved editor, or forgets a cell that is gone since.
+    // Every border drag ends with Restore, whether or not the drag changed the table.
+    virtual void Save() = 0;
+    virtual void Restore() = 0;
+    // Gives the open editor the mouse and a press at a point of its cell (cell coordinates).
+    virtual void MouseDown(int button, uint32_t shift, int x, int y) = 0;
+    virtual void ClearSelection() = 0;
+    // The cell selection now covers (or no longer covers) the edited cell.
+    virtual void SelectCompletely(bool selected) = 0;
+    // The table's top-left corner moved to (x, y) in window coordinates.
+    virtual void Place(int x, int y) = 0;
+    virtual bool Owns(const void* editor) const = 0;
+    // Builds the editor's hypertext areas numbered from `firstJumpNo`; answers how many.
+    virtual int BuildJumps(int firstJumpNo) = 0;
+};
+
+// ---- end of cell selection declarations --------------------------------------------------------
 
 class TRNTableItemInfo : public TRNFullLineItemInfo, public IRNIntProperties {
 public:
@@ -291,6 +395,16 @@ public:
     void SetProperty(const std::string& name, int value, bool affectSize, bool affectWidth);
     void SetCellProperty(int itemNo, const std::string& name, int value, int row, int col,
                          bool affectSize, bool affectWidth);
+    // Copies a cell's colour (and with `includeSize` its sizes, divided) into the cell at
+    // (row, col); one undoable change in an editor.
+    void AssignCellAttributes(int itemNo, int row, int col, const TRNTableCellData& source,
+                              bool includeSize, int widthDivisor, int heightDivisor);
+    // A property change replayed by the editor sets the field plainly.
+    void BeforeUndoChangeProperty() override { InsertedInData = false; }
+    void AfterUndoChangeProperty() override {
+        InsertedInData = true;
+        NeedsReformat = true;
+    }
     void SetCellBestWidth(TRNHTMLLength value, int row, int col);
     void SetCellBestHeight(int value, int row, int col);
     void SetCellColor(TColor value, int row, int col);
@@ -318,6 +432,23 @@ public:
     void SetVRuleColor(TColor value) { SetNamed("VRuleColor", value); }
     void SetHRuleWidth(int value) { SetNamed("HRuleWidth", value); }
     void SetVRuleWidth(int value) { SetNamed("VRuleWidth", value); }
+
+    // The editor that holds the table: undo grouping, item modification, change notices.
+    void InitUndo();
+    void DoneUndo();
+    int BeginModify(int itemNo);
+    void EndModify(int itemNo, int data);
+    void Change() { ChangeEx(true); }
+    void ChangeEx(bool clearRedo);
+    void Changed() { NeedsReformat = true; }
+    // Whether the editor accepts a change now (a read-only editor refuses, with a beep).
+    bool BeforeChange();
+    bool CanChange() const;
+    // The background a cell shows: its own, else the table's, else the document's.
+    TColor GetCellColor(const TRNTableCellData& cell) const;
+    void Inserted(TCustomRNData* rnData, bool flag) override;
+    void MovingToUndoList(int itemNo, TCustomRNData& rnData) override;
+    void MovingFromUndoList(int itemNo, TCustomRNData& rnData) override;
 
     // Layout (device pixels; table and cell properties are screen pixels converted here).
     int GetDevX(int x) const;
@@ -360,10 +491,165 @@ public:
     bool GetCellAt(int x, int y, int& row, int& col);
     bool GetCellAt_(int x, int y, int& row, int& col) const;
 
+    // ---- Cell selection, the mouse and the focus among the cells ----------------------------
+    int32_t ClientTop = 0, ClientLeft = 0;
+    int32_t ResizePrevStart = 0, ResizeLimit = -1, ResizeIndex = 0, ResizeOffset = 0;
+    bool ResizingColumn = false, ResizeOnlyLeft = false;
+    bool CellsSelected = false;
+    // Mouse events are ignored while the table is being exported.
+    int32_t ExportLevel = 0;
+    int32_t FocusedRow = -1, FocusedCol = -1;
+    bool MouseSelecting = false;
+    // The cell editor's seam; null: no cell is edited in place.
+    IRNTableCellEditor* CellEditor = nullptr;
+    // What the document calls to draw the guide line of a border drag.
+    struct TResizeGuide final : IRNXorFigure {
+        explicit TResizeGuide(TRNTableItemInfo& table) : Table(table) {}
+        TRNTableItemInfo& Table;
+        void DrawXor(TCustomRNFormattedData& sender, uint32_t shift, int x, int y) override {
+            Table.XorDrawing(sender, shift, x, y);
+        }
+    } ResizeGuide{*this};
+
+    bool EditorOpen() const { return CellEditor && CellEditor->IsOpen(); }
+    void AdjustInserted(int x, int y, bool reformat) override;
+
+    void Select(int startRow, int startCol, int rowOffs, int colOffs);
+    void SelectRows(int startRow, int count);
+    void SelectCols(int startCol, int count);
+    void Deselect();
+    void DeselectPartial() override { Deselect(); }
+    bool PartiallySelected() const override { return CellsSelected; }
+    bool GetSelectionBounds(int& startRow, int& startCol, int& rowOffs, int& colOffs) const;
+    bool GetNormalizedSelectionBounds(bool includeEditedCell, int& topRow, int& leftCol,
+                                      int& colSpan, int& rowSpan) const;
+    bool IsCellSelected(int row, int col) const;
+    void UpdateCellSel();
+    bool StartSelecting(int row, int col);
+
+    // Points are relative to the table's top-left corner.
+    bool MouseDown(int button, uint32_t shift, int x, int y, int itemNo,
+                   TCustomRNData& rnData) override;
+    bool MouseMove(uint32_t shift, int x, int y, int itemNo, TCustomRNData& rnData) override;
+    bool MouseUp(int button, uint32_t shift, int x, int y, int itemNo,
+                 TCustomRNData& rnData) override;
+    // The resize guide line, drawn by inverting: a second call at the same point erases it.
+    void XorDrawing(TCustomRNFormattedData& sender, uint32_t shift, int x, int y);
+    // The end of a border drag at the mouse's x (y): the new widths (heights) as one undo step.
+    void ResizeColumn(int x, int itemNo);
+    void ResizeRow(int y, int itemNo);
+
+    // The main cell next to a main cell; false (and a beep unless `quiet`) at the grid's edge.
+    bool GetCellTo(int row, int col, TRNCellDirection direction, int& newRow, int& newCol,
+                   bool quiet);
+    bool MoveFocus(bool goForward, TCustomRNData*& topData, int& topItemNo) override;
+    void ClearFocus() override;
+    bool AdjustFocusToControl(IEmbeddedControl* control, TCustomRNData*& topData,
+                              int& topItemNo) override;
+    void AdjustFocus(int row, int col, TCustomRNData* topData, int topItemNo);
+    void ValidateFocused();
+    void GetCellPositon(const TRNTableCellData* cell, int& row, int& col) const;
+    bool OwnsControl(const IEmbeddedControl* control) const override;
+    bool GetCellWhichOwnsControl(const IEmbeddedControl* control, int& row, int& col,
+                                 int& itemNo) const;
+    bool OwnsInplaceEditor(const void* editor) const override;
+    void BuildJumps(int left, int top, int& startJumpNo, TRNList<TRNJumpInfo>& jumps) override;
+    // ---- end of cell selection members --------------------------------------------------------
+
+    // Stored forms. RNF keeps the table as a component stream: its properties, the grid with
+    // the spans of merged cells, and every cell's document as nested RNF.
+    void SaveRNF(TStream& stream, TCustomRNData& rnData, int itemNo, int paraNo,
+                 const std::string& name) override;
+    bool ReadRNFLine(std::string_view line, TCustomRNData& rnData, int readType, int lineNo,
+                     int lineCount, std::string& name, TRNFReadMode& readMode,
+                     TRNFReadState& readState) override;
+    // The "TPF0" component stream alone; LoadFromStream raises EReadError (or another
+    // exception of the cell documents) on a damaged stream and keeps what it read before.
+    void SaveToStream(TStream& stream);
+    void LoadFromStream(TStream& stream);
+    // The value of the grid property: counts, then per cell its spans and its component,
+    // written and read through the stream wrapper's cell component.
+    void CellsWriter(TWriter& writer, TD& cellWrapper);
+    void CellsReader(TReader& reader, TD& cellWrapper);
+    void FillRTFColorTable(TRNColorList& colorList) override;
+    void SaveRTF(TStream& stream, TCustomRNData& rnData, int itemNo, const std::string& name,
+                 double twipsPerPixel, int level, TRNColorList& colorList,
+                 TRNIntegerList* styleToFont, TRNIntegerList* fontTable) override;
+    void SaveToHTML(TStream& stream, TCustomRNData& rnData, int itemNo, std::string_view text,
+                    const std::string& path, const std::string& imagesPrefix, int& imageSaveNo,
+                    TColor currentFileColor, bool overrideImages, bool useCSS,
+                    TRNList<TRNHTMLBulletInfo>& bullets) override;
+    std::string AsText(int lineWidth, TCustomRNData& rnData, std::string_view text,
+                       const std::string& path, bool textOnly, bool unicode) override;
+    // Printed and exported as itself: never as a bitmap, always in text, in UTF-16 when asked.
+    bool GetBoolValue(TRNItemBoolProperty prop) const override;
+
+    // ---- The cell editor ----------------------------------------------------------------------
+    // What SaveInplace keeps of a closed editor to open it again: the cell and the selection.
+    struct TRNTableInplaceParamStorage {
+        bool Stored = false;
+        int32_t StartItemNo = 0, StartItemOffs = 0, EndItemNo = 0, EndItemOffs = 0;
+        int32_t Row = -1, Col = -1;
+        TCustomRNItemInfo* PartialSelectedItem = nullptr;
+    };
+    TRNTableInplaceEdit* InplaceEditor = nullptr;
+    TRNTableInplaceParamStorage InplaceStorage;
+    // The minimal widths of the table in its document and of the editor's document, measured
+    // when the editor last changed them.
+    int32_t EditorItemMinWidth = 0;
+    int32_t EditorDocMinWidth = 0;
+    bool InEditorResize = false;
+
+    void CreateInplace(int itemNo, int row, int col, bool caretAtEnd, bool buildJumps);
+    void DestroyInplace(bool keepState);
+    void InplaceDeleted(bool clearing);
+    TRNTableInplaceEdit* GetEditedCell(int& row, int& col) const;
+    // Raises ERNTableInplaceError while the user selects cells with the mouse in the editor.
+    void SaveInplace();
+    void RestoreInplace();
+    static void StoreRNSelection(TCustomRNFormattedData& rnData, TRNTableInplaceParamStorage& s);
+    static void RestoreRNSelection(TCustomRNFormattedData& rnData,
+                                   const TRNTableInplaceParamStorage& s);
+    void InplaceEditorChange(TRNTableInplaceEdit& editor, bool clearRedo);
+    void InplaceEditorCaretGetout(TRNTableInplaceEdit& editor, TRNCellDirection direction);
+    // The editor's document while it edits `cell`, else null.
+    const TCustomRNFormattedData* InplaceDocOf(const TRNTableCellData* cell) const;
+    // Plugs the cell editor in when the table's document lies on a viewer control.
+    void PlugCellEditor();
+
+    struct TInplaceSeam final : IRNTableCellEditor {
+        explicit TInplaceSeam(TRNTableItemInfo& table);
+        ~TInplaceSeam() override;
+        TInplaceSeam(const TInplaceSeam&) = delete;
+        TInplaceSeam& operator=(const TInplaceSeam&) = delete;
+        TRNTableItemInfo& Table;
+        bool IsOpen() const override { return Table.InplaceEditor != nullptr; }
+        void Open(int row, int col, bool buildJumps) override;
+        void Close() override { Table.DestroyInplace(true); }
+        void Save() override { Table.SaveInplace(); }
+        void Restore() override { Table.RestoreInplace(); }
+        void MouseDown(int button, uint32_t shift, int x, int y) override;
+        void ClearSelection() override;
+        void SelectCompletely(bool selected) override;
+        void Place(int x, int y) override;
+        bool Owns(const void* editor) const override;
+        int BuildJumps(int firstJumpNo) override;
+    } InplaceSeam{*this};
+    // ---- end of cell editor members ----------------------------------------------------------
+
 private:
     void Init(int rows, int cols);
+    // How many InitUndo calls turned the editor's undo grouping on.
+    int undoGroupDepth_ = 0;
     void SetNamed(const char* name, int value);
 };
+
+template <class T> T* TRNTableRows::Do_BeforeUndo(bool sizeMayChange) {
+    if (!Table || !Table->InsertedInData || !Table->InEditor) {
+        return nullptr;
+    }
+    return AddTableUndo<T>(MainRNData, Table->GetMyItemNo(), true, sizeMayChange);
+}
 
 // Makes the table known to the item registry under style -60; run once from the library's
 // initialisation.

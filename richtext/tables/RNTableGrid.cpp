@@ -3,6 +3,8 @@
 
 #include "richtext/model/RNError.h"
 #include "richtext/tables/RNTable.h"
+#include "richtext/tables/RNTableUndo.h"
+#include "richtext/view/RNERNData.h"
 
 #include <algorithm>
 #include <limits>
@@ -97,12 +99,26 @@ TRNHTMLLength TRNTableRows::GetBestWidth(int topRow, int leftCol, int colCount,
 }
 
 // ---------------------------------------------------------------------------------------------
-// Primitives
+// Primitives and their inverses. What a primitive removes goes to `keep` when an undo record
+// wants it, and is freed at once otherwise.
+
+void TRNTableRows::Detach(TRNTableCellData& cell) {
+    cell.List = nullptr;
+    cell.DetachedParent = MainRNData;
+    cell.Deselect(nullptr);
+    cell.State.Exclude(TRNStateItem::rnstCompletelySelected);
+}
 
 void TRNTableRows::Do_InsertRows(int index, int count) {
     int cols = ColCount();
     for (int i = 0; i < count; ++i) {
         InsertRow(index + i, cols);
+    }
+}
+
+void TRNTableRows::Do_UnInsertRows(int index, int count) {
+    for (int i = 0; i < count; ++i) {
+        Delete(index);
     }
 }
 
@@ -114,11 +130,24 @@ void TRNTableRows::Do_InsertEmptyCells(int row, int col, int colCount, int rowCo
     }
 }
 
+void TRNTableRows::Do_UnInsertEmptyCells(int row, int col, int colCount, int rowCount) {
+    for (int r = row; r < row + rowCount; ++r) {
+        for (int i = 0; i < colCount; ++i) {
+            Get(r)->Delete(col);
+        }
+    }
+}
+
 void TRNTableRows::Do_SpreadOverEmptyCells(int row, int col, int colSpan) {
     Cell(row, col)->ColSpan = colSpan;
     for (int c = col + 1; c < col + colSpan; ++c) {
         Get(row)->Take(c);
     }
+}
+
+void TRNTableRows::Do_UnSpreadOverEmptyCells(int row, int col, int colSpan) {
+    Cell(row, col)->ColSpan = 1;
+    Do_UnFreeEmptyCells(row, col + 1, colSpan - 1, 1);
 }
 
 void TRNTableRows::Do_FreeEmptyCells(int row, int col, int colCount, int rowCount) {
@@ -129,9 +158,27 @@ void TRNTableRows::Do_FreeEmptyCells(int row, int col, int colCount, int rowCoun
     }
 }
 
+void TRNTableRows::Do_UnFreeEmptyCells(int row, int col, int colCount, int rowCount) {
+    for (int r = row; r < row + rowCount; ++r) {
+        for (int c = col; c < col + colCount; ++c) {
+            Get(r)->Put(c, NewCell(r));
+        }
+    }
+}
+
 void TRNTableRows::Do_SetSpan(int row, int col, int value, bool isColSpan) {
     TRNTableCellData* cell = Cell(row, col);
-    (isColSpan ? cell->ColSpan : cell->RowSpan) = value;
+    int32_t& span = isColSpan ? cell->ColSpan : cell->RowSpan;
+    if (span == value) {
+        return;
+    }
+    if (auto* record = Do_BeforeUndo<TRNUndoSpan>(isColSpan)) {
+        record->IsColSpan = isColSpan;
+        record->Row = row;
+        record->Col = col;
+        record->OldValue = span;
+    }
+    span = value;
 }
 
 void TRNTableRows::Do_SplitCellHorz(int row, int col, int newRow, bool decreaseHeight) {
@@ -148,6 +195,13 @@ void TRNTableRows::Do_SplitCellHorz(int row, int col, int newRow, bool decreaseH
     Get(newRow)->Put(col, std::move(cell));
 }
 
+void TRNTableRows::Do_UnSplitCellHorz(int row, int col, int newRow, int oldBestHeight) {
+    TRNTableCellData* old = Cell(row, col);
+    std::unique_ptr<TRNTableCellData> cut = Get(newRow)->Take(col);
+    old->BestHeight = oldBestHeight;
+    old->RowSpan += cut->RowSpan;
+}
+
 void TRNTableRows::Do_SplitCellVert(int row, int col, int newCol, bool decreaseWidth) {
     TRNTableCellData* old = Cell(row, col);
     auto cell = NewCell(row);
@@ -162,21 +216,104 @@ void TRNTableRows::Do_SplitCellVert(int row, int col, int newCol, bool decreaseW
     Get(row)->Put(newCol, std::move(cell));
 }
 
-void TRNTableRows::Do_DeleteRows(int index, int count) {
-    for (int i = 0; i < count; ++i) {
-        Delete(index);
-    }
+void TRNTableRows::Do_UnSplitCellVert(int row, int col, int newCol, int oldBestWidth) {
+    TRNTableCellData* old = Cell(row, col);
+    std::unique_ptr<TRNTableCellData> cut = Get(row)->Take(newCol);
+    old->BestWidth = oldBestWidth;
+    old->ColSpan += cut->ColSpan;
 }
 
-void TRNTableRows::Do_DeleteCols(int index, int count) {
-    for (int r = 0; r < Count(); ++r) {
-        for (int i = 0; i < count; ++i) {
-            Get(r)->Delete(index);
+void TRNTableRows::Do_DeleteRows(int index, int count, TRNList<TRNTableRow>* keep) {
+    if (keep) {
+        MovingToUndoList(index, 0, ColCount(), count);
+    }
+    for (int i = 0; i < count; ++i) {
+        std::unique_ptr<TRNTableRow> row = DeleteAsPointer(index);
+        if (keep) {
+            row->Rows = nullptr;
+            keep->Add(std::move(row));
         }
     }
 }
 
-void TRNTableRows::Do_MergeCells(int row, int col, int colSpan, int rowSpan) {
+void TRNTableRows::Do_UnDeleteRows(int index, TRNList<TRNTableRow>& rowList) {
+    const int count = rowList.Count();
+    for (int i = count - 1; i >= 0; --i) {
+        InsertPointer(index, rowList.DeleteAsPointer(i));
+    }
+    MovingFromUndoList(index, 0, ColCount(), count);
+}
+
+void TRNTableRows::Do_DeleteCols(int index, int count, TRNList<TRNTableCellData>* keep) {
+    if (keep) {
+        MovingToUndoList(0, index, count, Count());
+    }
+    for (int r = 0; r < Count(); ++r) {
+        for (int c = index + count - 1; c >= index; --c) {
+            std::unique_ptr<TRNTableCellData> cell(
+                static_cast<TRNTableCellData*>(Get(r)->DeleteAsPointer(c).release()));
+            if (keep) {
+                if (cell) {
+                    Detach(*cell);
+                }
+                keep->Add(std::move(cell));
+            }
+        }
+    }
+}
+
+void TRNTableRows::Do_UnDeleteCols(int index, TRNList<TRNTableCellData>& cellList) {
+    const int perRow = Count() == 0 ? 0 : cellList.Count() / Count();
+    for (int r = 0; r < Count(); ++r) {
+        for (int k = 0; k < perRow; ++k) {
+            std::unique_ptr<TRNTableCellData> cell = cellList.DeleteAsPointer(0);
+            if (cell) {
+                cell->DetachedParent = nullptr;
+            }
+            Get(r)->InsertPointer(index, std::move(cell));
+        }
+    }
+    cellList.Clear();
+    MovingFromUndoList(0, index, perRow, Count());
+}
+
+void TRNTableRows::Do_ClearCells(TRNList<TRNTableCellData>* keep, const TRNIntegerList& rowList,
+                                 const TRNIntegerList& colList) {
+    for (int i = 0; i < rowList.Count(); ++i) {
+        const int r = rowList[i];
+        const int c = colList[i];
+        TRNTableCellData* old = Cell(r, c);
+        if (!keep) {
+            old->Clear();
+            old->AddNL("", 0, 0);
+            continue;
+        }
+        auto cell = NewCell(r);
+        cell->AssignAttributesFrom(*old, true, 1, 1);
+        cell->ColSpan = old->ColSpan;
+        cell->RowSpan = old->RowSpan;
+        std::unique_ptr<TRNTableCellData> taken = Get(r)->Put(c, std::move(cell));
+        Detach(*taken);
+        taken->MovingToUndoList();
+        keep->Add(std::move(taken));
+    }
+}
+
+void TRNTableRows::Do_UnClearCells(TRNList<TRNTableCellData>& cellList,
+                                   const TRNIntegerList& rowList, const TRNIntegerList& colList) {
+    const int count = std::min(rowList.Count(), cellList.Count());
+    for (int i = 0; i < count; ++i) {
+        std::unique_ptr<TRNTableCellData> back = cellList.DeleteAsPointer(0);
+        TRNTableCellData* raw = back.get();
+        Get(rowList[i])->Put(colList[i], std::move(back));
+        raw->DetachedParent = nullptr;
+        raw->MovingFromUndoList();
+    }
+    cellList.Clear();
+}
+
+void TRNTableRows::Do_MergeCells(int row, int col, int colSpan, int rowSpan,
+                                 TRNList<TRNUndoMergeItem>* keep) {
     TRNTableCellData* main = Cell(row, col);
     main->BestWidth = GetBestWidth(row, col, colSpan, rowSpan);
     for (int r = row; r < row + rowSpan; ++r) {
@@ -185,13 +322,59 @@ void TRNTableRows::Do_MergeCells(int row, int col, int colSpan, int rowSpan) {
                 continue;
             }
             std::unique_ptr<TRNTableCellData> cell = Get(r)->Take(c);
-            if (cell && cell->HasData()) {
+            if (!cell) {
+                continue;
+            }
+            int moved = 0;
+            if (cell->HasData()) {
+                moved = cell->ItemCount();
                 main->DrainFrom(cell.get());
+            }
+            if (keep) {
+                Detach(*cell);
+                auto item = std::make_unique<TRNUndoMergeItem>();
+                item->Row = r;
+                item->Col = c;
+                item->ItemCount = moved;
+                item->Cell = std::move(cell);
+                keep->Add(std::move(item));
             }
         }
     }
     main->ColSpan = colSpan;
     main->RowSpan = rowSpan;
+}
+
+void TRNTableRows::Do_UndoMergeCells(int row, int col, int oldColSpan, int oldRowSpan,
+                                     int oldBestWidth, TRNList<TRNUndoMergeItem>& mergeItems) {
+    TRNTableCellData* main = Cell(row, col);
+    main->BestWidth = oldBestWidth;
+    // The items went to the end of the top-left cell in row-major order: they come off its end
+    // the other way round.
+    main->Deselect(nullptr);
+    main->ClearTemporal();
+    for (int i = mergeItems.Count() - 1; i >= 0; --i) {
+        TRNUndoMergeItem& item = *mergeItems.Get(i);
+        TRNItemList& from = main->Items();
+        const size_t first = from.size() - static_cast<size_t>(item.ItemCount);
+        for (size_t k = first; k < from.size(); ++k) {
+            TRNItemSlot& slot = from[k];
+            if (slot.Item->Checkpoint) {
+                main->UnlinkCheckpoint(slot.Item->Checkpoint.get(), true);
+            }
+            main->ForgetItem(slot.Item.get());
+            if (slot.Item->GetSameAsPrev()) {
+                slot.Item->ParaNo = -1;
+            }
+            item.Cell->AddItem(std::move(slot.Text), std::move(slot.Item));
+        }
+        from.erase(from.begin() + static_cast<std::ptrdiff_t>(first), from.end());
+        item.Cell->DetachedParent = nullptr;
+        Get(item.Row)->Put(item.Col, std::move(item.Cell));
+    }
+    mergeItems.Clear();
+    main->ColSpan = oldColSpan;
+    main->RowSpan = oldRowSpan;
 }
 
 void TRNTableRows::SplitRowAcross(int row, int col, int colSpan, int rowSpan, TRNHTMLLength width) {
@@ -242,11 +425,76 @@ void TRNTableRows::Do_UnmergeCell(int row, int col, bool unmergeRows, bool unmer
     }
 }
 
+void TRNTableRows::Do_UndoUnmergeCell(int row, int col, int oldColSpan, int oldRowSpan,
+                                      int oldBestWidth, int oldBestHeight) {
+    // Every other slot of the old area held nothing before the unmerge: what is there now
+    // was made by it.
+    for (int r = row; r < row + oldRowSpan; ++r) {
+        for (int c = col; c < col + oldColSpan; ++c) {
+            if (r != row || c != col) {
+                Get(r)->Take(c);
+            }
+        }
+    }
+    TRNTableCellData* main = Cell(row, col);
+    main->ColSpan = oldColSpan;
+    main->RowSpan = oldRowSpan;
+    main->BestWidth = oldBestWidth;
+    main->BestHeight = oldBestHeight;
+}
+
+void TRNTableRows::MovingToUndoList(int row, int col, int colCount, int rowCount) {
+    for (int r = row; r < row + rowCount; ++r) {
+        for (int c = col; c < col + colCount; ++c) {
+            if (TRNTableCellData* cell = Cell(r, c)) {
+                cell->MovingToUndoList();
+            }
+        }
+    }
+}
+
+void TRNTableRows::MovingFromUndoList(int row, int col, int colCount, int rowCount) {
+    for (int r = row; r < row + rowCount; ++r) {
+        for (int c = col; c < col + colCount; ++c) {
+            if (TRNTableCellData* cell = Cell(r, c)) {
+                cell->List = Get(r);
+                cell->DetachedParent = nullptr;
+                cell->MovingFromUndoList();
+            }
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // High-level operations
 
+TRNTableModifyBracket::TRNTableModifyBracket(TRNTableRows& rows)
+    : data_(dynamic_cast<TRNEditRNData*>(rows.MainRNData)),
+      itemNo_(rows.Table ? rows.Table->GetEditorItemNo() : -1) {
+    if (!data_) {
+        itemNo_ = -1;
+    }
+    if (itemNo_ >= 0) {
+        data_->Do_ItemModifyTerminator(itemNo_, true);
+    }
+}
+
+TRNTableModifyBracket::~TRNTableModifyBracket() {
+    if (itemNo_ < 0) {
+        return;
+    }
+    try {
+        data_->Do_ItemModifyTerminator(itemNo_, false);
+    } catch (const std::exception&) {
+        // Only a list that vanished under the edit refuses the closing record; the edit
+        // itself stands.
+    }
+}
+
 void TRNTableRows::InsertRows(int index, int count, int copyIndex, bool divideHeights) {
     CheckIndex(index >= 0 && index <= Count() && copyIndex >= -1 && copyIndex < Count());
+    TRNTableModifyBracket bracket(*this);
+    const int itemNo = bracket.ItemNo();
     int cols = ColCount();
     std::vector<bool> spread(static_cast<size_t>(cols), false);
     if (index != Count()) {
@@ -263,9 +511,11 @@ void TRNTableRows::InsertRows(int index, int count, int copyIndex, bool divideHe
     if (index <= copyIndex) {
         copyIndex += count;
     }
+    Do_BeforeInsertRows(index, count);
     Do_InsertRows(index, count);
     for (int c = 0; c < cols;) {
         if (spread[static_cast<size_t>(c)]) {
+            Do_BeforeFreeEmptyCells(index, c, 1, count);
             Do_FreeEmptyCells(index, c, 1, count);
             ++c;
             continue;
@@ -276,11 +526,14 @@ void TRNTableRows::InsertRows(int index, int count, int copyIndex, bool divideHe
             continue;
         }
         if (divideHeights) {
-            source->BestHeight =
-                ScaleClamped(source->BestHeight, source->RowSpan, source->RowSpan + count);
+            Table->SetCellProperty(
+                itemNo, "BestHeight",
+                ScaleClamped(source->BestHeight, source->RowSpan, source->RowSpan + count),
+                copyIndex, c, true, false);
         }
         for (int k = 0; k < count; ++k) {
-            Cell(index + k, c)->AssignAttributesFrom(*source, true, 1, source->RowSpan);
+            Table->AssignCellAttributes(itemNo, index + k, c, *source, true, 1, source->RowSpan);
+            Do_BeforeSpreadOverEmptyCells(index + k, c, source->ColSpan);
             Do_SpreadOverEmptyCells(index + k, c, source->ColSpan);
         }
         c += source->ColSpan;
@@ -290,6 +543,8 @@ void TRNTableRows::InsertRows(int index, int count, int copyIndex, bool divideHe
 void TRNTableRows::InsertCols(int index, int count, int copyIndex, bool divideWidths) {
     int cols = ColCount();
     CheckIndex(index >= 0 && index <= cols && copyIndex >= -1 && copyIndex < cols);
+    TRNTableModifyBracket bracket(*this);
+    const int itemNo = bracket.ItemNo();
     std::vector<bool> spread(static_cast<size_t>(Count()), false);
     if (index != cols) {
         for (int r = Count() - 1; r >= 0;) {
@@ -304,6 +559,7 @@ void TRNTableRows::InsertCols(int index, int count, int copyIndex, bool divideWi
     }
     for (int r = 0; r < Count();) {
         if (spread[static_cast<size_t>(r)]) {
+            Do_BeforeInsertEmptyCells(r, index, count, 1);
             Do_InsertEmptyCells(r, index, count, 1);
             ++r;
             continue;
@@ -311,27 +567,38 @@ void TRNTableRows::InsertCols(int index, int count, int copyIndex, bool divideWi
         TRNTableCellData* source = copyIndex >= 0 ? Cell(r, copyIndex) : nullptr;
         if (!source) {
             for (int k = 0; k < count; ++k) {
+                Do_BeforeInsertCell(r, index);
                 Get(r)->InsertCell(index);
             }
             ++r;
             continue;
         }
         if (divideWidths) {
-            source->BestWidth =
-                ScaleClamped(source->BestWidth, source->ColSpan, source->ColSpan + count);
+            Table->SetCellProperty(
+                itemNo, "BestWidth",
+                ScaleClamped(source->BestWidth, source->ColSpan, source->ColSpan + count), r,
+                copyIndex, true, true);
         }
+        // The source moves right with every cell inserted before it.
+        const int span = source->RowSpan;
         for (int k = 0; k < count; ++k) {
-            TRNTableCellData* cell = Get(r)->InsertCell(index);
-            cell->AssignAttributesFrom(*source, true, source->ColSpan, 1);
-            cell->RowSpan = source->RowSpan;
+            Do_BeforeInsertCell(r, index);
+            Get(r)->InsertCell(index);
+            Table->AssignCellAttributes(itemNo, r, index, *source, true, source->ColSpan, 1);
+            Do_SetSpan(r, index, span, false);
         }
-        Do_InsertEmptyCells(r + 1, index, count, source->RowSpan - 1);
-        r += source->RowSpan;
+        if (span > 1) {
+            Do_BeforeInsertEmptyCells(r + 1, index, count, span - 1);
+            Do_InsertEmptyCells(r + 1, index, count, span - 1);
+        }
+        r += span;
     }
 }
 
 void TRNTableRows::DeleteRows(int index, int count, bool decreaseHeight) {
     CheckIndex(index >= 0 && index < Count() && count >= 1 && !(index == 0 && count >= Count()));
+    TRNTableModifyBracket bracket(*this);
+    const int itemNo = bracket.ItemNo();
     count = std::min(count, Count() - index);
     int last = index + count - 1;
     int after = index + count;
@@ -339,6 +606,7 @@ void TRNTableRows::DeleteRows(int index, int count, bool decreaseHeight) {
         int mr = 0, mc = 0;
         TRNTableCellData* cell = GetMainCell(last, c, mr, mc);
         if (mr + cell->RowSpan - 1 > last && mr >= index) {
+            Do_BeforeSplitCellHorz(mr, mc, after, decreaseHeight);
             Do_SplitCellHorz(mr, mc, after, decreaseHeight);
         }
         c = mc - 1;
@@ -349,18 +617,23 @@ void TRNTableRows::DeleteRows(int index, int count, bool decreaseHeight) {
         if (mr < index) {
             int span = mr + cell->RowSpan - 1 > last ? cell->RowSpan - count : index - mr;
             if (decreaseHeight) {
-                cell->BestHeight = ScaleClamped(cell->BestHeight, span, cell->RowSpan);
+                Table->SetCellProperty(itemNo, "BestHeight",
+                                       ScaleClamped(cell->BestHeight, span, cell->RowSpan), mr, mc,
+                                       true, false);
             }
             Do_SetSpan(mr, mc, span, false);
         }
         c = mc - 1;
     }
-    Do_DeleteRows(index, count);
+    TRNUndoDeleteRows* record = Do_BeforeDeleteRows(index, count);
+    Do_DeleteRows(index, count, record ? &record->RowList : nullptr);
 }
 
 void TRNTableRows::DeleteCols(int index, int count, bool decreaseWidth) {
     int cols = ColCount();
     CheckIndex(index >= 0 && index < cols && count > 0 && !(index == 0 && count >= cols));
+    TRNTableModifyBracket bracket(*this);
+    const int itemNo = bracket.ItemNo();
     count = std::min(count, cols - index);
     int last = index + count - 1;
     int after = index + count;
@@ -368,6 +641,7 @@ void TRNTableRows::DeleteCols(int index, int count, bool decreaseWidth) {
         int mr = 0, mc = 0;
         TRNTableCellData* cell = GetMainCell(r, last, mr, mc);
         if (mc + cell->ColSpan - 1 > last && mc >= index) {
+            Do_BeforeSplitCellVert(mr, mc, after, decreaseWidth);
             Do_SplitCellVert(mr, mc, after, decreaseWidth);
         }
         r = mr - 1;
@@ -378,13 +652,16 @@ void TRNTableRows::DeleteCols(int index, int count, bool decreaseWidth) {
         if (mc < index) {
             int span = mc + cell->ColSpan - 1 > last ? cell->ColSpan - count : index - mc;
             if (decreaseWidth) {
-                cell->BestWidth = ScaleClamped(cell->BestWidth, span, cell->ColSpan);
+                Table->SetCellProperty(itemNo, "BestWidth",
+                                       ScaleClamped(cell->BestWidth, span, cell->ColSpan), mr, mc,
+                                       true, true);
             }
             Do_SetSpan(mr, mc, span, true);
         }
         r = mr - 1;
     }
-    Do_DeleteCols(index, count);
+    TRNUndoDeleteCols* record = Do_BeforeDeleteCols(index, count);
+    Do_DeleteCols(index, count, record ? &record->CellList : nullptr);
 }
 
 bool TRNTableRows::IsEmptyCols(int row, int col1, int count1, int rowCount, int col2,
@@ -483,7 +760,9 @@ void TRNTableRows::MergeCells(int topRow, int leftCol, int colSpan, int rowSpan,
         }
         return;
     }
-    Do_MergeCells(topRow, leftCol, cs, rs);
+    TRNTableModifyBracket bracket(*this);
+    TRNUndoMerge* record = Do_BeforeMergeCells(topRow, leftCol, cs, rs);
+    Do_MergeCells(topRow, leftCol, cs, rs, record ? &record->MergeItems : nullptr);
 }
 
 void TRNTableRows::UnmergeCell(int row, int col, bool unmergeRows, bool unmergeCols) {
@@ -492,11 +771,14 @@ void TRNTableRows::UnmergeCell(int row, int col, bool unmergeRows, bool unmergeC
     if (!cell || !((unmergeRows && cell->RowSpan > 1) || (unmergeCols && cell->ColSpan > 1))) {
         return;
     }
+    TRNTableModifyBracket bracket(*this);
+    Do_BeforeUnmergeCell(row, col, unmergeRows, unmergeCols);
     Do_UnmergeCell(row, col, unmergeRows, unmergeCols);
 }
 
 void TRNTableRows::UnmergeCells(int topRow, int leftCol, int colSpan, int rowSpan, bool unmergeRows,
                                 bool unmergeCols) {
+    TRNTableModifyBracket bracket(*this);
     for (int r = topRow + rowSpan - 1; r >= topRow; --r) {
         for (int c = leftCol + colSpan - 1; c >= leftCol; --c) {
             UnmergeCell(r, c, unmergeRows, unmergeCols);

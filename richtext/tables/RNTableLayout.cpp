@@ -636,7 +636,8 @@ int RuleNo(int v, int size, int outer, int inner, const TRNIntegerList& starts, 
     for (int c = 0; c + 1 < starts.Count(); ++c) {
         if (Near(v, starts[c + 1] - inner / 2, inner)) {
             prevStart = starts[c];
-            rulePos = starts[c + 1] + inner / 2;
+            // The middle of the gap: a drag that ends where it started changes nothing.
+            rulePos = starts[c + 1] - inner / 2;
             return c + 1;
         }
     }

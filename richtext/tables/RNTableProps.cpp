@@ -206,9 +206,14 @@ void TRNTableItemInfo::SetCellProperty(int itemNo, const std::string& name, int 
         FlagOff off(InsertedInData);
         if (record) {
             editor->BeginUndoSequence(TRNUndoType::rnutModifyItem);
-            editor->Do_ModifyItemIntProperty(itemNo < 0 ? GetMyItemNo() : itemNo, cell, name, value,
-                                             affectSize, affectWidth,
-                                             MakeUndoProps<TRNUndoModifyItemIntProperty>);
+            auto* record =
+                dynamic_cast<TRNUndoModifyCellIntProperty*>(editor->Do_ModifyItemIntProperty(
+                    itemNo < 0 ? GetMyItemNo() : itemNo, cell, name, value, affectSize, affectWidth,
+                    MakeUndoProps<TRNUndoModifyCellIntProperty>));
+            if (record) {
+                record->Row = row;
+                record->Col = col;
+            }
         } else {
             cell->SetIntProp(name, value);
         }
@@ -226,4 +231,37 @@ void TRNTableItemInfo::SetCellBestHeight(int value, int row, int col) {
 
 void TRNTableItemInfo::SetCellColor(TColor value, int row, int col) {
     SetCellProperty(-1, "Color", value, row, col, false, false);
+}
+
+void TRNTableItemInfo::AssignCellAttributes(int itemNo, int row, int col,
+                                            const TRNTableCellData& source, bool includeSize,
+                                            int widthDivisor, int heightDivisor) {
+    TRNTableCellData* cell = Cells(row, col);
+    if (!cell) {
+        throw ERichNoteError("Invalid row or column index");
+    }
+    auto* editor = dynamic_cast<TRNEditRNData*>(Rows.MainRNData);
+    if (!(InsertedInData && InEditor && editor)) {
+        cell->AssignAttributesFrom(source, includeSize, widthDivisor, heightDivisor);
+        NeedsReformat = true;
+        return;
+    }
+    TRNIntPropList props{{"Color", static_cast<int>(source.Color)}};
+    if (includeSize) {
+        props.emplace_back("BestWidth", source.BestWidth / widthDivisor);
+        props.emplace_back("BestHeight", source.BestHeight / heightDivisor);
+    }
+    {
+        FlagOff off(InsertedInData);
+        editor->BeginUndoSequence(TRNUndoType::rnutModifyItem);
+        auto* record =
+            dynamic_cast<TRNUndoModifyCellIntProperties*>(editor->Do_ModifyItemIntProperties(
+                itemNo < 0 ? GetMyItemNo() : itemNo, cell, props, includeSize, includeSize,
+                MakeUndoProps<TRNUndoModifyCellIntProperties>));
+        if (record) {
+            record->Row = row;
+            record->Col = col;
+        }
+    }
+    NeedsReformat = true;
 }

@@ -28,6 +28,7 @@ int TRNTableRows::SplitCellVertically(int row, int col, int colCount) {
     if (!cell) {
         return 0;
     }
+    TRNTableModifyBracket bracket(*this);
     int n = cell->ColSpan;
     if (n > 1) {
         UnmergeCell(row, col, false, true);
@@ -67,6 +68,7 @@ int TRNTableRows::SplitCellHorizontally(int row, int col, int rowCount) {
     if (!cell) {
         return 0;
     }
+    TRNTableModifyBracket bracket(*this);
     int n = cell->RowSpan;
     if (n > 1) {
         UnmergeCell(row, col, true, false);
@@ -104,6 +106,7 @@ int TRNTableRows::SplitCellHorizontally(int row, int col, int rowCount) {
 int TRNTableRows::SplitCellsVertically(int topRow, int leftCol, int colSpan, int rowSpan,
                                        int colCount) {
     colSpan = std::min(colSpan, ColCount() - leftCol);
+    TRNTableModifyBracket bracket(*this);
     int total = 0;
     for (int c = leftCol + colSpan - 1; c >= leftCol; --c) {
         int inserted = 0;
@@ -131,6 +134,7 @@ int TRNTableRows::SplitCellsVertically(int topRow, int leftCol, int colSpan, int
 int TRNTableRows::SplitCellsHorizontally(int topRow, int leftCol, int colSpan, int rowSpan,
                                          int rowCount) {
     rowSpan = std::min(rowSpan, Count() - topRow);
+    TRNTableModifyBracket bracket(*this);
     int total = 0;
     for (int r = topRow + rowSpan - 1; r >= topRow; --r) {
         int inserted = 0;

@@ -175,6 +175,9 @@ public:
     void ResizeControl(int itemNo, int width, int height, bool reformat);
     void DoResizeControl(int itemNo, int oldWidth, int oldHeight, int newWidth, int newHeight);
     void AdjustControlPlacement(int itemNo);
+    // After formatting: controls whose size no longer fits their draw items (a widget that
+    // sized itself when shown) get their paragraphs formatted again.
+    void Formatted(int firstItemNo, int lastItemNo, bool partial) override;
     void Change() { ChangeEx(true); }
     void ChangeEx(bool clearRedo) { EditHost.DoChange(clearRedo); }
     // The editor keeps hypertext areas only while something needs them.
@@ -264,8 +267,9 @@ private:
     TRNSelRange SelectionRange() const;
     void ConvertWholeItem(int itemNo, int newStyle, bool clearTag);
     bool TextRangeDeletable(int itemNo, int a, int b) const;
-    // Gives the caret's paragraph the current paragraph style.
-    void ApplyCurParaToCaret();
+    // Gives the caret's paragraph the paragraph style `paraNo` (the current one when Delete
+    // or Backspace was pressed), as part of the key's undo step.
+    void ApplyCurParaToCaret(int paraNo);
     void CaretToFirstStopOf(int itemNo);
     // A refused command: a beep, and no empty group left behind.
     bool Refuse();

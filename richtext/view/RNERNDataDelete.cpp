@@ -60,7 +60,7 @@ bool TRNEditRNData::CanDelete() {
            TextRangeDeletable(end, GetOffsBeforeItem(end), endOffs);
 }
 
-void TRNEditRNData::ApplyCurParaToCaret() {
+void TRNEditRNData::ApplyCurParaToCaret(int paraNo) {
     int itemNo = 0;
     int offs = 0;
     GetCaretItem(itemNo, offs);
@@ -74,7 +74,7 @@ void TRNEditRNData::ApplyCurParaToCaret() {
     const int last = GetParaEndItemNo(first);
     bool differs = false;
     for (int i = first; i <= last; ++i) {
-        differs = differs || GetItem(i).ParaNo != CurParaStyleNo;
+        differs = differs || GetItem(i).ParaNo != paraNo;
     }
     if (!differs) {
         return;
@@ -83,7 +83,7 @@ void TRNEditRNData::ApplyCurParaToCaret() {
     int lastDrawItem = 0;
     UndoParaRange(first, last, firstDrawItem, lastDrawItem);
     bool full = false;
-    Do_Para(first, last, full, CurParaStyleNo);
+    Do_Para(first, last, full, paraNo);
     Reformat_(full, true, true, firstDrawItem, lastDrawItem, 0);
     SetCaretAtItem(itemNo, offs);
 }
@@ -232,6 +232,9 @@ bool TRNEditRNData::DeleteSelection_() {
 
 bool TRNEditRNData::OnDeletePress_(bool ctrl, bool fromPrevLine) {
     PrepareForEdit();
+    // Showing the caret on the way makes its item's paragraph style current; the style
+    // that was current at the key press is the one the joined paragraph takes.
+    const int paraNo = CurParaStyleNo;
     if (!HasCaret()) {
         return false;
     }
@@ -288,12 +291,12 @@ bool TRNEditRNData::OnDeletePress_(bool ctrl, bool fromPrevLine) {
             Reformat_(full, true, false, firstDrawItem, lastDrawItem, -1);
             SetCaretAtItem(i, p);
             ChangeCaret(false, false, false, false);
-            ApplyCurParaToCaret();
+            ApplyCurParaToCaret(paraNo);
         } else if (RN_CanConcateItems(i, &item, &GetItem(n), true)) {
             Do_Concate(i);
             FormatParasExact(firstDrawItem, lastDrawItem, -1);
             SetCaretAtItem(i, length + 1);
-            ApplyCurParaToCaret();
+            ApplyCurParaToCaret(paraNo);
         } else {
             if (IsProtected(n, TRNProtectOption::rnprParaStartProtect)) {
                 return Refuse();
@@ -301,7 +304,7 @@ bool TRNEditRNData::OnDeletePress_(bool ctrl, bool fromPrevLine) {
             Do_NewLine(n, true, full, -1);
             Reformat_(full, true, false, firstDrawItem, lastDrawItem, 0);
             SetCaretAtItem(i, p);
-            ApplyCurParaToCaret();
+            ApplyCurParaToCaret(paraNo);
         }
         ChangeCaret(false, true, false, true);
         return true;
@@ -329,6 +332,9 @@ bool TRNEditRNData::OnDeletePress_(bool ctrl, bool fromPrevLine) {
 
 bool TRNEditRNData::OnBackSpacePress_(bool ctrl) {
     PrepareForEdit();
+    // Showing the caret on the way makes its item's paragraph style current; the style
+    // that was current at the key press is the one the joined paragraph takes.
+    const int paraNo = CurParaStyleNo;
     if (!HasCaret()) {
         return false;
     }
@@ -369,7 +375,7 @@ bool TRNEditRNData::OnBackSpacePress_(bool ctrl) {
             Reformat_(full || width == DocMinWidth, true, false, firstDrawItem, lastDrawItem, -1);
             SetCaretAtItem(prev, GetOffsAfterItem(prev));
             ChangeCaret(false, false, false, false);
-            ApplyCurParaToCaret();
+            ApplyCurParaToCaret(paraNo);
         } else if (GetItem(prev).IsText() && ItemLength(prev) == 0) {
             if (IsProtected(prev, TRNProtectOption::rnprDeleteProtect)) {
                 return Refuse();
@@ -386,7 +392,7 @@ bool TRNEditRNData::OnBackSpacePress_(bool ctrl) {
             FormatParasExact(firstDrawItem, lastDrawItem, -1);
             SetCaretAtItem(prev, joint);
             ChangeCaret(false, false, false, false);
-            ApplyCurParaToCaret();
+            ApplyCurParaToCaret(paraNo);
         } else {
             if (IsProtected(i, TRNProtectOption::rnprParaStartProtect)) {
                 return Refuse();
@@ -395,7 +401,7 @@ bool TRNEditRNData::OnBackSpacePress_(bool ctrl) {
             Reformat_(full, true, false, firstDrawItem, lastDrawItem, 0);
             SetCaretAtItem(i, p);
             ChangeCaret(false, false, false, false);
-            ApplyCurParaToCaret();
+            ApplyCurParaToCaret(paraNo);
         }
         ChangeCaret(false, true, false, true);
         return true;

@@ -5,6 +5,8 @@
 #include "richtext/model/RNStyle.h"
 #include "richtext/view/RNERNData.h"
 
+#include <algorithm>
+
 void TRNEditRNData::Reformat(bool fullFormat, bool forceFormat, bool noScroll, int itemNo,
                              bool scroll) {
     TCanvas* canvas = GetCanvas();
@@ -94,6 +96,18 @@ void TRNEditRNData::AdjustControlPlacement(int itemNo) {
         DoResizeControl(itemNo, di.Width - 2, di.Height - 2, control->Width(), control->Height());
     }
     placingControl_ = false;
+}
+
+void TRNEditRNData::Formatted(int firstItemNo, int lastItemNo, bool partial) {
+    TRichNoteRNData::Formatted(firstItemNo, lastItemNo, partial);
+    if (placingControl_) {
+        return;
+    }
+    for (int i = std::max(firstItemNo, 0); i <= lastItemNo && i < ItemCount(); ++i) {
+        if (dynamic_cast<TRNControlItemInfo*>(&GetItem(i))) {
+            AdjustControlPlacement(i);
+        }
+    }
 }
 
 void TRNEditRNData::BuildJumpsCoords() {

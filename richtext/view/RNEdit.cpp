@@ -8,28 +8,15 @@
 #include "richtext/model/RNUni.h"
 
 #include <QApplication>
+#include <QInputMethod>
 
 #include <cstring>
 
 namespace {
 
-void Fill(TMemoryStream& stream, const std::string& bytes) {
-    stream.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
-    stream.Seek(0, TSeekOrigin::soBeginning);
-}
-
 std::unique_ptr<TRichNoteRNData> MakeEditorData(IRichNoteHost& owner) {
     auto& editor = dynamic_cast<TRichNoteEdit&>(owner);
     return std::make_unique<TRNEditRNData>(owner, editor);
-}
-
-std::u16string FromUtf16Le(const std::string& bytes) {
-    std::u16string text(bytes.size() / 2, u'\0');
-    for (size_t i = 0; i < text.size(); ++i) {
-        text[i] = static_cast<char16_t>(static_cast<uint8_t>(bytes[2 * i]) |
-                                        static_cast<uint8_t>(bytes[2 * i + 1]) << 8);
-    }
-    return text;
 }
 
 } // namespace
@@ -39,6 +26,11 @@ TRichNoteEdit::TRichNoteEdit(QWidget* parent) : TRichNote(parent) {
     EditData().OnBeep = [] { QApplication::beep(); };
     Options.Include(TRNOption::rnoAllowSelection);
     setAttribute(Qt::WA_InputMethodEnabled, true);
+    QObject::connect(QGuiApplication::inputMethod(), &QInputMethod::localeChanged, this, [this] {
+        GuardEvent([this] {
+            WMInputLangChange(CharsetOfLocale(QGuiApplication::inputMethod()->locale()));
+        });
+    });
 }
 
 TRichNoteEdit::~TRichNoteEdit() = default;
@@ -103,6 +95,9 @@ void TRichNoteEdit::CurParaStyleChanged() {
 }
 
 int TRichNoteEdit::ConvertStyle(int styleNo, int userData, bool appliedToText) {
+    if (conversion_) {
+        return conversion_(styleNo, appliedToText);
+    }
     if (OnStyleConversion) {
         OnStyleConversion(*this, styleNo, userData, appliedToText);
     }
@@ -177,6 +172,9 @@ bool TRichNoteEdit::Grouped(TRNUndoType undoType, const std::function<bool()>& c
 // Text.
 
 bool TRichNoteEdit::InsertTextW(std::u16string_view text) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertTextW(text);
+    }
     if (!BeforeChange(false)) {
         return true;
     }
@@ -184,6 +182,9 @@ bool TRichNoteEdit::InsertTextW(std::u16string_view text) {
 }
 
 bool TRichNoteEdit::InsertText(std::string_view text) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertText(text);
+    }
     if (!BeforeChange(false)) {
         return true;
     }
@@ -202,18 +203,30 @@ bool TRichNoteEdit::InsertFile(const std::function<bool()>& insert) {
 }
 
 bool TRichNoteEdit::InsertTextFromFile(const std::string& fileName) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertTextFromFile(fileName);
+    }
     return InsertFile([&] { return EditData().InsertTextFromFile(fileName); });
 }
 
 bool TRichNoteEdit::InsertOEMTextFromFile(const std::string& fileName) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertOEMTextFromFile(fileName);
+    }
     return InsertFile([&] { return EditData().InsertOEMTextFromFile(fileName); });
 }
 
 bool TRichNoteEdit::InsertTextFromFileW(const std::string& fileName) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertTextFromFileW(fileName);
+    }
     return InsertFile([&] { return EditData().InsertTextFromFileW(fileName); });
 }
 
 bool TRichNoteEdit::InsertRNFFromFileEd(const std::string& fileName) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertRNFFromFileEd(fileName);
+    }
     return InsertFile([&] {
         TMemoryStream stream;
         stream.LoadFromFile(fileName);
@@ -222,6 +235,9 @@ bool TRichNoteEdit::InsertRNFFromFileEd(const std::string& fileName) {
 }
 
 bool TRichNoteEdit::InsertRTFFromFileEd(const std::string& fileName) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertRTFFromFileEd(fileName);
+    }
     return InsertFile([&] {
         TMemoryStream stream;
         stream.LoadFromFile(fileName);
@@ -230,6 +246,9 @@ bool TRichNoteEdit::InsertRTFFromFileEd(const std::string& fileName) {
 }
 
 bool TRichNoteEdit::InsertRNFFromStreamEd(TStream& stream) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertRNFFromStreamEd(stream);
+    }
     if (!BeforeChange(false)) {
         return true;
     }
@@ -238,6 +257,9 @@ bool TRichNoteEdit::InsertRNFFromStreamEd(TStream& stream) {
 }
 
 bool TRichNoteEdit::InsertRTFFromStreamEd(TStream& stream) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->InsertRTFFromStreamEd(stream);
+    }
     if (!BeforeChange(false)) {
         return true;
     }
@@ -281,116 +303,6 @@ void TRichNoteEdit::Paint() {
     canvas.Pen().SetColor(canvas.Font().Color());
     canvas.MoveTo(r.Left + 1, r.Bottom - 1);
     canvas.LineTo(r.Left + 1 + width, r.Bottom - 1);
-}
-
-// The clipboard.
-
-bool TRichNoteEdit::CanPasteRNF() {
-    return TClipboard::HasFormat(CF_RICHNOTE_MIME);
-}
-
-bool TRichNoteEdit::CanPasteRTF() {
-    return TClipboard::HasFormat(CF_RTF_MIME);
-}
-
-bool TRichNoteEdit::CanPaste() {
-    if (ReadOnly) {
-        return false;
-    }
-    // Only what Paste takes: a picture alone on the clipboard is not offered until pictures
-    // can be pasted.
-    return CanPasteRNF() || CanPasteRTF() || TClipboard::HasFormat("text/plain");
-}
-
-bool TRichNoteEdit::PasteGuarded(const std::function<bool()>& paste) {
-    if (!BeforeChange(false)) {
-        return true;
-    }
-    return Grouped(TRNUndoType::rnutInsert, [this, &paste] {
-        TRNEditRNData& data = EditData();
-        if (data.SelectionExists(false, true)) {
-            data.DeleteSelection_();
-        }
-        return paste();
-    });
-}
-
-bool TRichNoteEdit::PasteTextW() {
-    const std::u16string text = FromUtf16Le(TClipboard::GetUnicodeText());
-    return PasteGuarded([&] { return EditData().InsertTextW_(text); });
-}
-
-bool TRichNoteEdit::PasteText() {
-    // Qt keeps plain text as Unicode: it goes into the current style's code page.
-    return PasteTextW();
-}
-
-bool TRichNoteEdit::PasteRNF() {
-    const std::string block = TClipboard::GetBytes(CF_RICHNOTE_MIME);
-    uint32_t length = 0;
-    if (block.size() < 4) {
-        EditData().Beep();
-        return false;
-    }
-    std::memcpy(&length, block.data(), 4);
-    // A length that claims more than the block holds is refused: nothing past it is read.
-    if (length > block.size() - 4) {
-        EditData().Beep();
-        return false;
-    }
-    return InsertRNFBlock(block.substr(4, length));
-}
-
-bool TRichNoteEdit::InsertRNFBlock(const std::string& bytes) {
-    return PasteGuarded([&] {
-        TMemoryStream stream;
-        Fill(stream, bytes);
-        return EditData().InsertRNFFromStreamEd_(stream);
-    });
-}
-
-bool TRichNoteEdit::PasteRTF() {
-    const std::string bytes = TClipboard::GetBytes(CF_RTF_MIME);
-    return PasteGuarded([&] {
-        TMemoryStream stream;
-        Fill(stream, bytes);
-        return EditData().InsertRTFFromStreamEd_(stream);
-    });
-}
-
-void TRichNoteEdit::Paste() {
-    if (ReadOnly) {
-        EditData().Beep();
-        return;
-    }
-    bool doDefault = true;
-    if (OnPaste) {
-        OnPaste(*this, doDefault);
-    }
-    if (!doDefault) {
-        return;
-    }
-    if (CanPasteRNF()) {
-        PasteRNF();
-    } else if (CanPasteRTF()) {
-        PasteRTF();
-    } else if (TClipboard::HasFormat("text/plain")) {
-        PasteTextW();
-    }
-}
-
-void TRichNoteEdit::DeleteSelection() {
-    if (!BeforeChange(false)) {
-        return;
-    }
-    EditData().DeleteSelection_();
-}
-
-void TRichNoteEdit::CutDef() {
-    if (!CopyDef()) {
-        return;
-    }
-    DeleteSelection();
 }
 
 // Messages and keys.

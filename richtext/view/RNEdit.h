@@ -4,6 +4,7 @@
 // method commits and the clipboard, wraps every change in an undo group and tells its owner
 // through OnChanging and OnChange.
 
+#include "richtext/model/RNItem.h"
 #include "richtext/view/RNERNData.h"
 #include "richtext/view/RichNote.h"
 
@@ -16,6 +17,8 @@ inline constexpr uint32_t WM_RNUNDOFROMINPLACE = WM_USER + 13;
 inline constexpr uint32_t WM_RNREDOFROMINPLACE = WM_USER + 14;
 inline constexpr uint32_t WM_CUT = 0x0300;
 inline constexpr uint32_t WM_PASTE = 0x0302;
+
+class QLocale;
 
 class TRichNoteEdit : public TRichNote, public IRNEditHost {
 public:
@@ -71,6 +74,125 @@ public:
     bool InsertRTFFromFileEd(const std::string& fileName);
     bool InsertRNFFromStreamEd(TStream& stream);
     bool InsertRTFFromStreamEd(TStream& stream);
+    // Items at the caret. BeforeInserting opens the insertion's undo group and removes the
+    // selection into it (false, after a beep, when the document may not change);
+    // AfterInserting closes the group. Each command is one undo step and answers false when
+    // refused, the item then freed.
+    bool BeforeInserting();
+    void AfterInserting(bool inserted);
+    bool InsertItem(const std::string& name, std::unique_ptr<TCustomRNItemInfo> item);
+    // The document owns `graphic` afterwards.
+    bool InsertPicture(const std::string& name, std::unique_ptr<TGraphic> graphic,
+                       TRNVAlign vAlign);
+    bool InsertBullet(int imageIndex, const TImageList* imageList);
+    bool InsertHotspot(int imageIndex, int hotImageIndex, const TImageList* imageList);
+    bool InsertBreak(uint8_t width, TRNBreakStyle style, TColor color);
+    // The control is hidden and put on the editor until formatting places it.
+    bool InsertControl(const std::string& name, std::unique_ptr<IEmbeddedControl> control,
+                       TRNVAlign vAlign);
+    // Starts a new page at the caret's paragraph; the selection is dropped, not deleted.
+    void InsertPageBreak();
+    // The innermost editor: an open cell editor's, or this one.
+    TRichNoteEdit& GetActiveRichNoteEdit();
+
+    // Items by index. Each is one undo step and ends with Change; the ...InfoEd ones raise
+    // ERichNoteError for an item of another kind. A null graphic keeps the picture.
+    void SetBreakInfoEd(int itemNo, uint8_t width, TRNBreakStyle style, TColor color,
+                        const RNTag& tag);
+    // The image list of a bullet or hotspot stays the item's own.
+    void SetBulletInfoEd(int itemNo, const std::string& name, int imageIndex,
+                         const TImageList* imageList, const RNTag& tag);
+    void SetHotspotInfoEd(int itemNo, const std::string& name, int imageIndex, int hotImageIndex,
+                          const TImageList* imageList, const RNTag& tag);
+    void SetPictureInfoEd(int itemNo, const std::string& name, std::unique_ptr<TGraphic> graphic,
+                          TRNVAlign vAlign, const RNTag& tag);
+    void SetControlInfoEd(int itemNo, const std::string& name, TRNVAlign vAlign, const RNTag& tag);
+    void SetItemTextEd(int itemNo, const std::string& text);
+    void SetItemTagEd(int itemNo, const RNTag& tag);
+    void ResizeControl(int itemNo, int width, int height);
+    void AdjustControlPlacement(int itemNo) { EditData().AdjustControlPlacement(itemNo); }
+    void AdjustControlPlacement2(const IEmbeddedControl* control);
+    void SetCheckpointInfoEd(int itemNo, const RNTag& tag, const std::string& name,
+                             bool raiseEvent);
+    void RemoveCheckpointEd(int itemNo);
+    void RemoveCurrentPageBreak();
+    // Bracket a change made to an item directly: `width` carries its minimal width across,
+    // so that the end formats its paragraph, or the document when its width may change.
+    void BeginItemModify(int itemNo, int& width) { EditData().BeginItemModify(itemNo, width); }
+    void EndItemModify(int itemNo, int width) { EditData().EndItemModify(itemNo, width); }
+
+    // The caret's item in this editor's own document (a table while one of its cells is
+    // being edited).
+    int GetCurItemNo() { return EditData().GetCurItemNo(); }
+    int GetOffsetInCurItem() { return EditData().GetOffsetInCurItem(); }
+    // The item at the caret of the innermost editor, and the operations on it.
+    int GetCurItemStyle();
+    TCustomRNItemInfo* GetCurrentItem();
+    // The caret's item when it is a T, looked for in the innermost editor first, with the
+    // editor that holds it.
+    template <class T> bool GetCurrentItemEx(TRichNoteEdit*& editor, T*& item) {
+        if (TRichNoteEdit* cell = InplaceEdit(); cell && cell->GetCurrentItemEx(editor, item)) {
+            return true;
+        }
+        const int itemNo = GetCurItemNo();
+        T* found = itemNo >= 0 ? dynamic_cast<T*>(&EditData().GetItem(itemNo)) : nullptr;
+        if (found) {
+            editor = this;
+            item = found;
+        }
+        return found != nullptr;
+    }
+    RNTag GetCurrentTag();
+    std::string GetCurrentItemText();
+    void GetCurrentTextInfo(std::string& text, RNTag& tag);
+    void GetCurrentBreakInfo(uint8_t& width, TRNBreakStyle& style, TColor& color, RNTag& tag);
+    void GetCurrentBulletInfo(std::string& name, int& imageIndex, const TImageList*& imageList,
+                              RNTag& tag);
+    void GetCurrentHotspotInfo(std::string& name, int& imageIndex, int& hotImageIndex,
+                               const TImageList*& imageList, RNTag& tag);
+    void GetCurrentPictureInfo(std::string& name, TGraphic*& graphic, TRNVAlign& vAlign,
+                               RNTag& tag);
+    void GetCurrentControlInfo(std::string& name, IEmbeddedControl*& control, TRNVAlign& vAlign,
+                               RNTag& tag);
+    void SetCurrentBreakInfo(uint8_t width, TRNBreakStyle style, TColor color, const RNTag& tag);
+    void SetCurrentBulletInfo(const std::string& name, int imageIndex, const TImageList* imageList,
+                              const RNTag& tag);
+    void SetCurrentHotspotInfo(const std::string& name, int imageIndex, int hotImageIndex,
+                               const TImageList* imageList, const RNTag& tag);
+    void SetCurrentPictureInfo(const std::string& name, std::unique_ptr<TGraphic> graphic,
+                               TRNVAlign vAlign, const RNTag& tag);
+    void SetCurrentControlInfo(const std::string& name, TRNVAlign vAlign, const RNTag& tag);
+    void SetCurrentItemText(const std::string& text);
+    void SetCurrentTag(const RNTag& tag);
+    void SetCurrentCheckpointInfo(const RNTag& tag, const std::string& name, bool raiseEvent);
+    TRNCPInfo* GetCurrentCheckpoint();
+    void RemoveCurrentCheckpoint();
+    void ResizeCurrentControl(int width, int height);
+    void BeginCurrentItemModify(int& width);
+    void EndCurrentItemModify(int width);
+
+    // Styles of the selection, or of the caret's paragraph; one undo step each. Without a
+    // selection a text style only becomes the current one.
+    void ApplyParaStyle(int paraNo);
+    // Text style `styleNo` for all text but that of a style-protected style.
+    void ApplyTextStyle(int styleNo);
+    // Each text style becomes what OnStyleConversion answers for `userData`; nothing happens
+    // without a handler.
+    void ApplyStyleConversion(int userData);
+    int GetCurTextStyleNo() { return GetActiveRichNoteEdit().EditData().CurTextStyleNo; }
+    int GetCurParaStyleNo() { return GetActiveRichNoteEdit().EditData().CurParaStyleNo; }
+    // The input method now types in a language of `charset`: with rnoAutoSwitchLang an 8-bit
+    // current text style gives way to its twin in that character set (added when missing).
+    void WMInputLangChange(TFontCharset charset);
+    // The 8-bit character set a locale's language is written in; ANSI_CHARSET for those of
+    // Western Europe and the ones no 8-bit set covers.
+    static TFontCharset CharsetOfLocale(const QLocale& locale);
+    // Selects the next match from the caret on; false when there is none.
+    using TRichNote::SearchText;
+    using TRichNote::SearchTextW;
+    bool SearchText(std::string_view text, TRNESearchOptions options);
+    bool SearchTextW(std::u16string_view text, TRNESearchOptions options);
+
     // The text being composed by the input method, shown at the caret only.
     const std::u16string& Preedit() const { return preedit_; }
 
@@ -82,7 +204,10 @@ public:
     bool PasteRNF();
     bool PasteRTF();
     bool PasteTextW();
+    // 8-bit text in the current style's code page when offered, else Unicode text.
     bool PasteText();
+    // A picture; named after the clipboard's text with `textAsName`.
+    bool PasteBitmap(bool textAsName);
     void CutDef();
     void DeleteSelection();
 
@@ -119,6 +244,18 @@ private:
     bool InsertRNFBlock(const std::string& bytes);
     bool InsertFile(const std::function<bool()>& insert);
     void Replay(bool redo);
+    // The open cell editor when it is an editor itself: commands pass to it.
+    TRichNoteEdit* InplaceEdit() const;
+    // Runs `change` in an undo group of `undoType` (joining one open in group mode), drops
+    // the group when it stayed empty and signals the change; false when the editor refused.
+    bool ItemChange(TRNUndoType undoType, const std::function<void()>& change);
+    // Replaces item `itemNo` by `item`, named `name` and tagged with a copy of `tag`.
+    void ReplaceItemEd(int itemNo, const std::string& name, std::unique_ptr<TCustomRNItemInfo> item,
+                       const RNTag& tag);
 
     std::u16string preedit_;
+    // The conversion in progress: ApplyTextStyle's own, or none for OnStyleConversion.
+    std::function<int(int styleNo, bool appliedToText)> conversion_;
+    // BeforeInserting removed a selection into the insertion's group.
+    bool insertingDeleted_ = false;
 };

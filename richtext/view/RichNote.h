@@ -7,6 +7,7 @@
 // of drag selection.
 
 #include "platform/widgets/EmbeddedWidget.h"
+#include "richtext/model/RNFuncs.h"
 #include "richtext/model/RNHTML.h"
 #include "richtext/model/RNRTFProps.h"
 #include "richtext/view/CRNFData.h"
@@ -18,9 +19,6 @@
 #include <string_view>
 
 class TStream;
-
-enum class TRNSearchOption { rnsroMatchCase, rnsroDown };
-using TRNSearchOptions = TSet<TRNSearchOption>;
 
 class TRichNote;
 using TRichNoteDataClass = std::unique_ptr<TRichNoteRNData> (*)(IRichNoteHost& owner);

@@ -536,11 +536,3 @@ TEST(TreeCommands, LookupsById) {
     SelectNodeById(b.Tree(), 0xA1);
     EXPECT_EQ(b.Tree().Selected(), b.p);
 }
-
-TEST(TreeCommands, ExpandAndCollapseTheWholeTree) {
-    PagesBinder b;
-    b.binder.ExpandTreeExecute();
-    EXPECT_TRUE(b.f->Expanded() && b.g->Expanded());
-    b.binder.CollapseTreeExecute();
-    EXPECT_FALSE(b.f->Expanded() || b.g->Expanded());
-}

@@ -114,7 +114,8 @@ void BuildRandomTree(TTreeNodes& tree, int count, unsigned start) {
         TPageInfo* record = NodeRecord(node);
         record->Content.Stats.State = static_cast<int32_t>(1 + random() % 4);
         record->Content.FetchedText = std::string(random() % 40, 'f');
-        record->Content.PageHtml = std::string(random() % 3000, 'h');
+        // A UTF-16 page holds NUL bytes.
+        record->Content.PageHtml = std::string(random() % 3000, 'h') + std::string("<\0p\0>", 4);
         std::string note(random() % 300, '\0');
         for (char& c : note) {
             c = static_cast<char>(random());
@@ -452,32 +453,6 @@ TEST(TreeFile, FolderDumpHoldsFoldersOnlyAndRebuildsTheFolderTree) {
     TTreeNodes noFolders;
     AddRecord(noFolders, nullptr, NodeKind::WebPage, 1, "p");
     EXPECT_EQ(BinderFolderDump(noFolders), "a#VelmorDump3#1.0");
-}
-
-TEST(TreeFile, TheReaderListsUnfinishedPagesAndRefusalsForItsCaller) {
-    // F(P), Q(R): P is an unfinished page, R cannot stay under the page Q.
-    TTreeNodes written;
-    TTreeNode* f = AddRecord(written, nullptr, NodeKind::Folder, 1, "F");
-    NodeRecord(AddRecord(written, f, NodeKind::WebPage, 2, "P"))->Content.Stats.State = 1;
-    TTreeNode* q = AddRecord(written, nullptr, NodeKind::WebPage, 3, "Q");
-    NodeRecord(q)->Content.Stats.State = 2;
-    AddRecord(written, q, NodeKind::Folder, 4, "R");
-
-    TTreeNodes tree;
-    TreeLoadContext context;
-    context.StorePath = "/s";
-    EXPECT_EQ(LoadTreeDump(tree, TreeFileBytes(written), context), TreeLoadResult::Refused);
-    EXPECT_EQ(TreeShape(tree), "F#1(P#2),Q#3");
-    EXPECT_TRUE(context.Refused);
-    ASSERT_EQ(context.UnfinishedPages.size(), 1u);
-    EXPECT_EQ(context.UnfinishedPages[0].NodeId, 2u);
-    EXPECT_EQ(context.UnfinishedPages[0].LocalPath, "/s");
-
-    // Queued once, however often it is listed.
-    FakeTaskQueue queue;
-    QueueUnfinishedPages(queue, context.UnfinishedPages);
-    QueueUnfinishedPages(queue, context.UnfinishedPages);
-    EXPECT_EQ(queue.Tasks.size(), 1u);
 }
 
 TEST(TreeFile, HostileBlocksEndCleanly) {

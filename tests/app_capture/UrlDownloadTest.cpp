@@ -1,7 +1,5 @@
 #include "app/capture/UrlDownload.h"
 
-#include "platform/net/UrlCache.h"
-
 #include "tests/support/LoopbackServer.h"
 
 #include <gtest/gtest.h>
@@ -82,28 +80,11 @@ TEST(UrlDownload, ContentTypeIsReadWholeWithItsOwnAgent) {
     EXPECT_EQ(agents.size(), 7u);
 }
 
-TEST(UrlDownload, PageGateTakesHtmlTypesAndPagesWithoutType) {
+// The content types are checked through a whole capture; here the edge of the status codes.
+TEST(UrlDownload, ErrorStatusBeginsAt400) {
     HttpResult headers;
-    EXPECT_TRUE(IsHtmlContentType(headers));
-    headers.HasContentType = true;
-    for (const char* type : {"text/html", "Text/HTML; charset=utf-8",
-                             "text/html; charset=iso-8859-1; and-much-more-than-32-bytes"}) {
-        headers.ContentType = type;
-        EXPECT_TRUE(IsHtmlContentType(headers)) << type;
-    }
-    for (const char* type : {"image/png", "text/plain", "",
-                             "application/vnd.openxmlformats-officedocument.presentationml"}) {
-        headers.ContentType = type;
-        EXPECT_FALSE(IsHtmlContentType(headers)) << type;
-    }
     headers.Status = 399;
     EXPECT_TRUE(IsDownloadStatus(headers));
     headers.Status = 400;
     EXPECT_FALSE(IsDownloadStatus(headers));
-}
-
-TEST(UrlDownload, CacheReadsGoThroughTheGivenCache) {
-    NoUrlCache empty;
-    EXPECT_FALSE(ReadUrlFromCache(&empty, "http://h/").has_value());
-    EXPECT_FALSE(ReadUrlFromCache(nullptr, "http://h/").has_value());
 }

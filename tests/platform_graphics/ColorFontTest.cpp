@@ -10,9 +10,6 @@ TEST(Color, SystemColoursComeFromTheFixedClassicScheme) {
     EXPECT_EQ(ColorToRGB(clRed), 0xFFu);
     EXPECT_EQ(ColorToRGB(clNone), 0x1FFFFFFFu);
     EXPECT_EQ(ColorToRGB(SystemColor(200)), 0u);
-    EXPECT_EQ(clBtnFace, static_cast<TColor>(0x8000000F));
-    EXPECT_EQ(GetRValue(0x123456), 0x56);
-    EXPECT_EQ(GetBValue(0x123456), 0x12);
 }
 
 TEST(Color, IdentifiersBothWays) {
@@ -23,14 +20,11 @@ TEST(Color, IdentifiersBothWays) {
     EXPECT_EQ(IdentToColor("clinfobk"), clInfoBk);
     EXPECT_EQ(IdentToColor("CL3DDKSHADOW"), cl3DDkShadow);
     EXPECT_EQ(IdentToColor("clUnknown"), std::nullopt);
-    int named = 0;
     for (int i = 0; i <= 24; ++i) {
         auto ident = ColorToIdent(SystemColor(i));
         ASSERT_TRUE(ident) << i;
         EXPECT_EQ(IdentToColor(*ident), SystemColor(i));
-        ++named;
     }
-    EXPECT_EQ(named, 25);
 }
 
 TEST(Font, SizeHeightAssignAndNotification) {

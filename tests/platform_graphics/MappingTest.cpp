@@ -96,9 +96,6 @@ TEST(Mapping, PhysicalPageDefaultsToTheSurface) {
     TFakeCanvas canvas({640, 480}, 600);
     EXPECT_EQ(canvas.PhysicalOffset(), (TPoint{0, 0}));
     EXPECT_EQ(canvas.PhysicalSize(), (TSize{640, 480}));
-    canvas.SetPhysicalPage({50, 60}, {740, 600});
-    EXPECT_EQ(canvas.PhysicalOffset(), (TPoint{50, 60}));
-    EXPECT_EQ(canvas.PhysicalSize(), (TSize{740, 600}));
 }
 
 } // namespace

@@ -41,6 +41,18 @@ struct Recorder {
     }
 };
 
+// A process that has claimed the channel, and what it received.
+class Primary : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(channel.ClaimOrHandOver("", 2s), InstanceChannel::Claim::Primary);
+        recorder.Attach(channel);
+    }
+    IsolatedShell env;
+    InstanceChannel channel;
+    Recorder recorder;
+};
+
 } // namespace
 
 TEST(InstanceChannel, TwentyStartedTogetherLeaveOneRunning) {
@@ -96,13 +108,7 @@ TEST(InstanceChannel, InstanceThatDiedDoesNotBlockTheNext) {
     EXPECT_TRUE(channel.Listening());
 }
 
-TEST(InstanceChannel, SecondClaimInProcessHandsOverAndFramesArriveInOrder) {
-    IsolatedShell env;
-    InstanceChannel first;
-    ASSERT_EQ(first.ClaimOrHandOver("", 2s), InstanceChannel::Claim::Primary);
-    Recorder recorder;
-    recorder.Attach(first);
-
+TEST_F(Primary, SecondClaimInProcessHandsOverAndFramesArriveInOrder) {
     InstanceChannel second;
     const std::string handover = EncodeMessageFrame({"OnlyOneVelmor", 0}) +
                                  EncodeExecuteFrame("Tarnwick", "System", "[Open(/x.bdf)]");
@@ -118,13 +124,7 @@ TEST(InstanceChannel, SecondClaimInProcessHandsOverAndFramesArriveInOrder) {
                                         "InsertVelmor 10"}));
 }
 
-TEST(InstanceChannel, HostilePeerIsCutOffWithoutHarmingOthers) {
-    IsolatedShell env;
-    InstanceChannel channel;
-    ASSERT_EQ(channel.ClaimOrHandOver("", 2s), InstanceChannel::Claim::Primary);
-    Recorder recorder;
-    recorder.Attach(channel);
-
+TEST_F(Primary, HostilePeerIsCutOffWithoutHarmingOthers) {
     QLocalSocket hostile;
     hostile.connectToServer(QString::fromStdString(InstanceSocketPath(env.Runtime().Str())));
     ASSERT_TRUE(hostile.waitForConnected(2000));
@@ -140,10 +140,7 @@ TEST(InstanceChannel, HostilePeerIsCutOffWithoutHarmingOthers) {
     EXPECT_EQ(recorder.seen.back(), "OnlyOneVelmor 1");
 }
 
-TEST(InstanceChannel, ReceiverThatThrowsDoesNotStopTheChannel) {
-    IsolatedShell env;
-    InstanceChannel channel;
-    ASSERT_EQ(channel.ClaimOrHandOver("", 2s), InstanceChannel::Claim::Primary);
+TEST_F(Primary, ReceiverThatThrowsDoesNotStopTheChannel) {
     std::vector<std::int64_t> seen;
     channel.SetMessageHandler([&](const RegisteredMessage& m) {
         seen.push_back(m.WParam);

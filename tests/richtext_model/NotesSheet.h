@@ -1,14 +1,12 @@
 #pragma once
 
-// The notes editor's style sheet "rns" (12 text and 9 paragraph styles) and a document set up
-// as the notes editor keeps its notes, for the format tests.
+// A document set up as the notes editor keeps its notes, on the editor's own style sheet, for
+// the format tests.
 
+#include "app/ui/NotesStyleSheet.h"
 #include "richtext/model/CRNData.h"
-#include "richtext/model/RNStyle.h"
 
 #include <memory>
-
-void SetUpNotesSheet(TRNStyle& sheet);
 
 class TNotesDocument;
 // A note as the notes editor writes it: styles, Unicode text, checkpoints (the end one too),

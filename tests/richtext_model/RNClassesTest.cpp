@@ -26,17 +26,6 @@ TEST(RNLists, IntegerListFillsAssignsAndRejectsBadIndexes) {
     EXPECT_THROW(list.Get(-1), std::out_of_range);
 }
 
-TEST(RNLists, OwningListFreesOrHandsOver) {
-    TRNList<std::string> list;
-    list.Add(std::make_unique<std::string>("a"));
-    list.Add(std::make_unique<std::string>("b"));
-    std::unique_ptr<std::string> kept = list.DeleteAsPointer(0);
-    EXPECT_EQ(*kept, "a");
-    EXPECT_EQ(*list[0], "b");
-    list.Delete(0);
-    EXPECT_EQ(list.Count(), 0);
-}
-
 TEST(RNTags, CompareAndCopy) {
     struct Case {
         RNTag a, b;

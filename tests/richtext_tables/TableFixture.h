@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -93,4 +95,57 @@ inline void SetTextOf(TRNTableCellData& cell, const std::string& text) {
 inline bool IsFreshCell(const TRNTableCellData& cell) {
     return cell.ItemCount() == 1 && cell.GetItemStyle(0) == 0 && cell.GetItemPara(0) == 0 &&
            cell.GetItemText(0).empty();
+}
+
+// One random structural edit of the grid, small enough to keep it within 12 x 12; answers
+// which kind it was.
+inline int RandomGridEdit(TRNTableRows& rows, std::mt19937& rng) {
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    int nr = rows.Count(), nc = rows.ColCount();
+    int op = pick(9);
+    int r = pick(nr), c = pick(nc);
+    switch (op) {
+    case 0:
+        if (nr < 12) {
+            int index = pick(nr + 1);
+            int copy = pick(3) == 0 ? -1 : std::clamp(index - pick(2), 0, nr - 1);
+            rows.InsertRows(index, 1 + pick(2), copy, pick(2) == 0);
+        }
+        break;
+    case 1:
+        if (nc < 12) {
+            int index = pick(nc + 1);
+            int copy = pick(3) == 0 ? -1 : std::clamp(index - pick(2), 0, nc - 1);
+            rows.InsertCols(index, 1 + pick(2), copy, pick(2) == 0);
+        }
+        break;
+    case 2:
+        if (nr > 1) {
+            rows.DeleteRows(r, 1 + pick(std::min(nr - 1, 3)), pick(2) == 0);
+        }
+        break;
+    case 3:
+        if (nc > 1) {
+            rows.DeleteCols(c, 1 + pick(std::min(nc - 1, 3)), pick(2) == 0);
+        }
+        break;
+    case 4:
+    case 5:
+        rows.MergeCells(r, c, 1 + pick(3), 1 + pick(3), pick(2) == 0);
+        break;
+    case 6:
+        if (nc < 12) {
+            rows.SplitCellsVertically(r, c, 1 + pick(2), 1 + pick(2), 2 + pick(2));
+        }
+        break;
+    case 7:
+        if (nr < 12) {
+            rows.SplitCellsHorizontally(r, c, 1 + pick(2), 1 + pick(2), 2 + pick(2));
+        }
+        break;
+    default:
+        rows.UnmergeCell(r, c, pick(2) == 0, pick(2) == 0);
+        break;
+    }
+    return op;
 }

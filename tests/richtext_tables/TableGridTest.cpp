@@ -2,9 +2,6 @@
 
 #include "richtext/model/RNError.h"
 
-#include <functional>
-#include <random>
-
 namespace {
 
 std::string Texts(const TRNTableCellData& cell) {
@@ -218,61 +215,15 @@ TEST(TableGrid, SplittingACellInsertsGridColumnsAndRemergesTheOtherRows) {
 TEST(TableGrid, RandomEditsKeepTheGridSound) {
     TableDoc d;
     auto t = d.Make(3, 3);
-    TRNTableRows& rows = t->Rows;
     std::mt19937 rng(20261206);
-    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     for (int step = 0; step < 10000; ++step) {
-        int nr = rows.Count(), nc = rows.ColCount();
-        int op = pick(9);
-        int r = pick(nr), c = pick(nc);
+        int op = -1;
         try {
-            switch (op) {
-            case 0:
-                if (nr < 12) {
-                    int index = pick(nr + 1);
-                    int copy = pick(3) == 0 ? -1 : std::clamp(index - pick(2), 0, nr - 1);
-                    rows.InsertRows(index, 1 + pick(2), copy, pick(2) == 0);
-                }
-                break;
-            case 1:
-                if (nc < 12) {
-                    int index = pick(nc + 1);
-                    int copy = pick(3) == 0 ? -1 : std::clamp(index - pick(2), 0, nc - 1);
-                    rows.InsertCols(index, 1 + pick(2), copy, pick(2) == 0);
-                }
-                break;
-            case 2:
-                if (nr > 1) {
-                    rows.DeleteRows(r, 1 + pick(std::min(nr - 1, 3)), pick(2) == 0);
-                }
-                break;
-            case 3:
-                if (nc > 1) {
-                    rows.DeleteCols(c, 1 + pick(std::min(nc - 1, 3)), pick(2) == 0);
-                }
-                break;
-            case 4:
-            case 5:
-                rows.MergeCells(r, c, 1 + pick(3), 1 + pick(3), pick(2) == 0);
-                break;
-            case 6:
-                if (nc < 12) {
-                    rows.SplitCellsVertically(r, c, 1 + pick(2), 1 + pick(2), 2 + pick(2));
-                }
-                break;
-            case 7:
-                if (nr < 12) {
-                    rows.SplitCellsHorizontally(r, c, 1 + pick(2), 1 + pick(2), 2 + pick(2));
-                }
-                break;
-            default:
-                rows.UnmergeCell(r, c, pick(2) == 0, pick(2) == 0);
-                break;
-            }
+            op = RandomGridEdit(t->Rows, rng);
         } catch (const ERichNoteError& e) {
-            ADD_FAILURE() << "step " << step << " op " << op << ": " << e.what();
+            ADD_FAILURE() << "step " << step << ": " << e.what();
         }
-        ASSERT_TRUE(GridIsSound(rows)) << "step " << step << " op " << op;
+        ASSERT_TRUE(GridIsSound(t->Rows)) << "step " << step << " op " << op;
     }
 }
 

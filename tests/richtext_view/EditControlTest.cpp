@@ -1,3 +1,4 @@
+#include "EditForm.h"
 #include "platform/base/Stream.h"
 #include "platform/widgets/Clipboard.h"
 #include "richtext/model/RNStyle.h"
@@ -22,64 +23,6 @@
 
 namespace {
 
-// An editor in a shown, active window, with one paragraph of text and the caret at its end.
-struct EditForm {
-    TRNStyle Sheet;
-    QWidget Window;
-    TRichNoteEdit* Edit = new TRichNoteEdit(&Window);
-    int Changes = 0;
-
-    explicit EditForm(const std::string& text = "xy") {
-        auto* layout = new QVBoxLayout(&Window);
-        layout->addWidget(Edit);
-        Sheet.TextStyles()[0].Size = 12;
-        Edit->SetStyle(&Sheet);
-        Edit->setMinimumSize(300, 120);
-        Edit->OnChange = [this](TRichNoteEdit&) { ++Changes; };
-        Edit->EditData().OnBeep = [this] { ++Beeps; };
-        if (!text.empty()) {
-            Edit->AddNL(text, 0, 0);
-        }
-        Edit->Format();
-        Window.show();
-        QApplication::setActiveWindow(&Window);
-        Edit->setFocus();
-        QApplication::processEvents();
-        Caret(0, static_cast<int>(text.size()) + 1);
-    }
-    int Beeps = 0;
-    TRNEditRNData& D() { return Edit->EditData(); }
-    void Caret(int itemNo, int offs) { D().SetCaretAtItem(itemNo, offs); }
-    std::string Rnf() {
-        TMemoryStream stream;
-        D().SaveRNFToStream(stream, false, clNone, nullptr);
-        return stream.Bytes();
-    }
-    std::string Text() {
-        TMemoryStream stream;
-        D().SaveTextToStream("", stream, 0, false, true, false);
-        return stream.Bytes();
-    }
-    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {}) {
-        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
-        QApplication::sendEvent(Edit, &press);
-        QApplication::processEvents();
-    }
-    void Type(const QString& text) {
-        for (QChar c : text) {
-            Key(Qt::Key_A, Qt::NoModifier, QString(c));
-        }
-    }
-    // What a window shortcut sees first: the override event.
-    bool Claimed(int key, Qt::KeyboardModifiers modifiers) {
-        QKeyEvent over(QEvent::ShortcutOverride, key, modifiers);
-        over.ignore();
-        QApplication::sendEvent(Edit, &over);
-        return over.isAccepted();
-    }
-    int UndoCount() { return D().UndoList().Count(); }
-};
-
 std::string RnfBlock(const std::string& text) {
     TRNStyle sheet;
     sheet.TextStyles()[0].Size = 12;
@@ -92,33 +35,12 @@ std::string RnfBlock(const std::string& text) {
     return stream.Bytes();
 }
 
-void Offer(const std::vector<std::pair<QString, QByteArray>>& formats) {
-    auto* data = new QMimeData;
-    for (const auto& [type, bytes] : formats) {
-        data->setData(type, bytes);
-    }
-    QApplication::clipboard()->setMimeData(data);
-}
-
 QByteArray WithLength(const std::string& rnf, uint32_t length) {
     QByteArray block(4, '\0');
     for (int i = 0; i < 4; ++i) {
         block[i] = static_cast<char>(length >> (8 * i) & 0xFF);
     }
     return block + QByteArray::fromStdString(rnf);
-}
-
-// Runs `edit`, then checks Undo gives the bytes before and Redo the bytes after.
-std::string UndoRedo(EditForm& f, const std::function<void()>& edit) {
-    const std::string before = f.Rnf();
-    edit();
-    const std::string after = f.Rnf();
-    EXPECT_NE(after, before);
-    f.Edit->Undo();
-    EXPECT_EQ(f.Rnf(), before);
-    f.Edit->Redo();
-    EXPECT_EQ(f.Rnf(), after);
-    return after;
 }
 
 } // namespace
@@ -305,23 +227,27 @@ TEST(EditInsert, TextBreaksAndTabs) {
 
 TEST(EditInsert, TextFiles) {
     TempDir dir;
+    using Reader = bool (TRichNoteEdit::*)(const std::string&);
+    const Reader ansi = &TRichNoteEdit::InsertTextFromFile;
+    const Reader wide = &TRichNoteEdit::InsertTextFromFileW;
     struct Case {
         const char* name;
         std::string bytes;
-        bool wide;
+        Reader reader;
         bool ok;
         std::string text;
     };
     const std::vector<Case> cases{
-        {"Ansi", "a\r\nb", false, true, "xa\r\nby"},
+        {"Ansi", "a\r\nb", ansi, true, "xa\r\nby"},
+        {"OemPage437", "\x82\x9C", &TRichNoteEdit::InsertOEMTextFromFile, true, "x\xE9\xA3y"},
         {"LittleEndianMarkSkipped",
          std::string("\xFF\xFE"
                      "a\0",
                      4),
-         true, true, "xay"},
-        {"BigEndianSwapped", std::string("\xFE\xFF\0a", 4), true, true, "xay"},
-        {"NoMarkIsLittleEndian", std::string("a\0", 2), true, true, "xay"},
-        {"OddSize", std::string("a\0b", 3), true, false, "xy"},
+         wide, true, "xay"},
+        {"BigEndianSwapped", std::string("\xFE\xFF\0a", 4), wide, true, "xay"},
+        {"NoMarkIsLittleEndian", std::string("a\0", 2), wide, true, "xay"},
+        {"OddSize", std::string("a\0b", 3), wide, false, "xy"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -329,9 +255,7 @@ TEST(EditInsert, TextFiles) {
         f.Caret(0, 2);
         WriteFileBytes(dir / "in.txt", c.bytes);
         const std::string before = f.Rnf();
-        const std::string path = (dir / "in.txt").string();
-        EXPECT_EQ(c.wide ? f.Edit->InsertTextFromFileW(path) : f.Edit->InsertTextFromFile(path),
-                  c.ok);
+        EXPECT_EQ((f.Edit->*c.reader)((dir / "in.txt").string()), c.ok);
         EXPECT_EQ(f.Text(), c.text);
         if (c.ok) {
             f.Edit->Undo();
@@ -387,4 +311,58 @@ TEST(EditSave, HtmlExportLeavesNoHypertextAreas) {
     EXPECT_TRUE(f.Edit->SaveHTMLToStream(stream, "", "t", "img", {}));
     EXPECT_NE(stream.Bytes().find("xy"), std::string::npos);
     EXPECT_EQ(f.D().Jumps.Count(), 0);
+}
+
+TEST(EditPaste, PicturesAndEightBitText) {
+    QImage image(6, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const QByteArray unicode = QString::fromUtf8("ü wide").toUtf8();
+    struct Case {
+        const char* name;
+        bool unicodeStyle;
+        std::function<void()> offer;
+        std::function<void(TRichNoteEdit&)> paste;
+        std::string items;
+    };
+    const auto ctrlV = [](TRichNoteEdit& e) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
+        QApplication::sendEvent(&e, &press);
+        QApplication::processEvents();
+    };
+    const auto picture = [&image](const QString& text) {
+        return [&image, text] {
+            auto* data = new QMimeData;
+            data->setImageData(image);
+            if (!text.isEmpty()) {
+                data->setText(text);
+            }
+            QApplication::clipboard()->setMimeData(data);
+        };
+    };
+    const auto bothTexts = [&unicode] {
+        Offer({{"text/plain", unicode}, {"text/plain;charset=windows-1252", "\xFC 8-bit"}});
+    };
+    const std::vector<Case> cases{
+        {"Picture", false, picture({}), ctrlV, "|'xy' picture:"},
+        {"PictureNamedByText", false, picture("shot"),
+         [](TRichNoteEdit& e) { EXPECT_TRUE(e.PasteBitmap(true)); }, "|'xy' picture:shot"},
+        {"EightBitIntoAnAnsiStyle", false, bothTexts, ctrlV, "|'xy' '\xFC 8-bit'"},
+        {"UnicodeIntoAUnicodeStyle", true, bothTexts, ctrlV,
+         "|'xy' '" + std::string("\xFC\0 \0w\0i\0d\0e\0", 12) + "'"},
+        {"EightBitAlone", false,
+         [] {
+             Offer({{"text/plain;charset=windows-1252", "\xFC!"}});
+         },
+         ctrlV, "|'xy' '\xFC!'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditForm f;
+        f.D().CurTextStyleNo = c.unicodeStyle ? 1 : 0;
+        f.Sheet.TextStyles()[1].Unicode = true;
+        c.offer();
+        EXPECT_TRUE(f.Edit->CanPaste());
+        UndoRedo(f, [&] { c.paste(*f.Edit); });
+        EXPECT_EQ(Describe(f), c.items);
+    }
 }

@@ -319,6 +319,16 @@ void TNodeViews::TabSheet1Show() {
     }
 }
 
+void TNodeViews::TabSheet3Show() {
+    Enable(ViewCommand::Edit1, true);
+    Enable(ViewCommand::Browse1, false);
+    if (noteRequested_) {
+        currentView_ = static_cast<int>(ViewPage::Notes);
+        noteRequested_ = false;
+    }
+    SetViewCheck(currentView_);
+}
+
 void TNodeViews::TabSheet4Show() {
     Enable(ViewCommand::Edit1, false);
     Enable(ViewCommand::Browse1, false);

@@ -61,6 +61,9 @@ public:
     void TabSheet1Show(); // browse
     void TabSheet2Show(); // summary
     void TabSheet4Show(); // detail
+    // The notes page: the views' part (menus, current view, view mark); the editor's part
+    // is the notes commands'.
+    void TabSheet3Show();
     void TabSheet3MouseDown() { noteRequested_ = true; }
     void TabSheet4MouseDown() { detailRequested_ = true; }
     void ViewSummaryExecute();

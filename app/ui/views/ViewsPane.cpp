@@ -68,9 +68,9 @@ void TViewsPane::BuildPages() {
     cppWebBrowser1_->SetOffline(true);
     addTab(cppWebBrowser1_, "Summary Infomation");
 
-    auto* notes = new QWidget;
-    notes->setObjectName("RichNoteEdit1");
-    addTab(notes, "Edit Notes");
+    tabSheet3_ = new QWidget;
+    tabSheet3_->setObjectName("TabSheet3");
+    addTab(tabSheet3_, "Edit Notes");
 
     auto* browse = new QWidget;
     browse->setObjectName("TabSheet1");
@@ -121,8 +121,10 @@ void TViewsPane::ConnectPages() {
             case ViewPage::Detail:
                 views_->TabSheet4Show();
                 break;
-            default:
-                break; // the notes editor comes later
+            case ViewPage::Notes:
+                views_->TabSheet3Show();
+                emit NotesShown();
+                break;
             }
         });
     });
@@ -240,12 +242,16 @@ void TViewsPane::SetDownloadAnimation(bool running) {
     emit DownloadAnimation(running);
 }
 
-void TViewsPane::LoadNotes(const TPageInfo&) {
-    // The notes editor is not built yet; the record's notes stay as they are.
+void TViewsPane::LoadNotes(const TPageInfo& record) {
+    if (OnLoadNotes) {
+        OnLoadNotes(record);
+    }
 }
 
-void TViewsPane::SaveNotes(TPageInfo&) {
-    // Nothing can have been typed, so the record's note bytes are left untouched.
+void TViewsPane::SaveNotes(TPageInfo& record) {
+    if (OnSaveNotes) {
+        OnSaveNotes(record);
+    }
 }
 
 TSummaryTemplates& TViewsPane::Summaries() {

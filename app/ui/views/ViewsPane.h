@@ -12,6 +12,7 @@
 #include <QTabWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -43,6 +44,10 @@ public:
     TNodeViews& Views() { return *views_; }
     TWebBrowser& WebBrowser() { return *webBrowser_; }
     TWebBrowser& CppWebBrowser1() { return *cppWebBrowser1_; }
+    // The notes page, which the notes editor fills, and what loads and stores a note there.
+    QWidget& TabSheet3() { return *tabSheet3_; }
+    std::function<void(const TPageInfo&)> OnLoadNotes;
+    std::function<void(TPageInfo&)> OnSaveNotes;
     const QComboBox& ComboBox1() const { return *comboBox1_; }
 
     // The summary of a binder file of the binder list; `openNodeCount` is the open binder's.
@@ -71,6 +76,8 @@ public:
 signals:
     // After every refresh and every capture started here: the window's commands follow.
     void Refreshed();
+    // The notes page was shown, after the views' part of it.
+    void NotesShown();
     // The page browser's busy animation starts (true) or stops.
     void DownloadAnimation(bool running);
 
@@ -90,6 +97,7 @@ private:
     TSettings& settings_;
     IViewCommands& commands_;
     IStatusPanels& status_;
+    QWidget* tabSheet3_ = nullptr;          // the notes
     TWebBrowser* cppWebBrowser1_ = nullptr; // the summary
     TWebBrowser* webBrowser_ = nullptr;     // the stored page
     QComboBox* comboBox1_ = nullptr;        // the page browser's address

@@ -1,0 +1,444 @@
+#include "app/ui/NotesCommands.h"
+
+#include "app/binder/PageInfo.h"
+#include "app/ui/NotesStorage.h"
+#include "app/ui/NotesStyleSheet.h"
+#include "app/ui/StatusRules.h"
+#include "app/ui/dialogs/FindDialog.h"
+#include "app/ui/dialogs/PreviewFrm.h"
+#include "platform/base/QtText.h"
+#include "platform/graphics/ImageList.h"
+#include "platform/widgets/Control.h"
+#include "platform/widgets/Cursors.h"
+#include "richtext/view/PtblRN.h"
+#include "richtext/view/RNEdit.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QEvent>
+#include <QFontDatabase>
+#include <QMenu>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+struct TNoteActionEntry {
+    TNoteAction Action;
+    const char* Name;
+    const char* Caption;  // the menu's, or null for the hint's short part
+    const char* Hint;     // "short|long", or null for none
+    const char* Shortcut; // or null
+    int Tag;
+    void (TNotesCommands::*Run)();
+};
+
+constexpr int PrintMarginMM = 20;
+
+constexpr TNoteActionEntry NoteActionEntries[] = {
+    {TNoteAction::RUndo, "RUndo", "&Undo", "Undo|Undo Last Operation", "Ctrl+Z", 0,
+     &TNotesCommands::RUndoExecute},
+    {TNoteAction::RRedo, "RRedo", "&Redo", "Redo|Redo Operation", "Ctrl+Y", 0,
+     &TNotesCommands::RRedoExecute},
+    {TNoteAction::RCut, "RCut", "&Cut", "Cut|Cut ", "Ctrl+X", 0, &TNotesCommands::RCutExecute},
+    {TNoteAction::RCopy, "RCopy", "C&opy", "Copy|Copy", "Ctrl+C", 0, &TNotesCommands::RCopyExecute},
+    {TNoteAction::RPaste, "RPaste", "&Paste", "Paste|Paste", "Ctrl+V", 0,
+     &TNotesCommands::RPasteExecute},
+    {TNoteAction::RDelete, "RDelete", "&Delete", nullptr, "Ctrl+Del", 0,
+     &TNotesCommands::RDeleteExecute},
+    {TNoteAction::RSelectAll, "RSelectAll", "Select &All", nullptr, "Ctrl+A", 0,
+     &TNotesCommands::RSelectAllExecute},
+    {TNoteAction::RFind, "RFind", nullptr, "Find|Find Text in Note", nullptr, 0,
+     &TNotesCommands::RFindExecute},
+    {TNoteAction::RBold, "RBold", nullptr, "Bold|Bold", nullptr, 0, &TNotesCommands::RBoldExecute},
+    {TNoteAction::RItalic, "RItalic", nullptr, "Italic|Italic", nullptr, 0,
+     &TNotesCommands::RItalicExecute},
+    {TNoteAction::RUnderscore, "RUnderscore", nullptr, "UnderScore|UnderScore", nullptr, 0,
+     &TNotesCommands::RUnderscoreExecute},
+    {TNoteAction::Rmiddlescore, "Rmiddlescore", nullptr, "Strikeout|Strikeout", nullptr, 0,
+     &TNotesCommands::RmiddlescoreExecute},
+    {TNoteAction::RFontIncrease, "RFontIncrease", nullptr, "Font Enlarge|Font Size Enlarge",
+     nullptr, 0, &TNotesCommands::RFontIncreaseExecute},
+    {TNoteAction::RFontDecrease, "RFontDecrease", nullptr, "Font Smaller|Decrease Font Size",
+     nullptr, 0, &TNotesCommands::RFontDecreaseExecute},
+    {TNoteAction::RTextColor, "RTextColor", nullptr, "Text Color|Set Text Color", nullptr, 0,
+     &TNotesCommands::RTextColorExecute},
+    {TNoteAction::RTxBgColor, "RTxBgColor", nullptr,
+     "Text Background Color|Set Text Background Color", nullptr, 0,
+     &TNotesCommands::RTxBgColorExecute},
+    {TNoteAction::RAlgnLeft, "RAlgnLeft", nullptr, "Left|Left Align", nullptr, 0,
+     &TNotesCommands::RAlgnLeftExecute},
+    {TNoteAction::RAlignCnt, "RAlignCnt", nullptr, "Center|Center Align", nullptr, 2,
+     &TNotesCommands::RAlignCntExecute},
+    {TNoteAction::RAlignRight, "RAlignRight", nullptr, "Right|Right Align", nullptr, 3,
+     &TNotesCommands::RAlignRightExecute},
+    {TNoteAction::RAlignAdj, "RAlignAdj", nullptr, "AlignAdjust|AlignAdjust", nullptr, 4,
+     &TNotesCommands::RAlignAdjExecute},
+    {TNoteAction::RLeftAdj, "RLeftAdj", nullptr, "Left Adjustment|Left Adjustment", nullptr, 0,
+     &TNotesCommands::RLeftAdjExecute},
+    {TNoteAction::RRightAdj, "RRightAdj", nullptr, "Right Adjustment|Right Adjustment", nullptr, 0,
+     &TNotesCommands::RRightAdjExecute},
+    {TNoteAction::RParagraphBgColor, "RParagraphBgColor", nullptr,
+     "Background Color|Backgroud Color of Paragraph", nullptr, 0,
+     &TNotesCommands::RParagraphBgColorExecute},
+    {TNoteAction::RInsertFile, "RInsertFile", "File", "Insert File |Insert File into Note", nullptr,
+     0, &TNotesCommands::RInsertFileExecute},
+    {TNoteAction::RInsertPic, "RInsertPic", "Picture", "Insert Image|Insert Image Into Note",
+     nullptr, 0, &TNotesCommands::RInsertPicExecute},
+    {TNoteAction::RInsertPageBreak, "RInsertPageBreak", "Page &Break", "PageBreak|Insert Pagebreak",
+     nullptr, 0, &TNotesCommands::RInsertPageBreak},
+    {TNoteAction::RSave, "RSave", "&Save",
+     "Save Document|Save Document(will be autosaved if not saved by user)", nullptr, 0,
+     &TNotesCommands::RSaveExecute},
+    {TNoteAction::RExport, "RExport", nullptr, "Export|Export note content", nullptr, 0,
+     &TNotesCommands::RExportExecute},
+    {TNoteAction::RPrint, "RPrint", nullptr, "Print|Print Note", nullptr, 0,
+     &TNotesCommands::RPrintExecute},
+    {TNoteAction::RPirntPreview, "RPirntPreview", nullptr, "Print Preview|Print Preview", nullptr,
+     0, &TNotesCommands::RPirntPreviewExecute},
+    {TNoteAction::ToolButton56, "ToolButton56", nullptr, "Bullet|Insert Bullet", nullptr, 0,
+     &TNotesCommands::ToolButton56Click},
+};
+
+// The four style buttons and the four alignment buttons are toggles.
+constexpr TNoteAction StyleButtons[] = {TNoteAction::RBold, TNoteAction::RItalic,
+                                        TNoteAction::RUnderscore, TNoteAction::Rmiddlescore};
+constexpr TNoteAction AlignButtons[] = {TNoteAction::RAlgnLeft, TNoteAction::RAlignCnt,
+                                        TNoteAction::RAlignRight, TNoteAction::RAlignAdj};
+// The tool buttons the toggles show as.
+constexpr const char* StyleButtonNames[] = {"ToolButton66", "ToolButton67", "ToolButton69",
+                                            "ToolButton71"};
+constexpr const char* AlignButtonNames[] = {"ToolButton76", "ToolButton77", "ToolButton37",
+                                            "ToolButton38"};
+
+} // namespace
+
+TNotesCommands::TNotesCommands(QWidget& page, INotesHost& host, INotesPrompts& prompts,
+                               const TImageList& images)
+    : host_(host), prompts_(&prompts), images_(images) {
+    SetUpNotesSheet(rns_);
+    BuildActions();
+    BuildMenu();
+    BuildToolBar(page);
+    BuildEditor(page);
+    ConnectEditor();
+    Action(TNoteAction::RSave)->setEnabled(false);
+    RichNoteEdit1Select();
+    UpdateUndoMenu();
+    RichNoteEdit1CurParaStyleChanged();
+}
+
+TNotesCommands::~TNotesCommands() {
+    // The preview form outlives the window: it must not keep the print object.
+    if (preview_ != nullptr) {
+        preview_->rnpp().SetRNPrint(nullptr);
+    }
+    editor_->removeEventFilter(this);
+    editor_->OnChange = nullptr;
+    editor_->OnCurTextStyleChanged = nullptr;
+    editor_->OnCurParaStyleChanged = nullptr;
+    editor_->OnStyleConversion = nullptr;
+    editor_->Handlers = {};
+}
+
+// ---- building ---------------------------------------------------------------------------------
+
+void TNotesCommands::BuildActions() {
+    for (const TNoteActionEntry& entry : NoteActionEntries) {
+        const QString hint = entry.Hint != nullptr ? entry.Hint : "";
+        auto* action =
+            new QAction(entry.Caption != nullptr ? entry.Caption : hint.section('|', 0, 0), this);
+        action->setObjectName(entry.Name);
+        if (entry.Hint != nullptr) {
+            action->setToolTip(hint.section('|', 0, 0));
+            action->setStatusTip(hint.section('|', 1));
+        }
+        if (entry.Shortcut != nullptr) {
+            action->setShortcut(QKeySequence(entry.Shortcut));
+            // Only while the notes page has the focus: elsewhere the keys are the tree's or
+            // the browser's.
+            action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        }
+        action->setData(entry.Tag);
+        actions_[entry.Action] = action;
+        const TNoteAction which = entry.Action;
+        connect(action, &QAction::triggered, this,
+                [this, which] { GuardEvent([this, which] { Execute(which); }); });
+    }
+    for (TNoteAction toggle : StyleButtons) {
+        Action(toggle)->setCheckable(true);
+    }
+    for (TNoteAction toggle : AlignButtons) {
+        Action(toggle)->setCheckable(true);
+    }
+}
+
+void TNotesCommands::BuildMenu() {
+    editMenu_ = std::make_unique<QMenu>("&Edit   ");
+    editMenu_->setObjectName("Edit1");
+    QMenu& menu = *editMenu_;
+    menu.addAction(Action(TNoteAction::RUndo));
+    menu.addAction(Action(TNoteAction::RRedo));
+    menu.addSeparator();
+    for (TNoteAction action :
+         {TNoteAction::RCut, TNoteAction::RCopy, TNoteAction::RPaste, TNoteAction::RSelectAll}) {
+        menu.addAction(Action(action));
+    }
+    menu.addSeparator();
+    menu.addAction(Action(TNoteAction::RSave));
+    menu.addAction(Action(TNoteAction::RDelete));
+    QMenu* insert = menu.addMenu("&Insert");
+    insert->setObjectName("Insert1");
+    insert->addAction(Action(TNoteAction::RInsertPic));
+    insert->addAction(Action(TNoteAction::RInsertFile));
+    menu.addAction(Action(TNoteAction::RInsertPageBreak));
+}
+
+void TNotesCommands::BuildToolBar(QWidget& page) {
+    toolBar_ = new QToolBar(&page);
+    toolBar_->setObjectName("ToolBar2");
+    toolBar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const auto add = [this](std::initializer_list<TNoteAction> actions) {
+        for (TNoteAction action : actions) {
+            toolBar_->addAction(Action(action));
+        }
+        toolBar_->addSeparator();
+    };
+    add({TNoteAction::RSave, TNoteAction::RExport, TNoteAction::RPrint,
+         TNoteAction::RPirntPreview});
+    add({TNoteAction::RUndo, TNoteAction::RRedo, TNoteAction::RCut, TNoteAction::RCopy,
+         TNoteAction::RPaste, TNoteAction::RFind});
+    combH_ = new QComboBox(toolBar_);
+    combH_->setObjectName("combH");
+    combH_->setToolTip("Font");
+    combH_->setStatusTip("Select Font");
+    combH_->addItems(QFontDatabase::families());
+    combH_->setCurrentIndex(-1);
+    toolBar_->addWidget(combH_);
+    add({TNoteAction::RBold, TNoteAction::RItalic, TNoteAction::RUnderscore,
+         TNoteAction::Rmiddlescore, TNoteAction::RFontIncrease, TNoteAction::RFontDecrease,
+         TNoteAction::RTextColor, TNoteAction::RTxBgColor});
+    add({TNoteAction::RAlgnLeft, TNoteAction::RAlignCnt, TNoteAction::RAlignRight,
+         TNoteAction::RAlignAdj, TNoteAction::RLeftAdj, TNoteAction::RRightAdj,
+         TNoteAction::RParagraphBgColor});
+    add({TNoteAction::ToolButton56, TNoteAction::RInsertPic, TNoteAction::RInsertFile,
+         TNoteAction::RInsertPageBreak});
+    for (int i = 0; i < 4; ++i) {
+        toolBar_->widgetForAction(Action(StyleButtons[i]))->setObjectName(StyleButtonNames[i]);
+        toolBar_->widgetForAction(Action(AlignButtons[i]))->setObjectName(AlignButtonNames[i]);
+    }
+    // The shortcuts work wherever the focus is on the page.
+    for (const auto& [which, action] : actions_) {
+        page.addAction(action);
+    }
+    connect(combH_, &QComboBox::activated, this, [this] { GuardEvent([this] { combHClick(); }); });
+}
+
+void TNotesCommands::BuildEditor(QWidget& page) {
+    editor_ = new TRichNoteEdit(&page);
+    editor_->setObjectName("RichNoteEdit1");
+    TRichNoteEdit& e = *editor_;
+    e.SetStyle(&rns_);
+    e.SetCursor(crIBeam);
+    e.SetBorderStyle(TBorderStyle::bsSingle);
+    e.LeftMargin = e.RightMargin = e.TopMargin = e.BottomMargin = 5;
+    e.SetVScrollVisible(true);
+    e.SetHScrollVisible(true);
+    e.Tracking = true;
+    e.SetUndoLimit(-1);
+    e.EditorOptions = {TRNEditorOption::rnoClearTagOnStyleApp, TRNEditorOption::rnoAutoSwitchLang};
+    e.RNFOptions = {TRNFOption::rnfoSavePicturesBody, TRNFOption::rnfoSaveControlsBody,
+                    TRNFOption::rnfoSaveBinary, TRNFOption::rnfoSaveTextStyles,
+                    TRNFOption::rnfoSaveParaStyles};
+    e.RTFOptions = {TRNRTFOption::rnrtfSaveStyleSheet, TRNRTFOption::rnrtfDuplicateUnicode,
+                    TRNRTFOption::rnrtfSaveEMFAsWMF, TRNRTFOption::rnrtfSaveJpegAsJpeg};
+    e.Delimiters = " .;,:(){}\"/\\";
+    auto* layout = new QVBoxLayout(&page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(toolBar_);
+    layout->addWidget(editor_, 1);
+
+    print_ = std::make_unique<TRNPrint>(&page);
+    print_->SetRightMarginMM(PrintMarginMM);
+    print_->SetBottomMarginMM(PrintMarginMM);
+    print_->PreviewCorrection = true;
+}
+
+void TNotesCommands::ConnectEditor() {
+    TRichNoteEdit& e = *editor_;
+    e.OnChange = [this](TRichNoteEdit&) { RichNoteEdit1Change(); };
+    e.OnCurTextStyleChanged = [this](TRichNoteEdit&) { RichNoteEdit1CurTextStyleChanged(); };
+    e.OnCurParaStyleChanged = [this](TRichNoteEdit&) { RichNoteEdit1CurParaStyleChanged(); };
+    e.OnStyleConversion = [this](TRichNoteEdit&, int& styleNo, int userData, bool) {
+        styleNo = ConvertNoteStyle(rns_.TextStyles(), styleNo, userData, operands_);
+    };
+    e.Handlers.OnSelect = [this](IRichNoteHost&) { RichNoteEdit1Select(); };
+    e.Handlers.OnRNMouseDown = [this](IRichNoteHost&, int, uint32_t, int, int, int) {
+        editor_->Format();
+    };
+    e.Handlers.OnRNMouseUp = [this](IRichNoteHost&, int, uint32_t, int, int, int) {
+        ShowCaretPosition();
+    };
+    // Stored bullets name the window's image list.
+    e.Handlers.OnRNFImageListNeeded = [this](IRichNoteHost&, int, const TImageList*& list) {
+        list = &images_;
+    };
+    e.installEventFilter(this);
+}
+
+bool TNotesCommands::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == editor_ && event->type() == QEvent::KeyRelease) {
+        GuardEvent([this] { ShowCaretPosition(); });
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+TFindDialog& TNotesCommands::FindDialog1() {
+    if (findDialog_ == nullptr) {
+        findDialog_ = std::make_unique<TFindDialog>(editor_->window());
+        findDialog_->OnFind = [this] { FindDialog1Find(); };
+    }
+    return *findDialog_;
+}
+
+void TNotesCommands::SetPreviewForm(TfrmPreview* form) {
+    preview_ = form;
+}
+
+// ---- the node's note --------------------------------------------------------------------------
+
+void TNotesCommands::LoadNotes(const TPageInfo& record) {
+    editor_->Clear();
+    editor_->ReadOnly = false;
+    damaged_ = false;
+    const TNoteLoadResult loaded = loadRichContent(*editor_, record.Notes);
+    if (!loaded.Loaded) {
+        // Whatever was read stays visible, but nothing typed may replace the stored note.
+        damaged_ = true;
+        editor_->ReadOnly = true;
+        prompts_->Message("The note cannot be read: " + loaded.Error, "Error",
+                          TNoteMessageIcon::Error);
+    }
+    editor_->Format();
+    RichNoteEdit1Select();
+    UpdateUndoMenu();
+    RichNoteEdit1CurParaStyleChanged();
+    RichNoteEdit1CurTextStyleChanged();
+}
+
+void TNotesCommands::SaveNotes(TPageInfo& record) {
+    if (!damaged_) {
+        saveRichContent(record.Notes, *editor_);
+    }
+}
+
+// ---- commands ---------------------------------------------------------------------------------
+
+void TNotesCommands::Execute(TNoteAction action) {
+    for (const TNoteActionEntry& entry : NoteActionEntries) {
+        if (entry.Action == action) {
+            (this->*entry.Run)();
+            return;
+        }
+    }
+}
+
+void TNotesCommands::RUndoExecute() {
+    editor_->Undo();
+    UpdateUndoMenu();
+}
+
+void TNotesCommands::RRedoExecute() {
+    editor_->Redo();
+    UpdateUndoMenu();
+}
+
+void TNotesCommands::RCutExecute() {
+    editor_->CutDef();
+}
+
+void TNotesCommands::RCopyExecute() {
+    editor_->CopyDef();
+}
+
+void TNotesCommands::RPasteExecute() {
+    editor_->Paste();
+}
+
+void TNotesCommands::RDeleteExecute() {
+    editor_->DeleteSelection();
+}
+
+void TNotesCommands::RSelectAllExecute() {
+    editor_->SelectAll();
+    editor_->setFocus();
+    editor_->Invalidate();
+}
+
+void TNotesCommands::RFindExecute() {
+    FindDialog1().show();
+    FindDialog1().raise();
+}
+
+// ---- editor events ----------------------------------------------------------------------------
+
+void TNotesCommands::RichNoteEdit1Change() {
+    ++changes_;
+    Action(TNoteAction::RSave)->setEnabled(true);
+    noteDirty_ = true;
+    host_.SetBinderDirty();
+    host_.modifysb(NotesStatusPanel, "Modified", -1);
+    UpdateUndoMenu();
+    host_.SetEditedNode(host_.SelectedNode());
+}
+
+void TNotesCommands::RichNoteEdit1Select() {
+    const bool selection = editor_->SelectionExists();
+    for (TNoteAction action : {TNoteAction::RCopy, TNoteAction::RCut, TNoteAction::RDelete}) {
+        Action(action)->setEnabled(selection);
+    }
+    Action(TNoteAction::RPaste)->setEnabled(editor_->CanPaste());
+}
+
+void TNotesCommands::UpdateUndoMenu() {
+    Action(TNoteAction::RUndo)->setEnabled(editor_->UndoAction() != TRNUndoType::rnutNone);
+    Action(TNoteAction::RRedo)->setEnabled(editor_->RedoAction() != TRNUndoType::rnutNone);
+}
+
+void TNotesCommands::RichNoteEdit1CurParaStyleChanged() {
+    const int paraNo = editor_->GetCurParaStyleNo();
+    for (TNoteAction action : AlignButtons) {
+        Action(action)->setChecked(Action(action)->data().toInt() == paraNo);
+    }
+}
+
+void TNotesCommands::RichNoteEdit1CurTextStyleChanged() {
+    if (!host_.NotesPageActive()) {
+        return;
+    }
+    const TFontInfo& style = rns_.TextStyles()[editor_->GetCurTextStyleNo()];
+    {
+        // Showing the font at the caret applies nothing: only the user's choice does.
+        const QSignalBlocker blocker(combH_);
+        combH_->setCurrentIndex(combH_->findText(ToQ(style.FontName)));
+    }
+    const TFontStyle styles[] = {TFontStyle::fsBold, TFontStyle::fsItalic, TFontStyle::fsUnderline,
+                                 TFontStyle::fsStrikeOut};
+    for (int i = 0; i < 4; ++i) {
+        Action(StyleButtons[i])->setChecked(style.Style.Contains(styles[i]));
+    }
+}
+
+void TNotesCommands::ShowCaretPosition() {
+    TRNEditRNData& data = editor_->EditData();
+    host_.modifysb(StatusPanel,
+                   CaretPositionText(data.GetCurItemNo() + 1, data.GetOffsetInCurItem()), -1);
+}
+
+void TNotesCommands::TabSheet3Show() {
+    editor_->Format();
+    UpdateUndoMenu();
+    RichNoteEdit1CurParaStyleChanged();
+    RichNoteEdit1CurTextStyleChanged();
+}

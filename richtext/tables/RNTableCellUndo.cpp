@@ -1,0 +1,134 @@
+#include "richtext/tables/RNTableCellUndo.h"
+
+#include "richtext/tables/RNTableInplace.h"
+
+namespace {
+
+TRNTableItemInfo* TableAt(IRNUndoTarget& target, int itemNo) {
+    TCustomRNData& doc = target.UndoData();
+    if (itemNo < 0 || itemNo >= doc.ItemCount()) {
+        return nullptr;
+    }
+    return dynamic_cast<TRNTableItemInfo*>(&doc.GetItem(itemNo));
+}
+
+// Moves the first `count` groups of `from` to the end of `to`, in order.
+void MoveGroups(TRNUndoList& from, TRNUndoList& to, int count) {
+    for (int i = 0; i < count && from.Count() > 0; ++i) {
+        to.Groups.Add(from.Groups.DeleteAsPointer(0));
+    }
+}
+
+// A hidden editor on the control that shows the table, with its style sheet and options: the
+// cells' groups are replayed there one cell at a time.
+std::unique_ptr<TRichNoteEdit> TemporalEditor(TCustomRNData& doc) {
+    auto* data = dynamic_cast<TRichNoteRNData*>(&doc);
+    auto* viewer = data ? dynamic_cast<TRichNote*>(&data->RichNote) : nullptr;
+    if (!viewer) {
+        return nullptr;
+    }
+    auto editor = std::make_unique<TRichNoteEdit>(viewer);
+    editor->hide();
+    editor->Options = viewer->Options;
+    editor->RNFOptions = viewer->RNFOptions;
+    editor->RTFOptions = viewer->RTFOptions;
+    editor->SetStyle(viewer->Style());
+    editor->SetUndoLimit(-1);
+    return editor;
+}
+
+} // namespace
+
+void TRNUndoCellModify::Undo(IRNUndoTarget& target) {
+    TRNTableItemInfo* table = TableAt(target, ItemNo);
+    if (!table) {
+        return;
+    }
+    int row = -1, col = -1;
+    table->GetEditedCell(row, col);
+    if (row != Row || col != Col) {
+        table->CreateInplace(ItemNo, Row, Col, false, false);
+    }
+    TRNTableInplaceEdit* editor = table->InplaceEditor;
+    if (!editor) {
+        return;
+    }
+    TRNEditRNData& cell = editor->EditData();
+    TRNUndoList& list = IsRedo ? cell.RedoList() : cell.UndoList();
+    UndoList.ChangeRNData(&cell, true);
+    MoveGroups(UndoList, list, UndoList.Count());
+    cell.SetCaretAtItem(CaretItemNo, CaretOffs);
+    // The editor replays the step once this replay is over.
+    editor->PostMessage(IsRedo ? WM_RNINPLACEREDO : WM_RNINPLACEUNDO, 0, 0);
+}
+
+bool TRNUndoMultiCellsModify::RequiresFullReformat1(IRNUndoTarget& target) {
+    MinWidthBefore = target.MinItemWidth(ItemNo);
+    return MinWidthBefore >= target.RecordedDocMinWidth();
+}
+
+bool TRNUndoMultiCellsModify::RequiresFullReformat2(IRNUndoTarget& target) {
+    const int width = target.MinItemWidth(ItemNo);
+    return width != MinWidthBefore && width > target.RecordedDocMinWidth();
+}
+
+void TRNUndoMultiCellsModify::Undo(IRNUndoTarget& target) {
+    TRNTableItemInfo* table = TableAt(target, ItemNo);
+    if (!table) {
+        return;
+    }
+    TCustomRNData& doc = target.UndoData();
+    TRNUndoMultiCellsModify* opposite = nullptr;
+    auto* main = dynamic_cast<TRNEditRNData*>(&doc);
+    if (TRNUndoList* filling = main ? main->GetUndoList() : nullptr; filling && filling->Count()) {
+        auto record = std::make_unique<TRNUndoMultiCellsModify>(ItemNo);
+        record->IsRedo = !IsRedo;
+        opposite = record.get();
+        filling->AddInfo(std::move(record));
+    }
+    std::unique_ptr<TRichNoteEdit> editor = TemporalEditor(doc);
+    while (editor && RowList.Count() > 0 && UndoList.Count() > 0) {
+        TRNTableCellData* cell = table->Cells(RowList[0], ColList[0]);
+        TRNEditRNData& temp = editor->EditData();
+        if (cell) {
+            temp.Clear();
+            temp.DrainFrom(cell);
+            temp.Inserted(&temp, false);
+            temp.Format();
+            temp.SelectAll();
+            // A redo step replays through the redo list, so that what it records goes to
+            // the undo list and becomes the opposite step.
+            TRNUndoList& replayed = IsRedo ? temp.RedoList() : temp.UndoList();
+            TRNUndoList& recorded = IsRedo ? temp.UndoList() : temp.RedoList();
+            MoveGroups(UndoList, replayed, CountList[0]);
+            replayed.ChangeRNData(&temp, true);
+            while (replayed.Count() > 0) {
+                if (IsRedo) {
+                    replayed.Redo(temp);
+                } else {
+                    replayed.Undo(temp);
+                }
+            }
+            if (opposite) {
+                opposite->RowList.Add(RowList[0]);
+                opposite->ColList.Add(ColList[0]);
+                opposite->CountList.Add(recorded.Count());
+                MoveGroups(recorded, opposite->UndoList, recorded.Count());
+            }
+            recorded.Clear();
+            cell->DrainFrom(&temp);
+            cell->Inserted(cell, false);
+        } else {
+            // A cell that is no longer there takes its groups with it.
+            TRNUndoList dropped;
+            MoveGroups(UndoList, dropped, CountList[0]);
+        }
+        RowList.Delete(0);
+        ColList.Delete(0);
+        CountList.Delete(0);
+    }
+    if (opposite) {
+        opposite->UndoList.ChangeRNData(&doc, true);
+    }
+    table->NeedsReformat = true;
+}

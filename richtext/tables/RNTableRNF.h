@@ -1,0 +1,67 @@
+#pragma once
+
+// The two small components that give a table's component stream its shape: the wrapper
+// "TRNTableSW", whose published object `T` is the table and whose defined property "C" is the
+// grid, and "TD", whose published object `C` is one cell. Neither owns what it points at.
+
+#include "richtext/tables/RNTable.h"
+
+#include <memory>
+#include <string>
+
+class TReader;
+class TWriter;
+
+// As much of a component as the stream needs: a name and an owner.
+class TComponent {
+public:
+    explicit TComponent(TComponent* owner) : Owner(owner) {}
+    virtual ~TComponent() = default;
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+
+    virtual const char* ClassName() const = 0;
+    // Header, properties, the end of the properties and an empty child list.
+    void WriteComponent(TWriter& writer);
+    // Reads a component written as above into this one; its children are skipped.
+    void ReadComponent(TReader& reader);
+
+    std::string Name;
+    TComponent* Owner;
+
+protected:
+    // Published properties first, then defined ones.
+    virtual void WriteProperties(TWriter& writer) = 0;
+    // Reads the value of the named property; false for a property this component lacks.
+    virtual bool ReadProperty(TReader& reader, const std::string& name) = 0;
+};
+
+class TD : public TComponent {
+public:
+    using TComponent::TComponent;
+    const char* ClassName() const override { return "TD"; }
+
+    TRNTableCellData* C = nullptr;
+
+protected:
+    void WriteProperties(TWriter& writer) override;
+    bool ReadProperty(TReader& reader, const std::string& name) override;
+};
+
+class TRNTableSW : public TComponent {
+public:
+    explicit TRNTableSW(TComponent* owner);
+    ~TRNTableSW() override;
+    const char* ClassName() const override { return "TRNTableSW"; }
+
+    TRNTableItemInfo* T = nullptr;
+    // The cell wrapper the grid's writer and reader point at each cell in turn.
+    TD& CellWrapper() { return *td_; }
+
+protected:
+    void WriteProperties(TWriter& writer) override;
+    bool ReadProperty(TReader& reader, const std::string& name) override;
+
+private:
+    std::unique_ptr<TD> td_;
+};

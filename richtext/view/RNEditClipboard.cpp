@@ -1,0 +1,202 @@
+// The clipboard: what Paste takes, in the order notes, RTF, text and pictures, each paste one
+// undo step that replaces the selection.
+
+#include "platform/base/CodePage.h"
+#include "platform/base/Stream.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/widgets/Clipboard.h"
+#include "richtext/model/RNStyle.h"
+#include "richtext/view/RNEdit.h"
+
+#include <QImage>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+void Fill(TMemoryStream& stream, const std::string& bytes) {
+    stream.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
+    stream.Seek(0, TSeekOrigin::soBeginning);
+}
+
+std::u16string FromUtf16Le(const std::string& bytes) {
+    std::u16string text(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < text.size(); ++i) {
+        text[i] = static_cast<char16_t>(static_cast<uint8_t>(bytes[2 * i]) |
+                                        static_cast<uint8_t>(bytes[2 * i + 1]) << 8);
+    }
+    return text;
+}
+
+// Pictures of any kind on the clipboard: Qt offers each as an image under this name.
+constexpr const char* ImageFormat = "application/x-qt-image";
+constexpr const char* UnicodeTextFormat = "text/plain";
+
+// 8-bit text is text offered in the current text style's own code page; it goes into the
+// document as it is, where Unicode text would be converted.
+std::string AnsiTextFormat(TRNEditRNData& data) {
+    unsigned page = data.GetStyleCodePage(data.CurTextStyleNo);
+    if (page == CP_ACP) {
+        page = SystemAnsiCodePage();
+    }
+    return "text/plain;charset=windows-" + std::to_string(page);
+}
+
+bool CurrentStyleIsUnicode(TRNEditRNData& data) {
+    const TRNStyle* sheet = data.GetRNStyle();
+    const int style = data.CurTextStyleNo;
+    return sheet && style >= 0 && style < sheet->TextStyles().Count() &&
+           sheet->TextStyles()[style].Unicode;
+}
+
+} // namespace
+
+bool TRichNoteEdit::CanPasteRNF() {
+    return TClipboard::HasFormat(CF_RICHNOTE_MIME);
+}
+
+bool TRichNoteEdit::CanPasteRTF() {
+    return TClipboard::HasFormat(CF_RTF_MIME);
+}
+
+bool TRichNoteEdit::CanPaste() {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        return cell->CanPaste();
+    }
+    if (ReadOnly) {
+        return false;
+    }
+    return CanPasteRNF() || CanPasteRTF() || TClipboard::HasFormat(UnicodeTextFormat) ||
+           TClipboard::HasFormat(AnsiTextFormat(EditData())) || TClipboard::HasFormat(ImageFormat);
+}
+
+bool TRichNoteEdit::PasteGuarded(const std::function<bool()>& paste) {
+    if (!BeforeChange(false)) {
+        return true;
+    }
+    return Grouped(TRNUndoType::rnutInsert, [this, &paste] {
+        TRNEditRNData& data = EditData();
+        if (data.SelectionExists(false, true)) {
+            data.DeleteSelection_();
+        }
+        return paste();
+    });
+}
+
+bool TRichNoteEdit::PasteTextW() {
+    const std::u16string text = FromUtf16Le(TClipboard::GetUnicodeText());
+    return PasteGuarded([&] { return EditData().InsertTextW_(text); });
+}
+
+bool TRichNoteEdit::PasteText() {
+    const std::string format = AnsiTextFormat(EditData());
+    if (!TClipboard::HasFormat(format)) {
+        // Unicode text only: it goes into the current style's code page.
+        return PasteTextW();
+    }
+    std::string text = TClipboard::GetBytes(format);
+    text.resize(std::min(text.size(), text.find('\0')));
+    return PasteGuarded([&] { return EditData().InsertText_(text); });
+}
+
+bool TRichNoteEdit::PasteBitmap(bool textAsName) {
+    const QImage image = TClipboard::GetImage();
+    if (image.isNull()) {
+        return false;
+    }
+    std::string name;
+    if (textAsName && TClipboard::HasFormat(UnicodeTextFormat)) {
+        name = Utf16ToMultiByte(FromUtf16Le(TClipboard::GetUnicodeText()), CP_ACP);
+    }
+    return InsertPicture(name, std::make_unique<TBitmap>(image), TRNVAlign::rnvaBaseline);
+}
+
+bool TRichNoteEdit::PasteRNF() {
+    const std::string block = TClipboard::GetBytes(CF_RICHNOTE_MIME);
+    uint32_t length = 0;
+    if (block.size() < 4) {
+        EditData().Beep();
+        return false;
+    }
+    std::memcpy(&length, block.data(), 4);
+    // A length that claims more than the block holds is refused: nothing past it is read.
+    if (length > block.size() - 4) {
+        EditData().Beep();
+        return false;
+    }
+    return InsertRNFBlock(block.substr(4, length));
+}
+
+bool TRichNoteEdit::InsertRNFBlock(const std::string& bytes) {
+    return PasteGuarded([&] {
+        TMemoryStream stream;
+        Fill(stream, bytes);
+        return EditData().InsertRNFFromStreamEd_(stream);
+    });
+}
+
+bool TRichNoteEdit::PasteRTF() {
+    const std::string bytes = TClipboard::GetBytes(CF_RTF_MIME);
+    return PasteGuarded([&] {
+        TMemoryStream stream;
+        Fill(stream, bytes);
+        return EditData().InsertRTFFromStreamEd_(stream);
+    });
+}
+
+void TRichNoteEdit::Paste() {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        cell->Paste();
+        return;
+    }
+    if (ReadOnly) {
+        EditData().Beep();
+        return;
+    }
+    bool doDefault = true;
+    if (OnPaste) {
+        OnPaste(*this, doDefault);
+    }
+    if (!doDefault) {
+        return;
+    }
+    const bool ansiText = TClipboard::HasFormat(AnsiTextFormat(EditData()));
+    if (CanPasteRNF()) {
+        PasteRNF();
+    } else if (CanPasteRTF()) {
+        PasteRTF();
+    } else if (TClipboard::HasFormat(UnicodeTextFormat)) {
+        if (ansiText && !CurrentStyleIsUnicode(EditData())) {
+            PasteText();
+        } else {
+            PasteTextW();
+        }
+    } else if (ansiText) {
+        PasteText();
+    } else if (TClipboard::HasFormat(ImageFormat)) {
+        PasteBitmap(false);
+    }
+}
+
+void TRichNoteEdit::DeleteSelection() {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        cell->DeleteSelection();
+        return;
+    }
+    if (!BeforeChange(false)) {
+        return;
+    }
+    EditData().DeleteSelection_();
+}
+
+void TRichNoteEdit::CutDef() {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        cell->CutDef();
+        return;
+    }
+    if (!CopyDef()) {
+        return;
+    }
+    DeleteSelection();
+}

@@ -1,0 +1,404 @@
+// The notes commands on an editor without the main window: style conversions and paragraph
+// styles on the sheet rns, the note kept in a record, and the files read and written.
+#include "app/binder/PageInfo.h"
+#include "app/ui/NotesStorage.h"
+#include "app/ui/NotesStyleSheet.h"
+#include "app/ui/NotesStyles.h"
+#include "app/ui/dialogs/FindDialog.h"
+#include "platform/graphics/Bitmap.h"
+
+#include "tests/app_ui/NotesRig.h"
+#include "tests/support/Permissions.h"
+#include "tests/support/TempDir.h"
+
+#include <QComboBox>
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using S = TFontStyle;
+
+TEST(NotesStyles, EachConversionCodeFindsOrAddsTheStyleItNames) {
+    struct Case {
+        int code;
+        int from;
+        bool added;
+        std::function<bool(const TFontInfo&)> wanted;
+    };
+    const TConversionOperands operands{7, clRed, "Courier New"};
+    const Case cases[] = {
+        {ncBoldOn, 0, true, [](const TFontInfo& f) { return f.Style == TFontStyles{S::fsBold}; }},
+        {ncBoldOff, 1, true, [](const TFontInfo& f) { return f.Style == TFontStyles{}; }},
+        {ncItalicOn, 0, true, [](const TFontInfo& f) { return f.Style.Contains(S::fsItalic); }},
+        {ncItalicOff, 3, true, [](const TFontInfo& f) { return f.Style == TFontStyles{}; }},
+        {ncUnderlineOn, 0, true,
+         [](const TFontInfo& f) { return f.Style.Contains(S::fsUnderline); }},
+        {ncUnderlineOff, 4, true, [](const TFontInfo& f) { return f.Style == TFontStyles{}; }},
+        {ncStrikeOutOn, 0, true,
+         [](const TFontInfo& f) { return f.Style.Contains(S::fsStrikeOut); }},
+        {ncFontName, 0, true, [](const TFontInfo& f) { return f.FontName == "Courier New"; }},
+        {ncFontSize, 0, true, [](const TFontInfo& f) { return f.Size == 7; }},
+        {ncTextColor, 0, true, [](const TFontInfo& f) { return f.Color == clRed; }},
+        {ncBackColor, 0, true, [](const TFontInfo& f) { return f.BackColor == clRed; }},
+        // Already so: the style itself.
+        {ncBoldOn, 1, false, [](const TFontInfo& f) { return f.StyleName == "Heading"; }},
+        {ncStrikeOutOff, 0, false, [](const TFontInfo& f) { return f.StyleName == "Normal"; }},
+        {5, 2, false, [](const TFontInfo& f) { return f.StyleName == "Subheading"; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        TRNStyle sheet;
+        SetUpNotesSheet(sheet);
+        TFontInfos& styles = sheet.TextStyles();
+        const int result = ConvertNoteStyle(styles, c.from, c.code, operands);
+        EXPECT_EQ(styles.Count(), c.added ? 13 : 12);
+        EXPECT_EQ(result, c.added ? 12 : c.from);
+        EXPECT_TRUE(c.wanted(styles[result]));
+        // Asked again, the style is found.
+        EXPECT_EQ(ConvertNoteStyle(styles, c.from, c.code, operands), result);
+        EXPECT_EQ(styles.Count(), c.added ? 13 : 12);
+    }
+}
+
+TEST(NotesCommands, FontStyleButtonsToggleAndReuseWhatTheyAdded) {
+    struct Case {
+        TNoteAction action;
+        TFontStyle style;
+    };
+    for (const Case c :
+         {Case{TNoteAction::RBold, S::fsBold}, Case{TNoteAction::RItalic, S::fsItalic},
+          Case{TNoteAction::RUnderscore, S::fsUnderline},
+          Case{TNoteAction::Rmiddlescore, S::fsStrikeOut}}) {
+        SCOPED_TRACE(static_cast<int>(c.action));
+        NotesRig rig;
+        rig.Fill({{"first", 0, 0}, {"second", 0, 0}});
+        rig.SelectItem(0);
+        rig.Notes->Execute(c.action);
+        EXPECT_TRUE(rig.ItemStyle(0).Style.Contains(c.style));
+        EXPECT_EQ(rig.Styles(), 13);
+        // One Undo takes the whole change back (the style stays on the sheet).
+        rig.E().Undo();
+        EXPECT_EQ(rig.D().GetItemStyle(0), 0);
+        EXPECT_EQ(rig.D().UndoList().Count(), 0);
+        rig.E().Redo();
+        rig.SelectItem(1);
+        rig.Notes->Execute(c.action);
+        EXPECT_EQ(rig.Styles(), 13);
+        EXPECT_EQ(rig.D().GetItemStyle(1), rig.D().GetItemStyle(0));
+        // On text that has it, the button takes it off again.
+        rig.SelectItem(1);
+        rig.Notes->Execute(c.action);
+        EXPECT_EQ(rig.D().GetItemStyle(1), 0);
+        EXPECT_EQ(rig.Styles(), 13);
+    }
+}
+
+TEST(NotesCommands, FontSizeStepsByOneAndStopsAtOne) {
+    struct Case {
+        TNoteAction action;
+        int size, expected;
+    };
+    for (const Case c :
+         {Case{TNoteAction::RFontIncrease, 10, 11}, Case{TNoteAction::RFontDecrease, 10, 9},
+          Case{TNoteAction::RFontDecrease, 1, 1}}) {
+        SCOPED_TRACE(c.size);
+        NotesRig rig;
+        TFontInfo& start = rig.Sheet().TextStyles().Add();
+        start.Assign(rig.Sheet().TextStyles()[0]);
+        start.Size = c.size;
+        rig.Fill({{"word", 12, 0}});
+        rig.SelectItem(0);
+        rig.Notes->Execute(c.action);
+        EXPECT_EQ(rig.ItemStyle(0).Size, c.expected);
+        EXPECT_EQ(rig.Styles(), c.size == c.expected ? 13 : 14);
+    }
+}
+
+TEST(NotesCommands, ColoursAndFontsApplyOnlyWhatTheUserChose) {
+    struct Case {
+        TNoteAction action;
+        std::optional<TColor> chosen;
+        std::function<bool(NotesRig&)> applied;
+    };
+    const Case cases[] = {
+        {TNoteAction::RTextColor, clRed, [](NotesRig& r) { return r.ItemStyle(0).Color == clRed; }},
+        {TNoteAction::RTxBgColor, clRed,
+         [](NotesRig& r) { return r.ItemStyle(0).BackColor == clRed; }},
+        {TNoteAction::RParagraphBgColor, clRed,
+         [](NotesRig& r) {
+             return r.Sheet().ParaStyles()[r.D().GetItemPara(0)].Background.Color == clRed;
+         }},
+        {TNoteAction::RTextColor, std::nullopt, nullptr},
+        {TNoteAction::RTxBgColor, std::nullopt, nullptr},
+        {TNoteAction::RParagraphBgColor, std::nullopt, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.action));
+        NotesRig rig;
+        rig.Fill({{"word", 0, 0}});
+        rig.SelectItem(0);
+        const std::string before = rig.Rnf();
+        const int undo = rig.D().UndoList().Count();
+        rig.Prompts.Color = c.chosen;
+        rig.Notes->Execute(c.action);
+        if (c.applied) {
+            EXPECT_TRUE(c.applied(rig));
+            EXPECT_TRUE(rig.Host.Dirty);
+        } else {
+            EXPECT_EQ(rig.Rnf(), before);
+            EXPECT_EQ(rig.D().UndoList().Count(), undo);
+            EXPECT_FALSE(rig.Host.Dirty);
+            EXPECT_EQ(rig.Styles(), 12);
+            EXPECT_EQ(rig.Sheet().ParaStyles().Count(), 9);
+        }
+    }
+    // A font is applied when the user picks it from the list.
+    NotesRig rig;
+    rig.Fill({{"word", 0, 0}});
+    rig.SelectItem(0);
+    QComboBox& fonts = rig.Notes->combH();
+    ASSERT_GT(fonts.count(), 0);
+    fonts.setCurrentIndex(fonts.count() - 1);
+    rig.Notes->combHClick();
+    EXPECT_EQ(rig.ItemStyle(0).FontName, fonts.currentText().toStdString());
+}
+
+TEST(NotesCommands, IndentStepsReuseParagraphStylesAndStayInTheEditor) {
+    NotesRig rig;
+    TParaInfo& forty = rig.Sheet().ParaStyles().Add();
+    forty.LeftIndent = 40;
+    rig.Fill({{"forty", 0, 9}, {"fifty", 0, 1}, {"centred", 0, 2}, {"plain", 0, 0}});
+    const auto indent = [&](int item) {
+        return rig.Sheet().ParaStyles()[rig.D().GetItemPara(item)];
+    };
+    const auto at = [&](int item, TNoteAction action) {
+        rig.Caret(item, 1);
+        rig.Notes->Execute(action);
+    };
+    at(0, TNoteAction::RLeftAdj);
+    EXPECT_EQ(rig.D().GetItemPara(0), 9);
+    at(1, TNoteAction::RLeftAdj);
+    EXPECT_EQ(indent(1).LeftIndent, 0);
+    EXPECT_EQ(indent(1).Alignment, TRNAlignment::rnaLeft);
+    at(2, TNoteAction::RLeftAdj);
+    EXPECT_EQ(indent(2).LeftIndent, 0);
+    EXPECT_EQ(indent(2).Alignment, TRNAlignment::rnaCenter);
+    const int styles = rig.Sheet().ParaStyles().Count();
+    at(1, TNoteAction::RRightAdj);
+    at(1, TNoteAction::RRightAdj);
+    at(3, TNoteAction::RRightAdj);
+    at(3, TNoteAction::RRightAdj);
+    EXPECT_EQ(indent(3).LeftIndent, 100);
+    EXPECT_EQ(rig.D().GetItemPara(3), rig.D().GetItemPara(1));
+    EXPECT_EQ(rig.Sheet().ParaStyles().Count(), styles + 1);
+    const int width = rig.E().width();
+    for (int i = 0; i < 40; ++i) {
+        at(3, TNoteAction::RRightAdj);
+    }
+    EXPECT_LE(indent(3).LeftIndent, width);
+    EXPECT_GT(indent(3).LeftIndent + IndentStep, width);
+}
+
+TEST(NotesCommands, AlignmentButtonsFollowTheParagraphAtTheCaret) {
+    NotesRig rig;
+    rig.Fill({{"left", 0, 0}, {"centre", 0, 2}, {"right", 0, 3}, {"justify", 0, 4}, {"x", 0, 1}});
+    const TNoteAction buttons[] = {TNoteAction::RAlgnLeft, TNoteAction::RAlignCnt,
+                                   TNoteAction::RAlignRight, TNoteAction::RAlignAdj};
+    for (int item = 0; item < 5; ++item) {
+        SCOPED_TRACE(item);
+        rig.Caret(item, 1);
+        QApplication::processEvents();
+        for (int b = 0; b < 4; ++b) {
+            EXPECT_EQ(rig.Notes->Action(buttons[b])->isChecked(), b == item);
+        }
+    }
+    // A button applies its paragraph style by its tag.
+    rig.Caret(0, 1);
+    rig.Notes->Execute(TNoteAction::RAlignRight);
+    EXPECT_EQ(rig.D().GetItemPara(0), 3);
+    EXPECT_TRUE(rig.Notes->Action(TNoteAction::RAlignRight)->isChecked());
+}
+
+TEST(NotesCommands, MovingTheCaretOrSelectingChangesNothing) {
+    NotesRig rig;
+    rig.Fill({{"plain", 0, 0}, {"bold", 1, 0}, {"mono", 3, 0}});
+    const std::string before = rig.Rnf();
+    for (int item = 0; item < 3; ++item) {
+        rig.Caret(item, 2);
+        rig.SelectItem(item);
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(rig.Rnf(), before);
+    EXPECT_EQ(rig.D().UndoList().Count(), 0);
+    EXPECT_FALSE(rig.Host.Dirty);
+    EXPECT_FALSE(rig.Notes->NoteDirty());
+    // The buttons show the text at the caret.
+    EXPECT_TRUE(rig.Notes->Action(TNoteAction::RItalic)->isChecked());
+    EXPECT_FALSE(rig.Notes->Action(TNoteAction::RBold)->isChecked());
+}
+
+TEST(NotesStorage, NotesRoundTripAndDamagedOnesStayUntouched) {
+    NotesRig rig;
+    QImage pixels(4, 3, QImage::Format_RGB32);
+    pixels.fill(Qt::darkGreen);
+    rig.Fill({{"plain", 0, 0}, {"heading", 1, 2}});
+    rig.E().AddPictureEx("", std::make_unique<TBitmap>(pixels), -1, TRNVAlign::rnvaBaseline);
+    rig.E().AddBulletEx("", NotesBulletImage, &rig.Images, -1);
+    rig.E().Format();
+    ASSERT_EQ(rig.E().GetLineCount(), 4);
+    TPageInfo record;
+    ASSERT_TRUE(saveRichContent(record.Notes, rig.E()));
+    const std::string stored = record.Notes.Bytes();
+    rig.Notes->LoadNotes(record);
+    EXPECT_EQ(rig.E().GetLineCount(), 4);
+    TPageInfo again;
+    rig.Notes->SaveNotes(again);
+    EXPECT_EQ(again.Notes.Bytes(), stored);
+    EXPECT_TRUE(rig.Prompts.Messages.empty());
+
+    // An empty note: the editor shows nothing, and storing it gives a note without items.
+    TPageInfo empty;
+    rig.Notes->LoadNotes(empty);
+    EXPECT_EQ(rig.E().GetLineCount(), 1);
+    EXPECT_EQ(rig.E().GetItemText(0), "");
+    rig.Notes->SaveNotes(empty);
+    TRNPlainRootData read;
+    read.Style = &rig.Sheet();
+    TMemoryStream bytes;
+    bytes.WriteString(empty.Notes.Bytes());
+    bytes.SetPosition(0);
+    TColor color = clNone;
+    ASSERT_TRUE(read.LoadRNFFromStream(bytes, color, nullptr));
+    EXPECT_EQ(read.ItemCount(), 0);
+
+    // A damaged note is reported, cannot be typed into and is never stored over.
+    TPageInfo damaged;
+    const std::string half = stored.substr(0, stored.size() / 2);
+    damaged.Notes.AppendRaw(half.data(), half.size());
+    rig.Notes->LoadNotes(damaged);
+    ASSERT_EQ(rig.Prompts.Messages.size(), 1u);
+    EXPECT_EQ(rig.Prompts.Messages[0].rfind("The note cannot be read: ", 0), 0u);
+    EXPECT_TRUE(rig.Notes->NoteDamaged());
+    rig.E().InsertText("typed");
+    EXPECT_FALSE(rig.Host.Dirty);
+    rig.Notes->SaveNotes(damaged);
+    rig.Notes->RSaveExecute();
+    EXPECT_EQ(damaged.Notes.Bytes(), half);
+    // The next note is editable again.
+    rig.Notes->LoadNotes(record);
+    EXPECT_FALSE(rig.E().ReadOnly);
+}
+
+TEST(NotesFiles, PicturesAndInsertedFilesByTheirKind) {
+    TempDir folder;
+    QImage pixels(4, 3, QImage::Format_RGB32);
+    pixels.fill(Qt::blue);
+    ASSERT_TRUE(pixels.save(QString::fromStdString((folder / "p.jpeg").string()), "JPG"));
+    WriteFileBytes(folder / "p.gif", "GIF89a");
+    WriteFileBytes(folder / "t.txt", "text\r\n");
+    struct Case {
+        TNoteAction action;
+        std::string file;
+        int filter;
+        std::string message; // "" when it goes in
+    };
+    const Case cases[] = {
+        {TNoteAction::RInsertPic, "p.jpeg", 1, ""},
+        {TNoteAction::RInsertPic, "p.gif", 2, "Format '.GIF' is not supported|Error"},
+        {TNoteAction::RInsertPic, "gone.bmp", 1, "Error reading file|Error"},
+        {TNoteAction::RInsertFile, "t.txt", 2, ""},
+        {TNoteAction::RInsertFile, "t.txt", 3, ""},
+        {TNoteAction::RInsertFile, "gone.rtf", 1, "Error reading file|Error"},
+        {TNoteAction::RInsertFile, "p.gif", 4, "Error reading file|Error"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file + " " + std::to_string(c.filter));
+        NotesRig rig;
+        rig.Fill({{"x", 0, 0}});
+        const std::string before = rig.Rnf();
+        rig.Prompts.File = TNoteFileChoice{(folder / c.file).string(), c.filter};
+        rig.Notes->Execute(c.action);
+        EXPECT_EQ(rig.Prompts.Messages, c.message.empty() ? std::vector<std::string>{}
+                                                          : std::vector<std::string>{c.message});
+        EXPECT_EQ(rig.Rnf() != before, c.message.empty());
+        // What went in is a change of the note, to be stored when the selection moves on.
+        EXPECT_EQ(rig.Host.Dirty, c.message.empty());
+    }
+}
+
+TEST(NotesFiles, ExportsReachTheirWritersAndAFailureKeepsTheOldFile) {
+    struct Case {
+        int filter;
+        std::function<bool(const std::string&)> head;
+    };
+    const Case cases[] = {
+        {1, [](const std::string& b) { return b.rfind("{\\rtf", 0) == 0; }},
+        {2, [](const std::string& b) { return b.rfind("Hello", 0) == 0; }},
+        {3, [](const std::string& b) { return b.find(std::string("H\0e\0l\0", 6)) != b.npos; }},
+        {4,
+         [](const std::string& b) {
+             return b.rfind("<HTML>", 0) == 0 && b.find("<STYLE") == b.npos;
+         }},
+        {5, [](const std::string& b) { return b.find("<STYLE type=\"text/css\">") != b.npos; }},
+        {6, [](const std::string& b) { return b.find("Hello") != b.npos && b[0] != '{'; }},
+    };
+    TempDir folder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.filter);
+        NotesRig rig;
+        rig.Fill({{"Hello", 0, 0}});
+        const fs::path file = folder / ("out" + std::to_string(c.filter));
+        rig.Prompts.File = TNoteFileChoice{file.string(), c.filter};
+        rig.Notes->Execute(TNoteAction::RExport);
+        EXPECT_TRUE(rig.Prompts.Messages.empty());
+        EXPECT_TRUE(c.head(ReadFileBytes(file))) << ReadFileBytes(file);
+    }
+    NotesRig rig;
+    rig.Fill({{"Hello", 0, 0}});
+    TempDir locked;
+    WriteFileBytes(locked / "old.rtf", "old");
+    fs::permissions(locked.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+    rig.Prompts.File = TNoteFileChoice{(locked / "old.rtf").string(), 1};
+    {
+        PermissionsEnforced enforced;
+        rig.Notes->Execute(TNoteAction::RExport);
+    }
+    fs::permissions(locked.Path(), fs::perms::owner_all);
+    EXPECT_EQ(rig.Prompts.Messages, std::vector<std::string>{"Error during saving|Error"});
+    EXPECT_EQ(ReadFileBytes(locked / "old.rtf"), "old");
+}
+
+TEST(NotesCommands, FindSelectsTheTextOrSaysItIsNotThere) {
+    struct Case {
+        const char* text;
+        TFindOptions options;
+        const char* selected;
+        std::vector<std::string> messages;
+    };
+    const TFindOptions down{TFindOption::frDown};
+    const Case cases[] = {
+        {"Beta", down, "Beta", {}},
+        {"beta", down, "Beta", {}},
+        {"beta", down | TFindOptions{TFindOption::frMatchCase}, "", {"Can't find|Search complete"}},
+        {"Alpha", down, "", {"Can't find|Search complete"}}, // behind the caret
+        {"Alpha", {}, "Alpha", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        NotesRig rig;
+        rig.Fill({{"Alpha Beta", 0, 0}});
+        rig.Caret(0, 7);
+        rig.Notes->FindDialog1().SetFindText(c.text);
+        rig.Notes->FindDialog1().SetOptions(c.options);
+        rig.Notes->FindDialog1Find();
+        EXPECT_EQ(rig.Prompts.Messages, c.messages);
+        EXPECT_EQ(rig.E().GetSelText(), c.selected);
+    }
+}
+
+} // namespace

@@ -1,0 +1,103 @@
+#pragma once
+
+// The notes commands on a page of their own, over a host and prompts that record what they
+// are asked, with helpers to fill the editor and read its document.
+
+#include "app/ui/NodeImages.h"
+#include "app/ui/NotesCommands.h"
+#include "platform/base/Stream.h"
+#include "platform/graphics/ImageList.h"
+#include "richtext/view/RNEdit.h"
+
+#include <QApplication>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct FakeNotesHost : INotesHost {
+    TTreeNode* SelectedNode() const override { return Selected; }
+    void SetEditedNode(TTreeNode* node) override { Edited = node; }
+    void SetBinderDirty() override { Dirty = true; }
+    void FileSaveExecute() override { ++TreeWrites; }
+    void modifysb(int panel, const std::string& text, int) override { Panels[panel] = text; }
+    bool NotesPageActive() const override { return true; }
+    bool WindowVisible() const override { return true; }
+
+    TTreeNode* Selected = nullptr;
+    TTreeNode* Edited = nullptr;
+    bool Dirty = false;
+    int TreeWrites = 0;
+    std::map<int, std::string> Panels;
+};
+
+struct FakeNotesPrompts : INotesPrompts {
+    std::optional<TColor> ChooseColor(TColor) override { return Color; }
+    std::optional<TNoteFileChoice> OpenFile(const std::string&, const std::string&) override {
+        return File;
+    }
+    std::optional<TNoteFileChoice> SaveFile(const std::string&, const std::string&,
+                                            const std::string&) override {
+        return File;
+    }
+    bool PrinterSetup() override { return true; }
+    void Message(const std::string& text, const std::string& caption, TNoteMessageIcon) override {
+        Messages.push_back(text + "|" + caption);
+    }
+
+    std::optional<TColor> Color;
+    std::optional<TNoteFileChoice> File;
+    std::vector<std::string> Messages;
+};
+
+struct NotesRig {
+    NotesRig() {
+        FillMainImages(Images);
+        Page.resize(700, 400);
+        Notes = std::make_unique<TNotesCommands>(Page, Host, Prompts, Images);
+        Page.show();
+        QApplication::setActiveWindow(&Page);
+        QApplication::processEvents();
+    }
+    ~NotesRig() { Notes.reset(); }
+
+    TRichNoteEdit& E() { return Notes->RichNoteEdit1(); }
+    TRNEditRNData& D() { return E().EditData(); }
+    TRNStyle& Sheet() { return Notes->rns(); }
+    // Paragraphs of text, each in its text and paragraph style.
+    void Fill(const std::vector<std::tuple<std::string, int, int>>& paragraphs) {
+        E().Clear();
+        for (const auto& [text, style, para] : paragraphs) {
+            E().AddNL(text, style, para);
+        }
+        E().Format();
+        Caret(0, 1);
+    }
+    // Moves the caret as a click or a key does.
+    void Caret(int itemNo, int offs) {
+        D().SetCaretAtItem(itemNo, offs);
+        D().ChangeCaret(false, true, false, false);
+    }
+    // Selects the whole of an item.
+    void SelectItem(int itemNo) {
+        E().SetSelectionBounds(itemNo, 1, itemNo,
+                               static_cast<int>(D().GetItemText(itemNo).size()) + 1);
+    }
+    std::string Rnf() {
+        TMemoryStream stream;
+        E().SaveRNFToStream(stream, false);
+        return stream.Bytes();
+    }
+    int Styles() { return Sheet().TextStyles().Count(); }
+    const TFontInfo& ItemStyle(int itemNo) {
+        return Sheet().TextStyles()[D().GetItemStyle(itemNo)];
+    }
+
+    QWidget Page;
+    FakeNotesHost Host;
+    FakeNotesPrompts Prompts;
+    TImageList Images;
+    std::unique_ptr<TNotesCommands> Notes;
+};

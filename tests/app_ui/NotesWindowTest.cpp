@@ -1,0 +1,121 @@
+// The notes editor in the main window: notes shown as nodes are selected, kept byte for byte
+// while only looked at, stored when changed, and a damaged one never stored over.
+#include "app/binder/PageInfo.h"
+#include "app/ui/NotesCommands.h"
+#include "richtext/view/RNEdit.h"
+
+#include "tests/app_ui/NotesRig.h"
+#include "tests/app_ui/UiTestSupport.h"
+#include "tests/richtext_model/NotesSheet.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+std::string StoredNote() {
+    TNotesDocument note;
+    BuildNotesEditorNote(note);
+    TMemoryStream written;
+    note.SaveRNFToStream(written, false, clNone, nullptr);
+    return written.Bytes();
+}
+
+struct NotesWindow : MainWindowRig {
+    NotesWindow() {
+        Make();
+        Lifecycle.Open = true;
+        Paths.TreeFilePath = (Folder / "velmor.sav").string();
+        Window->Notes().SetPrompts(Prompts);
+    }
+    TTreeNode* Note(const std::string& title, const std::string& bytes) {
+        TTreeNode* node = Add(NodeKind::Notes, title);
+        NodeRecord(node)->Notes.AppendRaw(bytes.data(), bytes.size());
+        return node;
+    }
+    void Select(TTreeNode* node) { Window->Binder().Items().SetSelected(node); }
+    std::string Bytes(TTreeNode* node) { return NodeRecord(node)->Notes.Bytes(); }
+    std::string Panel(int panel) { return Window->StatusBar().Bar().Panels()[panel].Text(); }
+    TRichNoteEdit& Editor() { return Window->Notes().RichNoteEdit1(); }
+    void Type(const QString& text) {
+        for (QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(&Editor(), &press);
+        }
+    }
+    FakeNotesPrompts Prompts;
+};
+
+TEST(NotesWindow, LookingAtNotesChangesNothingAndAChangeIsStored) {
+    NotesWindow rig;
+    const std::string stored = StoredNote();
+    TTreeNode* a = rig.Note("a", stored);
+    TTreeNode* b = rig.Note("b", "");
+    rig.Window->ViewsPane().Views().ViewNoteExecute();
+    for (TTreeNode* node : {a, b, a, b, a}) {
+        rig.Select(node);
+        const int last = rig.Editor().GetLineCount() - 1;
+        rig.Editor().EditData().SetCaretAtItem(last, 1);
+        rig.Editor().EditData().ChangeCaret(false, true, false, false);
+        rig.Editor().SetSelectionBounds(0, 1, last, 1);
+        QApplication::processEvents();
+    }
+    EXPECT_GT(rig.Editor().GetLineCount(), 5);
+    EXPECT_EQ(rig.Bytes(a), stored);
+    EXPECT_EQ(rig.Bytes(b), "");
+    EXPECT_FALSE(rig.Window->Binder().BinderDirty);
+    EXPECT_EQ(rig.Editor().UndoAction(), TRNUndoType::rnutNone);
+    QAction* save = rig.Window->Notes().Action(TNoteAction::RSave);
+    EXPECT_FALSE(save->isEnabled());
+    // The "&Edit   " menu sits before "&View" and is on while the notes show.
+    QMenu& edit = rig.Window->Notes().EditMenu();
+    EXPECT_EQ(edit.title(), "&Edit   ");
+    EXPECT_TRUE(edit.isEnabled());
+    const QList<QAction*> menus = rig.Window->menuBar()->actions();
+    const qsizetype at = menus.indexOf(edit.menuAction());
+    ASSERT_GT(at, 0);
+    EXPECT_EQ(menus[at + 1]->text(), "&View");
+
+    // A change: "Modified", RSave on, the binder changed; moving on stores it in its node.
+    rig.Editor().Deselect();
+    rig.Type("typed");
+    EXPECT_EQ(rig.Panel(3), "Modified");
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_TRUE(rig.Window->Binder().BinderDirty);
+    rig.Select(b);
+    EXPECT_NE(rig.Bytes(a), stored);
+    EXPECT_NE(rig.Bytes(a).find("typed"), std::string::npos);
+
+    // RSave stores the note and writes the tree file at once.
+    rig.Type("more");
+    rig.Window->RSaveExecute();
+    EXPECT_EQ(rig.Panel(3), "Saved");
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_NE(rig.Bytes(b).find("more"), std::string::npos);
+    EXPECT_FALSE(rig.Window->Binder().BinderDirty);
+    EXPECT_TRUE(std::filesystem::exists(rig.Folder / "velmor.sav"));
+}
+
+TEST(NotesWindow, ADamagedNoteIsShownReadOnlyAndKeepsItsBytes) {
+    NotesWindow rig;
+    const std::string stored = StoredNote();
+    const std::string damaged = stored.substr(0, stored.size() * 2 / 3);
+    TTreeNode* bad = rig.Note("bad", damaged);
+    TTreeNode* good = rig.Note("good", stored);
+    rig.Select(bad);
+    ASSERT_EQ(rig.Prompts.Messages.size(), 1u);
+    EXPECT_NE(rig.Prompts.Messages[0].find("|Error"), std::string::npos);
+    EXPECT_TRUE(rig.Editor().ReadOnly);
+    rig.Type("typed");
+    rig.Select(good);
+    EXPECT_FALSE(rig.Editor().ReadOnly);
+    EXPECT_EQ(rig.Bytes(bad), damaged);
+    EXPECT_FALSE(rig.Window->Binder().BinderDirty);
+}
+
+} // namespace

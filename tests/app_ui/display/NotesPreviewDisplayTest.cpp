@@ -1,0 +1,124 @@
+// A note of three pages in the running main window: its print preview, opened from the notes
+// tool bar, pages through the note and shows printed text; printed to a PDF file it has three
+// pages.
+#include "app/ui/NotesCommands.h"
+#include "app/ui/dialogs/PreviewFrm.h"
+#include "platform/widgets/Printer.h"
+#include "richtext/view/PtblRN.h"
+#include "richtext/view/RNEdit.h"
+
+#include "tests/app_ui/NotesRig.h"
+#include "tests/app_ui/UiTestSupport.h"
+#include "tests/richtext_model/NotesSheet.h"
+
+#include <QAction>
+#include <QDir>
+#include <QImage>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Three pages: each starts with a page break and holds a few lines of text.
+std::string ThreePageNote() {
+    TNotesDocument note;
+    for (int page = 1; page <= 3; ++page) {
+        note.AddNL("Page " + std::to_string(page), 1, 0);
+        if (page > 1) {
+            note.SetPageBreaksBeforeItems(note.ItemCount() - 1, true);
+        }
+        for (int line = 0; line < 5; ++line) {
+            note.AddNL("The quick brown fox jumps over the lazy dog.", 0, 0);
+        }
+    }
+    TMemoryStream written;
+    note.SaveRNFToStream(written, false, clNone, nullptr);
+    return written.Bytes();
+}
+
+int DarkPixels(const QImage& image, const QRect& area) {
+    int dark = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (qGray(image.pixel(x, y)) < 160) {
+                ++dark;
+            }
+        }
+    }
+    return dark;
+}
+
+// The PDF printer for one test.
+class ScopedPdfPrinter {
+public:
+    explicit ScopedPdfPrinter(const std::string& file) : device_(QPrinter::HighResolution) {
+        QFile::remove(QString::fromStdString(file));
+        device_.setOutputFormat(QPrinter::PdfFormat);
+        device_.setOutputFileName(QString::fromStdString(file));
+        previous_ = SetPrinter(std::make_unique<TQtPrinter>(&device_));
+    }
+    ~ScopedPdfPrinter() { SetPrinter(std::move(previous_)); }
+    ScopedPdfPrinter(const ScopedPdfPrinter&) = delete;
+    ScopedPdfPrinter& operator=(const ScopedPdfPrinter&) = delete;
+
+private:
+    QPrinter device_;
+    std::unique_ptr<TPrinter> previous_;
+};
+
+} // namespace
+
+TEST(NotesPreviewDisplay, PreviewPagesThroughTheNoteAndPrintingGivesThreePages) {
+    QDir().mkpath(TARNWICK_SCREENSHOT_DIR);
+    const std::string pdf = std::string(TARNWICK_SCREENSHOT_DIR) + "/note.pdf";
+    ScopedPdfPrinter printer(pdf);
+
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    FakeNotesPrompts prompts;
+    window.Notes().SetPrompts(prompts);
+    TfrmPreview preview;
+    preview.resize(700, 700);
+    window.SetPreviewForm(&preview);
+    rig.Lifecycle.Open = true;
+    TTreeNode* node = rig.Add(NodeKind::Notes, "Three pages");
+    const std::string bytes = ThreePageNote();
+    NodeRecord(node)->Notes.AppendRaw(bytes.data(), bytes.size());
+    window.resize(900, 600);
+    window.show();
+    window.Binder().Items().SetSelected(node);
+    ASSERT_TRUE(WaitUntil([&] { return window.Notes().RichNoteEdit1().isVisible(); }));
+    ASSERT_GT(window.Notes().RichNoteEdit1().GetLineCount(), 15);
+
+    std::vector<std::string> indicators;
+    int dark = 0;
+    WhenModal([&](QWidget* dialog) {
+        ASSERT_EQ(dialog, &preview);
+        indicators.push_back(preview.PageIndicator());
+        preview.Button3Click();
+        indicators.push_back(preview.PageIndicator());
+        QCoreApplication::processEvents();
+        TRNPrintPreview& pages = preview.rnpp();
+        const QImage shot = pages.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const TRect page = pages.PageRect();
+        const QPoint origin = pages.ClientOrigin();
+        dark = DarkPixels(shot, QRect(page.Left + origin.x() + 2, page.Top + origin.y() + 2,
+                                      page.Width() - 4, page.Height() - 4)
+                                    .intersected(shot.rect()));
+        preview.grab().save(QString(TARNWICK_SCREENSHOT_DIR) + "/notes-preview.png", "PNG");
+        preview.reject();
+    });
+    window.Notes().Action(TNoteAction::RPirntPreview)->trigger();
+    EXPECT_EQ(indicators, (std::vector<std::string>{"1 of 3", "2 of 3"}));
+    EXPECT_GT(dark, 40);
+    EXPECT_TRUE(QFile::exists(QString(TARNWICK_SCREENSHOT_DIR) + "/notes-preview.png"));
+
+    window.Notes().Action(TNoteAction::RPrint)->trigger();
+    QFile file(QString::fromStdString(pdf));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray content = file.readAll();
+    EXPECT_EQ(QString::fromLatin1(content).count(QRegularExpression("/Type\\s*/Page(?!s)")), 3);
+    window.SetPreviewForm(nullptr);
+    rig.Window.reset();
+}
