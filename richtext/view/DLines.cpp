@@ -109,7 +109,7 @@ const std::unique_ptr<TRNDrawLineInfo>& TRNDrawLines::SlotAt(int index, size_t& 
     return slot;
 }
 
-TRNDrawLineInfo* TRNDrawLines::Get(int index) const {
+TRNDrawLineInfo* TRNDrawLines::Find(int index) const {
     size_t block;
     TRNDrawLineInfo* d = SlotAt(index, block).get();
     Settle(block);

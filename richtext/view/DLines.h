@@ -66,6 +66,8 @@ std::unique_ptr<T> RN_NewDrawItem(int left, int top, int width, int height, int 
 // `Get` therefore always returns an item with its true `Top` and `ItemNo`; a pointer kept
 // across a later shift sees that shift only once its block is reached through `Get` again.
 class TRNDrawLines {
+    using Slots = std::vector<std::unique_ptr<TRNDrawLineInfo>>;
+
 public:
     TRNDrawLines() = default;
     TRNDrawLines(const TRNDrawLines&) = delete;
@@ -73,7 +75,19 @@ public:
 
     int Count() const { return count_; }
     // A slot marked and not yet reused holds nothing: reaching it raises ERichNoteError.
-    TRNDrawLineInfo* Get(int index) const;
+    TRNDrawLineInfo* Get(int index) const {
+        // Most callers walk neighbouring indexes: the block found last usually holds this one.
+        if (lastBlock_ < validStarts_) {
+            const auto offset =
+                static_cast<size_t>(static_cast<unsigned>(index - starts_[lastBlock_]));
+            const Slots& run = blocks_[lastBlock_];
+            if (offset < run.size() && pendingTop_[lastBlock_] == 0 &&
+                pendingItemNo_[lastBlock_] == 0 && run[offset]) {
+                return run[offset].get();
+            }
+        }
+        return Find(index);
+    }
     TRNDrawLineInfo* operator[](int index) const { return Get(index); }
     // `Top` and `ItemNo` of one draw item without bringing its whole block up to date: for
     // searches that look at a few items spread over the list.
@@ -119,7 +133,6 @@ public:
     std::string GetSubString(int index, const TCustomRNData& data, int from, int len) const;
 
 private:
-    using Slots = std::vector<std::unique_ptr<TRNDrawLineInfo>>;
     // A block grows to MaxBlock slots and is then cut in two; a block left small by a
     // deletion joins a neighbour when both fit in one.
     static constexpr size_t MaxBlock = 512;
@@ -132,6 +145,7 @@ private:
     // The block and slot of `index` (0 .. Count() - 1); Count() gives one past the last slot.
     Place Locate(int index) const;
     void CheckIndex(int index) const;
+    TRNDrawLineInfo* Find(int index) const;
     [[noreturn]] static void RaiseFreedSlot();
     // Writes a block's pending shift into its items.
     void Settle(size_t block) const;
