@@ -45,12 +45,12 @@ int TRNTableCellData::GetVOffs() const {
 void TRNTableCellData::GetOrigin(int& x, int& y) {
     x = 0;
     y = 0;
-    const TRNTableItemInfo* table = GetTable();
+    TRNTableItemInfo* table = GetTable();
     if (auto* doc = dynamic_cast<TCustomRNFormattedData*>(GetParentData())) {
         doc->GetOrigin(x, y);
-        if (table && table->DrawItemNo >= 0 && table->DrawItemNo < doc->DrawItems.Count()) {
-            x += doc->DrawItems[table->DrawItemNo]->Left;
-            y += doc->DrawItems[table->DrawItemNo]->Top;
+        if (const int d = table ? doc->FirstDrawItemOf(*table) : -1; d >= 0) {
+            x += doc->DrawItems[d]->Left;
+            y += doc->DrawItems[d]->Top;
         }
     }
     x += Left + Padding();

@@ -257,24 +257,52 @@ void TCustomRNFormattedData::Item2FirstDrawItem(int itemNo, int& drawItemNo) con
     }
     // The recorded number is trusted only while it still names this item's first piece.
     const int recorded = GetItem(itemNo).DrawItemNo;
-    if (recorded >= 0 && recorded < DrawItems.Count() && DrawItems[recorded]->ItemNo == itemNo &&
-        (recorded == 0 || DrawItems[recorded - 1]->ItemNo != itemNo)) {
+    if (recorded >= 0 && recorded < DrawItems.Count() && DrawItems.ItemNoAt(recorded) == itemNo &&
+        (recorded == 0 || DrawItems.ItemNoAt(recorded - 1) != itemNo)) {
         drawItemNo = recorded;
         return;
     }
     drawItemNo = FindDrawItemByItem(itemNo);
 }
 
+int TCustomRNFormattedData::FirstDrawItemOf(TCustomRNItemInfo& item) {
+    const int recorded = item.DrawItemNo;
+    if (recorded >= 0 && recorded < DrawItems.Count()) {
+        const int itemNo = DrawItems.ItemNoAt(recorded);
+        if (itemNo >= 0 && itemNo < ItemCount() && &GetItem(itemNo) == &item &&
+            (recorded == 0 || DrawItems.ItemNoAt(recorded - 1) != itemNo)) {
+            return recorded;
+        }
+    }
+    // Lines added or removed above leave the record behind: look the item up.
+    const int itemNo = GetItemNo(&item);
+    if (itemNo < 0) {
+        return -1;
+    }
+    int d = -1;
+    Item2FirstDrawItem(itemNo, d);
+    if (d >= 0 && !ShareItems()) {
+        item.DrawItemNo = d;
+    }
+    return d;
+}
+
 int TCustomRNFormattedData::FindDrawItemByItem(int itemNo) const {
     if (itemNo == -1) {
         return -1;
     }
-    for (int i = 0; i < DrawItems.Count(); ++i) {
-        if (DrawItems[i]->ItemNo == itemNo) {
-            return i;
+    // Draw items follow their items in order: the first one of the item is found by halving.
+    int lo = 0;
+    int hi = DrawItems.Count();
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (DrawItems.ItemNoAt(mid) < itemNo) {
+            lo = mid + 1;
+        } else {
+            hi = mid;
         }
     }
-    return -1;
+    return lo < DrawItems.Count() && DrawItems.ItemNoAt(lo) == itemNo ? lo : -1;
 }
 
 void TCustomRNFormattedData::GetScreenLineBounds(int drawItemNo, int& first, int& last) const {
@@ -296,7 +324,7 @@ int TCustomRNFormattedData::SearchLineByTop(int y) const {
     int hi = DrawItems.Count() - 1;
     while (lo < hi) {
         const int mid = (lo + hi) / 2;
-        if (DrawItems[mid]->Top >= y) {
+        if (DrawItems.TopAt(mid) >= y) {
             hi = mid;
         } else {
             lo = mid + 1;
@@ -370,7 +398,7 @@ int TCustomRNFormattedData::FindDrawItemAtPos(int x, int y) const {
     int hi = count - 1;
     while (hi - lo >= 2) {
         const int mid = (lo + hi) / 2;
-        if (y < DrawItems[mid]->Top) {
+        if (y < DrawItems.TopAt(mid)) {
             hi = mid;
         } else {
             lo = mid;
@@ -490,7 +518,19 @@ void TCustomRNFormattedData::AdjustChildrenCoords() {
         State.Contains(TRNStateItem::rnstDoNotMoveChildren)) {
         return;
     }
-    for (int i = 0; i < DrawItems.Count(); ++i) {
+    // Runs after every keystroke over the whole document. Text pieces, by far the most of
+    // it, are told by their Offs (other items' pieces have none) and passed over in one
+    // quick walk; the rest are visited by index, as moving a control may reformat.
+    std::vector<int> others;
+    DrawItems.ForEach([&](int i, const TRNDrawLineInfo& d) {
+        if (d.Offs == 0) {
+            others.push_back(i);
+        }
+    });
+    for (int i : others) {
+        if (i >= DrawItems.Count()) {
+            break;
+        }
         const TRNDrawLineInfo& d = *DrawItems[i];
         if (auto* item = dynamic_cast<TRNNonTextItemInfo*>(&GetItem(d.ItemNo))) {
             item->AdjustInserted(d.Left - GetZHOffs(), d.Top - GetZVOffs(), true);

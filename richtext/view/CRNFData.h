@@ -189,6 +189,9 @@ public:
     void Item2DrawItem(int itemNo, int itemOffs, int& drawItemNo, int& drawItemOffs) const;
     void Item2FirstDrawItem(int itemNo, int& drawItemNo) const;
     int FindDrawItemByItem(int itemNo) const;
+    // The first draw item of `item`, an item of this data known by reference; its record is
+    // brought up to date on the way. -1 when it has none.
+    int FirstDrawItemOf(TCustomRNItemInfo& item);
     int GetOffsBeforeDrawItem(int drawItemNo) const;
     int GetOffsAfterDrawItem(int drawItemNo) const;
     void GetScreenLineBounds(int drawItemNo, int& first, int& last) const;

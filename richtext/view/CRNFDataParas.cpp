@@ -179,26 +179,10 @@ void TCustomRNFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
         DocumentHeight = GetBottomMargin() + bottom + s.V(ParaOf(lastItem).SpaceAfter);
     } else {
         const int delta = bottom + SpacingBefore(s, lastItemNo + 1) - oldNextTop;
-        // Indexes move when the line count changed: the items' first draw items move too.
-        const bool renumber = itemsInserted != 0 || DrawItems.Count() != oldCount;
-        if (renumber) {
-            const int prevItemNo = s.Index > 0 ? DrawItems[s.Index - 1]->ItemNo : -1;
-            if (ShareItems()) {
-                DrawItems.ShiftFrom(s.Index, delta, itemsInserted, prevItemNo, [](int, int) {});
-            } else {
-                TRNItemList& items = Items();
-                const int itemCount = ItemCount();
-                auto record = [&](int drawItemNo, int itemNo) {
-                    if (itemNo < 0 || itemNo >= itemCount) {
-                        GetItem(itemNo); // raises the usual error
-                    }
-                    items[static_cast<size_t>(itemNo)].Item->DrawItemNo = drawItemNo;
-                };
-                DrawItems.ShiftFrom(s.Index, delta, itemsInserted, prevItemNo, record);
-            }
-        } else if (delta != 0) {
-            DrawItems.MoveDownFrom(s.Index, delta);
-        }
+        // The draw items below move by the height change and take the new item numbers.
+        // Their items' recorded first draw items are left as they were: a look-up checks the
+        // record against the draw items and searches when it no longer fits.
+        DrawItems.ShiftFrom(s.Index, delta, itemsInserted);
         DocumentHeight += delta;
     }
     if (DocumentHeight != oldHeight) {

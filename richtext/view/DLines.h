@@ -58,14 +58,43 @@ std::unique_ptr<T> RN_NewDrawItem(int left, int top, int width, int height, int 
 // The draw items of a document in document order. Reformatting a paragraph marks its old
 // draw items, inserts the new ones over the marked slots and drops what is left, so the
 // indexes outside the paragraph do not move unless its line count changes.
+//
+// A long document holds hundreds of thousands of draw items, and a paragraph that gains a
+// line moves every one below it. So the list is cut into blocks of a few hundred slots: an
+// insertion moves only the slots of its block, and a shift of the items below is noted on
+// each later block and written into its items the first time one of them is handed out.
+// `Get` therefore always returns an item with its true `Top` and `ItemNo`; a pointer kept
+// across a later shift sees that shift only once its block is reached through `Get` again.
 class TRNDrawLines {
+    using Slots = std::vector<std::unique_ptr<TRNDrawLineInfo>>;
+
 public:
-    int Count() const { return static_cast<int>(items_.size()); }
+    TRNDrawLines() = default;
+    TRNDrawLines(const TRNDrawLines&) = delete;
+    TRNDrawLines& operator=(const TRNDrawLines&) = delete;
+
+    int Count() const { return count_; }
     // A slot marked and not yet reused holds nothing: reaching it raises ERichNoteError.
-    TRNDrawLineInfo* Get(int index) const;
+    TRNDrawLineInfo* Get(int index) const {
+        // Most callers walk neighbouring indexes: the block found last usually holds this one.
+        if (lastBlock_ < validStarts_) {
+            const auto offset =
+                static_cast<size_t>(static_cast<unsigned>(index - starts_[lastBlock_]));
+            const Slots& run = blocks_[lastBlock_];
+            if (offset < run.size() && pendingTop_[lastBlock_] == 0 &&
+                pendingItemNo_[lastBlock_] == 0 && run[offset]) {
+                return run[offset].get();
+            }
+        }
+        return Find(index);
+    }
     TRNDrawLineInfo* operator[](int index) const { return Get(index); }
+    // `Top` and `ItemNo` of one draw item without bringing its whole block up to date: for
+    // searches that look at a few items spread over the list.
+    int TopAt(int index) const;
+    int ItemNoAt(int index) const;
     void Put(int index, std::unique_ptr<TRNDrawLineInfo> item);
-    void Add(std::unique_ptr<TRNDrawLineInfo> item);
+    void Add(std::unique_ptr<TRNDrawLineInfo> item) { Insert(count_, std::move(item)); }
     // Inside or at either end of the marked range the item takes the first marked slot
     // (live items keep their order, as every slot between them is empty); elsewhere it is
     // inserted and the marked range moves with the slots after it.
@@ -76,31 +105,24 @@ public:
     void DeleteRange(int first, int last);
     void Clear();
     // Moves the draw items from `first` on down by `dTop` and renumbers their items by
-    // `dItemNo`, calling firstOfItem(index, itemNo) for every piece whose item differs from
-    // the piece before (`prevItemNo` stands for the piece before `first`). A line added or
-    // removed moves everything below it, so this is one tight pass over the slots with no
-    // per-item checks; no slot from `first` on may be marked.
-    template <class F>
-    void ShiftFrom(int first, int dTop, int dItemNo, int prevItemNo, F&& firstOfItem) {
-        CheckShiftStart(first);
-        const size_t count = items_.size();
-        for (size_t i = static_cast<size_t>(first); i < count; ++i) {
-            // The pieces live apart on the heap: ask for one well ahead so that its cache
-            // line is on its way by the time the loop gets there.
-            if (i + PrefetchAhead < count) {
-                __builtin_prefetch(items_[i + PrefetchAhead].get(), 1);
-            }
-            TRNDrawLineInfo& d = *items_[i];
-            d.Top += dTop;
-            d.ItemNo += dItemNo;
-            if (d.ItemNo != prevItemNo) {
-                prevItemNo = d.ItemNo;
-                firstOfItem(static_cast<int>(i), prevItemNo);
+    // `dItemNo`. No slot from `first` on may be marked.
+    void ShiftFrom(int first, int dTop, int dItemNo);
+    // The same with no renumbering: only the tops move.
+    void MoveDownFrom(int first, int dTop) { ShiftFrom(first, dTop, 0); }
+    // Calls f(index, item) for every draw item in order: a walk over the whole list without
+    // finding each index anew.
+    template <class F> void ForEach(F&& f) const {
+        int index = 0;
+        for (size_t b = 0; b < blocks_.size(); ++b) {
+            Settle(b);
+            for (const auto& slot : blocks_[b]) {
+                if (!slot) {
+                    RaiseFreedSlot();
+                }
+                f(index++, *slot);
             }
         }
     }
-    // The same with no renumbering: only the tops move.
-    void MoveDownFrom(int first, int dTop);
     int FirstMarked() const { return firstMarked_; }
     int MarkedCount() const { return markedCount_; }
 
@@ -111,10 +133,46 @@ public:
     std::string GetSubString(int index, const TCustomRNData& data, int from, int len) const;
 
 private:
-    static constexpr size_t PrefetchAhead = 16;
+    // A block grows to MaxBlock slots and is then cut in two; a block left small by a
+    // deletion joins a neighbour when both fit in one.
+    static constexpr size_t MaxBlock = 512;
+    static constexpr size_t MinBlock = MaxBlock / 4;
+
+    struct Place {
+        size_t Block;
+        size_t Offset;
+    };
+    // The block and slot of `index` (0 .. Count() - 1); Count() gives one past the last slot.
+    Place Locate(int index) const;
     void CheckIndex(int index) const;
-    void CheckShiftStart(int first) const;
-    std::vector<std::unique_ptr<TRNDrawLineInfo>> items_;
+    TRNDrawLineInfo* Find(int index) const;
+    [[noreturn]] static void RaiseFreedSlot();
+    // Writes a block's pending shift into its items.
+    void Settle(size_t block) const;
+    // Brings the first indexes of all blocks up to date.
+    void ComputeStarts() const;
+    void InvalidateFrom(size_t block) const;
+    void SplitBlock(size_t block, size_t cut);
+    // Moves the slots of `block` from `from` on to the start of the next block, or to a
+    // block of their own when they do not fit there.
+    void MoveTailOut(size_t block, size_t from);
+    void InsertBlock(size_t at, Slots run);
+    void EraseBlock(size_t block);
+    void JoinSmall(size_t block);
+    const std::unique_ptr<TRNDrawLineInfo>& SlotAt(int index, size_t& block) const;
+
+    std::vector<Slots> blocks_;
+    // Per block: shifts not yet written into its items, and its first index (valid for the
+    // blocks before validStarts_).
+    mutable std::vector<int32_t> pendingTop_;
+    mutable std::vector<int32_t> pendingItemNo_;
+    mutable std::vector<int32_t> starts_;
+    mutable size_t validStarts_ = 0;
+    // The block found last, for the runs of neighbouring indexes most callers make.
+    mutable size_t lastBlock_ = 0;
+    // The index right after the last insertion: one more there continues a run.
+    int runNext_ = -1;
+    int count_ = 0;
     int firstMarked_ = -1;
     int markedCount_ = 0;
 };

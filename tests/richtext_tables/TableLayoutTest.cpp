@@ -175,4 +175,28 @@ TEST(TableLayout, PositionLookUps) {
     EXPECT_EQ(prev, merged.Left);
 }
 
+// Lines added far above a table carry its cells along: a cell's origin after the partial
+// reformat is the one a full pass gives.
+TEST(TableLayout, ACellOriginFollowsLinesAddedAboveTheTable) {
+    Viewer v(150);
+    for (int i = 0; i < 700; ++i) {
+        v.D().AddNL("line " + std::to_string(i), 0, 0);
+    }
+    auto owned = std::make_unique<TRNTableItemInfo>(1, 2, &v.D());
+    TRNTableCellData* cell = owned->Cells(0, 1);
+    v.D().AddItem("", std::move(owned));
+    v.Format();
+    int x0 = 0, y0 = 0;
+    cell->GetOrigin(x0, y0);
+    v.D().Items()[0].Text += " now runs on over a few more lines";
+    v.D().FormatParas(0, 0, 0);
+    int x1 = 0, y1 = 0;
+    cell->GetOrigin(x1, y1);
+    v.Format();
+    int x2 = 0, y2 = 0;
+    cell->GetOrigin(x2, y2);
+    EXPECT_GT(y1, y0);
+    EXPECT_EQ(std::make_pair(x1, y1), std::make_pair(x2, y2));
+}
+
 } // namespace

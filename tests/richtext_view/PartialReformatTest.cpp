@@ -8,15 +8,17 @@ namespace {
 
 // Nine paragraphs of two text items each: paragraph k is items 2k and 2k+1.
 constexpr int Paras = 9;
+// Enough paragraphs for draw items in several blocks of the list.
+constexpr int ManyParas = 400;
 
-void Build(Viewer& v, bool justified) {
+void Build(Viewer& v, bool justified, int paras = Paras) {
     TParaInfo& spaced = v.Style.ParaStyles().Add();
     spaced.SpaceBefore = 7;
     spaced.SpaceAfter = 4;
     if (justified) {
         v.Para(0).Alignment = TRNAlignment::rnaJustify;
     }
-    for (int k = 0; k < Paras; ++k) {
+    for (int k = 0; k < paras; ++k) {
         v.D().AddNL("paragraph " + std::to_string(k) + " holds a few words", k % 2, 0);
         v.D().AddNL(" and a tail", 1 - k % 2, -1);
     }
@@ -62,7 +64,11 @@ void ExpectSameLayout(TCustomRNFormattedData& partial, TCustomRNFormattedData& f
     }
     for (int i = 0; i < full.ItemCount(); ++i) {
         if (full.FindDrawItemByItem(i) >= 0) {
-            EXPECT_EQ(partial.GetItem(i).DrawItemNo, full.GetItem(i).DrawItemNo) << "item " << i;
+            int a = -1, b = -1;
+            partial.Item2FirstDrawItem(i, a);
+            full.Item2FirstDrawItem(i, b);
+            EXPECT_EQ(a, b) << "item " << i;
+            EXPECT_EQ(b, full.GetItem(i).DrawItemNo) << "item " << i;
         }
     }
     EXPECT_EQ(partial.DocumentHeight, full.DocumentHeight);
@@ -70,11 +76,13 @@ void ExpectSameLayout(TCustomRNFormattedData& partial, TCustomRNFormattedData& f
 
 TEST(PartialReformat, RewrappingTheEditedParagraphEqualsAFullPass) {
     for (const Edit& edit : Edits) {
-        for (int k : {0, Paras / 2, Paras - 1}) {
+        const std::pair<int, int> places[] = {
+            {Paras, 0}, {Paras, Paras / 2}, {Paras, Paras - 1}, {ManyParas, 0}, {ManyParas, 250}};
+        for (const auto& [paras, k] : places) {
             SCOPED_TRACE(std::string(edit.Name) + " in paragraph " + std::to_string(k));
             Viewer partial(150), full(150);
-            Build(partial, edit.Justified);
-            Build(full, edit.Justified);
+            Build(partial, edit.Justified, paras);
+            Build(full, edit.Justified, paras);
             partial.Format();
             const int first = partial.D().FindDrawItemByItem(2 * k);
             int last = first;

@@ -126,6 +126,29 @@ TEST(Scroller, AFarChildIsPlacedWithinTheWindowSystemsRange) {
     EXPECT_LT(windowY, note.ClientHeight());
 }
 
+// A paragraph far above a child that gains lines moves the child with everything below.
+TEST(Scroller, AChildFarBelowAnEditMovesWithTheLinesAdded) {
+    TRNStyle sheet;
+    Viewer note;
+    note.SetStyle(&sheet);
+    note.resize(200, 100);
+    for (int i = 0; i < 1500; ++i) {
+        note.AddNL("line " + std::to_string(i), 0, 0);
+    }
+    auto* button = new QPushButton("far");
+    button->resize(40, 20);
+    note.AddControlEx(
+        "b", std::make_unique<TEmbeddedWidget>(std::unique_ptr<QWidget>(button), "TButton"), 0,
+        TRNVAlign::rnvaBaseline);
+    note.Format();
+    TCustomRNFormattedData& d = note.RNData();
+    const int before = WidgetTag(*button);
+    d.Items()[0].Text += " now runs on over a few more lines of the narrow window";
+    d.FormatParas(0, 0, 0);
+    EXPECT_GT(WidgetTag(*button), before);
+    EXPECT_EQ(WidgetTag(*button), d.DrawItems[d.DrawItems.Count() - 1]->Top + 1);
+}
+
 // A single border is a sunken two-pixel edge outside the client area; without one the client
 // area is the whole control. Either way a click lands on the same client and document point.
 TEST(Scroller, ASingleBorderIsASunkenEdgeOutsideTheClientArea) {
