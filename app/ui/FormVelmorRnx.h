@@ -28,6 +28,7 @@ class TNotesPart;
 class TfrmPreview;
 class TSideBarPane;
 class TStatusBarWriter;
+class TTableCommands;
 class TTrayIcon;
 class TTreePane;
 class TUtilityCommands;
@@ -85,6 +86,7 @@ public:
     TMainActions& Actions() { return *actions_; }
     TUtilityCommands& Utilities() { return *utilities_; }
     TNotesCommands& Notes();
+    TTableCommands& Tables(); // the table commands' handlers
     MainWindowHook& Hook() { return hook_; }
     bool SideBarShown() const { return sideBarShown_; }
     int LeftPanelWidth() const;

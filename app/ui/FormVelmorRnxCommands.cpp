@@ -203,6 +203,10 @@ TNotesCommands& TFormVelmorRnx::Notes() {
     return notes_->Commands();
 }
 
+TTableCommands& TFormVelmorRnx::Tables() {
+    return notes_->Tables();
+}
+
 void TFormVelmorRnx::SetPreviewForm(TfrmPreview* form) {
     Notes().SetPreviewForm(form);
 }

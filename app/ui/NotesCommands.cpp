@@ -276,6 +276,9 @@ void TNotesCommands::ConnectEditor() {
     e.Handlers.OnSelect = [this](IRichNoteHost&) { RichNoteEdit1Select(); };
     e.Handlers.OnRNMouseDown = [this](IRichNoteHost&, int, uint32_t, int, int, int) {
         editor_->Format();
+        if (OnTableCaret) {
+            OnTableCaret();
+        }
     };
     e.Handlers.OnRNMouseUp = [this](IRichNoteHost&, int, uint32_t, int, int, int) {
         ShowCaretPosition();
@@ -325,6 +328,9 @@ void TNotesCommands::LoadNotes(const TPageInfo& record) {
     UpdateUndoMenu();
     RichNoteEdit1CurParaStyleChanged();
     RichNoteEdit1CurTextStyleChanged();
+    if (OnTableCaret) {
+        OnTableCaret();
+    }
 }
 
 void TNotesCommands::SaveNotes(TPageInfo& record) {

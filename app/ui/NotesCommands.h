@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -105,6 +106,10 @@ public:
     QAction* Action(TNoteAction action) const { return actions_.at(action); }
     // What the commands ask the user from now on (a test answers in place of the dialogs).
     void SetPrompts(INotesPrompts& prompts) { prompts_ = &prompts; }
+    INotesPrompts& Prompts() { return *prompts_; }
+    // Run when the caret may have moved into or out of a table: after a mouse press in the
+    // editor and when a note loads.
+    std::function<void()> OnTableCaret;
     // The preview form made at start-up (none: previews show nothing).
     void SetPreviewForm(TfrmPreview* form);
 

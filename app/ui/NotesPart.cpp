@@ -12,6 +12,7 @@ TNotesPart::TNotesPart(TFormVelmorRnx& window, const TImageList& images)
     TViewsPane& views = window_.ViewsPane();
     commands_ = std::make_unique<TNotesCommands>(views.TabSheet3(), static_cast<INotesHost&>(*this),
                                                  dialogs_, images);
+    tables_ = std::make_unique<TTableCommands>(*commands_, views.TabSheet3());
     window_.Actions().SetEditMenu(commands_->EditMenu());
     views.OnLoadNotes = [this](const TPageInfo& record) { commands_->LoadNotes(record); };
     views.OnSaveNotes = [this](TPageInfo& record) { commands_->SaveNotes(record); };
@@ -20,6 +21,7 @@ TNotesPart::TNotesPart(TFormVelmorRnx& window, const TImageList& images)
 }
 
 TNotesPart::~TNotesPart() {
+    tables_.reset();
     TViewsPane& views = window_.ViewsPane();
     views.OnLoadNotes = nullptr;
     views.OnSaveNotes = nullptr;

@@ -1,11 +1,12 @@
 #pragma once
 
-// The notes editor in the main window: the notes commands on the views pane's notes page,
-// their menu in the menu bar, the notes of the node the views show, and the window's tree,
-// status bar and views as the commands need them.
+// The notes editor in the main window: the notes commands and the table commands on the views
+// pane's notes page, their menu in the menu bar, the notes of the node the views show, and the
+// window's tree, status bar and views as the commands need them.
 
 #include "app/ui/NotesCommands.h"
 #include "app/ui/NotesPrompts.h"
+#include "app/ui/TableCommands.h"
 
 #include <memory>
 
@@ -19,6 +20,7 @@ public:
     TNotesPart& operator=(const TNotesPart&) = delete;
 
     TNotesCommands& Commands() { return *commands_; }
+    TTableCommands& Tables() { return *tables_; }
 
 private:
     TTreeNode* SelectedNode() const override;
@@ -32,4 +34,5 @@ private:
     TFormVelmorRnx& window_;
     TQtNotesPrompts dialogs_;
     std::unique_ptr<TNotesCommands> commands_;
+    std::unique_ptr<TTableCommands> tables_; // goes before the commands it adds to
 };

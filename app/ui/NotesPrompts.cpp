@@ -72,3 +72,7 @@ void TQtNotesPrompts::Message(const std::string& text, const std::string& captio
                     &owner_);
     box.exec();
 }
+
+bool TQtNotesPrompts::ShowModal(QDialog& form) {
+    return form.exec() == QDialog::Accepted;
+}

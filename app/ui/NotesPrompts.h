@@ -1,14 +1,15 @@
 #pragma once
 
 // What the notes commands ask the user: a colour, a file to read or write with the filter
-// chosen (1-based, as the filter strings count), the printer, and their messages. The window
-// asks through dialogs; a test answers by itself.
+// chosen (1-based, as the filter strings count), the printer, the forms of the table commands,
+// and their messages. The window asks through dialogs; a test answers by itself.
 
 #include "platform/graphics/Color.h"
 
 #include <optional>
 #include <string>
 
+class QDialog;
 class QWidget;
 
 struct TNoteFileChoice {
@@ -33,6 +34,8 @@ public:
     virtual bool PrinterSetup() = 0;
     virtual void Message(const std::string& text, const std::string& caption,
                          TNoteMessageIcon icon) = 0;
+    // Shows a form a command made, modally; true when it was confirmed (its OK button).
+    virtual bool ShowModal(QDialog& form) = 0;
 };
 
 // The dialogs, owned by `owner`.
@@ -47,6 +50,7 @@ public:
     bool PrinterSetup() override;
     void Message(const std::string& text, const std::string& caption,
                  TNoteMessageIcon icon) override;
+    bool ShowModal(QDialog& form) override;
 
 private:
     QWidget& owner_;

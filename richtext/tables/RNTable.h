@@ -255,6 +255,7 @@ private:
 };
 
 class TRNEditRNData;
+class TRichNoteEdit;
 
 // Every structural edit of a table in an editor is one undoable step: the records it makes
 // are enclosed between an opening and a closing item-modify record.
@@ -675,6 +676,34 @@ public:
         int BuildJumps(int firstJumpNo) override;
     } InplaceSeam{*this};
     // ---- end of cell editor members ----------------------------------------------------------
+
+    // ---- Styles and clearing over the selected cells, export, entering the table ---------------
+    // Mode 0 converts the text styles through the editor's conversion handler, mode 1 applies
+    // paragraph style `value`; every selected cell in turn, one undo step for the cells that
+    // changed.
+    void ApplyToPartiallySelected(int mode, int value);
+    void ApplyStyleConversionToPartiallySelected(int userData) override {
+        ApplyToPartiallySelected(0, userData);
+    }
+    void ApplyParaStyleToPartiallySelected(int paraNo) override {
+        ApplyToPartiallySelected(1, paraNo);
+    }
+    bool CanDeletePartiallySelected() const override;
+    // Empties the selected cells.
+    void DeletePartiallySelected() override;
+    // A hidden editor inside the editor that holds the table, with its options and style sheet;
+    // null when the table is not in an editor control.
+    std::unique_ptr<TRichNoteEdit> CreateTemporalEditor();
+    // While exported, every cell's document is exported too, the edited one with what its
+    // editor shows.
+    void StartExport() override;
+    void EndExport() override;
+    // The caret enters the table: from the start the editor opens on the first cell, else on
+    // the last one with the caret at its end. False when no editor opened.
+    bool EnterItem(int fromStart) override;
+    void EditCell(int row, int col);
+    // ---- end of styles, clearing and export over cells
+    // -------------------------------------------
 
 private:
     void Init(int rows, int cols);

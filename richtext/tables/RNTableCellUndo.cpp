@@ -19,24 +19,6 @@ void MoveGroups(TRNUndoList& from, TRNUndoList& to, int count) {
     }
 }
 
-// A hidden editor on the control that shows the table, with its style sheet and options: the
-// cells' groups are replayed there one cell at a time.
-std::unique_ptr<TRichNoteEdit> TemporalEditor(TCustomRNData& doc) {
-    auto* data = dynamic_cast<TRichNoteRNData*>(&doc);
-    auto* viewer = data ? dynamic_cast<TRichNote*>(&data->RichNote) : nullptr;
-    if (!viewer) {
-        return nullptr;
-    }
-    auto editor = std::make_unique<TRichNoteEdit>(viewer);
-    editor->hide();
-    editor->Options = viewer->Options;
-    editor->RNFOptions = viewer->RNFOptions;
-    editor->RTFOptions = viewer->RTFOptions;
-    editor->SetStyle(viewer->Style());
-    editor->SetUndoLimit(-1);
-    return editor;
-}
-
 } // namespace
 
 void TRNUndoCellModify::Undo(IRNUndoTarget& target) {
@@ -86,7 +68,7 @@ void TRNUndoMultiCellsModify::Undo(IRNUndoTarget& target) {
         opposite = record.get();
         filling->AddInfo(std::move(record));
     }
-    std::unique_ptr<TRichNoteEdit> editor = TemporalEditor(doc);
+    std::unique_ptr<TRichNoteEdit> editor = table->CreateTemporalEditor();
     while (editor && RowList.Count() > 0 && UndoList.Count() > 0) {
         TRNTableCellData* cell = table->Cells(RowList[0], ColList[0]);
         TRNEditRNData& temp = editor->EditData();

@@ -1,4 +1,5 @@
 #include "richtext/tables/RNTablePrint.h"
+#include "richtext/tables/RNTablePrintCells.h"
 
 #include "richtext/model/RNError.h"
 
@@ -73,15 +74,17 @@ TRNTableItemInfo::CreatePrintingDrawItem(TCustomRNData& rnData, const TRNScreenA
     for (int r = 0; r < Rows.Count(); ++r) {
         for (int c = 0; c < Rows.Get(r)->Count(); ++c) {
             const TRNTableCellData* cell = Rows.Cell(r, c);
+            // While a cell is edited its items are the editor's: they are what prints.
+            const TCustomRNFormattedData* edited = InplaceDocOf(cell);
             // A plain empty cell prints nothing but its frame.
-            if (!page || !cell || (cell->ColSpan == 1 && cell->RowSpan == 1 && !cell->HasData())) {
+            if (!page || !cell ||
+                (!edited && cell->ColSpan == 1 && cell->RowSpan == 1 && !cell->HasData())) {
                 cells.Add(nullptr);
                 continue;
             }
-            auto printed =
-                std::make_unique<TRectPtblRNData>(*const_cast<TRNTableCellData*>(cell), *page);
-            printed->Color = GetCellColor(*cell);
-            cells.Add(std::move(printed));
+            const TCustomRNFormattedData* source = edited ? edited : cell;
+            cells.Add(std::make_unique<TCellPtblRNData>(
+                *const_cast<TCustomRNFormattedData*>(source), *page, GetCellColor(*cell)));
         }
     }
     return info;

@@ -10,7 +10,9 @@
 #include "richtext/view/RNEdit.h"
 
 #include <QApplication>
+#include <QDialog>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -46,10 +48,17 @@ struct FakeNotesPrompts : INotesPrompts {
     void Message(const std::string& text, const std::string& caption, TNoteMessageIcon) override {
         Messages.push_back(text + "|" + caption);
     }
+    // Fills in a form and answers whether it was confirmed; unanswered forms are cancelled.
+    bool ShowModal(QDialog& form) override {
+        ++Forms;
+        return Form ? Form(form) : false;
+    }
 
     std::optional<TColor> Color;
     std::optional<TNoteFileChoice> File;
     std::vector<std::string> Messages;
+    std::function<bool(QDialog&)> Form;
+    int Forms = 0;
 };
 
 struct NotesRig {

@@ -1,0 +1,6 @@
+#include "richtext/tables/RNTablePrintCells.h"
+
+TCellPtblRNData::TCellPtblRNData(TCustomRNData& source, TPrintableRNData& page, TColor color)
+    : TRectPtblRNData(source, page) {
+    Color = color;
+}

@@ -1,0 +1,406 @@
+// The table commands on the main window's notes editor, the forms answered by the test: new
+// tables, deleting rows, columns and tables as single steps, the enabling, a note with a
+// damaged table, and the pictures controls print as.
+#include "app/ui/TableCommands.h"
+#include "app/binder/PageInfo.h"
+#include "app/ui/dialogs/CSpinEdit.h"
+#include "app/ui/dialogs/UnitTablesize.h"
+#include "app/ui/dialogs/splitdlg.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/widgets/EmbeddedWidget.h"
+#include "richtext/tables/RNTableInplace.h"
+#include "richtext/view/PtblRN.h"
+#include "richtext/view/RNEdit.h"
+
+#include "tests/app_ui/NotesRig.h"
+#include "tests/app_ui/UiTestSupport.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+namespace {
+
+constexpr TTableAction Nine[] = {
+    TTableAction::RInsertRowBefore, TTableAction::RInsertRowAfter, TTableAction::RInsertColBefore,
+    TTableAction::RInsertColAfter,  TTableAction::RDelRows,        TTableAction::RDelCol,
+    TTableAction::RmergeTable,      TTableAction::RSplitTable,     TTableAction::RDelTables};
+
+struct TablesWindow : MainWindowRig {
+    TablesWindow() {
+        RegisterTableItemClass();
+        Make();
+        Lifecycle.Open = true;
+        Window->Notes().SetPrompts(Prompts);
+        Node = Add(NodeKind::Notes, "n");
+        Window->ViewsPane().Views().ViewNoteExecute();
+        Window->Binder().Items().SetSelected(Node);
+        E().Clear();
+        E().AddNL("before", 0, 0);
+        E().AddNL("after", 0, 0);
+        E().Format();
+        Caret(0, 7);
+    }
+    TRichNoteEdit& E() { return Window->Notes().RichNoteEdit1(); }
+    TTableCommands& T() { return Window->Tables(); }
+    void Caret(int itemNo, int offs) {
+        E().EditData().SetCaretAtItem(itemNo, offs);
+        E().EditData().ChangeCaret(false, true, false, false);
+    }
+    // Answers "Insert Table" with a size and a layout (percent 0: "AutoSize ").
+    void AnswerInsert(int rows, int cols, int percent) {
+        Prompts.Form = [=](QDialog& form) {
+            auto& f = dynamic_cast<TForm2&>(form);
+            f.CSpinEdit1->setValue(rows);
+            f.CSpinEdit2->setValue(cols);
+            f.SetLayoutIndex(percent == 0 ? 0 : 1);
+            EXPECT_EQ(f.CSpinEdit3->isEnabled(), percent != 0);
+            f.CSpinEdit3->setValue(percent == 0 ? 100 : percent);
+            return true;
+        };
+    }
+    // A rows x cols table inserted after "before", the caret on it.
+    TRNTableItemInfo& Insert(int rows, int cols, int percent = 0) {
+        AnswerInsert(rows, cols, percent);
+        T().RInsertTableExecute();
+        TRNTableItemInfo* table = TableAt(1);
+        EXPECT_NE(table, nullptr);
+        Caret(1, 0);
+        return *table;
+    }
+    TRNTableItemInfo* TableAt(int itemNo) {
+        return itemNo < E().GetLineCount()
+                   ? dynamic_cast<TRNTableItemInfo*>(&E().EditData().GetItem(itemNo))
+                   : nullptr;
+    }
+    std::string Rnf() {
+        TMemoryStream stream;
+        E().SaveRNFToStream(stream, false);
+        return stream.Bytes();
+    }
+    int Tables() {
+        int count = 0;
+        for (int i = 0; i < E().GetLineCount(); ++i) {
+            count += TableAt(i) != nullptr;
+        }
+        return count;
+    }
+    bool On(TTableAction action) { return T().Action(action)->isEnabled(); }
+
+    FakeNotesPrompts Prompts;
+    TTreeNode* Node = nullptr;
+};
+
+TEST(NotesTables, InsertTableMakesTheTableTheFormAsksFor) {
+    struct Case {
+        int rows, cols, percent;
+        int cellWidth, tableWidth;
+    } cases[] = {{3, 3, 0, -33, -100}, {2, 4, 50, -25, -50}, {1, 7, 0, -14, -100}};
+    for (const Case& c : cases) {
+        TablesWindow w;
+        TRNTableItemInfo& t = w.Insert(c.rows, c.cols, c.percent);
+        ASSERT_EQ(t.Rows.Count(), c.rows);
+        ASSERT_EQ(t.Rows.ColCount(), c.cols);
+        EXPECT_EQ(t.BestWidth, c.tableWidth);
+        for (int row = 0; row < c.rows; ++row) {
+            for (int col = 0; col < c.cols; ++col) {
+                EXPECT_EQ(t.Cells(row, col)->BestWidth, c.cellWidth) << row << col;
+            }
+        }
+        // The text around it stays, and the insertion is one step.
+        EXPECT_EQ(w.E().GetItemText(0), "before");
+        EXPECT_EQ(w.E().GetItemText(2), "after");
+        w.E().Undo();
+        EXPECT_EQ(w.E().GetLineCount(), 2);
+    }
+    TablesWindow w;
+    const TRNTableItemInfo& t = w.Insert(2, 2);
+    const std::pair<const char*, int> properties[] = {
+        {"Color", clWhite},
+        {"BorderWidth", 1},
+        {"BorderStyle", static_cast<int>(TRNTableBorderStyle::rntbColor)},
+        {"CellBorderStyle", static_cast<int>(TRNTableBorderStyle::rntbColor)},
+        {"BorderLightColor", clWhite},
+        {"CellBorderLightColor", clWhite},
+        {"BorderColor", clBlack},
+        {"CellBorderColor", clBlack},
+        {"BorderVSpacing", 2},
+        {"BorderHSpacing", 2},
+        {"CellBorderWidth", 1},
+        {"CellPadding", 3},
+        {"CellVSpacing", 2},
+        {"CellHSpacing", 2},
+    };
+    for (const auto& [name, expected] : properties) {
+        int value = -1;
+        ASSERT_TRUE(t.GetIntProp(name, value)) << name;
+        EXPECT_EQ(value, expected) << name;
+    }
+    // A cancelled form inserts nothing and adds no step.
+    const std::string before = w.Rnf();
+    const int steps = w.E().EditData().UndoList().Count();
+    w.Prompts.Form = nullptr;
+    w.T().RInsertTableExecute();
+    EXPECT_EQ(w.Prompts.Forms, 2);
+    EXPECT_TRUE(w.Rnf() == before);
+    EXPECT_EQ(w.E().EditData().UndoList().Count(), steps);
+}
+
+TEST(NotesTables, RowAndColumnCommandsAreOneStepEachAndDeletingAllDeletesTheTable) {
+    enum Sel { Row1, Rows01, AllRows, Col1, AllCols };
+    struct Case {
+        Sel select;
+        TTableAction action;
+        int rows, cols;           // 0 rows: the table is gone
+        int markerRow, markerCol; // where the text of cell (1, 1) ends up
+    } cases[] = {
+        {Row1, TTableAction::RInsertRowBefore, 4, 3, 2, 1},
+        {Row1, TTableAction::RInsertRowAfter, 4, 3, 1, 1},
+        {Col1, TTableAction::RInsertColBefore, 3, 4, 1, 2},
+        {Col1, TTableAction::RInsertColAfter, 3, 4, 1, 1},
+        {Rows01, TTableAction::RDelRows, 1, 3, -1, -1},
+        {AllRows, TTableAction::RDelRows, 0, 0, -1, -1},
+        {Col1, TTableAction::RDelCol, 3, 2, -1, -1},
+        {AllCols, TTableAction::RDelCol, 0, 0, -1, -1},
+        {Row1, TTableAction::RDelTables, 0, 0, -1, -1},
+    };
+    for (const Case& c : cases) {
+        TablesWindow w;
+        TRNTableItemInfo& t = w.Insert(3, 3);
+        t.Cells(1, 1)->Clear();
+        t.Cells(1, 1)->AddNL("x", 0, 0);
+        const std::string before = w.Rnf();
+        switch (c.select) {
+        case Row1:
+            t.SelectRows(1, 1);
+            break;
+        case Rows01:
+            t.SelectRows(0, 2);
+            break;
+        case AllRows:
+            t.SelectRows(0, 3);
+            break;
+        case Col1:
+            t.SelectCols(1, 1);
+            break;
+        case AllCols:
+            t.SelectCols(0, 3);
+            break;
+        }
+        w.T().UpdateTableActions();
+        ASSERT_TRUE(w.On(c.action));
+        w.T().Action(c.action)->trigger();
+        const int tag = w.T().Action(c.action)->data().toInt();
+        if (c.rows == 0) {
+            EXPECT_EQ(w.Tables(), 0) << tag;
+            for (TTableAction action : Nine) {
+                EXPECT_FALSE(w.On(action));
+            }
+        } else {
+            TRNTableItemInfo* now = w.TableAt(1);
+            ASSERT_NE(now, nullptr) << tag;
+            EXPECT_EQ(now->Rows.Count(), c.rows) << tag;
+            EXPECT_EQ(now->Rows.ColCount(), c.cols) << tag;
+            if (c.markerRow >= 0) {
+                EXPECT_EQ(now->Cells(c.markerRow, c.markerCol)->GetItemText(0), "x") << tag;
+            }
+        }
+        EXPECT_TRUE(w.Window->Binder().BinderDirty);
+        w.E().Undo();
+        EXPECT_TRUE(w.Rnf() == before) << tag;
+    }
+}
+
+TEST(NotesTables, MergingRemovesWhatItEmptiesInTheSameStep) {
+    TablesWindow w;
+    TRNTableItemInfo& t = w.Insert(2, 2);
+    const std::string before = w.Rnf();
+    t.SelectRows(0, 2);
+    w.T().UpdateTableActions();
+    ASSERT_TRUE(w.On(TTableAction::RmergeTable));
+    w.T().RmergeTableExecute();
+    TRNTableItemInfo* merged = w.TableAt(1);
+    ASSERT_NE(merged, nullptr);
+    EXPECT_EQ(merged->Rows.Count(), 1);
+    EXPECT_EQ(merged->Rows.ColCount(), 1);
+    EXPECT_EQ(merged->Cells(0, 0)->RowSpan, 1);
+    EXPECT_EQ(merged->Cells(0, 0)->ColSpan, 1);
+    const std::string after = w.Rnf();
+    w.E().Undo();
+    EXPECT_TRUE(w.Rnf() == before);
+    w.E().Redo();
+    EXPECT_TRUE(w.Rnf() == after);
+}
+
+TEST(NotesTables, SplitDividesTheSelectedCellAsTheFormSays) {
+    TablesWindow w;
+    TRNTableItemInfo& t = w.Insert(2, 2);
+    const std::string before = w.Rnf();
+    t.Select(0, 0, 0, 0);
+    // Cancelled: nothing changes, and the command works as before afterwards.
+    w.Prompts.Form = nullptr;
+    const int steps = w.E().EditData().UndoList().Count();
+    w.T().RSplitTableExecute();
+    EXPECT_EQ(w.Prompts.Forms, 2);
+    EXPECT_TRUE(w.Rnf() == before);
+    EXPECT_EQ(w.E().EditData().UndoList().Count(), steps);
+    w.Prompts.Form = [](QDialog& form) {
+        auto& f = dynamic_cast<TOKBottomDlg&>(form);
+        f.CSpinEdit1->setValue(3); // columns
+        f.CSpinEdit2->setValue(2); // rows
+        return true;
+    };
+    w.T().RSplitTableExecute();
+    TRNTableItemInfo& s = *w.TableAt(1);
+    ASSERT_EQ(s.Rows.Count(), 3);
+    ASSERT_EQ(s.Rows.ColCount(), 4);
+    for (int row = 0; row < 2; ++row) {
+        for (int col = 0; col < 3; ++col) {
+            ASSERT_NE(s.Cells(row, col), nullptr) << row << col;
+            EXPECT_EQ(s.Cells(row, col)->RowSpan, 1) << row << col;
+            EXPECT_EQ(s.Cells(row, col)->ColSpan, 1) << row << col;
+        }
+    }
+    EXPECT_EQ(s.Cells(0, 3)->RowSpan, 2); // the cell beside it keeps its height
+    EXPECT_EQ(s.Cells(2, 0)->ColSpan, 3); // the cell under it keeps its width
+    w.E().Undo();
+    EXPECT_TRUE(w.Rnf() == before);
+}
+
+TEST(NotesTables, MergeAndSplitFollowWhatTheSelectionAllows) {
+    TablesWindow w;
+    TRNTableItemInfo& t = w.Insert(2, 2);
+    struct Case {
+        int rowOffs, colOffs;
+        bool merge, split;
+    } cases[] = {{0, 0, false, false}, {0, 1, true, true}, {1, 1, true, true}};
+    for (const Case& c : cases) {
+        t.Select(0, 0, c.rowOffs, c.colOffs);
+        w.T().UpdateTableActions();
+        EXPECT_TRUE(w.On(TTableAction::RDelRows));
+        EXPECT_EQ(w.On(TTableAction::RmergeTable), c.merge) << c.rowOffs << c.colOffs;
+        EXPECT_EQ(w.On(TTableAction::RSplitTable), c.split) << c.rowOffs << c.colOffs;
+    }
+}
+
+TEST(NotesTables, WithoutATableOrWithAReadOnlyEditorNothingHappens) {
+    TablesWindow w;
+    w.Insert(2, 2);
+    w.TableAt(1)->SelectRows(0, 2);
+    w.T().UpdateTableActions();
+    EXPECT_TRUE(w.On(TTableAction::RDelRows));
+    const std::string before = w.Rnf();
+    w.E().ReadOnly = true;
+    for (TTableAction action : Nine) {
+        w.T().Action(action)->trigger();
+    }
+    EXPECT_TRUE(w.Rnf() == before);
+    w.E().ReadOnly = false;
+    w.E().SetSelectionBounds(0, 1, 0, 1);
+    w.Caret(0, 1);
+    w.T().UpdateTableActions();
+    for (TTableAction action : Nine) {
+        EXPECT_FALSE(w.On(action));
+        w.T().Action(action)->trigger();
+    }
+    EXPECT_TRUE(w.Rnf() == before);
+}
+
+TEST(NotesTables, InsideACellEditorTheCommandsActOnTheTableThatHoldsIt) {
+    TablesWindow w;
+    TRNTableItemInfo& outer = w.Insert(2, 2);
+    outer.CreateInplace(-1, 0, 0, false, false);
+    ASSERT_NE(outer.InplaceEditor, nullptr);
+    w.T().UpdateTableActions();
+    for (TTableAction action : Nine) {
+        EXPECT_EQ(w.On(action), action != TTableAction::RmergeTable);
+    }
+    // The edited cell is the selection: a row goes above it.
+    outer.InplaceEditor->InsertText("x");
+    w.T().RInsertRowBeforeExecute();
+    ASSERT_EQ(outer.Rows.Count(), 3);
+    EXPECT_EQ(outer.Cells(1, 0)->GetItemText(0), "x");
+    outer.CreateInplace(-1, 1, 0, true, false);
+
+    // A table inserted while a cell is edited goes into that cell; the commands then act on
+    // it, not on the table that holds it.
+    w.AnswerInsert(1, 2, 0);
+    w.T().RInsertTableExecute();
+    TRNTableInplaceEdit* cellEditor = outer.InplaceEditor;
+    ASSERT_NE(cellEditor, nullptr);
+    TRNTableItemInfo* inner = nullptr;
+    for (int i = 0; i < cellEditor->GetLineCount() && !inner; ++i) {
+        inner = dynamic_cast<TRNTableItemInfo*>(&cellEditor->EditData().GetItem(i));
+    }
+    ASSERT_NE(inner, nullptr);
+    inner->SelectRows(0, 1);
+    w.T().RInsertRowAfterExecute();
+    EXPECT_EQ(inner->Rows.Count(), 2);
+    EXPECT_EQ(outer.Rows.Count(), 3);
+    w.T().RDelTablesExecute();
+    outer.DestroyInplace(true);
+    EXPECT_EQ(w.Tables(), 1);
+    EXPECT_EQ(outer.Rows.Count(), 3);
+    bool nested = false;
+    const TRNTableCellData& cell = *outer.Cells(1, 0);
+    for (int i = 0; i < cell.ItemCount(); ++i) {
+        nested = nested || dynamic_cast<const TRNTableItemInfo*>(&cell.GetItem(i)) != nullptr;
+    }
+    EXPECT_FALSE(nested);
+}
+
+TEST(NotesTables, ANoteWithADamagedTableIsShownReadOnlyAndKeepsItsBytes) {
+    TablesWindow w;
+    TRNTableItemInfo& t = w.Insert(1, 3);
+    for (int col = 0; col < 3; ++col) {
+        t.Cells(0, col)->Clear();
+        t.Cells(0, col)->AddNL(std::string(1, static_cast<char>('a' + col)), 0, 0);
+    }
+    std::string bytes = w.Rnf();
+    // The first cell's document claims more bytes than the stream holds.
+    const std::string data = std::string("\x06") + "C.Data" + "\x0A";
+    const size_t at = bytes.find(data);
+    ASSERT_NE(at, std::string::npos);
+    for (size_t i = 0; i < 4; ++i) {
+        bytes[at + data.size() + 4 + i] = i == 3 ? '\x7F' : '\xF0';
+    }
+    TTreeNode* other = w.Add(NodeKind::Notes, "other");
+    w.Window->Binder().Items().SetSelected(other);
+    NodeRecord(w.Node)->Notes.Clear();
+    NodeRecord(w.Node)->Notes.AppendRaw(bytes.data(), bytes.size());
+    w.Prompts.Messages.clear();
+    w.Window->Binder().Items().SetSelected(w.Node);
+    ASSERT_EQ(w.Prompts.Messages.size(), 1u);
+    EXPECT_EQ(w.E().GetItemText(2), "after");
+    EXPECT_TRUE(w.E().ReadOnly);
+    w.E().EditData().SetCaretAtItem(2, 1);
+    w.E().InsertText("typed");
+    w.Window->Binder().Items().SetSelected(other);
+    EXPECT_EQ(NodeRecord(w.Node)->Notes.Bytes(), bytes);
+}
+
+TEST(NotesTables, EmbeddedControlsPrintAsTheirOwnPicture) {
+    TablesWindow w;
+    auto button = std::make_unique<QPushButton>("Print me");
+    button->resize(90, 28);
+    TEmbeddedWidget control(std::move(button), "TButton");
+    std::unique_ptr<TBitmap> picture =
+        w.Window->Notes().RNPrint1().RichNote().PrintData().PrintComponent(control);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->Width(), 90);
+    EXPECT_EQ(picture->Height(), 28);
+    // Not blank: the button's face, frame and caption differ.
+    const QImage& image = picture->Image();
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            colours.insert(image.pixel(x, y));
+        }
+    }
+    EXPECT_GT(colours.size(), 2u);
+}
+
+} // namespace

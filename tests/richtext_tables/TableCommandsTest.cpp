@@ -1,0 +1,293 @@
+#include "tests/richtext_view/PrintFixture.h"
+
+#include "TableFixture.h"
+#include "TableInplaceTest.h"
+
+#include "platform/base/Stream.h"
+#include "richtext/model/RNError.h"
+#include "richtext/tables/RNTableCellUndo.h"
+#include "richtext/tables/RNTablePrint.h"
+#include "richtext/tables/RNTablePrintCells.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+// A table whose cells hold their own positions as text.
+struct Commands : EditedTable {
+    Commands(int rows, int cols) : EditedTable(rows, cols) {
+        for (int r = 0; r < rows; ++r) {
+            for (int c = 0; c < cols; ++c) {
+                T->Cells(r, c)->Clear();
+                T->Cells(r, c)->AddNL(std::to_string(r) + std::to_string(c), 0, 0);
+            }
+        }
+        Edit.Format();
+    }
+    std::string Rnf() {
+        TMemoryStream stream;
+        EXPECT_TRUE(Edit.SaveRNFToStream(stream, false));
+        return stream.Bytes();
+    }
+    int Steps() { return Edit.EditData().UndoList().Count(); }
+    void Sel(int row, int col, int rowOffs, int colOffs) { T->Select(row, col, rowOffs, colOffs); }
+};
+
+TEST(TableCommands, EachCommandIsOneStepThatUndoesAndRedoesToTheSameBytes) {
+    using F = std::function<void(Commands&)>;
+    const struct {
+        const char* Name;
+        F Setup; // before the bytes are taken
+        F Pick;  // the selection or the edited cell
+        F Run;
+    } cases[] = {
+        {"rows above",
+         {},
+         [](Commands& e) { e.Sel(1, 1, 0, 0); },
+         [](Commands& e) { e.T->InsertRowsAbove(1); }},
+        {"rows below",
+         {},
+         [](Commands& e) { e.Open(1, 0); },
+         [](Commands& e) { e.T->InsertRowsBelow(2); }},
+        {"columns left",
+         {},
+         [](Commands& e) { e.Sel(0, 1, 1, 1); },
+         [](Commands& e) { e.T->InsertColsLeft(1); }},
+        {"columns right",
+         {},
+         [](Commands& e) { e.Open(2, 2); },
+         [](Commands& e) { e.T->InsertColsRight(1); }},
+        {"selected rows",
+         {},
+         [](Commands& e) { e.Sel(0, 2, 1, -2); },
+         [](Commands& e) { e.T->DeleteSelectedRows(); }},
+        {"selected columns",
+         {},
+         [](Commands& e) { e.Open(1, 1); },
+         [](Commands& e) { e.T->DeleteSelectedCols(); }},
+        {"empty rows",
+         [](Commands& e) { e.T->MergeCells(0, 0, 3, 2, true); },
+         {},
+         [](Commands& e) { e.T->DeleteEmptyRows(); }},
+        {"empty columns",
+         [](Commands& e) {
+             e.T->MergeCells(0, 0, 2, 3, true);
+             e.T->MergeCells(0, 1, 2, 1, true);
+         },
+         {},
+         [](Commands& e) { e.T->DeleteEmptyCols(); }},
+        {"split vertically",
+         {},
+         [](Commands& e) { e.Sel(0, 0, 0, 0); },
+         [](Commands& e) { e.T->SplitSelectedCellsVertically(2); }},
+        {"split horizontally",
+         {},
+         [](Commands& e) { e.Sel(1, 1, 1, 1); },
+         [](Commands& e) { e.T->SplitSelectedCellsHorizontally(3); }},
+        {"merge",
+         {},
+         [](Commands& e) { e.Sel(1, 1, -1, -1); },
+         [](Commands& e) { e.T->MergeSelectedCells(true); }},
+        {"unmerge", [](Commands& e) { e.T->MergeCells(0, 0, 2, 2, true); },
+         [](Commands& e) { e.Open(0, 0); },
+         [](Commands& e) { e.T->UnmergeSelectedCells(true, true); }},
+        {"paragraph style",
+         {},
+         [](Commands& e) { e.Sel(0, 0, 0, 2); },
+         [](Commands& e) { e.Edit.ApplyParaStyle(1); }},
+        {"style conversion",
+         {},
+         [](Commands& e) { e.Sel(1, 0, 1, 1); },
+         [](Commands& e) {
+             e.Edit.OnStyleConversion = [](TRichNoteEdit&, int& styleNo, int, bool) {
+                 styleNo = 1;
+             };
+             e.Edit.ApplyStyleConversion(0);
+         }},
+        {"clear cells",
+         {},
+         [](Commands& e) { e.Sel(1, 0, 1, 1); },
+         [](Commands& e) { e.T->DeletePartiallySelected(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Commands e(3, 3);
+        if (c.Setup) {
+            c.Setup(e);
+        }
+        const std::string before = e.Rnf();
+        const int steps = e.Steps();
+        if (c.Pick) {
+            c.Pick(e);
+        }
+        c.Run(e);
+        e.T->DestroyInplace(true);
+        EXPECT_TRUE(GridIsSound(e.T->Rows));
+        const std::string after = e.Rnf();
+        EXPECT_NE(after, before);
+        EXPECT_EQ(e.Steps(), steps + 1);
+        e.Edit.Undo();
+        EditedTable::Settle();
+        e.T->DestroyInplace(true);
+        EXPECT_EQ(e.Rnf(), before);
+        e.Edit.Redo();
+        EditedTable::Settle();
+        e.T->DestroyInplace(true);
+        EXPECT_EQ(e.Rnf(), after);
+        EXPECT_EQ(e.Beeps, 0);
+    }
+}
+
+TEST(TableCommands, RowCommandsAroundAnOpenCellEditor) {
+    // Two rows below the edited row 3 of 5: the editor closes, the new rows are selected.
+    Commands e(5, 2);
+    e.T->Cells(3, 0)->BestHeight = 40;
+    e.Open(3, 1);
+    e.T->InsertRowsBelow(2);
+    ASSERT_EQ(e.T->Rows.Count(), 7);
+    EXPECT_EQ(e.T->Cells(5, 0)->BestHeight, 40);
+    EXPECT_EQ(e.Cell(), nullptr);
+    EXPECT_TRUE(e.T->IsCellSelected(4, 0) && e.T->IsCellSelected(5, 1));
+    EXPECT_FALSE(e.T->IsCellSelected(3, 1) || e.T->IsCellSelected(6, 0));
+
+    // Deleting rows (columns) before the edited cell reopens the editor on the same cell.
+    const struct {
+        bool Cols;
+        int Index, Row, Col, ToRow, ToCol;
+    } cases[] = {{false, 0, 3, 1, 2, 1}, {true, 0, 1, 2, 1, 1}, {false, 4, 3, 0, 3, 0}};
+    for (const auto& c : cases) {
+        Commands d(5, 3);
+        d.Open(c.Row, c.Col);
+        EditedTable::Type(d.Cell(), "y");
+        c.Cols ? d.T->DeleteCols(c.Index, 1, true) : d.T->DeleteRows(c.Index, 1, true);
+        ASSERT_NE(d.Cell(), nullptr) << c.Index;
+        EXPECT_EQ(std::make_pair(d.Cell()->Row, d.Cell()->Col), std::make_pair(c.ToRow, c.ToCol));
+        d.T->DestroyInplace(true);
+        EXPECT_EQ(d.Text(c.ToRow, c.ToCol), "y" + std::to_string(c.Row) + std::to_string(c.Col));
+    }
+}
+
+TEST(TableCommands, PropertyChangesAreOneStepAndAFailedOneLeavesTheTableRecording) {
+    TableDoc d;
+    auto loose = d.Make(2, 2);
+    loose->SetBorderWidth(3);
+    EXPECT_EQ(loose->BorderWidth, 3);
+
+    Commands e(2, 2);
+    const int steps = e.Steps();
+    EXPECT_THROW(e.T->SetProperty("Rows", 1, true, true), ERichNoteError);
+    EXPECT_TRUE(e.T->InsertedInData);
+    e.T->SetBorderWidth(3);
+    EXPECT_EQ(e.Steps(), steps + 1);
+    e.Edit.Undo();
+    EXPECT_EQ(e.T->BorderWidth, 0);
+}
+
+TEST(TableCommands, AParagraphStyleOverCellsRecordsOnlyTheCellsItChanged) {
+    Commands e(1, 3);
+    e.T->Cells(0, 1)->GetItem(0).ParaNo = 1;
+    e.Sel(0, 0, 0, 2);
+    const int steps = e.Steps();
+    e.T->ApplyParaStyleToPartiallySelected(1);
+    ASSERT_EQ(e.Steps(), steps + 1);
+    const TRNUndoInfos& group = *e.Edit.EditData().UndoList().Last();
+    ASSERT_EQ(group.Records.Count(), 1);
+    auto* record = dynamic_cast<TRNUndoMultiCellsModify*>(group.Records.Get(0));
+    ASSERT_NE(record, nullptr);
+    ASSERT_EQ(record->ColList.Count(), 2);
+    EXPECT_EQ(std::make_pair(record->ColList[0], record->ColList[1]), std::make_pair(0, 2));
+    EXPECT_EQ(record->CountList[0] + record->CountList[1], record->UndoList.Count());
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(e.T->Cells(0, c)->GetItemPara(0), 1) << c;
+    }
+    // Once more changes nothing and leaves no step.
+    e.T->ApplyParaStyleToPartiallySelected(1);
+    EXPECT_EQ(e.Steps(), steps + 1);
+}
+
+TEST(TableCommands, AProtectedSelectedCellCannotBeCleared) {
+    Commands e(2, 2);
+    e.Sheet.TextStyles()[3].Protection.Include(TRNProtectOption::rnprDeleteProtect);
+    e.T->Cells(1, 1)->GetItem(0).StyleNo = 3;
+    e.Sel(0, 0, 1, 1);
+    EXPECT_FALSE(e.T->CanDeletePartiallySelected());
+    e.Sel(0, 0, 0, 1);
+    EXPECT_TRUE(e.T->CanDeletePartiallySelected());
+}
+
+TEST(TableCommands, TheCaretEntersTheFirstCellFromTheLeftAndTheLastFromTheRight) {
+    const struct {
+        int FromStart;
+        int Row, Col;
+    } cases[] = {{1, 0, 0}, {0, 1, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.FromStart);
+        Commands e(2, 2);
+        e.T->MergeCells(1, 0, 2, 1, true);
+        ASSERT_TRUE(e.T->EnterItem(c.FromStart));
+        ASSERT_NE(e.Cell(), nullptr);
+        EXPECT_EQ(std::make_pair(e.Cell()->Row, e.Cell()->Col), std::make_pair(c.Row, c.Col));
+        EXPECT_EQ(e.Cell()->EditData().GetOffsetInCurItem(), c.FromStart ? 1 : 3);
+    }
+    // A table outside a viewer opens nothing, and the caret goes on past it.
+    TableDoc d;
+    auto loose = d.Make(1, 1);
+    EXPECT_FALSE(loose->EnterItem(1));
+}
+
+TEST(TableCommands, ADocumentSavedWhileACellIsEditedHoldsWhatTheCellShows) {
+    Commands e(2, 2);
+    e.Open(1, 0);
+    EditedTable::Type(e.Cell(), "ab");
+    const std::string open = e.Rnf();
+    EXPECT_EQ(e.T->Cells(1, 0)->ItemCount(), 0); // the cell's items are still the editor's
+    e.T->DestroyInplace(true);
+    EXPECT_EQ(e.Text(1, 0), "ab10");
+    EXPECT_EQ(e.Rnf(), open);
+}
+
+TEST(TableCommands, PrintedCellsAreTheFilledOnesAndAnEditedCellPrintsItsEditor) {
+    const struct {
+        const char* Name;
+        const char* Text; // into cell (0, 1); null: every cell empty
+        bool Edit;        // the cell editor open on (0, 1)
+        int Printed;      // the slot that has a printable document, -1 none
+    } cases[] = {
+        {"empty", nullptr, false, -1},
+        {"a text in the open editor", "x", true, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        PrintedNote n;
+        auto owned = std::make_unique<TRNTableItemInfo>(2, 2, &n.Source.RNData());
+        TRNTableItemInfo* t = owned.get();
+        n.Source.AddItem("", std::move(owned));
+        t->Color = clYellow;
+        if (c.Text) {
+            SetTextOf(*t->Cells(0, 1), c.Text);
+        }
+        n.Source.Format();
+        if (c.Edit) {
+            t->EditCell(0, 1);
+            ASSERT_NE(t->InplaceEditor, nullptr);
+        }
+        ASSERT_EQ(n.Format(), 1);
+        const auto& info = dynamic_cast<TRNTablePrintInfo&>(*n.Data().DrawItems[0]);
+        ASSERT_EQ(info.FormattingInfo.PrintCells->Count(), 4);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(info.FormattingInfo.PrintCell(i) != nullptr, i == c.Printed) << i;
+        }
+        // A cell without a colour of its own fills its box with the table's.
+        if (auto* cell = dynamic_cast<TCellPtblRNData*>(info.FormattingInfo.PrintCell(1))) {
+            EXPECT_EQ(cell->GetColor(), clYellow);
+        }
+        n.Print.Print("t", 1, false);
+        ASSERT_EQ(n.Device->Sheets.size(), 1u);
+        EXPECT_EQ(n.Device->Sheets[0].size(), c.Text ? 1u : 0u);
+    }
+}
+
+} // namespace
