@@ -44,6 +44,11 @@ const std::vector<Command>& Edits() {
     return commands;
 }
 
+const std::vector<Command>& Typing() {
+    static const std::vector<Command> commands{Edits().front()};
+    return commands;
+}
+
 const std::vector<Command>& Replays() {
     static const std::vector<Command> commands{
         {"CtrlZ", [](EditForm& f) { f.Key(Qt::Key_Z, Qt::ControlModifier); }},
@@ -80,6 +85,12 @@ TEST(EditGuards, RefusedChangesBeepAndLeaveTheNoteAlone) {
          },
          none, Edits(), true, true},
         {"NothingToReplay", none, none, Replays(), true, true},
+        {"StickingEnd",
+         [](EditForm& f) {
+             f.Sheet.TextStyles()[0].Protection.Include(TRNProtectOption::rnprSticking);
+             f.D().SetCurTextStyleNo(f.Sheet.AddTextStyle());
+         },
+         none, Typing(), true, true},
     };
     for (const Case& c : cases) {
         for (const Command& command : c.commands) {
@@ -130,4 +141,18 @@ TEST(EditNotices, OneActionOverASelectionIsOneChange) {
         }
         EXPECT_EQ(f.Rnf(), before);
     }
+    // Inside an update neither the start nor the end of a change is told.
+    EditForm f("abcd");
+    int changing = 0;
+    f.Edit->OnChanging = [&changing](TRichNoteEdit&, bool&) { ++changing; };
+    f.Edit->BeginUpdate();
+    f.Type("z");
+    f.Edit->InsertTextW(u"w");
+    f.Edit->EndUpdate();
+    EXPECT_EQ(f.Text().substr(0, 6), "abcdzw");
+    EXPECT_EQ(f.Changes, 0);
+    EXPECT_EQ(changing, 0);
+    f.Type("y");
+    EXPECT_EQ(f.Changes, 1);
+    EXPECT_EQ(changing, 1);
 }
