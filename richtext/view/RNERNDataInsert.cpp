@@ -269,7 +269,11 @@ void TRNEditRNData::KeyPress(std::u16string_view key) {
     }
     if (newItem) {
         BeginUndoSequence(TRNUndoType::rnutInsert);
-        InsertString(ch, CurTextStyleNo);
+        // A refused place (sticking neighbours) has beeped; nothing changed to tell.
+        if (!InsertString(ch, CurTextStyleNo)) {
+            undoList_.PopIfEmpty();
+            return;
+        }
         Refresh();
         Change();
         return;

@@ -49,39 +49,70 @@ void TRichNoteEdit::SetUndoLimit(int limit) {
 
 // Changes.
 
-bool TRichNoteEdit::CanChange() {
-    if (ReadOnly) {
+bool TRichNoteEdit::BeforeChange(bool fromOutside) {
+    TRNEditRNData& data = EditData();
+    // An item that holds the mouse (a table border being dragged) is mid-change itself.
+    if (ReadOnly || !Style() || (!fromOutside && data.CaptureMouseItem)) {
+        data.Beep();
         return false;
     }
+    // An empty document gets its first line, for the change to have a place to start.
+    data.PrepareForEdit();
     bool allow = true;
-    if (OnChanging) {
+    if (OnChanging && updateCount_ == 0) {
         OnChanging(*this, allow);
     }
     return allow;
 }
 
-bool TRichNoteEdit::BeforeChange(bool) {
-    if (!CanChange()) {
-        EditData().Beep();
-        return false;
-    }
-    // An empty document gets its first line, for the change to have a place to start.
-    EditData().PrepareForEdit();
-    return true;
-}
-
-void TRichNoteEdit::Change() {
-    Modified = true;
-    if (OnChange) {
-        OnChange(*this);
+void TRichNoteEdit::EndUpdate() {
+    if (updateCount_ > 0) {
+        --updateCount_;
     }
 }
 
 void TRichNoteEdit::DoChange(bool clearRedo) {
+    EditData().ClearJumpsCoords();
     if (clearRedo) {
         ClearRedo();
     }
-    Change();
+    Modified = true;
+    if (updateCount_ > 0) {
+        ++heldChanges_;
+        return;
+    }
+    NotifyChange();
+}
+
+void TRichNoteEdit::NotifyChange() {
+    if (updateCount_ == 0 && OnChange) {
+        OnChange(*this);
+    }
+}
+
+int TRichNoteEdit::HoldNotices() {
+    ++updateCount_;
+    return heldChanges_;
+}
+
+void TRichNoteEdit::ReleaseNotices(int held) {
+    EndUpdate();
+    if (heldChanges_ != held) {
+        NotifyChange();
+    }
+}
+
+bool TRichNoteEdit::OneNotice(const std::function<bool()>& action) {
+    const int held = HoldNotices();
+    bool result = false;
+    try {
+        result = action();
+    } catch (...) {
+        ReleaseNotices(held);
+        throw;
+    }
+    ReleaseNotices(held);
+    return result;
 }
 
 void TRichNoteEdit::CurTextStyleChanged() {
@@ -131,6 +162,7 @@ void TRichNoteEdit::BeginUndoGroup(TRNUndoType undoType) {
 }
 
 void TRichNoteEdit::Replay(bool redo) {
+    TRNUndoList& list = redo ? EditData().RedoList() : EditData().UndoList();
     // A cell editor replays its own changes first; once it has none, it closes and the
     // document's own step is replayed.
     if (auto* inplace = dynamic_cast<TRichNoteEdit*>(InplaceEditor())) {
@@ -139,10 +171,16 @@ void TRichNoteEdit::Replay(bool redo) {
             inplace->Replay(redo);
             return;
         }
-        DestroyInplace();
+        if (list.Count() > 0) {
+            DestroyInplace();
+        }
     }
-    TRNUndoList& list = redo ? EditData().RedoList() : EditData().UndoList();
-    if (list.Count() == 0 || !BeforeChange(false)) {
+    // Nothing to replay is told like any refused command.
+    if (list.Count() == 0) {
+        EditData().Beep();
+        return;
+    }
+    if (!BeforeChange(false)) {
         return;
     }
     if (redo) {
@@ -150,7 +188,7 @@ void TRichNoteEdit::Replay(bool redo) {
     } else {
         list.Undo(EditData());
     }
-    Change();
+    DoChange(false);
 }
 
 bool TRichNoteEdit::Grouped(TRNUndoType undoType, const std::function<bool()>& command) {
@@ -435,14 +473,15 @@ void TRichNoteEdit::KeyDown(uint16_t& key, TShiftState shift) {
         return;
     }
     case VK_DELETE:
-        if (BeforeChange(false)) {
-            data.OnDeletePress_(ctrl, false);
-        }
-        key = 0;
-        return;
     case VK_BACK:
         if (BeforeChange(false)) {
-            data.OnBackSpacePress_(ctrl);
+            if (data.SelectionExists(false, true)) {
+                data.DeleteSelection_();
+                Invalidate();
+            } else if (key == VK_DELETE ? data.OnDeletePress_(ctrl, false)
+                                        : data.OnBackSpacePress_(ctrl)) {
+                Change();
+            }
         }
         key = 0;
         return;
@@ -451,7 +490,13 @@ void TRichNoteEdit::KeyDown(uint16_t& key, TShiftState shift) {
             return;
         }
         if (BeforeChange(false)) {
-            data.OnEnterPress_(shiftKey);
+            // The selection goes first, its own undo step; the user hears of one change.
+            OneNotice([&] {
+                if (data.SelectionExists(false, true) && !data.DeleteSelection_()) {
+                    return false;
+                }
+                return data.OnEnterPress_(shiftKey);
+            });
         }
         key = 0;
         return;
@@ -528,17 +573,18 @@ void TRichNoteEdit::Typed(std::u16string_view text) {
     }
     BeforeUnicode(text);
     TRNEditRNData& data = EditData();
-    // Typing over a selection first removes it, as an undo step of its own.
-    if (data.SelectionExists(false, true) && !data.DeleteSelection_()) {
-        return;
-    }
-    if (text.size() == 1 || (text.size() == 2 && text[0] >= 0xD800 && text[0] < 0xDC00)) {
-        data.KeyPress(text);
-    } else {
-        if (Grouped(TRNUndoType::rnutTyping, [&] { return data.InsertTextW_(text); })) {
+    OneNotice([&] {
+        // Typing over a selection first removes it, as an undo step of its own.
+        if (data.SelectionExists(false, true) && !data.DeleteSelection_()) {
+            return false;
+        }
+        if (text.size() == 1 || (text.size() == 2 && text[0] >= 0xD800 && text[0] < 0xDC00)) {
+            data.KeyPress(text);
+        } else if (Grouped(TRNUndoType::rnutTyping, [&] { return data.InsertTextW_(text); })) {
             DoChange(true);
         }
-    }
+        return true;
+    });
 }
 
 // Focus.

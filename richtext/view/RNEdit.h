@@ -36,7 +36,8 @@ public:
     int UndoLimit() { return EditData().UndoList().Limit; }
     void SetUndoLimit(int limit);
 
-    // Events. OnChanging may refuse a change; OnPaste may take the paste over.
+    // Events. OnChanging may refuse a change (the handler answers for that refusal, so the
+    // editor does not beep for it); OnPaste may take the paste over.
     std::function<void(TRichNoteEdit&, bool& allow)> OnChanging;
     std::function<void(TRichNoteEdit&)> OnChange;
     std::function<void(TRichNoteEdit&)> OnCurTextStyleChanged;
@@ -47,10 +48,16 @@ public:
     // The caret tried to leave the document by an arrow key.
     std::function<void(TRichNoteEdit&, bool up)> OnCaretGetOut;
 
-    // Whether a change may start: not read-only and allowed by OnChanging; a refusal beeps.
-    bool BeforeChange(bool fromOutside);
-    bool CanChange();
-    void Change();
+    // Whether a change may start: not read-only, a style sheet, no item of the document
+    // holding the mouse (unless the change comes from outside) and OnChanging agreeing. An
+    // allowed change readies the document for editing; a refusal beeps.
+    virtual bool BeforeChange(bool fromOutside);
+    bool CanChange() { return BeforeChange(true); }
+    // An edit: empties the redo list and tells OnChange.
+    void Change() { DoChange(true); }
+    // While an update is open OnChanging and OnChange stay silent.
+    void BeginUpdate() { ++updateCount_; }
+    void EndUpdate();
 
     // Undo and redo.
     void Undo() { Replay(false); }
@@ -64,7 +71,8 @@ public:
     void BeginUndoGroup(TRNUndoType undoType);
     void SetUndoGroupMode(bool on) { EditData().SetUndoGroupMode(on); }
 
-    // Text at the caret, each one undo group; false when refused.
+    // Text at the caret, each one undo group that first removes the selection. A selection
+    // that may not be deleted refuses the insertion with a beep; a refusal answers true.
     bool InsertTextW(std::u16string_view text);
     bool InsertText(std::string_view text);
     // Files and streams at the caret; a file that cannot be opened answers false.
@@ -237,6 +245,14 @@ private:
     // Runs one command inside an undo group that is closed, or dropped when empty, whatever
     // the command throws; the document is reformatted after a failure.
     bool Grouped(TRNUndoType undoType, const std::function<bool()>& command);
+    // Runs one user action whose steps may each tell a change: OnChange hears of them once,
+    // after the action, and only when one of them changed the document.
+    bool OneNotice(const std::function<bool()>& action);
+    int HoldNotices();
+    void ReleaseNotices(int held);
+    void NotifyChange();
+    // Whether an insertion may replace the selection; a refusal beeps.
+    bool SelectionReplaceable();
     void Typed(std::u16string_view text);
     // Text that the current 8-bit style's code page cannot hold switches the current style
     // to its Unicode twin (found, or added to the sheet) before it goes in.
@@ -262,6 +278,9 @@ private:
     std::u16string preedit_;
     // The conversion in progress: ApplyTextStyle's own, or none for OnStyleConversion.
     std::function<int(int styleNo, bool appliedToText)> conversion_;
-    // BeforeInserting removed a selection into the insertion's group.
-    bool insertingDeleted_ = false;
+    // The notices held since BeforeInserting.
+    int insertingHeld_ = 0;
+    int updateCount_ = 0;
+    // Changes told while an update was open.
+    int heldChanges_ = 0;
 };

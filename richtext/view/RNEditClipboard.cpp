@@ -71,21 +71,33 @@ bool TRichNoteEdit::CanPaste() {
            TClipboard::HasFormat(AnsiTextFormat(EditData())) || TClipboard::HasFormat(ImageFormat);
 }
 
+bool TRichNoteEdit::SelectionReplaceable() {
+    TRNEditRNData& data = EditData();
+    if (data.PartialSelectedItem || !data.CanDelete()) {
+        data.Beep();
+        return false;
+    }
+    return true;
+}
+
 bool TRichNoteEdit::InsertOverSelection(const std::function<bool()>& insert, bool isText) {
-    if (!BeforeChange(false)) {
+    // Protected text in the selection refuses the whole insertion before anything changes.
+    if (!SelectionReplaceable() || !BeforeChange(false)) {
         return true;
     }
-    const bool inserted = Grouped(TRNUndoType::rnutInsert, [this, &insert] {
-        TRNEditRNData& data = EditData();
-        if (data.SelectionExists(false, true)) {
-            data.DeleteSelection_();
+    return OneNotice([&] {
+        const bool inserted = Grouped(TRNUndoType::rnutInsert, [this, &insert] {
+            TRNEditRNData& data = EditData();
+            if (data.SelectionExists(false, true) && !data.DeleteSelection_()) {
+                return false;
+            }
+            return insert();
+        });
+        if (isText && inserted) {
+            DoChange(true);
         }
-        return insert();
+        return inserted;
     });
-    if (isText && inserted) {
-        DoChange(true);
-    }
-    return inserted;
 }
 
 bool TRichNoteEdit::PasteTextW() {

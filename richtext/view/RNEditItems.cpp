@@ -16,19 +16,16 @@ TRichNoteEdit& TRichNoteEdit::GetActiveRichNoteEdit() {
 }
 
 bool TRichNoteEdit::BeforeInserting() {
+    if (!SelectionReplaceable() || !BeforeChange(false)) {
+        return false;
+    }
     TRNEditRNData& data = EditData();
-    if (data.PartialSelectedItem || !data.CanDelete()) {
-        data.Beep();
-        return false;
-    }
-    if (!BeforeChange(false)) {
-        return false;
-    }
+    // Removing the selection and inserting are one change to the user: AfterInserting tells it.
+    insertingHeld_ = HoldNotices();
     data.BeginUndoSequence(TRNUndoType::rnutInsert);
     data.SetUndoGroupMode(true);
-    insertingDeleted_ = false;
     if (data.SelectionExists(false, true)) {
-        insertingDeleted_ = data.DeleteSelection_();
+        data.DeleteSelection_();
     }
     data.Deselect(nullptr);
     return true;
@@ -39,12 +36,11 @@ void TRichNoteEdit::AfterInserting(bool inserted) {
     data.SetUndoGroupMode(false);
     data.UndoList().PopIfEmpty();
     Update();
-    // A refused item after a deleted selection still changed the document; a refusal alone
-    // did not, and keeps the redo list.
-    if (inserted || insertingDeleted_) {
+    // A refusal alone changed nothing and keeps the redo list.
+    if (inserted) {
         DoChange(true);
     }
-    insertingDeleted_ = false;
+    ReleaseNotices(insertingHeld_);
 }
 
 bool TRichNoteEdit::InsertItem(const std::string& name, std::unique_ptr<TCustomRNItemInfo> item) {
@@ -133,7 +129,11 @@ void TRichNoteEdit::InsertPageBreak() {
     }
     const int depth = data.UndoList().GroupModeCounter;
     try {
-        data.InsertPageBreak();
+        // The Enter it may need first is part of the one change.
+        OneNotice([&] {
+            data.InsertPageBreak();
+            return true;
+        });
     } catch (...) {
         while (data.UndoList().GroupModeCounter > depth) {
             data.SetUndoGroupMode(false);
