@@ -1,5 +1,7 @@
 #include "ViewFixture.h"
 
+#include "../richtext_model/ExpectRNError.h"
+
 #include "richtext/model/RNError.h"
 #include "richtext/view/RNDataList.h"
 
@@ -90,12 +92,8 @@ TEST(NestedData, CellsAnswerFromTheOutermostDocument) {
     EXPECT_EQ(inner->GetNormalCursor(), v.Host.Cursor);
     EXPECT_EQ(inner->GetFlags().Bits(), 18u);
     EXPECT_EQ(inner->GetRNStyle(), &v.Style);
-    try {
-        inner->SetFlags({});
-        ADD_FAILURE() << "flags changed";
-    } catch (const ERichNoteError& e) {
-        EXPECT_STREQ(e.what(), "This method is not supported for TRNItemFormattedData");
-    }
+    ExpectRNError([&] { inner->SetFlags({}); },
+                  "This method is not supported for TRNItemFormattedData");
     inner->ScrollTo(40, true);
     EXPECT_EQ(v.Host.LastScrollY, -1);
 
