@@ -33,7 +33,7 @@ void RunCases(const std::vector<CommandCase>& cases) {
         c.build(e);
         e.Format();
         e.Caret(c.caretItem, c.caretOffs);
-        CheckUndoRedo(e, [&] {
+        UndoRedo(e, [&] {
             c.command(e);
             EXPECT_EQ(Texts(e), c.texts);
             EXPECT_EQ(e.CaretItem(), c.expectCaretItem);
@@ -104,7 +104,7 @@ TEST(EditTyping, AnEmptyLineTakesTheCurrentParagraphStyle) {
     e.Format();
     e.Caret(0, 1);
     e.D().SetCurParaStyleNo(1);
-    CheckUndoRedo(e, [&] { e.D().KeyPress(u"x"); });
+    UndoRedo(e, [&] { e.D().KeyPress(u"x"); });
     EXPECT_EQ(e.D().GetItemText(0), "x");
     EXPECT_EQ(e.D().GetItemPara(0), 1);
 }
@@ -285,7 +285,7 @@ TEST(EditStyles, ConversionSplitsJoinsAndConvertsText) {
         c.build(e);
         e.Format();
         e.D().SetSelectionBounds(c.from, c.fromOffs, c.to, c.toOffs);
-        CheckUndoRedo(e, [&] { e.D().ApplyStyleConversion_(0); });
+        UndoRedo(e, [&] { e.D().ApplyStyleConversion_(0); });
         EXPECT_EQ(Texts(e), c.texts);
         EXPECT_EQ(e.D().UndoList().Count(), 1);
     }
@@ -339,7 +339,7 @@ TEST(EditStyles, ParagraphStyleCoversTheCaretParagraphOnly) {
     e.D().AddNL("ef", 0, 0);
     e.Format();
     e.Caret(1, 2);
-    CheckUndoRedo(e, [&] {
+    UndoRedo(e, [&] {
         e.D().BeginUndoSequence(TRNUndoType::rnutPara);
         e.D().ApplyParaStyle(1);
     });

@@ -16,13 +16,6 @@ struct Command {
     std::function<void(EditForm&)> run;
 };
 
-void InsertRnf(EditForm& f, const std::string& rnf) {
-    TMemoryStream stream;
-    stream.Write(rnf.data(), static_cast<int64_t>(rnf.size()));
-    stream.Seek(0, TSeekOrigin::soBeginning);
-    f.Edit->InsertRNFFromStreamEd(stream);
-}
-
 const std::vector<Command>& Edits() {
     static const std::vector<Command> commands{
         {"Type", [](EditForm& f) { f.Type("z"); }},
@@ -39,7 +32,7 @@ const std::vector<Command>& Edits() {
          [](EditForm& f) {
              f.Edit->InsertPicture("p", std::make_unique<TBitmap>(6, 6), TRNVAlign::rnvaBaseline);
          }},
-        {"Rnf", [](EditForm& f) { InsertRnf(f, f.Rnf()); }},
+        {"Rnf", [](EditForm& f) { f.InsertFrom(&TRichNoteEdit::InsertRNFFromStreamEd, f.Rnf()); }},
     };
     return commands;
 }

@@ -104,7 +104,7 @@ TEST(EditPrimitives, EachChangesUndoesAndRedoesAndWorksWithoutRecords) {
         SCOPED_TRACE(c.name);
         Editor recorded;
         BuildMixed(recorded);
-        const std::string after = CheckUndoRedo(recorded, [&] {
+        const std::string after = UndoRedo(recorded, [&] {
             recorded.D().BeginUndoSequence(TRNUndoType::rnutModifyItem);
             bool full = false;
             c.edit(recorded.D(), full);
