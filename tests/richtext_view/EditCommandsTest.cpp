@@ -318,19 +318,6 @@ TEST(EditStyles, TagsFollowTheClearOption) {
     }
 }
 
-TEST(EditStyles, WithoutSelectionOnlyTheCurrentStyleChanges) {
-    Editor e;
-    e.D().AddNL("abc", 0, 0);
-    e.Format();
-    e.Caret(0, 2);
-    const std::string before = e.Rnf();
-    e.D().ApplyStyleConversion_(0);
-    EXPECT_EQ(e.D().CurTextStyleNo, 1);
-    EXPECT_EQ(e.Rnf(), before);
-    EXPECT_EQ(e.D().UndoList().Count(), 0);
-    EXPECT_EQ(e.Edit.Changes, 0);
-}
-
 TEST(EditStyles, ParagraphStyleCoversTheCaretParagraphOnly) {
     Editor e;
     e.Style.ParaStyles().Add();
