@@ -40,16 +40,14 @@ QByteArray WithLength(const std::string& rnf, uint32_t length) {
 
 } // namespace
 
-TEST(EditKeys, TypingEnterAndDeletingUndoAndRedo) {
+// Typing, Enter and the deleting keys run over a selection in the change-notice test.
+TEST(EditKeys, MovingDeletingAndTabsUndoAndRedo) {
     struct Case {
         const char* name;
         std::function<void(EditForm&)> keys;
         std::string text;
     };
     const std::vector<Case> cases{
-        {"Typing", [](EditForm& f) { f.Type("a"); }, "xya"},
-        {"Enter", [](EditForm& f) { f.Key(Qt::Key_Return); }, "xy\r\n"},
-        {"Backspace", [](EditForm& f) { f.Key(Qt::Key_Backspace); }, "x"},
         {"LeftThenDelete",
          [](EditForm& f) {
              f.Key(Qt::Key_Left);
@@ -127,9 +125,6 @@ TEST(EditReadOnly, NothingChangesAndCopyStillWorks) {
     const std::string before = f.Rnf();
     Offer({{"text/plain", "pasted"}});
     EXPECT_FALSE(f.Edit->CanPaste());
-    f.Type("b");
-    f.Key(Qt::Key_Backspace);
-    f.Key(Qt::Key_Delete);
     f.Key(Qt::Key_V, Qt::ControlModifier);
     f.Key(Qt::Key_Z, Qt::ControlModifier);
     f.Edit->SelectAll();
@@ -214,8 +209,6 @@ TEST(EditPaste, PrecedenceAndRefusals) {
 }
 
 TEST(EditInsert, InsertedItemsJoinTheirNeighbours) {
-    TempDir dir;
-    WriteFileBytes(dir / "in.txt", "a\r\nb\r\n");
     const std::string rnf = RnfBlock("from rnf");
     // An empty first line in another style: it cannot join, and is dropped.
     const auto emptyFirst = [](bool second) {
@@ -254,11 +247,6 @@ TEST(EditInsert, InsertedItemsJoinTheirNeighbours) {
          2},
         {"LfCrIsOneParagraph", "xy", 0, 2, textW(u"a\n\rb"), "|'xa'|'by'", 1, 2},
         {"TabBecomesSpaces", "xy", 0, 2, textW(u"\t"), "|'x        y'", 0, 10},
-        {"TextFile", "xy", 0, 2,
-         [&dir](EditForm& f) {
-             EXPECT_TRUE(f.Edit->InsertTextFromFile((dir / "in.txt").string()));
-         },
-         "|'xa'|'by'", 1, 2},
         {"Rnf", "xy", 0, 2, stream(rnf, &TRichNoteEdit::InsertRNFFromStreamEd),
          "|'xfrom rnf'|'secondy'", 1, 7},
         {"RnfWithAnEmptyFirstLine", "xy", 0, 2,
