@@ -58,6 +58,8 @@ class TWriter {
 public:
     // The stream so far.
     const std::string& Bytes() const { return bytes_; }
+    // Room for `bytes` in all, so that a large stream is not copied as it grows.
+    void Reserve(size_t bytes) { bytes_.reserve(bytes); }
     // The stream so far, moved out of the writer, which is left empty.
     std::string TakeBytes() { return std::exchange(bytes_, {}); }
 

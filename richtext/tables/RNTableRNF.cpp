@@ -205,8 +205,33 @@ private:
     TRNTableItemInfo& table_;
 };
 
+// About the size of the table's stream: its cells' texts and a little for each cell and item.
+// Reserved at once, a large table's stream is not copied over and over as it grows.
+size_t EstimatedStreamSize(const TRNTableItemInfo& table) {
+    size_t size = 256;
+    for (int r = 0; r < table.Rows.Count(); ++r) {
+        const TRNTableRow& row = *table.Rows.Get(r);
+        for (int c = 0; c < row.Count(); ++c) {
+            const TRNTableCellData* cell = row.Cell(c);
+            if (!cell) {
+                continue;
+            }
+            size += 12;
+            const int items = cell->ItemCount();
+            if (items > 1 || (items == 1 && !cell->GetItemText(0).empty())) {
+                size += 40;
+                for (int i = 0; i < items; ++i) {
+                    size += cell->GetItemText(i).size() + 20;
+                }
+            }
+        }
+    }
+    return size;
+}
+
 std::string TableStreamBytes(TRNTableItemInfo& table) {
     TWriter writer;
+    writer.Reserve(EstimatedStreamSize(table));
     writer.WriteSignature();
     TRNTableSW wrapper(nullptr);
     wrapper.T = &table;
