@@ -81,6 +81,9 @@ public:
         return const_cast<TCustomRNData*>(this)->GetRootData();
     }
     virtual bool ShareItems() const { return false; }
+    // Whether this is a formatted document (the display layer's kind): a nested document asks
+    // its root this for every item it frees, cheaper than asking the class hierarchy.
+    virtual bool IsFormattedData() const { return false; }
 
     // Set by the controls: what Beep plays.
     std::function<void()> OnBeep;
