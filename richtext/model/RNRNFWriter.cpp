@@ -35,12 +35,10 @@ std::string N(int value) {
 // Whether cleaning the text would change it: a line end of its kind inside it.
 bool HoldsLineEnd(std::string_view text, bool unicode) {
     if (!unicode) {
-        // No early exit: the loop is left to the vectorizer, and texts rarely hold one.
-        bool found = false;
-        for (char c : text) {
-            found |= (c == '\r') | (c == '\n') | (c == '\0');
-        }
-        return found;
+        // Three library searches outrun one loop testing three bytes at every step.
+        return std::memchr(text.data(), '\r', text.size()) ||
+               std::memchr(text.data(), '\n', text.size()) ||
+               std::memchr(text.data(), '\0', text.size());
     }
     for (size_t i = 0; i + 1 < text.size(); i += 2) {
         if (text[i] == '\x29' && text[i + 1] == '\x20') {
