@@ -388,7 +388,9 @@ void TCustomRNData::AddNLTag(std::string s, int styleNo, int paraNo, const RNTag
     if (style && style->Unicode) {
         item->ItemOptions.Include(TRNItemOption::rnioUnicode);
     }
-    AddItem(ReplaceTabs(s, styleNo, false), std::move(item));
+    // Without a tab the text stays as it is: no copy, no second look at the style sheet.
+    const bool tabs = s.find('\t') != std::string::npos;
+    AddItem(tabs ? ReplaceTabs(s, styleNo, false) : std::move(s), std::move(item));
 }
 
 void TCustomRNData::AddFmt(int styleNo, int paraNo, const char* format, ...) {

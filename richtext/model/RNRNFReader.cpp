@@ -584,14 +584,13 @@ void TRNFReader::InsertItem(std::unique_ptr<TCustomRNItemInfo> item, std::string
     if (item->IsText() && sheet_) {
         const TFontInfo& style = sheet_->TextStyles()[item->StyleNo];
         bool unicode = item->ItemOptions.Contains(TRNItemOption::rnioUnicode);
-        unsigned codePage = data_.GetStyleCodePage(item->StyleNo);
         if (unicode && !style.Unicode) {
-            text = RNU_UnicodeToAnsi(codePage, text);
+            text = RNU_UnicodeToAnsi(data_.GetStyleCodePage(item->StyleNo), text);
             item->ItemOptions.Exclude(TRNItemOption::rnioUnicode);
             AddWarning(TRNFWarning::rnfwConvFromUnicode);
             RN_CleanItemText(text, false);
         } else if (!unicode && style.Unicode) {
-            text = RNU_AnsiToUnicode(codePage, text);
+            text = RNU_AnsiToUnicode(data_.GetStyleCodePage(item->StyleNo), text);
             item->ItemOptions.Include(TRNItemOption::rnioUnicode);
             AddWarning(TRNFWarning::rnfwConvToUnicode);
             RN_CleanItemText(text, true);
