@@ -71,6 +71,12 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
     if (count <= 0) {
         return 0;
     }
+    if (position_ == Size()) {
+        // Writing at the end, the usual case: appended without zeroing the room first.
+        data_.append(static_cast<const char*>(buffer), static_cast<size_t>(count));
+        position_ += count;
+        return count;
+    }
     if (position_ + count > Size()) {
         data_.resize(static_cast<size_t>(position_ + count));
     }

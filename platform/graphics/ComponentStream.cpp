@@ -418,12 +418,16 @@ double TReader::ReadFloat() {
 }
 
 std::string TReader::ReadBinary() {
+    return std::string(ReadBinaryView());
+}
+
+std::string_view TReader::ReadBinaryView() {
     if (NextValue() != TValueType::vaBinary) {
         WrongType("binary data");
     }
     ++pos_;
     size_t length = ReadU32(Take(4, "binary data"), 0);
-    return std::string(Take(length, "binary data"));
+    return Take(length, "binary data");
 }
 
 std::vector<std::string> TReader::ReadSet() {

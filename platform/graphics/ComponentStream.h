@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // A component stream that cannot be read: truncated, a value of the wrong kind, or a
@@ -57,6 +58,10 @@ class TWriter {
 public:
     // The stream so far.
     const std::string& Bytes() const { return bytes_; }
+    // Room for `bytes` in all, so that a large stream is not copied as it grows.
+    void Reserve(size_t bytes) { bytes_.reserve(bytes); }
+    // The stream so far, moved out of the writer, which is left empty.
+    std::string TakeBytes() { return std::exchange(bytes_, {}); }
 
     // "TPF0", before the root component.
     void WriteSignature();
@@ -132,6 +137,8 @@ public:
     // Extended, single, date, currency or an integer, as a double.
     double ReadFloat();
     std::string ReadBinary();
+    // The same as a view into the bytes being read.
+    std::string_view ReadBinaryView();
     std::vector<std::string> ReadSet();
     // An identifier or an integer.
     TColor ReadColor();

@@ -46,8 +46,7 @@ std::vector<std::string_view> SplitLines(std::string_view s) {
 
 } // namespace
 
-TCustomRNData::TCustomRNData()
-    : ownItems_(std::make_unique<TRNItemList>()), items_(ownItems_.get()) {}
+TCustomRNData::TCustomRNData() : items_(&ownItems_) {}
 
 TCustomRNData::~TCustomRNData() {
     if (!ShareItems()) {
@@ -137,24 +136,12 @@ std::string TCustomRNData::GetURL(int) {
 
 // Item access.
 
-void TCustomRNData::CheckItemNo(int itemNo) const {
-    if (itemNo < 0 || itemNo >= ItemCount()) {
-        throw ERichNoteError("Item index is out of bounds");
-    }
+void TCustomRNData::ThrowItemNoOutOfBounds() {
+    throw ERichNoteError("Item index is out of bounds");
 }
 
 void TCustomRNData::ThrowWrongItemClass() {
     throw ERichNoteError("Can't get or set this kind of information for this item");
-}
-
-TCustomRNItemInfo& TCustomRNData::GetItem(int itemNo) const {
-    CheckItemNo(itemNo);
-    return *(*items_)[static_cast<size_t>(itemNo)].Item;
-}
-
-const std::string& TCustomRNData::GetItemText(int itemNo) const {
-    CheckItemNo(itemNo);
-    return (*items_)[static_cast<size_t>(itemNo)].Text;
 }
 
 int TCustomRNData::GetItemNo(const TCustomRNItemInfo* item) const {
@@ -401,7 +388,9 @@ void TCustomRNData::AddNLTag(std::string s, int styleNo, int paraNo, const RNTag
     if (style && style->Unicode) {
         item->ItemOptions.Include(TRNItemOption::rnioUnicode);
     }
-    AddItem(ReplaceTabs(s, styleNo, false), std::move(item));
+    // Without a tab the text stays as it is: no copy, no second look at the style sheet.
+    const bool tabs = s.find('\t') != std::string::npos;
+    AddItem(tabs ? ReplaceTabs(s, styleNo, false) : std::move(s), std::move(item));
 }
 
 void TCustomRNData::AddFmt(int styleNo, int paraNo, const char* format, ...) {
@@ -711,6 +700,10 @@ void TCustomRNData::Replace0(std::string& s) {
 }
 
 void TCustomRNData::ControlAction(TRNControlAction action, int itemNo, TCustomRNItemInfo& item) {
+    // Text items, by far the most, are never controls: no need to ask the item's class.
+    if (item.IsText()) {
+        return;
+    }
     auto* control = dynamic_cast<TRNControlItemInfo*>(&item);
     if (control && control->Control) {
         ControlAction2(action, itemNo, *control->Control);

@@ -81,6 +81,9 @@ public:
         return const_cast<TCustomRNData*>(this)->GetRootData();
     }
     virtual bool ShareItems() const { return false; }
+    // Whether this is a formatted document (the display layer's kind): a nested document asks
+    // its root this for every item it frees, cheaper than asking the class hierarchy.
+    virtual bool IsFormattedData() const { return false; }
 
     // Set by the controls: what Beep plays.
     std::function<void()> OnBeep;
@@ -94,8 +97,14 @@ public:
     TRNItemList& Items() { return *items_; }
     const TRNItemList& Items() const { return *items_; }
     // Every access checks its index: ERichNoteError "Item index is out of bounds".
-    TCustomRNItemInfo& GetItem(int itemNo) const;
-    const std::string& GetItemText(int itemNo) const;
+    TCustomRNItemInfo& GetItem(int itemNo) const {
+        CheckItemNo(itemNo);
+        return *(*items_)[static_cast<size_t>(itemNo)].Item;
+    }
+    const std::string& GetItemText(int itemNo) const {
+        CheckItemNo(itemNo);
+        return (*items_)[static_cast<size_t>(itemNo)].Text;
+    }
     int GetItemNo(const TCustomRNItemInfo* item) const;
     int GetItemStyle(int itemNo) const { return GetItem(itemNo).StyleNo; }
     int GetItemPara(int itemNo) const { return GetItem(itemNo).ParaNo; }
@@ -350,6 +359,8 @@ public:
     // without a background.
     bool DataWriter(TStream& stream);
     bool DataReader(TStream& stream);
+    // The same from bytes in memory, which must stay unchanged until the read is over.
+    bool DataReader(std::string_view data);
     // Why the last RNF read failed: the record, the line and what was wrong.
     std::string RNFError;
 
@@ -365,7 +376,13 @@ public:
     bool SaveText(const std::string& fileName, int lineWidth, bool unicode);
 
 protected:
-    void CheckItemNo(int itemNo) const;
+    // Inline: every item access passes here.
+    void CheckItemNo(int itemNo) const {
+        if (itemNo < 0 || itemNo >= ItemCount()) {
+            ThrowItemNoOutOfBounds();
+        }
+    }
+    [[noreturn]] static void ThrowItemNoOutOfBounds();
     [[noreturn]] static void ThrowWrongItemClass();
     bool TagsArePChars() const { return GetOptions().Contains(TRNOption::rnoTagsArePChars); }
 
@@ -373,7 +390,8 @@ private:
     void CheckTagKinds(const TCustomRNData& source) const;
     void AppendMoved(std::string text, std::unique_ptr<TCustomRNItemInfo> item);
 
-    std::unique_ptr<TRNItemList> ownItems_;
+    // Held in place: a table builds thousands of cell documents, each with its own list.
+    TRNItemList ownItems_;
     TRNItemList* items_;
 };
 

@@ -27,10 +27,6 @@ constexpr int KindCheckpoint = -2;
 constexpr int SaveTypeBinary = 2;
 constexpr unsigned char CollectionValue = 14;
 
-bool IsLineEnd(char c) {
-    return c == '\r' || c == '\n' || c == '\0';
-}
-
 bool Fits16(int value) {
     return value >= std::numeric_limits<int16_t>::min() &&
            value <= std::numeric_limits<int16_t>::max();
@@ -175,9 +171,14 @@ bool TRNFReader::NextLine(std::string_view& line) {
         }
         Fail("a Unicode line has no paragraph separator at its end");
     }
-    size_t end = pos_;
-    while (end < buf_.size() && !IsLineEnd(buf_[end])) {
-        ++end;
+    // A line ends at CR, LF or NUL: one library search for each, every hit bounding the next,
+    // outruns a loop testing three bytes at every step.
+    const char* start = buf_.data() + pos_;
+    size_t end = buf_.size();
+    for (char stop : {'\r', '\n', '\0'}) {
+        if (const void* hit = std::memchr(start, stop, end - pos_)) {
+            end = static_cast<size_t>(static_cast<const char*>(hit) - buf_.data());
+        }
     }
     if (end == buf_.size()) {
         Fail("the last line has no line end");
@@ -545,6 +546,12 @@ void TRNFReader::InsertTextLine(std::string_view line) {
             TRNProtectOption::rnprRNFInsertProtect)) {
         return;
     }
+    // The record's last line takes the template itself, which the record's end would free:
+    // a one-line record (a table cell's usual document) then builds one item instead of two.
+    if (lineIndex_ + 1 == lineCount_) {
+        InsertItem(std::move(item_), std::string(line));
+        return;
+    }
     std::unique_ptr<TCustomRNItemInfo> item = item_->CreateEmptyLike(&data_);
     item->Assign(*item_);
     item->Tag = RN_CopyTag(item_->Tag, strings_);
@@ -577,14 +584,13 @@ void TRNFReader::InsertItem(std::unique_ptr<TCustomRNItemInfo> item, std::string
     if (item->IsText() && sheet_) {
         const TFontInfo& style = sheet_->TextStyles()[item->StyleNo];
         bool unicode = item->ItemOptions.Contains(TRNItemOption::rnioUnicode);
-        unsigned codePage = data_.GetStyleCodePage(item->StyleNo);
         if (unicode && !style.Unicode) {
-            text = RNU_UnicodeToAnsi(codePage, text);
+            text = RNU_UnicodeToAnsi(data_.GetStyleCodePage(item->StyleNo), text);
             item->ItemOptions.Exclude(TRNItemOption::rnioUnicode);
             AddWarning(TRNFWarning::rnfwConvFromUnicode);
             RN_CleanItemText(text, false);
         } else if (!unicode && style.Unicode) {
-            text = RNU_AnsiToUnicode(codePage, text);
+            text = RNU_AnsiToUnicode(data_.GetStyleCodePage(item->StyleNo), text);
             item->ItemOptions.Include(TRNItemOption::rnioUnicode);
             AddWarning(TRNFWarning::rnfwConvToUnicode);
             RN_CleanItemText(text, true);
@@ -668,39 +674,47 @@ std::string_view RestOf(TStream& stream, std::string& holder) {
     return holder;
 }
 
+// The read itself, over bytes that stay put until it is over.
+bool ReadRNF(TCustomRNData& data, std::string_view bytes, int index, int paraNo,
+             bool allowReplaceStyles, bool appendMode, bool editorCall, TColor& color,
+             IRNBackground* background, TRNFReadResult& result) {
+    result = TRNFReadResult{};
+    result.Running = true;
+    data.RNFError.clear();
+    data.SetRNFWarnings({});
+    TRNFReader reader(data, bytes, std::min(index, data.ItemCount()), paraNo, allowReplaceStyles,
+                      appendMode, editorCall, color, background, result);
+    try {
+        reader.Run();
+    } catch (const ERNFReadError& e) {
+        reader.Finish(false);
+        result.Error = e.what();
+        data.RNFError = result.Error;
+        return false;
+    } catch (const std::exception& e) {
+        // A picture, style or item reader that gave up on its bytes.
+        reader.Finish(false);
+        result.Error = reader.Where() + e.what();
+        data.RNFError = result.Error;
+        return false;
+    }
+    reader.Finish(true);
+    if (!editorCall) {
+        data.NormalizeParas(std::min(result.FirstItemNo, std::max(data.ItemCount() - 1, 0)));
+    }
+    result.Running = false;
+    return true;
+}
+
 } // namespace
 
 bool TCustomRNData::InsertRNFFromStream_(TStream& stream, int index, int paraNo,
                                          bool allowReplaceStyles, bool appendMode, bool editorCall,
                                          TColor& color, IRNBackground* background,
                                          TRNFReadResult& result) {
-    result = TRNFReadResult{};
-    result.Running = true;
-    RNFError.clear();
-    SetRNFWarnings({});
     std::string holder;
-    TRNFReader reader(*this, RestOf(stream, holder), std::min(index, ItemCount()), paraNo,
-                      allowReplaceStyles, appendMode, editorCall, color, background, result);
-    try {
-        reader.Run();
-    } catch (const ERNFReadError& e) {
-        reader.Finish(false);
-        result.Error = e.what();
-        RNFError = result.Error;
-        return false;
-    } catch (const std::exception& e) {
-        // A picture, style or item reader that gave up on its bytes.
-        reader.Finish(false);
-        result.Error = reader.Where() + e.what();
-        RNFError = result.Error;
-        return false;
-    }
-    reader.Finish(true);
-    if (!editorCall) {
-        NormalizeParas(std::min(result.FirstItemNo, std::max(ItemCount() - 1, 0)));
-    }
-    result.Running = false;
-    return true;
+    return ReadRNF(*this, RestOf(stream, holder), index, paraNo, allowReplaceStyles, appendMode,
+                   editorCall, color, background, result);
 }
 
 bool TCustomRNData::InsertFirstRNFItem(int& index, std::string text,
@@ -739,21 +753,37 @@ bool TCustomRNData::LoadRNF(const std::string& fileName, TColor& color, IRNBackg
 }
 
 bool TCustomRNData::DataReader(TStream& stream) {
-    unsigned char count[4];
-    if (stream.Read(count, 4) != 4) {
+    const int64_t start = stream.Position();
+    std::string holder;
+    std::string_view rest = RestOf(stream, holder);
+    const bool ok = DataReader(rest);
+    // The stream stays just past the document, or where the length was found wanting.
+    int64_t used = 0;
+    if (rest.size() >= 4) {
+        const auto* count = reinterpret_cast<const unsigned char*>(rest.data());
+        uint32_t n =
+            count[0] | count[1] << 8 | count[2] << 16 | static_cast<uint32_t>(count[3]) << 24;
+        used = n > rest.size() - 4 ? 4 : 4 + static_cast<int64_t>(n);
+    } else {
+        used = static_cast<int64_t>(rest.size());
+    }
+    stream.SetPosition(start + used);
+    return ok;
+}
+
+bool TCustomRNData::DataReader(std::string_view data) {
+    if (data.size() < 4) {
         RNFError = "the length of the document is cut off";
         return false;
     }
+    const auto* count = reinterpret_cast<const unsigned char*>(data.data());
     uint32_t n = count[0] | count[1] << 8 | count[2] << 16 | static_cast<uint32_t>(count[3]) << 24;
-    if (n > static_cast<uint64_t>(stream.Size() - stream.Position())) {
+    if (n > data.size() - 4) {
         RNFError = "the document is longer than the data";
         return false;
     }
-    TMemoryStream body;
-    if (n > 0) {
-        body.CopyFrom(stream, n);
-    }
-    body.SetPosition(0);
+    Clear();
     TColor color = clNone;
-    return LoadRNFFromStream(body, color, nullptr);
+    TRNFReadResult result;
+    return ReadRNF(*this, data.substr(4, n), 0, -1, true, false, false, color, nullptr, result);
 }

@@ -205,13 +205,38 @@ private:
     TRNTableItemInfo& table_;
 };
 
+// About the size of the table's stream: its cells' texts and a little for each cell and item.
+// Reserved at once, a large table's stream is not copied over and over as it grows.
+size_t EstimatedStreamSize(const TRNTableItemInfo& table) {
+    size_t size = 256;
+    for (int r = 0; r < table.Rows.Count(); ++r) {
+        const TRNTableRow& row = *table.Rows.Get(r);
+        for (int c = 0; c < row.Count(); ++c) {
+            const TRNTableCellData* cell = row.Cell(c);
+            if (!cell) {
+                continue;
+            }
+            size += 12;
+            const int items = cell->ItemCount();
+            if (items > 1 || (items == 1 && !cell->GetItemText(0).empty())) {
+                size += 40;
+                for (int i = 0; i < items; ++i) {
+                    size += cell->GetItemText(i).size() + 20;
+                }
+            }
+        }
+    }
+    return size;
+}
+
 std::string TableStreamBytes(TRNTableItemInfo& table) {
     TWriter writer;
+    writer.Reserve(EstimatedStreamSize(table));
     writer.WriteSignature();
     TRNTableSW wrapper(nullptr);
     wrapper.T = &table;
     wrapper.WriteComponent(writer);
-    return writer.Bytes();
+    return writer.TakeBytes();
 }
 
 void LoadTableStream(TRNTableItemInfo& table, std::string_view bytes) {
@@ -260,12 +285,13 @@ void TD::WriteProperties(TWriter& writer) {
         }
     }
     if (C->HasData()) {
-        TMemoryStream data;
-        if (!C->DataWriter(data)) {
+        // One buffer serves every cell of the table.
+        cellBytes_.Clear();
+        if (!C->DataWriter(cellBytes_)) {
             throw ERichNoteError("A table cell's document could not be saved");
         }
         writer.WritePropName("C.Data");
-        writer.WriteBinary(data.Bytes());
+        writer.WriteBinary(cellBytes_.Bytes());
     }
 }
 
@@ -277,12 +303,9 @@ bool TD::ReadProperty(TReader& reader, const std::string& name) {
     } else if (name == "C.BestHeight") {
         C->BestHeight = ReadPixels(reader, name);
     } else if (name == "C.Data") {
-        TMemoryStream data;
-        data.WriteString(reader.ReadBinary());
-        data.SetPosition(0);
         // The cell's own read starts with no warnings; those of the note so far are kept.
         const TRNFWarnings before = C->GetRNFWarnings();
-        const bool ok = C->DataReader(data);
+        const bool ok = C->DataReader(reader.ReadBinaryView());
         C->SetRNFWarnings(before | C->GetRNFWarnings());
         if (!ok) {
             AddDamaged(*C);
@@ -421,12 +444,12 @@ bool TRNTableItemInfo::ReadRNFLine(std::string_view line, TCustomRNData& rnData,
         return true;
     case 2: {
         readState = TRNFReadState::rstSkip;
-        std::string bytes;
-        if (readType == SaveTypeBinary) {
-            bytes = line;
-        } else if (!RNFTextString2Bytes(line, bytes)) {
+        // A binary line is read where it lies: the note's bytes outlast the table's read.
+        std::string decoded;
+        if (readType != SaveTypeBinary && !RNFTextString2Bytes(line, decoded)) {
             return false;
         }
+        const std::string_view bytes = readType == SaveTypeBinary ? line : decoded;
         // The table keeps what was read; the warning keeps a partial table from being saved
         // back over the note as if it were whole.
         try {

@@ -4,6 +4,7 @@
 // "TRNTableSW", whose published object `T` is the table and whose defined property "C" is the
 // grid, and "TD", whose published object `C` is one cell. Neither owns what it points at.
 
+#include "platform/base/Stream.h"
 #include "richtext/tables/RNTable.h"
 
 #include <memory>
@@ -46,6 +47,10 @@ public:
 protected:
     void WriteProperties(TWriter& writer) override;
     bool ReadProperty(TReader& reader, const std::string& name) override;
+
+private:
+    // The cells' documents on their way into the stream.
+    TMemoryStream cellBytes_;
 };
 
 class TRNTableSW : public TComponent {

@@ -73,10 +73,6 @@ void TCustomRNFormattedData::Clear() {
     State.Exclude(TRNStateItem::rnstClearing);
 }
 
-TCustomRNFormattedData* TCustomRNFormattedData::GetFormattedRoot() {
-    return dynamic_cast<TCustomRNFormattedData*>(GetRootData());
-}
-
 void TCustomRNFormattedData::InternalFreeItem(std::unique_ptr<TCustomRNItemInfo> item) {
     if (item) {
         ForgetItem(item.get());

@@ -174,7 +174,13 @@ public:
     // dropped from every reference the root keeps.
     void ForgetData(const TCustomRNFormattedData* data);
     void ForgetItem(const TCustomRNItemInfo* item);
-    TCustomRNFormattedData* GetFormattedRoot();
+    TCustomRNFormattedData* GetFormattedRoot() { return Formatted(GetRootData()); }
+    bool IsFormattedData() const final { return true; }
+    // The document as a formatted one, null when it is none.
+    static TCustomRNFormattedData* Formatted(TCustomRNData* data) {
+        return data && data->IsFormattedData() ? static_cast<TCustomRNFormattedData*>(data)
+                                               : nullptr;
+    }
 
     // Selection bounds, in draw-item terms (Get) and item terms (Store, Restore).
     void SelectAll();

@@ -17,8 +17,7 @@ TCustomRNData* TRNItemFormattedData::GetRootData() {
 }
 
 TCustomRNFormattedData* TRNItemFormattedData::Root() const {
-    auto* root = dynamic_cast<TCustomRNFormattedData*>(
-        const_cast<TRNItemFormattedData*>(this)->GetRootData());
+    auto* root = Formatted(const_cast<TRNItemFormattedData*>(this)->GetRootData());
     return root == this ? nullptr : root;
 }
 

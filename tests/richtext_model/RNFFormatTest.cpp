@@ -424,4 +424,36 @@ TEST(RNFFormat, FilesAreReplacedOnlyByACompleteNote) {
     EXPECT_FALSE(loaded.DataReader(form));
 }
 
+TEST(RNFFormat, PropertyFormReadsAlikeFromStreamAndBytes) {
+    PlainDoc source;
+    source.AddNL("cell", 0, 0);
+    TMemoryStream written;
+    ASSERT_TRUE(source.DataWriter(written));
+    const std::string whole = written.Bytes();
+    struct Case {
+        std::string bytes;
+        bool ok;
+        int items;
+        int64_t position; // where the stream is left
+    };
+    const Case cases[] = {
+        {whole + "tail", true, 1, static_cast<int64_t>(whole.size())},
+        {"\0\0\0\0tail"s, true, 0, 4},
+        {"\x20\0\0\0-8 1 2\r\n"s, false, 0, 4},
+        {"\x01\x02"s, false, 0, 2},
+    };
+    for (const Case& c : cases) {
+        TMemoryStream stream;
+        stream.WriteString(c.bytes);
+        stream.SetPosition(0);
+        PlainDoc fromStream, fromBytes;
+        EXPECT_EQ(fromStream.DataReader(stream), c.ok) << c.bytes;
+        EXPECT_EQ(fromBytes.DataReader(std::string_view(c.bytes)), c.ok) << c.bytes;
+        EXPECT_EQ(stream.Position(), c.position) << c.bytes;
+        EXPECT_EQ(fromStream.RNFError, fromBytes.RNFError) << c.bytes;
+        EXPECT_EQ(fromStream.ItemCount(), c.items) << c.bytes;
+        EXPECT_EQ(ItemRows(fromBytes), ItemRows(fromStream)) << c.bytes;
+    }
+}
+
 } // namespace
