@@ -40,7 +40,6 @@ struct NotesWindow : MainWindowRig {
     }
     void Select(TTreeNode* node) { Window->Binder().Items().SetSelected(node); }
     std::string Bytes(TTreeNode* node) { return NodeRecord(node)->Notes.Bytes(); }
-    std::string Panel(int panel) { return Window->StatusBar().Bar().Panels()[panel].Text(); }
     TRichNoteEdit& Editor() { return Window->Notes().RichNoteEdit1(); }
     void Type(const QString& text) {
         for (QChar c : text) {
@@ -60,8 +59,7 @@ TEST(NotesWindow, LookingAtNotesChangesNothingAndAChangeIsStored) {
     for (TTreeNode* node : {a, b, a, b, a}) {
         rig.Select(node);
         const int last = rig.Editor().GetLineCount() - 1;
-        rig.Editor().EditData().SetCaretAtItem(last, 1);
-        rig.Editor().EditData().ChangeCaret(false, true, false, false);
+        MoveCaret(rig.Editor(), last, 1);
         rig.Editor().SetSelectionBounds(0, 1, last, 1);
         QApplication::processEvents();
     }

@@ -52,14 +52,19 @@ private:
     MainThreadInvoker invoker_;
 };
 
-// Runs a program to its end while serving the event loop, as the running instance would.
-inline int RunToEnd(const char* program, const QStringList& arguments, const std::string& folder) {
+// Runs a program to its end while serving the event loop, as the running instance would; -1
+// when it did not run to a normal end. `errors` takes what it wrote to its error output.
+inline int RunToEnd(const char* program, const QStringList& arguments, const std::string& folder,
+                    std::string* errors = nullptr) {
     QProcess process;
     process.setWorkingDirectory(QString::fromStdString(folder));
     process.start(program, arguments);
     if (!process.waitForStarted(20000) ||
         !WaitUntil([&] { return process.state() == QProcess::NotRunning; })) {
         return -1;
+    }
+    if (errors != nullptr) {
+        *errors = process.readAllStandardError().toStdString();
     }
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
@@ -133,6 +138,11 @@ struct MainWindowRig {
         record->Title = title;
         record->RequestedUrl = title; // pages are listed by their address
         return Window->Binder().Items().AddChildObject(parent, title, std::move(record));
+    }
+
+    std::string Panel(int panel) { return Window->StatusBar().Bar().Panels()[panel].Text(); }
+    std::string Stored(const std::string& name) {
+        return Store.ReadValue("Config", name).value_or("(none)");
     }
 
     ScopedEventLoopInvoker Invoker;

@@ -72,7 +72,6 @@ TEST(FormLoc, MenuModeFoldersBinderListAndItemKinds) {
     TFormLoc dialog(nullptr, host, -1, 0x6, folders.dump);
     dialog.show();
 
-    EXPECT_EQ(Control<QGroupBox>(dialog, "GroupBox1")->title(), "Item Type");
     EXPECT_EQ(Text(Control<QLineEdit>(dialog, "Edit1")), "G");
     EXPECT_EQ(dialog.PickedFolderId(), 0x6u);
     EXPECT_EQ(Control<QTreeWidget>(dialog, "TreeView1")->topLevelItemCount(), 2);
