@@ -1,9 +1,8 @@
 // The main window's parts working together: the views and the status panels follow the tree
-// without a click, the Delete key, the progress panel, the wait form during work on the main
-// thread, the node buttons, the busy animation, the address box and the folder summary.
+// without a click, the Delete key, the progress panel, the node buttons, the busy animation,
+// the address box and the folder summary.
 #include "app/binder/PageInfo.h"
 #include "app/binder/SummaryPages.h"
-#include "app/capture/CapturePort.h"
 #include "app/ui/BinderTreeView.h"
 
 #include "tests/app_ui/UiTestSupport.h"
@@ -104,20 +103,6 @@ TEST(MainWindowParts, ProgressPanelShowsOnlyWhileAPageLoads) {
     EXPECT_EQ(progress.Style(), TMarkupStatusPanelStyle::psProgress);
     window.StatusBar().WebBrowserProgressChange(-1, 100);
     EXPECT_EQ(progress.Style(), TMarkupStatusPanelStyle::psHTML);
-}
-
-TEST(MainWindowParts, WaitFormMovesWhileWorkRunsOnTheMainThread) {
-    MainWindowRig rig;
-    TCapturePort& port = rig.Make().Ui().Port();
-    port.OpenStatusForm("Parsing page, please wait ....");
-    ASSERT_TRUE(rig.Form4.isVisible());
-    // No event is served meanwhile: only the steps of the work move the bar.
-    for (int step = 0; step < 3; ++step) {
-        port.UpdateStatusForm();
-    }
-    EXPECT_EQ(rig.Form4.Position(), 3);
-    port.CloseStatusForm();
-    EXPECT_FALSE(rig.Form4.isVisible());
 }
 
 TEST(MainWindowParts, NodeButtonsWalkTheTreeAndTheAnimationFollowsTheCapture) {

@@ -171,7 +171,7 @@ TEST(NotesTables, RowAndColumnCommandsAreOneStepEachAndDeletingAllDeletesTheTabl
     }
 }
 
-TEST(NotesTables, MergingFollowsTheSelectionAndRemovesWhatItEmptiesInTheSameStep) {
+TEST(NotesTables, MergeAndSplitFollowTheSelectionAndAreOneStepEach) {
     TablesWindow w;
     TRNTableItemInfo& t = w.Insert(2, 2);
     const std::string before = w.Rnf();
@@ -195,14 +195,11 @@ TEST(NotesTables, MergingFollowsTheSelectionAndRemovesWhatItEmptiesInTheSameStep
     EXPECT_TRUE(w.Rnf() == before);
     w.E().Redo();
     EXPECT_TRUE(w.Rnf() == after);
-}
+    w.E().Undo();
 
-TEST(NotesTables, SplitDividesTheSelectedCellAsTheFormSays) {
-    TablesWindow w;
-    TRNTableItemInfo& t = w.Insert(2, 2);
-    const std::string before = w.Rnf();
-    t.Select(0, 0, 0, 0);
-    // Cancelled: nothing changes, and the command works as before afterwards.
+    // Split divides the selected cell as the form says. Cancelled: nothing changes, and the
+    // command works as before afterwards.
+    w.TableAt(1)->Select(0, 0, 0, 0);
     w.Prompts.Form = nullptr;
     const int steps = w.E().EditData().UndoList().Count();
     w.T().RSplitTableExecute();

@@ -24,6 +24,7 @@
 #include "tests/support/FakeBinderLifecycle.h"
 #include "tests/support/FakeCaptureStarter.h"
 #include "tests/support/FakeTaskQueue.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/ShellTestEnv.h"
 
 #include <QApplication>
@@ -82,6 +83,25 @@ inline std::unique_ptr<TProgram> StartProgram(const std::string& folder,
     return program->Start() == std::nullopt ? std::move(program) : nullptr;
 }
 
+// What a program started in this test stands on: the invoker, a shell and a folder of its own,
+// and its settings.
+struct ProgramEnv {
+    ScopedEventLoopInvoker Invoker;
+    IsolatedShell Shell;
+    TempDir Folder;
+    ScopedEnv Config{"XDG_CONFIG_HOME", Folder.Str()};
+    MemorySettingsStore Store;
+};
+
+// Closes the program's window as the user does, without the question, then ends the program.
+inline void CloseProgram(std::unique_ptr<TProgram>& program) {
+    if (program && program->Window()) {
+        program->Settings().AskBeforeClose = false;
+        program->Window()->close();
+    }
+    program.reset();
+}
+
 // Calls `answer` with the next modal dialog, from inside the dialog's own event loop.
 inline void WhenModal(std::function<void(QWidget*)> answer) {
     auto* timer = new QTimer;
@@ -114,15 +134,16 @@ struct TreeClearingLifecycle : FakeBinderLifecycle {
 };
 
 // The main window over fakes, started in `Folder`; Make builds it once the test has prepared
-// the store.
+// the store, over the fake task queue unless it is given another.
 struct MainWindowRig {
     MainWindowRig() { Settings.AskBeforeClose = false; }
     ~MainWindowRig() { Window.reset(); }
 
-    TFormVelmorRnx& Make(std::vector<std::string> arguments = {"tarnwick"}) {
+    TFormVelmorRnx& Make(std::vector<std::string> arguments = {"tarnwick"},
+                         ITaskQueue* queue = nullptr) {
         Window.reset();
-        Window = std::make_unique<TFormVelmorRnx>(
-            TMainWindowParts{Store, Settings, Paths, Queue, arguments, Folder.Str()});
+        Window = std::make_unique<TFormVelmorRnx>(TMainWindowParts{
+            Store, Settings, Paths, queue ? *queue : Queue, arguments, Folder.Str()});
         Window->SetCaptureStarter(&Capture);
         Window->SetWaitForm(&Form4);
         Lifecycle.Tree = &Window->Binder();

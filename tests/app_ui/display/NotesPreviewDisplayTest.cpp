@@ -9,6 +9,7 @@
 
 #include "tests/app_ui/NotesRig.h"
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/app_ui/display/Screenshot.h"
 #include "tests/richtext_model/NotesSheet.h"
 
 #include <QAction>
@@ -106,13 +107,12 @@ TEST(NotesPreviewDisplay, PreviewPagesThroughTheNoteAndPrintingGivesThreePages) 
         dark = DarkPixels(shot, QRect(page.Left + origin.x() + 2, page.Top + origin.y() + 2,
                                       page.Width() - 4, page.Height() - 4)
                                     .intersected(shot.rect()));
-        preview.grab().save(QString(TARNWICK_SCREENSHOT_DIR) + "/notes-preview.png", "PNG");
+        Screenshot(preview, "notes-preview.png");
         preview.reject();
     });
     window.Notes().Action(TNoteAction::RPirntPreview)->trigger();
     EXPECT_EQ(indicators, (std::vector<std::string>{"1 of 3", "2 of 3"}));
     EXPECT_GT(dark, 40);
-    EXPECT_TRUE(QFile::exists(QString(TARNWICK_SCREENSHOT_DIR) + "/notes-preview.png"));
 
     window.Notes().Action(TNoteAction::RPrint)->trigger();
     QFile file(QString::fromStdString(pdf));

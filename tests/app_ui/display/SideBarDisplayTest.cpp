@@ -8,9 +8,9 @@
 #include "platform/base/Files.h"
 
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/app_ui/display/Screenshot.h"
 
 #include <QAction>
-#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -76,9 +76,7 @@ TEST(SideBarDisplay, CaptionsSearchAndResultClicks) {
     QTest::mouseClick(&bar, Qt::LeftButton, {}, Middle(bar.GetItemRect(&bar.Panels()[1], &result)));
     ASSERT_TRUE(WaitUntil([&] { return window.Binder().Selected() == nodes[0]; }));
     QCoreApplication::processEvents();
-    QDir().mkpath(TARNWICK_SCREENSHOT_DIR);
-    const QString shot = QString(TARNWICK_SCREENSHOT_DIR) + "/side-bar-search.png";
-    ASSERT_TRUE(window.grab().save(shot, "PNG"));
+    Screenshot(window, "side-bar-search.png");
 
     // Back to the tree by its caption.
     QTest::mouseClick(&bar, Qt::LeftButton, {}, Middle(bar.GetCaptionRect(&bar.Panels()[0])));

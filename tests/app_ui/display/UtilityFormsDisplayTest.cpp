@@ -6,11 +6,11 @@
 #include "app/ui/dialogs/tip.h"
 
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/app_ui/display/Screenshot.h"
 #include "tests/support/FormControls.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QDir>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest/QTest>
@@ -18,11 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-void Screenshot(QWidget& form, const char* name) {
-    QDir().mkpath(TARNWICK_SCREENSHOT_DIR);
-    EXPECT_TRUE(form.grab().save(QString(TARNWICK_SCREENSHOT_DIR) + "/" + name, "PNG")) << name;
-}
 
 // Opens the form of `command`, takes its picture and closes it.
 void ShootForm(TFormVelmorRnx& window, const char* command, const char* file) {
@@ -40,19 +35,10 @@ void ShootForm(TFormVelmorRnx& window, const char* command, const char* file) {
 } // namespace
 
 TEST(UtilityFormsDisplay, TipAtStartAndTheDownloadManagerOnCtrlD) {
-    MainWindowRig rig;
     TaskQueue queue; // the lifecycle is a fake, so nothing ever starts its poller
+    MainWindowRig rig;
     rig.Settings.ShowTips = true;
-    TFormVelmorRnx window(TMainWindowParts{rig.Store,
-                                           rig.Settings,
-                                           rig.Paths,
-                                           queue,
-                                           {"tarnwick", "/nodde", "/tip"},
-                                           rig.Folder.Str()});
-    window.SetCaptureStarter(&rig.Capture);
-    window.SetWaitForm(&rig.Form4);
-    rig.Lifecycle.Tree = &window.Binder();
-    window.SetLifecycle(&rig.Lifecycle);
+    TFormVelmorRnx& window = rig.Make({"tarnwick", "/nodde", "/tip"}, &queue);
     window.Utilities().SetTipClock([] { return QDate(2026, 12, 25); });
     ASSERT_TRUE(window.FormCreate(nullptr));
     rig.Lifecycle.Open = true;
