@@ -55,9 +55,7 @@ TEST(ExportCommands, TheUrlListOfTheSelectedPageGoesToTheFileChosen) {
     const std::string target = rig.Folder.Str() + "/urls.txt";
 
     std::string filters;
-    WhenModal([&](QWidget* dialog) {
-        auto* files = qobject_cast<QFileDialog*>(dialog);
-        ASSERT_NE(files, nullptr);
+    WhenModalIs<QFileDialog>([&](QFileDialog* files) {
         filters = files->nameFilters().join(";").toStdString();
         files->selectFile(QString::fromStdString(target));
         static_cast<QDialog*>(files)->accept(); // QFileDialog keeps its own accept protected

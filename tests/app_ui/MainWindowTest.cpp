@@ -23,9 +23,7 @@
 namespace {
 
 void AnswerConfirm(bool tick, bool ok) {
-    WhenModal([tick, ok](QWidget* dialog) {
-        auto* confirm = dynamic_cast<TForm5*>(dialog);
-        ASSERT_NE(confirm, nullptr);
+    WhenModalIs<TForm5>([tick, ok](TForm5* confirm) {
         Control<QCheckBox>(*confirm, "CheckBox1")->setChecked(tick);
         (ok ? Control<QPushButton>(*confirm, "Button1") : Control<QPushButton>(*confirm, "Button2"))
             ->click();

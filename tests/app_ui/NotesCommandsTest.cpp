@@ -267,6 +267,7 @@ TEST(NotesStorage, NotesRoundTripAndDamagedOnesStayUntouched) {
     rig.Notes->LoadNotes(damaged);
     ASSERT_EQ(rig.Prompts.Messages.size(), 1u);
     EXPECT_EQ(rig.Prompts.Messages[0].rfind("The note cannot be read: ", 0), 0u);
+    EXPECT_NE(rig.Prompts.Messages[0].find("|Error"), std::string::npos);
     EXPECT_TRUE(rig.Notes->NoteDamaged());
     rig.E().InsertText("typed");
     EXPECT_FALSE(rig.Host.Dirty);

@@ -141,9 +141,7 @@ TEST(SideBar, SearchResultsStayUntilCleared) {
     rig.Settings.ListMode = 0;
     rig.Page("green tea", "http://g.test/", 1);
     rig.Page("black tea", "http://b.test/", 2);
-    WhenModal([](QWidget* widget) {
-        auto* dialog = dynamic_cast<TOKHelpRightDlg*>(widget);
-        ASSERT_NE(dialog, nullptr);
+    WhenModalIs<TOKHelpRightDlg>([](TOKHelpRightDlg* dialog) {
         dialog->Edit1->setText("green");
         dialog->OKBtn->click();
     });

@@ -30,6 +30,7 @@
 #include <QApplication>
 #include <QProcess>
 #include <QTimer>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -114,6 +115,15 @@ inline void WhenModal(std::function<void(QWidget*)> answer) {
         }
     });
     timer->start();
+}
+
+// Calls `answer` with the next modal dialog, which has to be a `Dialog`.
+template <typename Dialog> void WhenModalIs(std::function<void(Dialog*)> answer) {
+    WhenModal([answer](QWidget* widget) {
+        auto* dialog = dynamic_cast<Dialog*>(widget);
+        ASSERT_NE(dialog, nullptr);
+        answer(dialog);
+    });
 }
 
 // A lifecycle whose close empties the tree, as the real one does, or fails as one that cannot

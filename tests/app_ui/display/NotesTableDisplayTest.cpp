@@ -73,9 +73,7 @@ TEST(NotesTableDisplay, ATableMadeWithTheMenuAndButtonsComesBackFromTheStoredNot
     TableInWindow w(window);
     ASSERT_TRUE(WaitUntil([&] { return w.Edit().isVisible(); }));
 
-    WhenModal([](QWidget* dialog) {
-        auto* form = dynamic_cast<TForm2*>(dialog);
-        ASSERT_NE(form, nullptr);
+    WhenModalIs<TForm2>([](TForm2* form) {
         form->CSpinEdit1->setValue(2);
         form->CSpinEdit2->setValue(3);
         form->accept();

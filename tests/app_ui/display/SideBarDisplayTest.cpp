@@ -59,9 +59,7 @@ TEST(SideBarDisplay, CaptionsSearchAndResultClicks) {
     EXPECT_EQ(bar.Panels()[1].Items().Count(), 3);
     EXPECT_FALSE(window.TreePane().TreeView1().isVisible());
 
-    WhenModal([](QWidget* widget) {
-        auto* dialog = dynamic_cast<TOKHelpRightDlg*>(widget);
-        ASSERT_NE(dialog, nullptr);
+    WhenModalIs<TOKHelpRightDlg>([](TOKHelpRightDlg* dialog) {
         dialog->Memo1->setPlainText("leaves");
         dialog->Edit1->setText("tea");
         dialog->OKBtn->click();

@@ -56,9 +56,7 @@ TEST(UtilityFormsDisplay, TipAtStartAndTheDownloadManagerOnCtrlD) {
     queue.AddTask(task);
 
     std::vector<int> tips;
-    WhenModal([&](QWidget* widget) {
-        auto* tip = dynamic_cast<TForm1*>(widget);
-        ASSERT_NE(tip, nullptr);
+    WhenModalIs<TForm1>([&](TForm1* tip) {
         QCoreApplication::processEvents();
         tips.push_back(tip->TipIndex());
         Screenshot(*tip, "tip-of-the-day.png");
@@ -76,9 +74,7 @@ TEST(UtilityFormsDisplay, TipAtStartAndTheDownloadManagerOnCtrlD) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 
     std::vector<std::string> listed;
-    WhenModal([&](QWidget* widget) {
-        auto* manager = dynamic_cast<TForm8*>(widget);
-        ASSERT_NE(manager, nullptr);
+    WhenModalIs<TForm8>([&](TForm8* manager) {
         QCoreApplication::processEvents();
         Screenshot(*manager, "download-manager.png");
         QTreeWidget* list = Control<QTreeWidget>(*manager, "ListView1");
