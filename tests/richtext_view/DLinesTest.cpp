@@ -12,40 +12,12 @@ std::unique_ptr<TRNDrawLineInfo> Piece(int itemNo) {
     return RN_NewDrawItem(0, 0, 1, 1, itemNo, true);
 }
 
-// Seven draw items: two before a paragraph, three of it, two after.
-void Fill(TRNDrawLines& lines, std::vector<TRNDrawLineInfo*>& outside) {
+TEST(DrawLines, AFreedSlotIsNeverReachedAndNoLiveItemIsOverwritten) {
+    // Seven draw items, the middle three of a paragraph being formatted again.
+    TRNDrawLines lines;
     for (int i = 0; i < 7; ++i) {
         lines.Add(Piece(i));
     }
-    outside = {lines[0], lines[1], lines[5], lines[6]};
-}
-
-TEST(DrawLines, ReformattingAParagraphKeepsEveryIndexOutsideIt) {
-    for (int newLines : {3, 2, 4, 1}) {
-        TRNDrawLines lines;
-        std::vector<TRNDrawLineInfo*> outside;
-        Fill(lines, outside);
-        lines.MarkForDelete(2, 4);
-        for (int i = 0; i < newLines; ++i) {
-            lines.Insert(2 + i, Piece(100 + i));
-        }
-        lines.DeleteMarked();
-        SCOPED_TRACE(newLines);
-        ASSERT_EQ(lines.Count(), 4 + newLines);
-        EXPECT_EQ(lines[0], outside[0]);
-        EXPECT_EQ(lines[1], outside[1]);
-        EXPECT_EQ(lines[2 + newLines], outside[2]);
-        EXPECT_EQ(lines[3 + newLines], outside[3]);
-        for (int i = 0; i < newLines; ++i) {
-            EXPECT_EQ(lines[2 + i]->ItemNo, 100 + i);
-        }
-    }
-}
-
-TEST(DrawLines, AFreedSlotIsNeverReachedAndNoLiveItemIsOverwritten) {
-    TRNDrawLines lines;
-    std::vector<TRNDrawLineInfo*> outside;
-    Fill(lines, outside);
     lines.MarkForDelete(2, 4);
     EXPECT_THROW(lines.Get(3), ERichNoteError);
     // Before the marked range: a plain insertion, the range moves along.

@@ -50,47 +50,44 @@ TEST(EditCaret, StopsOfTextAndAfterAPicture) {
 }
 
 TEST(EditCaret, Movement) {
+    using Move = std::function<bool(TRNEditRNData&)>;
+    const Move left = [](TRNEditRNData& d) { return d.OnLeftPress(false, false); };
+    const Move right = [](TRNEditRNData& d) { return d.OnRightPress(false, false); };
+    const Move ctrlLeft = [](TRNEditRNData& d) { return d.OnLeftPress(false, true); };
+    const Move ctrlRight = [](TRNEditRNData& d) { return d.OnRightPress(false, true); };
+    const Move down = [](TRNEditRNData& d) { return d.OnDownPress(); };
+    const Move pageDown = [](TRNEditRNData& d) {
+        d.OnPgDownPress();
+        return false;
+    };
+    const Move pageDownUp = [](TRNEditRNData& d) {
+        d.OnPgDownPress();
+        d.OnPgUpPress();
+        return false;
+    };
     struct Case {
         const char* name;
-        int clientWidth;
         int caretItem, caretOffs;
-        std::function<bool(TRNEditRNData&)> move;
+        Move move;
         bool stuck;
         int item, offs;
+        int clientHeight = 100;
     };
+    // "one two" and "more", two paragraphs.
     const Case cases[] = {
-        {"LeftAtLineStartGoesToThePreviousLineEnd", 200, 1, 1,
-         [](TRNEditRNData& d) { return d.OnLeftPress(false, false); }, false, 0, 8},
-        {"LeftAtTheDocumentStart", 200, 0, 1,
-         [](TRNEditRNData& d) { return d.OnLeftPress(false, false); }, true, 0, 1},
-        {"RightAtTheDocumentEnd", 200, 1, 5,
-         [](TRNEditRNData& d) { return d.OnRightPress(false, false); }, true, 1, 5},
-        {"CtrlRightStopsBeforeTheNextWord", 200, 0, 2,
-         [](TRNEditRNData& d) { return d.OnRightPress(false, true); }, false, 0, 5},
-        {"CtrlLeftToTheWordStart", 200, 0, 7,
-         [](TRNEditRNData& d) { return d.OnLeftPress(false, true); }, false, 0, 5},
-        {"DownKeepsTheColumn", 200, 0, 3, [](TRNEditRNData& d) { return d.OnDownPress(); }, false,
-         1, 3},
-        {"PageDownNearTheEndGoesToTheLastStop", 200, 0, 1,
-         [](TRNEditRNData& d) {
-             d.OnPgDownPress();
-             return false;
-         },
-         false, 1, 5},
-        {"PageDownInAControlWithoutHeight", 200, 0, 1,
-         [](TRNEditRNData& d) {
-             d.OnPgDownPress();
-             d.OnPgUpPress();
-             return false;
-         },
-         false, 0, 1},
+        {"LeftAtLineStartGoesToThePreviousLineEnd", 1, 1, left, false, 0, 8},
+        {"LeftAtTheDocumentStart", 0, 1, left, true, 0, 1},
+        {"RightAtTheDocumentEnd", 1, 5, right, true, 1, 5},
+        {"CtrlRightStopsBeforeTheNextWord", 0, 2, ctrlRight, false, 0, 5},
+        {"CtrlLeftToTheWordStart", 0, 7, ctrlLeft, false, 0, 5},
+        {"DownKeepsTheColumn", 0, 3, down, false, 1, 3},
+        {"PageDownNearTheEndGoesToTheLastStop", 0, 1, pageDown, false, 1, 5},
+        {"PageDownInAControlWithoutHeight", 0, 1, pageDownUp, false, 0, 1, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Editor e(c.clientWidth);
-        if (std::string(c.name).find("Without") != std::string::npos) {
-            e.Host.ClientHeight = 0;
-        }
+        Editor e;
+        e.Host.ClientHeight = c.clientHeight;
         e.D().AddNL("one two", 0, 0);
         e.D().AddNL("more", 0, 0);
         e.Format();

@@ -15,6 +15,7 @@ struct CommandCase {
     std::vector<std::string> texts; // the item texts after the command
     int expectCaretItem;
     int expectCaretOffs;
+    int clientWidth = 200;
 };
 
 std::vector<std::string> Texts(Editor& e) {
@@ -25,14 +26,14 @@ std::vector<std::string> Texts(Editor& e) {
     return texts;
 }
 
-void RunCases(const std::vector<CommandCase>& cases, int clientWidth = 200) {
+void RunCases(const std::vector<CommandCase>& cases) {
     for (const CommandCase& c : cases) {
         SCOPED_TRACE(c.name);
-        Editor e(clientWidth);
+        Editor e(c.clientWidth);
         c.build(e);
         e.Format();
         e.Caret(c.caretItem, c.caretOffs);
-        CheckUndoRedo(e, [&] {
+        UndoRedo(e, [&] {
             c.command(e);
             EXPECT_EQ(Texts(e), c.texts);
             EXPECT_EQ(e.CaretItem(), c.expectCaretItem);
@@ -52,6 +53,13 @@ auto Then(std::function<void(Editor&)> a, std::function<void(Editor&)> b) {
     };
 }
 
+// "ab", a picture and "cd" in one paragraph.
+void TextPictureText(Editor& e) {
+    e.D().AddNL("ab", 0, 0);
+    e.AddPicture(10, -1);
+    e.D().AddNL("cd", 0, -1);
+}
+
 std::unique_ptr<TCustomRNItemInfo> Picture(Editor& e) {
     return std::make_unique<TRNGraphicItemInfo>(&e.D(), std::make_unique<TBitmap>(10, 10),
                                                 TRNVAlign::rnvaBaseline);
@@ -65,29 +73,24 @@ void Insert(Editor& e) {
 } // namespace
 
 TEST(EditInsert, PlacesItemsAtTheCaret) {
+    const auto emptyLine = Then(Text("x"), [](Editor& e) {
+        e.D().AddNL("", 0, -1);
+        e.D().GetItem(1).SetBR(true);
+    });
+    const auto insertKeepingTheBreak = [](Editor& e) {
+        Insert(e);
+        EXPECT_TRUE(e.D().GetItem(1).GetBR());
+    };
+    const auto typeX = [](Editor& e) { e.D().KeyPress(u"x"); };
     RunCases({
         {"PictureInsideWord", Text("abcd"), 0, 3, Insert, {"ab", "#", "cd"}, 1, 1},
         {"PictureAtStart", Text("abcd"), 0, 1, Insert, {"#", "abcd"}, 0, 1},
-        {"EmptyLineReplaced",
-         Then(Text("x"),
-              [](Editor& e) {
-                  e.D().AddNL("", 0, -1);
-                  e.D().GetItem(1).SetBR(true);
-              }),
-         1,
-         1,
-         [](Editor& e) {
-             Insert(e);
-             EXPECT_TRUE(e.D().GetItem(1).GetBR());
-         },
-         {"x", "#"},
-         1,
-         1},
+        {"EmptyLineReplaced", emptyLine, 1, 1, insertKeepingTheBreak, {"x", "#"}, 1, 1},
         {"TypingAfterPictureGoesIntoNextItem",
-         Then(Then(Text("ab"), [](Editor& e) { e.AddPicture(10, -1); }), Text("cd", 0, -1)),
+         TextPictureText,
          1,
          1,
-         [](Editor& e) { e.D().KeyPress(u"x"); },
+         typeX,
          {"ab", "#", "xcd"},
          2,
          2},
@@ -101,7 +104,7 @@ TEST(EditTyping, AnEmptyLineTakesTheCurrentParagraphStyle) {
     e.Format();
     e.Caret(0, 1);
     e.D().SetCurParaStyleNo(1);
-    CheckUndoRedo(e, [&] { e.D().KeyPress(u"x"); });
+    UndoRedo(e, [&] { e.D().KeyPress(u"x"); });
     EXPECT_EQ(e.D().GetItemText(0), "x");
     EXPECT_EQ(e.D().GetItemPara(0), 1);
 }
@@ -187,19 +190,19 @@ TEST(EditDelete, DeleteAndBackspace) {
     const auto del = [](Editor& e) { e.D().OnDeletePress_(false, false); };
     const auto back = [](Editor& e) { e.D().OnBackSpacePress_(false); };
     const auto ctrlBack = [](Editor& e) { e.D().OnBackSpacePress_(true); };
+    const auto pictureFirst = Then([](Editor& e) { e.AddPicture(10, 0); }, Text("cd", 0, -1));
+    // Across two paragraphs the joined one keeps the first one's style.
+    const auto selection = [](Editor& e) {
+        e.D().SetSelectionBounds(0, 2, 1, 2);
+        EXPECT_TRUE(e.D().DeleteSelection_());
+        EXPECT_EQ(e.D().GetItemPara(0), 0);
+    };
     RunCases({
         {"DeleteJoinsParagraphs", Then(Text("abc"), Text("def")), 0, 4, del, {"abcdef"}, 0, 4},
         {"DeleteCharacter", Text("abc"), 0, 2, del, {"ac"}, 0, 2},
         {"BackspaceJoinsParagraphs", Then(Text("abc"), Text("def")), 1, 1, back, {"abcdef"}, 0, 4},
         {"CtrlBackspaceWord", Text("one two"), 0, 8, ctrlBack, {"one "}, 0, 5},
-        {"BackspacePicture",
-         Then(Then(Text("ab"), [](Editor& e) { e.AddPicture(10, -1); }), Text("cd", 0, -1)),
-         1,
-         1,
-         back,
-         {"abcd"},
-         0,
-         3},
+        {"BackspacePicture", TextPictureText, 1, 1, back, {"abcd"}, 0, 3},
         {"BackspaceOnlyCharacterKeepsTheLine",
          Then(Text("a"), Text("b")),
          1,
@@ -208,40 +211,18 @@ TEST(EditDelete, DeleteAndBackspace) {
          {"a", ""},
          1,
          1},
-        {"BackspaceFirstItem",
-         Then([](Editor& e) { e.AddPicture(10, 0); }, Text("cd", 0, -1)),
+        {"BackspaceFirstItem", pictureFirst, 0, 1, back, {"cd"}, 0, 1},
+        // 8 px a character: "aaaa bbbb" wraps after the space in 60 px.
+        {"BackspaceAtAWrappedLineStart", Text("aaaa bbbb"), 0, 6, back, {"aaaabbbb"}, 0, 5, 60},
+        {"SelectionAcrossParagraphs",
+         Then(Text("abc"), Text("def", 0, 1)),
          0,
          1,
-         back,
-         {"cd"},
+         selection,
+         {"aef"},
          0,
-         1},
+         2},
     });
-}
-
-TEST(EditDelete, BackspaceAtAWrappedLineStartDeletesTheSpaceBefore) {
-    // 8 px a character: "aaaa bbbb" wraps after the space in 60 px.
-    RunCases({{"Wrapped",
-               Text("aaaa bbbb"),
-               0,
-               6,
-               [](Editor& e) { e.D().OnBackSpacePress_(false); },
-               {"aaaabbbb"},
-               0,
-               5}},
-             60);
-}
-
-TEST(EditDelete, SelectionAcrossTwoParagraphsLeavesTheFirstStyle) {
-    Editor e;
-    e.D().AddNL("abc", 0, 0);
-    e.D().AddNL("def", 0, 1);
-    e.Format();
-    e.D().SetSelectionBounds(0, 2, 1, 2);
-    CheckUndoRedo(e, [&] { EXPECT_TRUE(e.D().DeleteSelection_()); });
-    EXPECT_EQ(Texts(e), std::vector<std::string>{"aef"});
-    EXPECT_EQ(e.D().GetItemPara(0), 0);
-    EXPECT_EQ(e.CaretOffs(), 2);
 }
 
 TEST(EditEnter, NewParagraphsAndLines) {
@@ -251,14 +232,7 @@ TEST(EditEnter, NewParagraphsAndLines) {
         {"SplitWord", Text("abcd"), 0, 3, enter, {"ab", "cd"}, 1, 1},
         {"AtParagraphStart", Text("abcd"), 0, 1, enter, {"", "abcd"}, 1, 1},
         {"AtParagraphEnd", Text("abcd"), 0, 5, enter, {"abcd", ""}, 1, 1},
-        {"BeforePicture",
-         Then(Text("ab"), [](Editor& e) { e.AddPicture(10, -1); }),
-         1,
-         0,
-         enter,
-         {"ab", "#"},
-         1,
-         0},
+        {"BeforePicture", TextPictureText, 1, 0, enter, {"ab", "#", "cd"}, 1, 0},
         {"ShiftSplit", Text("abcd"), 0, 3, shiftEnter, {"ab", "cd"}, 1, 1},
     });
 }
@@ -311,7 +285,7 @@ TEST(EditStyles, ConversionSplitsJoinsAndConvertsText) {
         c.build(e);
         e.Format();
         e.D().SetSelectionBounds(c.from, c.fromOffs, c.to, c.toOffs);
-        CheckUndoRedo(e, [&] { e.D().ApplyStyleConversion_(0); });
+        UndoRedo(e, [&] { e.D().ApplyStyleConversion_(0); });
         EXPECT_EQ(Texts(e), c.texts);
         EXPECT_EQ(e.D().UndoList().Count(), 1);
     }
@@ -344,19 +318,6 @@ TEST(EditStyles, TagsFollowTheClearOption) {
     }
 }
 
-TEST(EditStyles, WithoutSelectionOnlyTheCurrentStyleChanges) {
-    Editor e;
-    e.D().AddNL("abc", 0, 0);
-    e.Format();
-    e.Caret(0, 2);
-    const std::string before = e.Rnf();
-    e.D().ApplyStyleConversion_(0);
-    EXPECT_EQ(e.D().CurTextStyleNo, 1);
-    EXPECT_EQ(e.Rnf(), before);
-    EXPECT_EQ(e.D().UndoList().Count(), 0);
-    EXPECT_EQ(e.Edit.Changes, 0);
-}
-
 TEST(EditStyles, ParagraphStyleCoversTheCaretParagraphOnly) {
     Editor e;
     e.Style.ParaStyles().Add();
@@ -365,7 +326,7 @@ TEST(EditStyles, ParagraphStyleCoversTheCaretParagraphOnly) {
     e.D().AddNL("ef", 0, 0);
     e.Format();
     e.Caret(1, 2);
-    CheckUndoRedo(e, [&] {
+    UndoRedo(e, [&] {
         e.D().BeginUndoSequence(TRNUndoType::rnutPara);
         e.D().ApplyParaStyle(1);
     });

@@ -24,15 +24,10 @@
 namespace {
 
 std::string RnfBlock(const std::string& text) {
-    TRNStyle sheet;
-    sheet.TextStyles()[0].Size = 12;
-    TRichNoteEdit source;
-    source.SetStyle(&sheet);
-    source.AddNL(text, 0, 0);
-    source.AddNL("second", 0, 0);
-    TMemoryStream stream;
-    source.RNData().SaveRNFToStream(stream, false, clNone, nullptr);
-    return stream.Bytes();
+    return RnfOf([&text](TRichNoteEdit& e) {
+        e.AddNL(text, 0, 0);
+        e.AddNL("second", 0, 0);
+    });
 }
 
 QByteArray WithLength(const std::string& rnf, uint32_t length) {
@@ -45,16 +40,14 @@ QByteArray WithLength(const std::string& rnf, uint32_t length) {
 
 } // namespace
 
-TEST(EditKeys, TypingEnterAndDeletingUndoAndRedo) {
+// Typing, Enter and the deleting keys run over a selection in the change-notice test.
+TEST(EditKeys, MovingDeletingAndTabsUndoAndRedo) {
     struct Case {
         const char* name;
         std::function<void(EditForm&)> keys;
         std::string text;
     };
     const std::vector<Case> cases{
-        {"Typing", [](EditForm& f) { f.Type("a"); }, "xya"},
-        {"Enter", [](EditForm& f) { f.Key(Qt::Key_Return); }, "xy\r\n"},
-        {"Backspace", [](EditForm& f) { f.Key(Qt::Key_Backspace); }, "x"},
         {"LeftThenDelete",
          [](EditForm& f) {
              f.Key(Qt::Key_Left);
@@ -132,9 +125,6 @@ TEST(EditReadOnly, NothingChangesAndCopyStillWorks) {
     const std::string before = f.Rnf();
     Offer({{"text/plain", "pasted"}});
     EXPECT_FALSE(f.Edit->CanPaste());
-    f.Type("b");
-    f.Key(Qt::Key_Backspace);
-    f.Key(Qt::Key_Delete);
     f.Key(Qt::Key_V, Qt::ControlModifier);
     f.Key(Qt::Key_Z, Qt::ControlModifier);
     f.Edit->SelectAll();
@@ -218,61 +208,31 @@ TEST(EditPaste, PrecedenceAndRefusals) {
     }
 }
 
-TEST(EditInsert, TextBreaksAndTabs) {
-    struct Case {
-        const char* name;
-        std::u16string text;
-        std::string result;
-    };
-    const std::vector<Case> cases{
-        {"CrLfIsOneParagraph", u"a\r\nb", "xa\r\nby"},
-        {"LfCrIsOneParagraph", u"a\n\rb", "xa\r\nby"},
-        {"LineSeparatorIsABreak", u"a\u2028b", "xa\r\nby"},
-        {"ParagraphSeparator", u"a\u2029b", "xa\r\nby"},
-        {"Tab", u"\t", "x        y"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EditForm f;
-        f.Caret(0, 2);
-        UndoRedo(f, [&] { EXPECT_TRUE(f.Edit->InsertTextW(c.text)); });
-        EXPECT_EQ(f.Text().substr(0, c.result.size()), c.result);
-    }
-}
-
 TEST(EditInsert, InsertedItemsJoinTheirNeighbours) {
-    TempDir dir;
-    WriteFileBytes(dir / "in.txt", "a\r\nb\r\n");
     const std::string rnf = RnfBlock("from rnf");
     // An empty first line in another style: it cannot join, and is dropped.
     const auto emptyFirst = [](bool second) {
-        TRNStyle sheet;
-        TRichNoteEdit source;
-        source.SetStyle(&sheet);
-        source.AddNL("", 1, 0);
-        if (second) {
-            source.AddNL("second", 0, 0);
-        }
-        TMemoryStream s;
-        source.RNData().SaveRNFToStream(s, false, clNone, nullptr);
-        return s.Bytes();
+        return RnfOf([second](TRichNoteEdit& e) {
+            e.AddNL("", 1, 0);
+            if (second) {
+                e.AddNL("second", 0, 0);
+            }
+        });
     };
     const auto stream = [](const std::string& bytes, auto insert) {
-        return [bytes, insert](TRichNoteEdit& e) {
-            TMemoryStream s;
-            s.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
-            s.Seek(0, TSeekOrigin::soBeginning);
-            EXPECT_TRUE((e.*insert)(s));
-        };
+        return [bytes, insert](EditForm& f) { EXPECT_TRUE(f.InsertFrom(insert, bytes)); };
     };
     const auto text = [](std::string t) {
-        return [t](TRichNoteEdit& e) { EXPECT_TRUE(e.InsertText(t)); };
+        return [t](EditForm& f) { EXPECT_TRUE(f.Edit->InsertText(t)); };
+    };
+    const auto textW = [](std::u16string t) {
+        return [t](EditForm& f) { EXPECT_TRUE(f.Edit->InsertTextW(t)); };
     };
     struct Case {
         const char* name;
         std::string document; // paragraphs of style 0 split at "|"
         int caretItem, caretOffs;
-        std::function<void(TRichNoteEdit&)> insert;
+        std::function<void(EditForm&)> insert;
         std::string items;
         int itemAfter, offsAfter;
     };
@@ -283,12 +243,10 @@ TEST(EditInsert, InsertedItemsJoinTheirNeighbours) {
         {"AtTheEndOfAnItem", "xy", 0, 3, text("a\r\nb"), "|'xya'|'b'", 1, 2},
         {"EndingInALineEnd", "xy", 0, 2, text("a\r\n"), "|'xa'|'y'", 1, 1},
         {"IntoAnEmptyLine", "xy|", 1, 1, text("a\r\nb"), "|'xy'|'a'|'b'", 2, 2},
-        {"Utf16SeparatorsBeforeALine", "xy", 0, 2,
-         [](TRichNoteEdit& e) { EXPECT_TRUE(e.InsertTextW(u"a\u2028b\u2029c")); }, "|'xa'/'b'|'cy'",
-         2, 2},
-        {"TextFile", "xy", 0, 2,
-         [&dir](TRichNoteEdit& e) { EXPECT_TRUE(e.InsertTextFromFile((dir / "in.txt").string())); },
-         "|'xa'|'by'", 1, 2},
+        {"Utf16SeparatorsBeforeALine", "xy", 0, 2, textW(u"a\u2028b\u2029c"), "|'xa'/'b'|'cy'", 2,
+         2},
+        {"LfCrIsOneParagraph", "xy", 0, 2, textW(u"a\n\rb"), "|'xa'|'by'", 1, 2},
+        {"TabBecomesSpaces", "xy", 0, 2, textW(u"\t"), "|'x        y'", 0, 10},
         {"Rnf", "xy", 0, 2, stream(rnf, &TRichNoteEdit::InsertRNFFromStreamEd),
          "|'xfrom rnf'|'secondy'", 1, 7},
         {"RnfWithAnEmptyFirstLine", "xy", 0, 2,
@@ -312,7 +270,7 @@ TEST(EditInsert, InsertedItemsJoinTheirNeighbours) {
         UndoRedo(f, [&] {
             const int changes = f.Changes;
             const int groups = f.UndoCount();
-            c.insert(*f.Edit);
+            c.insert(f);
             EXPECT_EQ(f.Changes, changes + 1);
             EXPECT_EQ(f.UndoCount(), groups + 1);
             EXPECT_EQ(Describe(f), c.items);

@@ -1,8 +1,9 @@
 #pragma once
 
-// An editor without a window: the viewer's fake host, an editor host that records what the
-// editor data asks of it, and helpers that compare documents as RNF bytes.
+// An editor without a window: the viewer's fake host and an editor host that records what the
+// editor data asks of it.
 
+#include "EditForm.h"
 #include "ViewFixture.h"
 
 #include "platform/base/Stream.h"
@@ -74,17 +75,3 @@ struct Editor {
     int CaretItem() { return Data->GetCurItemNo(); }
     int CaretOffs() { return Data->GetOffsetInCurItem(); }
 };
-
-// Runs `edit` as one undo group and checks the four states: the edit changes the document,
-// Undo gives the bytes before and Redo the bytes after. Answers the bytes after.
-inline std::string CheckUndoRedo(Editor& e, const std::function<void()>& edit) {
-    const std::string before = e.Rnf();
-    edit();
-    const std::string after = e.Rnf();
-    EXPECT_NE(after, before);
-    e.Undo();
-    EXPECT_EQ(e.Rnf(), before);
-    e.Redo();
-    EXPECT_EQ(e.Rnf(), after);
-    return after;
-}

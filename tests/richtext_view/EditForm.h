@@ -19,6 +19,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -85,7 +86,28 @@ struct EditForm {
         return over.isAccepted();
     }
     int UndoCount() { return D().UndoList().Count(); }
+    void Undo() { Edit->Undo(); }
+    void Redo() { Edit->Redo(); }
+    // Inserts `bytes` at the caret through a stream command of the editor.
+    bool InsertFrom(bool (TRichNoteEdit::*insert)(TStream&), std::string_view bytes) {
+        TMemoryStream stream;
+        stream.WriteString(bytes);
+        stream.Seek(0, TSeekOrigin::soBeginning);
+        return (Edit->*insert)(stream);
+    }
 };
+
+// The RNF bytes of a note on a 12-point sheet that `build` fills.
+inline std::string RnfOf(const std::function<void(TRichNoteEdit&)>& build) {
+    TRNStyle sheet;
+    sheet.TextStyles()[0].Size = 12;
+    TRichNoteEdit source;
+    source.SetStyle(&sheet);
+    build(source);
+    TMemoryStream stream;
+    source.RNData().SaveRNFToStream(stream, false, clNone, nullptr);
+    return stream.Bytes();
+}
 
 inline void Offer(const std::vector<std::pair<QString, QByteArray>>& formats) {
     auto* data = new QMimeData;
@@ -95,15 +117,16 @@ inline void Offer(const std::vector<std::pair<QString, QByteArray>>& formats) {
     QApplication::clipboard()->setMimeData(data);
 }
 
-// Runs `edit`, then checks Undo gives the bytes before and Redo the bytes after.
-inline std::string UndoRedo(EditForm& f, const std::function<void()>& edit) {
+// Runs `edit` on an editor fixture and checks the four states: the edit changes the document,
+// Undo gives the bytes before and Redo the bytes after. Answers the bytes after.
+template <class Fixture> std::string UndoRedo(Fixture& f, const std::function<void()>& edit) {
     const std::string before = f.Rnf();
     edit();
     const std::string after = f.Rnf();
     EXPECT_NE(after, before);
-    f.Edit->Undo();
+    f.Undo();
     EXPECT_EQ(f.Rnf(), before);
-    f.Edit->Redo();
+    f.Redo();
     EXPECT_EQ(f.Rnf(), after);
     return after;
 }

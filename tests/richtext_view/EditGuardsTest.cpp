@@ -14,32 +14,32 @@ namespace {
 struct Command {
     const char* name;
     std::function<void(EditForm&)> run;
+    // Over the selection of "bc" in "abcd": the text after, and the undo steps back (typing
+    // and Enter keep the removed selection a step of its own).
+    std::string overSelection = {};
+    int undos = 1;
 };
-
-void InsertRnf(EditForm& f, const std::string& rnf) {
-    TMemoryStream stream;
-    stream.Write(rnf.data(), static_cast<int64_t>(rnf.size()));
-    stream.Seek(0, TSeekOrigin::soBeginning);
-    f.Edit->InsertRNFFromStreamEd(stream);
-}
 
 const std::vector<Command>& Edits() {
     static const std::vector<Command> commands{
-        {"Type", [](EditForm& f) { f.Type("z"); }},
-        {"Enter", [](EditForm& f) { f.Key(Qt::Key_Return); }},
-        {"Delete", [](EditForm& f) { f.Key(Qt::Key_Delete); }},
-        {"Backspace", [](EditForm& f) { f.Key(Qt::Key_Backspace); }},
-        {"InsertText", [](EditForm& f) { f.Edit->InsertTextW(u"z\r\nw"); }},
+        {"Type", [](EditForm& f) { f.Type("z"); }, "azd", 2},
+        {"Enter", [](EditForm& f) { f.Key(Qt::Key_Return); }, "a\r\nd", 2},
+        {"Delete", [](EditForm& f) { f.Key(Qt::Key_Delete); }, "ad"},
+        {"Backspace", [](EditForm& f) { f.Key(Qt::Key_Backspace); }, "ad"},
+        {"InsertText", [](EditForm& f) { f.Edit->InsertTextW(u"z\r\nw"); }, "az\r\nwd"},
         {"Paste",
          [](EditForm& f) {
              Offer({{"text/plain", "pasted"}});
              f.Edit->Paste();
-         }},
+         },
+         "apastedd"},
         {"Picture",
          [](EditForm& f) {
              f.Edit->InsertPicture("p", std::make_unique<TBitmap>(6, 6), TRNVAlign::rnvaBaseline);
-         }},
-        {"Rnf", [](EditForm& f) { InsertRnf(f, f.Rnf()); }},
+         },
+         "a"},
+        {"Rnf", [](EditForm& f) { f.InsertFrom(&TRichNoteEdit::InsertRNFFromStreamEd, f.Rnf()); },
+         "aabcdd"},
     };
     return commands;
 }
@@ -113,29 +113,15 @@ TEST(EditGuards, RefusedChangesBeepAndLeaveTheNoteAlone) {
 }
 
 TEST(EditNotices, OneActionOverASelectionIsOneChange) {
-    struct Case {
-        const char* name;
-        int undos; // typing and Enter keep the removed selection a step of its own
-        std::string text;
-    };
-    const std::vector<Case> cases{
-        {"Type", 2, "azd"},     {"Enter", 2, "a\r\nd"},        {"Delete", 1, "ad"},
-        {"Backspace", 1, "ad"}, {"InsertText", 1, "az\r\nwd"}, {"Paste", 1, "apastedd"},
-        {"Picture", 1, "a"},    {"Rnf", 1, "aabcdd"},
-    };
-    for (const Case& c : cases) {
+    for (const Command& c : Edits()) {
         SCOPED_TRACE(c.name);
         EditForm f("abcd");
         const std::string before = f.Rnf();
         f.Edit->SetSelectionBounds(0, 2, 0, 4);
         const int changes = f.Changes;
-        for (const Command& command : Edits()) {
-            if (std::string(command.name) == c.name) {
-                command.run(f);
-            }
-        }
+        c.run(f);
         EXPECT_EQ(f.Changes, changes + 1);
-        EXPECT_EQ(f.Text().substr(0, c.text.size()), c.text);
+        EXPECT_EQ(f.Text().substr(0, c.overSelection.size()), c.overSelection);
         for (int i = 0; i < c.undos; ++i) {
             f.Edit->Undo();
         }

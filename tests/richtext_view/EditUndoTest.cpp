@@ -17,7 +17,8 @@ void BuildMixed(Editor& e) {
 
 struct PrimitiveCase {
     const char* name;
-    std::function<void(TRNEditRNData&)> edit;
+    std::function<void(TRNEditRNData&, bool& full)> edit;
+    std::function<void(TRNEditRNData&)> check = [](TRNEditRNData&) {};
 };
 
 class CountedRecord : public TRNUndoInfo {
@@ -46,82 +47,70 @@ public:
 
 TEST(EditPrimitives, EachChangesUndoesAndRedoesAndWorksWithoutRecords) {
     const PrimitiveCase cases[] = {
-        {"DeleteItem",
-         [](TRNEditRNData& d) {
-             bool f;
-             d.Do_DeleteItem(1, f);
-         }},
-        {"DeleteItems",
-         [](TRNEditRNData& d) {
-             bool f;
-             d.Do_DeleteItems(1, 2, f);
-         }},
+        {"DeleteItem", [](TRNEditRNData& d, bool& f) { d.Do_DeleteItem(1, f); }},
+        {"DeleteItems", [](TRNEditRNData& d, bool& f) { d.Do_DeleteItems(1, 2, f); }},
         {"InsertItemStartingPara",
-         [](TRNEditRNData& d) {
+         [](TRNEditRNData& d, bool& f) {
              auto item = d.CreateTextCopy(d.GetItem(3));
              item->ParaNo = 2;
-             bool f;
              d.Do_InsertItem(1, "new", std::move(item), false, f);
+         },
+         // The new paragraph start restyles the rest of its paragraph, no further.
+         [](TRNEditRNData& d) {
+             EXPECT_EQ(d.GetItemPara(0), 0);
+             for (int i = 1; i <= 3; ++i) {
+                 EXPECT_EQ(d.GetItemPara(i), 2) << i;
+             }
+             EXPECT_EQ(d.GetItemPara(4), 1);
          }},
         {"InsertItems",
-         [](TRNEditRNData& d) {
+         [](TRNEditRNData& d, bool& f) {
              TRNUndoItemList list;
              list.push_back({"x", d.CreateTextCopy(d.GetItem(0))});
              list.push_back({"y", d.CreateTextCopy(d.GetItem(1))});
-             bool f;
              d.Do_InsertItems(4, list, false, f);
          }},
-        {"DeleteSubstringToEnd", [](TRNEditRNData& d) { d.Do_DeleteSubstring(0, 2, -1); }},
-        {"InsertSubstring", [](TRNEditRNData& d) { d.Do_InsertSubstring(3, 2, "XY"); }},
-        {"Concate", [](TRNEditRNData& d) { d.Do_Concate(0); }},
+        {"DeleteSubstringToEnd", [](TRNEditRNData& d, bool&) { d.Do_DeleteSubstring(0, 2, -1); }},
+        {"InsertSubstring", [](TRNEditRNData& d, bool&) { d.Do_InsertSubstring(3, 2, "XY"); }},
+        {"Concate", [](TRNEditRNData& d, bool&) { d.Do_Concate(0); }},
         {"ModifyItem",
-         [](TRNEditRNData& d) {
+         [](TRNEditRNData& d, bool&) {
              d.Do_ModifyItem(2, "q",
                              std::make_unique<TRNGraphicItemInfo>(
                                  &d, std::make_unique<TBitmap>(5, 5), TRNVAlign::rnvaMiddle));
          }},
-        {"ChangeText", [](TRNEditRNData& d) { d.Do_ChangeText(1, "changed"); }},
-        {"StyleNo", [](TRNEditRNData& d) { d.Do_StyleNo(0, 3); }},
-        {"Para",
-         [](TRNEditRNData& d) {
-             bool f;
-             d.Do_Para(0, 2, f, 2);
-         }},
-        {"NewLineStartsPara",
-         [](TRNEditRNData& d) {
-             bool f;
-             d.Do_NewLine(1, false, f, 2);
-         }},
-        {"NewLineJoins",
-         [](TRNEditRNData& d) {
-             bool f;
-             d.Do_NewLine(3, true, f, -1);
-         }},
+        {"ChangeText", [](TRNEditRNData& d, bool&) { d.Do_ChangeText(1, "changed"); }},
+        {"StyleNo", [](TRNEditRNData& d, bool&) { d.Do_StyleNo(0, 3); }},
+        {"Para", [](TRNEditRNData& d, bool& f) { d.Do_Para(0, 2, f, 2); }},
+        {"NewLineStartsPara", [](TRNEditRNData& d, bool& f) { d.Do_NewLine(1, false, f, 2); }},
+        {"NewLineJoins", [](TRNEditRNData& d, bool& f) { d.Do_NewLine(3, true, f, -1); }},
         {"BR",
-         [](TRNEditRNData& d) {
-             bool f;
+         [](TRNEditRNData& d, bool& f) {
              d.Do_NewLine(1, false, f, -1);
              d.Do_BR(1, true);
          }},
-        {"PageBreak", [](TRNEditRNData& d) { d.Do_PageBreak(3, true); }},
-        {"Tag", [](TRNEditRNData& d) { d.Do_Tag(3, RNTag(9), false); }},
+        {"PageBreak", [](TRNEditRNData& d, bool&) { d.Do_PageBreak(3, true); }},
+        {"Tag", [](TRNEditRNData& d, bool&) { d.Do_Tag(3, RNTag(9), false); }},
         {"AddCheckpoint",
-         [](TRNEditRNData& d) {
+         [](TRNEditRNData& d, bool&) {
              auto cp = std::make_unique<TRNCPInfo>();
              cp->Name = "mark";
              d.Do_AddCP(1, std::move(cp));
          }},
-        {"ChangeVAlign", [](TRNEditRNData& d) { d.Do_ChangeVAlign(2, TRNVAlign::rnvaMiddle); }},
+        {"ChangeVAlign",
+         [](TRNEditRNData& d, bool&) { d.Do_ChangeVAlign(2, TRNVAlign::rnvaMiddle); }},
     };
     for (const PrimitiveCase& c : cases) {
         SCOPED_TRACE(c.name);
         Editor recorded;
         BuildMixed(recorded);
-        const std::string after = CheckUndoRedo(recorded, [&] {
+        const std::string after = UndoRedo(recorded, [&] {
             recorded.D().BeginUndoSequence(TRNUndoType::rnutModifyItem);
-            c.edit(recorded.D());
+            bool full = false;
+            c.edit(recorded.D(), full);
             recorded.D().EndUndoSequence();
             recorded.Format();
+            c.check(recorded.D());
         });
         EXPECT_EQ(recorded.D().RedoList().Count(), 0);
 
@@ -129,25 +118,11 @@ TEST(EditPrimitives, EachChangesUndoesAndRedoesAndWorksWithoutRecords) {
         BuildMixed(unrecorded);
         unrecorded.D().UndoList().Limit = 0;
         unrecorded.D().BeginUndoSequence(TRNUndoType::rnutModifyItem);
-        c.edit(unrecorded.D());
+        bool full = false;
+        c.edit(unrecorded.D(), full);
         EXPECT_EQ(unrecorded.Rnf(), after);
         EXPECT_EQ(unrecorded.D().UndoList().Count(), 0);
     }
-}
-
-TEST(EditPrimitives, InsertedParagraphStartRestylesTheRestOfItsParagraph) {
-    Editor e;
-    BuildMixed(e);
-    e.D().BeginUndoSequence(TRNUndoType::rnutInsert);
-    auto item = e.D().CreateTextCopy(e.D().GetItem(0));
-    item->ParaNo = 2;
-    bool full = false;
-    e.D().Do_InsertItem(1, "new", std::move(item), false, full);
-    for (int i = 1; i <= 3; ++i) {
-        EXPECT_EQ(e.D().GetItemPara(i), 2) << i;
-    }
-    EXPECT_EQ(e.D().GetItemPara(0), 0);
-    EXPECT_EQ(e.D().GetItemPara(4), 1);
 }
 
 TEST(EditPrimitives, DeletingTheWidestItemAsksForAFullReformat) {

@@ -149,16 +149,31 @@ struct Copying {
         Note.resize(300, 100);
         Note.RNData().Clipboard = &Clipboard;
     }
+    // Paragraphs of the note, formatted, with the selection from `first` to `last` of item 0
+    // of the last one.
+    void Select(const std::vector<std::string>& paras, int first, int last) {
+        for (const std::string& text : paras) {
+            Note.AddNL(text, 0, 0);
+        }
+        Note.Format();
+        const int item = static_cast<int>(paras.size()) - 1;
+        Note.SetSelectionBounds(item, first, item, last);
+    }
 };
+
+// Reads bytes of the notes format, or RTF, into `note`.
+bool Load(TRichNote& note, std::string_view bytes, bool rtf = false) {
+    TMemoryStream stream;
+    stream.WriteString(bytes);
+    stream.Seek(0, TSeekOrigin::soBeginning);
+    return rtf ? note.LoadRTFFromStream(stream) : note.LoadRNFFromStream(stream);
+}
 
 TEST(Copy, TheNotesFormatIsItsLengthThenTheBytesAndPastesBack) {
     // The text is sized so that the selection's RNF is exactly 1000 bytes.
     auto selectionRNF = [](int length) {
         Copying c;
-        c.Note.AddNL("head", 0, 0);
-        c.Note.AddNL(std::string(length, 'q'), 0, 0);
-        c.Note.Format();
-        c.Note.SetSelectionBounds(1, 1, 1, length + 1);
+        c.Select({"head", std::string(length, 'q')}, 1, length + 1);
         TMemoryStream stream;
         c.Note.RNData().SaveRNFToStream(stream, true, clNone, nullptr);
         return static_cast<int>(stream.Size());
@@ -166,10 +181,7 @@ TEST(Copy, TheNotesFormatIsItsLengthThenTheBytesAndPastesBack) {
     const int length = 500 + 1000 - selectionRNF(500);
     ASSERT_EQ(selectionRNF(length), 1000);
     Copying c;
-    c.Note.AddNL("head", 0, 0);
-    c.Note.AddNL(std::string(length, 'q'), 0, 0);
-    c.Note.Format();
-    c.Note.SetSelectionBounds(1, 1, 1, length + 1);
+    c.Select({"head", std::string(length, 'q')}, 1, length + 1);
     c.Note.Copy();
     EXPECT_EQ(c.Clipboard.Calls,
               (std::vector<std::string>{"application/x-richnote", "text", "text", "text/rtf"}));
@@ -178,12 +190,17 @@ TEST(Copy, TheNotesFormatIsItsLengthThenTheBytesAndPastesBack) {
     EXPECT_EQ(rnf.substr(0, 4), std::string("\xE8\x03\x00\x00", 4));
     TRichNote pasted;
     pasted.SetStyle(&c.Sheet);
-    TMemoryStream stream;
-    stream.WriteString(std::string_view(rnf).substr(4));
-    stream.Seek(0, TSeekOrigin::soBeginning);
-    ASSERT_TRUE(pasted.LoadRNFFromStream(stream));
+    ASSERT_TRUE(Load(pasted, std::string_view(rnf).substr(4)));
     ASSERT_EQ(pasted.GetLineCount(), 1);
     EXPECT_EQ(pasted.GetItemText(0), std::string(length, 'q'));
+
+    // Without formats or a handler CopyDef answers false and copies nothing.
+    Copying none;
+    none.Select({"hello world"}, 1, 6);
+    none.Note.Options = {};
+    EXPECT_FALSE(none.Note.CopyDef());
+    EXPECT_TRUE(none.Clipboard.Calls.empty());
+    EXPECT_EQ(none.Clipboard.Published, 0);
 }
 
 TEST(Copy, APartOfATextItemCopiesExactlyItsCharacters) {
@@ -198,36 +215,20 @@ TEST(Copy, APartOfATextItemCopiesExactlyItsCharacters) {
         const std::u16string slice = text.substr(2, 5);
         EXPECT_EQ(c.Clipboard.Formats["text"], RNU_U16ToBytes(slice));
         TRichNote pasted;
-        pasted.SetStyle(&c.Sheet);
-        TMemoryStream stream;
-        stream.WriteString(
-            std::string_view(c.Clipboard.Formats["application/x-richnote"]).substr(4));
-        stream.Seek(0, TSeekOrigin::soBeginning);
-        ASSERT_TRUE(pasted.LoadRNFFromStream(stream));
         TRichNote fromRtf;
-        fromRtf.SetStyle(&c.Sheet);
         fromRtf.GetRTFReadProperties()->UnicodeMode = TRNReaderUnicode::rnruOnlyUnicode;
-        TMemoryStream rtf;
-        rtf.WriteString(c.Clipboard.Formats["text/rtf"]);
-        rtf.Seek(0, TSeekOrigin::soBeginning);
-        ASSERT_TRUE(fromRtf.LoadRTFFromStream(rtf));
+        for (TRichNote* back : {&pasted, &fromRtf}) {
+            back->SetStyle(&c.Sheet);
+        }
+        ASSERT_TRUE(Load(
+            pasted, std::string_view(c.Clipboard.Formats["application/x-richnote"]).substr(4)));
+        ASSERT_TRUE(Load(fromRtf, c.Clipboard.Formats["text/rtf"], true));
         for (TRichNote* back : {&pasted, &fromRtf}) {
             back->Format();
             back->SelectAll();
             EXPECT_EQ(back->GetSelTextW(), slice);
         }
     }
-}
-
-TEST(Copy, WithoutFormatsOrHandlerCopyDefAnswersFalseAndCopiesNothing) {
-    Copying c;
-    c.Note.AddNL("hello world", 0, 0);
-    c.Note.Format();
-    c.Note.SetSelectionBounds(0, 1, 0, 6);
-    c.Note.Options = {};
-    EXPECT_FALSE(c.Note.CopyDef());
-    EXPECT_TRUE(c.Clipboard.Calls.empty());
-    EXPECT_EQ(c.Clipboard.Published, 0);
 }
 
 TEST(Copy, TheSystemClipboardKeepsItsContentWhenACopyFails) {
@@ -249,9 +250,7 @@ TEST(Copy, TheSystemClipboardKeepsItsContentWhenACopyFails) {
     } failing(system);
     Copying c;
     c.Note.RNData().Clipboard = &failing;
-    c.Note.AddNL("hello world", 0, 0);
-    c.Note.Format();
-    c.Note.SetSelectionBounds(0, 1, 0, 6);
+    c.Select({"hello world"}, 1, 6);
     EXPECT_THROW(c.Note.Copy(), ERichNoteError);
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("kept"));
     c.Note.RNData().Clipboard = &system;

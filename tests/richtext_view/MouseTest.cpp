@@ -1,5 +1,7 @@
 #include "ViewFixture.h"
 
+#include "../richtext_model/ExpectRNError.h"
+
 #include "platform/widgets/Input.h"
 #include "richtext/model/RNError.h"
 
@@ -195,18 +197,9 @@ TEST(Mouse, CheckpointAndJumpLookUps) {
     v.D().AddNamedCheckpointEx("end", false);
     TRNCPInfo* second = v.D().FindCheckpointByName("second");
     ASSERT_NE(second, nullptr);
-    try {
-        v.D().GetCheckpointYEx(second);
-        ADD_FAILURE() << "an unformatted document has no positions";
-    } catch (const ERichNoteError& e) {
-        EXPECT_STREQ(e.what(), "RichNote must be formatted for this operation");
-    }
-    try {
-        v.D().GetCheckpointYEx(nullptr);
-        ADD_FAILURE();
-    } catch (const ERichNoteError& e) {
-        EXPECT_STREQ(e.what(), "Parameter can't be NIL");
-    }
+    ExpectRNError([&] { v.D().GetCheckpointYEx(second); },
+                  "RichNote must be formatted for this operation");
+    ExpectRNError([&] { v.D().GetCheckpointYEx(nullptr); }, "Parameter can't be NIL");
     v.Format();
     EXPECT_EQ(v.D().GetCheckpointYEx(second), 20);
     int x = -1, y = -1;

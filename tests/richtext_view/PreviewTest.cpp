@@ -71,22 +71,6 @@ TEST(PrintPreview, WithoutPagesOnlyTheWorkAreaIsPaintedAndNavigationDoesNothing)
     }
 }
 
-TEST(PrintPreview, NavigationStaysWithinThePages) {
-    PreviewedNote n;
-    n.View.Prev();
-    EXPECT_EQ(n.View.PageNo(), 1);
-    n.View.Last();
-    EXPECT_EQ(n.View.PageNo(), 3);
-    n.View.Next();
-    EXPECT_EQ(n.View.PageNo(), 3);
-    n.View.Prev();
-    EXPECT_EQ(n.View.PageNo(), 2);
-    n.View.SetPageNo(9);
-    EXPECT_EQ(n.View.PageNo(), 3);
-    n.View.First();
-    EXPECT_EQ(n.View.PageNo(), 1);
-}
-
 TEST(PrintPreview, AResizeInFullPageModeRezoomsAndReportsOnlyChanges) {
     PreviewedNote n;
     int changes = 0;

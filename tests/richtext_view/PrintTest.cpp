@@ -68,24 +68,10 @@ TEST(PrintMargins, MillimetresBecomePrinterPixelsLessTheUnprintableBorder) {
     EXPECT_EQ(n.Data().RightMarginPix, 372);
     EXPECT_EQ(n.Data().TopMarginPix, 372);
     EXPECT_EQ(n.Data().GetWidth(), 3000 - 2 * 372);
-}
-
-TEST(PrintMargins, MarginsThatLeaveNoTextAreaRaise) {
-    PrintedNote n;
-    n.AddLines(1);
+    // Margins that leave no text area raise.
     n.Print.SetTopMarginMM(50);
     n.Print.SetBottomMarginMM(50);
     EXPECT_THROW(n.Format(), ERichNoteError);
-}
-
-TEST(Pagination, EmptyDocumentHasNoPagesAndOnlyTheStartingEvent) {
-    PrintedNote n;
-    std::vector<Event> events;
-    n.Print.OnFormatting = [&](TRichNote&, int page, Step step) {
-        events.emplace_back(page, step);
-    };
-    EXPECT_EQ(n.Format(), 0);
-    EXPECT_EQ(events, (std::vector<Event>{{0, Step::rnpsStarting}}));
 }
 
 TEST(Pagination, EightLinesAPageWithEventsInOrder) {
@@ -105,6 +91,12 @@ TEST(Pagination, EightLinesAPageWithEventsInOrder) {
                                           {3, Step::rnpsFinished}}));
     // Four lines end the last page.
     EXPECT_EQ(n.Print.LastPageBottom(), 4 * 125);
+    // An empty document has no pages and only the starting event.
+    PrintedNote empty;
+    empty.Print.OnFormatting = n.Print.OnFormatting;
+    events.clear();
+    EXPECT_EQ(empty.Format(), 0);
+    EXPECT_EQ(events, (std::vector<Event>{{0, Step::rnpsStarting}}));
 }
 
 TEST(Pagination, ForcedBreaksButNoEmptyFirstPage) {

@@ -1,3 +1,4 @@
+#include "platform/base/Stream.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/tables/RNTableInplace.h"
 
@@ -106,6 +107,20 @@ TEST(TableCellEditorDisplay, ClickTypeTabTypeClickOutsideThenUndoAndRedo) {
     n.ClickOutside();
     EXPECT_EQ(n.Text(0, 1), "c");
     EXPECT_EQ(n.Text(0, 0), "ab");
+
+    // The stored note holds both texts in their cells.
+    TMemoryStream note;
+    ASSERT_TRUE(n.Edit.SaveRNFToStream(note, false));
+    RegisterTableItemClass();
+    TRichNoteEdit reread;
+    reread.SetStyle(&n.Sheet);
+    note.SetPosition(0);
+    ASSERT_TRUE(reread.LoadRNFFromStream(note));
+    ASSERT_EQ(reread.RNData().ItemCount(), 3);
+    auto* stored = dynamic_cast<TRNTableItemInfo*>(&reread.RNData().GetItem(1));
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(stored->Cells(0, 0)->GetItemText(0), "ab");
+    EXPECT_EQ(stored->Cells(0, 1)->GetItemText(0), "c");
 
     n.Edit.Update();
     const QImage shot = n.Edit.grab().toImage();
