@@ -1,9 +1,8 @@
 // The main window's parts working together: the views and the status panels follow the tree
-// without a click, the Delete key, the progress panel, the wait form during work on the main
-// thread, the node buttons, the busy animation, the address box and the folder summary.
+// without a click, the Delete key, the progress panel, the node buttons, the busy animation,
+// the address box and the folder summary.
 #include "app/binder/PageInfo.h"
 #include "app/binder/SummaryPages.h"
-#include "app/capture/CapturePort.h"
 #include "app/ui/BinderTreeView.h"
 
 #include "tests/app_ui/UiTestSupport.h"
@@ -20,10 +19,6 @@
 
 namespace {
 
-std::string PanelText(TFormVelmorRnx& window, int panel) {
-    return window.StatusBar().Bar().Panels()[panel].Text();
-}
-
 const std::string Blank(10, ' ');
 
 } // namespace
@@ -37,20 +32,20 @@ TEST(MainWindowParts, ViewsAndPanelsFollowTheTreeWithoutAClick) {
     TTreeNode* link = rig.Add(NodeKind::Link, "l");
     NodeRecord(page)->State = CaptureState::Completed;
     window.Binder().Items().SetSelected(page);
-    EXPECT_EQ(PanelText(window, 4), "Node 2 / 3");
+    EXPECT_EQ(rig.Panel(4), "Node 2 / 3");
 
     // A new folder and a pasted copy are on screen at once.
     window.Binder().Items().SetSelected(folder);
     window.Actions().Action(TMainAction::FileNewFolder)->trigger();
-    EXPECT_EQ(PanelText(window, 4), "Node 2 / 4");
-    EXPECT_EQ(PanelText(window, 1), "Folder");
+    EXPECT_EQ(rig.Panel(4), "Node 2 / 4");
+    EXPECT_EQ(rig.Panel(1), "Folder");
     window.Binder().Items().SetSelected(link);
     window.Actions().Action(TMainAction::EditCopy1)->trigger();
     window.Binder().Items().SetSelected(folder);
     window.Actions().Action(TMainAction::EditPaste1)->trigger();
     EXPECT_EQ(window.Binder().Items().Count(), 5);
-    EXPECT_EQ(PanelText(window, 4), "Node 3 / 5");
-    EXPECT_EQ(PanelText(window, 1), "Link");
+    EXPECT_EQ(rig.Panel(4), "Node 3 / 5");
+    EXPECT_EQ(rig.Panel(1), "Link");
 
     // The browse view shows the page's address once the browser leaves for it.
     window.Binder().Items().SetSelected(page);
@@ -59,8 +54,8 @@ TEST(MainWindowParts, ViewsAndPanelsFollowTheTreeWithoutAClick) {
 
     // Closing the binder leaves nothing of it on screen.
     rig.Lifecycle.CloseBinder();
-    EXPECT_EQ(PanelText(window, 4), Blank);
-    EXPECT_EQ(PanelText(window, 1), Blank);
+    EXPECT_EQ(rig.Panel(4), Blank);
+    EXPECT_EQ(rig.Panel(1), Blank);
     EXPECT_EQ(window.ViewsPane().ComboBox1().currentText(), "");
     EXPECT_EQ(window.ViewsPane().ActivePage(), ViewPage::Browse);
     EXPECT_FALSE(window.ViewsPane().isTabVisible(static_cast<int>(ViewPage::Summary)));
@@ -80,7 +75,7 @@ TEST(MainWindowParts, DeleteKeyDeletesInTheTreeOnly) {
     tree.setFocus();
     QTest::keyClick(&tree, Qt::Key_Delete);
     EXPECT_EQ(window.Binder().Items().Count(), 1);
-    EXPECT_EQ(PanelText(window, 4), "Node 1 / 1");
+    EXPECT_EQ(rig.Panel(4), "Node 1 / 1");
 
     // The same key in the address box is the box's own.
     auto* address = window.ViewsPane().findChild<QComboBox*>("ComboBox1");
@@ -108,20 +103,6 @@ TEST(MainWindowParts, ProgressPanelShowsOnlyWhileAPageLoads) {
     EXPECT_EQ(progress.Style(), TMarkupStatusPanelStyle::psProgress);
     window.StatusBar().WebBrowserProgressChange(-1, 100);
     EXPECT_EQ(progress.Style(), TMarkupStatusPanelStyle::psHTML);
-}
-
-TEST(MainWindowParts, WaitFormMovesWhileWorkRunsOnTheMainThread) {
-    MainWindowRig rig;
-    TCapturePort& port = rig.Make().Ui().Port();
-    port.OpenStatusForm("Parsing page, please wait ....");
-    ASSERT_TRUE(rig.Form4.isVisible());
-    // No event is served meanwhile: only the steps of the work move the bar.
-    for (int step = 0; step < 3; ++step) {
-        port.UpdateStatusForm();
-    }
-    EXPECT_EQ(rig.Form4.Position(), 3);
-    port.CloseStatusForm();
-    EXPECT_FALSE(rig.Form4.isVisible());
 }
 
 TEST(MainWindowParts, NodeButtonsWalkTheTreeAndTheAnimationFollowsTheCapture) {

@@ -14,7 +14,6 @@
 #include "tests/support/FormControls.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -23,15 +22,8 @@
 
 namespace {
 
-std::string Stored(const MemorySettingsStore& store, const std::string& name) {
-    return store.ReadValue("Config", name).value_or("(none)");
-}
-
 void AnswerConfirm(bool tick, bool ok) {
-    WhenModal([tick, ok](QWidget* dialog) {
-        auto* confirm = dynamic_cast<TForm5*>(dialog);
-        ASSERT_NE(confirm, nullptr);
-        EXPECT_EQ(Control<QLabel>(*confirm, "Label1")->text(), "Are you sure to exit? ");
+    WhenModalIs<TForm5>([tick, ok](TForm5* confirm) {
         Control<QCheckBox>(*confirm, "CheckBox1")->setChecked(tick);
         (ok ? Control<QPushButton>(*confirm, "Button1") : Control<QPushButton>(*confirm, "Button2"))
             ->click();
@@ -42,31 +34,31 @@ void AnswerConfirm(bool tick, bool ok) {
 
 TEST(MainWindow, NoddeOpensTheLastBinderOrTheDefaultOne) {
     struct Case {
-        std::vector<std::string> args;
+        const char* flag;
         std::string lastFile;
         bool opens, creates, started;
         std::vector<std::string> calls; // "@" stands for the start folder
     };
     const Case cases[] = {
-        {{"tarnwick", "/nodde"}, "", true, true, true, {"create @ default", "open @/default.bdf"}},
-        {{"tarnwick", "/NODDE"},
+        {"/nodde", "", true, true, true, {"create @ default", "open @/default.bdf"}},
+        {"/NODDE",
          "/gone/x.bdf",
          false,
          true,
          true,
          {"open /gone/x.bdf", "create @ default", "open @/default.bdf"}},
-        {{"tarnwick", "/nodde"}, "/b/y.bdf", true, true, true, {"open /b/y.bdf"}},
+        {"/nodde", "/b/y.bdf", true, true, true, {"open /b/y.bdf"}},
         // A default binder that cannot be made ends the start as failed.
-        {{"tarnwick", "/nodde"}, "", true, false, false, {"create @ default"}},
+        {"/nodde", "", true, false, false, {"create @ default"}},
         // Without the switch the binder arrives later, from the shell's request or the user.
-        {{"tarnwick", "-nodde"}, "/b/y.bdf", true, true, true, {}},
+        {"-nodde", "/b/y.bdf", true, true, true, {}},
     };
     for (const Case& c : cases) {
         MainWindowRig rig;
         rig.Store.WriteValue("RecentFile", "LastFile", c.lastFile);
         rig.Lifecycle.OpenSucceeds = c.opens;
         rig.Lifecycle.CreateSucceeds = c.creates;
-        EXPECT_EQ(rig.Make(c.args).FormCreate(nullptr), c.started);
+        EXPECT_EQ(rig.Make({"tarnwick", c.flag}).FormCreate(nullptr), c.started);
         std::vector<std::string> expected;
         for (std::string call : c.calls) {
             if (const size_t at = call.find('@'); at != std::string::npos) {
@@ -96,7 +88,7 @@ TEST(MainWindow, ExitConfirmationCancelKeepsEverythingAndItsBoxIsStored) {
     EXPECT_FALSE(window.close());
     EXPECT_TRUE(rig.Lifecycle.Open);
     EXPECT_TRUE(blockThere());
-    EXPECT_EQ(Stored(rig.Store, "FormMax"), "(none)"); // nothing written yet
+    EXPECT_EQ(rig.Stored("FormMax"), "(none)"); // nothing written yet
     EXPECT_FALSE(rig.Settings.AskBeforeClose);
 
     // A binder that could not be saved keeps the window open: its changes are still there.
@@ -110,7 +102,7 @@ TEST(MainWindow, ExitConfirmationCancelKeepsEverythingAndItsBoxIsStored) {
     EXPECT_TRUE(window.close());
     EXPECT_FALSE(rig.Lifecycle.Open);
     EXPECT_FALSE(blockThere());
-    EXPECT_EQ(Stored(rig.Store, "AskBeforeClose"), "0");
+    EXPECT_EQ(rig.Stored("AskBeforeClose"), "0");
     CloseSharedMemory();
 }
 
@@ -122,12 +114,10 @@ TEST(MainWindow, LastNodeIdSurvivesTheBinderClosingBeforeTheSettingsAreWritten) 
     rig.Lifecycle.Open = true;
     window.Binder().Items().SetSelected(page);
     window.TreeView1Click();
-    EXPECT_EQ(window.StatusBar().Bar().Panels()[4].Text(), "Node 2 / 2");
-    EXPECT_EQ(window.StatusBar().Bar().Panels()[1].Text(), " WebPage");
     const uint32_t id = NodeRecord(page)->Id;
     ASSERT_TRUE(window.close());
     EXPECT_EQ(window.Binder().Items().Count(), 0);
-    EXPECT_EQ(Stored(rig.Store, "LastNodeID"), std::to_string(static_cast<int32_t>(id)));
+    EXPECT_EQ(rig.Stored("LastNodeID"), std::to_string(static_cast<int32_t>(id)));
 }
 
 TEST(MainWindow, MaximisedCloseStoresTheBoundsFromBeforeAndTheyComeBack) {
@@ -141,11 +131,11 @@ TEST(MainWindow, MaximisedCloseStoresTheBoundsFromBeforeAndTheyComeBack) {
     window.showMaximized();
     ASSERT_TRUE(WaitUntil([&] { return window.isMaximized() && window.width() > 700; }));
     ASSERT_TRUE(window.close());
-    EXPECT_EQ(Stored(rig.Store, "FormMax"), "1");
-    EXPECT_EQ(Stored(rig.Store, "Left"), std::to_string(before.x()));
-    EXPECT_EQ(Stored(rig.Store, "Top"), std::to_string(before.y()));
-    EXPECT_EQ(Stored(rig.Store, "Width"), "700");
-    EXPECT_EQ(Stored(rig.Store, "Height"), "500");
+    EXPECT_EQ(rig.Stored("FormMax"), "1");
+    EXPECT_EQ(rig.Stored("Left"), std::to_string(before.x()));
+    EXPECT_EQ(rig.Stored("Top"), std::to_string(before.y()));
+    EXPECT_EQ(rig.Stored("Width"), "700");
+    EXPECT_EQ(rig.Stored("Height"), "500");
 
     TFormVelmorRnx& again = rig.Make();
     EXPECT_EQ(again.width(), 700);
@@ -237,6 +227,16 @@ TEST(WaitForm, StatusMessagesAndTheRunningBar) {
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.Position(), 100);
     EXPECT_FALSE(form.Running());
+
+    // Work on the main thread serves no event meanwhile: only its steps move the bar.
+    port.OpenStatusForm("Parsing page, please wait ....");
+    ASSERT_TRUE(form.isVisible());
+    for (int step = 0; step < 3; ++step) {
+        port.UpdateStatusForm();
+    }
+    EXPECT_EQ(form.Position(), 3);
+    port.CloseStatusForm();
+    EXPECT_FALSE(form.isVisible());
 }
 
 TEST(MainWindow, StoredSideBarWidthAndTheSideBarToggle) {
@@ -260,6 +260,6 @@ TEST(MainWindow, StoredSideBarWidthAndTheSideBarToggle) {
     window.ViewLeftSideBarExecute();
     EXPECT_EQ(window.LeftPanelWidth(), 200);
     ASSERT_TRUE(window.close());
-    EXPECT_EQ(Stored(rig.Store, "LeftWide"), "200");
-    EXPECT_EQ(Stored(rig.Store, "LeftEnabled"), "1");
+    EXPECT_EQ(rig.Stored("LeftWide"), "200");
+    EXPECT_EQ(rig.Stored("LeftEnabled"), "1");
 }

@@ -204,9 +204,9 @@ TEST(NotesCommands, IndentStepsReuseParagraphStylesAndStayInTheEditor) {
     EXPECT_GT(indent(3).LeftIndent + IndentStep, width);
 }
 
-TEST(NotesCommands, AlignmentButtonsFollowTheParagraphAtTheCaret) {
+TEST(NotesCommands, ButtonsFollowTheTextAtTheCaret) {
     NotesRig rig;
-    rig.Fill({{"left", 0, 0}, {"centre", 0, 2}, {"right", 0, 3}, {"justify", 0, 4}, {"x", 0, 1}});
+    rig.Fill({{"left", 1, 0}, {"centre", 0, 2}, {"right", 0, 3}, {"justify", 0, 4}, {"x", 3, 1}});
     const TNoteAction buttons[] = {TNoteAction::RAlgnLeft, TNoteAction::RAlignCnt,
                                    TNoteAction::RAlignRight, TNoteAction::RAlignAdj};
     for (int item = 0; item < 5; ++item) {
@@ -216,30 +216,14 @@ TEST(NotesCommands, AlignmentButtonsFollowTheParagraphAtTheCaret) {
         for (int b = 0; b < 4; ++b) {
             EXPECT_EQ(rig.Notes->Action(buttons[b])->isChecked(), b == item);
         }
+        EXPECT_EQ(rig.Notes->Action(TNoteAction::RBold)->isChecked(), item == 0);
+        EXPECT_EQ(rig.Notes->Action(TNoteAction::RItalic)->isChecked(), item == 4);
     }
     // A button applies its paragraph style by its tag.
     rig.Caret(0, 1);
     rig.Notes->Execute(TNoteAction::RAlignRight);
     EXPECT_EQ(rig.D().GetItemPara(0), 3);
     EXPECT_TRUE(rig.Notes->Action(TNoteAction::RAlignRight)->isChecked());
-}
-
-TEST(NotesCommands, MovingTheCaretOrSelectingChangesNothing) {
-    NotesRig rig;
-    rig.Fill({{"plain", 0, 0}, {"bold", 1, 0}, {"mono", 3, 0}});
-    const std::string before = rig.Rnf();
-    for (int item = 0; item < 3; ++item) {
-        rig.Caret(item, 2);
-        rig.SelectItem(item);
-        QApplication::processEvents();
-    }
-    EXPECT_EQ(rig.Rnf(), before);
-    EXPECT_EQ(rig.D().UndoList().Count(), 0);
-    EXPECT_FALSE(rig.Host.Dirty);
-    EXPECT_FALSE(rig.Notes->NoteDirty());
-    // The buttons show the text at the caret.
-    EXPECT_TRUE(rig.Notes->Action(TNoteAction::RItalic)->isChecked());
-    EXPECT_FALSE(rig.Notes->Action(TNoteAction::RBold)->isChecked());
 }
 
 TEST(NotesStorage, NotesRoundTripAndDamagedOnesStayUntouched) {
@@ -283,6 +267,7 @@ TEST(NotesStorage, NotesRoundTripAndDamagedOnesStayUntouched) {
     rig.Notes->LoadNotes(damaged);
     ASSERT_EQ(rig.Prompts.Messages.size(), 1u);
     EXPECT_EQ(rig.Prompts.Messages[0].rfind("The note cannot be read: ", 0), 0u);
+    EXPECT_NE(rig.Prompts.Messages[0].find("|Error"), std::string::npos);
     EXPECT_TRUE(rig.Notes->NoteDamaged());
     rig.E().InsertText("typed");
     EXPECT_FALSE(rig.Host.Dirty);

@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 struct FakeNotesHost : INotesHost {
@@ -61,6 +62,30 @@ struct FakeNotesPrompts : INotesPrompts {
     int Forms = 0;
 };
 
+// Moves the caret as a click or a key does.
+inline void MoveCaret(TRichNoteEdit& edit, int itemNo, int offs) {
+    edit.EditData().SetCaretAtItem(itemNo, offs);
+    edit.EditData().ChangeCaret(false, true, false, false);
+}
+
+// Paragraphs of text, each in its text and paragraph style; the caret at the start.
+inline void FillNote(TRichNoteEdit& edit,
+                     const std::vector<std::tuple<std::string, int, int>>& paragraphs) {
+    edit.Clear();
+    for (const auto& [text, style, para] : paragraphs) {
+        edit.AddNL(text, style, para);
+    }
+    edit.Format();
+    MoveCaret(edit, 0, 1);
+}
+
+// The note in the editor as the notes file holds it.
+inline std::string NoteBytes(TRichNoteEdit& edit) {
+    TMemoryStream stream;
+    edit.SaveRNFToStream(stream, false);
+    return stream.Bytes();
+}
+
 struct NotesRig {
     NotesRig() {
         FillMainImages(Images);
@@ -75,30 +100,16 @@ struct NotesRig {
     TRichNoteEdit& E() { return Notes->RichNoteEdit1(); }
     TRNEditRNData& D() { return E().EditData(); }
     TRNStyle& Sheet() { return Notes->rns(); }
-    // Paragraphs of text, each in its text and paragraph style.
     void Fill(const std::vector<std::tuple<std::string, int, int>>& paragraphs) {
-        E().Clear();
-        for (const auto& [text, style, para] : paragraphs) {
-            E().AddNL(text, style, para);
-        }
-        E().Format();
-        Caret(0, 1);
+        FillNote(E(), paragraphs);
     }
-    // Moves the caret as a click or a key does.
-    void Caret(int itemNo, int offs) {
-        D().SetCaretAtItem(itemNo, offs);
-        D().ChangeCaret(false, true, false, false);
-    }
+    void Caret(int itemNo, int offs) { MoveCaret(E(), itemNo, offs); }
     // Selects the whole of an item.
     void SelectItem(int itemNo) {
         E().SetSelectionBounds(itemNo, 1, itemNo,
                                static_cast<int>(D().GetItemText(itemNo).size()) + 1);
     }
-    std::string Rnf() {
-        TMemoryStream stream;
-        E().SaveRNFToStream(stream, false);
-        return stream.Bytes();
-    }
+    std::string Rnf() { return NoteBytes(E()); }
     int Styles() { return Sheet().TextStyles().Count(); }
     const TFontInfo& ItemStyle(int itemNo) {
         return Sheet().TextStyles()[D().GetItemStyle(itemNo)];

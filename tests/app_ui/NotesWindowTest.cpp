@@ -1,5 +1,5 @@
 // The notes editor in the main window: notes shown as nodes are selected, kept byte for byte
-// while only looked at, stored when changed, and a damaged one never stored over.
+// while only looked at, and stored when changed.
 #include "app/binder/PageInfo.h"
 #include "app/ui/NotesCommands.h"
 #include "richtext/view/RNEdit.h"
@@ -40,7 +40,6 @@ struct NotesWindow : MainWindowRig {
     }
     void Select(TTreeNode* node) { Window->Binder().Items().SetSelected(node); }
     std::string Bytes(TTreeNode* node) { return NodeRecord(node)->Notes.Bytes(); }
-    std::string Panel(int panel) { return Window->StatusBar().Bar().Panels()[panel].Text(); }
     TRichNoteEdit& Editor() { return Window->Notes().RichNoteEdit1(); }
     void Type(const QString& text) {
         for (QChar c : text) {
@@ -60,8 +59,7 @@ TEST(NotesWindow, LookingAtNotesChangesNothingAndAChangeIsStored) {
     for (TTreeNode* node : {a, b, a, b, a}) {
         rig.Select(node);
         const int last = rig.Editor().GetLineCount() - 1;
-        rig.Editor().EditData().SetCaretAtItem(last, 1);
-        rig.Editor().EditData().ChangeCaret(false, true, false, false);
+        MoveCaret(rig.Editor(), last, 1);
         rig.Editor().SetSelectionBounds(0, 1, last, 1);
         QApplication::processEvents();
     }
@@ -99,23 +97,6 @@ TEST(NotesWindow, LookingAtNotesChangesNothingAndAChangeIsStored) {
     EXPECT_NE(rig.Bytes(b).find("more"), std::string::npos);
     EXPECT_FALSE(rig.Window->Binder().BinderDirty);
     EXPECT_TRUE(std::filesystem::exists(rig.Folder / "velmor.sav"));
-}
-
-TEST(NotesWindow, ADamagedNoteIsShownReadOnlyAndKeepsItsBytes) {
-    NotesWindow rig;
-    const std::string stored = StoredNote();
-    const std::string damaged = stored.substr(0, stored.size() * 2 / 3);
-    TTreeNode* bad = rig.Note("bad", damaged);
-    TTreeNode* good = rig.Note("good", stored);
-    rig.Select(bad);
-    ASSERT_EQ(rig.Prompts.Messages.size(), 1u);
-    EXPECT_NE(rig.Prompts.Messages[0].find("|Error"), std::string::npos);
-    EXPECT_TRUE(rig.Editor().ReadOnly);
-    rig.Type("typed");
-    rig.Select(good);
-    EXPECT_FALSE(rig.Editor().ReadOnly);
-    EXPECT_EQ(rig.Bytes(bad), damaged);
-    EXPECT_FALSE(rig.Window->Binder().BinderDirty);
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "platform/shell/SharedBlock.h"
 
 #include "tests/app_ui/UiTestSupport.h"
-#include "tests/support/ScopedEnv.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -12,25 +11,16 @@
 
 namespace {
 
-class ProgramTest : public testing::Test {
+class ProgramTest : public testing::Test, protected ProgramEnv {
 protected:
-    ~ProgramTest() override { Close(); }
-
-    // Closes the window as the user does, then ends the program.
-    void Close() {
-        if (program && program->Window()) {
-            program->Settings().AskBeforeClose = false;
-            program->Window()->close();
-        }
-        program.reset();
-    }
+    ~ProgramTest() override { CloseProgram(program); }
 
     std::optional<int> Start(std::vector<std::string> arguments) {
         TProgramOptions options;
         options.Arguments = std::move(arguments);
-        options.StartFolder = folder.Str();
+        options.StartFolder = Folder.Str();
         options.SplashTime = std::chrono::milliseconds(0);
-        options.Store = &store;
+        options.Store = &Store;
         if (!realCollaborators) {
             options.MakeCollaborators = FakeCollaborators();
         }
@@ -56,11 +46,6 @@ protected:
         });
     }
 
-    ScopedEventLoopInvoker invoker;
-    IsolatedShell shell;
-    TempDir folder;
-    ScopedEnv config{"XDG_CONFIG_HOME", folder.Str()};
-    MemorySettingsStore store;
     bool createSucceeds = true;
     bool realCollaborators = false;
     FakeBinderLifecycle* lifecycle = nullptr;
@@ -77,16 +62,16 @@ TEST_F(ProgramTest, SecondStartHandsItsFileToTheRunningProgramAndEndsWithZero) {
     ASSERT_FALSE(program->Window()->HasTrayIcon());
     QCoreApplication::processEvents();
     EXPECT_TRUE(program->Window()->isVisible());
-    EXPECT_EQ(RunToEnd(TARNWICK_PROGRAM, {"sub/x.bdf"}, folder.Str()), 0);
-    ASSERT_TRUE(Opened(folder.Str() + "/sub/x.bdf"));
+    EXPECT_EQ(RunToEnd(TARNWICK_PROGRAM, {"sub/x.bdf"}, Folder.Str()), 0);
+    ASSERT_TRUE(Opened(Folder.Str() + "/sub/x.bdf"));
     EXPECT_FALSE(program->Window()->isMinimized()); // brought back to the front
-    EXPECT_EQ(RunToEnd(TARNWICK_PROGRAM, {"/nodde"}, folder.Str()), 0);
-    EXPECT_EQ(RunToEnd(TARNWICK_SEND, {"--open", "y.bdf"}, folder.Str()), 0);
-    ASSERT_TRUE(Opened(folder.Str() + "/y.bdf"));
+    EXPECT_EQ(RunToEnd(TARNWICK_PROGRAM, {"/nodde"}, Folder.Str()), 0);
+    EXPECT_EQ(RunToEnd(TARNWICK_SEND, {"--open", "y.bdf"}, Folder.Str()), 0);
+    ASSERT_TRUE(Opened(Folder.Str() + "/y.bdf"));
 }
 
 TEST_F(ProgramTest, FirstStartOpensItsFileOnceRunning) {
-    const std::string path = folder.Str() + "/a.bdf";
+    const std::string path = Folder.Str() + "/a.bdf";
     ASSERT_EQ(Start({"tarnwick", path}), std::nullopt);
     ASSERT_TRUE(Opened(path));
 }
@@ -95,10 +80,10 @@ TEST_F(ProgramTest, FailedStartsEndWithOneAndLeaveNoBlock) {
     EXPECT_EQ(Start({"tarnwick", "/b/a(1).bdf"}), 1); // the request could not carry the path
     createSucceeds = false;
     EXPECT_EQ(Start({"tarnwick", "/nodde"}), 1);
-    EXPECT_EQ(lifecycle->Calls, std::vector<std::string>{"create " + folder.Str() + " default"});
+    EXPECT_EQ(lifecycle->Calls, std::vector<std::string>{"create " + Folder.Str() + " default"});
     program.reset();
     std::string error;
-    EXPECT_EQ(SharedBlock::Open(shell.BlockName(), SharedBlock::Mode::OpenExisting, error),
+    EXPECT_EQ(SharedBlock::Open(Shell.BlockName(), SharedBlock::Mode::OpenExisting, error),
               nullptr);
 }
 
@@ -106,16 +91,16 @@ TEST_F(ProgramTest, FailedStartsEndWithOneAndLeaveNoBlock) {
 // listed and opened; once the last binder has gone, the default one is opened again as it is.
 TEST_F(ProgramTest, NoddeMakesTheDefaultBinderAndFallsBackToItUnchanged) {
     realCollaborators = true;
-    const std::string binder = folder.Str() + "/default.bdf";
+    const std::string binder = Folder.Str() + "/default.bdf";
     ASSERT_EQ(Start({"tarnwick", "/nodde"}), std::nullopt);
     EXPECT_TRUE(std::filesystem::exists(binder));
     EXPECT_EQ(program->Window()->windowTitle(), "Tarnwick - default");
-    EXPECT_EQ(store.ReadValue("BinderList", "Binder1"), binder);
+    EXPECT_EQ(Store.ReadValue("BinderList", "Binder1"), binder);
     EXPECT_NE(ReadFileBytes(binder).find("description=My%20Default%20Binder"), std::string::npos);
     program->Window()->Binder().FileNewFolderExecute();
-    Close(); // the binder closes and writes the new folder
+    CloseProgram(program); // the binder closes and writes the new folder
 
-    store.WriteValue("RecentFile", "LastFile", folder.Str() + "/moved.bdf");
+    Store.WriteValue("RecentFile", "LastFile", Folder.Str() + "/moved.bdf");
     std::string message;
     WhenModal([&](QWidget* box) {
         message = box->findChild<QLabel*>("qt_msgbox_label")->text().toStdString();
@@ -126,5 +111,5 @@ TEST_F(ProgramTest, NoddeMakesTheDefaultBinderAndFallsBackToItUnchanged) {
     const TTreeNodes& tree = program->Window()->Binder().Items();
     ASSERT_EQ(tree.Count(), 1);
     EXPECT_EQ(tree.GetFirstNode()->Text(), "New Category");
-    EXPECT_EQ(store.ReadValue("BinderList", "Binder2"), std::nullopt);
+    EXPECT_EQ(Store.ReadValue("BinderList", "Binder2"), std::nullopt);
 }

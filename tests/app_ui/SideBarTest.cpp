@@ -57,7 +57,6 @@ TEST(SideBar, BinderListFromTheStore) {
     EXPECT_EQ(rig.Captions(BinderListPanel), (std::vector<std::string>{"One", "", "one"}));
     const TShelfItems& items = rig.Panel(BinderListPanel).Items();
     EXPECT_EQ(items[0].TextValue(), "/b/One.bdf");
-    EXPECT_EQ(items[0].Hint(), "Right click mouse to select operation on the binder");
     // Only the very same path is the open binder.
     const QImage open = rig.Bar().BinderIcon(true).Image();
     EXPECT_EQ(items[0].HasIcon() ? items[0].Icon().Image() : QImage(), open);
@@ -142,9 +141,7 @@ TEST(SideBar, SearchResultsStayUntilCleared) {
     rig.Settings.ListMode = 0;
     rig.Page("green tea", "http://g.test/", 1);
     rig.Page("black tea", "http://b.test/", 2);
-    WhenModal([](QWidget* widget) {
-        auto* dialog = dynamic_cast<TOKHelpRightDlg*>(widget);
-        ASSERT_NE(dialog, nullptr);
+    WhenModalIs<TOKHelpRightDlg>([](TOKHelpRightDlg* dialog) {
         dialog->Edit1->setText("green");
         dialog->OKBtn->click();
     });

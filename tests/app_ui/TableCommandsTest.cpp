@@ -38,18 +38,12 @@ struct TablesWindow : MainWindowRig {
         Node = Add(NodeKind::Notes, "n");
         Window->ViewsPane().Views().ViewNoteExecute();
         Window->Binder().Items().SetSelected(Node);
-        E().Clear();
-        E().AddNL("before", 0, 0);
-        E().AddNL("after", 0, 0);
-        E().Format();
+        FillNote(E(), {{"before", 0, 0}, {"after", 0, 0}});
         Caret(0, 7);
     }
     TRichNoteEdit& E() { return Window->Notes().RichNoteEdit1(); }
     TTableCommands& T() { return Window->Tables(); }
-    void Caret(int itemNo, int offs) {
-        E().EditData().SetCaretAtItem(itemNo, offs);
-        E().EditData().ChangeCaret(false, true, false, false);
-    }
+    void Caret(int itemNo, int offs) { MoveCaret(E(), itemNo, offs); }
     // Answers "Insert Table" with a size and a layout (percent 0: "AutoSize ").
     void AnswerInsert(int rows, int cols, int percent) {
         Prompts.Form = [=](QDialog& form) {
@@ -76,11 +70,7 @@ struct TablesWindow : MainWindowRig {
                    ? dynamic_cast<TRNTableItemInfo*>(&E().EditData().GetItem(itemNo))
                    : nullptr;
     }
-    std::string Rnf() {
-        TMemoryStream stream;
-        E().SaveRNFToStream(stream, false);
-        return stream.Bytes();
-    }
+    std::string Rnf() { return NoteBytes(E()); }
     int Tables() {
         int count = 0;
         for (int i = 0; i < E().GetLineCount(); ++i) {
@@ -117,28 +107,7 @@ TEST(NotesTables, InsertTableMakesTheTableTheFormAsksFor) {
         EXPECT_EQ(w.E().GetLineCount(), 2);
     }
     TablesWindow w;
-    const TRNTableItemInfo& t = w.Insert(2, 2);
-    const std::pair<const char*, int> properties[] = {
-        {"Color", clWhite},
-        {"BorderWidth", 1},
-        {"BorderStyle", static_cast<int>(TRNTableBorderStyle::rntbColor)},
-        {"CellBorderStyle", static_cast<int>(TRNTableBorderStyle::rntbColor)},
-        {"BorderLightColor", clWhite},
-        {"CellBorderLightColor", clWhite},
-        {"BorderColor", clBlack},
-        {"CellBorderColor", clBlack},
-        {"BorderVSpacing", 2},
-        {"BorderHSpacing", 2},
-        {"CellBorderWidth", 1},
-        {"CellPadding", 3},
-        {"CellVSpacing", 2},
-        {"CellHSpacing", 2},
-    };
-    for (const auto& [name, expected] : properties) {
-        int value = -1;
-        ASSERT_TRUE(t.GetIntProp(name, value)) << name;
-        EXPECT_EQ(value, expected) << name;
-    }
+    w.Insert(2, 2);
     // A cancelled form inserts nothing and adds no step.
     const std::string before = w.Rnf();
     const int steps = w.E().EditData().UndoList().Count();
@@ -150,22 +119,22 @@ TEST(NotesTables, InsertTableMakesTheTableTheFormAsksFor) {
 }
 
 TEST(NotesTables, RowAndColumnCommandsAreOneStepEachAndDeletingAllDeletesTheTable) {
-    enum Sel { Row1, Rows01, AllRows, Col1, AllCols };
     struct Case {
-        Sel select;
+        bool byRows;
+        int from, count; // the rows or columns selected
         TTableAction action;
         int rows, cols;           // 0 rows: the table is gone
         int markerRow, markerCol; // where the text of cell (1, 1) ends up
     } cases[] = {
-        {Row1, TTableAction::RInsertRowBefore, 4, 3, 2, 1},
-        {Row1, TTableAction::RInsertRowAfter, 4, 3, 1, 1},
-        {Col1, TTableAction::RInsertColBefore, 3, 4, 1, 2},
-        {Col1, TTableAction::RInsertColAfter, 3, 4, 1, 1},
-        {Rows01, TTableAction::RDelRows, 1, 3, -1, -1},
-        {AllRows, TTableAction::RDelRows, 0, 0, -1, -1},
-        {Col1, TTableAction::RDelCol, 3, 2, -1, -1},
-        {AllCols, TTableAction::RDelCol, 0, 0, -1, -1},
-        {Row1, TTableAction::RDelTables, 0, 0, -1, -1},
+        {true, 1, 1, TTableAction::RInsertRowBefore, 4, 3, 2, 1},
+        {true, 1, 1, TTableAction::RInsertRowAfter, 4, 3, 1, 1},
+        {false, 1, 1, TTableAction::RInsertColBefore, 3, 4, 1, 2},
+        {false, 1, 1, TTableAction::RInsertColAfter, 3, 4, 1, 1},
+        {true, 0, 2, TTableAction::RDelRows, 1, 3, -1, -1},
+        {true, 0, 3, TTableAction::RDelRows, 0, 0, -1, -1},
+        {false, 1, 1, TTableAction::RDelCol, 3, 2, -1, -1},
+        {false, 0, 3, TTableAction::RDelCol, 0, 0, -1, -1},
+        {true, 1, 1, TTableAction::RDelTables, 0, 0, -1, -1},
     };
     for (const Case& c : cases) {
         TablesWindow w;
@@ -173,22 +142,10 @@ TEST(NotesTables, RowAndColumnCommandsAreOneStepEachAndDeletingAllDeletesTheTabl
         t.Cells(1, 1)->Clear();
         t.Cells(1, 1)->AddNL("x", 0, 0);
         const std::string before = w.Rnf();
-        switch (c.select) {
-        case Row1:
-            t.SelectRows(1, 1);
-            break;
-        case Rows01:
-            t.SelectRows(0, 2);
-            break;
-        case AllRows:
-            t.SelectRows(0, 3);
-            break;
-        case Col1:
-            t.SelectCols(1, 1);
-            break;
-        case AllCols:
-            t.SelectCols(0, 3);
-            break;
+        if (c.byRows) {
+            t.SelectRows(c.from, c.count);
+        } else {
+            t.SelectCols(c.from, c.count);
         }
         w.T().UpdateTableActions();
         ASSERT_TRUE(w.On(c.action));
@@ -214,13 +171,18 @@ TEST(NotesTables, RowAndColumnCommandsAreOneStepEachAndDeletingAllDeletesTheTabl
     }
 }
 
-TEST(NotesTables, MergingRemovesWhatItEmptiesInTheSameStep) {
+TEST(NotesTables, MergeAndSplitFollowTheSelectionAndAreOneStepEach) {
     TablesWindow w;
     TRNTableItemInfo& t = w.Insert(2, 2);
     const std::string before = w.Rnf();
-    t.SelectRows(0, 2);
-    w.T().UpdateTableActions();
-    ASSERT_TRUE(w.On(TTableAction::RmergeTable));
+    // The buttons take more than one cell; the last selection is the whole table.
+    const std::pair<int, int> selections[] = {{0, 0}, {0, 1}, {1, 1}};
+    for (const auto& [rowOffs, colOffs] : selections) {
+        t.Select(0, 0, rowOffs, colOffs);
+        w.T().UpdateTableActions();
+        EXPECT_EQ(w.On(TTableAction::RmergeTable), rowOffs + colOffs > 0) << rowOffs << colOffs;
+        EXPECT_EQ(w.On(TTableAction::RSplitTable), rowOffs + colOffs > 0) << rowOffs << colOffs;
+    }
     w.T().RmergeTableExecute();
     TRNTableItemInfo* merged = w.TableAt(1);
     ASSERT_NE(merged, nullptr);
@@ -233,14 +195,11 @@ TEST(NotesTables, MergingRemovesWhatItEmptiesInTheSameStep) {
     EXPECT_TRUE(w.Rnf() == before);
     w.E().Redo();
     EXPECT_TRUE(w.Rnf() == after);
-}
+    w.E().Undo();
 
-TEST(NotesTables, SplitDividesTheSelectedCellAsTheFormSays) {
-    TablesWindow w;
-    TRNTableItemInfo& t = w.Insert(2, 2);
-    const std::string before = w.Rnf();
-    t.Select(0, 0, 0, 0);
-    // Cancelled: nothing changes, and the command works as before afterwards.
+    // Split divides the selected cell as the form says. Cancelled: nothing changes, and the
+    // command works as before afterwards.
+    w.TableAt(1)->Select(0, 0, 0, 0);
     w.Prompts.Form = nullptr;
     const int steps = w.E().EditData().UndoList().Count();
     w.T().RSplitTableExecute();
@@ -268,22 +227,6 @@ TEST(NotesTables, SplitDividesTheSelectedCellAsTheFormSays) {
     EXPECT_EQ(s.Cells(2, 0)->ColSpan, 3); // the cell under it keeps its width
     w.E().Undo();
     EXPECT_TRUE(w.Rnf() == before);
-}
-
-TEST(NotesTables, MergeAndSplitFollowWhatTheSelectionAllows) {
-    TablesWindow w;
-    TRNTableItemInfo& t = w.Insert(2, 2);
-    struct Case {
-        int rowOffs, colOffs;
-        bool merge, split;
-    } cases[] = {{0, 0, false, false}, {0, 1, true, true}, {1, 1, true, true}};
-    for (const Case& c : cases) {
-        t.Select(0, 0, c.rowOffs, c.colOffs);
-        w.T().UpdateTableActions();
-        EXPECT_TRUE(w.On(TTableAction::RDelRows));
-        EXPECT_EQ(w.On(TTableAction::RmergeTable), c.merge) << c.rowOffs << c.colOffs;
-        EXPECT_EQ(w.On(TTableAction::RSplitTable), c.split) << c.rowOffs << c.colOffs;
-    }
 }
 
 TEST(NotesTables, WithoutATableOrWithAReadOnlyEditorNothingHappens) {

@@ -24,11 +24,13 @@
 #include "tests/support/FakeBinderLifecycle.h"
 #include "tests/support/FakeCaptureStarter.h"
 #include "tests/support/FakeTaskQueue.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/ShellTestEnv.h"
 
 #include <QApplication>
 #include <QProcess>
 #include <QTimer>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -52,14 +54,19 @@ private:
     MainThreadInvoker invoker_;
 };
 
-// Runs a program to its end while serving the event loop, as the running instance would.
-inline int RunToEnd(const char* program, const QStringList& arguments, const std::string& folder) {
+// Runs a program to its end while serving the event loop, as the running instance would; -1
+// when it did not run to a normal end. `errors` takes what it wrote to its error output.
+inline int RunToEnd(const char* program, const QStringList& arguments, const std::string& folder,
+                    std::string* errors = nullptr) {
     QProcess process;
     process.setWorkingDirectory(QString::fromStdString(folder));
     process.start(program, arguments);
     if (!process.waitForStarted(20000) ||
         !WaitUntil([&] { return process.state() == QProcess::NotRunning; })) {
         return -1;
+    }
+    if (errors != nullptr) {
+        *errors = process.readAllStandardError().toStdString();
     }
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
@@ -77,6 +84,25 @@ inline std::unique_ptr<TProgram> StartProgram(const std::string& folder,
     return program->Start() == std::nullopt ? std::move(program) : nullptr;
 }
 
+// What a program started in this test stands on: the invoker, a shell and a folder of its own,
+// and its settings.
+struct ProgramEnv {
+    ScopedEventLoopInvoker Invoker;
+    IsolatedShell Shell;
+    TempDir Folder;
+    ScopedEnv Config{"XDG_CONFIG_HOME", Folder.Str()};
+    MemorySettingsStore Store;
+};
+
+// Closes the program's window as the user does, without the question, then ends the program.
+inline void CloseProgram(std::unique_ptr<TProgram>& program) {
+    if (program && program->Window()) {
+        program->Settings().AskBeforeClose = false;
+        program->Window()->close();
+    }
+    program.reset();
+}
+
 // Calls `answer` with the next modal dialog, from inside the dialog's own event loop.
 inline void WhenModal(std::function<void(QWidget*)> answer) {
     auto* timer = new QTimer;
@@ -89,6 +115,15 @@ inline void WhenModal(std::function<void(QWidget*)> answer) {
         }
     });
     timer->start();
+}
+
+// Calls `answer` with the next modal dialog, which has to be a `Dialog`.
+template <typename Dialog> void WhenModalIs(std::function<void(Dialog*)> answer) {
+    WhenModal([answer](QWidget* widget) {
+        auto* dialog = dynamic_cast<Dialog*>(widget);
+        ASSERT_NE(dialog, nullptr);
+        answer(dialog);
+    });
 }
 
 // A lifecycle whose close empties the tree, as the real one does, or fails as one that cannot
@@ -109,15 +144,16 @@ struct TreeClearingLifecycle : FakeBinderLifecycle {
 };
 
 // The main window over fakes, started in `Folder`; Make builds it once the test has prepared
-// the store.
+// the store, over the fake task queue unless it is given another.
 struct MainWindowRig {
     MainWindowRig() { Settings.AskBeforeClose = false; }
     ~MainWindowRig() { Window.reset(); }
 
-    TFormVelmorRnx& Make(std::vector<std::string> arguments = {"tarnwick"}) {
+    TFormVelmorRnx& Make(std::vector<std::string> arguments = {"tarnwick"},
+                         ITaskQueue* queue = nullptr) {
         Window.reset();
-        Window = std::make_unique<TFormVelmorRnx>(
-            TMainWindowParts{Store, Settings, Paths, Queue, arguments, Folder.Str()});
+        Window = std::make_unique<TFormVelmorRnx>(TMainWindowParts{
+            Store, Settings, Paths, queue ? *queue : Queue, arguments, Folder.Str()});
         Window->SetCaptureStarter(&Capture);
         Window->SetWaitForm(&Form4);
         Lifecycle.Tree = &Window->Binder();
@@ -133,6 +169,11 @@ struct MainWindowRig {
         record->Title = title;
         record->RequestedUrl = title; // pages are listed by their address
         return Window->Binder().Items().AddChildObject(parent, title, std::move(record));
+    }
+
+    std::string Panel(int panel) { return Window->StatusBar().Bar().Panels()[panel].Text(); }
+    std::string Stored(const std::string& name) {
+        return Store.ReadValue("Config", name).value_or("(none)");
     }
 
     ScopedEventLoopInvoker Invoker;

@@ -46,9 +46,7 @@ void Trigger(TFormVelmorRnx& window, const char* action) {
 template <typename Dialog>
 void Answer(TFormVelmorRnx& window, const char* command, std::function<void(Dialog&)> answer) {
     bool answered = false;
-    WhenModal([&](QWidget* widget) {
-        auto* dialog = dynamic_cast<Dialog*>(widget);
-        ASSERT_NE(dialog, nullptr);
+    WhenModalIs<Dialog>([&](Dialog* dialog) {
         answered = true;
         answer(*dialog);
     });

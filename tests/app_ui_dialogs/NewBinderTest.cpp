@@ -13,10 +13,6 @@
 
 TEST(NewBinderDlg, NextPreviousTabsAndFinishOnlyForAValidName) {
     TNewBinderDlg wizard(nullptr, "/home/u/binders");
-    EXPECT_EQ(Control<QTabWidget>(wizard, "PageControl1")->tabText(0) +
-                  Control<QTabWidget>(wizard, "PageControl1")->tabText(1),
-              "Diretory LocationBinder Infomation");
-    EXPECT_EQ(Control<QPushButton>(wizard, "Button6")->text(), "Next >>");
     EXPECT_FALSE(Control<QPushButton>(wizard, "Button7")->isEnabled());
 
     Control<QPushButton>(wizard, "Button6")->click();

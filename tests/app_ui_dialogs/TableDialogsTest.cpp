@@ -25,7 +25,6 @@ TEST(TableDialogs, PercentWidthIsEditableOnlyWhenSizedManually) {
     TForm2 form(nullptr);
     QRadioButton* manual = Item(form, "Size table manually");
     ASSERT_NE(manual, nullptr);
-    ASSERT_NE(Item(form, "AutoSize "), nullptr);
     EXPECT_EQ(form.LayoutIndex(), 0);
     EXPECT_FALSE(form.CSpinEdit3->isEnabled());
     manual->setChecked(true);

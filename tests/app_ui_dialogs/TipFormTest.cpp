@@ -2,7 +2,6 @@
 
 #include "tests/support/FormControls.h"
 
-#include <QLabel>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -25,15 +24,16 @@ std::string Joined(const std::vector<std::string>& lines) {
 
 } // namespace
 
-TEST(TipForm, FirstTipFollowsTheDayOfTheMonth) {
+TEST(TipForm, FirstTipFollowsTheDayOfTheMonthAndNextWrapsAfterTheLast) {
     const struct {
-        int Day;
-        int Tip;
-    } cases[] = {{25, 6}, {5, 5}, {19, 0}, {31, 12}};
+        int Day, Tip, Next;
+    } cases[] = {{25, 6, 7}, {5, 5, 6}, {19, 0, 1}, {31, 12, 13}, {18, 18, 0}};
     for (const auto& c : cases) {
         TForm1 form(nullptr, DayOfMonth(c.Day), "", nullptr);
         EXPECT_EQ(form.TipIndex(), c.Tip) << "day " << c.Day;
-        EXPECT_EQ(Control<QLabel>(form, "Label1")->text(), "Did you know...");
+        Control<QPushButton>(form, "Button2")->click();
+        EXPECT_EQ(form.TipIndex(), c.Next) << "day " << c.Day;
+        EXPECT_EQ(Joined(form.ShownLines()), TipText(c.Next));
     }
 }
 
@@ -58,14 +58,4 @@ TEST(TipForm, TipsAreCutAfterBlanksIntoAtMostFourShownLines) {
     for (size_t i = 0; i + 1 < lines.size(); ++i) {
         EXPECT_EQ(lines[i].back(), ' ') << lines[i];
     }
-}
-
-TEST(TipForm, NextTipWrapsAfterTheLast) {
-    TForm1 form(nullptr, DayOfMonth(17), "", nullptr);
-    Control<QPushButton>(form, "Button2")->click();
-    EXPECT_EQ(form.TipIndex(), 18);
-    EXPECT_EQ(Joined(form.ShownLines()), TipText(18));
-    Control<QPushButton>(form, "Button2")->click();
-    EXPECT_EQ(form.TipIndex(), 0);
-    EXPECT_EQ(Joined(form.ShownLines()), TipText(0));
 }

@@ -6,13 +6,10 @@
 #include "app/binder/PageInfo.h"
 #include "app/ui/Program.h"
 #include "platform/base/Files.h"
-#include "platform/base/MemorySettingsStore.h"
 #include "platform/base/StringUtils.h"
 
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/LoopbackServer.h"
-#include "tests/support/ScopedEnv.h"
-#include "tests/support/TempDir.h"
 
 #include <QDialog>
 #include <filesystem>
@@ -40,11 +37,7 @@ const char* const LivePage = "<html><head><title>Live</title></head><body>live t
 } // namespace
 
 TEST(EndToEnd, PageSentFromOutsideIsCapturedStoredAndKept) {
-    ScopedEventLoopInvoker invoker;
-    IsolatedShell shell;
-    TempDir folder;
-    ScopedEnv config{"XDG_CONFIG_HOME", folder.Str()};
-    MemorySettingsStore store;
+    ProgramEnv env;
 
     static const char gif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!";
     const std::string picture(gif, sizeof gif - 1); // NUL bytes included
@@ -55,12 +48,12 @@ TEST(EndToEnd, PageSentFromOutsideIsCapturedStoredAndKept) {
     server.Start();
     const std::string url = server.Url("/site/page.htm");
 
-    auto program = StartProgram(folder.Str(), store);
+    auto program = StartProgram(env.Folder.Str(), env.Store);
     ASSERT_NE(program, nullptr);
     TFormVelmorRnx& window = *program->Window();
 
     // The browser side hands over the page it shows; the Add Item dialog comes up for it.
-    WriteFileBytes(folder / "sent.htm", Page);
+    WriteFileBytes(env.Folder / "sent.htm", Page);
     std::string dialogName;
     WhenModal([&](QWidget* dialog) {
         dialogName = dialog->objectName().toStdString();
@@ -68,8 +61,8 @@ TEST(EndToEnd, PageSentFromOutsideIsCapturedStoredAndKept) {
     });
     EXPECT_EQ(RunToEnd(TARNWICK_SEND,
                        {"--insert", QString::fromStdString(url), "Sent page",
-                        QString::fromStdString((folder / "sent.htm").string())},
-                       folder.Str()),
+                        QString::fromStdString((env.Folder / "sent.htm").string())},
+                       env.Folder.Str()),
               0);
     ASSERT_TRUE(WaitUntil([&] { return RecordOfUrl(window.Binder().Items(), url) != nullptr; }));
     EXPECT_EQ(dialogName, "FormLoc");
@@ -84,9 +77,9 @@ TEST(EndToEnd, PageSentFromOutsideIsCapturedStoredAndKept) {
     EXPECT_EQ(record->Content.PageHtml.find("live text"), std::string::npos);
     const uint32_t id = record->Id;
 
-    // The resources lie under the node's folder of the binder's store.
+    // The resources lie under the node's folder of the binder's env.Store.
     const std::filesystem::path node =
-        std::filesystem::path(folder.Str()) / "defaultstore" / IntToHex(id, 1);
+        std::filesystem::path(env.Folder.Str()) / "defaultstore" / IntToHex(id, 1);
     bool foundPicture = false;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(node)) {
         foundPicture = foundPicture || (entry.path().filename() == "dot.gif" &&
@@ -95,17 +88,14 @@ TEST(EndToEnd, PageSentFromOutsideIsCapturedStoredAndKept) {
     EXPECT_TRUE(foundPicture);
 
     // Closing writes the tree file; the next start finds the page captured.
-    program->Settings().AskBeforeClose = false;
-    window.close();
-    program.reset();
+    CloseProgram(program);
     server.Stop();
-    program = StartProgram(folder.Str(), store);
+    program = StartProgram(env.Folder.Str(), env.Store);
     ASSERT_NE(program, nullptr);
     const TPageInfo* reopened = FindRecordById(program->Window()->Binder().Items(), id);
     ASSERT_NE(reopened, nullptr);
     EXPECT_EQ(reopened->State, CaptureState::Completed);
     EXPECT_EQ(reopened->Title, "Sent page");
     EXPECT_NE(reopened->Content.PageHtml.find("dot.gif"), std::string::npos);
-    program->Settings().AskBeforeClose = false;
-    program->Window()->close();
+    CloseProgram(program);
 }

@@ -5,8 +5,6 @@
 #include "platform/base/MemorySettingsStore.h"
 
 #include "tests/app_ui/UiTestSupport.h"
-#include "tests/support/ScopedEnv.h"
-#include "tests/support/TempDir.h"
 
 #include <QDialog>
 #include <QProcess>
@@ -56,13 +54,10 @@ std::string SendAndCloseAfterSenderIsGone(const QStringList& arguments, const st
 } // namespace
 
 TEST(HandOver, ADialogOutlivesItsSenderAndTheNextRequestIsTaken) {
-    ScopedEventLoopInvoker invoker;
-    IsolatedShell shell;
-    TempDir folder;
-    ScopedEnv config{"XDG_CONFIG_HOME", folder.Str()};
-    WriteFileBytes(folder / "sent.htm", "<html><title>Sent</title></html>");
-    const QString page = QString::fromStdString((folder / "sent.htm").string());
-    const QString missing = QString::fromStdString((folder / "missing.bdf").string());
+    ProgramEnv env;
+    WriteFileBytes(env.Folder / "sent.htm", "<html><title>Sent</title></html>");
+    const QString page = QString::fromStdString((env.Folder / "sent.htm").string());
+    const QString missing = QString::fromStdString((env.Folder / "missing.bdf").string());
 
     struct Case {
         const char* name;
@@ -76,16 +71,15 @@ TEST(HandOver, ADialogOutlivesItsSenderAndTheNextRequestIsTaken) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MemorySettingsStore store;
-        auto program = StartProgram(folder.Str(), store);
+        auto program = StartProgram(env.Folder.Str(), store);
         ASSERT_NE(program, nullptr);
         for (int request = 1; request <= 2; ++request) {
             int exitCode = -1;
-            EXPECT_EQ(SendAndCloseAfterSenderIsGone(c.arguments, folder.Str(), exitCode), c.dialog)
+            EXPECT_EQ(SendAndCloseAfterSenderIsGone(c.arguments, env.Folder.Str(), exitCode),
+                      c.dialog)
                 << "request " << request;
             EXPECT_EQ(exitCode, 0);
         }
-        program->Settings().AskBeforeClose = false;
-        program->Window()->close();
-        program.reset();
+        CloseProgram(program);
     }
 }

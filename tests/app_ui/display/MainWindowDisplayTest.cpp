@@ -4,12 +4,10 @@
 #include "app/ui/Program.h"
 
 #include "tests/app_ui/UiTestSupport.h"
-#include "tests/support/ScopedEnv.h"
+#include "tests/app_ui/display/Screenshot.h"
 
 #include <QAction>
-#include <QDir>
 #include <QImage>
-#include <QPixmap>
 #include <gtest/gtest.h>
 
 // The desktop bus library keeps a buffer for the life of the process on purpose.
@@ -23,13 +21,6 @@ namespace {
 QPoint OnLabel(const QTreeView& view, const QModelIndex& index) {
     const QRect row = view.visualRect(index);
     return {row.left() + 40, row.center().y()};
-}
-
-std::string Screenshot(QWidget& window, const char* name) {
-    QDir().mkpath(TARNWICK_SCREENSHOT_DIR);
-    const std::string path = std::string(TARNWICK_SCREENSHOT_DIR) + "/" + name;
-    window.grab().save(QString::fromStdString(path), "PNG");
-    return path;
 }
 
 } // namespace
@@ -77,11 +68,8 @@ TEST(MainWindowDisplay, ShowsTheBinderAndTakesADroppedPageIntoAFolder) {
 // The program as `make run` starts it, with the collaborators the program builds itself: the
 // default binder is created in an empty folder and shown.
 TEST(MainWindowDisplay, ProgramCreatesAndShowsTheDefaultBinder) {
-    ScopedEventLoopInvoker invoker;
-    IsolatedShell shell;
-    TempDir folder;
-    MemorySettingsStore store;
-    const std::unique_ptr<TProgram> program = StartProgram(folder.Str(), store);
+    ProgramEnv env;
+    auto program = StartProgram(env.Folder.Str(), env.Store);
     ASSERT_NE(program, nullptr);
     TFormVelmorRnx& window = *program->Window();
     EXPECT_EQ(window.windowTitle(), "Tarnwick - default");
@@ -90,6 +78,5 @@ TEST(MainWindowDisplay, ProgramCreatesAndShowsTheDefaultBinder) {
     ASSERT_TRUE(WaitUntil([&] { return window.isVisible(); }));
     QCoreApplication::processEvents();
     Screenshot(window, "program-default-binder.png");
-    program->Settings().AskBeforeClose = false;
-    window.close();
+    CloseProgram(program);
 }

@@ -9,13 +9,15 @@
 
 #include "tests/app_ui/NotesRig.h"
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/app_ui/display/Screenshot.h"
 #include "tests/richtext_model/NotesSheet.h"
+#include "tests/richtext_view/PrintFixture.h"
+#include "tests/support/PdfPages.h"
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QImage>
-#include <QPrinter>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -49,30 +51,13 @@ int DarkPixels(const QImage& image, const QRect& area) {
     return dark;
 }
 
-// The PDF printer for one test.
-class ScopedPdfPrinter {
-public:
-    explicit ScopedPdfPrinter(const std::string& file) : device_(QPrinter::HighResolution) {
-        QFile::remove(QString::fromStdString(file));
-        device_.setOutputFormat(QPrinter::PdfFormat);
-        device_.setOutputFileName(QString::fromStdString(file));
-        previous_ = SetPrinter(std::make_unique<TQtPrinter>(&device_));
-    }
-    ~ScopedPdfPrinter() { SetPrinter(std::move(previous_)); }
-    ScopedPdfPrinter(const ScopedPdfPrinter&) = delete;
-    ScopedPdfPrinter& operator=(const ScopedPdfPrinter&) = delete;
-
-private:
-    QPrinter device_;
-    std::unique_ptr<TPrinter> previous_;
-};
-
 } // namespace
 
 TEST(NotesPreviewDisplay, PreviewPagesThroughTheNoteAndPrintingGivesThreePages) {
     QDir().mkpath(TARNWICK_SCREENSHOT_DIR);
     const std::string pdf = std::string(TARNWICK_SCREENSHOT_DIR) + "/note.pdf";
-    ScopedPdfPrinter printer(pdf);
+    QFile::remove(QString::fromStdString(pdf));
+    ScopedPrinter printer(std::make_unique<TQtPrinter>(nullptr, pdf));
 
     MainWindowRig rig;
     TFormVelmorRnx& window = rig.Make();
@@ -106,19 +91,15 @@ TEST(NotesPreviewDisplay, PreviewPagesThroughTheNoteAndPrintingGivesThreePages) 
         dark = DarkPixels(shot, QRect(page.Left + origin.x() + 2, page.Top + origin.y() + 2,
                                       page.Width() - 4, page.Height() - 4)
                                     .intersected(shot.rect()));
-        preview.grab().save(QString(TARNWICK_SCREENSHOT_DIR) + "/notes-preview.png", "PNG");
+        Screenshot(preview, "notes-preview.png");
         preview.reject();
     });
     window.Notes().Action(TNoteAction::RPirntPreview)->trigger();
     EXPECT_EQ(indicators, (std::vector<std::string>{"1 of 3", "2 of 3"}));
     EXPECT_GT(dark, 40);
-    EXPECT_TRUE(QFile::exists(QString(TARNWICK_SCREENSHOT_DIR) + "/notes-preview.png"));
 
     window.Notes().Action(TNoteAction::RPrint)->trigger();
-    QFile file(QString::fromStdString(pdf));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray content = file.readAll();
-    EXPECT_EQ(QString::fromLatin1(content).count(QRegularExpression("/Type\\s*/Page(?!s)")), 3);
+    EXPECT_EQ(PdfPageObjects(pdf), 3);
     window.SetPreviewForm(nullptr);
     rig.Window.reset();
 }

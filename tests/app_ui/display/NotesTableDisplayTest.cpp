@@ -8,8 +8,8 @@
 #include "richtext/tables/RNTableInplace.h"
 
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/app_ui/display/Screenshot.h"
 
-#include <QDir>
 #include <QMenu>
 #include <QTest>
 #include <QToolBar>
@@ -61,7 +61,6 @@ struct TableInWindow {
 
 TEST(NotesTableDisplay, ATableMadeWithTheMenuAndButtonsComesBackFromTheStoredNote) {
     RegisterTableItemClass();
-    QDir().mkpath(TARNWICK_SCREENSHOT_DIR);
     MainWindowRig rig;
     TFormVelmorRnx& window = rig.Make();
     rig.Lifecycle.Open = true;
@@ -74,9 +73,7 @@ TEST(NotesTableDisplay, ATableMadeWithTheMenuAndButtonsComesBackFromTheStoredNot
     TableInWindow w(window);
     ASSERT_TRUE(WaitUntil([&] { return w.Edit().isVisible(); }));
 
-    WhenModal([](QWidget* dialog) {
-        auto* form = dynamic_cast<TForm2*>(dialog);
-        ASSERT_NE(form, nullptr);
+    WhenModalIs<TForm2>([](TForm2* form) {
         form->CSpinEdit1->setValue(2);
         form->CSpinEdit2->setValue(3);
         form->accept();
@@ -101,7 +98,7 @@ TEST(NotesTableDisplay, ATableMadeWithTheMenuAndButtonsComesBackFromTheStoredNot
     w.Button(TTableAction::RDelCol);
     ASSERT_EQ(w.Table()->Rows.Count(), 3);
     ASSERT_EQ(w.Table()->Rows.ColCount(), 2);
-    window.grab().save(QString(TARNWICK_SCREENSHOT_DIR) + "/notes-table.png", "PNG");
+    Screenshot(window, "notes-table.png");
 
     window.Binder().Items().SetSelected(second);
     EXPECT_EQ(w.Table(), nullptr);
@@ -111,6 +108,5 @@ TEST(NotesTableDisplay, ATableMadeWithTheMenuAndButtonsComesBackFromTheStoredNot
     EXPECT_EQ(w.Text(0, 0), "a");
     EXPECT_EQ(w.Text(0, 1), "c");
     EXPECT_EQ(w.Text(1, 0), "");
-    EXPECT_TRUE(QFile::exists(QString(TARNWICK_SCREENSHOT_DIR) + "/notes-table.png"));
     rig.Window.reset();
 }

@@ -5,19 +5,16 @@
 #include "app/binder/PageInfo.h"
 #include "app/ui/Program.h"
 #include "app/ui/views/NodeViews.h"
-#include "platform/base/MemorySettingsStore.h"
 #include "platform/browser/WebBrowser.h"
 
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/app_ui/display/Screenshot.h"
 #include "tests/platform_browser/BrowserTestSupport.h"
 #include "tests/support/LoopbackServer.h"
-#include "tests/support/ScopedEnv.h"
-#include "tests/support/TempDir.h"
 
 #include <QAction>
 #include <QBuffer>
 #include <QDialog>
-#include <QDir>
 #include <QImage>
 #include <QTest>
 #include <QWebEnginePage>
@@ -40,14 +37,10 @@ std::string PngPicture() {
 } // namespace
 
 TEST(OfflineBrowse, CapturedPageIsShownFromTheBinderAlone) {
-    ScopedEventLoopInvoker invoker;
-    IsolatedShell shell;
-    TempDir folder;
-    ScopedEnv config{"XDG_CONFIG_HOME", folder.Str()};
-    MemorySettingsStore store;
+    ProgramEnv env;
     // The installation's files come from the work folder the settings name.
-    std::filesystem::copy(TARNWICK_COMMON_DIR, folder / "common");
-    store.WriteValue("", "WorkDir", folder.Str());
+    std::filesystem::copy(TARNWICK_COMMON_DIR, env.Folder / "common");
+    env.Store.WriteValue("", "WorkDir", env.Folder.Str());
 
     LoopbackServer server;
     std::atomic<int> hits{0};
@@ -62,7 +55,7 @@ TEST(OfflineBrowse, CapturedPageIsShownFromTheBinderAlone) {
     server.Start();
     const std::string url = server.Url("/site/page.htm");
 
-    const std::unique_ptr<TProgram> program = StartProgram(folder.Str(), store);
+    auto program = StartProgram(env.Folder.Str(), env.Store);
     ASSERT_NE(program, nullptr);
     TFormVelmorRnx& window = *program->Window();
     window.resize(900, 640);
@@ -133,16 +126,8 @@ TEST(OfflineBrowse, CapturedPageIsShownFromTheBinderAlone) {
     }
     EXPECT_TRUE(page.BlockedRequests().empty());
 
-    QImage shot;
-    (void)QTest::qWaitFor(
-        [&] {
-            shot = window.grab().toImage();
-            return !shot.isNull();
-        },
-        2000);
-    QDir().mkpath(TARNWICK_SCREENSHOT_DIR);
-    EXPECT_TRUE(shot.save(TARNWICK_SCREENSHOT_DIR "/offline-browse.png"));
+    (void)QTest::qWaitFor([&] { return !window.grab().isNull(); }, 2000);
+    Screenshot(window, "offline-browse.png");
 
-    program->Settings().AskBeforeClose = false;
-    window.close();
+    CloseProgram(program);
 }

@@ -8,9 +8,9 @@
 #include "platform/base/Files.h"
 
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/app_ui/display/Screenshot.h"
 
 #include <QAction>
-#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -59,9 +59,7 @@ TEST(SideBarDisplay, CaptionsSearchAndResultClicks) {
     EXPECT_EQ(bar.Panels()[1].Items().Count(), 3);
     EXPECT_FALSE(window.TreePane().TreeView1().isVisible());
 
-    WhenModal([](QWidget* widget) {
-        auto* dialog = dynamic_cast<TOKHelpRightDlg*>(widget);
-        ASSERT_NE(dialog, nullptr);
+    WhenModalIs<TOKHelpRightDlg>([](TOKHelpRightDlg* dialog) {
         dialog->Memo1->setPlainText("leaves");
         dialog->Edit1->setText("tea");
         dialog->OKBtn->click();
@@ -76,9 +74,7 @@ TEST(SideBarDisplay, CaptionsSearchAndResultClicks) {
     QTest::mouseClick(&bar, Qt::LeftButton, {}, Middle(bar.GetItemRect(&bar.Panels()[1], &result)));
     ASSERT_TRUE(WaitUntil([&] { return window.Binder().Selected() == nodes[0]; }));
     QCoreApplication::processEvents();
-    QDir().mkpath(TARNWICK_SCREENSHOT_DIR);
-    const QString shot = QString(TARNWICK_SCREENSHOT_DIR) + "/side-bar-search.png";
-    ASSERT_TRUE(window.grab().save(shot, "PNG"));
+    Screenshot(window, "side-bar-search.png");
 
     // Back to the tree by its caption.
     QTest::mouseClick(&bar, Qt::LeftButton, {}, Middle(bar.GetCaptionRect(&bar.Panels()[0])));

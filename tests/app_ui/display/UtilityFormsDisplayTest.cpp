@@ -6,11 +6,11 @@
 #include "app/ui/dialogs/tip.h"
 
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/app_ui/display/Screenshot.h"
 #include "tests/support/FormControls.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QDir>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest/QTest>
@@ -18,11 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-void Screenshot(QWidget& form, const char* name) {
-    QDir().mkpath(TARNWICK_SCREENSHOT_DIR);
-    EXPECT_TRUE(form.grab().save(QString(TARNWICK_SCREENSHOT_DIR) + "/" + name, "PNG")) << name;
-}
 
 // Opens the form of `command`, takes its picture and closes it.
 void ShootForm(TFormVelmorRnx& window, const char* command, const char* file) {
@@ -40,19 +35,10 @@ void ShootForm(TFormVelmorRnx& window, const char* command, const char* file) {
 } // namespace
 
 TEST(UtilityFormsDisplay, TipAtStartAndTheDownloadManagerOnCtrlD) {
-    MainWindowRig rig;
     TaskQueue queue; // the lifecycle is a fake, so nothing ever starts its poller
+    MainWindowRig rig;
     rig.Settings.ShowTips = true;
-    TFormVelmorRnx window(TMainWindowParts{rig.Store,
-                                           rig.Settings,
-                                           rig.Paths,
-                                           queue,
-                                           {"tarnwick", "/nodde", "/tip"},
-                                           rig.Folder.Str()});
-    window.SetCaptureStarter(&rig.Capture);
-    window.SetWaitForm(&rig.Form4);
-    rig.Lifecycle.Tree = &window.Binder();
-    window.SetLifecycle(&rig.Lifecycle);
+    TFormVelmorRnx& window = rig.Make({"tarnwick", "/nodde", "/tip"}, &queue);
     window.Utilities().SetTipClock([] { return QDate(2026, 12, 25); });
     ASSERT_TRUE(window.FormCreate(nullptr));
     rig.Lifecycle.Open = true;
@@ -70,9 +56,7 @@ TEST(UtilityFormsDisplay, TipAtStartAndTheDownloadManagerOnCtrlD) {
     queue.AddTask(task);
 
     std::vector<int> tips;
-    WhenModal([&](QWidget* widget) {
-        auto* tip = dynamic_cast<TForm1*>(widget);
-        ASSERT_NE(tip, nullptr);
+    WhenModalIs<TForm1>([&](TForm1* tip) {
         QCoreApplication::processEvents();
         tips.push_back(tip->TipIndex());
         Screenshot(*tip, "tip-of-the-day.png");
@@ -90,9 +74,7 @@ TEST(UtilityFormsDisplay, TipAtStartAndTheDownloadManagerOnCtrlD) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 
     std::vector<std::string> listed;
-    WhenModal([&](QWidget* widget) {
-        auto* manager = dynamic_cast<TForm8*>(widget);
-        ASSERT_NE(manager, nullptr);
+    WhenModalIs<TForm8>([&](TForm8* manager) {
         QCoreApplication::processEvents();
         Screenshot(*manager, "download-manager.png");
         QTreeWidget* list = Control<QTreeWidget>(*manager, "ListView1");
