@@ -43,6 +43,8 @@ public:
     const char* ClassName() const override { return "TD"; }
 
     TRNTableCellData* C = nullptr;
+    // Whether the cell's document has been read since this was last cleared.
+    bool DataRead = false;
 
 protected:
     void WriteProperties(TWriter& writer) override;
