@@ -33,6 +33,15 @@ struct TRNItemSlot {
 };
 using TRNItemList = std::vector<TRNItemSlot>;
 
+// What writing a document as RNF takes from its root document. The documents of a table's
+// cells share one root, so it is looked up once for all of them.
+struct TRNFWriteSettings {
+    TCustomRNData* Root = nullptr;
+    TRNFOptions Options;
+    bool TagsArePChars = false;
+    const TRNStyle* Sheet = nullptr;
+};
+
 // The word delimiters a document uses when nothing else names them.
 inline constexpr std::string_view RNDefaultDelimiters = " .;,:(){}\"/\\";
 
@@ -358,6 +367,9 @@ public:
     // A document as a property of a stored form: a 32-bit little-endian length and RNF
     // without a background.
     bool DataWriter(TStream& stream);
+    // The same with the root's settings looked up beforehand.
+    bool DataWriter(TStream& stream, const TRNFWriteSettings& settings);
+    TRNFWriteSettings RNFWriteSettings();
     bool DataReader(TStream& stream);
     // The same from bytes in memory, which must stay unchanged until the read is over.
     bool DataReader(std::string_view data);

@@ -346,7 +346,14 @@ void TD::WriteProperties(TWriter& writer) {
     if (C->HasData()) {
         // One buffer serves every cell of the table.
         cellBytes_.Clear();
-        if (!C->DataWriter(cellBytes_)) {
+        // The cells of a table sit in one document: its root is looked up once, not for
+        // every cell.
+        TCustomRNData* parent = C->GetParentData();
+        if (!parent || parent != settingsParent_) {
+            settings_ = C->RNFWriteSettings();
+            settingsParent_ = parent;
+        }
+        if (!C->DataWriter(cellBytes_, settings_)) {
             throw ERichNoteError("A table cell's document could not be saved");
         }
         writer.WritePropName("C.Data");

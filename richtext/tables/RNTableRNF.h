@@ -53,6 +53,9 @@ protected:
 private:
     // The cells' documents on their way into the stream.
     TMemoryStream cellBytes_;
+    // The settings of the root above the cells written so far, and the document they sit in.
+    TCustomRNData* settingsParent_ = nullptr;
+    TRNFWriteSettings settings_;
 };
 
 class TRNTableSW : public TComponent {
