@@ -40,6 +40,9 @@ struct TRNFWriteSettings {
     TRNFOptions Options;
     bool TagsArePChars = false;
     const TRNStyle* Sheet = nullptr;
+    // The items are already between StartExport and EndExport (their table's export started
+    // them): the writer need not start and end them once more.
+    bool ItemsExporting = false;
 };
 
 // The word delimiters a document uses when nothing else names them.

@@ -54,7 +54,7 @@ public:
         : data_(data), stream_(stream), options_(settings.Options),
           useNames_(options_.Contains(TRNFOption::rnfoUseStyleNames)),
           strings_(settings.TagsArePChars), binary_(options_.Contains(TRNFOption::rnfoSaveBinary)),
-          sheet_(settings.Sheet), root_(settings.Root) {}
+          sheet_(settings.Sheet), root_(settings.Root), itemsExporting_(settings.ItemsExporting) {}
 
     void Write(bool selectionOnly, TColor color, IRNBackground* background);
 
@@ -81,6 +81,7 @@ private:
     bool binary_ = false;
     const TRNStyle* sheet_ = nullptr;
     const TCustomRNData* root_ = nullptr;
+    bool itemsExporting_ = false;
     // The header line being built.
     std::string line_;
     // The open group: its head and how many items follow from it.
@@ -99,6 +100,10 @@ void TRNFWriter::Write(bool selectionOnly, TColor color, IRNBackground* backgrou
     int first = -1, last = -1, startOffs = 0, endOffs = 0;
     data_.RNFGetLimits(selectionOnly, first, last, startOffs, endOffs);
     if (first < 0 || first > last || last >= data_.ItemCount()) {
+        return;
+    }
+    if (itemsExporting_) {
+        WriteItems(first, last, startOffs, endOffs);
         return;
     }
     data_.StartPartialExport(first, last);

@@ -351,6 +351,8 @@ void TD::WriteProperties(TWriter& writer) {
         TCustomRNData* parent = C->GetParentData();
         if (!parent || parent != settingsParent_) {
             settings_ = C->RNFWriteSettings();
+            // The cells are written inside their table's export, which started their items.
+            settings_.ItemsExporting = true;
             settingsParent_ = parent;
         }
         if (!C->DataWriter(cellBytes_, settings_)) {
