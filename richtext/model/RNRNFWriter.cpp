@@ -50,7 +50,7 @@ bool HoldsLineEnd(std::string_view text, bool unicode) {
 
 class TRNFWriter {
 public:
-    TRNFWriter(TCustomRNData& data, TStream& stream, const TRNFWriteSettings& settings)
+    TRNFWriter(TCustomRNData& data, TStream& stream, const TRNFSettings& settings)
         : data_(data), stream_(stream), options_(settings.Options),
           useNames_(options_.Contains(TRNFOption::rnfoUseStyleNames)),
           strings_(settings.TagsArePChars), binary_(options_.Contains(TRNFOption::rnfoSaveBinary)),
@@ -304,7 +304,7 @@ bool TCustomRNData::SaveRNFToStream(TStream& stream, bool selectionOnly, TColor 
         return true;
     }
     try {
-        TRNFWriter(*this, stream, RNFWriteSettings()).Write(selectionOnly, color, background);
+        TRNFWriter(*this, stream, RNFSettings()).Write(selectionOnly, color, background);
         return true;
     } catch (const std::exception&) {
         return false;
@@ -333,22 +333,22 @@ void TCustomRNData::RNFGetLimits(bool, int& startItem, int& endItem, int& startO
     endOffs = GetOffsAfterItem(endItem);
 }
 
-TRNFWriteSettings TCustomRNData::RNFWriteSettings() {
+TRNFSettings TCustomRNData::RNFSettings() {
     return {GetRootData(), GetRNFOptions(), GetOptions().Contains(TRNOption::rnoTagsArePChars),
             GetRNStyle()};
 }
 
 bool TCustomRNData::DataWriter(TStream& stream) {
-    return DataWriter(stream, RNFWriteSettings());
+    return DataWriter(stream, RNFSettings());
 }
 
-bool TCustomRNData::DataWriter(TStream& stream, const TRNFWriteSettings& settings) {
+bool TCustomRNData::DataWriter(TStream& stream, const TRNFSettings& settings) {
     const int64_t start = stream.Position();
     stream.WriteBuffer("\0\0\0\0", 4);
     // The root goes without the background only for the while: what the items write may ask
     // it. A cell's document never writes a background.
     const bool withBack = settings.Options.Contains(TRNFOption::rnfoSaveBack);
-    TRNFWriteSettings own = settings;
+    TRNFSettings own = settings;
     own.Options.Exclude(TRNFOption::rnfoSaveBack);
     TCustomRNData* root = settings.Root != this ? settings.Root : this;
     if (withBack) {

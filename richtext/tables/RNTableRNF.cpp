@@ -346,21 +346,24 @@ void TD::WriteProperties(TWriter& writer) {
     if (C->HasData()) {
         // One buffer serves every cell of the table.
         cellBytes_.Clear();
-        // The cells of a table sit in one document: its root is looked up once, not for
-        // every cell.
-        TCustomRNData* parent = C->GetParentData();
-        if (!parent || parent != settingsParent_) {
-            settings_ = C->RNFWriteSettings();
-            // The cells are written inside their table's export, which started their items.
-            settings_.ItemsExporting = true;
-            settingsParent_ = parent;
-        }
-        if (!C->DataWriter(cellBytes_, settings_)) {
+        if (!C->DataWriter(cellBytes_, Settings())) {
             throw ERichNoteError("A table cell's document could not be saved");
         }
         writer.WritePropName("C.Data");
         writer.WriteBinary(cellBytes_.Bytes());
     }
+}
+
+const TRNFSettings& TD::Settings() {
+    // The cells of a table sit in one document: its root is looked up once, not for every cell.
+    TCustomRNData* parent = C->GetParentData();
+    if (!parent || parent != settingsParent_) {
+        settings_ = C->RNFSettings();
+        // The cells are written inside their table's export, which started their items.
+        settings_.ItemsExporting = true;
+        settingsParent_ = parent;
+    }
+    return settings_;
 }
 
 bool TD::ReadProperty(TReader& reader, const std::string& name) {
@@ -376,7 +379,7 @@ bool TD::ReadProperty(TReader& reader, const std::string& name) {
         const std::string_view data = reader.ReadBinaryView();
         // A document whose length is wanting is refused before the cell is emptied.
         DataRead = DataRead || HoldsWholeDocument(data);
-        const bool ok = C->DataReader(data);
+        const bool ok = C->DataReader(data, Settings());
         C->SetRNFWarnings(before | C->GetRNFWarnings());
         if (!ok) {
             AddDamaged(*C);

@@ -51,11 +51,13 @@ protected:
     bool ReadProperty(TReader& reader, const std::string& name) override;
 
 private:
+    const TRNFSettings& Settings();
+
     // The cells' documents on their way into the stream.
     TMemoryStream cellBytes_;
     // The settings of the root above the cells written so far, and the document they sit in.
     TCustomRNData* settingsParent_ = nullptr;
-    TRNFWriteSettings settings_;
+    TRNFSettings settings_;
 };
 
 class TRNTableSW : public TComponent {
