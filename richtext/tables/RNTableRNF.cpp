@@ -472,10 +472,11 @@ void TRNTableItemInfo::CellsReader(TReader& reader, TD& cellWrapper) {
             }
             const int colSpan = reader.ReadInt32();
             const int rowSpan = reader.ReadInt32();
+            // Spans of one or less merge nothing.
             if (colSpan > 1 || rowSpan > 1) {
                 filler.FillArea(colSpan, rowSpan);
+                Rows.MergeCells(r, c, colSpan, rowSpan, true);
             }
-            Rows.MergeCells(r, c, colSpan, rowSpan, true);
             cellWrapper.C = Rows.Cell(r, c);
             cellWrapper.DataRead = false;
             cellWrapper.ReadComponent(reader);
