@@ -375,12 +375,15 @@ bool TD::ReadProperty(TReader& reader, const std::string& name) {
         C->BestHeight = ReadPixels(reader, name);
     } else if (name == "C.Data") {
         // The cell's own read starts with no warnings; those of the note so far are kept.
-        const TRNFWarnings before = C->GetRNFWarnings();
+        // The warnings are kept by the root, asked here without walking up to it each time.
+        const TRNFSettings& settings = Settings();
+        TCustomRNData& root = settings.Root != C ? *settings.Root : *C;
+        const TRNFWarnings before = root.GetRNFWarnings();
         const std::string_view data = reader.ReadBinaryView();
         // A document whose length is wanting is refused before the cell is emptied.
         DataRead = DataRead || HoldsWholeDocument(data);
-        const bool ok = C->DataReader(data, Settings());
-        C->SetRNFWarnings(before | C->GetRNFWarnings());
+        const bool ok = C->DataReader(data, settings);
+        root.SetRNFWarnings(before | root.GetRNFWarnings());
         if (!ok) {
             AddDamaged(*C);
         }
