@@ -33,6 +33,18 @@ struct TRNItemSlot {
 };
 using TRNItemList = std::vector<TRNItemSlot>;
 
+// What writing or reading a document as RNF takes from its root document. The documents of a
+// table's cells share one root, so it is looked up once for all of them.
+struct TRNFSettings {
+    TCustomRNData* Root = nullptr;
+    TRNFOptions Options;
+    bool TagsArePChars = false;
+    TRNStyle* Sheet = nullptr;
+    // The items are already between StartExport and EndExport (their table's export started
+    // them): the writer need not start and end them once more.
+    bool ItemsExporting = false;
+};
+
 // The word delimiters a document uses when nothing else names them.
 inline constexpr std::string_view RNDefaultDelimiters = " .;,:(){}\"/\\";
 
@@ -358,9 +370,13 @@ public:
     // A document as a property of a stored form: a 32-bit little-endian length and RNF
     // without a background.
     bool DataWriter(TStream& stream);
+    // The same with the root's settings looked up beforehand.
+    bool DataWriter(TStream& stream, const TRNFSettings& settings);
+    TRNFSettings RNFSettings();
     bool DataReader(TStream& stream);
     // The same from bytes in memory, which must stay unchanged until the read is over.
     bool DataReader(std::string_view data);
+    bool DataReader(std::string_view data, const TRNFSettings& settings);
     // Why the last RNF read failed: the record, the line and what was wrong.
     std::string RNFError;
 

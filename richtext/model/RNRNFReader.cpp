@@ -36,14 +36,11 @@ class TRNFReader {
 public:
     TRNFReader(TCustomRNData& data, std::string_view bytes, int index, int paraNo,
                bool allowReplaceStyles, bool appendMode, bool editorCall, TColor& color,
-               IRNBackground* background, TRNFReadResult& result)
+               IRNBackground* background, TRNFReadResult& result, const TRNFSettings& settings)
         : data_(data), buf_(bytes), index_(index), firstParaNo_(paraNo),
           allowReplace_(allowReplaceStyles), append_(appendMode), editor_(editorCall),
-          color_(color), background_(background), result_(result) {
-        strings_ = data.GetOptions().Contains(TRNOption::rnoTagsArePChars);
-        options_ = data.GetRNFOptions();
-        sheet_ = data.GetRNStyle();
-    }
+          color_(color), background_(background), result_(result), strings_(settings.TagsArePChars),
+          options_(settings.Options), sheet_(settings.Sheet) {}
     ~TRNFReader() { Reattach(); }
     TRNFReader(const TRNFReader&) = delete;
     TRNFReader& operator=(const TRNFReader&) = delete;
@@ -677,13 +674,13 @@ std::string_view RestOf(TStream& stream, std::string& holder) {
 // The read itself, over bytes that stay put until it is over.
 bool ReadRNF(TCustomRNData& data, std::string_view bytes, int index, int paraNo,
              bool allowReplaceStyles, bool appendMode, bool editorCall, TColor& color,
-             IRNBackground* background, TRNFReadResult& result) {
+             IRNBackground* background, TRNFReadResult& result, const TRNFSettings& settings) {
     result = TRNFReadResult{};
     result.Running = true;
     data.RNFError.clear();
     data.SetRNFWarnings({});
     TRNFReader reader(data, bytes, std::min(index, data.ItemCount()), paraNo, allowReplaceStyles,
-                      appendMode, editorCall, color, background, result);
+                      appendMode, editorCall, color, background, result, settings);
     try {
         reader.Run();
     } catch (const ERNFReadError& e) {
@@ -714,7 +711,7 @@ bool TCustomRNData::InsertRNFFromStream_(TStream& stream, int index, int paraNo,
                                          TRNFReadResult& result) {
     std::string holder;
     return ReadRNF(*this, RestOf(stream, holder), index, paraNo, allowReplaceStyles, appendMode,
-                   editorCall, color, background, result);
+                   editorCall, color, background, result, RNFSettings());
 }
 
 bool TCustomRNData::InsertFirstRNFItem(int& index, std::string text,
@@ -772,6 +769,10 @@ bool TCustomRNData::DataReader(TStream& stream) {
 }
 
 bool TCustomRNData::DataReader(std::string_view data) {
+    return DataReader(data, RNFSettings());
+}
+
+bool TCustomRNData::DataReader(std::string_view data, const TRNFSettings& settings) {
     if (data.size() < 4) {
         RNFError = "the length of the document is cut off";
         return false;
@@ -785,5 +786,6 @@ bool TCustomRNData::DataReader(std::string_view data) {
     Clear();
     TColor color = clNone;
     TRNFReadResult result;
-    return ReadRNF(*this, data.substr(4, n), 0, -1, true, false, false, color, nullptr, result);
+    return ReadRNF(*this, data.substr(4, n), 0, -1, true, false, false, color, nullptr, result,
+                   settings);
 }

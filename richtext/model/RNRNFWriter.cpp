@@ -50,13 +50,11 @@ bool HoldsLineEnd(std::string_view text, bool unicode) {
 
 class TRNFWriter {
 public:
-    TRNFWriter(TCustomRNData& data, TStream& stream) : data_(data), stream_(stream) {
-        options_ = data.GetRNFOptions();
-        useNames_ = options_.Contains(TRNFOption::rnfoUseStyleNames);
-        strings_ = data.GetOptions().Contains(TRNOption::rnoTagsArePChars);
-        binary_ = options_.Contains(TRNFOption::rnfoSaveBinary);
-        sheet_ = data.GetRNStyle();
-    }
+    TRNFWriter(TCustomRNData& data, TStream& stream, const TRNFSettings& settings)
+        : data_(data), stream_(stream), options_(settings.Options),
+          useNames_(options_.Contains(TRNFOption::rnfoUseStyleNames)),
+          strings_(settings.TagsArePChars), binary_(options_.Contains(TRNFOption::rnfoSaveBinary)),
+          sheet_(settings.Sheet), root_(settings.Root), itemsExporting_(settings.ItemsExporting) {}
 
     void Write(bool selectionOnly, TColor color, IRNBackground* background);
 
@@ -82,6 +80,8 @@ private:
     bool strings_ = false;
     bool binary_ = false;
     const TRNStyle* sheet_ = nullptr;
+    const TCustomRNData* root_ = nullptr;
+    bool itemsExporting_ = false;
     // The header line being built.
     std::string line_;
     // The open group: its head and how many items follow from it.
@@ -94,12 +94,16 @@ void TRNFWriter::Write(bool selectionOnly, TColor color, IRNBackground* backgrou
     if (!selectionOnly && options_.Contains(TRNFOption::rnfoSaveBack) && background) {
         WriteBackground(color, *background);
     }
-    if (data_.GetRootData() == &data_ && sheet_) {
+    if (root_ == &data_ && sheet_) {
         WriteStyles(*sheet_);
     }
     int first = -1, last = -1, startOffs = 0, endOffs = 0;
     data_.RNFGetLimits(selectionOnly, first, last, startOffs, endOffs);
     if (first < 0 || first > last || last >= data_.ItemCount()) {
+        return;
+    }
+    if (itemsExporting_) {
+        WriteItems(first, last, startOffs, endOffs);
         return;
     }
     data_.StartPartialExport(first, last);
@@ -300,7 +304,7 @@ bool TCustomRNData::SaveRNFToStream(TStream& stream, bool selectionOnly, TColor 
         return true;
     }
     try {
-        TRNFWriter(*this, stream).Write(selectionOnly, color, background);
+        TRNFWriter(*this, stream, RNFSettings()).Write(selectionOnly, color, background);
         return true;
     } catch (const std::exception&) {
         return false;
@@ -329,21 +333,39 @@ void TCustomRNData::RNFGetLimits(bool, int& startItem, int& endItem, int& startO
     endOffs = GetOffsAfterItem(endItem);
 }
 
+TRNFSettings TCustomRNData::RNFSettings() {
+    return {GetRootData(), GetRNFOptions(), GetOptions().Contains(TRNOption::rnoTagsArePChars),
+            GetRNStyle()};
+}
+
 bool TCustomRNData::DataWriter(TStream& stream) {
-    int64_t start = stream.Position();
+    return DataWriter(stream, RNFSettings());
+}
+
+bool TCustomRNData::DataWriter(TStream& stream, const TRNFSettings& settings) {
+    const int64_t start = stream.Position();
     stream.WriteBuffer("\0\0\0\0", 4);
-    // The options change only when they ask for the background (a cell's document never
-    // does): most documents written here are cells, thousands to a table.
-    const TRNFOptions saved = GetRNFOptions();
-    const bool withBack = saved.Contains(TRNFOption::rnfoSaveBack);
+    // The root goes without the background only for the while: what the items write may ask
+    // it. A cell's document never writes a background.
+    const bool withBack = settings.Options.Contains(TRNFOption::rnfoSaveBack);
+    TRNFSettings own = settings;
+    own.Options.Exclude(TRNFOption::rnfoSaveBack);
+    TCustomRNData* root = settings.Root != this ? settings.Root : this;
     if (withBack) {
-        SetRNFOptions(TRNFOptions(saved).Exclude(TRNFOption::rnfoSaveBack));
+        root->SetRNFOptions(own.Options);
     }
-    bool ok = SaveRNFToStream(stream, false, clNone, nullptr);
+    bool ok = true;
+    if (ItemCount() > 0) {
+        try {
+            TRNFWriter(*this, stream, own).Write(false, clNone, nullptr);
+        } catch (const std::exception&) {
+            ok = false;
+        }
+    }
     if (withBack) {
-        SetRNFOptions(saved);
+        root->SetRNFOptions(settings.Options);
     }
-    int64_t end = stream.Position();
+    const int64_t end = stream.Position();
     auto n = static_cast<uint32_t>(end - start - 4);
     const char count[4] = {static_cast<char>(n), static_cast<char>(n >> 8),
                            static_cast<char>(n >> 16), static_cast<char>(n >> 24)};

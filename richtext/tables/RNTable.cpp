@@ -10,8 +10,11 @@
 // ---------------------------------------------------------------------------------------------
 // Cells
 
-TRNTableCellData::TRNTableCellData(TRNTableRow* row) : TRNItemFormattedData(row) {
-    AddNL("", 0, 0);
+TRNTableCellData::TRNTableCellData(TRNTableRow* row, bool withParagraph)
+    : TRNItemFormattedData(row) {
+    if (withParagraph) {
+        AddNL("", 0, 0);
+    }
 }
 
 TRNTableRow* TRNTableCellData::GetRow() const {
@@ -165,15 +168,17 @@ void TRNTableCellData::MovingFromUndoList() {
 // ---------------------------------------------------------------------------------------------
 // Rows
 
-TRNTableRow::TRNTableRow(int cols, TRNTableRows* rows, TCustomRNData* mainRNData)
+TRNTableRow::TRNTableRow(int cols, TRNTableRows* rows, TCustomRNData* mainRNData,
+                         bool cellParagraphs)
     : TRNDataList(mainRNData), Rows(rows) {
     for (int i = 0; i < cols; ++i) {
-        AddCell();
+        AddCell(cellParagraphs);
     }
 }
 
-TRNTableCellData* TRNTableRow::AddCell() {
-    return static_cast<TRNTableCellData*>(Add(std::make_unique<TRNTableCellData>(this)));
+TRNTableCellData* TRNTableRow::AddCell(bool withParagraph) {
+    return static_cast<TRNTableCellData*>(
+        Add(std::make_unique<TRNTableCellData>(this, withParagraph)));
 }
 
 TRNTableCellData* TRNTableRow::InsertCell(int index) {

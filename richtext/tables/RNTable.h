@@ -69,8 +69,9 @@ class TRNTableRow;
 
 class TRNTableCellData : public TRNItemFormattedData, public IRNIntProperties {
 public:
-    // A cell with one empty text item of text and paragraph style 0.
-    explicit TRNTableCellData(TRNTableRow* row);
+    // A cell with one empty text item of text and paragraph style 0, or with no item at all
+    // when its document is about to be read in.
+    explicit TRNTableCellData(TRNTableRow* row, bool withParagraph = true);
 
     TColor Color = clNone;
     TRNCellHAlign HAlign = TRNCellHAlign::rncLeft;
@@ -127,7 +128,8 @@ private:
 
 class TRNTableRow : public TRNDataList {
 public:
-    TRNTableRow(int cols, TRNTableRows* rows, TCustomRNData* mainRNData);
+    TRNTableRow(int cols, TRNTableRows* rows, TCustomRNData* mainRNData,
+                bool cellParagraphs = true);
 
     TRNCellHAlign HAlign = TRNCellHAlign::rncLeft;
     TRNCellVAlign VAlign = TRNCellVAlign::rncTop;
@@ -135,7 +137,7 @@ public:
 
     // The slot's cell, null for an empty slot.
     TRNTableCellData* Cell(int col) const { return static_cast<TRNTableCellData*>(Get(col)); }
-    TRNTableCellData* AddCell();
+    TRNTableCellData* AddCell(bool withParagraph = true);
     TRNTableCellData* InsertCell(int index);
     void InsertEmpty(int index);
     // Stores `cell` into the slot and hands back what the slot held.
@@ -157,7 +159,8 @@ public:
 
     int ColCount() const { return Count() > 0 ? Get(0)->Count() : 0; }
     TRNTableCellData* Cell(int row, int col) const { return Get(row)->Cell(col); }
-    void Reset(int rows, int cols);
+    // Without `cellParagraphs` the cells are left without items, for a read to fill.
+    void Reset(int rows, int cols, bool cellParagraphs = true);
     TRNTableRow* AddRow(int cols);
     TRNTableRow* InsertRow(int index, int cols);
     void InsertPointer(int index, std::unique_ptr<TRNTableRow> row);

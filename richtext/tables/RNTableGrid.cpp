@@ -32,10 +32,10 @@ std::unique_ptr<TRNTableCellData> TRNTableRows::NewCell(int row) {
     return std::make_unique<TRNTableCellData>(Get(row));
 }
 
-void TRNTableRows::Reset(int rows, int cols) {
+void TRNTableRows::Reset(int rows, int cols, bool cellParagraphs) {
     Clear();
     for (int r = 0; r < rows; ++r) {
-        AddRow(cols);
+        Add(std::make_unique<TRNTableRow>(cols, this, MainRNData, cellParagraphs));
     }
 }
 

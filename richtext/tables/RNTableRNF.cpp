@@ -11,7 +11,9 @@
 #include "richtext/model/RNError.h"
 #include "richtext/model/RNFMisc.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <string_view>
 
 namespace {
 
@@ -178,6 +180,17 @@ void AddDamaged(TCustomRNData& rnData) {
     rnData.SetRNFWarnings(rnData.GetRNFWarnings().Include(TRNFWarning::rnfwTableDamaged));
 }
 
+// Whether the bytes hold the whole document their length prefix announces.
+bool HoldsWholeDocument(std::string_view data) {
+    if (data.size() < 4) {
+        return false;
+    }
+    const auto* count = reinterpret_cast<const unsigned char*>(data.data());
+    const uint32_t n =
+        count[0] | count[1] << 8 | count[2] << 16 | static_cast<uint32_t>(count[3]) << 24;
+    return n <= data.size() - 4;
+}
+
 // How many tables are being read inside each other on this thread.
 thread_local int tableReadDepth = 0;
 
@@ -192,6 +205,52 @@ public:
     ~NestingGuard() { --tableReadDepth; }
     NestingGuard(const NestingGuard&) = delete;
     NestingGuard& operator=(const NestingGuard&) = delete;
+};
+
+// The cells of a table being read start without items: nearly all of them get their document
+// from the stream at once. Every cell the read leaves alone gets its empty paragraph, also when
+// the read stops part way, so no cell is left without one that a read did not empty.
+class UnreadCellsFiller {
+public:
+    UnreadCellsFiller(TRNTableRows& rows, TD& cellWrapper) : rows_(rows), td_(cellWrapper) {}
+    ~UnreadCellsFiller() {
+        for (; Row < rows_.Count(); ++Row, Col = 0) {
+            const TRNTableRow& row = *rows_.Get(Row);
+            for (; Col < row.Count(); ++Col) {
+                if (row.Cell(Col) == td_.C && td_.DataRead) {
+                    continue;
+                }
+                Fill(row.Cell(Col));
+            }
+        }
+    }
+    UnreadCellsFiller(const UnreadCellsFiller&) = delete;
+    UnreadCellsFiller& operator=(const UnreadCellsFiller&) = delete;
+
+    static void Fill(TRNTableCellData* cell) {
+        if (cell && cell->ItemCount() == 0) {
+            cell->AddNL("", 0, 0);
+        }
+    }
+    // The cells a merge is about to take in: a merge looks at what they hold.
+    void FillArea(int colSpan, int rowSpan) {
+        for (int r = Row; r < std::min(Row + rowSpan, rows_.Count()); ++r) {
+            const TRNTableRow& row = *rows_.Get(r);
+            for (int c = Col; c < std::min(Col + colSpan, row.Count()); ++c) {
+                if (r != Row || c != Col) {
+                    Fill(row.Cell(c));
+                }
+            }
+        }
+    }
+
+    // The cell being read; those before it are done.
+    int Row = 0;
+    int Col = 0;
+
+private:
+    TRNTableRows& rows_;
+    TD& td_;
 };
 
 class ExportScope {
@@ -287,12 +346,24 @@ void TD::WriteProperties(TWriter& writer) {
     if (C->HasData()) {
         // One buffer serves every cell of the table.
         cellBytes_.Clear();
-        if (!C->DataWriter(cellBytes_)) {
+        if (!C->DataWriter(cellBytes_, Settings())) {
             throw ERichNoteError("A table cell's document could not be saved");
         }
         writer.WritePropName("C.Data");
         writer.WriteBinary(cellBytes_.Bytes());
     }
+}
+
+const TRNFSettings& TD::Settings() {
+    // The cells of a table sit in one document: its root is looked up once, not for every cell.
+    TCustomRNData* parent = C->GetParentData();
+    if (!parent || parent != settingsParent_) {
+        settings_ = C->RNFSettings();
+        // The cells are written inside their table's export, which started their items.
+        settings_.ItemsExporting = true;
+        settingsParent_ = parent;
+    }
+    return settings_;
 }
 
 bool TD::ReadProperty(TReader& reader, const std::string& name) {
@@ -304,9 +375,15 @@ bool TD::ReadProperty(TReader& reader, const std::string& name) {
         C->BestHeight = ReadPixels(reader, name);
     } else if (name == "C.Data") {
         // The cell's own read starts with no warnings; those of the note so far are kept.
-        const TRNFWarnings before = C->GetRNFWarnings();
-        const bool ok = C->DataReader(reader.ReadBinaryView());
-        C->SetRNFWarnings(before | C->GetRNFWarnings());
+        // The warnings are kept by the root, asked here without walking up to it each time.
+        const TRNFSettings& settings = Settings();
+        TCustomRNData& root = settings.Root != C ? *settings.Root : *C;
+        const TRNFWarnings before = root.GetRNFWarnings();
+        const std::string_view data = reader.ReadBinaryView();
+        // A document whose length is wanting is refused before the cell is emptied.
+        DataRead = DataRead || HoldsWholeDocument(data);
+        const bool ok = C->DataReader(data, settings);
+        root.SetRNFWarnings(before | root.GetRNFWarnings());
         if (!ok) {
             AddDamaged(*C);
         }
@@ -380,11 +457,16 @@ void TRNTableItemInfo::CellsReader(TReader& reader, TD& cellWrapper) {
         throw EReadError("Invalid table size " + std::to_string(rowCount) + " x " +
                          std::to_string(colCount));
     }
-    Rows.Reset(rowCount, colCount);
+    Rows.Reset(rowCount, colCount, false);
+    cellWrapper.C = nullptr;
+    cellWrapper.DataRead = false;
+    UnreadCellsFiller filler(Rows, cellWrapper);
     NeedsReformat = true;
     reader.ReadListBegin();
     for (int r = 0; r < Rows.Count(); ++r) {
         for (int c = 0; c < Rows.Get(r)->Count(); ++c) {
+            filler.Row = r;
+            filler.Col = c;
             if (!Rows.Cell(r, c)) {
                 continue; // covered by a merge made earlier in this walk
             }
@@ -393,11 +475,20 @@ void TRNTableItemInfo::CellsReader(TReader& reader, TD& cellWrapper) {
             }
             const int colSpan = reader.ReadInt32();
             const int rowSpan = reader.ReadInt32();
-            Rows.MergeCells(r, c, colSpan, rowSpan, true);
+            // Spans of one or less merge nothing.
+            if (colSpan > 1 || rowSpan > 1) {
+                filler.FillArea(colSpan, rowSpan);
+                Rows.MergeCells(r, c, colSpan, rowSpan, true);
+            }
             cellWrapper.C = Rows.Cell(r, c);
+            cellWrapper.DataRead = false;
             cellWrapper.ReadComponent(reader);
+            if (!cellWrapper.DataRead) {
+                UnreadCellsFiller::Fill(cellWrapper.C);
+            }
         }
     }
+    filler.Row = Rows.Count();
     if (!reader.EndOfList()) {
         throw EReadError("Wrong end of cells list");
     }

@@ -43,14 +43,21 @@ public:
     const char* ClassName() const override { return "TD"; }
 
     TRNTableCellData* C = nullptr;
+    // Whether the cell's document has been read since this was last cleared.
+    bool DataRead = false;
 
 protected:
     void WriteProperties(TWriter& writer) override;
     bool ReadProperty(TReader& reader, const std::string& name) override;
 
 private:
+    const TRNFSettings& Settings();
+
     // The cells' documents on their way into the stream.
     TMemoryStream cellBytes_;
+    // The settings of the root above the cells written so far, and the document they sit in.
+    TCustomRNData* settingsParent_ = nullptr;
+    TRNFSettings settings_;
 };
 
 class TRNTableSW : public TComponent {
