@@ -108,15 +108,17 @@ bool TRNTableItemInfo::MouseDown(int button, uint32_t shift, int x, int y, int i
         return false;
     }
     auto startDrag = [&](bool column, int middle, int pos) {
+        // The editor is put aside first: when it refuses, no guide line or capture is left
+        // behind for the next mouse-up to act on.
+        if (CellEditor) {
+            CellEditor->Save();
+        }
         ResizeOffset = middle - pos;
         doc->AssignXorDrawing(&ResizeGuide);
         doc->SetMouseCapture(this, ClientLeft, ClientTop);
         ResizeLimit = -1;
         ResizeOnlyLeft = column && (shift & ShiftKey) != 0;
         ResizingColumn = column;
-        if (CellEditor) {
-            CellEditor->Save();
-        }
     };
     int middle = 0;
     const int v = colSizing || rowSelect ? GetVerticalRuleNo(x, ResizePrevStart, middle) : -1;

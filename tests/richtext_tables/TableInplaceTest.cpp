@@ -227,6 +227,9 @@ TEST(TableInplace, SavingWhileSelectingCellsFailsAndStopsAtTheEventHandler) {
     SetApplicationExceptionHandler({});
     EXPECT_EQ(reported, "Cannot destroy cell inplace editor at this time");
     EXPECT_NE(e.Cell(), nullptr);
+    // The refused drag leaves nothing for the next mouse-up to resize with.
+    EXPECT_FALSE(e.Edit.EditData().UsingThisXorDrawing(&e.T->ResizeGuide));
+    EXPECT_EQ(e.Edit.EditData().CaptureMouseItem, nullptr);
     // The release asked for before still frees the editor.
     EditedTable::Settle();
     EXPECT_EQ(e.Cell(), nullptr);
