@@ -57,6 +57,9 @@ public:
           sheet_(settings.Sheet), root_(settings.Root), itemsExporting_(settings.ItemsExporting) {}
 
     void Write(bool selectionOnly, TColor color, IRNBackground* background);
+    // Writes the document after a 4-byte length, which is filled in here when the document
+    // never left the gathered bytes; whether it was.
+    bool WriteCounted();
 
 private:
     void WriteAll(bool selectionOnly, TColor color, IRNBackground* background);
@@ -91,6 +94,8 @@ private:
     // A fixed block rather than a string: a string would cost every cell an allocation.
     char pending_[1024];
     size_t pendingSize_ = 0;
+    // Whether any bytes went to the stream yet.
+    bool flushed_ = false;
     // The open group: its head and how many items follow from it.
     int groupHead_ = -1;
     int groupCount_ = 0;
@@ -107,10 +112,32 @@ void TRNFWriter::Write(bool selectionOnly, TColor color, IRNBackground* backgrou
     Flush();
 }
 
+bool TRNFWriter::WriteCounted() {
+    Append(std::string_view("\0\0\0\0", 4));
+    try {
+        WriteAll(false, clNone, nullptr);
+    } catch (...) {
+        Flush();
+        throw;
+    }
+    // A cell's document is short: its length is set before it goes out, saving the stream a
+    // seek back and a second write.
+    const bool counted = !flushed_;
+    if (counted) {
+        const auto n = static_cast<uint32_t>(pendingSize_ - 4);
+        for (size_t i = 0; i < 4; ++i) {
+            pending_[i] = static_cast<char>(n >> (8 * i));
+        }
+    }
+    Flush();
+    return counted;
+}
+
 void TRNFWriter::Flush() {
     if (pendingSize_ > 0) {
         stream_.WriteString(std::string_view(pending_, pendingSize_));
         pendingSize_ = 0;
+        flushed_ = true;
     }
 }
 
@@ -124,6 +151,7 @@ void TRNFWriter::Append(std::string_view bytes) {
         Flush();
         if (bytes.size() > sizeof pending_) {
             stream_.WriteString(bytes);
+            flushed_ = true;
             return;
         }
     }
@@ -387,7 +415,6 @@ bool TCustomRNData::DataWriter(TStream& stream) {
 
 bool TCustomRNData::DataWriter(TStream& stream, const TRNFSettings& settings) {
     const int64_t start = stream.Position();
-    stream.WriteBuffer("\0\0\0\0", 4);
     // The root goes without the background only for the while: what the items write may ask
     // it. A cell's document never writes a background.
     const bool withBack = settings.Options.Contains(TRNFOption::rnfoSaveBack);
@@ -398,15 +425,21 @@ bool TCustomRNData::DataWriter(TStream& stream, const TRNFSettings& settings) {
         root->SetRNFOptions(own.Options);
     }
     bool ok = true;
+    bool counted = false;
     if (ItemCount() > 0) {
         try {
-            TRNFWriter(*this, stream, own).Write(false, clNone, nullptr);
+            counted = TRNFWriter(*this, stream, own).WriteCounted();
         } catch (const std::exception&) {
             ok = false;
         }
+    } else {
+        stream.WriteBuffer("\0\0\0\0", 4);
     }
     if (withBack) {
         root->SetRNFOptions(settings.Options);
+    }
+    if (counted) {
+        return ok;
     }
     const int64_t end = stream.Position();
     auto n = static_cast<uint32_t>(end - start - 4);
