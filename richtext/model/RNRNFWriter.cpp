@@ -57,8 +57,15 @@ public:
           sheet_(settings.Sheet), root_(settings.Root), itemsExporting_(settings.ItemsExporting) {}
 
     void Write(bool selectionOnly, TColor color, IRNBackground* background);
+    // Writes the document after a 4-byte length, which is filled in here when the document
+    // never left the gathered bytes; whether it was.
+    bool WriteCounted();
 
 private:
+    void WriteAll(bool selectionOnly, TColor color, IRNBackground* background);
+    void Flush();
+    void AppendLine(std::string_view text, bool unicode = false);
+    void Append(std::string_view bytes);
     void WriteBackground(TColor color, IRNBackground& background);
     void WriteStyles(const TRNStyle& sheet);
     void WriteItems(int first, int last, int startOffs, int endOffs);
@@ -82,15 +89,78 @@ private:
     const TRNStyle* sheet_ = nullptr;
     const TCustomRNData* root_ = nullptr;
     bool itemsExporting_ = false;
-    // The header line being built.
-    std::string line_;
+    // Bytes not yet handed to the stream: the short records of text are gathered and written
+    // at once, as a cell's document is mostly a few of them and every write is a virtual call.
+    // A fixed block rather than a string: a string would cost every cell an allocation.
+    char pending_[1024];
+    size_t pendingSize_ = 0;
+    // Whether any bytes went to the stream yet.
+    bool flushed_ = false;
     // The open group: its head and how many items follow from it.
     int groupHead_ = -1;
     int groupCount_ = 0;
 };
 
 void TRNFWriter::Write(bool selectionOnly, TColor color, IRNBackground* background) {
-    stream_.WriteString("-8 1 2\r\n");
+    try {
+        WriteAll(selectionOnly, color, background);
+    } catch (...) {
+        // What was gathered before the fault is written all the same.
+        Flush();
+        throw;
+    }
+    Flush();
+}
+
+bool TRNFWriter::WriteCounted() {
+    Append(std::string_view("\0\0\0\0", 4));
+    try {
+        WriteAll(false, clNone, nullptr);
+    } catch (...) {
+        Flush();
+        throw;
+    }
+    // A cell's document is short: its length is set before it goes out, saving the stream a
+    // seek back and a second write.
+    const bool counted = !flushed_;
+    if (counted) {
+        const auto n = static_cast<uint32_t>(pendingSize_ - 4);
+        for (size_t i = 0; i < 4; ++i) {
+            pending_[i] = static_cast<char>(n >> (8 * i));
+        }
+    }
+    Flush();
+    return counted;
+}
+
+void TRNFWriter::Flush() {
+    if (pendingSize_ > 0) {
+        stream_.WriteString(std::string_view(pending_, pendingSize_));
+        pendingSize_ = 0;
+        flushed_ = true;
+    }
+}
+
+void TRNFWriter::AppendLine(std::string_view text, bool unicode) {
+    Append(text);
+    Append(unicode ? std::string_view("\x29\x20", 2) : std::string_view("\r\n"));
+}
+
+void TRNFWriter::Append(std::string_view bytes) {
+    if (bytes.size() > sizeof pending_ - pendingSize_) {
+        Flush();
+        if (bytes.size() > sizeof pending_) {
+            stream_.WriteString(bytes);
+            flushed_ = true;
+            return;
+        }
+    }
+    std::memcpy(pending_ + pendingSize_, bytes.data(), bytes.size());
+    pendingSize_ += bytes.size();
+}
+
+void TRNFWriter::WriteAll(bool selectionOnly, TColor color, IRNBackground* background) {
+    Append("-8 1 2\r\n");
     if (!selectionOnly && options_.Contains(TRNFOption::rnfoSaveBack) && background) {
         WriteBackground(color, *background);
     }
@@ -117,6 +187,7 @@ void TRNFWriter::Write(bool selectionOnly, TColor color, IRNBackground* backgrou
 }
 
 void TRNFWriter::WriteBackground(TColor color, IRNBackground& background) {
+    Flush();
     TBitmap& bitmap = background.Bitmap();
     int style = static_cast<int>(background.GetStyle());
     if (bitmap.Empty() || background.GetStyle() == TBackgroundStyle::bsNoBitmap) {
@@ -134,6 +205,7 @@ void TRNFWriter::WriteBackground(TColor color, IRNBackground& background) {
 }
 
 void TRNFWriter::WriteStyles(const TRNStyle& sheet) {
+    Flush();
     auto record = [&](int kind, const std::string& bytes) {
         RNFCheckLine(sheet.Name);
         RNFWriteLine(stream_, JoinFields({"-9", "2", "0", "0", binary_ ? "2" : "0", "0", N(kind)}));
@@ -161,44 +233,42 @@ void TRNFWriter::WriteCheckpoint(const TRNCPInfo* cp) {
         return;
     }
     RNFCheckLine(cp->Name);
-    RNFWriteLine(stream_, JoinFields({"-2", "1", "0", "0", "0", RNFSaveTag(strings_, cp->Tag),
-                                      cp->RaiseEvent ? "1" : "0"}));
-    RNFWriteLine(stream_, cp->Name);
+    AppendLine(JoinFields(
+        {"-2", "1", "0", "0", "0", RNFSaveTag(strings_, cp->Tag), cp->RaiseEvent ? "1" : "0"}));
+    AppendLine(cp->Name);
 }
 
 void TRNFWriter::WriteTextHeader(const TCustomRNItemInfo& item, int lineCount, int paraNo) {
-    // Numbers go straight into one line written at once: a cell's document is mostly this
-    // header and its one line, so the header is worth building without temporaries.
-    line_.clear();
+    // Numbers go straight into the gathered bytes: a cell's document is mostly this header and
+    // its one line, so the header is worth building without temporaries.
     if (useNames_ && sheet_) {
-        line_ += RNFSaveText(sheet_, true, item.StyleNo);
+        Append(RNFSaveText(sheet_, true, item.StyleNo));
     } else {
         AppendNumber(item.StyleNo);
     }
-    line_ += ' ';
+    Append(" ");
     AppendNumber(lineCount);
-    line_ += ' ';
+    Append(" ");
     if (useNames_ && sheet_) {
-        line_ += RNFSavePara(sheet_, true, paraNo);
+        Append(RNFSavePara(sheet_, true, paraNo));
     } else {
         AppendNumber(paraNo);
     }
-    line_ += ' ';
+    Append(" ");
     AppendNumber(static_cast<int>(item.ItemOptions.Bits() & RNItemOptionsStoredMask));
-    line_ += " 0 ";
+    Append(" 0 ");
     if (strings_) {
-        line_ += RNFSaveTag(true, item.Tag);
+        Append(RNFSaveTag(true, item.Tag));
     } else {
         AppendNumber(item.Tag.AsInt());
     }
-    line_ += "\r\n";
-    stream_.WriteString(line_);
+    Append("\r\n");
 }
 
 void TRNFWriter::AppendNumber(int value) {
     char digits[16];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    line_.append(digits, end);
+    Append(std::string_view(digits, static_cast<size_t>(end - digits)));
 }
 
 void TRNFWriter::WriteTextLine(int itemNo, std::string_view text) {
@@ -207,7 +277,7 @@ void TRNFWriter::WriteTextLine(int itemNo, std::string_view text) {
     if (HoldsLineEnd(text, unicode)) {
         throw ERichNoteError("Item " + N(itemNo) + " holds a line end");
     }
-    RNFWriteLineX(stream_, text, unicode);
+    AppendLine(text, unicode);
 }
 
 void TRNFWriter::WritePartial(int itemNo, int from, int to) {
@@ -277,6 +347,7 @@ void TRNFWriter::WriteItems(int first, int last, int startOffs, int endOffs) {
             FlushGroup();
             if (i != last || endOffs == 1) {
                 WriteCheckpoint(item.Checkpoint.get());
+                Flush();
                 item.SaveRNF(stream_, data_, i, ParaRef(item), data_.GetItemText(i));
             }
         }
@@ -344,7 +415,6 @@ bool TCustomRNData::DataWriter(TStream& stream) {
 
 bool TCustomRNData::DataWriter(TStream& stream, const TRNFSettings& settings) {
     const int64_t start = stream.Position();
-    stream.WriteBuffer("\0\0\0\0", 4);
     // The root goes without the background only for the while: what the items write may ask
     // it. A cell's document never writes a background.
     const bool withBack = settings.Options.Contains(TRNFOption::rnfoSaveBack);
@@ -355,15 +425,21 @@ bool TCustomRNData::DataWriter(TStream& stream, const TRNFSettings& settings) {
         root->SetRNFOptions(own.Options);
     }
     bool ok = true;
+    bool counted = false;
     if (ItemCount() > 0) {
         try {
-            TRNFWriter(*this, stream, own).Write(false, clNone, nullptr);
+            counted = TRNFWriter(*this, stream, own).WriteCounted();
         } catch (const std::exception&) {
             ok = false;
         }
+    } else {
+        stream.WriteBuffer("\0\0\0\0", 4);
     }
     if (withBack) {
         root->SetRNFOptions(settings.Options);
+    }
+    if (counted) {
+        return ok;
     }
     const int64_t end = stream.Position();
     auto n = static_cast<uint32_t>(end - start - 4);

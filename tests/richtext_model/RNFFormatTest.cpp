@@ -424,6 +424,25 @@ TEST(RNFFormat, FilesAreReplacedOnlyByACompleteNote) {
     EXPECT_FALSE(loaded.DataReader(form));
 }
 
+TEST(RNFFormat, PropertyFormIsTheLengthThenTheNote) {
+    // A short note and one longer than the writer gathers before writing, both behind bytes
+    // already in the stream.
+    for (size_t length : {4u, 3000u}) {
+        PlainDoc doc;
+        doc.AddNL(std::string(length, 'a'), 0, 0);
+        doc.AddNL("b", 0, 0);
+        const std::string note = SaveNote(doc);
+        TMemoryStream form;
+        form.WriteString("head");
+        ASSERT_TRUE(doc.DataWriter(form));
+        const auto n = static_cast<uint32_t>(note.size());
+        const std::string count{static_cast<char>(n), static_cast<char>(n >> 8),
+                                static_cast<char>(n >> 16), static_cast<char>(n >> 24)};
+        EXPECT_EQ(form.Bytes(), "head" + count + note) << length;
+        EXPECT_EQ(form.Position(), form.Size()) << length;
+    }
+}
+
 TEST(RNFFormat, PropertyFormReadsAlikeFromStreamAndBytes) {
     PlainDoc source;
     source.AddNL("cell", 0, 0);
