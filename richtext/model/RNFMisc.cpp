@@ -105,9 +105,8 @@ void RNFWriteBinary(TStream& stream, std::string_view bytes) {
     if (bytes.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
         throw ERichNoteError("A body of more than 2 GB can't be saved");
     }
-    auto n = static_cast<uint32_t>(bytes.size());
-    const char count[4] = {static_cast<char>(n), static_cast<char>(n >> 8),
-                           static_cast<char>(n >> 16), static_cast<char>(n >> 24)};
+    char count[4];
+    RNFPutByteCount(count, static_cast<uint32_t>(bytes.size()));
     stream.WriteBuffer(count, 4);
     stream.WriteString(bytes);
 }

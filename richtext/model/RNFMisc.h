@@ -64,6 +64,17 @@ void RNFWriteLine(TStream& stream, std::string_view s);
 void RNFWriteLineX(TStream& stream, std::string_view s, bool unicode);
 // A 32-bit little-endian byte count, then the bytes.
 void RNFWriteBinary(TStream& stream, std::string_view bytes);
+// The byte count RNFWriteBinary puts before its bytes: written into `out[0..3]`, and read from
+// the first four of `data` (which must hold them).
+inline void RNFPutByteCount(char* out, uint32_t n) {
+    for (int i = 0; i < 4; ++i) {
+        out[i] = static_cast<char>(n >> (8 * i));
+    }
+}
+inline uint32_t RNFReadByteCount(std::string_view data) {
+    const auto* b = reinterpret_cast<const unsigned char*>(data.data());
+    return b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
+}
 
 // Bytes as upper-case hexadecimal digits, and back (either case). A bad digit or an odd
 // length fails; the bytes decoded before it stay in `bytes`.

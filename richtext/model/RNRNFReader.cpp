@@ -149,8 +149,7 @@ bool TRNFReader::NextLine(std::string_view& line) {
         if (left < 4) {
             Fail("the byte count of a binary line is cut off");
         }
-        const auto* b = reinterpret_cast<const unsigned char*>(buf_.data() + pos_);
-        uint32_t count = b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
+        const uint32_t count = RNFReadByteCount(buf_.substr(pos_));
         if (count > left - 4) {
             Fail("a binary line of " + std::to_string(count) + " bytes runs past the end");
         }
@@ -757,9 +756,7 @@ bool TCustomRNData::DataReader(TStream& stream) {
     // The stream stays just past the document, or where the length was found wanting.
     int64_t used = 0;
     if (rest.size() >= 4) {
-        const auto* count = reinterpret_cast<const unsigned char*>(rest.data());
-        uint32_t n =
-            count[0] | count[1] << 8 | count[2] << 16 | static_cast<uint32_t>(count[3]) << 24;
+        const uint32_t n = RNFReadByteCount(rest);
         used = n > rest.size() - 4 ? 4 : 4 + static_cast<int64_t>(n);
     } else {
         used = static_cast<int64_t>(rest.size());
@@ -777,8 +774,7 @@ bool TCustomRNData::DataReader(std::string_view data, const TRNFSettings& settin
         RNFError = "the length of the document is cut off";
         return false;
     }
-    const auto* count = reinterpret_cast<const unsigned char*>(data.data());
-    uint32_t n = count[0] | count[1] << 8 | count[2] << 16 | static_cast<uint32_t>(count[3]) << 24;
+    const uint32_t n = RNFReadByteCount(data);
     if (n > data.size() - 4) {
         RNFError = "the document is longer than the data";
         return false;

@@ -124,10 +124,7 @@ bool TRNFWriter::WriteCounted() {
     // seek back and a second write.
     const bool counted = !flushed_;
     if (counted) {
-        const auto n = static_cast<uint32_t>(pendingSize_ - 4);
-        for (size_t i = 0; i < 4; ++i) {
-            pending_[i] = static_cast<char>(n >> (8 * i));
-        }
+        RNFPutByteCount(pending_, static_cast<uint32_t>(pendingSize_ - 4));
     }
     Flush();
     return counted;
@@ -442,9 +439,8 @@ bool TCustomRNData::DataWriter(TStream& stream, const TRNFSettings& settings) {
         return ok;
     }
     const int64_t end = stream.Position();
-    auto n = static_cast<uint32_t>(end - start - 4);
-    const char count[4] = {static_cast<char>(n), static_cast<char>(n >> 8),
-                           static_cast<char>(n >> 16), static_cast<char>(n >> 24)};
+    char count[4];
+    RNFPutByteCount(count, static_cast<uint32_t>(end - start - 4));
     stream.SetPosition(start);
     stream.WriteBuffer(count, 4);
     stream.SetPosition(end);

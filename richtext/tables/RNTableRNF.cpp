@@ -185,10 +185,7 @@ bool HoldsWholeDocument(std::string_view data) {
     if (data.size() < 4) {
         return false;
     }
-    const auto* count = reinterpret_cast<const unsigned char*>(data.data());
-    const uint32_t n =
-        count[0] | count[1] << 8 | count[2] << 16 | static_cast<uint32_t>(count[3]) << 24;
-    return n <= data.size() - 4;
+    return RNFReadByteCount(data) <= data.size() - 4;
 }
 
 // How many tables are being read inside each other on this thread.
