@@ -5,7 +5,6 @@
 #include "platform/widgets/FormControls.h"
 
 #include <QDialogButtonBox>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,13 +22,7 @@ TForm2::TForm2(QWidget* owner) : QDialog(owner) {
     Label2 = new QLabel("Number of columns:", GroupBox1);
     CSpinEdit1 = new TCSpinEdit(GroupBox1, 1, 1000, 2);
     CSpinEdit2 = new TCSpinEdit(GroupBox1, 1, 1000, 2);
-    Label1->setBuddy(CSpinEdit1);
-    Label2->setBuddy(CSpinEdit2);
-    auto* size = new QGridLayout(GroupBox1);
-    size->addWidget(Label1, 0, 0);
-    size->addWidget(CSpinEdit1, 0, 1);
-    size->addWidget(Label2, 1, 0);
-    size->addWidget(CSpinEdit2, 1, 1);
+    LayOutLabelledEdits(*GroupBox1, {{Label1, CSpinEdit1}, {Label2, CSpinEdit2}});
 
     RadioGroup1 = new QGroupBox("Table Layout", this);
     AutoSizeItem = new QRadioButton("AutoSize ", RadioGroup1);

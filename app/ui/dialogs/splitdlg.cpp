@@ -6,7 +6,6 @@
 
 #include <QDialogButtonBox>
 #include <QFrame>
-#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -22,13 +21,7 @@ TOKBottomDlg::TOKBottomDlg(QWidget* owner) : QDialog(owner) {
     Label2 = new QLabel("Number of rows:", Bevel1);
     CSpinEdit1 = new TCSpinEdit(Bevel1, 2, 100, 2);
     CSpinEdit2 = new TCSpinEdit(Bevel1, 2, 100, 2);
-    Label1->setBuddy(CSpinEdit1);
-    Label2->setBuddy(CSpinEdit2);
-    auto* grid = new QGridLayout(Bevel1);
-    grid->addWidget(Label1, 0, 0);
-    grid->addWidget(CSpinEdit1, 0, 1);
-    grid->addWidget(Label2, 1, 0);
-    grid->addWidget(CSpinEdit2, 1, 1);
+    LayOutLabelledEdits(*Bevel1, {{Label1, CSpinEdit1}, {Label2, CSpinEdit2}});
 
     QDialogButtonBox* buttons = AddOkCancel(*this, OKBtn, CancelBtn);
     auto* layout = new QVBoxLayout(this);
