@@ -50,22 +50,6 @@ TEST(BinderTexts, ExtractHtmlTitleTable) {
     }
 }
 
-TEST(BinderTexts, KindAndStateTextsKeepTheirBlanks) {
-    EXPECT_EQ(NodeKindText(1), "Folder");
-    EXPECT_EQ(NodeKindText(2), " WebPage");
-    EXPECT_EQ(NodeKindText(3), "Notes Document ");
-    EXPECT_EQ(NodeKindText(4), "Link");
-    EXPECT_EQ(NodeKindText(5), "Unknow");
-    EXPECT_EQ(NodeKindText(0), "Unknow");
-    EXPECT_EQ(NodeKindText(-1), "Unknow");
-    EXPECT_EQ(CaptureResultText(1), "Capture Incompleted");
-    EXPECT_EQ(CaptureResultText(2), "Capture Completed");
-    EXPECT_EQ(CaptureResultText(3), "Capture Failed");
-    EXPECT_EQ(CaptureResultText(4), "Capture stopped");
-    EXPECT_EQ(CaptureResultText(0), "");
-    EXPECT_EQ(CaptureResultText(5), "");
-}
-
 TEST(BinderTexts, CaptionShowsTheBinderNameWithBlanks) {
     EXPECT_EQ(BinderCaption(""), "Tarnwick");
     EXPECT_EQ(BinderCaption("My%20Notes"), "Tarnwick - My Notes");

@@ -77,4 +77,6 @@ TEST(UrlList, UnwritableTargetIsShownAndKeepsTheOldFile) {
                                                              (out / "list.txt").string()),
               std::string::npos);
     EXPECT_EQ(ReadFileBytes(out / "list.txt"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(out.Path()), fs::directory_iterator()), 1)
+        << "a temporary file was left";
 }

@@ -1,13 +1,11 @@
 #include "app/binder/WholeFiles.h"
 
 #include "tests/support/FakeBinderUi.h"
-#include "tests/support/Permissions.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -50,28 +48,6 @@ TEST(SaveBufferToFile, AFolderThatCannotBeMadeIsReported) {
     EXPECT_EQ(ui.Calls(), std::vector<std::string>{"ShowMessage(can not create directory" +
                                                    (dir / "tree.sav" / "sub").string() + ")"});
     EXPECT_EQ(ReadFileBytes(dir / "tree.sav"), "old tree");
-}
-
-TEST(SaveBufferToFile, AFailedWriteKeepsTheOldFileAndIsReported) {
-    TempDir dir;
-    const fs::path folder = dir / "binder";
-    WriteFileBytes(folder / "tree.sav", "old tree");
-    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
-    {
-        PermissionsEnforced enforced;
-        if (!PermissionsEnforced::Hold(folder.string())) {
-            ::chmod(folder.c_str(), 0755);
-            GTEST_SKIP() << "permissions cannot be enforced here";
-        }
-        FakeUserMessages ui;
-        EXPECT_FALSE(Save(folder / "tree.sav", "new tree", ui));
-        ASSERT_EQ(
-            ui.CallsOf("ShowMessage(can not write file " + (folder / "tree.sav").string()).size(),
-            1u);
-    }
-    ::chmod(folder.c_str(), 0755);
-    EXPECT_EQ(ReadFileBytes(folder / "tree.sav"), "old tree");
-    EXPECT_EQ(EntryCount(folder), 1u);
 }
 
 TEST(SaveBufferToFile, AFullDeviceFailsAndStaysADevice) {
