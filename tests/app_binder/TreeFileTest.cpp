@@ -447,6 +447,11 @@ TEST(TreeFile, FolderDumpHoldsFoldersOnlyAndRebuildsTheFolderTree) {
     TreeLoadContext context;
     EXPECT_EQ(LoadTreeDump(folders, dump, context), TreeLoadResult::Loaded);
     EXPECT_EQ(TreeShape(folders), "A#A(D#D),F#F");
+    // The short record holds no statistics and no note: they read as a fresh record's.
+    const TPageInfo* read = NodeRecord(folders.GetFirstNode());
+    EXPECT_EQ(read->Content.Stats.State, 1);
+    EXPECT_EQ(read->Content.Stats.Total, 0);
+    EXPECT_EQ(read->Notes.Bytes(), "notes");
     ClearTree(folders);
     EXPECT_EQ(folders.Count(), 0);
 
