@@ -9,28 +9,6 @@
 
 #include <array>
 
-TEST(BinderTexts, ParseTrailingCountTable) {
-    const std::pair<std::string, int32_t> cases[] = {
-        {"New Item(12)", 12},
-        {"New Item", 0},
-        {"New Item(12) ", 0}, // does not end with ")"
-        {"(0)", 0},
-        {"a(9999)", 9999},
-        {"a(12345)", -1}, // five characters
-        {"a(abcde)", -1},
-        {"a(x)", -1},
-        {"a()", -1},
-        {"a(1)(2)", 2}, // the last "(" counts
-        {"a(1 )", -1},
-        {"a)", -1}, // no "(" at all
-        {")", -1},
-        {"", -1},
-    };
-    for (const auto& [text, expected] : cases) {
-        EXPECT_EQ(ParseTrailingCount(text), expected) << '"' << text << '"';
-    }
-}
-
 TEST(BinderTexts, ExtractHtmlTitleTable) {
     const std::pair<std::string, std::string> cases[] = {
         {"<html><head><title>Hello</title></head>", "Hello"},

@@ -4,6 +4,7 @@
 #include "app/binder/WholeFiles.h"
 
 #include "tests/support/FakeBinderUi.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -183,7 +184,7 @@ TEST(StoreFiles, DeletingASubtreeRemovesTheFoldersOfItsWebPagesOnly) {
     EXPECT_EQ(NodeRecord(page.get())->Id, 0x2u);
 }
 
-TEST(DirectoryTree, DeletesEverythingButNeverFollowsLinks) {
+TEST(DirectoryTree, DeletesEverythingButNeverFollowsLinksNorTakesProtectedFolders) {
     TempDir dir;
     const fs::path target = dir / "store" / "AB";
     WriteFileBytes(target / ".hidden", "h");
@@ -207,4 +208,18 @@ TEST(DirectoryTree, DeletesEverythingButNeverFollowsLinks) {
     EXPECT_FALSE(DeleteDirectoryTree("/tm"));
     EXPECT_FALSE(DeleteDirectoryTree("/"));
     EXPECT_FALSE(DeleteDirectoryTree(""));
+
+    // Roots, the home folder and its parents, and relative paths are never deleted.
+    const fs::path me = dir / "home" / "me";
+    WriteFileBytes(me / "f", "f");
+    ScopedEnv home("HOME", me.string());
+    fs::create_directory_symlink(dir / "home", dir / "link");
+    for (const fs::path& folder :
+         {me, me / "", dir / "home", dir / "link" / "me" / ".." / "me", fs::path("tmp/relative"),
+          fs::path("/tmp/.."), fs::path("//"), fs::path("/tmp/")}) {
+        EXPECT_TRUE(ProtectedFolder(folder.string())) << folder;
+    }
+    EXPECT_FALSE(ProtectedFolder((me / "store").string()));
+    EXPECT_FALSE(DeleteDirectoryTree(me.string()));
+    EXPECT_TRUE(fs::exists(me / "f"));
 }

@@ -234,24 +234,14 @@ TEST(CapturePage, PagesAndFramePagesAboveTheLimitFailWhatIsReadIsBounded) {
     EXPECT_EQ(framed.Content.Stats.Groups[GroupFrame].Failed, 1);
 }
 
-TEST(CapturePage, ChunkedPageWithNulBytesArrivesExactlyAndRedirectSetsTheFinalUrl) {
-    // The body outlives the server, whose thread may still be sending it when a check fails.
+// The transfer itself is the client's; here the page's bytes reach the record whole.
+TEST(CapturePage, PageWithNulBytesArrivesExactlyAndRedirectSetsTheFinalUrl) {
     std::string body = "<html><body><img src=\"a.gif\">";
     while (body.size() < 300 * 1024 + 5) {
         body += std::string("text\0with\0nul ", 14) + std::to_string(body.size());
     }
     LoopbackServer server;
-    server.Http().Get("/big.htm", [&](const httplib::Request&, httplib::Response& response) {
-        response.set_chunked_content_provider(
-            "text/html", [&body](size_t offset, httplib::DataSink& sink) {
-                size_t piece = std::min<size_t>(6000, body.size() - offset);
-                sink.write(body.data() + offset, piece);
-                if (offset + piece == body.size()) {
-                    sink.done();
-                }
-                return true;
-            });
-    });
+    server.Serve("/big.htm", body, "text/html");
     server.Http().Get("/old", [](const httplib::Request&, httplib::Response& response) {
         response.set_redirect("/new/page.htm", 302);
     });
