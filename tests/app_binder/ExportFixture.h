@@ -30,13 +30,6 @@ struct ExportFixture : BinderFixture {
     }
 };
 
-// A field of the field stream: the length in lower-case hexadecimal, "#", the bytes.
-inline std::string Field(const std::string& bytes) {
-    char header[24];
-    std::snprintf(header, sizeof header, "%zx#", bytes.size());
-    return header + bytes;
-}
-
 // Every entry below `folder` by relative path: a file's bytes, "<dir>" or "-> target" for a
 // link, which is not followed.
 inline std::map<std::string, std::string> FolderListing(const std::filesystem::path& folder) {

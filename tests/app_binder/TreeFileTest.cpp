@@ -52,12 +52,6 @@ std::string NaiveFile(const TTreeNodes& tree, bool folderDump) {
     return file.Bytes();
 }
 
-std::string Field(const std::string& bytes) {
-    StringMessageI18N message;
-    message.AddBytes(bytes);
-    return message.Bytes();
-}
-
 // A record block whose kind is not that of a node.
 std::string BadKindRecord(const std::string& kind) {
     StringMessageI18N record;
