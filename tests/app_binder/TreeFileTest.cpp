@@ -316,6 +316,13 @@ TEST(TreeFile, BrokenFilesAreReportedAndNeverOverwritten) {
         EXPECT_TRUE(b.binder.FileSaveExecute());
         EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad"), c.bytes);
         EXPECT_FALSE(fs::exists(b.paths.TreeFilePath + ".bad1"));
+        // Broken once more, the file is kept beside the earlier copy.
+        WriteFileBytes(b.paths.TreeFilePath, "broken again");
+        b.binder.LoadBinderTree();
+        b.binder.BinderDirty = true;
+        EXPECT_TRUE(b.binder.FileSaveExecute());
+        EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad"), c.bytes);
+        EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad1"), "broken again");
     }
 }
 
@@ -353,17 +360,6 @@ TEST(TreeFile, AnEmptyOrMissingFileOpensAnEmptyBinder) {
         EXPECT_FALSE(b.binder.BinderDirty);
         EXPECT_EQ(b.queue.PollingStarts, 1);
     }
-}
-
-TEST(TreeFile, AKeptCopyNeverReplacesAnEarlierOne) {
-    BinderFixture b;
-    WriteFileBytes(b.paths.TreeFilePath, "first broken");
-    WriteFileBytes(b.paths.TreeFilePath + ".bad", "older broken");
-    b.binder.LoadBinderTree();
-    b.binder.BinderDirty = true;
-    EXPECT_TRUE(b.binder.FileSaveExecute());
-    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad"), "older broken");
-    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad1"), "first broken");
 }
 
 TEST(TreeFile, OnlyUnfinishedWebPagesAreQueuedOnceWithTheirIds) {
