@@ -1,4 +1,3 @@
-#include "richtext/model/RNSimilarity.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/model/RNStyleStream.h"
 
@@ -334,23 +333,18 @@ TEST(RNStyles, FirstSixTextStylesCannotBeDeleted) {
     EXPECT_EQ(sheet.TextStyles().Count(), 6);
 }
 
-TEST(RNStyles, SimilarityWeighsCharsetProtectionAndHover) {
-    TFontInfo a;
-    TFontInfo b;
-    const int32_t same = a.SimilarityValue(b);
-    b.Charset = RUSSIAN_CHARSET; // against DEFAULT_CHARSET: a quarter
-    EXPECT_EQ(a.SimilarityValue(b), same - RNSMW_FONTCHARSET + RNSMW_FONTCHARSET / 4);
-    a.Charset = ANSI_CHARSET;
-    EXPECT_EQ(a.SimilarityValue(b), same - RNSMW_FONTCHARSET);
-    b.Charset = ANSI_CHARSET;
-    b.Protection = {TRNProtectOption::rnprModifyProtect};
-    EXPECT_EQ(a.SimilarityValue(b), same - RNSMW_PROTECTION);
-    b.Protection = {};
-    // two links: the cursor and half of each hover colour score
-    a.Jump = b.Jump = true;
-    const int32_t hover = (3 * RNSMW_EACHRGBCOLOR + RNSMW_COLORSET) / 2 +
-                          (3 * RNSMW_EACHRGBBCOLOR + RNSMW_BCOLORSET) / 2;
-    EXPECT_EQ(a.SimilarityValue(b), same + RNSMW_CURSOR + hover);
+TEST(RNStyles, SimilarityFavoursTheSameCharsetProtectionAndLinkLook) {
+    TFontInfo plain, russian, ansi, locked, link;
+    russian.Charset = RUSSIAN_CHARSET;
+    ansi.Charset = ANSI_CHARSET;
+    locked.Protection = {TRNProtectOption::rnprModifyProtect};
+    link.Jump = true;
+    // the default charset stands for any: nearer than another charset, farther than the same
+    EXPECT_GT(russian.SimilarityValue(russian), plain.SimilarityValue(russian));
+    EXPECT_GT(plain.SimilarityValue(russian), ansi.SimilarityValue(russian));
+    EXPECT_GT(plain.SimilarityValue(plain), locked.SimilarityValue(plain));
+    // two links also compare their cursor and hover colours
+    EXPECT_GT(link.SimilarityValue(link), plain.SimilarityValue(plain));
 }
 
 TEST(RNStyles, MergeSmartReusesSimpleEqualStylesAndAppendsTheRest) {
