@@ -59,14 +59,12 @@ TEST(Files, ReadFileWholeKeepsEveryByteAndEndsWithNul) {
     EXPECT_EQ(size, 7u);
     EXPECT_EQ(Read((dir / "empty").string(), size), "");
     EXPECT_EQ(size, 0u);
-}
 
-TEST(Files, ReadFileWholeFailsOnMissingFilesAndFolders) {
-    TempDir dir;
-    size_t size = 12345;
-    EXPECT_EQ(ReadFileWhole((dir / "missing").string(), size), nullptr);
-    EXPECT_EQ(ReadFileWhole(dir.Str(), size), nullptr);
-    EXPECT_EQ(ReadFileWhole("", size), nullptr);
+    // Missing files and folders fail and leave the size alone.
+    size = 12345;
+    for (const std::string& path : {(dir / "missing").string(), dir.Str(), std::string()}) {
+        EXPECT_EQ(ReadFileWhole(path, size), nullptr) << path;
+    }
     EXPECT_EQ(size, 12345u);
 }
 
