@@ -319,16 +319,8 @@ TEST(RNFFormat, OpaqueControlsAndUnsavedBodiesKeepTheirBytes) {
     EXPECT_EQ(SaveNote(doc), bytes.substr(0, bytes.find("-3 ")));
 }
 
-class RefusingDoc : public PlainDoc {
-public:
-    bool InsertFirstRNFItem(int&, std::string, std::unique_ptr<TCustomRNItemInfo>, bool,
-                            bool&) override {
-        return false;
-    }
-};
-
 TEST(RNFFormat, RefusedFirstItemFailsTheRead) {
-    RefusingDoc doc;
+    TRefusing<PlainDoc> doc;
     EXPECT_FALSE(LoadNote(doc, "-8 1 2\r\n0 1 0 0 0 0\r\na\r\n"));
     EXPECT_EQ(doc.ItemCount(), 0);
     EXPECT_NE(doc.RNFError.find("refused"), std::string::npos);

@@ -238,17 +238,8 @@ TEST(RNRTFFiles, SavedFilesHoldWhatTheStreamsGet) {
     EXPECT_EQ(loaded.LoadRTF((dir / "none.rtf").string()), EC::rtf_ec_FileOpenError);
 }
 
-// A document that refuses whatever is inserted into it, as a protected paragraph does.
-class TRefusingData : public TNotesDocument {
-public:
-    bool InsertFirstRNFItem(int&, std::string, std::unique_ptr<TCustomRNItemInfo>, bool,
-                            bool&) override {
-        return false;
-    }
-};
-
 TEST(RNRTFImport, RefusedFirstItemAbortsTheImport) {
-    TRefusingData data;
+    TRefusing<TNotesDocument> data;
     TRNRTFReaderProperties props;
     TMemoryStream stream;
     stream.WriteString("{\\rtf1 a\\par b}");
