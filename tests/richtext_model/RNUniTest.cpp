@@ -107,6 +107,19 @@ TEST(RNUni, Conversions) {
     SetSystemAnsiCodePage(CP_ACP);
 }
 
+TEST(RNUni, CharsetsChooseTheirCodePages) {
+    // The default and symbol charsets and unknown ones stand for the system page; the
+    // national ones take the font's own table.
+    const std::pair<TFontCharset, unsigned> cases[] = {
+        {ANSI_CHARSET, 1252},    {DEFAULT_CHARSET, CP_ACP},  {SYMBOL_CHARSET, CP_ACP},
+        {MAC_CHARSET, CP_MACCP}, {OEM_CHARSET, CP_OEMCP},    {SHIFTJIS_CHARSET, 932},
+        {RUSSIAN_CHARSET, 1251}, {TFontCharset{99}, CP_ACP},
+    };
+    for (const auto& [charset, page] : cases) {
+        EXPECT_EQ(RNU_Charset2CodePage(charset), page) << int(charset);
+    }
+}
+
 TEST(RNUni, TestFileUnicodeOutcomes) {
     TempDir dir;
     struct Case {
