@@ -1,7 +1,11 @@
 #include "platform/base/DateTime.h"
 #include "platform/base/Exceptions.h"
 
+#include "tests/support/Matchers.h"
+
 #include <gtest/gtest.h>
+
+#include <array>
 
 namespace {
 
@@ -83,35 +87,34 @@ TEST(IncMonth, ClampsToTheLastDayAndKeepsTheTime) {
 }
 
 TEST(TryStrToDate, ReadsInTheOrderOfTheShortFormat) {
+    TFormatSettings mdy, dmy, ymd;
+    dmy.ShortDateFormat = "dd.mm.yyyy";
+    dmy.DateSeparator = '.';
+    ymd.ShortDateFormat = "yyyy-mm-dd";
+    ymd.DateSeparator = '-';
+    // Two-digit years fall within 50 years before and 49 after the current one; these stay
+    // valid until the 2050s.
+    const struct {
+        const char* text;
+        const TFormatSettings& settings;
+        std::array<int, 3> date;
+    } good[] = {
+        {"6/25/2002", mdy, {2002, 6, 25}},  {" 12 / 1 / 1999 ", mdy, {1999, 12, 1}},
+        {"2/29/2024", mdy, {2024, 2, 29}},  {"1/2/02", mdy, {2002, 1, 2}},
+        {"1/2/99", mdy, {1999, 1, 2}},      {"25.06.2002", dmy, {2002, 6, 25}},
+        {"2002-06-25", ymd, {2002, 6, 25}},
+    };
     TDateTime v = -1;
-    ASSERT_TRUE(TryStrToDate("6/25/2002", v));
-    EXPECT_EQ(v, EncodeDate(2002, 6, 25));
-    ASSERT_TRUE(TryStrToDate(" 12 / 1 / 1999 ", v));
-    EXPECT_EQ(v, EncodeDate(1999, 12, 1));
-    ASSERT_TRUE(TryStrToDate("2/29/2024", v));
-    // Two-digit years fall within 50 years before and 49 after the current one; these
-    // stay valid until the 2050s.
-    ASSERT_TRUE(TryStrToDate("1/2/02", v));
-    EXPECT_EQ(v, EncodeDate(2002, 1, 2));
-    ASSERT_TRUE(TryStrToDate("1/2/99", v));
-    EXPECT_EQ(v, EncodeDate(1999, 1, 2));
+    for (const auto& c : good) {
+        ASSERT_TRUE(TryStrToDate(c.text, v, c.settings)) << c.text;
+        EXPECT_EQ(v, EncodeDate(c.date[0], c.date[1], c.date[2])) << c.text;
+    }
     // Two numbers are a day of the current year.
     ASSERT_TRUE(TryStrToDate("3/4", v));
     int y, m, d, h, n, s, ms, nowYear;
     DecodeDateTime(Now(), nowYear, m, d, h, n, s, ms);
     DecodeDateTime(v, y, m, d, h, n, s, ms);
     EXPECT_EQ((std::array<int, 3>{y, m, d}), (std::array<int, 3>{nowYear, 3, 4}));
-
-    TFormatSettings dmy;
-    dmy.ShortDateFormat = "dd.mm.yyyy";
-    dmy.DateSeparator = '.';
-    ASSERT_TRUE(TryStrToDate("25.06.2002", v, dmy));
-    EXPECT_EQ(v, EncodeDate(2002, 6, 25));
-    TFormatSettings ymd;
-    ymd.ShortDateFormat = "yyyy-mm-dd";
-    ymd.DateSeparator = '-';
-    ASSERT_TRUE(TryStrToDate("2002-06-25", v, ymd));
-    EXPECT_EQ(v, EncodeDate(2002, 6, 25));
 
     v = 42;
     for (const char* bad : {"", "6", "6/", "2/30/2024", "13/1/2002", "0/1/2002", "1/1/2002x",
@@ -139,7 +142,15 @@ TEST(TryStrToTime, ReadsHoursMinutesSecondsAndMarks) {
     EXPECT_EQ(v, 42);
 }
 
-TEST(DateTime, DayOfWeekAndEncodingLimits) {
+TEST(DateTime, EncodingRoundTripsWithinItsLimits) {
+    EXPECT_DOUBLE_EQ(EncodeDateTime(1899, 12, 30, 0, 0, 0, 0), 0.0);
+    EXPECT_DOUBLE_EQ(EncodeDateTime(1900, 1, 1, 12, 0, 0, 0), 2.5);
+    int y, m, d, h, n, s, ms;
+    DecodeDateTime(EncodeDateTime(2024, 2, 29, 23, 59, 59, 999), y, m, d, h, n, s, ms);
+    EXPECT_EQ((std::array<int, 7>{y, m, d, h, n, s, ms}),
+              (std::array<int, 7>{2024, 2, 29, 23, 59, 59, 999}));
+    EXPECT_EQ(DateTimeToStr(EncodeDateTime(2002, 6, 25, 19, 55, 53, 0)), "06/25/02 19:55:53");
+    EXPECT_TRUE(LooksLikeDateTime(DateTimeToStr(Now())));
     EXPECT_EQ(DayOfWeek(EncodeDate(1899, 12, 30)), 7);
     EXPECT_EQ(DayOfWeek(EncodeDate(2002, 6, 25)), 3);
     EXPECT_EQ(DayOfWeek(EncodeDate(1899, 12, 24)), 1);

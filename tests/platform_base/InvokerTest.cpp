@@ -28,30 +28,21 @@ protected:
 
 } // namespace
 
-TEST_F(InvokerTest, InvokeFromWorkerRunsOnMainThreadAndReturnsResult) {
+TEST_F(InvokerTest, InvokeRunsOnTheMainThreadAndReturnsTheResultOrTheException) {
+    // On the main thread itself the call runs at once.
+    bool ran = false;
+    invoker.Invoke([&] { ran = true; });
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(invoker.Drain(), 0);
+
     std::thread::id ranOn;
     int result = 0;
+    std::string caught;
     std::thread worker([&] {
         result = invoker.InvokeFor<int>([&] {
             ranOn = std::this_thread::get_id();
             return 42;
         });
-    });
-    invoker.JoinServing(worker);
-    EXPECT_EQ(result, 42);
-    EXPECT_EQ(ranOn, std::this_thread::get_id());
-}
-
-TEST_F(InvokerTest, InvokeOnMainThreadRunsAtOnce) {
-    bool ran = false;
-    invoker.Invoke([&] { ran = true; });
-    EXPECT_TRUE(ran);
-    EXPECT_EQ(invoker.Drain(), 0);
-}
-
-TEST_F(InvokerTest, ExceptionsReachTheInvokingWorker) {
-    std::string caught;
-    std::thread worker([&] {
         try {
             invoker.Invoke([] { throw std::runtime_error("boom"); });
         } catch (const std::runtime_error& e) {
@@ -59,6 +50,8 @@ TEST_F(InvokerTest, ExceptionsReachTheInvokingWorker) {
         }
     });
     invoker.JoinServing(worker);
+    EXPECT_EQ(result, 42);
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
     EXPECT_EQ(caught, "boom");
 }
 
@@ -102,13 +95,12 @@ TEST_F(InvokerTest, PostedMessagesArriveInOrderWithTheirText) {
         EXPECT_EQ(window.received[static_cast<size_t>(i)].LParam, i);
     }
     EXPECT_EQ(window.received[30].Text, "text 30");
-}
 
-TEST_F(InvokerTest, MessagesToADestroyedTargetAreDropped) {
+    // A message to a target destroyed meanwhile runs, finds no target and does nothing.
     auto form = std::make_unique<Recorder>();
     PostMessageTo(form.get(), {3019, 2, 0, ""});
     form.reset();
-    EXPECT_EQ(invoker.Drain(), 1); // ran, found no target, did nothing
+    EXPECT_EQ(invoker.Drain(), 1);
 }
 
 TEST_F(InvokerTest, WakeIsCalledForEveryQueuedCall) {

@@ -130,22 +130,17 @@ TEST(QtSettingsStore, ValuesOfTheProgramKeyLiveInTheGeneralGroup) {
 }
 
 TEST(QtSettingsStore, FileLocationFollowsTheEnvironment) {
-    {
-        ScopedEnv config("XDG_CONFIG_HOME", "/tmp/cfg");
-        EXPECT_EQ(QtSettingsStore::DefaultFileName(), "/tmp/cfg/VelmorSoft/Tarnwick.conf");
-    }
-    {
-        ScopedEnv config("XDG_CONFIG_HOME", nullptr);
-        ScopedEnv home("HOME", "/home/someone");
-        EXPECT_EQ(QtSettingsStore::DefaultFileName(),
-                  "/home/someone/.config/VelmorSoft/Tarnwick.conf");
-    }
-    {
-        // A relative value is not a valid base folder and is ignored.
-        ScopedEnv config("XDG_CONFIG_HOME", "relative");
-        ScopedEnv home("HOME", "/home/someone");
-        EXPECT_EQ(QtSettingsStore::DefaultFileName(),
-                  "/home/someone/.config/VelmorSoft/Tarnwick.conf");
+    const std::string underHome = "/home/someone/.config/VelmorSoft/Tarnwick.conf";
+    // A relative value is not a valid base folder and is ignored.
+    const std::pair<const char*, std::string> cases[] = {
+        {"/tmp/cfg", "/tmp/cfg/VelmorSoft/Tarnwick.conf"},
+        {nullptr, underHome},
+        {"relative", underHome},
+    };
+    ScopedEnv home("HOME", "/home/someone");
+    for (const auto& [config, file] : cases) {
+        ScopedEnv set("XDG_CONFIG_HOME", config);
+        EXPECT_EQ(QtSettingsStore::DefaultFileName(), file) << (config ? config : "unset");
     }
 }
 

@@ -1,13 +1,9 @@
 #include "platform/base/StringUtils.h"
-#include "platform/base/DateTime.h"
 #include "platform/base/Exceptions.h"
 #include "platform/base/Guid.h"
 
-#include "tests/support/Matchers.h"
-
 #include <gtest/gtest.h>
 
-#include <array>
 #include <set>
 
 TEST(StringUtils, IntToHexPadsAndWrapsNegatives) {
@@ -69,18 +65,6 @@ TEST(StringUtils, FormatAndCase) {
     EXPECT_TRUE(StartsText("HTTP://", "http://h/"));
     EXPECT_TRUE(StartsText("", "x"));
     EXPECT_FALSE(StartsText("http://", "http:/"));
-}
-
-TEST(DateTime, EncodeDecodeRoundTripAndText) {
-    TDateTime t = EncodeDateTime(2002, 6, 25, 19, 55, 53, 0);
-    EXPECT_EQ(DateTimeToStr(t), "06/25/02 19:55:53");
-    EXPECT_DOUBLE_EQ(EncodeDateTime(1899, 12, 30, 0, 0, 0, 0), 0.0);
-    EXPECT_DOUBLE_EQ(EncodeDateTime(1900, 1, 1, 12, 0, 0, 0), 2.5);
-    int y, m, d, h, n, s, ms;
-    DecodeDateTime(EncodeDateTime(2024, 2, 29, 23, 59, 59, 999), y, m, d, h, n, s, ms);
-    EXPECT_EQ((std::array<int, 7>{y, m, d, h, n, s, ms}),
-              (std::array<int, 7>{2024, 2, 29, 23, 59, 59, 999}));
-    EXPECT_TRUE(LooksLikeDateTime(DateTimeToStr(Now())));
 }
 
 TEST(Guid, VersionFourAndDistinctIds) {

@@ -1,9 +1,9 @@
+#include "Surface.h"
+
 #include "platform/graphics/FakeCanvas.h"
-#include "platform/graphics/QtCanvas.h"
 
 #include <gtest/gtest.h>
 
-#include <QImage>
 #include <QPainter>
 #include <QTextBoundaryFinder>
 
@@ -11,7 +11,7 @@
 
 namespace {
 
-QImage Surface(int w = 120, int h = 80) {
+QImage Pattern(int w = 120, int h = 80) {
     QImage image(w, h, QImage::Format_RGB32);
     // A pattern, so that an inverting figure that missed a pixel would show.
     for (int y = 0; y < h; ++y) {
@@ -43,7 +43,7 @@ std::vector<std::unique_ptr<TCanvas>> BothCanvases(QImage& image) {
 } // namespace
 
 TEST(Canvas, TextWidthsAddUpAcrossPiecesOnBothBackEnds) {
-    QImage image = Surface();
+    QImage image = Pattern();
     for (auto& canvas : BothCanvases(image)) {
         for (const char* name : {"Arial", "Times New Roman", "Courier New", "MS Sans Serif"}) {
             for (TFontStyles style : {TFontStyles{}, TFontStyles{TFontStyle::fsBold},
@@ -83,29 +83,20 @@ TEST(Canvas, TextWidthsAddUpAcrossPiecesOnBothBackEnds) {
 }
 
 TEST(Canvas, TextDrawnPieceByPieceLandsWhereTheWholeLineDoes) {
-    QImage whole(200, 30, QImage::Format_RGB32), pieces(200, 30, QImage::Format_RGB32);
-    whole.fill(Qt::white);
-    pieces.fill(Qt::white);
-    TQtCanvas a(&whole), b(&pieces);
-    for (TCanvas* c : {static_cast<TCanvas*>(&a), static_cast<TCanvas*>(&b)}) {
+    Surface whole(200, 30), pieces(200, 30);
+    for (TCanvas* c : {&whole.Canvas, &pieces.Canvas}) {
         c->Font().SetName("Arial");
         c->Font().SetSize(12);
         c->Brush().SetStyle(TBrushStyle::bsClear);
     }
-    a.TextOutW(2, 2, u"Wave To Tarnwick");
+    whole.Canvas.TextOutW(2, 2, u"Wave To Tarnwick");
     int x = 2;
     for (std::u16string_view piece : {u"Wa", u"ve T", u"o Tar", u"nwick"}) {
-        b.TextOutW(x, 2, piece);
-        x += b.TextWidthW(piece);
+        pieces.Canvas.TextOutW(x, 2, piece);
+        x += pieces.Canvas.TextWidthW(piece);
     }
-    EXPECT_EQ(Differences(whole, pieces), 0);
-    int dark = 0;
-    for (int y = 0; y < 30; ++y) {
-        for (int xx = 0; xx < 200; ++xx) {
-            dark += qGray(whole.pixel(xx, y)) < 128;
-        }
-    }
-    EXPECT_GT(dark, 40);
+    EXPECT_EQ(Differences(whole.Image, pieces.Image), 0);
+    EXPECT_GT(CountPixels(whole.Image, whole.Image.rect(), IsDark), 40);
 }
 
 TEST(Canvas, TextDrawnAtOnceLooksLikeEachClusterDrawnByItself) {
@@ -121,10 +112,8 @@ TEST(Canvas, TextDrawnAtOnceLooksLikeEachClusterDrawnByItself) {
               u"\u017b\u017c\u017d\u017e\u017f\u0180\u0181\u0182\u0183"}, // past the cache
     };
     for (const Case& c : cases) {
-        QImage atOnce(1600, 120, QImage::Format_RGB32), byCluster(1600, 120, QImage::Format_RGB32);
-        atOnce.fill(Qt::white);
-        byCluster.fill(Qt::white);
-        TQtCanvas canvas(&atOnce);
+        Surface atOnce(1600, 120), byCluster(1600, 120);
+        TQtCanvas& canvas = atOnce.Canvas;
         canvas.Font().SetName("Arial");
         canvas.Font().SetHeight(c.height);
         canvas.Font().SetColor(clBlack);
@@ -135,7 +124,7 @@ TEST(Canvas, TextDrawnAtOnceLooksLikeEachClusterDrawnByItself) {
         canvas.GetTextExtentExPointW(c.text, 1 << 20, &dx);
         const QString text(reinterpret_cast<const QChar*>(c.text.data()),
                            static_cast<qsizetype>(c.text.size()));
-        QPainter p(&byCluster);
+        QPainter p(&byCluster.Image);
         p.setFont(canvas.QtFont());
         p.setPen(Qt::black);
         const int baseline = 4 + canvas.GetTextMetrics().Ascent;
@@ -147,7 +136,7 @@ TEST(Canvas, TextDrawnAtOnceLooksLikeEachClusterDrawnByItself) {
             start = clusters.position();
         }
         p.end();
-        EXPECT_EQ(Differences(atOnce, byCluster), 0) << (&c - cases);
+        EXPECT_EQ(Differences(atOnce.Image, byCluster.Image), 0) << (&c - cases);
     }
 }
 
@@ -209,7 +198,7 @@ TEST(Canvas, FakeRecordsCallsWithTheirState) {
 }
 
 TEST(Canvas, InvertingFiguresDrawnTwiceRestoreTheSurface) {
-    QImage image = Surface();
+    QImage image = Pattern();
     const QImage before = image.copy();
     TQtCanvas canvas(&image);
     auto figures = [&] {
@@ -238,81 +227,73 @@ TEST(Canvas, InvertingFiguresDrawnTwiceRestoreTheSurface) {
 }
 
 TEST(Canvas, JoinedLinesTouchEachPixelOnce) {
-    QImage image(20, 20, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    TQtCanvas canvas(&image);
-    canvas.Pen().SetMode(TPenMode::pmNot);
+    Surface s(20, 20);
+    s.Canvas.Pen().SetMode(TPenMode::pmNot);
     // A closed square: every corner is the end of one line and the start of the next.
-    canvas.Polyline({{2, 2}, {12, 2}, {12, 12}, {2, 12}, {2, 2}});
+    s.Canvas.Polyline({{2, 2}, {12, 2}, {12, 12}, {2, 12}, {2, 2}});
     for (TPoint corner : {Point(2, 2), Point(12, 2), Point(12, 12), Point(2, 12)}) {
-        EXPECT_EQ(image.pixel(corner.X, corner.Y), qRgb(0, 0, 0)) << corner.X << "," << corner.Y;
+        EXPECT_EQ(s.Pixel(corner.X, corner.Y), qRgb(0, 0, 0)) << corner.X << "," << corner.Y;
     }
-    EXPECT_EQ(image.pixel(7, 7), qRgb(255, 255, 255));
+    EXPECT_EQ(s.Pixel(7, 7), qRgb(255, 255, 255));
 }
 
 TEST(Canvas, FillsFramesClipsAndPixels) {
-    QImage image(40, 30, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    TQtCanvas canvas(&image);
-    canvas.Brush().SetColor(clBtnFace);
-    canvas.FillRect(Rect(0, 0, 10, 10));
-    EXPECT_EQ(image.pixel(9, 9), qRgb(192, 192, 192));
-    EXPECT_EQ(image.pixel(10, 10), qRgb(255, 255, 255));
-    canvas.Brush().SetColor(clRed);
-    canvas.FrameRect(Rect(10, 10, 20, 20));
-    EXPECT_EQ(image.pixel(10, 15), qRgb(255, 0, 0));
-    EXPECT_EQ(image.pixel(19, 19), qRgb(255, 0, 0));
-    EXPECT_EQ(image.pixel(15, 15), qRgb(255, 255, 255));
+    Surface s(40, 30);
+    s.Canvas.Brush().SetColor(clBtnFace);
+    s.Canvas.FillRect(Rect(0, 0, 10, 10));
+    EXPECT_EQ(s.Pixel(9, 9), qRgb(192, 192, 192));
+    EXPECT_EQ(s.Pixel(10, 10), qRgb(255, 255, 255));
+    s.Canvas.Brush().SetColor(clRed);
+    s.Canvas.FrameRect(Rect(10, 10, 20, 20));
+    EXPECT_EQ(s.Pixel(10, 15), qRgb(255, 0, 0));
+    EXPECT_EQ(s.Pixel(19, 19), qRgb(255, 0, 0));
+    EXPECT_EQ(s.Pixel(15, 15), qRgb(255, 255, 255));
     // A brush of no colour fills nothing.
-    canvas.Brush().SetColor(clNone);
-    canvas.FillRect(Rect(0, 0, 40, 30));
-    EXPECT_EQ(image.pixel(30, 25), qRgb(255, 255, 255));
+    s.Canvas.Brush().SetColor(clNone);
+    s.Canvas.FillRect(Rect(0, 0, 40, 30));
+    EXPECT_EQ(s.Pixel(30, 25), qRgb(255, 255, 255));
 
-    canvas.SetClipRect(Rect(0, 20, 40, 30));
-    canvas.ExcludeClipRect(Rect(0, 25, 5, 30));
-    EXPECT_EQ(canvas.ClipRect(), Rect(0, 20, 40, 30));
-    canvas.Brush().SetColor(clBlue);
-    canvas.FillRect(Rect(0, 0, 40, 30));
-    EXPECT_EQ(image.pixel(30, 15), qRgb(255, 255, 255));
-    EXPECT_EQ(image.pixel(30, 25), qRgb(0, 0, 255));
-    EXPECT_EQ(image.pixel(2, 27), qRgb(255, 255, 255));
-    canvas.SetPixel(1, 1, clGreen);
-    EXPECT_EQ(image.pixel(1, 1), qRgb(192, 192, 192)); // outside the clip
-    canvas.RemoveClip();
-    canvas.SetPixel(1, 1, clGreen);
-    EXPECT_EQ(canvas.Pixel(1, 1), clGreen);
-    EXPECT_EQ(canvas.Pixel(100, 100), clNone);
+    s.Canvas.SetClipRect(Rect(0, 20, 40, 30));
+    s.Canvas.ExcludeClipRect(Rect(0, 25, 5, 30));
+    EXPECT_EQ(s.Canvas.ClipRect(), Rect(0, 20, 40, 30));
+    s.Canvas.Brush().SetColor(clBlue);
+    s.Canvas.FillRect(Rect(0, 0, 40, 30));
+    EXPECT_EQ(s.Pixel(30, 15), qRgb(255, 255, 255));
+    EXPECT_EQ(s.Pixel(30, 25), qRgb(0, 0, 255));
+    EXPECT_EQ(s.Pixel(2, 27), qRgb(255, 255, 255));
+    s.Canvas.SetPixel(1, 1, clGreen);
+    EXPECT_EQ(s.Pixel(1, 1), qRgb(192, 192, 192)); // outside the clip
+    s.Canvas.RemoveClip();
+    s.Canvas.SetPixel(1, 1, clGreen);
+    EXPECT_EQ(s.Canvas.Pixel(1, 1), clGreen);
+    EXPECT_EQ(s.Canvas.Pixel(100, 100), clNone);
 
-    // Copying a part of another canvas.
-    QImage other(10, 10, QImage::Format_RGB32);
-    other.fill(qRgb(1, 2, 3));
-    TQtCanvas source(&other);
-    canvas.CopyRect(Rect(30, 0, 35, 5), source, Rect(0, 0, 5, 5));
-    EXPECT_EQ(image.pixel(34, 4), qRgb(1, 2, 3));
+    // Copying a part of another s.Canvas.
+    Surface source(10, 10, qRgb(1, 2, 3));
+    s.Canvas.CopyRect(Rect(30, 0, 35, 5), source.Canvas, Rect(0, 0, 5, 5));
+    EXPECT_EQ(s.Pixel(34, 4), qRgb(1, 2, 3));
 }
 
 TEST(Canvas, OpaqueTextFillsItsCellsTransparentTextDoesNot) {
-    QImage image(100, 30, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    TQtCanvas canvas(&image);
-    canvas.Font().SetName("Arial");
-    canvas.Font().SetColor(clBlack);
-    canvas.Brush().SetColor(clYellow);
-    canvas.TextOutW(0, 0, u"..");
-    int w = canvas.TextWidthW(u"..");
-    EXPECT_EQ(image.pixel(w - 1, 0), qRgb(255, 255, 0));
-    canvas.SetBkMode(TBkMode::bkTransparent);
-    canvas.TextOutW(50, 0, u"..");
-    EXPECT_EQ(image.pixel(50 + w - 1, 0), qRgb(255, 255, 255));
+    Surface s(100, 30);
+    s.Canvas.Font().SetName("Arial");
+    s.Canvas.Font().SetColor(clBlack);
+    s.Canvas.Brush().SetColor(clYellow);
+    s.Canvas.TextOutW(0, 0, u"..");
+    int w = s.Canvas.TextWidthW(u"..");
+    EXPECT_EQ(s.Pixel(w - 1, 0), qRgb(255, 255, 0));
+    s.Canvas.SetBkMode(TBkMode::bkTransparent);
+    s.Canvas.TextOutW(50, 0, u"..");
+    EXPECT_EQ(s.Pixel(50 + w - 1, 0), qRgb(255, 255, 255));
     // TextRect fills its whole rectangle and clips the text to it.
-    canvas.Brush().SetColor(clAqua);
-    canvas.TextRectW(Rect(0, 20, 10, 30), 0, 20, u"WWWWWW");
-    EXPECT_EQ(image.pixel(9, 29), qRgb(0, 255, 255));
-    EXPECT_EQ(image.pixel(12, 25), qRgb(255, 255, 255));
+    s.Canvas.Brush().SetColor(clAqua);
+    s.Canvas.TextRectW(Rect(0, 20, 10, 30), 0, 20, u"WWWWWW");
+    EXPECT_EQ(s.Pixel(9, 29), qRgb(0, 255, 255));
+    EXPECT_EQ(s.Pixel(12, 25), qRgb(255, 255, 255));
 }
 
 TEST(Canvas, FontWidthStretchesTextOnBothBackEnds) {
-    QImage image = Surface();
+    QImage image = Pattern();
     for (auto& canvas : BothCanvases(image)) {
         canvas->Font().SetName("Arial");
         canvas->Font().SetSize(20);

@@ -50,9 +50,4 @@ TEST(Font, SizeHeightAssignAndNotification) {
     EXPECT_FALSE(printer.OnChange);
     EXPECT_EQ(CharsetToCodePage(RUSSIAN_CHARSET), 1251u);
     EXPECT_EQ(CharsetToCodePage(DEFAULT_CHARSET), 1252u);
-
-    TBrush brush;
-    brush.SetStyle(TBrushStyle::bsClear);
-    brush.SetColor(clRed);
-    EXPECT_EQ(brush.Style(), TBrushStyle::bsSolid);
 }

@@ -1,11 +1,10 @@
+#include "Surface.h"
+
 #include "platform/graphics/DrawText.h"
 #include "platform/graphics/Edges.h"
 #include "platform/graphics/FakeCanvas.h"
-#include "platform/graphics/QtCanvas.h"
 
 #include <gtest/gtest.h>
-
-#include <QImage>
 
 namespace {
 
@@ -99,81 +98,60 @@ TEST_F(FakeText, EllipsisAndTabs) {
 }
 
 TEST(Edges, ClassicEdgeColoursAndAdjust) {
-    QImage image(20, 20, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    TQtCanvas canvas(&image);
-    canvas.Brush().SetColor(clRed);
+    Surface s(20, 20);
+    s.Canvas.Brush().SetColor(clRed);
     TRect r = Rect(0, 0, 10, 10);
-    DrawEdge(canvas, r, EDGE_RAISED, BF_RECT | BF_MIDDLE | BF_ADJUST);
+    DrawEdge(s.Canvas, r, EDGE_RAISED, BF_RECT | BF_MIDDLE | BF_ADJUST);
     EXPECT_EQ(r, Rect(2, 2, 8, 8));
-    EXPECT_EQ(image.pixel(0, 0), qRgb(192, 192, 192)); // 3D light
-    EXPECT_EQ(image.pixel(9, 9), qRgb(0, 0, 0));       // dark shadow
-    EXPECT_EQ(image.pixel(9, 0), qRgb(0, 0, 0));       // right line over the corner
-    EXPECT_EQ(image.pixel(1, 1), qRgb(255, 255, 255)); // highlight
-    EXPECT_EQ(image.pixel(8, 8), qRgb(128, 128, 128)); // shadow
-    EXPECT_EQ(image.pixel(5, 5), qRgb(192, 192, 192)); // face
-    EXPECT_EQ(canvas.Brush().Color(), clRed);
+    EXPECT_EQ(s.Pixel(0, 0), qRgb(192, 192, 192)); // 3D light
+    EXPECT_EQ(s.Pixel(9, 9), qRgb(0, 0, 0));       // dark shadow
+    EXPECT_EQ(s.Pixel(9, 0), qRgb(0, 0, 0));       // right line over the corner
+    EXPECT_EQ(s.Pixel(1, 1), qRgb(255, 255, 255)); // highlight
+    EXPECT_EQ(s.Pixel(8, 8), qRgb(128, 128, 128)); // shadow
+    EXPECT_EQ(s.Pixel(5, 5), qRgb(192, 192, 192)); // face
+    EXPECT_EQ(s.Canvas.Brush().Color(), clRed);
 
     TRect sunken = Rect(10, 10, 20, 20);
-    DrawEdge(canvas, sunken, BDR_SUNKENOUTER, BF_RECT);
-    EXPECT_EQ(image.pixel(10, 10), qRgb(128, 128, 128));
-    EXPECT_EQ(image.pixel(19, 19), qRgb(255, 255, 255));
+    DrawEdge(s.Canvas, sunken, BDR_SUNKENOUTER, BF_RECT);
+    EXPECT_EQ(s.Pixel(10, 10), qRgb(128, 128, 128));
+    EXPECT_EQ(s.Pixel(19, 19), qRgb(255, 255, 255));
     EXPECT_EQ(sunken, Rect(10, 10, 20, 20));
 }
 
 TEST(Edges, Frame3DMatchesTheFrameworkOnTheEdgePixels) {
-    QImage image(10, 10, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    TQtCanvas canvas(&image);
+    Surface s(10, 10);
     TRect r = Rect(0, 0, 10, 10);
-    Frame3D(canvas, r, clBlack, clRed, 1);
+    Frame3D(s.Canvas, r, clBlack, clRed, 1);
     EXPECT_EQ(r, Rect(1, 1, 9, 9));
     // The bottom line is drawn last and runs under the left one's start.
-    EXPECT_EQ(image.pixel(0, 9), qRgb(255, 0, 0));
-    EXPECT_EQ(image.pixel(0, 8), qRgb(0, 0, 0));
-    EXPECT_EQ(image.pixel(0, 0), qRgb(0, 0, 0));
-    EXPECT_EQ(image.pixel(8, 0), qRgb(0, 0, 0));
-    EXPECT_EQ(image.pixel(9, 0), qRgb(255, 0, 0));
-    EXPECT_EQ(image.pixel(9, 9), qRgb(255, 0, 0));
-    EXPECT_EQ(image.pixel(1, 9), qRgb(255, 0, 0));
-    EXPECT_EQ(image.pixel(5, 5), qRgb(255, 255, 255));
-    EXPECT_EQ(canvas.Pen().Color(), clRed);
+    EXPECT_EQ(s.Pixel(0, 9), qRgb(255, 0, 0));
+    EXPECT_EQ(s.Pixel(0, 8), qRgb(0, 0, 0));
+    EXPECT_EQ(s.Pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(s.Pixel(8, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(s.Pixel(9, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(s.Pixel(9, 9), qRgb(255, 0, 0));
+    EXPECT_EQ(s.Pixel(1, 9), qRgb(255, 0, 0));
+    EXPECT_EQ(s.Pixel(5, 5), qRgb(255, 255, 255));
+    EXPECT_EQ(s.Canvas.Pen().Color(), clRed);
 }
 
 TEST(Edges, FrameControlsDrawTheirParts) {
-    QImage image(40, 20, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    TQtCanvas canvas(&image);
-    DrawFrameControl(canvas, Rect(0, 0, 14, 14), DFC_BUTTON,
+    Surface s(40, 20);
+    DrawFrameControl(s.Canvas, Rect(0, 0, 14, 14), DFC_BUTTON,
                      DFCS_BUTTONCHECK | DFCS_CHECKED | DFCS_FLAT | DFCS_MONO);
-    int black = 0;
-    for (int y = 2; y < 12; ++y) {
-        for (int x = 2; x < 12; ++x) {
-            black += image.pixel(x, y) == qRgb(0, 0, 0);
-        }
-    }
-    EXPECT_EQ(black, 21); // the tick: seven columns of three
-    DrawFrameControl(canvas, Rect(20, 0, 36, 16), DFC_SCROLL, DFCS_SCROLLDOWN);
+    // The tick: seven columns of three.
+    EXPECT_EQ(CountPixels(s.Image, QRect(2, 2, 10, 10), IsBlack), 21);
+    DrawFrameControl(s.Canvas, Rect(20, 0, 36, 16), DFC_SCROLL, DFCS_SCROLLDOWN);
     // The arrow's tip points down: its widest row is above its tip.
-    int widest = 0, tip = 0;
+    std::vector<int> rows;
     for (int y = 2; y < 14; ++y) {
-        int n = 0;
-        for (int x = 22; x < 34; ++x) {
-            n += image.pixel(x, y) == qRgb(0, 0, 0);
-        }
-        if (n > 0) {
-            tip = y;
-        }
-        if (n > widest) {
-            widest = n;
+        if (int n = CountPixels(s.Image, QRect(22, y, 12, 1), IsBlack)) {
+            rows.push_back(n);
         }
     }
-    EXPECT_EQ(widest, 7);
-    int tipPixels = 0;
-    for (int x = 22; x < 34; ++x) {
-        tipPixels += image.pixel(x, tip) == qRgb(0, 0, 0);
-    }
-    EXPECT_EQ(tipPixels, 1);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(*std::max_element(rows.begin(), rows.end()), 7);
+    EXPECT_EQ(rows.back(), 1);
 
     TFakeCanvas fake;
     DrawFrameControl(fake, Rect(0, 0, 16, 16), DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_PUSHED);

@@ -1,9 +1,8 @@
+#include "Surface.h"
+
 #include "platform/graphics/FakeCanvas.h"
-#include "platform/graphics/QtCanvas.h"
 
 #include <gtest/gtest.h>
-
-#include <QImage>
 
 #include <memory>
 
@@ -35,20 +34,21 @@ TEST(Mapping, FakeRecordsDeviceCoordinatesOfFiguresTextAndClip) {
     canvas.SetMapMode(TMapMode::mmText);
     canvas.FillRect(Rect(100, 200, 1100, 1200));
     EXPECT_EQ(canvas.Calls().back().Rect, Rect(100, 200, 1100, 1200));
+    // Its physical page is the whole surface.
+    EXPECT_EQ(canvas.PhysicalOffset(), (TPoint{0, 0}));
+    EXPECT_EQ(canvas.PhysicalSize(), (TSize{400, 300}));
 }
 
 TEST(Mapping, QtCanvasDrawsThroughTheMapping) {
-    QImage image(400, 300, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    TQtCanvas canvas(&image);
-    MapPage(canvas);
-    canvas.Brush().SetColor(clBlack);
-    canvas.FillRect(Rect(1000, 1000, 2000, 1500));
+    Surface s(400, 300);
+    MapPage(s.Canvas);
+    s.Canvas.Brush().SetColor(clBlack);
+    s.Canvas.FillRect(Rect(1000, 1000, 2000, 1500));
     // Device (110, 120) to (210, 170).
-    EXPECT_EQ(image.pixel(111, 121), qRgb(0, 0, 0));
-    EXPECT_EQ(image.pixel(208, 168), qRgb(0, 0, 0));
-    EXPECT_EQ(image.pixel(105, 121), qRgb(255, 255, 255));
-    EXPECT_EQ(image.pixel(212, 168), qRgb(255, 255, 255));
+    EXPECT_EQ(s.Pixel(111, 121), qRgb(0, 0, 0));
+    EXPECT_EQ(s.Pixel(208, 168), qRgb(0, 0, 0));
+    EXPECT_EQ(s.Pixel(105, 121), qRgb(255, 255, 255));
+    EXPECT_EQ(s.Pixel(212, 168), qRgb(255, 255, 255));
 }
 
 TEST(Mapping, CharacterExtraWidensMeasuringAndDrawingOnBothBackEnds) {
@@ -72,30 +72,20 @@ TEST(Mapping, CharacterExtraWidensMeasuringAndDrawingOnBothBackEnds) {
     }
     // Drawn: the last character lands further right by the spacing of those before it.
     auto lastInk = [](int extra) {
-        QImage img(300, 60, QImage::Format_RGB32);
-        img.fill(Qt::white);
-        TQtCanvas canvas(&img);
-        canvas.Font().SetName("Arial");
-        canvas.Font().SetSize(20);
-        canvas.SetTextCharacterExtra(extra);
-        canvas.TextOut(0, 0, "iiii");
+        Surface s(300, 60);
+        s.Canvas.Font().SetName("Arial");
+        s.Canvas.Font().SetSize(20);
+        s.Canvas.SetTextCharacterExtra(extra);
+        s.Canvas.TextOut(0, 0, "iiii");
         int right = -1;
-        for (int x = 0; x < img.width(); ++x) {
-            for (int y = 0; y < img.height(); ++y) {
-                if (qGray(img.pixel(x, y)) < 128) {
-                    right = x;
-                }
+        for (int x = 0; x < s.Image.width(); ++x) {
+            if (CountPixels(s.Image, QRect(x, 0, 1, s.Image.height()), IsDark) > 0) {
+                right = x;
             }
         }
         return right;
     };
     EXPECT_EQ(lastInk(10), lastInk(0) + 30);
-}
-
-TEST(Mapping, PhysicalPageDefaultsToTheSurface) {
-    TFakeCanvas canvas({640, 480}, 600);
-    EXPECT_EQ(canvas.PhysicalOffset(), (TPoint{0, 0}));
-    EXPECT_EQ(canvas.PhysicalSize(), (TSize{640, 480}));
 }
 
 } // namespace

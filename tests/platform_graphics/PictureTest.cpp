@@ -1,3 +1,5 @@
+#include "Surface.h"
+
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/BmpFormat.h"
 #include "platform/graphics/FakeCanvas.h"
@@ -6,7 +8,6 @@
 #include "platform/graphics/JPEGImage.h"
 #include "platform/graphics/LittleEndian.h"
 #include "platform/graphics/Metafile.h"
-#include "platform/graphics/QtCanvas.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -74,16 +75,14 @@ TEST(Bitmap, EightBitFileLoadsDrawsAndSavesBackIdentical) {
     EXPECT_EQ(bitmap.SaveToBytes(), file);
 
     // Stretched to twice its size on a real canvas.
-    QImage surface(10, 10, QImage::Format_RGB32);
-    surface.fill(Qt::white);
-    TQtCanvas canvas(&surface);
-    canvas.StretchDraw(Rect(2, 2, 8, 6), bitmap);
-    EXPECT_EQ(surface.pixel(2, 2), qRgb(0, 0, 255));
-    EXPECT_EQ(surface.pixel(7, 5), qRgb(0, 0, 255));
-    EXPECT_EQ(surface.pixel(4, 4), qRgb(0, 255, 0));
-    EXPECT_EQ(surface.pixel(8, 6), qRgb(255, 255, 255));
-    canvas.Draw(0, 7, bitmap);
-    EXPECT_EQ(surface.pixel(2, 7), qRgb(255, 0, 0));
+    Surface surface(10, 10);
+    surface.Canvas.StretchDraw(Rect(2, 2, 8, 6), bitmap);
+    EXPECT_EQ(surface.Pixel(2, 2), qRgb(0, 0, 255));
+    EXPECT_EQ(surface.Pixel(7, 5), qRgb(0, 0, 255));
+    EXPECT_EQ(surface.Pixel(4, 4), qRgb(0, 255, 0));
+    EXPECT_EQ(surface.Pixel(8, 6), qRgb(255, 255, 255));
+    surface.Canvas.Draw(0, 7, bitmap);
+    EXPECT_EQ(surface.Pixel(2, 7), qRgb(255, 0, 0));
 
     // Touching the pixels writes a fresh file with the same picture.
     bitmap.Canvas().SetPixel(1, 0, clWhite);
@@ -194,12 +193,10 @@ TEST(Bitmap, SizeCanvasTransparencyAndAssign) {
     // Transparent drawing leaves out the colour of the bottom-left pixel.
     bitmap.SetTransparent(true);
     EXPECT_EQ(bitmap.TransparentColor(), clRed);
-    QImage surface(6, 3, QImage::Format_RGB32);
-    surface.fill(qRgb(0, 0, 0));
-    TQtCanvas target(&surface);
-    target.Draw(0, 0, bitmap);
-    EXPECT_EQ(surface.pixel(0, 0), qRgb(0, 0, 0));
-    EXPECT_EQ(surface.pixel(3, 0), qRgb(255, 255, 255));
+    Surface surface(6, 3, qRgb(0, 0, 0));
+    surface.Canvas.Draw(0, 0, bitmap);
+    EXPECT_EQ(surface.Pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(surface.Pixel(3, 0), qRgb(255, 255, 255));
 
     TBitmap copy;
     EXPECT_TRUE(copy.Assign(bitmap));
@@ -223,12 +220,10 @@ TEST(JPEGImage, FileLoadsDrawsAndSavesBackIdentical) {
     EXPECT_GT(qRed(centre), 230);
     EXPECT_GT(qBlue(centre), 230);
 
-    QImage surface(48, 32, QImage::Format_RGB32);
-    surface.fill(Qt::black);
-    TQtCanvas canvas(&surface);
-    canvas.StretchDraw(Rect(0, 0, 48, 32), jpeg);
-    EXPECT_GT(qGray(surface.pixel(24, 16)), 220);
-    EXPECT_LT(qGreen(surface.pixel(1, 1)), 60);
+    Surface surface(48, 32, qRgb(0, 0, 0));
+    surface.Canvas.StretchDraw(Rect(0, 0, 48, 32), jpeg);
+    EXPECT_GT(qGray(surface.Pixel(24, 16)), 220);
+    EXPECT_LT(qGreen(surface.Pixel(1, 1)), 60);
 
     TFakeCanvas fake;
     fake.Draw(3, 4, jpeg);
@@ -287,12 +282,10 @@ TEST(Icon, MaskedIconKeepsItsFileAndTransparency) {
     EXPECT_EQ(icon.Image().pixel(0, 1), qRgb(0, 0, 255));
     EXPECT_EQ(icon.SaveToBytes(), file);
 
-    QImage surface(2, 2, QImage::Format_RGB32);
-    surface.fill(qRgb(7, 7, 7));
-    TQtCanvas canvas(&surface);
-    canvas.Draw(0, 0, icon);
-    EXPECT_EQ(surface.pixel(0, 0), qRgb(7, 7, 7));
-    EXPECT_EQ(surface.pixel(1, 1), qRgb(255, 255, 255));
+    Surface surface(2, 2, qRgb(7, 7, 7));
+    surface.Canvas.Draw(0, 0, icon);
+    EXPECT_EQ(surface.Pixel(0, 0), qRgb(7, 7, 7));
+    EXPECT_EQ(surface.Pixel(1, 1), qRgb(255, 255, 255));
 
     // An icon made from pixels writes an icon file that reads back the same.
     TIcon made;
@@ -395,16 +388,14 @@ TEST(ImageList, StripsMasksAndDisabledDrawing) {
     EXPECT_EQ(qAlpha(list.Image(1).pixel(1, 1)), 0);
     EXPECT_EQ(list.Image(1).pixel(8, 8), qRgb(0, 255, 0));
 
-    QImage surface(40, 16, QImage::Format_RGB32);
-    surface.fill(Qt::black);
-    TQtCanvas canvas(&surface);
-    list.Draw(canvas, 0, 0, 1);
-    list.Draw(canvas, 20, 0, 0, false);
-    list.Draw(canvas, 0, 0, 2);
-    list.Draw(canvas, 0, 0, -1);
-    EXPECT_EQ(surface.pixel(1, 1), qRgb(0, 0, 0));
-    EXPECT_EQ(surface.pixel(8, 8), qRgb(0, 255, 0));
-    QRgb greyed = surface.pixel(28, 8);
+    Surface surface(40, 16, qRgb(0, 0, 0));
+    list.Draw(surface.Canvas, 0, 0, 1);
+    list.Draw(surface.Canvas, 20, 0, 0, false);
+    list.Draw(surface.Canvas, 0, 0, 2);
+    list.Draw(surface.Canvas, 0, 0, -1);
+    EXPECT_EQ(surface.Pixel(1, 1), qRgb(0, 0, 0));
+    EXPECT_EQ(surface.Pixel(8, 8), qRgb(0, 255, 0));
+    QRgb greyed = surface.Pixel(28, 8);
     EXPECT_EQ(qRed(greyed), qGreen(greyed));
     EXPECT_GT(qRed(greyed), 127);
     list.SetSize(8, 8);
@@ -419,12 +410,10 @@ TEST(ImageList, BlendedDrawingMixesHalfWithTheColour) {
     red.Canvas().FillRect(Rect(0, 0, 4, 4));
     TImageList list;
     list.AddMasked(red, clFuchsia);
-    QImage surface(16, 16, QImage::Format_RGB32);
-    surface.fill(Qt::black);
-    TQtCanvas canvas(&surface);
-    list.DrawBlended(canvas, 0, 0, 0, clBlue);
-    list.DrawBlended(canvas, 0, 0, 5, clBlue);
-    EXPECT_EQ(surface.pixel(8, 8), qRgb(127, 0, 127));
+    Surface surface(16, 16, qRgb(0, 0, 0));
+    list.DrawBlended(surface.Canvas, 0, 0, 0, clBlue);
+    list.DrawBlended(surface.Canvas, 0, 0, 5, clBlue);
+    EXPECT_EQ(surface.Pixel(8, 8), qRgb(127, 0, 127));
     // Transparent pixels stay transparent.
-    EXPECT_EQ(surface.pixel(1, 1), qRgb(0, 0, 0));
+    EXPECT_EQ(surface.Pixel(1, 1), qRgb(0, 0, 0));
 }

@@ -20,11 +20,13 @@ using namespace std::string_literals;
 
 namespace {
 
-// The default sheet and options, so that no style records are written.
+// The default sheet with a Unicode style 6 and a style 7 whose name holds quotes; the default
+// options, so that no style records are written.
 class PlainDoc : public TSelectableDoc {
 public:
     PlainDoc() {
-        sheet.TextStyles()[sheet.AddTextStyle()].Unicode = true; // style 6
+        sheet.TextStyles()[sheet.AddTextStyle()].Unicode = true;           // style 6
+        sheet.TextStyles()[sheet.AddTextStyle()].StyleName = "Say \"hi\""; // style 7
         Style = &sheet;
         images.Tag = 5;
         images.AddImage(QImage(16, 16, QImage::Format_ARGB32));
@@ -91,6 +93,19 @@ TEST(RNFFormat, WritesExactBytesAndReadsThemBack) {
              d.AddHotspotEx("h", 0, 1, &d.images, -1);
          },
          "-8 1 2\r\n-6 1 0 0 0 0 5 1\r\nb\r\n-4 1 -1 1 0 0 5 0 1\r\nh\r\n"},
+        {"string tags write 0 for no tag",
+         [](PlainDoc& d) {
+             d.Options.Include(TRNOption::rnoTagsArePChars);
+             d.AddNLTag("a", 0, 0, RNTag::String({}));
+             d.AddNLTag("b", 0, 0, RNTag::String("key"));
+         },
+         "-8 1 2\r\n0 1 0 0 0 0\r\na\r\n0 1 0 0 0 key\r\nb\r\n"},
+        {"style names with their quotes doubled",
+         [](PlainDoc& d) {
+             d.RNFOptions.Include(TRNFOption::rnfoUseStyleNames);
+             d.AddNL("a", 7, 1);
+         },
+         "-8 1 2\r\n\"Say \"\"hi\"\"\" 1 \"Centered\" 0 0 0\r\na\r\n"},
     };
     for (const GoldenCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -98,6 +113,8 @@ TEST(RNFFormat, WritesExactBytesAndReadsThemBack) {
         c.build(doc);
         EXPECT_EQ(SaveNote(doc), c.bytes);
         PlainDoc again;
+        again.Options = doc.Options;
+        again.RNFOptions = doc.RNFOptions;
         ASSERT_TRUE(LoadNote(again, c.bytes)) << again.RNFError;
         EXPECT_EQ(ItemRows(again), ItemRows(doc));
         EXPECT_EQ(SaveNote(again), c.bytes);
@@ -130,27 +147,6 @@ TEST(RNFFormat, SelectionWritesOnlyTheSelectedCharacters) {
     }
 }
 
-TEST(RNFFormat, StringTagsWriteZeroForNoTagAndRefuseBlanks) {
-    PlainDoc doc;
-    doc.Options.Include(TRNOption::rnoTagsArePChars);
-    doc.AddNLTag("a", 0, 0, RNTag::String({}));
-    doc.AddNLTag("b", 0, 0, RNTag::String("key"));
-    const std::string bytes = "-8 1 2\r\n0 1 0 0 0 0\r\na\r\n0 1 0 0 0 key\r\nb\r\n";
-    EXPECT_EQ(SaveNote(doc), bytes);
-    PlainDoc again;
-    again.Options = doc.Options;
-    ASSERT_TRUE(LoadNote(again, bytes));
-    EXPECT_TRUE(again.GetItemTag(0).IsEmpty());
-    EXPECT_EQ(again.GetItemTag(1).AsString(), "key");
-
-    for (std::string bad : {"two words", "line\r\nend"}) {
-        doc.SetItemTag(1, RNTag::String(bad));
-        bool ok = true;
-        SaveNote(doc, &ok);
-        EXPECT_FALSE(ok) << bad;
-    }
-}
-
 TEST(RNFFormat, NoteRoundTripsThroughAnotherSheetByteForByte) {
     TNotesDocument note;
     BuildNotesEditorNote(note);
@@ -167,14 +163,6 @@ TEST(RNFFormat, NoteRoundTripsThroughAnotherSheetByteForByte) {
     EXPECT_EQ(ItemRows(other), ItemRows(note));
     EXPECT_EQ(other.CPCount, 3);
     EXPECT_EQ(SaveNote(other), bytes);
-
-    // The same bytes as the property form of a document: a length, then the note.
-    TMemoryStream form;
-    ASSERT_TRUE(note.DataWriter(form));
-    form.SetPosition(0);
-    TNotesDocument fromForm;
-    ASSERT_TRUE(fromForm.DataReader(form));
-    EXPECT_EQ(ItemRows(fromForm), ItemRows(note));
 }
 
 TEST(RNFFormat, InsertingMapsStylesAndReportsTheItemsItAdded) {
@@ -203,7 +191,7 @@ TEST(RNFFormat, InsertingMapsStylesAndReportsTheItemsItAdded) {
         EXPECT_EQ(result.FirstItemNo, 1);
         EXPECT_EQ(result.ItemsInserted, 1);
         EXPECT_EQ(doc.GetItemText(1), "x");
-        EXPECT_EQ(doc.sheet.TextStyles().Count() > 7, c.adds);
+        EXPECT_EQ(doc.sheet.TextStyles().Count() > 8, c.adds);
         const TFontInfo& style = doc.sheet.TextStyles()[doc.GetItemStyle(1)];
         EXPECT_EQ(style.StyleName == "Window Caption", c.adds);
         EXPECT_LT(doc.GetItemPara(1), doc.sheet.ParaStyles().Count());
@@ -306,27 +294,12 @@ TEST(RNFFormat, ReadsHandBuiltNotes) {
     for (const FixtureCase& c : cases) {
         SCOPED_TRACE(c.name);
         PlainDoc doc;
-        doc.sheet.TextStyles()[doc.sheet.AddTextStyle()].StyleName = "Say \"hi\""; // style 7
         doc.RNFOptions = TRNFOptions::FromBits(c.options);
         EXPECT_EQ(LoadNote(doc, c.bytes), c.ok) << doc.RNFError;
         EXPECT_EQ(doc.RNFError.empty(), c.ok);
         EXPECT_EQ(ItemRows(doc), c.rows);
         EXPECT_EQ(doc.RNFWarnings.Bits(), c.warnings);
     }
-}
-
-TEST(RNFFormat, StyleNamesRoundTripAndUnwritableNamesFailTheWrite) {
-    PlainDoc doc;
-    doc.RNFOptions.Include(TRNFOption::rnfoUseStyleNames);
-    doc.sheet.TextStyles()[1].StyleName = "Say \"hi\"";
-    doc.AddNL("a", 1, 1);
-    const std::string bytes = "-8 1 2\r\n\"Say \"\"hi\"\"\" 1 \"Centered\" 0 0 0\r\na\r\n";
-    EXPECT_EQ(SaveNote(doc), bytes);
-
-    doc.sheet.TextStyles()[1].StyleName = "two\nlines";
-    bool ok = true;
-    SaveNote(doc, &ok);
-    EXPECT_FALSE(ok);
 }
 
 TEST(RNFFormat, OpaqueControlsAndUnsavedBodiesKeepTheirBytes) {
@@ -346,24 +319,12 @@ TEST(RNFFormat, OpaqueControlsAndUnsavedBodiesKeepTheirBytes) {
     EXPECT_EQ(SaveNote(doc), bytes.substr(0, bytes.find("-3 ")));
 }
 
-class RefusingDoc : public PlainDoc {
-public:
-    bool InsertFirstRNFItem(int&, std::string, std::unique_ptr<TCustomRNItemInfo>, bool,
-                            bool&) override {
-        return false;
-    }
-};
-
 TEST(RNFFormat, RefusedFirstItemFailsTheRead) {
-    RefusingDoc doc;
+    TRefusing<PlainDoc> doc;
     EXPECT_FALSE(LoadNote(doc, "-8 1 2\r\n0 1 0 0 0 0\r\na\r\n"));
     EXPECT_EQ(doc.ItemCount(), 0);
     EXPECT_NE(doc.RNFError.find("refused"), std::string::npos);
 }
-
-} // namespace
-
-namespace {
 
 class TestBackground : public IRNBackground {
 public:
@@ -398,30 +359,32 @@ TEST(RNFFormat, BackgroundRecordCarriesStyleColourAndPicture) {
     EXPECT_EQ(read.bitmap.SaveToBytes(), back.bitmap.SaveToBytes());
 }
 
-TEST(RNFFormat, FilesAreReplacedOnlyByACompleteNote) {
+TEST(RNFFormat, UnwritableValuesFailTheWriteAndLeaveTheFile) {
     TempDir dir;
     const std::string path = (dir / "note.rnf").string();
-    PlainDoc doc;
-    doc.AddNL("a", 0, 0);
-    ASSERT_TRUE(doc.SaveRNF(path, false, clNone, nullptr));
-    const std::string saved = ReadFileBytes(path);
-
-    doc.Options.Include(TRNOption::rnoTagsArePChars);
-    doc.SetItemTag(0, RNTag::String("no blanks allowed"));
-    EXPECT_FALSE(doc.SaveRNF(path, false, clNone, nullptr));
-    EXPECT_EQ(ReadFileBytes(path), saved);
-
+    const std::function<void(PlainDoc&)> spoil[] = {
+        [](PlainDoc& d) { d.SetItemTag(0, RNTag::String("two words")); },
+        [](PlainDoc& d) { d.SetItemTag(0, RNTag::String("line\r\nend")); },
+        [](PlainDoc& d) {
+            d.RNFOptions.Include(TRNFOption::rnfoUseStyleNames);
+            d.sheet.TextStyles()[0].StyleName = "two\nlines";
+        },
+    };
+    for (const auto& change : spoil) {
+        PlainDoc doc;
+        doc.Options.Include(TRNOption::rnoTagsArePChars);
+        doc.AddNL("a", 0, 0);
+        ASSERT_TRUE(doc.SaveRNF(path, false, clNone, nullptr));
+        const std::string saved = ReadFileBytes(path);
+        change(doc);
+        EXPECT_FALSE(doc.SaveRNF(path, false, clNone, nullptr)) << (&change - spoil);
+        EXPECT_EQ(ReadFileBytes(path), saved) << (&change - spoil);
+    }
     PlainDoc loaded;
     TColor color = clNone;
     ASSERT_TRUE(loaded.LoadRNF(path, color, nullptr));
     EXPECT_EQ(loaded.GetItemText(0), "a");
     EXPECT_THROW(loaded.LoadRNF((dir / "missing.rnf").string(), color, nullptr), EStreamError);
-
-    // The property form refuses a length beyond its data.
-    TMemoryStream form;
-    form.WriteString("\x20\0\0\0-8 1 2\r\n"s);
-    form.SetPosition(0);
-    EXPECT_FALSE(loaded.DataReader(form));
 }
 
 TEST(RNFFormat, PropertyFormIsTheLengthThenTheNote) {

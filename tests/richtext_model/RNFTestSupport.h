@@ -1,7 +1,7 @@
 #pragma once
 
-// Saving and reading notes in memory, and a compact view of a document's items, shared by the
-// RNF and plain-text tests.
+// Saving and reading notes in memory, documents that refuse or select, and a compact view of a
+// document's items, shared by the format tests.
 
 #include "platform/base/Stream.h"
 #include "richtext/model/CRNData.h"
@@ -24,6 +24,15 @@ public:
         }
     }
     int selection[4] = {};
+};
+
+// A document that refuses whatever is inserted into it, as a protected paragraph does.
+template <class Doc> class TRefusing : public Doc {
+public:
+    bool InsertFirstRNFItem(int&, std::string, std::unique_ptr<TCustomRNItemInfo>, bool,
+                            bool&) override {
+        return false;
+    }
 };
 
 inline std::string SaveNote(TCustomRNData& data, bool* ok = nullptr) {

@@ -50,6 +50,4 @@ TEST(RNFuncs, PicturesScaleFromScreenToDevice) {
 TEST(RNFuncs, SearchOptionsTakeCaseAndDirectionOnly) {
     TFindOptions options{TFindOption::frMatchCase, TFindOption::frWholeWord};
     EXPECT_EQ(GetRNSearchOptions(options), TRNSearchOptions{TRNSearchOption::rnsroMatchCase});
-    EXPECT_EQ(GetRNESearchOptions(TFindOptions{TFindOption::frDown}),
-              TRNESearchOptions{TRNESearchOption::rnseoDown});
 }

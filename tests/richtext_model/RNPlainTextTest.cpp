@@ -135,10 +135,6 @@ TEST(RNPlainText, SaveTextToStreamWritesTheRangeInEitherEncoding) {
     EXPECT_EQ(ReadFileBytes(dir / "out.txt"), "abcd\xE9x\r\n-\r\nz");
 }
 
-} // namespace
-
-namespace {
-
 TEST(RNPlainText, RuleStandsAsDashesOrEqualSigns) {
     const struct {
         int ruleWidth;

@@ -42,14 +42,24 @@ void SetUpFixtureSheet(TRNStyle& sheet) {
     p.Add().Alignment = TRNAlignment::rnaCenter;
 }
 
+// Writes the document, or its selection, as RTF.
+std::string WriteRTF(TCustomRNData& data, bool selectionOnly = false) {
+    TMemoryStream stream;
+    EXPECT_TRUE(data.SaveRTFToStream(stream, selectionOnly, 0, clWindow, nullptr, nullptr, nullptr,
+                                     nullptr, 0));
+    return stream.Bytes();
+}
+
+enum class Sheet { Notes, Fixture, Default };
+
 struct Doc {
     TRNStyle sheet;
     TRNRTFReaderProperties props;
-    TRNPlainRootData data;
-    explicit Doc(bool notes = true) {
-        if (notes) {
+    TSelectableDoc data;
+    explicit Doc(Sheet kind = Sheet::Notes) {
+        if (kind == Sheet::Notes) {
             SetUpNotesSheet(sheet);
-        } else {
+        } else if (kind == Sheet::Fixture) {
             SetUpFixtureSheet(sheet);
         }
         data.Style = &sheet;
@@ -61,12 +71,7 @@ struct Doc {
         stream.SetPosition(0);
         return data.LoadRTFFromStream(stream);
     }
-    std::string SaveRTF() {
-        TMemoryStream stream;
-        EXPECT_TRUE(data.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr,
-                                         nullptr, 0));
-        return stream.Bytes();
-    }
+    std::string SaveRTF() { return WriteRTF(data); }
 };
 
 // A document as the bytes of its note: items, texts, pictures and both style collections.
@@ -114,9 +119,9 @@ std::unique_ptr<TGraphic> PlaceableMetafile(const std::string& wmf, int w, int h
 }
 
 TEST(RNRTFImport, FixturesImportToTheirDocuments) {
-    Doc text(false);
+    Doc text(Sheet::Fixture);
     ASSERT_EQ(text.Load(FixtureText()), EC::rtf_ec_OK);
-    Doc expected(false);
+    Doc expected(Sheet::Fixture);
     expected.data.AddNL("Caf\xe9 ", 0, 0);
     expected.data.AddNL("bold", 1, -1);
     expected.data.AddNL(" end", 0, -1);
@@ -126,16 +131,16 @@ TEST(RNRTFImport, FixturesImportToTheirDocuments) {
     expected.data.GetItem(5).SetBR(true);
     EXPECT_EQ(DocumentBytes(text.data), DocumentBytes(expected.data));
 
-    Doc unicode(false);
+    Doc unicode(Sheet::Fixture);
     unicode.props.UnicodeMode = TRNReaderUnicode::rnruMixed;
     ASSERT_EQ(unicode.Load(FixtureText()), EC::rtf_ec_OK);
     ASSERT_EQ(unicode.data.ItemCount(), 6);
     EXPECT_EQ(unicode.data.GetItemText(4), RNU_U16ToBytes(u"axyz b\u20ac!"));
     EXPECT_EQ(unicode.data.GetItemStyle(4), 4);
 
-    Doc pictures(false);
+    Doc pictures(Sheet::Fixture);
     ASSERT_EQ(pictures.Load(FixturePictures()), EC::rtf_ec_OK);
-    Doc want(false);
+    Doc want(Sheet::Fixture);
     AddPicture(want.data, std::make_unique<TBitmap>(FixtureImage()), 0);
     auto jpeg = std::make_unique<TJPEGImage>();
     jpeg->LoadFromBytes(EncodeJpeg(FixtureImage(), 90));
@@ -233,17 +238,8 @@ TEST(RNRTFFiles, SavedFilesHoldWhatTheStreamsGet) {
     EXPECT_EQ(loaded.LoadRTF((dir / "none.rtf").string()), EC::rtf_ec_FileOpenError);
 }
 
-// A document that refuses whatever is inserted into it, as a protected paragraph does.
-class TRefusingData : public TNotesDocument {
-public:
-    bool InsertFirstRNFItem(int&, std::string, std::unique_ptr<TCustomRNItemInfo>, bool,
-                            bool&) override {
-        return false;
-    }
-};
-
 TEST(RNRTFImport, RefusedFirstItemAbortsTheImport) {
-    TRefusingData data;
+    TRefusing<TNotesDocument> data;
     TRNRTFReaderProperties props;
     TMemoryStream stream;
     stream.WriteString("{\\rtf1 a\\par b}");
@@ -272,14 +268,9 @@ TEST(RNRTFImport, UnsupportedPictureBecomesAGreySquareAndLoadNeedsProperties) {
 }
 
 TEST(RNRTFWriter, WritesTheGoldenDocument) {
-    TRNStyle sheet;
-    TRNPlainRootData data;
-    data.Style = &sheet;
-    data.AddNL("a", 0, 0);
-    TMemoryStream stream;
-    ASSERT_TRUE(
-        data.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, 0));
-    EXPECT_EQ(stream.Bytes(),
+    Doc doc(Sheet::Default);
+    doc.data.AddNL("a", 0, 0);
+    EXPECT_EQ(doc.SaveRTF(),
               "{\\rtf1\\ansi\\ansicpg1252\\uc1\\deff0\\deflang1024\\deflangfe1024"
               "{\\fonttbl{\\f0\\fnil\\fcharset1 Arial;}}"
               "{\\colortbl;\\red0\\green0\\blue0;\\red0\\green0\\blue255;\\red0\\green255\\blue255;"
@@ -306,36 +297,28 @@ TEST(RNRTFWriter, EscapesTextNamesAndUnicode) {
         {u"\u3042a", SHIFTJIS_CHARSET, true, "\\uc2\\u12354\\'82\\'a0\\uc1\\u97 a"},
     };
     for (const Case& c : cases) {
-        TRNStyle sheet;
-        sheet.TextStyles()[0].Unicode = true;
-        sheet.TextStyles()[0].Charset = c.charset;
-        TRNPlainRootData data;
-        data.Style = &sheet;
-        data.RTFOptions =
+        Doc doc(Sheet::Default);
+        doc.sheet.TextStyles()[0].Unicode = true;
+        doc.sheet.TextStyles()[0].Charset = c.charset;
+        doc.data.RTFOptions =
             c.duplicate ? TRNRTFOptions{TRNRTFOption::rnrtfDuplicateUnicode} : TRNRTFOptions{};
-        data.AddNLWTag(c.text, 0, 0, {});
-        TMemoryStream stream;
-        data.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, 0);
-        std::string rtf = stream.Bytes();
+        doc.data.AddNLWTag(c.text, 0, 0, {});
+        const std::string rtf = doc.SaveRTF();
         std::string body = rtf.substr(rtf.rfind("\\fs20 ") + 6);
         EXPECT_EQ(body, std::string(c.rtf) + "}") << c.rtf;
     }
 }
 
 TEST(RNRTFWriter, SharesFontsOrdersColoursAndNumbersBookmarks) {
-    TRNStyle sheet;
-    sheet.TextStyles()[2].FontName = "Times";
-    sheet.TextStyles()[3].FontName = "Fo;o{";
-    sheet.TextStyles()[4].Color = 0x123456;
-    TRNPlainRootData data;
-    data.Style = &sheet;
-    data.AddNamedCheckpointEx("", false);
-    data.AddNL("a", 2, 0);
-    data.AddNamedCheckpointEx("", false);
-    data.AddNL("b", 5, 0);
-    TMemoryStream stream;
-    data.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, 0);
-    const std::string& rtf = stream.Bytes();
+    Doc doc(Sheet::Default);
+    doc.sheet.TextStyles()[2].FontName = "Times";
+    doc.sheet.TextStyles()[3].FontName = "Fo;o{";
+    doc.sheet.TextStyles()[4].Color = 0x123456;
+    doc.data.AddNamedCheckpointEx("", false);
+    doc.data.AddNL("a", 2, 0);
+    doc.data.AddNamedCheckpointEx("", false);
+    doc.data.AddNL("b", 5, 0);
+    const std::string rtf = doc.SaveRTF();
     EXPECT_NE(rtf.find("{\\fonttbl{\\f0\\fnil\\fcharset1 Arial;}{\\f1\\fnil\\fcharset1 Times;}"
                        "{\\f2\\fnil\\fcharset1 Fo\\'3bo\\{;}}"),
               std::string::npos);
@@ -361,18 +344,14 @@ public:
 };
 
 TEST(RNRTFWriter, NoParagraphMarkAfterContentThatClosedItsParagraph) {
-    TRNStyle sheet;
-    TRNPlainRootData data;
-    data.Style = &sheet;
-    data.AddItem("", std::make_unique<TClosingItem>(&data));
-    data.AddNL("b", 0, 0);
-    data.AddNL("c", 0, 0);
-    TMemoryStream stream;
-    data.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, 0);
-    const std::string& rtf = stream.Bytes();
+    Doc doc(Sheet::Default);
+    doc.data.AddItem("", std::make_unique<TClosingItem>(&doc.data));
+    doc.data.AddNL("b", 0, 0);
+    doc.data.AddNL("c", 0, 0);
+    const std::string rtf = doc.SaveRTF();
     EXPECT_NE(rtf.find("rows\\par\r\n\\pard"), std::string::npos);
     EXPECT_NE(rtf.find(" b\r\n\\par\\pard"), std::string::npos);
-    EXPECT_FALSE(data.LastContentClosedPara);
+    EXPECT_FALSE(doc.data.LastContentClosedPara);
 }
 
 TEST(RNRTFWriter, DocumentSurvivesTheRoundTrip) {
@@ -401,10 +380,6 @@ TEST(RNRTFWriter, DocumentSurvivesTheRoundTrip) {
     ASSERT_EQ(target.Load(source.SaveRTF()), EC::rtf_ec_OK);
     EXPECT_EQ(DocumentBytes(target.data), DocumentBytes(source.data));
 }
-
-} // namespace
-
-namespace {
 
 // An enhanced metafile of its header record alone, 100 x 50 hundredths of a millimetre.
 std::string EmfBytes() {
@@ -469,17 +444,11 @@ TEST(RNRTFWriter, ItemsWriteTheirOwnForms) {
               std::string::npos);
 }
 
-} // namespace
-
-namespace {
-
 TEST(RNRTFWriter, SelectionWritesOnlyItsCharacters) {
-    TRNStyle sheet;
-    TSelectableDoc doc;
-    doc.Style = &sheet;
-    doc.AddNL("abcd", 0, 0);
-    doc.AddNL("efgh", 0, 0);
-    doc.AddNL("ijkl", 1, -1);
+    Doc doc(Sheet::Default);
+    doc.data.AddNL("abcd", 0, 0);
+    doc.data.AddNL("efgh", 0, 0);
+    doc.data.AddNL("ijkl", 1, -1);
     const std::string para = "\\pard\\ql\\fi0\\li0\\ri0\\sb0\\sa0\\itap0 \\plain \\f0\\fs20 ";
     struct Case {
         int selection[4];
@@ -489,10 +458,8 @@ TEST(RNRTFWriter, SelectionWritesOnlyItsCharacters) {
         {{0, 5, 1, 3}, "\r\n" + para + "ef}"},
     };
     for (const Case& c : cases) {
-        std::copy(std::begin(c.selection), std::end(c.selection), doc.selection);
-        TMemoryStream stream;
-        doc.SaveRTFToStream(stream, true, 0, clWindow, nullptr, nullptr, nullptr, nullptr, 0);
-        const std::string& rtf = stream.Bytes();
+        std::copy(std::begin(c.selection), std::end(c.selection), doc.data.selection);
+        const std::string rtf = WriteRTF(doc.data, true);
         EXPECT_EQ(rtf.substr(rtf.find("\\uc1\r\n") + 4), c.body) << c.selection[1];
     }
 }

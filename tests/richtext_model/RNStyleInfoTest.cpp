@@ -1,4 +1,3 @@
-#include "richtext/model/RNSimilarity.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/model/RNStyleStream.h"
 
@@ -103,14 +102,11 @@ const std::vector<Change<TParaInfo, PP>> ParaChanges = {
      [](TParaInfo& s) { s.Background.BorderOffsets.Bottom = 8; }},
 };
 
-TFontInfo Base(const TFontInfo*) {
+// The style the text changes start from.
+TFontInfo Link() {
     TFontInfo link;
     link.Jump = true;
     return link;
-}
-
-TParaInfo Base(const TParaInfo*) {
-    return TParaInfo();
 }
 
 TRNIntegerList Ints(std::initializer_list<int32_t> values) {
@@ -121,51 +117,41 @@ TRNIntegerList Ints(std::initializer_list<int32_t> values) {
     return list;
 }
 
-std::string Encode(const TFontInfo& style) {
-    TFontInfos styles;
-    styles.Add().Assign(style);
-    TWriter writer;
-    RN_WriteTextStyles(writer, styles);
-    return writer.Bytes();
-}
-
-std::string Encode(const TParaInfo& style) {
-    TParaInfos styles;
-    styles.Add().Assign(style);
-    TWriter writer;
-    RN_WriteParaStyles(writer, styles);
-    return writer.Bytes();
-}
-
 // Every stored property survives Assign and a pass through the stream, and each change
 // shows in the stream, so none is left out of it.
 template <class Style, class Member, class Infos>
-void CheckEveryPropertyKept(const std::vector<Change<Style, Member>>& changes,
-                            void (*read)(TReader&, Infos&)) {
-    const std::string plain = Encode(Base(static_cast<Style*>(nullptr)));
+void CheckEveryPropertyKept(const std::vector<Change<Style, Member>>& changes, const Style& base,
+                            void (*write)(TWriter&, const Infos&), void (*read)(TReader&, Infos&)) {
+    const auto encode = [&](const Style& style) {
+        Infos styles;
+        styles.Add().Assign(style);
+        TWriter writer;
+        write(writer, styles);
+        return writer.Bytes();
+    };
+    const std::string plain = encode(base);
     for (const auto& change : changes) {
         SCOPED_TRACE(change.What);
-        Style changed = Base(static_cast<Style*>(nullptr));
+        Style changed = base;
         change.Apply(changed);
-        const std::string bytes = Encode(changed);
+        const std::string bytes = encode(changed);
         EXPECT_NE(bytes, plain);
         Style copy;
         copy.Assign(changed);
-        EXPECT_EQ(Encode(copy), bytes);
+        EXPECT_EQ(encode(copy), bytes);
         Infos decoded;
         TReader reader(bytes);
         read(reader, decoded);
         ASSERT_EQ(decoded.Count(), 1);
-        EXPECT_EQ(Encode(decoded[0]), bytes);
+        EXPECT_EQ(encode(decoded[0]), bytes);
     }
 }
 
 // Each change tells two styles apart unless its member is ignored, even when everything
 // else is ignored.
 template <class Style, class Member>
-void CheckIgnoreMatrix(const std::vector<Change<Style, Member>>& changes) {
+void CheckIgnoreMatrix(const std::vector<Change<Style, Member>>& changes, const Style& base) {
     using Members = TSet<Member>;
-    const Style base = Base(static_cast<Style*>(nullptr));
     for (const auto& change : changes) {
         SCOPED_TRACE(change.What);
         Style other = base;
@@ -185,12 +171,9 @@ void CheckIgnoreMatrix(const std::vector<Change<Style, Member>>& changes) {
 
 } // namespace
 
-TEST(RNStyles, EveryStoredTextPropertyIsCopiedAndStreamed) {
-    CheckEveryPropertyKept(FontChanges, &RN_ReadTextStyles);
-}
-
-TEST(RNStyles, EveryStoredParagraphPropertyIsCopiedAndStreamed) {
-    CheckEveryPropertyKept(ParaChanges, &RN_ReadParaStyles);
+TEST(RNStyles, EveryStoredPropertyIsCopiedAndStreamed) {
+    CheckEveryPropertyKept(FontChanges, Link(), &RN_WriteTextStyles, &RN_ReadTextStyles);
+    CheckEveryPropertyKept(ParaChanges, TParaInfo(), &RN_WriteParaStyles, &RN_ReadParaStyles);
 }
 
 TEST(RNStyles, AssignAcrossKindsFails) {
@@ -201,8 +184,8 @@ TEST(RNStyles, AssignAcrossKindsFails) {
 }
 
 TEST(RNStyles, IgnoreListMatrix) {
-    CheckIgnoreMatrix(FontChanges);
-    CheckIgnoreMatrix(ParaChanges);
+    CheckIgnoreMatrix(FontChanges, Link());
+    CheckIgnoreMatrix(ParaChanges, TParaInfo());
     // the hover look and cursor of a style that is not a link do not count
     TFontInfo plain;
     TFontInfo hover;
@@ -334,23 +317,18 @@ TEST(RNStyles, FirstSixTextStylesCannotBeDeleted) {
     EXPECT_EQ(sheet.TextStyles().Count(), 6);
 }
 
-TEST(RNStyles, SimilarityWeighsCharsetProtectionAndHover) {
-    TFontInfo a;
-    TFontInfo b;
-    const int32_t same = a.SimilarityValue(b);
-    b.Charset = RUSSIAN_CHARSET; // against DEFAULT_CHARSET: a quarter
-    EXPECT_EQ(a.SimilarityValue(b), same - RNSMW_FONTCHARSET + RNSMW_FONTCHARSET / 4);
-    a.Charset = ANSI_CHARSET;
-    EXPECT_EQ(a.SimilarityValue(b), same - RNSMW_FONTCHARSET);
-    b.Charset = ANSI_CHARSET;
-    b.Protection = {TRNProtectOption::rnprModifyProtect};
-    EXPECT_EQ(a.SimilarityValue(b), same - RNSMW_PROTECTION);
-    b.Protection = {};
-    // two links: the cursor and half of each hover colour score
-    a.Jump = b.Jump = true;
-    const int32_t hover = (3 * RNSMW_EACHRGBCOLOR + RNSMW_COLORSET) / 2 +
-                          (3 * RNSMW_EACHRGBBCOLOR + RNSMW_BCOLORSET) / 2;
-    EXPECT_EQ(a.SimilarityValue(b), same + RNSMW_CURSOR + hover);
+TEST(RNStyles, SimilarityFavoursTheSameCharsetProtectionAndLinkLook) {
+    TFontInfo plain, russian, ansi, locked, link;
+    russian.Charset = RUSSIAN_CHARSET;
+    ansi.Charset = ANSI_CHARSET;
+    locked.Protection = {TRNProtectOption::rnprModifyProtect};
+    link.Jump = true;
+    // the default charset stands for any: nearer than another charset, farther than the same
+    EXPECT_GT(russian.SimilarityValue(russian), plain.SimilarityValue(russian));
+    EXPECT_GT(plain.SimilarityValue(russian), ansi.SimilarityValue(russian));
+    EXPECT_GT(plain.SimilarityValue(plain), locked.SimilarityValue(plain));
+    // two links also compare their cursor and hover colours
+    EXPECT_GT(link.SimilarityValue(link), plain.SimilarityValue(plain));
 }
 
 TEST(RNStyles, MergeSmartReusesSimpleEqualStylesAndAppendsTheRest) {
