@@ -1,11 +1,9 @@
 #include "app/binder/BinderFile.h"
 #include "app/binder/BinderHeader.h"
-#include "app/binder/DirectoryTree.h"
 #include "platform/base/MemorySettingsStore.h"
 
 #include "tests/app_binder/BinderTreeFixture.h"
 #include "tests/support/LoopbackServer.h"
-#include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -206,22 +204,6 @@ TEST(BinderFile, DeletingTouchesOnlyTheBinderAndRefusesUnsafeValues) {
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"a", "a/b", "a/other", "a/other/keep"}));
     EXPECT_EQ(ReadBinderList(b.store), std::vector<std::string>{"/elsewhere.bdf"});
-}
-
-TEST(BinderFile, DeleteDirectoryTreeSparesRootsHomeAndRelativePaths) {
-    TempDir dir;
-    const fs::path me = dir / "home" / "me";
-    WriteFileBytes(me / "f", "f");
-    ScopedEnv home("HOME", me.string());
-    fs::create_directory_symlink(dir / "home", dir / "link");
-    for (const fs::path& folder :
-         {me, me / "", dir / "home", dir / "link" / "me" / ".." / "me", fs::path("tmp/relative"),
-          fs::path("/tmp/.."), fs::path("//"), fs::path("/tmp/")}) {
-        EXPECT_TRUE(ProtectedFolder(folder.string())) << folder;
-    }
-    EXPECT_FALSE(ProtectedFolder((me / "store").string()));
-    EXPECT_FALSE(DeleteDirectoryTree(me.string()));
-    EXPECT_TRUE(fs::exists(me / "f"));
 }
 
 TEST(BinderFile, CommandsCreateOpenAndReopenRecentBinders) {

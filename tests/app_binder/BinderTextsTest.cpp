@@ -9,28 +9,6 @@
 
 #include <array>
 
-TEST(BinderTexts, ParseTrailingCountTable) {
-    const std::pair<std::string, int32_t> cases[] = {
-        {"New Item(12)", 12},
-        {"New Item", 0},
-        {"New Item(12) ", 0}, // does not end with ")"
-        {"(0)", 0},
-        {"a(9999)", 9999},
-        {"a(12345)", -1}, // five characters
-        {"a(abcde)", -1},
-        {"a(x)", -1},
-        {"a()", -1},
-        {"a(1)(2)", 2}, // the last "(" counts
-        {"a(1 )", -1},
-        {"a)", -1}, // no "(" at all
-        {")", -1},
-        {"", -1},
-    };
-    for (const auto& [text, expected] : cases) {
-        EXPECT_EQ(ParseTrailingCount(text), expected) << '"' << text << '"';
-    }
-}
-
 TEST(BinderTexts, ExtractHtmlTitleTable) {
     const std::pair<std::string, std::string> cases[] = {
         {"<html><head><title>Hello</title></head>", "Hello"},
@@ -48,22 +26,6 @@ TEST(BinderTexts, ExtractHtmlTitleTable) {
     for (const auto& [html, expected] : cases) {
         EXPECT_EQ(ExtractHtmlTitle(html), expected) << '"' << html << '"';
     }
-}
-
-TEST(BinderTexts, KindAndStateTextsKeepTheirBlanks) {
-    EXPECT_EQ(NodeKindText(1), "Folder");
-    EXPECT_EQ(NodeKindText(2), " WebPage");
-    EXPECT_EQ(NodeKindText(3), "Notes Document ");
-    EXPECT_EQ(NodeKindText(4), "Link");
-    EXPECT_EQ(NodeKindText(5), "Unknow");
-    EXPECT_EQ(NodeKindText(0), "Unknow");
-    EXPECT_EQ(NodeKindText(-1), "Unknow");
-    EXPECT_EQ(CaptureResultText(1), "Capture Incompleted");
-    EXPECT_EQ(CaptureResultText(2), "Capture Completed");
-    EXPECT_EQ(CaptureResultText(3), "Capture Failed");
-    EXPECT_EQ(CaptureResultText(4), "Capture stopped");
-    EXPECT_EQ(CaptureResultText(0), "");
-    EXPECT_EQ(CaptureResultText(5), "");
 }
 
 TEST(BinderTexts, CaptionShowsTheBinderNameWithBlanks) {

@@ -16,8 +16,16 @@
 #include "tests/support/FakeTaskQueue.h"
 #include "tests/support/TempDir.h"
 
+#include <cstdio>
 #include <memory>
 #include <string>
+
+// A field of the field stream: the length in lower-case hexadecimal, "#", the bytes.
+inline std::string Field(const std::string& bytes) {
+    char header[24];
+    std::snprintf(header, sizeof header, "%zx#", bytes.size());
+    return header + bytes;
+}
 
 inline std::unique_ptr<TPageInfo> MakeRecord(NodeKind kind, uint32_t id, const std::string& title) {
     auto record = std::make_unique<TPageInfo>();

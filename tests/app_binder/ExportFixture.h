@@ -20,22 +20,18 @@ struct ExportFixture : BinderFixture {
     void StoreFile(uint32_t id, const std::string& relative, const std::string& bytes) {
         WriteFileBytes(std::filesystem::path(StoreFolder(id)) / relative, bytes);
     }
+    // A completed web page; its HTML, when given, both as fetched and as stored.
     TTreeNode* Page(TTreeNode* parent, uint32_t id, const std::string& title,
-                    const std::string& url = "") {
+                    const std::string& url = "", const std::string& html = "") {
         TTreeNode* node = AddRecord(Tree(), parent, NodeKind::WebPage, id, title);
         NodeRecord(node)->RequestedUrl = url;
+        NodeRecord(node)->Content.FetchedText = html;
+        NodeRecord(node)->Content.PageHtml = html;
         NodeRecord(node)->State = CaptureState::Completed;
         NodeRecord(node)->Content.Stats.State = static_cast<int32_t>(CaptureState::Completed);
         return node;
     }
 };
-
-// A field of the field stream: the length in lower-case hexadecimal, "#", the bytes.
-inline std::string Field(const std::string& bytes) {
-    char header[24];
-    std::snprintf(header, sizeof header, "%zx#", bytes.size());
-    return header + bytes;
-}
 
 // Every entry below `folder` by relative path: a file's bytes, "<dir>" or "-> target" for a
 // link, which is not followed.

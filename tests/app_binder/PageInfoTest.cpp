@@ -120,24 +120,6 @@ TEST(PageInfo, MissingTrailingFieldsReadEmpty) {
     EXPECT_EQ(record->Content.Stats.Total, 0);
 }
 
-TEST(PageInfo, ShortRecordOfFolderDump) {
-    TPageInfo record;
-    record.RequestedUrl = "r";
-    record.Title = "T";
-    record.Kind = NodeKind::Folder;
-    record.Id = 0xBEEF;
-    record.CreateDate = "d";
-    const std::string text = record.ToRecordString();
-    EXPECT_EQ(text, "1#r0#a#contentStr5#notes1#T1#14#BEEF1#d");
-    StringMessageI18N stored(text);
-    TPageInfo back(stored);
-    EXPECT_EQ(back.Kind, NodeKind::Folder);
-    EXPECT_EQ(back.Id, 0xBEEFu);
-    EXPECT_EQ(back.Content.Stats.State, 1);
-    EXPECT_EQ(back.Content.Stats.Total, 0);
-    EXPECT_EQ(back.Notes.GetLength(), 5);
-}
-
 TEST(PageInfo, AssignCopiesContentButNeverIdentity) {
     TPageInfo source;
     source.RequestedUrl = "http://x/";

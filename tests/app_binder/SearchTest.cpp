@@ -2,7 +2,7 @@
 
 #include "app/binder/NodeIds.h"
 
-#include "tests/app_binder/BinderTreeFixture.h"
+#include "tests/app_binder/ExportFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -89,7 +89,7 @@ TEST(SearchMatchTest, ListedIdsReadBack) {
 }
 
 // A tree of pages among a folder, a note and a link.
-struct SearchFixture : BinderFixture {
+struct SearchFixture : ExportFixture {
     SearchFixture() {
         TTreeNode* folder = AddRecord(Tree(), nullptr, NodeKind::Folder, 1, "Folder");
         Page(folder, 0x10, "beta", "http://b.test/", "<meta name=\"k\" content=\"tea\">green");
@@ -97,14 +97,6 @@ struct SearchFixture : BinderFixture {
         AddRecord(Tree(), folder, NodeKind::Notes, 2, "Note");
         AddRecord(Tree(), nullptr, NodeKind::Link, 3, "Link");
         Page(nullptr, 0x80000012, "alpha", "http://c.test/", "green tea");
-    }
-    void Page(TTreeNode* parent, uint32_t id, const std::string& title, const std::string& url,
-              const std::string& html) {
-        TPageInfo& record = *NodeRecord(AddRecord(Tree(), parent, NodeKind::WebPage, id, title));
-        record.RequestedUrl = url;
-        record.Content.FetchedText = html;
-        record.Content.PageHtml = html;
-        record.Content.Stats.State = static_cast<int32_t>(CaptureState::Completed);
     }
     TSearchResult Advanced(const TSearchCriteria& criteria) {
         TSearchResult result;

@@ -100,6 +100,12 @@ TEST(Settings, AnEmptyStoreGivesTheDefaultsAndMakesTheRecentKey) {
     EXPECT_EQ(settings.ResSaveDir, "/home/u/start/resource");
     EXPECT_TRUE(store.KeyExists("RecentFile"));
     EXPECT_FALSE(store.KeyExists("Config"));
+
+    // Bounds that were never kept are not written either.
+    settings.Width = 800;
+    SaveSettings(store, settings);
+    EXPECT_FALSE(store.ReadValue("Config", "Left").has_value());
+    EXPECT_EQ(store.ReadValue("Config", "Width"), "800");
 }
 
 TEST(Settings, SavedSettingsLoadBackAndDamagedValuesKeepTheirDefaults) {
@@ -123,15 +129,6 @@ TEST(Settings, SavedSettingsLoadBackAndDamagedValuesKeepTheirDefaults) {
     EXPECT_TRUE(damaged.ShowTips);
     EXPECT_TRUE(damaged.AskBeforeClose); // any non-zero value is true
     EXPECT_EQ(damaged.LeftWide, 233);
-}
-
-TEST(Settings, BoundsThatWereNotKeptAreNotWritten) {
-    MemorySettingsStore store;
-    TSettings settings = DefaultSettings("/s");
-    settings.Width = 800;
-    SaveSettings(store, settings);
-    EXPECT_FALSE(store.ReadValue("Config", "Left").has_value());
-    EXPECT_EQ(store.ReadValue("Config", "Width"), "800");
 }
 
 TEST(Settings, WorkFolderLosesItsTrailingSeparatorAndOnlyANonEmptyOneCounts) {
@@ -238,7 +235,7 @@ TEST(RecentFiles, ADamagedLatestNumberIsClampedIntoTheList) {
     }
 }
 
-TEST(BinderList, DuplicatesRemovalAndReuseOfTheLowestFreeNumber) {
+TEST(BinderList, DuplicatesRemovalAndHexadecimalNumbersReusingTheLowestFree) {
     MemorySettingsStore store;
     EXPECT_TRUE(ReadBinderList(store).empty());
     RemoveBinderFromList(store, "/b/a.bdf"); // no key: nothing happens
@@ -265,11 +262,9 @@ TEST(BinderList, DuplicatesRemovalAndReuseOfTheLowestFreeNumber) {
     EXPECT_EQ(store.ReadValue("BinderList", "Binder1"), "/b/d.bdf");
     EXPECT_EQ(store.ReadValue("BinderList", "Binder3"), "/b/e.bdf");
     EXPECT_EQ(store.ReadValue("BinderList", "Binder5"), "/b/f.bdf");
-}
 
-TEST(BinderList, NumbersAreHexadecimalAndEmptyValuesAreNotListed) {
-    MemorySettingsStore store;
-    for (int i = 1; i <= 11; ++i) {
+    // Numbers go on in hexadecimal; an empty value is not listed.
+    for (int i = 6; i <= 11; ++i) {
         AddBinderToList(store, "/b/" + std::to_string(i));
     }
     EXPECT_EQ(store.ReadValue("BinderList", "BinderA"), "/b/10");

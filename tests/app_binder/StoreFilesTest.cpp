@@ -3,6 +3,8 @@
 #include "app/binder/PageInfo.h"
 #include "app/binder/WholeFiles.h"
 
+#include "tests/support/FakeBinderUi.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +21,15 @@ std::unique_ptr<TTreeNode> Node(NodeKind kind, uint32_t id) {
     record->Kind = kind;
     record->Id = id;
     return std::make_unique<TTreeNode>(std::move(record));
+}
+
+bool Save(const fs::path& path, const std::string& bytes, FakeUserMessages& ui) {
+    return SaveBufferToFile(path.string(), bytes.data(), bytes.size(), ui);
+}
+
+size_t EntryCount(const fs::path& folder) {
+    return static_cast<size_t>(
+        std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
 } // namespace
@@ -109,6 +120,44 @@ TEST(StoreFiles, WholeFileReadersReportTheCountTheirOwnWay) {
     EXPECT_EQ(size, 0u);
 }
 
+TEST(SaveBufferToFile, MakesMissingFoldersAndReplacesWholeFiles) {
+    TempDir dir;
+    FakeUserMessages ui;
+    const fs::path path = dir / "root" / "store" / "1A" / "img" / "a.gif";
+    const std::string bytes("GIF\0\x01\xff", 6);
+    ASSERT_TRUE(Save(path, bytes, ui));
+    EXPECT_EQ(ReadFileBytes(path), bytes);
+
+    ASSERT_TRUE(Save(path, "short", ui));
+    EXPECT_EQ(ReadFileBytes(path), "short");
+    EXPECT_EQ(EntryCount(path.parent_path()), 1u);
+    EXPECT_TRUE(ui.Calls().empty());
+
+    EXPECT_FALSE(SaveBufferToFile("", "x", 1, ui));
+    EXPECT_TRUE(ui.Calls().empty());
+}
+
+TEST(SaveBufferToFile, AFolderThatCannotBeMadeIsReported) {
+    TempDir dir;
+    FakeUserMessages ui;
+    WriteFileBytes(dir / "tree.sav", "old tree");
+
+    EXPECT_FALSE(Save(dir / "tree.sav" / "sub" / "x", "new", ui));
+    EXPECT_EQ(ui.Calls(), std::vector<std::string>{"ShowMessage(can not create directory" +
+                                                   (dir / "tree.sav" / "sub").string() + ")"});
+    EXPECT_EQ(ReadFileBytes(dir / "tree.sav"), "old tree");
+}
+
+TEST(SaveBufferToFile, AFullDeviceFailsAndStaysADevice) {
+    if (!fs::is_character_file("/dev/full")) {
+        GTEST_SKIP() << "no /dev/full";
+    }
+    FakeUserMessages ui;
+    EXPECT_FALSE(Save("/dev/full", "bytes", ui));
+    EXPECT_EQ(ui.CallsOf("ShowMessage(can not write file /dev/full").size(), 1u);
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+}
+
 TEST(StoreFiles, DeletingASubtreeRemovesTheFoldersOfItsWebPagesOnly) {
     TempDir root;
     const fs::path store = root / "store";
@@ -135,7 +184,7 @@ TEST(StoreFiles, DeletingASubtreeRemovesTheFoldersOfItsWebPagesOnly) {
     EXPECT_EQ(NodeRecord(page.get())->Id, 0x2u);
 }
 
-TEST(DirectoryTree, DeletesEverythingButNeverFollowsLinks) {
+TEST(DirectoryTree, DeletesEverythingButNeverFollowsLinksNorTakesProtectedFolders) {
     TempDir dir;
     const fs::path target = dir / "store" / "AB";
     WriteFileBytes(target / ".hidden", "h");
@@ -159,4 +208,18 @@ TEST(DirectoryTree, DeletesEverythingButNeverFollowsLinks) {
     EXPECT_FALSE(DeleteDirectoryTree("/tm"));
     EXPECT_FALSE(DeleteDirectoryTree("/"));
     EXPECT_FALSE(DeleteDirectoryTree(""));
+
+    // Roots, the home folder and its parents, and relative paths are never deleted.
+    const fs::path me = dir / "home" / "me";
+    WriteFileBytes(me / "f", "f");
+    ScopedEnv home("HOME", me.string());
+    fs::create_directory_symlink(dir / "home", dir / "link");
+    for (const fs::path& folder :
+         {me, me / "", dir / "home", dir / "link" / "me" / ".." / "me", fs::path("tmp/relative"),
+          fs::path("/tmp/.."), fs::path("//"), fs::path("/tmp/")}) {
+        EXPECT_TRUE(ProtectedFolder(folder.string())) << folder;
+    }
+    EXPECT_FALSE(ProtectedFolder((me / "store").string()));
+    EXPECT_FALSE(DeleteDirectoryTree(me.string()));
+    EXPECT_TRUE(fs::exists(me / "f"));
 }

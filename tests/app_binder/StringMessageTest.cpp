@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 TEST(StringMessage, WireFormOfFields) {
@@ -56,31 +55,6 @@ TEST(StringMessage, AddStringStopsAtNulButAddDataKeepsEveryByte) {
     StringMessageI18N copy(nul.GetBuffer(), static_cast<size_t>(nul.GetLength()));
     EXPECT_EQ(nul.ReadString(), "ab");
     EXPECT_EQ(copy.ReadBytes(), std::string("ab\0cd", 5));
-}
-
-TEST(StringMessage, NestedBlockReadsBackFieldByField) {
-    StringMessageI18N inner;
-    inner.AddString("one");
-    inner.AddData("t\0o", 3);
-    inner.AddBool(1);
-    StringMessageI18N outer;
-    outer.AddString("head");
-    outer.AddData(inner.GetBuffer(), static_cast<size_t>(inner.GetLength()));
-    outer.AddString("tail");
-
-    EXPECT_EQ(outer.ReadString(), "head");
-    int32_t length = 0;
-    const char* block = outer.ReadData(length);
-    ASSERT_NE(block, nullptr);
-    ASSERT_EQ(length, inner.GetLength());
-    EXPECT_EQ(std::memcmp(block, inner.GetBuffer(), static_cast<size_t>(length)), 0);
-
-    StringMessageI18N reread(block, static_cast<size_t>(length));
-    EXPECT_EQ(reread.ReadString(), "one");
-    EXPECT_EQ(reread.ReadBytes(), std::string("t\0o", 3));
-    EXPECT_EQ(reread.ReadString(), "true");
-    EXPECT_FALSE(reread.HasMore());
-    EXPECT_EQ(outer.ReadString(), "tail");
 }
 
 // The buffer moves as it grows, under a message made from text and under the read position

@@ -62,6 +62,9 @@ TEST(NodeNames, MakeUniqueNodeNameTable) {
         {{"New Item()"}, "New Item", "New Item"},
         {{"Page(3)"}, "Page(3)", "Page(3)(4)"}, // a base ending in a number counts it
         {{"x", "Other(9)"}, "x", "x(1)"},
+        {{"New Item(9999)"}, "New Item", "New Item(10000)"},
+        {{"New Item(1)(2)"}, "New Item", "New Item(3)"}, // the last "(" counts
+        {{"New Item(1 )"}, "New Item", "New Item"},
     };
     for (const Case& c : cases) {
         TTreeNodes tree;
@@ -476,27 +479,7 @@ TEST(TreeCommands, CopyNodeFilesSkipsWhatCannotBeRead) {
     EXPECT_TRUE(b.ui.CallsOf("ShowMessage").empty());
 }
 
-TEST(TreeCommands, DropTargetTable) {
-    struct Case {
-        THitZone zone;
-        NodeKind kind;
-        TDropAction action;
-    };
-    const Case cases[] = {
-        {THitZone::Label, NodeKind::Folder, TDropAction::AddChild},
-        {THitZone::Icon, NodeKind::Folder, TDropAction::AddChild},
-        {THitZone::Label, NodeKind::WebPage, TDropAction::InsertBefore},
-        {THitZone::Icon, NodeKind::Notes, TDropAction::InsertBefore},
-        {THitZone::Label, NodeKind::None, TDropAction::InsertBefore},
-        {THitZone::Indent, NodeKind::Folder, TDropAction::InsertBefore},
-        {THitZone::BelowNodes, NodeKind::None, TDropAction::AddTopLevel},
-        {THitZone::Elsewhere, NodeKind::Folder, TDropAction::None},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(DropAction(c.zone, c.kind), c.action);
-    }
-}
-
+// Every hit zone, on a folder and on a page.
 TEST(TreeCommands, DropMovesTheSelectedNode) {
     PagesBinder b;
     b.Tree().SetSelected(b.r);

@@ -52,12 +52,6 @@ std::string NaiveFile(const TTreeNodes& tree, bool folderDump) {
     return file.Bytes();
 }
 
-std::string Field(const std::string& bytes) {
-    StringMessageI18N message;
-    message.AddBytes(bytes);
-    return message.Bytes();
-}
-
 // A record block whose kind is not that of a node.
 std::string BadKindRecord(const std::string& kind) {
     StringMessageI18N record;
@@ -322,6 +316,13 @@ TEST(TreeFile, BrokenFilesAreReportedAndNeverOverwritten) {
         EXPECT_TRUE(b.binder.FileSaveExecute());
         EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad"), c.bytes);
         EXPECT_FALSE(fs::exists(b.paths.TreeFilePath + ".bad1"));
+        // Broken once more, the file is kept beside the earlier copy.
+        WriteFileBytes(b.paths.TreeFilePath, "broken again");
+        b.binder.LoadBinderTree();
+        b.binder.BinderDirty = true;
+        EXPECT_TRUE(b.binder.FileSaveExecute());
+        EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad"), c.bytes);
+        EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad1"), "broken again");
     }
 }
 
@@ -359,17 +360,6 @@ TEST(TreeFile, AnEmptyOrMissingFileOpensAnEmptyBinder) {
         EXPECT_FALSE(b.binder.BinderDirty);
         EXPECT_EQ(b.queue.PollingStarts, 1);
     }
-}
-
-TEST(TreeFile, AKeptCopyNeverReplacesAnEarlierOne) {
-    BinderFixture b;
-    WriteFileBytes(b.paths.TreeFilePath, "first broken");
-    WriteFileBytes(b.paths.TreeFilePath + ".bad", "older broken");
-    b.binder.LoadBinderTree();
-    b.binder.BinderDirty = true;
-    EXPECT_TRUE(b.binder.FileSaveExecute());
-    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad"), "older broken");
-    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad1"), "first broken");
 }
 
 TEST(TreeFile, OnlyUnfinishedWebPagesAreQueuedOnceWithTheirIds) {
@@ -447,6 +437,11 @@ TEST(TreeFile, FolderDumpHoldsFoldersOnlyAndRebuildsTheFolderTree) {
     TreeLoadContext context;
     EXPECT_EQ(LoadTreeDump(folders, dump, context), TreeLoadResult::Loaded);
     EXPECT_EQ(TreeShape(folders), "A#A(D#D),F#F");
+    // The short record holds no statistics and no note: they read as a fresh record's.
+    const TPageInfo* read = NodeRecord(folders.GetFirstNode());
+    EXPECT_EQ(read->Content.Stats.State, 1);
+    EXPECT_EQ(read->Content.Stats.Total, 0);
+    EXPECT_EQ(read->Notes.Bytes(), "notes");
     ClearTree(folders);
     EXPECT_EQ(folders.Count(), 0);
 

@@ -10,6 +10,7 @@
 
 namespace fs = std::filesystem;
 
+// A selected page alone is written as the window's export command shows.
 TEST(UrlList, WritesTheUrlsOfPagesAndLinksOneALine) {
     struct Case {
         const char* name;
@@ -31,12 +32,6 @@ TEST(UrlList, WritesTheUrlsOfPagesAndLinksOneALine) {
     const std::vector<Case> cases = {
         {"selected folder", folderWithPageNoteAndLink, false,
          "http://a.test/p\r\nhttp://b.test/l\r\n"},
-        {"selected page",
-         [](ExportFixture& b) {
-             b.Page(nullptr, 1, "Other", "http://other.test/");
-             b.Tree().SetSelected(b.Page(nullptr, 2, "P", "file:///home/u/a.htm"));
-         },
-         false, "file:///home/u/a.htm\r\n"},
         {"entire binder",
          [&](ExportFixture& b) {
              folderWithPageNoteAndLink(b);
@@ -77,4 +72,6 @@ TEST(UrlList, UnwritableTargetIsShownAndKeepsTheOldFile) {
                                                              (out / "list.txt").string()),
               std::string::npos);
     EXPECT_EQ(ReadFileBytes(out / "list.txt"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(out.Path()), fs::directory_iterator()), 1)
+        << "a temporary file was left";
 }

@@ -100,11 +100,24 @@ protected:
 
 } // namespace
 
+// Pages come from anchors and from link tags other than style sheets and icons; in-page jumps,
+// the root and pages met before are not added again, whatever their fragment.
 TEST_F(Capture, LevelsAddEachLinkedPageOnceBesideTheRoot) {
-    server.Serve("/r.htm", "<a href=a.htm>A</a><a href=b.htm>B</a><a href=a.htm>A</a>",
+    const std::string style = "body{}";
+    server.Serve("/s.css", style, "text/css");
+    server.Serve("/f.ico", "icon", "image/x-icon");
+    server.Serve(
+        "/r.htm",
+        "<link rel=stylesheet href=s.css><link rel=\"shortcut icon\" href=f.ico>"
+        "<link rel=next href=a.htm#n><link rel=prev href=b.htm><link rel=index href=r.htm>"
+        "<a href=#top>top</a><a href=r.htm>self</a><a href=a.htm#y>A</a><a href=b.htm>B</a>",
+        "text/html");
+    server.Serve("/a.htm",
+                 "<title>Page A</title><link rel=stylesheet href=s.css><a href=#x>x</a>"
+                 "<a href=a.htm>self</a><a href=r.htm#top>root</a><a href=b.htm#z>B</a>"
+                 "<a href=c.htm>C</a>",
                  "text/html");
-    server.Serve("/a.htm", "<title>Page A</title><a href=c.htm>C</a>", "text/html");
-    server.Serve("/b.htm", "<a href=c.htm>C</a>", "text/html");
+    server.Serve("/b.htm", "<link rel=index href=r.htm><a href=c.htm>C</a>", "text/html");
     server.Serve("/c.htm", "<title>Page C</title>", "text/html");
     server.Start();
     TPageInfo& root = AddPage("/r.htm", 0x10);
@@ -113,46 +126,12 @@ TEST_F(Capture, LevelsAddEachLinkedPageOnceBesideTheRoot) {
 
     EXPECT_EQ(Titles(),
               (std::vector<std::string>{"Root", "Page A", server.Url("/b.htm"), "Page C"}));
-    EXPECT_EQ(log.Count("/a.htm"), 1u);
-    EXPECT_EQ(log.Count("/c.htm"), 1u); // met twice in level 2
-    EXPECT_EQ(root.State, CaptureState::Completed);
-    EXPECT_EQ(root.CurrentCapture, nullptr);
-    EXPECT_EQ(NodeRecord(b.Tree().TopLevelItem(3))->Progress.StatusText, "Download Finished");
-    EXPECT_TRUE(b.binder.BinderDirty);
-    EXPECT_FALSE(controller.LevelCaptureRunning());
-    ASSERT_GE(form.Log.size(), 3u);
-    EXPECT_EQ(form.Log[1], "0 Parsing page, please wait ....|");
-    EXPECT_EQ(form.Log[2], "0 No. 1 of 2|" + server.Url("/a.htm"));
-    EXPECT_EQ(form.Log.back(), "finished");
-}
-
-TEST_F(Capture, LevelsTakeEachPageOnceAndOnlyStyleSheetsAndIconsAsResources) {
-    const std::string style = "body{}";
-    server.Serve("/s.css", style, "text/css");
-    server.Serve("/f.ico", "icon", "image/x-icon");
-    server.Serve("/r.htm",
-                 "<link rel=stylesheet href=s.css><link rel=\"shortcut icon\" href=f.ico>"
-                 "<link rel=next href=a.htm#n><link rel=prev href=b.htm><link rel=index href=r.htm>"
-                 "<link rel=search href=a.htm><link rel=copyright href=b.htm#c>"
-                 "<link rel=author href=a.htm#x><link rel=help href=r.htm#h>"
-                 "<a href=#top>top</a><a href=r.htm>self</a><a href=a.htm#y>A</a>",
-                 "text/html");
-    server.Serve("/a.htm",
-                 "<title>Page A</title><link rel=stylesheet href=s.css><a href=#x>x</a>"
-                 "<a href=a.htm>self</a><a href=r.htm#top>root</a><a href=b.htm#z>B</a>",
-                 "text/html");
-    server.Serve("/b.htm", "<title>Page B</title><link rel=index href=r.htm>", "text/html");
-    server.Start();
-    TPageInfo& root = AddPage("/r.htm", 0x17);
-    controller.StartNodeCapture(root, false, {.Levels = 3});
-    invoker.Drain();
-
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"Root", "Page A", "Page B"}));
-    EXPECT_EQ(NodeRecord(b.Tree().TopLevelItem(1))->RequestedUrl, server.Url("/a.htm#n"));
+    const TPageInfo& a = *NodeRecord(b.Tree().TopLevelItem(1));
+    EXPECT_EQ(a.RequestedUrl, server.Url("/a.htm#n"));
     std::vector<std::string> asked = log.Paths();
     std::sort(asked.begin(), asked.end());
-    EXPECT_EQ(asked, (std::vector<std::string>{"/a.htm", "/b.htm", "/f.ico", "/r.htm", "/s.css"}));
-    const TPageInfo& a = *NodeRecord(b.Tree().TopLevelItem(1));
+    EXPECT_EQ(asked, (std::vector<std::string>{"/a.htm", "/b.htm", "/c.htm", "/f.ico", "/r.htm",
+                                               "/s.css"})); // c met twice in level 2
     EXPECT_NE(a.Content.PageHtml.find("<a href=#x>x</a>"), std::string::npos);
     EXPECT_NE(root.Content.PageHtml.find("<a href=#top>top</a>"), std::string::npos);
     // Fetched once, yet each node has its own file.
@@ -160,6 +139,17 @@ TEST_F(Capture, LevelsTakeEachPageOnceAndOnlyStyleSheetsAndIconsAsResources) {
     EXPECT_EQ(ReadFileBytes(std::filesystem::path(b.StoreFolder(root.Id)) / css), style);
     EXPECT_EQ(ReadFileBytes(std::filesystem::path(b.StoreFolder(a.Id)) / css), style);
     EXPECT_EQ(a.Content.Stats.Groups[GroupCss].Fetched, 1);
+
+    EXPECT_EQ(root.State, CaptureState::Completed);
+    EXPECT_EQ(root.CurrentCapture, nullptr);
+    EXPECT_EQ(NodeRecord(b.Tree().TopLevelItem(3))->Progress.StatusText, "Download Finished");
+    EXPECT_TRUE(b.binder.BinderDirty);
+    EXPECT_FALSE(controller.LevelCaptureRunning());
+    ASSERT_GE(form.Log.size(), 3u);
+    EXPECT_EQ(form.Log[1], "0 Parsing page, please wait ....|");
+    // The root's five links are counted as met: a.htm#n, b.htm, r.htm, r.htm#top, a.htm#y.
+    EXPECT_EQ(form.Log[2], "0 No. 1 of 5|" + server.Url("/a.htm#n"));
+    EXPECT_EQ(form.Log.back(), "finished");
 }
 
 TEST_F(Capture, CancelStopsBeforeTheNextPageAndClosesTheForm) {
@@ -426,4 +416,46 @@ TEST_F(Capture, ASearchRunsCleanWhileACaptureWorks) {
     EXPECT_TRUE(done.Content.Links.empty());
     release = true;
     invoker.WaitServing([&] { return busy.CurrentCapture == nullptr; });
+}
+
+TEST(CaptureFinished, SetsStateTextAndStatisticsByOutcome) {
+    struct Case {
+        CaptureState before;
+        std::string fetched;
+        CaptureState after;
+        const char* text;
+        uint8_t reload;
+    };
+    const Case cases[] = {
+        {CaptureState::Unfinished, "<html>", CaptureState::Completed, "Download Finished", 1},
+        {CaptureState::Unfinished, "", CaptureState::Failed, "Download Failed", 1},
+        {CaptureState::Stopped, "<html>", CaptureState::Stopped, "Download Stopped", 0},
+    };
+    for (const Case& c : cases) {
+        BinderFixture f;
+        TTreeNode* node = AddRecord(f.Tree(), nullptr, NodeKind::WebPage, 0x80000001u, "P");
+        TPageInfo* record = NodeRecord(node);
+        NoticeRecorder notices(f.Tree());
+        record->State = c.before;
+        record->Content.FetchedText = c.fetched;
+        record->ViewFlags = 0;
+        record->Reload = 7;
+        OnCaptureFinished(f.binder, 0x80000001u);
+        EXPECT_EQ(record->State, c.after) << c.text;
+        EXPECT_EQ(record->Content.Stats.State, static_cast<int32_t>(c.after)) << c.text;
+        EXPECT_EQ(record->Progress.StatusText, c.text);
+        EXPECT_EQ(record->Reload, c.reload) << c.text;
+        EXPECT_EQ(record->ViewFlags, 0x100u);
+        EXPECT_TRUE(f.binder.BinderDirty);
+        EXPECT_EQ(notices.Seen, std::vector<std::string>{"data P"});
+    }
+}
+
+TEST(CaptureFinished, IgnoresUnknownIds) {
+    BinderFixture f;
+    AddRecord(f.Tree(), nullptr, NodeKind::WebPage, 0x42, "P");
+    NoticeRecorder notices(f.Tree());
+    OnCaptureFinished(f.binder, 0x99); // the node was deleted meanwhile
+    EXPECT_FALSE(f.binder.BinderDirty);
+    EXPECT_TRUE(notices.Seen.empty());
 }

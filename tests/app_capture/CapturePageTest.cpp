@@ -10,6 +10,7 @@
 #include <atomic>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -234,24 +235,14 @@ TEST(CapturePage, PagesAndFramePagesAboveTheLimitFailWhatIsReadIsBounded) {
     EXPECT_EQ(framed.Content.Stats.Groups[GroupFrame].Failed, 1);
 }
 
-TEST(CapturePage, ChunkedPageWithNulBytesArrivesExactlyAndRedirectSetsTheFinalUrl) {
-    // The body outlives the server, whose thread may still be sending it when a check fails.
+// The transfer itself is the client's; here the page's bytes reach the record whole.
+TEST(CapturePage, PageWithNulBytesArrivesExactlyAndRedirectSetsTheFinalUrl) {
     std::string body = "<html><body><img src=\"a.gif\">";
     while (body.size() < 300 * 1024 + 5) {
         body += std::string("text\0with\0nul ", 14) + std::to_string(body.size());
     }
     LoopbackServer server;
-    server.Http().Get("/big.htm", [&](const httplib::Request&, httplib::Response& response) {
-        response.set_chunked_content_provider(
-            "text/html", [&body](size_t offset, httplib::DataSink& sink) {
-                size_t piece = std::min<size_t>(6000, body.size() - offset);
-                sink.write(body.data() + offset, piece);
-                if (offset + piece == body.size()) {
-                    sink.done();
-                }
-                return true;
-            });
-    });
+    server.Serve("/big.htm", body, "text/html");
     server.Http().Get("/old", [](const httplib::Request&, httplib::Response& response) {
         response.set_redirect("/new/page.htm", 302);
     });
@@ -293,12 +284,14 @@ TEST(CapturePage, FaultsAreCountedAndTheCaptureGoesOn) {
         linger hard{1, 0};
         ::setsockopt(socket, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
     });
-    RawServer stall([](int socket, const std::string&) {
+    std::atomic<bool> stallCut{false};
+    std::optional<RawServer> stall(std::in_place, [&stallCut](int socket, const std::string&) {
         RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nab");
         for (int i = 0; i < 100; ++i) { // 10 s at most, far past the 1 s bound
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
             char probe;
             if (::recv(socket, &probe, 1, MSG_DONTWAIT) == 0) {
+                stallCut = true;
                 return;
             }
         }
@@ -308,7 +301,7 @@ TEST(CapturePage, FaultsAreCountedAndTheCaptureGoesOn) {
                                 "Content-Type: image/gif\r\n\r\nshort body");
     });
     const std::string page =
-        Html("<img src=\"" + reset.Url("/reset.gif") + "\"><img src=\"" + stall.Url("/stall.gif") +
+        Html("<img src=\"" + reset.Url("/reset.gif") + "\"><img src=\"" + stall->Url("/stall.gif") +
              "\"><img src=\"loop.gif\"><img src=\"missing.gif\"><img src=\"" +
              liar.Url("/liar.gif") + "\"><img src=\"big.jpg\"><img src=\"last.gif\">");
     server.Serve("/page.htm", page, "text/html");
@@ -319,10 +312,8 @@ TEST(CapturePage, FaultsAreCountedAndTheCaptureGoesOn) {
     TestStore::Prepare(node, server.Url("/page.htm"));
 
     bool captured = false;
-    const auto begin = std::chrono::steady_clock::now();
     long growthKb =
         PeakGrowthKb([&] { captured = CapturePage(node, false, nullptr, store.Context()); });
-    const auto elapsed = std::chrono::steady_clock::now() - begin;
 
     ASSERT_TRUE(captured);
     EXPECT_EQ(node.Content.Stats.Total, 7);
@@ -331,8 +322,9 @@ TEST(CapturePage, FaultsAreCountedAndTheCaptureGoesOn) {
     EXPECT_EQ(store.Files(), (std::vector<std::string>{h + "/big.jpg", h + "/last.gif"}));
     EXPECT_EQ(store.FileBytes(h + "/last.gif"), "LAST");
     EXPECT_TRUE(FileHoldsPattern(store.NodeFolder() / h / "big.jpg", bigSize));
-    // The stall ends after its 1 s bound, not after the server's 10 s.
-    EXPECT_LT(elapsed, std::chrono::seconds(8));
+    // The stall ends at its 1 s bound: the capture hung up before the server's 10 s were over.
+    stall.reset(); // waits for the connection's end
+    EXPECT_TRUE(stallCut.load());
     // The picture went to its file as it arrived: never held whole, let alone twice.
     if (growthKb >= 0) {
         EXPECT_LT(growthKb, 25 * 1024);

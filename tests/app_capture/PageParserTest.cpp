@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -124,57 +125,111 @@ TEST(ParsePage, RewritesReferencesOfAPageInAFolder) {
     EXPECT_EQ(node->Content.FetchedText, page);
 }
 
-TEST(ParsePage, APageWithoutReferencesComesBackByteForByte) {
-    const std::string page = "<!DOCTYPE html>\r\n<html><head><title>x</title>"
-                             "<style>p { color: red }</style></head>\n"
-                             "<body bgcolor=white><p class=\"a\">Text &amp; more</p>\r\n"
-                             "<table border=1><tr><td>cell</td></tr></table>"
-                             "<script>var n = 1; if (n > 0) n = 2;</script>"
-                             "<a name=top>anchor</a> <img alt=x> <input type=text src=t.gif>"
-                             "<param name=movie value=m.swf> \x01\xff tail";
-    auto node = Parse("http://h/d/p.htm", page);
-    EXPECT_EQ(node->Content.PageHtml, page);
-    EXPECT_TRUE(node->Content.Links.empty());
-}
-
-TEST(ParsePage, AUrlWithoutPathGetsItsSlash) {
-    auto node = Parse("http://h", "<img src=\"/i/a.gif\"><img src=a.gif>");
-    EXPECT_EQ(node->FinalUrl, "http://h/");
-    EXPECT_EQ(node->Content.PageFolder, "h/");
-    EXPECT_EQ(node->Content.PageHtml, "<img src=h/i/a.gif><img src=h/a.gif>");
-    ASSERT_EQ(node->Content.Links.size(), 2u);
-    EXPECT_EQ(node->Content.Links[1].Url, "http://h/a.gif");
-
+TEST(ParsePage, ReferencesAreRewrittenAndRecordedOncePerUrl) {
+    using Links = std::vector<std::pair<std::string, std::string>>; // type, URL
+    struct Case {
+        const char* name;
+        std::string url, page;
+        std::optional<std::string> html; // none: the page as it came
+        Links links;
+        std::string folder = "h/d/";
+    };
+    const std::string plain = "<!DOCTYPE html>\r\n<html><head><title>x</title>"
+                              "<style>p { color: red }</style></head>\n"
+                              "<body bgcolor=white><p class=\"a\">Text &amp; more</p>\r\n"
+                              "<table border=1><tr><td>cell</td></tr></table>"
+                              "<script>var n = 1; if (n > 0) n = 2;</script>"
+                              "<a name=top>anchor</a> <img alt=x> <input type=text src=t.gif>"
+                              "<param name=movie value=m.swf> \x01\xff tail";
+    const Case cases[] = {
+        {"no references", "http://h/d/p.htm", plain, std::nullopt, {}},
+        {"a URL without a path",
+         "http://h",
+         "<img src=\"/i/a.gif\"><img src=a.gif>",
+         "<img src=h/i/a.gif><img src=h/a.gif>",
+         {{"img", "http://h/i/a.gif"}, {"img", "http://h/a.gif"}},
+         "h/"},
+        {"the same image twice",
+         "http://h/d/p.htm",
+         "<img src=a.gif><p><IMG SRC=\"a.gif\">",
+         "<img src=h/d/a.gif><p><IMG SRC=h/d/a.gif>",
+         {{"img", "http://h/d/a.gif"}}},
+        // Whatever form a later reference to the URL takes, it leads to the one stored file.
+        {"one URL in two forms",
+         "http://h/d/p.htm",
+         "<img src=../i/a.gif><img src=HTTP://h/i/a.gif>",
+         "<img src=h/i/a.gif><img src=h/i/a.gif>",
+         {{"img", "http://h/i/a.gif"}}},
+        {"src and lowsrc",
+         "http://h/d/p.htm",
+         "<img lowsrc=\"l.gif\" src=\"s.gif\" alt=\"x\">",
+         "<img lowsrc=h/d/l.gif src=h/d/s.gif alt=\"x\">",
+         {{"img", "http://h/d/s.gif"}, {"img", "http://h/d/l.gif"}}},
+        {"lowsrc without src", "http://h/d/p.htm", "<img lowsrc=l.gif>", std::nullopt, {}},
+        {"link tags: resources only for style sheets and icons",
+         "http://h/d/p.htm",
+         "<link rel=stylesheet href=s.css><link rel=\"Alternate StyleSheet\" href=alt.css>"
+         "<link rel=\"shortcut icon\" href=/favicon.ico><link rel=icon href=#i>"
+         "<link rel=next href=n.htm><link rel=copyright href=c.htm>"
+         "<link href=bare.htm><link rel=icon-like href=x.htm>",
+         "<link rel=stylesheet href=h/d/s.css><link rel=\"Alternate StyleSheet\" href=h/d/alt.css>"
+         "<link rel=\"shortcut icon\" href=h/favicon.ico><link rel=icon href=#i>"
+         "<link rel=next href=http://h/d/n.htm><link rel=copyright href=http://h/d/c.htm>"
+         "<link href=http://h/d/bare.htm><link rel=icon-like href=http://h/d/x.htm>",
+         {{"css", "http://h/d/s.css"},
+          {"css", "http://h/d/alt.css"},
+          {"img", "http://h/favicon.ico"},
+          {"hyperlink", "http://h/d/n.htm"},
+          {"hyperlink", "http://h/d/c.htm"},
+          {"hyperlink", "http://h/d/bare.htm"},
+          {"hyperlink", "http://h/d/x.htm"}}},
+        // A base moves the references after it and leaves the output; the folder stays.
+        {"base tags",
+         "http://h/d/p.htm",
+         "<img src=a.gif>\n<BASE HREF=\"http://o/x/y.htm\"><img src=b.gif><a href=c.htm>c</a>"
+         "<a href=\"/r.htm\">r</a><base href=\"../z/\"><img src=d.gif>",
+         "<img src=h/d/a.gif>\n<img src=h/d/b.gif><a href=http://o/x/c.htm>c</a>"
+         "<a href=http://h/r.htm>r</a><img src=h/d/d.gif>",
+         {{"img", "http://h/d/a.gif"},
+          {"img", "http://o/x/b.gif"},
+          {"hyperlink", "http://o/x/c.htm"},
+          {"hyperlink", "http://h/r.htm"},
+          {"img", "http://o/z/d.gif"}}},
+        // Schemes that cannot be fetched stay; only hyperlinks are recorded, as written.
+        {"unfetchable schemes",
+         "http://h/d/p.htm",
+         "<img src=\"data:image/gif;base64,R0lGODlh/x/../../y\">"
+         "<frame src=\"about:blank\"><script src=\"JavaScript:void(0)\"></script>"
+         "<a href=\"mailto:me@h\">mail</a><a href=\" javascript:x()\">js</a>"
+         "<img src=\"#x\"><frame src=#f>",
+         std::nullopt,
+         {{"hyperlink", "mailto:me@h"}, {"hyperlink", "javascript:x()"}}},
+        // An in-page jump stays as written; its link names the page it jumps in.
+        {"hyperlink forms",
+         "http://h/d/p.htm?x=1#f",
+         "<a href=#top>t</a><a href=\"?q=2\">q</a><a href=//o/x.htm>o</a>"
+         "<a href=\"../up.htm\">u</a><a href=\"javascript.htm\">j</a>",
+         "<a href=#top>t</a><a href=\"http://h/d/p.htm?q=2\">q</a><a href=http://o/x.htm>o</a>"
+         "<a href=http://h/up.htm>u</a><a href=http://h/d/javascript.htm>j</a>",
+         {{"hyperlink", "http://h/d/p.htm?x=1#top"},
+          {"hyperlink", "http://h/d/p.htm?q=2"},
+          {"hyperlink", "http://o/x.htm"},
+          {"hyperlink", "http://h/up.htm"},
+          {"hyperlink", "http://h/d/javascript.htm"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto node = Parse(c.url, c.page);
+        EXPECT_EQ(node->Content.PageHtml, c.html.value_or(c.page));
+        EXPECT_EQ(TypesWith(node->Content.Links, &Link::Url), c.links);
+        EXPECT_EQ(node->Content.PageFolder, c.folder);
+        // A second parse of the same record adds nothing new.
+        ParsePage(*node, nullptr);
+        EXPECT_EQ(node->Content.Links.size(), c.links.size());
+    }
+    EXPECT_EQ(Parse("http://h", "")->FinalUrl, "http://h/");
     EXPECT_EQ(Parse("http://h?q=1", "")->FinalUrl, "http://h/?q=1");
     EXPECT_EQ(Parse("not a url", "")->FinalUrl, "not a url");
-}
-
-TEST(ParsePage, TheSameImageTwiceGivesOneLinkAndTwoRewrites) {
-    auto node = Parse("http://h/d/p.htm", "<img src=a.gif><p><IMG SRC=\"a.gif\">");
-    EXPECT_EQ(node->Content.PageHtml, "<img src=h/d/a.gif><p><IMG SRC=h/d/a.gif>");
-    EXPECT_EQ(node->Content.Links.size(), 1u);
-
-    // Whatever form a later reference to the URL takes, it leads to the one stored file.
-    node = Parse("http://h/d/p.htm", "<img src=../i/a.gif><img src=HTTP://h/i/a.gif>");
-    EXPECT_EQ(node->Content.PageHtml, "<img src=h/i/a.gif><img src=h/i/a.gif>");
-    EXPECT_EQ(node->Content.Links.size(), 1u);
-
-    // A second parse of the same record adds nothing new.
-    ParsePage(*node, nullptr);
-    EXPECT_EQ(node->Content.Links.size(), 1u);
-}
-
-TEST(ParsePage, SrcAndLowsrcOfOneTagAreBothRewritten) {
-    auto node = Parse("http://h/d/p.htm", "<img lowsrc=\"l.gif\" src=\"s.gif\" alt=\"x\">");
-    EXPECT_EQ(node->Content.PageHtml, "<img lowsrc=h/d/l.gif src=h/d/s.gif alt=\"x\">");
-    ASSERT_EQ(node->Content.Links.size(), 2u);
-    EXPECT_EQ(node->Content.Links[0].Url, "http://h/d/s.gif");
-    EXPECT_EQ(node->Content.Links[1].Url, "http://h/d/l.gif");
-
-    // Without "src" the image records nothing, "lowsrc" included.
-    node = Parse("http://h/d/p.htm", "<img lowsrc=l.gif>");
-    EXPECT_EQ(node->Content.PageHtml, "<img lowsrc=l.gif>");
-    EXPECT_TRUE(node->Content.Links.empty());
 }
 
 TEST(ParsePage, EveryResourceKindOfTheTagTable) {
@@ -205,53 +260,6 @@ TEST(ParsePage, EveryResourceKindOfTheTagTable) {
     EXPECT_EQ(kinds, expected);
 }
 
-TEST(ParsePage, LinkTagsAreResourcesOnlyForStyleSheetsAndIcons) {
-    const std::string page = "<link rel=stylesheet href=s.css>"
-                             "<link rel=\"Alternate StyleSheet\" href=alt.css>"
-                             "<link rel=\"shortcut icon\" href=/favicon.ico>"
-                             "<link rel=icon href=#i>"
-                             "<link rel=next href=n.htm><link rel=prev href=p.htm>"
-                             "<link rel=index href=i.htm><link rel=search href=s.htm>"
-                             "<link rel=copyright href=c.htm><link rel=author href=a.htm>"
-                             "<link href=bare.htm><link rel=icon-like href=x.htm>";
-    auto node = Parse("http://h/d/p.htm", page);
-    EXPECT_EQ(node->Content.PageHtml,
-              "<link rel=stylesheet href=h/d/s.css>"
-              "<link rel=\"Alternate StyleSheet\" href=h/d/alt.css>"
-              "<link rel=\"shortcut icon\" href=h/favicon.ico>"
-              "<link rel=icon href=#i>"
-              "<link rel=next href=http://h/d/n.htm><link rel=prev href=http://h/d/p.htm>"
-              "<link rel=index href=http://h/d/i.htm><link rel=search href=http://h/d/s.htm>"
-              "<link rel=copyright href=http://h/d/c.htm><link rel=author href=http://h/d/a.htm>"
-              "<link href=http://h/d/bare.htm><link rel=icon-like href=http://h/d/x.htm>");
-    const auto kinds = TypesWith(node->Content.Links, &Link::Url);
-    std::vector<std::pair<std::string, std::string>> expected = {
-        {"css", "http://h/d/s.css"},       {"css", "http://h/d/alt.css"},
-        {"img", "http://h/favicon.ico"},   {"hyperlink", "http://h/d/n.htm"},
-        {"hyperlink", "http://h/d/p.htm"}, {"hyperlink", "http://h/d/i.htm"},
-        {"hyperlink", "http://h/d/s.htm"}, {"hyperlink", "http://h/d/c.htm"},
-        {"hyperlink", "http://h/d/a.htm"}, {"hyperlink", "http://h/d/bare.htm"},
-        {"hyperlink", "http://h/d/x.htm"},
-    };
-    EXPECT_EQ(kinds, expected);
-}
-
-TEST(ParsePage, ABaseTagMovesLaterReferencesAndLeavesTheOutput) {
-    const std::string page = "<img src=a.gif>\n<BASE HREF=\"http://o/x/y.htm\">"
-                             "<img src=b.gif><a href=c.htm>c</a><a href=\"/r.htm\">r</a>"
-                             "<base href=\"../z/\"><img src=d.gif>";
-    auto node = Parse("http://h/d/p.htm", page);
-    EXPECT_EQ(node->Content.PageHtml, "<img src=h/d/a.gif>\n"
-                                      "<img src=h/d/b.gif><a href=http://o/x/c.htm>c</a>"
-                                      "<a href=http://h/r.htm>r</a>"
-                                      "<img src=h/d/d.gif>");
-    ASSERT_EQ(node->Content.Links.size(), 5u);
-    EXPECT_EQ(node->Content.Links[0].Url, "http://h/d/a.gif");
-    EXPECT_EQ(node->Content.Links[1].Url, "http://o/x/b.gif");
-    EXPECT_EQ(node->Content.Links[4].Url, "http://o/z/d.gif");
-    EXPECT_EQ(node->Content.PageFolder, "h/d/"); // the page's own folder stays
-}
-
 TEST(ParsePage, ScriptTextAndCommentsAreScannedForNames) {
     const std::string page =
         "<script src=\"lib.js\">document.write('<img src=\"s.gif\">');</script>"
@@ -269,34 +277,6 @@ TEST(ParsePage, ScriptTextAndCommentsAreScannedForNames) {
     EXPECT_EQ(Fields(node->Content.Links), expected);
     // Script text is copied as it stands.
     EXPECT_EQ(node->Content.PageHtml, "<script src=h/d/lib.js>" + page.substr(page.find('>') + 1));
-}
-
-TEST(ParsePage, UnfetchableSchemesStayAsWritten) {
-    const std::string page =
-        "<img src=\"data:image/gif;base64,R0lGODlh/x/../../y\">"
-        "<frame src=\"about:blank\"><script src=\"JavaScript:void(0)\"></script>"
-        "<a href=\"mailto:me@h\">mail</a><a href=\" javascript:x()\">js</a>"
-        "<img src=\"#x\"><frame src=#f>";
-    auto node = Parse("http://h/d/p.htm", page);
-    EXPECT_EQ(node->Content.PageHtml, page);
-    ASSERT_EQ(node->Content.Links.size(), 2u); // hyperlinks only, recorded as written
-    EXPECT_EQ(node->Content.Links[0].Url, "mailto:me@h");
-    EXPECT_EQ(node->Content.Links[0].Type, "hyperlink");
-    EXPECT_EQ(node->Content.Links[1].Url, "javascript:x()");
-}
-
-TEST(ParsePage, HyperlinkForms) {
-    auto node = Parse("http://h/d/p.htm?x=1#f",
-                      "<a href=#top>t</a><a href=\"?q=2\">q</a><a href=//o/x.htm>o</a>"
-                      "<a href=\"../up.htm\">u</a><a href=\"javascript.htm\">j</a>");
-    // An in-page jump stays as written; its link names the page it jumps in.
-    EXPECT_EQ(node->Content.PageHtml, "<a href=#top>t</a><a href=\"http://h/d/p.htm?q=2\">q</a>"
-                                      "<a href=http://o/x.htm>o</a><a href=http://h/up.htm>u</a>"
-                                      "<a href=http://h/d/javascript.htm>j</a>");
-    ASSERT_EQ(node->Content.Links.size(), 5u);
-    EXPECT_EQ(node->Content.Links[0].Url, "http://h/d/p.htm?x=1#top");
-    EXPECT_EQ(node->Content.Links[0].AnchorText, "t");
-    EXPECT_EQ(node->Content.Links[4].Url, "http://h/d/javascript.htm");
 }
 
 TEST(ParsePage, HostileReferencesStayInsideTheNodeFolder) {

@@ -19,25 +19,50 @@ TSpinValueModel TimeAndDateModel(TShelfSpinType type) {
 
 } // namespace
 
-TEST(ShelfSpinModel, WholeNumbersStepWithinTheirLimits) {
+TEST(ShelfSpinModel, StepsOfEachTypeStayWithinTheirLimits) {
     struct Case {
+        TShelfSpinType type;
         int min, max;
         const char* text;
+        int caret;
         bool up;
         const char* expected;
     };
-    for (Case c : {Case{0, 100, "100", true, "100"},
-                   {0, 100, "0", false, "0"},
-                   {0, 100, "50", true, "51"},
-                   {0, 0, "100", true, "101"},
-                   {0, 0, "-5", false, "-6"},
-                   {10, 100, "abc", true, "11"},
-                   {10, 100, "", false, "10"}}) {
-        TSpinValueModel model;
+    using T = TShelfSpinType;
+    for (Case c :
+         {// Whole numbers: no limit when both are 0; what is no number starts at the least.
+          Case{T::sptNormal, 0, 100, "100", 0, true, "100"},
+          {T::sptNormal, 0, 100, "0", 0, false, "0"},
+          {T::sptNormal, 0, 100, "50", 0, true, "51"},
+          {T::sptNormal, 0, 0, "100", 0, true, "101"},
+          {T::sptNormal, 0, 0, "-5", 0, false, "-6"},
+          {T::sptNormal, 10, 100, "abc", 0, true, "11"},
+          {T::sptNormal, 10, 100, "", 0, false, "10"},
+          // Times by the field under the caret, round the clock.
+          {T::sptTime, 0, 100, "00:00:30", 7, false, "00:00:29"},
+          {T::sptTime, 0, 100, "00:00:00", 0, false, "23:00:00"},
+          {T::sptTime, 0, 100, "23:59:59", 7, true, "00:00:00"},
+          {T::sptTime, 0, 100, "10:15:00", 4, true, "10:16:00"},
+          {T::sptTime, 0, 100, "10:15:00", 2, true, "11:15:00"},
+          {T::sptTime, 0, 100, "not a time", 0, true, "01:00:00"},
+          // Dates by day, month or year, kept to the month's length.
+          {T::sptDate, 0, 100, "31/01/2024", 0, true, "01/02/2024"},
+          {T::sptDate, 0, 100, "01/03/2024", 2, false, "29/02/2024"},
+          {T::sptDate, 0, 100, "31/01/2024", 3, true, "29/02/2024"},
+          {T::sptDate, 0, 100, "31/03/2023", 5, false, "28/02/2023"},
+          {T::sptDate, 0, 100, "29/02/2024", 8, true, "28/02/2025"},
+          {T::sptDate, 0, 100, "29/02/2024", 6, false, "28/02/2023"},
+          {T::sptDate, 0, 100, "15/06/2024", 10, true, "15/06/2025"}}) {
+        TSpinValueModel model = TimeAndDateModel(c.type);
         model.MinValue = c.min;
         model.MaxValue = c.max;
-        EXPECT_EQ(model.Step(c.text, 0, c.up), c.expected) << c.text;
+        EXPECT_EQ(model.Step(c.text, c.caret, c.up), c.expected) << c.text << " " << c.caret;
     }
+    TSpinValueModel limited = TimeAndDateModel(TShelfSpinType::sptDate);
+    limited.MinDateValue = EncodeDate(2024, 1, 1);
+    limited.MaxDateValue = EncodeDate(2024, 12, 31);
+    EXPECT_EQ(limited.Step("31/12/2024", 0, true), "31/12/2024");
+    EXPECT_EQ(limited.Step("garbage", 0, false), "01/01/2024");
 }
 
 TEST(ShelfSpinModel, DecimalNumbersReadWriteAndClamp) {
@@ -93,48 +118,6 @@ TEST(ShelfSpinModel, TypedCharactersAreFiltered) {
             << c.text << " " << static_cast<int>(c.key);
         EXPECT_EQ(key, c.inserted);
     }
-}
-
-TEST(ShelfSpinModel, TimeStepsByTheFieldUnderTheCaret) {
-    struct Case {
-        const char* text;
-        int caret;
-        bool up;
-        const char* expected;
-    };
-    for (Case c : {Case{"00:00:30", 7, false, "00:00:29"},
-                   {"00:00:00", 0, false, "23:00:00"},
-                   {"23:59:59", 7, true, "00:00:00"},
-                   {"10:15:00", 4, true, "10:16:00"},
-                   {"10:15:00", 2, true, "11:15:00"},
-                   {"not a time", 0, true, "01:00:00"}}) {
-        TSpinValueModel model = TimeAndDateModel(TShelfSpinType::sptTime);
-        EXPECT_EQ(model.Step(c.text, c.caret, c.up), c.expected) << c.text;
-    }
-}
-
-TEST(ShelfSpinModel, DateStepsByDayMonthOrYear) {
-    struct Case {
-        const char* text;
-        int caret;
-        bool up;
-        const char* expected;
-    };
-    for (Case c : {Case{"31/01/2024", 0, true, "01/02/2024"},
-                   {"01/03/2024", 2, false, "29/02/2024"},
-                   {"31/01/2024", 3, true, "29/02/2024"},
-                   {"31/03/2023", 5, false, "28/02/2023"},
-                   {"29/02/2024", 8, true, "28/02/2025"},
-                   {"29/02/2024", 6, false, "28/02/2023"},
-                   {"15/06/2024", 10, true, "15/06/2025"}}) {
-        TSpinValueModel model = TimeAndDateModel(TShelfSpinType::sptDate);
-        EXPECT_EQ(model.Step(c.text, c.caret, c.up), c.expected) << c.text << " " << c.caret;
-    }
-    TSpinValueModel limited = TimeAndDateModel(TShelfSpinType::sptDate);
-    limited.MinDateValue = EncodeDate(2024, 1, 1);
-    limited.MaxDateValue = EncodeDate(2024, 12, 31);
-    EXPECT_EQ(limited.Step("31/12/2024", 0, true), "31/12/2024");
-    EXPECT_EQ(limited.Step("garbage", 0, false), "01/01/2024");
 }
 
 TEST(ShelfSpinModel, EditMasksBecomeQtInputMasks) {
