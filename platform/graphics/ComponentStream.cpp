@@ -161,8 +161,12 @@ void TWriter::WriteDate(double value) {
 }
 
 void TWriter::WriteBinary(std::string_view data) {
-    Value(TValueType::vaBinary);
-    WriteU32(bytes_, static_cast<uint32_t>(data.size()));
+    // The value byte and the length in one append: a table writes one of these per cell.
+    char head[5] = {static_cast<char>(TValueType::vaBinary)};
+    for (size_t i = 0; i < 4; ++i) {
+        head[i + 1] = static_cast<char>(data.size() >> (8 * i));
+    }
+    bytes_.append(head, sizeof head);
     bytes_ += data;
 }
 

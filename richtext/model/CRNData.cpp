@@ -634,12 +634,18 @@ void TCustomRNData::Inserted(TCustomRNData* rnData, bool flag) {
     }
 }
 
+// Every cell of a table being written passes here: the items are walked without their
+// numbers being checked one by one (the count is read at each step all the same).
 void TCustomRNData::StartExport() {
-    StartPartialExport(0, ItemCount() - 1);
+    for (size_t i = 0; i < items_->size(); ++i) {
+        (*items_)[i].Item->StartExport();
+    }
 }
 
 void TCustomRNData::EndExport() {
-    EndPartialExport(0, ItemCount() - 1);
+    for (size_t i = 0; i < items_->size(); ++i) {
+        (*items_)[i].Item->EndExport();
+    }
 }
 
 void TCustomRNData::StartPartialExport(int first, int last) {

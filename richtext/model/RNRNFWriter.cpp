@@ -65,10 +65,20 @@ private:
     void WriteAll(bool selectionOnly, TColor color, IRNBackground* background);
     void Flush();
     void AppendLine(std::string_view text, bool unicode = false);
-    void Append(std::string_view bytes);
+    // Kept inline: a record is a handful of short pieces.
+    void Append(std::string_view bytes) {
+        if (bytes.size() > sizeof pending_ - pendingSize_) {
+            AppendOverflow(bytes);
+            return;
+        }
+        std::memcpy(pending_ + pendingSize_, bytes.data(), bytes.size());
+        pendingSize_ += bytes.size();
+    }
+    void AppendOverflow(std::string_view bytes);
     void WriteBackground(TColor color, IRNBackground& background);
     void WriteStyles(const TRNStyle& sheet);
-    void WriteItems(int first, int last, int startOffs, int endOffs);
+    // The offsets count only when the range is not `whole`.
+    void WriteItems(int first, int last, int startOffs, int endOffs, bool whole);
     void WriteCheckpoint(const TRNCPInfo* cp);
     void WriteTextHeader(const TCustomRNItemInfo& item, int lineCount, int paraNo);
     void WriteTextLine(int itemNo, std::string_view text);
@@ -143,17 +153,15 @@ void TRNFWriter::AppendLine(std::string_view text, bool unicode) {
     Append(unicode ? std::string_view("\x29\x20", 2) : std::string_view("\r\n"));
 }
 
-void TRNFWriter::Append(std::string_view bytes) {
-    if (bytes.size() > sizeof pending_ - pendingSize_) {
-        Flush();
-        if (bytes.size() > sizeof pending_) {
-            stream_.WriteString(bytes);
-            flushed_ = true;
-            return;
-        }
+void TRNFWriter::AppendOverflow(std::string_view bytes) {
+    Flush();
+    if (bytes.size() > sizeof pending_) {
+        stream_.WriteString(bytes);
+        flushed_ = true;
+        return;
     }
-    std::memcpy(pending_ + pendingSize_, bytes.data(), bytes.size());
-    pendingSize_ += bytes.size();
+    std::memcpy(pending_, bytes.data(), bytes.size());
+    pendingSize_ = bytes.size();
 }
 
 void TRNFWriter::WriteAll(bool selectionOnly, TColor color, IRNBackground* background) {
@@ -164,18 +172,21 @@ void TRNFWriter::WriteAll(bool selectionOnly, TColor color, IRNBackground* backg
     if (root_ == &data_ && sheet_) {
         WriteStyles(*sheet_);
     }
-    int first = -1, last = -1, startOffs = 0, endOffs = 0;
-    data_.RNFGetLimits(selectionOnly, first, last, startOffs, endOffs);
+    // Only a selection has limits to ask for: the whole document is every item, whole.
+    int first = 0, last = data_.ItemCount() - 1, startOffs = 0, endOffs = 0;
+    if (selectionOnly) {
+        data_.RNFGetLimits(true, first, last, startOffs, endOffs);
+    }
     if (first < 0 || first > last || last >= data_.ItemCount()) {
         return;
     }
     if (itemsExporting_) {
-        WriteItems(first, last, startOffs, endOffs);
+        WriteItems(first, last, startOffs, endOffs, !selectionOnly);
         return;
     }
     data_.StartPartialExport(first, last);
     try {
-        WriteItems(first, last, startOffs, endOffs);
+        WriteItems(first, last, startOffs, endOffs, !selectionOnly);
     } catch (...) {
         data_.EndPartialExport(first, last);
         throw;
@@ -263,9 +274,13 @@ void TRNFWriter::WriteTextHeader(const TCustomRNItemInfo& item, int lineCount, i
 }
 
 void TRNFWriter::AppendNumber(int value) {
-    char digits[16];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    Append(std::string_view(digits, static_cast<size_t>(end - digits)));
+    // The digits go where they belong, not through a copy.
+    constexpr size_t MaxDigits = 11;
+    if (sizeof pending_ - pendingSize_ < MaxDigits) {
+        Flush();
+    }
+    char* const at = pending_ + pendingSize_;
+    pendingSize_ += static_cast<size_t>(std::to_chars(at, at + MaxDigits, value).ptr - at);
 }
 
 void TRNFWriter::WriteTextLine(int itemNo, std::string_view text) {
@@ -316,16 +331,20 @@ void TRNFWriter::FlushGroup() {
     groupCount_ = 0;
 }
 
-void TRNFWriter::WriteItems(int first, int last, int startOffs, int endOffs) {
-    int lastEnd = data_.GetOffsAfterItem(last);
-    if (first == last && (startOffs > data_.GetOffsBeforeItem(first) || endOffs < lastEnd)) {
+void TRNFWriter::WriteItems(int first, int last, int startOffs, int endOffs, bool whole) {
+    // A selection may cut its first and last items; the whole document starts and ends at
+    // item bounds, and its offsets need not be worked out.
+    const int lastEnd = whole ? 0 : data_.GetOffsAfterItem(last);
+    const bool cutsFirst = !whole && startOffs > data_.GetOffsBeforeItem(first);
+    const bool cutsLast = !whole && endOffs < lastEnd;
+    if (first == last && (cutsFirst || cutsLast)) {
         if (data_.GetItem(first).IsText()) {
             WritePartial(first, startOffs, endOffs);
         }
     } else {
         for (int i = first; i <= last; ++i) {
             TCustomRNItemInfo& item = data_.GetItem(i);
-            if (i == first && startOffs > data_.GetOffsBeforeItem(i)) {
+            if (i == first && cutsFirst) {
                 if (item.IsText()) {
                     WritePartial(i, startOffs, data_.GetOffsAfterItem(i));
                 }
@@ -342,13 +361,13 @@ void TRNFWriter::WriteItems(int first, int last, int startOffs, int endOffs) {
                 continue;
             }
             FlushGroup();
-            if (i != last || endOffs == 1) {
+            if (i != last || whole || endOffs == 1) {
                 WriteCheckpoint(item.Checkpoint.get());
                 Flush();
                 item.SaveRNF(stream_, data_, i, ParaRef(item), data_.GetItemText(i));
             }
         }
-        if (data_.GetItem(last).IsText() && endOffs < lastEnd) {
+        if (cutsLast && data_.GetItem(last).IsText()) {
             if (groupHead_ >= 0) {
                 --groupCount_;
             }
@@ -359,7 +378,7 @@ void TRNFWriter::WriteItems(int first, int last, int startOffs, int endOffs) {
         }
     }
     // The end checkpoint belongs after the last item: written whenever the range reaches it.
-    if (last == data_.ItemCount() - 1 && endOffs >= lastEnd) {
+    if (last == data_.ItemCount() - 1 && (whole || endOffs >= lastEnd)) {
         WriteCheckpoint(data_.NotAddedCP.get());
     }
 }

@@ -219,18 +219,24 @@ void TakeBackEditedContent(TRNTableItemInfo& table) {
     }
 }
 
+// Each row looked up once: a save passes every cell twice this way.
+template <class Visit> void ForEachCell(const TRNTableRows& rows, Visit visit) {
+    for (int r = 0; r < rows.Count(); ++r) {
+        const TRNTableRow& row = *rows.Get(r);
+        for (int c = 0; c < row.Count(); ++c) {
+            if (TRNTableCellData* cell = row.Cell(c)) {
+                visit(*cell);
+            }
+        }
+    }
+}
+
 } // namespace
 
 void TRNTableItemInfo::StartExport() {
     if (ExportLevel == 0) {
         LendEditedContent(*this);
-        for (int r = 0; r < Rows.Count(); ++r) {
-            for (int c = 0; c < Rows.Get(r)->Count(); ++c) {
-                if (TRNTableCellData* cell = Cells(r, c)) {
-                    cell->StartExport();
-                }
-            }
-        }
+        ForEachCell(Rows, [](TRNTableCellData& cell) { cell.StartExport(); });
     }
     ++ExportLevel;
 }
@@ -240,13 +246,7 @@ void TRNTableItemInfo::EndExport() {
         return;
     }
     if (--ExportLevel == 0) {
-        for (int r = 0; r < Rows.Count(); ++r) {
-            for (int c = 0; c < Rows.Get(r)->Count(); ++c) {
-                if (TRNTableCellData* cell = Cells(r, c)) {
-                    cell->EndExport();
-                }
-            }
-        }
+        ForEachCell(Rows, [](TRNTableCellData& cell) { cell.EndExport(); });
         TakeBackEditedContent(*this);
     }
 }
