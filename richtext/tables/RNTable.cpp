@@ -17,6 +17,13 @@ TRNTableCellData::TRNTableCellData(TRNTableRow* row, bool withParagraph)
     }
 }
 
+void TRNTableCellData::Clear() {
+    if (HoldsNothing() && SelectsNothing()) {
+        return;
+    }
+    TRNItemFormattedData::Clear();
+}
+
 TRNTableRow* TRNTableCellData::GetRow() const {
     return static_cast<TRNTableRow*>(List);
 }
