@@ -49,7 +49,9 @@ std::vector<std::string_view> SplitLines(std::string_view s) {
 TCustomRNData::TCustomRNData() : items_(&ownItems_) {}
 
 TCustomRNData::~TCustomRNData() {
-    if (!ShareItems()) {
+    // With no item of its own left (a derived destructor cleared it already) there is nothing
+    // to free: the members go with the object.
+    if (!items_->empty() && !ShareItems()) {
         TCustomRNData::Clear();
     }
 }

@@ -4,6 +4,7 @@
 
 #include "platform/graphics/Color.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -34,6 +35,8 @@ public:
         return Items.insert(Items.begin() + index, std::move(item))->get();
     }
     void Clear() { Items.clear(); }
+    // Room for `count` elements, for a list filled to a size known beforehand.
+    void Reserve(int count) { Items.reserve(static_cast<size_t>(std::max(count, 0))); }
     void Delete(int index) { Items.erase(At(index)); }
     // Removes the slot and hands its element to the caller instead of freeing it.
     std::unique_ptr<T> DeleteAsPointer(int index) {

@@ -17,6 +17,13 @@ TRNTableCellData::TRNTableCellData(TRNTableRow* row, bool withParagraph)
     }
 }
 
+void TRNTableCellData::Clear() {
+    if (HoldsNothing() && SelectsNothing()) {
+        return;
+    }
+    TRNItemFormattedData::Clear();
+}
+
 TRNTableRow* TRNTableCellData::GetRow() const {
     return static_cast<TRNTableRow*>(List);
 }
@@ -171,6 +178,8 @@ void TRNTableCellData::MovingFromUndoList() {
 TRNTableRow::TRNTableRow(int cols, TRNTableRows* rows, TCustomRNData* mainRNData,
                          bool cellParagraphs)
     : TRNDataList(mainRNData), Rows(rows) {
+    // A table of many rows would otherwise regrow each row's slot list several times.
+    Reserve(cols);
     for (int i = 0; i < cols; ++i) {
         AddCell(cellParagraphs);
     }

@@ -101,6 +101,9 @@ public:
     int GetVOffs() const override;
     void GetOrigin(int& x, int& y) override;
     TColor GetColor() const override { return clNone; }
+    // A cell built empty for a read is cleared before its document is read in: with nothing
+    // in it there is nothing to deselect or free, and no selection change to report.
+    void Clear() override;
 
     TRNCellHAlign GetAlign() const;
     TRNCellVAlign GetVAlign() const;

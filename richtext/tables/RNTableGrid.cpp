@@ -34,6 +34,7 @@ std::unique_ptr<TRNTableCellData> TRNTableRows::NewCell(int row) {
 
 void TRNTableRows::Reset(int rows, int cols, bool cellParagraphs) {
     Clear();
+    Reserve(rows);
     for (int r = 0; r < rows; ++r) {
         Add(std::make_unique<TRNTableRow>(cols, this, MainRNData, cellParagraphs));
     }

@@ -16,10 +16,28 @@ TCustomRNFormattedData::~TCustomRNFormattedData() {
 }
 
 void TCustomRNFormattedData::FreeContents() {
+    if (HoldsNothing()) {
+        return;
+    }
     ClearTemporal();
     if (!ShareItems()) {
         TCustomRNData::Clear();
     }
+}
+
+bool TCustomRNFormattedData::HoldsNothing() const {
+    return ItemCount() == 0 && !NotAddedCP && !FirstCP && !LastCP && CPCount == 0 &&
+           DrawItems.Count() == 0 && Jumps.Count() == 0 && JumpCount == 0 && !CurrentItem &&
+           !CaptureMouseItem && HotDrawItemNo == -1 && !LastRNDataMovedAbove &&
+           LastJumpMovedAbove == -1 && LastJumpDowned == -1 &&
+           !State.Contains(TRNStateItem::rnstClickedBeyondLine) &&
+           !State.Contains(TRNStateItem::rnstMakingSelection) &&
+           !State.Contains(TRNStateItem::rnstDrawHover);
+}
+
+bool TCustomRNFormattedData::SelectsNothing() const {
+    return SelStartNo == -1 && SelEndNo == -1 && SelStartOffs == 0 && SelEndOffs == 0 &&
+           FocusedItemNo == -1 && !PartialSelectedItem && !LastReportedCheckpoint;
 }
 
 void TCustomRNFormattedData::GetSADForFormatting(TCanvas& canvas, TRNScreenAndDevice& sad) {
