@@ -188,7 +188,7 @@ bool RNFReadString(std::string_view& p, std::string& s) {
     return !s.empty();
 }
 
-bool RNFReadInteger(std::string_view& p, int& value) {
+bool RNFReadIntegerField(std::string_view& p, int& value) {
     std::string_view field = TakeField(p);
     if (field.empty()) {
         return false;

@@ -99,7 +99,21 @@ std::unique_ptr<IEmbeddedControl> RNFLoadControlBytes(const std::string& classNa
 bool RNFReadString(std::string_view& p, std::string& s);
 // An optional minus and decimal digits up to a space or the end; a lone minus is 0. Values
 // beyond 32 bits fail.
-bool RNFReadInteger(std::string_view& p, int& value);
+bool RNFReadIntegerField(std::string_view& p, int& value);
+// The same, with a lone digit read in place: nearly every field of a header line is one, nine
+// fields to a paragraph, and the call for each would cost more than the reading.
+inline bool RNFReadInteger(std::string_view& p, int& value) {
+    if (!p.empty()) {
+        const unsigned digit = static_cast<unsigned char>(p[0]) - unsigned{'0'};
+        if (digit <= 9 && (p.size() == 1 || p[1] == ' ')) {
+            value = static_cast<int>(digit);
+            p.remove_prefix(p.size() == 1 ? 1 : 2);
+            return true;
+        }
+    }
+    return RNFReadIntegerField(p, value);
+}
+
 // A double-quoted string, a doubled quote standing for one.
 bool RNFReadText(std::string_view& p, std::string& s);
 bool RNFReadTag(std::string_view& p, bool tagsArePChars, RNTag& tag);
