@@ -58,21 +58,28 @@ std::string Quoted(std::string_view name) {
 }
 
 template <class Infos>
+bool ReadStyleName(const Infos* styles, std::string_view& p, int& styleNo, bool& unknownName) {
+    std::string name;
+    if (!RNFReadText(p, name)) {
+        return false;
+    }
+    styleNo = 0;
+    for (int i = 0; styles && i < styles->Count(); ++i) {
+        if ((*styles)[i].StyleName == name) {
+            styleNo = i;
+            return true;
+        }
+    }
+    unknownName = true;
+    return true;
+}
+
+// A style by number, the usual field, or by name apart: the name's string would otherwise be
+// set up and torn down around every number.
+template <class Infos>
 bool ReadStyleRef(const Infos* styles, std::string_view& p, int& styleNo, bool& unknownName) {
     if (!p.empty() && p.front() == '"') {
-        std::string name;
-        if (!RNFReadText(p, name)) {
-            return false;
-        }
-        styleNo = 0;
-        for (int i = 0; styles && i < styles->Count(); ++i) {
-            if ((*styles)[i].StyleName == name) {
-                styleNo = i;
-                return true;
-            }
-        }
-        unknownName = true;
-        return true;
+        return ReadStyleName(styles, p, styleNo, unknownName);
     }
     return RNFReadInteger(p, styleNo);
 }

@@ -100,14 +100,17 @@ bool RNFReadString(std::string_view& p, std::string& s);
 // An optional minus and decimal digits up to a space or the end; a lone minus is 0. Values
 // beyond 32 bits fail.
 bool RNFReadIntegerField(std::string_view& p, int& value);
-// The same, with a lone digit read in place: nearly every field of a header line is one, nine
-// fields to a paragraph, and the call for each would cost more than the reading.
+// The same, with a lone digit (and its minus) read in place: nearly every field of a header
+// line is one, nine fields to a paragraph, and the call for each would cost more than the
+// reading.
 inline bool RNFReadInteger(std::string_view& p, int& value) {
-    if (!p.empty()) {
-        const unsigned digit = static_cast<unsigned char>(p[0]) - unsigned{'0'};
-        if (digit <= 9 && (p.size() == 1 || p[1] == ' ')) {
-            value = static_cast<int>(digit);
-            p.remove_prefix(p.size() == 1 ? 1 : 2);
+    const size_t sign = !p.empty() && p[0] == '-' ? 1 : 0;
+    if (p.size() > sign) {
+        const unsigned digit = static_cast<unsigned char>(p[sign]) - unsigned{'0'};
+        const size_t end = sign + 1;
+        if (digit <= 9 && (p.size() == end || p[end] == ' ')) {
+            value = sign ? -static_cast<int>(digit) : static_cast<int>(digit);
+            p.remove_prefix(p.size() == end ? end : end + 1);
             return true;
         }
     }
