@@ -74,16 +74,6 @@ bool ReadStyleName(const Infos* styles, std::string_view& p, int& styleNo, bool&
     return true;
 }
 
-// A style by number, the usual field, or by name apart: the name's string would otherwise be
-// set up and torn down around every number.
-template <class Infos>
-bool ReadStyleRef(const Infos* styles, std::string_view& p, int& styleNo, bool& unknownName) {
-    if (!p.empty() && p.front() == '"') {
-        return ReadStyleName(styles, p, styleNo, unknownName);
-    }
-    return RNFReadInteger(p, styleNo);
-}
-
 template <class Infos>
 std::string SaveStyleRef(const Infos* styles, bool useStyleNames, int styleNo) {
     if (useStyleNames && styles && styleNo >= 0 && styleNo < styles->Count()) {
@@ -258,15 +248,7 @@ bool RNFReadText(std::string_view& p, std::string& s) {
     return true;
 }
 
-bool RNFReadTag(std::string_view& p, bool tagsArePChars, RNTag& tag) {
-    if (!tagsArePChars) {
-        int value = 0;
-        if (!RNFReadInteger(p, value)) {
-            return false;
-        }
-        tag = RNTag(value);
-        return true;
-    }
+bool RNFReadStringTag(std::string_view& p, RNTag& tag) {
     std::string text;
     if (!RNFReadString(p, text)) {
         return false;
@@ -275,12 +257,14 @@ bool RNFReadTag(std::string_view& p, bool tagsArePChars, RNTag& tag) {
     return true;
 }
 
-bool RNFReadTextStyle(const TRNStyle* sheet, std::string_view& p, int& styleNo, bool& unknownName) {
-    return ReadStyleRef(sheet ? &sheet->TextStyles() : nullptr, p, styleNo, unknownName);
+bool RNFReadTextStyleName(const TRNStyle* sheet, std::string_view& p, int& styleNo,
+                          bool& unknownName) {
+    return ReadStyleName(sheet ? &sheet->TextStyles() : nullptr, p, styleNo, unknownName);
 }
 
-bool RNFReadParaStyle(const TRNStyle* sheet, std::string_view& p, int& paraNo, bool& unknownName) {
-    return ReadStyleRef(sheet ? &sheet->ParaStyles() : nullptr, p, paraNo, unknownName);
+bool RNFReadParaStyleName(const TRNStyle* sheet, std::string_view& p, int& paraNo,
+                          bool& unknownName) {
+    return ReadStyleName(sheet ? &sheet->ParaStyles() : nullptr, p, paraNo, unknownName);
 }
 
 std::string RNFSaveTag(bool tagsArePChars, const RNTag& tag) {

@@ -119,11 +119,40 @@ inline bool RNFReadInteger(std::string_view& p, int& value) {
 
 // A double-quoted string, a doubled quote standing for one.
 bool RNFReadText(std::string_view& p, std::string& s);
-bool RNFReadTag(std::string_view& p, bool tagsArePChars, RNTag& tag);
+// A tag: a string when tags are strings, else a number. The number, the usual form, is read
+// in place like the fields around it.
+bool RNFReadStringTag(std::string_view& p, RNTag& tag);
+inline bool RNFReadTag(std::string_view& p, bool tagsArePChars, RNTag& tag) {
+    if (tagsArePChars) {
+        return RNFReadStringTag(p, tag);
+    }
+    int value = 0;
+    if (!RNFReadInteger(p, value)) {
+        return false;
+    }
+    tag = RNTag(value);
+    return true;
+}
 // A number, or a quoted style name looked up in the sheet; a name the sheet does not hold
-// gives style 0 and sets `unknownName`.
-bool RNFReadTextStyle(const TRNStyle* sheet, std::string_view& p, int& styleNo, bool& unknownName);
-bool RNFReadParaStyle(const TRNStyle* sheet, std::string_view& p, int& paraNo, bool& unknownName);
+// gives style 0 and sets `unknownName`. The number, the usual form, is read in place.
+bool RNFReadTextStyleName(const TRNStyle* sheet, std::string_view& p, int& styleNo,
+                          bool& unknownName);
+bool RNFReadParaStyleName(const TRNStyle* sheet, std::string_view& p, int& paraNo,
+                          bool& unknownName);
+inline bool RNFReadTextStyle(const TRNStyle* sheet, std::string_view& p, int& styleNo,
+                             bool& unknownName) {
+    if (!p.empty() && p.front() == '"') {
+        return RNFReadTextStyleName(sheet, p, styleNo, unknownName);
+    }
+    return RNFReadInteger(p, styleNo);
+}
+inline bool RNFReadParaStyle(const TRNStyle* sheet, std::string_view& p, int& paraNo,
+                             bool& unknownName) {
+    if (!p.empty() && p.front() == '"') {
+        return RNFReadParaStyleName(sheet, p, paraNo, unknownName);
+    }
+    return RNFReadInteger(p, paraNo);
+}
 
 // The field forms. A string tag with a blank or a line end, and (by name) a style name with a
 // line end, cannot be read back: they raise ERichNoteError.
