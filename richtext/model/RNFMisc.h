@@ -100,9 +100,9 @@ bool RNFReadString(std::string_view& p, std::string& s);
 // An optional minus and decimal digits up to a space or the end; a lone minus is 0. Values
 // beyond 32 bits fail.
 bool RNFReadIntegerField(std::string_view& p, int& value);
-// The same, with a lone digit (and its minus) read in place: nearly every field of a header
-// line is one, nine fields to a paragraph, and the call for each would cost more than the
-// reading.
+// The same, with a lone digit (and its minus) read in place: nearly every header field is
+// one, a table cell's one-paragraph document has nine, and a call for each would cost more
+// than the reading.
 inline bool RNFReadInteger(std::string_view& p, int& value) {
     const size_t sign = !p.empty() && p[0] == '-' ? 1 : 0;
     if (p.size() > sign) {
