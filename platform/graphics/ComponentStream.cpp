@@ -218,38 +218,6 @@ void TReader::WrongType(const char* expected) const {
                      " found at byte " + std::to_string(pos_));
 }
 
-uint8_t TReader::Byte() {
-    if (AtEnd()) {
-        Fail("the stream ends early");
-    }
-    return static_cast<uint8_t>(bytes_[pos_++]);
-}
-
-std::string_view TReader::Take(size_t count, const char* what) {
-    if (count > bytes_.size() - pos_) {
-        Fail(std::string("the stream ends inside ") + what);
-    }
-    std::string_view out = bytes_.substr(pos_, count);
-    pos_ += count;
-    return out;
-}
-
-std::string TReader::ShortString(const char* what) {
-    size_t length = Byte();
-    return std::string(Take(length, what));
-}
-
-TValueType TReader::NextValue() const {
-    if (AtEnd()) {
-        Fail("the stream ends early");
-    }
-    return static_cast<TValueType>(bytes_[pos_]);
-}
-
-bool TReader::EndOfList() const {
-    return NextValue() == TValueType::vaNull;
-}
-
 TValueType TReader::ReadValueType() {
     return static_cast<TValueType>(Byte());
 }
@@ -277,12 +245,16 @@ void TReader::ReadComponentHeader(std::string& className, std::string& name) {
     }
 }
 
-std::string TReader::ReadPropName() {
-    std::string name = ShortString("a property name");
+std::string_view TReader::PropName() {
+    std::string_view name = ShortString("a property name");
     if (name.empty()) {
         Fail("empty property name");
     }
     return name;
+}
+
+std::string TReader::ReadPropName() {
+    return std::string(PropName());
 }
 
 int64_t TReader::ReadInteger() {
@@ -331,7 +303,7 @@ std::string TReader::ReadIdent() {
     switch (NextValue()) {
     case TValueType::vaIdent:
         ++pos_;
-        return ShortString("an identifier");
+        return std::string(ShortString("an identifier"));
     case TValueType::vaFalse:
         ++pos_;
         return "False";
@@ -353,7 +325,7 @@ std::string TReader::ReadString() {
     switch (NextValue()) {
     case TValueType::vaString:
         ++pos_;
-        return ShortString("a string");
+        return std::string(ShortString("a string"));
     case TValueType::vaLString:
     case TValueType::vaUTF8String: {
         ++pos_;
@@ -441,11 +413,11 @@ std::vector<std::string> TReader::ReadSet() {
     ++pos_;
     std::vector<std::string> members;
     while (true) {
-        std::string member = ShortString("a set");
+        std::string_view member = ShortString("a set");
         if (member.empty()) {
             return members;
         }
-        members.push_back(std::move(member));
+        members.emplace_back(member);
     }
 }
 
@@ -567,7 +539,7 @@ void TReader::SkipValue() {
 }
 
 void TReader::SkipProperty() {
-    ReadPropName();
+    PropName();
     SkipValue();
 }
 
@@ -589,8 +561,10 @@ void TReader::SkipComponent() {
 }
 
 void TReader::ReadProperties(const std::function<bool(const std::string& name)>& handler) {
+    // One name buffer for the whole list: property names are short and keep its first room.
+    std::string name;
     while (!EndOfList()) {
-        std::string name = ReadPropName();
+        name.assign(PropName());
         if (!handler(name)) {
             SkipValue();
         }

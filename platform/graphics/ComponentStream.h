@@ -120,9 +120,14 @@ public:
     std::string ReadPropName();
 
     // The type of the next value, not consumed.
-    TValueType NextValue() const;
+    TValueType NextValue() const {
+        if (AtEnd()) {
+            Fail("the stream ends early");
+        }
+        return static_cast<TValueType>(bytes_[pos_]);
+    }
     // Whether the next byte ends a list.
-    bool EndOfList() const;
+    bool EndOfList() const { return NextValue() == TValueType::vaNull; }
 
     int64_t ReadInteger();
     // An integer that must fit 32 bits.
@@ -164,9 +169,24 @@ public:
                        const std::function<bool(const std::string& name)>& handler);
 
 private:
-    uint8_t Byte();
-    std::string_view Take(size_t count, const char* what);
-    std::string ShortString(const char* what);
+    // The byte-level steps are inline: a table's cells take a dozen of them each.
+    uint8_t Byte() {
+        if (AtEnd()) {
+            Fail("the stream ends early");
+        }
+        return static_cast<uint8_t>(bytes_[pos_++]);
+    }
+    std::string_view Take(size_t count, const char* what) {
+        if (count > bytes_.size() - pos_) {
+            Fail(std::string("the stream ends inside ") + what);
+        }
+        std::string_view out = bytes_.substr(pos_, count);
+        pos_ += count;
+        return out;
+    }
+    // A length byte and that many bytes, viewed where they lie.
+    std::string_view ShortString(const char* what) { return Take(Byte(), what); }
+    std::string_view PropName();
     TValueType ReadValueType();
     [[noreturn]] void Fail(const std::string& what) const;
     [[noreturn]] void WrongType(const char* expected) const;

@@ -58,23 +58,20 @@ std::string Quoted(std::string_view name) {
 }
 
 template <class Infos>
-bool ReadStyleRef(const Infos* styles, std::string_view& p, int& styleNo, bool& unknownName) {
-    if (!p.empty() && p.front() == '"') {
-        std::string name;
-        if (!RNFReadText(p, name)) {
-            return false;
-        }
-        styleNo = 0;
-        for (int i = 0; styles && i < styles->Count(); ++i) {
-            if ((*styles)[i].StyleName == name) {
-                styleNo = i;
-                return true;
-            }
-        }
-        unknownName = true;
-        return true;
+bool ReadStyleName(const Infos* styles, std::string_view& p, int& styleNo, bool& unknownName) {
+    std::string name;
+    if (!RNFReadText(p, name)) {
+        return false;
     }
-    return RNFReadInteger(p, styleNo);
+    styleNo = 0;
+    for (int i = 0; styles && i < styles->Count(); ++i) {
+        if ((*styles)[i].StyleName == name) {
+            styleNo = i;
+            return true;
+        }
+    }
+    unknownName = true;
+    return true;
 }
 
 template <class Infos>
@@ -188,7 +185,7 @@ bool RNFReadString(std::string_view& p, std::string& s) {
     return !s.empty();
 }
 
-bool RNFReadInteger(std::string_view& p, int& value) {
+bool RNFReadIntegerField(std::string_view& p, int& value) {
     std::string_view field = TakeField(p);
     if (field.empty()) {
         return false;
@@ -251,15 +248,7 @@ bool RNFReadText(std::string_view& p, std::string& s) {
     return true;
 }
 
-bool RNFReadTag(std::string_view& p, bool tagsArePChars, RNTag& tag) {
-    if (!tagsArePChars) {
-        int value = 0;
-        if (!RNFReadInteger(p, value)) {
-            return false;
-        }
-        tag = RNTag(value);
-        return true;
-    }
+bool RNFReadStringTag(std::string_view& p, RNTag& tag) {
     std::string text;
     if (!RNFReadString(p, text)) {
         return false;
@@ -268,12 +257,14 @@ bool RNFReadTag(std::string_view& p, bool tagsArePChars, RNTag& tag) {
     return true;
 }
 
-bool RNFReadTextStyle(const TRNStyle* sheet, std::string_view& p, int& styleNo, bool& unknownName) {
-    return ReadStyleRef(sheet ? &sheet->TextStyles() : nullptr, p, styleNo, unknownName);
+bool RNFReadTextStyleName(const TRNStyle* sheet, std::string_view& p, int& styleNo,
+                          bool& unknownName) {
+    return ReadStyleName(sheet ? &sheet->TextStyles() : nullptr, p, styleNo, unknownName);
 }
 
-bool RNFReadParaStyle(const TRNStyle* sheet, std::string_view& p, int& paraNo, bool& unknownName) {
-    return ReadStyleRef(sheet ? &sheet->ParaStyles() : nullptr, p, paraNo, unknownName);
+bool RNFReadParaStyleName(const TRNStyle* sheet, std::string_view& p, int& paraNo,
+                          bool& unknownName) {
+    return ReadStyleName(sheet ? &sheet->ParaStyles() : nullptr, p, paraNo, unknownName);
 }
 
 std::string RNFSaveTag(bool tagsArePChars, const RNTag& tag) {

@@ -99,14 +99,60 @@ std::unique_ptr<IEmbeddedControl> RNFLoadControlBytes(const std::string& classNa
 bool RNFReadString(std::string_view& p, std::string& s);
 // An optional minus and decimal digits up to a space or the end; a lone minus is 0. Values
 // beyond 32 bits fail.
-bool RNFReadInteger(std::string_view& p, int& value);
+bool RNFReadIntegerField(std::string_view& p, int& value);
+// The same, with a lone digit (and its minus) read in place: nearly every header field is
+// one, a table cell's one-paragraph document has nine, and a call for each would cost more
+// than the reading.
+inline bool RNFReadInteger(std::string_view& p, int& value) {
+    const size_t sign = !p.empty() && p[0] == '-' ? 1 : 0;
+    if (p.size() > sign) {
+        const unsigned digit = static_cast<unsigned char>(p[sign]) - unsigned{'0'};
+        const size_t end = sign + 1;
+        if (digit <= 9 && (p.size() == end || p[end] == ' ')) {
+            value = sign ? -static_cast<int>(digit) : static_cast<int>(digit);
+            p.remove_prefix(p.size() == end ? end : end + 1);
+            return true;
+        }
+    }
+    return RNFReadIntegerField(p, value);
+}
+
 // A double-quoted string, a doubled quote standing for one.
 bool RNFReadText(std::string_view& p, std::string& s);
-bool RNFReadTag(std::string_view& p, bool tagsArePChars, RNTag& tag);
+// A tag: a string when tags are strings, else a number. The number, the usual form, is read
+// in place like the fields around it.
+bool RNFReadStringTag(std::string_view& p, RNTag& tag);
+inline bool RNFReadTag(std::string_view& p, bool tagsArePChars, RNTag& tag) {
+    if (tagsArePChars) {
+        return RNFReadStringTag(p, tag);
+    }
+    int value = 0;
+    if (!RNFReadInteger(p, value)) {
+        return false;
+    }
+    tag = RNTag(value);
+    return true;
+}
 // A number, or a quoted style name looked up in the sheet; a name the sheet does not hold
-// gives style 0 and sets `unknownName`.
-bool RNFReadTextStyle(const TRNStyle* sheet, std::string_view& p, int& styleNo, bool& unknownName);
-bool RNFReadParaStyle(const TRNStyle* sheet, std::string_view& p, int& paraNo, bool& unknownName);
+// gives style 0 and sets `unknownName`. The number, the usual form, is read in place.
+bool RNFReadTextStyleName(const TRNStyle* sheet, std::string_view& p, int& styleNo,
+                          bool& unknownName);
+bool RNFReadParaStyleName(const TRNStyle* sheet, std::string_view& p, int& paraNo,
+                          bool& unknownName);
+inline bool RNFReadTextStyle(const TRNStyle* sheet, std::string_view& p, int& styleNo,
+                             bool& unknownName) {
+    if (!p.empty() && p.front() == '"') {
+        return RNFReadTextStyleName(sheet, p, styleNo, unknownName);
+    }
+    return RNFReadInteger(p, styleNo);
+}
+inline bool RNFReadParaStyle(const TRNStyle* sheet, std::string_view& p, int& paraNo,
+                             bool& unknownName) {
+    if (!p.empty() && p.front() == '"') {
+        return RNFReadParaStyleName(sheet, p, paraNo, unknownName);
+    }
+    return RNFReadInteger(p, paraNo);
+}
 
 // The field forms. A string tag with a blank or a line end, and (by name) a style name with a
 // line end, cannot be read back: they raise ERichNoteError.

@@ -63,6 +63,7 @@ private:
     void BeginRecord();
     void CheckStyle(int& styleNo, std::optional<TRNIntegerList>& map, int count, const char* what,
                     bool mayFail);
+    void UnknownStyle(int& styleNo, const char* what, const char* why, bool mayFail);
     void DataLine(std::string_view line);
     void SkipLine();
     void FinishRecord();
@@ -258,26 +259,26 @@ void TRNFReader::Run() {
 
 void TRNFReader::CheckStyle(int& styleNo, std::optional<TRNIntegerList>& map, int count,
                             const char* what, bool mayFail) {
-    auto unknown = [&](const std::string& why) {
-        AddWarning(TRNFWarning::rnfwConvUnknownStyles);
-        if (!mayFail || ZeroUnknown()) {
-            styleNo = 0;
-            return;
-        }
-        Fail(why);
-    };
     if (map) {
         if (styleNo >= map->Count() || (*map)[styleNo] < 0) {
-            unknown(std::string(what) + " style " + std::to_string(styleNo) +
-                    " is not among the note's styles");
+            UnknownStyle(styleNo, what, "is not among the note's styles", mayFail);
             return;
         }
         styleNo = (*map)[styleNo];
     }
     if (styleNo >= count) {
-        unknown(std::string(what) + " style " + std::to_string(styleNo) +
-                " is beyond the style sheet");
+        UnknownStyle(styleNo, what, "is beyond the style sheet", mayFail);
     }
+}
+
+// Apart from CheckStyle: every item's header is checked, and the message is nearly never needed.
+void TRNFReader::UnknownStyle(int& styleNo, const char* what, const char* why, bool mayFail) {
+    AddWarning(TRNFWarning::rnfwConvUnknownStyles);
+    if (!mayFail || ZeroUnknown()) {
+        styleNo = 0;
+        return;
+    }
+    Fail(std::string(what) + " style " + std::to_string(styleNo) + " " + why);
 }
 
 void TRNFReader::ParseHeader(std::string_view p) {

@@ -364,13 +364,10 @@ const TRNFSettings& TD::Settings() {
 }
 
 bool TD::ReadProperty(TReader& reader, const std::string& name) {
-    if (name == "C.Color") {
-        C->Color = reader.ReadColor();
-    } else if (name == "C.BestWidth") {
-        C->BestWidth = ReadPixels(reader, name);
-    } else if (name == "C.BestHeight") {
-        C->BestHeight = ReadPixels(reader, name);
-    } else if (name == "C.Data") {
+    // Compared as views, the lengths first: nearly every cell has only its document, and the
+    // other names need not be compared byte by byte to tell it apart.
+    const std::string_view property = name;
+    if (property == "C.Data") {
         // The cell's own read starts with no warnings; those of the note so far are kept.
         // The warnings are kept by the root, asked here without walking up to it each time.
         const TRNFSettings& settings = Settings();
@@ -384,9 +381,15 @@ bool TD::ReadProperty(TReader& reader, const std::string& name) {
         if (!ok) {
             AddDamaged(*C);
         }
+    } else if (property == "C.Color") {
+        C->Color = reader.ReadColor();
+    } else if (property == "C.BestWidth") {
+        C->BestWidth = ReadPixels(reader, name);
+    } else if (property == "C.BestHeight") {
+        C->BestHeight = ReadPixels(reader, name);
     } else {
         for (const CellBorder& border : CellBorders) {
-            if (name == border.Path) {
+            if (property == border.Path) {
                 C->VisibleBorders.*(border.Side) = reader.ReadBoolean();
                 return true;
             }

@@ -3,6 +3,7 @@
 
 #include "NotesSheet.h"
 #include "RNFTestSupport.h"
+#include "richtext/model/RNFMisc.h"
 
 #include <gtest/gtest.h>
 
@@ -93,6 +94,42 @@ TEST(RNFHostile, MalformedNotesFailWithAReason) {
         TNotesDocument doc;
         EXPECT_FALSE(Read(doc, c.bytes));
         EXPECT_NE(doc.RNFError.find("record "), std::string::npos) << doc.RNFError;
+    }
+}
+
+TEST(RNFHostile, HeaderIntegersReadExactlyTo32Bits) {
+    const struct {
+        std::string_view field;
+        bool ok;
+        int value;
+    } cases[] = {
+        {"0", true, 0},
+        {"-", true, 0},
+        {"-8 1", true, -8},
+        {"007", true, 7},
+        {"2147483647", true, 2147483647},
+        {"-2147483648", true, -2147483647 - 1},
+        {"000000000000000000001", true, 1},
+        {"2147483648", false, 0},
+        {"-2147483649", false, 0},
+        {"99999999999999999999999", false, 0},
+        {"+1", false, 0},
+        {"--1", false, 0},
+        {"1x 2", false, 0},
+        {" 2", false, 0},
+        {"", false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.field));
+        std::string_view p = c.field;
+        int value = -99;
+        ASSERT_EQ(RNFReadInteger(p, value), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(value, c.value);
+        }
+        // The field and its space are gone either way; the next field stays.
+        const size_t space = c.field.find(' ');
+        EXPECT_EQ(p, space == std::string_view::npos ? "" : c.field.substr(space + 1));
     }
 }
 
