@@ -162,21 +162,11 @@ TEST(NodeViews, OnlineNavigationAndBack) {
     EXPECT_FALSE(v.window.Enabled[ViewCommand::ToolButton4]);
 }
 
-TEST(NodeViews, RenameAndChangeUrl) {
+TEST(NodeViews, ChangeUrl) {
     Views v;
-    v.Add(NodeKind::Folder, 1).Title = "Box";
+    v.Add(NodeKind::Folder, 1);
     v.Add(NodeKind::Folder, 2);
     TPageInfo& page = v.Add(NodeKind::WebPage, 3);
-    std::string text = "Box";
-    v.views.TreeView1Edited(*v.tree.Item(1), text);
-    EXPECT_EQ(text, "Box(1)");
-    EXPECT_EQ(NodeRecord(v.tree.Item(1))->Title, "Box(1)");
-    text = "typed";
-    v.views.TreeView1Edited(*v.tree.Item(2), text); // list mode 1 labels pages by URL
-    EXPECT_EQ(page.Title, "Item");
-    EXPECT_EQ(text, page.RequestedUrl);
-    EXPECT_EQ(v.tree.Item(2)->Text(), page.RequestedUrl);
-
     v.Select(2);
     v.views.ChangeUrlAccepted("http://b.test/");
     EXPECT_EQ(page.RequestedUrl, "http://b.test/");

@@ -383,21 +383,6 @@ void TNodeViews::CancelChangeExecute() {
     }
 }
 
-void TNodeViews::TreeView1Edited(TTreeNode& node, std::string& text) {
-    TPageInfo* record = NodeRecord(&node);
-    if (text.empty() || record == nullptr) {
-        return;
-    }
-    if (!(settings_.ListMode == 1 && record->Kind == NodeKind::WebPage)) {
-        record->Title = MakeUniqueNodeName(tree_, text);
-        node.SetText(record->Title);
-    }
-    // The label always follows the record, also where the typed text is not taken.
-    text = NodeLabel(*record, settings_.ListMode);
-    ReflectNodeLabel(&node);
-    window_.BinderChanged();
-}
-
 // ---- browser commands -------------------------------------------------------------------------
 
 void TNodeViews::ToolButton4Click() {

@@ -75,8 +75,6 @@ public:
     void OtherChangedExecut();
     void ApplyChangeExecute();
     void CancelChangeExecute();
-    // The label the user typed for a node; `text` becomes the label the tree keeps.
-    void TreeView1Edited(TTreeNode& node, std::string& text);
 
     // ---- the page browser's commands ----
     void ToolButton4Click();  // back
