@@ -276,7 +276,7 @@ int64_t TReader::ReadInteger() {
     }
 }
 
-int32_t TReader::ReadInt32() {
+int32_t TReader::ReadWideInt32() {
     size_t at = pos_;
     int64_t value = ReadInteger();
     if (value < INT32_MIN || value > INT32_MAX) {

@@ -130,7 +130,17 @@ public:
 
     int64_t ReadInteger();
     // An integer that must fit 32 bits.
-    int32_t ReadInt32();
+    int32_t ReadInt32() {
+        // A one-byte integer is read in place: the two spans of every table cell nearly always
+        // are one, and the general reader is a call through the four widths.
+        if (bytes_.size() - pos_ >= 2 &&
+            static_cast<TValueType>(bytes_[pos_]) == TValueType::vaInt8) {
+            const auto value = static_cast<int8_t>(bytes_[pos_ + 1]);
+            pos_ += 2;
+            return value;
+        }
+        return ReadWideInt32();
+    }
     bool ReadBoolean();
     // An identifier; the value bytes for false, true, nil and null read as "False", "True",
     // "nil" and "Null".
@@ -206,6 +216,8 @@ private:
     std::string_view ShortString(const char* what) { return Take(Byte(), what); }
     std::string_view PropName();
     TValueType ReadValueType();
+    // ReadInt32 for the wider kinds (and for what is no integer at all).
+    int32_t ReadWideInt32();
     // The children of a component up to and including the end of their list.
     void SkipChildren();
     [[noreturn]] void Fail(const std::string& what) const;
