@@ -229,7 +229,7 @@ void TReader::ReadSignature() {
     pos_ += 4;
 }
 
-void TReader::ReadComponentHeader(std::string& className, std::string& name) {
+void TReader::ReadComponentHeader(std::string_view& className, std::string_view& name) {
     uint8_t first = static_cast<uint8_t>(NextValue());
     if ((first & 0xF0) == 0xF0) {
         ++pos_;
@@ -276,7 +276,7 @@ int64_t TReader::ReadInteger() {
     }
 }
 
-int32_t TReader::ReadInt32() {
+int32_t TReader::ReadWideInt32() {
     size_t at = pos_;
     int64_t value = ReadInteger();
     if (value < INT32_MIN || value > INT32_MAX) {
@@ -547,35 +547,17 @@ void TReader::SkipComponent() {
     if (++depth_ > MaxNesting) {
         Fail("components nested too deeply");
     }
-    std::string className, name;
+    std::string_view className, name;
     ReadComponentHeader(className, name);
     while (!EndOfList()) {
         SkipProperty();
     }
     ++pos_;
-    while (!EndOfList()) {
-        SkipComponent();
-    }
-    ++pos_;
+    SkipChildren();
     --depth_;
 }
 
-void TReader::ReadProperties(const std::function<bool(const std::string& name)>& handler) {
-    // One name buffer for the whole list: property names are short and keep its first room.
-    std::string name;
-    while (!EndOfList()) {
-        name.assign(PropName());
-        if (!handler(name)) {
-            SkipValue();
-        }
-    }
-    ++pos_;
-}
-
-void TReader::ReadComponent(std::string& className, std::string& name,
-                            const std::function<bool(const std::string& name)>& handler) {
-    ReadComponentHeader(className, name);
-    ReadProperties(handler);
+void TReader::SkipChildren() {
     while (!EndOfList()) {
         SkipComponent();
     }

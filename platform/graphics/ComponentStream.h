@@ -16,7 +16,6 @@
 #include "platform/graphics/Color.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -115,8 +114,8 @@ public:
 
     void ReadSignature();
     // Reads the class and component names (and the inherited/child-position prefix when
-    // there is one).
-    void ReadComponentHeader(std::string& className, std::string& name);
+    // there is one), viewed where they lie.
+    void ReadComponentHeader(std::string_view& className, std::string_view& name);
     std::string ReadPropName();
 
     // The type of the next value, not consumed.
@@ -131,7 +130,17 @@ public:
 
     int64_t ReadInteger();
     // An integer that must fit 32 bits.
-    int32_t ReadInt32();
+    int32_t ReadInt32() {
+        // A one-byte integer is read in place: the two spans of every table cell nearly always
+        // are one, and the general reader is a call through the four widths.
+        if (bytes_.size() - pos_ >= 2 &&
+            static_cast<TValueType>(bytes_[pos_]) == TValueType::vaInt8) {
+            const auto value = static_cast<int8_t>(bytes_[pos_ + 1]);
+            pos_ += 2;
+            return value;
+        }
+        return ReadWideInt32();
+    }
     bool ReadBoolean();
     // An identifier; the value bytes for false, true, nil and null read as "False", "True",
     // "nil" and "Null".
@@ -161,12 +170,31 @@ public:
     void SkipComponent();
 
     // Reads the properties of one object up to and including the end of its list: each
-    // name goes to `handler`, which reads the value and returns true, or returns false to
-    // have the value skipped (properties this program does not know).
-    void ReadProperties(const std::function<bool(const std::string& name)>& handler);
+    // name goes to `handler` (called with a const std::string&), which reads the value and
+    // returns true, or returns false to have the value skipped (properties this program does
+    // not know). The handler is a template parameter, not a std::function: a table calls this
+    // once for each of its cells.
+    template <class Handler> void ReadProperties(Handler&& handler) {
+        // One name buffer for the whole list: property names are short and keep its first room.
+        std::string name;
+        while (!EndOfList()) {
+            name.assign(PropName());
+            if (!handler(std::as_const(name))) {
+                SkipValue();
+            }
+        }
+        ++pos_;
+    }
     // A component: header, properties through `handler`, then its children skipped.
-    void ReadComponent(std::string& className, std::string& name,
-                       const std::function<bool(const std::string& name)>& handler);
+    template <class Handler>
+    void ReadComponent(std::string& className, std::string& name, Handler&& handler) {
+        std::string_view classView, nameView;
+        ReadComponentHeader(classView, nameView);
+        className.assign(classView);
+        name.assign(nameView);
+        ReadProperties(handler);
+        SkipChildren();
+    }
 
 private:
     // The byte-level steps are inline: a table's cells take a dozen of them each.
@@ -188,6 +216,10 @@ private:
     std::string_view ShortString(const char* what) { return Take(Byte(), what); }
     std::string_view PropName();
     TValueType ReadValueType();
+    // ReadInt32 for the wider kinds (and for what is no integer at all).
+    int32_t ReadWideInt32();
+    // The children of a component up to and including the end of their list.
+    void SkipChildren();
     [[noreturn]] void Fail(const std::string& what) const;
     [[noreturn]] void WrongType(const char* expected) const;
 
