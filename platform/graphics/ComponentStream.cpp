@@ -76,11 +76,8 @@ void TWriter::WritePropName(std::string_view name) {
     ShortString(name);
 }
 
-void TWriter::WriteInteger(int64_t value) {
-    if (value >= INT8_MIN && value <= INT8_MAX) {
-        Value(TValueType::vaInt8);
-        bytes_ += static_cast<char>(value);
-    } else if (value >= INT16_MIN && value <= INT16_MAX) {
+void TWriter::WriteWideInteger(int64_t value) {
+    if (value >= INT16_MIN && value <= INT16_MAX) {
         Value(TValueType::vaInt16);
         WriteU16(bytes_, static_cast<uint32_t>(value));
     } else if (value >= INT32_MIN && value <= INT32_MAX) {
@@ -90,10 +87,6 @@ void TWriter::WriteInteger(int64_t value) {
         Value(TValueType::vaInt64);
         WriteU64(bytes_, static_cast<uint64_t>(value));
     }
-}
-
-void TWriter::WriteBoolean(bool value) {
-    Value(value ? TValueType::vaTrue : TValueType::vaFalse);
 }
 
 void TWriter::WriteIdent(std::string_view ident) {
@@ -180,28 +173,12 @@ void TWriter::WriteSet(const std::vector<std::string>& members) {
     bytes_ += '\0';
 }
 
-void TWriter::WriteNil() {
-    Value(TValueType::vaNil);
-}
-
 void TWriter::WriteColor(TColor color) {
     if (auto ident = ColorToIdent(color)) {
         WriteIdent(*ident);
     } else {
         WriteInteger(color);
     }
-}
-
-void TWriter::WriteListBegin() {
-    Value(TValueType::vaList);
-}
-
-void TWriter::WriteListEnd() {
-    Value(TValueType::vaNull);
-}
-
-void TWriter::WriteCollectionBegin() {
-    Value(TValueType::vaCollection);
 }
 
 // ---- reader ----

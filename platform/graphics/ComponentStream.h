@@ -71,8 +71,16 @@ public:
     void WritePropName(std::string_view name);
 
     // The smallest of 8, 16 and 32 bits that holds the value; 64 bits beyond.
-    void WriteInteger(int64_t value);
-    void WriteBoolean(bool value);
+    // The one-byte values are written inline: a table writes several of them for every cell.
+    void WriteInteger(int64_t value) {
+        if (value >= INT8_MIN && value <= INT8_MAX) {
+            Value(TValueType::vaInt8);
+            bytes_ += static_cast<char>(value);
+        } else {
+            WriteWideInteger(value);
+        }
+    }
+    void WriteBoolean(bool value) { Value(value ? TValueType::vaTrue : TValueType::vaFalse); }
     // "False", "True", "nil" and "Null" (any case) are written as their own value bytes.
     void WriteIdent(std::string_view ident);
     // Bytes as they are: up to 255 as a string, longer as a long string.
@@ -85,19 +93,21 @@ public:
     void WriteDate(double value);
     void WriteBinary(std::string_view data);
     void WriteSet(const std::vector<std::string>& members);
-    void WriteNil();
+    void WriteNil() { Value(TValueType::vaNil); }
     // A colour by its identifier ("clRed", "clBtnFace", "clNone") when it has one, else as
     // an integer.
     void WriteColor(TColor color);
 
-    void WriteListBegin();
-    void WriteListEnd();
+    void WriteListBegin() { Value(TValueType::vaList); }
+    void WriteListEnd() { Value(TValueType::vaNull); }
     // A collection: WriteCollectionBegin, per item WriteListBegin, its properties,
     // WriteListEnd; then WriteListEnd.
-    void WriteCollectionBegin();
+    void WriteCollectionBegin() { Value(TValueType::vaCollection); }
 
 private:
     void Value(TValueType type) { bytes_ += static_cast<char>(type); }
+    // An integer beyond 8 bits.
+    void WriteWideInteger(int64_t value);
     void ShortString(std::string_view text);
 
     std::string bytes_;
