@@ -85,7 +85,16 @@ private:
     void WriteCheckpoint(const TRNCPInfo* cp);
     void WriteTextHeader(const TCustomRNItemInfo& item, int lineCount, int paraNo);
     void WriteTextLine(int itemNo, std::string_view text);
-    void AppendNumber(int value);
+    // Kept inline for a single digit, as most header fields are: every table cell writes a
+    // header of its own.
+    void AppendNumber(int value) {
+        if (static_cast<unsigned>(value) < 10 && pendingSize_ < sizeof pending_) {
+            pending_[pendingSize_++] = static_cast<char>('0' + value);
+            return;
+        }
+        AppendDigits(value);
+    }
+    void AppendDigits(int value);
     void WritePartial(int itemNo, int from, int to);
     void FlushGroup();
     bool JoinsGroup(const TCustomRNItemInfo& item) const;
@@ -298,7 +307,7 @@ void TRNFWriter::WriteTextHeader(const TCustomRNItemInfo& item, int lineCount, i
     Append("\r\n");
 }
 
-void TRNFWriter::AppendNumber(int value) {
+void TRNFWriter::AppendDigits(int value) {
     // The digits go where they belong, not through a copy.
     constexpr size_t MaxDigits = 11;
     if (sizeof pending_ - pendingSize_ < MaxDigits) {
