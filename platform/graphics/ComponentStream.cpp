@@ -60,7 +60,10 @@ double ExtendedToDouble(std::string_view b) {
 void TWriter::ShortString(std::string_view text) {
     std::string_view kept = text.substr(0, 255);
     bytes_ += static_cast<char>(kept.size());
-    bytes_ += kept;
+    // A component's name is mostly empty: nothing more to append then.
+    if (!kept.empty()) {
+        bytes_ += kept;
+    }
 }
 
 void TWriter::WriteSignature() {
