@@ -16,6 +16,7 @@
 #include "platform/graphics/Color.h"
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
@@ -57,11 +58,17 @@ enum class TValueType : uint8_t {
 class TWriter {
 public:
     // The stream so far.
-    const std::string& Bytes() const { return bytes_; }
+    const std::string& Bytes() {
+        Flush();
+        return bytes_;
+    }
     // Room for `bytes` in all, so that a large stream is not copied as it grows.
     void Reserve(size_t bytes) { bytes_.reserve(bytes); }
     // The stream so far, moved out of the writer, which is left empty.
-    std::string TakeBytes() { return std::exchange(bytes_, {}); }
+    std::string TakeBytes() {
+        Flush();
+        return std::exchange(bytes_, {});
+    }
 
     // "TPF0", before the root component.
     void WriteSignature();
@@ -75,7 +82,7 @@ public:
     void WriteInteger(int64_t value) {
         if (value >= INT8_MIN && value <= INT8_MAX) {
             Value(TValueType::vaInt8);
-            bytes_ += static_cast<char>(value);
+            Put(static_cast<char>(value));
         } else {
             WriteWideInteger(value);
         }
@@ -105,12 +112,40 @@ public:
     void WriteCollectionBegin() { Value(TValueType::vaCollection); }
 
 private:
-    void Value(TValueType type) { bytes_ += static_cast<char>(type); }
+    // Small values are gathered in `staged_` and appended to the stream together: a table
+    // writes a dozen of them for every cell, and each append to a string has its own checks.
+    void Put(char byte) {
+        if (stagedSize_ == sizeof staged_) {
+            Flush();
+        }
+        staged_[stagedSize_++] = byte;
+    }
+    void Put(std::string_view bytes) {
+        if (bytes.size() > sizeof staged_ - stagedSize_) {
+            PutLarge(bytes);
+            return;
+        }
+        std::memcpy(staged_ + stagedSize_, bytes.data(), bytes.size());
+        stagedSize_ += bytes.size();
+    }
+    void PutLarge(std::string_view bytes);
+    void Flush() {
+        bytes_.append(staged_, stagedSize_);
+        stagedSize_ = 0;
+    }
+    // The stream with everything staged appended, for the values written in place.
+    std::string& Out() {
+        Flush();
+        return bytes_;
+    }
+    void Value(TValueType type) { Put(static_cast<char>(type)); }
     // An integer beyond 8 bits.
     void WriteWideInteger(int64_t value);
     void ShortString(std::string_view text);
 
     std::string bytes_;
+    char staged_[256];
+    size_t stagedSize_ = 0;
 };
 
 class TReader {
