@@ -67,23 +67,8 @@ void TWriter::PutLarge(std::string_view bytes) {
     stagedSize_ = bytes.size();
 }
 
-void TWriter::ShortString(std::string_view text) {
-    std::string_view kept = text.substr(0, 255);
-    Put(static_cast<char>(kept.size()));
-    Put(kept);
-}
-
 void TWriter::WriteSignature() {
     Put("TPF0");
-}
-
-void TWriter::WriteComponentHeader(std::string_view className, std::string_view name) {
-    ShortString(className);
-    ShortString(name);
-}
-
-void TWriter::WritePropName(std::string_view name) {
-    ShortString(name);
 }
 
 void TWriter::WriteWideInteger(int64_t value) {

@@ -74,8 +74,11 @@ public:
     void WriteSignature();
     // A component: class name, component name; then its properties, WriteListEnd, its
     // children and WriteListEnd.
-    void WriteComponentHeader(std::string_view className, std::string_view name);
-    void WritePropName(std::string_view name);
+    void WriteComponentHeader(std::string_view className, std::string_view name) {
+        ShortString(className);
+        ShortString(name);
+    }
+    void WritePropName(std::string_view name) { ShortString(name); }
 
     // The smallest of 8, 16 and 32 bits that holds the value; 64 bits beyond.
     // The one-byte values are written inline: a table writes several of them for every cell.
@@ -141,10 +144,15 @@ private:
     void Value(TValueType type) { Put(static_cast<char>(type)); }
     // An integer beyond 8 bits.
     void WriteWideInteger(int64_t value);
-    void ShortString(std::string_view text);
+    // Inline, so that a name known where it is written is copied without a call.
+    void ShortString(std::string_view text) {
+        const std::string_view kept = text.substr(0, 255);
+        Put(static_cast<char>(kept.size()));
+        Put(kept);
+    }
 
     std::string bytes_;
-    char staged_[256];
+    char staged_[1024];
     size_t stagedSize_ = 0;
 };
 
