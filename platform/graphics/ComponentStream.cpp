@@ -57,43 +57,31 @@ double ExtendedToDouble(std::string_view b) {
 
 // ---- writer ----
 
-void TWriter::ShortString(std::string_view text) {
-    std::string_view kept = text.substr(0, 255);
-    bytes_ += static_cast<char>(kept.size());
-    bytes_ += kept;
+void TWriter::PutLarge(std::string_view bytes) {
+    Flush();
+    if (bytes.size() > sizeof staged_) {
+        bytes_ += bytes;
+        return;
+    }
+    std::memcpy(staged_, bytes.data(), bytes.size());
+    stagedSize_ = bytes.size();
 }
 
 void TWriter::WriteSignature() {
-    bytes_ += "TPF0";
+    Put("TPF0");
 }
 
-void TWriter::WriteComponentHeader(std::string_view className, std::string_view name) {
-    ShortString(className);
-    ShortString(name);
-}
-
-void TWriter::WritePropName(std::string_view name) {
-    ShortString(name);
-}
-
-void TWriter::WriteInteger(int64_t value) {
-    if (value >= INT8_MIN && value <= INT8_MAX) {
-        Value(TValueType::vaInt8);
-        bytes_ += static_cast<char>(value);
-    } else if (value >= INT16_MIN && value <= INT16_MAX) {
+void TWriter::WriteWideInteger(int64_t value) {
+    if (value >= INT16_MIN && value <= INT16_MAX) {
         Value(TValueType::vaInt16);
-        WriteU16(bytes_, static_cast<uint32_t>(value));
+        WriteU16(Out(), static_cast<uint32_t>(value));
     } else if (value >= INT32_MIN && value <= INT32_MAX) {
         Value(TValueType::vaInt32);
-        WriteU32(bytes_, static_cast<uint32_t>(value));
+        WriteU32(Out(), static_cast<uint32_t>(value));
     } else {
         Value(TValueType::vaInt64);
-        WriteU64(bytes_, static_cast<uint64_t>(value));
+        WriteU64(Out(), static_cast<uint64_t>(value));
     }
-}
-
-void TWriter::WriteBoolean(bool value) {
-    Value(value ? TValueType::vaTrue : TValueType::vaFalse);
 }
 
 void TWriter::WriteIdent(std::string_view ident) {
@@ -117,47 +105,48 @@ void TWriter::WriteString(std::string_view text) {
         ShortString(text);
     } else {
         Value(TValueType::vaLString);
-        WriteU32(bytes_, static_cast<uint32_t>(text.size()));
-        bytes_ += text;
+        WriteU32(Out(), static_cast<uint32_t>(text.size()));
+        Out() += text;
     }
 }
 
 void TWriter::WriteWideString(std::u16string_view text) {
     Value(TValueType::vaWString);
-    WriteU32(bytes_, static_cast<uint32_t>(text.size()));
+    std::string& out = Out();
+    WriteU32(out, static_cast<uint32_t>(text.size()));
     for (char16_t c : text) {
-        WriteU16(bytes_, c);
+        WriteU16(out, c);
     }
 }
 
 void TWriter::WriteUTF8String(std::string_view text) {
     Value(TValueType::vaUTF8String);
-    WriteU32(bytes_, static_cast<uint32_t>(text.size()));
-    bytes_ += text;
+    WriteU32(Out(), static_cast<uint32_t>(text.size()));
+    Out() += text;
 }
 
 void TWriter::WriteFloat(double value) {
     Value(TValueType::vaExtended);
-    bytes_ += DoubleToExtended(value);
+    Out() += DoubleToExtended(value);
 }
 
 void TWriter::WriteSingle(float value) {
     uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     Value(TValueType::vaSingle);
-    WriteU32(bytes_, bits);
+    WriteU32(Out(), bits);
 }
 
 void TWriter::WriteCurrency(int64_t tenThousandths) {
     Value(TValueType::vaCurrency);
-    WriteU64(bytes_, static_cast<uint64_t>(tenThousandths));
+    WriteU64(Out(), static_cast<uint64_t>(tenThousandths));
 }
 
 void TWriter::WriteDate(double value) {
     uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     Value(TValueType::vaDate);
-    WriteU64(bytes_, bits);
+    WriteU64(Out(), bits);
 }
 
 void TWriter::WriteBinary(std::string_view data) {
@@ -166,8 +155,8 @@ void TWriter::WriteBinary(std::string_view data) {
     for (size_t i = 0; i < 4; ++i) {
         head[i + 1] = static_cast<char>(data.size() >> (8 * i));
     }
-    bytes_.append(head, sizeof head);
-    bytes_ += data;
+    Put(std::string_view(head, sizeof head));
+    Put(data);
 }
 
 void TWriter::WriteSet(const std::vector<std::string>& members) {
@@ -177,11 +166,7 @@ void TWriter::WriteSet(const std::vector<std::string>& members) {
             ShortString(member);
         }
     }
-    bytes_ += '\0';
-}
-
-void TWriter::WriteNil() {
-    Value(TValueType::vaNil);
+    Put('\0');
 }
 
 void TWriter::WriteColor(TColor color) {
@@ -190,18 +175,6 @@ void TWriter::WriteColor(TColor color) {
     } else {
         WriteInteger(color);
     }
-}
-
-void TWriter::WriteListBegin() {
-    Value(TValueType::vaList);
-}
-
-void TWriter::WriteListEnd() {
-    Value(TValueType::vaNull);
-}
-
-void TWriter::WriteCollectionBegin() {
-    Value(TValueType::vaCollection);
 }
 
 // ---- reader ----

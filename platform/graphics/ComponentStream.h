@@ -16,6 +16,7 @@
 #include "platform/graphics/Color.h"
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,22 +57,39 @@ enum class TValueType : uint8_t {
 class TWriter {
 public:
     // The stream so far.
-    const std::string& Bytes() const { return bytes_; }
+    const std::string& Bytes() {
+        Flush();
+        return bytes_;
+    }
     // Room for `bytes` in all, so that a large stream is not copied as it grows.
     void Reserve(size_t bytes) { bytes_.reserve(bytes); }
     // The stream so far, moved out of the writer, which is left empty.
-    std::string TakeBytes() { return std::exchange(bytes_, {}); }
+    std::string TakeBytes() {
+        Flush();
+        return std::exchange(bytes_, {});
+    }
 
     // "TPF0", before the root component.
     void WriteSignature();
     // A component: class name, component name; then its properties, WriteListEnd, its
     // children and WriteListEnd.
-    void WriteComponentHeader(std::string_view className, std::string_view name);
-    void WritePropName(std::string_view name);
+    void WriteComponentHeader(std::string_view className, std::string_view name) {
+        ShortString(className);
+        ShortString(name);
+    }
+    void WritePropName(std::string_view name) { ShortString(name); }
 
     // The smallest of 8, 16 and 32 bits that holds the value; 64 bits beyond.
-    void WriteInteger(int64_t value);
-    void WriteBoolean(bool value);
+    // The one-byte values are written inline: a table writes several of them for every cell.
+    void WriteInteger(int64_t value) {
+        if (value >= INT8_MIN && value <= INT8_MAX) {
+            Value(TValueType::vaInt8);
+            Put(static_cast<char>(value));
+        } else {
+            WriteWideInteger(value);
+        }
+    }
+    void WriteBoolean(bool value) { Value(value ? TValueType::vaTrue : TValueType::vaFalse); }
     // "False", "True", "nil" and "Null" (any case) are written as their own value bytes.
     void WriteIdent(std::string_view ident);
     // Bytes as they are: up to 255 as a string, longer as a long string.
@@ -84,22 +102,57 @@ public:
     void WriteDate(double value);
     void WriteBinary(std::string_view data);
     void WriteSet(const std::vector<std::string>& members);
-    void WriteNil();
+    void WriteNil() { Value(TValueType::vaNil); }
     // A colour by its identifier ("clRed", "clBtnFace", "clNone") when it has one, else as
     // an integer.
     void WriteColor(TColor color);
 
-    void WriteListBegin();
-    void WriteListEnd();
+    void WriteListBegin() { Value(TValueType::vaList); }
+    void WriteListEnd() { Value(TValueType::vaNull); }
     // A collection: WriteCollectionBegin, per item WriteListBegin, its properties,
     // WriteListEnd; then WriteListEnd.
-    void WriteCollectionBegin();
+    void WriteCollectionBegin() { Value(TValueType::vaCollection); }
 
 private:
-    void Value(TValueType type) { bytes_ += static_cast<char>(type); }
-    void ShortString(std::string_view text);
+    // Small values are gathered in `staged_` and appended to the stream together: a table
+    // writes a dozen of them for every cell, and each append to a string has its own checks.
+    void Put(char byte) {
+        if (stagedSize_ == sizeof staged_) {
+            Flush();
+        }
+        staged_[stagedSize_++] = byte;
+    }
+    void Put(std::string_view bytes) {
+        if (bytes.size() > sizeof staged_ - stagedSize_) {
+            PutLarge(bytes);
+            return;
+        }
+        std::memcpy(staged_ + stagedSize_, bytes.data(), bytes.size());
+        stagedSize_ += bytes.size();
+    }
+    void PutLarge(std::string_view bytes);
+    void Flush() {
+        bytes_.append(staged_, stagedSize_);
+        stagedSize_ = 0;
+    }
+    // The stream with everything staged appended, for the values written in place.
+    std::string& Out() {
+        Flush();
+        return bytes_;
+    }
+    void Value(TValueType type) { Put(static_cast<char>(type)); }
+    // An integer beyond 8 bits.
+    void WriteWideInteger(int64_t value);
+    // Inline, so that a name known where it is written is copied without a call.
+    void ShortString(std::string_view text) {
+        const std::string_view kept = text.substr(0, 255);
+        Put(static_cast<char>(kept.size()));
+        Put(kept);
+    }
 
     std::string bytes_;
+    char staged_[1024];
+    size_t stagedSize_ = 0;
 };
 
 class TReader {

@@ -57,13 +57,16 @@ public:
           sheet_(settings.Sheet), root_(settings.Root), itemsExporting_(settings.ItemsExporting) {}
 
     void Write(bool selectionOnly, TColor color, IRNBackground* background);
-    // Writes the document after a 4-byte length, which is filled in here when the document
-    // never left the gathered bytes; whether it was.
-    bool WriteCounted();
+    // Writes the whole document after its 4-byte length.
+    void WriteCounted();
 
 private:
     void WriteAll(bool selectionOnly, TColor color, IRNBackground* background);
     void Flush();
+    // Hands the gathered bytes to the stream.
+    void Send();
+    // Sets the length before a counted document that went out in more than one piece.
+    void CountWritten();
     void AppendLine(std::string_view text, bool unicode = false);
     // Kept inline: a record is a handful of short pieces.
     void Append(std::string_view bytes) {
@@ -82,7 +85,16 @@ private:
     void WriteCheckpoint(const TRNCPInfo* cp);
     void WriteTextHeader(const TCustomRNItemInfo& item, int lineCount, int paraNo);
     void WriteTextLine(int itemNo, std::string_view text);
-    void AppendNumber(int value);
+    // Kept inline for a single digit, as most header fields are: every table cell writes a
+    // header of its own.
+    void AppendNumber(int value) {
+        if (static_cast<unsigned>(value) < 10 && pendingSize_ < sizeof pending_) {
+            pending_[pendingSize_++] = static_cast<char>('0' + value);
+            return;
+        }
+        AppendDigits(value);
+    }
+    void AppendDigits(int value);
     void WritePartial(int itemNo, int from, int to);
     void FlushGroup();
     bool JoinsGroup(const TCustomRNItemInfo& item) const;
@@ -104,8 +116,9 @@ private:
     // A fixed block rather than a string: a string would cost every cell an allocation.
     char pending_[1024];
     size_t pendingSize_ = 0;
-    // Whether any bytes went to the stream yet.
+    // Whether any bytes went to the stream yet, and where in the stream the first went.
     bool flushed_ = false;
+    int64_t start_ = 0;
     // The open group: its head and how many items follow from it.
     int groupHead_ = -1;
     int groupCount_ = 0;
@@ -122,30 +135,51 @@ void TRNFWriter::Write(bool selectionOnly, TColor color, IRNBackground* backgrou
     Flush();
 }
 
-bool TRNFWriter::WriteCounted() {
+void TRNFWriter::WriteCounted() {
     Append(std::string_view("\0\0\0\0", 4));
     try {
         WriteAll(false, clNone, nullptr);
     } catch (...) {
+        // What was written so far is counted all the same.
         Flush();
+        CountWritten();
         throw;
+    }
+    if (flushed_) {
+        Flush();
+        CountWritten();
+        return;
     }
     // A cell's document is short: its length is set before it goes out, saving the stream a
     // seek back and a second write.
-    const bool counted = !flushed_;
-    if (counted) {
-        RNFPutByteCount(pending_, static_cast<uint32_t>(pendingSize_ - 4));
-    }
-    Flush();
-    return counted;
+    RNFPutByteCount(pending_, static_cast<uint32_t>(pendingSize_ - 4));
+    Send();
 }
 
 void TRNFWriter::Flush() {
     if (pendingSize_ > 0) {
-        stream_.WriteString(std::string_view(pending_, pendingSize_));
-        pendingSize_ = 0;
-        flushed_ = true;
+        // Every other write to the stream comes after a flush: the first one marks where the
+        // document starts, so a document that goes out in one piece never asks the stream.
+        if (!flushed_) {
+            start_ = stream_.Position();
+            flushed_ = true;
+        }
+        Send();
     }
+}
+
+void TRNFWriter::Send() {
+    stream_.WriteString(std::string_view(pending_, pendingSize_));
+    pendingSize_ = 0;
+}
+
+void TRNFWriter::CountWritten() {
+    const int64_t end = stream_.Position();
+    char count[4];
+    RNFPutByteCount(count, static_cast<uint32_t>(end - start_ - 4));
+    stream_.SetPosition(start_);
+    stream_.WriteBuffer(count, 4);
+    stream_.SetPosition(end);
 }
 
 void TRNFWriter::AppendLine(std::string_view text, bool unicode) {
@@ -273,7 +307,7 @@ void TRNFWriter::WriteTextHeader(const TCustomRNItemInfo& item, int lineCount, i
     Append("\r\n");
 }
 
-void TRNFWriter::AppendNumber(int value) {
+void TRNFWriter::AppendDigits(int value) {
     // The digits go where they belong, not through a copy.
     constexpr size_t MaxDigits = 11;
     if (sizeof pending_ - pendingSize_ < MaxDigits) {
@@ -430,38 +464,29 @@ bool TCustomRNData::DataWriter(TStream& stream) {
 }
 
 bool TCustomRNData::DataWriter(TStream& stream, const TRNFSettings& settings) {
-    const int64_t start = stream.Position();
+    if (ItemCount() == 0) {
+        stream.WriteBuffer("\0\0\0\0", 4);
+        return true;
+    }
+    auto write = [&](const TRNFSettings& used) {
+        try {
+            TRNFWriter(*this, stream, used).WriteCounted();
+            return true;
+        } catch (const std::exception&) {
+            return false;
+        }
+    };
+    // A cell's document never writes a background; the settings need no copy without one.
+    if (!settings.Options.Contains(TRNFOption::rnfoSaveBack)) {
+        return write(settings);
+    }
     // The root goes without the background only for the while: what the items write may ask
-    // it. A cell's document never writes a background.
-    const bool withBack = settings.Options.Contains(TRNFOption::rnfoSaveBack);
+    // it.
     TRNFSettings own = settings;
     own.Options.Exclude(TRNFOption::rnfoSaveBack);
     TCustomRNData* root = settings.Root != this ? settings.Root : this;
-    if (withBack) {
-        root->SetRNFOptions(own.Options);
-    }
-    bool ok = true;
-    bool counted = false;
-    if (ItemCount() > 0) {
-        try {
-            counted = TRNFWriter(*this, stream, own).WriteCounted();
-        } catch (const std::exception&) {
-            ok = false;
-        }
-    } else {
-        stream.WriteBuffer("\0\0\0\0", 4);
-    }
-    if (withBack) {
-        root->SetRNFOptions(settings.Options);
-    }
-    if (counted) {
-        return ok;
-    }
-    const int64_t end = stream.Position();
-    char count[4];
-    RNFPutByteCount(count, static_cast<uint32_t>(end - start - 4));
-    stream.SetPosition(start);
-    stream.WriteBuffer(count, 4);
-    stream.SetPosition(end);
+    root->SetRNFOptions(own.Options);
+    const bool ok = write(own);
+    root->SetRNFOptions(settings.Options);
     return ok;
 }

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 class TReader;
 class TWriter;
@@ -21,7 +22,8 @@ public:
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
 
-    virtual const char* ClassName() const = 0;
+    // A view of a literal: its length is known without counting it for every cell.
+    virtual std::string_view ClassName() const = 0;
     // Header, properties, the end of the properties and an empty child list.
     void WriteComponent(TWriter& writer);
     // Reads a component written as above into this one; its children are skipped.
@@ -40,7 +42,7 @@ protected:
 class TD : public TComponent {
 public:
     using TComponent::TComponent;
-    const char* ClassName() const override { return "TD"; }
+    std::string_view ClassName() const override { return "TD"; }
 
     TRNTableCellData* C = nullptr;
     // Whether the cell's document has been read since this was last cleared.
@@ -64,7 +66,7 @@ class TRNTableSW : public TComponent {
 public:
     explicit TRNTableSW(TComponent* owner);
     ~TRNTableSW() override;
-    const char* ClassName() const override { return "TRNTableSW"; }
+    std::string_view ClassName() const override { return "TRNTableSW"; }
 
     TRNTableItemInfo* T = nullptr;
     // The cell wrapper the grid's writer and reader point at each cell in turn.
