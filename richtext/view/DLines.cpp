@@ -200,11 +200,20 @@ void TRNDrawLines::Insert(int index, std::unique_ptr<TRNDrawLineInfo> item) {
     if (blocks_.empty()) {
         InsertBlock(0, {});
     }
-    Place p = Locate(index);
-    if (p.Offset == 0 && p.Block > 0) {
-        // At a seam the earlier block takes it: a run of insertions then appends there.
-        --p.Block;
-        p.Offset = blocks_[p.Block].size();
+    Place p;
+    if (lastBlock_ < validStarts_ && !blocks_[lastBlock_].empty() &&
+        index == starts_[lastBlock_] + static_cast<int32_t>(blocks_[lastBlock_].size())) {
+        // Right after the block found last, where a run of insertions goes on: the starts of
+        // the blocks after it, out of date since the run began, are not worked out again for
+        // every line of a paste.
+        p = {lastBlock_, blocks_[lastBlock_].size()};
+    } else {
+        p = Locate(index);
+        if (p.Offset == 0 && p.Block > 0) {
+            // At a seam the earlier block takes it: a run of insertions then appends there.
+            --p.Block;
+            p.Offset = blocks_[p.Block].size();
+        }
     }
     Settle(p.Block);
     if (index == runNext_ && p.Offset > 0 && p.Offset < blocks_[p.Block].size()) {
