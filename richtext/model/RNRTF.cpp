@@ -215,10 +215,23 @@ bool TRNRTFReader::TakeRun() {
 
 TRNRTFErrorCode TRNRTFReader::Parse() {
     while (!Eof()) {
-        if (TakeRun()) {
-            continue;
+        int ch;
+        if (!pushedBack_ && bufPos_ < bufLen_) {
+            // Control words come one after another far more often than text follows them, and
+            // a \u is followed by the byte it stands for: where no run can be taken the byte is
+            // taken here without a call.
+            ch = static_cast<unsigned char>(buffer_[bufPos_]);
+            if (!TextStops[static_cast<size_t>(ch)] && skipCount_ == 0 &&
+                state_.InputState == TRTFris::risNorm) {
+                if (TakeRun()) {
+                    continue;
+                }
+                ch = static_cast<unsigned char>(buffer_[bufPos_]);
+            }
+            ++bufPos_;
+        } else {
+            ch = GetC(); // a pushed-back byte or a refill: no run is taken from either
         }
-        int ch = GetC();
         if (depth_ < 0) {
             return EC::rtf_ec_StackUnderflow;
         }
