@@ -359,17 +359,16 @@ TRNRTFErrorCode TRNRTFReader::ParseRtfKeyword() {
             bool negative = *q == '-';
             q += negative ? 1 : 0;
             const char* digits = q;
+            // The value is summed while the digits are scanned: ten digits cannot overflow it.
+            int64_t value = 0;
             while (IsDigit(static_cast<unsigned char>(*q)) && q - digits < 10) {
+                value = value * 10 + (*q - '0');
                 ++q;
             }
             if (!IsDigit(static_cast<unsigned char>(*q))) {
                 int32_t param = 0;
                 bool hasParam = q > digits;
                 if (hasParam) {
-                    int64_t value = 0;
-                    for (const char* d = digits; d < q; ++d) {
-                        value = value * 10 + (*d - '0');
-                    }
                     value = negative ? -value : value;
                     if (value < INT32_MIN || value > INT32_MAX) {
                         throw std::out_of_range("RTF parameter is not a valid integer");
@@ -389,6 +388,12 @@ TRNRTFErrorCode TRNRTFReader::ParseRtfKeyword() {
             }
         }
     }
+    return ParseRtfKeywordByBytes();
+}
+
+// Control words cut by the end of the buffer, pushed back or too long for the buffer's scan.
+// Kept apart so that the usual case above needs no room for a long keyword.
+TRNRTFErrorCode TRNRTFReader::ParseRtfKeywordByBytes() {
     int ch = GetC();
     if (!IsAsciiLetter(ch)) {
         char symbol = static_cast<char>(ch);

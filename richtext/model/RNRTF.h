@@ -173,6 +173,7 @@ private:
     TRNRTFErrorCode PushRtfState();
     TRNRTFErrorCode PopRtfState();
     TRNRTFErrorCode ParseRtfKeyword();
+    TRNRTFErrorCode ParseRtfKeywordByBytes();
     TRNRTFErrorCode TranslateKeyword(std::string_view keyword, int32_t param, bool hasParam);
     TRNRTFErrorCode ParseSpecialKeyword(TRTFIPFN ipfn, int32_t param);
     TRNRTFErrorCode ApplyPropChange(TRTFIPROP iprop, int32_t value);
