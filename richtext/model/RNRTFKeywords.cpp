@@ -205,6 +205,20 @@ size_t KeywordHash(std::string_view keyword) {
     return h & (SlotCount - 1);
 }
 
+// Keywords are a few letters long: compared here byte by byte rather than through a call to
+// memcmp, which costs more than the bytes, and keeps the lookup free of calls.
+bool SameKeyword(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 const TRNRTFsymbol* FindRTFKeyword(std::string_view keyword) {
@@ -221,8 +235,7 @@ const TRNRTFsymbol* FindRTFKeyword(std::string_view keyword) {
     }();
     for (size_t at = KeywordHash(keyword);; at = (at + 1) & (SlotCount - 1)) {
         const TRNRTFsymbol* s = slots[at];
-        if (!s || (s->Keyword.size() == keyword.size() && s->Keyword[0] == keyword[0] &&
-                   s->Keyword == keyword)) {
+        if (!s || SameKeyword(s->Keyword, keyword)) {
             return s;
         }
     }
