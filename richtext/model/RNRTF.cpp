@@ -374,7 +374,9 @@ TRNRTFErrorCode TRNRTFReader::ParseRtfKeyword() {
     if (!pushedBack_ && bufLen_ - bufPos_ > 48) {
         const char* begin = buffer_.data() + bufPos_;
         const char* q = begin;
+        uint32_t hash = 0;
         while (IsAsciiLetter(static_cast<unsigned char>(*q)) && q - begin < 32) {
+            hash = RTFKeywordHash(hash, *q);
             ++q;
         }
         size_t length = static_cast<size_t>(q - begin);
@@ -407,7 +409,8 @@ TRNRTFErrorCode TRNRTFReader::ParseRtfKeyword() {
                     --skipCount_;
                     return EC::rtf_ec_OK;
                 }
-                return TranslateKeyword(std::string_view(begin, length), param, hasParam);
+                return TranslateKeyword(FindRTFKeyword(std::string_view(begin, length), hash),
+                                        param, hasParam);
             }
         }
     }
@@ -420,7 +423,7 @@ TRNRTFErrorCode TRNRTFReader::ParseRtfKeywordByBytes() {
     int ch = GetC();
     if (!IsAsciiLetter(ch)) {
         char symbol = static_cast<char>(ch);
-        return TranslateKeyword(std::string_view(&symbol, 1), 0, false);
+        return TranslateKeyword(FindRTFKeyword(std::string_view(&symbol, 1)), 0, false);
     }
     char keyword[32];
     size_t length = 0;
@@ -483,12 +486,11 @@ TRNRTFErrorCode TRNRTFReader::ParseRtfKeywordByBytes() {
     }
     std::string_view word =
         longKeyword.empty() ? std::string_view(keyword, length) : std::string_view(longKeyword);
-    return TranslateKeyword(word, param, hasParam);
+    return TranslateKeyword(FindRTFKeyword(word), param, hasParam);
 }
 
-TRNRTFErrorCode TRNRTFReader::TranslateKeyword(std::string_view keyword, int32_t param,
+TRNRTFErrorCode TRNRTFReader::TranslateKeyword(const TRNRTFsymbol* symbol, int32_t param,
                                                bool hasParam) {
-    const TRNRTFsymbol* symbol = FindRTFKeyword(keyword);
     if (!symbol) {
         if (skipDestIfUnknown_) {
             state_.Destination = TRTFrds::rdsSkip;

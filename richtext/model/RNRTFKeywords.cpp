@@ -197,12 +197,16 @@ namespace {
 // An open-addressing table over the keywords: the lookup runs for every control word read.
 constexpr size_t SlotCount = 1024;
 
-size_t KeywordHash(std::string_view keyword) {
-    uint32_t h = 2166136261u;
+size_t Slot(uint32_t hash) {
+    return hash & (SlotCount - 1);
+}
+
+uint32_t KeywordHash(std::string_view keyword) {
+    uint32_t h = 0;
     for (char c : keyword) {
-        h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+        h = RTFKeywordHash(h, c);
     }
-    return h & (SlotCount - 1);
+    return h;
 }
 
 // Keywords are a few letters long: compared here byte by byte rather than through a call to
@@ -222,10 +226,14 @@ bool SameKeyword(std::string_view a, std::string_view b) {
 } // namespace
 
 const TRNRTFsymbol* FindRTFKeyword(std::string_view keyword) {
+    return FindRTFKeyword(keyword, KeywordHash(keyword));
+}
+
+const TRNRTFsymbol* FindRTFKeyword(std::string_view keyword, uint32_t hash) {
     static const auto slots = [] {
         std::vector<const TRNRTFsymbol*> table(SlotCount, nullptr);
         for (const TRNRTFsymbol& s : RTFKeywordTable()) {
-            size_t at = KeywordHash(s.Keyword);
+            size_t at = Slot(KeywordHash(s.Keyword));
             while (table[at]) {
                 at = (at + 1) & (SlotCount - 1);
             }
@@ -233,7 +241,7 @@ const TRNRTFsymbol* FindRTFKeyword(std::string_view keyword) {
         }
         return table;
     }();
-    for (size_t at = KeywordHash(keyword);; at = (at + 1) & (SlotCount - 1)) {
+    for (size_t at = Slot(hash);; at = (at + 1) & (SlotCount - 1)) {
         const TRNRTFsymbol* s = slots[at];
         if (!s || SameKeyword(s->Keyword, keyword)) {
             return s;
