@@ -244,8 +244,14 @@ TRNRTFErrorCode TRNRTFReader::Parse() {
             // a \u is followed by the byte it stands for: where no run can be taken the byte is
             // taken here without a call.
             ch = static_cast<unsigned char>(buffer_[bufPos_]);
-            if (!TextStops[static_cast<size_t>(ch)] && skipCount_ == 0 &&
-                state_.InputState == TRTFris::risNorm) {
+            if (!TextStops[static_cast<size_t>(ch)] && state_.InputState == TRTFris::risNorm &&
+                depth_ >= 0) {
+                if (skipCount_ > 0) {
+                    // The byte a \u stands in for, as the plain-byte case below would skip it.
+                    --skipCount_;
+                    ++bufPos_;
+                    continue;
+                }
                 if (TakeRun()) {
                     continue;
                 }
@@ -509,7 +515,9 @@ TRNRTFErrorCode TRNRTFReader::TranslateKeyword(const TRNRTFsymbol* symbol, int32
         return ParseSpecialKeyword(static_cast<TRTFIPFN>(symbol->Index), hasParam ? param : 0);
     case TRNRTFKeywordType::rtf_kwd_Prop: {
         int32_t value = symbol->UseDefault || !hasParam ? symbol->DefValue : param;
-        if (state_.Destination == TRTFrds::rdsNorm &&
+        // With no text waiting the flush changes nothing (the pending position stays): most
+        // character properties come in a row after a paragraph's start, before its text.
+        if (state_.Destination == TRTFrds::rdsNorm && (!text_.empty() || !uText_.empty()) &&
             (symbol->Affect == TRNRTFKeywordAffect::rtf_af_CharProp ||
              symbol->Affect == TRNRTFKeywordAffect::rtf_af_BothProp)) {
             EC ec = OutputChar(0);
