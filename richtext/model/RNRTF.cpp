@@ -7,7 +7,9 @@
 #include "platform/graphics/Graphic.h"
 
 #include <array>
+#include <bit>
 #include <charconv>
+#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -35,16 +37,25 @@ constexpr auto HexTable = [] {
 }();
 
 // Two hex digits, the first the high one, as one lookup: a picture's data is most of a
-// document's bytes, and one lookup and test a byte beats two lookups and a merge.
+// document's bytes, and one lookup and test a byte beats two lookups and a merge. The table is
+// indexed by the two bytes read from memory as one 16-bit value, in the machine's byte order.
 constexpr auto HexPairTable = [] {
+    constexpr bool little = std::endian::native == std::endian::little;
     std::array<int16_t, 65536> t{};
     for (size_t i = 0; i < t.size(); ++i) {
-        const int hi = HexTable[i >> 8];
-        const int lo = HexTable[i & 0xFF];
+        const int hi = HexTable[little ? i & 0xFF : i >> 8];
+        const int lo = HexTable[little ? i >> 8 : i & 0xFF];
         t[i] = static_cast<int16_t>(hi < 0 || lo < 0 ? -1 : hi << 4 | lo);
     }
     return t;
 }();
+
+// The byte two hex digits at `at` stand for, or a negative value when either is no digit.
+int HexPairAt(const char* at) {
+    uint16_t both;
+    std::memcpy(&both, at, sizeof both);
+    return HexPairTable[both];
+}
 
 int HexValue(int ch) {
     return ch >= 0 && ch < 256 ? HexTable[static_cast<size_t>(ch)] : -1;
@@ -182,15 +193,11 @@ bool TRNRTFReader::TakeRun() {
         while (q < end) {
             // Whole pairs of digits straight into the picture.
             if (pictHighNibble_) {
-                auto pairAt = [](const char* at) {
-                    return HexPairTable[static_cast<size_t>(static_cast<unsigned char>(at[0]) << 8 |
-                                                            static_cast<unsigned char>(at[1]))];
-                };
                 // Four pairs a step while eight digits are left: a line of a picture holds far
                 // more, and one sign test covers all four.
                 while (end - q >= 8) {
-                    const int a = pairAt(q), b = pairAt(q + 2), c = pairAt(q + 4),
-                              d = pairAt(q + 6);
+                    const int a = HexPairAt(q), b = HexPairAt(q + 2), c = HexPairAt(q + 4),
+                              d = HexPairAt(q + 6);
                     if ((a | b | c | d) < 0) {
                         break;
                     }
@@ -202,7 +209,7 @@ bool TRNRTFReader::TakeRun() {
                     q += 8;
                 }
                 while (end - q >= 2) {
-                    const int pair = pairAt(q);
+                    const int pair = HexPairAt(q);
                     if (pair < 0) {
                         break;
                     }
