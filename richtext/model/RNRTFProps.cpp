@@ -271,6 +271,7 @@ void TRNRTFReaderProperties::AddTextRun(TRNRTFReader& reader, const std::string&
     }
     // A line separator starts a new line of the paragraph; other breaks cannot stand in a run.
     std::u16string segment;
+    segment.reserve(utext.size()); // grown once rather than doubled a character at a time
     for (size_t i = 0; i <= utext.size(); ++i) {
         if (i < utext.size() && utext[i] != u'\x2028') {
             char16_t c = utext[i];
