@@ -7,7 +7,9 @@
 #include "platform/graphics/Graphic.h"
 
 #include <array>
+#include <bit>
 #include <charconv>
+#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -35,16 +37,25 @@ constexpr auto HexTable = [] {
 }();
 
 // Two hex digits, the first the high one, as one lookup: a picture's data is most of a
-// document's bytes, and one lookup and test a byte beats two lookups and a merge.
+// document's bytes, and one lookup and test a byte beats two lookups and a merge. The table is
+// indexed by the two bytes read from memory as one 16-bit value, in the machine's byte order.
 constexpr auto HexPairTable = [] {
+    constexpr bool little = std::endian::native == std::endian::little;
     std::array<int16_t, 65536> t{};
     for (size_t i = 0; i < t.size(); ++i) {
-        const int hi = HexTable[i >> 8];
-        const int lo = HexTable[i & 0xFF];
+        const int hi = HexTable[little ? i & 0xFF : i >> 8];
+        const int lo = HexTable[little ? i >> 8 : i & 0xFF];
         t[i] = static_cast<int16_t>(hi < 0 || lo < 0 ? -1 : hi << 4 | lo);
     }
     return t;
 }();
+
+// The byte two hex digits at `at` stand for, or a negative value when either is no digit.
+int HexPairAt(const char* at) {
+    uint16_t both;
+    std::memcpy(&both, at, sizeof both);
+    return HexPairTable[both];
+}
 
 int HexValue(int ch) {
     return ch >= 0 && ch < 256 ? HexTable[static_cast<size_t>(ch)] : -1;
@@ -164,7 +175,12 @@ bool TRNRTFReader::TakeRun() {
     const char* end = buffer_.data() + bufLen_;
     const char* q = begin;
     if (state_.Destination == TRTFrds::rdsNorm) {
-        while (q < end && !TextStops[static_cast<unsigned char>(*q)]) {
+        auto stops = [](const char* at) { return TextStops[static_cast<unsigned char>(*at)]; };
+        // Four bytes a step while four are left: one test for all four, not one for each.
+        while (end - q >= 4 && !(stops(q) | stops(q + 1) | stops(q + 2) | stops(q + 3))) {
+            q += 4;
+        }
+        while (q < end && !stops(q)) {
             ++q;
         }
         text_.append(begin, static_cast<size_t>(q - begin));
@@ -177,9 +193,23 @@ bool TRNRTFReader::TakeRun() {
         while (q < end) {
             // Whole pairs of digits straight into the picture.
             if (pictHighNibble_) {
+                // Four pairs a step while eight digits are left: a line of a picture holds far
+                // more, and one sign test covers all four.
+                while (end - q >= 8) {
+                    const int a = HexPairAt(q), b = HexPairAt(q + 2), c = HexPairAt(q + 4),
+                              d = HexPairAt(q + 6);
+                    if ((a | b | c | d) < 0) {
+                        break;
+                    }
+                    out[0] = static_cast<char>(a);
+                    out[1] = static_cast<char>(b);
+                    out[2] = static_cast<char>(c);
+                    out[3] = static_cast<char>(d);
+                    out += 4;
+                    q += 8;
+                }
                 while (end - q >= 2) {
-                    const int pair = HexPairTable[static_cast<size_t>(
-                        static_cast<unsigned char>(q[0]) << 8 | static_cast<unsigned char>(q[1]))];
+                    const int pair = HexPairAt(q);
                     if (pair < 0) {
                         break;
                     }
@@ -215,10 +245,29 @@ bool TRNRTFReader::TakeRun() {
 
 TRNRTFErrorCode TRNRTFReader::Parse() {
     while (!Eof()) {
-        if (TakeRun()) {
-            continue;
+        int ch;
+        if (!pushedBack_ && bufPos_ < bufLen_) {
+            // Control words come one after another far more often than text follows them, and
+            // a \u is followed by the byte it stands for: where no run can be taken the byte is
+            // taken here without a call.
+            ch = static_cast<unsigned char>(buffer_[bufPos_]);
+            if (!TextStops[static_cast<size_t>(ch)] && state_.InputState == TRTFris::risNorm &&
+                depth_ >= 0) {
+                if (skipCount_ > 0) {
+                    // The byte a \u stands in for, as the plain-byte case below would skip it.
+                    --skipCount_;
+                    ++bufPos_;
+                    continue;
+                }
+                if (TakeRun()) {
+                    continue;
+                }
+                ch = static_cast<unsigned char>(buffer_[bufPos_]);
+            }
+            ++bufPos_;
+        } else {
+            ch = GetC(); // a pushed-back byte or a refill: no run is taken from either
         }
-        int ch = GetC();
         if (depth_ < 0) {
             return EC::rtf_ec_StackUnderflow;
         }
@@ -338,7 +387,9 @@ TRNRTFErrorCode TRNRTFReader::ParseRtfKeyword() {
     if (!pushedBack_ && bufLen_ - bufPos_ > 48) {
         const char* begin = buffer_.data() + bufPos_;
         const char* q = begin;
+        uint32_t hash = 0;
         while (IsAsciiLetter(static_cast<unsigned char>(*q)) && q - begin < 32) {
+            hash = RTFKeywordHash(hash, *q);
             ++q;
         }
         size_t length = static_cast<size_t>(q - begin);
@@ -346,17 +397,16 @@ TRNRTFErrorCode TRNRTFReader::ParseRtfKeyword() {
             bool negative = *q == '-';
             q += negative ? 1 : 0;
             const char* digits = q;
+            // The value is summed while the digits are scanned: ten digits cannot overflow it.
+            int64_t value = 0;
             while (IsDigit(static_cast<unsigned char>(*q)) && q - digits < 10) {
+                value = value * 10 + (*q - '0');
                 ++q;
             }
             if (!IsDigit(static_cast<unsigned char>(*q))) {
                 int32_t param = 0;
                 bool hasParam = q > digits;
                 if (hasParam) {
-                    int64_t value = 0;
-                    for (const char* d = digits; d < q; ++d) {
-                        value = value * 10 + (*d - '0');
-                    }
                     value = negative ? -value : value;
                     if (value < INT32_MIN || value > INT32_MAX) {
                         throw std::out_of_range("RTF parameter is not a valid integer");
@@ -372,14 +422,21 @@ TRNRTFErrorCode TRNRTFReader::ParseRtfKeyword() {
                     --skipCount_;
                     return EC::rtf_ec_OK;
                 }
-                return TranslateKeyword(std::string_view(begin, length), param, hasParam);
+                return TranslateKeyword(FindRTFKeyword(std::string_view(begin, length), hash),
+                                        param, hasParam);
             }
         }
     }
+    return ParseRtfKeywordByBytes();
+}
+
+// Control words cut by the end of the buffer, pushed back or too long for the buffer's scan.
+// Kept apart so that the usual case above needs no room for a long keyword.
+TRNRTFErrorCode TRNRTFReader::ParseRtfKeywordByBytes() {
     int ch = GetC();
     if (!IsAsciiLetter(ch)) {
         char symbol = static_cast<char>(ch);
-        return TranslateKeyword(std::string_view(&symbol, 1), 0, false);
+        return TranslateKeyword(FindRTFKeyword(std::string_view(&symbol, 1)), 0, false);
     }
     char keyword[32];
     size_t length = 0;
@@ -442,12 +499,11 @@ TRNRTFErrorCode TRNRTFReader::ParseRtfKeyword() {
     }
     std::string_view word =
         longKeyword.empty() ? std::string_view(keyword, length) : std::string_view(longKeyword);
-    return TranslateKeyword(word, param, hasParam);
+    return TranslateKeyword(FindRTFKeyword(word), param, hasParam);
 }
 
-TRNRTFErrorCode TRNRTFReader::TranslateKeyword(std::string_view keyword, int32_t param,
+TRNRTFErrorCode TRNRTFReader::TranslateKeyword(const TRNRTFsymbol* symbol, int32_t param,
                                                bool hasParam) {
-    const TRNRTFsymbol* symbol = FindRTFKeyword(keyword);
     if (!symbol) {
         if (skipDestIfUnknown_) {
             state_.Destination = TRTFrds::rdsSkip;
@@ -466,7 +522,9 @@ TRNRTFErrorCode TRNRTFReader::TranslateKeyword(std::string_view keyword, int32_t
         return ParseSpecialKeyword(static_cast<TRTFIPFN>(symbol->Index), hasParam ? param : 0);
     case TRNRTFKeywordType::rtf_kwd_Prop: {
         int32_t value = symbol->UseDefault || !hasParam ? symbol->DefValue : param;
-        if (state_.Destination == TRTFrds::rdsNorm &&
+        // With no text waiting the flush changes nothing (the pending position stays): most
+        // character properties come in a row after a paragraph's start, before its text.
+        if (state_.Destination == TRTFrds::rdsNorm && (!text_.empty() || !uText_.empty()) &&
             (symbol->Affect == TRNRTFKeywordAffect::rtf_af_CharProp ||
              symbol->Affect == TRNRTFKeywordAffect::rtf_af_BothProp)) {
             EC ec = OutputChar(0);

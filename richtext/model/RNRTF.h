@@ -115,6 +115,14 @@ struct TRNRTFsymbol {
 const std::vector<TRNRTFsymbol>& RTFKeywordTable();
 const TRNRTFsymbol* FindRTFKeyword(std::string_view keyword);
 
+// The lookup's hash, a letter at a time from 0: the reader takes it while it scans a control
+// word, so that the letters of the thousands of control words in a document are read once.
+constexpr uint32_t RTFKeywordHash(uint32_t hash, char letter) {
+    return hash * 131 + static_cast<unsigned char>(letter);
+}
+// The same lookup with the keyword's hash already taken.
+const TRNRTFsymbol* FindRTFKeyword(std::string_view keyword, uint32_t hash);
+
 class TRNRTFReader;
 
 using TRNRTFNewTextEvent =
@@ -173,7 +181,8 @@ private:
     TRNRTFErrorCode PushRtfState();
     TRNRTFErrorCode PopRtfState();
     TRNRTFErrorCode ParseRtfKeyword();
-    TRNRTFErrorCode TranslateKeyword(std::string_view keyword, int32_t param, bool hasParam);
+    TRNRTFErrorCode ParseRtfKeywordByBytes();
+    TRNRTFErrorCode TranslateKeyword(const TRNRTFsymbol* symbol, int32_t param, bool hasParam);
     TRNRTFErrorCode ParseSpecialKeyword(TRTFIPFN ipfn, int32_t param);
     TRNRTFErrorCode ApplyPropChange(TRTFIPROP iprop, int32_t value);
     TRNRTFErrorCode ChangeDest(TRTFIDEST idest, int32_t value);

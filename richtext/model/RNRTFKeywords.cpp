@@ -1,6 +1,7 @@
 // The RTF reader's keyword table and its lookup.
 #include "richtext/model/RNRTF.h"
 
+#include <array>
 #include <cstdint>
 
 namespace {
@@ -197,32 +198,57 @@ namespace {
 // An open-addressing table over the keywords: the lookup runs for every control word read.
 constexpr size_t SlotCount = 1024;
 
-size_t KeywordHash(std::string_view keyword) {
-    uint32_t h = 2166136261u;
-    for (char c : keyword) {
-        h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-    }
-    return h & (SlotCount - 1);
+size_t Slot(uint32_t hash) {
+    return hash & (SlotCount - 1);
 }
+
+uint32_t KeywordHash(std::string_view keyword) {
+    uint32_t h = 0;
+    for (char c : keyword) {
+        h = RTFKeywordHash(h, c);
+    }
+    return h;
+}
+
+// Keywords are a few letters long: compared here byte by byte rather than through a call to
+// memcmp, which costs more than the bytes, and keeps the lookup free of calls.
+bool SameKeyword(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Filled when the program starts rather than on the first lookup: a lookup then tests no guard
+// and calls nothing, which counts at one lookup for every control word read. Nothing looks up a
+// keyword while statics are being made.
+const std::array<const TRNRTFsymbol*, SlotCount> KeywordSlots = [] {
+    std::array<const TRNRTFsymbol*, SlotCount> table{};
+    for (const TRNRTFsymbol& s : RTFKeywordTable()) {
+        size_t at = Slot(KeywordHash(s.Keyword));
+        while (table[at]) {
+            at = (at + 1) & (SlotCount - 1);
+        }
+        table[at] = &s;
+    }
+    return table;
+}();
 
 } // namespace
 
 const TRNRTFsymbol* FindRTFKeyword(std::string_view keyword) {
-    static const auto slots = [] {
-        std::vector<const TRNRTFsymbol*> table(SlotCount, nullptr);
-        for (const TRNRTFsymbol& s : RTFKeywordTable()) {
-            size_t at = KeywordHash(s.Keyword);
-            while (table[at]) {
-                at = (at + 1) & (SlotCount - 1);
-            }
-            table[at] = &s;
-        }
-        return table;
-    }();
-    for (size_t at = KeywordHash(keyword);; at = (at + 1) & (SlotCount - 1)) {
-        const TRNRTFsymbol* s = slots[at];
-        if (!s || (s->Keyword.size() == keyword.size() && s->Keyword[0] == keyword[0] &&
-                   s->Keyword == keyword)) {
+    return FindRTFKeyword(keyword, KeywordHash(keyword));
+}
+
+const TRNRTFsymbol* FindRTFKeyword(std::string_view keyword, uint32_t hash) {
+    for (size_t at = Slot(hash);; at = (at + 1) & (SlotCount - 1)) {
+        const TRNRTFsymbol* s = KeywordSlots[at];
+        if (!s || SameKeyword(s->Keyword, keyword)) {
             return s;
         }
     }

@@ -250,20 +250,28 @@ void TRNRTFReaderProperties::AddTextRun(TRNRTFReader& reader, const std::string&
                                         TRNRTFPosition position) {
     bool unicode = sourceIsUnicode || UnicodeMode == TRNReaderUnicode::rnruOnlyUnicode;
     if (!sourceIsUnicode) {
-        std::string clean = text;
-        auto isBreak = [](char c) { return c == '\r' || c == '\n' || c == '\0'; };
-        if (std::any_of(clean.begin(), clean.end(), isBreak)) {
-            std::erase_if(clean, isBreak);
+        // Runs seldom hold a break: each kind is looked for with memchr, which takes many bytes
+        // at a step, and the run is copied only when one has to be taken out.
+        const std::string_view view(text);
+        const std::string* clean = &text;
+        std::string withoutBreaks;
+        if (view.find('\r') != view.npos || view.find('\n') != view.npos ||
+            view.find('\0') != view.npos) {
+            withoutBreaks = text;
+            std::erase_if(withoutBreaks,
+                          [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
+            clean = &withoutBreaks;
         }
         int styleNo = ReturnStyleNo(reader, unicode);
         int paraNo = ReturnParaNo(reader, position);
         std::string itemText;
-        auto item = CreateTextItem(reader, clean, {}, false, paraNo, styleNo, itemText);
+        auto item = CreateTextItem(reader, *clean, {}, false, paraNo, styleNo, itemText);
         InsertItem(std::move(itemText), std::move(item), position);
         return;
     }
     // A line separator starts a new line of the paragraph; other breaks cannot stand in a run.
     std::u16string segment;
+    segment.reserve(utext.size()); // grown once rather than doubled a character at a time
     for (size_t i = 0; i <= utext.size(); ++i) {
         if (i < utext.size() && utext[i] != u'\x2028') {
             char16_t c = utext[i];
