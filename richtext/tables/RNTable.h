@@ -170,6 +170,17 @@ public:
     // The cell covering the slot and its position; raises ERichNoteError on a grid whose
     // empty slot lies under no cell.
     TRNTableCellData* GetMainCell(int row, int col, int& mainRow, int& mainCol) const;
+    // Every cell of the grid (not the slots a merge covers), row by row.
+    template <class Visit> void ForEachCell(Visit visit) const {
+        for (int r = 0; r < Count(); ++r) {
+            const TRNTableRow& row = *Get(r);
+            for (int c = 0; c < row.Count(); ++c) {
+                if (TRNTableCellData* cell = row.Cell(c)) {
+                    visit(*cell);
+                }
+            }
+        }
+    }
 
     // Grid queries used by layout and merging; each looks at the cells of the column that
     // span no further column.

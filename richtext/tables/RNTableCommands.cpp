@@ -219,24 +219,12 @@ void TakeBackEditedContent(TRNTableItemInfo& table) {
     }
 }
 
-// Each row looked up once: a save passes every cell twice this way.
-template <class Visit> void ForEachCell(const TRNTableRows& rows, Visit visit) {
-    for (int r = 0; r < rows.Count(); ++r) {
-        const TRNTableRow& row = *rows.Get(r);
-        for (int c = 0; c < row.Count(); ++c) {
-            if (TRNTableCellData* cell = row.Cell(c)) {
-                visit(*cell);
-            }
-        }
-    }
-}
-
 } // namespace
 
 void TRNTableItemInfo::StartExport() {
     if (ExportLevel == 0) {
         LendEditedContent(*this);
-        ForEachCell(Rows, [](TRNTableCellData& cell) { cell.StartExport(); });
+        Rows.ForEachCell([](TRNTableCellData& cell) { cell.StartExport(); });
     }
     ++ExportLevel;
 }
@@ -246,7 +234,7 @@ void TRNTableItemInfo::EndExport() {
         return;
     }
     if (--ExportLevel == 0) {
-        ForEachCell(Rows, [](TRNTableCellData& cell) { cell.EndExport(); });
+        Rows.ForEachCell([](TRNTableCellData& cell) { cell.EndExport(); });
         TakeBackEditedContent(*this);
     }
 }

@@ -265,23 +265,16 @@ private:
 // Reserved at once, a large table's stream is not copied over and over as it grows.
 size_t EstimatedStreamSize(const TRNTableItemInfo& table) {
     size_t size = 256;
-    for (int r = 0; r < table.Rows.Count(); ++r) {
-        const TRNTableRow& row = *table.Rows.Get(r);
-        for (int c = 0; c < row.Count(); ++c) {
-            const TRNTableCellData* cell = row.Cell(c);
-            if (!cell) {
-                continue;
-            }
-            size += 12;
-            const int items = cell->ItemCount();
-            if (items > 1 || (items == 1 && !cell->GetItemText(0).empty())) {
-                size += 40;
-                for (int i = 0; i < items; ++i) {
-                    size += cell->GetItemText(i).size() + 20;
-                }
+    table.Rows.ForEachCell([&](const TRNTableCellData& cell) {
+        size += 12;
+        const int items = cell.ItemCount();
+        if (items > 1 || (items == 1 && !cell.GetItemText(0).empty())) {
+            size += 40;
+            for (int i = 0; i < items; ++i) {
+                size += cell.GetItemText(i).size() + 20;
             }
         }
-    }
+    });
     return size;
 }
 
@@ -434,17 +427,12 @@ void TRNTableItemInfo::CellsWriter(TWriter& writer, TD& cellWrapper) {
     writer.WriteInteger(Rows.Count());
     writer.WriteInteger(Rows.ColCount());
     writer.WriteListBegin();
-    for (int r = 0; r < Rows.Count(); ++r) {
-        const TRNTableRow& row = *Rows.Get(r);
-        for (int c = 0; c < row.Count(); ++c) {
-            if (TRNTableCellData* cell = row.Cell(c)) {
-                cellWrapper.C = cell;
-                writer.WriteInteger(cell->ColSpan);
-                writer.WriteInteger(cell->RowSpan);
-                cellWrapper.WriteComponent(writer);
-            }
-        }
-    }
+    Rows.ForEachCell([&](TRNTableCellData& cell) {
+        cellWrapper.C = &cell;
+        writer.WriteInteger(cell.ColSpan);
+        writer.WriteInteger(cell.RowSpan);
+        cellWrapper.WriteComponent(writer);
+    });
     writer.WriteListEnd();
 }
 

@@ -110,14 +110,10 @@ void TRNTableItemInfo::FillRTFColorTable(TRNColorList& colorList) {
     if (HRuleWidth > 0) {
         colorList.AddUnique(HRuleColor);
     }
-    for (int r = 0; r < Rows.Count(); ++r) {
-        for (int c = 0; c < Rows.Get(r)->Count(); ++c) {
-            if (TRNTableCellData* cell = Rows.Cell(r, c)) {
-                colorList.AddUnique(cell->Color);
-                cell->MakeRTFColorTable(colorList, false);
-            }
-        }
-    }
+    Rows.ForEachCell([&](TRNTableCellData& cell) {
+        colorList.AddUnique(cell.Color);
+        cell.MakeRTFColorTable(colorList, false);
+    });
 }
 
 void TRNTableItemInfo::SaveRTF(TStream& stream, TCustomRNData& rnData, int, const std::string&,

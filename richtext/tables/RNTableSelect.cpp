@@ -23,13 +23,7 @@ void TRNTableItemInfo::AdjustInserted(int x, int y, bool /*reformat*/) {
     }
     PaintLeft = x;
     PaintTop = y;
-    for (int r = 0; r < Rows.Count(); ++r) {
-        for (int c = 0; c < Rows.Get(r)->Count(); ++c) {
-            if (TRNTableCellData* cell = Cells(r, c)) {
-                cell->AdjustChildrenCoords();
-            }
-        }
-    }
+    Rows.ForEachCell([](TRNTableCellData& cell) { cell.AdjustChildrenCoords(); });
 }
 
 // Selection.
