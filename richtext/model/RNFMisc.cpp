@@ -136,6 +136,14 @@ std::string RNFSavePicture(const TGraphic& graphic) {
     return RNFBytes2TextString(graphic.SaveToBytes());
 }
 
+void RNFWriteBody(TStream& stream, std::string_view bytes, bool binary) {
+    if (binary) {
+        RNFWriteBinary(stream, bytes);
+    } else {
+        RNFWriteLine(stream, RNFBytes2TextString(bytes));
+    }
+}
+
 void RNFSavePictureBinary(TStream& stream, const TGraphic& graphic) {
     RNFWriteBinary(stream, graphic.SaveToBytes());
 }

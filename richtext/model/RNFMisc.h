@@ -64,6 +64,8 @@ void RNFWriteLine(TStream& stream, std::string_view s);
 void RNFWriteLineX(TStream& stream, std::string_view s, bool unicode);
 // A 32-bit little-endian byte count, then the bytes.
 void RNFWriteBinary(TStream& stream, std::string_view bytes);
+// The body line of a record: the bytes as they are when `binary`, else as a hexadecimal line.
+void RNFWriteBody(TStream& stream, std::string_view bytes, bool binary);
 // The byte count RNFWriteBinary puts before its bytes: written into `out[0..3]`, and read from
 // the first four of `data` (which must hold them).
 inline void RNFPutByteCount(char* out, uint32_t n) {

@@ -252,11 +252,7 @@ void TRNFWriter::WriteStyles(const TRNStyle& sheet) {
         RNFCheckLine(sheet.Name);
         RNFWriteLine(stream_, JoinFields({"-9", "2", "0", "0", binary_ ? "2" : "0", "0", N(kind)}));
         RNFWriteLine(stream_, sheet.Name);
-        if (binary_) {
-            RNFWriteBinary(stream_, bytes);
-        } else {
-            RNFWriteLine(stream_, RNFBytes2TextString(bytes));
-        }
+        RNFWriteBody(stream_, bytes, binary_);
     };
     if (options_.Contains(TRNFOption::rnfoSaveTextStyles)) {
         TWriter writer;

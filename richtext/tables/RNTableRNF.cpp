@@ -502,11 +502,7 @@ void TRNTableItemInfo::SaveRNF(TStream& stream, TCustomRNData& rnData, int, int 
     RNFSaveItemHeader(stream, rnData, *this, 3, paraNo, binary ? SaveTypeBinary : SaveTypeText);
     RNFWriteLine(stream, name);
     RNFWriteLine(stream, "1");
-    if (binary) {
-        RNFWriteBinary(stream, bytes);
-    } else {
-        RNFWriteLine(stream, RNFBytes2TextString(bytes));
-    }
+    RNFWriteBody(stream, bytes, binary);
 }
 
 bool TRNTableItemInfo::ReadRNFLine(std::string_view line, TCustomRNData& rnData, int readType,
