@@ -99,4 +99,45 @@ TEST(NotesWindow, LookingAtNotesChangesNothingAndAChangeIsStored) {
     EXPECT_TRUE(std::filesystem::exists(rig.Folder / "velmor.sav"));
 }
 
+// A one-line note on the editor's sheet whose item carries `tag`, written in the tag mode the
+// tag needs.
+std::string NoteWithTag(const RNTag& tag) {
+    TNotesDocument note;
+    if (tag.IsString()) {
+        note.Options.Include(TRNOption::rnoTagsArePChars);
+    }
+    note.AddNLTag("tagged line", 0, 0, tag);
+    TMemoryStream written;
+    EXPECT_TRUE(note.SaveRNFToStream(written, false, clNone, nullptr));
+    return written.Bytes();
+}
+
+TEST(NotesWindow, NotesWithTextTagsOpenEditableAndAreStoredBackByteForByte) {
+    const struct {
+        RNTag Tag;
+        const char* Token; // the tag as it stands before the item's text
+    } cases[] = {{RNTag::String("abc"), " abc\r\ntagged line\r\n"},
+                 {RNTag(), " 0\r\ntagged line\r\n"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Token);
+        NotesWindow rig;
+        const std::string stored = NoteWithTag(c.Tag);
+        ASSERT_NE(stored.find(c.Token), std::string::npos) << stored;
+        TTreeNode* note = rig.Note("note", stored);
+        rig.Window->ViewsPane().Views().ViewNoteExecute();
+        rig.Select(note);
+        EXPECT_TRUE(rig.Prompts.Messages.empty());
+        EXPECT_FALSE(rig.Window->Notes().NoteDamaged());
+        EXPECT_FALSE(rig.Editor().ReadOnly);
+        EXPECT_EQ(rig.Editor().GetItemText(0), "tagged line");
+        EXPECT_EQ(rig.Editor().GetItemTag(0).AsString(), c.Tag.AsString());
+
+        // Applied without a change, the note is written back as it was read.
+        TNodeViews& views = rig.Window->ViewsPane().Views();
+        views.OtherChangedExecut();
+        views.ApplyChangeExecute();
+        EXPECT_EQ(rig.Bytes(note), stored);
+    }
+}
+
 } // namespace
