@@ -16,6 +16,9 @@
 #include <QStyle>
 #include <QToolBar>
 
+#include <stdexcept>
+#include <string>
+
 namespace {
 
 struct TActionEntry {
@@ -98,6 +101,14 @@ constexpr TActionEntry ActionEntries[] = {
      "Export URL List|Write the addresses of the whole binder to a text file", NoIcon},
     {TMainAction::FileExportCHM, "FileExportCHM", "&Generate CHM",
      "Generate CHM|Compile the binder's pages into a help file", NoIcon},
+    {TMainAction::ToolChangeURL, "ToolChangeURL", "Change &URL...",
+     "Change URL|Change the selected page's address and capture it again", NoIcon},
+    {TMainAction::OtherChanged, "OtherChanged", "Changed", "Changed|The note is being changed",
+     NoIcon},
+    {TMainAction::ApplyChange, "ApplyChange", "Apply Change",
+     "Apply Change|Store the changes of the note", NoIcon},
+    {TMainAction::CancelChange, "CancelChange", "Cancel Change",
+     "Cancel Change|Throw the changes of the note away and show it as stored", NoIcon},
 };
 
 // The text sizes of the page browser, "Smallest" (step 0) to "Largest" (step 4).
@@ -128,9 +139,11 @@ void TMainActions::BuildActions() {
     // The Delete key deletes in the tree only (the tree takes the action); the menu shows it.
     Action(TMainAction::EditDelete1)->setShortcut(QKeySequence::Delete);
     Action(TMainAction::EditDelete1)->setShortcutContext(Qt::WidgetShortcut);
-    // Paste has nothing to paste until a node is cut or copied.
-    Action(TMainAction::EditPaste1)->setEnabled(false);
-    Action(TMainAction::ToolButton11)->setEnabled(false);
+    // Paste has nothing to paste until a node is cut or copied, and no note is changed yet.
+    for (TMainAction action : {TMainAction::EditPaste1, TMainAction::ToolButton11,
+                               TMainAction::ApplyChange, TMainAction::CancelChange}) {
+        Action(action)->setEnabled(false);
+    }
 }
 
 void TMainActions::BuildMenus() {
@@ -200,6 +213,7 @@ void TMainActions::BuildBrowseMenu() {
     browse1_->addAction(Action(TMainAction::FilePrint));
     QMenu* sizes = browse1_->addMenu("Text &Size");
     sizes->setObjectName("ToolButton16");
+    textSize_ = sizes;
     for (int step = 0; step < ZoomStepCount; ++step) {
         QAction* entry = sizes->addAction(TextSizeCaptions[step]);
         connect(entry, &QAction::triggered, this, [this, step] { emit TextSizeChosen(step); });
@@ -219,7 +233,7 @@ void TMainActions::BuildToolBar() {
     for (TMainAction action :
          {TMainAction::FileNewBinder, TMainAction::FileOpenBinder, TMainAction::FileNewFolder,
           TMainAction::FileNewNode, TMainAction::EditDelete1, TMainAction::ToolButton11,
-          TMainAction::ToolCapture, TMainAction::ToolButton13}) {
+          TMainAction::ToolCapture, TMainAction::ToolButton13, TMainAction::ToolChangeURL}) {
         if (action == TMainAction::FileNewFolder || action == TMainAction::ToolCapture) {
             toolBar->addSeparator();
         }
@@ -320,14 +334,19 @@ void TMainActions::SetCommandEnabled(ViewCommand command, bool enabled) {
     static const std::map<ViewCommand, TMainAction> actions = {
         {ViewCommand::FileNewNode, TMainAction::FileNewNode},
         {ViewCommand::FileNewFolder, TMainAction::FileNewFolder},
+        {ViewCommand::FileImportVelmor, TMainAction::FileImportVelmor},
+        {ViewCommand::FileImportHtml, TMainAction::FileImportHtml},
         {ViewCommand::FileAppendNode, TMainAction::FileAppendNode},
         {ViewCommand::FileAppendFolder, TMainAction::FileAppendFolder},
-        {ViewCommand::EditCut1, TMainAction::EditCut1},
-        {ViewCommand::EditCopy1, TMainAction::EditCopy1},
-        {ViewCommand::EditDelete1, TMainAction::EditDelete1},
         {ViewCommand::ToolRefresh, TMainAction::ToolRefresh},
         {ViewCommand::FilePrint, TMainAction::FilePrint},
         {ViewCommand::ToolButton15, TMainAction::FilePrint},
+        {ViewCommand::ToolSyncContent, TMainAction::ToolSyncContent},
+        {ViewCommand::FileSaveHtml, TMainAction::FileSaveHtml},
+        {ViewCommand::FileExportContent, TMainAction::FileExportContent},
+        {ViewCommand::EditCut1, TMainAction::EditCut1},
+        {ViewCommand::EditCopy1, TMainAction::EditCopy1},
+        {ViewCommand::EditDelete1, TMainAction::EditDelete1},
         {ViewCommand::ViewSummary, TMainAction::ViewSummary},
         {ViewCommand::ViewNote, TMainAction::ViewNote},
         {ViewCommand::ViewBrowser, TMainAction::ViewBrowser},
@@ -335,15 +354,37 @@ void TMainActions::SetCommandEnabled(ViewCommand command, bool enabled) {
         {ViewCommand::ToolButton4, TMainAction::ToolButton4},
         {ViewCommand::ToolButton5, TMainAction::ToolButton5},
         {ViewCommand::ToolButton13, TMainAction::ToolButton13},
+        {ViewCommand::ApplyChange, TMainAction::ApplyChange},
+        {ViewCommand::CancelChange, TMainAction::CancelChange},
     };
     if (const auto found = actions.find(command); found != actions.end()) {
         Action(found->second)->setEnabled(enabled);
-    } else if (command == ViewCommand::Browse1) {
-        browse1_->setEnabled(enabled);
-    } else if (command == ViewCommand::Edit1 && edit1_ != nullptr) {
-        edit1_->setEnabled(enabled);
+        return;
     }
-    // The rest belong to parts not built yet.
+    switch (command) {
+    case ViewCommand::ToolChangeURL1:
+    case ViewCommand::ToolChangeURL:
+        // The menu entry and the tool button are one action, on while both would be: for a
+        // finished web page only, whatever order the views enable them in.
+        (command == ViewCommand::ToolChangeURL1 ? changeUrlMenu_ : changeUrlButton_) = enabled;
+        Action(TMainAction::ToolChangeURL)->setEnabled(changeUrlMenu_ && changeUrlButton_);
+        return;
+    case ViewCommand::Browse1:
+        browse1_->setEnabled(enabled);
+        return;
+    case ViewCommand::ToolButton16:
+        textSize_->setEnabled(enabled);
+        return;
+    case ViewCommand::Edit1:
+        // The notes editor's menu comes after the views are made.
+        if (edit1_ != nullptr) {
+            edit1_->setEnabled(enabled);
+        }
+        return;
+    default:
+        throw std::logic_error("no action for view command " +
+                               std::to_string(static_cast<int>(command)));
+    }
 }
 
 void TMainActions::SetEditMenu(QMenu& menu) {

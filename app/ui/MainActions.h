@@ -62,6 +62,11 @@ enum class TMainAction {
     FileExportList,
     FileExportListall,
     FileExportCHM,
+    ToolChangeURL, // a finished page's new address, captured again: the menu entry and button
+    // The notes' editing state: a change began, is stored, or is thrown away.
+    OtherChanged,
+    ApplyChange,
+    CancelChange,
 };
 
 class TMainActions : public QObject, public IViewCommands {
@@ -87,6 +92,8 @@ public:
     void SetAnimation(bool running);
     bool AnimationRunning() const { return animating_; }
 
+    // Every command the views enable has an action or a menu here; one that has none is a
+    // programming error (std::logic_error).
     void SetCommandEnabled(ViewCommand command, bool enabled) override;
     void SetViewMark(int index) override;
 
@@ -110,6 +117,8 @@ private:
     QMenu* view_ = nullptr;
     QMenu* edit1_ = nullptr;
     QMenu* browse1_ = nullptr;
+    QMenu* textSize_ = nullptr; // ToolButton16
     QProgressBar* animate1_ = nullptr;
     bool animating_ = false;
+    bool changeUrlMenu_ = true, changeUrlButton_ = true; // ToolChangeURL1, ToolChangeURL
 };

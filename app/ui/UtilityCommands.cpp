@@ -63,9 +63,11 @@ QAction* TUtilityCommands::AddAction(const char* name, const char* caption, cons
 void TUtilityCommands::BuildMenus() {
     QMenu* tools = MenuOf(window_, "&Tools");
     tools->addSeparator();
-    tools->addAction(AddAction("ToolChangeURL", "Change &URL...",
-                               "Change the selected page's address and capture it again",
-                               &TUtilityCommands::ToolChangeURLExecute));
+    // The views enable Change URL (menu entry and tool button) by the selected node.
+    QAction* changeUrl = window_.Actions().Action(TMainAction::ToolChangeURL);
+    connect(changeUrl, &QAction::triggered, this,
+            [this] { GuardEvent([this] { ToolChangeURLExecute(); }); });
+    tools->addAction(changeUrl);
     QAction* downloads = AddAction("DownloadManager", "Download Manager",
                                    "List the download tasks and cancel waiting ones",
                                    &TUtilityCommands::DownloadManagerExecute);

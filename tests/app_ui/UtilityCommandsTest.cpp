@@ -130,6 +130,7 @@ TEST(UtilityCommands, ChangeUrlStoresTheAddressBeforeTheCapture) {
     }
     TTreeNode* page = rig.Add(NodeKind::WebPage, "http://old.example/");
     NodeRecord(page)->Id = 0x2A;
+    NodeRecord(page)->State = CaptureState::Completed; // a page still captured has no new address
     window.Binder().Items().SetSelected(page);
     std::string captured;
     rig.Capture.OnStart = [&](TPageInfo& record) { captured = record.RequestedUrl; };

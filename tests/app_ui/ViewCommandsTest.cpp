@@ -1,0 +1,141 @@
+// The commands the views enable, on the real window: every command reaches its action, menu or
+// control, Change URL follows the selected node, and the page browser's text sizes.
+#include "app/binder/PageInfo.h"
+#include "app/ui/NotesCommands.h"
+
+#include "tests/app_ui/UiTestSupport.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QToolBar>
+#include <QVariant>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+// What each command of the views enables, by object name (a menu of the menu bar or a widget
+// when not an action of the window).
+const std::pair<ViewCommand, const char*> CommandTargets[] = {
+    {ViewCommand::FileNewNode, "FileNewNode"},
+    {ViewCommand::FileNewFolder, "FileNewFolder"},
+    {ViewCommand::FileImportVelmor, "FileImportVelmor"},
+    {ViewCommand::FileImportHtml, "FileImportHtml"},
+    {ViewCommand::FileAppendNode, "FileAppendNode"},
+    {ViewCommand::FileAppendFolder, "FileAppendFolder"},
+    {ViewCommand::ToolChangeURL1, "ToolChangeURL"},
+    {ViewCommand::ToolRefresh, "ToolRefresh"},
+    {ViewCommand::FilePrint, "FilePrint"},
+    {ViewCommand::ToolChangeURL, "ToolChangeURL"},
+    {ViewCommand::ToolSyncContent, "ToolSyncContent"},
+    {ViewCommand::FileSaveHtml, "FileSaveHtml"},
+    {ViewCommand::FileExportContent, "FileExportContent"},
+    {ViewCommand::EditCut1, "EditCut1"},
+    {ViewCommand::EditCopy1, "EditCopy1"},
+    {ViewCommand::EditDelete1, "EditDelete1"},
+    {ViewCommand::RichEdit1, "RichEdit1"},
+    {ViewCommand::ViewSummary, "ViewSummary"},
+    {ViewCommand::ViewNote, "ViewNote"},
+    {ViewCommand::ViewBrowser, "ViewBrowser"},
+    {ViewCommand::ViewDetail, "ViewDetail"},
+    {ViewCommand::ToolButton4, "ToolButton4"},
+    {ViewCommand::ToolButton5, "ToolButton5"},
+    {ViewCommand::ToolButton13, "ToolButton13"},
+    {ViewCommand::ToolButton15, "FilePrint"},
+    {ViewCommand::ToolButton16, "ToolButton16"},
+    {ViewCommand::ApplyChange, "ApplyChange"},
+    {ViewCommand::CancelChange, "CancelChange"},
+    {ViewCommand::Edit1, "Edit1"},
+    {ViewCommand::Browse1, "Browse1"},
+    {ViewCommand::PageControl1, "PageControl1"},
+};
+
+QObject* Target(TFormVelmorRnx& window, const char* name) {
+    QMenu& edit = window.Notes().EditMenu(); // the notes editor's menu has no parent
+    if (edit.objectName() == name) {
+        return &edit;
+    }
+    return window.findChild<QObject*>(name);
+}
+
+bool Enabled(QObject* target) {
+    return target->property("enabled").toBool();
+}
+
+QAction* ChangeUrl(TFormVelmorRnx& window) {
+    return window.findChild<QAction*>("ToolChangeURL");
+}
+
+} // namespace
+
+TEST(ViewCommands, EveryCommandOfTheViewsReachesItsTargetAndAnUnknownOneIsAnError) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    TViewsPane& views = window.ViewsPane();
+    ASSERT_EQ(std::size(CommandTargets), static_cast<size_t>(ViewCommand::Count));
+    for (const auto& [command, name] : CommandTargets) {
+        views.SetCommandEnabled(command, true);
+    }
+    for (const auto& [command, name] : CommandTargets) {
+        SCOPED_TRACE(name);
+        QObject* target = Target(window, name);
+        ASSERT_NE(target, nullptr);
+        views.SetCommandEnabled(command, false);
+        EXPECT_FALSE(Enabled(target));
+        views.SetCommandEnabled(command, true);
+        EXPECT_TRUE(Enabled(target));
+    }
+    EXPECT_THROW(views.SetCommandEnabled(ViewCommand::Count, true), std::logic_error);
+    EXPECT_THROW(views.SetCommandEnabled(static_cast<ViewCommand>(-1), false), std::logic_error);
+}
+
+TEST(ViewCommands, ChangeUrlIsOnForFinishedPagesOnlyInTheMenuAndOnTheButton) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    QAction* changeUrl = ChangeUrl(window);
+    ASSERT_NE(changeUrl, nullptr);
+    auto* toolBar = window.findChild<QToolBar*>("ToolBar1");
+    ASSERT_NE(toolBar, nullptr);
+    QWidget* button = toolBar->widgetForAction(changeUrl);
+    ASSERT_NE(button, nullptr);
+    QMenu* tools = nullptr;
+    for (QMenu* menu : window.findChildren<QMenu*>()) {
+        if (menu->title() == "&Tools") {
+            tools = menu;
+        }
+    }
+    ASSERT_NE(tools, nullptr);
+    EXPECT_TRUE(tools->actions().contains(changeUrl));
+
+    const auto page = [&](const char* title, CaptureState state) {
+        TTreeNode* node = rig.Add(NodeKind::WebPage, title);
+        NodeRecord(node)->State = state;
+        return node;
+    };
+    struct {
+        TTreeNode* Node;
+        bool On;
+    } cases[] = {
+        {page("http://done.example/", CaptureState::Completed), true},
+        {rig.Add(NodeKind::Folder, "folder"), false},
+        {page("http://stopped.example/", CaptureState::Stopped), true},
+        {rig.Add(NodeKind::Notes, "note"), false},
+        {page("http://failed.example/", CaptureState::Failed), true},
+        {rig.Add(NodeKind::Link, "http://link.example/"), false},
+        {page("http://running.example/", CaptureState::Unfinished), false},
+        {page("http://done.example/2", CaptureState::Completed), true},
+    };
+    // Each in both orders of neighbours: no state is left over from the node before.
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.Node->Text());
+            window.Binder().Items().SetSelected(c.Node);
+            EXPECT_EQ(changeUrl->isEnabled(), c.On);
+            EXPECT_EQ(button->isEnabled(), c.On);
+        }
+        std::reverse(std::begin(cases), std::end(cases));
+    }
+}
