@@ -86,6 +86,9 @@ void TFormVelmorRnx::BindCommands() {
     bind(TMainAction::ToolRefresh, [&views] { views.ToolRefreshExecute(); });
     bind(TMainAction::FilePrint, [&views] { views.FilePrintExecute(); });
     bind(TMainAction::ToolButton17, [&views] { views.ToolButton17Click(); });
+    bind(TMainAction::OtherChanged, [&views] { views.OtherChangedExecut(); });
+    bind(TMainAction::ApplyChange, [&views] { views.ApplyChangeExecute(); });
+    bind(TMainAction::CancelChange, [&views] { views.CancelChangeExecute(); });
     bind(TMainAction::SpeedButton4, [this] {
         if (const TTreeNode* node = binder_->Selected()) {
             SelectNodeByIndex(node->AbsoluteIndex() + 1);

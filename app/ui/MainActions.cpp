@@ -391,6 +391,11 @@ void TMainActions::SetEditMenu(QMenu& menu) {
     edit1_ = &menu;
     menu.setEnabled(false); // until the notes page shows
     window_.menuBar()->insertMenu(view_->menuAction(), &menu);
+    // An edit is stored or thrown away from the end of the menu; opening the menu begins one.
+    menu.addSeparator();
+    menu.addAction(Action(TMainAction::ApplyChange));
+    menu.addAction(Action(TMainAction::CancelChange));
+    connect(&menu, &QMenu::aboutToShow, Action(TMainAction::OtherChanged), &QAction::trigger);
 }
 
 void TMainActions::SetViewMark(int index) {

@@ -32,7 +32,10 @@ TTreeNode* TNotesPart::SelectedNode() const {
 }
 
 void TNotesPart::SetEditedNode(TTreeNode* node) {
-    window_.ViewsPane().Views().SetEditingNode(node);
+    // A change of the note is the editing state's start (OtherChanged), for the node shown.
+    TNodeViews& views = window_.ViewsPane().Views();
+    views.OtherChangedExecut();
+    views.SetEditingNode(node);
 }
 
 void TNotesPart::SetBinderDirty() {

@@ -99,6 +99,60 @@ TEST(NotesWindow, LookingAtNotesChangesNothingAndAChangeIsStored) {
     EXPECT_TRUE(std::filesystem::exists(rig.Folder / "velmor.sav"));
 }
 
+TEST(NotesWindow, CancelChangeShowsTheStoredNoteAgainAndApplyChangeStoresTheEdit) {
+    NotesWindow rig;
+    const std::string stored = StoredNote();
+    TTreeNode* a = rig.Note("a", stored);
+    TTreeNode* b = rig.Note("b", "");
+    rig.Window->ViewsPane().Views().ViewNoteExecute();
+    rig.Select(a);
+    auto* apply = rig.Window->findChild<QAction*>("ApplyChange");
+    auto* cancel = rig.Window->findChild<QAction*>("CancelChange");
+    ASSERT_TRUE(apply != nullptr && cancel != nullptr);
+    // Both stand at the end of the notes editor's menu, off while nothing is changed.
+    const QList<QAction*> entries = rig.Window->Notes().EditMenu().actions();
+    ASSERT_GE(entries.size(), 2);
+    EXPECT_EQ(entries[entries.size() - 2], apply);
+    EXPECT_EQ(entries.last(), cancel);
+    EXPECT_FALSE(apply->isEnabled() || cancel->isEnabled());
+    const auto shown = [&rig] {
+        TMemoryStream written;
+        EXPECT_TRUE(rig.Editor().SaveRNFToStream(written, false));
+        return written.Bytes();
+    };
+    ASSERT_EQ(shown(), stored);
+
+    rig.Editor().Deselect();
+    rig.Type("typed");
+    EXPECT_TRUE(apply->isEnabled() && cancel->isEnabled());
+    ASSERT_NE(shown().find("typed"), std::string::npos);
+    cancel->trigger();
+    EXPECT_EQ(shown(), stored);
+    EXPECT_EQ(rig.Bytes(a), stored);
+    EXPECT_FALSE(apply->isEnabled() || cancel->isEnabled());
+    EXPECT_FALSE(rig.Editor().ReadOnly);
+    rig.Select(b); // moving on stores nothing of the edit thrown away
+    EXPECT_EQ(rig.Bytes(a), stored);
+
+    rig.Select(a);
+    rig.Editor().Deselect();
+    rig.Type("kept");
+    apply->trigger();
+    EXPECT_NE(rig.Bytes(a).find("kept"), std::string::npos);
+    EXPECT_FALSE(apply->isEnabled() || cancel->isEnabled());
+    cancel->setEnabled(true); // nothing is being edited: there is nothing to throw away
+    cancel->trigger();
+    EXPECT_NE(shown().find("kept"), std::string::npos);
+
+    // Opening the menu begins an edit of the note shown.
+    rig.Select(b);
+    QMenu& edit = rig.Window->Notes().EditMenu();
+    edit.popup(QPoint(0, 0));
+    edit.hide();
+    EXPECT_TRUE(apply->isEnabled() && cancel->isEnabled());
+    EXPECT_EQ(rig.Window->ViewsPane().Views().EditingNode(), b);
+}
+
 // A one-line note on the editor's sheet whose item carries `tag`, written in the tag mode the
 // tag needs.
 std::string NoteWithTag(const RNTag& tag) {

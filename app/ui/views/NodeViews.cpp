@@ -88,8 +88,14 @@ TPageInfo* TNodeViews::SelectedRecord() const {
 }
 
 void TNodeViews::ForgetShownNode() {
-    editing_ = nullptr;
+    EndEditing();
     shownAny_ = false;
+}
+
+void TNodeViews::EndEditing() {
+    editing_ = nullptr;
+    Enable(ViewCommand::ApplyChange, false);
+    Enable(ViewCommand::CancelChange, false);
 }
 
 // ---- the refresh ------------------------------------------------------------------------------
@@ -97,8 +103,8 @@ void TNodeViews::ForgetShownNode() {
 void TNodeViews::TreeView1Click() {
     if (editing_ != nullptr) {
         ApplyChangeExecute();
-        editing_ = nullptr;
     }
+    EndEditing();
     if (tree_.Selected() == nullptr) {
         if (tree_.Count() == 0) {
             ReflectNodeLabel(nullptr);
@@ -375,11 +381,15 @@ void TNodeViews::ApplyChangeExecute() {
         window_.SaveNotes(*record);
         window_.BinderChanged();
     }
+    EndEditing();
 }
 
 void TNodeViews::CancelChangeExecute() {
-    if (editing_ != nullptr) {
-        ReflectNodeLabel(editing_);
+    // The edit is thrown away: the note is shown again as its record holds it, and nothing is
+    // stored when the selection moves on.
+    if (TTreeNode* node = editing_) {
+        EndEditing();
+        ReflectNodeLabel(node);
     }
 }
 

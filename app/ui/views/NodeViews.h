@@ -72,6 +72,8 @@ public:
     void ViewDetailExecute();
 
     // ---- the notes editing state ----
+    // The selected node's note is being changed: Apply Change and Cancel Change are on until
+    // the note is stored (apply, or the next refresh) or thrown away (cancel).
     void OtherChangedExecut();
     void ApplyChangeExecute();
     void CancelChangeExecute();
@@ -102,6 +104,7 @@ private:
     TPageInfo* SelectedRecord() const;
     void ShowPageFile(const std::string& html, uint32_t id);
     void ShowNodeStatus(const TPageInfo& record);
+    void EndEditing();
     void Enable(ViewCommand command, bool enabled) { window_.SetCommandEnabled(command, enabled); }
 
     TTreeNodes& tree_;
