@@ -112,7 +112,7 @@ constexpr TActionEntry ActionEntries[] = {
 };
 
 // The text sizes of the page browser, "Smallest" (step 0) to "Largest" (step 4).
-constexpr const char* TextSizeCaptions[ZoomStepCount] = {"Smallest", "Smaller", "Medium", "Larger",
+constexpr const char* TextSizeCaptions[ZoomStepCount] = {"Smallest", "Small", "Media", "Large",
                                                          "Largest"};
 
 } // namespace
@@ -214,9 +214,18 @@ void TMainActions::BuildBrowseMenu() {
     QMenu* sizes = browse1_->addMenu("Text &Size");
     sizes->setObjectName("ToolButton16");
     textSize_ = sizes;
+    // The size in use carries the check, "Media" at start.
     for (int step = 0; step < ZoomStepCount; ++step) {
         QAction* entry = sizes->addAction(TextSizeCaptions[step]);
-        connect(entry, &QAction::triggered, this, [this, step] { emit TextSizeChosen(step); });
+        entry->setCheckable(true);
+        entry->setChecked(step == DefaultZoomStep);
+        connect(entry, &QAction::triggered, this, [this, sizes, entry, step] {
+            for (QAction* size : sizes->actions()) {
+                size->setChecked(false);
+            }
+            entry->setChecked(true);
+            emit TextSizeChosen(step);
+        });
     }
     browse1_->addAction(Action(TMainAction::ToolButton17));
     browse1_->setEnabled(false);

@@ -139,3 +139,33 @@ TEST(ViewCommands, ChangeUrlIsOnForFinishedPagesOnlyInTheMenuAndOnTheButton) {
         std::reverse(std::begin(cases), std::end(cases));
     }
 }
+
+TEST(ViewCommands, TextSizesCarryTheirCaptionsAndTheCheckMovesToTheOneChosen) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    auto* sizes = window.findChild<QMenu*>("ToolButton16");
+    ASSERT_NE(sizes, nullptr);
+    const QList<QAction*> entries = sizes->actions();
+    QStringList captions;
+    for (QAction* entry : entries) {
+        captions << entry->text();
+    }
+    EXPECT_EQ(captions, (QStringList{"Smallest", "Small", "Media", "Large", "Largest"}));
+    const auto checked = [&entries] {
+        QString which;
+        for (QAction* entry : entries) {
+            which += entry->isChecked() ? entry->text() + ";" : "";
+        }
+        return which;
+    };
+    EXPECT_EQ(checked(), "Media;");
+    EXPECT_EQ(window.ViewsPane().Views().FontStep(), 2);
+    // Chosen twice in a row, an entry keeps its check.
+    for (const int step : {4, 0, 0, 3, 1, 2}) {
+        SCOPED_TRACE(step);
+        entries[step]->trigger();
+        EXPECT_EQ(checked(), entries[step]->text() + ";");
+        EXPECT_EQ(window.ViewsPane().Views().FontStep(), step);
+        EXPECT_EQ(window.ViewsPane().WebBrowser().ZoomStep(), step);
+    }
+}
