@@ -39,7 +39,8 @@ bench: deps
 # The program starts in a work folder of its own outside the sources: with "/nodde" it opens
 # the binder it had open last, or creates the default binder there on its first start. The
 # installation's "common" files (the summary templates) are copied into it, and beside the
-# program, where the summary view reads them unless the settings name another work folder.
+# program, where the summary view reads them unless the settings name another work folder; the
+# read-me and the help file, built beside the program, are copied into it too.
 RUN_WORK := build/run-work
 # The embedded browser refuses to start its sandbox as root; a root session runs it without.
 ROOT_BROWSER_ENV := $(if $(filter 0,$(shell id -u)),QTWEBENGINE_DISABLE_SANDBOX=1,)
@@ -50,6 +51,7 @@ run: deps
 	mkdir -p $(RUN_WORK)
 	cmake -E copy_directory build/release/common $(RUN_WORK)/common
 	cmake -E copy_directory build/release/common build/release/app/ui/common
+	cmake -E copy build/release/app/ui/readme.txt build/release/app/ui/tqzhelp.chm $(RUN_WORK)
 	cd $(RUN_WORK) && $(ROOT_BROWSER_ENV) $(CURDIR)/build/release/app/ui/tarnwick /nodde
 
 clean:
