@@ -550,6 +550,18 @@ bool TMarkupStatusBar::DoHint() {
     return true;
 }
 
+bool TMarkupStatusBar::ExecuteHintAction(const std::string& hint) {
+    if (!autoHint_ || DoHint()) {
+        return false;
+    }
+    if (simplePanel_ || panels_.Count() == 0) {
+        SetSimpleText(hint);
+    } else {
+        panels_[0].SetText(hint);
+    }
+    return true;
+}
+
 void TMarkupStatusBar::FlipChildren() {
     int count = panels_.Count();
     if (simplePanel_ || count == 0) {

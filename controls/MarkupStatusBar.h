@@ -207,6 +207,9 @@ public:
     // Not owned; set to null before the list goes away.
     const TImageList* Images() const { return images_; }
     void SetImages(const TImageList* images);
+    // The hints of the program's commands are shown by the bar itself (ExecuteHintAction).
+    bool AutoHint() const { return autoHint_; }
+    void SetAutoHint(bool value) { autoHint_ = value; }
     // Links of HTML panels show their target as the hint.
     bool AnchorHint() const { return anchorHint_; }
     void SetAnchorHint(bool value) { anchorHint_ = value; }
@@ -237,6 +240,10 @@ public:
     virtual void UpdateStatusBar();
     // Raises OnHint; true when there is a handler.
     virtual bool DoHint();
+    // The hint of a command, as the program hands it to its controls when no one else shows
+    // it: with AutoHint on and no OnHint handler it goes to panel 0, or to SimpleText in simple
+    // mode or without panels, and counts as handled (true).
+    bool ExecuteHintAction(const std::string& hint);
     // Runs UpdateStatusBar once after the owner has set the bar up.
     void Loaded() { UpdateStatusBar(); }
     // Reverses the panels for a right-to-left layout.
@@ -288,6 +295,7 @@ private:
     int lastPanel_ = -1;
     std::string lastAnchor_;
     bool anchorHint_ = false;
+    bool autoHint_ = false;
     TBiDiMode biDiMode_ = TBiDiMode::bdLeftToRight;
     QSizeGrip* grip_ = nullptr;
 };

@@ -92,6 +92,7 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
                         this);
         box.exec();
     });
+    OnApplicationHint = [this](const std::string& hint) { statusBar_->ApplicationHint(hint); };
     tray_ = new TTrayIcon(*this, *this, windowIcon());
     connect(tray_, &TTrayIcon::OpenChosen, this, [this] {
         Restore();
@@ -378,8 +379,15 @@ bool TFormVelmorRnx::HasTrayIcon() const {
 
 bool TFormVelmorRnx::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
+        // A command's hint goes to the application's hint handler when there is one, else to
+        // the controls that show hints themselves: the status bar with AutoHint on.
         GuardEvent([&] {
-            statusBar_->ApplicationHint(FromQ(static_cast<QStatusTipEvent*>(event)->tip()));
+            const std::string hint = FromQ(static_cast<QStatusTipEvent*>(event)->tip());
+            if (OnApplicationHint) {
+                OnApplicationHint(hint);
+            } else {
+                statusBar_->Bar().ExecuteHintAction(hint);
+            }
         });
         return true;
     }

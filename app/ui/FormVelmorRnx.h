@@ -13,6 +13,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -54,6 +55,10 @@ public:
     void FormShow();
     bool FormClose(); // false when the user stayed
     void Dispatch(const PostedMessage& message) override;
+
+    // The application's hint handler: every command's hint (its status tip) goes here, into
+    // status panel 0; without one, the status bar shows hints itself when its AutoHint is on.
+    std::function<void(const std::string& hint)> OnApplicationHint;
 
     // ---- handlers ----
     void TreeView1Click(); // the common refresh of the views and commands

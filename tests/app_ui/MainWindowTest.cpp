@@ -13,9 +13,11 @@
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/FormControls.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusTipEvent>
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -262,4 +264,41 @@ TEST(MainWindow, StoredSideBarWidthAndTheSideBarToggle) {
     ASSERT_TRUE(window.close());
     EXPECT_EQ(rig.Stored("LeftWide"), "200");
     EXPECT_EQ(rig.Stored("LeftEnabled"), "1");
+}
+
+TEST(MainWindow, CommandHintsGoToTheHintHandlerOrToTheStatusBarWithAutoHint) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    TMarkupStatusBar& bar = window.StatusBar().Bar();
+    const auto hover = [&window](const char* name) {
+        QAction* command = window.findChild<QAction*>(name);
+        EXPECT_NE(command, nullptr) << name;
+        command->showStatusText(&window);
+        return command->statusTip().toStdString();
+    };
+    const auto leave = [&window] {
+        QStatusTipEvent tip("");
+        QApplication::sendEvent(&window, &tip);
+    };
+    // The application's handler writes panel 0 and keeps the last hint when the mouse leaves.
+    const std::string open = hover("FileOpenBinder");
+    ASSERT_FALSE(open.empty());
+    EXPECT_EQ(rig.Panel(0), open);
+    leave();
+    EXPECT_EQ(rig.Panel(0), open);
+
+    // Without it the bar shows the hints itself, but only with AutoHint on.
+    window.OnApplicationHint = nullptr;
+    hover("FileExit");
+    EXPECT_EQ(rig.Panel(0), open);
+    bar.SetAutoHint(true);
+    const std::string exit = hover("FileExit");
+    ASSERT_NE(exit, open);
+    EXPECT_EQ(rig.Panel(0), exit);
+    leave();
+    EXPECT_EQ(rig.Panel(0), "");
+    bar.SetSimplePanel(true);
+    EXPECT_EQ(hover("FileOpenBinder"), open);
+    EXPECT_EQ(bar.SimpleText(), open);
+    EXPECT_EQ(rig.Panel(0), "");
 }

@@ -448,3 +448,41 @@ TEST(MarkupStatusBar, OwnerDrawnPanelsAndSimpleText) {
 }
 
 } // namespace
+
+TEST(MarkupStatusBar, AutoHintShowsACommandsHintUnlessOffOrTakenByOnHint) {
+    std::unique_ptr<TMarkupStatusBar> bar = MakeBar(300);
+    // Without panels the hint goes to the simple text.
+    EXPECT_FALSE(bar->AutoHint());
+    EXPECT_FALSE(bar->ExecuteHintAction("off"));
+    EXPECT_EQ(bar->SimpleText(), "");
+    bar->SetAutoHint(true);
+    EXPECT_TRUE(bar->ExecuteHintAction("no panels"));
+    EXPECT_EQ(bar->SimpleText(), "no panels");
+
+    AddPanel(*bar, Style::psHTML, 100, "first");
+    AddPanel(*bar, Style::psText, 100, "second");
+    EXPECT_TRUE(bar->ExecuteHintAction("Open a binder file"));
+    EXPECT_EQ(bar->Panels()[0].Text(), "Open a binder file");
+    EXPECT_EQ(bar->Panels()[1].Text(), "second");
+    EXPECT_EQ(bar->SimpleText(), "no panels");
+    EXPECT_TRUE(bar->ExecuteHintAction("")); // the mouse left the command
+    EXPECT_EQ(bar->Panels()[0].Text(), "");
+
+    bar->SetSimplePanel(true);
+    EXPECT_TRUE(bar->ExecuteHintAction("simple"));
+    EXPECT_EQ(bar->SimpleText(), "simple");
+    EXPECT_EQ(bar->Panels()[0].Text(), "");
+
+    // An OnHint handler takes the hint: the bar leaves it to the framework.
+    int raised = 0;
+    bar->OnHint = [&raised] { ++raised; };
+    EXPECT_FALSE(bar->ExecuteHintAction("taken"));
+    EXPECT_EQ(raised, 1);
+    EXPECT_EQ(bar->SimpleText(), "simple");
+    bar->OnHint = nullptr;
+    bar->SetAutoHint(false);
+    bar->SetSimplePanel(false);
+    EXPECT_FALSE(bar->ExecuteHintAction("off again"));
+    EXPECT_EQ(bar->Panels()[0].Text(), "");
+    EXPECT_EQ(raised, 1);
+}
