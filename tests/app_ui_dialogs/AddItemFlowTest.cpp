@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -102,6 +103,34 @@ TEST(AddItemFlow, MenuRequestSwitchesBinderAndComesBackWithWhatTheUserTyped) {
               "http://typed.example/|Typed");
     EXPECT_EQ(flow.capture.Calls,
               std::vector<std::string>{"start " + IntToHex(NodeRecord(added)->Id, 1) + " 3"});
+    EXPECT_TRUE(flow.scripts.empty());
+}
+
+TEST(AddItemFlow, OpenBinderButtonOfAMenuRequestBringsItBackAsTheDestinationChooser) {
+    Flow flow;
+    flow.scripts = {[](TFormLoc& d) {
+                        Control<QLineEdit>(d, "Edit2")->setText("http://typed.example/");
+                        Control<QLineEdit>(d, "Edit3")->setText("Typed");
+                        Control<QToolButton>(d, "BitBtn1")->click();
+                    },
+                    [](TFormLoc& d) {
+                        EXPECT_EQ(d.Mode(), 4);
+                        EXPECT_EQ(Control<QRadioButton>(d, "RadioButton1")->text(),
+                                  "Existing Binder");
+                        EXPECT_FALSE(Control<QLineEdit>(d, "Edit2")->isEnabled());
+                        EXPECT_EQ(d.Url(), "http://typed.example/");
+                        EXPECT_EQ(d.Title(), "Typed");
+                        Control<QPushButton>(d, "Button1")->click();
+                    }};
+    EXPECT_TRUE(flow.runner.Run({"", "", "", -1, TInsertMode::Sibling}));
+    EXPECT_EQ(flow.lifecycle.Calls, std::vector<std::string>{"open dialog"});
+    EXPECT_EQ(
+        flow.ui.CallsOf("CreateAddItemDialog"),
+        (std::vector<std::string>{"CreateAddItemDialog(-1|15)", "CreateAddItemDialog(4|15)"}));
+    const TPageInfo* record = NodeRecord(flow.folder->getFirstChild());
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->Kind, NodeKind::WebPage);
+    EXPECT_EQ(record->RequestedUrl + "|" + record->Title, "http://typed.example/|Typed");
     EXPECT_TRUE(flow.scripts.empty());
 }
 

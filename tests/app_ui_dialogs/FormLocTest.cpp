@@ -216,7 +216,7 @@ TEST(FormLoc, BinderSwitchesSendTheDialogsOwnRequestAgain) {
         EXPECT_FALSE(dialog.isVisible());
     }
     {
-        // The open-binder button of a menu dialog brings back an editable request.
+        // The open-binder button of a menu dialog brings it back as the destination chooser.
         TFormLoc dialog(nullptr, host, -1, std::nullopt, "");
         dialog.show();
         dialog.SetUrl("http://kept.example/");
@@ -226,6 +226,6 @@ TEST(FormLoc, BinderSwitchesSendTheDialogsOwnRequestAgain) {
     }
     const std::vector<TBinderSwitch> expected = {
         {TBinderSwitchKind::OpenListed, "/b/a--b.bdf", {"http://typed.example/", "Typed", "", 10}},
-        {TBinderSwitchKind::OpenOther, "", {"", "", "", 10}}};
+        {TBinderSwitchKind::OpenOther, "", {"", "", "", 4}}};
     EXPECT_EQ(host.Switches, expected);
 }

@@ -365,9 +365,9 @@ void TFormLoc::ListBox1Change(int index) {
 }
 
 void TFormLoc::BitBtn1Click() {
-    // A request of the user's own comes back with its item type and editable URL; only a page
-    // sent from the browser side comes back as one.
-    SwitchBinder(TBinderSwitchKind::OpenOther, {}, mode_ == 4 ? 4 : 10);
+    // Another binder opened from here brings the dialog back as the destination chooser,
+    // whichever way it was first opened; the request keeps the URL and title entered.
+    SwitchBinder(TBinderSwitchKind::OpenOther, {}, 4);
 }
 
 void TFormLoc::SwitchBinder(TBinderSwitchKind kind, const std::string& path, int resendMode) {
