@@ -94,7 +94,9 @@ TEST(UtilityFormsDisplay, TipAtStartAndTheDownloadManagerOnCtrlD) {
     EXPECT_EQ(listed, std::vector<std::string>{"http://example.test/queued.htm pending"});
     EXPECT_EQ(queue.At(0).State, TaskCancelled);
 
+    NodeRecord(page)->State = CaptureState::Completed; // a finished page gets a new address
     window.Binder().Items().SetSelected(page);
+    window.TreeView1Click();
     ShootForm(window, "Options", "options.png");
     ShootForm(window, "ToolChangeURL", "change-url.png");
     ShootForm(window, "HelpAbout", "about.png");
