@@ -2,6 +2,7 @@
 // while only looked at, and stored when changed.
 #include "app/binder/PageInfo.h"
 #include "app/ui/NotesCommands.h"
+#include "platform/base/StringUtils.h"
 #include "richtext/view/RNEdit.h"
 
 #include "tests/app_ui/NotesRig.h"
@@ -191,6 +192,22 @@ TEST(NotesWindow, NotesWithTextTagsOpenEditableAndAreStoredBackByteForByte) {
         views.OtherChangedExecut();
         views.ApplyChangeExecute();
         EXPECT_EQ(rig.Bytes(note), stored);
+
+        // The same note inserted as a file keeps its tag too.
+        const std::filesystem::path file = rig.Folder / "tagged.rnf";
+        WriteFileBytes(file, stored);
+        rig.Prompts.File = TNoteFileChoice{file.string(), 4};
+        MoveCaret(rig.Editor(), 0, 12); // after the line
+        rig.Window->Notes().RInsertFileExecute();
+        EXPECT_TRUE(rig.Prompts.Messages.empty());
+        std::string text;
+        for (int item = 0; item < rig.Editor().GetLineCount(); ++item) {
+            text += rig.Editor().GetItemText(item) + "|";
+            EXPECT_EQ(rig.Editor().GetItemTag(item).AsString(), c.Tag.AsString()) << item;
+        }
+        EXPECT_EQ(ReplaceAll(text, "tagged line", "").find_first_not_of('|'), std::string::npos)
+            << text;
+        EXPECT_NE(text.find("tagged line"), text.rfind("tagged line")) << text;
     }
 }
 
