@@ -96,6 +96,10 @@ enum class TRTFIPROP {
     ipropWBMWidthBytes,
     ipropPictureType,
     ipropMetafile,
+    ipropPicWGoal,
+    ipropPicHGoal,
+    ipropPicScaleX,
+    ipropPicScaleY,
     ipropMax
 };
 
