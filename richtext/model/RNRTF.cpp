@@ -169,8 +169,18 @@ void TRNRTFReader::UngetC(int ch) {
     pushedBack_ = true;
 }
 
-// Plain text runs and picture digits are taken from the buffer in one go; everything else
-// goes byte by byte through the state machine below.
+std::string* TRNRTFReader::TableName() {
+    if (state_.Destination == TRTFrds::rdsFontTable && fontTable_.Count() > 0) {
+        return &fontTable_.Last().Name;
+    }
+    if (state_.Destination == TRTFrds::rdsStyleSheetEntry && styleSheet_.Last()) {
+        return &styleSheet_.Last()->Name;
+    }
+    return nullptr;
+}
+
+// Plain text runs, table names and picture digits are taken from the buffer in one go; everything
+// else goes byte by byte through the state machine below.
 bool TRNRTFReader::TakeRun() {
     if (pushedBack_ || bufPos_ >= bufLen_ || skipCount_ > 0 ||
         state_.InputState != TRTFris::risNorm) {
@@ -189,6 +199,12 @@ bool TRNRTFReader::TakeRun() {
             ++q;
         }
         text_.append(begin, static_cast<size_t>(q - begin));
+    } else if (std::string* name = TableName()) {
+        // The names of a table of thousands of fonts or styles, up to the ";" that ends one.
+        while (q < end && !TextStops[static_cast<unsigned char>(*q)] && *q != ';') {
+            ++q;
+        }
+        name->append(begin, static_cast<size_t>(q - begin));
     } else if (state_.Destination == TRTFrds::rdsPict && picture_) {
         // At most one byte for every two digits (and one finished from the last run): the
         // bytes are written in place rather than appended one by one, as a picture is most

@@ -380,3 +380,40 @@ TEST(RNRTFExchange, AbsurdNumbersAreClampedAndTheTextKept) {
         EXPECT_EQ(back.Text(), doc.Text());
     }
 }
+
+TEST(RNRTFExchange, LargeTablesReadWholeAndFindTheFirstOfANumber) {
+    std::string rtf = "{\\rtf1{\\fonttbl";
+    constexpr int Count = 3000;
+    for (int i = 0; i < Count; ++i) {
+        rtf += "{\\f" + std::to_string(i) + "\\fswiss Font " + std::to_string(i) + ";}";
+    }
+    rtf += "{\\f7 Again;}}{\\stylesheet";
+    for (int i = 0; i < Count; ++i) {
+        // Each entry is based on the one before it and followed by itself, the entry whose
+        // number the look-up learns while the entry is read.
+        rtf += "{\\s" + std::to_string(i) + (i > 0 ? "\\sbasedon" + std::to_string(i - 1) : "") +
+               "\\snext" + std::to_string(i) + " Style " + std::to_string(i) + ";}";
+    }
+    rtf += "{\\s5 Again;}}\\f2999 x\\f7 y}";
+    TRNRTFReader reader;
+    std::vector<std::string> fonts;
+    reader.OnNewText = [&](TRNRTFReader& r, const std::string&, TRNRTFPosition) {
+        fonts.push_back(r.CurrentFont() ? r.CurrentFont()->Name : "");
+    };
+    TMemoryStream stream;
+    stream.WriteString(rtf);
+    stream.SetPosition(0);
+    ASSERT_EQ(reader.ReadFromStream(stream), EC::rtf_ec_OK);
+    EXPECT_EQ(fonts, (std::vector<std::string>{"Font 2999", "Font 7"}));
+    ASSERT_EQ(reader.FontTable().Count(), Count + 1);
+    const TRNRTFStyleSheet& sheet = reader.StyleSheet();
+    ASSERT_EQ(sheet.Count(), Count + 1);
+    for (int i : {0, 1, 1234, Count - 1}) {
+        EXPECT_EQ(reader.FontTable()[i].Name, "Font " + std::to_string(i));
+        EXPECT_EQ(sheet[i].Name, "Style " + std::to_string(i));
+        EXPECT_EQ(sheet[i].BasedOn, i > 0 ? &sheet[i - 1] : nullptr);
+        EXPECT_EQ(sheet[i].Next, &sheet[i]);
+        EXPECT_EQ(sheet.GetEntry(i), &sheet[i]) << i;
+    }
+    EXPECT_EQ(sheet.GetEntry(Count), nullptr);
+}
