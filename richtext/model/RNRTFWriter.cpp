@@ -13,6 +13,7 @@
 #include "richtext/model/RNStyle.h"
 #include "richtext/model/RNUni.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 

@@ -326,7 +326,6 @@ TEST(RNRTFExchange, PictureTakesTheSizeItIsShownAt) {
     image.save(&buffer, "PNG");
     const std::string hex = ToHex(std::string(bytes.constData(), bytes.size()));
     NotesDoc doc;
-    doc.props.PixelsPerTwip = 96.0 / 1440.0;
     ASSERT_EQ(doc.Load("{\\rtf1 {\\pict\\pngblip\\picw2\\pich1\\picwgoal60\\pichgoal30 " + hex +
                        "}{\\pict\\pngblip\\picwgoal60\\pichgoal30\\picscalex200\\picscaley300 " +
                        hex + "}{\\pict\\pngblip\\picwgoal2147483647\\pichgoal2147483647 " + hex +
