@@ -252,9 +252,9 @@ void TNotesCommands::BuildEditor(QWidget& page) {
     e.RNFOptions = {TRNFOption::rnfoSavePicturesBody, TRNFOption::rnfoSaveControlsBody,
                     TRNFOption::rnfoSaveBinary, TRNFOption::rnfoSaveTextStyles,
                     TRNFOption::rnfoSaveParaStyles};
-    e.RTFOptions = {TRNRTFOption::rnrtfSaveStyleSheet, TRNRTFOption::rnrtfDuplicateUnicode,
-                    TRNRTFOption::rnrtfSaveEMFAsWMF, TRNRTFOption::rnrtfSaveJpegAsJpeg};
+    e.RTFOptions = NotesRTFOptions();
     e.Delimiters = " .;,:(){}\"/\\";
+    SetUpNotesRTFReader(*e.GetRTFReadProperties());
     auto* layout = new QVBoxLayout(&page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -1,6 +1,7 @@
 #include "app/ui/NotesStyleSheet.h"
 
 #include "platform/graphics/Font.h"
+#include "richtext/model/RNRTFProps.h"
 
 namespace {
 
@@ -103,4 +104,13 @@ void SetUpNotesSheet(TRNStyle& sheet) {
     for (int i = 0; i < 6; ++i) {
         sheet.ParaStyles()[i].NextParaNo = 0;
     }
+}
+
+void SetUpNotesRTFReader(TRNRTFReaderProperties& properties) {
+    properties.UnicodeMode = TRNReaderUnicode::rnruMixed;
+}
+
+TRNRTFOptions NotesRTFOptions() {
+    return {TRNRTFOption::rnrtfSaveStyleSheet, TRNRTFOption::rnrtfDuplicateUnicode,
+            TRNRTFOption::rnrtfSaveEMFAsWMF, TRNRTFOption::rnrtfSaveJpegAsJpeg};
 }

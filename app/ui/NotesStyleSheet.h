@@ -4,6 +4,16 @@
 // are written with them, hover colour red and checkpoint colour lime. Stored notes carry
 // these tables, so the sheet is set up in one place only.
 
+#include "richtext/model/RNOptions.h"
 #include "richtext/model/RNStyle.h"
 
 void SetUpNotesSheet(TRNStyle& sheet);
+
+// What the notes editor writes into RTF: its style sheet, and a stand-in byte after each
+// Unicode character for readers without Unicode.
+TRNRTFOptions NotesRTFOptions();
+
+class TRNRTFReaderProperties;
+// How the notes editor reads RTF (pasted, inserted from a file): every character is kept, text
+// that an 8-bit style's code page cannot hold becoming text of the sheet's Unicode style.
+void SetUpNotesRTFReader(TRNRTFReaderProperties& properties);

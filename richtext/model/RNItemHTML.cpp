@@ -19,7 +19,8 @@ void TRNGraphicItemInfo::SaveToHTML(TStream& stream, TCustomRNData& rnData, int 
     std::string location;
     bool doDefault = true;
     rnData.HTMLSaveImage(rnData, itemNo, path, currentFileColor, location, doDefault);
-    if (doDefault && Image) {
+    // A picture of no pixels makes no file (an empty one shows as a broken image).
+    if (doDefault && Image && Image->Width() > 0 && Image->Height() > 0) {
         location = rnData.SavePicture(TRNSaveFormat::rnsfHTML, imagesPrefix, path, imageSaveNo,
                                       overrideImages, currentFileColor, *Image);
     }

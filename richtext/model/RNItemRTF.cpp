@@ -6,7 +6,6 @@
 #include "platform/graphics/ImageList.h"
 #include "platform/graphics/JPEGImage.h"
 #include "platform/graphics/LittleEndian.h"
-#include "platform/graphics/Metafile.h"
 #include "richtext/model/CRNData.h"
 #include "richtext/model/RNItemControl.h"
 #include "richtext/model/RNItemPictures.h"
@@ -42,27 +41,14 @@ void WritePicture(TStream& stream, const TGraphic& graphic, TRNRTFOptions option
         WriteBitmap(stream, *bitmap);
         return;
     }
-    if (const auto* metafile = dynamic_cast<const TMetafile*>(&graphic)) {
-        // An enhanced metafile stays one: there is no conversion to the older format here.
-        std::string bytes = metafile->SaveToBytes();
-        if (metafile->Enhanced()) {
-            stream.WriteString(
-                Fmt("\\emfblip\\picw%d\\pich%d ", metafile->MMWidth(), metafile->MMHeight()));
-            WriteRTFHex(stream, bytes);
-        } else {
-            stream.WriteString(
-                Fmt("\\wmetafile8\\picw%d\\pich%d ", metafile->MMWidth(), metafile->MMHeight()));
-            WriteRTFHex(stream, std::string_view(bytes).substr(std::min<size_t>(22, bytes.size())));
-        }
-        return;
-    }
     if (dynamic_cast<const TJPEGImage*>(&graphic) &&
         options.Contains(TRNRTFOption::rnrtfSaveJpegAsJpeg)) {
         stream.WriteString(Fmt("\\jpegblip\\picw%d\\pich%d ", graphic.Width(), graphic.Height()));
         WriteRTFHex(stream, graphic.SaveToBytes());
         return;
     }
-    // Any other picture goes as a bitmap of its pixels.
+    // Any other picture, metafiles too, goes as a bitmap of its pixels: every reader shows
+    // a bitmap, and there is no metafile writer here.
     TBitmap bitmap;
     if (!bitmap.Assign(graphic)) {
         bitmap.SetSize(std::max(graphic.Width(), 1), std::max(graphic.Height(), 1));
@@ -75,7 +61,8 @@ void WritePicture(TStream& stream, const TGraphic& graphic, TRNRTFOptions option
 
 void TRNGraphicItemInfo::SaveRTF(TStream& stream, TCustomRNData& rnData, int, const std::string&,
                                  double, int, TRNColorList&, TRNIntegerList*, TRNIntegerList*) {
-    if (!Image) {
+    // A picture of no pixels writes nothing rather than a picture no reader takes.
+    if (!Image || Image->Width() <= 0 || Image->Height() <= 0) {
         return;
     }
     stream.WriteString("{\\pict");

@@ -6,11 +6,10 @@
 #include "platform/base/Stream.h"
 #include "platform/graphics/Graphic.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
-#include <charconv>
 #include <cstring>
-#include <stdexcept>
 
 namespace {
 
@@ -55,6 +54,12 @@ int HexPairAt(const char* at) {
     uint16_t both;
     std::memcpy(&both, at, sizeof both);
     return HexPairTable[both];
+}
+
+// A control word's number beyond the 32-bit range is taken as the nearest value in it: one
+// absurd number does not cost the rest of the document.
+int32_t ClampParam(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
 int HexValue(int ch) {
@@ -164,8 +169,18 @@ void TRNRTFReader::UngetC(int ch) {
     pushedBack_ = true;
 }
 
-// Plain text runs and picture digits are taken from the buffer in one go; everything else
-// goes byte by byte through the state machine below.
+std::string* TRNRTFReader::TableName() {
+    if (state_.Destination == TRTFrds::rdsFontTable && fontTable_.Count() > 0) {
+        return &fontTable_.Last().Name;
+    }
+    if (state_.Destination == TRTFrds::rdsStyleSheetEntry && styleSheet_.Last()) {
+        return &styleSheet_.Last()->Name;
+    }
+    return nullptr;
+}
+
+// Plain text runs, table names and picture digits are taken from the buffer in one go; everything
+// else goes byte by byte through the state machine below.
 bool TRNRTFReader::TakeRun() {
     if (pushedBack_ || bufPos_ >= bufLen_ || skipCount_ > 0 ||
         state_.InputState != TRTFris::risNorm) {
@@ -184,6 +199,12 @@ bool TRNRTFReader::TakeRun() {
             ++q;
         }
         text_.append(begin, static_cast<size_t>(q - begin));
+    } else if (std::string* name = TableName()) {
+        // The names of a table of thousands of fonts or styles, up to the ";" that ends one.
+        while (q < end && !TextStops[static_cast<unsigned char>(*q)] && *q != ';') {
+            ++q;
+        }
+        name->append(begin, static_cast<size_t>(q - begin));
     } else if (state_.Destination == TRTFrds::rdsPict && picture_) {
         // At most one byte for every two digits (and one finished from the last run): the
         // bytes are written in place rather than appended one by one, as a picture is most
@@ -407,11 +428,7 @@ TRNRTFErrorCode TRNRTFReader::ParseRtfKeyword() {
                 int32_t param = 0;
                 bool hasParam = q > digits;
                 if (hasParam) {
-                    value = negative ? -value : value;
-                    if (value < INT32_MIN || value > INT32_MAX) {
-                        throw std::out_of_range("RTF parameter is not a valid integer");
-                    }
-                    param = static_cast<int32_t>(value);
+                    param = ClampParam(negative ? -value : value);
                     lastParam_ = param;
                 }
                 if (*q == ' ') {
@@ -435,6 +452,12 @@ TRNRTFErrorCode TRNRTFReader::ParseRtfKeyword() {
 TRNRTFErrorCode TRNRTFReader::ParseRtfKeywordByBytes() {
     int ch = GetC();
     if (!IsAsciiLetter(ch)) {
+        // A control symbol standing in for a \u character is one character to skip; "\'"
+        // is skipped once its two digits are read.
+        if (skipCount_ > 0 && ch != '\'') {
+            --skipCount_;
+            return EC::rtf_ec_OK;
+        }
         char symbol = static_cast<char>(ch);
         return TranslateKeyword(FindRTFKeyword(std::string_view(&symbol, 1)), 0, false);
     }
@@ -464,30 +487,20 @@ TRNRTFErrorCode TRNRTFReader::ParseRtfKeywordByBytes() {
         }
         ch = GetC();
     }
-    char digits[16];
-    size_t digitCount = 0;
+    // However many digits follow, the value stops growing just past the 32-bit range.
+    int64_t value = 0;
+    bool hasParam = false;
     while (IsDigit(ch)) {
-        if (digitCount == sizeof digits) {
-            throw std::out_of_range("RTF parameter is not a valid integer");
-        }
-        digits[digitCount++] = static_cast<char>(ch);
+        hasParam = true;
+        value = std::min<int64_t>(value * 10 + (ch - '0'), int64_t{INT32_MAX} + 1);
         if (Eof()) {
             return EC::rtf_ec_EndOfFile;
         }
         ch = GetC();
     }
     int32_t param = 0;
-    bool hasParam = digitCount > 0;
     if (hasParam) {
-        int64_t value = 0;
-        auto [end, err] = std::from_chars(digits, digits + digitCount, value);
-        if (negative) {
-            value = -value;
-        }
-        if (err != std::errc() || value < INT32_MIN || value > INT32_MAX) {
-            throw std::out_of_range("RTF parameter is not a valid integer");
-        }
-        param = static_cast<int32_t>(value);
+        param = ClampParam(negative ? -value : value);
         lastParam_ = param;
     }
     if (ch != ' ') {
@@ -594,6 +607,18 @@ TRNRTFErrorCode TRNRTFReader::ApplyPropChange(TRTFIPROP iprop, int32_t value) {
             break;
         case P::ipropWBMWidthBytes:
             picture_->WBMWidthBytes = value;
+            break;
+        case P::ipropPicWGoal:
+            picture_->PicWGoal = value;
+            break;
+        case P::ipropPicHGoal:
+            picture_->PicHGoal = value;
+            break;
+        case P::ipropPicScaleX:
+            picture_->PicScaleX = value;
+            break;
+        case P::ipropPicScaleY:
+            picture_->PicScaleY = value;
             break;
         case P::ipropPictureType:
             picture_->PictureType = static_cast<TRNRTFPictureType>(value);
@@ -839,6 +864,10 @@ TRNRTFErrorCode TRNRTFReader::ApplyPropChange(TRTFIPROP iprop, int32_t value) {
     case P::ipropPictureType:
     case P::ipropMetafile:
         return EC::rtf_ec_BadTable;
+    case P::ipropPicWGoal:
+    case P::ipropPicHGoal:
+    case P::ipropPicScaleX:
+    case P::ipropPicScaleY:
     case P::ipropMax:
         break;
     }
@@ -903,6 +932,11 @@ TRNRTFErrorCode TRNRTFReader::EndGroupAction(TRTFrds rds) {
     }
     if (!picture_) {
         return OnNewPicture ? EC::rtf_ec_InvalidPicture : EC::rtf_ec_OK;
+    }
+    if (picture_->Empty()) {
+        // A picture without a byte shows nothing: it makes no item, and refuses no document.
+        picture_.reset();
+        return EC::rtf_ec_OK;
     }
     std::unique_ptr<TRNRTFPicture> picture = std::move(picture_);
     std::unique_ptr<TGraphic> graphic;

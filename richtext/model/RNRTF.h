@@ -96,6 +96,10 @@ enum class TRTFIPROP {
     ipropWBMWidthBytes,
     ipropPictureType,
     ipropMetafile,
+    ipropPicWGoal,
+    ipropPicHGoal,
+    ipropPicScaleX,
+    ipropPicScaleY,
     ipropMax
 };
 
@@ -177,6 +181,8 @@ private:
     void Refill();
 
     bool TakeRun();
+    // The name the text of a font-table or style-sheet entry goes to, or null.
+    std::string* TableName();
     TRNRTFErrorCode Parse();
     TRNRTFErrorCode PushRtfState();
     TRNRTFErrorCode PopRtfState();

@@ -137,6 +137,10 @@ std::vector<TRNRTFsymbol> BuildTable() {
         Prop("picw", 0, false, P::ipropPicW, No),
         Prop("pich", 0, false, P::ipropPicH, No),
         Prop("wbmwidthbytes", 0, false, P::ipropWBMWidthBytes, No),
+        Prop("picwgoal", 0, false, P::ipropPicWGoal, No),
+        Prop("pichgoal", 0, false, P::ipropPicHGoal, No),
+        Prop("picscalex", 100, false, P::ipropPicScaleX, No),
+        Prop("picscaley", 100, false, P::ipropPicScaleY, No),
         Prop("emfblip", 0, true, P::ipropPictureType, No),
         Prop("pngblip", 1, true, P::ipropPictureType, No),
         Prop("jpegblip", 2, true, P::ipropPictureType, No),
@@ -166,6 +170,11 @@ std::vector<TRNRTFsymbol> BuildTable() {
         Char("~", 0xA0),
         Char("_", '-'),
         Char("-", -1),
+        // Groups whose content is read as if they were not there: the picture a word
+        // processor means ("shppict", skipped as unknown by readers that lack it) and the
+        // visible text of a field, starred or not.
+        Char("shppict", -1),
+        Char("fldrslt", -1),
         Special("bin", TRTFIPFN::ipfnBin),
         Special("'", TRTFIPFN::ipfnHex),
         Special("*", TRTFIPFN::ipfnSkipDest),
@@ -175,11 +184,13 @@ std::vector<TRNRTFsymbol> BuildTable() {
         Dest("pict", D::idestPict),
     };
     t.insert(t.end(), std::begin(rest), std::end(rest));
-    const char* skipped[] = {"author",   "buptim",   "comment", "creatim",  "doccomm", "footer",
-                             "footerf",  "footerl",  "footerr", "footnote", "ftncn",   "ftnsep",
-                             "ftnsepc",  "header",   "headerf", "headerl",  "headerr", "info",
-                             "keywords", "operator", "printim", "private1", "revtim",  "rxe",
-                             "subject",  "tc",       "title",   "txe",      "xe"};
+    // "nonshppict": the stand-in for readers without "shppict"; "fldinst": a field's code.
+    const char* skipped[] = {"nonshppict", "fldinst", "author",   "buptim",   "comment", "creatim",
+                             "doccomm",    "footer",  "footerf",  "footerl",  "footerr", "footnote",
+                             "ftncn",      "ftnsep",  "ftnsepc",  "header",   "headerf", "headerl",
+                             "headerr",    "info",    "keywords", "operator", "printim", "private1",
+                             "revtim",     "rxe",     "subject",  "tc",       "title",   "txe",
+                             "xe"};
     for (const char* kw : skipped) {
         t.push_back(Dest(kw, D::idestSkip));
     }

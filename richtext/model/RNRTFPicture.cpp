@@ -59,9 +59,13 @@ std::unique_ptr<TGraphic> WmfToMetafile(const TRNRTFPicture& picture) {
     }
     // Isotropic and anisotropic metafiles give their size in hundredths of a millimetre, the
     // others in pixels.
-    int64_t inch = picture.MetafileMapMode == 7 || picture.MetafileMapMode == 8 ? 2540 : 96;
-    int64_t w = std::max<int64_t>(picture.PicW, 0);
-    int64_t h = std::max<int64_t>(picture.PicH, 0);
+    // The size the picture is shown at, where the writer gave it, is in twips.
+    const bool goal = picture.ShownWidthTwips() > 0 && picture.ShownHeightTwips() > 0;
+    int64_t inch = goal                                                           ? 1440
+                   : picture.MetafileMapMode == 7 || picture.MetafileMapMode == 8 ? 2540
+                                                                                  : 96;
+    int64_t w = goal ? picture.ShownWidthTwips() : std::max<int64_t>(picture.PicW, 0);
+    int64_t h = goal ? picture.ShownHeightTwips() : std::max<int64_t>(picture.PicH, 0);
     int64_t scale = std::max<int64_t>(1, (std::max(w, h) + 32766) / 32767);
     w /= scale;
     h /= scale;

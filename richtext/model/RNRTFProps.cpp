@@ -12,6 +12,8 @@
 #include "richtext/model/RNStyle.h"
 #include "richtext/model/RNUni.h"
 
+#include <QImage>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -71,8 +73,24 @@ const TRNRTFBorderSide* SideOf(const TRNRTFParaProperties& pp, TRNRTFSide side) 
     return pp.Border ? pp.Border->Side(side) : nullptr;
 }
 
+// Taken in 64 bits: any 32-bit spacing gives a percentage that fits 32 bits again.
 int32_t LinePercent(const TRNRTFParaProperties& pp) {
-    return std::abs(pp.LineSpacing) * 100 / 240;
+    return static_cast<int32_t>(std::llabs(int64_t{pp.LineSpacing}) * 100 / 240);
+}
+
+// A bitmap the writer shows at another size than its pixels' is made that size, as the
+// writer showed it; a size past any screen's keeps the pixels as they are.
+void FitToShownSize(TBitmap& bitmap, const TRNRTFPicture& picture, double pixelsPerTwip) {
+    constexpr int64_t MaxSide = 16384;
+    constexpr int64_t MaxPixels = int64_t{1} << 24;
+    const int64_t w = DelphiRound(static_cast<double>(picture.ShownWidthTwips()) * pixelsPerTwip);
+    const int64_t h = DelphiRound(static_cast<double>(picture.ShownHeightTwips()) * pixelsPerTwip);
+    if (w <= 0 || h <= 0 || w > MaxSide || h > MaxSide || w * h > MaxPixels ||
+        (w == bitmap.Width() && h == bitmap.Height())) {
+        return;
+    }
+    bitmap.SetImage(bitmap.Image().scaled(static_cast<int>(w), static_cast<int>(h),
+                                          Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
 } // namespace
@@ -216,8 +234,10 @@ void TRNRTFReaderProperties::InitReader(TRNRTFReader& reader, TCustomRNData& rnD
                                          TRNRTFPosition p) { NewReaderUnicodeText(r, text, p); };
     }
     if (!IgnorePictures) {
-        reader.OnNewPicture = [this](TRNRTFReader& r, TRNRTFPicture&, std::unique_ptr<TGraphic> g,
-                                     TRNRTFPosition p) { NewReaderPicture(r, std::move(g), p); };
+        reader.OnNewPicture = [this](TRNRTFReader& r, TRNRTFPicture& picture,
+                                     std::unique_ptr<TGraphic> g, TRNRTFPosition p) {
+            NewReaderPicture(r, picture, std::move(g), p);
+        };
     }
     reader.DefCodePage = static_cast<int32_t>(rnData.GetDefaultCodePage());
     reader.OnRequiredPageBreak = [this](TRNRTFReader&) { ReaderPageBreak(); };
@@ -316,9 +336,12 @@ TRNRTFReaderProperties::CreateTextItem(const TRNRTFReader& reader, const std::st
     return item;
 }
 
-void TRNRTFReaderProperties::NewReaderPicture(TRNRTFReader& reader,
+void TRNRTFReaderProperties::NewReaderPicture(TRNRTFReader& reader, const TRNRTFPicture& picture,
                                               std::unique_ptr<TGraphic> graphic,
                                               TRNRTFPosition position) {
+    if (auto* bitmap = dynamic_cast<TBitmap*>(graphic.get())) {
+        FitToShownSize(*bitmap, picture, PixelsPerTwip);
+    }
     if (!graphic) {
         // A picture of a kind this program cannot show keeps its place as a grey square.
         auto square = std::make_unique<TBitmap>(32, 32);
@@ -443,7 +466,8 @@ int TRNRTFReaderProperties::FindBestStyleNo(const TRNRTFReader& reader, bool uni
             score += RNSMW_FONTSTYLESET;
         }
         score +=
-            DelphiRound((1.0 - std::abs(s.CharScale - cp.CharScaleX) / 100.0) * RNSMW_CHARSCALE);
+            DelphiRound((1.0 - std::abs(static_cast<double>(s.CharScale) - cp.CharScaleX) / 100.0) *
+                        RNSMW_CHARSCALE);
         if (ShiftClass(s.VShift) == static_cast<int>(cp.SScriptType)) {
             score += RNSMW_VSHIFT;
         }

@@ -74,8 +74,8 @@ private:
     void NewReaderText(TRNRTFReader& reader, const std::string& text, TRNRTFPosition position);
     void NewReaderUnicodeText(TRNRTFReader& reader, const std::u16string& text,
                               TRNRTFPosition position);
-    void NewReaderPicture(TRNRTFReader& reader, std::unique_ptr<TGraphic> graphic,
-                          TRNRTFPosition position);
+    void NewReaderPicture(TRNRTFReader& reader, const TRNRTFPicture& picture,
+                          std::unique_ptr<TGraphic> graphic, TRNRTFPosition position);
     void ReaderPageBreak() { pageBreak_ = true; }
     int ReturnStyleNo(const TRNRTFReader& reader, bool unicode);
     int ChooseStyleNo(const TRNRTFReader& reader, bool unicode);

@@ -104,15 +104,12 @@ void TRNRTFFontList::Add(int32_t number) {
     TRNRTFFont font;
     font.Number = number;
     fonts_.push_back(std::move(font));
+    byNumber_.emplace(number, static_cast<int>(fonts_.size()) - 1);
 }
 
 int TRNRTFFontList::GetFontIndex(int32_t number) const {
-    for (size_t i = 0; i < fonts_.size(); ++i) {
-        if (fonts_[i].Number == number) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
+    auto found = byNumber_.find(number);
+    return found == byNumber_.end() ? -1 : found->second;
 }
 
 TRNRTFFont& TRNRTFFontList::Last() {
@@ -154,12 +151,14 @@ void TRNRTFStyleSheet::AddPara(int32_t number) {
 }
 
 TRNRTFStyleSheetEntry* TRNRTFStyleSheet::GetEntry(int32_t number) const {
-    for (const auto& entry : entries_) {
-        if (entry->Number == number) {
-            return entry.get();
-        }
+    for (; indexed_ + 1 < entries_.size(); ++indexed_) {
+        byNumber_.emplace(entries_[indexed_]->Number, entries_[indexed_].get());
     }
-    return nullptr;
+    if (auto found = byNumber_.find(number); found != byNumber_.end()) {
+        return found->second;
+    }
+    TRNRTFStyleSheetEntry* last = Last();
+    return last && last->Number == number ? last : nullptr;
 }
 
 void TRNRTFPicture::ReserveFileHeader() {
@@ -167,4 +166,5 @@ void TRNRTFPicture::ReserveFileHeader() {
         Data.resize(14, '\0');
     }
     position_ = 14;
+    reserved_ = 14;
 }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 enum class TRNRTFErrorCode {
@@ -241,10 +242,16 @@ public:
     int GetFontIndex(int32_t number) const;
     // The last font; raises when the table has none (text before any font number).
     TRNRTFFont& Last();
-    void Clear() { fonts_.clear(); }
+    void Clear() {
+        fonts_.clear();
+        byNumber_.clear();
+    }
 
 private:
     std::vector<TRNRTFFont> fonts_;
+    // The first font of each number: a table of thousands of fonts is looked up for every
+    // font change of the text.
+    std::unordered_map<int32_t, int> byNumber_;
 };
 
 class TRNRTFColorList {
@@ -291,10 +298,19 @@ public:
     TRNRTFStyleSheetEntry* Last() const {
         return entries_.empty() ? nullptr : entries_.back().get();
     }
-    void Clear() { entries_.clear(); }
+    void Clear() {
+        entries_.clear();
+        byNumber_.clear();
+        indexed_ = 0;
+    }
 
 private:
     std::vector<std::unique_ptr<TRNRTFStyleSheetEntry>> entries_;
+    // The first entry of each number, for "sbasedon" and "snext" in a sheet of thousands. The
+    // last entry's number may still change while its group is read: only the entries before
+    // it are indexed, as the look-ups reach them.
+    mutable std::unordered_map<int32_t, TRNRTFStyleSheetEntry*> byNumber_;
+    mutable size_t indexed_ = 0;
 };
 
 // The bytes of one picture as they are collected, with what its keywords said.
@@ -306,6 +322,14 @@ public:
     int32_t PicW = 0;
     int32_t PicH = 0;
     int32_t WBMWidthBytes = 0;
+    // The size the picture is shown at, in twips (0: not given), and its scale in percent.
+    int32_t PicWGoal = 0;
+    int32_t PicHGoal = 0;
+    int32_t PicScaleX = 100;
+    int32_t PicScaleY = 100;
+    // The shown size in twips from the goals and the scale, 0 where no goal is given.
+    int64_t ShownWidthTwips() const { return Shown(PicWGoal, PicScaleX); }
+    int64_t ShownHeightTwips() const { return Shown(PicHGoal, PicScaleY); }
 
     // Writes at the data position (appending at the end).
     void Put(char byte) {
@@ -328,7 +352,13 @@ public:
     }
     // A bitmap without its file header leaves room for one.
     void ReserveFileHeader();
+    // No byte of the picture itself was read.
+    bool Empty() const { return Data.size() <= reserved_; }
 
 private:
+    static int64_t Shown(int32_t goal, int32_t scale) {
+        return goal > 0 && scale > 0 ? int64_t{goal} * scale / 100 : 0;
+    }
     size_t position_ = 0;
+    size_t reserved_ = 0;
 };

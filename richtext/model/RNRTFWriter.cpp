@@ -5,15 +5,55 @@
 #include "platform/base/Files.h"
 #include "platform/base/Rounding.h"
 #include "platform/base/Stream.h"
+#include "platform/base/StringUtils.h"
+#include "platform/graphics/Font.h"
 #include "platform/graphics/ScreenMetrics.h"
 #include "richtext/model/CRNData.h"
 #include "richtext/model/RNRTFProps.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/model/RNUni.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <set>
 
 namespace {
+
+// The charset a font is declared with. The default charset (1) means "whatever the system's
+// page is", which a reader on another system cannot know: such a font's text is written in the
+// system's ANSI page, so the charset of that page is declared instead.
+int DeclaredCharset(TFontCharset charset) {
+    if (charset != DEFAULT_CHARSET) {
+        return charset;
+    }
+    const unsigned page = SystemAnsiCodePage();
+    for (TFontCharset candidate :
+         {ANSI_CHARSET, EASTEUROPE_CHARSET, RUSSIAN_CHARSET, GREEK_CHARSET, TURKISH_CHARSET,
+          HEBREW_CHARSET, ARABIC_CHARSET, BALTIC_CHARSET, VIETNAMESE_CHARSET, THAI_CHARSET,
+          SHIFTJIS_CHARSET, HANGEUL_CHARSET, GB2312_CHARSET, CHINESEBIG5_CHARSET}) {
+        if (CharsetToCodePage(candidate) == page) {
+            return candidate;
+        }
+    }
+    return ANSI_CHARSET;
+}
+
+// The bytes after a \u: readers skip one character there, so "\", "{" and "}" go as hex
+// escapes, never as control symbols that some readers count as two.
+std::string EscapeReplacement(std::string_view ansi) {
+    std::string out;
+    for (char c : ansi) {
+        out += c == '\\'  ? std::string("\\'5c")
+               : c == '{' ? std::string("\\'7b")
+               : c == '}' ? std::string("\\'7d")
+                          : RN_RTFEscapeText(std::string_view(&c, 1));
+    }
+    return out;
+}
+
+int ClampInt(int64_t value) {
+    return static_cast<int>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
 
 std::string Fmt(const char* format, int a) {
     char buffer[64];
@@ -54,8 +94,8 @@ public:
             for (char c : name) {
                 escaped += c == ';' ? std::string("\\'3b") : std::string(1, c);
             }
-            s += "{\\f" + std::to_string(i) + "\\fnil\\fcharset" + std::to_string(font.Charset) +
-                 " " + escaped + ";}";
+            s += "{\\f" + std::to_string(i) + "\\fnil\\fcharset" +
+                 std::to_string(DeclaredCharset(font.Charset)) + " " + escaped + ";}";
         }
         s += "}{\\colortbl;";
         for (int i = 1; i < t_.Colors->Count(); ++i) {
@@ -140,22 +180,42 @@ public:
             } else {
                 s += RN_RTFEscapeText(part);
             }
+            // A shifted run is ended where it ends: word processors that carry the shift past
+            // the next run's reset lift, or drop, the rest of the paragraph.
+            if (sheet_.TextStyles()[item.StyleNo].VShift != 0) {
+                s += "\\nosupersub ";
+            }
             out_.WriteString(s);
         }
     }
 
 private:
+    // Word processors take styles by name: styles of one name become one style, and the
+    // formatting of the runs in the others is lost (the editor names the styles it makes
+    // for bold or a colour after the style they came from). So each name is written once,
+    // and "Normal", a word processor's default paragraph style, names no character style:
+    // a name already taken gets the style's number.
     std::string StyleSheet() const {
         std::string s = "{\\stylesheet";
+        std::set<std::string> taken;
+        auto unique = [&taken](const std::string& name, int number) {
+            std::string result = name.empty() ? "Style" : name;
+            while (!taken.insert(UpperCase(result)).second) {
+                result += " " + std::to_string(number);
+            }
+            return RN_RTFEscapeName(result);
+        };
         const TParaInfos& paras = sheet_.ParaStyles();
         for (int i = 0; i < paras.Count(); ++i) {
-            s += "{\\s" + std::to_string(i) + ParaProps(i, true) +
-                 RN_RTFEscapeName(paras[i].StyleName) + ";}";
+            s += "{\\s" + std::to_string(i) + ParaProps(i, true) + unique(paras[i].StyleName, i) +
+                 ";}";
         }
+        taken.insert("NORMAL");
         const TFontInfos& texts = sheet_.TextStyles();
         for (int j = 0; j < texts.Count(); ++j) {
-            s += "{\\*\\cs" + std::to_string(paras.Count() + j) + CharProps(j) +
-                 RN_RTFEscapeName(texts[j].StyleName) + ";}";
+            const int number = paras.Count() + j;
+            s += "{\\*\\cs" + std::to_string(number) + CharProps(j) +
+                 unique(texts[j].StyleName, number) + ";}";
         }
         return s + "}";
     }
@@ -166,7 +226,7 @@ private:
         const TParaInfo& p = sheet_.ParaStyles()[paraNo];
         std::string s;
         if (p.LineSpacingType == TRNLineSpacingType::rnlsPercent && p.LineSpacing >= 101) {
-            s += Fmt("\\sl%d\\slmult1", p.LineSpacing * 240 / 100);
+            s += Fmt("\\sl%d\\slmult1", ClampInt(int64_t{p.LineSpacing} * 240 / 100));
         }
         static const char* const align[] = {"l", "r", "c", "j"};
         char buffer[160];
@@ -278,7 +338,7 @@ private:
                                              static_cast<uint8_t>(bytes[i + 1]) << 8);
             s += Fmt("\\u%d", unit);
             if (duplicate) {
-                std::string escaped = RN_RTFEscapeText(ansi);
+                std::string escaped = EscapeReplacement(ansi);
                 if (escaped.empty() || escaped[0] != '\\') {
                     s += " ";
                 }
@@ -339,7 +399,7 @@ int RN_RTFColorIndex(const TRNColorList& colorList, TColor color) {
 }
 
 int RN_PixelsToTwips(int pixels, double twipsPerPixel) {
-    return static_cast<int>(DelphiRound(pixels * twipsPerPixel));
+    return ClampInt(DelphiRound(pixels * twipsPerPixel));
 }
 
 TRNRTFReaderProperties* TCustomRNData::GetRTFProperties() {
@@ -445,6 +505,12 @@ bool TCustomRNData::SaveRTFToStream(TStream& stream, bool selectionOnly, int lev
                      {&colors, &styleToFontList, &fonts, 1440.0 / ScreenPixelsPerInch()});
     writer.Header();
     writer.Items(first, last, selectionOnly, startOffs, endOffs);
+    // An empty last paragraph is closed: without its mark no reader makes a paragraph of it.
+    const TCustomRNItemInfo& lastItem = GetItem(last);
+    if (lastItem.IsText() && !lastItem.GetSameAsPrev() &&
+        RNU_Length(GetItemText(last), lastItem.ItemOptions) == 0) {
+        stream.WriteString("\\par");
+    }
     stream.WriteString("}");
     EndPartialExport(first, last);
     return true;

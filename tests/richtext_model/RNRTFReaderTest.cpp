@@ -157,7 +157,7 @@ TEST(RNRTFReader, EndsMalformedInputWithItsCodeAfterWhatCameBefore) {
         {"{a\\picw5}", EC::rtf_ec_BadTable, ""},
         {"{a\\pa", EC::rtf_ec_EndOfFile, ""},
         {"{\\", EC::rtf_ec_EndOfFile, ""},
-        {"{\\fs12345678901 a}", EC::rtf_ec_Exception, ""},
+        {"{\\fs12345678901 a}", EC::rtf_ec_OK, "[P:a]"},
         {"{\\fonttbl Arial;}", EC::rtf_ec_Exception, ""},
         {"{\\pict{\\pict}}", EC::rtf_ec_InvalidPicture, ""},
         {"{\\pict 0g}", EC::rtf_ec_InvalidPicture, ""},
