@@ -184,3 +184,10 @@ std::unique_ptr<TGraphic> TMetafile::Clone() const {
     copy->SetTransparent(Transparent());
     return copy;
 }
+
+void GiveMetafileDefaultInch(TGraphic& graphic) {
+    auto* metafile = dynamic_cast<TMetafile*>(&graphic);
+    if (metafile && !metafile->Empty() && metafile->Inch() == 0) {
+        metafile->SetInch(DefaultMetafileInch);
+    }
+}

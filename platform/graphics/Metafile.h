@@ -57,3 +57,7 @@ private:
     // Played on first use, shared with copies of the same bytes.
     mutable std::shared_ptr<TMetafileRendering> rendering_;
 };
+
+// Gives `graphic`, when it is a metafile that came without units per inch, the default 1440,
+// as metafiles read from documents and the clipboard are given.
+void GiveMetafileDefaultInch(TGraphic& graphic);
