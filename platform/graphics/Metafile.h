@@ -30,6 +30,8 @@ public:
     std::unique_ptr<TGraphic> Clone() const override;
 
     bool Enhanced() const { return enhanced_; }
+    // Whether the 22-byte placeable header leads a Windows metafile.
+    bool Placeable() const { return layout_.Placeable; }
     // The size in hundredths of a millimetre.
     int MMWidth() const { return mmWidth_; }
     int MMHeight() const { return mmHeight_; }

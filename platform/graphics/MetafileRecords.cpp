@@ -91,15 +91,15 @@ void WalkWmfRecords(std::string_view b, size_t at, TMetafileLayout& layout) {
         switch (function) {
         case 0x020B: // window origin
             if (!haveOrg && words >= 5) {
-                layout.Top = I16(b, at + 6);
-                layout.Left = I16(b, at + 8);
+                layout.WindowTop = I16(b, at + 6);
+                layout.WindowLeft = I16(b, at + 8);
                 haveOrg = true;
             }
             break;
         case 0x020C: // window extent
             if (!haveExt && words >= 5) {
-                layout.Bottom = I16(b, at + 6);
-                layout.Right = I16(b, at + 8);
+                layout.WindowBottom = I16(b, at + 6);
+                layout.WindowRight = I16(b, at + 8);
                 haveExt = true;
             }
             break;
@@ -127,9 +127,16 @@ void WalkWmfRecords(std::string_view b, size_t at, TMetafileLayout& layout) {
         }
         at = static_cast<size_t>(end);
     }
-    if (!layout.Placeable && haveExt) {
-        layout.Right += layout.Left;
-        layout.Bottom += layout.Top;
+    if (haveExt && layout.WindowRight != 0 && layout.WindowBottom != 0) {
+        layout.WindowRight += layout.WindowLeft;
+        layout.WindowBottom += layout.WindowTop;
+        layout.HasWindow = true;
+    }
+    if (!layout.Placeable && layout.HasWindow) {
+        layout.Left = layout.WindowLeft;
+        layout.Top = layout.WindowTop;
+        layout.Right = layout.WindowRight;
+        layout.Bottom = layout.WindowBottom;
         layout.HasFrame = true;
     }
 }

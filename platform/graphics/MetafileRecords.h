@@ -19,6 +19,13 @@ struct TMetafileLayout {
     int32_t Right = 0;
     int32_t Bottom = 0;
     int Inch = 0;
+    // A Windows metafile's own window (its first origin and extent records): the logical
+    // space its drawing fills, whatever frame a placeable header gives.
+    bool HasWindow = false;
+    int32_t WindowLeft = 0;
+    int32_t WindowTop = 0;
+    int32_t WindowRight = 0;
+    int32_t WindowBottom = 0;
     // An enhanced metafile's frame, in hundredths of a millimetre.
     int64_t MMWidth = 0;
     int64_t MMHeight = 0;

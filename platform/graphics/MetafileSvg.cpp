@@ -50,8 +50,21 @@ private:
     bool open_ = false;
 };
 
+void SetBox(wmfD_Rect& box, int32_t left, int32_t top, int32_t right, int32_t bottom,
+            double scale) {
+    box.TL.x = static_cast<float>(std::min(left, right) * scale);
+    box.TL.y = static_cast<float>(std::min(top, bottom) * scale);
+    box.BR.x = static_cast<float>(std::max(left, right) * scale);
+    box.BR.y = static_cast<float>(std::max(top, bottom) * scale);
+}
+
 std::string WmfToSvg(std::string_view bytes, const TMetafileLayout& layout, int width, int height) {
-    TWmfSession session(bytes);
+    // A metafile that sets its own window fills that window, whatever frame a placeable
+    // header gives (documents written elsewhere give the frame in hundredths of a
+    // millimetre): the records are played without the header, in their own units. The
+    // header's frame only sizes the picture.
+    const bool ownWindow = layout.HasWindow;
+    TWmfSession session(ownWindow && layout.Placeable ? bytes.substr(layout.HeaderSize) : bytes);
     wmfAPI* api = session.Api();
     wmfD_Rect box{};
     if (!api || wmf_scan(api, 0, &box) != wmf_E_None) {
@@ -59,12 +72,12 @@ std::string WmfToSvg(std::string_view bytes, const TMetafileLayout& layout, int 
     }
     // The whole frame is the picture, not just the part that is drawn on. A placeable
     // metafile's frame is played in points.
-    if (layout.HasFrame) {
-        const double scale = layout.Placeable ? 72.0 / layout.Inch : 1.0;
-        box.TL.x = static_cast<float>(std::min(layout.Left, layout.Right) * scale);
-        box.TL.y = static_cast<float>(std::min(layout.Top, layout.Bottom) * scale);
-        box.BR.x = static_cast<float>(std::max(layout.Left, layout.Right) * scale);
-        box.BR.y = static_cast<float>(std::max(layout.Top, layout.Bottom) * scale);
+    if (ownWindow) {
+        SetBox(box, layout.WindowLeft, layout.WindowTop, layout.WindowRight, layout.WindowBottom,
+               1.0);
+    } else if (layout.HasFrame) {
+        SetBox(box, layout.Left, layout.Top, layout.Right, layout.Bottom,
+               layout.Placeable ? 72.0 / layout.Inch : 1.0);
     }
     if (!(box.BR.x > box.TL.x) || !(box.BR.y > box.TL.y)) {
         return {};

@@ -52,7 +52,8 @@ void WritePicture(TStream& stream, const TGraphic& graphic, TRNRTFOptions option
         } else {
             stream.WriteString(
                 Fmt("\\wmetafile8\\picw%d\\pich%d ", metafile->MMWidth(), metafile->MMHeight()));
-            WriteRTFHex(stream, std::string_view(bytes).substr(std::min<size_t>(22, bytes.size())));
+            // Without its placeable header, when it has one.
+            WriteRTFHex(stream, std::string_view(bytes).substr(metafile->Placeable() ? 22 : 0));
         }
         return;
     }

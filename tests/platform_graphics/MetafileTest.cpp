@@ -21,7 +21,11 @@ struct TCase {
 };
 
 std::vector<TCase> Fixtures() {
-    return {{"placeable WMF", Wmf(true)}, {"WMF", Wmf(false)}, {"EMF", Emf()}};
+    return {{"placeable WMF", Wmf(true)},
+            {"WMF", Wmf(false)},
+            {"EMF", Emf()},
+            // The frame in hundredths of a millimetre, as RTF documents give it.
+            {"placeable WMF framed in millimetres", Wmf(true, 2540, 5292, 2646)}};
 }
 
 void ExpectDrawn(const QImage& image, TDrawn d, const std::string& what) {

@@ -52,15 +52,18 @@ inline std::string WmfBody() {
 }
 
 // With the placeable header the 200 x 100 units are given `inch` units per inch (192: 100
-// by 50 screen pixels); without it the metafile has only its window records.
-inline std::string Wmf(bool placeable, int inch = 192) {
+// by 50 screen pixels); without it the metafile has only its window records. The header's
+// frame may differ from the window, as documents written elsewhere give it in their own
+// units.
+inline std::string Wmf(bool placeable, int inch = 192, int frameWidth = 200,
+                       int frameHeight = 100) {
     if (!placeable) {
         return WmfBody();
     }
     std::string head;
     WriteU32(head, 0x9AC6CDD7);
     WriteU16(head, 0);
-    for (int v : {0, 0, 200, 100}) {
+    for (int v : {0, 0, frameWidth, frameHeight}) {
         WriteU16(head, static_cast<uint32_t>(v));
     }
     WriteU16(head, static_cast<uint32_t>(inch));
