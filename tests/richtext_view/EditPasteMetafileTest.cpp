@@ -1,4 +1,4 @@
-// Metafiles from the clipboard: offered as image/x-wmf or image/x-emf, pasted as picture
+// Metafiles and the clipboard: offered as image/x-wmf or image/x-emf, pasted as picture
 // items after every other format, one undo step each.
 #include "EditForm.h"
 
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QMimeData>
 
@@ -103,4 +104,21 @@ TEST(EditPasteMetafile, OtherFormatsComeFirstAndDamagedOnesInsertNothing) {
         Offer({{"image/x-wmf", Bytes(metafile_fixture::Wmf(true))}});
         EXPECT_FALSE(f.Edit->CanPaste());
     }
+}
+
+TEST(EditPasteMetafile, CopyImageOffersWhatTheMetafileDraws) {
+    EditForm f([](TRichNoteEdit& e) {
+        e.AddNL("xy", 0, 0);
+        auto metafile = std::make_unique<TMetafile>();
+        metafile->LoadFromBytes(metafile_fixture::Emf());
+        e.AddPictureEx("", std::move(metafile), -1, TRNVAlign::rnvaBaseline);
+    });
+    QApplication::clipboard()->clear();
+    f.D().SetSelectionBounds(1, 0, 1, 1);
+    f.Edit->CopyImage();
+    const QImage image = QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(image.size(), QSize(200, 100));
+    const metafile_fixture::TDrawn d{0, 0, 200, 100};
+    EXPECT_TRUE(metafile_fixture::IsRed(metafile_fixture::RectPixel(image, d)));
+    EXPECT_TRUE(metafile_fixture::IsBlue(metafile_fixture::LinePixel(image, d)));
 }
