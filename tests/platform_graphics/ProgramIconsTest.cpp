@@ -111,7 +111,8 @@ TEST(ProgramIcons, DamagedProgramFilesGiveNoIcon) {
         for (int i = 0; i < 300; ++i) {
             std::string bytes = file;
             for (int k = 0; k < 4; ++k) {
-                bytes[random() % std::min<size_t>(bytes.size(), 0x300)] = static_cast<char>(random() & 0xFF);
+                bytes[random() % std::min<size_t>(bytes.size(), 0x300)] =
+                    static_cast<char>(random() & 0xFF);
             }
             const std::string icon = ReadProgramIconFromBytes(bytes, static_cast<int>(i % 3));
             if (!icon.empty()) {
