@@ -98,6 +98,17 @@ TEST(MetafilePlayback, PrinterCanvasDrawsAtItsResolution) {
     }
 }
 
+TEST(MetafilePlayback, LargeDrawingsArePlayedStraightOntoTheSurface) {
+    // 3000 x 2000 pixels would make a kept bitmap of 24 MB: the drawing goes onto the
+    // surface instead, the same shapes in the same places.
+    TMetafile metafile;
+    metafile.LoadFromBytes(Emf());
+    Surface s(3100, 2100);
+    s.Canvas.StretchDraw(Rect(50, 50, 3050, 2050), metafile);
+    ExpectDrawn(s.Image, {50, 50, 3000, 2000}, "large");
+    EXPECT_EQ(s.Pixel(20, 20), qRgb(255, 255, 255));
+}
+
 TEST(MetafilePlayback, SizesFramesAndUnitsPerInch) {
     TMetafile placeable;
     placeable.LoadFromBytes(Wmf(true, 192));
