@@ -3,6 +3,7 @@
 #include "platform/base/Rounding.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/MetafileSvg.h"
+#include "platform/graphics/ScreenMetrics.h"
 
 #include <QImage>
 #include <QPainter>
@@ -161,7 +162,8 @@ void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {
     }
     // On the screen and into bitmaps the kept bitmap of the drawing; a printer, or a size
     // too large to keep, gets the drawing itself.
-    const bool screen = canvas.PixelsPerInchX() == 96 && canvas.PixelsPerInchY() == 96;
+    auto screenLike = [](int ppi) { return ppi == 96 || ppi == ScreenPixelsPerInch(); };
+    const bool screen = screenLike(canvas.PixelsPerInchX()) && screenLike(canvas.PixelsPerInchY());
     if (screen && static_cast<int64_t>(width) * height * 4 <= RasterCacheBytes) {
         canvas.DrawImage(r, rendering->Raster(width, height), Rect(0, 0, width, height));
         return;
