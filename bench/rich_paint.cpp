@@ -95,13 +95,13 @@ void BM_QTextDocumentDrawPage(benchmark::State& state) {
 }
 BENCHMARK(BM_QTextDocumentDrawPage)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
-// Five paragraphs of text, each with two Windows metafiles (100 x 50) and two enhanced ones
-// (200 x 100), or bitmaps of the same pictures.
+// Five paragraphs, each a short text with two Windows metafiles (100 x 50) and two enhanced
+// ones (200 x 100) on one line, all on the page; or bitmaps of the same pictures.
 std::unique_ptr<bench::Notes> PicturePage(bool metafiles) {
     auto notes = std::make_unique<bench::Notes>(0, Width, Height);
     const std::string sources[] = {metafile_fixture::Wmf(true), metafile_fixture::Emf()};
     for (int p = 0; p < 5; ++p) {
-        notes->Doc->AddNL(bench::Runs[0].Text, 0, 0);
+        notes->Doc->AddNL(bench::Runs[3].Text, 0, 0);
         for (int i = 0; i < 4; ++i) {
             auto metafile = std::make_unique<TMetafile>();
             metafile->LoadFromBytes(sources[i / 2]);
@@ -133,7 +133,12 @@ void PaintPictures(benchmark::State& state, bool metafiles) {
         notes->Doc->PaintTo(canvas, page);
         benchmark::DoNotOptimize(image.constBits());
     }
-    state.counters["pictures"] = 20;
+    int shown = 0;
+    for (int i = 0; i < notes->Doc->DrawItems.Count(); ++i) {
+        const TRNDrawLineInfo& item = *notes->Doc->DrawItems[i];
+        shown += !notes->Doc->GetItem(item.ItemNo).IsText() && item.Top + item.Height <= Height;
+    }
+    state.counters["pictures_on_page"] = shown;
 }
 
 void BM_PaintPageOfMetafiles(benchmark::State& state) {
