@@ -2,10 +2,14 @@
 // benchmark at its top, middle and end on the Qt canvas: the background fill and the
 // document's own painting, as a viewer's paint does. Beside it the same page of a document
 // ten times larger (a paint must not grow with the document) and QTextDocument drawing the
-// same clip of the same paragraphs in the same run.
+// same clip of the same paragraphs in the same run. Then a page holding 20 metafile
+// pictures beside the same page with the pictures as bitmaps: a metafile is played once, not
+// at every paint.
 #include "NotesDocument.h"
 
+#include "platform/graphics/Metafile.h"
 #include "platform/graphics/QtCanvas.h"
+#include "tests/support/MetafileFixtures.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
@@ -90,5 +94,61 @@ void BM_QTextDocumentDrawPage(benchmark::State& state) {
     state.SetLabel(Where[state.range(0)]);
 }
 BENCHMARK(BM_QTextDocumentDrawPage)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+// Five paragraphs, each a short text with two Windows metafiles (100 x 50) and two enhanced
+// ones (200 x 100) on one line, all on the page; or bitmaps of the same pictures.
+std::unique_ptr<bench::Notes> PicturePage(bool metafiles) {
+    auto notes = std::make_unique<bench::Notes>(0, Width, Height);
+    const std::string sources[] = {metafile_fixture::Wmf(true), metafile_fixture::Emf()};
+    for (int p = 0; p < 5; ++p) {
+        notes->Doc->AddNL(bench::Runs[3].Text, 0, 0);
+        for (int i = 0; i < 4; ++i) {
+            auto metafile = std::make_unique<TMetafile>();
+            metafile->LoadFromBytes(sources[i / 2]);
+            if (metafiles) {
+                notes->Doc->AddPictureEx("m", std::move(metafile), -1, TRNVAlign::rnvaBaseline);
+                continue;
+            }
+            auto bitmap = std::make_unique<TBitmap>(metafile->Width(), metafile->Height());
+            bitmap->Canvas().Draw(0, 0, *metafile);
+            notes->Doc->AddPictureEx("b", std::move(bitmap), -1, TRNVAlign::rnvaBaseline);
+        }
+    }
+    QImage image(Width, Height, QImage::Format_RGB32);
+    TQtCanvas canvas(&image, 96);
+    notes->Doc->Format_(false, true, false, 0, canvas, false);
+    return notes;
+}
+
+void PaintPictures(benchmark::State& state, bool metafiles) {
+    bench::App();
+    std::unique_ptr<bench::Notes> notes = PicturePage(metafiles);
+    QImage image(Width, Height, QImage::Format_RGB32);
+    TQtCanvas canvas(&image, 96);
+    const TRect page = Rect(0, 0, Width, Height);
+    for (auto _ : state) {
+        canvas.Brush().SetColor(clWindow);
+        canvas.Brush().SetStyle(TBrushStyle::bsSolid);
+        canvas.FillRect(page);
+        notes->Doc->PaintTo(canvas, page);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    int shown = 0;
+    for (int i = 0; i < notes->Doc->DrawItems.Count(); ++i) {
+        const TRNDrawLineInfo& item = *notes->Doc->DrawItems[i];
+        shown += !notes->Doc->GetItem(item.ItemNo).IsText() && item.Top + item.Height <= Height;
+    }
+    state.counters["pictures_on_page"] = shown;
+}
+
+void BM_PaintPageOfMetafiles(benchmark::State& state) {
+    PaintPictures(state, true);
+}
+BENCHMARK(BM_PaintPageOfMetafiles)->Unit(benchmark::kMicrosecond);
+
+void BM_PaintPageOfBitmaps(benchmark::State& state) {
+    PaintPictures(state, false);
+}
+BENCHMARK(BM_PaintPageOfBitmaps)->Unit(benchmark::kMicrosecond);
 
 } // namespace

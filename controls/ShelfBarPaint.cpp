@@ -10,7 +10,9 @@
 #include "platform/base/StringUtils.h"
 #include "platform/graphics/DrawText.h"
 #include "platform/graphics/Edges.h"
+#include "platform/graphics/Icon.h"
 #include "platform/graphics/ImageList.h"
+#include "platform/graphics/ProgramIcons.h"
 
 #include <QImageReader>
 
@@ -44,9 +46,20 @@ QImage AutoIconImage(const TShelfItem& item, bool large) {
         QImage image = reader.read();
         return image.isNull() ? ShellIconImage(source.Name, large) : image;
     }
-    case TAutoIconSource::Kind::Program:
-        // The icons inside program files cannot be read here: a program's icon stands in.
+    case TAutoIconSource::Kind::Program: {
+        // The icon resource of the program or icon library; a file without one there, or a
+        // damaged one, shows the generic program icon.
+        const std::string iconFile = ReadProgramIcon(source.Name, item.AutoIconIndex());
+        if (!iconFile.empty()) {
+            TIcon icon;
+            try {
+                icon.LoadFromBytes(iconFile);
+                return icon.Image();
+            } catch (const EInvalidGraphic&) {
+            }
+        }
         return ShellIconImage("program.exe", large);
+    }
     case TAutoIconSource::Kind::Shell:
         break;
     }

@@ -1,6 +1,8 @@
 #include "controls/ShelfImg.h"
 
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/LittleEndian.h"
+#include "platform/graphics/Metafile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -22,10 +24,36 @@ bool Decodable(const QByteArray& format) {
     return false;
 }
 
+// Placeable, plain and enhanced metafiles by their first bytes.
+bool LooksLikeMetafile(std::string_view b) {
+    if (b.size() >= 4 && ReadU32(b, 0) == 0x9AC6CDD7) {
+        return true;
+    }
+    if (b.size() >= 44 && ReadU32(b, 0) == 1 && ReadU32(b, 40) == 0x464D4520) {
+        return true;
+    }
+    return b.size() >= 4 && (ReadU16(b, 0) == 1 || ReadU16(b, 0) == 2) && ReadU16(b, 2) == 9;
+}
+
 } // namespace
 
+int TShelfImage::Width() const {
+    return metafile_ ? metafile_->Width() : picture_.width();
+}
+
+int TShelfImage::Height() const {
+    return metafile_ ? metafile_->Height() : picture_.height();
+}
+
 void TShelfImage::Draw(TCanvas& canvas, const TRect& r) const {
-    if (empty_ || picture_.isNull()) {
+    if (empty_) {
+        return;
+    }
+    if (metafile_) {
+        metafile_->Draw(canvas, r);
+        return;
+    }
+    if (picture_.isNull()) {
         return;
     }
     canvas.DrawImage(r, picture_, Rect(0, 0, picture_.width(), picture_.height()));
@@ -45,10 +73,18 @@ void TShelfImage::LoadPicture() {
     if (!buffer.open(QIODevice::ReadOnly)) {
         throw EInvalidGraphic("Could not create image stream");
     }
-    QImageReader reader(&buffer);
     picture_ = QImage();
+    metafile_.reset();
+    if (LooksLikeMetafile(data_)) {
+        // Refused as any picture that cannot be loaded.
+        auto metafile = std::make_shared<TMetafile>();
+        metafile->LoadFromBytes(data_);
+        metafile_ = std::move(metafile);
+        return;
+    }
+    QImageReader reader(&buffer);
     if (!reader.canRead() || !Decodable(reader.format())) {
-        throw EInvalidGraphic("Could not load image. Invalid format");
+        throw EInvalidGraphic(InvalidPictureFormat);
     }
     QImage image = reader.read();
     if (image.isNull()) {
@@ -61,6 +97,7 @@ void TShelfImage::Take(std::string bytes) {
     data_ = std::move(bytes);
     empty_ = true;
     picture_ = QImage();
+    metafile_.reset();
     if (data_.empty()) {
         return;
     }
@@ -84,6 +121,7 @@ void TShelfImage::LoadFromStream(std::istream& stream) {
         data_.clear();
         empty_ = true;
         picture_ = QImage();
+        metafile_.reset();
         throw EInvalidGraphic("Empty image stream created");
     }
     Take(std::move(bytes));
@@ -105,6 +143,7 @@ void TShelfImage::LoadFromFile(const std::filesystem::path& path) {
         data_.clear();
         empty_ = true;
         picture_ = QImage();
+        metafile_.reset();
     }
 }
 
@@ -131,6 +170,7 @@ std::unique_ptr<TGraphic> TShelfImage::Clone() const {
     copy->data_ = data_;
     copy->empty_ = empty_;
     copy->picture_ = picture_;
+    copy->metafile_ = metafile_;
     copy->SetTransparent(Transparent());
     return copy;
 }
@@ -146,6 +186,7 @@ bool TShelfImage::Assign(const TGraphic& source) {
     data_ = other->data_;
     empty_ = other->empty_;
     picture_ = other->picture_;
+    metafile_ = other->metafile_;
     Changed();
     return true;
 }
@@ -154,5 +195,6 @@ void TShelfImage::Assign(std::nullptr_t) {
     data_.clear();
     empty_ = true;
     picture_ = QImage();
+    metafile_.reset();
     Changed();
 }

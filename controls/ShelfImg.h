@@ -1,9 +1,8 @@
 #pragma once
 
-// The side bar's picture: the bytes of a picture file (bitmap, icon, GIF or JPEG) as they were
-// read, decoded for drawing and drawn stretched over a rectangle. The bytes, not the decoded
-// pixels, are what copies take and what streams store. Metafiles cannot be decoded here and
-// count as an invalid format.
+// The side bar's picture: the bytes of a picture file (bitmap, icon, GIF, JPEG or metafile) as
+// they were read, decoded for drawing and drawn stretched over a rectangle. The bytes, not the
+// decoded pixels, are what copies take and what streams store.
 
 #include "platform/graphics/Graphic.h"
 
@@ -11,16 +10,19 @@
 
 #include <cstddef>
 #include <istream>
+#include <memory>
 #include <ostream>
 #include <string>
+
+class TMetafile;
 
 class TShelfImage : public TGraphic {
 public:
     std::string ClassName() const override { return "TShelfImage"; }
     bool Empty() const override { return empty_; }
     // Pixels of the decoded picture; 0 when there is none.
-    int Width() const override { return picture_.width(); }
-    int Height() const override { return picture_.height(); }
+    int Width() const override;
+    int Height() const override;
     // Stretched over `r`; nothing when empty.
     void Draw(TCanvas& canvas, const TRect& r) const override;
 
@@ -53,4 +55,6 @@ private:
     std::string data_;
     bool empty_ = true;
     QImage picture_;
+    // A metafile is played, not decoded to pixels; copies share it.
+    std::shared_ptr<const TMetafile> metafile_;
 };

@@ -17,6 +17,9 @@
 
 class TCanvas;
 
+// What a picture that cannot be loaded is refused with.
+inline constexpr const char* InvalidPictureFormat = "Could not load image. Invalid format";
+
 // Bytes that are not a picture of the kind asked for.
 class EInvalidGraphic : public Exception {
 public:

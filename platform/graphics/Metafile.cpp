@@ -2,90 +2,194 @@
 
 #include "platform/base/Rounding.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/MetafileSvg.h"
+#include "platform/graphics/ScreenMetrics.h"
 
-#include "platform/graphics/LittleEndian.h"
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
 
-#include <cstdint>
+#include <cstdlib>
+#include <mutex>
 
 namespace {
 
-constexpr uint32_t PlaceableKey = 0x9AC6CDD7;
-constexpr uint32_t EmfSignature = 0x464D4520; // " EMF"
+// Pictures drawn larger than this are played straight onto the surface instead of through a
+// kept bitmap.
+constexpr int64_t RasterCacheBytes = 16LL * 1024 * 1024;
+
+int PixelsOf(int hundredthsMM) {
+    return MulDiv(hundredthsMM, 96, 2540);
+}
 
 } // namespace
 
+// The played drawing of one metafile, and the bitmap of it last drawn on the screen: a page
+// that is painted again draws that bitmap, not the records.
+class TMetafileRendering {
+public:
+    explicit TMetafileRendering(const std::string& svg)
+        : renderer_(QByteArray(svg.data(), static_cast<qsizetype>(svg.size()))) {}
+
+    bool Valid() const { return renderer_.isValid(); }
+
+    void Render(QPainter& painter, const QRectF& target) {
+        std::lock_guard lock(mutex_);
+        renderer_.render(&painter, target);
+    }
+
+    QImage Raster(int width, int height) {
+        std::lock_guard lock(mutex_);
+        if (raster_.width() != width || raster_.height() != height) {
+            raster_ = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
+            if (!raster_.isNull()) {
+                raster_.fill(Qt::transparent);
+                QPainter painter(&raster_);
+                renderer_.render(&painter, QRectF(0, 0, width, height));
+            }
+        }
+        return raster_;
+    }
+
+private:
+    std::mutex mutex_;
+    QSvgRenderer renderer_;
+    QImage raster_;
+};
+
+TMetafile::TMetafile() = default;
+TMetafile::~TMetafile() = default;
+
 int TMetafile::Width() const {
-    return MulDiv(mmWidth_, 96, 2540);
+    return PixelsOf(mmWidth_);
 }
 
 int TMetafile::Height() const {
-    return MulDiv(mmHeight_, 96, 2540);
+    return PixelsOf(mmHeight_);
 }
 
-void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {
-    TBrush saved;
-    saved.Assign(canvas.Brush());
-    canvas.Brush().SetColor(clGray);
-    canvas.FrameRect(r);
-    canvas.Brush().Assign(saved);
+void TMetafile::SizeOf(const TMetafileLayout& layout, int inch, int& mmWidth, int& mmHeight) {
+    if (layout.Enhanced) {
+        mmWidth = static_cast<int>(layout.MMWidth);
+        mmHeight = static_cast<int>(layout.MMHeight);
+        return;
+    }
+    const int units = inch > 0 ? inch : DefaultMetafileInch;
+    mmWidth = MulDiv(std::abs(layout.Right - layout.Left), 2540, units);
+    mmHeight = MulDiv(std::abs(layout.Bottom - layout.Top), 2540, units);
 }
 
 void TMetafile::LoadFromBytes(std::string_view bytes) {
     if (bytes.empty()) {
         bytes_.clear();
+        layout_ = {};
         enhanced_ = false;
         mmWidth_ = mmHeight_ = inch_ = headerSize_ = 0;
+        rendering_.reset();
         Changed();
         return;
     }
-    if (bytes.size() >= 22 && ReadU32(bytes, 0) == PlaceableKey) {
-        int left = static_cast<int16_t>(ReadU16(bytes, 6));
-        int top = static_cast<int16_t>(ReadU16(bytes, 8));
-        int right = static_cast<int16_t>(ReadU16(bytes, 10));
-        int bottom = static_cast<int16_t>(ReadU16(bytes, 12));
-        int inch = static_cast<int>(ReadU16(bytes, 14));
-        if (inch == 0) {
-            throw EInvalidGraphic("Metafile is not valid: no units per inch");
+    TMetafileLayout layout = ReadMetafileLayout(bytes);
+    if (!layout.Enhanced && !layout.HasFrame) {
+        // No frame of its own: the box its drawing covers.
+        if (!WmfDrawingBox(bytes, layout.Left, layout.Top, layout.Right, layout.Bottom)) {
+            throw EInvalidGraphic(InvalidPictureFormat);
         }
-        bytes_.assign(bytes);
-        enhanced_ = false;
-        inch_ = inch;
-        mmWidth_ = MulDiv(right - left, 2540, inch);
-        mmHeight_ = MulDiv(bottom - top, 2540, inch);
-        headerSize_ = 22;
-        Changed();
+        layout.HasFrame = true;
+    }
+    int mmWidth = 0;
+    int mmHeight = 0;
+    SizeOf(layout, layout.Inch, mmWidth, mmHeight);
+    if (static_cast<int64_t>(PixelsOf(mmWidth)) * PixelsOf(mmHeight) * 4 > MaxPicturePixelBytes) {
+        throw EInvalidGraphic(InvalidPictureFormat);
+    }
+    bytes_.assign(bytes);
+    layout_ = layout;
+    enhanced_ = layout.Enhanced;
+    inch_ = layout.Inch;
+    mmWidth_ = mmWidth;
+    mmHeight_ = mmHeight;
+    headerSize_ = layout.HeaderSize;
+    rendering_.reset();
+    Changed();
+}
+
+void TMetafile::SetInch(int inch) {
+    if (inch <= 0 || inch == inch_ || layout_.Placeable || bytes_.empty()) {
         return;
     }
-    if (bytes.size() >= 88 && ReadU32(bytes, 0) == 1 && ReadU32(bytes, 40) == EmfSignature) {
-        uint32_t size = ReadU32(bytes, 4);
-        if (size < 88 || size > bytes.size()) {
-            throw EInvalidGraphic("Metafile is not valid: bad header record");
-        }
-        // The frame, in hundredths of a millimetre, inclusive.
-        int64_t left = static_cast<int32_t>(ReadU32(bytes, 24));
-        int64_t top = static_cast<int32_t>(ReadU32(bytes, 28));
-        int64_t right = static_cast<int32_t>(ReadU32(bytes, 32));
-        int64_t bottom = static_cast<int32_t>(ReadU32(bytes, 36));
-        int64_t w = right - left, h = bottom - top;
-        if (w < 0 || h < 0 || w > INT32_MAX || h > INT32_MAX) {
-            throw EInvalidGraphic("Metafile is not valid: bad frame");
-        }
-        bytes_.assign(bytes);
-        enhanced_ = true;
-        inch_ = 0;
-        mmWidth_ = static_cast<int>(w);
-        mmHeight_ = static_cast<int>(h);
-        headerSize_ = static_cast<int>(size);
-        Changed();
+    int mmWidth = 0;
+    int mmHeight = 0;
+    SizeOf(layout_, inch, mmWidth, mmHeight);
+    if (static_cast<int64_t>(PixelsOf(mmWidth)) * PixelsOf(mmHeight) * 4 > MaxPicturePixelBytes) {
         return;
     }
-    throw EInvalidGraphic("Metafile is not valid");
+    inch_ = inch;
+    if (mmWidth != mmWidth_ || mmHeight != mmHeight_) {
+        mmWidth_ = mmWidth;
+        mmHeight_ = mmHeight;
+        rendering_.reset();
+    }
+    Changed();
+}
+
+std::shared_ptr<TMetafileRendering> TMetafile::Rendering() const {
+    if (!rendering_) {
+        rendering_ = std::make_shared<TMetafileRendering>(
+            MetafileToSvg(bytes_, layout_, std::max(1, Width()), std::max(1, Height())));
+    }
+    return rendering_;
+}
+
+void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {
+    if (bytes_.empty() || IsRectEmpty(r)) {
+        return;
+    }
+    std::shared_ptr<TMetafileRendering> rendering = Rendering();
+    if (!rendering->Valid()) {
+        TBrush saved;
+        saved.Assign(canvas.Brush());
+        canvas.Brush().SetColor(clGray);
+        canvas.FrameRect(r);
+        canvas.Brush().Assign(saved);
+        return;
+    }
+    const TRect device = canvas.LogicalToDevice(r);
+    const int width = std::abs(device.Width());
+    const int height = std::abs(device.Height());
+    if (width == 0 || height == 0) {
+        return;
+    }
+    // On the screen and into bitmaps the kept bitmap of the drawing; a printer, or a size
+    // too large to keep, gets the drawing itself.
+    auto screenLike = [](int ppi) { return ppi == 96 || ppi == ScreenPixelsPerInch(); };
+    const bool screen = screenLike(canvas.PixelsPerInchX()) && screenLike(canvas.PixelsPerInchY());
+    if (screen && static_cast<int64_t>(width) * height * 4 <= RasterCacheBytes) {
+        canvas.DrawImage(r, rendering->Raster(width, height), Rect(0, 0, width, height));
+        return;
+    }
+    canvas.PaintWith("Metafile", [&](QPainter& painter) {
+        rendering->Render(painter, QRectF(r.Left, r.Top, r.Width(), r.Height()));
+    });
 }
 
 std::unique_ptr<TGraphic> TMetafile::Clone() const {
     auto copy = std::make_unique<TMetafile>();
-    if (!bytes_.empty()) {
-        copy->LoadFromBytes(bytes_);
-    }
+    copy->bytes_ = bytes_;
+    copy->layout_ = layout_;
+    copy->enhanced_ = enhanced_;
+    copy->mmWidth_ = mmWidth_;
+    copy->mmHeight_ = mmHeight_;
+    copy->inch_ = inch_;
+    copy->headerSize_ = headerSize_;
+    copy->rendering_ = rendering_;
+    copy->SetTransparent(Transparent());
     return copy;
+}
+
+void GiveMetafileDefaultInch(TGraphic& graphic) {
+    auto* metafile = dynamic_cast<TMetafile*>(&graphic);
+    if (metafile && !metafile->Empty() && metafile->Inch() == 0) {
+        metafile->SetInch(DefaultMetafileInch);
+    }
 }

@@ -1,38 +1,65 @@
 #pragma once
 
-// A Windows metafile, enhanced (EMF) or placeable (WMF). This program cannot play metafiles
-// back: it keeps the bytes, reads the size from the header, and draws a frame where the
-// picture goes.
+// A Windows metafile, enhanced (EMF) or not (WMF, placeable or not). The bytes are kept as
+// read; the records are played once into a drawing that every later paint reuses, at any
+// size, on the screen, on a printer or into a bitmap.
 
 #include "platform/graphics/Graphic.h"
+#include "platform/graphics/MetafileRecords.h"
+
+#include <memory>
+
+class TMetafileRendering;
 
 class TMetafile : public TGraphic {
 public:
+    TMetafile();
+    ~TMetafile() override;
+
     std::string ClassName() const override { return "TMetafile"; }
     bool Empty() const override { return bytes_.empty(); }
     // In screen pixels (96 per inch).
     int Width() const override;
     int Height() const override;
+    // The picture scaled into `r`. A metafile the players cannot read draws as a grey frame.
     void Draw(TCanvas& canvas, const TRect& r) const override;
+    // Refuses bytes that are no metafile, are cut short, hold records reaching past their end
+    // or would need more than 64 MB of pixels at their own size.
     void LoadFromBytes(std::string_view bytes) override;
     std::string SaveToBytes() const override { return bytes_; }
     std::unique_ptr<TGraphic> Clone() const override;
 
     bool Enhanced() const { return enhanced_; }
+    // Whether the 22-byte placeable header leads a Windows metafile.
+    bool Placeable() const { return layout_.Placeable; }
     // The size in hundredths of a millimetre.
     int MMWidth() const { return mmWidth_; }
     int MMHeight() const { return mmHeight_; }
-    // Units per inch of a placeable metafile's frame (0 for an enhanced one).
+    // Units per inch: a placeable metafile's own; 0 for the others until one is set.
     int Inch() const { return inch_; }
-    // The bytes of the header that gave the size (22 for a placeable metafile, the header
-    // record's size for an enhanced one).
+    // Sets the units per inch of a metafile that has no placeable header, which a Windows
+    // metafile's size then follows; a placeable metafile keeps its own.
+    void SetInch(int inch);
+    // The bytes of the header that gave the size (22 for a placeable metafile, 18 for one
+    // without, the header record's size for an enhanced one).
     int HeaderSize() const { return headerSize_; }
 
 private:
+    // The size in hundredths of a millimetre that `layout` has at `inch` units per inch.
+    static void SizeOf(const TMetafileLayout& layout, int inch, int& mmWidth, int& mmHeight);
+    std::shared_ptr<TMetafileRendering> Rendering() const;
+
     std::string bytes_;
+    TMetafileLayout layout_;
     bool enhanced_ = false;
     int mmWidth_ = 0;
     int mmHeight_ = 0;
     int inch_ = 0;
     int headerSize_ = 0;
+    // Played on first use, shared with copies of the same bytes.
+    mutable std::shared_ptr<TMetafileRendering> rendering_;
 };
+
+// Gives `graphic`, when it is a metafile that came without units per inch, the default 1440,
+// as metafiles read from documents and the clipboard are given.
+void GiveMetafileDefaultInch(TGraphic& graphic);

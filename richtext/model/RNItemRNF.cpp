@@ -3,6 +3,7 @@
 
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/ImageList.h"
+#include "platform/graphics/Metafile.h"
 #include "richtext/model/CRNData.h"
 #include "richtext/model/RNFMisc.h"
 #include "richtext/model/RNItem.h"
@@ -169,11 +170,10 @@ bool TRNGraphicItemInfo::ReadRNFLine(std::string_view line, TCustomRNData& rnDat
             if (!Image) {
                 return true;
             }
-            if (binary) {
-                RNFLoadPictureBinary(body, *Image);
-                return true;
-            }
-            return RNFLoadPicture(body, *Image);
+            const bool loaded =
+                binary ? (RNFLoadPictureBinary(body, *Image), true) : RNFLoadPicture(body, *Image);
+            GiveMetafileDefaultInch(*Image);
+            return loaded;
         });
 }
 

@@ -217,6 +217,9 @@ public:
     bool PasteText();
     // A picture; named after the clipboard's text with `textAsName`.
     bool PasteBitmap(bool textAsName);
+    // A metafile offered as image/x-wmf or image/x-emf, the same way; one without units per
+    // inch gets 1440. A damaged one beeps and inserts nothing.
+    bool PasteMetafile(bool textAsName);
     void CutDef();
     void DeleteSelection();
 

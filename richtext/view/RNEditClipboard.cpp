@@ -1,9 +1,10 @@
-// The clipboard: what Paste takes, in the order notes, RTF, text and pictures, each paste one
-// undo step that replaces the selection.
+// The clipboard: what Paste takes, in the order notes, RTF, text, pictures and metafiles, each
+// paste one undo step that replaces the selection.
 
 #include "platform/base/CodePage.h"
 #include "platform/base/Stream.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Metafile.h"
 #include "platform/widgets/Clipboard.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/view/RNEdit.h"
@@ -32,6 +33,17 @@ std::u16string FromUtf16Le(const std::string& bytes) {
 // Pictures of any kind on the clipboard: Qt offers each as an image under this name.
 constexpr const char* ImageFormat = "application/x-qt-image";
 constexpr const char* UnicodeTextFormat = "text/plain";
+// Metafiles as other programs on this system offer them.
+constexpr const char* MetafileFormats[] = {"image/x-wmf", "image/x-emf"};
+
+const char* OfferedMetafileFormat() {
+    for (const char* format : MetafileFormats) {
+        if (TClipboard::HasFormat(format)) {
+            return format;
+        }
+    }
+    return nullptr;
+}
 
 // 8-bit text is text offered in the current text style's own code page; it goes into the
 // document as it is, where Unicode text would be converted.
@@ -68,7 +80,8 @@ bool TRichNoteEdit::CanPaste() {
         return false;
     }
     return CanPasteRNF() || CanPasteRTF() || TClipboard::HasFormat(UnicodeTextFormat) ||
-           TClipboard::HasFormat(AnsiTextFormat(EditData())) || TClipboard::HasFormat(ImageFormat);
+           TClipboard::HasFormat(AnsiTextFormat(EditData())) ||
+           TClipboard::HasFormat(ImageFormat) || OfferedMetafileFormat() != nullptr;
 }
 
 bool TRichNoteEdit::SelectionReplaceable() {
@@ -116,16 +129,43 @@ bool TRichNoteEdit::PasteText() {
     return InsertOverSelection([&] { return EditData().InsertText_(text); }, true);
 }
 
+namespace {
+
+std::string PictureName(bool textAsName) {
+    if (textAsName && TClipboard::HasFormat(UnicodeTextFormat)) {
+        return Utf16ToMultiByte(FromUtf16Le(TClipboard::GetUnicodeText()), CP_ACP);
+    }
+    return {};
+}
+
+} // namespace
+
 bool TRichNoteEdit::PasteBitmap(bool textAsName) {
     const QImage image = TClipboard::GetImage();
     if (image.isNull()) {
         return false;
     }
-    std::string name;
-    if (textAsName && TClipboard::HasFormat(UnicodeTextFormat)) {
-        name = Utf16ToMultiByte(FromUtf16Le(TClipboard::GetUnicodeText()), CP_ACP);
+    return InsertPicture(PictureName(textAsName), std::make_unique<TBitmap>(image),
+                         TRNVAlign::rnvaBaseline);
+}
+
+bool TRichNoteEdit::PasteMetafile(bool textAsName) {
+    const char* format = OfferedMetafileFormat();
+    if (!format) {
+        return false;
     }
-    return InsertPicture(name, std::make_unique<TBitmap>(image), TRNVAlign::rnvaBaseline);
+    auto metafile = std::make_unique<TMetafile>();
+    try {
+        metafile->LoadFromBytes(TClipboard::GetBytes(format));
+    } catch (const EInvalidGraphic&) {
+        EditData().Beep();
+        return false;
+    }
+    if (metafile->Empty()) {
+        return false;
+    }
+    GiveMetafileDefaultInch(*metafile);
+    return InsertPicture(PictureName(textAsName), std::move(metafile), TRNVAlign::rnvaBaseline);
 }
 
 bool TRichNoteEdit::PasteRNF() {
@@ -183,6 +223,8 @@ void TRichNoteEdit::Paste() {
         PasteText();
     } else if (TClipboard::HasFormat(ImageFormat)) {
         PasteBitmap(false);
+    } else if (OfferedMetafileFormat()) {
+        PasteMetafile(false);
     }
 }
 

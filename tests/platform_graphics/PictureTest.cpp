@@ -304,9 +304,11 @@ TEST(Icon, MaskedIconKeepsItsFileAndTransparency) {
 }
 
 TEST(Metafile, SizeFromTheHeaderBytesKeptDrawnAsAFrame) {
-    // Placeable: a 1440 x 720 frame at 1440 units per inch is one inch by half an inch.
+    // Placeable: a 1440 x 720 frame at 1440 units per inch is one inch by half an inch. The
+    // metafile header and its end record follow.
     std::string placeable = U32(0x9AC6CDD7) + U16(0) + U16(0) + U16(0) + U16(1440) + U16(720) +
-                            U16(1440) + U32(0) + U16(0) + std::string("\x01\x00\x09\x00", 4);
+                            U16(1440) + U32(0) + U16(0) + std::string("\x01\x00\x09\x00", 4) +
+                            U16(0x300) + U32(12) + U16(0) + U32(3) + U16(0) + U32(3) + U16(0);
     TMetafile wmf;
     wmf.LoadFromBytes(placeable);
     EXPECT_FALSE(wmf.Enhanced());

@@ -1,0 +1,287 @@
+#include "platform/graphics/MetafileRecords.h"
+
+#include "platform/graphics/Graphic.h"
+#include "platform/graphics/LittleEndian.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+constexpr uint32_t PlaceableKey = 0x9AC6CDD7;
+constexpr uint32_t EmfSignature = 0x464D4520; // " EMF"
+constexpr size_t PlaceableSize = 22;
+constexpr size_t WmfHeaderSize = 18;
+constexpr size_t EmfHeaderMinimum = 88;
+
+[[noreturn]] void Refuse() {
+    throw EInvalidGraphic(InvalidPictureFormat);
+}
+
+int32_t I16(std::string_view b, size_t at) {
+    return static_cast<int16_t>(ReadU16(b, at));
+}
+
+int32_t I32(std::string_view b, size_t at) {
+    return static_cast<int32_t>(ReadU32(b, at));
+}
+
+constexpr uint64_t AfterHeader = UINT64_MAX;
+
+// A device-independent bitmap inside a record, between `from` and `end`: its header must be
+// there, its pixels (when uncompressed) too (from `bitsFrom`, or right after the header), and it
+// must not need more memory than any picture may.
+void CheckDib(std::string_view b, uint64_t from, uint64_t end, uint64_t bitsFrom,
+              uint64_t bitsEnd) {
+    if (from + 16 > end || end > b.size()) {
+        Refuse();
+    }
+    const uint32_t headerSize = ReadU32(b, from);
+    int64_t width = 0;
+    int64_t height = 0;
+    uint32_t bitCount = 0;
+    uint32_t compression = 0;
+    if (headerSize == 12) { // the old core header
+        width = ReadU16(b, from + 4);
+        height = ReadU16(b, from + 6);
+        bitCount = ReadU16(b, from + 10);
+    } else {
+        if (headerSize < 16 || from + std::min<uint64_t>(headerSize, 20) > end) {
+            Refuse();
+        }
+        width = I32(b, from + 4);
+        height = I32(b, from + 8);
+        bitCount = ReadU16(b, from + 14);
+        compression = headerSize >= 20 ? ReadU32(b, from + 16) : 0;
+    }
+    if (bitsFrom == AfterHeader) {
+        bitsFrom = from + headerSize;
+    }
+    width = std::llabs(width);
+    height = std::llabs(height);
+    if (width * height * 4 > MaxPicturePixelBytes) {
+        Refuse();
+    }
+    if (compression == 0 && bitCount > 0) {
+        const uint64_t stride = ((static_cast<uint64_t>(width) * bitCount + 31) / 32) * 4;
+        if (bitsFrom > bitsEnd || stride * static_cast<uint64_t>(height) > bitsEnd - bitsFrom) {
+            Refuse();
+        }
+    }
+}
+
+// A Windows metafile's records from `at` on: each whole inside the bytes, the end record
+// last. Bytes may end after a whole record without the end record.
+void WalkWmfRecords(std::string_view b, size_t at, TMetafileLayout& layout) {
+    bool haveOrg = false;
+    bool haveExt = false;
+    while (at < b.size()) {
+        if (b.size() - at < 6) {
+            Refuse();
+        }
+        const uint64_t words = ReadU32(b, at);
+        const uint32_t function = ReadU16(b, at + 4);
+        if (words < 3 || words * 2 > b.size() - at) {
+            Refuse();
+        }
+        const uint64_t end = at + words * 2;
+        if (function == 0) {
+            break;
+        }
+        switch (function) {
+        case 0x020B: // window origin
+            if (!haveOrg && words >= 5) {
+                layout.WindowTop = I16(b, at + 6);
+                layout.WindowLeft = I16(b, at + 8);
+                haveOrg = true;
+            }
+            break;
+        case 0x020C: // window extent
+            if (!haveExt && words >= 5) {
+                layout.WindowBottom = I16(b, at + 6);
+                layout.WindowRight = I16(b, at + 8);
+                haveExt = true;
+            }
+            break;
+        case 0x0B41: // bitmap stretched onto the page
+            if (words > 13) {
+                CheckDib(b, at + 26, end, AfterHeader, end);
+            }
+            break;
+        case 0x0F43: // bitmap stretched with its colours
+            CheckDib(b, at + 28, end, AfterHeader, end);
+            break;
+        case 0x0940: // bitmap copied onto the page
+            if (words > 11) {
+                CheckDib(b, at + 22, end, AfterHeader, end);
+            }
+            break;
+        case 0x0142: // pattern brush
+            CheckDib(b, at + 10, end, AfterHeader, end);
+            break;
+        case 0x0D33: // bitmap set onto the device
+            CheckDib(b, at + 24, end, AfterHeader, end);
+            break;
+        default:
+            break;
+        }
+        at = static_cast<size_t>(end);
+    }
+    if (haveExt && layout.WindowRight != 0 && layout.WindowBottom != 0) {
+        layout.WindowRight += layout.WindowLeft;
+        layout.WindowBottom += layout.WindowTop;
+        layout.HasWindow = true;
+    }
+    if (!layout.Placeable && layout.HasWindow) {
+        layout.Left = layout.WindowLeft;
+        layout.Top = layout.WindowTop;
+        layout.Right = layout.WindowRight;
+        layout.Bottom = layout.WindowBottom;
+        layout.HasFrame = true;
+    }
+}
+
+TMetafileLayout ReadWmf(std::string_view b) {
+    TMetafileLayout layout;
+    size_t at = 0;
+    if (b.size() >= 4 && ReadU32(b, 0) == PlaceableKey) {
+        if (b.size() < PlaceableSize) {
+            Refuse();
+        }
+        layout.Placeable = true;
+        layout.Left = I16(b, 6);
+        layout.Top = I16(b, 8);
+        layout.Right = I16(b, 10);
+        layout.Bottom = I16(b, 12);
+        layout.Inch = static_cast<int>(ReadU16(b, 14));
+        // A frame without units per inch has no size at all.
+        if (layout.Inch == 0) {
+            Refuse();
+        }
+        layout.HasFrame = true;
+        layout.HeaderSize = static_cast<int>(PlaceableSize);
+        at = PlaceableSize;
+    }
+    if (b.size() - at < WmfHeaderSize) {
+        Refuse();
+    }
+    const uint32_t type = ReadU16(b, at);
+    const uint32_t headerWords = ReadU16(b, at + 2);
+    if ((type != 1 && type != 2) || headerWords != 9) {
+        Refuse();
+    }
+    // The size the header declares, in 16-bit words, must be there.
+    const uint64_t declared = static_cast<uint64_t>(ReadU32(b, at + 6)) * 2;
+    if (declared > b.size() - at) {
+        Refuse();
+    }
+    WalkWmfRecords(b, at + WmfHeaderSize, layout);
+    if (!layout.Placeable) {
+        layout.HeaderSize = static_cast<int>(WmfHeaderSize);
+    }
+    return layout;
+}
+
+// (offset field, size field) pairs of bitmaps inside enhanced records, bitmap header first,
+// then its pixels.
+struct TEmfBitmapFields {
+    uint32_t Type;
+    size_t BmiOffset;
+};
+
+constexpr TEmfBitmapFields EmfBitmaps[] = {
+    {76, 84},  // bit block transfer
+    {77, 84},  // stretched block transfer
+    {78, 84},  // masked block transfer (source)
+    {78, 112}, // masked block transfer (mask)
+    {79, 96},  // parallelogram block transfer (source)
+    {79, 124}, // parallelogram block transfer (mask)
+    {80, 48},  // bits set onto the device
+    {81, 48},  // stretched bits
+    {93, 16},  // monochrome brush
+    {94, 16},  // pattern brush
+    {114, 84}, // alpha blend
+    {116, 84}, // transparent block transfer
+};
+
+void CheckEmfBitmaps(std::string_view b, size_t at, uint32_t type, uint64_t size) {
+    for (const TEmfBitmapFields& f : EmfBitmaps) {
+        if (f.Type != type) {
+            continue;
+        }
+        if (f.BmiOffset + 16 > size) {
+            Refuse();
+        }
+        const uint64_t bmiOffset = ReadU32(b, at + f.BmiOffset);
+        const uint64_t bmiSize = ReadU32(b, at + f.BmiOffset + 4);
+        const uint64_t bitsOffset = ReadU32(b, at + f.BmiOffset + 8);
+        const uint64_t bitsSize = ReadU32(b, at + f.BmiOffset + 12);
+        if (bmiSize == 0) {
+            continue; // a transfer without a source bitmap
+        }
+        if (bmiOffset + bmiSize > size || bitsOffset + bitsSize > size) {
+            Refuse();
+        }
+        CheckDib(b, at + bmiOffset, at + bmiOffset + bmiSize, at + bitsOffset,
+                 at + bitsOffset + bitsSize);
+    }
+}
+
+TMetafileLayout ReadEmf(std::string_view b) {
+    TMetafileLayout layout;
+    layout.Enhanced = true;
+    const uint64_t headerSize = ReadU32(b, 4);
+    if (headerSize < EmfHeaderMinimum || headerSize % 4 != 0 || headerSize > b.size()) {
+        Refuse();
+    }
+    // The frame, in hundredths of a millimetre, inclusive.
+    const int64_t left = I32(b, 24);
+    const int64_t top = I32(b, 28);
+    const int64_t right = I32(b, 32);
+    const int64_t bottom = I32(b, 36);
+    layout.MMWidth = right - left;
+    layout.MMHeight = bottom - top;
+    if (layout.MMWidth < 0 || layout.MMHeight < 0 || layout.MMWidth > INT32_MAX ||
+        layout.MMHeight > INT32_MAX) {
+        Refuse();
+    }
+    // The whole size the header declares must be there (0: not declared).
+    const uint64_t declared = ReadU32(b, 48);
+    if (declared > b.size()) {
+        Refuse();
+    }
+    // The description, when there is one, lies inside the header record.
+    const uint64_t descriptionChars = ReadU32(b, 60);
+    const uint64_t descriptionAt = ReadU32(b, 64);
+    if (descriptionChars > 0 && descriptionAt + descriptionChars * 2 > headerSize) {
+        Refuse();
+    }
+    layout.HeaderSize = static_cast<int>(headerSize);
+    size_t at = static_cast<size_t>(headerSize);
+    while (at < b.size()) {
+        if (b.size() - at < 8) {
+            Refuse();
+        }
+        const uint32_t type = ReadU32(b, at);
+        const uint64_t size = ReadU32(b, at + 4);
+        if (size < 8 || size % 4 != 0 || size > b.size() - at || type == 1 || type == 0) {
+            Refuse();
+        }
+        CheckEmfBitmaps(b, at, type, size);
+        if (type == 14) { // the end record
+            break;
+        }
+        at += static_cast<size_t>(size);
+    }
+    return layout;
+}
+
+} // namespace
+
+TMetafileLayout ReadMetafileLayout(std::string_view bytes) {
+    if (bytes.size() >= EmfHeaderMinimum && ReadU32(bytes, 0) == 1 &&
+        ReadU32(bytes, 40) == EmfSignature) {
+        return ReadEmf(bytes);
+    }
+    return ReadWmf(bytes);
+}

@@ -1,0 +1,76 @@
+// Metafiles as side-bar pictures: loaded from streams and files, kept byte for byte, drawn
+// stretched; damaged ones refused like any picture that cannot be loaded.
+#include "controls/ShelfImg.h"
+#include "platform/graphics/QtCanvas.h"
+#include "tests/support/MetafileFixtures.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace metafile_fixture;
+
+TEST(ShelfImageMetafile, WmfAndEmfLoadAndDrawStretched) {
+    const std::pair<const char*, std::string> files[] = {
+        {"a.wmf", Wmf(true)}, {"b.wmf", Wmf(false)}, {"c.emf", Emf()}};
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        WriteFileBytes(dir / name, bytes);
+        TShelfImage picture;
+        int changes = 0;
+        picture.OnChange = [&] { ++changes; };
+        picture.LoadFromFile(dir / name);
+        ASSERT_FALSE(picture.Empty());
+        EXPECT_EQ(changes, 1);
+        EXPECT_GT(picture.Width(), 0);
+        EXPECT_GT(picture.Height(), 0);
+        EXPECT_EQ(picture.SaveToBytes(), bytes);
+
+        // A copy draws the same.
+        TShelfImage copy;
+        copy.Assign(picture);
+        QImage target(260, 140, QImage::Format_RGB32);
+        target.fill(Qt::white);
+        TQtCanvas canvas(&target);
+        copy.Draw(canvas, Bounds(20, 20, 220, 110));
+        const TDrawn d{20, 20, 220, 110};
+        EXPECT_TRUE(IsRed(RectPixel(target, d)));
+        EXPECT_TRUE(IsBlue(LinePixel(target, d)));
+        EXPECT_EQ(EmptyPixel(target, d), qRgb(255, 255, 255));
+        EXPECT_EQ(target.pixel(10, 10), qRgb(255, 255, 255));
+    }
+}
+
+TEST(ShelfImageMetafile, DamagedMetafilesAreRefusedAndLeaveItEmpty) {
+    std::string longRecord = Emf();
+    longRecord.replace(92, 4, std::string("\x00\x00\x01\x00", 4));
+    const std::string damaged[] = {Wmf(true).substr(0, 40), Wmf(false).substr(0, 25),
+                                   Emf().substr(0, Emf().size() - 4), longRecord};
+    for (const std::string& bytes : damaged) {
+        TShelfImage picture;
+        std::istringstream in(Wmf(true));
+        picture.LoadFromStream(in);
+        std::istringstream bad(bytes);
+        try {
+            picture.LoadFromStream(bad);
+            ADD_FAILURE() << "loaded";
+        } catch (const EInvalidGraphic& e) {
+            EXPECT_STREQ(e.what(), "Could not load image. Invalid format");
+        }
+        EXPECT_TRUE(picture.Empty());
+        EXPECT_EQ(picture.Width(), 0);
+
+        // From a file: empty, and nothing raised.
+        TempDir dir;
+        WriteFileBytes(dir / "bad.emf", bytes);
+        EXPECT_NO_THROW(picture.LoadFromFile(dir / "bad.emf"));
+        EXPECT_TRUE(picture.Empty());
+        QImage target(50, 50, QImage::Format_RGB32);
+        target.fill(Qt::white);
+        TQtCanvas canvas(&target);
+        picture.Draw(canvas, Bounds(0, 0, 50, 50));
+        EXPECT_EQ(target.pixel(25, 25), qRgb(255, 255, 255));
+    }
+}

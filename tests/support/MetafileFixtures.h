@@ -1,0 +1,148 @@
+#pragma once
+
+// Metafiles written byte by byte for the tests: a red rectangle with a black border and a thick
+// blue line in a frame 200 by 100 units large, nothing drawn elsewhere. The rectangle covers
+// (10, 10)-(90, 80), the line runs at y = 50 from x = 110 to x = 190, 4 units wide. Tests that
+// look at pixels ask RectPixel, LinePixel and EmptyPixel for the spots of a drawn picture.
+
+#include "platform/graphics/LittleEndian.h"
+
+#include <QImage>
+#include <QRgb>
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+namespace metafile_fixture {
+
+// One Windows metafile record: its size in 16-bit words, the function, the parameters.
+inline std::string WmfRecord(uint16_t function, std::initializer_list<int> params) {
+    std::string r;
+    WriteU32(r, static_cast<uint32_t>(3 + params.size()));
+    WriteU16(r, function);
+    for (int p : params) {
+        WriteU16(r, static_cast<uint32_t>(p) & 0xFFFF);
+    }
+    return r;
+}
+
+inline std::string WmfBody() {
+    std::string records;
+    records += WmfRecord(0x020B, {0, 0});                    // window origin (y, x)
+    records += WmfRecord(0x020C, {100, 200});                // window extent (y, x)
+    records += WmfRecord(0x02FC, {0, 0x00FF, 0x0000, 0});    // solid red brush
+    records += WmfRecord(0x012D, {0});                       // select it
+    records += WmfRecord(0x041B, {80, 90, 10, 10});          // rectangle (bottom, right, top, left)
+    records += WmfRecord(0x02FA, {0, 4, 0, 0x0000, 0x00FF}); // solid blue pen, 4 wide
+    records += WmfRecord(0x012D, {1});
+    records += WmfRecord(0x0214, {50, 110}); // move to (y, x)
+    records += WmfRecord(0x0213, {50, 190}); // line to (y, x)
+    records += WmfRecord(0x01F0, {0});       // delete the brush
+    records += WmfRecord(0x0000, {});        // end
+    std::string header;
+    WriteU16(header, 1);     // in memory
+    WriteU16(header, 9);     // header words
+    WriteU16(header, 0x300); // version
+    WriteU32(header, static_cast<uint32_t>((18 + records.size()) / 2));
+    WriteU16(header, 2); // objects
+    WriteU32(header, 8); // largest record, words
+    WriteU16(header, 0);
+    return header + records;
+}
+
+// With the placeable header the 200 x 100 units are given `inch` units per inch (192: 100
+// by 50 screen pixels); without it the metafile has only its window records. The header's
+// frame may differ from the window, as documents written elsewhere give it in their own
+// units.
+inline std::string Wmf(bool placeable, int inch = 192, int frameWidth = 200,
+                       int frameHeight = 100) {
+    if (!placeable) {
+        return WmfBody();
+    }
+    std::string head;
+    WriteU32(head, 0x9AC6CDD7);
+    WriteU16(head, 0);
+    for (int v : {0, 0, frameWidth, frameHeight}) {
+        WriteU16(head, static_cast<uint32_t>(v));
+    }
+    WriteU16(head, static_cast<uint32_t>(inch));
+    WriteU32(head, 0);
+    uint16_t sum = 0;
+    for (size_t i = 0; i < head.size(); i += 2) {
+        sum ^= static_cast<uint16_t>(static_cast<unsigned char>(head[i]) |
+                                     static_cast<unsigned char>(head[i + 1]) << 8);
+    }
+    WriteU16(head, sum);
+    return head + WmfBody();
+}
+
+inline std::string EmfRecord(uint32_t type, std::initializer_list<int32_t> values) {
+    std::string r;
+    WriteU32(r, type);
+    WriteU32(r, static_cast<uint32_t>(8 + 4 * values.size()));
+    for (int32_t v : values) {
+        WriteU32(r, static_cast<uint32_t>(v));
+    }
+    return r;
+}
+
+// 200 x 100 device units; the frame is 200 x 100 screen pixels.
+inline std::string Emf() {
+    std::string records;
+    records += EmfRecord(39, {1, 0, 0x000000FF, 0}); // solid red brush
+    records += EmfRecord(37, {1});                   // select it
+    records += EmfRecord(43, {10, 10, 90, 80});      // rectangle
+    // A geometric blue pen 4 wide, then the line.
+    records += EmfRecord(95, {2, 0, 0, 0, 0, 0x10000, 4, 0, 0x00FF0000, 0, 0});
+    records += EmfRecord(37, {2});
+    records += EmfRecord(27, {110, 50});   // move to
+    records += EmfRecord(54, {190, 50});   // line to
+    records += EmfRecord(14, {0, 16, 20}); // end
+    std::string header;
+    WriteU32(header, 1);
+    WriteU32(header, 88);
+    for (int32_t v : {0, 0, 199, 99, 0, 0, 5292, 2646}) { // bounds, frame (0.01 mm)
+        WriteU32(header, static_cast<uint32_t>(v));
+    }
+    WriteU32(header, 0x464D4520);
+    WriteU32(header, 0x10000);
+    WriteU32(header, static_cast<uint32_t>(88 + records.size()));
+    WriteU32(header, 9); // records
+    WriteU16(header, 3); // handles
+    WriteU16(header, 0);
+    for (int32_t v : {0, 0, 0, 1024, 768, 270, 203}) {
+        WriteU32(header, static_cast<uint32_t>(v));
+    }
+    return header + records;
+}
+
+// Where to look in a picture drawn over (left, top, width, height).
+struct TDrawn {
+    int Left, Top, Width, Height;
+    int X(double fraction) const { return Left + static_cast<int>(fraction * Width); }
+    int Y(double fraction) const { return Top + static_cast<int>(fraction * Height); }
+};
+
+inline bool IsRed(QRgb p) {
+    return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60;
+}
+
+inline bool IsBlue(QRgb p) {
+    return qBlue(p) > 200 && qRed(p) < 60 && qGreen(p) < 60;
+}
+
+// The rectangle's inside, the middle of the line, and a spot where nothing is drawn.
+inline QRgb RectPixel(const QImage& image, TDrawn d) {
+    return image.pixel(d.X(0.25), d.Y(0.45));
+}
+
+inline QRgb LinePixel(const QImage& image, TDrawn d) {
+    return image.pixel(d.X(0.75), d.Y(0.5));
+}
+
+inline QRgb EmptyPixel(const QImage& image, TDrawn d) {
+    return image.pixel(d.X(0.75), d.Y(0.2));
+}
+
+} // namespace metafile_fixture
