@@ -431,6 +431,8 @@ void TRichNoteEdit::KeyDown(uint16_t& key, TShiftState shift) {
     case VK_PRIOR:
     case VK_NEXT: {
         data.PrepareForEdit();
+        // A selection that is dropped, grows or shrinks is drawn again.
+        const bool hadSelection = data.SelectionExists(false, true);
         if (shiftKey) {
             data.StartShiftMoving();
         } else if (data.SelectionExists(false, true)) {
@@ -466,6 +468,9 @@ void TRichNoteEdit::KeyDown(uint16_t& key, TShiftState shift) {
         if (shiftKey) {
             data.EndShiftMoving();
         }
+        if (hadSelection || data.SelectionExists(false, true)) {
+            Invalidate();
+        }
         if (out && OnCaretGetOut) {
             OnCaretGetOut(*this, key == VK_LEFT || key == VK_UP);
         }
@@ -497,6 +502,8 @@ void TRichNoteEdit::KeyDown(uint16_t& key, TShiftState shift) {
                 }
                 return data.OnEnterPress_(shiftKey);
             });
+            // The new paragraph shows at once.
+            Update();
         }
         key = 0;
         return;
