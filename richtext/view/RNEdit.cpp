@@ -215,7 +215,14 @@ bool TRichNoteEdit::InsertTextW(std::u16string_view text) {
     if (TRichNoteEdit* cell = InplaceEdit()) {
         return cell->InsertTextW(text);
     }
-    return InsertOverSelection([&] { return EditData().InsertTextW_(text); }, true);
+    // The style is chosen once the selection is gone: the caret then stands where the text
+    // goes.
+    return InsertOverSelection(
+        [&] {
+            BeforeUnicode(text);
+            return EditData().InsertTextW_(text);
+        },
+        true);
 }
 
 bool TRichNoteEdit::InsertText(std::string_view text) {
@@ -305,7 +312,6 @@ bool TRichNoteEdit::InsertRTFFromStreamEd(TStream& stream) {
 
 void TRichNoteEdit::ImeInput(std::u16string_view commit, std::u16string_view preedit) {
     if (!commit.empty() && CanChange()) {
-        BeforeUnicode(commit);
         InsertTextW(commit);
     }
     if (preedit_ != preedit) {
@@ -555,12 +561,21 @@ void TRichNoteEdit::BeforeUnicode(std::u16string_view text) {
         sheet->TextStyles()[current].Unicode) {
         return;
     }
-    const std::string unicode = RNU_KeyToUnicode(text);
+    // The Unicode line and paragraph separators break the text; they are not stored in it.
+    std::u16string stored(text);
+    std::erase_if(stored, [](char16_t c) { return c == u'\u2028' || c == u'\u2029'; });
+    const std::string unicode = RNU_KeyToUnicode(stored);
     const unsigned codePage = data.GetStyleCodePage(current);
     if (RNU_AnsiToUnicode(codePage, RNU_UnicodeToAnsi(codePage, unicode)) == unicode) {
         return;
     }
     TFontInfos& styles = sheet->TextStyles();
+    // The sheet's own style for Unicode text first; without one, the current style's twin.
+    if (const int own = sheet->DefUnicodeStyle;
+        own >= 0 && own < styles.Count() && styles[own].Unicode) {
+        data.SetCurTextStyleNo(own);
+        return;
+    }
     for (int i = 0; i < styles.Count(); ++i) {
         if (styles[i].Unicode &&
             styles[i].IsEqual(styles[current], {TRNFontInfoProperty::rnfiUnicode})) {

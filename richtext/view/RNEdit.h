@@ -255,7 +255,8 @@ private:
     bool SelectionReplaceable();
     void Typed(std::u16string_view text);
     // Text that the current 8-bit style's code page cannot hold switches the current style
-    // to its Unicode twin (found, or added to the sheet) before it goes in.
+    // to the sheet's Unicode style (DefUnicodeStyle), or without one to the current style's
+    // Unicode twin (found, or added to the sheet), before it goes in.
     void BeforeUnicode(std::u16string_view text);
     // Runs an insertion as one undo step that first removes the selection (true, after a
     // beep, when the document may not change). Text is told as a change here (`isText`);

@@ -11,6 +11,7 @@
 #include "tests/support/Permissions.h"
 #include "tests/support/TempDir.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QImage>
 #include <gtest/gtest.h>
@@ -277,6 +278,31 @@ TEST(NotesStorage, NotesRoundTripAndDamagedOnesStayUntouched) {
     // The next note is editable again.
     rig.Notes->LoadNotes(record);
     EXPECT_FALSE(rig.E().ReadOnly);
+}
+
+// Text another program put on the clipboard as UTF-8 comes in whole, in the sheet's Unicode
+// style, and comes back so from the stored note.
+TEST(NotesStorage, PastedTextOutsideTheCodePageIsKeptAndStored) {
+    const QString pasted = QString::fromUtf8("caf\xc3\xa9 \xe2\x82\xac \xd0\x9f\xd1\x80\xd0\xb8"
+                                             "\xd0\xb2\xd0\xb5\xd1\x82 \xe4\xbd\xa0\xe5\xa5\xbd");
+    NotesRig rig;
+    rig.Fill({{"Note: ", 1, 0}});
+    rig.Caret(0, 7);
+    QApplication::clipboard()->setText(pasted);
+    rig.Notes->Execute(TNoteAction::RPaste);
+    ASSERT_EQ(rig.E().GetLineCount(), 2);
+    EXPECT_EQ(rig.D().GetItemStyle(1), rig.Sheet().DefUnicodeStyle);
+    rig.E().SelectAll();
+    EXPECT_EQ(QString::fromStdU16String(rig.E().GetSelTextW()), "Note: " + pasted);
+    EXPECT_TRUE(rig.Host.Dirty);
+
+    TPageInfo record;
+    rig.Notes->SaveNotes(record);
+    EXPECT_EQ(record.Notes.Bytes().find('?'), std::string::npos);
+    rig.Notes->LoadNotes(TPageInfo{});
+    rig.Notes->LoadNotes(record);
+    rig.E().SelectAll();
+    EXPECT_EQ(QString::fromStdU16String(rig.E().GetSelTextW()), "Note: " + pasted);
 }
 
 TEST(NotesFiles, PicturesAndInsertedFilesByTheirKind) {
