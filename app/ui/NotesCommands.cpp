@@ -275,7 +275,7 @@ void TNotesCommands::ConnectEditor() {
     };
     e.Handlers.OnSelect = [this](IRichNoteHost&) { RichNoteEdit1Select(); };
     e.Handlers.OnRNMouseDown = [this](IRichNoteHost&, int, uint32_t, int, int, int) {
-        editor_->Format();
+        FormatKeepingCaret();
         if (OnTableCaret) {
             OnTableCaret();
         }
@@ -288,6 +288,20 @@ void TNotesCommands::ConnectEditor() {
         list = &images_;
     };
     e.installEventFilter(this);
+}
+
+void TNotesCommands::FormatKeepingCaret() {
+    // A whole format puts the caret at the document's start. The press being handled reads
+    // the caret as the anchor of a Shift+click, so the caret keeps its place in the text.
+    TRNEditRNData& data = editor_->EditData();
+    int itemNo = -1;
+    int offs = 0;
+    data.GetCaretItem(itemNo, offs);
+    editor_->Format();
+    if (itemNo >= 0 && itemNo < data.ItemCount() && !data.NotFormatted()) {
+        data.SetCaretAtItem(itemNo, offs);
+        data.ChangeCaret(false, false, false, false);
+    }
 }
 
 bool TNotesCommands::eventFilter(QObject* watched, QEvent* event) {

@@ -187,6 +187,8 @@ private:
     void ChooseTextColor(int code);
     void Indent(bool right);
     void ShowCaretPosition();
+    // Formats the editor as a mouse press asks, with the caret left where it was.
+    void FormatKeepingCaret();
     bool FormatForPrinting();
 
     INotesHost& host_;

@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QImage>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -303,6 +304,51 @@ TEST(NotesStorage, PastedTextOutsideTheCodePageIsKeptAndStored) {
     rig.Notes->LoadNotes(record);
     rig.E().SelectAll();
     EXPECT_EQ(QString::fromStdU16String(rig.E().GetSelTextW()), "Note: " + pasted);
+}
+
+// A click, then a Shift+click: the selection runs between the two points, whatever the
+// notes window does on a mouse press.
+TEST(NotesCommands, ShiftClickSelectsFromTheCaretTheClickLeft) {
+    NotesRig rig;
+    rig.Fill({{"first line of the note", 0, 0},
+              {"second line of the note", 0, 0},
+              {"third line of the note", 0, 0}});
+    TRNEditRNData& data = rig.D();
+    const auto at = [&](int itemNo) {
+        const TRNDrawLineInfo& d = *data.DrawItems[data.FindDrawItemByItem(itemNo)];
+        return rig.E().ClientOrigin() +
+               QPoint(d.Left - data.GetHOffs() + d.Width / 2, d.Top - data.GetVOffs() + 3);
+    };
+    const auto click = [&](QPoint p, Qt::KeyboardModifiers modifiers) {
+        QTest::mouseClick(&rig.E(), Qt::LeftButton, modifiers, p);
+        QApplication::processEvents();
+    };
+    const auto caret = [&] {
+        return std::pair(rig.E().GetCurItemNo(), rig.E().GetOffsetInCurItem());
+    };
+    // Where a plain click at each point leaves the caret.
+    click(at(2), {});
+    const auto end = caret();
+    click(at(1), {});
+    const auto start = caret();
+    ASSERT_EQ(start.first, 1);
+    ASSERT_GT(start.second, 1);
+    ASSERT_FALSE(rig.E().SelectionExists());
+
+    click(at(2), Qt::ShiftModifier);
+    ASSERT_TRUE(rig.E().SelectionExists());
+    int startNo = 0, startOffs = 0, endNo = 0, endOffs = 0;
+    rig.E().GetSelectionBounds(startNo, startOffs, endNo, endOffs, true);
+    EXPECT_EQ(std::pair(startNo, startOffs), start);
+    EXPECT_EQ(std::pair(endNo, endOffs), end);
+    // A Shift+click above the anchor selects backwards from it.
+    click(at(0), {});
+    const auto top = caret();
+    click(at(1), {});
+    click(at(0), Qt::ShiftModifier);
+    rig.E().GetSelectionBounds(startNo, startOffs, endNo, endOffs, false);
+    EXPECT_EQ(std::pair(startNo, startOffs), start);
+    EXPECT_EQ(std::pair(endNo, endOffs), top);
 }
 
 TEST(NotesFiles, PicturesAndInsertedFilesByTheirKind) {
