@@ -18,6 +18,7 @@
 #include <QEvent>
 #include <QFontDatabase>
 #include <QMenu>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -138,6 +139,7 @@ TNotesCommands::~TNotesCommands() {
     editor_->OnCurTextStyleChanged = nullptr;
     editor_->OnCurParaStyleChanged = nullptr;
     editor_->OnStyleConversion = nullptr;
+    editor_->OnCaretMove = nullptr;
     editor_->Handlers = {};
 }
 
@@ -274,6 +276,7 @@ void TNotesCommands::ConnectEditor() {
         styleNo = ConvertNoteStyle(rns_.TextStyles(), styleNo, userData, operands_);
     };
     e.Handlers.OnSelect = [this](IRichNoteHost&) { RichNoteEdit1Select(); };
+    e.OnCaretMove = [this](TRichNoteEdit&) { CaretNotice(); };
     e.Handlers.OnRNMouseDown = [this](IRichNoteHost&, int, uint32_t, int, int, int) {
         FormatKeepingCaret();
         if (OnTableCaret) {
@@ -288,6 +291,21 @@ void TNotesCommands::ConnectEditor() {
         list = &images_;
     };
     e.installEventFilter(this);
+}
+
+void TNotesCommands::CaretNotice() {
+    // The caret moves in the middle of edits and of the table's own mouse handling: the
+    // commands are looked at once that is over.
+    if (caretNoticePending_) {
+        return;
+    }
+    caretNoticePending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        caretNoticePending_ = false;
+        if (OnTableCaret) {
+            GuardEvent([this] { OnTableCaret(); });
+        }
+    });
 }
 
 void TNotesCommands::FormatKeepingCaret() {

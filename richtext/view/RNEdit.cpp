@@ -147,11 +147,17 @@ void TRichNoteEdit::SetCaret(int x, int y, int width, int height) {
         caret.Show();
     }
     updateMicroFocus();
+    if (OnCaretMove) {
+        OnCaretMove(*this);
+    }
 }
 
 void TRichNoteEdit::HideCaret() {
     if (Caret().Shown()) {
         Caret().Hide();
+    }
+    if (OnCaretMove) {
+        OnCaretMove(*this);
     }
 }
 

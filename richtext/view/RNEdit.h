@@ -45,6 +45,9 @@ public:
     std::function<void(TRichNoteEdit&, int& styleNo, int userData, bool appliedToText)>
         OnStyleConversion;
     std::function<void(TRichNoteEdit&, bool& doDefault)> OnPaste;
+    // The caret was shown, moved or hidden (a cell selection hides it): what depends on the
+    // caret's place may have changed. A cell editor raises its document editor's handler.
+    std::function<void(TRichNoteEdit&)> OnCaretMove;
     // The caret tried to leave the document by an arrow key.
     std::function<void(TRichNoteEdit&, bool up)> OnCaretGetOut;
 
