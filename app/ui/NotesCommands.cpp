@@ -1,6 +1,7 @@
 #include "app/ui/NotesCommands.h"
 
 #include "app/binder/PageInfo.h"
+#include "app/ui/NotesFonts.h"
 #include "app/ui/NotesStorage.h"
 #include "app/ui/NotesStyleSheet.h"
 #include "app/ui/StatusRules.h"
@@ -118,6 +119,7 @@ TNotesCommands::TNotesCommands(QWidget& page, INotesHost& host, INotesPrompts& p
                                const TImageList& images)
     : host_(host), prompts_(&prompts), images_(images) {
     SetUpNotesSheet(rns_);
+    FitNotesSheetToFonts(rns_, QFontDatabase::families());
     BuildActions();
     BuildMenu();
     BuildToolBar(page);
@@ -214,8 +216,8 @@ void TNotesCommands::BuildToolBar(QWidget& page) {
     combH_->setObjectName("combH");
     combH_->setToolTip("Font");
     combH_->setStatusTip("Select Font");
-    combH_->addItems(QFontDatabase::families());
-    combH_->setCurrentIndex(-1);
+    combH_->addItems(NoteFontNames(rns_, QFontDatabase::families()));
+    SelectStartFont(*combH_);
     toolBar_->addWidget(combH_);
     add({TNoteAction::RBold, TNoteAction::RItalic, TNoteAction::RUnderscore,
          TNoteAction::Rmiddlescore, TNoteAction::RFontIncrease, TNoteAction::RFontDecrease,
@@ -458,7 +460,7 @@ void TNotesCommands::RichNoteEdit1CurTextStyleChanged() {
     {
         // Showing the font at the caret applies nothing: only the user's choice does.
         const QSignalBlocker blocker(combH_);
-        combH_->setCurrentIndex(combH_->findText(ToQ(style.FontName)));
+        ShowFontName(*combH_, style.FontName);
     }
     const TFontStyle styles[] = {TFontStyle::fsBold, TFontStyle::fsItalic, TFontStyle::fsUnderline,
                                  TFontStyle::fsStrikeOut};

@@ -1,11 +1,13 @@
 // The notes commands on an editor without the main window: style conversions and paragraph
 // styles on the sheet rns, the note kept in a record, and the files read and written.
 #include "app/binder/PageInfo.h"
+#include "app/ui/NotesFonts.h"
 #include "app/ui/NotesStorage.h"
 #include "app/ui/NotesStyleSheet.h"
 #include "app/ui/NotesStyles.h"
 #include "app/ui/dialogs/FindDialog.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/widgets/Cursors.h"
 
 #include "tests/app_ui/NotesRig.h"
 #include "tests/support/Permissions.h"
@@ -13,10 +15,12 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -204,6 +208,82 @@ TEST(NotesCommands, IndentStepsReuseParagraphStylesAndStayInTheEditor) {
     }
     EXPECT_LE(indent(3).LeftIndent, width);
     EXPECT_GT(indent(3).LeftIndent + IndentStep, width);
+}
+
+// The sheet's fonts are Windows names that are no installed family here: the list holds them
+// too, starts on "Courier New", and shows the font at the caret and the one just chosen.
+TEST(NotesFonts, TheListNamesTheSheetsFontsAndShowsTheCaretsAndTheChosenOne) {
+    const QStringList installed = QFontDatabase::families();
+    NotesRig rig;
+    QComboBox& fonts = rig.Notes->combH();
+    QStringList listed;
+    for (int i = 0; i < fonts.count(); ++i) {
+        listed << fonts.itemText(i);
+    }
+    for (const QString& family : installed) {
+        EXPECT_TRUE(listed.contains(family)) << family.toStdString();
+    }
+    for (const char* name : {"Arial", "Courier New", "Times New Roman", "Symbol"}) {
+        EXPECT_EQ(listed.count(name), 1) << name;
+    }
+    EXPECT_EQ(listed.size(), NoteFontNames(rig.Sheet(), installed).size());
+    EXPECT_EQ(fonts.currentText(), "Courier New");
+
+    rig.Fill({{"plain", 0, 0}, {"typewriter", 3, 0}, {"times", 5, 0}});
+    const char* expected[] = {"Arial", "Courier New", "Times New Roman"};
+    for (int item : {2, 0, 1}) {
+        rig.Caret(item, 2);
+        QApplication::processEvents();
+        EXPECT_EQ(fonts.currentText().toStdString(), expected[item]);
+    }
+    // A choice from the list applies it and stays shown.
+    rig.SelectItem(0);
+    fonts.setCurrentIndex(fonts.findText("Times New Roman"));
+    rig.Notes->combHClick();
+    EXPECT_EQ(rig.ItemStyle(0).FontName, "Times New Roman");
+    EXPECT_EQ(fonts.currentText(), "Times New Roman");
+    // A font only a stored note names is shown and takes its place in the list.
+    TFontInfo& other = rig.Sheet().TextStyles()[rig.Sheet().AddTextStyle()];
+    other.FontName = "Zzz Note Font";
+    rig.Fill({{"odd", rig.Styles() - 1, 0}});
+    rig.Caret(0, 2);
+    QApplication::processEvents();
+    EXPECT_EQ(fonts.currentText(), "Zzz Note Font");
+    EXPECT_EQ(fonts.findText("Zzz Note Font"), fonts.currentIndex());
+    EXPECT_EQ(fonts.count(), listed.size() + 1);
+    EXPECT_TRUE(
+        std::is_sorted(listed.begin(), listed.end(), [](const QString& a, const QString& b) {
+            return a.compare(b, Qt::CaseInsensitive) < 0;
+        }));
+}
+
+TEST(NotesFonts, StartUpSettingsFollowTheInstalledFonts) {
+    for (const bool withUnicodeFont : {true, false}) {
+        TRNStyle sheet;
+        SetUpNotesSheet(sheet);
+        QStringList installed{"DejaVu Sans", "Liberation Sans"};
+        if (withUnicodeFont) {
+            installed << "Arial Unicode MS";
+        }
+        FitNotesSheetToFonts(sheet, installed);
+        EXPECT_EQ(sheet.TextStyles()[11].FontName, withUnicodeFont ? "Arial Unicode MS" : "Arial");
+        EXPECT_TRUE(sheet.TextStyles()[11].Unicode);
+    }
+    NotesRig rig;
+    EXPECT_EQ(rig.Sheet().TextStyles()[11].FontName == "Arial",
+              !QFontDatabase::families().contains("Arial Unicode MS"));
+    for (int i = 0; i < 12; ++i) {
+        const bool plain = i <= 3 || (i >= 6 && i <= 9);
+        EXPECT_EQ(rig.Sheet().TextStyles()[i].JumpCursor, plain ? crDefault : crJump) << i;
+    }
+    // Without "Courier New" in the list the start falls to "Default", else to none.
+    QComboBox fonts;
+    fonts.addItems({"Default", "Other"});
+    SelectStartFont(fonts);
+    EXPECT_EQ(fonts.currentText(), "Default");
+    fonts.removeItem(0);
+    SelectStartFont(fonts);
+    EXPECT_EQ(fonts.currentIndex(), -1);
 }
 
 TEST(NotesCommands, ButtonsFollowTheTextAtTheCaret) {
