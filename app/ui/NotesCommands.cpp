@@ -132,6 +132,8 @@ TNotesCommands::TNotesCommands(QWidget& page, INotesHost& host, INotesPrompts& p
 }
 
 TNotesCommands::~TNotesCommands() {
+    // Cell editors hold copies of the caret handler: from now on they call nothing here.
+    alive_.reset();
     // The preview form outlives the window: it must not keep the print object.
     if (preview_ != nullptr) {
         preview_->rnpp().SetRNPrint(nullptr);
@@ -278,7 +280,11 @@ void TNotesCommands::ConnectEditor() {
         styleNo = ConvertNoteStyle(rns_.TextStyles(), styleNo, userData, operands_);
     };
     e.Handlers.OnSelect = [this](IRichNoteHost&) { RichNoteEdit1Select(); };
-    e.OnCaretMove = [this](TRichNoteEdit&) { CaretNotice(); };
+    e.OnCaretMove = [this, alive = std::weak_ptr<bool>(alive_)](TRichNoteEdit&) {
+        if (!alive.expired()) {
+            CaretNotice();
+        }
+    };
     e.Handlers.OnRNMouseDown = [this](IRichNoteHost&, int, uint32_t, int, int, int) {
         FormatKeepingCaret();
         if (OnTableCaret) {

@@ -211,4 +211,7 @@ private:
     bool noteDirty_ = false;
     bool damaged_ = false;
     bool caretNoticePending_ = false;
+    // Lives as long as the commands: what outlives them (a cell editor's copy of the caret
+    // handler) checks it.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
