@@ -1,6 +1,7 @@
 #include "app/ui/NotesCommands.h"
 
 #include "app/binder/PageInfo.h"
+#include "app/ui/NotesFonts.h"
 #include "app/ui/NotesStorage.h"
 #include "app/ui/NotesStyleSheet.h"
 #include "app/ui/StatusRules.h"
@@ -18,6 +19,7 @@
 #include <QEvent>
 #include <QFontDatabase>
 #include <QMenu>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -117,6 +119,7 @@ TNotesCommands::TNotesCommands(QWidget& page, INotesHost& host, INotesPrompts& p
                                const TImageList& images)
     : host_(host), prompts_(&prompts), images_(images) {
     SetUpNotesSheet(rns_);
+    FitNotesSheetToFonts(rns_, QFontDatabase::families());
     BuildActions();
     BuildMenu();
     BuildToolBar(page);
@@ -129,6 +132,8 @@ TNotesCommands::TNotesCommands(QWidget& page, INotesHost& host, INotesPrompts& p
 }
 
 TNotesCommands::~TNotesCommands() {
+    // Cell editors hold copies of the caret handler: from now on they call nothing here.
+    alive_.reset();
     // The preview form outlives the window: it must not keep the print object.
     if (preview_ != nullptr) {
         preview_->rnpp().SetRNPrint(nullptr);
@@ -138,6 +143,7 @@ TNotesCommands::~TNotesCommands() {
     editor_->OnCurTextStyleChanged = nullptr;
     editor_->OnCurParaStyleChanged = nullptr;
     editor_->OnStyleConversion = nullptr;
+    editor_->OnCaretMove = nullptr;
     editor_->Handlers = {};
 }
 
@@ -212,8 +218,8 @@ void TNotesCommands::BuildToolBar(QWidget& page) {
     combH_->setObjectName("combH");
     combH_->setToolTip("Font");
     combH_->setStatusTip("Select Font");
-    combH_->addItems(QFontDatabase::families());
-    combH_->setCurrentIndex(-1);
+    combH_->addItems(NoteFontNames(rns_, QFontDatabase::families()));
+    SelectStartFont(*combH_);
     toolBar_->addWidget(combH_);
     add({TNoteAction::RBold, TNoteAction::RItalic, TNoteAction::RUnderscore,
          TNoteAction::Rmiddlescore, TNoteAction::RFontIncrease, TNoteAction::RFontDecrease,
@@ -276,8 +282,13 @@ void TNotesCommands::ConnectEditor() {
         styleNo = ConvertNoteStyle(rns_.TextStyles(), styleNo, userData, operands_);
     };
     e.Handlers.OnSelect = [this](IRichNoteHost&) { RichNoteEdit1Select(); };
+    e.OnCaretMove = [this, alive = std::weak_ptr<bool>(alive_)](TRichNoteEdit&) {
+        if (!alive.expired()) {
+            CaretNotice();
+        }
+    };
     e.Handlers.OnRNMouseDown = [this](IRichNoteHost&, int, uint32_t, int, int, int) {
-        editor_->Format();
+        FormatKeepingCaret();
         if (OnTableCaret) {
             OnTableCaret();
         }
@@ -290,6 +301,35 @@ void TNotesCommands::ConnectEditor() {
         list = &images_;
     };
     e.installEventFilter(this);
+}
+
+void TNotesCommands::CaretNotice() {
+    // The caret moves in the middle of edits and of the table's own mouse handling: the
+    // commands are looked at once that is over.
+    if (caretNoticePending_) {
+        return;
+    }
+    caretNoticePending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        caretNoticePending_ = false;
+        if (OnTableCaret) {
+            GuardEvent([this] { OnTableCaret(); });
+        }
+    });
+}
+
+void TNotesCommands::FormatKeepingCaret() {
+    // A whole format puts the caret at the document's start. The press being handled reads
+    // the caret as the anchor of a Shift+click, so the caret keeps its place in the text.
+    TRNEditRNData& data = editor_->EditData();
+    int itemNo = -1;
+    int offs = 0;
+    data.GetCaretItem(itemNo, offs);
+    editor_->Format();
+    if (itemNo >= 0 && itemNo < data.ItemCount() && !data.NotFormatted()) {
+        data.SetCaretAtItem(itemNo, offs);
+        data.ChangeCaret(false, false, false, false);
+    }
 }
 
 bool TNotesCommands::eventFilter(QObject* watched, QEvent* event) {
@@ -428,7 +468,7 @@ void TNotesCommands::RichNoteEdit1CurTextStyleChanged() {
     {
         // Showing the font at the caret applies nothing: only the user's choice does.
         const QSignalBlocker blocker(combH_);
-        combH_->setCurrentIndex(combH_->findText(ToQ(style.FontName)));
+        ShowFontName(*combH_, style.FontName);
     }
     const TFontStyle styles[] = {TFontStyle::fsBold, TFontStyle::fsItalic, TFontStyle::fsUnderline,
                                  TFontStyle::fsStrikeOut};

@@ -107,8 +107,9 @@ public:
     // What the commands ask the user from now on (a test answers in place of the dialogs).
     void SetPrompts(INotesPrompts& prompts) { prompts_ = &prompts; }
     INotesPrompts& Prompts() { return *prompts_; }
-    // Run when the caret may have moved into or out of a table: after a mouse press in the
-    // editor and when a note loads.
+    // Run when the caret may have moved into or out of a table or a cell selection changed:
+    // after a mouse press in the editor, when a note loads, and (once the event that caused
+    // it is over) after every caret move in the editor or in a cell editor.
     std::function<void()> OnTableCaret;
     // The preview form made at start-up (none: previews show nothing).
     void SetPreviewForm(TfrmPreview* form);
@@ -187,6 +188,11 @@ private:
     void ChooseTextColor(int code);
     void Indent(bool right);
     void ShowCaretPosition();
+    // Runs OnTableCaret once the event being handled is over; many moves in one event make
+    // one notice.
+    void CaretNotice();
+    // Formats the editor as a mouse press asks, with the caret left where it was.
+    void FormatKeepingCaret();
     bool FormatForPrinting();
 
     INotesHost& host_;
@@ -204,4 +210,8 @@ private:
     TConversionOperands operands_;
     bool noteDirty_ = false;
     bool damaged_ = false;
+    bool caretNoticePending_ = false;
+    // Lives as long as the commands: what outlives them (a cell editor's copy of the caret
+    // handler) checks it.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

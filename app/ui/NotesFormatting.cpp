@@ -39,6 +39,9 @@ void TNotesCommands::combHClick() {
     }
     operands_.FontName = FromQ(combH_->currentText());
     editor_->ApplyStyleConversion(ncFontName);
+    // The list shows what the text at the caret now has: the font just chosen, or the old
+    // one when the note may not change.
+    RichNoteEdit1CurTextStyleChanged();
     if (host_.WindowVisible()) {
         editor_->setFocus();
     }

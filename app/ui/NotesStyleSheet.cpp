@@ -78,9 +78,11 @@ void SetUpNotesSheet(TRNStyle& sheet) {
     Text(sheet, "Superscript", "Arial", 9, clWindowText, {}, false).VShift = 50;
     Text(sheet, "Vector", "Arial", 12, clWindowText, {S::fsBold}, false).StyleEx = {
         TRNFontStyleEx::rnfsOverline};
-    Text(sheet, "Window Caption", "Arial", 10, clCaptionText, {S::fsBold, S::fsItalic}, false)
-        .NextStyleNo = 0;
-    // Not a link, though it shows the hand cursor.
+    // The last two are not links, though they show the hand cursor.
+    TFontInfo& caption =
+        Text(sheet, "Window Caption", "Arial", 10, clCaptionText, {S::fsBold, S::fsItalic}, false);
+    caption.NextStyleNo = 0;
+    caption.JumpCursor = crJump;
     TFontInfo& unicode = Text(sheet, "Unicode", "Arial Unicode MS", 10, clWindowText, {}, false);
     unicode.Unicode = true;
     unicode.JumpCursor = crJump;

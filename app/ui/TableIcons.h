@@ -4,6 +4,7 @@
 // command works on marked and a sign of what it does.
 
 #include <QIcon>
+#include <QImage>
 
 enum class TTableIcon {
     InsertTable,
@@ -18,4 +19,7 @@ enum class TTableIcon {
     Split
 };
 
+// The picture, and a faded grey one for a disabled button.
 QIcon TableIcon(TTableIcon icon);
+// A picture's disabled look: grey, with a third of its contrast.
+QImage Faded(const QImage& image);

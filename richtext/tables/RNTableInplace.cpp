@@ -626,6 +626,8 @@ void TRNTableItemInfo::CreateInplace(int itemNo, int row, int col, bool caretAtE
         editor->SetUndoLimit(main->UndoLimit() != 0 ? -1 : 0);
         // A change in the cell is a change of the document: the document's editor decides.
         editor->OnChanging = [main](TRichNoteEdit&, bool& allow) { allow = main->CanChange(); };
+        // The caret in the cell is the document's caret to whoever follows it.
+        editor->OnCaretMove = main->OnCaretMove;
     }
     editor->SetColor(cell->Color != clNone ? cell->Color : Color);
     editor->SetVScrollVisible(false);

@@ -298,6 +298,9 @@ public:
     // item numbers.
     void FormatParas(int startDrawItemNo, int endDrawItemNo, int itemsInserted);
     void FormatParasExact(int startDrawItemNo, int endDrawItemNo, int itemsInserted);
+    // Marks for painting the document rows top..bottom that a rewrap changed, clipped to
+    // the view (INT_MAX for bottom: down to the view's bottom).
+    void InvalidateReformatted(int top, int bottom);
     bool GetItemCoords(int itemNo, int& left, int& top) const;
     bool GetItemClientCoords(int itemNo, int& left, int& top) const;
     // Raises the checkpoint-visible event the control asks for, after a vertical scroll.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <limits>
 
 bool TCustomRNFormattedData::IsParaStartDrawItem(int drawItemNo) const {
     if (drawItemNo <= 0) {
@@ -153,6 +154,8 @@ void TCustomRNFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
         }
         s.Y = bottom;
     }
+    // What was drawn from here down to the next paragraph is drawn anew.
+    const int changedTop = s.Y;
     int oldNextTop = -1;
     if (endDrawItemNo + 1 < oldCount) {
         int first, last;
@@ -175,10 +178,11 @@ void TCustomRNFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
     DrawItems.DeleteMarked();
 
     const int oldHeight = DocumentHeight;
+    int delta = 0;
     if (lastItemNo == lastItem) {
         DocumentHeight = GetBottomMargin() + bottom + s.V(ParaOf(lastItem).SpaceAfter);
     } else {
-        const int delta = bottom + SpacingBefore(s, lastItemNo + 1) - oldNextTop;
+        delta = bottom + SpacingBefore(s, lastItemNo + 1) - oldNextTop;
         // The draw items below move by the height change and take the new item numbers.
         // Their items' recorded first draw items are left as they were: a look-up checks the
         // record against the draw items and searches when it no longer fits.
@@ -193,7 +197,28 @@ void TCustomRNFormattedData::FormatParasExact(int startDrawItemNo, int endDrawIt
     }
     AdjustChildrenCoords();
     LastFormattedItemNo = lastItem;
+    InvalidateReformatted(changedTop, lastItemNo == lastItem || delta != 0
+                                          ? std::numeric_limits<int>::max()
+                                          : std::max(bottom, oldNextTop));
     Formatted(firstItemNo, lastItemNo, true);
+}
+
+void TCustomRNFormattedData::InvalidateReformatted(int top, int bottom) {
+    // A document inside another (a table cell) is drawn in its holder's coordinates: the
+    // holder is repainted whole.
+    if (GetFormattedRoot() != this) {
+        Invalidate();
+        return;
+    }
+    const int v = GetVOffs();
+    const int clientBottom = GetHeight();
+    const int y1 = std::max(top - v, 0);
+    const int y2 = bottom - v >= clientBottom || bottom == std::numeric_limits<int>::max()
+                       ? clientBottom
+                       : bottom - v;
+    if (y2 > y1) {
+        InvalidateRect(Rect(0, y1, GetWidth(), y2));
+    }
 }
 
 // Scrolling.

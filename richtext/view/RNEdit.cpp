@@ -147,11 +147,17 @@ void TRichNoteEdit::SetCaret(int x, int y, int width, int height) {
         caret.Show();
     }
     updateMicroFocus();
+    if (OnCaretMove) {
+        OnCaretMove(*this);
+    }
 }
 
 void TRichNoteEdit::HideCaret() {
     if (Caret().Shown()) {
         Caret().Hide();
+    }
+    if (OnCaretMove) {
+        OnCaretMove(*this);
     }
 }
 
@@ -215,7 +221,14 @@ bool TRichNoteEdit::InsertTextW(std::u16string_view text) {
     if (TRichNoteEdit* cell = InplaceEdit()) {
         return cell->InsertTextW(text);
     }
-    return InsertOverSelection([&] { return EditData().InsertTextW_(text); }, true);
+    // The style is chosen once the selection is gone: the caret then stands where the text
+    // goes.
+    return InsertOverSelection(
+        [&] {
+            BeforeUnicode(text);
+            return EditData().InsertTextW_(text);
+        },
+        true);
 }
 
 bool TRichNoteEdit::InsertText(std::string_view text) {
@@ -305,7 +318,6 @@ bool TRichNoteEdit::InsertRTFFromStreamEd(TStream& stream) {
 
 void TRichNoteEdit::ImeInput(std::u16string_view commit, std::u16string_view preedit) {
     if (!commit.empty() && CanChange()) {
-        BeforeUnicode(commit);
         InsertTextW(commit);
     }
     if (preedit_ != preedit) {
@@ -431,6 +443,8 @@ void TRichNoteEdit::KeyDown(uint16_t& key, TShiftState shift) {
     case VK_PRIOR:
     case VK_NEXT: {
         data.PrepareForEdit();
+        // A selection that is dropped, grows or shrinks is drawn again.
+        const bool hadSelection = data.SelectionExists(false, true);
         if (shiftKey) {
             data.StartShiftMoving();
         } else if (data.SelectionExists(false, true)) {
@@ -466,6 +480,9 @@ void TRichNoteEdit::KeyDown(uint16_t& key, TShiftState shift) {
         if (shiftKey) {
             data.EndShiftMoving();
         }
+        if (hadSelection || data.SelectionExists(false, true)) {
+            Invalidate();
+        }
         if (out && OnCaretGetOut) {
             OnCaretGetOut(*this, key == VK_LEFT || key == VK_UP);
         }
@@ -497,6 +514,8 @@ void TRichNoteEdit::KeyDown(uint16_t& key, TShiftState shift) {
                 }
                 return data.OnEnterPress_(shiftKey);
             });
+            // The new paragraph shows at once.
+            Update();
         }
         key = 0;
         return;
@@ -548,12 +567,21 @@ void TRichNoteEdit::BeforeUnicode(std::u16string_view text) {
         sheet->TextStyles()[current].Unicode) {
         return;
     }
-    const std::string unicode = RNU_KeyToUnicode(text);
+    // The Unicode line and paragraph separators break the text; they are not stored in it.
+    std::u16string stored(text);
+    std::erase_if(stored, [](char16_t c) { return c == u'\u2028' || c == u'\u2029'; });
+    const std::string unicode = RNU_KeyToUnicode(stored);
     const unsigned codePage = data.GetStyleCodePage(current);
     if (RNU_AnsiToUnicode(codePage, RNU_UnicodeToAnsi(codePage, unicode)) == unicode) {
         return;
     }
     TFontInfos& styles = sheet->TextStyles();
+    // The sheet's own style for Unicode text first; without one, the current style's twin.
+    if (const int own = sheet->DefUnicodeStyle;
+        own >= 0 && own < styles.Count() && styles[own].Unicode) {
+        data.SetCurTextStyleNo(own);
+        return;
+    }
     for (int i = 0; i < styles.Count(); ++i) {
         if (styles[i].Unicode &&
             styles[i].IsEqual(styles[current], {TRNFontInfoProperty::rnfiUnicode})) {

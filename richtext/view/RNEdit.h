@@ -45,6 +45,9 @@ public:
     std::function<void(TRichNoteEdit&, int& styleNo, int userData, bool appliedToText)>
         OnStyleConversion;
     std::function<void(TRichNoteEdit&, bool& doDefault)> OnPaste;
+    // The caret was shown, moved or hidden (a cell selection hides it): what depends on the
+    // caret's place may have changed. A cell editor raises its document editor's handler.
+    std::function<void(TRichNoteEdit&)> OnCaretMove;
     // The caret tried to leave the document by an arrow key.
     std::function<void(TRichNoteEdit&, bool up)> OnCaretGetOut;
 
@@ -258,7 +261,8 @@ private:
     bool SelectionReplaceable();
     void Typed(std::u16string_view text);
     // Text that the current 8-bit style's code page cannot hold switches the current style
-    // to its Unicode twin (found, or added to the sheet) before it goes in.
+    // to the sheet's Unicode style (DefUnicodeStyle), or without one to the current style's
+    // Unicode twin (found, or added to the sheet), before it goes in.
     void BeforeUnicode(std::u16string_view text);
     // Runs an insertion as one undo step that first removes the selection (true, after a
     // beep, when the document may not change). Text is told as a change here (`isText`);

@@ -114,14 +114,16 @@ bool TRichNoteEdit::InsertOverSelection(const std::function<bool()>& insert, boo
 }
 
 bool TRichNoteEdit::PasteTextW() {
-    const std::u16string text = FromUtf16Le(TClipboard::GetUnicodeText());
-    return InsertOverSelection([&] { return EditData().InsertTextW_(text); }, true);
+    std::u16string text = FromUtf16Le(TClipboard::GetUnicodeText());
+    text.resize(std::min(text.size(), text.find(u'\0')));
+    return InsertTextW(text);
 }
 
 bool TRichNoteEdit::PasteText() {
     const std::string format = AnsiTextFormat(EditData());
     if (!TClipboard::HasFormat(format)) {
-        // Unicode text only: it goes into the current style's code page.
+        // Unicode text only: what the current style's code page cannot hold goes into a
+        // Unicode style.
         return PasteTextW();
     }
     std::string text = TClipboard::GetBytes(format);

@@ -1,22 +1,28 @@
 // The notes commands on an editor without the main window: style conversions and paragraph
 // styles on the sheet rns, the note kept in a record, and the files read and written.
 #include "app/binder/PageInfo.h"
+#include "app/ui/NotesFonts.h"
 #include "app/ui/NotesStorage.h"
 #include "app/ui/NotesStyleSheet.h"
 #include "app/ui/NotesStyles.h"
 #include "app/ui/dialogs/FindDialog.h"
 #include "platform/base/CodePage.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/widgets/Cursors.h"
 #include "richtext/model/RNUni.h"
 
 #include "tests/app_ui/NotesRig.h"
 #include "tests/support/Permissions.h"
 #include "tests/support/TempDir.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QImage>
+#include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -206,6 +212,82 @@ TEST(NotesCommands, IndentStepsReuseParagraphStylesAndStayInTheEditor) {
     EXPECT_GT(indent(3).LeftIndent + IndentStep, width);
 }
 
+// The sheet's fonts are Windows names that are no installed family here: the list holds them
+// too, starts on "Courier New", and shows the font at the caret and the one just chosen.
+TEST(NotesFonts, TheListNamesTheSheetsFontsAndShowsTheCaretsAndTheChosenOne) {
+    const QStringList installed = QFontDatabase::families();
+    NotesRig rig;
+    QComboBox& fonts = rig.Notes->combH();
+    QStringList listed;
+    for (int i = 0; i < fonts.count(); ++i) {
+        listed << fonts.itemText(i);
+    }
+    for (const QString& family : installed) {
+        EXPECT_TRUE(listed.contains(family)) << family.toStdString();
+    }
+    for (const char* name : {"Arial", "Courier New", "Times New Roman", "Symbol"}) {
+        EXPECT_EQ(listed.count(name), 1) << name;
+    }
+    EXPECT_EQ(listed.size(), NoteFontNames(rig.Sheet(), installed).size());
+    EXPECT_EQ(fonts.currentText(), "Courier New");
+
+    rig.Fill({{"plain", 0, 0}, {"typewriter", 3, 0}, {"times", 5, 0}});
+    const char* expected[] = {"Arial", "Courier New", "Times New Roman"};
+    for (int item : {2, 0, 1}) {
+        rig.Caret(item, 2);
+        QApplication::processEvents();
+        EXPECT_EQ(fonts.currentText().toStdString(), expected[item]);
+    }
+    // A choice from the list applies it and stays shown.
+    rig.SelectItem(0);
+    fonts.setCurrentIndex(fonts.findText("Times New Roman"));
+    rig.Notes->combHClick();
+    EXPECT_EQ(rig.ItemStyle(0).FontName, "Times New Roman");
+    EXPECT_EQ(fonts.currentText(), "Times New Roman");
+    // A font only a stored note names is shown and takes its place in the list.
+    TFontInfo& other = rig.Sheet().TextStyles()[rig.Sheet().AddTextStyle()];
+    other.FontName = "Zzz Note Font";
+    rig.Fill({{"odd", rig.Styles() - 1, 0}});
+    rig.Caret(0, 2);
+    QApplication::processEvents();
+    EXPECT_EQ(fonts.currentText(), "Zzz Note Font");
+    EXPECT_EQ(fonts.findText("Zzz Note Font"), fonts.currentIndex());
+    EXPECT_EQ(fonts.count(), listed.size() + 1);
+    EXPECT_TRUE(
+        std::is_sorted(listed.begin(), listed.end(), [](const QString& a, const QString& b) {
+            return a.compare(b, Qt::CaseInsensitive) < 0;
+        }));
+}
+
+TEST(NotesFonts, StartUpSettingsFollowTheInstalledFonts) {
+    for (const bool withUnicodeFont : {true, false}) {
+        TRNStyle sheet;
+        SetUpNotesSheet(sheet);
+        QStringList installed{"DejaVu Sans", "Liberation Sans"};
+        if (withUnicodeFont) {
+            installed << "Arial Unicode MS";
+        }
+        FitNotesSheetToFonts(sheet, installed);
+        EXPECT_EQ(sheet.TextStyles()[11].FontName, withUnicodeFont ? "Arial Unicode MS" : "Arial");
+        EXPECT_TRUE(sheet.TextStyles()[11].Unicode);
+    }
+    NotesRig rig;
+    EXPECT_EQ(rig.Sheet().TextStyles()[11].FontName == "Arial",
+              !QFontDatabase::families().contains("Arial Unicode MS"));
+    for (int i = 0; i < 12; ++i) {
+        const bool plain = i <= 3 || (i >= 6 && i <= 9);
+        EXPECT_EQ(rig.Sheet().TextStyles()[i].JumpCursor, plain ? crDefault : crJump) << i;
+    }
+    // Without "Courier New" in the list the start falls to "Default", else to none.
+    QComboBox fonts;
+    fonts.addItems({"Default", "Other"});
+    SelectStartFont(fonts);
+    EXPECT_EQ(fonts.currentText(), "Default");
+    fonts.removeItem(0);
+    SelectStartFont(fonts);
+    EXPECT_EQ(fonts.currentIndex(), -1);
+}
+
 TEST(NotesCommands, ButtonsFollowTheTextAtTheCaret) {
     NotesRig rig;
     rig.Fill({{"left", 1, 0}, {"centre", 0, 2}, {"right", 0, 3}, {"justify", 0, 4}, {"x", 3, 1}});
@@ -279,6 +361,76 @@ TEST(NotesStorage, NotesRoundTripAndDamagedOnesStayUntouched) {
     // The next note is editable again.
     rig.Notes->LoadNotes(record);
     EXPECT_FALSE(rig.E().ReadOnly);
+}
+
+// Text another program put on the clipboard as UTF-8 comes in whole, in the sheet's Unicode
+// style, and comes back so from the stored note.
+TEST(NotesStorage, PastedTextOutsideTheCodePageIsKeptAndStored) {
+    const QString pasted = QString::fromUtf8("caf\xc3\xa9 \xe2\x82\xac \xd0\x9f\xd1\x80\xd0\xb8"
+                                             "\xd0\xb2\xd0\xb5\xd1\x82 \xe4\xbd\xa0\xe5\xa5\xbd");
+    NotesRig rig;
+    rig.Fill({{"Note: ", 1, 0}});
+    rig.Caret(0, 7);
+    QApplication::clipboard()->setText(pasted);
+    rig.Notes->Execute(TNoteAction::RPaste);
+    ASSERT_EQ(rig.E().GetLineCount(), 2);
+    EXPECT_EQ(rig.D().GetItemStyle(1), rig.Sheet().DefUnicodeStyle);
+    rig.E().SelectAll();
+    EXPECT_EQ(QString::fromStdU16String(rig.E().GetSelTextW()), "Note: " + pasted);
+    EXPECT_TRUE(rig.Host.Dirty);
+
+    TPageInfo record;
+    rig.Notes->SaveNotes(record);
+    EXPECT_EQ(record.Notes.Bytes().find('?'), std::string::npos);
+    rig.Notes->LoadNotes(TPageInfo{});
+    rig.Notes->LoadNotes(record);
+    rig.E().SelectAll();
+    EXPECT_EQ(QString::fromStdU16String(rig.E().GetSelTextW()), "Note: " + pasted);
+}
+
+// A click, then a Shift+click: the selection runs between the two points, whatever the
+// notes window does on a mouse press.
+TEST(NotesCommands, ShiftClickSelectsFromTheCaretTheClickLeft) {
+    NotesRig rig;
+    rig.Fill({{"first line of the note", 0, 0},
+              {"second line of the note", 0, 0},
+              {"third line of the note", 0, 0}});
+    TRNEditRNData& data = rig.D();
+    const auto at = [&](int itemNo) {
+        const TRNDrawLineInfo& d = *data.DrawItems[data.FindDrawItemByItem(itemNo)];
+        return rig.E().ClientOrigin() +
+               QPoint(d.Left - data.GetHOffs() + d.Width / 2, d.Top - data.GetVOffs() + 3);
+    };
+    const auto click = [&](QPoint p, Qt::KeyboardModifiers modifiers) {
+        QTest::mouseClick(&rig.E(), Qt::LeftButton, modifiers, p);
+        QApplication::processEvents();
+    };
+    const auto caret = [&] {
+        return std::pair(rig.E().GetCurItemNo(), rig.E().GetOffsetInCurItem());
+    };
+    // Where a plain click at each point leaves the caret.
+    click(at(2), {});
+    const auto end = caret();
+    click(at(1), {});
+    const auto start = caret();
+    ASSERT_EQ(start.first, 1);
+    ASSERT_GT(start.second, 1);
+    ASSERT_FALSE(rig.E().SelectionExists());
+
+    click(at(2), Qt::ShiftModifier);
+    ASSERT_TRUE(rig.E().SelectionExists());
+    int startNo = 0, startOffs = 0, endNo = 0, endOffs = 0;
+    rig.E().GetSelectionBounds(startNo, startOffs, endNo, endOffs, true);
+    EXPECT_EQ(std::pair(startNo, startOffs), start);
+    EXPECT_EQ(std::pair(endNo, endOffs), end);
+    // A Shift+click above the anchor selects backwards from it.
+    click(at(0), {});
+    const auto top = caret();
+    click(at(1), {});
+    click(at(0), Qt::ShiftModifier);
+    rig.E().GetSelectionBounds(startNo, startOffs, endNo, endOffs, false);
+    EXPECT_EQ(std::pair(startNo, startOffs), start);
+    EXPECT_EQ(std::pair(endNo, endOffs), top);
 }
 
 TEST(NotesFiles, PicturesAndInsertedFilesByTheirKind) {

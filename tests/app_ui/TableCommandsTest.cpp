@@ -17,10 +17,12 @@
 
 #include <QAction>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -227,6 +229,92 @@ TEST(NotesTables, MergeAndSplitFollowTheSelectionAndAreOneStepEach) {
     EXPECT_EQ(s.Cells(2, 0)->ColSpan, 3); // the cell under it keeps its width
     w.E().Undo();
     EXPECT_TRUE(w.Rnf() == before);
+}
+
+// The table commands follow what the mouse does in the shown window: a click into a cell
+// opens it for typing, a drag from one cell into the next selects both.
+TEST(NotesTables, AClickIntoACellAndADragOverTwoEnableTheirCommands) {
+    TablesWindow w;
+    w.Window->resize(900, 600);
+    w.Window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.Window.get()));
+    w.Insert(2, 2);
+    TRNEditRNData& doc = w.E().EditData();
+    const auto cellAt = [&](int row, int col) {
+        const TRNDrawLineInfo& d = *doc.DrawItems[doc.FindDrawItemByItem(1)];
+        const TRNTableCellData& cell = *w.TableAt(1)->Cells(row, col);
+        return w.E().ClientOrigin() + QPoint(d.Left - doc.GetHOffs() + cell.Left + cell.Width / 2,
+                                             d.Top - doc.GetVOffs() + cell.Top + cell.Height / 2);
+    };
+    const auto settle = [] {
+        for (int i = 0; i < 3; ++i) {
+            QApplication::processEvents();
+        }
+    };
+    const TRNDrawLineInfo& text = *doc.DrawItems[doc.FindDrawItemByItem(0)];
+    QTest::mouseClick(&w.E(), Qt::LeftButton, {},
+                      w.E().ClientOrigin() + QPoint(text.Left + 3, text.Top + 3));
+    settle();
+    for (TTableAction action : Nine) {
+        EXPECT_FALSE(w.On(action)) << static_cast<int>(action);
+    }
+
+    QTest::mouseClick(&w.E(), Qt::LeftButton, {}, cellAt(0, 0));
+    settle();
+    ASSERT_NE(w.TableAt(1)->InplaceEditor, nullptr);
+    EXPECT_TRUE(w.On(TTableAction::RInsertRowBefore));
+    EXPECT_TRUE(w.On(TTableAction::RInsertRowAfter));
+    EXPECT_FALSE(w.On(TTableAction::RmergeTable));
+
+    QTest::mousePress(&w.E(), Qt::LeftButton, {}, cellAt(1, 0));
+    QTest::mouseMove(&w.E(), cellAt(1, 0) + QPoint(0, 2));
+    QTest::mouseMove(&w.E(), cellAt(1, 1));
+    QTest::mouseRelease(&w.E(), Qt::LeftButton, {}, cellAt(1, 1));
+    settle();
+    int top = 0, left = 0, cols = 0, rows = 0;
+    ASSERT_TRUE(w.TableAt(1)->GetNormalizedSelectionBounds(false, top, left, cols, rows));
+    EXPECT_EQ(std::tuple(top, left, cols, rows), std::tuple(1, 0, 2, 1));
+    ASSERT_TRUE(w.On(TTableAction::RmergeTable));
+    EXPECT_TRUE(w.On(TTableAction::RDelRows));
+
+    const std::string before = w.Rnf();
+    const int steps = doc.UndoList().Count();
+    w.T().Action(TTableAction::RmergeTable)->trigger();
+    settle();
+    ASSERT_EQ(w.TableAt(1)->Cells(1, 0)->ColSpan, 2);
+    EXPECT_EQ(doc.UndoList().Count(), steps + 1);
+    // The merged cell is one cell: nothing is left to merge.
+    EXPECT_FALSE(w.On(TTableAction::RmergeTable));
+    w.E().Undo();
+    EXPECT_TRUE(w.Rnf() == before);
+    EXPECT_EQ(w.TableAt(1)->Cells(1, 1)->ColSpan, 1);
+}
+
+// A disabled table button shows a faded grey picture, plainly unlike its enabled one.
+TEST(NotesTables, DisabledButtonsLookDisabled) {
+    TablesWindow w;
+    const auto contrastAndColour = [](const QImage& image) {
+        int low = 255, high = 0, colour = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                low = std::min(low, qGray(c.rgb()));
+                high = std::max(high, qGray(c.rgb()));
+                colour = std::max(colour, c.hsvSaturation());
+            }
+        }
+        return std::pair(high - low, colour);
+    };
+    for (TTableAction action : Nine) {
+        const QIcon icon = w.T().Action(action)->icon();
+        const auto [contrast, colour] =
+            contrastAndColour(icon.pixmap(16, 16, QIcon::Normal).toImage());
+        const auto [fadedContrast, fadedColour] =
+            contrastAndColour(icon.pixmap(16, 16, QIcon::Disabled).toImage());
+        EXPECT_GT(contrast, 100) << static_cast<int>(action);
+        EXPECT_LE(fadedContrast * 2, contrast) << static_cast<int>(action);
+        EXPECT_EQ(fadedColour, 0) << static_cast<int>(action);
+    }
 }
 
 TEST(NotesTables, WithoutATableOrWithAReadOnlyEditorNothingHappens) {

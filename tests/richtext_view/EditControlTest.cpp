@@ -118,6 +118,49 @@ TEST(EditKeys, ACharacterTheCodePageLacksSwitchesToAUnicodeStyle) {
     EXPECT_EQ(f.Rnf().find('?'), std::string::npos);
 }
 
+// Inserted and pasted text goes through the same switch as typed text: into the sheet's own
+// Unicode style when it has one, else into the current style's Unicode twin.
+TEST(EditKeys, InsertedAndPastedTextTheCodePageLacksKeepsEveryCharacter) {
+    const std::u16string text =
+        u"caf\u00e9 \u20ac \u041f\u0440\u0438\u0432\u0435\u0442 \u4f60\u597d";
+    const auto paste = [&text](TRichNoteEdit& e) {
+        QApplication::clipboard()->setText(QString::fromStdU16String(text));
+        return e.PasteTextW();
+    };
+    const auto insert = [&text](TRichNoteEdit& e) { return e.InsertTextW(text); };
+    for (const auto& put : {std::function<bool(TRichNoteEdit&)>(paste), {insert}}) {
+        for (const bool sheetHasOne : {true, false}) {
+            SCOPED_TRACE(sheetHasOne ? "the sheet's Unicode style" : "a Unicode twin");
+            EditForm f;
+            const int sheetUnicode = f.Sheet.AddTextStyle();
+            f.Sheet.TextStyles()[sheetUnicode].Unicode = true;
+            f.Sheet.TextStyles()[sheetUnicode].Size = 9;
+            f.Sheet.DefUnicodeStyle = sheetHasOne ? sheetUnicode : -1;
+            const int styles = f.Sheet.TextStyles().Count();
+            ASSERT_TRUE(put(*f.Edit));
+            const int style = f.D().GetItemStyle(f.D().ItemCount() - 1);
+            EXPECT_TRUE(f.Sheet.TextStyles()[style].Unicode);
+            if (sheetHasOne) {
+                EXPECT_EQ(style, sheetUnicode);
+                EXPECT_EQ(f.Sheet.TextStyles().Count(), styles);
+            } else {
+                EXPECT_EQ(f.Sheet.TextStyles()[style].Size, f.Sheet.TextStyles()[0].Size);
+                EXPECT_EQ(f.Sheet.TextStyles().Count(), styles + 1);
+            }
+            f.Edit->SelectAll();
+            EXPECT_EQ(f.Edit->GetSelTextW(), u"xy" + text);
+            EXPECT_EQ(f.Rnf().find('?'), std::string::npos);
+        }
+    }
+    // Text the style's code page holds keeps the style the caret is in.
+    EditForm f;
+    f.Sheet.DefUnicodeStyle = f.Sheet.AddTextStyle();
+    f.Sheet.TextStyles()[f.Sheet.DefUnicodeStyle].Unicode = true;
+    ASSERT_TRUE(f.Edit->InsertTextW(u"caf\u00e9"));
+    EXPECT_EQ(f.D().CurTextStyleNo, 0);
+    EXPECT_EQ(f.D().GetItemText(0), "xycaf\xe9");
+}
+
 TEST(EditReadOnly, NothingChangesAndCopyStillWorks) {
     EditForm f;
     f.Type("a");

@@ -1,0 +1,169 @@
+// Typing into the main window's notes editor as a user does, checked on what the X server
+// shows: every change reaches the screen by itself, with no click and no forced repaint.
+#include "app/ui/NotesCommands.h"
+#include "platform/graphics/Color.h"
+#include "richtext/view/RNEdit.h"
+
+#include "tests/app_ui/UiTestSupport.h"
+
+#include <QDir>
+#include <QImage>
+#include <QScreen>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// The share of pixels of `area` in `shot` that `pick` answers true for.
+template <class Pick> double ShareOf(const QImage& shot, const QRect& area, Pick pick) {
+    int hits = 0;
+    int all = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (x >= 0 && y >= 0 && x < shot.width() && y < shot.height()) {
+                ++all;
+                hits += pick(shot.pixel(x, y)) ? 1 : 0;
+            }
+        }
+    }
+    return all == 0 ? 0.0 : static_cast<double>(hits) / all;
+}
+
+QColor OfRGB(uint32_t bgr) {
+    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                  static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+bool Near(QRgb pixel, const QColor& color) {
+    return std::abs(qRed(pixel) - color.red()) < 40 &&
+           std::abs(qGreen(pixel) - color.green()) < 40 &&
+           std::abs(qBlue(pixel) - color.blue()) < 40;
+}
+
+// The window's pixels as the X server holds them: no repaint is asked for.
+QImage ScreenOf(QWidget& window) {
+    const QImage shot = window.screen()->grabWindow(window.winId()).toImage();
+    QDir().mkpath(TARNWICK_SCREENSHOT_DIR);
+    shot.save(TARNWICK_SCREENSHOT_DIR "/notes-typing-screen.png", "PNG");
+    return shot;
+}
+
+// Waits for the event loop to bring what changed to the screen, without asking for it.
+void LetItReachTheScreen() {
+    for (int i = 0; i < 10; ++i) {
+        QApplication::processEvents();
+        QTest::qWait(30);
+    }
+}
+
+// Keys at a person's pace: each one is handled and shown before the next comes.
+void Press(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::keyClick(&widget, key, modifiers);
+    LetItReachTheScreen();
+}
+
+void Type(QWidget& widget, const char* text) {
+    for (; *text != 0; ++text) {
+        QTest::keyClicks(&widget, QString(QChar(*text)));
+        LetItReachTheScreen();
+    }
+}
+
+struct ScreenLines {
+    ScreenLines(QWidget& window, TRichNoteEdit& edit, TColor selection)
+        : Data(edit.EditData()), Shot(ScreenOf(window)),
+          Origin(edit.mapTo(&window, edit.ClientOrigin()) -
+                 QPoint(Data.GetHOffs(), Data.GetVOffs())),
+          Selection(OfRGB(ColorToRGB(selection))) {}
+
+    // Letter `k` of the `count` equal letters of item `itemNo`, as a screen rectangle.
+    QRect Letter(int itemNo, int k, int count) const {
+        const TRNDrawLineInfo& d = *Data.DrawItems[Data.FindDrawItemByItem(itemNo)];
+        const int cell = d.Width / count;
+        return {Origin.x() + d.Left + k * cell + 1, Origin.y() + d.Top, cell - 2, d.Height};
+    }
+    bool Inked(const QRect& r) const {
+        return ShareOf(Shot, r, [](QRgb p) { return qGray(p) < 110; }) > 0.05;
+    }
+    bool Selected(const QRect& r) const {
+        return ShareOf(Shot, r, [this](QRgb p) { return Near(p, Selection); }) > 0.3;
+    }
+    // Every letter of the item is drawn, and selected exactly when `selected` says.
+    void Expect(int itemNo, int count, const std::function<bool(int)>& selected) const {
+        for (int k = 0; k < count; ++k) {
+            const QRect r = Letter(itemNo, k, count);
+            EXPECT_TRUE(Inked(r)) << "line " << itemNo << " letter " << k << " not drawn";
+            EXPECT_EQ(Selected(r), selected(k)) << "line " << itemNo << " letter " << k;
+        }
+    }
+
+    TRNEditRNData& Data;
+    QImage Shot;
+    QPoint Origin;
+    QColor Selection;
+};
+
+} // namespace
+
+TEST(NotesTypingDisplay, TypedLinesAndShiftSelectionsReachTheScreenWithoutAClick) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    TTreeNode* note = rig.Add(NodeKind::Notes, "Typed");
+    window.resize(900, 600);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    window.Binder().Items().SetSelected(note);
+    TRichNoteEdit& edit = window.Notes().RichNoteEdit1();
+    ASSERT_TRUE(WaitUntil([&] { return edit.isVisible(); }));
+    LetItReachTheScreen();
+    const TColor selection = window.Notes().rns().SelColor;
+
+    // One click puts the caret into the note, as a user does; nothing after it is clicked.
+    QTest::mouseClick(&edit, Qt::LeftButton, {}, edit.ClientOrigin() + QPoint(40, 12));
+    LetItReachTheScreen();
+    ASSERT_TRUE(edit.hasFocus());
+    Type(edit, "HHHHH");
+    Press(edit, Qt::Key_Return);
+    Type(edit, "MMMMM");
+    Press(edit, Qt::Key_Left, Qt::ShiftModifier);
+    TRNEditRNData& data = edit.EditData();
+    ASSERT_EQ(data.ItemCount(), 2);
+    ASSERT_EQ(data.GetItemText(0), "HHHHH");
+    ASSERT_EQ(data.GetItemText(1), "MMMMM");
+    ASSERT_TRUE(edit.SelectionExists());
+    {
+        const ScreenLines screen(window, edit, selection);
+        screen.Expect(0, 5, [](int) { return false; });
+        screen.Expect(1, 5, [](int k) { return k == 4; });
+    }
+
+    // The selection grows to the line's start: the letters the caret jumped over are marked.
+    Press(edit, Qt::Key_Home, Qt::ShiftModifier);
+    {
+        const ScreenLines screen(window, edit, selection);
+        screen.Expect(1, 5, [](int) { return true; });
+    }
+
+    // Typed at the start of the first line, the letters after the caret move right.
+    Press(edit, Qt::Key_Up);
+    Press(edit, Qt::Key_Home);
+    Type(edit, "M");
+    ASSERT_EQ(data.GetItemText(0), "MHHHHH");
+    ASSERT_FALSE(edit.SelectionExists());
+    {
+        const ScreenLines screen(window, edit, selection);
+        const QRect first = screen.Letter(0, 0, 1);
+        // The old first letter's place now holds the wide one: no gap shows in the line.
+        for (int k = 0; k < 6; ++k) {
+            EXPECT_TRUE(screen.Inked(QRect(first.x() + k * first.width() / 6, first.y(),
+                                           first.width() / 6 - 1, first.height())))
+                << "letter " << k;
+        }
+        screen.Expect(1, 5, [](int) { return false; });
+    }
+    rig.Window.reset();
+}
