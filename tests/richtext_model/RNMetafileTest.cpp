@@ -26,12 +26,15 @@ std::unique_ptr<TMetafile> Metafile(const std::string& bytes) {
     return metafile;
 }
 
-const TMetafile& PictureOf(const TCustomRNData& data, int item) {
-    const auto& picture = dynamic_cast<const TRNGraphicItemInfo&>(data.GetItem(item));
-    return dynamic_cast<const TMetafile&>(*picture.Image);
+const TGraphic& GraphicOf(const TCustomRNData& data, int item) {
+    return *dynamic_cast<const TRNGraphicItemInfo&>(data.GetItem(item)).Image;
 }
 
-void ExpectDrawn(const TMetafile& metafile, const std::string& what) {
+const TMetafile& PictureOf(const TCustomRNData& data, int item) {
+    return dynamic_cast<const TMetafile&>(GraphicOf(data, item));
+}
+
+void ExpectDrawn(const TGraphic& metafile, const std::string& what) {
     TBitmap bitmap(300, 150);
     bitmap.Canvas().Brush().SetColor(clWhite);
     bitmap.Canvas().FillRect(Rect(0, 0, 300, 150));
@@ -145,8 +148,10 @@ TEST(RNMetafile, HtmlExportWritesThePicturesPixels) {
 }
 
 TEST(RNMetafile, RtfRoundTripKeepsTheDrawing) {
-    // Written to RTF and read back, every kind of metafile draws the same shapes: a
-    // Windows metafile goes without its placeable header, and one without a header stays whole.
+    // RTF carries metafiles as bitmaps of their shown size (there is no metafile writer): read
+    // back, each is one picture of that size, and the ones large enough to show the shapes
+    // draw them. A Windows metafile without a placeable header has only a few pixels.
+    int drawn = 0;
     for (const std::string& bytes : {Wmf(true), Wmf(false), Emf()}) {
         TRNStyle sheet;
         TRNRTFReaderProperties props;
@@ -154,6 +159,7 @@ TEST(RNMetafile, RtfRoundTripKeepsTheDrawing) {
         doc.Style = &sheet;
         doc.RTFProperties = &props;
         doc.AddPictureEx("", Metafile(bytes), 0, TRNVAlign::rnvaBaseline);
+        const TGraphic& sent = GraphicOf(doc, 0);
         TMemoryStream rtf;
         ASSERT_TRUE(
             doc.SaveRTFToStream(rtf, false, 0, clWindow, nullptr, nullptr, nullptr, nullptr, 0));
@@ -165,10 +171,19 @@ TEST(RNMetafile, RtfRoundTripKeepsTheDrawing) {
         int pictures = 0;
         for (int i = 0; i < back.ItemCount(); ++i) {
             if (dynamic_cast<const TRNGraphicItemInfo*>(&back.GetItem(i))) {
-                ExpectDrawn(PictureOf(back, i), "RTF item " + std::to_string(i));
+                const TGraphic& received = GraphicOf(back, i);
+                const std::string what = "RTF item of " + std::to_string(bytes.size()) + " bytes";
+                EXPECT_EQ(dynamic_cast<const TMetafile*>(&received), nullptr) << what;
+                EXPECT_EQ(received.Width(), sent.Width()) << what;
+                EXPECT_EQ(received.Height(), sent.Height()) << what;
+                if (received.Width() >= 100) {
+                    ExpectDrawn(received, what);
+                    ++drawn;
+                }
                 ++pictures;
             }
         }
         EXPECT_EQ(pictures, 1);
     }
+    EXPECT_EQ(drawn, 2);
 }
