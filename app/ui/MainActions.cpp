@@ -1,6 +1,7 @@
 #include "app/ui/MainActions.h"
 
 #include "app/binder/PageInfo.h"
+#include "app/ui/BusyIndicator.h"
 #include "app/ui/NodeImages.h"
 #include "platform/base/QtText.h"
 #include "platform/base/StringUtils.h"
@@ -11,7 +12,6 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QSizePolicy>
 #include <QStyle>
 #include <QToolBar>
@@ -229,12 +229,8 @@ void TMainActions::BuildToolBar() {
     auto* spring = new QWidget(toolBar);
     spring->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolBar->addWidget(spring);
-    animate1_ = new QProgressBar(toolBar);
+    animate1_ = new TBusyIndicator(toolBar);
     animate1_->setObjectName("Animate1");
-    animate1_->setTextVisible(false);
-    animate1_->setFixedWidth(48);
-    animate1_->setRange(0, 1);
-    animate1_->setValue(0);
     toolBar->addWidget(animate1_);
     toolBar->addAction(Action(TMainAction::SpeedButton4));
     toolBar->addAction(Action(TMainAction::SpeedButton5));
@@ -242,9 +238,11 @@ void TMainActions::BuildToolBar() {
 
 void TMainActions::SetAnimation(bool running) {
     animating_ = running;
-    // A bar without a range runs on its own: the busy look.
-    animate1_->setRange(0, running ? 0 : 1);
-    animate1_->setValue(0);
+    if (running) {
+        animate1_->Start();
+    } else {
+        animate1_->Stop();
+    }
 }
 
 void TMainActions::MarkSideBar(bool shown) {

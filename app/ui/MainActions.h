@@ -16,7 +16,7 @@
 class QAction;
 class QMainWindow;
 class QMenu;
-class QProgressBar;
+class TBusyIndicator;
 class TImageList;
 class TTreeNode;
 
@@ -110,6 +110,6 @@ private:
     QMenu* view_ = nullptr;
     QMenu* edit1_ = nullptr;
     QMenu* browse1_ = nullptr;
-    QProgressBar* animate1_ = nullptr;
+    TBusyIndicator* animate1_ = nullptr;
     bool animating_ = false;
 };
