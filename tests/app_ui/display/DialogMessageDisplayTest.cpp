@@ -1,0 +1,101 @@
+// A message box raised from inside a dialog, on a real display: the Find dialog's "Search
+// complete" is drawn before any key is pressed, over the dialog it came from, and the dialog's
+// label hands its Alt key to the field.
+#include "app/ui/NotesPrompts.h"
+#include "app/ui/dialogs/FindDialog.h"
+
+#include "tests/app_ui/NotesRig.h"
+#include "tests/app_ui/UiTestSupport.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ScreenInk {
+    int Light = 0; // pixels of the box's own background
+    int Dark = 0;  // pixels of its text
+};
+
+// Reads a widget's area from the screen, as the X server shows it.
+ScreenInk ReadScreen(QWidget& widget) {
+    const QPoint origin = widget.mapToGlobal(QPoint(0, 0));
+    const QImage shot = widget.screen()
+                            ->grabWindow(0, origin.x(), origin.y(), widget.width(), widget.height())
+                            .toImage();
+    const int background = widget.palette().color(QPalette::Window).lightness();
+    ScreenInk ink;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            const int lightness = QColor(shot.pixel(x, y)).lightness();
+            ink.Light += std::abs(lightness - background) < 12 ? 1 : 0;
+            ink.Dark += lightness < 90 ? 1 : 0;
+        }
+    }
+    return ink;
+}
+
+} // namespace
+
+TEST(DialogMessageDisplay, SearchCompleteIsDrawnBeforeAnyKeyOverTheFindDialog) {
+    QWidget page;
+    page.resize(700, 400);
+    FakeNotesHost host;
+    TQtNotesPrompts prompts(page);
+    TImageList images;
+    FillMainImages(images);
+    TNotesCommands notes(page, host, prompts, images);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    notes.Action(TNoteAction::RFind)->trigger();
+    TFindDialog& find = notes.FindDialog1();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&find));
+    find.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&find));
+
+    // The label's mnemonic moves the focus into its field.
+    auto* field = find.findChild<QLineEdit*>();
+    auto* matchCase = find.findChild<QCheckBox*>();
+    ASSERT_NE(field, nullptr);
+    matchCase->setFocus();
+    QTest::keyClick(&find, Qt::Key_N, Qt::AltModifier);
+    EXPECT_TRUE(field->hasFocus());
+    auto* caption = find.findChild<QLabel*>("FindWhatLabel");
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(caption->buddy(), field);
+    QTest::keyClicks(field, "zzz");
+
+    ScreenInk label;
+    QWidget* boxParent = nullptr;
+    std::string text;
+    WhenModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(box));
+        QTest::qWait(300); // events served, no key pressed
+        text = box->text().toStdString() + "|" + box->windowTitle().toStdString();
+        boxParent = box->parentWidget();
+        if (auto* shown = box->findChild<QLabel*>("qt_msgbox_label")) {
+            label = ReadScreen(*shown);
+        }
+        box->accept();
+    });
+    auto* findNext = find.findChild<QPushButton*>();
+    for (QPushButton* button : find.findChildren<QPushButton*>()) {
+        findNext = button->text() == "&Find Next" ? button : findNext;
+    }
+    QTest::mouseClick(findNext, Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return !text.empty(); }));
+    EXPECT_EQ(text, "Can't find|Search complete");
+    // It belongs to the dialog it was raised from, so it stands over that dialog.
+    EXPECT_EQ(boxParent, &find);
+    // Drawn: mostly the box's own background, with the text's strokes in it.
+    EXPECT_GT(label.Light, label.Dark);
+    EXPECT_GT(label.Dark, 10);
+}
