@@ -347,6 +347,9 @@ void TNotesCommands::LoadNotes(const TPageInfo& record) {
                           TNoteMessageIcon::Error);
     }
     editor_->Format();
+    // The editor holds the stored note now: until it is edited there is nothing to save.
+    Action(TNoteAction::RSave)->setEnabled(false);
+    noteDirty_ = false;
     RichNoteEdit1Select();
     UpdateUndoMenu();
     RichNoteEdit1CurParaStyleChanged();
