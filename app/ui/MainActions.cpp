@@ -288,7 +288,8 @@ void TMainActions::UpdateCommands(bool open, const TTreeNode* node) {
     const bool unfinished = record != nullptr && record->State == CaptureState::Unfinished;
     Action(TMainAction::ToolCapture)
         ->setEnabled(open && record != nullptr && record->Kind == NodeKind::WebPage && !unfinished);
-    Action(TMainAction::ToolButton13)->setEnabled(open && unfinished);
+    Action(TMainAction::ToolButton13)
+        ->setEnabled(open && unfinished && record->Kind == NodeKind::WebPage);
     const bool pageOrFolder = record != nullptr && (record->Kind == NodeKind::WebPage ||
                                                     record->Kind == NodeKind::Folder);
     Action(TMainAction::ToolSyncContent)
