@@ -6,13 +6,13 @@
 
 #include "tests/app_ui/NotesRig.h"
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/app_ui/display/ScreenPixels.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
@@ -25,10 +25,7 @@ struct ScreenInk {
 
 // Reads a widget's area from the screen, as the X server shows it.
 ScreenInk ReadScreen(QWidget& widget) {
-    const QPoint origin = widget.mapToGlobal(QPoint(0, 0));
-    const QImage shot = widget.screen()
-                            ->grabWindow(0, origin.x(), origin.y(), widget.width(), widget.height())
-                            .toImage();
+    const QImage shot = ScreenPixels(widget, widget.rect());
     const int background = widget.palette().color(QPalette::Window).lightness();
     ScreenInk ink;
     for (int y = 0; y < shot.height(); ++y) {

@@ -8,13 +8,13 @@
 #include "platform/base/Files.h"
 
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/app_ui/display/ScreenPixels.h"
 #include "tests/app_ui/display/Screenshot.h"
 
 #include <QAction>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTest>
 #include <QWebEnginePage>
 #include <gtest/gtest.h>
@@ -31,9 +31,7 @@ QPoint Middle(const TRect& r) {
 
 // The lightness of the pixels the screen shows in a rectangle of a widget, sorted.
 std::vector<int> ScreenLightness(QWidget& widget, const TRect& r) {
-    const QPoint origin = widget.mapToGlobal(QPoint(r.Left, r.Top));
-    const QImage shot =
-        widget.screen()->grabWindow(0, origin.x(), origin.y(), r.Width(), r.Height()).toImage();
+    const QImage shot = ScreenPixels(widget, QRect(r.Left, r.Top, r.Width(), r.Height()));
     std::vector<int> lightness;
     for (int y = 0; y < shot.height(); ++y) {
         for (int x = 0; x < shot.width(); ++x) {
