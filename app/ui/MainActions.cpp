@@ -3,6 +3,8 @@
 #include "app/binder/PageInfo.h"
 #include "app/ui/BusyIndicator.h"
 #include "app/ui/NodeImages.h"
+#include "app/ui/NoteIcons.h"
+#include "app/ui/NotesCommands.h"
 #include "platform/base/QtText.h"
 #include "platform/base/StringUtils.h"
 #include "platform/browser/Browser.h"
@@ -131,6 +133,8 @@ void TMainActions::BuildActions() {
     // Paste has nothing to paste until a node is cut or copied.
     Action(TMainAction::EditPaste1)->setEnabled(false);
     Action(TMainAction::ToolButton11)->setEnabled(false);
+    // The tool bar's paste button shows the picture the notes editor's paste shows.
+    Action(TMainAction::ToolButton11)->setIcon(NoteActionIcon(TNoteAction::RPaste));
 }
 
 void TMainActions::BuildMenus() {

@@ -53,5 +53,14 @@ TEST(NotesToolBarDisplay, EveryCommandShowsAsAPictureAtTheFirstWindowSize) {
             EXPECT_FALSE(more->isVisible()) << bar->objectName().toStdString();
         }
     }
+    // The main tool bar's buttons are pictures too, but for the side bar's, named in the tips.
+    auto* main = window.findChild<QToolBar*>("ToolBar1");
+    ASSERT_NE(main, nullptr);
+    for (QAction* action : main->actions()) {
+        auto* tool = qobject_cast<QToolButton*>(main->widgetForAction(action));
+        if (tool != nullptr && !action->isSeparator() && action->objectName() != "ToolButton62") {
+            EXPECT_FALSE(action->icon().isNull()) << action->objectName().toStdString();
+        }
+    }
     rig.Window.reset();
 }
