@@ -7,12 +7,15 @@
 #include "tests/app_ui/NotesRig.h"
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/app_ui/display/ScreenPixels.h"
+#include "tests/support/FormControls.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
@@ -38,7 +41,62 @@ ScreenInk ReadScreen(QWidget& widget) {
     return ink;
 }
 
+// Reads the next message box that comes up: its text and caption, the window it belongs to and
+// what the screen shows of its text, after events were served with no key pressed; then closes
+// it.
+struct BoxWatch {
+    std::string Text;
+    QWidget* Parent = nullptr;
+    ScreenInk Label;
+
+    void Arm() {
+        auto* timer = new QTimer;
+        timer->setInterval(5);
+        QObject::connect(timer, &QTimer::timeout, [this, timer] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) {
+                return;
+            }
+            timer->stop();
+            timer->deleteLater();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(box));
+            QTest::qWait(300); // events served, no key pressed
+            Text = box->text().toStdString() + "|" + box->windowTitle().toStdString();
+            Parent = box->parentWidget();
+            if (auto* shown = box->findChild<QLabel*>("qt_msgbox_label")) {
+                Label = ReadScreen(*shown);
+            }
+            box->accept();
+        });
+        timer->start();
+    }
+};
+
 } // namespace
+
+TEST(DialogMessageDisplay, TheTipFormsHelpErrorIsDrawnOverTheTipForm) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    BoxWatch watch;
+    QWidget* tipForm = nullptr;
+    WhenModal([&](QWidget* tip) {
+        tipForm = tip;
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(tip));
+        watch.Arm();
+        // No help file is installed in the test's folder: opening it fails with a box.
+        QTest::mouseClick(Control<QPushButton>(*tip, "Button3"), Qt::LeftButton);
+        static_cast<QDialog*>(tip)->reject();
+    });
+    window.findChild<QAction*>("TipsofTheDay1")->trigger();
+    ASSERT_NE(tipForm, nullptr);
+    ASSERT_FALSE(watch.Text.empty());
+    EXPECT_EQ(watch.Parent, tipForm);
+    EXPECT_GT(watch.Label.Light, watch.Label.Dark);
+    EXPECT_GT(watch.Label.Dark, 10);
+    rig.Window.reset();
+}
 
 TEST(DialogMessageDisplay, SearchCompleteIsDrawnBeforeAnyKeyOverTheFindDialog) {
     QWidget page;
@@ -68,31 +126,18 @@ TEST(DialogMessageDisplay, SearchCompleteIsDrawnBeforeAnyKeyOverTheFindDialog) {
     EXPECT_EQ(caption->buddy(), field);
     QTest::keyClicks(field, "zzz");
 
-    ScreenInk label;
-    QWidget* boxParent = nullptr;
-    std::string text;
-    WhenModal([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr);
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(box));
-        QTest::qWait(300); // events served, no key pressed
-        text = box->text().toStdString() + "|" + box->windowTitle().toStdString();
-        boxParent = box->parentWidget();
-        if (auto* shown = box->findChild<QLabel*>("qt_msgbox_label")) {
-            label = ReadScreen(*shown);
-        }
-        box->accept();
-    });
+    BoxWatch watch;
+    watch.Arm();
     auto* findNext = find.findChild<QPushButton*>();
     for (QPushButton* button : find.findChildren<QPushButton*>()) {
         findNext = button->text() == "&Find Next" ? button : findNext;
     }
     QTest::mouseClick(findNext, Qt::LeftButton);
-    ASSERT_TRUE(WaitUntil([&] { return !text.empty(); }));
-    EXPECT_EQ(text, "Can't find|Search complete");
+    ASSERT_TRUE(WaitUntil([&] { return !watch.Text.empty(); }));
+    EXPECT_EQ(watch.Text, "Can't find|Search complete");
     // It belongs to the dialog it was raised from, so it stands over that dialog.
-    EXPECT_EQ(boxParent, &find);
+    EXPECT_EQ(watch.Parent, &find);
     // Drawn: mostly the box's own background, with the text's strokes in it.
-    EXPECT_GT(label.Light, label.Dark);
-    EXPECT_GT(label.Dark, 10);
+    EXPECT_GT(watch.Label.Light, watch.Label.Dark);
+    EXPECT_GT(watch.Label.Dark, 10);
 }
