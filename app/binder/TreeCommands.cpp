@@ -41,7 +41,10 @@ TTreeNode* CreateNode(TTreeNodes& tree, std::unique_ptr<TPageInfo> record, TInse
         return nullptr;
     }
     const std::string label = NodeLabel(*record, listMode);
-    TTreeNode* node = tree.AddChildObject(target, label, std::move(record));
+    TTreeNode* next =
+        mode == TInsertMode::After && selected != nullptr ? selected->getNextSibling() : nullptr;
+    TTreeNode* node = next != nullptr ? tree.InsertObject(next, label, std::move(record))
+                                      : tree.AddChildObject(target, label, std::move(record));
     tree.SetSelected(node);
     return node;
 }
@@ -110,19 +113,28 @@ bool TBinderTree::AddNode(const std::string& url, const std::string& title, cons
                           TInsertMode mode, int dialogMode) {
     ui_.RestoreAndBringToFront();
 
-    // The folder the dialog offers first.
+    // The folder the dialog offers first: in sibling mode the folder the node would join,
+    // so "Add to Folder" names where it goes.
     std::optional<uint32_t> folderId;
     const TPageInfo* firstTop = NodeRecord(items_.GetFirstNode());
     const bool firstIsFolder = firstTop != nullptr && firstTop->Kind == NodeKind::Folder;
-    if (const TTreeNode* selected = Selected()) {
+    const TTreeNode* const selectedAtStart = Selected();
+    const uint64_t selectedItem = selectedAtStart != nullptr ? selectedAtStart->ItemId() : 0;
+    const TPageInfo* const parentAtStart =
+        selectedAtStart != nullptr ? NodeRecord(selectedAtStart->Parent()) : nullptr;
+    const std::optional<uint32_t> parentId =
+        parentAtStart != nullptr ? std::optional<uint32_t>(parentAtStart->Id) : std::nullopt;
+    if (mode == TInsertMode::Sibling) {
+        folderId = parentId;
+    } else if (const TTreeNode* selected = selectedAtStart) {
         const TPageInfo* record = NodeRecord(selected);
-        if (mode == TInsertMode::Child && (record == nullptr || record->Kind != NodeKind::Folder)) {
-            if (const TPageInfo* parent = NodeRecord(selected->Parent())) {
-                folderId = parent->Id;
+        if (record == nullptr || record->Kind != NodeKind::Folder) {
+            if (parentId) {
+                folderId = parentId;
             } else if (selected->Parent() == nullptr && firstIsFolder) {
                 folderId = firstTop->Id;
             }
-        } else if (record != nullptr) {
+        } else {
             folderId = record->Id;
         }
     } else if (firstIsFolder) {
@@ -159,8 +171,24 @@ bool TBinderTree::AddNode(const std::string& url, const std::string& title, cons
     if (Given(html)) {
         record->Content.FetchedText = html;
     }
-    if (std::optional<uint32_t> picked = dialog->PickedFolderId()) {
+    // Only a folder receives the node; an id that names anything else counts as none.
+    std::optional<uint32_t> picked = dialog->PickedFolderId();
+    if (picked) {
+        const TPageInfo* folder = FindRecordById(items_, *picked);
+        if (folder == nullptr || folder->Kind != NodeKind::Folder) {
+            picked.reset();
+        }
+    }
+    if (mode == TInsertMode::Sibling && picked == parentId) {
+        // The folder the selection is in: the node follows the selection.
+        items_.SetSelected(selectedItem != 0 ? items_.FindByItemId(selectedItem) : nullptr);
+        mode = TInsertMode::After;
+    } else if (picked) {
         SelectNodeById(items_, *picked);
+        mode = TInsertMode::Child;
+    } else if (mode == TInsertMode::Sibling) {
+        // The top level was chosen for a node inside a folder: last at the top level.
+        items_.SetSelected(nullptr);
     } else {
         mode = TInsertMode::Sibling;
     }

@@ -17,6 +17,7 @@ enum class NodeKind : int32_t;
 enum class TInsertMode : int32_t {
     Sibling = 1, // last child of the selection's parent; the top level when there is none
     Child = 2,   // last child of the selection; the top level when nothing is selected
+    After = 3,   // right after the selection, at its level; last at the top level without one
 };
 
 inline constexpr const char* NewFolderName = "New Category";

@@ -1,7 +1,10 @@
 #include "app/ui/MainActions.h"
 
 #include "app/binder/PageInfo.h"
+#include "app/ui/BusyIndicator.h"
 #include "app/ui/NodeImages.h"
+#include "app/ui/NoteIcons.h"
+#include "app/ui/NotesCommands.h"
 #include "platform/base/QtText.h"
 #include "platform/base/StringUtils.h"
 #include "platform/browser/Browser.h"
@@ -11,7 +14,6 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QSizePolicy>
 #include <QStyle>
 #include <QToolBar>
@@ -144,6 +146,8 @@ void TMainActions::BuildActions() {
                                TMainAction::ApplyChange, TMainAction::CancelChange}) {
         Action(action)->setEnabled(false);
     }
+    // The tool bar's paste button shows the picture the notes editor's paste shows.
+    Action(TMainAction::ToolButton11)->setIcon(NoteActionIcon(TNoteAction::RPaste));
 }
 
 void TMainActions::BuildMenus() {
@@ -252,12 +256,8 @@ void TMainActions::BuildToolBar() {
     auto* spring = new QWidget(toolBar);
     spring->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolBar->addWidget(spring);
-    animate1_ = new QProgressBar(toolBar);
+    animate1_ = new TBusyIndicator(toolBar);
     animate1_->setObjectName("Animate1");
-    animate1_->setTextVisible(false);
-    animate1_->setFixedWidth(48);
-    animate1_->setRange(0, 1);
-    animate1_->setValue(0);
     toolBar->addWidget(animate1_);
     toolBar->addAction(Action(TMainAction::SpeedButton4));
     toolBar->addAction(Action(TMainAction::SpeedButton5));
@@ -265,9 +265,11 @@ void TMainActions::BuildToolBar() {
 
 void TMainActions::SetAnimation(bool running) {
     animating_ = running;
-    // A bar without a range runs on its own: the busy look.
-    animate1_->setRange(0, running ? 0 : 1);
-    animate1_->setValue(0);
+    if (running) {
+        animate1_->Start();
+    } else {
+        animate1_->Stop();
+    }
 }
 
 void TMainActions::MarkSideBar(bool shown) {
@@ -313,7 +315,8 @@ void TMainActions::UpdateCommands(bool open, const TTreeNode* node) {
     const bool unfinished = record != nullptr && record->State == CaptureState::Unfinished;
     Action(TMainAction::ToolCapture)
         ->setEnabled(open && record != nullptr && record->Kind == NodeKind::WebPage && !unfinished);
-    Action(TMainAction::ToolButton13)->setEnabled(open && unfinished);
+    Action(TMainAction::ToolButton13)
+        ->setEnabled(open && unfinished && record->Kind == NodeKind::WebPage);
     const bool pageOrFolder = record != nullptr && (record->Kind == NodeKind::WebPage ||
                                                     record->Kind == NodeKind::Folder);
     Action(TMainAction::ToolSyncContent)

@@ -16,7 +16,7 @@
 class QAction;
 class QMainWindow;
 class QMenu;
-class QProgressBar;
+class TBusyIndicator;
 class TImageList;
 class TTreeNode;
 
@@ -118,7 +118,7 @@ private:
     QMenu* edit1_ = nullptr;
     QMenu* browse1_ = nullptr;
     QMenu* textSize_ = nullptr; // ToolButton16
-    QProgressBar* animate1_ = nullptr;
+    TBusyIndicator* animate1_ = nullptr;
     bool animating_ = false;
     bool changeUrlMenu_ = true, changeUrlButton_ = true; // ToolChangeURL1, ToolChangeURL
 };

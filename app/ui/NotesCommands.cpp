@@ -1,6 +1,7 @@
 #include "app/ui/NotesCommands.h"
 
 #include "app/binder/PageInfo.h"
+#include "app/ui/NoteIcons.h"
 #include "app/ui/NotesFonts.h"
 #include "app/ui/NotesStorage.h"
 #include "app/ui/NotesStyleSheet.h"
@@ -166,6 +167,7 @@ void TNotesCommands::BuildActions() {
             action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         }
         action->setData(entry.Tag);
+        action->setIcon(NoteActionIcon(entry.Action));
         actions_[entry.Action] = action;
         const TNoteAction which = entry.Action;
         connect(action, &QAction::triggered, this,
@@ -201,37 +203,58 @@ void TNotesCommands::BuildMenu() {
 }
 
 void TNotesCommands::BuildToolBar(QWidget& page) {
-    toolBar_ = new QToolBar(&page);
+    // Two rows, so that every command shows at the window's first size: the file, clipboard and
+    // font commands, then the character, paragraph and insert commands.
+    toolBars_ = new QWidget(&page);
+    toolBars_->setObjectName("NotesToolBars");
+    auto* rows = new QVBoxLayout(toolBars_);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    toolBar_ = new QToolBar(toolBars_);
     toolBar_->setObjectName("ToolBar2");
-    toolBar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    const auto add = [this](std::initializer_list<TNoteAction> actions) {
-        for (TNoteAction action : actions) {
-            toolBar_->addAction(Action(action));
+    formatBar_ = new QToolBar(toolBars_);
+    formatBar_->setObjectName("ToolBar3");
+    for (QToolBar* bar : {toolBar_, formatBar_}) {
+        bar->setIconSize(QSize(16, 16));
+        bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        rows->addWidget(bar);
+    }
+    const auto add = [](QToolBar* bar, std::initializer_list<QAction*> actions) {
+        if (!bar->actions().isEmpty()) {
+            bar->addSeparator();
         }
-        toolBar_->addSeparator();
+        for (QAction* action : actions) {
+            bar->addAction(action);
+        }
     };
-    add({TNoteAction::RSave, TNoteAction::RExport, TNoteAction::RPrint,
-         TNoteAction::RPirntPreview});
-    add({TNoteAction::RUndo, TNoteAction::RRedo, TNoteAction::RCut, TNoteAction::RCopy,
-         TNoteAction::RPaste, TNoteAction::RFind});
+    const auto a = [this](TNoteAction action) { return Action(action); };
+    add(toolBar_, {a(TNoteAction::RSave), a(TNoteAction::RExport), a(TNoteAction::RPrint),
+                   a(TNoteAction::RPirntPreview)});
+    add(toolBar_, {a(TNoteAction::RUndo), a(TNoteAction::RRedo), a(TNoteAction::RCut),
+                   a(TNoteAction::RCopy), a(TNoteAction::RPaste), a(TNoteAction::RFind)});
+    toolBar_->addSeparator();
     combH_ = new QComboBox(toolBar_);
     combH_->setObjectName("combH");
     combH_->setToolTip("Font");
     combH_->setStatusTip("Select Font");
     combH_->addItems(NoteFontNames(rns_, QFontDatabase::families()));
     SelectStartFont(*combH_);
+    combH_->setMinimumContentsLength(14);
+    combH_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     toolBar_->addWidget(combH_);
-    add({TNoteAction::RBold, TNoteAction::RItalic, TNoteAction::RUnderscore,
-         TNoteAction::Rmiddlescore, TNoteAction::RFontIncrease, TNoteAction::RFontDecrease,
-         TNoteAction::RTextColor, TNoteAction::RTxBgColor});
-    add({TNoteAction::RAlgnLeft, TNoteAction::RAlignCnt, TNoteAction::RAlignRight,
-         TNoteAction::RAlignAdj, TNoteAction::RLeftAdj, TNoteAction::RRightAdj,
-         TNoteAction::RParagraphBgColor});
-    add({TNoteAction::ToolButton56, TNoteAction::RInsertPic, TNoteAction::RInsertFile,
-         TNoteAction::RInsertPageBreak});
+    add(formatBar_,
+        {a(TNoteAction::RBold), a(TNoteAction::RItalic), a(TNoteAction::RUnderscore),
+         a(TNoteAction::Rmiddlescore), a(TNoteAction::RFontIncrease), a(TNoteAction::RFontDecrease),
+         a(TNoteAction::RTextColor), a(TNoteAction::RTxBgColor)});
+    add(formatBar_,
+        {a(TNoteAction::RAlgnLeft), a(TNoteAction::RAlignCnt), a(TNoteAction::RAlignRight),
+         a(TNoteAction::RAlignAdj), a(TNoteAction::RLeftAdj), a(TNoteAction::RRightAdj),
+         a(TNoteAction::RParagraphBgColor)});
+    add(formatBar_, {a(TNoteAction::ToolButton56), a(TNoteAction::RInsertPic),
+                     a(TNoteAction::RInsertFile), a(TNoteAction::RInsertPageBreak)});
     for (int i = 0; i < 4; ++i) {
-        toolBar_->widgetForAction(Action(StyleButtons[i]))->setObjectName(StyleButtonNames[i]);
-        toolBar_->widgetForAction(Action(AlignButtons[i]))->setObjectName(AlignButtonNames[i]);
+        formatBar_->widgetForAction(Action(StyleButtons[i]))->setObjectName(StyleButtonNames[i]);
+        formatBar_->widgetForAction(Action(AlignButtons[i]))->setObjectName(AlignButtonNames[i]);
     }
     // The shortcuts work wherever the focus is on the page.
     for (const auto& [which, action] : actions_) {
@@ -264,7 +287,7 @@ void TNotesCommands::BuildEditor(QWidget& page) {
     auto* layout = new QVBoxLayout(&page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(toolBar_);
+    layout->addWidget(toolBars_);
     layout->addWidget(editor_, 1);
 
     print_ = std::make_unique<TRNPrint>(&page);
@@ -366,6 +389,9 @@ void TNotesCommands::LoadNotes(const TPageInfo& record) {
                           TNoteMessageIcon::Error);
     }
     editor_->Format();
+    // The editor holds the stored note now: until it is edited there is nothing to save.
+    Action(TNoteAction::RSave)->setEnabled(false);
+    noteDirty_ = false;
     RichNoteEdit1Select();
     UpdateUndoMenu();
     RichNoteEdit1CurParaStyleChanged();

@@ -202,7 +202,9 @@ private:
     TRichNoteEdit* editor_ = nullptr;
     std::unique_ptr<TRNPrint> print_;
     QComboBox* combH_ = nullptr;
-    QToolBar* toolBar_ = nullptr;
+    QWidget* toolBars_ = nullptr;   // the two rows below
+    QToolBar* toolBar_ = nullptr;   // file, clipboard and font
+    QToolBar* formatBar_ = nullptr; // character, paragraph and insert
     std::unique_ptr<QMenu> editMenu_;
     std::unique_ptr<TFindDialog> findDialog_;
     std::map<TNoteAction, QAction*> actions_;

@@ -4,6 +4,7 @@
 #include "platform/widgets/FileFilter.h"
 #include "platform/widgets/Printer.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -68,8 +69,16 @@ void TQtNotesPrompts::Message(const std::string& text, const std::string& captio
                               TNoteMessageIcon icon) {
     const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Critical,
                                        QMessageBox::Warning};
+    // A box raised from one of the editor's dialogs (Find) belongs to that dialog: it stands
+    // over it and is drawn with it, not behind it under the main window.
+    QWidget* parent = &owner_;
+    if (QWidget* active = QApplication::activeWindow(); active != owner_.window()) {
+        for (QWidget* up = active; up != nullptr; up = up->parentWidget()) {
+            parent = up == owner_.window() ? active : parent;
+        }
+    }
     QMessageBox box(icons[static_cast<int>(icon)], ToQ(caption), ToQ(text), QMessageBox::Ok,
-                    &owner_);
+                    parent);
     box.exec();
 }
 

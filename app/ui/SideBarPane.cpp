@@ -27,6 +27,7 @@
 
 namespace {
 
+constexpr TColor ClosedCaptionText = RGB(0x40, 0x40, 0x40);
 constexpr const char* BinderItemHint = "Right click mouse to select operation on the binder";
 
 // ImageList4: pictures for the panels' items, the page at PageListImage.
@@ -115,7 +116,8 @@ void TSideBarPane::Design() {
     TFont font = caption.Font();
     font.SetName("MS Sans Serif");
     font.SetStyle({TFontStyle::fsBold});
-    font.SetColor(clWindow);
+    // Closed captions in dark grey on their light shade, the open one in black.
+    font.SetColor(ClosedCaptionText);
     caption.SetFont(font);
     font.SetColor(clBlack);
     caption.SetActiveFont(font);
@@ -141,6 +143,8 @@ void TSideBarPane::Design() {
     pages.SetCaption(PagesListCaption);
     pages.SetStyle(TPanelStyle::psSmallIcon);
     pages.SetItemHeight(20);
+    // Lists read as lists do elsewhere: dark text on the window's ground.
+    pages.SetColor(clWindow);
     TFont bold = pages.Font();
     bold.SetStyle({TFontStyle::fsBold});
     pages.SetFont(bold);
@@ -151,6 +155,7 @@ void TSideBarPane::Design() {
     binders.SetCaption("My Binders");
     binders.SetStyle(TPanelStyle::psLargeIcon);
     binders.SetItemHeight(48);
+    binders.SetColor(clWindow);
     binders.SetEditBox(true);
     binders.SetHint("List of All the Binders You Created ,Right Click the mouse to show the "
                     "operatation menu of the binder");

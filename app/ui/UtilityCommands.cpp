@@ -17,6 +17,7 @@
 #include "platform/widgets/Control.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -43,7 +44,10 @@ TUtilityCommands::TUtilityCommands(TFormVelmorRnx& window, TSettings& settings,
                                    const BinderPaths& paths, ITaskQueue& queue)
     : QObject(&window), window_(window), settings_(settings), paths_(paths), queue_(queue),
       errorBox_([](const std::string& text, const std::string& caption) {
-          QMessageBox box(QMessageBox::NoIcon, ToQ(caption), ToQ(text), QMessageBox::Ok);
+          // Raised from the tip form or another dialog: it belongs to that dialog and stands
+          // over it.
+          QMessageBox box(QMessageBox::NoIcon, ToQ(caption), ToQ(text), QMessageBox::Ok,
+                          QApplication::activeWindow());
           box.exec();
       }) {
     setObjectName("UtilityCommands");

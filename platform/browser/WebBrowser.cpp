@@ -243,15 +243,30 @@ void TWebBrowser::Print() {
     PrintTo(*printer_, [this](bool) { printer_.reset(); });
 }
 
+void LimitPrintResolution(QPrinter& printer) {
+    if (printer.resolution() > MaxPrintDpi) {
+        printer.setResolution(MaxPrintDpi);
+    }
+}
+
 void TWebBrowser::PrintTo(QPrinter& printer, std::function<void(bool)> done) {
-    connect(
-        view_, &QWebEngineView::printFinished, this,
-        [done = std::move(done)](bool ok) {
-            if (done) {
-                done(ok);
-            }
-        },
-        Qt::SingleShotConnection);
+    const auto finish = [done = std::move(done)](bool ok) {
+        if (done) {
+            done(ok);
+        }
+    };
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        // A PDF file is the browser engine's own: its text stays text, its pictures stay as
+        // they are, and a long page takes seconds rather than minutes of page pictures.
+        connect(
+            view_->page(), &QWebEnginePage::pdfPrintingFinished, this,
+            [finish](const QString&, bool ok) { finish(ok); }, Qt::SingleShotConnection);
+        view_->page()->printToPdf(printer.outputFileName(), printer.pageLayout());
+        return;
+    }
+    // A printer gets the page drawn as pictures: no finer than its paper can take.
+    LimitPrintResolution(printer);
+    connect(view_, &QWebEngineView::printFinished, this, finish, Qt::SingleShotConnection);
     view_->print(&printer);
 }
 

@@ -23,6 +23,11 @@ class QWebEngineView;
 class TFindBar;
 class TOfflineInterceptor;
 
+// The finest resolution a page is drawn at for a printer, in dots per inch.
+inline constexpr int MaxPrintDpi = 300;
+// Lowers a printer's resolution to MaxPrintDpi; a coarser one stays.
+void LimitPrintResolution(QPrinter& printer);
+
 class TWebBrowser : public QWidget, public IBrowser {
     Q_OBJECT
 public:
@@ -52,7 +57,8 @@ public:
     void SetTextEncoding(const std::string& name);
     std::string TextEncoding() const;
 
-    // Prints to the printer, which must live until `done` is called with the result.
+    // Prints to the printer, which must live until `done` is called with the result. A printer
+    // that writes a PDF file gets the browser engine's own PDF, with the page's text.
     void PrintTo(QPrinter& printer, std::function<void(bool)> done);
     // Searches the document for the text, forwards or backwards; `found` gets the number of
     // matches.

@@ -229,8 +229,9 @@ TEST(TreeCommands, AddNodeCancelNotesAndTheOfferedFolder) {
     EXPECT_EQ(b.ui.CallsOf("MessageBox").back(),
               "MessageBox(Illegal address or title, retry?    |Input Error|2)");
 
-    // The folder offered first: the selection's own id in sibling mode; the first top-level
-    // folder for a top-level page in child mode and without a selection.
+    // The folder offered first: the selection's parent folder in sibling mode, none at the top
+    // level; the first top-level folder for a top-level page in child mode and without a
+    // selection.
     b.ui.ClearCalls();
     b.Tree().SetSelected(b.r);
     b.binder.AddNode("", "", "", TInsertMode::Sibling, -1);
@@ -241,8 +242,57 @@ TEST(TreeCommands, AddNodeCancelNotesAndTheOfferedFolder) {
     b.binder.AddNode("", "", "", TInsertMode::Child, -1);
     EXPECT_EQ(
         b.ui.CallsOf("CreateAddItemDialog"),
-        (std::vector<std::string>{"CreateAddItemDialog(-1|163)", "CreateAddItemDialog(-1|15)",
+        (std::vector<std::string>{"CreateAddItemDialog(-1|-1)", "CreateAddItemDialog(-1|15)",
                                   "CreateAddItemDialog(10|15)", "CreateAddItemDialog(-1|6)"}));
+}
+
+TEST(TreeCommands, AppendOffersTheSelectionsFolderAndPutsTheNodeWhereItSaid) {
+    PagesBinder b;
+    // F holds P, G and then a page S: Append on P offers F and the node follows P.
+    TTreeNode* s = AddRecord(b.Tree(), b.f, NodeKind::WebPage, 0xA4, "S");
+    const auto appendNote = [&](TTreeNode* selected, std::optional<uint32_t> picked) {
+        b.Tree().SetSelected(selected);
+        FakeAddItemScript note;
+        note.Rounds = {{TModalResult::Ok, std::nullopt, "Added"}};
+        note.Kind = NodeKind::Notes;
+        note.PickedFolder = picked;
+        b.ui.AddItemDialogs.push_back(note);
+        EXPECT_TRUE(b.binder.AddNode("", "", "", TInsertMode::Sibling, -1));
+        return b.Tree().Selected();
+    };
+
+    TTreeNode* afterP = appendNote(b.p, 0xF);
+    ASSERT_EQ(afterP->Parent(), b.f);
+    EXPECT_EQ(afterP->getPrevSibling(), b.p);
+    EXPECT_EQ(afterP->getNextSibling(), b.g);
+    EXPECT_EQ(TitleOf(afterP), "Added");
+
+    // Another folder picked: it receives the node as its last child, whatever was selected.
+    TTreeNode* intoG = appendNote(b.p, 0x6);
+    EXPECT_EQ(intoG->Parent(), b.g);
+    EXPECT_EQ(intoG->getPrevSibling(), b.q);
+    EXPECT_EQ(intoG, b.g->GetLastChild());
+    TTreeNode* intoF = appendNote(b.r, 0xF);
+    EXPECT_EQ(intoF->Parent(), b.f);
+    EXPECT_EQ(intoF->getPrevSibling(), s);
+
+    // A top-level selection offers no folder; keeping that puts the node right after it.
+    TTreeNode* afterF = appendNote(b.f, std::nullopt);
+    EXPECT_EQ(afterF->Parent(), nullptr);
+    EXPECT_EQ(afterF->getPrevSibling(), b.f);
+    EXPECT_EQ(afterF->getNextSibling(), b.r);
+
+    // An id that is not a folder never becomes a parent: the top level takes the node.
+    TTreeNode* notUnderPage = appendNote(b.q, 0xA1);
+    EXPECT_EQ(notUnderPage->Parent(), nullptr);
+    EXPECT_EQ(notUnderPage, b.Tree().TopLevelItem(b.Tree().TopLevelCount() - 1));
+    EXPECT_TRUE(b.ui.CallsOf("MessageBox").empty());
+
+    EXPECT_EQ(b.ui.CallsOf("CreateAddItemDialog"),
+              (std::vector<std::string>{"CreateAddItemDialog(-1|15)", "CreateAddItemDialog(-1|15)",
+                                        "CreateAddItemDialog(-1|-1)", "CreateAddItemDialog(-1|-1)",
+                                        "CreateAddItemDialog(-1|6)"}));
+    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), TreeFileBytes(b.Tree()));
 }
 
 TEST(TreeCommands, DeleteStopsCapturesThenDeletesFilesAndNodes) {

@@ -15,6 +15,8 @@
 #include <QWebEnginePage>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <filesystem>
 
 namespace {
@@ -135,6 +137,34 @@ TEST(MainWindowParts, NodeButtonsWalkTheTreeAndTheAnimationFollowsTheCapture) {
     EXPECT_FALSE(window.Actions().AnimationRunning());
 }
 
+namespace {
+
+// How much wider than the view the summary page is, in pixels.
+const char* const PageOverflowScript =
+    "document.documentElement.scrollWidth - document.documentElement.clientWidth";
+
+// The number a script gives about the summary of `node` in the summary browser of a window of
+// the default size.
+int SummaryMeasure(MainWindowRig& rig, const TTreeNode& node, TSummaryTemplates& templates,
+                   const std::string& work, const char* script) {
+    TFormVelmorRnx& window = rig.Window ? *rig.Window : rig.Make();
+    window.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    TWebBrowser& summary = window.ViewsPane().CppWebBrowser1();
+    bool loaded = false;
+    summary.OnDocumentComplete = [&](const std::string&, bool) { loaded = true; };
+    summary.LoadHtml(NodeSummaryHtml(node, templates), SummaryCommonUrl(work));
+    EXPECT_TRUE(WaitUntil([&] { return loaded; }));
+    summary.OnDocumentComplete = nullptr;
+    std::optional<int> measured;
+    summary.Page()->runJavaScript(script,
+                                  [&](const QVariant& result) { measured = result.toInt(); });
+    EXPECT_TRUE(WaitUntil([&] { return measured.has_value(); }));
+    return measured.value_or(1 << 20);
+}
+
+} // namespace
+
 TEST(MainWindowParts, FolderSummaryFitsTheDefaultWidth) {
     MainWindowRig rig;
     TempDir work;
@@ -154,19 +184,34 @@ TEST(MainWindowParts, FolderSummaryFitsTheDefaultWidth) {
     }
     TSummaryTemplates templates(work.Str());
 
-    // The summary browser's width in a window of the default size.
-    TFormVelmorRnx& window = rig.Make();
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    TWebBrowser& summary = window.ViewsPane().CppWebBrowser1();
-    bool loaded = false;
-    summary.OnDocumentComplete = [&](const std::string&, bool) { loaded = true; };
-    summary.LoadHtml(NodeSummaryHtml(*top, templates), SummaryCommonUrl(work.Str()));
-    ASSERT_TRUE(WaitUntil([&] { return loaded; }));
-    int overflow = -1;
-    summary.Page()->runJavaScript(
-        "document.documentElement.scrollWidth - document.documentElement.clientWidth",
-        [&](const QVariant& result) { overflow = result.toInt(); });
-    ASSERT_TRUE(WaitUntil([&] { return overflow != -1; }));
-    EXPECT_LE(overflow, 0);
+    EXPECT_LE(SummaryMeasure(rig, *top, templates, work.Str(), PageOverflowScript), 0);
+}
+
+TEST(MainWindowParts, PageSummaryShareBarsStayInTheirColumn) {
+    MainWindowRig rig;
+    TempDir work;
+    std::filesystem::copy(TARNWICK_COMMON_DIR, work / "common");
+    TTreeNodes nodes;
+    auto page = std::make_unique<TPageInfo>();
+    page->Kind = NodeKind::WebPage;
+    page->Title = "Captured";
+    page->RequestedUrl = "http://www.example.com/page.html";
+    page->Content.Stats.State = static_cast<int32_t>(CaptureState::Completed);
+    page->Content.Stats.Groups[0] = {3, 190, 7};
+    page->Content.Stats.Groups[1] = {0, 0, 1};
+    TTreeNode* node = nodes.AddChildObject(nullptr, "p", std::move(page));
+    TSummaryTemplates templates(work.Str());
+    // How far the furthest bar reaches past the right edge of its cell, in pixels.
+    const char* const barOverflow =
+        "(() => { let worst = -1e9; for (const b of document.querySelectorAll('.bar')) {"
+        " const cell = b.closest('td').getBoundingClientRect();"
+        " worst = Math.max(worst, b.getBoundingClientRect().right - cell.right); }"
+        " return Math.round(worst); })()";
+    EXPECT_LE(SummaryMeasure(rig, *node, templates, work.Str(), barOverflow), 0);
+    EXPECT_LE(SummaryMeasure(rig, *node, templates, work.Str(), PageOverflowScript), 0);
+    // Shrunk together: the bar of 190 stays wider than the one of 7.
+    EXPECT_GT(SummaryMeasure(rig, *node, templates, work.Str(),
+                             "Math.round(document.querySelector('.cache').offsetWidth -"
+                             " document.querySelector('.failed').offsetWidth)"),
+              0);
 }

@@ -171,6 +171,35 @@ TEST(MainWindow, StopCancelsTheSelectedPagesCaptureThroughItself) {
     EXPECT_TRUE(rig.Capture.Calls.empty()); // its results are not thrown away
 }
 
+TEST(MainWindow, StopIsOnOnlyForAPageStillToBeCaptured) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    TTreeNode* folder = rig.Add(NodeKind::Folder, "f");
+    TTreeNode* note = rig.Add(NodeKind::Notes, "n", folder);
+    TTreeNode* link = rig.Add(NodeKind::Link, "http://l.example/", folder);
+    TTreeNode* waiting = rig.Add(NodeKind::WebPage, "http://w.example/");
+    TTreeNode* done = rig.Add(NodeKind::WebPage, "http://d.example/");
+    // New notes, links and folders are made "unfinished" like pages, yet nothing captures them.
+    for (TTreeNode* node : {folder, note, link, waiting}) {
+        NodeRecord(node)->State = CaptureState::Unfinished;
+    }
+    NodeRecord(done)->State = CaptureState::Completed;
+    QAction* stop = window.Actions().Action(TMainAction::ToolButton13);
+    struct Step {
+        TTreeNode* node;
+        bool enabled;
+    };
+    for (const Step& step :
+         {Step{waiting, true}, Step{note, false}, Step{waiting, true}, Step{link, false},
+          Step{waiting, true}, Step{folder, false}, Step{done, false}, Step{nullptr, false}}) {
+        window.Binder().Items().SetSelected(step.node);
+        QApplication::processEvents();
+        EXPECT_EQ(stop->isEnabled(), step.enabled)
+            << (step.node != nullptr ? step.node->Text() : "nothing");
+    }
+}
+
 TEST(MainWindow, StatusBarWriterAndItsCallsFromWorkers) {
     MainWindowRig rig;
     TFormVelmorRnx& window = rig.Make();

@@ -559,3 +559,26 @@ TEST(NotesCommands, FindSelectsTheTextOrSaysItIsNotThere) {
 }
 
 } // namespace
+
+TEST(NotesCommands, ANoteJustShownHasNothingToSave) {
+    NotesRig rig;
+    QAction* save = rig.Notes->Action(TNoteAction::RSave);
+    rig.Fill({{"stored words", 0, 0}});
+    TPageInfo record;
+    ASSERT_TRUE(saveRichContent(record.Notes, rig.E()));
+
+    rig.Notes->LoadNotes(record);
+    EXPECT_FALSE(save->isEnabled());
+    // An edit makes it savable; showing a note afterwards (this one or another) does not keep
+    // the edit's Save.
+    rig.E().InsertText("typed");
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_TRUE(rig.Host.Dirty);
+    rig.Notes->LoadNotes(record);
+    EXPECT_FALSE(save->isEnabled());
+    rig.E().InsertText("x");
+    EXPECT_TRUE(save->isEnabled());
+    TPageInfo empty;
+    rig.Notes->LoadNotes(empty);
+    EXPECT_FALSE(save->isEnabled());
+}

@@ -4,7 +4,9 @@
 
 #include "tests/richtext_view/PrintFixture.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -72,6 +74,33 @@ TEST(PreviewForm, TheZoomBoxSetsTheZoomOrSaysWhatItTakes) {
     EXPECT_EQ(rig.Form.cmb().currentText().toStdString(), std::to_string(view.ZoomPercent()) + "%");
     rig.Zoom("Full page");
     EXPECT_EQ(view.ZoomMode(), TRNZoomMode::rnzmFullPage);
+}
+
+TEST(PreviewForm, OpensOverMostOfTheScreenWithThePageWidthInView) {
+    PreviewRig rig;
+    QApplication::processEvents();
+    const QRect area = rig.Form.screen()->availableGeometry();
+    EXPECT_GE(rig.Form.width(), area.width() * 3 / 4);
+    EXPECT_GE(rig.Form.height(), area.height() * 3 / 4);
+    EXPECT_LE(rig.Form.width(), area.width());
+    EXPECT_TRUE(area.contains(rig.Form.geometry()));
+    TRNPrintPreview& view = rig.Form.rnpp();
+    EXPECT_EQ(view.ZoomMode(), TRNZoomMode::rnzmPageWidth);
+    // The whole width of the page is in the control, and most of it is page.
+    const TRect page = view.PageRect();
+    EXPECT_GE(page.Left, 0);
+    EXPECT_LE(page.Right, view.ClientWidth());
+    EXPECT_GT(page.Width(), view.ClientWidth() * 3 / 4);
+
+    // Shown again after the user made it small and zoomed: their size stays, the width view
+    // comes back.
+    rig.Form.hide();
+    rig.Form.resize(520, 340);
+    rig.Zoom("25%");
+    rig.Form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(rig.Form.size(), QSize(520, 340));
+    EXPECT_EQ(view.ZoomMode(), TRNZoomMode::rnzmPageWidth);
 }
 
 TEST(PreviewForm, ThePageIndicatorFollowsEveryButton) {

@@ -2,6 +2,8 @@
 
 #include "platform/browser/PageMenu.h"
 
+#include "tests/support/RunText.h"
+
 #include <QMenu>
 #include <QPrinter>
 #include <QWebEngineSettings>
@@ -90,6 +92,49 @@ TEST(WebBrowser, PrintsToAPdfFile) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return result >= 0; }, 30000));
     EXPECT_EQ(result, 1);
     EXPECT_EQ(ReadFileBytes(dir / "out.pdf").substr(0, 5), "%PDF-");
+}
+
+TEST(WebBrowser, APdfFileKeepsThePagesTextAndTakesNoPagePictures) {
+    TempDir dir;
+    TWebBrowser browser;
+    std::string body;
+    for (int i = 0; i < 300; ++i) {
+        body += "<p>Line " + std::to_string(i) + " of a long page</p>";
+    }
+    ASSERT_TRUE(LoadAndWait(browser, [&] {
+        browser.LoadHtml("<html><body><h1>Kept words</h1>" + body + "</body></html>",
+                         FolderUrl(dir));
+    }));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setResolution(1200);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const std::string file = (dir / "long.pdf").string();
+    printer.setOutputFileName(QString::fromStdString(file));
+    int result = -1;
+    browser.PrintTo(printer, [&](bool ok) { result = ok ? 1 : 0; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return result >= 0; }, 60000));
+    ASSERT_EQ(result, 1);
+    const std::string text = RunText("pdftotext '" + file + "' -");
+    EXPECT_NE(text.find("Kept words"), std::string::npos);
+    EXPECT_NE(text.find("Line 299 of a long page"), std::string::npos);
+    // Text, not pictures of the pages: no image in the file, and far smaller than one.
+    EXPECT_EQ(RunText("pdfimages -list '" + file + "' | tail -n +3 | wc -l"), "0\n");
+    EXPECT_LT(ReadFileBytes(dir / "long.pdf").size(), 400000u);
+}
+
+TEST(WebBrowser, PrinterResolutionIsLimited) {
+    QPrinter fine(QPrinter::HighResolution);
+    fine.setResolution(1200);
+    LimitPrintResolution(fine);
+    EXPECT_EQ(fine.resolution(), MaxPrintDpi);
+    QPrinter exact(QPrinter::HighResolution);
+    exact.setResolution(MaxPrintDpi + 1);
+    LimitPrintResolution(exact);
+    EXPECT_EQ(exact.resolution(), MaxPrintDpi);
+    QPrinter coarse(QPrinter::HighResolution);
+    coarse.setResolution(150);
+    LimitPrintResolution(coarse);
+    EXPECT_EQ(coarse.resolution(), 150);
 }
 
 TEST(WebBrowser, PageMenuDropsTheEntriesThatLeaveTheBinder) {

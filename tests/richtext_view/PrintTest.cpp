@@ -1,5 +1,6 @@
 #include "tests/richtext_view/PrintFixture.h"
 #include "tests/support/PdfPages.h"
+#include "tests/support/RunText.h"
 #include "tests/support/TempDir.h"
 
 #include "platform/base/Rounding.h"
@@ -312,19 +313,6 @@ TEST(PrintJob, AFailingPageAbortsTheJobAndRestoresTheCopies) {
     EXPECT_EQ(n.Device->Log.back(), "Abort");
     EXPECT_EQ(n.Device->CopyCount, 4);
     EXPECT_EQ(events.back(), Event(0, Step::rnpsFinished));
-}
-
-std::string RunText(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            out.append(buffer, n);
-        }
-        pclose(pipe);
-    }
-    return out;
 }
 
 TEST(PrintJob, APdfOfTwoCollatedCopies) {

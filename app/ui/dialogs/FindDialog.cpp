@@ -18,8 +18,12 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Find");
     auto* layout = new QVBoxLayout(this);
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel("Fi&nd what:", this));
+    auto* label = new QLabel("Fi&nd what:", this);
+    label->setObjectName("FindWhatLabel");
+    row->addWidget(label);
     text_ = new QLineEdit(this);
+    // The label's Alt+N reaches the field, and the "&" shows as the underlined key.
+    label->setBuddy(text_);
     row->addWidget(text_, 1);
     layout->addLayout(row);
     auto* options = new QHBoxLayout;

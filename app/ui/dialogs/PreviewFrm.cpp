@@ -14,12 +14,16 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int MinZoom = 10;
 constexpr int MaxZoom = 500;
+// How much of the screen's free area a preview takes when it first opens.
+constexpr int UsableScreenPercent = 85;
 
 std::string TrimBlanks(const std::string& text) {
     size_t first = 0;
@@ -117,6 +121,22 @@ TfrmPreview::TfrmPreview(QWidget* parent, ShellErrorBox box)
     connect(cmb_, &QComboBox::activated, this, [this] { GuardEvent([this] { cmbExit(); }); });
     cmb_->installEventFilter(this);
     cmb_->lineEdit()->installEventFilter(this);
+}
+
+void TfrmPreview::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        if (!sized_) {
+            sized_ = true;
+            const QScreen* where = parentWidget() != nullptr ? parentWidget()->screen() : screen();
+            const QRect area = where->availableGeometry();
+            QRect frame(0, 0, area.width() * UsableScreenPercent / 100,
+                        area.height() * UsableScreenPercent / 100);
+            frame.moveCenter(area.center());
+            setGeometry(frame);
+        }
+        rnpp_->SetZoomMode(TRNZoomMode::rnzmPageWidth);
+    }
+    QDialog::showEvent(event);
 }
 
 TfrmPreview::~TfrmPreview() {

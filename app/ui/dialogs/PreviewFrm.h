@@ -45,6 +45,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Each preview opens over most of the screen with the whole page width in view.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void ShowPage();
@@ -58,4 +60,5 @@ private:
     QPushButton* Button4;
     TRNPrintPreview* rnpp_;
     ShellErrorBox box_;
+    bool sized_ = false; // once the user has the form, its size is theirs
 };

@@ -34,6 +34,8 @@ TAboutBox::TAboutBox(QWidget* owner, const BinderPaths& paths) : QDialog(owner) 
     Label3 = new QLabel(ToQ(DecodeBinderValue(paths.BinderName)), panel1);
     Label4 = new QLabel(ToQ(paths.BinderRoot), panel1);
     Label4->setWordWrap(true);
+    // A long location wraps downwards from the line of its caption.
+    Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     for (QLabel* label : {Label3, Label4}) {
         label->setTextFormat(Qt::PlainText);
     }
@@ -44,7 +46,7 @@ TAboutBox::TAboutBox(QWidget* owner, const BinderPaths& paths) : QDialog(owner) 
     grid->addWidget(Label1, 2, 0);
     grid->addWidget(Label3, 2, 1);
     grid->addWidget(Label2, 3, 0, Qt::AlignTop);
-    grid->addWidget(Label4, 3, 1);
+    grid->addWidget(Label4, 3, 1, Qt::AlignTop);
     grid->setColumnStretch(1, 1);
 
     OKButton = new QPushButton("OK", this);

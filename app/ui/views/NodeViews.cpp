@@ -151,12 +151,14 @@ void TNodeViews::ShowNodeInViews(TTreeNode& node) {
     if (record.State == CaptureState::Unfinished) {
         Enable(ViewCommand::ToolSyncContent, false);
         Enable(ViewCommand::ToolChangeURL, false);
-        Enable(ViewCommand::ToolButton13, true);
     } else if (record.Kind == NodeKind::WebPage) {
         Enable(ViewCommand::ToolSyncContent, true);
         Enable(ViewCommand::ToolChangeURL, true);
-        Enable(ViewCommand::ToolButton13, false);
     }
+    // Only a web page is ever captured: a new note, link or folder is "unfinished" too, but
+    // there is nothing to stop.
+    Enable(ViewCommand::ToolButton13,
+           record.Kind == NodeKind::WebPage && record.State == CaptureState::Unfinished);
     window_.SetPageVisible(ViewPage::Notes, true);
     switch (record.Kind) {
     case NodeKind::WebPage:

@@ -11,9 +11,16 @@
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QEventLoop>
+#include <QTimer>
+#include <QWidget>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -33,6 +40,30 @@ TPageInfo* RecordOfUrl(const TTreeNodes& tree, const std::string& url) {
 
 // What the server answers for the page by now: the sent page is kept, not this.
 const char* const LivePage = "<html><head><title>Live</title></head><body>live text</body></html>";
+
+// Counts the paint events a widget receives.
+struct PaintCounter : QObject {
+    int Paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        Paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+// CPU time this process has used, user and system, all threads.
+double ProcessCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Serves the event loop for `ms` milliseconds, sleeping while nothing happens.
+void ServeEvents(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 } // namespace
 
@@ -98,4 +129,52 @@ TEST(EndToEnd, PageSentFromOutsideIsCapturedStoredAndKept) {
     EXPECT_EQ(reopened->Title, "Sent page");
     EXPECT_NE(reopened->Content.PageHtml.find("dot.gif"), std::string::npos);
     CloseProgram(program);
+}
+
+TEST(EndToEnd, ProgramIsIdleOnceACaptureHasEnded) {
+    ProgramEnv env;
+    LoopbackServer server;
+    server.Serve("/site/page.htm", LivePage, "text/html; charset=iso-8859-1");
+    server.Start();
+    const std::string url = server.Url("/site/page.htm");
+
+    auto program = StartProgram(env.Folder.Str(), env.Store);
+    ASSERT_NE(program, nullptr);
+    TFormVelmorRnx& window = *program->Window();
+    window.show();
+    auto* indicator = window.findChild<QWidget*>("Animate1");
+    ASSERT_NE(indicator, nullptr);
+    PaintCounter paints;
+    indicator->installEventFilter(&paints);
+
+    // The page is fetched from the loopback site, not handed over with its HTML.
+    WriteFileBytes(env.Folder / "sent.htm", "");
+    WhenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->accept(); });
+    ASSERT_EQ(RunToEnd(TARNWICK_SEND,
+                       {"--insert", QString::fromStdString(url), "Idle page",
+                        QString::fromStdString((env.Folder / "sent.htm").string())},
+                       env.Folder.Str()),
+              0);
+    TPageInfo* record = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        record = RecordOfUrl(window.Binder().Items(), url);
+        return record != nullptr && record->State != CaptureState::Unfinished;
+    }));
+    EXPECT_EQ(record->State, CaptureState::Completed);
+    // The busy look ran while the page was captured and is over now.
+    EXPECT_GT(paints.Paints, 0);
+    EXPECT_FALSE(window.Actions().AnimationRunning());
+
+    // The captured page settles in the page view; then nothing moves.
+    ServeEvents(1500);
+    paints.Paints = 0;
+    const double before = ProcessCpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    ServeEvents(2000);
+    const double used = (ProcessCpuSeconds() - before) / (clock.elapsed() / 1000.0);
+    EXPECT_LT(used, 0.05) << "share of one CPU used while idle";
+    EXPECT_EQ(paints.Paints, 0);
+    CloseProgram(program);
+    server.Stop();
 }

@@ -8,6 +8,7 @@
 #include "platform/base/Files.h"
 
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/app_ui/display/ScreenPixels.h"
 #include "tests/app_ui/display/Screenshot.h"
 
 #include <QAction>
@@ -18,7 +19,9 @@
 #include <QWebEnginePage>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 namespace {
 
@@ -26,7 +29,54 @@ QPoint Middle(const TRect& r) {
     return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
 }
 
+// The lightness of the pixels the screen shows in a rectangle of a widget, sorted.
+std::vector<int> ScreenLightness(QWidget& widget, const TRect& r) {
+    const QImage shot = ScreenPixels(widget, QRect(r.Left, r.Top, r.Width(), r.Height()));
+    std::vector<int> lightness;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            lightness.push_back(QColor(shot.pixel(x, y)).lightness());
+        }
+    }
+    std::sort(lightness.begin(), lightness.end());
+    return lightness;
+}
+
 } // namespace
+
+TEST(SideBarDisplay, ClosedCaptionsAndListsAreReadable) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make({"tarnwick", "/nodde"});
+    ASSERT_TRUE(window.FormCreate(nullptr));
+    rig.Lifecycle.Open = true;
+    rig.Settings.ListMode = 0;
+    for (const char* title : {"First page", "Second page"}) {
+        rig.Add(NodeKind::WebPage, title);
+    }
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    TShelfBarTqz& bar = window.TreePane().ShelfBar1();
+    QTest::qWait(200);
+
+    // A closed caption, inside its bevel: dark letters on its light shade.
+    TRect inner = bar.GetCaptionRect(&bar.Panels()[2]);
+    inner = {inner.Left + 4, inner.Top + 3, inner.Right - 4, inner.Bottom - 3};
+    const std::vector<int> caption = ScreenLightness(bar, inner);
+    ASSERT_FALSE(caption.empty());
+    EXPECT_GE(caption[caption.size() / 2], 150);
+    EXPECT_LE(caption.front(), 90);
+
+    // The pages list: dark letters on a light ground.
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, Middle(bar.GetCaptionRect(&bar.Panels()[1])));
+    ASSERT_TRUE(WaitUntil([&] { return window.SideBar().TopPanel() == PagesListPanel; }));
+    ASSERT_EQ(bar.Panels()[1].Items().Count(), 2);
+    QTest::qWait(200);
+    const std::vector<int> item =
+        ScreenLightness(bar, bar.GetItemRect(&bar.Panels()[1], &bar.Panels()[1].Items()[0]));
+    ASSERT_FALSE(item.empty());
+    EXPECT_GE(item[item.size() / 2], 200); // the ground: most of the item
+    EXPECT_LE(item.front(), 80);           // the letters
+}
 
 TEST(SideBarDisplay, CaptionsSearchAndResultClicks) {
     MainWindowRig rig;
