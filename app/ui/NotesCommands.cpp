@@ -140,6 +140,8 @@ TNotesCommands::~TNotesCommands() {
         preview_->rnpp().SetRNPrint(nullptr);
     }
     editor_->removeEventFilter(this);
+    // An open cell editor holds copies of the handlers below: it goes first.
+    editor_->EditData().DestroyInplaceEditor();
     editor_->OnChange = nullptr;
     editor_->OnCurTextStyleChanged = nullptr;
     editor_->OnCurParaStyleChanged = nullptr;

@@ -13,6 +13,8 @@
 #include "platform/shell/ChannelFrame.h"
 #include "platform/shell/DdeServer.h"
 #include "platform/shell/SharedMemory.h"
+#include "platform/widgets/Cursors.h"
+#include "richtext/model/RNStyleFontInfo.h"
 #include "richtext/tables/RNTable.h"
 
 #include <QApplication>
@@ -127,6 +129,8 @@ std::optional<int> TProgram::Start() {
 
     // Installed data lives beside the program unless the settings name another folder.
     settings_.WorkDir = FromQ(QCoreApplication::applicationDirPath());
+    // Links in notes show the hand; the style sheets keep only its number.
+    RegisterCursor(crJump, QCursor(Qt::PointingHandCursor));
     CreateForms();
     if (!window_->FormCreate(&channel_)) {
         DdeServerDone();

@@ -80,17 +80,18 @@ public:
 };
 
 // A control known only by its stored form: it keeps its class, its name and its bytes to
-// write them back, and draws a frame of its size.
+// write them back. The component stream's name, bounds and caption (or text) give it its
+// name, size and what it shows: a frame of its size with the caption, printed by its kind.
 class TOpaqueControl : public IEmbeddedControl {
 public:
-    TOpaqueControl(std::string className, std::string name, std::string bytes)
-        : className_(std::move(className)), name_(std::move(name)), bytes_(std::move(bytes)) {}
+    TOpaqueControl(std::string className, std::string name, std::string bytes);
 
     const std::string& Bytes() const { return bytes_; }
 
     std::string ClassName() const override { return className_; }
     std::string Name() const override { return name_; }
-    std::string Caption() const override { return {}; }
+    // UTF-8.
+    std::string Caption() const override { return caption_; }
     TRect BoundsRect() const override { return bounds_; }
     void SetBounds(int left, int top, int width, int height) override {
         bounds_ = Bounds(left, top, width, height);
@@ -107,13 +108,24 @@ public:
     int ChildCount() const override { return 0; }
     IEmbeddedControl* Child(int) const override { return nullptr; }
     void PaintTo(TCanvas& canvas, int x, int y) const override;
+    // The kind its class names: the framework's controls that have no window of their own
+    // (labels, shapes, images) print blank, like the real ones.
+    TControlLook Look() const override;
 
 private:
     std::string className_;
     std::string name_;
     std::string bytes_;
+    std::string caption_;
+    // What an edit box or memo shows (its "Text" or "Lines").
+    std::string text_;
     TRect bounds_;
     int32_t tag_ = 0;
     bool visible_ = true;
     IControlParent* parent_ = nullptr;
 };
+
+// A control as a component stream ("TPF0") of its published properties: class and name,
+// Left, Top, Width, Height, and the caption (or an edit box's text, a memo's lines). This is
+// how a live control is written into a stored note; TOpaqueControl reads it back.
+std::string WriteControlComponent(const IEmbeddedControl& control);

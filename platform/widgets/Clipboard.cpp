@@ -99,3 +99,24 @@ QImage TClipboard::GetImage() {
     }
     return qvariant_cast<QImage>(data->imageData());
 }
+
+bool TClipboard::SupportsSelection() {
+    return QGuiApplication::clipboard()->supportsSelection();
+}
+
+void TClipboard::SetSelectionText(const std::u16string& text) {
+    if (SupportsSelection()) {
+        QGuiApplication::clipboard()->setText(
+            QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())),
+            QClipboard::Selection);
+    }
+}
+
+std::u16string TClipboard::GetSelectionText() {
+    if (!SupportsSelection()) {
+        return {};
+    }
+    const QString text = QGuiApplication::clipboard()->text(QClipboard::Selection);
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
+                          static_cast<size_t>(text.size()));
+}

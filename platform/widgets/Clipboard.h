@@ -47,6 +47,12 @@ public:
     static std::string GetUnicodeText();
     static QImage GetImage();
 
+    // The X11 primary selection, what a middle click pastes: plain text only. Nothing
+    // happens where the platform has no such selection.
+    static bool SupportsSelection();
+    static void SetSelectionText(const std::u16string& text);
+    static std::u16string GetSelectionText();
+
 private:
     std::unique_ptr<QMimeData> pending_;
 };

@@ -132,6 +132,11 @@ void TCustomControl::SetColor(TColor color) {
 }
 
 void TCustomControl::SetCursor(TCursor cursor) {
+    normalCursor_ = cursor;
+    ShowCursor(cursor);
+}
+
+void TCustomControl::ShowCursor(TCursor cursor) {
     cursor_ = cursor;
     if (cursor == crDefault) {
         unsetCursor();

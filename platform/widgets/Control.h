@@ -67,8 +67,12 @@ public:
     TFont& Font() { return font_; }
     TColor Color() const { return color_; }
     void SetColor(TColor color);
+    // The cursor shown now. SetCursor also makes it the control's own cursor, the one it
+    // goes back to; ShowCursor shows one for the moment (a hand over a link).
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor cursor);
+    void ShowCursor(TCursor cursor);
+    TCursor NormalCursor() const { return normalCursor_; }
     bool TabStop() const;
     void SetTabStop(bool tabStop);
     bool CanFocus() const { return isEnabled() && isVisible() && focusPolicy() != Qt::NoFocus; }
@@ -207,6 +211,7 @@ private:
     TFont font_;
     TColor color_ = clBtnFace;
     TCursor cursor_ = crDefault;
+    TCursor normalCursor_ = crDefault;
     std::map<int, uint32_t> timers_; // Qt's timer id -> the control's
     QScrollBar* bars_[2] = {nullptr, nullptr};
     bool barVisible_[2] = {false, false};

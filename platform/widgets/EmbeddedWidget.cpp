@@ -14,6 +14,8 @@
 
 namespace {
 constexpr char TagProperty[] = "tarnwickTag";
+// The control object that stands for a widget in a document.
+constexpr char ControlProperty[] = "tarnwickEmbeddedControl";
 
 // A control with a client edge places its children in client coordinates.
 QPoint ParentClientOrigin(const QWidget& widget) {
@@ -31,7 +33,22 @@ void SetWidgetTag(QWidget& widget, int32_t tag) {
 }
 
 TEmbeddedWidget::TEmbeddedWidget(std::unique_ptr<QWidget> widget, std::string className)
-    : widget_(widget.release()), className_(std::move(className)) {}
+    : widget_(widget.release()), className_(std::move(className)) {
+    if (widget_) {
+        widget_->setProperty(ControlProperty,
+                             QVariant::fromValue(reinterpret_cast<quintptr>(this)));
+    }
+}
+
+IEmbeddedControl* EmbeddedControlOf(const QWidget* widget, const QWidget* within) {
+    for (const QWidget* w = widget; w && w != within; w = w->parentWidget()) {
+        const QVariant control = w->property(ControlProperty);
+        if (control.isValid()) {
+            return reinterpret_cast<TEmbeddedWidget*>(control.value<quintptr>());
+        }
+    }
+    return nullptr;
+}
 
 TEmbeddedWidget::TEmbeddedWidget(QWidget* child, std::string className)
     : widget_(child), owned_(false), className_(std::move(className)) {}
@@ -39,6 +56,8 @@ TEmbeddedWidget::TEmbeddedWidget(QWidget* child, std::string className)
 TEmbeddedWidget::~TEmbeddedWidget() {
     if (owned_ && widget_) {
         delete widget_.data();
+    } else if (widget_) {
+        widget_->setProperty(ControlProperty, QVariant());
     }
 }
 

@@ -73,3 +73,7 @@ private:
     IControlParent* parent_ = nullptr;
     mutable std::vector<std::unique_ptr<TEmbeddedWidget>> children_;
 };
+
+// The document control of the widget `widget` belongs to (it or one of its parents, below
+// `within`); null when it is none.
+IEmbeddedControl* EmbeddedControlOf(const QWidget* widget, const QWidget* within = nullptr);

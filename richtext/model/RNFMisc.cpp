@@ -162,12 +162,12 @@ void RNFLoadPictureBinary(std::string_view bytes, TGraphic& graphic) {
 }
 
 namespace {
-const std::string& ControlBytes(const IEmbeddedControl& control) {
-    const auto* stored = dynamic_cast<const TOpaqueControl*>(&control);
-    if (!stored) {
-        throw ERichNoteError("The control \"" + control.Name() + "\" can't be saved");
+// A control read from a note goes back as it came; a live one as its published properties.
+std::string ControlBytes(const IEmbeddedControl& control) {
+    if (const auto* stored = dynamic_cast<const TOpaqueControl*>(&control)) {
+        return stored->Bytes();
     }
-    return stored->Bytes();
+    return WriteControlComponent(control);
 }
 } // namespace
 

@@ -108,23 +108,11 @@ TRNTableInplaceEdit::TRNTableInplaceEdit(QWidget* parent) : TRichNoteEdit(parent
     SetBorderStyle(TBorderStyle::bsNone);
     WheelStep = 0;
     hide();
-    OnCaretGetOut = [this](TRichNoteEdit&, bool) {
-        TRNCellDirection direction = TRNCellDirection::rncdDown;
-        switch (arrowKey_) {
-        case VK_LEFT:
-            direction = TRNCellDirection::rncdLeft;
-            break;
-        case VK_UP:
-            direction = TRNCellDirection::rncdUp;
-            break;
-        case VK_RIGHT:
-            direction = TRNCellDirection::rncdRight;
-            break;
-        default:
-            break;
-        }
+    OnCaretGetOut = [this](TRichNoteEdit&, TRNCaretGetOutDirection out) {
+        static_assert(static_cast<int>(TRNCellDirection::rncdDown) ==
+                      static_cast<int>(TRNCaretGetOutDirection::rncdDown));
         if (Table) {
-            Table->InplaceEditorCaretGetout(*this, direction);
+            Table->InplaceEditorCaretGetout(*this, static_cast<TRNCellDirection>(out));
         }
     };
 }
@@ -364,9 +352,7 @@ void TRNTableInplaceEdit::KeyDown(uint16_t& key, TShiftState shift) {
         key = 0;
         return;
     }
-    arrowKey_ = key;
     TRichNoteEdit::KeyDown(key, shift);
-    arrowKey_ = 0;
 }
 
 void TRNTableInplaceEdit::KeyPress(char16_t& key) {

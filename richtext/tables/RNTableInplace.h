@@ -109,8 +109,6 @@ private:
     void FallThrough(bool redo);
 
     bool detached_ = false;
-    // The arrow key being handled, for the direction the caret leaves the cell in.
-    uint16_t arrowKey_ = 0;
 };
 
 // Whether the document belongs to a viewer control on which a cell editor can be laid.

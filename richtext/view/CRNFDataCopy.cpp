@@ -3,6 +3,7 @@
 
 #include "richtext/view/CRNFData.h"
 
+#include "platform/base/CodePage.h"
 #include "platform/base/Stream.h"
 #include "richtext/model/RNError.h"
 #include "richtext/view/RichNote.h"
@@ -36,14 +37,23 @@ template <class Build> void CopyOnce(IClipboardWriter* clipboard, Build build) {
 } // namespace
 
 void TCustomRNFormattedData::CopyText_(IClipboardWriter& clipboard) {
-    // The Unicode text serves both text formats: text/plain is one format here.
+    // The 8-bit text in the sheet's code page, the type a paste of 8-bit text reads, and the
+    // Unicode text that every other program reads.
     if (SelectionExists(true, true)) {
+        unsigned page = GetDefaultCodePage();
+        if (page == CP_ACP) {
+            page = SystemAnsiCodePage();
+        }
+        clipboard.SetFormat("text/plain;charset=windows-" + std::to_string(page),
+                            GetSelText(false));
         clipboard.SetUnicodeText(GetSelText(true));
     }
 }
 
 void TCustomRNFormattedData::CopyTextW_(IClipboardWriter& clipboard) {
-    CopyText_(clipboard);
+    if (SelectionExists(true, true)) {
+        clipboard.SetUnicodeText(GetSelText(true));
+    }
 }
 
 void TCustomRNFormattedData::CopyImage_(IClipboardWriter& clipboard) {

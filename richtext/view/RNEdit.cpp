@@ -3,6 +3,7 @@
 #include "platform/base/Exceptions.h"
 #include "platform/base/Stream.h"
 #include "platform/widgets/Clipboard.h"
+#include "richtext/model/RNError.h"
 #include "richtext/model/RNRTFProps.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/model/RNUni.h"
@@ -37,6 +38,16 @@ TRichNoteEdit::~TRichNoteEdit() = default;
 
 TRichNoteDataClass TRichNoteEdit::GetDataClass() const {
     return &MakeEditorData;
+}
+
+void TRichNoteEdit::AssignEvents(const TRichNote& source) {
+    TRichNote::AssignEvents(source);
+    if (const auto* editor = dynamic_cast<const TRichNoteEdit*>(&source)) {
+        OnStyleConversion = editor->OnStyleConversion;
+        OnPaste = editor->OnPaste;
+        OnCurParaStyleChanged = editor->OnCurParaStyleChanged;
+        OnCurTextStyleChanged = editor->OnCurTextStyleChanged;
+    }
 }
 
 void TRichNoteEdit::SetUndoLimit(int limit) {
@@ -167,14 +178,70 @@ void TRichNoteEdit::BeginUndoGroup(TRNUndoType undoType) {
     EditData().BeginUndoSequence(undoType);
 }
 
+void TRichNoteEdit::BeginUndoCustomGroup(const std::string& name) {
+    EditData().BeginNamedUndoSequence(TRNUndoType::rnutCustom, name);
+}
+
+void TRichNoteEdit::SetTabNavigation(TRNTabNavigationType value) {
+    if (value != TRNTabNavigationType::rntnNone) {
+        throw ERichNoteError("Not supported in editor");
+    }
+    TRichNote::SetTabNavigation(value);
+}
+
+void TRichNoteEdit::OnEnterPress(bool shift) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        cell->OnEnterPress(shift);
+        return;
+    }
+    if (!BeforeChange(false)) {
+        return;
+    }
+    if (EditData().OnEnterPress_(shift)) {
+        Update();
+        Change();
+    }
+}
+
+void TRichNoteEdit::OnBackSpacePress(bool ctrl) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        cell->OnBackSpacePress(ctrl);
+        return;
+    }
+    if (BeforeChange(false) && EditData().OnBackSpacePress_(ctrl)) {
+        Change();
+    }
+}
+
+void TRichNoteEdit::OnDeletePress(bool ctrl) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        cell->OnDeletePress(ctrl);
+        return;
+    }
+    if (BeforeChange(false) && EditData().OnDeletePress_(ctrl, false)) {
+        Change();
+    }
+}
+
 void TRichNoteEdit::Replay(bool redo) {
+    ReplayGroup(redo);
+    // Undo and Redo come from menus and buttons too: the keyboard goes back to the text.
+    if (isVisible() && CanFocus() && !hasFocus() && !InplaceEditor()) {
+        SetFocus();
+    }
+}
+
+void TRichNoteEdit::ReplayGroup(bool redo) {
     TRNUndoList& list = redo ? EditData().RedoList() : EditData().UndoList();
     // A cell editor replays its own changes first; once it has none, it closes and the
     // document's own step is replayed.
     if (auto* inplace = dynamic_cast<TRichNoteEdit*>(InplaceEditor())) {
         TRNEditRNData& cell = inplace->EditData();
         if ((redo ? cell.RedoList() : cell.UndoList()).Count() > 0) {
-            inplace->Replay(redo);
+            inplace->ReplayGroup(redo);
+            if (inplace->isVisible() && !inplace->hasFocus()) {
+                inplace->SetFocus();
+            }
             return;
         }
         if (list.Count() > 0) {
@@ -371,7 +438,7 @@ void TRichNoteEdit::Dispatch(TMessage& message) {
         return;
     case WM_CHAR: {
         char16_t ch = static_cast<char16_t>(message.WParam);
-        Typed(std::u16string_view(&ch, 1));
+        KeyPress(ch);
         return;
     }
     default:
@@ -433,6 +500,15 @@ void TRichNoteEdit::KeyDown(uint16_t& key, TShiftState shift) {
     if (data.NotFormatted()) {
         return;
     }
+    if (key == VK_CONTROL) {
+        // Links of an editor react only while Ctrl is held.
+        if (EditorOptions.Contains(TRNEditorOption::rnoCtrlJumps) &&
+            !GetFlags().Contains(TRNFlag::rnflUseJumps)) {
+            data.BuildJumpsCoords();
+            GenerateMouseMove();
+        }
+        return;
+    }
     switch (key) {
     case VK_LEFT:
     case VK_RIGHT:
@@ -484,7 +560,11 @@ void TRichNoteEdit::KeyDown(uint16_t& key, TShiftState shift) {
             Invalidate();
         }
         if (out && OnCaretGetOut) {
-            OnCaretGetOut(*this, key == VK_LEFT || key == VK_UP);
+            using D = TRNCaretGetOutDirection;
+            OnCaretGetOut(*this, key == VK_LEFT    ? D::rncdLeft
+                                 : key == VK_UP    ? D::rncdUp
+                                 : key == VK_RIGHT ? D::rncdRight
+                                                   : D::rncdDown);
         }
         key = 0;
         return;
@@ -520,22 +600,31 @@ void TRichNoteEdit::KeyDown(uint16_t& key, TShiftState shift) {
         key = 0;
         return;
     case VK_TAB:
-        if (!EditorOptions.Contains(TRNEditorOption::rnoWantTabs) || alt) {
+        if (alt) {
             TRichNote::KeyDown(key, shift);
             return;
         }
         if (ctrl) {
+            // Ctrl+Tab types a tab whatever rnoWantTabs says: the character goes through
+            // KeyPress like a typed one.
             PostMessage(WM_CHAR, u'\t', 0);
-        } else if (const TRNStyle* sheet = Style()) {
-            Typed(std::u16string(static_cast<size_t>(sheet->SpacesInTab), u' '));
+        } else if (EditorOptions.Contains(TRNEditorOption::rnoWantTabs)) {
+            char16_t tab = u'\t';
+            KeyPress(tab);
         }
+        // A plain Tab the editor does not want belongs to the focus chain, never the text.
         key = 0;
         return;
     default:
         break;
     }
-    if (ctrl && !EditorOptions.Contains(TRNEditorOption::rnoCtrlJumps)) {
-        return;
+}
+
+void TRichNoteEdit::KeyUp(uint16_t& key, TShiftState shift) {
+    TRichNote::KeyUp(key, shift);
+    if (key == VK_CONTROL && EditorOptions.Contains(TRNEditorOption::rnoCtrlJumps)) {
+        EditData().ClearJumpsCoords();
+        GenerateMouseMove();
     }
 }
 
@@ -543,11 +632,25 @@ void TRichNoteEdit::KeyPress(char16_t& key) {
     if (OnKeyPress) {
         OnKeyPress(key);
     }
-    // Control characters come through KeyDown.
+    // Control characters come through KeyDown; a tab is typed as spaces, never as a byte 9.
+    if (key == u'\t') {
+        if (const TRNStyle* sheet = Style(); sheet && sheet->SpacesInTab > 0) {
+            Typed(std::u16string(static_cast<size_t>(sheet->SpacesInTab), u' '));
+        }
+        return;
+    }
     if (key < u' ' || key == 0x7F) {
         return;
     }
     Typed(std::u16string_view(&key, 1));
+}
+
+bool TRichNoteEdit::focusNextPrevChild(bool next) {
+    // An editor that wants tabs takes Tab itself, as a key.
+    if (EditorOptions.Contains(TRNEditorOption::rnoWantTabs) && hasFocus()) {
+        return false;
+    }
+    return TRichNote::focusNextPrevChild(next);
 }
 
 void TRichNoteEdit::KeyText(std::u16string_view text) {

@@ -18,6 +18,9 @@ inline constexpr uint32_t WM_RNREDOFROMINPLACE = WM_USER + 14;
 inline constexpr uint32_t WM_CUT = 0x0300;
 inline constexpr uint32_t WM_PASTE = 0x0302;
 
+// Where the caret tried to leave the document.
+enum class TRNCaretGetOutDirection : uint8_t { rncdLeft, rncdUp, rncdRight, rncdDown };
+
 class QLocale;
 class TMemoryStream;
 
@@ -30,8 +33,7 @@ public:
     TRNEditRNData& EditData() { return static_cast<TRNEditRNData&>(RNData()); }
 
     bool ReadOnly = false;
-    TRNEditorOptions EditorOptions{TRNEditorOption::rnoClearTagOnStyleApp,
-                                   TRNEditorOption::rnoCtrlJumps, TRNEditorOption::rnoWantTabs};
+    TRNEditorOptions EditorOptions{TRNEditorOption::rnoClearTagOnStyleApp};
     bool Modified = false;
     int UndoLimit() { return EditData().UndoList().Limit; }
     void SetUndoLimit(int limit);
@@ -48,8 +50,8 @@ public:
     // The caret was shown, moved or hidden (a cell selection hides it): what depends on the
     // caret's place may have changed. A cell editor raises its document editor's handler.
     std::function<void(TRichNoteEdit&)> OnCaretMove;
-    // The caret tried to leave the document by an arrow key.
-    std::function<void(TRichNoteEdit&, bool up)> OnCaretGetOut;
+    // The caret tried to leave the document by an arrow key, in that key's direction.
+    std::function<void(TRichNoteEdit&, TRNCaretGetOutDirection)> OnCaretGetOut;
 
     // Whether a change may start: not read-only, a style sheet, no item of the document
     // holding the mouse (unless the change comes from outside) and OnChanging agreeing. An
@@ -72,6 +74,8 @@ public:
     void ClearUndo() { EditData().UndoList().Clear(); }
     void ClearRedo() { EditData().RedoList().Clear(); }
     void BeginUndoGroup(TRNUndoType undoType);
+    // A group of the host's own kind, shown under `name`.
+    void BeginUndoCustomGroup(const std::string& name);
     void SetUndoGroupMode(bool on) { EditData().SetUndoGroupMode(on); }
 
     // Text at the caret, each one undo group that first removes the selection. A selection
@@ -226,6 +230,17 @@ public:
     void CutDef();
     void DeleteSelection();
 
+    // The Enter, Backspace and Delete keys as commands: one change each.
+    void OnEnterPress(bool shift);
+    void OnBackSpacePress(bool ctrl);
+    void OnDeletePress(bool ctrl);
+    // An editor navigates by Tab only as text: any other mode raises ERichNoteError.
+    void SetTabNavigation(TRNTabNavigationType value) override;
+
+    // The viewer's handlers, and from another editor also its style and paste handlers: a
+    // cell editor given the host's handlers formats and reports like the host.
+    void AssignEvents(const TRichNote& source) override;
+
     // IRNEditHost.
     TRNEditorOptions GetEditorOptions() const override { return EditorOptions; }
     void DoChange(bool clearRedo) override;
@@ -237,8 +252,11 @@ public:
 
 protected:
     void KeyDown(uint16_t& key, TShiftState shift) override;
+    // Releasing Ctrl ends the links' reacting (rnoCtrlJumps).
+    void KeyUp(uint16_t& key, TShiftState shift) override;
     void KeyPress(char16_t& key) override;
     void KeyText(std::u16string_view text) override;
+    bool focusNextPrevChild(bool next) override;
     bool ClaimsShortcut(uint16_t key, TShiftState shift) override;
     void DoEnter() override;
     void DoExit() override;
@@ -272,7 +290,11 @@ private:
     // false and changes nothing.
     bool InsertFile(const std::string& fileName, const std::function<bool(TMemoryStream&)>& insert,
                     bool isText);
+    // Undo or Redo, and the focus back to the editor.
     void Replay(bool redo);
+    void ReplayGroup(bool redo);
+    // The first format the clipboard offers, in the order RNF, RTF, text, picture.
+    void PasteDefault();
     // The open cell editor when it is an editor itself: commands pass to it.
     TRichNoteEdit* InplaceEdit() const;
     // Runs `change` in an undo group of `undoType` (joining one open in group mode), drops

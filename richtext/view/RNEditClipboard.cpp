@@ -210,6 +210,16 @@ void TRichNoteEdit::Paste() {
     if (!doDefault) {
         return;
     }
+    // Whatever the clipboard held that could not be pasted ends in a beep, never in the
+    // program's error box.
+    try {
+        PasteDefault();
+    } catch (const std::exception&) {
+        EditData().Beep();
+    }
+}
+
+void TRichNoteEdit::PasteDefault() {
     const bool ansiText = TClipboard::HasFormat(AnsiTextFormat(EditData()));
     if (CanPasteRNF()) {
         PasteRNF();
@@ -246,7 +256,9 @@ void TRichNoteEdit::CutDef() {
         cell->CutDef();
         return;
     }
-    if (!CopyDef()) {
+    // A document that may not change gives nothing away either: a Cut that cannot delete
+    // copies nothing.
+    if (!BeforeChange(false) || !CopyDef()) {
         return;
     }
     DeleteSelection();

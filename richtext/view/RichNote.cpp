@@ -1,6 +1,7 @@
 #include "richtext/view/RichNote.h"
 
 #include "platform/base/Stream.h"
+#include "platform/widgets/Clipboard.h"
 #include "platform/widgets/FocusTracker.h"
 #include "richtext/model/RNRTFState.h"
 #include "richtext/model/RNStyle.h"
@@ -519,11 +520,13 @@ void TRichNote::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     if (button == TMouseButton::mbLeft) {
         DeactivateScrollTimer();
     }
-    // A selection made with the mouse goes to the clipboard in the formats the options name.
+    // A selection made with the mouse never replaces the clipboard (a paste over it would
+    // paste it over itself): with automatic copy on, its text becomes the primary selection.
     const bool selecting = RNData().State.Contains(TRNStateItem::rnstMakingSelection);
     RNData().MouseUp(static_cast<int>(button), shift.Bits(), x, y);
-    if (selecting && button == TMouseButton::mbLeft && RNData().SelectionExists(false, false)) {
-        CopyDef();
+    if (selecting && button == TMouseButton::mbLeft && AutoCopies() &&
+        RNData().SelectionExists(true, true)) {
+        TClipboard::SetSelectionText(GetSelTextW());
     }
 }
 

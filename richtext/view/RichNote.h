@@ -55,8 +55,16 @@ public:
     TRichNoteEvents Handlers;
     bool AllowSelection() const { return Options.Contains(TRNOption::rnoAllowSelection); }
     bool SingleClick() const { return Options.Contains(TRNOption::rnoSingleClick); }
+    // Whether a mouse selection is offered as the primary selection.
+    bool AutoCopies() const {
+        return Options.Contains(TRNOption::rnoAutoCopyText) ||
+               Options.Contains(TRNOption::rnoAutoCopyUnicodeText) ||
+               Options.Contains(TRNOption::rnoAutoCopyRNF) ||
+               Options.Contains(TRNOption::rnoAutoCopyImage) ||
+               Options.Contains(TRNOption::rnoAutoCopyRTF);
+    }
     TRNTabNavigationType TabNavigation() { return RNData().TabNavigation; }
-    void SetTabNavigation(TRNTabNavigationType value) { RNData().TabNavigation = value; }
+    virtual void SetTabNavigation(TRNTabNavigationType value) { RNData().TabNavigation = value; }
     // The colour painted behind the document: Color, or the style sheet's when Color is
     // clNone, or the window colour without a style sheet.
     TColor GetEffectiveColor() { return RNData().GetColor(); }
@@ -230,12 +238,36 @@ public:
     int FindControlItemNo(const IEmbeddedControl* control) {
         return RNData().FindControlItemNo(control);
     }
+    // Where a checkpoint, a jump or an item lies in the formatted document (client
+    // coordinates for GetItemClientCoords); GetCheckpointY takes the checkpoint's number.
+    void GetCheckpointXY(TRNCPInfo* checkpoint, int& x, int& y) {
+        RNData().GetCheckpointXY(checkpoint, x, y);
+    }
+    int GetCheckpointYEx(TRNCPInfo* checkpoint) { return RNData().GetCheckpointYEx(checkpoint); }
+    int GetCheckpointY(int no) { return GetCheckpointYEx(GetCheckpointByNo(no)); }
+    int GetJumpPointY(int id) { return RNData().GetJumpPointY(id); }
+    int GetJumpPointItemNo(int id) { return RNData().GetJumpPointItemNo(id); }
+    void GetJumpPointLocation(int id, TCustomRNFormattedData*& rnData, int& itemNo) {
+        RNData().GetJumpPointLocation(id, rnData, itemNo);
+    }
+    bool GetItemCoords(int itemNo, int& left, int& top) {
+        return RNData().GetItemCoords(itemNo, left, top);
+    }
+    bool GetItemClientCoords(int itemNo, int& left, int& top) {
+        return RNData().GetItemClientCoords(itemNo, left, top);
+    }
+    // The document (possibly a table cell's) and the item in it that hold the focus; null and
+    // -1 when none does.
+    void GetFocusedItem(TCustomRNData*& rnData, int& itemNo) {
+        rnData = RNData().TopLevelFocusedRNData;
+        itemNo = rnData ? RNData().TopLevelFocusedItemNo : -1;
+    }
     int GetDocumentHeight() { return RNData().DocumentHeight; }
     int GetFirstItemVisible() { return RNData().GetFirstItemVisible(); }
     int GetLastItemVisible() { return RNData().GetLastItemVisible(); }
     bool CompareTags(const RNTag& t1, const RNTag& t2) const;
     // Takes over every event handler of another viewer.
-    void AssignEvents(const TRichNote& source);
+    virtual void AssignEvents(const TRichNote& source);
 
     // Selection.
     void SelectAll() { RNData().SelectAll(); }
@@ -359,7 +391,8 @@ public:
     int GetClientWidth() const override { return ClientWidth(); }
     int GetClientHeight() const override { return ClientHeight(); }
     TColor GetColor() const override { return Color(); }
-    TCursor GetCursor() const override { return Cursor(); }
+    // The control's own cursor: what the document shows over a link is only for the moment.
+    TCursor GetCursor() const override { return NormalCursor(); }
     std::string GetDelimiters() const override { return Delimiters; }
     TCPEventKind GetCPEventKind() const override { return CPEventKind; }
     TCanvas* GetCanvas() const override;

@@ -79,6 +79,13 @@ bool TRichNote::focusNextPrevChild(bool next) {
     if (RNData().TabNavigation == TRNTabNavigationType::rntnNone) {
         return TRNScroller::focusNextPrevChild(next);
     }
+    // Tab in a control of the document: the document takes the focus, knowing where it came
+    // from, and moves on from that control's item.
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && focus != this && isAncestorOf(focus) && EmbeddedControlOf(focus, this)) {
+        setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
+    }
     return false;
 }
 
@@ -99,6 +106,11 @@ void TRichNote::focusInEvent(QFocusEvent* e) {
         }
         origin.Given = true;
         origin.Self = before == this;
+        // From a control inside the document (also in a table cell): its item is where the
+        // navigation goes on from.
+        if (!origin.Self && isAncestorOf(before)) {
+            origin.Control = EmbeddedControlOf(before, this);
+        }
     }
     const bool backward = e->reason() == Qt::BacktabFocusReason;
     try {
@@ -130,7 +142,7 @@ void TRichNote::MouseLeave() {
 
 void TRichNoteRNData::SetCursor(TCursor cursor) {
     if (auto* viewer = dynamic_cast<TRichNote*>(&RichNote)) {
-        viewer->SetCursor(cursor);
+        viewer->ShowCursor(cursor);
     }
 }
 

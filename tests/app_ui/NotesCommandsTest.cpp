@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QImage>
+#include <QKeyEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -308,6 +309,25 @@ TEST(NotesCommands, ButtonsFollowTheTextAtTheCaret) {
     rig.Notes->Execute(TNoteAction::RAlignRight);
     EXPECT_EQ(rig.D().GetItemPara(0), 3);
     EXPECT_TRUE(rig.Notes->Action(TNoteAction::RAlignRight)->isChecked());
+}
+
+TEST(NotesCommands, CtrlTabTypesTheSheetsSpacesAndPlainTabLeavesTheText) {
+    NotesRig rig;
+    rig.Fill({{"xy", 0, 0}});
+    rig.Caret(0, 3);
+    rig.E().setFocus();
+    rig.Sheet().SpacesInTab = 3;
+    const auto key = [&](Qt::KeyboardModifiers modifiers) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, modifiers, QStringLiteral("\t"));
+        QApplication::sendEvent(&rig.E(), &press);
+        QApplication::processEvents();
+    };
+    key(Qt::ControlModifier);
+    ASSERT_EQ(rig.E().GetLineCount(), 1);
+    EXPECT_EQ(rig.D().GetItemText(0), "xy" + std::string(3, ' '));
+    // The window's editor does not want plain tabs: the text stays as it is.
+    key(Qt::NoModifier);
+    EXPECT_EQ(rig.D().GetItemText(0), "xy" + std::string(3, ' '));
 }
 
 TEST(NotesStorage, NotesRoundTripAndDamagedOnesStayUntouched) {

@@ -2,6 +2,8 @@
 // of the real program and by tarnwick-send as separate processes.
 #include "app/ui/Program.h"
 #include "platform/shell/SharedBlock.h"
+#include "platform/widgets/Cursors.h"
+#include "richtext/model/RNStyleFontInfo.h"
 
 #include "tests/app_ui/UiTestSupport.h"
 
@@ -68,6 +70,14 @@ TEST_F(ProgramTest, SecondStartHandsItsFileToTheRunningProgramAndEndsWithZero) {
     EXPECT_EQ(RunToEnd(TARNWICK_PROGRAM, {"/nodde"}, Folder.Str()), 0);
     EXPECT_EQ(RunToEnd(TARNWICK_SEND, {"--open", "y.bdf"}, Folder.Str()), 0);
     ASSERT_TRUE(Opened(Folder.Str() + "/y.bdf"));
+}
+
+TEST_F(ProgramTest, StartUpGivesLinksInNotesTheHandCursor) {
+    ASSERT_EQ(Start({"tarnwick"}), std::nullopt);
+    EXPECT_EQ(CursorFor(crJump).shape(), Qt::PointingHandCursor);
+    // The number is the style sheet's: a link style of the notes sheet names it.
+    EXPECT_EQ(TFontInfo().JumpCursor, crJump);
+    EXPECT_NE(CursorFor(crJump).shape(), CursorFor(crIBeam).shape());
 }
 
 TEST_F(ProgramTest, FirstStartOpensItsFileOnceRunning) {

@@ -383,6 +383,52 @@ TEST(NotesTables, InsideACellEditorTheCommandsActOnTheTableThatHoldsIt) {
     EXPECT_FALSE(nested);
 }
 
+TEST(NotesTables, AnOpenCellFormatsAndReportsThroughTheWindowsCommands) {
+    TablesWindow w;
+    TRNTableItemInfo& t = w.Insert(1, 2);
+    t.CreateInplace(-1, 0, 1, false, false);
+    TRNTableInplaceEdit* cell = t.InplaceEditor;
+    ASSERT_NE(cell, nullptr);
+    cell->InsertText("plain");
+    cell->SetSelectionBounds(0, 1, 0, 6);
+    const TRNStyle& sheet = w.Window->Notes().rns();
+    const auto bold = [&](int itemNo) {
+        return sheet.TextStyles()[cell->EditData().GetItemStyle(itemNo)].Style.Contains(
+            TFontStyle::fsBold);
+    };
+    ASSERT_FALSE(bold(0));
+    QAction* boldAction = w.Window->Notes().Action(TNoteAction::RBold);
+    boldAction->trigger();
+    ASSERT_EQ(cell, t.InplaceEditor);
+    EXPECT_TRUE(bold(0));
+    EXPECT_EQ(cell->EditData().GetItemText(0), "plain");
+    w.Window->Notes().Action(TNoteAction::RUndo)->trigger();
+    ASSERT_EQ(cell, t.InplaceEditor);
+    EXPECT_FALSE(bold(0));
+
+    // A bold start before plain text: the tool bar follows the caret from one to the other.
+    cell->SetSelectionBounds(0, 1, 0, 3);
+    boldAction->trigger();
+    ASSERT_EQ(cell->GetLineCount(), 2);
+    ASSERT_EQ(cell->EditData().GetItemText(0), "pl");
+    ASSERT_TRUE(bold(0));
+    ASSERT_FALSE(bold(1));
+    cell->Deselect();
+    int told = 0;
+    const auto windowHandler = cell->OnCurTextStyleChanged;
+    ASSERT_TRUE(windowHandler);
+    cell->OnCurTextStyleChanged = [&](TRichNoteEdit& sender) {
+        ++told;
+        windowHandler(sender);
+    };
+    MoveCaret(*cell, 1, 3);
+    EXPECT_GE(told, 1);
+    EXPECT_FALSE(boldAction->isChecked());
+    MoveCaret(*cell, 0, 2);
+    EXPECT_GE(told, 2);
+    EXPECT_TRUE(boldAction->isChecked());
+}
+
 TEST(NotesTables, ANoteWithADamagedTableIsShownReadOnlyAndKeepsItsBytes) {
     TablesWindow w;
     TRNTableItemInfo& t = w.Insert(1, 3);
@@ -432,6 +478,72 @@ TEST(NotesTables, EmbeddedControlsPrintAsTheirOwnPicture) {
         }
     }
     EXPECT_GT(colours.size(), 2u);
+}
+
+TEST(NotesTables, AStoredControlIsLaidOutAndPrintedAtItsStoredSize) {
+    TablesWindow w;
+    const auto str = [](std::string_view s) {
+        return std::string(1, static_cast<char>(s.size())) + std::string(s);
+    };
+    const std::string stream = "TPF0" + str("TPanel") + str("Panel1") + str("Width") + "\x02\x78" +
+                               str("Height") + "\x02\x1e" + str("Caption") + "\x06" +
+                               str("Stored") + std::string(2, '\0');
+    w.E().Clear();
+    w.E().AddControl(std::make_unique<TOpaqueControl>("TPanel", "Panel1", stream), false);
+    w.E().Format();
+    const std::string bytes = w.Rnf();
+    // The note read back from its record.
+    TTreeNode* other = w.Add(NodeKind::Notes, "other");
+    w.Window->Binder().Items().SetSelected(other);
+    NodeRecord(w.Node)->Notes.Clear();
+    NodeRecord(w.Node)->Notes.AppendRaw(bytes.data(), bytes.size());
+    w.Window->Binder().Items().SetSelected(w.Node);
+    ASSERT_EQ(w.E().GetLineCount(), 1);
+    std::string name;
+    IEmbeddedControl* control = nullptr;
+    TRNVAlign align{};
+    RNTag tag;
+    w.E().GetControlInfo(0, name, control, align, tag);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(control->Name(), "Panel1");
+    EXPECT_EQ(control->Width(), 120);
+    EXPECT_EQ(control->Height(), 30);
+    EXPECT_EQ(control->Caption(), "Stored");
+    const TCustomRNFormattedData& doc = w.E().RNData();
+    ASSERT_EQ(doc.DrawItems.Count(), 1);
+    EXPECT_GE(doc.DrawItems[0]->Width, 120);
+    EXPECT_GE(doc.DrawItems[0]->Height, 30);
+    EXPECT_LE(doc.DrawItems[0]->Width, 120 + 4);
+    EXPECT_LE(doc.DrawItems[0]->Height, 30 + 4);
+
+    // The preview draws the control's picture: its frame, at its size, is the only ink.
+    TRNPrint& print = w.Window->Notes().RNPrint1();
+    int printed = 0;
+    const auto drawer = print.OnPrintComponent;
+    ASSERT_TRUE(drawer);
+    print.OnPrintComponent = [&](TRNPrint& sender, IEmbeddedControl& printMe,
+                                 std::unique_ptr<TBitmap>& picture) {
+        ++printed;
+        drawer(sender, printMe, picture);
+    };
+    print.AssignSource(w.E());
+    ASSERT_GT(print.FormatPages(), 0);
+    TBitmap page;
+    print.MakePreview(1, page);
+    print.OnPrintComponent = drawer;
+    EXPECT_GE(printed, 1);
+    const QImage& image = page.Image();
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 250) {
+                ink |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_NEAR(ink.width(), 120, 3);
+    EXPECT_NEAR(ink.height(), 30, 3);
 }
 
 } // namespace

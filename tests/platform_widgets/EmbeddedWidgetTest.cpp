@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QPushButton>
 
 TEST(EmbeddedWidget, StandsForItsWidgetInADocument) {
@@ -47,4 +48,32 @@ TEST(EmbeddedWidget, ParentsAreWindowsAndMayGoFirst) {
     EXPECT_EQ(control.Widget(), nullptr);
     EXPECT_EQ(control.BoundsRect(), TRect{});
     control.SetBounds(1, 1, 1, 1);
+}
+
+TEST(EmbeddedWidget, IsWrittenAsAStreamOfItsPublishedPropertiesAndFoundFromItsWidget) {
+    auto button = std::make_unique<QPushButton>("Go");
+    button->setObjectName("Button7");
+    QPushButton* widget = button.get();
+    auto* inner = new QPushButton("inner", widget);
+    TEmbeddedWidget control(std::move(button), "TButton");
+    control.SetBounds(4, 9, 120, 30);
+    TOpaqueControl stored("TButton", "Button7", WriteControlComponent(control));
+    EXPECT_EQ(stored.BoundsRect(), Bounds(4, 9, 120, 30));
+    EXPECT_EQ(stored.Caption(), "Go");
+    EXPECT_EQ(stored.Look().Kind, TControlKind::ckButton);
+    EXPECT_EQ(WriteControlComponent(stored), stored.Bytes());
+
+    auto edit = std::make_unique<QLineEdit>(QString::fromUtf8("\xc3\xa9t\xc3\xa9"));
+    TEmbeddedWidget box(std::move(edit), "TEdit");
+    box.SetBounds(0, 0, 80, 21);
+    TOpaqueControl storedBox("TEdit", "", WriteControlComponent(box));
+    EXPECT_EQ(storedBox.Look().Text, u"\u00e9t\u00e9");
+
+    // A widget inside the control's widget leads to the control; others to none.
+    EXPECT_EQ(EmbeddedControlOf(inner), &control);
+    EXPECT_EQ(EmbeddedControlOf(widget), &control);
+    EXPECT_EQ(EmbeddedControlOf(inner, widget), nullptr);
+    QWidget loose;
+    EXPECT_EQ(EmbeddedControlOf(&loose), nullptr);
+    EXPECT_EQ(EmbeddedControlOf(nullptr), nullptr);
 }

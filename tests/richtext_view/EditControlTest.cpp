@@ -54,8 +54,14 @@ TEST(EditKeys, MovingDeletingAndTabsUndoAndRedo) {
              f.Key(Qt::Key_Delete);
          },
          "x"},
-        {"Tab", [](EditForm& f) { f.Key(Qt::Key_Tab); }, "xy        "},
-        {"CtrlTab", [](EditForm& f) { f.Key(Qt::Key_Tab, Qt::ControlModifier); }, "xy\t"},
+        {"Tab",
+         [](EditForm& f) {
+             f.Edit->EditorOptions.Include(TRNEditorOption::rnoWantTabs);
+             f.Key(Qt::Key_Tab);
+         },
+         "xy        "},
+        // The posted tab is typed as the style sheet's spaces, wanted tabs or not.
+        {"CtrlTab", [](EditForm& f) { f.Key(Qt::Key_Tab, Qt::ControlModifier); }, "xy        "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -173,6 +179,9 @@ TEST(EditReadOnly, NothingChangesAndCopyStillWorks) {
     f.Edit->SelectAll();
     f.Key(Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(f.Rnf(), before);
+    // A Cut that cannot delete copies nothing; Copy does.
+    EXPECT_EQ(QApplication::clipboard()->text(), "pasted");
+    f.Key(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text().toStdString().substr(0, 3), "xya");
 }
 

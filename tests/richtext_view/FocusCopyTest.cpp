@@ -184,7 +184,8 @@ TEST(Copy, TheNotesFormatIsItsLengthThenTheBytesAndPastesBack) {
     c.Select({"head", std::string(length, 'q')}, 1, length + 1);
     c.Note.Copy();
     EXPECT_EQ(c.Clipboard.Calls,
-              (std::vector<std::string>{"application/x-richnote", "text", "text", "text/rtf"}));
+              (std::vector<std::string>{"application/x-richnote", "text/plain;charset=windows-1252",
+                                        "text", "text", "text/rtf"}));
     const std::string& rnf = c.Clipboard.Formats["application/x-richnote"];
     ASSERT_EQ(rnf.size(), 1004u);
     EXPECT_EQ(rnf.substr(0, 4), std::string("\xE8\x03\x00\x00", 4));
@@ -229,6 +230,45 @@ TEST(Copy, APartOfATextItemCopiesExactlyItsCharacters) {
             EXPECT_EQ(back->GetSelTextW(), slice);
         }
     }
+}
+
+TEST(Copy, TextGoesOutAlsoAsEightBitTextInTheSheetsCodePage) {
+    struct Case {
+        int codePage;
+        std::u16string text;
+        std::string mime;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {1251, u"\u043c\u0438\u0440", "text/plain;charset=windows-1251", "\xEC\xE8\xF0"},
+        {1252, u"caf\u00e9", "text/plain;charset=windows-1252", "caf\xE9"},
+        {0, u"na\u00efve", "text/plain;charset=windows-1252", "na\xEFve"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.mime);
+        Copying c;
+        c.Sheet.DefCodePage = k.codePage;
+        c.Sheet.TextStyles()[0].Unicode = true;
+        c.Note.AddNLWTag(k.text, 0, 0, {});
+        c.Note.Format();
+        c.Note.SelectAll();
+        c.Note.CopyText();
+        EXPECT_EQ(c.Clipboard.Formats[k.mime], k.bytes);
+        EXPECT_EQ(c.Clipboard.Formats["text"], RNU_U16ToBytes(k.text));
+        EXPECT_EQ(c.Clipboard.Published, 1);
+    }
+    // On the system clipboard both stand side by side.
+    Copying c;
+    TClipboard system;
+    c.Note.RNData().Clipboard = &system;
+    c.Sheet.DefCodePage = 1251;
+    c.Sheet.TextStyles()[0].Unicode = true;
+    c.Note.AddNLWTag(u"\u0434\u0430", 0, 0, {});
+    c.Note.Format();
+    c.Note.SelectAll();
+    c.Note.Copy();
+    EXPECT_EQ(TClipboard::GetBytes("text/plain;charset=windows-1251"), "\xE4\xE0");
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("\xD0\xB4\xD0\xB0"));
 }
 
 TEST(Copy, TheSystemClipboardKeepsItsContentWhenACopyFails) {

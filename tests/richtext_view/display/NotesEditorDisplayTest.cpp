@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QImage>
+#include <QMouseEvent>
 #include <QTest>
 
 // The input method connection of a real display keeps a buffer of the system's message bus
@@ -29,6 +30,20 @@ bool DarkIn(const QImage& image, int left, int right, int top, int bottom) {
     return false;
 }
 
+// Formats, shows and focuses the editor on the screen.
+::testing::AssertionResult ShowFocused(TRichNoteEdit& edit) {
+    edit.resize(300, 100);
+    edit.Format();
+    edit.show();
+    if (!QTest::qWaitForWindowExposed(&edit)) {
+        return ::testing::AssertionFailure() << "the editor was never shown";
+    }
+    edit.activateWindow();
+    edit.setFocus();
+    QApplication::processEvents();
+    return ::testing::AssertionSuccess();
+}
+
 } // namespace
 
 TEST(NotesEditorDisplay, TypedTextPasteAndUndoAreDrawnWithTheCaret) {
@@ -42,13 +57,7 @@ TEST(NotesEditorDisplay, TypedTextPasteAndUndoAreDrawnWithTheCaret) {
     edit.EditorOptions = {TRNEditorOption::rnoClearTagOnStyleApp,
                           TRNEditorOption::rnoAutoSwitchLang};
     edit.SetUndoLimit(-1);
-    edit.resize(300, 100);
-    edit.Format();
-    edit.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&edit));
-    edit.activateWindow();
-    edit.setFocus();
-    QApplication::processEvents();
+    ASSERT_TRUE(ShowFocused(edit));
 
     QTest::keyClicks(&edit, "HHHH");
     QApplication::clipboard()->setText("MMMM");
@@ -68,4 +77,38 @@ TEST(NotesEditorDisplay, TypedTextPasteAndUndoAreDrawnWithTheCaret) {
     EXPECT_GT(caret.Left, edit.LeftMargin);
     EXPECT_TRUE(DarkIn(shot, edit.LeftMargin, caret.Left - 1, top, bottom));
     EXPECT_FALSE(DarkIn(shot, caret.Left + 3, caret.Left + 60, top, bottom));
+}
+
+TEST(NotesEditorDisplay, AMouseSelectionGoesToThePrimarySelectionNotTheClipboard) {
+    ASSERT_TRUE(QApplication::clipboard()->supportsSelection());
+    TRNStyle sheet;
+    sheet.TextStyles()[0].Size = 12;
+    TRichNoteEdit edit;
+    edit.SetStyle(&sheet);
+    edit.AddNL("hello world", 0, 0);
+    ASSERT_TRUE(ShowFocused(edit));
+    QApplication::clipboard()->setText("XYZ");
+    QApplication::processEvents();
+
+    // From before the first letter to past the last one, as a hand drags it.
+    const int y = edit.TopMargin + 4;
+    const QPoint from(edit.LeftMargin, y);
+    const QPoint to(edit.LeftMargin + 200, y);
+    QTest::mousePress(&edit, Qt::LeftButton, Qt::NoModifier, from);
+    for (int x = from.x(); x <= to.x(); x += 20) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(x, y), edit.mapToGlobal(QPointF(x, y)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&edit, &move);
+    }
+    QTest::mouseRelease(&edit, Qt::LeftButton, Qt::NoModifier, to);
+    QApplication::processEvents();
+    ASSERT_EQ(edit.GetSelText(), "hello world");
+    EXPECT_EQ(QApplication::clipboard()->text(), "XYZ");
+
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    QApplication::processEvents();
+    ASSERT_EQ(edit.GetLineCount(), 1);
+    EXPECT_EQ(edit.GetItemText(0), "XYZ");
+    EXPECT_EQ(QApplication::clipboard()->text(), "XYZ");
+    EXPECT_EQ(QApplication::clipboard()->text(QClipboard::Selection), "hello world");
 }
