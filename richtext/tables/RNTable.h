@@ -4,6 +4,7 @@
 // area is held by its top-left (main) cell, whose spans give the area; the other slots of the
 // area stay empty.
 
+#include "platform/widgets/Cursors.h"
 #include "richtext/model/RNClasses.h"
 #include "richtext/model/RNItem.h"
 #include "richtext/model/RNStyleRects.h"
@@ -316,8 +317,8 @@ public:
 enum class TRNCellDirection : uint8_t { rncdLeft, rncdUp, rncdRight, rncdDown, rncdNext, rncdPrev };
 
 // The table's cursors for selecting a whole row (the left edge) or column (the top edge).
-inline constexpr TCursor crRNSelectRow = 104;
-inline constexpr TCursor crRNSelectCol = 105;
+inline constexpr TCursor crRNSelectRow = crSelectRow;
+inline constexpr TCursor crRNSelectCol = crSelectCol;
 
 // The editor a table opens over one of its cells. The table reaches it only through this
 // seam; while nothing is plugged in, no cell is ever edited in place.
