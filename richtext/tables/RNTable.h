@@ -122,6 +122,17 @@ public:
     void MovingToUndoList();
     void MovingFromUndoList();
 
+    // A cell's selection is the table's to report: one change of the cell selection is one
+    // notice, not one per cell.
+    void DoSelect() override {}
+    // A control in a cell acts as an item of the table's document, under the table's number;
+    // a detached cell passes it to the document it was taken from, under no number.
+    void ControlAction2(TRNControlAction action, int itemNo, IEmbeddedControl& control) override;
+    // Focusing an item of the cell focuses the cell in its table, and the table in its
+    // document.
+    void AdjustFocus(int newFocusedItemNo, TCustomRNData* topLevelRNData,
+                     int topLevelItemNo) override;
+
     // "Color", "BestWidth" and "BestHeight" by name.
     bool GetIntProp(const std::string& name, int& value) const override;
     void SetIntProp(const std::string& name, int value) override;
