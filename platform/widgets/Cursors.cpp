@@ -1,5 +1,7 @@
 #include "platform/widgets/Cursors.h"
 
+#include "resources/cursors/SelectCol.xpm"
+#include "resources/cursors/SelectRow.xpm"
 #include "resources/cursors/ZoomIn.xpm"
 #include "resources/cursors/ZoomOut.xpm"
 
@@ -77,6 +79,13 @@ QCursor CursorFor(TCursor cursor) {
     if (cursor == crZoomIn || cursor == crZoomOut) {
         // A magnifier with a plus or a minus, its hot spot in the lens.
         return QCursor(QPixmap(cursor == crZoomIn ? ZoomIn_xpm : ZoomOut_xpm), 12, 12);
+    }
+    if (cursor == crSelectRow) {
+        // The hot spot at the arrow's tip.
+        return QCursor(QPixmap(SelectRow_xpm), 25, 15);
+    }
+    if (cursor == crSelectCol) {
+        return QCursor(QPixmap(SelectCol_xpm), 15, 25);
     }
     return QCursor(ShapeOf(cursor));
 }

@@ -35,6 +35,9 @@ constexpr TCursor crSizeAll = -22;
 // The print preview's zoom cursors.
 constexpr TCursor crZoomIn = 102;
 constexpr TCursor crZoomOut = 103;
+// Selecting a whole table row (an arrow pointing right) or column (an arrow pointing down).
+constexpr TCursor crSelectRow = 104;
+constexpr TCursor crSelectCol = 105;
 
 // The Qt cursor for a number: a registered one, a built-in shape, or the arrow.
 QCursor CursorFor(TCursor cursor);

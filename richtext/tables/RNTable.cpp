@@ -172,6 +172,34 @@ void TRNTableCellData::MovingFromUndoList() {
     }
 }
 
+void TRNTableCellData::ControlAction2(TRNControlAction action, int /*itemNo*/,
+                                      IEmbeddedControl& control) {
+    TRNTableItemInfo* table = GetTable();
+    if (!table) {
+        if (DetachedParent) {
+            DetachedParent->ControlAction2(action, -1, control);
+        }
+        return;
+    }
+    if (TCustomRNData* doc = table->Rows.MainRNData) {
+        doc->ControlAction2(action, table->GetMyItemNo(), control);
+    }
+}
+
+void TRNTableCellData::AdjustFocus(int newFocusedItemNo, TCustomRNData* topLevelRNData,
+                                   int topLevelItemNo) {
+    TRNItemFormattedData::AdjustFocus(newFocusedItemNo, topLevelRNData, topLevelItemNo);
+    TRNTableItemInfo* table = GetTable();
+    if (!table) {
+        return;
+    }
+    int row = -1, col = -1;
+    table->GetCellPositon(this, row, col);
+    if (row >= 0) {
+        table->AdjustFocus(row, col, topLevelRNData, topLevelItemNo);
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Rows
 

@@ -4,6 +4,7 @@
 // area is held by its top-left (main) cell, whose spans give the area; the other slots of the
 // area stay empty.
 
+#include "platform/widgets/Cursors.h"
 #include "richtext/model/RNClasses.h"
 #include "richtext/model/RNItem.h"
 #include "richtext/model/RNStyleRects.h"
@@ -120,6 +121,17 @@ public:
                               int heightDivisor);
     void MovingToUndoList();
     void MovingFromUndoList();
+
+    // A cell's selection is the table's to report: one change of the cell selection is one
+    // notice, not one per cell.
+    void DoSelect() override {}
+    // A control in a cell acts as an item of the table's document, under the table's number;
+    // a detached cell passes it to the document it was taken from, under no number.
+    void ControlAction2(TRNControlAction action, int itemNo, IEmbeddedControl& control) override;
+    // Focusing an item of the cell focuses the cell in its table, and the table in its
+    // document.
+    void AdjustFocus(int newFocusedItemNo, TCustomRNData* topLevelRNData,
+                     int topLevelItemNo) override;
 
     // "Color", "BestWidth" and "BestHeight" by name.
     bool GetIntProp(const std::string& name, int& value) const override;
@@ -316,8 +328,8 @@ public:
 enum class TRNCellDirection : uint8_t { rncdLeft, rncdUp, rncdRight, rncdDown, rncdNext, rncdPrev };
 
 // The table's cursors for selecting a whole row (the left edge) or column (the top edge).
-inline constexpr TCursor crRNSelectRow = 104;
-inline constexpr TCursor crRNSelectCol = 105;
+inline constexpr TCursor crRNSelectRow = crSelectRow;
+inline constexpr TCursor crRNSelectCol = crSelectCol;
 
 // The editor a table opens over one of its cells. The table reaches it only through this
 // seam; while nothing is plugged in, no cell is ever edited in place.

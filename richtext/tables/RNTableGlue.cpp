@@ -2,6 +2,7 @@
 // and what the item does when it enters a document or moves to and from the undo list.
 
 #include "richtext/tables/RNTable.h"
+#include "richtext/tables/RNTableInplace.h"
 #include "richtext/view/RNERNData.h"
 #include "richtext/view/RNEdit.h"
 
@@ -96,6 +97,14 @@ void TRNTableItemInfo::Inserted(TCustomRNData* rnData, bool /*flag*/) {
 }
 
 void TRNTableItemInfo::MovingToUndoList(int /*itemNo*/, TCustomRNData& /*rnData*/) {
+    // Leaving the document, the table takes the cell editor's text back into its cell, which
+    // goes with it. The editor's own steps are dropped: folded into the document's history
+    // they would come after the step that removes the table, and name a table not there.
+    if (TRNTableInplaceEdit* editor = InplaceEditor) {
+        editor->EditData().UndoList().Clear();
+        editor->EditData().RedoList().Clear();
+        DestroyInplace(false);
+    }
     Rows.MovingToUndoList(0, 0, Rows.ColCount(), Rows.Count());
 }
 

@@ -99,6 +99,31 @@ void TRNTableInplaceRNData::ShowRectangle(int x, int y, int width, int height) {
                           height);
 }
 
+namespace {
+
+// The editor's document that holds the table, while the editor still sits on it.
+TRNEditRNData* HoldingEditorData(TRNTableInplaceEdit& editor) {
+    return editor.IsDetached() || !editor.Table ? nullptr
+                                                : dynamic_cast<TRNEditRNData*>(editor.ParentRNData);
+}
+
+} // namespace
+
+void TRNTableInplaceRNData::BuildJumpsCoords() {
+    if (TRNEditRNData* parent = HoldingEditorData(editor_)) {
+        parent->BuildJumpsCoords();
+    } else {
+        ReallyBuildJumpsCoords();
+    }
+}
+
+void TRNTableInplaceRNData::ClearJumpsCoords() {
+    if (TRNEditRNData* parent = HoldingEditorData(editor_)) {
+        parent->ClearJumpsCoords();
+    }
+    TRNEditRNData::ClearJumpsCoords();
+}
+
 // ---------------------------------------------------------------------------------------------
 // The editor
 
@@ -538,8 +563,10 @@ int TRNTableItemInfo::TInplaceSeam::BuildJumps(int firstJumpNo) {
         return 0;
     }
     editor->FirstJumpNo = firstJumpNo;
-    editor->EditData().BuildJumpsCoords();
-    return editor->EditData().Jumps.Count();
+    TRNTableInplaceRNData& data = editor->InplaceData();
+    data.ReallyBuildJumpsCoords();
+    // A link over several lines has several areas under one number.
+    return data.JumpCount;
 }
 
 const TCustomRNFormattedData* TRNTableItemInfo::InplaceDocOf(const TRNTableCellData* cell) const {

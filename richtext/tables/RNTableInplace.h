@@ -37,6 +37,13 @@ public:
     void Formatted(int firstItemNo, int lastItemNo, bool partial) override;
     // Scrolling to a place in the cell scrolls the document that holds the table.
     void ShowRectangle(int x, int y, int width, int height) override;
+    // The cell's links are numbered on from those of the document that holds the table:
+    // building (clearing) the editor's links builds (clears) that document's, which builds
+    // the editor's own through the table (ReallyBuildJumpsCoords).
+    using TRNEditRNData::BuildJumpsCoords;
+    void BuildJumpsCoords() override;
+    void ClearJumpsCoords() override;
+    void ReallyBuildJumpsCoords() { TRNEditRNData::BuildJumpsCoords(); }
 
 private:
     TRNTableInplaceEdit& editor_;

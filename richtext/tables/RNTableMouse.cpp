@@ -19,15 +19,6 @@ constexpr uint32_t ShiftKey = 1u << static_cast<int>(TShiftStateItem::ssShift);
 constexpr uint32_t CtrlKey = 1u << static_cast<int>(TShiftStateItem::ssCtrl);
 constexpr uint32_t LeftDown = 1u << static_cast<int>(TShiftStateItem::ssLeft);
 
-void UseTableCursors() {
-    static const bool registered = [] {
-        RegisterCursor(crRNSelectRow, QCursor(Qt::SplitHCursor));
-        RegisterCursor(crRNSelectCol, QCursor(Qt::SplitVCursor));
-        return true;
-    }();
-    (void)registered;
-}
-
 TRNEditRNData* EditDoc(const TRNTableItemInfo& table) {
     return dynamic_cast<TRNEditRNData*>(table.Rows.MainRNData);
 }
@@ -194,13 +185,11 @@ bool TRNTableItemInfo::MouseMove(uint32_t shift, int x, int y, int /*itemNo*/,
     const int v = GetVerticalRuleNo(x, prevStart, middle);
     TCursor cursor = crArrow;
     if (v == 0 && Options.Contains(TRNTableOption::rntoRowSelect) && selection) {
-        UseTableCursors();
         cursor = crRNSelectRow;
     } else if (v > 0 && canChange && Options.Contains(TRNTableOption::rntoColSizing)) {
         cursor = crHSplit;
     } else if (const int h = GetHorizontalRuleNo(y, prevStart, middle);
                h == 0 && Options.Contains(TRNTableOption::rntoColSelect) && selection) {
-        UseTableCursors();
         cursor = crRNSelectCol;
     } else if (h > 0 && canChange && Options.Contains(TRNTableOption::rntoRowSizing)) {
         cursor = crVSplit;

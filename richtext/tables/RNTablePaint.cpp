@@ -268,7 +268,16 @@ void TRNTableItemInfo::PaintTo(int left, int top, int startRow, int rowCount, TC
                 h += info.RowHeights[k] + vStep;
             }
         }
-        TColor back = state.Contains(TRNItemDrawState::rnidsSelected) ? style.SelColor : cell.Color;
+        // With the whole table selected every cell shows as selected, its text in the
+        // selection's text colour, for this paint only. A cell selection is the screen's: it
+        // is not printed.
+        const bool whole = state.Contains(TRNItemDrawState::rnidsSelected);
+        const bool mark = whole && !cell.State.Contains(TRNStateItem::rnstCompletelySelected);
+        if (mark) {
+            cell.State.Include(TRNStateItem::rnstCompletelySelected);
+        }
+        const bool selected = whole || (!print && IsCellSelected(row, col));
+        TColor back = selected ? style.SelColor : cell.Color;
         if (back != clNone) {
             canvas.Brush().SetStyle(TBrushStyle::bsSolid);
             canvas.Brush().SetColor(back);
@@ -288,6 +297,9 @@ void TRNTableItemInfo::PaintTo(int left, int top, int startRow, int rowCount, TC
         DrawBorder(canvas, x - cb, y - cb, x + w + cb, y + h + cb, CellBorderWidth,
                    CellBorderLightColor, CellBorderColor, Color, CellBorderStyle, InEditor,
                    printing, clipRect, &cell.VisibleBorders);
+        if (mark) {
+            cell.State.Exclude(TRNStateItem::rnstCompletelySelected);
+        }
     };
     if (firstRow > 0) {
         for (int c = cols - 1; c >= 0;) {

@@ -152,7 +152,9 @@ void TCustomRNFormattedData::Deselect(TCustomRNItemInfo* newPartiallySelected) {
     if (newPartiallySelected != PartialSelectedItem) {
         DeselectPartiallySelectedItem();
     }
-    DoSelect();
+    if (!holdSelectNotice_) {
+        DoSelect();
+    }
 }
 
 void TCustomRNFormattedData::DeselectPartiallySelectedItem() {

@@ -395,6 +395,9 @@ protected:
     bool SelectsNothing() const;
 
 private:
+    // Set while a deselection is one step of a larger selection change that raises its own
+    // notice.
+    bool holdSelectNotice_ = false;
     const TParaInfo& ParaOf(int itemNo) const;
     bool IsParaStartDrawItem(int drawItemNo) const;
     int SpacingBefore(const TFormatState& s, int itemNo) const;

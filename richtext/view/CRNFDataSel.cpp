@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -73,7 +74,16 @@ void TCustomRNFormattedData::DeleteItems(int firstItemNo, int count) {
 
 void TCustomRNFormattedData::SetPartialSelectedItem(TCustomRNItemInfo* item) {
     if (item != PartialSelectedItem) {
-        Deselect(item);
+        {
+            // One change of the selection, one notice: the deselection on the way raises none.
+            const bool held = std::exchange(holdSelectNotice_, true);
+            struct Restore {
+                bool& Flag;
+                bool Value;
+                ~Restore() { Flag = Value; }
+            } restore{holdSelectNotice_, held};
+            Deselect(item);
+        }
         PartialSelectedItem = item;
         DoSelect();
     }

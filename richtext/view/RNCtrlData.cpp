@@ -109,7 +109,9 @@ void TRNControlData::MouseUp(int button, uint32_t shift, int x, int y) {
 void TRNControlData::ExecuteFocused() {
     if (TopLevelFocusedRNData && TopLevelFocusedItemNo >= 0 &&
         TopLevelFocusedItemNo < TopLevelFocusedRNData->ItemCount()) {
-        TopLevelFocusedRNData->GetItem(TopLevelFocusedItemNo).Execute(*TopLevelFocusedRNData);
+        // Run in this document: a hotspot in a table's cell jumps under this document's
+        // numbering, which its cell, raising no events, cannot do.
+        TopLevelFocusedRNData->GetItem(TopLevelFocusedItemNo).Execute(*this);
     }
 }
 

@@ -196,10 +196,11 @@ public:
     void Formatted(int firstItemNo, int lastItemNo, bool partial) override;
     void Change() { ChangeEx(true); }
     void ChangeEx(bool clearRedo) { EditHost.DoChange(clearRedo); }
-    // The editor keeps hypertext areas only while something needs them.
+    // The editor keeps hypertext areas only while something needs them. Their ids count from
+    // 0, like a viewer's: the first jump number is added when a jump is reported.
     using TCustomRNFormattedData::BuildJumpsCoords;
-    void BuildJumpsCoords();
-    void ClearJumpsCoords();
+    virtual void BuildJumpsCoords();
+    virtual void ClearJumpsCoords();
 
     // The caret. Its stops are the places it can stand on its screen line; `dOffs` is the
     // draw-item offset less 2 (below 0: the start of the piece).

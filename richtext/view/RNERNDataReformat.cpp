@@ -116,7 +116,7 @@ void TRNEditRNData::BuildJumpsCoords() {
     }
     ClearJumps();
     LastJumpMovedAbove = -1;
-    int startJumpNo = GetFirstJumpNo();
+    int startJumpNo = 0;
     TCustomRNFormattedData::BuildJumpsCoords(startJumpNo, &Jumps);
     SetFlags(GetFlags().Include(TRNFlag::rnflUseJumps));
     State.Exclude(TRNStateItem::rnstDrawHover);

@@ -4,6 +4,10 @@
 #include "platform/widgets/Input.h"
 #include "richtext/view/RNEdit.h"
 
+#include <QImage>
+#include <QPixmap>
+#include <QTransform>
+
 #include <array>
 #include <functional>
 #include <string>
@@ -307,8 +311,8 @@ TEST(TableMouse, TheCursorTellsWhatAPressWouldDo) {
         TPoint At;
         Qt::CursorShape Shape;
     } cases[] = {
-        {"left edge", {origin.X + 1, c.P->CellCentre(0, 0).Y}, Qt::SplitHCursor},
-        {"top edge", {c.P->CellCentre(0, 0).X, origin.Y + 1}, Qt::SplitVCursor},
+        {"left edge", {origin.X + 1, c.P->CellCentre(0, 0).Y}, Qt::BitmapCursor},
+        {"top edge", {c.P->CellCentre(0, 0).X, origin.Y + 1}, Qt::BitmapCursor},
         {"column border", c.P->ColBorder(1), Qt::SplitHCursor},
         {"row border", c.P->RowBorder(1), Qt::SplitVCursor},
     };
@@ -316,8 +320,27 @@ TEST(TableMouse, TheCursorTellsWhatAPressWouldDo) {
         c.Edit.EditData().MouseMove(0, k.At.X, k.At.Y);
         EXPECT_EQ(CursorFor(c.Edit.Cursor()).shape(), k.Shape) << k.Name;
     }
-    EXPECT_EQ(CursorFor(crRNSelectRow).shape(), Qt::SplitHCursor);
-    EXPECT_EQ(CursorFor(crRNSelectCol).shape(), Qt::SplitVCursor);
+    EXPECT_EQ(CursorFor(crRNSelectRow).shape(), Qt::BitmapCursor);
+    EXPECT_EQ(CursorFor(crRNSelectCol).shape(), Qt::BitmapCursor);
+}
+
+// The row cursor is an arrow pointing right with its hot spot at the tip, the column cursor
+// the same arrow pointing down: one picture is the other mirrored about the diagonal.
+TEST(TableMouse, TheRowAndColumnCursorsAreArrowsOfTheirOwn) {
+    const QCursor row = CursorFor(crRNSelectRow);
+    const QCursor col = CursorFor(crRNSelectCol);
+    const QImage r = row.pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage c = col.pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(r.isNull());
+    ASSERT_EQ(r.size(), c.size());
+    EXPECT_EQ(c, r.transformed(QTransform(0, 1, 1, 0, 0, 0)));
+    EXPECT_EQ(col.hotSpot(), row.hotSpot().transposed());
+    // Black at the tip, nothing right of it; black left of the tip along the shaft.
+    const QPoint tip = row.hotSpot();
+    EXPECT_EQ(r.pixel(tip), qRgb(0, 0, 0));
+    EXPECT_EQ(qAlpha(r.pixel(tip.x() + 2, tip.y())), 0);
+    EXPECT_EQ(r.pixel(tip.x() - 15, tip.y()), qRgb(0, 0, 0));
+    EXPECT_EQ(qAlpha(r.pixel(tip.x(), tip.y() - 5)), 0);
 }
 
 } // namespace
