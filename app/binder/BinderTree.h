@@ -121,6 +121,7 @@ public:
     bool AddPageBeside(const TPageInfo& record, std::unique_ptr<TPageInfo> page) override;
     void MarkChanged() override { BinderDirty = true; }
     void RecordChanged(const TPageInfo& record) override;
+    void SaveChanges() override { FileSaveExecute(); }
 
     // ---- multi-selection ----
     // Before the selection changes: the node selected so far becomes the anchor.
