@@ -14,7 +14,9 @@
 #include "app/binder/WindowTexts.h"
 #include "platform/base/Files.h"
 
+#include <cerrno>
 #include <filesystem>
+#include <system_error>
 
 namespace fs = std::filesystem;
 
@@ -143,9 +145,10 @@ bool TBinderLifecycle::CreateBinder(const std::string& folder, const std::string
 // ---- opening --------------------------------------------------------------------------------
 
 bool TBinderLifecycle::OpenBinder(const std::string& binderFilePath) {
-    const std::optional<TBinderFileValues> values = ReadBinderValues(binderFilePath);
+    std::string reason;
+    const std::optional<TBinderFileValues> values = ReadBinderValues(binderFilePath, reason);
     if (!values) {
-        ui_.ShowMessage("Unable to open binder");
+        ui_.ShowMessage("Unable to open binder\n" + binderFilePath + ": " + reason + ".");
         return false;
     }
     if (BinderOpen() && !TryCloseBinder()) {
@@ -161,21 +164,33 @@ bool TBinderLifecycle::OpenBinder(const std::string& binderFilePath) {
 }
 
 std::optional<TBinderFileValues>
-TBinderLifecycle::ReadBinderValues(const std::string& binderFilePath) const {
+TBinderLifecycle::ReadBinderValues(const std::string& binderFilePath, std::string& reason) const {
     size_t size = 0;
+    errno = 0;
     std::unique_ptr<char[]> bytes = ReadWholeFile(binderFilePath, &size);
     if (bytes == nullptr) {
+        reason = errno != 0 ? std::error_code(errno, std::generic_category()).message()
+                            : "it is not a file that can be read";
         return std::nullopt;
     }
     TBinderFileValues values = ParseBinderFile(std::string_view(bytes.get(), size));
     const std::string root = DecodeBinderValue(values.Root);
+    const std::string store = DecodeBinderValue(values.Store);
+    const std::string save = DecodeBinderValue(values.Save);
     // Without an absolute root the tree file and the pages would be looked for, and written,
     // relative to whatever folder the program runs in.
-    if (root.empty() || root[0] != '/' || !IsPlainEntryName(DecodeBinderValue(values.Store)) ||
-        !IsPlainEntryName(DecodeBinderValue(values.Save))) {
-        return std::nullopt;
+    if (root.empty()) {
+        reason = "it names no binder folder (no \"root=\" value)";
+    } else if (root[0] != '/') {
+        reason = "its binder folder \"" + root + "\" is not an absolute path";
+    } else if (!IsPlainEntryName(store)) {
+        reason = "its store folder \"" + store + "\" is not a name inside the binder folder";
+    } else if (!IsPlainEntryName(save)) {
+        reason = "its tree file \"" + save + "\" is not a name inside the binder folder";
+    } else {
+        return values;
     }
-    return values;
+    return std::nullopt;
 }
 
 void TBinderLifecycle::Open(const std::string& binderFilePath, const TBinderFileValues& values) {

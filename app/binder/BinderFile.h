@@ -45,10 +45,11 @@ public:
     // open binder closes it first.
     bool CreateBinder(const std::string& folder, const std::string& name,
                       const std::string& description, bool interactive) override;
-    // "Unable to open binder" also for a binder file whose root is not an absolute folder or
-    // whose store or save value is not a plain name. The file is read and checked before the
-    // open binder is closed, so a binder that cannot be opened leaves the open one as it is.
-    // False, with the open binder kept, also when that binder could not be closed.
+    // "Unable to open binder", followed by the file and the reason, also for a binder file
+    // whose root is not an absolute folder or whose store or save value is not a plain name.
+    // The file is read and checked before the open binder is closed, so a binder that cannot
+    // be opened leaves the open one as it is. False, with the open binder kept, also when
+    // that binder could not be closed.
     bool OpenBinder(const std::string& binderFilePath) override;
     void CloseBinder() override;
     // CloseBinder with its outcome: false when the tree file could not be written; the
@@ -72,8 +73,10 @@ public:
 
 private:
     void StopBinderWork();
-    // The binder file's values, or nothing when it cannot be read or names no usable folders.
-    std::optional<TBinderFileValues> ReadBinderValues(const std::string& binderFilePath) const;
+    // The binder file's values, or nothing (with the reason) when it cannot be read or names
+    // no usable folders.
+    std::optional<TBinderFileValues> ReadBinderValues(const std::string& binderFilePath,
+                                                      std::string& reason) const;
     void Open(const std::string& binderFilePath, const TBinderFileValues& values);
 
     IBinderUi& ui_;

@@ -34,25 +34,37 @@ TBinderTree::TBinderTree(IBinderUi& ui, ITaskQueue& queue, TSettings& settings, 
 
 TBinderTree::~TBinderTree() = default;
 
+std::string TBinderTree::FreeKeptName() const {
+    const std::string& path = paths_.TreeFilePath;
+    for (int n = 0; n < MaxKeptCopies; ++n) {
+        std::string kept = path + ".bad" + (n == 0 ? std::string() : std::to_string(n));
+        if (!PathExists(kept)) {
+            return kept;
+        }
+    }
+    return {};
+}
+
 bool TBinderTree::MoveTreeFileAside() {
     const std::string& path = paths_.TreeFilePath;
     if (!PathExists(path)) {
         return true; // gone already: nothing left to protect
     }
-    for (int n = 0; n < MaxKeptCopies; ++n) {
-        const std::string kept = path + ".bad" + (n == 0 ? std::string() : std::to_string(n));
-        if (PathExists(kept)) {
-            continue;
-        }
-        if (std::rename(path.c_str(), kept.c_str()) == 0) {
-            return true;
-        }
+    const std::string kept = FreeKeptName();
+    if (kept.empty()) {
+        ui_.ShowMessage("can not rename file " + path);
+        return false;
+    }
+    if (std::rename(path.c_str(), kept.c_str()) != 0) {
         ui_.ShowMessage("can not rename file " + path + " (" +
                         std::error_code(errno, std::generic_category()).message() + ")");
         return false;
     }
-    ui_.ShowMessage("can not rename file " + path);
-    return false;
+    if (kept != announcedKeptName_) {
+        // The name given when the damage was found was taken meanwhile.
+        ui_.ShowMessage("The damaged tree file " + path + " is kept as " + kept + ".");
+    }
+    return true;
 }
 
 bool TBinderTree::FileSaveExecute() {
@@ -80,8 +92,30 @@ bool TBinderTree::FileSaveExecute() {
 }
 
 TreeLoadResult TBinderTree::LoadBinderTree() {
+    std::vector<std::string> messages;
+    bool refused = false;
+    TreeLoadResult result;
+    {
+        // The views hear of the tree once, when it is whole. Told of every node as it is
+        // read, they showed each one in turn (its notes, its summary, its place in the status
+        // bar) and laid the tree out again each time, so opening took far longer than reading.
+        TTreeUpdate update(items_);
+        result = ReadBinderTree(messages, refused);
+    }
+    // Told once the views show what could be read.
+    if (refused) {
+        ui_.MessageBox(NonFolderRefusal, "Sorry", TMsgButtons::Ok);
+    }
+    for (const std::string& message : messages) {
+        ui_.ShowMessage(message);
+    }
+    return result;
+}
+
+TreeLoadResult TBinderTree::ReadBinderTree(std::vector<std::string>& messages, bool& refused) {
     ClearSelectionState();
     keepTreeFile_ = false;
+    announcedKeptName_.clear();
     TreeLoadContext context;
     context.Step = [this] { ui_.UpdateStatusForm(); };
     context.StorePath = JoinPath(paths_.BinderRoot, paths_.BinderStore);
@@ -91,18 +125,28 @@ TreeLoadResult TBinderTree::LoadBinderTree() {
     TreeLoadResult result = TreeLoadResult::Empty;
     if (!path.empty() && PathExists(path)) {
         size_t size = 0;
+        errno = 0;
         std::unique_ptr<char[]> bytes = LoadFileToBuffer(path, size);
         if (bytes == nullptr) {
-            ui_.ShowMessage("can not read file " + path);
+            const int error = errno;
             result = TreeLoadResult::Unreadable;
+            announcedKeptName_ = FreeKeptName();
+            messages.push_back("can not read file " + path + "\n" +
+                               (error != 0
+                                    ? std::error_code(error, std::generic_category()).message()
+                                    : std::string("It is not a file that can be read")) +
+                               "." + KeptNotice());
         } else {
             result = LoadTreeDump(items_, std::string_view(bytes.get(), size), context);
-            if (context.Refused) {
-                ui_.MessageBox(NonFolderRefusal, "Sorry", TMsgButtons::Ok);
-            }
+            refused = context.Refused;
             if (result == TreeLoadResult::Truncated || result == TreeLoadResult::WrongMarker ||
                 result == TreeLoadResult::BadRecord) {
-                ui_.ShowMessage("File Format Error");
+                announcedKeptName_ = FreeKeptName();
+                messages.push_back("File Format Error\nThe tree file " + path +
+                                   " is damaged: " + context.Reason + ". " +
+                                   (items_.Count() > 0 ? "The nodes before the damage are shown."
+                                                       : "No node could be read.") +
+                                   KeptNotice());
             }
         }
     }
@@ -128,8 +172,15 @@ TreeLoadResult TBinderTree::LoadBinderTree() {
     }
     queue_.DropPageTasks([&](uint32_t id) { return unfinished.count(id) != 0; });
     queue_.StartPolling();
-    items_.DataChanged(nullptr);
     return result;
+}
+
+std::string TBinderTree::KeptNotice() const {
+    if (announcedKeptName_.empty()) {
+        return "\nIt is not replaced when the binder is saved.";
+    }
+    return "\nWhen the binder is next saved, the damaged file is kept as " + announcedKeptName_ +
+           ".";
 }
 
 std::string TBinderTree::BinderFolderDump() const {

@@ -57,10 +57,12 @@ public:
     // "<file>.bad1", ... so no save ever overwrites what could not be read.
     bool FileSaveExecute();
     // Reads the tree file into the tree (which the caller has emptied), queues the unfinished
-    // web pages that the task queue does not hold yet, and resets the views. A file that is
-    // there but cannot be read completely is reported ("File Format Error", or
-    // "can not read file <path>") and kept from being overwritten; after a wrong marker or a
-    // bad record the views, the caption and the task polling are left as they were.
+    // web pages that the task queue does not hold yet, and resets the views; the views are told
+    // of the tree once, when it is whole. A file that is there but cannot be read completely
+    // is reported ("File Format Error", or "can not read file <path>", then the file, the
+    // reason and the name the damaged file will be kept under) and kept from being
+    // overwritten; after a wrong marker or a bad record the caption and the task polling are
+    // left as they were.
     TreeLoadResult LoadBinderTree();
     // The folder dump of the tree for the Add Item dialog.
     std::string BinderFolderDump() const;
@@ -119,6 +121,7 @@ public:
     bool AddPageBeside(const TPageInfo& record, std::unique_ptr<TPageInfo> page) override;
     void MarkChanged() override { BinderDirty = true; }
     void RecordChanged(const TPageInfo& record) override;
+    void SaveChanges() override { FileSaveExecute(); }
 
     // ---- multi-selection ----
     // Before the selection changes: the node selected so far becomes the anchor.
@@ -134,6 +137,11 @@ public:
 
 private:
     TTreeNode* Resolve(uint64_t itemId) const { return items_.FindByItemId(itemId); }
+    TreeLoadResult ReadBinderTree(std::vector<std::string>& messages, bool& refused);
+    // The first of "<file>.bad", "<file>.bad1", ... that is free; empty when none is.
+    std::string FreeKeptName() const;
+    // Where the damaged tree file will go, as the user is told.
+    std::string KeptNotice() const;
     bool MoveTreeFileAside();
     void EnableAfterSlotSet();
 
@@ -146,6 +154,7 @@ private:
 
     TTreeNodes items_;
     bool keepTreeFile_ = false;
+    std::string announcedKeptName_;
     // Nodes are held by their item ids, which are never given again, so a slot or a list
     // entry whose node was deleted simply finds nothing.
     uint64_t cutSlot_ = 0;

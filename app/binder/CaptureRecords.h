@@ -24,4 +24,7 @@ public:
     virtual void MarkChanged() = 0;
     // The record's node shows its new state wherever it is shown.
     virtual void RecordChanged(const TPageInfo& record) = 0;
+    // Writes the binder's changes to its tree file now, so that what a capture brought
+    // survives a crash.
+    virtual void SaveChanges() = 0;
 };

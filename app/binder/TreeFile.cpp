@@ -199,6 +199,7 @@ public:
         case StringMessageI18N::TFieldScan::None:
             return false;
         case StringMessageI18N::TFieldScan::Overrun:
+            overrunAt_ = bytes_.data() + pos_;
             pos_ = bytes_.size();
             overrun_ = true;
             return false;
@@ -211,13 +212,22 @@ public:
     }
 
     bool Overrun() const { return overrun_; }
+    // Where the field that ran past the end begins.
+    const char* OverrunAt() const { return overrunAt_; }
     bool AtEnd() const { return pos_ >= bytes_.size(); }
+    const char* Position() const { return bytes_.data() + pos_; }
 
 private:
     std::string_view bytes_;
     size_t pos_ = 0;
     bool overrun_ = false;
+    const char* overrunAt_ = nullptr;
 };
+
+void NoteOverrun(TreeLoadContext& context, const FieldReader& fields) {
+    context.Note(TreeLoadResult::Truncated,
+                 "a field" + context.At(fields.OverrunAt()) + " runs past the end of its block");
+}
 
 // A field read as a C string: up to its first NUL byte.
 std::string_view AsCString(std::string_view field) {
@@ -241,15 +251,21 @@ bool OpenSubtree(TTreeNodes& tree, std::string_view block, TreeLoadContext& cont
     FieldReader fields(block);
     std::string_view recordBytes;
     if (!fields.Next(recordBytes)) {
-        context.Note(TreeLoadResult::Truncated);
+        if (fields.Overrun()) {
+            NoteOverrun(context, fields);
+        } else {
+            context.Note(TreeLoadResult::Truncated,
+                         "the node" + context.At(block.data()) + " has no record");
+        }
         return false;
     }
     std::unique_ptr<TPageInfo> record;
     try {
         StringMessageI18N message(recordBytes.data(), recordBytes.size());
         record = std::make_unique<TPageInfo>(message);
-    } catch (const Exception&) {
-        context.Note(TreeLoadResult::BadRecord);
+    } catch (const Exception& error) {
+        context.Note(TreeLoadResult::BadRecord, "the record" + context.At(recordBytes.data()) +
+                                                    " cannot be read (" + error.what() + ")");
         return false;
     }
     const bool unfinishedPage = IsUnfinishedPage(*record);
@@ -307,10 +323,18 @@ bool TreeLoadLostData(TreeLoadResult result) {
     return result != TreeLoadResult::Loaded && result != TreeLoadResult::Empty;
 }
 
-void TreeLoadContext::Note(TreeLoadResult result) {
+void TreeLoadContext::Note(TreeLoadResult result, std::string reason) {
     if (static_cast<int>(result) > static_cast<int>(Result)) {
         Result = result;
+        Reason = std::move(reason);
     }
+}
+
+std::string TreeLoadContext::At(const char* place) const {
+    if (FileStart == nullptr || place == nullptr || place < FileStart) {
+        return {};
+    }
+    return " at byte " + std::to_string(place - FileStart);
 }
 
 void LoadSubtree(TTreeNodes& tree, std::string_view block, TreeLoadContext& context) {
@@ -321,7 +345,7 @@ void LoadSubtree(TTreeNodes& tree, std::string_view block, TreeLoadContext& cont
         std::string_view field;
         if (!fields.Next(field)) {
             if (fields.Overrun()) {
-                context.Note(TreeLoadResult::Truncated);
+                NoteOverrun(context, fields);
             }
             open.pop_back();
             if (!open.empty()) {
@@ -334,7 +358,13 @@ void LoadSubtree(TTreeNodes& tree, std::string_view block, TreeLoadContext& cont
         }
         std::string_view child;
         if (!fields.Next(child)) {
-            context.Note(TreeLoadResult::Truncated); // a "Child" with no block after it
+            if (fields.Overrun()) {
+                NoteOverrun(context, fields);
+            } else {
+                context.Note(TreeLoadResult::Truncated, "the \"Child\" field" +
+                                                            context.At(field.data()) +
+                                                            " has no block after it");
+            }
             continue;
         }
         if (context.Step) {
@@ -349,10 +379,14 @@ TreeLoadResult LoadTreeDump(TTreeNodes& tree, std::string_view bytes, TreeLoadCo
         context.Note(TreeLoadResult::Empty);
         return context.Result;
     }
+    if (context.FileStart == nullptr) {
+        context.FileStart = bytes.data();
+    }
     FieldReader fields(bytes);
     std::string_view marker;
     if (!fields.Next(marker) || AsCString(marker) != TreeFileMarker) {
-        context.Note(TreeLoadResult::WrongMarker);
+        context.Note(TreeLoadResult::WrongMarker,
+                     std::string("it does not begin with \"") + TreeFileMarker + "\"");
         return context.Result;
     }
     std::string_view version;
@@ -366,8 +400,11 @@ TreeLoadResult LoadTreeDump(TTreeNodes& tree, std::string_view bytes, TreeLoadCo
         LoadSubtree(tree, block, context);
         tree.SetSelected(nullptr);
     }
-    if (fields.Overrun() || (!context.Stopped() && !fields.AtEnd())) {
-        context.Note(TreeLoadResult::Truncated);
+    if (fields.Overrun()) {
+        NoteOverrun(context, fields);
+    } else if (!context.Stopped() && !fields.AtEnd()) {
+        context.Note(TreeLoadResult::Truncated,
+                     "the bytes" + context.At(fields.Position()) + " on are no field");
     }
     return context.Result;
 }

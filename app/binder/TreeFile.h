@@ -65,14 +65,23 @@ struct TreeLoadContext {
     std::string StorePath; // <root>/<store>, the local path of the page tasks
     int32_t ListMode = 0;  // 1: web pages labelled by their requested URL
 
+    // The first byte of the whole file, so that damage is placed by its byte offset; set by
+    // LoadTreeDump when not given.
+    const char* FileStart = nullptr;
+
     TreeLoadResult Result = TreeLoadResult::Loaded;
+    // Why the result is what it is, for the user ("a field at byte 120 runs past the end of
+    // its block"); empty while everything read well.
+    std::string Reason;
     // A record was refused under a node that is not a folder (its subtree with it).
     bool Refused = false;
     // An "unfinishedhtm" task for each unfinished web page read, in the order read.
     std::vector<Task> UnfinishedPages;
 
-    // Keeps the worse of the result so far and `result`.
-    void Note(TreeLoadResult result);
+    // Keeps the worse of the result so far and `result`, with the reason for it.
+    void Note(TreeLoadResult result, std::string reason = {});
+    // " at byte <offset>" for a place in the file; empty when the file is not known.
+    std::string At(const char* place) const;
     bool Stopped() const { return Result == TreeLoadResult::BadRecord; }
 };
 

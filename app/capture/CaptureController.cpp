@@ -168,6 +168,7 @@ void CaptureController::RunLevels(TPageInfo& record, bool useCache, const Captur
     // The record may be freed while the form is up (the node deleted, the binder closed):
     // from here on only the job is used.
     levelRunning_ = true;
+    lastSave_ = setup_.Clock();
     struct Clear {
         bool& flag;
         ~Clear() { flag = false; }
@@ -184,7 +185,17 @@ void CaptureController::RunLevels(TPageInfo& record, bool useCache, const Captur
                 LevelCaptureHost host(*this, raw->weak_from_this());
                 if (raw->Capture.CaptureLevels(host)) {
                     try {
-                        Invoker().Invoke([this] { setup_.LevelForm->Finished(); });
+                        Invoker().Invoke([this, job = raw->weak_from_this()] {
+                            // The pages are saved before the form says "Finished.", where a
+                            // user may leave it for long; the root's end (3022) may still
+                            // wait behind this call, and comes first.
+                            PostAfterReports([this, job] {
+                                if (auto finished = job.lock(); finished && !finished->Released) {
+                                    SaveCaptured(true);
+                                    setup_.LevelForm->Finished();
+                                }
+                            });
+                        });
                     } catch (const std::runtime_error&) {
                         // The program is ending; there is no form to tell.
                     }
@@ -199,6 +210,8 @@ void CaptureController::RunLevels(TPageInfo& record, bool useCache, const Captur
         });
     // The form may have closed some other way than through the capture's end.
     Release(*job);
+    // Cancelled, or its root failed: what it added is kept all the same.
+    PostAfterReports([this] { SaveCaptured(true); });
 }
 
 void CaptureController::Release(Job& job) {
@@ -281,6 +294,9 @@ void CaptureController::CaptureEnded(Job& job, bool deliver) {
             HandOver(job.Work, *record);
         }
         PostCaptureDone(job.Work.Id);
+        // A page the user asked for is saved once its end has been handled; the queue's pages
+        // come one after another, like the pages of a level.
+        PostAfterReports([this, ended = !job.PollerTask] { SaveCaptured(ended); });
     }
 }
 
@@ -300,7 +316,11 @@ bool CaptureController::AddLevelPage(Job& job, std::unique_ptr<TPageInfo>& page)
         return false;
     }
     const TPageInfo* root = LiveRecord(job);
-    return root != nullptr && setup_.Records->AddPageBeside(*root, std::move(page));
+    if (root == nullptr || !setup_.Records->AddPageBeside(*root, std::move(page))) {
+        return false;
+    }
+    SaveCaptured(false);
+    return true;
 }
 
 TPageInfo* CaptureController::LiveRecord(const Job& job) const {
@@ -313,6 +333,27 @@ void CaptureController::PostCaptureDone(uint32_t id) const {
     if (setup_.Port != nullptr) {
         setup_.Port->CaptureDone(id);
     }
+}
+
+void CaptureController::SaveCaptured(bool ended) {
+    if (setup_.Records == nullptr) {
+        return;
+    }
+    const std::chrono::steady_clock::time_point now = setup_.Clock();
+    if (!ended && now - lastSave_ < CaptureSaveInterval) {
+        return;
+    }
+    lastSave_ = now;
+    setup_.Records->SaveChanges();
+}
+
+void CaptureController::PostAfterReports(std::function<void()> call) {
+    // The main thread's calls run in the order they were posted.
+    Invoker().Post([self = std::weak_ptr<CaptureController*>(self_), call = std::move(call)] {
+        if (self.lock() != nullptr) {
+            call();
+        }
+    });
 }
 
 // ---- the download queue ----------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include "app/binder/CaptureStarter.h"
 #include "platform/net/HttpClient.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -37,9 +38,20 @@ struct CaptureSetup {
     IUrlCache* Cache = nullptr;
     HttpOptions Http; // timeouts of every transfer
     std::function<void()> StartBusyAnimation;
+    // The clock of the saves during long captures; tests set their own.
+    std::function<std::chrono::steady_clock::time_point()> Clock = std::chrono::steady_clock::now;
 };
 
+// While a capture with linked pages (or the download queue) keeps adding pages, the binder is
+// saved at most this often; a capture's end saves at once.
+inline constexpr std::chrono::seconds CaptureSaveInterval{30};
+
 // Everything runs on the main thread unless said otherwise.
+//
+// What captures bring is saved as they go: the binder's changes are written when a capture
+// ends (the page alone, or the last level of one with linked pages, or one stopped or closed
+// early), and while a capture with linked pages or the download queue keeps adding pages, at
+// most every CaptureSaveInterval; a crash then loses at most the pages of that last stretch.
 class CaptureController : public ICaptureStarter {
 public:
     explicit CaptureController(CaptureSetup setup);
@@ -89,6 +101,12 @@ private:
     // The job's record, while it is still in the tree.
     TPageInfo* LiveRecord(const Job& job) const;
     void PostCaptureDone(uint32_t id) const;
+    // Saves the binder: at once when a capture has ended (`ended`), else only when the last
+    // save is CaptureSaveInterval old.
+    void SaveCaptured(bool ended);
+    // Runs `call` on the main thread after everything already posted there, among it the
+    // end (3022) of a capture that has just finished; nothing once the controller is gone.
+    void PostAfterReports(std::function<void()> call);
 
     // The poller's side of page tasks.
     void RunPageTask(TaskQueue& queue, const Task& task, int index);
@@ -103,4 +121,7 @@ private:
     bool levelRunning_ = false;
     std::mutex pollerLock_;
     std::shared_ptr<Job> pollerJob_; // the page task the poller captures
+    std::chrono::steady_clock::time_point lastSave_{};
+    // Calls posted to the main thread hold it weakly: the controller may go before they run.
+    std::shared_ptr<CaptureController*> self_ = std::make_shared<CaptureController*>(this);
 };

@@ -193,6 +193,20 @@ void TTreeNodesModel::TreeCleared() {
     touchedParents_.clear();
 }
 
+// A batch of changes is one reset: the view lays the tree out once, at the end, instead of
+// once per row.
+void TTreeNodesModel::TreeUpdating() {
+    ++changing_;
+    beginResetModel();
+}
+
+void TTreeNodesModel::TreeUpdated() {
+    endResetModel();
+    --changing_;
+    touchedParents_.clear();
+    oldSelection_ = nullptr;
+}
+
 void TTreeNodesModel::NodeChanged(TTreeNode* node) {
     RowChanged(node);
     emit ExpansionChanged(IndexOf(node), node->Expanded());

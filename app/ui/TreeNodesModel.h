@@ -64,6 +64,8 @@ private:
     void NodeMoved(TTreeNode* node) override;
     void TreeClearing() override;
     void TreeCleared() override;
+    void TreeUpdating() override;
+    void TreeUpdated() override;
     void NodeChanged(TTreeNode* node) override;
     void SelectionChanging(TTreeNode* oldNode, TTreeNode* newNode) override;
     void SelectionChanged(TTreeNode* node) override;

@@ -359,6 +359,22 @@ void TTreeNodes::DataChanged(TTreeNode* node) {
     Notify([&](ITreeNodesObserver& o) { o.NodeDataChanged(node); });
 }
 
+void TTreeNodes::BeginUpdate() {
+    if (updating_++ == 0) {
+        NotifyAlways([](ITreeNodesObserver& o) { o.TreeUpdating(); });
+    }
+}
+
+void TTreeNodes::EndUpdate() {
+    if (updating_ == 0) {
+        return;
+    }
+    // Closed before the observers hear it, so what they change in answer is told again.
+    if (--updating_ == 0) {
+        NotifyAlways([](ITreeNodesObserver& o) { o.TreeUpdated(); });
+    }
+}
+
 void TTreeNodes::AddObserver(ITreeNodesObserver* observer) {
     if (observer != nullptr &&
         std::find(observers_.begin(), observers_.end(), observer) == observers_.end()) {

@@ -129,6 +129,11 @@ public:
     // What the node carries (its record: content, state, title) changed; null: the whole tree
     // was read anew. Views showing the node show it again.
     virtual void NodeDataChanged(TTreeNode* /*node*/) {}
+    // A batch of changes starts: until TreeUpdated nothing is told, and any node may go.
+    virtual void TreeUpdating() {}
+    // The batch has ended: shape, labels, data and selection may all have changed, so what
+    // follows the tree takes it as new.
+    virtual void TreeUpdated() {}
 };
 
 // The nodes of one tree. Functions given a node of another tree do nothing and answer null.
@@ -174,6 +179,14 @@ public:
     // Tells every observer that what `node` carries changed (null: the whole tree).
     void DataChanged(TTreeNode* node);
 
+    // Between BeginUpdate and the matching EndUpdate changes are not told one by one (a tree
+    // read from a file would otherwise redraw and reselect for every node): the observers hear
+    // TreeUpdating at the outermost start and TreeUpdated at its end. Calls nest; an
+    // EndUpdate without a start does nothing.
+    void BeginUpdate();
+    void EndUpdate();
+    bool Updating() const { return updating_ > 0; }
+
     // Observers are told in the order they were added; one added twice is told once. An
     // observer must be removed before it goes.
     void AddObserver(ITreeNodesObserver* observer);
@@ -192,13 +205,32 @@ private:
     TTreeNode root_;
     TTreeNode* selected_ = nullptr;
     int count_ = 0;
+    int updating_ = 0;
     uint64_t nextItemId_ = 1;
-    // By index, so an observer that removes itself while it is told ends the round safely.
+    // Tells the observers of one change, unless a batch is open.
     template <typename Call> void Notify(Call&& call) const {
+        if (updating_ == 0) {
+            NotifyAlways(call);
+        }
+    }
+    // By index, so an observer that removes itself while it is told ends the round safely.
+    template <typename Call> void NotifyAlways(Call&& call) const {
         for (size_t i = 0; i < observers_.size(); ++i) {
             call(*observers_[i]);
         }
     }
 
     std::vector<ITreeNodesObserver*> observers_;
+};
+
+// A batch of changes to a tree, from construction to destruction (however the scope is left).
+class TTreeUpdate {
+public:
+    explicit TTreeUpdate(TTreeNodes& tree) : tree_(tree) { tree_.BeginUpdate(); }
+    ~TTreeUpdate() { tree_.EndUpdate(); }
+    TTreeUpdate(const TTreeUpdate&) = delete;
+    TTreeUpdate& operator=(const TTreeUpdate&) = delete;
+
+private:
+    TTreeNodes& tree_;
 };

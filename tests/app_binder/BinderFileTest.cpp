@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <random>
 
 namespace fs = std::filesystem;
 
@@ -113,9 +114,52 @@ TEST(BinderFile, ReadsAnyLineEndsAndRefusesRootsThatAreNotFolders) {
         EXPECT_FALSE(b.lifecycle.OpenBinder(bad)) << root;
     }
     EXPECT_FALSE(b.lifecycle.OpenBinder(JoinPath(b.dir.Str(), "missing.bdf")));
-    EXPECT_EQ(b.ui.CallsOf("ShowMessage(Unable to open binder)").size(), 4u);
+    // Each refusal names the file and why.
+    const std::string refused = "ShowMessage(Unable to open binder\n" + bad + ": ";
+    EXPECT_EQ(b.ui.CallsOf("ShowMessage(Unable to open binder"),
+              (std::vector<std::string>{
+                  refused + "its binder folder \"relative\" is not an absolute path.)",
+                  refused + "its binder folder \"C:\\Binders\" is not an absolute path.)",
+                  refused + "it names no binder folder (no \"root=\" value).)",
+                  "ShowMessage(Unable to open binder\n" + JoinPath(b.dir.Str(), "missing.bdf") +
+                      ": No such file or directory.)"}));
     EXPECT_EQ(b.paths.BinderFilePath, b.bdf);
     EXPECT_EQ(TreeShape(b.Tree()), "F#1A");
+}
+
+// What cannot be opened as a binder is named with the reason, and nothing is opened: random
+// bytes, a folder, a store or tree file name that would leave the binder folder.
+TEST(BinderFile, AFileThatIsNoBinderIsNamedWithTheReason) {
+    Lifecycle b;
+    std::mt19937 random(49);
+    std::string noise(4096, '\0');
+    for (char& c : noise) {
+        c = static_cast<char>(random());
+    }
+    ASSERT_EQ(noise.find("root="), std::string::npos);
+    const std::string noiseFile = JoinPath(b.dir.Str(), "noise.bdf");
+    WriteFileBytes(noiseFile, noise);
+    const std::string folder = JoinPath(b.dir.Str(), "folder.bdf");
+    fs::create_directory(folder);
+    const std::string escaping = JoinPath(b.dir.Str(), "escaping.bdf");
+    WriteFileBytes(escaping, "bindername=N\nroot=" + b.dir.Str() + "\nstore=S\nsave=../N.sav\n");
+    const std::string storeAbove = JoinPath(b.dir.Str(), "above.bdf");
+    WriteFileBytes(storeAbove, "bindername=N\nroot=" + b.dir.Str() + "\nstore=..\nsave=N.sav\n");
+    for (const std::string& file : {noiseFile, folder, escaping, storeAbove}) {
+        EXPECT_FALSE(b.lifecycle.OpenBinder(file)) << file;
+    }
+    EXPECT_EQ(b.ui.CallsOf("ShowMessage"),
+              (std::vector<std::string>{
+                  "ShowMessage(Unable to open binder\n" + noiseFile +
+                      ": it names no binder folder (no \"root=\" value).)",
+                  "ShowMessage(Unable to open binder\n" + folder +
+                      ": it is not a file that can be read.)",
+                  "ShowMessage(Unable to open binder\n" + escaping +
+                      ": its tree file \"../N.sav\" is not a name inside the binder folder.)",
+                  "ShowMessage(Unable to open binder\n" + storeAbove +
+                      ": its store folder \"..\" is not a name inside the binder folder.)"}));
+    EXPECT_FALSE(b.lifecycle.BinderOpen());
+    EXPECT_TRUE(b.paths.TreeFilePath.empty());
 }
 
 // Readers drop every CR, so the rewrite must find the lines they find, whatever the line ends.

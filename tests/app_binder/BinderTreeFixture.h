@@ -62,7 +62,7 @@ inline std::string TreeShape(const TTreeNodes& tree) {
 }
 
 // What the tree announced to the views: "selected T", "data T" ("data -" for the whole tree),
-// "removing T", "cleared", T the node's label.
+// "removing T", "cleared", "updating", "updated", T the node's label.
 struct NoticeRecorder : ITreeNodesObserver {
     explicit NoticeRecorder(TTreeNodes& tree) : tree_(tree) { tree_.AddObserver(this); }
     ~NoticeRecorder() override { tree_.RemoveObserver(this); }
@@ -71,6 +71,8 @@ struct NoticeRecorder : ITreeNodesObserver {
     void NodeDataChanged(TTreeNode* node) override { Seen.push_back("data " + Name(node)); }
     void NodeRemoving(TTreeNode* node) override { Seen.push_back("removing " + Name(node)); }
     void TreeCleared() override { Seen.push_back("cleared"); }
+    void TreeUpdating() override { Seen.push_back("updating"); }
+    void TreeUpdated() override { Seen.push_back("updated"); }
     std::vector<std::string> Seen;
 
 private:

@@ -273,28 +273,48 @@ TEST(TreeFile, BrokenFilesAreReportedAndNeverOverwritten) {
     TTreeNodes good;
     BuildSmallTree(good);
     const std::string valid = TreeFileBytes(good);
+    // Where the damage lies, found apart from the reader: the last top-level block (cut
+    // short), the end of the valid bytes, the record of the unknown kind.
+    const size_t lastBlock = valid.rfind(Field(NaiveBlock(good.TopLevelItem(1), false)));
+    const std::string badKind = BadThirdRecord("zz");
+    const size_t badRecord = badKind.find(BadKindRecord("zz"));
+    const std::string wrongMarker = "it does not begin with \"VelmorDump\"";
     struct Case {
         const char* name;
         std::string bytes;
         TreeLoadResult result;
         std::string shape;
-        bool loadEnds; // the caption, the views and the polling are left alone
+        bool loadEnds; // the caption and the polling are left alone
+        std::string reason;
     };
     const Case cases[] = {
-        {"wrong marker", "a#velmordump3#1.0", TreeLoadResult::WrongMarker, "", true},
-        {"no field", "VelmorDump", TreeLoadResult::WrongMarker, "", true},
-        {"truncated", valid.substr(0, valid.size() - 20), TreeLoadResult::Truncated, "", false},
+        {"wrong marker", "a#velmordump3#1.0", TreeLoadResult::WrongMarker, "", true, wrongMarker},
+        {"no field", "VelmorDump", TreeLoadResult::WrongMarker, "", true, wrongMarker},
+        {"truncated", valid.substr(0, valid.size() - 20), TreeLoadResult::Truncated, "", false,
+         "a field at byte " + std::to_string(lastBlock) + " runs past the end of its block"},
         {"garbage after", valid + "12", TreeLoadResult::Truncated,
-         "First#11(Page#8000ABCD),Second#12", false},
-        {"bad kind", BadThirdRecord("zz"), TreeLoadResult::BadRecord, "Kept#11,Also#12", true},
+         "First#11(Page#8000ABCD),Second#12", false,
+         "the bytes at byte " + std::to_string(valid.size()) + " on are no field"},
+        {"bad kind", badKind, TreeLoadResult::BadRecord, "Kept#11,Also#12", true,
+         "the record at byte " + std::to_string(badRecord) +
+             " cannot be read ('zz' is not a valid integer value)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         BinderFixture b;
         WriteFileBytes(b.paths.TreeFilePath, c.bytes);
         EXPECT_EQ(b.binder.LoadBinderTree(), c.result);
-        EXPECT_EQ(b.ui.CallsOf("ShowMessage"),
-                  std::vector<std::string>{"ShowMessage(File Format Error)"});
+        // The message of the format first, then the file, what is wrong with it, what is
+        // shown, and where the damaged file will be kept.
+        const bool nodesRead = c.result == TreeLoadResult::Truncated || !c.shape.empty();
+        EXPECT_EQ(
+            b.ui.CallsOf("ShowMessage"),
+            std::vector<std::string>{
+                "ShowMessage(File Format Error\nThe tree file " + b.paths.TreeFilePath +
+                " is damaged: " + c.reason + ". " +
+                (nodesRead ? "The nodes before the damage are shown." : "No node could be read.") +
+                "\nWhen the binder is next saved, the damaged file is kept as " +
+                b.paths.TreeFilePath + ".bad.)"});
         if (c.result == TreeLoadResult::Truncated && c.shape.empty()) {
             EXPECT_EQ(TreeShape(b.Tree()), "First#11(Page#8000ABCD)"); // the nodes read so far
         } else {
@@ -316,9 +336,13 @@ TEST(TreeFile, BrokenFilesAreReportedAndNeverOverwritten) {
         EXPECT_TRUE(b.binder.FileSaveExecute());
         EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad"), c.bytes);
         EXPECT_FALSE(fs::exists(b.paths.TreeFilePath + ".bad1"));
-        // Broken once more, the file is kept beside the earlier copy.
+        // Broken once more, the file is kept beside the earlier copy, as the user is told.
         WriteFileBytes(b.paths.TreeFilePath, "broken again");
+        b.ui.ClearCalls();
         b.binder.LoadBinderTree();
+        ASSERT_EQ(b.ui.CallsOf("ShowMessage").size(), 1u);
+        EXPECT_TRUE(b.ui.CallsOf("ShowMessage")[0].ends_with("the damaged file is kept as " +
+                                                             b.paths.TreeFilePath + ".bad1.)"));
         b.binder.BinderDirty = true;
         EXPECT_TRUE(b.binder.FileSaveExecute());
         EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad"), c.bytes);
@@ -339,11 +363,48 @@ TEST(TreeFile, AKindOfNoNodeEndsTheLoadAndClosingLeavesTheFile) {
         WriteFileBytes(b.dir / "Notes.sav", file);
         ASSERT_TRUE(lifecycle.OpenBinder(JoinPath(b.dir.Str(), "Notes.bdf")));
         EXPECT_EQ(TreeShape(b.Tree()), "Kept#11,Also#12");
-        EXPECT_EQ(b.ui.CallsOf("ShowMessage"),
-                  std::vector<std::string>{"ShowMessage(File Format Error)"});
+        const std::vector<std::string> shown = b.ui.CallsOf("ShowMessage");
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_TRUE(shown[0].starts_with("ShowMessage(File Format Error\nThe tree file " +
+                                         JoinPath(b.dir.Str(), "Notes.sav") + " is damaged"))
+            << shown[0];
+        EXPECT_NE(shown[0].find(std::string("'") + kind + "' is not a valid node kind"),
+                  std::string::npos);
         lifecycle.CloseBinder();
         EXPECT_EQ(ReadFileBytes(b.dir / "Notes.sav"), file);
     }
+}
+
+// The views hear of a tree read from its file once, when it is whole: not node by node.
+TEST(TreeFile, ReadingTellsTheViewsOnceWhenTheTreeIsWhole) {
+    TTreeNodes good;
+    BuildSmallTree(good);
+    BinderFixture b;
+    WriteFileBytes(b.paths.TreeFilePath, TreeFileBytes(good));
+    struct AtEnd : ITreeNodesObserver {
+        TTreeNodes& Tree;
+        std::string Shape;
+        explicit AtEnd(TTreeNodes& tree) : Tree(tree) {}
+        void TreeUpdated() override { Shape = TreeShape(Tree); }
+    } atEnd(b.Tree());
+    b.Tree().AddObserver(&atEnd);
+    NoticeRecorder notices(b.Tree());
+    EXPECT_EQ(b.binder.LoadBinderTree(), TreeLoadResult::Loaded);
+    EXPECT_EQ(notices.Seen, (std::vector<std::string>{"updating", "updated"}));
+    EXPECT_EQ(atEnd.Shape, TreeShape(good));
+    b.Tree().RemoveObserver(&atEnd);
+
+    // A file that is no file at all: named, with why, and kept from being replaced.
+    BinderFixture folder;
+    fs::create_directory(folder.paths.TreeFilePath);
+    EXPECT_EQ(folder.binder.LoadBinderTree(), TreeLoadResult::Unreadable);
+    EXPECT_EQ(folder.ui.CallsOf("ShowMessage"),
+              std::vector<std::string>{"ShowMessage(can not read file " +
+                                       folder.paths.TreeFilePath +
+                                       "\nIt is not a file that can be read.\nWhen the binder is "
+                                       "next saved, the damaged file is kept as " +
+                                       folder.paths.TreeFilePath + ".bad.)"});
+    EXPECT_TRUE(folder.binder.TreeFileKept());
 }
 
 TEST(TreeFile, AnEmptyOrMissingFileOpensAnEmptyBinder) {

@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace {
 
 // A tree view: whatever the test wants done on an insert.
@@ -54,7 +56,29 @@ protected:
         setup.LevelForm = &form;
         setup.Http.ConnectTimeout = std::chrono::milliseconds(2000);
         setup.Http.StallTimeout = std::chrono::seconds(600); // only a cancel ends a stall
+        setup.Clock = [this] { return clockNow; };
         return setup;
+    }
+
+    // The records of the tree file as it stands on disk, by title; empty without a file.
+    std::map<std::string, CaptureState> Saved() {
+        std::map<std::string, CaptureState> saved;
+        TTreeNodes tree;
+        TreeLoadContext context;
+        LoadTreeDump(tree, ReadFileBytes(b.paths.TreeFilePath), context);
+        for (TTreeNode* node = tree.GetFirstNode(); node; node = node->GetNext()) {
+            saved[NodeRecord(node)->Title] = NodeRecord(node)->State;
+        }
+        ClearTree(tree);
+        return saved;
+    }
+    size_t SavedNodes() {
+        TTreeNodes tree;
+        TreeLoadContext context;
+        LoadTreeDump(tree, ReadFileBytes(b.paths.TreeFilePath), context);
+        const auto count = static_cast<size_t>(tree.Count());
+        ClearTree(tree);
+        return count;
     }
 
     TPageInfo& AddPage(const std::string& path, uint32_t id, bool stalling = false) {
@@ -95,6 +119,7 @@ protected:
     TCapturePort port{reports};
     FakeLevelForm form;
     TaskQueue queue{std::chrono::hours(1)};
+    std::chrono::steady_clock::time_point clockNow{};
     CaptureController controller{MakeSetup()};
 };
 
@@ -143,13 +168,72 @@ TEST_F(Capture, LevelsAddEachLinkedPageOnceBesideTheRoot) {
     EXPECT_EQ(root.State, CaptureState::Completed);
     EXPECT_EQ(root.CurrentCapture, nullptr);
     EXPECT_EQ(NodeRecord(b.Tree().TopLevelItem(3))->Progress.StatusText, "Download Finished");
-    EXPECT_TRUE(b.binder.BinderDirty);
+    EXPECT_FALSE(b.binder.BinderDirty); // saved as the capture ended
+    EXPECT_EQ(SavedNodes(), 4u);
     EXPECT_FALSE(controller.LevelCaptureRunning());
     ASSERT_GE(form.Log.size(), 3u);
     EXPECT_EQ(form.Log[1], "0 Parsing page, please wait ....|");
     // The root's five links are counted as met: a.htm#n, b.htm, r.htm, r.htm#top, a.htm#y.
     EXPECT_EQ(form.Log[2], "0 No. 1 of 5|" + server.Url("/a.htm#n"));
     EXPECT_EQ(form.Log.back(), "finished");
+}
+
+// What captures bring reaches the tree file without the binder being closed: while a capture
+// with linked pages adds pages at most every 30 s, and all of it, with its final states, when
+// it ends (before its form says "Finished."), as when a page alone has been captured.
+TEST_F(Capture, CapturedPagesAreSavedAsTheCaptureGoesAndWhenItEnds) {
+    std::string links;
+    for (const char* page : {"a", "b", "c", "d", "e"}) {
+        links += std::string("<a href=") + page + ".htm>" + page + "</a>";
+        server.Serve(std::string("/") + page + ".htm",
+                     std::string("<title>Page ") + page + "</title>", "text/html");
+    }
+    server.Serve("/r.htm", links, "text/html");
+    server.Start();
+    TPageInfo& root = AddPage("/r.htm", 0x30);
+    // Each page takes 12 s of the test's clock; the file is looked at as each one comes.
+    std::vector<size_t> savedAtInsert;
+    Receiver view;
+    view.OnInsert = [&] {
+        savedAtInsert.push_back(SavedNodes());
+        clockNow += std::chrono::seconds(12);
+    };
+    std::map<std::string, CaptureState> savedAtFinish;
+    form.OnFinished = [&] { savedAtFinish = Saved(); };
+    b.Tree().AddObserver(&view);
+    controller.StartNodeCapture(root, false, {.Levels = 1});
+    b.Tree().RemoveObserver(&view);
+    invoker.Drain();
+
+    // Saved once 36 s had passed (the root and three pages), then at the end.
+    EXPECT_EQ(savedAtInsert, (std::vector<size_t>{0, 0, 0, 4, 4}));
+    const std::map<std::string, CaptureState> all{
+        {"Root", CaptureState::Completed},   {"Page a", CaptureState::Completed},
+        {"Page b", CaptureState::Completed}, {"Page c", CaptureState::Completed},
+        {"Page d", CaptureState::Completed}, {"Page e", CaptureState::Completed}};
+    EXPECT_EQ(savedAtFinish, all);
+    EXPECT_EQ(Saved(), all);
+    EXPECT_FALSE(b.binder.BinderDirty);
+
+    // A page captured alone is saved with its end; a cancelled capture with linked pages
+    // keeps what it added.
+    TPageInfo& single = AddPage("/a.htm", 0x31);
+    single.Title = "Single";
+    controller.StartNodeCapture(single, false, CaptureOptions{});
+    invoker.WaitServing([&] { return single.State != CaptureState::Unfinished; });
+    invoker.Drain();
+    EXPECT_EQ(Saved()["Single"], CaptureState::Completed);
+
+    TPageInfo& cancelled = AddPage("/r.htm", 0x32);
+    cancelled.Title = "Cancelled";
+    view.OnInsert = [&] { form.Cancel(); };
+    b.Tree().AddObserver(&view);
+    controller.StartNodeCapture(cancelled, false, {.Levels = 1});
+    b.Tree().RemoveObserver(&view);
+    invoker.Drain();
+    EXPECT_EQ(b.Tree().Count(), 9);
+    EXPECT_EQ(SavedNodes(), 9u);
+    EXPECT_FALSE(b.binder.BinderDirty);
 }
 
 TEST_F(Capture, CancelStopsBeforeTheNextPageAndClosesTheForm) {

@@ -19,6 +19,7 @@ class FakeLevelForm : public MessageTarget, public ILevelStatusForm {
 public:
     std::vector<std::string> Log;
     std::function<void()> Cancel;
+    std::function<void()> OnFinished; // as the form says "Finished."
 
     bool Showing() const override { return showing_; }
     void ShowModal(const std::string& rootUrl, std::function<void()> start,
@@ -30,6 +31,9 @@ public:
         Invoker().WaitServing([this] { return !showing_; });
     }
     void Finished() override {
+        if (OnFinished) {
+            OnFinished();
+        }
         Log.push_back("finished");
         showing_ = false;
     }

@@ -1,9 +1,11 @@
 // The main window's parts working together: the views and the status panels follow the tree
 // without a click, the Delete key, the progress panel, the node buttons, the busy animation,
-// the address box and the folder summary.
+// the address box, the folder summary, and a whole tree read at once.
 #include "app/binder/PageInfo.h"
 #include "app/binder/SummaryPages.h"
+#include "app/binder/TreeFile.h"
 #include "app/ui/BinderTreeView.h"
+#include "platform/base/Files.h"
 
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/FormControls.h"
@@ -11,6 +13,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QProgressBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWebEnginePage>
 #include <gtest/gtest.h>
@@ -214,4 +217,80 @@ TEST(MainWindowParts, PageSummaryShareBarsStayInTheirColumn) {
                              "Math.round(document.querySelector('.cache').offsetWidth -"
                              " document.querySelector('.failed').offsetWidth)"),
               0);
+}
+
+// A binder's tree reaches the window as one new tree: the views and the status panels are
+// refreshed once for all of it, not once per node read, and the tree view shows all of it.
+TEST(MainWindowParts, ALoadedTreeReachesTheWindowAtOnce) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    constexpr int Pages = 300;
+    {
+        TTreeNodes written;
+        auto site = std::make_unique<TPageInfo>();
+        site->Kind = NodeKind::Folder;
+        site->Title = "site";
+        TTreeNode* folder = written.AddChildObject(nullptr, "site", std::move(site));
+        for (int p = 0; p < Pages; ++p) {
+            auto page = std::make_unique<TPageInfo>();
+            page->Title = "page " + std::to_string(p);
+            page->RequestedUrl = "http://a.example/" + std::to_string(p) + ".htm";
+            page->State = CaptureState::Completed;
+            const std::string title = page->Title;
+            written.AddChildObject(folder, title, std::move(page));
+        }
+        rig.Paths.TreeFilePath = JoinPath(rig.Folder.Str(), "site.sav");
+        WriteFileBytes(rig.Paths.TreeFilePath, TreeFileBytes(written));
+        ClearTree(written);
+    }
+    window.show();
+    QCoreApplication::processEvents();
+    const QAbstractItemModel* model = window.TreePane().TreeView1().model();
+    QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy reset(model, &QAbstractItemModel::modelReset);
+    QSignalSpy refreshed(&window.ViewsPane(), &TViewsPane::Refreshed);
+
+    EXPECT_EQ(window.Binder().LoadBinderTree(), TreeLoadResult::Loaded);
+    EXPECT_EQ(inserted.count(), 0);
+    EXPECT_EQ(reset.count(), 1);
+    EXPECT_EQ(refreshed.count(), 1);
+    ASSERT_EQ(model->rowCount(), 1);
+    EXPECT_EQ(model->rowCount(model->index(0, 0)), Pages);
+    // Pages are listed by their address in the window's default list mode.
+    EXPECT_EQ(model->index(Pages - 1, 0, model->index(0, 0)).data().toString(),
+              QString("http://a.example/%1.htm").arg(Pages - 1));
+    // The first node is shown, in the tree view as in the panels.
+    EXPECT_EQ(window.TreePane().TreeView1().currentIndex(), model->index(0, 0));
+    EXPECT_EQ(rig.Panel(4), "Node 1 / " + std::to_string(Pages + 1));
+    EXPECT_EQ(rig.Panel(1), "Folder");
+}
+
+// Pages a capture adds beside the shown one are counted at once, and a node put before it
+// moves its position.
+TEST(MainWindowParts, PositionPanelFollowsNodesAddedBesideTheShownOne) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    TTreeNode* folder = rig.Add(NodeKind::Folder, "site");
+    TTreeNode* root = rig.Add(NodeKind::WebPage, "http://a.example/", folder);
+    rig.Add(NodeKind::Notes, "after");
+    TTreeNodes& nodes = window.Binder().Items();
+    nodes.SetSelected(root);
+    ASSERT_EQ(rig.Panel(4), "Node 2 / 3");
+
+    for (const char* url : {"http://a.example/1", "http://a.example/2"}) {
+        auto page = std::make_unique<TPageInfo>();
+        page->RequestedUrl = url;
+        page->Title = url;
+        ASSERT_TRUE(window.Binder().AddPageBeside(*NodeRecord(root), std::move(page)));
+    }
+    EXPECT_EQ(rig.Panel(4), "Node 2 / 5");
+    EXPECT_EQ(nodes.Selected(), root);
+
+    rig.Add(NodeKind::Link, "before");
+    nodes.TopLevelItem(2)->MoveTo(folder, TNodeAttachMode::naInsert);
+    EXPECT_EQ(rig.Panel(4), "Node 3 / 6");
+    nodes.GetFirstNode()->Delete();
+    EXPECT_EQ(rig.Panel(4), "Node 2 / 5");
 }

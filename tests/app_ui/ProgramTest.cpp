@@ -117,7 +117,8 @@ TEST_F(ProgramTest, NoddeMakesTheDefaultBinderAndFallsBackToItUnchanged) {
         static_cast<QDialog*>(box)->accept();
     });
     ASSERT_EQ(Start({"tarnwick", "/nodde"}), std::nullopt);
-    EXPECT_EQ(message, "Unable to open binder");
+    EXPECT_EQ(message,
+              "Unable to open binder\n" + Folder.Str() + "/moved.bdf: No such file or directory.");
     const TTreeNodes& tree = program->Window()->Binder().Items();
     ASSERT_EQ(tree.Count(), 1);
     EXPECT_EQ(tree.GetFirstNode()->Text(), "New Category");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,8 @@ struct Recorder : ITreeNodesObserver {
     }
     void EditRequested(TTreeNode* node) override { Calls.push_back("edit " + Name(node)); }
     void NodeDataChanged(TTreeNode* node) override { Calls.push_back("data " + Name(node)); }
+    void TreeUpdating() override { Calls.push_back("updating"); }
+    void TreeUpdated() override { Calls.push_back("updated"); }
 };
 
 // A(B,C(D)),E
@@ -247,4 +250,65 @@ TEST(TreeNodes, AVeryDeepTreeIsWalkedAndFreedWithoutRecursion) {
         }
     }
     EXPECT_EQ(alive, 0);
+}
+
+// A batch of changes is announced as a whole, however it nests and however it is left: the
+// observers hear its start and its end, and at the end find the tree as the batch left it.
+TEST(TreeNodes, AnUpdateIsAnnouncedOnceAsAWhole) {
+    TTreeNodes tree;
+    TTreeNode* a = tree.Add(nullptr, "A");
+    Recorder seen;
+    tree.AddObserver(&seen);
+    TTreeNode* selectedAtEnd = nullptr;
+    struct AtEnd : ITreeNodesObserver {
+        TTreeNodes& Tree;
+        TTreeNode*& Selected;
+        int Count = -1;
+        AtEnd(TTreeNodes& tree, TTreeNode*& selected) : Tree(tree), Selected(selected) {}
+        void TreeUpdated() override {
+            Selected = Tree.Selected();
+            Count = Tree.Count();
+        }
+    } atEnd(tree, selectedAtEnd);
+    tree.AddObserver(&atEnd);
+    {
+        TTreeUpdate outer(tree);
+        EXPECT_TRUE(tree.Updating());
+        TTreeNode* b = tree.AddChild(a, "B");
+        tree.SetSelected(b);
+        {
+            TTreeUpdate inner(tree);
+            TTreeNode* c = tree.Add(b, "C");
+            c->SetText("C2");
+            c->MoveTo(a, TNodeAttachMode::naInsert);
+            tree.DataChanged(c);
+            c->EditText();
+        }
+        EXPECT_TRUE(tree.Updating()); // the inner end is not the end
+        b->Delete();
+        tree.SetSelected(tree.GetFirstNode());
+    }
+    EXPECT_FALSE(tree.Updating());
+    EXPECT_EQ(seen.Calls, (std::vector<std::string>{"updating", "updated"}));
+    EXPECT_EQ(Shape(tree), "C2,A");
+    EXPECT_EQ(selectedAtEnd, tree.GetFirstNode());
+    EXPECT_EQ(atEnd.Count, 2);
+
+    // Afterwards every change is told again, one by one; an end without a start does nothing.
+    seen.Calls.clear();
+    tree.EndUpdate();
+    tree.Add(nullptr, "D");
+    EXPECT_EQ(seen.Calls, (std::vector<std::string>{"inserting - 2", "inserted D"}));
+
+    // Left by an exception, the batch still ends.
+    seen.Calls.clear();
+    try {
+        TTreeUpdate update(tree);
+        tree.Clear();
+        throw std::runtime_error("read error");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_FALSE(tree.Updating());
+    EXPECT_EQ(seen.Calls, (std::vector<std::string>{"updating", "updated"}));
+    tree.RemoveObserver(&atEnd);
 }

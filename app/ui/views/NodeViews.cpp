@@ -134,14 +134,20 @@ void TNodeViews::ReflectNodeLabel(TTreeNode* node) {
         return;
     }
     if (const TTreeNode* selected = tree_.Selected()) {
-        window_.SetStatusPanel(PositionPanel,
-                               NodePositionStatus(selected->AbsoluteIndex(), tree_.Count()));
+        ShowNodePosition();
         window_.SetStatusPanel(KindPanel,
                                NodeKindText(static_cast<int32_t>(GetNodeKind(selected))));
     }
     if (NodeRecord(node) != nullptr) {
         ShowNodeInViews(*node);
         Enable(ViewCommand::PageControl1, true);
+    }
+}
+
+void TNodeViews::ShowNodePosition() {
+    if (const TTreeNode* selected = tree_.Selected()) {
+        window_.SetStatusPanel(PositionPanel,
+                               NodePositionStatus(selected->AbsoluteIndex(), tree_.Count()));
     }
 }
 

@@ -54,6 +54,8 @@ public:
     void ShowNodePage(TPageInfo& record);
     void ShowBlank();
     void ClearStatusBar();
+    // "Node <position> / <count>" of the selected node; nothing without a selection.
+    void ShowNodePosition();
     void ShowHyperlinks(TPageInfo& record);
     void SetViewCheck(int index);
 

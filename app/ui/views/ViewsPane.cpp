@@ -170,6 +170,14 @@ void TViewsPane::NodeDataChanged(TTreeNode* node) {
     }
 }
 
+void TViewsPane::NodeInserted(TTreeNode*) {
+    // Pages a capture adds beside the shown node change the count, and a node put before it
+    // its position.
+    if (!refreshing_) {
+        views_->ShowNodePosition();
+    }
+}
+
 void TViewsPane::NodeRemoving(TTreeNode*) {
     // The node being edited or shown may be the one that goes, or lie below it.
     views_->ForgetShownNode();
@@ -178,6 +186,14 @@ void TViewsPane::NodeRemoving(TTreeNode*) {
 void TViewsPane::NodeRemoved() {
     if (binder_.Selected() == nullptr) {
         GuardEvent([this] { Refresh(); });
+    } else if (!refreshing_) {
+        views_->ShowNodePosition();
+    }
+}
+
+void TViewsPane::NodeMoved(TTreeNode*) {
+    if (!refreshing_) {
+        views_->ShowNodePosition();
     }
 }
 
@@ -186,6 +202,14 @@ void TViewsPane::TreeClearing() {
 }
 
 void TViewsPane::TreeCleared() {
+    GuardEvent([this] { Refresh(); });
+}
+
+void TViewsPane::TreeUpdating() {
+    views_->ForgetShownNode(); // any node may go meanwhile
+}
+
+void TViewsPane::TreeUpdated() {
     GuardEvent([this] { Refresh(); });
 }
 

@@ -88,10 +88,14 @@ private:
     // ---- ITreeNodesObserver ----
     void SelectionChanged(TTreeNode* node) override;
     void NodeDataChanged(TTreeNode* node) override;
+    void NodeInserted(TTreeNode* node) override;
     void NodeRemoving(TTreeNode* node) override;
     void NodeRemoved() override;
+    void NodeMoved(TTreeNode* node) override;
     void TreeClearing() override;
     void TreeCleared() override;
+    void TreeUpdating() override;
+    void TreeUpdated() override;
 
     TBinderTree& binder_;
     TSettings& settings_;
