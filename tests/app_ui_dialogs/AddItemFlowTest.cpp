@@ -126,7 +126,7 @@ TEST(AddItemFlow, OpenBinderButtonOfAMenuRequestBringsItBackAsTheDestinationChoo
     EXPECT_EQ(flow.lifecycle.Calls, std::vector<std::string>{"open dialog"});
     EXPECT_EQ(
         flow.ui.CallsOf("CreateAddItemDialog"),
-        (std::vector<std::string>{"CreateAddItemDialog(-1|15)", "CreateAddItemDialog(4|15)"}));
+        (std::vector<std::string>{"CreateAddItemDialog(-1|-1)", "CreateAddItemDialog(4|15)"}));
     const TPageInfo* record = NodeRecord(flow.folder->getFirstChild());
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->Kind, NodeKind::WebPage);
