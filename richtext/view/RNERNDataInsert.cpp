@@ -173,7 +173,10 @@ bool TRNEditRNData::InsertSomething(std::unique_ptr<TCustomRNItemInfo> item, std
         CalculateMinDocWidthPlus() == DocMinWidth) {
         FormatParas(firstDrawItem, lastDrawItem, itemsAdded);
     } else {
+        // A wider item (a table, a picture) lays the whole document out again: all of it is
+        // drawn anew.
         Format();
+        Invalidate();
     }
     SetCaretAtItem(insertPoint, isText ? textLength + 1 : 1);
     ChangeCaret(false, true, false, false);

@@ -2,6 +2,7 @@
 // shows: every change reaches the screen by itself, with no click and no forced repaint.
 #include "app/ui/NotesCommands.h"
 #include "platform/graphics/Color.h"
+#include "richtext/tables/RNTable.h"
 #include "richtext/view/RNEdit.h"
 
 #include "tests/app_ui/UiTestSupport.h"
@@ -165,5 +166,47 @@ TEST(NotesTypingDisplay, TypedLinesAndShiftSelectionsReachTheScreenWithoutAClick
         }
         screen.Expect(1, 5, [](int) { return false; });
     }
+    rig.Window.reset();
+}
+
+TEST(NotesTypingDisplay, AnInsertedTableReachesTheScreenWithoutAClick) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    TTreeNode* note = rig.Add(NodeKind::Notes, "Table");
+    window.resize(900, 600);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    window.Binder().Items().SetSelected(note);
+    TRichNoteEdit& edit = window.Notes().RichNoteEdit1();
+    ASSERT_TRUE(WaitUntil([&] { return edit.isVisible(); }));
+    LetItReachTheScreen();
+    QTest::mouseClick(&edit, Qt::LeftButton, {}, edit.ClientOrigin() + QPoint(40, 12));
+    LetItReachTheScreen();
+    Type(edit, "HHHHH");
+    Press(edit, Qt::Key_Return);
+
+    // The table is wider than the text so far: the whole note is laid out again.
+    auto table = std::make_unique<TRNTableItemInfo>(2, 2, &edit.RNData());
+    table->SetBorderWidth(2);
+    table->SetBorderStyle(TRNTableBorderStyle::rntbColor);
+    table->SetBorderColor(clBlack);
+    table->SetBestWidth(-100);
+    ASSERT_TRUE(edit.InsertItem("", std::move(table)));
+    LetItReachTheScreen();
+    TRNEditRNData& data = edit.EditData();
+    int tableItem = -1;
+    for (int i = 0; i < data.ItemCount(); ++i) {
+        tableItem = dynamic_cast<const TRNTableItemInfo*>(&data.GetItem(i)) ? i : tableItem;
+    }
+    ASSERT_GE(tableItem, 0);
+    const ScreenLines screen(window, edit, window.Notes().rns().SelColor);
+    const TRNDrawLineInfo& d = *data.DrawItems[data.FindDrawItemByItem(tableItem)];
+    // The table's left border runs down its height on the screen.
+    const QRect leftEdge(screen.Origin.x() + d.Left, screen.Origin.y() + d.Top + 2, 3,
+                         d.Height - 4);
+    EXPECT_GT(ShareOf(screen.Shot, leftEdge, [](QRgb p) { return qGray(p) < 110; }), 0.25);
+    screen.Expect(0, 5, [](int) { return false; });
     rig.Window.reset();
 }
