@@ -34,6 +34,27 @@ using TRNFlags = TSet<TRNFlag>;
 
 enum class TCPEventKind : uint8_t { cpeNone, cpeAsSectionStart, cpeWhenVisible };
 
+// The control's options, layout geometry and flags: a plain value its root data reads and
+// may change (loading a note sets options and warnings). Geometry is in screen pixels.
+struct TRichNoteSettings {
+    TRNOptions Options = RNDefaultOptions;
+    TRNFOptions RNFOptions = RNFDefaultOptions;
+    TRNRTFOptions RTFOptions = RNRTFDefaultOptions;
+    TRNFWarnings RNFWarnings;
+    TRNFReaderStyleMode RNFTextStylesReadMode = TRNFReaderStyleMode::rnf_sInsertMerge;
+    TRNFReaderStyleMode RNFParaStylesReadMode = TRNFReaderStyleMode::rnf_sInsertMerge;
+    TRNFlags Flags{TRNFlag::rnflUseJumps, TRNFlag::rnflTrim};
+    int LeftMargin = 5;
+    int RightMargin = 5;
+    int TopMargin = 5;
+    int BottomMargin = 5;
+    int MinTextWidth = 0;
+    int MaxTextWidth = 0;
+    std::string Delimiters{RNDefaultDelimiters};
+    int FirstJumpNo = 0;
+    TCPEventKind CPEventKind = TCPEventKind::cpeNone;
+};
+
 class IRichNoteHost;
 
 // The control's published events; Sender is the control.
@@ -77,30 +98,13 @@ class IRichNoteHost {
 public:
     virtual ~IRichNoteHost() = default;
 
-    virtual TRNOptions GetOptions() const = 0;
-    virtual void SetOptions(TRNOptions options) = 0;
-    virtual TRNFOptions GetRNFOptions() const = 0;
-    virtual void SetRNFOptions(TRNFOptions options) = 0;
-    virtual TRNRTFOptions GetRTFOptions() const = 0;
-    virtual void SetRTFOptions(TRNRTFOptions options) = 0;
-    virtual TRNFWarnings GetRNFWarnings() const = 0;
-    virtual void SetRNFWarnings(TRNFWarnings warnings) = 0;
-    virtual TRNFReaderStyleMode GetRNFTextStylesReadMode() const = 0;
-    virtual TRNFReaderStyleMode GetRNFParaStylesReadMode() const = 0;
+    // The options, geometry and flags, read and changed in place.
+    virtual TRichNoteSettings& Settings() = 0;
+    // The style sheet the control is bound to; null once it is freed.
     virtual TRNStyle* GetStyle() const = 0;
-    virtual TRNFlags GetFlags() const = 0;
-    virtual void SetFlags(TRNFlags flags) = 0;
-    virtual int GetFirstJumpNo() const = 0;
 
-    // Geometry, in screen pixels.
-    virtual int GetAreaWidth() const = 0;
-    virtual int GetLeftMargin() const = 0;
-    virtual int GetRightMargin() const = 0;
-    virtual int GetTopMargin() const = 0;
-    virtual int GetBottomMargin() const = 0;
-    virtual int GetMinTextWidth() const = 0;
-    virtual int GetMaxTextWidth() const = 0;
     virtual TRNBackground* GetBackground() const = 0;
+    // The scroll position and the client size, in screen pixels.
     virtual int GetHPos() const = 0;
     virtual void SetHPos(int x) = 0;
     // The vertical position counts small steps.
@@ -113,8 +117,6 @@ public:
     // clNone: the style sheet's colour.
     virtual TColor GetColor() const = 0;
     virtual TCursor GetCursor() const = 0;
-    virtual std::string GetDelimiters() const = 0;
-    virtual TCPEventKind GetCPEventKind() const = 0;
     virtual TCanvas* GetCanvas() const = 0;
     virtual IControlParent* AsControlParent() const = 0;
     // While the control is being destroyed it raises no selection event.
