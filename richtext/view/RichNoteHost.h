@@ -9,6 +9,7 @@
 #include "richtext/model/CRNData.h"
 #include "richtext/model/RNOptions.h"
 #include "richtext/model/RNStyleFontInfo.h"
+#include "richtext/model/RichNoteSettings.h"
 
 #include <cstdint>
 #include <functional>
@@ -21,39 +22,6 @@ class TRNBackground;
 class TRNScroller;
 class TRNStyle;
 class TRNRTFReaderProperties;
-
-enum class TRNFlag : uint8_t {
-    rnflUseJumps,             // formatting builds the hypertext areas
-    rnflTrim,                 // the space at a line break is not drawn
-    rnflShareContents,        // the items belong to another document
-    rnflUseExternalLeading,   // a line's ascent includes the font's external leading
-    rnflMouseXYAlwaysCorrect, // mouse positions need no correction
-    rnflAllowCustomDrawItems  // items may make draw items of their own class
-};
-using TRNFlags = TSet<TRNFlag>;
-
-enum class TCPEventKind : uint8_t { cpeNone, cpeAsSectionStart, cpeWhenVisible };
-
-// The control's options, layout geometry and flags: a plain value its root data reads and
-// may change (loading a note sets options and warnings). Geometry is in screen pixels.
-struct TRichNoteSettings {
-    TRNOptions Options = RNDefaultOptions;
-    TRNFOptions RNFOptions = RNFDefaultOptions;
-    TRNRTFOptions RTFOptions = RNRTFDefaultOptions;
-    TRNFWarnings RNFWarnings;
-    TRNFReaderStyleMode RNFTextStylesReadMode = TRNFReaderStyleMode::rnf_sInsertMerge;
-    TRNFReaderStyleMode RNFParaStylesReadMode = TRNFReaderStyleMode::rnf_sInsertMerge;
-    TRNFlags Flags{TRNFlag::rnflUseJumps, TRNFlag::rnflTrim};
-    int LeftMargin = 5;
-    int RightMargin = 5;
-    int TopMargin = 5;
-    int BottomMargin = 5;
-    int MinTextWidth = 0;
-    int MaxTextWidth = 0;
-    std::string Delimiters{RNDefaultDelimiters};
-    int FirstJumpNo = 0;
-    TCPEventKind CPEventKind = TCPEventKind::cpeNone;
-};
 
 class IRichNoteHost;
 
