@@ -13,6 +13,7 @@
 #include "richtext/model/RNHTML.h"
 #include "richtext/model/RNItem.h"
 #include "richtext/model/RNOptions.h"
+#include "richtext/model/RichNoteSettings.h"
 
 #include <functional>
 #include <memory>
@@ -44,9 +45,6 @@ struct TRNFSettings {
     // them): the writer need not start and end them once more.
     bool ItemsExporting = false;
 };
-
-// The word delimiters a document uses when nothing else names them.
-inline constexpr std::string_view RNDefaultDelimiters = " .;,:(){}\"/\\";
 
 class TCustomRNData {
 public:
@@ -412,17 +410,11 @@ private:
 };
 
 // A document that is its own root and keeps the answers in fields: what model tools and
-// tests use where no control stands behind the document.
-class TRNPlainRootData : public TCustomRNData {
+// tests use where no control stands behind the document. It holds the same settings value a
+// control does; only the options, warnings, read modes and delimiters concern it.
+class TRNPlainRootData : public TCustomRNData, public TRichNoteSettings {
 public:
-    TRNOptions Options = RNDefaultOptions;
-    TRNFOptions RNFOptions = RNFDefaultOptions;
-    TRNRTFOptions RTFOptions = RNRTFDefaultOptions;
-    TRNFWarnings RNFWarnings;
-    TRNFReaderStyleMode TextStylesReadMode = TRNFReaderStyleMode::rnf_sInsertMerge;
-    TRNFReaderStyleMode ParaStylesReadMode = TRNFReaderStyleMode::rnf_sInsertMerge;
     TRNStyle* Style = nullptr;
-    std::string Delimiters{RNDefaultDelimiters};
     IControlParent* ParentControl = nullptr;
 
     TRNOptions GetOptions() const override { return Options; }
@@ -433,8 +425,8 @@ public:
     void SetRTFOptions(TRNRTFOptions options) override { RTFOptions = options; }
     TRNFWarnings GetRNFWarnings() const override { return RNFWarnings; }
     void SetRNFWarnings(TRNFWarnings warnings) override { RNFWarnings = warnings; }
-    TRNFReaderStyleMode GetRNFTextStylesReadMode() const override { return TextStylesReadMode; }
-    TRNFReaderStyleMode GetRNFParaStylesReadMode() const override { return ParaStylesReadMode; }
+    TRNFReaderStyleMode GetRNFTextStylesReadMode() const override { return RNFTextStylesReadMode; }
+    TRNFReaderStyleMode GetRNFParaStylesReadMode() const override { return RNFParaStylesReadMode; }
     TRNStyle* GetRNStyle() const override { return Style; }
     std::string GetDelimiters() const override { return Delimiters; }
     IControlParent* GetParentControl() const override { return ParentControl; }

@@ -482,34 +482,35 @@ public:
 
     IRichNoteHost& RichNote;
 
-    TRNOptions GetOptions() const override { return RichNote.GetOptions(); }
-    void SetOptions(TRNOptions options) override { RichNote.SetOptions(options); }
-    TRNFOptions GetRNFOptions() const override { return RichNote.GetRNFOptions(); }
-    void SetRNFOptions(TRNFOptions options) override { RichNote.SetRNFOptions(options); }
-    TRNRTFOptions GetRTFOptions() const override { return RichNote.GetRTFOptions(); }
-    void SetRTFOptions(TRNRTFOptions options) override { RichNote.SetRTFOptions(options); }
-    TRNFWarnings GetRNFWarnings() const override { return RichNote.GetRNFWarnings(); }
-    void SetRNFWarnings(TRNFWarnings warnings) override { RichNote.SetRNFWarnings(warnings); }
+    TRNOptions GetOptions() const override { return Settings().Options; }
+    void SetOptions(TRNOptions options) override { Settings().Options = options; }
+    TRNFOptions GetRNFOptions() const override { return Settings().RNFOptions; }
+    void SetRNFOptions(TRNFOptions options) override { Settings().RNFOptions = options; }
+    TRNRTFOptions GetRTFOptions() const override { return Settings().RTFOptions; }
+    void SetRTFOptions(TRNRTFOptions options) override { Settings().RTFOptions = options; }
+    TRNFWarnings GetRNFWarnings() const override { return Settings().RNFWarnings; }
+    void SetRNFWarnings(TRNFWarnings warnings) override { Settings().RNFWarnings = warnings; }
     TRNFReaderStyleMode GetRNFTextStylesReadMode() const override {
-        return RichNote.GetRNFTextStylesReadMode();
+        return Settings().RNFTextStylesReadMode;
     }
     TRNFReaderStyleMode GetRNFParaStylesReadMode() const override {
-        return RichNote.GetRNFParaStylesReadMode();
+        return Settings().RNFParaStylesReadMode;
     }
     TRNStyle* GetRNStyle() const override { return RichNote.GetStyle(); }
-    std::string GetDelimiters() const override { return RichNote.GetDelimiters(); }
+    std::string GetDelimiters() const override { return Settings().Delimiters; }
     IControlParent* GetParentControl() const override { return RichNote.AsControlParent(); }
-    int GetFirstJumpNo() const override { return RichNote.GetFirstJumpNo(); }
+    int GetFirstJumpNo() const override { return Settings().FirstJumpNo; }
 
-    TRNFlags GetFlags() const override { return RichNote.GetFlags(); }
-    void SetFlags(TRNFlags flags) override { RichNote.SetFlags(flags); }
-    int GetAreaWidth() const override { return RichNote.GetAreaWidth(); }
-    int GetLeftMargin() const override { return RichNote.GetLeftMargin(); }
-    int GetRightMargin() const override { return RichNote.GetRightMargin(); }
-    int GetTopMargin() const override { return RichNote.GetTopMargin(); }
-    int GetBottomMargin() const override { return RichNote.GetBottomMargin(); }
-    int GetMinTextWidth() const override { return RichNote.GetMinTextWidth(); }
-    int GetMaxTextWidth() const override { return RichNote.GetMaxTextWidth(); }
+    TRNFlags GetFlags() const override { return Settings().Flags; }
+    void SetFlags(TRNFlags flags) override { Settings().Flags = flags; }
+    // The document is laid out across the client area.
+    int GetAreaWidth() const override { return RichNote.GetClientWidth(); }
+    int GetLeftMargin() const override { return Settings().LeftMargin; }
+    int GetRightMargin() const override { return Settings().RightMargin; }
+    int GetTopMargin() const override { return Settings().TopMargin; }
+    int GetBottomMargin() const override { return Settings().BottomMargin; }
+    int GetMinTextWidth() const override { return Settings().MinTextWidth; }
+    int GetMaxTextWidth() const override { return Settings().MaxTextWidth; }
     TRNBackground* GetBackground() const override { return RichNote.GetBackground(); }
     int GetHOffs() const override { return RichNote.GetHPos(); }
     int GetVOffs() const override { return RichNote.GetVPos() * RichNote.GetVSmallStep(); }
@@ -519,7 +520,7 @@ public:
     TCanvas* GetCanvas() const override { return RichNote.GetCanvas(); }
     TColor GetColor() const override;
     TCursor GetNormalCursor() const override { return RichNote.GetCursor(); }
-    TCPEventKind GetCPEventKind() const override { return RichNote.GetCPEventKind(); }
+    TCPEventKind GetCPEventKind() const override { return Settings().CPEventKind; }
     TRNScroller* GetInplaceEditor() const override { return RichNote.GetInplaceEditor(); }
     TRNPaletteAction GetDoInPaletteMode() const override { return RichNote.GetDoInPaletteMode(); }
     TRNRTFReaderProperties* GetRTFProperties() override { return RichNote.GetRTFReadProperties(); }
@@ -573,4 +574,5 @@ public:
 
 private:
     TRichNoteEvents& Events() const { return RichNote.Events(); }
+    TRichNoteSettings& Settings() const { return RichNote.Settings(); }
 };

@@ -503,7 +503,7 @@ void TRichNoteEdit::KeyDown(uint16_t& key, TShiftState shift) {
     if (key == VK_CONTROL) {
         // Links of an editor react only while Ctrl is held.
         if (EditorOptions.Contains(TRNEditorOption::rnoCtrlJumps) &&
-            !GetFlags().Contains(TRNFlag::rnflUseJumps)) {
+            !Flags.Contains(TRNFlag::rnflUseJumps)) {
             data.BuildJumpsCoords();
             GenerateMouseMove();
         }

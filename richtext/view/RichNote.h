@@ -23,7 +23,9 @@ class TStream;
 class TRichNote;
 using TRichNoteDataClass = std::unique_ptr<TRichNoteRNData> (*)(IRichNoteHost& owner);
 
-class TRichNote : public TRNScroller, public IRichNoteHost {
+// The options, geometry and flags are the control's own properties (its settings value), set
+// directly by whoever configures the control.
+class TRichNote : public TRNScroller, public IRichNoteHost, public TRichNoteSettings {
 public:
     explicit TRichNote(QWidget* parent = nullptr);
     ~TRichNote() override;
@@ -36,22 +38,6 @@ public:
     // Properties.
     TRNStyle* Style() const { return style_; }
     void SetStyle(TRNStyle* style);
-    TRNOptions Options = RNDefaultOptions;
-    TRNFOptions RNFOptions = RNFDefaultOptions;
-    TRNRTFOptions RTFOptions = RNRTFDefaultOptions;
-    TRNFWarnings RNFWarnings;
-    TRNFReaderStyleMode RNFTextStylesReadMode = TRNFReaderStyleMode::rnf_sInsertMerge;
-    TRNFReaderStyleMode RNFParaStylesReadMode = TRNFReaderStyleMode::rnf_sInsertMerge;
-    TRNFlags Flags{TRNFlag::rnflUseJumps, TRNFlag::rnflTrim};
-    int LeftMargin = 5;
-    int RightMargin = 5;
-    int TopMargin = 5;
-    int BottomMargin = 5;
-    int MinTextWidth = 0;
-    int MaxTextWidth = 0;
-    std::string Delimiters{RNDefaultDelimiters};
-    int FirstJumpNo = 0;
-    TCPEventKind CPEventKind = TCPEventKind::cpeNone;
     TRichNoteEvents Handlers;
     bool AllowSelection() const { return Options.Contains(TRNOption::rnoAllowSelection); }
     bool SingleClick() const { return Options.Contains(TRNOption::rnoSingleClick); }
@@ -362,27 +348,8 @@ public:
     void UpdatePaletteInfo() override;
 
     // What the data object asks.
-    TRNOptions GetOptions() const override { return Options; }
-    void SetOptions(TRNOptions options) override { Options = options; }
-    TRNFOptions GetRNFOptions() const override { return RNFOptions; }
-    void SetRNFOptions(TRNFOptions options) override { RNFOptions = options; }
-    TRNRTFOptions GetRTFOptions() const override { return RTFOptions; }
-    void SetRTFOptions(TRNRTFOptions options) override { RTFOptions = options; }
-    TRNFWarnings GetRNFWarnings() const override { return RNFWarnings; }
-    void SetRNFWarnings(TRNFWarnings warnings) override { RNFWarnings = warnings; }
-    TRNFReaderStyleMode GetRNFTextStylesReadMode() const override { return RNFTextStylesReadMode; }
-    TRNFReaderStyleMode GetRNFParaStylesReadMode() const override { return RNFParaStylesReadMode; }
+    TRichNoteSettings& Settings() override { return *this; }
     TRNStyle* GetStyle() const override { return style_; }
-    TRNFlags GetFlags() const override { return Flags; }
-    void SetFlags(TRNFlags flags) override { Flags = flags; }
-    int GetFirstJumpNo() const override { return FirstJumpNo; }
-    int GetAreaWidth() const override { return ClientWidth(); }
-    int GetLeftMargin() const override { return LeftMargin; }
-    int GetRightMargin() const override { return RightMargin; }
-    int GetTopMargin() const override { return TopMargin; }
-    int GetBottomMargin() const override { return BottomMargin; }
-    int GetMinTextWidth() const override { return MinTextWidth; }
-    int GetMaxTextWidth() const override { return MaxTextWidth; }
     TRNBackground* GetBackground() const override { return background_.get(); }
     int GetHPos() const override { return HPos(); }
     void SetHPos(int x) override { TRNScroller::SetHPos(x); }
@@ -393,8 +360,6 @@ public:
     TColor GetColor() const override { return Color(); }
     // The control's own cursor: what the document shows over a link is only for the moment.
     TCursor GetCursor() const override { return NormalCursor(); }
-    std::string GetDelimiters() const override { return Delimiters; }
-    TCPEventKind GetCPEventKind() const override { return CPEventKind; }
     TCanvas* GetCanvas() const override;
     IControlParent* AsControlParent() const override { return controlParent_.get(); }
     bool IsDestroying() const override { return destroying_; }

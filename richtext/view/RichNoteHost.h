@@ -9,6 +9,7 @@
 #include "richtext/model/CRNData.h"
 #include "richtext/model/RNOptions.h"
 #include "richtext/model/RNStyleFontInfo.h"
+#include "richtext/model/RichNoteSettings.h"
 
 #include <cstdint>
 #include <functional>
@@ -21,18 +22,6 @@ class TRNBackground;
 class TRNScroller;
 class TRNStyle;
 class TRNRTFReaderProperties;
-
-enum class TRNFlag : uint8_t {
-    rnflUseJumps,             // formatting builds the hypertext areas
-    rnflTrim,                 // the space at a line break is not drawn
-    rnflShareContents,        // the items belong to another document
-    rnflUseExternalLeading,   // a line's ascent includes the font's external leading
-    rnflMouseXYAlwaysCorrect, // mouse positions need no correction
-    rnflAllowCustomDrawItems  // items may make draw items of their own class
-};
-using TRNFlags = TSet<TRNFlag>;
-
-enum class TCPEventKind : uint8_t { cpeNone, cpeAsSectionStart, cpeWhenVisible };
 
 class IRichNoteHost;
 
@@ -77,30 +66,13 @@ class IRichNoteHost {
 public:
     virtual ~IRichNoteHost() = default;
 
-    virtual TRNOptions GetOptions() const = 0;
-    virtual void SetOptions(TRNOptions options) = 0;
-    virtual TRNFOptions GetRNFOptions() const = 0;
-    virtual void SetRNFOptions(TRNFOptions options) = 0;
-    virtual TRNRTFOptions GetRTFOptions() const = 0;
-    virtual void SetRTFOptions(TRNRTFOptions options) = 0;
-    virtual TRNFWarnings GetRNFWarnings() const = 0;
-    virtual void SetRNFWarnings(TRNFWarnings warnings) = 0;
-    virtual TRNFReaderStyleMode GetRNFTextStylesReadMode() const = 0;
-    virtual TRNFReaderStyleMode GetRNFParaStylesReadMode() const = 0;
+    // The options, geometry and flags, read and changed in place.
+    virtual TRichNoteSettings& Settings() = 0;
+    // The style sheet the control is bound to; null once it is freed.
     virtual TRNStyle* GetStyle() const = 0;
-    virtual TRNFlags GetFlags() const = 0;
-    virtual void SetFlags(TRNFlags flags) = 0;
-    virtual int GetFirstJumpNo() const = 0;
 
-    // Geometry, in screen pixels.
-    virtual int GetAreaWidth() const = 0;
-    virtual int GetLeftMargin() const = 0;
-    virtual int GetRightMargin() const = 0;
-    virtual int GetTopMargin() const = 0;
-    virtual int GetBottomMargin() const = 0;
-    virtual int GetMinTextWidth() const = 0;
-    virtual int GetMaxTextWidth() const = 0;
     virtual TRNBackground* GetBackground() const = 0;
+    // The scroll position and the client size, in screen pixels.
     virtual int GetHPos() const = 0;
     virtual void SetHPos(int x) = 0;
     // The vertical position counts small steps.
@@ -113,8 +85,6 @@ public:
     // clNone: the style sheet's colour.
     virtual TColor GetColor() const = 0;
     virtual TCursor GetCursor() const = 0;
-    virtual std::string GetDelimiters() const = 0;
-    virtual TCPEventKind GetCPEventKind() const = 0;
     virtual TCanvas* GetCanvas() const = 0;
     virtual IControlParent* AsControlParent() const = 0;
     // While the control is being destroyed it raises no selection event.

@@ -178,7 +178,7 @@ TEST(RNFFormat, InsertingMapsStylesAndReportsTheItemsItAdded) {
                  {TRNFReaderStyleMode::rnf_sInsertMerge, true}};
     for (const auto& c : cases) {
         PlainDoc doc;
-        doc.TextStylesReadMode = doc.ParaStylesReadMode = c.mode;
+        doc.RNFTextStylesReadMode = doc.RNFParaStylesReadMode = c.mode;
         doc.AddNL("one", 0, 0);
         doc.AddNL("two", 0, 0);
         TMemoryStream stream;

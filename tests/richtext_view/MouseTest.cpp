@@ -16,10 +16,10 @@ constexpr int Right = static_cast<int>(TMouseButton::mbRight);
 constexpr uint32_t LeftDown = 1u << static_cast<int>(TShiftStateItem::ssLeft);
 constexpr uint32_t ShiftLeft = LeftDown | 1u << static_cast<int>(TShiftStateItem::ssShift);
 
+// Jump ids count from 100.
 class MouseHost : public FakeHost {
 public:
-    int FirstJumpNo = 100;
-    int GetFirstJumpNo() const override { return FirstJumpNo; }
+    MouseHost() { FirstJumpNo = 100; }
 };
 
 // A viewer on the fake canvas (8 px characters, 20 px lines); text style 1 is a link.

@@ -146,17 +146,11 @@ TEST(Scrolling, ShowRectangleScrollsOnlyWhenTheRectangleIsOutOfView) {
     }
 }
 
-class CheckpointHost : public FakeHost {
-public:
-    TCPEventKind Kind = TCPEventKind::cpeNone;
-    TCPEventKind GetCPEventKind() const override { return Kind; }
-};
-
 TEST(Scrolling, CheckpointEventsAfterScrolling) {
     // Checkpoints at paragraphs 2, 5 and 8; a line is 20 px, the view 100 px.
     auto run = [](TCPEventKind kind, const std::vector<int>& scrolls) {
-        HostedViewer<CheckpointHost> v;
-        v.Host.Kind = kind;
+        Viewer v;
+        v.Host.CPEventKind = kind;
         std::vector<std::string> reported;
         v.Host.Handlers.OnCheckpointVisible = [&](IRichNoteHost&, TRNCPInfo* cp) {
             reported.push_back(cp ? cp->Name : "nil");
@@ -184,8 +178,8 @@ TEST(Scrolling, CheckpointEventsAfterScrolling) {
 }
 
 TEST(Scrolling, TheLastReportedCheckpointIsForgottenWithIt) {
-    HostedViewer<CheckpointHost> v;
-    v.Host.Kind = TCPEventKind::cpeWhenVisible;
+    Viewer v;
+    v.Host.CPEventKind = TCPEventKind::cpeWhenVisible;
     v.Host.Handlers.OnCheckpointVisible = [](IRichNoteHost&, TRNCPInfo*) {};
     v.D().AddNamedCheckpointEx("cp", true);
     v.D().AddNL("line", 0, 0);

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace {
 
 TEST(RootData, TheVerticalRangeStaysWithin32000Steps) {
@@ -43,6 +45,53 @@ TEST(RootData, ColourIsTheControlsOrTheStyleSheets) {
     v.Host.Color = clNone;
     v.Host.Style = nullptr;
     EXPECT_EQ(v.D().GetColor(), clWindow);
+}
+
+TEST(RootData, TheDocumentReadsAndChangesTheControlsSettings) {
+    Viewer v;
+    TRichNoteSettings& settings = v.Host.Settings();
+    settings.LeftMargin = 3;
+    settings.RightMargin = 7;
+    settings.TopMargin = 11;
+    settings.BottomMargin = 13;
+    settings.MinTextWidth = 17;
+    settings.MaxTextWidth = 19;
+    settings.FirstJumpNo = 23;
+    settings.Delimiters = "#";
+    settings.CPEventKind = TCPEventKind::cpeWhenVisible;
+    settings.RNFParaStylesReadMode = TRNFReaderStyleMode::rnf_sIgnore;
+    settings.RNFTextStylesReadMode = TRNFReaderStyleMode::rnf_sInsertMap;
+    const TRichNoteRNData& d = v.D();
+    EXPECT_EQ(
+        (std::array{d.GetLeftMargin(), d.GetRightMargin(), d.GetTopMargin(), d.GetBottomMargin(),
+                    d.GetMinTextWidth(), d.GetMaxTextWidth(), d.GetFirstJumpNo()}),
+        (std::array{3, 7, 11, 13, 17, 19, 23}));
+    EXPECT_EQ(d.GetDelimiters(), "#");
+    EXPECT_EQ(d.GetCPEventKind(), TCPEventKind::cpeWhenVisible);
+    EXPECT_EQ(d.GetRNFParaStylesReadMode(), TRNFReaderStyleMode::rnf_sIgnore);
+    EXPECT_EQ(d.GetRNFTextStylesReadMode(), TRNFReaderStyleMode::rnf_sInsertMap);
+    // The document lays out across the client area.
+    v.Host.ClientWidth = 321;
+    EXPECT_EQ(d.GetAreaWidth(), 321);
+
+    // What the document changes (a loaded note's options and warnings) is the control's.
+    const TRNOptions options{TRNOption::rnoAllowSelection};
+    const TRNFOptions rnfOptions{TRNFOption::rnfoSaveBack};
+    const TRNRTFOptions rtfOptions{TRNRTFOption::rnrtfSaveJpegAsJpeg};
+    const TRNFWarnings warnings{TRNFWarning::rnfwTableDamaged};
+    const TRNFlags flags{TRNFlag::rnflShareContents};
+    v.D().SetOptions(options);
+    v.D().SetRNFOptions(rnfOptions);
+    v.D().SetRTFOptions(rtfOptions);
+    v.D().SetRNFWarnings(warnings);
+    v.D().SetFlags(flags);
+    EXPECT_EQ(settings.Options, options);
+    EXPECT_EQ(settings.RNFOptions, rnfOptions);
+    EXPECT_EQ(settings.RTFOptions, rtfOptions);
+    EXPECT_EQ(settings.RNFWarnings, warnings);
+    EXPECT_EQ(settings.Flags, flags);
+    EXPECT_EQ(d.GetOptions(), options);
+    EXPECT_EQ(d.GetFlags(), flags);
 }
 
 TEST(RootData, EventsReachTheControlOnlyWhenAssigned) {

@@ -78,12 +78,6 @@ TEST(Search, UnicodeItemsCompareInUtf16) {
     EXPECT_EQ(SelectionOf(v.D()), (Bounds{1, 1, 1, 4}));
 }
 
-class DelimiterHost : public FakeHost {
-public:
-    std::string Delimiters = std::string(RNDefaultDelimiters);
-    std::string GetDelimiters() const override { return Delimiters; }
-};
-
 TEST(Words, FindWordAtAPoint) {
     // Characters are 8 px wide; the first line is y 0..20.
     const struct {
@@ -100,7 +94,7 @@ TEST(Words, FindWordAtAPoint) {
         {"", " ", 2, "", 1},
     };
     for (const auto& c : cases) {
-        HostedViewer<DelimiterHost> v;
+        Viewer v;
         v.Host.Delimiters = c.Delimiters;
         v.D().AddNL(c.Text, 0, 0);
         v.Format();

@@ -14,16 +14,15 @@
 #include <string>
 #include <vector>
 
-class FakeHost : public IRichNoteHost {
+// The settings are the host's own fields, as they are a viewer's; a plain host starts without
+// margins or links.
+class FakeHost : public IRichNoteHost, public TRichNoteSettings {
 public:
-    TRNOptions Options = RNDefaultOptions;
-    TRNFOptions RNFOptions = RNFDefaultOptions;
-    TRNRTFOptions RTFOptions = RNRTFDefaultOptions;
-    TRNFWarnings RNFWarnings;
+    FakeHost() {
+        Flags = TRNFlags{TRNFlag::rnflTrim};
+        LeftMargin = RightMargin = TopMargin = BottomMargin = 0;
+    }
     TRNStyle* Style = nullptr;
-    TRNFlags Flags{TRNFlag::rnflTrim};
-    int LeftMargin = 0, RightMargin = 0, TopMargin = 0, BottomMargin = 0;
-    int MinTextWidth = 0, MaxTextWidth = 0;
     int HPos = 0, VPos = 0, VSmallStep = 10;
     int ClientWidth = 200, ClientHeight = 100;
     TColor Color = clNone;
@@ -40,31 +39,8 @@ public:
     std::function<void(FakeHost&, int width, int ySteps)> OnScrollBars;
     mutable TRichNoteEvents Handlers;
 
-    TRNOptions GetOptions() const override { return Options; }
-    void SetOptions(TRNOptions o) override { Options = o; }
-    TRNFOptions GetRNFOptions() const override { return RNFOptions; }
-    void SetRNFOptions(TRNFOptions o) override { RNFOptions = o; }
-    TRNRTFOptions GetRTFOptions() const override { return RTFOptions; }
-    void SetRTFOptions(TRNRTFOptions o) override { RTFOptions = o; }
-    TRNFWarnings GetRNFWarnings() const override { return RNFWarnings; }
-    void SetRNFWarnings(TRNFWarnings w) override { RNFWarnings = w; }
-    TRNFReaderStyleMode GetRNFTextStylesReadMode() const override {
-        return TRNFReaderStyleMode::rnf_sInsertMerge;
-    }
-    TRNFReaderStyleMode GetRNFParaStylesReadMode() const override {
-        return TRNFReaderStyleMode::rnf_sInsertMerge;
-    }
+    TRichNoteSettings& Settings() override { return *this; }
     TRNStyle* GetStyle() const override { return Style; }
-    TRNFlags GetFlags() const override { return Flags; }
-    void SetFlags(TRNFlags f) override { Flags = f; }
-    int GetFirstJumpNo() const override { return 0; }
-    int GetAreaWidth() const override { return ClientWidth; }
-    int GetLeftMargin() const override { return LeftMargin; }
-    int GetRightMargin() const override { return RightMargin; }
-    int GetTopMargin() const override { return TopMargin; }
-    int GetBottomMargin() const override { return BottomMargin; }
-    int GetMinTextWidth() const override { return MinTextWidth; }
-    int GetMaxTextWidth() const override { return MaxTextWidth; }
     TRNBackground* GetBackground() const override { return nullptr; }
     int GetHPos() const override { return HPos; }
     void SetHPos(int x) override { HPos = x; }
@@ -75,8 +51,6 @@ public:
     int GetClientHeight() const override { return ClientHeight; }
     TColor GetColor() const override { return Color; }
     TCursor GetCursor() const override { return Cursor; }
-    std::string GetDelimiters() const override { return std::string(RNDefaultDelimiters); }
-    TCPEventKind GetCPEventKind() const override { return TCPEventKind::cpeNone; }
     TCanvas* GetCanvas() const override { return Canvas; }
     IControlParent* AsControlParent() const override { return nullptr; }
     bool IsDestroying() const override { return Destroying; }
