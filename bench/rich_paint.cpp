@@ -24,7 +24,7 @@ const char* const Where[] = {"top", "middle", "end"};
 
 // Formatted once per size and kept for all the runs.
 bench::Notes& FormattedNotes(int paragraphs) {
-    static std::map<int, std::unique_ptr<bench::Notes>> notes;
+    static auto& notes = bench::Keep<std::map<int, std::unique_ptr<bench::Notes>>>();
     auto& slot = notes[paragraphs];
     if (!slot) {
         slot = std::make_unique<bench::Notes>(paragraphs, Width, Height);
@@ -92,3 +92,5 @@ void BM_QTextDocumentDrawPage(benchmark::State& state) {
 BENCHMARK(BM_QTextDocumentDrawPage)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+TARNWICK_BENCHMARK_MAIN(QGuiApplication)
