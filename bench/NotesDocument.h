@@ -4,6 +4,7 @@
 // styles with a picture every 50 paragraphs (10,000 paragraphs make 1 MB), and the same
 // paragraphs in a QTextDocument with the same fonts, for Qt's own layout and painting.
 
+#include "bench/BenchApplication.h"
 #include "platform/graphics/Bitmap.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/view/RNDataList.h"
@@ -46,23 +47,13 @@ constexpr StyleLook Looks[] = {
     {"Arial", 9, false, false},
 };
 
-// The application for benchmarks that make widgets.
+// The application `main` made (TARNWICK_BENCHMARK_MAIN), for benchmarks that make widgets.
 inline QApplication& WidgetApp() {
-    static int argc = 1;
-    static char name[] = "bench";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
+    return *qobject_cast<QApplication*>(QCoreApplication::instance());
 }
 
 inline QGuiApplication& App() {
-    static int argc = 1;
-    static char name[] = "bench";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(argc, argv);
-    return app;
+    return *qobject_cast<QGuiApplication*>(QCoreApplication::instance());
 }
 
 // A document of the given view size, scrolled to VOffs.

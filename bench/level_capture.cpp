@@ -127,10 +127,12 @@ public:
                 const_cast<httplib::Request&>(request).headers.erase("Accept-Encoding");
                 return httplib::Server::HandlerResponse::Unhandled;
             });
-            for (const auto& [path, file] : site) {
-                server.Get(path, [&file](const httplib::Request&, httplib::Response& response) {
-                    response.set_content(file.Body, file.Type);
-                });
+            for (const auto& entry : site) {
+                const auto& file = entry.second; // not a binding: lambdas capture it by name
+                server.Get(entry.first,
+                           [&file](const httplib::Request&, httplib::Response& response) {
+                               response.set_content(file.Body, file.Type);
+                           });
             }
             int port = server.bind_to_any_port("127.0.0.1");
             (void)!::write(channel[1], &port, sizeof port);

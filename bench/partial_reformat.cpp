@@ -94,3 +94,5 @@ void BM_QTextDocumentFindAbsent(benchmark::State& state) {
 BENCHMARK(BM_QTextDocumentFindAbsent)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+TARNWICK_BENCHMARK_MAIN(QGuiApplication)

@@ -56,7 +56,7 @@ struct NotesEditor {
 
 NotesEditor& Notes() {
     bench::WidgetApp();
-    static NotesEditor editor;
+    static NotesEditor& editor = bench::Keep<NotesEditor>();
     return editor;
 }
 
@@ -147,3 +147,5 @@ void BM_KeystrokeToRepaint(benchmark::State& state) {
 BENCHMARK(BM_KeystrokeToRepaint)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+TARNWICK_BENCHMARK_MAIN(QApplication)

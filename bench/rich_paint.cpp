@@ -28,7 +28,7 @@ const char* const Where[] = {"top", "middle", "end"};
 
 // Formatted once per size and kept for all the runs.
 bench::Notes& FormattedNotes(int paragraphs) {
-    static std::map<int, std::unique_ptr<bench::Notes>> notes;
+    static auto& notes = bench::Keep<std::map<int, std::unique_ptr<bench::Notes>>>();
     auto& slot = notes[paragraphs];
     if (!slot) {
         slot = std::make_unique<bench::Notes>(paragraphs, Width, Height);
@@ -152,3 +152,5 @@ void BM_PaintPageOfBitmaps(benchmark::State& state) {
 BENCHMARK(BM_PaintPageOfBitmaps)->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+TARNWICK_BENCHMARK_MAIN(QGuiApplication)

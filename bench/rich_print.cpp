@@ -75,7 +75,7 @@ struct PrintedNotes {
 
 PrintedNotes& MeasuredNotes() {
     bench::WidgetApp();
-    static PrintedNotes notes(Paragraphs);
+    static PrintedNotes& notes = bench::Keep<PrintedNotes>(Paragraphs);
     return notes;
 }
 
@@ -122,7 +122,7 @@ std::string PdfPath(const char* name) {
 }
 
 QPrinter& PdfDevice(const std::string& file) {
-    static QPrinter printer(QPrinter::HighResolution);
+    static QPrinter& printer = bench::Keep<QPrinter>(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setPageSize(QPageSize(QPageSize::Letter));
     printer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
@@ -135,7 +135,7 @@ void BM_PrintPdf(benchmark::State& state) {
     const std::string file = PdfPath("tarnwick-bench-print.pdf");
     QPrinter& device = PdfDevice(file);
     SetPrinter(std::make_unique<TQtPrinter>(&device));
-    static PrintedNotes notes(PdfParagraphs);
+    static PrintedNotes& notes = bench::Keep<PrintedNotes>(PdfParagraphs);
     // The page's own margins are the printer's: the note adds none.
     notes.Print.SetLeftMarginMM(0);
     notes.Print.SetRightMarginMM(0);
@@ -192,3 +192,5 @@ void BM_QTextDocumentPrintPdf(benchmark::State& state) {
 BENCHMARK(BM_QTextDocumentPrintPdf)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+TARNWICK_BENCHMARK_MAIN(QApplication)

@@ -83,7 +83,7 @@ struct Editor {
 };
 
 Editor& Notes(int paragraphs, int width) {
-    static std::map<std::pair<int, int>, std::unique_ptr<Editor>> editors;
+    static auto& editors = bench::Keep<std::map<std::pair<int, int>, std::unique_ptr<Editor>>>();
     auto& slot = editors[{paragraphs, width}];
     if (!slot) {
         slot = std::make_unique<Editor>(paragraphs, width);
@@ -169,3 +169,5 @@ void BM_QTextCursorType1MB(benchmark::State& state) {
 BENCHMARK(BM_QTextCursorType1MB)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+TARNWICK_BENCHMARK_MAIN(QGuiApplication)

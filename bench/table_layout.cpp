@@ -115,3 +115,5 @@ void BM_TablePaint(benchmark::State& state) {
 BENCHMARK(BM_TablePaint)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+TARNWICK_BENCHMARK_MAIN(QGuiApplication)

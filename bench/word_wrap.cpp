@@ -54,3 +54,5 @@ void BM_QTextDocumentLayout(benchmark::State& state) {
 BENCHMARK(BM_QTextDocumentLayout)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+TARNWICK_BENCHMARK_MAIN(QGuiApplication)

@@ -7,6 +7,7 @@
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/Task.h"
+#include "app/binder/TreeCommands.h"
 #include "app/binder/WholeFiles.h"
 #include "app/binder/WindowTexts.h"
 #include "platform/base/Files.h"
@@ -270,8 +271,8 @@ bool TBinderTree::AddPageBeside(const TPageInfo& record, std::unique_ptr<TPageIn
     if (node == nullptr) {
         return false;
     }
-    const std::string title = page->Title;
-    items_.AddObject(node, title, std::move(page));
+    const std::string label = NodeLabel(*page, settings_.ListMode);
+    items_.AddObject(node, label, std::move(page));
     // A node added after the last save must not be lost at close.
     BinderDirty = true;
     return true;

@@ -9,6 +9,7 @@
 #include "app/binder/SummaryPages.h"
 #include "app/binder/TemporaryFolder.h"
 #include "app/binder/WholeFiles.h"
+#include "platform/base/CharacterReferences.h"
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
 
@@ -47,8 +48,20 @@ std::string EntryHead(int depth, const std::string& title) {
            "<param name=\"Name\" value=\"" + HtmlEscape(title) + "\">" + Crlf;
 }
 
-bool SameName(const std::string& a, const std::string& b) {
+bool SameName(std::string_view a, std::string_view b) {
     return LowerCase(a) == LowerCase(b);
+}
+
+// The first `count` characters of UTF-8 text: a character is never cut in two.
+std::string_view LeadingCharacters(std::string_view text, size_t count) {
+    size_t end = 0;
+    for (size_t seen = 0; end < text.size(); ++end) {
+        const bool continuation = (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80;
+        if (!continuation && seen++ == count) {
+            break;
+        }
+    }
+    return text.substr(0, end);
 }
 
 // The compiled file of the work folder over the destination: written beside it and renamed
@@ -90,13 +103,14 @@ std::string ChmPageFileName(const ChmBuild& build, const std::string& title, uin
     const std::string hex = IntToHex(id, 1);
     std::string name = title + ".htm";
     if (name.size() > 24) {
-        name = title.substr(0, 10) + hex + ".htm";
+        name = std::string(LeadingCharacters(title, 10)) + hex + ".htm";
     }
     name = CleanFileName(name);
     std::erase_if(name, [](char c) { return c == ' ' || c == '\0'; });
     auto taken = [&](const std::string& candidate) {
-        return std::any_of(build.Files.begin(), build.Files.end(),
-                           [&](const std::string& file) { return SameName(file, candidate); });
+        return std::any_of(build.Files.begin(), build.Files.end(), [&](const std::string& file) {
+            return SameName(NameOfPath(file), candidate);
+        });
     };
     const std::string stem = name.substr(0, name.size() - 4);
     for (int n = 1; taken(name); ++n) {
@@ -113,16 +127,19 @@ std::string WriteChmSitemapNode(ExportContext& context, ChmBuild& build, const T
     ++build.Depth;
     const std::string tabs = RepeatTab(build.Depth);
     std::string entry;
+    const std::string title = DecodeCharacterReferences(record->Title);
     if (record->Kind == NodeKind::WebPage) {
-        const std::string name = ChmPageFileName(build, record->Title, record->Id);
+        // Each page with its resources in a folder of its own: pages with the same resource
+        // paths or the same name would otherwise overwrite each other's files.
+        const std::string file =
+            IntToHex(record->Id, 1) + "/" + ChmPageFileName(build, title, record->Id);
         bool ask = false;
-        SavePageToFolder(context, node, JoinPath(build.WorkFolder, name), nullptr, ask);
-        build.Files.push_back(name);
-        entry = EntryHead(build.Depth, record->Title) + tabs + "<param name=\"Local\" value=\"" +
-                HtmlEscape(name) + "\">" + Crlf + tabs + "</OBJECT>" + Crlf;
+        SavePageToFolder(context, node, JoinPath(build.WorkFolder, file), nullptr, ask);
+        build.Files.push_back(file);
+        entry = EntryHead(build.Depth, title) + tabs + "<param name=\"Local\" value=\"" +
+                HtmlEscape(file) + "\">" + Crlf + tabs + "</OBJECT>" + Crlf;
     } else if (node->HasChildren()) {
-        entry = EntryHead(build.Depth, record->Title) + tabs + "</OBJECT>" + Crlf + tabs + "<UL>" +
-                Crlf;
+        entry = EntryHead(build.Depth, title) + tabs + "</OBJECT>" + Crlf + tabs + "<UL>" + Crlf;
         for (int i = 0; i < node->Count(); ++i) {
             entry += WriteChmSitemapNode(context, build, node->Item(i));
         }

@@ -39,7 +39,7 @@ std::string RepeatTab(int n);
 // Nothing for a path whose name (after its last ":", "\" or "/") is empty.
 std::optional<std::string> ChmDestination(const std::string& path);
 
-// What one build collects: the page file names given out, in the order the pages were
+// What one build collects: the page files written, "<HEX>/<name>" in the order the pages were
 // written, and the depth of the node being written.
 struct ChmBuild {
     std::string WorkFolder;
@@ -48,8 +48,9 @@ struct ChmBuild {
 };
 
 // The page file name of a web page: "title.htm", or for a longer name the first 10
-// characters of the title, the hex id and ".htm"; without the characters CleanFileName takes
-// and without blanks; made unique by the hex id against the names already given out.
+// characters of the title (whole UTF-8 characters), the hex id and ".htm"; without the
+// characters CleanFileName takes and without blanks; made unique by the hex id against the
+// names already given out.
 std::string ChmPageFileName(const ChmBuild& build, const std::string& title, uint32_t id);
 
 // The contents entry of one node (recursively for a folder); writes the pages and lists

@@ -186,6 +186,9 @@ void ImportExchangeFile(ExportContext& context, const std::string& path, TTreeNo
         ui.ShowMessage("can not read file " + path);
         return;
     }
+    if (size == 0) {
+        return; // a file that holds no field at all is no exchange file: nothing to say
+    }
     const std::string_view bytes(buffer.get(), size);
     ExchangeContents contents;
     TTreeNodes read;
@@ -214,7 +217,7 @@ void ImportExchangeFile(ExportContext& context, const std::string& path, TTreeNo
         targets = AssignIds(read, context.Binder.Items(), store);
         for (const SectionFile& file : contents.Files) {
             for (uint32_t id : targets.at(file.Id)) {
-                sound = sound && TargetIsPlain(store, id, file.Relative);
+                sound = sound && TargetIsPlain(store, id, TargetRelative(file, id));
             }
         }
     }

@@ -88,6 +88,13 @@ bool SyncFolder(const std::string& folder, std::string& error) {
 
 } // namespace
 
+std::string TargetRelative(const SectionFile& file, uint32_t id) {
+    if (id != file.Id && SameText(file.Relative, IntToHex(file.Id, 1) + ".htm")) {
+        return IntToHex(id, 1) + ".htm";
+    }
+    return file.Relative;
+}
+
 bool NodeFolderExists(const std::string& store, uint32_t id) {
     struct stat info;
     return ::lstat(JoinPath(store, IntToHex(id, 1)).c_str(), &info) == 0 || errno != ENOENT;
@@ -134,8 +141,9 @@ bool UnpackFiles(const std::vector<SectionFile>& files, const IdTargets& targets
     for (const SectionFile& file : files) {
         for (uint32_t id : targets.at(file.Id)) {
             const std::string folder = JoinPath(staging.Path(), IntToHex(id, 1));
-            if (!MakeFolder(folder, error) || !MakeFoldersOf(folder, file.Relative, error) ||
-                !WriteNewFile(JoinPath(folder, file.Relative), file.Bytes, error)) {
+            const std::string relative = TargetRelative(file, id);
+            if (!MakeFolder(folder, error) || !MakeFoldersOf(folder, relative, error) ||
+                !WriteNewFile(JoinPath(folder, relative), file.Bytes, error)) {
                 return false;
             }
             ids.insert(id);
@@ -169,9 +177,10 @@ bool UnpackFiles(const std::vector<SectionFile>& files, const IdTargets& targets
             if (std::find(receivers.begin(), receivers.end(), id) == receivers.end()) {
                 continue;
             }
-            const std::string source = JoinPath(from, file.Relative);
-            const std::string target = JoinPath(to, file.Relative);
-            if (!MakeFoldersOf(to, file.Relative, error)) {
+            const std::string relative = TargetRelative(file, id);
+            const std::string source = JoinPath(from, relative);
+            const std::string target = JoinPath(to, relative);
+            if (!MakeFoldersOf(to, relative, error)) {
                 return undo();
             }
             if (::rename(source.c_str(), target.c_str()) != 0 && errno != ENOENT) {

@@ -20,6 +20,10 @@ struct SectionFile {
 // For each id named in the section, the ids of the node folders that receive its files.
 using IdTargets = std::map<uint32_t, std::vector<uint32_t>>;
 
+// The path of a section file in the folder of `id`. The page copy "<HEX>.htm" of a page whose id
+// was replaced takes the new id's name: under its old name it would travel on as a resource.
+std::string TargetRelative(const SectionFile& file, uint32_t id);
+
 // Whether anything (a folder, a file, a link) stands at <store>/<HEX id>.
 bool NodeFolderExists(const std::string& store, uint32_t id);
 

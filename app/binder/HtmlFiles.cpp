@@ -103,7 +103,9 @@ bool CopyNodeFiles(const TPageInfo& record, uint32_t copyId, const std::string& 
         show(error);
     }
     const std::string folder = NodeStoreFolder(root, store, copyId);
-    return !folder.empty() && CopyStoredFiles(record, root, store, folder, false, show) && written;
+    // The copy has its own page file; the original's, under the original's id, would travel on
+    // with the copy as a stray resource of every later save and export.
+    return !folder.empty() && CopyStoredFiles(record, root, store, folder, true, show) && written;
 }
 
 bool SavePageToFolder(ExportContext& context, const TTreeNode* node, const std::string& path,

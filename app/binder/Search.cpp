@@ -3,6 +3,7 @@
 #include "app/binder/BinderUi.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/SubtreeWalk.h"
+#include "platform/base/CharacterReferences.h"
 #include "platform/base/StringUtils.h"
 
 #include <algorithm>
@@ -30,9 +31,10 @@ void WalkPages(const TTreeNodes& tree, const std::function<void(const TTreeNode&
 
 void AddMatch(const TPageInfo& record, int listMode, TSearchResult& result) {
     result.Urls.Add(record.RequestedUrl);
-    result.Titles.Add(record.Title);
+    const std::string title = DecodeCharacterReferences(record.Title);
+    result.Titles.Add(title);
     // emplace keeps the first page's id for a text.
-    result.Ids.emplace(listMode == 1 ? record.RequestedUrl : record.Title, record.Id);
+    result.Ids.emplace(listMode == 1 ? record.RequestedUrl : title, record.Id);
 }
 
 } // namespace

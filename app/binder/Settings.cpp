@@ -197,11 +197,37 @@ void RemoveBinderFromList(ISettingsStore& store, const std::string& path) {
     }
 }
 
+namespace {
+
+// The number of a "Binder<hex>" value name; names of any other form come after every number,
+// in the store's order.
+uint64_t BinderNumber(const std::string& name) {
+    constexpr std::string_view prefix = "Binder";
+    uint32_t n = 0;
+    const std::string_view digits =
+        std::string_view(name).substr(std::min(name.size(), prefix.size()));
+    const bool hex =
+        name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+        digits.size() <= 8 &&
+        std::all_of(digits.begin(), digits.end(), [](char c) { return HexDigitValue(c) >= 0; }) &&
+        ScanHex(digits, n);
+    return hex ? n : uint64_t{1} << 32;
+}
+
+} // namespace
+
 std::vector<std::string> ReadBinderList(ISettingsStore& store) {
     std::vector<std::string> paths;
     TRegistry registry(store);
     if (registry.OpenKey(BinderListKey, false)) {
-        for (const std::string& name : registry.GetValueNames()) {
+        // The store lists names in text order (Binder1, Binder10, Binder2...); the list keeps
+        // the order the binders were added in, which is the order of their numbers.
+        std::vector<std::string> names = registry.GetValueNames();
+        std::stable_sort(names.begin(), names.end(),
+                         [](const std::string& a, const std::string& b) {
+                             return BinderNumber(a) < BinderNumber(b);
+                         });
+        for (const std::string& name : names) {
             std::string path = registry.ReadString(name);
             if (!path.empty()) {
                 paths.push_back(path);

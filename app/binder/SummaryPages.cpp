@@ -5,6 +5,7 @@
 #include "app/binder/Scramble.h"
 #include "app/binder/WholeFiles.h"
 #include "app/binder/WindowTexts.h"
+#include "platform/base/CharacterReferences.h"
 #include "platform/base/Exceptions.h"
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
@@ -56,7 +57,7 @@ std::string FillRow(std::string_view row, const TTreeNode& child, const MarkerVa
         const bool webPage = record->Kind == NodeKind::WebPage;
         const size_t size = record->Kind == NodeKind::Notes ? record->Notes.Bytes().size()
                                                             : record->Content.PageHtml.size();
-        markers = {{"TitleValue", HtmlEscape(record->Title)},
+        markers = {{"TitleValue", HtmlEscape(DecodeCharacterReferences(record->Title))},
                    {"TypeValue", NodeKindText(static_cast<int32_t>(record->Kind))},
                    {"URLValue", HtmlEscape(record->RequestedUrl)},
                    {"StatusValue", webPage ? CaptureResultText(StatsState(*record)) : "-"},
@@ -97,7 +98,7 @@ std::string SummaryCommonUrl(const std::string& workDir) {
     while (!folder.empty() && folder.back() == '/') {
         folder.pop_back();
     }
-    return "file://" + folder + "/common/";
+    return FileUrl(folder + "/common/");
 }
 
 const std::string& TSummaryTemplates::Template(SummaryKind kind) {
@@ -161,7 +162,7 @@ std::string PageSummaryHtml(const TPageInfo& page, const std::string& workDir,
         markers.emplace_back("0 " + x + "_e", IntToStr(f.FailedBar));
         resources += f.Total;
     }
-    markers.emplace_back(SummarySampleTitle, HtmlEscape(page.Title));
+    markers.emplace_back(SummarySampleTitle, HtmlEscape(DecodeCharacterReferences(page.Title)));
     markers.emplace_back(SummarySampleUrl, HtmlEscape(page.RequestedUrl));
     markers.emplace_back("TQZLocalSize",
                          IntToStr(static_cast<int64_t>(page.Content.PageHtml.size())));
@@ -174,7 +175,7 @@ std::string PageSummaryHtml(const TPageInfo& page, const std::string& workDir,
 
 std::string LinkSummaryHtml(const TPageInfo& page, const std::string& workDir,
                             const std::string& tmpl) {
-    MarkerValues markers = {{SummarySampleTitle, HtmlEscape(page.Title)},
+    MarkerValues markers = {{SummarySampleTitle, HtmlEscape(DecodeCharacterReferences(page.Title))},
                             {SummarySampleUrl, HtmlEscape(page.RequestedUrl)},
                             {SummarySampleDate, HtmlEscape(page.CreateDate)}};
     AddCommonMarkers(markers, workDir);

@@ -12,6 +12,7 @@
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/StoreFiles.h"
+#include "platform/base/CharacterReferences.h"
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
 #include "platform/base/TreeNode.h"
@@ -21,7 +22,10 @@
 // ---- on any tree ---------------------------------------------------------------------------
 
 std::string NodeLabel(const TPageInfo& record, int32_t listMode) {
-    return listMode == 1 && record.Kind == NodeKind::WebPage ? record.RequestedUrl : record.Title;
+    // Titles stored before they were decoded when taken still show their characters.
+    return listMode == 1 && record.Kind == NodeKind::WebPage
+               ? record.RequestedUrl
+               : DecodeCharacterReferences(record.Title);
 }
 
 TTreeNode* CreateNode(TTreeNodes& tree, std::unique_ptr<TPageInfo> record, TInsertMode mode,

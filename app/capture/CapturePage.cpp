@@ -159,7 +159,10 @@ void ResourceFetcher::FetchSideBySide(PageContent& content, bool netPage,
     // A link left out by a cancel is not counted, as if the loop had stopped before it.
     std::vector<std::optional<FetchKind>> kinds(content.Links.size());
     std::vector<std::function<void()>> jobs;
-    for (const auto& [path, links] : paths) {
+    for (const auto& entry : paths) {
+        // The links are named outside the lambda: a structured binding cannot be captured by
+        // every compiler the program builds with.
+        const auto& links = entry.second;
         jobs.emplace_back([this, &content, &kinds, &links, netPage] {
             for (size_t i : links) {
                 if (IsCancelled(capture_)) {

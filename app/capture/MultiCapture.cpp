@@ -6,6 +6,7 @@
 #include "app/capture/PagePrefetch.h"
 #include "app/capture/SavingStatus.h"
 #include "app/capture/UrlRules.h"
+#include "platform/base/CharacterReferences.h"
 #include "platform/base/StringUtils.h"
 
 #include <optional>
@@ -99,7 +100,8 @@ bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
             page->Reload = 1;
             page->Progress.StatusText = "Download Finished";
             page->Content.Stats.State = static_cast<int32_t>(CaptureState::Completed);
-            const std::string title = ExtractHtmlTitle(page->Content.FetchedText);
+            const std::string title =
+                DecodeCharacterReferences(ExtractHtmlTitle(page->Content.FetchedText));
             if (!title.empty()) {
                 page->Title = title;
             }

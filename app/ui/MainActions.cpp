@@ -98,9 +98,10 @@ constexpr TActionEntry ActionEntries[] = {
     {TMainAction::ToolSyncContent, "ToolSyncContent", "Sync Content",
      "Sync Content|Capture the selected page again from its address", NoIcon},
     {TMainAction::FileExportList, "FileExportList", "Selected Only",
-     "Export URL List|Write the addresses of the selected node to a text file", NoIcon},
+     "Export URL List|Export All The URL of Webpage under Selected Folder Into a Text File",
+     NoIcon},
     {TMainAction::FileExportListall, "FileExportListall", "Entire Binder",
-     "Export URL List|Write the addresses of the whole binder to a text file", NoIcon},
+     "Export URL List All |Export All The URL of Webpages In The Binder  Into a Text File", NoIcon},
     {TMainAction::FileExportCHM, "FileExportCHM", "&Generate CHM",
      "Generate CHM|Compile the binder's pages into a help file", NoIcon},
     {TMainAction::ToolChangeURL, "ToolChangeURL", "Change &URL...",
@@ -326,9 +327,10 @@ void TMainActions::UpdateCommands(bool open, const TTreeNode* node) {
     Action(TMainAction::FileImportHtml)->setEnabled(open && underFolder);
     Action(TMainAction::FileSaveHtml)->setEnabled(open && pageOrFolder);
     Action(TMainAction::FileExportContent)->setEnabled(open && node != nullptr);
-    Action(TMainAction::FileExportList)->setEnabled(open && node != nullptr);
-    for (TMainAction action : {TMainAction::FileExportAll, TMainAction::FileSaveHtmlAll,
-                               TMainAction::FileExportListall, TMainAction::FileExportCHM}) {
+    // Without a selection the list is empty, and an empty file is still written.
+    for (TMainAction action :
+         {TMainAction::FileExportAll, TMainAction::FileSaveHtmlAll, TMainAction::FileExportList,
+          TMainAction::FileExportListall, TMainAction::FileExportCHM}) {
         Action(action)->setEnabled(open);
     }
     if (!open || node == nullptr) {

@@ -28,6 +28,13 @@
 namespace {
 
 constexpr TColor ClosedCaptionText = RGB(0x40, 0x40, 0x40);
+
+// The bar reads "&" in a caption as the mark of a shortcut letter; titles and file names show
+// theirs as they are.
+std::string LiteralCaption(std::string_view text) {
+    return ReplaceAll(text, "&", "&&");
+}
+
 constexpr const char* BinderItemHint = "Right click mouse to select operation on the binder";
 
 // ImageList4: pictures for the panels' items, the page at PageListImage.
@@ -284,7 +291,7 @@ void TSideBarPane::FillBinderPanel(TShelfItems& items) {
         item.SetHint(BinderItemHint);
         // File names are case-sensitive here: only the very same path is the open binder.
         item.SetIcon(&BinderIcon(path == parts_.Paths.BinderFilePath));
-        item.SetCaption(BinderNamePart(path));
+        item.SetCaption(LiteralCaption(BinderNamePart(path)));
     }
 }
 
@@ -299,7 +306,7 @@ void TSideBarPane::FillResultPanel(const std::vector<std::string>& texts,
         TShelfItem& item = items.Add();
         item.SetImageIndex(PageListImage);
         item.SetTextValue(IntToHex(id->second, 1));
-        item.SetCaption("  " + text);
+        item.SetCaption("  " + LiteralCaption(text));
     }
 }
 

@@ -39,4 +39,6 @@ void CharUpperBuffW(std::u16string& text);
 
 // UTF-16 to UTF-8 and back; unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
+// Appends the UTF-8 bytes of one code point (a scalar value).
+void AppendUtf8(std::string& out, char32_t code);
 std::u16string Utf8ToUtf16(std::string_view text);

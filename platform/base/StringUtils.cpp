@@ -154,6 +154,25 @@ bool StartsText(std::string_view prefix, std::string_view text) {
     return text.size() >= prefix.size() && SameText(prefix, text.substr(0, prefix.size()));
 }
 
+std::string FileUrl(std::string_view path) {
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    std::string url = "file://";
+    url.reserve(url.size() + path.size());
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+            (byte >= '0' && byte <= '9') ||
+            std::string_view("-._~/").find(c) != std::string_view::npos) {
+            url += c;
+        } else {
+            url += '%';
+            url += Digits[byte >> 4];
+            url += Digits[byte & 0x0F];
+        }
+    }
+    return url;
+}
+
 std::string HtmlEscape(std::string_view text) {
     std::string out;
     out.reserve(text.size());

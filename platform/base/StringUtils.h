@@ -49,3 +49,7 @@ bool StartsText(std::string_view prefix, std::string_view text);
 // Text made safe inside HTML text and double-quoted attribute values: &, <, > and " become
 // their entities; every other byte stays.
 std::string HtmlEscape(std::string_view text);
+
+// The "file://" address of an absolute path: every byte but letters, digits and "-._~/" is
+// percent-encoded, so a blank, "#", "?" or "%" in a folder name stays part of the path.
+std::string FileUrl(std::string_view path);

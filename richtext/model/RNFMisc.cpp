@@ -77,7 +77,16 @@ bool ReadStyleName(const Infos* styles, std::string_view& p, int& styleNo, bool&
 template <class Infos>
 std::string SaveStyleRef(const Infos* styles, bool useStyleNames, int styleNo) {
     if (useStyleNames && styles && styleNo >= 0 && styleNo < styles->Count()) {
-        return Quoted((*styles)[styleNo].StyleName);
+        // A name is read back as the first style of that name: a later style sharing it is
+        // written by its number, or its items would come back in the other style.
+        const std::string& name = (*styles)[styleNo].StyleName;
+        bool shared = false;
+        for (int i = 0; i < styleNo && !shared; ++i) {
+            shared = (*styles)[i].StyleName == name;
+        }
+        if (!shared) {
+            return Quoted(name);
+        }
     }
     return std::to_string(styleNo);
 }

@@ -510,7 +510,10 @@ void TRNFReader::ReadCollection(std::string_view line) {
         if (read.Count() == 0) {
             return;
         }
-        if (allowReplace_) {
+        // The sheet is replaced only under a document holding nothing but what this read put
+        // there: items already in it keep their style numbers, and replaced styles would
+        // change what those mean (8-bit text in a Unicode style).
+        if (allowReplace_ && data_.ItemCount() == index_ - result_.FirstItemNo) {
             own.Assign(read);
             return;
         }
@@ -681,24 +684,31 @@ bool ReadRNF(TCustomRNData& data, std::string_view bytes, int index, int paraNo,
     data.SetRNFWarnings({});
     TRNFReader reader(data, bytes, std::min(index, data.ItemCount()), paraNo, allowReplaceStyles,
                       appendMode, editorCall, color, background, result, settings);
+    // What a read keeps, whole or not, is normalised alike: the items of a failed load stay in
+    // the document and are shown, edited and saved as those of any other.
+    const auto normalize = [&] {
+        if (!editorCall) {
+            data.NormalizeParas(std::min(result.FirstItemNo, std::max(data.ItemCount() - 1, 0)));
+        }
+    };
     try {
         reader.Run();
     } catch (const ERNFReadError& e) {
         reader.Finish(false);
         result.Error = e.what();
         data.RNFError = result.Error;
+        normalize();
         return false;
     } catch (const std::exception& e) {
         // A picture, style or item reader that gave up on its bytes.
         reader.Finish(false);
         result.Error = reader.Where() + e.what();
         data.RNFError = result.Error;
+        normalize();
         return false;
     }
     reader.Finish(true);
-    if (!editorCall) {
-        data.NormalizeParas(std::min(result.FirstItemNo, std::max(data.ItemCount() - 1, 0)));
-    }
+    normalize();
     result.Running = false;
     return true;
 }

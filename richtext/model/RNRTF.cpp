@@ -38,7 +38,9 @@ constexpr auto HexTable = [] {
 // Two hex digits, the first the high one, as one lookup: a picture's data is most of a
 // document's bytes, and one lookup and test a byte beats two lookups and a merge. The table is
 // indexed by the two bytes read from memory as one 16-bit value, in the machine's byte order.
-constexpr auto HexPairTable = [] {
+// Filled when the program starts: as a compile-time constant its 65,536 entries are beyond
+// what some compilers evaluate, and a lookup costs the same either way.
+const auto HexPairTable = [] {
     constexpr bool little = std::endian::native == std::endian::little;
     std::array<int16_t, 65536> t{};
     for (size_t i = 0; i < t.size(); ++i) {

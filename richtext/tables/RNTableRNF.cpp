@@ -88,11 +88,10 @@ int ReadPixels(TReader& reader, const std::string& property) {
 void WriteTableProp(TWriter& writer, const TRNTableItemInfo& table, const StreamProp& p) {
     const std::string path = std::string("T.") + p.Name;
     if (p.K == Kind::Text) {
-        const std::string& text = table.*(p.Text);
-        if (!text.empty()) {
-            writer.WritePropName(path);
-            writer.WriteString(text);
-        }
+        // A separator left out reads back as a new table's, which is not empty: an empty one
+        // is written like any other.
+        writer.WritePropName(path);
+        writer.WriteString(table.*(p.Text));
         return;
     }
     int value = 0;

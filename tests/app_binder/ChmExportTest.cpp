@@ -52,8 +52,8 @@ TEST(ChmExport, ProjectAndContentsFilesByteForByte) {
                                                "Full-text search=Yes\r\n"
                                                "Language=0x409 \r\n"
                                                "[FILES]\r\n"
-                                               "PageOne.htm\r\n"
-                                               "Two.htm\r\n");
+                                               "2A/PageOne.htm\r\n"
+                                               "2B/Two.htm\r\n");
     EXPECT_EQ(ReadFileBytes(work / "tqz.hhc"),
               "<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML//EN\">\r\n"
               "<HTML>\r\n"
@@ -68,17 +68,17 @@ TEST(ChmExport, ProjectAndContentsFilesByteForByte) {
               "\t<UL>\r\n"
               "\t\t<LI> <OBJECT type=\"text/sitemap\">\r\n"
               "\t\t<param name=\"Name\" value=\"Page One\">\r\n"
-              "\t\t<param name=\"Local\" value=\"PageOne.htm\">\r\n"
+              "\t\t<param name=\"Local\" value=\"2A/PageOne.htm\">\r\n"
               "\t\t</OBJECT>\r\n"
               "\t\t<LI> <OBJECT type=\"text/sitemap\">\r\n"
               "\t\t<param name=\"Name\" value=\"Two\">\r\n"
-              "\t\t<param name=\"Local\" value=\"Two.htm\">\r\n"
+              "\t\t<param name=\"Local\" value=\"2B/Two.htm\">\r\n"
               "\t\t</OBJECT>\r\n"
               "\t</UL>\r\n"
               "</UL>\r\n"
               "</BODY></HTML>");
-    EXPECT_EQ(ReadFileBytes(work / "img" / "a.gif"), "GIF89a");
-    EXPECT_FALSE(fs::exists(work / "2A.htm"));
+    EXPECT_EQ(ReadFileBytes(work / "2A" / "img" / "a.gif"), "GIF89a");
+    EXPECT_FALSE(fs::exists(work / "2A" / "2A.htm"));
     EXPECT_EQ(binder.exportUi.CallsOf("ShowMessage").size(), 0u);
 }
 
@@ -103,8 +103,8 @@ TEST(ChmExport, DestinationAndPageNames) {
     binder.Page(nullptr, 0xC5, "Same");
     TempDir work;
     BuildChmProject(binder.context, binder.Tree().GetFirstNode(), work.Str(), "0x804", false);
-    const std::vector<std::string> listed = {"AverylonC1.htm", "abc.htm", "Same.htm", "sameC4.htm",
-                                             "SameC5.htm"};
+    const std::vector<std::string> listed = {"C1/AverylonC1.htm", "C2/abc.htm", "C3/Same.htm",
+                                             "C4/sameC4.htm", "C5/SameC5.htm"};
     const std::string project = ReadFileBytes(work / "tqz.hhp");
     std::string files;
     for (const std::string& name : listed) {
@@ -140,12 +140,12 @@ TEST(ChmExport, CompilesWithChmcmdAndReplacesTheDestination) {
 
     const std::string listing =
         RunTool("enum_chmLib", {QString::fromStdString((out / "help.chm").string())});
-    for (const char* name : {"/PageOne.htm", "/Two.htm", "/img/a.gif", "/tqz.hhc"}) {
+    for (const char* name : {"/2A/PageOne.htm", "/2B/Two.htm", "/2A/img/a.gif", "/tqz.hhc"}) {
         EXPECT_NE(listing.find(name), std::string::npos) << name << "\n" << listing;
     }
     RunTool("extract_chmLib", {QString::fromStdString((out / "help.chm").string()),
                                QString::fromStdString((out / "x").string())});
-    EXPECT_EQ(ReadFileBytes(out / "x" / "PageOne.htm"),
+    EXPECT_EQ(ReadFileBytes(out / "x" / "2A" / "PageOne.htm"),
               "<html><body><img src=\"img/a.gif\">one</body></html>");
 }
 
@@ -186,4 +186,94 @@ TEST(ChmExport, FailingOrHangingCompilerKeepsTheOldDestination) {
             EXPECT_NE(::kill(std::stoi(pid), 0), 0) << "the compiler was killed";
         }
     }
+}
+
+// Two pages with the same title and the same resource path keep their own files: each page
+// is written into a folder named by its id, and the compiled file holds both pictures.
+TEST(ChmExport, PagesWithTheSameResourcePathKeepTheirOwnFiles) {
+    ExportFixture binder;
+    for (const uint32_t id : {0x31u, 0x32u}) {
+        NodeRecord(binder.Page(nullptr, id, "Same"))->Content.PageHtml =
+            "<img src=\"img/a.gif\">" + IntToHex(id, 1);
+        binder.StoreFile(id, "img/a.gif", "GIF89a-" + IntToHex(id, 1));
+    }
+    binder.exportUi.Compiler = StartChmCompiler;
+    TempDir out;
+    TempDir temp;
+    ScopedEnv tmp("TMPDIR", temp.Str());
+    binder.exportUi.Chm = TChmChoice{(out / "two.chm").string(), "0x409", false, true, false};
+    FileExportCHMExecute(binder.context);
+    ASSERT_TRUE(binder.exportUi.CallsOf("ShowMessage").empty());
+
+    const QString chm = QString::fromStdString((out / "two.chm").string());
+    const std::string listing = RunTool("enum_chmLib", {chm});
+    for (const char* name : {"/31/Same.htm", "/32/Same32.htm", "/31/img/a.gif", "/32/img/a.gif"}) {
+        EXPECT_NE(listing.find(name), std::string::npos) << name << "\n" << listing;
+    }
+    RunTool("extract_chmLib", {chm, QString::fromStdString((out / "x").string())});
+    EXPECT_EQ(ReadFileBytes(out / "x" / "31" / "img" / "a.gif"), "GIF89a-31");
+    EXPECT_EQ(ReadFileBytes(out / "x" / "32" / "img" / "a.gif"), "GIF89a-32");
+    EXPECT_EQ(ReadFileBytes(out / "x" / "31" / "Same.htm"), "<img src=\"img/a.gif\">31");
+    EXPECT_EQ(ReadFileBytes(out / "x" / "32" / "Same32.htm"), "<img src=\"img/a.gif\">32");
+}
+
+// Names and contents use the titles' characters: references are decoded, and a long title is
+// cut after whole UTF-8 characters.
+TEST(ChmExport, NamesUseDecodedTitlesAndWholeCharacters) {
+    ChmBuild build;
+    const std::string cyrillic = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"; // 6 letters
+    EXPECT_EQ(ChmPageFileName(build, cyrillic + " " + cyrillic + " " + cyrillic, 0xAB),
+              cyrillic + "\xD0\x9F\xD1\x80\xD0\xB8" + "AB.htm");
+    EXPECT_EQ(ChmPageFileName(build, "\xE4\xBD\xA0\xE5\xA5\xBD", 1),
+              "\xE4\xBD\xA0\xE5\xA5\xBD.htm");
+    // Nine one-byte characters and a four-byte one are the ten characters kept: a cut after
+    // ten bytes would split the last one.
+    EXPECT_EQ(ChmPageFileName(build, "abcdefghi\xF0\x9F\x98\x80 and then more text", 7),
+              "abcdefghi\xF0\x9F\x98\x80" + std::string("7.htm"));
+
+    ExportFixture binder;
+    binder.Page(nullptr, 0x41, "A &#8212; B &amp;amp; C");
+    TempDir work;
+    BuildChmProject(binder.context, binder.Tree().GetFirstNode(), work.Str(), "0x409", false);
+    const std::string file = "41/A\xE2\x80\x94"
+                             "B&amp;C.htm";
+    EXPECT_TRUE(fs::exists(work / file));
+    const std::string contents = ReadFileBytes(work / "tqz.hhc");
+    EXPECT_NE(contents.find("<param name=\"Name\" value=\"A \xE2\x80\x94 B &amp;amp; C\">"),
+              std::string::npos)
+        << contents;
+    EXPECT_NE(contents.find("<param name=\"Local\" value=\"41/A\xE2\x80\x94"
+                            "B&amp;amp;C.htm\">"),
+              std::string::npos)
+        << contents;
+    EXPECT_EQ(contents.find("#8212"), std::string::npos);
+}
+
+// The contents list web pages and the folders that hold something; notes, links, empty
+// folders and the children of a page give no entry, and no file.
+TEST(ChmExport, ContentsLeaveOutWhatIsNoPageOrFolderOfPages) {
+    ExportFixture binder;
+    TTreeNode* folder = AddRecord(binder.Tree(), nullptr, NodeKind::Folder, 1, "Folder");
+    TTreeNode* parentPage = binder.Page(folder, 0x10, "Parent");
+    binder.Page(parentPage, 0x11, "Child of a page");
+    AddRecord(binder.Tree(), folder, NodeKind::Notes, 2, "Note");
+    AddRecord(binder.Tree(), folder, NodeKind::Link, 3, "Link");
+    AddRecord(binder.Tree(), folder, NodeKind::Folder, 4, "Empty");
+    TTreeNode* notesOnly = AddRecord(binder.Tree(), nullptr, NodeKind::Folder, 5, "Notes only");
+    AddRecord(binder.Tree(), notesOnly, NodeKind::Notes, 6, "Inner note");
+    ASSERT_EQ(binder.Tree().Count(), 8);
+    TempDir work;
+    BuildChmProject(binder.context, binder.Tree().GetFirstNode(), work.Str(), "0x409", false);
+    const std::string contents = ReadFileBytes(work / "tqz.hhc");
+    const std::string key = "name=\"Name\" value=\"";
+    std::vector<std::string> names;
+    for (size_t at = contents.find(key); at != std::string::npos; at = contents.find(key, at + 1)) {
+        const size_t start = at + key.size();
+        names.push_back(contents.substr(start, contents.find('"', start) - start));
+    }
+    // A folder with children is listed even when none of them gives an entry.
+    EXPECT_EQ(names, (std::vector<std::string>{"Folder", "Parent", "Notes only"}));
+    const std::string project = ReadFileBytes(work / "tqz.hhp");
+    EXPECT_EQ(project.substr(project.find("[FILES]\r\n") + 9), "10/Parent.htm\r\n");
+    EXPECT_FALSE(fs::exists(work / "11"));
 }

@@ -193,7 +193,6 @@ TEST(ExchangeFile, HostileFilesAreRefusedWithoutChangingAnything) {
         {"NUL inside", named(std::string("ABC\\a\0b", 7))},
         {"drive inside the id folder", named("ABC\\C:\\x")},
         {"name without bytes", withFiles(Field("ABC\\x"))},
-        {"empty file", ""},
         {"wrong marker", Field("VelmorExporT") + valid.substr(Field("VelmorExport").size())},
         {"treedata without a section",
          Field("VelmorExport") + Field("1.0") + Field(block) + Field("treedata")},
@@ -236,6 +235,26 @@ TEST(ExchangeFile, HostileFilesAreRefusedWithoutChangingAnything) {
     WriteFileBytes(outside / "in.tqz", valid);
     Import(target, outside / "in.tqz");
     EXPECT_EQ(ReadFileBytes(fs::path(target.StoreFolder(0xABC)) / "ok.gif"), "x");
+}
+
+// A file that holds no field is no exchange file: the import stops without a word.
+TEST(ExchangeFile, EmptyFileStopsSilently) {
+    ExportFixture target;
+    TempDir outside;
+    AddRecord(target.Tree(), nullptr, NodeKind::Folder, 1, "F");
+    WriteFileBytes(outside / "in.tqz", "");
+    const auto before = FolderListing(target.dir.Path());
+    Import(target, outside / "in.tqz");
+    EXPECT_TRUE(target.exportUi.CallsOf("ShowMessage").empty());
+    EXPECT_TRUE(target.exportUi.CallsOf("OpenWaitForm").empty());
+    EXPECT_EQ(FolderListing(target.dir.Path()), before);
+    EXPECT_EQ(target.Tree().Count(), 1);
+    EXPECT_FALSE(target.binder.BinderDirty);
+    // One byte short of a field's length is a damaged file, not an empty one.
+    WriteFileBytes(outside / "in.tqz", std::string(1, '1'));
+    Import(target, outside / "in.tqz");
+    EXPECT_EQ(target.exportUi.CallsOf("ShowMessage"),
+              std::vector<std::string>{"ShowMessage(File Format Error)"});
 }
 
 TEST(ExchangeFile, ReadOnlyStoreRefusesTheImportWithTheWritersMessage) {
@@ -340,4 +359,34 @@ TEST(ExchangeFile, ExportKeepsTheOldFileUnlessTheNewOneIsComplete) {
         EXPECT_EQ(shown.empty() ? "" : shown[0].substr(12, c.message.size()), c.message);
         EXPECT_EQ(std::distance(fs::directory_iterator(out.Path()), fs::directory_iterator()), 1);
     }
+}
+
+// A page imported under a fresh id has its page copy under that id: the old "<HEX>.htm" would
+// be a stray resource in every later save and export.
+TEST(ExchangeFile, PageCopyFollowsAReplacedId) {
+    ExportFixture source;
+    source.Page(nullptr, 0x5A, "Page", "http://p.test/");
+    source.StoreFile(0x5A, "5A.htm", "<p>copy</p>");
+    source.StoreFile(0x5A, "img/5a.htm", "deep, not the copy");
+    source.StoreFile(0x5A, "a.gif", "GIF");
+    TempDir out;
+    ExportAll(source, out / "p.tqz");
+
+    ExportFixture target;
+    Import(target, out / "p.tqz");
+    Import(target, out / "p.tqz");
+    ASSERT_EQ(target.Tree().TopLevelCount(), 2);
+    const uint32_t fresh = NodeRecord(target.Tree().TopLevelItem(1))->Id;
+    ASSERT_NE(fresh, 0x5Au);
+    const std::string hex = IntToHex(fresh, 1);
+    std::vector<std::string> expected = {hex + ".htm", "a.gif", "img", "img/5a.htm"};
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : FolderListing(target.StoreFolder(fresh))) {
+        names.push_back(name);
+    }
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(ReadFileBytes(fs::path(target.StoreFolder(fresh)) / (hex + ".htm")), "<p>copy</p>");
+    // The page that kept its id keeps its copy as it was.
+    EXPECT_EQ(ReadFileBytes(fs::path(target.StoreFolder(0x5A)) / "5A.htm"), "<p>copy</p>");
 }

@@ -92,6 +92,46 @@ TEST(HtmlFiles, TitlesBecomeNamesThatStayInsideTheChosenFolder) {
     EXPECT_EQ(ReadFileBytes(out / "alone.htm"), "<p>News: today</p>");
 }
 
+// A page saved alone writes the chosen file and the page's resources, nothing else: the node
+// folder's own page copy stays behind.
+TEST(HtmlFiles, SelectedPageWritesOnlyTheChosenFileAndItsResources) {
+    ExportFixture binder;
+    for (const uint32_t id : {0x1Au, 0xABCDEF01u}) {
+        TTreeNode* page = SavedPage(binder, nullptr, id, "P");
+        const std::string hex = IntToHex(id, 1);
+        binder.StoreFile(id, hex + ".htm", "own copy");
+        binder.StoreFile(id, "img/a.gif", "GIF" + hex);
+        TempDir out;
+        binder.Tree().SetSelected(page);
+        binder.exportUi.DialogAnswers.push_back((out / "chosen.htm").string());
+        FileSaveHtmlExecute(binder.context);
+        const auto listing = FolderListing(out.Path());
+        EXPECT_EQ(Names(listing), (std::vector<std::string>{"chosen.htm", "img", "img/a.gif"}))
+            << hex;
+        EXPECT_EQ(listing.at("chosen.htm"), "<p>P</p>");
+        EXPECT_EQ(listing.at("img/a.gif"), "GIF" + hex);
+    }
+
+    // A pasted copy of a page is saved the same way: the original's page copy, named by the
+    // original's id, is neither copied with it nor written out.
+    binder.Tree().SetSelected(binder.Tree().GetFirstNode());
+    binder.binder.EditCopy1Execute();
+    binder.binder.EditPaste1Execute();
+    TTreeNode* copy = binder.Tree().Selected();
+    const uint32_t copyId = NodeRecord(copy)->Id;
+    ASSERT_NE(copyId, 0x1Au);
+    std::vector<std::string> stored;
+    for (const auto& [name, bytes] : FolderListing(binder.StoreFolder(copyId))) {
+        stored.push_back(name);
+    }
+    EXPECT_EQ(stored, (std::vector<std::string>{IntToHex(copyId, 1) + ".htm", "img", "img/a.gif"}));
+    TempDir out;
+    binder.exportUi.DialogAnswers.push_back((out / "copy.htm").string());
+    FileSaveHtmlExecute(binder.context);
+    EXPECT_EQ(Names(FolderListing(out.Path())),
+              (std::vector<std::string>{"copy.htm", "img", "img/a.gif"}));
+}
+
 TEST(HtmlFiles, ImportAddsChainedPagesAndMarksUnreadableOnesFailed) {
     ExportFixture binder;
     TTreeNode* folder = AddRecord(binder.Tree(), nullptr, NodeKind::Folder, 1, "In");

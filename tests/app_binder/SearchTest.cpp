@@ -143,4 +143,23 @@ TEST(SearchWalkTest, AdvancedCriteriaAfterReopen) {
               (std::map<std::string, uint32_t>{{"http://c.test/", 0x80000012}}));
 }
 
+// A title stored with character references, as pages gave them before they were decoded when
+// taken, is listed with its characters in the tree after a reload and in the search list.
+TEST(SearchWalkTest, TitlesWithCharacterReferencesAreListedDecoded) {
+    SearchFixture f;
+    f.Page(nullptr, 0x20, "A &#8212; B", "http://d.test/", "dash");
+    f.binder.BinderDirty = true;
+    ASSERT_TRUE(f.binder.FileSaveExecute());
+    f.Tree().Clear();
+    f.binder.LoadBinderTree();
+    const TTreeNode* last = f.Tree().TopLevelItem(f.Tree().TopLevelCount() - 1);
+    EXPECT_EQ(last->Text(), "A \xE2\x80\x94 B");
+    EXPECT_EQ(NodeRecord(last)->Title, "A &#8212; B"); // what is stored stays as it is
+
+    TSearchResult result;
+    KeywordSearch(f.Tree(), 0, result, "dash", "", "");
+    EXPECT_EQ(result.Listed(0), (std::vector<std::string>{"A \xE2\x80\x94 B"}));
+    EXPECT_EQ(result.Ids.at("A \xE2\x80\x94 B"), 0x20u);
+}
+
 } // namespace

@@ -273,6 +273,38 @@ TEST(BinderList, DuplicatesRemovalAndHexadecimalNumbersReusingTheLowestFree) {
     EXPECT_EQ(ReadBinderList(store).size(), 10u);
 }
 
+// More binders than one hexadecimal digit numbers come back in the order they were added,
+// not in the text order of their value names (Binder1, Binder10, Binder11, Binder2...).
+TEST(BinderList, MoreThanFifteenBindersKeepTheirOrder) {
+    MemorySettingsStore store;
+    std::vector<std::string> added;
+    for (int i = 1; i <= 40; ++i) {
+        added.push_back("/b/" + std::to_string(i) + ".bdf");
+        AddBinderToList(store, added.back());
+    }
+    EXPECT_EQ(store.ReadValue("BinderList", "Binder28"), "/b/40.bdf");
+    EXPECT_EQ(ReadBinderList(store), added);
+    // Names of another form, put there by hand, come last.
+    store.WriteValue("BinderList", "Binderx", "/b/hand.bdf");
+    store.WriteValue("BinderList", "Binder", "/b/bare.bdf");
+    store.WriteValue("BinderList", "Binder100000000", "/b/huge.bdf");
+    const std::vector<std::string> listed = ReadBinderList(store);
+    ASSERT_EQ(listed.size(), 43u);
+    EXPECT_TRUE(std::equal(added.begin(), added.end(), listed.begin()));
+
+    // Through the settings file as well.
+    TempDir home;
+    ScopedEnv config("XDG_CONFIG_HOME", home.Str().c_str());
+    {
+        QtSettingsStore file;
+        for (const std::string& path : added) {
+            AddBinderToList(file, path);
+        }
+    }
+    QtSettingsStore file;
+    EXPECT_EQ(ReadBinderList(file), added);
+}
+
 TEST(Settings, RoundTripThroughTheUsersSettingsFile) {
     TempDir config;
     ScopedEnv env("XDG_CONFIG_HOME", config.Str().c_str());

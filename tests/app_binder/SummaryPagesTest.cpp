@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QUrl>
+
 #include <tuple>
 
 namespace {
@@ -120,4 +122,46 @@ TEST(SummaryPages, BinderSummaryTellsOpenFromClosed) {
     EXPECT_TRUE(summary.Open);
     EXPECT_EQ(summary.NodeCount, 3);
     EXPECT_FALSE(ReadBinderSummary((dir / "none.bdf").string(), "", 0, summary));
+}
+
+TEST(SummaryPages, TitlesWithCharacterReferencesShowTheirCharacters) {
+    TPageInfo page;
+    page.Title = "A &#8212; B &amp; C";
+    const std::string tmpl = std::string("<h1>") + SummarySampleTitle + "</h1>";
+    // The decoded "&" is escaped again for the page the summary is.
+    EXPECT_EQ(PageSummaryHtml(page, "/w", tmpl), "<h1>A \xE2\x80\x94 B &amp; C</h1>");
+    EXPECT_EQ(LinkSummaryHtml(page, "/w", tmpl), "<h1>A \xE2\x80\x94 B &amp; C</h1>");
+
+    TTreeNodes tree;
+    TTreeNode* folder = AddRecord(tree, nullptr, NodeKind::Folder, 1, "F");
+    AddRecord(tree, folder, NodeKind::WebPage, 2, "A &#8212; B");
+    EXPECT_EQ(FolderSummaryHtml(*folder, "/w",
+                                std::string(SummaryRowBegin) + "TitleValue" + SummaryRowEnd),
+              "A \xE2\x80\x94 B");
+}
+
+// A work folder with a blank, "#", "%" or a non-ASCII letter in its path still gives the
+// address of its own "common" folder: nothing of the path is read as a fragment or a query.
+TEST(SummaryPages, CommonAddressIsPercentEncoded) {
+    const std::string tmpl = "<img src=\"/common/x.gif\">";
+    const struct {
+        const char* workDir;
+        const char* url;
+    } cases[] = {
+        {"/opt/my tw#1/", "file:///opt/my%20tw%231/common/"},
+        {"/w/100%?a&b", "file:///w/100%25%3Fa%26b/common/"},
+        {"/h/caf\xC3\xA9", "file:///h/caf%C3%A9/common/"},
+        {"/plain/A-b_c.d~e", "file:///plain/A-b_c.d~e/common/"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SummaryCommonUrl(c.workDir), c.url);
+        EXPECT_EQ(LinkSummaryHtml(TPageInfo(), c.workDir, tmpl),
+                  std::string("<img src=\"") + c.url + "x.gif\">");
+        std::string folder = c.workDir;
+        if (folder.back() == '/') {
+            folder.pop_back();
+        }
+        EXPECT_EQ(QUrl(QString::fromStdString(c.url)).resolved(QUrl("x.gif")).toLocalFile(),
+                  QString::fromStdString(folder + "/common/x.gif"));
+    }
 }

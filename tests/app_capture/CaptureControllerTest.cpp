@@ -236,6 +236,22 @@ TEST_F(Capture, CapturedPagesAreSavedAsTheCaptureGoesAndWhenItEnds) {
     EXPECT_FALSE(b.binder.BinderDirty);
 }
 
+// A linked page's title is taken with its character references decoded, so the tree, the
+// summaries, the search list and the exports all see its characters.
+TEST_F(Capture, LinkedPageTitlesAreTakenDecoded) {
+    server.Serve("/r.htm", "<a href=a.htm>A</a><a href=b.htm>B</a>", "text/html");
+    server.Serve("/a.htm", "<TITLE>A &#8212; B &amp; C</TITLE>", "text/html");
+    server.Serve("/b.htm", "<title>&lt;b&gt; &#x41;&copy;</title>", "text/html");
+    server.Start();
+    TPageInfo& root = AddPage("/r.htm", 0x10);
+    controller.StartNodeCapture(root, false, {.Levels = 1});
+    invoker.Drain();
+
+    EXPECT_EQ(Titles(),
+              (std::vector<std::string>{"Root", "A \xE2\x80\x94 B & C", "<b> A\xC2\xA9"}));
+    EXPECT_EQ(b.Tree().TopLevelItem(1)->Text(), "A \xE2\x80\x94 B & C");
+}
+
 TEST_F(Capture, CancelStopsBeforeTheNextPageAndClosesTheForm) {
     server.Serve("/r.htm", "<a href=a.htm>A</a><a href=c.htm>C</a>", "text/html");
     server.Serve("/a.htm", "<title>Page A</title>", "text/html");

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QPushButton>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 TEST(ExportCommands, EnabledByTheSelectedKindAndOffWithoutABinder) {
@@ -64,6 +65,40 @@ TEST(ExportCommands, TheUrlListOfTheSelectedPageGoesToTheFileChosen) {
 
     EXPECT_EQ(ReadFileBytes(target), "http://a.example/two\r\n");
     EXPECT_NE(filters.find("*.txt"), std::string::npos) << filters;
+}
+
+// With no node selected the list of the selection is empty: the command still asks for a file
+// and writes it empty. Its hints are the program's own texts.
+TEST(ExportCommands, TheUrlListWithoutASelectionWritesAnEmptyFile) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    window.Binder().Items().SetSelected(rig.Add(NodeKind::WebPage, "http://a.example/one"));
+    window.Binder().Items().SetSelected(nullptr);
+    QAction* selected = window.Actions().Action(TMainAction::FileExportList);
+    ASSERT_TRUE(selected->isEnabled());
+    const std::string target = rig.Folder.Str() + "/empty.txt";
+    WhenModalIs<QFileDialog>([&](QFileDialog* files) {
+        files->selectFile(QString::fromStdString(target));
+        static_cast<QDialog*>(files)->accept();
+    });
+    selected->trigger();
+    EXPECT_TRUE(std::filesystem::exists(target));
+    EXPECT_EQ(ReadFileBytes(target), "");
+
+    const struct {
+        TMainAction action;
+        const char *tip, *status;
+    } hints[] = {
+        {TMainAction::FileExportList, "Export URL List",
+         "Export All The URL of Webpage under Selected Folder Into a Text File"},
+        {TMainAction::FileExportListall, "Export URL List All ",
+         "Export All The URL of Webpages In The Binder  Into a Text File"},
+    };
+    for (const auto& h : hints) {
+        EXPECT_EQ(window.Actions().Action(h.action)->toolTip().toStdString(), h.tip);
+        EXPECT_EQ(window.Actions().Action(h.action)->statusTip().toStdString(), h.status);
+    }
 }
 
 TEST(ExportCommands, TheWaitFormHoldsTheCommandsAndOffersCancel) {

@@ -161,4 +161,22 @@ TEST(SideBar, SearchResultsStayUntilCleared) {
     EXPECT_FALSE(rig.Bar().ClearSearch().isEnabled());
 }
 
+// A title with character references is listed with its characters, and an "&" in it is shown
+// as itself, not taken as the mark of a shortcut letter.
+TEST(SideBar, TitlesAreListedWithTheirCharacters) {
+    SideBarRig rig;
+    rig.Open();
+    rig.Settings.ListMode = 0;
+    rig.Page("A &#8212; B", "http://a.test/", 1);
+    rig.Page("R&amp;D & more", "http://r.test/", 2);
+    rig.Bar().OpenPanel(PagesListPanel);
+    EXPECT_EQ(rig.Captions(PagesListPanel),
+              (std::vector<std::string>{"  A \xE2\x80\x94 B", "  R&&D && more"}));
+    EXPECT_EQ(rig.Panel(PagesListPanel).Items()[1].TextValue(), "2");
+
+    AddBinderToList(rig.Store, "/b/Tom & Jerry.bdf");
+    rig.Bar().OpenPanel(BinderListPanel);
+    EXPECT_EQ(rig.Captions(BinderListPanel), (std::vector<std::string>{"Tom && Jerry"}));
+}
+
 } // namespace

@@ -121,6 +121,54 @@ TEST(RNFFormat, WritesExactBytesAndReadsThemBack) {
     }
 }
 
+// Of two styles with one name, the name finds the first: the second is written by its number,
+// so its Unicode text comes back in its own style and whole.
+TEST(RNFFormat, StylesSharingANameKeepTheirItems) {
+    const auto sameNames = [](PlainDoc& d) {
+        d.RNFOptions.Include(TRNFOption::rnfoUseStyleNames);
+        d.sheet.TextStyles()[6].StyleName = d.sheet.TextStyles()[0].StyleName;
+        const std::string centered = d.sheet.ParaStyles()[1].StyleName;
+        d.sheet.ParaStyles().Add().StyleName = centered;
+    };
+    PlainDoc doc;
+    sameNames(doc);
+    const int para = doc.sheet.ParaStyles().Count() - 1;
+    doc.AddNL("eight", 0, 1);
+    doc.AddNLWTag(u"\u00E9\u20AC\u041F\u4F60", 6, para, {});
+    const std::string bytes = SaveNote(doc);
+    const std::string name = "\"" + doc.sheet.TextStyles()[0].StyleName + "\"";
+    EXPECT_NE(bytes.find(name + " 1 \"Centered\" 0 0 0\r\neight\r\n"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("\r\n6 1 " + std::to_string(para) + " 8 0 0\r\n"), std::string::npos)
+        << bytes;
+
+    PlainDoc again;
+    sameNames(again);
+    ASSERT_TRUE(LoadNote(again, bytes)) << again.RNFError;
+    ASSERT_EQ(again.ItemCount(), 2);
+    EXPECT_EQ(again.GetItemStyle(1), 6);
+    EXPECT_EQ(again.GetItem(1).ParaNo, para);
+    EXPECT_EQ(ItemRows(again), ItemRows(doc));
+    EXPECT_EQ(SaveNote(again), bytes);
+}
+
+// A load that fails part way keeps what it read, normalised as a whole load is: a line-break
+// item takes its paragraph's style whether or not a damaged record follows it.
+TEST(RNFFormat, AFailedLoadNormalisesTheItemsItKeeps) {
+    const std::string sound = "-8 1 2\r\n0 1 0 0 0 0\r\na\r\n0 1 1 4 0 0\r\nb\r\n";
+    PlainDoc whole;
+    ASSERT_TRUE(LoadNote(whole, sound)) << whole.RNFError;
+    ASSERT_EQ(whole.ItemCount(), 2);
+    EXPECT_EQ(whole.GetItemPara(1), 0);
+    for (const std::string& damage :
+         {"x 1 0 0 0 0\r\nc\r\n"s, "0 9 0 0 0 0\r\nc\r\n"s, "0 1 0 0 0 0\r\n"s}) {
+        SCOPED_TRACE(damage);
+        PlainDoc cut;
+        EXPECT_FALSE(LoadNote(cut, sound + damage));
+        EXPECT_EQ(ItemRows(cut), ItemRows(whole));
+        EXPECT_EQ(SaveNote(cut), SaveNote(whole));
+    }
+}
+
 TEST(RNFFormat, SelectionWritesOnlyTheSelectedCharacters) {
     const struct {
         int selection[4];
@@ -196,6 +244,50 @@ TEST(RNFFormat, InsertingMapsStylesAndReportsTheItemsItAdded) {
         EXPECT_EQ(style.StyleName == "Window Caption", c.adds);
         EXPECT_LT(doc.GetItemPara(1), doc.sheet.ParaStyles().Count());
     }
+}
+
+// Replacing the style sheet is for a document the read fills alone. Into a document that holds
+// items already, the read's styles are merged, so those items keep what their styles mean and
+// no 8-bit text ends up in a Unicode style.
+TEST(RNFFormat, InsertingIntoItemsKeepsTheirStylesWhenReplacingIsAllowed) {
+    TNotesDocument note;
+    BuildNotesEditorNote(note);
+    const std::string bytes = SaveNote(note);
+    ASSERT_TRUE(note.Sheet().TextStyles()[11].Unicode);
+
+    TNotesDocument doc(false);
+    while (doc.Sheet().TextStyles().Count() < 12) {
+        doc.Sheet().AddTextStyle();
+    }
+    doc.Sheet().TextStyles()[11].FontName = "Courier New";
+    doc.AddNL("eight-bit", 11, 0);
+    doc.AddNL("after", 0, 0);
+    const std::string font = doc.Sheet().TextStyles()[11].FontName;
+    TMemoryStream stream;
+    stream.WriteString(bytes);
+    stream.SetPosition(0);
+    TColor color = clNone;
+    ASSERT_TRUE(doc.InsertRNFFromStream(stream, 1, color, nullptr, true)) << doc.RNFError;
+    ASSERT_EQ(doc.ItemCount(), 2 + note.ItemCount());
+    const TFontInfo& kept = doc.Sheet().TextStyles()[doc.GetItemStyle(0)];
+    EXPECT_EQ(doc.GetItemText(0), "eight-bit");
+    EXPECT_FALSE(kept.Unicode);
+    EXPECT_EQ(kept.FontName, font);
+    for (int i = 0; i < doc.ItemCount(); ++i) {
+        const TCustomRNItemInfo& item = doc.GetItem(i);
+        if (item.IsText()) {
+            EXPECT_EQ(doc.Sheet().TextStyles()[item.StyleNo].Unicode,
+                      item.ItemOptions.Contains(TRNItemOption::rnioUnicode))
+                << i << " " << doc.GetItemText(i);
+        }
+    }
+
+    // Into an empty document the sheet is still replaced, as a load does.
+    TNotesDocument empty(false);
+    stream.SetPosition(0);
+    ASSERT_TRUE(empty.InsertRNFFromStream(stream, 0, color, nullptr, true));
+    EXPECT_EQ(empty.Sheet().TextStyles().Count(), note.Sheet().TextStyles().Count());
+    EXPECT_EQ(ItemRows(empty), ItemRows(note));
 }
 
 struct FixtureCase {

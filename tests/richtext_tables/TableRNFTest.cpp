@@ -80,6 +80,28 @@ TEST(TableRNF, ANew2x2TableWritesItsRecordByteForByte) {
     EXPECT_EQ(decoded, stream);
 }
 
+// An empty separator is a value of its own: left out of the stream it read back as a new
+// table's CR LF.
+TEST(TableRNF, EmptySeparatorsRoundTrip) {
+    TableDoc d;
+    for (const auto& [row, col] : {std::pair<std::string, std::string>{"", ""},
+                                   {"", "|"},
+                                   {"\n", ""},
+                                   {std::string("\0", 1), "\r\n"}}) {
+        auto t = d.Make(1, 2);
+        t->TextRowSeparator = row;
+        t->TextColSeparator = col;
+        const std::string bytes = StreamOf(*t);
+        EXPECT_NE(bytes.find(Short("T.TextRowSeparator") + "\x06" + Short(row)), std::string::npos);
+        EXPECT_NE(bytes.find(Short("T.TextColSeparator") + "\x06" + Short(col)), std::string::npos);
+        auto back = d.Make(1, 1);
+        LoadStream(*back, bytes);
+        EXPECT_EQ(back->TextRowSeparator, row);
+        EXPECT_EQ(back->TextColSeparator, col);
+        EXPECT_EQ(StreamOf(*back), bytes);
+    }
+}
+
 TEST(TableRNF, AMergedTableWithEveryKindOfValueRoundTripsByteForByte) {
     TableDoc d;
     auto t = TableWithTexts(d, 3, 3, {"", "", "x", "", "", "y", "z", "", "w"});
