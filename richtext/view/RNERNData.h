@@ -139,18 +139,7 @@ public:
     bool InsertTextFileBytes(std::string_view bytes, bool oem);
     bool InsertTextFileBytesW(std::string_view bytes);
     // The exports need the hypertext areas, which the editor keeps only while needed.
-    bool SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
-                          const std::string& imagesPrefix, TRNSaveOptions options, TColor color,
-                          int& imageSaveNo, int leftMargin, int topMargin, int rightMargin,
-                          int bottomMargin, IRNBackground* background,
-                          TRNList<TRNHTMLBulletInfo>* bullets) override;
-    bool SaveHTMLToStreamEx(TStream& stream, const std::string& path, const std::string& title,
-                            const std::string& imagesPrefix, const std::string& extraStyles,
-                            const std::string& externalCSS, const std::string& cpPrefix,
-                            TRNSaveOptions options, TColor color, TColor& currentColor,
-                            int& imageSaveNo, int leftMargin, int topMargin, int rightMargin,
-                            int bottomMargin, IRNBackground* background,
-                            TRNList<TRNHTMLBulletInfo>* bullets) override;
+    bool SaveHTMLExport(TStream& stream, TRNHTMLExportOptions& exp) override;
     // Records `count` items a reader has already placed from `itemNo` on.
     void Do_InsertItems_1(int itemNo, int count);
     // After them: the rest of their last paragraph takes its style, and their checkpoints
