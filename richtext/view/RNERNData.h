@@ -5,6 +5,7 @@
 // primitives, each of which first records how to reverse itself.
 
 #include "richtext/view/CRNFData.h"
+#include "richtext/view/RNEditContext.h"
 #include "richtext/view/RNEditHost.h"
 #include "richtext/view/RNUndo.h"
 
@@ -30,7 +31,7 @@ inline constexpr int RichNoteEditMaxCaretHeight = 1000;
 
 enum class TRNUndoDestination : uint8_t { None, Undo, Redo };
 
-class TRNEditRNData : public TRichNoteRNData, public IRNUndoTarget {
+class TRNEditRNData : public TRichNoteRNData, public IRNUndoTarget, public IRNEditContext {
 public:
     TRNEditRNData(IRichNoteHost& richNote, IRNEditHost& editHost);
     ~TRNEditRNData() override;
@@ -51,8 +52,8 @@ public:
     // Undo groups.
     TRNUndoList& UndoList() override { return undoList_; }
     TRNUndoList& RedoList() override { return redoList_; }
-    TRNUndoList* GetUndoList();
-    bool BeginUndoSequence(TRNUndoType undoType);
+    TRNUndoList* GetUndoList() override;
+    bool BeginUndoSequence(TRNUndoType undoType) override;
     bool BeginNamedUndoSequence(TRNUndoType undoType, const std::string& caption) override;
     bool BeginRedoSequence(TRNUndoType undoType, const std::string& caption) override;
     void EndUndoSequence();
@@ -174,9 +175,10 @@ public:
     std::string ConvertText(const std::string& text, int oldStyle, int newStyle) const;
 
     // Reformatting after edits.
-    void Reformat(bool fullFormat, bool forceFormat, bool noScroll, int itemNo, bool scroll);
-    void BeginItemModify(int itemNo, int& width);
-    void EndItemModify(int itemNo, int width);
+    void Reformat(bool fullFormat, bool forceFormat, bool noScroll, int itemNo,
+                  bool scroll) override;
+    void BeginItemModify(int itemNo, int& width) override;
+    void EndItemModify(int itemNo, int width) override;
     void ResizeControl(int itemNo, int width, int height, bool reformat);
     void DoResizeControl(int itemNo, int oldWidth, int oldHeight, int newWidth, int newHeight);
     void AdjustControlPlacement(int itemNo);
@@ -184,12 +186,20 @@ public:
     // sized itself when shown) get their paragraphs formatted again.
     void Formatted(int firstItemNo, int lastItemNo, bool partial) override;
     void Change() { ChangeEx(true); }
-    void ChangeEx(bool clearRedo) { EditHost.DoChange(clearRedo); }
+    void ChangeEx(bool clearRedo) override { EditHost.DoChange(clearRedo); }
+
+    // The edit context of the items in this document.
+    IRNEditContext* GetEditContext() override { return this; }
+    IRNUndoTarget& UndoTarget() override { return *this; }
+    void BeginItemUndoGroup() override;
+    void EndItemUndoGroup() override;
+    void ItemResized(int itemNo) override;
+    bool BeforeChange() override { return EditHost.BeforeChange(true); }
     // The editor keeps hypertext areas only while something needs them. Their ids count from
     // 0, like a viewer's: the first jump number is added when a jump is reported.
     using TCustomRNFormattedData::BuildJumpsCoords;
-    virtual void BuildJumpsCoords();
-    virtual void ClearJumpsCoords();
+    void BuildJumpsCoords() override;
+    void ClearJumpsCoords() override;
 
     // The caret. Its stops are the places it can stand on its screen line; `dOffs` is the
     // draw-item offset less 2 (below 0: the start of the piece).
