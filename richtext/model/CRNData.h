@@ -46,6 +46,29 @@ struct TRNFSettings {
     bool ItemsExporting = false;
 };
 
+// One HTML export's arguments. `StyleClasses` picks markup by style classes and a style sheet
+// over FONT markup; the image counter and the colour behind the last paragraph written come
+// back in it.
+struct TRNHTMLExportOptions {
+    bool StyleClasses = false;
+    std::string Path;
+    std::string Title;
+    std::string ImagesPrefix;
+    std::string ExtraStyles;
+    std::string ExternalCSS;
+    std::string CPPrefix;
+    TRNSaveOptions Options;
+    TColor Color = clNone;
+    TColor CurrentColor = clNone;
+    int ImageSaveNo = 0;
+    int LeftMargin = 0;
+    int TopMargin = 0;
+    int RightMargin = 0;
+    int BottomMargin = 0;
+    IRNBackground* Background = nullptr;
+    TRNList<TRNHTMLBulletInfo>* Bullets = nullptr;
+};
+
 class TCustomRNData {
 public:
     TCustomRNData();
@@ -280,20 +303,23 @@ public:
     bool SaveRTF(const std::string& fileName, bool selectionOnly, TColor color,
                  IRNBackground* background);
     void MakeRTFColorTable(TRNColorList& colorList, bool clear);
-    // HTML, with FONT markup or with style classes; false with no style sheet.
-    virtual bool SaveHTMLToStream(TStream& stream, const std::string& path,
-                                  const std::string& title, const std::string& imagesPrefix,
-                                  TRNSaveOptions options, TColor color, int& imageSaveNo,
-                                  int leftMargin, int topMargin, int rightMargin, int bottomMargin,
-                                  IRNBackground* background, TRNList<TRNHTMLBulletInfo>* bullets);
-    virtual bool SaveHTMLToStreamEx(TStream& stream, const std::string& path,
-                                    const std::string& title, const std::string& imagesPrefix,
-                                    const std::string& extraStyles, const std::string& externalCSS,
-                                    const std::string& cpPrefix, TRNSaveOptions options,
-                                    TColor color, TColor& currentColor, int& imageSaveNo,
-                                    int leftMargin, int topMargin, int rightMargin,
-                                    int bottomMargin, IRNBackground* background,
-                                    TRNList<TRNHTMLBulletInfo>* bullets);
+    // HTML, with FONT markup or with style classes; false with no style sheet. Both pack their
+    // arguments into one export value and go through SaveHTMLExport, the one call a derived
+    // document overrides to prepare for (and clean up after) any HTML export.
+    bool SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
+                          const std::string& imagesPrefix, TRNSaveOptions options, TColor color,
+                          int& imageSaveNo, int leftMargin, int topMargin, int rightMargin,
+                          int bottomMargin, IRNBackground* background,
+                          TRNList<TRNHTMLBulletInfo>* bullets);
+    bool SaveHTMLToStreamEx(TStream& stream, const std::string& path, const std::string& title,
+                            const std::string& imagesPrefix, const std::string& extraStyles,
+                            const std::string& externalCSS, const std::string& cpPrefix,
+                            TRNSaveOptions options, TColor color, TColor& currentColor,
+                            int& imageSaveNo, int leftMargin, int topMargin, int rightMargin,
+                            int bottomMargin, IRNBackground* background,
+                            TRNList<TRNHTMLBulletInfo>* bullets);
+    // Writes the export `exp` describes; its image counter and current colour come back in it.
+    virtual bool SaveHTMLExport(TStream& stream, TRNHTMLExportOptions& exp);
     bool SaveHTML(const std::string& fileName, const std::string& title,
                   const std::string& imagesPrefix, TRNSaveOptions options, TColor color,
                   int& imageSaveNo, int leftMargin, int topMargin, int rightMargin,
@@ -402,6 +428,8 @@ protected:
 
 private:
     void CheckTagKinds(const TCustomRNData& source) const;
+    bool WriteHTMLWithFonts(TStream& stream, TRNHTMLExportOptions& exp);
+    bool WriteHTMLWithClasses(TStream& stream, TRNHTMLExportOptions& exp);
     void AppendMoved(std::string text, std::unique_ptr<TCustomRNItemInfo> item);
 
     // Held in place: a table builds thousands of cell documents, each with its own list.

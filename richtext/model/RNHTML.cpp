@@ -231,25 +231,92 @@ std::string SaveBackground(TCustomRNData& data, IRNBackground* background, const
 
 } // namespace
 
+namespace {
+
+// The arguments both HTML flavours take.
+TRNHTMLExportOptions CommonExport(const std::string& path, const std::string& title,
+                                  const std::string& imagesPrefix, TRNSaveOptions options,
+                                  TColor color, int imageSaveNo, int leftMargin, int topMargin,
+                                  int rightMargin, int bottomMargin, IRNBackground* background,
+                                  TRNList<TRNHTMLBulletInfo>* bullets) {
+    TRNHTMLExportOptions exp;
+    exp.Path = path;
+    exp.Title = title;
+    exp.ImagesPrefix = imagesPrefix;
+    exp.Options = options;
+    exp.Color = color;
+    exp.ImageSaveNo = imageSaveNo;
+    exp.LeftMargin = leftMargin;
+    exp.TopMargin = topMargin;
+    exp.RightMargin = rightMargin;
+    exp.BottomMargin = bottomMargin;
+    exp.Background = background;
+    exp.Bullets = bullets;
+    return exp;
+}
+
+} // namespace
+
 bool TCustomRNData::SaveHTMLToStream(TStream& stream, const std::string& path,
                                      const std::string& title, const std::string& imagesPrefix,
                                      TRNSaveOptions options, TColor color, int& imageSaveNo,
                                      int leftMargin, int topMargin, int rightMargin,
                                      int bottomMargin, IRNBackground* background,
                                      TRNList<TRNHTMLBulletInfo>* bullets) {
+    TRNHTMLExportOptions exp =
+        CommonExport(path, title, imagesPrefix, options, color, imageSaveNo, leftMargin, topMargin,
+                     rightMargin, bottomMargin, background, bullets);
+    const bool ok = SaveHTMLExport(stream, exp);
+    imageSaveNo = exp.ImageSaveNo;
+    return ok;
+}
+
+bool TCustomRNData::SaveHTMLToStreamEx(TStream& stream, const std::string& path,
+                                       const std::string& title, const std::string& imagesPrefix,
+                                       const std::string& extraStyles,
+                                       const std::string& externalCSS, const std::string& cpPrefix,
+                                       TRNSaveOptions options, TColor color, TColor& currentColor,
+                                       int& imageSaveNo, int leftMargin, int topMargin,
+                                       int rightMargin, int bottomMargin, IRNBackground* background,
+                                       TRNList<TRNHTMLBulletInfo>* bullets) {
+    TRNHTMLExportOptions exp =
+        CommonExport(path, title, imagesPrefix, options, color, imageSaveNo, leftMargin, topMargin,
+                     rightMargin, bottomMargin, background, bullets);
+    exp.StyleClasses = true;
+    exp.ExtraStyles = extraStyles;
+    exp.ExternalCSS = externalCSS;
+    exp.CPPrefix = cpPrefix;
+    exp.CurrentColor = currentColor;
+    const bool ok = SaveHTMLExport(stream, exp);
+    currentColor = exp.CurrentColor;
+    imageSaveNo = exp.ImageSaveNo;
+    return ok;
+}
+
+bool TCustomRNData::SaveHTMLExport(TStream& stream, TRNHTMLExportOptions& exp) {
+    return exp.StyleClasses ? WriteHTMLWithClasses(stream, exp) : WriteHTMLWithFonts(stream, exp);
+}
+
+bool TCustomRNData::WriteHTMLWithFonts(TStream& stream, TRNHTMLExportOptions& exp) {
+    const std::string& path = exp.Path;
+    const std::string& imagesPrefix = exp.ImagesPrefix;
+    const TRNSaveOptions options = exp.Options;
+    const TColor color = exp.Color;
+    int& imageSaveNo = exp.ImageSaveNo;
+    IRNBackground* const background = exp.Background;
     TRNStyle* sheet = GetRNStyle();
     if (!sheet) {
         return false;
     }
     TRNList<TRNHTMLBulletInfo> ownBullets;
-    TRNList<TRNHTMLBulletInfo>& bulletList = bullets ? *bullets : ownBullets;
+    TRNList<TRNHTMLBulletInfo>& bulletList = exp.Bullets ? *exp.Bullets : ownBullets;
     using O = TRNSaveOption;
     HTMLParts parts(options);
     const TFontInfos& texts = sheet->TextStyles();
     const TFontInfo* style0 = texts.Count() > 0 ? &texts[0] : nullptr;
     try {
         if (parts.Head) {
-            HeadStart(stream, *sheet, title);
+            HeadStart(stream, *sheet, exp.Title);
             RNWriteLn(stream, "</HEAD>");
             RNWriteLn(stream, "<BODY");
             if (color != clNone) {
@@ -266,7 +333,7 @@ bool TCustomRNData::SaveHTMLToStream(TStream& stream, const std::string& path,
             char margins[160];
             std::snprintf(margins, sizeof margins,
                           "      leftmargin=%d topmargin=%d rightmargin=%d bottommargin=%d>",
-                          leftMargin, topMargin, rightMargin, bottomMargin);
+                          exp.LeftMargin, exp.TopMargin, exp.RightMargin, exp.BottomMargin);
             RNWriteLn(stream, margins);
         }
         if (parts.Body) {
@@ -344,31 +411,31 @@ bool TCustomRNData::SaveHTMLToStream(TStream& stream, const std::string& path,
     return true;
 }
 
-bool TCustomRNData::SaveHTMLToStreamEx(TStream& stream, const std::string& path,
-                                       const std::string& title, const std::string& imagesPrefix,
-                                       const std::string& extraStyles,
-                                       const std::string& externalCSS, const std::string& cpPrefix,
-                                       TRNSaveOptions options, TColor color, TColor& currentColor,
-                                       int& imageSaveNo, int leftMargin, int topMargin,
-                                       int rightMargin, int bottomMargin, IRNBackground* background,
-                                       TRNList<TRNHTMLBulletInfo>* bullets) {
+bool TCustomRNData::WriteHTMLWithClasses(TStream& stream, TRNHTMLExportOptions& exp) {
+    const std::string& path = exp.Path;
+    const std::string& imagesPrefix = exp.ImagesPrefix;
+    const TRNSaveOptions options = exp.Options;
+    const TColor color = exp.Color;
+    TColor& currentColor = exp.CurrentColor;
+    int& imageSaveNo = exp.ImageSaveNo;
+    IRNBackground* const background = exp.Background;
     TRNStyle* sheet = GetRNStyle();
     if (!sheet) {
         return false;
     }
     TRNList<TRNHTMLBulletInfo> ownBullets;
-    TRNList<TRNHTMLBulletInfo>& bulletList = bullets ? *bullets : ownBullets;
+    TRNList<TRNHTMLBulletInfo>& bulletList = exp.Bullets ? *exp.Bullets : ownBullets;
     using O = TRNSaveOption;
     HTMLParts parts(options);
     const TFontInfos& texts = sheet->TextStyles();
     try {
         if (parts.Head) {
-            HeadStart(stream, *sheet, title);
+            HeadStart(stream, *sheet, exp.Title);
             RNWriteLn(stream, "<STYLE type=\"text/css\"><!--");
             RNWriteLn(stream, "BODY {");
             char margins[160];
-            std::snprintf(margins, sizeof margins, "  margin: %dpx %dpx %dpx %dpx;", topMargin,
-                          rightMargin, bottomMargin, leftMargin);
+            std::snprintf(margins, sizeof margins, "  margin: %dpx %dpx %dpx %dpx;", exp.TopMargin,
+                          exp.RightMargin, exp.BottomMargin, exp.LeftMargin);
             RNWriteLn(stream, margins);
             std::string rgb = RN_GetHTMLRGBStr(color);
             if (!rgb.empty()) {
@@ -391,14 +458,14 @@ bool TCustomRNData::SaveHTMLToStreamEx(TStream& stream, const std::string& path,
                 }
             }
             RNWriteLn(stream, "}");
-            if (externalCSS.empty()) {
+            if (exp.ExternalCSS.empty()) {
                 sheet->SaveCSSToStream(stream, {});
             }
-            RNWriteLn(stream, extraStyles);
+            RNWriteLn(stream, exp.ExtraStyles);
             RNWriteLn(stream, "--></STYLE>");
-            if (!externalCSS.empty()) {
+            if (!exp.ExternalCSS.empty()) {
                 RNWriteLn(stream, "<LINK type=\"text/css\" href=\"" +
-                                      RN_HTMLAttrEscape(externalCSS) + "\" rel=STYLESHEET>");
+                                      RN_HTMLAttrEscape(exp.ExternalCSS) + "\" rel=STYLESHEET>");
             }
             RNWriteLn(stream, "</HEAD>");
             stream.WriteString("<BODY>");
@@ -431,7 +498,7 @@ bool TCustomRNData::SaveHTMLToStreamEx(TStream& stream, const std::string& path,
                 }
                 if (item.Checkpoint) {
                     RNWriteLn(stream,
-                              "<A name=" + cpPrefix + std::to_string(cpCounter++) + "></A>");
+                              "<A name=" + exp.CPPrefix + std::to_string(cpCounter++) + "></A>");
                 }
                 std::string url = IsJump(item, *sheet) ? GetURL(i) : std::string();
                 if (!item.IsText()) {

@@ -56,7 +56,7 @@ void TRNTableCellData::GetOrigin(int& x, int& y) {
     x = 0;
     y = 0;
     TRNTableItemInfo* table = GetTable();
-    if (auto* doc = dynamic_cast<TCustomRNFormattedData*>(GetParentData())) {
+    if (TCustomRNFormattedData* doc = TCustomRNFormattedData::Formatted(GetParentData())) {
         doc->GetOrigin(x, y);
         if (const int d = table ? doc->FirstDrawItemOf(*table) : -1; d >= 0) {
             x += doc->DrawItems[d]->Left;
@@ -327,7 +327,7 @@ void TRNTableItemInfo::ClearTemporal() {
             CellEditor->Close();
         }
         // The document forgets the guide line and the mouse capture it holds for the table.
-        if (auto* doc = dynamic_cast<TCustomRNFormattedData*>(Rows.MainRNData)) {
+        if (TCustomRNFormattedData* doc = TCustomRNFormattedData::Formatted(Rows.MainRNData)) {
             doc->UnAssignXorDrawing(&ResizeGuide);
             doc->ReleaseMouseCapture(this);
         }

@@ -283,7 +283,7 @@ private:
     void SplitRowAcross(int row, int col, int colSpan, int rowSpan, TRNHTMLLength width);
 };
 
-class TRNEditRNData;
+class IRNEditContext;
 class TRichNoteEdit;
 
 // Every structural edit of a table in an editor is one undoable step: the records it makes
@@ -298,7 +298,7 @@ public:
     int ItemNo() const { return itemNo_; }
 
 private:
-    TRNEditRNData* data_;
+    IRNEditContext* data_;
     int itemNo_;
 };
 

@@ -61,8 +61,9 @@ void TRNUndoMultiCellsModify::Undo(IRNUndoTarget& target) {
     }
     TCustomRNData& doc = target.UndoData();
     TRNUndoMultiCellsModify* opposite = nullptr;
-    auto* main = dynamic_cast<TRNEditRNData*>(&doc);
-    if (TRNUndoList* filling = main ? main->GetUndoList() : nullptr; filling && filling->Count()) {
+    IRNEditContext* context = TCustomRNFormattedData::EditContextOf(&doc);
+    if (TRNUndoList* filling = context ? context->GetUndoList() : nullptr;
+        filling && filling->Count()) {
         auto record = std::make_unique<TRNUndoMultiCellsModify>(ItemNo);
         record->IsRedo = !IsRedo;
         opposite = record.get();

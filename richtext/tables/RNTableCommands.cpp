@@ -91,8 +91,8 @@ std::unique_ptr<TRichNoteEdit> TRNTableItemInfo::CreateTemporalEditor() {
 
 void TRNTableItemInfo::ApplyToPartiallySelected(int mode, int value) {
     int top = 0, left = 0, colSpan = 0, rowSpan = 0;
-    auto* main = dynamic_cast<TRNEditRNData*>(Rows.MainRNData);
-    if (!main || !GetNormalizedSelectionBounds(false, top, left, colSpan, rowSpan) ||
+    IRNEditContext* context = TCustomRNFormattedData::EditContextOf(Rows.MainRNData);
+    if (!context || !GetNormalizedSelectionBounds(false, top, left, colSpan, rowSpan) ||
         !BeforeChange()) {
         return;
     }
@@ -104,7 +104,7 @@ void TRNTableItemInfo::ApplyToPartiallySelected(int mode, int value) {
         return;
     }
     TRNUndoMultiCellsModify* record = nullptr;
-    TRNUndoList* list = main->GetUndoList();
+    TRNUndoList* list = context->GetUndoList();
     if (list && list->Count() > 0) {
         auto owned = std::make_unique<TRNUndoMultiCellsModify>(itemNo);
         record = owned.get();
@@ -139,7 +139,7 @@ void TRNTableItemInfo::ApplyToPartiallySelected(int mode, int value) {
         }
     }
     if (record) {
-        record->UndoList.ChangeRNData(main, true);
+        record->UndoList.ChangeRNData(Rows.MainRNData, true);
         if (TRNUndoInfos* group = list->Last(); !changed && group) {
             if (const int at = group->Records.IndexOf(record); at >= 0) {
                 group->Records.Delete(at);

@@ -3,67 +3,59 @@
 
 #include "richtext/tables/RNTable.h"
 #include "richtext/tables/RNTableInplace.h"
-#include "richtext/view/RNERNData.h"
-#include "richtext/view/RNEdit.h"
+#include "richtext/view/CRNFData.h"
+#include "richtext/view/RNEditContext.h"
 
 namespace {
 
-TRNEditRNData* EditorOf(TCustomRNData* data) {
-    return dynamic_cast<TRNEditRNData*>(data);
+IRNEditContext* EditContext(TCustomRNData* data) {
+    return TCustomRNFormattedData::EditContextOf(data);
 }
 
 } // namespace
 
 void TRNTableItemInfo::InitUndo() {
-    if (TRNEditRNData* editor = EditorOf(Rows.MainRNData); editor && InsertedInData && InEditor) {
-        editor->BeginUndoSequence(TRNUndoType::rnutModifyItem);
-        editor->SetUndoGroupMode(true);
+    if (IRNEditContext* context = EditContext(Rows.MainRNData);
+        context && InsertedInData && InEditor) {
+        context->BeginItemUndoGroup();
         ++undoGroupDepth_;
     }
 }
 
 void TRNTableItemInfo::DoneUndo() {
-    if (TRNEditRNData* editor = EditorOf(Rows.MainRNData); editor && undoGroupDepth_ > 0) {
-        editor->SetUndoGroupMode(false);
+    if (IRNEditContext* context = EditContext(Rows.MainRNData); context && undoGroupDepth_ > 0) {
         --undoGroupDepth_;
-        // A command that changed nothing leaves no empty step behind.
-        editor->UndoList().PopIfEmpty();
+        context->EndItemUndoGroup();
     }
 }
 
 int TRNTableItemInfo::BeginModify(int itemNo) {
     int data = 0;
-    if (TRNEditRNData* editor = EditorOf(Rows.MainRNData); editor && InsertedInData) {
-        editor->BeginItemModify(itemNo, data);
+    if (IRNEditContext* context = EditContext(Rows.MainRNData); context && InsertedInData) {
+        context->BeginItemModify(itemNo, data);
     }
     return data;
 }
 
 void TRNTableItemInfo::EndModify(int itemNo, int data) {
-    if (TRNEditRNData* editor = EditorOf(Rows.MainRNData); editor && InsertedInData) {
-        editor->EndItemModify(itemNo, data);
+    if (IRNEditContext* context = EditContext(Rows.MainRNData); context && InsertedInData) {
+        context->EndItemModify(itemNo, data);
     }
 }
 
 void TRNTableItemInfo::ChangeEx(bool clearRedo) {
-    if (TRNEditRNData* editor = EditorOf(Rows.MainRNData)) {
-        editor->ChangeEx(clearRedo);
+    if (IRNEditContext* context = EditContext(Rows.MainRNData)) {
+        context->ChangeEx(clearRedo);
     }
 }
 
 bool TRNTableItemInfo::CanChange() const {
-    return InEditor && Rows.MainRNData && EditorOf(Rows.MainRNData->GetRootData());
+    return InEditor && Rows.MainRNData && EditContext(Rows.MainRNData->GetRootData());
 }
 
 bool TRNTableItemInfo::BeforeChange() {
-    TRNEditRNData* editor = InEditor ? EditorOf(Rows.MainRNData) : nullptr;
-    if (!editor) {
-        return false;
-    }
-    if (auto* control = dynamic_cast<TRichNoteEdit*>(&editor->EditHost)) {
-        return control->BeforeChange(true);
-    }
-    return true;
+    IRNEditContext* context = InEditor ? EditContext(Rows.MainRNData) : nullptr;
+    return context && context->BeforeChange();
 }
 
 TColor TRNTableItemInfo::GetCellColor(const TRNTableCellData& cell) const {
@@ -73,7 +65,7 @@ TColor TRNTableItemInfo::GetCellColor(const TRNTableCellData& cell) const {
     if (Color != clNone) {
         return Color;
     }
-    if (auto* doc = dynamic_cast<const TCustomRNFormattedData*>(Rows.MainRNData)) {
+    if (const TCustomRNFormattedData* doc = TCustomRNFormattedData::Formatted(Rows.MainRNData)) {
         return doc->GetColor();
     }
     return clNone;
@@ -81,7 +73,7 @@ TColor TRNTableItemInfo::GetCellColor(const TRNTableCellData& cell) const {
 
 void TRNTableItemInfo::Inserted(TCustomRNData* rnData, bool /*flag*/) {
     InsertedInData = rnData != nullptr;
-    InEditor = rnData && EditorOf(rnData->GetRootData());
+    InEditor = rnData && EditContext(rnData->GetRootData());
     Rows.MainRNData = rnData;
     for (int r = 0; r < Rows.Count(); ++r) {
         TRNTableRow* row = Rows.Get(r);

@@ -4,7 +4,8 @@
 #include "richtext/model/RNError.h"
 #include "richtext/tables/RNTable.h"
 #include "richtext/tables/RNTableUndo.h"
-#include "richtext/view/RNERNData.h"
+#include "richtext/view/CRNFData.h"
+#include "richtext/view/RNEditContext.h"
 
 #include <algorithm>
 #include <limits>
@@ -470,13 +471,13 @@ void TRNTableRows::MovingFromUndoList(int row, int col, int colCount, int rowCou
 // High-level operations
 
 TRNTableModifyBracket::TRNTableModifyBracket(TRNTableRows& rows)
-    : data_(dynamic_cast<TRNEditRNData*>(rows.MainRNData)),
+    : data_(TCustomRNFormattedData::EditContextOf(rows.MainRNData)),
       itemNo_(rows.Table ? rows.Table->GetEditorItemNo() : -1) {
     if (!data_) {
         itemNo_ = -1;
     }
     if (itemNo_ >= 0) {
-        data_->Do_ItemModifyTerminator(itemNo_, true);
+        data_->UndoTarget().Do_ItemModifyTerminator(itemNo_, true);
     }
 }
 
@@ -485,7 +486,7 @@ TRNTableModifyBracket::~TRNTableModifyBracket() {
         return;
     }
     try {
-        data_->Do_ItemModifyTerminator(itemNo_, false);
+        data_->UndoTarget().Do_ItemModifyTerminator(itemNo_, false);
     } catch (const std::exception&) {
         // Only a list that vanished under the edit refuses the closing record; the edit
         // itself stands.

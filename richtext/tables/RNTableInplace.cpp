@@ -101,16 +101,17 @@ void TRNTableInplaceRNData::ShowRectangle(int x, int y, int width, int height) {
 
 namespace {
 
-// The editor's document that holds the table, while the editor still sits on it.
-TRNEditRNData* HoldingEditorData(TRNTableInplaceEdit& editor) {
-    return editor.IsDetached() || !editor.Table ? nullptr
-                                                : dynamic_cast<TRNEditRNData*>(editor.ParentRNData);
+// The edit context of the document that holds the table, while the editor still sits on it.
+IRNEditContext* HoldingEditContext(TRNTableInplaceEdit& editor) {
+    return editor.IsDetached() || !editor.Table || !editor.ParentRNData
+               ? nullptr
+               : editor.ParentRNData->GetEditContext();
 }
 
 } // namespace
 
 void TRNTableInplaceRNData::BuildJumpsCoords() {
-    if (TRNEditRNData* parent = HoldingEditorData(editor_)) {
+    if (IRNEditContext* parent = HoldingEditContext(editor_)) {
         parent->BuildJumpsCoords();
     } else {
         ReallyBuildJumpsCoords();
@@ -118,7 +119,7 @@ void TRNTableInplaceRNData::BuildJumpsCoords() {
 }
 
 void TRNTableInplaceRNData::ClearJumpsCoords() {
-    if (TRNEditRNData* parent = HoldingEditorData(editor_)) {
+    if (IRNEditContext* parent = HoldingEditContext(editor_)) {
         parent->ClearJumpsCoords();
     }
     TRNEditRNData::ClearJumpsCoords();
@@ -698,18 +699,19 @@ void TRNTableItemInfo::DestroyInplace(bool keepState) {
 namespace {
 
 // Folds one history list of the cell editor into the document's list as one step.
-void FoldHistory(TRNTableItemInfo& table, TRNTableInplaceEdit& editor, TRNEditRNData& main,
+void FoldHistory(TRNTableItemInfo& table, TRNTableInplaceEdit& editor, IRNEditContext& main,
                  bool isRedo) {
     TRNEditRNData& cell = editor.EditData();
     TRNUndoList& list = isRedo ? cell.RedoList() : cell.UndoList();
-    TRNUndoList& target = isRedo ? main.RedoList() : main.UndoList();
+    IRNUndoTarget& history = main.UndoTarget();
+    TRNUndoList& target = isRedo ? history.RedoList() : history.UndoList();
     const int itemNo = table.GetEditorItemNo();
     if (list.Count() == 0 || itemNo < 0) {
         list.Clear();
         target.PopIfEmpty();
         return;
     }
-    const bool opened = isRedo ? main.BeginRedoSequence(TRNUndoType::rnutModifyItem, {})
+    const bool opened = isRedo ? history.BeginRedoSequence(TRNUndoType::rnutModifyItem, {})
                                : main.BeginUndoSequence(TRNUndoType::rnutModifyItem);
     if (!opened || target.Count() == 0) {
         list.Clear();
@@ -723,7 +725,7 @@ void FoldHistory(TRNTableItemInfo& table, TRNTableInplaceEdit& editor, TRNEditRN
     while (list.Count() > 0) {
         record->UndoList.Groups.Add(list.Groups.DeleteAsPointer(0));
     }
-    record->UndoList.ChangeRNData(&main, true);
+    record->UndoList.ChangeRNData(&history.UndoData(), true);
     target.AddInfo(std::move(record));
     target.Last()->CaretItemNo = caretItemNo;
     target.Last()->CaretOffs = caretOffs;
@@ -736,9 +738,9 @@ void TRNTableItemInfo::InplaceDeleted(bool clearing) {
     if (!editor) {
         return;
     }
-    auto* doc = dynamic_cast<TCustomRNFormattedData*>(Rows.MainRNData);
+    TCustomRNFormattedData* doc = TCustomRNFormattedData::Formatted(Rows.MainRNData);
     clearing = clearing || (doc && doc->State.Contains(TRNStateItem::rnstClearing));
-    if (auto* main = dynamic_cast<TRNEditRNData*>(Rows.MainRNData)) {
+    if (IRNEditContext* main = doc ? doc->GetEditContext() : nullptr) {
         FoldHistory(*this, *editor, *main, false);
         FoldHistory(*this, *editor, *main, true);
     }
@@ -822,7 +824,10 @@ void TRNTableItemInfo::RestoreInplace() {
 }
 
 void TRNTableItemInfo::InplaceEditorChange(TRNTableInplaceEdit& editor, bool clearRedo) {
-    auto* doc = dynamic_cast<TRNEditRNData*>(Rows.MainRNData);
+    TCustomRNFormattedData* formatted = TCustomRNFormattedData::Formatted(Rows.MainRNData);
+    IRNEditContext* context = formatted ? formatted->GetEditContext() : nullptr;
+    // Only an editor's document follows the cell editor's changes.
+    TCustomRNFormattedData* doc = context ? formatted : nullptr;
     if (!InEditorResize && InplaceEditor == &editor && editor.Resized()) {
         FormattingInfo.Width = 0;
         InEditorResize = true;
@@ -839,8 +844,8 @@ void TRNTableItemInfo::InplaceEditorChange(TRNTableInplaceEdit& editor, bool cle
             }
             EditorItemMinWidth = itemMin;
         }
-        if (doc) {
-            doc->Reformat(full, false, false, itemNo, true);
+        if (context) {
+            context->Reformat(full, false, false, itemNo, true);
         }
         editor.Resized();
         InEditorResize = false;
@@ -848,8 +853,8 @@ void TRNTableItemInfo::InplaceEditorChange(TRNTableInplaceEdit& editor, bool cle
             doc->Refresh();
         }
     }
-    if (doc) {
-        doc->ChangeEx(clearRedo);
+    if (context) {
+        context->ChangeEx(clearRedo);
     }
 }
 

@@ -6,7 +6,8 @@
 #include "platform/widgets/Cursors.h"
 #include "platform/widgets/Input.h"
 #include "richtext/tables/RNTable.h"
-#include "richtext/view/RNEdit.h"
+#include "richtext/view/CRNFData.h"
+#include "richtext/view/RNEditContext.h"
 
 #include <algorithm>
 #include <functional>
@@ -19,8 +20,8 @@ constexpr uint32_t ShiftKey = 1u << static_cast<int>(TShiftStateItem::ssShift);
 constexpr uint32_t CtrlKey = 1u << static_cast<int>(TShiftStateItem::ssCtrl);
 constexpr uint32_t LeftDown = 1u << static_cast<int>(TShiftStateItem::ssLeft);
 
-TRNEditRNData* EditDoc(const TRNTableItemInfo& table) {
-    return dynamic_cast<TRNEditRNData*>(table.Rows.MainRNData);
+IRNEditContext* EditContext(const TRNTableItemInfo& table) {
+    return TCustomRNFormattedData::EditContextOf(table.Rows.MainRNData);
 }
 
 bool InRect(int x, int y, int left, int top, int width, int height) {
@@ -52,7 +53,7 @@ bool TRNTableItemInfo::MouseDown(int button, uint32_t shift, int x, int y, int i
     if (ExportLevel > 0) {
         return false;
     }
-    auto* doc = dynamic_cast<TCustomRNFormattedData*>(&rnData);
+    auto* doc = TCustomRNFormattedData::Formatted(&rnData);
     int row = -1, col = -1;
     const bool inCell = GetCellAt(x, y, row, col);
     const bool canChange = CanChange();
@@ -144,7 +145,7 @@ bool TRNTableItemInfo::MouseDown(int button, uint32_t shift, int x, int y, int i
 
 bool TRNTableItemInfo::MouseMove(uint32_t shift, int x, int y, int /*itemNo*/,
                                  TCustomRNData& rnData) {
-    auto* doc = dynamic_cast<TCustomRNFormattedData*>(&rnData);
+    auto* doc = TCustomRNFormattedData::Formatted(&rnData);
     PaintLeft = PaintTop = 0;
     if (ExportLevel > 0 || !doc) {
         return true;
@@ -285,7 +286,7 @@ bool TRNTableItemInfo::MouseUp(int button, uint32_t shift, int x, int y, int ite
     if (ExportLevel > 0) {
         return false;
     }
-    auto* doc = dynamic_cast<TCustomRNFormattedData*>(&rnData);
+    auto* doc = TCustomRNFormattedData::Formatted(&rnData);
     if (button != LeftButton) {
         if (TRNTableCellData* cell = EditorOpen() ? nullptr : ContentAt(*this, x, y)) {
             cell->MouseUp(button, shift, x, y);
@@ -324,10 +325,10 @@ bool TRNTableItemInfo::MouseUp(int button, uint32_t shift, int x, int y, int ite
 }
 
 void TRNTableItemInfo::ResizeColumn(int x, int itemNo) {
-    TRNEditRNData* editor = InsertedInData ? EditDoc(*this) : nullptr;
+    IRNEditContext* context = InsertedInData ? EditContext(*this) : nullptr;
     int modifyData = 0;
-    if (editor) {
-        editor->BeginItemModify(itemNo, modifyData);
+    if (context) {
+        context->BeginItemModify(itemNo, modifyData);
     }
     {
         TRNTableUndoGroup step(*this);
@@ -371,9 +372,9 @@ void TRNTableItemInfo::ResizeColumn(int x, int itemNo) {
         }
         FormattingInfo.Width = 0;
     }
-    if (editor) {
-        editor->EndItemModify(itemNo, modifyData);
-        editor->Change();
+    if (context) {
+        context->EndItemModify(itemNo, modifyData);
+        context->ChangeEx(true);
     }
 }
 
@@ -391,9 +392,7 @@ void TRNTableItemInfo::ResizeRow(int y, int itemNo) {
                     [inner](int start) { return std::max(inner - start, 0); }});
     }
     FormattingInfo.Width = 0;
-    if (TRNEditRNData* editor = EditDoc(*this)) {
-        editor->Reformat(false, true, true, itemNo, false);
-        editor->Invalidate();
-        editor->Change();
+    if (IRNEditContext* context = EditContext(*this)) {
+        context->ItemResized(itemNo);
     }
 }

@@ -325,7 +325,7 @@ void TRNTableItemInfo::PaintTo(int left, int top, int startRow, int rowCount, TC
         }
     }
     TColor docBack = clWindow;
-    if (auto* doc = dynamic_cast<TCustomRNFormattedData*>(Rows.MainRNData)) {
+    if (const TCustomRNFormattedData* doc = TCustomRNFormattedData::Formatted(Rows.MainRNData)) {
         docBack = doc->GetColor();
     }
     DrawBorder(canvas, r.Left, r.Top, r.Right, r.Bottom, BorderWidth, BorderLightColor, BorderColor,

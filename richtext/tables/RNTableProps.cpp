@@ -4,7 +4,8 @@
 #include "richtext/model/RNError.h"
 #include "richtext/tables/RNTable.h"
 #include "richtext/tables/RNTableUndo.h"
-#include "richtext/view/RNERNData.h"
+#include "richtext/view/CRNFData.h"
+#include "richtext/view/RNEditContext.h"
 
 #include <cstring>
 
@@ -178,15 +179,15 @@ void TRNTableItemInfo::SetNamed(const char* name, int value) {
 
 void TRNTableItemInfo::SetProperty(const std::string& name, int value, bool affectSize,
                                    bool affectWidth) {
-    auto* editor = dynamic_cast<TRNEditRNData*>(Rows.MainRNData);
+    IRNEditContext* editor = TCustomRNFormattedData::EditContextOf(Rows.MainRNData);
     const bool record = InsertedInData && InEditor && editor;
     {
         FlagOff off(InsertedInData);
         if (record) {
             editor->BeginUndoSequence(TRNUndoType::rnutModifyItem);
-            editor->Do_ModifyItemIntProperty(GetMyItemNo(), this, name, value, affectSize,
-                                             affectWidth,
-                                             MakeUndoProps<TRNUndoModifyItemIntProperty>);
+            editor->UndoTarget().Do_ModifyItemIntProperty(
+                GetMyItemNo(), this, name, value, affectSize, affectWidth,
+                MakeUndoProps<TRNUndoModifyItemIntProperty>);
         } else {
             SetIntProp(name, value);
         }
@@ -200,14 +201,14 @@ void TRNTableItemInfo::SetCellProperty(int itemNo, const std::string& name, int 
     if (!cell) {
         throw ERichNoteError("Invalid row or column index");
     }
-    auto* editor = dynamic_cast<TRNEditRNData*>(Rows.MainRNData);
+    IRNEditContext* editor = TCustomRNFormattedData::EditContextOf(Rows.MainRNData);
     const bool record = InsertedInData && InEditor && editor;
     {
         FlagOff off(InsertedInData);
         if (record) {
             editor->BeginUndoSequence(TRNUndoType::rnutModifyItem);
-            auto* record =
-                dynamic_cast<TRNUndoModifyCellIntProperty*>(editor->Do_ModifyItemIntProperty(
+            auto* record = dynamic_cast<TRNUndoModifyCellIntProperty*>(
+                editor->UndoTarget().Do_ModifyItemIntProperty(
                     itemNo < 0 ? GetMyItemNo() : itemNo, cell, name, value, affectSize, affectWidth,
                     MakeUndoProps<TRNUndoModifyCellIntProperty>));
             if (record) {
@@ -240,7 +241,7 @@ void TRNTableItemInfo::AssignCellAttributes(int itemNo, int row, int col,
     if (!cell) {
         throw ERichNoteError("Invalid row or column index");
     }
-    auto* editor = dynamic_cast<TRNEditRNData*>(Rows.MainRNData);
+    IRNEditContext* editor = TCustomRNFormattedData::EditContextOf(Rows.MainRNData);
     if (!(InsertedInData && InEditor && editor)) {
         cell->AssignAttributesFrom(source, includeSize, widthDivisor, heightDivisor);
         NeedsReformat = true;
@@ -254,8 +255,8 @@ void TRNTableItemInfo::AssignCellAttributes(int itemNo, int row, int col,
     {
         FlagOff off(InsertedInData);
         editor->BeginUndoSequence(TRNUndoType::rnutModifyItem);
-        auto* record =
-            dynamic_cast<TRNUndoModifyCellIntProperties*>(editor->Do_ModifyItemIntProperties(
+        auto* record = dynamic_cast<TRNUndoModifyCellIntProperties*>(
+            editor->UndoTarget().Do_ModifyItemIntProperties(
                 itemNo < 0 ? GetMyItemNo() : itemNo, cell, props, includeSize, includeSize,
                 MakeUndoProps<TRNUndoModifyCellIntProperties>));
         if (record) {

@@ -10,7 +10,7 @@
 namespace {
 
 TCustomRNFormattedData* FormattedDoc(const TRNTableRows& rows) {
-    return dynamic_cast<TCustomRNFormattedData*>(rows.MainRNData);
+    return TCustomRNFormattedData::Formatted(rows.MainRNData);
 }
 
 } // namespace

@@ -2,12 +2,13 @@
 
 #include "richtext/model/RNError.h"
 #include "richtext/tables/RNTable.h"
-#include "richtext/view/RNERNData.h"
+#include "richtext/view/CRNFData.h"
+#include "richtext/view/RNEditContext.h"
 
 TRNUndoModifyItemProps* AddTableUndoInfo(TCustomRNData* mainRNData, TRNUndoPropsMaker recordClass,
                                          int itemNo, bool needsFormat, bool sizeMayChange) {
-    auto* editor = dynamic_cast<TRNEditRNData*>(mainRNData);
-    TRNUndoList* list = editor ? editor->GetUndoList() : nullptr;
+    IRNEditContext* context = TCustomRNFormattedData::EditContextOf(mainRNData);
+    TRNUndoList* list = context ? context->GetUndoList() : nullptr;
     if (!list) {
         return nullptr;
     }

@@ -20,6 +20,7 @@
 #include <string>
 
 class TCustomRNFormattedData;
+class IRNEditContext;
 class TRNStyle;
 class TParaInfo;
 struct TRNMarkArea;
@@ -175,6 +176,14 @@ public:
     void ForgetData(const TCustomRNFormattedData* data);
     void ForgetItem(const TCustomRNItemInfo* item);
     TCustomRNFormattedData* GetFormattedRoot() { return Formatted(GetRootData()); }
+    // How an item in this document records its edits: none unless the document is an
+    // editor's.
+    virtual IRNEditContext* GetEditContext() { return nullptr; }
+    // The edit context of any document, none for one that is not formatted.
+    static IRNEditContext* EditContextOf(TCustomRNData* data) {
+        TCustomRNFormattedData* formatted = Formatted(data);
+        return formatted ? formatted->GetEditContext() : nullptr;
+    }
     bool IsFormattedData() const final { return true; }
     // The document as a formatted one, null when it is none.
     static TCustomRNFormattedData* Formatted(TCustomRNData* data) {

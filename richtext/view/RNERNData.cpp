@@ -70,6 +70,23 @@ void TRNEditRNData::SetUndoGroupMode(bool on) {
     undoList_.GroupModeCounter += on ? 1 : -1;
 }
 
+void TRNEditRNData::BeginItemUndoGroup() {
+    BeginUndoSequence(TRNUndoType::rnutModifyItem);
+    SetUndoGroupMode(true);
+}
+
+void TRNEditRNData::EndItemUndoGroup() {
+    SetUndoGroupMode(false);
+    // A command that changed nothing leaves no empty step behind.
+    UndoList().PopIfEmpty();
+}
+
+void TRNEditRNData::ItemResized(int itemNo) {
+    Reformat(false, true, true, itemNo, false);
+    Invalidate();
+    Change();
+}
+
 // Paragraphs and items.
 
 int TRNEditRNData::GetParaEndItemNo(int itemNo) const {

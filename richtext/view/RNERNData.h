@@ -5,6 +5,7 @@
 // primitives, each of which first records how to reverse itself.
 
 #include "richtext/view/CRNFData.h"
+#include "richtext/view/RNEditContext.h"
 #include "richtext/view/RNEditHost.h"
 #include "richtext/view/RNUndo.h"
 
@@ -30,7 +31,7 @@ inline constexpr int RichNoteEditMaxCaretHeight = 1000;
 
 enum class TRNUndoDestination : uint8_t { None, Undo, Redo };
 
-class TRNEditRNData : public TRichNoteRNData, public IRNUndoTarget {
+class TRNEditRNData : public TRichNoteRNData, public IRNUndoTarget, public IRNEditContext {
 public:
     TRNEditRNData(IRichNoteHost& richNote, IRNEditHost& editHost);
     ~TRNEditRNData() override;
@@ -51,8 +52,8 @@ public:
     // Undo groups.
     TRNUndoList& UndoList() override { return undoList_; }
     TRNUndoList& RedoList() override { return redoList_; }
-    TRNUndoList* GetUndoList();
-    bool BeginUndoSequence(TRNUndoType undoType);
+    TRNUndoList* GetUndoList() override;
+    bool BeginUndoSequence(TRNUndoType undoType) override;
     bool BeginNamedUndoSequence(TRNUndoType undoType, const std::string& caption) override;
     bool BeginRedoSequence(TRNUndoType undoType, const std::string& caption) override;
     void EndUndoSequence();
@@ -139,18 +140,7 @@ public:
     bool InsertTextFileBytes(std::string_view bytes, bool oem);
     bool InsertTextFileBytesW(std::string_view bytes);
     // The exports need the hypertext areas, which the editor keeps only while needed.
-    bool SaveHTMLToStream(TStream& stream, const std::string& path, const std::string& title,
-                          const std::string& imagesPrefix, TRNSaveOptions options, TColor color,
-                          int& imageSaveNo, int leftMargin, int topMargin, int rightMargin,
-                          int bottomMargin, IRNBackground* background,
-                          TRNList<TRNHTMLBulletInfo>* bullets) override;
-    bool SaveHTMLToStreamEx(TStream& stream, const std::string& path, const std::string& title,
-                            const std::string& imagesPrefix, const std::string& extraStyles,
-                            const std::string& externalCSS, const std::string& cpPrefix,
-                            TRNSaveOptions options, TColor color, TColor& currentColor,
-                            int& imageSaveNo, int leftMargin, int topMargin, int rightMargin,
-                            int bottomMargin, IRNBackground* background,
-                            TRNList<TRNHTMLBulletInfo>* bullets) override;
+    bool SaveHTMLExport(TStream& stream, TRNHTMLExportOptions& exp) override;
     // Records `count` items a reader has already placed from `itemNo` on.
     void Do_InsertItems_1(int itemNo, int count);
     // After them: the rest of their last paragraph takes its style, and their checkpoints
@@ -185,9 +175,10 @@ public:
     std::string ConvertText(const std::string& text, int oldStyle, int newStyle) const;
 
     // Reformatting after edits.
-    void Reformat(bool fullFormat, bool forceFormat, bool noScroll, int itemNo, bool scroll);
-    void BeginItemModify(int itemNo, int& width);
-    void EndItemModify(int itemNo, int width);
+    void Reformat(bool fullFormat, bool forceFormat, bool noScroll, int itemNo,
+                  bool scroll) override;
+    void BeginItemModify(int itemNo, int& width) override;
+    void EndItemModify(int itemNo, int width) override;
     void ResizeControl(int itemNo, int width, int height, bool reformat);
     void DoResizeControl(int itemNo, int oldWidth, int oldHeight, int newWidth, int newHeight);
     void AdjustControlPlacement(int itemNo);
@@ -195,12 +186,20 @@ public:
     // sized itself when shown) get their paragraphs formatted again.
     void Formatted(int firstItemNo, int lastItemNo, bool partial) override;
     void Change() { ChangeEx(true); }
-    void ChangeEx(bool clearRedo) { EditHost.DoChange(clearRedo); }
+    void ChangeEx(bool clearRedo) override { EditHost.DoChange(clearRedo); }
+
+    // The edit context of the items in this document.
+    IRNEditContext* GetEditContext() override { return this; }
+    IRNUndoTarget& UndoTarget() override { return *this; }
+    void BeginItemUndoGroup() override;
+    void EndItemUndoGroup() override;
+    void ItemResized(int itemNo) override;
+    bool BeforeChange() override { return EditHost.BeforeChange(true); }
     // The editor keeps hypertext areas only while something needs them. Their ids count from
     // 0, like a viewer's: the first jump number is added when a jump is reported.
     using TCustomRNFormattedData::BuildJumpsCoords;
-    virtual void BuildJumpsCoords();
-    virtual void ClearJumpsCoords();
+    void BuildJumpsCoords() override;
+    void ClearJumpsCoords() override;
 
     // The caret. Its stops are the places it can stand on its screen line; `dOffs` is the
     // draw-item offset less 2 (below 0: the start of the piece).

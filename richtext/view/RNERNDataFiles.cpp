@@ -65,33 +65,9 @@ bool TRNEditRNData::InsertTextFromFileW(const std::string& fileName) {
     return InsertTextFileBytesW(ReadAll(fileName));
 }
 
-bool TRNEditRNData::SaveHTMLToStream(TStream& stream, const std::string& path,
-                                     const std::string& title, const std::string& imagesPrefix,
-                                     TRNSaveOptions options, TColor color, int& imageSaveNo,
-                                     int leftMargin, int topMargin, int rightMargin,
-                                     int bottomMargin, IRNBackground* background,
-                                     TRNList<TRNHTMLBulletInfo>* bullets) {
+bool TRNEditRNData::SaveHTMLExport(TStream& stream, TRNHTMLExportOptions& exp) {
     BuildJumpsCoords();
-    const bool ok = TRichNoteRNData::SaveHTMLToStream(
-        stream, path, title, imagesPrefix, options, color, imageSaveNo, leftMargin, topMargin,
-        rightMargin, bottomMargin, background, bullets);
-    ClearJumpsCoords();
-    return ok;
-}
-
-bool TRNEditRNData::SaveHTMLToStreamEx(TStream& stream, const std::string& path,
-                                       const std::string& title, const std::string& imagesPrefix,
-                                       const std::string& extraStyles,
-                                       const std::string& externalCSS, const std::string& cpPrefix,
-                                       TRNSaveOptions options, TColor color, TColor& currentColor,
-                                       int& imageSaveNo, int leftMargin, int topMargin,
-                                       int rightMargin, int bottomMargin, IRNBackground* background,
-                                       TRNList<TRNHTMLBulletInfo>* bullets) {
-    BuildJumpsCoords();
-    const bool ok = TRichNoteRNData::SaveHTMLToStreamEx(
-        stream, path, title, imagesPrefix, extraStyles, externalCSS, cpPrefix, options, color,
-        currentColor, imageSaveNo, leftMargin, topMargin, rightMargin, bottomMargin, background,
-        bullets);
+    const bool ok = TRichNoteRNData::SaveHTMLExport(stream, exp);
     ClearJumpsCoords();
     return ok;
 }

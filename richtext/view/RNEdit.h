@@ -56,7 +56,7 @@ public:
     // Whether a change may start: not read-only, a style sheet, no item of the document
     // holding the mouse (unless the change comes from outside) and OnChanging agreeing. An
     // allowed change readies the document for editing; a refusal beeps.
-    virtual bool BeforeChange(bool fromOutside);
+    bool BeforeChange(bool fromOutside) override;
     bool CanChange() { return BeforeChange(true); }
     // An edit: empties the redo list and tells OnChange.
     void Change() { DoChange(true); }

@@ -30,4 +30,7 @@ public:
     // The caret, in client pixels; Hide takes it off the surface.
     virtual void SetCaret(int x, int y, int width, int height) = 0;
     virtual void HideCaret() = 0;
+    // Whether the document may change now; `fromOutside`: the change does not come from the
+    // user's typing in the control.
+    virtual bool BeforeChange(bool /*fromOutside*/) { return true; }
 };

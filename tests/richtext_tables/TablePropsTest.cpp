@@ -67,4 +67,41 @@ TEST(TableProps, ChangesInAnEditorAreUndoneAndRedone) {
     EXPECT_EQ(e.D().UndoList().Count(), groups);
 }
 
+TEST(TableProps, OnlyAnEditorsDocumentRecordsAndAsksItsControl) {
+    Editor e;
+    e.D().AddNL("before", 0, 0);
+    auto owned = std::make_unique<TRNTableItemInfo>(2, 2, &e.D());
+    TRNTableItemInfo* t = owned.get();
+    e.D().AddItem("", std::move(owned));
+    t->Inserted(&e.D(), false);
+    EXPECT_TRUE(t->InEditor);
+    EXPECT_TRUE(t->CanChange());
+    // The control decides whether a change may start.
+    e.Edit.AllowChange = false;
+    const int asked = e.Edit.ChangeQuestions;
+    EXPECT_FALSE(t->BeforeChange());
+    EXPECT_EQ(e.Edit.ChangeQuestions, asked + 1);
+    e.Edit.AllowChange = true;
+    EXPECT_TRUE(t->BeforeChange());
+    const int groups = e.D().UndoList().Count();
+    const int changes = e.Edit.Changes;
+    t->SetCellColor(clRed, 0, 0);
+    EXPECT_EQ(e.D().UndoList().Count(), groups + 1);
+    t->ChangeEx(true);
+    EXPECT_EQ(e.Edit.Changes, changes + 1);
+
+    // A table in a plain document stores its changes and records none.
+    TableDoc d;
+    auto plainOwned = d.Make(2, 2);
+    TRNTableItemInfo* plain = plainOwned.get();
+    d.Doc.AddItem("", std::move(plainOwned));
+    plain->Inserted(&d.Doc, false);
+    EXPECT_TRUE(plain->InsertedInData);
+    EXPECT_FALSE(plain->InEditor);
+    EXPECT_FALSE(plain->CanChange());
+    EXPECT_FALSE(plain->BeforeChange());
+    plain->SetCellColor(clBlue, 1, 1);
+    EXPECT_EQ(plain->Cells(1, 1)->Color, clBlue);
+}
+
 } // namespace

@@ -426,6 +426,45 @@ TEST(EditSave, HtmlExportLeavesNoHypertextAreas) {
     EXPECT_EQ(f.D().Jumps.Count(), 0);
 }
 
+TEST(EditSave, BothHtmlFlavoursSeeTheHypertextAreasOnlyWhileWriting) {
+    EditForm f([](TRichNoteEdit& e) {
+        const int link = AddLinkStyle(e);
+        e.AddNL("ab", 0, 0);
+        e.AddNL("linked", link, 0);
+    });
+    std::vector<int> areasSeen;
+    f.Edit->Handlers.OnURLNeeded = [&](IRichNoteHost&, int id, std::string& url) {
+        areasSeen.push_back(f.D().Jumps.Count());
+        url = "target" + std::to_string(id);
+    };
+    // An edit ends whatever links the load left active.
+    f.Type("x");
+    ASSERT_EQ(f.D().Jumps.Count(), 0);
+    for (const bool classes : {false, true}) {
+        SCOPED_TRACE(classes ? "style classes" : "font markup");
+        areasSeen.clear();
+        TMemoryStream stream;
+        int imageSaveNo = 7;
+        TColor current = clRed;
+        const bool ok =
+            classes ? f.D().SaveHTMLToStreamEx(stream, "", "t", "img", "", "", "cp", {}, clYellow,
+                                               current, imageSaveNo, 1, 2, 3, 4, nullptr, nullptr)
+                    : f.D().SaveHTMLToStream(stream, "", "t", "img", {}, clYellow, imageSaveNo, 1,
+                                             2, 3, 4, nullptr, nullptr);
+        ASSERT_TRUE(ok);
+        ASSERT_EQ(areasSeen.size(), 1u);
+        EXPECT_GT(areasSeen[0], 0);
+        EXPECT_NE(stream.Bytes().find("href=\"target"), std::string::npos);
+        EXPECT_EQ(f.D().Jumps.Count(), 0);
+        // No picture was written: the counter comes back as it went in.
+        EXPECT_EQ(imageSaveNo, 7);
+        if (classes) {
+            // The colour behind the last paragraph, which has no background of its own.
+            EXPECT_EQ(current, clYellow);
+        }
+    }
+}
+
 TEST(EditPaste, PicturesAndEightBitText) {
     QImage image(6, 4, QImage::Format_RGB32);
     image.fill(Qt::red);

@@ -25,6 +25,9 @@ public:
     bool CaretShown = false;
     // The conversion applied: every style becomes this one.
     int ConvertTo = 1;
+    // What the control answers when the document asks whether it may change.
+    bool AllowChange = true;
+    int ChangeQuestions = 0;
 
     TRNEditorOptions GetEditorOptions() const override { return Options; }
     void DoChange(bool) override { ++Changes; }
@@ -36,6 +39,10 @@ public:
         CaretShown = true;
     }
     void HideCaret() override { CaretShown = false; }
+    bool BeforeChange(bool) override {
+        ++ChangeQuestions;
+        return AllowChange;
+    }
 };
 
 // Text styles 0..3 are 12 points (8 px a character); style 2 is Unicode.

@@ -23,6 +23,15 @@
 #include <utility>
 #include <vector>
 
+// Adds a hypertext style looking like style 0 to the editor's sheet; answers its number.
+inline int AddLinkStyle(TRichNoteEdit& e) {
+    TFontInfos& styles = e.Style()->TextStyles();
+    const int link = e.Style()->AddTextStyle();
+    styles[link].Assign(styles[0]);
+    styles[link].Jump = true;
+    return link;
+}
+
 // An editor in a shown, active window, by default with one paragraph of text; the caret is
 // at the end of the first item.
 struct EditForm {

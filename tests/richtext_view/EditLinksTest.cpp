@@ -18,10 +18,7 @@ namespace {
 struct LinkForm : EditForm {
     LinkForm()
         : EditForm([](TRichNoteEdit& e) {
-              TFontInfos& styles = e.Style()->TextStyles();
-              const int link = e.Style()->AddTextStyle();
-              styles[link].Assign(styles[0]);
-              styles[link].Jump = true;
+              const int link = AddLinkStyle(e);
               e.AddNL("ab", 0, 0);
               e.AddNL("linked", link, 0);
           }) {
