@@ -277,6 +277,10 @@ void TMainActions::MarkSideBar(bool shown) {
         ->setIcon(shown ? QIcon(QPixmap::fromImage(images_.Image(ImageViewMark))) : QIcon());
 }
 
+void TMainActions::SetCaption(const std::string& caption) {
+    window_.setWindowTitle(ToQ(caption));
+}
+
 void TMainActions::SetRecentBinders(const std::vector<std::string>& paths) {
     recentMenu_->clear();
     for (const std::string& path : paths) {
