@@ -3,9 +3,10 @@
 // What the binder code asks of the main window, by role: questions and messages (boxes, the
 // confirmation, the wait form), dialogs (files, folders, Add Item, New Binder), and the window
 // around the tree (caption, recent binders, command enabling, the side bar). What the views
-// show of a node follows the tree itself (ITreeNodesObserver), not these calls. The main
-// window implements every role; a test fakes the role it needs. Calls come from the main
-// thread; a window that is reached from a worker thread passes the call on to its own thread.
+// show of a node follows the tree itself (ITreeNodesObserver), not these calls. The part of
+// the window that owns what a role does implements it (the side bar, the commands, the wait
+// form); a test fakes the role it needs. Calls come from the main thread; a part that is
+// reached from a worker thread passes the call on to the main thread.
 
 #include <cstdint>
 #include <map>
