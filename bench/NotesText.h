@@ -2,7 +2,7 @@
 
 // The text of the notes-format benchmarks: paragraphs of 96 bytes in a repeating mix of the notes
 // sheet's heading, body, code and Unicode styles.
-#include "tests/richtext_model/NotesSheet.h"
+#include "tests/support/NotesSheet.h"
 
 #include <string>
 

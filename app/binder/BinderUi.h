@@ -3,9 +3,10 @@
 // What the binder code asks of the main window, by role: questions and messages (boxes, the
 // confirmation, the wait form), dialogs (files, folders, Add Item, New Binder), and the window
 // around the tree (caption, recent binders, command enabling, the side bar). What the views
-// show of a node follows the tree itself (ITreeNodesObserver), not these calls. The main
-// window implements every role; a test fakes the role it needs. Calls come from the main
-// thread; a window that is reached from a worker thread passes the call on to its own thread.
+// show of a node follows the tree itself (ITreeNodesObserver), not these calls. The part of
+// the window that owns what a role does implements it (the side bar, the commands, the wait
+// form); a test fakes the role it needs. Calls come from the main thread; a part that is
+// reached from a worker thread passes the call on to the main thread.
 
 #include <cstdint>
 #include <map>
@@ -46,11 +47,21 @@ struct TNewBinderChoice {
     std::string Description;
 };
 
-// Questions and messages.
-class IUserMessages {
+// The wait form around long operations (the text is empty when there is none). While a
+// level-by-level capture or a content sync runs they change nothing. UpdateStatusForm moves
+// its bar on during long work on the main thread.
+class IStatusForm {
 public:
-    virtual ~IUserMessages() = default;
+    virtual ~IStatusForm() = default;
 
+    virtual void OpenStatusForm(const std::string& text) = 0;
+    virtual void UpdateStatusForm() = 0;
+    virtual void CloseStatusForm() = 0;
+};
+
+// Questions and messages, and the wait form.
+class IUserMessages : public virtual IStatusForm {
+public:
     // A message box with the application title and an OK button.
     virtual void ShowMessage(const std::string& text) = 0;
     virtual TModalResult MessageBox(const std::string& text, const std::string& caption,
@@ -58,13 +69,6 @@ public:
     // The "Confirm" dialog: true for OK. Closing it with "Don't show this message again"
     // ticked sets `askSetting` to false.
     virtual bool Confirm(const std::string& text, bool& askSetting) = 0;
-
-    // The wait form around long operations (the text is empty when there is none). While a
-    // level-by-level capture or a content sync runs they change nothing. UpdateStatusForm
-    // moves its bar on during long work on the main thread.
-    virtual void OpenStatusForm(const std::string& text) = 0;
-    virtual void UpdateStatusForm() = 0;
-    virtual void CloseStatusForm() = 0;
 };
 
 // Dialogs.
@@ -88,24 +92,23 @@ public:
     virtual std::optional<TNewBinderChoice> NewBinderDialog(const std::string& startFolder) = 0;
 };
 
-// The window around the tree: its caption, menus and commands, and the side bar.
-class IBinderWindow {
+// The window's caption, its recent-binder menu and the commands the binder code enables.
+class IBinderCommands {
 public:
-    virtual ~IBinderWindow() = default;
+    virtual ~IBinderCommands() = default;
 
     virtual void SetCaption(const std::string& caption) = 0;
     // Rebuilds the recent-binder menu from these paths, newest first; disabled when empty.
     virtual void SetRecentBinders(const std::vector<std::string>& paths) = 0;
     virtual void EnableCommand(TBinderCommand command, bool enabled) = 0;
-    // Switches the view pages to the page view.
-    virtual void ShowPageView() = 0;
-    // Restores the main window and brings it to the front.
-    virtual void RestoreAndBringToFront() = 0;
-    // Stores what was typed into the notes editor into the node it was typed for.
-    virtual void StoreTypedNotes() = 0;
+};
 
-    // The side bar: the open panel, opening a panel (an index past the last panel is
-    // ignored), and filling a panel again.
+// The side bar: the open panel, opening a panel (an index past the last panel is ignored),
+// and filling a panel again.
+class IBinderSideBar {
+public:
+    virtual ~IBinderSideBar() = default;
+
     virtual int TopPanel() const = 0;
     virtual void OpenPanel(int index) = 0;
     virtual void RefillPanel(int index) = 0;
@@ -114,6 +117,17 @@ public:
     // Adds one item to the page list per text, in order, for the node the text maps to.
     virtual void FillResultPanel(const std::vector<std::string>& texts,
                                  const std::map<std::string, uint32_t>& ids) = 0;
+};
+
+// The window around the tree: its commands, the side bar, the views and the window itself.
+class IBinderWindow : public virtual IBinderCommands, public virtual IBinderSideBar {
+public:
+    // Switches the view pages to the page view.
+    virtual void ShowPageView() = 0;
+    // Restores the main window and brings it to the front.
+    virtual void RestoreAndBringToFront() = 0;
+    // Stores what was typed into the notes editor into the node it was typed for.
+    virtual void StoreTypedNotes() = 0;
 };
 
 // Every role at once, as the binder tree and the binder lifecycle use the window. The roles are

@@ -168,8 +168,8 @@ void AdvancedSearch(const TTreeNodes& tree, int listMode, const TSearchCriteria&
     });
 }
 
-void RunSearch(IBinderWindow& window, const TTreeNodes& tree, int listMode) {
+void RunSearch(IBinderSideBar& sideBar, const TTreeNodes& tree, int listMode) {
     TSearchResult result;
     KeywordSearch(tree, listMode, result, "", "", "");
-    window.FillResultPanel(result.Listed(listMode), result.Ids);
+    sideBar.FillResultPanel(result.Listed(listMode), result.Ids);
 }

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-class IBinderWindow;
+class IBinderSideBar;
 class TPageInfo;
 class TTreeNodes;
 struct Link;
@@ -80,4 +80,4 @@ void AdvancedSearch(const TTreeNodes& tree, int listMode, const TSearchCriteria&
                     const THyperlinkSource& hyperlinks, TSearchResult& result);
 
 // Lists every web page of the tree in the side bar's page list, by URL when `listMode` is 1.
-void RunSearch(IBinderWindow& window, const TTreeNodes& tree, int listMode);
+void RunSearch(IBinderSideBar& sideBar, const TTreeNodes& tree, int listMode);

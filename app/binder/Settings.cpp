@@ -130,7 +130,7 @@ void SaveSettings(ISettingsStore& store, const TSettings& settings) {
     registry.WriteString("ResSaveDir", settings.ResSaveDir);
 }
 
-void UpdateRecentFiles(ISettingsStore& store, IBinderWindow& ui, const std::string& path) {
+void UpdateRecentFiles(ISettingsStore& store, IBinderCommands& ui, const std::string& path) {
     TRegistry registry(store);
     registry.OpenKey(RecentKey, true);
     // A number outside the list (a damaged file) would otherwise write past its five entries.

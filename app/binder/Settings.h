@@ -10,7 +10,7 @@
 #include <vector>
 
 class ISettingsStore;
-class IBinderWindow;
+class IBinderCommands;
 
 // Every setting with the value in force when the store holds none.
 struct TSettings {
@@ -52,7 +52,7 @@ void SaveSettings(ISettingsStore& store, const TSettings& settings);
 // sets "LastFile" and adds the path to the list of at most five. Nothing is written when the
 // path is already the last file; a path among the four newest entries is not added again; a
 // sixth path drops the oldest two.
-void UpdateRecentFiles(ISettingsStore& store, IBinderWindow& ui, const std::string& path);
+void UpdateRecentFiles(ISettingsStore& store, IBinderCommands& ui, const std::string& path);
 
 // Writes the path under the first free "Binder" number; duplicates are not checked.
 void AddBinderToList(ISettingsStore& store, const std::string& path);

@@ -128,7 +128,7 @@ void TFormVelmorRnx::BuildForm() {
                                 startFolder_, pageNotAvailable_, splitter_);
     sideBar_ = std::make_unique<TSideBarPane>(TSideBarParts{
         treePane_->ShelfBar1(), treePane_->TreeView1(), *binder_, *viewsPane_, *actions_, settings_,
-        store_, paths_, *ui_, [this](const std::string& path) { OpenBinder(path); },
+        store_, paths_, [this](const std::string& path) { OpenBinder(path); },
         [this] { TreeView1Click(); }});
     actions_->AddToolsCommands({&sideBar_->Search(), &sideBar_->ClearSearch()});
     notes_ = std::make_unique<TNotesPart>(*this, images_);

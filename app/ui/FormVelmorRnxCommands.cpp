@@ -81,11 +81,11 @@ void TFormVelmorRnx::BindCommands() {
     bind(TMainAction::ViewNote, [&views] { views.ViewNoteExecute(); });
     bind(TMainAction::ViewBrowser, [&views] { views.ViewBrowserExecute(); });
     bind(TMainAction::ViewDetail, [&views] { views.ViewDetailExecute(); });
-    bind(TMainAction::ToolButton4, [&views] { views.ToolButton4Click(); });
-    bind(TMainAction::ToolButton5, [&views] { views.ToolButton5Click(); });
-    bind(TMainAction::ToolRefresh, [&views] { views.ToolRefreshExecute(); });
-    bind(TMainAction::FilePrint, [&views] { views.FilePrintExecute(); });
-    bind(TMainAction::ToolButton17, [&views] { views.ToolButton17Click(); });
+    bind(TMainAction::ToolButton4, [&views] { views.NavigateBack(); });
+    bind(TMainAction::ToolButton5, [&views] { views.NavigateForward(); });
+    bind(TMainAction::ToolRefresh, [&views] { views.Refresh(); });
+    bind(TMainAction::FilePrint, [&views] { views.Print(); });
+    bind(TMainAction::ToolButton17, [&views] { views.Find(); });
     bind(TMainAction::OtherChanged, [&views] { views.OtherChangedExecut(); });
     bind(TMainAction::ApplyChange, [&views] { views.ApplyChangeExecute(); });
     bind(TMainAction::CancelChange, [&views] { views.CancelChangeExecute(); });
@@ -122,7 +122,7 @@ void TFormVelmorRnx::BindCommands() {
     bind(TMainAction::FileExportCHM,
          exporting([](ExportContext& context) { FileExportCHMExecute(context); }));
     connect(actions_, &TMainActions::TextSizeChosen, this,
-            [&views](int step) { GuardEvent([&] { views.FontChangeExecute(step); }); });
+            [&views](int step) { GuardEvent([&] { views.TextSize(step); }); });
     connect(actions_, &TMainActions::RecentChosen, this, [this](const std::string& caption) {
         GuardEvent([&] {
             if (lifecycle_ != nullptr) {
@@ -184,7 +184,7 @@ void TFormVelmorRnx::TreeView1Click() {
 }
 
 void TFormVelmorRnx::ToolButton13Click() {
-    viewsPane_->Views().ToolButton13Click();
+    viewsPane_->Views().Stop();
 }
 
 void TFormVelmorRnx::SelectNodeByIndex(int index) {

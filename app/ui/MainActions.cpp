@@ -279,6 +279,10 @@ void TMainActions::MarkSideBar(bool shown) {
         ->setIcon(shown ? QIcon(QPixmap::fromImage(images_.Image(ImageViewMark))) : QIcon());
 }
 
+void TMainActions::SetCaption(const std::string& caption) {
+    window_.setWindowTitle(ToQ(caption));
+}
+
 void TMainActions::SetRecentBinders(const std::vector<std::string>& paths) {
     recentMenu_->clear();
     for (const std::string& path : paths) {
@@ -355,7 +359,7 @@ void TMainActions::SetCommandEnabled(ViewCommand command, bool enabled) {
         {ViewCommand::FileAppendFolder, TMainAction::FileAppendFolder},
         {ViewCommand::ToolRefresh, TMainAction::ToolRefresh},
         {ViewCommand::FilePrint, TMainAction::FilePrint},
-        {ViewCommand::ToolButton15, TMainAction::FilePrint},
+        {ViewCommand::Print, TMainAction::FilePrint},
         {ViewCommand::ToolSyncContent, TMainAction::ToolSyncContent},
         {ViewCommand::FileSaveHtml, TMainAction::FileSaveHtml},
         {ViewCommand::FileExportContent, TMainAction::FileExportContent},
@@ -366,9 +370,9 @@ void TMainActions::SetCommandEnabled(ViewCommand command, bool enabled) {
         {ViewCommand::ViewNote, TMainAction::ViewNote},
         {ViewCommand::ViewBrowser, TMainAction::ViewBrowser},
         {ViewCommand::ViewDetail, TMainAction::ViewDetail},
-        {ViewCommand::ToolButton4, TMainAction::ToolButton4},
-        {ViewCommand::ToolButton5, TMainAction::ToolButton5},
-        {ViewCommand::ToolButton13, TMainAction::ToolButton13},
+        {ViewCommand::NavigateBack, TMainAction::ToolButton4},
+        {ViewCommand::NavigateForward, TMainAction::ToolButton5},
+        {ViewCommand::Stop, TMainAction::ToolButton13},
         {ViewCommand::ApplyChange, TMainAction::ApplyChange},
         {ViewCommand::CancelChange, TMainAction::CancelChange},
     };
@@ -387,7 +391,7 @@ void TMainActions::SetCommandEnabled(ViewCommand command, bool enabled) {
     case ViewCommand::Browse1:
         browse1_->setEnabled(enabled);
         return;
-    case ViewCommand::ToolButton16:
+    case ViewCommand::TextSize:
         textSize_->setEnabled(enabled);
         return;
     case ViewCommand::Edit1:

@@ -2,7 +2,9 @@
 
 // The main window's commands as menus, tool buttons and the buttons at the right end of the
 // tool area: made once with their captions, hints and images, enabled by the views and the
-// binder code, and marked for the view shown. What a command does is bound by the window.
+// binder code, and marked for the view shown; with the window's caption and recent-binder menu
+// they are what the binder code sets of the window (IBinderCommands). What a command does is
+// bound by the window.
 
 #include "app/binder/BinderUi.h"
 #include "app/ui/views/ViewsWindow.h"
@@ -69,7 +71,7 @@ enum class TMainAction {
     CancelChange,
 };
 
-class TMainActions : public QObject, public IViewCommands {
+class TMainActions : public QObject, public IViewCommands, public IBinderCommands {
     Q_OBJECT
 public:
     // Builds the actions, the menu bar and the tool bar of `window`.
@@ -77,9 +79,11 @@ public:
 
     QAction* Action(TMainAction action) const { return actions_.at(action); }
     QMenu& RecentMenu() const { return *recentMenu_; }
+    // The window's caption.
+    void SetCaption(const std::string& caption) override;
     // Rebuilds the recent-binder menu from these paths, newest first; disabled when empty.
-    void SetRecentBinders(const std::vector<std::string>& paths);
-    void EnableCommand(TBinderCommand command, bool enabled);
+    void SetRecentBinders(const std::vector<std::string>& paths) override;
+    void EnableCommand(TBinderCommand command, bool enabled) override;
     // What an open or closed binder and the selected node allow.
     void UpdateCommands(bool binderOpen, const TTreeNode* selected);
     // The notes editor's "&Edit   " menu, placed before "&View"; the views enable it.

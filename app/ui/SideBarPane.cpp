@@ -267,7 +267,7 @@ void TSideBarPane::ShelfBar1PanelOpen(TShelfPanel* panel) {
         }
         EnableTreeCommands(false, false);
         panel->Items().Clear();
-        RunSearch(parts_.Window, parts_.Binder.Items(), parts_.Settings.ListMode);
+        RunSearch(*this, parts_.Binder.Items(), parts_.Settings.ListMode);
         break;
     case BinderListPanel:
         EnableTreeCommands(false, false);

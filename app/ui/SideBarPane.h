@@ -3,8 +3,9 @@
 // The side bar ShelfBar1 as the main window uses it: its three panels ("Pages Explorer" with
 // the binder tree, "Pages List" with every page or the search results, "My Binders" with the
 // known binders), what opening a panel and clicking its items do, the binder menu, and the
-// search commands. The binder code reaches it through the window's IBinderWindow.
+// search commands. It is the side bar the binder code works (IBinderSideBar).
 
+#include "app/binder/BinderUi.h"
 #include "platform/graphics/Icon.h"
 #include "platform/graphics/ImageList.h"
 
@@ -18,7 +19,6 @@
 #include <string>
 #include <vector>
 
-class IBinderWindow;
 class ISettingsStore;
 class QAction;
 class QMenu;
@@ -48,29 +48,28 @@ struct TSideBarParts {
     TSettings& Settings;
     ISettingsStore& Store;
     const BinderPaths& Paths;
-    IBinderWindow& Window;                              // what RunSearch fills through
     std::function<void(const std::string&)> OpenBinder; // opens a binder file
     std::function<void()> TreeView1Click;               // shows the selected node
 };
 
-class TSideBarPane : public QObject {
+class TSideBarPane : public QObject, public IBinderSideBar {
 public:
     // Designs the bar: its look, the three panels and the pictures.
     explicit TSideBarPane(const TSideBarParts& parts, QObject* owner = nullptr);
     ~TSideBarPane() override;
 
-    int TopPanel() const;
+    int TopPanel() const override;
     // Makes the panel the top panel and runs the panel-opening rule; other indexes are ignored.
-    void OpenPanel(int index);
+    void OpenPanel(int index) override;
     // The panel-opening rule for a panel by index.
-    void RefillPanel(int index);
-    const std::string& ChosenBinderPath() const { return chosenBinder_; }
+    void RefillPanel(int index) override;
+    std::string ChosenBinderPath() const override { return chosenBinder_; }
 
     // ---- handlers ----
     void ShelfBar1PanelOpen(TShelfPanel* panel);
     void FillBinderPanel(TShelfItems& items);
     void FillResultPanel(const std::vector<std::string>& texts,
-                         const std::map<std::string, uint32_t>& ids);
+                         const std::map<std::string, uint32_t>& ids) override;
     void ShelfBar1ItemClick(TShelfPanel* panel, TShelfItem* item);
     void ShelfBar1ItemDblClicked(TShelfPanel* panel, TShelfItem* item);
     // The right button: the binder menu at the pointer.

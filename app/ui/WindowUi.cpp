@@ -17,7 +17,6 @@
 #include "app/ui/dialogs/WindowAddItemHost.h"
 #include "app/ui/views/NodeViews.h"
 #include "app/ui/views/ViewsPane.h"
-#include "platform/base/Invoker.h"
 #include "platform/base/QtText.h"
 #include "platform/shell/ChmCompiler.h"
 #include "platform/shell/ShellOpen.h"
@@ -55,10 +54,6 @@ std::optional<std::string> RunFileDialog(QWidget* owner, const TFileDialogOption
 TWindowUi::TWindowUi(TFormVelmorRnx& window) : window_(window) {}
 
 TWindowUi::~TWindowUi() = default;
-
-void TWindowUi::SetWaitForm(TForm4* form) {
-    waitForm_ = form;
-}
 
 void TWindowUi::SetLevelStatusForm(MessageTarget* form) {
     levelForm_ = form;
@@ -98,10 +93,6 @@ void TWindowUi::RunAddRequest(const TAddItemRequest& request) {
     }
 }
 
-bool TWindowUi::LevelCaptureRunning() const {
-    return capture_ != nullptr && capture_->LevelCaptureRunning();
-}
-
 // ---- messages and the wait form -----------------------------------------------------------------
 
 void TWindowUi::ShowMessage(const std::string& text) {
@@ -139,59 +130,23 @@ bool TWindowUi::Confirm(const std::string& text, bool& askSetting) {
 }
 
 void TWindowUi::OpenStatusForm(const std::string& text) {
-    if (!Invoker().IsMainThread()) {
-        PostMessageTo(this, {WM_OPENSTATUSFORM, 0, 0, text});
-        return;
-    }
-    if (LevelCaptureRunning() || waitForm_ == nullptr) {
-        return;
-    }
-    waitForm_->Start(text);
+    status_.OpenStatusForm(text);
 }
 
 void TWindowUi::UpdateStatusForm() {
-    if (!Invoker().IsMainThread() || waitForm_ == nullptr || !waitForm_->isVisible()) {
-        return;
-    }
-    if (holding_) {
-        // The form holds the commands: the window may paint and Cancel be pressed.
-        waitForm_->Step();
-        QCoreApplication::processEvents();
-    } else if (!LevelCaptureRunning()) {
-        waitForm_->Step();
-    }
+    status_.UpdateStatusForm();
 }
 
 void TWindowUi::CloseStatusForm() {
-    if (!Invoker().IsMainThread()) {
-        PostMessageTo(this, {WM_CLOSESTATUSFORM, 0, 0, {}});
-        return;
-    }
-    if (waitForm_ == nullptr || (LevelCaptureRunning() && !holding_)) {
-        return;
-    }
-    holding_ = false;
-    waitForm_->Finish();
+    status_.CloseStatusForm();
 }
 
 void TWindowUi::OpenWaitForm(const std::string& text, bool cancellable) {
-    if (waitForm_ == nullptr) {
-        return;
-    }
-    holding_ = true;
-    waitForm_->StartHolding(text, cancellable);
+    status_.OpenWaitForm(text, cancellable);
 }
 
 bool TWindowUi::StatusCancelled() const {
-    return holding_ && waitForm_ != nullptr && waitForm_->Cancelled();
-}
-
-void TWindowUi::Dispatch(const PostedMessage& message) {
-    if (message.Msg == WM_OPENSTATUSFORM) {
-        OpenStatusForm(message.Text);
-    } else if (message.Msg == WM_CLOSESTATUSFORM) {
-        CloseStatusForm();
-    }
+    return status_.StatusCancelled();
 }
 
 // ---- what only the exports ask ------------------------------------------------------------------
@@ -218,7 +173,7 @@ void TWindowUi::CaptureDone(uint32_t nodeId) {
 
 void TWindowUi::SavingStatus(StatusForm form, int wParam, const std::string& status,
                              const std::optional<std::string>& url) {
-    MessageTarget* target = form == StatusForm::Wait    ? static_cast<MessageTarget*>(waitForm_)
+    MessageTarget* target = form == StatusForm::Wait ? static_cast<MessageTarget*>(status_.Form())
                             : form == StatusForm::Level ? levelForm_
                                                         : nullptr;
     if (target != nullptr) {
@@ -271,7 +226,7 @@ std::unique_ptr<IAddItemDialog> TWindowUi::CreateAddItemDialog(int mode,
 // ---- the window around the tree -----------------------------------------------------------------
 
 void TWindowUi::SetCaption(const std::string& caption) {
-    window_.setWindowTitle(ToQ(caption));
+    window_.Actions().SetCaption(caption);
 }
 
 void TWindowUi::SetRecentBinders(const std::vector<std::string>& paths) {

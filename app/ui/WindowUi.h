@@ -3,12 +3,13 @@
 // The main window as the binder code sees it (IBinderUi): its message boxes and the wait form,
 // its dialogs, and the window around the tree (caption, recent binders, commands, side bar),
 // carried out by the window's parts; and as the exports see it (IExportUi). It also takes what the
-// captures report (ICaptureReports) through its capture port. Calls from other threads that show or
-// hide the wait form are carried to the main thread.
+// captures report (ICaptureReports) through its capture port. The wait form's status role is the
+// wait status's (TWaitStatus), which carries calls from other threads to the main thread.
 
 #include "app/binder/BinderUi.h"
 #include "app/binder/ExportUi.h"
 #include "app/capture/CapturePort.h"
+#include "app/ui/WaitStatus.h"
 #include "platform/base/PostedMessage.h"
 
 #include <functional>
@@ -25,19 +26,16 @@ class TWindowAddItemHost;
 struct BinderPaths;
 struct TAddItemRequest;
 
-inline constexpr uint32_t WM_OPENSTATUSFORM = 0x0400 + 200;
-inline constexpr uint32_t WM_CLOSESTATUSFORM = 0x0400 + 201;
-
-class TWindowUi : public IBinderUi, public IExportUi, public ICaptureReports, public MessageTarget {
+class TWindowUi : public IBinderUi, public IExportUi, public ICaptureReports {
 public:
     // The window's parts are reached when a call comes, so the window may build them later.
     explicit TWindowUi(TFormVelmorRnx& window);
     ~TWindowUi() override;
 
     // Tells whether a capture with linked pages runs; null: none does.
-    void SetCaptureStarter(const ICaptureStarter* capture) { capture_ = capture; }
+    void SetCaptureStarter(const ICaptureStarter* capture) { status_.SetCaptureStarter(capture); }
     // The wait form TForm4, and the status form of captures with linked pages; null: none.
-    void SetWaitForm(TForm4* form);
+    void SetWaitForm(TForm4* form) { status_.SetForm(form); }
     void SetLevelStatusForm(MessageTarget* form);
 
     // Every add request (the menus, pages sent from outside, a request sent again after a
@@ -99,15 +97,9 @@ public:
                       const std::optional<std::string>& url) override;
     void ProcessMessages() override;
 
-    void Dispatch(const PostedMessage& message) override;
-
 private:
-    bool LevelCaptureRunning() const;
-
     TFormVelmorRnx& window_;
-    const ICaptureStarter* capture_ = nullptr;
-    TForm4* waitForm_ = nullptr;
-    bool holding_ = false; // the wait form is up around an export or import
+    TWaitStatus status_;
     std::string lastDialogDir_;
     MessageTarget* levelForm_ = nullptr;
     TCapturePort port_{*this};

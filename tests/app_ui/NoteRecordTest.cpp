@@ -5,7 +5,7 @@
 #include "app/binder/PageInfo.h"
 #include "app/binder/TreeFile.h"
 #include "platform/base/Stream.h"
-#include "tests/richtext_model/NotesSheet.h"
+#include "tests/support/NotesSheet.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 
 #include "tests/app_ui/NotesRig.h"
 #include "tests/app_ui/UiTestSupport.h"
-#include "tests/richtext_model/NotesSheet.h"
+#include "tests/support/NotesSheet.h"
 
 #include <QAction>
 #include <QKeyEvent>

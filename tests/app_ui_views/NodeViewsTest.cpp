@@ -124,7 +124,7 @@ TEST(NodeViews, AStoredPageIsShownOnceOfflineUntilItMustReload) {
     EXPECT_EQ(v.browser.Calls.back(), "nav:file://" + file);
     EXPECT_EQ(ReadFileBytes(file), "<html>p</html>");
     WriteFileBytes(file, "stale");
-    v.views.ToolRefreshExecute();
+    v.views.Refresh();
     EXPECT_EQ(ReadFileBytes(file), "<html>p</html>");
 }
 
@@ -147,19 +147,19 @@ TEST(NodeViews, OnlineNavigationAndBack) {
     EXPECT_EQ(v.window.Panels[2], OnlineModeStatus);
 
     v.browser.Location = "http://a.test/next";
-    v.views.ToolButton4Click();
+    v.views.NavigateBack();
     EXPECT_EQ(v.browser.Calls.back(), "back");
     EXPECT_EQ(page.NavCount, 0);
     EXPECT_EQ(v.window.Address, "http://a.test/next");
 
     // Back at a count below 2 shows the stored page again and keeps the failed state.
     v.views.WebBrowserNavigateComplete2("http://a.test/next");
-    v.views.ToolButton4Click();
+    v.views.NavigateBack();
     EXPECT_EQ(page.NavCount, 0);
     EXPECT_EQ(page.State, CaptureState::Failed);
     EXPECT_EQ(v.window.Panels[2], "Capture Failed");
     EXPECT_EQ(v.browser.Calls.back().rfind("html:", 0), 0u);
-    EXPECT_FALSE(v.window.Enabled[ViewCommand::ToolButton4]);
+    EXPECT_FALSE(v.window.Enabled[ViewCommand::NavigateBack]);
 }
 
 TEST(NodeViews, ChangeUrl) {

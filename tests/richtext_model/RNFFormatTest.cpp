@@ -1,7 +1,7 @@
 // The notes format: exact bytes, round trips through other style sheets, hand-built notes.
 
-#include "NotesSheet.h"
 #include "RNFTestSupport.h"
+#include "tests/support/NotesSheet.h"
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageList.h"

@@ -1,9 +1,9 @@
 // Damaged and hostile notes: every read fails cleanly with a reason, never reads past the
 // bytes it was given, and leaves them as they were.
 
-#include "NotesSheet.h"
 #include "RNFTestSupport.h"
 #include "richtext/model/RNFMisc.h"
+#include "tests/support/NotesSheet.h"
 
 #include <gtest/gtest.h>
 

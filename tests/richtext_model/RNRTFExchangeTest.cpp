@@ -1,8 +1,8 @@
 // RTF exchanged with word processors: what we write must read back in them as written, and
 // what they write (the fixtures were written by LibreOffice) must arrive whole.
-#include "NotesSheet.h"
 #include "RNFTestSupport.h"
 #include "RTFFixtures.h"
+#include "tests/support/NotesSheet.h"
 #include "tests/support/TempDir.h"
 
 #include "platform/base/CodePage.h"

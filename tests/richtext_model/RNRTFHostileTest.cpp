@@ -1,7 +1,7 @@
 // Damaged RTF: mutated and truncated fixtures always end in an error code, never in a crash
 // or an exception.
-#include "NotesSheet.h"
 #include "RTFFixtures.h"
+#include "tests/support/NotesSheet.h"
 
 #include "platform/base/Stream.h"
 #include "richtext/model/RNRTFProps.h"

@@ -1,7 +1,7 @@
 // RTF into documents, documents into RTF, and the round trip between them.
-#include "NotesSheet.h"
 #include "RNFTestSupport.h"
 #include "RTFFixtures.h"
+#include "tests/support/NotesSheet.h"
 #include "tests/support/TempDir.h"
 
 #include "platform/base/Stream.h"

@@ -163,7 +163,7 @@ void TNodeViews::ShowNodeInViews(TTreeNode& node) {
     }
     // Only a web page is ever captured: a new note, link or folder is "unfinished" too, but
     // there is nothing to stop.
-    Enable(ViewCommand::ToolButton13,
+    Enable(ViewCommand::Stop,
            record.Kind == NodeKind::WebPage && record.State == CaptureState::Unfinished);
     window_.SetPageVisible(ViewPage::Notes, true);
     switch (record.Kind) {
@@ -216,12 +216,12 @@ void TNodeViews::ShowNodeStatus(const TPageInfo& record) {
 }
 
 void TNodeViews::ShowNodePage(TPageInfo& record) {
-    Enable(ViewCommand::ToolButton4, (record.ViewFlags & ViewFlagOnline) != 0);
-    Enable(ViewCommand::ToolButton5, (record.ViewFlags & ViewFlagSteppedBack) != 0);
+    Enable(ViewCommand::NavigateBack, (record.ViewFlags & ViewFlagOnline) != 0);
+    Enable(ViewCommand::NavigateForward, (record.ViewFlags & ViewFlagSteppedBack) != 0);
     Enable(ViewCommand::ToolRefresh, (record.ViewFlags & ViewFlagCaptured) != 0);
     window_.SetAddress("");
-    Enable(ViewCommand::ToolButton15, true);
-    Enable(ViewCommand::ToolButton16, true);
+    Enable(ViewCommand::Print, true);
+    Enable(ViewCommand::TextSize, true);
     switch (record.State) {
     case CaptureState::Unfinished:
         window_.SetDownloadAnimation(true);
@@ -403,7 +403,7 @@ void TNodeViews::CancelChangeExecute() {
 
 // ---- browser commands -------------------------------------------------------------------------
 
-void TNodeViews::ToolButton4Click() {
+void TNodeViews::NavigateBack() {
     TPageInfo* record = SelectedRecord();
     if (record == nullptr) {
         return;
@@ -415,8 +415,8 @@ void TNodeViews::ToolButton4Click() {
         record->Reload = 1;
         ShowNodePage(*record);
         ShowNodeStatus(*record);
-        Enable(ViewCommand::ToolButton5, false);
-        Enable(ViewCommand::ToolButton4, false);
+        Enable(ViewCommand::NavigateForward, false);
+        Enable(ViewCommand::NavigateBack, false);
         window_.SetStatusProgress(0);
         return;
     }
@@ -424,15 +424,15 @@ void TNodeViews::ToolButton4Click() {
     record->NavCount -= 2; // the navigation back counts itself once more
     window_.SetAddress(browser_.LocationURL());
     record->ViewFlags |= ViewFlagSteppedBack;
-    Enable(ViewCommand::ToolButton5, true);
+    Enable(ViewCommand::NavigateForward, true);
 }
 
-void TNodeViews::ToolButton5Click() {
+void TNodeViews::NavigateForward() {
     browser_.GoForward();
     window_.SetAddress(browser_.LocationURL());
 }
 
-void TNodeViews::ToolButton13Click() {
+void TNodeViews::Stop() {
     if (browser_.Busy()) {
         browser_.Stop();
         window_.SetDownloadAnimation(false);
@@ -449,7 +449,7 @@ void TNodeViews::ToolButton13Click() {
     window_.SetDownloadAnimation(false);
 }
 
-void TNodeViews::ToolRefreshExecute() {
+void TNodeViews::Refresh() {
     TPageInfo* record = SelectedRecord();
     if (record == nullptr) {
         return;
@@ -463,20 +463,20 @@ void TNodeViews::ToolRefreshExecute() {
     RemoveNodePageFile(paths_.BinderRoot, paths_.BinderStore, record->Id);
     record->Reload = 1;
     ShowNodePage(*record);
-    Enable(ViewCommand::ToolButton5, false);
-    Enable(ViewCommand::ToolButton4, false);
+    Enable(ViewCommand::NavigateForward, false);
+    Enable(ViewCommand::NavigateBack, false);
 }
 
-void TNodeViews::FilePrintExecute() {
+void TNodeViews::Print() {
     browser_.Print();
 }
 
-void TNodeViews::FontChangeExecute(int step) {
+void TNodeViews::TextSize(int step) {
     fontStep_ = std::clamp(step, 0, ZoomStepCount - 1);
     browser_.SetZoomStep(fontStep_);
 }
 
-void TNodeViews::ToolButton17Click() {
+void TNodeViews::Find() {
     browser_.ShowFind();
 }
 
@@ -488,7 +488,7 @@ void TNodeViews::WebBrowserNavigateComplete2(const std::string& url) {
     record->ViewFlags |= ViewFlagOnline;
     ++record->NavCount;
     window_.SetAddress(url);
-    Enable(ViewCommand::ToolButton4, true);
+    Enable(ViewCommand::NavigateBack, true);
     window_.SetStatusProgress(0);
     if (!browser_.Offline()) {
         window_.SetStatusPanel(StatusPanel, OnlineModeStatus);

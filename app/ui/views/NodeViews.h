@@ -81,14 +81,15 @@ public:
     void CancelChangeExecute();
 
     // ---- the page browser's commands ----
-    void ToolButton4Click();  // back
-    void ToolButton5Click();  // forward
-    void ToolButton13Click(); // stop
-    void ToolRefreshExecute();
-    void FilePrintExecute();
+    void NavigateBack();
+    void NavigateForward();
+    // Stops the browser, or else the selected page's capture.
+    void Stop();
+    void Refresh();
+    void Print();
     // The five text sizes "Smallest" (0) to "Largest" (4).
-    void FontChangeExecute(int step);
-    void ToolButton17Click(); // find
+    void TextSize(int step);
+    void Find();
     void WebBrowserNavigateComplete2(const std::string& url);
     // The Change URL dialog accepted with this address: a new address becomes the selected
     // page's requested URL (the binder is then changed), and the page is captured again.

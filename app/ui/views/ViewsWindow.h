@@ -38,11 +38,11 @@ enum class ViewCommand {
     ViewNote,
     ViewBrowser,
     ViewDetail,
-    ToolButton4,  // back
-    ToolButton5,  // forward
-    ToolButton13, // stop
-    ToolButton15, // print
-    ToolButton16, // text size
+    NavigateBack,    // the browse bar's back button
+    NavigateForward, // its forward button
+    Stop,            // its stop button
+    Print,           // its print button
+    TextSize,        // its text size button
     ApplyChange,
     CancelChange,
     Edit1,   // the Edit menu

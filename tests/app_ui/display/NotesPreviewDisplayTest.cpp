@@ -10,8 +10,8 @@
 #include "tests/app_ui/NotesRig.h"
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/app_ui/display/Screenshot.h"
-#include "tests/richtext_model/NotesSheet.h"
 #include "tests/richtext_view/PrintFixture.h"
+#include "tests/support/NotesSheet.h"
 #include "tests/support/PdfPages.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "NotesSheet.h"
+#include "tests/support/NotesSheet.h"
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/JPEGImage.h"

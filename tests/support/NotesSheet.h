@@ -3,7 +3,7 @@
 // A document set up as the notes editor keeps its notes, on the editor's own style sheet, for
 // the format tests.
 
-#include "app/ui/NotesStyleSheet.h"
+#include "app/ui/notes_sheet/NotesStyleSheet.h"
 #include "richtext/model/CRNData.h"
 
 #include <memory>

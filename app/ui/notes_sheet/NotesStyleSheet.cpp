@@ -1,4 +1,4 @@
-#include "app/ui/NotesStyleSheet.h"
+#include "app/ui/notes_sheet/NotesStyleSheet.h"
 
 #include "platform/graphics/Font.h"
 #include "richtext/model/RNRTFProps.h"

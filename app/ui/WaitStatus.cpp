@@ -1,0 +1,67 @@
+#include "app/ui/WaitStatus.h"
+
+#include "app/binder/CaptureStarter.h"
+#include "app/ui/WaitForm.h"
+#include "platform/base/Invoker.h"
+
+#include <QCoreApplication>
+
+bool TWaitStatus::LevelCaptureRunning() const {
+    return capture_ != nullptr && capture_->LevelCaptureRunning();
+}
+
+void TWaitStatus::OpenStatusForm(const std::string& text) {
+    if (!Invoker().IsMainThread()) {
+        PostMessageTo(this, {WM_OPENSTATUSFORM, 0, 0, text});
+        return;
+    }
+    if (LevelCaptureRunning() || form_ == nullptr) {
+        return;
+    }
+    form_->Start(text);
+}
+
+void TWaitStatus::UpdateStatusForm() {
+    if (!Invoker().IsMainThread() || form_ == nullptr || !form_->isVisible()) {
+        return;
+    }
+    if (holding_) {
+        // The form holds the commands: the window may paint and Cancel be pressed.
+        form_->Step();
+        QCoreApplication::processEvents();
+    } else if (!LevelCaptureRunning()) {
+        form_->Step();
+    }
+}
+
+void TWaitStatus::CloseStatusForm() {
+    if (!Invoker().IsMainThread()) {
+        PostMessageTo(this, {WM_CLOSESTATUSFORM, 0, 0, {}});
+        return;
+    }
+    if (form_ == nullptr || (LevelCaptureRunning() && !holding_)) {
+        return;
+    }
+    holding_ = false;
+    form_->Finish();
+}
+
+void TWaitStatus::OpenWaitForm(const std::string& text, bool cancellable) {
+    if (form_ == nullptr) {
+        return;
+    }
+    holding_ = true;
+    form_->StartHolding(text, cancellable);
+}
+
+bool TWaitStatus::StatusCancelled() const {
+    return holding_ && form_ != nullptr && form_->Cancelled();
+}
+
+void TWaitStatus::Dispatch(const PostedMessage& message) {
+    if (message.Msg == WM_OPENSTATUSFORM) {
+        OpenStatusForm(message.Text);
+    } else if (message.Msg == WM_CLOSESTATUSFORM) {
+        CloseStatusForm();
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+// The wait form as the binder code and the exports use it (IStatusForm): shown and stepped
+// around long work, left alone while a capture with linked pages shows its own status, and
+// held up around an export or import until that work closes it. Calls from other threads are
+// carried to the main thread.
+
+#include "app/binder/BinderUi.h"
+#include "platform/base/PostedMessage.h"
+
+#include <string>
+
+class ICaptureStarter;
+class TForm4;
+
+inline constexpr uint32_t WM_OPENSTATUSFORM = 0x0400 + 200;
+inline constexpr uint32_t WM_CLOSESTATUSFORM = 0x0400 + 201;
+
+class TWaitStatus : public IStatusForm, public MessageTarget {
+public:
+    // The wait form TForm4; null: none, and every call does nothing.
+    void SetForm(TForm4* form) { form_ = form; }
+    TForm4* Form() const { return form_; }
+    // Tells whether a capture with linked pages runs; null: none does.
+    void SetCaptureStarter(const ICaptureStarter* capture) { capture_ = capture; }
+
+    void OpenStatusForm(const std::string& text) override;
+    void UpdateStatusForm() override;
+    void CloseStatusForm() override;
+
+    // The form held up around an export or import, with a Cancel button when `cancellable`.
+    void OpenWaitForm(const std::string& text, bool cancellable);
+    // Cancel was pressed on the held form.
+    bool StatusCancelled() const;
+
+    void Dispatch(const PostedMessage& message) override;
+
+private:
+    bool LevelCaptureRunning() const;
+
+    TForm4* form_ = nullptr;
+    const ICaptureStarter* capture_ = nullptr;
+    bool holding_ = false; // the form is up around an export or import
+};
