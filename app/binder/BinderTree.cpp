@@ -92,6 +92,17 @@ bool TBinderTree::FileSaveExecute() {
     return saved;
 }
 
+bool TBinderTree::StoreNote(TTreeNode* node, std::string_view note) {
+    TPageInfo* record = NodeRecord(node);
+    if (record == nullptr) {
+        return false;
+    }
+    record->Notes.Clear();
+    record->Notes.AppendRaw(note.data(), note.size());
+    BinderDirty = true;
+    return FileSaveExecute();
+}
+
 TreeLoadResult TBinderTree::LoadBinderTree() {
     std::vector<std::string> messages;
     bool refused = false;

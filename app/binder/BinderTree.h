@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class IBinderLifecycle;
@@ -56,6 +57,10 @@ public:
     // A tree file that failed to load is first renamed to a free name "<file>.bad",
     // "<file>.bad1", ... so no save ever overwrites what could not be read.
     bool FileSaveExecute();
+    // Stores a note (its RNF bytes) in the node's record, marks the binder changed and writes
+    // the tree file as FileSaveExecute does. False when the node has no record or the file
+    // could not be written.
+    bool StoreNote(TTreeNode* node, std::string_view note);
     // Reads the tree file into the tree (which the caller has emptied), queues the unfinished
     // web pages that the task queue does not hold yet, and resets the views; the views are told
     // of the tree once, when it is whole. A file that is there but cannot be read completely

@@ -131,7 +131,8 @@ void TFormVelmorRnx::BuildForm() {
         store_, paths_, [this](const std::string& path) { OpenBinder(path); },
         [this] { TreeView1Click(); }});
     actions_->AddToolsCommands({&sideBar_->Search(), &sideBar_->ClearSearch()});
-    notes_ = std::make_unique<TNotesPart>(*this, images_);
+    notes_ = std::make_unique<TNotesPart>(*binder_, *viewsPane_, *statusBar_, images_);
+    actions_->SetEditMenu(notes_->Commands().EditMenu());
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
     splitter_->setSizes({DesignLeftWidth, DesignWidth - DesignLeftWidth});

@@ -390,6 +390,7 @@ void TNotesCommands::LoadNotes(const TPageInfo& record) {
         prompts_->Message("The note cannot be read: " + loaded.Error, "Error",
                           TNoteMessageIcon::Error);
     }
+    // Laid out here only, once, whatever was read.
     editor_->Format();
     // The editor holds the stored note now: until it is edited there is nothing to save.
     Action(TNoteAction::RSave)->setEnabled(false);

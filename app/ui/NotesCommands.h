@@ -9,6 +9,7 @@
 
 #include "app/ui/NotesPrompts.h"
 #include "app/ui/NotesStyles.h"
+#include "app/ui/views/NotesPort.h"
 #include "richtext/model/RNStyle.h"
 
 #include <QObject>
@@ -18,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class QAction;
 class QComboBox;
@@ -75,8 +77,8 @@ public:
     // The node whose note the editor changed last (stored when the selection moves on).
     virtual void SetEditedNode(TTreeNode* node) = 0;
     virtual void SetBinderDirty() = 0;
-    // Writes the binder's tree file now.
-    virtual void FileSaveExecute() = 0;
+    // Stores the note (RNF bytes) in the node's record and writes the binder's tree file now.
+    virtual void StoreNote(TTreeNode* node, std::string_view note) = 0;
     virtual void modifysb(int panel, const std::string& text, int progress) = 0;
     virtual bool NotesPageActive() const = 0;
     virtual bool WindowVisible() const = 0;
@@ -89,7 +91,7 @@ std::unique_ptr<TGraphic> PictureForExtension(const std::string& extension);
 inline constexpr int NotesStatusPanel = 3;
 inline constexpr int NotesBulletImage = 1;
 
-class TNotesCommands : public QObject {
+class TNotesCommands : public QObject, public INotesPort {
 public:
     // The editor and its tool bar fill `page`; the bullet comes from `images`.
     TNotesCommands(QWidget& page, INotesHost& host, INotesPrompts& prompts,
@@ -119,9 +121,9 @@ public:
     bool NoteDamaged() const { return damaged_; }
     TConversionOperands& Operands() { return operands_; } // FontSizeToApply, ColorToApply, ...
 
-    // ---- the node's note ----
-    void LoadNotes(const TPageInfo& record);
-    void SaveNotes(TPageInfo& record);
+    // ---- the node's note (INotesPort) ----
+    void LoadNotes(const TPageInfo& record) override;
+    void SaveNotes(TPageInfo& record) override;
 
     // ---- commands ----
     // Runs the command of an action, as its menu entry or button does.

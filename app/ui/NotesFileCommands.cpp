@@ -143,15 +143,18 @@ void TNotesCommands::FindDialog1Find() {
 }
 
 void TNotesCommands::RSaveExecute() {
-    TPageInfo* record = NodeRecord(host_.SelectedNode());
+    TTreeNode* node = host_.SelectedNode();
+    const TPageInfo* record = NodeRecord(node);
     if (record == nullptr || damaged_) {
         return;
     }
-    saveRichContent(record->Notes, *editor_);
+    // A note the editor cannot write leaves the stored one as it was.
+    StringMessageI18N written;
+    const std::string note =
+        saveRichContent(written, *editor_) ? written.Bytes() : record->Notes.Bytes();
     Action(TNoteAction::RSave)->setEnabled(false);
     noteDirty_ = false;
-    host_.SetBinderDirty();
-    host_.FileSaveExecute();
+    host_.StoreNote(node, note);
     host_.modifysb(NotesStatusPanel, "Saved", -1);
 }
 

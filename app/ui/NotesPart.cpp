@@ -1,59 +1,53 @@
 #include "app/ui/NotesPart.h"
 
 #include "app/binder/BinderTree.h"
-#include "app/ui/FormVelmorRnx.h"
+#include "app/ui/StatusBarWriter.h"
 #include "app/ui/views/NodeViews.h"
 #include "app/ui/views/ViewsPane.h"
 
-#include <QMenu>
-
-TNotesPart::TNotesPart(TFormVelmorRnx& window, const TImageList& images)
-    : window_(window), dialogs_(window) {
-    TViewsPane& views = window_.ViewsPane();
+TNotesPart::TNotesPart(TBinderTree& binder, TViewsPane& views, TStatusBarWriter& status,
+                       const TImageList& images)
+    : binder_(binder), views_(views), status_(status), dialogs_(*views.window()) {
     commands_ = std::make_unique<TNotesCommands>(views.TabSheet3(), static_cast<INotesHost&>(*this),
                                                  dialogs_, images);
     tables_ = std::make_unique<TTableCommands>(*commands_, views.TabSheet3());
-    window_.Actions().SetEditMenu(commands_->EditMenu());
-    views.OnLoadNotes = [this](const TPageInfo& record) { commands_->LoadNotes(record); };
-    views.OnSaveNotes = [this](TPageInfo& record) { commands_->SaveNotes(record); };
+    views.Views().SetNotesPort(commands_.get());
     QObject::connect(&views, &TViewsPane::NotesShown, commands_.get(),
                      [this] { commands_->TabSheet3Show(); });
 }
 
 TNotesPart::~TNotesPart() {
     tables_.reset();
-    TViewsPane& views = window_.ViewsPane();
-    views.OnLoadNotes = nullptr;
-    views.OnSaveNotes = nullptr;
+    views_.Views().SetNotesPort(nullptr);
 }
 
 TTreeNode* TNotesPart::SelectedNode() const {
-    return window_.Binder().Selected();
+    return binder_.Selected();
 }
 
 void TNotesPart::SetEditedNode(TTreeNode* node) {
     // A change of the note is the editing state's start (OtherChanged), for the node shown.
-    TNodeViews& views = window_.ViewsPane().Views();
+    TNodeViews& views = views_.Views();
     views.OtherChangedExecut();
     views.SetEditingNode(node);
 }
 
 void TNotesPart::SetBinderDirty() {
-    window_.Binder().BinderDirty = true;
+    binder_.BinderDirty = true;
 }
 
-void TNotesPart::FileSaveExecute() {
-    window_.Binder().FileSaveExecute();
+void TNotesPart::StoreNote(TTreeNode* node, std::string_view note) {
+    binder_.StoreNote(node, note);
 }
 
 void TNotesPart::modifysb(int panel, const std::string& text, int progress) {
-    window_.modifysb(panel, text, progress);
+    status_.modifysb(panel, text, progress);
 }
 
 bool TNotesPart::NotesPageActive() const {
-    return window_.ViewsPane().ActivePage() == ViewPage::Notes;
+    return views_.ActivePage() == ViewPage::Notes;
 }
 
 bool TNotesPart::WindowVisible() const {
-    return window_.isVisible();
+    return views_.window()->isVisible();
 }

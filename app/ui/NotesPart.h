@@ -1,8 +1,10 @@
 #pragma once
 
 // The notes editor in the main window: the notes commands and the table commands on the views
-// pane's notes page, their menu in the menu bar, the notes of the node the views show, and the
-// window's tree, status bar and views as the commands need them.
+// pane's notes page, wired straight to the parts they work with: the binder document (the
+// selected node, the changed mark, storing a note), the views (the note shown, the editing
+// state, the active page) and the status bar. The views reach the editor through its notes
+// port; the window only installs the editor's menu.
 
 #include "app/ui/NotesCommands.h"
 #include "app/ui/NotesPrompts.h"
@@ -10,11 +12,15 @@
 
 #include <memory>
 
-class TFormVelmorRnx;
+class TBinderTree;
+class TStatusBarWriter;
+class TViewsPane;
 
 class TNotesPart : private INotesHost {
 public:
-    TNotesPart(TFormVelmorRnx& window, const TImageList& images);
+    // Everything must outlive the part; the images give the bullet and the stored bullets.
+    TNotesPart(TBinderTree& binder, TViewsPane& views, TStatusBarWriter& status,
+               const TImageList& images);
     ~TNotesPart() override;
     TNotesPart(const TNotesPart&) = delete;
     TNotesPart& operator=(const TNotesPart&) = delete;
@@ -26,12 +32,14 @@ private:
     TTreeNode* SelectedNode() const override;
     void SetEditedNode(TTreeNode* node) override;
     void SetBinderDirty() override;
-    void FileSaveExecute() override;
+    void StoreNote(TTreeNode* node, std::string_view note) override;
     void modifysb(int panel, const std::string& text, int progress) override;
     bool NotesPageActive() const override;
     bool WindowVisible() const override;
 
-    TFormVelmorRnx& window_;
+    TBinderTree& binder_;
+    TViewsPane& views_;
+    TStatusBarWriter& status_;
     TQtNotesPrompts dialogs_;
     std::unique_ptr<TNotesCommands> commands_;
     std::unique_ptr<TTableCommands> tables_; // goes before the commands it adds to

@@ -61,6 +61,5 @@ TNoteLoadResult loadRichContent(TRichNote& editor, const StringMessageI18N& note
         result.Loaded = false;
         result.Error = "a table of the note is damaged";
     }
-    editor.Format();
     return result;
 }

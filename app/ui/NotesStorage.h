@@ -17,6 +17,6 @@ struct TNoteLoadResult {
     bool Loaded = true;
     std::string Error; // the reader's reason when not loaded
 };
-// Reads the note into the editor (which the caller has cleared) and formats it; an empty note
-// leaves the editor as it is.
+// Reads the note into the editor (which the caller has cleared); an empty note leaves the
+// editor as it is. The caller lays the editor out once it has what it shows.
 TNoteLoadResult loadRichContent(TRichNote& editor, const StringMessageI18N& note);

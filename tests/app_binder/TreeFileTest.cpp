@@ -546,3 +546,36 @@ TEST(TreeFile, AVeryDeepTreeIsWrittenAndReadWithoutRecursion) {
     EXPECT_EQ(NodeRecord(last)->Id, 20000u);
     EXPECT_EQ(BinderFolderDump(loaded), BinderFolderDump(tree));
 }
+
+// Storing a note is one call: the record holds exactly the note's bytes and the tree file on
+// disk holds the tree with it. A node without a record stores nothing; a tree file that cannot
+// be written leaves the binder marked changed, with the note kept in the record.
+TEST(TreeFile, StoringANoteWritesItIntoTheRecordAndTheTreeFile) {
+    BinderFixture b;
+    BuildSmallTree(b.Tree());
+    TTreeNode* node = b.Tree().Item(1);
+    const std::string note("\x01RNF\0body\r\n\xff tail", 15);
+
+    ASSERT_TRUE(b.binder.StoreNote(node, note));
+    EXPECT_EQ(NodeRecord(node)->Notes.Bytes(), note);
+    EXPECT_FALSE(b.binder.BinderDirty);
+    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), TreeFileBytes(b.Tree()));
+
+    // A shorter note replaces the longer one whole.
+    ASSERT_TRUE(b.binder.StoreNote(node, "x"));
+    EXPECT_EQ(NodeRecord(node)->Notes.Bytes(), "x");
+    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), TreeFileBytes(b.Tree()));
+
+    TTreeNode* bare = b.Tree().AddChild(nullptr, "no record");
+    const std::string written = ReadFileBytes(b.paths.TreeFilePath);
+    EXPECT_FALSE(b.binder.StoreNote(bare, note));
+    EXPECT_FALSE(b.binder.StoreNote(nullptr, note));
+    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), written);
+    bare->Delete();
+
+    // A file stands where the folder of the tree file would be.
+    b.paths.TreeFilePath = JoinPath(b.paths.TreeFilePath, "Notes.sav");
+    EXPECT_FALSE(b.binder.StoreNote(node, note));
+    EXPECT_TRUE(b.binder.BinderDirty);
+    EXPECT_EQ(NodeRecord(node)->Notes.Bytes(), note);
+}

@@ -602,3 +602,29 @@ TEST(NotesCommands, ANoteJustShownHasNothingToSave) {
     rig.Notes->LoadNotes(empty);
     EXPECT_FALSE(save->isEnabled());
 }
+
+// Showing a stored note lays it out once. Every layout applies the sheet's text styles to the
+// editor's canvas to measure the text, so the applications counted while a note is shown are
+// those of one layout of it.
+TEST(NotesCommands, ANoteShownIsLaidOutOnce) {
+    NotesRig rig;
+    std::vector<std::tuple<std::string, int, int>> paragraphs;
+    for (int i = 0; i < 40; ++i) {
+        paragraphs.emplace_back("line " + std::to_string(i) + " of the stored note", i % 3, 0);
+    }
+    rig.Fill(paragraphs);
+    TPageInfo record;
+    ASSERT_TRUE(saveRichContent(record.Notes, rig.E()));
+    int applied = 0;
+    rig.Sheet().OnApplyStyle = [&applied](TRNStyle&, TCanvas&, int, bool&) { ++applied; };
+
+    rig.Notes->LoadNotes(record);
+    const int shown = applied;
+    ASSERT_EQ(rig.E().GetLineCount(), 40);
+    applied = 0;
+    rig.E().Format();
+    const int oneLayout = applied;
+    ASSERT_GT(oneLayout, 0);
+    EXPECT_EQ(shown, oneLayout);
+    rig.Sheet().OnApplyStyle = nullptr;
+}

@@ -3,6 +3,7 @@
 // The notes commands on a page of their own, over a host and prompts that record what they
 // are asked, with helpers to fill the editor and read its document.
 
+#include "app/binder/PageInfo.h"
 #include "app/ui/NodeImages.h"
 #include "app/ui/NotesCommands.h"
 #include "platform/base/Stream.h"
@@ -24,7 +25,15 @@ struct FakeNotesHost : INotesHost {
     TTreeNode* SelectedNode() const override { return Selected; }
     void SetEditedNode(TTreeNode* node) override { Edited = node; }
     void SetBinderDirty() override { Dirty = true; }
-    void FileSaveExecute() override { ++TreeWrites; }
+    // As the binder does: the note goes into the record, the binder is changed and written.
+    void StoreNote(TTreeNode* node, std::string_view note) override {
+        if (TPageInfo* record = NodeRecord(node)) {
+            record->Notes.Clear();
+            record->Notes.AppendRaw(note.data(), note.size());
+        }
+        Dirty = true;
+        ++TreeWrites;
+    }
     void modifysb(int panel, const std::string& text, int) override { Panels[panel] = text; }
     bool NotesPageActive() const override { return true; }
     bool WindowVisible() const override { return true; }

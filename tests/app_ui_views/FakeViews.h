@@ -51,8 +51,6 @@ struct FakeViewsWindow : IViewsWindow {
     void SetStatusProgress(int) override {}
     void SetAddress(const std::string& url) override { Address = url; }
     void SetDownloadAnimation(bool) override {}
-    void LoadNotes(const TPageInfo&) override {}
-    void SaveNotes(TPageInfo&) override {}
     void ShowNodeSummary(const TTreeNode&) override {}
     void ShowDetail(const std::vector<std::string>&, const std::string&) override {}
     void BinderChanged() override { ++Changed; }

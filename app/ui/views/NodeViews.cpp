@@ -10,6 +10,7 @@
 #include "app/binder/WindowTexts.h"
 #include "app/capture/MultiCapture.h"
 #include "app/capture/PageParser.h"
+#include "app/ui/views/NotesPort.h"
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
 #include "platform/base/TreeNode.h"
@@ -153,7 +154,9 @@ void TNodeViews::ShowNodePosition() {
 
 void TNodeViews::ShowNodeInViews(TTreeNode& node) {
     TPageInfo& record = *NodeRecord(&node);
-    window_.LoadNotes(record);
+    if (notes_ != nullptr) {
+        notes_->LoadNotes(record);
+    }
     if (record.State == CaptureState::Unfinished) {
         Enable(ViewCommand::ToolSyncContent, false);
         Enable(ViewCommand::ToolChangeURL, false);
@@ -386,7 +389,9 @@ void TNodeViews::OtherChangedExecut() {
 void TNodeViews::ApplyChangeExecute() {
     // The notes go to the node they were typed for, even when the selection has moved on.
     if (TPageInfo* record = NodeRecord(editing_)) {
-        window_.SaveNotes(*record);
+        if (notes_ != nullptr) {
+            notes_->SaveNotes(*record);
+        }
         window_.BinderChanged();
     }
     EndEditing();

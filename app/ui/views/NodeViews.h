@@ -20,6 +20,7 @@
 
 class IBrowser;
 class ICaptureReports;
+class INotesPort;
 class TPageInfo;
 class TTreeNode;
 class TTreeNodes;
@@ -46,6 +47,9 @@ public:
     TNodeViews(TTreeNodes& tree, const BinderPaths& paths, TSettings& settings,
                IViewsWindow& window, IBrowser& browser, std::string startFolder,
                std::string notAvailable, ICaptureReports* progress = nullptr);
+
+    // The notes editor the selected node's note is shown in (none: notes are not shown).
+    void SetNotesPort(INotesPort* notes) { notes_ = notes; }
 
     // ---- the refresh after a change of selection ----
     void TreeView1Click();
@@ -115,6 +119,7 @@ private:
     TSettings& settings_;
     IViewsWindow& window_;
     IBrowser& browser_;
+    INotesPort* notes_ = nullptr;
     std::string startFolder_;
     std::string notAvailable_;
     ICaptureReports* progress_;

@@ -266,18 +266,6 @@ void TViewsPane::SetDownloadAnimation(bool running) {
     emit DownloadAnimation(running);
 }
 
-void TViewsPane::LoadNotes(const TPageInfo& record) {
-    if (OnLoadNotes) {
-        OnLoadNotes(record);
-    }
-}
-
-void TViewsPane::SaveNotes(TPageInfo& record) {
-    if (OnSaveNotes) {
-        OnSaveNotes(record);
-    }
-}
-
 TSummaryTemplates& TViewsPane::Summaries() {
     // The templates are read once per work folder.
     if (summaries_ == nullptr || summaries_->WorkDir() != settings_.WorkDir) {

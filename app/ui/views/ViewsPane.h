@@ -12,7 +12,6 @@
 #include <QTabWidget>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -44,10 +43,8 @@ public:
     TNodeViews& Views() { return *views_; }
     TWebBrowser& WebBrowser() { return *webBrowser_; }
     TWebBrowser& CppWebBrowser1() { return *cppWebBrowser1_; }
-    // The notes page, which the notes editor fills, and what loads and stores a note there.
+    // The notes page, which the notes editor fills.
     QWidget& TabSheet3() { return *tabSheet3_; }
-    std::function<void(const TPageInfo&)> OnLoadNotes;
-    std::function<void(TPageInfo&)> OnSaveNotes;
     const QComboBox& ComboBox1() const { return *comboBox1_; }
 
     // The summary of a binder file of the binder list; `openNodeCount` is the open binder's.
@@ -66,8 +63,6 @@ public:
     void SetStatusProgress(int position) override;
     void SetAddress(const std::string& url) override;
     void SetDownloadAnimation(bool running) override;
-    void LoadNotes(const TPageInfo& record) override;
-    void SaveNotes(TPageInfo& record) override;
     void ShowNodeSummary(const TTreeNode& node) override;
     void ShowDetail(const std::vector<std::string>& links, const std::string& source) override;
     void BinderChanged() override;

@@ -1,7 +1,7 @@
 #pragma once
 
 // What the views controller asks of the views pane (IViewsWindow): its view pages, the commands
-// it enables, the status panels, the notes editor, the summary browser and the detail view; and
+// it enables, the status panels, the summary browser and the detail view; and
 // what the pane in turn asks of the window's other parts: the commands and their marks
 // (IViewCommands) and the status panels (IStatusPanels).
 
@@ -76,9 +76,6 @@ public:
     // The download animation and the page browser's busy cursor.
     virtual void SetDownloadAnimation(bool running) = 0;
 
-    // The notes editor: filled from a record, written back into one.
-    virtual void LoadNotes(const TPageInfo& record) = 0;
-    virtual void SaveNotes(TPageInfo& record) = 0;
     // Builds and shows the node's summary in the summary browser.
     virtual void ShowNodeSummary(const TTreeNode& node) = 0;
     // The detail view: the page's hyperlinks and its source.
