@@ -164,6 +164,8 @@ public:
 
     size_t Position() const { return pos_; }
     bool AtEnd() const { return pos_ >= bytes_.size(); }
+    // The bytes not read yet.
+    size_t Remaining() const { return AtEnd() ? 0 : bytes_.size() - pos_; }
 
     void ReadSignature();
     // Reads the class and component names (and the inherited/child-position prefix when

@@ -10,6 +10,7 @@
 #include "richtext/model/CRNData.h"
 #include "richtext/model/RNError.h"
 #include "richtext/model/RNFMisc.h"
+#include "richtext/tables/RNTableReadGrid.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -22,6 +23,9 @@ constexpr int SaveTypeBinary = 2;
 // The Insert Table dialog's largest table, 1000 x 1000.
 constexpr int64_t MaxCells = 1000000;
 constexpr int MaxTableNesting = 64;
+// The fewest bytes of one cell record: two one-byte integers (two bytes each) and a component
+// of a one-letter class name, an empty name and its two list ends.
+constexpr size_t MinCellRecordBytes = 9;
 // Sizes in pixels far beyond any page are damage: the layout adds them up in 32 bits.
 constexpr int MaxPixels = 100000;
 
@@ -203,51 +207,12 @@ public:
     NestingGuard& operator=(const NestingGuard&) = delete;
 };
 
-// The cells of a table being read start without items: nearly all of them get their document
-// from the stream at once. Every cell the read leaves alone gets its empty paragraph, also when
-// the read stops part way, so no cell is left without one that a read did not empty.
-class UnreadCellsFiller {
-public:
-    UnreadCellsFiller(TRNTableRows& rows, TD& cellWrapper) : rows_(rows), td_(cellWrapper) {}
-    ~UnreadCellsFiller() {
-        for (; Row < rows_.Count(); ++Row, Col = 0) {
-            const TRNTableRow& row = *rows_.Get(Row);
-            for (; Col < row.Count(); ++Col) {
-                if (row.Cell(Col) == td_.C && td_.DataRead) {
-                    continue;
-                }
-                Fill(row.Cell(Col));
-            }
-        }
+// A cell whose document the stream did not give gets the one empty paragraph of a new cell.
+void FillEmpty(TRNTableCellData* cell) {
+    if (cell && cell->ItemCount() == 0) {
+        cell->AddNL("", 0, 0);
     }
-    UnreadCellsFiller(const UnreadCellsFiller&) = delete;
-    UnreadCellsFiller& operator=(const UnreadCellsFiller&) = delete;
-
-    static void Fill(TRNTableCellData* cell) {
-        if (cell && cell->ItemCount() == 0) {
-            cell->AddNL("", 0, 0);
-        }
-    }
-    // The cells a merge is about to take in: a merge looks at what they hold.
-    void FillArea(int colSpan, int rowSpan) {
-        for (int r = Row; r < std::min(Row + rowSpan, rows_.Count()); ++r) {
-            const TRNTableRow& row = *rows_.Get(r);
-            for (int c = Col; c < std::min(Col + colSpan, row.Count()); ++c) {
-                if (r != Row || c != Col) {
-                    Fill(row.Cell(c));
-                }
-            }
-        }
-    }
-
-    // The cell being read; those before it are done.
-    int Row = 0;
-    int Col = 0;
-
-private:
-    TRNTableRows& rows_;
-    TD& td_;
-};
+}
 
 class ExportScope {
 public:
@@ -440,46 +405,47 @@ void TRNTableItemInfo::CellsReader(TReader& reader, TD& cellWrapper) {
     ClearTemporal();
     const int rowCount = reader.ReadInt32();
     const int colCount = reader.ReadInt32();
-    if (rowCount < 1 || colCount < 1 || int64_t{rowCount} * colCount > MaxCells) {
+    // No more cell records can follow than the bytes left hold, the list's two ends aside; a
+    // table has at least one cell, however wide its merges.
+    const size_t left = reader.Remaining();
+    const int64_t cellsHeld = left > 2 ? static_cast<int64_t>((left - 2) / MinCellRecordBytes) : 0;
+    if (rowCount < 1 || colCount < 1 || int64_t{rowCount} * colCount > MaxCells || cellsHeld < 1) {
         throw EReadError("Invalid table size " + std::to_string(rowCount) + " x " +
                          std::to_string(colCount));
     }
-    Rows.Reset(rowCount, colCount, false);
     cellWrapper.C = nullptr;
     cellWrapper.DataRead = false;
-    UnreadCellsFiller filler(Rows, cellWrapper);
     NeedsReformat = true;
-    reader.ReadListBegin();
-    for (int r = 0; r < Rows.Count(); ++r) {
-        for (int c = 0; c < Rows.Get(r)->Count(); ++c) {
-            filler.Row = r;
-            filler.Col = c;
-            if (!Rows.Cell(r, c)) {
-                continue; // covered by a merge made earlier in this walk
-            }
+    TRNTableReadGrid grid(Rows, rowCount, colCount, cellsHeld);
+    try {
+        reader.ReadListBegin();
+        while (grid.NextSlot()) {
             if (reader.EndOfList()) {
                 throw EReadError("Wrong end of cells list");
             }
             const int colSpan = reader.ReadInt32();
             const int rowSpan = reader.ReadInt32();
-            // Spans of one or less merge nothing.
-            if (colSpan > 1 || rowSpan > 1) {
-                filler.FillArea(colSpan, rowSpan);
-                Rows.MergeCells(r, c, colSpan, rowSpan, true);
-            }
-            cellWrapper.C = Rows.Cell(r, c);
+            cellWrapper.C = grid.AddCell(colSpan, rowSpan);
             cellWrapper.DataRead = false;
             cellWrapper.ReadComponent(reader);
             if (!cellWrapper.DataRead) {
-                UnreadCellsFiller::Fill(cellWrapper.C);
+                FillEmpty(cellWrapper.C);
             }
         }
+        if (!reader.EndOfList()) {
+            throw EReadError("Wrong end of cells list");
+        }
+        reader.ReadListEnd();
+    } catch (...) {
+        // The table keeps what was read: the cell being read keeps what it holds unless its
+        // document was not reached, and the grid is made whole around the cells read.
+        if (!cellWrapper.DataRead) {
+            FillEmpty(cellWrapper.C);
+        }
+        cellWrapper.C = nullptr;
+        grid.Finish();
+        throw;
     }
-    filler.Row = Rows.Count();
-    if (!reader.EndOfList()) {
-        throw EReadError("Wrong end of cells list");
-    }
-    reader.ReadListEnd();
 }
 
 void TRNTableItemInfo::SaveToStream(TStream& stream) {

@@ -1,6 +1,7 @@
 #include "TableFixture.h"
 
 #include "platform/base/Stream.h"
+#include "platform/graphics/ComponentStream.h"
 #include "richtext/model/RNFMisc.h"
 #include "richtext/model/RNItemRegistry.h"
 
@@ -295,6 +296,179 @@ TEST(TableRNF, DamagedTablesKeepWhatWasReadAndTheRestOfTheNoteLoads) {
         auto& t = d.Doc.CheckItemClass<TRNTableItemInfo>(1);
         EXPECT_TRUE(GridIsSound(t.Rows)) << c.What;
         EXPECT_EQ(CellTexts(t), c.Texts) << c.What;
+    }
+}
+
+int CellCount(const TRNTableItemInfo& t) {
+    int count = 0;
+    t.Rows.ForEachCell([&](const TRNTableCellData&) { ++count; });
+    return count;
+}
+
+// The spans and counts as the stream spells them: 16-bit integers.
+std::string Int16(int value) {
+    return std::string{'\x03', static_cast<char>(value), static_cast<char>(value >> 8)};
+}
+
+std::string LoadNote(TableDoc& d, const std::string& stream) {
+    TMemoryStream note;
+    note.WriteString(NoteWithTableStream(stream));
+    note.SetPosition(0);
+    TColor color = clNone;
+    EXPECT_TRUE(d.Doc.LoadRNFFromStream(note, color, nullptr)) << d.Doc.RNFError;
+    return d.Doc.ItemCount() == 3 ? d.Doc.GetItemText(2) : "";
+}
+
+// A grid is declared before its cells: a declaration its bytes cannot back costs nothing.
+TEST(TableRNF, AGridLargerThanItsBytesIsNotBuilt) {
+    RegisterTableItemClass();
+    const std::string bare = "TPF0" + Short("TRNTableSW") + Short("") + Short("C") + Int16(1000) +
+                             Int16(1000) + std::string("\x01\x00\x00\x00", 4);
+    ASSERT_EQ(bare.size(), 28u);
+    {
+        TableDoc d;
+        auto t = d.Make(1, 1);
+        EXPECT_THROW(LoadStream(*t, bare), EReadError);
+        EXPECT_TRUE(GridIsSound(t->Rows));
+        EXPECT_LE(t->Rows.Count() * t->Rows.ColCount(), 1);
+    }
+    // One cell read, then the list ends: the cell is kept, the rest of the grid is not made.
+    const std::string oneCell = Patch(RowOf({"a"}), Short("C") + "\x02\x01\x02\x01",
+                                      Short("C") + Int16(1000) + Int16(1000));
+    for (const auto& [stream, text] :
+         {std::pair<std::string, std::string>{bare, ""}, {oneCell, "a"}}) {
+        TableDoc d;
+        EXPECT_EQ(LoadNote(d, stream), "after");
+        EXPECT_TRUE(d.Doc.RNFWarnings.Contains(TRNFWarning::rnfwTableDamaged));
+        auto& t = d.Doc.CheckItemClass<TRNTableItemInfo>(1);
+        EXPECT_TRUE(GridIsSound(t.Rows));
+        EXPECT_LE(t.Rows.Count() * t.Rows.ColCount(), 1);
+        EXPECT_EQ(CellCount(t), 1);
+        EXPECT_EQ(t.Cells(0, 0)->GetItemText(0), text);
+    }
+}
+
+// A damaged stream keeps the rows read; unread cells are made only as many as the bytes could
+// have described, and no merge reaches past the rows kept.
+TEST(TableRNF, ADamagedLargeGridKeepsTheRowsRead) {
+    RegisterTableItemClass();
+    struct Case {
+        const char* What;
+        std::string Stream;
+        int Rows, Cols;
+        std::vector<std::string> Texts;
+    } cases[] = {
+        {"the row being read is filled",
+         Patch(RowOf({"a", "b", "c", "d"}), Short("C") + "\x02\x01\x02\x04",
+               Short("C") + Int16(1000) + "\x02\x03"),
+         2,
+         3,
+         {"a", "b", "c", "d", "", ""}},
+        {"the row being read is too wide to fill",
+         Patch(RowOf({"top", "x"}), Short("C") + "\x02\x01\x02\x02\x01\x02\x01\x02\x01",
+               Short("C") + Int16(1000) + Int16(1000) + "\x01" + Int16(1000) + "\x02\x02"),
+         2,
+         1000,
+         {}},
+        {"the first row is cut to its cells",
+         Patch(RowOf({"a", "b"}), Short("C") + "\x02\x01\x02\x02",
+               Short("C") + "\x02\x01" + std::string("\x04\xA0\x86\x01\x00", 5)),
+         1,
+         2,
+         {"a", "b"}},
+    };
+    for (const Case& c : cases) {
+        TableDoc d;
+        EXPECT_EQ(LoadNote(d, c.Stream), "after") << c.What;
+        EXPECT_TRUE(d.Doc.RNFWarnings.Contains(TRNFWarning::rnfwTableDamaged)) << c.What;
+        auto& t = d.Doc.CheckItemClass<TRNTableItemInfo>(1);
+        EXPECT_TRUE(GridIsSound(t.Rows)) << c.What;
+        EXPECT_EQ(t.Rows.Count(), c.Rows) << c.What;
+        EXPECT_EQ(t.Rows.ColCount(), c.Cols) << c.What;
+        if (!c.Texts.empty()) {
+            EXPECT_EQ(CellTexts(t), c.Texts) << c.What;
+        }
+    }
+    TableDoc d;
+    LoadNote(d, cases[1].Stream);
+    auto& t = d.Doc.CheckItemClass<TRNTableItemInfo>(1);
+    EXPECT_EQ(CellCount(t), 1);
+    EXPECT_EQ(t.Cells(0, 0)->GetItemText(0), "top");
+    EXPECT_EQ(t.Cells(0, 0)->ColSpan, 1000);
+    EXPECT_EQ(t.Cells(0, 0)->RowSpan, 2);
+}
+
+// Few bytes may describe a large grid whole: one cell spanning all of it.
+TEST(TableRNF, ALargeGridMergedIntoOneCellReadsAndRoundTrips) {
+    RegisterTableItemClass();
+    const std::string stream =
+        Patch(RowOf({"all"}), Short("C") + "\x02\x01\x02\x01\x01\x02\x01\x02\x01",
+              Short("C") + Int16(1000) + Int16(1000) + "\x01" + Int16(1000) + Int16(1000));
+    TableDoc d;
+    auto t = d.Make(1, 1);
+    LoadStream(*t, stream);
+    ASSERT_EQ(t->Rows.Count(), 1000);
+    ASSERT_EQ(t->Rows.ColCount(), 1000);
+    EXPECT_TRUE(GridIsSound(t->Rows));
+    EXPECT_EQ(CellCount(*t), 1);
+    EXPECT_EQ(t->Cells(0, 0)->GetItemText(0), "all");
+    EXPECT_EQ(t->Cells(0, 0)->RowSpan, 1000);
+    EXPECT_EQ(StreamOf(*t), stream);
+
+    TableDoc e;
+    EXPECT_EQ(LoadNote(e, stream), "after");
+    EXPECT_FALSE(e.Doc.RNFWarnings.Contains(TRNFWarning::rnfwTableDamaged));
+    EXPECT_EQ(StreamOf(e.Doc.CheckItemClass<TRNTableItemInfo>(1)), stream);
+}
+
+// The spans and texts of every slot, "-" for a covered one.
+std::vector<std::string> Shape(const TRNTableItemInfo& t) {
+    std::vector<std::string> shape;
+    for (int r = 0; r < t.Rows.Count(); ++r) {
+        for (int c = 0; c < t.Rows.Get(r)->Count(); ++c) {
+            const TRNTableCellData* cell = t.Cells(r, c);
+            shape.push_back(cell ? std::to_string(cell->ColSpan) + "x" +
+                                       std::to_string(cell->RowSpan) + cell->GetItemText(0)
+                                 : "-");
+        }
+    }
+    return shape;
+}
+
+// Grids of every shape the edits make read back slot for slot; the same streams with their
+// spans changed at random or cut short still give a sound grid.
+TEST(TableRNF, EditedGridsReadBackAndDamagedOnesStaySound) {
+    RegisterTableItemClass();
+    std::mt19937 rng(4912);
+    for (int round = 0; round < 150; ++round) {
+        TableDoc d;
+        auto t = d.Make(1 + static_cast<int>(rng() % 5), 1 + static_cast<int>(rng() % 5));
+        for (int edit = 0; edit < 6; ++edit) {
+            RandomGridEdit(t->Rows, rng);
+        }
+        int n = 0;
+        t->Rows.ForEachCell([&](TRNTableCellData& cell) { SetTextOf(cell, std::to_string(n++)); });
+        const std::string bytes = StreamOf(*t);
+        auto back = d.Make(1, 1);
+        LoadStream(*back, bytes);
+        ASSERT_TRUE(GridIsSound(back->Rows)) << round;
+        EXPECT_EQ(Shape(*back), Shape(*t)) << round;
+
+        std::string spans = bytes;
+        for (size_t at = spans.find(Short("TD")); at != std::string::npos;
+             at = spans.find(Short("TD"), at + 1)) {
+            if (rng() % 3 == 0) {
+                spans[at - 3] = static_cast<char>(static_cast<int>(rng() % 9) - 2);
+                spans[at - 1] = static_cast<char>(static_cast<int>(rng() % 9) - 2);
+            }
+        }
+        const std::string cut =
+            bytes.substr(0, bytes.find(Short("C") + "\x02") + 8 + rng() % (bytes.size() - 60));
+        for (const std::string& damaged : {spans, cut}) {
+            TableDoc e;
+            EXPECT_EQ(LoadNote(e, damaged), "after") << round;
+            EXPECT_TRUE(GridIsSound(e.Doc.CheckItemClass<TRNTableItemInfo>(1).Rows)) << round;
+        }
     }
 }
 
