@@ -103,7 +103,7 @@ bool CopyNodeFiles(const TPageInfo& record, uint32_t copyId, const std::string& 
         show(error);
     }
     const std::string folder = NodeStoreFolder(root, store, copyId);
-    // The copy has its own page file; the original's, under the original's id, would travel on
+    // The copy has its own page file; the copied page's, under that page's id, would travel on
     // with the copy as a stray resource of every later save and export.
     return !folder.empty() && CopyStoredFiles(record, root, store, folder, true, show) && written;
 }

@@ -112,8 +112,8 @@ TEST(HtmlFiles, SelectedPageWritesOnlyTheChosenFileAndItsResources) {
         EXPECT_EQ(listing.at("img/a.gif"), "GIF" + hex);
     }
 
-    // A pasted copy of a page is saved the same way: the original's page copy, named by the
-    // original's id, is neither copied with it nor written out.
+    // A pasted copy of a page is saved the same way: the copied page's own page file, named by
+    // that page's id, is neither copied with it nor written out.
     binder.Tree().SetSelected(binder.Tree().GetFirstNode());
     binder.binder.EditCopy1Execute();
     binder.binder.EditPaste1Execute();

@@ -106,13 +106,11 @@ struct ScreenLines {
     QColor Selection;
 };
 
-} // namespace
-
-TEST(NotesTypingDisplay, TypedLinesAndShiftSelectionsReachTheScreenWithoutAClick) {
-    MainWindowRig rig;
+// The main window shown with a new note selected and its editor on the screen.
+void ShowNewNote(MainWindowRig& rig, const char* title) {
     TFormVelmorRnx& window = rig.Make();
     rig.Lifecycle.Open = true;
-    TTreeNode* note = rig.Add(NodeKind::Notes, "Typed");
+    TTreeNode* note = rig.Add(NodeKind::Notes, title);
     window.resize(900, 600);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -121,6 +119,15 @@ TEST(NotesTypingDisplay, TypedLinesAndShiftSelectionsReachTheScreenWithoutAClick
     TRichNoteEdit& edit = window.Notes().RichNoteEdit1();
     ASSERT_TRUE(WaitUntil([&] { return edit.isVisible(); }));
     LetItReachTheScreen();
+}
+
+} // namespace
+
+TEST(NotesTypingDisplay, TypedLinesAndShiftSelectionsReachTheScreenWithoutAClick) {
+    MainWindowRig rig;
+    ASSERT_NO_FATAL_FAILURE(ShowNewNote(rig, "Typed"));
+    TFormVelmorRnx& window = *rig.Window;
+    TRichNoteEdit& edit = window.Notes().RichNoteEdit1();
     const TColor selection = window.Notes().rns().SelColor;
 
     // One click puts the caret into the note, as a user does; nothing after it is clicked.
@@ -171,17 +178,9 @@ TEST(NotesTypingDisplay, TypedLinesAndShiftSelectionsReachTheScreenWithoutAClick
 
 TEST(NotesTypingDisplay, AnInsertedTableReachesTheScreenWithoutAClick) {
     MainWindowRig rig;
-    TFormVelmorRnx& window = rig.Make();
-    rig.Lifecycle.Open = true;
-    TTreeNode* note = rig.Add(NodeKind::Notes, "Table");
-    window.resize(900, 600);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    window.activateWindow();
-    window.Binder().Items().SetSelected(note);
+    ASSERT_NO_FATAL_FAILURE(ShowNewNote(rig, "Table"));
+    TFormVelmorRnx& window = *rig.Window;
     TRichNoteEdit& edit = window.Notes().RichNoteEdit1();
-    ASSERT_TRUE(WaitUntil([&] { return edit.isVisible(); }));
-    LetItReachTheScreen();
     QTest::mouseClick(&edit, Qt::LeftButton, {}, edit.ClientOrigin() + QPoint(40, 12));
     LetItReachTheScreen();
     Type(edit, "HHHHH");
