@@ -1,26 +1,95 @@
 # One library per folder: every .cpp of the folder (but those named by EXCLUDE, such as a
-# program's main), its public headers reached from the repository root
-# ("platform/base/StringUtils.h").
+# program's main), or only those named by SOURCES where a folder holds two libraries. Its users
+# reach its headers from the repository root ("platform/base/StringUtils.h"), but only its own:
+# each library gets a folder of links to its headers, and that folder is all it exposes, so a
+# library that may not use another cannot include it.
 function(tarnwick_library name)
-    cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
-    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE;SOURCES;HEADERS" ${ARGN})
+    if(ARG_SOURCES)
+        list(TRANSFORM ARG_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/ OUTPUT_VARIABLE sources)
+        list(TRANSFORM ARG_HEADERS PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/ OUTPUT_VARIABLE headers)
+    else()
+        file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+        file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    endif()
     foreach(excluded IN LISTS ARG_EXCLUDE)
         list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
     endforeach()
-    add_library(${name} STATIC ${sources})
-    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    add_library(${name} STATIC ${sources} ${headers})
+    tarnwick_expose_headers(${name} ${headers})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
+# Splits the files of the current folder in two: those whose names (without extension) are
+# listed go to <prefix>_PICKED_SOURCES/_HEADERS, the others to <prefix>_OTHER_SOURCES/_HEADERS,
+# so a new file joins the other part unless it is named.
+function(tarnwick_split_folder prefix)
+    file(GLOB files CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    foreach(kind PICKED OTHER)
+        set(${kind}_SOURCES "")
+        set(${kind}_HEADERS "")
+    endforeach()
+    foreach(file IN LISTS files)
+        get_filename_component(stem ${file} NAME_WE)
+        get_filename_component(extension ${file} LAST_EXT)
+        set(kind OTHER)
+        if(stem IN_LIST ARGN)
+            set(kind PICKED)
+        endif()
+        if(extension STREQUAL ".h")
+            list(APPEND ${kind}_HEADERS ${file})
+        else()
+            list(APPEND ${kind}_SOURCES ${file})
+        endif()
+    endforeach()
+    foreach(kind PICKED OTHER)
+        set(${prefix}_${kind}_SOURCES ${${kind}_SOURCES} PARENT_SCOPE)
+        set(${prefix}_${kind}_HEADERS ${${kind}_HEADERS} PARENT_SCOPE)
+    endforeach()
+endfunction()
+
+# Links the given headers under <build>/include/<target>/<folder>/ and makes that the target's
+# only include folder of this repository.
+function(tarnwick_expose_headers name)
+    set(root ${CMAKE_BINARY_DIR}/include/${name})
+    file(RELATIVE_PATH folder ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    file(REMOVE_RECURSE ${root})
+    file(MAKE_DIRECTORY ${root}/${folder})
+    foreach(header IN LISTS ARGN)
+        get_filename_component(file ${header} NAME)
+        file(CREATE_LINK ${header} ${root}/${folder}/${file} SYMBOLIC)
+    endforeach()
+    target_include_directories(${name} PUBLIC ${root})
+endfunction()
+
+# The pictures and cursors compiled into the program ("resources/cursors/ZoomIn.xpm"), for the
+# libraries that draw them.
+add_library(tarnwick_resources INTERFACE)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/include/tarnwick_resources)
+file(CREATE_LINK ${CMAKE_SOURCE_DIR}/resources ${CMAKE_BINARY_DIR}/include/tarnwick_resources/resources
+     SYMBOLIC)
+target_include_directories(tarnwick_resources INTERFACE ${CMAKE_BINARY_DIR}/include/tarnwick_resources)
+
 # One test program per folder of tests/. QT gives the program a QApplication (widgets, timers,
 # the event loop) on Qt's offscreen platform; with the label "display" it opens the X server
-# that `make test` starts instead. The label "threads" also runs the program under `make tsan`.
+# that `make test` starts instead. GUI gives it a QGuiApplication only, for programs that must
+# not link Qt Widgets. The label "threads" also runs the program under `make tsan`. SOURCES
+# names the files where a folder holds two programs, EXCLUDE the files of the other.
 function(tarnwick_test name)
-    cmake_parse_arguments(ARG "QT" "" "DEPS;LABELS" ${ARGN})
-    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    cmake_parse_arguments(ARG "QT;GUI" "" "DEPS;LABELS;SOURCES;EXCLUDE" ${ARGN})
+    if(ARG_SOURCES)
+        set(sources ${ARG_SOURCES})
+    else()
+        file(GLOB sources CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+             ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+        list(REMOVE_ITEM sources ${ARG_EXCLUDE} "")
+    endif()
     add_executable(${name} ${sources})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} tarnwick_test_support GTest::gtest GTest::gmock)
-    if(ARG_QT AND "display" IN_LIST ARG_LABELS)
+    if(ARG_GUI)
+        target_link_libraries(${name} PRIVATE tarnwick_test_main_gui)
+    elseif(ARG_QT AND "display" IN_LIST ARG_LABELS)
         target_link_libraries(${name} PRIVATE tarnwick_test_main_display)
     elseif(ARG_QT)
         target_link_libraries(${name} PRIVATE tarnwick_test_main_qt)
@@ -43,5 +112,7 @@ endfunction()
 function(tarnwick_bench name)
     cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
     add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+    # Benchmarks share the tests' helpers, so they see the whole tree as the tests do.
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark benchmark::benchmark_main)
 endfunction()

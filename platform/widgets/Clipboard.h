@@ -1,32 +1,14 @@
 #pragma once
 
-// The system clipboard. A copy collects every format it offers in one writer and publishes
-// them together, so a failure half-way leaves the clipboard as it was. The document layer
-// sees only IClipboardWriter; TClipboard puts the formats into one QMimeData.
+// The system clipboard. TClipboard puts the formats of one copy into one QMimeData.
+
+#include "platform/graphics/ClipboardWriter.h"
 
 #include <memory>
 #include <string>
 
 class QImage;
 class QMimeData;
-class TGraphic;
-
-// Our MIME names of the two registered formats (same bytes as on Windows).
-inline constexpr const char* CF_RICHNOTE_MIME = "application/x-richnote";
-inline constexpr const char* CF_RTF_MIME = "text/rtf";
-
-class IClipboardWriter {
-public:
-    virtual ~IClipboardWriter() = default;
-    // Forgets what an unpublished copy collected.
-    virtual void Begin() = 0;
-    virtual void SetFormat(const std::string& mimeType, std::string bytes) = 0;
-    // Raw UTF-16LE text.
-    virtual void SetUnicodeText(std::string utf16) = 0;
-    virtual void SetImage(const TGraphic& graphic) = 0;
-    // Hands the collected formats to the system at once.
-    virtual void Publish() = 0;
-};
 
 class TClipboard : public IClipboardWriter {
 public:

@@ -3,16 +3,11 @@
 // Mouse buttons, shift states and virtual key codes as the framework's handlers receive
 // them, mapped from Qt's events.
 
-#include "platform/base/Set.h"
+#include "platform/base/InputTypes.h"
 
 #include <Qt>
 
 #include <cstdint>
-
-enum class TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
-using TShiftState = TSet<TShiftStateItem>;
-
-enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
 TShiftState ShiftStateOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = {});
 // mbLeft for anything that is not the right or middle button.

@@ -4,7 +4,7 @@
 // area is held by its top-left (main) cell, whose spans give the area; the other slots of the
 // area stay empty.
 
-#include "platform/widgets/Cursors.h"
+#include "platform/base/CursorNumbers.h"
 #include "richtext/model/RNClasses.h"
 #include "richtext/model/RNItem.h"
 #include "richtext/model/RNStyleRects.h"

@@ -554,7 +554,7 @@ void TRNTableItemInfo::TInplaceSeam::Place(int x, int y) {
 }
 
 bool TRNTableItemInfo::TInplaceSeam::Owns(const void* editor) const {
-    const TRNScroller* own = Table.InplaceEditor;
+    const IRNInplaceEditor* own = Table.InplaceEditor;
     return own && editor == own;
 }
 

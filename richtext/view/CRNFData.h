@@ -7,7 +7,7 @@
 // (through IRichNoteHost), a nested document (a table cell) from the document above it.
 
 #include "platform/graphics/Canvas.h"
-#include "platform/widgets/Clipboard.h"
+#include "platform/graphics/ClipboardWriter.h"
 #include "richtext/model/CRNData.h"
 #include "richtext/model/RNClasses.h"
 #include "richtext/model/RNStyleFontInfo.h"
@@ -133,7 +133,7 @@ public:
 
     // Notifications and events; the root raises the control's published events.
     virtual void Formatted(int /*firstItemNo*/, int /*lastItemNo*/, bool /*partial*/) {}
-    virtual TRNScroller* GetInplaceEditor() const { return nullptr; }
+    virtual IRNInplaceEditor* GetInplaceEditor() const { return nullptr; }
     virtual void DestroyInplaceEditor() {}
     virtual void ShowRectangle(int left, int top, int width, int height);
     virtual void DoCopy() = 0;
@@ -454,7 +454,7 @@ public:
     // The focus path: the (possibly nested) document holding the focused item, and the item.
     int32_t TopLevelFocusedItemNo = -1;
     TCustomRNData* TopLevelFocusedRNData = nullptr;
-    // Where copies go; null: the system clipboard.
+    // Where copies go (the viewer gives the system clipboard); null: nowhere.
     IClipboardWriter* Clipboard = nullptr;
 
     IClipboardWriter* GetClipboard() const override;
@@ -530,7 +530,7 @@ public:
     TColor GetColor() const override;
     TCursor GetNormalCursor() const override { return RichNote.GetCursor(); }
     TCPEventKind GetCPEventKind() const override { return Settings().CPEventKind; }
-    TRNScroller* GetInplaceEditor() const override { return RichNote.GetInplaceEditor(); }
+    IRNInplaceEditor* GetInplaceEditor() const override { return RichNote.GetInplaceEditor(); }
     TRNPaletteAction GetDoInPaletteMode() const override { return RichNote.GetDoInPaletteMode(); }
     TRNRTFReaderProperties* GetRTFProperties() override { return RichNote.GetRTFReadProperties(); }
     bool ControlHasWindow() const override { return RichNote.HandleAllocated(); }
@@ -542,8 +542,8 @@ public:
     void HScrollTo(int x) override { RichNote.SetHPos(x); }
     void SetDocumentAreaSize(int width, int height, bool redraw) override;
     void AdjustVScrollUnits() override;
-    void AssignInplace(TRNScroller* editor) { RichNote.AssignInplace(editor); }
-    void UnassignInplace(TRNScroller* editor) { RichNote.UnassignInplace(editor); }
+    void AssignInplace(IRNInplaceEditor* editor) { RichNote.AssignInplace(editor); }
+    void UnassignInplace(IRNInplaceEditor* editor) { RichNote.UnassignInplace(editor); }
     void DestroyInplaceEditor() override { RichNote.DestroyInplace(); }
 
     // Events of the control.

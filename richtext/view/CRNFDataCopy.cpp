@@ -6,14 +6,14 @@
 #include "platform/base/CodePage.h"
 #include "platform/base/Stream.h"
 #include "richtext/model/RNError.h"
-#include "richtext/view/RichNote.h"
 
 #include <cstring>
 
 namespace {
 
-TRichNote* InplaceViewer(const TCustomRNFormattedData& data) {
-    return dynamic_cast<TRichNote*>(data.GetInplaceEditor());
+// The document of an open in-place editor that shows one: it answers for the copy.
+TCustomRNFormattedData* InplaceViewer(const TCustomRNFormattedData& data) {
+    return InplaceDocumentOf(data.GetInplaceEditor());
 }
 
 // One copy: collects the formats and publishes them when every writer succeeded.
@@ -88,8 +88,8 @@ void TCustomRNFormattedData::CopyRTF_(IClipboardWriter& clipboard, TColor color,
 }
 
 void TCustomRNFormattedData::Copy(TColor color, IRNBackground* background) {
-    if (TRichNote* viewer = InplaceViewer(*this)) {
-        viewer->RNData().Copy(color, background);
+    if (TCustomRNFormattedData* viewer = InplaceViewer(*this)) {
+        viewer->Copy(color, background);
         return;
     }
     if (!SelectionExists(true, true)) {
@@ -106,8 +106,8 @@ void TCustomRNFormattedData::Copy(TColor color, IRNBackground* background) {
 }
 
 bool TCustomRNFormattedData::CopyDef(TColor color, IRNBackground* background) {
-    if (TRichNote* viewer = InplaceViewer(*this)) {
-        return viewer->RNData().CopyDef(color, background);
+    if (TCustomRNFormattedData* viewer = InplaceViewer(*this)) {
+        return viewer->CopyDef(color, background);
     }
     const TRNOptions options = GetOptions();
     const bool text = options.Contains(TRNOption::rnoAutoCopyText);
@@ -140,40 +140,40 @@ bool TCustomRNFormattedData::CopyDef(TColor color, IRNBackground* background) {
 }
 
 void TCustomRNFormattedData::CopyText() {
-    if (TRichNote* viewer = InplaceViewer(*this)) {
-        viewer->RNData().CopyText();
+    if (TCustomRNFormattedData* viewer = InplaceViewer(*this)) {
+        viewer->CopyText();
     } else if (SelectionExists(true, true)) {
         CopyOnce(GetClipboard(), [&](IClipboardWriter& c) { CopyText_(c); });
     }
 }
 
 void TCustomRNFormattedData::CopyTextW() {
-    if (TRichNote* viewer = InplaceViewer(*this)) {
-        viewer->RNData().CopyTextW();
+    if (TCustomRNFormattedData* viewer = InplaceViewer(*this)) {
+        viewer->CopyTextW();
     } else if (SelectionExists(true, true)) {
         CopyOnce(GetClipboard(), [&](IClipboardWriter& c) { CopyTextW_(c); });
     }
 }
 
 void TCustomRNFormattedData::CopyImage() {
-    if (TRichNote* viewer = InplaceViewer(*this)) {
-        viewer->RNData().CopyImage();
+    if (TCustomRNFormattedData* viewer = InplaceViewer(*this)) {
+        viewer->CopyImage();
     } else if (SelectionExists(true, true)) {
         CopyOnce(GetClipboard(), [&](IClipboardWriter& c) { CopyImage_(c); });
     }
 }
 
 void TCustomRNFormattedData::CopyRNF(TColor color, IRNBackground* background) {
-    if (TRichNote* viewer = InplaceViewer(*this)) {
-        viewer->RNData().CopyRNF(color, background);
+    if (TCustomRNFormattedData* viewer = InplaceViewer(*this)) {
+        viewer->CopyRNF(color, background);
     } else if (SelectionExists(true, true)) {
         CopyOnce(GetClipboard(), [&](IClipboardWriter& c) { CopyRNF_(c, color, background); });
     }
 }
 
 void TCustomRNFormattedData::CopyRTF(TColor color, IRNBackground* background) {
-    if (TRichNote* viewer = InplaceViewer(*this)) {
-        viewer->RNData().CopyRTF(color, background);
+    if (TCustomRNFormattedData* viewer = InplaceViewer(*this)) {
+        viewer->CopyRTF(color, background);
     } else if (SelectionExists(true, true)) {
         CopyOnce(GetClipboard(), [&](IClipboardWriter& c) { CopyRTF_(c, color, background); });
     }

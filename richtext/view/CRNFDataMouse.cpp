@@ -4,11 +4,10 @@
 
 #include "richtext/view/CRNFData.h"
 
-#include "platform/widgets/Input.h"
+#include "platform/base/InputTypes.h"
 #include "richtext/model/RNError.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/model/RNUni.h"
-#include "richtext/view/RichNote.h"
 
 #include <algorithm>
 
@@ -163,7 +162,8 @@ void TCustomRNFormattedData::MouseDown(int button, uint32_t shift, int x, int y)
             DeselectPartiallySelectedItem();
             FocusControl();
         }
-        if (TRNScroller* editor = GetInplaceEditor(); editor && !item.OwnsInplaceEditor(editor)) {
+        if (IRNInplaceEditor* editor = GetInplaceEditor();
+            editor && !item.OwnsInplaceEditor(editor)) {
             DestroyInplaceEditor();
             FocusControl();
         }
@@ -419,8 +419,8 @@ int TCustomRNFormattedData::GetCheckpointYEx(TRNCPInfo* checkpoint) {
 }
 
 int TCustomRNFormattedData::GetJumpPointY(int id) {
-    if (auto* viewer = dynamic_cast<TRichNote*>(GetInplaceEditor())) {
-        if (const int y = viewer->RNData().GetJumpPointY(id); y > 0) {
+    if (TCustomRNFormattedData* viewer = InplaceDocumentOf(GetInplaceEditor())) {
+        if (const int y = viewer->GetJumpPointY(id); y > 0) {
             return y;
         }
     }
@@ -434,8 +434,8 @@ int TCustomRNFormattedData::GetJumpPointY(int id) {
 
 void TCustomRNFormattedData::GetJumpPointLocation(int id, TCustomRNFormattedData*& rnData,
                                                   int& itemNo) {
-    if (auto* viewer = dynamic_cast<TRichNote*>(GetInplaceEditor())) {
-        viewer->RNData().GetJumpPointLocation(id, rnData, itemNo);
+    if (TCustomRNFormattedData* viewer = InplaceDocumentOf(GetInplaceEditor())) {
+        viewer->GetJumpPointLocation(id, rnData, itemNo);
         if (itemNo >= 0) {
             return;
         }

@@ -6,7 +6,6 @@
 #include "platform/base/Stream.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/model/RNUni.h"
-#include "richtext/view/RichNote.h"
 
 #include <algorithm>
 #include <climits>
@@ -17,10 +16,7 @@ namespace {
 
 // The data of an open in-place editor that is a viewer: it answers for the selection.
 TCustomRNFormattedData* InplaceViewerData(const TCustomRNFormattedData& data) {
-    if (auto* viewer = dynamic_cast<TRichNote*>(data.GetInplaceEditor())) {
-        return &viewer->RNData();
-    }
-    return nullptr;
+    return InplaceDocumentOf(data.GetInplaceEditor());
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include "platform/base/Rounding.h"
 #include "platform/graphics/Bitmap.h"
-#include "platform/widgets/Printer.h"
 #include "richtext/model/RNFuncs.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/model/RNUni.h"
@@ -55,10 +54,6 @@ private:
 };
 
 } // namespace
-
-std::unique_ptr<TCanvas> RN_GetPrinterDC() {
-    return Printer().MeasureCanvas();
-}
 
 // TCustomPrintableRNData
 

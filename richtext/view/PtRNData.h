@@ -40,9 +40,6 @@ public:
     std::vector<TRNMultiDrawItemPart> PartsList;
 };
 
-// The measuring surface of the application's configured printer.
-std::unique_ptr<TCanvas> RN_GetPrinterDC();
-
 class TCustomPrintableRNData : public TRichNoteRNData {
 public:
     using TRichNoteRNData::TRichNoteRNData;
@@ -78,7 +75,8 @@ public:
     explicit TPrintableRNData(IRichNoteHost& richNote);
     ~TPrintableRNData() override;
 
-    // Set by the print component.
+    // Set by the print component: the measuring surface of the printer the pages are for.
+    std::function<std::unique_ptr<TCanvas>()> PrinterCanvas;
     int LeftMarginMM = 20;
     int TopMarginMM = 20;
     int RightMarginMM = 20;
@@ -136,7 +134,9 @@ public:
     void DoPagePrepaint(TCanvas& canvas, int pageNo, bool preview) override;
     void GetDrawItemsRange(int pageNo, int& startNo, int& endNo, int& part) const override;
     void CheckPageNo(int pageNo) const override;
-    std::unique_ptr<TCanvas> InitPrinterCanvas() override { return RN_GetPrinterDC(); }
+    std::unique_ptr<TCanvas> InitPrinterCanvas() override {
+        return PrinterCanvas ? PrinterCanvas() : nullptr;
+    }
 
     // The page margins in printer pixels: `mm` less the unprintable border, never negative.
     static int MarginPix(int mm, int ppi, int unprintable);

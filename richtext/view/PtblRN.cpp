@@ -9,8 +9,18 @@
 namespace {
 
 std::unique_ptr<TRichNoteRNData> NewPrintableData(IRichNoteHost& owner) {
-    return std::make_unique<TPrintableRNData>(owner);
+    auto data = std::make_unique<TPrintableRNData>(owner);
+    data->PrinterCanvas = RN_GetPrinterDC;
+    return data;
 }
+
+} // namespace
+
+std::unique_ptr<TCanvas> RN_GetPrinterDC() {
+    return Printer().MeasureCanvas();
+}
+
+namespace {
 
 // Puts the canvas back to one-to-one drawing at its own font resolution.
 class PreviewMappingGuard {

@@ -12,6 +12,9 @@
 #include <memory>
 #include <string>
 
+// The measuring surface of the application's configured printer.
+std::unique_ptr<TCanvas> RN_GetPrinterDC();
+
 class TBitmap;
 class TRNPrint;
 

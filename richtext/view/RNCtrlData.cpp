@@ -63,11 +63,7 @@ void TCustomRNFormattedData::AdjustFocus(int newFocusedItemNo, TCustomRNData* /*
 // The control data: the focus path, Tab navigation and the focus rectangle.
 
 IClipboardWriter* TRNControlData::GetClipboard() const {
-    if (Clipboard) {
-        return Clipboard;
-    }
-    static TClipboard system;
-    return &system;
+    return Clipboard;
 }
 
 void TRNControlData::AdjustFocus(int newFocusedItemNo, TCustomRNData* topLevelRNData,

@@ -2,6 +2,7 @@
 
 #include "richtext/model/RNStyle.h"
 #include "richtext/view/CRNFData.h"
+#include "richtext/view/RNWindow.h"
 
 TRichNoteRNData::TRichNoteRNData(IRichNoteHost& richNote) : RichNote(richNote) {}
 
@@ -172,4 +173,41 @@ std::string TRichNoteRNData::SaveComponentToFile(const std::string& path, IEmbed
         Events().OnSaveComponentToFile(RichNote, path, control, format, text);
     }
     return text;
+}
+
+// What the root data asks of the window it is shown in, when it has one.
+
+namespace {
+
+IRNWindow* WindowOf(IRichNoteHost& host) {
+    return dynamic_cast<IRNWindow*>(&host);
+}
+
+} // namespace
+
+void TRichNoteRNData::SetCursor(TCursor cursor) {
+    if (IRNWindow* window = WindowOf(RichNote)) {
+        window->ShowWindowCursor(cursor);
+    }
+}
+
+TPoint TRichNoteRNData::ClientToScreen(TPoint p) const {
+    IRNWindow* window = WindowOf(RichNote);
+    return window ? window->WindowToScreen(p) : p;
+}
+
+TPoint TRichNoteRNData::ScreenToClient(TPoint p) const {
+    IRNWindow* window = WindowOf(RichNote);
+    return window ? window->ScreenToWindow(p) : p;
+}
+
+void TRichNoteRNData::FocusControl() {
+    if (IRNWindow* window = WindowOf(RichNote)) {
+        window->FocusWindow();
+    }
+}
+
+bool TRichNoteRNData::FocusNeighbour(bool backward) {
+    IRNWindow* window = WindowOf(RichNote);
+    return window && window->FocusNextWindow(backward);
 }

@@ -9,6 +9,7 @@
 
 #include "platform/widgets/Control.h"
 #include "richtext/model/RNItem.h"
+#include "richtext/view/RNInplaceEditor.h"
 
 #include <array>
 #include <cstdint>
@@ -24,7 +25,7 @@ struct TRNPaletteEntry {
     uint8_t Flags = 0;
 };
 
-class TRNScroller : public TCustomControl {
+class TRNScroller : public TCustomControl, public IRNInplaceEditor {
 public:
     explicit TRNScroller(QWidget* parent = nullptr);
     ~TRNScroller() override;

@@ -52,9 +52,17 @@ TRichNoteDataClass TRichNote::GetDataClass() const {
 
 TRichNoteRNData& TRichNote::RNData() {
     if (!data_) {
-        data_ = GetDataClass()(*this);
+        data_ = NewData();
     }
     return *data_;
+}
+
+std::unique_ptr<TRichNoteRNData> TRichNote::NewData() {
+    std::unique_ptr<TRichNoteRNData> data = GetDataClass()(*this);
+    // Copies go to the system clipboard unless a test hands the data a writer of its own.
+    static TClipboard systemClipboard;
+    data->Clipboard = &systemClipboard;
+    return data;
 }
 
 TCanvas* TRichNote::GetCanvas() const {

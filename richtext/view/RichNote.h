@@ -13,6 +13,7 @@
 #include "richtext/view/CRNFData.h"
 #include "richtext/view/RNBack.h"
 #include "richtext/view/RNScroll.h"
+#include "richtext/view/RNWindow.h"
 
 #include <memory>
 #include <string>
@@ -25,7 +26,10 @@ using TRichNoteDataClass = std::unique_ptr<TRichNoteRNData> (*)(IRichNoteHost& o
 
 // The options, geometry and flags are the control's own properties (its settings value), set
 // directly by whoever configures the control.
-class TRichNote : public TRNScroller, public IRichNoteHost, public TRichNoteSettings {
+class TRichNote : public TRNScroller,
+                  public IRichNoteHost,
+                  public IRNWindow,
+                  public TRichNoteSettings {
 public:
     explicit TRichNote(QWidget* parent = nullptr);
     ~TRichNote() override;
@@ -372,16 +376,27 @@ public:
     void UpdateScrollBars(int xSize, int ySteps, bool redraw, bool updateH) override {
         TRNScroller::UpdateScrollBars(xSize, ySteps, redraw, updateH);
     }
-    TRNScroller* GetInplaceEditor() const override { return InplaceEditor(); }
-    void AssignInplace(TRNScroller* editor) override { TRNScroller::AssignInplace(editor); }
-    void UnassignInplace(TRNScroller* editor) override { TRNScroller::UnassignInplace(editor); }
+    // Every in-place editor is a scroller, so the interface converts straight back to it.
+    IRNInplaceEditor* GetInplaceEditor() const override { return InplaceEditor(); }
+    void AssignInplace(IRNInplaceEditor* editor) override {
+        TRNScroller::AssignInplace(static_cast<TRNScroller*>(editor));
+    }
+    void UnassignInplace(IRNInplaceEditor* editor) override {
+        TRNScroller::UnassignInplace(static_cast<TRNScroller*>(editor));
+    }
+    TCustomRNFormattedData* InplaceDocument() override { return &RNData(); }
+    void ShowWindowCursor(TCursor cursor) override;
+    TPoint WindowToScreen(TPoint p) const override;
+    TPoint ScreenToWindow(TPoint p) const override;
+    void FocusWindow() override;
+    bool FocusNextWindow(bool backward) override;
     void DestroyInplace() override { TRNScroller::DestroyInplace(); }
     TRichNoteEvents& Events() const override { return const_cast<TRichNote*>(this)->Handlers; }
 
 protected:
     // Makes the data object again by GetDataClass: a descendant with a data class of its own
     // calls it from its constructor, since the base constructor may already have made one.
-    void RecreateData() { data_ = GetDataClass()(*this); }
+    void RecreateData() { data_ = NewData(); }
 
     void Paint() override;
     void Resize() override;
@@ -414,6 +429,8 @@ private:
     int styleFreeKey_ = 0;
     std::unique_ptr<TRNBackground> background_;
     std::unique_ptr<TWidgetControlParent> controlParent_;
+    // The data of GetDataClass, copying to the system clipboard.
+    std::unique_ptr<TRichNoteRNData> NewData();
     std::unique_ptr<TRichNoteRNData> data_;
     std::unique_ptr<TRNRTFReaderProperties> rtfReadProperties_;
     std::string imagesPrefix_;

@@ -10,6 +10,7 @@
 #include "richtext/model/RNOptions.h"
 #include "richtext/model/RNStyleFontInfo.h"
 #include "richtext/model/RichNoteSettings.h"
+#include "richtext/view/RNInplaceEditor.h"
 
 #include <cstdint>
 #include <functional>
@@ -19,7 +20,6 @@
 class TCanvas;
 class TImageList;
 class TRNBackground;
-class TRNScroller;
 class TRNStyle;
 class TRNRTFReaderProperties;
 
@@ -106,9 +106,9 @@ public:
     virtual void UpdateScrollBars(int xSize, int ySteps, bool redraw, bool updateH) = 0;
 
     // The in-place editor open over the document (a table cell), if any.
-    virtual TRNScroller* GetInplaceEditor() const = 0;
-    virtual void AssignInplace(TRNScroller* editor) = 0;
-    virtual void UnassignInplace(TRNScroller* editor) = 0;
+    virtual IRNInplaceEditor* GetInplaceEditor() const = 0;
+    virtual void AssignInplace(IRNInplaceEditor* editor) = 0;
+    virtual void UnassignInplace(IRNInplaceEditor* editor) = 0;
     virtual void DestroyInplace() = 0;
 
     virtual TRichNoteEvents& Events() const = 0;

@@ -140,33 +140,24 @@ void TRichNote::MouseLeave() {
 
 // What the root data asks of the window.
 
-void TRichNoteRNData::SetCursor(TCursor cursor) {
-    if (auto* viewer = dynamic_cast<TRichNote*>(&RichNote)) {
-        viewer->ShowCursor(cursor);
+void TRichNote::ShowWindowCursor(TCursor cursor) {
+    ShowCursor(cursor);
+}
+
+TPoint TRichNote::WindowToScreen(TPoint p) const {
+    return ClientToScreen(p);
+}
+
+TPoint TRichNote::ScreenToWindow(TPoint p) const {
+    return ScreenToClient(p);
+}
+
+void TRichNote::FocusWindow() {
+    if (CanFocus()) {
+        SetFocus();
     }
 }
 
-TPoint TRichNoteRNData::ClientToScreen(TPoint p) const {
-    if (auto* viewer = dynamic_cast<TRichNote*>(&RichNote)) {
-        return viewer->ClientToScreen(p);
-    }
-    return p;
-}
-
-TPoint TRichNoteRNData::ScreenToClient(TPoint p) const {
-    if (auto* viewer = dynamic_cast<TRichNote*>(&RichNote)) {
-        return viewer->ScreenToClient(p);
-    }
-    return p;
-}
-
-void TRichNoteRNData::FocusControl() {
-    if (auto* viewer = dynamic_cast<TRichNote*>(&RichNote); viewer && viewer->CanFocus()) {
-        viewer->SetFocus();
-    }
-}
-
-bool TRichNoteRNData::FocusNeighbour(bool backward) {
-    auto* viewer = dynamic_cast<TRichNote*>(&RichNote);
-    return viewer && viewer->FocusNextInTabOrder(backward);
+bool TRichNote::FocusNextWindow(bool backward) {
+    return FocusNextInTabOrder(backward);
 }

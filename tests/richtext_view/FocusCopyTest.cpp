@@ -1,6 +1,7 @@
 #include "platform/base/Stream.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageList.h"
+#include "platform/widgets/Clipboard.h"
 #include "richtext/model/RNError.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/model/RNUni.h"

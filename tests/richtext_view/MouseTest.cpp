@@ -2,7 +2,7 @@
 
 #include "../richtext_model/ExpectRNError.h"
 
-#include "platform/widgets/Input.h"
+#include "platform/base/InputTypes.h"
 #include "richtext/model/RNError.h"
 
 #include <gtest/gtest.h>

@@ -69,9 +69,9 @@ public:
             OnScrollBars(*this, xSize, ySteps);
         }
     }
-    TRNScroller* GetInplaceEditor() const override { return nullptr; }
-    void AssignInplace(TRNScroller*) override {}
-    void UnassignInplace(TRNScroller*) override {}
+    IRNInplaceEditor* GetInplaceEditor() const override { return nullptr; }
+    void AssignInplace(IRNInplaceEditor*) override {}
+    void UnassignInplace(IRNInplaceEditor*) override {}
     void DestroyInplace() override {}
     TRichNoteEvents& Events() const override { return Handlers; }
 };

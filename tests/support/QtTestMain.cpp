@@ -1,5 +1,12 @@
-// Test entry point for suites that need a QApplication: widgets, timers and posted events.
+// Test entry point for suites that need a QApplication: widgets, timers and posted events; or,
+// built with TARNWICK_GUI_ONLY, a QGuiApplication for the suites that draw without widgets.
+#ifdef TARNWICK_GUI_ONLY
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#else
 #include <QApplication>
+using TestApplication = QApplication;
+#endif
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
@@ -14,6 +21,6 @@ int main(int argc, char** argv) {
     // The embedded browser runs as root in CI, without a GPU.
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
-    QApplication app(argc, argv);
+    TestApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }
