@@ -192,7 +192,9 @@ bool TRNRTFReader::TakeRun() {
     const char* end = buffer_.data() + bufLen_;
     const char* q = begin;
     if (state_.Destination == TRTFrds::rdsNorm) {
-        auto stops = [](const char* at) { return TextStops[static_cast<unsigned char>(*at)]; };
+        auto stops = [](const char* at) {
+            return static_cast<unsigned>(TextStops[static_cast<unsigned char>(*at)]);
+        };
         // Four bytes a step while four are left: one test for all four, not one for each.
         while (end - q >= 4 && !(stops(q) | stops(q + 1) | stops(q + 2) | stops(q + 3))) {
             q += 4;

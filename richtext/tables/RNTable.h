@@ -409,8 +409,8 @@ public:
     const TRNScreenAndDevice* DeviceContext = nullptr;
     int32_t LastHitRow = -1, LastHitCol = -1;
 
-    int GetWidth() const { return FormattingInfo.Width; }
-    int GetHeight() const { return FormattingInfo.Height; }
+    int GetWidth() const override { return FormattingInfo.Width; }
+    int GetHeight() const override { return FormattingInfo.Height; }
     TRNTableCellData* Cells(int row, int col) const { return Rows.Cell(row, col); }
     void SetCell(int row, int col, const TRNTableCellData& source);
     void SetBestWidth(TRNHTMLLength value) { BestWidth = value; }

@@ -186,8 +186,8 @@ TEST(HttpClient, CancelStopsARunningTransfer) {
 
 TEST(HttpClient, LargeBodyStreamsToTheSink) {
     LoopbackServer server;
-    const size_t size = 50u * 1024 * 1024;
-    server.Http().Get("/big.jpg", [size](const httplib::Request&, httplib::Response& response) {
+    constexpr size_t size = 50u * 1024 * 1024;
+    server.Http().Get("/big.jpg", [](const httplib::Request&, httplib::Response& response) {
         response.set_content_provider(
             size, "image/jpeg", [](size_t offset, size_t length, httplib::DataSink& sink) {
                 std::string piece(std::min<size_t>(length, 65536), static_cast<char>(offset % 256));

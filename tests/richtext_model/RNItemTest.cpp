@@ -103,7 +103,8 @@ TEST(RNItems, RegistryAcceptsOnlyNewNumbersBelowMinusNine) {
     for (const Case& c : cases) {
         auto item = CreateRichNoteItem(c.styleNo, nullptr);
         ASSERT_TRUE(item) << c.styleNo;
-        EXPECT_EQ(typeid(*item), c.type) << c.styleNo;
+        const TCustomRNItemInfo& made = *item;
+        EXPECT_EQ(typeid(made), c.type) << c.styleNo;
         EXPECT_EQ(item->StyleNo, c.styleNo);
         EXPECT_EQ(item->DrawItemNo, -1);
     }
