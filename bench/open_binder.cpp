@@ -21,6 +21,7 @@
 #include "richtext/tables/RNTable.h"
 
 #include "BenchSupport.h"
+#include "MainWindowBench.h"
 #include "tests/support/FakeBinderUi.h"
 #include "tests/support/FakeTaskQueue.h"
 
@@ -315,30 +316,12 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The embedded browser may run as root here, without a GPU.
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
-    QApplication application(argc, argv);
-    RegisterTableItemClass();
-    QApplication::setQuitOnLastWindowClosed(false);
-    MainThreadInvoker invoker;
-    SetInvoker(&invoker);
-    BindInvokerToEventLoop(invoker);
-    benchmark::Initialize(&argc, argv);
-    {
+    return bench::RunWithMainWindow(argc, argv, [] {
         BenchWindow shown;
         window = &shown;
         TargetReporter reporter;
         benchmark::RunSpecifiedBenchmarks(&reporter);
         reporter.PrintTargets();
         window = nullptr;
-    }
-    benchmark::Shutdown();
-    invoker.SetWake(nullptr);
-    QCoreApplication::processEvents();
-    invoker.Drain();
-    invoker.Shutdown();
-    SetInvoker(nullptr);
-    return 0;
+    });
 }

@@ -44,10 +44,8 @@ int Offset(int documentHeight, int where) {
     return where == 0 ? 0 : where == 1 ? last / 2 : last;
 }
 
-void PaintPage(benchmark::State& state, int paragraphs) {
-    bench::App();
-    bench::Notes& notes = FormattedNotes(paragraphs);
-    notes.Doc->VOffs = Offset(notes.Doc->DocumentHeight, static_cast<int>(state.range(0)));
+// The page at the document's scroll position, painted over a cleared window each iteration.
+void RepaintPage(benchmark::State& state, TCustomRNFormattedData& doc) {
     QImage image(Width, Height, QImage::Format_RGB32);
     TQtCanvas canvas(&image, 96);
     const TRect page = Rect(0, 0, Width, Height);
@@ -55,9 +53,16 @@ void PaintPage(benchmark::State& state, int paragraphs) {
         canvas.Brush().SetColor(clWindow);
         canvas.Brush().SetStyle(TBrushStyle::bsSolid);
         canvas.FillRect(page);
-        notes.Doc->PaintTo(canvas, page);
+        doc.PaintTo(canvas, page);
         benchmark::DoNotOptimize(image.constBits());
     }
+}
+
+void PaintPage(benchmark::State& state, int paragraphs) {
+    bench::App();
+    bench::Notes& notes = FormattedNotes(paragraphs);
+    notes.Doc->VOffs = Offset(notes.Doc->DocumentHeight, static_cast<int>(state.range(0)));
+    RepaintPage(state, *notes.Doc);
     state.SetLabel(Where[state.range(0)]);
     state.counters["draw_items"] = notes.Doc->DrawItems.Count();
 }
@@ -123,16 +128,7 @@ std::unique_ptr<bench::Notes> PicturePage(bool metafiles) {
 void PaintPictures(benchmark::State& state, bool metafiles) {
     bench::App();
     std::unique_ptr<bench::Notes> notes = PicturePage(metafiles);
-    QImage image(Width, Height, QImage::Format_RGB32);
-    TQtCanvas canvas(&image, 96);
-    const TRect page = Rect(0, 0, Width, Height);
-    for (auto _ : state) {
-        canvas.Brush().SetColor(clWindow);
-        canvas.Brush().SetStyle(TBrushStyle::bsSolid);
-        canvas.FillRect(page);
-        notes->Doc->PaintTo(canvas, page);
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    RepaintPage(state, *notes->Doc);
     int shown = 0;
     for (int i = 0; i < notes->Doc->DrawItems.Count(); ++i) {
         const TRNDrawLineInfo& item = *notes->Doc->DrawItems[i];

@@ -15,6 +15,7 @@
 #include "richtext/view/RNEdit.h"
 
 #include "BenchSupport.h"
+#include "MainWindowBench.h"
 
 #include <QApplication>
 
@@ -134,26 +135,10 @@ BENCHMARK(BM_LoadNotes)->Unit(benchmark::kMillisecond)->UseRealTime()->Iteration
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The embedded browser may run as root here, without a GPU.
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
-    QApplication application(argc, argv);
-    RegisterTableItemClass();
-    QApplication::setQuitOnLastWindowClosed(false);
-    MainThreadInvoker invoker;
-    SetInvoker(&invoker);
-    benchmark::Initialize(&argc, argv);
-    {
+    return bench::RunWithMainWindow(argc, argv, [] {
         BenchWindow shown;
         window = &shown;
         benchmark::RunSpecifiedBenchmarks();
         window = nullptr;
-    }
-    benchmark::Shutdown();
-    QCoreApplication::processEvents();
-    invoker.Drain();
-    invoker.Shutdown();
-    SetInvoker(nullptr);
-    return 0;
+    });
 }
