@@ -4,15 +4,53 @@
 // table item class, the main-thread invoker served by the event loop, and an orderly end in
 // which what the window posted last is handled before the invoker goes.
 
+#include "app/binder/BinderPaths.h"
+#include "app/binder/Settings.h"
+#include "app/capture/taskqueue.h"
+#include "app/ui/FormVelmorRnx.h"
 #include "platform/base/EventLoopInvoker.h"
 #include "platform/base/Invoker.h"
+#include "platform/base/MemorySettingsStore.h"
 #include "richtext/tables/RNTable.h"
+
+#include "BenchSupport.h"
 
 #include <QApplication>
 
 #include <benchmark/benchmark.h>
 
+#include <memory>
+
 namespace bench {
+
+// The program's main window on settings, paths and a task queue of its own, in a start folder
+// of its own; `Show` runs its start-up once the bench has attached what it needs.
+struct MainWindow {
+    TempStore Start;
+    MemorySettingsStore Store;
+    TSettings Settings;
+    BinderPaths Paths;
+    TaskQueue Queue;
+    std::unique_ptr<TFormVelmorRnx> Window;
+
+    MainWindow() {
+        Settings.AskBeforeClose = false;
+        Window = std::make_unique<TFormVelmorRnx>(
+            TMainWindowParts{Store, Settings, Paths, Queue, {"tarnwick"}, Start.Str()});
+    }
+    ~MainWindow() {
+        Queue.Stop();
+        Window.reset();
+    }
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    void Show() {
+        Window->FormCreate(nullptr);
+        Window->show();
+        QCoreApplication::processEvents();
+    }
+};
 
 // `run` makes the window and runs the benchmarks; it returns before the application ends.
 template <class Run> int RunWithMainWindow(int argc, char** argv, Run run) {

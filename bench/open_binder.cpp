@@ -123,20 +123,11 @@ BinderOnDisk& Binder(int pages) {
 
 // The program's main window with its own collaborators (the real binder lifecycle, task queue
 // and capture engine), shown on the offscreen platform.
-struct BenchWindow {
-    bench::TempStore Start;
-    MemorySettingsStore Store;
-    TSettings Settings;
-    BinderPaths Paths;
-    TaskQueue Queue;
-    std::unique_ptr<TFormVelmorRnx> Window;
+struct BenchWindow : bench::MainWindow {
     std::unique_ptr<TForm4> WaitForm;
     TCollaborators Collaborators;
 
     BenchWindow() {
-        Settings.AskBeforeClose = false;
-        Window = std::make_unique<TFormVelmorRnx>(
-            TMainWindowParts{Store, Settings, Paths, Queue, {"tarnwick"}, Start.Str()});
         WaitForm = std::make_unique<TForm4>();
         Window->SetWaitForm(WaitForm.get());
         TCollaboratorContext context{*Window, Window->Binder(), Queue, Store, Settings,
@@ -145,9 +136,7 @@ struct BenchWindow {
         Window->SetCaptureStarter(Collaborators.Capture.get());
         Window->SetLifecycle(Collaborators.Lifecycle.get());
         Window->SetLevelStatusForm(dynamic_cast<MessageTarget*>(Collaborators.Form9.get()));
-        Window->FormCreate(nullptr);
-        Window->show();
-        QCoreApplication::processEvents();
+        Show();
     }
     ~BenchWindow() {
         Lifecycle().CloseBinder();
@@ -159,7 +148,6 @@ struct BenchWindow {
         Collaborators.Capture.reset();
         Collaborators.Lifecycle.reset();
         Collaborators.Form9.reset();
-        Window.reset();
     }
 
     IBinderLifecycle& Lifecycle() { return *Collaborators.Lifecycle; }

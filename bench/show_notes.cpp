@@ -39,23 +39,12 @@ std::string Paragraph(int i) {
 }
 
 // The main window with a tree of note nodes, shown on the offscreen platform.
-struct BenchWindow {
-    bench::TempStore Start;
-    MemorySettingsStore Store;
-    TSettings Settings;
-    BinderPaths Paths;
-    TaskQueue Queue;
-    std::unique_ptr<TFormVelmorRnx> Window;
+struct BenchWindow : bench::MainWindow {
     std::vector<TTreeNode*> Nodes;
     size_t StoredBytes = 0;
 
     BenchWindow() {
-        Settings.AskBeforeClose = false;
-        Window = std::make_unique<TFormVelmorRnx>(
-            TMainWindowParts{Store, Settings, Paths, Queue, {"tarnwick"}, Start.Str()});
-        Window->FormCreate(nullptr);
-        Window->show();
-        QCoreApplication::processEvents();
+        Show();
 
         // The note is written by the notes editor itself, so it is what the editor stores.
         TRichNoteEdit& editor = Window->Notes().RichNoteEdit1();
@@ -80,10 +69,6 @@ struct BenchWindow {
             Nodes.push_back(items.AddChildObject(nullptr, title, std::move(record)));
         }
         QCoreApplication::processEvents();
-    }
-    ~BenchWindow() {
-        Queue.Stop();
-        Window.reset();
     }
 };
 
