@@ -119,9 +119,11 @@ public:
                                  const std::map<std::string, uint32_t>& ids) = 0;
 };
 
-// The window around the tree: its commands, the side bar, the views and the window itself.
-class IBinderWindow : public virtual IBinderCommands, public virtual IBinderSideBar {
+// The window itself and its views, as the binder commands move them.
+class IBinderWindow {
 public:
+    virtual ~IBinderWindow() = default;
+
     // Switches the view pages to the page view.
     virtual void ShowPageView() = 0;
     // Restores the main window and brings it to the front.
@@ -130,8 +132,23 @@ public:
     virtual void StoreTypedNotes() = 0;
 };
 
+// The roles the binder commands use, each played by the part of the window that owns what it
+// does; the program wires them once at start-up, a test hands in its fakes.
+struct TBinderUiRoles {
+    IUserMessages& Messages;
+    IUserDialogs& Dialogs;
+    IBinderCommands& Commands;
+    IBinderSideBar& SideBar;
+    IBinderWindow& Window;
+};
+
 // Every role at once, as the binder tree and the binder lifecycle use the window. The roles are
 // virtual bases, so that one object may play them through parts that each play one.
 class IBinderUi : public virtual IUserMessages,
                   public virtual IUserDialogs,
-                  public virtual IBinderWindow {};
+                  public virtual IBinderCommands,
+                  public virtual IBinderSideBar,
+                  public virtual IBinderWindow {
+public:
+    TBinderUiRoles Roles() { return {*this, *this, *this, *this, *this}; }
+};

@@ -192,7 +192,10 @@ public:
     }
 };
 
-class FakeBinderWindow : public virtual IBinderWindow, public virtual FakeCallLog {
+class FakeBinderWindow : public virtual IBinderWindow,
+                         public virtual IBinderCommands,
+                         public virtual IBinderSideBar,
+                         public virtual FakeCallLog {
 public:
     int Panel = TreePanel;
     std::vector<std::string> RecentMenu;
