@@ -261,7 +261,7 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
         uint64_t treeBytes = 0;
         {
             // The engine is built over the tree, then handed to it.
-            TBinderTree binder(ui, queue, settings, paths);
+            TBinderTree binder(ui.Roles(), queue, settings, paths);
             setup.Records = &binder;
             CaptureController controller(setup);
             binder.SetCaptureStarter(&controller);

@@ -70,7 +70,7 @@ struct BinderOnDisk {
         BinderPaths paths;
         paths.BinderRoot = Folder.Str();
         paths.TreeFilePath = TreeFile;
-        TBinderTree binder(ui, queue, settings, paths);
+        TBinderTree binder(ui.Roles(), queue, settings, paths);
 
         std::mt19937 random(static_cast<unsigned>(pages));
         std::string html;

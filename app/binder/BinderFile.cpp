@@ -71,9 +71,9 @@ std::string StripAmpersands(const std::string& caption) {
     return path;
 }
 
-TBinderLifecycle::TBinderLifecycle(IBinderUi& ui, ITaskQueue& queue, ICaptureStarter& capture,
-                                   TSettings& settings, ISettingsStore& store, BinderPaths& paths,
-                                   TBinderTree& tree)
+TBinderLifecycle::TBinderLifecycle(const TBinderUiRoles& ui, ITaskQueue& queue,
+                                   ICaptureStarter& capture, TSettings& settings,
+                                   ISettingsStore& store, BinderPaths& paths, TBinderTree& tree)
     : ui_(ui), queue_(queue), capture_(capture), settings_(settings), store_(store), paths_(paths),
       tree_(tree) {
     tree_.SetLifecycle(this);
@@ -93,7 +93,7 @@ bool TBinderLifecycle::CreateBinder(const std::string& folder, const std::string
                                     const std::string& description, bool interactive) {
     const auto fail = [&](const std::string& message) {
         if (interactive) {
-            ui_.ShowMessage(message);
+            ui_.Messages.ShowMessage(message);
         }
         return false;
     };
@@ -103,15 +103,16 @@ bool TBinderLifecycle::CreateBinder(const std::string& folder, const std::string
     }
     const std::string root = AbsoluteFolder(folder);
     if (HasLineBreak(root) || !ForceDirectories(root)) {
-        ui_.ShowMessage("can not create directory " + folder);
+        ui_.Messages.ShowMessage("can not create directory " + folder);
         return false;
     }
     const std::string binderFile = JoinPath(root, name + ".bdf");
     const std::string treeFile = JoinPath(root, name + ".sav");
 
     if (Exists(binderFile)) {
-        if (interactive && ui_.MessageBox("Binder exists already, override ?", ApplicationTitle,
-                                          TMsgButtons::OkCancel) != TModalResult::Ok) {
+        if (interactive &&
+            ui_.Messages.MessageBox("Binder exists already, override ?", ApplicationTitle,
+                                    TMsgButtons::OkCancel) != TModalResult::Ok) {
             return false;
         }
         // The open binder would otherwise write its old tree over the new one when it closes.
@@ -127,7 +128,7 @@ bool TBinderLifecycle::CreateBinder(const std::string& folder, const std::string
     // an overridden one land where the binder looks for them.
     const std::string storeFolder = JoinPath(root, name + "store");
     if (Exists(storeFolder) && !DeleteDirectoryTree(storeFolder) && interactive) {
-        ui_.ShowMessage("Error occurs when deleting binder, overiding failed");
+        ui_.Messages.ShowMessage("Error occurs when deleting binder, overiding failed");
     }
     if (!ForceDirectories(storeFolder)) {
         return fail("Can not create directory " + storeFolder);
@@ -148,7 +149,7 @@ bool TBinderLifecycle::OpenBinder(const std::string& binderFilePath) {
     std::string reason;
     const std::optional<TBinderFileValues> values = ReadBinderValues(binderFilePath, reason);
     if (!values) {
-        ui_.ShowMessage("Unable to open binder\n" + binderFilePath + ": " + reason + ".");
+        ui_.Messages.ShowMessage("Unable to open binder\n" + binderFilePath + ": " + reason + ".");
         return false;
     }
     if (BinderOpen() && !TryCloseBinder()) {
@@ -204,7 +205,7 @@ void TBinderLifecycle::Open(const std::string& binderFilePath, const TBinderFile
     paths_.BinderSave = save;
     paths_.BinderRoot = root;
     paths_.BinderStore = store;
-    UpdateRecentFiles(store_, ui_, binderFilePath);
+    UpdateRecentFiles(store_, ui_.Commands, binderFilePath);
     settings_.LastFile = binderFilePath;
     paths_.TreeFilePath = JoinPath(root, save);
     tree_.LoadBinderTree();
@@ -237,17 +238,18 @@ bool TBinderLifecycle::TryCloseBinder() {
         return true;
     }
     StopBinderWork();
-    ui_.StoreTypedNotes();
+    ui_.Window.StoreTypedNotes();
     if (!tree_.FileSaveExecute()) {
         // The window told why; the records are all there is of the unsaved changes.
         queue_.StartPolling();
         return false;
     }
-    WriteBinderTaskSection(paths_.BinderFilePath, tree_.Items().Count(), queue_.SaveTasks(), ui_);
+    WriteBinderTaskSection(paths_.BinderFilePath, tree_.Items().Count(), queue_.SaveTasks(),
+                           ui_.Messages);
     // Emptying the tree tells the views to let go of the shown node before its record goes.
     tree_.ClearSelectionState();
     ClearTree(tree_.Items());
-    ui_.SetCaption(ApplicationTitle);
+    ui_.Commands.SetCaption(ApplicationTitle);
     paths_.BinderFilePath.clear();
     return true;
 }
@@ -276,7 +278,7 @@ void TBinderLifecycle::DeleteBinder(const std::string& binderFilePath) {
         return;
     }
     if (!SafeToDelete(header)) {
-        ui_.ShowMessage("can not delete binder " + binderFilePath);
+        ui_.Messages.ShowMessage("can not delete binder " + binderFilePath);
         return;
     }
     std::error_code ignored;
@@ -288,15 +290,15 @@ void TBinderLifecycle::DeleteBinder(const std::string& binderFilePath) {
 // ---- commands ---------------------------------------------------------------------------------
 
 void TBinderLifecycle::FileNewBinderExecute() {
-    const std::optional<TNewBinderChoice> choice = ui_.NewBinderDialog(paths_.BinderRoot);
+    const std::optional<TNewBinderChoice> choice = ui_.Dialogs.NewBinderDialog(paths_.BinderRoot);
     if (!choice) {
         return;
     }
     if (CreateBinder(choice->Folder, choice->Name, choice->Description, true)) {
         OpenBinder(JoinPath(AbsoluteFolder(choice->Folder), choice->Name + ".bdf"));
     }
-    if (ui_.TopPanel() == BinderListPanel) {
-        ui_.RefillPanel(BinderListPanel);
+    if (ui_.SideBar.TopPanel() == BinderListPanel) {
+        ui_.SideBar.RefillPanel(BinderListPanel);
     }
 }
 
@@ -304,7 +306,7 @@ void TBinderLifecycle::FileOpenBinderExecute() {
     TFileDialogOptions options;
     options.InitialDir = paths_.BinderRoot;
     options.Filter = BinderFileFilter;
-    if (const std::optional<std::string> chosen = ui_.OpenFileDialog(options)) {
+    if (const std::optional<std::string> chosen = ui_.Dialogs.OpenFileDialog(options)) {
         OpenBinder(*chosen);
     }
 }

@@ -8,13 +8,13 @@
 
 #include "app/binder/BinderHeader.h"
 #include "app/binder/BinderLifecycle.h"
+#include "app/binder/BinderUi.h"
 #include "platform/base/DateTime.h"
 
 #include <functional>
 #include <optional>
 #include <string>
 
-class IBinderUi;
 class ICaptureStarter;
 class ISettingsStore;
 class ITaskQueue;
@@ -33,7 +33,7 @@ public:
     // binder-list delete) and forgets it again when the lifecycle goes. Destroying the
     // lifecycle does not close the binder: the window closes it while it still can show
     // messages.
-    TBinderLifecycle(IBinderUi& ui, ITaskQueue& queue, ICaptureStarter& capture,
+    TBinderLifecycle(const TBinderUiRoles& ui, ITaskQueue& queue, ICaptureStarter& capture,
                      TSettings& settings, ISettingsStore& store, BinderPaths& paths,
                      TBinderTree& tree);
     ~TBinderLifecycle() override;
@@ -79,7 +79,7 @@ private:
                                                       std::string& reason) const;
     void Open(const std::string& binderFilePath, const TBinderFileValues& values);
 
-    IBinderUi& ui_;
+    TBinderUiRoles ui_;
     ITaskQueue& queue_;
     ICaptureStarter& capture_;
     TSettings& settings_;

@@ -30,7 +30,8 @@ bool PathExists(const std::string& path) {
 
 } // namespace
 
-TBinderTree::TBinderTree(IBinderUi& ui, ITaskQueue& queue, TSettings& settings, BinderPaths& paths)
+TBinderTree::TBinderTree(const TBinderUiRoles& ui, ITaskQueue& queue, TSettings& settings,
+                         BinderPaths& paths)
     : ui_(ui), queue_(queue), settings_(settings), paths_(paths) {}
 
 TBinderTree::~TBinderTree() = default;
@@ -53,17 +54,17 @@ bool TBinderTree::MoveTreeFileAside() {
     }
     const std::string kept = FreeKeptName();
     if (kept.empty()) {
-        ui_.ShowMessage("can not rename file " + path);
+        ui_.Messages.ShowMessage("can not rename file " + path);
         return false;
     }
     if (std::rename(path.c_str(), kept.c_str()) != 0) {
-        ui_.ShowMessage("can not rename file " + path + " (" +
-                        std::error_code(errno, std::generic_category()).message() + ")");
+        ui_.Messages.ShowMessage("can not rename file " + path + " (" +
+                                 std::error_code(errno, std::generic_category()).message() + ")");
         return false;
     }
     if (kept != announcedKeptName_) {
         // The name given when the damage was found was taken meanwhile.
-        ui_.ShowMessage("The damaged tree file " + path + " is kept as " + kept + ".");
+        ui_.Messages.ShowMessage("The damaged tree file " + path + " is kept as " + kept + ".");
     }
     return true;
 }
@@ -72,19 +73,20 @@ bool TBinderTree::FileSaveExecute() {
     if (!BinderDirty) {
         return true;
     }
-    ui_.OpenStatusForm("");
+    ui_.Messages.OpenStatusForm("");
     const auto writeTree = [&](AtomicFileWriter& writer, std::string& error) {
         const bool written = WriteTreeFile(
             items_,
-            [&](std::string_view piece) { return writer.Write(piece.data(), piece.size()); }, &ui_);
+            [&](std::string_view piece) { return writer.Write(piece.data(), piece.size()); },
+            &ui_.Messages);
         if (!written && writer.Good()) {
             error = "a record changed while it was written";
         }
         return written;
     };
     const bool saved = !paths_.TreeFilePath.empty() && (!keepTreeFile_ || MoveTreeFileAside()) &&
-                       SaveStreamToFile(paths_.TreeFilePath, writeTree, ui_);
-    ui_.CloseStatusForm();
+                       SaveStreamToFile(paths_.TreeFilePath, writeTree, ui_.Messages);
+    ui_.Messages.CloseStatusForm();
     if (saved) {
         keepTreeFile_ = false;
         BinderDirty = false;
@@ -116,10 +118,10 @@ TreeLoadResult TBinderTree::LoadBinderTree() {
     }
     // Told once the views show what could be read.
     if (refused) {
-        ui_.MessageBox(NonFolderRefusal, "Sorry", TMsgButtons::Ok);
+        ui_.Messages.MessageBox(NonFolderRefusal, "Sorry", TMsgButtons::Ok);
     }
     for (const std::string& message : messages) {
-        ui_.ShowMessage(message);
+        ui_.Messages.ShowMessage(message);
     }
     return result;
 }
@@ -129,7 +131,7 @@ TreeLoadResult TBinderTree::ReadBinderTree(std::vector<std::string>& messages, b
     keepTreeFile_ = false;
     announcedKeptName_.clear();
     TreeLoadContext context;
-    context.Step = [this] { ui_.UpdateStatusForm(); };
+    context.Step = [this] { ui_.Messages.UpdateStatusForm(); };
     context.StorePath = JoinPath(paths_.BinderRoot, paths_.BinderStore);
     context.ListMode = settings_.ListMode;
 
@@ -168,10 +170,10 @@ TreeLoadResult TBinderTree::ReadBinderTree(std::vector<std::string>& messages, b
         return result;
     }
 
-    ui_.SetCaption(BinderCaption(paths_.BinderName));
+    ui_.Commands.SetCaption(BinderCaption(paths_.BinderName));
     for (TBinderCommand command : {TBinderCommand::EditPaste1, TBinderCommand::EditCut1,
                                    TBinderCommand::EditCopy1, TBinderCommand::EditDelete1}) {
-        ui_.EnableCommand(command, false);
+        ui_.Commands.EnableCommand(command, false);
     }
     BinderDirty = false;
     // The saved task section was read before the tree, when the states of the pages were not

@@ -6,6 +6,7 @@
 // cut and copy slots and the multi-selection. The window's view shows `Items()` and forwards
 // its events here; everything runs on the main thread.
 
+#include "app/binder/BinderUi.h"
 #include "app/binder/CaptureRecords.h"
 #include "app/binder/TreeCommands.h"
 #include "app/binder/TreeFile.h"
@@ -18,7 +19,6 @@
 #include <vector>
 
 class IBinderLifecycle;
-class IBinderUi;
 class ICaptureStarter;
 class ITaskQueue;
 class TPageInfo;
@@ -31,7 +31,8 @@ class TBinderTree : public ICaptureRecords {
 public:
     // The collaborators must outlive the tree. `paths` and `settings` are read when used, so
     // the lifecycle and the options dialog may change them at any time.
-    TBinderTree(IBinderUi& ui, ITaskQueue& queue, TSettings& settings, BinderPaths& paths);
+    TBinderTree(const TBinderUiRoles& ui, ITaskQueue& queue, TSettings& settings,
+                BinderPaths& paths);
     ~TBinderTree() override;
     TBinderTree(const TBinderTree&) = delete;
     TBinderTree& operator=(const TBinderTree&) = delete;
@@ -150,7 +151,7 @@ private:
     bool MoveTreeFileAside();
     void EnableAfterSlotSet();
 
-    IBinderUi& ui_;
+    TBinderUiRoles ui_;
     ITaskQueue& queue_;
     ICaptureStarter* capture_ = nullptr;
     TSettings& settings_;

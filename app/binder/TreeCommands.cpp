@@ -95,7 +95,8 @@ TTreeNode* TBinderTree::CreateNode(NodeKind kind, TInsertMode mode, bool save,
         record->Kind = kind;
         record->Title = MakeUniqueNodeName(kind == NodeKind::Folder ? NewFolderName : NewItemName);
     }
-    TTreeNode* node = ::CreateNode(items_, std::move(record), mode, settings_.ListMode, &ui_);
+    TTreeNode* node =
+        ::CreateNode(items_, std::move(record), mode, settings_.ListMode, &ui_.Messages);
     if (node != nullptr && save) {
         BinderDirty = true;
         FileSaveExecute();
@@ -115,7 +116,7 @@ void TBinderTree::CaptureSelectedNode(bool useCache, const CaptureOptions& optio
 
 bool TBinderTree::AddNode(const std::string& url, const std::string& title, const std::string& html,
                           TInsertMode mode, int dialogMode) {
-    ui_.RestoreAndBringToFront();
+    ui_.Window.RestoreAndBringToFront();
 
     // The folder the dialog offers first: in sibling mode the folder the node would join,
     // so "Add to Folder" names where it goes.
@@ -146,7 +147,7 @@ bool TBinderTree::AddNode(const std::string& url, const std::string& title, cons
     }
 
     std::unique_ptr<IAddItemDialog> dialog =
-        ui_.CreateAddItemDialog(dialogMode, folderId, BinderFolderDump());
+        ui_.Dialogs.CreateAddItemDialog(dialogMode, folderId, BinderFolderDump());
     if (Given(url)) {
         dialog->SetUrl(url);
     }
@@ -160,8 +161,8 @@ bool TBinderTree::AddNode(const std::string& url, const std::string& title, cons
         if (dialog->ItemKind() == NodeKind::Notes || LegalAddress(dialog->Url(), dialog->Title())) {
             break;
         }
-        if (ui_.MessageBox("Illegal address or title, retry?    ", "Input Error",
-                           TMsgButtons::RetryCancel) != TModalResult::Retry) {
+        if (ui_.Messages.MessageBox("Illegal address or title, retry?    ", "Input Error",
+                                    TMsgButtons::RetryCancel) != TModalResult::Retry) {
             return false;
         }
     }
@@ -204,9 +205,9 @@ bool TBinderTree::AddNode(const std::string& url, const std::string& title, cons
         CaptureOptions options = dialog->Options();
         options.PageGiven = Given(html);
         CaptureSelectedNode(false, options);
-        ui_.ShowPageView();
+        ui_.Window.ShowPageView();
     }
-    ui_.OpenPanel(TreePanel);
+    ui_.SideBar.OpenPanel(TreePanel);
     return true;
 }
 
@@ -251,17 +252,17 @@ void TBinderTree::DeleteNode(TTreeNode* node) {
 }
 
 void TBinderTree::EditDelete1Execute() {
-    if (ui_.TopPanel() == TreePanel) {
+    if (ui_.SideBar.TopPanel() == TreePanel) {
         const std::vector<TTreeNode*> listed = MultiSelection();
         if (listed.empty() && Selected() == nullptr) {
             return;
         }
         if (settings_.AskBeforeDelete &&
-            !ui_.Confirm("Are you sure to delete node ? ", settings_.AskBeforeDelete)) {
+            !ui_.Messages.Confirm("Are you sure to delete node ? ", settings_.AskBeforeDelete)) {
             return;
         }
         // The note open in the editor may belong to a node that stays: keep its edits.
-        ui_.StoreTypedNotes();
+        ui_.Window.StoreTypedNotes();
         if (!listed.empty()) {
             // A node listed below another listed node goes with that one; its item id then
             // finds nothing and it is not deleted twice.
@@ -278,13 +279,14 @@ void TBinderTree::EditDelete1Execute() {
         if (Selected() != nullptr) {
             items_.DataChanged(Selected());
         }
-    } else if (ui_.TopPanel() == BinderListPanel) {
-        const std::string chosen = ui_.ChosenBinderPath();
+    } else if (ui_.SideBar.TopPanel() == BinderListPanel) {
+        const std::string chosen = ui_.SideBar.ChosenBinderPath();
         if (chosen.empty() || lifecycle_ == nullptr) {
             return;
         }
         if (settings_.AskBeforeDelete &&
-            !ui_.Confirm("Are you sure to delete this binder ? ", settings_.AskBeforeDelete)) {
+            !ui_.Messages.Confirm("Are you sure to delete this binder ? ",
+                                  settings_.AskBeforeDelete)) {
             return;
         }
         if (!paths_.BinderFilePath.empty() &&
@@ -292,18 +294,18 @@ void TBinderTree::EditDelete1Execute() {
             lifecycle_->CloseBinder();
         }
         lifecycle_->DeleteBinder(chosen);
-        ui_.RefillPanel(BinderListPanel);
+        ui_.SideBar.RefillPanel(BinderListPanel);
     }
 }
 
 // ---- cut, copy, paste, drop ----------------------------------------------------------------
 
 void TBinderTree::EnableAfterSlotSet() {
-    ui_.EnableCommand(TBinderCommand::EditPaste1, true);
-    ui_.EnableCommand(TBinderCommand::ToolButton11, true);
-    ui_.EnableCommand(TBinderCommand::EditCut1, false);
-    ui_.EnableCommand(TBinderCommand::EditCopy1, false);
-    ui_.EnableCommand(TBinderCommand::EditDelete1, false);
+    ui_.Commands.EnableCommand(TBinderCommand::EditPaste1, true);
+    ui_.Commands.EnableCommand(TBinderCommand::ToolButton11, true);
+    ui_.Commands.EnableCommand(TBinderCommand::EditCut1, false);
+    ui_.Commands.EnableCommand(TBinderCommand::EditCopy1, false);
+    ui_.Commands.EnableCommand(TBinderCommand::EditDelete1, false);
 }
 
 void TBinderTree::EditCut1Execute() {
@@ -343,13 +345,13 @@ void TBinderTree::EditPaste1Execute() {
         if (CreateNode(kind, intoFolder ? TInsertMode::Child : TInsertMode::Sibling, true,
                        std::move(record)) != nullptr &&
             kind == NodeKind::WebPage) {
-            CopyNodeFiles(*source, copy->Id, paths_.BinderRoot, paths_.BinderStore, ui_);
+            CopyNodeFiles(*source, copy->Id, paths_.BinderRoot, paths_.BinderStore, ui_.Messages);
         }
     }
     cutSlot_ = 0;
     copySlot_ = 0;
-    ui_.EnableCommand(TBinderCommand::EditPaste1, false);
-    ui_.EnableCommand(TBinderCommand::ToolButton11, false);
+    ui_.Commands.EnableCommand(TBinderCommand::EditPaste1, false);
+    ui_.Commands.EnableCommand(TBinderCommand::ToolButton11, false);
 }
 
 bool TBinderTree::TreeView1DragDrop(THitZone zone, TTreeNode* target, bool fromMainTree) {

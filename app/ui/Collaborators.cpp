@@ -22,7 +22,7 @@ TCollaborators MakeCollaborators(TCollaboratorContext& context) {
     setup.Cache = nullptr;
     auto capture = std::make_unique<CaptureController>(setup);
     capture->ServeTaskQueue(context.Queue);
-    parts.Lifecycle = std::make_unique<TBinderLifecycle>(context.Window.Ui(), context.Queue,
+    parts.Lifecycle = std::make_unique<TBinderLifecycle>(context.Window.Ui().Roles(), context.Queue,
                                                          *capture, context.Settings, context.Store,
                                                          context.Paths, context.Binder);
     parts.Capture = std::move(capture);

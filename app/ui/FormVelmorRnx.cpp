@@ -79,7 +79,7 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
     }
 
     ui_ = std::make_unique<TWindowUi>(*this);
-    binder_ = std::make_unique<TBinderTree>(*ui_, parts.Queue, settings_, paths_);
+    binder_ = std::make_unique<TBinderTree>(ui_->Roles(), parts.Queue, settings_, paths_);
     FillMainImages(images_);
     setWindowIcon(QIcon(QPixmap::fromImage(images_.Image(ImageClosedFolder))));
     actions_ = new TMainActions(*this, images_);

@@ -86,7 +86,7 @@ struct BinderFixture {
     FakeCaptureStarter capture;
     TSettings settings = DefaultSettings(dir.Str());
     BinderPaths paths;
-    TBinderTree binder{ui, queue, settings, paths};
+    TBinderTree binder{ui.Roles(), queue, settings, paths};
 
     BinderFixture() {
         binder.SetCaptureStarter(&capture);

@@ -357,7 +357,8 @@ TEST(TreeFile, AKindOfNoNodeEndsTheLoadAndClosingLeavesTheFile) {
         SCOPED_TRACE(kind);
         BinderFixture b;
         MemorySettingsStore store;
-        TBinderLifecycle lifecycle{b.ui, b.queue, b.capture, b.settings, store, b.paths, b.binder};
+        TBinderLifecycle lifecycle{b.ui.Roles(), b.queue, b.capture, b.settings,
+                                   store,        b.paths, b.binder};
         ASSERT_TRUE(lifecycle.CreateBinder(b.dir.Str(), "Notes", "", false));
         const std::string file = BadThirdRecord(kind);
         WriteFileBytes(b.dir / "Notes.sav", file);

@@ -423,9 +423,9 @@ TEST_F(Capture, ReopeningCapturesOnlyUnfinishedPages) {
     MemorySettingsStore store;
     // A binder of its own, with a controller of its own: the fake starter passes the tree's
     // cancels on to it.
-    TBinderTree tree{b.ui, queue, b.settings, b.paths};
+    TBinderTree tree{b.ui.Roles(), queue, b.settings, b.paths};
     tree.SetCaptureStarter(&b.capture);
-    TBinderLifecycle lifecycle{b.ui, queue, b.capture, b.settings, store, b.paths, tree};
+    TBinderLifecycle lifecycle{b.ui.Roles(), queue, b.capture, b.settings, store, b.paths, tree};
     finishing = &tree;
     CaptureSetup setup = MakeSetup();
     setup.Records = &tree;

@@ -130,8 +130,8 @@ TEST(CaptureCrash, ALevelCaptureKilledWhenItHasFinishedKeepsEveryPage) {
     TSettings settings;
     BinderPaths paths;
     MemorySettingsStore store;
-    TBinderTree tree(ui, queue, settings, paths);
-    TBinderLifecycle lifecycle(ui, queue, capture, settings, store, paths, tree);
+    TBinderTree tree(ui.Roles(), queue, settings, paths);
+    TBinderLifecycle lifecycle(ui.Roles(), queue, capture, settings, store, paths, tree);
     ASSERT_TRUE(lifecycle.OpenBinder(JoinPath(folder.Str(), "default.bdf")));
     std::set<std::string> expected{server.Url("/index.htm")};
     for (int s = 0; s < Sections; ++s) {
