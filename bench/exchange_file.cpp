@@ -44,7 +44,7 @@ struct BenchBinder {
     FakeCaptureStarter capture;
     TSettings settings;
     BinderPaths paths;
-    TBinderTree binder{ui, queue, settings, paths};
+    TBinderTree binder{ui.Roles(), queue, settings, paths};
     FakeExportUi exportUi;
     ExportContext context{binder, paths, settings, queue, capture, exportUi};
 

@@ -29,7 +29,7 @@ struct BenchBinder {
     FakeTaskQueue queue;
     TSettings settings;
     BinderPaths paths;
-    TBinderTree binder{ui, queue, settings, paths};
+    TBinderTree binder{ui.Roles(), queue, settings, paths};
 
     BenchBinder() {
         char name[] = "/tmp/tarnwick-bench-XXXXXX";
