@@ -21,6 +21,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -77,6 +78,7 @@ BenchWindow* window = nullptr;
 void BM_ShowNotes(benchmark::State& state) {
     TTreeNodes& items = window->Window->Binder().Items();
     TRichNoteEdit& editor = window->Window->Notes().RichNoteEdit1();
+    const uint32_t layoutsBefore = editor.RNData().WholeLayouts;
     for (auto _ : state) {
         for (TTreeNode* node : window->Nodes) {
             items.SetSelected(node);
@@ -89,6 +91,10 @@ void BM_ShowNotes(benchmark::State& state) {
         }
     }
     state.counters["note KB"] = static_cast<double>(window->StoredBytes) / 1024.0;
+    // Every note shown should be laid out once.
+    state.counters["layouts/note"] =
+        static_cast<double>(editor.RNData().WholeLayouts - layoutsBefore) /
+        static_cast<double>(std::max<int64_t>(state.iterations() * NoteNodes, 1));
     state.counters["notes/s"] = benchmark::Counter(
         static_cast<double>(state.iterations() * NoteNodes), benchmark::Counter::kIsRate);
 }

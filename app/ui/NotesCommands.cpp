@@ -513,7 +513,9 @@ void TNotesCommands::ShowCaretPosition() {
 }
 
 void TNotesCommands::TabSheet3Show() {
-    editor_->Format();
+    // A note shown with the page is laid out already; only a new width or items added without
+    // a layout need another.
+    editor_->FormatIfStale();
     UpdateUndoMenu();
     RichNoteEdit1CurParaStyleChanged();
     RichNoteEdit1CurTextStyleChanged();

@@ -81,6 +81,9 @@ public:
     TRNList<TRNJumpInfo> Jumps;
     int32_t JumpCount = 0;
     int32_t LastFormattedItemNo = -1;
+    // The whole layouts done so far: a full pass, or a pass at a new width; a resize that keeps
+    // the width is not one. Tells a caller whether showing a document laid it out again.
+    uint32_t WholeLayouts = 0;
     int32_t LastJumpMovedAbove = -1;
     int32_t HotDrawItemNo = -1;
     TCustomRNFormattedData* LastRNDataMovedAbove = nullptr;

@@ -121,6 +121,9 @@ void TCustomRNFormattedData::Format_(bool onlyResized, bool forceFormat, bool no
         }
 
         if (!onlyResized || TextWidth != oldTextWidth || forceFormat) {
+            if (depth == 0 && !onlyTail) {
+                ++WholeLayouts;
+            }
             int start = 0;
             if (onlyTail) {
                 start = LastFormattedItemNo + 1;

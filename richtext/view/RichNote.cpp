@@ -158,6 +158,17 @@ void TRichNote::FormatTail() {
     InvalidateIfAsked();
 }
 
+void TRichNote::FormatIfStale() {
+    if (!CanFormat()) {
+        return;
+    }
+    TCustomRNFormattedData& data = RNData();
+    const bool laidOut = data.DrawItems.Count() > 0 && data.LastFormattedItemNo >= 0 &&
+                         data.LastFormattedItemNo == data.ItemCount() - 1;
+    data.Format_(laidOut, !laidOut, false, 0, Canvas(), false);
+    InvalidateIfAsked();
+}
+
 void TRichNote::Resize() {
     TRNScroller::Resize();
     if (CanFormat() && !destroying_) {

@@ -68,6 +68,9 @@ public:
     // Formatting.
     void Format();
     void FormatTail();
+    // Lays the document out again only when its layout is not that of its items at the present
+    // width: items added since the last layout, or a new width.
+    void FormatIfStale();
     virtual void ClearTemporal();
 
     // Building the document; each appends without formatting.

@@ -155,3 +155,36 @@ TEST(NotesPart, ViewsWithoutTheEditorLeaveNotesAlone) {
     parts.views.Views().ApplyChangeExecute();
     EXPECT_EQ(NodeRecord(a)->Notes.Bytes(), stored);
 }
+
+// A note is laid out once when it is shown, also when showing it brings the notes page up; the
+// page shown again lays it out only at a new width.
+TEST(NotesPart, ANoteShownIsLaidOutOnce) {
+    NotesParts parts;
+    parts.views.show();
+    TTreeNode* a = parts.Note("a", WrittenNote(parts.Editor(), "first note"));
+    TTreeNode* b = parts.Note("b", WrittenNote(parts.Editor(), "second note"));
+    parts.binder.Items().SetSelected(a);
+    ASSERT_EQ(parts.views.ActivePage(), ViewPage::Notes);
+
+    parts.views.ActivatePage(ViewPage::Browse);
+    const uint32_t before = parts.Editor().RNData().WholeLayouts;
+    parts.binder.Items().SetSelected(b);
+    ASSERT_EQ(parts.views.ActivePage(), ViewPage::Notes);
+    ASSERT_EQ(parts.Editor().GetItemText(0), "second note");
+    EXPECT_EQ(parts.Editor().RNData().WholeLayouts - before, 1u);
+
+    // Another page and back at the same width: nothing to lay out.
+    parts.views.ActivatePage(ViewPage::Browse);
+    parts.views.ActivatePage(ViewPage::Notes);
+    EXPECT_EQ(parts.Editor().RNData().WholeLayouts - before, 1u);
+
+    // Narrower while another page was up: the note follows the new width when shown.
+    parts.views.ActivatePage(ViewPage::Browse);
+    parts.views.resize(400, 500);
+    QCoreApplication::processEvents();
+    const uint32_t narrowed = parts.Editor().RNData().WholeLayouts;
+    parts.views.ActivatePage(ViewPage::Notes);
+    QCoreApplication::processEvents();
+    EXPECT_GT(parts.Editor().RNData().WholeLayouts, before + 1);
+    EXPECT_LE(parts.Editor().RNData().WholeLayouts - narrowed, 1u);
+}
