@@ -158,7 +158,7 @@ TEST(NotesPart, ViewsWithoutTheEditorLeaveNotesAlone) {
 
 // A note is laid out once when it is shown, also when showing it brings the notes page up; the
 // page shown again lays it out only at a new width.
-TEST(NotesPart, ANoteShownIsLaidOutOnce) {
+TEST(NotesPart, ANoteShownWithItsPageIsLaidOutOnce) {
     NotesParts parts;
     parts.views.show();
     TTreeNode* a = parts.Note("a", WrittenNote(parts.Editor(), "first note"));
