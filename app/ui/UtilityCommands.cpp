@@ -5,7 +5,6 @@
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/ui/FormVelmorRnx.h"
-#include "app/ui/WindowUi.h"
 #include "app/ui/dialogs/URLDlg.h"
 #include "app/ui/dialogs/UnitOption.h"
 #include "app/ui/dialogs/about.h"
@@ -40,10 +39,10 @@ QMenu* MenuOf(QMainWindow& window, const char* caption) {
 
 } // namespace
 
-TUtilityCommands::TUtilityCommands(TFormVelmorRnx& window, TSettings& settings,
-                                   const BinderPaths& paths, ITaskQueue& queue)
-    : QObject(&window), window_(window), settings_(settings), paths_(paths), queue_(queue),
-      errorBox_([](const std::string& text, const std::string& caption) {
+TUtilityCommands::TUtilityCommands(TFormVelmorRnx& window, IUserMessages& messages,
+                                   TSettings& settings, const BinderPaths& paths, ITaskQueue& queue)
+    : QObject(&window), window_(window), messages_(messages), settings_(settings), paths_(paths),
+      queue_(queue), errorBox_([](const std::string& text, const std::string& caption) {
           // Raised from the tip form or another dialog: it belongs to that dialog and stands
           // over it.
           QMessageBox box(QMessageBox::NoIcon, ToQ(caption), ToQ(text), QMessageBox::Ok,
@@ -119,7 +118,7 @@ void TUtilityCommands::OptionsExecute() {
 void TUtilityCommands::ToolChangeURLExecute() {
     TTreeNode* node = window_.Binder().Selected();
     if (node == nullptr) {
-        window_.Ui().ShowMessage("No node selected");
+        messages_.ShowMessage("No node selected");
         return;
     }
     TNodeViews& views = window_.ViewsPane().Views();

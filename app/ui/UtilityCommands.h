@@ -12,6 +12,7 @@
 #include <string>
 
 class IBinderLifecycle;
+class IUserMessages;
 class ITaskQueue;
 class QAction;
 class TFormVelmorRnx;
@@ -24,8 +25,8 @@ inline constexpr char OnlineSupportAddress[] = "https://tarnwick.org/support";
 class TUtilityCommands : public QObject {
 public:
     // Adds the commands to the window's "&Tools" menu, a "&Help" menu and its tool bar.
-    TUtilityCommands(TFormVelmorRnx& window, TSettings& settings, const BinderPaths& paths,
-                     ITaskQueue& queue);
+    TUtilityCommands(TFormVelmorRnx& window, IUserMessages& messages, TSettings& settings,
+                     const BinderPaths& paths, ITaskQueue& queue);
 
     void SetLifecycle(IBinderLifecycle* lifecycle) { lifecycle_ = lifecycle; }
     // The day the tip form starts from; today when never set.
@@ -49,6 +50,7 @@ private:
     void BuildMenus();
 
     TFormVelmorRnx& window_;
+    IUserMessages& messages_;
     TSettings& settings_;
     const BinderPaths& paths_;
     ITaskQueue& queue_;
