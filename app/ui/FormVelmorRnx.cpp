@@ -97,7 +97,9 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
     ApplyStoredBounds();
     BuildForm();
     BindCommands();
-    utilities_ = new TUtilityCommands(*this, roles_->Dialogs, settings_, paths_, parts.Queue);
+    utilities_ = new TUtilityCommands(
+        TUtilityParts{*this, *actions_, binder_->Items(), viewsPane_->Views(), roles_->Dialogs,
+                      settings_, paths_, parts.Queue, [this] { ViewLeftSideBarExecute(); }});
     SetApplicationExceptionHandler([this](const std::exception& error) {
         QMessageBox box(QMessageBox::Critical, ApplicationTitle, ToQ(error.what()), QMessageBox::Ok,
                         this);
