@@ -20,7 +20,6 @@
 #include "app/ui/TreePane.h"
 #include "app/ui/UtilityCommands.h"
 #include "app/ui/WindowRoleParts.h"
-#include "app/ui/dialogs/WindowAddItemHost.h"
 #include "app/ui/views/NodeViews.h"
 #include "app/ui/views/ViewsPane.h"
 #include "controls/MarkupStatusBar.h"
