@@ -14,6 +14,7 @@
 #include "app/ui/Collaborators.h"
 #include "app/ui/FormVelmorRnx.h"
 #include "app/ui/WaitForm.h"
+#include "app/ui/WindowRoleParts.h"
 #include "platform/base/EventLoopInvoker.h"
 #include "platform/base/Files.h"
 #include "platform/base/Invoker.h"
@@ -129,13 +130,15 @@ struct BenchWindow : bench::MainWindow {
 
     BenchWindow() {
         WaitForm = std::make_unique<TForm4>();
-        Window->SetWaitForm(WaitForm.get());
-        TCollaboratorContext context{*Window, Window->Binder(), Queue, Store, Settings,
-                                     Paths,   Start.Str()};
+        TWindowRoleParts& roles = Window->Roles();
+        roles.Status.SetForm(WaitForm.get());
+        TCollaboratorContext context{
+            *roles.Binder, roles.Captures.Port(), Window->Binder(), Queue, Store, Settings, Paths,
+            Start.Str()};
         Collaborators = MakeCollaborators(context);
         Window->SetCaptureStarter(Collaborators.Capture.get());
         Window->SetLifecycle(Collaborators.Lifecycle.get());
-        Window->SetLevelStatusForm(dynamic_cast<MessageTarget*>(Collaborators.Form9.get()));
+        roles.Captures.SetLevelStatusForm(dynamic_cast<MessageTarget*>(Collaborators.Form9.get()));
         Show();
     }
     ~BenchWindow() {
@@ -143,8 +146,8 @@ struct BenchWindow : bench::MainWindow {
         Queue.Stop();
         Window->SetLifecycle(nullptr);
         Window->SetCaptureStarter(nullptr);
-        Window->SetLevelStatusForm(nullptr);
-        Window->SetWaitForm(nullptr);
+        Window->Roles().Captures.SetLevelStatusForm(nullptr);
+        Window->Roles().Status.SetForm(nullptr);
         Collaborators.Capture.reset();
         Collaborators.Lifecycle.reset();
         Collaborators.Form9.reset();

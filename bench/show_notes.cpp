@@ -8,6 +8,7 @@
 #include "app/capture/taskqueue.h"
 #include "app/ui/FormVelmorRnx.h"
 #include "app/ui/NotesCommands.h"
+#include "app/ui/NotesPart.h"
 #include "app/ui/NotesStorage.h"
 #include "platform/base/Invoker.h"
 #include "platform/base/MemorySettingsStore.h"
@@ -48,7 +49,7 @@ struct BenchWindow : bench::MainWindow {
         Show();
 
         // The note is written by the notes editor itself, so it is what the editor stores.
-        TRichNoteEdit& editor = Window->Notes().RichNoteEdit1();
+        TRichNoteEdit& editor = Window->NotesPart().Commands().RichNoteEdit1();
         TPageInfo written;
         editor.Clear();
         for (int i = 0; static_cast<size_t>(written.Notes.GetLength()) < NoteBytes; ++i) {
@@ -77,7 +78,7 @@ BenchWindow* window = nullptr;
 
 void BM_ShowNotes(benchmark::State& state) {
     TTreeNodes& items = window->Window->Binder().Items();
-    TRichNoteEdit& editor = window->Window->Notes().RichNoteEdit1();
+    TRichNoteEdit& editor = window->Window->NotesPart().Commands().RichNoteEdit1();
     const uint32_t layoutsBefore = editor.RNData().WholeLayouts;
     for (auto _ : state) {
         for (TTreeNode* node : window->Nodes) {
@@ -103,7 +104,7 @@ void BM_ShowNotes(benchmark::State& state) {
 // the note being in the editor, laid out.
 void BM_LoadNotes(benchmark::State& state) {
     TTreeNodes& items = window->Window->Binder().Items();
-    TRichNoteEdit& editor = window->Window->Notes().RichNoteEdit1();
+    TRichNoteEdit& editor = window->Window->NotesPart().Commands().RichNoteEdit1();
     for (auto _ : state) {
         for (TTreeNode* node : window->Nodes) {
             items.SetSelected(node);

@@ -6,8 +6,6 @@
 #include "app/binder/PageInfo.h"
 #include "app/capture/CaptureController.h"
 #include "app/capture/taskqueue.h"
-#include "app/ui/FormVelmorRnx.h"
-#include "app/ui/WindowUi.h"
 #include "app/ui/dialogs/TForm9.h"
 
 TCollaborators MakeCollaborators(TCollaboratorContext& context) {
@@ -16,15 +14,15 @@ TCollaborators MakeCollaborators(TCollaboratorContext& context) {
     CaptureSetup setup;
     setup.Records = &context.Binder;
     setup.Paths = &context.Paths;
-    setup.Port = &context.Window.Ui().Port();
+    setup.Port = &context.Port;
     setup.LevelForm = form9.get();
     // No browser cache can be read here: "use cache" fetches from the net.
     setup.Cache = nullptr;
     auto capture = std::make_unique<CaptureController>(setup);
     capture->ServeTaskQueue(context.Queue);
-    parts.Lifecycle = std::make_unique<TBinderLifecycle>(context.Window.Ui().Roles(), context.Queue,
-                                                         *capture, context.Settings, context.Store,
-                                                         context.Paths, context.Binder);
+    parts.Lifecycle =
+        std::make_unique<TBinderLifecycle>(context.Roles, context.Queue, *capture, context.Settings,
+                                           context.Store, context.Paths, context.Binder);
     parts.Capture = std::move(capture);
     parts.Form9 = std::move(form9);
     return parts;

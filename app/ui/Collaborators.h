@@ -1,12 +1,13 @@
 #pragma once
 
 // The parts of the program that the main window works with but that are built apart from it,
-// after it (they need the window and its tree): the capture controller, which also works the
-// task queue, the binder lifecycle, and the status form of captures with linked pages. The
+// after it (they need the window's roles and its tree): the capture controller, which also works
+// the task queue, the binder lifecycle, and the status form of captures with linked pages. The
 // program then hands the capture controller to the window. MakeCollaborators is the one place
 // that builds the program's own; tests hand in their own factory.
 
 #include "app/binder/BinderLifecycle.h"
+#include "app/binder/BinderUi.h"
 #include "app/binder/CaptureStarter.h"
 
 #include <QWidget>
@@ -17,13 +18,14 @@
 
 class ISettingsStore;
 class TBinderTree;
-class TFormVelmorRnx;
+class TCapturePort;
 class TaskQueue;
 struct BinderPaths;
 struct TSettings;
 
 struct TCollaboratorContext {
-    TFormVelmorRnx& Window; // its Ui() serves the binder; the window takes message 3022
+    TBinderUiRoles Roles; // what the lifecycle asks of the window
+    TCapturePort& Port;   // the captures report to the window through it (messages 3019, 3022)
     TBinderTree& Binder;
     TaskQueue& Queue;
     ISettingsStore& Store;

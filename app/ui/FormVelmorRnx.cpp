@@ -19,8 +19,7 @@
 #include "app/ui/TrayIcon.h"
 #include "app/ui/TreePane.h"
 #include "app/ui/UtilityCommands.h"
-#include "app/ui/WindowUi.h"
-#include "app/ui/dialogs/WindowAddItemHost.h"
+#include "app/ui/WindowRoleParts.h"
 #include "app/ui/views/NodeViews.h"
 #include "app/ui/views/ViewsPane.h"
 #include "controls/MarkupStatusBar.h"
@@ -78,15 +77,28 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
         pageNotAvailable_.assign(ScrambleBuffer(page.get(), ScrambleKey, size).get(), size);
     }
 
-    ui_ = std::make_unique<TWindowUi>(*this);
-    binder_ = std::make_unique<TBinderTree>(ui_->Roles(), parts.Queue, settings_, paths_);
+    // The parts that play the window's roles come first: the binder tree takes them when it is
+    // made. The side bar and the views, built over the tree, join them in BuildForm.
+    roles_ = std::make_unique<TWindowRoleParts>(*this);
     FillMainImages(images_);
     setWindowIcon(QIcon(QPixmap::fromImage(images_.Image(ImageClosedFolder))));
     actions_ = new TMainActions(*this, images_);
+    roles_->Window.OnShowPageView = [this] { viewsPane_->ActivatePage(ViewPage::Browse); };
+    roles_->Window.OnRestoreAndBringToFront = [this] {
+        Restore();
+        BringToFront();
+    };
+    roles_->Window.OnStoreTypedNotes = [this] { viewsPane_->Views().ApplyChangeExecute(); };
+    roles_->Binder.emplace(TBinderUiRoles{roles_->Dialogs, roles_->Dialogs, *actions_,
+                                          roles_->SideBar, roles_->Window});
+    binder_ = std::make_unique<TBinderTree>(*roles_->Binder, parts.Queue, settings_, paths_);
+    roles_->Captures.SetRecords(binder_.get());
     ApplyStoredBounds();
     BuildForm();
     BindCommands();
-    utilities_ = new TUtilityCommands(*this, settings_, paths_, parts.Queue);
+    utilities_ = new TUtilityCommands(
+        TUtilityParts{*this, *actions_, binder_->Items(), viewsPane_->Views(), roles_->Dialogs,
+                      settings_, paths_, parts.Queue, [this] { ViewLeftSideBarExecute(); }});
     SetApplicationExceptionHandler([this](const std::exception& error) {
         QMessageBox box(QMessageBox::Critical, ApplicationTitle, ToQ(error.what()), QMessageBox::Ok,
                         this);
@@ -111,6 +123,11 @@ TFormVelmorRnx::~TFormVelmorRnx() {
     if (binder_) {
         binder_->SetLifecycle(nullptr);
     }
+    // The roles stop reaching the panes and the tree before these go.
+    roles_->SideBar.Attach(nullptr);
+    roles_->Window.OnShowPageView = nullptr;
+    roles_->Window.OnStoreTypedNotes = nullptr;
+    roles_->Captures.SetRecords(nullptr);
     // The notes editor goes before the page it is on, the panes before the tree they show.
     notes_.reset();
     delete splitter_;
@@ -124,12 +141,13 @@ void TFormVelmorRnx::BuildForm() {
     treePane_ = new TTreePane(*binder_, images_, splitter_);
     auto* central = new QWidget(this);
     statusBar_ = std::make_unique<TStatusBarWriter>(central, images_, width());
-    viewsPane_ = new TViewsPane(*binder_, paths_, settings_, *actions_, *statusBar_, *ui_,
-                                startFolder_, pageNotAvailable_, splitter_);
+    viewsPane_ = new TViewsPane(*binder_, paths_, settings_, *actions_, *statusBar_,
+                                roles_->Captures, startFolder_, pageNotAvailable_, splitter_);
     sideBar_ = std::make_unique<TSideBarPane>(TSideBarParts{
         treePane_->ShelfBar1(), treePane_->TreeView1(), *binder_, *viewsPane_, *actions_, settings_,
         store_, paths_, [this](const std::string& path) { OpenBinder(path); },
         [this] { TreeView1Click(); }});
+    roles_->SideBar.Attach(sideBar_.get());
     actions_->AddToolsCommands({&sideBar_->Search(), &sideBar_->ClearSearch()});
     notes_ = std::make_unique<TNotesPart>(*binder_, *viewsPane_, *statusBar_, images_);
     actions_->SetEditMenu(notes_->Commands().EditMenu());

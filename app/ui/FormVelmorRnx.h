@@ -2,7 +2,8 @@
 
 // TFormVelmorRnx, the one main window, composed of its parts: the tree (TTreePane), the views
 // (TViewsPane), the status bar (TStatusBarWriter), the menus and buttons (TMainActions), the
-// notification-area icon (TTrayIcon) and the binder code's way to the window (TWindowUi).
+// notification-area icon (TTrayIcon), and the parts that play what the binder code, the exports
+// and the captures ask of the window (TWindowRoleParts), wired to the panes when it is built.
 
 #include "app/ui/CommandLine.h"
 #include "app/ui/MainActions.h"
@@ -23,18 +24,14 @@ class ITaskQueue;
 class InstanceChannel;
 class QSplitter;
 class TBinderTree;
-class TForm4;
-class TNotesCommands;
 class TNotesPart;
-class TfrmPreview;
 class TSideBarPane;
 class TStatusBarWriter;
-class TTableCommands;
 class TTrayIcon;
 class TTreePane;
 class TUtilityCommands;
 class TViewsPane;
-class TWindowUi;
+struct TWindowRoleParts;
 
 class TFormVelmorRnx : public QMainWindow, public MessageTarget, public IMainWindowHookTarget {
     Q_OBJECT
@@ -44,10 +41,7 @@ public:
 
     // Collaborators made after the window (they need it); null until then.
     void SetLifecycle(IBinderLifecycle* lifecycle);
-    void SetCaptureStarter(ICaptureStarter* capture); // the tree's and the wait form's
-    void SetWaitForm(TForm4* form);
-    void SetLevelStatusForm(MessageTarget* form); // takes the capture engine's 3019
-    void SetPreviewForm(TfrmPreview* form);       // the notes' print preview
+    void SetCaptureStarter(ICaptureStarter* capture); // the tree's and the wait status's
 
     // With "/nodde" opens the last binder or creates and opens the default one; false when the
     // default binder could not be created: the program must end.
@@ -82,16 +76,15 @@ public:
     bool ModalDialogOpen() const override;
 
     // ---- the parts ----
+    TWindowRoleParts& Roles() { return *roles_; }
     TBinderTree& Binder() { return *binder_; }
-    TWindowUi& Ui() { return *ui_; }
     TTreePane& TreePane() { return *treePane_; }
     TSideBarPane& SideBar() { return *sideBar_; }
     TViewsPane& ViewsPane() { return *viewsPane_; }
     TStatusBarWriter& StatusBar() { return *statusBar_; }
     TMainActions& Actions() { return *actions_; }
     TUtilityCommands& Utilities() { return *utilities_; }
-    TNotesCommands& Notes();
-    TTableCommands& Tables(); // the table commands' handlers
+    TNotesPart& NotesPart() { return *notes_; }
     MainWindowHook& Hook() { return hook_; }
     bool SideBarShown() const { return sideBarShown_; }
     int LeftPanelWidth() const;
@@ -130,7 +123,7 @@ private:
     std::string startFolder_;
     std::string pageNotAvailable_ = "Page Content Not Available";
     TImageList images_;
-    std::unique_ptr<TWindowUi> ui_;
+    std::unique_ptr<TWindowRoleParts> roles_; // goes after the tree that uses them
     std::unique_ptr<TBinderTree> binder_;
     MainWindowHook hook_{*this};
     TMainActions* actions_ = nullptr;

@@ -16,9 +16,7 @@
 #include "app/ui/StatusBarWriter.h"
 #include "app/ui/TreePane.h"
 #include "app/ui/UtilityCommands.h"
-#include "app/ui/WaitForm.h"
-#include "app/ui/WindowUi.h"
-#include "app/ui/dialogs/WindowAddItemHost.h"
+#include "app/ui/WindowRoleParts.h"
 #include "app/ui/views/NodeViews.h"
 #include "app/ui/views/ViewsPane.h"
 #include "platform/browser/WebBrowser.h"
@@ -56,10 +54,10 @@ void TFormVelmorRnx::BindCommands() {
     bind(TMainAction::FileNewFolder, [this] { binder_->FileNewFolderExecute(); });
     bind(TMainAction::FileAppendFolder, [this] { binder_->FileAppendFolderExecute(); });
     bind(TMainAction::FileNewNode, [this] {
-        ui_->RunAddRequest({"", "", "", -1, TInsertMode::Child});
+        roles_->AddRequests.Run({"", "", "", -1, TInsertMode::Child});
     });
     bind(TMainAction::FileAppendNode, [this] {
-        ui_->RunAddRequest({"", "", "", -1, TInsertMode::Sibling});
+        roles_->AddRequests.Run({"", "", "", -1, TInsertMode::Sibling});
     });
     bind(TMainAction::EditCut1, [this] { binder_->EditCut1Execute(); });
     bind(TMainAction::EditCopy1, [this] { binder_->EditCopy1Execute(); });
@@ -105,7 +103,8 @@ void TFormVelmorRnx::BindCommands() {
     const auto exporting = [this](auto command) {
         return [this, command] {
             if (capture_ != nullptr) {
-                ExportContext context{*binder_, paths_, settings_, queue_, *capture_, *ui_};
+                ExportContext context{*binder_, paths_,    settings_,
+                                      queue_,   *capture_, roles_->Exports};
                 command(context);
             }
         };
@@ -158,7 +157,11 @@ void TFormVelmorRnx::UpdateCommands() {
 void TFormVelmorRnx::SetLifecycle(IBinderLifecycle* lifecycle) {
     lifecycle_ = lifecycle;
     binder_->SetLifecycle(lifecycle);
-    ui_->SetLifecycle(lifecycle, *binder_, paths_, store_, [this] { UpdateCommands(); });
+    roles_->AddRequests.SetLifecycle(
+        lifecycle,
+        TAddItemHostParts{*binder_, paths_, store_, roles_->Dialogs, roles_->Dialogs,
+                          [this] { return roles_->Exports.LastDialogDir(); }},
+        [this] { UpdateCommands(); });
     utilities_->SetLifecycle(lifecycle);
     UpdateCommands();
 }
@@ -166,15 +169,7 @@ void TFormVelmorRnx::SetLifecycle(IBinderLifecycle* lifecycle) {
 void TFormVelmorRnx::SetCaptureStarter(ICaptureStarter* capture) {
     capture_ = capture;
     binder_->SetCaptureStarter(capture);
-    ui_->SetCaptureStarter(capture);
-}
-
-void TFormVelmorRnx::SetWaitForm(TForm4* form) {
-    ui_->SetWaitForm(form);
-}
-
-void TFormVelmorRnx::SetLevelStatusForm(MessageTarget* form) {
-    ui_->SetLevelStatusForm(form);
+    roles_->Status.SetCaptureStarter(capture);
 }
 
 // ---- handlers -----------------------------------------------------------------------------------
@@ -202,29 +197,17 @@ void TFormVelmorRnx::modifysb(int panel, const std::string& text, int progress) 
 
 // ---- the notes editor ---------------------------------------------------------------------------
 
-TNotesCommands& TFormVelmorRnx::Notes() {
-    return notes_->Commands();
-}
-
-TTableCommands& TFormVelmorRnx::Tables() {
-    return notes_->Tables();
-}
-
-void TFormVelmorRnx::SetPreviewForm(TfrmPreview* form) {
-    Notes().SetPreviewForm(form);
-}
-
 void TFormVelmorRnx::RSaveExecute() {
-    Notes().RSaveExecute();
+    notes_->Commands().RSaveExecute();
 }
 
 void TFormVelmorRnx::RPirntPreviewExecute() {
-    Notes().RPirntPreviewExecute();
+    notes_->Commands().RPirntPreviewExecute();
 }
 
 void TFormVelmorRnx::TabSheet3Show() {
     viewsPane_->Views().TabSheet3Show();
-    Notes().TabSheet3Show();
+    notes_->Commands().TabSheet3Show();
 }
 
 // ---- requests of other programs -----------------------------------------------------------------
@@ -232,7 +215,7 @@ void TFormVelmorRnx::TabSheet3Show() {
 void TFormVelmorRnx::AddNode(const std::string& url, const std::string& info,
                              const std::string& html, int treeMode, int dialogMode) {
     const TInsertMode mode = treeMode == 1 ? TInsertMode::Sibling : TInsertMode::Child;
-    ui_->RunAddRequest({url, info, html, dialogMode, mode});
+    roles_->AddRequests.Run({url, info, html, dialogMode, mode});
 }
 
 void TFormVelmorRnx::OpenBinder(const std::string& path) {

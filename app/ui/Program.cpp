@@ -3,8 +3,10 @@
 #include "app/binder/WindowTexts.h"
 #include "app/ui/CommandLine.h"
 #include "app/ui/FormVelmorRnx.h"
+#include "app/ui/NotesPart.h"
 #include "app/ui/SplashForm.h"
 #include "app/ui/WaitForm.h"
+#include "app/ui/WindowRoleParts.h"
 #include "app/ui/dialogs/PreviewFrm.h"
 #include "platform/base/EventLoopInvoker.h"
 #include "platform/base/Invoker.h"
@@ -50,8 +52,8 @@ TProgram::~TProgram() {
     if (window_) {
         window_->SetLifecycle(nullptr);
         window_->SetCaptureStarter(nullptr);
-        window_->SetLevelStatusForm(nullptr);
-        window_->SetWaitForm(nullptr);
+        window_->Roles().Captures.SetLevelStatusForm(nullptr);
+        window_->Roles().Status.SetForm(nullptr);
     }
     collaborators_.Capture.reset();
     collaborators_.Lifecycle.reset();
@@ -85,16 +87,18 @@ void TProgram::CreateForms() {
     TMainWindowParts parts{*store_, settings_,          paths_,
                            queue_,  options_.Arguments, options_.StartFolder};
     window_ = std::make_unique<TFormVelmorRnx>(parts);
+    TWindowRoleParts& roles = window_->Roles();
     preview_ = std::make_unique<TfrmPreview>();
-    window_->SetPreviewForm(preview_.get());
+    window_->NotesPart().Commands().SetPreviewForm(preview_.get());
     form4_ = std::make_unique<TForm4>();
-    window_->SetWaitForm(form4_.get());
-    TCollaboratorContext context{*window_, window_->Binder(),   queue_, *store_, settings_,
-                                 paths_,   options_.StartFolder};
+    roles.Status.SetForm(form4_.get());
+    TCollaboratorContext context{
+        *roles.Binder, roles.Captures.Port(), window_->Binder(), queue_, *store_, settings_,
+        paths_,        options_.StartFolder};
     collaborators_ = options_.MakeCollaborators(context);
     window_->SetCaptureStarter(collaborators_.Capture.get());
     window_->SetLifecycle(collaborators_.Lifecycle.get());
-    window_->SetLevelStatusForm(dynamic_cast<MessageTarget*>(collaborators_.Form9.get()));
+    roles.Captures.SetLevelStatusForm(dynamic_cast<MessageTarget*>(collaborators_.Form9.get()));
 }
 
 std::optional<int> TProgram::Start() {

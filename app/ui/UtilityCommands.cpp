@@ -1,23 +1,22 @@
 #include "app/ui/UtilityCommands.h"
 
 #include "app/binder/BinderLifecycle.h"
-#include "app/binder/BinderTree.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
-#include "app/ui/FormVelmorRnx.h"
-#include "app/ui/WindowUi.h"
+#include "app/ui/MainActions.h"
 #include "app/ui/dialogs/URLDlg.h"
 #include "app/ui/dialogs/UnitOption.h"
 #include "app/ui/dialogs/about.h"
 #include "app/ui/dialogs/downloadmgr.h"
 #include "app/ui/views/NodeViews.h"
-#include "app/ui/views/ViewsPane.h"
 #include "platform/base/Files.h"
 #include "platform/base/QtText.h"
+#include "platform/base/TreeNode.h"
 #include "platform/widgets/Control.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -40,9 +39,9 @@ QMenu* MenuOf(QMainWindow& window, const char* caption) {
 
 } // namespace
 
-TUtilityCommands::TUtilityCommands(TFormVelmorRnx& window, TSettings& settings,
-                                   const BinderPaths& paths, ITaskQueue& queue)
-    : QObject(&window), window_(window), settings_(settings), paths_(paths), queue_(queue),
+TUtilityCommands::TUtilityCommands(TUtilityParts parts)
+    : QObject(&parts.Window), parts_(std::move(parts)), window_(parts_.Window),
+      settings_(parts_.Settings),
       errorBox_([](const std::string& text, const std::string& caption) {
           // Raised from the tip form or another dialog: it belongs to that dialog and stands
           // over it.
@@ -68,7 +67,7 @@ void TUtilityCommands::BuildMenus() {
     QMenu* tools = MenuOf(window_, "&Tools");
     tools->addSeparator();
     // The views enable Change URL (menu entry and tool button) by the selected node.
-    QAction* changeUrl = window_.Actions().Action(TMainAction::ToolChangeURL);
+    QAction* changeUrl = parts_.Actions.Action(TMainAction::ToolChangeURL);
     connect(changeUrl, &QAction::triggered, this,
             [this] { GuardEvent([this] { ToolChangeURLExecute(); }); });
     tools->addAction(changeUrl);
@@ -117,12 +116,12 @@ void TUtilityCommands::OptionsExecute() {
 }
 
 void TUtilityCommands::ToolChangeURLExecute() {
-    TTreeNode* node = window_.Binder().Selected();
+    TTreeNode* node = parts_.Tree.Selected();
     if (node == nullptr) {
-        window_.Ui().ShowMessage("No node selected");
+        parts_.Messages.ShowMessage("No node selected");
         return;
     }
-    TNodeViews& views = window_.ViewsPane().Views();
+    TNodeViews& views = parts_.Views;
     views.SetEditingNode(node);
     TDlgChgurl dialog(&window_);
     if (const TPageInfo* record = NodeRecord(node)) {
@@ -134,7 +133,7 @@ void TUtilityCommands::ToolChangeURLExecute() {
 }
 
 void TUtilityCommands::HelpAboutExecute() {
-    TAboutBox box(&window_, paths_);
+    TAboutBox box(&window_, parts_.Paths);
     box.exec();
 }
 
@@ -146,7 +145,7 @@ void TUtilityCommands::TipsofTheDay1Click() {
 }
 
 void TUtilityCommands::DownloadManagerExecute() {
-    TForm8 manager(&window_, queue_);
+    TForm8 manager(&window_, parts_.Queue);
     manager.exec();
 }
 
@@ -163,5 +162,7 @@ void TUtilityCommands::OnlineSupport1Click() {
 }
 
 void TUtilityCommands::ToolButton62Click() {
-    window_.ViewLeftSideBarExecute();
+    if (parts_.ViewLeftSideBar) {
+        parts_.ViewLeftSideBar();
+    }
 }

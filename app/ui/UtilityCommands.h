@@ -9,23 +9,40 @@
 
 #include <QObject>
 
+#include <functional>
 #include <string>
 
 class IBinderLifecycle;
+class IUserMessages;
 class ITaskQueue;
 class QAction;
-class TFormVelmorRnx;
+class QMainWindow;
+class TMainActions;
+class TNodeViews;
+class TTreeNodes;
 struct BinderPaths;
 struct TSettings;
 
 // Where "Online &Support" leads.
 inline constexpr char OnlineSupportAddress[] = "https://tarnwick.org/support";
 
+// What the commands work with; everything must outlive them.
+struct TUtilityParts {
+    QMainWindow& Window; // its menus and tool bar, and the owner of the dialogs
+    TMainActions& Actions;
+    const TTreeNodes& Tree; // the binder's tree, for the selected node
+    TNodeViews& Views;
+    IUserMessages& Messages;
+    TSettings& Settings;
+    const BinderPaths& Paths;
+    ITaskQueue& Queue;
+    std::function<void()> ViewLeftSideBar; // the window's side-bar toggle
+};
+
 class TUtilityCommands : public QObject {
 public:
     // Adds the commands to the window's "&Tools" menu, a "&Help" menu and its tool bar.
-    TUtilityCommands(TFormVelmorRnx& window, TSettings& settings, const BinderPaths& paths,
-                     ITaskQueue& queue);
+    explicit TUtilityCommands(TUtilityParts parts);
 
     void SetLifecycle(IBinderLifecycle* lifecycle) { lifecycle_ = lifecycle; }
     // The day the tip form starts from; today when never set.
@@ -48,10 +65,9 @@ private:
                        void (TUtilityCommands::*command)());
     void BuildMenus();
 
-    TFormVelmorRnx& window_;
+    TUtilityParts parts_;
+    QMainWindow& window_;
     TSettings& settings_;
-    const BinderPaths& paths_;
-    ITaskQueue& queue_;
     IBinderLifecycle* lifecycle_ = nullptr;
     TTipClock clock_;
     ShellErrorBox errorBox_;

@@ -2,7 +2,7 @@
 // through the window's own dialog, and the wait form that holds the commands around them.
 #include "app/binder/PageInfo.h"
 #include "app/ui/WaitForm.h"
-#include "app/ui/WindowUi.h"
+#include "app/ui/WindowRoleParts.h"
 
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/TempDir.h"
@@ -105,7 +105,7 @@ TEST(ExportCommands, TheWaitFormHoldsTheCommandsAndOffersCancel) {
     MainWindowRig rig;
     TFormVelmorRnx& window = rig.Make();
     rig.Capture.LevelRunning = true; // an export's form opens all the same
-    TWindowUi& ui = window.Ui();
+    IExportUi& ui = window.Roles().Exports;
 
     ui.OpenWaitForm("Compiling", true);
     EXPECT_TRUE(rig.Form4.isVisible());

@@ -150,7 +150,7 @@ TEST(MainWindow, CaptureEndPostedByAWorkerIsHandledOnTheMainThread) {
     TFormVelmorRnx& window = rig.Make();
     TPageInfo* record = NodeRecord(rig.Add(NodeKind::WebPage, "p"));
     record->Content.FetchedText = "<html></html>";
-    std::thread worker([&] { window.Ui().Port().CaptureDone(record->Id); });
+    std::thread worker([&] { window.Roles().Captures.Port().CaptureDone(record->Id); });
     worker.join();
     EXPECT_EQ(record->State, CaptureState::Unfinished); // nothing ran on the worker
     ASSERT_TRUE(WaitUntil([&] { return record->State == CaptureState::Completed; }));
@@ -214,7 +214,7 @@ TEST(MainWindow, StatusBarWriterAndItsCallsFromWorkers) {
 
     std::thread worker([&] {
         window.modifysb(0, "from a worker", -1);
-        window.Ui().OpenStatusForm("Saving");
+        window.Roles().Dialogs.OpenStatusForm("Saving");
     });
     worker.join();
     EXPECT_FALSE(rig.Form4.isVisible());
@@ -224,10 +224,10 @@ TEST(MainWindow, StatusBarWriterAndItsCallsFromWorkers) {
     EXPECT_TRUE(rig.Form4.Running());
 
     rig.Capture.LevelRunning = true; // the level capture's own form reports; this one stays
-    window.Ui().CloseStatusForm();
+    window.Roles().Dialogs.CloseStatusForm();
     EXPECT_TRUE(rig.Form4.isVisible());
     rig.Capture.LevelRunning = false;
-    window.Ui().CloseStatusForm();
+    window.Roles().Dialogs.CloseStatusForm();
     EXPECT_FALSE(rig.Form4.isVisible());
     EXPECT_EQ(rig.Form4.Position(), 100);
     EXPECT_FALSE(rig.Form4.Running());
@@ -235,7 +235,7 @@ TEST(MainWindow, StatusBarWriterAndItsCallsFromWorkers) {
 
 TEST(WaitForm, StatusMessagesAndTheRunningBar) {
     MainWindowRig rig;
-    TCapturePort& port = rig.Make().Ui().Port();
+    TCapturePort& port = rig.Make().Roles().Captures.Port();
     TForm4& form = rig.Form4;
     // The capture engine reports from its worker.
     std::thread worker(

@@ -32,7 +32,7 @@ struct NotesWindow : MainWindowRig {
         Make();
         Lifecycle.Open = true;
         Paths.TreeFilePath = (Folder / "velmor.sav").string();
-        Window->Notes().SetPrompts(Prompts);
+        Window->NotesPart().Commands().SetPrompts(Prompts);
     }
     TTreeNode* Note(const std::string& title, const std::string& bytes) {
         TTreeNode* node = Add(NodeKind::Notes, title);
@@ -41,7 +41,7 @@ struct NotesWindow : MainWindowRig {
     }
     void Select(TTreeNode* node) { Window->Binder().Items().SetSelected(node); }
     std::string Bytes(TTreeNode* node) { return NodeRecord(node)->Notes.Bytes(); }
-    TRichNoteEdit& Editor() { return Window->Notes().RichNoteEdit1(); }
+    TRichNoteEdit& Editor() { return Window->NotesPart().Commands().RichNoteEdit1(); }
     void Type(const QString& text) {
         for (QChar c : text) {
             QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(c));
@@ -69,10 +69,10 @@ TEST(NotesWindow, LookingAtNotesChangesNothingAndAChangeIsStored) {
     EXPECT_EQ(rig.Bytes(b), "");
     EXPECT_FALSE(rig.Window->Binder().BinderDirty);
     EXPECT_EQ(rig.Editor().UndoAction(), TRNUndoType::rnutNone);
-    QAction* save = rig.Window->Notes().Action(TNoteAction::RSave);
+    QAction* save = rig.Window->NotesPart().Commands().Action(TNoteAction::RSave);
     EXPECT_FALSE(save->isEnabled());
     // The "&Edit   " menu sits before "&View" and is on while the notes show.
-    QMenu& edit = rig.Window->Notes().EditMenu();
+    QMenu& edit = rig.Window->NotesPart().Commands().EditMenu();
     EXPECT_EQ(edit.title(), "&Edit   ");
     EXPECT_TRUE(edit.isEnabled());
     const QList<QAction*> menus = rig.Window->menuBar()->actions();
@@ -111,7 +111,7 @@ TEST(NotesWindow, CancelChangeShowsTheStoredNoteAgainAndApplyChangeStoresTheEdit
     auto* cancel = rig.Window->findChild<QAction*>("CancelChange");
     ASSERT_TRUE(apply != nullptr && cancel != nullptr);
     // Both stand at the end of the notes editor's menu, off while nothing is changed.
-    const QList<QAction*> entries = rig.Window->Notes().EditMenu().actions();
+    const QList<QAction*> entries = rig.Window->NotesPart().Commands().EditMenu().actions();
     ASSERT_GE(entries.size(), 2);
     EXPECT_EQ(entries[entries.size() - 2], apply);
     EXPECT_EQ(entries.last(), cancel);
@@ -147,7 +147,7 @@ TEST(NotesWindow, CancelChangeShowsTheStoredNoteAgainAndApplyChangeStoresTheEdit
 
     // Opening the menu begins an edit of the note shown.
     rig.Select(b);
-    QMenu& edit = rig.Window->Notes().EditMenu();
+    QMenu& edit = rig.Window->NotesPart().Commands().EditMenu();
     edit.popup(QPoint(0, 0));
     edit.hide();
     EXPECT_TRUE(apply->isEnabled() && cancel->isEnabled());
@@ -182,7 +182,7 @@ TEST(NotesWindow, NotesWithTextTagsOpenEditableAndAreStoredBackByteForByte) {
         rig.Window->ViewsPane().Views().ViewNoteExecute();
         rig.Select(note);
         EXPECT_TRUE(rig.Prompts.Messages.empty());
-        EXPECT_FALSE(rig.Window->Notes().NoteDamaged());
+        EXPECT_FALSE(rig.Window->NotesPart().Commands().NoteDamaged());
         EXPECT_FALSE(rig.Editor().ReadOnly);
         EXPECT_EQ(rig.Editor().GetItemText(0), "tagged line");
         EXPECT_EQ(rig.Editor().GetItemTag(0).AsString(), c.Tag.AsString());
@@ -198,7 +198,7 @@ TEST(NotesWindow, NotesWithTextTagsOpenEditableAndAreStoredBackByteForByte) {
         WriteFileBytes(file, stored);
         rig.Prompts.File = TNoteFileChoice{file.string(), 4};
         MoveCaret(rig.Editor(), 0, 12); // after the line
-        rig.Window->Notes().RInsertFileExecute();
+        rig.Window->NotesPart().Commands().RInsertFileExecute();
         EXPECT_TRUE(rig.Prompts.Messages.empty());
         std::string text;
         for (int item = 0; item < rig.Editor().GetLineCount(); ++item) {

@@ -36,15 +36,15 @@ struct TablesWindow : MainWindowRig {
         RegisterTableItemClass();
         Make();
         Lifecycle.Open = true;
-        Window->Notes().SetPrompts(Prompts);
+        Window->NotesPart().Commands().SetPrompts(Prompts);
         Node = Add(NodeKind::Notes, "n");
         Window->ViewsPane().Views().ViewNoteExecute();
         Window->Binder().Items().SetSelected(Node);
         FillNote(E(), {{"before", 0, 0}, {"after", 0, 0}});
         Caret(0, 7);
     }
-    TRichNoteEdit& E() { return Window->Notes().RichNoteEdit1(); }
-    TTableCommands& T() { return Window->Tables(); }
+    TRichNoteEdit& E() { return Window->NotesPart().Commands().RichNoteEdit1(); }
+    TTableCommands& T() { return Window->NotesPart().Tables(); }
     void Caret(int itemNo, int offs) { MoveCaret(E(), itemNo, offs); }
     // Answers "Insert Table" with a size and a layout (percent 0: "AutoSize ").
     void AnswerInsert(int rows, int cols, int percent) {
@@ -391,18 +391,18 @@ TEST(NotesTables, AnOpenCellFormatsAndReportsThroughTheWindowsCommands) {
     ASSERT_NE(cell, nullptr);
     cell->InsertText("plain");
     cell->SetSelectionBounds(0, 1, 0, 6);
-    const TRNStyle& sheet = w.Window->Notes().rns();
+    const TRNStyle& sheet = w.Window->NotesPart().Commands().rns();
     const auto bold = [&](int itemNo) {
         return sheet.TextStyles()[cell->EditData().GetItemStyle(itemNo)].Style.Contains(
             TFontStyle::fsBold);
     };
     ASSERT_FALSE(bold(0));
-    QAction* boldAction = w.Window->Notes().Action(TNoteAction::RBold);
+    QAction* boldAction = w.Window->NotesPart().Commands().Action(TNoteAction::RBold);
     boldAction->trigger();
     ASSERT_EQ(cell, t.InplaceEditor);
     EXPECT_TRUE(bold(0));
     EXPECT_EQ(cell->EditData().GetItemText(0), "plain");
-    w.Window->Notes().Action(TNoteAction::RUndo)->trigger();
+    w.Window->NotesPart().Commands().Action(TNoteAction::RUndo)->trigger();
     ASSERT_EQ(cell, t.InplaceEditor);
     EXPECT_FALSE(bold(0));
 
@@ -465,7 +465,7 @@ TEST(NotesTables, EmbeddedControlsPrintAsTheirOwnPicture) {
     button->resize(90, 28);
     TEmbeddedWidget control(std::move(button), "TButton");
     std::unique_ptr<TBitmap> picture =
-        w.Window->Notes().RNPrint1().RichNote().PrintData().PrintComponent(control);
+        w.Window->NotesPart().Commands().RNPrint1().RichNote().PrintData().PrintComponent(control);
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->Width(), 90);
     EXPECT_EQ(picture->Height(), 28);
@@ -517,7 +517,7 @@ TEST(NotesTables, AStoredControlIsLaidOutAndPrintedAtItsStoredSize) {
     EXPECT_LE(doc.DrawItems[0]->Height, 30 + 4);
 
     // The preview draws the control's picture: its frame, at its size, is the only ink.
-    TRNPrint& print = w.Window->Notes().RNPrint1();
+    TRNPrint& print = w.Window->NotesPart().Commands().RNPrint1();
     int printed = 0;
     const auto drawer = print.OnPrintComponent;
     ASSERT_TRUE(drawer);

@@ -8,11 +8,12 @@
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/ui/FormVelmorRnx.h"
+#include "app/ui/NotesPart.h"
 #include "app/ui/Program.h"
 #include "app/ui/StatusBarWriter.h"
 #include "app/ui/TreePane.h"
 #include "app/ui/WaitForm.h"
-#include "app/ui/WindowUi.h"
+#include "app/ui/WindowRoleParts.h"
 #include "app/ui/views/NodeViews.h"
 #include "app/ui/views/ViewsPane.h"
 #include "controls/MarkupStatusBar.h"
@@ -155,7 +156,7 @@ struct MainWindowRig {
         Window = std::make_unique<TFormVelmorRnx>(TMainWindowParts{
             Store, Settings, Paths, queue ? *queue : Queue, arguments, Folder.Str()});
         Window->SetCaptureStarter(&Capture);
-        Window->SetWaitForm(&Form4);
+        Window->Roles().Status.SetForm(&Form4);
         Lifecycle.Tree = &Window->Binder();
         Window->SetLifecycle(&Lifecycle);
         return *Window;

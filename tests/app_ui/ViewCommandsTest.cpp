@@ -53,7 +53,7 @@ const std::pair<ViewCommand, const char*> CommandTargets[] = {
 };
 
 QObject* Target(TFormVelmorRnx& window, const char* name) {
-    QMenu& edit = window.Notes().EditMenu(); // the notes editor's menu has no parent
+    QMenu& edit = window.NotesPart().Commands().EditMenu(); // the notes editor's menu has no parent
     if (edit.objectName() == name) {
         return &edit;
     }

@@ -48,7 +48,7 @@ struct Flow : BinderFixture {
                                                 request.TreeMode, request.DialogMode);
                              }};
     MemorySettingsStore store;
-    TWindowAddItemHost host{ui, paths, store, binder.Items(), runner};
+    TWindowAddItemHost host{ui, ui, paths, store, binder.Items(), runner};
     std::deque<Script> scripts;
     TTreeNode* folder = AddRecord(Tree(), nullptr, NodeKind::Folder, 0xF, "F");
 

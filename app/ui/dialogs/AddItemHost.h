@@ -9,8 +9,8 @@
 // never whatever an outside program last put into the shared block: a dialog started from the
 // menu would otherwise come back with another page's address and HTML.
 //
-// The window implements IAddItemHost; TAddRequestRunner carries out the switches and runs the
-// requests sent again, each after the dialog that asked for it has closed.
+// The window's add requests hold its side (TWindowAddItemHost); TAddRequestRunner carries out the
+// switches and runs the requests sent again, each after the dialog that asked for it has closed.
 
 #include "app/binder/BinderUi.h"
 #include "app/binder/TreeCommands.h"
@@ -76,7 +76,7 @@ public:
 // (the hook of "InsertVelmor" and the New Item and Append Item commands, which are the menu
 // request {"", "", "", -1} in child and sibling mode): a switch made in a dialog that was not
 // started through Run has no one to send its request again. The window's
-// IAddItemHost::SwitchBinder calls Switch, and its CreateAddItemDialog gives the dialog
+// IAddItemHost::SwitchBinder calls Switch, and the window's dialogs give the dialog they make
 // Current() as the request it is made for.
 class TAddRequestRunner {
 public:

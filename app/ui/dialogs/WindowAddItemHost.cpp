@@ -24,11 +24,11 @@ std::string TWindowAddItemHost::LastDialogDir() const {
 }
 
 std::optional<std::string> TWindowAddItemHost::OpenFileDialog(const TFileDialogOptions& options) {
-    return ui_.OpenFileDialog(options);
+    return dialogs_.OpenFileDialog(options);
 }
 
 void TWindowAddItemHost::ShowMessage(const std::string& text) {
-    ui_.ShowMessage(text);
+    messages_.ShowMessage(text);
 }
 
 void TWindowAddItemHost::SwitchBinder(const TBinderSwitch& change) {

@@ -1,6 +1,6 @@
 #pragma once
 
-// The main window's side of the "Add Item" dialog, made of the collaborators the window holds:
+// The main window's side of the "Add Item" dialog, made of the parts the window is built from:
 // its message box and file dialog, the open binder's paths, the binder list of the settings,
 // the main tree and the request runner that carries out binder switches.
 
@@ -17,11 +17,11 @@ class TWindowAddItemHost : public IAddItemHost {
 public:
     // Everything given must outlive the host. `lastDialogDir` answers the folder the window's
     // file dialogs used last (empty when unknown).
-    TWindowAddItemHost(IBinderUi& ui, const BinderPaths& paths, ISettingsStore& store,
-                       const TTreeNodes& mainTree, TAddRequestRunner& runner,
+    TWindowAddItemHost(IUserMessages& messages, IUserDialogs& dialogs, const BinderPaths& paths,
+                       ISettingsStore& store, const TTreeNodes& mainTree, TAddRequestRunner& runner,
                        std::function<std::string()> lastDialogDir = {})
-        : ui_(ui), paths_(paths), store_(store), mainTree_(mainTree), runner_(runner),
-          lastDialogDir_(std::move(lastDialogDir)) {}
+        : messages_(messages), dialogs_(dialogs), paths_(paths), store_(store), mainTree_(mainTree),
+          runner_(runner), lastDialogDir_(std::move(lastDialogDir)) {}
 
     std::string OpenBinderFilePath() const override;
     std::vector<std::string> KnownBinders() const override;
@@ -32,7 +32,8 @@ public:
     void SwitchBinder(const TBinderSwitch& change) override;
 
 private:
-    IBinderUi& ui_;
+    IUserMessages& messages_;
+    IUserDialogs& dialogs_;
     const BinderPaths& paths_;
     ISettingsStore& store_;
     const TTreeNodes& mainTree_;

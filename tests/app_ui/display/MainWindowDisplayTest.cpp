@@ -30,7 +30,7 @@ TEST(MainWindowDisplay, ShowsTheBinderAndTakesADroppedPageIntoAFolder) {
     TFormVelmorRnx& window = rig.Make({"tarnwick", "/nodde"});
     ASSERT_TRUE(window.FormCreate(nullptr));
     rig.Lifecycle.Open = true;
-    window.Ui().SetCaption("Tarnwick - default");
+    window.Actions().SetCaption("Tarnwick - default");
     TTreeNode* folder = rig.Add(NodeKind::Folder, "New Category");
     rig.Add(NodeKind::WebPage, "Captured page", folder);
     TTreeNode* page = rig.Add(NodeKind::WebPage, "http://example.test/page.htm");

@@ -62,10 +62,10 @@ TEST(NotesPreviewDisplay, PreviewPagesThroughTheNoteAndPrintingGivesThreePages) 
     MainWindowRig rig;
     TFormVelmorRnx& window = rig.Make();
     FakeNotesPrompts prompts;
-    window.Notes().SetPrompts(prompts);
+    window.NotesPart().Commands().SetPrompts(prompts);
     TfrmPreview preview;
     preview.resize(700, 700);
-    window.SetPreviewForm(&preview);
+    window.NotesPart().Commands().SetPreviewForm(&preview);
     rig.Lifecycle.Open = true;
     TTreeNode* node = rig.Add(NodeKind::Notes, "Three pages");
     const std::string bytes = ThreePageNote();
@@ -73,8 +73,9 @@ TEST(NotesPreviewDisplay, PreviewPagesThroughTheNoteAndPrintingGivesThreePages) 
     window.resize(900, 600);
     window.show();
     window.Binder().Items().SetSelected(node);
-    ASSERT_TRUE(WaitUntil([&] { return window.Notes().RichNoteEdit1().isVisible(); }));
-    ASSERT_GT(window.Notes().RichNoteEdit1().GetLineCount(), 15);
+    ASSERT_TRUE(
+        WaitUntil([&] { return window.NotesPart().Commands().RichNoteEdit1().isVisible(); }));
+    ASSERT_GT(window.NotesPart().Commands().RichNoteEdit1().GetLineCount(), 15);
 
     std::vector<std::string> indicators;
     int dark = 0;
@@ -94,12 +95,12 @@ TEST(NotesPreviewDisplay, PreviewPagesThroughTheNoteAndPrintingGivesThreePages) 
         Screenshot(preview, "notes-preview.png");
         preview.reject();
     });
-    window.Notes().Action(TNoteAction::RPirntPreview)->trigger();
+    window.NotesPart().Commands().Action(TNoteAction::RPirntPreview)->trigger();
     EXPECT_EQ(indicators, (std::vector<std::string>{"1 of 3", "2 of 3"}));
     EXPECT_GT(dark, 40);
 
-    window.Notes().Action(TNoteAction::RPrint)->trigger();
+    window.NotesPart().Commands().Action(TNoteAction::RPrint)->trigger();
     EXPECT_EQ(PdfPageObjects(pdf), 3);
-    window.SetPreviewForm(nullptr);
+    window.NotesPart().Commands().SetPreviewForm(nullptr);
     rig.Window.reset();
 }

@@ -19,7 +19,7 @@ namespace {
 
 struct TableInWindow {
     explicit TableInWindow(TFormVelmorRnx& window) : Window(window) {}
-    TRichNoteEdit& Edit() { return Window.Notes().RichNoteEdit1(); }
+    TRichNoteEdit& Edit() { return Window.NotesPart().Commands().RichNoteEdit1(); }
     TRNTableItemInfo* Table(int* itemNo = nullptr) {
         for (int i = 0; i < Edit().GetLineCount(); ++i) {
             if (auto* t = dynamic_cast<TRNTableItemInfo*>(&Edit().EditData().GetItem(i))) {
@@ -44,7 +44,8 @@ struct TableInWindow {
         QApplication::processEvents();
     }
     void Button(TTableAction action) {
-        QWidget* button = Window.Tables().ToolBar().widgetForAction(Window.Tables().Action(action));
+        QWidget* button = Window.NotesPart().Tables().ToolBar().widgetForAction(
+            Window.NotesPart().Tables().Action(action));
         ASSERT_NE(button, nullptr);
         ASSERT_TRUE(button->isEnabled());
         QTest::mouseClick(button, Qt::LeftButton);
@@ -78,7 +79,7 @@ TEST(NotesTableDisplay, ATableMadeWithTheMenuAndButtonsComesBackFromTheStoredNot
         form->CSpinEdit2->setValue(3);
         form->accept();
     });
-    auto* insert = window.Notes().EditMenu().findChild<QMenu*>("Insert1");
+    auto* insert = window.NotesPart().Commands().EditMenu().findChild<QMenu*>("Insert1");
     ASSERT_NE(insert, nullptr);
     ASSERT_EQ(insert->actions().front()->text(), "Table");
     insert->actions().front()->trigger();

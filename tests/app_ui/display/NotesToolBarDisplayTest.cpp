@@ -19,7 +19,7 @@ TEST(NotesToolBarDisplay, EveryCommandShowsAsAPictureAtTheFirstWindowSize) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     window.Binder().Items().SetSelected(note);
-    TRichNoteEdit& edit = window.Notes().RichNoteEdit1();
+    TRichNoteEdit& edit = window.NotesPart().Commands().RichNoteEdit1();
     ASSERT_TRUE(WaitUntil([&] { return edit.isVisible(); }));
     QApplication::processEvents();
     QWidget* page = edit.parentWidget();
@@ -31,7 +31,7 @@ TEST(NotesToolBarDisplay, EveryCommandShowsAsAPictureAtTheFirstWindowSize) {
         if (which == TNoteAction::RDelete || which == TNoteAction::RSelectAll) {
             continue; // menu entries only
         }
-        QAction* action = window.Notes().Action(which);
+        QAction* action = window.NotesPart().Commands().Action(which);
         QWidget* button = nullptr;
         for (QToolBar* bar : page->findChildren<QToolBar*>()) {
             button = button != nullptr ? button : bar->widgetForAction(action);

@@ -116,7 +116,7 @@ void ShowNewNote(MainWindowRig& rig, const char* title) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     window.activateWindow();
     window.Binder().Items().SetSelected(note);
-    TRichNoteEdit& edit = window.Notes().RichNoteEdit1();
+    TRichNoteEdit& edit = window.NotesPart().Commands().RichNoteEdit1();
     ASSERT_TRUE(WaitUntil([&] { return edit.isVisible(); }));
     LetItReachTheScreen();
 }
@@ -127,8 +127,8 @@ TEST(NotesTypingDisplay, TypedLinesAndShiftSelectionsReachTheScreenWithoutAClick
     MainWindowRig rig;
     ASSERT_NO_FATAL_FAILURE(ShowNewNote(rig, "Typed"));
     TFormVelmorRnx& window = *rig.Window;
-    TRichNoteEdit& edit = window.Notes().RichNoteEdit1();
-    const TColor selection = window.Notes().rns().SelColor;
+    TRichNoteEdit& edit = window.NotesPart().Commands().RichNoteEdit1();
+    const TColor selection = window.NotesPart().Commands().rns().SelColor;
 
     // One click puts the caret into the note, as a user does; nothing after it is clicked.
     QTest::mouseClick(&edit, Qt::LeftButton, {}, edit.ClientOrigin() + QPoint(40, 12));
@@ -180,7 +180,7 @@ TEST(NotesTypingDisplay, AnInsertedTableReachesTheScreenWithoutAClick) {
     MainWindowRig rig;
     ASSERT_NO_FATAL_FAILURE(ShowNewNote(rig, "Table"));
     TFormVelmorRnx& window = *rig.Window;
-    TRichNoteEdit& edit = window.Notes().RichNoteEdit1();
+    TRichNoteEdit& edit = window.NotesPart().Commands().RichNoteEdit1();
     QTest::mouseClick(&edit, Qt::LeftButton, {}, edit.ClientOrigin() + QPoint(40, 12));
     LetItReachTheScreen();
     Type(edit, "HHHHH");
@@ -200,7 +200,7 @@ TEST(NotesTypingDisplay, AnInsertedTableReachesTheScreenWithoutAClick) {
         tableItem = dynamic_cast<const TRNTableItemInfo*>(&data.GetItem(i)) ? i : tableItem;
     }
     ASSERT_GE(tableItem, 0);
-    const ScreenLines screen(window, edit, window.Notes().rns().SelColor);
+    const ScreenLines screen(window, edit, window.NotesPart().Commands().rns().SelColor);
     const TRNDrawLineInfo& d = *data.DrawItems[data.FindDrawItemByItem(tableItem)];
     // The table's left border runs down its height on the screen.
     const QRect leftEdge(screen.Origin.x() + d.Left, screen.Origin.y() + d.Top + 2, 3,

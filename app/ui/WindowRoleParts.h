@@ -1,0 +1,41 @@
+#pragma once
+
+// The parts of the main window that play what the binder code, the exports and the captures ask
+// of it, each the part that owns what it does: the wait status the wait form, the window's
+// dialogs its boxes and dialogs, the add requests the runner behind the "Add Item" dialog, the
+// exports' port, the captures' reports, the side bar's slot and the window's acts. The window
+// builds them first, wires them to its panes once and makes the binder roles from them; the
+// program and the tests reach them here.
+
+#include "app/binder/BinderUi.h"
+#include "app/ui/AddRequests.h"
+#include "app/ui/BinderWindowActs.h"
+#include "app/ui/CaptureReports.h"
+#include "app/ui/ExportPort.h"
+#include "app/ui/SideBarSlot.h"
+#include "app/ui/WaitStatus.h"
+#include "app/ui/WindowDialogs.h"
+
+#include <optional>
+
+class QWidget;
+
+struct TWindowRoleParts {
+    // `window` is the parent of every box and dialog and must outlive the parts.
+    explicit TWindowRoleParts(QWidget& window)
+        : Dialogs(window, Status, AddRequests), Exports(window, Status, AddRequests),
+          Captures(Status) {}
+    TWindowRoleParts(const TWindowRoleParts&) = delete;
+    TWindowRoleParts& operator=(const TWindowRoleParts&) = delete;
+
+    TWaitStatus Status;
+    TAddRequests AddRequests;
+    TWindowDialogs Dialogs;
+    TExportPort Exports;
+    TCaptureReports Captures;
+    TSideBarSlot SideBar;
+    TBinderWindowActs Window;
+    // The roles the binder tree and the binder lifecycle take, made once with the window's
+    // commands part.
+    std::optional<TBinderUiRoles> Binder;
+};
