@@ -306,6 +306,10 @@ TRNTableItemInfo::~TRNTableItemInfo() {
 }
 
 void TRNTableItemInfo::Init(int rows, int cols) {
+    if (InplaceFactory) {
+        InplaceSeam = InplaceFactory(*this);
+    }
+    PlugCellEditor();
     StyleNo = RNTableStyleNo;
     Rows.Reset(rows, cols);
 }

@@ -64,7 +64,9 @@ inline constexpr TRNTableOptions RNTableDefaultOptions{31};
 inline constexpr TRNTablePrintOptions RNTableDefaultPrintOptions{3};
 
 class TRNTableItemInfo;
+// The cell editor control; the table only holds the one the controls open over it.
 class TRNTableInplaceEdit;
+class TRNEditRNData;
 class TRNTableRows;
 class TRNTableRow;
 
@@ -284,7 +286,6 @@ private:
 };
 
 class IRNEditContext;
-class TRichNoteEdit;
 
 // Every structural edit of a table in an editor is one undoable step: the records it makes
 // are enclosed between an opening and a closing item-modify record.
@@ -357,6 +358,37 @@ public:
     virtual bool Owns(const void* editor) const = 0;
     // Builds the editor's hypertext areas numbered from `firstJumpNo`; answers how many.
     virtual int BuildJumps(int firstJumpNo) = 0;
+};
+
+// A hidden editor inside the editor control that holds a table, lent one cell's items at a
+// time to apply a style to them.
+class IRNTableScratchEditor {
+public:
+    virtual ~IRNTableScratchEditor() = default;
+    virtual TRNEditRNData& EditData() = 0;
+    virtual void Format() = 0;
+    // The conversion goes through the holding editor's own conversion handler.
+    virtual void ApplyStyleConversion(int userData) = 0;
+    virtual void ApplyParaStyle(int paraNo) = 0;
+};
+
+// The cell editor the controls plug into a table that lies on a viewer control: the seam, and
+// what the table's own commands, undo steps and export ask of the open editor.
+class IRNTableInplace : public IRNTableCellEditor {
+public:
+    // Opens the editor on the cell at (row, col) of the table, item `itemNo` of its document
+    // (-1: look it up), the caret at the cell's start or end.
+    virtual void Create(int itemNo, int row, int col, bool caretAtEnd, bool buildJumps) = 0;
+    // Closes the editor; without `keepState` the cell takes its items back unformatted.
+    virtual void Destroy(bool keepState) = 0;
+    // The open editor's document and the cell it edits; null while none is open.
+    virtual TRNEditRNData* EditorData() const = 0;
+    virtual TRNTableCellData* EditorCell() const = 0;
+    // Has the open editor undo (redo) its last step once the current replay is over.
+    virtual void PostReplay(bool redo) = 0;
+    // A hidden editor with the options and style sheet of the editor control that holds the
+    // table; null when the table is not in an editor control.
+    virtual std::unique_ptr<IRNTableScratchEditor> CreateTemporalEditor() = 0;
 };
 
 // ---- end of cell selection declarations --------------------------------------------------------
@@ -661,6 +693,7 @@ public:
         int32_t Row = -1, Col = -1;
         TCustomRNItemInfo* PartialSelectedItem = nullptr;
     };
+    // Set by the cell editor while it is open.
     TRNTableInplaceEdit* InplaceEditor = nullptr;
     TRNTableInplaceParamStorage InplaceStorage;
     // The minimal widths of the table in its document and of the editor's document, measured
@@ -669,9 +702,10 @@ public:
     int32_t EditorDocMinWidth = 0;
     bool InEditorResize = false;
 
+    // The editor's side of these is the controls' cell editor; without one (a table that is
+    // only formatted, printed or stored) they do nothing.
     void CreateInplace(int itemNo, int row, int col, bool caretAtEnd, bool buildJumps);
     void DestroyInplace(bool keepState);
-    void InplaceDeleted(bool clearing);
     TRNTableInplaceEdit* GetEditedCell(int& row, int& col) const;
     // Raises ERNTableInplaceError while the user selects cells with the mouse in the editor.
     void SaveInplace();
@@ -679,31 +713,18 @@ public:
     static void StoreRNSelection(TCustomRNFormattedData& rnData, TRNTableInplaceParamStorage& s);
     static void RestoreRNSelection(TCustomRNFormattedData& rnData,
                                    const TRNTableInplaceParamStorage& s);
-    void InplaceEditorChange(TRNTableInplaceEdit& editor, bool clearRedo);
-    void InplaceEditorCaretGetout(TRNTableInplaceEdit& editor, TRNCellDirection direction);
+    // The open cell editor's document and the cell it edits; null while none is open.
+    TRNEditRNData* InplaceEditorData() const;
+    TRNTableCellData* InplaceEditorCell() const;
     // The editor's document while it edits `cell`, else null.
     const TCustomRNFormattedData* InplaceDocOf(const TRNTableCellData* cell) const;
     // Plugs the cell editor in when the table's document lies on a viewer control.
     void PlugCellEditor();
 
-    struct TInplaceSeam final : IRNTableCellEditor {
-        explicit TInplaceSeam(TRNTableItemInfo& table);
-        ~TInplaceSeam() override;
-        TInplaceSeam(const TInplaceSeam&) = delete;
-        TInplaceSeam& operator=(const TInplaceSeam&) = delete;
-        TRNTableItemInfo& Table;
-        bool IsOpen() const override { return Table.InplaceEditor != nullptr; }
-        void Open(int row, int col, bool buildJumps) override;
-        void Close() override { Table.DestroyInplace(true); }
-        void Save() override { Table.SaveInplace(); }
-        void Restore() override { Table.RestoreInplace(); }
-        void MouseDown(int button, uint32_t shift, int x, int y) override;
-        void ClearSelection() override;
-        void SelectCompletely(bool selected) override;
-        void Place(int x, int y) override;
-        bool Owns(const void* editor) const override;
-        int BuildJumps(int firstJumpNo) override;
-    } InplaceSeam{*this};
+    // Makes the cell editor of a new table; set by the controls library when it is linked in.
+    using TInplaceFactory = std::unique_ptr<IRNTableInplace> (*)(TRNTableItemInfo& table);
+    static TInplaceFactory InplaceFactory;
+    std::unique_ptr<IRNTableInplace> InplaceSeam;
     // ---- end of cell editor members ----------------------------------------------------------
 
     // ---- Styles and clearing over the selected cells, export, entering the table ---------------
@@ -722,7 +743,7 @@ public:
     void DeletePartiallySelected() override;
     // A hidden editor inside the editor that holds the table, with its options and style sheet;
     // null when the table is not in an editor control.
-    std::unique_ptr<TRichNoteEdit> CreateTemporalEditor();
+    std::unique_ptr<IRNTableScratchEditor> CreateTemporalEditor();
     // While exported, every cell's document is exported too, the edited one with what its
     // editor shows.
     void StartExport() override;

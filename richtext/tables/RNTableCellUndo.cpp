@@ -1,6 +1,9 @@
 #include "richtext/tables/RNTableCellUndo.h"
 
-#include "richtext/tables/RNTableInplace.h"
+#include "richtext/tables/RNTable.h"
+#include "richtext/view/CRNFData.h"
+#include "richtext/view/RNERNData.h"
+#include "richtext/view/RNEditContext.h"
 
 namespace {
 
@@ -31,17 +34,17 @@ void TRNUndoCellModify::Undo(IRNUndoTarget& target) {
     if (row != Row || col != Col) {
         table->CreateInplace(ItemNo, Row, Col, false, false);
     }
-    TRNTableInplaceEdit* editor = table->InplaceEditor;
+    TRNEditRNData* editor = table->InplaceEditorData();
     if (!editor) {
         return;
     }
-    TRNEditRNData& cell = editor->EditData();
+    TRNEditRNData& cell = *editor;
     TRNUndoList& list = IsRedo ? cell.RedoList() : cell.UndoList();
     UndoList.ChangeRNData(&cell, true);
     MoveGroups(UndoList, list, UndoList.Count());
     cell.SetCaretAtItem(CaretItemNo, CaretOffs);
     // The editor replays the step once this replay is over.
-    editor->PostMessage(IsRedo ? WM_RNINPLACEREDO : WM_RNINPLACEUNDO, 0, 0);
+    table->InplaceSeam->PostReplay(IsRedo);
 }
 
 bool TRNUndoMultiCellsModify::RequiresFullReformat1(IRNUndoTarget& target) {
@@ -69,7 +72,7 @@ void TRNUndoMultiCellsModify::Undo(IRNUndoTarget& target) {
         opposite = record.get();
         filling->AddInfo(std::move(record));
     }
-    std::unique_ptr<TRichNoteEdit> editor = table->CreateTemporalEditor();
+    std::unique_ptr<IRNTableScratchEditor> editor = table->CreateTemporalEditor();
     while (editor && RowList.Count() > 0 && UndoList.Count() > 0) {
         TRNTableCellData* cell = table->Cells(RowList[0], ColList[0]);
         TRNEditRNData& temp = editor->EditData();

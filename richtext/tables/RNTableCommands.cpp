@@ -4,9 +4,7 @@
 #include "platform/base/Stream.h"
 #include "richtext/tables/RNTable.h"
 #include "richtext/tables/RNTableCellUndo.h"
-#include "richtext/tables/RNTableInplace.h"
 #include "richtext/view/RNERNData.h"
-#include "richtext/view/RNEdit.h"
 
 #include <algorithm>
 #include <tuple>
@@ -37,17 +35,11 @@ std::vector<std::pair<int, int>> SelectedCells(const TRNTableItemInfo& table) {
     return cells;
 }
 
-// The editor control that shows the table's document, when there is one.
-TRichNoteEdit* EditorControlOf(const TRNTableRows& rows) {
-    auto* data = dynamic_cast<TRNEditRNData*>(rows.MainRNData);
-    return data ? dynamic_cast<TRichNoteEdit*>(&data->EditHost) : nullptr;
-}
-
 // A cell's items lent to the temporary editor, formatted and all selected there; they go back
 // into the cell however the work on them ends. Formatting stays off while a style is applied.
 class LentCell {
 public:
-    LentCell(TRNTableCellData& cell, TRichNoteEdit& editor)
+    LentCell(TRNTableCellData& cell, IRNTableScratchEditor& editor)
         : cell_(cell), editor_(editor), doc_(editor.EditData()) {
         doc_.Clear();
         doc_.DrainFrom(&cell_);
@@ -67,27 +59,11 @@ public:
 
 private:
     TRNTableCellData& cell_;
-    TRichNoteEdit& editor_;
+    IRNTableScratchEditor& editor_;
     TRNEditRNData& doc_;
 };
 
 } // namespace
-
-std::unique_ptr<TRichNoteEdit> TRNTableItemInfo::CreateTemporalEditor() {
-    TRichNoteEdit* main = EditorControlOf(Rows);
-    if (!main) {
-        return nullptr;
-    }
-    auto editor = std::make_unique<TRichNoteEdit>(main);
-    editor->hide();
-    editor->Options = main->Options;
-    editor->RNFOptions = main->RNFOptions;
-    editor->RTFOptions = main->RTFOptions;
-    editor->EditorOptions = main->EditorOptions;
-    editor->SetStyle(main->Style());
-    editor->SetUndoLimit(main->UndoLimit() != 0 ? -1 : 0);
-    return editor;
-}
 
 void TRNTableItemInfo::ApplyToPartiallySelected(int mode, int value) {
     int top = 0, left = 0, colSpan = 0, rowSpan = 0;
@@ -99,7 +75,7 @@ void TRNTableItemInfo::ApplyToPartiallySelected(int mode, int value) {
     const int itemNo = GetMyItemNo();
     const int data = BeginModify(itemNo);
     TRNTableUndoGroup undo(*this);
-    std::unique_ptr<TRichNoteEdit> editor = CreateTemporalEditor();
+    std::unique_ptr<IRNTableScratchEditor> editor = CreateTemporalEditor();
     if (!editor) {
         return;
     }
@@ -109,9 +85,6 @@ void TRNTableItemInfo::ApplyToPartiallySelected(int mode, int value) {
         auto owned = std::make_unique<TRNUndoMultiCellsModify>(itemNo);
         record = owned.get();
         list->AddInfo(std::move(owned));
-    }
-    if (mode == 0) {
-        editor->OnStyleConversion = EditorControlOf(Rows)->OnStyleConversion;
     }
     TRNEditRNData& temp = editor->EditData();
     bool changed = false;
@@ -199,13 +172,13 @@ namespace {
 // While a cell is edited its items live in the editor. An export takes a copy of them into
 // the cell, so that it writes what the user sees; the copy goes when the export ends.
 void LendEditedContent(TRNTableItemInfo& table) {
-    TRNTableInplaceEdit* editor = table.InplaceEditor;
-    TRNTableCellData* cell = editor ? editor->Cell : nullptr;
-    if (!cell || cell->ItemCount() != 0) {
+    TRNTableCellData* cell = table.InplaceEditorCell();
+    TRNEditRNData* editor = table.InplaceEditorData();
+    if (!editor || cell->ItemCount() != 0) {
         return;
     }
     TMemoryStream stream;
-    if (!editor->EditData().SaveRNFToStream(stream, false, clNone, nullptr)) {
+    if (!editor->SaveRNFToStream(stream, false, clNone, nullptr)) {
         return;
     }
     stream.SetPosition(0);
@@ -214,8 +187,8 @@ void LendEditedContent(TRNTableItemInfo& table) {
 }
 
 void TakeBackEditedContent(TRNTableItemInfo& table) {
-    if (TRNTableInplaceEdit* editor = table.InplaceEditor; editor && editor->Cell) {
-        editor->Cell->Clear();
+    if (TRNTableCellData* cell = table.InplaceEditorCell()) {
+        cell->Clear();
     }
 }
 

@@ -2,9 +2,10 @@
 // and what the item does when it enters a document or moves to and from the undo list.
 
 #include "richtext/tables/RNTable.h"
-#include "richtext/tables/RNTableInplace.h"
 #include "richtext/view/CRNFData.h"
+#include "richtext/view/RNERNData.h"
 #include "richtext/view/RNEditContext.h"
+#include "richtext/view/RNWindow.h"
 
 namespace {
 
@@ -92,9 +93,9 @@ void TRNTableItemInfo::MovingToUndoList(int /*itemNo*/, TCustomRNData& /*rnData*
     // Leaving the document, the table takes the cell editor's text back into its cell, which
     // goes with it. The editor's own steps are dropped: folded into the document's history
     // they would come after the step that removes the table, and name a table not there.
-    if (TRNTableInplaceEdit* editor = InplaceEditor) {
-        editor->EditData().UndoList().Clear();
-        editor->EditData().RedoList().Clear();
+    if (TRNEditRNData* editor = InplaceEditorData()) {
+        editor->UndoList().Clear();
+        editor->RedoList().Clear();
         DestroyInplace(false);
     }
     Rows.MovingToUndoList(0, 0, Rows.ColCount(), Rows.Count());
@@ -102,4 +103,84 @@ void TRNTableItemInfo::MovingToUndoList(int /*itemNo*/, TCustomRNData& /*rnData*
 
 void TRNTableItemInfo::MovingFromUndoList(int /*itemNo*/, TCustomRNData& /*rnData*/) {
     Rows.MovingFromUndoList(0, 0, Rows.ColCount(), Rows.Count());
+}
+
+// The cell editor, as far as the table itself goes.
+
+TRNTableItemInfo::TInplaceFactory TRNTableItemInfo::InplaceFactory = nullptr;
+
+void TRNTableItemInfo::PlugCellEditor() {
+    // A cell is edited in place only on a document shown in a window.
+    TCustomRNData* root = Rows.MainRNData ? Rows.MainRNData->GetRootData() : nullptr;
+    TCustomRNFormattedData* formatted = TCustomRNFormattedData::Formatted(root);
+    TRichNoteRNData* data = formatted ? formatted->AsRichNoteData() : nullptr;
+    if (InplaceSeam && data && data->RichNote.Window()) {
+        CellEditor = InplaceSeam.get();
+    }
+}
+
+void TRNTableItemInfo::CreateInplace(int itemNo, int row, int col, bool caretAtEnd,
+                                     bool buildJumps) {
+    if (InplaceSeam) {
+        InplaceSeam->Create(itemNo, row, col, caretAtEnd, buildJumps);
+    }
+}
+
+void TRNTableItemInfo::DestroyInplace(bool keepState) {
+    if (InplaceSeam) {
+        InplaceSeam->Destroy(keepState);
+    }
+}
+
+void TRNTableItemInfo::SaveInplace() {
+    if (InplaceSeam) {
+        InplaceSeam->Save();
+    }
+}
+
+void TRNTableItemInfo::RestoreInplace() {
+    if (InplaceSeam) {
+        InplaceSeam->Restore();
+    }
+}
+
+TRNTableInplaceEdit* TRNTableItemInfo::GetEditedCell(int& row, int& col) const {
+    row = InplaceEditor ? EditedCellRow : -1;
+    col = InplaceEditor ? EditedCellCol : -1;
+    return InplaceEditor;
+}
+
+TRNEditRNData* TRNTableItemInfo::InplaceEditorData() const {
+    return InplaceEditor && InplaceSeam ? InplaceSeam->EditorData() : nullptr;
+}
+
+TRNTableCellData* TRNTableItemInfo::InplaceEditorCell() const {
+    return InplaceEditor && InplaceSeam ? InplaceSeam->EditorCell() : nullptr;
+}
+
+const TCustomRNFormattedData* TRNTableItemInfo::InplaceDocOf(const TRNTableCellData* cell) const {
+    return InplaceEditorCell() == cell ? InplaceEditorData() : nullptr;
+}
+
+std::unique_ptr<IRNTableScratchEditor> TRNTableItemInfo::CreateTemporalEditor() {
+    return InplaceSeam ? InplaceSeam->CreateTemporalEditor() : nullptr;
+}
+
+void TRNTableItemInfo::StoreRNSelection(TCustomRNFormattedData& rnData,
+                                        TRNTableInplaceParamStorage& s) {
+    rnData.GetSelectionBounds(s.StartItemNo, s.StartItemOffs, s.EndItemNo, s.EndItemOffs, false);
+    s.PartialSelectedItem = rnData.PartialSelectedItem;
+}
+
+void TRNTableItemInfo::RestoreRNSelection(TCustomRNFormattedData& rnData,
+                                          const TRNTableInplaceParamStorage& s) {
+    const int count = rnData.ItemCount();
+    if (count == 0 || s.StartItemNo < 0 || s.EndItemNo < 0 || s.StartItemNo >= count ||
+        s.EndItemNo >= count) {
+        return;
+    }
+    rnData.SetSelectionBounds(s.StartItemNo, s.StartItemOffs, s.EndItemNo, s.EndItemOffs);
+    if (s.PartialSelectedItem && rnData.GetItemNo(s.PartialSelectedItem) >= 0) {
+        rnData.SetPartialSelectedItem(s.PartialSelectedItem);
+    }
 }

@@ -1,7 +1,7 @@
 #include "richtext/tables/RNTableInplace.h"
 
 #include "richtext/model/RNStyle.h"
-#include "richtext/tables/RNTableCellUndo.h"
+#include "richtext/tables/RNTableInplaceSeam.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -36,7 +36,9 @@ private:
     const QWidget* editor_;
 };
 
-bool IsBusy(const QWidget& editor) {
+} // namespace
+
+bool IsBusyCellEditor(const QWidget& editor) {
     for (const QWidget* w : BusyEditors()) {
         if (w == &editor || editor.isAncestorOf(w)) {
             return true;
@@ -46,27 +48,12 @@ bool IsBusy(const QWidget& editor) {
 }
 
 TRichNote* ViewerOf(TCustomRNData* rnData) {
-    auto* data = dynamic_cast<TRichNoteRNData*>(rnData);
-    return data ? dynamic_cast<TRichNote*>(&data->RichNote) : nullptr;
+    TCustomRNFormattedData* formatted = TCustomRNFormattedData::Formatted(rnData);
+    TRichNoteRNData* data = formatted ? formatted->AsRichNoteData() : nullptr;
+    IRNWindow* window = data ? data->RichNote.Window() : nullptr;
+    IRNViewerControl* viewer = window ? window->ViewerControl() : nullptr;
+    return viewer ? &viewer->Viewer() : nullptr;
 }
-
-std::unique_ptr<TRichNoteRNData> MakeInplaceData(IRichNoteHost& owner) {
-    auto& editor = dynamic_cast<TRNTableInplaceEdit&>(owner);
-    return std::make_unique<TRNTableInplaceRNData>(owner, editor);
-}
-
-// The table's top-left corner in the document (false when it has no draw item).
-bool TablePlace(TCustomRNFormattedData& doc, int itemNo, int& left, int& top) {
-    const int d = itemNo >= 0 ? doc.FindDrawItemByItem(itemNo) : -1;
-    if (d < 0 || d >= doc.DrawItems.Count()) {
-        return false;
-    }
-    left = doc.DrawItems[d]->Left;
-    top = doc.DrawItems[d]->Top;
-    return true;
-}
-
-} // namespace
 
 bool HasCellEditorHost(TCustomRNData* rnData) {
     return rnData && ViewerOf(rnData->GetRootData()) != nullptr;
@@ -138,7 +125,7 @@ TRNTableInplaceEdit::TRNTableInplaceEdit(QWidget* parent) : TRichNoteEdit(parent
         static_assert(static_cast<int>(TRNCellDirection::rncdDown) ==
                       static_cast<int>(TRNCaretGetOutDirection::rncdDown));
         if (Table) {
-            Table->InplaceEditorCaretGetout(*this, static_cast<TRNCellDirection>(out));
+            PostMessage(WM_RNMOVEEDITOR, static_cast<uintptr_t>(out), 0);
         }
     };
 }
@@ -148,7 +135,21 @@ TRNTableInplaceEdit::~TRNTableInplaceEdit() {
 }
 
 TRichNoteDataClass TRNTableInplaceEdit::GetDataClass() const {
-    return &MakeInplaceData;
+    // The editor's own data needs the editor as well as its host: CreateData makes it.
+    return TRichNoteEdit::GetDataClass();
+}
+
+std::unique_ptr<TRichNoteRNData> TRNTableInplaceEdit::CreateData() {
+    return std::make_unique<TRNTableInplaceRNData>(*this, *this);
+}
+
+void TRNTableInplaceEdit::CloseWithHolder(bool clearing) {
+    if (clearing) {
+        Clearing = true;
+    }
+    if (Table) {
+        Table->DestroyInplace(true);
+    }
 }
 
 void TRNTableInplaceEdit::Detach() {
@@ -157,13 +158,8 @@ void TRNTableInplaceEdit::Detach() {
     }
     detached_ = true;
     // A cell editor open inside this one gives its content back first.
-    if (auto* nested = dynamic_cast<TRNTableInplaceEdit*>(InplaceEditor())) {
-        if (Clearing) {
-            nested->Clearing = true;
-        }
-        if (nested->Table) {
-            nested->Table->DestroyInplace(true);
-        }
+    if (TRNScroller* nested = InplaceEditor()) {
+        nested->CloseWithHolder(Clearing);
     }
     if (InplaceEditor()) {
         TRNScroller::DestroyInplace();
@@ -183,17 +179,18 @@ void TRNTableInplaceEdit::Detach() {
     }
     if (ParentRNData) {
         ParentRNData->UnassignInplace(this);
-    } else if (auto* host = dynamic_cast<TRNScroller*>(parentWidget())) {
-        host->UnassignInplace(this);
+    } else if (Host) {
+        Host->UnassignInplace(this);
     }
-    if (Table) {
-        Table->InplaceDeleted(Clearing);
+    if (Seam) {
+        Seam->InplaceDeleted(Clearing);
     }
     hide();
 }
 
 TRichNoteEdit* TRNTableInplaceEdit::MainEditor() const {
-    return ParentRNData ? dynamic_cast<TRichNoteEdit*>(&ParentRNData->RichNote) : nullptr;
+    TRichNote* main = ParentRNData ? ViewerOf(ParentRNData) : nullptr;
+    return main ? main->Editor() : nullptr;
 }
 
 void TRNTableInplaceEdit::SetCell(int row, int col, TRNTableItemInfo* table, int padding) {
@@ -290,8 +287,7 @@ void TRNTableInplaceEdit::Redo() {
 TPoint TRNTableInplaceEdit::ToParent(int x, int y) const {
     QWidget* parent = parentWidget();
     const QPoint p = parent ? mapTo(parent, QPoint(x, y) + ClientOrigin()) : QPoint(x, y);
-    auto* host = dynamic_cast<TCustomControl*>(parent);
-    const QPoint origin = host ? host->ClientOrigin() : QPoint(0, 0);
+    const QPoint origin = Host && parent == Host ? Host->ClientOrigin() : QPoint(0, 0);
     return {p.x() - origin.x(), p.y() - origin.y()};
 }
 
@@ -479,386 +475,4 @@ void TRNTableInplaceEdit::MouseUp(TMouseButton button, TShiftState shift, int x,
         // The cell selection now covers this cell: the editor goes once this handler is over.
         PostMessage(CM_RELEASE, 0, 0);
     }
-}
-
-// ---------------------------------------------------------------------------------------------
-// The table's side
-
-TRNTableItemInfo::TInplaceSeam::TInplaceSeam(TRNTableItemInfo& table) : Table(table) {
-    Table.PlugCellEditor();
-}
-
-TRNTableItemInfo::TInplaceSeam::~TInplaceSeam() {
-    // The table goes, and its cells with it: the editor leaves without giving anything back.
-    TRNTableInplaceEdit* editor = Table.InplaceEditor;
-    if (!editor) {
-        return;
-    }
-    Table.InplaceEditor = nullptr;
-    editor->Table = nullptr;
-    editor->Cell = nullptr;
-    editor->ParentRNData = nullptr;
-    editor->Detach();
-    if (IsBusy(*editor)) {
-        editor->deleteLater();
-    } else {
-        delete editor;
-    }
-}
-
-void TRNTableItemInfo::PlugCellEditor() {
-    if (HasCellEditorHost(Rows.MainRNData)) {
-        CellEditor = &InplaceSeam;
-    }
-}
-
-void TRNTableItemInfo::TInplaceSeam::Open(int row, int col, bool buildJumps) {
-    Table.CreateInplace(-1, row, col, false, buildJumps);
-}
-
-void TRNTableItemInfo::TInplaceSeam::MouseDown(int button, uint32_t shift, int x, int y) {
-    if (TRNTableInplaceEdit* editor = Table.InplaceEditor) {
-        editor->TakeMouse(static_cast<TMouseButton>(button), TShiftState::FromBits(shift), x, y);
-    }
-}
-
-void TRNTableItemInfo::TInplaceSeam::ClearSelection() {
-    if (TRNTableInplaceEdit* editor = Table.InplaceEditor) {
-        editor->Deselect();
-        editor->Invalidate();
-    }
-}
-
-void TRNTableItemInfo::TInplaceSeam::SelectCompletely(bool selected) {
-    if (TRNTableInplaceEdit* editor = Table.InplaceEditor) {
-        editor->SelectCompletely(selected);
-    }
-}
-
-void TRNTableItemInfo::TInplaceSeam::Place(int x, int y) {
-    TRNTableInplaceEdit* editor = Table.InplaceEditor;
-    const TRNTableCellData* cell = editor ? editor->Cell : nullptr;
-    auto* host = editor ? dynamic_cast<TCustomControl*>(editor->parentWidget()) : nullptr;
-    if (!cell || !host) {
-        return;
-    }
-    const QPoint origin = host->ClientOrigin();
-    const QRect bounds(origin.x() + cell->Left + x, origin.y() + cell->Top + y, cell->Width,
-                       cell->Height);
-    if (editor->geometry() != bounds) {
-        editor->setGeometry(bounds);
-        if (auto* scroller = dynamic_cast<TRNScroller*>(host)) {
-            scroller->AssignInplace(editor);
-        }
-    }
-}
-
-bool TRNTableItemInfo::TInplaceSeam::Owns(const void* editor) const {
-    const IRNInplaceEditor* own = Table.InplaceEditor;
-    return own && editor == own;
-}
-
-int TRNTableItemInfo::TInplaceSeam::BuildJumps(int firstJumpNo) {
-    TRNTableInplaceEdit* editor = Table.InplaceEditor;
-    if (!editor) {
-        return 0;
-    }
-    editor->FirstJumpNo = firstJumpNo;
-    TRNTableInplaceRNData& data = editor->InplaceData();
-    data.ReallyBuildJumpsCoords();
-    // A link over several lines has several areas under one number.
-    return data.JumpCount;
-}
-
-const TCustomRNFormattedData* TRNTableItemInfo::InplaceDocOf(const TRNTableCellData* cell) const {
-    if (!InplaceEditor || InplaceEditor->Cell != cell) {
-        return nullptr;
-    }
-    return &InplaceEditor->EditData();
-}
-
-TRNTableInplaceEdit* TRNTableItemInfo::GetEditedCell(int& row, int& col) const {
-    row = InplaceEditor ? InplaceEditor->Row : -1;
-    col = InplaceEditor ? InplaceEditor->Col : -1;
-    return InplaceEditor;
-}
-
-void TRNTableItemInfo::CreateInplace(int itemNo, int row, int col, bool caretAtEnd,
-                                     bool buildJumps) {
-    auto* doc = dynamic_cast<TRichNoteRNData*>(Rows.MainRNData);
-    TRichNote* viewer = ViewerOf(doc);
-    TRNTableCellData* cell =
-        row >= 0 && row < Rows.Count() && col >= 0 && col < Rows.Get(row)->Count() ? Cells(row, col)
-                                                                                   : nullptr;
-    if (!doc || !viewer || !cell) {
-        return;
-    }
-    DestroyInplace(true);
-    // Another table's editor in the same document closes too.
-    doc->DestroyInplaceEditor();
-    if (CellsSelected) {
-        Deselect();
-    }
-    if (itemNo < 0) {
-        itemNo = GetMyItemNo();
-    }
-    doc->PartialSelectedItem = nullptr;
-    doc->SetSelectionBounds(itemNo, 1, itemNo, 1);
-    EditorItemMinWidth = doc->CalculateMinItemWidthPlus(itemNo);
-
-    auto* editor = new TRNTableInplaceEdit(viewer);
-    InplaceEditor = editor;
-    EditedCellRow = row;
-    EditedCellCol = col;
-    editor->OnCellChange = [this](TRNTableInplaceEdit& sender, bool clearRedo) {
-        InplaceEditorChange(sender, clearRedo);
-    };
-    editor->AssignEvents(*viewer);
-    editor->Handlers.OnRNMouseDown = [this, editor](IRichNoteHost&, int button, uint32_t shift, int,
-                                                    int x, int y) {
-        if (auto* parent = editor->ParentRNData; parent && parent->IsAssignedRNMouseDown()) {
-            const TPoint p = editor->ToParent(x, y);
-            parent->DoRNMouseDown(button, shift, GetMyItemNo(), p.X, p.Y);
-        }
-    };
-    editor->Handlers.OnRNMouseUp = [this, editor](IRichNoteHost&, int button, uint32_t shift, int,
-                                                  int x, int y) {
-        if (auto* parent = editor->ParentRNData; parent && parent->IsAssignedRNMouseUp()) {
-            const TPoint p = editor->ToParent(x, y);
-            parent->DoRNMouseUp(button, shift, GetMyItemNo(), p.X, p.Y);
-        }
-    };
-    editor->Handlers.OnControlAction = [this, editor](IRichNoteHost&, TRNControlAction action, int,
-                                                      IEmbeddedControl& control) {
-        if (auto* parent = editor->ParentRNData) {
-            parent->ControlAction2(action, GetMyItemNo(), control);
-        }
-    };
-    if (auto* main = dynamic_cast<TRichNoteEdit*>(viewer)) {
-        editor->EditorOptions = main->EditorOptions;
-        editor->EditorOptions.Include(TRNEditorOption::rnoWantTabs);
-        editor->SetUndoLimit(main->UndoLimit() != 0 ? -1 : 0);
-        // A change in the cell is a change of the document: the document's editor decides.
-        editor->OnChanging = [main](TRichNoteEdit&, bool& allow) { allow = main->CanChange(); };
-        // The caret in the cell is the document's caret to whoever follows it.
-        editor->OnCaretMove = main->OnCaretMove;
-    }
-    editor->SetColor(cell->Color != clNone ? cell->Color : Color);
-    editor->SetVScrollVisible(false);
-    editor->SetHScrollVisible(false);
-
-    int left = 0, top = 0;
-    TablePlace(*doc, itemNo, left, top);
-    ClientLeft = left;
-    ClientTop = top;
-    const QPoint origin = viewer->ClientOrigin();
-    editor->setGeometry(origin.x() + cell->Left + left - doc->GetHOffs(),
-                        origin.y() + cell->Top + top - doc->GetVOffs(), cell->Width, cell->Height);
-    editor->SetParentRNData(doc);
-    TRNEditRNData& data = editor->EditData();
-    data.DrainFrom(cell);
-    data.Inserted(&data, false);
-    editor->SetCell(row, col, this, CellPadding);
-    editor->Format();
-    if (caretAtEnd && data.ItemCount() > 0) {
-        const int last = data.ItemCount() - 1;
-        data.SetCaretAtItem(last, data.GetOffsAfterItem(last));
-    }
-    if (buildJumps) {
-        data.BuildJumpsCoords();
-    }
-    editor->show();
-    doc->AssignInplace(editor);
-    editor->SetFocus();
-    EditorDocMinWidth = data.CalculateMinDocWidthPlus();
-    editor->Resized();
-    editor->CurTextStyleChanged();
-    editor->CurParaStyleChanged();
-}
-
-void TRNTableItemInfo::DestroyInplace(bool keepState) {
-    TRNTableInplaceEdit* editor = InplaceEditor;
-    if (!editor) {
-        return;
-    }
-    if (!keepState) {
-        editor->Clearing = true;
-    }
-    editor->Detach();
-    InplaceEditor = nullptr;
-    EditedCellRow = EditedCellCol = -1;
-    // An editor closed from inside its own handler (a move to the next cell) lives until the
-    // handler has returned.
-    if (IsBusy(*editor)) {
-        editor->deleteLater();
-    } else {
-        delete editor;
-    }
-}
-
-namespace {
-
-// Folds one history list of the cell editor into the document's list as one step.
-void FoldHistory(TRNTableItemInfo& table, TRNTableInplaceEdit& editor, IRNEditContext& main,
-                 bool isRedo) {
-    TRNEditRNData& cell = editor.EditData();
-    TRNUndoList& list = isRedo ? cell.RedoList() : cell.UndoList();
-    IRNUndoTarget& history = main.UndoTarget();
-    TRNUndoList& target = isRedo ? history.RedoList() : history.UndoList();
-    const int itemNo = table.GetEditorItemNo();
-    if (list.Count() == 0 || itemNo < 0) {
-        list.Clear();
-        target.PopIfEmpty();
-        return;
-    }
-    const bool opened = isRedo ? history.BeginRedoSequence(TRNUndoType::rnutModifyItem, {})
-                               : main.BeginUndoSequence(TRNUndoType::rnutModifyItem);
-    if (!opened || target.Count() == 0) {
-        list.Clear();
-        return;
-    }
-    const int caretItemNo = list.Last()->CaretItemNo;
-    const int caretOffs = list.Last()->CaretOffs;
-    auto record = std::make_unique<TRNUndoCellModify>(
-        itemNo, isRedo, editor.Row, editor.Col, cell.HasCaret() ? cell.GetCurItemNo() : 0,
-        cell.HasCaret() ? cell.GetOffsetInCurItem() : 0);
-    while (list.Count() > 0) {
-        record->UndoList.Groups.Add(list.Groups.DeleteAsPointer(0));
-    }
-    record->UndoList.ChangeRNData(&history.UndoData(), true);
-    target.AddInfo(std::move(record));
-    target.Last()->CaretItemNo = caretItemNo;
-    target.Last()->CaretOffs = caretOffs;
-}
-
-} // namespace
-
-void TRNTableItemInfo::InplaceDeleted(bool clearing) {
-    TRNTableInplaceEdit* editor = InplaceEditor;
-    if (!editor) {
-        return;
-    }
-    TCustomRNFormattedData* doc = TCustomRNFormattedData::Formatted(Rows.MainRNData);
-    clearing = clearing || (doc && doc->State.Contains(TRNStateItem::rnstClearing));
-    if (IRNEditContext* main = doc ? doc->GetEditContext() : nullptr) {
-        FoldHistory(*this, *editor, *main, false);
-        FoldHistory(*this, *editor, *main, true);
-    }
-    TRNEditRNData& data = editor->EditData();
-    TRNTableInplaceParamStorage selection;
-    StoreRNSelection(data, selection);
-    TRNTableCellData* cell = editor->Cell;
-    InplaceEditor = nullptr;
-    EditedCellRow = EditedCellCol = -1;
-    if (!cell) {
-        return;
-    }
-    cell->DrainFrom(&data);
-    cell->Inserted(cell, false);
-    if (clearing || !doc) {
-        return;
-    }
-    int left = 0, top = 0;
-    if (TablePlace(*doc, GetMyItemNo(), left, top)) {
-        PaintLeft = left - doc->GetHOffs();
-        PaintTop = top - doc->GetVOffs();
-    }
-    if (TCanvas* canvas = cell->GetCanvas()) {
-        cell->Format_(false, true, false, 0, *canvas, false);
-        RestoreRNSelection(*cell, selection);
-    }
-    doc->Invalidate();
-}
-
-void TRNTableItemInfo::StoreRNSelection(TCustomRNFormattedData& rnData,
-                                        TRNTableInplaceParamStorage& s) {
-    rnData.GetSelectionBounds(s.StartItemNo, s.StartItemOffs, s.EndItemNo, s.EndItemOffs, false);
-    s.PartialSelectedItem = rnData.PartialSelectedItem;
-}
-
-void TRNTableItemInfo::RestoreRNSelection(TCustomRNFormattedData& rnData,
-                                          const TRNTableInplaceParamStorage& s) {
-    const int count = rnData.ItemCount();
-    if (count == 0 || s.StartItemNo < 0 || s.EndItemNo < 0 || s.StartItemNo >= count ||
-        s.EndItemNo >= count) {
-        return;
-    }
-    rnData.SetSelectionBounds(s.StartItemNo, s.StartItemOffs, s.EndItemNo, s.EndItemOffs);
-    if (s.PartialSelectedItem && rnData.GetItemNo(s.PartialSelectedItem) >= 0) {
-        rnData.SetPartialSelectedItem(s.PartialSelectedItem);
-    }
-}
-
-void TRNTableItemInfo::SaveInplace() {
-    TRNTableInplaceEdit* editor = InplaceEditor;
-    if (!editor) {
-        return;
-    }
-    if (editor->Selecting) {
-        throw ERNTableInplaceError("Cannot destroy cell inplace editor at this time");
-    }
-    StoreRNSelection(editor->EditData(), InplaceStorage);
-    InplaceStorage.Row = editor->Row;
-    InplaceStorage.Col = editor->Col;
-    InplaceStorage.Stored = true;
-    DestroyInplace(true);
-}
-
-void TRNTableItemInfo::RestoreInplace() {
-    if (!InplaceStorage.Stored) {
-        return;
-    }
-    InplaceStorage.Stored = false;
-    const int row = InplaceStorage.Row;
-    const int col = InplaceStorage.Col;
-    // The grid may have changed since: a place that is no longer a main cell is forgotten.
-    if (row < 0 || row >= Rows.Count() || col < 0 || col >= Rows.Get(row)->Count() ||
-        !Cells(row, col)) {
-        return;
-    }
-    CreateInplace(-1, row, col, false, false);
-    if (InplaceEditor) {
-        RestoreRNSelection(InplaceEditor->EditData(), InplaceStorage);
-        InplaceEditor->Invalidate();
-    }
-}
-
-void TRNTableItemInfo::InplaceEditorChange(TRNTableInplaceEdit& editor, bool clearRedo) {
-    TCustomRNFormattedData* formatted = TCustomRNFormattedData::Formatted(Rows.MainRNData);
-    IRNEditContext* context = formatted ? formatted->GetEditContext() : nullptr;
-    // Only an editor's document follows the cell editor's changes.
-    TCustomRNFormattedData* doc = context ? formatted : nullptr;
-    if (!InEditorResize && InplaceEditor == &editor && editor.Resized()) {
-        FormattingInfo.Width = 0;
-        InEditorResize = true;
-        const QRect before = editor.geometry();
-        const int newMin = editor.EditData().CalculateMinDocWidthPlus();
-        bool full = false;
-        const int itemNo = GetMyItemNo();
-        if (newMin != EditorDocMinWidth && doc) {
-            EditorDocMinWidth = newMin;
-            const int itemMin = doc->CalculateMinItemWidthPlus(itemNo);
-            if (itemMin != EditorItemMinWidth) {
-                const int docWidth = doc->GetWidth() - doc->GetLeftMargin() - doc->GetRightMargin();
-                full = !(itemMin <= docWidth && docWidth > EditorItemMinWidth);
-            }
-            EditorItemMinWidth = itemMin;
-        }
-        if (context) {
-            context->Reformat(full, false, false, itemNo, true);
-        }
-        editor.Resized();
-        InEditorResize = false;
-        if (doc && editor.geometry() != before) {
-            doc->Refresh();
-        }
-    }
-    if (context) {
-        context->ChangeEx(clearRedo);
-    }
-}
-
-void TRNTableItemInfo::InplaceEditorCaretGetout(TRNTableInplaceEdit& editor,
-                                                TRNCellDirection direction) {
-    editor.PostMessage(WM_RNMOVEEDITOR, static_cast<uintptr_t>(direction), 0);
 }

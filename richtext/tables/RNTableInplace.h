@@ -25,6 +25,7 @@ public:
 };
 
 class TRNTableInplaceEdit;
+class TRNTableInplaceSeam;
 
 class TRNTableInplaceRNData : public TRNEditRNData {
 public:
@@ -55,10 +56,15 @@ public:
     ~TRNTableInplaceEdit() override;
 
     TRichNoteDataClass GetDataClass() const override;
+    // The editor closes with the editor it lies on.
+    void CloseWithHolder(bool clearing) override;
     TRNTableInplaceRNData& InplaceData() { return static_cast<TRNTableInplaceRNData&>(RNData()); }
 
     TRichNoteRNData* ParentRNData = nullptr;
     TRNTableItemInfo* Table = nullptr;
+    // The table's side of the editor, and the viewer control the editor lies on.
+    TRNTableInplaceSeam* Seam = nullptr;
+    TRichNote* Host = nullptr;
     // The editor goes with its document: the content returns to the cell without formatting
     // or repainting.
     bool Clearing = false;
@@ -102,6 +108,8 @@ public:
     TPoint ToParent(int x, int y) const;
 
 protected:
+    // The document needs the editor itself, not only its host.
+    std::unique_ptr<TRichNoteRNData> CreateData() override;
     bool event(QEvent* e) override;
     bool focusNextPrevChild(bool next) override;
     void Dispatch(TMessage& message) override;
@@ -118,5 +126,10 @@ private:
     bool detached_ = false;
 };
 
+// The viewer control a viewer's root document is shown on; null for any other document.
+TRichNote* ViewerOf(TCustomRNData* rnData);
+// Whether one of a cell editor's own event handlers is running (in it or in an editor inside
+// it): it is then freed only once the handler has returned.
+bool IsBusyCellEditor(const QWidget& editor);
 // Whether the document belongs to a viewer control on which a cell editor can be laid.
 bool HasCellEditorHost(TCustomRNData* rnData);

@@ -3,8 +3,8 @@
 // dragging their borders, with a guide line while the button is down and one undo step at
 // the end. Points are relative to the table's top-left corner.
 
-#include "platform/widgets/Cursors.h"
-#include "platform/widgets/Input.h"
+#include "platform/base/CursorNumbers.h"
+#include "platform/base/InputTypes.h"
 #include "richtext/tables/RNTable.h"
 #include "richtext/view/CRNFData.h"
 #include "richtext/view/RNEditContext.h"

@@ -56,7 +56,8 @@ namespace {
 // the page of that cell.
 TPrintableRNData* PageOf(TCustomRNData* data) {
     for (; data; data = data->GetParentData()) {
-        if (auto* page = dynamic_cast<TPrintableRNData*>(data)) {
+        TCustomRNFormattedData* formatted = TCustomRNFormattedData::Formatted(data);
+        if (TPrintableRNData* page = formatted ? formatted->AsPrintableData() : nullptr) {
             return page;
         }
     }

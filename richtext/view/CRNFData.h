@@ -23,6 +23,8 @@ class TCustomRNFormattedData;
 class IRNEditContext;
 class TRNStyle;
 class TParaInfo;
+class TRichNoteRNData;
+class TPrintableRNData;
 struct TRNMarkArea;
 
 enum class TRNStateItem : uint8_t {
@@ -188,6 +190,11 @@ public:
         return formatted ? formatted->GetEditContext() : nullptr;
     }
     bool IsFormattedData() const final { return true; }
+    // The document as the root data of a control (a viewer, an editor, a print component),
+    // null for a nested one.
+    virtual TRichNoteRNData* AsRichNoteData() { return nullptr; }
+    // The document as a printed page, null for any other.
+    virtual TPrintableRNData* AsPrintableData() { return nullptr; }
     // The document as a formatted one, null when it is none.
     static TCustomRNFormattedData* Formatted(TCustomRNData* data) {
         return data && data->IsFormattedData() ? static_cast<TCustomRNFormattedData*>(data)
@@ -511,6 +518,7 @@ public:
     TRNStyle* GetRNStyle() const override { return RichNote.GetStyle(); }
     std::string GetDelimiters() const override { return Settings().Delimiters; }
     IControlParent* GetParentControl() const override { return RichNote.AsControlParent(); }
+    TRichNoteRNData* AsRichNoteData() override { return this; }
     int GetFirstJumpNo() const override { return Settings().FirstJumpNo; }
 
     TRNFlags GetFlags() const override { return Settings().Flags; }

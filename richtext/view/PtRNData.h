@@ -74,6 +74,7 @@ class TPrintableRNData : public TCustomPrintableRNData {
 public:
     explicit TPrintableRNData(IRichNoteHost& richNote);
     ~TPrintableRNData() override;
+    TPrintableRNData* AsPrintableData() override { return this; }
 
     // Set by the print component: the measuring surface of the printer the pages are for.
     std::function<std::unique_ptr<TCanvas>()> PrinterCanvas;

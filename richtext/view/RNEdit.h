@@ -30,6 +30,7 @@ public:
     ~TRichNoteEdit() override;
 
     TRichNoteDataClass GetDataClass() const override;
+    TRichNoteEdit* Editor() override { return this; }
     TRNEditRNData& EditData() { return static_cast<TRNEditRNData&>(RNData()); }
 
     bool ReadOnly = false;

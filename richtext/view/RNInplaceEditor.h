@@ -12,6 +12,9 @@ public:
     virtual ~IRNInplaceEditor() = default;
     // The document the editor shows, when it shows one.
     virtual TCustomRNFormattedData* InplaceDocument() { return nullptr; }
+    // The editor this one lies on goes: an editor holding items of a document gives them back
+    // first, or with `clearing` (the document goes too) drops them.
+    virtual void CloseWithHolder(bool /*clearing*/) {}
 };
 
 // The document of an open editor that shows one; null without an editor.

@@ -177,37 +177,29 @@ std::string TRichNoteRNData::SaveComponentToFile(const std::string& path, IEmbed
 
 // What the root data asks of the window it is shown in, when it has one.
 
-namespace {
-
-IRNWindow* WindowOf(IRichNoteHost& host) {
-    return dynamic_cast<IRNWindow*>(&host);
-}
-
-} // namespace
-
 void TRichNoteRNData::SetCursor(TCursor cursor) {
-    if (IRNWindow* window = WindowOf(RichNote)) {
+    if (IRNWindow* window = RichNote.Window()) {
         window->ShowWindowCursor(cursor);
     }
 }
 
 TPoint TRichNoteRNData::ClientToScreen(TPoint p) const {
-    IRNWindow* window = WindowOf(RichNote);
+    IRNWindow* window = RichNote.Window();
     return window ? window->WindowToScreen(p) : p;
 }
 
 TPoint TRichNoteRNData::ScreenToClient(TPoint p) const {
-    IRNWindow* window = WindowOf(RichNote);
+    IRNWindow* window = RichNote.Window();
     return window ? window->ScreenToWindow(p) : p;
 }
 
 void TRichNoteRNData::FocusControl() {
-    if (IRNWindow* window = WindowOf(RichNote)) {
+    if (IRNWindow* window = RichNote.Window()) {
         window->FocusWindow();
     }
 }
 
 bool TRichNoteRNData::FocusNeighbour(bool backward) {
-    IRNWindow* window = WindowOf(RichNote);
+    IRNWindow* window = RichNote.Window();
     return window && window->FocusNextWindow(backward);
 }

@@ -7,6 +7,10 @@
 #include "platform/graphics/Types.h"
 #include "richtext/model/RNStyleFontInfo.h"
 
+// The viewer control behind a window, as the controls that lay an editor over it know it. Its
+// definition belongs to the controls: the document only hands it on.
+class IRNViewerControl;
+
 class IRNWindow {
 public:
     virtual ~IRNWindow() = default;
@@ -18,4 +22,5 @@ public:
     virtual void FocusWindow() = 0;
     // Hands the focus to the next (or previous) control in the tab order; false: there is none.
     virtual bool FocusNextWindow(bool backward) = 0;
+    virtual IRNViewerControl* ViewerControl() = 0;
 };

@@ -58,7 +58,7 @@ TRichNoteRNData& TRichNote::RNData() {
 }
 
 std::unique_ptr<TRichNoteRNData> TRichNote::NewData() {
-    std::unique_ptr<TRichNoteRNData> data = GetDataClass()(*this);
+    std::unique_ptr<TRichNoteRNData> data = CreateData();
     // Copies go to the system clipboard unless a test hands the data a writer of its own.
     static TClipboard systemClipboard;
     data->Clipboard = &systemClipboard;

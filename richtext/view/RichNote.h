@@ -22,13 +22,25 @@
 class TStream;
 
 class TRichNote;
+class TRichNoteEdit;
 using TRichNoteDataClass = std::unique_ptr<TRichNoteRNData> (*)(IRichNoteHost& owner);
+
+// What a control laid over a viewer (a table's cell editor) knows of it, reached from the
+// document through its window.
+class IRNViewerControl {
+public:
+    virtual ~IRNViewerControl() = default;
+    virtual TRichNote& Viewer() = 0;
+    // The viewer as an editor control, when it is one.
+    virtual TRichNoteEdit* Editor() { return nullptr; }
+};
 
 // The options, geometry and flags are the control's own properties (its settings value), set
 // directly by whoever configures the control.
 class TRichNote : public TRNScroller,
                   public IRichNoteHost,
                   public IRNWindow,
+                  public IRNViewerControl,
                   public TRichNoteSettings {
 public:
     explicit TRichNote(QWidget* parent = nullptr);
@@ -393,6 +405,9 @@ public:
     TPoint ScreenToWindow(TPoint p) const override;
     void FocusWindow() override;
     bool FocusNextWindow(bool backward) override;
+    IRNWindow* Window() override { return this; }
+    IRNViewerControl* ViewerControl() override { return this; }
+    TRichNote& Viewer() override { return *this; }
     void DestroyInplace() override { TRNScroller::DestroyInplace(); }
     TRichNoteEvents& Events() const override { return const_cast<TRichNote*>(this)->Handlers; }
 
@@ -400,6 +415,9 @@ protected:
     // Makes the data object again by GetDataClass: a descendant with a data class of its own
     // calls it from its constructor, since the base constructor may already have made one.
     void RecreateData() { data_ = NewData(); }
+    // The data object of GetDataClass; a descendant whose data needs more of it than the host
+    // makes it here.
+    virtual std::unique_ptr<TRichNoteRNData> CreateData() { return GetDataClass()(*this); }
 
     void Paint() override;
     void Resize() override;

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 
+class IRNWindow;
 class TCanvas;
 class TImageList;
 class TRNBackground;
@@ -112,4 +113,8 @@ public:
     virtual void DestroyInplace() = 0;
 
     virtual TRichNoteEvents& Events() const = 0;
+
+    // The window the document is shown in; none for a host without one (a print component,
+    // a test's plain host).
+    virtual IRNWindow* Window() { return nullptr; }
 };
