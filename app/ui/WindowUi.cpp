@@ -145,6 +145,10 @@ void TWindowUi::OpenWaitForm(const std::string& text, bool cancellable) {
     status_.OpenWaitForm(text, cancellable);
 }
 
+void TWindowUi::WhenWaitFormCancelled(std::function<void()> cancel) {
+    status_.WhenCancelled(std::move(cancel));
+}
+
 bool TWindowUi::StatusCancelled() const {
     return status_.StatusCancelled();
 }

@@ -7,7 +7,7 @@
 // wait status's (TWaitStatus), which carries calls from other threads to the main thread.
 
 #include "app/binder/BinderUi.h"
-#include "app/binder/ExportUi.h"
+#include "app/binder/commands/ExportUi.h"
 #include "app/capture/CapturePort.h"
 #include "app/ui/WaitStatus.h"
 #include "platform/base/PostedMessage.h"
@@ -86,7 +86,9 @@ public:
     std::string LastDialogDir() const override { return lastDialogDir_; }
     void SetLastDialogDir(const std::string& folder) override { lastDialogDir_ = folder; }
     void OpenWaitForm(const std::string& text, bool cancellable) override;
-    bool StatusCancelled() const override;
+    void WhenWaitFormCancelled(std::function<void()> cancel) override;
+    // Cancel was pressed on the wait form held open.
+    bool StatusCancelled() const;
     std::optional<TChmChoice> ChmDialog() override;
     int ShellOpen(const std::string& file) override;
     std::unique_ptr<RunningProgram> StartChmCompiler(const std::string& projectFile) override;
