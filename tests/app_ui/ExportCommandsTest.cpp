@@ -127,3 +127,28 @@ TEST(ExportCommands, TheWaitFormHoldsTheCommandsAndOffersCancel) {
     EXPECT_FALSE(cancel->isVisible());
     ui.CloseStatusForm();
 }
+
+// Cancel of the held form reaches what the command gave it at the press itself, and only
+// while that form is up: the command waits in the event loop and polls nothing.
+TEST(ExportCommands, TheWaitFormsCancelReachesTheCommandWhileItsFormIsUp) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    TWindowUi& ui = window.Ui();
+    auto* cancel = rig.Form4.findChild<QPushButton*>("CancelButton");
+    ASSERT_NE(cancel, nullptr);
+    int cancels = 0;
+
+    ui.OpenWaitForm("Compiling", true);
+    ui.WhenWaitFormCancelled([&cancels] { ++cancels; });
+    cancel->click();
+    EXPECT_EQ(cancels, 1);
+    EXPECT_TRUE(ui.StatusCancelled());
+    ui.CloseStatusForm();
+    cancel->click();
+    EXPECT_EQ(cancels, 1) << "the form was closed";
+
+    ui.OpenWaitForm("Compiling again", true);
+    cancel->click();
+    EXPECT_EQ(cancels, 1) << "the handler of an earlier form";
+    ui.CloseStatusForm();
+}
