@@ -6,10 +6,10 @@
 // ("vs_tar" <= 3).
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderTree.h"
-#include "app/binder/ExchangeFile.h"
 #include "app/binder/ExportContext.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
+#include "app/binder/commands/ExchangeCommands.h"
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
 
@@ -46,7 +46,7 @@ struct BenchBinder {
     BinderPaths paths;
     TBinderTree binder{ui.Roles(), queue, settings, paths};
     FakeExportUi exportUi;
-    ExportContext context{binder, paths, settings, queue, capture, exportUi};
+    ExportContext context{binder, paths, settings, queue, capture};
 
     explicit BenchBinder(const std::string& parent) {
         folder = JoinPath(parent, "binder-XXXXXX");
@@ -158,7 +158,7 @@ void BM_ExportWholeBinder(benchmark::State& state) {
         tar += TarCreate(setup);
         const auto start = Clock::now();
         setup.source->exportUi.DialogAnswers.push_back(setup.exchange);
-        FileExportAllExecute(setup.source->context);
+        FileExportAllExecute(setup.source->context, setup.source->exportUi);
         const double seconds = Seconds(start);
         total += seconds;
         state.SetIterationTime(seconds);
@@ -171,7 +171,7 @@ void BM_ImportIntoEmptyBinder(benchmark::State& state) {
     Setup& setup = Shared();
     if (!fs::exists(setup.exchange)) {
         setup.source->exportUi.DialogAnswers.push_back(setup.exchange);
-        FileExportAllExecute(setup.source->context);
+        FileExportAllExecute(setup.source->context, setup.source->exportUi);
         TarCreate(setup);
     }
     double total = 0;
@@ -182,7 +182,7 @@ void BM_ImportIntoEmptyBinder(benchmark::State& state) {
         Shell("sync");
         const auto start = Clock::now();
         target->exportUi.DialogAnswers.push_back(setup.exchange);
-        FileImportVelmorExecute(target->context);
+        FileImportVelmorExecute(target->context, target->exportUi);
         const double seconds = Seconds(start);
         total += seconds;
         state.SetIterationTime(seconds);

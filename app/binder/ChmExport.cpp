@@ -2,20 +2,17 @@
 
 #include "app/binder/BinderTree.h"
 #include "app/binder/ExportContext.h"
-#include "app/binder/ExportUi.h"
 #include "app/binder/FileNames.h"
 #include "app/binder/HtmlFiles.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/SummaryPages.h"
-#include "app/binder/TemporaryFolder.h"
 #include "app/binder/WholeFiles.h"
 #include "platform/base/CharacterReferences.h"
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <sys/stat.h>
+#include <cstdio>
 
 namespace {
 
@@ -64,19 +61,16 @@ std::string_view LeadingCharacters(std::string_view text, size_t count) {
     return text.substr(0, end);
 }
 
-// The compiled file of the work folder over the destination: written beside it and renamed
-// over it, so the old file stays until the new one is complete.
-bool CopyResult(const std::string& workFolder, const std::string& destination, IExportUi& ui) {
+} // namespace
+
+WriteResult CopyChmResult(const std::string& workFolder, const std::string& destination) {
     size_t size = 0;
     const std::unique_ptr<char[]> bytes = ReadWholeFile(JoinPath(workFolder, "tqz.chm"), &size);
     if (bytes == nullptr || size == 0) {
-        return false;
+        return {};
     }
-    return SaveBufferToFile(destination, bytes.get(), size,
-                            [&ui](const std::string& text) { ui.ShowMessage(text); });
+    return SaveBufferToFile(destination, bytes.get(), size);
 }
-
-} // namespace
 
 std::string RepeatTab(int n) {
     return std::string(static_cast<size_t>(std::max(n, 0)), '\t');
@@ -133,8 +127,16 @@ std::string WriteChmSitemapNode(ExportContext& context, ChmBuild& build, const T
         // paths or the same name would otherwise overwrite each other's files.
         const std::string file =
             IntToHex(record->Id, 1) + "/" + ChmPageFileName(build, title, record->Id);
-        bool ask = false;
-        SavePageToFolder(context, node, JoinPath(build.WorkFolder, file), nullptr, ask);
+        const std::string target = JoinPath(build.WorkFolder, file);
+        const WriteResult page = WritePageText(*record, target, nullptr);
+        if (page) {
+            FilesWritten resources =
+                CopyPageResources(*record, context.Paths, std::string(FolderOfPath(target)));
+            build.Errors.insert(build.Errors.end(), resources.Errors.begin(),
+                                resources.Errors.end());
+        } else if (!page.Error.empty()) {
+            build.Errors.push_back(page.Error);
+        }
         build.Files.push_back(file);
         entry = EntryHead(build.Depth, title) + tabs + "<param name=\"Local\" value=\"" +
                 HtmlEscape(file) + "\">" + Crlf + tabs + "</OBJECT>" + Crlf;
@@ -149,79 +151,36 @@ std::string WriteChmSitemapNode(ExportContext& context, ChmBuild& build, const T
     return entry;
 }
 
-bool BuildChmProject(ExportContext& context, const TTreeNode* firstTopNode,
-                     const std::string& workFolder, const std::string& localeText,
-                     bool fullTextSearch, const ChmCompileCap& cap) {
-    IExportUi& ui = context.Ui;
+ChmProject WriteChmProject(ExportContext& context, const TTreeNode* firstTopNode,
+                           const std::string& workFolder, const std::string& localeText,
+                           bool fullTextSearch) {
     ChmBuild build;
     build.WorkFolder = workFolder;
     std::string contents = ContentsHead;
-    // Saving the pages moves the dialogs' folder into the work folder, which goes afterwards.
-    const std::string dialogFolder = ui.LastDialogDir();
     for (const TTreeNode* node = firstTopNode; node != nullptr; node = node->getNextSibling()) {
         contents += WriteChmSitemapNode(context, build, node);
     }
-    ui.SetLastDialogDir(dialogFolder);
     contents += ContentsTail;
     std::string project = ProjectHead(localeText, fullTextSearch);
     for (const std::string& file : build.Files) {
         project += file + Crlf;
     }
-    const MessageSink show = [&ui](const std::string& text) { ui.ShowMessage(text); };
-    const std::string projectFile = JoinPath(workFolder, "tqz.hhp");
-    if (!SaveBufferToFile(JoinPath(workFolder, "tqz.hhc"), contents.data(), contents.size(),
-                          show) ||
-        !SaveBufferToFile(projectFile, project.data(), project.size(), show)) {
-        return false;
+    ChmProject result;
+    result.ProjectFile = JoinPath(workFolder, "tqz.hhp");
+    result.Pages = build.Files.size();
+    result.Errors = std::move(build.Errors);
+    WriteResult write =
+        SaveBufferToFile(JoinPath(workFolder, "tqz.hhc"), contents.data(), contents.size());
+    if (write) {
+        write = SaveBufferToFile(result.ProjectFile, project.data(), project.size());
+    }
+    if (!write) {
+        if (!write.Error.empty()) {
+            result.Errors.push_back(write.Error);
+        }
+        return result;
     }
     std::remove(JoinPath(workFolder, "tqz.chm").c_str());
-    std::unique_ptr<RunningProgram> compiler = ui.StartChmCompiler(projectFile);
-    if (compiler == nullptr) {
-        return false;
-    }
-    ui.OpenWaitForm(ChmCompilingText, true);
-    const auto deadline = std::chrono::steady_clock::now() + cap.Base +
-                          cap.PerPage * static_cast<int64_t>(build.Files.size());
-    bool ended = false;
-    while (!(ended = compiler->WaitFor(100))) {
-        ui.UpdateStatusForm();
-        if (ui.StatusCancelled() || std::chrono::steady_clock::now() >= deadline) {
-            compiler->Kill();
-            break;
-        }
-    }
-    ui.CloseStatusForm();
-    return ended && compiler->ExitCode() == 0;
-}
-
-void FileExportCHMExecute(ExportContext& context, const ChmCompileCap& cap) {
-    IExportUi& ui = context.Ui;
-    const std::optional<TChmChoice> choice = ui.ChmDialog();
-    if (!choice) {
-        return;
-    }
-    const std::optional<std::string> destination = ChmDestination(choice->Destination);
-    if (!destination) {
-        ui.ShowMessage("Illegal file name");
-        return;
-    }
-    struct stat info;
-    if (::stat(destination->c_str(), &info) == 0 && !choice->OverwriteExisting) {
-        ui.ShowMessage("Destination File" + *destination + " Already Exists");
-        return;
-    }
-    std::error_code error;
-    const TemporaryFolder work(
-        JoinPath(std::filesystem::temp_directory_path(error).string(), "~tqzworktmp-XXXXXX"));
-    const bool built = !work.Path().empty() &&
-                       BuildChmProject(context, context.Binder.Items().GetFirstNode(), work.Path(),
-                                       choice->LocaleText, choice->FullTextSearch, cap) &&
-                       CopyResult(work.Path(), *destination, ui);
-    if (!built) {
-        ui.ShowMessage(ChmFailedText);
-        return;
-    }
-    if (choice->LaunchWhenDone) {
-        ui.ShellOpen(*destination);
-    }
+    result.Written = true;
+    return result;
 }

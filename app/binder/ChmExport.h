@@ -1,10 +1,13 @@
 #pragma once
 
-// The compiled help export: every web page of the binder written with its resources into a
-// private work folder, with the project file "tqz.hhp" and the contents file "tqz.hhc", then
-// compiled and copied to the destination.
+// The compiled help export's files: every web page of the binder written with its resources
+// into a private work folder, with the project file "tqz.hhp" and the contents file "tqz.hhc";
+// once compiled, the help file copied to the destination. The command that asks, compiles and
+// shows lives with the binder's commands (ChmCommands).
 
-#include <chrono>
+#include "app/binder/WholeFiles.h"
+
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,16 +25,6 @@ inline constexpr ChmLanguage ChmLanguages[] = {
     {"Italian", "0x410"}, {"Germany", "0x407"}, {"Spanish", "0x40a"},
 };
 
-inline constexpr const char* ChmCompilingText =
-    "Compiling html files into CHM file, please wait...";
-inline constexpr const char* ChmFailedText = "Sorry, operation failed";
-
-// How long the compiler may take: a base plus a share per page.
-struct ChmCompileCap {
-    std::chrono::milliseconds Base = std::chrono::minutes(10);
-    std::chrono::milliseconds PerPage = std::chrono::seconds(1);
-};
-
 // n tab characters; none for n <= 0.
 std::string RepeatTab(int n);
 
@@ -40,11 +33,12 @@ std::string RepeatTab(int n);
 std::optional<std::string> ChmDestination(const std::string& path);
 
 // What one build collects: the page files written, "<HEX>/<name>" in the order the pages were
-// written, and the depth of the node being written.
+// written, the depth of the node being written, and the messages of the writes that failed.
 struct ChmBuild {
     std::string WorkFolder;
     std::vector<std::string> Files;
     int Depth = 0;
+    std::vector<std::string> Errors;
 };
 
 // The page file name of a web page: "title.htm", or for a longer name the first 10
@@ -54,15 +48,26 @@ struct ChmBuild {
 std::string ChmPageFileName(const ChmBuild& build, const std::string& title, uint32_t id);
 
 // The contents entry of one node (recursively for a folder); writes the pages and lists
-// their file names.
+// their file names. Every write that failed adds its message to the build; a page whose file
+// failed is listed all the same and goes without its resources.
 std::string WriteChmSitemapNode(ExportContext& context, ChmBuild& build, const TTreeNode* node);
 
-// Writes the pages, "tqz.hhp" and "tqz.hhc" of every top-level node from `firstTopNode` on into
-// the work folder, runs the compiler there and waits for it under the wait form (Cancel or the
-// cap kill it). True when the compiler ended by itself with exit code 0.
-bool BuildChmProject(ExportContext& context, const TTreeNode* firstTopNode,
-                     const std::string& workFolder, const std::string& localeText,
-                     bool fullTextSearch, const ChmCompileCap& cap = {});
+// What writing a project gives back: the pages listed and the messages of the writes that
+// failed, in order; `Written` once "tqz.hhc" and "tqz.hhp" are on the disk.
+struct ChmProject {
+    bool Written = false;
+    std::string ProjectFile;
+    size_t Pages = 0;
+    std::vector<std::string> Errors;
+};
 
-// "&Generate CHM". The old destination is replaced only by a complete compiled file.
-void FileExportCHMExecute(ExportContext& context, const ChmCompileCap& cap = {});
+// Writes the pages, "tqz.hhp" and "tqz.hhc" of every top-level node from `firstTopNode` on into
+// the work folder, and removes an old "tqz.chm" there.
+ChmProject WriteChmProject(ExportContext& context, const TTreeNode* firstTopNode,
+                           const std::string& workFolder, const std::string& localeText,
+                           bool fullTextSearch);
+
+// The compiled file of the work folder over the destination: written beside it and renamed
+// over it, so the old file stays until the new one is complete. Fails without a message when
+// the compiler left no file or an empty one.
+WriteResult CopyChmResult(const std::string& workFolder, const std::string& destination);

@@ -2,10 +2,6 @@
 
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderTree.h"
-#include "app/binder/ExchangeImport.h"
-#include "app/binder/ExportContext.h"
-#include "app/binder/ExportUi.h"
-#include "app/binder/FileNames.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/StringMessage.h"
 #include "app/binder/SubtreeWalk.h"
@@ -16,7 +12,6 @@
 #include "platform/base/StringUtils.h"
 
 #include <string_view>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -29,61 +24,6 @@ void AppendField(std::string& out, std::string_view bytes) {
 void AppendBlock(std::string& out, const TTreeNode& node) {
     std::unique_ptr<StringMessageI18N> block = SerializeSubtree(node);
     AppendField(out, std::string_view(block->GetBuffer(), static_cast<size_t>(block->GetLength())));
-}
-
-void ExportExchangeFile(ExportContext& context, const TTreeNode* node) {
-    IExportUi& ui = context.Ui;
-    TFileDialogOptions options;
-    options.InitialDir = ui.LastDialogDir();
-    options.Filter = ExchangeFilter;
-    const std::optional<std::string> chosen = ui.SaveFileDialog(options);
-    if (!chosen) {
-        return;
-    }
-    const std::string& path = *chosen;
-    struct stat info;
-    if (::stat(path.c_str(), &info) == 0 &&
-        ui.MessageBox("File Exist, Override?", "Confirm", TMsgButtons::OkCancel) !=
-            TModalResult::Ok) {
-        return;
-    }
-    ui.OpenWaitForm("", false);
-    ui.SetLastDialogDir(std::string(FolderOfPath(path)));
-    const TTreeNodes& tree = context.Binder.Items();
-    try {
-        std::string head;
-        AppendField(head, ExchangeMarker);
-        AppendField(head, ExchangeVersion);
-        if (node != nullptr) {
-            AppendBlock(head, *node);
-        } else {
-            for (int i = 0; i < tree.TopLevelCount(); ++i) {
-                AppendBlock(head, *tree.TopLevelItem(i));
-            }
-        }
-        AppendField(head, ExchangeTreeEnd);
-        const ResourceSection section = PackResourceFiles(tree, node, context.Paths);
-        const size_t skipped = section.Skipped;
-        StringMessageI18N::AppendFieldHeader(head, section.Length());
-        // The section, the biggest part by far, goes to the file straight from its buffers.
-        const bool written = SaveStreamToFile(
-            path,
-            [&](AtomicFileWriter& writer, std::string&) {
-                return writer.Write(head.data(), head.size()) &&
-                       section.WriteTo([&writer](const char* data, size_t size) {
-                           return writer.Write(data, size);
-                       });
-            },
-            [&ui](const std::string& text) { ui.ShowMessage(text); });
-        ui.CloseStatusForm();
-        if (written && skipped > 0) {
-            ui.ShowMessage(
-                Format("%zu stored file(s) could not be read and were left out", skipped));
-        }
-    } catch (const Exception& error) {
-        ui.CloseStatusForm();
-        ui.ShowMessage("can not write file " + path + " (" + error.what() + ")");
-    }
 }
 
 // Collects the stored files of the web pages met; a web page's own children are not walked.
@@ -151,29 +91,33 @@ ResourceSection PackResourceFiles(const TTreeNodes& tree, const TTreeNode* node,
     return section;
 }
 
-void FileExportAllExecute(ExportContext& context) {
-    ExportExchangeFile(context, nullptr);
-}
-
-void FileExportContentExecute(ExportContext& context) {
-    if (const TTreeNode* node = context.Binder.Selected()) {
-        ExportExchangeFile(context, node);
+ExchangeWritten WriteExchangeFile(const TTreeNodes& tree, const TTreeNode* node,
+                                  const BinderPaths& paths, const std::string& path) {
+    ExchangeWritten written;
+    try {
+        std::string head;
+        AppendField(head, ExchangeMarker);
+        AppendField(head, ExchangeVersion);
+        if (node != nullptr) {
+            AppendBlock(head, *node);
+        } else {
+            for (int i = 0; i < tree.TopLevelCount(); ++i) {
+                AppendBlock(head, *tree.TopLevelItem(i));
+            }
+        }
+        AppendField(head, ExchangeTreeEnd);
+        const ResourceSection section = PackResourceFiles(tree, node, paths);
+        written.Skipped = section.Skipped;
+        StringMessageI18N::AppendFieldHeader(head, section.Length());
+        // The section, the biggest part by far, goes to the file straight from its buffers.
+        written.Write = SaveStreamToFile(path, [&](AtomicFileWriter& writer, std::string&) {
+            return writer.Write(head.data(), head.size()) &&
+                   section.WriteTo([&writer](const char* data, size_t size) {
+                       return writer.Write(data, size);
+                   });
+        });
+    } catch (const Exception& error) {
+        written.Write = {false, "can not write file " + path + " (" + error.what() + ")"};
     }
-}
-
-void FileImportVelmorExecute(ExportContext& context) {
-    TTreeNode* target = context.Binder.Selected();
-    if (target != nullptr && GetNodeKind(target) != NodeKind::Folder) {
-        target = nullptr;
-    }
-    IExportUi& ui = context.Ui;
-    TFileDialogOptions options;
-    options.InitialDir = ui.LastDialogDir();
-    options.Filter = ExchangeFilter;
-    const std::optional<std::string> chosen = ui.OpenFileDialog(options);
-    if (!chosen) {
-        return;
-    }
-    ui.SetLastDialogDir(std::string(FolderOfPath(*chosen)));
-    ImportExchangeFile(context, *chosen, target);
+    return written;
 }

@@ -7,6 +7,7 @@
 // "<HEX id>\<path inside the node folder>".
 
 #include "app/binder/StoreFiles.h"
+#include "app/binder/WholeFiles.h"
 
 #include <cstddef>
 #include <functional>
@@ -17,12 +18,10 @@
 class TTreeNode;
 class TTreeNodes;
 struct BinderPaths;
-struct ExportContext;
 
 inline constexpr const char* ExchangeMarker = "VelmorExport";
 inline constexpr const char* ExchangeVersion = "1.0";
 inline constexpr const char* ExchangeTreeEnd = "treedata";
-inline constexpr const char* ExchangeFilter = "Tarnwick Export File(*.tqz)|*.tqz|All(*.*)|*.*";
 inline constexpr const char* ExchangeFormatError = "File Format Error";
 
 // The stored files of the web pages of a subtree, depth first in child order; a web page's
@@ -57,11 +56,15 @@ private:
 ResourceSection PackResourceFiles(const TTreeNodes& tree, const TTreeNode* node,
                                   const BinderPaths& paths);
 
-// "Entire Binder" and "Export Content As Page" (the selected node's subtree; nothing without
-// a selection). The file is replaced only once the new one is complete.
-void FileExportAllExecute(ExportContext& context);
-void FileExportContentExecute(ExportContext& context);
+// What writing an exchange file gives back: the write, and how many stored files could not be
+// read and were left out.
+struct ExchangeWritten {
+    WriteResult Write;
+    size_t Skipped = 0;
+};
 
-// "Import From Velmor format file" (ImportExchangeFile): the subtrees go under the selected
-// folder, or to the top level when the selection is not a folder.
-void FileImportVelmorExecute(ExportContext& context);
+// Writes the exchange file of the subtree of `node`, or of the whole binder when it is null, at
+// `path`. The file is replaced only once the new one is complete; a subtree that cannot be
+// stored fails the write with "can not write file <path> (<reason>)".
+ExchangeWritten WriteExchangeFile(const TTreeNodes& tree, const TTreeNode* node,
+                                  const BinderPaths& paths, const std::string& path);

@@ -5,11 +5,9 @@
 #include "app/binder/ExchangeFile.h"
 #include "app/binder/ExchangeUnpack.h"
 #include "app/binder/ExportContext.h"
-#include "app/binder/ExportUi.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/StringMessage.h"
-#include "app/binder/TreeCommands.h"
 #include "app/binder/TreeFile.h"
 #include "app/binder/WholeFiles.h"
 #include "platform/base/Files.h"
@@ -178,16 +176,15 @@ IdTargets AssignIds(TTreeNodes& read, const TTreeNodes& binder, const std::strin
 
 } // namespace
 
-void ImportExchangeFile(ExportContext& context, const std::string& path, TTreeNode* target) {
-    IExportUi& ui = context.Ui;
+ExchangeImported ImportExchangeFile(ExportContext& context, const std::string& path,
+                                    TTreeNode* target, const ImportProgress& progress) {
     size_t size = 0;
     const std::unique_ptr<char[]> buffer = LoadFileToBuffer(path, size);
     if (buffer == nullptr) {
-        ui.ShowMessage("can not read file " + path);
-        return;
+        return {"can not read file " + path};
     }
     if (size == 0) {
-        return; // a file that holds no field at all is no exchange file: nothing to say
+        return {}; // a file that holds no field at all is no exchange file: nothing to say
     }
     const std::string_view bytes(buffer.get(), size);
     ExchangeContents contents;
@@ -223,16 +220,15 @@ void ImportExchangeFile(ExportContext& context, const std::string& path, TTreeNo
     }
     if (!sound) {
         ClearTree(read);
-        ui.ShowMessage(ExchangeFormatError);
-        return;
+        return {ExchangeFormatError};
     }
-    ui.OpenWaitForm("", false);
+    if (progress.Writing) {
+        progress.Writing();
+    }
     std::string error;
     if (!UnpackFiles(contents.Files, targets, store, error)) {
         ClearTree(read);
-        ui.CloseStatusForm();
-        ui.ShowMessage(error);
-        return;
+        return {error};
     }
     TTreeNodes& tree = context.Binder.Items();
     TreeLoadContext loadContext;
@@ -244,14 +240,13 @@ void ImportExchangeFile(ExportContext& context, const std::string& path, TTreeNo
         LoadSubtree(tree,
                     std::string_view(block->GetBuffer(), static_cast<size_t>(block->GetLength())),
                     loadContext);
-        ui.UpdateStatusForm();
+        if (progress.Step) {
+            progress.Step();
+        }
     }
     tree.SetSelected(target);
     QueueUnfinishedPages(context.Queue, loadContext.UnfinishedPages);
     ClearTree(read);
-    ui.CloseStatusForm();
-    if (readContext.Result == TreeLoadResult::Refused) {
-        ui.MessageBox(NonFolderRefusal, "Sorry", TMsgButtons::Ok);
-    }
     context.Binder.BinderDirty = true;
+    return {{}, readContext.Result == TreeLoadResult::Refused};
 }

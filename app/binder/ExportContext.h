@@ -1,8 +1,8 @@
 #pragma once
 
-// The open binder as its exports and imports see it.
+// The open binder as its exports and imports see it. What they ask of the window goes through
+// the export commands; the document side answers with values.
 
-class IExportUi;
 class ICaptureStarter;
 class ITaskQueue;
 class TBinderTree;
@@ -15,5 +15,4 @@ struct ExportContext {
     const TSettings& Settings;
     ITaskQueue& Queue;
     ICaptureStarter& Capture;
-    IExportUi& Ui;
 };

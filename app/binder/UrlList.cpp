@@ -1,11 +1,7 @@
 #include "app/binder/UrlList.h"
 
-#include "app/binder/BinderTree.h"
-#include "app/binder/ExportContext.h"
-#include "app/binder/ExportUi.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/SubtreeWalk.h"
-#include "app/binder/WholeFiles.h"
 
 #include <functional>
 
@@ -31,28 +27,16 @@ StrVector DoFileExportList(const TTreeNode* node) {
     return urls;
 }
 
-void AskExportListFile(const StrVector& list, IExportUi& ui) {
-    TFileDialogOptions options;
-    options.InitialDir = ui.LastDialogDir();
-    options.Filter = UrlListFilter;
-    const std::optional<std::string> path = ui.SaveFileDialog(options);
-    if (!path) {
-        return;
-    }
+StrVector DoFileExportListAll(const TTreeNodes& tree) {
+    StrVector urls;
+    WalkTree(tree, UrlsOf(urls));
+    return urls;
+}
+
+WriteResult WriteUrlList(const StrVector& list, const std::string& path) {
     std::string text;
     for (const std::string& url : list) {
         text += url + "\r\n";
     }
-    SaveBufferToFile(*path, text.data(), text.size(),
-                     [&ui](const std::string& message) { ui.ShowMessage(message); });
-}
-
-void FileExportListExecute(ExportContext& context) {
-    AskExportListFile(DoFileExportList(context.Binder.Selected()), context.Ui);
-}
-
-void FileExportListallExecute(ExportContext& context) {
-    StrVector urls;
-    WalkTree(context.Binder.Items(), UrlsOf(urls));
-    AskExportListFile(urls, context.Ui);
+    return SaveBufferToFile(path, text.data(), text.size());
 }

@@ -4,21 +4,16 @@
 // binder, one a line (CR LF), in a text file.
 
 #include "app/binder/StoreFiles.h"
+#include "app/binder/WholeFiles.h"
 
-class IExportUi;
 class TTreeNode;
-struct ExportContext;
-
-inline constexpr const char* UrlListFilter = "Text (*.txt)|*.txt|All (*.*)|*.*|";
+class TTreeNodes;
 
 // The URLs of the subtree depth first in child order: a web page or a link gives its own URL
 // and its children are not visited. Empty for a null node.
 StrVector DoFileExportList(const TTreeNode* node);
+// The same for every top-level node in order.
+StrVector DoFileExportListAll(const TTreeNodes& tree);
 
-// Asks for the target file and replaces it with the list; a file that cannot be written is
-// shown and the old one stays.
-void AskExportListFile(const StrVector& list, IExportUi& ui);
-
-// "Selected Only" and "Entire Binder".
-void FileExportListExecute(ExportContext& context);
-void FileExportListallExecute(ExportContext& context);
+// Replaces (or creates) the file with the list; a file that cannot be written stays as it was.
+WriteResult WriteUrlList(const StrVector& list, const std::string& path);

@@ -5,6 +5,17 @@
 
 #include <filesystem>
 
+namespace {
+
+bool Shown(const WriteResult& write, IUserMessages& ui) {
+    if (!write && !write.Error.empty()) {
+        ui.ShowMessage(write.Error);
+    }
+    return write.Written;
+}
+
+} // namespace
+
 std::unique_ptr<char[]> ReadWholeFile(const std::string& path, size_t* size) {
     size_t count = 0;
     std::unique_ptr<char[]> buffer = ReadFileWhole(path, count);
@@ -19,20 +30,20 @@ std::unique_ptr<char[]> LoadFileToBuffer(const std::string& path, size_t& size) 
     return ReadFileWhole(path, size);
 }
 
-bool SaveStreamToFile(
-    const std::string& path,
-    const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
-    IUserMessages& ui) {
-    return SaveStreamToFile(path, produce,
-                            [&ui](const std::string& text) { ui.ShowMessage(text); });
+void FilesWritten::Add(const WriteResult& write) {
+    if (!write) {
+        Written = false;
+        if (!write.Error.empty()) {
+            Errors.push_back(write.Error);
+        }
+    }
 }
 
-bool SaveStreamToFile(
-    const std::string& path,
-    const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
-    const MessageSink& show) {
+WriteResult
+SaveStreamToFile(const std::string& path,
+                 const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce) {
     if (path.empty()) {
-        return false;
+        return {};
     }
     std::error_code ignored;
     if (!std::filesystem::exists(path, ignored)) {
@@ -40,29 +51,31 @@ bool SaveStreamToFile(
         size_t slash = path.rfind('/');
         std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
         if (!folder.empty() && !ForceDirectories(folder)) {
-            show("can not create directory" + folder);
-            return false;
+            return {false, "can not create directory" + folder};
         }
     }
     std::string error;
     AtomicFileWriter writer(path);
     if (!writer.Good() || !produce(writer, error) || !writer.Commit()) {
-        show("can not write file " + path + " (" +
-             (writer.Error().empty() ? error : writer.Error()) + ")");
-        return false;
+        return {false, "can not write file " + path + " (" +
+                           (writer.Error().empty() ? error : writer.Error()) + ")"};
     }
-    return true;
+    return {true, {}};
+}
+
+WriteResult SaveBufferToFile(const std::string& path, const void* buffer, size_t length) {
+    return SaveStreamToFile(
+        path, [&](AtomicFileWriter& writer, std::string&) { return writer.Write(buffer, length); });
+}
+
+bool SaveStreamToFile(
+    const std::string& path,
+    const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
+    IUserMessages& ui) {
+    return Shown(SaveStreamToFile(path, produce), ui);
 }
 
 bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length,
                       IUserMessages& ui) {
-    return SaveBufferToFile(path, buffer, length,
-                            [&ui](const std::string& text) { ui.ShowMessage(text); });
-}
-
-bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length,
-                      const MessageSink& show) {
-    return SaveStreamToFile(
-        path, [&](AtomicFileWriter& writer, std::string&) { return writer.Write(buffer, length); },
-        show);
+    return Shown(SaveBufferToFile(path, buffer, length), ui);
 }

@@ -12,6 +12,10 @@ void TExportPort::OpenWaitForm(const std::string& text, bool cancellable) {
     status_.OpenWaitForm(text, cancellable);
 }
 
+void TExportPort::WhenWaitFormCancelled(std::function<void()> cancel) {
+    status_.WhenCancelled(std::move(cancel));
+}
+
 bool TExportPort::StatusCancelled() const {
     return status_.StatusCancelled();
 }

@@ -5,7 +5,7 @@
 // what is theirs alone is kept here: the folder the binder's file dialogs last used, the
 // "Generate CHM File" dialog, the shell and the help compiler.
 
-#include "app/binder/ExportUi.h"
+#include "app/binder/commands/ExportUi.h"
 #include "app/ui/WindowDialogs.h"
 
 class TWaitStatus;
@@ -18,7 +18,9 @@ public:
     std::string LastDialogDir() const override { return lastDialogDir_; }
     void SetLastDialogDir(const std::string& folder) override { lastDialogDir_ = folder; }
     void OpenWaitForm(const std::string& text, bool cancellable) override;
-    bool StatusCancelled() const override;
+    void WhenWaitFormCancelled(std::function<void()> cancel) override;
+    // Cancel was pressed on the wait form held open.
+    bool StatusCancelled() const;
     std::optional<TChmChoice> ChmDialog() override;
     int ShellOpen(const std::string& file) override;
     std::unique_ptr<RunningProgram> StartChmCompiler(const std::string& projectFile) override;

@@ -5,12 +5,12 @@
 #include "app/binder/BinderLifecycle.h"
 #include "app/binder/BinderTree.h"
 #include "app/binder/CaptureOptions.h"
-#include "app/binder/ChmExport.h"
-#include "app/binder/ExchangeFile.h"
 #include "app/binder/ExportContext.h"
-#include "app/binder/HtmlFiles.h"
 #include "app/binder/PageInfo.h"
-#include "app/binder/UrlList.h"
+#include "app/binder/commands/ChmCommands.h"
+#include "app/binder/commands/ExchangeCommands.h"
+#include "app/binder/commands/HtmlCommands.h"
+#include "app/binder/commands/UrlListCommands.h"
 #include "app/ui/BinderTreeView.h"
 #include "app/ui/NotesPart.h"
 #include "app/ui/StatusBarWriter.h"
@@ -103,9 +103,8 @@ void TFormVelmorRnx::BindCommands() {
     const auto exporting = [this](auto command) {
         return [this, command] {
             if (capture_ != nullptr) {
-                ExportContext context{*binder_, paths_,    settings_,
-                                      queue_,   *capture_, roles_->Exports};
-                command(context);
+                ExportContext context{*binder_, paths_, settings_, queue_, *capture_};
+                command(context, roles_->Exports);
             }
         };
     };
@@ -115,11 +114,13 @@ void TFormVelmorRnx::BindCommands() {
     bind(TMainAction::FileSaveHtml, exporting(FileSaveHtmlExecute));
     bind(TMainAction::FileSaveHtmlAll, exporting(FileSaveHtmlAllExecute));
     bind(TMainAction::FileImportHtml, exporting(FileImportHtmlExecute));
-    bind(TMainAction::ToolSyncContent, exporting(ToolSyncContentExecute));
+    bind(TMainAction::ToolSyncContent,
+         exporting([](ExportContext& context, IExportUi&) { ToolSyncContentExecute(context); }));
     bind(TMainAction::FileExportList, exporting(FileExportListExecute));
     bind(TMainAction::FileExportListall, exporting(FileExportListallExecute));
-    bind(TMainAction::FileExportCHM,
-         exporting([](ExportContext& context) { FileExportCHMExecute(context); }));
+    bind(TMainAction::FileExportCHM, exporting([](ExportContext& context, IExportUi& ui) {
+             FileExportCHMExecute(context, ui);
+         }));
     connect(actions_, &TMainActions::TextSizeChosen, this,
             [&views](int step) { GuardEvent([&] { views.TextSize(step); }); });
     connect(actions_, &TMainActions::RecentChosen, this, [this](const std::string& caption) {

@@ -22,7 +22,13 @@ TForm4::TForm4(QWidget* parent)
     CancelButton->setObjectName("CancelButton");
     CancelButton->setGeometry(FormWidth - 85, BarHeight + 4, 80, ButtonRowHeight - 8);
     CancelButton->hide();
-    connect(CancelButton, &QPushButton::clicked, this, [this] { cancelled_ = true; });
+    connect(CancelButton, &QPushButton::clicked, this, [this] {
+        cancelled_ = true;
+        // The call may close the form: it runs from a copy.
+        if (const std::function<void()> cancel = OnCancel) {
+            cancel();
+        }
+    });
     setFixedSize(FormWidth, BarHeight);
     // Wider than the form, as it was designed: the bar runs out past the right edge.
     ProgressBar1->setGeometry(0, 0, 689, 14);
@@ -74,6 +80,7 @@ void TForm4::StartHolding(const std::string& text, bool cancellable) {
     }
     holding_ = true;
     cancelled_ = false;
+    OnCancel = nullptr;
     setWindowModality(Qt::ApplicationModal);
     CancelButton->setVisible(cancellable);
     setFixedSize(FormWidth, cancellable ? BarHeight + ButtonRowHeight : BarHeight);
@@ -86,6 +93,7 @@ void TForm4::Step() {
 }
 
 void TForm4::Finish() {
+    OnCancel = nullptr;
     ProgressBar1->setValue(100);
     hide();
     Timer1.SetEnabled(false);

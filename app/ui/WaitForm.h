@@ -9,6 +9,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <string>
 
 class QProgressBar;
@@ -33,6 +34,8 @@ public:
     void StartHolding(const std::string& text, bool cancellable);
     // Cancel was pressed since the form was last shown holding.
     bool Cancelled() const { return cancelled_; }
+    // Runs when Cancel is pressed; cleared when the form is shown holding again or finishes.
+    std::function<void()> OnCancel;
     // A step of work on the main thread, which keeps the timer from running: drawn at once.
     void Step();
     // The bar complete, the form hidden.

@@ -54,6 +54,12 @@ void TWaitStatus::OpenWaitForm(const std::string& text, bool cancellable) {
     form_->StartHolding(text, cancellable);
 }
 
+void TWaitStatus::WhenCancelled(std::function<void()> cancel) {
+    if (form_ != nullptr && holding_) {
+        form_->OnCancel = std::move(cancel);
+    }
+}
+
 bool TWaitStatus::StatusCancelled() const {
     return holding_ && form_ != nullptr && form_->Cancelled();
 }

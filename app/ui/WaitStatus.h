@@ -8,6 +8,7 @@
 #include "app/binder/BinderUi.h"
 #include "platform/base/PostedMessage.h"
 
+#include <functional>
 #include <string>
 
 class ICaptureStarter;
@@ -32,6 +33,8 @@ public:
     void OpenWaitForm(const std::string& text, bool cancellable);
     // Cancel was pressed on the held form.
     bool StatusCancelled() const;
+    // Calls `cancel` when Cancel of the held form is pressed, until the form closes.
+    void WhenCancelled(std::function<void()> cancel);
 
     void Dispatch(const PostedMessage& message) override;
 

@@ -50,7 +50,11 @@ public:
         process_.start();
         return process_.waitForStarted();
     }
-    ~ShellProcess() override { Kill(); }
+    ~ShellProcess() override {
+        // Whoever watched the program may be gone already: the kill reports to no one.
+        QObject::disconnect(&process_, &QProcess::finished, nullptr, nullptr);
+        Kill();
+    }
 
     bool WaitFor(int milliseconds) override {
         return process_.state() == QProcess::NotRunning || process_.waitForFinished(milliseconds) ||
@@ -62,6 +66,16 @@ public:
             process_.kill();
             process_.waitForFinished(-1);
         }
+    }
+    void WhenEnded(std::function<void()> ended) override {
+        if (process_.state() == QProcess::NotRunning) {
+            QMetaObject::invokeMethod(&process_, std::move(ended), Qt::QueuedConnection);
+            return;
+        }
+        QObject::connect(
+            &process_, &QProcess::finished, &process_,
+            [ended = std::move(ended)](int, QProcess::ExitStatus) { ended(); },
+            Qt::SingleShotConnection);
     }
     int ExitCode() override {
         if (killed_ || !WaitFor(0) || process_.exitStatus() != QProcess::NormalExit) {

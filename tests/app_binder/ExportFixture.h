@@ -1,6 +1,6 @@
 #pragma once
 
-// An open binder with the window its exports talk to, and helpers that describe folders and
+// An open binder with the window its export commands talk to, and helpers that describe folders and
 // exchange files byte for byte.
 
 #include "app/binder/ExportContext.h"
@@ -14,7 +14,7 @@
 
 struct ExportFixture : BinderFixture {
     FakeExportUi exportUi;
-    ExportContext context{binder, paths, settings, queue, capture, exportUi};
+    ExportContext context{binder, paths, settings, queue, capture};
 
     std::string Store() const { return JoinPath(paths.BinderRoot, paths.BinderStore); }
     void StoreFile(uint32_t id, const std::string& relative, const std::string& bytes) {

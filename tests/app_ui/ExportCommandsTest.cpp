@@ -105,7 +105,7 @@ TEST(ExportCommands, TheWaitFormHoldsTheCommandsAndOffersCancel) {
     MainWindowRig rig;
     TFormVelmorRnx& window = rig.Make();
     rig.Capture.LevelRunning = true; // an export's form opens all the same
-    IExportUi& ui = window.Roles().Exports;
+    TExportPort& ui = window.Roles().Exports;
 
     ui.OpenWaitForm("Compiling", true);
     EXPECT_TRUE(rig.Form4.isVisible());
@@ -125,5 +125,30 @@ TEST(ExportCommands, TheWaitFormHoldsTheCommandsAndOffersCancel) {
     // Without Cancel the form is the plain bar.
     ui.OpenWaitForm("Saving", false);
     EXPECT_FALSE(cancel->isVisible());
+    ui.CloseStatusForm();
+}
+
+// Cancel of the held form reaches what the command gave it at the press itself, and only
+// while that form is up: the command waits in the event loop and polls nothing.
+TEST(ExportCommands, TheWaitFormsCancelReachesTheCommandWhileItsFormIsUp) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    TExportPort& ui = window.Roles().Exports;
+    auto* cancel = rig.Form4.findChild<QPushButton*>("CancelButton");
+    ASSERT_NE(cancel, nullptr);
+    int cancels = 0;
+
+    ui.OpenWaitForm("Compiling", true);
+    ui.WhenWaitFormCancelled([&cancels] { ++cancels; });
+    cancel->click();
+    EXPECT_EQ(cancels, 1);
+    EXPECT_TRUE(ui.StatusCancelled());
+    ui.CloseStatusForm();
+    cancel->click();
+    EXPECT_EQ(cancels, 1) << "the form was closed";
+
+    ui.OpenWaitForm("Compiling again", true);
+    cancel->click();
+    EXPECT_EQ(cancels, 1) << "the handler of an earlier form";
     ui.CloseStatusForm();
 }

@@ -141,7 +141,7 @@ TEST(WindowRoles, CapturesAndTheWaitFormReportWithoutAWindow) {
     EXPECT_FALSE(rig.form4.isVisible());
 
     // The exports' port holds the same form, with Cancel.
-    IExportUi& exports = rig.roles.Exports;
+    TExportPort& exports = rig.roles.Exports;
     exports.OpenWaitForm("Compiling", true);
     EXPECT_TRUE(rig.form4.isVisible());
     EXPECT_EQ(rig.form4.windowModality(), Qt::ApplicationModal);

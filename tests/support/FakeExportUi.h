@@ -5,7 +5,7 @@
 // confirmations answer OK unless told otherwise.
 
 #include "app/binder/AddItemDialog.h"
-#include "app/binder/ExportUi.h"
+#include "app/binder/commands/ExportUi.h"
 
 #include <deque>
 #include <functional>
@@ -24,6 +24,16 @@ public:
     // Runs at every UpdateStatusForm; answering true presses the wait form's Cancel.
     std::function<bool()> PressCancel;
     bool Cancelled = false;
+    // What the command runs when Cancel is pressed; cleared when the form closes.
+    std::function<void()> CancelHandler;
+
+    // Presses Cancel of the wait form.
+    void PressWaitFormCancel() {
+        Cancelled = true;
+        if (const std::function<void()> cancel = CancelHandler) {
+            cancel();
+        }
+    }
 
     std::vector<std::string> CallsOf(const std::string& name) const {
         std::vector<std::string> matching;
@@ -85,11 +95,16 @@ public:
     }
     void UpdateStatusForm() override {
         if (PressCancel && PressCancel()) {
-            Cancelled = true;
+            PressWaitFormCancel();
         }
     }
-    bool StatusCancelled() const override { return Cancelled; }
-    void CloseStatusForm() override { Calls.push_back("CloseStatusForm"); }
+    void WhenWaitFormCancelled(std::function<void()> cancel) override {
+        CancelHandler = std::move(cancel);
+    }
+    void CloseStatusForm() override {
+        Calls.push_back("CloseStatusForm");
+        CancelHandler = nullptr;
+    }
 
     std::optional<TChmChoice> ChmDialog() override {
         Calls.push_back("ChmDialog");

@@ -3,7 +3,7 @@
 // "Generate CHM File" TForm6: the destination of the compiled help file with a "..." browse
 // button, the language, and the three options of the export.
 
-#include "app/binder/ExportUi.h"
+#include "app/binder/commands/ExportUi.h"
 
 #include <QDialog>
 

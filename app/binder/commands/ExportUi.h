@@ -1,14 +1,15 @@
 #pragma once
 
-// What the exports and imports of a binder (exchange files, HTML files, URL lists, compiled
-// help) ask of the main window: boxes and the confirmation, the file and folder dialogs with the
-// folder they last used, the wait form with Cancel, the "Generate CHM File" dialog and the
-// shell. What the views show follows the tree itself. The main window implements it; tests
-// record the calls. Everything is called on the main thread.
+// What the export and import commands of a binder (exchange files, HTML files, URL lists,
+// compiled help) ask of the main window: boxes and the confirmation, the file and folder
+// dialogs with the folder they last used, the wait form with Cancel, the "Generate CHM File"
+// dialog and the shell. What the views show follows the tree itself. The main window
+// implements it; tests record the calls. Everything is called on the main thread.
 
 #include "app/binder/BinderUi.h"
 #include "platform/base/RunningProgram.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,7 +23,7 @@ struct TChmChoice {
     bool OverwriteExisting = false;
 };
 
-// The exports ask the window's questions, messages and dialogs through its roles; what is
+// The commands ask the window's questions, messages and dialogs through its roles; what is
 // theirs alone is below.
 class IExportUi : public virtual IUserMessages, public virtual IUserDialogs {
 public:
@@ -32,10 +33,11 @@ public:
 
     // The wait form around an export or import, also while a capture with linked pages runs.
     // Until CloseStatusForm the window's commands are held, so UpdateStatusForm may let the
-    // event loop run without a command starting again. `cancellable` shows a Cancel button,
-    // whose press StatusCancelled reports until the form closes.
+    // event loop run without a command starting again. `cancellable` shows a Cancel button.
     virtual void OpenWaitForm(const std::string& text, bool cancellable) = 0;
-    virtual bool StatusCancelled() const = 0;
+    // Calls `cancel` from the event loop when Cancel of the open wait form is pressed, until
+    // the form closes.
+    virtual void WhenWaitFormCancelled(std::function<void()> cancel) = 0;
 
     // "Generate CHM File"; nothing when it was not closed with OK.
     virtual std::optional<TChmChoice> ChmDialog() = 0;

@@ -1,4 +1,4 @@
-#include "app/binder/UrlList.h"
+#include "app/binder/commands/UrlListCommands.h"
 
 #include "tests/app_binder/ExportFixture.h"
 #include "tests/support/Permissions.h"
@@ -48,8 +48,8 @@ TEST(UrlList, WritesTheUrlsOfPagesAndLinksOneALine) {
         TempDir out;
         WriteFileBytes(out / "list.txt", "old contents that are longer");
         binder.exportUi.DialogAnswers.push_back((out / "list.txt").string());
-        c.wholeBinder ? FileExportListallExecute(binder.context)
-                      : FileExportListExecute(binder.context);
+        c.wholeBinder ? FileExportListallExecute(binder.context, binder.exportUi)
+                      : FileExportListExecute(binder.context, binder.exportUi);
         EXPECT_EQ(ReadFileBytes(out / "list.txt"), c.expected);
         EXPECT_TRUE(binder.exportUi.CallsOf("ShowMessage").empty());
     }
@@ -64,7 +64,7 @@ TEST(UrlList, UnwritableTargetIsShownAndKeepsTheOldFile) {
     binder.exportUi.DialogAnswers.push_back((out / "list.txt").string());
     {
         PermissionsEnforced enforced;
-        FileExportListExecute(binder.context);
+        FileExportListExecute(binder.context, binder.exportUi);
     }
     fs::permissions(out.Path(), fs::perms::owner_all);
     ASSERT_EQ(binder.exportUi.CallsOf("ShowMessage").size(), 1u);

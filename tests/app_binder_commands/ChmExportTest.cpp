@@ -1,4 +1,4 @@
-#include "app/binder/ChmExport.h"
+#include "app/binder/commands/ChmCommands.h"
 
 #include "platform/shell/ChmCompiler.h"
 
@@ -42,8 +42,8 @@ struct ChmBinder : ExportFixture {
 TEST(ChmExport, ProjectAndContentsFilesByteForByte) {
     ChmBinder binder;
     TempDir work;
-    EXPECT_FALSE(
-        BuildChmProject(binder.context, binder.Tree().GetFirstNode(), work.Str(), "0x409", true));
+    EXPECT_FALSE(BuildChmProject(binder.context, binder.exportUi, binder.Tree().GetFirstNode(),
+                                 work.Str(), "0x409", true));
     EXPECT_EQ(ReadFileBytes(work / "tqz.hhp"), "[OPTIONS]\r\n"
                                                "Compatibility=1.1 or later\r\n"
                                                "Compiled file=tqz.chm\r\n"
@@ -102,7 +102,8 @@ TEST(ChmExport, DestinationAndPageNames) {
     binder.Page(nullptr, 0xC4, "same");
     binder.Page(nullptr, 0xC5, "Same");
     TempDir work;
-    BuildChmProject(binder.context, binder.Tree().GetFirstNode(), work.Str(), "0x804", false);
+    BuildChmProject(binder.context, binder.exportUi, binder.Tree().GetFirstNode(), work.Str(),
+                    "0x804", false);
     const std::vector<std::string> listed = {"C1/AverylonC1.htm", "C2/abc.htm", "C3/Same.htm",
                                              "C4/sameC4.htm", "C5/SameC5.htm"};
     const std::string project = ReadFileBytes(work / "tqz.hhp");
@@ -125,14 +126,14 @@ TEST(ChmExport, CompilesWithChmcmdAndReplacesTheDestination) {
     ScopedEnv tmp("TMPDIR", temp.Str());
     WriteFileBytes(out / "help.chm", "old");
     binder.exportUi.Chm = TChmChoice{(out / "help.txt").string(), "0x409", true, true, false};
-    FileExportCHMExecute(binder.context);
+    FileExportCHMExecute(binder.context, binder.exportUi);
     EXPECT_EQ(binder.exportUi.CallsOf("ShowMessage"),
               std::vector<std::string>{"ShowMessage(Destination File" +
                                        (out / "help.chm").string() + " Already Exists)"});
 
     binder.exportUi.Chm->OverwriteExisting = true;
     binder.exportUi.Calls.clear();
-    FileExportCHMExecute(binder.context);
+    FileExportCHMExecute(binder.context, binder.exportUi);
     EXPECT_TRUE(binder.exportUi.CallsOf("ShowMessage").empty());
     EXPECT_EQ(binder.exportUi.CallsOf("ShellOpen"),
               std::vector<std::string>{"ShellOpen(" + (out / "help.chm").string() + ")"});
@@ -176,7 +177,7 @@ TEST(ChmExport, FailingOrHangingCompilerKeepsTheOldDestination) {
         TempDir out;
         WriteFileBytes(out / "help.chm", "old");
         binder.exportUi.Chm = TChmChoice{(out / "help.chm").string(), "0x409", false, true, true};
-        FileExportCHMExecute(binder.context, {std::chrono::milliseconds(300), {}});
+        FileExportCHMExecute(binder.context, binder.exportUi, {std::chrono::milliseconds(300), {}});
         EXPECT_EQ(ReadFileBytes(out / "help.chm"), "old");
         EXPECT_EQ(binder.exportUi.CallsOf("ShowMessage"),
                   std::vector<std::string>{"ShowMessage(Sorry, operation failed)"});
@@ -202,7 +203,7 @@ TEST(ChmExport, PagesWithTheSameResourcePathKeepTheirOwnFiles) {
     TempDir temp;
     ScopedEnv tmp("TMPDIR", temp.Str());
     binder.exportUi.Chm = TChmChoice{(out / "two.chm").string(), "0x409", false, true, false};
-    FileExportCHMExecute(binder.context);
+    FileExportCHMExecute(binder.context, binder.exportUi);
     ASSERT_TRUE(binder.exportUi.CallsOf("ShowMessage").empty());
 
     const QString chm = QString::fromStdString((out / "two.chm").string());
@@ -234,7 +235,8 @@ TEST(ChmExport, NamesUseDecodedTitlesAndWholeCharacters) {
     ExportFixture binder;
     binder.Page(nullptr, 0x41, "A &#8212; B &amp;amp; C");
     TempDir work;
-    BuildChmProject(binder.context, binder.Tree().GetFirstNode(), work.Str(), "0x409", false);
+    BuildChmProject(binder.context, binder.exportUi, binder.Tree().GetFirstNode(), work.Str(),
+                    "0x409", false);
     const std::string file = "41/A\xE2\x80\x94"
                              "B&amp;C.htm";
     EXPECT_TRUE(fs::exists(work / file));
@@ -263,7 +265,8 @@ TEST(ChmExport, ContentsLeaveOutWhatIsNoPageOrFolderOfPages) {
     AddRecord(binder.Tree(), notesOnly, NodeKind::Notes, 6, "Inner note");
     ASSERT_EQ(binder.Tree().Count(), 8);
     TempDir work;
-    BuildChmProject(binder.context, binder.Tree().GetFirstNode(), work.Str(), "0x409", false);
+    BuildChmProject(binder.context, binder.exportUi, binder.Tree().GetFirstNode(), work.Str(),
+                    "0x409", false);
     const std::string contents = ReadFileBytes(work / "tqz.hhc");
     const std::string key = "name=\"Name\" value=\"";
     std::vector<std::string> names;

@@ -1,3 +1,5 @@
+#include "app/binder/commands/ExchangeCommands.h"
+
 #include "app/binder/ExchangeFile.h"
 
 #include "app/binder/StringMessage.h"
@@ -34,13 +36,13 @@ std::string Dump(const TTreeNodes& tree, int from = 0) {
 
 std::string ExportAll(ExportFixture& binder, const fs::path& file) {
     binder.exportUi.DialogAnswers.push_back(file.string());
-    FileExportAllExecute(binder.context);
+    FileExportAllExecute(binder.context, binder.exportUi);
     return ReadFileBytes(file);
 }
 
 void Import(ExportFixture& binder, const fs::path& file) {
     binder.exportUi.DialogAnswers.push_back(file.string());
-    FileImportVelmorExecute(binder.context);
+    FileImportVelmorExecute(binder.context, binder.exportUi);
 }
 
 // Binder A: folders two deep, pages with files (a 0-byte one and a binary one), a note with

@@ -1,4 +1,4 @@
-#include "app/binder/HtmlFiles.h"
+#include "app/binder/commands/HtmlCommands.h"
 
 #include "app/binder/NodePageFile.h"
 
@@ -41,7 +41,7 @@ TEST(HtmlFiles, FolderSaveNumbersPagesAndKeepsFolderBlanks) {
     binder.Tree().SetSelected(docs);
     TempDir out;
     binder.exportUi.DialogAnswers.push_back(out.Str());
-    FileSaveHtmlExecute(binder.context);
+    FileSaveHtmlExecute(binder.context, binder.exportUi);
 
     std::vector<std::string> expected{"My Docs"};
     for (int i = 0; i < 12; ++i) {
@@ -61,7 +61,7 @@ TEST(HtmlFiles, FolderSaveNumbersPagesAndKeepsFolderBlanks) {
     binder.exportUi.DialogAnswers.push_back(out.Str());
     binder.exportUi.ConfirmAnswers = {false, true};
     binder.exportUi.ConfirmDontAsk = {false, true};
-    FileSaveHtmlExecute(binder.context);
+    FileSaveHtmlExecute(binder.context, binder.exportUi);
     EXPECT_EQ(binder.exportUi.CallsOf("Confirm").size(), 2u);
     EXPECT_EQ(binder.exportUi.CallsOf("Confirm")[0],
               "Confirm(File 0--Title.htm exists, Overide it? )");
@@ -76,7 +76,7 @@ TEST(HtmlFiles, TitlesBecomeNamesThatStayInsideTheChosenFolder) {
     }
     TempDir out;
     binder.exportUi.DialogAnswers.push_back((out / "tree").string());
-    FileSaveHtmlAllExecute(binder.context);
+    FileSaveHtmlAllExecute(binder.context, binder.exportUi);
     EXPECT_EQ(Names(FolderListing(out / "tree")),
               (std::vector<std::string>{"..x", "..x/0--..x.htm", "0--Newstoday.htm", "_",
                                         "_/0--...htm", "_/0--.htm", "ab", "ab/0--ab.htm"}));
@@ -85,7 +85,7 @@ TEST(HtmlFiles, TitlesBecomeNamesThatStayInsideTheChosenFolder) {
     // Saved alone, the page proposes its cleaned title.
     binder.Tree().SetSelected(binder.Tree().GetFirstNode());
     binder.exportUi.DialogAnswers.push_back((out / "alone.htm").string());
-    FileSaveHtmlExecute(binder.context);
+    FileSaveHtmlExecute(binder.context, binder.exportUi);
     EXPECT_EQ(binder.exportUi.CallsOf("SaveFileDialog").back(),
               "SaveFileDialog(" + (out / "tree" / "_").string() + "|" + HtmlSaveFilter +
                   "|News today.htm)");
@@ -104,7 +104,7 @@ TEST(HtmlFiles, SelectedPageWritesOnlyTheChosenFileAndItsResources) {
         TempDir out;
         binder.Tree().SetSelected(page);
         binder.exportUi.DialogAnswers.push_back((out / "chosen.htm").string());
-        FileSaveHtmlExecute(binder.context);
+        FileSaveHtmlExecute(binder.context, binder.exportUi);
         const auto listing = FolderListing(out.Path());
         EXPECT_EQ(Names(listing), (std::vector<std::string>{"chosen.htm", "img", "img/a.gif"}))
             << hex;
@@ -127,7 +127,7 @@ TEST(HtmlFiles, SelectedPageWritesOnlyTheChosenFileAndItsResources) {
     EXPECT_EQ(stored, (std::vector<std::string>{IntToHex(copyId, 1) + ".htm", "img", "img/a.gif"}));
     TempDir out;
     binder.exportUi.DialogAnswers.push_back((out / "copy.htm").string());
-    FileSaveHtmlExecute(binder.context);
+    FileSaveHtmlExecute(binder.context, binder.exportUi);
     EXPECT_EQ(Names(FolderListing(out.Path())),
               (std::vector<std::string>{"copy.htm", "img", "img/a.gif"}));
 }
@@ -146,7 +146,7 @@ TEST(HtmlFiles, ImportAddsChainedPagesAndMarksUnreadableOnesFailed) {
     binder.settings.RecursiveImport = false;
     {
         PermissionsEnforced enforced;
-        FileImportHtmlExecute(binder.context);
+        FileImportHtmlExecute(binder.context, binder.exportUi);
     }
     ASSERT_EQ(folder->Count(), 2);
     const TPageInfo* a = NodeRecord(folder->Item(0));

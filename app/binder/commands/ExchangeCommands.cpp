@@ -1,0 +1,88 @@
+#include "app/binder/commands/ExchangeCommands.h"
+
+#include "app/binder/BinderTree.h"
+#include "app/binder/ExchangeFile.h"
+#include "app/binder/ExchangeImport.h"
+#include "app/binder/ExportContext.h"
+#include "app/binder/FileNames.h"
+#include "app/binder/PageInfo.h"
+#include "app/binder/TreeCommands.h"
+#include "app/binder/commands/ExportUi.h"
+#include "platform/base/Files.h"
+#include "platform/base/StringUtils.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+void ExportExchangeFile(ExportContext& context, IExportUi& ui, const TTreeNode* node) {
+    TFileDialogOptions options;
+    options.InitialDir = ui.LastDialogDir();
+    options.Filter = ExchangeFilter;
+    const std::optional<std::string> chosen = ui.SaveFileDialog(options);
+    if (!chosen) {
+        return;
+    }
+    const std::string& path = *chosen;
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0 &&
+        ui.MessageBox("File Exist, Override?", "Confirm", TMsgButtons::OkCancel) !=
+            TModalResult::Ok) {
+        return;
+    }
+    ui.OpenWaitForm("", false);
+    ui.SetLastDialogDir(std::string(FolderOfPath(path)));
+    const ExchangeWritten written =
+        WriteExchangeFile(context.Binder.Items(), node, context.Paths, path);
+    ui.CloseStatusForm();
+    if (!written.Write.Error.empty()) {
+        ui.ShowMessage(written.Write.Error);
+    }
+    if (written.Write && written.Skipped > 0) {
+        ui.ShowMessage(
+            Format("%zu stored file(s) could not be read and were left out", written.Skipped));
+    }
+}
+
+} // namespace
+
+void FileExportAllExecute(ExportContext& context, IExportUi& ui) {
+    ExportExchangeFile(context, ui, nullptr);
+}
+
+void FileExportContentExecute(ExportContext& context, IExportUi& ui) {
+    if (const TTreeNode* node = context.Binder.Selected()) {
+        ExportExchangeFile(context, ui, node);
+    }
+}
+
+void FileImportVelmorExecute(ExportContext& context, IExportUi& ui) {
+    TTreeNode* target = context.Binder.Selected();
+    if (target != nullptr && GetNodeKind(target) != NodeKind::Folder) {
+        target = nullptr;
+    }
+    TFileDialogOptions options;
+    options.InitialDir = ui.LastDialogDir();
+    options.Filter = ExchangeFilter;
+    const std::optional<std::string> chosen = ui.OpenFileDialog(options);
+    if (!chosen) {
+        return;
+    }
+    ui.SetLastDialogDir(std::string(FolderOfPath(*chosen)));
+    bool waiting = false;
+    const ImportProgress progress{[&] {
+                                      ui.OpenWaitForm("", false);
+                                      waiting = true;
+                                  },
+                                  [&ui] { ui.UpdateStatusForm(); }};
+    const ExchangeImported imported = ImportExchangeFile(context, *chosen, target, progress);
+    if (waiting) {
+        ui.CloseStatusForm();
+    }
+    if (!imported.Error.empty()) {
+        ui.ShowMessage(imported.Error);
+    }
+    if (imported.NonFolderRefused) {
+        ui.MessageBox(NonFolderRefusal, "Sorry", TMsgButtons::Ok);
+    }
+}

@@ -1,0 +1,27 @@
+#include "app/binder/commands/UrlListCommands.h"
+
+#include "app/binder/BinderTree.h"
+#include "app/binder/ExportContext.h"
+#include "app/binder/commands/ExportUi.h"
+
+void AskExportListFile(const StrVector& list, IExportUi& ui) {
+    TFileDialogOptions options;
+    options.InitialDir = ui.LastDialogDir();
+    options.Filter = UrlListFilter;
+    const std::optional<std::string> path = ui.SaveFileDialog(options);
+    if (!path) {
+        return;
+    }
+    const WriteResult written = WriteUrlList(list, *path);
+    if (!written && !written.Error.empty()) {
+        ui.ShowMessage(written.Error);
+    }
+}
+
+void FileExportListExecute(ExportContext& context, IExportUi& ui) {
+    AskExportListFile(DoFileExportList(context.Binder.Selected()), ui);
+}
+
+void FileExportListallExecute(ExportContext& context, IExportUi& ui) {
+    AskExportListFile(DoFileExportListAll(context.Binder.Items()), ui);
+}
