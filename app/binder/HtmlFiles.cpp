@@ -270,7 +270,7 @@ void FileImportHtmlExecute(ExportContext& context) {
     }
     ui.CloseStatusForm();
     binder.BinderDirty = true;
-    binder.FileSaveExecute();
+    binder.Save();
     // The views show the pages added, as for any other change of the tree.
     binder.Items().DataChanged(binder.Selected());
 }

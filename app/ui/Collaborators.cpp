@@ -1,9 +1,10 @@
 #include "app/ui/Collaborators.h"
 
-#include "app/binder/BinderFile.h"
 #include "app/binder/BinderTree.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/PageInfo.h"
+#include "app/binder/commands/BinderLifecycleCommands.h"
+#include "app/binder/commands/BinderTreeCommands.h"
 #include "app/capture/CaptureController.h"
 #include "app/capture/taskqueue.h"
 #include "app/ui/FormVelmorRnx.h"
@@ -22,9 +23,9 @@ TCollaborators MakeCollaborators(TCollaboratorContext& context) {
     setup.Cache = nullptr;
     auto capture = std::make_unique<CaptureController>(setup);
     capture->ServeTaskQueue(context.Queue);
-    parts.Lifecycle = std::make_unique<TBinderLifecycle>(context.Window.Ui().Roles(), context.Queue,
-                                                         *capture, context.Settings, context.Store,
-                                                         context.Paths, context.Binder);
+    parts.Lifecycle = std::make_unique<TBinderLifecycle>(
+        context.Window.Ui().Roles(), context.Queue, *capture, context.Settings, context.Store,
+        context.Paths, context.Window.TreeCommands());
     parts.Capture = std::move(capture);
     parts.Form9 = std::move(form9);
     return parts;

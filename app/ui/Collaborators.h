@@ -6,8 +6,8 @@
 // program then hands the capture controller to the window. MakeCollaborators is the one place
 // that builds the program's own; tests hand in their own factory.
 
-#include "app/binder/BinderLifecycle.h"
 #include "app/binder/CaptureStarter.h"
+#include "app/binder/commands/BinderLifecycle.h"
 
 #include <QWidget>
 

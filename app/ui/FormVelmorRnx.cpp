@@ -1,6 +1,5 @@
 #include "app/ui/FormVelmorRnx.h"
 
-#include "app/binder/BinderLifecycle.h"
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderTree.h"
 #include "app/binder/NodeIds.h"
@@ -8,6 +7,8 @@
 #include "app/binder/Settings.h"
 #include "app/binder/WholeFiles.h"
 #include "app/binder/WindowTexts.h"
+#include "app/binder/commands/BinderLifecycle.h"
+#include "app/binder/commands/BinderTreeCommands.h"
 #include "app/capture/CaptureFinished.h"
 #include "app/ui/BinderTreeView.h"
 #include "app/ui/ConfirmDlg.h"
@@ -18,6 +19,7 @@
 #include "app/ui/StatusBarWriter.h"
 #include "app/ui/TrayIcon.h"
 #include "app/ui/TreePane.h"
+#include "app/ui/TreeSelection.h"
 #include "app/ui/UtilityCommands.h"
 #include "app/ui/WindowUi.h"
 #include "app/ui/dialogs/WindowAddItemHost.h"
@@ -79,10 +81,13 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
     }
 
     ui_ = std::make_unique<TWindowUi>(*this);
-    binder_ = std::make_unique<TBinderTree>(ui_->Roles(), parts.Queue, settings_, paths_);
+    binder_ = std::make_unique<TBinderTree>(parts.Queue, settings_, paths_);
+    treeCommands_ =
+        std::make_unique<TBinderTreeCommands>(ui_->Roles(), *binder_, settings_, paths_);
     FillMainImages(images_);
     setWindowIcon(QIcon(QPixmap::fromImage(images_.Image(ImageClosedFolder))));
     actions_ = new TMainActions(*this, images_);
+    actions_->FollowBinder(binder_.get());
     ApplyStoredBounds();
     BuildForm();
     BindCommands();
@@ -108,9 +113,12 @@ TFormVelmorRnx::~TFormVelmorRnx() {
     if (channel_ != nullptr && !closed_) {
         channel_->SetMessageHandler(nullptr);
     }
-    if (binder_) {
-        binder_->SetLifecycle(nullptr);
+    if (treeCommands_) {
+        treeCommands_->SetLifecycle(nullptr);
+        treeCommands_->SetSelection(nullptr);
     }
+    // The actions outlive the tree (the window's children go last).
+    actions_->FollowBinder(nullptr);
     // The notes editor goes before the page it is on, the panes before the tree they show.
     notes_.reset();
     delete splitter_;
@@ -122,6 +130,7 @@ void TFormVelmorRnx::BuildForm() {
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setChildrenCollapsible(true);
     treePane_ = new TTreePane(*binder_, images_, splitter_);
+    treeCommands_->SetSelection(&treePane_->Selection());
     auto* central = new QWidget(this);
     statusBar_ = std::make_unique<TStatusBarWriter>(central, images_, width());
     viewsPane_ = new TViewsPane(*binder_, paths_, settings_, *actions_, *statusBar_, *ui_,

@@ -23,6 +23,7 @@ class ITaskQueue;
 class InstanceChannel;
 class QSplitter;
 class TBinderTree;
+class TBinderTreeCommands;
 class TForm4;
 class TNotesCommands;
 class TNotesPart;
@@ -83,6 +84,7 @@ public:
 
     // ---- the parts ----
     TBinderTree& Binder() { return *binder_; }
+    TBinderTreeCommands& TreeCommands() { return *treeCommands_; }
     TWindowUi& Ui() { return *ui_; }
     TTreePane& TreePane() { return *treePane_; }
     TSideBarPane& SideBar() { return *sideBar_; }
@@ -132,6 +134,7 @@ private:
     TImageList images_;
     std::unique_ptr<TWindowUi> ui_;
     std::unique_ptr<TBinderTree> binder_;
+    std::unique_ptr<TBinderTreeCommands> treeCommands_; // goes before the tree it works on
     MainWindowHook hook_{*this};
     TMainActions* actions_ = nullptr;
     QSplitter* splitter_ = nullptr;

@@ -2,7 +2,6 @@
 // the handlers the rest of the program calls, and which commands are enabled.
 #include "app/ui/FormVelmorRnx.h"
 
-#include "app/binder/BinderLifecycle.h"
 #include "app/binder/BinderTree.h"
 #include "app/binder/CaptureOptions.h"
 #include "app/binder/ChmExport.h"
@@ -11,6 +10,8 @@
 #include "app/binder/HtmlFiles.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/UrlList.h"
+#include "app/binder/commands/BinderLifecycle.h"
+#include "app/binder/commands/BinderTreeCommands.h"
 #include "app/ui/BinderTreeView.h"
 #include "app/ui/NotesPart.h"
 #include "app/ui/StatusBarWriter.h"
@@ -53,22 +54,22 @@ void TFormVelmorRnx::BindCommands() {
     bind(TMainAction::FileCloseBinder,
          lifecycle([](IBinderLifecycle& binder) { binder.CloseBinder(); }));
     bind(TMainAction::FileExit, [this] { FileExitExecute(); });
-    bind(TMainAction::FileNewFolder, [this] { binder_->FileNewFolderExecute(); });
-    bind(TMainAction::FileAppendFolder, [this] { binder_->FileAppendFolderExecute(); });
+    bind(TMainAction::FileNewFolder, [this] { treeCommands_->FileNewFolderExecute(); });
+    bind(TMainAction::FileAppendFolder, [this] { treeCommands_->FileAppendFolderExecute(); });
     bind(TMainAction::FileNewNode, [this] {
         ui_->RunAddRequest({"", "", "", -1, TInsertMode::Child});
     });
     bind(TMainAction::FileAppendNode, [this] {
         ui_->RunAddRequest({"", "", "", -1, TInsertMode::Sibling});
     });
-    bind(TMainAction::EditCut1, [this] { binder_->EditCut1Execute(); });
-    bind(TMainAction::EditCopy1, [this] { binder_->EditCopy1Execute(); });
-    bind(TMainAction::EditPaste1, [this] { binder_->EditPaste1Execute(); });
-    bind(TMainAction::ToolButton11, [this] { binder_->EditPaste1Execute(); });
-    bind(TMainAction::EditDelete1, [this] { binder_->EditDelete1Execute(); });
-    bind(TMainAction::Rename1, [this] { binder_->Rename1Click(); });
-    bind(TMainAction::ExpandTree, [this] { binder_->ExpandTreeExecute(); });
-    bind(TMainAction::CollapseTree, [this] { binder_->CollapseTreeExecute(); });
+    bind(TMainAction::EditCut1, [this] { treeCommands_->EditCut1Execute(); });
+    bind(TMainAction::EditCopy1, [this] { treeCommands_->EditCopy1Execute(); });
+    bind(TMainAction::EditPaste1, [this] { treeCommands_->EditPaste1Execute(); });
+    bind(TMainAction::ToolButton11, [this] { treeCommands_->EditPaste1Execute(); });
+    bind(TMainAction::EditDelete1, [this] { treeCommands_->EditDelete1Execute(); });
+    bind(TMainAction::Rename1, [this] { treeCommands_->Rename1Click(); });
+    bind(TMainAction::ExpandTree, [this] { treeCommands_->ExpandTreeExecute(); });
+    bind(TMainAction::CollapseTree, [this] { treeCommands_->CollapseTreeExecute(); });
     bind(TMainAction::ToolCapture, [this] {
         if (GetNodeKind(binder_->Selected()) == NodeKind::WebPage) {
             binder_->CaptureSelectedNode(false, CaptureOptions{});
@@ -157,8 +158,8 @@ void TFormVelmorRnx::UpdateCommands() {
 
 void TFormVelmorRnx::SetLifecycle(IBinderLifecycle* lifecycle) {
     lifecycle_ = lifecycle;
-    binder_->SetLifecycle(lifecycle);
-    ui_->SetLifecycle(lifecycle, *binder_, paths_, store_, [this] { UpdateCommands(); });
+    treeCommands_->SetLifecycle(lifecycle);
+    ui_->SetLifecycle(lifecycle, *treeCommands_, paths_, store_, [this] { UpdateCommands(); });
     utilities_->SetLifecycle(lifecycle);
     UpdateCommands();
 }

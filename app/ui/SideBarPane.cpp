@@ -7,6 +7,7 @@
 #include "app/binder/PageInfo.h"
 #include "app/binder/Search.h"
 #include "app/binder/Settings.h"
+#include "app/binder/commands/SearchPanel.h"
 #include "app/capture/PageParser.h"
 #include "app/ui/MainActions.h"
 #include "app/ui/ShelfBarTqz.h"

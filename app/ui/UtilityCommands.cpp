@@ -1,9 +1,9 @@
 #include "app/ui/UtilityCommands.h"
 
-#include "app/binder/BinderLifecycle.h"
 #include "app/binder/BinderTree.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
+#include "app/binder/commands/BinderLifecycle.h"
 #include "app/ui/FormVelmorRnx.h"
 #include "app/ui/WindowUi.h"
 #include "app/ui/dialogs/URLDlg.h"

@@ -3,6 +3,7 @@
 #include "app/binder/BinderTree.h"
 #include "app/binder/CaptureStarter.h"
 #include "app/binder/WindowTexts.h"
+#include "app/binder/commands/BinderTreeCommands.h"
 #include "app/capture/CaptureFinished.h"
 #include "app/capture/SavingStatus.h"
 #include "app/ui/ConfirmDlg.h"
@@ -59,7 +60,7 @@ void TWindowUi::SetLevelStatusForm(MessageTarget* form) {
     levelForm_ = form;
 }
 
-void TWindowUi::SetLifecycle(IBinderLifecycle* lifecycle, TBinderTree& binder,
+void TWindowUi::SetLifecycle(IBinderLifecycle* lifecycle, TBinderTreeCommands& binder,
                              const BinderPaths& paths, ISettingsStore& store,
                              std::function<void()> added) {
     binder_ = &binder;
@@ -77,7 +78,7 @@ void TWindowUi::SetLifecycle(IBinderLifecycle* lifecycle, TBinderTree& binder,
                 added_();
             }
         });
-    addHost_ = std::make_unique<TWindowAddItemHost>(*this, paths, store, binder.Items(),
+    addHost_ = std::make_unique<TWindowAddItemHost>(*this, paths, store, binder.Tree().Items(),
                                                     *addRunner_, [this] { return lastDialogDir_; });
 }
 

@@ -19,7 +19,7 @@ class IBinderLifecycle;
 class ICaptureStarter;
 class ISettingsStore;
 class TAddRequestRunner;
-class TBinderTree;
+class TBinderTreeCommands;
 class TForm4;
 class TFormVelmorRnx;
 class TWindowAddItemHost;
@@ -41,8 +41,8 @@ public:
     // Every add request (the menus, pages sent from outside, a request sent again after a
     // binder switch in the Add Item dialog) runs through one runner, made for the lifecycle
     // (null: none; the tree's own command runs). `added` follows every request.
-    void SetLifecycle(IBinderLifecycle* lifecycle, TBinderTree& binder, const BinderPaths& paths,
-                      ISettingsStore& store, std::function<void()> added);
+    void SetLifecycle(IBinderLifecycle* lifecycle, TBinderTreeCommands& binder,
+                      const BinderPaths& paths, ISettingsStore& store, std::function<void()> added);
     void RunAddRequest(const TAddItemRequest& request);
 
     // The port the captures report through.
@@ -103,7 +103,7 @@ private:
     std::string lastDialogDir_;
     MessageTarget* levelForm_ = nullptr;
     TCapturePort port_{*this};
-    TBinderTree* binder_ = nullptr;
+    TBinderTreeCommands* binder_ = nullptr;
     std::function<void()> added_;
     std::unique_ptr<TAddRequestRunner> addRunner_;
     std::unique_ptr<TWindowAddItemHost> addHost_;
