@@ -4,8 +4,8 @@
 // ("ShowMessage(text)"), dialogs answer from a queue (cancelled once it is empty), boxes and
 // confirmations answer OK unless told otherwise.
 
-#include "app/binder/AddItemDialog.h"
 #include "app/binder/ExportUi.h"
+#include "app/binder/commands/AddItemDialog.h"
 
 #include <deque>
 #include <functional>

@@ -1,11 +1,11 @@
 #include "app/binder/commands/BinderTreeCommands.h"
 
-#include "app/binder/AddItemDialog.h"
 #include "app/binder/BinderPaths.h"
 #include "app/binder/HtmlFiles.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
+#include "app/binder/commands/AddItemDialog.h"
 #include "app/binder/commands/BinderLifecycle.h"
 #include "app/binder/commands/MultiSelection.h"
 #include "platform/base/StringUtils.h"
