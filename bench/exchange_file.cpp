@@ -9,6 +9,7 @@
 #include "app/binder/ExportContext.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
+#include "app/binder/commands/BinderTreeCommands.h"
 #include "app/binder/commands/ExchangeCommands.h"
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
@@ -44,7 +45,8 @@ struct BenchBinder {
     FakeCaptureStarter capture;
     TSettings settings;
     BinderPaths paths;
-    TBinderTree binder{ui.Roles(), queue, settings, paths};
+    TBinderTree binder{queue, settings, paths};
+    TBinderTreeCommands commands{ui.Roles(), binder, settings, paths};
     FakeExportUi exportUi;
     ExportContext context{binder, paths, settings, queue, capture};
 

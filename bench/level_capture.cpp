@@ -9,6 +9,7 @@
 #include "app/binder/BinderTree.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
+#include "app/binder/commands/BinderTreeCommands.h"
 #include "app/capture/CaptureController.h"
 #include "app/capture/CaptureFinished.h"
 #include "app/capture/SavingStatus.h"
@@ -261,7 +262,8 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
         uint64_t treeBytes = 0;
         {
             // The engine is built over the tree, then handed to it.
-            TBinderTree binder(ui.Roles(), queue, settings, paths);
+            TBinderTree binder(queue, settings, paths);
+            TBinderTreeCommands commands(ui.Roles(), binder, settings, paths);
             setup.Records = &binder;
             CaptureController controller(setup);
             binder.SetCaptureStarter(&controller);
@@ -274,7 +276,7 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
             bench::ResetPeak();
             const long baselineKb = bench::StatusKb("VmRSS:");
             const auto start = std::chrono::steady_clock::now();
-            binder.FileNewNodeExecute(); // returns when the status form has closed
+            commands.FileNewNodeExecute(); // returns when the status form has closed
             invoker.Drain();
             seconds = Seconds(start);
             growthKb = bench::PeakKb() - baselineKb;
@@ -284,7 +286,7 @@ void BM_LevelCaptureBesideWget(benchmark::State& state) {
                 htmlBytes += NodeRecord(node)->Content.FetchedText.size();
             }
             binder.BinderDirty = true;
-            binder.FileSaveExecute();
+            commands.FileSaveExecute();
             ours = CountWritten(binderDir.Path() / paths.BinderStore);
             treeBytes = fs::file_size(paths.TreeFilePath);
             binder.Items().Clear();

@@ -3,13 +3,14 @@
 // capture with linked pages (about 100 KB of rewritten page each, without notes), as a level
 // capture leaves them. Targets: opening and reloading each take at most 1.5 times the
 // parse of the tree file plus 0.3 s; twice the pages take at most 2.2 times as long.
-#include "app/binder/BinderFile.h"
+#include "app/binder/BinderHeader.h"
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderTree.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/TreeFile.h"
 #include "app/binder/WholeFiles.h"
+#include "app/binder/commands/BinderTreeCommands.h"
 #include "app/capture/taskqueue.h"
 #include "app/ui/Collaborators.h"
 #include "app/ui/FormVelmorRnx.h"
@@ -71,7 +72,8 @@ struct BinderOnDisk {
         BinderPaths paths;
         paths.BinderRoot = Folder.Str();
         paths.TreeFilePath = TreeFile;
-        TBinderTree binder(ui.Roles(), queue, settings, paths);
+        TBinderTree binder(queue, settings, paths);
+        TBinderTreeCommands commands(ui.Roles(), binder, settings, paths);
 
         std::mt19937 random(static_cast<unsigned>(pages));
         std::string html;
@@ -107,7 +109,7 @@ struct BinderOnDisk {
             binder.Items().AddChildObject(folder, title, std::move(page));
         }
         binder.BinderDirty = true;
-        if (!binder.FileSaveExecute()) {
+        if (!commands.FileSaveExecute()) {
             std::fprintf(stderr, "open_binder: the tree file could not be written\n");
         }
     }
@@ -132,9 +134,15 @@ struct BenchWindow : bench::MainWindow {
         WaitForm = std::make_unique<TForm4>();
         TWindowRoleParts& roles = Window->Roles();
         roles.Status.SetForm(WaitForm.get());
-        TCollaboratorContext context{
-            *roles.Binder, roles.Captures.Port(), Window->Binder(), Queue, Store, Settings, Paths,
-            Start.Str()};
+        TCollaboratorContext context{*roles.Binder,
+                                     roles.Captures.Port(),
+                                     Window->Binder(),
+                                     Window->TreeCommands(),
+                                     Queue,
+                                     Store,
+                                     Settings,
+                                     Paths,
+                                     Start.Str()};
         Collaborators = MakeCollaborators(context);
         Window->SetCaptureStarter(Collaborators.Capture.get());
         Window->SetLifecycle(Collaborators.Lifecycle.get());

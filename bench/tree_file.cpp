@@ -4,6 +4,7 @@
 #include "app/binder/BinderTree.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
+#include "app/binder/commands/BinderTreeCommands.h"
 #include "platform/base/Files.h"
 
 #include "tests/support/FakeBinderUi.h"
@@ -29,7 +30,8 @@ struct BenchBinder {
     FakeTaskQueue queue;
     TSettings settings;
     BinderPaths paths;
-    TBinderTree binder{ui.Roles(), queue, settings, paths};
+    TBinderTree binder{queue, settings, paths};
+    TBinderTreeCommands commands{ui.Roles(), binder, settings, paths};
 
     BenchBinder() {
         char name[] = "/tmp/tarnwick-bench-XXXXXX";
@@ -83,7 +85,7 @@ void BM_TreeFileSave(benchmark::State& state) {
     bench.Fill();
     for (auto _ : state) {
         bench.binder.BinderDirty = true;
-        if (!bench.binder.FileSaveExecute()) {
+        if (!bench.commands.FileSaveExecute()) {
             state.SkipWithError("save failed");
             break;
         }
@@ -98,10 +100,10 @@ void BM_TreeFileLoad(benchmark::State& state) {
     BenchBinder bench;
     bench.Fill();
     bench.binder.BinderDirty = true;
-    bench.binder.FileSaveExecute();
+    bench.commands.FileSaveExecute();
     bench.binder.Items().Clear();
     for (auto _ : state) {
-        if (bench.binder.LoadBinderTree() != TreeLoadResult::Loaded ||
+        if (bench.commands.LoadBinderTree() != TreeLoadResult::Loaded ||
             bench.binder.Items().Count() != 10000) {
             state.SkipWithError("load failed");
             break;

@@ -1,19 +1,17 @@
 #pragma once
 
-// The binder lifecycle of the main window: creating a binder (its folder, store folder and
-// ".bdf" file), opening one (the working paths, the recent list, the saved tasks and the
-// tree), closing it (captures and task polling stopped, the tree file and the task section
-// written, the records freed), reloading it and deleting a binder's files; and the New, Open
-// and Recent commands. Everything runs on the main thread.
+// The open binder's files: creating a binder (its folder, store folder and ".bdf" file),
+// reading a binder file and taking its paths, closing the binder (captures and task polling
+// stopped, the task section written, the records freed) and deleting a binder's files. It
+// shows and asks nothing: what the user is to be told comes back as values. The lifecycle
+// commands (app/binder/commands) ask and tell around it; everything runs on the main thread.
 
 #include "app/binder/BinderHeader.h"
-#include "app/binder/BinderLifecycle.h"
-#include "app/binder/BinderUi.h"
 #include "platform/base/DateTime.h"
 
-#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class ICaptureStarter;
 class ISettingsStore;
@@ -22,64 +20,68 @@ class TBinderTree;
 struct BinderPaths;
 struct TSettings;
 
-inline constexpr const char* BinderFileFilter = "Tarnwick Files(*.bdf)|*.bdf|All(*.*)|*.*";
+// A folder typed as a relative path, taken from the current folder.
+std::string AbsoluteFolder(const std::string& folder);
+// True when something (even a dangling link) is at the path.
+bool PathIsTaken(const std::string& path);
+// True when both paths name the same file.
+bool SameFile(const std::string& a, const std::string& b);
+// True for a binder name that can become the names of its files: not empty, "." or "..",
+// without a separator or a line break.
+bool UsableBinderName(const std::string& name);
+// True for a folder that can be written into a line of the binder file.
+bool UsableBinderFolder(const std::string& folder);
 
-// A menu caption as the path it shows: "&&" is one "&", every other "&" goes.
-std::string StripAmpersands(const std::string& caption);
+// What creating a binder's files went through: a store folder of an overridden binder that
+// could not be deleted (`StoreNotDeleted`), and the failure that stopped it (empty when the
+// binder was made).
+struct TNewBinderResult {
+    bool StoreNotDeleted = false;
+    std::string Failure;
+};
 
-class TBinderLifecycle : public IBinderLifecycle {
+class TBinderFiles {
 public:
-    // The collaborators must outlive the lifecycle. The tree is told about it (for the
-    // binder-list delete) and forgets it again when the lifecycle goes. Destroying the
-    // lifecycle does not close the binder: the window closes it while it still can show
-    // messages.
-    TBinderLifecycle(const TBinderUiRoles& ui, ITaskQueue& queue, ICaptureStarter& capture,
-                     TSettings& settings, ISettingsStore& store, BinderPaths& paths,
-                     TBinderTree& tree);
-    ~TBinderLifecycle() override;
-    TBinderLifecycle(const TBinderLifecycle&) = delete;
-    TBinderLifecycle& operator=(const TBinderLifecycle&) = delete;
+    // The collaborators must outlive the files.
+    TBinderFiles(ITaskQueue& queue, ICaptureStarter& capture, TSettings& settings,
+                 ISettingsStore& store, BinderPaths& paths, TBinderTree& tree);
+    TBinderFiles(const TBinderFiles&) = delete;
+    TBinderFiles& operator=(const TBinderFiles&) = delete;
 
-    // Refuses (with a message when `interactive`) a name that is empty, "." or "..", or
-    // holds a separator or a line break, and a folder holding a line break. Overriding the
-    // open binder closes it first.
-    bool CreateBinder(const std::string& folder, const std::string& name,
-                      const std::string& description, bool interactive) override;
-    // "Unable to open binder", followed by the file and the reason, also for a binder file
-    // whose root is not an absolute folder or whose store or save value is not a plain name.
-    // The file is read and checked before the open binder is closed, so a binder that cannot
-    // be opened leaves the open one as it is. False, with the open binder kept, also when
-    // that binder could not be closed.
-    bool OpenBinder(const std::string& binderFilePath) override;
-    void CloseBinder() override;
-    // CloseBinder with its outcome: false when the tree file could not be written; the
-    // binder then stays open with its records (and its task polling running again).
-    bool TryCloseBinder();
-    // Keeps the binder file path, so the next close writes the task section again.
-    void ReloadBinder() override;
-    // Deletes the store folder, the tree file and the binder file, and the binder-list entry.
-    // Deletes no file when the root is not an absolute folder other than "/" or when the
-    // store or save value is not a plain name. The open binder is closed first.
-    void DeleteBinder(const std::string& binderFilePath) override;
-    bool BinderOpen() const override;
+    // True while a binder is open.
+    bool BinderOpen() const;
 
-    void FileNewBinderExecute() override;
-    void FileOpenBinderExecute() override;
-    // The caption of a recent-binder menu item, "&" doubled for a literal one.
-    void FileOpenRecentExecute(const std::string& menuCaption) override;
+    // Writes a new binder's files into `root` (an absolute folder that exists): an existing
+    // tree file emptied, the store folder made anew, the ".bdf" file written and listed once.
+    TNewBinderResult WriteNewBinder(const std::string& root, const std::string& name,
+                                    const std::string& description, TDateTime created);
 
-    // The clock of the creation date; tests set a fixed one.
-    std::function<TDateTime()> Clock = Now;
-
-private:
-    void StopBinderWork();
     // The binder file's values, or nothing (with the reason) when it cannot be read or names
-    // no usable folders.
+    // no usable folders: the root must be an absolute folder, the store and save values plain
+    // names inside it.
     std::optional<TBinderFileValues> ReadBinderValues(const std::string& binderFilePath,
                                                       std::string& reason) const;
-    void Open(const std::string& binderFilePath, const TBinderFileValues& values);
+    // Takes the binder file's values as the open binder's paths and loads its saved tasks, and
+    // records it as the last and a recent binder. Returns the recent-binder menu as it stood
+    // before, newest first. The tree is read afterwards (TBinderTree::LoadBinderTree).
+    std::vector<std::string> Open(const std::string& binderFilePath,
+                                  const TBinderFileValues& values);
 
-    TBinderUiRoles ui_;
+    // Stops every capture of the tree's records and the task polling, and waits for them.
+    void StopBinderWork();
+    // Starts the task polling again (a close that could not save).
+    void ResumeBinderWork();
+    // The end of a close once the tree file is written: the task section written into the
+    // binder file, the tree emptied and no binder open. Returns what the user is to be told.
+    std::vector<std::string> FinishClose();
+
+    // Deletes the store folder, the tree file and the binder file, and the binder-list entry.
+    // Deletes no file when the root is not an absolute folder other than "/" or when the
+    // store or save value is not a plain name; returns the message to show then (empty
+    // otherwise).
+    std::string DeleteBinderFiles(const std::string& binderFilePath);
+
+private:
     ITaskQueue& queue_;
     ICaptureStarter& capture_;
     TSettings& settings_;

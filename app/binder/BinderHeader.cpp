@@ -168,7 +168,8 @@ std::string WithTaskSection(std::string_view text, int nodeCount,
 }
 
 bool WriteBinderTaskSection(const std::string& path, int nodeCount,
-                            const std::vector<std::string>& taskLines, IUserMessages& ui) {
+                            const std::vector<std::string>& taskLines,
+                            const std::function<void(const std::string& text)>& show) {
     size_t size = 0;
     std::unique_ptr<char[]> bytes = ReadWholeFile(path, &size);
     if (bytes == nullptr) {
@@ -176,7 +177,11 @@ bool WriteBinderTaskSection(const std::string& path, int nodeCount,
     }
     const std::string file =
         WithTaskSection(std::string_view(bytes.get(), size), nodeCount, taskLines);
-    return SaveBufferToFile(path, file.data(), file.size(), ui);
+    const WriteResult written = SaveBufferToFile(path, file.data(), file.size());
+    if (!written.Error.empty()) {
+        show(written.Error);
+    }
+    return written.Written;
 }
 
 bool IsPlainEntryName(std::string_view name) {

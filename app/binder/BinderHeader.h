@@ -8,11 +8,10 @@
 // Readers drop every CR and take lines of any length.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-class IUserMessages;
 
 inline constexpr const char* TaskSectionHeader = "[Task]";
 inline constexpr const char* NoDescription = "No Description";
@@ -67,10 +66,11 @@ std::string WithTaskSection(std::string_view text, int nodeCount,
                             const std::vector<std::string>& taskLines);
 
 // Rewrites the binder file's tail as WithTaskSection does, as one atomic replacement. False
-// when the file cannot be read (then nothing is written) or written (then the window was told
-// and the old file stays).
+// when the file cannot be read (then nothing is written) or written (then `show` was told
+// why and the old file stays).
 bool WriteBinderTaskSection(const std::string& path, int nodeCount,
-                            const std::vector<std::string>& taskLines, IUserMessages& ui);
+                            const std::vector<std::string>& taskLines,
+                            const std::function<void(const std::string& text)>& show);
 
 // True for a store or save value that names one entry directly inside the binder folder: not
 // empty, not "." or "..", without "/" or "\".

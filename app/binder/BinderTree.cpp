@@ -1,15 +1,12 @@
 #include "app/binder/BinderTree.h"
 
 #include "app/binder/BinderPaths.h"
-#include "app/binder/BinderUi.h"
 #include "app/binder/NodeIds.h"
-#include "app/binder/NodeRange.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/Task.h"
 #include "app/binder/TreeCommands.h"
 #include "app/binder/WholeFiles.h"
-#include "app/binder/WindowTexts.h"
 #include "platform/base/Files.h"
 
 #include <algorithm>
@@ -30,11 +27,18 @@ bool PathExists(const std::string& path) {
 
 } // namespace
 
-TBinderTree::TBinderTree(const TBinderUiRoles& ui, ITaskQueue& queue, TSettings& settings,
-                         BinderPaths& paths)
-    : ui_(ui), queue_(queue), settings_(settings), paths_(paths) {}
+TBinderTree::TBinderTree(ITaskQueue& queue, TSettings& settings, BinderPaths& paths)
+    : queue_(queue), settings_(settings), paths_(paths) {}
 
 TBinderTree::~TBinderTree() = default;
+
+void TBinderTree::AddObserver(IBinderTreeObserver* observer) {
+    observers_.push_back(observer);
+}
+
+void TBinderTree::RemoveObserver(IBinderTreeObserver* observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
 
 std::string TBinderTree::FreeKeptName() const {
     const std::string& path = paths_.TreeFilePath;
@@ -47,51 +51,60 @@ std::string TBinderTree::FreeKeptName() const {
     return {};
 }
 
-bool TBinderTree::MoveTreeFileAside() {
+bool TBinderTree::MoveTreeFileAside(std::vector<std::string>& messages) {
     const std::string& path = paths_.TreeFilePath;
     if (!PathExists(path)) {
         return true; // gone already: nothing left to protect
     }
     const std::string kept = FreeKeptName();
     if (kept.empty()) {
-        ui_.Messages.ShowMessage("can not rename file " + path);
+        messages.push_back("can not rename file " + path);
         return false;
     }
     if (std::rename(path.c_str(), kept.c_str()) != 0) {
-        ui_.Messages.ShowMessage("can not rename file " + path + " (" +
-                                 std::error_code(errno, std::generic_category()).message() + ")");
+        messages.push_back("can not rename file " + path + " (" +
+                           std::error_code(errno, std::generic_category()).message() + ")");
         return false;
     }
     if (kept != announcedKeptName_) {
         // The name given when the damage was found was taken meanwhile.
-        ui_.Messages.ShowMessage("The damaged tree file " + path + " is kept as " + kept + ".");
+        messages.push_back("The damaged tree file " + path + " is kept as " + kept + ".");
     }
     return true;
 }
 
-bool TBinderTree::FileSaveExecute() {
+TTreeSaveResult TBinderTree::SaveTree(const std::function<void()>& progress) {
+    TTreeSaveResult result;
     if (!BinderDirty) {
-        return true;
+        return result;
     }
-    ui_.Messages.OpenStatusForm("");
     const auto writeTree = [&](AtomicFileWriter& writer, std::string& error) {
         const bool written = WriteTreeFile(
             items_,
             [&](std::string_view piece) { return writer.Write(piece.data(), piece.size()); },
-            &ui_.Messages);
+            progress);
         if (!written && writer.Good()) {
             error = "a record changed while it was written";
         }
         return written;
     };
-    const bool saved = !paths_.TreeFilePath.empty() && (!keepTreeFile_ || MoveTreeFileAside()) &&
-                       SaveStreamToFile(paths_.TreeFilePath, writeTree, ui_.Messages);
-    ui_.Messages.CloseStatusForm();
-    if (saved) {
+    result.Saved = false;
+    if (!paths_.TreeFilePath.empty() && (!keepTreeFile_ || MoveTreeFileAside(result.Messages))) {
+        const WriteResult written = SaveStreamToFile(paths_.TreeFilePath, writeTree);
+        if (!written.Error.empty()) {
+            result.Messages.push_back(written.Error);
+        }
+        result.Saved = written.Written;
+    }
+    if (result.Saved) {
         keepTreeFile_ = false;
         BinderDirty = false;
     }
-    return saved;
+    return result;
+}
+
+bool TBinderTree::Save() {
+    return saver_ != nullptr ? saver_->SaveBinder() : SaveTree().Saved;
 }
 
 bool TBinderTree::StoreNote(TTreeNode* node, std::string_view note) {
@@ -102,36 +115,31 @@ bool TBinderTree::StoreNote(TTreeNode* node, std::string_view note) {
     record->Notes.Clear();
     record->Notes.AppendRaw(note.data(), note.size());
     BinderDirty = true;
-    return FileSaveExecute();
+    return Save();
 }
 
-TreeLoadResult TBinderTree::LoadBinderTree() {
-    std::vector<std::string> messages;
-    bool refused = false;
-    TreeLoadResult result;
+TTreeLoadReport TBinderTree::LoadBinderTree(const std::function<void()>& progress) {
+    TTreeLoadReport report;
     {
         // The views hear of the tree once, when it is whole. Told of every node as it is
         // read, they showed each one in turn (its notes, its summary, its place in the status
         // bar) and laid the tree out again each time, so opening took far longer than reading.
         TTreeUpdate update(items_);
-        result = ReadBinderTree(messages, refused);
+        report.Result = ReadBinderTree(report, progress);
     }
-    // Told once the views show what could be read.
-    if (refused) {
-        ui_.Messages.MessageBox(NonFolderRefusal, "Sorry", TMsgButtons::Ok);
-    }
-    for (const std::string& message : messages) {
-        ui_.Messages.ShowMessage(message);
-    }
-    return result;
+    return report;
 }
 
-TreeLoadResult TBinderTree::ReadBinderTree(std::vector<std::string>& messages, bool& refused) {
-    ClearSelectionState();
+TreeLoadResult TBinderTree::ReadBinderTree(TTreeLoadReport& report,
+                                           const std::function<void()>& progress) {
+    std::vector<std::string>& messages = report.Messages;
+    cutSlot_ = 0;
+    copySlot_ = 0;
+    Tell([](IBinderTreeObserver& observer) { observer.BinderLoading(); });
     keepTreeFile_ = false;
     announcedKeptName_.clear();
     TreeLoadContext context;
-    context.Step = [this] { ui_.Messages.UpdateStatusForm(); };
+    context.Step = progress;
     context.StorePath = JoinPath(paths_.BinderRoot, paths_.BinderStore);
     context.ListMode = settings_.ListMode;
 
@@ -152,7 +160,7 @@ TreeLoadResult TBinderTree::ReadBinderTree(std::vector<std::string>& messages, b
                                "." + KeptNotice());
         } else {
             result = LoadTreeDump(items_, std::string_view(bytes.get(), size), context);
-            refused = context.Refused;
+            report.Refused = context.Refused;
             if (result == TreeLoadResult::Truncated || result == TreeLoadResult::WrongMarker ||
                 result == TreeLoadResult::BadRecord) {
                 announcedKeptName_ = FreeKeptName();
@@ -170,11 +178,7 @@ TreeLoadResult TBinderTree::ReadBinderTree(std::vector<std::string>& messages, b
         return result;
     }
 
-    ui_.Commands.SetCaption(BinderCaption(paths_.BinderName));
-    for (TBinderCommand command : {TBinderCommand::EditPaste1, TBinderCommand::EditCut1,
-                                   TBinderCommand::EditCopy1, TBinderCommand::EditDelete1}) {
-        ui_.Commands.EnableCommand(command, false);
-    }
+    Tell([this](IBinderTreeObserver& observer) { observer.BinderLoaded(paths_.BinderName); });
     BinderDirty = false;
     // The saved task section was read before the tree, when the states of the pages were not
     // known: a page that has completed, failed or stopped is never captured again by opening.
@@ -201,11 +205,12 @@ std::string TBinderTree::BinderFolderDump() const {
     return ::BinderFolderDump(items_);
 }
 
-void TBinderTree::ClearSelectionState() {
+void TBinderTree::CloseTree() {
     cutSlot_ = 0;
     copySlot_ = 0;
-    multiSelection_.clear();
-    anchor_ = 0;
+    // Emptying the tree tells the views to let go of the shown node before its record goes.
+    ClearTree(items_);
+    Tell([](IBinderTreeObserver& observer) { observer.BinderClosed(); });
 }
 
 TTreeNode* TBinderTree::CutNode() const {
@@ -214,49 +219,6 @@ TTreeNode* TBinderTree::CutNode() const {
 
 TTreeNode* TBinderTree::CopiedNode() const {
     return Resolve(copySlot_);
-}
-
-void TBinderTree::TreeView1Changing() {
-    anchor_ = Selected() != nullptr ? Selected()->ItemId() : 0;
-}
-
-std::vector<TTreeNode*> TBinderTree::MultiSelection() const {
-    std::vector<TTreeNode*> nodes;
-    for (uint64_t itemId : multiSelection_) {
-        if (TTreeNode* node = Resolve(itemId)) {
-            nodes.push_back(node);
-        }
-    }
-    return nodes;
-}
-
-void TBinderTree::TreeView1MouseDown(TTreeNode* hit, bool shift, bool ctrl, bool leftButton) {
-    std::vector<TTreeNode*> list = MultiSelection();
-    TTreeNode* anchor = Resolve(anchor_);
-    auto listed = [&](const TTreeNode* node) {
-        return std::find(list.begin(), list.end(), node) != list.end();
-    };
-    if (shift) {
-        const std::vector<TTreeNode*> all = items_.AllNodes();
-        SelectNodeRange(anchor, Selected(), all, list);
-    } else if (ctrl) {
-        if (hit != nullptr && hit->Owner() == &items_) {
-            if (listed(hit)) {
-                list.erase(std::find(list.begin(), list.end(), hit));
-            } else {
-                if (anchor != nullptr && !listed(anchor)) {
-                    list.push_back(anchor);
-                }
-                list.push_back(hit);
-            }
-        }
-    } else if (leftButton) {
-        list.clear();
-    }
-    multiSelection_.clear();
-    for (const TTreeNode* node : list) {
-        multiSelection_.push_back(node->ItemId());
-    }
 }
 
 // ---- the records as a capture sees them ---------------------------------------------------------

@@ -1,24 +1,25 @@
 #pragma once
 
-// The open binder's tree as the main window holds it: the nodes with their records, the
-// changed mark, the tree file, and the commands that change the tree (create, add through the
-// Add Item dialog, delete, cut, copy and paste, drop, rename, expand and collapse) with the
-// cut and copy slots and the multi-selection. The window's view shows `Items()` and forwards
-// its events here; everything runs on the main thread.
+// The open binder's tree, the binder document: the nodes with their records, the changed
+// mark, the tree file, the cut and copy slots, and the changes of the tree (create, delete,
+// move, paste, drop, rename). It shows nothing: what it has to say comes back as values, and
+// what changed is announced to its observers (ITreeNodesObserver for the nodes,
+// IBinderTreeObserver for the rest). The commands (app/binder/commands) ask, confirm and show
+// messages around it; everything runs on the main thread.
 
-#include "app/binder/BinderUi.h"
+#include "app/binder/BinderNotices.h"
 #include "app/binder/CaptureRecords.h"
 #include "app/binder/TreeCommands.h"
 #include "app/binder/TreeFile.h"
 #include "platform/base/TreeNode.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-class IBinderLifecycle;
 class ICaptureStarter;
 class ITaskQueue;
 class TPageInfo;
@@ -27,12 +28,34 @@ struct CaptureOptions;
 struct TSettings;
 enum class NodeKind : int32_t;
 
+// How the document gets itself saved when a change must reach the disk at once (a new node,
+// a stored note, a capture's end): the commands save with the wait form and show what failed.
+class ITreeSaver {
+public:
+    virtual ~ITreeSaver() = default;
+    virtual bool SaveBinder() = 0;
+};
+
+// A save of the tree file: whether it was written (or needed no writing), and what the user
+// is to be told.
+struct TTreeSaveResult {
+    bool Saved = true;
+    std::vector<std::string> Messages;
+};
+
+// A read of the tree file: how far it got, whether a node was refused under a non-folder,
+// and what the user is to be told, in order, once the views show the tree.
+struct TTreeLoadReport {
+    TreeLoadResult Result = TreeLoadResult::Empty;
+    bool Refused = false;
+    std::vector<std::string> Messages;
+};
+
 class TBinderTree : public ICaptureRecords {
 public:
     // The collaborators must outlive the tree. `paths` and `settings` are read when used, so
     // the lifecycle and the options dialog may change them at any time.
-    TBinderTree(const TBinderUiRoles& ui, ITaskQueue& queue, TSettings& settings,
-                BinderPaths& paths);
+    TBinderTree(ITaskQueue& queue, TSettings& settings, BinderPaths& paths);
     ~TBinderTree() override;
     TBinderTree(const TBinderTree&) = delete;
     TBinderTree& operator=(const TBinderTree&) = delete;
@@ -40,9 +63,13 @@ public:
     // The capture engine, which is built over the tree and so comes after it; until then (or
     // with null) no capture starts. It must outlive the tree or be taken back first.
     void SetCaptureStarter(ICaptureStarter* capture) { capture_ = capture; }
+    // Who saves when a change must reach the disk at once; without one (or with null) the
+    // tree file is written quietly. It must outlive the tree or be taken back first.
+    void SetSaver(ITreeSaver* saver) { saver_ = saver; }
 
-    // Needed only by the binder-list delete.
-    void SetLifecycle(IBinderLifecycle* lifecycle) { lifecycle_ = lifecycle; }
+    // An observer must stay registered no longer than it lives.
+    void AddObserver(IBinderTreeObserver* observer);
+    void RemoveObserver(IBinderTreeObserver* observer);
 
     TTreeNodes& Items() { return items_; }
     const TTreeNodes& Items() const { return items_; }
@@ -53,73 +80,66 @@ public:
 
     // ---- tree file ----
     // Writes the tree file when the binder is marked changed, as one atomic replacement.
-    // True when nothing needed writing or the file was written (the mark is then cleared);
-    // false, with the mark kept and the old file untouched, when it could not be written.
+    // Saved when nothing needed writing or the file was written (the mark is then cleared);
+    // not saved, with the mark kept and the old file untouched, when it could not be written.
     // A tree file that failed to load is first renamed to a free name "<file>.bad",
-    // "<file>.bad1", ... so no save ever overwrites what could not be read.
-    bool FileSaveExecute();
-    // Stores a note (its RNF bytes) in the node's record, marks the binder changed and writes
-    // the tree file as FileSaveExecute does. False when the node has no record or the file
-    // could not be written.
+    // "<file>.bad1", ... so no save ever overwrites what could not be read. `progress` is
+    // called now and then while a large tree is written.
+    TTreeSaveResult SaveTree(const std::function<void()>& progress = {});
+    // Saves as the saver does; quietly (SaveTree) without one.
+    bool Save();
+    // Stores a note (its RNF bytes) in the node's record, marks the binder changed and saves.
+    // False when the node has no record or the file could not be written.
     bool StoreNote(TTreeNode* node, std::string_view note);
     // Reads the tree file into the tree (which the caller has emptied), queues the unfinished
     // web pages that the task queue does not hold yet, and resets the views; the views are told
     // of the tree once, when it is whole. A file that is there but cannot be read completely
     // is reported ("File Format Error", or "can not read file <path>", then the file, the
     // reason and the name the damaged file will be kept under) and kept from being
-    // overwritten; after a wrong marker or a bad record the caption and the task polling are
-    // left as they were.
-    TreeLoadResult LoadBinderTree();
+    // overwritten; after a wrong marker or a bad record the task polling is left as it was and
+    // no BinderLoaded is told. `progress` is called as records are read.
+    TTreeLoadReport LoadBinderTree(const std::function<void()>& progress = {});
     // The folder dump of the tree for the Add Item dialog.
     std::string BinderFolderDump() const;
     // True after a load that left part of the tree file unread, until the next save moved it
     // aside.
     bool TreeFileKept() const { return keepTreeFile_; }
+    // Empties the tree as the binder closes: the slots are forgotten, the records freed and
+    // the observers told (BinderClosed).
+    void CloseTree();
 
-    // ---- creating and adding ----
+    // ---- creating ----
     // Inserts a node (a new record of `kind` named "New Category" or "New Item", made unique,
     // when none is given) in child or sibling mode. With `save` the binder is marked changed,
-    // the tree file written and the view refreshed. Null when refused under a non-folder.
+    // saved and the view refreshed. Null when refused under a non-folder (NodeRefused is told).
     TTreeNode* CreateNode(NodeKind kind, TInsertMode mode, bool save,
                           std::unique_ptr<TPageInfo> record = nullptr);
-    // The Add Item dialog: adds a web page, note or link and starts a web page's capture. An
-    // argument that is empty or "0" counts as not given. True when a node was added.
-    bool AddNode(const std::string& url, const std::string& title, const std::string& html,
-                 TInsertMode mode, int dialogMode);
-    void FileNewFolderExecute();
-    void FileAppendFolderExecute();
-    void FileNewNodeExecute();
-    void FileAppendNodeExecute();
     std::string MakeUniqueNodeName(const std::string& base) const;
     // The selected record becomes unfinished and its capture starts.
     void CaptureSelectedNode(bool useCache, const CaptureOptions& options);
 
     // ---- deleting ----
-    // The delete command, on what the side bar shows: the multi-selection or the selected node
-    // (tree panel), or the binder chosen in the binder list (binder-list panel).
-    void EditDelete1Execute();
     // Deletes a node with its subtree: their captures are stopped, their stored files and
     // records deleted.
     void DeleteNode(TTreeNode* node);
 
     // ---- cut, copy, paste, drop ----
-    void EditCut1Execute();
-    void EditCopy1Execute();
-    void EditPaste1Execute();
+    // The node goes into the cut or the copy slot (SlotFilled is told); null changes nothing.
+    void SetCutSlot(TTreeNode* node);
+    void SetCopySlot(TTreeNode* node);
     // The node held by the cut or the copy slot; null when empty or the node is gone.
     TTreeNode* CutNode() const;
     TTreeNode* CopiedNode() const;
+    // After a paste: both slots are emptied (SlotsEmptied is told).
+    void EmptySlots();
     // Moves the selected node to where a drag from the main tree (`fromMainTree`) was dropped.
     // True when it moved.
     bool TreeView1DragDrop(THitZone zone, TTreeNode* target, bool fromMainTree);
 
-    // ---- rename, expand, collapse ----
-    void Rename1Click();
+    // ---- rename ----
     // The end of an in-place edit: the record's title becomes the edited text made unique
     // (not for a web page shown by its URL). Returns the label the node shows afterwards.
     std::string TreeView1Edited(TTreeNode* node, const std::string& text);
-    void ExpandTreeExecute();
-    void CollapseTreeExecute();
 
     // ---- the records as a capture sees them ----
     TPageInfo* FindRecord(uint32_t id) override;
@@ -127,44 +147,34 @@ public:
     bool AddPageBeside(const TPageInfo& record, std::unique_ptr<TPageInfo> page) override;
     void MarkChanged() override { BinderDirty = true; }
     void RecordChanged(const TPageInfo& record) override;
-    void SaveChanges() override { FileSaveExecute(); }
-
-    // ---- multi-selection ----
-    // Before the selection changes: the node selected so far becomes the anchor.
-    void TreeView1Changing();
-    // A mouse press on the tree (after the selection followed it): with Shift the nodes from
-    // the anchor to the selection join the list; with Ctrl the node under the mouse leaves or
-    // joins it (the anchor joins first); a plain left press empties it.
-    void TreeView1MouseDown(TTreeNode* hit, bool shift, bool ctrl, bool leftButton);
-    // The listed nodes that still exist, in list order.
-    std::vector<TTreeNode*> MultiSelection() const;
-    // Forgets the slots, the list and the anchor (after a load and when the binder closes).
-    void ClearSelectionState();
+    void SaveChanges() override { Save(); }
 
 private:
     TTreeNode* Resolve(uint64_t itemId) const { return items_.FindByItemId(itemId); }
-    TreeLoadResult ReadBinderTree(std::vector<std::string>& messages, bool& refused);
+    TreeLoadResult ReadBinderTree(TTreeLoadReport& report, const std::function<void()>& progress);
     // The first of "<file>.bad", "<file>.bad1", ... that is free; empty when none is.
     std::string FreeKeptName() const;
     // Where the damaged tree file will go, as the user is told.
     std::string KeptNotice() const;
-    bool MoveTreeFileAside();
-    void EnableAfterSlotSet();
+    bool MoveTreeFileAside(std::vector<std::string>& messages);
+    template <class Notice> void Tell(Notice notice) {
+        for (IBinderTreeObserver* observer : observers_) {
+            notice(*observer);
+        }
+    }
 
-    TBinderUiRoles ui_;
     ITaskQueue& queue_;
     ICaptureStarter* capture_ = nullptr;
+    ITreeSaver* saver_ = nullptr;
     TSettings& settings_;
     BinderPaths& paths_;
-    IBinderLifecycle* lifecycle_ = nullptr;
+    std::vector<IBinderTreeObserver*> observers_;
 
     TTreeNodes items_;
     bool keepTreeFile_ = false;
     std::string announcedKeptName_;
-    // Nodes are held by their item ids, which are never given again, so a slot or a list
-    // entry whose node was deleted simply finds nothing.
+    // Nodes are held by their item ids, which are never given again, so a slot whose node
+    // was deleted simply finds nothing.
     uint64_t cutSlot_ = 0;
     uint64_t copySlot_ = 0;
-    std::vector<uint64_t> multiSelection_;
-    uint64_t anchor_ = 0;
 };

@@ -2,7 +2,6 @@
 
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderTree.h"
-#include "app/binder/BinderUi.h"
 #include "app/binder/CaptureOptions.h"
 #include "app/binder/CaptureStarter.h"
 #include "app/binder/ExportContext.h"
@@ -74,15 +73,6 @@ FilesWritten CopyNodeFiles(const TPageInfo& record, uint32_t copyId, const std::
     written.Written = written.Written && files.Written;
     written.Errors.insert(written.Errors.end(), files.Errors.begin(), files.Errors.end());
     return written;
-}
-
-bool CopyNodeFiles(const TPageInfo& record, uint32_t copyId, const std::string& root,
-                   const std::string& store, IUserMessages& ui) {
-    const FilesWritten written = CopyNodeFiles(record, copyId, root, store);
-    for (const std::string& error : written.Errors) {
-        ui.ShowMessage(error);
-    }
-    return written.Written;
 }
 
 WriteResult WritePageText(const TPageInfo& record, const std::string& path,

@@ -11,7 +11,6 @@
 #include <string>
 #include <string_view>
 
-class IUserMessages;
 class TPageInfo;
 class TTreeNode;
 struct BinderPaths;
@@ -24,9 +23,6 @@ struct ExportContext;
 // the writes that failed, when any write failed.
 FilesWritten CopyNodeFiles(const TPageInfo& record, uint32_t copyId, const std::string& root,
                            const std::string& store);
-// The same with the failures shown in boxes, as the tree's paste still has them.
-bool CopyNodeFiles(const TPageInfo& record, uint32_t copyId, const std::string& root,
-                   const std::string& store, IUserMessages& ui);
 
 // Turns a page text into the text written (the script stripping the caller brings); an empty
 // filter writes the page as it is.

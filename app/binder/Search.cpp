@@ -1,6 +1,5 @@
 #include "app/binder/Search.h"
 
-#include "app/binder/BinderUi.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/SubtreeWalk.h"
 #include "platform/base/CharacterReferences.h"
@@ -166,10 +165,4 @@ void AdvancedSearch(const TTreeNodes& tree, int listMode, const TSearchCriteria&
             AddMatch(record, listMode, result);
         }
     });
-}
-
-void RunSearch(IBinderSideBar& sideBar, const TTreeNodes& tree, int listMode) {
-    TSearchResult result;
-    KeywordSearch(tree, listMode, result, "", "", "");
-    sideBar.FillResultPanel(result.Listed(listMode), result.Ids);
 }

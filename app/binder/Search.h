@@ -12,7 +12,6 @@
 #include <string_view>
 #include <vector>
 
-class IBinderSideBar;
 class TPageInfo;
 class TTreeNodes;
 struct Link;
@@ -78,6 +77,3 @@ void KeywordSearch(const TTreeNodes& tree, int listMode, TSearchResult& result,
                    const std::string& urlTerm);
 void AdvancedSearch(const TTreeNodes& tree, int listMode, const TSearchCriteria& criteria,
                     const THyperlinkSource& hyperlinks, TSearchResult& result);
-
-// Lists every web page of the tree in the side bar's page list, by URL when `listMode` is 1.
-void RunSearch(IBinderSideBar& sideBar, const TTreeNodes& tree, int listMode);

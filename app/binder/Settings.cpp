@@ -1,6 +1,5 @@
 #include "app/binder/Settings.h"
 
-#include "app/binder/BinderUi.h"
 #include "platform/base/Files.h"
 #include "platform/base/Registry.h"
 #include "platform/base/StringUtils.h"
@@ -130,7 +129,7 @@ void SaveSettings(ISettingsStore& store, const TSettings& settings) {
     registry.WriteString("ResSaveDir", settings.ResSaveDir);
 }
 
-void UpdateRecentFiles(ISettingsStore& store, IBinderCommands& ui, const std::string& path) {
+std::vector<std::string> UpdateRecentFiles(ISettingsStore& store, const std::string& path) {
     TRegistry registry(store);
     registry.OpenKey(RecentKey, true);
     // A number outside the list (a damaged file) would otherwise write past its five entries.
@@ -144,14 +143,13 @@ void UpdateRecentFiles(ISettingsStore& store, IBinderCommands& ui, const std::st
             isNew = isNew && menu.back() != path;
         }
     }
-    ui.SetRecentBinders(menu);
 
     if (registry.ValueExists("LastFile") && registry.ReadString("LastFile") == path) {
-        return;
+        return menu;
     }
     registry.WriteString("LastFile", path);
     if (!isNew) {
-        return;
+        return menu;
     }
     if (latest == RecentCapacity) {
         // The oldest two go together; the other three move down to the first places.
@@ -173,6 +171,7 @@ void UpdateRecentFiles(ISettingsStore& store, IBinderCommands& ui, const std::st
     }
     registry.WriteString(RecentName(latest), path);
     registry.WriteInteger("Latest", latest);
+    return menu;
 }
 
 void AddBinderToList(ISettingsStore& store, const std::string& path) {

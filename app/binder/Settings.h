@@ -10,7 +10,6 @@
 #include <vector>
 
 class ISettingsStore;
-class IBinderCommands;
 
 // Every setting with the value in force when the store holds none.
 struct TSettings {
@@ -48,11 +47,11 @@ void LoadSettings(ISettingsStore& store, TSettings& settings);
 // Height: the restored bounds when FormMax is set, otherwise the current ones.
 void SaveSettings(ISettingsStore& store, const TSettings& settings);
 
-// Records an opened binder: rebuilds the recent-binder menu from the list as it stood, then
-// sets "LastFile" and adds the path to the list of at most five. Nothing is written when the
-// path is already the last file; a path among the four newest entries is not added again; a
-// sixth path drops the oldest two.
-void UpdateRecentFiles(ISettingsStore& store, IBinderCommands& ui, const std::string& path);
+// Records an opened binder: sets "LastFile" and adds the path to the list of at most five, and
+// returns the recent-binder menu as the list stood before, newest first. Nothing is written
+// when the path is already the last file; a path among the four newest entries is not added
+// again; a sixth path drops the oldest two.
+std::vector<std::string> UpdateRecentFiles(ISettingsStore& store, const std::string& path);
 
 // Writes the path under the first free "Binder" number; duplicates are not checked.
 void AddBinderToList(ISettingsStore& store, const std::string& path);

@@ -1,14 +1,9 @@
 #include "app/binder/TreeCommands.h"
 
-#include "app/binder/AddItemDialog.h"
-#include "app/binder/BinderLifecycle.h"
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderTree.h"
-#include "app/binder/BinderUi.h"
 #include "app/binder/CaptureStarter.h"
-#include "app/binder/HtmlFiles.h"
 #include "app/binder/NodeIds.h"
-#include "app/binder/NodePageFile.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/StoreFiles.h"
@@ -29,7 +24,7 @@ std::string NodeLabel(const TPageInfo& record, int32_t listMode) {
 }
 
 TTreeNode* CreateNode(TTreeNodes& tree, std::unique_ptr<TPageInfo> record, TInsertMode mode,
-                      int32_t listMode, IUserMessages* ui) {
+                      int32_t listMode) {
     if (record == nullptr) {
         return nullptr;
     }
@@ -39,9 +34,6 @@ TTreeNode* CreateNode(TTreeNodes& tree, std::unique_ptr<TPageInfo> record, TInse
                             : (selected != nullptr ? selected->Parent() : nullptr);
     const TPageInfo* targetRecord = NodeRecord(target);
     if (targetRecord != nullptr && targetRecord->Kind != NodeKind::Folder) {
-        if (ui != nullptr) {
-            ui->MessageBox(NonFolderRefusal, "Sorry", TMsgButtons::Ok);
-        }
         return nullptr;
     }
     const std::string label = NodeLabel(*record, listMode);
@@ -68,21 +60,7 @@ TDropAction DropAction(THitZone zone, NodeKind targetKind) {
     return TDropAction::None;
 }
 
-// ---- creating and adding -------------------------------------------------------------------
-
-namespace {
-
-bool Given(const std::string& argument) {
-    return !argument.empty() && argument != "0";
-}
-
-bool LegalAddress(const std::string& url, const std::string& title) {
-    return !title.empty() && url.size() >= 10 &&
-           (url.starts_with("http://") || url.starts_with("https://") ||
-            url.starts_with("file://"));
-}
-
-} // namespace
+// ---- creating ------------------------------------------------------------------------------
 
 std::string TBinderTree::MakeUniqueNodeName(const std::string& base) const {
     return ::MakeUniqueNodeName(items_, base);
@@ -95,11 +73,12 @@ TTreeNode* TBinderTree::CreateNode(NodeKind kind, TInsertMode mode, bool save,
         record->Kind = kind;
         record->Title = MakeUniqueNodeName(kind == NodeKind::Folder ? NewFolderName : NewItemName);
     }
-    TTreeNode* node =
-        ::CreateNode(items_, std::move(record), mode, settings_.ListMode, &ui_.Messages);
-    if (node != nullptr && save) {
+    TTreeNode* node = ::CreateNode(items_, std::move(record), mode, settings_.ListMode);
+    if (node == nullptr) {
+        Tell([](IBinderTreeObserver& observer) { observer.NodeRefused(); });
+    } else if (save) {
         BinderDirty = true;
-        FileSaveExecute();
+        Save();
         items_.DataChanged(node);
     }
     return node;
@@ -112,122 +91,6 @@ void TBinderTree::CaptureSelectedNode(bool useCache, const CaptureOptions& optio
             capture_->StartNodeCapture(*record, useCache, options);
         }
     }
-}
-
-bool TBinderTree::AddNode(const std::string& url, const std::string& title, const std::string& html,
-                          TInsertMode mode, int dialogMode) {
-    ui_.Window.RestoreAndBringToFront();
-
-    // The folder the dialog offers first: in sibling mode the folder the node would join,
-    // so "Add to Folder" names where it goes.
-    std::optional<uint32_t> folderId;
-    const TPageInfo* firstTop = NodeRecord(items_.GetFirstNode());
-    const bool firstIsFolder = firstTop != nullptr && firstTop->Kind == NodeKind::Folder;
-    const TTreeNode* const selectedAtStart = Selected();
-    const uint64_t selectedItem = selectedAtStart != nullptr ? selectedAtStart->ItemId() : 0;
-    const TPageInfo* const parentAtStart =
-        selectedAtStart != nullptr ? NodeRecord(selectedAtStart->Parent()) : nullptr;
-    const std::optional<uint32_t> parentId =
-        parentAtStart != nullptr ? std::optional<uint32_t>(parentAtStart->Id) : std::nullopt;
-    if (mode == TInsertMode::Sibling) {
-        folderId = parentId;
-    } else if (const TTreeNode* selected = selectedAtStart) {
-        const TPageInfo* record = NodeRecord(selected);
-        if (record == nullptr || record->Kind != NodeKind::Folder) {
-            if (parentId) {
-                folderId = parentId;
-            } else if (selected->Parent() == nullptr && firstIsFolder) {
-                folderId = firstTop->Id;
-            }
-        } else {
-            folderId = record->Id;
-        }
-    } else if (firstIsFolder) {
-        folderId = firstTop->Id;
-    }
-
-    std::unique_ptr<IAddItemDialog> dialog =
-        ui_.Dialogs.CreateAddItemDialog(dialogMode, folderId, BinderFolderDump());
-    if (Given(url)) {
-        dialog->SetUrl(url);
-    }
-    if (Given(title)) {
-        dialog->SetTitle(title);
-    }
-    for (;;) {
-        if (dialog->ShowModal() != TModalResult::Ok) {
-            return false;
-        }
-        if (dialog->ItemKind() == NodeKind::Notes || LegalAddress(dialog->Url(), dialog->Title())) {
-            break;
-        }
-        if (ui_.Messages.MessageBox("Illegal address or title, retry?    ", "Input Error",
-                                    TMsgButtons::RetryCancel) != TModalResult::Retry) {
-            return false;
-        }
-    }
-
-    auto record = std::make_unique<TPageInfo>();
-    record->Kind = dialog->ItemKind();
-    record->RequestedUrl = dialog->Url();
-    record->FinalUrl = Given(url) ? url : std::string();
-    record->Title = MakeUniqueNodeName(!dialog->Title().empty() ? dialog->Title() : dialog->Url());
-    record->State = CaptureState::Unfinished;
-    if (Given(html)) {
-        record->Content.FetchedText = html;
-    }
-    // Only a folder receives the node; an id that names anything else counts as none.
-    std::optional<uint32_t> picked = dialog->PickedFolderId();
-    if (picked) {
-        const TPageInfo* folder = FindRecordById(items_, *picked);
-        if (folder == nullptr || folder->Kind != NodeKind::Folder) {
-            picked.reset();
-        }
-    }
-    if (mode == TInsertMode::Sibling && picked == parentId) {
-        // The folder the selection is in: the node follows the selection.
-        items_.SetSelected(selectedItem != 0 ? items_.FindByItemId(selectedItem) : nullptr);
-        mode = TInsertMode::After;
-    } else if (picked) {
-        SelectNodeById(items_, *picked);
-        mode = TInsertMode::Child;
-    } else if (mode == TInsertMode::Sibling) {
-        // The top level was chosen for a node inside a folder: last at the top level.
-        items_.SetSelected(nullptr);
-    } else {
-        mode = TInsertMode::Sibling;
-    }
-    const NodeKind kind = record->Kind;
-    if (CreateNode(kind, mode, true, std::move(record)) == nullptr) {
-        return false;
-    }
-    if (kind == NodeKind::WebPage) {
-        CaptureOptions options = dialog->Options();
-        options.PageGiven = Given(html);
-        CaptureSelectedNode(false, options);
-        ui_.Window.ShowPageView();
-    }
-    ui_.SideBar.OpenPanel(TreePanel);
-    return true;
-}
-
-void TBinderTree::FileNewFolderExecute() {
-    BinderDirty = true;
-    CreateNode(NodeKind::Folder, TInsertMode::Child, false);
-}
-
-void TBinderTree::FileAppendFolderExecute() {
-    BinderDirty = true;
-    CreateNode(NodeKind::Folder, TInsertMode::Sibling, false);
-    items_.DataChanged(Selected());
-}
-
-void TBinderTree::FileNewNodeExecute() {
-    AddNode("", "", "", TInsertMode::Child, -1);
-}
-
-void TBinderTree::FileAppendNodeExecute() {
-    AddNode("", "", "", TInsertMode::Sibling, -1);
 }
 
 // ---- deleting ------------------------------------------------------------------------------
@@ -251,107 +114,26 @@ void TBinderTree::DeleteNode(TTreeNode* node) {
     node->Delete();
 }
 
-void TBinderTree::EditDelete1Execute() {
-    if (ui_.SideBar.TopPanel() == TreePanel) {
-        const std::vector<TTreeNode*> listed = MultiSelection();
-        if (listed.empty() && Selected() == nullptr) {
-            return;
-        }
-        if (settings_.AskBeforeDelete &&
-            !ui_.Messages.Confirm("Are you sure to delete node ? ", settings_.AskBeforeDelete)) {
-            return;
-        }
-        // The note open in the editor may belong to a node that stays: keep its edits.
-        ui_.Window.StoreTypedNotes();
-        if (!listed.empty()) {
-            // A node listed below another listed node goes with that one; its item id then
-            // finds nothing and it is not deleted twice.
-            const std::vector<uint64_t> ids = multiSelection_;
-            for (uint64_t itemId : ids) {
-                DeleteNode(Resolve(itemId));
-            }
-            multiSelection_.clear();
-            anchor_ = 0;
-        } else {
-            DeleteNode(Selected());
-        }
-        BinderDirty = true;
-        if (Selected() != nullptr) {
-            items_.DataChanged(Selected());
-        }
-    } else if (ui_.SideBar.TopPanel() == BinderListPanel) {
-        const std::string chosen = ui_.SideBar.ChosenBinderPath();
-        if (chosen.empty() || lifecycle_ == nullptr) {
-            return;
-        }
-        if (settings_.AskBeforeDelete &&
-            !ui_.Messages.Confirm("Are you sure to delete this binder ? ",
-                                  settings_.AskBeforeDelete)) {
-            return;
-        }
-        if (!paths_.BinderFilePath.empty() &&
-            LowerCase(chosen) == LowerCase(paths_.BinderFilePath)) {
-            lifecycle_->CloseBinder();
-        }
-        lifecycle_->DeleteBinder(chosen);
-        ui_.SideBar.RefillPanel(BinderListPanel);
-    }
-}
-
 // ---- cut, copy, paste, drop ----------------------------------------------------------------
 
-void TBinderTree::EnableAfterSlotSet() {
-    ui_.Commands.EnableCommand(TBinderCommand::EditPaste1, true);
-    ui_.Commands.EnableCommand(TBinderCommand::ToolButton11, true);
-    ui_.Commands.EnableCommand(TBinderCommand::EditCut1, false);
-    ui_.Commands.EnableCommand(TBinderCommand::EditCopy1, false);
-    ui_.Commands.EnableCommand(TBinderCommand::EditDelete1, false);
-}
-
-void TBinderTree::EditCut1Execute() {
-    if (Selected() != nullptr) {
-        cutSlot_ = Selected()->ItemId();
-        EnableAfterSlotSet();
+void TBinderTree::SetCutSlot(TTreeNode* node) {
+    if (node != nullptr) {
+        cutSlot_ = node->ItemId();
+        Tell([](IBinderTreeObserver& observer) { observer.SlotFilled(); });
     }
 }
 
-void TBinderTree::EditCopy1Execute() {
-    if (Selected() != nullptr) {
-        copySlot_ = Selected()->ItemId();
-        EnableAfterSlotSet();
+void TBinderTree::SetCopySlot(TTreeNode* node) {
+    if (node != nullptr) {
+        copySlot_ = node->ItemId();
+        Tell([](IBinderTreeObserver& observer) { observer.SlotFilled(); });
     }
 }
 
-void TBinderTree::EditPaste1Execute() {
-    TTreeNode* target = Selected() != nullptr ? Selected() : items_.GetFirstNode();
-    if (target == nullptr) {
-        return;
-    }
-    const bool intoFolder = GetNodeKind(target) == NodeKind::Folder;
-    if (TTreeNode* cut = CutNode()) {
-        if (target == cut || target->HasAsParent(cut)) {
-            return; // a node cannot go into itself
-        }
-        cut->MoveTo(target, intoFolder ? TNodeAttachMode::naAddChild : TNodeAttachMode::naInsert);
-        BinderDirty = true;
-    } else if (const TPageInfo* source = NodeRecord(CopiedNode())) {
-        auto record = std::make_unique<TPageInfo>();
-        source->Assign(*record);
-        // A completed page must stay completed once the binder is read again, and its state
-        // is stored only with the statistics.
-        record->Content.Stats = source->Content.Stats;
-        TPageInfo* copy = record.get();
-        const NodeKind kind = record->Kind;
-        if (CreateNode(kind, intoFolder ? TInsertMode::Child : TInsertMode::Sibling, true,
-                       std::move(record)) != nullptr &&
-            kind == NodeKind::WebPage) {
-            CopyNodeFiles(*source, copy->Id, paths_.BinderRoot, paths_.BinderStore, ui_.Messages);
-        }
-    }
+void TBinderTree::EmptySlots() {
     cutSlot_ = 0;
     copySlot_ = 0;
-    ui_.Commands.EnableCommand(TBinderCommand::EditPaste1, false);
-    ui_.Commands.EnableCommand(TBinderCommand::ToolButton11, false);
+    Tell([](IBinderTreeObserver& observer) { observer.SlotsEmptied(); });
 }
 
 bool TBinderTree::TreeView1DragDrop(THitZone zone, TTreeNode* target, bool fromMainTree) {
@@ -385,13 +167,7 @@ bool TBinderTree::TreeView1DragDrop(THitZone zone, TTreeNode* target, bool fromM
     return moved;
 }
 
-// ---- rename, expand, collapse --------------------------------------------------------------
-
-void TBinderTree::Rename1Click() {
-    if (Selected() != nullptr) {
-        Selected()->EditText();
-    }
-}
+// ---- rename --------------------------------------------------------------------------------
 
 std::string TBinderTree::TreeView1Edited(TTreeNode* node, const std::string& text) {
     TPageInfo* record = NodeRecord(node);
@@ -408,12 +184,4 @@ std::string TBinderTree::TreeView1Edited(TTreeNode* node, const std::string& tex
     items_.DataChanged(node);
     BinderDirty = true;
     return node->Text();
-}
-
-void TBinderTree::ExpandTreeExecute() {
-    items_.FullExpand();
-}
-
-void TBinderTree::CollapseTreeExecute() {
-    items_.FullCollapse();
 }

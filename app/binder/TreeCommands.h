@@ -1,13 +1,12 @@
 #pragma once
 
-// The parts of the binder tree commands that work on any tree: inserting a node with its
+// The parts of the binder tree's changes that work on any tree: inserting a node with its
 // record, the node's label, and where a drop puts the dragged node.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-class IUserMessages;
 class TPageInfo;
 class TTreeNode;
 class TTreeNodes;
@@ -29,11 +28,11 @@ inline constexpr const char* NonFolderRefusal = "Can't create child under a non-
 std::string NodeLabel(const TPageInfo& record, int32_t listMode);
 
 // Inserts a node carrying the record and makes it the selection. Refused when the node it
-// would go under has a record that is not a folder: the record is dropped, nothing is
-// inserted and, when `ui` is given, "Can't create child under a non-folder node" ("Sorry") is
-// shown. Returns the new node, or null.
+// would go under has a record that is not a folder: the record is dropped and nothing is
+// inserted (the caller tells "Can't create child under a non-folder node"). Returns the new
+// node, or null.
 TTreeNode* CreateNode(TTreeNodes& tree, std::unique_ptr<TPageInfo> record, TInsertMode mode,
-                      int32_t listMode, IUserMessages* ui);
+                      int32_t listMode);
 
 // Where the mouse was over the tree when the dragged node was dropped.
 enum class THitZone {

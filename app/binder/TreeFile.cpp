@@ -1,6 +1,5 @@
 #include "app/binder/TreeFile.h"
 
-#include "app/binder/BinderUi.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/StringMessage.h"
 #include "app/binder/Task.h"
@@ -87,7 +86,8 @@ std::vector<BlockEntry> LayOutBlock(const TTreeNode& root, const RecordForm& for
 // large binder never needs the whole file in memory.
 class BlockWriter {
 public:
-    BlockWriter(const TreeSink& sink, IUserMessages* ui) : sink_(sink), ui_(ui) {}
+    BlockWriter(const TreeSink& sink, const TreeProgress& progress)
+        : sink_(sink), progress_(progress) {}
 
     void Field(std::string_view bytes) {
         StringMessageI18N::AppendFieldHeader(piece_, bytes.size());
@@ -101,8 +101,8 @@ public:
             if (entry.Parent != NoParent) {
                 Field(ChildMarker);
                 StringMessageI18N::AppendFieldHeader(piece_, entry.Length);
-                if (ui_ != nullptr) {
-                    ui_->UpdateStatusForm();
+                if (progress_) {
+                    progress_();
                 }
             } else if (asField) {
                 StringMessageI18N::AppendFieldHeader(piece_, entry.Length);
@@ -132,14 +132,14 @@ private:
     }
 
     const TreeSink& sink_;
-    IUserMessages* ui_;
+    const TreeProgress& progress_;
     std::string piece_;
     bool ok_ = true;
 };
 
 bool WriteDump(const TTreeNodes& tree, const RecordForm& form, const TreeSink& sink,
-               IUserMessages* ui) {
-    BlockWriter writer(sink, ui);
+               const TreeProgress& progress) {
+    BlockWriter writer(sink, progress);
     writer.Field(TreeFileMarker);
     writer.Field(TreeFileVersion);
     for (int i = 0; i < tree.TopLevelCount(); ++i) {
@@ -152,13 +152,14 @@ bool WriteDump(const TTreeNodes& tree, const RecordForm& form, const TreeSink& s
     return writer.Finish();
 }
 
-std::string BlockBytes(const TTreeNode& node, const RecordForm& form, IUserMessages* ui) {
+std::string BlockBytes(const TTreeNode& node, const RecordForm& form,
+                       const TreeProgress& progress) {
     std::string bytes;
     const TreeSink append = [&](std::string_view piece) {
         bytes.append(piece);
         return true;
     };
-    BlockWriter writer(append, ui);
+    BlockWriter writer(append, progress);
     const TPageInfo* record = NodeRecord(&node);
     if (record != nullptr && writer.Block(node, form, false)) {
         writer.Finish();
@@ -166,7 +167,8 @@ std::string BlockBytes(const TTreeNode& node, const RecordForm& form, IUserMessa
     return bytes;
 }
 
-std::string DumpBytes(const TTreeNodes& tree, const RecordForm& form, IUserMessages* ui) {
+std::string DumpBytes(const TTreeNodes& tree, const RecordForm& form,
+                      const TreeProgress& progress) {
     std::string bytes;
     WriteDump(
         tree, form,
@@ -174,7 +176,7 @@ std::string DumpBytes(const TTreeNodes& tree, const RecordForm& form, IUserMessa
             bytes.append(piece);
             return true;
         },
-        ui);
+        progress);
     return bytes;
 }
 
@@ -271,8 +273,7 @@ bool OpenSubtree(TTreeNodes& tree, std::string_view block, TreeLoadContext& cont
     const bool unfinishedPage = IsUnfinishedPage(*record);
     const uint32_t id = record->Id;
     const std::string url = record->RequestedUrl;
-    TTreeNode* node =
-        CreateNode(tree, std::move(record), TInsertMode::Child, context.ListMode, nullptr);
+    TTreeNode* node = CreateNode(tree, std::move(record), TInsertMode::Child, context.ListMode);
     if (node == nullptr) {
         // Its children would be refused under the same node in the same way.
         context.Refused = true;
@@ -290,21 +291,22 @@ bool OpenSubtree(TTreeNodes& tree, std::string_view block, TreeLoadContext& cont
 
 } // namespace
 
-std::unique_ptr<StringMessageI18N> SerializeSubtree(const TTreeNode& node, IUserMessages* ui) {
-    const std::string bytes = BlockBytes(node, FullRecords, ui);
+std::unique_ptr<StringMessageI18N> SerializeSubtree(const TTreeNode& node,
+                                                    const TreeProgress& progress) {
+    const std::string bytes = BlockBytes(node, FullRecords, progress);
     return std::make_unique<StringMessageI18N>(bytes.data(), bytes.size());
 }
 
-bool WriteTreeFile(const TTreeNodes& tree, const TreeSink& sink, IUserMessages* ui) {
-    return WriteDump(tree, FullRecords, sink, ui);
+bool WriteTreeFile(const TTreeNodes& tree, const TreeSink& sink, const TreeProgress& progress) {
+    return WriteDump(tree, FullRecords, sink, progress);
 }
 
-std::string TreeFileBytes(const TTreeNodes& tree, IUserMessages* ui) {
-    return DumpBytes(tree, FullRecords, ui);
+std::string TreeFileBytes(const TTreeNodes& tree, const TreeProgress& progress) {
+    return DumpBytes(tree, FullRecords, progress);
 }
 
 std::string BinderFolderDump(const TTreeNodes& tree) {
-    return DumpBytes(tree, FolderRecords, nullptr);
+    return DumpBytes(tree, FolderRecords, {});
 }
 
 std::string BinderFolderDumpNode(const TTreeNode& node) {

@@ -17,7 +17,6 @@
 #include <string_view>
 #include <vector>
 
-class IUserMessages;
 class ITaskQueue;
 class StringMessageI18N;
 class TTreeNode;
@@ -27,16 +26,19 @@ inline constexpr const char* TreeFileMarker = "VelmorDump";
 inline constexpr const char* TreeFileVersion = "1.0";
 inline constexpr const char* ChildMarker = "Child";
 
+// Called once per child written, so a long write can show that it goes on.
+using TreeProgress = std::function<void()>;
+
 // A new message holding the node's subtree block. A node without a record is left out with
-// everything below it. `ui`, when given, is advanced once per child written.
+// everything below it. `progress`, when given, is called once per child written.
 std::unique_ptr<StringMessageI18N> SerializeSubtree(const TTreeNode& node,
-                                                    IUserMessages* ui = nullptr);
+                                                    const TreeProgress& progress = {});
 // Receives the bytes of a file in order, in pieces; answers false to stop the writing.
 using TreeSink = std::function<bool(std::string_view piece)>;
 // Hands the bytes of the whole tree file to `sink`. False when the sink stopped it.
-bool WriteTreeFile(const TTreeNodes& tree, const TreeSink& sink, IUserMessages* ui = nullptr);
+bool WriteTreeFile(const TTreeNodes& tree, const TreeSink& sink, const TreeProgress& progress = {});
 // The bytes of the whole tree file.
-std::string TreeFileBytes(const TTreeNodes& tree, IUserMessages* ui = nullptr);
+std::string TreeFileBytes(const TTreeNodes& tree, const TreeProgress& progress = {});
 
 // The folder dump: marker, version and one block per top-level folder; only folders below.
 std::string BinderFolderDump(const TTreeNodes& tree);

@@ -1,20 +1,8 @@
 #include "app/binder/WholeFiles.h"
 
-#include "app/binder/BinderUi.h"
 #include "platform/base/Files.h"
 
 #include <filesystem>
-
-namespace {
-
-bool Shown(const WriteResult& write, IUserMessages& ui) {
-    if (!write && !write.Error.empty()) {
-        ui.ShowMessage(write.Error);
-    }
-    return write.Written;
-}
-
-} // namespace
 
 std::unique_ptr<char[]> ReadWholeFile(const std::string& path, size_t* size) {
     size_t count = 0;
@@ -66,16 +54,4 @@ SaveStreamToFile(const std::string& path,
 WriteResult SaveBufferToFile(const std::string& path, const void* buffer, size_t length) {
     return SaveStreamToFile(
         path, [&](AtomicFileWriter& writer, std::string&) { return writer.Write(buffer, length); });
-}
-
-bool SaveStreamToFile(
-    const std::string& path,
-    const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
-    IUserMessages& ui) {
-    return Shown(SaveStreamToFile(path, produce), ui);
-}
-
-bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length,
-                      IUserMessages& ui) {
-    return Shown(SaveBufferToFile(path, buffer, length), ui);
 }

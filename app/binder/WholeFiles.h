@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-class IUserMessages;
 class AtomicFileWriter;
 
 // The file's bytes followed by one NUL byte. The byte count goes to `size` when one is given.
@@ -48,12 +47,3 @@ WriteResult SaveBufferToFile(const std::string& path, const void* buffer, size_t
 WriteResult
 SaveStreamToFile(const std::string& path,
                  const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce);
-
-// The same writes with a failure shown at once in a box, as the tree file and the binder
-// header still report theirs. True when written.
-bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length,
-                      IUserMessages& ui);
-bool SaveStreamToFile(
-    const std::string& path,
-    const std::function<bool(AtomicFileWriter& writer, std::string& error)>& produce,
-    IUserMessages& ui);

@@ -1,6 +1,6 @@
 #include "app/ui/AddRequests.h"
 
-#include "app/binder/BinderTree.h"
+#include "app/binder/commands/BinderTreeCommands.h"
 #include "app/ui/dialogs/WindowAddItemHost.h"
 
 TAddRequests::TAddRequests() = default;
@@ -9,7 +9,7 @@ TAddRequests::~TAddRequests() = default;
 
 void TAddRequests::SetLifecycle(IBinderLifecycle* lifecycle, const TAddItemHostParts& parts,
                                 std::function<void()> added) {
-    binder_ = &parts.Binder;
+    commands_ = &parts.Commands;
     added_ = std::move(added);
     host_.reset();
     runner_.reset();
@@ -19,20 +19,21 @@ void TAddRequests::SetLifecycle(IBinderLifecycle* lifecycle, const TAddItemHostP
     runner_ = std::make_unique<TAddRequestRunner>(
         *lifecycle, [this](const TAddItemRequest& request) { AddNode(request); });
     host_ = std::make_unique<TWindowAddItemHost>(parts.Messages, parts.Dialogs, parts.Paths,
-                                                 parts.Store, parts.Binder.Items(), *runner_,
-                                                 parts.LastDialogDir);
+                                                 parts.Store, parts.Commands.Tree().Items(),
+                                                 *runner_, parts.LastDialogDir);
 }
 
 void TAddRequests::Run(const TAddItemRequest& request) {
     if (runner_ != nullptr) {
         runner_->Run(request);
-    } else if (binder_ != nullptr) {
+    } else if (commands_ != nullptr) {
         AddNode(request);
     }
 }
 
 void TAddRequests::AddNode(const TAddItemRequest& request) {
-    binder_->AddNode(request.Url, request.Info, request.Html, request.TreeMode, request.DialogMode);
+    commands_->AddNode(request.Url, request.Info, request.Html, request.TreeMode,
+                       request.DialogMode);
     if (added_) {
         added_();
     }

@@ -13,13 +13,13 @@
 
 class IBinderLifecycle;
 class ISettingsStore;
-class TBinderTree;
+class TBinderTreeCommands;
 class TWindowAddItemHost;
 struct BinderPaths;
 
 // What the "Add Item" dialog's host is made of; everything must outlive the add requests.
 struct TAddItemHostParts {
-    TBinderTree& Binder;
+    TBinderTreeCommands& Commands; // runs the request on the tree
     const BinderPaths& Paths;
     ISettingsStore& Store;
     IUserMessages& Messages;
@@ -34,7 +34,7 @@ public:
     TAddRequests(const TAddRequests&) = delete;
     TAddRequests& operator=(const TAddRequests&) = delete;
 
-    // Makes the runner for the lifecycle (null: none; the tree's own add-node command runs).
+    // Makes the runner for the lifecycle (null: none; the tree commands' add-node runs).
     // `added` follows every request.
     void SetLifecycle(IBinderLifecycle* lifecycle, const TAddItemHostParts& parts,
                       std::function<void()> added);
@@ -47,7 +47,7 @@ public:
 private:
     void AddNode(const TAddItemRequest& request);
 
-    TBinderTree* binder_ = nullptr;
+    TBinderTreeCommands* commands_ = nullptr;
     std::function<void()> added_;
     std::unique_ptr<TAddRequestRunner> runner_;
     std::unique_ptr<TWindowAddItemHost> host_;

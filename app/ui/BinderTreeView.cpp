@@ -3,6 +3,7 @@
 #include "app/binder/BinderTree.h"
 #include "app/ui/TreeHitZone.h"
 #include "app/ui/TreeNodesModel.h"
+#include "app/ui/TreeSelection.h"
 
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
@@ -18,8 +19,9 @@ bool FromTreeView(const QObject* source) {
 
 } // namespace
 
-TBinderTreeView::TBinderTreeView(TBinderTree& binder, TTreeNodesModel& model, QWidget* parent)
-    : QTreeView(parent), binder_(binder), model_(model) {
+TBinderTreeView::TBinderTreeView(TBinderTree& binder, TTreeSelection& selection,
+                                 TTreeNodesModel& model, QWidget* parent)
+    : QTreeView(parent), binder_(binder), selection_(selection), model_(model) {
     setObjectName("TreeView1");
     setModel(&model_);
     setHeaderHidden(true);
@@ -121,7 +123,7 @@ void TBinderTreeView::mousePressEvent(QMouseEvent* event) {
     movedSelection_ = false;
     QTreeView::mousePressEvent(event);
     const Qt::KeyboardModifiers modifiers = event->modifiers();
-    binder_.TreeView1MouseDown(
+    selection_.TreeView1MouseDown(
         model_.NodeAt(indexAt(event->position().toPoint())), modifiers.testFlag(Qt::ShiftModifier),
         modifiers.testFlag(Qt::ControlModifier), event->button() == Qt::LeftButton);
     viewport()->update();

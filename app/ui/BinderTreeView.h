@@ -1,9 +1,9 @@
 #pragma once
 
 // TreeView1, the binder tree on the main window: the Qt view of the open binder's nodes. The
-// view mirrors the nodes (TTreeNodesModel) and hands every user action on to the binder tree:
-// selection changes, Ctrl and Shift presses for the multi-selection, in-place renames,
-// expanding and collapsing, and drops with the zone of the tree they hit.
+// view mirrors the nodes (TTreeNodesModel) and hands every user action on: Ctrl and Shift
+// presses to the multi-selection (TTreeSelection), selection changes, in-place renames,
+// expanding and collapsing, and drops with the zone of the tree they hit to the binder tree.
 
 #include "app/binder/TreeCommands.h"
 
@@ -14,11 +14,13 @@
 class TBinderTree;
 class TTreeNode;
 class TTreeNodesModel;
+class TTreeSelection;
 
 class TBinderTreeView : public QTreeView {
     Q_OBJECT
 public:
-    TBinderTreeView(TBinderTree& binder, TTreeNodesModel& model, QWidget* parent = nullptr);
+    TBinderTreeView(TBinderTree& binder, TTreeSelection& selection, TTreeNodesModel& model,
+                    QWidget* parent = nullptr);
 
     // Where a point of the viewport lies, and the node there (null off the rows).
     THitZone HitZoneAt(const QPoint& point, TTreeNode** node = nullptr) const;
@@ -46,6 +48,7 @@ private:
     void SetNodeExpanded(const QModelIndex& index, bool expanded);
 
     TBinderTree& binder_;
+    TTreeSelection& selection_;
     TTreeNodesModel& model_;
     bool following_ = false;
     bool movedSelection_ = false; // by the press of the mouse now down

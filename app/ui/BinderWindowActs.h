@@ -5,7 +5,7 @@
 // view the views pane's, storing typed notes the views' with the notes editor. The acts are
 // wired once where the window is built; an act not given does nothing.
 
-#include "app/binder/BinderUi.h"
+#include "app/binder/commands/BinderUi.h"
 
 #include <functional>
 

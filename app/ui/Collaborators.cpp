@@ -1,9 +1,10 @@
 #include "app/ui/Collaborators.h"
 
-#include "app/binder/BinderFile.h"
 #include "app/binder/BinderTree.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/PageInfo.h"
+#include "app/binder/commands/BinderLifecycleCommands.h"
+#include "app/binder/commands/BinderTreeCommands.h"
 #include "app/capture/CaptureController.h"
 #include "app/capture/taskqueue.h"
 #include "app/ui/dialogs/TForm9.h"
@@ -22,7 +23,7 @@ TCollaborators MakeCollaborators(TCollaboratorContext& context) {
     capture->ServeTaskQueue(context.Queue);
     parts.Lifecycle =
         std::make_unique<TBinderLifecycle>(context.Roles, context.Queue, *capture, context.Settings,
-                                           context.Store, context.Paths, context.Binder);
+                                           context.Store, context.Paths, context.TreeCommands);
     parts.Capture = std::move(capture);
     parts.Form9 = std::move(form9);
     return parts;

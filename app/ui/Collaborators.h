@@ -6,9 +6,9 @@
 // program then hands the capture controller to the window. MakeCollaborators is the one place
 // that builds the program's own; tests hand in their own factory.
 
-#include "app/binder/BinderLifecycle.h"
-#include "app/binder/BinderUi.h"
 #include "app/binder/CaptureStarter.h"
+#include "app/binder/commands/BinderLifecycle.h"
+#include "app/binder/commands/BinderUi.h"
 
 #include <QWidget>
 
@@ -18,6 +18,7 @@
 
 class ISettingsStore;
 class TBinderTree;
+class TBinderTreeCommands;
 class TCapturePort;
 class TaskQueue;
 struct BinderPaths;
@@ -27,6 +28,7 @@ struct TCollaboratorContext {
     TBinderUiRoles Roles; // what the lifecycle asks of the window
     TCapturePort& Port;   // the captures report to the window through it (messages 3019, 3022)
     TBinderTree& Binder;
+    TBinderTreeCommands& TreeCommands; // the lifecycle works the tree through its commands
     TaskQueue& Queue;
     ISettingsStore& Store;
     TSettings& Settings;

@@ -4,7 +4,7 @@
 // message again", which clears the setting it is bound to whenever the dialog closes with it
 // ticked, whatever button closed it.
 
-#include "app/binder/BinderUi.h"
+#include "app/binder/commands/BinderUi.h"
 
 #include <QDialog>
 

@@ -1,6 +1,5 @@
 #include "app/ui/FormVelmorRnx.h"
 
-#include "app/binder/BinderLifecycle.h"
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderTree.h"
 #include "app/binder/NodeIds.h"
@@ -8,6 +7,8 @@
 #include "app/binder/Settings.h"
 #include "app/binder/WholeFiles.h"
 #include "app/binder/WindowTexts.h"
+#include "app/binder/commands/BinderLifecycle.h"
+#include "app/binder/commands/BinderTreeCommands.h"
 #include "app/capture/CaptureFinished.h"
 #include "app/ui/BinderTreeView.h"
 #include "app/ui/ConfirmDlg.h"
@@ -18,6 +19,7 @@
 #include "app/ui/StatusBarWriter.h"
 #include "app/ui/TrayIcon.h"
 #include "app/ui/TreePane.h"
+#include "app/ui/TreeSelection.h"
 #include "app/ui/UtilityCommands.h"
 #include "app/ui/WindowRoleParts.h"
 #include "app/ui/views/NodeViews.h"
@@ -77,8 +79,8 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
         pageNotAvailable_.assign(ScrambleBuffer(page.get(), ScrambleKey, size).get(), size);
     }
 
-    // The parts that play the window's roles come first: the binder tree takes them when it is
-    // made. The side bar and the views, built over the tree, join them in BuildForm.
+    // The parts that play the window's roles come first: the binder commands take them when they
+    // are made. The side bar and the views, built over the tree, join them in BuildForm.
     roles_ = std::make_unique<TWindowRoleParts>(*this);
     FillMainImages(images_);
     setWindowIcon(QIcon(QPixmap::fromImage(images_.Image(ImageClosedFolder))));
@@ -91,7 +93,10 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
     roles_->Window.OnStoreTypedNotes = [this] { viewsPane_->Views().ApplyChangeExecute(); };
     roles_->Binder.emplace(TBinderUiRoles{roles_->Dialogs, roles_->Dialogs, *actions_,
                                           roles_->SideBar, roles_->Window});
-    binder_ = std::make_unique<TBinderTree>(*roles_->Binder, parts.Queue, settings_, paths_);
+    binder_ = std::make_unique<TBinderTree>(parts.Queue, settings_, paths_);
+    treeCommands_ =
+        std::make_unique<TBinderTreeCommands>(*roles_->Binder, *binder_, settings_, paths_);
+    actions_->FollowBinder(binder_.get());
     roles_->Captures.SetRecords(binder_.get());
     ApplyStoredBounds();
     BuildForm();
@@ -120,14 +125,17 @@ TFormVelmorRnx::~TFormVelmorRnx() {
     if (channel_ != nullptr && !closed_) {
         channel_->SetMessageHandler(nullptr);
     }
-    if (binder_) {
-        binder_->SetLifecycle(nullptr);
+    if (treeCommands_) {
+        treeCommands_->SetLifecycle(nullptr);
+        treeCommands_->SetSelection(nullptr);
     }
     // The roles stop reaching the panes and the tree before these go.
     roles_->SideBar.Attach(nullptr);
     roles_->Window.OnShowPageView = nullptr;
     roles_->Window.OnStoreTypedNotes = nullptr;
     roles_->Captures.SetRecords(nullptr);
+    // The actions outlive the tree (the window's children go last).
+    actions_->FollowBinder(nullptr);
     // The notes editor goes before the page it is on, the panes before the tree they show.
     notes_.reset();
     delete splitter_;
@@ -139,6 +147,7 @@ void TFormVelmorRnx::BuildForm() {
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setChildrenCollapsible(true);
     treePane_ = new TTreePane(*binder_, images_, splitter_);
+    treeCommands_->SetSelection(&treePane_->Selection());
     auto* central = new QWidget(this);
     statusBar_ = std::make_unique<TStatusBarWriter>(central, images_, width());
     viewsPane_ = new TViewsPane(*binder_, paths_, settings_, *actions_, *statusBar_,

@@ -24,6 +24,7 @@ class ITaskQueue;
 class InstanceChannel;
 class QSplitter;
 class TBinderTree;
+class TBinderTreeCommands;
 class TNotesPart;
 class TSideBarPane;
 class TStatusBarWriter;
@@ -78,6 +79,7 @@ public:
     // ---- the parts ----
     TWindowRoleParts& Roles() { return *roles_; }
     TBinderTree& Binder() { return *binder_; }
+    TBinderTreeCommands& TreeCommands() { return *treeCommands_; }
     TTreePane& TreePane() { return *treePane_; }
     TSideBarPane& SideBar() { return *sideBar_; }
     TViewsPane& ViewsPane() { return *viewsPane_; }
@@ -125,6 +127,7 @@ private:
     TImageList images_;
     std::unique_ptr<TWindowRoleParts> roles_; // goes after the tree that uses them
     std::unique_ptr<TBinderTree> binder_;
+    std::unique_ptr<TBinderTreeCommands> treeCommands_; // goes before the tree it works on
     MainWindowHook hook_{*this};
     TMainActions* actions_ = nullptr;
     QSplitter* splitter_ = nullptr;

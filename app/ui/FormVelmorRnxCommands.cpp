@@ -2,11 +2,12 @@
 // the handlers the rest of the program calls, and which commands are enabled.
 #include "app/ui/FormVelmorRnx.h"
 
-#include "app/binder/BinderLifecycle.h"
 #include "app/binder/BinderTree.h"
 #include "app/binder/CaptureOptions.h"
 #include "app/binder/ExportContext.h"
 #include "app/binder/PageInfo.h"
+#include "app/binder/commands/BinderLifecycle.h"
+#include "app/binder/commands/BinderTreeCommands.h"
 #include "app/binder/commands/ChmCommands.h"
 #include "app/binder/commands/ExchangeCommands.h"
 #include "app/binder/commands/HtmlCommands.h"
@@ -51,22 +52,22 @@ void TFormVelmorRnx::BindCommands() {
     bind(TMainAction::FileCloseBinder,
          lifecycle([](IBinderLifecycle& binder) { binder.CloseBinder(); }));
     bind(TMainAction::FileExit, [this] { FileExitExecute(); });
-    bind(TMainAction::FileNewFolder, [this] { binder_->FileNewFolderExecute(); });
-    bind(TMainAction::FileAppendFolder, [this] { binder_->FileAppendFolderExecute(); });
+    bind(TMainAction::FileNewFolder, [this] { treeCommands_->FileNewFolderExecute(); });
+    bind(TMainAction::FileAppendFolder, [this] { treeCommands_->FileAppendFolderExecute(); });
     bind(TMainAction::FileNewNode, [this] {
         roles_->AddRequests.Run({"", "", "", -1, TInsertMode::Child});
     });
     bind(TMainAction::FileAppendNode, [this] {
         roles_->AddRequests.Run({"", "", "", -1, TInsertMode::Sibling});
     });
-    bind(TMainAction::EditCut1, [this] { binder_->EditCut1Execute(); });
-    bind(TMainAction::EditCopy1, [this] { binder_->EditCopy1Execute(); });
-    bind(TMainAction::EditPaste1, [this] { binder_->EditPaste1Execute(); });
-    bind(TMainAction::ToolButton11, [this] { binder_->EditPaste1Execute(); });
-    bind(TMainAction::EditDelete1, [this] { binder_->EditDelete1Execute(); });
-    bind(TMainAction::Rename1, [this] { binder_->Rename1Click(); });
-    bind(TMainAction::ExpandTree, [this] { binder_->ExpandTreeExecute(); });
-    bind(TMainAction::CollapseTree, [this] { binder_->CollapseTreeExecute(); });
+    bind(TMainAction::EditCut1, [this] { treeCommands_->EditCut1Execute(); });
+    bind(TMainAction::EditCopy1, [this] { treeCommands_->EditCopy1Execute(); });
+    bind(TMainAction::EditPaste1, [this] { treeCommands_->EditPaste1Execute(); });
+    bind(TMainAction::ToolButton11, [this] { treeCommands_->EditPaste1Execute(); });
+    bind(TMainAction::EditDelete1, [this] { treeCommands_->EditDelete1Execute(); });
+    bind(TMainAction::Rename1, [this] { treeCommands_->Rename1Click(); });
+    bind(TMainAction::ExpandTree, [this] { treeCommands_->ExpandTreeExecute(); });
+    bind(TMainAction::CollapseTree, [this] { treeCommands_->CollapseTreeExecute(); });
     bind(TMainAction::ToolCapture, [this] {
         if (GetNodeKind(binder_->Selected()) == NodeKind::WebPage) {
             binder_->CaptureSelectedNode(false, CaptureOptions{});
@@ -157,10 +158,10 @@ void TFormVelmorRnx::UpdateCommands() {
 
 void TFormVelmorRnx::SetLifecycle(IBinderLifecycle* lifecycle) {
     lifecycle_ = lifecycle;
-    binder_->SetLifecycle(lifecycle);
+    treeCommands_->SetLifecycle(lifecycle);
     roles_->AddRequests.SetLifecycle(
         lifecycle,
-        TAddItemHostParts{*binder_, paths_, store_, roles_->Dialogs, roles_->Dialogs,
+        TAddItemHostParts{*treeCommands_, paths_, store_, roles_->Dialogs, roles_->Dialogs,
                           [this] { return roles_->Exports.LastDialogDir(); }},
         [this] { UpdateCommands(); });
     utilities_->SetLifecycle(lifecycle);

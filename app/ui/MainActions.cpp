@@ -1,6 +1,7 @@
 #include "app/ui/MainActions.h"
 
 #include "app/binder/PageInfo.h"
+#include "app/binder/commands/CommandEnabling.h"
 #include "app/ui/BusyIndicator.h"
 #include "app/ui/NodeImages.h"
 #include "app/ui/NoteIcons.h"
@@ -281,6 +282,15 @@ void TMainActions::MarkSideBar(bool shown) {
 
 void TMainActions::SetCaption(const std::string& caption) {
     window_.setWindowTitle(ToQ(caption));
+}
+
+TMainActions::~TMainActions() = default;
+
+void TMainActions::FollowBinder(TBinderTree* tree) {
+    enabling_.reset();
+    if (tree != nullptr) {
+        enabling_ = std::make_unique<TCommandEnabling>(*tree, *this);
+    }
 }
 
 void TMainActions::SetRecentBinders(const std::vector<std::string>& paths) {

@@ -1,24 +1,27 @@
 #pragma once
 
 // The main window's commands as menus, tool buttons and the buttons at the right end of the
-// tool area: made once with their captions, hints and images, enabled by the views and the
-// binder code, and marked for the view shown; with the window's caption and recent-binder menu
-// they are what the binder code sets of the window (IBinderCommands). What a command does is
-// bound by the window.
+// tool area: made once with their captions, hints and images, enabled by the views and by
+// what the binder document announces, and marked for the view shown; with the window's caption
+// and recent-binder menu they are what the binder commands set of the window
+// (IBinderCommands). What a command does is bound by the window.
 
-#include "app/binder/BinderUi.h"
+#include "app/binder/commands/BinderUi.h"
 #include "app/ui/views/ViewsWindow.h"
 
 #include <QObject>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 class QAction;
 class QMainWindow;
 class QMenu;
+class TBinderTree;
 class TBusyIndicator;
+class TCommandEnabling;
 class TImageList;
 class TTreeNode;
 
@@ -76,6 +79,12 @@ class TMainActions : public QObject, public IViewCommands, public IBinderCommand
 public:
     // Builds the actions, the menu bar and the tool bar of `window`.
     TMainActions(QMainWindow& window, const TImageList& images);
+    ~TMainActions() override;
+
+    // Enables the edit commands and sets the caption as the binder document's notices say
+    // (cut or copy, paste, a binder read or closed); null stops following. The tree must
+    // outlive the following.
+    void FollowBinder(TBinderTree* tree);
 
     QAction* Action(TMainAction action) const { return actions_.at(action); }
     QMenu& RecentMenu() const { return *recentMenu_; }
@@ -125,4 +134,5 @@ private:
     TBusyIndicator* animate1_ = nullptr;
     bool animating_ = false;
     bool changeUrlMenu_ = true, changeUrlButton_ = true; // ToolChangeURL1, ToolChangeURL
+    std::unique_ptr<TCommandEnabling> enabling_;
 };

@@ -92,9 +92,15 @@ void TProgram::CreateForms() {
     window_->NotesPart().Commands().SetPreviewForm(preview_.get());
     form4_ = std::make_unique<TForm4>();
     roles.Status.SetForm(form4_.get());
-    TCollaboratorContext context{
-        *roles.Binder, roles.Captures.Port(), window_->Binder(), queue_, *store_, settings_,
-        paths_,        options_.StartFolder};
+    TCollaboratorContext context{*roles.Binder,
+                                 roles.Captures.Port(),
+                                 window_->Binder(),
+                                 window_->TreeCommands(),
+                                 queue_,
+                                 *store_,
+                                 settings_,
+                                 paths_,
+                                 options_.StartFolder};
     collaborators_ = options_.MakeCollaborators(context);
     window_->SetCaptureStarter(collaborators_.Capture.get());
     window_->SetLifecycle(collaborators_.Lifecycle.get());

@@ -2,11 +2,12 @@
 
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderTree.h"
-#include "app/binder/BinderUi.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Search.h"
 #include "app/binder/Settings.h"
+#include "app/binder/commands/BinderUi.h"
+#include "app/binder/commands/SearchPanel.h"
 #include "app/capture/PageParser.h"
 #include "app/ui/MainActions.h"
 #include "app/ui/ShelfBarTqz.h"

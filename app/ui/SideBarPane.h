@@ -5,7 +5,7 @@
 // known binders), what opening a panel and clicking its items do, the binder menu, and the
 // search commands. It is the side bar the binder code works (IBinderSideBar).
 
-#include "app/binder/BinderUi.h"
+#include "app/binder/commands/BinderUi.h"
 #include "platform/graphics/Icon.h"
 #include "platform/graphics/ImageList.h"
 

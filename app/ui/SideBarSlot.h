@@ -4,7 +4,7 @@
 // tree, after it, so the tree is given this slot and the pane is put into it once it is there;
 // until then (never while a command runs) the slot answers as a bar showing the tree panel.
 
-#include "app/binder/BinderUi.h"
+#include "app/binder/commands/BinderUi.h"
 
 class TSideBarSlot : public IBinderSideBar {
 public:

@@ -1,8 +1,8 @@
 #pragma once
 
 // The left side of the main window: Panel1 with the side bar (ShelfBar1) whose first panel
-// holds the binder tree (TreeView1) over its model. The side bar's panels and what they do are
-// TSideBarPane's.
+// holds the binder tree (TreeView1) over its model, with the tree's multi-selection. The side bar's
+// panels and what they do are TSideBarPane's.
 
 #include <QWidget>
 
@@ -13,6 +13,7 @@ class TBinderTreeView;
 class TImageList;
 class TShelfBarTqz;
 class TTreeNodesModel;
+class TTreeSelection;
 
 class TTreePane : public QWidget {
 public:
@@ -21,9 +22,11 @@ public:
 
     TBinderTreeView& TreeView1() { return *treeView1_; }
     TShelfBarTqz& ShelfBar1() { return *shelfBar1_; }
+    TTreeSelection& Selection() { return *selection_; }
 
 private:
     TBinderTree& binder_;
+    std::unique_ptr<TTreeSelection> selection_;
     std::unique_ptr<TTreeNodesModel> model_;
     TShelfBarTqz* shelfBar1_;
     TBinderTreeView* treeView1_;

@@ -1,8 +1,8 @@
 #include "app/ui/UtilityCommands.h"
 
-#include "app/binder/BinderLifecycle.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
+#include "app/binder/commands/BinderLifecycle.h"
 #include "app/ui/MainActions.h"
 #include "app/ui/dialogs/URLDlg.h"
 #include "app/ui/dialogs/UnitOption.h"

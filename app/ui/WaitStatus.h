@@ -5,7 +5,7 @@
 // held up around an export or import until that work closes it. Calls from other threads are
 // carried to the main thread.
 
-#include "app/binder/BinderUi.h"
+#include "app/binder/commands/BinderUi.h"
 #include "platform/base/PostedMessage.h"
 
 #include <functional>

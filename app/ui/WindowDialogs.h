@@ -5,7 +5,7 @@
 // each shown modal over the window. The wait form belongs to the wait status, which the status
 // calls go to.
 
-#include "app/binder/BinderUi.h"
+#include "app/binder/commands/BinderUi.h"
 
 class QWidget;
 class TAddRequests;

@@ -7,7 +7,7 @@
 // builds them first, wires them to its panes once and makes the binder roles from them; the
 // program and the tests reach them here.
 
-#include "app/binder/BinderUi.h"
+#include "app/binder/commands/BinderUi.h"
 #include "app/ui/AddRequests.h"
 #include "app/ui/BinderWindowActs.h"
 #include "app/ui/CaptureReports.h"

@@ -1,5 +1,5 @@
-#include "app/binder/BinderFile.h"
 #include "app/binder/BinderHeader.h"
+#include "app/binder/commands/BinderLifecycleCommands.h"
 #include "platform/base/MemorySettingsStore.h"
 
 #include "tests/app_binder/BinderTreeFixture.h"
@@ -28,7 +28,7 @@ std::string OdC(const std::string& bytes) {
 struct Lifecycle : BinderFixture {
     MemorySettingsStore store;
     BinderPaths fresh; // the start values: no binder open
-    TBinderLifecycle lifecycle{ui.Roles(), queue, capture, settings, store, paths, binder};
+    TBinderLifecycle lifecycle{ui.Roles(), queue, capture, settings, store, paths, commands};
     std::string bdf = JoinPath(dir.Str(), "My Notes.bdf");
 
     Lifecycle() {
@@ -310,8 +310,8 @@ TEST(BinderFile, ClosingDuringALongCaptureStopsItBeforeTheRecordGoes) {
     LoopingCapture capture;
     capture.port = server.Port();
     Lifecycle b;
-    TBinderLifecycle lifecycle{b.ui.Roles(), b.queue, capture, b.settings,
-                               b.store,      b.paths, b.binder};
+    TBinderLifecycle lifecycle{b.ui.Roles(), b.queue, capture,   b.settings,
+                               b.store,      b.paths, b.commands};
     ASSERT_TRUE(b.Create());
     ASSERT_TRUE(lifecycle.OpenBinder(b.bdf));
     TTreeNode* page = AddRecord(b.Tree(), nullptr, NodeKind::WebPage, 0x1A, "P");

@@ -1,12 +1,15 @@
 #pragma once
 
-// An open binder in a temporary folder with a recording window, task queue and capture
-// engine, and helpers that build and describe trees.
+// An open binder in a temporary folder with its commands, a recording window (whose commands
+// follow the binder's notices), task queue and capture engine, and helpers that build and
+// describe trees.
 
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderTree.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
+#include "app/binder/commands/BinderTreeCommands.h"
+#include "app/binder/commands/CommandEnabling.h"
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
 #include "platform/base/TreeNode.h"
@@ -17,6 +20,7 @@
 #include "tests/support/TempDir.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -86,7 +90,9 @@ struct BinderFixture {
     FakeCaptureStarter capture;
     TSettings settings = DefaultSettings(dir.Str());
     BinderPaths paths;
-    TBinderTree binder{ui.Roles(), queue, settings, paths};
+    TBinderTree binder{queue, settings, paths};
+    TBinderTreeCommands commands{ui.Roles(), binder, settings, paths};
+    TCommandEnabling enabling{binder, ui};
 
     BinderFixture() {
         binder.SetCaptureStarter(&capture);
@@ -102,5 +108,25 @@ struct BinderFixture {
     TTreeNodes& Tree() { return binder.Items(); }
     std::string StoreFolder(uint32_t id) const {
         return JoinPath(JoinPath(paths.BinderRoot, paths.BinderStore), IntToHex(id, 1));
+    }
+};
+
+inline std::string TitleOf(const TTreeNode* node) {
+    return NodeRecord(node) ? NodeRecord(node)->Title : "?";
+}
+
+// Folder F(page P, folder G(page Q)), page R at the top, each page with a stored file.
+struct PagesBinder : BinderFixture {
+    TTreeNode* f = AddRecord(Tree(), nullptr, NodeKind::Folder, 0xF, "F");
+    TTreeNode* p = AddRecord(Tree(), f, NodeKind::WebPage, 0xA1, "P");
+    TTreeNode* g = AddRecord(Tree(), f, NodeKind::Folder, 0x6, "G");
+    TTreeNode* q = AddRecord(Tree(), g, NodeKind::WebPage, 0xA2, "Q");
+    TTreeNode* r = AddRecord(Tree(), nullptr, NodeKind::WebPage, 0xA3, "R");
+
+    PagesBinder() {
+        for (uint32_t id : {0xA1u, 0xA2u, 0xA3u}) {
+            WriteFileBytes(std::filesystem::path(StoreFolder(id)) / "a.gif",
+                           "gif " + IntToHex(id, 1));
+        }
     }
 };

@@ -1,6 +1,7 @@
 #include "app/binder/Search.h"
 
 #include "app/binder/NodeIds.h"
+#include "app/binder/commands/SearchPanel.h"
 
 #include "tests/app_binder/ExportFixture.h"
 
@@ -125,9 +126,9 @@ TEST(SearchWalkTest, EmptyTermsListEveryWebPageOnce) {
 TEST(SearchWalkTest, AdvancedCriteriaAfterReopen) {
     SearchFixture f;
     f.binder.BinderDirty = true;
-    ASSERT_TRUE(f.binder.FileSaveExecute());
+    ASSERT_TRUE(f.commands.FileSaveExecute());
     f.Tree().Clear();
-    f.binder.LoadBinderTree();
+    f.commands.LoadBinderTree();
     f.settings.ListMode = 1;
 
     TSearchCriteria criteria;
@@ -149,9 +150,9 @@ TEST(SearchWalkTest, TitlesWithCharacterReferencesAreListedDecoded) {
     SearchFixture f;
     f.Page(nullptr, 0x20, "A &#8212; B", "http://d.test/", "dash");
     f.binder.BinderDirty = true;
-    ASSERT_TRUE(f.binder.FileSaveExecute());
+    ASSERT_TRUE(f.commands.FileSaveExecute());
     f.Tree().Clear();
-    f.binder.LoadBinderTree();
+    f.commands.LoadBinderTree();
     const TTreeNode* last = f.Tree().TopLevelItem(f.Tree().TopLevelCount() - 1);
     EXPECT_EQ(last->Text(), "A \xE2\x80\x94 B");
     EXPECT_EQ(NodeRecord(last)->Title, "A &#8212; B"); // what is stored stays as it is

@@ -1,4 +1,5 @@
 #include "app/binder/Settings.h"
+#include "app/binder/commands/BinderLifecycleCommands.h"
 
 #include "platform/base/MemorySettingsStore.h"
 #include "platform/base/QtSettingsStore.h"

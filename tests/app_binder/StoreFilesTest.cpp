@@ -2,6 +2,7 @@
 #include "app/binder/DirectoryTree.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/WholeFiles.h"
+#include "app/binder/commands/ShownWrites.h"
 
 #include "tests/support/FakeBinderUi.h"
 #include "tests/support/ScopedEnv.h"

@@ -1,9 +1,10 @@
 #include "app/binder/TreeCommands.h"
 
-#include "app/binder/BinderLifecycle.h"
 #include "app/binder/HtmlFiles.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/TreeFile.h"
+#include "app/binder/commands/BinderLifecycle.h"
+#include "app/binder/commands/ShownWrites.h"
 
 #include "tests/app_binder/BinderTreeFixture.h"
 #include "tests/support/Permissions.h"
@@ -22,25 +23,6 @@ namespace {
 struct EditRecorder : ITreeNodesObserver {
     std::vector<std::string> Edits;
     void EditRequested(TTreeNode* node) override { Edits.push_back(node->Text()); }
-};
-
-std::string TitleOf(const TTreeNode* node) {
-    return NodeRecord(node) ? NodeRecord(node)->Title : "?";
-}
-
-// Folder F(page P, folder G(page Q)), page R at the top.
-struct PagesBinder : BinderFixture {
-    TTreeNode* f = AddRecord(Tree(), nullptr, NodeKind::Folder, 0xF, "F");
-    TTreeNode* p = AddRecord(Tree(), f, NodeKind::WebPage, 0xA1, "P");
-    TTreeNode* g = AddRecord(Tree(), f, NodeKind::Folder, 0x6, "G");
-    TTreeNode* q = AddRecord(Tree(), g, NodeKind::WebPage, 0xA2, "Q");
-    TTreeNode* r = AddRecord(Tree(), nullptr, NodeKind::WebPage, 0xA3, "R");
-
-    PagesBinder() {
-        for (uint32_t id : {0xA1u, 0xA2u, 0xA3u}) {
-            WriteFileBytes(fs::path(StoreFolder(id)) / "a.gif", "gif " + IntToHex(id, 1));
-        }
-    }
 };
 
 } // namespace
@@ -80,8 +62,8 @@ TEST(NodeNames, MakeUniqueNodeNameTable) {
 
 TEST(NodeNames, NewFoldersNumberOnAndRenamingCountsTheOldTitle) {
     BinderFixture b;
-    b.binder.FileNewFolderExecute();
-    b.binder.FileAppendFolderExecute();
+    b.commands.FileNewFolderExecute();
+    b.commands.FileAppendFolderExecute();
     EXPECT_EQ(TreeShape(b.Tree()).substr(0, 12), "New Category");
     TTreeNode* first = b.Tree().Item(0);
     TTreeNode* second = b.Tree().Item(1);
@@ -89,7 +71,7 @@ TEST(NodeNames, NewFoldersNumberOnAndRenamingCountsTheOldTitle) {
     EXPECT_EQ(second->Parent(), nullptr);
 
     EXPECT_EQ(b.binder.TreeView1Edited(first, "New Category(7)"), "New Category(7)");
-    b.binder.FileAppendFolderExecute();
+    b.commands.FileAppendFolderExecute();
     EXPECT_EQ(TitleOf(b.Tree().Selected()), "New Category(8)");
 
     // Renaming a node to the title it has: its own title counts.
@@ -110,7 +92,7 @@ TEST(NodeNames, NewFoldersNumberOnAndRenamingCountsTheOldTitle) {
     EditRecorder edits;
     b.Tree().AddObserver(&edits);
     b.Tree().SetSelected(first);
-    b.binder.Rename1Click();
+    b.commands.Rename1Click();
     EXPECT_EQ(edits.Edits, std::vector<std::string>{"New Category(7)"});
     b.Tree().RemoveObserver(&edits);
 }
@@ -167,8 +149,8 @@ TEST(TreeCommands, AddNodeValidatesRetriesAndStartsTheCapture) {
     b.ui.AddItemDialogs.push_back(script);
     b.ui.BoxAnswers = {TModalResult::Retry, TModalResult::Retry};
 
-    ASSERT_TRUE(
-        b.binder.AddNode("http://given.example/", "0", "<html>sent</html>", TInsertMode::Child, 4));
+    ASSERT_TRUE(b.commands.AddNode("http://given.example/", "0", "<html>sent</html>",
+                                   TInsertMode::Child, 4));
     EXPECT_EQ(b.ui.CallsOf("CreateAddItemDialog"),
               std::vector<std::string>{"CreateAddItemDialog(4|15)"});
     EXPECT_EQ(b.ui.LastFolderDump, BinderFolderDump(b.Tree())); // a page leaves it as it was
@@ -199,10 +181,10 @@ TEST(TreeCommands, AddNodeCancelNotesAndTheOfferedFolder) {
     illegal.Rounds = {{TModalResult::Ok, "", ""}};
     b.ui.AddItemDialogs.push_back(illegal);
     b.ui.BoxAnswers = {TModalResult::Cancel};
-    EXPECT_FALSE(b.binder.AddNode("", "", "", TInsertMode::Child, -1));
+    EXPECT_FALSE(b.commands.AddNode("", "", "", TInsertMode::Child, -1));
     // A cancelled dialog adds nothing either.
     b.ui.AddItemDialogs.push_back(FakeAddItemScript{});
-    EXPECT_FALSE(b.binder.AddNode("", "", "", TInsertMode::Child, -1));
+    EXPECT_FALSE(b.commands.AddNode("", "", "", TInsertMode::Child, -1));
     EXPECT_EQ(b.Tree().Count(), 5);
 
     // A note needs neither a title nor a URL; without a picked folder it goes beside the
@@ -212,7 +194,7 @@ TEST(TreeCommands, AddNodeCancelNotesAndTheOfferedFolder) {
     note.Rounds = {{TModalResult::Ok, std::nullopt, std::nullopt}};
     note.Kind = NodeKind::Notes;
     b.ui.AddItemDialogs.push_back(note);
-    ASSERT_TRUE(b.binder.AddNode("", "", "", TInsertMode::Child, -1));
+    ASSERT_TRUE(b.commands.AddNode("", "", "", TInsertMode::Child, -1));
     EXPECT_EQ(b.Tree().Selected()->Parent(), b.g);
     EXPECT_EQ(GetNodeKind(b.Tree().Selected()), NodeKind::Notes);
     EXPECT_TRUE(b.capture.Calls.empty());
@@ -225,7 +207,7 @@ TEST(TreeCommands, AddNodeCancelNotesAndTheOfferedFolder) {
     link.PickedFolder = 0xF;
     b.ui.AddItemDialogs.push_back(link);
     b.Tree().SetSelected(b.r);
-    EXPECT_FALSE(b.binder.AddNode("http://link.example/", "", "", TInsertMode::Child, -1));
+    EXPECT_FALSE(b.commands.AddNode("http://link.example/", "", "", TInsertMode::Child, -1));
     EXPECT_EQ(b.ui.CallsOf("MessageBox").back(),
               "MessageBox(Illegal address or title, retry?    |Input Error|2)");
 
@@ -234,12 +216,12 @@ TEST(TreeCommands, AddNodeCancelNotesAndTheOfferedFolder) {
     // selection.
     b.ui.ClearCalls();
     b.Tree().SetSelected(b.r);
-    b.binder.AddNode("", "", "", TInsertMode::Sibling, -1);
-    b.binder.AddNode("", "", "", TInsertMode::Child, -1);
+    b.commands.AddNode("", "", "", TInsertMode::Sibling, -1);
+    b.commands.AddNode("", "", "", TInsertMode::Child, -1);
     b.Tree().SetSelected(nullptr);
-    b.binder.AddNode("", "", "", TInsertMode::Child, 10);
+    b.commands.AddNode("", "", "", TInsertMode::Child, 10);
     b.Tree().SetSelected(b.g);
-    b.binder.AddNode("", "", "", TInsertMode::Child, -1);
+    b.commands.AddNode("", "", "", TInsertMode::Child, -1);
     EXPECT_EQ(
         b.ui.CallsOf("CreateAddItemDialog"),
         (std::vector<std::string>{"CreateAddItemDialog(-1|-1)", "CreateAddItemDialog(-1|15)",
@@ -257,7 +239,7 @@ TEST(TreeCommands, AppendOffersTheSelectionsFolderAndPutsTheNodeWhereItSaid) {
         note.Kind = NodeKind::Notes;
         note.PickedFolder = picked;
         b.ui.AddItemDialogs.push_back(note);
-        EXPECT_TRUE(b.binder.AddNode("", "", "", TInsertMode::Sibling, -1));
+        EXPECT_TRUE(b.commands.AddNode("", "", "", TInsertMode::Sibling, -1));
         return b.Tree().Selected();
     };
 
@@ -304,7 +286,7 @@ TEST(TreeCommands, DeleteStopsCapturesThenDeletesFilesAndNodes) {
     };
     b.Tree().SetSelected(b.f);
     NoticeRecorder notices(b.Tree());
-    b.binder.EditDelete1Execute();
+    b.commands.EditDelete1Execute();
     EXPECT_EQ(b.capture.Calls,
               (std::vector<std::string>{"cancel F", "cancel A1", "cancel 6", "cancel A2"}));
     EXPECT_EQ(folderThereAtCancel, std::vector<bool>(4, true));
@@ -325,73 +307,27 @@ TEST(TreeCommands, DeleteAsksFirstWhenTheSettingSaysSo) {
     b.settings.AskBeforeDelete = true;
     b.Tree().SetSelected(b.r);
     b.ui.ConfirmAnswers = {false};
-    b.binder.EditDelete1Execute();
+    b.commands.EditDelete1Execute();
     EXPECT_EQ(b.Tree().Count(), 5);
     EXPECT_EQ(b.ui.CallsOf("Confirm"),
               std::vector<std::string>{"Confirm(Are you sure to delete node ? )"});
     b.ui.ConfirmAnswers = {true};
     b.ui.ConfirmDontAsk = {true};
-    b.binder.EditDelete1Execute();
+    b.commands.EditDelete1Execute();
     EXPECT_EQ(b.Tree().Count(), 4);
     EXPECT_FALSE(b.settings.AskBeforeDelete);
-}
-
-TEST(TreeCommands, MultiDeleteOfAParentWithItsChildDeletesEachOnce) {
-    for (bool childFirst : {false, true}) {
-        PagesBinder b;
-        // Click G, Ctrl-click Q and R; or Q first, then G.
-        b.Tree().SetSelected(childFirst ? b.q : b.g);
-        b.binder.TreeView1Changing();
-        b.Tree().SetSelected(childFirst ? b.g : b.q);
-        b.binder.TreeView1MouseDown(childFirst ? b.g : b.q, false, true, true);
-        b.binder.TreeView1MouseDown(b.r, false, true, true);
-        ASSERT_EQ(b.binder.MultiSelection().size(), 3u);
-        b.binder.EditDelete1Execute();
-        EXPECT_EQ(TreeShape(b.Tree()), "F#F(P#A1)");
-        EXPECT_EQ(b.capture.Calls.size(), 3u);
-        EXPECT_FALSE(fs::exists(b.StoreFolder(0xA2)));
-        EXPECT_TRUE(b.binder.MultiSelection().empty());
-    }
-}
-
-TEST(TreeCommands, MultiSelectionPresses) {
-    PagesBinder b;
-    auto titles = [&] {
-        std::string text;
-        for (const TTreeNode* node : b.binder.MultiSelection()) {
-            text += TitleOf(node);
-        }
-        return text;
-    };
-    b.Tree().SetSelected(b.p);
-    b.binder.TreeView1Changing();
-    b.Tree().SetSelected(b.q);
-    b.binder.TreeView1MouseDown(b.q, true, false, true);
-    EXPECT_EQ(titles(), "PGQ");
-    b.binder.TreeView1MouseDown(b.g, false, true, true); // Ctrl on a listed node: it leaves
-    EXPECT_EQ(titles(), "PQ");
-    b.binder.TreeView1MouseDown(b.r, false, true, false);
-    EXPECT_EQ(titles(), "PQR");
-    b.binder.TreeView1MouseDown(b.r, false, false, false); // right button: list stays
-    EXPECT_EQ(titles(), "PQR");
-    b.binder.TreeView1MouseDown(b.r, false, false, true);
-    EXPECT_EQ(titles(), "");
-    // Ctrl with an anchor not listed: the anchor joins first.
-    b.binder.TreeView1Changing(); // anchor Q
-    b.binder.TreeView1MouseDown(b.f, false, true, true);
-    EXPECT_EQ(titles(), "QF");
 }
 
 TEST(TreeCommands, BinderListDeleteClosesTheOpenBinderFirst) {
     PagesBinder b;
     FakeBinderLifecycle lifecycle;
-    b.binder.SetLifecycle(&lifecycle);
+    b.commands.SetLifecycle(&lifecycle);
     b.paths.BinderFilePath = "/data/My Notes.bdf";
     b.ui.Panel = BinderListPanel;
     b.ui.ChosenBinder = "/data/my notes.BDF";
-    b.binder.EditDelete1Execute();
+    b.commands.EditDelete1Execute();
     b.ui.ChosenBinder = "/data/Other.bdf";
-    b.binder.EditDelete1Execute();
+    b.commands.EditDelete1Execute();
     EXPECT_EQ(lifecycle.Calls, (std::vector<std::string>{"close", "delete /data/my notes.BDF",
                                                          "delete /data/Other.bdf"}));
     EXPECT_EQ(b.ui.CallsOf("RefillPanel"),
@@ -400,21 +336,42 @@ TEST(TreeCommands, BinderListDeleteClosesTheOpenBinderFirst) {
 
     b.settings.AskBeforeDelete = true;
     b.ui.ConfirmAnswers = {false};
-    b.binder.EditDelete1Execute();
+    b.commands.EditDelete1Execute();
     EXPECT_EQ(lifecycle.Calls.size(), 3u);
     EXPECT_EQ(b.ui.CallsOf("Confirm").back(), "Confirm(Are you sure to delete this binder ? )");
+}
+
+// The window's commands follow the document's notices: a paste turns the paste commands off,
+// one refused (a node into itself) changes nothing, a close puts the title back.
+TEST(TreeCommands, PasteAndCloseTellTheCommandsWhatChanged) {
+    PagesBinder b;
+    b.Tree().SetSelected(b.f);
+    b.commands.EditCut1Execute();
+    b.Tree().SetSelected(b.q);
+    b.ui.ClearCalls();
+    b.commands.EditPaste1Execute(); // into its own subtree: refused
+    EXPECT_TRUE(b.ui.CallsOf("EnableCommand").empty());
+    EXPECT_EQ(b.binder.CutNode(), b.f);
+    b.Tree().SetSelected(b.r);
+    b.commands.EditPaste1Execute();
+    EXPECT_EQ(b.ui.CallsOf("EnableCommand"),
+              (std::vector<std::string>{"EnableCommand(2,off)", "EnableCommand(4,off)"}));
+    b.ui.ClearCalls();
+    b.binder.CloseTree();
+    EXPECT_EQ(b.ui.Calls(), std::vector<std::string>{"SetCaption(Tarnwick)"});
+    EXPECT_EQ(b.Tree().Count(), 0);
 }
 
 TEST(TreeCommands, CutAndPasteMovesTheNodeWithItsIdAndFiles) {
     PagesBinder b;
     b.Tree().SetSelected(b.r);
-    b.binder.EditCut1Execute();
+    b.commands.EditCut1Execute();
     EXPECT_EQ(b.ui.CallsOf("EnableCommand"),
               (std::vector<std::string>{"EnableCommand(2,on)", "EnableCommand(4,on)",
                                         "EnableCommand(0,off)", "EnableCommand(1,off)",
                                         "EnableCommand(3,off)"}));
     b.Tree().SetSelected(b.g);
-    b.binder.EditPaste1Execute();
+    b.commands.EditPaste1Execute();
     EXPECT_EQ(TreeShape(b.Tree()), "F#F(P#A1,G#6(Q#A2,R#A3))");
     EXPECT_EQ(ReadFileBytes(fs::path(b.StoreFolder(0xA3)) / "a.gif"), "gif A3");
     EXPECT_TRUE(b.binder.BinderDirty);
@@ -422,27 +379,27 @@ TEST(TreeCommands, CutAndPasteMovesTheNodeWithItsIdAndFiles) {
 
     // Onto a page: just before it.
     b.Tree().SetSelected(b.g);
-    b.binder.EditCut1Execute();
+    b.commands.EditCut1Execute();
     b.Tree().SetSelected(b.p);
-    b.binder.EditPaste1Execute();
+    b.commands.EditPaste1Execute();
     EXPECT_EQ(TreeShape(b.Tree()), "F#F(G#6(Q#A2,R#A3),P#A1)");
 
     // Into itself or its own subtree: nothing happens and the cut stays.
     b.Tree().SetSelected(b.f);
-    b.binder.EditCut1Execute();
+    b.commands.EditCut1Execute();
     b.Tree().SetSelected(b.q);
-    b.binder.EditPaste1Execute();
+    b.commands.EditPaste1Execute();
     b.Tree().SetSelected(b.f);
-    b.binder.EditPaste1Execute();
+    b.commands.EditPaste1Execute();
     EXPECT_EQ(TreeShape(b.Tree()), "F#F(G#6(Q#A2,R#A3),P#A1)");
     EXPECT_EQ(b.binder.CutNode(), b.f);
 
     // A cut node deleted before the paste is not used.
     b.Tree().SetSelected(b.q);
-    b.binder.EditCut1Execute();
+    b.commands.EditCut1Execute();
     b.binder.DeleteNode(b.q);
     b.Tree().SetSelected(b.p);
-    b.binder.EditPaste1Execute();
+    b.commands.EditPaste1Execute();
     EXPECT_EQ(TreeShape(b.Tree()), "F#F(G#6(R#A3),P#A1)");
 }
 
@@ -459,9 +416,9 @@ TEST(TreeCommands, CopyAndPasteGivesANewIdAndCopiesTheFiles) {
     WriteFileBytes(fs::path(b.StoreFolder(0xA2)) / "A2.htm", "old page copy");
 
     b.Tree().SetSelected(b.q);
-    b.binder.EditCopy1Execute();
+    b.commands.EditCopy1Execute();
     b.Tree().SetSelected(b.p); // a page: the copy goes to the end of its level
-    b.binder.EditPaste1Execute();
+    b.commands.EditPaste1Execute();
 
     TTreeNode* copy = b.Tree().Selected();
     ASSERT_NE(copy, b.q);
@@ -485,7 +442,7 @@ TEST(TreeCommands, CopyAndPasteGivesANewIdAndCopiesTheFiles) {
     EXPECT_FALSE(b.binder.BinderDirty);
     BinderFixture opened;
     opened.paths = b.paths;
-    opened.binder.LoadBinderTree();
+    opened.commands.LoadBinderTree();
     TTreeNode* reread = nullptr;
     FindTreeNodeById(opened.Tree(), record->Id, reread);
     ASSERT_NE(reread, nullptr);
@@ -496,12 +453,12 @@ TEST(TreeCommands, CopyAndPasteGivesANewIdAndCopiesTheFiles) {
 
     // Into a folder, a copy goes in as the last child; into an empty tree, nothing happens.
     b.Tree().SetSelected(b.r);
-    b.binder.EditCopy1Execute();
+    b.commands.EditCopy1Execute();
     b.Tree().SetSelected(b.g);
-    b.binder.EditPaste1Execute();
+    b.commands.EditPaste1Execute();
     EXPECT_EQ(b.Tree().Selected()->Parent(), b.g);
     BinderFixture empty;
-    empty.binder.EditPaste1Execute();
+    empty.commands.EditPaste1Execute();
     EXPECT_EQ(empty.Tree().Count(), 0);
 }
 

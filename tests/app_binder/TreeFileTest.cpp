@@ -1,8 +1,8 @@
 #include "app/binder/TreeFile.h"
 
-#include "app/binder/BinderFile.h"
 #include "app/binder/StringMessage.h"
 #include "app/binder/WholeFiles.h"
+#include "app/binder/commands/BinderLifecycleCommands.h"
 
 #include "platform/base/MemorySettingsStore.h"
 
@@ -155,7 +155,7 @@ TEST(TreeFile, SameBytesAsNestedMessagesForARandomTree) {
     EXPECT_EQ(TreeFileBytes(tree), expected);
     EXPECT_EQ(BinderFolderDump(tree), NaiveFile(tree, true));
     b.binder.BinderDirty = true;
-    ASSERT_TRUE(b.binder.FileSaveExecute());
+    ASSERT_TRUE(b.commands.FileSaveExecute());
     EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), expected);
 
     // Read back: every record block comes back byte for byte, in the same shape.
@@ -176,13 +176,13 @@ TEST(TreeFile, BinderRoundTripKeepsShapeIdsTitlesAndNoteBytes) {
     BinderFixture saved;
     BuildSmallTree(saved.Tree());
     saved.binder.BinderDirty = true;
-    ASSERT_TRUE(saved.binder.FileSaveExecute());
+    ASSERT_TRUE(saved.commands.FileSaveExecute());
     EXPECT_FALSE(saved.binder.BinderDirty);
 
     BinderFixture opened;
     opened.paths = saved.paths;
     opened.binder.BinderDirty = true;
-    EXPECT_EQ(opened.binder.LoadBinderTree(), TreeLoadResult::Loaded);
+    EXPECT_EQ(opened.commands.LoadBinderTree(), TreeLoadResult::Loaded);
     EXPECT_EQ(TreeShape(opened.Tree()), "First#11(Page#8000ABCD),Second#12");
     const TPageInfo* page = NodeRecord(opened.Tree().Item(1));
     EXPECT_EQ(page->Notes.Bytes(), std::string("{\\rnf#1\0#\x01\xff end", 16));
@@ -201,7 +201,7 @@ TEST(TreeFile, BinderRoundTripKeepsShapeIdsTitlesAndNoteBytes) {
     BinderFixture listed;
     listed.paths = saved.paths;
     listed.settings.ListMode = 1;
-    listed.binder.LoadBinderTree();
+    listed.commands.LoadBinderTree();
     EXPECT_EQ(listed.Tree().Item(1)->Text(), "http://example.com/");
     EXPECT_EQ(listed.Tree().Item(0)->Text(), "First");
 }
@@ -230,16 +230,16 @@ TEST(TreeFile, ChildMarkerInAnyCaseAndOtherFieldsSkipped) {
 TEST(TreeFile, SavingAnUnchangedBinderWritesNothing) {
     BinderFixture b;
     BuildSmallTree(b.Tree());
-    EXPECT_TRUE(b.binder.FileSaveExecute());
+    EXPECT_TRUE(b.commands.FileSaveExecute());
     EXPECT_FALSE(fs::exists(b.paths.TreeFilePath));
     EXPECT_TRUE(b.ui.Calls().empty());
 
     b.binder.BinderDirty = true;
-    ASSERT_TRUE(b.binder.FileSaveExecute());
+    ASSERT_TRUE(b.commands.FileSaveExecute());
     EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), TreeFileBytes(b.Tree()));
     // Saved once, the binder is unchanged again: a second save leaves the file alone.
     WriteFileBytes(b.paths.TreeFilePath, "sentinel");
-    EXPECT_TRUE(b.binder.FileSaveExecute());
+    EXPECT_TRUE(b.commands.FileSaveExecute());
     EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), "sentinel");
 }
 
@@ -255,7 +255,7 @@ TEST(TreeFile, AFailedWriteKeepsTheOldFileAndTheMark) {
             ::chmod(b.dir.Str().c_str(), 0755);
             GTEST_SKIP() << "permissions are not enforced here";
         }
-        EXPECT_FALSE(b.binder.FileSaveExecute());
+        EXPECT_FALSE(b.commands.FileSaveExecute());
     }
     ::chmod(b.dir.Str().c_str(), 0755);
     EXPECT_TRUE(b.binder.BinderDirty);
@@ -265,7 +265,7 @@ TEST(TreeFile, AFailedWriteKeepsTheOldFileAndTheMark) {
     EXPECT_EQ(std::distance(fs::directory_iterator(b.dir.Path()), fs::directory_iterator()), 1)
         << "a temporary file was left";
     // Once the folder is writable again the same tree is saved.
-    EXPECT_TRUE(b.binder.FileSaveExecute());
+    EXPECT_TRUE(b.commands.FileSaveExecute());
     EXPECT_FALSE(b.binder.BinderDirty);
 }
 
@@ -303,7 +303,7 @@ TEST(TreeFile, BrokenFilesAreReportedAndNeverOverwritten) {
         SCOPED_TRACE(c.name);
         BinderFixture b;
         WriteFileBytes(b.paths.TreeFilePath, c.bytes);
-        EXPECT_EQ(b.binder.LoadBinderTree(), c.result);
+        EXPECT_EQ(b.commands.LoadBinderTree(), c.result);
         // The message of the format first, then the file, what is wrong with it, what is
         // shown, and where the damaged file will be kept.
         const bool nodesRead = c.result == TreeLoadResult::Truncated || !c.shape.empty();
@@ -328,23 +328,23 @@ TEST(TreeFile, BrokenFilesAreReportedAndNeverOverwritten) {
         // The next save moves the unreadable file aside instead of replacing it.
         AddRecord(b.Tree(), nullptr, NodeKind::Folder, 0x99, "New");
         b.binder.BinderDirty = true;
-        EXPECT_TRUE(b.binder.FileSaveExecute());
+        EXPECT_TRUE(b.commands.FileSaveExecute());
         EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad"), c.bytes);
         EXPECT_FALSE(b.binder.TreeFileKept());
         // Later saves replace the new file as usual; the kept copy stays.
         b.binder.BinderDirty = true;
-        EXPECT_TRUE(b.binder.FileSaveExecute());
+        EXPECT_TRUE(b.commands.FileSaveExecute());
         EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad"), c.bytes);
         EXPECT_FALSE(fs::exists(b.paths.TreeFilePath + ".bad1"));
         // Broken once more, the file is kept beside the earlier copy, as the user is told.
         WriteFileBytes(b.paths.TreeFilePath, "broken again");
         b.ui.ClearCalls();
-        b.binder.LoadBinderTree();
+        b.commands.LoadBinderTree();
         ASSERT_EQ(b.ui.CallsOf("ShowMessage").size(), 1u);
         EXPECT_TRUE(b.ui.CallsOf("ShowMessage")[0].ends_with("the damaged file is kept as " +
                                                              b.paths.TreeFilePath + ".bad1.)"));
         b.binder.BinderDirty = true;
-        EXPECT_TRUE(b.binder.FileSaveExecute());
+        EXPECT_TRUE(b.commands.FileSaveExecute());
         EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad"), c.bytes);
         EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath + ".bad1"), "broken again");
     }
@@ -358,7 +358,7 @@ TEST(TreeFile, AKindOfNoNodeEndsTheLoadAndClosingLeavesTheFile) {
         BinderFixture b;
         MemorySettingsStore store;
         TBinderLifecycle lifecycle{b.ui.Roles(), b.queue, b.capture, b.settings,
-                                   store,        b.paths, b.binder};
+                                   store,        b.paths, b.commands};
         ASSERT_TRUE(lifecycle.CreateBinder(b.dir.Str(), "Notes", "", false));
         const std::string file = BadThirdRecord(kind);
         WriteFileBytes(b.dir / "Notes.sav", file);
@@ -390,7 +390,7 @@ TEST(TreeFile, ReadingTellsTheViewsOnceWhenTheTreeIsWhole) {
     } atEnd(b.Tree());
     b.Tree().AddObserver(&atEnd);
     NoticeRecorder notices(b.Tree());
-    EXPECT_EQ(b.binder.LoadBinderTree(), TreeLoadResult::Loaded);
+    EXPECT_EQ(b.commands.LoadBinderTree(), TreeLoadResult::Loaded);
     EXPECT_EQ(notices.Seen, (std::vector<std::string>{"updating", "updated"}));
     EXPECT_EQ(atEnd.Shape, TreeShape(good));
     b.Tree().RemoveObserver(&atEnd);
@@ -398,7 +398,7 @@ TEST(TreeFile, ReadingTellsTheViewsOnceWhenTheTreeIsWhole) {
     // A file that is no file at all: named, with why, and kept from being replaced.
     BinderFixture folder;
     fs::create_directory(folder.paths.TreeFilePath);
-    EXPECT_EQ(folder.binder.LoadBinderTree(), TreeLoadResult::Unreadable);
+    EXPECT_EQ(folder.commands.LoadBinderTree(), TreeLoadResult::Unreadable);
     EXPECT_EQ(folder.ui.CallsOf("ShowMessage"),
               std::vector<std::string>{"ShowMessage(can not read file " +
                                        folder.paths.TreeFilePath +
@@ -415,7 +415,7 @@ TEST(TreeFile, AnEmptyOrMissingFileOpensAnEmptyBinder) {
             WriteFileBytes(b.paths.TreeFilePath, "");
         }
         b.binder.BinderDirty = true;
-        EXPECT_EQ(b.binder.LoadBinderTree(), TreeLoadResult::Empty);
+        EXPECT_EQ(b.commands.LoadBinderTree(), TreeLoadResult::Empty);
         EXPECT_EQ(b.Tree().Count(), 0);
         EXPECT_TRUE(b.ui.CallsOf("ShowMessage").empty());
         EXPECT_FALSE(b.binder.TreeFileKept());
@@ -444,7 +444,7 @@ TEST(TreeFile, OnlyUnfinishedWebPagesAreQueuedOnceWithTheirIds) {
     already.NodeId = 0x80000001;
     already.State = TaskDone;
     b.queue.Tasks.push_back(already);
-    EXPECT_EQ(b.binder.LoadBinderTree(), TreeLoadResult::Loaded);
+    EXPECT_EQ(b.commands.LoadBinderTree(), TreeLoadResult::Loaded);
 
     Task expected("http://p/1", JoinPath(b.dir.Str(), "Notesstore"), UnfinishedPageKind);
     expected.NodeId = 0x20;
@@ -466,7 +466,7 @@ TEST(TreeFile, RecordsUnderANonFolderAreDroppedWithOneMessageAndNotQueued) {
 
     BinderFixture b;
     WriteFileBytes(b.paths.TreeFilePath, file.Bytes());
-    EXPECT_EQ(b.binder.LoadBinderTree(), TreeLoadResult::Refused);
+    EXPECT_EQ(b.commands.LoadBinderTree(), TreeLoadResult::Refused);
     EXPECT_EQ(TreeShape(b.Tree()), "Page#1,After#5");
     EXPECT_EQ(
         b.ui.CallsOf("MessageBox"),

@@ -78,7 +78,7 @@ TEST(ChmCompileJob, TellsOnceHowItEnded) {
         TempDir dir;
         std::unique_ptr<RunningProgram> compiler = Start(dir, c.script);
         ASSERT_NE(compiler, nullptr);
-        JobRun run{dir};
+        JobRun run{dir, {}, {}, false};
         run.Run(std::move(compiler), c.cap, [&](ChmCompileJob& job) {
             if (c.cancel) {
                 job.Cancel();

@@ -115,8 +115,8 @@ TEST(HtmlFiles, SelectedPageWritesOnlyTheChosenFileAndItsResources) {
     // A pasted copy of a page is saved the same way: the copied page's own page file, named by
     // that page's id, is neither copied with it nor written out.
     binder.Tree().SetSelected(binder.Tree().GetFirstNode());
-    binder.binder.EditCopy1Execute();
-    binder.binder.EditPaste1Execute();
+    binder.commands.EditCopy1Execute();
+    binder.commands.EditPaste1Execute();
     TTreeNode* copy = binder.Tree().Selected();
     const uint32_t copyId = NodeRecord(copy)->Id;
     ASSERT_NE(copyId, 0x1Au);

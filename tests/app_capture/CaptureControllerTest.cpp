@@ -1,11 +1,11 @@
 #include "app/capture/CaptureController.h"
 
-#include "app/binder/BinderFile.h"
 #include "app/binder/BinderHeader.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/NodePageFile.h"
 #include "app/binder/Search.h"
 #include "app/binder/TreeFile.h"
+#include "app/binder/commands/BinderLifecycleCommands.h"
 
 #include "app/capture/CaptureFinished.h"
 #include "app/capture/LevelStatusForm.h"
@@ -423,9 +423,11 @@ TEST_F(Capture, ReopeningCapturesOnlyUnfinishedPages) {
     MemorySettingsStore store;
     // A binder of its own, with a controller of its own: the fake starter passes the tree's
     // cancels on to it.
-    TBinderTree tree{b.ui.Roles(), queue, b.settings, b.paths};
+    TBinderTree tree{queue, b.settings, b.paths};
     tree.SetCaptureStarter(&b.capture);
-    TBinderLifecycle lifecycle{b.ui.Roles(), queue, b.capture, b.settings, store, b.paths, tree};
+    TBinderTreeCommands treeCommands{b.ui.Roles(), tree, b.settings, b.paths};
+    TBinderLifecycle lifecycle{b.ui.Roles(), queue,   b.capture,   b.settings,
+                               store,        b.paths, treeCommands};
     finishing = &tree;
     CaptureSetup setup = MakeSetup();
     setup.Records = &tree;

@@ -1,9 +1,10 @@
 // A capture with linked pages in the program's own window, in a child process killed the moment
 // its status form says "Finished.": the pages it captured are in the binder when it is opened
 // again, as after a crash or a power cut before anyone closed the binder.
-#include "app/binder/BinderFile.h"
 #include "app/binder/CaptureOptions.h"
 #include "app/binder/TreeCommands.h"
+#include "app/binder/commands/BinderLifecycleCommands.h"
+#include "app/binder/commands/BinderTreeCommands.h"
 #include "app/ui/dialogs/TForm9.h"
 #include "platform/base/Files.h"
 
@@ -130,8 +131,9 @@ TEST(CaptureCrash, ALevelCaptureKilledWhenItHasFinishedKeepsEveryPage) {
     TSettings settings;
     BinderPaths paths;
     MemorySettingsStore store;
-    TBinderTree tree(ui.Roles(), queue, settings, paths);
-    TBinderLifecycle lifecycle(ui.Roles(), queue, capture, settings, store, paths, tree);
+    TBinderTree tree(queue, settings, paths);
+    TBinderTreeCommands treeCommands(ui.Roles(), tree, settings, paths);
+    TBinderLifecycle lifecycle(ui.Roles(), queue, capture, settings, store, paths, treeCommands);
     ASSERT_TRUE(lifecycle.OpenBinder(JoinPath(folder.Str(), "default.bdf")));
     std::set<std::string> expected{server.Url("/index.htm")};
     for (int s = 0; s < Sections; ++s) {

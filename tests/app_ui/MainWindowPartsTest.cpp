@@ -4,6 +4,7 @@
 #include "app/binder/PageInfo.h"
 #include "app/binder/SummaryPages.h"
 #include "app/binder/TreeFile.h"
+#include "app/binder/commands/BinderTreeCommands.h"
 #include "app/ui/BinderTreeView.h"
 #include "platform/base/Files.h"
 
@@ -64,6 +65,45 @@ TEST(MainWindowParts, ViewsAndPanelsFollowTheTreeWithoutAClick) {
     EXPECT_EQ(window.ViewsPane().ComboBox1().currentText(), "");
     EXPECT_EQ(window.ViewsPane().ActivePage(), ViewPage::Browse);
     EXPECT_FALSE(window.ViewsPane().isTabVisible(static_cast<int>(ViewPage::Summary)));
+}
+
+// The edit commands and the caption follow what the binder document announces: a node in a
+// slot, a paste, a binder read or closed.
+TEST(MainWindowParts, EditCommandsAndCaptionFollowTheBinderDocument) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    TTreeNode* folder = rig.Add(NodeKind::Folder, "f");
+    TTreeNode* link = rig.Add(NodeKind::Link, "l");
+    const auto on = [&](TMainAction action) {
+        return window.Actions().Action(action)->isEnabled();
+    };
+    window.Binder().Items().SetSelected(folder);
+    window.Actions().Action(TMainAction::EditCut1)->trigger();
+    EXPECT_TRUE(on(TMainAction::EditPaste1));
+    EXPECT_TRUE(on(TMainAction::ToolButton11));
+    EXPECT_FALSE(on(TMainAction::EditCut1));
+    EXPECT_FALSE(on(TMainAction::EditCopy1));
+    EXPECT_FALSE(on(TMainAction::EditDelete1));
+
+    window.Binder().Items().SetSelected(link);
+    window.Actions().Action(TMainAction::ToolButton11)->trigger();
+    EXPECT_EQ(window.Binder().Items().GetFirstNode(), folder); // moved before the link
+    EXPECT_FALSE(on(TMainAction::EditPaste1));
+    EXPECT_FALSE(on(TMainAction::ToolButton11));
+
+    window.Actions().Action(TMainAction::EditCopy1)->trigger();
+    ASSERT_TRUE(on(TMainAction::EditPaste1));
+    ClearTree(window.Binder().Items());
+    rig.Paths.BinderName = "My%20Notes";
+    rig.Paths.TreeFilePath = JoinPath(rig.Folder.Str(), "none.sav");
+    window.TreeCommands().LoadBinderTree();
+    EXPECT_EQ(window.windowTitle(), "Tarnwick - My Notes");
+    EXPECT_FALSE(on(TMainAction::EditPaste1));
+    EXPECT_TRUE(on(TMainAction::ToolButton11)); // a read leaves the paste button as it was
+
+    window.Binder().CloseTree();
+    EXPECT_EQ(window.windowTitle(), "Tarnwick");
 }
 
 TEST(MainWindowParts, DeleteKeyDeletesInTheTreeOnly) {
@@ -251,7 +291,7 @@ TEST(MainWindowParts, ALoadedTreeReachesTheWindowAtOnce) {
     QSignalSpy reset(model, &QAbstractItemModel::modelReset);
     QSignalSpy refreshed(&window.ViewsPane(), &TViewsPane::Refreshed);
 
-    EXPECT_EQ(window.Binder().LoadBinderTree(), TreeLoadResult::Loaded);
+    EXPECT_EQ(window.TreeCommands().LoadBinderTree(), TreeLoadResult::Loaded);
     EXPECT_EQ(inserted.count(), 0);
     EXPECT_EQ(reset.count(), 1);
     EXPECT_EQ(refreshed.count(), 1);

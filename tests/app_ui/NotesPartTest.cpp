@@ -78,7 +78,7 @@ struct NotesParts {
     FakeTaskQueue queue;
     TSettings settings;
     BinderPaths paths;
-    TBinderTree binder{ui.Roles(), queue, settings, paths};
+    TBinderTree binder{queue, settings, paths};
     QWidget holder;
     TImageList images;
     TStatusBarWriter status{&holder, images, 900};

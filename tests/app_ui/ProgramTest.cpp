@@ -1,6 +1,7 @@
 // The program's start-up in this process over a fake binder lifecycle, reached by second starts
 // of the real program and by tarnwick-send as separate processes.
 #include "app/ui/Program.h"
+#include "app/binder/commands/BinderTreeCommands.h"
 #include "platform/shell/SharedBlock.h"
 #include "platform/widgets/Cursors.h"
 #include "richtext/model/RNStyleFontInfo.h"
@@ -107,7 +108,7 @@ TEST_F(ProgramTest, NoddeMakesTheDefaultBinderAndFallsBackToItUnchanged) {
     EXPECT_EQ(program->Window()->windowTitle(), "Tarnwick - default");
     EXPECT_EQ(Store.ReadValue("BinderList", "Binder1"), binder);
     EXPECT_NE(ReadFileBytes(binder).find("description=My%20Default%20Binder"), std::string::npos);
-    program->Window()->Binder().FileNewFolderExecute();
+    program->Window()->TreeCommands().FileNewFolderExecute();
     CloseProgram(program); // the binder closes and writes the new folder
 
     Store.WriteValue("RecentFile", "LastFile", Folder.Str() + "/moved.bdf");

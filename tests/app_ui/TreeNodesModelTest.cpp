@@ -1,6 +1,8 @@
 // The Qt model and view of the binder tree follow every change of the nodes.
 #include "app/ui/TreeNodesModel.h"
 #include "app/ui/BinderTreeView.h"
+#include "app/ui/TreePane.h"
+#include "app/ui/TreeSelection.h"
 
 #include "tests/app_ui/UiTestSupport.h"
 
@@ -90,7 +92,7 @@ TEST(BinderTreeView, CtrlAndShiftPressesBuildTheMultiSelection) {
     const auto press = [&](TTreeNode* node, Qt::KeyboardModifiers modifiers) {
         QTest::mouseClick(view.viewport(), Qt::LeftButton, modifiers,
                           view.visualRect(model.IndexOf(node)).center());
-        return window.Binder().MultiSelection();
+        return window.TreePane().Selection().MultiSelection();
     };
     using List = std::vector<TTreeNode*>;
     EXPECT_EQ(press(a, Qt::NoModifier), List{});

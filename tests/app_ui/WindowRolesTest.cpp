@@ -7,6 +7,7 @@
 #include "app/binder/BinderTree.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
+#include "app/binder/commands/BinderTreeCommands.h"
 #include "app/ui/ConfirmDlg.h"
 #include "app/ui/FormVelmorRnx.h"
 #include "app/ui/MainActions.h"
@@ -42,7 +43,8 @@ struct RoleRig {
         roles.Window.OnStoreTypedNotes = [this] { acts.push_back("StoreTypedNotes"); };
         roles.Binder.emplace(
             TBinderUiRoles{roles.Dialogs, roles.Dialogs, *actions, roles.SideBar, roles.Window});
-        binder = std::make_unique<TBinderTree>(*roles.Binder, queue, settings, paths);
+        binder = std::make_unique<TBinderTree>(queue, settings, paths);
+        commands = std::make_unique<TBinderTreeCommands>(*roles.Binder, *binder, settings, paths);
         roles.Captures.SetRecords(binder.get());
         roles.Status.SetForm(&form4);
         paths.BinderRoot = folder.Str();
@@ -71,6 +73,7 @@ struct RoleRig {
     BinderPaths paths;
     MemorySettingsStore store;
     std::unique_ptr<TBinderTree> binder;
+    std::unique_ptr<TBinderTreeCommands> commands;
     TForm4 form4;
 };
 
@@ -103,7 +106,7 @@ TEST(WindowRoles, TheBinderCommandsAskThroughThePartsWithoutAWindow) {
         }
         dialog->reject();
     });
-    rig.binder->EditDelete1Execute();
+    rig.commands->EditDelete1Execute();
     EXPECT_EQ(parent, &rig.owner);
     EXPECT_EQ(question, "Are you sure to delete node ? ");
     EXPECT_EQ(rig.binder->Items().Count(), 1);
@@ -111,7 +114,7 @@ TEST(WindowRoles, TheBinderCommandsAskThroughThePartsWithoutAWindow) {
 
     // OK deletes it, after the typed notes were stored through the window's acts.
     WhenModalIs<TForm5>([](TForm5* dialog) { dialog->accept(); });
-    rig.binder->EditDelete1Execute();
+    rig.commands->EditDelete1Execute();
     EXPECT_EQ(rig.binder->Items().Count(), 0);
     EXPECT_EQ(rig.acts, std::vector<std::string>{"StoreTypedNotes"});
 
@@ -158,7 +161,7 @@ TEST(WindowRoles, AnAddRequestShowsItsDialogOverTheOwnerWithTheExportsFolder) {
     TWindowRoleParts& roles = rig.roles;
     roles.AddRequests.SetLifecycle(
         &lifecycle,
-        TAddItemHostParts{*rig.binder, rig.paths, rig.store, roles.Dialogs, roles.Dialogs,
+        TAddItemHostParts{*rig.commands, rig.paths, rig.store, roles.Dialogs, roles.Dialogs,
                           [&roles] { return roles.Exports.LastDialogDir(); }},
         [&] { ++added; });
     roles.Exports.SetLastDialogDir("/exports/last");
@@ -183,7 +186,8 @@ TEST(WindowRoles, AnAddRequestShowsItsDialogOverTheOwnerWithTheExportsFolder) {
     // Without a lifecycle there is no host, and the dialogs part makes no Add Item dialog.
     roles.AddRequests.SetLifecycle(
         nullptr,
-        TAddItemHostParts{*rig.binder, rig.paths, rig.store, roles.Dialogs, roles.Dialogs, {}}, {});
+        TAddItemHostParts{*rig.commands, rig.paths, rig.store, roles.Dialogs, roles.Dialogs, {}},
+        {});
     EXPECT_EQ(roles.AddRequests.Host(), nullptr);
     EXPECT_EQ(roles.Dialogs.CreateAddItemDialog(-1, std::nullopt, ""), nullptr);
 }

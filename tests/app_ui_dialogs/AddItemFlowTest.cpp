@@ -44,8 +44,8 @@ struct ScriptedFormLoc : TFormLoc {
 struct Flow : BinderFixture {
     FakeBinderLifecycle lifecycle;
     TAddRequestRunner runner{lifecycle, [this](const TAddItemRequest& request) {
-                                 binder.AddNode(request.Url, request.Info, request.Html,
-                                                request.TreeMode, request.DialogMode);
+                                 commands.AddNode(request.Url, request.Info, request.Html,
+                                                  request.TreeMode, request.DialogMode);
                              }};
     MemorySettingsStore store;
     TWindowAddItemHost host{ui, ui, paths, store, binder.Items(), runner};

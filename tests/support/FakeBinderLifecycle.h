@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/binder/BinderLifecycle.h"
+#include "app/binder/commands/BinderLifecycle.h"
 
 #include <string>
 #include <vector>

@@ -6,9 +6,9 @@
 // needs (FakeUserMessages, FakeUserDialogs, FakeBinderWindow) or the whole window
 // (FakeBinderUi), whose roles share one record. Safe to call from several threads.
 
-#include "app/binder/AddItemDialog.h"
-#include "app/binder/BinderUi.h"
 #include "app/binder/PageInfo.h"
+#include "app/binder/commands/AddItemDialog.h"
+#include "app/binder/commands/BinderUi.h"
 
 #include <deque>
 #include <functional>

@@ -4,7 +4,7 @@
 // ("ShowMessage(text)"), dialogs answer from a queue (cancelled once it is empty), boxes and
 // confirmations answer OK unless told otherwise.
 
-#include "app/binder/AddItemDialog.h"
+#include "app/binder/commands/AddItemDialog.h"
 #include "app/binder/commands/ExportUi.h"
 
 #include <deque>

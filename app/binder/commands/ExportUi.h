@@ -6,7 +6,7 @@
 // dialog and the shell. What the views show follows the tree itself. The main window
 // implements it; tests record the calls. Everything is called on the main thread.
 
-#include "app/binder/BinderUi.h"
+#include "app/binder/commands/BinderUi.h"
 #include "platform/base/RunningProgram.h"
 
 #include <functional>

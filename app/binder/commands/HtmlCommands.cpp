@@ -181,7 +181,7 @@ void FileImportHtmlExecute(ExportContext& context, IExportUi& ui) {
     ui.CloseStatusForm();
     TBinderTree& binder = context.Binder;
     binder.BinderDirty = true;
-    binder.FileSaveExecute();
+    binder.Save();
     // The views show the pages added, as for any other change of the tree.
     binder.Items().DataChanged(binder.Selected());
 }

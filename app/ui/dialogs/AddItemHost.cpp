@@ -1,6 +1,6 @@
 #include "app/ui/dialogs/AddItemHost.h"
 
-#include "app/binder/BinderLifecycle.h"
+#include "app/binder/commands/BinderLifecycle.h"
 
 bool TAddRequestRunner::Run(TAddItemRequest request) {
     if (running_) {

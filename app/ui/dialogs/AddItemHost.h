@@ -12,8 +12,8 @@
 // The window's add requests hold its side (TWindowAddItemHost); TAddRequestRunner carries out the
 // switches and runs the requests sent again, each after the dialog that asked for it has closed.
 
-#include "app/binder/BinderUi.h"
 #include "app/binder/TreeCommands.h"
+#include "app/binder/commands/BinderUi.h"
 
 #include <deque>
 #include <functional>

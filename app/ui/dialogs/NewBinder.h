@@ -5,7 +5,7 @@
 // tab does; "Finish" is offered on the second tab only, and only for a name that can be a file
 // name (not empty, no "/" or "\").
 
-#include "app/binder/BinderUi.h"
+#include "app/binder/commands/BinderUi.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #include "app/ui/dialogs/OKRightDlg.h"
 
-#include "app/binder/BinderUi.h"
+#include "app/binder/commands/BinderUi.h"
 #include "platform/base/QtText.h"
 
 #include <QCheckBox>

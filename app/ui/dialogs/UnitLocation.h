@@ -10,8 +10,8 @@
 // the open-binder button and "New" switch binders through the host and end the dialog with
 // Cancel; the host shows the same request again over the binder open then.
 
-#include "app/binder/AddItemDialog.h"
 #include "app/binder/CaptureOptions.h"
+#include "app/binder/commands/AddItemDialog.h"
 #include "app/ui/dialogs/AddItemHost.h"
 
 #include <QDialog>

@@ -4,8 +4,8 @@
 // (IUserDialogs::CreateAddItemDialog), the command fills in a URL and a title, shows it until the
 // input is accepted and reads the choices back.
 
-#include "app/binder/BinderUi.h"
 #include "app/binder/CaptureStarter.h"
+#include "app/binder/commands/BinderUi.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,0 +1,179 @@
+#include "app/binder/commands/BinderLifecycleCommands.h"
+
+#include "app/binder/BinderPaths.h"
+#include "app/binder/Settings.h"
+#include "app/binder/TreeFile.h"
+#include "app/binder/WindowTexts.h"
+#include "app/binder/commands/BinderTreeCommands.h"
+#include "platform/base/Files.h"
+
+std::string StripAmpersands(const std::string& caption) {
+    std::string path;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] != '&') {
+            path += caption[i];
+        } else if (i + 1 < caption.size() && caption[i + 1] == '&') {
+            path += '&';
+            ++i;
+        }
+    }
+    return path;
+}
+
+void UpdateRecentFiles(ISettingsStore& store, IBinderCommands& ui, const std::string& path) {
+    ui.SetRecentBinders(UpdateRecentFiles(store, path));
+}
+
+TBinderLifecycle::TBinderLifecycle(const TBinderUiRoles& ui, ITaskQueue& queue,
+                                   ICaptureStarter& capture, TSettings& settings,
+                                   ISettingsStore& store, BinderPaths& paths,
+                                   TBinderTreeCommands& tree)
+    : ui_(ui), paths_(paths), tree_(tree),
+      files_(queue, capture, settings, store, paths, tree.Tree()) {
+    tree_.SetLifecycle(this);
+}
+
+TBinderLifecycle::~TBinderLifecycle() {
+    tree_.SetLifecycle(nullptr);
+}
+
+bool TBinderLifecycle::BinderOpen() const {
+    return files_.BinderOpen();
+}
+
+// ---- creating -------------------------------------------------------------------------------
+
+bool TBinderLifecycle::CreateBinder(const std::string& folder, const std::string& name,
+                                    const std::string& description, bool interactive) {
+    const auto fail = [&](const std::string& message) {
+        if (interactive) {
+            ui_.Messages.ShowMessage(message);
+        }
+        return false;
+    };
+    if (!UsableBinderName(name)) {
+        return fail("Invalid binder name " + name);
+    }
+    const std::string root = AbsoluteFolder(folder);
+    if (!UsableBinderFolder(root) || !ForceDirectories(root)) {
+        ui_.Messages.ShowMessage("can not create directory " + folder);
+        return false;
+    }
+    const std::string binderFile = JoinPath(root, name + ".bdf");
+    if (PathIsTaken(binderFile)) {
+        if (interactive &&
+            ui_.Messages.MessageBox("Binder exists already, override ?", ApplicationTitle,
+                                    TMsgButtons::OkCancel) != TModalResult::Ok) {
+            return false;
+        }
+        // The open binder would otherwise write its old tree over the new one when it closes.
+        if (BinderOpen() && SameFile(binderFile, paths_.BinderFilePath) && !TryCloseBinder()) {
+            return false;
+        }
+    }
+    const TNewBinderResult result = files_.WriteNewBinder(root, name, description, Clock());
+    if (result.StoreNotDeleted && interactive) {
+        ui_.Messages.ShowMessage("Error occurs when deleting binder, overiding failed");
+    }
+    return result.Failure.empty() || fail(result.Failure);
+}
+
+// ---- opening --------------------------------------------------------------------------------
+
+bool TBinderLifecycle::OpenBinder(const std::string& binderFilePath) {
+    std::string reason;
+    const std::optional<TBinderFileValues> values = files_.ReadBinderValues(binderFilePath, reason);
+    if (!values) {
+        ui_.Messages.ShowMessage("Unable to open binder\n" + binderFilePath + ": " + reason + ".");
+        return false;
+    }
+    if (BinderOpen() && !TryCloseBinder()) {
+        return false;
+    }
+    if (tree_.Tree().Items().Count() > 0) {
+        // Nodes made while no binder was open belong to none: free them as a close would.
+        files_.StopBinderWork();
+        ClearTree(tree_.Tree().Items());
+    }
+    ui_.Commands.SetRecentBinders(files_.Open(binderFilePath, *values));
+    tree_.LoadBinderTree();
+    return true;
+}
+
+// ---- closing and reloading --------------------------------------------------------------------
+
+void TBinderLifecycle::CloseBinder() {
+    TryCloseBinder();
+}
+
+bool TBinderLifecycle::TryCloseBinder() {
+    if (!BinderOpen()) {
+        return true;
+    }
+    files_.StopBinderWork();
+    ui_.Window.StoreTypedNotes();
+    if (!tree_.FileSaveExecute()) {
+        // The window told why; the records are all there is of the unsaved changes.
+        files_.ResumeBinderWork();
+        return false;
+    }
+    for (const std::string& message : files_.FinishClose()) {
+        ui_.Messages.ShowMessage(message);
+    }
+    return true;
+}
+
+void TBinderLifecycle::ReloadBinder() {
+    if (!BinderOpen()) {
+        return;
+    }
+    const std::string binderFilePath = paths_.BinderFilePath;
+    if (!TryCloseBinder()) {
+        return;
+    }
+    paths_.BinderFilePath = binderFilePath;
+    tree_.LoadBinderTree();
+}
+
+// ---- deleting ---------------------------------------------------------------------------------
+
+void TBinderLifecycle::DeleteBinder(const std::string& binderFilePath) {
+    if (BinderOpen() && SameFile(binderFilePath, paths_.BinderFilePath) && !TryCloseBinder()) {
+        return;
+    }
+    const std::string failure = files_.DeleteBinderFiles(binderFilePath);
+    if (!failure.empty()) {
+        ui_.Messages.ShowMessage(failure);
+    }
+}
+
+// ---- commands ---------------------------------------------------------------------------------
+
+void TBinderLifecycle::FileNewBinderExecute() {
+    const std::optional<TNewBinderChoice> choice = ui_.Dialogs.NewBinderDialog(paths_.BinderRoot);
+    if (!choice) {
+        return;
+    }
+    if (CreateBinder(choice->Folder, choice->Name, choice->Description, true)) {
+        OpenBinder(JoinPath(AbsoluteFolder(choice->Folder), choice->Name + ".bdf"));
+    }
+    if (ui_.SideBar.TopPanel() == BinderListPanel) {
+        ui_.SideBar.RefillPanel(BinderListPanel);
+    }
+}
+
+void TBinderLifecycle::FileOpenBinderExecute() {
+    TFileDialogOptions options;
+    options.InitialDir = paths_.BinderRoot;
+    options.Filter = BinderFileFilter;
+    if (const std::optional<std::string> chosen = ui_.Dialogs.OpenFileDialog(options)) {
+        OpenBinder(*chosen);
+    }
+}
+
+void TBinderLifecycle::FileOpenRecentExecute(const std::string& menuCaption) {
+    const std::string path = StripAmpersands(menuCaption);
+    if (!path.empty()) {
+        OpenBinder(path);
+    }
+}
