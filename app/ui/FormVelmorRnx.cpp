@@ -79,8 +79,8 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
         pageNotAvailable_.assign(ScrambleBuffer(page.get(), ScrambleKey, size).get(), size);
     }
 
-    // The parts that play the window's roles come first: the binder commands take them when they
-    // are made. The side bar and the views, built over the tree, join them in BuildForm.
+    // The parts that play the window's roles come first; the binder commands take them with the
+    // side bar, which is built over the tree, in BuildForm.
     roles_ = std::make_unique<TWindowRoleParts>(*this);
     FillMainImages(images_);
     setWindowIcon(QIcon(QPixmap::fromImage(images_.Image(ImageClosedFolder))));
@@ -91,11 +91,7 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
         BringToFront();
     };
     roles_->Window.OnStoreTypedNotes = [this] { viewsPane_->Views().ApplyChangeExecute(); };
-    roles_->Binder.emplace(TBinderUiRoles{roles_->Dialogs, roles_->Dialogs, *actions_,
-                                          roles_->SideBar, roles_->Window});
     binder_ = std::make_unique<TBinderTree>(parts.Queue, settings_, paths_);
-    treeCommands_ =
-        std::make_unique<TBinderTreeCommands>(*roles_->Binder, *binder_, settings_, paths_);
     actions_->FollowBinder(binder_.get());
     roles_->Captures.SetRecords(binder_.get());
     ApplyStoredBounds();
@@ -130,7 +126,6 @@ TFormVelmorRnx::~TFormVelmorRnx() {
         treeCommands_->SetSelection(nullptr);
     }
     // The roles stop reaching the panes and the tree before these go.
-    roles_->SideBar.Attach(nullptr);
     roles_->Window.OnShowPageView = nullptr;
     roles_->Window.OnStoreTypedNotes = nullptr;
     roles_->Captures.SetRecords(nullptr);
@@ -147,7 +142,6 @@ void TFormVelmorRnx::BuildForm() {
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setChildrenCollapsible(true);
     treePane_ = new TTreePane(*binder_, images_, splitter_);
-    treeCommands_->SetSelection(&treePane_->Selection());
     auto* central = new QWidget(this);
     statusBar_ = std::make_unique<TStatusBarWriter>(central, images_, width());
     viewsPane_ = new TViewsPane(*binder_, paths_, settings_, *actions_, *statusBar_,
@@ -156,7 +150,11 @@ void TFormVelmorRnx::BuildForm() {
         treePane_->ShelfBar1(), treePane_->TreeView1(), *binder_, *viewsPane_, *actions_, settings_,
         store_, paths_, [this](const std::string& path) { OpenBinder(path); },
         [this] { TreeView1Click(); }});
-    roles_->SideBar.Attach(sideBar_.get());
+    roles_->Binder.emplace(
+        TBinderUiRoles{roles_->Dialogs, roles_->Dialogs, *actions_, *sideBar_, roles_->Window});
+    treeCommands_ =
+        std::make_unique<TBinderTreeCommands>(*roles_->Binder, *binder_, settings_, paths_);
+    treeCommands_->SetSelection(&treePane_->Selection());
     actions_->AddToolsCommands({&sideBar_->Search(), &sideBar_->ClearSearch()});
     notes_ = std::make_unique<TNotesPart>(*binder_, *viewsPane_, *statusBar_, images_);
     actions_->SetEditMenu(notes_->Commands().EditMenu());

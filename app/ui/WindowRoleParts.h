@@ -3,16 +3,15 @@
 // The parts of the main window that play what the binder code, the exports and the captures ask
 // of it, each the part that owns what it does: the wait status the wait form, the window's
 // dialogs its boxes and dialogs, the add requests the runner behind the "Add Item" dialog, the
-// exports' port, the captures' reports, the side bar's slot and the window's acts. The window
-// builds them first, wires them to its panes once and makes the binder roles from them; the
-// program and the tests reach them here.
+// exports' port, the captures' reports and the window's acts. The window builds them first,
+// wires them to its panes once and makes the binder roles from them with its commands part and
+// its side bar; the program and the tests reach them here.
 
 #include "app/binder/commands/BinderUi.h"
 #include "app/ui/AddRequests.h"
 #include "app/ui/BinderWindowActs.h"
 #include "app/ui/CaptureReports.h"
 #include "app/ui/ExportPort.h"
-#include "app/ui/SideBarSlot.h"
 #include "app/ui/WaitStatus.h"
 #include "app/ui/WindowDialogs.h"
 
@@ -33,9 +32,8 @@ struct TWindowRoleParts {
     TWindowDialogs Dialogs;
     TExportPort Exports;
     TCaptureReports Captures;
-    TSideBarSlot SideBar;
     TBinderWindowActs Window;
-    // The roles the binder tree and the binder lifecycle take, made once with the window's
-    // commands part.
+    // The roles the binder's tree and lifecycle commands take, made once with the window's
+    // commands part and its side bar.
     std::optional<TBinderUiRoles> Binder;
 };

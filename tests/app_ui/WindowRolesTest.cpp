@@ -21,6 +21,7 @@
 
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/FakeBinderLifecycle.h"
+#include "tests/support/FakeBinderUi.h"
 #include "tests/support/FakeTaskQueue.h"
 #include "tests/support/TempDir.h"
 
@@ -42,7 +43,7 @@ struct RoleRig {
         roles.Window.OnShowPageView = [this] { acts.push_back("ShowPageView"); };
         roles.Window.OnStoreTypedNotes = [this] { acts.push_back("StoreTypedNotes"); };
         roles.Binder.emplace(
-            TBinderUiRoles{roles.Dialogs, roles.Dialogs, *actions, roles.SideBar, roles.Window});
+            TBinderUiRoles{roles.Dialogs, roles.Dialogs, *actions, sideBar, roles.Window});
         binder = std::make_unique<TBinderTree>(queue, settings, paths);
         commands = std::make_unique<TBinderTreeCommands>(*roles.Binder, *binder, settings, paths);
         roles.Captures.SetRecords(binder.get());
@@ -67,6 +68,7 @@ struct RoleRig {
     TImageList images;
     std::unique_ptr<TMainActions> actions;
     TWindowRoleParts roles{owner};
+    FakeBinderWindow sideBar; // shows the tree panel
     std::vector<std::string> acts;
     FakeTaskQueue queue;
     TSettings settings;
@@ -95,8 +97,8 @@ TEST(WindowRoles, TheBinderCommandsAskThroughThePartsWithoutAWindow) {
     rig.binder->Items().SetSelected(node);
     rig.settings.AskBeforeDelete = true;
 
-    // Before the side bar is put into its slot, the tree panel counts as open: the delete
-    // command asks, over the owner, and Cancel keeps the node.
+    // With the tree panel open the delete command asks, over the owner, and Cancel keeps the
+    // node.
     QWidget* parent = nullptr;
     std::string question;
     WhenModalIs<TForm5>([&](TForm5* dialog) {
