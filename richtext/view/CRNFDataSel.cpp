@@ -312,9 +312,14 @@ bool TCustomRNFormattedData::SearchPart(int itemNo, int from, bool down, const T
         }
         std::string_view part = std::string_view(text).substr(first - 1, count);
         if (!key.MatchCase) {
+            // Plain pointers: a char store may alias anything, so through the string and the
+            // view every byte would load their data and sizes again.
             buffer.resize(part.size());
-            for (size_t i = 0; i < part.size(); ++i) {
-                buffer[i] = key.Upper[static_cast<unsigned char>(part[i])];
+            char* out = buffer.data();
+            const char* in = part.data();
+            const char* upper = key.Upper;
+            for (size_t i = 0, n = part.size(); i < n; ++i) {
+                out[i] = upper[static_cast<unsigned char>(in[i])];
             }
             part = buffer;
         }
