@@ -20,7 +20,6 @@
 #include "richtext/view/RNEdit.h"
 
 #include "tests/app_ui/UiTestSupport.h"
-#include "tests/support/FakeBinderUi.h"
 #include "tests/support/FakeTaskQueue.h"
 #include "tests/support/TempDir.h"
 
@@ -74,7 +73,6 @@ struct NotesParts {
 
     ScopedEventLoopInvoker invoker;
     TempDir folder;
-    FakeBinderUi ui;
     FakeTaskQueue queue;
     TSettings settings;
     BinderPaths paths;
