@@ -10,6 +10,7 @@
 #include "richtext/model/RNStyleRects.h"
 #include "richtext/tables/RNTableUndo.h"
 #include "richtext/view/RNDataList.h"
+#include "richtext/view/RNInplaceEditor.h"
 #include "richtext/view/RNUndo.h"
 
 #include <cstdint>
@@ -64,8 +65,6 @@ inline constexpr TRNTableOptions RNTableDefaultOptions{31};
 inline constexpr TRNTablePrintOptions RNTableDefaultPrintOptions{3};
 
 class TRNTableItemInfo;
-// The cell editor control; the table only holds the one the controls open over it.
-class TRNTableInplaceEdit;
 class TRNEditRNData;
 class TRNTableRows;
 class TRNTableRow;
@@ -693,8 +692,9 @@ public:
         int32_t Row = -1, Col = -1;
         TCustomRNItemInfo* PartialSelectedItem = nullptr;
     };
-    // Set by the cell editor while it is open.
-    TRNTableInplaceEdit* InplaceEditor = nullptr;
+    // Set by the cell editor while it is open; the controls that open it reach it as their
+    // control (CellEditorOf).
+    IRNInplaceEditor* InplaceEditor = nullptr;
     TRNTableInplaceParamStorage InplaceStorage;
     // The minimal widths of the table in its document and of the editor's document, measured
     // when the editor last changed them.
@@ -706,7 +706,7 @@ public:
     // only formatted, printed or stored) they do nothing.
     void CreateInplace(int itemNo, int row, int col, bool caretAtEnd, bool buildJumps);
     void DestroyInplace(bool keepState);
-    TRNTableInplaceEdit* GetEditedCell(int& row, int& col) const;
+    IRNInplaceEditor* GetEditedCell(int& row, int& col) const;
     // Raises ERNTableInplaceError while the user selects cells with the mouse in the editor.
     void SaveInplace();
     void RestoreInplace();

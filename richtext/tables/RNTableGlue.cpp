@@ -144,7 +144,7 @@ void TRNTableItemInfo::RestoreInplace() {
     }
 }
 
-TRNTableInplaceEdit* TRNTableItemInfo::GetEditedCell(int& row, int& col) const {
+IRNInplaceEditor* TRNTableItemInfo::GetEditedCell(int& row, int& col) const {
     row = InplaceEditor ? EditedCellRow : -1;
     col = InplaceEditor ? EditedCellCol : -1;
     return InplaceEditor;

@@ -9,6 +9,10 @@
 #include <algorithm>
 #include <vector>
 
+TRNTableInplaceEdit* CellEditorOf(const TRNTableItemInfo& table) {
+    return static_cast<TRNTableInplaceEdit*>(table.InplaceEditor);
+}
+
 namespace {
 
 constexpr auto LeftMouse = TMouseButton::mbLeft;

@@ -27,6 +27,10 @@ public:
 class TRNTableInplaceEdit;
 class TRNTableInplaceSeam;
 
+// The cell editor open over a cell of the table; null when none is. Only the controls open
+// one, so the editor the table holds is always theirs.
+TRNTableInplaceEdit* CellEditorOf(const TRNTableItemInfo& table);
+
 class TRNTableInplaceRNData : public TRNEditRNData {
 public:
     TRNTableInplaceRNData(IRichNoteHost& richNote, TRNTableInplaceEdit& editor);

@@ -31,7 +31,7 @@ const bool TarnwickTableCellEditorPlugged = (TRNTableItemInfo::InplaceFactory = 
 
 TRNTableInplaceSeam::~TRNTableInplaceSeam() {
     // The table goes, and its cells with it: the editor leaves without giving anything back.
-    TRNTableInplaceEdit* editor = Table.InplaceEditor;
+    TRNTableInplaceEdit* editor = CellEditorOf(Table);
     if (!editor) {
         return;
     }
@@ -53,26 +53,26 @@ void TRNTableInplaceSeam::Open(int row, int col, bool buildJumps) {
 }
 
 void TRNTableInplaceSeam::MouseDown(int button, uint32_t shift, int x, int y) {
-    if (TRNTableInplaceEdit* editor = Table.InplaceEditor) {
+    if (TRNTableInplaceEdit* editor = CellEditorOf(Table)) {
         editor->TakeMouse(static_cast<TMouseButton>(button), TShiftState::FromBits(shift), x, y);
     }
 }
 
 void TRNTableInplaceSeam::ClearSelection() {
-    if (TRNTableInplaceEdit* editor = Table.InplaceEditor) {
+    if (TRNTableInplaceEdit* editor = CellEditorOf(Table)) {
         editor->Deselect();
         editor->Invalidate();
     }
 }
 
 void TRNTableInplaceSeam::SelectCompletely(bool selected) {
-    if (TRNTableInplaceEdit* editor = Table.InplaceEditor) {
+    if (TRNTableInplaceEdit* editor = CellEditorOf(Table)) {
         editor->SelectCompletely(selected);
     }
 }
 
 void TRNTableInplaceSeam::Place(int x, int y) {
-    TRNTableInplaceEdit* editor = Table.InplaceEditor;
+    TRNTableInplaceEdit* editor = CellEditorOf(Table);
     const TRNTableCellData* cell = editor ? editor->Cell : nullptr;
     TRichNote* host = editor ? editor->Host : nullptr;
     if (!cell || !host || editor->parentWidget() != host) {
@@ -93,7 +93,7 @@ bool TRNTableInplaceSeam::Owns(const void* editor) const {
 }
 
 int TRNTableInplaceSeam::BuildJumps(int firstJumpNo) {
-    TRNTableInplaceEdit* editor = Table.InplaceEditor;
+    TRNTableInplaceEdit* editor = CellEditorOf(Table);
     if (!editor) {
         return 0;
     }
@@ -201,7 +201,7 @@ void TRNTableInplaceSeam::Create(int itemNo, int row, int col, bool caretAtEnd, 
 }
 
 void TRNTableInplaceSeam::Destroy(bool keepState) {
-    TRNTableInplaceEdit* editor = Table.InplaceEditor;
+    TRNTableInplaceEdit* editor = CellEditorOf(Table);
     if (!editor) {
         return;
     }
@@ -258,7 +258,7 @@ void FoldHistory(TRNTableItemInfo& table, TRNTableInplaceEdit& editor, IRNEditCo
 } // namespace
 
 void TRNTableInplaceSeam::InplaceDeleted(bool clearing) {
-    TRNTableInplaceEdit* editor = Table.InplaceEditor;
+    TRNTableInplaceEdit* editor = CellEditorOf(Table);
     if (!editor) {
         return;
     }
@@ -295,7 +295,7 @@ void TRNTableInplaceSeam::InplaceDeleted(bool clearing) {
 }
 
 void TRNTableInplaceSeam::Save() {
-    TRNTableInplaceEdit* editor = Table.InplaceEditor;
+    TRNTableInplaceEdit* editor = CellEditorOf(Table);
     if (!editor) {
         return;
     }
@@ -323,8 +323,8 @@ void TRNTableInplaceSeam::Restore() {
     }
     Table.CreateInplace(-1, row, col, false, false);
     if (Table.InplaceEditor) {
-        Table.RestoreRNSelection(Table.InplaceEditor->EditData(), Table.InplaceStorage);
-        Table.InplaceEditor->Invalidate();
+        Table.RestoreRNSelection(CellEditorOf(Table)->EditData(), Table.InplaceStorage);
+        CellEditorOf(Table)->Invalidate();
     }
 }
 
@@ -364,15 +364,15 @@ void TRNTableInplaceSeam::InplaceEditorChange(TRNTableInplaceEdit& editor, bool 
 }
 
 TRNEditRNData* TRNTableInplaceSeam::EditorData() const {
-    return Table.InplaceEditor ? &Table.InplaceEditor->EditData() : nullptr;
+    return Table.InplaceEditor ? &CellEditorOf(Table)->EditData() : nullptr;
 }
 
 TRNTableCellData* TRNTableInplaceSeam::EditorCell() const {
-    return Table.InplaceEditor ? Table.InplaceEditor->Cell : nullptr;
+    return Table.InplaceEditor ? CellEditorOf(Table)->Cell : nullptr;
 }
 
 void TRNTableInplaceSeam::PostReplay(bool redo) {
-    if (TRNTableInplaceEdit* editor = Table.InplaceEditor) {
+    if (TRNTableInplaceEdit* editor = CellEditorOf(Table)) {
         editor->PostMessage(redo ? WM_RNINPLACEREDO : WM_RNINPLACEUNDO, 0, 0);
     }
 }

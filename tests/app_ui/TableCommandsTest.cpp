@@ -261,7 +261,7 @@ TEST(NotesTables, AClickIntoACellAndADragOverTwoEnableTheirCommands) {
 
     QTest::mouseClick(&w.E(), Qt::LeftButton, {}, cellAt(0, 0));
     settle();
-    ASSERT_NE(w.TableAt(1)->InplaceEditor, nullptr);
+    ASSERT_NE(CellEditorOf(*w.TableAt(1)), nullptr);
     EXPECT_TRUE(w.On(TTableAction::RInsertRowBefore));
     EXPECT_TRUE(w.On(TTableAction::RInsertRowAfter));
     EXPECT_FALSE(w.On(TTableAction::RmergeTable));
@@ -344,13 +344,13 @@ TEST(NotesTables, InsideACellEditorTheCommandsActOnTheTableThatHoldsIt) {
     TablesWindow w;
     TRNTableItemInfo& outer = w.Insert(2, 2);
     outer.CreateInplace(-1, 0, 0, false, false);
-    ASSERT_NE(outer.InplaceEditor, nullptr);
+    ASSERT_NE(CellEditorOf(outer), nullptr);
     w.T().UpdateTableActions();
     for (TTableAction action : Nine) {
         EXPECT_EQ(w.On(action), action != TTableAction::RmergeTable);
     }
     // The edited cell is the selection: a row goes above it.
-    outer.InplaceEditor->InsertText("x");
+    CellEditorOf(outer)->InsertText("x");
     w.T().RInsertRowBeforeExecute();
     ASSERT_EQ(outer.Rows.Count(), 3);
     EXPECT_EQ(outer.Cells(1, 0)->GetItemText(0), "x");
@@ -360,7 +360,7 @@ TEST(NotesTables, InsideACellEditorTheCommandsActOnTheTableThatHoldsIt) {
     // it, not on the table that holds it.
     w.AnswerInsert(1, 2, 0);
     w.T().RInsertTableExecute();
-    TRNTableInplaceEdit* cellEditor = outer.InplaceEditor;
+    TRNTableInplaceEdit* cellEditor = CellEditorOf(outer);
     ASSERT_NE(cellEditor, nullptr);
     TRNTableItemInfo* inner = nullptr;
     for (int i = 0; i < cellEditor->GetLineCount() && !inner; ++i) {
@@ -387,7 +387,7 @@ TEST(NotesTables, AnOpenCellFormatsAndReportsThroughTheWindowsCommands) {
     TablesWindow w;
     TRNTableItemInfo& t = w.Insert(1, 2);
     t.CreateInplace(-1, 0, 1, false, false);
-    TRNTableInplaceEdit* cell = t.InplaceEditor;
+    TRNTableInplaceEdit* cell = CellEditorOf(t);
     ASSERT_NE(cell, nullptr);
     cell->InsertText("plain");
     cell->SetSelectionBounds(0, 1, 0, 6);
@@ -399,11 +399,11 @@ TEST(NotesTables, AnOpenCellFormatsAndReportsThroughTheWindowsCommands) {
     ASSERT_FALSE(bold(0));
     QAction* boldAction = w.Window->NotesPart().Commands().Action(TNoteAction::RBold);
     boldAction->trigger();
-    ASSERT_EQ(cell, t.InplaceEditor);
+    ASSERT_EQ(cell, CellEditorOf(t));
     EXPECT_TRUE(bold(0));
     EXPECT_EQ(cell->EditData().GetItemText(0), "plain");
     w.Window->NotesPart().Commands().Action(TNoteAction::RUndo)->trigger();
-    ASSERT_EQ(cell, t.InplaceEditor);
+    ASSERT_EQ(cell, CellEditorOf(t));
     EXPECT_FALSE(bold(0));
 
     // A bold start before plain text: the tool bar follows the caret from one to the other.

@@ -272,7 +272,7 @@ TEST(TableCommands, PrintedCellsAreTheFilledOnesAndAnEditedCellPrintsItsEditor) 
         n.Source.Format();
         if (c.Edit) {
             t->EditCell(0, 1);
-            ASSERT_NE(t->InplaceEditor, nullptr);
+            ASSERT_NE(CellEditorOf(*t), nullptr);
         }
         ASSERT_EQ(n.Format(), 1);
         const auto& info = dynamic_cast<TRNTablePrintInfo&>(*n.Data().DrawItems[0]);

@@ -76,7 +76,7 @@ TEST(TableInplaceLinks, TheTableRemovedUnderItsCellEditorTakesTheTypedTextAlong)
     doc.Deselect(nullptr);
     e.Edit.Format();
     EditedTable::Settle();
-    EXPECT_EQ(e.T->InplaceEditor, nullptr);
+    EXPECT_EQ(CellEditorOf(*e.T), nullptr);
     EXPECT_FALSE(editor);
     EXPECT_EQ(e.Edit.InplaceEditor(), nullptr);
     EXPECT_EQ(doc.UndoList().Count(), steps + 1);

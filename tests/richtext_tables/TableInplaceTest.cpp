@@ -72,12 +72,12 @@ TEST(TableInplace, MovingOnDetachesTheOldEditorBeforeItIsFreed) {
     EXPECT_TRUE(first->IsDetached());
     EXPECT_FALSE(first->isVisible());
     EXPECT_EQ(e.Text(0, 0), "ab");
-    EXPECT_EQ(e.T->InplaceEditor->Col, 1);
+    EXPECT_EQ(CellEditorOf(*e.T)->Col, 1);
     // A message still queued for the detached editor does nothing.
     first->PostMessage(WM_RNMOVEEDITOR, static_cast<uintptr_t>(Dir::rncdPrev), 0);
     EditedTable::Settle();
     EXPECT_FALSE(first);
-    EXPECT_EQ(e.T->InplaceEditor->Col, 1);
+    EXPECT_EQ(CellEditorOf(*e.T)->Col, 1);
 }
 
 TEST(TableInplace, CellTypingIsOneStepOfTheDocumentAfterTheEditorCloses) {

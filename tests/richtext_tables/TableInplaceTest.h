@@ -36,7 +36,7 @@ struct EditedTable {
         Edit.Format();
         Edit.show();
     }
-    TRNTableInplaceEdit* Cell() const { return T->InplaceEditor; }
+    TRNTableInplaceEdit* Cell() const { return CellEditorOf(*T); }
     void Open(int row, int col) { T->CreateInplace(-1, row, col, false, false); }
     std::string Text(int row, int col) const {
         std::string text;

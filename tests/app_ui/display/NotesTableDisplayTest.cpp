@@ -86,11 +86,11 @@ TEST(NotesTableDisplay, ATableMadeWithTheMenuAndButtonsComesBackFromTheStoredNot
     ASSERT_NE(w.Table(), nullptr);
 
     w.ClickCell(0, 0);
-    ASSERT_NE(w.Table()->InplaceEditor, nullptr);
+    ASSERT_NE(CellEditorOf(*w.Table()), nullptr);
     for (const char* text : {"a", "b", "c"}) {
-        QTest::keyClicks(w.Table()->InplaceEditor, text);
+        QTest::keyClicks(CellEditorOf(*w.Table()), text);
         if (*text != 'c') {
-            QTest::keyClick(w.Table()->InplaceEditor, Qt::Key_Tab);
+            QTest::keyClick(CellEditorOf(*w.Table()), Qt::Key_Tab);
             QApplication::processEvents();
         }
     }

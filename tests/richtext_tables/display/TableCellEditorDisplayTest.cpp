@@ -82,28 +82,28 @@ TEST(TableCellEditorDisplay, ClickTypeTabTypeClickOutsideThenUndoAndRedo) {
 
     QTest::mouseClick(&n.Edit, Qt::LeftButton, {}, n.CellRect(0, 0).center());
     QApplication::processEvents();
-    ASSERT_NE(n.T->InplaceEditor, nullptr);
-    EXPECT_EQ(n.T->InplaceEditor->Row, 0);
-    QTest::keyClicks(n.T->InplaceEditor, "ab");
-    QTest::keyClick(n.T->InplaceEditor, Qt::Key_Tab);
+    ASSERT_NE(CellEditorOf(*n.T), nullptr);
+    EXPECT_EQ(CellEditorOf(*n.T)->Row, 0);
+    QTest::keyClicks(CellEditorOf(*n.T), "ab");
+    QTest::keyClick(CellEditorOf(*n.T), Qt::Key_Tab);
     QApplication::processEvents();
-    ASSERT_NE(n.T->InplaceEditor, nullptr);
-    EXPECT_EQ(n.T->InplaceEditor->Col, 1);
+    ASSERT_NE(CellEditorOf(*n.T), nullptr);
+    EXPECT_EQ(CellEditorOf(*n.T)->Col, 1);
     // Typing in the last cell is one character: typing is undone a character at a time.
-    QTest::keyClicks(n.T->InplaceEditor, "c");
+    QTest::keyClicks(CellEditorOf(*n.T), "c");
     n.ClickOutside();
-    EXPECT_EQ(n.T->InplaceEditor, nullptr);
+    EXPECT_EQ(CellEditorOf(*n.T), nullptr);
     EXPECT_EQ(n.Text(0, 0), "ab");
     EXPECT_EQ(n.Text(0, 1), "c");
 
     n.Edit.Undo();
     QApplication::processEvents();
-    ASSERT_NE(n.T->InplaceEditor, nullptr);
-    EXPECT_EQ(n.T->InplaceEditor->Col, 1);
-    EXPECT_EQ(n.T->InplaceEditor->GetItemText(0), "");
+    ASSERT_NE(CellEditorOf(*n.T), nullptr);
+    EXPECT_EQ(CellEditorOf(*n.T)->Col, 1);
+    EXPECT_EQ(CellEditorOf(*n.T)->GetItemText(0), "");
     n.Edit.Redo();
     QApplication::processEvents();
-    EXPECT_EQ(n.T->InplaceEditor->GetItemText(0), "c");
+    EXPECT_EQ(CellEditorOf(*n.T)->GetItemText(0), "c");
     n.ClickOutside();
     EXPECT_EQ(n.Text(0, 1), "c");
     EXPECT_EQ(n.Text(0, 0), "ab");
@@ -148,9 +148,9 @@ TEST(TableCellEditorDisplay, ASelectionDraggedFromTheEditorIntoAnotherCellReleas
     const QPoint from = n.CellRect(1, 0).center();
     const QPoint to = n.CellRect(1, 1).center();
     QTest::mousePress(&n.Edit, Qt::LeftButton, {}, from);
-    ASSERT_NE(n.T->InplaceEditor, nullptr);
+    ASSERT_NE(CellEditorOf(*n.T), nullptr);
     // The press opened the editor; the rest of the drag is the editor's.
-    QWidget* editor = n.T->InplaceEditor;
+    QWidget* editor = CellEditorOf(*n.T);
     QMouseEvent move(QEvent::MouseMove, QPointF(editor->mapFrom(&n.Edit, to)),
                      QPointF(editor->mapToGlobal(editor->mapFrom(&n.Edit, to))), Qt::NoButton,
                      Qt::LeftButton, {});
@@ -158,7 +158,7 @@ TEST(TableCellEditorDisplay, ASelectionDraggedFromTheEditorIntoAnotherCellReleas
     QTest::mouseRelease(editor, Qt::LeftButton, {}, editor->mapFrom(&n.Edit, to));
     QApplication::processEvents();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(n.T->InplaceEditor, nullptr);
+    EXPECT_EQ(CellEditorOf(*n.T), nullptr);
     EXPECT_TRUE(n.T->CellsSelected);
     EXPECT_TRUE(n.T->IsCellSelected(1, 0));
     EXPECT_TRUE(n.T->IsCellSelected(1, 1));
