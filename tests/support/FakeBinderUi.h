@@ -235,8 +235,8 @@ public:
     }
 };
 
-// The whole window: its three roles over one record of calls.
-class FakeBinderUi : public IBinderUi,
-                     public FakeUserMessages,
-                     public FakeUserDialogs,
-                     public FakeBinderWindow {};
+// The whole window: its roles over one record of calls.
+class FakeBinderUi : public FakeUserMessages, public FakeUserDialogs, public FakeBinderWindow {
+public:
+    TBinderUiRoles Roles() { return {*this, *this, *this, *this, *this}; }
+};

@@ -1,6 +1,6 @@
 #pragma once
 
-// What the binder code asks of the main window, by role: questions and messages (boxes, the
+// What the binder commands ask of the main window, by role: questions and messages (boxes, the
 // confirmation, the wait form), dialogs (files, folders, Add Item, New Binder), and the window
 // around the tree (caption, recent binders, command enabling, the side bar). What the views
 // show of a node follows the tree itself (ITreeNodesObserver), not these calls. The part of
@@ -140,15 +140,4 @@ struct TBinderUiRoles {
     IBinderCommands& Commands;
     IBinderSideBar& SideBar;
     IBinderWindow& Window;
-};
-
-// Every role at once, as the binder tree and the binder lifecycle use the window. The roles are
-// virtual bases, so that one object may play them through parts that each play one.
-class IBinderUi : public virtual IUserMessages,
-                  public virtual IUserDialogs,
-                  public virtual IBinderCommands,
-                  public virtual IBinderSideBar,
-                  public virtual IBinderWindow {
-public:
-    TBinderUiRoles Roles() { return {*this, *this, *this, *this, *this}; }
 };
