@@ -20,7 +20,9 @@ namespace {
 
 constexpr int MaxKeptCopies = 1000;
 
-bool PathExists(const std::string& path) {
+// A name is taken by anything at it, a link that points nowhere too, so the damaged tree file
+// is never moved over something.
+bool NameTaken(const std::string& path) {
     struct stat info;
     return ::lstat(path.c_str(), &info) == 0;
 }
@@ -44,7 +46,7 @@ std::string TBinderTree::FreeKeptName() const {
     const std::string& path = paths_.TreeFilePath;
     for (int n = 0; n < MaxKeptCopies; ++n) {
         std::string kept = path + ".bad" + (n == 0 ? std::string() : std::to_string(n));
-        if (!PathExists(kept)) {
+        if (!NameTaken(kept)) {
             return kept;
         }
     }
@@ -53,7 +55,7 @@ std::string TBinderTree::FreeKeptName() const {
 
 bool TBinderTree::MoveTreeFileAside(std::vector<std::string>& messages) {
     const std::string& path = paths_.TreeFilePath;
-    if (!PathExists(path)) {
+    if (!NameTaken(path)) {
         return true; // gone already: nothing left to protect
     }
     const std::string kept = FreeKeptName();
@@ -145,7 +147,7 @@ TreeLoadResult TBinderTree::ReadBinderTree(TTreeLoadReport& report,
 
     const std::string& path = paths_.TreeFilePath;
     TreeLoadResult result = TreeLoadResult::Empty;
-    if (!path.empty() && PathExists(path)) {
+    if (!path.empty() && NameTaken(path)) {
         size_t size = 0;
         errno = 0;
         std::unique_ptr<char[]> bytes = LoadFileToBuffer(path, size);

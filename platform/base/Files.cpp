@@ -36,6 +36,11 @@ std::string NativePath(std::string_view stored) {
     return path;
 }
 
+bool PathExists(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0;
+}
+
 bool ForceDirectories(const std::string& folder) {
     if (folder.empty()) {
         return false;

@@ -16,6 +16,9 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 // A stored name ("1A2B\img\a.gif") in file-system form ("1A2B/img/a.gif").
 std::string NativePath(std::string_view stored);
 
+// True when something (a file, a folder, a device) is at the path.
+bool PathExists(const std::string& path);
+
 // Creates a folder with every missing parent. True when the folder exists afterwards.
 bool ForceDirectories(const std::string& folder);
 

@@ -5,10 +5,10 @@
 #include "app/binder/TemporaryFolder.h"
 #include "app/binder/commands/ChmCompileJob.h"
 #include "app/binder/commands/ExportUi.h"
+#include "app/binder/commands/ShownWrites.h"
 #include "platform/base/Files.h"
 
 #include <filesystem>
-#include <sys/stat.h>
 
 bool BuildChmProject(ExportContext& context, IExportUi& ui, const TTreeNode* firstTopNode,
                      const std::string& workFolder, const std::string& localeText,
@@ -44,8 +44,7 @@ void FileExportCHMExecute(ExportContext& context, IExportUi& ui, const ChmCompil
         ui.ShowMessage("Illegal file name");
         return;
     }
-    struct stat info;
-    if (::stat(destination->c_str(), &info) == 0 && !choice->OverwriteExisting) {
+    if (PathExists(*destination) && !choice->OverwriteExisting) {
         ui.ShowMessage("Destination File" + *destination + " Already Exists");
         return;
     }
@@ -56,11 +55,7 @@ void FileExportCHMExecute(ExportContext& context, IExportUi& ui, const ChmCompil
                  BuildChmProject(context, ui, context.Binder.Items().GetFirstNode(), work.Path(),
                                  choice->LocaleText, choice->FullTextSearch, cap);
     if (built) {
-        const WriteResult copied = CopyChmResult(work.Path(), *destination);
-        if (!copied && !copied.Error.empty()) {
-            ui.ShowMessage(copied.Error);
-        }
-        built = copied.Written;
+        built = ShowFailure(CopyChmResult(work.Path(), *destination), ui);
     }
     if (!built) {
         ui.ShowMessage(ChmFailedText);

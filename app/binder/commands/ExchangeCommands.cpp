@@ -8,10 +8,9 @@
 #include "app/binder/PageInfo.h"
 #include "app/binder/TreeCommands.h"
 #include "app/binder/commands/ExportUi.h"
+#include "app/binder/commands/ShownWrites.h"
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -24,10 +23,8 @@ void ExportExchangeFile(ExportContext& context, IExportUi& ui, const TTreeNode* 
         return;
     }
     const std::string& path = *chosen;
-    struct stat info;
-    if (::stat(path.c_str(), &info) == 0 &&
-        ui.MessageBox("File Exist, Override?", "Confirm", TMsgButtons::OkCancel) !=
-            TModalResult::Ok) {
+    if (PathExists(path) && ui.MessageBox("File Exist, Override?", "Confirm",
+                                          TMsgButtons::OkCancel) != TModalResult::Ok) {
         return;
     }
     ui.OpenWaitForm("", false);
@@ -35,9 +32,7 @@ void ExportExchangeFile(ExportContext& context, IExportUi& ui, const TTreeNode* 
     const ExchangeWritten written =
         WriteExchangeFile(context.Binder.Items(), node, context.Paths, path);
     ui.CloseStatusForm();
-    if (!written.Write.Error.empty()) {
-        ui.ShowMessage(written.Write.Error);
-    }
+    ShowFailure(written.Write, ui);
     if (written.Write && written.Skipped > 0) {
         ui.ShowMessage(
             Format("%zu stored file(s) could not be read and were left out", written.Skipped));

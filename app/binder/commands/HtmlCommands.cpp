@@ -6,24 +6,13 @@
 #include "app/binder/FileNames.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/commands/ExportUi.h"
+#include "app/binder/commands/ShownWrites.h"
 #include "platform/base/Files.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <sys/stat.h>
 
 namespace {
-
-bool FileExists(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0;
-}
-
-void ShowErrors(IExportUi& ui, const FilesWritten& written) {
-    for (const std::string& error : written.Errors) {
-        ui.ShowMessage(error);
-    }
-}
 
 // The folder a folder dialog starts in: the last one used, else the home folder.
 std::string StartFolder(const IExportUi& ui) {
@@ -39,7 +28,7 @@ std::string StartFolder(const IExportUi& ui) {
 void CopyResourcesBeside(ExportContext& context, IExportUi& ui, const TPageInfo& record,
                          const std::string& folder) {
     ui.OpenWaitForm("", false);
-    ShowErrors(ui, CopyPageResources(record, context.Paths, folder));
+    ShowFailures(CopyPageResources(record, context.Paths, folder), ui);
     ui.CloseStatusForm();
 }
 
@@ -70,15 +59,11 @@ bool SavePageToFolder(ExportContext& context, IExportUi& ui, const TTreeNode* no
     std::erase_if(name, [](char c) { return c == ' ' || c == '\0'; });
     const std::string target = JoinPath(folder, name);
     ui.SetLastDialogDir(folder);
-    if (FileExists(target) && askOverwrite &&
+    if (PathExists(target) && askOverwrite &&
         !ui.Confirm("File " + name + " exists, Overide it? ", askOverwrite)) {
         return true;
     }
-    const WriteResult page = WritePageText(*record, target, filter);
-    if (!page) {
-        if (!page.Error.empty()) {
-            ui.ShowMessage(page.Error);
-        }
+    if (!ShowFailure(WritePageText(*record, target, filter), ui)) {
         return false;
     }
     CopyResourcesBeside(context, ui, *record, folder);
@@ -132,7 +117,7 @@ void SavePageAsHtml(ExportContext& context, IExportUi& ui) {
         }
         path = *chosen;
         ui.SetLastDialogDir(std::string(FolderOfPath(path)));
-        if (FileExists(path) && ui.MessageBox("File Exist, Override?", "Confirm",
+        if (PathExists(path) && ui.MessageBox("File Exist, Override?", "Confirm",
                                               TMsgButtons::OkCancel) != TModalResult::Ok) {
             return;
         }

@@ -1,7 +1,9 @@
 #pragma once
 
-// The binder's file writes with a failure shown at once in a box, as the tree's paste and the
-// tests of the writers still see them. True when everything was written.
+// Showing what a write of the binder document answered: its failure in a box (none for a write
+// that failed without a message, such as one to an empty path), and the binder's file writes
+// with that showing built in, as the tree's paste and the tests of the writers see them. True
+// when everything was written.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +13,12 @@
 class AtomicFileWriter;
 class IUserMessages;
 class TPageInfo;
+struct FilesWritten;
+struct WriteResult;
+
+bool ShowFailure(const WriteResult& write, IUserMessages& ui);
+// Every failed write, in order.
+bool ShowFailures(const FilesWritten& written, IUserMessages& ui);
 
 bool SaveBufferToFile(const std::string& path, const void* buffer, size_t length,
                       IUserMessages& ui);

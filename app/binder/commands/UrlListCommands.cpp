@@ -3,6 +3,7 @@
 #include "app/binder/BinderTree.h"
 #include "app/binder/ExportContext.h"
 #include "app/binder/commands/ExportUi.h"
+#include "app/binder/commands/ShownWrites.h"
 
 void AskExportListFile(const StrVector& list, IExportUi& ui) {
     TFileDialogOptions options;
@@ -12,10 +13,7 @@ void AskExportListFile(const StrVector& list, IExportUi& ui) {
     if (!path) {
         return;
     }
-    const WriteResult written = WriteUrlList(list, *path);
-    if (!written && !written.Error.empty()) {
-        ui.ShowMessage(written.Error);
-    }
+    ShowFailure(WriteUrlList(list, *path), ui);
 }
 
 void FileExportListExecute(ExportContext& context, IExportUi& ui) {
