@@ -279,10 +279,8 @@ void TNotesCommands::BuildEditor(QWidget& page) {
     e.SetUndoLimit(-1);
     e.EditorOptions = {TRNEditorOption::rnoClearTagOnStyleApp, TRNEditorOption::rnoAutoSwitchLang};
     // Stored notes carry their item tags as words; an item without a tag still reads "0".
-    e.Options.Include(TRNOption::rnoTagsArePChars);
-    e.RNFOptions = {TRNFOption::rnfoSavePicturesBody, TRNFOption::rnfoSaveControlsBody,
-                    TRNFOption::rnfoSaveBinary, TRNFOption::rnfoSaveTextStyles,
-                    TRNFOption::rnfoSaveParaStyles};
+    e.Options = NotesDocumentOptions();
+    e.RNFOptions = NotesRNFOptions();
     e.RTFOptions = NotesRTFOptions();
     e.Delimiters = " .;,:(){}\"/\\";
     SetUpNotesRTFReader(*e.GetRTFReadProperties());

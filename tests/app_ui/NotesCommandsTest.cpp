@@ -74,6 +74,17 @@ TEST(NotesStyles, EachConversionCodeFindsOrAddsTheStyleItNames) {
     }
 }
 
+// The tests that build notes without the window take these options: they must be the editor's.
+TEST(NotesStyles, TheEditorKeepsNotesWithTheSharedOptions) {
+    NotesRig rig;
+    EXPECT_EQ(rig.E().Options, NotesDocumentOptions());
+    EXPECT_TRUE(NotesDocumentOptions().Contains(TRNOption::rnoTagsArePChars));
+    EXPECT_EQ(rig.E().RNFOptions, NotesRNFOptions());
+    // Picture and control bodies, binary, text and paragraph styles.
+    EXPECT_EQ(NotesRNFOptions().Bits(), 3139u);
+    EXPECT_EQ(rig.E().RTFOptions, NotesRTFOptions());
+}
+
 TEST(NotesCommands, FontStyleButtonsToggleAndReuseWhatTheyAdded) {
     struct Case {
         TNoteAction action;

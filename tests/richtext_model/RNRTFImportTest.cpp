@@ -76,7 +76,7 @@ struct Doc {
 
 // A document as the bytes of its note: items, texts, pictures and both style collections.
 std::string DocumentBytes(TRNPlainRootData& doc) {
-    doc.RNFOptions = NotesRNFOptions;
+    doc.RNFOptions = NotesRNFOptions();
     return SaveNote(doc);
 }
 

@@ -13,9 +13,6 @@ class TNotesDocument;
 // a page break, a line break, a rule, and a bitmap and a JPEG picture with "#" and NUL bytes.
 void BuildNotesEditorNote(TNotesDocument& d);
 
-// RNF options 3139: picture and control bodies, binary, text and paragraph styles.
-inline constexpr TRNFOptions NotesRNFOptions = TRNFOptions::FromBits(3139);
-
 class TNotesDocument : public TRNPlainRootData {
 public:
     explicit TNotesDocument(bool notesSheet = true) {
@@ -23,7 +20,7 @@ public:
             SetUpNotesSheet(sheet_);
         }
         Style = &sheet_;
-        RNFOptions = NotesRNFOptions;
+        RNFOptions = NotesRNFOptions();
     }
     TRNStyle& Sheet() { return sheet_; }
 

@@ -112,6 +112,18 @@ void SetUpNotesRTFReader(TRNRTFReaderProperties& properties) {
     properties.UnicodeMode = TRNReaderUnicode::rnruMixed;
 }
 
+TRNOptions NotesDocumentOptions() {
+    TRNOptions options = RNDefaultOptions;
+    options.Include(TRNOption::rnoTagsArePChars);
+    return options;
+}
+
+TRNFOptions NotesRNFOptions() {
+    return {TRNFOption::rnfoSavePicturesBody, TRNFOption::rnfoSaveControlsBody,
+            TRNFOption::rnfoSaveBinary, TRNFOption::rnfoSaveTextStyles,
+            TRNFOption::rnfoSaveParaStyles};
+}
+
 TRNRTFOptions NotesRTFOptions() {
     return {TRNRTFOption::rnrtfSaveStyleSheet, TRNRTFOption::rnrtfDuplicateUnicode,
             TRNRTFOption::rnrtfSaveEMFAsWMF, TRNRTFOption::rnrtfSaveJpegAsJpeg};

@@ -9,6 +9,14 @@
 
 void SetUpNotesSheet(TRNStyle& sheet);
 
+// The document options of the notes editor: the defaults, with item tags kept as words, as
+// stored notes carry them.
+TRNOptions NotesDocumentOptions();
+
+// What the notes editor writes into RNF: picture and control bodies, binary, text and paragraph
+// styles.
+TRNFOptions NotesRNFOptions();
+
 // What the notes editor writes into RTF: its style sheet, and a stand-in byte after each
 // Unicode character for readers without Unicode.
 TRNRTFOptions NotesRTFOptions();
