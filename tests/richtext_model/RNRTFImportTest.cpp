@@ -44,10 +44,10 @@ void SetUpFixtureSheet(TRNStyle& sheet) {
 
 // Writes the document, or its selection, as RTF.
 std::string WriteRTF(TCustomRNData& data, bool selectionOnly = false) {
-    TMemoryStream stream;
-    EXPECT_TRUE(data.SaveRTFToStream(stream, selectionOnly, 0, clWindow, nullptr, nullptr, nullptr,
-                                     nullptr, 0));
-    return stream.Bytes();
+    bool saved = false;
+    std::string rtf = SaveRTFBytes(data, selectionOnly, &saved);
+    EXPECT_TRUE(saved);
+    return rtf;
 }
 
 enum class Sheet { Notes, Fixture, Default };
@@ -65,12 +65,7 @@ struct Doc {
         data.Style = &sheet;
         data.RTFProperties = &props;
     }
-    EC Load(const std::string& rtf) {
-        TMemoryStream stream;
-        stream.WriteString(rtf);
-        stream.SetPosition(0);
-        return data.LoadRTFFromStream(stream);
-    }
+    EC Load(const std::string& rtf) { return LoadRTFBytes(data, rtf); }
     std::string SaveRTF() { return WriteRTF(data); }
 };
 
@@ -401,6 +396,7 @@ std::string EmfBytes() {
 TEST(RNRTFWriter, ItemsWriteTheirOwnForms) {
     auto emf = std::make_unique<TMetafile>();
     emf->LoadFromBytes(EmfBytes());
+    std::string emfHex = ToHex(EmfBytes());
     auto jpeg = std::make_unique<TJPEGImage>();
     jpeg->LoadFromBytes(EncodeJpeg(FixtureImage(), 90));
     std::string jpegHex = ToHex(jpeg->SaveToBytes());
@@ -411,15 +407,20 @@ TEST(RNRTFWriter, ItemsWriteTheirOwnForms) {
         TRNRTFOptions options;
         std::string rtf;
     } cases[] = {
-        // Metafiles go as bitmaps: there is no metafile writer.
+        // Metafiles go as their records, sized in hundredths of a millimetre; an enhanced one
+        // stays enhanced where a Windows copy is asked for.
         {"enhanced metafile",
+         emf->Clone(),
+         {},
+         "{\\pict\\emfblip\\picw100\\pich50 " + emfHex + "}"},
+        {"enhanced metafile, Windows copy asked for",
          std::move(emf),
          {TRNRTFOption::rnrtfSaveEMFAsWMF},
-         "{\\pict\\dibitmap0\\wbmwidthbytes"},
+         "{\\pict\\emfblip\\picw100\\pich50 " + emfHex + "}"},
         {"placeable metafile",
          PlaceableMetafile(FixtureWmf(), 2540, 1270, 2540),
          {},
-         "{\\pict\\dibitmap0\\wbmwidthbytes"},
+         "{\\pict\\wmetafile8\\picw2540\\pich1270 " + ToHex(FixtureWmf()) + "}"},
         {"jpeg as jpeg",
          jpeg->Clone(),
          {TRNRTFOption::rnrtfSaveJpegAsJpeg},
