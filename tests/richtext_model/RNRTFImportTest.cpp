@@ -202,6 +202,38 @@ TEST(RNRTFImport, ChoosesAndAddsStyles) {
     EXPECT_EQ(byDefault.sheet.TextStyles()[12].FontName, "Verdana");
 }
 
+TEST(RNRTFImport, ImportedAgainRunsFindTheStylesTheirFirstImportAdded) {
+    // All-caps runs among them; a run in no font of the table takes the first style's font.
+    const char* const rtfs[] = {"{\\rtf1{\\fonttbl{\\f0 Verdana;}}\\f0\\fs22 {\\caps A} b}",
+                                "{\\rtf1 {\\caps A} b}"};
+    for (const char* rtf : rtfs) {
+        for (bool notes : {false, true}) {
+            const std::string what = std::string(rtf) + (notes ? ", notes editor" : ", defaults");
+            Doc doc(notes ? Sheet::Notes : Sheet::Default);
+            if (notes) {
+                doc.data.Options = NotesDocumentOptions();
+                doc.data.RTFOptions = NotesRTFOptions();
+                SetUpNotesRTFReader(doc.props);
+            }
+            doc.props.TextStyleMode = Mode::rnrsAddIfNeeded;
+            const int before = doc.sheet.TextStyles().Count();
+            ASSERT_EQ(doc.Load(rtf), EC::rtf_ec_OK) << what;
+            const int afterFirst = doc.sheet.TextStyles().Count();
+            EXPECT_GT(afterFirst, before) << what;
+            for (int i = 0; i < 3; ++i) {
+                ASSERT_EQ(doc.Load(rtf), EC::rtf_ec_OK) << what;
+            }
+            EXPECT_EQ(doc.sheet.TextStyles().Count(), afterFirst) << what;
+            ASSERT_EQ(doc.data.ItemCount(), 8) << what;
+            const TFontInfo& caps = doc.sheet.TextStyles()[doc.data.GetItemStyle(0)];
+            EXPECT_TRUE(caps.StyleEx.Contains(TRNFontStyleEx::rnfsAllCaps)) << what;
+            for (int i = 0; i < 8; ++i) {
+                EXPECT_EQ(doc.data.GetItemStyle(i), doc.data.GetItemStyle(i % 2)) << what << i;
+            }
+        }
+    }
+}
+
 TEST(RNRTFFiles, SavedFilesHoldWhatTheStreamsGet) {
     TempDir dir;
     Doc doc;
