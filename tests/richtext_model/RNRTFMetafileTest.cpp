@@ -102,31 +102,20 @@ void ExpectSameMetafile(const TGraphic* got, const TMetafile& want, const std::s
 
 // An enhanced metafile of its header and end records only, whose frame is `mm` hundredths of a
 // millimetre a side.
-std::string EmptyEmf(int32_t mm) {
-    std::string header;
-    for (uint32_t v : {1u, 88u}) { // header record, 88 bytes
-        WriteU32(header, v);
+std::string EmptyEmf(uint32_t mm) {
+    std::string b;
+    // The header record: type, size, bounds, frame, signature, version, bytes, records.
+    for (uint32_t v : {1u, 88u, 0u, 0u, 0u, 0u, 0u, 0u, mm, mm, 0x464D4520u, 0x10000u, 108u, 2u}) {
+        WriteU32(b, v);
     }
-    for (int32_t v : {0, 0, 0, 0, 0, 0, mm, mm}) { // bounds, frame
-        WriteU32(header, static_cast<uint32_t>(v));
+    WriteU16(b, 1); // handles
+    WriteU16(b, 0);
+    // Description and palette: none; the device in pixels and millimetres; then the end
+    // record without a palette.
+    for (uint32_t v : {0u, 0u, 0u, 1024u, 768u, 270u, 203u, 14u, 20u, 0u, 16u, 20u}) {
+        WriteU32(b, v);
     }
-    WriteU32(header, 0x464D4520);     // " EMF"
-    WriteU32(header, 0x10000);        // version
-    WriteU32(header, 88 + 20);        // bytes
-    WriteU32(header, 2);              // records
-    WriteU16(header, 1);              // handles
-    WriteU16(header, 0);              // reserved
-    for (uint32_t v : {0u, 0u, 0u}) { // description, palette entries
-        WriteU32(header, v);
-    }
-    for (uint32_t v : {1024u, 768u, 270u, 203u}) { // device in pixels and millimetres
-        WriteU32(header, v);
-    }
-    std::string end;
-    for (uint32_t v : {14u, 20u, 0u, 16u, 20u}) { // end of file: no palette
-        WriteU32(end, v);
-    }
-    return header + end;
+    return b;
 }
 
 } // namespace
