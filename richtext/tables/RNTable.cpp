@@ -161,8 +161,21 @@ void TRNTableCellData::AssignAttributesFrom(const TRNTableCellData& source, bool
 }
 
 void TRNTableCellData::MovingToUndoList() {
-    for (int i = 0; i < ItemCount(); ++i) {
-        GetItem(i).MovingToUndoList(i, *this);
+    // All items or none: one that refuses leaves those before it as they were.
+    int i = 0;
+    try {
+        for (; i < ItemCount(); ++i) {
+            GetItem(i).MovingToUndoList(i, *this);
+        }
+    } catch (...) {
+        while (i-- > 0) {
+            try {
+                GetItem(i).MovingFromUndoList(i, *this);
+            } catch (...) {
+                // The first failure is the one raised.
+            }
+        }
+        throw;
     }
 }
 
