@@ -773,6 +773,9 @@ public:
 
 private:
     void Init(int rows, int cols);
+    // The document that holds the table forgets the guide line and the mouse capture it holds
+    // for it.
+    void ReleaseDocumentHooks();
     // How many InitUndo calls turned the editor's undo grouping on.
     int undoGroupDepth_ = 0;
     void SetNamed(const char* name, int value);
