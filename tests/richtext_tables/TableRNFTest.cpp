@@ -1,4 +1,7 @@
+#include "tests/richtext_view/ViewFixture.h"
+
 #include "TableFixture.h"
+#include "TableStreams.h"
 
 #include "platform/base/Stream.h"
 #include "platform/graphics/ComponentStream.h"
@@ -8,10 +11,6 @@
 #include <functional>
 
 namespace {
-
-std::string Short(std::string_view s) {
-    return static_cast<char>(s.size()) + std::string(s);
-}
 
 std::string SaveItem(TRNTableItemInfo& t, TCustomRNData& doc) {
     TMemoryStream out;
@@ -212,21 +211,6 @@ TEST(TableRNF, AMalformedHexadecimalLineFailsTheLine) {
     }
 }
 
-// A note of "before", a table and "after", whose table stream is replaced.
-std::string NoteWithTableStream(const std::string& stream) {
-    TableDoc d;
-    d.Doc.RNFOptions.Exclude(TRNFOption::rnfoSaveBinary);
-    d.Doc.AddNL("before", 0, 0);
-    d.Doc.AddItem("", d.Make(1, 1));
-    d.Doc.AddNL("after", 0, 0);
-    TMemoryStream note;
-    EXPECT_TRUE(d.Doc.SaveRNFToStream(note, false, clNone, nullptr));
-    std::string text = note.Bytes();
-    size_t at = text.find("\r\n54504630") + 2;
-    size_t end = text.find("\r\n", at);
-    return text.replace(at, end - at, RNFBytes2TextString(stream));
-}
-
 std::string Patch(std::string bytes, const std::string& from, const std::string& to) {
     size_t at = bytes.find(from);
     EXPECT_NE(at, std::string::npos);
@@ -398,6 +382,31 @@ TEST(TableRNF, ADamagedLargeGridKeepsTheRowsRead) {
     EXPECT_EQ(t.Cells(0, 0)->GetItemText(0), "top");
     EXPECT_EQ(t.Cells(0, 0)->ColSpan, 1000);
     EXPECT_EQ(t.Cells(0, 0)->RowSpan, 2);
+}
+
+// A 3 x 93 grid whose 33 bytes end inside its first cell, which spans 2 columns: the one row
+// kept holds one slot, and the cell read spans no more than that. The note shows it.
+TEST(TableRNF, AStreamEndingInsideAWideFirstCellKeepsAGridThatLaysOutAndPaints) {
+    RegisterTableItemClass();
+    const std::string stream = WideFirstCellCutShort();
+    ASSERT_EQ(stream.size(), 33u);
+    Viewer v(600);
+    TMemoryStream note;
+    note.WriteString(NoteWithTableStream(stream));
+    note.SetPosition(0);
+    TColor color = clNone;
+    ASSERT_TRUE(v.D().LoadRNFFromStream(note, color, nullptr)) << v.D().RNFError;
+    EXPECT_TRUE(v.Host.RNFWarnings.Contains(TRNFWarning::rnfwTableDamaged));
+    ASSERT_EQ(v.D().ItemCount(), 3);
+    const auto& t = v.D().CheckItemClass<TRNTableItemInfo>(1);
+    ASSERT_TRUE(GridIsSound(t.Rows));
+    EXPECT_EQ(std::make_pair(t.Rows.Count(), t.Rows.ColCount()), std::make_pair(1, 1));
+    EXPECT_EQ(t.Cells(0, 0)->ColSpan, 1);
+    v.Format();
+    EXPECT_EQ(t.FormattingInfo.ColWidths.Count(), 1);
+    EXPECT_GT(t.GetWidth(), 0);
+    v.D().PaintTo(v.Canvas, Rect(0, 0, v.Host.ClientWidth, v.Host.ClientHeight));
+    EXPECT_EQ(v.D().GetItemText(2), "after");
 }
 
 // Few bytes may describe a large grid whole: one cell spanning all of it.
