@@ -150,7 +150,9 @@ TEST(ExchangeFile, RoundTripRebuildsTreeAndFilesWhereverTheImportLands) {
         if (c.topLevelBefore == 0) {
             EXPECT_EQ(files, sourceFiles);
         }
-        EXPECT_TRUE(target.binder.BinderDirty);
+        // The files are in the store, and the tree file names their nodes at once.
+        EXPECT_FALSE(target.binder.BinderDirty);
+        EXPECT_EQ(ReadFileBytes(target.paths.TreeFilePath), TreeFileBytes(target.Tree()));
         ASSERT_EQ(target.queue.Tasks.size(), 1u);
         EXPECT_EQ(target.queue.Tasks[0].NodeId, 0x17u);
         EXPECT_EQ(target.queue.Tasks[0].Kind, UnfinishedPageKind);
@@ -392,3 +394,4 @@ TEST(ExchangeFile, PageCopyFollowsAReplacedId) {
     // The page that kept its id keeps its copy as it was.
     EXPECT_EQ(ReadFileBytes(fs::path(target.StoreFolder(0x5A)) / "5A.htm"), "<p>copy</p>");
 }
+
