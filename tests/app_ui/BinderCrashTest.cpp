@@ -169,7 +169,7 @@ TEST(BinderCrash, AnImportedExchangeFileIsThere) {
     TempDir folder;
     TempDir source;
     const std::string file = source.Str() + "/pages.tqz";
-    ASSERT_TRUE(WritePagesExchangeFile(file, ImportedPages));
+    ASSERT_TRUE(WritePagesExchangeFile(source.Str(), file, ImportedPages));
     ASSERT_TRUE(RunStepAndKill("import", folder.Str(), std::chrono::seconds(0), file));
     ReopenedBinder binder(DefaultBinder(folder.Str()));
     ASSERT_TRUE(binder.Opened);

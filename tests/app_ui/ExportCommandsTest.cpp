@@ -220,7 +220,7 @@ TEST(ExportCommands, AnExchangeImportRefreshesTheViewsOnceForAllItsPages) {
     ImportRig rig;
     TempDir source;
     const std::string file = source.Str() + "/pages.tqz";
-    ASSERT_TRUE(WritePagesExchangeFile(file, Pages));
+    ASSERT_TRUE(WritePagesExchangeFile(source.Str(), file, Pages));
     rig.Run(TMainAction::FileImportVelmor, file);
 
     ASSERT_EQ(rig.Target->Count(), 1);

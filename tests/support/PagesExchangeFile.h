@@ -6,25 +6,24 @@
 #include "app/binder/BinderPaths.h"
 #include "app/binder/ExchangeFile.h"
 #include "app/binder/PageInfo.h"
+#include "app/binder/WholeFiles.h"
+#include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
 #include "platform/base/TreeNode.h"
 
-#include "tests/support/TempDir.h"
-
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 inline constexpr uint32_t ImportedFolderId = 0x100;
 inline constexpr uint32_t FirstImportedPageId = 0x1000;
 
-// Writes the file at `file`; the binder it comes from lies in a temporary folder of its own.
-// False when it could not be written.
-inline bool WritePagesExchangeFile(const std::string& file, int pages) {
-    TempDir source;
+// Writes the file at `file`; the binder it comes from has its store in `sourceRoot`. False
+// when it could not be written.
+inline bool WritePagesExchangeFile(const std::string& sourceRoot, const std::string& file,
+                                   int pages) {
     BinderPaths paths;
-    paths.BinderRoot = source.Str();
+    paths.BinderRoot = sourceRoot;
     paths.BinderStore = "store";
     TTreeNodes tree;
     auto folder = std::make_unique<TPageInfo>();
@@ -42,9 +41,12 @@ inline bool WritePagesExchangeFile(const std::string& file, int pages) {
         page->Content.PageHtml = "<p>Page " + std::to_string(i) + "<img src=\"a.gif\"></p>";
         page->State = CaptureState::Completed;
         page->Content.Stats.State = static_cast<int32_t>(CaptureState::Completed);
-        WriteFileBytes(std::filesystem::path(source.Str()) / "store" / IntToHex(page->Id, 1) /
-                           "a.gif",
-                       "GIF " + std::to_string(i));
+        const std::string picture = "GIF " + std::to_string(i);
+        if (!SaveBufferToFile(
+                JoinPath(JoinPath(JoinPath(sourceRoot, "store"), IntToHex(page->Id, 1)), "a.gif"),
+                picture.data(), picture.size())) {
+            return false;
+        }
         const std::string title = page->Title;
         tree.AddChildObject(top, title, std::move(page));
     }
