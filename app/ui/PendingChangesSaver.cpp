@@ -14,6 +14,8 @@ TPendingChangesSaver::TPendingChangesSaver(TBinderTree& tree, std::function<bool
                                            std::chrono::milliseconds delay)
     : tree_(tree), busy_(std::move(busy)), delay_(delay) {
     timer_.setSingleShot(true);
+    // A coarse timer may fire a twentieth of the time late: the save is due when it says.
+    timer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer_, &QTimer::timeout, [this] { GuardEvent([this] { Due(); }); });
     tree_.AddObserver(this);
 }
