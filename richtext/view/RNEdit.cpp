@@ -584,6 +584,7 @@ void TRichNoteEdit::KeyDown(uint16_t& key, TShiftState shift) {
         return;
     case VK_RETURN:
         if (EditorOptions.Contains(TRNEditorOption::rnoDoNotWantReturns)) {
+            // Its character follows, and KeyPress refuses it.
             return;
         }
         if (BeforeChange(false)) {
@@ -629,6 +630,12 @@ void TRichNoteEdit::KeyUp(uint16_t& key, TShiftState shift) {
 }
 
 void TRichNoteEdit::KeyPress(char16_t& key) {
+    // Enter passes KeyDown untouched when returns are not wanted, to be refused here: once.
+    if ((key == u'\r' || key == u'\n') &&
+        EditorOptions.Contains(TRNEditorOption::rnoDoNotWantReturns)) {
+        EditData().Beep();
+        return;
+    }
     if (OnKeyPress) {
         OnKeyPress(key);
     }
@@ -731,6 +738,11 @@ void TRichNoteEdit::DoEnter() {
 
 void TRichNoteEdit::DoExit() {
     TRichNote::DoExit();
+    if (IsDestroying()) {
+        return;
+    }
     EditData().ClearJumpsCoords();
+    // A link under the mouse that reacted while Ctrl was held shows as text again at once.
+    GenerateMouseMove();
     Caret().Destroy();
 }
