@@ -26,6 +26,9 @@ TRichNoteEdit::TRichNoteEdit(QWidget* parent) : TRichNote(parent) {
     RecreateData();
     EditData().OnBeep = [] { QApplication::beep(); };
     Options.Include(TRNOption::rnoAllowSelection);
+    // An editor's links are text until something asks for their areas (Ctrl held with
+    // rnoCtrlJumps, an export): its first formatting builds none.
+    Flags.Exclude(TRNFlag::rnflUseJumps);
     setAttribute(Qt::WA_InputMethodEnabled, true);
     QObject::connect(QGuiApplication::inputMethod(), &QInputMethod::localeChanged, this, [this] {
         GuardEvent([this] {
