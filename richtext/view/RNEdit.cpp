@@ -57,7 +57,6 @@ void TRichNoteEdit::SetUndoLimit(int limit) {
     EditData().UndoList().Limit = limit;
     if (limit == 0) {
         ClearUndo();
-        ClearRedo();
     }
 }
 
@@ -224,6 +223,23 @@ void TRichNoteEdit::OnDeletePress(bool ctrl) {
     if (BeforeChange(false) && EditData().OnDeletePress_(ctrl, false)) {
         Change();
     }
+}
+
+TRNUndoList& TRichNoteEdit::ReplayList(bool redo) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        if (TRNUndoList& list = cell->ReplayList(redo); list.Count() > 0) {
+            return list;
+        }
+    }
+    return redo ? EditData().RedoList() : EditData().UndoList();
+}
+
+void TRichNoteEdit::ClearUndo() {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        cell->ClearUndo();
+    }
+    EditData().UndoList().Clear();
+    EditData().RedoList().Clear();
 }
 
 void TRichNoteEdit::Replay(bool redo) {
