@@ -83,6 +83,16 @@ struct TablesWindow : MainWindowRig {
     }
     bool On(TTableAction action) { return T().Action(action)->isEnabled(); }
     QAction* Note(TNoteAction action) { return Window->NotesPart().Commands().Action(action); }
+    // The cell editor opened on a cell of `t`, holding `text`, all of it selected.
+    TRNTableInplaceEdit* OpenCell(TRNTableItemInfo& t, int row, int col, const std::string& text) {
+        t.CreateInplace(-1, row, col, false, false);
+        TRNTableInplaceEdit* cell = CellEditorOf(t);
+        if (cell) {
+            cell->InsertText(text);
+            cell->SetSelectionBounds(0, 1, 0, static_cast<int>(text.size()) + 1);
+        }
+        return cell;
+    }
     // The note as its record keeps it, shown again as selecting its node shows it.
     void Reload() {
         const std::string bytes = Rnf();
@@ -404,11 +414,8 @@ TEST(NotesTables, InsideACellEditorTheCommandsActOnTheTableThatHoldsIt) {
 TEST(NotesTables, AnOpenCellFormatsAndReportsThroughTheWindowsCommands) {
     TablesWindow w;
     TRNTableItemInfo& t = w.Insert(1, 2);
-    t.CreateInplace(-1, 0, 1, false, false);
-    TRNTableInplaceEdit* cell = CellEditorOf(t);
+    TRNTableInplaceEdit* cell = w.OpenCell(t, 0, 1, "plain");
     ASSERT_NE(cell, nullptr);
-    cell->InsertText("plain");
-    cell->SetSelectionBounds(0, 1, 0, 6);
     const TRNStyle& sheet = w.Window->NotesPart().Commands().rns();
     const auto bold = [&](int itemNo) {
         return sheet.TextStyles()[cell->EditData().GetItemStyle(itemNo)].Style.Contains(
@@ -450,10 +457,8 @@ TEST(NotesTables, AnOpenCellFormatsAndReportsThroughTheWindowsCommands) {
 TEST(NotesTables, BoldThenItalicInAnOpenCellKeepTheSelection) {
     TablesWindow w;
     TRNTableItemInfo& t = w.Insert(1, 2);
-    t.CreateInplace(-1, 0, 0, false, false);
-    TRNTableInplaceEdit* cell = CellEditorOf(t);
+    TRNTableInplaceEdit* cell = w.OpenCell(t, 0, 0, "hello world");
     ASSERT_NE(cell, nullptr);
-    cell->InsertText("hello world");
     cell->SetSelectionBounds(0, 1, 0, 6);
     ASSERT_TRUE(w.Note(TNoteAction::RCopy)->isEnabled());
     w.Note(TNoteAction::RBold)->trigger();
