@@ -7,6 +7,8 @@
 #include "richtext/model/RNStyle.h"
 #include "richtext/model/RNUni.h"
 
+#include <QApplication>
+
 #include <algorithm>
 
 namespace {
@@ -29,6 +31,10 @@ TRichNote::TRichNote(QWidget* parent)
     SetBorderStyle(TBorderStyle::bsSingle);
     SetColor(clNone);
     TFocusTracker::Instance();
+    // A click into a control of the document gives it the focus without the document seeing
+    // a key: the document hears of it here.
+    QObject::connect(qApp, &QApplication::focusChanged, this,
+                     [this](QWidget*, QWidget* now) { ChildFocused(now); });
     resize(100, 40);
     background_->Bitmap().OnChange = [this] { DoOnBackBitmapChange(); };
 }
