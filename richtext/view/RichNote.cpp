@@ -33,14 +33,16 @@ TRichNote::TRichNote(QWidget* parent)
     TFocusTracker::Instance();
     // A click into a control of the document gives it the focus without the document seeing
     // a key: the document hears of it here.
-    QObject::connect(qApp, &QApplication::focusChanged, this,
-                     [this](QWidget*, QWidget* now) { ChildFocused(now); });
+    focusWatch_ = QObject::connect(qApp, &QApplication::focusChanged, this,
+                                   [this](QWidget*, QWidget* now) { ChildFocused(now); });
     resize(100, 40);
     background_->Bitmap().OnChange = [this] { DoOnBackBitmapChange(); };
 }
 
 TRichNote::~TRichNote() {
     destroying_ = true;
+    // The widget's own destruction moves the focus: nothing of this control may hear of it.
+    QObject::disconnect(focusWatch_);
     if (style_ != nullptr) {
         style_->RemoveFreeNotification(styleFreeKey_);
     }

@@ -465,4 +465,5 @@ private:
     int autoScrollV_ = 0;
     int autoScrollH_ = 0;
     bool destroying_ = false;
+    QMetaObject::Connection focusWatch_;
 };
