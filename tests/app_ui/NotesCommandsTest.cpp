@@ -123,6 +123,40 @@ TEST(NotesCommands, FontStyleButtonsToggleAndReuseWhatTheyAdded) {
     }
 }
 
+// Bold, then Italic on the same words: the second button finds them still selected.
+TEST(NotesCommands, StyleButtonsLeaveTheirTextSelected) {
+    for (const bool backward : {false, true}) {
+        SCOPED_TRACE(backward);
+        NotesRig rig;
+        rig.Fill({{"hello world", 0, 0}});
+        if (backward) {
+            rig.E().SetSelectionBounds(0, 6, 0, 1);
+        } else {
+            rig.E().SetSelectionBounds(0, 1, 0, 6);
+        }
+        ASSERT_TRUE(rig.Notes->Action(TNoteAction::RCopy)->isEnabled());
+        rig.Notes->Action(TNoteAction::RBold)->trigger();
+        rig.Notes->Action(TNoteAction::RItalic)->trigger();
+        ASSERT_EQ(rig.D().GetItemText(0), "hello");
+        EXPECT_EQ(rig.ItemStyle(0).Style, (TFontStyles{S::fsBold, S::fsItalic}));
+        EXPECT_EQ(rig.D().GetItemText(1), " world");
+        EXPECT_EQ(rig.ItemStyle(1).Style, TFontStyles{});
+        int startNo = 0, startOffs = 0, endNo = 0, endOffs = 0;
+        rig.E().GetSelectionBounds(startNo, startOffs, endNo, endOffs, false);
+        EXPECT_EQ(std::vector<int>({startNo, startOffs, endNo, endOffs}),
+                  backward ? std::vector<int>({0, 6, 0, 1}) : std::vector<int>({0, 1, 0, 6}));
+        EXPECT_EQ(rig.E().GetSelText(), "hello");
+        for (TNoteAction action : {TNoteAction::RCopy, TNoteAction::RCut, TNoteAction::RDelete}) {
+            EXPECT_TRUE(rig.Notes->Action(action)->isEnabled());
+        }
+        // A third button finds the same words.
+        rig.Notes->Action(TNoteAction::RUnderscore)->trigger();
+        EXPECT_EQ(rig.ItemStyle(0).Style, (TFontStyles{S::fsBold, S::fsItalic, S::fsUnderline}));
+        EXPECT_EQ(rig.ItemStyle(1).Style, TFontStyles{});
+        EXPECT_EQ(rig.E().GetSelText(), "hello");
+    }
+}
+
 TEST(NotesCommands, FontSizeStepsByOneAndStopsAtOne) {
     struct Case {
         TNoteAction action;
