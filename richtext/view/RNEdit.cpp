@@ -29,6 +29,11 @@ TRichNoteEdit::TRichNoteEdit(QWidget* parent) : TRichNote(parent) {
     // An editor's links are text until something asks for their areas (Ctrl held with
     // rnoCtrlJumps, an export): its first formatting builds none.
     Flags.Exclude(TRNFlag::rnflUseJumps);
+    // The arrow keys move the caret, not the view; text is pointed at with the I-beam; a short
+    // note keeps its vertical bar, disabled, so the text does not jump when it grows past a page.
+    KeyboardScroll = false;
+    KeepVScrollDisabled = true;
+    SetCursor(crIBeam);
     setAttribute(Qt::WA_InputMethodEnabled, true);
     QObject::connect(QGuiApplication::inputMethod(), &QInputMethod::localeChanged, this, [this] {
         GuardEvent([this] {

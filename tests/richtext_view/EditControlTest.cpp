@@ -41,6 +41,21 @@ QByteArray WithLength(const std::string& rnf, uint32_t length) {
 } // namespace
 
 // Typing, Enter and the deleting keys run over a selection in the change-notice test.
+// A new editor, before anything sets it up, points at its text with the I-beam and keeps its
+// vertical bar, disabled, for a short note.
+TEST(EditKeys, ANewEditorPointsWithTheIBeamAndKeepsItsBar) {
+    TRNStyle sheet;
+    TRichNoteEdit e;
+    e.SetStyle(&sheet);
+    e.resize(200, 200);
+    EXPECT_EQ(e.Cursor(), crIBeam);
+    EXPECT_EQ(e.NormalCursor(), crIBeam);
+    e.AddNL("short", 0, 0);
+    e.Format();
+    EXPECT_TRUE(e.ScrollBarVisible(TScrollBarKind::sbVertical));
+    EXPECT_FALSE(e.ScrollBarEnabled(TScrollBarKind::sbVertical));
+}
+
 TEST(EditKeys, MovingDeletingAndTabsUndoAndRedo) {
     struct Case {
         const char* name;
