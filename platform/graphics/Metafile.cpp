@@ -2,15 +2,15 @@
 
 #include "platform/base/Rounding.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/MetafileRendering.h"
 #include "platform/graphics/MetafileSvg.h"
 #include "platform/graphics/ScreenMetrics.h"
+#include "platform/graphics/WmfPlayer.h"
 
 #include <QImage>
 #include <QPainter>
-#include <QSvgRenderer>
 
 #include <cstdlib>
-#include <mutex>
 
 namespace {
 
@@ -23,39 +23,6 @@ int PixelsOf(int hundredthsMM) {
 }
 
 } // namespace
-
-// The played drawing of one metafile, and the bitmap of it last drawn on the screen: a page
-// that is painted again draws that bitmap, not the records.
-class TMetafileRendering {
-public:
-    explicit TMetafileRendering(const std::string& svg)
-        : renderer_(QByteArray(svg.data(), static_cast<qsizetype>(svg.size()))) {}
-
-    bool Valid() const { return renderer_.isValid(); }
-
-    void Render(QPainter& painter, const QRectF& target) {
-        std::lock_guard lock(mutex_);
-        renderer_.render(&painter, target);
-    }
-
-    QImage Raster(int width, int height) {
-        std::lock_guard lock(mutex_);
-        if (raster_.width() != width || raster_.height() != height) {
-            raster_ = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
-            if (!raster_.isNull()) {
-                raster_.fill(Qt::transparent);
-                QPainter painter(&raster_);
-                renderer_.render(&painter, QRectF(0, 0, width, height));
-            }
-        }
-        return raster_;
-    }
-
-private:
-    std::mutex mutex_;
-    QSvgRenderer renderer_;
-    QImage raster_;
-};
 
 TMetafile::TMetafile() = default;
 TMetafile::~TMetafile() = default;
@@ -135,8 +102,9 @@ void TMetafile::SetInch(int inch) {
 
 std::shared_ptr<TMetafileRendering> TMetafile::Rendering() const {
     if (!rendering_) {
-        rendering_ = std::make_shared<TMetafileRendering>(
-            MetafileToSvg(bytes_, layout_, std::max(1, Width()), std::max(1, Height())));
+        rendering_ = enhanced_ ? SvgMetafileRendering(MetafileToSvg(
+                                     bytes_, layout_, std::max(1, Width()), std::max(1, Height())))
+                               : WmfMetafileRendering(bytes_, layout_);
     }
     return rendering_;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 // A Windows metafile, enhanced (EMF) or not (WMF, placeable or not). The bytes are kept as
-// read; the records are played once into a drawing that every later paint reuses, at any
-// size, on the screen, on a printer or into a bitmap.
+// read. Windows metafiles are drawn by our own player, enhanced ones from the drawing they are
+// converted into once; on the screen and into bitmaps a picture drawn again at the same size
+// reuses the bitmap it was drawn into, a printer gets the drawing itself.
 
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/MetafileRecords.h"

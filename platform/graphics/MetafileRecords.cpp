@@ -2,16 +2,14 @@
 
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/LittleEndian.h"
+#include "platform/graphics/WmfRecord.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 namespace {
 
-constexpr uint32_t PlaceableKey = 0x9AC6CDD7;
 constexpr uint32_t EmfSignature = 0x464D4520; // " EMF"
-constexpr size_t PlaceableSize = 22;
-constexpr size_t WmfHeaderSize = 18;
 constexpr size_t EmfHeaderMinimum = 88;
 
 [[noreturn]] void Refuse() {
@@ -75,57 +73,52 @@ void CheckDib(std::string_view b, uint64_t from, uint64_t end, uint64_t bitsFrom
 void WalkWmfRecords(std::string_view b, size_t at, TMetafileLayout& layout) {
     bool haveOrg = false;
     bool haveExt = false;
-    while (at < b.size()) {
-        if (b.size() - at < 6) {
-            Refuse();
-        }
-        const uint64_t words = ReadU32(b, at);
-        const uint32_t function = ReadU16(b, at + 4);
-        if (words < 3 || words * 2 > b.size() - at) {
-            Refuse();
-        }
-        const uint64_t end = at + words * 2;
-        if (function == 0) {
-            break;
-        }
-        switch (function) {
+    TWmfRecord record;
+    TWmfStep step;
+    while ((step = NextWmfRecord(b, at, record)) == TWmfStep::Record) {
+        // The record's parameters, as offsets into the bytes, for the bitmap checks.
+        const uint64_t params = static_cast<uint64_t>(record.Params.data() - b.data());
+        const uint64_t end = params + record.Params.size();
+        switch (record.Function) {
         case 0x020B: // window origin
-            if (!haveOrg && words >= 5) {
-                layout.WindowTop = I16(b, at + 6);
-                layout.WindowLeft = I16(b, at + 8);
+            if (!haveOrg && record.Words() >= 2) {
+                layout.WindowTop = record.I16(0);
+                layout.WindowLeft = record.I16(1);
                 haveOrg = true;
             }
             break;
         case 0x020C: // window extent
-            if (!haveExt && words >= 5) {
-                layout.WindowBottom = I16(b, at + 6);
-                layout.WindowRight = I16(b, at + 8);
+            if (!haveExt && record.Words() >= 2) {
+                layout.WindowBottom = record.I16(0);
+                layout.WindowRight = record.I16(1);
                 haveExt = true;
             }
             break;
         case 0x0B41: // bitmap stretched onto the page
-            if (words > 13) {
-                CheckDib(b, at + 26, end, AfterHeader, end);
+            if (WmfCarriesBitmap(record)) {
+                CheckDib(b, params + 20, end, AfterHeader, end);
             }
             break;
         case 0x0F43: // bitmap stretched with its colours
-            CheckDib(b, at + 28, end, AfterHeader, end);
+            CheckDib(b, params + 22, end, AfterHeader, end);
             break;
         case 0x0940: // bitmap copied onto the page
-            if (words > 11) {
-                CheckDib(b, at + 22, end, AfterHeader, end);
+            if (WmfCarriesBitmap(record)) {
+                CheckDib(b, params + 16, end, AfterHeader, end);
             }
             break;
         case 0x0142: // pattern brush
-            CheckDib(b, at + 10, end, AfterHeader, end);
+            CheckDib(b, params + 4, end, AfterHeader, end);
             break;
         case 0x0D33: // bitmap set onto the device
-            CheckDib(b, at + 24, end, AfterHeader, end);
+            CheckDib(b, params + 18, end, AfterHeader, end);
             break;
         default:
             break;
         }
-        at = static_cast<size_t>(end);
+    }
+    if (step == TWmfStep::Bad) {
+        Refuse();
     }
     if (haveExt && layout.WindowRight != 0 && layout.WindowBottom != 0) {
         layout.WindowRight += layout.WindowLeft;
@@ -144,8 +137,8 @@ void WalkWmfRecords(std::string_view b, size_t at, TMetafileLayout& layout) {
 TMetafileLayout ReadWmf(std::string_view b) {
     TMetafileLayout layout;
     size_t at = 0;
-    if (b.size() >= 4 && ReadU32(b, 0) == PlaceableKey) {
-        if (b.size() < PlaceableSize) {
+    if (b.size() >= 4 && ReadU32(b, 0) == WmfPlaceableKey) {
+        if (b.size() < WmfPlaceableSize) {
             Refuse();
         }
         layout.Placeable = true;
@@ -153,14 +146,15 @@ TMetafileLayout ReadWmf(std::string_view b) {
         layout.Top = I16(b, 8);
         layout.Right = I16(b, 10);
         layout.Bottom = I16(b, 12);
+        // A frame without units per inch is given the default, as a metafile that came
+        // without any is.
         layout.Inch = static_cast<int>(ReadU16(b, 14));
-        // A frame without units per inch has no size at all.
         if (layout.Inch == 0) {
-            Refuse();
+            layout.Inch = DefaultMetafileInch;
         }
         layout.HasFrame = true;
-        layout.HeaderSize = static_cast<int>(PlaceableSize);
-        at = PlaceableSize;
+        layout.HeaderSize = static_cast<int>(WmfPlaceableSize);
+        at = WmfPlaceableSize;
     }
     if (b.size() - at < WmfHeaderSize) {
         Refuse();
@@ -170,9 +164,11 @@ TMetafileLayout ReadWmf(std::string_view b) {
     if ((type != 1 && type != 2) || headerWords != 9) {
         Refuse();
     }
-    // The size the header declares, in 16-bit words, must be there.
+    // The size the header declares, in 16-bit words, must be there, and so must a record as
+    // large as the largest one it declares: readers size their buffers by it.
     const uint64_t declared = static_cast<uint64_t>(ReadU32(b, at + 6)) * 2;
-    if (declared > b.size() - at) {
+    const uint64_t largestRecord = static_cast<uint64_t>(ReadU32(b, at + 12)) * 2;
+    if (declared > b.size() - at || largestRecord > b.size() - at) {
         Refuse();
     }
     WalkWmfRecords(b, at + WmfHeaderSize, layout);

@@ -457,21 +457,32 @@ void TQtCanvas::DoSetPixel(int x, int y, TColor color) {
     }
 }
 
+int FontCharacterHeight(const QFont& font, int height) {
+    if (height <= 0) {
+        return -height;
+    }
+    // A positive height is the cell: scale the character height to fit it.
+    QFont probe = font;
+    probe.setPixelSize(height);
+    QFontMetricsF probeMetrics(probe);
+    const double cell = probeMetrics.ascent() + probeMetrics.descent();
+    return cell > 0 ? static_cast<int>(std::lround(double(height) * height / cell)) : height;
+}
+
+void StretchFontToWidth(QFont& font, double width) {
+    // Measured against the natural width of "x".
+    const double natural = QFontMetricsF(font).horizontalAdvance(QLatin1Char('x'));
+    if (natural > 0) {
+        font.setStretch(
+            std::clamp(static_cast<int>(std::lround(100.0 * width / natural)), 1, 4000));
+    }
+}
+
 namespace {
 
 QFont BuildFont(const TFont& f, int& em) {
     QFont font(SubstituteFontFamily(f.Name()));
-    em = f.Height() < 0 ? -f.Height() : f.Height();
-    if (f.Height() > 0) {
-        // A positive height is the cell: scale the character height to fit it.
-        QFont probe = font;
-        probe.setPixelSize(std::max(1, f.Height()));
-        QFontMetricsF probeMetrics(probe);
-        double cell = probeMetrics.ascent() + probeMetrics.descent();
-        if (cell > 0) {
-            em = static_cast<int>(std::lround(f.Height() * f.Height() / cell));
-        }
-    }
+    em = FontCharacterHeight(font, f.Height());
     font.setPixelSize(std::max(1, em));
     font.setBold(f.Style().Contains(TFontStyle::fsBold));
     font.setItalic(f.Style().Contains(TFontStyle::fsItalic));
@@ -479,13 +490,7 @@ QFont BuildFont(const TFont& f, int& em) {
     font.setStrikeOut(f.Style().Contains(TFontStyle::fsStrikeOut));
     font.setKerning(false);
     if (f.Width() > 0) {
-        // The width is the average character width the text is stretched to, measured
-        // against the natural width of "x".
-        double natural = QFontMetricsF(font).horizontalAdvance(QLatin1Char('x'));
-        if (natural > 0) {
-            font.setStretch(
-                std::clamp(static_cast<int>(std::lround(100.0 * f.Width() / natural)), 1, 4000));
-        }
+        StretchFontToWidth(font, f.Width());
     }
     if (f.Pitch() == TFontPitch::fpFixed) {
         font.setStyleHint(QFont::TypeWriter);

@@ -84,3 +84,10 @@ private:
 // with Liberation Sans, "Times New Roman" with Liberation Serif, "Courier New" with
 // Liberation Mono); other names are used as they are.
 QString SubstituteFontFamily(const std::string& name);
+
+// The character height (em) in pixels of `font`'s family for a font height as the platform
+// gives it: negative, the character height itself; positive, the cell (ascent and descent)
+// the characters are scaled to fit.
+int FontCharacterHeight(const QFont& font, int height);
+// Stretches or narrows `font` so that its average character is `width` pixels wide.
+void StretchFontToWidth(QFont& font, double width);

@@ -8,7 +8,9 @@
 #include "app/ui/notes_sheet/NotesStyleSheet.h"
 #include "platform/base/CodePage.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Metafile.h"
 #include "platform/widgets/Cursors.h"
+#include "richtext/model/RNItemPictures.h"
 #include "richtext/model/RNUni.h"
 
 #include "richtext/model/RNItemRegistry.h"
@@ -16,6 +18,7 @@
 
 #include "tests/app_ui/NotesRig.h"
 #include "tests/richtext_tables/TableStreams.h"
+#include "tests/support/MetafileFixtures.h"
 #include "tests/support/NotesSheet.h"
 #include "tests/support/Permissions.h"
 #include "tests/support/TempDir.h"
@@ -486,6 +489,39 @@ TEST(NotesStorage, ADamagedTableOrANoteThatCannotBeLaidOutIsShownAsDamaged) {
     TPageInfo unlaid;
     unlaid.Notes.AppendRaw(bytes.Memory(), bytes.Bytes().size());
     ExpectShownAsDamaged(rig, unlaid, "it cannot be laid out", 1);
+}
+
+// A placeable metafile whose header gives 0 units per inch is read with the default 1440: the
+// note around it loads whole and stays editable.
+TEST(NotesStorage, AMetafileWithoutUnitsPerInchLeavesTheNoteWhole) {
+    NotesRig rig;
+    rig.Fill({{"before", 0, 0}});
+    const std::string sound = metafile_fixture::Wmf(true);
+    auto picture = std::make_unique<TMetafile>();
+    picture->LoadFromBytes(sound);
+    rig.E().AddPictureEx("", std::move(picture), -1, TRNVAlign::rnvaBaseline);
+    rig.E().AddNL("after", 0, 0);
+    rig.E().Format();
+    TPageInfo record;
+    ASSERT_TRUE(saveRichContent(record.Notes, rig.E()));
+    std::string stored = record.Notes.Bytes();
+    const size_t at = stored.find(sound);
+    ASSERT_NE(at, std::string::npos);
+    stored.replace(at + 14, 2, std::string(2, '\0')); // the frame's units per inch
+    TPageInfo noInch;
+    noInch.Notes.AppendRaw(stored.data(), stored.size());
+
+    rig.Notes->LoadNotes(noInch);
+    EXPECT_TRUE(rig.Prompts.Messages.empty());
+    EXPECT_FALSE(rig.Notes->NoteDamaged());
+    EXPECT_FALSE(rig.E().ReadOnly);
+    ASSERT_EQ(rig.D().ItemCount(), 3);
+    EXPECT_EQ(rig.D().GetItemText(2), "after");
+    const auto& item = dynamic_cast<const TRNGraphicItemInfo&>(rig.D().GetItem(1));
+    EXPECT_EQ(dynamic_cast<const TMetafile&>(*item.Image).Inch(), 1440);
+    rig.E().SetSelectionBounds(2, 6, 2, 6);
+    rig.E().InsertText("!");
+    EXPECT_EQ(rig.D().GetItemText(2), "after!");
 }
 
 // Text another program put on the clipboard as UTF-8 comes in whole, in the sheet's Unicode

@@ -3,6 +3,7 @@
 #include "controls/ShelfImg.h"
 #include "platform/graphics/QtCanvas.h"
 #include "tests/support/MetafileFixtures.h"
+#include "tests/support/ResourceProbe.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -72,5 +73,23 @@ TEST(ShelfImageMetafile, DamagedMetafilesAreRefusedAndLeaveItEmpty) {
         TQtCanvas canvas(&target);
         picture.Draw(canvas, Bounds(0, 0, 50, 50));
         EXPECT_EQ(target.pixel(25, 25), qRgb(255, 255, 255));
+    }
+}
+
+TEST(ShelfImageMetafile, HostileWindowsMetafilesCostLittle) {
+    for (const THostileWmf& hostile : HostileWmfs()) {
+        SCOPED_TRACE(hostile.Name);
+        TempDir dir;
+        WriteFileBytes(dir / "hostile.wmf", hostile.Bytes);
+        TResourceProbe probe;
+        ASSERT_TRUE(probe.PeakReset());
+        TShelfImage picture;
+        picture.LoadFromFile(dir / "hostile.wmf");
+        QImage target(160, 120, QImage::Format_RGB32);
+        target.fill(Qt::white);
+        TQtCanvas canvas(&target);
+        picture.Draw(canvas, Bounds(0, 0, 160, 120));
+        EXPECT_LT(probe.Millis(), 2000);
+        EXPECT_LT(probe.PeakGrowthMb(), 300);
     }
 }

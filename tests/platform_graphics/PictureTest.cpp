@@ -339,11 +339,16 @@ TEST(Metafile, SizeFromTheHeaderBytesKeptDrawnAsAFrame) {
     std::string badSize = emf;
     badSize.replace(4, 4, U32(5000));
     for (const std::string& bad :
-         {std::string("\x01\x00\x09\x00", 4), placeable.substr(0, 21), badSize,
-          placeable.substr(0, 14) + U16(0) + placeable.substr(16)}) {
+         {std::string("\x01\x00\x09\x00", 4), placeable.substr(0, 21), badSize}) {
         EXPECT_THROW(wmf.LoadFromBytes(bad), EInvalidGraphic);
     }
     EXPECT_EQ(wmf.SaveToBytes(), placeable);
+    // A frame without units per inch is given the default and kept as it came.
+    const std::string noInch = placeable.substr(0, 14) + U16(0) + placeable.substr(16);
+    wmf.LoadFromBytes(noInch);
+    EXPECT_EQ(wmf.Inch(), 1440);
+    EXPECT_EQ(wmf.Width(), 96);
+    EXPECT_EQ(wmf.SaveToBytes(), noInch);
 }
 
 TEST(Graphic, FactoryFilesAndClone) {

@@ -5,16 +5,20 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/QtCanvas.h"
 #include "richtext/model/RNFMisc.h"
 #include "richtext/model/RNItemPictures.h"
 #include "richtext/model/RNRTFProps.h"
 #include "richtext/model/RNStyle.h"
 #include "tests/support/MetafileFixtures.h"
+#include "tests/support/NotesSheet.h"
+#include "tests/support/ResourceProbe.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 
 using namespace metafile_fixture;
 
@@ -188,4 +192,68 @@ TEST(RNMetafile, RtfRoundTripKeepsTheDrawing) {
         EXPECT_EQ(pictures, 1);
     }
     EXPECT_EQ(drawn, 2);
+}
+
+namespace {
+
+// Draws every picture of `data` as the screen and a 300-dpi page first draw it.
+int DrawPictures(const TCustomRNData& data) {
+    int pictures = 0;
+    for (int i = 0; i < data.ItemCount(); ++i) {
+        if (const auto* item = dynamic_cast<const TRNGraphicItemInfo*>(&data.GetItem(i))) {
+            TBitmap bitmap(120, 90);
+            bitmap.Canvas().StretchDraw(Rect(0, 0, 120, 90), *item->Image);
+            QImage page(400, 300, QImage::Format_RGB32);
+            QPainter painter(&page);
+            TQtCanvas canvas(&painter, TSize{400, 300}, 300, 300);
+            canvas.StretchDraw(Rect(0, 0, 400, 300), *item->Image);
+            ++pictures;
+        }
+    }
+    return pictures;
+}
+
+} // namespace
+
+TEST(RNMetafile, HostileWindowsMetafilesInNotesAndRtfCostLittle) {
+    for (const THostileWmf& hostile : HostileWmfs()) {
+        SCOPED_TRACE(hostile.Name);
+        // A note as the editor writes it, its picture's bytes swapped for the hostile ones.
+        TNotesDocument doc;
+        doc.AddNL("before", 0, 0);
+        const std::string sound = SoundWmfOfSize(hostile.Bytes.size());
+        doc.AddPictureEx("", Metafile(sound), -1, TRNVAlign::rnvaBaseline);
+        doc.AddNL("after", 0, -1);
+        std::string note = SaveNote(doc);
+        const size_t at = note.find(sound);
+        ASSERT_NE(at, std::string::npos);
+        note.replace(at, sound.size(), hostile.Bytes);
+        {
+            TResourceProbe probe;
+            ASSERT_TRUE(probe.PeakReset());
+            TNotesDocument back;
+            LoadNote(back, note);
+            DrawPictures(back);
+            EXPECT_LT(probe.Millis(), 2000);
+            EXPECT_LT(probe.PeakGrowthMb(), 300);
+        }
+
+        // The same bytes as an RTF picture, read as the editor reads RTF.
+        const std::string rtf =
+            "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 before{\\pict\\wmetafile8"
+            "\\picw2646\\pich2646\\picwgoal1500\\pichgoal1500 " +
+            RNFBytes2TextString(hostile.Bytes) + "}after\\par}";
+        TResourceProbe probe;
+        TNotesDocument read;
+        TRNRTFReaderProperties props;
+        SetUpNotesRTFReader(props);
+        read.RTFProperties = &props;
+        TMemoryStream stream;
+        stream.WriteString(rtf);
+        stream.SetPosition(0);
+        read.LoadRTFFromStream(stream);
+        DrawPictures(read);
+        EXPECT_LT(probe.Millis(), 2000);
+        EXPECT_LT(probe.PeakGrowthMb(), 300);
+    }
 }

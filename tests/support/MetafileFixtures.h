@@ -10,9 +10,11 @@
 #include <QImage>
 #include <QRgb>
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace metafile_fixture {
 
@@ -25,6 +27,114 @@ inline std::string WmfRecord(uint16_t function, std::initializer_list<int> param
         WriteU16(r, static_cast<uint32_t>(p) & 0xFFFF);
     }
     return r;
+}
+
+// A record whose parameters are given as bytes (text, bitmaps), padded to whole words.
+inline std::string WmfRecordBytes(uint16_t function, std::string params) {
+    if (params.size() % 2) {
+        params += '\0';
+    }
+    std::string r;
+    WriteU32(r, static_cast<uint32_t>(3 + params.size() / 2));
+    WriteU16(r, function);
+    return r + params;
+}
+
+// The two parameter words of a colour given as 0xRRGGBB.
+inline int ColourLow(uint32_t rgb) {
+    return static_cast<int>((rgb >> 16 & 0xFF) | (rgb & 0xFF00));
+}
+inline int ColourHigh(uint32_t rgb) {
+    return static_cast<int>(rgb & 0xFF);
+}
+
+// A metafile of `records` after its header, with an end record unless told otherwise; the
+// header gives the object table's size and the largest record.
+inline std::string WmfOf(const std::string& records, int objects = 16, bool end = true) {
+    const std::string body = records + (end ? WmfRecord(0x0000, {}) : std::string());
+    uint32_t largest = 3;
+    for (size_t at = 0; at + 6 <= body.size();) {
+        const uint32_t words = ReadU32(body, at);
+        largest = std::max(largest, words);
+        at += std::max<size_t>(words, 3) * 2;
+    }
+    std::string header;
+    WriteU16(header, 1);
+    WriteU16(header, 9);
+    WriteU16(header, 0x300);
+    WriteU32(header, static_cast<uint32_t>((18 + body.size()) / 2));
+    WriteU16(header, static_cast<uint32_t>(objects));
+    WriteU32(header, largest);
+    WriteU16(header, 0);
+    return header + body;
+}
+
+// A placeable header with the frame (left, top, right, bottom) and units per inch before
+// `wmf`.
+inline std::string PlaceableWmf(const std::string& wmf, int left, int top, int right, int bottom,
+                                int inch) {
+    std::string head;
+    WriteU32(head, 0x9AC6CDD7);
+    WriteU16(head, 0);
+    for (int v : {left, top, right, bottom, inch}) {
+        WriteU16(head, static_cast<uint32_t>(v) & 0xFFFF);
+    }
+    WriteU32(head, 0);
+    uint16_t sum = 0;
+    for (size_t i = 0; i < head.size(); i += 2) {
+        sum ^= static_cast<uint16_t>(ReadU16(head, i));
+    }
+    WriteU16(head, sum);
+    return head + wmf;
+}
+
+// Windows metafiles made to hurt a player, each a sound picture (a 100 x 100 window, a red
+// rectangle) before the harm:
+// - records after an end record of 5 words: a bitmap 0 pixels wide with 2,139,062,143 rows,
+//   and one of 30000 x 30000 pixels of 24 bits (2.7 GB), neither with its pixels;
+// - a header whose largest record is 0x7FFFFFFF words (4.3 GB).
+struct THostileWmf {
+    const char* Name;
+    std::string Bytes;
+};
+
+inline std::string WmfStretchedBitmap(int32_t width, int32_t height) {
+    std::string params;
+    for (int v : {0x0020, 0x00CC, 0, 1, 1, 0, 0, 100, 100, 0, 0}) {
+        WriteU16(params, static_cast<uint32_t>(v));
+    }
+    for (uint32_t v : {40u, static_cast<uint32_t>(width), static_cast<uint32_t>(height)}) {
+        WriteU32(params, v);
+    }
+    WriteU16(params, 1);
+    WriteU16(params, 24);
+    params.append(24, '\0');
+    return WmfRecordBytes(0x0F43, params);
+}
+
+inline std::string SoundWmfRecords() {
+    return WmfRecord(0x020B, {0, 0}) + WmfRecord(0x020C, {100, 100}) +
+           WmfRecord(0x02FC, {0, 0x00FF, 0x0000, 0}) + WmfRecord(0x012D, {0}) +
+           WmfRecord(0x041B, {80, 80, 20, 20});
+}
+
+inline std::vector<THostileWmf> HostileWmfs() {
+    std::string largest = WmfOf(SoundWmfRecords() + WmfRecord(0x0626, {15, 0, 0, 0, 0, 0}));
+    largest.replace(12, 4, std::string("\xFF\xFF\xFF\x7F", 4));
+    return {{"records after a longer end record",
+             WmfOf(SoundWmfRecords() + WmfRecord(0x0000, {0, 0}) +
+                   WmfStretchedBitmap(0, 0x7F7F7F7F) + WmfStretchedBitmap(30000, 30000))},
+            {"largest record of 4.3 GB", largest}};
+}
+
+// A sound metafile exactly `size` bytes long (a whole number of words, 64 at the least): a
+// document is written with it, then its bytes are swapped for others of that size.
+inline std::string SoundWmfOfSize(size_t size) {
+    const size_t fixed = WmfOf(SoundWmfRecords()).size() + 6;
+    std::string filler;
+    WriteU16(filler, 15); // an escape nobody knows, padded to the size
+    filler.append(size - fixed - 2, '\0');
+    return WmfOf(SoundWmfRecords() + WmfRecordBytes(0x0626, filler));
 }
 
 inline std::string WmfBody() {

@@ -1,0 +1,72 @@
+#include "platform/graphics/MetafileRendering.h"
+
+#include "platform/graphics/WmfPlayer.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+
+TMetafileRendering::~TMetafileRendering() = default;
+
+void TMetafileRendering::Render(QPainter& painter, const QRectF& target) {
+    std::lock_guard lock(mutex_);
+    Play(painter, target);
+}
+
+QImage TMetafileRendering::Raster(int width, int height) {
+    std::lock_guard lock(mutex_);
+    if (raster_.width() != width || raster_.height() != height) {
+        raster_ = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
+        if (!raster_.isNull()) {
+            raster_.fill(Qt::transparent);
+            QPainter painter(&raster_);
+            Play(painter, QRectF(0, 0, width, height));
+        }
+    }
+    return raster_;
+}
+
+namespace {
+
+class TSvgRendering : public TMetafileRendering {
+public:
+    explicit TSvgRendering(const std::string& svg)
+        : renderer_(QByteArray(svg.data(), static_cast<qsizetype>(svg.size()))) {}
+
+    bool Valid() const override { return renderer_.isValid(); }
+
+protected:
+    void Play(QPainter& painter, const QRectF& target) override {
+        renderer_.render(&painter, target);
+    }
+
+private:
+    QSvgRenderer renderer_;
+};
+
+class TWmfRendering : public TMetafileRendering {
+public:
+    TWmfRendering(std::string_view bytes, const TMetafileLayout& layout)
+        : bytes_(bytes), layout_(layout) {}
+
+    bool Valid() const override { return WmfHasBox(layout_); }
+
+protected:
+    void Play(QPainter& painter, const QRectF& target) override {
+        PlayWmf(bytes_, layout_, painter, target);
+    }
+
+private:
+    std::string bytes_;
+    TMetafileLayout layout_;
+};
+
+} // namespace
+
+std::shared_ptr<TMetafileRendering> SvgMetafileRendering(const std::string& svg) {
+    return std::make_shared<TSvgRendering>(svg);
+}
+
+std::shared_ptr<TMetafileRendering> WmfMetafileRendering(std::string_view bytes,
+                                                         const TMetafileLayout& layout) {
+    return std::make_shared<TWmfRendering>(bytes, layout);
+}

@@ -1,0 +1,184 @@
+// The bitmap records of a Windows metafile (device-independent bitmaps copied, stretched or
+// set onto the page) and the block fills (PatBlt, and the bitmap records that carry no
+// bitmap), with the raster operations such pictures use.
+#include "platform/graphics/WmfPlayback.h"
+
+#include "platform/graphics/BmpFormat.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace {
+
+// The raster operation's index: its result for each pattern, source and destination bit.
+uint32_t RopIndex(uint32_t rop) {
+    return rop >> 16 & 0xFF;
+}
+
+// Whether the operation's result depends on the source bitmap.
+bool UsesSource(uint32_t index) {
+    return ((index >> 2 ^ index) & 0x33) != 0;
+}
+
+constexpr uint32_t SourceCopy = 0xCC;
+constexpr uint32_t NotSourceCopy = 0x33;
+constexpr uint32_t SourceAnd = 0x88;
+constexpr uint32_t SourcePaint = 0xEE;
+constexpr uint32_t SourceInvert = 0x66;
+constexpr uint32_t Blackness = 0x00;
+constexpr uint32_t Whiteness = 0xFF;
+constexpr uint32_t DestinationInvert = 0x55;
+constexpr uint32_t PatternInvert = 0x5A;
+constexpr uint32_t DestinationKept = 0xAA;
+
+// Rows of a bitmap are stored bottom-up unless its height is negative.
+bool BottomUp(std::string_view dib) {
+    if (dib.size() < 12) {
+        return true;
+    }
+    return ReadU32(dib, 0) == 12 || static_cast<int32_t>(ReadU32(dib, 8)) > 0;
+}
+
+// Where each bitmap record keeps its fields, as indexes of its parameter words: the bitmap,
+// the source rectangle, the destination rectangle.
+struct TBitmapFields {
+    uint32_t Function;
+    bool MayLackBitmap;
+    size_t Bitmap, SourceX, SourceY, SourceWidth, SourceHeight, X, Y, Width, Height;
+};
+
+constexpr TBitmapFields BitmapFields[] = {
+    // Copied: the raster operation, the source's y and x, the size, the destination.
+    {0x0940, true, 8, 3, 2, 5, 4, 7, 6, 5, 4},
+    // Stretched: the raster operation, the source's size and place, the destination's.
+    {0x0B41, true, 10, 5, 4, 3, 2, 9, 8, 7, 6},
+    // Stretched with its colours: as above after the colour usage.
+    {0x0F43, false, 11, 6, 5, 4, 3, 10, 9, 8, 7},
+    // Set onto the device: the colour usage and scan lines, the source, the destination, one
+    // size for both.
+    {0x0D33, false, 9, 4, 3, 6, 5, 8, 7, 6, 5},
+};
+
+} // namespace
+
+void TWmfPlayback::BitmapRecord(const TWmfRecord& r) {
+    for (const TBitmapFields& f : BitmapFields) {
+        if (f.Function != r.Function) {
+            continue;
+        }
+        const bool bitmap = !f.MayLackBitmap || WmfCarriesBitmap(r);
+        // Without a bitmap a reserved word comes before the destination's size.
+        const size_t shift = bitmap ? 0 : 1;
+        if (r.Words() < f.X + shift + 1) {
+            return;
+        }
+        const uint32_t rop = f.Function == 0x0D33 ? SourceCopy << 16 : r.U32(0);
+        const int x = r.I16(f.X + shift);
+        const int y = r.I16(f.Y + shift);
+        const int width = r.I16(f.Width + shift);
+        const int height = r.I16(f.Height + shift);
+        if (!bitmap) {
+            FillRop(DeviceRect(x, y, x + width, y + height), rop);
+            return;
+        }
+        DrawDib(
+            r.From(f.Bitmap), rop,
+            QRectF(r.I16(f.SourceX), r.I16(f.SourceY), r.I16(f.SourceWidth), r.I16(f.SourceHeight)),
+            x, y, width, height);
+        return;
+    }
+}
+
+void TWmfPlayback::PatBltRecord(const TWmfRecord& r) {
+    // The raster operation, the height, width, y and x.
+    if (r.Words() >= 6) {
+        FillRop(DeviceRect(r.I16(5), r.I16(4), r.I16(5) + r.I16(3), r.I16(4) + r.I16(2)), r.U32(0));
+    }
+}
+
+void TWmfPlayback::DrawDib(std::string_view dib, uint32_t rop, QRectF source, double x, double y,
+                           double width, double height) {
+    const uint32_t index = RopIndex(rop);
+    const QRectF dest = DeviceRect(x, y, x + width, y + height);
+    if (!UsesSource(index)) {
+        FillRop(dest, rop);
+        return;
+    }
+    source = source.normalized();
+    if (source.isEmpty() || !BeginDrawing(dest)) {
+        return;
+    }
+    QImage image;
+    std::string error;
+    if (!DecodeDib(dib, image, error)) {
+        return;
+    }
+    // The source's y counts from the bottom row of a bottom-up bitmap.
+    if (BottomUp(dib)) {
+        source.moveTop(image.height() - source.top() - source.height());
+    }
+    // The source rectangle stretched onto the destination, mirrored when the destination's
+    // extents are negative.
+    const QPointF from = ToDevice(x, y);
+    const QPointF to = ToDevice(x + width, y + height);
+    const double sx = (to.x() - from.x()) / source.width();
+    const double sy = (to.y() - from.y()) / source.height();
+    if (!std::isfinite(sx) || !std::isfinite(sy) || sx == 0 || sy == 0) {
+        return;
+    }
+    switch (index) {
+    case NotSourceCopy:
+        image.invertPixels();
+        break;
+    case SourceAnd:
+        painter_->setCompositionMode(RasterOps() ? QPainter::RasterOp_SourceAndDestination
+                                                 : QPainter::CompositionMode_Multiply);
+        break;
+    case SourcePaint:
+        painter_->setCompositionMode(RasterOps() ? QPainter::RasterOp_SourceOrDestination
+                                                 : QPainter::CompositionMode_Lighten);
+        break;
+    case SourceInvert:
+        painter_->setCompositionMode(RasterOps() ? QPainter::RasterOp_SourceXorDestination
+                                                 : QPainter::CompositionMode_Difference);
+        break;
+    default:
+        break;
+    }
+    painter_->setTransform(
+        QTransform(sx, 0, 0, sy, from.x() - source.left() * sx, from.y() - source.top() * sy));
+    // Photographs stretched in halftone mode are smoothed; other bitmaps keep their pixels.
+    painter_->setRenderHint(QPainter::SmoothPixmapTransform, dc_.StretchMode == 4);
+    painter_->drawImage(source, image, source);
+}
+
+void TWmfPlayback::FillRop(const QRectF& rect, uint32_t rop) {
+    const uint32_t index = RopIndex(rop);
+    if (index == DestinationKept || !BeginDrawing(rect)) {
+        return;
+    }
+    QPainterPath path;
+    path.addRect(rect);
+    switch (index) {
+    case Blackness:
+        painter_->fillPath(path, Qt::black);
+        break;
+    case Whiteness:
+        painter_->fillPath(path, Qt::white);
+        break;
+    case DestinationInvert:
+        painter_->setCompositionMode(RasterOps() ? QPainter::RasterOp_NotDestination
+                                                 : QPainter::CompositionMode_Difference);
+        painter_->fillPath(path, Qt::white);
+        break;
+    case PatternInvert:
+        painter_->setCompositionMode(RasterOps() ? QPainter::RasterOp_SourceXorDestination
+                                                 : QPainter::CompositionMode_Difference);
+        FillWithBrush(path, dc_.Brush);
+        break;
+    default: // the brush
+        FillWithBrush(path, dc_.Brush);
+        break;
+    }
+}

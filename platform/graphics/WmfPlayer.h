@@ -1,0 +1,29 @@
+#pragma once
+
+// Our player of Windows metafiles: the records word processors and drawing programs write
+// (shapes, text, bitmaps, clipping and the window mapping) drawn straight with QPainter, with
+// their exact colours and the text where the records put it. The bytes must have passed
+// ReadMetafileLayout: every record lies inside them and every bitmap in them was checked.
+// Each record is read only within its own bytes, unknown records are skipped, and a play
+// stops when it has taken longer than a picture may.
+
+#include "platform/graphics/MetafileRecords.h"
+
+#include <cstdint>
+#include <string_view>
+
+class QPainter;
+class QRectF;
+
+// Whether the metafile has a box its drawing fills: its own window, or else its frame.
+bool WmfHasBox(const TMetafileLayout& layout);
+
+// Plays the records so that the metafile's box fills `target`, in the painter's current
+// coordinates and under its clip. Draws nothing without a box.
+void PlayWmf(std::string_view bytes, const TMetafileLayout& layout, QPainter& painter,
+             const QRectF& target);
+
+// The box a Windows metafile's drawing covers, in its logical units; false when it draws
+// nothing or the box lies beyond 16-bit coordinates. Sizes a metafile that has no frame.
+bool WmfDrawingBox(std::string_view bytes, int32_t& left, int32_t& top, int32_t& right,
+                   int32_t& bottom);
