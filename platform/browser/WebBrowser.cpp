@@ -65,9 +65,11 @@ protected:
     QWebEngineView* createWindow(QWebEnginePage::WebWindowType) override { return this; }
 };
 
-// The type of HTML in memory read in `encoding` (the browser's own default when none is set).
-QString HtmlType(const QString& encoding) {
-    return encoding.isEmpty() ? QString("text/html") : "text/html;charset=" + encoding;
+// The type of HTML in memory: the program's own pages are UTF-8, others are read in the
+// default encoding (the engine's own when none is set).
+QString HtmlType(HtmlEncoding encoding, const QString& defaultEncoding) {
+    const QString charset = encoding == HtmlEncoding::Utf8 ? QString("UTF-8") : defaultEncoding;
+    return charset.isEmpty() ? QString("text/html") : "text/html;charset=" + charset;
 }
 
 // The HTML with a base element right after the head's opening tag (at the start without one).
@@ -162,13 +164,16 @@ std::string TWebBrowser::LocationURL() const {
     return url.isEmpty() ? std::string("about:blank") : url.toString().toStdString();
 }
 
-void TWebBrowser::LoadHtml(const std::string& html, const std::string& baseUrl) {
+void TWebBrowser::LoadHtml(const std::string& html, const std::string& baseUrl,
+                           HtmlEncoding encoding) {
     const QUrl base(QString::fromStdString(baseUrl));
     if (html.size() <= MaxInlineHtml) {
         inlineHtml_ = QByteArray(html.data(), static_cast<qsizetype>(html.size()));
         inlineBase_ = baseUrl;
-        view_->page()->setContent(inlineHtml_,
-                                  HtmlType(view_->page()->settings()->defaultTextEncoding()), base);
+        inlineEncoding_ = encoding;
+        view_->page()->setContent(
+            inlineHtml_, HtmlType(encoding, view_->page()->settings()->defaultTextEncoding()),
+            base);
         return;
     }
     inlineHtml_.clear();
@@ -177,7 +182,10 @@ void TWebBrowser::LoadHtml(const std::string& html, const std::string& baseUrl) 
     }
     const QString path = largePages_->filePath("page.htm");
     QFile file(path);
-    const QByteArray bytes = WithBase(html, baseUrl);
+    // A file carries no type: a byte order mark is what makes the engine read it as UTF-8.
+    const QByteArray bytes =
+        (encoding == HtmlEncoding::Utf8 ? QByteArray("\xEF\xBB\xBF") : QByteArray()) +
+        WithBase(html, baseUrl);
     if (!largePages_->isValid() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(bytes) != bytes.size()) {
         qWarning("The page could not be written to %s", qPrintable(path));
@@ -190,7 +198,8 @@ void TWebBrowser::LoadHtml(const std::string& html, const std::string& baseUrl) 
 void TWebBrowser::SetTextEncoding(const std::string& name) {
     view_->page()->settings()->setDefaultTextEncoding(QString::fromStdString(name));
     if (!inlineHtml_.isEmpty() && view_->page()->url().scheme() == "data") {
-        view_->page()->setContent(inlineHtml_, HtmlType(QString::fromStdString(name)),
+        view_->page()->setContent(inlineHtml_,
+                                  HtmlType(inlineEncoding_, QString::fromStdString(name)),
                                   QUrl(QString::fromStdString(inlineBase_)));
     } else {
         view_->page()->triggerAction(QWebEnginePage::Reload);
