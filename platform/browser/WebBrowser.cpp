@@ -4,11 +4,14 @@
 #include "platform/browser/OfflineInterceptor.h"
 #include "platform/browser/PageMenu.h"
 
+#include "platform/base/Files.h"
+
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMenu>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -266,11 +269,27 @@ void TWebBrowser::PrintTo(QPrinter& printer, std::function<void(bool)> done) {
     };
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
         // A PDF file is the browser engine's own: its text stays text, its pictures stay as
-        // they are, and a long page takes seconds rather than minutes of page pictures.
-        connect(
-            view_->page(), &QWebEnginePage::pdfPrintingFinished, this,
-            [finish](const QString&, bool ok) { finish(ok); }, Qt::SingleShotConnection);
-        view_->page()->printToPdf(printer.outputFileName(), printer.pageLayout());
+        // they are, and a long page takes seconds rather than minutes of page pictures. The
+        // engine hands the bytes over and the file is written as the program writes its other
+        // files: its permissions follow the umask (the engine's own file is for its owner
+        // only), and a failure leaves an older file as it was.
+        const std::string file = printer.outputFileName().toStdString();
+        QPointer<TWebBrowser> alive(this);
+        view_->page()->printToPdf(
+            [alive, file, finish](const QByteArray& pdf) {
+                std::string error;
+                const bool ok =
+                    !pdf.isEmpty() &&
+                    WriteFileAtomic(file, pdf.constData(), static_cast<size_t>(pdf.size()), error);
+                if (!pdf.isEmpty() && !ok) {
+                    qWarning("The PDF file %s could not be written: %s", file.c_str(),
+                             error.c_str());
+                }
+                if (alive) {
+                    finish(ok);
+                }
+            },
+            printer.pageLayout());
         return;
     }
     // A printer gets the page drawn as pictures: no finer than its paper can take.

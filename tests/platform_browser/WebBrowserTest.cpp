@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sys/stat.h>
+
 TEST(WebBrowser, OfflineBlocksEveryRequestForTheNetwork) {
     TempDir dir;
     CountingServer remote;
@@ -125,6 +128,45 @@ TEST(WebBrowser, PrintsToAPdfFile) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return result >= 0; }, 30000));
     EXPECT_EQ(result, 1);
     EXPECT_EQ(ReadFileBytes(dir / "out.pdf").substr(0, 5), "%PDF-");
+}
+
+// A printed PDF file is one of the program's files: its permissions follow the umask, and a
+// file that cannot be written is a failed print.
+TEST(WebBrowser, APdfFileFollowsTheUmask) {
+    TempDir dir;
+    TWebBrowser browser;
+    ASSERT_TRUE(LoadAndWait(browser, [&] {
+        browser.LoadHtml("<html><body><h1>Printed page</h1></body></html>", FolderUrl(dir),
+                         HtmlEncoding::BrowserDefault);
+    }));
+    const auto print = [&](const std::filesystem::path& file) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(file.string()));
+        int result = -1;
+        browser.PrintTo(printer, [&](bool ok) { result = ok ? 1 : 0; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return result >= 0; }, 30000));
+        return result;
+    };
+    const struct {
+        mode_t umask;
+        std::filesystem::perms mode;
+    } cases[] = {
+        {022, std::filesystem::perms(0644)},
+        {027, std::filesystem::perms(0640)},
+    };
+    for (const auto& c : cases) {
+        const mode_t before = ::umask(c.umask);
+        const std::filesystem::path file = dir / ("mask" + std::to_string(c.umask) + ".pdf");
+        EXPECT_EQ(print(file), 1);
+        ::umask(before);
+        EXPECT_EQ(ReadFileBytes(file).substr(0, 5), "%PDF-");
+        const auto mode = std::filesystem::status(file).permissions() & std::filesystem::perms::all;
+        EXPECT_EQ(static_cast<unsigned>(mode), static_cast<unsigned>(c.mode))
+            << "umask " << std::oct << c.umask;
+    }
+    EXPECT_EQ(print(dir / "no such folder" / "out.pdf"), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / "no such folder"));
 }
 
 TEST(WebBrowser, APdfFileKeepsThePagesTextAndTakesNoPagePictures) {
