@@ -1,5 +1,6 @@
 #include "platform/graphics/EmbeddedControl.h"
 
+#include "platform/base/CodePage.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/ComponentStream.h"
 
@@ -11,29 +12,21 @@
 
 namespace {
 
-// A string value as UTF-8: 8-bit strings are taken as Latin-1, wide ones are UTF-8 already.
+// A string value as UTF-8. The framework wrote 8-bit strings in the system's ANSI code page,
+// not in Latin-1: the quotes and the euro sign of a caption lie where Latin-1 has control
+// codes.
 std::string ReadText(TReader& reader) {
-    const TValueType type = reader.NextValue();
-    std::string text = reader.ReadString();
-    if (type == TValueType::vaString || type == TValueType::vaLString) {
-        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))
-            .toUtf8()
-            .toStdString();
-    }
-    return text;
+    return Utf16ToUtf8(reader.ReadWideString());
 }
 
+// 8-bit in the system's ANSI code page when the text survives it, else as a wide string.
 void WriteText(TWriter& writer, const std::string& utf8) {
-    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-    bool latin1 = true;
-    for (QChar c : text) {
-        latin1 = latin1 && c.unicode() < 0x100;
-    }
-    if (latin1) {
-        writer.WriteString(text.toLatin1().toStdString());
+    const std::u16string text = Utf8ToUtf16(utf8);
+    const std::string ansi = Utf16ToMultiByte(text, CP_ACP);
+    if (MultiByteToUtf16(ansi, CP_ACP) == text) {
+        writer.WriteString(ansi);
     } else {
-        writer.WriteWideString(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                   static_cast<size_t>(text.size())));
+        writer.WriteWideString(text);
     }
 }
 

@@ -481,6 +481,9 @@ public:
     };
     // Moves the focus to the next item that takes it, or out of the control.
     void DoTabNavigation(bool backward, const TFocusOrigin& origin);
+    // A control of the document took the focus (a click, say): the item that holds it, in a
+    // table cell too, becomes the focused item. False when no item holds it.
+    bool ControlFocused(IEmbeddedControl* control);
     // Runs the focused item (a hotspot fires its jump).
     void ExecuteFocused();
     // Inverts a dotted rectangle around the focused item: a second call erases it.

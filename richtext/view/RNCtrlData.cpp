@@ -135,6 +135,35 @@ void TRNControlData::DrawFocusedRect(TCanvas& canvas) {
     }
 }
 
+bool TRNControlData::ControlFocused(IEmbeddedControl* control) {
+    int host = -1;
+    if (FocusedItemNo >= 0 && FocusedItemNo < ItemCount() &&
+        GetItem(FocusedItemNo).OwnsControl(control)) {
+        host = FocusedItemNo;
+    } else {
+        host = FindControlItemNo(control);
+    }
+    if (host == -1) {
+        return false;
+    }
+    TCanvas* canvas = GetCanvas();
+    if (canvas) {
+        DrawFocusedRect(*canvas);
+    }
+    ClearFocus();
+    FocusedItemNo = host;
+    TCustomRNItemInfo& item = GetItem(host);
+    item.AdjustFocusToControl(control, TopLevelFocusedRNData, TopLevelFocusedItemNo);
+    if (item.GetBoolValue(TRNItemBoolProperty::rnbpImmediateControlOwner)) {
+        TopLevelFocusedItemNo = host;
+        TopLevelFocusedRNData = this;
+    }
+    if (canvas) {
+        DrawFocusedRect(*canvas);
+    }
+    return true;
+}
+
 void TRNControlData::DoTabNavigation(bool backward, const TFocusOrigin& origin) {
     if (State.Contains(TRNStateItem::rnstDoNotTab)) {
         State.Exclude(TRNStateItem::rnstDoNotTab);
@@ -151,25 +180,7 @@ void TRNControlData::DoTabNavigation(bool backward, const TFocusOrigin& origin) 
         }
     };
     if (origin.Control) {
-        int host = -1;
-        if (FocusedItemNo >= 0 && FocusedItemNo < ItemCount() &&
-            GetItem(FocusedItemNo).OwnsControl(origin.Control)) {
-            host = FocusedItemNo;
-        } else {
-            host = FindControlItemNo(origin.Control);
-        }
-        if (host != -1) {
-            drawRect();
-            ClearFocus();
-            FocusedItemNo = host;
-            TCustomRNItemInfo& item = GetItem(host);
-            item.AdjustFocusToControl(origin.Control, TopLevelFocusedRNData, TopLevelFocusedItemNo);
-            if (item.GetBoolValue(TRNItemBoolProperty::rnbpImmediateControlOwner)) {
-                TopLevelFocusedItemNo = host;
-                TopLevelFocusedRNData = this;
-            }
-            drawRect();
-        }
+        ControlFocused(origin.Control);
     }
     drawRect();
     const int next =

@@ -97,6 +97,9 @@ void TRNEditRNData::ApplyStyleConversion_(int userData) {
         return;
     }
     BeginUndoSequence(TRNUndoType::rnutStyleNo);
+    // The selection is the same text afterwards, selected in the same direction.
+    const bool backward =
+        SelStartNo > SelEndNo || (SelStartNo == SelEndNo && SelStartOffs > SelEndOffs);
     const TRNSelRange sel = SelectionRange();
     const int firstDrawItem = sel.FirstDrawItem;
     const int lastDrawItem = sel.LastDrawItem;
@@ -104,6 +107,8 @@ void TRNEditRNData::ApplyStyleConversion_(int userData) {
     const int startOffs = sel.StartOffs;
     const int end = sel.End;
     const int endOffs = sel.EndOffs;
+    int startItem = start;
+    int startItemOffs = startOffs;
     const bool clearTag =
         EditHost.GetEditorOptions().Contains(TRNEditorOption::rnoClearTagOnStyleApp);
     const bool strings = TagsArePChars();
@@ -176,6 +181,10 @@ void TRNEditRNData::ApplyStyleConversion_(int userData) {
                   true, false, f);
         full = full || f;
         ++added;
+        if (i == start) {
+            startItem = i + 1;
+            startItemOffs = 1;
+        }
         if (i == end) {
             endItem = i + 1;
             endItemOffs = b - a + 1;
@@ -186,14 +195,19 @@ void TRNEditRNData::ApplyStyleConversion_(int userData) {
     // Neighbours that now share a style become one item again.
     const int lo = std::max(start - 1, 0);
     const int hi = std::min(endItem + 1, ItemCount() - 1);
+    // A bound in item `k + 1` moves into item `k` when the two join.
+    const auto follow = [this](int k, int& itemNo, int& offs) {
+        if (k + 1 == itemNo) {
+            offs += ItemLength(k);
+            --itemNo;
+        } else if (k + 1 < itemNo) {
+            --itemNo;
+        }
+    };
     for (int k = hi - 1; k >= lo; --k) {
         if (RN_CanConcateItems(k, &GetItem(k), &GetItem(k + 1), false)) {
-            if (k + 1 == endItem) {
-                endItemOffs += ItemLength(k);
-                --endItem;
-            } else if (k + 1 < endItem) {
-                --endItem;
-            }
+            follow(k, startItem, startItemOffs);
+            follow(k, endItem, endItemOffs);
             Do_Concate(k);
         }
     }
@@ -201,10 +215,20 @@ void TRNEditRNData::ApplyStyleConversion_(int userData) {
     if (full) {
         Format();
     }
-    Deselect(nullptr);
-    endItem = std::clamp(endItem, 0, ItemCount() - 1);
-    SetCaretAtItem(endItem,
-                   std::clamp(endItemOffs, GetOffsBeforeItem(endItem), GetOffsAfterItem(endItem)));
+    const auto clampBound = [this](int& itemNo, int& offs) {
+        itemNo = std::clamp(itemNo, 0, ItemCount() - 1);
+        offs = std::clamp(offs, GetOffsBeforeItem(itemNo), GetOffsAfterItem(itemNo));
+    };
+    clampBound(startItem, startItemOffs);
+    clampBound(endItem, endItemOffs);
+    if (backward) {
+        RestoreSelBounds(endItem, startItem, endItemOffs, startItemOffs);
+        SetCaretAtItem(startItem, startItemOffs);
+    } else {
+        RestoreSelBounds(startItem, endItem, startItemOffs, endItemOffs);
+        SetCaretAtItem(endItem, endItemOffs);
+    }
+    DoSelect();
     undoList_.PopIfEmpty();
     SetCurTextStyleNo(newCurrent);
     ChangeCaret(false, true, true, true);

@@ -26,6 +26,9 @@ TRichNoteEdit::TRichNoteEdit(QWidget* parent) : TRichNote(parent) {
     RecreateData();
     EditData().OnBeep = [] { QApplication::beep(); };
     Options.Include(TRNOption::rnoAllowSelection);
+    // An editor's links are text until something asks for their areas (Ctrl held with
+    // rnoCtrlJumps, an export): its first formatting builds none.
+    Flags.Exclude(TRNFlag::rnflUseJumps);
     setAttribute(Qt::WA_InputMethodEnabled, true);
     QObject::connect(QGuiApplication::inputMethod(), &QInputMethod::localeChanged, this, [this] {
         GuardEvent([this] {
@@ -54,7 +57,6 @@ void TRichNoteEdit::SetUndoLimit(int limit) {
     EditData().UndoList().Limit = limit;
     if (limit == 0) {
         ClearUndo();
-        ClearRedo();
     }
 }
 
@@ -221,6 +223,23 @@ void TRichNoteEdit::OnDeletePress(bool ctrl) {
     if (BeforeChange(false) && EditData().OnDeletePress_(ctrl, false)) {
         Change();
     }
+}
+
+TRNUndoList& TRichNoteEdit::ReplayList(bool redo) {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        if (TRNUndoList& list = cell->ReplayList(redo); list.Count() > 0) {
+            return list;
+        }
+    }
+    return redo ? EditData().RedoList() : EditData().UndoList();
+}
+
+void TRichNoteEdit::ClearUndo() {
+    if (TRichNoteEdit* cell = InplaceEdit()) {
+        cell->ClearUndo();
+    }
+    EditData().UndoList().Clear();
+    EditData().RedoList().Clear();
 }
 
 void TRichNoteEdit::Replay(bool redo) {
@@ -584,6 +603,7 @@ void TRichNoteEdit::KeyDown(uint16_t& key, TShiftState shift) {
         return;
     case VK_RETURN:
         if (EditorOptions.Contains(TRNEditorOption::rnoDoNotWantReturns)) {
+            // Its character follows, and KeyPress refuses it.
             return;
         }
         if (BeforeChange(false)) {
@@ -629,6 +649,12 @@ void TRichNoteEdit::KeyUp(uint16_t& key, TShiftState shift) {
 }
 
 void TRichNoteEdit::KeyPress(char16_t& key) {
+    // Enter passes KeyDown untouched when returns are not wanted, to be refused here: once.
+    if ((key == u'\r' || key == u'\n') &&
+        EditorOptions.Contains(TRNEditorOption::rnoDoNotWantReturns)) {
+        EditData().Beep();
+        return;
+    }
     if (OnKeyPress) {
         OnKeyPress(key);
     }
@@ -731,6 +757,11 @@ void TRichNoteEdit::DoEnter() {
 
 void TRichNoteEdit::DoExit() {
     TRichNote::DoExit();
+    if (IsDestroying()) {
+        return;
+    }
     EditData().ClearJumpsCoords();
+    // A link under the mouse that reacted while Ctrl was held shows as text again at once.
+    GenerateMouseMove();
     Caret().Destroy();
 }

@@ -65,14 +65,17 @@ public:
     void BeginUpdate() { ++updateCount_; }
     void EndUpdate();
 
-    // Undo and redo.
+    // Undo and redo. What Undo (Redo) would replay is an open cell editor's step while it has
+    // one, else this editor's.
     void Undo() { Replay(false); }
     void Redo() { Replay(true); }
-    TRNUndoType UndoAction() { return EditData().UndoList().CurrentUndoType(); }
-    TRNUndoType RedoAction() { return EditData().RedoList().CurrentUndoType(); }
-    std::string UndoName() { return EditData().UndoList().CurrentUndoCaption(); }
-    std::string RedoName() { return EditData().RedoList().CurrentUndoCaption(); }
-    void ClearUndo() { EditData().UndoList().Clear(); }
+    TRNUndoType UndoAction() { return ReplayList(false).CurrentUndoType(); }
+    TRNUndoType RedoAction() { return ReplayList(true).CurrentUndoType(); }
+    std::string UndoName() { return ReplayList(false).CurrentUndoCaption(); }
+    std::string RedoName() { return ReplayList(true).CurrentUndoCaption(); }
+    // Empties both lists, an open cell editor's first.
+    void ClearUndo();
+    // This editor's redo list only.
     void ClearRedo() { EditData().RedoList().Clear(); }
     void BeginUndoGroup(TRNUndoType undoType);
     // A group of the host's own kind, shown under `name`.
@@ -293,6 +296,7 @@ private:
                     bool isText);
     // Undo or Redo, and the focus back to the editor.
     void Replay(bool redo);
+    TRNUndoList& ReplayList(bool redo);
     void ReplayGroup(bool redo);
     // The first format the clipboard offers, in the order RNF, RTF, text, picture.
     void PasteDefault();

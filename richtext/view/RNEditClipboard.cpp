@@ -199,8 +199,9 @@ void TRichNoteEdit::Paste() {
         cell->Paste();
         return;
     }
-    if (ReadOnly) {
-        EditData().Beep();
+    // A handler that takes the paste over changes the document too: it is asked only when a
+    // change may happen.
+    if (!BeforeChange(false)) {
         return;
     }
     bool doDefault = true;

@@ -7,6 +7,8 @@
 #include "richtext/model/RNStyle.h"
 #include "richtext/model/RNUni.h"
 
+#include <QApplication>
+
 #include <algorithm>
 
 namespace {
@@ -29,12 +31,18 @@ TRichNote::TRichNote(QWidget* parent)
     SetBorderStyle(TBorderStyle::bsSingle);
     SetColor(clNone);
     TFocusTracker::Instance();
+    // A click into a control of the document gives it the focus without the document seeing
+    // a key: the document hears of it here.
+    focusWatch_ = QObject::connect(qApp, &QApplication::focusChanged, this,
+                                   [this](QWidget*, QWidget* now) { ChildFocused(now); });
     resize(100, 40);
     background_->Bitmap().OnChange = [this] { DoOnBackBitmapChange(); };
 }
 
 TRichNote::~TRichNote() {
     destroying_ = true;
+    // The widget's own destruction moves the focus: nothing of this control may hear of it.
+    QObject::disconnect(focusWatch_);
     if (style_ != nullptr) {
         style_->RemoveFreeNotification(styleFreeKey_);
     }

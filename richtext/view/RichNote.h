@@ -434,6 +434,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     bool focusNextPrevChild(bool next) override;
+    // The application's focus went to `now`: when it is a control of the document, its item
+    // becomes the focused one.
+    void ChildFocused(QWidget* now);
     void DoOnBackBitmapChange();
     void StartHTMLExport(const std::string& imagesPrefix, TRNSaveOptions options, bool plain);
 
@@ -462,4 +465,5 @@ private:
     int autoScrollV_ = 0;
     int autoScrollH_ = 0;
     bool destroying_ = false;
+    QMetaObject::Connection focusWatch_;
 };

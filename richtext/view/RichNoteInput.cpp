@@ -120,6 +120,28 @@ void TRichNote::focusInEvent(QFocusEvent* e) {
     }
 }
 
+void TRichNote::ChildFocused(QWidget* now) {
+    if (destroying_ || !data_ || !now || now == this || !isAncestorOf(now)) {
+        return;
+    }
+    IEmbeddedControl* control = EmbeddedControlOf(now, this);
+    if (!control) {
+        return;
+    }
+    // Tab navigation that focused the control has made it the focused item already.
+    const TCustomRNData* top = data_->TopLevelFocusedRNData;
+    const int topItemNo = data_->TopLevelFocusedItemNo;
+    if (top && topItemNo >= 0 && topItemNo < top->ItemCount() &&
+        top->GetItem(topItemNo).OwnsControl(control)) {
+        return;
+    }
+    try {
+        data_->ControlFocused(control);
+    } catch (const std::exception& error) {
+        HandleApplicationException(error);
+    }
+}
+
 // The mouse.
 
 void TRichNote::mouseDoubleClickEvent(QMouseEvent* e) {

@@ -16,6 +16,7 @@
 #include "tests/app_ui/UiTestSupport.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -81,6 +82,33 @@ struct TablesWindow : MainWindowRig {
         return count;
     }
     bool On(TTableAction action) { return T().Action(action)->isEnabled(); }
+    QAction* Note(TNoteAction action) { return Window->NotesPart().Commands().Action(action); }
+    // The cell editor opened on a cell of `t`, holding `text`, all of it selected.
+    TRNTableInplaceEdit* OpenCell(TRNTableItemInfo& t, int row, int col, const std::string& text) {
+        t.CreateInplace(-1, row, col, false, false);
+        TRNTableInplaceEdit* cell = CellEditorOf(t);
+        if (cell) {
+            cell->InsertText(text);
+            cell->SetSelectionBounds(0, 1, 0, static_cast<int>(text.size()) + 1);
+        }
+        return cell;
+    }
+    // The note as its record keeps it, shown again as selecting its node shows it.
+    void Reload() {
+        const std::string bytes = Rnf();
+        TTreeNode* other = Add(NodeKind::Notes, "other");
+        Window->Binder().Items().SetSelected(other);
+        NodeRecord(Node)->Notes.Clear();
+        NodeRecord(Node)->Notes.AppendRaw(bytes.data(), bytes.size());
+        Window->Binder().Items().SetSelected(Node);
+    }
+    static void Type(QWidget* editor, const QString& text) {
+        for (QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(editor, &press);
+        }
+        QApplication::processEvents();
+    }
 
     FakeNotesPrompts Prompts;
     TTreeNode* Node = nullptr;
@@ -386,11 +414,8 @@ TEST(NotesTables, InsideACellEditorTheCommandsActOnTheTableThatHoldsIt) {
 TEST(NotesTables, AnOpenCellFormatsAndReportsThroughTheWindowsCommands) {
     TablesWindow w;
     TRNTableItemInfo& t = w.Insert(1, 2);
-    t.CreateInplace(-1, 0, 1, false, false);
-    TRNTableInplaceEdit* cell = CellEditorOf(t);
+    TRNTableInplaceEdit* cell = w.OpenCell(t, 0, 1, "plain");
     ASSERT_NE(cell, nullptr);
-    cell->InsertText("plain");
-    cell->SetSelectionBounds(0, 1, 0, 6);
     const TRNStyle& sheet = w.Window->NotesPart().Commands().rns();
     const auto bold = [&](int itemNo) {
         return sheet.TextStyles()[cell->EditData().GetItemStyle(itemNo)].Style.Contains(
@@ -427,6 +452,83 @@ TEST(NotesTables, AnOpenCellFormatsAndReportsThroughTheWindowsCommands) {
     MoveCaret(*cell, 0, 2);
     EXPECT_GE(told, 2);
     EXPECT_TRUE(boldAction->isChecked());
+}
+
+TEST(NotesTables, BoldThenItalicInAnOpenCellKeepTheSelection) {
+    TablesWindow w;
+    TRNTableItemInfo& t = w.Insert(1, 2);
+    TRNTableInplaceEdit* cell = w.OpenCell(t, 0, 0, "hello world");
+    ASSERT_NE(cell, nullptr);
+    cell->SetSelectionBounds(0, 1, 0, 6);
+    ASSERT_TRUE(w.Note(TNoteAction::RCopy)->isEnabled());
+    w.Note(TNoteAction::RBold)->trigger();
+    w.Note(TNoteAction::RItalic)->trigger();
+    ASSERT_EQ(cell, CellEditorOf(t));
+    const TRNStyle& sheet = w.Window->NotesPart().Commands().rns();
+    ASSERT_EQ(cell->EditData().GetItemText(0), "hello");
+    EXPECT_EQ(sheet.TextStyles()[cell->EditData().GetItemStyle(0)].Style,
+              (TFontStyles{TFontStyle::fsBold, TFontStyle::fsItalic}));
+    EXPECT_EQ(sheet.TextStyles()[cell->EditData().GetItemStyle(1)].Style, TFontStyles{});
+    EXPECT_EQ(cell->GetSelText(), "hello");
+    EXPECT_TRUE(w.Note(TNoteAction::RCopy)->isEnabled());
+    EXPECT_TRUE(w.Note(TNoteAction::RCut)->isEnabled());
+    // Each button was one step of the cell.
+    w.Note(TNoteAction::RUndo)->trigger();
+    EXPECT_EQ(sheet.TextStyles()[cell->EditData().GetItemStyle(0)].Style,
+              TFontStyles{TFontStyle::fsBold});
+}
+
+// Typing in a cell of a note read from its record: the window's Undo and Redo follow the
+// cell's own steps.
+TEST(NotesTables, UndoAndRedoFollowTheStepsOfAnOpenCell) {
+    TablesWindow w;
+    w.Insert(2, 2);
+    w.Reload();
+    TRNTableItemInfo* t = w.TableAt(1);
+    ASSERT_NE(t, nullptr);
+    QAction* undo = w.Note(TNoteAction::RUndo);
+    QAction* redo = w.Note(TNoteAction::RRedo);
+    ASSERT_FALSE(undo->isEnabled());
+    ASSERT_FALSE(redo->isEnabled());
+    t->CreateInplace(-1, 0, 0, false, false);
+    TRNTableInplaceEdit* cell = CellEditorOf(*t);
+    ASSERT_NE(cell, nullptr);
+    w.Type(cell, "a");
+    ASSERT_EQ(cell->EditData().GetItemText(0), "a");
+    EXPECT_TRUE(undo->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
+    EXPECT_EQ(w.E().UndoAction(), TRNUndoType::rnutTyping);
+
+    undo->trigger();
+    ASSERT_EQ(cell, CellEditorOf(*t));
+    EXPECT_EQ(cell->EditData().GetItemText(0), "");
+    EXPECT_TRUE(redo->isEnabled());
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_EQ(w.E().RedoAction(), TRNUndoType::rnutTyping);
+    redo->trigger();
+    EXPECT_EQ(cell->EditData().GetItemText(0), "a");
+    EXPECT_TRUE(undo->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
+    // The cell's own keys are replays too.
+    QKeyEvent ctrlZ(QEvent::KeyPress, Qt::Key_Z, Qt::ControlModifier);
+    QApplication::sendEvent(cell, &ctrlZ);
+    QApplication::processEvents();
+    EXPECT_EQ(cell->EditData().GetItemText(0), "");
+    EXPECT_TRUE(redo->isEnabled());
+
+    // Both lists of both editors are emptied, the cell's first.
+    w.Type(cell, "c");
+    cell->EditData().RedoList().BeginItem(TRNUndoType::rnutTyping, "", 0, 1);
+    w.E().EditData().UndoList().BeginItem(TRNUndoType::rnutTyping, "", 0, 1);
+    w.E().EditData().RedoList().BeginItem(TRNUndoType::rnutTyping, "", 0, 1);
+    ASSERT_EQ(cell->EditData().UndoList().Count(), 1);
+    w.E().ClearUndo();
+    EXPECT_EQ(cell->EditData().UndoList().Count(), 0);
+    EXPECT_EQ(cell->EditData().RedoList().Count(), 0);
+    EXPECT_EQ(w.E().EditData().UndoList().Count(), 0);
+    EXPECT_EQ(w.E().EditData().RedoList().Count(), 0);
+    EXPECT_EQ(w.E().UndoAction(), TRNUndoType::rnutNone);
+    EXPECT_EQ(w.E().RedoAction(), TRNUndoType::rnutNone);
 }
 
 TEST(NotesTables, ANoteWithADamagedTableIsShownReadOnlyAndKeepsItsBytes) {

@@ -125,4 +125,31 @@ TEST(StoredControl, ALiveControlIsWrittenAsItsPublishedProperties) {
     EXPECT_EQ(back.BoundsRect(), Bounds(0, 0, 50, 40));
 }
 
+TEST(StoredControl, EightBitStringsAreInTheSystemsAnsiCodePage) {
+    // Quotes and the euro sign: bytes the ANSI page has as letters and Latin-1 as controls.
+    const std::string ansi = "\x80\x93q\x94";
+    const std::string utf8 = "\xe2\x82\xac\xe2\x80\x9cq\xe2\x80\x9d";
+    const std::string stream = "TPF0" + Str("TButton") + Str("b") + Str("Caption") + "\x06" +
+                               Str(ansi) + std::string(2, '\0');
+    TOpaqueControl stored("TButton", "b", stream);
+    EXPECT_EQ(stored.Caption(), utf8);
+    EXPECT_EQ(stored.Look().Text, u"\u20ac\u201cq\u201d");
+    const std::string edit = "TPF0" + Str("TEdit") + Str("e") + Str("Text") + "\x0c" +
+                             std::string("\x04\x00\x00\x00", 4) + ansi + std::string(2, '\0');
+    EXPECT_EQ(TOpaqueControl("TEdit", "e", edit).Look().Text, u"\u20ac\u201cq\u201d");
+
+    // Written back, the caption is the same bytes; a caption the page cannot hold stays wide.
+    TControlLook buttonLook;
+    buttonLook.Kind = TControlKind::ckButton;
+    LiveControl button("TButton", utf8, buttonLook);
+    const std::string bytes = WriteControlComponent(button);
+    EXPECT_NE(bytes.find(Str("Caption") + "\x06" + Str(ansi)), std::string::npos);
+    EXPECT_EQ(TOpaqueControl("TButton", "Live1", bytes).Caption(), utf8);
+    LiveControl wide("TButton", "\xe2\x82\xac\xd0\xb4", buttonLook);
+    const std::string wideBytes = WriteControlComponent(wide);
+    EXPECT_NE(wideBytes.find(Str("Caption") + "\x12" +
+                             std::string("\x02\x00\x00\x00\xac\x20\x34\x04", 8)),
+              std::string::npos);
+}
+
 } // namespace

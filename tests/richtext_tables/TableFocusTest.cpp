@@ -23,9 +23,13 @@ struct TableForm {
     TRichNote* Note = new TRichNote(&Window);
     QLineEdit* After = new QLineEdit(&Window);
     QPushButton* Buttons[3] = {};
+    TRNTableItemInfo* Table = nullptr;
 
-    // A button before the table and one in each of the table's two cells.
-    TableForm() {
+    QLineEdit* Edit = nullptr;
+
+    // A button before the table and one in each of the table's two cells; with `withEdit` an
+    // edit box after the button of the second cell.
+    explicit TableForm(bool withEdit = false) {
         auto* layout = new QVBoxLayout(&Window);
         layout->addWidget(Note);
         layout->addWidget(After);
@@ -35,11 +39,20 @@ struct TableForm {
         Note->AddControlEx("Outer", Button(0, "outer"), 0, TRNVAlign::rnvaBaseline);
         auto table = std::make_unique<TRNTableItemInfo>(1, 2, &Note->RNData());
         TRNTableItemInfo& t = *table;
+        Table = &t;
         Note->AddItem("", std::move(table));
         t.Cells(0, 0)->Clear();
         t.Cells(0, 0)->AddControlEx("Left", Button(1, "left"), 0, TRNVAlign::rnvaBaseline);
         t.Cells(0, 1)->Clear();
         t.Cells(0, 1)->AddControlEx("Right", Button(2, "right"), 0, TRNVAlign::rnvaBaseline);
+        if (withEdit) {
+            auto edit = std::make_unique<QLineEdit>();
+            edit->resize(80, 22);
+            Edit = edit.get();
+            t.Cells(0, 1)->AddControlEx("Edit",
+                                        std::make_unique<TEmbeddedWidget>(std::move(edit), "TEdit"),
+                                        -1, TRNVAlign::rnvaBaseline);
+        }
         Note->AddNL("after the table", 0, 0);
         Note->Format();
         Window.show();
@@ -81,6 +94,43 @@ TEST(TableFocus, TabFromAControlInACellMovesToTheNextFocusableItemAfterIt) {
     QApplication::processEvents();
     f.Tab();
     EXPECT_EQ(f.Focused(), f.After);
+}
+
+// Clicked into, a control in a cell is the document's focused item at once: the table in the
+// document, the control's item in its cell.
+TEST(TableFocus, AControlInACellFocusedByTheMouseIsTheFocusedItemAtOnce) {
+    TableForm f(true);
+    QLineEdit* edit = f.Edit;
+    TRichNoteRNData& doc = f.Note->RNData();
+    ASSERT_EQ(doc.FocusedItemNo, -1);
+
+    f.Buttons[1]->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    ASSERT_EQ(f.Focused(), f.Buttons[1]);
+    EXPECT_EQ(doc.FocusedItemNo, 1);
+    EXPECT_EQ(doc.TopLevelFocusedRNData, f.Table->Cells(0, 0));
+    EXPECT_EQ(doc.TopLevelFocusedItemNo, 0);
+    EXPECT_EQ(f.Table->Cells(0, 0)->FocusedItemNo, 0);
+
+    // The second control of the other cell, by a focus the mouse gave.
+    edit->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    ASSERT_EQ(f.Focused(), edit);
+    EXPECT_EQ(doc.FocusedItemNo, 1);
+    EXPECT_EQ(doc.TopLevelFocusedRNData, f.Table->Cells(0, 1));
+    EXPECT_EQ(doc.TopLevelFocusedItemNo, 1);
+    EXPECT_EQ(f.Table->Cells(0, 0)->FocusedItemNo, -1);
+
+    // A control outside the table.
+    f.Buttons[0]->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(doc.FocusedItemNo, 0);
+    EXPECT_EQ(doc.TopLevelFocusedRNData, &doc);
+    EXPECT_EQ(doc.TopLevelFocusedItemNo, 0);
+    // A widget of the window outside the document leaves the document's focus alone.
+    f.After->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(doc.TopLevelFocusedItemNo, 0);
 }
 
 } // namespace

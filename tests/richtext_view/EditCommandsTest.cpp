@@ -65,6 +65,17 @@ std::unique_ptr<TCustomRNItemInfo> Picture(Editor& e) {
                                                 TRNVAlign::rnvaBaseline);
 }
 
+// A place in the text as the characters before it, a paragraph's start counted as one: the
+// end of an item and the start of the next are the same place.
+int Place(Editor& e, int itemNo, int offs) {
+    int place = offs - e.D().GetOffsBeforeItem(itemNo);
+    for (int i = 0; i < itemNo; ++i) {
+        place += e.D().GetOffsAfterItem(i) - e.D().GetOffsBeforeItem(i) +
+                 (e.D().GetItem(i + 1).GetSameAsPrev() ? 0 : 1);
+    }
+    return place;
+}
+
 void Insert(Editor& e) {
     e.D().BeginUndoSequence(TRNUndoType::rnutInsert);
     e.D().InsertSomething(Picture(e), "pic");
@@ -288,6 +299,60 @@ TEST(EditStyles, ConversionSplitsJoinsAndConvertsText) {
         UndoRedo(e, [&] { e.D().ApplyStyleConversion_(0); });
         EXPECT_EQ(Texts(e), c.texts);
         EXPECT_EQ(e.D().UndoList().Count(), 1);
+    }
+}
+
+TEST(EditStyles, TheConvertedTextStaysSelectedInItsDirection) {
+    struct Case {
+        const char* name;
+        std::function<void(Editor&)> build;
+        int from, fromOffs, to, toOffs;
+        std::string selected;
+        // The bounds afterwards, normalized.
+        int start, startOffs, end, endOffs;
+    };
+    const Case cases[] = {
+        {"Middle", Text("abcdef"), 0, 3, 0, 5, "cd", 1, 1, 1, 3},
+        {"Head", Text("abcdef"), 0, 1, 0, 3, "ab", 0, 1, 0, 3},
+        {"Tail", Text("abcdef"), 0, 5, 0, 7, "ef", 1, 1, 1, 3},
+        {"WholeItemsJoin", Then(Text("ab"), Text("cd", 3, -1)), 0, 1, 1, 3, "abcd", 0, 1, 0, 5},
+        // The end joins the converted item before it: "cd" + "ef" of "efgh".
+        {"TailJoinsHead", Then(Text("abcd"), Text("efgh", 3, -1)), 0, 3, 1, 3, "cdef", 1, 1, 1, 5},
+        // A text already in the new style is the item before the selection.
+        {"StartJoinsTheItemBefore", Then(Text("ab", 1), Text("cdef", 0, -1)), 1, 1, 1, 3, "cd", 0,
+         3, 0, 5},
+        // The second paragraph's text stays its own item.
+        {"OverParagraphs", Then(Text("abc"), Text("def", 0, 0)), 0, 2, 1, 3, "bc\r\nde", 1, 1, 2,
+         3},
+    };
+    for (const bool backward : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (backward ? " backward" : ""));
+            Editor e;
+            c.build(e);
+            e.Format();
+            if (backward) {
+                e.D().SetSelectionBounds(c.to, c.toOffs, c.from, c.fromOffs);
+            } else {
+                e.D().SetSelectionBounds(c.from, c.fromOffs, c.to, c.toOffs);
+            }
+            ASSERT_EQ(e.D().GetSelText(false), c.selected);
+            e.D().ApplyStyleConversion_(0);
+            ASSERT_TRUE(e.D().SelectionExists(false, false));
+            EXPECT_EQ(e.D().GetSelText(false), c.selected);
+            int start = 0, startOffs = 0, end = 0, endOffs = 0;
+            e.D().GetSelectionBounds(start, startOffs, end, endOffs, true);
+            EXPECT_EQ(std::vector<int>({start, startOffs, end, endOffs}),
+                      std::vector<int>({c.start, c.startOffs, c.end, c.endOffs}));
+            for (int i = start; i <= end; ++i) {
+                EXPECT_EQ(e.D().GetItemStyle(i), e.Edit.ConvertTo);
+            }
+            // The caret is where the selection was being drawn to.
+            EXPECT_EQ(Place(e, e.CaretItem(), e.CaretOffs()),
+                      backward ? Place(e, start, startOffs) : Place(e, end, endOffs));
+            e.D().GetSelectionBounds(start, startOffs, end, endOffs, false);
+            EXPECT_EQ(start > end || (start == end && startOffs > endOffs), backward);
+        }
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -141,4 +143,86 @@ TEST(EditNotices, OneActionOverASelectionIsOneChange) {
     f.Type("y");
     EXPECT_EQ(f.Changes, 1);
     EXPECT_EQ(changing, 1);
+}
+
+TEST(EditSteps, AnUnwantedEnterBeepsOnceAndChangesNothing) {
+    for (const Qt::KeyboardModifiers modifiers :
+         {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ShiftModifier)}) {
+        SCOPED_TRACE(static_cast<int>(modifiers));
+        EditForm f("abcd");
+        f.Edit->EditorOptions.Include(TRNEditorOption::rnoDoNotWantReturns);
+        const std::string before = f.Rnf();
+        f.Key(Qt::Key_Return, modifiers, "\r");
+        EXPECT_EQ(f.Beeps, 1);
+        EXPECT_EQ(f.Rnf(), before);
+        EXPECT_EQ(f.Changes, 0);
+        EXPECT_EQ(f.UndoCount(), 0);
+        // Wanted again, the same key starts a paragraph without a sound.
+        f.Edit->EditorOptions.Exclude(TRNEditorOption::rnoDoNotWantReturns);
+        f.Key(Qt::Key_Return, modifiers, "\r");
+        EXPECT_EQ(f.Beeps, 1);
+        EXPECT_NE(f.Rnf(), before);
+    }
+}
+
+TEST(EditSteps, LosingTheFocusMovesTheMouseOnceInPlace) {
+    EditForm f;
+    auto* other = new QLineEdit(&f.Window);
+    f.Window.layout()->addWidget(other);
+    f.Edit->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(f.Edit->hasFocus());
+    int moves = 0;
+    f.Edit->OnMouseMove = [&moves](TShiftState, int, int) { ++moves; };
+    other->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(other->hasFocus());
+    EXPECT_EQ(moves, 1);
+    EXPECT_FALSE(f.Edit->Caret().Exists());
+    // Coming back moves nothing.
+    f.Edit->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(moves, 1);
+}
+
+TEST(EditSteps, ARefusedChangeNeverReachesThePasteHandler) {
+    struct Case {
+        const char* name;
+        std::function<void(EditForm&)> guard;
+    };
+    const Case cases[] = {
+        {"ChangingRefused",
+         [](EditForm& f) {
+             f.Edit->OnChanging = [](TRichNoteEdit&, bool& allow) { allow = false; };
+         }},
+        {"ReadOnly", [](EditForm& f) { f.Edit->ReadOnly = true; }},
+        {"ItemHoldsTheMouse", [](EditForm& f) { f.D().CaptureMouseItem = &f.D().GetItem(0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditForm f("abcd");
+        int handled = 0;
+        f.Edit->OnPaste = [&handled](TRichNoteEdit& e, bool& doDefault) {
+            ++handled;
+            e.InsertTextW(u"handler");
+            doDefault = false;
+        };
+        Offer({{"text/plain", "pasted"}});
+        const std::string before = f.Rnf();
+        c.guard(f);
+        f.Edit->Paste();
+        EXPECT_EQ(handled, 0);
+        f.D().CaptureMouseItem = nullptr;
+        EXPECT_EQ(f.Rnf(), before);
+        EXPECT_EQ(f.Changes, 0);
+    }
+    // Allowed, the handler takes the paste over.
+    EditForm f("abcd");
+    f.Edit->OnPaste = [](TRichNoteEdit& e, bool& doDefault) {
+        e.InsertTextW(u"!");
+        doDefault = false;
+    };
+    Offer({{"text/plain", "pasted"}});
+    f.Edit->Paste();
+    EXPECT_EQ(f.Text().substr(0, 5), "abcd!");
 }

@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
+#include <QLayout>
+#include <QLineEdit>
 #include <QMouseEvent>
 
 #include <vector>
@@ -25,8 +27,7 @@ struct LinkForm : EditForm {
         Edit->SetCursor(crIBeam);
         Edit->EditorOptions.Include(TRNEditorOption::rnoCtrlJumps);
         Edit->Handlers.OnJump = [this](IRichNoteHost&, int id) { Jumps.push_back(id); };
-        // An edit ends whatever links a load left active.
-        Type("x");
+        // As formatted: nothing typed, no focus lost since.
         const int d = D().FindDrawItemByItem(1);
         const TRNDrawLineInfo& piece = *D().DrawItems[d];
         OnLink = QPoint(piece.Left + piece.Width / 2 - D().GetHOffs(),
@@ -78,6 +79,32 @@ TEST(EditLinks, CtrlMakesLinksReactAndReleasingItMakesThemText) {
     EXPECT_EQ(f.D().GetCurItemNo(), 1);
     EXPECT_GT(f.D().GetOffsetInCurItem(), 1);
     EXPECT_LT(f.D().GetOffsetInCurItem(), 7);
+}
+
+TEST(EditLinks, AFreshEditorsLinksAreTextUntilCtrlIsHeld) {
+    LinkForm f;
+    ASSERT_EQ(f.D().GetItemText(1), "linked");
+    EXPECT_FALSE(f.Edit->Flags.Contains(TRNFlag::rnflUseJumps));
+    EXPECT_EQ(f.Edit->Cursor(), f.Edit->NormalCursor());
+    f.Click(Qt::NoModifier);
+    EXPECT_TRUE(f.Jumps.empty());
+    EXPECT_EQ(f.D().GetCurItemNo(), 1);
+    f.Ctrl(true);
+    EXPECT_EQ(f.Edit->Cursor(), crJump);
+    f.Click(Qt::ControlModifier);
+    EXPECT_EQ(f.Jumps.size(), 1u);
+
+    // Leaving the editor with Ctrl still down ends the links there and then.
+    auto* other = new QLineEdit(&f.Window);
+    f.Window.layout()->addWidget(other);
+    f.Edit->setFocus();
+    f.Ctrl(true);
+    ASSERT_EQ(f.Edit->Cursor(), crJump);
+    other->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(f.Edit->Cursor(), crIBeam);
+    f.Click(Qt::ControlModifier);
+    EXPECT_EQ(f.Jumps.size(), 1u);
 }
 
 TEST(EditLinks, WithoutTheOptionCtrlLeavesLinksAsText) {
