@@ -70,7 +70,7 @@ std::string InsertBaseHref(std::string_view html, std::string_view url) {
     }
     std::string result(html.substr(0, insertAt));
     result += "<base href=\"";
-    result += ReplaceAll(url, "\"", "&quot;"); // a quote in a folder name must not end the value
+    result += HtmlEscape(url); // a quote or "&" in a folder name must stay part of the value
     result += "\">";
     result += html.substr(insertAt);
     return result;

@@ -1,5 +1,6 @@
 #include "app/ui/ExportPort.h"
 
+#include "app/ui/ShellBox.h"
 #include "app/ui/WaitStatus.h"
 #include "app/ui/dialogs/SaveCHM.h"
 #include "platform/shell/ChmCompiler.h"
@@ -25,9 +26,7 @@ std::optional<TChmChoice> TExportPort::ChmDialog() {
 }
 
 int TExportPort::ShellOpen(const std::string& file) {
-    return ::ShellOpen(file, [this](const std::string& text, const std::string& caption) {
-        MessageBox(text, caption, TMsgButtons::Ok);
-    });
+    return ::ShellOpen(file, ShellMessageBox());
 }
 
 std::unique_ptr<RunningProgram> TExportPort::StartChmCompiler(const std::string& projectFile) {

@@ -10,6 +10,7 @@
 #include "platform/base/StringUtils.h"
 #include "platform/browser/Browser.h"
 #include "platform/graphics/ImageList.h"
+#include "platform/widgets/FadedPicture.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -144,9 +145,11 @@ void TMainActions::BuildActions() {
     // The Delete key deletes in the tree only (the tree takes the action); the menu shows it.
     Action(TMainAction::EditDelete1)->setShortcut(QKeySequence::Delete);
     Action(TMainAction::EditDelete1)->setShortcutContext(Qt::WidgetShortcut);
-    // Paste has nothing to paste until a node is cut or copied, and no note is changed yet.
-    for (TMainAction action : {TMainAction::EditPaste1, TMainAction::ToolButton11,
-                               TMainAction::ApplyChange, TMainAction::CancelChange}) {
+    // Paste has nothing to paste until a node is cut or copied, no note is changed yet,
+    // nor is a finished page selected whose address could change.
+    for (TMainAction action :
+         {TMainAction::EditPaste1, TMainAction::ToolButton11, TMainAction::ApplyChange,
+          TMainAction::CancelChange, TMainAction::ToolChangeURL}) {
         Action(action)->setEnabled(false);
     }
     // The tool bar's paste button shows the picture the notes editor's paste shows.
@@ -264,6 +267,10 @@ void TMainActions::BuildToolBar() {
     toolBar->addWidget(animate1_);
     toolBar->addAction(Action(TMainAction::SpeedButton4));
     toolBar->addAction(Action(TMainAction::SpeedButton5));
+    // A disabled button shows a faded picture, as the notes editor's do.
+    for (QAction* action : toolBar->actions()) {
+        action->setIcon(WithFadedDisabled(action->icon()));
+    }
 }
 
 void TMainActions::SetAnimation(bool running) {
@@ -335,8 +342,15 @@ void TMainActions::UpdateCommands(bool open, const TTreeNode* node) {
         ->setEnabled(open && unfinished && record->Kind == NodeKind::WebPage);
     const bool pageOrFolder = record != nullptr && (record->Kind == NodeKind::WebPage ||
                                                     record->Kind == NodeKind::Folder);
-    Action(TMainAction::ToolSyncContent)
-        ->setEnabled(open && record != nullptr && record->Kind == NodeKind::WebPage && !unfinished);
+    const bool finishedPage =
+        open && record != nullptr && record->Kind == NodeKind::WebPage && !unfinished;
+    Action(TMainAction::ToolSyncContent)->setEnabled(finishedPage);
+    if (!finishedPage) {
+        // Nothing selected, or no finished page: the views leave Change URL as they last set
+        // it (a page shown before), so it goes off here until they show a finished page.
+        changeUrlButton_ = false;
+        Action(TMainAction::ToolChangeURL)->setEnabled(false);
+    }
     Action(TMainAction::FileImportVelmor)->setEnabled(open && underFolder);
     Action(TMainAction::FileImportHtml)->setEnabled(open && underFolder);
     Action(TMainAction::FileSaveHtml)->setEnabled(open && pageOrFolder);

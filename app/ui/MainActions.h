@@ -133,6 +133,6 @@ private:
     QMenu* textSize_ = nullptr; // ToolButton16
     TBusyIndicator* animate1_ = nullptr;
     bool animating_ = false;
-    bool changeUrlMenu_ = true, changeUrlButton_ = true; // ToolChangeURL1, ToolChangeURL
+    bool changeUrlMenu_ = false, changeUrlButton_ = false; // ToolChangeURL1, ToolChangeURL
     std::unique_ptr<TCommandEnabling> enabling_;
 };

@@ -1,35 +1,29 @@
 #include "app/ui/NotesPrompts.h"
 
 #include "platform/base/QtText.h"
-#include "platform/widgets/FileFilter.h"
+#include "platform/widgets/FileDialog.h"
 #include "platform/widgets/Printer.h"
 
 #include <QApplication>
 #include <QColorDialog>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 
 namespace {
 
-std::optional<TNoteFileChoice> RunFileDialog(QWidget& owner, const std::string& title,
-                                             const std::string& filter,
-                                             const std::string& defaultExt,
-                                             QFileDialog::AcceptMode mode) {
-    const QStringList filters = ToQ(ConvertFileFilter(filter)).split(";;", Qt::SkipEmptyParts);
-    QFileDialog dialog(&owner, ToQ(title));
-    dialog.setNameFilters(filters);
-    dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
-    if (!defaultExt.empty()) {
-        dialog.setDefaultSuffix(ToQ(defaultExt));
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+std::optional<TNoteFileChoice> AskNoteFile(QWidget& owner, const std::string& title,
+                                           const std::string& filter, const std::string& defaultExt,
+                                           bool save) {
+    FileDialogRequest request;
+    request.Title = title;
+    request.Filter = filter;
+    request.DefaultExt = defaultExt;
+    request.Save = save;
+    const std::optional<FileDialogAnswer> answer = RunFileDialog(&owner, request);
+    if (!answer) {
         return std::nullopt;
     }
-    const int index = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
-    return TNoteFileChoice{FromQ(dialog.selectedFiles().front()), index < 0 ? 1 : index + 1};
+    return TNoteFileChoice{answer->Path, answer->FilterIndex};
 }
 
 } // namespace
@@ -46,13 +40,13 @@ std::optional<TColor> TQtNotesPrompts::ChooseColor(TColor current) {
 
 std::optional<TNoteFileChoice> TQtNotesPrompts::OpenFile(const std::string& title,
                                                          const std::string& filter) {
-    return RunFileDialog(owner_, title, filter, "", QFileDialog::AcceptOpen);
+    return AskNoteFile(owner_, title, filter, "", false);
 }
 
 std::optional<TNoteFileChoice> TQtNotesPrompts::SaveFile(const std::string& title,
                                                          const std::string& filter,
                                                          const std::string& defaultExt) {
-    return RunFileDialog(owner_, title, filter, defaultExt, QFileDialog::AcceptSave);
+    return AskNoteFile(owner_, title, filter, defaultExt, true);
 }
 
 bool TQtNotesPrompts::PrinterSetup() {

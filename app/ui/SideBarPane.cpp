@@ -11,18 +11,17 @@
 #include "app/capture/PageParser.h"
 #include "app/ui/MainActions.h"
 #include "app/ui/ShelfBarTqz.h"
+#include "app/ui/ShellBox.h"
 #include "app/ui/dialogs/LocationRules.h"
 #include "app/ui/dialogs/OKRightDlg.h"
 #include "app/ui/views/ViewsPane.h"
 #include "platform/base/StringUtils.h"
-#include "platform/shell/ShellOpen.h"
 #include "platform/widgets/Control.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPainter>
 #include <QStyle>
 
@@ -113,12 +112,7 @@ void TSideBarPane::Design() {
     TShelfBarTqz& bar = parts_.Bar;
     bar.SetFlat(true);
     bar.SetImages(&imageList4_);
-    bar.ShellOpen = [](const std::string& url) {
-        ShellOpen(url, [](const std::string& text, const std::string& caption) {
-            QMessageBox::warning(nullptr, QString::fromStdString(caption),
-                                 QString::fromStdString(text));
-        });
-    };
+    bar.ShellOpen = [](const std::string& url) { ShellOpen(url, ShellMessageBox()); };
     TShelfCaption& caption = bar.PanelCaption();
     caption.SetAlignment(TAlignment::taCenter);
     TFont font = caption.Font();

@@ -1,5 +1,7 @@
 #include "app/ui/TableIcons.h"
 
+#include "platform/widgets/FadedPicture.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
@@ -82,21 +84,5 @@ QIcon TableIcon(TTableIcon icon) {
         break;
     }
     p.end();
-    QIcon result(QPixmap::fromImage(image));
-    result.addPixmap(QPixmap::fromImage(Faded(image)), QIcon::Disabled);
-    return result;
-}
-
-QImage Faded(const QImage& image) {
-    // The style's own disabled look greys the colours only; the grid is grey already, so a
-    // disabled button looked like an enabled one. A third of the contrast, no colour.
-    QImage faded = image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < faded.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(faded.scanLine(y));
-        for (int x = 0; x < faded.width(); ++x) {
-            const int gray = 255 - (255 - qGray(line[x])) / 3;
-            line[x] = qRgba(gray, gray, gray, qAlpha(line[x]));
-        }
-    }
-    return faded;
+    return WithFadedDisabled(QIcon(QPixmap::fromImage(image)));
 }

@@ -21,5 +21,3 @@ enum class TTableIcon {
 
 // The picture, and a faded grey one for a disabled button.
 QIcon TableIcon(TTableIcon icon);
-// A picture's disabled look: grey, with a third of its contrast.
-QImage Faded(const QImage& image);

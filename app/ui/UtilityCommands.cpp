@@ -5,6 +5,7 @@
 #include "app/binder/Settings.h"
 #include "app/binder/commands/BinderLifecycle.h"
 #include "app/ui/MainActions.h"
+#include "app/ui/ShellBox.h"
 #include "app/ui/dialogs/URLDlg.h"
 #include "app/ui/dialogs/UnitOption.h"
 #include "app/ui/dialogs/about.h"
@@ -16,11 +17,9 @@
 #include "platform/widgets/Control.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QToolBar>
 
 namespace {
@@ -42,14 +41,7 @@ QMenu* MenuOf(QMainWindow& window, const char* caption) {
 
 TUtilityCommands::TUtilityCommands(TUtilityParts parts)
     : QObject(&parts.Window), parts_(std::move(parts)), window_(parts_.Window),
-      settings_(parts_.Settings),
-      errorBox_([](const std::string& text, const std::string& caption) {
-          // Raised from the tip form or another dialog: it belongs to that dialog and stands
-          // over it.
-          QMessageBox box(QMessageBox::NoIcon, ToQ(caption), ToQ(text), QMessageBox::Ok,
-                          QApplication::activeWindow());
-          box.exec();
-      }) {
+      settings_(parts_.Settings), errorBox_(ShellMessageBox()) {
     setObjectName("UtilityCommands");
     BuildMenus();
 }

@@ -3,37 +3,14 @@
 #include "app/binder/WindowTexts.h"
 #include "app/ui/AddRequests.h"
 #include "app/ui/ConfirmDlg.h"
+#include "app/ui/dialogs/AskFile.h"
 #include "app/ui/dialogs/NewBinder.h"
 #include "app/ui/dialogs/UnitLocation.h"
 #include "platform/base/QtText.h"
-#include "platform/widgets/FileFilter.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
-
-namespace {
-
-std::optional<std::string> RunFileDialog(QWidget* owner, const TFileDialogOptions& options,
-                                         QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(owner, ToQ(options.Title), ToQ(options.InitialDir),
-                       ToQ(ConvertFileFilter(options.Filter)));
-    dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
-    if (!options.DefaultExt.empty()) {
-        dialog.setDefaultSuffix(ToQ(options.DefaultExt));
-    }
-    if (!options.FileName.empty()) {
-        dialog.selectFile(ToQ(options.FileName));
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return FromQ(dialog.selectedFiles().front());
-}
-
-} // namespace
 
 // ---- messages -----------------------------------------------------------------------------------
 
@@ -74,11 +51,11 @@ bool TWindowDialogs::Confirm(const std::string& text, bool& askSetting) {
 // ---- dialogs ------------------------------------------------------------------------------------
 
 std::optional<std::string> TWindowDialogs::OpenFileDialog(const TFileDialogOptions& options) {
-    return RunFileDialog(&owner_, options, QFileDialog::AcceptOpen);
+    return AskFile(&owner_, options, false);
 }
 
 std::optional<std::string> TWindowDialogs::SaveFileDialog(const TFileDialogOptions& options) {
-    return RunFileDialog(&owner_, options, QFileDialog::AcceptSave);
+    return AskFile(&owner_, options, true);
 }
 
 std::optional<std::string> TWindowDialogs::SelectDirectory(const std::string& prompt,

@@ -5,6 +5,11 @@
 
 #include <string>
 
+// How the bytes of HTML given from memory are read. A captured page is read in the browser's
+// default text encoding, which the user can change; a page the program writes itself is
+// UTF-8, whatever that default is.
+enum class HtmlEncoding { BrowserDefault, Utf8 };
+
 class IBrowser {
 public:
     virtual ~IBrowser() = default;
@@ -20,9 +25,10 @@ public:
     virtual std::string LocationURL() const = 0;
     // False while the browser cannot take a document yet; the caller shows it later.
     virtual bool HasDocument() const = 0;
-    // Shows the HTML bytes as a document of the base address (relative references resolve
-    // against it).
-    virtual void LoadHtml(const std::string& html, const std::string& baseUrl) = 0;
+    // Shows the HTML bytes, read in `encoding`, as a document of the base address (relative
+    // references resolve against it).
+    virtual void LoadHtml(const std::string& html, const std::string& baseUrl,
+                          HtmlEncoding encoding) = 0;
     // While offline nothing but local files is loaded.
     virtual bool Offline() const = 0;
     virtual void SetOffline(bool offline) = 0;

@@ -4,11 +4,14 @@
 #include "platform/browser/OfflineInterceptor.h"
 #include "platform/browser/PageMenu.h"
 
+#include "platform/base/Files.h"
+
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMenu>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -65,9 +68,11 @@ protected:
     QWebEngineView* createWindow(QWebEnginePage::WebWindowType) override { return this; }
 };
 
-// The type of HTML in memory read in `encoding` (the browser's own default when none is set).
-QString HtmlType(const QString& encoding) {
-    return encoding.isEmpty() ? QString("text/html") : "text/html;charset=" + encoding;
+// The type of HTML in memory: the program's own pages are UTF-8, others are read in the
+// default encoding (the engine's own when none is set).
+QString HtmlType(HtmlEncoding encoding, const QString& defaultEncoding) {
+    const QString charset = encoding == HtmlEncoding::Utf8 ? QString("UTF-8") : defaultEncoding;
+    return charset.isEmpty() ? QString("text/html") : "text/html;charset=" + charset;
 }
 
 // The HTML with a base element right after the head's opening tag (at the start without one).
@@ -162,13 +167,16 @@ std::string TWebBrowser::LocationURL() const {
     return url.isEmpty() ? std::string("about:blank") : url.toString().toStdString();
 }
 
-void TWebBrowser::LoadHtml(const std::string& html, const std::string& baseUrl) {
+void TWebBrowser::LoadHtml(const std::string& html, const std::string& baseUrl,
+                           HtmlEncoding encoding) {
     const QUrl base(QString::fromStdString(baseUrl));
     if (html.size() <= MaxInlineHtml) {
         inlineHtml_ = QByteArray(html.data(), static_cast<qsizetype>(html.size()));
         inlineBase_ = baseUrl;
-        view_->page()->setContent(inlineHtml_,
-                                  HtmlType(view_->page()->settings()->defaultTextEncoding()), base);
+        inlineEncoding_ = encoding;
+        view_->page()->setContent(
+            inlineHtml_, HtmlType(encoding, view_->page()->settings()->defaultTextEncoding()),
+            base);
         return;
     }
     inlineHtml_.clear();
@@ -177,7 +185,10 @@ void TWebBrowser::LoadHtml(const std::string& html, const std::string& baseUrl) 
     }
     const QString path = largePages_->filePath("page.htm");
     QFile file(path);
-    const QByteArray bytes = WithBase(html, baseUrl);
+    // A file carries no type: a byte order mark is what makes the engine read it as UTF-8.
+    const QByteArray bytes =
+        (encoding == HtmlEncoding::Utf8 ? QByteArray("\xEF\xBB\xBF") : QByteArray()) +
+        WithBase(html, baseUrl);
     if (!largePages_->isValid() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(bytes) != bytes.size()) {
         qWarning("The page could not be written to %s", qPrintable(path));
@@ -190,7 +201,8 @@ void TWebBrowser::LoadHtml(const std::string& html, const std::string& baseUrl) 
 void TWebBrowser::SetTextEncoding(const std::string& name) {
     view_->page()->settings()->setDefaultTextEncoding(QString::fromStdString(name));
     if (!inlineHtml_.isEmpty() && view_->page()->url().scheme() == "data") {
-        view_->page()->setContent(inlineHtml_, HtmlType(QString::fromStdString(name)),
+        view_->page()->setContent(inlineHtml_,
+                                  HtmlType(inlineEncoding_, QString::fromStdString(name)),
                                   QUrl(QString::fromStdString(inlineBase_)));
     } else {
         view_->page()->triggerAction(QWebEnginePage::Reload);
@@ -257,11 +269,27 @@ void TWebBrowser::PrintTo(QPrinter& printer, std::function<void(bool)> done) {
     };
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
         // A PDF file is the browser engine's own: its text stays text, its pictures stay as
-        // they are, and a long page takes seconds rather than minutes of page pictures.
-        connect(
-            view_->page(), &QWebEnginePage::pdfPrintingFinished, this,
-            [finish](const QString&, bool ok) { finish(ok); }, Qt::SingleShotConnection);
-        view_->page()->printToPdf(printer.outputFileName(), printer.pageLayout());
+        // they are, and a long page takes seconds rather than minutes of page pictures. The
+        // engine hands the bytes over and the file is written as the program writes its other
+        // files: its permissions follow the umask (the engine's own file is for its owner
+        // only), and a failure leaves an older file as it was.
+        const std::string file = printer.outputFileName().toStdString();
+        QPointer<TWebBrowser> alive(this);
+        view_->page()->printToPdf(
+            [alive, file, finish](const QByteArray& pdf) {
+                std::string error;
+                const bool ok =
+                    !pdf.isEmpty() &&
+                    WriteFileAtomic(file, pdf.constData(), static_cast<size_t>(pdf.size()), error);
+                if (!pdf.isEmpty() && !ok) {
+                    qWarning("The PDF file %s could not be written: %s", file.c_str(),
+                             error.c_str());
+                }
+                if (alive) {
+                    finish(ok);
+                }
+            },
+            printer.pageLayout());
         return;
     }
     // A printer gets the page drawn as pictures: no finer than its paper can take.

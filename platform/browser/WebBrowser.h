@@ -44,7 +44,8 @@ public:
     bool Busy() const override { return busy_; }
     std::string LocationURL() const override;
     bool HasDocument() const override { return true; }
-    void LoadHtml(const std::string& html, const std::string& baseUrl) override;
+    void LoadHtml(const std::string& html, const std::string& baseUrl,
+                  HtmlEncoding encoding) override;
     bool Offline() const override;
     void SetOffline(bool offline) override;
     void Print() override;
@@ -53,7 +54,8 @@ public:
     void ShowFind() override;
 
     // The text encoding of documents that do not name theirs: it becomes the browser's
-    // default, and the document shown is loaded again read in it.
+    // default, and the document shown is loaded again read in it (a page of the program's
+    // own stays UTF-8).
     void SetTextEncoding(const std::string& name);
     std::string TextEncoding() const;
 
@@ -98,6 +100,7 @@ private:
     // address declares its encoding, so a new encoding means loading these bytes again.
     QByteArray inlineHtml_;
     std::string inlineBase_;
+    HtmlEncoding inlineEncoding_ = HtmlEncoding::BrowserDefault;
     std::unique_ptr<QPrinter> printer_;
     bool busy_ = false;
     int zoomStep_ = DefaultZoomStep;

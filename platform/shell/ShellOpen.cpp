@@ -1,6 +1,5 @@
 #include "platform/shell/ShellOpen.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
@@ -8,6 +7,8 @@
 #include <QUrl>
 
 namespace {
+
+constexpr const char* DesktopOpenerProgram = "xdg-open";
 
 QString ToQt(const std::string& text) {
     return QString::fromStdString(text);
@@ -89,19 +90,66 @@ private:
     bool killed_ = false;
 };
 
+// The desktop's opener run on one file or address. It says whether the file could be opened
+// only by its exit status, which comes when it ends: then a failure is shown, and the run
+// goes. Runs still going when the program ends are stopped without a word; the viewers they
+// started stay open.
+class DesktopOpener : public QObject {
+public:
+    DesktopOpener(std::string file, ShellErrorBox box)
+        : QObject(QCoreApplication::instance()), file_(std::move(file)), box_(std::move(box)) {}
+    ~DesktopOpener() override {
+        QObject::disconnect(&process_, nullptr, this, nullptr);
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(-1);
+        }
+    }
+
+    bool Start(const QString& program, const QString& target) {
+        process_.setProgram(program);
+        process_.setArguments({target});
+        process_.setStandardInputFile(QProcess::nullDevice());
+        process_.setStandardOutputFile(QProcess::nullDevice());
+        process_.setStandardErrorFile(QProcess::nullDevice());
+        QObject::connect(&process_, &QProcess::finished, this,
+                         [this](int code, QProcess::ExitStatus status) {
+                             if (status != QProcess::NormalExit || code != 0) {
+                                 Fail(file_, box_);
+                             }
+                             deleteLater();
+                         });
+        process_.start();
+        return process_.waitForStarted();
+    }
+
+private:
+    QProcess process_;
+    std::string file_;
+    ShellErrorBox box_;
+};
+
 } // namespace
 
 int ShellOpen(const std::string& file, const ShellErrorBox& box) {
     const QString text = ToQt(file);
-    QUrl url;
+    QString target;
     if (IsAddress(text)) {
-        url = QUrl(text);
+        const QUrl url(text);
+        target = url.isValid() ? url.toString(QUrl::FullyEncoded) : QString();
     } else if (QFileInfo::exists(text)) {
-        url = QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath());
+        target = QFileInfo(text).absoluteFilePath();
     }
+    const QString opener = QStandardPaths::findExecutable(DesktopOpenerProgram);
     // Without a GUI application there is no desktop to hand the file to.
-    if (!url.isValid() || qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr ||
-        !QDesktopServices::openUrl(url)) {
+    if (target.isEmpty() || opener.isEmpty() ||
+        qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+        Fail(file, box);
+        return -1;
+    }
+    auto* run = new DesktopOpener(file, box);
+    if (!run->Start(opener, target)) {
+        delete run;
         Fail(file, box);
         return -1;
     }

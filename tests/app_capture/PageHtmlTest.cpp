@@ -18,6 +18,8 @@ TEST(InsertBaseHref, GoesBehindTitleHeadOrHtmlElseFirst) {
     EXPECT_EQ(InsertBaseHref("", "file:///b/s/1F/"), "");
     EXPECT_EQ(InsertBaseHref("<p>", "file:///my \"odd\"/"),
               "<base href=\"file:///my &quot;odd&quot;/\"><p>");
+    // "&lt;" in a folder name is four characters of the name, not an entity.
+    EXPECT_EQ(InsertBaseHref("<p>", "file:///a&lt;b/"), "<base href=\"file:///a&amp;lt;b/\"><p>");
 
     PageContent content;
     content.PageHtml = "<html>x";

@@ -12,9 +12,11 @@
 #include "tests/support/PagesExchangeFile.h"
 #include "tests/support/TempDir.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QPushButton>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -248,4 +250,56 @@ TEST(ExportCommands, AnHtmlImportRefreshesTheViewsOnceForAllItsPages) {
     EXPECT_LE(rig.Refreshes, 3);
     EXPECT_NE(NodeRecord(rig.Target)->Notes.Bytes().find("typedwords"), std::string::npos);
     EXPECT_EQ(ReadFileBytes(rig.Paths.TreeFilePath), TreeFileBytes(rig.Window->Binder().Items()));
+}
+
+// Saving over a file that is there already is asked about once: by the command where it asks
+// itself, and not at all for the URL list, which replaces its file as a rule.
+TEST(ExportCommands, AnExistingFileIsAskedAboutOnceAtMost) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    rig.Paths.BinderRoot = rig.Folder.Str();
+    rig.Paths.BinderStore = "store";
+    TTreeNode* page = rig.Add(NodeKind::WebPage, "http://a.example/one");
+    NodeRecord(page)->State = CaptureState::Completed;
+    NodeRecord(page)->Content.PageHtml = "<p>one</p>";
+    window.Binder().Items().SetSelected(page);
+    const struct {
+        TMainAction Command;
+        const char* File;
+        std::vector<std::string> Boxes;
+    } cases[] = {
+        {TMainAction::FileExportList, "urls.txt", {}},
+        {TMainAction::FileExportAll, "all.tqz", {"Confirm: File Exist, Override?"}},
+        {TMainAction::FileSaveHtml, "page.htm", {"Confirm: File Exist, Override?"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.File);
+        const std::string target = rig.Folder.Str() + "/" + c.File;
+        WriteFileBytes(target, "old");
+        std::vector<std::string> boxes;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&boxes] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxes.push_back(box->windowTitle().toStdString() + ": " +
+                                box->text().toStdString());
+                // Whatever the box asks, the answer is to go on and replace the file.
+                for (const auto go : {QMessageBox::Ok, QMessageBox::Yes}) {
+                    if (QAbstractButton* button = box->button(go)) {
+                        button->click();
+                        return;
+                    }
+                }
+                box->accept();
+            }
+        });
+        answer.start(5);
+        WhenModalIs<QFileDialog>([&](QFileDialog* files) {
+            files->selectFile(QString::fromStdString(target));
+            static_cast<QDialog*>(files)->accept();
+        });
+        window.Actions().Action(c.Command)->trigger();
+        EXPECT_EQ(boxes, c.Boxes);
+        EXPECT_NE(ReadFileBytes(target), "old");
+    }
 }

@@ -3,9 +3,9 @@
 #include "app/ui/UtilityCommands.h"
 
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/support/StandInOpener.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QProcess>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -16,18 +16,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Takes the files the desktop would open, so nothing is launched.
-class FileCatcher : public QObject {
-    Q_OBJECT
-public:
-    FileCatcher() { QDesktopServices::setUrlHandler("file", this, "Open"); }
-    ~FileCatcher() override { QDesktopServices::unsetUrlHandler("file"); }
-    QStringList Opened;
-
-public slots:
-    void Open(const QUrl& url) { Opened << url.toLocalFile(); }
-};
 
 // The names of the project's [FILES] section, one a line.
 std::vector<std::string> ProjectPages(const fs::path& project) {
@@ -90,17 +78,16 @@ TEST(HelpFiles, ContentsAndReadMeInPlaceGoToTheDesktopWithoutABox) {
         }
     });
     timer.start(5);
-    FileCatcher catcher;
+    StandInOpener opener(0);
     for (const char* command : {"HelpContent", "ReadMe1"}) {
         QAction* action = window.findChild<QAction*>(command);
         ASSERT_NE(action, nullptr) << command;
         action->trigger();
     }
-    QApplication::processEvents();
-    EXPECT_EQ(catcher.Opened,
-              (QStringList{QString::fromStdString((work / "tqzhelp.chm").string()),
-                           QString::fromStdString((work / "readme.txt").string())}));
+    EXPECT_TRUE(WaitUntil([&] { return opener.Runs().size() == 2; }));
+    // The opener's end is served too: it ended well, so nothing is said.
+    (void)WaitUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_EQ(opener.Runs(), (std::vector<std::string>{(work / "tqzhelp.chm").string(),
+                                                       (work / "readme.txt").string()}));
     EXPECT_EQ(boxes, 0);
 }
-
-#include "HelpFilesTest.moc"

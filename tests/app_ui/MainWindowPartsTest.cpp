@@ -9,6 +9,7 @@
 #include "platform/base/Files.h"
 
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/platform_browser/BrowserTestSupport.h"
 #include "tests/support/FormControls.h"
 
 #include <QAction>
@@ -138,7 +139,7 @@ TEST(MainWindowParts, ProgressPanelShowsOnlyWhileAPageLoads) {
     window.ViewsPane().WebBrowser().OnDocumentComplete = [&](const std::string&, bool) {
         loaded = true;
     };
-    window.ViewsPane().WebBrowser().LoadHtml("<p>page</p>", "");
+    window.ViewsPane().WebBrowser().LoadHtml("<p>page</p>", "", HtmlEncoding::BrowserDefault);
     ASSERT_TRUE(WaitUntil([&] { return loaded; }));
     QCoreApplication::processEvents();
     EXPECT_EQ(progress.Style(), TMarkupStatusPanelStyle::psHTML);
@@ -196,7 +197,7 @@ int SummaryMeasure(MainWindowRig& rig, const TTreeNode& node, TSummaryTemplates&
     TWebBrowser& summary = window.ViewsPane().CppWebBrowser1();
     bool loaded = false;
     summary.OnDocumentComplete = [&](const std::string&, bool) { loaded = true; };
-    summary.LoadHtml(NodeSummaryHtml(node, templates), SummaryCommonUrl(work));
+    summary.LoadHtml(NodeSummaryHtml(node, templates), SummaryCommonUrl(work), HtmlEncoding::Utf8);
     EXPECT_TRUE(WaitUntil([&] { return loaded; }));
     summary.OnDocumentComplete = nullptr;
     std::optional<int> measured;
@@ -257,6 +258,31 @@ TEST(MainWindowParts, PageSummaryShareBarsStayInTheirColumn) {
                              "Math.round(document.querySelector('.cache').offsetWidth -"
                              " document.querySelector('.failed').offsetWidth)"),
               0);
+}
+
+// A summary is a page of the program's own: its text is read as UTF-8 whatever 8-bit
+// encoding the browser reads other pages in.
+TEST(MainWindowParts, ASummaryShowsItsTitleWhateverTheBrowsersDefaultEncoding) {
+    MainWindowRig rig;
+    TempDir work;
+    std::filesystem::copy(TARNWICK_COMMON_DIR, work / "common");
+    rig.Settings.WorkDir = work.Str();
+    TFormVelmorRnx& window = rig.Make();
+    const std::string title = "A \xE2\x80\x94 \xC3\xA9"; // "A — é"
+    TTreeNode* node = rig.Add(NodeKind::WebPage, title);
+    NodeRecord(node)->State = CaptureState::Completed;
+    TWebBrowser& summary = window.ViewsPane().CppWebBrowser1();
+    summary.SetTextEncoding("windows-1252");
+
+    window.ViewsPane().ShowNodeSummary(*node);
+    QString heading;
+    EXPECT_TRUE(WaitUntil([&] {
+        heading = RunScript(summary, "(() => { const h = document.querySelector('h1');"
+                                     " return h ? h.innerText : ''; })()")
+                      .toString();
+        return !heading.isEmpty();
+    }));
+    EXPECT_EQ(heading.toStdString(), title);
 }
 
 // A binder's tree reaches the window as one new tree: the views and the status panels are

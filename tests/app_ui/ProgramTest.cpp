@@ -8,8 +8,10 @@
 
 #include "tests/app_ui/UiTestSupport.h"
 
+#include <QAction>
 #include <QDialog>
 #include <QLabel>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -124,4 +126,19 @@ TEST_F(ProgramTest, NoddeMakesTheDefaultBinderAndFallsBackToItUnchanged) {
     ASSERT_EQ(tree.Count(), 1);
     EXPECT_EQ(tree.GetFirstNode()->Text(), "New Category");
     EXPECT_EQ(Store.ReadValue("BinderList", "Binder2"), std::nullopt);
+}
+
+// The first start shows the empty default binder with nothing selected: there is no finished
+// page whose address could change, in the menu or on the tool bar.
+TEST_F(ProgramTest, ChangeUrlIsOffAtTheFirstStart) {
+    realCollaborators = true;
+    ASSERT_EQ(Start({"tarnwick", "/nodde"}), std::nullopt);
+    TFormVelmorRnx& window = *program->Window();
+    ASSERT_EQ(window.Binder().Items().Count(), 0);
+    QAction* changeUrl = window.Actions().Action(TMainAction::ToolChangeURL);
+    EXPECT_FALSE(changeUrl->isEnabled());
+    auto* toolBar = window.findChild<QToolBar*>("ToolBar1");
+    ASSERT_NE(toolBar, nullptr);
+    ASSERT_NE(toolBar->widgetForAction(changeUrl), nullptr);
+    EXPECT_FALSE(toolBar->widgetForAction(changeUrl)->isEnabled());
 }

@@ -6,6 +6,7 @@
 
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/FormControls.h"
+#include "tests/support/StandInOpener.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -126,8 +127,10 @@ TEST(UtilityCommands, ChangeUrlStoresTheAddressBeforeTheCapture) {
     TFormVelmorRnx& window = rig.Make();
     rig.Lifecycle.Open = true;
     {
+        // With nothing selected the command is off; run all the same, it says why it stops.
+        EXPECT_FALSE(window.findChild<QAction*>("ToolChangeURL")->isEnabled());
         BoxCatcher boxes;
-        Trigger(window, "ToolChangeURL");
+        window.Utilities().ToolChangeURLExecute();
         EXPECT_EQ(boxes.Boxes, std::vector<std::string>{"Tarnwick: No node selected"});
     }
     TTreeNode* page = rig.Add(NodeKind::WebPage, "http://old.example/");
@@ -201,6 +204,34 @@ TEST(UtilityCommands, ReadMeAndHelpOpenTheFilesOfTheWorkFolder) {
         form.accept();
     });
     EXPECT_EQ(boxes.Boxes, std::vector<std::string>{help});
+}
+
+// The help file is there but no program opens it: the desktop's opener fails after it has
+// started, and that is said once, for the Help menu and for the tip form's Help alike.
+TEST(UtilityCommands, HelpWithoutAViewerSaysSoOnce) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    TempDir work;
+    rig.Settings.WorkDir = work.Str();
+    WriteFileBytes(work / "tqzhelp.chm", "help");
+    const std::string help =
+        "Operation Error!: Could not run program '" + work.Str() + "/tqzhelp.chm'";
+    StandInOpener opener(3);
+    BoxCatcher boxes;
+    Trigger(window, "HelpContent");
+    EXPECT_TRUE(WaitUntil([&] { return !boxes.Boxes.empty(); }));
+    (void)WaitUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_EQ(boxes.Boxes, std::vector<std::string>{help});
+
+    boxes.Boxes.clear();
+    Answer<QDialog>(window, "TipsofTheDay1", [&](QDialog& form) {
+        Control<QPushButton>(form, "Button3")->click();
+        EXPECT_TRUE(WaitUntil([&] { return !boxes.Boxes.empty(); }));
+        form.accept();
+    });
+    (void)WaitUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_EQ(boxes.Boxes, std::vector<std::string>{help});
+    EXPECT_EQ(opener.Runs().size(), 2u);
 }
 
 TEST(UtilityCommands, AboutNamesTheOpenBinder) {

@@ -68,6 +68,29 @@ QAction* ChangeUrl(TFormVelmorRnx& window) {
     return window.findChild<QAction*>("ToolChangeURL");
 }
 
+// The span of greys over the visible pixels of a picture, and its strongest colour.
+struct PictureLook {
+    int Contrast = 0;
+    int Colour = 0;
+};
+PictureLook LookOf(const QImage& image) {
+    int low = 255, high = 0;
+    PictureLook look;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.alpha() < 128) {
+                continue;
+            }
+            low = std::min(low, qGray(c.rgb()));
+            high = std::max(high, qGray(c.rgb()));
+            look.Colour = std::max(look.Colour, c.hsvSaturation());
+        }
+    }
+    look.Contrast = std::max(0, high - low);
+    return look;
+}
+
 } // namespace
 
 TEST(ViewCommands, EveryCommandOfTheViewsReachesItsTargetAndAnUnknownOneIsAnError) {
@@ -168,4 +191,50 @@ TEST(ViewCommands, TextSizesCarryTheirCaptionsAndTheCheckMovesToTheOneChosen) {
         EXPECT_EQ(window.ViewsPane().Views().FontStep(), step);
         EXPECT_EQ(window.ViewsPane().WebBrowser().ZoomStep(), step);
     }
+}
+
+// At the first start nothing is selected in the empty binder: there is no page to give a new
+// address. Once the only page has gone, the command is off again.
+TEST(ViewCommands, ChangeUrlIsOffWithNothingSelected) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    window.TreeView1Click();
+    QAction* changeUrl = ChangeUrl(window);
+    ASSERT_NE(changeUrl, nullptr);
+    EXPECT_FALSE(changeUrl->isEnabled());
+
+    TTreeNode* page = rig.Add(NodeKind::WebPage, "http://done.example/");
+    NodeRecord(page)->State = CaptureState::Completed;
+    window.Binder().Items().SetSelected(page);
+    EXPECT_TRUE(changeUrl->isEnabled());
+    window.Binder().Items().Clear();
+    window.TreeView1Click();
+    EXPECT_FALSE(changeUrl->isEnabled());
+}
+
+// A disabled button of the window's tool bar shows a faded grey picture, plainly unlike the
+// picture it shows when enabled.
+TEST(ViewCommands, DisabledToolButtonsLookDisabled) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    auto* toolBar = window.findChild<QToolBar*>("ToolBar1");
+    ASSERT_NE(toolBar, nullptr);
+    int pictures = 0;
+    for (QAction* action : toolBar->actions()) {
+        if (action->icon().isNull()) {
+            continue;
+        }
+        SCOPED_TRACE(action->objectName().toStdString());
+        ++pictures;
+        const QIcon icon = action->icon();
+        const PictureLook normal =
+            LookOf(icon.pixmap(toolBar->iconSize(), QIcon::Normal).toImage());
+        const PictureLook faded =
+            LookOf(icon.pixmap(toolBar->iconSize(), QIcon::Disabled).toImage());
+        EXPECT_GT(normal.Contrast, 60);
+        EXPECT_LE(faded.Contrast * 2, normal.Contrast);
+        EXPECT_EQ(faded.Colour, 0);
+    }
+    EXPECT_GE(pictures, 9);
 }

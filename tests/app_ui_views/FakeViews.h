@@ -10,7 +10,8 @@
 #include <vector>
 
 struct FakeBrowser : IBrowser {
-    std::vector<std::string> Calls; // "html:<base>", "nav:<url>", "back", "forward", ...
+    std::vector<std::string> Calls;      // "html:<base>", "nav:<url>", "back", "forward", ...
+    std::vector<HtmlEncoding> Encodings; // of each "html:" call
     std::string Location = "about:blank";
     bool IsBusy = false, IsOffline = false, Document = true;
     int Zoom = DefaultZoomStep;
@@ -23,8 +24,9 @@ struct FakeBrowser : IBrowser {
     bool Busy() const override { return IsBusy; }
     std::string LocationURL() const override { return Location; }
     bool HasDocument() const override { return Document; }
-    void LoadHtml(const std::string&, const std::string& b) override {
+    void LoadHtml(const std::string&, const std::string& b, HtmlEncoding e) override {
         Calls.push_back("html:" + b);
+        Encodings.push_back(e);
     }
     bool Offline() const override { return IsOffline; }
     void SetOffline(bool offline) override { IsOffline = offline; }

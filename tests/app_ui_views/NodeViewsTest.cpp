@@ -100,6 +100,49 @@ TEST(NodeViews, PageSourceFollowsTheCaptureState) {
     EXPECT_EQ(s.Html, "<html><title>N</title><base href=\"file:///start/common/\">x</html>");
 }
 
+// A "#", "?", "%" or blank in a folder name is part of the path in every address of a stored
+// page; the captured page is read as the browser reads pages, the program's own page as UTF-8.
+TEST(NodeViews, AddressesOfStoredPagesKeepTheirFolderNamesWhole) {
+    BinderPaths paths;
+    paths.BinderRoot = "/b/a#b?c %41";
+    paths.BinderStore = "st&1";
+    const PageSourceSettings settings{false, false, "/s\"t", "<title>N</title>x"};
+    TPageInfo page;
+    page.Id = 0xAB;
+    page.Content.PageHtml = "<title>T</title>body";
+    PageSource s = ChoosePageSource(page, paths, settings);
+    EXPECT_EQ(s.BaseUrl, "file:///b/a%23b%3Fc%20%2541/st%261/AB/");
+    EXPECT_EQ(s.Html, "<title>T</title><base href=\"file:///b/a%23b%3Fc%20%2541/st%261/AB/\">body");
+    EXPECT_EQ(s.Encoding, HtmlEncoding::BrowserDefault);
+
+    page.Content.PageHtml.clear();
+    page.State = CaptureState::Completed;
+    s = ChoosePageSource(page, paths, settings);
+    EXPECT_EQ(s.BaseUrl, "file:///s%22t/common/");
+    EXPECT_EQ(s.Html, "<title>N</title><base href=\"file:///s%22t/common/\">x");
+    EXPECT_EQ(s.Encoding, HtmlEncoding::Utf8);
+
+    // Through the page file: the browser is sent to the file's encoded address.
+    Views v;
+    v.paths.BinderRoot = (v.dir / "a#b?c %41").string();
+    v.settings.ShowPageViaFile = true;
+    TPageInfo& stored = v.Add(NodeKind::WebPage, 0x1F);
+    stored.State = CaptureState::Completed;
+    stored.Content.PageHtml = "<html>p</html>";
+    v.views.TabSheet1Show();
+    v.Select(0);
+    EXPECT_EQ(v.browser.Calls.back(),
+              "nav:file://" + v.dir.Str() + "/a%23b%3Fc%20%2541/store/1F/1F.htm");
+    EXPECT_EQ(ReadFileBytes(v.dir / "a#b?c %41/store/1F/1F.htm"), "<html>p</html>");
+
+    // The empty state is the program's own page too.
+    v.tree.Clear();
+    v.views.TreeView1Click();
+    ASSERT_FALSE(v.browser.Encodings.empty());
+    EXPECT_EQ(v.browser.Calls.back(), "html:");
+    EXPECT_EQ(v.browser.Encodings.back(), HtmlEncoding::Utf8);
+}
+
 TEST(NodeViews, AStoredPageIsShownOnceOfflineUntilItMustReload) {
     Views v;
     TPageInfo& page = v.Add(NodeKind::WebPage, 0x1F);

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sys/stat.h>
+
 TEST(WebBrowser, OfflineBlocksEveryRequestForTheNetwork) {
     TempDir dir;
     CountingServer remote;
@@ -18,7 +21,9 @@ TEST(WebBrowser, OfflineBlocksEveryRequestForTheNetwork) {
     // A page whose own address is on the net: only the offline switch keeps its picture there.
     const std::string html = WriteStoredPage(dir, remote);
     browser.SetOffline(true);
-    ASSERT_TRUE(LoadAndWait(browser, [&] { browser.LoadHtml(html, remote.server.Url("/")); }));
+    ASSERT_TRUE(LoadAndWait(browser, [&] {
+        browser.LoadHtml(html, remote.server.Url("/"), HtmlEncoding::BrowserDefault);
+    }));
     ASSERT_TRUE(PicturesSettled(browser));
     EXPECT_EQ(remote.hits, 0);
     const std::vector<QUrl> blocked = browser.BlockedRequests();
@@ -28,7 +33,9 @@ TEST(WebBrowser, OfflineBlocksEveryRequestForTheNetwork) {
     }
 
     browser.SetOffline(false);
-    ASSERT_TRUE(LoadAndWait(browser, [&] { browser.LoadHtml(html, remote.server.Url("/")); }));
+    ASSERT_TRUE(LoadAndWait(browser, [&] {
+        browser.LoadHtml(html, remote.server.Url("/"), HtmlEncoding::BrowserDefault);
+    }));
     ASSERT_TRUE(PicturesSettled(browser));
     EXPECT_GE(remote.hits, 1);
     EXPECT_EQ(RunScript(browser, "document.getElementById('remote').naturalWidth").toInt(), 1);
@@ -43,13 +50,41 @@ TEST(WebBrowser, LargePageGoesThroughAFileWithItsBase) {
     const std::string filler = "<p>" + std::string(3 * 1024 * 1024, 'x') + "</p>";
     html.insert(html.find("<p>stored text"), filler + "<p id=\"last\">end</p>");
 
-    ASSERT_TRUE(LoadAndWait(browser, [&] { browser.LoadHtml(html, FolderUrl(dir)); }));
+    ASSERT_TRUE(LoadAndWait(
+        browser, [&] { browser.LoadHtml(html, FolderUrl(dir), HtmlEncoding::BrowserDefault); }));
     ASSERT_TRUE(PicturesSettled(browser));
     EXPECT_EQ(RunScript(browser, "document.getElementById('last').textContent").toString(), "end");
     EXPECT_EQ(RunScript(browser, "document.getElementById('local').naturalWidth").toInt(),
               PictureWidth);
     EXPECT_EQ(browser.LocationURL().rfind("file://", 0), 0u);
     EXPECT_EQ(remote.hits, 0);
+}
+
+// The program's own pages are read as UTF-8 under an 8-bit default, small or large (through a
+// file); a captured page that names no encoding is read in the default one.
+TEST(WebBrowser, OwnPagesAreUtf8WhateverTheDefaultEncoding) {
+    const std::string words = "A \xE2\x80\x94 \xC3\xA9"; // "A — é"
+    const std::string read1252 = "A \xC3\xA2\xE2\x82\xAC\xE2\x80\x9D \xC3\x83\xC2\xA9";
+    TWebBrowser browser;
+    browser.SetTextEncoding("windows-1252");
+    const struct {
+        size_t filler;
+        HtmlEncoding encoding;
+        std::string shown;
+    } cases[] = {
+        {0, HtmlEncoding::Utf8, words},
+        {TWebBrowser::MaxInlineHtml, HtmlEncoding::Utf8, words},
+        {0, HtmlEncoding::BrowserDefault, read1252},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.filler);
+        const std::string html = "<html><body><p id=\"t\">" + words + "</p><p>" +
+                                 std::string(c.filler, 'x') + "</p></body></html>";
+        ASSERT_TRUE(LoadAndWait(browser, [&] { browser.LoadHtml(html, "", c.encoding); }));
+        EXPECT_EQ(
+            RunScript(browser, "document.getElementById('t').textContent").toString().toStdString(),
+            c.shown);
+    }
 }
 
 TEST(WebBrowser, NavigationZoomFindAndStatus) {
@@ -82,7 +117,8 @@ TEST(WebBrowser, PrintsToAPdfFile) {
     TempDir dir;
     TWebBrowser browser;
     ASSERT_TRUE(LoadAndWait(browser, [&] {
-        browser.LoadHtml("<html><body><h1>Printed page</h1></body></html>", FolderUrl(dir));
+        browser.LoadHtml("<html><body><h1>Printed page</h1></body></html>", FolderUrl(dir),
+                         HtmlEncoding::BrowserDefault);
     }));
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -94,6 +130,45 @@ TEST(WebBrowser, PrintsToAPdfFile) {
     EXPECT_EQ(ReadFileBytes(dir / "out.pdf").substr(0, 5), "%PDF-");
 }
 
+// A printed PDF file is one of the program's files: its permissions follow the umask, and a
+// file that cannot be written is a failed print.
+TEST(WebBrowser, APdfFileFollowsTheUmask) {
+    TempDir dir;
+    TWebBrowser browser;
+    ASSERT_TRUE(LoadAndWait(browser, [&] {
+        browser.LoadHtml("<html><body><h1>Printed page</h1></body></html>", FolderUrl(dir),
+                         HtmlEncoding::BrowserDefault);
+    }));
+    const auto print = [&](const std::filesystem::path& file) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(file.string()));
+        int result = -1;
+        browser.PrintTo(printer, [&](bool ok) { result = ok ? 1 : 0; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return result >= 0; }, 30000));
+        return result;
+    };
+    const struct {
+        mode_t umask;
+        std::filesystem::perms mode;
+    } cases[] = {
+        {022, std::filesystem::perms(0644)},
+        {027, std::filesystem::perms(0640)},
+    };
+    for (const auto& c : cases) {
+        const mode_t before = ::umask(c.umask);
+        const std::filesystem::path file = dir / ("mask" + std::to_string(c.umask) + ".pdf");
+        EXPECT_EQ(print(file), 1);
+        ::umask(before);
+        EXPECT_EQ(ReadFileBytes(file).substr(0, 5), "%PDF-");
+        const auto mode = std::filesystem::status(file).permissions() & std::filesystem::perms::all;
+        EXPECT_EQ(static_cast<unsigned>(mode), static_cast<unsigned>(c.mode))
+            << "umask " << std::oct << c.umask;
+    }
+    EXPECT_EQ(print(dir / "no such folder" / "out.pdf"), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / "no such folder"));
+}
+
 TEST(WebBrowser, APdfFileKeepsThePagesTextAndTakesNoPagePictures) {
     TempDir dir;
     TWebBrowser browser;
@@ -103,7 +178,7 @@ TEST(WebBrowser, APdfFileKeepsThePagesTextAndTakesNoPagePictures) {
     }
     ASSERT_TRUE(LoadAndWait(browser, [&] {
         browser.LoadHtml("<html><body><h1>Kept words</h1>" + body + "</body></html>",
-                         FolderUrl(dir));
+                         FolderUrl(dir), HtmlEncoding::BrowserDefault);
     }));
     QPrinter printer(QPrinter::HighResolution);
     printer.setResolution(1200);
@@ -164,7 +239,7 @@ TEST(WebBrowser, PageMenuDropsTheEntriesThatLeaveTheBinder) {
 TEST(WebBrowser, EncodingMenuReadsThePageAgainInTheChosenEncoding) {
     TWebBrowser browser;
     // A page that says nothing of its encoding: its bytes are read in the default one.
-    browser.LoadHtml("<html><body>\xE4</body></html>", "");
+    browser.LoadHtml("<html><body>\xE4</body></html>", "", HtmlEncoding::BrowserDefault);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !browser.Busy() && browser.Progress() == 100; }));
     QMenu menu;
     QString chosen;

@@ -38,6 +38,7 @@ struct TFileDialogOptions {
     std::string FileName;
     std::string DefaultExt;
     std::string Title;
+    bool ConfirmOverwrite = true; // off where the command asks about an existing file itself
 };
 
 // What the "New Binder Wizard" gives on OK: the folder, the binder name and the description.

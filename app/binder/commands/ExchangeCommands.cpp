@@ -18,6 +18,7 @@ void ExportExchangeFile(ExportContext& context, IExportUi& ui, const TTreeNode* 
     TFileDialogOptions options;
     options.InitialDir = ui.LastDialogDir();
     options.Filter = ExchangeFilter;
+    options.ConfirmOverwrite = false;
     const std::optional<std::string> chosen = ui.SaveFileDialog(options);
     if (!chosen) {
         return;

@@ -107,6 +107,7 @@ void SavePageAsHtml(ExportContext& context, IExportUi& ui) {
     TFileDialogOptions options;
     options.InitialDir = ui.LastDialogDir();
     options.Filter = HtmlSaveFilter;
+    options.ConfirmOverwrite = false;
     options.FileName = CleanFileName(proposed);
     options.DefaultExt = "htm";
     std::string path;

@@ -9,6 +9,7 @@ void AskExportListFile(const StrVector& list, IExportUi& ui) {
     TFileDialogOptions options;
     options.InitialDir = ui.LastDialogDir();
     options.Filter = UrlListFilter;
+    options.ConfirmOverwrite = false;
     const std::optional<std::string> path = ui.SaveFileDialog(options);
     if (!path) {
         return;

@@ -2,12 +2,11 @@
 
 #include "app/binder/ChmExport.h"
 #include "app/binder/FileNames.h"
+#include "app/ui/dialogs/AskFile.h"
 #include "platform/base/QtText.h"
-#include "platform/widgets/FileFilter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -67,6 +66,8 @@ void TForm6::Button1Click() {
     options.Title = "Select CHM File";
     options.Filter = ChmFileFilter;
     options.InitialDir = lastDialogDir_;
+    // "Overwrite If Already Exist" decides about an existing file, not the file dialog.
+    options.ConfirmOverwrite = false;
     std::optional<std::string> chosen = ChooseFile(options);
     if (!chosen) {
         return;
@@ -79,12 +80,7 @@ void TForm6::Button1Click() {
 }
 
 std::optional<std::string> TForm6::ChooseFile(const TFileDialogOptions& options) {
-    const QString chosen = QFileDialog::getSaveFileName(
-        this, ToQ(options.Title), ToQ(options.InitialDir), ToQ(ConvertFileFilter(options.Filter)));
-    if (chosen.isEmpty()) {
-        return std::nullopt;
-    }
-    return FromQ(chosen);
+    return AskFile(this, options, true);
 }
 
 std::optional<TChmChoice> ShowChmDialog(QWidget* owner, std::string& lastDialogDir) {

@@ -259,7 +259,7 @@ void TNodeViews::ShowNodePage(TPageInfo& record) {
     if (source.ViaFile) {
         ShowPageFile(source.Html, record.Id);
     } else {
-        browser_.LoadHtml(source.Html, source.BaseUrl);
+        browser_.LoadHtml(source.Html, source.BaseUrl, source.Encoding);
     }
 }
 
@@ -267,7 +267,7 @@ void TNodeViews::ShowPageFile(const std::string& html, uint32_t id) {
     // Written every time, so the file always holds the page as it is now.
     const std::string file = WriteNodePageFile(paths_.BinderRoot, paths_.BinderStore, id, html);
     if (!file.empty()) {
-        browser_.Navigate("file://" + file);
+        browser_.Navigate(FileUrl(file));
     }
 }
 
@@ -281,7 +281,7 @@ void TNodeViews::ShowBlank() {
     window_.SetStatusPanel(KindPanel, "");
     window_.SetStatusPanel(PositionPanel, "");
     window_.SetAddress("");
-    browser_.LoadHtml("", "");
+    browser_.LoadHtml("", "", HtmlEncoding::Utf8);
 }
 
 void TNodeViews::ClearStatusBar() {

@@ -9,7 +9,7 @@
 
 std::string PageBaseUrl(const BinderPaths& paths, uint32_t id) {
     const std::string folder = NodeStoreFolder(paths.BinderRoot, paths.BinderStore, id);
-    return folder.empty() ? std::string() : "file://" + folder + "/";
+    return folder.empty() ? std::string() : FileUrl(folder + "/");
 }
 
 PageSource ChoosePageSource(const TPageInfo& record, const BinderPaths& paths,
@@ -24,8 +24,9 @@ PageSource ChoosePageSource(const TPageInfo& record, const BinderPaths& paths,
     } else if (record.State == CaptureState::Unfinished) {
         source.Html = record.Content.FetchedText;
     } else {
-        source.BaseUrl = "file://" + JoinPath(settings.StartFolder, "common") + "/";
+        source.BaseUrl = FileUrl(JoinPath(settings.StartFolder, "common") + "/");
         source.Html = InsertBaseHref(settings.NotAvailable, source.BaseUrl);
+        source.Encoding = HtmlEncoding::Utf8;
     }
     if (settings.StripScript) {
         source.Html = StripScripts(source.Html);

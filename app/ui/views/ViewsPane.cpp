@@ -279,7 +279,7 @@ TSummaryTemplates& TViewsPane::Summaries() {
 
 void TViewsPane::ShowNodeSummary(const TTreeNode& node) {
     cppWebBrowser1_->LoadHtml(NodeSummaryHtml(node, Summaries()),
-                              SummaryCommonUrl(settings_.WorkDir));
+                              SummaryCommonUrl(settings_.WorkDir), HtmlEncoding::Utf8);
 }
 
 void TViewsPane::ShowBinderSummary(const std::string& binderFile, const std::string& openBinderFile,
@@ -292,11 +292,11 @@ void TViewsPane::ShowBinderSummary(const std::string& binderFile, const std::str
     }
     cppWebBrowser1_->LoadHtml(
         BinderSummaryHtml(summary, settings_.WorkDir, Summaries().Template(SummaryKind::Binder)),
-        SummaryCommonUrl(settings_.WorkDir));
+        SummaryCommonUrl(settings_.WorkDir), HtmlEncoding::Utf8);
 }
 
 void TViewsPane::ClearSummary() {
-    cppWebBrowser1_->LoadHtml("", "");
+    cppWebBrowser1_->LoadHtml("", "", HtmlEncoding::Utf8);
 }
 
 void TViewsPane::ShowDetail(const std::vector<std::string>& links, const std::string& source) {

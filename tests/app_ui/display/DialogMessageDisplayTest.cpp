@@ -1,6 +1,7 @@
 // A message box raised from inside a dialog, on a real display: the Find dialog's "Search
 // complete" is drawn before any key is pressed, over the dialog it came from, and the dialog's
-// label hands its Alt key to the field.
+// label hands its Alt key to the field. On a desktop, the help that no program opens is said
+// once.
 #include "app/ui/NotesPrompts.h"
 #include "app/ui/dialogs/FindDialog.h"
 
@@ -8,6 +9,7 @@
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/app_ui/display/ScreenPixels.h"
 #include "tests/support/FormControls.h"
+#include "tests/support/StandInOpener.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -140,4 +142,40 @@ TEST(DialogMessageDisplay, SearchCompleteIsDrawnBeforeAnyKeyOverTheFindDialog) {
     // Drawn: mostly the box's own background, with the text's strokes in it.
     EXPECT_GT(watch.Label.Light, watch.Label.Dark);
     EXPECT_GT(watch.Label.Dark, 10);
+}
+
+// On a desktop the help goes to the desktop's opener, here a stand-in first on PATH. When no
+// program opens the file the opener fails after it has started: one box says so. When it
+// opens it, nothing is said.
+TEST(DialogMessageDisplay, HelpContentsSaysOnceWhenNoProgramOpensTheHelp) {
+    for (const int status : {3, 0}) {
+        SCOPED_TRACE(status);
+        MainWindowRig rig;
+        TFormVelmorRnx& window = rig.Make();
+        TempDir work;
+        rig.Settings.WorkDir = work.Str();
+        WriteFileBytes(work / "tqzhelp.chm", "help");
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        StandInOpener opener(status);
+        std::vector<std::string> boxes;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&boxes] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxes.push_back(box->text().toStdString() + "|" + box->windowTitle().toStdString());
+                box->accept();
+            }
+        });
+        answer.start(5);
+        window.findChild<QAction*>("HelpContent")->trigger();
+        EXPECT_TRUE(WaitUntil([&] { return !opener.Runs().empty(); }));
+        // Long enough for the opener's end to be served, and for a box to come up.
+        (void)WaitUntil([&] { return !boxes.empty(); }, std::chrono::seconds(2));
+        QTest::qWait(300);
+        EXPECT_EQ(opener.Runs(), std::vector<std::string>{(work / "tqzhelp.chm").string()});
+        const std::vector<std::string> expected = {
+            "Could not run program '" + (work / "tqzhelp.chm").string() + "'|Operation Error!"};
+        EXPECT_EQ(boxes, status == 0 ? std::vector<std::string>{} : expected);
+        rig.Window.reset();
+    }
 }

@@ -34,39 +34,49 @@ std::string PngPicture() {
     return bytes.toStdString();
 }
 
-} // namespace
-
-TEST(OfflineBrowse, CapturedPageIsShownFromTheBinderAlone) {
-    ProgramEnv env;
-    // The installation's files come from the work folder the settings name.
-    std::filesystem::copy(TARNWICK_COMMON_DIR, env.Folder / "common");
-    env.Store.WriteValue("", "WorkDir", env.Folder.Str());
-
+// A loopback site of one page with a style sheet and a picture, counting the requests.
+struct PictureSite {
     LoopbackServer server;
     std::atomic<int> hits{0};
-    server.Http().set_logger([&](const httplib::Request&, const httplib::Response&) { ++hits; });
-    server.Serve("/site/page.htm",
-                 "<html><head><title>Offline page</title>"
-                 "<link rel=\"stylesheet\" href=\"look.css\"></head>"
-                 "<body><img id=\"pic\" src=\"pics/red.png\"> stored text</body></html>",
-                 "text/html");
-    server.Serve("/site/look.css", "body { background: rgb(10, 120, 30); }", "text/css");
-    server.Serve("/site/pics/red.png", PngPicture(), "image/png");
-    server.Start();
-    const std::string url = server.Url("/site/page.htm");
+    std::string url;
 
-    auto program = StartProgram(env.Folder.Str(), env.Store);
-    ASSERT_NE(program, nullptr);
-    TFormVelmorRnx& window = *program->Window();
-    window.resize(900, 640);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    PictureSite() {
+        server.Http().set_logger(
+            [this](const httplib::Request&, const httplib::Response&) { ++hits; });
+        server.Serve("/site/page.htm",
+                     "<html><head><title>Offline page</title>"
+                     "<link rel=\"stylesheet\" href=\"look.css\"></head>"
+                     "<body><img id=\"pic\" src=\"pics/red.png\"> stored text</body></html>",
+                     "text/html");
+        server.Serve("/site/look.css", "body { background: rgb(10, 120, 30); }", "text/css");
+        server.Serve("/site/pics/red.png", PngPicture(), "image/png");
+        server.Start();
+        url = server.Url("/site/page.htm");
+    }
+};
 
+// The program started in `folder`, which is also its work folder, shown on the screen.
+std::unique_ptr<TProgram> StartShownProgram(ProgramEnv& env, const std::filesystem::path& folder) {
+    // The installation's files come from the work folder the settings name.
+    std::filesystem::copy(TARNWICK_COMMON_DIR, folder / "common");
+    env.Store.WriteValue("", "WorkDir", folder.string());
+    auto program = StartProgram(folder.string(), env.Store);
+    if (program != nullptr) {
+        program->Window()->resize(900, 640);
+        program->Window()->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(program->Window()));
+    }
+    return program;
+}
+
+// Adds the page at `url` through the Add Item dialog and waits until its capture has ended;
+// null when it does not end.
+TTreeNode* CapturePage(TFormVelmorRnx& window, const std::string& url) {
     WhenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->accept(); });
     window.AddNode(url, "Offline page", "", 0, -1);
     TTreeNodes& tree = window.Binder().Items();
     TTreeNode* node = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
+    const bool ended = WaitUntil([&] {
         for (node = tree.GetFirstNode(); node != nullptr; node = node->GetNext()) {
             const TPageInfo* record = NodeRecord(node);
             if (record != nullptr && record->RequestedUrl == url &&
@@ -75,9 +85,24 @@ TEST(OfflineBrowse, CapturedPageIsShownFromTheBinderAlone) {
             }
         }
         return false;
-    }));
+    });
+    return ended ? node : nullptr;
+}
+
+} // namespace
+
+TEST(OfflineBrowse, CapturedPageIsShownFromTheBinderAlone) {
+    ProgramEnv env;
+    PictureSite site;
+    std::atomic<int>& hits = site.hits;
+    auto program = StartShownProgram(env, env.Folder.Path());
+    ASSERT_NE(program, nullptr);
+    TFormVelmorRnx& window = *program->Window();
+    TTreeNodes& tree = window.Binder().Items();
+    TTreeNode* node = CapturePage(window, site.url);
+    ASSERT_NE(node, nullptr);
     ASSERT_EQ(NodeRecord(node)->State, CaptureState::Completed);
-    server.Stop();
+    site.server.Stop();
     const int hitsWhileOnline = hits.load();
 
     // The summary of the selected page first, then the page itself.
@@ -129,5 +154,55 @@ TEST(OfflineBrowse, CapturedPageIsShownFromTheBinderAlone) {
     (void)QTest::qWaitFor([&] { return !window.grab().isNull(); }, 2000);
     Screenshot(window, "offline-browse.png");
 
+    CloseProgram(program);
+}
+
+// A binder under a folder whose name holds what an address would read as a fragment, a query
+// and an escape: the stored page shows its picture, from memory and through its page file.
+TEST(OfflineBrowse, APageUnderAFolderNamedLikeAnAddressShowsItsPicture) {
+    ProgramEnv env;
+    PictureSite site;
+    const std::filesystem::path folder = env.Folder / "a#b?c %41";
+    std::filesystem::create_directories(folder);
+    auto program = StartShownProgram(env, folder);
+    ASSERT_NE(program, nullptr);
+    TFormVelmorRnx& window = *program->Window();
+    TTreeNode* node = CapturePage(window, site.url);
+    ASSERT_NE(node, nullptr);
+    ASSERT_EQ(NodeRecord(node)->State, CaptureState::Completed);
+    site.server.Stop();
+
+    TWebBrowser& page = window.ViewsPane().WebBrowser();
+    window.Binder().Items().SetSelected(node);
+    for (const bool viaFile : {false, true}) {
+        SCOPED_TRACE(viaFile);
+        program->Settings().ShowPageViaFile = viaFile;
+        NodeRecord(node)->Reload = 1;
+        bool shown = false;
+        page.OnDocumentComplete = [&](const std::string&, bool ok) { shown = shown || ok; };
+        if (window.ViewsPane().ActivePage() == ViewPage::Browse) {
+            window.TreeView1Click();
+        } else {
+            window.Actions().Action(TMainAction::ViewBrowser)->trigger();
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return shown; }, 30000));
+        page.OnDocumentComplete = nullptr;
+        // Through the page file the browser shows the file itself, else the node folder.
+        const QUrl shownUrl(QString::fromStdString(page.LocationURL()));
+        EXPECT_TRUE(shownUrl.isLocalFile());
+        EXPECT_TRUE(shownUrl.toLocalFile().startsWith(QString::fromStdString(folder.string())));
+        EXPECT_EQ(shownUrl.fileName().endsWith(".htm"), viaFile);
+        // The picture has loaded (complete, and drawn at its own size) rather than failed.
+        ASSERT_TRUE(PicturesSettled(page));
+        const QVariantList look =
+            RunScript(page, "(() => { const i = document.getElementById('pic'); return "
+                            "[i.complete, i.naturalWidth, i.naturalHeight]; })()")
+                .toList();
+        ASSERT_EQ(look.size(), 3);
+        EXPECT_TRUE(look[0].toBool());
+        EXPECT_EQ(look[1].toInt(), PictureWidth);
+        EXPECT_EQ(look[2].toInt(), PictureHeight);
+    }
+    Screenshot(window, "offline-browse-odd-folder.png");
     CloseProgram(program);
 }

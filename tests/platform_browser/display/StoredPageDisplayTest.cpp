@@ -18,7 +18,8 @@ TEST(StoredPageDisplay, ShownOfflineWithItsPicturesAndStyle) {
 
     browser.SetOffline(true);
     const std::string html = WriteStoredPage(dir, remote);
-    ASSERT_TRUE(LoadAndWait(browser, [&] { browser.LoadHtml(html, FolderUrl(dir)); }));
+    ASSERT_TRUE(LoadAndWait(
+        browser, [&] { browser.LoadHtml(html, FolderUrl(dir), HtmlEncoding::BrowserDefault); }));
     ASSERT_TRUE(PicturesSettled(browser));
 
     const QVariantList size = RunScript(browser, "(() => { const i = "
