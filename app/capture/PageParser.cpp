@@ -142,6 +142,17 @@ Link ResourceOf(const PageBase& base, const std::string& value, const char* type
     return link;
 }
 
+// The browser takes a stored file for a style sheet by its name alone. An address that ends
+// otherwise ("look.css?v=2" is stored as "look.cssv=2", "fonts.php?family=a") would leave the
+// page unstyled offline, so such a style sheet's name is given the ending.
+void GiveStyleSheetEnding(std::string& path) {
+    constexpr std::string_view Ending = ".css";
+    if (path.size() < Ending.size() ||
+        !SameText(std::string_view(path).substr(path.size() - Ending.size()), Ending)) {
+        path += Ending;
+    }
+}
+
 // The link of a hyperlink reference; `rewrite` tells whether the reference becomes the link's
 // absolute URL.
 Link HyperlinkOf(const PageBase& base, const std::string& value, bool& rewrite) {
@@ -244,7 +255,11 @@ bool PageRewriter::Resource(Tag& tag, std::string_view attribute, const char* ty
     }
     // A URL met before keeps the path it was given then, whatever form this reference takes,
     // so that every reference leads to the one file that is fetched.
-    const Link& listed = links_.Add(ResourceOf(base_, value, type));
+    Link link = ResourceOf(base_, value, type);
+    if (std::string_view(type) == "css") {
+        GiveStyleSheetEnding(link.LocalPath);
+    }
+    const Link& listed = links_.Add(std::move(link));
     tag.SetText(tag.ReplaceAttribute(attribute, listed.LocalPath));
     return true;
 }

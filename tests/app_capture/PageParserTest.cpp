@@ -260,6 +260,29 @@ TEST(ParsePage, EveryResourceKindOfTheTagTable) {
     EXPECT_EQ(kinds, expected);
 }
 
+// The browser takes a stored file for a style sheet by its ending: a style sheet whose address
+// ends otherwise is stored, and referred to, under a name that ends so; other files keep theirs.
+TEST(ParsePage, AStyleSheetIsStoredUnderANameThatEndsAsOne) {
+    const std::string page = "<link rel=stylesheet href=\"look.css?v=2\">"
+                             "<link rel=stylesheet href=\"/fonts.php?family=a\">"
+                             "<link rel=stylesheet href=\"http://cdn/k/site.css?r=1\">"
+                             "<link rel=stylesheet href=plain.CSS>"
+                             "<img src=\"pic.gif?x=1\">";
+    auto node = Parse("http://h/d/p.htm", page);
+    const auto paths = TypesWith(node->Content.Links, &Link::LocalPath);
+    ASSERT_EQ(paths.size(), 5u);
+    for (size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(paths[i].second);
+        EXPECT_EQ(paths[i].first, "css");
+        EXPECT_TRUE(paths[i].second.ends_with(".css") || paths[i].second.ends_with(".CSS"));
+        // The page refers to the file under the name it is stored under.
+        EXPECT_NE(node->Content.PageHtml.find(paths[i].second), std::string::npos);
+    }
+    EXPECT_EQ(paths[0].second, "h/d/look.cssv=2.css");
+    EXPECT_EQ(paths[3].second, "h/d/plain.CSS");
+    EXPECT_EQ(paths[4], (std::pair<std::string, std::string>{"img", "h/d/pic.gifx=1"}));
+}
+
 TEST(ParsePage, ScriptTextAndCommentsAreScannedForNames) {
     const std::string page =
         "<script src=\"lib.js\">document.write('<img src=\"s.gif\">');</script>"
