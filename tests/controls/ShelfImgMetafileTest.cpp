@@ -1,7 +1,9 @@
 // Metafiles as side-bar pictures: loaded from streams and files, kept byte for byte, drawn
-// stretched; damaged ones refused like any picture that cannot be loaded.
+// stretched; damaged and hostile ones refused like any picture that cannot be loaded.
 #include "controls/ShelfImg.h"
 #include "platform/graphics/QtCanvas.h"
+#include "tests/support/CostProbe.h"
+#include "tests/support/HostileMetafiles.h"
 #include "tests/support/MetafileFixtures.h"
 #include "tests/support/TempDir.h"
 
@@ -72,5 +74,31 @@ TEST(ShelfImageMetafile, DamagedMetafilesAreRefusedAndLeaveItEmpty) {
         TQtCanvas canvas(&target);
         picture.Draw(canvas, Bounds(0, 0, 50, 50));
         EXPECT_EQ(target.pixel(25, 25), qRgb(255, 255, 255));
+    }
+}
+
+TEST(ShelfImageMetafile, HostileMetafilesEndSoonAndCostLittle) {
+    for (const hostile_metafile::THostile& hostile : hostile_metafile::Hostile()) {
+        TempDir dir;
+        WriteFileBytes(dir / "hostile.emf", hostile.Bytes);
+        TCostProbe probe;
+        TShelfImage picture;
+        try {
+            picture.LoadFromBytes(hostile.Bytes);
+        } catch (const EInvalidGraphic&) {
+        }
+        TShelfImage fromFile;
+        fromFile.LoadFromFile(dir / "hostile.emf");
+        QImage target(200, 100, QImage::Format_RGB32);
+        target.fill(Qt::white);
+        TQtCanvas canvas(&target);
+        picture.Draw(canvas, Bounds(0, 0, 200, 100));
+        fromFile.Draw(canvas, Bounds(0, 0, 200, 100));
+        EXPECT_LT(probe.Seconds(), 2.0) << hostile.Name;
+        EXPECT_LT(probe.PeakGrowthMB(), 300.0) << hostile.Name;
+        // Refused as any picture that cannot be loaded: nothing is drawn.
+        EXPECT_TRUE(picture.Empty()) << hostile.Name;
+        EXPECT_TRUE(fromFile.Empty()) << hostile.Name;
+        EXPECT_EQ(target.pixel(50, 40), qRgb(255, 255, 255)) << hostile.Name;
     }
 }
