@@ -117,7 +117,12 @@ public:
                 pid_ = -1;
                 return true;
             }
-            if (reaped < 0 || Clock::now() >= deadline) {
+            if (reaped < 0) {
+                // Reaped elsewhere: the number may already be another process's.
+                pid_ = -1;
+                return false;
+            }
+            if (Clock::now() >= deadline) {
                 return false;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
