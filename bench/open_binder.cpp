@@ -3,19 +3,26 @@
 // capture with linked pages (about 100 KB of rewritten page each, without notes), as a level
 // capture leaves them. Targets: opening and reloading each take at most 1.5 times the
 // parse of the tree file plus 0.3 s; twice the pages take at most 2.2 times as long.
+//
+// Also an exchange import of a folder of 430 pages into an empty binder shown in the window,
+// with the times the views were refreshed for it ("refreshes", a handful when the views hear
+// of the import once, not once or twice a page).
 #include "app/binder/BinderHeader.h"
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderTree.h"
+#include "app/binder/ExportContext.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/TreeFile.h"
 #include "app/binder/WholeFiles.h"
 #include "app/binder/commands/BinderTreeCommands.h"
+#include "app/binder/commands/ExchangeCommands.h"
 #include "app/capture/taskqueue.h"
 #include "app/ui/Collaborators.h"
 #include "app/ui/FormVelmorRnx.h"
 #include "app/ui/WaitForm.h"
 #include "app/ui/WindowRoleParts.h"
+#include "app/ui/views/ViewsPane.h"
 #include "platform/base/EventLoopInvoker.h"
 #include "platform/base/Files.h"
 #include "platform/base/Invoker.h"
@@ -25,7 +32,9 @@
 #include "BenchSupport.h"
 #include "MainWindowBench.h"
 #include "tests/support/FakeBinderUi.h"
+#include "tests/support/FakeExportUi.h"
 #include "tests/support/FakeTaskQueue.h"
+#include "tests/support/PagesExchangeFile.h"
 
 #include <QApplication>
 
@@ -241,6 +250,76 @@ void BM_ReloadBinder(benchmark::State& state) {
         Settle();
     }
 }
+
+// An exchange file of one folder of pages, written once per size, and an empty binder beside it
+// that each run opens afresh.
+struct ImportOnDisk {
+    bench::TempStore Folder;
+    std::string File;
+    std::string BinderFile;
+
+    explicit ImportOnDisk(int pages) {
+        File = JoinPath(Folder.Str(), "pages.tqz");
+        if (!WritePagesExchangeFile(JoinPath(Folder.Str(), "source"), File, pages)) {
+            std::fprintf(stderr, "open_binder: the exchange file could not be written\n");
+        }
+    }
+
+    // A new empty binder "target" in its own folder.
+    std::string FreshBinder() {
+        const std::string root = JoinPath(Folder.Str(), "target");
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+        std::filesystem::create_directories(root);
+        const std::string binder = JoinPath(root, "target.bdf");
+        const std::string text = NewBinderFileText(root, "target", "", "1/1/2026");
+        std::string error;
+        WriteFileAtomic(binder, text.data(), text.size(), error);
+        return binder;
+    }
+};
+
+void BM_ImportExchangeFile(benchmark::State& state) {
+    const int pages = static_cast<int>(state.range(0));
+    ImportOnDisk import(pages);
+    TFormVelmorRnx& shown = *window->Window;
+    int refreshes = 0;
+    const QMetaObject::Connection counting =
+        QObject::connect(&shown.ViewsPane(), &TViewsPane::Refreshed, [&refreshes] { ++refreshes; });
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (!window->Lifecycle().OpenBinder(import.FreshBinder())) {
+            state.SkipWithError("the empty binder did not open");
+            break;
+        }
+        Settle();
+        ReturnFreedMemory();
+        FakeExportUi ui;
+        ui.DialogAnswers.push_back(import.File);
+        ExportContext context{shown.Binder(), window->Paths, window->Settings, window->Queue,
+                              *window->Collaborators.Capture};
+        refreshes = 0;
+        state.ResumeTiming();
+        FileImportVelmorExecute(context, ui);
+        Settle();
+        state.PauseTiming();
+        if (window->Nodes() != pages + 1) {
+            state.SkipWithError("the import lost nodes");
+            break;
+        }
+        state.counters["refreshes"] = refreshes;
+        window->Lifecycle().CloseBinder();
+        state.ResumeTiming();
+    }
+    QObject::disconnect(counting);
+    state.counters["pages"] = pages;
+}
+
+BENCHMARK(BM_ImportExchangeFile)
+    ->Arg(430)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 BENCHMARK(BM_ParseTreeFile)
     ->Arg(1000)

@@ -1,10 +1,10 @@
 #pragma once
 
 // What the binder document announces besides the changes of its nodes (ITreeNodesObserver):
-// the cut and copy slots, a binder read or closed, and a node it would not insert. Whoever
-// owns what follows from them listens: the commands enable themselves, the tree view forgets
-// its multi-selection, the commands show the refusal. Told on the main thread, after the
-// change.
+// the cut and copy slots, a binder read or closed, a node it would not insert, and a first
+// change not written yet. Whoever owns what follows from them listens: the commands enable
+// themselves, the tree view forgets its multi-selection, the commands show the refusal, the
+// window has the binder written soon. Told on the main thread, after the change.
 
 #include <string>
 
@@ -25,4 +25,7 @@ public:
     virtual void BinderClosed() {}
     // A new node was refused because the node it would go under is not a folder.
     virtual void NodeRefused() {}
+    // The binder was marked changed after it had none but written changes: the first change
+    // since the tree file was last written or read.
+    virtual void BinderMarkedChanged() {}
 };

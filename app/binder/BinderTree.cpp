@@ -30,7 +30,10 @@ bool NameTaken(const std::string& path) {
 } // namespace
 
 TBinderTree::TBinderTree(ITaskQueue& queue, TSettings& settings, BinderPaths& paths)
-    : queue_(queue), settings_(settings), paths_(paths) {}
+    : queue_(queue), settings_(settings), paths_(paths) {
+    BinderDirty.OnSet(
+        [this] { Tell([](IBinderTreeObserver& observer) { observer.BinderMarkedChanged(); }); });
+}
 
 TBinderTree::~TBinderTree() = default;
 

@@ -9,6 +9,7 @@
 
 #include "app/binder/BinderNotices.h"
 #include "app/binder/CaptureRecords.h"
+#include "app/binder/ChangedMark.h"
 #include "app/binder/TreeCommands.h"
 #include "app/binder/TreeFile.h"
 #include "platform/base/TreeNode.h"
@@ -29,7 +30,8 @@ struct TSettings;
 enum class NodeKind : int32_t;
 
 // How the document gets itself saved when a change must reach the disk at once (a new node,
-// a stored note, a capture's end): the commands save with the wait form and show what failed.
+// a stored note, a delete, a capture's end, and whatever changed files in the store): the
+// commands save with the wait form and show what failed.
 class ITreeSaver {
 public:
     virtual ~ITreeSaver() = default;
@@ -75,8 +77,9 @@ public:
     const TTreeNodes& Items() const { return items_; }
     TTreeNode* Selected() const { return items_.Selected(); }
 
-    // Set by every change of the tree or a record; the tree file is written only when set.
-    bool BinderDirty = false;
+    // Set by every change of the tree or a record; the tree file is written only when set. Its
+    // going from clear to set is told (BinderMarkedChanged).
+    TChangedMark BinderDirty;
 
     // ---- tree file ----
     // Writes the tree file when the binder is marked changed, as one atomic replacement.
@@ -119,9 +122,13 @@ public:
     void CaptureSelectedNode(bool useCache, const CaptureOptions& options);
 
     // ---- deleting ----
-    // Deletes a node with its subtree: their captures are stopped, their stored files and
-    // records deleted.
-    void DeleteNode(TTreeNode* node);
+    // Deletes nodes with their subtrees, in the order given (a node below one deleted before
+    // it goes with that one): their captures are stopped and the nodes with their records
+    // removed; then the tree file is written (Save), and only once it no longer names them are
+    // the stored files of their pages deleted. When it cannot be written the files stay, so the
+    // tree file on disk never names a page whose files are gone.
+    void DeleteNodes(const std::vector<TTreeNode*>& nodes);
+    void DeleteNode(TTreeNode* node) { DeleteNodes({node}); }
 
     // ---- cut, copy, paste, drop ----
     // The node goes into the cut or the copy slot (SlotFilled is told); null changes nothing.

@@ -234,17 +234,23 @@ ExchangeImported ImportExchangeFile(ExportContext& context, const std::string& p
     TreeLoadContext loadContext;
     loadContext.StorePath = store;
     loadContext.ListMode = context.Settings.ListMode;
-    for (int i = 0; i < read.TopLevelCount(); ++i) {
-        tree.SetSelected(target);
-        const std::unique_ptr<StringMessageI18N> block = SerializeSubtree(*read.TopLevelItem(i));
-        LoadSubtree(tree,
-                    std::string_view(block->GetBuffer(), static_cast<size_t>(block->GetLength())),
-                    loadContext);
-        if (progress.Step) {
-            progress.Step();
+    {
+        // The views hear of the nodes once, when all are in: every node inserted is selected
+        // in turn, and told of each they showed it and laid the tree out again.
+        TTreeUpdate update(tree);
+        for (int i = 0; i < read.TopLevelCount(); ++i) {
+            tree.SetSelected(target);
+            const std::unique_ptr<StringMessageI18N> block =
+                SerializeSubtree(*read.TopLevelItem(i));
+            LoadSubtree(
+                tree, std::string_view(block->GetBuffer(), static_cast<size_t>(block->GetLength())),
+                loadContext);
+            if (progress.Step) {
+                progress.Step();
+            }
         }
+        tree.SetSelected(target);
     }
-    tree.SetSelected(target);
     QueueUnfinishedPages(context.Queue, loadContext.UnfinishedPages);
     ClearTree(read);
     context.Binder.BinderDirty = true;

@@ -99,6 +99,8 @@ void AddHtmlFilePages(ExportContext& context, const std::string& folder,
     TBinderTree& binder = context.Binder;
     TTreeNode* parent = binder.Selected();
     TInsertMode mode = TInsertMode::Child;
+    // The views hear of the pages once, when all are in, not of each page selected in turn.
+    TTreeUpdate update(binder.Items());
     for (const std::string& name : found) {
         // The walk names files "\sub\file" below the folder it was given.
         const std::string path = JoinPath(folder, NativePath(name.substr(1)));

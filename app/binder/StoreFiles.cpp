@@ -112,10 +112,19 @@ StrVector ListNodeStoreFiles(const TPageInfo& record, const std::string& root,
 
 void DeleteNodeFiles(std::span<TTreeNode* const> subtree, const std::string& root,
                      const std::string& store) {
+    std::vector<uint32_t> pages;
     for (const TTreeNode* node : subtree) {
         const TPageInfo* record = NodeRecord(node);
         if (record != nullptr && record->Kind == NodeKind::WebPage) {
-            DeleteDirectoryTree(NodeStoreFolder(root, store, record->Id));
+            pages.push_back(record->Id);
         }
+    }
+    DeleteNodeFolders(pages, root, store);
+}
+
+void DeleteNodeFolders(std::span<const uint32_t> pageIds, const std::string& root,
+                       const std::string& store) {
+    for (const uint32_t id : pageIds) {
+        DeleteDirectoryTree(NodeStoreFolder(root, store, id));
     }
 }

@@ -37,3 +37,6 @@ StrVector ListNodeStoreFiles(const TPageInfo& record, const std::string& root,
 // nodes, which free them when they are removed.
 void DeleteNodeFiles(std::span<TTreeNode* const> subtree, const std::string& root,
                      const std::string& store);
+// Deletes the node folder of each page id, in order.
+void DeleteNodeFolders(std::span<const uint32_t> pageIds, const std::string& root,
+                       const std::string& store);

@@ -95,23 +95,46 @@ void TBinderTree::CaptureSelectedNode(bool useCache, const CaptureOptions& optio
 
 // ---- deleting ------------------------------------------------------------------------------
 
-void TBinderTree::DeleteNode(TTreeNode* node) {
-    if (node == nullptr || node->Owner() != &items_) {
-        return;
-    }
-    std::vector<TTreeNode*> subtree;
-    const TTreeNode* end = node->GetNextSkippingChildren();
-    for (TTreeNode* n = node; n != nullptr && n != end; n = n->GetNext()) {
-        subtree.push_back(n);
-    }
-    // No capture may still write into a record that is about to be freed.
-    for (TTreeNode* n : subtree) {
-        if (TPageInfo* record = NodeRecord(n); record != nullptr && capture_ != nullptr) {
-            capture_->CancelCapture(*record);
+void TBinderTree::DeleteNodes(const std::vector<TTreeNode*>& nodes) {
+    // By item id: a node below one deleted before it is gone by then and finds nothing.
+    std::vector<uint64_t> itemIds;
+    for (const TTreeNode* node : nodes) {
+        if (node != nullptr && node->Owner() == &items_) {
+            itemIds.push_back(node->ItemId());
         }
     }
-    DeleteNodeFiles(subtree, paths_.BinderRoot, paths_.BinderStore);
-    node->Delete();
+    if (itemIds.empty()) {
+        return;
+    }
+    std::vector<uint32_t> pages;
+    for (const uint64_t itemId : itemIds) {
+        TTreeNode* node = Resolve(itemId);
+        if (node == nullptr) {
+            continue;
+        }
+        const TTreeNode* end = node->GetNextSkippingChildren();
+        for (TTreeNode* n = node; n != nullptr && n != end; n = n->GetNext()) {
+            TPageInfo* record = NodeRecord(n);
+            if (record == nullptr) {
+                continue;
+            }
+            // No capture may still write into a record that is about to be freed, nor into
+            // the folder about to be deleted.
+            if (capture_ != nullptr) {
+                capture_->CancelCapture(*record);
+            }
+            if (record->Kind == NodeKind::WebPage) {
+                pages.push_back(record->Id);
+            }
+        }
+        node->Delete();
+    }
+    BinderDirty = true;
+    // A crash between the two must find a tree file without the nodes, never nodes whose
+    // pictures are gone.
+    if (Save()) {
+        DeleteNodeFolders(pages, paths_.BinderRoot, paths_.BinderStore);
+    }
 }
 
 // ---- cut, copy, paste, drop ----------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include "app/ui/ConfirmDlg.h"
 #include "app/ui/NodeImages.h"
 #include "app/ui/NotesPart.h"
+#include "app/ui/PendingChangesSaver.h"
 #include "app/ui/ShelfBarTqz.h"
 #include "app/ui/SideBarPane.h"
 #include "app/ui/StatusBarWriter.h"
@@ -97,9 +98,9 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
     ApplyStoredBounds();
     BuildForm();
     BindCommands();
-    utilities_ = new TUtilityCommands(
-        TUtilityParts{*this, *actions_, binder_->Items(), viewsPane_->Views(), roles_->Dialogs,
-                      settings_, paths_, parts.Queue, [this] { ViewLeftSideBarExecute(); }});
+    utilities_ = new TUtilityCommands(TUtilityParts{*this, *actions_, *binder_, viewsPane_->Views(),
+                                                    roles_->Dialogs, settings_, paths_, parts.Queue,
+                                                    [this] { ViewLeftSideBarExecute(); }});
     SetApplicationExceptionHandler([this](const std::exception& error) {
         QMessageBox box(QMessageBox::Critical, ApplicationTitle, ToQ(error.what()), QMessageBox::Ok,
                         this);
@@ -155,6 +156,8 @@ void TFormVelmorRnx::BuildForm() {
     treeCommands_ =
         std::make_unique<TBinderTreeCommands>(*roles_->Binder, *binder_, settings_, paths_);
     treeCommands_->SetSelection(&treePane_->Selection());
+    pendingSaver_ = std::make_unique<TPendingChangesSaver>(
+        *binder_, [this] { return roles_->Status.Holding(); });
     actions_->AddToolsCommands({&sideBar_->Search(), &sideBar_->ClearSearch()});
     notes_ = std::make_unique<TNotesPart>(*binder_, *viewsPane_, *statusBar_, images_);
     actions_->SetEditMenu(notes_->Commands().EditMenu());

@@ -26,6 +26,7 @@ class QSplitter;
 class TBinderTree;
 class TBinderTreeCommands;
 class TNotesPart;
+class TPendingChangesSaver;
 class TSideBarPane;
 class TStatusBarWriter;
 class TTrayIcon;
@@ -87,6 +88,7 @@ public:
     TMainActions& Actions() { return *actions_; }
     TUtilityCommands& Utilities() { return *utilities_; }
     TNotesPart& NotesPart() { return *notes_; }
+    TPendingChangesSaver& PendingChanges() { return *pendingSaver_; }
     MainWindowHook& Hook() { return hook_; }
     bool SideBarShown() const { return sideBarShown_; }
     int LeftPanelWidth() const;
@@ -127,7 +129,8 @@ private:
     TImageList images_;
     std::unique_ptr<TWindowRoleParts> roles_; // goes after the tree that uses them
     std::unique_ptr<TBinderTree> binder_;
-    std::unique_ptr<TBinderTreeCommands> treeCommands_; // goes before the tree it works on
+    std::unique_ptr<TBinderTreeCommands> treeCommands_;  // goes before the tree it works on
+    std::unique_ptr<TPendingChangesSaver> pendingSaver_; // goes before the tree it saves
     MainWindowHook hook_{*this};
     TMainActions* actions_ = nullptr;
     QSplitter* splitter_ = nullptr;

@@ -380,7 +380,18 @@ void TNotesCommands::LoadNotes(const TPageInfo& record) {
     editor_->Clear();
     editor_->ReadOnly = false;
     damaged_ = false;
-    const TNoteLoadResult loaded = loadRichContent(*editor_, record.Notes);
+    TNoteLoadResult loaded = loadRichContent(*editor_, record.Notes);
+    // Laid out here only, once, whatever was read. A note that cannot be laid out cannot be
+    // shown either: the editor stays empty, and the note is as damaged as one not read.
+    try {
+        editor_->Format();
+    } catch (const std::exception&) {
+        editor_->Clear();
+        editor_->Format();
+        if (loaded.Loaded) {
+            loaded = {false, "it cannot be laid out"};
+        }
+    }
     if (!loaded.Loaded) {
         // Whatever was read stays visible, but nothing typed may replace the stored note.
         damaged_ = true;
@@ -388,8 +399,6 @@ void TNotesCommands::LoadNotes(const TPageInfo& record) {
         prompts_->Message("The note cannot be read: " + loaded.Error, "Error",
                           TNoteMessageIcon::Error);
     }
-    // Laid out here only, once, whatever was read.
-    editor_->Format();
     // The editor holds the stored note now: until it is edited there is nothing to save.
     Action(TNoteAction::RSave)->setEnabled(false);
     noteDirty_ = false;

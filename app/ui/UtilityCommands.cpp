@@ -1,5 +1,6 @@
 #include "app/ui/UtilityCommands.h"
 
+#include "app/binder/BinderTree.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/commands/BinderLifecycle.h"
@@ -116,7 +117,7 @@ void TUtilityCommands::OptionsExecute() {
 }
 
 void TUtilityCommands::ToolChangeURLExecute() {
-    TTreeNode* node = parts_.Tree.Selected();
+    TTreeNode* node = parts_.Binder.Selected();
     if (node == nullptr) {
         parts_.Messages.ShowMessage("No node selected");
         return;
@@ -129,6 +130,9 @@ void TUtilityCommands::ToolChangeURLExecute() {
     }
     if (dialog.exec() == QDialog::Accepted) {
         views.ChangeUrlAccepted(dialog.Url());
+        // The page's files are captured anew: the tree file holds its new address from now
+        // on, so a crash meanwhile captures that address again when the binder is opened.
+        parts_.Binder.Save();
     }
 }
 

@@ -18,8 +18,8 @@ class ITaskQueue;
 class QAction;
 class QMainWindow;
 class TMainActions;
+class TBinderTree;
 class TNodeViews;
-class TTreeNodes;
 struct BinderPaths;
 struct TSettings;
 
@@ -30,7 +30,7 @@ inline constexpr char OnlineSupportAddress[] = "https://tarnwick.org/support";
 struct TUtilityParts {
     QMainWindow& Window; // its menus and tool bar, and the owner of the dialogs
     TMainActions& Actions;
-    const TTreeNodes& Tree; // the binder's tree, for the selected node
+    TBinderTree& Binder; // for the selected node, and written once a page's address changed
     TNodeViews& Views;
     IUserMessages& Messages;
     TSettings& Settings;

@@ -33,6 +33,8 @@ public:
     void OpenWaitForm(const std::string& text, bool cancellable);
     // Cancel was pressed on the held form.
     bool StatusCancelled() const;
+    // The form is held up around an export or import.
+    bool Holding() const { return holding_; }
     // Calls `cancel` when Cancel of the held form is pressed, until the form closes.
     void WhenCancelled(std::function<void()> cancel);
 

@@ -342,6 +342,11 @@ void TCustomRNData::NormalizeParas(int startItemNo) {
     }
 }
 
+bool TCustomRNData::ContinuesPastFullWidth(int itemNo) const {
+    return itemNo > 0 && itemNo < ItemCount() && GetItem(itemNo).GetSameAsPrev() &&
+           GetItem(itemNo - 1).GetBoolValue(TRNItemBoolProperty::rnbpFullWidth);
+}
+
 // Building.
 
 void TCustomRNData::AddItem(std::string text, std::unique_ptr<TCustomRNItemInfo> item) {

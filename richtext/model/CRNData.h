@@ -186,6 +186,10 @@ public:
     int FindControlItemNo(const IEmbeddedControl* control) const;
     void SetParagraphStyleToAll(int paraNo);
     void NormalizeParas(int startItemNo);
+    // Whether item `itemNo` is marked as continuing a paragraph across the full-width item (a
+    // rule) before it. No paragraph runs past a rule: such an item starts a paragraph of its
+    // own, and is read so from a saved note.
+    bool ContinuesPastFullWidth(int itemNo) const;
 
     // Building; each appends. A paragraph number of -1 continues the previous paragraph.
     void AddItem(std::string text, std::unique_ptr<TCustomRNItemInfo> item);

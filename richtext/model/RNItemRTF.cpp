@@ -6,12 +6,14 @@
 #include "platform/graphics/ImageList.h"
 #include "platform/graphics/JPEGImage.h"
 #include "platform/graphics/LittleEndian.h"
+#include "platform/graphics/Metafile.h"
 #include "richtext/model/CRNData.h"
 #include "richtext/model/RNItemControl.h"
 #include "richtext/model/RNItemPictures.h"
 #include "richtext/model/RNRTFPicture.h"
 #include "richtext/model/RNRTFWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -36,9 +38,31 @@ void WriteBitmap(TStream& stream, const TBitmap& bitmap) {
     WriteRTFHex(stream, std::string_view(bytes).substr(14));
 }
 
+// A metafile goes as its own records, sized in hundredths of a millimetre: an enhanced one
+// whole, a Windows one without the placeable header, which RTF has no room for. An enhanced
+// metafile stays enhanced even where a Windows copy is asked for: there is nothing here to
+// convert it, and readers of today take it as it is.
+void WriteMetafile(TStream& stream, const TMetafile& metafile) {
+    const std::string bytes = metafile.SaveToBytes();
+    if (metafile.Enhanced()) {
+        stream.WriteString(
+            Fmt("\\emfblip\\picw%d\\pich%d ", metafile.MMWidth(), metafile.MMHeight()));
+        WriteRTFHex(stream, bytes);
+        return;
+    }
+    stream.WriteString(
+        Fmt("\\wmetafile8\\picw%d\\pich%d ", metafile.MMWidth(), metafile.MMHeight()));
+    const size_t header = metafile.Placeable() ? static_cast<size_t>(metafile.HeaderSize()) : 0;
+    WriteRTFHex(stream, std::string_view(bytes).substr(std::min(header, bytes.size())));
+}
+
 void WritePicture(TStream& stream, const TGraphic& graphic, TRNRTFOptions options) {
     if (const auto* bitmap = dynamic_cast<const TBitmap*>(&graphic)) {
         WriteBitmap(stream, *bitmap);
+        return;
+    }
+    if (const auto* metafile = dynamic_cast<const TMetafile*>(&graphic)) {
+        WriteMetafile(stream, *metafile);
         return;
     }
     if (dynamic_cast<const TJPEGImage*>(&graphic) &&
@@ -47,8 +71,7 @@ void WritePicture(TStream& stream, const TGraphic& graphic, TRNRTFOptions option
         WriteRTFHex(stream, graphic.SaveToBytes());
         return;
     }
-    // Any other picture, metafiles too, goes as a bitmap of its pixels: every reader shows
-    // a bitmap, and there is no metafile writer here.
+    // Any other picture goes as a bitmap of its pixels, which every reader shows.
     TBitmap bitmap;
     if (!bitmap.Assign(graphic)) {
         bitmap.SetSize(std::max(graphic.Width(), 1), std::max(graphic.Height(), 1));

@@ -686,8 +686,14 @@ bool ReadRNF(TCustomRNData& data, std::string_view bytes, int index, int paraNo,
                       appendMode, editorCall, color, background, result, settings);
     // What a read keeps, whole or not, is normalised alike: the items of a failed load stay in
     // the document and are shown, edited and saved as those of any other.
+    // An item the read put before the rest of a paragraph (a rule in the middle of one) leaves
+    // that rest starting a paragraph of its own.
     const auto normalize = [&] {
         if (!editorCall) {
+            const int after = result.FirstItemNo + result.ItemsInserted;
+            if (data.ContinuesPastFullWidth(after)) {
+                data.GetItem(after).SetSameAsPrev(false);
+            }
             data.NormalizeParas(std::min(result.FirstItemNo, std::max(data.ItemCount() - 1, 0)));
         }
     };

@@ -48,6 +48,21 @@ RunFont FontOf(const TRNRTFReader& reader) {
     return {font->Name, font->Charset};
 }
 
+// The font name of the style a run is given: a run in no font of the table takes the first
+// style's, so that the style added for it is found again by the next such run.
+std::string StyleFontName(const RunFont& font, const TFontInfos& styles) {
+    return font.Name.empty() && styles.Count() > 0 ? styles[0].FontName : font.Name;
+}
+
+// The extended styles of a style that keeps a run's formatting.
+TRNFontStylesEx StyleExOf(const TRNRTFCharProperties& cp) {
+    TRNFontStylesEx styleEx;
+    if (cp.StyleEx.Contains(TRNRTFFontStyleEx::rtf_fs_AllCaps)) {
+        styleEx.Include(TRNFontStyleEx::rnfsAllCaps);
+    }
+    return styleEx;
+}
+
 // 0 normal, 1 subscript, 2 superscript: the classes of a vertical shift.
 int ShiftClass(int32_t vShift) {
     return vShift < 0 ? 1 : vShift > 0 ? 2 : 0;
@@ -488,19 +503,20 @@ int TRNRTFReaderProperties::FindStyleNo(const TRNRTFReader& reader, bool unicode
     }
     const TRNRTFCharProperties& cp = reader.RTFState().CharProps;
     RunFont font = FontOf(reader);
-    std::string fontName = Upper(font.Name);
-    bool caps = cp.StyleEx.Contains(TRNRTFFontStyleEx::rtf_fs_AllCaps);
     const TFontInfos& styles = style_->TextStyles();
+    std::string fontName = Upper(StyleFontName(font, styles));
+    // The extended styles are compared, not required empty: an all-caps run finds the
+    // all-caps style added for the run before it.
+    const TRNFontStylesEx styleEx = StyleExOf(cp);
     for (int i = 0; i < styles.Count(); ++i) {
         const TFontInfo& s = styles[i];
         if (Upper(s.FontName) == fontName && s.Size == cp.Size && s.Color == cp.Color &&
             s.BackColor == cp.BackColor && s.Style == cp.Style &&
             (s.Charset == font.Charset || s.Charset == DEFAULT_CHARSET ||
              font.Charset == DEFAULT_CHARSET) &&
-            s.CharScale == cp.CharScaleX &&
-            s.StyleEx.Contains(TRNFontStyleEx::rnfsAllCaps) == caps &&
+            s.CharScale == cp.CharScaleX && s.StyleEx == styleEx &&
             ShiftClass(s.VShift) == static_cast<int>(cp.SScriptType) && s.Unicode == unicode &&
-            s.StyleEx.Empty() && (!s.Jump || UseHypertextStyles)) {
+            (!s.Jump || UseHypertextStyles)) {
             return i;
         }
     }
@@ -514,25 +530,22 @@ int TRNRTFReaderProperties::AddStyle(const TRNRTFReader& reader, bool unicode) {
     const TRNRTFCharProperties& cp = reader.RTFState().CharProps;
     RunFont font = FontOf(reader);
     TFontInfos& styles = style_->TextStyles();
+    const std::string fontName = StyleFontName(font, styles);
     TFontInfo& s = styles.Add();
     s.Unicode = unicode;
     s.Style = cp.Style;
     s.Size = cp.Size;
     s.Color = cp.Color;
     s.BackColor = cp.BackColor;
-    if (!font.Name.empty()) {
-        s.FontName = font.Name;
-    } else if (styles.Count() > 1) {
-        s.FontName = styles[0].FontName;
+    if (!fontName.empty()) {
+        s.FontName = fontName;
     }
     s.Charset = font.Charset;
     s.CharScale = cp.CharScaleX;
     s.VShift = cp.SScriptType == TRNRTFSScriptType::rtf_ss_Subscript     ? -25
                : cp.SScriptType == TRNRTFSScriptType::rtf_ss_Superscript ? 45
                                                                          : 0;
-    if (cp.StyleEx.Contains(TRNRTFFontStyleEx::rtf_fs_AllCaps)) {
-        s.StyleEx.Include(TRNFontStyleEx::rnfsAllCaps);
-    }
+    s.StyleEx = StyleExOf(cp);
     return styles.Count() - 1;
 }
 

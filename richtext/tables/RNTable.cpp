@@ -161,8 +161,21 @@ void TRNTableCellData::AssignAttributesFrom(const TRNTableCellData& source, bool
 }
 
 void TRNTableCellData::MovingToUndoList() {
-    for (int i = 0; i < ItemCount(); ++i) {
-        GetItem(i).MovingToUndoList(i, *this);
+    // All items or none: one that refuses leaves those before it as they were.
+    int i = 0;
+    try {
+        for (; i < ItemCount(); ++i) {
+            GetItem(i).MovingToUndoList(i, *this);
+        }
+    } catch (...) {
+        while (i-- > 0) {
+            try {
+                GetItem(i).MovingFromUndoList(i, *this);
+            } catch (...) {
+                // The first failure is the one raised.
+            }
+        }
+        throw;
     }
 }
 
@@ -301,7 +314,10 @@ TRNTableItemInfo::TRNTableItemInfo(int rows, int cols, TCustomRNData* mainRNData
 }
 
 TRNTableItemInfo::~TRNTableItemInfo() {
-    // An open cell editor is let go by the editor seam without writing back into the cells.
+    // The document forgets the guide line of a border drag and the mouse it holds for the
+    // table, which a note replaced before the button is let go would otherwise still reach. An
+    // open cell editor is let go by the editor seam without writing back into the cells.
+    ReleaseDocumentHooks();
     FormattingInfo.Clear();
 }
 
@@ -326,17 +342,21 @@ void TRNTableItemInfo::SetCell(int row, int col, const TRNTableCellData& source)
 }
 
 void TRNTableItemInfo::ClearTemporal() {
-    if (InsertedInData) {
-        if (EditorOpen()) {
-            CellEditor->Close();
-        }
-        // The document forgets the guide line and the mouse capture it holds for the table.
-        if (TCustomRNFormattedData* doc = TCustomRNFormattedData::Formatted(Rows.MainRNData)) {
-            doc->UnAssignXorDrawing(&ResizeGuide);
-            doc->ReleaseMouseCapture(this);
-        }
+    if (InsertedInData && EditorOpen()) {
+        CellEditor->Close();
     }
+    ReleaseDocumentHooks();
     FormattingInfo.Clear();
+}
+
+void TRNTableItemInfo::ReleaseDocumentHooks() {
+    if (!InsertedInData) {
+        return;
+    }
+    if (TCustomRNFormattedData* doc = TCustomRNFormattedData::Formatted(Rows.MainRNData)) {
+        doc->UnAssignXorDrawing(&ResizeGuide);
+        doc->ReleaseMouseCapture(this);
+    }
 }
 
 int TRNTableItemInfo::GetMyItemNo() {

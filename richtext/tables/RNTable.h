@@ -8,6 +8,7 @@
 #include "richtext/model/RNClasses.h"
 #include "richtext/model/RNItem.h"
 #include "richtext/model/RNStyleRects.h"
+#include "richtext/tables/RNTableJournal.h"
 #include "richtext/tables/RNTableUndo.h"
 #include "richtext/view/RNDataList.h"
 #include "richtext/view/RNInplaceEditor.h"
@@ -172,6 +173,9 @@ public:
 
     TCustomRNData* MainRNData;
     TRNTableItemInfo* Table;
+    // The changes of the structural edit under way, to take it back if it fails; null between
+    // edits (TRNGridEdit).
+    TRNGridJournal* Journal = nullptr;
 
     int ColCount() const { return Count() > 0 ? Get(0)->Count() : 0; }
     TRNTableCellData* Cell(int row, int col) const { return Get(row)->Cell(col); }
@@ -222,6 +226,10 @@ public:
     int SplitCellsHorizontally(int topRow, int leftCol, int colSpan, int rowSpan, int rowCount);
     bool IsEmptyRows(int row1, int col, int colCount, int count1, int row2, int count2) const;
     bool IsEmptyCols(int row, int col1, int count1, int rowCount, int col2, int count2) const;
+    // Makes any grid sound: every row as wide as the widest, each cell's area inside the grid
+    // and over no other cell (spans shortened), and a new cell in every slot no cell covers.
+    // No cell is dropped.
+    void MakeSound();
 
     // Call the cells' own moves to and from the undo list over a rectangle; the second also
     // attaches each cell to its row again.
@@ -281,13 +289,19 @@ private:
     std::unique_ptr<TRNTableCellData> NewCell(int row);
     // A cell leaving the grid for an undo record.
     void Detach(TRNTableCellData& cell);
-    void SplitRowAcross(int row, int col, int colSpan, int rowSpan, TRNHTMLLength width);
+    // The primitive whose record was made last has made its change.
+    void MarkDone() {
+        if (Journal) {
+            Journal->Done();
+        }
+    }
 };
 
 class IRNEditContext;
 
 // Every structural edit of a table in an editor is one undoable step: the records it makes
-// are enclosed between an opening and a closing item-modify record.
+// are enclosed between an opening and a closing item-modify record. The edit happens whole or
+// not at all: one that fails is taken back, its records with it.
 class TRNTableModifyBracket {
 public:
     explicit TRNTableModifyBracket(TRNTableRows& rows);
@@ -298,6 +312,8 @@ public:
     int ItemNo() const { return itemNo_; }
 
 private:
+    // First in, last out: it notes the opening record and takes back the closing one.
+    TRNGridEdit edit_;
     IRNEditContext* data_;
     int itemNo_;
 };
@@ -757,16 +773,30 @@ public:
 
 private:
     void Init(int rows, int cols);
+    // The document that holds the table forgets the guide line and the mouse capture it holds
+    // for it.
+    void ReleaseDocumentHooks();
     // How many InitUndo calls turned the editor's undo grouping on.
     int undoGroupDepth_ = 0;
     void SetNamed(const char* name, int value);
 };
 
 template <class T> T* TRNTableRows::Do_BeforeUndo(bool sizeMayChange) {
-    if (!Table || !Table->InsertedInData || !Table->InEditor) {
-        return nullptr;
+    T* record = nullptr;
+    if (Table && Table->InsertedInData && Table->InEditor) {
+        record = AddTableUndo<T>(MainRNData, Table->GetMyItemNo(), true, sizeMayChange);
     }
-    return AddTableUndo<T>(MainRNData, Table->GetMyItemNo(), true, sizeMayChange);
+    // An edit under way notes every change, and keeps what it removes until it is done also
+    // when no undo list does.
+    if (Journal) {
+        std::unique_ptr<T> owned;
+        if (!record) {
+            owned = std::make_unique<T>(-1, true, sizeMayChange);
+            record = owned.get();
+        }
+        Journal->Add(*record, std::move(owned));
+    }
+    return record;
 }
 
 // The changes made while it lives are one undo group of the table's editor: InitUndo now,

@@ -157,6 +157,7 @@ void TRNTableItemInfo::DeletePartiallySelected() {
     const int data = BeginModify(itemNo);
     {
         TRNTableUndoGroup undo(*this);
+        const TRNGridEdit edit(Rows);
         TRNUndoCellsClear* record = Rows.Do_BeforeClearCells(rows, cols);
         Rows.Do_ClearCells(record ? &record->CellList : nullptr, rows, cols);
     }

@@ -8,6 +8,7 @@
 #include "richtext/view/RNEditContext.h"
 
 #include <algorithm>
+#include <exception>
 #include <limits>
 #include <vector>
 
@@ -19,6 +20,35 @@ int32_t ScaleClamped(int64_t a, int64_t b, int64_t c) {
     v = std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
                             std::numeric_limits<int32_t>::max());
     return static_cast<int32_t>(v);
+}
+
+// Moves every item of `cell` to the end of `main`; `arrived` counts those that got there. An
+// item that fails to settle in goes all the same, and the items after it too, so that the
+// merge can be taken back as a whole; the first failure is raised once all went.
+void DrainCell(TRNTableCellData& main, TRNTableCellData& cell, int32_t& arrived) {
+    const int before = main.ItemCount();
+    std::exception_ptr failure;
+    for (;;) {
+        const size_t left = cell.Items().size();
+        try {
+            main.DrainFrom(&cell);
+            break;
+        } catch (...) {
+            if (!failure) {
+                failure = std::current_exception();
+            }
+        }
+        // The slots of the items that went are empty now. Nothing went: the cell may not give
+        // its items to this one at all.
+        std::erase_if(cell.Items(), [](const TRNItemSlot& slot) { return !slot.Item; });
+        if (cell.Items().size() == left) {
+            break;
+        }
+    }
+    arrived = main.ItemCount() - before;
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
 }
 
 } // namespace
@@ -112,10 +142,19 @@ void TRNTableRows::Detach(TRNTableCellData& cell) {
 }
 
 void TRNTableRows::Do_InsertRows(int index, int count) {
-    int cols = ColCount();
-    for (int i = 0; i < count; ++i) {
-        InsertRow(index + i, cols);
+    const int cols = ColCount();
+    int made = 0;
+    try {
+        for (; made < count; ++made) {
+            InsertRow(index + made, cols);
+        }
+    } catch (...) {
+        while (made-- > 0) {
+            Delete(index);
+        }
+        throw;
     }
+    MarkDone();
 }
 
 void TRNTableRows::Do_UnInsertRows(int index, int count) {
@@ -125,11 +164,22 @@ void TRNTableRows::Do_UnInsertRows(int index, int count) {
 }
 
 void TRNTableRows::Do_InsertEmptyCells(int row, int col, int colCount, int rowCount) {
-    for (int r = row; r < row + rowCount; ++r) {
-        for (int i = 0; i < colCount; ++i) {
-            Get(r)->InsertEmpty(col);
+    int r = row, made = 0;
+    try {
+        for (; r < row + rowCount; ++r) {
+            for (made = 0; made < colCount; ++made) {
+                Get(r)->InsertEmpty(col);
+            }
         }
+    } catch (...) {
+        for (; r >= row; --r, made = colCount) {
+            while (made-- > 0) {
+                Get(r)->Delete(col);
+            }
+        }
+        throw;
     }
+    MarkDone();
 }
 
 void TRNTableRows::Do_UnInsertEmptyCells(int row, int col, int colCount, int rowCount) {
@@ -145,6 +195,7 @@ void TRNTableRows::Do_SpreadOverEmptyCells(int row, int col, int colSpan) {
     for (int c = col + 1; c < col + colSpan; ++c) {
         Get(row)->Take(c);
     }
+    MarkDone();
 }
 
 void TRNTableRows::Do_UnSpreadOverEmptyCells(int row, int col, int colSpan) {
@@ -158,6 +209,7 @@ void TRNTableRows::Do_FreeEmptyCells(int row, int col, int colCount, int rowCoun
             Get(r)->Take(c);
         }
     }
+    MarkDone();
 }
 
 void TRNTableRows::Do_UnFreeEmptyCells(int row, int col, int colCount, int rowCount) {
@@ -181,6 +233,7 @@ void TRNTableRows::Do_SetSpan(int row, int col, int value, bool isColSpan) {
         record->OldValue = span;
     }
     span = value;
+    MarkDone();
 }
 
 void TRNTableRows::Do_SplitCellHorz(int row, int col, int newRow, bool decreaseHeight) {
@@ -195,6 +248,7 @@ void TRNTableRows::Do_SplitCellHorz(int row, int col, int newRow, bool decreaseH
     }
     old->RowSpan -= cell->RowSpan;
     Get(newRow)->Put(col, std::move(cell));
+    MarkDone();
 }
 
 void TRNTableRows::Do_UnSplitCellHorz(int row, int col, int newRow, int oldBestHeight) {
@@ -216,6 +270,7 @@ void TRNTableRows::Do_SplitCellVert(int row, int col, int newCol, bool decreaseW
     }
     old->ColSpan -= cell->ColSpan;
     Get(row)->Put(newCol, std::move(cell));
+    MarkDone();
 }
 
 void TRNTableRows::Do_UnSplitCellVert(int row, int col, int newCol, int oldBestWidth) {
@@ -227,6 +282,7 @@ void TRNTableRows::Do_UnSplitCellVert(int row, int col, int newCol, int oldBestW
 
 void TRNTableRows::Do_DeleteRows(int index, int count, TRNList<TRNTableRow>* keep) {
     if (keep) {
+        keep->Reserve(keep->Count() + count);
         MovingToUndoList(index, 0, ColCount(), count);
     }
     for (int i = 0; i < count; ++i) {
@@ -236,6 +292,7 @@ void TRNTableRows::Do_DeleteRows(int index, int count, TRNList<TRNTableRow>* kee
             keep->Add(std::move(row));
         }
     }
+    MarkDone();
 }
 
 void TRNTableRows::Do_UnDeleteRows(int index, TRNList<TRNTableRow>& rowList) {
@@ -248,6 +305,7 @@ void TRNTableRows::Do_UnDeleteRows(int index, TRNList<TRNTableRow>& rowList) {
 
 void TRNTableRows::Do_DeleteCols(int index, int count, TRNList<TRNTableCellData>* keep) {
     if (keep) {
+        keep->Reserve(keep->Count() + count * Count());
         MovingToUndoList(0, index, count, Count());
     }
     for (int r = 0; r < Count(); ++r) {
@@ -262,6 +320,7 @@ void TRNTableRows::Do_DeleteCols(int index, int count, TRNList<TRNTableCellData>
             }
         }
     }
+    MarkDone();
 }
 
 void TRNTableRows::Do_UnDeleteCols(int index, TRNList<TRNTableCellData>& cellList) {
@@ -281,24 +340,56 @@ void TRNTableRows::Do_UnDeleteCols(int index, TRNList<TRNTableCellData>& cellLis
 
 void TRNTableRows::Do_ClearCells(TRNList<TRNTableCellData>* keep, const TRNIntegerList& rowList,
                                  const TRNIntegerList& colList) {
-    for (int i = 0; i < rowList.Count(); ++i) {
-        const int r = rowList[i];
-        const int c = colList[i];
-        TRNTableCellData* old = Cell(r, c);
-        if (!keep) {
+    const int count = rowList.Count();
+    if (!keep) {
+        for (int i = 0; i < count; ++i) {
+            TRNTableCellData* old = Cell(rowList[i], colList[i]);
             old->Clear();
             old->AddNL("", 0, 0);
-            continue;
         }
-        auto cell = NewCell(r);
+        MarkDone();
+        return;
+    }
+    // What may fail comes before the grid changes: the new cells and the room to keep the old.
+    std::vector<std::unique_ptr<TRNTableCellData>> fresh;
+    fresh.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const TRNTableCellData* old = Cell(rowList[i], colList[i]);
+        auto cell = NewCell(rowList[i]);
         cell->AssignAttributesFrom(*old, true, 1, 1);
         cell->ColSpan = old->ColSpan;
         cell->RowSpan = old->RowSpan;
-        std::unique_ptr<TRNTableCellData> taken = Get(r)->Put(c, std::move(cell));
-        Detach(*taken);
-        taken->MovingToUndoList();
-        keep->Add(std::move(taken));
+        fresh.push_back(std::move(cell));
     }
+    keep->Reserve(keep->Count() + count);
+    const int base = keep->Count();
+    int done = 0;
+    try {
+        for (; done < count; ++done) {
+            std::unique_ptr<TRNTableCellData> taken =
+                Get(rowList[done])->Put(colList[done], std::move(fresh[static_cast<size_t>(done)]));
+            TRNTableCellData& raw = *keep->Add(std::move(taken));
+            Detach(raw);
+            raw.MovingToUndoList();
+        }
+    } catch (...) {
+        // The cells taken go back, newest first; the one that refused kept its items.
+        for (int i = keep->Count() - base - 1; i >= 0; --i) {
+            std::unique_ptr<TRNTableCellData> back = keep->DeleteAsPointer(base + i);
+            TRNTableCellData* raw = back.get();
+            Get(rowList[i])->Put(colList[i], std::move(back));
+            raw->DetachedParent = nullptr;
+            if (i < done) {
+                try {
+                    raw->MovingFromUndoList();
+                } catch (...) {
+                    // The cell is back in its slot with its items; the first failure counts.
+                }
+            }
+        }
+        throw;
+    }
+    MarkDone();
 }
 
 void TRNTableRows::Do_UnClearCells(TRNList<TRNTableCellData>& cellList,
@@ -317,34 +408,43 @@ void TRNTableRows::Do_UnClearCells(TRNList<TRNTableCellData>& cellList,
 void TRNTableRows::Do_MergeCells(int row, int col, int colSpan, int rowSpan,
                                  TRNList<TRNUndoMergeItem>* keep) {
     TRNTableCellData* main = Cell(row, col);
-    main->BestWidth = GetBestWidth(row, col, colSpan, rowSpan);
+    const TRNHTMLLength bestWidth = GetBestWidth(row, col, colSpan, rowSpan);
+    // Without an undo record the cells merged away go once the merge is done.
+    TRNList<TRNUndoMergeItem> merged;
+    TRNList<TRNUndoMergeItem>& taken = keep ? *keep : merged;
+    // Room for every cell of the area first, so that no cell taken out of its slot can be lost.
+    std::vector<std::unique_ptr<TRNUndoMergeItem>> entries;
     for (int r = row; r < row + rowSpan; ++r) {
         for (int c = col; c < col + colSpan; ++c) {
-            if (r == row && c == col) {
-                continue;
-            }
-            std::unique_ptr<TRNTableCellData> cell = Get(r)->Take(c);
-            if (!cell) {
-                continue;
-            }
-            int moved = 0;
-            if (cell->HasData()) {
-                moved = cell->ItemCount();
-                main->DrainFrom(cell.get());
-            }
-            if (keep) {
-                Detach(*cell);
-                auto item = std::make_unique<TRNUndoMergeItem>();
-                item->Row = r;
-                item->Col = c;
-                item->ItemCount = moved;
-                item->Cell = std::move(cell);
-                keep->Add(std::move(item));
+            if ((r != row || c != col) && Cell(r, c)) {
+                auto entry = std::make_unique<TRNUndoMergeItem>();
+                entry->Row = r;
+                entry->Col = c;
+                entries.push_back(std::move(entry));
             }
         }
     }
+    taken.Reserve(taken.Count() + static_cast<int>(entries.size()));
+    try {
+        for (std::unique_ptr<TRNUndoMergeItem>& entry : entries) {
+            TRNUndoMergeItem& item = *taken.Add(std::move(entry));
+            item.Cell = Get(item.Row)->Take(item.Col);
+            // Out of its row a cell still answers its document's options (item tags kept as
+            // words or as numbers), which decide whether its items may join the main cell.
+            Detach(*item.Cell);
+            if (item.Cell->HasData()) {
+                DrainCell(*main, *item.Cell, item.ItemCount);
+            }
+        }
+    } catch (...) {
+        // The spans are not set yet: the undo of a merge puts every cell taken back.
+        Do_UndoMergeCells(row, col, main->ColSpan, main->RowSpan, main->BestWidth, taken);
+        throw;
+    }
+    main->BestWidth = bestWidth;
     main->ColSpan = colSpan;
     main->RowSpan = rowSpan;
+    MarkDone();
 }
 
 void TRNTableRows::Do_UndoMergeCells(int row, int col, int oldColSpan, int oldRowSpan,
@@ -379,52 +479,58 @@ void TRNTableRows::Do_UndoMergeCells(int row, int col, int oldColSpan, int oldRo
     main->RowSpan = oldRowSpan;
 }
 
-void TRNTableRows::SplitRowAcross(int row, int col, int colSpan, int rowSpan, TRNHTMLLength width) {
-    TRNTableCellData* source = Cell(row, col);
-    for (int c = col + 1; c < col + colSpan; ++c) {
-        auto cell = NewCell(row);
-        cell->BestWidth = width;
-        cell->RowSpan = rowSpan;
-        cell->Color = source->Color;
-        cell->VisibleBorders = source->VisibleBorders;
-        Get(row)->Put(c, std::move(cell));
-    }
-    source->ColSpan = 1;
-    source->BestWidth = width;
-}
-
 void TRNTableRows::Do_UnmergeCell(int row, int col, bool unmergeRows, bool unmergeCols) {
     TRNTableCellData* main = Cell(row, col);
+    const int colSpan = main->ColSpan;
+    const int rowSpan = main->RowSpan;
     TRNHTMLLength width = main->BestWidth;
     if (unmergeCols) {
-        width = main->BestWidth / main->ColSpan;
+        width = main->BestWidth / colSpan;
         if (width == 0 && main->BestWidth != 0) {
             width = main->BestWidth > 0 ? 1 : -1;
         }
     }
-    int colSpan = main->ColSpan;
-    if (unmergeRows) {
-        int rowSpan = main->RowSpan;
-        int32_t height = main->BestHeight / rowSpan;
-        for (int r = row + 1; r < row + rowSpan; ++r) {
-            auto cell = NewCell(r);
-            cell->Color = main->Color;
-            cell->VisibleBorders = main->VisibleBorders;
-            cell->BestWidth = main->BestWidth;
-            cell->BestHeight = height;
-            cell->ColSpan = colSpan;
-            Get(r)->Put(col, std::move(cell));
+    const int32_t height = unmergeRows ? main->BestHeight / rowSpan : main->BestHeight;
+    // Every new cell is made before the grid changes. With rows unmerged each row gets a cell
+    // under the main one; with columns unmerged each of those rows is cut across as well.
+    struct TPiece {
+        int Row, Col;
+        std::unique_ptr<TRNTableCellData> Cell;
+    };
+    std::vector<TPiece> pieces;
+    auto make = [&](int r, int c, TRNHTMLLength bestWidth, int32_t bestHeight, int cellRowSpan,
+                    int cellColSpan) {
+        auto cell = NewCell(r);
+        cell->Color = main->Color;
+        cell->VisibleBorders = main->VisibleBorders;
+        cell->BestWidth = bestWidth;
+        cell->BestHeight = bestHeight;
+        cell->RowSpan = cellRowSpan;
+        cell->ColSpan = cellColSpan;
+        pieces.push_back({r, c, std::move(cell)});
+    };
+    const int splitRows = unmergeRows ? rowSpan : 1;
+    for (int r = row; r < row + splitRows; ++r) {
+        if (r > row) {
+            make(r, col, unmergeCols ? width : main->BestWidth, height, 1,
+                 unmergeCols ? 1 : colSpan);
         }
+        for (int c = col + 1; unmergeCols && c < col + colSpan; ++c) {
+            make(r, c, width, 0, unmergeRows ? 1 : rowSpan, 1);
+        }
+    }
+    for (TPiece& piece : pieces) {
+        Get(piece.Row)->Put(piece.Col, std::move(piece.Cell));
+    }
+    if (unmergeRows) {
         main->RowSpan = 1;
         main->BestHeight = height;
-        if (unmergeCols) {
-            for (int r = row; r < row + rowSpan; ++r) {
-                SplitRowAcross(r, col, colSpan, 1, width);
-            }
-        }
-    } else if (unmergeCols) {
-        SplitRowAcross(row, col, colSpan, main->RowSpan, width);
     }
+    if (unmergeCols) {
+        main->ColSpan = 1;
+        main->BestWidth = width;
+    }
+    MarkDone();
 }
 
 void TRNTableRows::Do_UndoUnmergeCell(int row, int col, int oldColSpan, int oldRowSpan,
@@ -446,12 +552,28 @@ void TRNTableRows::Do_UndoUnmergeCell(int row, int col, int oldColSpan, int oldR
 }
 
 void TRNTableRows::MovingToUndoList(int row, int col, int colCount, int rowCount) {
-    for (int r = row; r < row + rowCount; ++r) {
-        for (int c = col; c < col + colCount; ++c) {
-            if (TRNTableCellData* cell = Cell(r, c)) {
+    // All cells or none: one that refuses leaves those before it as they were.
+    const int64_t area = int64_t{colCount} * rowCount;
+    int64_t at = 0;
+    try {
+        for (; at < area; ++at) {
+            if (TRNTableCellData* cell = Cell(row + static_cast<int>(at / colCount),
+                                              col + static_cast<int>(at % colCount))) {
                 cell->MovingToUndoList();
             }
         }
+    } catch (...) {
+        while (at-- > 0) {
+            if (TRNTableCellData* cell = Cell(row + static_cast<int>(at / colCount),
+                                              col + static_cast<int>(at % colCount))) {
+                try {
+                    cell->MovingFromUndoList();
+                } catch (...) {
+                    // The first failure is the one raised.
+                }
+            }
+        }
+        throw;
     }
 }
 
@@ -471,7 +593,7 @@ void TRNTableRows::MovingFromUndoList(int row, int col, int colCount, int rowCou
 // High-level operations
 
 TRNTableModifyBracket::TRNTableModifyBracket(TRNTableRows& rows)
-    : data_(TCustomRNFormattedData::EditContextOf(rows.MainRNData)),
+    : edit_(rows), data_(TCustomRNFormattedData::EditContextOf(rows.MainRNData)),
       itemNo_(rows.Table ? rows.Table->GetEditorItemNo() : -1) {
     if (!data_) {
         itemNo_ = -1;
@@ -571,6 +693,7 @@ void TRNTableRows::InsertCols(int index, int count, int copyIndex, bool divideWi
             for (int k = 0; k < count; ++k) {
                 Do_BeforeInsertCell(r, index);
                 Get(r)->InsertCell(index);
+                MarkDone();
             }
             ++r;
             continue;
@@ -586,6 +709,7 @@ void TRNTableRows::InsertCols(int index, int count, int copyIndex, bool divideWi
         for (int k = 0; k < count; ++k) {
             Do_BeforeInsertCell(r, index);
             Get(r)->InsertCell(index);
+            MarkDone();
             Table->AssignCellAttributes(itemNo, r, index, *source, true, source->ColSpan, 1);
             Do_SetSpan(r, index, span, false);
         }
@@ -698,6 +822,56 @@ bool TRNTableRows::IsEmptyRows(int row1, int col, int colCount, int count1, int 
         }
     }
     return false;
+}
+
+void TRNTableRows::MakeSound() {
+    int cols = 1;
+    for (int r = 0; r < Count(); ++r) {
+        cols = std::max(cols, Get(r)->Count());
+    }
+    for (int r = 0; r < Count(); ++r) {
+        TRNTableRow& row = *Get(r);
+        row.Reserve(cols);
+        while (row.Count() < cols) {
+            row.InsertEmpty(row.Count());
+        }
+    }
+    // Row by row, each cell takes what its spans ask of the slots that are still free: none
+    // that another cell holds or an area already covers.
+    std::vector<bool> covered(static_cast<size_t>(Count()) * static_cast<size_t>(cols), false);
+    auto slot = [cols](int r, int c) {
+        return static_cast<size_t>(r) * static_cast<size_t>(cols) + static_cast<size_t>(c);
+    };
+    auto free = [&](int r, int c) { return !covered[slot(r, c)] && !Cell(r, c); };
+    for (int r = 0; r < Count(); ++r) {
+        for (int c = 0; c < cols; ++c) {
+            if (covered[slot(r, c)]) {
+                continue;
+            }
+            if (!Cell(r, c)) {
+                Get(r)->Put(c, NewCell(r));
+            }
+            TRNTableCellData* cell = Cell(r, c);
+            int width = 1;
+            while (width < cell->ColSpan && c + width < cols && free(r, c + width)) {
+                ++width;
+            }
+            int height = 1;
+            for (bool more = true; more && height < cell->RowSpan && r + height < Count();) {
+                for (int cc = c; cc < c + width && more; ++cc) {
+                    more = free(r + height, cc);
+                }
+                height += more ? 1 : 0;
+            }
+            cell->ColSpan = width;
+            cell->RowSpan = height;
+            for (int rr = r; rr < r + height; ++rr) {
+                for (int cc = c; cc < c + width; ++cc) {
+                    covered[slot(rr, cc)] = true;
+                }
+            }
+        }
+    }
 }
 
 bool TRNTableRows::StartMergeCells(int topRow, int leftCol, int& colSpan, int& rowSpan) const {

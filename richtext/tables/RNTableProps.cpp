@@ -201,6 +201,9 @@ void TRNTableItemInfo::SetCellProperty(int itemNo, const std::string& name, int 
     if (!cell) {
         throw ERichNoteError("Invalid row or column index");
     }
+    if (Rows.Journal) {
+        Rows.Journal->NoteAttributes(row, col);
+    }
     IRNEditContext* editor = TCustomRNFormattedData::EditContextOf(Rows.MainRNData);
     const bool record = InsertedInData && InEditor && editor;
     {
@@ -240,6 +243,9 @@ void TRNTableItemInfo::AssignCellAttributes(int itemNo, int row, int col,
     TRNTableCellData* cell = Cells(row, col);
     if (!cell) {
         throw ERichNoteError("Invalid row or column index");
+    }
+    if (Rows.Journal) {
+        Rows.Journal->NoteAttributes(row, col);
     }
     IRNEditContext* editor = TCustomRNFormattedData::EditContextOf(Rows.MainRNData);
     if (!(InsertedInData && InEditor && editor)) {

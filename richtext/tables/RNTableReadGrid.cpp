@@ -90,17 +90,6 @@ void TRNTableReadGrid::FillRow(int row) {
     }
 }
 
-void TRNTableReadGrid::ClipRowSpans(int rowCount) {
-    for (int r = 0; r < rowCount; ++r) {
-        const TRNTableRow& row = *rows_.Get(r);
-        for (int c = 0; c < row.Count(); ++c) {
-            if (TRNTableCellData* cell = row.Cell(c)) {
-                cell->RowSpan = std::min(cell->RowSpan, rowCount - r);
-            }
-        }
-    }
-}
-
 void TRNTableReadGrid::Finish() {
     if (row_ >= rowCount_) {
         return;
@@ -125,18 +114,19 @@ void TRNTableReadGrid::Finish() {
     // Otherwise the rows read so far, with the row being read when there is room for it.
     if (inRow <= cellBudget_) {
         FillRow(row_);
-        ClipRowSpans(row_ + 1);
+        rows_.MakeSound();
         return;
     }
     if (row_ > 0) {
         rows_.Delete(row_);
-        ClipRowSpans(row_);
+        rows_.MakeSound();
         return;
     }
-    // The first row is too wide for the bytes: it keeps the cells read, and at least one.
+    // The first row is too wide for the bytes: it keeps the cells read, and at least one. A
+    // merge across the slots not read shrinks to those that are.
     TRNTableRow& first = *rows_.Get(0);
     if (first.Count() == 0) {
         first.AddCell(true);
     }
-    ClipRowSpans(1);
+    rows_.MakeSound();
 }

@@ -43,8 +43,6 @@ private:
     void FillRow(int row);
     // The unsettled slots of `row` from its current count on.
     int64_t UnsettledInRow(int row) const;
-    // Shortens the spans that reach beyond the first `rowCount` rows.
-    void ClipRowSpans(int rowCount);
 
     TRNTableRows& rows_;
     const int rowCount_;

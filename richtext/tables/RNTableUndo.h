@@ -55,6 +55,9 @@ public:
     using TRNUndoModifyItemProps::TRNUndoModifyItemProps;
     bool RequiresFormat() const override { return true; }
     void Undo(IRNUndoTarget& target) final;
+    // Takes the change back on the grid itself, recording nothing: a structural edit that
+    // failed half-way.
+    void Revert(TRNTableRows& rows) { Perform(rows, nullptr); }
 
 protected:
     // Copies the fields into a fresh opposite record of the same class, direction flipped.

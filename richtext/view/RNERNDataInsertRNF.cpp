@@ -19,9 +19,7 @@ void TRNEditRNData::Do_InsertItems_2(int itemNo, int count, bool& fullReformat) 
     const int lastNew = itemNo + count - 1;
     // Nothing continues a paragraph past a rule or another full-width item: the rest of the
     // paragraph the insertion split starts a paragraph of its own, as the saved note reads.
-    if (count > 0 && lastNew + 1 < ItemCount() &&
-        GetItem(lastNew).GetBoolValue(TRNItemBoolProperty::rnbpFullWidth) &&
-        GetItem(lastNew + 1).GetSameAsPrev()) {
+    if (count > 0 && ContinuesPastFullWidth(lastNew + 1)) {
         bool f = false;
         Do_NewLine(lastNew + 1, false, f, GetItem(lastNew + 1).ParaNo);
         fullReformat = true;

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -23,6 +24,19 @@ namespace {
 struct EditRecorder : ITreeNodesObserver {
     std::vector<std::string> Edits;
     void EditRequested(TTreeNode* node) override { Edits.push_back(node->Text()); }
+};
+
+// Saves for the tree as the commands do, and notes first what `Look` finds at that moment.
+struct LookingSaver : ITreeSaver {
+    LookingSaver(TBinderTree& tree, std::function<std::string()> look)
+        : Tree(tree), Look(std::move(look)) {}
+    bool SaveBinder() override {
+        Seen.push_back(Look());
+        return Tree.SaveTree().Saved;
+    }
+    TBinderTree& Tree;
+    std::function<std::string()> Look;
+    std::vector<std::string> Seen;
 };
 
 } // namespace
@@ -295,10 +309,13 @@ TEST(TreeCommands, DeleteStopsCapturesThenDeletesFilesAndNodes) {
     EXPECT_TRUE(fs::exists(b.StoreFolder(0xA3)));
     EXPECT_EQ(TreeShape(b.Tree()), "R#A3");
     EXPECT_EQ(b.Tree().Selected(), b.r);
-    EXPECT_TRUE(b.binder.BinderDirty);
+    // Written at once, with the wait form of a save.
+    EXPECT_FALSE(b.binder.BinderDirty);
+    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), TreeFileBytes(b.Tree()));
     // The note being typed is kept before anything goes; the views hear of the removal before
     // the node is freed, and show the node selected afterwards.
-    EXPECT_EQ(b.ui.Calls(), std::vector<std::string>{"StoreTypedNotes"});
+    EXPECT_EQ(b.ui.Calls(),
+              (std::vector<std::string>{"StoreTypedNotes", "OpenStatusForm()", "CloseStatusForm"}));
     EXPECT_EQ(notices.Seen, (std::vector<std::string>{"selected R", "removing F", "data R"}));
 }
 
@@ -374,7 +391,8 @@ TEST(TreeCommands, CutAndPasteMovesTheNodeWithItsIdAndFiles) {
     b.commands.EditPaste1Execute();
     EXPECT_EQ(TreeShape(b.Tree()), "F#F(P#A1,G#6(Q#A2,R#A3))");
     EXPECT_EQ(ReadFileBytes(fs::path(b.StoreFolder(0xA3)) / "a.gif"), "gif A3");
-    EXPECT_TRUE(b.binder.BinderDirty);
+    EXPECT_FALSE(b.binder.BinderDirty); // the move is written at once
+    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), TreeFileBytes(b.Tree()));
     EXPECT_EQ(b.binder.CutNode(), nullptr);
 
     // Onto a page: just before it.
@@ -460,6 +478,90 @@ TEST(TreeCommands, CopyAndPasteGivesANewIdAndCopiesTheFiles) {
     BinderFixture empty;
     empty.commands.EditPaste1Execute();
     EXPECT_EQ(empty.Tree().Count(), 0);
+}
+
+// However many nodes go, the tree file is written once, without them, while their pages'
+// files are all still there; only then do the files go.
+TEST(TreeCommands, ADeleteWritesTheTreeFileBeforeTheFilesGo) {
+    PagesBinder b;
+    const auto folders = [&b] {
+        std::string there;
+        for (const uint32_t id : {0xA1u, 0xA2u, 0xA3u}) {
+            there += fs::exists(fs::path(b.StoreFolder(id)) / "a.gif") ? '1' : '0';
+        }
+        return there;
+    };
+    LookingSaver saver(b.binder, [&] { return folders() + " [" + TreeShape(b.Tree()) + "]"; });
+    b.binder.SetSaver(&saver);
+    // Q lies in F: listed first it goes alone and F takes the rest; listed again it is gone.
+    b.binder.DeleteNodes({b.q, b.f, b.q, b.r});
+    b.binder.SetSaver(&b.commands);
+    EXPECT_EQ(saver.Seen, std::vector<std::string>{"111 []"});
+    EXPECT_EQ(folders(), "000");
+    EXPECT_FALSE(b.binder.BinderDirty);
+    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), TreeFileBytes(b.Tree()));
+    EXPECT_EQ(b.capture.Calls, (std::vector<std::string>{"cancel A2", "cancel F", "cancel A1",
+                                                         "cancel 6", "cancel A3"}));
+}
+
+// A tree file that cannot be written would still name the pages after a crash: their files
+// stay, and the changed mark with them, until a save succeeds.
+TEST(TreeCommands, ADeleteThatCannotBeWrittenKeepsThePagesFiles) {
+    PagesBinder b;
+    fs::create_directories(b.paths.TreeFilePath); // nothing replaces a folder
+    b.Tree().SetSelected(b.f);
+    b.commands.EditDelete1Execute();
+    EXPECT_EQ(TreeShape(b.Tree()), "R#A3");
+    EXPECT_EQ(ReadFileBytes(fs::path(b.StoreFolder(0xA1)) / "a.gif"), "gif A1");
+    EXPECT_EQ(ReadFileBytes(fs::path(b.StoreFolder(0xA2)) / "a.gif"), "gif A2");
+    EXPECT_TRUE(b.binder.BinderDirty);
+    EXPECT_EQ(b.ui.CallsOf("ShowMessage").size(), 1u);
+}
+
+// The copy's files are written before the tree file that names the copy.
+TEST(TreeCommands, APastedCopyIsWrittenAfterItsFiles) {
+    PagesBinder b;
+    LookingSaver saver(b.binder, [&b] {
+        const TPageInfo* copy = NodeRecord(b.Tree().Selected());
+        return copy != nullptr ? ReadFileBytes(fs::path(b.StoreFolder(copy->Id)) / "a.gif")
+                               : std::string("no copy");
+    });
+    b.binder.SetSaver(&saver);
+    b.Tree().SetSelected(b.q);
+    b.commands.EditCopy1Execute();
+    b.Tree().SetSelected(b.p);
+    b.commands.EditPaste1Execute();
+    b.binder.SetSaver(&b.commands);
+    EXPECT_EQ(saver.Seen, std::vector<std::string>{"gif A2"});
+    EXPECT_NE(NodeRecord(b.Tree().Selected())->Id, 0xA2u);
+    EXPECT_EQ(ReadFileBytes(b.paths.TreeFilePath), TreeFileBytes(b.Tree()));
+}
+
+// The first change after a save (or a read) is told, the ones after it are not, until the
+// tree file is written again.
+TEST(TreeCommands, TheFirstChangeNotWrittenIsToldOnce) {
+    PagesBinder b;
+    struct Counter : IBinderTreeObserver {
+        int Told = 0;
+        void BinderMarkedChanged() override { ++Told; }
+    } counter;
+    b.binder.AddObserver(&counter);
+    b.binder.TreeView1Edited(b.f, "Renamed");
+    b.Tree().SetSelected(b.p);
+    EXPECT_TRUE(b.binder.TreeView1DragDrop(THitZone::BelowNodes, nullptr, true));
+    b.binder.BinderDirty = true;
+    EXPECT_EQ(counter.Told, 1);
+    EXPECT_TRUE(b.commands.FileSaveExecute());
+    EXPECT_EQ(counter.Told, 1);
+    b.binder.TreeView1Edited(b.g, "Again");
+    EXPECT_EQ(counter.Told, 2);
+    ClearTree(b.Tree());
+    b.commands.LoadBinderTree(); // a read clears the mark without telling
+    EXPECT_FALSE(b.binder.BinderDirty);
+    EXPECT_EQ(counter.Told, 2);
+    b.binder.BinderDirty = true;
+    EXPECT_EQ(counter.Told, 3);
+    b.binder.RemoveObserver(&counter);
 }
 
 TEST(TreeCommands, CopyNodeFilesSkipsWhatCannotBeRead) {

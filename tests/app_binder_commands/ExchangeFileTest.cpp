@@ -1,6 +1,7 @@
 #include "app/binder/commands/ExchangeCommands.h"
 
 #include "app/binder/ExchangeFile.h"
+#include "app/binder/NodeIds.h"
 
 #include "app/binder/StringMessage.h"
 #include "app/binder/Task.h"
@@ -150,7 +151,9 @@ TEST(ExchangeFile, RoundTripRebuildsTreeAndFilesWhereverTheImportLands) {
         if (c.topLevelBefore == 0) {
             EXPECT_EQ(files, sourceFiles);
         }
-        EXPECT_TRUE(target.binder.BinderDirty);
+        // The files are in the store, and the tree file names their nodes at once.
+        EXPECT_FALSE(target.binder.BinderDirty);
+        EXPECT_EQ(ReadFileBytes(target.paths.TreeFilePath), TreeFileBytes(target.Tree()));
         ASSERT_EQ(target.queue.Tasks.size(), 1u);
         EXPECT_EQ(target.queue.Tasks[0].NodeId, 0x17u);
         EXPECT_EQ(target.queue.Tasks[0].Kind, UnfinishedPageKind);
@@ -391,4 +394,53 @@ TEST(ExchangeFile, PageCopyFollowsAReplacedId) {
     EXPECT_EQ(ReadFileBytes(fs::path(target.StoreFolder(fresh)) / (hex + ".htm")), "<p>copy</p>");
     // The page that kept its id keeps its copy as it was.
     EXPECT_EQ(ReadFileBytes(fs::path(target.StoreFolder(0x5A)) / "5A.htm"), "<p>copy</p>");
+}
+
+// "Export Content As Page": the selected node's subtree as the one block, and the files of the
+// pages in it only, depth first; a page's own children bring no files. Without a selection
+// nothing is asked and nothing written.
+TEST(ExchangeFile, SubtreeExportHoldsOneBlockAndOnlyItsPagesFiles) {
+    SourceBinder source;
+    TTreeNode* later = source.Tree().Item(7);
+    ASSERT_EQ(NodeRecord(later)->Id, 0x17u);
+    source.Page(later, 0x18, "Below a page");
+    source.StoreFile(0x18, "below.gif", "not exported");
+
+    TempDir out;
+    source.Tree().SetSelected(nullptr);
+    source.exportUi.DialogAnswers.push_back((out / "none.tqz").string());
+    FileExportContentExecute(source.context, source.exportUi);
+    EXPECT_TRUE(source.exportUi.Calls.empty());
+    EXPECT_FALSE(fs::exists(out / "none.tqz"));
+    source.exportUi.DialogAnswers.clear();
+
+    const std::string homeFiles =
+        Field("11\\0011.htm") + Field("<html>home</html>") + Field("11\\empty.gif") + Field("") +
+        Field("11\\img\\deep\\bin.dat") + Field(std::string("\0\xff\0\x01", 4));
+    const std::string deepFiles = Field("14\\d.css") + Field("body{}");
+    const struct {
+        uint32_t selected;
+        std::string files;
+    } cases[] = {
+        {0x10, homeFiles + deepFiles}, // a folder: every page below it
+        {0x12, deepFiles},             // a folder two levels above its page
+        {0x11, homeFiles},             // a page alone
+        {0x15, ""},                    // a note: its record and no file
+        {0x17, ""},                    // a page without files, with a child page that has some
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(IntToHex(c.selected, 1));
+        SelectNodeById(source.Tree(), c.selected);
+        const TTreeNode* selected = source.Tree().Selected();
+        ASSERT_EQ(NodeRecord(selected)->Id, c.selected);
+        const fs::path file = out / (IntToHex(c.selected, 1) + ".tqz");
+        source.exportUi.DialogAnswers.push_back(file.string());
+        FileExportContentExecute(source.context, source.exportUi);
+        EXPECT_EQ(ReadFileBytes(file), Field("VelmorExport") + Field("1.0") +
+                                           Field(SerializeSubtree(*selected)->Bytes()) +
+                                           Field("treedata") + Field(c.files));
+        EXPECT_EQ(source.exportUi.DialogDir, out.Str());
+    }
+    // The block of the page with a child holds the child's record all the same.
+    EXPECT_NE(ReadFileBytes(out / "17.tqz").find("Below a page"), std::string::npos);
 }

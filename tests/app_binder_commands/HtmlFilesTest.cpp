@@ -1,6 +1,7 @@
 #include "app/binder/commands/HtmlCommands.h"
 
 #include "app/binder/NodePageFile.h"
+#include "app/binder/TreeFile.h"
 
 #include "tests/app_binder/ExportFixture.h"
 #include "tests/support/Permissions.h"
@@ -174,4 +175,105 @@ TEST(HtmlFiles, SyncContentRemovesThePageFileAndCapturesAgain) {
         fs::exists(NodePageFilePath(binder.paths.BinderRoot, binder.paths.BinderStore, 0xAB)));
     EXPECT_TRUE(fs::exists(fs::path(binder.StoreFolder(0xAB)) / "a.gif"));
     EXPECT_EQ(binder.capture.Calls, std::vector<std::string>{"start AB 0 hidden"});
+}
+
+// "Selected Only" on a page: an existing file is replaced only after "File Exist, Override?",
+// and a name that cannot be written asks "File name invalid, retry? ": OK shows the dialog
+// again, Cancel ends the command. Nothing is written until a name was written.
+TEST(HtmlFiles, SaveAsHtmlAsksOverAnExistingFileAndRetriesANameThatCannotBeWritten) {
+    ExportFixture binder;
+    binder.Tree().SetSelected(SavedPage(binder, nullptr, 0x2B, "P"));
+    binder.StoreFile(0x2B, "img/a.gif", "GIF");
+    binder.StoreFile(0x2B, "2B.htm", "own copy");
+    TempDir out;
+    WriteFileBytes(out / "old.htm", "keep me");
+    fs::create_directories(out / "taken.htm"); // a folder: no file can be written there
+    // The dialog comes back as it was first shown.
+    const std::string dialog = "SaveFileDialog(" + out.Str() + "|" + HtmlSaveFilter + "|P.htm)";
+    const std::string exists = "MessageBox(File Exist, Override?|Confirm)";
+    const std::string invalid = "MessageBox(File name invalid, retry? |Warning)";
+    const struct {
+        const char* name;
+        std::vector<std::string> chosen;
+        std::vector<TModalResult> answers;
+        std::vector<std::string> calls;
+        const char* written; // the file holding the page afterwards, if any
+    } cases[] = {
+        {"Cancel over an existing file", {"old.htm"}, {TModalResult::Cancel}, {dialog, exists}, ""},
+        {"cancelled dialog", {}, {}, {dialog}, ""},
+        {"a folder in the way, then Cancel",
+         {"taken.htm"},
+         {TModalResult::Ok, TModalResult::Cancel},
+         {dialog, exists, invalid},
+         ""},
+        {"below a file, then another name",
+         {"old.htm/x.htm", "new.htm"},
+         {TModalResult::Ok},
+         {dialog, invalid, dialog, "OpenStatusForm()", "CloseStatusForm"},
+         "new.htm"},
+        {"over an existing file",
+         {"old.htm"},
+         {TModalResult::Ok},
+         {dialog, exists, "OpenStatusForm()", "CloseStatusForm"},
+         "old.htm"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        binder.exportUi.Calls.clear();
+        binder.exportUi.DialogDir = out.Str();
+        for (const std::string& name : c.chosen) {
+            binder.exportUi.DialogAnswers.push_back((out / name).string());
+        }
+        binder.exportUi.BoxAnswers.assign(c.answers.begin(), c.answers.end());
+        FileSaveHtmlExecute(binder.context, binder.exportUi);
+        EXPECT_EQ(binder.exportUi.Calls, c.calls);
+        EXPECT_TRUE(binder.exportUi.DialogAnswers.empty());
+        EXPECT_TRUE(binder.exportUi.BoxAnswers.empty());
+        EXPECT_EQ(ReadFileBytes(out / "old.htm"),
+                  std::string(c.written) == "old.htm" ? "<p>P</p>" : "keep me");
+        EXPECT_EQ(fs::exists(out / "img" / "a.gif"), *c.written != '\0');
+        if (*c.written != '\0') {
+            EXPECT_EQ(ReadFileBytes(out / c.written), "<p>P</p>");
+            EXPECT_EQ(ReadFileBytes(out / "img" / "a.gif"), "GIF");
+            EXPECT_FALSE(fs::exists(out / "2B.htm"));
+        }
+        EXPECT_TRUE(fs::is_directory(out / "taken.htm"));
+    }
+}
+
+// With "RecursiveImport" on, the files of every sub-folder are imported at the sub-folder's
+// place in the listing, all beside the first page; other files are left out. Without a
+// selection the pages go to the top level, after the nodes there.
+TEST(HtmlFiles, RecursiveImportTakesTheSubFoldersAtTheirPlace) {
+    ExportFixture binder;
+    AddRecord(binder.Tree(), nullptr, NodeKind::Folder, 1, "There");
+    binder.Tree().SetSelected(nullptr);
+    TempDir source;
+    WriteFileBytes(source / "a.htm", "<html>a</html>");
+    WriteFileBytes(source / "b" / "c.html", "<html>c</html>");
+    WriteFileBytes(source / "b" / "d" / "e.SHTML", "<html>e</html>");
+    WriteFileBytes(source / "b" / "notes.txt", "not a page");
+    WriteFileBytes(source / "f.html", "<html>f</html>");
+    fs::create_directories(source / "empty");
+    binder.exportUi.DialogAnswers.push_back(source.Str());
+    binder.settings.RecursiveImport = true;
+    FileImportHtmlExecute(binder.context, binder.exportUi);
+
+    const fs::path expected[] = {source / "a.htm", source / "b" / "c.html",
+                                 source / "b" / "d" / "e.SHTML", source / "f.html"};
+    ASSERT_EQ(binder.Tree().Count(), 5);
+    ASSERT_EQ(binder.Tree().TopLevelCount(), 5);
+    std::vector<std::string> captured;
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const TPageInfo* page = NodeRecord(binder.Tree().TopLevelItem(i + 1));
+        EXPECT_EQ(page->Kind, NodeKind::WebPage);
+        EXPECT_EQ(page->Title, expected[i].filename().string());
+        EXPECT_EQ(page->RequestedUrl, "file://" + expected[i].string());
+        EXPECT_EQ(page->FinalUrl, page->RequestedUrl);
+        EXPECT_EQ(page->State, CaptureState::Completed);
+        captured.push_back("now " + IntToHex(page->Id, 1) + " " + ReadFileBytes(expected[i]));
+    }
+    EXPECT_EQ(binder.capture.Calls, captured);
+    EXPECT_EQ(ReadFileBytes(binder.paths.TreeFilePath), TreeFileBytes(binder.Tree()));
 }

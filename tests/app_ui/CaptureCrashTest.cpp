@@ -3,21 +3,17 @@
 // again, as after a crash or a power cut before anyone closed the binder.
 #include "app/binder/CaptureOptions.h"
 #include "app/binder/TreeCommands.h"
-#include "app/binder/commands/BinderLifecycleCommands.h"
-#include "app/binder/commands/BinderTreeCommands.h"
 #include "app/ui/dialogs/TForm9.h"
 #include "platform/base/Files.h"
 
+#include "tests/app_ui/KilledChild.h"
 #include "tests/app_ui/UiTestSupport.h"
-#include "tests/support/FakeBinderUi.h"
 #include "tests/support/LoopbackServer.h"
 
 #include <QLabel>
-#include <QProcess>
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -104,37 +100,12 @@ TEST(CaptureCrash, ALevelCaptureKilledWhenItHasFinishedKeepsEveryPage) {
     TempDir folder;
     ScopedEnv folderVariable(FolderVariable, folder.Str());
     ScopedEnv urlVariable(UrlVariable, server.Url("/index.htm"));
-    IsolatedShell shell; // the child's instance channel is its own
-
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(),
-                {"--gtest_filter=CaptureCrash.ChildCapturesUntilKilled"});
-    ASSERT_TRUE(child.waitForStarted(20000));
-    std::string said;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(180);
-    while (said.find(FinishedLine) == std::string::npos && child.state() == QProcess::Running &&
-           std::chrono::steady_clock::now() < deadline) {
-        if (child.waitForReadyRead(50)) {
-            said += child.readAllStandardOutput().toStdString();
-        }
-    }
-    const bool finished = said.find(FinishedLine) != std::string::npos;
-    ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
-    child.waitForFinished(20000);
-    ASSERT_TRUE(finished) << said;
+    ASSERT_TRUE(KillChildOnceItSays("CaptureCrash.ChildCapturesUntilKilled", FinishedLine));
 
     // Opened again, the binder holds the root and every page the capture reached, captured.
-    FakeBinderUi ui;
-    FakeTaskQueue queue;
-    FakeCaptureStarter capture;
-    TSettings settings;
-    BinderPaths paths;
-    MemorySettingsStore store;
-    TBinderTree tree(queue, settings, paths);
-    TBinderTreeCommands treeCommands(ui.Roles(), tree, settings, paths);
-    TBinderLifecycle lifecycle(ui.Roles(), queue, capture, settings, store, paths, treeCommands);
-    ASSERT_TRUE(lifecycle.OpenBinder(JoinPath(folder.Str(), "default.bdf")));
+    ReopenedBinder binder(JoinPath(folder.Str(), "default.bdf"));
+    ASSERT_TRUE(binder.Opened);
+    TBinderTree& tree = binder.Tree;
     std::set<std::string> expected{server.Url("/index.htm")};
     for (int s = 0; s < Sections; ++s) {
         expected.insert(server.Url(Section(s)));
@@ -153,6 +124,5 @@ TEST(CaptureCrash, ALevelCaptureKilledWhenItHasFinishedKeepsEveryPage) {
     }
     EXPECT_EQ(captured, expected);
     EXPECT_EQ(tree.Items().Count(), static_cast<int>(expected.size()));
-    EXPECT_TRUE(ui.CallsOf("ShowMessage").empty());
-    lifecycle.CloseBinder();
+    EXPECT_TRUE(binder.Ui.CallsOf("ShowMessage").empty());
 }

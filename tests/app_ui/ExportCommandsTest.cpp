@@ -1,17 +1,76 @@
 // The exports and imports in the main window: their enabling, one export run
 // through the window's own dialog, and the wait form that holds the commands around them.
 #include "app/binder/PageInfo.h"
+#include "app/binder/TreeFile.h"
+#include "app/ui/NotesCommands.h"
+#include "app/ui/NotesStorage.h"
 #include "app/ui/WaitForm.h"
 #include "app/ui/WindowRoleParts.h"
+#include "richtext/view/RNEdit.h"
 
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/support/PagesExchangeFile.h"
 #include "tests/support/TempDir.h"
 
 #include <QAction>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <filesystem>
 #include <gtest/gtest.h>
+
+namespace {
+
+// The main window over a binder in the rig's folder, with a folder selected whose note is being
+// typed into ("typed" is in the editor, not yet in the record).
+struct ImportRig : MainWindowRig {
+    ImportRig() {
+        Paths.BinderRoot = Folder.Str();
+        Paths.BinderStore = "store";
+        Paths.TreeFilePath = Folder.Str() + "/binder.sav";
+        Make();
+        Lifecycle.Open = true;
+        Target = Add(NodeKind::Folder, "Into");
+        TRichNoteEdit& editor = Window->NotesPart().Commands().RichNoteEdit1();
+        editor.Clear();
+        editor.AddNL("words", 0, 0);
+        editor.Format();
+        EXPECT_TRUE(saveRichContent(NodeRecord(Target)->Notes, editor));
+        Window->Binder().Items().SetSelected(Target);
+        editor.EditData().SetCaretAtItem(0, 1);
+        for (const QChar c : QString("typed")) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(&editor, &press);
+        }
+        EXPECT_EQ(Window->ViewsPane().Views().EditingNode(), Target);
+        connection_ =
+            QObject::connect(&Window->ViewsPane(), &TViewsPane::Refreshed, [this] { ++Refreshes; });
+    }
+    ~ImportRig() { QObject::disconnect(connection_); }
+
+    // Runs the command of `action`, answering its file dialog with `path`.
+    void Run(TMainAction action, const std::string& path) {
+        bool answered = false;
+        WhenModalIs<QFileDialog>([&](QFileDialog* files) {
+            answered = true;
+            files->selectFile(QString::fromStdString(path));
+            static_cast<QDialog*>(files)->accept();
+        });
+        QAction* command = Window->Actions().Action(action);
+        ASSERT_TRUE(command->isEnabled());
+        Refreshes = 0;
+        command->trigger();
+        EXPECT_TRUE(answered);
+    }
+
+    TTreeNode* Target = nullptr;
+    int Refreshes = 0;
+
+private:
+    QMetaObject::Connection connection_;
+};
+
+} // namespace
 
 TEST(ExportCommands, EnabledByTheSelectedKindAndOffWithoutABinder) {
     MainWindowRig rig;
@@ -151,4 +210,42 @@ TEST(ExportCommands, TheWaitFormsCancelReachesTheCommandWhileItsFormIsUp) {
     cancel->click();
     EXPECT_EQ(cancels, 1) << "the handler of an earlier form";
     ui.CloseStatusForm();
+}
+
+// An import of many pages is shown once they are all in: the views are refreshed a few times
+// for the whole import, not once for every page inserted. The note being typed is kept, and
+// the tree file holds the pages as soon as the command returns.
+TEST(ExportCommands, AnExchangeImportRefreshesTheViewsOnceForAllItsPages) {
+    constexpr int Pages = 300;
+    ImportRig rig;
+    TempDir source;
+    const std::string file = source.Str() + "/pages.tqz";
+    ASSERT_TRUE(WritePagesExchangeFile(source.Str(), file, Pages));
+    rig.Run(TMainAction::FileImportVelmor, file);
+
+    ASSERT_EQ(rig.Target->Count(), 1);
+    EXPECT_EQ(rig.Target->Item(0)->Count(), Pages);
+    EXPECT_GE(rig.Refreshes, 1);
+    EXPECT_LE(rig.Refreshes, 3);
+    EXPECT_NE(NodeRecord(rig.Target)->Notes.Bytes().find("typedwords"), std::string::npos);
+    EXPECT_FALSE(rig.Window->Binder().BinderDirty);
+    EXPECT_EQ(ReadFileBytes(rig.Paths.TreeFilePath), TreeFileBytes(rig.Window->Binder().Items()));
+}
+
+TEST(ExportCommands, AnHtmlImportRefreshesTheViewsOnceForAllItsPages) {
+    constexpr int Pages = 120;
+    ImportRig rig;
+    TempDir source;
+    for (int i = 0; i < Pages; ++i) {
+        WriteFileBytes(source.Path() / ("p" + std::to_string(1000 + i) + ".htm"), "<p>page</p>");
+    }
+    rig.Run(TMainAction::FileImportHtml, source.Str());
+
+    ASSERT_EQ(rig.Target->Count(), Pages);
+    EXPECT_EQ(NodeRecord(rig.Target->Item(Pages - 1))->Title,
+              "p" + std::to_string(999 + Pages) + ".htm");
+    EXPECT_GE(rig.Refreshes, 1);
+    EXPECT_LE(rig.Refreshes, 3);
+    EXPECT_NE(NodeRecord(rig.Target)->Notes.Bytes().find("typedwords"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(rig.Paths.TreeFilePath), TreeFileBytes(rig.Window->Binder().Items()));
 }

@@ -11,7 +11,12 @@
 #include "platform/widgets/Cursors.h"
 #include "richtext/model/RNUni.h"
 
+#include "richtext/model/RNItemRegistry.h"
+#include "richtext/tables/RNTable.h"
+
 #include "tests/app_ui/NotesRig.h"
+#include "tests/richtext_tables/TableStreams.h"
+#include "tests/support/NotesSheet.h"
 #include "tests/support/Permissions.h"
 #include "tests/support/TempDir.h"
 
@@ -392,6 +397,61 @@ TEST(NotesStorage, NotesRoundTripAndDamagedOnesStayUntouched) {
     // The next note is editable again.
     rig.Notes->LoadNotes(record);
     EXPECT_FALSE(rig.E().ReadOnly);
+}
+
+// A table whose layout fails: what a grid that breaks the table's rules did to the layout.
+class TUnlaidTable : public TRNTableItemInfo {
+public:
+    using TRNTableItemInfo::TRNTableItemInfo;
+    static constexpr int Number = -61;
+    void OnDocWidthChange(int, TRNDrawLineInfo*, bool) override {
+        throw std::out_of_range("list index out of bounds");
+    }
+};
+
+// A stored note the notes window shows as damaged: reported once, read-only, never stored over,
+// laid out and painted; the next note is shown as usual.
+void ExpectShownAsDamaged(NotesRig& rig, TPageInfo& record, const std::string& reason, int lines) {
+    const std::string stored = record.Notes.Bytes();
+    rig.Prompts.Messages.clear();
+    rig.Notes->LoadNotes(record);
+    EXPECT_EQ(rig.Prompts.Messages,
+              std::vector<std::string>{"The note cannot be read: " + reason + "|Error"});
+    EXPECT_TRUE(rig.Notes->NoteDamaged());
+    EXPECT_TRUE(rig.E().ReadOnly);
+    EXPECT_EQ(rig.E().GetLineCount(), lines);
+    EXPECT_GT(rig.D().DrawItems.Count(), 0);
+    EXPECT_FALSE(rig.E().grab().isNull());
+    rig.Notes->SaveNotes(record);
+    EXPECT_EQ(record.Notes.Bytes(), stored);
+    TPageInfo next;
+    rig.Notes->LoadNotes(next);
+    EXPECT_FALSE(rig.Notes->NoteDamaged());
+    EXPECT_FALSE(rig.E().ReadOnly);
+}
+
+TEST(NotesStorage, ADamagedTableOrANoteThatCannotBeLaidOutIsShownAsDamaged) {
+    RegisterTableItemClass();
+    NotesRig rig;
+    // A table stream that ends inside the first cell of a 3 x 93 grid, a cell 2 columns wide:
+    // the note keeps what was read.
+    TPageInfo cut;
+    const std::string note = NoteWithTableStream(WideFirstCellCutShort());
+    cut.Notes.AppendRaw(note.data(), note.size());
+    ExpectShownAsDamaged(rig, cut, "a table of the note is damaged", 3);
+
+    // A note whose layout fails shows nothing of it.
+    RegisterRichNoteItemClass<TUnlaidTable>(TUnlaidTable::Number);
+    TNotesDocument d;
+    d.AddNL("before", 0, 0);
+    auto table = std::make_unique<TUnlaidTable>(1, 1, &d);
+    table->StyleNo = TUnlaidTable::Number;
+    d.AddItem("", std::move(table));
+    TMemoryStream bytes;
+    ASSERT_TRUE(d.SaveRNFToStream(bytes, false, clNone, nullptr));
+    TPageInfo unlaid;
+    unlaid.Notes.AppendRaw(bytes.Memory(), bytes.Bytes().size());
+    ExpectShownAsDamaged(rig, unlaid, "it cannot be laid out", 1);
 }
 
 // Text another program put on the clipboard as UTF-8 comes in whole, in the sheet's Unicode

@@ -2,6 +2,8 @@
 // box, the installed read-me and help, and stepping on an empty tree.
 #include "app/ui/UtilityCommands.h"
 
+#include "app/binder/TreeFile.h"
+
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/FormControls.h"
 
@@ -153,6 +155,31 @@ TEST(UtilityCommands, ChangeUrlStoresTheAddressBeforeTheCapture) {
     EXPECT_EQ(rig.Capture.Calls, std::vector<std::string>{"start 2A 0"});
     EXPECT_EQ(captured, "http://new.example/");
     EXPECT_EQ(window.ViewsPane().Views().EditingNode(), page);
+}
+
+// The page's files are captured anew under the new address: the tree file holds that address
+// as soon as the command returns, not only at close.
+TEST(UtilityCommands, ChangeUrlWritesTheTreeFileAtOnce) {
+    MainWindowRig rig;
+    rig.Paths.BinderRoot = rig.Folder.Str();
+    rig.Paths.TreeFilePath = rig.Folder.Str() + "/binder.sav";
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    TTreeNode* page = rig.Add(NodeKind::WebPage, "http://old.example/");
+    NodeRecord(page)->State = CaptureState::Completed;
+    window.Binder().Items().SetSelected(page);
+    Answer<QDialog>(window, "ToolChangeURL", [](QDialog& dialog) {
+        Control<QLineEdit>(dialog, "Edit1")->setText("http://new.example/");
+        Control<QPushButton>(dialog, "OKBtn")->click();
+    });
+    EXPECT_EQ(rig.Capture.Calls.size(), 1u);
+    EXPECT_FALSE(window.Binder().BinderDirty);
+    const std::string written = ReadFileBytes(rig.Paths.TreeFilePath);
+    TTreeNodes reread;
+    TreeLoadContext context;
+    ASSERT_EQ(LoadTreeDump(reread, written, context), TreeLoadResult::Loaded);
+    ASSERT_EQ(reread.Count(), 1);
+    EXPECT_EQ(NodeRecord(reread.GetFirstNode())->RequestedUrl, "http://new.example/");
 }
 
 TEST(UtilityCommands, ReadMeAndHelpOpenTheFilesOfTheWorkFolder) {

@@ -290,6 +290,43 @@ TEST(RNFFormat, InsertingIntoItemsKeepsTheirStylesWhenReplacingIsAllowed) {
     EXPECT_EQ(ItemRows(empty), ItemRows(note));
 }
 
+TEST(RNFFormat, RuleInsertedIntoAParagraphEndsIt) {
+    for (bool notes : {false, true}) {
+        const char* what = notes ? "notes editor" : "defaults";
+        TNotesDocument doc(notes);
+        if (notes) {
+            doc.Options = NotesDocumentOptions();
+        } else {
+            doc.RNFOptions = RNFDefaultOptions;
+        }
+        doc.AddNL("alpha", 0, 0);
+        doc.AddNL("beta", 0, -1);
+        ASSERT_TRUE(doc.GetItem(1).GetSameAsPrev()) << what;
+        TNotesDocument rule(notes);
+        rule.RNFOptions = doc.RNFOptions;
+        rule.AddBreakEx(2, TRNBreakStyle::rnbsLine, clRed);
+        TMemoryStream stream;
+        stream.WriteString(SaveNote(rule));
+        stream.SetPosition(0);
+        TColor color = clNone;
+        ASSERT_TRUE(doc.InsertRNFFromStream(stream, 1, color, nullptr, false)) << what;
+        ASSERT_EQ(doc.ItemCount(), 3) << what;
+        EXPECT_FALSE(doc.GetItem(2).GetSameAsPrev()) << what;
+        EXPECT_EQ(doc.GetItem(2).ParaNo, 0) << what;
+
+        // Saved, read and saved again, the document is the same bytes.
+        const std::string saved = SaveNote(doc);
+        TNotesDocument back(notes);
+        back.Options = doc.Options;
+        back.RNFOptions = doc.RNFOptions;
+        ASSERT_TRUE(LoadNote(back, saved)) << what;
+        EXPECT_EQ(ItemRows(back), ItemRows(doc)) << what;
+        const std::string again = SaveNote(back);
+        EXPECT_TRUE(again == saved)
+            << what << ": " << again.size() << " bytes, not " << saved.size();
+    }
+}
+
 struct FixtureCase {
     const char* name;
     std::string bytes;

@@ -5,6 +5,7 @@
 
 #include "platform/base/Stream.h"
 #include "richtext/model/CRNData.h"
+#include "richtext/model/RNRTFState.h"
 
 #include <string>
 #include <vector>
@@ -50,6 +51,25 @@ inline bool LoadNote(TCustomRNData& data, const std::string& bytes) {
     stream.SetPosition(0);
     TColor color = clNone;
     return data.LoadRNFFromStream(stream, color, nullptr);
+}
+
+// RTF read into the document (appended) and the document, or its selection, written as RTF.
+inline TRNRTFErrorCode LoadRTFBytes(TCustomRNData& data, const std::string& rtf) {
+    TMemoryStream stream;
+    stream.WriteString(rtf);
+    stream.SetPosition(0);
+    return data.LoadRTFFromStream(stream);
+}
+
+inline std::string SaveRTFBytes(TCustomRNData& data, bool selectionOnly = false,
+                                bool* ok = nullptr) {
+    TMemoryStream stream;
+    bool saved = data.SaveRTFToStream(stream, selectionOnly, 0, clWindow, nullptr, nullptr, nullptr,
+                                      nullptr, 0);
+    if (ok) {
+        *ok = saved;
+    }
+    return stream.Bytes();
 }
 
 // One row per item: "style/para/options/tag/checkpoint:text", checkpoints as "[name]".

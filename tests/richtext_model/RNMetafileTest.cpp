@@ -148,9 +148,9 @@ TEST(RNMetafile, HtmlExportWritesThePicturesPixels) {
 }
 
 TEST(RNMetafile, RtfRoundTripKeepsTheDrawing) {
-    // RTF carries metafiles as bitmaps of their shown size (there is no metafile writer): read
-    // back, each is one picture of that size, and the ones large enough to show the shapes
-    // draw them. A Windows metafile without a placeable header has only a few pixels.
+    // RTF carries metafiles as metafiles: read back, each is one metafile of its kind and
+    // size, and the ones large enough to show the shapes draw them. A Windows metafile
+    // without a placeable header has only a few pixels.
     int drawn = 0;
     for (const std::string& bytes : {Wmf(true), Wmf(false), Emf()}) {
         TRNStyle sheet;
@@ -173,7 +173,9 @@ TEST(RNMetafile, RtfRoundTripKeepsTheDrawing) {
             if (dynamic_cast<const TRNGraphicItemInfo*>(&back.GetItem(i))) {
                 const TGraphic& received = GraphicOf(back, i);
                 const std::string what = "RTF item of " + std::to_string(bytes.size()) + " bytes";
-                EXPECT_EQ(dynamic_cast<const TMetafile*>(&received), nullptr) << what;
+                const auto* metafile = dynamic_cast<const TMetafile*>(&received);
+                ASSERT_NE(metafile, nullptr) << what;
+                EXPECT_EQ(metafile->Enhanced(), PictureOf(doc, 0).Enhanced()) << what;
                 EXPECT_EQ(received.Width(), sent.Width()) << what;
                 EXPECT_EQ(received.Height(), sent.Height()) << what;
                 if (received.Width() >= 100) {

@@ -17,10 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 namespace {
 
@@ -32,10 +30,7 @@ constexpr int SuperscriptStyle = 8;
 constexpr int UnicodeStyle = 11;
 
 std::string ReadFixture(const std::string& name) {
-    std::ifstream in(FixturePath(name), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return ReadFileBytes(FixturePath(name));
 }
 
 // A document on the notes sheet that reads and writes RTF as the notes window does.
@@ -47,17 +42,12 @@ struct NotesDoc {
         data.RTFProperties = &props;
         data.RTFOptions = NotesRTFOptions();
     }
-    EC Load(const std::string& rtf) {
-        TMemoryStream stream;
-        stream.WriteString(rtf);
-        stream.SetPosition(0);
-        return data.LoadRTFFromStream(stream);
-    }
+    EC Load(const std::string& rtf) { return LoadRTFBytes(data, rtf); }
     std::string Save() {
-        TMemoryStream stream;
-        EXPECT_TRUE(data.SaveRTFToStream(stream, false, 0, clWindow, nullptr, nullptr, nullptr,
-                                         nullptr, 0));
-        return stream.Bytes();
+        bool saved = false;
+        std::string rtf = SaveRTFBytes(data, false, &saved);
+        EXPECT_TRUE(saved);
+        return rtf;
     }
     // Every character of the document's text items, paragraphs joined by "\n".
     std::u16string Text() {

@@ -44,10 +44,10 @@ void SetUpFixtureSheet(TRNStyle& sheet) {
 
 // Writes the document, or its selection, as RTF.
 std::string WriteRTF(TCustomRNData& data, bool selectionOnly = false) {
-    TMemoryStream stream;
-    EXPECT_TRUE(data.SaveRTFToStream(stream, selectionOnly, 0, clWindow, nullptr, nullptr, nullptr,
-                                     nullptr, 0));
-    return stream.Bytes();
+    bool saved = false;
+    std::string rtf = SaveRTFBytes(data, selectionOnly, &saved);
+    EXPECT_TRUE(saved);
+    return rtf;
 }
 
 enum class Sheet { Notes, Fixture, Default };
@@ -65,12 +65,7 @@ struct Doc {
         data.Style = &sheet;
         data.RTFProperties = &props;
     }
-    EC Load(const std::string& rtf) {
-        TMemoryStream stream;
-        stream.WriteString(rtf);
-        stream.SetPosition(0);
-        return data.LoadRTFFromStream(stream);
-    }
+    EC Load(const std::string& rtf) { return LoadRTFBytes(data, rtf); }
     std::string SaveRTF() { return WriteRTF(data); }
 };
 
@@ -205,6 +200,38 @@ TEST(RNRTFImport, ChoosesAndAddsStyles) {
     byDefault.props.TextStyleMode = Mode::rnrsAddIfNeeded;
     byDefault.Load("{\\rtf1\\deff5{\\fonttbl{\\f2 Arial;}{\\f5 Verdana;}}\\fs22 x}");
     EXPECT_EQ(byDefault.sheet.TextStyles()[12].FontName, "Verdana");
+}
+
+TEST(RNRTFImport, ImportedAgainRunsFindTheStylesTheirFirstImportAdded) {
+    // All-caps runs among them; a run in no font of the table takes the first style's font.
+    const char* const rtfs[] = {"{\\rtf1{\\fonttbl{\\f0 Verdana;}}\\f0\\fs22 {\\caps A} b}",
+                                "{\\rtf1 {\\caps A} b}"};
+    for (const char* rtf : rtfs) {
+        for (bool notes : {false, true}) {
+            const std::string what = std::string(rtf) + (notes ? ", notes editor" : ", defaults");
+            Doc doc(notes ? Sheet::Notes : Sheet::Default);
+            if (notes) {
+                doc.data.Options = NotesDocumentOptions();
+                doc.data.RTFOptions = NotesRTFOptions();
+                SetUpNotesRTFReader(doc.props);
+            }
+            doc.props.TextStyleMode = Mode::rnrsAddIfNeeded;
+            const int before = doc.sheet.TextStyles().Count();
+            ASSERT_EQ(doc.Load(rtf), EC::rtf_ec_OK) << what;
+            const int afterFirst = doc.sheet.TextStyles().Count();
+            EXPECT_GT(afterFirst, before) << what;
+            for (int i = 0; i < 3; ++i) {
+                ASSERT_EQ(doc.Load(rtf), EC::rtf_ec_OK) << what;
+            }
+            EXPECT_EQ(doc.sheet.TextStyles().Count(), afterFirst) << what;
+            ASSERT_EQ(doc.data.ItemCount(), 8) << what;
+            const TFontInfo& caps = doc.sheet.TextStyles()[doc.data.GetItemStyle(0)];
+            EXPECT_TRUE(caps.StyleEx.Contains(TRNFontStyleEx::rnfsAllCaps)) << what;
+            for (int i = 0; i < 8; ++i) {
+                EXPECT_EQ(doc.data.GetItemStyle(i), doc.data.GetItemStyle(i % 2)) << what << i;
+            }
+        }
+    }
 }
 
 TEST(RNRTFFiles, SavedFilesHoldWhatTheStreamsGet) {
@@ -401,6 +428,7 @@ std::string EmfBytes() {
 TEST(RNRTFWriter, ItemsWriteTheirOwnForms) {
     auto emf = std::make_unique<TMetafile>();
     emf->LoadFromBytes(EmfBytes());
+    std::string emfHex = ToHex(EmfBytes());
     auto jpeg = std::make_unique<TJPEGImage>();
     jpeg->LoadFromBytes(EncodeJpeg(FixtureImage(), 90));
     std::string jpegHex = ToHex(jpeg->SaveToBytes());
@@ -411,15 +439,20 @@ TEST(RNRTFWriter, ItemsWriteTheirOwnForms) {
         TRNRTFOptions options;
         std::string rtf;
     } cases[] = {
-        // Metafiles go as bitmaps: there is no metafile writer.
+        // Metafiles go as their records, sized in hundredths of a millimetre; an enhanced one
+        // stays enhanced where a Windows copy is asked for.
         {"enhanced metafile",
+         emf->Clone(),
+         {},
+         "{\\pict\\emfblip\\picw100\\pich50 " + emfHex + "}"},
+        {"enhanced metafile, Windows copy asked for",
          std::move(emf),
          {TRNRTFOption::rnrtfSaveEMFAsWMF},
-         "{\\pict\\dibitmap0\\wbmwidthbytes"},
+         "{\\pict\\emfblip\\picw100\\pich50 " + emfHex + "}"},
         {"placeable metafile",
          PlaceableMetafile(FixtureWmf(), 2540, 1270, 2540),
          {},
-         "{\\pict\\dibitmap0\\wbmwidthbytes"},
+         "{\\pict\\wmetafile8\\picw2540\\pich1270 " + ToHex(FixtureWmf()) + "}"},
         {"jpeg as jpeg",
          jpeg->Clone(),
          {TRNRTFOption::rnrtfSaveJpegAsJpeg},

@@ -18,7 +18,8 @@ namespace {
 
 // A table whose cells hold their own positions as text.
 struct Commands : EditedTable {
-    Commands(int rows, int cols) : EditedTable(rows, cols) {
+    Commands(int rows, int cols, TableOptions options = TableOptions::Defaults)
+        : EditedTable(rows, cols, options) {
         for (int r = 0; r < rows; ++r) {
             for (int c = 0; c < cols; ++c) {
                 T->Cells(r, c)->Clear();
@@ -27,16 +28,19 @@ struct Commands : EditedTable {
         }
         Edit.Format();
     }
-    std::string Rnf() {
+    std::string Rnf() { return RnfOf(*this); }
+    static std::string RnfOf(EditedTable& e) {
         TMemoryStream stream;
-        EXPECT_TRUE(Edit.SaveRNFToStream(stream, false));
+        EXPECT_TRUE(e.Edit.SaveRNFToStream(stream, false));
         return stream.Bytes();
     }
     int Steps() { return Edit.EditData().UndoList().Count(); }
     void Sel(int row, int col, int rowOffs, int colOffs) { T->Select(row, col, rowOffs, colOffs); }
 };
 
-TEST(TableCommands, EachCommandIsOneStepThatUndoesAndRedoesToTheSameBytes) {
+TABLE_OPTIONS_SUITE(TableCommandSteps);
+
+TEST_P(TableCommandSteps, EachCommandIsOneStepThatUndoesAndRedoesToTheSameBytes) {
     using F = std::function<void(Commands&)>;
     const struct {
         const char* Name;
@@ -114,7 +118,7 @@ TEST(TableCommands, EachCommandIsOneStepThatUndoesAndRedoesToTheSameBytes) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        Commands e(3, 3);
+        Commands e(3, 3, GetParam());
         if (c.Setup) {
             c.Setup(e);
         }
@@ -138,6 +142,159 @@ TEST(TableCommands, EachCommandIsOneStepThatUndoesAndRedoesToTheSameBytes) {
         e.T->DestroyInplace(true);
         EXPECT_EQ(e.Rnf(), after);
         EXPECT_EQ(e.Beeps, 0);
+    }
+}
+
+// Merge Cells as the notes window runs it on the table at the caret: one item modification,
+// one undo group, and the rows and columns the merge left without cells go in the same step.
+void MergeAsTheNotesWindow(EditedTable& e) {
+    const int itemNo = e.Edit.GetItemNo(e.T);
+    int data = 0;
+    e.Edit.BeginItemModify(itemNo, data);
+    try {
+        const TRNTableUndoGroup group(*e.T);
+        e.T->MergeSelectedCells(true);
+        e.T->DeleteEmptyRows();
+        e.T->DeleteEmptyCols();
+    } catch (...) {
+        e.Edit.EndItemModify(itemNo, data);
+        throw;
+    }
+    e.Edit.EndItemModify(itemNo, data);
+    e.Edit.Change();
+}
+
+// The texts of a cell's items, one per item.
+std::vector<std::string> ItemsOf(const TRNTableCellData* cell) {
+    std::vector<std::string> texts;
+    for (int i = 0; cell && i < cell->ItemCount(); ++i) {
+        texts.push_back(cell->GetItemText(i));
+    }
+    return texts;
+}
+
+using Texts = std::vector<std::string>;
+
+TEST(TableCommands, MergingTypedCellsInANoteKeepsBothTextsAndUndoesInOneStep) {
+    RegisterTableItemClass();
+    EditedTable e(2, 2, TableOptions::NotesEditor);
+    e.Open(0, 0);
+    EditedTable::Type(e.Cell(), "x");
+    e.Open(0, 1);
+    EditedTable::Type(e.Cell(), "y");
+    e.T->DestroyInplace(true);
+    e.T->Select(0, 0, 0, 1);
+    TRNUndoList& undo = e.Edit.EditData().UndoList();
+    const int steps = undo.Count();
+
+    MergeAsTheNotesWindow(e);
+    ASSERT_TRUE(GridIsSound(e.T->Rows));
+    EXPECT_EQ(e.T->Cells(0, 0)->ColSpan, 2);
+    EXPECT_EQ(ItemsOf(e.T->Cells(0, 0)), (Texts{"x", "y"}));
+    EXPECT_EQ(undo.Count(), steps + 1);
+
+    e.Edit.Undo();
+    EditedTable::Settle();
+    ASSERT_TRUE(GridIsSound(e.T->Rows));
+    EXPECT_EQ(e.T->Cells(0, 0)->ColSpan, 1);
+    EXPECT_EQ(ItemsOf(e.T->Cells(0, 0)), Texts{"x"});
+    EXPECT_EQ(ItemsOf(e.T->Cells(0, 1)), Texts{"y"});
+    e.Edit.Redo();
+    EditedTable::Settle();
+    ASSERT_TRUE(GridIsSound(e.T->Rows));
+    EXPECT_EQ(ItemsOf(e.T->Cells(0, 0)), (Texts{"x", "y"}));
+    EXPECT_EQ(e.T->Cells(0, 1), nullptr);
+
+    // The note as stored reads back whole.
+    TMemoryStream note;
+    ASSERT_TRUE(e.Edit.SaveRNFToStream(note, false));
+    TableDoc back(TableOptions::NotesEditor);
+    note.SetPosition(0);
+    TColor color = clNone;
+    ASSERT_TRUE(back.Doc.LoadRNFFromStream(note, color, nullptr)) << back.Doc.RNFError;
+    EXPECT_FALSE(back.Doc.RNFWarnings.Contains(TRNFWarning::rnfwTableDamaged));
+    const auto& table = back.Doc.CheckItemClass<TRNTableItemInfo>(1);
+    EXPECT_TRUE(GridIsSound(table.Rows));
+    EXPECT_EQ(table.Cells(0, 0)->ColSpan, 2);
+    EXPECT_EQ(ItemsOf(table.Cells(0, 0)), (Texts{"x", "y"}));
+}
+
+// A failure half-way through a command in the editor: the grid, the note and its history are
+// as before, and the command works once the failure is gone.
+TEST(TableCommands, ACommandThatFailsHalfWayLeavesTheNoteAndItsHistoryAsTheyWere) {
+    for (TableOptions options : {TableOptions::Defaults, TableOptions::NotesEditor}) {
+        SCOPED_TRACE(static_cast<int>(options));
+        EditedTable e(4, 2, options);
+        SetTextOf(*e.T->Cells(0, 0), "x");
+        e.T->MergeCells(1, 1, 1, 3, true);
+        TRefusingText& y = AddRefusingText(*e.T->Cells(0, 1), "y");
+        TRefusingText& z = AddRefusingText(*e.T->Cells(1, 1), "z");
+        e.Edit.Format();
+        TRNUndoList& undo = e.Edit.EditData().UndoList();
+        const int steps = undo.Count();
+        const int records = undo.Last()->Records.Count();
+        const std::string bytes = Commands::RnfOf(e);
+        const auto grid = Snapshot(e.T->Rows);
+
+        y.Armed = true;
+        e.T->Select(0, 0, 0, 1);
+        EXPECT_THROW(MergeAsTheNotesWindow(e), ERichNoteError);
+        z.Armed = true;
+        EXPECT_THROW(e.T->DeleteRows(1, 1, true), ERichNoteError);
+        EXPECT_EQ(Snapshot(e.T->Rows), grid);
+        EXPECT_EQ(Commands::RnfOf(e), bytes);
+        ASSERT_EQ(undo.Count(), steps);
+        EXPECT_EQ(undo.Last()->Records.Count(), records);
+
+        e.T->Select(0, 0, 0, 1);
+        MergeAsTheNotesWindow(e);
+        EXPECT_EQ(ItemsOf(e.T->Cells(0, 0)), (Texts{"x", "", "y"}));
+        e.Edit.Undo();
+        EditedTable::Settle();
+        EXPECT_EQ(Snapshot(e.T->Rows), grid);
+        EXPECT_EQ(undo.Count(), steps);
+    }
+}
+
+// What a cell editor copies pastes into another cell; a copied table pastes as a table whose
+// grid edits and stored form are those of the first.
+TEST_P(TableCommandSteps, CopiedCellTextAndCopiedTablesPasteAndEditAsTheirOriginals) {
+    RegisterTableItemClass();
+    Commands e(2, 2, GetParam());
+    e.Open(0, 0);
+    e.Cell()->SelectAll();
+    ASSERT_TRUE(e.Edit.CopyDef());
+    e.Open(1, 1);
+    e.Cell()->EditData().SetCaretAtItem(0, 3);
+    e.Edit.Paste();
+    e.T->DestroyInplace(true);
+    EXPECT_EQ(e.Text(1, 1), "1100");
+
+    e.Edit.SetSelectionBounds(1, 0, 1, 1);
+    ASSERT_TRUE(e.Edit.CopyDef());
+    e.Edit.SetSelectionBounds(0, 7, 0, 7);
+    e.Edit.Paste();
+    ASSERT_EQ(e.Edit.GetLineCount(), 3);
+    auto& pasted = e.Edit.EditData().CheckItemClass<TRNTableItemInfo>(1);
+    EXPECT_NE(&pasted, e.T);
+    EXPECT_TRUE(pasted.InsertedInData && pasted.InEditor);
+    const int steps = e.Steps();
+    pasted.MergeCells(0, 0, 2, 2, true);
+    EXPECT_EQ(ItemsOf(pasted.Cells(0, 0)), (Texts{"00", "01", "10", "1100"}));
+    EXPECT_EQ(e.Steps(), steps + 1);
+    e.Edit.Undo();
+    EXPECT_EQ(ItemsOf(pasted.Cells(1, 1)), Texts{"1100"});
+    EXPECT_EQ(Shape(pasted.Rows), Shape(e.T->Rows));
+
+    TMemoryStream note;
+    ASSERT_TRUE(e.Edit.SaveRNFToStream(note, false));
+    TableDoc back(GetParam());
+    note.SetPosition(0);
+    TColor color = clNone;
+    ASSERT_TRUE(back.Doc.LoadRNFFromStream(note, color, nullptr)) << back.Doc.RNFError;
+    EXPECT_FALSE(back.Doc.RNFWarnings.Contains(TRNFWarning::rnfwTableDamaged));
+    for (int itemNo : {1, 2}) {
+        EXPECT_EQ(Shape(back.Doc.CheckItemClass<TRNTableItemInfo>(itemNo).Rows), Shape(e.T->Rows));
     }
 }
 

@@ -8,24 +8,12 @@
 
 #include <functional>
 
-// Spans and texts slot by slot, without the cell objects: what a redo must give back, since
-// it makes new cells where the edit made new ones.
-inline std::vector<std::vector<std::tuple<int, int, std::string>>> Shape(const TRNTableRows& rows) {
-    std::vector<std::vector<std::tuple<int, int, std::string>>> shape;
-    for (const auto& line : Snapshot(rows)) {
-        auto& out = shape.emplace_back();
-        for (const auto& [cell, rowSpan, colSpan, text] : line) {
-            out.emplace_back(rowSpan, colSpan, text);
-        }
-    }
-    return shape;
-}
-
 // A table after one text item of an editor, every cell holding its own position as text.
 struct TableEditor {
     Editor E;
     TRNTableItemInfo* T;
-    TableEditor(int rows, int cols) {
+    TableEditor(int rows, int cols, TableOptions options = TableOptions::Defaults) {
+        UseTableOptions(options, E.Host, E.Style);
         E.D().AddNL("before", 0, 0);
         auto owned = std::make_unique<TRNTableItemInfo>(rows, cols, &E.D());
         T = owned.get();

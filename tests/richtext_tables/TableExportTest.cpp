@@ -2,6 +2,7 @@
 
 #include "TableFixture.h"
 #include "platform/base/Stream.h"
+#include "richtext/model/RNRTFProps.h"
 
 #include <cmath>
 #include <functional>
@@ -367,6 +368,46 @@ TEST(TableText, ADocumentWritesItsTableInItsOwnEncodingAlsoAsTextOnly) {
         const std::string expected = "before\r\nx\r\ny\r\n\r\nafter";
         EXPECT_EQ(out.Bytes(), unicode ? Utf16(expected) : expected) << unicode;
     }
+}
+
+TABLE_OPTIONS_SUITE(TableRTFRoundTrip);
+
+// A note whose table has two cells merged, written as RTF and read again: the merged cell's two
+// paragraphs come back in their order, inside the one cell the RTF gives them.
+TEST_P(TableRTFRoundTrip, AMergedCellKeepsBothTextsThroughRTF) {
+    Viewer v(600);
+    UseTableOptions(GetParam(), v.Host, v.Style);
+    v.D().AddNL("before", 0, 0);
+    auto owned = std::make_unique<TRNTableItemInfo>(2, 2, &v.D());
+    TRNTableItemInfo& t = *owned;
+    v.D().AddItem("", std::move(owned));
+    SetTextOf(*t.Cells(0, 0), "x");
+    SetTextOf(*t.Cells(0, 1), "y");
+    SetTextOf(*t.Cells(1, 0), "p");
+    SetTextOf(*t.Cells(1, 1), "q");
+    t.Rows.MergeCells(0, 0, 2, 1, true);
+    v.D().AddNL("after", 0, 0);
+    v.Format();
+    TMemoryStream rtf;
+    ASSERT_TRUE(
+        v.D().SaveRTFToStream(rtf, false, 0, clNone, nullptr, nullptr, nullptr, nullptr, Tpp));
+    const std::string bytes = rtf.Bytes();
+    EXPECT_NE(bytes.find("\\clmgf"), std::string::npos) << bytes;
+
+    TableDoc back(GetParam());
+    TRNRTFReaderProperties reader;
+    if (GetParam() == TableOptions::NotesEditor) {
+        SetUpNotesRTFReader(reader);
+    }
+    back.Doc.RTFProperties = &reader;
+    rtf.SetPosition(0);
+    ASSERT_EQ(back.Doc.LoadRTFFromStream(rtf), TRNRTFErrorCode::rtf_ec_OK);
+    std::string text;
+    for (int i = 0; i < back.Doc.ItemCount(); ++i) {
+        text += back.Doc.GetItemText(i) + "|";
+    }
+    // The merged cell's two paragraphs, the empty slot the merge covers, the second row.
+    EXPECT_EQ(text, "before|x|y||p|q|after|") << bytes;
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 #pragma once
 
 // A table in a plain document with a style sheet, a beep counter, and the grid checks the
-// tests share.
+// tests share. The document runs with the default options or with the notes editor's.
 
+#include "app/ui/notes_sheet/NotesStyleSheet.h"
 #include "richtext/model/CRNData.h"
+#include "richtext/model/RNError.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/tables/RNTable.h"
 
@@ -16,11 +18,36 @@
 #include <tuple>
 #include <vector>
 
+// The settings a table's document runs with: the defaults, or those of the notes editor (its
+// style sheet, item tags kept as words, what it writes into RNF and RTF).
+enum class TableOptions { Defaults, NotesEditor };
+
+inline void UseTableOptions(TableOptions options, TRichNoteSettings& settings, TRNStyle& sheet) {
+    if (options == TableOptions::NotesEditor) {
+        SetUpNotesSheet(sheet);
+        settings.Options = NotesDocumentOptions();
+        settings.RNFOptions = NotesRNFOptions();
+        settings.RTFOptions = NotesRTFOptions();
+    }
+}
+
+inline std::string TableOptionsName(const ::testing::TestParamInfo<TableOptions>& info) {
+    return info.param == TableOptions::NotesEditor ? "NotesEditor" : "Defaults";
+}
+
+// A suite run under both settings.
+#define TABLE_OPTIONS_SUITE(suite)                                                                 \
+    class suite : public ::testing::TestWithParam<TableOptions> {};                                \
+    INSTANTIATE_TEST_SUITE_P(, suite,                                                              \
+                             ::testing::Values(TableOptions::Defaults, TableOptions::NotesEditor), \
+                             TableOptionsName)
+
 struct TableDoc {
     TRNStyle Style;
     TRNPlainRootData Doc;
     int Beeps = 0;
-    TableDoc() {
+    explicit TableDoc(TableOptions options = TableOptions::Defaults) {
+        UseTableOptions(options, Doc, Style);
         Doc.Style = &Style;
         Doc.OnBeep = [this] { ++Beeps; };
     }
@@ -45,6 +72,19 @@ inline std::vector<std::vector<GridSlot>> Snapshot(const TRNTableRows& rows) {
         }
     }
     return grid;
+}
+
+// Spans and texts slot by slot, without the cell objects: what a redo must give back, since
+// it makes new cells where the edit made new ones.
+inline std::vector<std::vector<std::tuple<int, int, std::string>>> Shape(const TRNTableRows& rows) {
+    std::vector<std::vector<std::tuple<int, int, std::string>>> shape;
+    for (const auto& line : Snapshot(rows)) {
+        auto& out = shape.emplace_back();
+        for (const auto& [cell, rowSpan, colSpan, text] : line) {
+            out.emplace_back(rowSpan, colSpan, text);
+        }
+    }
+    return shape;
 }
 
 // Equal slot counts, spans of at least 1, every slot covered by exactly one main cell whose
@@ -90,6 +130,38 @@ inline ::testing::AssertionResult GridIsSound(const TRNTableRows& rows) {
 inline void SetTextOf(TRNTableCellData& cell, const std::string& text) {
     cell.Clear();
     cell.AddNL(text, 0, 0);
+}
+
+// A text item that, once armed, refuses one time to settle into a document or to go to the undo
+// list: a failure half-way through a grid edit.
+class TRefusingText : public TRNTextItemInfo {
+public:
+    using TRNTextItemInfo::TRNTextItemInfo;
+    bool Armed = false;
+    void Inserted(TCustomRNData* rnData, bool flag) override {
+        Refuse();
+        TRNTextItemInfo::Inserted(rnData, flag);
+    }
+    void MovingToUndoList(int itemNo, TCustomRNData& rnData) override {
+        Refuse();
+        TRNTextItemInfo::MovingToUndoList(itemNo, rnData);
+    }
+
+private:
+    void Refuse() {
+        if (Armed) {
+            Armed = false;
+            throw ERichNoteError("refused");
+        }
+    }
+};
+
+// Appends a refusing text as a paragraph of its own.
+inline TRefusingText& AddRefusingText(TRNTableCellData& cell, const std::string& text) {
+    auto item = std::make_unique<TRefusingText>(&cell);
+    TRefusingText& raw = *item;
+    cell.AddItem(text, std::move(item));
+    return raw;
 }
 
 inline bool IsFreshCell(const TRNTableCellData& cell) {

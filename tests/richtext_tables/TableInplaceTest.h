@@ -3,6 +3,8 @@
 // A table in a notes editor control, with the cell editor laid over its cells, and keys and
 // messages sent the way the window system sends them.
 
+#include "TableFixture.h"
+
 #include "platform/widgets/Control.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/tables/RNTableInplace.h"
@@ -19,9 +21,16 @@ struct EditedTable {
     TRNTableItemInfo* T = nullptr;
     int Beeps = 0;
 
-    EditedTable(int rows, int cols) {
+    EditedTable(int rows, int cols, TableOptions options = TableOptions::Defaults) {
         for (int i = 0; i < 4; ++i) {
             Sheet.TextStyles()[i].Size = 12;
+        }
+        // As the notes window sets up its editor.
+        UseTableOptions(options, Edit, Sheet);
+        if (options == TableOptions::NotesEditor) {
+            Edit.EditorOptions = {TRNEditorOption::rnoClearTagOnStyleApp,
+                                  TRNEditorOption::rnoAutoSwitchLang};
+            SetUpNotesRTFReader(*Edit.GetRTFReadProperties());
         }
         Edit.SetStyle(&Sheet);
         Edit.SetUndoLimit(-1);

@@ -153,6 +153,30 @@ TEST(TableMouse, WholeRowsAndColumnsAreSelectedFromTheFirstOfThem) {
     EXPECT_FALSE(t.T->CellsSelected);
 }
 
+// Another note shown between pressing on a border and letting go: the table goes with the old
+// note, and its document no longer draws its guide line or gives it the mouse (ASan checks that
+// nothing freed is touched).
+TEST(TableMouse, ATableFreedDuringABorderDragLeavesNothingBehindInItsDocument) {
+    for (bool row : {false, true}) {
+        SCOPED_TRACE(row ? "row border" : "column border");
+        EditorTable t(2, 3);
+        const TPoint from = row ? t.RowBorder(1) : t.ColBorder(1);
+        t.D().MouseDown(LeftButton, LeftDown, from.X, from.Y);
+        t.D().MouseMove(LeftDown, from.X + 8, from.Y + 8);
+        ASSERT_TRUE(t.D().UsingThisXorDrawing(&t.T->ResizeGuide));
+        ASSERT_TRUE(t.D().XorDrawn);
+        t.D().Clear();
+        t.D().AddNL("another note", 0, 0);
+        t.Format();
+        EXPECT_EQ(t.D().XorFigure, nullptr);
+        EXPECT_FALSE(t.D().XorDrawn);
+        EXPECT_EQ(t.D().CaptureMouseItem, nullptr);
+        t.D().MouseMove(LeftDown, from.X + 16, from.Y + 16);
+        t.D().MouseUp(LeftButton, LeftDown, from.X + 16, from.Y + 16);
+        EXPECT_EQ(t.D().ItemCount(), 1);
+    }
+}
+
 TEST(TableMouse, AColumnBorderDragSetsTheWidthsAsOneUndoStep) {
     const struct {
         const char* Name;

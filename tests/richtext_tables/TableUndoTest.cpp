@@ -6,6 +6,8 @@
 
 namespace {
 
+TABLE_OPTIONS_SUITE(TableUndoSteps);
+
 TEST(TableUndo, TheTableKnowsItsEditor) {
     TableEditor te(1, 1);
     EXPECT_TRUE(te.T->InsertedInData);
@@ -24,7 +26,7 @@ TEST(TableUndo, TheTableKnowsItsEditor) {
     EXPECT_EQ(t.GetEditorItemNo(), -1);
 }
 
-TEST(TableUndo, EveryEditIsOneStepThatUndoesAndRedoes) {
+TEST_P(TableUndoSteps, EveryEditIsOneStepThatUndoesAndRedoes) {
     struct Case {
         const char* name;
         std::function<void(TRNTableRows&)> edit;
@@ -60,7 +62,7 @@ TEST(TableUndo, EveryEditIsOneStepThatUndoesAndRedoes) {
          }},
     };
     for (const Case& c : cases) {
-        TableEditor te(3, 3);
+        TableEditor te(3, 3, GetParam());
         const auto before = Snapshot(te.T->Rows);
         const auto beforeShape = Shape(te.T->Rows);
         te.Step(c.edit);
@@ -76,8 +78,8 @@ TEST(TableUndo, EveryEditIsOneStepThatUndoesAndRedoes) {
     }
 }
 
-TEST(TableUndo, AnEditorThatKeepsNoUndoFreesWhatEditsRemove) {
-    TableEditor te(4, 3);
+TEST_P(TableUndoSteps, AnEditorThatKeepsNoUndoFreesWhatEditsRemove) {
+    TableEditor te(4, 3, GetParam());
     te.E.D().UndoList().Limit = 0;
     te.Step([](TRNTableRows& g) {
         g.MergeCells(0, 0, 2, 2, false);
@@ -106,8 +108,8 @@ TEST(TableUndo, ACellShowsItsOwnTheTablesOrTheDocumentsBackground) {
     }
 }
 
-TEST(TableUndo, ARefusedMergeBeepsAndLeavesNoStep) {
-    TableEditor te(3, 3);
+TEST_P(TableUndoSteps, ARefusedMergeBeepsAndLeavesNoStep) {
+    TableEditor te(3, 3, GetParam());
     te.Step([](TRNTableRows& g) { g.MergeCells(1, 1, 2, 2, false); });
     const auto before = Snapshot(te.T->Rows);
     te.Step([](TRNTableRows& g) { g.MergeCells(0, 0, 2, 2, false); });
@@ -132,8 +134,8 @@ TEST(TableUndo, KeptCellsFollowTheirRecordsToAnotherDocument) {
     EXPECT_EQ(gone->DetachedParent, nullptr);
 }
 
-TEST(TableUndo, RandomEditsUndoToTheStartAndRedoToTheEnd) {
-    TableEditor te(3, 3);
+TEST_P(TableUndoSteps, RandomEditsUndoToTheStartAndRedoToTheEnd) {
+    TableEditor te(3, 3, GetParam());
     const auto start = Snapshot(te.T->Rows);
     std::mt19937 rng(31);
     for (int step = 0; step < 10000; ++step) {

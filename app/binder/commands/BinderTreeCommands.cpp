@@ -205,21 +205,13 @@ void TBinderTreeCommands::EditDelete1Execute() {
         }
         // The note open in the editor may belong to a node that stays: keep its edits.
         ui_.Window.StoreTypedNotes();
+        // One delete for all of them: the tree file is written once, before any files go.
         if (!listed.empty()) {
-            // A node listed below another listed node goes with that one; its item id then
-            // finds nothing and it is not deleted twice.
-            std::vector<uint64_t> ids;
-            for (const TTreeNode* node : listed) {
-                ids.push_back(node->ItemId());
-            }
-            for (uint64_t itemId : ids) {
-                tree_.DeleteNode(tree_.Items().FindByItemId(itemId));
-            }
+            tree_.DeleteNodes(listed);
             selection_->ClearSelectionState();
         } else {
             tree_.DeleteNode(tree_.Selected());
         }
-        tree_.BinderDirty = true;
         if (tree_.Selected() != nullptr) {
             tree_.Items().DataChanged(tree_.Selected());
         }
@@ -265,6 +257,7 @@ void TBinderTreeCommands::EditPaste1Execute() {
         }
         cut->MoveTo(target, intoFolder ? TNodeAttachMode::naAddChild : TNodeAttachMode::naInsert);
         tree_.BinderDirty = true;
+        tree_.Save();
     } else if (const TPageInfo* source = NodeRecord(tree_.CopiedNode())) {
         auto record = std::make_unique<TPageInfo>();
         source->Assign(*record);
@@ -273,10 +266,18 @@ void TBinderTreeCommands::EditPaste1Execute() {
         record->Content.Stats = source->Content.Stats;
         TPageInfo* copy = record.get();
         const NodeKind kind = record->Kind;
-        if (tree_.CreateNode(kind, intoFolder ? TInsertMode::Child : TInsertMode::Sibling, true,
-                             std::move(record)) != nullptr &&
-            kind == NodeKind::WebPage) {
-            CopyNodeFiles(*source, copy->Id, paths_.BinderRoot, paths_.BinderStore, ui_.Messages);
+        // The copy's files are written before the tree file that names it, so a crash between
+        // the two leaves at most a folder nobody uses, never a page without its pictures.
+        TTreeNode* node = tree_.CreateNode(
+            kind, intoFolder ? TInsertMode::Child : TInsertMode::Sibling, false, std::move(record));
+        if (node != nullptr) {
+            if (kind == NodeKind::WebPage) {
+                CopyNodeFiles(*source, copy->Id, paths_.BinderRoot, paths_.BinderStore,
+                              ui_.Messages);
+            }
+            tree_.BinderDirty = true;
+            tree_.Save();
+            tree_.Items().DataChanged(node);
         }
     }
     tree_.EmptySlots();

@@ -76,7 +76,10 @@ void FileImportVelmorExecute(ExportContext& context, IExportUi& ui) {
     }
     if (!imported.Error.empty()) {
         ui.ShowMessage(imported.Error);
+        return;
     }
+    // The files are in the store: the tree file names their nodes at once, not at close.
+    context.Binder.Save();
     if (imported.NonFolderRefused) {
         ui.MessageBox(NonFolderRefusal, "Sorry", TMsgButtons::Ok);
     }

@@ -206,6 +206,9 @@ void TViewsPane::TreeCleared() {
 }
 
 void TViewsPane::TreeUpdating() {
+    // A note being typed goes to its node first: the node is still there now, and an import
+    // that adds nodes in a batch must not throw the typing away.
+    views_->ApplyChangeExecute();
     views_->ForgetShownNode(); // any node may go meanwhile
 }
 

@@ -1,0 +1,49 @@
+#include "app/ui/PendingChangesSaver.h"
+
+#include "app/binder/BinderTree.h"
+#include "platform/widgets/Control.h"
+
+namespace {
+
+// How soon a save that had to wait is tried again.
+constexpr std::chrono::milliseconds BusyRetry{500};
+
+} // namespace
+
+TPendingChangesSaver::TPendingChangesSaver(TBinderTree& tree, std::function<bool()> busy,
+                                           std::chrono::milliseconds delay)
+    : tree_(tree), busy_(std::move(busy)), delay_(delay) {
+    timer_.setSingleShot(true);
+    // A coarse timer may fire a twentieth of the time late: the save is due when it says.
+    timer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { GuardEvent([this] { Due(); }); });
+    tree_.AddObserver(this);
+}
+
+TPendingChangesSaver::~TPendingChangesSaver() {
+    tree_.RemoveObserver(this);
+}
+
+void TPendingChangesSaver::BinderMarkedChanged() {
+    // Counted from the first change: later ones do not put the save off.
+    if (!timer_.isActive()) {
+        timer_.start(delay_);
+    }
+}
+
+void TPendingChangesSaver::BinderClosed() {
+    timer_.stop(); // the close wrote what there was
+}
+
+void TPendingChangesSaver::Due() {
+    if (!tree_.BinderDirty) {
+        return; // written meanwhile
+    }
+    // Within a batch the tree may be half built; a held wait form would be closed by the
+    // save's own.
+    if ((busy_ && busy_()) || tree_.Items().Updating()) {
+        timer_.start(BusyRetry);
+        return;
+    }
+    tree_.Save();
+}

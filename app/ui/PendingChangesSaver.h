@@ -1,0 +1,43 @@
+#pragma once
+
+// Writes the open binder soon after its first change that no command wrote at once (a note
+// stored by moving to another node, a rename, a move by dragging): at most the time a capture
+// with linked pages goes between its saves, so a crash loses no more than that. It saves as a
+// capture does, through the tree's saver, with its wait form and messages; changes made while
+// it waits are written with the first.
+
+#include "app/binder/BinderNotices.h"
+#include "app/capture/CaptureController.h"
+
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+
+class TBinderTree;
+
+class TPendingChangesSaver : public IBinderTreeObserver {
+public:
+    // While `busy` answers true a save waits and is tried again a moment later: the wait form
+    // holds the commands around an export or import, which writes the binder itself at its
+    // end. The tree must outlive the saver.
+    TPendingChangesSaver(TBinderTree& tree, std::function<bool()> busy,
+                         std::chrono::milliseconds delay = CaptureSaveInterval);
+    ~TPendingChangesSaver() override;
+    TPendingChangesSaver(const TPendingChangesSaver&) = delete;
+    TPendingChangesSaver& operator=(const TPendingChangesSaver&) = delete;
+
+    // A save is due.
+    bool Pending() const { return timer_.isActive(); }
+
+    void BinderMarkedChanged() override;
+    void BinderClosed() override;
+
+private:
+    void Due();
+
+    TBinderTree& tree_;
+    std::function<bool()> busy_;
+    std::chrono::milliseconds delay_;
+    QTimer timer_;
+};
