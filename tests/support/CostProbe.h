@@ -1,8 +1,8 @@
 #pragma once
 
-// What a piece of work cost the test's own process: the time it took, and how far the peak of
-// resident memory rose above what was resident when the probe started. The kernel's peak is
-// reset at the start, so an earlier test's peak does not hide this one's.
+// What a piece of work cost the test's own process: the seconds it took, and how far the peak
+// of resident memory rose above what was resident at the start (the kernel's peak is reset
+// then, so an earlier test's peak hides nothing).
 
 #include <chrono>
 #include <fstream>
@@ -10,33 +10,28 @@
 
 class TCostProbe {
 public:
-    TCostProbe() {
-        std::ofstream("/proc/self/clear_refs") << "5";
-        startKB_ = StatusKB("VmRSS:");
-        start_ = std::chrono::steady_clock::now();
-    }
+    TCostProbe() : startKB_((std::ofstream("/proc/self/clear_refs") << "5", StatusKB("VmRSS:"))) {}
 
     double Seconds() const {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     }
-
-    double PeakGrowthMB() const { return (StatusKB("VmHWM:") - startKB_) / 1024.0; }
+    double PeakGrowthMB() const {
+        return static_cast<double>(StatusKB("VmHWM:") - startKB_) / 1024;
+    }
 
 private:
     static long StatusKB(const std::string& field) {
         std::ifstream status("/proc/self/status");
-        std::string name;
-        while (status >> name) {
+        for (std::string name; status >> name; status.ignore(1 << 16, '\n')) {
             if (name == field) {
                 long kb = 0;
                 status >> kb;
                 return kb;
             }
-            status.ignore(1 << 16, '\n');
         }
         return 0;
     }
 
-    long startKB_ = 0;
-    std::chrono::steady_clock::time_point start_;
+    long startKB_;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
