@@ -41,25 +41,6 @@ bool IsOwnerDrawn(TMarkupStatusPanelStyle style) {
            style == TMarkupStatusPanelStyle::psProgress;
 }
 
-// Keeps the canvas clip of the paint and puts it back.
-class TClipKeeper {
-public:
-    explicit TClipKeeper(TCanvas& canvas) : canvas_(canvas), clip_(canvas.ClipRegion()) {}
-    ~TClipKeeper() {
-        if (clip_) {
-            canvas_.SetClipRegion(*clip_);
-        } else {
-            canvas_.RemoveClip();
-        }
-    }
-    TClipKeeper(const TClipKeeper&) = delete;
-    TClipKeeper& operator=(const TClipKeeper&) = delete;
-
-private:
-    TCanvas& canvas_;
-    std::optional<QRegion> clip_;
-};
-
 } // namespace
 
 // ---- TProgressStyle ----

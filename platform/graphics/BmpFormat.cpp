@@ -1,5 +1,6 @@
 #include "platform/graphics/BmpFormat.h"
 
+#include "platform/base/CheckedSize.h"
 #include "platform/graphics/LittleEndian.h"
 
 #include <QImage>
@@ -115,7 +116,8 @@ private:
         if (h_.width <= 0 || h_.height == 0) {
             return Fail("empty or negative size");
         }
-        if (h_.width * Rows() > MaxBitmapPixels) {
+        if (!SizeWithin({static_cast<uint64_t>(h_.width), static_cast<uint64_t>(Rows())},
+                        static_cast<uint64_t>(MaxBitmapPixels))) {
             return Fail("too large");
         }
         switch (h_.bitCount) {

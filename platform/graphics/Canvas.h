@@ -207,5 +207,24 @@ private:
     std::optional<TSize> physicalSize_;
 };
 
+// Keeps a canvas's clip and puts it back when it goes, however the drawing in between ends.
+class TClipKeeper {
+public:
+    explicit TClipKeeper(TCanvas& canvas) : canvas_(canvas), clip_(canvas.ClipRegion()) {}
+    ~TClipKeeper() {
+        if (clip_) {
+            canvas_.SetClipRegion(*clip_);
+        } else {
+            canvas_.RemoveClip();
+        }
+    }
+    TClipKeeper(const TClipKeeper&) = delete;
+    TClipKeeper& operator=(const TClipKeeper&) = delete;
+
+private:
+    TCanvas& canvas_;
+    std::optional<QRegion> clip_;
+};
+
 // The colour a pixel is drawn in: system colours resolved, the top byte dropped.
 uint32_t DrawnRGB(TColor color);

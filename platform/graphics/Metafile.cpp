@@ -1,7 +1,9 @@
 #include "platform/graphics/Metafile.h"
 
+#include "platform/base/CheckedSize.h"
 #include "platform/base/Rounding.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/MetafileConversion.h"
 #include "platform/graphics/MetafileRendering.h"
 #include "platform/graphics/MetafileSvg.h"
 #include "platform/graphics/ScreenMetrics.h"
@@ -16,7 +18,7 @@ namespace {
 
 // Pictures drawn larger than this are played straight onto the surface instead of through a
 // kept bitmap.
-constexpr int64_t RasterCacheBytes = 16LL * 1024 * 1024;
+constexpr uint64_t RasterCacheBytes = 16ULL * 1024 * 1024;
 
 int PixelsOf(int hundredthsMM) {
     return MulDiv(hundredthsMM, 96, 2540);
@@ -102,8 +104,11 @@ void TMetafile::SetInch(int inch) {
 
 std::shared_ptr<TMetafileRendering> TMetafile::Rendering() const {
     if (!rendering_) {
-        rendering_ = enhanced_ ? SvgMetafileRendering(MetafileToSvg(
-                                     bytes_, layout_, std::max(1, Width()), std::max(1, Height())))
+        // Enhanced metafiles go through a converter of their own, bounded in a child; Windows
+        // metafiles through our player, which checks and bounds what it plays itself.
+        rendering_ = enhanced_ ? SvgMetafileRendering(ConvertWithinBounds([this] {
+            return MetafileToSvg(bytes_, layout_, std::max(1, Width()), std::max(1, Height()));
+        }))
                                : WmfMetafileRendering(bytes_, layout_);
     }
     return rendering_;
@@ -113,6 +118,10 @@ void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {
     if (bytes_.empty() || IsRectEmpty(r)) {
         return;
     }
+    // Whatever the records draw beyond the picture's own window stays inside its rectangle,
+    // whichever way it is drawn.
+    TClipKeeper clip(canvas);
+    canvas.IntersectClipRect(r);
     std::shared_ptr<TMetafileRendering> rendering = Rendering();
     if (!rendering->Valid()) {
         TBrush saved;
@@ -132,7 +141,8 @@ void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {
     // too large to keep, gets the drawing itself.
     auto screenLike = [](int ppi) { return ppi == 96 || ppi == ScreenPixelsPerInch(); };
     const bool screen = screenLike(canvas.PixelsPerInchX()) && screenLike(canvas.PixelsPerInchY());
-    if (screen && static_cast<int64_t>(width) * height * 4 <= RasterCacheBytes) {
+    if (screen && SizeWithin({static_cast<uint64_t>(width), static_cast<uint64_t>(height), 4},
+                             RasterCacheBytes)) {
         canvas.DrawImage(r, rendering->Raster(width, height), Rect(0, 0, width, height));
         return;
     }

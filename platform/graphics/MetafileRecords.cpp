@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/LittleEndian.h"
+#include "platform/graphics/MetafileBitmaps.h"
 #include "platform/graphics/WmfRecord.h"
 
 #include <algorithm>
@@ -24,49 +25,8 @@ int32_t I32(std::string_view b, size_t at) {
     return static_cast<int32_t>(ReadU32(b, at));
 }
 
-constexpr uint64_t AfterHeader = UINT64_MAX;
-
-// A device-independent bitmap inside a record, between `from` and `end`: its header must be
-// there, its pixels (when uncompressed) too (from `bitsFrom`, or right after the header), and it
-// must not need more memory than any picture may.
-void CheckDib(std::string_view b, uint64_t from, uint64_t end, uint64_t bitsFrom,
-              uint64_t bitsEnd) {
-    if (from + 16 > end || end > b.size()) {
-        Refuse();
-    }
-    const uint32_t headerSize = ReadU32(b, from);
-    int64_t width = 0;
-    int64_t height = 0;
-    uint32_t bitCount = 0;
-    uint32_t compression = 0;
-    if (headerSize == 12) { // the old core header
-        width = ReadU16(b, from + 4);
-        height = ReadU16(b, from + 6);
-        bitCount = ReadU16(b, from + 10);
-    } else {
-        if (headerSize < 16 || from + std::min<uint64_t>(headerSize, 20) > end) {
-            Refuse();
-        }
-        width = I32(b, from + 4);
-        height = I32(b, from + 8);
-        bitCount = ReadU16(b, from + 14);
-        compression = headerSize >= 20 ? ReadU32(b, from + 16) : 0;
-    }
-    if (bitsFrom == AfterHeader) {
-        bitsFrom = from + headerSize;
-    }
-    width = std::llabs(width);
-    height = std::llabs(height);
-    if (width * height * 4 > MaxPicturePixelBytes) {
-        Refuse();
-    }
-    if (compression == 0 && bitCount > 0) {
-        const uint64_t stride = ((static_cast<uint64_t>(width) * bitCount + 31) / 32) * 4;
-        if (bitsFrom > bitsEnd || stride * static_cast<uint64_t>(height) > bitsEnd - bitsFrom) {
-            Refuse();
-        }
-    }
-}
+// Bitmaps inside Windows metafile records say nothing of where their pixels lie.
+constexpr uint64_t AfterHeader = DibBitsAfterHeader;
 
 // A Windows metafile's records from `at` on: each whole inside the bytes, the end record
 // last. Bytes may end after a whole record without the end record.
@@ -246,10 +206,13 @@ TMetafileLayout ReadEmf(std::string_view b) {
     if (declared > b.size()) {
         Refuse();
     }
-    // The description, when there is one, lies inside the header record.
+    // The description, when there is one, lies inside the header record after its fixed
+    // part. Its place is checked whatever its length: a player reads at an offset it is
+    // given even for no characters.
     const uint64_t descriptionChars = ReadU32(b, 60);
     const uint64_t descriptionAt = ReadU32(b, 64);
-    if (descriptionChars > 0 && descriptionAt + descriptionChars * 2 > headerSize) {
+    if ((descriptionChars > 0 || descriptionAt > 0) &&
+        (descriptionAt < EmfHeaderMinimum || descriptionAt + descriptionChars * 2 > headerSize)) {
         Refuse();
     }
     layout.HeaderSize = static_cast<int>(headerSize);

@@ -1,5 +1,8 @@
 #include "platform/graphics/MetafileSvg.h"
 
+#include "platform/base/BoundedChild.h"
+#include "platform/graphics/LittleEndian.h"
+
 #include <emf2svg.h>
 
 #include <cstdlib>
@@ -15,6 +18,11 @@ std::mutex& PlayerMutex() {
 
 std::string EmfToSvg(std::string_view bytes, int width, int height) {
     std::string data(bytes);
+    // A description of no characters is no description: the player would read its text at
+    // the offset given all the same, up to whatever ends it.
+    if (data.size() >= 68 && ReadU32(data, 60) == 0) {
+        data.replace(64, 4, 4, '\0');
+    }
     generatorOptions options{};
     options.nameSpace = nullptr;
     options.verbose = false;
@@ -35,6 +43,11 @@ std::string EmfToSvg(std::string_view bytes, int width, int height) {
 
 std::string MetafileToSvg(std::string_view bytes, const TMetafileLayout& layout, int width,
                           int height) {
-    std::lock_guard lock(PlayerMutex());
+    // A bounded child has no other thread that could play at the same time, and the lock may
+    // have been held, when it was forked, by a thread it does not have.
+    std::unique_lock lock(PlayerMutex(), std::defer_lock);
+    if (!InBoundedChild()) {
+        lock.lock();
+    }
     return layout.Enhanced ? EmfToSvg(bytes, width, height) : std::string();
 }

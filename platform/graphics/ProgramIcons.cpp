@@ -1,5 +1,6 @@
 #include "platform/graphics/ProgramIcons.h"
 
+#include "platform/base/CheckedSize.h"
 #include "platform/graphics/LittleEndian.h"
 #include "platform/graphics/MetafileRecords.h"
 
@@ -98,7 +99,7 @@ bool ImageSizeFits(std::string_view image) {
     } else {
         return false;
     }
-    return width * height * 4 <= static_cast<uint64_t>(MaxPicturePixelBytes);
+    return SizeWithin({width, height, 4}, static_cast<uint64_t>(MaxPicturePixelBytes));
 }
 
 // The icon file of a group whose images `imageOf` finds by their resource number.

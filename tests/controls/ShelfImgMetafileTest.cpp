@@ -1,7 +1,8 @@
 // Metafiles as side-bar pictures: loaded from streams and files, kept byte for byte, drawn
-// stretched; damaged ones refused like any picture that cannot be loaded.
+// stretched; damaged and hostile ones refused like any picture that cannot be loaded.
 #include "controls/ShelfImg.h"
 #include "platform/graphics/QtCanvas.h"
+#include "tests/support/HostileMetafiles.h"
 #include "tests/support/MetafileFixtures.h"
 #include "tests/support/ResourceProbe.h"
 #include "tests/support/TempDir.h"
@@ -91,5 +92,25 @@ TEST(ShelfImageMetafile, HostileWindowsMetafilesCostLittle) {
         picture.Draw(canvas, Bounds(0, 0, 160, 120));
         EXPECT_LT(probe.Millis(), 2000);
         EXPECT_LT(probe.PeakGrowthMb(), 300);
+    }
+}
+
+TEST(ShelfImageMetafile, HostileMetafilesEndSoonAndCostLittle) {
+    for (const hostile_metafile::THostile& hostile : hostile_metafile::Hostile()) {
+        TempDir dir;
+        WriteFileBytes(dir / "hostile.emf", hostile.Bytes);
+        TResourceProbe probe;
+        ASSERT_TRUE(probe.PeakReset());
+        TShelfImage picture;
+        picture.LoadFromFile(dir / "hostile.emf");
+        QImage target(200, 100, QImage::Format_RGB32);
+        target.fill(Qt::white);
+        TQtCanvas canvas(&target);
+        picture.Draw(canvas, Bounds(0, 0, 200, 100));
+        EXPECT_LT(probe.Millis(), 2000) << hostile.Name;
+        EXPECT_LT(probe.PeakGrowthMb(), 300) << hostile.Name;
+        // Refused as any picture that cannot be loaded: nothing is drawn.
+        EXPECT_TRUE(picture.Empty()) << hostile.Name;
+        EXPECT_EQ(target.pixel(50, 40), qRgb(255, 255, 255)) << hostile.Name;
     }
 }

@@ -125,3 +125,18 @@ TEST(ProgramIcons, DamagedProgramFilesGiveNoIcon) {
         }
     }
 }
+
+TEST(ProgramIcons, APictureSizeThatWrapsIsNoSmallSize) {
+    // A PNG of 2^31 x 2^31 pixels: at four bytes each exactly 2^64 bytes, 0 in 64 bits.
+    auto pngOf = [](uint32_t width, uint32_t height) {
+        std::string png = PngIcon(Green);
+        for (size_t i = 0; i < 4; ++i) { // big-endian, as PNG has it
+            png[16 + i] = static_cast<char>(width >> (24 - 8 * i) & 0xFF);
+            png[20 + i] = static_cast<char>(height >> (24 - 8 * i) & 0xFF);
+        }
+        return png;
+    };
+    EXPECT_EQ(ReadProgramIconFromBytes(Pe({pngOf(0x80000000u, 0x80000000u)}, {{1}}), 0), "");
+    EXPECT_EQ(ReadProgramIconFromBytes(Ne({pngOf(0x80000000u, 0x80000000u)}, {{1}}), 0), "");
+    EXPECT_NE(ReadProgramIconFromBytes(Pe({pngOf(4096, 4096)}, {{1}}), 0), "");
+}

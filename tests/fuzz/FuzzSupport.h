@@ -1,0 +1,45 @@
+#pragma once
+
+// What every picture fuzz target shares: a Qt application on the offscreen platform (pictures
+// with text need fonts), and a first drawing of a picture onto a small surface, as a note or
+// the side bar draws it.
+
+#include "platform/graphics/Graphic.h"
+#include "platform/graphics/QtCanvas.h"
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include <cstdlib>
+
+inline void StartFuzzApplication() {
+    static int argc = 1;
+    static char name[] = "fuzz";
+    static char* argv[] = {name, nullptr};
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static QGuiApplication application(argc, argv);
+}
+
+// Each target is one program that includes this once: its start sets up the application.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    StartFuzzApplication();
+    return 0;
+}
+
+inline void DrawOnce(const TGraphic& graphic) {
+    QImage surface(48, 32, QImage::Format_RGB32);
+    surface.fill(Qt::white);
+    TQtCanvas canvas(&surface);
+    graphic.Draw(canvas, Rect(2, 2, 46, 30));
+}
+
+// Loads `bytes` into `graphic` and draws it once when it loaded; a refusal is a sound answer.
+template <class Graphic> void LoadAndDraw(const uint8_t* data, size_t size) {
+    Graphic graphic;
+    try {
+        graphic.LoadFromBytes(std::string_view(reinterpret_cast<const char*>(data), size));
+    } catch (const EInvalidGraphic&) {
+        return;
+    }
+    DrawOnce(graphic);
+}

@@ -1,0 +1,7 @@
+// Windows metafiles, placeable or not.
+#include "MetafileFuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    LoadAndPlayMetafile(data, size, false);
+    return 0;
+}

@@ -1,0 +1,151 @@
+#pragma once
+
+// Metafiles made to hurt, written byte by byte: the drawings of MetafileFixtures.h with one
+// bitmap record added, its bitmap built field by field, and an enhanced header pointing outside
+// itself. Each that `Hostile()` lists made a player spin, ask for gigabytes, compute a size that
+// wrapped, or read past its bytes.
+
+#include "tests/support/MetafileFixtures.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace hostile_metafile {
+
+// A bitmap: the header fields the players size their work by, then its colours and pixels
+// (2 x 2 pixels of 24 bits unless changed).
+struct TDib {
+    uint32_t HeaderSize = 40;
+    int32_t Width = 2;
+    int32_t Height = 2;
+    uint32_t BitCount = 24;
+    uint32_t Compression = 0;
+    uint32_t ColorsUsed = 0;
+    std::string Palette;
+    std::string Bits = std::string(16, '\0');
+};
+
+inline void Patch32(std::string& s, size_t at, uint32_t value) {
+    std::string v;
+    WriteU32(v, value);
+    s.replace(at, 4, v);
+}
+
+// The header of `HeaderSize` bytes: the core header's 16-bit fields for 12, else the info
+// header's, zeros after the first 40.
+inline std::string DibHeader(const TDib& dib) {
+    std::string h;
+    WriteU32(h, dib.HeaderSize);
+    const bool core = dib.HeaderSize == 12;
+    for (int32_t size : {dib.Width, dib.Height}) {
+        core ? WriteU16(h, static_cast<uint32_t>(size)) : WriteU32(h, static_cast<uint32_t>(size));
+    }
+    WriteU16(h, 1);
+    WriteU16(h, dib.BitCount);
+    if (!core) {
+        for (uint32_t v : {dib.Compression, static_cast<uint32_t>(dib.Bits.size()), 2835u, 2835u,
+                           dib.ColorsUsed, 0u}) {
+            WriteU32(h, v);
+        }
+        h.resize(dib.HeaderSize, '\0');
+    }
+    return h;
+}
+
+// The fixture's enhanced metafile with a stretched-bits record (the bitmap copied over 100 x 50
+// units) before its end record.
+inline std::string EmfWithBitmap(const TDib& dib) {
+    const std::string info = DibHeader(dib) + dib.Palette;
+    const auto info32 = static_cast<uint32_t>(info.size());
+    std::string record;
+    // Type and size (set below), bounds, destination and source origins, source extent.
+    for (uint32_t v : {81u, 0u, 0u, 0u, 100u, 50u, 0u, 0u, 0u, 0u}) {
+        WriteU32(record, v);
+    }
+    WriteU32(record, static_cast<uint32_t>(dib.Width));
+    WriteU32(record, static_cast<uint32_t>(dib.Height));
+    // Where the header and the pixels lie and their sizes; colours from the palette, copy,
+    // destination extent.
+    for (uint32_t v : {80u, info32, 80u + info32, static_cast<uint32_t>(dib.Bits.size()), 0u,
+                       0x00CC0020u, 100u, 50u}) {
+        WriteU32(record, v);
+    }
+    record += info + dib.Bits;
+    record.resize((record.size() + 3) / 4 * 4, '\0');
+    Patch32(record, 4, static_cast<uint32_t>(record.size()));
+    std::string out = metafile_fixture::Emf();
+    out.insert(out.size() - 20, record);
+    Patch32(out, 48, static_cast<uint32_t>(out.size()));
+    Patch32(out, 52, ReadU32(out, 52) + 1);
+    return out;
+}
+
+// The fixture's placeable Windows metafile with a stretched-bitmap record before its end record.
+inline std::string WmfWithBitmap(const TDib& dib) {
+    std::string record;
+    WriteU32(record, 0);
+    WriteU16(record, 0x0F43);
+    WriteU32(record, 0x00CC0020); // copy, colours from the palette, source and destination
+    for (int32_t v : {0, dib.Height, dib.Width, 0, 0, 50, 100, 0, 0}) {
+        WriteU16(record, static_cast<uint32_t>(v) & 0xFFFF);
+    }
+    record += DibHeader(dib) + dib.Palette + dib.Bits;
+    record.resize((record.size() + 1) / 2 * 2, '\0');
+    Patch32(record, 0, static_cast<uint32_t>(record.size() / 2));
+    std::string out = metafile_fixture::Wmf(true);
+    out.insert(out.size() - 6, record);
+    Patch32(out, 22 + 6, static_cast<uint32_t>((out.size() - 22) / 2)); // size, largest record
+    Patch32(out, 22 + 12, static_cast<uint32_t>(record.size() / 2));
+    return out;
+}
+
+inline std::string Palette(size_t count) {
+    std::string p;
+    for (size_t i = 0; i < count; ++i) {
+        WriteU32(p, static_cast<uint32_t>(i * 0x010101u));
+    }
+    return p;
+}
+
+// 16 x 16 pixels of 8 bits in runs: each row a run of colour 1 and its end, then the end mark
+// unless `endMark` is false.
+inline TDib Rle8(bool endMark) {
+    TDib dib{40, 16, 16, 8, 1, 2, Palette(2), ""};
+    for (int row = 0; row < 16; ++row) {
+        dib.Bits += std::string("\x10\x01\x00\x00", 4);
+    }
+    dib.Bits += endMark ? std::string("\x00\x01", 2) : "";
+    return dib;
+}
+
+struct THostile {
+    const char* Name;
+    std::string Bytes;
+};
+
+inline std::vector<THostile> Hostile() {
+    // A header of 16 bytes, 0 pixels wide and 2,139,062,143 rows high.
+    const TDib endless{16, 0, 0x7F7F7F7F, 24, 0, 0, "", std::string(16, '\x7F')};
+    // 2^31 x 2^31 pixels: four bytes each make exactly 2^64 bytes.
+    const TDib wrapping{40, INT32_MIN, INT32_MIN, 32, 0, 0, "", std::string(16, '\0')};
+    // Two pixels of 8 bits that claim 1,600,000,000 colours.
+    const TDib colours{40, 2, 2, 8, 0, 1600000000, Palette(2), std::string(8, '\x01')};
+    // A description of no characters starting at the end of the file.
+    std::string description = metafile_fixture::Emf();
+    Patch32(description, 60, 0);
+    Patch32(description, 64, static_cast<uint32_t>(description.size()));
+    return {
+        {"EMF bitmap of no width and endless rows", EmfWithBitmap(endless)},
+        {"WMF bitmap of no width and endless rows", WmfWithBitmap(endless)},
+        {"EMF bitmap in runs without their end mark", EmfWithBitmap(Rle8(false))},
+        {"WMF bitmap in runs without their end mark", WmfWithBitmap(Rle8(false))},
+        {"EMF description of no characters at the end", description},
+        {"EMF bitmap whose size wraps", EmfWithBitmap(wrapping)},
+        {"WMF bitmap whose size wraps", WmfWithBitmap(wrapping)},
+        {"EMF bitmap of 1.6 billion colours", EmfWithBitmap(colours)},
+        {"WMF bitmap of 1.6 billion colours", WmfWithBitmap(colours)},
+    };
+}
+
+} // namespace hostile_metafile
