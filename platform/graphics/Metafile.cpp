@@ -118,10 +118,6 @@ void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {
     if (bytes_.empty() || IsRectEmpty(r)) {
         return;
     }
-    // Whatever the records draw beyond the picture's own window stays inside its rectangle,
-    // whichever way it is drawn.
-    TClipKeeper clip(canvas);
-    canvas.IntersectClipRect(r);
     std::shared_ptr<TMetafileRendering> rendering = Rendering();
     if (!rendering->Valid()) {
         TBrush saved;
@@ -146,6 +142,10 @@ void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {
         canvas.DrawImage(r, rendering->Raster(width, height), Rect(0, 0, width, height));
         return;
     }
+    // Played straight onto the surface, whatever the records draw beyond the picture's own
+    // window stays inside its rectangle (the kept bitmap above is drawn into it exactly).
+    TClipKeeper clip(canvas);
+    canvas.IntersectClipRect(r);
     canvas.PaintWith("Metafile", [&](QPainter& painter) {
         rendering->Render(painter, QRectF(r.Left, r.Top, r.Width(), r.Height()));
     });
