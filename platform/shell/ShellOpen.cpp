@@ -98,35 +98,24 @@ class DesktopOpener : public QObject {
 public:
     DesktopOpener(std::string file, ShellErrorBox box)
         : QObject(QCoreApplication::instance()), file_(std::move(file)), box_(std::move(box)) {}
-    ~DesktopOpener() override {
-        QObject::disconnect(&process_, nullptr, this, nullptr);
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished(-1);
-        }
-    }
 
     bool Start(const QString& program, const QString& target) {
-        process_.setProgram(program);
-        process_.setArguments({target});
-        process_.setStandardInputFile(QProcess::nullDevice());
-        process_.setStandardOutputFile(QProcess::nullDevice());
-        process_.setStandardErrorFile(QProcess::nullDevice());
-        QObject::connect(&process_, &QProcess::finished, this,
-                         [this](int code, QProcess::ExitStatus status) {
-                             if (status != QProcess::NormalExit || code != 0) {
-                                 Fail(file_, box_);
-                             }
-                             deleteLater();
-                         });
-        process_.start();
-        return process_.waitForStarted();
+        if (!process_.Start(program, {target}, QString())) {
+            return false;
+        }
+        process_.WhenEnded([this] {
+            if (process_.ExitCode() != 0) {
+                Fail(file_, box_);
+            }
+            deleteLater();
+        });
+        return true;
     }
 
 private:
-    QProcess process_;
     std::string file_;
     ShellErrorBox box_;
+    ShellProcess process_; // last, so it goes first: a run still going stops before the rest
 };
 
 } // namespace
