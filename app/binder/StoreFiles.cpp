@@ -110,16 +110,15 @@ StrVector ListNodeStoreFiles(const TPageInfo& record, const std::string& root,
     return found;
 }
 
-void DeleteNodeFiles(std::span<TTreeNode* const> subtree, const std::string& root,
-                     const std::string& store) {
+std::vector<uint32_t> WebPageIds(std::span<TTreeNode* const> nodes) {
     std::vector<uint32_t> pages;
-    for (const TTreeNode* node : subtree) {
+    for (const TTreeNode* node : nodes) {
         const TPageInfo* record = NodeRecord(node);
         if (record != nullptr && record->Kind == NodeKind::WebPage) {
             pages.push_back(record->Id);
         }
     }
-    DeleteNodeFolders(pages, root, store);
+    return pages;
 }
 
 void DeleteNodeFolders(std::span<const uint32_t> pageIds, const std::string& root,

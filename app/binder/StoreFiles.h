@@ -32,11 +32,8 @@ void FindFilesRecursive(StrVector& found, const std::string& dir, const std::str
 StrVector ListNodeStoreFiles(const TPageInfo& record, const std::string& root,
                              const std::string& store);
 
-// Deletes the node folder of every web page among `subtree`, the nodes of a subtree in tree
-// order (the node first, then each child's subtree in turn). The records stay with their
-// nodes, which free them when they are removed.
-void DeleteNodeFiles(std::span<TTreeNode* const> subtree, const std::string& root,
-                     const std::string& store);
+// The ids of the web pages among `nodes`, in order: the nodes whose records keep a node folder.
+std::vector<uint32_t> WebPageIds(std::span<TTreeNode* const> nodes);
 // Deletes the node folder of each page id, in order.
 void DeleteNodeFolders(std::span<const uint32_t> pageIds, const std::string& root,
                        const std::string& store);

@@ -112,21 +112,18 @@ void TBinderTree::DeleteNodes(const std::vector<TTreeNode*>& nodes) {
         if (node == nullptr) {
             continue;
         }
+        std::vector<TTreeNode*> subtree;
         const TTreeNode* end = node->GetNextSkippingChildren();
         for (TTreeNode* n = node; n != nullptr && n != end; n = n->GetNext()) {
-            TPageInfo* record = NodeRecord(n);
-            if (record == nullptr) {
-                continue;
-            }
+            subtree.push_back(n);
             // No capture may still write into a record that is about to be freed, nor into
             // the folder about to be deleted.
-            if (capture_ != nullptr) {
+            if (TPageInfo* record = NodeRecord(n); record != nullptr && capture_ != nullptr) {
                 capture_->CancelCapture(*record);
             }
-            if (record->Kind == NodeKind::WebPage) {
-                pages.push_back(record->Id);
-            }
         }
+        const std::vector<uint32_t> subtreePages = WebPageIds(subtree);
+        pages.insert(pages.end(), subtreePages.begin(), subtreePages.end());
         node->Delete();
     }
     BinderDirty = true;

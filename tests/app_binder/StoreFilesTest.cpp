@@ -174,7 +174,7 @@ TEST(StoreFiles, DeletingASubtreeRemovesTheFoldersOfItsWebPagesOnly) {
     }
 
     TTreeNode* const subtree[] = {folder.get(), page.get(), notes.get(), &bare, deepPage.get()};
-    DeleteNodeFiles(subtree, root.Str(), "store");
+    DeleteNodeFolders(WebPageIds(subtree), root.Str(), "store");
 
     EXPECT_TRUE(fs::exists(store / "1"));
     EXPECT_FALSE(fs::exists(store / "2"));
