@@ -348,8 +348,7 @@ void TMainActions::UpdateCommands(bool open, const TTreeNode* node) {
     if (!finishedPage) {
         // Nothing selected, or no finished page: the views leave Change URL as they last set
         // it (a page shown before), so it goes off here until they show a finished page.
-        changeUrlButton_ = false;
-        Action(TMainAction::ToolChangeURL)->setEnabled(false);
+        SetCommandEnabled(ViewCommand::ToolChangeURL, false);
     }
     Action(TMainAction::FileImportVelmor)->setEnabled(open && underFolder);
     Action(TMainAction::FileImportHtml)->setEnabled(open && underFolder);
