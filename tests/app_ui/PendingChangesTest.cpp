@@ -62,7 +62,7 @@ TEST(PendingChanges, ASaveWaitsWhileTheWaitFormHoldsAndNeedsNoneOnceWritten) {
     SaverRig rig;
     rig.busy = true;
     rig.binder.BinderDirty = true;
-    WaitUntil([] { return false; }, Delay * 3);
+    ServeEventsFor(Delay * 3);
     EXPECT_FALSE(rig.Written());
     EXPECT_TRUE(rig.saver.Pending());
     rig.busy = false;
@@ -72,7 +72,7 @@ TEST(PendingChanges, ASaveWaitsWhileTheWaitFormHoldsAndNeedsNoneOnceWritten) {
     rig.binder.BinderDirty = true;
     EXPECT_TRUE(rig.commands.FileSaveExecute());
     std::filesystem::remove(rig.paths.TreeFilePath);
-    WaitUntil([] { return false; }, Delay * 2);
+    ServeEventsFor(Delay * 2);
     EXPECT_FALSE(rig.Written());
     EXPECT_FALSE(rig.saver.Pending());
 

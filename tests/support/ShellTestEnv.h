@@ -48,3 +48,8 @@ inline bool WaitUntil(const std::function<bool()>& done,
     }
     return true;
 }
+
+// Serves the event loop for the whole of `time`: for what may still come, or must not.
+inline void ServeEventsFor(std::chrono::milliseconds time) {
+    (void)WaitUntil([] { return false; }, time);
+}
