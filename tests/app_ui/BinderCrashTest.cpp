@@ -15,7 +15,6 @@
 
 #include <QAction>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -95,10 +94,7 @@ void RunStep(TFormVelmorRnx& window, const std::string& step, const std::string&
         TTreeNode* other = AddNode(binder, nullptr, NodeKind::Notes, "Other");
         binder.Items().SetSelected(note);
         TRichNoteEdit& editor = window.NotesPart().Commands().RichNoteEdit1();
-        for (const QChar c : QString(TypedWord)) {
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(&editor, &press);
-        }
+        TypeInto(editor, TypedWord);
         binder.Items().SetSelected(other);
         ASSERT_NE(NodeRecord(note)->Notes.Bytes().find(TypedWord), std::string::npos);
     } else {

@@ -15,7 +15,6 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <filesystem>
@@ -40,10 +39,7 @@ struct ImportRig : MainWindowRig {
         EXPECT_TRUE(saveRichContent(NodeRecord(Target)->Notes, editor));
         Window->Binder().Items().SetSelected(Target);
         editor.EditData().SetCaretAtItem(0, 1);
-        for (const QChar c : QString("typed")) {
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(&editor, &press);
-        }
+        TypeInto(editor, "typed");
         EXPECT_EQ(Window->ViewsPane().Views().EditingNode(), Target);
         connection_ =
             QObject::connect(&Window->ViewsPane(), &TViewsPane::Refreshed, [this] { ++Refreshes; });

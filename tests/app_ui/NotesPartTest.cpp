@@ -24,7 +24,6 @@
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -64,10 +63,7 @@ struct NotesParts {
         record->Notes.AppendRaw(bytes.data(), bytes.size());
         return binder.Items().AddChildObject(nullptr, title, std::move(record));
     }
-    void Type(QChar c) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(&Editor(), &press);
-    }
+    void Type(QChar c) { TypeInto(Editor(), QString(c)); }
     TRichNoteEdit& Editor() { return notes->Commands().RichNoteEdit1(); }
     std::string Panel(int panel) { return status.Bar().Panels()[panel].Text(); }
 

@@ -10,7 +10,6 @@
 #include "tests/support/NotesSheet.h"
 
 #include <QAction>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <gtest/gtest.h>
@@ -42,12 +41,7 @@ struct NotesWindow : MainWindowRig {
     void Select(TTreeNode* node) { Window->Binder().Items().SetSelected(node); }
     std::string Bytes(TTreeNode* node) { return NodeRecord(node)->Notes.Bytes(); }
     TRichNoteEdit& Editor() { return Window->NotesPart().Commands().RichNoteEdit1(); }
-    void Type(const QString& text) {
-        for (QChar c : text) {
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(&Editor(), &press);
-        }
-    }
+    void Type(const QString& text) { TypeInto(Editor(), text); }
     FakeNotesPrompts Prompts;
 };
 

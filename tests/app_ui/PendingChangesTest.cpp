@@ -10,7 +10,6 @@
 #include "tests/app_binder/BinderTreeFixture.h"
 #include "tests/app_ui/UiTestSupport.h"
 
-#include <QKeyEvent>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -93,8 +92,7 @@ TEST(PendingChanges, TheWindowHasANoteStoredByMovingOnWritten) {
     window.Binder().BinderDirty = false;
     ASSERT_FALSE(window.PendingChanges().Pending());
     TRichNoteEdit& editor = window.NotesPart().Commands().RichNoteEdit1();
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
-    QApplication::sendEvent(&editor, &press);
+    TypeInto(editor, "a");
     window.Binder().Items().SetSelected(other);
     EXPECT_TRUE(window.Binder().BinderDirty);
     EXPECT_FALSE(NodeRecord(note)->Notes.Bytes().empty());

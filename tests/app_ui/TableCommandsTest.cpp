@@ -103,10 +103,7 @@ struct TablesWindow : MainWindowRig {
         Window->Binder().Items().SetSelected(Node);
     }
     static void Type(QWidget* editor, const QString& text) {
-        for (QChar c : text) {
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(editor, &press);
-        }
+        TypeInto(*editor, text);
         QApplication::processEvents();
     }
 

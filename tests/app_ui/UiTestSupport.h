@@ -29,6 +29,7 @@
 #include "tests/support/ShellTestEnv.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QProcess>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -102,6 +103,14 @@ inline void CloseProgram(std::unique_ptr<TProgram>& program) {
         program->Window()->close();
     }
     program.reset();
+}
+
+// Types `text` into the widget, a key press for each character.
+inline void TypeInto(QWidget& widget, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(&widget, &press);
+    }
 }
 
 // Calls `answer` with the next modal dialog, from inside the dialog's own event loop.
