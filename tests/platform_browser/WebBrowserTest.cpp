@@ -12,7 +12,32 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <sys/stat.h>
+
+namespace {
+
+// Prints the page shown into the PDF file (at `dpi` when one is given) and waits for the end:
+// whether it was printed; nothing when no end came within `timeout` milliseconds.
+std::optional<bool> PrintToPdfFile(TWebBrowser& browser, const std::string& file, int dpi = 0,
+                                   int timeout = 30000) {
+    QPrinter printer(QPrinter::HighResolution);
+    if (dpi > 0) {
+        printer.setResolution(dpi);
+    }
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(file));
+    // Held by the answer too: an end that comes after the wait gave up finds it still there.
+    auto result = std::make_shared<int>(-1);
+    browser.PrintTo(printer, [result](bool ok) { *result = ok ? 1 : 0; });
+    if (!QTest::qWaitFor([&] { return *result >= 0; }, timeout)) {
+        return std::nullopt;
+    }
+    return *result == 1;
+}
+
+} // namespace
 
 TEST(WebBrowser, OfflineBlocksEveryRequestForTheNetwork) {
     TempDir dir;
@@ -120,13 +145,9 @@ TEST(WebBrowser, PrintsToAPdfFile) {
         browser.LoadHtml("<html><body><h1>Printed page</h1></body></html>", FolderUrl(dir),
                          HtmlEncoding::BrowserDefault);
     }));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString((dir / "out.pdf").string()));
-    int result = -1;
-    browser.PrintTo(printer, [&](bool ok) { result = ok ? 1 : 0; });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return result >= 0; }, 30000));
-    EXPECT_EQ(result, 1);
+    const std::optional<bool> printed = PrintToPdfFile(browser, (dir / "out.pdf").string());
+    ASSERT_TRUE(printed.has_value());
+    EXPECT_TRUE(*printed);
     EXPECT_EQ(ReadFileBytes(dir / "out.pdf").substr(0, 5), "%PDF-");
 }
 
@@ -139,15 +160,6 @@ TEST(WebBrowser, APdfFileFollowsTheUmask) {
         browser.LoadHtml("<html><body><h1>Printed page</h1></body></html>", FolderUrl(dir),
                          HtmlEncoding::BrowserDefault);
     }));
-    const auto print = [&](const std::filesystem::path& file) {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QString::fromStdString(file.string()));
-        int result = -1;
-        browser.PrintTo(printer, [&](bool ok) { result = ok ? 1 : 0; });
-        EXPECT_TRUE(QTest::qWaitFor([&] { return result >= 0; }, 30000));
-        return result;
-    };
     const struct {
         mode_t umask;
         std::filesystem::perms mode;
@@ -158,14 +170,14 @@ TEST(WebBrowser, APdfFileFollowsTheUmask) {
     for (const auto& c : cases) {
         const mode_t before = ::umask(c.umask);
         const std::filesystem::path file = dir / ("mask" + std::to_string(c.umask) + ".pdf");
-        EXPECT_EQ(print(file), 1);
+        EXPECT_EQ(PrintToPdfFile(browser, file.string()), true);
         ::umask(before);
         EXPECT_EQ(ReadFileBytes(file).substr(0, 5), "%PDF-");
         const auto mode = std::filesystem::status(file).permissions() & std::filesystem::perms::all;
         EXPECT_EQ(static_cast<unsigned>(mode), static_cast<unsigned>(c.mode))
             << "umask " << std::oct << c.umask;
     }
-    EXPECT_EQ(print(dir / "no such folder" / "out.pdf"), 0);
+    EXPECT_EQ(PrintToPdfFile(browser, (dir / "no such folder" / "out.pdf").string()), false);
     EXPECT_FALSE(std::filesystem::exists(dir / "no such folder"));
 }
 
@@ -180,15 +192,10 @@ TEST(WebBrowser, APdfFileKeepsThePagesTextAndTakesNoPagePictures) {
         browser.LoadHtml("<html><body><h1>Kept words</h1>" + body + "</body></html>",
                          FolderUrl(dir), HtmlEncoding::BrowserDefault);
     }));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setResolution(1200);
-    printer.setOutputFormat(QPrinter::PdfFormat);
     const std::string file = (dir / "long.pdf").string();
-    printer.setOutputFileName(QString::fromStdString(file));
-    int result = -1;
-    browser.PrintTo(printer, [&](bool ok) { result = ok ? 1 : 0; });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return result >= 0; }, 60000));
-    ASSERT_EQ(result, 1);
+    const std::optional<bool> printed = PrintToPdfFile(browser, file, 1200, 60000);
+    ASSERT_TRUE(printed.has_value());
+    ASSERT_TRUE(*printed);
     const std::string text = RunText("pdftotext '" + file + "' -");
     EXPECT_NE(text.find("Kept words"), std::string::npos);
     EXPECT_NE(text.find("Line 299 of a long page"), std::string::npos);
