@@ -56,6 +56,15 @@ public:
     void UpdateStatusForm() override {}
 };
 
+// Writes the ".bdf" file of a new binder `name` whose root is `root`, in that root; its path.
+std::string WriteBinderFile(const std::string& root, const std::string& name) {
+    const std::string file = JoinPath(root, name + ".bdf");
+    const std::string text = NewBinderFileText(root, name, "", "1/1/2026");
+    std::string error;
+    WriteFileAtomic(file, text.data(), text.size(), error);
+    return file;
+}
+
 // A binder on disk: its ".bdf" file, and its tree file with `pages` captured pages in one
 // folder. Written once per size and shared by every benchmark of that size.
 struct BinderOnDisk {
@@ -65,11 +74,8 @@ struct BinderOnDisk {
     size_t TreeBytes = 0;
 
     explicit BinderOnDisk(int pages) {
-        BinderFile = JoinPath(Folder.Str(), "site.bdf");
+        BinderFile = WriteBinderFile(Folder.Str(), "site");
         TreeFile = JoinPath(Folder.Str(), "site.sav");
-        const std::string text = NewBinderFileText(Folder.Str(), "site", "", "1/1/2026");
-        std::string error;
-        WriteFileAtomic(BinderFile, text.data(), text.size(), error);
         WriteTree(pages);
         TreeBytes = std::filesystem::file_size(TreeFile);
     }
@@ -271,11 +277,7 @@ struct ImportOnDisk {
         std::error_code ignored;
         std::filesystem::remove_all(root, ignored);
         std::filesystem::create_directories(root);
-        const std::string binder = JoinPath(root, "target.bdf");
-        const std::string text = NewBinderFileText(root, "target", "", "1/1/2026");
-        std::string error;
-        WriteFileAtomic(binder, text.data(), text.size(), error);
-        return binder;
+        return WriteBinderFile(root, "target");
     }
 };
 
