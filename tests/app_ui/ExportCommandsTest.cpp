@@ -12,10 +12,8 @@
 #include "tests/support/PagesExchangeFile.h"
 #include "tests/support/TempDir.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QPushButton>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -273,29 +271,14 @@ TEST(ExportCommands, AnExistingFileIsAskedAboutOnceAtMost) {
         SCOPED_TRACE(c.File);
         const std::string target = rig.Folder.Str() + "/" + c.File;
         WriteFileBytes(target, "old");
-        std::vector<std::string> boxes;
-        QTimer answer;
-        QObject::connect(&answer, &QTimer::timeout, [&boxes] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                boxes.push_back(box->windowTitle().toStdString() + ": " +
-                                box->text().toStdString());
-                // Whatever the box asks, the answer is to go on and replace the file.
-                for (const auto go : {QMessageBox::Ok, QMessageBox::Yes}) {
-                    if (QAbstractButton* button = box->button(go)) {
-                        button->click();
-                        return;
-                    }
-                }
-                box->accept();
-            }
-        });
-        answer.start(5);
+        // Whatever a box asks, the answer is to go on and replace the file.
+        BoxCatcher boxes;
         WhenModalIs<QFileDialog>([&](QFileDialog* files) {
             files->selectFile(QString::fromStdString(target));
             static_cast<QDialog*>(files)->accept();
         });
         window.Actions().Action(c.Command)->trigger();
-        EXPECT_EQ(boxes, c.Boxes);
+        EXPECT_EQ(boxes.Boxes, c.Boxes);
         EXPECT_NE(ReadFileBytes(target), "old");
     }
 }

@@ -28,8 +28,10 @@
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/ShellTestEnv.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -112,6 +114,33 @@ inline void TypeInto(QWidget& widget, const QString& text) {
         QApplication::sendEvent(&widget, &press);
     }
 }
+
+// Answers every message box while it lives, going on where it asks (OK, else Yes), and keeps
+// its caption and text.
+class BoxCatcher {
+public:
+    BoxCatcher() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) {
+                return;
+            }
+            Boxes.push_back(box->windowTitle().toStdString() + ": " + box->text().toStdString());
+            for (const auto go : {QMessageBox::Ok, QMessageBox::Yes}) {
+                if (QAbstractButton* button = box->button(go)) {
+                    button->click();
+                    return;
+                }
+            }
+            box->accept();
+        });
+        timer_.start(5);
+    }
+    std::vector<std::string> Boxes; // "caption: text"
+
+private:
+    QTimer timer_;
+};
 
 // Calls `answer` with the next modal dialog, from inside the dialog's own event loop.
 inline void WhenModal(std::function<void(QWidget*)> answer) {

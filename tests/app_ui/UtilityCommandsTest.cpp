@@ -12,32 +12,12 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// Answers every message box while it lives, keeping its caption and text.
-class BoxCatcher {
-public:
-    BoxCatcher() {
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                Boxes.push_back(box->windowTitle().toStdString() + ": " +
-                                box->text().toStdString());
-                box->accept();
-            }
-        });
-        timer_.start(5);
-    }
-    std::vector<std::string> Boxes;
-
-private:
-    QTimer timer_;
-};
 
 void Trigger(TFormVelmorRnx& window, const char* action) {
     QAction* found = window.findChild<QAction*>(action);

@@ -158,24 +158,16 @@ TEST(DialogMessageDisplay, HelpContentsSaysOnceWhenNoProgramOpensTheHelp) {
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         StandInOpener opener(status);
-        std::vector<std::string> boxes;
-        QTimer answer;
-        QObject::connect(&answer, &QTimer::timeout, [&boxes] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                boxes.push_back(box->text().toStdString() + "|" + box->windowTitle().toStdString());
-                box->accept();
-            }
-        });
-        answer.start(5);
+        BoxCatcher boxes;
         window.findChild<QAction*>("HelpContent")->trigger();
         EXPECT_TRUE(WaitUntil([&] { return !opener.Runs().empty(); }));
         // Long enough for the opener's end to be served, and for a box to come up.
-        (void)WaitUntil([&] { return !boxes.empty(); }, std::chrono::seconds(2));
+        (void)WaitUntil([&] { return !boxes.Boxes.empty(); }, std::chrono::seconds(2));
         QTest::qWait(300);
         EXPECT_EQ(opener.Runs(), std::vector<std::string>{(work / "tqzhelp.chm").string()});
-        const std::vector<std::string> expected = {
-            "Could not run program '" + (work / "tqzhelp.chm").string() + "'|Operation Error!"};
-        EXPECT_EQ(boxes, status == 0 ? std::vector<std::string>{} : expected);
+        const std::vector<std::string> expected = {"Operation Error!: Could not run program '" +
+                                                   (work / "tqzhelp.chm").string() + "'"};
+        EXPECT_EQ(boxes.Boxes, status == 0 ? std::vector<std::string>{} : expected);
         rig.Window.reset();
     }
 }
