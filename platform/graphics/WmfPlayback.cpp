@@ -359,7 +359,7 @@ TWmfBrush TWmfPlayback::PatternBrush(const TWmfRecord& r) {
     brush.Style = BrushNull;
     QImage image;
     std::string error;
-    if (!DecodeDib(r.From(2), image, error)) {
+    if (!DecodeDib(r.From(*WmfBitmapWord(r)), image, error)) {
         return brush;
     }
     const int64_t pixels = static_cast<int64_t>(image.width()) * image.height();
