@@ -149,16 +149,7 @@ inline std::string WmfBody() {
     records += WmfRecord(0x0214, {50, 110}); // move to (y, x)
     records += WmfRecord(0x0213, {50, 190}); // line to (y, x)
     records += WmfRecord(0x01F0, {0});       // delete the brush
-    records += WmfRecord(0x0000, {});        // end
-    std::string header;
-    WriteU16(header, 1);     // in memory
-    WriteU16(header, 9);     // header words
-    WriteU16(header, 0x300); // version
-    WriteU32(header, static_cast<uint32_t>((18 + records.size()) / 2));
-    WriteU16(header, 2); // objects
-    WriteU32(header, 8); // largest record, words
-    WriteU16(header, 0);
-    return header + records;
+    return WmfOf(records, 2);                // two objects, then the end record
 }
 
 // With the placeable header the 200 x 100 units are given `inch` units per inch (192: 100
@@ -167,24 +158,7 @@ inline std::string WmfBody() {
 // units.
 inline std::string Wmf(bool placeable, int inch = 192, int frameWidth = 200,
                        int frameHeight = 100) {
-    if (!placeable) {
-        return WmfBody();
-    }
-    std::string head;
-    WriteU32(head, 0x9AC6CDD7);
-    WriteU16(head, 0);
-    for (int v : {0, 0, frameWidth, frameHeight}) {
-        WriteU16(head, static_cast<uint32_t>(v));
-    }
-    WriteU16(head, static_cast<uint32_t>(inch));
-    WriteU32(head, 0);
-    uint16_t sum = 0;
-    for (size_t i = 0; i < head.size(); i += 2) {
-        sum ^= static_cast<uint16_t>(static_cast<unsigned char>(head[i]) |
-                                     static_cast<unsigned char>(head[i + 1]) << 8);
-    }
-    WriteU16(head, sum);
-    return head + WmfBody();
+    return placeable ? PlaceableWmf(WmfBody(), 0, 0, frameWidth, frameHeight, inch) : WmfBody();
 }
 
 inline std::string EmfRecord(uint32_t type, std::initializer_list<int32_t> values) {
