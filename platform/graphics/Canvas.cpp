@@ -1,9 +1,7 @@
 #include "platform/graphics/Canvas.h"
 
-#include "platform/base/CodePage.h"
 #include "platform/base/Rounding.h"
 #include "platform/graphics/Graphic.h"
-#include "platform/graphics/SymbolEncoding.h"
 
 #include <QImage>
 #include <QRect>
@@ -46,10 +44,7 @@ uint32_t DrawnRGB(TColor color) {
 }
 
 std::u16string TCanvas::Decode(std::string_view text, std::vector<size_t>* unitsAfterByte) const {
-    if (font_.Charset() == SYMBOL_CHARSET) {
-        return DecodeSymbol(text, unitsAfterByte);
-    }
-    return MultiByteToUtf16(text, CharsetToCodePage(font_.Charset()), unitsAfterByte);
+    return DecodeCharsetText(text, font_.Charset(), unitsAfterByte);
 }
 
 void TCanvas::LineTo(int x, int y) {

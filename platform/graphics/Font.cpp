@@ -1,6 +1,8 @@
 #include "platform/graphics/Font.h"
 
+#include "platform/base/CodePage.h"
 #include "platform/base/Rounding.h"
+#include "platform/graphics/SymbolEncoding.h"
 
 #include <algorithm>
 
@@ -41,6 +43,14 @@ unsigned CharsetToCodePage(TFontCharset charset) {
     default:
         return 1252;
     }
+}
+
+std::u16string DecodeCharsetText(std::string_view bytes, TFontCharset charset,
+                                 std::vector<size_t>* unitsAfterByte) {
+    if (charset == SYMBOL_CHARSET) {
+        return DecodeSymbol(bytes, unitsAfterByte);
+    }
+    return MultiByteToUtf16(bytes, CharsetToCodePage(charset), unitsAfterByte);
 }
 
 namespace {

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 enum class TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = TSet<TFontStyle>;
@@ -40,6 +42,11 @@ constexpr TFontCharset OEM_CHARSET = 255;
 // The code page 8-bit text in a font of this charset is written in (1252 for the ANSI and
 // default charsets and for unknown ones).
 unsigned CharsetToCodePage(TFontCharset charset);
+
+// 8-bit text in a font of `charset`: symbols for the symbol charset, else text in the
+// charset's code page. `unitsAfterByte`, when given, is filled as MultiByteToUtf16 fills it.
+std::u16string DecodeCharsetText(std::string_view bytes, TFontCharset charset,
+                                 std::vector<size_t>* unitsAfterByte = nullptr);
 
 using TChangeEvent = std::function<void()>;
 

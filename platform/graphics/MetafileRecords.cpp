@@ -25,9 +25,6 @@ int32_t I32(std::string_view b, size_t at) {
     return static_cast<int32_t>(ReadU32(b, at));
 }
 
-// Bitmaps inside Windows metafile records say nothing of where their pixels lie.
-constexpr uint64_t AfterHeader = DibBitsAfterHeader;
-
 // A Windows metafile's records from `at` on: each whole inside the bytes, the end record
 // last. Bytes may end after a whole record without the end record.
 void WalkWmfRecords(std::string_view b, size_t at, TMetafileLayout& layout) {
@@ -36,9 +33,6 @@ void WalkWmfRecords(std::string_view b, size_t at, TMetafileLayout& layout) {
     TWmfRecord record;
     TWmfStep step;
     while ((step = NextWmfRecord(b, at, record)) == TWmfStep::Record) {
-        // The record's parameters, as offsets into the bytes, for the bitmap checks.
-        const uint64_t params = static_cast<uint64_t>(record.Params.data() - b.data());
-        const uint64_t end = params + record.Params.size();
         switch (record.Function) {
         case 0x020B: // window origin
             if (!haveOrg && record.Words() >= 2) {
@@ -54,27 +48,15 @@ void WalkWmfRecords(std::string_view b, size_t at, TMetafileLayout& layout) {
                 haveExt = true;
             }
             break;
-        case 0x0B41: // bitmap stretched onto the page
-            if (WmfCarriesBitmap(record)) {
-                CheckDib(b, params + 20, end, AfterHeader, end);
-            }
-            break;
-        case 0x0F43: // bitmap stretched with its colours
-            CheckDib(b, params + 22, end, AfterHeader, end);
-            break;
-        case 0x0940: // bitmap copied onto the page
-            if (WmfCarriesBitmap(record)) {
-                CheckDib(b, params + 16, end, AfterHeader, end);
-            }
-            break;
-        case 0x0142: // pattern brush
-            CheckDib(b, params + 4, end, AfterHeader, end);
-            break;
-        case 0x0D33: // bitmap set onto the device
-            CheckDib(b, params + 18, end, AfterHeader, end);
-            break;
         default:
             break;
+        }
+        if (const std::optional<size_t> word = WmfBitmapWord(record)) {
+            // The record's parameters, as offsets into the bytes: a bitmap in a Windows
+            // metafile record has its pixels right after its header, up to the record's end.
+            const uint64_t params = static_cast<uint64_t>(record.Params.data() - b.data());
+            const uint64_t end = params + record.Params.size();
+            CheckDib(b, params + 2 * *word, end, DibBitsAfterHeader, end);
         }
     }
     if (step == TWmfStep::Bad) {

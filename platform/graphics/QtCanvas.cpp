@@ -35,22 +35,6 @@ QPainter::CompositionMode Composition(TPenMode mode) {
     }
 }
 
-// On and off lengths of the styled one-pixel pens.
-std::vector<int> DashPattern(TPenStyle style) {
-    switch (style) {
-    case TPenStyle::psDash:
-        return {18, 6};
-    case TPenStyle::psDot:
-        return {3, 3};
-    case TPenStyle::psDashDot:
-        return {9, 6, 3, 6};
-    case TPenStyle::psDashDotDot:
-        return {9, 3, 3, 3, 3, 3};
-    default:
-        return {};
-    }
-}
-
 // The pixels of a one-pixel line from a to b, b left out.
 void LinePixels(TPoint a, TPoint b, std::vector<QPoint>& out, const std::vector<int>& pattern,
                 long long& step) {
@@ -454,6 +438,21 @@ void TQtCanvas::DoSetPixel(int x, int y, TColor color) {
     image_->setPixel(x, y, qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)));
     if (OnDrawn) {
         OnDrawn();
+    }
+}
+
+std::vector<int> DashPattern(TPenStyle style) {
+    switch (style) {
+    case TPenStyle::psDash:
+        return {18, 6};
+    case TPenStyle::psDot:
+        return {3, 3};
+    case TPenStyle::psDashDot:
+        return {9, 6, 3, 6};
+    case TPenStyle::psDashDotDot:
+        return {9, 3, 3, 3, 3, 3};
+    default:
+        return {};
     }
 }
 

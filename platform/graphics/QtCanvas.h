@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class TQtCanvas : public TCanvas {
 public:
@@ -84,6 +85,10 @@ private:
 // with Liberation Sans, "Times New Roman" with Liberation Serif, "Courier New" with
 // Liberation Mono); other names are used as they are.
 QString SubstituteFontFamily(const std::string& name);
+
+// The on and off lengths, in pixels, of the dashes and dots of a styled pen one pixel wide;
+// none for the other styles.
+std::vector<int> DashPattern(TPenStyle style);
 
 // The character height (em) in pixels of `font`'s family for a font height as the platform
 // gives it: negative, the character height itself; positive, the cell (ascent and descent)

@@ -40,24 +40,23 @@ bool BottomUp(std::string_view dib) {
     return ReadU32(dib, 0) == 12 || static_cast<int32_t>(ReadU32(dib, 8)) > 0;
 }
 
-// Where each bitmap record keeps its fields, as indexes of its parameter words: the bitmap,
-// the source rectangle, the destination rectangle.
+// Where each bitmap record keeps its rectangles, as indexes of its parameter words: the
+// source, the destination (the bitmap itself: WmfBitmapWord).
 struct TBitmapFields {
     uint32_t Function;
-    bool MayLackBitmap;
-    size_t Bitmap, SourceX, SourceY, SourceWidth, SourceHeight, X, Y, Width, Height;
+    size_t SourceX, SourceY, SourceWidth, SourceHeight, X, Y, Width, Height;
 };
 
 constexpr TBitmapFields BitmapFields[] = {
     // Copied: the raster operation, the source's y and x, the size, the destination.
-    {0x0940, true, 8, 3, 2, 5, 4, 7, 6, 5, 4},
+    {0x0940, 3, 2, 5, 4, 7, 6, 5, 4},
     // Stretched: the raster operation, the source's size and place, the destination's.
-    {0x0B41, true, 10, 5, 4, 3, 2, 9, 8, 7, 6},
+    {0x0B41, 5, 4, 3, 2, 9, 8, 7, 6},
     // Stretched with its colours: as above after the colour usage.
-    {0x0F43, false, 11, 6, 5, 4, 3, 10, 9, 8, 7},
+    {0x0F43, 6, 5, 4, 3, 10, 9, 8, 7},
     // Set onto the device: the colour usage and scan lines, the source, the destination, one
     // size for both.
-    {0x0D33, false, 9, 4, 3, 6, 5, 8, 7, 6, 5},
+    {0x0D33, 4, 3, 6, 5, 8, 7, 6, 5},
 };
 
 } // namespace
@@ -67,7 +66,7 @@ void TWmfPlayback::BitmapRecord(const TWmfRecord& r) {
         if (f.Function != r.Function) {
             continue;
         }
-        const bool bitmap = !f.MayLackBitmap || WmfCarriesBitmap(r);
+        const std::optional<size_t> bitmap = WmfBitmapWord(r);
         // Without a bitmap a reserved word comes before the destination's size.
         const size_t shift = bitmap ? 0 : 1;
         if (r.Words() < f.X + shift + 1) {
@@ -83,7 +82,7 @@ void TWmfPlayback::BitmapRecord(const TWmfRecord& r) {
             return;
         }
         DrawDib(
-            r.From(f.Bitmap), rop,
+            r.From(*bitmap), rop,
             QRectF(r.I16(f.SourceX), r.I16(f.SourceY), r.I16(f.SourceWidth), r.I16(f.SourceHeight)),
             x, y, width, height);
         return;

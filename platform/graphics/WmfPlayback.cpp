@@ -2,6 +2,7 @@
 
 #include "platform/base/CodePage.h"
 #include "platform/graphics/BmpFormat.h"
+#include "platform/graphics/QtCanvas.h"
 
 #include <QPaintEngine>
 #include <QPainter>
@@ -358,7 +359,7 @@ TWmfBrush TWmfPlayback::PatternBrush(const TWmfRecord& r) {
     brush.Style = BrushNull;
     QImage image;
     std::string error;
-    if (!DecodeDib(r.From(2), image, error)) {
+    if (!DecodeDib(r.From(*WmfBitmapWord(r)), image, error)) {
         return brush;
     }
     const int64_t pixels = static_cast<int64_t>(image.width()) * image.height();
@@ -495,11 +496,12 @@ bool TWmfPlayback::DevicePen(QPen& pen) const {
         pen.setJoinStyle(Qt::RoundJoin);
         break;
     }
-    // Dashes and dots are drawn by pens of one pixel; wider ones are solid.
-    if (width <= 1.0 && dash >= 1 && dash <= 4) {
-        static const QList<qreal> patterns[] = {{18, 6}, {3, 3}, {9, 6, 3, 6}, {9, 3, 3, 3, 3, 3}};
+    // Dashes and dots are drawn by pens of one pixel, as the canvas draws them (the records
+    // number the styles as its pens do); wider ones are solid.
+    const std::vector<int> pattern = DashPattern(static_cast<TPenStyle>(dash));
+    if (width <= 1.0 && !pattern.empty()) {
         pen.setCapStyle(Qt::FlatCap);
-        pen.setDashPattern(patterns[dash - 1]);
+        pen.setDashPattern(QList<qreal>(pattern.begin(), pattern.end()));
     }
     return true;
 }

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 // The placeable header that may lead a Windows metafile, and the metafile's own header.
@@ -65,6 +66,26 @@ inline TWmfStep NextWmfRecord(std::string_view bytes, size_t& at, TWmfRecord& re
 // many parameter words as its function's high byte says, and only fills its rectangle.
 inline bool WmfCarriesBitmap(const TWmfRecord& record) {
     return record.Words() > (record.Function >> 8);
+}
+
+// Where the device-independent bitmap of a record starts, as an index of its parameter words
+// (the pixels follow its header and colours): the bitmap the walk checks is the one the player
+// draws. None for records without a bitmap.
+inline std::optional<size_t> WmfBitmapWord(const TWmfRecord& record) {
+    switch (record.Function) {
+    case 0x0940: // copied onto the page: the raster operation, source and destination
+        return WmfCarriesBitmap(record) ? std::optional<size_t>(8) : std::nullopt;
+    case 0x0B41: // stretched onto the page: the raster operation, source and destination
+        return WmfCarriesBitmap(record) ? std::optional<size_t>(10) : std::nullopt;
+    case 0x0F43: // stretched with its colours: as above after the colour usage
+        return 11;
+    case 0x0D33: // set onto the device: the colour usage, scan lines, source, destination
+        return 9;
+    case 0x0142: // a pattern brush: its style and colour usage
+        return 2;
+    default:
+        return std::nullopt;
+    }
 }
 
 // Where the first record of a metafile that passed the walk starts.

@@ -4,10 +4,8 @@
 // record gives.
 #include "platform/graphics/WmfPlayback.h"
 
-#include "platform/base/CodePage.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/QtCanvas.h"
-#include "platform/graphics/SymbolEncoding.h"
 
 #include <QFontMetricsF>
 #include <QPaintDevice>
@@ -118,10 +116,7 @@ void TWmfPlayback::Text(double x, double y, std::string_view bytes, const std::v
     // The text in Unicode, with the advance of each unit: from the record, byte by byte (the
     // bytes of one character add up), or from the font.
     std::vector<size_t> unitsAfterByte;
-    const std::u16string text =
-        f.Charset == SYMBOL_CHARSET
-            ? DecodeSymbol(bytes, &unitsAfterByte)
-            : MultiByteToUtf16(bytes, CharsetToCodePage(f.Charset), &unitsAfterByte);
+    const std::u16string text = DecodeCharsetText(bytes, f.Charset, &unitsAfterByte);
 
     // The font in device pixels; a height of 0 asks for a default size.
     double height = std::fabs(f.Height * sy);

@@ -99,7 +99,7 @@ bool LoadAndDrawHostile(const std::string& name, const std::string& bytes, QImag
 } // namespace
 
 TEST(ShelfImageMetafile, HostileWindowsMetafilesCostLittle) {
-    for (const THostileWmf& hostile : HostileWmfs()) {
+    for (const hostile_metafile::THostile& hostile : hostile_metafile::HostileWmfs()) {
         SCOPED_TRACE(hostile.Name);
         QImage target(160, 120, QImage::Format_RGB32);
         LoadAndDrawHostile("hostile.wmf", hostile.Bytes, target);

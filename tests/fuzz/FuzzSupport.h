@@ -4,25 +4,16 @@
 // with text need fonts), and a first drawing of a picture onto a small surface, as a note or
 // the side bar draws it.
 
+#include "tests/support/PictureFuzz.h"
+
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/QtCanvas.h"
 
-#include <QGuiApplication>
 #include <QImage>
-
-#include <cstdlib>
-
-inline void StartFuzzApplication() {
-    static int argc = 1;
-    static char name[] = "fuzz";
-    static char* argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QGuiApplication application(argc, argv);
-}
 
 // Each target is one program that includes this once: its start sets up the application.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    StartFuzzApplication();
+    StartOffscreenApplication();
     return 0;
 }
 

@@ -7,9 +7,6 @@
 
 #include "FuzzSupport.h"
 
-#include "tests/support/PictureFuzz.h"
-
-#include "platform/graphics/LittleEndian.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/MetafileSvg.h"
 
@@ -19,19 +16,17 @@
 // Plays only the kind of metafile a target is for (the other kind has a target of its own).
 inline void LoadAndPlayMetafile(const uint8_t* data, size_t size, bool enhanced) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const bool enhancedBytes =
-        bytes.size() >= 44 && ReadU32(bytes, 0) == 1 && ReadU32(bytes, 40) == 0x464D4520;
-    if (bytes.empty() || enhancedBytes != enhanced) {
-        return;
-    }
-    if (!enhanced) {
-        LoadAndDrawMetafile(bytes);
-        return;
-    }
     TMetafile metafile;
     try {
         metafile.LoadFromBytes(bytes);
     } catch (const EInvalidGraphic&) {
+        return;
+    }
+    if (metafile.Empty() || metafile.Enhanced() != enhanced) {
+        return;
+    }
+    if (!enhanced) {
+        DrawMetafile(metafile);
         return;
     }
     const std::string svg =

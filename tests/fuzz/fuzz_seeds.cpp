@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     const std::string icon = IconOf(Sample(QImage::Format_ARGB32));
     TDib green;
     green.Bits = std::string(16, '\x40');
-    std::map<std::string, std::vector<std::string>> seeds = {
+    std::map<std::string, std::vector<std::string>> startingFiles = {
         {"bmp", {bmp, EncodeDib(rgb), RunLengthBmp()}},
         {"jpeg", {jpeg, EncodeJpeg(Sample(QImage::Format_Grayscale8), 50)}},
         {"icon",
@@ -84,11 +84,11 @@ int main(int argc, char** argv) {
         {"emf", {Emf(), EmfWithBitmap(green), EmfWithBitmap(Rle8(true))}},
         {"shelf_image", {bmp, jpeg, icon, Gif, Wmf(true), Emf()}},
     };
-    for (const auto& [target, files] : seeds) {
+    for (const auto& [target, samples] : startingFiles) {
         const std::filesystem::path folder = std::filesystem::path(argv[1]) / target;
         std::filesystem::create_directories(folder);
-        for (size_t i = 0; i < files.size(); ++i) {
-            std::ofstream(folder / ("seed" + std::to_string(i)), std::ios::binary) << files[i];
+        for (size_t i = 0; i < samples.size(); ++i) {
+            std::ofstream(folder / ("sample" + std::to_string(i)), std::ios::binary) << samples[i];
         }
     }
     return 0;

@@ -4,7 +4,7 @@
 #include "Surface.h"
 
 #include "platform/graphics/Metafile.h"
-#include "tests/support/MetafileFixtures.h"
+#include "tests/support/HostileMetafiles.h"
 #include "tests/support/PictureFuzz.h"
 #include "tests/support/ResourceProbe.h"
 
@@ -27,25 +27,6 @@ std::string Rectangle(int left, int top, int right, int bottom) {
     return WmfRecord(0x041B, {bottom, right, top, left});
 }
 
-// A bitmap stretched onto the page: a 24-bit bitmap header claiming `width` x `height`
-// pixels, followed by `pixels` bytes.
-std::string StretchedBitmap(int32_t width, int32_t height, size_t pixels) {
-    std::string dib;
-    for (uint32_t v : {40u, static_cast<uint32_t>(width), static_cast<uint32_t>(height)}) {
-        WriteU32(dib, v);
-    }
-    WriteU16(dib, 1);
-    WriteU16(dib, 24);
-    for (int i = 0; i < 6; ++i) {
-        WriteU32(dib, 0);
-    }
-    std::string params;
-    for (int v : {0x0020, 0x00CC, 0, 1, 1, 0, 0, 100, 100, 0, 0}) {
-        WriteU16(params, static_cast<uint32_t>(v));
-    }
-    return WmfRecordBytes(0x0F43, params + dib + std::string(pixels, '\x7F'));
-}
-
 QImage Drawn(const std::string& bytes) {
     TMetafile metafile;
     metafile.LoadFromBytes(bytes);
@@ -60,8 +41,8 @@ TEST(WmfRecordWalk, AnEndRecordOfAnySizeEndsTheMetafileForWalkAndPlayer) {
     // An end record of 5 words, then records that would draw: they are not part of the
     // metafile, neither checked nor drawn. Among them a bitmap of 0 x 2,139,062,143 pixels.
     const std::string longEnd = WmfRecord(0x0000, {0, 0});
-    const std::string after =
-        Start(0x00AA00) + Rectangle(0, 0, 100, 100) + StretchedBitmap(0, 0x7F7F7F7F, 8);
+    const std::string after = Start(0x00AA00) + Rectangle(0, 0, 100, 100) +
+                              hostile_metafile::WmfStretchedBitmap(0, 0x7F7F7F7F, 8);
     const std::string wmf = WmfOf(Start(0xCC2222) + Rectangle(10, 10, 50, 50) + longEnd + after);
     QElapsedTimer clock;
     clock.start();
@@ -126,7 +107,7 @@ TEST(WmfRecordWalk, APlaceableFrameWithoutUnitsPerInchGetsTheDefault) {
 }
 
 TEST(WmfRecordWalk, HostileMetafilesCostLittleToLoadAndDraw) {
-    for (const THostileWmf& hostile : HostileWmfs()) {
+    for (const hostile_metafile::THostile& hostile : hostile_metafile::HostileWmfs()) {
         SCOPED_TRACE(hostile.Name);
         TResourceProbe probe;
         ASSERT_TRUE(probe.PeakReset());

@@ -10,6 +10,7 @@
 #include "richtext/model/RNItemPictures.h"
 #include "richtext/model/RNRTFProps.h"
 #include "richtext/model/RNStyle.h"
+#include "tests/support/HostileMetafiles.h"
 #include "tests/support/MetafileFixtures.h"
 #include "tests/support/NotesSheet.h"
 #include "tests/support/ResourceProbe.h"
@@ -216,7 +217,7 @@ int DrawPictures(const TCustomRNData& data) {
 } // namespace
 
 TEST(RNMetafile, HostileWindowsMetafilesInNotesAndRtfCostLittle) {
-    for (const THostileWmf& hostile : HostileWmfs()) {
+    for (const hostile_metafile::THostile& hostile : hostile_metafile::HostileWmfs()) {
         SCOPED_TRACE(hostile.Name);
         // A note as the editor writes it, its picture's bytes swapped for the hostile ones.
         TNotesDocument doc;

@@ -3,7 +3,8 @@
 // Metafiles made to hurt, written byte by byte: the drawings of MetafileFixtures.h with one
 // bitmap record added, its bitmap built field by field, and an enhanced header pointing outside
 // itself. Each that `Hostile()` lists made a player spin, ask for gigabytes, compute a size that
-// wrapped, or read past its bytes.
+// wrapped, or read past its bytes, and is refused. `HostileWmfs()` lists Windows metafiles
+// whose harm lies after their end record or in their header.
 
 #include "tests/support/MetafileFixtures.h"
 
@@ -146,6 +147,37 @@ inline std::vector<THostile> Hostile() {
         {"EMF bitmap of 1.6 billion colours", EmfWithBitmap(colours)},
         {"WMF bitmap of 1.6 billion colours", WmfWithBitmap(colours)},
     };
+}
+
+// A bitmap stretched over 100 x 100 units by a Windows metafile record: a 24-bit bitmap header
+// claiming `width` x `height` pixels, followed by `pixels` bytes.
+inline std::string WmfStretchedBitmap(int32_t width, int32_t height, size_t pixels = 0) {
+    std::string params;
+    for (int v : {0x0020, 0x00CC, 0, 1, 1, 0, 0, 100, 100, 0, 0}) {
+        WriteU16(params, static_cast<uint32_t>(v));
+    }
+    for (uint32_t v : {40u, static_cast<uint32_t>(width), static_cast<uint32_t>(height)}) {
+        WriteU32(params, v);
+    }
+    WriteU16(params, 1);
+    WriteU16(params, 24);
+    params.append(24, '\0');
+    return metafile_fixture::WmfRecordBytes(0x0F43, params + std::string(pixels, '\x7F'));
+}
+
+// Windows metafiles made to hurt a player, each a sound picture before the harm (our player
+// draws them, so they may load):
+// - records after an end record of 5 words: a bitmap 0 pixels wide with 2,139,062,143 rows,
+//   and one of 30000 x 30000 pixels of 24 bits (2.7 GB), neither with its pixels;
+// - a header whose largest record is 0x7FFFFFFF words (4.3 GB).
+inline std::vector<THostile> HostileWmfs() {
+    using namespace metafile_fixture;
+    std::string largest = WmfOf(SoundWmfRecords() + WmfRecord(0x0626, {15, 0, 0, 0, 0, 0}));
+    largest.replace(12, 4, std::string("\xFF\xFF\xFF\x7F", 4));
+    return {{"records after a longer end record",
+             WmfOf(SoundWmfRecords() + WmfRecord(0x0000, {0, 0}) +
+                   WmfStretchedBitmap(0, 0x7F7F7F7F) + WmfStretchedBitmap(30000, 30000))},
+            {"largest record of 4.3 GB", largest}};
 }
 
 } // namespace hostile_metafile

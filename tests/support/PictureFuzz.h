@@ -15,7 +15,8 @@
 
 #include <string_view>
 
-inline void LoadAndDrawMetafile(std::string_view bytes) {
+// The application pictures with text need, on the offscreen platform, unless there is one.
+inline void StartOffscreenApplication() {
     if (!QGuiApplication::instance()) {
         static int argc = 1;
         static char name[] = "picture-fuzz";
@@ -23,12 +24,10 @@ inline void LoadAndDrawMetafile(std::string_view bytes) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         static QGuiApplication application(argc, argv);
     }
-    TMetafile metafile;
-    try {
-        metafile.LoadFromBytes(bytes);
-    } catch (const EInvalidGraphic&) {
-        return;
-    }
+}
+
+// Draws a loaded metafile on the screen and on a 300-dpi page.
+inline void DrawMetafile(const TMetafile& metafile) {
     QImage screen(160, 120, QImage::Format_RGB32);
     screen.fill(Qt::white);
     {
@@ -40,4 +39,15 @@ inline void LoadAndDrawMetafile(std::string_view bytes) {
     QPainter painter(&page);
     TQtCanvas canvas(&painter, TSize{500, 375}, 300, 300);
     canvas.StretchDraw(Rect(0, 0, 500, 375), metafile);
+}
+
+inline void LoadAndDrawMetafile(std::string_view bytes) {
+    StartOffscreenApplication();
+    TMetafile metafile;
+    try {
+        metafile.LoadFromBytes(bytes);
+    } catch (const EInvalidGraphic&) {
+        return;
+    }
+    DrawMetafile(metafile);
 }
