@@ -59,7 +59,7 @@ const std::string Gif = std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::cerr << "usage: fuzz_seeds <folder>\n";
+        std::cerr << "usage: fuzz_samples <folder>\n";
         return 2;
     }
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
