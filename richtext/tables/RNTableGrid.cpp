@@ -22,33 +22,17 @@ int32_t ScaleClamped(int64_t a, int64_t b, int64_t c) {
     return static_cast<int32_t>(v);
 }
 
-// Moves every item of `cell` to the end of `main`; `arrived` counts those that got there. An
-// item that fails to settle in goes all the same, and the items after it too, so that the
-// merge can be taken back as a whole; the first failure is raised once all went.
+// Moves every item of `cell` to the end of `main`; `arrived` counts those that got there, also
+// when one fails to settle in, so that the merge can be taken back as a whole.
 void DrainCell(TRNTableCellData& main, TRNTableCellData& cell, int32_t& arrived) {
     const int before = main.ItemCount();
-    std::exception_ptr failure;
-    for (;;) {
-        const size_t left = cell.Items().size();
-        try {
-            main.DrainFrom(&cell);
-            break;
-        } catch (...) {
-            if (!failure) {
-                failure = std::current_exception();
-            }
-        }
-        // The slots of the items that went are empty now. Nothing went: the cell may not give
-        // its items to this one at all.
-        std::erase_if(cell.Items(), [](const TRNItemSlot& slot) { return !slot.Item; });
-        if (cell.Items().size() == left) {
-            break;
-        }
+    try {
+        main.DrainFrom(&cell);
+    } catch (...) {
+        arrived = main.ItemCount() - before;
+        throw;
     }
     arrived = main.ItemCount() - before;
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
 }
 
 } // namespace
