@@ -127,17 +127,8 @@ void TRNTableRows::Detach(TRNTableCellData& cell) {
 
 void TRNTableRows::Do_InsertRows(int index, int count) {
     const int cols = ColCount();
-    int made = 0;
-    try {
-        for (; made < count; ++made) {
-            InsertRow(index + made, cols);
-        }
-    } catch (...) {
-        while (made-- > 0) {
-            Delete(index);
-        }
-        throw;
-    }
+    AllOrNone(
+        count, [&](int i) { InsertRow(index + i, cols); }, [&](int i) { Delete(index + i); });
     MarkDone();
 }
 
@@ -148,21 +139,11 @@ void TRNTableRows::Do_UnInsertRows(int index, int count) {
 }
 
 void TRNTableRows::Do_InsertEmptyCells(int row, int col, int colCount, int rowCount) {
-    int r = row, made = 0;
-    try {
-        for (; r < row + rowCount; ++r) {
-            for (made = 0; made < colCount; ++made) {
-                Get(r)->InsertEmpty(col);
-            }
-        }
-    } catch (...) {
-        for (; r >= row; --r, made = colCount) {
-            while (made-- > 0) {
-                Get(r)->Delete(col);
-            }
-        }
-        throw;
-    }
+    // Slot by slot, row after row.
+    const auto rowOf = [&](int64_t at) { return Get(row + static_cast<int>(at / colCount)); };
+    AllOrNone(
+        int64_t{colCount} * rowCount, [&](int64_t at) { rowOf(at)->InsertEmpty(col); },
+        [&](int64_t at) { rowOf(at)->Delete(col); });
     MarkDone();
 }
 
@@ -536,29 +517,22 @@ void TRNTableRows::Do_UndoUnmergeCell(int row, int col, int oldColSpan, int oldR
 }
 
 void TRNTableRows::MovingToUndoList(int row, int col, int colCount, int rowCount) {
-    // All cells or none: one that refuses leaves those before it as they were.
-    const int64_t area = int64_t{colCount} * rowCount;
-    int64_t at = 0;
-    try {
-        for (; at < area; ++at) {
-            if (TRNTableCellData* cell = Cell(row + static_cast<int>(at / colCount),
-                                              col + static_cast<int>(at % colCount))) {
+    // One cell that refuses leaves those before it as they were.
+    const auto cellAt = [&](int64_t at) {
+        return Cell(row + static_cast<int>(at / colCount), col + static_cast<int>(at % colCount));
+    };
+    AllOrNone(
+        int64_t{colCount} * rowCount,
+        [&](int64_t at) {
+            if (TRNTableCellData* cell = cellAt(at)) {
                 cell->MovingToUndoList();
             }
-        }
-    } catch (...) {
-        while (at-- > 0) {
-            if (TRNTableCellData* cell = Cell(row + static_cast<int>(at / colCount),
-                                              col + static_cast<int>(at % colCount))) {
-                try {
-                    cell->MovingFromUndoList();
-                } catch (...) {
-                    // The first failure is the one raised.
-                }
+        },
+        [&](int64_t at) {
+            if (TRNTableCellData* cell = cellAt(at)) {
+                cell->MovingFromUndoList();
             }
-        }
-        throw;
-    }
+        });
 }
 
 void TRNTableRows::MovingFromUndoList(int row, int col, int colCount, int rowCount) {
