@@ -226,9 +226,9 @@ public:
     int SplitCellsHorizontally(int topRow, int leftCol, int colSpan, int rowSpan, int rowCount);
     bool IsEmptyRows(int row1, int col, int colCount, int count1, int row2, int count2) const;
     bool IsEmptyCols(int row, int col1, int count1, int rowCount, int col2, int count2) const;
-    // Makes any grid sound: every row as wide as the widest, each cell's area inside the grid
-    // and over no other cell (spans shortened), and a new cell in every slot no cell covers.
-    // No cell is dropped.
+    // Makes any grid sound: every row as wide as the widest (one slot at least), each cell's
+    // area inside the grid and over no other cell (spans shortened), and a new cell in every
+    // slot no cell covers. No cell is dropped.
     void MakeSound();
 
     // Call the cells' own moves to and from the undo list over a rectangle; the second also
