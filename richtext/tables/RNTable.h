@@ -179,6 +179,14 @@ public:
 
     int ColCount() const { return Count() > 0 ? Get(0)->Count() : 0; }
     TRNTableCellData* Cell(int row, int col) const { return Get(row)->Cell(col); }
+    // Whether (row, col) is a slot of the grid.
+    bool InGrid(int row, int col) const {
+        return row >= 0 && row < Count() && col >= 0 && col < Get(row)->Count();
+    }
+    // The cell at (row, col); null outside the grid and in a slot a merge covers.
+    TRNTableCellData* CellAt(int row, int col) const {
+        return InGrid(row, col) ? Cell(row, col) : nullptr;
+    }
     // Without `cellParagraphs` the cells are left without items, for a read to fill.
     void Reset(int rows, int cols, bool cellParagraphs = true);
     TRNTableRow* AddRow(int cols);
