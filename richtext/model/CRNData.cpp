@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <sys/stat.h>
 #include <typeinfo>
@@ -619,8 +620,18 @@ void TCustomRNData::DrainFrom(TCustomRNData* source) {
         return;
     }
     CheckTagKinds(*source);
+    // An item that fails to settle in here stays here all the same, and the items after it
+    // follow: the source is left empty whatever happens, and the first failure is raised once
+    // all went.
+    std::exception_ptr failure;
     for (TRNItemSlot& slot : source->Items()) {
-        AppendMoved(std::move(slot.Text), std::move(slot.Item));
+        try {
+            AppendMoved(std::move(slot.Text), std::move(slot.Item));
+        } catch (...) {
+            if (!failure) {
+                failure = std::current_exception();
+            }
+        }
     }
     source->Items().clear();
     // The source's pending checkpoint was meant for what follows its items: here that is the
@@ -633,6 +644,9 @@ void TCustomRNData::DrainFrom(TCustomRNData* source) {
     source->FirstCP = source->LastCP = nullptr;
     source->CPCount = 0;
     source->Clear();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
 }
 
 void TCustomRNData::Inserted(TCustomRNData* rnData, bool flag) {

@@ -283,7 +283,8 @@ public:
     void ShareItemsFrom(TCustomRNData& source);
     // Copies every valid item of `source`; raises when the two differ in tag kind.
     void AppendFrom(const TCustomRNData& source);
-    // Moves every item of `source` here and leaves it empty.
+    // Moves every item of `source` here and leaves it empty, also when an item fails to settle
+    // in: that item is here all the same, and the first failure is raised once all went.
     void DrainFrom(TCustomRNData* source);
     void Inserted(TCustomRNData* rnData, bool flag);
     void StartExport();

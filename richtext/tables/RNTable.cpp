@@ -161,22 +161,10 @@ void TRNTableCellData::AssignAttributesFrom(const TRNTableCellData& source, bool
 }
 
 void TRNTableCellData::MovingToUndoList() {
-    // All items or none: one that refuses leaves those before it as they were.
-    int i = 0;
-    try {
-        for (; i < ItemCount(); ++i) {
-            GetItem(i).MovingToUndoList(i, *this);
-        }
-    } catch (...) {
-        while (i-- > 0) {
-            try {
-                GetItem(i).MovingFromUndoList(i, *this);
-            } catch (...) {
-                // The first failure is the one raised.
-            }
-        }
-        throw;
-    }
+    // One item that refuses leaves those before it as they were.
+    AllOrNone(
+        ItemCount(), [this](int i) { GetItem(i).MovingToUndoList(i, *this); },
+        [this](int i) { GetItem(i).MovingFromUndoList(i, *this); });
 }
 
 void TRNTableCellData::MovingFromUndoList() {

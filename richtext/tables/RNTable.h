@@ -179,6 +179,14 @@ public:
 
     int ColCount() const { return Count() > 0 ? Get(0)->Count() : 0; }
     TRNTableCellData* Cell(int row, int col) const { return Get(row)->Cell(col); }
+    // Whether (row, col) is a slot of the grid.
+    bool InGrid(int row, int col) const {
+        return row >= 0 && row < Count() && col >= 0 && col < Get(row)->Count();
+    }
+    // The cell at (row, col); null outside the grid and in a slot a merge covers.
+    TRNTableCellData* CellAt(int row, int col) const {
+        return InGrid(row, col) ? Cell(row, col) : nullptr;
+    }
     // Without `cellParagraphs` the cells are left without items, for a read to fill.
     void Reset(int rows, int cols, bool cellParagraphs = true);
     TRNTableRow* AddRow(int cols);
@@ -226,9 +234,9 @@ public:
     int SplitCellsHorizontally(int topRow, int leftCol, int colSpan, int rowSpan, int rowCount);
     bool IsEmptyRows(int row1, int col, int colCount, int count1, int row2, int count2) const;
     bool IsEmptyCols(int row, int col1, int count1, int rowCount, int col2, int count2) const;
-    // Makes any grid sound: every row as wide as the widest, each cell's area inside the grid
-    // and over no other cell (spans shortened), and a new cell in every slot no cell covers.
-    // No cell is dropped.
+    // Makes any grid sound: every row as wide as the widest (one slot at least), each cell's
+    // area inside the grid and over no other cell (spans shortened), and a new cell in every
+    // slot no cell covers. No cell is dropped.
     void MakeSound();
 
     // Call the cells' own moves to and from the undo list over a rectangle; the second also

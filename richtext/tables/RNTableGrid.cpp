@@ -22,33 +22,17 @@ int32_t ScaleClamped(int64_t a, int64_t b, int64_t c) {
     return static_cast<int32_t>(v);
 }
 
-// Moves every item of `cell` to the end of `main`; `arrived` counts those that got there. An
-// item that fails to settle in goes all the same, and the items after it too, so that the
-// merge can be taken back as a whole; the first failure is raised once all went.
+// Moves every item of `cell` to the end of `main`; `arrived` counts those that got there, also
+// when one fails to settle in, so that the merge can be taken back as a whole.
 void DrainCell(TRNTableCellData& main, TRNTableCellData& cell, int32_t& arrived) {
     const int before = main.ItemCount();
-    std::exception_ptr failure;
-    for (;;) {
-        const size_t left = cell.Items().size();
-        try {
-            main.DrainFrom(&cell);
-            break;
-        } catch (...) {
-            if (!failure) {
-                failure = std::current_exception();
-            }
-        }
-        // The slots of the items that went are empty now. Nothing went: the cell may not give
-        // its items to this one at all.
-        std::erase_if(cell.Items(), [](const TRNItemSlot& slot) { return !slot.Item; });
-        if (cell.Items().size() == left) {
-            break;
-        }
+    try {
+        main.DrainFrom(&cell);
+    } catch (...) {
+        arrived = main.ItemCount() - before;
+        throw;
     }
     arrived = main.ItemCount() - before;
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
 }
 
 } // namespace
@@ -143,17 +127,8 @@ void TRNTableRows::Detach(TRNTableCellData& cell) {
 
 void TRNTableRows::Do_InsertRows(int index, int count) {
     const int cols = ColCount();
-    int made = 0;
-    try {
-        for (; made < count; ++made) {
-            InsertRow(index + made, cols);
-        }
-    } catch (...) {
-        while (made-- > 0) {
-            Delete(index);
-        }
-        throw;
-    }
+    AllOrNone(
+        count, [&](int i) { InsertRow(index + i, cols); }, [&](int i) { Delete(index + i); });
     MarkDone();
 }
 
@@ -164,21 +139,11 @@ void TRNTableRows::Do_UnInsertRows(int index, int count) {
 }
 
 void TRNTableRows::Do_InsertEmptyCells(int row, int col, int colCount, int rowCount) {
-    int r = row, made = 0;
-    try {
-        for (; r < row + rowCount; ++r) {
-            for (made = 0; made < colCount; ++made) {
-                Get(r)->InsertEmpty(col);
-            }
-        }
-    } catch (...) {
-        for (; r >= row; --r, made = colCount) {
-            while (made-- > 0) {
-                Get(r)->Delete(col);
-            }
-        }
-        throw;
-    }
+    // Slot by slot, row after row.
+    const auto rowOf = [&](int64_t at) { return Get(row + static_cast<int>(at / colCount)); };
+    AllOrNone(
+        int64_t{colCount} * rowCount, [&](int64_t at) { rowOf(at)->InsertEmpty(col); },
+        [&](int64_t at) { rowOf(at)->Delete(col); });
     MarkDone();
 }
 
@@ -552,29 +517,22 @@ void TRNTableRows::Do_UndoUnmergeCell(int row, int col, int oldColSpan, int oldR
 }
 
 void TRNTableRows::MovingToUndoList(int row, int col, int colCount, int rowCount) {
-    // All cells or none: one that refuses leaves those before it as they were.
-    const int64_t area = int64_t{colCount} * rowCount;
-    int64_t at = 0;
-    try {
-        for (; at < area; ++at) {
-            if (TRNTableCellData* cell = Cell(row + static_cast<int>(at / colCount),
-                                              col + static_cast<int>(at % colCount))) {
+    // One cell that refuses leaves those before it as they were.
+    const auto cellAt = [&](int64_t at) {
+        return Cell(row + static_cast<int>(at / colCount), col + static_cast<int>(at % colCount));
+    };
+    AllOrNone(
+        int64_t{colCount} * rowCount,
+        [&](int64_t at) {
+            if (TRNTableCellData* cell = cellAt(at)) {
                 cell->MovingToUndoList();
             }
-        }
-    } catch (...) {
-        while (at-- > 0) {
-            if (TRNTableCellData* cell = Cell(row + static_cast<int>(at / colCount),
-                                              col + static_cast<int>(at % colCount))) {
-                try {
-                    cell->MovingFromUndoList();
-                } catch (...) {
-                    // The first failure is the one raised.
-                }
+        },
+        [&](int64_t at) {
+            if (TRNTableCellData* cell = cellAt(at)) {
+                cell->MovingFromUndoList();
             }
-        }
-        throw;
-    }
+        });
 }
 
 void TRNTableRows::MovingFromUndoList(int row, int col, int colCount, int rowCount) {

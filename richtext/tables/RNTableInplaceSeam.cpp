@@ -108,10 +108,7 @@ void TRNTableInplaceSeam::Create(int itemNo, int row, int col, bool caretAtEnd, 
     TCustomRNFormattedData* formatted = TCustomRNFormattedData::Formatted(Table.Rows.MainRNData);
     TRichNoteRNData* doc = formatted ? formatted->AsRichNoteData() : nullptr;
     TRichNote* viewer = ViewerOf(doc);
-    TRNTableCellData* cell =
-        row >= 0 && row < Table.Rows.Count() && col >= 0 && col < Table.Rows.Get(row)->Count()
-            ? Table.Cells(row, col)
-            : nullptr;
+    TRNTableCellData* cell = Table.Rows.CellAt(row, col);
     if (!doc || !viewer || !cell) {
         return;
     }

@@ -7,17 +7,6 @@
 
 #include <exception>
 
-namespace {
-
-TRNTableCellData* CellAt(const TRNTableRows& rows, int row, int col) {
-    if (row < 0 || row >= rows.Count() || col < 0 || col >= rows.Get(row)->Count()) {
-        return nullptr;
-    }
-    return rows.Cell(row, col);
-}
-
-} // namespace
-
 TRNGridJournal::TRNGridJournal(TRNTableRows& rows) : rows_(rows) {
     const TRNTableItemInfo* table = rows.Table;
     IRNEditContext* context = TCustomRNFormattedData::EditContextOf(rows.MainRNData);
@@ -53,7 +42,7 @@ void TRNGridJournal::Done() {
 }
 
 void TRNGridJournal::NoteAttributes(int row, int col) {
-    const TRNTableCellData* cell = CellAt(rows_, row, col);
+    const TRNTableCellData* cell = rows_.CellAt(row, col);
     if (!cell) {
         return;
     }
@@ -78,7 +67,7 @@ void TRNGridJournal::Rollback() noexcept {
                 if (it->Done) {
                     it->Record->Revert(rows_);
                 }
-            } else if (TRNTableCellData* cell = CellAt(rows_, it->Row, it->Col)) {
+            } else if (TRNTableCellData* cell = rows_.CellAt(it->Row, it->Col)) {
                 cell->Color = it->Color;
                 cell->VisibleBorders = it->VisibleBorders;
                 cell->BestWidth = it->BestWidth;

@@ -13,6 +13,27 @@
 #include <memory>
 #include <vector>
 
+// Runs `step(0)` to `step(count - 1)`, all or none: when a step raises, `undo` takes back the
+// steps made before it, newest first, and that first failure is raised. A step that cannot be
+// taken back is passed over.
+template <class N, class Step, class Undo> void AllOrNone(N count, Step step, Undo undo) {
+    N done = 0;
+    try {
+        for (; done < count; ++done) {
+            step(done);
+        }
+    } catch (...) {
+        while (done-- > 0) {
+            try {
+                undo(done);
+            } catch (...) {
+                // The first failure is the one raised.
+            }
+        }
+        throw;
+    }
+}
+
 class TCustomRNUndoTableGrid;
 class TRNTableRows;
 class TRNUndoInfos;

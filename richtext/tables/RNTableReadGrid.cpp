@@ -111,22 +111,13 @@ void TRNTableReadGrid::Finish() {
         }
         return;
     }
-    // Otherwise the rows read so far, with the row being read when there is room for it.
+    // Otherwise the rows read so far, with the row being read when there is room for it. The
+    // first row too wide for the bytes keeps the cells read, and at least one. Merges across
+    // what is not kept shrink to what is.
     if (inRow <= cellBudget_) {
         FillRow(row_);
-        rows_.MakeSound();
-        return;
-    }
-    if (row_ > 0) {
+    } else if (row_ > 0) {
         rows_.Delete(row_);
-        rows_.MakeSound();
-        return;
-    }
-    // The first row is too wide for the bytes: it keeps the cells read, and at least one. A
-    // merge across the slots not read shrinks to those that are.
-    TRNTableRow& first = *rows_.Get(0);
-    if (first.Count() == 0) {
-        first.AddCell(true);
     }
     rows_.MakeSound();
 }

@@ -82,11 +82,8 @@ bool TRNTableItemInfo::GetSelectionBounds(int& startRow, int& startCol, int& row
 bool TRNTableItemInfo::GetNormalizedSelectionBounds(bool includeEditedCell, int& topRow,
                                                     int& leftCol, int& colSpan,
                                                     int& rowSpan) const {
-    auto inGrid = [this](int row, int col) {
-        return row >= 0 && row < Rows.Count() && col >= 0 && col < Rows.Get(row)->Count();
-    };
-    if (CellsSelected && inGrid(SelStartRow, SelStartCol) &&
-        inGrid(SelStartRow + SelRowOffs, SelStartCol + SelColOffs)) {
+    if (CellsSelected && Rows.InGrid(SelStartRow, SelStartCol) &&
+        Rows.InGrid(SelStartRow + SelRowOffs, SelStartCol + SelColOffs)) {
         int ar = 0, ac = 0, br = 0, bc = 0;
         const TRNTableCellData* a = Rows.GetMainCell(SelStartRow, SelStartCol, ar, ac);
         const TRNTableCellData* b =

@@ -34,10 +34,7 @@ TRNTableItemInfo& TableAt(IRNUndoTarget& target, int itemNo) {
 }
 
 TRNTableCellData& CellAt(TRNTableItemInfo& table, int row, int col) {
-    TRNTableCellData* cell =
-        row >= 0 && row < table.Rows.Count() && col >= 0 && col < table.Rows.Get(row)->Count()
-            ? table.Cells(row, col)
-            : nullptr;
+    TRNTableCellData* cell = table.Rows.CellAt(row, col);
     if (!cell) {
         throw ERichNoteError("Undo error");
     }

@@ -185,7 +185,7 @@ void TCustomRNFormattedData::GetSelBounds(int& startNo, int& endNo, int& startOf
     endNo = SelEndNo;
     startOffs = SelStartOffs;
     endOffs = SelEndOffs;
-    if (normalize && (startNo > endNo || (startNo == endNo && startOffs > endOffs))) {
+    if (normalize && SelectedBackward()) {
         std::swap(startNo, endNo);
         std::swap(startOffs, endOffs);
     }

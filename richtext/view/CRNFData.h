@@ -204,6 +204,10 @@ public:
     // Selection bounds, in draw-item terms (Get) and item terms (Store, Restore).
     void SelectAll();
     void GetSelBounds(int& startNo, int& endNo, int& startOffs, int& endOffs, bool normalize) const;
+    // Whether the selection was drawn backwards: its start lies after its end.
+    bool SelectedBackward() const {
+        return SelStartNo > SelEndNo || (SelStartNo == SelEndNo && SelStartOffs > SelEndOffs);
+    }
     void StoreSelBounds(int& startItemNo, int& endItemNo, int& startItemOffs, int& endItemOffs,
                         bool normalize) const;
     void RestoreSelBounds(int startItemNo, int endItemNo, int startItemOffs, int endItemOffs);

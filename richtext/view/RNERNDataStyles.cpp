@@ -98,8 +98,7 @@ void TRNEditRNData::ApplyStyleConversion_(int userData) {
     }
     BeginUndoSequence(TRNUndoType::rnutStyleNo);
     // The selection is the same text afterwards, selected in the same direction.
-    const bool backward =
-        SelStartNo > SelEndNo || (SelStartNo == SelEndNo && SelStartOffs > SelEndOffs);
+    const bool backward = SelectedBackward();
     const TRNSelRange sel = SelectionRange();
     const int firstDrawItem = sel.FirstDrawItem;
     const int lastDrawItem = sel.LastDrawItem;

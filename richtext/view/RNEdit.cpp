@@ -257,11 +257,10 @@ void TRichNoteEdit::Replay(bool redo) {
 
 void TRichNoteEdit::ReplayGroup(bool redo) {
     TRNUndoList& list = redo ? EditData().RedoList() : EditData().UndoList();
-    // A cell editor replays its own changes first; once it has none, it closes and the
-    // document's own step is replayed.
-    if (auto* inplace = dynamic_cast<TRichNoteEdit*>(InplaceEditor())) {
-        TRNEditRNData& cell = inplace->EditData();
-        if ((redo ? cell.RedoList() : cell.UndoList()).Count() > 0) {
+    // A cell editor replays its own changes (or those of a cell editor open in it) first; once
+    // it has none, it closes and the document's own step is replayed.
+    if (TRichNoteEdit* inplace = InplaceEdit()) {
+        if (inplace->ReplayList(redo).Count() > 0) {
             inplace->ReplayGroup(redo);
             if (inplace->isVisible() && !inplace->hasFocus()) {
                 inplace->SetFocus();

@@ -15,6 +15,7 @@
 
 #include <random>
 #include <sys/stat.h>
+#include <utility>
 
 using Rows = std::vector<std::string>;
 
@@ -297,6 +298,46 @@ TEST_F(Doc, AppendAndDrainMoveWholeDocuments) {
     data.AddNL("after", 0, 0);
     EXPECT_EQ(data.GetCheckpointItemNo(data.FindCheckpointByName("tail")), 8);
     data.DrainFrom(nullptr);
+}
+
+// A text item that refuses, once, to settle into the document it is added to.
+class TUnsettling : public TRNTextItemInfo {
+public:
+    using TRNTextItemInfo::TRNTextItemInfo;
+    bool Armed = true;
+    void Inserted(TCustomRNData* rnData, bool flag) override {
+        if (std::exchange(Armed, false) && rnData) {
+            throw ERichNoteError("refused");
+        }
+        TRNTextItemInfo::Inserted(rnData, flag);
+    }
+};
+
+TEST_F(Doc, DrainingPastAnItemThatFailsToSettleInLeavesTheSourceEmpty) {
+    // With item tags as numbers, and as words as the notes editor keeps them.
+    for (const bool words : {false, true}) {
+        SCOPED_TRACE(words);
+        TRNPlainRootData target;
+        TRNPlainRootData source;
+        for (TRNPlainRootData* d : {&target, &source}) {
+            d->Style = &sheet;
+            if (words) {
+                d->Options.Include(TRNOption::rnoTagsArePChars);
+            }
+        }
+        source.AddNL("a", 0, 0);
+        auto refusing = std::make_unique<TUnsettling>(&source);
+        refusing->Armed = false;
+        TUnsettling& b = *refusing;
+        source.AddItem("b", std::move(refusing));
+        source.AddNL("c", 0, -1);
+        b.Armed = true;
+        target.AddNL("x", 0, 0);
+        ExpectRNError([&] { target.DrainFrom(&source); }, "refused");
+        EXPECT_EQ(source.ItemCount(), 0);
+        EXPECT_EQ(Table(target), (Rows{"x/0/p", "a/0/p", "b/0/p", "c/0/+"}));
+        EXPECT_EQ(&target.GetItem(2), &b);
+    }
 }
 
 TEST_F(Doc, TypedAccessAndParagraphs) {

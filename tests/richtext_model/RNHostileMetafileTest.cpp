@@ -58,12 +58,10 @@ int RtfLoadAndDraw(const std::string& metafile) {
     SetUpNotesRTFReader(props);
     doc.RTFProperties = &props;
     doc.RTFOptions = NotesRTFOptions();
-    TMemoryStream stream;
-    stream.WriteString(std::string("{\\rtf1\\ansi before\\par {\\pict") +
-                       (enhanced ? "\\emfblip" : "\\wmetafile8") + "\\picw5292\\pich2646 " +
-                       RNFBytes2TextString(enhanced ? metafile : metafile.substr(22)) + "}\\par}");
-    stream.SetPosition(0);
-    doc.LoadRTFFromStream(stream);
+    LoadRTFBytes(doc, std::string("{\\rtf1\\ansi before\\par {\\pict") +
+                          (enhanced ? "\\emfblip" : "\\wmetafile8") + "\\picw5292\\pich2646 " +
+                          RNFBytes2TextString(enhanced ? metafile : metafile.substr(22)) +
+                          "}\\par}");
     return DrawPictures(doc);
 }
 

@@ -249,10 +249,7 @@ TEST(RNMetafile, HostileWindowsMetafilesInNotesAndRtfCostLittle) {
         TRNRTFReaderProperties props;
         SetUpNotesRTFReader(props);
         read.RTFProperties = &props;
-        TMemoryStream stream;
-        stream.WriteString(rtf);
-        stream.SetPosition(0);
-        read.LoadRTFFromStream(stream);
+        LoadRTFBytes(read, rtf);
         DrawPictures(read);
         EXPECT_LT(probe.Millis(), 2000);
         EXPECT_LT(probe.PeakGrowthMb(), 300);

@@ -395,6 +395,36 @@ TEST(TableCommands, TheCaretEntersTheFirstCellFromTheLeftAndTheLastFromTheRight)
     EXPECT_FALSE(loose->EnterItem(1));
 }
 
+// A cell editor open inside another, on a table the cell held before either opened: the
+// document's Undo replays the inner editor's step, the one UndoAction names.
+TEST_P(TableCommandSteps, UndoReplaysTheStepOfACellEditorInsideAnother) {
+    RegisterTableItemClass();
+    EditedTable e(1, 1, GetParam());
+    TRNTableCellData& cell = *e.T->Cells(0, 0);
+    cell.Clear();
+    cell.AddItem("", std::make_unique<TRNTableItemInfo>(1, 1, &cell));
+    e.Edit.Format();
+    e.Open(0, 0);
+    TRNTableInplaceEdit* outer = e.Cell();
+    ASSERT_NE(outer, nullptr);
+    auto& nested = outer->EditData().CheckItemClass<TRNTableItemInfo>(0);
+    nested.CreateInplace(-1, 0, 0, false, false);
+    TRNTableInplaceEdit* inner = CellEditorOf(nested);
+    ASSERT_NE(inner, nullptr);
+    EditedTable::Type(inner, "a");
+    ASSERT_EQ(inner->EditData().GetItemText(0), "a");
+    ASSERT_EQ(outer->EditData().UndoList().Count(), 0);
+    EXPECT_EQ(e.Edit.UndoAction(), TRNUndoType::rnutTyping);
+
+    e.Edit.Undo();
+    ASSERT_EQ(inner, CellEditorOf(nested));
+    EXPECT_EQ(inner->EditData().GetItemText(0), "");
+    EXPECT_EQ(e.Edit.RedoAction(), TRNUndoType::rnutTyping);
+    e.Edit.Redo();
+    EXPECT_EQ(inner->EditData().GetItemText(0), "a");
+    EXPECT_EQ(e.Beeps, 0);
+}
+
 TEST(TableCommands, ADocumentSavedWhileACellIsEditedHoldsWhatTheCellShows) {
     Commands e(2, 2);
     e.Open(1, 0);

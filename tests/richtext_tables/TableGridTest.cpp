@@ -276,6 +276,19 @@ TEST_P(TableGrid, AnyGridIsMadeSoundWithoutLosingACell) {
     EXPECT_TRUE(IsFreshCell(*g.Cell(2, 2)));
 }
 
+// A read that stopped before the first cell leaves a row without slots: it gets one cell.
+TEST_P(TableGrid, ARowWithoutSlotsIsMadeOneCell) {
+    TableDoc d(GetParam());
+    auto t = d.Make(1, 2);
+    TRNTableRows& g = t->Rows;
+    g.Get(0)->Clear();
+    ASSERT_EQ(g.ColCount(), 0);
+    g.MakeSound();
+    EXPECT_TRUE(GridIsSound(g));
+    EXPECT_EQ(std::make_pair(g.Count(), g.ColCount()), std::make_pair(1, 1));
+    EXPECT_TRUE(IsFreshCell(*g.Cell(0, 0)));
+}
+
 TEST_P(TableGrid, RandomEditsKeepTheGridSound) {
     TableDoc d(GetParam());
     auto t = d.Make(3, 3);
