@@ -82,7 +82,7 @@ target_include_directories(tarnwick_resources INTERFACE ${CMAKE_BINARY_DIR}/incl
 # not link Qt Widgets. The label "threads" also runs the program under `make tsan`. SOURCES
 # names the files where a folder holds two programs, EXCLUDE the files of the other.
 function(tarnwick_test name)
-    cmake_parse_arguments(ARG "QT;GUI" "" "DEPS;LABELS;SOURCES;EXCLUDE" ${ARGN})
+    cmake_parse_arguments(ARG "QT;GUI;TEXT_TAGS_TOO" "" "DEPS;LABELS;SOURCES;EXCLUDE" ${ARGN})
     if(ARG_SOURCES)
         set(sources ${ARG_SOURCES})
     else()
@@ -111,6 +111,12 @@ function(tarnwick_test name)
         gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
     else()
         gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+    endif()
+    # Rich-text programs run a second time with item tags kept as words, as the notes editor
+    # keeps them (tests/support/TextTagsRun.h).
+    if(ARG_TEXT_TAGS_TOO)
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_PREFIX "TextTags."
+                             PROPERTIES ENVIRONMENT "TARNWICK_TEXT_TAGS=1")
     endif()
 endfunction()
 

@@ -10,6 +10,7 @@
 #include "richtext/model/RNStyle.h"
 #include "richtext/tables/RNTable.h"
 #include "richtext/view/RichNote.h"
+#include "tests/support/TextTagsRun.h"
 
 #include <gtest/gtest.h>
 
@@ -37,6 +38,7 @@ struct ViewerTable {
     ViewerTable(int rows, int cols) {
         RegisterTableItemClass();
         Note.SetStyle(&Sheet);
+        UseTextTagsIfAsked(Note);
         Note.resize(500, 400);
         Note.Events().OnSelect = [this](IRichNoteHost&) { ++Selects; };
         Note.Events().OnJump = [this](IRichNoteHost&, int id) { Jumps.push_back(id); };

@@ -8,6 +8,7 @@
 #include "richtext/model/RNError.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/tables/RNTable.h"
+#include "tests/support/TextTagsRun.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@
 enum class TableOptions { Defaults, NotesEditor };
 
 inline void UseTableOptions(TableOptions options, TRichNoteSettings& settings, TRNStyle& sheet) {
+    UseTextTagsIfAsked(settings);
     if (options == TableOptions::NotesEditor) {
         SetUpNotesSheet(sheet);
         settings.Options = NotesDocumentOptions();

@@ -3,6 +3,7 @@
 #include "TableFixture.h"
 #include "platform/widgets/Input.h"
 #include "richtext/view/RNEdit.h"
+#include "tests/support/TextTagsRun.h"
 
 #include <QImage>
 #include <QPixmap>
@@ -310,6 +311,7 @@ struct ControlTable {
     ControlTable() {
         Sheet.TextStyles()[0].Size = 12;
         Edit.SetStyle(&Sheet);
+        UseTextTagsIfAsked(Edit);
         Edit.resize(500, 200);
         P = std::make_unique<PlacedTable<TRNEditRNData>>(Edit.EditData(), 2, 2, nullptr);
         P->T->CellEditor = &CellEditor;

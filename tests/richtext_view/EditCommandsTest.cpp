@@ -1,6 +1,7 @@
 #include "EditFixture.h"
 
 #include "richtext/model/RNUni.h"
+#include "tests/support/TextTagsRun.h"
 
 #include <gtest/gtest.h>
 
@@ -251,14 +252,14 @@ TEST(EditEnter, NewParagraphsAndLines) {
 TEST(EditEnter, SplitKeepsStylesAndTagAndLineKinds) {
     for (bool shift : {false, true}) {
         Editor e;
-        e.D().AddNLTag("abcd", 1, 2, RNTag(5));
+        e.D().AddNLTag("abcd", 1, 2, TestTag(5));
         e.Format();
         e.Caret(0, 3);
         e.D().OnEnterPress_(shift);
         const TCustomRNItemInfo& second = e.D().GetItem(1);
         EXPECT_EQ(second.StyleNo, 1);
         EXPECT_EQ(second.ParaNo, 2);
-        EXPECT_EQ(second.Tag.AsInt(), 5);
+        EXPECT_EQ(TagText(second.Tag), "5");
         EXPECT_EQ(second.GetBR(), shift);
         EXPECT_FALSE(second.GetSameAsPrev());
     }
@@ -373,13 +374,13 @@ TEST(EditStyles, TagsFollowTheClearOption) {
         if (!clear) {
             e.Edit.Options = {};
         }
-        e.D().AddNLTag("abcdef", 0, 0, RNTag(4));
+        e.D().AddNLTag("abcdef", 0, 0, TestTag(4));
         e.Format();
         e.D().SetSelectionBounds(0, 3, 0, 5);
         e.D().ApplyStyleConversion_(0);
-        EXPECT_EQ(e.D().GetItemTag(0).AsInt(), 4);
-        EXPECT_EQ(e.D().GetItemTag(1).AsInt(), clear ? 0 : 4);
-        EXPECT_EQ(e.D().GetItemTag(2).AsInt(), 4);
+        EXPECT_EQ(TagText(e.D().GetItemTag(0)), "4");
+        EXPECT_EQ(TagText(e.D().GetItemTag(1)), clear ? "0" : "4");
+        EXPECT_EQ(TagText(e.D().GetItemTag(2)), "4");
     }
 }
 

@@ -8,6 +8,7 @@
 #include "richtext/model/RNItemPictures.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/view/RNEdit.h"
+#include "tests/support/TextTagsRun.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,7 @@ struct EditForm {
         layout->addWidget(Edit);
         Sheet.TextStyles()[0].Size = 12;
         Edit->SetStyle(&Sheet);
+        UseTextTagsIfAsked(*Edit);
         Edit->setMinimumSize(300, 120);
         Edit->OnChange = [this](TRichNoteEdit&) { ++Changes; };
         Edit->EditData().OnBeep = [this] { ++Beeps; };

@@ -4,6 +4,7 @@
 #include "platform/widgets/EmbeddedWidget.h"
 #include "richtext/model/RNItemControl.h"
 #include "richtext/model/RNItemPictures.h"
+#include "tests/support/TextTagsRun.h"
 
 #include <gtest/gtest.h>
 
@@ -171,7 +172,9 @@ TEST(EditItems, ChangesByIndexAndAtTheCaretAreUndoSteps) {
     };
     const std::vector<Case> cases{
         {"Break",
-         [](TRichNoteEdit& e) { e.SetBreakInfoEd(5, 3, TRNBreakStyle::rnbs3d, clBlue, 7); },
+         [](TRichNoteEdit& e) {
+             e.SetBreakInfoEd(5, 3, TRNBreakStyle::rnbs3d, clBlue, TestTag(7));
+         },
          TRNUndoType::rnutModifyItem,
          [](TRNEditRNData& d) {
              uint8_t width = 0;
@@ -182,9 +185,10 @@ TEST(EditItems, ChangesByIndexAndAtTheCaretAreUndoSteps) {
              EXPECT_EQ(width, 3);
              EXPECT_EQ(style, TRNBreakStyle::rnbs3d);
              EXPECT_EQ(color, clBlue);
-             EXPECT_EQ(tag.AsInt(), 7);
+             EXPECT_EQ(TagText(tag), "7");
          }},
-        {"BulletKeepsItsList", [](TRichNoteEdit& e) { e.SetBulletInfoEd(2, "b2", 1, nullptr, 5); },
+        {"BulletKeepsItsList",
+         [](TRichNoteEdit& e) { e.SetBulletInfoEd(2, "b2", 1, nullptr, TestTag(5)); },
          TRNUndoType::rnutModifyItem,
          [&images](TRNEditRNData& d) {
              std::string name;
@@ -196,7 +200,8 @@ TEST(EditItems, ChangesByIndexAndAtTheCaretAreUndoSteps) {
              EXPECT_EQ(index, 1);
              EXPECT_EQ(list, &images);
          }},
-        {"Hotspot", [](TRichNoteEdit& e) { e.SetHotspotInfoEd(3, "h2", 1, 0, nullptr, 6); },
+        {"Hotspot",
+         [](TRichNoteEdit& e) { e.SetHotspotInfoEd(3, "h2", 1, 0, nullptr, TestTag(6)); },
          TRNUndoType::rnutModifyItem,
          [](TRNEditRNData& d) {
              std::string name;
@@ -211,7 +216,7 @@ TEST(EditItems, ChangesByIndexAndAtTheCaretAreUndoSteps) {
         {"PictureResizedIsFormattedAgain",
          [](TRichNoteEdit& e) {
              e.SetPictureInfoEd(1, "p2", std::make_unique<TBitmap>(30, 30), TRNVAlign::rnvaMiddle,
-                                4);
+                                TestTag(4));
          },
          TRNUndoType::rnutModifyItem,
          [](TRNEditRNData& d) {
@@ -221,14 +226,17 @@ TEST(EditItems, ChangesByIndexAndAtTheCaretAreUndoSteps) {
              EXPECT_EQ(d.GetItemText(1), "p2");
          }},
         {"PictureKeepsACopyOfItsImage",
-         [](TRichNoteEdit& e) { e.SetPictureInfoEd(1, "p3", nullptr, TRNVAlign::rnvaBaseline, 1); },
+         [](TRichNoteEdit& e) {
+             e.SetPictureInfoEd(1, "p3", nullptr, TRNVAlign::rnvaBaseline, TestTag(1));
+         },
          TRNUndoType::rnutModifyItem,
          [](TRNEditRNData& d) { EXPECT_EQ(d.GetItem(1).GetImageWidth(), 10); }},
-        {"Control", [](TRichNoteEdit& e) { e.SetControlInfoEd(4, "c2", TRNVAlign::rnvaMiddle, 9); },
+        {"Control",
+         [](TRichNoteEdit& e) { e.SetControlInfoEd(4, "c2", TRNVAlign::rnvaMiddle, TestTag(9)); },
          TRNUndoType::rnutModifyItem,
          [](TRNEditRNData& d) {
              EXPECT_EQ(d.GetItemText(4), "c2");
-             EXPECT_EQ(d.GetItemTag(4).AsInt(), 9);
+             EXPECT_EQ(TagText(d.GetItemTag(4)), "9");
          }},
         {"ResizeControl", [](TRichNoteEdit& e) { e.ResizeControl(4, 40, 20); },
          TRNUndoType::rnutModifyItem,
@@ -240,8 +248,8 @@ TEST(EditItems, ChangesByIndexAndAtTheCaretAreUndoSteps) {
          false},
         {"TextIsFormattedAgain", [](TRichNoteEdit& e) { e.SetItemTextEd(0, "a longer text"); },
          TRNUndoType::rnutModifyItem, [](TRNEditRNData& d) { EXPECT_EQ(DrawnLength(d, 0), 13); }},
-        {"Tag", [](TRichNoteEdit& e) { e.SetItemTagEd(0, 3); }, TRNUndoType::rnutTag,
-         [](TRNEditRNData& d) { EXPECT_EQ(d.GetItemTag(0).AsInt(), 3); }},
+        {"Tag", [](TRichNoteEdit& e) { e.SetItemTagEd(0, TestTag(3)); }, TRNUndoType::rnutTag,
+         [](TRNEditRNData& d) { EXPECT_EQ(TagText(d.GetItemTag(0)), "3"); }},
         {"AddCheckpoint", [](TRichNoteEdit& e) { e.SetCheckpointInfoEd(0, 1, "cp", true); },
          TRNUndoType::rnutAddCheckpoint,
          [](TRNEditRNData& d) { EXPECT_EQ(d.GetItemCheckpoint(0)->Name, "cp"); }},

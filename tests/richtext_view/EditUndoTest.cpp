@@ -1,6 +1,7 @@
 #include "EditFixture.h"
 
 #include "../richtext_model/ExpectRNError.h"
+#include "tests/support/TextTagsRun.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@ void BuildMixed(Editor& e) {
     e.D().AddNL("abc", 0, 0);
     e.D().AddNL("def", 1, -1);
     e.AddPicture(30, -1);
-    e.D().AddNLTag("ghi", 0, 1, RNTag(7));
+    e.D().AddNLTag("ghi", 0, 1, TestTag(7));
     e.Format();
 }
 
@@ -90,7 +91,7 @@ TEST(EditPrimitives, EachChangesUndoesAndRedoesAndWorksWithoutRecords) {
              d.Do_BR(1, true);
          }},
         {"PageBreak", [](TRNEditRNData& d, bool&) { d.Do_PageBreak(3, true); }},
-        {"Tag", [](TRNEditRNData& d, bool&) { d.Do_Tag(3, RNTag(9), false); }},
+        {"Tag", [](TRNEditRNData& d, bool&) { d.Do_Tag(3, TestTag(9), false); }},
         {"AddCheckpoint",
          [](TRNEditRNData& d, bool&) {
              auto cp = std::make_unique<TRNCPInfo>();

@@ -8,6 +8,7 @@
 #include "platform/widgets/Printer.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/view/PtblRN.h"
+#include "tests/support/TextTagsRun.h"
 
 #include <memory>
 #include <string>
@@ -95,6 +96,7 @@ struct PrintedNote {
         Sheet.TextStyles()[0].Size = 12;
         Sheet.TextStyles()[1].Size = 12;
         Source.SetStyle(&Sheet);
+        UseTextTagsIfAsked(Source);
         Source.LeftMargin = Source.RightMargin = Source.TopMargin = Source.BottomMargin = 0;
     }
     // `count` one-line paragraphs "line N".

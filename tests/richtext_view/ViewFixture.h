@@ -9,6 +9,7 @@
 #include "richtext/model/RNItemPictures.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/view/CRNFData.h"
+#include "tests/support/TextTagsRun.h"
 
 #include <memory>
 #include <string>
@@ -21,6 +22,7 @@ public:
     FakeHost() {
         Flags = TRNFlags{TRNFlag::rnflTrim};
         LeftMargin = RightMargin = TopMargin = BottomMargin = 0;
+        UseTextTagsIfAsked(*this);
     }
     TRNStyle* Style = nullptr;
     int HPos = 0, VPos = 0, VSmallStep = 10;
