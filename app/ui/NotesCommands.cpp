@@ -11,7 +11,6 @@
 #include "platform/base/QtText.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/widgets/Control.h"
-#include "platform/widgets/Cursors.h"
 #include "richtext/view/PtblRN.h"
 #include "richtext/view/RNEdit.h"
 
@@ -270,7 +269,6 @@ void TNotesCommands::BuildEditor(QWidget& page) {
     editor_->setObjectName("RichNoteEdit1");
     TRichNoteEdit& e = *editor_;
     e.SetStyle(&rns_);
-    e.SetCursor(crIBeam);
     e.SetBorderStyle(TBorderStyle::bsSingle);
     e.LeftMargin = e.RightMargin = e.TopMargin = e.BottomMargin = 5;
     e.SetVScrollVisible(true);
