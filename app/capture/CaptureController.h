@@ -12,6 +12,7 @@
 // dropped.
 
 #include "app/binder/CaptureStarter.h"
+#include "app/capture/TransferBounds.h"
 #include "platform/net/HttpClient.h"
 
 #include <chrono>
@@ -37,7 +38,8 @@ struct CaptureSetup {
     // The status form of captures with linked pages; without one they are refused.
     ILevelStatusForm* LevelForm = nullptr;
     IUrlCache* Cache = nullptr;
-    HttpOptions Http; // timeouts of every transfer
+    // Timeouts of every transfer and the largest resource or file (MaxResourceSize).
+    HttpOptions Http = BoundedTransferOptions();
     std::function<void()> StartBusyAnimation;
     // The clock of the saves during long captures; tests set their own.
     std::function<std::chrono::steady_clock::time_point()> Clock = std::chrono::steady_clock::now;

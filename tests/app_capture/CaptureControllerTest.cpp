@@ -575,6 +575,46 @@ TEST_F(Capture, FileTasksOfABinderFileDownloadOnlyInsideItsFolder) {
     EXPECT_EQ(ReadFileBytes(binder / "more" / "files" / "notes.txt"), "theirs /inrel");
 }
 
+// A file task's download past the bound is cut where the bound is, fails and leaves no file;
+// one of exactly the bound is stored. Unless set otherwise, the bound is that of resources.
+TEST_F(Capture, AFileTaskPastTheBoundFailsAndLeavesNoFile) {
+    constexpr size_t MiB = size_t{1} << 20;
+    constexpr size_t Bound = MiB;
+    SizedBodyServer bodies;
+    CaptureSetup setup = MakeSetup();
+    EXPECT_EQ(setup.Http.MaxBodySize, MaxResourceSize);
+    setup.Http.MaxBodySize = Bound;
+    CaptureController bounded{setup};
+    bounded.ServeTaskQueue(queue);
+    const fs::path folder = b.dir / "dl";
+    const std::vector<std::pair<std::string, int32_t>> cases = {
+        {"/endless/e.zip", TaskFailed},
+        {"/" + std::to_string(Bound + 1) + "/o.zip", TaskFailed},
+        {"/" + std::to_string(Bound) + "/x.zip", TaskDone},
+    };
+    for (const auto& [path, state] : cases) {
+        queue.AddTask(Task(bodies.Url(path), folder.string(), "zip"));
+    }
+    queue.StartPolling();
+    invoker.WaitServing([&] {
+        const int32_t last = queue.At(static_cast<int>(cases.size()) - 1).State;
+        return last != TaskWaiting && last != TaskRunning;
+    });
+    queue.Stop();
+    for (size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(queue.At(static_cast<int>(i)).State, cases[i].second) << cases[i].first;
+        // The bound, and what the sockets of both ends buffer, for the type query and the
+        // download together.
+        EXPECT_LE(bodies.Taken(cases[i].first), Bound + 32 * MiB) << cases[i].first;
+    }
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        files.push_back(fs::relative(entry.path(), folder).string());
+    }
+    EXPECT_EQ(files, std::vector<std::string>{"x.zip"});
+    EXPECT_EQ(ReadFileBytes(folder / "x.zip"), std::string(Bound, 'b'));
+}
+
 TEST_F(Capture, ASearchRunsCleanWhileACaptureWorks) {
     TPageInfo& busy = AddPage("/p.htm", 0x15, true);
     TPageInfo& done = AddPage("/done.htm", 0x16);
