@@ -268,6 +268,37 @@ TEST(CapturePage, AResourcePastTheBoundFailsAndLeavesNoFile) {
     EXPECT_LE(bodies.Taken(beyondDefault), 32 * MiB);
 }
 
+// A local page's files are read whole: one past the bound, and a device that never ends, count
+// as failed without being read.
+TEST(CapturePage, LocalFilesPastTheBoundAndDevicesFail) {
+    constexpr size_t Bound = size_t{1} << 20;
+    TestStore store;
+    store.Context().Http.MaxBodySize = Bound;
+    const fs::path site = store.Dir() / "site";
+    WriteFileBytes(site / "ok.gif", std::string(Bound, 'o'));
+    WriteFileBytes(site / "big.gif", std::string(Bound + 1, 'g'));
+    WriteFileBytes(site / "p.htm",
+                   Html("<img src=\"ok.gif\"><img src=\"big.gif\"><img src=\"file:///dev/zero\">"));
+    TPageInfo node;
+    TestStore::Prepare(node, "file://" + (site / "p.htm").string());
+    ASSERT_TRUE(CapturePage(node, false, nullptr, store.Context()));
+    EXPECT_EQ(Rows(node.Content.Stats)[GroupImg], (StatsRow{1, 0, 2}));
+    const std::vector<std::string> files = store.Files();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(store.FileBytes(files[0]), std::string(Bound, 'o'));
+
+    // A local page has the bound of pages (the file is sparse: it takes no room on the disk).
+    const fs::path large = site / "large.htm";
+    WriteFileBytes(large, "<html>");
+    fs::resize_file(large, MaxPageSize + 1);
+    for (const std::string& path : {large.string(), std::string("/dev/zero")}) {
+        TPageInfo local;
+        TestStore::Prepare(local, "file://" + path);
+        EXPECT_FALSE(CapturePage(local, false, nullptr, store.Context())) << path;
+        EXPECT_TRUE(local.Content.FetchedText.empty()) << path;
+    }
+}
+
 TEST(CapturePage, PageWithNulBytesArrivesExactlyAndRedirectSetsTheFinalUrl) {
     std::string body = "<html><body><img src=\"a.gif\">";
     while (body.size() < 300 * 1024 + 5) {
