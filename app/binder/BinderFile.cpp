@@ -24,12 +24,13 @@ bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
-// Deleting works inside a root that is an absolute folder other than "/", on plain names
-// only, so a damaged or hostile binder file can never aim it at the root's parent, at
-// another folder or at the whole disk.
-bool SafeToDelete(const TBinderHeader& header) {
+// Deleting works inside a root that is an absolute folder other than "/" and the folder of
+// the binder file, on plain names only, so a damaged or hostile binder file can never aim it
+// at the root's parent, at another folder or at the whole disk.
+bool SafeToDelete(const std::string& binderFilePath, const TBinderHeader& header) {
     const fs::path root = fs::path(header.Root).lexically_normal();
-    return root.is_absolute() && root.has_relative_path() && IsPlainEntryName(header.Store) &&
+    return root.is_absolute() && root.has_relative_path() &&
+           HoldsBinderFile(header.Root, binderFilePath) && IsPlainEntryName(header.Store) &&
            IsPlainEntryName(header.Save);
 }
 
@@ -54,6 +55,22 @@ bool PathIsTaken(const std::string& path) {
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code error;
     return a == b || fs::equivalent(a, b, error);
+}
+
+bool HoldsBinderFile(const std::string& folder, const std::string& binderFilePath) {
+    // Both sides are compared as the files they name, so a folder reached through a link, or
+    // named through one, is the folder itself. The file may be a link of its own: the folder
+    // it was opened in and the folder of the file it leads to both hold it.
+    std::error_code error;
+    const fs::path file = fs::absolute(binderFilePath, error);
+    if (error) {
+        return false;
+    }
+    if (SameFile(folder, file.parent_path().string())) {
+        return true;
+    }
+    const fs::path target = fs::canonical(file, error);
+    return !error && SameFile(folder, target.parent_path().string());
 }
 
 bool UsableBinderName(const std::string& name) {
@@ -129,6 +146,9 @@ std::optional<TBinderFileValues> TBinderFiles::ReadBinderValues(const std::strin
         reason = "it names no binder folder (no \"root=\" value)";
     } else if (root[0] != '/') {
         reason = "its binder folder \"" + root + "\" is not an absolute path";
+    } else if (!HoldsBinderFile(root, binderFilePath)) {
+        // A file from elsewhere could place its tree file and store in any folder.
+        reason = "its binder folder \"" + root + "\" is not the folder that holds the binder file";
     } else if (!IsPlainEntryName(store)) {
         reason = "its store folder \"" + store + "\" is not a name inside the binder folder";
     } else if (!IsPlainEntryName(save)) {
@@ -196,7 +216,7 @@ std::string TBinderFiles::DeleteBinderFiles(const std::string& binderFilePath) {
     if (!ReadBinderHeader(binderFilePath, header) || header.Root.empty()) {
         return {};
     }
-    if (!SafeToDelete(header)) {
+    if (!SafeToDelete(binderFilePath, header)) {
         return "can not delete binder " + binderFilePath;
     }
     std::error_code ignored;

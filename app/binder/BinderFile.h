@@ -26,6 +26,9 @@ std::string AbsoluteFolder(const std::string& folder);
 bool PathIsTaken(const std::string& path);
 // True when both paths name the same file.
 bool SameFile(const std::string& a, const std::string& b);
+// True when the folder is the one that holds the binder file, links resolved: the only root a
+// binder file may name.
+bool HoldsBinderFile(const std::string& folder, const std::string& binderFilePath);
 // True for a binder name that can become the names of its files: not empty, "." or "..",
 // without a separator or a line break.
 bool UsableBinderName(const std::string& name);
@@ -57,8 +60,8 @@ public:
                                     const std::string& description, TDateTime created);
 
     // The binder file's values, or nothing (with the reason) when it cannot be read or names
-    // no usable folders: the root must be an absolute folder, the store and save values plain
-    // names inside it.
+    // no usable folders: the root must be the absolute path of the folder that holds the
+    // binder file, the store and save values plain names inside it.
     std::optional<TBinderFileValues> ReadBinderValues(const std::string& binderFilePath,
                                                       std::string& reason) const;
     // Takes the binder file's values as the open binder's paths and loads its saved tasks, and
@@ -76,9 +79,9 @@ public:
     std::vector<std::string> FinishClose();
 
     // Deletes the store folder, the tree file and the binder file, and the binder-list entry.
-    // Deletes no file when the root is not an absolute folder other than "/" or when the
-    // store or save value is not a plain name; returns the message to show then (empty
-    // otherwise).
+    // Deletes no file when the root is not an absolute folder other than "/" that holds the
+    // binder file or when the store or save value is not a plain name; returns the message to show
+    // then (empty otherwise).
     std::string DeleteBinderFiles(const std::string& binderFilePath);
 
 private:

@@ -364,7 +364,7 @@ void CaptureController::ServeTaskQueue(TaskQueue& queue) {
         if (SameText(task.Kind, UnfinishedPageKind)) {
             RunPageTask(tasks, task, index);
         } else {
-            RunFileTask(tasks, task, index, setup_.Http);
+            RunFileTask(tasks, task, index, BinderFolderSync(), setup_.Http);
         }
     });
     queue.SetStopHook([this] {
@@ -373,6 +373,20 @@ void CaptureController::ServeTaskQueue(TaskQueue& queue) {
             pollerJob_->Capture.Cancel();
         }
     });
+}
+
+std::string CaptureController::BinderFolderSync() const {
+    std::string folder;
+    try {
+        Invoker().Invoke([&] {
+            if (setup_.Paths != nullptr) {
+                folder = setup_.Paths->BinderRoot;
+            }
+        });
+    } catch (const std::runtime_error&) {
+        // The main thread takes no more calls: no folder is known, so nothing is written.
+    }
+    return folder;
 }
 
 std::shared_ptr<CaptureController::Job> CaptureController::FindNodeSync(uint32_t id, bool& drop) {

@@ -12,6 +12,7 @@
 // dropped.
 
 #include "app/binder/CaptureStarter.h"
+#include "app/capture/TransferBounds.h"
 #include "platform/net/HttpClient.h"
 
 #include <chrono>
@@ -19,6 +20,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <string>
 #include <vector>
 
 class ILevelStatusForm;
@@ -36,7 +38,8 @@ struct CaptureSetup {
     // The status form of captures with linked pages; without one they are refused.
     ILevelStatusForm* LevelForm = nullptr;
     IUrlCache* Cache = nullptr;
-    HttpOptions Http; // timeouts of every transfer
+    // Timeouts of every transfer and the largest resource or file (MaxResourceSize).
+    HttpOptions Http = BoundedTransferOptions();
     std::function<void()> StartBusyAnimation;
     // The clock of the saves during long captures; tests set their own.
     std::function<std::chrono::steady_clock::time_point()> Clock = std::chrono::steady_clock::now;
@@ -80,8 +83,9 @@ public:
     bool LevelCaptureRunning() const override { return levelRunning_; }
 
     // Makes the queue's poller capture page tasks through this controller and fetch file
-    // tasks (RunFileTask); stopping the queue stops the capture the poller runs, leaving its
-    // record unfinished and the task pending. The queue must outlive the controller.
+    // tasks into the open binder's folder (RunFileTask); stopping the queue stops the capture the
+    // poller runs, leaving its record unfinished and the task pending. The queue must outlive the
+    // controller.
     void ServeTaskQueue(TaskQueue& queue);
 
 private:
@@ -108,6 +112,8 @@ private:
     // end (3022) of a capture that has just finished; nothing once the controller is gone.
     void PostAfterReports(std::function<void()> call);
 
+    // The open binder's folder, read on the main thread that sets it; empty when unknown.
+    std::string BinderFolderSync() const;
     // The poller's side of page tasks.
     void RunPageTask(TaskQueue& queue, const Task& task, int index);
     // The job capturing the node's page; null with `drop` set when the record is not an

@@ -14,11 +14,14 @@
 #include "platform/base/StringUtils.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <unordered_set>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -68,6 +71,25 @@ std::string FolderBase(std::string_view relative) {
         }
     }
     return base;
+}
+
+// A local file is read whole, so it is taken only when it is a file of at most `limit` bytes
+// (0 takes any size): a device such as /dev/zero never ends. Null when it is not taken.
+std::unique_ptr<char[]> ReadBoundedFile(const std::string& path, size_t limit, size_t& size) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (error || !fs::is_regular_file(status)) {
+        return nullptr;
+    }
+    const uintmax_t length = fs::file_size(path, error);
+    if (error || (limit != 0 && length > limit)) {
+        return nullptr;
+    }
+    std::unique_ptr<char[]> data = ReadWholeFile(path, &size);
+    if (limit != 0 && size > limit) {
+        return nullptr; // it grew while it was read
+    }
+    return data;
 }
 
 class ResourceFetcher {
@@ -220,7 +242,8 @@ FetchKind ResourceFetcher::FetchResource(const Link& link, bool netPage, bool fr
         bytes = DownloadUrl(link.Url, std::string(), framePage, &finalUrl);
     } else if (!bytes) {
         size_t size = 0;
-        std::unique_ptr<char[]> data = ReadWholeFile(FileUrlToPath(link.Url), &size);
+        std::unique_ptr<char[]> data = ReadBoundedFile(
+            FileUrlToPath(link.Url), frame ? MaxPageSize : options_.MaxBodySize, size);
         if (data == nullptr) {
             return FetchKind::Failed;
         }
@@ -332,7 +355,8 @@ bool HoldsGivenPage(const TPageInfo& node, const MultiCapture* capture) {
 
 void ReadLocalPage(TPageInfo& node) {
     size_t size = 0;
-    std::unique_ptr<char[]> data = ReadWholeFile(FileUrlToPath(node.RequestedUrl), &size);
+    std::unique_ptr<char[]> data =
+        ReadBoundedFile(FileUrlToPath(node.RequestedUrl), MaxPageSize, size);
     if (data != nullptr) {
         node.Content.FetchedText.assign(data.get(), size);
         node.FinalUrl = node.RequestedUrl;

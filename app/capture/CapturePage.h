@@ -3,6 +3,7 @@
 // Capturing a node's web page: its text from the cache, the net or a local file, rewritten
 // for offline viewing, and every resource it needs stored below the node folder.
 
+#include "app/capture/TransferBounds.h"
 #include "platform/net/HttpClient.h"
 
 #include <cstdint>
@@ -21,7 +22,8 @@ struct CaptureContext {
     std::string Root;           // the open binder's root folder
     std::string Store;          // its store folder, below the root
     IUrlCache* Cache = nullptr; // the browser's URL cache; none reads nothing
-    HttpOptions Http;           // timeouts of every transfer; agent and cancel check are set here
+    // Timeouts of every transfer and the largest resource; agent and cancel check are set here.
+    HttpOptions Http = BoundedTransferOptions();
 };
 
 // The resource types a page capture fetches, in the order they are tested.
@@ -65,8 +67,9 @@ bool CaptureFetchedPage(TPageInfo& node, bool useCache, MultiCapture* capture,
 // Fetches the resources of `content` whose type is wanted and writes each below the node
 // folder under its local path; frames are captured into the same folder, with their own
 // resources, to a depth of 8, each frame URL once. Every resource tried is counted in the
-// statistics of `content`: fetched only when it was also written. A page from the net
-// (`pageUrl`) takes no local files. Hyperlinks go to the capture's list for the next level.
+// statistics of `content`: fetched only when it was also written; one from the net longer
+// than the context's largest body fails and leaves no file. A page from the net (`pageUrl`)
+// takes no local files. Hyperlinks go to the capture's list for the next level.
 // A cancelled capture stops before the next link.
 void FetchPageResources(PageContent& content, std::span<const std::string_view> wanted,
                         uint32_t nodeId, bool useCache, MultiCapture* capture,

@@ -47,12 +47,16 @@ std::string ResourceStore::Resolve(const std::string& relative) const {
             return {};
         }
     }
-    const auto [rootEnd, inside] =
-        std::mismatch(root.begin(), root.end(), resolved.begin(), resolved.end());
-    if (rootEnd != root.end() || inside == resolved.end()) {
+    if (resolved == root || !LiesWithin(root, resolved)) {
         return {};
     }
     return resolved.string();
+}
+
+bool LiesWithin(const fs::path& folder, const fs::path& path) {
+    // Whole names are compared, so "/a/bc" is not below "/a/b".
+    return std::mismatch(folder.begin(), folder.end(), path.begin(), path.end()).first ==
+           folder.end();
 }
 
 fs::path ResourceStore::CanonicalFolder() const {

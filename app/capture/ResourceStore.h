@@ -20,6 +20,10 @@
 // Empty when nothing is left.
 std::string LinkFilePath(std::string_view localPath);
 
+// True when `path` is `folder` or lies below it; both are taken as written, so callers resolve
+// them first.
+bool LiesWithin(const std::filesystem::path& folder, const std::filesystem::path& path);
+
 // A file a store has written, as another store can take it up: its path and the identity of
 // the file it named then, so a file replaced or deleted since is never taken for it.
 struct StoredFile {

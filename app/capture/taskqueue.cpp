@@ -42,12 +42,16 @@ std::vector<std::string> TaskQueue::SaveTasks() const {
 }
 
 int TaskQueue::AddTask(const Task& task) {
+    int index = 0;
     {
+        // The index is read with the append: a task another thread adds after the lock is
+        // let go would otherwise give this one its own index.
         std::lock_guard<std::mutex> guard(lock_);
         tasks_.push_back(task);
+        index = static_cast<int>(tasks_.size()) - 1;
     }
     wake_.notify_all();
-    return static_cast<int>(Count()) - 1;
+    return index;
 }
 
 bool TaskQueue::HasPageTask(uint32_t nodeId) const {

@@ -74,15 +74,17 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
         return 0; // ends the transfer with a write error
     }
     HttpResult& result = *transfer->result;
-    result.BytesReceived += length;
-    if (transfer->sink != nullptr && *transfer->sink) {
-        return (*transfer->sink)(data, length) ? length : 0;
-    }
+    // Whether kept or streamed, a body past the limit ends before a byte of it is handed on.
     const size_t limit = transfer->options->MaxBodySize;
-    if (limit != 0 && (result.Body.size() + length > limit || transfer->AnnouncedAbove(limit))) {
+    const size_t taken = result.BytesReceived;
+    result.BytesReceived += length;
+    if (limit != 0 && (taken + length > limit || transfer->AnnouncedAbove(limit))) {
         result.TooLarge = true;
         std::string().swap(result.Body); // what was read goes at once
         return 0;
+    }
+    if (transfer->sink != nullptr && *transfer->sink) {
+        return (*transfer->sink)(data, length) ? length : 0;
     }
     result.Body.append(data, length);
     return length;

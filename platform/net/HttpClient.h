@@ -15,8 +15,8 @@ struct HttpOptions {
     // A transfer that receives nothing for this long is given up.
     std::chrono::seconds StallTimeout{30};
     long MaxRedirects = 10;
-    // A body kept in memory (not sent to a sink) longer than this ends the transfer, as does
-    // an announced length above it; 0 sets no limit.
+    // A body longer than this ends the transfer, as does an announced length above it, both
+    // before the bytes past it are kept or reach the sink; 0 sets no limit.
     size_t MaxBodySize = 0;
     // Polled during the transfer; true ends it.
     std::function<bool()> Cancelled;
@@ -30,8 +30,9 @@ struct HttpResult {
     std::string ContentType; // the whole header value
     std::string Body;        // empty when the body went to a sink
     bool WasCancelled = false;
-    bool Refused = false;     // the headers were refused by the caller
-    bool TooLarge = false;    // the body passed MaxBodySize; nothing of it is kept
+    bool Refused = false; // the headers were refused by the caller
+    // The body passed MaxBodySize: nothing of it is kept, and a sink got no byte past it.
+    bool TooLarge = false;
     size_t BytesReceived = 0; // body bytes taken from the connection
     std::string Error;        // what went wrong, for traces
 

@@ -250,6 +250,84 @@ TEST(BinderFile, DeletingTouchesOnlyTheBinderAndRefusesUnsafeValues) {
     EXPECT_EQ(ReadBinderList(b.store), std::vector<std::string>{"/elsewhere.bdf"});
 }
 
+// A binder's folder is the folder of its binder file. A file from elsewhere that names another
+// folder as its root would read and write its tree file and store there, and deleting it
+// would delete there: it is refused before anything of it is taken.
+TEST(BinderFile, ABinderFileNamingAnotherFolderAsItsRootIsRefused) {
+    Lifecycle b;
+    ASSERT_TRUE(b.Create());
+    ASSERT_TRUE(b.lifecycle.OpenBinder(b.bdf));
+    AddRecord(b.Tree(), nullptr, NodeKind::Folder, 0x1A, "F");
+    const fs::path victim = b.dir / "victim";
+    WriteFileBytes(victim / "notes.txt", "mine");
+    WriteFileBytes(victim / "Hstore" / "keep", "k");
+    const fs::path downloads = b.dir / "downloads";
+    fs::create_directories(downloads / "sub");
+    fs::create_directory_symlink(victim, downloads / "link");
+    const std::string hostile = (downloads / "hostile.bdf").string();
+    const std::string task =
+        SerializeTask(Task("http://127.0.0.1:9/notes.txt", victim.string(), "txt"));
+    std::vector<std::string> expected;
+    for (const std::string& root :
+         {victim.string(), b.dir.Str(), (downloads / "sub").string(),
+          (downloads / "sub" / ".." / ".." / "victim").string(), (downloads / "link").string(),
+          (downloads / "link" / "..").string() + "/", (b.dir / "gone").string()}) {
+        WriteFileBytes(hostile, "bindername=H\r\nroot=" + EncodeBinderValue(root) +
+                                    "\r\nstore=Hstore\r\nsave=notes.txt\r\ndescription=D\r\n"
+                                    "createdate=C\r\ncount=0\n\r[Task]\n\r" +
+                                    task + "\n\r");
+        EXPECT_FALSE(b.lifecycle.OpenBinder(hostile)) << root;
+        expected.push_back("ShowMessage(Unable to open binder\n" + hostile +
+                           ": its binder folder \"" + root +
+                           "\" is not the folder that holds the binder file.)");
+        // Nor is the other folder's content deleted with it.
+        b.lifecycle.DeleteBinder(hostile);
+        expected.push_back("ShowMessage(can not delete binder " + hostile + ")");
+    }
+    EXPECT_EQ(b.ui.CallsOf("ShowMessage"), expected);
+    EXPECT_EQ(ReadFileBytes(victim / "notes.txt"), "mine");
+    EXPECT_EQ(ReadFileBytes(victim / "Hstore" / "keep"), "k");
+    EXPECT_TRUE(fs::exists(hostile));
+    // The open binder stays open, without the refused file's tasks.
+    EXPECT_EQ(b.paths.BinderFilePath, b.bdf);
+    EXPECT_EQ(b.paths.BinderRoot, b.dir.Str());
+    EXPECT_EQ(TreeShape(b.Tree()), "F#1A");
+    EXPECT_TRUE(b.queue.Tasks.empty());
+}
+
+// Every binder this program makes has its file in its root, whatever the folder is called,
+// and opens also when its folder is reached through a link, or was named through one.
+TEST(BinderFile, BindersMadeHereOpenInAnyFolderAndThroughLinks) {
+    Lifecycle b;
+    const fs::path real = b.dir / "real";
+    fs::create_directories(real);
+    fs::create_directory_symlink(real, b.dir / "linked");
+    struct Case {
+        fs::path folder;
+        std::string name;
+        fs::path openedIn;
+    };
+    const std::vector<Case> cases = {
+        {b.dir / "with blanks", "My Notes", b.dir / "with blanks"},
+        {b.dir / "a#b", "n#1", b.dir / "a#b"},
+        {b.dir / "q?x", "what?", b.dir / "q?x"},
+        {b.dir / "50%off", "100%", b.dir / "50%off"},
+        {b.dir / "start", "default", b.dir / "start"},
+        {real, "R", b.dir / "linked"},
+        {b.dir / "linked", "L", real},
+        {b.dir / "trailing/", "T", b.dir / "trailing"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(b.lifecycle.CreateBinder(c.folder.string(), c.name, "d", false)) << c.folder;
+        const std::string bdf = (c.openedIn / (c.name + ".bdf")).string();
+        EXPECT_TRUE(b.lifecycle.OpenBinder(bdf)) << bdf;
+        EXPECT_EQ(b.paths.BinderFilePath, bdf);
+        EXPECT_EQ(b.paths.TreeFilePath, JoinPath(c.folder.string(), c.name + ".sav"));
+        b.lifecycle.CloseBinder();
+    }
+    EXPECT_TRUE(b.ui.CallsOf("ShowMessage").empty());
+}
+
 TEST(BinderFile, CommandsCreateOpenAndReopenRecentBinders) {
     Lifecycle b;
     b.ui.Panel = BinderListPanel;

@@ -24,6 +24,8 @@
 
 #include <map>
 
+namespace fs = std::filesystem;
+
 namespace {
 
 // A tree view: whatever the test wants done on an insert.
@@ -94,6 +96,35 @@ protected:
         }
         return titles;
     }
+
+    // A binder of its own, opened and closed through its lifecycle, with a controller of its
+    // own serving the queue: the fake starter passes the tree's cancels on to it.
+    struct OwnBinder {
+        OwnBinder(Capture& test, CaptureSetup setup)
+            : tree{test.queue, test.b.settings, test.b.paths}, commands{test.b.ui.Roles(), tree,
+                                                                        test.b.settings,
+                                                                        test.b.paths},
+              lifecycle{test.b.ui.Roles(), test.queue, test.b.capture, test.b.settings, store,
+                        test.b.paths,      commands},
+              controller{WithRecords(std::move(setup), tree)} {
+            tree.SetCaptureStarter(&test.b.capture);
+            test.finishing = &tree;
+            test.b.capture.OnCancel = [this](TPageInfo& record) {
+                controller.CancelCapture(record);
+            };
+            controller.ServeTaskQueue(test.queue);
+        }
+        static CaptureSetup WithRecords(CaptureSetup setup, TBinderTree& records) {
+            setup.Records = &records;
+            return setup;
+        }
+
+        MemorySettingsStore store;
+        TBinderTree tree;
+        TBinderTreeCommands commands;
+        TBinderLifecycle lifecycle;
+        CaptureController controller;
+    };
 
     MainThreadInvoker invoker;
     std::atomic<bool> release{false};
@@ -420,20 +451,9 @@ TEST_F(Capture, ReopeningCapturesOnlyUnfinishedPages) {
     server.Serve("/kept.htm", "<p>the live site now</p>", "text/html");
     server.Serve("/open.htm", "<title>Open</title>", "text/html");
     server.Start();
-    MemorySettingsStore store;
-    // A binder of its own, with a controller of its own: the fake starter passes the tree's
-    // cancels on to it.
-    TBinderTree tree{queue, b.settings, b.paths};
-    tree.SetCaptureStarter(&b.capture);
-    TBinderTreeCommands treeCommands{b.ui.Roles(), tree, b.settings, b.paths};
-    TBinderLifecycle lifecycle{b.ui.Roles(), queue,   b.capture,   b.settings,
-                               store,        b.paths, treeCommands};
-    finishing = &tree;
-    CaptureSetup setup = MakeSetup();
-    setup.Records = &tree;
-    CaptureController own{setup};
-    b.capture.OnCancel = [&own](TPageInfo& record) { own.CancelCapture(record); };
-    own.ServeTaskQueue(queue);
+    OwnBinder own{*this, MakeSetup()};
+    TBinderTree& tree = own.tree;
+    TBinderLifecycle& lifecycle = own.lifecycle;
     ASSERT_TRUE(lifecycle.CreateBinder(b.dir.Str(), "Kept", "", false));
     const std::string bdf = JoinPath(b.dir.Str(), "Kept.bdf");
 
@@ -496,6 +516,103 @@ TEST_F(Capture, ReopeningCapturesOnlyUnfinishedPages) {
     EXPECT_EQ(DeserializeTask(left[0]), file);
     EXPECT_EQ(DeserializeTask(left[1]).NodeId, 0x41u);
     EXPECT_EQ(DeserializeTask(left[1]).State, TaskDone);
+}
+
+// File tasks come from the binder file, which may come from anyone: they download only into
+// the binder's folder, whatever way their folder is written. Any other is refused before a
+// request is made, the content-type query included.
+TEST_F(Capture, FileTasksOfABinderFileDownloadOnlyInsideItsFolder) {
+    for (const char* path : {"/abs", "/dots", "/rel", "/link", "/linksub", "/in", "/inrel"}) {
+        server.Serve(std::string(path) + "/notes.txt", std::string("theirs ") + path, "text/plain");
+    }
+    server.Start();
+    const fs::path victim = b.dir / "victim";
+    WriteFileBytes(victim / "notes.txt", "mine");
+    const fs::path binder = b.dir / "binder";
+    OwnBinder own{*this, MakeSetup()};
+    ASSERT_TRUE(own.lifecycle.CreateBinder(binder.string(), "Files", "", false));
+    fs::create_directory_symlink(victim, binder / "link");
+    struct Case {
+        const char* path;
+        std::string folder;
+        int32_t state;
+    };
+    const std::vector<Case> cases = {
+        {"/abs", victim.string(), TaskFailed},
+        {"/dots", (binder / "dl" / ".." / ".." / "victim").string(), TaskFailed},
+        {"/rel", "..\\victim", TaskFailed},
+        {"/link", (binder / "link").string(), TaskFailed},
+        {"/linksub", "link\\sub", TaskFailed},
+        {"/in", (binder / "downloads").string(), TaskDone},
+        {"/inrel", "more\\files", TaskDone},
+    };
+    std::vector<std::string> lines;
+    for (const Case& c : cases) {
+        lines.push_back(
+            SerializeTask(Task(server.Url(std::string(c.path) + "/notes.txt"), c.folder, "txt")));
+    }
+    const std::string bdf = (binder / "Files.bdf").string();
+    WriteFileBytes(bdf, WithTaskSection(ReadFileBytes(bdf), 0, lines));
+
+    ASSERT_TRUE(own.lifecycle.OpenBinder(bdf));
+    invoker.WaitServing([&] {
+        const int32_t last = queue.At(static_cast<int>(cases.size()) - 1).State;
+        return last != TaskWaiting && last != TaskRunning;
+    });
+    own.lifecycle.CloseBinder();
+
+    const std::vector<std::string> saved = ParseBinderFile(ReadFileBytes(bdf)).TaskLines;
+    ASSERT_EQ(saved.size(), cases.size());
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        EXPECT_EQ(DeserializeTask(saved[i]).State, c.state) << c.path;
+        const size_t requests = log.Count(std::string(c.path) + "/notes.txt");
+        EXPECT_EQ(requests > 0, c.state == TaskDone) << c.path << " asked " << requests;
+    }
+    EXPECT_EQ(ReadFileBytes(victim / "notes.txt"), "mine");
+    EXPECT_EQ(std::distance(fs::recursive_directory_iterator(victim), {}), 1);
+    EXPECT_EQ(ReadFileBytes(binder / "downloads" / "notes.txt"), "theirs /in");
+    EXPECT_EQ(ReadFileBytes(binder / "more" / "files" / "notes.txt"), "theirs /inrel");
+}
+
+// A file task's download past the bound is cut where the bound is, fails and leaves no file;
+// one of exactly the bound is stored. Unless set otherwise, the bound is that of resources.
+TEST_F(Capture, AFileTaskPastTheBoundFailsAndLeavesNoFile) {
+    constexpr size_t MiB = size_t{1} << 20;
+    constexpr size_t Bound = MiB;
+    SizedBodyServer bodies;
+    CaptureSetup setup = MakeSetup();
+    EXPECT_EQ(setup.Http.MaxBodySize, MaxResourceSize);
+    setup.Http.MaxBodySize = Bound;
+    CaptureController bounded{setup};
+    bounded.ServeTaskQueue(queue);
+    const fs::path folder = b.dir / "dl";
+    const std::vector<std::pair<std::string, int32_t>> cases = {
+        {"/endless/e.zip", TaskFailed},
+        {"/" + std::to_string(Bound + 1) + "/o.zip", TaskFailed},
+        {"/" + std::to_string(Bound) + "/x.zip", TaskDone},
+    };
+    for (const auto& [path, state] : cases) {
+        queue.AddTask(Task(bodies.Url(path), folder.string(), "zip"));
+    }
+    queue.StartPolling();
+    invoker.WaitServing([&] {
+        const int32_t last = queue.At(static_cast<int>(cases.size()) - 1).State;
+        return last != TaskWaiting && last != TaskRunning;
+    });
+    queue.Stop();
+    for (size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(queue.At(static_cast<int>(i)).State, cases[i].second) << cases[i].first;
+        // The bound, and what the sockets of both ends buffer, for the type query and the
+        // download together.
+        EXPECT_LE(bodies.Taken(cases[i].first), Bound + 32 * MiB) << cases[i].first;
+    }
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        files.push_back(fs::relative(entry.path(), folder).string());
+    }
+    EXPECT_EQ(files, std::vector<std::string>{"x.zip"});
+    EXPECT_EQ(ReadFileBytes(folder / "x.zip"), std::string(Bound, 'b'));
 }
 
 TEST_F(Capture, ASearchRunsCleanWhileACaptureWorks) {

@@ -214,6 +214,91 @@ TEST(CapturePage, PagesAndFramePagesAboveTheLimitFailWhatIsReadIsBounded) {
 }
 
 // The transfer itself is the client's; here the page's bytes reach the record whole.
+// A resource past the bound is cut where the bound is, counts as failed and leaves no file; one
+// of exactly the bound is stored whole. Unless a capture sets its own, the bound is 256 MiB.
+TEST(CapturePage, AResourcePastTheBoundFailsAndLeavesNoFile) {
+    constexpr size_t MiB = size_t{1} << 20;
+    constexpr size_t Bound = MiB;
+    SizedBodyServer bodies;
+    const std::string exact = "/" + std::to_string(Bound) + "/exact.gif";
+    const std::string over = "/" + std::to_string(Bound + 1) + "/over.gif";
+    const std::string endless = "/endless/endless.gif";
+    const std::string beyondDefault = "/" + std::to_string(MaxResourceSize + 1) + "/long.gif";
+    const auto images = [&bodies](std::initializer_list<std::string> paths) {
+        std::string html;
+        for (const std::string& path : paths) {
+            html += "<img src=\"" + bodies.Url(path) + "\">";
+        }
+        return Html(html);
+    };
+    LoopbackServer server;
+    server.Serve("/bounded.htm", images({exact, over, endless}), "text/html");
+    server.Serve("/default.htm", images({exact, over, beyondDefault}), "text/html");
+    server.Start();
+    // The names of the files stored, wherever the other host's files go.
+    const auto names = [](const TestStore& store) {
+        std::vector<std::string> names;
+        for (const std::string& file : store.Files()) {
+            names.push_back(fs::path(file).filename().string());
+        }
+        return names;
+    };
+
+    TestStore bounded;
+    bounded.Context().Http.MaxBodySize = Bound;
+    TPageInfo node;
+    TestStore::Prepare(node, server.Url("/bounded.htm"));
+    ASSERT_TRUE(CapturePage(node, false, nullptr, bounded.Context()));
+    EXPECT_EQ(Rows(node.Content.Stats)[GroupImg], (StatsRow{1, 0, 2}));
+    ASSERT_EQ(names(bounded), std::vector<std::string>{"exact.gif"});
+    EXPECT_EQ(bounded.FileBytes(bounded.Files()[0]), std::string(Bound, 'b'));
+    // The bound, and what the sockets of both ends buffer.
+    EXPECT_LE(bodies.Taken(endless), Bound + 32 * MiB);
+    EXPECT_LE(bodies.Taken(over), Bound + 32 * MiB);
+
+    TestStore unset;
+    EXPECT_EQ(MaxResourceSize, 256 * MiB);
+    EXPECT_EQ(unset.Context().Http.MaxBodySize, MaxResourceSize);
+    TPageInfo page;
+    TestStore::Prepare(page, server.Url("/default.htm"));
+    ASSERT_TRUE(CapturePage(page, false, nullptr, unset.Context()));
+    EXPECT_EQ(Rows(page.Content.Stats)[GroupImg], (StatsRow{2, 0, 1}));
+    EXPECT_EQ(names(unset), (std::vector<std::string>{"exact.gif", "over.gif"}));
+    // Announced longer than the bound, it is refused at its first bytes.
+    EXPECT_LE(bodies.Taken(beyondDefault), 32 * MiB);
+}
+
+// A local page's files are read whole: one past the bound, and a device that never ends, count
+// as failed without being read.
+TEST(CapturePage, LocalFilesPastTheBoundAndDevicesFail) {
+    constexpr size_t Bound = size_t{1} << 20;
+    TestStore store;
+    store.Context().Http.MaxBodySize = Bound;
+    const fs::path site = store.Dir() / "site";
+    WriteFileBytes(site / "ok.gif", std::string(Bound, 'o'));
+    WriteFileBytes(site / "big.gif", std::string(Bound + 1, 'g'));
+    WriteFileBytes(site / "p.htm",
+                   Html("<img src=\"ok.gif\"><img src=\"big.gif\"><img src=\"file:///dev/zero\">"));
+    TPageInfo node;
+    TestStore::Prepare(node, "file://" + (site / "p.htm").string());
+    ASSERT_TRUE(CapturePage(node, false, nullptr, store.Context()));
+    EXPECT_EQ(Rows(node.Content.Stats)[GroupImg], (StatsRow{1, 0, 2}));
+    const std::vector<std::string> files = store.Files();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(store.FileBytes(files[0]), std::string(Bound, 'o'));
+
+    // A local page has the bound of pages (the file is sparse: it takes no room on the disk).
+    const fs::path large = site / "large.htm";
+    WriteFileBytes(large, "<html>");
+    fs::resize_file(large, MaxPageSize + 1);
+    for (const std::string& path : {large.string(), std::string("/dev/zero")}) {
+        TPageInfo local;
+        TestStore::Prepare(local, "file://" + path);
+        EXPECT_FALSE(CapturePage(local, false, nullptr, store.Context())) << path;
+        EXPECT_TRUE(local.Content.FetchedText.empty()) << path;
+    }
+}
+
 TEST(CapturePage, PageWithNulBytesArrivesExactlyAndRedirectSetsTheFinalUrl) {
     std::string body = "<html><body><img src=\"a.gif\">";
     while (body.size() < 300 * 1024 + 5) {

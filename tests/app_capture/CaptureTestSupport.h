@@ -13,7 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -90,6 +92,52 @@ public:
 private:
     mutable std::mutex mutex_;
     std::vector<std::string> paths_;
+};
+
+// Bodies of any size, for the bounds of downloads: "/<n>/<name>" answers n bytes with their
+// length announced, "/endless/<name>" answers without a length until the client stops. Every
+// body stops at Cap, so a client that reads on cannot keep a test running. The bytes the
+// server's sockets took are counted by path.
+class SizedBodyServer {
+public:
+    static constexpr size_t Cap = size_t{64} << 20;
+
+    std::string Url(const std::string& path) const { return server_.Url(path); }
+    // The body bytes taken for the path, over all its requests.
+    size_t Taken(const std::string& path) const {
+        std::lock_guard lock(mutex_);
+        auto found = taken_.find(path);
+        return found == taken_.end() ? 0 : found->second;
+    }
+
+private:
+    void Answer(int socket, const std::string& request) {
+        const size_t begin = request.find(' ') + 1;
+        const std::string path = request.substr(begin, request.find(' ', begin) - begin);
+        const std::string first = path.substr(1, path.find('/', 1) - 1);
+        const bool endless = first == "endless";
+        const size_t size =
+            endless ? Cap : std::min<size_t>(std::strtoull(first.c_str(), nullptr, 10), Cap);
+        RawServer::Send(
+            socket, "HTTP/1.1 200 OK\r\nConnection: close\r\n" +
+                        (endless ? std::string() : "Content-Length: " + first + "\r\n") + "\r\n");
+        const std::string piece(64 * 1024, 'b');
+        for (size_t sent = 0; sent < size;) {
+            const ssize_t n =
+                ::send(socket, piece.data(), std::min(piece.size(), size - sent), MSG_NOSIGNAL);
+            if (n <= 0) {
+                return;
+            }
+            sent += static_cast<size_t>(n);
+            std::lock_guard lock(mutex_);
+            taken_[path] += static_cast<size_t>(n);
+        }
+    }
+
+    mutable std::mutex mutex_;
+    std::map<std::string, size_t> taken_;
+    // Last, so it stops answering before the counts go.
+    RawServer server_{[this](int socket, const std::string& request) { Answer(socket, request); }};
 };
 
 // The folder name a loopback page's files go under: the host and port without the colon.

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -157,4 +158,47 @@ TEST(TaskQueue, ATaskWithoutRunnerFails) {
     WaitFor([&] { return queue.At(0).State == TaskFailed; });
     queue.Stop();
     EXPECT_EQ(queue.At(0).State, TaskFailed);
+}
+
+// Threads adding tasks at once each get the index their own task is stored at, so a caller
+// that marks or looks up the task it added reaches that task and no other.
+TEST(TaskQueue, ConcurrentAddsReturnEachTasksOwnIndex) {
+    constexpr int Threads = 8;
+    constexpr int PerThread = 5000;
+    TaskQueue queue(std::chrono::hours(1));
+    std::atomic<int> ready{0};
+    std::vector<std::vector<int>> indexes(Threads);
+    std::vector<std::thread> adders;
+    for (int t = 0; t < Threads; ++t) {
+        adders.emplace_back([&, t] {
+            ++ready;
+            while (ready.load() < Threads) {
+                std::this_thread::yield(); // all start together, so the adds interleave
+            }
+            for (int i = 0; i < PerThread; ++i) {
+                indexes[t].push_back(queue.AddTask(
+                    FileTask(static_cast<uint32_t>(t), std::to_string(t * PerThread + i))));
+            }
+        });
+    }
+    for (std::thread& adder : adders) {
+        adder.join();
+    }
+    ASSERT_EQ(queue.Count(), static_cast<size_t>(Threads * PerThread));
+    int wrong = 0;
+    std::vector<bool> taken(Threads * PerThread, false);
+    for (int t = 0; t < Threads; ++t) {
+        for (int i = 0; i < PerThread; ++i) {
+            const int index = indexes[t][i];
+            const bool inRange = index >= 0 && index < Threads * PerThread;
+            if (!inRange || taken[index] ||
+                queue.At(index).Url != std::to_string(t * PerThread + i)) {
+                ++wrong;
+            }
+            if (inRange) {
+                taken[index] = true;
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
 }

@@ -240,6 +240,24 @@ TEST(HttpClient, ABodyAboveTheLimitEndsTheTransferAndKeepsNothing) {
     EXPECT_TRUE(exact.Ok()) << exact.Error;
     EXPECT_EQ(exact.Body.size(), Limit);
     EXPECT_FALSE(exact.TooLarge);
+    // A body streamed to a sink (a file) is bounded the same way: the sink never gets a byte
+    // past the limit.
+    for (const char* path : {"/endless", "/announced", "/exact"}) {
+        size_t sunk = 0;
+        HttpResult streamed =
+            ThreadHttpClient().GetTo(server.Url(path), options, [&sunk](const char*, size_t n) {
+                sunk += n;
+                return sunk <= 4 * Limit; // ends "/endless" even if the limit did not
+            });
+        const bool whole = std::string_view(path) == "/exact";
+        EXPECT_EQ(streamed.TooLarge, !whole) << path;
+        EXPECT_EQ(streamed.Ok(), whole) << path;
+        EXPECT_LE(sunk, Limit) << path;
+        if (whole) {
+            EXPECT_EQ(sunk, Limit);
+        }
+        EXPECT_LE(streamed.BytesReceived, Limit + 64 * 1024) << path;
+    }
 }
 
 TEST(HttpClient, OtherSchemesAreRefused) {
