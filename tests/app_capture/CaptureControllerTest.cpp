@@ -348,6 +348,38 @@ TEST_F(Capture, ARecaptureThatCannotReachItsAddressEndsFailed) {
     }
 }
 
+// Each capture of a page counts the resources it tried itself: a page captured again (Sync
+// Content, Capture Page, the queue's poller) does not add its counts to the earlier capture's.
+TEST_F(Capture, ARecaptureCountsOnlyItsOwnResources) {
+    server.Serve("/c.htm", "<link rel=stylesheet href=s.css><img src=i.gif><img src=none.gif>",
+                 "text/html");
+    server.Serve("/s.css", "body{}", "text/css");
+    server.Serve("/i.gif", "GIF89a", "image/gif");
+    server.Start();
+    TPageInfo& page = AddPage("/c.htm", 0x60);
+    const std::vector<StatsRow> once = {{1, 0, 1}, {1, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}};
+    for (const bool sync : {false, true, false}) {
+        controller.StartNodeCapture(page, false, {.KeepWaitFormHidden = sync});
+        invoker.WaitServing([&] { return page.State != CaptureState::Unfinished; });
+        invoker.Drain();
+        ASSERT_EQ(page.State, CaptureState::Completed);
+        EXPECT_EQ(page.Content.Stats.Total, 3) << sync;
+        EXPECT_EQ(Rows(page.Content.Stats), once) << sync;
+    }
+    // The poller's capture of a page left unfinished, from the text it holds.
+    page.State = CaptureState::Unfinished;
+    page.Content.Stats.State = static_cast<int32_t>(CaptureState::Unfinished);
+    controller.ServeTaskQueue(queue);
+    Task task(page.RequestedUrl, b.dir.Str(), UnfinishedPageKind);
+    task.NodeId = page.Id;
+    queue.AddTask(task);
+    queue.StartPolling();
+    invoker.WaitServing([&] { return page.State != CaptureState::Unfinished; });
+    invoker.Drain();
+    EXPECT_EQ(page.State, CaptureState::Completed);
+    EXPECT_EQ(Rows(page.Content.Stats), once);
+}
+
 TEST_F(Capture, TheStopCommandAndADeleteDuringCaptures) {
     TPageInfo& stopped = AddPage("/p.htm", 0x12, true);
     TPageInfo& deleted = AddPage("/p.htm", 0x13, true);
