@@ -9,9 +9,10 @@
 
 namespace bench {
 
-// A field of /proc/self/status in kilobytes ("VmHWM:", "VmRSS:"); -1 when absent.
-inline long StatusKb(const std::string& field) {
-    std::ifstream status("/proc/self/status");
+// A field of a process's status in kilobytes ("VmHWM:", "VmRSS:"), of this process unless
+// another is named by its id; -1 when absent.
+inline long StatusKb(const std::string& field, const std::string& process = "self") {
+    std::ifstream status("/proc/" + process + "/status");
     std::string line;
     while (std::getline(status, line)) {
         if (line.rfind(field, 0) == 0) {

@@ -2,7 +2,7 @@
 // pages, started the way the Add Item dialog starts it; in the same run wget mirrors the same
 // site from the same server ("wget -r -l 2 -p -k"). The server runs in a child process, so
 // neither side's memory holds it. Reported for both: wall time, peak memory (the capture's
-// growth over what the process held before it started; wget's peak through RUSAGE_CHILDREN),
+// growth over what the process held before it started; the peak of each run's own wget),
 // files and bytes written (each stored file counted once however many names it has; the
 // capture's tree file on top).
 #include "app/binder/BinderPaths.h"
@@ -29,7 +29,7 @@
 #include <csignal>
 #include <map>
 #include <set>
-#include <sys/resource.h>
+#include <sys/ptrace.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -195,25 +195,48 @@ double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-// Runs wget against the root URL into `folder`; its wall time and peak memory in kilobytes.
+// Runs wget against the root URL into `folder`; its wall time and its own peak memory in
+// kilobytes. wget runs traced, so that it stops as it exits and its peak is read from its own
+// status then. What the kernel keeps for a child (wait4, RUSAGE_CHILDREN) also counts the
+// copy of this process that the fork made before wget was loaded, which grows from one
+// repetition to the next; RUSAGE_CHILDREN also counts every child reaped before, such as the
+// site server of an earlier repetition.
 bool RunWget(const std::string& url, const fs::path& folder, double& seconds, long& peakKb) {
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
+        ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
         ::execlp("wget", "wget", "-r", "-l", "2", "-p", "-k", "-q", "--no-proxy", "-e",
                  "robots=off", "-P", folder.c_str(), url.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
     int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid) {
+    // A traced child stops once wget has been loaded; one that could not load it just ends.
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFSTOPPED(status)) {
         return false;
     }
+    ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL);
+    peakKb = -1;
+    long pass = 0; // the stop after loading is ours; any later signal is wget's own
+    for (;;) {
+        ::ptrace(PTRACE_CONT, pid, nullptr, pass);
+        if (::waitpid(pid, &status, 0) != pid) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+            return false;
+        }
+        if (!WIFSTOPPED(status)) {
+            break;
+        }
+        pass = WSTOPSIG(status);
+        if (status >> 8 == (SIGTRAP | (PTRACE_EVENT_EXIT << 8))) {
+            peakKb = bench::StatusKb("VmHWM:", std::to_string(pid));
+            pass = 0;
+        }
+    }
     seconds = Seconds(start);
-    rusage usage{};
-    ::getrusage(RUSAGE_CHILDREN, &usage);
-    peakKb = usage.ru_maxrss;
     // wget answers 8 when some file could not be fetched (none here is missing).
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return peakKb > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 void BM_LevelCaptureBesideWget(benchmark::State& state) {

@@ -99,6 +99,8 @@ std::shared_ptr<CaptureController::Job> CaptureController::MakeJob(TPageInfo& re
     job->Work.RequestedUrl = record.RequestedUrl;
     job->Work.FinalUrl = record.FinalUrl;
     job->Work.Content = record.Content;
+    // The capture counts the resources it tries itself, not on top of an earlier capture's.
+    job->Work.Content.Stats = CaptureStats{.State = record.Content.Stats.State};
     MultiCapture& capture = job->Capture;
     capture.UseCache = useCache;
     capture.Root = &job->Work;

@@ -15,6 +15,8 @@ void OnCaptureFinished(ICaptureRecords& records, uint32_t nodeId) {
         record->Progress.StatusText = "Download Stopped";
         record->Content.Stats.State = static_cast<int32_t>(CaptureState::Stopped);
     } else if (!record->Content.FetchedText.empty()) {
+        // A capture that got no page leaves no text, whatever an earlier capture held: the
+        // text is this capture's page.
         record->State = CaptureState::Completed;
         record->Reload = 1;
         record->Progress.StatusText = "Download Finished";

@@ -321,26 +321,29 @@ std::string ResourceFetcher::CaptureFrame(const std::string& url, std::string by
     return InsertBaseHref(frame.Content.PageHtml, base);
 }
 
-// Downloads the node's page. False when the server answered but the page cannot be used; a
-// URL that could not be reached at all leaves the held text as it was.
+// A capture that asked for the page and got none leaves the node without a page of its own:
+// the text held from an earlier capture, perhaps of another address, would otherwise be
+// stored again and reported as this capture's page, under that capture's final URL.
+bool PageNotObtained(TPageInfo& node) {
+    node.Content.FetchedText.clear();
+    node.FinalUrl.clear();
+    return false;
+}
+
+// Downloads the node's page. False when the server could not be reached, or answered with
+// nothing the page can be made of.
 bool DownloadPage(TPageInfo& node, MultiCapture* capture, const CaptureContext& context) {
-    bool answered = false;
     HttpOptions options = TransferOptions(context, capture);
     options.MaxBodySize = MaxPageSize;
     HttpResult result =
-        ThreadHttpClient().Get(node.RequestedUrl, options, [&](const HttpResult& headers) {
-            answered = true;
+        ThreadHttpClient().Get(node.RequestedUrl, options, [](const HttpResult& headers) {
             return IsDownloadStatus(headers) && IsHtmlContentType(headers);
         });
-    if (!answered) {
-        return true;
-    }
-    node.Content.FetchedText.clear();
     if (result.TooLarge) {
         node.Progress.StatusText = PageTooLargeStatus;
     }
     if (!result.Ok()) {
-        return false;
+        return PageNotObtained(node);
     }
     node.Content.FetchedText = std::move(result.Body);
     node.FinalUrl = result.FinalUrl.empty() ? node.RequestedUrl : result.FinalUrl;
@@ -357,10 +360,12 @@ void ReadLocalPage(TPageInfo& node) {
     size_t size = 0;
     std::unique_ptr<char[]> data =
         ReadBoundedFile(FileUrlToPath(node.RequestedUrl), MaxPageSize, size);
-    if (data != nullptr) {
-        node.Content.FetchedText.assign(data.get(), size);
-        node.FinalUrl = node.RequestedUrl;
+    if (data == nullptr) {
+        PageNotObtained(node);
+        return;
     }
+    node.Content.FetchedText.assign(data.get(), size);
+    node.FinalUrl = node.RequestedUrl;
 }
 
 } // namespace

@@ -46,17 +46,19 @@ bool IsInStringArray(std::span<const std::string_view> array, std::string_view t
 void CountFetch(PageContent& content, std::string_view type, FetchKind kind);
 
 // Gets the node's page and processes it. With `useCache` a held page text is processed again
-// without any download, and the cache is read before the net. A page from the net must
-// answer with an HTML type (or none) and a status below 400 and be at most MaxPageSize long
-// (else the node's status text says so); its final URL becomes the node's.
-// A "file:" URL or a plain path is read from the disk. True when a page text was obtained and
-// processed, whatever its resources gave.
+// without any download, and the cache is read before the net; so is a page handed over with
+// the request. A page from the net must answer with an HTML type (or none) and a status below
+// 400 and be at most MaxPageSize long (else the node's status text says so); its final URL
+// becomes the node's. A "file:" URL or a plain path is read from the disk. True when a page
+// text was obtained and processed, whatever its resources gave. A page asked for and not
+// obtained (no answer, a refused answer, an unreadable file) leaves the node with no page
+// text and no final URL, and false; the files it stored before stay.
 bool CapturePage(TPageInfo& node, bool useCache, MultiCapture* capture,
                  const CaptureContext& context);
 
 // Downloads the page of the node's requested URL from the net into its page text and final
-// URL, under the rules of CapturePage. False when the server answered but the page cannot be
-// used (the text is then empty); a URL that could not be reached leaves the held text.
+// URL, under the rules of CapturePage. False, with no text and no final URL, when the URL
+// could not be reached or the page cannot be used.
 bool DownloadPageText(TPageInfo& node, MultiCapture* capture, const CaptureContext& context);
 
 // The part of CapturePage after the page text was obtained: the held text is rewritten and its

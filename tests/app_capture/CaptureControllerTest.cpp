@@ -324,6 +324,93 @@ TEST_F(Capture, AFailedRootClosesTheFormAndAddsNothing) {
     EXPECT_FALSE(controller.LevelCaptureRunning());
 }
 
+// A captured page captured again where nothing answers: its address changed to a dead one
+// (the page alone, or with its linked pages), or the same address with its server gone (a
+// content sync). Each ends failed, not finished with the page held from before: no linked
+// page is added from it, its final URL is not kept as this capture's, the tree file says
+// failed, and the files stored before stay.
+TEST_F(Capture, ARecaptureThatCannotReachItsAddressEndsFailed) {
+    server.Serve("/r.htm", "<title>R</title><img src=i.gif><a href=a.htm>A</a>", "text/html");
+    server.Serve("/a.htm", "<title>A</title>", "text/html");
+    server.Serve("/i.gif", "GIF89a", "image/gif");
+    server.Start();
+    const std::string deadUrl = UnansweredUrl("/moved.htm");
+    const struct {
+        const char* name;
+        bool sameAddress;
+        CaptureOptions options;
+    } recaptures[] = {
+        {"change url", false, CaptureOptions{}},
+        {"change url with levels", false, {.Levels = 1}},
+        {"content sync", true, {.KeepWaitFormHidden = true}},
+    };
+    uint32_t id = 0x50;
+    for (const auto& recapture : recaptures) {
+        TPageInfo& page = AddPage("/r.htm", ++id);
+        page.Title = recapture.name;
+        controller.StartNodeCapture(page, false, CaptureOptions{});
+        invoker.WaitServing([&] { return page.State != CaptureState::Unfinished; });
+        invoker.Drain();
+        ASSERT_EQ(page.State, CaptureState::Completed) << recapture.name;
+        ASSERT_EQ(page.FinalUrl, server.Url("/r.htm"));
+        const std::string picture = b.StoreFolder(id) + "/" + HostFolder(server) + "/i.gif";
+        ASSERT_EQ(ReadFileBytes(picture), "GIF89a");
+        const int nodes = b.Tree().Count();
+        const size_t asked = log.Paths().size();
+
+        if (recapture.sameAddress) {
+            server.Stop();
+        } else {
+            page.RequestedUrl = deadUrl;
+        }
+        controller.StartNodeCapture(page, false, recapture.options);
+        invoker.WaitServing([&] { return page.State != CaptureState::Unfinished; });
+        invoker.Drain();
+
+        EXPECT_EQ(page.State, CaptureState::Failed) << recapture.name;
+        EXPECT_EQ(page.Progress.StatusText, "Download Failed") << recapture.name;
+        EXPECT_EQ(page.Content.Stats.State, static_cast<int32_t>(CaptureState::Failed));
+        EXPECT_TRUE(page.Content.FetchedText.empty()) << recapture.name;
+        EXPECT_EQ(page.FinalUrl, "") << recapture.name;
+        EXPECT_EQ(b.Tree().Count(), nodes) << recapture.name;
+        EXPECT_EQ(log.Paths().size(), asked) << recapture.name;
+        EXPECT_EQ(Saved()[recapture.name], CaptureState::Failed) << recapture.name;
+        EXPECT_EQ(ReadFileBytes(picture), "GIF89a") << recapture.name;
+    }
+}
+
+// Each capture of a page counts the resources it tried itself: a page captured again (Sync
+// Content, Capture Page, the queue's poller) does not add its counts to the earlier capture's.
+TEST_F(Capture, ARecaptureCountsOnlyItsOwnResources) {
+    server.Serve("/c.htm", "<link rel=stylesheet href=s.css><img src=i.gif><img src=none.gif>",
+                 "text/html");
+    server.Serve("/s.css", "body{}", "text/css");
+    server.Serve("/i.gif", "GIF89a", "image/gif");
+    server.Start();
+    TPageInfo& page = AddPage("/c.htm", 0x60);
+    const std::vector<StatsRow> once = {{1, 0, 1}, {1, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}};
+    for (const bool sync : {false, true, false}) {
+        controller.StartNodeCapture(page, false, {.KeepWaitFormHidden = sync});
+        invoker.WaitServing([&] { return page.State != CaptureState::Unfinished; });
+        invoker.Drain();
+        ASSERT_EQ(page.State, CaptureState::Completed);
+        EXPECT_EQ(page.Content.Stats.Total, 3) << sync;
+        EXPECT_EQ(Rows(page.Content.Stats), once) << sync;
+    }
+    // The poller's capture of a page left unfinished, from the text it holds.
+    page.State = CaptureState::Unfinished;
+    page.Content.Stats.State = static_cast<int32_t>(CaptureState::Unfinished);
+    controller.ServeTaskQueue(queue);
+    Task task(page.RequestedUrl, b.dir.Str(), UnfinishedPageKind);
+    task.NodeId = page.Id;
+    queue.AddTask(task);
+    queue.StartPolling();
+    invoker.WaitServing([&] { return page.State != CaptureState::Unfinished; });
+    invoker.Drain();
+    EXPECT_EQ(page.State, CaptureState::Completed);
+    EXPECT_EQ(Rows(page.Content.Stats), once);
+}
+
 TEST_F(Capture, TheStopCommandAndADeleteDuringCaptures) {
     TPageInfo& stopped = AddPage("/p.htm", 0x12, true);
     TPageInfo& deleted = AddPage("/p.htm", 0x13, true);

@@ -68,6 +68,12 @@ std::string Html(const std::string& body) {
     return "<html><body>" + body + "</body></html>";
 }
 
+// Serves an HTML page of `body` at `page`, and the picture "a.gif" beside it.
+void ServePageAndPicture(LoopbackServer& server, const std::string& page, const std::string& body) {
+    server.Serve(page, Html(body), "text/html");
+    server.Serve(page.substr(0, page.rfind('/') + 1) + "a.gif", "GIF89a", "image/gif");
+}
+
 } // namespace
 
 TEST(CapturePage, FixtureSiteIsStoredWithItsExactFilesAndStatistics) {
@@ -413,11 +419,95 @@ TEST(CapturePage, UseCacheWithHeldTextMakesNoRequest) {
     EXPECT_FALSE(CapturePage(node, false, nullptr, store.Context()));
     EXPECT_EQ(log.Paths(), std::vector<std::string>{"/d/p.htm"});
 
-    // A server that cannot be reached at all leaves a held text to be processed again.
+    // A server that cannot be reached at all gives no page: the held text is not processed
+    // again as if it had come.
     server.Stop();
     node.Content.FetchedText = Html("<a href=\"held.htm\">held</a>");
-    EXPECT_TRUE(CapturePage(node, false, nullptr, store.Context()));
-    EXPECT_EQ(node.Content.PageHtml, Html("<a href=" + server.Url("/d/held.htm") + ">held</a>"));
+    EXPECT_FALSE(CapturePage(node, false, nullptr, store.Context()));
+    EXPECT_TRUE(node.Content.FetchedText.empty());
+    EXPECT_EQ(node.Content.PageHtml.find("held.htm"), std::string::npos);
+}
+
+// A page captured, then asked for again where nothing answers (its address changed to a dead
+// one, its server gone, a local file removed): the capture fails and the page it held is not
+// rewritten, its pictures are not fetched again and its final URL is not kept as this
+// capture's. What the earlier capture stored stays.
+TEST(CapturePage, APageAskedForAndNotObtainedIsNotTakenFromTheHeldText) {
+    LoopbackServer server;
+    RequestLog log(server);
+    ServePageAndPicture(server, "/old.htm", "<img src=\"a.gif\">");
+    server.Start();
+    const std::string deadUrl = UnansweredUrl("/new.htm");
+    TestStore store;
+    const std::string missingFile = "file://" + store.Dir().Str() + "/missing.htm";
+    const std::string h = HostFolder(server);
+    size_t captures = 0;
+    for (const std::string& address : {deadUrl, missingFile, server.Url("/old.htm")}) {
+        TPageInfo node;
+        TestStore::Prepare(node, server.Url("/old.htm"));
+        ASSERT_TRUE(CapturePage(node, false, nullptr, store.Context()));
+        ++captures;
+        ASSERT_EQ(node.FinalUrl, server.Url("/old.htm"));
+        const std::string storedHtml = node.Content.PageHtml;
+        const CaptureStats storedStats = node.Content.Stats;
+        node.RequestedUrl = address;
+        if (address == server.Url("/old.htm")) {
+            server.Stop(); // the same address, its server gone
+        }
+
+        EXPECT_FALSE(CapturePage(node, false, nullptr, store.Context())) << address;
+        EXPECT_TRUE(node.Content.FetchedText.empty()) << address;
+        EXPECT_EQ(node.FinalUrl, "") << address;
+        EXPECT_EQ(node.Content.PageHtml, storedHtml) << address;
+        EXPECT_EQ(node.Content.Stats.Total, storedStats.Total) << address;
+        EXPECT_EQ(store.FileBytes(h + "/a.gif"), "GIF89a") << address;
+        EXPECT_EQ(log.Count("/a.gif"), captures) << address;
+    }
+}
+
+// Where no request is made, the text a node holds is its page: the use-cache capture of held
+// text, a page handed over with the request, a page imported from a file. Its server answers
+// something else by now, or nothing.
+TEST(CapturePage, HeldTextIsThePageWhereNoRequestIsMade) {
+    LoopbackServer server;
+    RequestLog log(server);
+    ServePageAndPicture(server, "/p/p.htm", "<p>the live page</p>");
+    server.Start();
+    TestStore store;
+    const std::string h = HostFolder(server);
+    const std::string held = Html("<img src=\"a.gif\"><p>held</p>");
+    for (const bool serverUp : {true, false}) {
+        if (!serverUp) {
+            server.Stop();
+        }
+        struct Way {
+            const char* name;
+            std::function<bool(TPageInfo&)> capture;
+        };
+        MultiCapture given;
+        given.Options.PageGiven = true;
+        const Way ways[] = {
+            {"use cache",
+             [&](TPageInfo& node) { return CapturePage(node, true, nullptr, store.Context()); }},
+            {"handed over",
+             [&](TPageInfo& node) { return CapturePage(node, false, &given, store.Context()); }},
+            {"imported",
+             [&](TPageInfo& node) {
+                 return CaptureFetchedPage(node, false, nullptr, store.Context());
+             }},
+        };
+        for (const Way& way : ways) {
+            TPageInfo node;
+            TestStore::Prepare(node, server.Url("/p/p.htm"));
+            node.Content.FetchedText = held;
+            EXPECT_TRUE(way.capture(node)) << way.name << " up " << serverUp;
+            EXPECT_EQ(node.Content.PageHtml, Html("<img src=" + h + "/p/a.gif><p>held</p>"))
+                << way.name << " up " << serverUp;
+            EXPECT_EQ(node.Content.FetchedText, held) << way.name;
+            EXPECT_EQ(node.FinalUrl, node.RequestedUrl) << way.name;
+        }
+    }
+    EXPECT_EQ(log.Count("/p/p.htm"), 0u);
 }
 
 TEST(CapturePage, CancellingStopsTheResourcesNotBegun) {

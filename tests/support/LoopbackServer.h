@@ -70,6 +70,16 @@ private:
     std::thread thread_;
 };
 
+// An address on 127.0.0.1 where nothing answers: a connection is refused, as by a host whose
+// server has gone. The port is one a server had until a moment ago.
+inline std::string UnansweredUrl(const std::string& path) {
+    LoopbackServer gone;
+    gone.Start(); // a server never started keeps its socket open when it stops
+    const std::string url = gone.Url(path);
+    gone.Stop();
+    return url;
+}
+
 // Answers each connection by reading the request headers and then running the script on the
 // socket. Scripts write raw bytes, sleep, or return to close the connection.
 class RawServer {
