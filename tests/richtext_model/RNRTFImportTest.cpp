@@ -467,6 +467,19 @@ std::string EmfBytes() {
     return b;
 }
 
+// FixtureWmf with the window (0, 0)-(width, height) set by its first records: the header
+// counts ten words more, and a largest record of five.
+std::string FixtureWmfWithWindow(int width, int height) {
+    std::string out;
+    for (int word : {1, 9, 0x300, 22, 0, 0, 5, 0, 0}) {
+        WriteU16(out, static_cast<uint32_t>(word));
+    }
+    for (int word : {5, 0, 0x020B, 0, 0, 5, 0, 0x020C, height, width, 3, 0, 0}) {
+        WriteU16(out, static_cast<uint32_t>(word));
+    }
+    return out;
+}
+
 TEST(RNRTFWriter, ItemsWriteTheirOwnForms) {
     auto emf = std::make_unique<TMetafile>();
     emf->LoadFromBytes(EmfBytes());
@@ -491,10 +504,13 @@ TEST(RNRTFWriter, ItemsWriteTheirOwnForms) {
          std::move(emf),
          {TRNRTFOption::rnrtfSaveEMFAsWMF},
          "{\\pict\\emfblip\\picw100\\pich50 " + emfHex + "}"},
+        // A Windows one without its placeable header; records that set no window get the
+        // header's frame as theirs, in front of them.
         {"placeable metafile",
          PlaceableMetafile(FixtureWmf(), 2540, 1270, 2540),
          {},
-         "{\\pict\\wmetafile8\\picw2540\\pich1270 " + ToHex(FixtureWmf()) + "}"},
+         "{\\pict\\wmetafile8\\picw2540\\pich1270 " + ToHex(FixtureWmfWithWindow(2540, 1270)) +
+             "}"},
         {"jpeg as jpeg",
          jpeg->Clone(),
          {TRNRTFOption::rnrtfSaveJpegAsJpeg},
