@@ -79,8 +79,12 @@ void TRNEditRNData::ConvertWholeItem(int itemNo, int newStyle, bool clearTag) {
 }
 
 void TRNEditRNData::ApplyStyleConversion_(int userData) {
-    if (PartialSelectedItem) {
-        PartialSelectedItem->ApplyStyleConversionToPartiallySelected(userData);
+    if (TCustomRNItemInfo* item = PartialSelectedItem) {
+        item->ApplyStyleConversionToPartiallySelected(userData);
+        // Cells selected in a table are selected text too: the buttons show where they start.
+        if (const int selectedStyle = item->PartiallySelectedTextStyle(); selectedStyle >= 0) {
+            TakeTextStyle(selectedStyle);
+        }
         return;
     }
     const TRNStyle* style = GetRNStyle();
