@@ -44,6 +44,9 @@ public:
     // The bytes of the header that gave the size (22 for a placeable metafile, 18 for one
     // without, the header record's size for an enhanced one).
     int HeaderSize() const { return headerSize_; }
+    // What the bytes say of themselves, with the frame a Windows metafile is drawn over (its
+    // drawing's box where neither a placeable header nor window records give one).
+    const TMetafileLayout& Layout() const { return layout_; }
 
 private:
     // The size in hundredths of a millimetre that `layout` has at `inch` units per inch.

@@ -207,6 +207,8 @@ public:
     virtual void DeletePartiallySelected() {}
     virtual void ApplyParaStyleToPartiallySelected(int /*paraNo*/) {}
     virtual void ApplyStyleConversionToPartiallySelected(int /*userData*/) {}
+    // The text style where the part selected inside the item starts; -1 when it holds no text.
+    virtual int PartiallySelectedTextStyle() const { return -1; }
     virtual void BeforeUndoChangeProperty() {}
     virtual void AfterUndoChangeProperty() {}
     virtual bool EnterItem(int /*from*/) { return false; }

@@ -7,6 +7,7 @@
 #include "platform/graphics/JPEGImage.h"
 #include "platform/graphics/LittleEndian.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/WmfRecord.h"
 #include "richtext/model/CRNData.h"
 #include "richtext/model/RNItemControl.h"
 #include "richtext/model/RNItemPictures.h"
@@ -38,22 +39,59 @@ void WriteBitmap(TStream& stream, const TBitmap& bitmap) {
     WriteRTFHex(stream, std::string_view(bytes).substr(14));
 }
 
-// A metafile goes as its own records, sized in hundredths of a millimetre: an enhanced one
-// whole, a Windows one without the placeable header, which RTF has no room for. An enhanced
-// metafile stays enhanced even where a Windows copy is asked for: there is nothing here to
-// convert it, and readers of today take it as it is.
-void WriteMetafile(TStream& stream, const TMetafile& metafile) {
+// A record of two 16-bit parameters.
+void AppendWmfRecord(std::string& out, uint16_t function, int first, int second) {
+    WriteU32(out, 5);
+    WriteU16(out, function);
+    WriteU16(out, static_cast<uint32_t>(first) & 0xFFFF);
+    WriteU16(out, static_cast<uint32_t>(second) & 0xFFFF);
+}
+
+// A Windows metafile as RTF holds it: without the placeable header, which RTF has no room for.
+// Records that set no window are drawn over the frame the metafile was loaded with, which
+// would go with the header: that frame goes in front of them as their window, so that a
+// reader maps the same units onto the picture's size instead of hundredths of a millimetre.
+std::string WmfForRtf(const TMetafile& metafile) {
     const std::string bytes = metafile.SaveToBytes();
+    const size_t header = metafile.Placeable() ? static_cast<size_t>(metafile.HeaderSize()) : 0;
+    std::string wmf = bytes.substr(std::min(header, bytes.size()));
+    const TMetafileLayout& layout = metafile.Layout();
+    const int64_t width = int64_t{layout.Right} - layout.Left;
+    const int64_t height = int64_t{layout.Bottom} - layout.Top;
+    const auto fits = [](int64_t v) { return v != 0 && v >= -32768 && v <= 32767; };
+    if (layout.HasWindow || !layout.HasFrame || !fits(width) || !fits(height) ||
+        wmf.size() < WmfHeaderSize) {
+        return wmf;
+    }
+    std::string window;
+    AppendWmfRecord(window, 0x020B, layout.Top, layout.Left);
+    AppendWmfRecord(window, 0x020C, static_cast<int>(height), static_cast<int>(width));
+    // The header counts the words of the whole metafile and those of its largest record.
+    std::string head;
+    WriteU16(head, ReadU16(wmf, 0));
+    WriteU16(head, ReadU16(wmf, 2));
+    WriteU16(head, ReadU16(wmf, 4));
+    WriteU32(head, ReadU32(wmf, 6) + static_cast<uint32_t>(window.size() / 2));
+    WriteU16(head, ReadU16(wmf, 10));
+    WriteU32(head, std::max<uint32_t>(ReadU32(wmf, 12), 5));
+    WriteU16(head, ReadU16(wmf, 16));
+    return head + window + wmf.substr(WmfHeaderSize);
+}
+
+// A metafile goes as its own records, sized in hundredths of a millimetre: an enhanced one
+// whole, a Windows one as WmfForRtf gives it. An enhanced metafile stays enhanced even where a
+// Windows copy is asked for: there is nothing here to convert it, and readers of today take
+// it as it is.
+void WriteMetafile(TStream& stream, const TMetafile& metafile) {
     if (metafile.Enhanced()) {
         stream.WriteString(
             Fmt("\\emfblip\\picw%d\\pich%d ", metafile.MMWidth(), metafile.MMHeight()));
-        WriteRTFHex(stream, bytes);
+        WriteRTFHex(stream, metafile.SaveToBytes());
         return;
     }
     stream.WriteString(
         Fmt("\\wmetafile8\\picw%d\\pich%d ", metafile.MMWidth(), metafile.MMHeight()));
-    const size_t header = metafile.Placeable() ? static_cast<size_t>(metafile.HeaderSize()) : 0;
-    WriteRTFHex(stream, std::string_view(bytes).substr(std::min(header, bytes.size())));
+    WriteRTFHex(stream, WmfForRtf(metafile));
 }
 
 void WritePicture(TStream& stream, const TGraphic& graphic, TRNRTFOptions options) {

@@ -93,6 +93,19 @@ int32_t LinePercent(const TRNRTFParaProperties& pp) {
     return static_cast<int32_t>(std::llabs(int64_t{pp.LineSpacing}) * 100 / 240);
 }
 
+// What a paragraph style added for a bordered paragraph adds to its indents and to its spaces
+// before and after: the border's width on one side. A search for that style adds it too.
+int32_t BorderSpace(const TRNRTFParaProperties& pp, const TRNMappedBorder& border) {
+    if (!pp.HasBorder()) {
+        return 0;
+    }
+    TRNBorder drawn;
+    drawn.Style = border.Style;
+    drawn.Width = border.Width;
+    drawn.InternalWidth = border.InternalWidth;
+    return drawn.GetTotalWidth();
+}
+
 // A bitmap the writer shows at another size than its pixels' is made that size, as the
 // writer showed it; a size past any screen's keeps the pixels as they are.
 void FitToShownSize(TBitmap& bitmap, const TRNRTFPicture& picture, double pixelsPerTwip) {
@@ -676,6 +689,7 @@ int TRNRTFReaderProperties::FindParaNo(const TRNRTFReader& reader,
     const TRNRTFParaProperties& pp = reader.RTFState().ParaProps;
     int32_t percent = LinePercent(pp);
     bool hasBorder = pp.HasBorder();
+    const int32_t pad = BorderSpace(pp, border);
     const TParaInfos& styles = style_->ParaStyles();
     for (int i = 0; i < styles.Count(); ++i) {
         const TParaInfo& s = styles[i];
@@ -697,10 +711,12 @@ int TRNRTFReaderProperties::FindParaNo(const TRNRTFReader& reader,
             }
         }
         if (static_cast<int>(s.Alignment) == static_cast<int>(pp.Alignment) &&
-            s.LeftIndent == ToPixels(pp.LeftIndent) && s.RightIndent == ToPixels(pp.RightIndent) &&
+            s.LeftIndent == ToPixels(pp.LeftIndent) + pad &&
+            s.RightIndent == ToPixels(pp.RightIndent) + pad &&
             s.FirstIndent == ToPixels(pp.FirstIndent) &&
-            s.SpaceBefore == ToPixels(pp.SpaceBefore) && s.SpaceAfter == ToPixels(pp.SpaceAfter) &&
-            s.Background.Color == pp.Color && lines && borders) {
+            s.SpaceBefore == ToPixels(pp.SpaceBefore) + pad &&
+            s.SpaceAfter == ToPixels(pp.SpaceAfter) + pad && s.Background.Color == pp.Color &&
+            lines && borders) {
             return i;
         }
     }
@@ -735,7 +751,7 @@ int TRNRTFReaderProperties::AddPara(const TRNRTFReader& reader, const TRNMappedB
             pp.SideType(TRNRTFSide::rtf_side_Right) != BT::rtf_brdr_None;
         s.Border.VisibleBorders.Bottom =
             pp.SideType(TRNRTFSide::rtf_side_Bottom) != BT::rtf_brdr_None;
-        int32_t total = s.Border.GetTotalWidth();
+        const int32_t total = BorderSpace(pp, border);
         s.LeftIndent += total;
         s.RightIndent += total;
         s.SpaceBefore += total;

@@ -759,6 +759,8 @@ public:
     void ApplyStyleConversionToPartiallySelected(int userData) override {
         ApplyToPartiallySelected(0, userData);
     }
+    // The style of the first text in the first selected cell, row by row.
+    int PartiallySelectedTextStyle() const override;
     void ApplyParaStyleToPartiallySelected(int paraNo) override {
         ApplyToPartiallySelected(1, paraNo);
     }

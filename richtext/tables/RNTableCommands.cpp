@@ -127,6 +127,18 @@ void TRNTableItemInfo::ApplyToPartiallySelected(int mode, int value) {
     }
 }
 
+int TRNTableItemInfo::PartiallySelectedTextStyle() const {
+    for (const auto& [r, c] : SelectedCells(*this)) {
+        const TRNTableCellData& cell = *Cells(r, c);
+        for (int i = 0; i < cell.ItemCount(); ++i) {
+            if (cell.GetItem(i).IsText()) {
+                return cell.GetItemStyle(i);
+            }
+        }
+    }
+    return -1;
+}
+
 bool TRNTableItemInfo::CanDeletePartiallySelected() const {
     int top = 0, left = 0, colSpan = 0, rowSpan = 0;
     if (!CanChange() || !GetNormalizedSelectionBounds(false, top, left, colSpan, rowSpan)) {

@@ -173,6 +173,13 @@ public:
     // selection only the current text style changes.
     void ApplyStyleConversion_(int userData);
     std::string ConvertText(const std::string& text, int oldStyle, int newStyle) const;
+    // Makes `styleNo` the current text style and, unless that style keeps the caret from
+    // switching to it, the one the next conversion starts from: what the style buttons show
+    // is then what their next press acts on.
+    void TakeTextStyle(int styleNo);
+    // The style of the first character at or after (itemNo, offs) in the items up to
+    // `lastItem`; -1 when they hold no text there.
+    int TextStyleFrom(int itemNo, int offs, int lastItem) const;
 
     // Reformatting after edits.
     void Reformat(bool fullFormat, bool forceFormat, bool noScroll, int itemNo,

@@ -77,7 +77,11 @@ bool TRNEditRNData::InsertReadAtCaret(
     int itemsAdded = ItemCount() - countBefore;
     ConcateAfterAdding(firstItem, lastItem, caretOffset, itemsAdded);
     if (fullReformat) {
+        // A wider item (a picture, a table) or a checkpoint lays the whole document out
+        // again, which draws nothing by itself: a note shorter than the window does not
+        // scroll to the caret either, so all of it is drawn anew here.
         Format();
+        Invalidate();
     } else {
         FormatParasExact(firstDrawItem, lastDrawItem, itemsAdded);
     }

@@ -79,8 +79,12 @@ void TRNEditRNData::ConvertWholeItem(int itemNo, int newStyle, bool clearTag) {
 }
 
 void TRNEditRNData::ApplyStyleConversion_(int userData) {
-    if (PartialSelectedItem) {
-        PartialSelectedItem->ApplyStyleConversionToPartiallySelected(userData);
+    if (TCustomRNItemInfo* item = PartialSelectedItem) {
+        item->ApplyStyleConversionToPartiallySelected(userData);
+        // Cells selected in a table are selected text too: the buttons show where they start.
+        if (const int selectedStyle = item->PartiallySelectedTextStyle(); selectedStyle >= 0) {
+            TakeTextStyle(selectedStyle);
+        }
         return;
     }
     const TRNStyle* style = GetRNStyle();
@@ -93,7 +97,7 @@ void TRNEditRNData::ApplyStyleConversion_(int userData) {
     }
     const int newCurrent = EditHost.ConvertStyle(CurTextStyleNo, userData, false);
     if (!SelectionExists(false, false)) {
-        SetCurTextStyleNo(newCurrent);
+        TakeTextStyle(newCurrent);
         return;
     }
     BeginUndoSequence(TRNUndoType::rnutStyleNo);
@@ -229,9 +233,31 @@ void TRNEditRNData::ApplyStyleConversion_(int userData) {
     }
     DoSelect();
     undoList_.PopIfEmpty();
-    SetCurTextStyleNo(newCurrent);
+    // Over a mixed selection the buttons show where it starts, as a word processor does.
+    const int selectedStyle = TextStyleFrom(startItem, startItemOffs, endItem);
+    TakeTextStyle(selectedStyle >= 0 ? selectedStyle : newCurrent);
     ChangeCaret(false, true, true, true);
     Change();
+}
+
+void TRNEditRNData::TakeTextStyle(int styleNo) {
+    const TRNStyle* style = GetRNStyle();
+    if (style && styleNo >= 0 && styleNo < style->TextStyles().Count() &&
+        !style->TextStyles()[styleNo].Protection.Contains(TRNProtectOption::rnprDoNotAutoSwitch)) {
+        FallbackTextStyleNo = styleNo;
+    }
+    SetCurTextStyleNo(styleNo);
+}
+
+int TRNEditRNData::TextStyleFrom(int itemNo, int offs, int lastItem) const {
+    for (int i = std::max(itemNo, 0); i <= lastItem && i < ItemCount(); ++i) {
+        const TCustomRNItemInfo& item = GetItem(i);
+        // A start after an item's last character selects nothing of it.
+        if (item.IsText() && (i != itemNo || offs <= ItemLength(i))) {
+            return item.StyleNo;
+        }
+    }
+    return -1;
 }
 
 void TRNEditRNData::InsString(std::string text, int itemNo, const RNTag& tag, int paraNo,

@@ -160,6 +160,81 @@ TEST(NotesCommands, StyleButtonsLeaveTheirTextSelected) {
     }
 }
 
+// After every style change the buttons show the text the next press acts on, so one press of
+// a checked button takes its style off.
+TEST(NotesCommands, StyleButtonsShowTheSelectedTextAfterEachChange) {
+    const auto checked = [](NotesRig& rig) {
+        TFontStyles shown;
+        if (rig.Notes->Action(TNoteAction::RBold)->isChecked()) {
+            shown.Include(S::fsBold);
+        }
+        if (rig.Notes->Action(TNoteAction::RItalic)->isChecked()) {
+            shown.Include(S::fsItalic);
+        }
+        return shown;
+    };
+    const auto press = [](NotesRig& rig, TNoteAction action) {
+        rig.Notes->Action(action)->trigger();
+        QApplication::processEvents();
+    };
+    for (const bool backward : {false, true}) {
+        SCOPED_TRACE(backward);
+        NotesRig rig;
+        rig.Fill({{"hello", 0, 0}});
+        if (backward) {
+            rig.E().SetSelectionBounds(0, 6, 0, 1);
+        } else {
+            rig.SelectItem(0);
+        }
+        press(rig, TNoteAction::RBold);
+        press(rig, TNoteAction::RItalic);
+        EXPECT_EQ(rig.ItemStyle(0).Style, (TFontStyles{S::fsBold, S::fsItalic}));
+        EXPECT_EQ(checked(rig), (TFontStyles{S::fsBold, S::fsItalic}));
+        press(rig, TNoteAction::RBold);
+        EXPECT_EQ(rig.ItemStyle(0).Style, TFontStyles{S::fsItalic});
+        EXPECT_EQ(checked(rig), TFontStyles{S::fsItalic});
+        press(rig, TNoteAction::RItalic);
+        EXPECT_EQ(rig.ItemStyle(0).Style, TFontStyles{});
+        EXPECT_EQ(checked(rig), TFontStyles{});
+        EXPECT_EQ(rig.D().GetItemText(0), "hello");
+        EXPECT_EQ(rig.E().GetSelText(), "hello");
+    }
+    {
+        SCOPED_TRACE("mixed");
+        NotesRig rig;
+        rig.Fill({{"hello world", 0, 0}});
+        rig.E().SetSelectionBounds(0, 7, 0, 12);
+        press(rig, TNoteAction::RBold);
+        ASSERT_EQ(rig.D().GetItemText(1), "world");
+        // Over plain and bold text, the buttons show the plain start.
+        rig.E().SetSelectionBounds(0, 1, 1, 6);
+        press(rig, TNoteAction::RItalic);
+        EXPECT_EQ(checked(rig), TFontStyles{S::fsItalic});
+        press(rig, TNoteAction::RBold);
+        EXPECT_EQ(rig.D().GetItemText(0), "hello world");
+        EXPECT_EQ(rig.ItemStyle(0).Style, (TFontStyles{S::fsBold, S::fsItalic}));
+        EXPECT_EQ(checked(rig), (TFontStyles{S::fsBold, S::fsItalic}));
+    }
+    {
+        SCOPED_TRACE("caret");
+        NotesRig rig;
+        rig.Fill({{"hello", 0, 0}});
+        rig.Caret(0, 6);
+        press(rig, TNoteAction::RBold);
+        press(rig, TNoteAction::RItalic);
+        EXPECT_EQ(checked(rig), (TFontStyles{S::fsBold, S::fsItalic}));
+        ASSERT_TRUE(rig.E().InsertText("x"));
+        ASSERT_EQ(rig.D().ItemCount(), 2);
+        EXPECT_EQ(rig.D().GetItemText(1), "x");
+        EXPECT_EQ(rig.ItemStyle(1).Style, (TFontStyles{S::fsBold, S::fsItalic}));
+        press(rig, TNoteAction::RBold);
+        EXPECT_EQ(checked(rig), TFontStyles{S::fsItalic});
+        ASSERT_TRUE(rig.E().InsertText("y"));
+        EXPECT_EQ(rig.D().GetItemText(2), "y");
+        EXPECT_EQ(rig.ItemStyle(2).Style, TFontStyles{S::fsItalic});
+    }
+}
+
 TEST(NotesCommands, FontSizeStepsByOneAndStopsAtOne) {
     struct Case {
         TNoteAction action;

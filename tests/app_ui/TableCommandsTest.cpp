@@ -475,6 +475,47 @@ TEST(NotesTables, BoldThenItalicInAnOpenCellKeepTheSelection) {
               TFontStyles{TFontStyle::fsBold});
 }
 
+// Over cells selected with the mouse, the style buttons show the text of the first selected
+// cell after each press, so a checked button takes its style off the cells again.
+TEST(NotesTables, StyleButtonsShowTheSelectedCellsAfterEachPress) {
+    TablesWindow w;
+    TRNTableItemInfo& t = w.Insert(1, 3);
+    for (int col = 0; col < 3; ++col) {
+        ASSERT_NE(w.OpenCell(t, 0, col, std::string(3, static_cast<char>('a' + col))), nullptr);
+        t.DestroyInplace(true);
+    }
+    const TRNStyle& sheet = w.Window->NotesPart().Commands().rns();
+    const auto styleOf = [&](int col) {
+        return sheet.TextStyles()[t.Cells(0, col)->GetItemStyle(0)].Style;
+    };
+    const auto buttons = [&] {
+        TFontStyles shown;
+        if (w.Note(TNoteAction::RBold)->isChecked()) {
+            shown.Include(TFontStyle::fsBold);
+        }
+        if (w.Note(TNoteAction::RItalic)->isChecked()) {
+            shown.Include(TFontStyle::fsItalic);
+        }
+        return shown;
+    };
+    // The last cell first: the selection then starts in a cell of another style.
+    t.Select(0, 2, 0, 0);
+    w.Note(TNoteAction::RItalic)->trigger();
+    ASSERT_EQ(styleOf(2), TFontStyles{TFontStyle::fsItalic});
+    EXPECT_EQ(buttons(), TFontStyles{TFontStyle::fsItalic});
+    t.Select(0, 1, 0, 1);
+    w.Note(TNoteAction::RBold)->trigger();
+    EXPECT_EQ(styleOf(1), TFontStyles{TFontStyle::fsBold});
+    EXPECT_EQ(styleOf(2), (TFontStyles{TFontStyle::fsBold, TFontStyle::fsItalic}));
+    EXPECT_EQ(buttons(), TFontStyles{TFontStyle::fsBold});
+    // One more press takes bold off both cells.
+    w.Note(TNoteAction::RBold)->trigger();
+    EXPECT_EQ(styleOf(1), TFontStyles{});
+    EXPECT_EQ(styleOf(2), TFontStyles{TFontStyle::fsItalic});
+    EXPECT_EQ(buttons(), TFontStyles{});
+    EXPECT_EQ(styleOf(0), TFontStyles{});
+}
+
 // Typing in a cell of a note read from its record: the window's Undo and Redo follow the
 // cell's own steps.
 TEST(NotesTables, UndoAndRedoFollowTheStepsOfAnOpenCell) {

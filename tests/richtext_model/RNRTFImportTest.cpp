@@ -65,6 +65,12 @@ struct Doc {
         data.Style = &sheet;
         data.RTFProperties = &props;
     }
+    // The options and the reader's settings of the notes editor.
+    void ReadAsNotesEditor() {
+        data.Options = NotesDocumentOptions();
+        data.RTFOptions = NotesRTFOptions();
+        SetUpNotesRTFReader(props);
+    }
     EC Load(const std::string& rtf) { return LoadRTFBytes(data, rtf); }
     std::string SaveRTF() { return WriteRTF(data); }
 };
@@ -111,6 +117,21 @@ std::unique_ptr<TGraphic> PlaceableMetafile(const std::string& wmf, int w, int h
     auto metafile = std::make_unique<TMetafile>();
     metafile->LoadFromBytes(out + wmf);
     return metafile;
+}
+
+// Runs `body` on each RTF read into a fresh document, once with the defaults and once as the
+// notes editor reads it.
+template <size_t N, typename Body> void ForEachReader(const char* const (&rtfs)[N], Body body) {
+    for (const char* rtf : rtfs) {
+        for (bool notes : {false, true}) {
+            const std::string what = std::string(rtf) + (notes ? ", notes editor" : ", defaults");
+            Doc doc(notes ? Sheet::Notes : Sheet::Default);
+            if (notes) {
+                doc.ReadAsNotesEditor();
+            }
+            body(doc, rtf, what);
+        }
+    }
 }
 
 TEST(RNRTFImport, FixturesImportToTheirDocuments) {
@@ -206,32 +227,53 @@ TEST(RNRTFImport, ImportedAgainRunsFindTheStylesTheirFirstImportAdded) {
     // All-caps runs among them; a run in no font of the table takes the first style's font.
     const char* const rtfs[] = {"{\\rtf1{\\fonttbl{\\f0 Verdana;}}\\f0\\fs22 {\\caps A} b}",
                                 "{\\rtf1 {\\caps A} b}"};
-    for (const char* rtf : rtfs) {
-        for (bool notes : {false, true}) {
-            const std::string what = std::string(rtf) + (notes ? ", notes editor" : ", defaults");
-            Doc doc(notes ? Sheet::Notes : Sheet::Default);
-            if (notes) {
-                doc.data.Options = NotesDocumentOptions();
-                doc.data.RTFOptions = NotesRTFOptions();
-                SetUpNotesRTFReader(doc.props);
-            }
-            doc.props.TextStyleMode = Mode::rnrsAddIfNeeded;
-            const int before = doc.sheet.TextStyles().Count();
+    ForEachReader(rtfs, [](Doc& doc, const char* rtf, const std::string& what) {
+        doc.props.TextStyleMode = Mode::rnrsAddIfNeeded;
+        const int before = doc.sheet.TextStyles().Count();
+        ASSERT_EQ(doc.Load(rtf), EC::rtf_ec_OK) << what;
+        const int afterFirst = doc.sheet.TextStyles().Count();
+        EXPECT_GT(afterFirst, before) << what;
+        for (int i = 0; i < 3; ++i) {
             ASSERT_EQ(doc.Load(rtf), EC::rtf_ec_OK) << what;
-            const int afterFirst = doc.sheet.TextStyles().Count();
-            EXPECT_GT(afterFirst, before) << what;
-            for (int i = 0; i < 3; ++i) {
-                ASSERT_EQ(doc.Load(rtf), EC::rtf_ec_OK) << what;
-            }
-            EXPECT_EQ(doc.sheet.TextStyles().Count(), afterFirst) << what;
-            ASSERT_EQ(doc.data.ItemCount(), 8) << what;
-            const TFontInfo& caps = doc.sheet.TextStyles()[doc.data.GetItemStyle(0)];
-            EXPECT_TRUE(caps.StyleEx.Contains(TRNFontStyleEx::rnfsAllCaps)) << what;
-            for (int i = 0; i < 8; ++i) {
-                EXPECT_EQ(doc.data.GetItemStyle(i), doc.data.GetItemStyle(i % 2)) << what << i;
-            }
         }
-    }
+        EXPECT_EQ(doc.sheet.TextStyles().Count(), afterFirst) << what;
+        ASSERT_EQ(doc.data.ItemCount(), 8) << what;
+        const TFontInfo& caps = doc.sheet.TextStyles()[doc.data.GetItemStyle(0)];
+        EXPECT_TRUE(caps.StyleEx.Contains(TRNFontStyleEx::rnfsAllCaps)) << what;
+        for (int i = 0; i < 8; ++i) {
+            EXPECT_EQ(doc.data.GetItemStyle(i), doc.data.GetItemStyle(i % 2)) << what << i;
+        }
+    });
+}
+
+// A bordered paragraph's style holds its indents and spaces widened by the border: imported
+// again, the paragraph finds that style.
+TEST(RNRTFImport, ImportedAgainBorderedParagraphsFindTheStyleTheirFirstImportAdded) {
+    const char* const rtfs[] = {
+        "{\\rtf1\\pard\\li300\\ri150\\fi-75\\sa60\\box\\brdrs\\brdrw45 boxed\\par}",
+        "{\\rtf1{\\colortbl;\\red0\\green0\\blue255;}\\pard\\qc\\brdrt\\brdrdb\\brdrw15\\brdrcf1"
+        "\\brdrb\\brdrdb\\brdrw15\\brdrcf1 double\\par\\pard plain\\par}",
+    };
+    ForEachReader(rtfs, [](Doc& doc, const char* rtf, const std::string& what) {
+        doc.props.ParaStyleMode = Mode::rnrsAddIfNeeded;
+        const int before = doc.sheet.ParaStyles().Count();
+        ASSERT_EQ(doc.Load(rtf), EC::rtf_ec_OK) << what;
+        ASSERT_EQ(doc.sheet.ParaStyles().Count(), before + 1) << what;
+        const int perImport = doc.data.ItemCount();
+        const int bordered = doc.data.GetItemPara(0);
+        const TParaInfo& style = doc.sheet.ParaStyles()[bordered];
+        ASSERT_NE(style.Border.Style, TRNBorderStyle::rnbNone) << what;
+        // No space before in the RTF: the style's is the room it keeps for the border.
+        EXPECT_GT(style.SpaceBefore, 0) << what;
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_EQ(doc.Load(rtf), EC::rtf_ec_OK) << what;
+        }
+        EXPECT_EQ(doc.sheet.ParaStyles().Count(), before + 1) << what;
+        ASSERT_EQ(doc.data.ItemCount(), 4 * perImport) << what;
+        for (int i = 0; i < doc.data.ItemCount(); ++i) {
+            EXPECT_EQ(doc.data.GetItemPara(i), doc.data.GetItemPara(i % perImport)) << what << i;
+        }
+    });
 }
 
 TEST(RNRTFFiles, SavedFilesHoldWhatTheStreamsGet) {
@@ -425,6 +467,19 @@ std::string EmfBytes() {
     return b;
 }
 
+// FixtureWmf with the window (0, 0)-(width, height) set by its first records: the header
+// counts ten words more, and a largest record of five.
+std::string FixtureWmfWithWindow(int width, int height) {
+    std::string out;
+    for (int word : {1, 9, 0x300, 22, 0, 0, 5, 0, 0}) {
+        WriteU16(out, static_cast<uint32_t>(word));
+    }
+    for (int word : {5, 0, 0x020B, 0, 0, 5, 0, 0x020C, height, width, 3, 0, 0}) {
+        WriteU16(out, static_cast<uint32_t>(word));
+    }
+    return out;
+}
+
 TEST(RNRTFWriter, ItemsWriteTheirOwnForms) {
     auto emf = std::make_unique<TMetafile>();
     emf->LoadFromBytes(EmfBytes());
@@ -449,10 +504,13 @@ TEST(RNRTFWriter, ItemsWriteTheirOwnForms) {
          std::move(emf),
          {TRNRTFOption::rnrtfSaveEMFAsWMF},
          "{\\pict\\emfblip\\picw100\\pich50 " + emfHex + "}"},
+        // A Windows one without its placeable header; records that set no window get the
+        // header's frame as theirs, in front of them.
         {"placeable metafile",
          PlaceableMetafile(FixtureWmf(), 2540, 1270, 2540),
          {},
-         "{\\pict\\wmetafile8\\picw2540\\pich1270 " + ToHex(FixtureWmf()) + "}"},
+         "{\\pict\\wmetafile8\\picw2540\\pich1270 " + ToHex(FixtureWmfWithWindow(2540, 1270)) +
+             "}"},
         {"jpeg as jpeg",
          jpeg->Clone(),
          {TRNRTFOption::rnrtfSaveJpegAsJpeg},

@@ -3,6 +3,7 @@
 // bitmaps. Each case runs with the defaults and as the notes editor reads and writes RTF.
 #include "RNFTestSupport.h"
 #include "RTFFixtures.h"
+#include "tests/support/MetafileFixtures.h"
 #include "tests/support/NotesSheet.h"
 #include "tests/support/TempDir.h"
 
@@ -72,19 +73,17 @@ QImage Drawn(const TGraphic& graphic) {
     return bitmap.Image();
 }
 
-// `got` is the metafile `want` stands for: the same kind, the same records, the same size, and
-// drawn to the same pixels. A Windows metafile's placeable header is not compared: RTF has
-// none, and the reader builds one from the size RTF gives.
-void ExpectSameMetafile(const TGraphic* got, const TMetafile& want, const std::string& what) {
+// The records of a metafile: its bytes after a placeable header.
+std::string Records(const TMetafile& m) {
+    return m.SaveToBytes().substr(m.Placeable() ? static_cast<size_t>(m.HeaderSize()) : 0);
+}
+
+// `got` is a metafile of the same kind as `want`, of the same size and drawn to the same
+// pixels.
+void ExpectSameDrawing(const TGraphic* got, const TMetafile& want, const std::string& what) {
     const auto* metafile = dynamic_cast<const TMetafile*>(got);
     ASSERT_NE(metafile, nullptr) << what;
     EXPECT_EQ(metafile->Enhanced(), want.Enhanced()) << what;
-    const std::string gotBytes = metafile->SaveToBytes();
-    const std::string wantBytes = want.SaveToBytes();
-    auto records = [](const TMetafile& m, const std::string& bytes) {
-        return bytes.substr(m.Placeable() ? static_cast<size_t>(m.HeaderSize()) : 0);
-    };
-    EXPECT_TRUE(records(*metafile, gotBytes) == records(want, wantBytes)) << what;
     EXPECT_EQ(metafile->MMWidth(), want.MMWidth()) << what;
     EXPECT_EQ(metafile->MMHeight(), want.MMHeight()) << what;
     ASSERT_EQ(metafile->Width(), want.Width()) << what;
@@ -98,6 +97,16 @@ void ExpectSameMetafile(const TGraphic* got, const TMetafile& want, const std::s
     }
     EXPECT_GT(painted, wanted.width() * wanted.height() / 4) << what << ": nothing drawn";
     EXPECT_TRUE(Drawn(*metafile) == wanted) << what;
+}
+
+// `got` is the metafile `want` stands for: the same records, and the same drawing. A Windows
+// metafile's placeable header is not compared: RTF has none, and the reader builds one from
+// the size RTF gives.
+void ExpectSameMetafile(const TGraphic* got, const TMetafile& want, const std::string& what) {
+    const auto* metafile = dynamic_cast<const TMetafile*>(got);
+    ASSERT_NE(metafile, nullptr) << what;
+    EXPECT_TRUE(Records(*metafile) == Records(want)) << what;
+    ExpectSameDrawing(got, want, what);
 }
 
 // An enhanced metafile of its header and end records only, whose frame is `mm` hundredths of a
@@ -189,4 +198,83 @@ TEST(RNRTFMetafile, EmptyMetafileOfAMetreSquareStaysSmall) {
         ASSERT_NE(metafile, nullptr) << what;
         EXPECT_TRUE(metafile->SaveToBytes() == emf) << what;
     }
+}
+
+// A Windows metafile whose records set no window is drawn over the frame it was loaded with
+// (its placeable header's, or else the box of its drawing). RTF keeps no frame, so the writer
+// puts that window into the records: read back, by us or by a word processor, the picture
+// covers the same units.
+TEST(RNRTFMetafile, AMetafileWithoutWindowRecordsKeepsItsDrawingThroughRtf) {
+    using namespace metafile_fixture;
+    // A red rectangle and a blue line, in units of no window.
+    const std::string records = WmfRecord(0x02FC, {0, 0x00FF, 0x0000, 0}) + WmfRecord(0x012D, {0}) +
+                                WmfRecord(0x041B, {80, 90, 10, 10}) +
+                                WmfRecord(0x02FA, {0, 4, 0, 0x0000, 0x00FF}) +
+                                WmfRecord(0x012D, {1}) + WmfRecord(0x0214, {50, 110}) +
+                                WmfRecord(0x0213, {50, 190}) + WmfRecord(0x01F0, {0});
+    struct Case {
+        const char* what;
+        bool placeable;
+        int left, top, right, bottom, inch;
+    };
+    const Case cases[] = {
+        {"frame at the origin", true, 0, 0, 200, 100, 200},
+        {"offset frame", true, -20, -10, 180, 90, 200},
+        {"frame of 1440 units an inch", true, 0, 0, 200, 100, 1440},
+        {"frame running backwards", true, 200, 100, 0, 0, 200},
+        {"no placeable header: the drawing's box", false, 0, 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const std::string wmf = WmfOf(records, 2);
+        const std::string bytes =
+            c.placeable ? PlaceableWmf(wmf, c.left, c.top, c.right, c.bottom, c.inch) : wmf;
+        const auto want = Metafile(bytes);
+        if (!c.placeable) {
+            GiveMetafileDefaultInch(*want);
+        }
+        for (bool notes : {false, true}) {
+            const std::string what = std::string(c.what) + ", " + SetupName(notes);
+            RtfDoc doc(notes);
+            doc.data.AddPictureEx("", want->Clone(), 0, TRNVAlign::rnvaBaseline);
+            const std::string rtf = doc.Save();
+            // The records written: the frame as the window, then the metafile's own. Without
+            // a header, the frame is the box the player found around the drawing.
+            const TMetafileLayout& frame = want->Layout();
+            ASSERT_TRUE(frame.HasFrame && !frame.HasWindow) << what;
+            if (c.placeable) {
+                EXPECT_EQ(std::vector<int>({frame.Left, frame.Top, frame.Right, frame.Bottom}),
+                          std::vector<int>({c.left, c.top, c.right, c.bottom}))
+                    << what;
+            }
+            const int left = frame.Left;
+            const int top = frame.Top;
+            const int right = frame.Right;
+            const int bottom = frame.Bottom;
+            const std::string windowed =
+                WmfOf(WmfRecord(0x020B, {top, left}) +
+                          WmfRecord(0x020C, {bottom - top, right - left}) + records,
+                      2);
+            EXPECT_NE(rtf.find("\\wmetafile8\\picw" + std::to_string(want->MMWidth()) + "\\pich" +
+                               std::to_string(want->MMHeight()) + " " + ToHex(windowed) + "}"),
+                      std::string::npos)
+                << what;
+            RtfDoc back(notes);
+            ASSERT_EQ(back.Load(rtf), EC::rtf_ec_OK) << what;
+            ASSERT_EQ(back.Pictures().size(), 1u) << what;
+            ExpectSameDrawing(back.Pictures()[0], *want, what);
+            // Written again, the window is there already: the same RTF.
+            EXPECT_TRUE(back.Save() == rtf) << what;
+        }
+    }
+    // A frame wider than a window record can hold goes without one, at its size.
+    const auto wide = Metafile(PlaceableWmf(WmfOf(records, 2), -30000, 0, 30000, 10000, 20000));
+    RtfDoc doc(true);
+    doc.data.AddPictureEx("", wide->Clone(), 0, TRNVAlign::rnvaBaseline);
+    const std::string rtf = doc.Save();
+    EXPECT_NE(rtf.find(" " + ToHex(WmfOf(records, 2)) + "}"), std::string::npos);
+    RtfDoc back(true);
+    ASSERT_EQ(back.Load(rtf), EC::rtf_ec_OK);
+    ASSERT_EQ(back.Pictures().size(), 1u);
+    EXPECT_EQ(back.Pictures()[0]->Width(), wide->Width());
+    EXPECT_EQ(back.Pictures()[0]->Height(), wide->Height());
 }

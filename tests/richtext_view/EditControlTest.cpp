@@ -82,7 +82,7 @@ TEST(EditKeys, MovingDeletingAndTabsUndoAndRedo) {
         SCOPED_TRACE(c.name);
         EditForm f;
         UndoRedo(f, [&] { c.keys(f); });
-        EXPECT_EQ(f.Text().substr(0, c.text.size()), c.text);
+        EXPECT_EQ(f.Text(), c.text);
     }
 }
 
@@ -93,9 +93,9 @@ TEST(EditKeys, TypingOverASelectionTakesTwoUndos) {
     f.Key(Qt::Key_Right, Qt::ShiftModifier);
     f.Key(Qt::Key_Right, Qt::ShiftModifier);
     f.Type("z");
-    EXPECT_EQ(f.Text().substr(0, 3), "zcd");
+    EXPECT_EQ(f.Text(), "zcd");
     f.Key(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(f.Text().substr(0, 2), "cd");
+    EXPECT_EQ(f.Text(), "cd");
     f.Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(f.Rnf(), before);
 }
@@ -197,7 +197,7 @@ TEST(EditReadOnly, NothingChangesAndCopyStillWorks) {
     // A Cut that cannot delete copies nothing; Copy does.
     EXPECT_EQ(QApplication::clipboard()->text(), "pasted");
     f.Key(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::clipboard()->text().toStdString().substr(0, 3), "xya");
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "xya");
 }
 
 TEST(EditReadOnly, UndoLimitZeroIgnoresUndoKeys) {
@@ -239,7 +239,7 @@ TEST(EditPaste, PrecedenceAndRefusals) {
          {{"application/x-richnote", WithLength(rnf, static_cast<uint32_t>(rnf.size()))},
           {"text/rtf", rtf}},
          true,
-         "xyfrom rnf"},
+         "xyfrom rnf\r\nsecond"},
         {"Rtf", {{"text/rtf", rtf}}, true, "xyfrom rtf"},
         {"Text", {{"text/plain", "plain"}}, true, "xyplain"},
         {"LyingLength",
@@ -262,7 +262,7 @@ TEST(EditPaste, PrecedenceAndRefusals) {
         const int changes = f.Changes;
         Offer(c.offer);
         f.Key(Qt::Key_V, Qt::ControlModifier);
-        EXPECT_EQ(f.Text().substr(0, c.text.size()), c.text);
+        EXPECT_EQ(f.Text(), c.text);
         EXPECT_EQ(f.Changes, changes + (c.changes ? 1 : 0));
         EXPECT_EQ(f.D().UndoList().GroupModeCounter, 0);
         if (c.changes) {

@@ -5,10 +5,15 @@
 #include "richtext/tables/RNTable.h"
 #include "richtext/view/RNEdit.h"
 
+#include "tests/app_ui/NotesRig.h"
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/support/TempDir.h"
 
+#include <QBuffer>
+#include <QClipboard>
 #include <QDir>
 #include <QImage>
+#include <QMimeData>
 #include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -208,4 +213,77 @@ TEST(NotesTypingDisplay, AnInsertedTableReachesTheScreenWithoutAClick) {
     EXPECT_GT(ShareOf(screen.Shot, leftEdge, [](QRgb p) { return qGray(p) < 110; }), 0.25);
     screen.Expect(0, 5, [](int) { return false; });
     rig.Window.reset();
+}
+
+namespace {
+
+// RTF of a picture of one colour, `width` x `height` pixels, then the text "MMMMM" on a line
+// of its own, as a word processor writes a picture in front of text.
+std::string PictureThenTextRtf(const QColor& color, int width, int height) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    picture.fill(color);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    return "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 {\\pict\\pngblip\\picw" +
+           std::to_string(width) + "\\pich" + std::to_string(height) + " " +
+           png.toHex().toStdString() + "}\\par MMMMM\\par}";
+}
+
+} // namespace
+
+// A picture followed by text, read from a file or pasted into a note shorter than the window,
+// is drawn as soon as it is in: nothing waits for a resize or for the note to be shown again.
+TEST(NotesTypingDisplay, AnInsertedPictureAndTextReachTheScreenWithoutAResize) {
+    const QColor blue(0, 0, 255);
+    const std::string rtf = PictureThenTextRtf(blue, 80, 50);
+    for (const bool pasted : {false, true}) {
+        SCOPED_TRACE(pasted ? "pasted" : "inserted as a file");
+        FakeNotesPrompts prompts;
+        MainWindowRig rig;
+        ASSERT_NO_FATAL_FAILURE(ShowNewNote(rig, "Inserted"));
+        TFormVelmorRnx& window = *rig.Window;
+        TNotesCommands& commands = window.NotesPart().Commands();
+        TRichNoteEdit& edit = commands.RichNoteEdit1();
+        QTest::mouseClick(&edit, Qt::LeftButton, {}, edit.ClientOrigin() + QPoint(40, 12));
+        LetItReachTheScreen();
+        Type(edit, "HHHHH");
+        Press(edit, Qt::Key_Return);
+        commands.SetPrompts(prompts);
+        if (pasted) {
+            auto* data = new QMimeData;
+            data->setData("text/rtf", QByteArray::fromStdString(rtf));
+            QApplication::clipboard()->setMimeData(data);
+            commands.Execute(TNoteAction::RPaste);
+        } else {
+            const TempDir dir;
+            const std::string path = (dir / "picture.rtf").string();
+            WriteFileBytes(path, rtf);
+            prompts.File = TNoteFileChoice{path, 1};
+            commands.Execute(TNoteAction::RInsertFile);
+            ASSERT_TRUE(prompts.Messages.empty());
+        }
+        LetItReachTheScreen();
+        TRNEditRNData& data = edit.EditData();
+        int pictureItem = -1;
+        int textItem = -1;
+        for (int i = 0; i < data.ItemCount(); ++i) {
+            if (!data.GetItem(i).IsText()) {
+                pictureItem = i;
+            } else if (data.GetItemText(i) == "MMMMM") {
+                textItem = i;
+            }
+        }
+        ASSERT_GE(pictureItem, 0);
+        ASSERT_GT(textItem, pictureItem);
+        ASSERT_LT(data.DocumentHeight, data.GetHeight());
+        const ScreenLines screen(window, edit, commands.rns().SelColor);
+        const TRNDrawLineInfo& d = *data.DrawItems[data.FindDrawItemByItem(pictureItem)];
+        const QRect inside(screen.Origin.x() + d.Left + 10, screen.Origin.y() + d.Top + 10,
+                           d.Width - 20, d.Height - 20);
+        EXPECT_GT(ShareOf(screen.Shot, inside, [&](QRgb p) { return Near(p, blue); }), 0.9);
+        screen.Expect(textItem, 5, [](int) { return false; });
+        rig.Window.reset();
+    }
 }
