@@ -2,7 +2,9 @@
 
 // Plays an enhanced metafile's records into SVG text through libemf2svg; the text is drawn
 // with QtSvg. The bytes must have passed ReadMetafileLayout first: the converter is given only
-// whole records. Windows metafiles are drawn by our own player (WmfPlayer.h).
+// whole records. Its font lookups end the process they run in once that process has drawn
+// text, so the program runs it only in a process of its own (MetafileConversion.h). Windows
+// metafiles are drawn by our own player (WmfPlayer.h).
 
 #include "platform/graphics/MetafileRecords.h"
 

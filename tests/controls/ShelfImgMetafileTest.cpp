@@ -115,3 +115,46 @@ TEST(ShelfImageMetafile, HostileMetafilesEndSoonAndCostLittle) {
         EXPECT_EQ(target.pixel(50, 40), qRgb(255, 255, 255));
     }
 }
+
+namespace {
+
+// The side bar's picture read from a file and drawn stretched over (5, 5)-(205, 105) of a
+// white surface, and a frame drawn there instead.
+struct TShelfDrawing {
+    QImage Picture;
+    QImage Frame;
+};
+
+TShelfDrawing DrawShelfPicture(const std::string& bytes) {
+    TempDir dir;
+    WriteFileBytes(dir / "picture.emf", bytes);
+    TShelfImage picture;
+    picture.LoadFromFile(dir / "picture.emf");
+    EXPECT_FALSE(picture.Empty());
+    TShelfDrawing drawing{QImage(210, 110, QImage::Format_RGB32),
+                          QImage(210, 110, QImage::Format_RGB32)};
+    drawing.Picture.fill(Qt::white);
+    drawing.Frame.fill(Qt::white);
+    TQtCanvas canvas(&drawing.Picture);
+    picture.Draw(canvas, Bounds(5, 5, 200, 100));
+    TQtCanvas frame(&drawing.Frame);
+    frame.Brush().SetColor(clGray);
+    frame.FrameRect(Bounds(5, 5, 200, 100));
+    return drawing;
+}
+
+} // namespace
+
+TEST(ShelfImageMetafile, TextAsGlyphIndicesIsDrawnAfterTextInSeveralFonts) {
+    DrawTextInSeveralFonts();
+    const TShelfDrawing drawn = DrawShelfPicture(EmfGlyphText());
+    EXPECT_NE(drawn.Picture, drawn.Frame);
+    // "Hello" in black, 40 pixels high from (20, 30) of the picture.
+    int dark = 0;
+    for (int y = 35; y < 75; ++y) {
+        for (int x = 25; x < 135; ++x) {
+            dark += qGray(drawn.Picture.pixel(x, y)) < 128;
+        }
+    }
+    EXPECT_GT(dark, 200);
+}
