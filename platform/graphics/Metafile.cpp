@@ -104,13 +104,15 @@ void TMetafile::SetInch(int inch) {
 std::shared_ptr<TMetafileRendering> TMetafile::Rendering() const {
     if (!rendering_) {
         // Enhanced metafiles go through a converter of their own, bounded in a process of its
-        // own; Windows metafiles through our player, which checks and bounds what it plays
-        // itself.
+        // own, unless they hold an image too large to draw; Windows metafiles through our
+        // player, which checks and bounds what it plays itself.
         if (!enhanced_) {
             rendering_ = WmfMetafileRendering(bytes_, layout_);
         } else {
             rendering_ = SvgMetafileRendering(
-                ConvertWithinBounds(bytes_, std::max(1, Width()), std::max(1, Height())));
+                layout_.ImagesFit
+                    ? ConvertWithinBounds(bytes_, std::max(1, Width()), std::max(1, Height()))
+                    : std::string());
         }
     }
     return rendering_;

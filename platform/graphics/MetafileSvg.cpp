@@ -43,5 +43,5 @@ std::string EmfToSvg(std::string_view bytes, int width, int height) {
 std::string MetafileToSvg(std::string_view bytes, const TMetafileLayout& layout, int width,
                           int height) {
     std::lock_guard lock(PlayerMutex());
-    return layout.Enhanced ? EmfToSvg(bytes, width, height) : std::string();
+    return layout.Enhanced && layout.ImagesFit ? EmfToSvg(bytes, width, height) : std::string();
 }

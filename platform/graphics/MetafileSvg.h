@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-// The drawing `width` by `height` units large, or "" when the converter refuses the bytes or
-// they are no enhanced metafile.
+// The drawing `width` by `height` units large, or "" when the converter refuses the bytes,
+// they are no enhanced metafile or they hold an image too large to draw.
 std::string MetafileToSvg(std::string_view bytes, const TMetafileLayout& layout, int width,
                           int height);

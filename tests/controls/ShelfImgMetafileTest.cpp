@@ -145,6 +145,22 @@ TShelfDrawing DrawShelfPicture(const std::string& bytes) {
 
 } // namespace
 
+TEST(ShelfImageMetafile, AnImageTooLargeInsideIsFramedNotRefused) {
+    // A bitmap said to be 100 x 100 pixels holding a PNG image of 5600 x 5600 (125 MB decoded).
+    const std::string huge =
+        hostile_metafile::EmfWithImage(hostile_metafile::EncodedImage(5600, 5600));
+    TResourceProbe probe;
+    ASSERT_TRUE(probe.PeakReset());
+    const TShelfDrawing drawn = DrawShelfPicture(huge);
+    EXPECT_EQ(drawn.Picture, drawn.Frame);
+    EXPECT_LT(probe.PeakGrowthMb(), 100);
+    EXPECT_LT(probe.Millis(), 2000);
+    // A small image is drawn.
+    const TShelfDrawing small =
+        DrawShelfPicture(hostile_metafile::EmfWithImage(hostile_metafile::EncodedImage(50, 50)));
+    EXPECT_EQ(small.Picture.pixel(30, 20), qRgb(0, 160, 0));
+}
+
 TEST(ShelfImageMetafile, TextAsGlyphIndicesIsDrawnAfterTextInSeveralFonts) {
     DrawTextInSeveralFonts();
     const TShelfDrawing drawn = DrawShelfPicture(EmfGlyphText());

@@ -6,7 +6,7 @@
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/MetafileConversion.h"
 #include "platform/graphics/MetafileSvg.h"
-#include "tests/support/MetafileFixtures.h"
+#include "tests/support/HostileMetafiles.h"
 
 #include <gtest/gtest.h>
 
@@ -68,4 +68,10 @@ TEST(MetafileConversion, TheConverterTakesOnlyAWholeMetafileOfTheLengthGiven) {
     std::string damaged = emf;
     damaged.replace(92, 4, std::string("\x00\x00\x01\x00", 4));
     EXPECT_EQ(converted(damaged, std::to_string(damaged.size())).End, TChildEnd::Failed);
+    // Nor does it convert a picture holding an image too large to draw.
+    using hostile_metafile::EmfWithImage;
+    EXPECT_NE(ConvertWithinBounds(EmfWithImage(hostile_metafile::EncodedImage(50, 50)), 200, 100),
+              "");
+    EXPECT_EQ(ConvertWithinBounds(EmfWithImage(hostile_metafile::PngHeader(4097, 4096)), 200, 100),
+              "");
 }

@@ -1,6 +1,6 @@
 // Metafiles made to hurt, as a note's picture and as an RTF picture read as the notes editor
-// reads them: loading and drawing end soon and cost little memory. The text of enhanced
-// metafiles is drawn whatever text was drawn before.
+// reads them: loading and drawing end soon and cost little memory. So do enhanced metafiles
+// holding images of any size, and their text is drawn whatever text was drawn before.
 #include "RNFTestSupport.h"
 
 #include "platform/graphics/Bitmap.h"
@@ -117,6 +117,24 @@ TEST(RNHostileMetafile, ReadingAndDrawingEndSoonAndCostLittle) {
             EXPECT_LT(probe.Millis(), 2000) << route << ": " << hostile.Name;
             EXPECT_LT(probe.PeakGrowthMb(), 300) << route << ": " << hostile.Name;
         }
+    }
+}
+
+TEST(RNHostileMetafile, AnImageTooLargeInsideIsFramedAndTheDocumentReadWhole) {
+    // A bitmap said to be 100 x 100 pixels holding a PNG image of 5600 x 5600 (125 MB decoded).
+    const std::string huge = EmfWithImage(EncodedImage(5600, 5600));
+    for (const auto& [route, holding] : Routes) {
+        const std::vector<std::string> whole = ItemRows(*holding(metafile_fixture::Emf()));
+        TResourceProbe probe;
+        ASSERT_TRUE(probe.PeakReset());
+        const std::unique_ptr<TNotesDocument> doc = holding(huge);
+        EXPECT_EQ(ItemRows(*doc), whole) << route;
+        const TDrawnPicture drawn = DrawFirstPicture(*doc);
+        EXPECT_EQ(drawn.Picture, drawn.Frame) << route;
+        EXPECT_LT(probe.PeakGrowthMb(), 100) << route;
+        // A small image is drawn.
+        const TDrawnPicture small = DrawFirstPicture(*holding(EmfWithImage(EncodedImage(50, 50))));
+        EXPECT_EQ(small.Picture.pixel(20, 20), qRgb(0, 160, 0)) << route;
     }
 }
 
