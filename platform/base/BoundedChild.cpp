@@ -9,6 +9,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,7 +46,7 @@ uint64_t AddressSpaceNow() {
     return pages * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
+bool WriteAll(int fd, std::string_view bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
@@ -59,19 +61,29 @@ bool WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
-[[noreturn]] void RunChild(int fd, const std::function<std::string()>& work,
-                           const TChildBounds& bounds) {
-    inChild = true;
-    const auto cpu = static_cast<rlim_t>(bounds.CpuSeconds);
-    const rlimit cpuLimit{cpu, cpu + 1};
-    setrlimit(RLIMIT_CPU, &cpuLimit);
-    const rlimit noCore{0, 0};
-    setrlimit(RLIMIT_CORE, &noCore);
+// Bounds the address space of this process to `growth` bytes beyond what it holds now.
+void BoundAddressSpaceGrowth(uint64_t growth) {
     if (const uint64_t now = AddressSpaceNow(); now > 0) {
-        const auto limit = static_cast<rlim_t>(now + bounds.AddressSpaceGrowth);
+        const auto limit = static_cast<rlim_t>(now + growth);
         const rlimit memoryLimit{limit, limit};
         setrlimit(RLIMIT_AS, &memoryLimit);
     }
+}
+
+// The CPU time and core dumps of process `pid` (0: this one).
+void BoundCpuTime(pid_t pid, int seconds) {
+    const auto cpu = static_cast<rlim_t>(seconds);
+    const rlimit cpuLimit{cpu, cpu + 1};
+    prlimit(pid, RLIMIT_CPU, &cpuLimit, nullptr);
+    const rlimit noCore{0, 0};
+    prlimit(pid, RLIMIT_CORE, &noCore, nullptr);
+}
+
+[[noreturn]] void RunChild(int fd, const std::function<std::string()>& work,
+                           const TChildBounds& bounds) {
+    inChild = true;
+    BoundCpuTime(0, bounds.CpuSeconds);
+    BoundAddressSpaceGrowth(bounds.AddressSpaceGrowth);
     int status = 1;
     try {
         status = WriteAll(fd, work()) ? 0 : 1;
@@ -83,13 +95,13 @@ bool WriteAll(int fd, const std::string& bytes) {
     _exit(status);
 }
 
-// The parent's reading end, closed however the wait ends.
-class TReadEnd {
+// A file of the parent's (the answer's reading end, the input), closed however the wait ends.
+class TOwnedFile {
 public:
-    explicit TReadEnd(int fd) : fd_(fd) {}
-    ~TReadEnd() { close(fd_); }
-    TReadEnd(const TReadEnd&) = delete;
-    TReadEnd& operator=(const TReadEnd&) = delete;
+    explicit TOwnedFile(int fd) : fd_(fd) {}
+    ~TOwnedFile() { close(fd_); }
+    TOwnedFile(const TOwnedFile&) = delete;
+    TOwnedFile& operator=(const TOwnedFile&) = delete;
     int Fd() const { return fd_; }
 
 private:
@@ -149,33 +161,11 @@ int MillisecondsLeft(Clock::time_point deadline) {
     return static_cast<int>(std::max<int64_t>(0, left.count()));
 }
 
-} // namespace
-
-bool InBoundedChild() {
-    return inChild;
-}
-
-TChildOutcome RunBoundedChild(const std::function<std::string()>& work,
-                              const TChildBounds& bounds) {
-    const Clock::time_point deadline = Clock::now() + bounds.Deadline;
-    int fds[2];
-    pid_t pid = -1;
-    {
-        std::lock_guard lock(ForkMutex());
-        if (pipe2(fds, O_CLOEXEC) != 0) {
-            return {};
-        }
-        pid = fork();
-        if (pid == 0) {
-            close(fds[0]);
-            RunChild(fds[1], work, bounds);
-        }
-        close(fds[1]);
-    }
-    TReadEnd answerPipe(fds[0]);
-    if (pid < 0) {
-        return {};
-    }
+// The answer the child `pid` writes into `fd` (whose writing end the caller no longer holds),
+// whole when the child then ends well before `deadline`. The child is killed and reaped
+// however the wait ends, and `fd` closed.
+TChildOutcome AwaitAnswer(pid_t pid, int fd, Clock::time_point deadline, size_t maxAnswer) {
+    TOwnedFile answerPipe(fd);
     TChild child(pid);
     TChildOutcome outcome;
     outcome.End = TChildEnd::Answered;
@@ -199,7 +189,7 @@ TChildOutcome RunBoundedChild(const std::function<std::string()>& work,
         if (n == 0) {
             break;
         }
-        if (static_cast<size_t>(n) > bounds.MaxAnswer - outcome.Answer.size()) {
+        if (static_cast<size_t>(n) > maxAnswer - outcome.Answer.size()) {
             return {TChildEnd::TooLong, {}};
         }
         outcome.Answer.append(buffer, static_cast<size_t>(n));
@@ -213,4 +203,143 @@ TChildOutcome RunBoundedChild(const std::function<std::string()>& work,
         return {};
     }
     return outcome;
+}
+
+// A file that holds `bytes` and is read from its start, made in memory; -1 when it cannot be.
+int InputFile(std::string_view bytes) {
+    const int fd = memfd_create("bounded-child-input", MFD_CLOEXEC);
+    if (fd < 0) {
+        return -1;
+    }
+    if (!WriteAll(fd, bytes) || lseek(fd, 0, SEEK_SET) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// What a started program is given: its input and output as its first two files and nothing
+// else of ours open, signals neither blocked nor handled as we handle them.
+class TSpawnSetup {
+public:
+    TSpawnSetup(int input, int output) {
+        posix_spawn_file_actions_init(&files_);
+        posix_spawn_file_actions_adddup2(&files_, input, 0);
+        posix_spawn_file_actions_adddup2(&files_, output, 1);
+        posix_spawn_file_actions_addclosefrom_np(&files_, 3);
+        posix_spawnattr_init(&attributes_);
+        sigset_t none;
+        sigemptyset(&none);
+        posix_spawnattr_setsigmask(&attributes_, &none);
+        sigset_t all;
+        sigfillset(&all);
+        posix_spawnattr_setsigdefault(&attributes_, &all);
+        posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    }
+    ~TSpawnSetup() {
+        posix_spawnattr_destroy(&attributes_);
+        posix_spawn_file_actions_destroy(&files_);
+    }
+    TSpawnSetup(const TSpawnSetup&) = delete;
+    TSpawnSetup& operator=(const TSpawnSetup&) = delete;
+
+    const posix_spawn_file_actions_t* Files() const { return &files_; }
+    const posix_spawnattr_t* Attributes() const { return &attributes_; }
+
+private:
+    posix_spawn_file_actions_t files_;
+    posix_spawnattr_t attributes_;
+};
+
+} // namespace
+
+bool InBoundedChild() {
+    return inChild;
+}
+
+TChildOutcome RunBoundedChild(const std::function<std::string()>& work,
+                              const TChildBounds& bounds) {
+    const Clock::time_point deadline = Clock::now() + bounds.Deadline;
+    int fds[2];
+    pid_t pid = -1;
+    {
+        std::lock_guard lock(ForkMutex());
+        if (pipe2(fds, O_CLOEXEC) != 0) {
+            return {};
+        }
+        pid = fork();
+        if (pid == 0) {
+            close(fds[0]);
+            RunChild(fds[1], work, bounds);
+        }
+        close(fds[1]);
+    }
+    if (pid < 0) {
+        close(fds[0]);
+        return {};
+    }
+    return AwaitAnswer(pid, fds[0], deadline, bounds.MaxAnswer);
+}
+
+TChildOutcome RunBoundedProgram(const std::string& program,
+                                const std::vector<std::string>& arguments, std::string_view input,
+                                const TChildBounds& bounds) {
+    const Clock::time_point deadline = Clock::now() + bounds.Deadline;
+    const int inputFile = InputFile(input);
+    if (inputFile < 0) {
+        return {};
+    }
+    const TOwnedFile inputEnd(inputFile);
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    int fds[2];
+    pid_t pid = -1;
+    {
+        std::lock_guard lock(ForkMutex());
+        if (pipe2(fds, O_CLOEXEC) != 0) {
+            return {};
+        }
+        const TSpawnSetup setup(inputFile, fds[1]);
+        if (posix_spawn(&pid, program.c_str(), setup.Files(), setup.Attributes(), argv.data(),
+                        environ) != 0) {
+            pid = -1;
+        }
+        close(fds[1]);
+    }
+    if (pid < 0) {
+        close(fds[0]);
+        return {};
+    }
+    BoundCpuTime(pid, bounds.CpuSeconds);
+    return AwaitAnswer(pid, fds[0], deadline, bounds.MaxAnswer);
+}
+
+int AnswerAsBoundedProgram(uint64_t inputLength, uint64_t growth,
+                           const std::function<std::string(const std::string&)>& work) {
+    BoundAddressSpaceGrowth(growth);
+    try {
+        std::string input(inputLength, '\0');
+        size_t done = 0;
+        while (done < input.size()) {
+            const ssize_t n = read(STDIN_FILENO, input.data() + done, input.size() - done);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                return 1;
+            }
+            done += static_cast<size_t>(n);
+        }
+        char more = 0;
+        if (read(STDIN_FILENO, &more, 1) != 0) {
+            return 1;
+        }
+        const std::string answer = work(input);
+        return !answer.empty() && WriteAll(STDOUT_FILENO, answer) ? 0 : 1;
+    } catch (...) {
+        return 1;
+    }
 }

@@ -5,7 +5,6 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/MetafileConversion.h"
 #include "platform/graphics/MetafileRendering.h"
-#include "platform/graphics/MetafileSvg.h"
 #include "platform/graphics/ScreenMetrics.h"
 #include "platform/graphics/WmfPlayer.h"
 
@@ -104,12 +103,17 @@ void TMetafile::SetInch(int inch) {
 
 std::shared_ptr<TMetafileRendering> TMetafile::Rendering() const {
     if (!rendering_) {
-        // Enhanced metafiles go through a converter of their own, bounded in a child; Windows
-        // metafiles through our player, which checks and bounds what it plays itself.
-        rendering_ = enhanced_ ? SvgMetafileRendering(ConvertWithinBounds([this] {
-            return MetafileToSvg(bytes_, layout_, std::max(1, Width()), std::max(1, Height()));
-        }))
-                               : WmfMetafileRendering(bytes_, layout_);
+        // Enhanced metafiles go through a converter of their own, bounded in a process of its
+        // own, unless they hold an image too large to draw; Windows metafiles through our
+        // player, which checks and bounds what it plays itself.
+        if (!enhanced_) {
+            rendering_ = WmfMetafileRendering(bytes_, layout_);
+        } else {
+            rendering_ = SvgMetafileRendering(
+                layout_.ImagesFit
+                    ? ConvertWithinBounds(bytes_, std::max(1, Width()), std::max(1, Height()))
+                    : std::string());
+        }
     }
     return rendering_;
 }

@@ -1,6 +1,7 @@
 #include "platform/graphics/MetafileBitmaps.h"
 
 #include "platform/base/CheckedSize.h"
+#include "platform/graphics/EncodedImageSize.h"
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/LittleEndian.h"
 #include "platform/graphics/MetafileRecords.h"
@@ -132,7 +133,7 @@ bool RunLengthFits(std::string_view data, uint64_t width, uint64_t height, bool 
     return false;
 }
 
-void CheckDib(std::string_view b, uint64_t from, uint64_t end, uint64_t bitsFrom,
+bool CheckDib(std::string_view b, uint64_t from, uint64_t end, uint64_t bitsFrom,
               uint64_t bitsEnd) {
     if (end > b.size() || from > end || end - from < 4) {
         Refuse();
@@ -181,17 +182,22 @@ void CheckDib(std::string_view b, uint64_t from, uint64_t end, uint64_t bitsFrom
         if (!RunLengthFits(bits, width, rows, compression == BiRle4)) {
             Refuse();
         }
-        return;
+        return true;
     }
     if (compression == BiJpeg || compression == BiPng) {
         if (bits.empty()) {
             Refuse();
         }
-        return;
+        // The header's size says nothing of the image inside, which is what gets decoded.
+        const std::optional<TEncodedImageSize> image = EncodedImageSize(bits);
+        const TEncodedImageKind kind =
+            compression == BiPng ? TEncodedImageKind::Png : TEncodedImageKind::Jpeg;
+        return image && image->Kind == kind && DecodedWithin(*image, MaxPicturePixelBytes);
     }
     // Each row is whole 32-bit words long.
     const uint64_t stride = (width * bitCount + 31) / 32 * 4;
     if (!SizeWithin({stride, rows}, bits.size())) {
         Refuse();
     }
+    return true;
 }

@@ -16,8 +16,10 @@ constexpr uint64_t DibBitsAfterHeader = UINT64_MAX;
 // of one of the sizes the format has, a size neither empty nor larger than any picture may be,
 // a bit count and compression that go together, no more colours than the bit count gives,
 // and all its pixels there (run-length data ending with its end mark, writing nothing outside
-// the bitmap).
-void CheckDib(std::string_view b, uint64_t from, uint64_t end, uint64_t bitsFrom, uint64_t bitsEnd);
+// the bitmap). A sound bitmap may still be one that cannot be drawn within the bounds of a
+// picture: a PNG or JPEG image inside of a kind other than the compression says, of a size
+// that cannot be read, or larger than any picture may be; the answer is then false.
+bool CheckDib(std::string_view b, uint64_t from, uint64_t end, uint64_t bitsFrom, uint64_t bitsEnd);
 
 // Whether run-length coded pixels (4 bits a pixel when `four`, else 8) reach their end mark
 // inside `data` and write no pixel outside `width` by `height`.

@@ -142,7 +142,9 @@ constexpr TEmfBitmapFields EmfBitmaps[] = {
     {116, 84}, // transparent block transfer
 };
 
-void CheckEmfBitmaps(std::string_view b, size_t at, uint32_t type, uint64_t size) {
+// False when a bitmap of the record cannot be drawn within the bounds of a picture.
+bool CheckEmfBitmaps(std::string_view b, size_t at, uint32_t type, uint64_t size) {
+    bool fit = true;
     for (const TEmfBitmapFields& f : EmfBitmaps) {
         if (f.Type != type) {
             continue;
@@ -160,9 +162,11 @@ void CheckEmfBitmaps(std::string_view b, size_t at, uint32_t type, uint64_t size
         if (bmiOffset + bmiSize > size || bitsOffset + bitsSize > size) {
             Refuse();
         }
-        CheckDib(b, at + bmiOffset, at + bmiOffset + bmiSize, at + bitsOffset,
-                 at + bitsOffset + bitsSize);
+        fit = CheckDib(b, at + bmiOffset, at + bmiOffset + bmiSize, at + bitsOffset,
+                       at + bitsOffset + bitsSize) &&
+              fit;
     }
+    return fit;
 }
 
 TMetafileLayout ReadEmf(std::string_view b) {
@@ -208,7 +212,9 @@ TMetafileLayout ReadEmf(std::string_view b) {
         if (size < 8 || size % 4 != 0 || size > b.size() - at || type == 1 || type == 0) {
             Refuse();
         }
-        CheckEmfBitmaps(b, at, type, size);
+        if (!CheckEmfBitmaps(b, at, type, size)) {
+            layout.ImagesFit = false;
+        }
         if (type == 14) { // the end record
             break;
         }

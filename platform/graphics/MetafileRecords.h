@@ -31,6 +31,10 @@ struct TMetafileLayout {
     int64_t MMHeight = 0;
     // The bytes of the header that gave the size.
     int HeaderSize = 0;
+    // False when an enhanced metafile holds a bitmap that is an image (PNG, JPEG) too large
+    // to decode within the bounds of a picture, or of a size that cannot be read: the picture
+    // is drawn as a frame. (Our player of Windows metafiles draws no such images.)
+    bool ImagesFit = true;
 };
 
 // Raises EInvalidGraphic with the message for a picture that cannot be loaded when the bytes

@@ -1,5 +1,6 @@
 #include "platform/graphics/MetafileRendering.h"
 
+#include "platform/graphics/SvgImages.h"
 #include "platform/graphics/WmfPlayer.h"
 
 #include <QPainter>
@@ -27,10 +28,17 @@ QImage TMetafileRendering::Raster(int width, int height) {
 
 namespace {
 
+// The renderer decodes the images as it reads the text: text whose images would take more
+// than any picture may is not read, and the picture is drawn as a frame.
+QByteArray SvgWithinBounds(const std::string& svg) {
+    return SvgImagesFit(svg, MaxPicturePixelBytes)
+               ? QByteArray(svg.data(), static_cast<qsizetype>(svg.size()))
+               : QByteArray();
+}
+
 class TSvgRendering : public TMetafileRendering {
 public:
-    explicit TSvgRendering(const std::string& svg)
-        : renderer_(QByteArray(svg.data(), static_cast<qsizetype>(svg.size()))) {}
+    explicit TSvgRendering(const std::string& svg) : renderer_(SvgWithinBounds(svg)) {}
 
     bool Valid() const override { return renderer_.isValid(); }
 

@@ -1,6 +1,5 @@
 #include "platform/graphics/MetafileSvg.h"
 
-#include "platform/base/BoundedChild.h"
 #include "platform/graphics/LittleEndian.h"
 
 #include <emf2svg.h>
@@ -43,11 +42,6 @@ std::string EmfToSvg(std::string_view bytes, int width, int height) {
 
 std::string MetafileToSvg(std::string_view bytes, const TMetafileLayout& layout, int width,
                           int height) {
-    // A bounded child has no other thread that could play at the same time, and the lock may
-    // have been held, when it was forked, by a thread it does not have.
-    std::unique_lock lock(PlayerMutex(), std::defer_lock);
-    if (!InBoundedChild()) {
-        lock.lock();
-    }
-    return layout.Enhanced ? EmfToSvg(bytes, width, height) : std::string();
+    std::lock_guard lock(PlayerMutex());
+    return layout.Enhanced && layout.ImagesFit ? EmfToSvg(bytes, width, height) : std::string();
 }

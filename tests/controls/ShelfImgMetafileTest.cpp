@@ -115,3 +115,62 @@ TEST(ShelfImageMetafile, HostileMetafilesEndSoonAndCostLittle) {
         EXPECT_EQ(target.pixel(50, 40), qRgb(255, 255, 255));
     }
 }
+
+namespace {
+
+// The side bar's picture read from a file and drawn stretched over (5, 5)-(205, 105) of a
+// white surface, and a frame drawn there instead.
+struct TShelfDrawing {
+    QImage Picture;
+    QImage Frame;
+};
+
+TShelfDrawing DrawShelfPicture(const std::string& bytes) {
+    TempDir dir;
+    WriteFileBytes(dir / "picture.emf", bytes);
+    TShelfImage picture;
+    picture.LoadFromFile(dir / "picture.emf");
+    EXPECT_FALSE(picture.Empty());
+    TShelfDrawing drawing{QImage(210, 110, QImage::Format_RGB32),
+                          QImage(210, 110, QImage::Format_RGB32)};
+    drawing.Picture.fill(Qt::white);
+    drawing.Frame.fill(Qt::white);
+    TQtCanvas canvas(&drawing.Picture);
+    picture.Draw(canvas, Bounds(5, 5, 200, 100));
+    TQtCanvas frame(&drawing.Frame);
+    frame.Brush().SetColor(clGray);
+    frame.FrameRect(Bounds(5, 5, 200, 100));
+    return drawing;
+}
+
+} // namespace
+
+TEST(ShelfImageMetafile, AnImageTooLargeInsideIsFramedNotRefused) {
+    // A bitmap said to be 100 x 100 pixels holding a PNG image of 5600 x 5600 (125 MB decoded).
+    const std::string huge =
+        hostile_metafile::EmfWithImage(hostile_metafile::EncodedImage(5600, 5600));
+    TResourceProbe probe;
+    ASSERT_TRUE(probe.PeakReset());
+    const TShelfDrawing drawn = DrawShelfPicture(huge);
+    EXPECT_EQ(drawn.Picture, drawn.Frame);
+    EXPECT_LT(probe.PeakGrowthMb(), 100);
+    EXPECT_LT(probe.Millis(), 2000);
+    // A small image is drawn.
+    const TShelfDrawing small =
+        DrawShelfPicture(hostile_metafile::EmfWithImage(hostile_metafile::EncodedImage(50, 50)));
+    EXPECT_EQ(small.Picture.pixel(30, 20), qRgb(0, 160, 0));
+}
+
+TEST(ShelfImageMetafile, TextAsGlyphIndicesIsDrawnAfterTextInSeveralFonts) {
+    DrawTextInSeveralFonts();
+    const TShelfDrawing drawn = DrawShelfPicture(EmfGlyphText());
+    EXPECT_NE(drawn.Picture, drawn.Frame);
+    // "Hello" in black, 40 pixels high from (20, 30) of the picture.
+    int dark = 0;
+    for (int y = 35; y < 75; ++y) {
+        for (int x = 25; x < 135; ++x) {
+            dark += qGray(drawn.Picture.pixel(x, y)) < 128;
+        }
+    }
+    EXPECT_GT(dark, 200);
+}

@@ -1,11 +1,10 @@
 #include "controls/ShelfImg.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/QtCanvas.h"
+#include "tests/support/EncodedImage.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <QBuffer>
 
 #include <sstream>
 
@@ -14,11 +13,7 @@ namespace {
 std::string Encoded(const char* format) {
     QImage image(8, 6, QImage::Format_RGB32);
     image.fill(qRgb(255, 0, 0));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes.toStdString();
+    return EncodedImage(image, format);
 }
 
 // Qt writes no GIF: a one-pixel picture written by hand.

@@ -81,7 +81,9 @@ int main(int argc, char** argv) {
                                    {{1}, {2, 1}}),
           program_file_fixture::Ne({icon}, {{1}})}},
         {"wmf", {Wmf(true), Wmf(false), WmfWithBitmap(green), WmfWithBitmap(Rle8(true))}},
-        {"emf", {Emf(), EmfWithBitmap(green), EmfWithBitmap(Rle8(true))}},
+        {"emf",
+         {Emf(), EmfWithBitmap(green), EmfWithBitmap(Rle8(true)), EmfGlyphText(),
+          EmfWithImage(EncodedImage(8, 8)), EmfWithImage(EncodedImage(8, 8, "JPEG"), 4)}},
         {"shelf_image", {bmp, jpeg, icon, Gif, Wmf(true), Emf()}},
     };
     for (const auto& [target, samples] : startingFiles) {

@@ -135,3 +135,65 @@ TEST(MetafileHeader, TheDescriptionLiesInTheHeaderWhateverItsLength) {
     s.Canvas.StretchDraw(Rect(0, 0, 200, 100), metafile);
     EXPECT_TRUE(metafile_fixture::IsRed(s.Pixel(50, 40)));
 }
+
+TEST(MetafileBitmaps, ImagesInsideAreMeasuredByTheirOwnHeaders) {
+    // The bitmap's header says 100 x 100 pixels whatever the image holds; 64 MB of decoded
+    // pixels is the most any picture may take.
+    const std::pair<const char*, std::string> images[] = {
+        {"+PNG of 4096 x 4096, the largest", EmfWithImage(PngHeader(4096, 4096))},
+        {"-PNG of 4097 x 4096", EmfWithImage(PngHeader(4097, 4096))},
+        {"-PNG of 5600 x 5600", EmfWithImage(PngHeader(5600, 5600))},
+        {"+PNG of 16-bit channels, 2896 x 2896", EmfWithImage(PngHeader(2896, 2896, 16))},
+        {"-PNG of 16-bit channels, 2897 x 2896", EmfWithImage(PngHeader(2897, 2896, 16))},
+        {"-PNG of 2^31 x 1", EmfWithImage(PngHeader(0x80000000u, 1))},
+        {"-PNG of no height", EmfWithImage(PngHeader(10, 0))},
+        {"-PNG cut before its height", EmfWithImage(PngHeader(10, 10).substr(0, 22))},
+        {"-PNG said to be a JPEG", EmfWithImage(PngHeader(10, 10), 4)},
+        {"+JPEG of 4096 x 4096", EmfWithImage(JpegHeader(4096, 4096), 4)},
+        {"-JPEG of 4096 x 4097", EmfWithImage(JpegHeader(4096, 4097), 4)},
+        {"+progressive JPEG", EmfWithImage(JpegHeader(640, 480, 14, 0xC2), 4)},
+        {"-JPEG whose only header is its tables", EmfWithImage(JpegHeader(10, 10, 14, 0xC4), 4)},
+        {"+JPEG after a segment of 60000 bytes", EmfWithImage(JpegHeader(640, 480, 60000), 4)},
+        {"-JPEG whose segment runs past its end",
+         EmfWithImage(JpegHeader(640, 480, 60000).substr(0, 30000), 4)},
+        {"-JPEG said to be a PNG", EmfWithImage(JpegHeader(10, 10), 5)},
+        {"-neither", EmfWithImage(std::string(64, 'x'))},
+    };
+    for (const auto& [name, bytes] : images) {
+        const bool fits = name[0] == '+';
+        // Loaded either way: a picture that cannot be drawn is drawn as a frame.
+        EXPECT_TRUE(Loads(bytes)) << name;
+        EXPECT_EQ(ReadMetafileLayout(bytes).ImagesFit, fits) << name;
+    }
+    // An image of no bytes is no bitmap; nor is one of a bit count of its own.
+    EXPECT_FALSE(Loads(EmfWithImage("")));
+    EXPECT_FALSE(Loads(EmfWithBitmap(TDib{40, 100, 100, 24, 5, 0, "", PngHeader(10, 10)})));
+    // Windows metafiles are played by our own player, which draws no such images.
+    EXPECT_TRUE(
+        ReadMetafileLayout(WmfWithBitmap(TDib{40, 100, 100, 0, 5, 0, "", PngHeader(5600, 5600)}))
+            .ImagesFit);
+}
+
+TEST(MetafileBitmaps, APictureHoldingAnImageTooLargeIsDrawnAsAFrame) {
+    auto drawn = [](const std::string& bytes) {
+        TMetafile metafile;
+        metafile.LoadFromBytes(bytes);
+        auto surface = std::make_unique<Surface>(220, 120);
+        surface->Canvas.StretchDraw(Rect(10, 10, 210, 110), metafile);
+        return surface;
+    };
+    Surface frame(220, 120);
+    frame.Canvas.Brush().SetColor(clGray);
+    frame.Canvas.FrameRect(Rect(10, 10, 210, 110));
+    // A small image is drawn, stretched over the 100 x 50 units the record gives it.
+    const auto small = drawn(EmfWithImage(EncodedImage(50, 50)));
+    EXPECT_EQ(small->Pixel(40, 30), qRgb(0, 160, 0));
+    EXPECT_NE(small->Image, frame.Image);
+    const QRgb jpeg = drawn(EmfWithImage(EncodedImage(50, 50, "JPEG"), 4))->Pixel(40, 30);
+    EXPECT_TRUE(qRed(jpeg) < 40 && qGreen(jpeg) > 120 && qBlue(jpeg) < 40) << std::hex << jpeg;
+    EXPECT_EQ(drawn(EmfWithImage(PngHeader(4097, 4096)))->Image, frame.Image);
+    // Two images of 3000 x 3000 pixels, each within the bound, beyond it together (72 MB).
+    const std::string image = EncodedImage(3000, 3000);
+    EXPECT_EQ(drawn(EmfWithImage(image))->Pixel(40, 30), qRgb(0, 160, 0));
+    EXPECT_EQ(drawn(EmfWithImage(image, 5, EmfWithImage(image)))->Image, frame.Image);
+}

@@ -4,9 +4,12 @@
 // bitmap record added, its bitmap built field by field, and an enhanced header pointing outside
 // itself. Each that `Hostile()` lists made a player spin, ask for gigabytes, compute a size that
 // wrapped, or read past its bytes, and is refused. `HostileWmfs()` lists Windows metafiles
-// whose harm lies after their end record or in their header.
+// whose harm lies after their end record or in their header. Bitmaps may also hold a PNG or
+// JPEG image whose own size is not the bitmap's (`EmfWithImage`).
 
 #include "tests/support/MetafileFixtures.h"
+
+#include "tests/support/EncodedImage.h"
 
 #include <cstdint>
 #include <string>
@@ -54,9 +57,9 @@ inline std::string DibHeader(const TDib& dib) {
     return h;
 }
 
-// The fixture's enhanced metafile with a stretched-bits record (the bitmap copied over 100 x 50
-// units) before its end record.
-inline std::string EmfWithBitmap(const TDib& dib) {
+// The fixture's enhanced metafile (or `emf`) with a stretched-bits record (the bitmap copied
+// over 100 x 50 units) before its end record.
+inline std::string EmfWithBitmap(const TDib& dib, std::string emf = metafile_fixture::Emf()) {
     const std::string info = DibHeader(dib) + dib.Palette;
     const auto info32 = static_cast<uint32_t>(info.size());
     std::string record;
@@ -75,7 +78,7 @@ inline std::string EmfWithBitmap(const TDib& dib) {
     record += info + dib.Bits;
     record.resize((record.size() + 3) / 4 * 4, '\0');
     Patch32(record, 4, static_cast<uint32_t>(record.size()));
-    std::string out = metafile_fixture::Emf();
+    std::string out = std::move(emf);
     out.insert(out.size() - 20, record);
     Patch32(out, 48, static_cast<uint32_t>(out.size()));
     Patch32(out, 52, ReadU32(out, 52) + 1);
@@ -99,6 +102,60 @@ inline std::string WmfWithBitmap(const TDib& dib) {
     Patch32(out, 22 + 6, static_cast<uint32_t>((out.size() - 22) / 2)); // size, largest record
     Patch32(out, 22 + 12, static_cast<uint32_t>(record.size() / 2));
     return out;
+}
+
+// A bitmap of 100 x 100 pixels, as its header says, whose pixels are the PNG (compression 5)
+// or JPEG (4) image `image`.
+inline std::string EmfWithImage(const std::string& image, uint32_t compression = 5,
+                                std::string emf = metafile_fixture::Emf()) {
+    return EmfWithBitmap(TDib{40, 100, 100, 0, compression, 0, "", image}, std::move(emf));
+}
+
+inline void WriteBigEndian(std::string& s, uint32_t value, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i) {
+        s += static_cast<char>(value >> (8 * i) & 0xFF);
+    }
+}
+
+// The start of a PNG image of `width` x `height` pixels with `depth` bits a channel: its
+// signature and header chunk, all a reader needs to know its size (the chunk's check is not
+// computed).
+inline std::string PngHeader(uint32_t width, uint32_t height, int depth = 8) {
+    std::string png("\x89PNG\r\n\x1A\n", 8);
+    WriteBigEndian(png, 13, 4);
+    png += "IHDR";
+    WriteBigEndian(png, width, 4);
+    WriteBigEndian(png, height, 4);
+    png += static_cast<char>(depth);
+    png += std::string("\x02\x00\x00\x00", 4); // colour, compression, filter, no interlace
+    WriteBigEndian(png, 0, 4);
+    return png;
+}
+
+// The start of a JPEG image up to its frame header (`width` x `height`, three components),
+// after an application segment of `extra` bytes; the segment's marker is `marker`.
+inline std::string JpegHeader(uint32_t width, uint32_t height, size_t extra = 14,
+                              int marker = 0xC0) {
+    std::string jpeg("\xFF\xD8\xFF\xE0", 4);
+    WriteBigEndian(jpeg, static_cast<uint32_t>(extra + 2), 2);
+    jpeg.append(extra, 'J');
+    jpeg += '\xFF';
+    jpeg += static_cast<char>(marker);
+    WriteBigEndian(jpeg, 17, 2);
+    jpeg += '\x08';
+    WriteBigEndian(jpeg, height, 2);
+    WriteBigEndian(jpeg, width, 2);
+    jpeg += '\x03';
+    jpeg.append(9, '\x11');
+    return jpeg;
+}
+
+// A whole image of one colour, `width` x `height` pixels of 24 bits, in `format` ("PNG" or
+// "JPEG") as a program that wrote it into a metafile would have saved it.
+inline std::string EncodedImage(int width, int height, const char* format = "PNG") {
+    QImage image(width, height, QImage::Format_RGB888);
+    image.fill(QColor(0, 160, 0));
+    return ::EncodedImage(image, format);
 }
 
 inline std::string Palette(size_t count) {

@@ -7,7 +7,9 @@
 
 #include "platform/graphics/LittleEndian.h"
 
+#include <QFont>
 #include <QImage>
+#include <QPainter>
 #include <QRgb>
 
 #include <algorithm>
@@ -138,7 +140,28 @@ inline std::string EmfRecord(uint32_t type, std::initializer_list<int32_t> value
     return r;
 }
 
-// 200 x 100 device units; the frame is 200 x 100 screen pixels.
+// An enhanced metafile of `records` (`count` of them, its end record among them) in a frame of
+// 200 x 100 device units, which is 200 x 100 screen pixels.
+inline std::string EmfOf(const std::string& records, uint32_t count) {
+    std::string header;
+    WriteU32(header, 1);
+    WriteU32(header, 88);
+    for (int32_t v : {0, 0, 199, 99, 0, 0, 5292, 2646}) { // bounds, frame (0.01 mm)
+        WriteU32(header, static_cast<uint32_t>(v));
+    }
+    WriteU32(header, 0x464D4520);
+    WriteU32(header, 0x10000);
+    WriteU32(header, static_cast<uint32_t>(88 + records.size()));
+    WriteU32(header, count);
+    WriteU16(header, 3); // handles
+    WriteU16(header, 0);
+    for (int32_t v : {0, 0, 0, 1024, 768, 270, 203}) {
+        WriteU32(header, static_cast<uint32_t>(v));
+    }
+    return header + records;
+}
+
+// The rectangle and the line.
 inline std::string Emf() {
     std::string records;
     records += EmfRecord(39, {1, 0, 0x000000FF, 0}); // solid red brush
@@ -150,22 +173,60 @@ inline std::string Emf() {
     records += EmfRecord(27, {110, 50});   // move to
     records += EmfRecord(54, {190, 50});   // line to
     records += EmfRecord(14, {0, 16, 20}); // end
-    std::string header;
-    WriteU32(header, 1);
-    WriteU32(header, 88);
-    for (int32_t v : {0, 0, 199, 99, 0, 0, 5292, 2646}) { // bounds, frame (0.01 mm)
-        WriteU32(header, static_cast<uint32_t>(v));
+    return EmfOf(records, 9);
+}
+
+// One line of black text, "Hello" in Arial 40 pixels high from (20, 30), given as the glyph
+// indices of the font rather than as characters, as Windows programs often write their text.
+inline std::string EmfGlyphText() {
+    std::string font;
+    WriteU32(font, 82); // a font, from its logical description
+    WriteU32(font, 104);
+    WriteU32(font, 1);                      // its handle
+    for (int32_t v : {-40, 0, 0, 0, 400}) { // height, width, escapement, orientation, weight
+        WriteU32(font, static_cast<uint32_t>(v));
     }
-    WriteU32(header, 0x464D4520);
-    WriteU32(header, 0x10000);
-    WriteU32(header, static_cast<uint32_t>(88 + records.size()));
-    WriteU32(header, 9); // records
-    WriteU16(header, 3); // handles
-    WriteU16(header, 0);
-    for (int32_t v : {0, 0, 0, 1024, 768, 270, 203}) {
-        WriteU32(header, static_cast<uint32_t>(v));
+    font.append(8, '\0'); // italic ... pitch and family
+    for (char c : std::string("Arial")) {
+        WriteU16(font, static_cast<uint8_t>(c));
     }
-    return header + records;
+    font.resize(104, '\0');
+
+    const uint16_t glyphs[] = {43, 72, 79, 79, 82}; // H e l l o
+    std::string text;
+    WriteU32(text, 84); // wide text
+    WriteU32(text, 108);
+    for (int32_t v : {0, 0, -1, -1, 1, 0, 0}) { // bounds, graphics mode, x and y scale
+        WriteU32(text, static_cast<uint32_t>(v));
+    }
+    // Reference point, characters, where they are, glyph indices, clip, where the advances are.
+    for (int32_t v : {20, 30, 5, 76, 0x10, 0, 0, -1, -1, 88}) {
+        WriteU32(text, static_cast<uint32_t>(v));
+    }
+    for (uint16_t g : glyphs) {
+        WriteU16(text, g);
+    }
+    WriteU16(text, 0);
+    for (int32_t advance : {29, 22, 9, 9, 22}) {
+        WriteU32(text, static_cast<uint32_t>(advance));
+    }
+    std::string records = font + EmfRecord(37, {1}) + EmfRecord(24, {0}) + // black text
+                          EmfRecord(18, {1}) +                             // no background
+                          text + EmfRecord(14, {0, 16, 20});
+    return EmfOf(records, 7);
+}
+
+// Text drawn in several fonts, some of them missing and some characters found only in
+// others, as the program draws its windows and notes: the font library then holds the fonts it
+// found for them.
+inline void DrawTextInSeveralFonts() {
+    QImage image(400, 60, QImage::Format_RGB32);
+    QPainter painter(&image);
+    for (const char* family :
+         {"Arial", "Times New Roman", "Courier New", "MS Sans Serif", "Symbol", "Wingdings"}) {
+        painter.setFont(QFont(family, 12));
+        painter.drawText(10, 40, QString::fromUtf8("Notes \u041f\u0440\u0438 \u65e5\u672c \u2603"));
+    }
 }
 
 // Where to look in a picture drawn over (left, top, width, height).
