@@ -80,6 +80,7 @@ bool TBinderTree::MoveTreeFileAside(std::vector<std::string>& messages) {
 
 TTreeSaveResult TBinderTree::SaveTree(const std::function<void()>& progress) {
     TTreeSaveResult result;
+    Tell([](IBinderTreeObserver& observer) { observer.BinderSaving(); });
     if (!BinderDirty) {
         return result;
     }

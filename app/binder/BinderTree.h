@@ -88,6 +88,7 @@ public:
     // A tree file that failed to load is first renamed to a free name "<file>.bad",
     // "<file>.bad1", ... so no save ever overwrites what could not be read. `progress` is
     // called now and then while a large tree is written.
+    // Before anything, the observers are told (BinderSaving).
     TTreeSaveResult SaveTree(const std::function<void()>& progress = {});
     // Saves as the saver does; quietly (SaveTree) without one.
     bool Save();

@@ -29,6 +29,8 @@ public:
 
     // A save is due.
     bool Pending() const { return timer_.isActive(); }
+    // How long after the first change the save comes, from the next change on.
+    void SetDelay(std::chrono::milliseconds delay) { delay_ = delay; }
 
     void BinderMarkedChanged() override;
     void BinderClosed() override;
