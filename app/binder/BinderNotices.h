@@ -1,10 +1,11 @@
 #pragma once
 
 // What the binder document announces besides the changes of its nodes (ITreeNodesObserver):
-// the cut and copy slots, a binder read or closed, a node it would not insert, and a first
-// change not written yet. Whoever owns what follows from them listens: the commands enable
-// themselves, the tree view forgets its multi-selection, the commands show the refusal, the
-// window has the binder written soon. Told on the main thread, after the change.
+// the cut and copy slots, a binder read or closed, a node it would not insert, a first change
+// not written yet, and a save about to write. Whoever owns what follows from them listens: the
+// commands enable themselves, the tree view forgets its multi-selection, the commands show the
+// refusal, the window has the binder written soon and the note being typed written with it.
+// Told on the main thread, after the change (before the save).
 
 #include <string>
 
@@ -28,4 +29,7 @@ public:
     // The binder was marked changed after it had none but written changes: the first change
     // since the tree file was last written or read.
     virtual void BinderMarkedChanged() {}
+    // The tree file is about to be written: what is changed but not yet in a record (a note
+    // being typed) goes into it now, marking the binder changed.
+    virtual void BinderSaving() {}
 };

@@ -80,6 +80,7 @@ bool TBinderTree::MoveTreeFileAside(std::vector<std::string>& messages) {
 
 TTreeSaveResult TBinderTree::SaveTree(const std::function<void()>& progress) {
     TTreeSaveResult result;
+    Tell([](IBinderTreeObserver& observer) { observer.BinderSaving(); });
     if (!BinderDirty) {
         return result;
     }
@@ -105,6 +106,7 @@ TTreeSaveResult TBinderTree::SaveTree(const std::function<void()>& progress) {
         keepTreeFile_ = false;
         BinderDirty = false;
     }
+    saveFailing_ = !result.Saved;
     return result;
 }
 
@@ -142,6 +144,7 @@ TreeLoadResult TBinderTree::ReadBinderTree(TTreeLoadReport& report,
     copySlot_ = 0;
     Tell([](IBinderTreeObserver& observer) { observer.BinderLoading(); });
     keepTreeFile_ = false;
+    saveFailing_ = false;
     announcedKeptName_.clear();
     TreeLoadContext context;
     context.Step = progress;
@@ -213,6 +216,7 @@ std::string TBinderTree::BinderFolderDump() const {
 void TBinderTree::CloseTree() {
     cutSlot_ = 0;
     copySlot_ = 0;
+    saveFailing_ = false;
     // Emptying the tree tells the views to let go of the shown node before its record goes.
     ClearTree(items_);
     Tell([](IBinderTreeObserver& observer) { observer.BinderClosed(); });

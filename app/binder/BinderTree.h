@@ -88,7 +88,11 @@ public:
     // A tree file that failed to load is first renamed to a free name "<file>.bad",
     // "<file>.bad1", ... so no save ever overwrites what could not be read. `progress` is
     // called now and then while a large tree is written.
+    // Before anything, the observers are told (BinderSaving).
     TTreeSaveResult SaveTree(const std::function<void()>& progress = {});
+    // The last write of the tree file failed, and none has succeeded since (nor was a binder
+    // read or closed).
+    bool SaveFailing() const { return saveFailing_; }
     // Saves as the saver does; quietly (SaveTree) without one.
     bool Save();
     // Stores a note (its RNF bytes) in the node's record, marks the binder changed and saves.
@@ -179,6 +183,7 @@ private:
 
     TTreeNodes items_;
     bool keepTreeFile_ = false;
+    bool saveFailing_ = false;
     std::string announcedKeptName_;
     // Nodes are held by their item ids, which are never given again, so a slot whose node
     // was deleted simply finds nothing.

@@ -152,7 +152,7 @@ void TFormVelmorRnx::BuildForm() {
         store_, paths_, [this](const std::string& path) { OpenBinder(path); },
         [this] { TreeView1Click(); }});
     roles_->Binder.emplace(
-        TBinderUiRoles{roles_->Dialogs, roles_->Dialogs, *actions_, *sideBar_, roles_->Window});
+        TBinderUiRoles{roles_->Messages, roles_->Dialogs, *actions_, *sideBar_, roles_->Window});
     treeCommands_ =
         std::make_unique<TBinderTreeCommands>(*roles_->Binder, *binder_, settings_, paths_);
     treeCommands_->SetSelection(&treePane_->Selection());
@@ -258,6 +258,32 @@ bool TFormVelmorRnx::FormClose() {
             return false;
         }
     }
+    FinishClosing();
+    return true;
+}
+
+bool TFormVelmorRnx::EndQuietly() {
+    if (closed_) {
+        return true;
+    }
+    TEndingMessages& messages = roles_->Messages;
+    messages.BeginEnding();
+    bool written = true;
+    try {
+        if (lifecycle_ != nullptr) {
+            written = lifecycle_->EndBinder();
+        }
+    } catch (const std::exception& error) {
+        // Nobody could read a box now; the rest of the ending still has to happen.
+        messages.ShowMessage(error.what());
+        written = false;
+    }
+    FinishClosing();
+    hide();
+    return written && !messages.Told();
+}
+
+void TFormVelmorRnx::FinishClosing() {
     tray_->Remove();
     // No trace log is kept, so there is none to close.
     if (channel_ != nullptr) {
@@ -267,7 +293,6 @@ bool TFormVelmorRnx::FormClose() {
     SaveSettings();
     DdeServerDone();
     closed_ = true;
-    return true;
 }
 
 void TFormVelmorRnx::closeEvent(QCloseEvent* event) {

@@ -50,6 +50,13 @@ public:
     bool FormCreate(InstanceChannel* channel);
     void FormShow();
     bool FormClose(); // false when the user stayed
+    // Ends as FormClose does, but nothing is asked or shown: the program is ending by itself
+    // (a termination signal, the end of the desktop session). The binder is closed even when
+    // its tree file cannot be written; what failed goes to the error output. False when
+    // anything could not be written.
+    bool EndQuietly();
+    // The window has closed for good (FormClose or EndQuietly went through).
+    bool Closed() const { return closed_; }
     void Dispatch(const PostedMessage& message) override;
 
     // The application's hint handler: every command's hint (its status tip) goes here, into
@@ -112,6 +119,8 @@ private:
     void ApplyStoredBounds();
     void WMSize();
     void SaveSettings();
+    // FormClose's steps after the binder has closed.
+    void FinishClosing();
     void SetLeftPanelWidth(int width);
     void UpdateCommands();
     bool OpenDefaultBinder();

@@ -25,6 +25,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -133,10 +134,19 @@ void TFormVelmorRnx::BindCommands() {
         });
     });
 
-    // The tree: a click refreshes, the Delete key runs the delete command.
+    // The tree: a click refreshes, the Delete key runs the delete command while the tree has
+    // the focus (not while its label is edited in place: the editor has it then).
     TBinderTreeView& tree = treePane_->TreeView1();
     tree.OnClick = [this] { GuardEvent([this] { TreeView1Click(); }); };
-    tree.addAction(actions_->Action(TMainAction::EditDelete1));
+    // The key alone: the standard Delete binding also holds Ctrl+D here, which opens the
+    // download manager.
+    auto* deleteKey = new QShortcut(QKeySequence(Qt::Key_Delete), &tree);
+    deleteKey->setContext(Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, this, [this] {
+        if (QAction* command = actions_->Action(TMainAction::EditDelete1); command->isEnabled()) {
+            command->trigger();
+        }
+    });
 
     // The views report their state; the browsers feed the status bar.
     connect(viewsPane_, &TViewsPane::Refreshed, this, [this] { UpdateCommands(); });

@@ -142,9 +142,13 @@ void TMainActions::BuildActions() {
         }
         actions_[entry.Action] = action;
     }
-    // The Delete key deletes in the tree only (the tree takes the action); the menu shows it.
-    Action(TMainAction::EditDelete1)->setShortcut(QKeySequence::Delete);
-    Action(TMainAction::EditDelete1)->setShortcutContext(Qt::WidgetShortcut);
+    // The Delete key deletes nodes only while the tree has the focus, so the tree holds the
+    // key (the window binds it); the menu entry only names it. As the action's own shortcut it
+    // also matched while the menu bar held the keyboard after a menu closed with Escape, and
+    // the key meant for a character of the note deleted the whole node.
+    QAction* deleteNodes = Action(TMainAction::EditDelete1);
+    deleteNodes->setText(deleteNodes->text() + '\t' +
+                         QKeySequence(Qt::Key_Delete).toString(QKeySequence::NativeText));
     // Paste has nothing to paste until a node is cut or copied, no note is changed yet,
     // nor is a finished page selected whose address could change.
     for (TMainAction action :

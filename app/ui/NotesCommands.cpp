@@ -400,6 +400,7 @@ void TNotesCommands::LoadNotes(const TPageInfo& record) {
     // The editor holds the stored note now: until it is edited there is nothing to save.
     Action(TNoteAction::RSave)->setEnabled(false);
     noteDirty_ = false;
+    unwritten_ = false;
     RichNoteEdit1Select();
     UpdateUndoMenu();
     RichNoteEdit1CurParaStyleChanged();
@@ -412,7 +413,17 @@ void TNotesCommands::LoadNotes(const TPageInfo& record) {
 void TNotesCommands::SaveNotes(TPageInfo& record) {
     if (!damaged_) {
         saveRichContent(record.Notes, *editor_);
+        unwritten_ = false;
     }
+}
+
+bool TNotesCommands::SaveChangedNotes(TPageInfo& record) {
+    if (!unwritten_ || damaged_) {
+        return false;
+    }
+    // A note the editor cannot write leaves the record as it was, and is tried again.
+    unwritten_ = !saveRichContent(record.Notes, *editor_);
+    return !unwritten_;
 }
 
 // ---- commands ---------------------------------------------------------------------------------
@@ -468,6 +479,7 @@ void TNotesCommands::RFindExecute() {
 void TNotesCommands::RichNoteEdit1Change() {
     Action(TNoteAction::RSave)->setEnabled(true);
     noteDirty_ = true;
+    unwritten_ = true;
     host_.SetBinderDirty();
     host_.modifysb(NotesStatusPanel, "Modified", -1);
     UpdateUndoMenu();

@@ -124,6 +124,7 @@ public:
     // ---- the node's note (INotesPort) ----
     void LoadNotes(const TPageInfo& record) override;
     void SaveNotes(TPageInfo& record) override;
+    bool SaveChangedNotes(TPageInfo& record) override;
 
     // ---- commands ----
     // Runs the command of an action, as its menu entry or button does.
@@ -213,6 +214,8 @@ private:
     QPointer<TfrmPreview> preview_;
     TConversionOperands operands_;
     bool noteDirty_ = false;
+    // Changed since the note was shown or last written into a record.
+    bool unwritten_ = false;
     bool damaged_ = false;
     bool caretNoticePending_ = false;
     // Lives as long as the commands: what outlives them (a cell editor's copy of the caret

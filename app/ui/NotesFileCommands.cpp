@@ -150,10 +150,11 @@ void TNotesCommands::RSaveExecute() {
     }
     // A note the editor cannot write leaves the stored one as it was.
     StringMessageI18N written;
-    const std::string note =
-        saveRichContent(written, *editor_) ? written.Bytes() : record->Notes.Bytes();
+    const bool wrote = saveRichContent(written, *editor_);
+    const std::string note = wrote ? written.Bytes() : record->Notes.Bytes();
     Action(TNoteAction::RSave)->setEnabled(false);
     noteDirty_ = false;
+    unwritten_ = !wrote;
     host_.StoreNote(node, note);
     host_.modifysb(NotesStatusPanel, "Saved", -1);
 }

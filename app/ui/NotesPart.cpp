@@ -14,9 +14,11 @@ TNotesPart::TNotesPart(TBinderTree& binder, TViewsPane& views, TStatusBarWriter&
     views.Views().SetNotesPort(commands_.get());
     QObject::connect(&views, &TViewsPane::NotesShown, commands_.get(),
                      [this] { commands_->TabSheet3Show(); });
+    binder_.AddObserver(this);
 }
 
 TNotesPart::~TNotesPart() {
+    binder_.RemoveObserver(this);
     tables_.reset();
     views_.Views().SetNotesPort(nullptr);
 }
@@ -37,7 +39,12 @@ void TNotesPart::SetBinderDirty() {
 }
 
 void TNotesPart::StoreNote(TTreeNode* node, std::string_view note) {
+    views_.Views().NoteStored();
     binder_.StoreNote(node, note);
+}
+
+void TNotesPart::BinderSaving() {
+    views_.Views().WriteNoteBeingEdited();
 }
 
 void TNotesPart::modifysb(int panel, const std::string& text, int progress) {

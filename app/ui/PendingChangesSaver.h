@@ -4,7 +4,8 @@
 // stored by moving to another node, a rename, a move by dragging): at most the time a capture
 // with linked pages goes between its saves, so a crash loses no more than that. It saves as a
 // capture does, through the tree's saver, with its wait form and messages; changes made while
-// it waits are written with the first.
+// it waits are written with the first. A save that fails is tried again an interval later,
+// quietly: one message for a run of failures.
 
 #include "app/binder/BinderNotices.h"
 #include "app/capture/CaptureController.h"
@@ -29,6 +30,8 @@ public:
 
     // A save is due.
     bool Pending() const { return timer_.isActive(); }
+    // How long after the first change the save comes, from the next change on.
+    void SetDelay(std::chrono::milliseconds delay) { delay_ = delay; }
 
     void BinderMarkedChanged() override;
     void BinderClosed() override;

@@ -15,6 +15,7 @@
 #include "platform/shell/ChannelFrame.h"
 #include "platform/shell/DdeServer.h"
 #include "platform/shell/SharedMemory.h"
+#include "platform/shell/TerminationSignals.h"
 #include "platform/widgets/Cursors.h"
 #include "richtext/model/RNStyleFontInfo.h"
 #include "richtext/tables/RNTable.h"
@@ -22,6 +23,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QSessionManager>
 #include <QThread>
 #include <QTimer>
 
@@ -41,8 +43,10 @@ TProgram::TProgram(TProgramOptions options) : options_(std::move(options)) {
 }
 
 TProgram::~TProgram() {
-    // Nothing may reach the collaborators once they start to go: the queue's worker stops,
-    // the window forgets them, the DDE stand-in forgets the window.
+    // Nothing may reach the collaborators once they start to go: the end requests are no
+    // longer heard, the queue's worker stops, the window forgets them, the DDE stand-in
+    // forgets the window.
+    endSignals_.reset();
     queue_.Stop();
     if (ddeStarted_) {
         // Also when the window never closed: the running instance leaves no block behind.
@@ -159,7 +163,44 @@ std::optional<int> TProgram::Start() {
     }
     QObject::connect(window_.get(), &TFormVelmorRnx::FormClosed, QCoreApplication::instance(),
                      &QCoreApplication::quit, Qt::QueuedConnection);
+    WatchEndRequests();
     return std::nullopt;
+}
+
+void TProgram::WatchEndRequests() {
+    endSignals_ = std::make_unique<TerminationSignals>([this](int) { EndRequested(); });
+    // Logging out or shutting down asks each program to keep its data first; ending is how
+    // this one keeps it.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, window_.get(),
+                     [this](QSessionManager&) { EndRequested(); });
+}
+
+void TProgram::EndRequested() {
+    // Nothing is closed from here: the request may come while a command waits in a dialog or
+    // a menu, and would pull the binder from under it. Every event loop is left instead (the
+    // dialogs answer as if cancelled and their commands finish), and the program ends once
+    // the outermost one has returned (Serve).
+    endRequested_ = true;
+    QCoreApplication::exit(0);
+}
+
+int TProgram::Serve() {
+    // A request that came before the loop ran must not be lost to the loop's start.
+    if (!endRequested_) {
+        QApplication::exec();
+    }
+    bool failed = false;
+    if (window_ && !window_->Closed()) {
+        // The loop was left before the window closed: the program was asked to end.
+        endRequested_ = true;
+        failed = !window_->EndQuietly();
+    }
+    if (ownStore_ && !ownStore_->Sync()) {
+        std::cerr << "tarnwick: the settings could not be written to "
+                  << QtSettingsStore::DefaultFileName() << '\n';
+        failed = failed || endRequested_;
+    }
+    return failed ? 1 : 0;
 }
 
 int TProgram::Run() {
@@ -167,14 +208,14 @@ int TProgram::Run() {
         if (const std::optional<int> exitCode = Start()) {
             return *exitCode;
         }
-        QApplication::exec();
-        if (ownStore_ && !ownStore_->Sync()) {
-            std::cerr << "tarnwick: the settings could not be written to "
-                      << QtSettingsStore::DefaultFileName() << '\n';
-        }
-        return 0;
+        return Serve();
     } catch (const std::exception& error) {
-        QMessageBox::critical(nullptr, ApplicationTitle, ToQ(error.what()));
+        if (endRequested_) {
+            // Asked to end, nobody is there to read a box.
+            std::cerr << "tarnwick: " << error.what() << '\n';
+        } else {
+            QMessageBox::critical(nullptr, ApplicationTitle, ToQ(error.what()));
+        }
         return 1;
     }
 }

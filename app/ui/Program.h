@@ -3,7 +3,9 @@
 // The program's start-up, in the order it must happen: the splash form, the shared block, the
 // single-instance hand-over (a second start passes its request to the running instance and
 // ends), the DDE stand-in, the forms (main window, print preview, wait form, then the parts
-// built over the window), the main window's creation, the splash closing, the event loop.
+// built over the window), the main window's creation, the splash closing, the event loop. And
+// its end: by the main window's closing, or asked from outside (SIGTERM, SIGHUP, SIGINT, the
+// end of the desktop session), when it ends as the window's closing does, asking nothing.
 
 #include "app/binder/BinderPaths.h"
 #include "app/binder/Settings.h"
@@ -21,6 +23,7 @@ class ISettingsStore;
 class QtSettingsStore;
 class TForm4;
 class TForm7;
+class TerminationSignals;
 class TFormVelmorRnx;
 class TfrmPreview;
 
@@ -44,8 +47,13 @@ public:
     // the running instance took the request over, 1 when the start failed; nothing when the
     // main window is up.
     std::optional<int> Start();
-    // Start, then the event loop until the main window has closed; the exit code.
+    // Start, then Serve; the exit code.
     int Run();
+    // The event loop until the main window has closed or the program was asked to end; the
+    // exit code. Asked to end (a termination signal, the end of the desktop session), the
+    // program ends as File > Exit does once the loop is left, with no question or box, and
+    // with 1 when something could not be written.
+    int Serve();
 
     TFormVelmorRnx* Window() const { return window_.get(); }
     TSettings& Settings() { return settings_; }
@@ -54,6 +62,8 @@ public:
 private:
     bool ClaimInstance(int& exitCode);
     void CreateForms();
+    void WatchEndRequests();
+    void EndRequested();
 
     TProgramOptions options_;
     std::unique_ptr<QtSettingsStore> ownStore_;
@@ -69,6 +79,8 @@ private:
     std::unique_ptr<TfrmPreview> preview_;
     std::unique_ptr<TForm4> form4_;
     TCollaborators collaborators_;
+    std::unique_ptr<TerminationSignals> endSignals_;
+    bool endRequested_ = false;
 };
 
 // The program: makes the application and the main-thread invoker, then runs TProgram.

@@ -18,6 +18,9 @@ TForm4::TForm4(QWidget* parent)
       ProgressBar1(new QProgressBar(this)), CancelButton(new QPushButton("Cancel", this)),
       Timer1(this) {
     setObjectName("Form4");
+    // It tells of work while the user goes on (a capture, the changes written every half
+    // minute): shown, it must not take the keyboard from the note being typed.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     ProgressBar1->setObjectName("ProgressBar1");
     CancelButton->setObjectName("CancelButton");
     CancelButton->setGeometry(FormWidth - 85, BarHeight + 4, 80, ButtonRowHeight - 8);

@@ -111,16 +111,6 @@ bool RunStepAndKill(const std::string& step, const std::string& folder,
     return KillChildOnceItSays("BinderCrash.ChildRunsAStepUntilKilled", DoneLine, after);
 }
 
-// The top-level node titled so; null when there is none.
-TTreeNode* TopLevel(const TTreeNodes& tree, const std::string& title) {
-    for (int i = 0; i < tree.TopLevelCount(); ++i) {
-        if (NodeRecord(tree.TopLevelItem(i))->Title == title) {
-            return tree.TopLevelItem(i);
-        }
-    }
-    return nullptr;
-}
-
 } // namespace
 
 // The child's part, skipped unless a test below runs it.

@@ -2,10 +2,12 @@
 
 // What the tests that kill the program share: this test program run again as a child that runs
 // one test (the program's own window in it) until it says it is done, then killed with SIGKILL,
-// as by a crash or a power cut; and the binder it left opened again, as the program opens it.
+// as by a crash or a power cut, or sent a signal that asks it to end; and the binder it left
+// opened again, as the program opens it.
 
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderTree.h"
+#include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/commands/BinderLifecycleCommands.h"
 #include "app/binder/commands/BinderTreeCommands.h"
@@ -22,38 +24,78 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <string>
 #include <thread>
+
+// How a child run by a test went: whether it said its line, and how it ended after the signal.
+struct ChildEnd {
+    bool Said = false;
+    bool Ended = false;  // within a minute of the signal
+    bool Exited = false; // by itself, not killed by the signal
+    int ExitCode = -1;
+    std::string Errors; // what it wrote to its error output
+};
+
+// Runs the test `test` of this program in a child, reads what it writes until it says `line`
+// (or ends, or three minutes pass), waits `after`, and sends it `signal`; then waits for its
+// end. What it wrote to its error output is passed on to this program's.
+inline ChildEnd SignalChildOnceItSays(const std::string& test, const std::string& line, int signal,
+                                      std::chrono::milliseconds after = {}) {
+    IsolatedShell shell; // the child's instance channel is its own
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QString::fromStdString("--gtest_filter=" + test)});
+    ChildEnd end;
+    if (!child.waitForStarted(20000)) {
+        ADD_FAILURE() << "the child did not start";
+        return end;
+    }
+    std::string said;
+    const auto read = [&] {
+        said += child.readAllStandardOutput().toStdString();
+        end.Errors += child.readAllStandardError().toStdString();
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(180);
+    while (said.find(line) == std::string::npos && child.state() == QProcess::Running &&
+           std::chrono::steady_clock::now() < deadline) {
+        if (child.waitForReadyRead(50)) {
+            read();
+        }
+    }
+    end.Said = said.find(line) != std::string::npos;
+    if (end.Said) {
+        std::this_thread::sleep_for(after);
+    }
+    ::kill(static_cast<pid_t>(child.processId()), signal);
+    end.Ended = child.waitForFinished(60000);
+    if (!end.Ended) {
+        child.kill();
+        child.waitForFinished(20000);
+    }
+    read();
+    end.Exited = end.Ended && child.exitStatus() == QProcess::NormalExit;
+    end.ExitCode = end.Exited ? child.exitCode() : -1;
+    std::fputs(end.Errors.c_str(), stderr);
+    EXPECT_TRUE(end.Said) << said;
+    return end;
+}
 
 // Runs the test `test` of this program in a child, reads what it writes until it says `line`
 // (or ends, or three minutes pass), waits `after`, and kills it. True when it said the line.
 inline bool KillChildOnceItSays(const std::string& test, const std::string& line,
                                 std::chrono::milliseconds after = {}) {
-    IsolatedShell shell; // the child's instance channel is its own
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QString::fromStdString("--gtest_filter=" + test)});
-    if (!child.waitForStarted(20000)) {
-        ADD_FAILURE() << "the child did not start";
-        return false;
-    }
-    std::string said;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(180);
-    while (said.find(line) == std::string::npos && child.state() == QProcess::Running &&
-           std::chrono::steady_clock::now() < deadline) {
-        if (child.waitForReadyRead(50)) {
-            said += child.readAllStandardOutput().toStdString();
+    return SignalChildOnceItSays(test, line, SIGKILL, after).Said;
+}
+
+// The top-level node titled so; null when there is none.
+inline TTreeNode* TopLevel(const TTreeNodes& tree, const std::string& title) {
+    for (int i = 0; i < tree.TopLevelCount(); ++i) {
+        if (NodeRecord(tree.TopLevelItem(i))->Title == title) {
+            return tree.TopLevelItem(i);
         }
     }
-    const bool saidIt = said.find(line) != std::string::npos;
-    if (saidIt) {
-        std::this_thread::sleep_for(after);
-    }
-    ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
-    child.waitForFinished(20000);
-    EXPECT_TRUE(saidIt) << said;
-    return saidIt;
+    return nullptr;
 }
 
 // A binder file opened again over fakes, as the program opens a binder, and closed at the end.

@@ -10,6 +10,7 @@ struct FakeBinderLifecycle : IBinderLifecycle {
     std::vector<std::string> Calls;
     bool OpenSucceeds = true;
     bool CreateSucceeds = true;
+    bool EndSucceeds = true;
     bool Open = false;
 
     bool CreateBinder(const std::string& folder, const std::string& name, const std::string&,
@@ -25,6 +26,11 @@ struct FakeBinderLifecycle : IBinderLifecycle {
     void CloseBinder() override {
         Calls.push_back("close");
         Open = false;
+    }
+    bool EndBinder() override {
+        Calls.push_back("end");
+        Open = false;
+        return EndSucceeds;
     }
     void ReloadBinder() override { Calls.push_back("reload"); }
     void DeleteBinder(const std::string& path) override { Calls.push_back("delete " + path); }

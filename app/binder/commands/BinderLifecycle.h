@@ -20,6 +20,10 @@ public:
     // Saves and frees the open binder; stops and waits for its captures and its task
     // polling first. Does nothing when no binder is open.
     virtual void CloseBinder() = 0;
+    // Closes the open binder as the program ends: as CloseBinder, but it is closed also when
+    // its tree file could not be written, and the task section is written all the same. False
+    // when anything could not be written (the messages said what); true when no binder is open.
+    virtual bool EndBinder() = 0;
     // Closes and loads the same binder again.
     virtual void ReloadBinder() = 0;
     // Deletes the files of the binder named by its ".bdf" path and its binder-list entry.

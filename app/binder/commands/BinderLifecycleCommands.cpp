@@ -110,17 +110,36 @@ bool TBinderLifecycle::TryCloseBinder() {
     if (!BinderOpen()) {
         return true;
     }
-    files_.StopBinderWork();
-    ui_.Window.StoreTypedNotes();
-    if (!tree_.FileSaveExecute()) {
+    if (!SaveForClose()) {
         // The window told why; the records are all there is of the unsaved changes.
         files_.ResumeBinderWork();
         return false;
     }
-    for (const std::string& message : files_.FinishClose()) {
+    FinishClose();
+    return true;
+}
+
+bool TBinderLifecycle::EndBinder() {
+    if (!BinderOpen()) {
+        return true;
+    }
+    // The program ends whatever could be written: the task section still goes to its file.
+    const bool saved = SaveForClose();
+    return FinishClose() && saved;
+}
+
+bool TBinderLifecycle::SaveForClose() {
+    files_.StopBinderWork();
+    ui_.Window.StoreTypedNotes();
+    return tree_.FileSaveExecute();
+}
+
+bool TBinderLifecycle::FinishClose() {
+    const std::vector<std::string> messages = files_.FinishClose();
+    for (const std::string& message : messages) {
         ui_.Messages.ShowMessage(message);
     }
-    return true;
+    return messages.empty();
 }
 
 void TBinderLifecycle::ReloadBinder() {

@@ -57,6 +57,7 @@ public:
     // CloseBinder with its outcome: false when the tree file could not be written; the
     // binder then stays open with its records (and its task polling running again).
     bool TryCloseBinder();
+    bool EndBinder() override;
     // Keeps the binder file path, so the next close writes the task section again.
     void ReloadBinder() override;
     // Deletes the store folder, the tree file and the binder file, and the binder-list entry.
@@ -74,6 +75,13 @@ public:
     std::function<TDateTime()> Clock = Now;
 
 private:
+    // The first half of a close: the binder's work stopped, the typed notes stored, the tree
+    // file written; false when it could not be written.
+    bool SaveForClose();
+    // The second half: the task section written, the tree emptied; false (after the messages)
+    // when the task section could not be written.
+    bool FinishClose();
+
     TBinderUiRoles ui_;
     BinderPaths& paths_;
     TBinderTreeCommands& tree_;

@@ -95,6 +95,7 @@ void TNodeViews::ForgetShownNode() {
 
 void TNodeViews::EndEditing() {
     editing_ = nullptr;
+    editStartNote_.reset();
     Enable(ViewCommand::ApplyChange, false);
     Enable(ViewCommand::CancelChange, false);
 }
@@ -398,12 +399,36 @@ void TNodeViews::ApplyChangeExecute() {
 }
 
 void TNodeViews::CancelChangeExecute() {
-    // The edit is thrown away: the note is shown again as its record holds it, and nothing is
-    // stored when the selection moves on.
+    // The edit is thrown away: the note is shown again as it was when the edit began, and
+    // nothing is stored when the selection moves on.
     if (TTreeNode* node = editing_) {
+        if (TPageInfo* record = NodeRecord(node); record != nullptr && editStartNote_) {
+            record->Notes.Clear();
+            record->Notes.AppendRaw(editStartNote_->data(), editStartNote_->size());
+            window_.BinderChanged();
+        }
         EndEditing();
         ReflectNodeLabel(node);
     }
+}
+
+void TNodeViews::WriteNoteBeingEdited() {
+    TPageInfo* record = NodeRecord(editing_);
+    if (record == nullptr || notes_ == nullptr) {
+        return;
+    }
+    std::string before = record->Notes.Bytes();
+    if (!notes_->SaveChangedNotes(*record)) {
+        return;
+    }
+    if (!editStartNote_) {
+        editStartNote_ = std::move(before);
+    }
+    window_.BinderChanged();
+}
+
+void TNodeViews::NoteStored() {
+    editStartNote_.reset();
 }
 
 // ---- browser commands -------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include "platform/browser/Browser.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class IBrowser;
@@ -82,7 +83,16 @@ public:
     // the note is stored (apply, or the next refresh) or thrown away (cancel).
     void OtherChangedExecut();
     void ApplyChangeExecute();
+    // Brings back the note as it was when the edit began, also when part of the edit was
+    // written into its record meanwhile (that note then goes into the record again).
     void CancelChangeExecute();
+    // The note being edited goes into its record when it changed since it was last written,
+    // and the binder is marked changed; the edit goes on (the editor, Apply Change and Cancel
+    // Change stay as they were).
+    void WriteNoteBeingEdited();
+    // The note being edited was stored by the user (Save): Cancel Change brings back that
+    // one from now on.
+    void NoteStored();
 
     // ---- the page browser's commands ----
     void NavigateBack();
@@ -128,6 +138,9 @@ private:
     bool noteRequested_ = false;
     bool detailRequested_ = false;
     TTreeNode* editing_ = nullptr;
+    // The note of the node being edited as its record held it before the edit was first
+    // written into it; nothing until then.
+    std::optional<std::string> editStartNote_;
     // The record last shown in the page browser, by id (never dereferenced).
     bool shownAny_ = false;
     uint32_t lastShownId_ = 0;

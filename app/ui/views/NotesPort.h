@@ -13,4 +13,7 @@ public:
     // Writes the editor's note into the record (a note that could not be read is never
     // written over it).
     virtual void SaveNotes(TPageInfo& record) = 0;
+    // SaveNotes when the note was changed since it was shown or last written; the editor
+    // goes on as it was (caret, selection, scroll position, undo list). True when it wrote.
+    virtual bool SaveChangedNotes(TPageInfo& record) = 0;
 };

@@ -1,0 +1,48 @@
+#include "app/ui/EndingMessages.h"
+
+#include <ostream>
+
+void TEndingMessages::Tell(const std::string& text) {
+    told_ = true;
+    errors_ << "tarnwick: " << text << std::endl;
+}
+
+void TEndingMessages::ShowMessage(const std::string& text) {
+    if (ending_) {
+        Tell(text);
+    } else {
+        boxes_.ShowMessage(text);
+    }
+}
+
+TModalResult TEndingMessages::MessageBox(const std::string& text, const std::string& caption,
+                                         TMsgButtons buttons) {
+    if (!ending_) {
+        return boxes_.MessageBox(text, caption, buttons);
+    }
+    Tell(caption.empty() ? text : caption + ": " + text);
+    // Going on would need someone to act first (Retry); what OK stands for has been told.
+    return buttons == TMsgButtons::Ok ? TModalResult::Ok : TModalResult::Cancel;
+}
+
+bool TEndingMessages::Confirm(const std::string& text, bool& askSetting) {
+    return !ending_ && boxes_.Confirm(text, askSetting);
+}
+
+void TEndingMessages::OpenStatusForm(const std::string& text) {
+    if (!ending_) {
+        boxes_.OpenStatusForm(text);
+    }
+}
+
+void TEndingMessages::UpdateStatusForm() {
+    if (!ending_) {
+        boxes_.UpdateStatusForm();
+    }
+}
+
+void TEndingMessages::CloseStatusForm() {
+    if (!ending_) {
+        boxes_.CloseStatusForm();
+    }
+}
