@@ -3,6 +3,9 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <exception>
+#include <thread>
+
 struct EventLoopWait::Loop {
     QEventLoop Events;
 };
@@ -20,6 +23,25 @@ void EventLoopWait::Run() {
 void EventLoopWait::Finish() {
     finished_ = true;
     loop_->Events.quit();
+}
+
+void RunBesideEventLoop(const std::function<void()>& work) {
+    QEventLoop loop;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        // Queued: the loop belongs to the waiting thread, and may not have started yet.
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
 }
 
 struct OneShotTimer::Timer {

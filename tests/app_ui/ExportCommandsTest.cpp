@@ -25,9 +25,7 @@ namespace {
 // typed into ("typed" is in the editor, not yet in the record).
 struct ImportRig : MainWindowRig {
     ImportRig() {
-        Paths.BinderRoot = Folder.Str();
-        Paths.BinderStore = "store";
-        Paths.TreeFilePath = Folder.Str() + "/binder.sav";
+        BinderInFolder();
         Make();
         Lifecycle.Open = true;
         Target = Add(NodeKind::Folder, "Into");
@@ -196,9 +194,7 @@ TEST(ExportCommands, TheWaitFormHoldsTheCommandsAndOffersCancel) {
 // and its Cancel stay until the command closes them.
 TEST(ExportCommands, ACapturesSaveDuringTheHeldFormLeavesItAndItsCancel) {
     MainWindowRig rig;
-    rig.Paths.BinderRoot = rig.Folder.Str();
-    rig.Paths.BinderStore = "store";
-    rig.Paths.TreeFilePath = rig.Folder.Str() + "/binder.sav";
+    rig.BinderInFolder();
     TFormVelmorRnx& window = rig.Make();
     rig.Lifecycle.Open = true;
     rig.Add(NodeKind::WebPage, "http://a.example/");
