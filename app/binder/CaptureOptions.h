@@ -8,7 +8,7 @@
 
 struct CaptureOptions {
     int32_t Mode = 0;           // this page only or with its linked pages; the capture ignores it
-    int32_t Levels = 0;         // 0 to 6; 0 captures the page alone
+    int32_t Levels = 0;         // 0 to 6 by the up-down, any number typed; below 1 the page alone
     bool CurrentWebOnly = true; // "Save Pages within Current Web Only": a followed link must
                                 // contain the host of the captured page
     uint8_t SecondFlag = 0;     // kept for the dialog; the capture ignores it

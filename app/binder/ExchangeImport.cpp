@@ -13,6 +13,9 @@
 #include "platform/base/Files.h"
 #include "platform/base/Guid.h"
 
+#include <filesystem>
+#include <functional>
+#include <memory>
 #include <set>
 #include <string_view>
 #include <vector>
@@ -144,11 +147,10 @@ std::set<uint32_t> IdsOf(const TTreeNodes& tree) {
     return ids;
 }
 
-// Gives the records of the read tree the ids they keep in the binder: an id the binder holds,
-// or one met before in the file, is replaced by a fresh one. Returns, for each old id of a
-// web page, the ids whose node folders receive its files.
-IdTargets AssignIds(TTreeNodes& read, const TTreeNodes& binder, const std::string& store) {
-    std::set<uint32_t> taken = IdsOf(binder);
+// Gives the records of the read tree the ids they keep in the binder: an id the binder holds
+// (`taken`), or one met before in the file, is replaced by a fresh one. Returns, for each old id
+// of a web page, the ids whose node folders receive its files.
+IdTargets AssignIds(TTreeNodes& read, std::set<uint32_t> taken, const std::string& store) {
     const std::set<uint32_t> inFile = IdsOf(read);
     std::set<uint32_t> seen;
     IdTargets targets;
@@ -174,21 +176,29 @@ IdTargets AssignIds(TTreeNodes& read, const TTreeNodes& binder, const std::strin
     return targets;
 }
 
-} // namespace
+// How the file work of an import ended.
+struct StagedImport {
+    bool Ready = false;   // the tree read from the file may go into the binder
+    std::string Error;    // why not, for the user; empty: nothing to say
+    bool Refused = false; // nodes were refused a place under a node that is no folder
+};
 
-ExchangeImported ImportExchangeFile(ExportContext& context, const std::string& path,
-                                    TTreeNode* target, const ImportProgress& progress) {
+// Reads the file, checks it whole, reads its subtrees into `read` with the ids they will keep
+// (none of `taken`) and writes its files into the store. Touches neither the binder's tree nor
+// a window.
+StagedImport StageExchangeFile(const std::string& path, const std::string& store,
+                               const std::set<uint32_t>& taken, TTreeNodes& read,
+                               const std::function<void()>& writing) {
     size_t size = 0;
     const std::unique_ptr<char[]> buffer = LoadFileToBuffer(path, size);
     if (buffer == nullptr) {
-        return {"can not read file " + path};
+        return {false, "can not read file " + path};
     }
     if (size == 0) {
         return {}; // a file that holds no field at all is no exchange file: nothing to say
     }
     const std::string_view bytes(buffer.get(), size);
     ExchangeContents contents;
-    TTreeNodes read;
     TreeLoadContext readContext;
     bool sound = ReadExchangeFields(bytes, contents);
     for (size_t i = 0; sound && i < contents.Blocks.size(); ++i) {
@@ -203,7 +213,6 @@ ExchangeImported ImportExchangeFile(ExportContext& context, const std::string& p
             pages.insert(NodeRecord(node)->Id);
         }
     }
-    const std::string store = JoinPath(context.Paths.BinderRoot, context.Paths.BinderStore);
     IdTargets targets;
     if (sound) {
         for (const SectionFile& file : contents.Files) {
@@ -211,7 +220,7 @@ ExchangeImported ImportExchangeFile(ExportContext& context, const std::string& p
         }
     }
     if (sound) {
-        targets = AssignIds(read, context.Binder.Items(), store);
+        targets = AssignIds(read, taken, store);
         for (const SectionFile& file : contents.Files) {
             for (uint32_t id : targets.at(file.Id)) {
                 sound = sound && TargetIsPlain(store, id, TargetRelative(file, id));
@@ -219,16 +228,54 @@ ExchangeImported ImportExchangeFile(ExportContext& context, const std::string& p
         }
     }
     if (!sound) {
-        ClearTree(read);
-        return {ExchangeFormatError};
+        return {false, ExchangeFormatError};
     }
-    if (progress.Writing) {
-        progress.Writing();
+    if (writing) {
+        writing();
     }
     std::string error;
     if (!UnpackFiles(contents.Files, targets, store, error)) {
-        ClearTree(read);
-        return {error};
+        return {false, error};
+    }
+    return {true, {}, readContext.Result == TreeLoadResult::Refused};
+}
+
+// Frees the records of a tree however the scope is left.
+struct ClearedTree {
+    TTreeNodes Tree;
+    ~ClearedTree() { ClearTree(Tree); }
+};
+
+} // namespace
+
+ExchangeImported ImportExchangeFile(ExportContext& context, const std::string& path,
+                                    TTreeNode* target, const ImportProgress& progress) {
+    std::error_code sizeError;
+    const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
+    if (sizeError) {
+        return {"can not read file " + path};
+    }
+    if (size == 0) {
+        return {}; // no field at all: no exchange file, and nothing to say
+    }
+    if (progress.Reading) {
+        progress.Reading();
+    }
+    const std::string store = JoinPath(context.Paths.BinderRoot, context.Paths.BinderStore);
+    // The ids taken now: the file work, which may run beside the event loop, reads no tree.
+    const std::set<uint32_t> taken = IdsOf(context.Binder.Items());
+    ClearedTree read;
+    StagedImport staged;
+    const auto work = [&] {
+        staged = StageExchangeFile(path, store, taken, read.Tree, progress.Writing);
+    };
+    if (progress.Aside) {
+        progress.Aside(work);
+    } else {
+        work();
+    }
+    if (!staged.Ready) {
+        return {staged.Error};
     }
     TTreeNodes& tree = context.Binder.Items();
     TreeLoadContext loadContext;
@@ -238,10 +285,10 @@ ExchangeImported ImportExchangeFile(ExportContext& context, const std::string& p
         // The views hear of the nodes once, when all are in: every node inserted is selected
         // in turn, and told of each they showed it and laid the tree out again.
         TTreeUpdate update(tree);
-        for (int i = 0; i < read.TopLevelCount(); ++i) {
+        for (int i = 0; i < read.Tree.TopLevelCount(); ++i) {
             tree.SetSelected(target);
             const std::unique_ptr<StringMessageI18N> block =
-                SerializeSubtree(*read.TopLevelItem(i));
+                SerializeSubtree(*read.Tree.TopLevelItem(i));
             LoadSubtree(
                 tree, std::string_view(block->GetBuffer(), static_cast<size_t>(block->GetLength())),
                 loadContext);
@@ -252,7 +299,6 @@ ExchangeImported ImportExchangeFile(ExportContext& context, const std::string& p
         tree.SetSelected(target);
     }
     QueueUnfinishedPages(context.Queue, loadContext.UnfinishedPages);
-    ClearTree(read);
     context.Binder.BinderDirty = true;
-    return {{}, readContext.Result == TreeLoadResult::Refused};
+    return {{}, staged.Refused};
 }

@@ -9,11 +9,17 @@
 class TTreeNode;
 struct ExportContext;
 
-// What an import tells while it runs: `Writing` once the file was found sound and its files go
-// to the disk, `Step` after each subtree put into the tree.
+// What an import tells while it runs, and where its file work runs. `Writing` once the file
+// was found sound and its files go to the disk (from where `Aside` runs the file work); `Step`
+// after each subtree put into the tree; `Reading` once the file is found to hold something,
+// before it is read. `Aside` runs the reading, the checks and the writing of the files, which
+// touch neither the tree nor a window, and returns when they have ended; empty, they run in
+// place.
 struct ImportProgress {
     std::function<void()> Writing;
     std::function<void()> Step;
+    std::function<void()> Reading = {};
+    std::function<void(const std::function<void()>&)> Aside = {};
 };
 
 // What an import gives back: the message to show when it stopped ("can not read file <path>",

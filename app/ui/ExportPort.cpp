@@ -13,6 +13,10 @@ void TExportPort::OpenWaitForm(const std::string& text, bool cancellable) {
     status_.OpenWaitForm(text, cancellable);
 }
 
+void TExportPort::CloseStatusForm() {
+    status_.CloseWaitForm();
+}
+
 void TExportPort::WhenWaitFormCancelled(std::function<void()> cancel) {
     status_.WhenCancelled(std::move(cancel));
 }

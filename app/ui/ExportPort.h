@@ -18,6 +18,8 @@ public:
     std::string LastDialogDir() const override { return lastDialogDir_; }
     void SetLastDialogDir(const std::string& folder) override { lastDialogDir_ = folder; }
     void OpenWaitForm(const std::string& text, bool cancellable) override;
+    // Closes the form the command holds, which nothing else closes.
+    void CloseStatusForm() override;
     void WhenWaitFormCancelled(std::function<void()> cancel) override;
     // Cancel was pressed on the wait form held open.
     bool StatusCancelled() const;

@@ -23,6 +23,9 @@
 #include <stdexcept>
 #include <string>
 
+// The program's own picture of New Item, 24 x 24.
+#include "resources/icons/main/newitem.xpm"
+
 namespace {
 
 struct TActionEntry {
@@ -48,7 +51,7 @@ constexpr TActionEntry ActionEntries[] = {
     {TMainAction::FileAppendFolder, "FileAppendFolder", "&Append Folder",
      "Append Folder|Add a folder beside the selected node", NoIcon},
     {TMainAction::FileNewNode, "FileNewNode", "New &Item...",
-     "New Item|Add a page, note or link under the selected folder", QStyle::SP_FileIcon},
+     "New Item|Add a page, note or link under the selected folder", NoIcon},
     {TMainAction::FileAppendNode, "FileAppendNode", "Append I&tem...",
      "Append Item|Add a page, note or link beside the selected node", NoIcon},
     {TMainAction::EditCut1, "EditCut1", "Cu&t", "Cut|Cut the selected node", NoIcon},
@@ -158,6 +161,8 @@ void TMainActions::BuildActions() {
     }
     // The tool bar's paste button shows the picture the notes editor's paste shows.
     Action(TMainAction::ToolButton11)->setIcon(NoteActionIcon(TNoteAction::RPaste));
+    // A page of our own: the style's blank page is nearly all white, the same faded or not.
+    Action(TMainAction::FileNewNode)->setIcon(QIcon(QPixmap(main_newitem_xpm)));
 }
 
 void TMainActions::BuildMenus() {

@@ -4,13 +4,41 @@
 #include "app/capture/SavingStatus.h"
 #include "platform/base/QtText.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
+#include <QWindow>
+
+#include <chrono>
 
 namespace {
 constexpr int FormWidth = 525;
 constexpr int BarHeight = 14;
 constexpr int ButtonRowHeight = 32;
+constexpr std::chrono::milliseconds ExposeWait(2000);
+
+// Ends a wait once the window is on the screen.
+class ExposeWatch : public QObject {
+public:
+    ExposeWatch(QWindow& window, QEventLoop& wait) : window_(window), wait_(wait) {
+        window_.installEventFilter(this);
+    }
+    ~ExposeWatch() override { window_.removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Expose && window_.isExposed()) {
+            wait_.quit();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWindow& window_;
+    QEventLoop& wait_;
+};
 } // namespace
 
 TForm4::TForm4(QWidget* parent)
@@ -88,6 +116,24 @@ void TForm4::StartHolding(const std::string& text, bool cancellable) {
     CancelButton->setVisible(cancellable);
     setFixedSize(FormWidth, cancellable ? BarHeight + ButtonRowHeight : BarHeight);
     Start(text);
+    ShowDrawn();
+}
+
+void TForm4::ShowDrawn() {
+    QWindow* window = windowHandle();
+    if (window != nullptr && !window->isExposed()) {
+        // The window system shows the form in its own time; a window system that never does
+        // holds the work up no longer than this.
+        QEventLoop shown;
+        ExposeWatch watch(*window, shown);
+        QTimer::singleShot(ExposeWait, &shown, &QEventLoop::quit);
+        shown.exec();
+    }
+    // What waits to be drawn (the windows under a dialog just closed) is drawn now, and so is
+    // the form, before the work keeps the event loop from them.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    repaint();
 }
 
 void TForm4::Step() {

@@ -30,7 +30,8 @@ public:
     void Start(const std::string& text);
     // Shown like Start around work the main thread does for the user, modal so that no
     // command of another window starts meanwhile; the captures' status messages leave it
-    // alone until Finish. `cancellable` shows a Cancel button.
+    // alone until Finish. `cancellable` shows a Cancel button. Returns once the form is on the
+    // screen and drawn, and the windows are drawn again where a dialog just closed.
     void StartHolding(const std::string& text, bool cancellable);
     // Cancel was pressed since the form was last shown holding.
     bool Cancelled() const { return cancelled_; }
@@ -44,6 +45,9 @@ public:
     bool Running() const { return Timer1.Enabled(); }
 
 private:
+    // Waits (boundedly) until the form is on the screen, serving the event loop, then draws it.
+    void ShowDrawn();
+
     QProgressBar* ProgressBar1; // the running bar
     QPushButton* CancelButton;
     TTimer Timer1; // moves the bar

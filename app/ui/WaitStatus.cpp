@@ -15,7 +15,8 @@ void TWaitStatus::OpenStatusForm(const std::string& text) {
         PostMessageTo(this, {WM_OPENSTATUSFORM, 0, 0, text});
         return;
     }
-    if (LevelCaptureRunning() || form_ == nullptr) {
+    // A form held around an export or import keeps its text until that work closes it.
+    if (LevelCaptureRunning() || form_ == nullptr || holding_) {
         return;
     }
     form_->Start(text);
@@ -39,7 +40,16 @@ void TWaitStatus::CloseStatusForm() {
         PostMessageTo(this, {WM_CLOSESTATUSFORM, 0, 0, {}});
         return;
     }
-    if (form_ == nullptr || (LevelCaptureRunning() && !holding_)) {
+    // A held form is the export's or import's: a save or a capture that ends while it runs
+    // (from the event loop the work serves) leaves it, and its Cancel, to that work.
+    if (form_ == nullptr || holding_ || LevelCaptureRunning()) {
+        return;
+    }
+    form_->Finish();
+}
+
+void TWaitStatus::CloseWaitForm() {
+    if (form_ == nullptr || !holding_) {
         return;
     }
     holding_ = false;

@@ -25,12 +25,17 @@ public:
     // Tells whether a capture with linked pages runs; null: none does.
     void SetCaptureStarter(const ICaptureStarter* capture) { capture_ = capture; }
 
+    // While the form is held up around an export or import, opening and closing it change
+    // nothing: only that work closes it.
     void OpenStatusForm(const std::string& text) override;
     void UpdateStatusForm() override;
     void CloseStatusForm() override;
 
     // The form held up around an export or import, with a Cancel button when `cancellable`.
     void OpenWaitForm(const std::string& text, bool cancellable);
+    // The export or import that holds the form closes it (also while a capture with linked
+    // pages runs); without a held form, nothing.
+    void CloseWaitForm();
     // Cancel was pressed on the held form.
     bool StatusCancelled() const;
     // The form is held up around an export or import.

@@ -1,7 +1,15 @@
 #include "platform/base/EventLoopWait.h"
 
 #include <QEventLoop>
+#include <QSocketNotifier>
 #include <QTimer>
+
+#include <cerrno>
+#include <cstdint>
+#include <exception>
+#include <sys/eventfd.h>
+#include <thread>
+#include <unistd.h>
 
 struct EventLoopWait::Loop {
     QEventLoop Events;
@@ -20,6 +28,40 @@ void EventLoopWait::Run() {
 void EventLoopWait::Finish() {
     finished_ = true;
     loop_->Events.quit();
+}
+
+void RunBesideEventLoop(const std::function<void()>& work) {
+    // The worker tells its end through an eventfd the loop watches, as the invoker's workers
+    // wake the main thread: nothing it makes crosses over inside Qt's own queue, where the
+    // thread checkers cannot follow it.
+    const int fd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (fd < 0) {
+        work(); // no way to wait beside the loop: in place, the loop held up meanwhile
+        return;
+    }
+    const struct Closed {
+        int fd;
+        ~Closed() { ::close(fd); }
+    } closed{fd};
+    QEventLoop loop;
+    QSocketNotifier ended(fd, QSocketNotifier::Read);
+    QObject::connect(&ended, &QSocketNotifier::activated, &loop, &QEventLoop::quit);
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        const uint64_t one = 1;
+        while (::write(fd, &one, sizeof one) < 0 && errno == EINTR) {
+        }
+    });
+    loop.exec();
+    worker.join();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
 }
 
 struct OneShotTimer::Timer {

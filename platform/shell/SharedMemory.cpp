@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -15,9 +16,13 @@ std::unique_ptr<SharedBlock>& Block() {
 
 } // namespace
 
+std::string SharedMemoryNameFor(uid_t user) {
+    return std::string(SharedMemoryName) + "-" + std::to_string(user);
+}
+
 std::string SharedMemoryBlockName() {
     const char* name = std::getenv("TARNWICK_SHARED_BLOCK");
-    return name != nullptr && *name != '\0' ? name : SharedMemoryName;
+    return name != nullptr && *name != '\0' ? name : SharedMemoryNameFor(::geteuid());
 }
 
 char* CreateSharedMemory() {

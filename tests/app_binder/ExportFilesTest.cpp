@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -89,4 +91,52 @@ TEST(ExportFiles, AnImportAnswersWhyItStoppedAndWhatItRefused) {
     EXPECT_EQ(binder.Tree().TopLevelCount(), 2);
     EXPECT_TRUE(binder.binder.BinderDirty);
     EXPECT_TRUE(binder.exportUi.Calls.empty());
+}
+
+// The file work of an import (reading, checks, writing the files) runs where the caller sends
+// it, and the tree changes only once it has come back; a file that holds nothing, or is not
+// there, is answered before any of it.
+TEST(ExportFiles, AnImportsFileWorkRunsWhereItIsSentAndTheTreeChangesAfter) {
+    ExportFixture source;
+    source.Page(nullptr, 0x11, "One", "http://a.test/1", "<p>1</p>");
+    source.StoreFile(0x11, "a.gif", "GIF");
+    source.Page(nullptr, 0x12, "Two", "http://a.test/2", "<p>2</p>");
+    TempDir out;
+    ASSERT_TRUE(
+        WriteExchangeFile(source.Tree(), nullptr, source.paths, (out / "ok.tqz").string()).Write);
+    WriteFileBytes(out / "empty.tqz", "");
+    WriteFileBytes(out / "bad.tqz", Field("VelmorExport") + Field("1.0") + "zz");
+
+    ExportFixture binder;
+    std::vector<std::string> told;
+    const std::thread::id caller = std::this_thread::get_id();
+    const auto where = [caller] {
+        return std::this_thread::get_id() == caller ? std::string(" here") : " aside";
+    };
+    ImportProgress progress;
+    progress.Reading = [&] { told.push_back("reading" + where()); };
+    progress.Writing = [&] { told.push_back("writing" + where()); };
+    progress.Step = [&] { told.push_back("step" + where()); };
+    progress.Aside = [&](const std::function<void()>& work) {
+        std::thread(work).join();
+        told.push_back("back, " + std::to_string(binder.Tree().Count()) + " nodes");
+    };
+    const auto import = [&](const char* name) {
+        told.clear();
+        return ImportExchangeFile(binder.context, (out / name).string(), nullptr, progress).Error;
+    };
+
+    EXPECT_EQ(import("ok.tqz"), "");
+    EXPECT_EQ(told, (std::vector<std::string>{"reading here", "writing aside", "back, 0 nodes",
+                                              "step here", "step here"}));
+    EXPECT_EQ(binder.Tree().Count(), 2);
+    EXPECT_EQ(ReadFileBytes(std::filesystem::path(binder.StoreFolder(0x11)) / "a.gif"), "GIF");
+
+    EXPECT_EQ(import("empty.tqz"), "");
+    EXPECT_TRUE(told.empty());
+    EXPECT_EQ(import("missing.tqz"), "can not read file " + (out / "missing.tqz").string());
+    EXPECT_TRUE(told.empty());
+    EXPECT_EQ(import("bad.tqz"), ExchangeFormatError);
+    EXPECT_EQ(told, (std::vector<std::string>{"reading here", "back, 2 nodes"}));
+    EXPECT_EQ(binder.Tree().Count(), 2);
 }

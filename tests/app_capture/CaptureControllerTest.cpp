@@ -209,6 +209,39 @@ TEST_F(Capture, LevelsAddEachLinkedPageOnceBesideTheRoot) {
     EXPECT_EQ(form.Log.back(), "finished");
 }
 
+// A number of levels typed by hand in the Add Item dialog comes past the up-down's 0..6: more
+// levels than the site has end when the links do, and none below 1 captures the page alone.
+TEST_F(Capture, LevelsTypedPastTheUpDownAreTakenAsTheyCome) {
+    // A chain of pages three links deep: r, A, B, C.
+    const std::string chain = "rABC";
+    for (size_t i = 0; i < chain.size(); ++i) {
+        std::string html = "<title>" + chain.substr(i, 1) + "</title>";
+        if (i + 1 < chain.size()) {
+            html += "<a href=" + chain.substr(i + 1, 1) + ".htm>next</a>";
+        }
+        server.Serve("/" + chain.substr(i, 1) + ".htm", html, "text/html");
+    }
+    server.Start();
+
+    TPageInfo& alone = AddPage("/r.htm", 0x30);
+    controller.StartNodeCapture(alone, false, {.Levels = -2});
+    invoker.WaitServing([&] { return alone.CurrentCapture == nullptr; });
+    EXPECT_EQ(alone.State, CaptureState::Completed);
+    EXPECT_EQ(Titles(), std::vector<std::string>{"Root"});
+    EXPECT_EQ(log.Paths(), std::vector<std::string>{"/r.htm"});
+    EXPECT_TRUE(form.Log.empty()) << "no form of linked pages";
+
+    TPageInfo& deep = AddPage("/r.htm", 0x31);
+    controller.StartNodeCapture(deep, false, {.Levels = 9});
+    invoker.Drain();
+    EXPECT_EQ(deep.State, CaptureState::Completed);
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Root", "Root", "A", "B", "C"}));
+    EXPECT_EQ(log.Count("/C.htm"), 1u);
+    ASSERT_FALSE(form.Log.empty());
+    EXPECT_EQ(form.Log.back(), "finished");
+    EXPECT_FALSE(controller.LevelCaptureRunning());
+}
+
 // What captures bring reaches the tree file without the binder being closed: while a capture
 // with linked pages adds pages at most every 30 s, and all of it, with its final states, when
 // it ends (before its form says "Finished."), as when a page alone has been captured.

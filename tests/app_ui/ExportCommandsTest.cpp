@@ -1,5 +1,6 @@
 // The exports and imports in the main window: their enabling, one export run
 // through the window's own dialog, and the wait form that holds the commands around them.
+#include "app/binder/CaptureRecords.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/TreeFile.h"
 #include "app/ui/NotesCommands.h"
@@ -24,9 +25,7 @@ namespace {
 // typed into ("typed" is in the editor, not yet in the record).
 struct ImportRig : MainWindowRig {
     ImportRig() {
-        Paths.BinderRoot = Folder.Str();
-        Paths.BinderStore = "store";
-        Paths.TreeFilePath = Folder.Str() + "/binder.sav";
+        BinderInFolder();
         Make();
         Lifecycle.Open = true;
         Target = Add(NodeKind::Folder, "Into");
@@ -65,6 +64,13 @@ struct ImportRig : MainWindowRig {
 private:
     QMetaObject::Connection connection_;
 };
+
+// Holds the wait form with Cancel, whose presses count in `cancels`; its Cancel button.
+QPushButton* HoldWithCancel(TExportPort& ui, TForm4& form, int& cancels) {
+    ui.OpenWaitForm("Compiling", true);
+    ui.WhenWaitFormCancelled([&cancels] { ++cancels; });
+    return form.findChild<QPushButton*>("CancelButton");
+}
 
 } // namespace
 
@@ -183,18 +189,59 @@ TEST(ExportCommands, TheWaitFormHoldsTheCommandsAndOffersCancel) {
     ui.CloseStatusForm();
 }
 
+// A capture that ends while an export holds the wait form saves the binder from the event loop
+// the command serves, and a capture's own status calls arrive there too: the form, its text
+// and its Cancel stay until the command closes them.
+TEST(ExportCommands, ACapturesSaveDuringTheHeldFormLeavesItAndItsCancel) {
+    MainWindowRig rig;
+    rig.BinderInFolder();
+    TFormVelmorRnx& window = rig.Make();
+    rig.Lifecycle.Open = true;
+    rig.Add(NodeKind::WebPage, "http://a.example/");
+    TExportPort& ui = window.Roles().Exports;
+    int cancels = 0;
+    QPushButton* cancel = HoldWithCancel(ui, rig.Form4, cancels);
+    ASSERT_NE(cancel, nullptr);
+    // The ends of captures, as the capture engine hands them to the main thread: the records
+    // saved, a page's links collected, the status of a page parsed.
+    window.Binder().BinderDirty = true;
+    Invoker().Post([&window] { static_cast<ICaptureRecords&>(window.Binder()).SaveChanges(); });
+    Invoker().Post([&window] {
+        ICaptureReports& reports = window.Roles().Captures;
+        reports.OpenStatusForm("Parsing page, please wait ....");
+        reports.UpdateStatusForm();
+        reports.CloseStatusForm();
+    });
+    ui.UpdateStatusForm();
+    ui.UpdateStatusForm();
+    EXPECT_FALSE(window.Binder().BinderDirty) << "the captures' save ran";
+    EXPECT_EQ(ReadFileBytes(rig.Paths.TreeFilePath), TreeFileBytes(window.Binder().Items()));
+
+    EXPECT_TRUE(rig.Form4.isVisible());
+    EXPECT_EQ(rig.Form4.windowTitle().toStdString(), "Compiling");
+    EXPECT_EQ(rig.Form4.windowModality(), Qt::ApplicationModal);
+    EXPECT_TRUE(window.Roles().Status.Holding());
+    ASSERT_TRUE(cancel->isVisible());
+    cancel->click();
+    EXPECT_EQ(cancels, 1);
+    EXPECT_TRUE(ui.StatusCancelled());
+
+    // The command's own close ends it.
+    ui.CloseStatusForm();
+    EXPECT_FALSE(rig.Form4.isVisible());
+    EXPECT_EQ(rig.Form4.windowModality(), Qt::NonModal);
+    EXPECT_FALSE(ui.StatusCancelled());
+}
+
 // Cancel of the held form reaches what the command gave it at the press itself, and only
 // while that form is up: the command waits in the event loop and polls nothing.
 TEST(ExportCommands, TheWaitFormsCancelReachesTheCommandWhileItsFormIsUp) {
     MainWindowRig rig;
     TFormVelmorRnx& window = rig.Make();
     TExportPort& ui = window.Roles().Exports;
-    auto* cancel = rig.Form4.findChild<QPushButton*>("CancelButton");
-    ASSERT_NE(cancel, nullptr);
     int cancels = 0;
-
-    ui.OpenWaitForm("Compiling", true);
-    ui.WhenWaitFormCancelled([&cancels] { ++cancels; });
+    QPushButton* cancel = HoldWithCancel(ui, rig.Form4, cancels);
+    ASSERT_NE(cancel, nullptr);
     cancel->click();
     EXPECT_EQ(cancels, 1);
     EXPECT_TRUE(ui.StatusCancelled());

@@ -210,6 +210,14 @@ struct MainWindowRig {
         return Window->Binder().Items().AddChildObject(parent, title, std::move(record));
     }
 
+    // The binder's folder is the rig's folder, its store "store", its tree file "binder.sav";
+    // before Make.
+    void BinderInFolder() {
+        Paths.BinderRoot = Folder.Str();
+        Paths.BinderStore = "store";
+        Paths.TreeFilePath = Folder.Str() + "/binder.sav";
+    }
+
     std::string Panel(int panel) { return Window->StatusBar().Bar().Panels()[panel].Text(); }
     std::string Stored(const std::string& name) {
         return Store.ReadValue("Config", name).value_or("(none)");

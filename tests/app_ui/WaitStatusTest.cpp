@@ -60,7 +60,7 @@ TEST(WaitStatus, AHeldFormClosesDuringALevelCaptureAndCancelCountsOnlyWhileHeld)
     EXPECT_TRUE(status.StatusCancelled());
 
     capture.LevelRunning = true;
-    status.CloseStatusForm();
+    status.CloseWaitForm();
     EXPECT_FALSE(form.isVisible());
     // The form no longer held: its Cancel of before says nothing about later work.
     EXPECT_FALSE(status.StatusCancelled());

@@ -51,8 +51,9 @@ TEST(LocationRules, BinderEntriesLevelsAndDropDownPlace) {
     EXPECT_EQ(BinderNamePart("/x.d/file"), "");
     EXPECT_EQ(BinderListEntry("/x/noext"), " -- /x/noext");
 
-    EXPECT_EQ(ParseCaptureLevels("9"), 6);
-    EXPECT_EQ(ParseCaptureLevels("-2"), 0);
+    // Typed by hand, the number goes on as typed; only the up-down keeps to 0..6.
+    EXPECT_EQ(ParseCaptureLevels("9"), 9);
+    EXPECT_EQ(ParseCaptureLevels("-2"), -2);
     EXPECT_EQ(ParseCaptureLevels("abc"), std::nullopt);
     EXPECT_EQ(StepCaptureLevels("6", true), 6);
     EXPECT_EQ(StepCaptureLevels("0", false), 0);
@@ -174,7 +175,19 @@ TEST(FormLoc, LevelsStayInRangeAndTextThatIsNoNumberIsAnswered) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     const CaptureOptions options = dialog.Options();
     EXPECT_EQ(std::tie(options.Mode, options.Levels, options.CurrentWebOnly),
-              std::make_tuple(1, 6, true));
+              std::make_tuple(1, 40, true));
+
+    // A value typed by hand reaches the capture options as typed, past the up-down's range.
+    for (const int typed : {9, -2}) {
+        TFormLoc again(nullptr, host, -1, std::nullopt, "");
+        again.SetUrl("http://example.com/");
+        again.show();
+        Control<QRadioButton>(again, "RadioButton5")->click();
+        Control<QLineEdit>(again, "Edit4")->setText(QString::number(typed));
+        Control<QPushButton>(again, "Button1")->click();
+        EXPECT_EQ(again.result(), QDialog::Accepted);
+        EXPECT_EQ(again.Options().Levels, typed);
+    }
 }
 
 TEST(FormLoc, ModeFourChoosesTheDestinationAndNewComesBackInModeFour) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <limits>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -85,4 +86,26 @@ TEST_F(SharedMemoryTest, ShortObjectIsGrownBeforeUse) {
     ASSERT_TRUE(WriteSharedMemory(std::string(SharedMemorySize - 1, 'z')));
     EXPECT_EQ(view[SharedMemorySize - 2], 'z');
     EXPECT_EQ(ReadSharedMemoryString().size(), SharedMemorySize - 1);
+}
+
+// Each user has a block of their own: one made (or left behind) by another user would be closed
+// to this one, and every insert sent to the program would fail. The program and the senders
+// take the name from the same call.
+TEST(SharedMemoryName, EachUserHasABlockOfTheirOwn) {
+    EXPECT_NE(SharedMemoryNameFor(1000), SharedMemoryNameFor(1001));
+    EXPECT_NE(SharedMemoryNameFor(0), SharedMemoryNameFor(1000));
+    {
+        ScopedEnv unset("TARNWICK_SHARED_BLOCK", nullptr);
+        EXPECT_EQ(SharedMemoryBlockName(), SharedMemoryNameFor(::geteuid()));
+    }
+    {
+        ScopedEnv empty("TARNWICK_SHARED_BLOCK", "");
+        EXPECT_EQ(SharedMemoryBlockName(), SharedMemoryNameFor(::geteuid()));
+    }
+    // The longest name is one the system takes (no user has that id).
+    const std::string longest = SharedMemoryNameFor(std::numeric_limits<uid_t>::max() - 1);
+    std::string error;
+    auto block = SharedBlock::Open(longest, SharedBlock::Mode::CreateOrOpen, error);
+    ASSERT_TRUE(block) << error;
+    block->Unlink();
 }

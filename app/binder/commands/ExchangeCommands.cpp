@@ -9,10 +9,25 @@
 #include "app/binder/TreeCommands.h"
 #include "app/binder/commands/ExportUi.h"
 #include "app/binder/commands/ShownWrites.h"
+#include "platform/base/EventLoopWait.h"
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
 
+#include <optional>
+
 namespace {
+
+// The wait form held around the work of a command, closed however the command ends.
+class HeldWaitForm {
+public:
+    explicit HeldWaitForm(IExportUi& ui) : ui_(ui) { ui_.OpenWaitForm("", false); }
+    ~HeldWaitForm() { ui_.CloseStatusForm(); }
+    HeldWaitForm(const HeldWaitForm&) = delete;
+    HeldWaitForm& operator=(const HeldWaitForm&) = delete;
+
+private:
+    IExportUi& ui_;
+};
 
 void ExportExchangeFile(ExportContext& context, IExportUi& ui, const TTreeNode* node) {
     TFileDialogOptions options;
@@ -28,11 +43,12 @@ void ExportExchangeFile(ExportContext& context, IExportUi& ui, const TTreeNode* 
                                           TMsgButtons::OkCancel) != TModalResult::Ok) {
         return;
     }
-    ui.OpenWaitForm("", false);
-    ui.SetLastDialogDir(std::string(FolderOfPath(path)));
-    const ExchangeWritten written =
-        WriteExchangeFile(context.Binder.Items(), node, context.Paths, path);
-    ui.CloseStatusForm();
+    ExchangeWritten written;
+    {
+        const HeldWaitForm waiting(ui);
+        ui.SetLastDialogDir(std::string(FolderOfPath(path)));
+        written = WriteExchangeFile(context.Binder.Items(), node, context.Paths, path);
+    }
     ShowFailure(written.Write, ui);
     if (written.Write && written.Skipped > 0) {
         ui.ShowMessage(
@@ -65,15 +81,19 @@ void FileImportVelmorExecute(ExportContext& context, IExportUi& ui) {
         return;
     }
     ui.SetLastDialogDir(std::string(FolderOfPath(*chosen)));
-    bool waiting = false;
-    const ImportProgress progress{[&] {
-                                      ui.OpenWaitForm("", false);
-                                      waiting = true;
-                                  },
-                                  [&ui] { ui.UpdateStatusForm(); }};
-    const ExchangeImported imported = ImportExchangeFile(context, *chosen, target, progress);
-    if (waiting) {
-        ui.CloseStatusForm();
+    ExchangeImported imported;
+    {
+        std::optional<HeldWaitForm> waiting;
+        ImportProgress progress;
+        // Up, and drawn over a window drawn again, before a file of some hundred megabytes is
+        // read; the file work runs beside the event loop, so the bar runs all the while.
+        progress.Reading = [&] { waiting.emplace(ui); };
+        progress.Aside = [&ui](const std::function<void()>& work) {
+            RunBesideEventLoop(work);
+            ui.UpdateStatusForm(); // the bar as it stands now, drawn
+        };
+        progress.Step = [&ui] { ui.UpdateStatusForm(); };
+        imported = ImportExchangeFile(context, *chosen, target, progress);
     }
     if (!imported.Error.empty()) {
         ui.ShowMessage(imported.Error);

@@ -21,7 +21,7 @@ std::string BinderListEntry(const std::string& path) {
 
 std::optional<int32_t> ParseCaptureLevels(const std::string& text, std::string* message) {
     try {
-        return std::clamp(StrToInt(text), 0, MaxCaptureLevels);
+        return StrToInt(text);
     } catch (const EConvertError& error) {
         if (message != nullptr) {
             *message = error.what();

@@ -15,7 +15,8 @@ std::string BinderListEntry(const std::string& path);
 
 inline constexpr int32_t MaxCaptureLevels = 6;
 
-// The levels text as a number of levels: a decimal number is clamped to 0..6; anything else
+// The levels text as a number of levels: a decimal number as it is, for a value typed by hand
+// is not held to the up-down's 0..6 (none below 1 captures the page alone); anything else
 // gives nothing and, when asked, the conversion message the user is shown.
 std::optional<int32_t> ParseCaptureLevels(const std::string& text, std::string* message = nullptr);
 // One step of the levels' up-down: text that is no number counts as 0; the result stays in

@@ -10,10 +10,26 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+namespace {
+
+// Why the binder's folder or name (`what`) cannot be `text`, for the user; empty when it can.
+// The binder file writes a blank as "%20" and reads every "%20" back as a blank, so a "%20" of
+// the user's own would come back as a blank: the binder's tree and pages would go to a folder
+// never chosen.
+std::string EncodedBlankRefusal(const char* what, const std::string& text) {
+    if (text.find("%20") == std::string::npos) {
+        return {};
+    }
+    return std::string("The binder's ") + what + " cannot contain \"%20\".";
+}
+
+} // namespace
 
 bool ValidBinderName(const std::string& name) {
     return !name.empty() && name.find_first_of("/\\") == std::string::npos;
@@ -68,7 +84,7 @@ TNewBinderDlg::TNewBinderDlg(QWidget* owner, const std::string& defaultFolder)
     layout->addLayout(buttons);
 
     connect(Button6, &QPushButton::clicked, this, &TNewBinderDlg::Button6Click);
-    connect(Button7, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Button7, &QPushButton::clicked, this, &TNewBinderDlg::Button7Click);
     connect(Button4, &QPushButton::clicked, this, &TNewBinderDlg::Button4Click);
     connect(Edit2, &QLineEdit::textChanged, this, &TNewBinderDlg::UpdateFinish);
     // A tab the user clicks has already changed the page; the routine then agrees with it.
@@ -105,6 +121,25 @@ void TNewBinderDlg::Button6Click() {
 void TNewBinderDlg::UpdateFinish() {
     Button7->setEnabled(PageControl1->currentWidget() == TabSheet2 &&
                         ValidBinderName(FromQ(Edit2->text())));
+}
+
+void TNewBinderDlg::Button7Click() {
+    const std::string folder = EncodedBlankRefusal("folder", FromQ(Edit1->text()));
+    const std::string refusal =
+        folder.empty() ? EncodedBlankRefusal("name", FromQ(Edit2->text())) : folder;
+    if (refusal.empty()) {
+        accept();
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, windowTitle(), ToQ(refusal), QMessageBox::Ok, this);
+    box.exec();
+    // Back to the field at fault, ready to be typed over.
+    QLineEdit* field = folder.empty() ? Edit2 : Edit1;
+    if (!folder.empty() && PageControl1->currentWidget() != TabSheet1) {
+        Button6Click();
+    }
+    field->setFocus();
+    field->selectAll();
 }
 
 void TNewBinderDlg::Button4Click() {

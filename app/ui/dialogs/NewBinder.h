@@ -3,7 +3,8 @@
 // The "New Binder Wizard" TNewBinderDlg: the binder's folder on the first tab, its name and
 // description on the second. "Next>>" and "<<Previous" move between the tabs, as a click on a
 // tab does; "Finish" is offered on the second tab only, and only for a name that can be a file
-// name (not empty, no "/" or "\").
+// name (not empty, no "/" or "\"). A folder or name the binder file cannot keep is refused on
+// Finish with a message, and the wizard stays.
 
 #include "app/binder/commands/BinderUi.h"
 
@@ -34,6 +35,8 @@ public:
     void Button6Click();
     // Chooses the binder's folder.
     void Button4Click();
+    // "Finish": closes with OK, unless the folder or the name is refused.
+    void Button7Click();
 
 protected:
     // The folder dialog; nothing when cancelled.
