@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <sys/mman.h>
 #include <unistd.h>
 
 // A private instance channel folder and shared block name for one test, so tests running side
@@ -19,6 +20,11 @@ public:
     IsolatedShell()
         : blockName_(NewBlockName()), runtimeEnv_("XDG_RUNTIME_DIR", runtime_.Str()),
           blockEnv_("TARNWICK_SHARED_BLOCK", blockName_) {}
+    // A program the test killed never unlinked its block, and each one holds a megabyte of the
+    // machine's shared memory until it is removed.
+    ~IsolatedShell() { ::shm_unlink(("/" + blockName_).c_str()); }
+    IsolatedShell(const IsolatedShell&) = delete;
+    IsolatedShell& operator=(const IsolatedShell&) = delete;
 
     const TempDir& Runtime() const { return runtime_; }
     const std::string& BlockName() const { return blockName_; }
