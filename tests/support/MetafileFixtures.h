@@ -138,6 +138,29 @@ inline std::string EmfRecord(uint32_t type, std::initializer_list<int32_t> value
     return r;
 }
 
+// An enhanced metafile of `records` (`count` of them, the end record included) in a frame of
+// `width` x `height` device units, 96 to the inch (screen pixels).
+inline std::string EmfOf(const std::string& records, uint32_t count, int32_t width,
+                         int32_t height) {
+    std::string header;
+    WriteU32(header, 1);
+    WriteU32(header, 88);
+    // Bounds, frame (0.01 mm).
+    for (int32_t v : {0, 0, width - 1, height - 1, 0, 0, width * 2646 / 100, height * 2646 / 100}) {
+        WriteU32(header, static_cast<uint32_t>(v));
+    }
+    WriteU32(header, 0x464D4520);
+    WriteU32(header, 0x10000);
+    WriteU32(header, static_cast<uint32_t>(88 + records.size()));
+    WriteU32(header, count);
+    WriteU16(header, 3); // handles
+    WriteU16(header, 0);
+    for (int32_t v : {0, 0, 0, 1024, 768, 270, 203}) {
+        WriteU32(header, static_cast<uint32_t>(v));
+    }
+    return header + records;
+}
+
 // 200 x 100 device units; the frame is 200 x 100 screen pixels.
 inline std::string Emf() {
     std::string records;
@@ -150,22 +173,7 @@ inline std::string Emf() {
     records += EmfRecord(27, {110, 50});   // move to
     records += EmfRecord(54, {190, 50});   // line to
     records += EmfRecord(14, {0, 16, 20}); // end
-    std::string header;
-    WriteU32(header, 1);
-    WriteU32(header, 88);
-    for (int32_t v : {0, 0, 199, 99, 0, 0, 5292, 2646}) { // bounds, frame (0.01 mm)
-        WriteU32(header, static_cast<uint32_t>(v));
-    }
-    WriteU32(header, 0x464D4520);
-    WriteU32(header, 0x10000);
-    WriteU32(header, static_cast<uint32_t>(88 + records.size()));
-    WriteU32(header, 9); // records
-    WriteU16(header, 3); // handles
-    WriteU16(header, 0);
-    for (int32_t v : {0, 0, 0, 1024, 768, 270, 203}) {
-        WriteU32(header, static_cast<uint32_t>(v));
-    }
-    return header + records;
+    return EmfOf(records, 9, 200, 100);
 }
 
 // Where to look in a picture drawn over (left, top, width, height).
