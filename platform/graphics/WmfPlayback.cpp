@@ -102,7 +102,7 @@ TWmfPlayback::TWmfPlayback(QPainter* painter, const QTransform& boxToDevice,
     dc_.Map = start;
 }
 
-void TWmfPlayback::Play(std::string_view bytes, size_t from, qint64 millis) {
+bool TWmfPlayback::Play(std::string_view bytes, size_t from, qint64 millis) {
     // The painter is left as it was found, whatever a record leaves in it.
     struct TPainterState {
         QPainter* Painter;
@@ -122,14 +122,17 @@ void TWmfPlayback::Play(std::string_view bytes, size_t from, qint64 millis) {
         TPainterState& operator=(const TPainterState&) = delete;
     } state(painter_);
     clock_.start();
+    millis_ = millis;
     TWmfRecord record;
     size_t at = from;
     while (NextWmfRecord(bytes, at, record) == TWmfStep::Record) {
-        if (clock_.hasExpired(millis)) {
-            break;
+        if (OutOfTime()) {
+            return false;
         }
         Record(record);
     }
+    // The last record may have been stopped inside.
+    return !OutOfTime();
 }
 
 void TWmfPlayback::Record(const TWmfRecord& r) {

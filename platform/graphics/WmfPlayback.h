@@ -108,8 +108,9 @@ public:
                  size_t objects);
 
     // Plays the records from `from` on, up to the end record or until `millis` have passed:
-    // a picture costs bounded time whatever its records ask for.
-    void Play(std::string_view bytes, size_t from, qint64 millis);
+    // a picture costs bounded time whatever its records ask for. The clock is read inside a
+    // record too, between the characters of a text. False when the time ran out.
+    bool Play(std::string_view bytes, size_t from, qint64 millis);
 
     // The device bounds of what was drawn (when gathering bounds).
     QRectF Bounds() const { return bounds_; }
@@ -172,6 +173,9 @@ private:
     void FillRop(const QRectF& rect, uint32_t rop);
     bool RasterOps() const;
 
+    // Whether the play has taken its time: what is being drawn stops where it is.
+    bool OutOfTime() const { return clock_.hasExpired(millis_); }
+
     // Starts a drawing: the clip applied, the painter in device pixels. False when only
     // gathering bounds: `deviceBounds` is added to them instead.
     bool BeginDrawing(const QRectF& deviceBounds);
@@ -184,6 +188,7 @@ private:
     bool clipDirty_ = true;
     QRectF bounds_;
     QElapsedTimer clock_;
+    qint64 millis_ = 0;
     // Pattern brushes keep their pixels: how many are kept.
     int64_t patternPixels_ = 0;
 };

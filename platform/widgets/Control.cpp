@@ -3,6 +3,7 @@
 #include <QInputMethodEvent>
 
 #include "platform/graphics/Edges.h"
+#include "platform/graphics/PictureTime.h"
 #include "platform/widgets/ScrollBar.h"
 
 #include <QCursor>
@@ -472,6 +473,8 @@ void TCustomControl::paintEvent(QPaintEvent* e) {
         canvas.Font().Assign(font_);
         canvas.Brush().SetColor(color_);
         canvas.SetClipRegion(region);
+        // The pictures of one paint share the time one picture may take.
+        const TPictureShowing showing;
         Guard([this] { Paint(); });
         canvas.RemoveClip();
         painting_ = false;

@@ -1,11 +1,13 @@
 // Metafiles made to hurt, as a note's picture and as an RTF picture read as the notes editor
-// reads them: loading and drawing end soon and cost little memory.
+// reads them: loading, drawing and printing end soon and cost little memory.
 #include "RNFTestSupport.h"
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/QtCanvas.h"
 #include "richtext/model/RNFMisc.h"
+#include "richtext/model/RNFuncs.h"
 #include "richtext/model/RNItemPictures.h"
 #include "richtext/model/RNRTFProps.h"
 #include "tests/support/HostileMetafiles.h"
@@ -13,6 +15,8 @@
 #include "tests/support/ResourceProbe.h"
 
 #include <gtest/gtest.h>
+
+#include <QPainter>
 
 using namespace hostile_metafile;
 
@@ -31,8 +35,9 @@ int DrawPictures(const TCustomRNData& doc) {
     return pictures;
 }
 
-// A stored note of a line and a picture whose bytes (after their count) are swapped.
-int NoteLoadAndDraw(const std::string& metafile) {
+// A stored note of a line and a picture whose bytes (after their count) are swapped, read back
+// into `back`.
+void LoadNoteHolding(TNotesDocument& back, const std::string& metafile) {
     const std::string sound = metafile_fixture::Emf();
     TNotesDocument doc;
     doc.AddNL("before", 0, 0);
@@ -44,25 +49,67 @@ int NoteLoadAndDraw(const std::string& metafile) {
     std::string count;
     WriteU32(count, static_cast<uint32_t>(metafile.size()));
     note.replace(at - 4, 4 + sound.size(), count + metafile);
-    TNotesDocument back;
     LoadNote(back, note);
+}
+
+int NoteLoadAndDraw(const std::string& metafile) {
+    TNotesDocument back;
+    LoadNoteHolding(back, metafile);
     return DrawPictures(back);
 }
 
-// An RTF picture as word processors write it: an enhanced metafile whole, a Windows metafile
-// without its placeable header.
-int RtfLoadAndDraw(const std::string& metafile) {
+// An RTF picture as word processors write it, read into `doc` as the editor reads RTF: an
+// enhanced metafile whole, a Windows metafile without its placeable header; `size` gives its
+// size in RTF control words.
+void LoadRtfHolding(TNotesDocument& doc, const std::string& metafile,
+                    const std::string& size = "\\picw5292\\pich2646") {
     const bool enhanced = ReadU32(metafile, 0) == 1;
-    TNotesDocument doc;
     TRNRTFReaderProperties props;
     SetUpNotesRTFReader(props);
     doc.RTFProperties = &props;
     doc.RTFOptions = NotesRTFOptions();
     LoadRTFBytes(doc, std::string("{\\rtf1\\ansi before\\par {\\pict") +
-                          (enhanced ? "\\emfblip" : "\\wmetafile8") + "\\picw5292\\pich2646 " +
+                          (enhanced ? "\\emfblip" : "\\wmetafile8") + size + " " +
                           RNFBytes2TextString(enhanced ? metafile : metafile.substr(22)) +
                           "}\\par}");
+    doc.RTFProperties = nullptr;
+}
+
+int RtfLoadAndDraw(const std::string& metafile) {
+    TNotesDocument doc;
+    LoadRtfHolding(doc, metafile);
     return DrawPictures(doc);
+}
+
+// The first picture item of `doc`.
+TRNGraphicItemInfo* PictureItem(TCustomRNData& doc) {
+    for (int i = 0; i < doc.ItemCount(); ++i) {
+        if (auto* item = dynamic_cast<TRNGraphicItemInfo*>(&doc.GetItem(i))) {
+            return item;
+        }
+    }
+    return nullptr;
+}
+
+// The picture item of a document painted as the editor paints it on a screen bitmap of
+// 1,026 pixels, or printed as the print does on a 300-dpi page of 2,400 pixels; both at (1, 1).
+QImage PaintedOnScreen(TRNGraphicItemInfo& item, TNotesDocument& doc) {
+    TBitmap screen(1026, 1026);
+    screen.Canvas().Brush().SetColor(clWhite);
+    screen.Canvas().FillRect(Rect(0, 0, 1026, 1026));
+    item.Paint(0, 0, screen.Canvas(), {}, doc.Sheet(), nullptr);
+    return screen.Image();
+}
+
+QImage PrintedOnPage(TRNGraphicItemInfo& item, TNotesDocument& doc) {
+    QImage page(2400, 2400, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    TQtCanvas canvas(&painter, TSize{2400, 2400}, 300, 300);
+    TRNScreenAndDevice sad;
+    RN_InfoAboutSaD(sad, canvas);
+    item.Print(canvas, 1, 1, 2400, false, false, sad, doc, nullptr, -1);
+    return page;
 }
 
 } // namespace
@@ -80,6 +127,42 @@ TEST(RNHostileMetafile, ReadingAndDrawingEndSoonAndCostLittle) {
             EXPECT_EQ(loadAndDraw(hostile.Bytes), 0) << route << ": " << hostile.Name;
             EXPECT_LT(probe.Millis(), 2000) << route << ": " << hostile.Name;
             EXPECT_LT(probe.PeakGrowthMb(), 300) << route << ": " << hostile.Name;
+        }
+    }
+}
+
+// One text record of 32,000 large turned characters took 45 s to draw. As a note's picture and
+// an RTF picture it is painted at its size on the screen and printed at 300 dpi over a page of
+// 2,400 x 2,400 pixels, each within two seconds, and shown as its frame: it ran out of time
+// (on the screen the frame alone: a drawing stopped on its way is not kept). Each drawing meets
+// the picture anew.
+TEST(RNHostileMetafile, OneSlowTextRecordIsShownAndPrintedWithinTwoSeconds) {
+    const QRgb frame = qRgb(128, 128, 128);
+    using TLoad = void (*)(TNotesDocument&, const std::string&);
+    const std::pair<const char*, TLoad> routes[] = {
+        {"note", LoadNoteHolding}, {"RTF", [](TNotesDocument& doc, const std::string& metafile) {
+                                        LoadRtfHolding(doc, metafile,
+                                                       "\\picwgoal15360\\pichgoal15360");
+                                    }}};
+    for (const auto& [route, load] : routes) {
+        for (auto* draw : {PaintedOnScreen, PrintedOnPage}) {
+            SCOPED_TRACE(std::string(route) + (draw == PaintedOnScreen ? " screen" : " page"));
+            TResourceProbe probe;
+            ASSERT_TRUE(probe.PeakReset());
+            TNotesDocument doc;
+            load(doc, SlowTextWmf(UnseenColour()));
+            TRNGraphicItemInfo* item = PictureItem(doc);
+            ASSERT_NE(item, nullptr);
+            ASSERT_EQ(item->GetImageWidth(), 1024);
+            ASSERT_EQ(item->GetImageHeight(), 1024);
+            const QImage shown = draw(*item, doc);
+            EXPECT_LT(probe.Millis(), 2000);
+            EXPECT_LT(probe.PeakGrowthMb(), 300);
+            EXPECT_EQ(shown.pixel(1, 1), frame);
+            if (draw == PaintedOnScreen) {
+                EXPECT_EQ(shown.pixel(1024, 1024), frame);
+                EXPECT_EQ(shown.pixel(512, 300), qRgb(255, 255, 255));
+            }
         }
     }
 }
