@@ -549,26 +549,29 @@ void TWmfPlayback::Figure(const QPainterPath& fill, const QPainterPath& outline,
     if (!BeginDrawing(bounds)) {
         return;
     }
-    if (filled) {
-        TWmfBrush brush = dc_.Brush;
-        bool rasterOp = false;
-        if (PenModeColour(brush.Color, rasterOp)) {
-            FillWithBrush(fill, brush);
-        }
-        painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    }
-    if (stroked) {
-        QColor colour = pen.color();
-        bool rasterOp = false;
-        if (PenModeColour(colour, rasterOp)) {
-            if (dc_.BkOpaque && pen.style() != Qt::SolidLine) {
-                // The gaps of a dashed pen show the background colour.
-                painter_->strokePath(outline, QPen(dc_.BkColor, pen.widthF()));
+    DrawInBands(bounds, filled ? fill : QPainterPath(), stroked ? outline : QPainterPath(), [&] {
+        if (filled) {
+            TWmfBrush brush = dc_.Brush;
+            bool rasterOp = false;
+            if (PenModeColour(brush.Color, rasterOp)) {
+                FillWithBrush(fill, brush);
             }
-            pen.setColor(colour);
-            painter_->strokePath(outline, pen);
+            painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
         }
-    }
+        if (stroked) {
+            QPen drawn = pen;
+            QColor colour = drawn.color();
+            bool rasterOp = false;
+            if (PenModeColour(colour, rasterOp)) {
+                if (dc_.BkOpaque && drawn.style() != Qt::SolidLine) {
+                    // The gaps of a dashed pen show the background colour.
+                    painter_->strokePath(outline, QPen(dc_.BkColor, drawn.widthF()));
+                }
+                drawn.setColor(colour);
+                painter_->strokePath(outline, drawn);
+            }
+        }
+    });
 }
 
 void TWmfPlayback::BoxFigure(uint32_t function, const TWmfRecord& r) {

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+#include <QPainterPath>
+
 using namespace hostile_metafile;
 using namespace metafile_fixture;
 
@@ -42,6 +45,16 @@ void ExpectFrameOnly(const QImage& image, const std::string& what) {
     }
 }
 
+// `picture` stretched over a white page of `size` x `size` pixels at `ppi` pixels per inch.
+QImage DrawnOnPage(const TGraphic& picture, int size, int ppi) {
+    QImage page(size, size, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    TQtCanvas canvas(&painter, TSize{size, size}, ppi, ppi);
+    canvas.StretchDraw(Rect(0, 0, size, size), picture);
+    return page;
+}
+
 } // namespace
 
 TEST(MetafileTime, APictureThatRanOutOfTimeIsItsFrameAndCostsNoPlayOnARepaint) {
@@ -65,6 +78,49 @@ TEST(MetafileTime, APictureThatRanOutOfTimeIsItsFrameAndCostsNoPlayOnARepaint) {
         ExpectFrameOnly(DrawnAt(*copy, size, size), "copy");
         ExpectFrameOnly(DrawnAt(*again, size, size), "read again");
     }
+}
+
+// One record of 8 polygons of 32,000 points zigzagging over the picture (1 MB) took 37 s to
+// print: on the screen and on a 300-dpi page it stops within the picture's time.
+TEST(MetafileTime, AFigureOfThousandsOfLongEdgesStopsWithinThePicturesTime) {
+    for (int ppi : {96, 300}) {
+        SCOPED_TRACE(ppi);
+        const int size = ppi == 96 ? 1024 : 2400;
+        const auto picture = Loaded(ZigzagWmf(8, 32000, UnseenColour(), true));
+        TResourceProbe probe;
+        const QImage page = DrawnOnPage(*picture, size, ppi);
+        EXPECT_LT(probe.Millis(), 2000);
+        EXPECT_EQ(page.pixel(0, 0), Frame);
+    }
+}
+
+// A figure of 3,000 long edges on a page of 2,400 rows is drawn a band of rows at a time: the
+// bands light exactly the pixels the rasterizer lights for the whole figure.
+TEST(MetafileTime, AFigureDrawnInBandsLightsThePixelsOfTheWholeFigure) {
+    const auto picture = Loaded(ZigzagWmf(1, 3000, 0xCC2222, false));
+    const QImage page = DrawnOnPage(*picture, 2400, 300);
+    QImage whole(2400, 2400, QImage::Format_RGB32);
+    whole.fill(Qt::white);
+    {
+        QPolygonF polygon;
+        for (const QPoint& p : ZigzagPoints(3000, 0)) {
+            polygon << QPointF(p) * (2400.0 / 1024);
+        }
+        QPainterPath path;
+        path.addPolygon(polygon);
+        path.closeSubpath();
+        QPainter painter(&whole);
+        painter.fillPath(path, QColor(0xCC, 0x22, 0x22));
+    }
+    EXPECT_GT(CountPixels(page, page.rect(), [](QRgb p) { return p == qRgb(0xCC, 0x22, 0x22); }),
+              2400 * 2400 / 10);
+    int differing = 0;
+    for (int y = 0; y < 2400; ++y) {
+        for (int x = 0; x < 2400; ++x) {
+            differing += page.pixel(x, y) != whole.pixel(x, y);
+        }
+    }
+    EXPECT_EQ(differing, 0);
 }
 
 TEST(MetafileTime, AnEnhancedMetafileThatTookLongerThanItsTimeIsNotPlayedAgain) {

@@ -8,6 +8,8 @@
 
 #include "tests/support/MetafileFixtures.h"
 
+#include <QPoint>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -242,6 +244,41 @@ inline std::string SlowBitmapsWmf(uint32_t colour) {
         records += metafile_fixture::WmfRecordBytes(0x0F43, params);
     }
     return SquareWmf(records, 100, 1);
+}
+
+// The points of a polygon that zigzags over a square of 1,024 units, each edge crossing about a
+// third of it: `count` points, the `which`th such polygon.
+inline std::vector<QPoint> ZigzagPoints(int count, int which) {
+    std::vector<QPoint> points;
+    for (int64_t i = 0; i < count; ++i) {
+        points.emplace_back(static_cast<int>((i * 7919 + which * 31) % 1024),
+                            static_cast<int>((i * 104729 + which) % 1024));
+    }
+    return points;
+}
+
+// One PolyPolygon record of `polygons` zigzags of `points` points each, filled with `colour`
+// (0xRRGGBB), in a frame of 1,024 screen pixels; outlined with the default pen when `outlined`,
+// else with none. Every edge is long: the figure costs its edges times the rows they cross.
+inline std::string ZigzagWmf(int polygons, int points, uint32_t colour, bool outlined) {
+    using namespace metafile_fixture;
+    std::string params;
+    WriteU16(params, static_cast<uint32_t>(polygons));
+    for (int p = 0; p < polygons; ++p) {
+        WriteU16(params, static_cast<uint32_t>(points));
+    }
+    for (int p = 0; p < polygons; ++p) {
+        for (const QPoint& point : ZigzagPoints(points, p)) {
+            WriteU16(params, static_cast<uint32_t>(point.x()));
+            WriteU16(params, static_cast<uint32_t>(point.y()));
+        }
+    }
+    std::string records =
+        WmfRecord(0x02FC, {0, ColourLow(colour), ColourHigh(colour), 0}) + WmfRecord(0x012D, {0});
+    if (!outlined) {
+        records += WmfRecord(0x02FA, {5, 0, 0, 0, 0}) + WmfRecord(0x012D, {1}); // no pen
+    }
+    return SquareWmf(records + WmfRecordBytes(0x0538, params), 1024, 2);
 }
 
 // An enhanced metafile of `ellipses` ellipses each filling its frame of `size` screen pixels in
