@@ -3,7 +3,6 @@
 #include <QInputMethodEvent>
 
 #include "platform/graphics/Edges.h"
-#include "platform/graphics/PictureTime.h"
 #include "platform/widgets/ScrollBar.h"
 
 #include <QCursor>
@@ -473,8 +472,9 @@ void TCustomControl::paintEvent(QPaintEvent* e) {
         canvas.Font().Assign(font_);
         canvas.Brush().SetColor(color_);
         canvas.SetClipRegion(region);
-        // The pictures of one paint share the time one picture may take.
-        const TPictureShowing showing;
+        // The pictures of one paint share the time one picture may take, and the window keeps
+        // what their stopped drawings cost it.
+        const TPictureShowing showing(&pictureWaste_);
         Guard([this] { Paint(); });
         canvas.RemoveClip();
         painting_ = false;

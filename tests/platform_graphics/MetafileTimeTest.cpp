@@ -179,3 +179,28 @@ TEST(MetafileTime, ThePicturesOfOneShowingShareTheTimeOfOne) {
     }
     ExpectFrameOnly(DrawnAt(*slow, 100, 100), "ran out before");
 }
+
+// Twenty slow pictures each trying their second in turn held every paint of their window for a
+// second. A window spends at most a tenth of its time on drawings that are stopped: right after
+// a slow picture took its second, its next paint tries no picture; another window's paint does.
+TEST(MetafileTime, AWindowSpendsATenthOfItsTimeOnDrawingsThatAreStopped) {
+    TPictureWaste window;
+    const auto slow = Loaded(SlowBitmapsWmf(UnseenColour()));
+    const auto sound = Loaded(Wmf(true));
+    {
+        const TPictureShowing paint(&window);
+        EXPECT_EQ(DrawnAt(*slow, 100, 100).pixel(0, 0), Frame);
+    }
+    {
+        TResourceProbe probe;
+        const TPictureShowing paint(&window);
+        ExpectFrameOnly(DrawnAt(*sound, 200, 100), "the same window");
+        EXPECT_LT(probe.Millis(), 2000);
+    }
+    TPictureWaste other;
+    const TPictureShowing paint(&other);
+    const QImage image = DrawnAt(*sound, 200, 100);
+    const TDrawn d{0, 0, 200, 100};
+    EXPECT_TRUE(IsRed(RectPixel(image, d)));
+    EXPECT_TRUE(IsBlue(LinePixel(image, d)));
+}
