@@ -5,9 +5,11 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/MetafileConversion.h"
 #include "platform/graphics/MetafileRendering.h"
+#include "platform/graphics/PictureTime.h"
 #include "platform/graphics/ScreenMetrics.h"
 #include "platform/graphics/WmfPlayer.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
 
@@ -54,6 +56,7 @@ void TMetafile::LoadFromBytes(std::string_view bytes) {
         enhanced_ = false;
         mmWidth_ = mmHeight_ = inch_ = headerSize_ = 0;
         rendering_.reset();
+        time_.reset();
         Changed();
         return;
     }
@@ -79,6 +82,7 @@ void TMetafile::LoadFromBytes(std::string_view bytes) {
     mmHeight_ = mmHeight;
     headerSize_ = layout.HeaderSize;
     rendering_.reset();
+    time_.reset();
     Changed();
 }
 
@@ -122,13 +126,20 @@ void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {
     if (bytes_.empty() || IsRectEmpty(r)) {
         return;
     }
-    std::shared_ptr<TMetafileRendering> rendering = Rendering();
-    if (!rendering->Valid()) {
-        TBrush saved;
-        saved.Assign(canvas.Brush());
-        canvas.Brush().SetColor(clGray);
-        canvas.FrameRect(r);
-        canvas.Brush().Assign(saved);
+    if (!time_) {
+        time_ = std::make_shared<TPictureTime>(bytes_);
+    }
+    // A picture that ran out of time is not played again. Converting an enhanced metafile
+    // costs the showing's time too; with none left it is converted at a later showing.
+    std::shared_ptr<TMetafileRendering> rendering;
+    if (!time_->RanOut() && (rendering_ || !enhanced_ || TPictureShowing::Left() > 0)) {
+        QElapsedTimer clock;
+        clock.start();
+        rendering = Rendering();
+        TPictureShowing::Spend(clock.elapsed());
+    }
+    if (!rendering || !rendering->Valid()) {
+        DrawFrame(canvas, r);
         return;
     }
     const TRect device = canvas.LogicalToDevice(r);
@@ -138,21 +149,47 @@ void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {
         return;
     }
     // On the screen and into bitmaps the kept bitmap of the drawing; a printer, or a size
-    // too large to keep, gets the drawing itself.
+    // too large to keep, gets the drawing itself. Either is drawn within the picture's time;
+    // one that could not be drawn whole is shown as its frame.
     auto screenLike = [](int ppi) { return ppi == 96 || ppi == ScreenPixelsPerInch(); };
     const bool screen = screenLike(canvas.PixelsPerInchX()) && screenLike(canvas.PixelsPerInchY());
     if (screen && SizeWithin({static_cast<uint64_t>(width), static_cast<uint64_t>(height), 4},
                              RasterCacheBytes)) {
-        canvas.DrawImage(r, rendering->Raster(width, height), Rect(0, 0, width, height));
+        QImage raster;
+        if (time_->Draw([&](qint64 millis) {
+                raster = rendering->Raster(width, height, millis);
+                return !raster.isNull();
+            })) {
+            canvas.DrawImage(r, raster, Rect(0, 0, width, height));
+        } else {
+            DrawFrame(canvas, r);
+        }
         return;
     }
     // Played straight onto the surface, whatever the records draw beyond the picture's own
     // window stays inside its rectangle (the kept bitmap above is drawn into it exactly).
-    TClipKeeper clip(canvas);
-    canvas.IntersectClipRect(r);
-    canvas.PaintWith("Metafile", [&](QPainter& painter) {
-        rendering->Render(painter, QRectF(r.Left, r.Top, r.Width(), r.Height()));
-    });
+    bool whole = true;
+    {
+        TClipKeeper clip(canvas);
+        canvas.IntersectClipRect(r);
+        canvas.PaintWith("Metafile", [&](QPainter& painter) {
+            whole = time_->Draw([&](qint64 millis) {
+                return rendering->Render(painter, QRectF(r.Left, r.Top, r.Width(), r.Height()),
+                                         millis);
+            });
+        });
+    }
+    if (!whole) {
+        DrawFrame(canvas, r);
+    }
+}
+
+void TMetafile::DrawFrame(TCanvas& canvas, const TRect& r) {
+    TBrush saved;
+    saved.Assign(canvas.Brush());
+    canvas.Brush().SetColor(clGray);
+    canvas.FrameRect(r);
+    canvas.Brush().Assign(saved);
 }
 
 std::unique_ptr<TGraphic> TMetafile::Clone() const {
@@ -165,6 +202,7 @@ std::unique_ptr<TGraphic> TMetafile::Clone() const {
     copy->inch_ = inch_;
     copy->headerSize_ = headerSize_;
     copy->rendering_ = rendering_;
+    copy->time_ = time_;
     copy->SetTransparent(Transparent());
     return copy;
 }

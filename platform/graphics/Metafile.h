@@ -3,7 +3,8 @@
 // A Windows metafile, enhanced (EMF) or not (WMF, placeable or not). The bytes are kept as
 // read. Windows metafiles are drawn by our own player, enhanced ones from the drawing they are
 // converted into once; on the screen and into bitmaps a picture drawn again at the same size
-// reuses the bitmap it was drawn into, a printer gets the drawing itself.
+// reuses the bitmap it was drawn into, a printer gets the drawing itself. A picture that cannot
+// be drawn within its time (PictureTime.h) is shown as its frame.
 
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/MetafileRecords.h"
@@ -11,6 +12,7 @@
 #include <memory>
 
 class TMetafileRendering;
+class TPictureTime;
 
 class TMetafile : public TGraphic {
 public:
@@ -52,6 +54,8 @@ private:
     // The size in hundredths of a millimetre that `layout` has at `inch` units per inch.
     static void SizeOf(const TMetafileLayout& layout, int inch, int& mmWidth, int& mmHeight);
     std::shared_ptr<TMetafileRendering> Rendering() const;
+    // What is shown of a picture that cannot be drawn.
+    static void DrawFrame(TCanvas& canvas, const TRect& r);
 
     std::string bytes_;
     TMetafileLayout layout_;
@@ -62,6 +66,8 @@ private:
     int headerSize_ = 0;
     // Played on first use, shared with copies of the same bytes.
     mutable std::shared_ptr<TMetafileRendering> rendering_;
+    // The time its drawings may take, shared with copies; made when it is first drawn.
+    mutable std::shared_ptr<TPictureTime> time_;
 };
 
 // Gives `graphic`, when it is a metafile that came without units per inch, the default 1440,

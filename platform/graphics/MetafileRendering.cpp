@@ -1,29 +1,48 @@
 #include "platform/graphics/MetafileRendering.h"
 
+#include "platform/graphics/PictureTime.h"
 #include "platform/graphics/SvgImages.h"
 #include "platform/graphics/WmfPlayer.h"
 
+#include <QElapsedTimer>
 #include <QPainter>
 #include <QSvgRenderer>
 
 TMetafileRendering::~TMetafileRendering() = default;
 
-void TMetafileRendering::Render(QPainter& painter, const QRectF& target) {
+bool TMetafileRendering::Render(QPainter& painter, const QRectF& target, qint64 millis) {
     std::lock_guard lock(mutex_);
-    Play(painter, target);
+    return millis > 0 && PlayWithin(painter, target, millis);
 }
 
-QImage TMetafileRendering::Raster(int width, int height) {
+QImage TMetafileRendering::Raster(int width, int height, qint64 millis) {
     std::lock_guard lock(mutex_);
-    if (raster_.width() != width || raster_.height() != height) {
-        raster_ = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
-        if (!raster_.isNull()) {
-            raster_.fill(Qt::transparent);
-            QPainter painter(&raster_);
-            Play(painter, QRectF(0, 0, width, height));
-        }
+    if (!raster_.isNull() && raster_.width() == width && raster_.height() == height) {
+        return raster_;
     }
+    if (millis <= 0) {
+        return QImage();
+    }
+    QImage raster(width, height, QImage::Format_ARGB32_Premultiplied);
+    if (raster.isNull()) {
+        return QImage();
+    }
+    raster.fill(Qt::transparent);
+    QPainter painter(&raster);
+    const bool whole = PlayWithin(painter, QRectF(0, 0, width, height), millis);
+    painter.end();
+    if (!whole) {
+        return QImage();
+    }
+    raster_ = std::move(raster);
     return raster_;
+}
+
+bool TMetafileRendering::PlayWithin(QPainter& painter, const QRectF& target, qint64 millis) {
+    QElapsedTimer clock;
+    clock.start();
+    Play(painter, target);
+    return !clock.hasExpired(millis);
 }
 
 namespace {
@@ -60,7 +79,10 @@ public:
 
 protected:
     void Play(QPainter& painter, const QRectF& target) override {
-        PlayWmf(bytes_, layout_, painter, target);
+        PlayWmf(bytes_, layout_, painter, target, PictureMillis);
+    }
+    bool PlayWithin(QPainter& painter, const QRectF& target, qint64 millis) override {
+        return PlayWmf(bytes_, layout_, painter, target, millis);
     }
 
 private:

@@ -23,13 +23,19 @@ public:
 
     // False when there is nothing that can be drawn: the picture is shown as a frame.
     virtual bool Valid() const = 0;
-    // The drawing scaled into `target` of `painter`.
-    void Render(QPainter& painter, const QRectF& target);
-    // The drawing at `width` by `height` pixels, kept until another size is asked for.
-    QImage Raster(int width, int height);
+    // The drawing scaled into `target` of `painter`, within `millis`; false when it was
+    // stopped or took longer (what was drawn stays), or when there was no time at all.
+    bool Render(QPainter& painter, const QRectF& target, qint64 millis);
+    // The drawing at `width` by `height` pixels, kept until another size is asked for; a kept
+    // one costs no time. A null image when it could not be drawn whole within `millis`: only a
+    // whole drawing is kept.
+    QImage Raster(int width, int height, qint64 millis);
 
 protected:
     virtual void Play(QPainter& painter, const QRectF& target) = 0;
+    // Plays within `millis`, false when it was stopped or took longer. A drawing that cannot
+    // stop on its way is played whole and timed.
+    virtual bool PlayWithin(QPainter& painter, const QRectF& target, qint64 millis);
 
 private:
     std::mutex mutex_;

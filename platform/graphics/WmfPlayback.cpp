@@ -102,7 +102,7 @@ TWmfPlayback::TWmfPlayback(QPainter* painter, const QTransform& boxToDevice,
     dc_.Map = start;
 }
 
-void TWmfPlayback::Play(std::string_view bytes, size_t from, qint64 millis) {
+bool TWmfPlayback::Play(std::string_view bytes, size_t from, qint64 millis) {
     // The painter is left as it was found, whatever a record leaves in it.
     struct TPainterState {
         QPainter* Painter;
@@ -122,14 +122,17 @@ void TWmfPlayback::Play(std::string_view bytes, size_t from, qint64 millis) {
         TPainterState& operator=(const TPainterState&) = delete;
     } state(painter_);
     clock_.start();
+    millis_ = millis;
     TWmfRecord record;
     size_t at = from;
     while (NextWmfRecord(bytes, at, record) == TWmfStep::Record) {
-        if (clock_.hasExpired(millis)) {
-            break;
+        if (OutOfTime()) {
+            return false;
         }
         Record(record);
     }
+    // The last record may have been stopped inside.
+    return !OutOfTime();
 }
 
 void TWmfPlayback::Record(const TWmfRecord& r) {
@@ -546,26 +549,29 @@ void TWmfPlayback::Figure(const QPainterPath& fill, const QPainterPath& outline,
     if (!BeginDrawing(bounds)) {
         return;
     }
-    if (filled) {
-        TWmfBrush brush = dc_.Brush;
-        bool rasterOp = false;
-        if (PenModeColour(brush.Color, rasterOp)) {
-            FillWithBrush(fill, brush);
-        }
-        painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    }
-    if (stroked) {
-        QColor colour = pen.color();
-        bool rasterOp = false;
-        if (PenModeColour(colour, rasterOp)) {
-            if (dc_.BkOpaque && pen.style() != Qt::SolidLine) {
-                // The gaps of a dashed pen show the background colour.
-                painter_->strokePath(outline, QPen(dc_.BkColor, pen.widthF()));
+    DrawInBands(bounds, filled ? fill : QPainterPath(), stroked ? outline : QPainterPath(), [&] {
+        if (filled) {
+            TWmfBrush brush = dc_.Brush;
+            bool rasterOp = false;
+            if (PenModeColour(brush.Color, rasterOp)) {
+                FillWithBrush(fill, brush);
             }
-            pen.setColor(colour);
-            painter_->strokePath(outline, pen);
+            painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
         }
-    }
+        if (stroked) {
+            QPen drawn = pen;
+            QColor colour = drawn.color();
+            bool rasterOp = false;
+            if (PenModeColour(colour, rasterOp)) {
+                if (dc_.BkOpaque && drawn.style() != Qt::SolidLine) {
+                    // The gaps of a dashed pen show the background colour.
+                    painter_->strokePath(outline, QPen(dc_.BkColor, drawn.widthF()));
+                }
+                drawn.setColor(colour);
+                painter_->strokePath(outline, drawn);
+            }
+        }
+    });
 }
 
 void TWmfPlayback::BoxFigure(uint32_t function, const TWmfRecord& r) {

@@ -7,7 +7,7 @@
 // everything is drawn as the platform the records were written for draws it: no smoothing of
 // figures, pens one device pixel wide at the least, fonts chosen in device pixels. Used by
 // WmfPlayer.cpp only; the records are split by job over WmfPlayback.cpp (state, mapping,
-// objects, figures), WmfText.cpp and WmfBitmaps.cpp.
+// objects, figures), WmfFigureBands.cpp, WmfText.cpp and WmfBitmaps.cpp.
 
 #include "platform/graphics/WmfRecord.h"
 
@@ -20,6 +20,7 @@
 #include <QTransform>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <variant>
@@ -108,8 +109,9 @@ public:
                  size_t objects);
 
     // Plays the records from `from` on, up to the end record or until `millis` have passed:
-    // a picture costs bounded time whatever its records ask for.
-    void Play(std::string_view bytes, size_t from, qint64 millis);
+    // a picture costs bounded time whatever its records ask for. The clock is read inside a
+    // record too, between the characters of a text. False when the time ran out.
+    bool Play(std::string_view bytes, size_t from, qint64 millis);
 
     // The device bounds of what was drawn (when gathering bounds).
     QRectF Bounds() const { return bounds_; }
@@ -172,6 +174,16 @@ private:
     void FillRop(const QRectF& rect, uint32_t rop);
     bool RasterOps() const;
 
+    // Whether the play has taken its time: what is being drawn stops where it is.
+    bool OutOfTime() const { return stopped_ || clock_.hasExpired(millis_); }
+
+    // Figures of many long edges (WmfFigureBands.cpp): `draw` (a figure within `bounds`, the
+    // path `fill` filled and `stroke` stroked, in device pixels) run a band of device rows at a
+    // time with the clock read between bands, or not at all, the play stopped, when one pass
+    // over the edges would take longer than the time left.
+    void DrawInBands(const QRectF& bounds, const QPainterPath& fill, const QPainterPath& stroke,
+                     const std::function<void()>& draw);
+
     // Starts a drawing: the clip applied, the painter in device pixels. False when only
     // gathering bounds: `deviceBounds` is added to them instead.
     bool BeginDrawing(const QRectF& deviceBounds);
@@ -184,6 +196,9 @@ private:
     bool clipDirty_ = true;
     QRectF bounds_;
     QElapsedTimer clock_;
+    qint64 millis_ = 0;
+    // A figure too costly for the time left stopped the play.
+    bool stopped_ = false;
     // Pattern brushes keep their pixels: how many are kept.
     int64_t patternPixels_ = 0;
 };

@@ -8,10 +8,8 @@
 
 namespace {
 
-// How long one play may take before it stops where it is, and how long a metafile without a
-// frame may take to find the box of its drawing when it is loaded: loaded and first drawn, a
-// picture takes well under two seconds.
-constexpr qint64 PlayMillis = 1000;
+// How long a metafile without a frame may take to find the box of its drawing when it is
+// loaded: loaded and first drawn, a picture takes well under two seconds.
 constexpr qint64 MeasureMillis = 500;
 
 struct TBox {
@@ -55,11 +53,11 @@ bool WmfHasBox(const TMetafileLayout& layout) {
     return BoxOf(layout, box);
 }
 
-void PlayWmf(std::string_view bytes, const TMetafileLayout& layout, QPainter& painter,
-             const QRectF& target) {
+bool PlayWmf(std::string_view bytes, const TMetafileLayout& layout, QPainter& painter,
+             const QRectF& target, qint64 millis) {
     TBox box;
     if (!BoxOf(layout, box) || target.isEmpty()) {
-        return;
+        return true;
     }
     const double sx = target.width() / box.Width();
     const double sy = target.height() / box.Height();
@@ -78,7 +76,7 @@ void PlayWmf(std::string_view bytes, const TMetafileLayout& layout, QPainter& pa
                              : inch;
     TWmfPlayback playback(&painter, boxToTarget * painter.deviceTransform(), start,
                           ObjectCount(bytes));
-    playback.Play(bytes, WmfFirstRecord(bytes), PlayMillis);
+    return playback.Play(bytes, WmfFirstRecord(bytes), millis);
 }
 
 bool WmfDrawingBox(std::string_view bytes, int32_t& left, int32_t& top, int32_t& right,

@@ -9,6 +9,8 @@
 
 #include "platform/graphics/MetafileRecords.h"
 
+#include <QtGlobal>
+
 #include <cstdint>
 #include <string_view>
 
@@ -19,9 +21,10 @@ class QRectF;
 bool WmfHasBox(const TMetafileLayout& layout);
 
 // Plays the records so that the metafile's box fills `target`, in the painter's current
-// coordinates and under its clip. Draws nothing without a box.
-void PlayWmf(std::string_view bytes, const TMetafileLayout& layout, QPainter& painter,
-             const QRectF& target);
+// coordinates and under its clip, stopping where it is when `millis` have passed. Draws nothing
+// without a box. False when the time ran out before the end.
+bool PlayWmf(std::string_view bytes, const TMetafileLayout& layout, QPainter& painter,
+             const QRectF& target, qint64 millis);
 
 // The box a Windows metafile's drawing covers, in its logical units; false when it draws
 // nothing or the box lies beyond 16-bit coordinates. Sizes a metafile that has no frame.

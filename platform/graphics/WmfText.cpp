@@ -166,6 +166,9 @@ void TWmfPlayback::Text(double x, double y, std::string_view bytes, const std::v
         }
     } else {
         for (size_t i = 0; i < text.size(); ++i) {
+            if (OutOfTime()) {
+                return;
+            }
             const bool pair = QChar::isHighSurrogate(text[i]) && i + 1 < text.size() &&
                               QChar::isLowSurrogate(text[i + 1]);
             const QString unit = QString::fromUtf16(&text[i], pair ? 2 : 1);
@@ -225,8 +228,10 @@ void TWmfPlayback::Text(double x, double y, std::string_view bytes, const std::v
     painter_->setRenderHint(QPainter::TextAntialiasing, true);
     painter_->setFont(*font);
     painter_->setPen(dc_.TextColor);
+    // A character of a large font turned on the page costs its area: one record of thousands
+    // of them stops when the play has taken its time.
     double at = startX;
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (size_t i = 0; i < text.size() && !OutOfTime(); ++i) {
         const bool pair = QChar::isHighSurrogate(text[i]) && i + 1 < text.size() &&
                           QChar::isLowSurrogate(text[i + 1]);
         if (text[i] >= 0x20) {

@@ -472,6 +472,9 @@ void TCustomControl::paintEvent(QPaintEvent* e) {
         canvas.Font().Assign(font_);
         canvas.Brush().SetColor(color_);
         canvas.SetClipRegion(region);
+        // The pictures of one paint share the time one picture may take, and the window keeps
+        // what their stopped drawings cost it.
+        const TPictureShowing showing(&pictureWaste_);
         Guard([this] { Paint(); });
         canvas.RemoveClip();
         painting_ = false;

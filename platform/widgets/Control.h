@@ -11,6 +11,7 @@
 // timers arrive as WM_TIMER. No exception leaves a handler: it goes to the application's
 // exception handler.
 
+#include "platform/graphics/PictureTime.h"
 #include "platform/graphics/QtCanvas.h"
 #include "platform/widgets/Caret.h"
 #include "platform/widgets/Cursors.h"
@@ -207,6 +208,8 @@ private:
     std::unique_ptr<TQtCanvas> canvas_;
     QRegion invalid_;
     bool painting_ = false;
+    // What this window's paints may still spend on pictures whose drawings are stopped.
+    TPictureWaste pictureWaste_;
     bool clicked_ = false;
     TFont font_;
     TColor color_ = clBtnFace;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
 #include <sstream>
 
 using namespace metafile_fixture;
@@ -173,4 +175,35 @@ TEST(ShelfImageMetafile, TextAsGlyphIndicesIsDrawnAfterTextInSeveralFonts) {
         }
     }
     EXPECT_GT(dark, 200);
+}
+
+// One text record of 32,000 large turned characters took 45 s to draw. As a side-bar picture it
+// is drawn at 1,024 x 1,024 screen pixels and over 2,400 x 2,400 pixels at 300 dpi, each within
+// two seconds, and shown as its frame: it ran out of time. Each drawing meets it anew.
+TEST(ShelfImageMetafile, OneSlowTextRecordIsDrawnWithinTwoSecondsAsItsFrame) {
+    const QRgb frame = qRgb(128, 128, 128);
+    for (int ppi : {96, 300}) {
+        SCOPED_TRACE(ppi);
+        const int size = ppi == 96 ? 1024 : 2400;
+        TempDir dir;
+        WriteFileBytes(dir / "slow.wmf",
+                       hostile_metafile::SlowTextWmf(hostile_metafile::UnseenColour()));
+        TResourceProbe probe;
+        ASSERT_TRUE(probe.PeakReset());
+        TShelfImage picture;
+        picture.LoadFromFile(dir / "slow.wmf");
+        ASSERT_FALSE(picture.Empty());
+        EXPECT_EQ(picture.Width(), 1024);
+        QImage target(size, size, QImage::Format_RGB32);
+        target.fill(Qt::white);
+        {
+            QPainter painter(&target);
+            TQtCanvas canvas(&painter, TSize{size, size}, ppi, ppi);
+            picture.Draw(canvas, Bounds(0, 0, size, size));
+        }
+        EXPECT_LT(probe.Millis(), 2000);
+        EXPECT_LT(probe.PeakGrowthMb(), 300);
+        EXPECT_EQ(target.pixel(0, 0), frame);
+        EXPECT_EQ(target.pixel(size - 1, size - 1), frame);
+    }
 }

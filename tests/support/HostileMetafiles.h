@@ -11,6 +11,8 @@
 
 #include "tests/support/EncodedImage.h"
 
+#include <QPoint>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -235,6 +237,118 @@ inline std::vector<THostile> HostileWmfs() {
              WmfOf(SoundWmfRecords() + WmfRecord(0x0000, {0, 0}) +
                    WmfStretchedBitmap(0, 0x7F7F7F7F) + WmfStretchedBitmap(30000, 30000))},
             {"largest record of 4.3 GB", largest}};
+}
+
+// A colour no picture made with it in this process had before, as 0xRRGGBB: a picture that
+// ran out of time is remembered by its bytes, and each test wants one no drawing has met.
+inline uint32_t UnseenColour() {
+    static uint32_t last = 0;
+    return ++last;
+}
+
+// A placeable Windows metafile of `records` whose frame and window are `units` square at 96
+// units per inch: `units` screen pixels.
+inline std::string SquareWmf(const std::string& records, int units, int objects) {
+    using namespace metafile_fixture;
+    const std::string window = WmfRecord(0x020B, {0, 0}) + WmfRecord(0x020C, {units, units});
+    return PlaceableWmf(WmfOf(window + records, objects), 0, 0, units, units, 96);
+}
+
+// One text record that takes long to draw: in a frame of 1024 screen pixels, a font 1,400 units
+// high turned by 30 degrees (OEM characters), and 32,000 full blocks with advances of 0, all on
+// top of each other in the middle. The text colour (0xRRGGBB) tells copies apart, so that each
+// test draws a picture no earlier drawing has met.
+inline std::string SlowTextWmf(uint32_t colour) {
+    using namespace metafile_fixture;
+    std::string font;
+    for (int v : {-1400, 0, 300, 300, 400}) { // height, width, escapement, orientation, weight
+        WriteU16(font, static_cast<uint32_t>(v) & 0xFFFF);
+    }
+    font += std::string("\0\0\0\xFF\0\0\0\0", 8); // italic .. strike-out, OEM charset, pitch
+    font += "Arial";
+    font.resize(18 + 32, '\0');
+    constexpr int Blocks = 32000;
+    std::string text;
+    for (int v : {512, 512, Blocks, 0}) { // y, x, the length, no options
+        WriteU16(text, static_cast<uint32_t>(v));
+    }
+    text.append(Blocks, '\xDB');
+    text.append(2 * Blocks, '\0'); // every advance 0
+    const std::string records =
+        WmfRecord(0x0209, {ColourLow(colour), ColourHigh(colour)}) + // SetTextColor
+        WmfRecord(0x0102, {1}) +                                     // transparent background
+        WmfRecordBytes(0x02FB, font) + WmfRecord(0x012D, {0}) + WmfRecordBytes(0x0A32, text);
+    return SquareWmf(records, 1024, 1);
+}
+
+// 100 bitmaps of 4,096 x 4,096 pixels in runs (each only its end mark: every pixel the first
+// colour, `colour` as 0xRRGGBB), stretched over a frame of 100 screen pixels. Tiny, and each
+// bitmap costs its pixels to unpack.
+inline std::string SlowBitmapsWmf(uint32_t colour) {
+    std::string palette;
+    WriteU32(palette, colour);
+    WriteU32(palette, 0xFFFFFF);
+    const TDib dib{40, 4096, 4096, 8, 1, 2, palette, std::string("\x00\x01", 2)};
+    std::string params;
+    WriteU32(params, 0x00CC0020); // copy
+    // Colours from the palette, the source's size and place, the destination's.
+    for (int v : {0, 4096, 4096, 0, 0, 100, 100, 0, 0}) {
+        WriteU16(params, static_cast<uint32_t>(v));
+    }
+    params += DibHeader(dib) + dib.Palette + dib.Bits;
+    std::string records;
+    for (int i = 0; i < 100; ++i) {
+        records += metafile_fixture::WmfRecordBytes(0x0F43, params);
+    }
+    return SquareWmf(records, 100, 1);
+}
+
+// The points of a polygon that zigzags over a square of 1,024 units, each edge crossing about a
+// third of it: `count` points, the `which`th such polygon.
+inline std::vector<QPoint> ZigzagPoints(int count, int which) {
+    std::vector<QPoint> points;
+    for (int64_t i = 0; i < count; ++i) {
+        points.emplace_back(static_cast<int>((i * 7919 + which * 31) % 1024),
+                            static_cast<int>((i * 104729 + which) % 1024));
+    }
+    return points;
+}
+
+// One PolyPolygon record of `polygons` zigzags of `points` points each, filled with `colour`
+// (0xRRGGBB), in a frame of 1,024 screen pixels; outlined with the default pen when `outlined`,
+// else with none. Every edge is long: the figure costs its edges times the rows they cross.
+inline std::string ZigzagWmf(int polygons, int points, uint32_t colour, bool outlined) {
+    using namespace metafile_fixture;
+    std::string params;
+    WriteU16(params, static_cast<uint32_t>(polygons));
+    for (int p = 0; p < polygons; ++p) {
+        WriteU16(params, static_cast<uint32_t>(points));
+    }
+    for (int p = 0; p < polygons; ++p) {
+        for (const QPoint& point : ZigzagPoints(points, p)) {
+            WriteU16(params, static_cast<uint32_t>(point.x()));
+            WriteU16(params, static_cast<uint32_t>(point.y()));
+        }
+    }
+    std::string records =
+        WmfRecord(0x02FC, {0, ColourLow(colour), ColourHigh(colour), 0}) + WmfRecord(0x012D, {0});
+    if (!outlined) {
+        records += WmfRecord(0x02FA, {5, 0, 0, 0, 0}) + WmfRecord(0x012D, {1}); // no pen
+    }
+    return SquareWmf(records + WmfRecordBytes(0x0538, params), 1024, 2);
+}
+
+// An enhanced metafile of `ellipses` ellipses each filling its frame of `size` screen pixels in
+// `colour` (0xRRGGBB): each costs the frame's pixels, and the drawing cannot stop on its way.
+inline std::string SlowEmf(int ellipses, uint32_t colour, int size) {
+    using namespace metafile_fixture;
+    const auto bgr = static_cast<int32_t>((colour & 0xFF) << 16 | (colour & 0xFF00) | colour >> 16);
+    std::string records = EmfRecord(39, {1, 0, bgr, 0}) + EmfRecord(37, {1});
+    for (int i = 0; i < ellipses; ++i) {
+        records += EmfRecord(42, {0, 0, size, size});
+    }
+    records += EmfRecord(14, {0, 16, 20});
+    return EmfOf(records, static_cast<uint32_t>(ellipses + 3), size, size);
 }
 
 } // namespace hostile_metafile

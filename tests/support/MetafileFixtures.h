@@ -140,13 +140,15 @@ inline std::string EmfRecord(uint32_t type, std::initializer_list<int32_t> value
     return r;
 }
 
-// An enhanced metafile of `records` (`count` of them, its end record among them) in a frame of
-// 200 x 100 device units, which is 200 x 100 screen pixels.
-inline std::string EmfOf(const std::string& records, uint32_t count) {
+// An enhanced metafile of `records` (`count` of them, the end record included) in a frame of
+// `width` x `height` device units, 96 to the inch (screen pixels).
+inline std::string EmfOf(const std::string& records, uint32_t count, int32_t width = 200,
+                         int32_t height = 100) {
     std::string header;
     WriteU32(header, 1);
     WriteU32(header, 88);
-    for (int32_t v : {0, 0, 199, 99, 0, 0, 5292, 2646}) { // bounds, frame (0.01 mm)
+    // Bounds, frame (0.01 mm).
+    for (int32_t v : {0, 0, width - 1, height - 1, 0, 0, width * 2646 / 100, height * 2646 / 100}) {
         WriteU32(header, static_cast<uint32_t>(v));
     }
     WriteU32(header, 0x464D4520);
@@ -161,7 +163,7 @@ inline std::string EmfOf(const std::string& records, uint32_t count) {
     return header + records;
 }
 
-// The rectangle and the line.
+// The rectangle and the line, 200 x 100 device units; the frame is 200 x 100 screen pixels.
 inline std::string Emf() {
     std::string records;
     records += EmfRecord(39, {1, 0, 0x000000FF, 0}); // solid red brush
