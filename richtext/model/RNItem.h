@@ -205,6 +205,14 @@ public:
     virtual bool PartiallySelected() const { return false; }
     virtual bool CanDeletePartiallySelected() const { return false; }
     virtual void DeletePartiallySelected() {}
+    // What is selected inside the item, for a copy: as an item of its own made for `rnData`
+    // (null when nothing inside is selected), and as text, UTF-16LE when `unicode`.
+    virtual std::unique_ptr<TCustomRNItemInfo> CopyPartiallySelected(TCustomRNData& /*rnData*/) {
+        return nullptr;
+    }
+    virtual std::string PartiallySelectedText(TCustomRNData& /*rnData*/, bool /*unicode*/) {
+        return {};
+    }
     virtual void ApplyParaStyleToPartiallySelected(int /*paraNo*/) {}
     virtual void ApplyStyleConversionToPartiallySelected(int /*userData*/) {}
     // The text style where the part selected inside the item starts; -1 when it holds no text.

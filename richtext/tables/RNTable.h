@@ -767,6 +767,14 @@ public:
     bool CanDeletePartiallySelected() const override;
     // Empties the selected cells.
     void DeletePartiallySelected() override;
+    // The selected rectangle as a table of its own for `rnData`: the cells' documents, spans
+    // and the table's properties as the table stores them; null without selected cells. A
+    // merged cell the selection touches comes whole, the rectangle grown to hold it, and the
+    // cells it grew by come empty.
+    std::unique_ptr<TCustomRNItemInfo> CopyPartiallySelected(TCustomRNData& rnData) override;
+    // That table as text: a tab between the cells of a row, a line break between rows; a slot
+    // covered by a merged cell is empty.
+    std::string PartiallySelectedText(TCustomRNData& rnData, bool unicode) override;
     // A hidden editor inside the editor that holds the table, with its options and style sheet;
     // null when the table is not in an editor control.
     std::unique_ptr<IRNTableScratchEditor> CreateTemporalEditor();

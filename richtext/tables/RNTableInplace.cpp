@@ -171,20 +171,22 @@ void TRNTableInplaceEdit::Detach() {
     if (QWidget::mouseGrabber() == this) {
         releaseMouse();
     }
+    const bool focused = hasFocus() || isAncestorOf(QApplication::focusWidget());
+    // The holder forgets the editor first: while it has one, it hands the focus on to it.
+    if (ParentRNData) {
+        ParentRNData->UnassignInplace(this);
+    } else if (Host) {
+        Host->UnassignInplace(this);
+    }
     // A hidden editor must not keep the keyboard: the focus goes back to the document's
     // control as after a click, without tab navigation into the document's controls.
-    if (hasFocus() || isAncestorOf(QApplication::focusWidget())) {
+    if (focused) {
         if (ParentRNData) {
             ParentRNData->State.Include(TRNStateItem::rnstDoNotTab);
         }
         if (QWidget* parent = parentWidget()) {
             parent->setFocus(Qt::OtherFocusReason);
         }
-    }
-    if (ParentRNData) {
-        ParentRNData->UnassignInplace(this);
-    } else if (Host) {
-        Host->UnassignInplace(this);
     }
     if (Seam) {
         Seam->InplaceDeleted(Clearing);

@@ -36,13 +36,20 @@ void TRNTableItemInfo::Select(int startRow, int startCol, int rowOffs, int colOf
     if (!doc || !doc->GetOptions().Contains(TRNOption::rnoAllowSelection)) {
         return;
     }
-    doc->SetPartialSelectedItem(this);
+    // The cells are set before the document hears of the change: whoever follows the
+    // selection finds them selected.
+    const bool alreadyPartial = doc->PartialSelectedItem == this;
     CellsSelected = true;
     SelStartRow = startRow;
     SelStartCol = startCol;
     SelRowOffs = rowOffs;
     SelColOffs = colOffs;
     UpdateCellSel();
+    if (alreadyPartial) {
+        doc->DoSelect();
+    } else {
+        doc->SetPartialSelectedItem(this);
+    }
     doc->Invalidate();
 }
 

@@ -332,8 +332,11 @@ public:
     TRNCPInfo* LastReportedCheckpoint = nullptr;
     bool RemoveCheckpoint(int itemNo);
 
-    // Selection, word look-up and search.
+    // Selection, word look-up and search. An empty range of the document's own gives way to
+    // a selection inside the partially selected item (cells of a table), as no range does.
     virtual bool SelectionExists(bool allowReset, bool usePartial);
+    // The selection lies inside the partially selected item, not in the document's own range.
+    bool SelectionInsideItem() const;
     virtual void GetSelStart(int& drawItemNo, int& drawItemOffs);
     void GetSelectionBounds(int& startItemNo, int& startItemOffs, int& endItemNo, int& endItemOffs,
                             bool normalize) const;
@@ -421,6 +424,11 @@ private:
     // Set while a deselection is one step of a larger selection change that raises its own
     // notice.
     bool holdSelectNotice_ = false;
+    // An empty document with this one's options and style sheet, to write a copy from.
+    std::unique_ptr<TRNPlainRootData> EmptyCopyDocument() const;
+    // Such a document holding what is selected inside the partially selected item, as an
+    // item of its own; null when the selection is not inside an item.
+    std::unique_ptr<TRNPlainRootData> SelectedInsideItem();
     const TParaInfo& ParaOf(int itemNo) const;
     bool IsParaStartDrawItem(int drawItemNo) const;
     int SpacingBefore(const TFormatState& s, int itemNo) const;

@@ -36,6 +36,29 @@ template <class Build> void CopyOnce(IClipboardWriter* clipboard, Build build) {
 
 } // namespace
 
+std::unique_ptr<TRNPlainRootData> TCustomRNFormattedData::EmptyCopyDocument() const {
+    auto doc = std::make_unique<TRNPlainRootData>();
+    doc->Options = GetOptions();
+    doc->RNFOptions = GetRNFOptions();
+    doc->RTFOptions = GetRTFOptions();
+    doc->Delimiters = GetDelimiters();
+    doc->Style = GetRNStyle();
+    return doc;
+}
+
+std::unique_ptr<TRNPlainRootData> TCustomRNFormattedData::SelectedInsideItem() {
+    if (!SelectionInsideItem()) {
+        return nullptr;
+    }
+    std::unique_ptr<TRNPlainRootData> doc = EmptyCopyDocument();
+    std::unique_ptr<TCustomRNItemInfo> item = PartialSelectedItem->CopyPartiallySelected(*doc);
+    if (!item) {
+        return nullptr;
+    }
+    doc->AddItem("", std::move(item));
+    return doc;
+}
+
 void TCustomRNFormattedData::CopyText_(IClipboardWriter& clipboard) {
     // The 8-bit text in the sheet's code page, the type a paste of 8-bit text reads, and the
     // Unicode text that every other program reads.
@@ -67,7 +90,11 @@ void TCustomRNFormattedData::CopyRNF_(IClipboardWriter& clipboard, TColor color,
     TMemoryStream stream;
     const uint32_t zero = 0;
     stream.Write(&zero, 4);
-    if (!SaveRNFToStream(stream, true, color, background)) {
+    // Selected cells are written as a table of their own: the whole of a document that holds
+    // only that table, without a background.
+    const std::unique_ptr<TRNPlainRootData> inside = SelectedInsideItem();
+    TCustomRNData& source = inside ? static_cast<TCustomRNData&>(*inside) : *this;
+    if (!source.SaveRNFToStream(stream, !inside, color, inside ? nullptr : background)) {
         throw ERichNoteError("No memory");
     }
     std::string bytes = stream.Bytes();
@@ -81,7 +108,10 @@ void TCustomRNFormattedData::CopyRNF_(IClipboardWriter& clipboard, TColor color,
 void TCustomRNFormattedData::CopyRTF_(IClipboardWriter& clipboard, TColor color,
                                       IRNBackground* background) {
     TMemoryStream stream;
-    if (!SaveRTFToStream(stream, true, 0, color, background, nullptr, nullptr, nullptr, 0)) {
+    const std::unique_ptr<TRNPlainRootData> inside = SelectedInsideItem();
+    TCustomRNData& source = inside ? static_cast<TCustomRNData&>(*inside) : *this;
+    if (!source.SaveRTFToStream(stream, !inside, 0, color, background, nullptr, nullptr, nullptr,
+                                0)) {
         throw ERichNoteError("No memory");
     }
     clipboard.SetFormat(CF_RTF_MIME, stream.Bytes());

@@ -30,16 +30,25 @@ bool TCustomRNFormattedData::SelectionExists(bool allowReset, bool usePartial) {
     }
     int startNo, endNo, startOffs, endOffs;
     GetSelBounds(startNo, endNo, startOffs, endOffs, true);
-    if (startNo == -1 || endNo == -1) {
-        return usePartial && PartialSelectedItem && PartialSelectedItem->PartiallySelected();
+    const bool none = startNo == -1 || endNo == -1;
+    if (!none && (startNo != endNo || startOffs != endOffs)) {
+        return true;
     }
-    if (startNo == endNo && startOffs == endOffs) {
-        if (allowReset) {
-            Deselect(PartialSelectedItem);
-        }
+    // Cells selected with the mouse leave the document's own range collapsed on their table:
+    // the cells are the selection then, as they are when the document has no range at all.
+    if (!none && allowReset) {
+        Deselect(PartialSelectedItem);
+    }
+    return usePartial && PartialSelectedItem && PartialSelectedItem->PartiallySelected();
+}
+
+bool TCustomRNFormattedData::SelectionInsideItem() const {
+    if (!PartialSelectedItem || !PartialSelectedItem->PartiallySelected()) {
         return false;
     }
-    return true;
+    int startNo, endNo, startOffs, endOffs;
+    GetSelBounds(startNo, endNo, startOffs, endOffs, true);
+    return startNo == -1 || endNo == -1 || (startNo == endNo && startOffs == endOffs);
 }
 
 void TCustomRNFormattedData::GetSelStart(int& drawItemNo, int& drawItemOffs) {
@@ -184,6 +193,9 @@ std::string TCustomRNFormattedData::GetSelText(bool unicode) {
     }
     if (!SelectionExists(false, true)) {
         return {};
+    }
+    if (SelectionInsideItem()) {
+        return PartialSelectedItem->PartiallySelectedText(*EmptyCopyDocument(), unicode);
     }
     TMemoryStream stream;
     if (!SaveTextToStream("", stream, 80, true, true, unicode)) {

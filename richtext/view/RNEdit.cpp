@@ -612,8 +612,9 @@ void TRichNoteEdit::KeyDown(uint16_t& key, TShiftState shift) {
         }
         if (BeforeChange(false)) {
             // The selection goes first, its own undo step; the user hears of one change.
+            // Selected table cells are no text to replace: they stay.
             OneNotice([&] {
-                if (data.SelectionExists(false, true) && !data.DeleteSelection_()) {
+                if (data.SelectionExists(false, false) && !data.DeleteSelection_()) {
                     return false;
                 }
                 return data.OnEnterPress_(shiftKey);
@@ -735,8 +736,9 @@ void TRichNoteEdit::Typed(std::u16string_view text) {
     BeforeUnicode(text);
     TRNEditRNData& data = EditData();
     OneNotice([&] {
-        // Typing over a selection first removes it, as an undo step of its own.
-        if (data.SelectionExists(false, true) && !data.DeleteSelection_()) {
+        // Typing over a selection first removes it, as an undo step of its own. Selected
+        // table cells are no text to type over: only Delete, BackSpace and Cut empty them.
+        if (data.SelectionExists(false, false) && !data.DeleteSelection_()) {
             return false;
         }
         if (text.size() == 1 || (text.size() == 2 && text[0] >= 0xD800 && text[0] < 0xDC00)) {
