@@ -239,11 +239,11 @@ TEST(MetafileTime, AShowingTellsWhatItPutOffAndWhatItKept) {
         EXPECT_FALSE(showing.KeptAny());
         EXPECT_EQ(showing.PicturesPutOff(), 0);
     }
-    // Pictures of 800 and 450 ms: the second finds 200 ms left and is stopped on its way.
-    const int bitmaps = slow_pictures::BitmapsTaking(800, 48);
+    // Pictures of 700 and 600 ms: the second finds 300 ms left and is stopped on its way.
+    const int bitmaps = slow_pictures::BitmapsTaking(700, 48);
     const auto first = Loaded(slow_pictures::SlowishWmf(0x00C000 | UnseenColour(), bitmaps, 48));
     const auto second =
-        Loaded(slow_pictures::SlowishWmf(0x00C000 | UnseenColour(), bitmaps * 9 / 16, 48));
+        Loaded(slow_pictures::SlowishWmf(0x00C000 | UnseenColour(), bitmaps * 6 / 7, 48));
     {
         const TPictureShowing showing;
         EXPECT_NE(DrawnAt(*first, 48, 48).pixel(24, 24), White);

@@ -94,12 +94,12 @@ TEST(ControlPictures, PicturesTooLargeToKeepThatTakeEachPaintsTimeArePaintedOnce
     const int bitmaps = BitmapsTaking(300, Frame);
     TPictureWall wall;
     wall.resize(300, 200);
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 8; ++i) {
         // 3,000 x 1,500 pixels: 18 MB, more than a picture keeps; beside the small one.
         wall.Add(SlowishWmf(Colour(i), bitmaps, Frame), Rect(100, 0, 3100, 1500));
     }
     const TRect small = Rect(10, 10, 10 + Frame, 10 + Frame);
-    wall.Add(SlowishWmf(Colour(5), 1, Frame), small);
+    wall.Add(SlowishWmf(Colour(8), 1, Frame), small);
     wall.show();
     Serve(2500);
     EXPECT_EQ(wall.Paints, 1);
@@ -131,10 +131,11 @@ TEST(ControlPictures, PaintsThatPutOffNoFewerPicturesEndTheFollowing) {
 TEST(ControlPictures, PutOffPicturesArePaintedWhereAScrollMovedThem) {
     const int bitmaps = BitmapsTaking(100, Frame);
     TPictureWall wall;
-    wall.resize(16 * Frame, 100);
+    constexpr int Pictures = 20;
+    wall.resize((Pictures + 1) * Frame, 100);
     // A row out of sight below the window, together more than a paint's second.
     std::vector<TRect> row;
-    for (int i = 0; i < 15; ++i) {
+    for (int i = 0; i < Pictures; ++i) {
         row.push_back(Rect(i * Frame, 100, (i + 1) * Frame, 100 + Frame));
         wall.Add(SlowishWmf(Colour(i), bitmaps, Frame), row.back());
     }
@@ -144,9 +145,9 @@ TEST(ControlPictures, PutOffPicturesArePaintedWhereAScrollMovedThem) {
     // up before the window is painted again.
     wall.ScrollBy(50);
     wall.ScrollBy(30);
-    Serve(4000);
+    Serve(6000);
     const QImage shot = wall.Shot();
-    for (int i = 0; i < 15; ++i) {
+    for (int i = 0; i < Pictures; ++i) {
         EXPECT_EQ(MiddleOf(shot, row[static_cast<size_t>(i)], wall.Offset), Colour(i))
             << "picture " << i;
     }
