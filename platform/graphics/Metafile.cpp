@@ -132,11 +132,18 @@ void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {
     // A picture that ran out of time is not played again. Converting an enhanced metafile
     // costs the showing's time too; with none left it is converted at a later showing.
     std::shared_ptr<TMetafileRendering> rendering;
-    if (!time_->RanOut() && (rendering_ || !enhanced_ || TPictureShowing::Left() > 0)) {
+    const bool converts = enhanced_ && !rendering_;
+    const bool ranOut = time_->RanOut();
+    if (!ranOut && converts && TPictureShowing::Left() <= 0) {
+        TPictureShowing::PutOff();
+    } else if (!ranOut) {
         QElapsedTimer clock;
         clock.start();
         rendering = Rendering();
         TPictureShowing::Spend(clock.elapsed());
+        if (converts) {
+            TPictureShowing::Kept();
+        }
     }
     if (!rendering || !rendering->Valid()) {
         DrawFrame(canvas, r);

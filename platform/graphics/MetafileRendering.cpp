@@ -35,6 +35,7 @@ QImage TMetafileRendering::Raster(int width, int height, qint64 millis) {
         return QImage();
     }
     raster_ = std::move(raster);
+    TPictureShowing::Kept();
     return raster_;
 }
 

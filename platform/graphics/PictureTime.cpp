@@ -15,11 +15,14 @@ constexpr qint64 LeastMillis = 50;
 constexpr qint64 WasteShare = 10;
 
 // The showing open on this thread: how many are nested, what its pictures have spent, where
-// its window counts the drawings that were stopped.
+// its window counts the drawings that were stopped, how many pictures it put off and whether it
+// kept any drawing or conversion.
 struct TShowingState {
     int Depth = 0;
     qint64 Spent = 0;
     TPictureWaste* Waste = nullptr;
+    int PutOff = 0;
+    bool Kept = false;
 };
 
 thread_local TShowingState Showing;
@@ -73,8 +76,7 @@ void TPictureWaste::Spend(qint64 millis) {
 
 TPictureShowing::TPictureShowing(TPictureWaste* waste) : outer_(Showing.Depth == 0) {
     if (outer_) {
-        Showing.Spent = 0;
-        Showing.Waste = waste;
+        Showing = TShowingState{0, 0, waste, 0, false};
     }
     ++Showing.Depth;
 }
@@ -104,6 +106,26 @@ void TPictureShowing::Spend(qint64 millis, bool stopped) {
     }
 }
 
+void TPictureShowing::PutOff() {
+    if (Showing.Depth > 0) {
+        ++Showing.PutOff;
+    }
+}
+
+void TPictureShowing::Kept() {
+    if (Showing.Depth > 0) {
+        Showing.Kept = true;
+    }
+}
+
+int TPictureShowing::PicturesPutOff() const {
+    return Showing.PutOff;
+}
+
+bool TPictureShowing::KeptAny() const {
+    return Showing.Kept;
+}
+
 TPictureTime::TPictureTime(std::string_view bytes)
     : digest_(QCryptographicHash::hash(
           QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
@@ -125,6 +147,9 @@ qint64 TPictureTime::Allowance() const {
 }
 
 bool TPictureTime::Draw(const std::function<bool(qint64 millis)>& draw) {
+    // Less of the showing's time than of its own: a drawing that does not finish was cut short
+    // by the other pictures of the paint, not by its own cost.
+    const bool showingShort = TPictureShowing::Left() < PictureMillis - stopped_;
     QElapsedTimer clock;
     clock.start();
     const bool whole = draw(Allowance());
@@ -132,6 +157,8 @@ bool TPictureTime::Draw(const std::function<bool(qint64 millis)>& draw) {
     TPictureShowing::Spend(spent, !whole);
     if (!whole && (stopped_ += spent) >= PictureMillis) {
         Remember(digest_);
+    } else if (!whole && showingShort) {
+        TPictureShowing::PutOff();
     }
     return whole;
 }

@@ -6,9 +6,11 @@
 // (read again, pasted, another note), so no paint pays for it again. The pictures drawn while one
 // showing lasts (one paint of a window) share one second between them, so a document shows soon
 // however many slow pictures it holds; a picture that finds too little of it left is shown as its
-// frame this time and drawn when it is painted again. And a window spends at most a tenth of its
-// time on drawings that are stopped, so one whose pictures keep running out of time (many slow
-// ones, each trying its second in turn) stays responsive.
+// frame this time and drawn when it is painted again; the showing tells its window so, and whether
+// it kept anything that makes painting again cheaper, so that the window can paint again soon.
+// And a window spends at most a tenth of its time on drawings that are stopped, so one whose
+// pictures keep running out of time (many slow ones, each trying its second in turn) stays
+// responsive.
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -51,6 +53,15 @@ public:
     // Counts `millis` spent on pictures against the current showing (none outside one);
     // `stopped` when the drawing did not finish.
     static void Spend(qint64 millis, bool stopped = false);
+    // Tell the current showing (none outside one) that a picture found too little of its time
+    // and waits for the next paint; and that a drawing or a conversion was made and kept, so
+    // that the next paint has less to do.
+    static void PutOff();
+    static void Kept();
+
+    // What the showing came to so far: how many pictures it put off, whether it kept anything.
+    int PicturesPutOff() const;
+    bool KeptAny() const;
 
 private:
     bool outer_;

@@ -257,10 +257,14 @@ void TCustomControl::ScrollWindowEx(int dx, int dy, const TRect* rect) {
         p.setCompositionMode(QPainter::CompositionMode_Source);
         p.drawImage(moved.topLeft(), part);
     }
-    // What was already waiting for Paint inside the area moves with its pixels.
-    const QRegion waiting = invalid_.intersected(area);
-    invalid_ = invalid_.subtracted(area) + waiting.translated(dx, dy).intersected(area) +
-               QRegion(area).subtracted(QRegion(moved));
+    // What was already waiting for Paint inside the area moves with its pixels, and so do the
+    // pictures waiting to be painted again.
+    const auto move = [&](const QRegion& waiting) {
+        return waiting.subtracted(area) +
+               waiting.intersected(area).translated(dx, dy).intersected(area);
+    };
+    invalid_ = move(invalid_) + QRegion(area).subtracted(QRegion(moved));
+    putOff_ = move(putOff_);
     if (!rect) {
         for (QWidget* child : ChildWidgets()) {
             child->move(child->pos() + QPoint(dx, dy));
@@ -478,6 +482,7 @@ void TCustomControl::paintEvent(QPaintEvent* e) {
         Guard([this] { Paint(); });
         canvas.RemoveClip();
         painting_ = false;
+        FollowUpPictures(region, showing);
     }
     QPainter painter(this);
     QRect r = e->rect().translated(-ClientOrigin()).intersected(surface_.rect());
@@ -493,6 +498,35 @@ void TCustomControl::paintEvent(QPaintEvent* e) {
         TRect bounds = Rect(0, 0, width(), height());
         DrawEdge(frame, bounds, EDGE_SUNKEN, BF_RECT);
     }
+}
+
+void TCustomControl::FollowUpPictures(const QRegion& region, const TPictureShowing& showing) {
+    // A paint of nothing but what an earlier one put off.
+    const bool followUp = !followUp_.isEmpty() && region.subtracted(followUp_).isEmpty();
+    followUp_ = QRegion();
+    // A paint that kept nothing, or that follows one and put off no fewer pictures, would only
+    // do the same again: the pictures it put off wait for the next paint that comes anyway.
+    const int putOff = showing.PicturesPutOff();
+    if (putOff == 0 || !showing.KeptAny() || (followUp && putOff >= putOffCount_)) {
+        return;
+    }
+    putOffCount_ = putOff;
+    putOff_ += region;
+    if (!putOffQueued_) {
+        // Not from inside the paint: what waits in the event loop (input, posted work) is
+        // served first.
+        putOffQueued_ = true;
+        QMetaObject::invokeMethod(
+            this, [this] { PaintPutOffPictures(); }, Qt::QueuedConnection);
+    }
+}
+
+void TCustomControl::PaintPutOffPictures() {
+    putOffQueued_ = false;
+    followUp_ = putOff_.intersected(QRect(0, 0, ClientWidth(), ClientHeight()));
+    putOff_ = QRegion();
+    invalid_ += followUp_;
+    update(followUp_.translated(ClientOrigin()));
 }
 
 TControlCaret& TCustomControl::Caret() {

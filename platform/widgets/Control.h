@@ -4,7 +4,9 @@
 // its client size: its canvas draws there at any time, so that figures drawn between paint
 // cycles (XOR lines, focus rectangles, immediate refreshes) show and stay exactly as drawn.
 // Invalidated parts are redrawn by Paint (with the canvas clipped to them) when Qt paints;
-// every paint shows the surface.
+// every paint shows the surface. A paint that put off pictures for want of its time, and kept
+// drawings that make the next paint cheaper, has its part painted again from the event loop, so
+// slow pictures fill in over successive paints with input served between them.
 //
 // Qt's events arrive as the framework's handlers (MouseDown, KeyDown, DoEnter ...) with
 // shift states and virtual keys; posted and sent window messages arrive at Dispatch; window
@@ -198,6 +200,9 @@ protected:
 
 private:
     void Guard(const std::function<void()>& handler);
+    // After a paint of `region`: whether its pictures are painted again, and when.
+    void FollowUpPictures(const QRegion& region, const TPictureShowing& showing);
+    void PaintPutOffPictures();
     void LayoutScrollBars();
     void FitSurface();
     void ScrollAction(TScrollBarKind kind, int action);
@@ -210,6 +215,12 @@ private:
     bool painting_ = false;
     // What this window's paints may still spend on pictures whose drawings are stopped.
     TPictureWaste pictureWaste_;
+    // Where pictures were put off, to be painted again once the event loop comes round; how many
+    // the paint that asked for it put off; whether it is asked for; what it has marked for Paint.
+    QRegion putOff_;
+    int putOffCount_ = 0;
+    bool putOffQueued_ = false;
+    QRegion followUp_;
     bool clicked_ = false;
     TFont font_;
     TColor color_ = clBtnFace;

@@ -1,15 +1,22 @@
 // Notes holding many pictures that each take their whole time to draw: the notes editor shows
-// them within two seconds, read from the stored note and inserted from an RTF file.
+// them within two seconds, read from the stored note and inserted from an RTF file. Notes of many
+// pictures that each take a while but less than their time fill in over successive paints that
+// the editor makes by itself, serving the event loop between them.
 #include "app/ui/NotesStorage.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/PictureTime.h"
 #include "richtext/model/RNFMisc.h"
 #include "richtext/model/RNItemPictures.h"
 #include "tests/app_ui/NotesRig.h"
 #include "tests/support/HostileMetafiles.h"
 #include "tests/support/ResourceProbe.h"
+#include "tests/support/SlowPictures.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QPaintEvent>
 
 namespace {
 
@@ -30,6 +37,111 @@ std::vector<std::string> SlowBitmapPictures() {
         pictures.push_back(hostile_metafile::SlowBitmapsWmf(hostile_metafile::UnseenColour()));
     }
     return pictures;
+}
+
+// `record` with the stored note of the notes editor holding `pictures`, one after the other.
+void StoreNoteOfPictures(TPageInfo& record, const std::vector<std::string>& pictures) {
+    NotesRig writer;
+    writer.Fill({{"pictures", 0, 0}});
+    for (const std::string& bytes : pictures) {
+        auto picture = std::make_unique<TMetafile>();
+        picture->LoadFromBytes(bytes);
+        writer.E().AddPictureEx("", std::move(picture), -1, TRNVAlign::rnvaBaseline);
+    }
+    EXPECT_TRUE(saveRichContent(record.Notes, writer.E()));
+}
+
+// Serves the event loop as the program does, for a window that nothing touches: notes when
+// `widget` is painted (more than its caret) and when a posted event is served, the event posting
+// itself again each time, until no paint began for `quiet` or `limit` passed.
+class TPaintWatch : public QObject {
+public:
+    explicit TPaintWatch(QWidget& widget) : widget_(widget) { widget.installEventFilter(this); }
+    ~TPaintWatch() override { widget_.removeEventFilter(this); }
+
+    void Serve(qint64 quiet, qint64 limit) {
+        clock_.start();
+        QCoreApplication::postEvent(this, new QEvent(Tick));
+        while (clock_.elapsed() < limit &&
+               clock_.elapsed() - (Paints.empty() ? 0 : Paints.back()) < quiet) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+    }
+
+    // When the window was painted, and how many posted events were served before each paint.
+    std::vector<qint64> Paints;
+    std::vector<size_t> ServedBefore;
+    // The longest a posted event waited to be served.
+    qint64 LongestWait = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        const auto* paint = e->type() == QEvent::Paint ? static_cast<QPaintEvent*>(e) : nullptr;
+        if (paint && paint->rect().width() > 8 && paint->rect().height() > 8) {
+            Paints.push_back(clock_.elapsed());
+            ServedBefore.push_back(served_);
+        }
+        return false;
+    }
+    bool event(QEvent* e) override {
+        if (e->type() != Tick) {
+            return QObject::event(e);
+        }
+        LongestWait = std::max(LongestWait, clock_.elapsed() - lastServed_);
+        lastServed_ = clock_.elapsed();
+        ++served_;
+        QCoreApplication::postEvent(this, new QEvent(Tick));
+        return true;
+    }
+
+private:
+    static constexpr QEvent::Type Tick = static_cast<QEvent::Type>(QEvent::User + 17);
+    QWidget& widget_;
+    QElapsedTimer clock_;
+    qint64 lastServed_ = 0;
+    size_t served_ = 0;
+};
+
+// A colour of its own for each picture: strong red, green counting up.
+uint32_t PictureColour(int i, uint32_t blue) {
+    return 0xC00000 | static_cast<uint32_t>(i * 37 % 256) << 8 | blue;
+}
+
+// How many pixels of `shot` are `colour` (0xRRGGBB).
+int PixelsOf(const QImage& shot, uint32_t colour) {
+    int n = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            n += (shot.pixel(x, y) & 0xFFFFFF) == colour;
+        }
+    }
+    return n;
+}
+
+// A note of `pictures` (each of colour PictureColour(i, blue), `frame` pixels square) opened in
+// the notes editor, which nothing touches: each picture is drawn, at least `share` of its frame
+// in its colour, after paints the editor made by itself; a posted event never waited longer than
+// one paint's pictures may take and `over` (a picture begun just before its time was up), and
+// every paint came after posted events were served.
+void ExpectAllDrawnOverPaints(const std::vector<std::string>& pictures, uint32_t blue, int frame,
+                              double share, qint64 over) {
+    TPageInfo record;
+    StoreNoteOfPictures(record, pictures);
+    NotesRig rig;
+    rig.Page.resize(900, 500);
+    TPaintWatch watch(rig.E());
+    rig.Notes->LoadNotes(record);
+    watch.Serve(2500, 30000);
+
+    EXPECT_GE(watch.Paints.size(), 2u) << "all drawn at the first paint: nothing was tested";
+    EXPECT_LT(watch.LongestWait, PictureMillis + over);
+    for (size_t i = 1; i < watch.ServedBefore.size(); ++i) {
+        EXPECT_GT(watch.ServedBefore[i], watch.ServedBefore[i - 1]) << "paint " << i;
+    }
+    const QImage shot = rig.E().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int i = 0; i < static_cast<int>(pictures.size()); ++i) {
+        EXPECT_GE(PixelsOf(shot, PictureColour(i, blue)), share * frame * frame) << "picture " << i;
+    }
 }
 
 } // namespace
@@ -80,4 +192,33 @@ TEST(NotesSlowPictures, ANoteOfTwentySlowPicturesShowsWithinTwoSeconds) {
     EXPECT_LT(probe.Millis(), 2000);
     EXPECT_LT(probe.PeakGrowthMb(), 300);
     EXPECT_EQ(PictureCount(rig), SlowPictures);
+}
+
+// Thirty pictures of 60 to 100 ms each: the first paint draws those its second allows and shows
+// the others as frames; the editor paints again by itself until every one is drawn.
+TEST(NotesSlowPictures, ThirtySlowishPicturesAllShowWithoutInput) {
+    constexpr int Frame = 48;
+    const int bitmaps = slow_pictures::BitmapsTaking(80, Frame);
+    std::vector<std::string> pictures;
+    for (int i = 0; i < 30; ++i) {
+        pictures.push_back(slow_pictures::SlowishWmf(PictureColour(i, 0x40), bitmaps, Frame));
+    }
+    ExpectAllDrawnOverPaints(pictures, 0x40, Frame, 0.9, 700);
+}
+
+// Each enhanced metafile is converted in a process of its own; the conversions that find the
+// paint's second spent are made at the next paints, which the editor makes by itself.
+TEST(NotesSlowPictures, ManyEnhancedMetafilesAllShowWithoutInput) {
+    constexpr int Frame = 48;
+    TMetafile measured;
+    measured.LoadFromBytes(hostile_metafile::SlowEmf(1, 0x0000FF, Frame));
+    const qint64 conversion = slow_pictures::DrawingMillis(measured, Frame);
+    const int count =
+        static_cast<int>(std::clamp<qint64>(2500 / std::max<qint64>(1, conversion), 15, 40));
+    std::vector<std::string> pictures;
+    for (int i = 0; i < count; ++i) {
+        pictures.push_back(hostile_metafile::SlowEmf(1, PictureColour(i, 0x60), Frame));
+    }
+    // The ellipse fills most of its frame; a conversion begun goes on to its end.
+    ExpectAllDrawnOverPaints(pictures, 0x60, Frame, 0.6, std::max<qint64>(700, 3 * conversion));
 }

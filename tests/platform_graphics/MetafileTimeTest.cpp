@@ -7,6 +7,7 @@
 #include "platform/graphics/PictureTime.h"
 #include "tests/support/HostileMetafiles.h"
 #include "tests/support/ResourceProbe.h"
+#include "tests/support/SlowPictures.h"
 
 #include <gtest/gtest.h>
 
@@ -203,4 +204,54 @@ TEST(MetafileTime, AWindowSpendsATenthOfItsTimeOnDrawingsThatAreStopped) {
     const TDrawn d{0, 0, 200, 100};
     EXPECT_TRUE(IsRed(RectPixel(image, d)));
     EXPECT_TRUE(IsBlue(LinePixel(image, d)));
+}
+
+// What a showing tells its window: the pictures it put off for want of its time (not drawn, not
+// converted, or cut short by the pictures before them), not one that ran out of its own; and
+// whether it kept a drawing or a conversion, which a drawing from what was kept, or one too
+// large to keep, is not.
+TEST(MetafileTime, AShowingTellsWhatItPutOffAndWhatItKept) {
+    const auto runaway = Loaded(SlowBitmapsWmf(UnseenColour()));
+    const auto sound = Loaded(Wmf(true));
+    const auto enhanced = Loaded(SlowEmf(1, UnseenColour(), 100));
+    {
+        const TPictureShowing showing;
+        EXPECT_EQ(DrawnAt(*runaway, 100, 100).pixel(0, 0), Frame);
+        EXPECT_EQ(showing.PicturesPutOff(), 0);
+        ExpectFrameOnly(DrawnAt(*sound, 200, 100), "put off");
+        ExpectFrameOnly(DrawnAt(*enhanced, 100, 100), "not converted");
+        EXPECT_EQ(showing.PicturesPutOff(), 2);
+        EXPECT_FALSE(showing.KeptAny());
+    }
+    {
+        const TPictureShowing showing;
+        EXPECT_EQ(DrawnAt(*runaway, 100, 100).pixel(0, 0), Frame);
+        EXPECT_TRUE(IsRed(RectPixel(DrawnAt(*sound, 200, 100), TDrawn{0, 0, 200, 100})));
+        EXPECT_TRUE(showing.KeptAny());
+        EXPECT_NE(DrawnAt(*enhanced, 100, 100).pixel(50, 50), White);
+        EXPECT_EQ(showing.PicturesPutOff(), 0);
+    }
+    {
+        const TPictureShowing showing;
+        EXPECT_TRUE(IsRed(RectPixel(DrawnAt(*sound, 200, 100), TDrawn{0, 0, 200, 100})));
+        EXPECT_NE(DrawnAt(*enhanced, 100, 100).pixel(50, 50), White);
+        EXPECT_TRUE(IsRed(RectPixel(DrawnAt(*sound, 3000, 1500), TDrawn{0, 0, 3000, 1500})));
+        EXPECT_FALSE(showing.KeptAny());
+        EXPECT_EQ(showing.PicturesPutOff(), 0);
+    }
+    // Pictures of 700 and 600 ms: the second finds 300 ms left and is stopped on its way.
+    const int bitmaps = slow_pictures::BitmapsTaking(700, 48);
+    const auto first = Loaded(slow_pictures::SlowishWmf(0x00C000 | UnseenColour(), bitmaps, 48));
+    const auto second =
+        Loaded(slow_pictures::SlowishWmf(0x00C000 | UnseenColour(), bitmaps * 6 / 7, 48));
+    {
+        const TPictureShowing showing;
+        EXPECT_NE(DrawnAt(*first, 48, 48).pixel(24, 24), White);
+        EXPECT_EQ(DrawnAt(*second, 48, 48).pixel(24, 24), White);
+        EXPECT_EQ(showing.PicturesPutOff(), 1);
+    }
+    const TPictureShowing next;
+    EXPECT_NE(DrawnAt(*second, 48, 48).pixel(24, 24), White);
+    EXPECT_EQ(next.PicturesPutOff(), 0);
+    EXPECT_TRUE(next.KeptAny());
 }

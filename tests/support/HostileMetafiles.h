@@ -281,26 +281,31 @@ inline std::string SlowTextWmf(uint32_t colour) {
     return SquareWmf(records, 1024, 1);
 }
 
-// 100 bitmaps of 4,096 x 4,096 pixels in runs (each only its end mark: every pixel the first
-// colour, `colour` as 0xRRGGBB), stretched over a frame of 100 screen pixels. Tiny, and each
+// The records of `bitmaps` bitmaps of `side` x `side` pixels in runs (each only its end mark,
+// `colour` as 0xRRGGBB first in its palette), stretched over `frame` units. Tiny, and each
 // bitmap costs its pixels to unpack.
-inline std::string SlowBitmapsWmf(uint32_t colour) {
+inline std::string SlowBitmapRecords(uint32_t colour, int bitmaps, int side, int frame) {
     std::string palette;
     WriteU32(palette, colour);
     WriteU32(palette, 0xFFFFFF);
-    const TDib dib{40, 4096, 4096, 8, 1, 2, palette, std::string("\x00\x01", 2)};
+    const TDib dib{40, side, side, 8, 1, 2, palette, std::string("\x00\x01", 2)};
     std::string params;
     WriteU32(params, 0x00CC0020); // copy
     // Colours from the palette, the source's size and place, the destination's.
-    for (int v : {0, 4096, 4096, 0, 0, 100, 100, 0, 0}) {
+    for (int v : {0, side, side, 0, 0, frame, frame, 0, 0}) {
         WriteU16(params, static_cast<uint32_t>(v));
     }
     params += DibHeader(dib) + dib.Palette + dib.Bits;
     std::string records;
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < bitmaps; ++i) {
         records += metafile_fixture::WmfRecordBytes(0x0F43, params);
     }
-    return SquareWmf(records, 100, 1);
+    return records;
+}
+
+// 100 such bitmaps of 4,096 x 4,096 pixels over a frame of 100 screen pixels.
+inline std::string SlowBitmapsWmf(uint32_t colour) {
+    return SquareWmf(SlowBitmapRecords(colour, 100, 4096, 100), 100, 1);
 }
 
 // The points of a polygon that zigzags over a square of 1,024 units, each edge crossing about a
