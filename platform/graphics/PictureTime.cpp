@@ -155,10 +155,15 @@ bool TPictureTime::Draw(const std::function<bool(qint64 millis)>& draw) {
     const bool whole = draw(Allowance());
     const qint64 spent = clock.elapsed();
     TPictureShowing::Spend(spent, !whole);
-    if (!whole && (stopped_ += spent) >= PictureMillis) {
-        Remember(digest_);
-    } else if (!whole && showingShort) {
-        TPictureShowing::PutOff();
+    if (whole) {
+        return true;
     }
-    return whole;
+    if (showingShort) {
+        // Not counted against the picture's own second: a picture that needs most of it would
+        // otherwise, once stopped behind others, never again be given enough to finish.
+        TPictureShowing::PutOff();
+    } else if ((stopped_ += spent) >= PictureMillis) {
+        Remember(digest_);
+    }
+    return false;
 }

@@ -1,16 +1,16 @@
 #pragma once
 
 // How long pictures may take to draw. A drawing of a picture stops when it has taken the time it
-// was given. Each picture has one second of drawings that were stopped: once it has spent it, the
-// picture is shown as its frame from then on, and so is a picture of the same bytes met later
-// (read again, pasted, another note), so no paint pays for it again. The pictures drawn while one
-// showing lasts (one paint of a window) share one second between them, so a document shows soon
-// however many slow pictures it holds; a picture that finds too little of it left is shown as its
-// frame this time and drawn when it is painted again; the showing tells its window so, and whether
-// it kept anything that makes painting again cheaper, so that the window can paint again soon.
-// And a window spends at most a tenth of its time on drawings that are stopped, so one whose
-// pictures keep running out of time (many slow ones, each trying its second in turn) stays
-// responsive.
+// was given. Each picture has one second of drawings stopped by its own time (not by the other
+// pictures of a showing): once it has spent it, the picture is shown as its frame from then on, and
+// so is a picture of the same bytes met later (read again, pasted, another note), so no paint pays
+// for it again. The pictures drawn while one showing lasts (one paint of a window) share one second
+// between them, so a document shows soon however many slow pictures it holds; a picture that finds
+// too little of it left is shown as its frame this time and drawn when it is painted again; the
+// showing tells its window so, and whether it kept anything that makes painting again cheaper, so
+// that the window can paint again soon. And a window spends at most a tenth of its time on drawings
+// that are stopped, so one whose pictures keep running out of time (many slow ones, each trying its
+// second in turn) stays responsive.
 
 #include <QByteArray>
 #include <QElapsedTimer>

@@ -255,3 +255,20 @@ TEST(MetafileTime, AShowingTellsWhatItPutOffAndWhatItKept) {
     EXPECT_EQ(next.PicturesPutOff(), 0);
     EXPECT_TRUE(next.KeptAny());
 }
+
+// A picture stopped on its way because the pictures before it took the showing's time has not
+// spent its own: one of 750 ms that finds 400 ms left is cut short, and the next showing still
+// gives it the whole second it needs.
+TEST(MetafileTime, APictureStoppedBehindOthersKeepsItsOwnTime) {
+    const auto picture = Loaded(slow_pictures::SlowishWmf(
+        0x00C000 | UnseenColour(), slow_pictures::BitmapsTaking(750, 48), 48));
+    {
+        const TPictureShowing showing;
+        TPictureShowing::Spend(600); // the pictures before it
+        EXPECT_EQ(DrawnAt(*picture, 48, 48).pixel(24, 24), White);
+        EXPECT_EQ(showing.PicturesPutOff(), 1);
+    }
+    const TPictureShowing next;
+    EXPECT_NE(DrawnAt(*picture, 48, 48).pixel(24, 24), White);
+    EXPECT_EQ(next.PicturesPutOff(), 0);
+}
