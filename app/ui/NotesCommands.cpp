@@ -15,9 +15,11 @@
 #include "richtext/view/RNEdit.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QTimer>
 #include <QToolBar>
@@ -125,6 +127,7 @@ TNotesCommands::TNotesCommands(QWidget& page, INotesHost& host, INotesPrompts& p
     BuildToolBar(page);
     BuildEditor(page);
     ConnectEditor();
+    FollowClipboard();
     Action(TNoteAction::RSave)->setEnabled(false);
     RichNoteEdit1Select();
     UpdateUndoMenu();
@@ -324,6 +327,16 @@ void TNotesCommands::ConnectEditor() {
     e.installEventFilter(this);
 }
 
+void TNotesCommands::FollowClipboard() {
+    // What can be pasted changes with the clipboard, not with the selection: a Copy here or
+    // in another program. A change the clipboard did not announce is seen once the window is
+    // back in front (the editor hears the window's activation).
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        connect(clipboard, &QClipboard::dataChanged, this,
+                [this] { GuardEvent([this] { UpdatePaste(); }); });
+    }
+}
+
 void TNotesCommands::CaretNotice() {
     // The caret moves in the middle of edits and of the table's own mouse handling: the
     // commands are looked at once that is over.
@@ -356,6 +369,8 @@ void TNotesCommands::FormatKeepingCaret() {
 bool TNotesCommands::eventFilter(QObject* watched, QEvent* event) {
     if (watched == editor_ && event->type() == QEvent::KeyRelease) {
         GuardEvent([this] { ShowCaretPosition(); });
+    } else if (watched == editor_ && event->type() == QEvent::WindowActivate) {
+        GuardEvent([this] { UpdatePaste(); });
     }
     return QObject::eventFilter(watched, event);
 }
@@ -491,6 +506,10 @@ void TNotesCommands::RichNoteEdit1Select() {
     for (TNoteAction action : {TNoteAction::RCopy, TNoteAction::RCut, TNoteAction::RDelete}) {
         Action(action)->setEnabled(selection);
     }
+    UpdatePaste();
+}
+
+void TNotesCommands::UpdatePaste() {
     Action(TNoteAction::RPaste)->setEnabled(editor_->CanPaste());
 }
 
@@ -534,6 +553,7 @@ void TNotesCommands::TabSheet3Show() {
     // a layout need another.
     editor_->FormatIfStale();
     UpdateUndoMenu();
+    UpdatePaste();
     RichNoteEdit1CurParaStyleChanged();
     RichNoteEdit1CurTextStyleChanged();
 }

@@ -171,6 +171,9 @@ public:
     // ---- editor events ----
     void RichNoteEdit1Change();
     void RichNoteEdit1Select();
+    // Paste is on while the clipboard holds what the editor can take and the note is not
+    // read-only; run at every selection notice, clipboard change and window activation.
+    void UpdatePaste();
     void RichNoteEdit1CurTextStyleChanged();
     void RichNoteEdit1CurParaStyleChanged();
     void UpdateUndoMenu();
@@ -185,6 +188,7 @@ private:
     void BuildMenu();
     void BuildToolBar(QWidget& page);
     void ConnectEditor();
+    void FollowClipboard();
     void ToggleFontStyle(TNoteAction button, int on, int off);
     void ChangeFontSize(int delta);
     void Align(TNoteAction sender);

@@ -247,6 +247,21 @@ void TSideBarPane::EnableTreeCommands(bool binderOpen, bool newNodes) {
     }
 }
 
+void TSideBarPane::FollowSelectedNode() {
+    // The tree shows its selection again, so the node commands are those of the selected node,
+    // as after a click on it, and Paste is on while a node waits to be pasted. Add Item opens
+    // this panel once its node is in and selected: the commands were left off until the tree
+    // was clicked.
+    TMainActions& actions = parts_.Actions;
+    const bool selected = parts_.Binder.Selected() != nullptr;
+    for (const TMainAction command :
+         {TMainAction::EditCut1, TMainAction::EditCopy1, TMainAction::EditDelete1}) {
+        actions.Action(command)->setEnabled(selected);
+    }
+    actions.Action(TMainAction::EditPaste1)
+        ->setEnabled(parts_.Binder.CutNode() != nullptr || parts_.Binder.CopiedNode() != nullptr);
+}
+
 void TSideBarPane::ShelfBar1PanelOpen(TShelfPanel* panel) {
     if (panel == nullptr) {
         return;
@@ -254,6 +269,7 @@ void TSideBarPane::ShelfBar1PanelOpen(TShelfPanel* panel) {
     switch (panel->Tag()) {
     case TreePanel:
         EnableTreeCommands(!parts_.Paths.BinderFilePath.empty(), true);
+        FollowSelectedNode();
         break;
     case PagesListPanel:
         // Search results stay until the search is cleared.

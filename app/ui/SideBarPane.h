@@ -94,6 +94,8 @@ private:
     // The ten tree and edit commands: those that need an open binder, the two that add nodes,
     // and the edit commands (always off).
     void EnableTreeCommands(bool binderOpen, bool newNodes);
+    // Cut, Copy and Delete on for the selected node, Paste while a node waits in a slot.
+    void FollowSelectedNode();
 
     TSideBarParts parts_;
     QPointer<QWidget> barAlive_;

@@ -30,8 +30,13 @@ public:
     }
     // Answers CapturePageNow; its record is recorded as "now <HEX id> <fetched text>".
     bool CaptureNowResult = true;
+    // Runs when a page is captured at once, before the answer (a test makes it throw).
+    std::function<void(TPageInfo&)> OnNow;
     bool CapturePageNow(TPageInfo& record) override {
         Calls.push_back("now " + IntToHex(record.Id, 1) + " " + record.Content.FetchedText);
+        if (OnNow) {
+            OnNow(record);
+        }
         return CaptureNowResult;
     }
     void CancelCapture(TPageInfo& record) override {

@@ -5,6 +5,7 @@
 #include "app/binder/TemporaryFolder.h"
 #include "app/binder/commands/ChmCompileJob.h"
 #include "app/binder/commands/ExportUi.h"
+#include "app/binder/commands/HeldWaitForm.h"
 #include "app/binder/commands/ShownWrites.h"
 #include "platform/base/Files.h"
 
@@ -13,11 +14,12 @@
 bool BuildChmProject(ExportContext& context, IExportUi& ui, const TTreeNode* firstTopNode,
                      const std::string& workFolder, const std::string& localeText,
                      bool fullTextSearch, const ChmCompileCap& cap) {
-    // The pages' resources are copied under the wait form.
-    ui.OpenWaitForm("", false);
-    const ChmProject project =
-        WriteChmProject(context, firstTopNode, workFolder, localeText, fullTextSearch);
-    ui.CloseStatusForm();
+    ChmProject project;
+    {
+        // The pages' resources are copied under the wait form.
+        const HeldWaitForm waiting(ui);
+        project = WriteChmProject(context, firstTopNode, workFolder, localeText, fullTextSearch);
+    }
     for (const std::string& error : project.Errors) {
         ui.ShowMessage(error);
     }

@@ -1,6 +1,7 @@
 #include "app/binder/commands/ChmCompileJob.h"
 
 #include "app/binder/commands/ExportUi.h"
+#include "app/binder/commands/HeldWaitForm.h"
 
 ChmCompileJob::ChmCompileJob(std::unique_ptr<RunningProgram> compiler,
                              std::chrono::milliseconds cap, Ended ended)
@@ -56,9 +57,9 @@ ChmJobEnd RunChmCompileJob(IExportUi& ui, const char* text,
         end = how;
         wait.Finish();
     });
-    ui.OpenWaitForm(text, true);
+    // Closed before the job goes, so Cancel never reaches a job that is gone.
+    const HeldWaitForm waiting(ui, text, true);
     ui.WhenWaitFormCancelled([&job] { job.Cancel(); });
     wait.Run();
-    ui.CloseStatusForm();
     return end;
 }

@@ -8,6 +8,7 @@
 #include "app/binder/PageInfo.h"
 #include "app/binder/TreeCommands.h"
 #include "app/binder/commands/ExportUi.h"
+#include "app/binder/commands/HeldWaitForm.h"
 #include "app/binder/commands/ShownWrites.h"
 #include "platform/base/EventLoopWait.h"
 #include "platform/base/Files.h"
@@ -16,18 +17,6 @@
 #include <optional>
 
 namespace {
-
-// The wait form held around the work of a command, closed however the command ends.
-class HeldWaitForm {
-public:
-    explicit HeldWaitForm(IExportUi& ui) : ui_(ui) { ui_.OpenWaitForm("", false); }
-    ~HeldWaitForm() { ui_.CloseStatusForm(); }
-    HeldWaitForm(const HeldWaitForm&) = delete;
-    HeldWaitForm& operator=(const HeldWaitForm&) = delete;
-
-private:
-    IExportUi& ui_;
-};
 
 void ExportExchangeFile(ExportContext& context, IExportUi& ui, const TTreeNode* node) {
     TFileDialogOptions options;

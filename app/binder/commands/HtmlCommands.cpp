@@ -6,6 +6,7 @@
 #include "app/binder/FileNames.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/commands/ExportUi.h"
+#include "app/binder/commands/HeldWaitForm.h"
 #include "app/binder/commands/ShownWrites.h"
 #include "platform/base/Files.h"
 
@@ -27,9 +28,8 @@ std::string StartFolder(const IExportUi& ui) {
 // The page's resources beside the file written, under the wait form.
 void CopyResourcesBeside(ExportContext& context, IExportUi& ui, const TPageInfo& record,
                          const std::string& folder) {
-    ui.OpenWaitForm("", false);
+    const HeldWaitForm waiting(ui);
     ShowFailures(CopyPageResources(record, context.Paths, folder), ui);
-    ui.CloseStatusForm();
 }
 
 void SaveFolderTrees(ExportContext& context, IExportUi& ui,
@@ -162,9 +162,10 @@ void FileImportHtmlExecute(ExportContext& context, IExportUi& ui) {
     if (!folder) {
         return;
     }
-    ui.OpenWaitForm(HtmlImportWait, false);
-    AddHtmlFilePages(context, *folder, [&ui] { ui.UpdateStatusForm(); });
-    ui.CloseStatusForm();
+    {
+        const HeldWaitForm waiting(ui, HtmlImportWait);
+        AddHtmlFilePages(context, *folder, [&ui] { ui.UpdateStatusForm(); });
+    }
     TBinderTree& binder = context.Binder;
     binder.BinderDirty = true;
     binder.Save();
