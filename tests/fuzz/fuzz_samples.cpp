@@ -73,6 +73,7 @@ std::vector<hostile_metafile::THostile> HostileSamples(bool enhanced) {
     if (enhanced) {
         samples.push_back({"EMF PNG of 5600 x 5600", EmfWithImage(EncodedImage(5600, 5600))});
         samples.push_back({"EMF text as glyph indices", metafile_fixture::EmfGlyphText()});
+        samples.push_back({"EMF of 1000 ellipses", SlowEmf(1000, 0x3366CC, 2100)});
         return samples;
     }
     for (THostile& hostile : HostileWmfs()) {
