@@ -127,6 +127,9 @@ public:
         }
     }
     void drawPolygon(const QPoint* points, int count, PolygonDrawMode mode) override {
+        if (!Going()) {
+            return;
+        }
         QPolygonF polygon;
         for (int i = 0; i < count; ++i) {
             polygon << points[i];
@@ -219,9 +222,9 @@ protected:
     int metric(PaintDeviceMetric metric) const override {
         switch (metric) {
         case PdmWidth:
-            return meant_.width();
+            return qRound(meant_.width() / meant_.devicePixelRatio());
         case PdmHeight:
-            return meant_.height();
+            return qRound(meant_.height() / meant_.devicePixelRatio());
         case PdmWidthMM:
             return meant_.widthMM();
         case PdmHeightMM:
@@ -238,8 +241,11 @@ protected:
             return meant_.physicalDpiX();
         case PdmPhysicalDpiY:
             return meant_.physicalDpiY();
+        // The painter the drawing lands on scales it to its surface's pixels itself.
+        case PdmDevicePixelRatio:
+            return 1;
         case PdmDevicePixelRatioScaled:
-            return static_cast<int>(meant_.devicePixelRatio() * devicePixelRatioFScale());
+            return static_cast<int>(devicePixelRatioFScale());
         default:
             return QPaintDevice::metric(metric);
         }

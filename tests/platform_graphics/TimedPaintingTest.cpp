@@ -46,16 +46,26 @@ QByteArray Svg() {
 </svg>)svg";
 }
 
-// A white surface and its painter, with a clip, a transform and an opacity of its own unless
-// `plain`.
+// How the surface a drawing lands on is prepared.
+enum class TSurface {
+    Plain,    // a bitmap of its own, as a picture is kept
+    Prepared, // a painter with a clip, a transform and an opacity, as a page is drawn on
+    TwoToOne, // two pixels to each unit, as on a screen of high density
+};
+
+// A white surface and its painter.
 struct TPrepared {
     QImage Image{260, 160, QImage::Format_RGB32};
     QPainter Painter;
 
-    explicit TPrepared(bool plain = false) {
+    explicit TPrepared(TSurface surface = TSurface::Prepared) {
+        if (surface == TSurface::TwoToOne) {
+            Image = QImage(520, 320, QImage::Format_RGB32);
+            Image.setDevicePixelRatio(2);
+        }
         Image.fill(Qt::white);
         Painter.begin(&Image);
-        if (plain) {
+        if (surface != TSurface::Prepared) {
             return;
         }
         Painter.setClipRect(QRect(30, 20, 220, 120));
@@ -71,29 +81,30 @@ struct TPrepared {
 TEST(TimedPainting, WithinItsTimeADrawingLandsAsIfDrawnStraight) {
     QSvgRenderer renderer(Svg());
     ASSERT_TRUE(renderer.isValid());
-    // As a picture is kept as a bitmap, and as it is drawn straight onto a page.
-    for (const bool plain : {true, false}) {
-        SCOPED_TRACE(plain);
-        TPrepared straight(plain);
+    for (const TSurface surface : {TSurface::Plain, TSurface::Prepared, TSurface::TwoToOne}) {
+        SCOPED_TRACE(static_cast<int>(surface));
+        TPrepared straight(surface);
         renderer.render(&straight.Painter, QRectF(0, 0, 200, 100));
         straight.Painter.end();
 
-        TPrepared timed(plain);
+        TPrepared timed(surface);
         const QTransform transform = timed.Painter.transform();
         const QRectF clip = timed.Painter.clipBoundingRect();
         const QPen pen = timed.Painter.pen();
+        const qreal opacity = timed.Painter.opacity();
         EXPECT_TRUE(PaintWithin(timed.Painter, 60000, [&](QPainter& painter) {
             renderer.render(&painter, QRectF(0, 0, 200, 100));
         }));
         // The painter is as it was.
         EXPECT_EQ(timed.Painter.transform(), transform);
         EXPECT_EQ(timed.Painter.clipBoundingRect(), clip);
-        EXPECT_EQ(timed.Painter.opacity(), plain ? 1 : 0.9);
+        EXPECT_EQ(timed.Painter.opacity(), opacity);
         EXPECT_EQ(timed.Painter.pen(), pen);
         timed.Painter.end();
-        // Something was drawn, and on the page nothing outside the clip.
+        // Something was drawn, and on the prepared painter nothing outside its clip.
         EXPECT_NE(straight.Image.pixel(100, 60), qRgb(255, 255, 255));
-        EXPECT_EQ(straight.Image.pixel(25, 60) == qRgb(255, 255, 255), !plain);
+        EXPECT_EQ(straight.Image.pixel(25, 60) == qRgb(255, 255, 255),
+                  surface == TSurface::Prepared);
         EXPECT_EQ(timed.Image, straight.Image);
     }
 }
