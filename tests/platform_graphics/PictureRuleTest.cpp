@@ -15,14 +15,14 @@ using picture_rule::Margin;
 
 // A picture of 40 x 30 pixels whose bytes say what its drawing does: "fill" fills its
 // rectangle; "spill <side> <ppi>" fills it one pixel wider on that side (left, top, right,
-// bottom) when the surface has `ppi` pixels per inch; "hold <MB>" holds that much memory while
-// it draws. Other bytes are refused.
+// bottom) when the surface has `ppi` pixels per inch; "hold <MB> [<size>]" holds that much
+// memory while it draws, and is `size` pixels square when given. Other bytes are refused.
 class TRulePicture : public TGraphic {
 public:
     std::string ClassName() const override { return "TRulePicture"; }
     bool Empty() const override { return does_.empty(); }
-    int Width() const override { return 40; }
-    int Height() const override { return 30; }
+    int Width() const override { return size_ ? size_ : 40; }
+    int Height() const override { return size_ ? size_ : 30; }
     void Draw(TCanvas& canvas, const TRect& r) const override {
         TRect filled = r;
         char side[8] = {};
@@ -47,6 +47,9 @@ public:
             throw EInvalidGraphic("not a rule picture");
         }
         does_ = bytes;
+        int mb = 0;
+        size_ = 0;
+        std::sscanf(does_.c_str(), "hold %d %d", &mb, &size_);
     }
     std::string SaveToBytes() const override { return does_; }
     std::unique_ptr<TGraphic> Clone() const override {
@@ -55,6 +58,7 @@ public:
 
 private:
     std::string does_;
+    int size_ = 0;
 };
 
 std::string Checked(const std::string& does, bool wanted = true) {
@@ -103,11 +107,16 @@ TEST(PictureRule, APixelChangedJustOutsideTheRectangleIsFoundOnEachSide) {
 }
 
 TEST(PictureRule, APictureThatHeldMoreMemoryThanAnyMayIsFound) {
-    const long long over = picture_rule::InputGrowthMb + 16;
-    const std::string found = Checked("hold " + std::to_string(over));
-    EXPECT_NE(
-        found.find("more memory, more than " + std::to_string(picture_rule::InputGrowthMb) + " MB"),
-        std::string::npos)
+    using picture_rule::InputGrowthMb;
+    const std::string found = Checked("hold " + std::to_string(InputGrowthMb + 16));
+    EXPECT_NE(found.find("more memory, more than " + std::to_string(InputGrowthMb) + " MB"),
+              std::string::npos)
         << found;
     EXPECT_EQ(Checked("hold 16"), "");
+    // A picture of 4,096 x 4,096 pixels may hold its own 64 MB besides.
+    EXPECT_EQ(Checked("hold " + std::to_string(InputGrowthMb + 16) + " 4096"), "");
+    const std::string large = Checked("hold " + std::to_string(InputGrowthMb + 80) + " 4096");
+    EXPECT_NE(large.find("more memory, more than " + std::to_string(InputGrowthMb + 64) + " MB"),
+              std::string::npos)
+        << large;
 }

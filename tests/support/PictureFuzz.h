@@ -39,10 +39,18 @@ namespace picture_rule {
 // metafile's converter is given 2 s, each of the two drawings at most the picture's second,
 // and one more second is room for the sanitizers and a busy machine.
 constexpr long long InputMillis = 5000;
-// How far one picture may raise the memory the process holds: the pixels a picture may hold
-// at most (its own size, the images and bitmaps inside it), the surfaces it is drawn on here
-// (about 32 MB at the largest) and 16 MB of room.
+// How far one picture may raise the memory the process holds beyond its own pixels (what a
+// bitmap holds, what a metafile is drawn into at its size): the pixels of the images and
+// bitmaps inside it (MaxPicturePixelBytes at the most), the surfaces it is drawn on here (about
+// 32 MB at the largest) and 16 MB of room.
 constexpr long long InputGrowthMb = (MaxPicturePixelBytes >> 20) + 48;
+
+// The megabytes of `picture`'s own pixels, 4 bytes each.
+inline long long OwnPixelsMb(const TGraphic& picture) {
+    const long long bytes =
+        static_cast<long long>(std::max(0, picture.Width())) * std::max(0, picture.Height()) * 4;
+    return bytes >> 20;
+}
 // A picture is drawn at its own size, though no larger than this on the screen, and at the
 // same size in inches on the page, though no larger than the page's side.
 constexpr int ScreenSide = 1024;
@@ -125,17 +133,18 @@ public:
         return probe_.PeakReset() ? probe_.PeakGrowthMb() : 0;
     }
 
-    // What went beyond the bounds, as words ("" for nothing).
-    std::string Exceeded() const {
+    // What went beyond the bounds, memory counted beyond `ownMb` (the picture's own pixels), as
+    // words ("" for nothing).
+    std::string Exceeded(long long ownMb = 0) const {
         char text[120];
         if (const long long millis = probe_.Millis(); millis > InputMillis) {
             std::snprintf(text, sizeof text, "it took %lld ms, more than %lld ms", millis,
                           InputMillis);
             return text;
         }
-        if (const long long mb = GrowthMb(); mb > InputGrowthMb) {
+        if (const long long mb = GrowthMb(); mb > ownMb + InputGrowthMb) {
             std::snprintf(text, sizeof text, "it took %lld MB more memory, more than %lld MB", mb,
-                          InputGrowthMb);
+                          ownMb + InputGrowthMb);
             return text;
         }
         return {};
@@ -161,10 +170,11 @@ std::string LoadAndDrawWithinRule(std::string_view bytes, Wanted wanted) {
     } catch (const EInvalidGraphic&) {
         loaded = false;
     }
-    std::string broken = loaded && !picture.Empty() && wanted(picture)
-                             ? picture_rule::DrawWithinRectangle(picture)
-                             : std::string();
-    return broken.empty() ? bounds.Exceeded() : broken;
+    if (!loaded || picture.Empty() || !wanted(picture)) {
+        return bounds.Exceeded();
+    }
+    const std::string broken = picture_rule::DrawWithinRectangle(picture);
+    return broken.empty() ? bounds.Exceeded(picture_rule::OwnPixelsMb(picture)) : broken;
 }
 
 inline std::string LoadAndDrawMetafile(std::string_view bytes) {
