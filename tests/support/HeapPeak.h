@@ -3,7 +3,7 @@
 // How far the memory allocated on the heap rose above what it was when a probe started, counted
 // by hooks of the address sanitizer on every allocation and release in the process. Unlike the
 // resident memory it leaves out what the sanitizer keeps aside after a release (up to 256 MB),
-// so it tells what a piece of work held at once. Without the sanitizer nothing is counted.
+// so it tells what the work held at once. Without the sanitizer nothing is counted.
 
 #include <atomic>
 #include <cstddef>
