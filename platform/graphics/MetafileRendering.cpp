@@ -2,9 +2,9 @@
 
 #include "platform/graphics/PictureTime.h"
 #include "platform/graphics/SvgImages.h"
+#include "platform/graphics/TimedPainting.h"
 #include "platform/graphics/WmfPlayer.h"
 
-#include <QElapsedTimer>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -39,13 +39,6 @@ QImage TMetafileRendering::Raster(int width, int height, qint64 millis) {
     return raster_;
 }
 
-bool TMetafileRendering::PlayWithin(QPainter& painter, const QRectF& target, qint64 millis) {
-    QElapsedTimer clock;
-    clock.start();
-    Play(painter, target);
-    return !clock.hasExpired(millis);
-}
-
 namespace {
 
 // The renderer decodes the images as it reads the text: text whose images would take more
@@ -63,8 +56,10 @@ public:
     bool Valid() const override { return renderer_.isValid(); }
 
 protected:
-    void Play(QPainter& painter, const QRectF& target) override {
-        renderer_.render(&painter, target);
+    // The renderer draws the whole text in one call: its drawing stops through the painter.
+    bool PlayWithin(QPainter& painter, const QRectF& target, qint64 millis) override {
+        return PaintWithin(painter, millis,
+                           [&](QPainter& timed) { renderer_.render(&timed, target); });
     }
 
 private:
@@ -79,9 +74,6 @@ public:
     bool Valid() const override { return WmfHasBox(layout_); }
 
 protected:
-    void Play(QPainter& painter, const QRectF& target) override {
-        PlayWmf(bytes_, layout_, painter, target, PictureMillis);
-    }
     bool PlayWithin(QPainter& painter, const QRectF& target, qint64 millis) override {
         return PlayWmf(bytes_, layout_, painter, target, millis);
     }

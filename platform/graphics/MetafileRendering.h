@@ -32,10 +32,8 @@ public:
     QImage Raster(int width, int height, qint64 millis);
 
 protected:
-    virtual void Play(QPainter& painter, const QRectF& target) = 0;
-    // Plays within `millis`, false when it was stopped or took longer. A drawing that cannot
-    // stop on its way is played whole and timed.
-    virtual bool PlayWithin(QPainter& painter, const QRectF& target, qint64 millis);
+    // Plays within `millis`, false when it was stopped or took longer.
+    virtual bool PlayWithin(QPainter& painter, const QRectF& target, qint64 millis) = 0;
 
 private:
     std::mutex mutex_;

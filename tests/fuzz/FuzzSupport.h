@@ -1,9 +1,11 @@
 #pragma once
 
 // What every picture fuzz target shares: a Qt application on the offscreen platform (pictures
-// with text need fonts), and a first drawing of a picture onto a small surface, as a note or
-// the side bar draws it.
+// with text need fonts) that has drawn text in several fonts, as the program has drawn its
+// windows before it draws a picture; a first drawing of a picture onto a small surface, as a
+// note or the side bar draws it; and the end of a target that found the rule of pictures broken.
 
+#include "tests/support/MetafileFixtures.h"
 #include "tests/support/PictureFuzz.h"
 
 #include "platform/graphics/Graphic.h"
@@ -11,9 +13,15 @@
 
 #include <QImage>
 
+#include <cstdio>
+#include <cstdlib>
+
+#include <unistd.h>
+
 // Each target is one program that includes this once: its start sets up the application.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     StartOffscreenApplication();
+    metafile_fixture::DrawTextInSeveralFonts();
     return 0;
 }
 
@@ -41,4 +49,13 @@ template <class Graphic> void LoadAndDraw(const uint8_t* data, size_t size) {
         return;
     }
     DrawOnce(graphic);
+}
+
+// A picture that broke the rule ends the target, so that the fuzzer keeps its bytes.
+inline void AbortOnBrokenRule(const std::string& broken) {
+    if (!broken.empty()) {
+        std::fprintf(stderr, "==%d== the rule of pictures is broken: %s\n", getpid(),
+                     broken.c_str());
+        std::abort();
+    }
 }

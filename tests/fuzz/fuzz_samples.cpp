@@ -1,6 +1,8 @@
 // Writes a starting corpus for each fuzz target into the folder given: one sub-folder a target
 // (bmp, jpeg, icon, wmf, emf, shelf_image), each with small sound files of the kinds it reads,
-// made the way the tests make them.
+// made the way the tests make them, and the metafiles made to hurt that the tests build: the
+// metafile targets start from what once hung, exhausted memory or crashed a drawing, and the
+// side bar's target from all of them.
 #include "platform/graphics/BmpFormat.h"
 #include "platform/graphics/Icon.h"
 #include "platform/graphics/JPEGImage.h"
@@ -11,6 +13,7 @@
 #include <QGuiApplication>
 #include <QImage>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -55,6 +58,43 @@ const std::string Gif = std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\
                                     "\x00\x00\x02\x02D\x01\x00;",
                                     43);
 
+// Metafiles that cost a drawing more than a picture may, or read past their bytes: one text
+// record that took 45 s, a PNG of 5,600 x 5,600 pixels inside (125 MB once decoded), bitmaps and
+// records the players once spun on or sized by, the slow drawings of the time tests; and text
+// given as glyph indices, which crashed the converter once the process had drawn text.
+std::vector<hostile_metafile::THostile> HostileSamples(bool enhanced) {
+    using namespace hostile_metafile;
+    std::vector<THostile> samples;
+    for (THostile& hostile : Hostile()) {
+        if ((hostile.Bytes.compare(40, 4, " EMF") == 0) == enhanced) {
+            samples.push_back(std::move(hostile));
+        }
+    }
+    if (enhanced) {
+        samples.push_back({"EMF PNG of 5600 x 5600", EmfWithImage(EncodedImage(5600, 5600))});
+        samples.push_back({"EMF text as glyph indices", metafile_fixture::EmfGlyphText()});
+        samples.push_back({"EMF of 1000 ellipses", SlowEmf(1000, 0x3366CC, 2100)});
+        return samples;
+    }
+    for (THostile& hostile : HostileWmfs()) {
+        samples.push_back(std::move(hostile));
+    }
+    samples.push_back({"WMF of one slow text record", SlowTextWmf(0x336699)});
+    samples.push_back({"WMF of 100 bitmaps in runs", SlowBitmapsWmf(0x996633)});
+    return samples;
+}
+
+// A file name of `name`: its letters and digits, lower case, the rest as dashes.
+std::string FileName(const std::string& name) {
+    std::string file = "hostile-";
+    for (char c : name) {
+        file += std::isalnum(static_cast<unsigned char>(c))
+                    ? static_cast<char>(std::tolower(static_cast<unsigned char>(c)))
+                    : '-';
+    }
+    return file;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -91,6 +131,15 @@ int main(int argc, char** argv) {
         std::filesystem::create_directories(folder);
         for (size_t i = 0; i < samples.size(); ++i) {
             std::ofstream(folder / ("sample" + std::to_string(i)), std::ios::binary) << samples[i];
+        }
+    }
+    for (const bool enhanced : {false, true}) {
+        for (const THostile& hostile : HostileSamples(enhanced)) {
+            for (const char* target : {enhanced ? "emf" : "wmf", "shelf_image"}) {
+                std::ofstream(std::filesystem::path(argv[1]) / target / FileName(hostile.Name),
+                              std::ios::binary)
+                    << hostile.Bytes;
+            }
         }
     }
     return 0;

@@ -111,7 +111,7 @@ TEST(WmfRecordWalk, HostileMetafilesCostLittleToLoadAndDraw) {
         SCOPED_TRACE(hostile.Name);
         TResourceProbe probe;
         ASSERT_TRUE(probe.PeakReset());
-        LoadAndDrawMetafile(hostile.Bytes);
+        EXPECT_EQ(LoadAndDrawMetafile(hostile.Bytes), "");
         EXPECT_LT(probe.Millis(), 2000);
         EXPECT_LT(probe.PeakGrowthMb(), 300);
     }
