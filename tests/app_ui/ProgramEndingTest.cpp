@@ -13,6 +13,8 @@
 #include "tests/app_ui/UiTestSupport.h"
 
 #include <QAction>
+#include <QMessageBox>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -119,6 +121,17 @@ TEST(ProgramEnding, ChildTypesIntoANoteAndServes) {
         WhenModal([](QWidget*) { SayDone(); });
         QTimer::singleShot(
             0, &window, [&window] { window.Actions().Action(TMainAction::FileExit)->trigger(); });
+    } else if (what == "asking twice") {
+        // A command that asks again once its first question is left: the request came while
+        // the first was open.
+        WhenModal([](QWidget*) { SayDone(); });
+        QTimer::singleShot(0, &window, [&window] {
+            for (const char* question : {"First?", "Second?"}) {
+                QMessageBox box(QMessageBox::Question, "Tarnwick", question,
+                                QMessageBox::Ok | QMessageBox::Cancel, &window);
+                box.exec();
+            }
+        });
     } else {
         SayDone();
     }
@@ -146,6 +159,13 @@ TEST(ProgramEnding, EachEndRequestStoresTheNoteBeingTypedWithoutAQuestion) {
 TEST(ProgramEnding, AQuestionOpenWhenTheRequestComesIsLeftUnanswered) {
     TempDir folder;
     const ChildEnd end = RunStepAndSignal("asking", folder.Str(), SIGTERM);
+    ASSERT_TRUE(EndedByItself(end, 0));
+    EXPECT_NE(StoredNote(folder.Str()).find(TypedWord), std::string::npos);
+}
+
+TEST(ProgramEnding, AQuestionAskedAfterTheRequestIsLeftToo) {
+    TempDir folder;
+    const ChildEnd end = RunStepAndSignal("asking twice", folder.Str(), SIGTERM);
     ASSERT_TRUE(EndedByItself(end, 0));
     EXPECT_NE(StoredNote(folder.Str()).find(TypedWord), std::string::npos);
 }
