@@ -1,7 +1,9 @@
 #include "platform/base/EventLoopWait.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 
 #include <cerrno>
@@ -31,6 +33,12 @@ void EventLoopWait::Finish() {
 }
 
 void RunBesideEventLoop(const std::function<void()>& work) {
+    // A loop without the application's thread to serve it never hears of the work's end.
+    const QCoreApplication* application = QCoreApplication::instance();
+    if (application == nullptr || application->thread() != QThread::currentThread()) {
+        work();
+        return;
+    }
     // The worker tells its end through an eventfd the loop watches, as the invoker's workers
     // wake the main thread: nothing it makes crosses over inside Qt's own queue, where the
     // thread checkers cannot follow it.

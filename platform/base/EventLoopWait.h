@@ -30,7 +30,8 @@ private:
 // Runs `work` on a thread of its own while the calling thread's event loop runs, and returns
 // once the work has ended; what the work throws is thrown here. For long work that touches
 // nothing the event loop's calls touch (files, its own data): the windows stay drawn and their
-// timers run meanwhile.
+// timers run meanwhile. Without an application, or off its thread, there is no loop to run: the
+// work runs in place.
 void RunBesideEventLoop(const std::function<void()>& work);
 
 // A timer of the event loop of the thread that starts it, firing once.

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <stdexcept>
 #include <thread>
 
@@ -42,4 +44,23 @@ TEST(RunBesideEventLoop, TheLoopServesWhileTheWorkRunsAndItsEndComesBack) {
     } catch (const std::runtime_error& error) {
         EXPECT_STREQ(error.what(), "disk full");
     }
+}
+
+// With no application (a tool, a benchmark) or off its thread there is no loop to serve: the
+// work runs in place and the call returns. A loop started there would spin for ever.
+TEST(RunBesideEventLoop, WithoutTheApplicationsLoopTheWorkRunsInPlace) {
+    ASSERT_EQ(QCoreApplication::instance(), nullptr);
+    std::thread::id ranOn;
+    std::promise<void> returned;
+    std::future<void> end = returned.get_future();
+    std::thread caller([&] {
+        RunBesideEventLoop([&ranOn] { ranOn = std::this_thread::get_id(); });
+        returned.set_value();
+    });
+    if (end.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        caller.detach(); // spinning in a loop nothing serves
+        FAIL() << "the call never returned";
+    }
+    EXPECT_EQ(ranOn, caller.get_id());
+    caller.join();
 }
