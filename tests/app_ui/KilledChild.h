@@ -67,12 +67,14 @@ inline ChildEnd SignalChildOnceItSays(const std::string& test, const std::string
     if (end.Said) {
         std::this_thread::sleep_for(after);
     }
-    ::kill(static_cast<pid_t>(child.processId()), signal);
+    const auto process = static_cast<pid_t>(child.processId());
+    ::kill(process, signal);
     end.Ended = child.waitForFinished(60000);
     if (!end.Ended) {
         child.kill();
         child.waitForFinished(20000);
     }
+    IsolatedShell::RemoveBlocksOf(process);
     read();
     end.Exited = end.Ended && child.exitStatus() == QProcess::NormalExit;
     end.ExitCode = end.Exited ? child.exitCode() : -1;

@@ -7,6 +7,7 @@
 #include <QThread>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -29,10 +30,26 @@ public:
     const TempDir& Runtime() const { return runtime_; }
     const std::string& BlockName() const { return blockName_; }
 
+    // Removes the blocks the shells of another test process named, once it has ended: one that
+    // was killed removed none of its own.
+    static void RemoveBlocksOf(pid_t process) {
+        const std::string prefix = BlockPrefix(process);
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", error)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind(prefix, 0) == 0) {
+                ::shm_unlink(("/" + name).c_str());
+            }
+        }
+    }
+
 private:
+    static std::string BlockPrefix(pid_t process) {
+        return "tarnwick-test-" + std::to_string(process) + "-";
+    }
     static std::string NewBlockName() {
         static int serial = 0;
-        return "tarnwick-test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
+        return BlockPrefix(::getpid()) + std::to_string(++serial);
     }
 
     TempDir runtime_;
