@@ -1,6 +1,7 @@
 #include "platform/graphics/ProgramIcons.h"
 
 #include "platform/base/CheckedSize.h"
+#include "platform/graphics/EncodedImageSize.h"
 #include "platform/graphics/LittleEndian.h"
 #include "platform/graphics/MetafileRecords.h"
 
@@ -79,26 +80,19 @@ std::vector<TGroupEntry> ParseGroup(std::string_view group) {
 
 // An icon image must not need more pixels than any picture may.
 bool ImageSizeFits(std::string_view image) {
-    uint64_t width = 0;
-    uint64_t height = 0;
-    if (image.size() >= 24 && image.substr(0, 8) == "\x89PNG\r\n\x1a\n") {
-        auto be32 = [&](size_t at) {
-            return static_cast<uint64_t>(static_cast<unsigned char>(image[at])) << 24 |
-                   static_cast<uint64_t>(static_cast<unsigned char>(image[at + 1])) << 16 |
-                   static_cast<uint64_t>(static_cast<unsigned char>(image[at + 2])) << 8 |
-                   static_cast<uint64_t>(static_cast<unsigned char>(image[at + 3]));
-        };
-        width = be32(16);
-        height = be32(20);
-    } else if (image.size() >= 16) {
-        width = static_cast<uint64_t>(
-            std::abs(static_cast<int64_t>(static_cast<int32_t>(ReadU32(image, 4)))));
-        height = static_cast<uint64_t>(
-                     std::abs(static_cast<int64_t>(static_cast<int32_t>(ReadU32(image, 8))))) /
-                 2;
-    } else {
+    if (image.substr(0, 8) == "\x89PNG\r\n\x1a\n") {
+        const std::optional<TEncodedImageSize> size = EncodedImageSize(image);
+        return size && DecodedWithin(*size, static_cast<uint64_t>(MaxPicturePixelBytes));
+    }
+    if (image.size() < 16) {
         return false;
     }
+    // A bitmap of twice the height: the colours, then the mask.
+    const uint64_t width = static_cast<uint64_t>(
+        std::abs(static_cast<int64_t>(static_cast<int32_t>(ReadU32(image, 4)))));
+    const uint64_t height = static_cast<uint64_t>(std::abs(
+                                static_cast<int64_t>(static_cast<int32_t>(ReadU32(image, 8))))) /
+                            2;
     return SizeWithin({width, height, 4}, static_cast<uint64_t>(MaxPicturePixelBytes));
 }
 
