@@ -1,5 +1,7 @@
 #include "platform/base/BoundedChild.h"
 
+#include "platform/base/CpuTime.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -12,6 +14,7 @@
 #include <spawn.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -161,19 +164,64 @@ int MillisecondsLeft(Clock::time_point deadline) {
     return static_cast<int>(std::max<int64_t>(0, left.count()));
 }
 
+// How often a watched child's CPU time and its caller's wish are looked at.
+constexpr int WatchMillis = 20;
+
+// The CPU time a watched child has left: its watch from `cpuStart` (the child's CPU time when it
+// was given the work).
+class TCpuWatch {
+public:
+    TCpuWatch(pid_t pid, const TChildWatch* watch, int64_t cpuStart)
+        : pid_(pid), watch_(watch), cpuStart_(cpuStart) {}
+
+    bool Active() const { return watch_ != nullptr; }
+    // Whether the child ran past its CPU time, looked at once in WatchMillis at the most.
+    bool Spent() {
+        if (!watch_ || watch_->Cpu.count() <= 0 || cpuStart_ < 0) {
+            return false;
+        }
+        const Clock::time_point now = Clock::now();
+        if (now < next_) {
+            return false;
+        }
+        next_ = now + std::chrono::milliseconds(WatchMillis);
+        const int64_t used = ProcessCpuMillis(pid_);
+        return used >= 0 && used - cpuStart_ > watch_->Cpu.count();
+    }
+    bool Abandoned() const { return watch_ && watch_->Abandoned && watch_->Abandoned(); }
+
+private:
+    pid_t pid_;
+    const TChildWatch* watch_;
+    int64_t cpuStart_;
+    Clock::time_point next_{};
+};
+
 // The answer the child `pid` writes into `fd` (whose writing end the caller no longer holds),
 // whole when the child then ends well before `deadline`. The child is killed and reaped
-// however the wait ends, and `fd` closed.
-TChildOutcome AwaitAnswer(pid_t pid, int fd, Clock::time_point deadline, size_t maxAnswer) {
+// however the wait ends, and `fd` closed. A watched child is also stopped when it spends its CPU
+// time or its answer is abandoned.
+TChildOutcome AwaitAnswer(pid_t pid, int fd, Clock::time_point deadline, size_t maxAnswer,
+                          TCpuWatch cpu = {0, nullptr, -1}) {
     TOwnedFile answerPipe(fd);
     TChild child(pid);
     TChildOutcome outcome;
     outcome.End = TChildEnd::Answered;
     char buffer[65536];
     while (true) {
+        if (cpu.Abandoned()) {
+            return {TChildEnd::Abandoned, {}};
+        }
+        if (cpu.Spent()) {
+            return {};
+        }
+        const int left = MillisecondsLeft(deadline);
         pollfd ready{answerPipe.Fd(), POLLIN, 0};
-        const int polled = poll(&ready, 1, MillisecondsLeft(deadline));
+        const int polled = poll(&ready, 1, cpu.Active() ? std::min(left, WatchMillis) : left);
         if (polled < 0 && errno == EINTR) {
+            continue;
+        }
+        if (polled == 0 && cpu.Active() && left > 0) {
             continue;
         }
         if (polled <= 0) {
@@ -342,4 +390,175 @@ int AnswerAsBoundedProgram(uint64_t inputLength, uint64_t growth,
     } catch (...) {
         return 1;
     }
+}
+
+namespace {
+
+// The work's header a program started ahead reads first: the length of its input and how far
+// its address space may grow, 8 bytes each, least significant first.
+constexpr size_t WorkHeaderBytes = 16;
+
+void PutU64(std::string& out, uint64_t value) {
+    for (int i = 0; i < 8; ++i) {
+        out += static_cast<char>(value >> (8 * i) & 0xFF);
+    }
+}
+
+uint64_t GetU64(const unsigned char* in) {
+    uint64_t value = 0;
+    for (int i = 7; i >= 0; --i) {
+        value = value << 8 | in[i];
+    }
+    return value;
+}
+
+// Sends `bytes` into the socket `fd` before `deadline`, watching `cpu` meanwhile; the end that
+// stopped it, or Answered when all went.
+TChildEnd SendAll(int fd, std::string_view bytes, Clock::time_point deadline, TCpuWatch& cpu) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        if (cpu.Abandoned()) {
+            return TChildEnd::Abandoned;
+        }
+        const int left = MillisecondsLeft(deadline);
+        if (left <= 0) {
+            return TChildEnd::TimedOut;
+        }
+        pollfd ready{fd, POLLOUT, 0};
+        const int polled = poll(&ready, 1, std::min(left, WatchMillis));
+        if (polled < 0 && errno != EINTR) {
+            return TChildEnd::Failed;
+        }
+        if (polled <= 0) {
+            continue;
+        }
+        // A program that ended before it read everything must not end us with SIGPIPE.
+        const ssize_t n =
+            send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
+            continue;
+        }
+        if (n <= 0) {
+            return TChildEnd::Failed;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return TChildEnd::Answered;
+}
+
+} // namespace
+
+TProgramsStartedAhead::TProgramsStartedAhead(std::string program,
+                                             std::vector<std::string> arguments, int spare)
+    : program_(std::move(program)), arguments_(std::move(arguments)), spare_(spare) {}
+
+TProgramsStartedAhead::~TProgramsStartedAhead() {
+    for (const TStarted& started : waiting_) {
+        close(started.Fd);
+        TChild stopped(started.Pid);
+    }
+}
+
+int TProgramsStartedAhead::Waiting() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(waiting_.size());
+}
+
+TProgramsStartedAhead::TStarted TProgramsStartedAhead::Start() const {
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments_) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    int fds[2];
+    TStarted started;
+    std::lock_guard lock(ForkMutex());
+    // One socket is the program's input and its output: the input is sent without SIGPIPE, and
+    // the answer read where it was sent.
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
+        return started;
+    }
+    const TSpawnSetup setup(fds[1], fds[1]);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, program_.c_str(), setup.Files(), setup.Attributes(), argv.data(),
+                    environ) == 0) {
+        started = {pid, fds[0]};
+    } else {
+        close(fds[0]);
+    }
+    close(fds[1]);
+    return started;
+}
+
+void TProgramsStartedAhead::StartAhead() {
+    while (true) {
+        {
+            std::lock_guard lock(mutex_);
+            if (static_cast<int>(waiting_.size()) >= spare_) {
+                return;
+            }
+        }
+        const TStarted started = Start();
+        if (started.Pid < 0) {
+            return;
+        }
+        std::lock_guard lock(mutex_);
+        waiting_.push_back(started);
+    }
+}
+
+TChildOutcome TProgramsStartedAhead::Run(std::string_view input, const TChildBounds& bounds,
+                                         const TChildWatch& watch) {
+    const Clock::time_point deadline = Clock::now() + bounds.Deadline;
+    TStarted started;
+    {
+        std::lock_guard lock(mutex_);
+        if (!waiting_.empty()) {
+            started = waiting_.front();
+            waiting_.erase(waiting_.begin());
+        }
+    }
+    if (started.Pid < 0) {
+        started = Start();
+        if (started.Pid < 0) {
+            return {};
+        }
+    }
+    // Its start is not the work's: the CPU time counts from here.
+    const int64_t cpuStart = ProcessCpuMillis(started.Pid);
+    BoundCpuTime(started.Pid,
+                 static_cast<int>(std::max<int64_t>(0, cpuStart) / 1000 + 1) + bounds.CpuSeconds);
+    TCpuWatch cpu(started.Pid, &watch, cpuStart);
+    std::string header;
+    PutU64(header, input.size());
+    PutU64(header, bounds.AddressSpaceGrowth);
+    TChildEnd sent = SendAll(started.Fd, header, deadline, cpu);
+    if (sent == TChildEnd::Answered) {
+        sent = SendAll(started.Fd, input, deadline, cpu);
+    }
+    if (sent != TChildEnd::Answered) {
+        close(started.Fd);
+        TChild stopped(started.Pid);
+        return {sent, {}};
+    }
+    shutdown(started.Fd, SHUT_WR);
+    // The next work finds one waiting while this one works.
+    StartAhead();
+    return AwaitAnswer(started.Pid, started.Fd, deadline, bounds.MaxAnswer, cpu);
+}
+
+int AnswerWorkStartedAhead(const std::function<std::string(const std::string&)>& work) {
+    unsigned char header[WorkHeaderBytes];
+    size_t done = 0;
+    while (done < sizeof header) {
+        const ssize_t n = read(STDIN_FILENO, header + done, sizeof header - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return 1;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return AnswerAsBoundedProgram(GetU64(header), GetU64(header + 8), work);
 }

@@ -5,15 +5,19 @@
 // started afresh from a program file, under a bound of CPU time and of address space, while
 // the caller waits no longer than a deadline. The answer comes back through a pipe, up to a
 // bounded size. A child that fails, crashes, is stopped or says too much gives no answer, and
-// the caller goes on as before.
+// the caller goes on as before. A program started afresh costs its start (loading its libraries)
+// before it can work: programs started ahead of need hide that, each used for one piece of work.
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <sys/types.h>
 
 struct TChildBounds {
     // The longest the caller waits for the whole answer; the child is killed then.
@@ -29,10 +33,20 @@ struct TChildBounds {
 };
 
 enum class TChildEnd {
-    Answered, // the work returned, and its answer came back whole
-    Failed,   // the work threw, the child crashed or ran out of memory or CPU time
-    TimedOut, // the deadline passed first
-    TooLong,  // the answer was longer than allowed
+    Answered,  // the work returned, and its answer came back whole
+    Failed,    // the work threw, the child crashed or ran out of memory or CPU time
+    TimedOut,  // the deadline passed first
+    TooLong,   // the answer was longer than allowed
+    Abandoned, // the caller no longer wanted the answer, and the child was stopped
+};
+
+// What a caller watches while a child works, besides its bounds.
+struct TChildWatch {
+    // The CPU time the work may take, counted from when the child is given it, to the hundredth
+    // of a second (0: only the bound in whole seconds); a child past it has failed.
+    std::chrono::milliseconds Cpu{0};
+    // Asked now and then while the child works: true when its answer is no longer wanted.
+    std::function<bool()> Abandoned;
 };
 
 struct TChildOutcome {
@@ -65,6 +79,49 @@ TChildOutcome RunBoundedProgram(const std::string& program,
 // not be written.
 int AnswerAsBoundedProgram(uint64_t inputLength, uint64_t growth,
                            const std::function<std::string(const std::string&)>& work);
+
+// Programs started from one program file before they are needed, each waiting for one piece of
+// work on its standard input and answering on its standard output (AnswerWorkStartedAhead).
+// Starting a program costs tens of milliseconds and its libraries' memory: so many are kept
+// started that the work finds one waiting. Safe to use from several threads at once; the
+// programs still waiting are stopped when it goes.
+class TProgramsStartedAhead {
+public:
+    // `arguments` with the program's name first; `spare` are kept started once the first work
+    // came.
+    TProgramsStartedAhead(std::string program, std::vector<std::string> arguments, int spare);
+    ~TProgramsStartedAhead();
+    TProgramsStartedAhead(const TProgramsStartedAhead&) = delete;
+    TProgramsStartedAhead& operator=(const TProgramsStartedAhead&) = delete;
+
+    // Gives `input` to a program started ahead (started now when none waits), and another is
+    // started in its place; waits for its answer within `bounds` (its CPU time counted from
+    // here, its address space bounded from where it stands when it takes the work) and `watch`.
+    TChildOutcome Run(std::string_view input, const TChildBounds& bounds,
+                      const TChildWatch& watch = {});
+    // Starts programs until `spare` wait for work, before any work comes.
+    void StartAhead();
+    // How many programs wait for work now.
+    int Waiting() const;
+
+private:
+    struct TStarted {
+        pid_t Pid = -1;
+        int Fd = -1;
+    };
+    TStarted Start() const;
+
+    const std::string program_;
+    const std::vector<std::string> arguments_;
+    const int spare_;
+    mutable std::mutex mutex_;
+    std::vector<TStarted> waiting_;
+};
+
+// The side of a program started ahead: waits for its work, bounds its own address space as the
+// work asks and answers it through `work` as AnswerAsBoundedProgram does. The status to exit
+// with; 1 also when no work came (the caller went away).
+int AnswerWorkStartedAhead(const std::function<std::string(const std::string&)>& work);
 
 // True inside a child forked by RunBoundedChild: it has one thread only, so locks that keep the
 // caller's threads apart may be held by threads that do not exist there, and must not be waited

@@ -1,0 +1,49 @@
+#include "platform/base/CpuTime.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+int64_t ThreadCpuMicros() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
+int64_t ProcessCpuMillis(pid_t pid) {
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return -1;
+    }
+    char text[1024];
+    ssize_t length = 0;
+    while ((length = read(fd, text, sizeof text - 1)) < 0 && errno == EINTR) {
+    }
+    close(fd);
+    if (length <= 0) {
+        return -1;
+    }
+    text[length] = '\0';
+    // The command's name may hold blanks and parentheses: the fields are counted from the last
+    // closing parenthesis, after which come the state (field 3) and, as fields 14 and 15, the
+    // user and system time in clock ticks.
+    const char* at = std::strrchr(text, ')');
+    if (at == nullptr) {
+        return -1;
+    }
+    unsigned long long user = 0;
+    unsigned long long system = 0;
+    if (std::sscanf(at + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &user,
+                    &system) != 2) {
+        return -1;
+    }
+    const long ticks = sysconf(_SC_CLK_TCK);
+    return static_cast<int64_t>((user + system) * 1000 /
+                                static_cast<unsigned long long>(ticks > 0 ? ticks : 100));
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+// CPU time, which a busy machine does not stretch as it stretches the time on the clock: what a
+// piece of work costs is counted in it, so that whether the work may go on does not depend on
+// what else the machine is doing.
+
+#include <cstdint>
+
+#include <sys/types.h>
+
+// The CPU time the calling thread has used so far, in microseconds.
+int64_t ThreadCpuMicros();
+
+// The CPU time process `pid` has used so far, all its threads together, in milliseconds; -1 when
+// it cannot be read (the process is gone).
+int64_t ProcessCpuMillis(pid_t pid);

@@ -1,0 +1,167 @@
+// Programs started before their work comes: each takes one piece of work, its start costs the
+// work nothing, and its CPU time, its memory, the caller's deadline and the caller's wish stop it.
+#include "platform/base/BoundedChild.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr const char* AheadSwitch = "--answer-started-ahead";
+
+// The test program started as a program started ahead: its input says what its work does.
+// "echo" answers the rest of the input; "pid" its process number and how long it waited for
+// its work (milliseconds); "spin" never ends and uses the CPU; "sleep" never ends and does not;
+// "map <MB>" maps that much memory and touches it.
+std::string Work(const std::string& input) {
+    if (input.rfind("echo", 0) == 0) {
+        return input.substr(4);
+    }
+    if (input == "spin") {
+        volatile uint64_t spins = 0;
+        while (true) {
+            spins = spins + 1;
+        }
+    }
+    if (input == "sleep") {
+        while (true) {
+            pause();
+        }
+    }
+    if (input.rfind("map ", 0) == 0) {
+        const size_t bytes = std::stoul(input.substr(4)) << 20;
+        void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED) {
+            return "";
+        }
+        std::memset(p, 1, bytes);
+        return "mapped";
+    }
+    return "";
+}
+
+std::chrono::steady_clock::time_point startedAt;
+
+int AnswerStartedAhead() {
+    return AnswerWorkStartedAhead([](const std::string& input) {
+        if (input == "pid") {
+            const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - startedAt);
+            return std::to_string(getpid()) + " " + std::to_string(waited.count());
+        }
+        return Work(input);
+    });
+}
+
+__attribute__((constructor(101))) void RunStartedAhead(int argc, char** argv, char**) {
+    if (argc == 2 && std::strcmp(argv[1], AheadSwitch) == 0) {
+        startedAt = std::chrono::steady_clock::now();
+        _exit(AnswerStartedAhead());
+    }
+}
+
+TProgramsStartedAhead Programs(int spare) {
+    return TProgramsStartedAhead("/proc/self/exe", {"started-ahead", AheadSwitch}, spare);
+}
+
+bool NoChildLeft() {
+    return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
+}
+
+TChildBounds Generous() {
+    TChildBounds bounds;
+    bounds.Deadline = 60s;
+    bounds.CpuSeconds = 30;
+    return bounds;
+}
+
+} // namespace
+
+TEST(ProgramsStartedAhead, EachWorkFindsAProgramStartedBeforeItAndUsesItOnce) {
+    {
+        TProgramsStartedAhead programs("/proc/self/exe", {"started-ahead", AheadSwitch}, 2);
+        EXPECT_EQ(programs.Waiting(), 0);
+        programs.StartAhead();
+        EXPECT_EQ(programs.Waiting(), 2);
+        std::this_thread::sleep_for(300ms);
+        std::vector<std::string> pids;
+        for (int i = 0; i < 4; ++i) {
+            const TChildOutcome outcome = programs.Run("pid", Generous());
+            ASSERT_EQ(outcome.End, TChildEnd::Answered) << i;
+            const size_t blank = outcome.Answer.find(' ');
+            pids.push_back(outcome.Answer.substr(0, blank));
+            if (i == 0) {
+                // It had been waiting since before the work came.
+                EXPECT_GE(std::stoi(outcome.Answer.substr(blank + 1)), 250);
+            }
+            EXPECT_EQ(programs.Waiting(), 2);
+        }
+        std::sort(pids.begin(), pids.end());
+        EXPECT_EQ(std::unique(pids.begin(), pids.end()), pids.end()) << "a program worked twice";
+        // An input larger than a socket holds at once comes back whole, every byte value.
+        std::string large = "echo";
+        for (size_t i = 0; i < 3 * 65536 + 7; ++i) {
+            large += static_cast<char>(i * 31 % 256);
+        }
+        EXPECT_EQ(programs.Run(large, Generous()).Answer, large.substr(4));
+    }
+    // Those still waiting went with it.
+    EXPECT_TRUE(NoChildLeft());
+}
+
+TEST(ProgramsStartedAhead, CpuTimeMemoryTheDeadlineAndTheCallerStopTheWork) {
+    TProgramsStartedAhead programs = Programs(1);
+    // Spinning, it is stopped by its CPU time long before the deadline: a failure, not a
+    // timeout; sleeping, the deadline stops it.
+    TChildWatch cpu;
+    cpu.Cpu = 300ms;
+    EXPECT_EQ(programs.Run("spin", Generous(), cpu).End, TChildEnd::Failed);
+    TChildBounds shortly = Generous();
+    shortly.Deadline = 500ms;
+    EXPECT_EQ(programs.Run("sleep", shortly, cpu).End, TChildEnd::TimedOut);
+    // Its memory is bounded from where it stands when it takes the work.
+    TChildBounds memory = Generous();
+    memory.AddressSpaceGrowth = uint64_t{256} << 20;
+    EXPECT_EQ(programs.Run("map 64", memory).Answer, "mapped");
+    EXPECT_EQ(programs.Run("map 512", memory).End, TChildEnd::Failed);
+    // A caller that no longer wants the answer stops the work.
+    std::atomic<bool> unwanted{false};
+    TChildWatch wish;
+    wish.Abandoned = [&] { return unwanted.load(); };
+    std::thread caller([&] {
+        std::this_thread::sleep_for(200ms);
+        unwanted = true;
+    });
+    EXPECT_EQ(programs.Run("sleep", Generous(), wish).End, TChildEnd::Abandoned);
+    caller.join();
+    // The same programs go on answering afterwards.
+    EXPECT_EQ(programs.Run("echo done", Generous()).Answer, " done");
+}
+
+TEST(ProgramsStartedAhead, ThreadsGetTheirOwnAnswers) {
+    TProgramsStartedAhead programs = Programs(2);
+    std::vector<std::string> answers(4);
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < answers.size(); ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 3; ++round) {
+                const std::string mine(1000 + t, static_cast<char>('a' + t));
+                answers[t] += programs.Run("echo" + mine, Generous()).Answer == mine ? "+" : "-";
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(answers, std::vector<std::string>(4, "+++"));
+}
