@@ -1,0 +1,520 @@
+#include "platform/graphics/PicturePreparation.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QSocketNotifier>
+#include <QThread>
+
+#include <algorithm>
+#include <cerrno>
+
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace {
+
+// The longest stretch a wait spends without serving.
+constexpr auto ServeEvery = std::chrono::milliseconds(20);
+
+int DefaultWorkers() {
+    const unsigned processors = std::thread::hardware_concurrency();
+    return std::clamp(static_cast<int>(processors / 2), 2, 4);
+}
+
+uint64_t BytesOf(const QImage& image) {
+    return static_cast<uint64_t>(image.sizeInBytes());
+}
+
+} // namespace
+
+TPictureBytes::TPictureBytes(std::string bytes) : bytes_(std::move(bytes)) {}
+
+const QByteArray& TPictureBytes::Digest() const {
+    std::call_once(once_, [this] {
+        digest_ = QCryptographicHash::hash(
+            QByteArrayView(bytes_.data(), static_cast<qsizetype>(bytes_.size())),
+            QCryptographicHash::Sha256);
+    });
+    return digest_;
+}
+
+bool TPictureKey::operator<(const TPictureKey& other) const {
+    if (Content != other.Content) {
+        return Content < other.Content;
+    }
+    if (Kind != other.Kind) {
+        return Kind < other.Kind;
+    }
+    if (Width != other.Width) {
+        return Width < other.Width;
+    }
+    return Height < other.Height;
+}
+
+TPreparationContext::~TPreparationContext() = default;
+
+struct TPictureViewer::TState {
+    // Counts the viewer's paints of its whole view: what it asked for in an earlier one and not
+    // since is no longer shown.
+    std::atomic<uint64_t> Showing{0};
+    std::function<void()> Ready;
+};
+
+TPictureViewer::TPictureViewer(std::function<void()> ready) : state_(std::make_shared<TState>()) {
+    state_->Ready = std::move(ready);
+}
+
+TPictureViewer::~TPictureViewer() = default;
+
+void TPictureViewer::WholeViewPainted() {
+    ++state_->Showing;
+}
+
+// A picture asked for: its work, who asked (a viewer, in which of its showings), who waits.
+struct TPicturePreparer::TRequest {
+    TPictureKey Key;
+    TPreparationWork Work;
+    std::vector<std::pair<std::weak_ptr<TPictureViewer::TState>, uint64_t>> Askers;
+    int Waiters = 0;
+    bool Queued = false;
+    bool Done = false;
+    TPrepared Result;
+};
+
+// What is known of one content: whether it is refused, how often its work was put off, its
+// conversion; when it was last used.
+struct TPicturePreparer::TContent {
+    bool Refused = false;
+    int PutOff = 0;
+    std::shared_ptr<const std::string> Conversion;
+    uint64_t Used = 0;
+};
+
+class TPicturePreparer::TContext : public TPreparationContext {
+public:
+    TContext(TPicturePreparer& preparer, TRequest& request)
+        : preparer_(preparer), request_(request) {}
+
+    bool Stopped() const override {
+        std::lock_guard lock(preparer_.mutex_);
+        return preparer_.stopping_ || !preparer_.Wanted(request_);
+    }
+    std::shared_ptr<const std::string> Conversion() const override {
+        std::lock_guard lock(preparer_.mutex_);
+        return preparer_.ContentOf(request_.Key.Content).Conversion;
+    }
+    void KeepConversion(std::string conversion) override {
+        std::lock_guard lock(preparer_.mutex_);
+        ++preparer_.counts_.Conversions;
+        preparer_.KeepConversion(request_.Key.Content, std::move(conversion));
+    }
+    int TimesPutOff() const override {
+        std::lock_guard lock(preparer_.mutex_);
+        return preparer_.ContentOf(request_.Key.Content).PutOff;
+    }
+
+private:
+    TPicturePreparer& preparer_;
+    TRequest& request_;
+};
+
+TPicturePreparer::TPicturePreparer(TPreparerOptions options)
+    : options_(options), readyBound_(options.ReadyBytes) {}
+
+TPicturePreparer::~TPicturePreparer() {
+    ShutDown();
+    if (wakeFd_ >= 0) {
+        close(wakeFd_);
+    }
+}
+
+void TPicturePreparer::ShutDown() {
+    std::vector<std::thread> workers;
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        workers.swap(workers_);
+        for (const std::shared_ptr<TRequest>& request : queue_) {
+            request->Done = true;
+            request->Result = {TPreparedEnd::Dropped, {}};
+            requests_.erase(request->Key);
+        }
+        queue_.clear();
+    }
+    queued_.notify_all();
+    done_.notify_all();
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+    std::vector<std::shared_ptr<void>> held;
+    {
+        std::lock_guard lock(mutex_);
+        held.swap(held_);
+        notices_.clear();
+    }
+    held.clear();
+    if (notifier_ && std::this_thread::get_id() == noticeThread_) {
+        notifier_.reset();
+    }
+}
+
+void TPicturePreparer::Hold(std::shared_ptr<void> resource) {
+    std::lock_guard lock(mutex_);
+    held_.push_back(std::move(resource));
+}
+
+void TPicturePreparer::StartWorkers() {
+    if (!workers_.empty() || stopping_) {
+        return;
+    }
+    const int count = options_.Workers > 0 ? options_.Workers : DefaultWorkers();
+    for (int i = 0; i < count; ++i) {
+        workers_.emplace_back([this] { Work(); });
+    }
+}
+
+TPicturePreparer::TContent& TPicturePreparer::ContentOf(const QByteArray& content) {
+    auto [at, added] = contents_.try_emplace(content);
+    at->second.Used = ++tick_;
+    if (added && contents_.size() > options_.RememberedContents) {
+        // The one used longest ago goes, unless it is the one just added.
+        auto oldest =
+            std::min_element(contents_.begin(), contents_.end(), [](const auto& a, const auto& b) {
+                return a.second.Used < b.second.Used;
+            });
+        if (oldest != at) {
+            if (oldest->second.Conversion) {
+                conversionBytes_ -= oldest->second.Conversion->size();
+            }
+            contents_.erase(oldest);
+        }
+    }
+    return at->second;
+}
+
+void TPicturePreparer::KeepConversion(const QByteArray& content, std::string conversion) {
+    if (conversion.empty() || conversion.size() > options_.LargestConversion ||
+        conversion.size() > options_.ConversionBytes) {
+        return;
+    }
+    TContent& kept = ContentOf(content);
+    if (kept.Conversion) {
+        conversionBytes_ -= kept.Conversion->size();
+    }
+    kept.Conversion = std::make_shared<const std::string>(std::move(conversion));
+    conversionBytes_ += kept.Conversion->size();
+    while (conversionBytes_ > options_.ConversionBytes) {
+        TContent* oldest = nullptr;
+        for (auto& [digest, entry] : contents_) {
+            if (entry.Conversion && &entry != &kept && (!oldest || entry.Used < oldest->Used)) {
+                oldest = &entry;
+            }
+        }
+        if (!oldest) {
+            break;
+        }
+        conversionBytes_ -= oldest->Conversion->size();
+        oldest->Conversion.reset();
+    }
+}
+
+bool TPicturePreparer::Wanted(const TRequest& request) const {
+    if (request.Waiters > 0) {
+        return true;
+    }
+    for (const auto& [asker, showing] : request.Askers) {
+        const std::shared_ptr<TPictureViewer::TState> viewer = asker.lock();
+        if (viewer && viewer->Showing.load() == showing) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TPicturePreparer::TState TPicturePreparer::Look(const TPictureKey& key, QImage& image) {
+    std::lock_guard lock(mutex_);
+    if (const auto at = ready_.find(key); at != ready_.end()) {
+        at->second.Shown = ++tick_;
+        image = at->second.Image;
+        return TState::Ready;
+    }
+    const auto content = contents_.find(key.Content);
+    return content != contents_.end() && content->second.Refused ? TState::Refused
+                                                                 : TState::Waiting;
+}
+
+bool TPicturePreparer::Refused(const QByteArray& content) const {
+    std::lock_guard lock(mutex_);
+    const auto at = contents_.find(content);
+    return at != contents_.end() && at->second.Refused;
+}
+
+std::shared_ptr<TPicturePreparer::TRequest>
+TPicturePreparer::Request(const TPictureKey& key, const TPreparationWorkMaker& work) {
+    std::shared_ptr<TRequest>& request = requests_[key];
+    if (!request) {
+        request = std::make_shared<TRequest>();
+        request->Key = key;
+        request->Work = work();
+        request->Queued = true;
+        queue_.push_back(request);
+        StartWorkers();
+        queued_.notify_one();
+    }
+    return request;
+}
+
+void TPicturePreparer::Ask(const TPictureKey& key, const TPreparationWorkMaker& work,
+                           const TPictureViewer& viewer) {
+    std::lock_guard lock(mutex_);
+    if (stopping_ || ready_.count(key) > 0 || ContentOf(key.Content).Refused) {
+        return;
+    }
+    if (!notifier_ && QCoreApplication::instance() &&
+        QThread::currentThread() == QCoreApplication::instance()->thread()) {
+        // The viewers are told on their own thread, woken through a descriptor its event loop
+        // watches: nothing a worker makes crosses over inside Qt's own queue, where the thread
+        // checkers cannot follow it.
+        wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+        if (wakeFd_ >= 0) {
+            noticeThread_ = std::this_thread::get_id();
+            notifier_ = std::make_unique<QSocketNotifier>(wakeFd_, QSocketNotifier::Read);
+            QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] {
+                uint64_t count = 0;
+                while (::read(wakeFd_, &count, sizeof count) > 0) {
+                }
+                DeliverNotices();
+            });
+        }
+    }
+    const std::shared_ptr<TRequest> request = Request(key, work);
+    const std::shared_ptr<TPictureViewer::TState>& state = viewer.State();
+    const uint64_t showing = state->Showing.load();
+    auto& askers = request->Askers;
+    std::erase_if(askers, [](const auto& asker) { return asker.first.expired(); });
+    for (auto& [asker, when] : askers) {
+        if (asker.lock() == state) {
+            when = showing;
+            return;
+        }
+    }
+    askers.emplace_back(state, showing);
+}
+
+TPrepared TPicturePreparer::Wait(const TPictureKey& key, const TPreparationWorkMaker& work,
+                                 Clock::time_point until, const std::function<void()>& serve) {
+    std::unique_lock lock(mutex_);
+    if (const auto at = ready_.find(key); at != ready_.end()) {
+        at->second.Shown = ++tick_;
+        return {TPreparedEnd::Ready, at->second.Image};
+    }
+    if (ContentOf(key.Content).Refused) {
+        return {TPreparedEnd::Refused, {}};
+    }
+    if (stopping_) {
+        return {TPreparedEnd::Later, {}};
+    }
+    const std::shared_ptr<TRequest> request = Request(key, work);
+    ++request->Waiters;
+    if (request->Queued) {
+        // A waiting job goes before the windows' pictures.
+        std::erase(queue_, request);
+        queue_.push_front(request);
+    }
+    while (!request->Done) {
+        const Clock::time_point now = Clock::now();
+        if (now >= until) {
+            break;
+        }
+        done_.wait_until(lock, serve ? std::min(until, now + ServeEvery) : until,
+                         [&] { return request->Done; });
+        if (serve && !request->Done) {
+            lock.unlock();
+            serve();
+            lock.lock();
+        }
+    }
+    --request->Waiters;
+    return request->Done ? request->Result : TPrepared{TPreparedEnd::Later, {}};
+}
+
+void TPicturePreparer::Work() {
+    std::unique_lock lock(mutex_);
+    while (true) {
+        queued_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+        if (stopping_) {
+            return;
+        }
+        const std::shared_ptr<TRequest> request = queue_.front();
+        queue_.pop_front();
+        request->Queued = false;
+        if (!Wanted(*request)) {
+            Finish(*request, {TPreparedEnd::Dropped, {}});
+            continue;
+        }
+        ++running_;
+        ++counts_.Started;
+        lock.unlock();
+        TPrepared prepared;
+        {
+            TContext context(*this, *request);
+            try {
+                prepared = request->Work(context);
+            } catch (...) {
+                // Work that fails does so again: the picture is its frame.
+                prepared = {TPreparedEnd::Refused, {}};
+            }
+            if (prepared.End == TPreparedEnd::Ready && prepared.Image.isNull()) {
+                prepared.End = TPreparedEnd::Refused;
+            }
+            if (prepared.End != TPreparedEnd::Ready && context.Stopped()) {
+                prepared = {TPreparedEnd::Dropped, {}};
+            }
+        }
+        // The work's own captures go before the request is finished: nothing of it outlives
+        // the worker that ran it.
+        request->Work = nullptr;
+        lock.lock();
+        --running_;
+        Finish(*request, std::move(prepared));
+    }
+}
+
+void TPicturePreparer::Finish(TRequest& request, TPrepared prepared) {
+    if (const auto at = requests_.find(request.Key);
+        at != requests_.end() && at->second.get() == &request) {
+        requests_.erase(at);
+    }
+    bool tell = false;
+    switch (prepared.End) {
+    case TPreparedEnd::Ready:
+        tell = BytesOf(prepared.Image) <= readyBound_;
+        KeepReady(request.Key, prepared.Image);
+        break;
+    case TPreparedEnd::Refused:
+        ContentOf(request.Key.Content).Refused = true;
+        break;
+    case TPreparedEnd::Later:
+        ++ContentOf(request.Key.Content).PutOff;
+        tell = true;
+        break;
+    case TPreparedEnd::Dropped:
+        ++counts_.Dropped;
+        break;
+    }
+    request.Done = true;
+    request.Result = std::move(prepared);
+    if (tell) {
+        bool wake = false;
+        for (const auto& [asker, showing] : request.Askers) {
+            const std::shared_ptr<TPictureViewer::TState> viewer = asker.lock();
+            if (viewer && viewer->Showing.load() == showing) {
+                notices_.push_back(asker);
+                wake = true;
+            }
+        }
+        if (wake) {
+            Wake();
+        }
+    }
+    request.Askers.clear();
+    done_.notify_all();
+}
+
+void TPicturePreparer::KeepReady(const TPictureKey& key, const QImage& image) {
+    const uint64_t bytes = BytesOf(image);
+    if (bytes > readyBound_) {
+        return;
+    }
+    EvictAbove(readyBound_ - bytes);
+    // A ready image counts as shown when it comes: it is about to be.
+    ready_[key] = TReady{image, bytes, ++tick_};
+    readyBytes_ += bytes;
+}
+
+void TPicturePreparer::Wake() {
+    if (wakeFd_ < 0) {
+        return;
+    }
+    const uint64_t one = 1;
+    while (::write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {
+    }
+}
+
+void TPicturePreparer::DeliverNotices() {
+    std::vector<std::weak_ptr<TPictureViewer::TState>> notices;
+    {
+        std::lock_guard lock(mutex_);
+        notices.swap(notices_);
+    }
+    std::vector<std::shared_ptr<TPictureViewer::TState>> told;
+    for (const auto& notice : notices) {
+        const std::shared_ptr<TPictureViewer::TState> viewer = notice.lock();
+        if (!viewer || std::find(told.begin(), told.end(), viewer) != told.end()) {
+            continue;
+        }
+        told.push_back(viewer);
+        if (viewer->Ready) {
+            viewer->Ready();
+        }
+    }
+}
+
+bool TPicturePreparer::WaitUntilIdle(std::chrono::milliseconds limit) {
+    std::unique_lock lock(mutex_);
+    return done_.wait_for(lock, limit, [this] { return queue_.empty() && running_ == 0; });
+}
+
+bool TPicturePreparer::Busy() const {
+    std::lock_guard lock(mutex_);
+    return !queue_.empty() || running_ > 0 || !notices_.empty();
+}
+
+TPreparerCounts TPicturePreparer::Counts() const {
+    std::lock_guard lock(mutex_);
+    return counts_;
+}
+
+uint64_t TPicturePreparer::ReadyBytes() const {
+    std::lock_guard lock(mutex_);
+    return readyBytes_;
+}
+
+void TPicturePreparer::SetReadyBytesBound(uint64_t bytes) {
+    std::lock_guard lock(mutex_);
+    readyBound_ = bytes;
+    EvictAbove(readyBound_);
+}
+
+void TPicturePreparer::EvictAbove(uint64_t bytes) {
+    // Those shown longest ago go first: the pictures out of view.
+    while (readyBytes_ > bytes && !ready_.empty()) {
+        const auto oldest =
+            std::min_element(ready_.begin(), ready_.end(), [](const auto& a, const auto& b) {
+                return a.second.Shown < b.second.Shown;
+            });
+        readyBytes_ -= oldest->second.Bytes;
+        ready_.erase(oldest);
+        ++counts_.Evicted;
+    }
+}
+
+void TPicturePreparer::Forget() {
+    std::lock_guard lock(mutex_);
+    ready_.clear();
+    readyBytes_ = 0;
+    contents_.clear();
+    conversionBytes_ = 0;
+}
+
+TPicturePreparer& PicturePreparer() {
+    static TPicturePreparer preparer;
+    static const bool stopsWithTheApplication = [] {
+        // Called from the application object's destructor, while what the works draw with is
+        // still there.
+        qAddPostRoutine([] { PicturePreparer().ShutDown(); });
+        return true;
+    }();
+    (void)stopsWithTheApplication;
+    return preparer;
+}

@@ -1,0 +1,233 @@
+#pragma once
+
+// Pictures are made ready beside the window: decoded, converted and drawn into an image of the
+// size they are shown at, on worker threads (and, for what a thread cannot stop, in a bounded
+// process of its own), several at once. A window's paint draws only what is ready and the
+// picture's frame for the rest; the window is told when what it asked for is ready, and paints
+// again. The work is shared by content: copies of one picture, wherever they are, are prepared
+// once; the conversion of a picture is kept by its content and its image by content and size.
+// The images kept ready have a memory bound of their own, those shown longest ago going first.
+// A picture no window asks for any more is taken off the queue, and its running work is told to
+// stop. A print or an export waits for its pictures instead (PictureShowing.h).
+
+#include <QByteArray>
+#include <QImage>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class QSocketNotifier;
+
+// The bytes of a picture, shared by its copies and by the work on them, with their digest: what
+// tells one content from another.
+class TPictureBytes {
+public:
+    explicit TPictureBytes(std::string bytes);
+    const std::string& Bytes() const { return bytes_; }
+    // SHA-256 of the bytes, worked out once, when first asked for.
+    const QByteArray& Digest() const;
+
+private:
+    const std::string bytes_;
+    mutable std::once_flag once_;
+    mutable QByteArray digest_;
+};
+
+// One image a picture is prepared into: its content, the kind of work that prepares it (a
+// letter of the picture's own) and its size in pixels.
+struct TPictureKey {
+    QByteArray Content;
+    char Kind = 0;
+    int Width = 0;
+    int Height = 0;
+
+    bool operator<(const TPictureKey& other) const;
+};
+
+enum class TPreparedEnd {
+    // The image is there.
+    Ready,
+    // The picture cannot be prepared within its bounds: it is its frame from now on, at every
+    // size, and so is every picture of the same content.
+    Refused,
+    // Not this time: the machine was too busy to tell. It is tried again when asked again.
+    Later,
+    // Nobody wanted it any more.
+    Dropped,
+};
+
+struct TPrepared {
+    TPreparedEnd End = TPreparedEnd::Later;
+    QImage Image;
+};
+
+// What a piece of work may ask of the preparer while it runs.
+class TPreparationContext {
+public:
+    virtual ~TPreparationContext();
+    // True when the work is no longer wanted, or the preparer is going: it stops where it can.
+    virtual bool Stopped() const = 0;
+    // The conversion an earlier work kept for this content, or null.
+    virtual std::shared_ptr<const std::string> Conversion() const = 0;
+    // Keeps `conversion` for this content (within the bound of kept conversions); empty keeps
+    // nothing. Either way it counts one conversion made.
+    virtual void KeepConversion(std::string conversion) = 0;
+    // How many works on this content ended Later before: work stopped by the clock on the wall
+    // gives itself longer each time.
+    virtual int TimesPutOff() const = 0;
+};
+
+using TPreparationWork = std::function<TPrepared(TPreparationContext&)>;
+// Makes the work for a key, called only when no work for that key is queued or running.
+using TPreparationWorkMaker = std::function<TPreparationWork()>;
+
+// A window that shows pictures, from its paints (TPictureShowing): told when the pictures it
+// asked for are ready. `ready` runs on the thread that asks (the window's), from its event loop,
+// never once the viewer is gone.
+class TPictureViewer {
+public:
+    explicit TPictureViewer(std::function<void()> ready);
+    ~TPictureViewer();
+    TPictureViewer(const TPictureViewer&) = delete;
+    TPictureViewer& operator=(const TPictureViewer&) = delete;
+
+    // A paint of the whole view begins: what the view asked for before and does not ask for
+    // again is no longer shown.
+    void WholeViewPainted();
+
+    struct TState;
+    const std::shared_ptr<TState>& State() const { return state_; }
+
+private:
+    std::shared_ptr<TState> state_;
+};
+
+struct TPreparerOptions {
+    // Works run at once (at least one).
+    int Workers = 0; // 0: two to four, by the machine's processors
+    // The ready images kept, in bytes of their pixels.
+    uint64_t ReadyBytes = uint64_t{192} << 20;
+    // The conversions kept, in bytes, and the largest one kept.
+    uint64_t ConversionBytes = uint64_t{32} << 20;
+    uint64_t LargestConversion = uint64_t{8} << 20;
+    // The contents whose verdict and conversion are remembered; the oldest are forgotten first.
+    size_t RememberedContents = 4096;
+};
+
+// What the preparer has done so far.
+struct TPreparerCounts {
+    int Started = 0;     // works begun
+    int Conversions = 0; // conversions made (kept or not)
+    int Dropped = 0;     // works taken off the queue or stopped because nobody wanted them
+    int Evicted = 0;     // ready images let go for the memory bound
+};
+
+class TPicturePreparer {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    explicit TPicturePreparer(TPreparerOptions options = {});
+    // Stops and joins the workers before anything they use goes.
+    ~TPicturePreparer();
+    TPicturePreparer(const TPicturePreparer&) = delete;
+    TPicturePreparer& operator=(const TPicturePreparer&) = delete;
+
+    enum class TState { Ready, Waiting, Refused };
+    // How the image of `key` stands; when it is ready, `image` is it, and it counts as shown now.
+    TState Look(const TPictureKey& key, QImage& image);
+    // Whether pictures of this content are refused.
+    bool Refused(const QByteArray& content) const;
+
+    // Asks for the image of `key` for `viewer`, which is told when it is ready (or should be
+    // asked for again). Nothing when it is ready or refused already.
+    void Ask(const TPictureKey& key, const TPreparationWorkMaker& work,
+             const TPictureViewer& viewer);
+    // Waits for the image of `key` until it is ready or refused, or `until` passed (Later), its
+    // work first in the queue; `serve`, when given, runs between stretches of at most 20 ms of
+    // waiting. A refused picture or a ready image answers at once.
+    TPrepared Wait(const TPictureKey& key, const TPreparationWorkMaker& work,
+                   Clock::time_point until, const std::function<void()>& serve = {});
+
+    // Tells the viewers whose pictures became ready; what the event loop runs. Main thread.
+    void DeliverNotices();
+    // Waits until no work is queued or running, at most `limit`; whether it came to that.
+    bool WaitUntilIdle(std::chrono::milliseconds limit);
+    // Whether work is queued or running, or notices wait to be delivered.
+    bool Busy() const;
+
+    TPreparerCounts Counts() const;
+    // The bytes the ready images hold now, and their bound.
+    uint64_t ReadyBytes() const;
+    void SetReadyBytesBound(uint64_t bytes);
+    // Lets go of every ready image, kept conversion and remembered verdict.
+    void Forget();
+
+    // Keeps `resource`, which works use, until the workers are joined.
+    void Hold(std::shared_ptr<void> resource);
+    // Stops the workers (the work running is told to stop) and joins them; what is queued is
+    // dropped. Later works are not run: waits answer Later, asks do nothing.
+    void ShutDown();
+
+private:
+    struct TRequest;
+    struct TContent;
+    class TContext;
+
+    void Work();
+    std::shared_ptr<TRequest> Request(const TPictureKey& key, const TPreparationWorkMaker& work);
+    bool Wanted(const TRequest& request) const;
+    void Finish(TRequest& request, TPrepared prepared);
+    void KeepReady(const TPictureKey& key, const QImage& image);
+    // Lets go of ready images until they hold at most `bytes`.
+    void EvictAbove(uint64_t bytes);
+    TContent& ContentOf(const QByteArray& content);
+    void KeepConversion(const QByteArray& content, std::string conversion);
+    void StartWorkers();
+    void Wake();
+
+    const TPreparerOptions options_;
+    mutable std::mutex mutex_;
+    std::condition_variable queued_;
+    std::condition_variable done_;
+    std::vector<std::thread> workers_;
+    bool stopping_ = false;
+    std::deque<std::shared_ptr<TRequest>> queue_;
+    std::map<TPictureKey, std::shared_ptr<TRequest>> requests_;
+    int running_ = 0;
+
+    struct TReady {
+        QImage Image;
+        uint64_t Bytes = 0;
+        uint64_t Shown = 0;
+    };
+    std::map<TPictureKey, TReady> ready_;
+    uint64_t readyBytes_ = 0;
+    uint64_t readyBound_;
+    uint64_t tick_ = 0;
+
+    std::map<QByteArray, TContent> contents_;
+    uint64_t conversionBytes_ = 0;
+    TPreparerCounts counts_;
+
+    // Viewers to tell, and how the event loop hears of them.
+    std::vector<std::weak_ptr<TPictureViewer::TState>> notices_;
+    std::thread::id noticeThread_;
+    int wakeFd_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
+
+    std::vector<std::shared_ptr<void>> held_;
+};
+
+// The preparer of the process, made when first used. It stops when the application object goes,
+// before the fonts and the painting its works use go with it, and at the latest at exit.
+TPicturePreparer& PicturePreparer();

@@ -1,0 +1,333 @@
+// The preparer of pictures: one work for a content and size however many ask, ready images kept
+// to their bound with those shown longest ago going first, work nobody wants dropped, viewers
+// told and never once gone, verdicts kept by content, waits that serve, and workers joined
+// before what they use goes.
+#include "platform/graphics/PicturePreparation.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <atomic>
+#include <set>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+using Clock = TPicturePreparer::Clock;
+
+TPictureKey Key(const char* content, int width = 10, int height = 10) {
+    return {QByteArray(content), 'T', width, height};
+}
+
+QImage Image(int width, int height, QRgb colour) {
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(colour);
+    return image;
+}
+
+// Work that makes an image of the key's size in `colour`, noting the key in `ran`.
+TPreparationWorkMaker Painting(const TPictureKey& key, std::multiset<std::string>* ran,
+                               std::mutex* ranLock, QRgb colour = qRgb(1, 2, 3)) {
+    return [=] {
+        return [=](TPreparationContext&) {
+            {
+                std::lock_guard lock(*ranLock);
+                ran->insert(key.Content.toStdString() + "@" + std::to_string(key.Width));
+            }
+            return TPrepared{TPreparedEnd::Ready, Image(key.Width, key.Height, colour)};
+        };
+    };
+}
+
+TPrepared WaitFor(TPicturePreparer& preparer, const TPictureKey& key,
+                  const TPreparationWorkMaker& work) {
+    return preparer.Wait(key, work, Clock::now() + 60s);
+}
+
+// Work that runs until it is told to stop, noting that it began and how it ended.
+struct TStoppable {
+    std::atomic<bool> Began{false};
+    std::atomic<bool> Stopped{false};
+    TPreparationWorkMaker Maker() {
+        return [this] {
+            return [this](TPreparationContext& context) {
+                Began = true;
+                while (!context.Stopped()) {
+                    std::this_thread::sleep_for(2ms);
+                }
+                Stopped = true;
+                return TPrepared{TPreparedEnd::Later, {}};
+            };
+        };
+    }
+};
+
+void Until(const std::function<bool()>& done) {
+    const auto limit = Clock::now() + 60s;
+    while (!done() && Clock::now() < limit) {
+        std::this_thread::sleep_for(2ms);
+    }
+}
+
+} // namespace
+
+TEST(PicturePreparation, OneWorkForAContentAndSizeHoweverManyAskAndWait) {
+    TPicturePreparer preparer;
+    std::multiset<std::string> ran;
+    std::mutex lock;
+    TPictureViewer first([] {});
+    TPictureViewer second([] {});
+    const TPictureKey key = Key("copy");
+    preparer.Ask(key, Painting(key, &ran, &lock), first);
+    preparer.Ask(key, Painting(key, &ran, &lock), second);
+    std::vector<std::thread> waiters;
+    std::atomic<int> readyOnes{0};
+    for (int i = 0; i < 4; ++i) {
+        waiters.emplace_back([&] {
+            readyOnes +=
+                WaitFor(preparer, key, Painting(key, &ran, &lock)).End == TPreparedEnd::Ready;
+        });
+    }
+    for (std::thread& waiter : waiters) {
+        waiter.join();
+    }
+    EXPECT_EQ(readyOnes, 4);
+    ASSERT_TRUE(preparer.WaitUntilIdle(60s));
+    QImage image;
+    EXPECT_EQ(preparer.Look(key, image), TPicturePreparer::TState::Ready);
+    EXPECT_EQ(image.pixel(5, 5), qRgb(1, 2, 3));
+    // Another size of the same content is another image.
+    const TPictureKey larger = Key("copy", 20, 20);
+    EXPECT_EQ(preparer.Look(larger, image), TPicturePreparer::TState::Waiting);
+    EXPECT_EQ(WaitFor(preparer, larger, Painting(larger, &ran, &lock)).Image.width(), 20);
+    EXPECT_EQ(ran, (std::multiset<std::string>{"copy@10", "copy@20"}));
+    EXPECT_EQ(preparer.Counts().Started, 2);
+}
+
+TEST(PicturePreparation, ReadyImagesKeepToTheirBoundThoseShownLongestAgoGoingFirst) {
+    TPreparerOptions options;
+    const uint64_t one = Image(100, 100, 0).sizeInBytes();
+    options.ReadyBytes = 3 * one;
+    TPicturePreparer preparer(options);
+    std::multiset<std::string> ran;
+    std::mutex lock;
+    for (const char* content : {"a", "b", "c"}) {
+        const TPictureKey key = Key(content, 100, 100);
+        ASSERT_EQ(WaitFor(preparer, key, Painting(key, &ran, &lock)).End, TPreparedEnd::Ready);
+    }
+    QImage image;
+    // "a" is shown again: "b" is now the one shown longest ago, then "c".
+    ASSERT_EQ(preparer.Look(Key("a", 100, 100), image), TPicturePreparer::TState::Ready);
+    const TPictureKey d = Key("d", 100, 100);
+    WaitFor(preparer, d, Painting(d, &ran, &lock));
+    EXPECT_EQ(preparer.Look(Key("b", 100, 100), image), TPicturePreparer::TState::Waiting);
+    for (const char* content : {"a", "c", "d"}) {
+        EXPECT_EQ(preparer.Look(Key(content, 100, 100), image), TPicturePreparer::TState::Ready)
+            << content;
+    }
+    EXPECT_EQ(preparer.Counts().Evicted, 1);
+    EXPECT_EQ(preparer.ReadyBytes(), 3 * one);
+    // A smaller bound lets go of those shown longest ago: "c", then "a" (shown before "d").
+    preparer.SetReadyBytesBound(one);
+    EXPECT_EQ(preparer.Look(Key("d", 100, 100), image), TPicturePreparer::TState::Ready);
+    EXPECT_EQ(preparer.Look(Key("a", 100, 100), image), TPicturePreparer::TState::Waiting);
+    EXPECT_EQ(preparer.ReadyBytes(), one);
+    // An image larger than the whole bound goes to whoever waits for it, and is not kept.
+    const TPictureKey huge = Key("huge", 200, 200);
+    EXPECT_EQ(WaitFor(preparer, huge, Painting(huge, &ran, &lock)).Image.width(), 200);
+    EXPECT_EQ(preparer.Look(huge, image), TPicturePreparer::TState::Waiting);
+    EXPECT_EQ(preparer.Look(Key("d", 100, 100), image), TPicturePreparer::TState::Ready);
+}
+
+// One worker busy with a picture the viewer scrolled away from; two more asked for behind it.
+// The viewer paints its whole view again and asks only for the last: the running work is told to
+// stop, the second is taken off the queue unrun, the last is prepared.
+TEST(PicturePreparation, WorkNoViewerAsksForAnyMoreIsDroppedAndRunningWorkIsStopped) {
+    TPreparerOptions options;
+    options.Workers = 1;
+    TPicturePreparer preparer(options);
+    TPictureViewer viewer([] {});
+    TStoppable scrolledAway;
+    std::multiset<std::string> ran;
+    std::mutex lock;
+    preparer.Ask(Key("away"), scrolledAway.Maker(), viewer);
+    Until([&] { return scrolledAway.Began.load(); });
+    const TPictureKey passed = Key("passed");
+    const TPictureKey shown = Key("shown");
+    preparer.Ask(passed, Painting(passed, &ran, &lock), viewer);
+    preparer.Ask(shown, Painting(shown, &ran, &lock), viewer);
+    // Asked again by a paint of part of the view, the running one is still wanted.
+    preparer.Ask(Key("away"), scrolledAway.Maker(), viewer);
+    std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(scrolledAway.Stopped);
+
+    viewer.WholeViewPainted();
+    preparer.Ask(shown, Painting(shown, &ran, &lock), viewer);
+    ASSERT_TRUE(preparer.WaitUntilIdle(60s));
+    EXPECT_TRUE(scrolledAway.Stopped);
+    EXPECT_EQ(ran, std::multiset<std::string>{"shown@10"});
+    EXPECT_EQ(preparer.Counts().Dropped, 2);
+    QImage image;
+    EXPECT_EQ(preparer.Look(shown, image), TPicturePreparer::TState::Ready);
+    // Dropped, not refused: asked again, it is prepared.
+    EXPECT_EQ(preparer.Look(passed, image), TPicturePreparer::TState::Waiting);
+}
+
+TEST(PicturePreparation, AViewerIsToldWhenItsPicturesAreReadyAndNeverOnceItIsGone) {
+    TPicturePreparer preparer;
+    std::multiset<std::string> ran;
+    std::mutex lock;
+    int told = 0;
+    TPictureViewer viewer([&] { ++told; });
+    for (const char* content : {"one", "two", "three"}) {
+        preparer.Ask(Key(content), Painting(Key(content), &ran, &lock), viewer);
+    }
+    ASSERT_TRUE(preparer.WaitUntilIdle(60s));
+    EXPECT_TRUE(preparer.Busy()); // the notice waits for the event loop
+    QCoreApplication::processEvents();
+    preparer.DeliverNotices();
+    EXPECT_GE(told, 1);
+    EXPECT_LE(told, 3);
+    EXPECT_FALSE(preparer.Busy());
+
+    // A viewer gone while its picture is prepared is not told, and its work is stopped.
+    int goneTold = 0;
+    TStoppable work;
+    {
+        TPictureViewer gone([&] { ++goneTold; });
+        preparer.Ask(Key("gone"), work.Maker(), gone);
+        Until([&] { return work.Began.load(); });
+    }
+    ASSERT_TRUE(preparer.WaitUntilIdle(60s));
+    EXPECT_TRUE(work.Stopped);
+    QCoreApplication::processEvents();
+    preparer.DeliverNotices();
+    EXPECT_EQ(goneTold, 0);
+}
+
+TEST(PicturePreparation, ARefusedContentIsRefusedAtEverySizeAndOnePutOffIsTriedAgain) {
+    TPicturePreparer preparer;
+    std::atomic<int> works{0};
+    auto refusing = [&] {
+        return [&](TPreparationContext&) {
+            ++works;
+            return TPrepared{TPreparedEnd::Refused, {}};
+        };
+    };
+    EXPECT_EQ(WaitFor(preparer, Key("refused", 10, 10), refusing).End, TPreparedEnd::Refused);
+    QImage image;
+    EXPECT_EQ(preparer.Look(Key("refused", 30, 30), image), TPicturePreparer::TState::Refused);
+    EXPECT_TRUE(preparer.Refused("refused"));
+    EXPECT_EQ(WaitFor(preparer, Key("refused", 30, 30), refusing).End, TPreparedEnd::Refused);
+    EXPECT_EQ(works, 1);
+    // Work that answers Ready without an image, or throws, refuses its picture too.
+    EXPECT_EQ(WaitFor(preparer, Key("empty"),
+                      [] {
+                          return [](TPreparationContext&) {
+                              return TPrepared{TPreparedEnd::Ready, {}};
+                          };
+                      })
+                  .End,
+              TPreparedEnd::Refused);
+    EXPECT_EQ(WaitFor(preparer, Key("throws"),
+                      [] {
+                          return [](TPreparationContext&) -> TPrepared {
+                              throw std::runtime_error("no");
+                          };
+                      })
+                  .End,
+              TPreparedEnd::Refused);
+
+    // Put off, it is tried again, and knows how often it was put off before.
+    std::vector<int> putOff;
+    auto busy = [&] {
+        return [&](TPreparationContext& context) {
+            putOff.push_back(context.TimesPutOff());
+            return putOff.size() < 3 ? TPrepared{TPreparedEnd::Later, {}}
+                                     : TPrepared{TPreparedEnd::Ready, Image(10, 10, 0)};
+        };
+    };
+    for (TPreparedEnd expected : {TPreparedEnd::Later, TPreparedEnd::Later, TPreparedEnd::Ready}) {
+        EXPECT_EQ(WaitFor(preparer, Key("busy"), busy).End, expected);
+    }
+    EXPECT_EQ(putOff, (std::vector<int>{0, 1, 2}));
+}
+
+TEST(PicturePreparation, AConversionIsKeptByContentWithinItsBound) {
+    TPreparerOptions options;
+    options.ConversionBytes = 100;
+    options.LargestConversion = 60;
+    TPicturePreparer preparer(options);
+    std::vector<std::string> seen;
+    auto converting = [&](std::string made) {
+        return [&seen, made] {
+            return [&seen, made](TPreparationContext& context) {
+                const auto kept = context.Conversion();
+                seen.push_back(kept ? *kept : "-");
+                if (!kept) {
+                    context.KeepConversion(made);
+                }
+                return TPrepared{TPreparedEnd::Ready, Image(4, 4, 0)};
+            };
+        };
+    };
+    WaitFor(preparer, Key("x", 1, 1), converting(std::string(50, 'x')));
+    WaitFor(preparer, Key("x", 2, 2), converting("unused"));
+    // Too large to keep, made again each time.
+    WaitFor(preparer, Key("y", 1, 1), converting(std::string(61, 'y')));
+    WaitFor(preparer, Key("y", 2, 2), converting(std::string(61, 'y')));
+    // Two more that fit push out the one used longest ago ("x").
+    WaitFor(preparer, Key("z", 1, 1), converting(std::string(40, 'z')));
+    WaitFor(preparer, Key("w", 1, 1), converting(std::string(40, 'w')));
+    WaitFor(preparer, Key("x", 3, 3), converting("again"));
+    EXPECT_EQ(seen, (std::vector<std::string>{"-", std::string(50, 'x'), "-", "-", "-", "-", "-"}));
+    EXPECT_EQ(preparer.Counts().Conversions, 6);
+}
+
+TEST(PicturePreparation, AWaitServesBetweenStretchesAndEndsAtItsTime) {
+    TPreparerOptions options;
+    options.Workers = 1;
+    TPicturePreparer preparer(options);
+    TStoppable endless;
+    int served = 0;
+    const auto start = Clock::now();
+    const TPrepared prepared =
+        preparer.Wait(Key("endless"), endless.Maker(), start + 300ms, [&] { ++served; });
+    EXPECT_EQ(prepared.End, TPreparedEnd::Later);
+    EXPECT_GE(Clock::now() - start, 300ms);
+    // At most 20 ms without serving: a stretch of 300 ms is served a few times at least.
+    EXPECT_GE(served, 3);
+    // Nobody waits any more: the work is stopped, not left running.
+    ASSERT_TRUE(preparer.WaitUntilIdle(60s));
+    EXPECT_TRUE(endless.Stopped);
+}
+
+TEST(PicturePreparation, GoingStopsTheWorkAndJoinsBeforeWhatTheWorkUsesGoes) {
+    TStoppable running;
+    std::atomic<bool> heldWhileRunning{false};
+    struct TResource {
+        TStoppable& Work;
+        std::atomic<bool>& Wrong;
+        ~TResource() { Wrong = Work.Began && !Work.Stopped; }
+    };
+    {
+        TPicturePreparer preparer;
+        preparer.Hold(std::make_shared<TResource>(running, heldWhileRunning));
+        TPictureViewer viewer([] {});
+        preparer.Ask(Key("running"), running.Maker(), viewer);
+        Until([&] { return running.Began.load(); });
+        preparer.Ask(Key("queued"), running.Maker(), viewer);
+    }
+    EXPECT_TRUE(running.Stopped);
+    EXPECT_FALSE(heldWhileRunning);
+    // After it went down, a wait answers at once and asks do nothing.
+    TPicturePreparer stopped;
+    stopped.ShutDown();
+    TStoppable never;
+    EXPECT_EQ(stopped.Wait(Key("late"), never.Maker(), Clock::now() + 60s).End,
+              TPreparedEnd::Later);
+    EXPECT_FALSE(never.Began);
+}
