@@ -105,12 +105,17 @@ function(tarnwick_test name)
     if("display" IN_LIST ARG_LABELS)
         # Real windows and the embedded browser start slowly under the sanitizers; beside a
         # full parallel run they have been seen to stall, so they run one at a time.
-        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                             PROPERTIES LABELS "${ARG_LABELS}" RUN_SERIAL TRUE)
-    elseif(ARG_LABELS)
-        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES RUN_SERIAL TRUE)
     else()
         gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+    endif()
+    # The labels, a list, go on once the tests are known: the discovered names are in
+    # <name>_TESTS when the file below is read, after the discovery's own.
+    if(ARG_LABELS)
+        set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+        file(WRITE ${labels_file}
+             "set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${ARG_LABELS}\")\n")
+        set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
     endif()
     # Rich-text programs run a second time with item tags kept as words, as the notes editor
     # keeps them (tests/support/TextTagsRun.h).
