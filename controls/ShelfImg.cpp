@@ -1,6 +1,7 @@
 #include "controls/ShelfImg.h"
 
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/JPEGImage.h"
 #include "platform/graphics/LittleEndian.h"
 #include "platform/graphics/Metafile.h"
 
@@ -38,19 +39,19 @@ bool LooksLikeMetafile(std::string_view b) {
 } // namespace
 
 int TShelfImage::Width() const {
-    return metafile_ ? metafile_->Width() : picture_.width();
+    return prepared_ ? prepared_->Width() : picture_.width();
 }
 
 int TShelfImage::Height() const {
-    return metafile_ ? metafile_->Height() : picture_.height();
+    return prepared_ ? prepared_->Height() : picture_.height();
 }
 
 void TShelfImage::Draw(TCanvas& canvas, const TRect& r) const {
     if (empty_) {
         return;
     }
-    if (metafile_) {
-        metafile_->Draw(canvas, r);
+    if (prepared_) {
+        prepared_->Draw(canvas, r);
         return;
     }
     if (picture_.isNull()) {
@@ -74,17 +75,29 @@ void TShelfImage::LoadPicture() {
         throw EInvalidGraphic("Could not create image stream");
     }
     picture_ = QImage();
-    metafile_.reset();
+    prepared_.reset();
     if (LooksLikeMetafile(data_)) {
         // Refused as any picture that cannot be loaded.
         auto metafile = std::make_shared<TMetafile>();
         metafile->LoadFromBytes(data_);
-        metafile_ = std::move(metafile);
+        prepared_ = std::move(metafile);
         return;
     }
     QImageReader reader(&buffer);
     if (!reader.canRead() || !Decodable(reader.format())) {
         throw EInvalidGraphic(InvalidPictureFormat);
+    }
+    if (reader.format() == "jpeg" || reader.format() == "jpg") {
+        // Decoded when drawn, within a picture's bounds, beside the window: a JPEG of hundreds of
+        // scans took seconds to decode here.
+        auto jpeg = std::make_shared<TJPEGImage>();
+        try {
+            jpeg->LoadFromBytes(data_);
+        } catch (const EInvalidGraphic&) {
+            throw EInvalidGraphic("Could not load image");
+        }
+        prepared_ = std::move(jpeg);
+        return;
     }
     QImage image = reader.read();
     if (image.isNull()) {
@@ -97,7 +110,7 @@ void TShelfImage::Take(std::string bytes) {
     data_ = std::move(bytes);
     empty_ = true;
     picture_ = QImage();
-    metafile_.reset();
+    prepared_.reset();
     if (data_.empty()) {
         return;
     }
@@ -121,7 +134,7 @@ void TShelfImage::LoadFromStream(std::istream& stream) {
         data_.clear();
         empty_ = true;
         picture_ = QImage();
-        metafile_.reset();
+        prepared_.reset();
         throw EInvalidGraphic("Empty image stream created");
     }
     Take(std::move(bytes));
@@ -143,7 +156,7 @@ void TShelfImage::LoadFromFile(const std::filesystem::path& path) {
         data_.clear();
         empty_ = true;
         picture_ = QImage();
-        metafile_.reset();
+        prepared_.reset();
     }
 }
 
@@ -170,7 +183,7 @@ std::unique_ptr<TGraphic> TShelfImage::Clone() const {
     copy->data_ = data_;
     copy->empty_ = empty_;
     copy->picture_ = picture_;
-    copy->metafile_ = metafile_;
+    copy->prepared_ = prepared_;
     copy->SetTransparent(Transparent());
     return copy;
 }
@@ -186,7 +199,7 @@ bool TShelfImage::Assign(const TGraphic& source) {
     data_ = other->data_;
     empty_ = other->empty_;
     picture_ = other->picture_;
-    metafile_ = other->metafile_;
+    prepared_ = other->prepared_;
     Changed();
     return true;
 }
@@ -195,6 +208,6 @@ void TShelfImage::Assign(std::nullptr_t) {
     data_.clear();
     empty_ = true;
     picture_ = QImage();
-    metafile_.reset();
+    prepared_.reset();
     Changed();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // The side bar's picture: the bytes of a picture file (bitmap, icon, GIF, JPEG or metafile) as
-// they were read, decoded for drawing and drawn stretched over a rectangle. The bytes, not the
+// they were read, decoded for drawing (JPEG images and metafiles beside the window) and drawn
+// stretched over a rectangle. The bytes, not the
 // decoded pixels, are what copies take and what streams store.
 
 #include "platform/graphics/Graphic.h"
@@ -13,8 +14,6 @@
 #include <memory>
 #include <ostream>
 #include <string>
-
-class TMetafile;
 
 class TShelfImage : public TGraphic {
 public:
@@ -55,6 +54,7 @@ private:
     std::string data_;
     bool empty_ = true;
     QImage picture_;
-    // A metafile is played, not decoded to pixels; copies share it.
-    std::shared_ptr<const TMetafile> metafile_;
+    // A metafile or a JPEG image is drawn from an image prepared beside the window, not decoded
+    // here; copies share it.
+    std::shared_ptr<const TGraphic> prepared_;
 };

@@ -77,16 +77,23 @@ public:
     // Same class: a copy; otherwise the pixels of any picture that has them.
     bool Assign(const TGraphic& source) override;
 
-    const QImage& Image() const { return image_; }
+    // The pixels, decoded now when the picture keeps them only encoded; null when they cannot
+    // be had within a picture's bounds.
+    const QImage& Image() const {
+        DecodePixels();
+        return image_;
+    }
     // New pixels; the file form is made from them.
     virtual void SetImage(const QImage& image) = 0;
 
 protected:
+    // Sets image_ from the file form when the picture decodes only on demand.
+    virtual void DecodePixels() const {}
     // Keeps `image` and the bytes it was read from, and notifies.
     void Store(QImage image, std::string bytes);
     void CopyFrom(const TPixelGraphic& other);
 
-    QImage image_;
+    mutable QImage image_;
     std::string bytes_;
 };
 

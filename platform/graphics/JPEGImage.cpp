@@ -1,40 +1,80 @@
 #include "platform/graphics/JPEGImage.h"
 
+#include "platform/base/CpuTime.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/BmpFormat.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/PictureShowing.h"
 
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 
 namespace {
 
 // libjpeg reports errors by calling error_exit, which must not return: it jumps back to
-// the caller, which owns nothing that needs destroying between the two points.
+// the caller, which owns nothing that needs destroying between the two points. The progress
+// hook ends a decode that ran out of its bounds the same way.
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    TJpegEnd end = TJpegEnd::Invalid;
 };
 
 void ErrorExit(j_common_ptr info) {
     auto* manager = reinterpret_cast<ErrorManager*>(info->err);
     (*info->err->format_message)(info, manager->message);
+    // Memory refused is the bound, not the bytes.
+    const int code = info->err->msg_code;
+    if (code == JERR_NO_BACKING_STORE || code == JERR_OUT_OF_MEMORY) {
+        manager->end = TJpegEnd::OutOfBounds;
+    }
     std::longjmp(manager->jump, 1);
 }
 
 void SilentOutput(j_common_ptr) {}
 
+// Called by libjpeg as it works through the rows of each scan.
+struct TProgress {
+    jpeg_progress_mgr pub;
+    int64_t cpuUntil = 0;
+    const std::function<bool()>* stopped = nullptr;
+    unsigned calls = 0;
+};
+
+void Progress(j_common_ptr info) {
+    auto* progress = reinterpret_cast<TProgress*>(info->progress);
+    // The clock costs a system call: looked at every few rows.
+    if (++progress->calls % 8 != 0) {
+        return;
+    }
+    auto* manager = reinterpret_cast<ErrorManager*>(info->err);
+    if (ThreadCpuMicros() > progress->cpuUntil) {
+        std::strcpy(manager->message, "takes longer to decode than a picture may");
+        manager->end = TJpegEnd::OutOfBounds;
+        std::longjmp(manager->jump, 1);
+    }
+    if (progress->stopped && *progress->stopped && (*progress->stopped)()) {
+        std::strcpy(manager->message, "no longer wanted");
+        manager->end = TJpegEnd::Stopped;
+        std::longjmp(manager->jump, 1);
+    }
+}
+
 struct DecodeState {
     jpeg_decompress_struct info;
     ErrorManager error;
+    TProgress progress;
     unsigned char* row = nullptr;
 };
 
-// Runs the decompression; returns an error text or nullptr. Pixels go to `image`, allocated
-// once the size is known.
-const char* RunDecode(DecodeState& s, std::string_view bytes, QImage& image) {
+// Reads the header of `bytes` into `s`; an error text or nullptr.
+const char* ReadHeader(DecodeState& s, std::string_view bytes) {
     s.info.err = jpeg_std_error(&s.error.pub);
     s.error.pub.error_exit = ErrorExit;
     s.error.pub.output_message = SilentOutput;
@@ -45,21 +85,45 @@ const char* RunDecode(DecodeState& s, std::string_view bytes, QImage& image) {
     jpeg_mem_src(&s.info, reinterpret_cast<const unsigned char*>(bytes.data()),
                  static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&s.info, TRUE);
-    bool cmyk = s.info.jpeg_color_space == JCS_CMYK || s.info.jpeg_color_space == JCS_YCCK;
-    s.info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
-    jpeg_start_decompress(&s.info);
-    long long pixels = static_cast<long long>(s.info.output_width) * s.info.output_height;
-    if (s.info.output_width == 0 || s.info.output_height == 0 || pixels > MaxBitmapPixels) {
+    const long long pixels = static_cast<long long>(s.info.image_width) * s.info.image_height;
+    if (s.info.image_width == 0 || s.info.image_height == 0 || pixels > MaxBitmapPixels) {
         return "JPEG image is too large";
     }
+    return nullptr;
+}
+
+// Runs the decompression within `bounds`; returns an error text or nullptr. Pixels go to
+// `image`, allocated once the size is known.
+const char* RunDecode(DecodeState& s, std::string_view bytes, int scale, const TJpegBounds& bounds,
+                      QImage& image) {
+    if (const char* failure = ReadHeader(s, bytes)) {
+        return failure;
+    }
+    if (setjmp(s.error.jump)) {
+        return s.error.message;
+    }
+    s.progress.pub.progress_monitor = Progress;
+    s.progress.cpuUntil = ThreadCpuMicros() + bounds.CpuMicros;
+    s.progress.stopped = &bounds.Stopped;
+    s.info.progress = &s.progress.pub;
+    // The coefficients of a progressive image stay in memory from its first scan to its last:
+    // beyond this libjpeg refuses rather than grows.
+    s.info.mem->max_memory_to_use = static_cast<long>(bounds.WorkingMemory);
+    s.info.scale_num = 1;
+    s.info.scale_denom = static_cast<unsigned>(scale);
+    const bool cmyk = s.info.jpeg_color_space == JCS_CMYK || s.info.jpeg_color_space == JCS_YCCK;
+    s.info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    jpeg_start_decompress(&s.info);
     image = QImage(static_cast<int>(s.info.output_width), static_cast<int>(s.info.output_height),
                    QImage::Format_RGB32);
     if (image.isNull()) {
+        s.error.end = TJpegEnd::OutOfBounds;
         return "not enough memory for the JPEG image";
     }
     s.row = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(s.info.output_width) *
                                                     static_cast<size_t>(s.info.output_components)));
     if (!s.row) {
+        s.error.end = TJpegEnd::OutOfBounds;
         return "not enough memory for the JPEG image";
     }
     while (s.info.output_scanline < s.info.output_height) {
@@ -126,20 +190,76 @@ bool RunEncode(EncodeState& s, const QImage& image, int quality) {
     return true;
 }
 
+// The bounds of a picture's decode on the thread that prepares it.
+TJpegBounds PictureBounds(const std::function<bool()>& stopped) {
+    TJpegBounds bounds;
+    bounds.CpuMicros = PictureMillis * 1000;
+    bounds.Stopped = stopped;
+    return bounds;
+}
+
+// The largest scale libjpeg decodes at, 1/1 to 1/8, whose pixels still cover `width` x `height`
+// of an image `ownWidth` x `ownHeight`: a picture shown small costs a small decode.
+int ScaleFor(int ownWidth, int ownHeight, int width, int height) {
+    for (int scale : {8, 4, 2}) {
+        if ((ownWidth + scale - 1) / scale >= width && (ownHeight + scale - 1) / scale >= height) {
+            return scale;
+        }
+    }
+    return 1;
+}
+
+TPreparationWork JpegPreparation(std::shared_ptr<const TPictureBytes> bytes, int scale) {
+    return [bytes = std::move(bytes), scale](TPreparationContext& context) -> TPrepared {
+        QImage image;
+        std::string error;
+        switch (DecodeJpegWithin(bytes->Bytes(), scale,
+                                 PictureBounds([&context] { return context.Stopped(); }), image,
+                                 error)) {
+        case TJpegEnd::Decoded:
+            return {TPreparedEnd::Ready, std::move(image)};
+        case TJpegEnd::Stopped:
+            return {TPreparedEnd::Dropped, {}};
+        case TJpegEnd::Invalid:
+        case TJpegEnd::OutOfBounds:
+            break;
+        }
+        return {TPreparedEnd::Refused, {}};
+    };
+}
+
 } // namespace
 
-bool DecodeJpeg(std::string_view bytes, QImage& image, std::string& error) {
+bool ReadJpegHeader(std::string_view bytes, int& width, int& height, std::string& error) {
     auto state = std::make_unique<DecodeState>();
-    QImage decoded;
-    const char* failure = RunDecode(*state, bytes, decoded);
+    const char* failure = ReadHeader(*state, bytes);
+    width = static_cast<int>(state->info.image_width);
+    height = static_cast<int>(state->info.image_height);
     jpeg_destroy_decompress(&state->info);
-    std::free(state->row);
     if (failure) {
         error = std::string("JPEG image is not valid: ") + failure;
         return false;
     }
-    image = std::move(decoded);
     return true;
+}
+
+TJpegEnd DecodeJpegWithin(std::string_view bytes, int scale, const TJpegBounds& bounds,
+                          QImage& image, std::string& error) {
+    auto state = std::make_unique<DecodeState>();
+    QImage decoded;
+    const char* failure = RunDecode(*state, bytes, scale, bounds, decoded);
+    jpeg_destroy_decompress(&state->info);
+    std::free(state->row);
+    if (failure) {
+        error = std::string("JPEG image is not valid: ") + failure;
+        return state->error.end;
+    }
+    image = std::move(decoded);
+    return TJpegEnd::Decoded;
+}
+
+bool DecodeJpeg(std::string_view bytes, QImage& image, std::string& error) {
+    return DecodeJpegWithin(bytes, 1, PictureBounds(nullptr), image, error) == TJpegEnd::Decoded;
 }
 
 std::string EncodeJpeg(const QImage& source, int quality) {
@@ -160,23 +280,62 @@ std::string EncodeJpeg(const QImage& source, int quality) {
 }
 
 void TJPEGImage::Draw(TCanvas& canvas, const TRect& r) const {
-    DrawPicturePixels(canvas, r, image_, Transparent() ? clWhite : clNone);
+    if (Empty() || IsRectEmpty(r)) {
+        return;
+    }
+    const TColor transparent = Transparent() ? clWhite : clNone;
+    if (!image_.isNull() || !source_) {
+        // Its pixels are here already: made from other pixels, or asked for.
+        DrawPicturePixels(canvas, r, image_, transparent);
+        return;
+    }
+    const TRect device = canvas.LogicalToDevice(r);
+    const int scale =
+        ScaleFor(width_, height_, std::abs(device.Width()), std::abs(device.Height()));
+    const TPictureKey key{source_->Digest(), 'J', (width_ + scale - 1) / scale,
+                          (height_ + scale - 1) / scale};
+    const QImage image = PreparedImage(key, [&] { return JpegPreparation(source_, scale); });
+    if (image.isNull()) {
+        DrawPictureFrame(canvas, r);
+        return;
+    }
+    DrawPicturePixels(canvas, r, image, transparent);
+}
+
+void TJPEGImage::DecodePixels() const {
+    if (!image_.isNull() || !source_) {
+        return;
+    }
+    // The whole image, prepared as a drawing of it at its own size would be.
+    const TPictureKey key{source_->Digest(), 'J', width_, height_};
+    image_ = PreparedImage(key, [&] { return JpegPreparation(source_, 1); });
 }
 
 void TJPEGImage::LoadFromBytes(std::string_view bytes) {
-    QImage image;
+    int width = 0;
+    int height = 0;
     if (!bytes.empty()) {
         std::string error;
-        if (!DecodeJpeg(bytes, image, error)) {
+        if (!ReadJpegHeader(bytes, width, height, error)) {
             throw EInvalidGraphic(error);
         }
     }
-    Store(std::move(image), std::string(bytes));
+    source_ = bytes.empty() ? nullptr : std::make_shared<const TPictureBytes>(std::string(bytes));
+    width_ = width;
+    height_ = height;
+    Store(QImage(), std::string());
+}
+
+std::string TJPEGImage::SaveToBytes() const {
+    return source_ ? source_->Bytes() : std::string();
 }
 
 std::unique_ptr<TGraphic> TJPEGImage::Clone() const {
     auto copy = std::make_unique<TJPEGImage>();
     copy->CopyFrom(*this);
+    copy->source_ = source_;
+    copy->width_ = width_;
+    copy->height_ = height_;
     return copy;
 }
 
@@ -188,5 +347,9 @@ void TJPEGImage::SetImage(const QImage& image) {
         decoded = QImage();
         bytes.clear();
     }
-    Store(std::move(decoded), std::move(bytes));
+    source_ = bytes.empty() ? nullptr : std::make_shared<const TPictureBytes>(std::move(bytes));
+    width_ = decoded.width();
+    height_ = decoded.height();
+    // What a reader of the written file sees: kept, as those pixels are here already.
+    Store(std::move(decoded), std::string());
 }

@@ -4,8 +4,8 @@
 #include "platform/base/Rounding.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/MetafileConversion.h"
-#include "platform/graphics/MetafileRendering.h"
-#include "platform/graphics/PictureTime.h"
+#include "platform/graphics/MetafilePreparation.h"
+#include "platform/graphics/PictureShowing.h"
 #include "platform/graphics/ScreenMetrics.h"
 #include "platform/graphics/WmfPlayer.h"
 
@@ -13,16 +13,29 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cmath>
 #include <cstdlib>
 
 namespace {
 
-// Pictures drawn larger than this are played straight onto the surface instead of through a
-// kept bitmap.
-constexpr uint64_t RasterCacheBytes = 16ULL * 1024 * 1024;
-
 int PixelsOf(int hundredthsMM) {
     return MulDiv(hundredthsMM, 96, 2540);
+}
+
+bool ScreenLike(const TCanvas& canvas) {
+    auto screenLike = [](int ppi) { return ppi == 96 || ppi == ScreenPixelsPerInch(); };
+    return screenLike(canvas.PixelsPerInchX()) && screenLike(canvas.PixelsPerInchY());
+}
+
+// A size whose pixels any picture may take: `width` x `height`, or as near as keeps its shape.
+void FitPixelBound(int& width, int& height) {
+    const double bytes = double(width) * double(height) * 4;
+    if (bytes <= double(MaxPicturePixelBytes)) {
+        return;
+    }
+    const double scale = std::sqrt(double(MaxPicturePixelBytes) / bytes);
+    width = std::max(1, static_cast<int>(width * scale));
+    height = std::max(1, static_cast<int>(height * scale));
 }
 
 } // namespace
@@ -51,12 +64,10 @@ void TMetafile::SizeOf(const TMetafileLayout& layout, int inch, int& mmWidth, in
 
 void TMetafile::LoadFromBytes(std::string_view bytes) {
     if (bytes.empty()) {
-        bytes_.clear();
+        bytes_.reset();
         layout_ = {};
         enhanced_ = false;
         mmWidth_ = mmHeight_ = inch_ = headerSize_ = 0;
-        rendering_.reset();
-        time_.reset();
         Changed();
         return;
     }
@@ -74,20 +85,26 @@ void TMetafile::LoadFromBytes(std::string_view bytes) {
     if (static_cast<int64_t>(PixelsOf(mmWidth)) * PixelsOf(mmHeight) * 4 > MaxPicturePixelBytes) {
         throw EInvalidGraphic(InvalidPictureFormat);
     }
-    bytes_.assign(bytes);
+    bytes_ = std::make_shared<const TPictureBytes>(std::string(bytes));
     layout_ = layout;
     enhanced_ = layout.Enhanced;
     inch_ = layout.Inch;
     mmWidth_ = mmWidth;
     mmHeight_ = mmHeight;
     headerSize_ = layout.HeaderSize;
-    rendering_.reset();
-    time_.reset();
+    if (enhanced_ && layout.ImagesFit) {
+        // It will be converted when it is shown: a converting process waits for it by then.
+        StartEnhancedMetafileConverters();
+    }
     Changed();
 }
 
+std::string TMetafile::SaveToBytes() const {
+    return bytes_ ? bytes_->Bytes() : std::string();
+}
+
 void TMetafile::SetInch(int inch) {
-    if (inch <= 0 || inch == inch_ || layout_.Placeable || bytes_.empty()) {
+    if (inch <= 0 || inch == inch_ || layout_.Placeable || !bytes_) {
         return;
     }
     int mmWidth = 0;
@@ -97,106 +114,70 @@ void TMetafile::SetInch(int inch) {
         return;
     }
     inch_ = inch;
-    if (mmWidth != mmWidth_ || mmHeight != mmHeight_) {
-        mmWidth_ = mmWidth;
-        mmHeight_ = mmHeight;
-        rendering_.reset();
-    }
+    mmWidth_ = mmWidth;
+    mmHeight_ = mmHeight;
     Changed();
 }
 
-std::shared_ptr<TMetafileRendering> TMetafile::Rendering() const {
-    if (!rendering_) {
-        // Enhanced metafiles go through a converter of their own, bounded in a process of its
-        // own, unless they hold an image too large to draw; Windows metafiles through our
-        // player, which checks and bounds what it plays itself.
-        if (!enhanced_) {
-            rendering_ = WmfMetafileRendering(bytes_, layout_);
-        } else {
-            rendering_ = SvgMetafileRendering(
-                layout_.ImagesFit
-                    ? ConvertWithinBounds(bytes_, std::max(1, Width()), std::max(1, Height()))
-                    : std::string());
+QImage TMetafile::PreparedAt(int width, int height) const {
+    // The images of a content at a size are shared by every copy of it: the kind tells the two
+    // players apart.
+    const TPictureKey key{bytes_->Digest(), enhanced_ ? 'E' : 'W', width, height};
+    return PreparedImage(key, [&]() -> TPreparationWork {
+        if (enhanced_) {
+            return EmfPreparation(bytes_, layout_, std::max(1, Width()), std::max(1, Height()),
+                                  width, height);
         }
-    }
-    return rendering_;
+        return WmfPreparation(bytes_, layout_, width, height);
+    });
 }
 
 void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {
-    if (bytes_.empty() || IsRectEmpty(r)) {
-        return;
-    }
-    if (!time_) {
-        time_ = std::make_shared<TPictureTime>(bytes_);
-    }
-    // A picture that ran out of time is not played again. Converting an enhanced metafile
-    // costs the showing's time too; with none left it is converted at a later showing.
-    std::shared_ptr<TMetafileRendering> rendering;
-    const bool converts = enhanced_ && !rendering_;
-    const bool ranOut = time_->RanOut();
-    if (!ranOut && converts && TPictureShowing::Left() <= 0) {
-        TPictureShowing::PutOff();
-    } else if (!ranOut) {
-        QElapsedTimer clock;
-        clock.start();
-        rendering = Rendering();
-        TPictureShowing::Spend(clock.elapsed());
-        if (converts) {
-            TPictureShowing::Kept();
-        }
-    }
-    if (!rendering || !rendering->Valid()) {
-        DrawFrame(canvas, r);
+    if (!bytes_ || IsRectEmpty(r)) {
         return;
     }
     const TRect device = canvas.LogicalToDevice(r);
-    const int width = std::abs(device.Width());
-    const int height = std::abs(device.Height());
+    int width = std::abs(device.Width());
+    int height = std::abs(device.Height());
     if (width == 0 || height == 0) {
         return;
     }
-    // On the screen and into bitmaps the kept bitmap of the drawing; a printer, or a size
-    // too large to keep, gets the drawing itself. Either is drawn within the picture's time;
-    // one that could not be drawn whole is shown as its frame.
-    auto screenLike = [](int ppi) { return ppi == 96 || ppi == ScreenPixelsPerInch(); };
-    const bool screen = screenLike(canvas.PixelsPerInchX()) && screenLike(canvas.PixelsPerInchY());
-    if (screen && SizeWithin({static_cast<uint64_t>(width), static_cast<uint64_t>(height), 4},
-                             RasterCacheBytes)) {
-        QImage raster;
-        if (time_->Draw([&](qint64 millis) {
-                raster = rendering->Raster(width, height, millis);
-                return !raster.isNull();
-            })) {
-            canvas.DrawImage(r, raster, Rect(0, 0, width, height));
-        } else {
-            DrawFrame(canvas, r);
+    // A printer gets a Windows metafile's own drawing; anything else the prepared image, at the
+    // size it covers there (within the pixels any picture may take).
+    if (!enhanced_ && !ScreenLike(canvas)) {
+        if (!PlayStraight(canvas, r)) {
+            DrawPictureFrame(canvas, r);
         }
         return;
     }
-    // Played straight onto the surface, whatever the records draw beyond the picture's own
-    // window stays inside its rectangle (the kept bitmap above is drawn into it exactly).
-    bool whole = true;
+    FitPixelBound(width, height);
+    const QImage image = PreparedAt(width, height);
+    if (image.isNull()) {
+        DrawPictureFrame(canvas, r);
+        return;
+    }
+    canvas.DrawImage(r, image, Rect(0, 0, image.width(), image.height()));
+}
+
+bool TMetafile::PlayStraight(TCanvas& canvas, const TRect& r) const {
+    const qint64 millis = StraightDrawingMillis();
+    if (!WmfHasBox(layout_) || millis <= 0 || PicturePreparer().Refused(bytes_->Digest())) {
+        return false;
+    }
+    // Whatever the records draw beyond the picture's own window stays inside its rectangle.
+    bool whole = false;
+    QElapsedTimer clock;
+    clock.start();
     {
         TClipKeeper clip(canvas);
         canvas.IntersectClipRect(r);
         canvas.PaintWith("Metafile", [&](QPainter& painter) {
-            whole = time_->Draw([&](qint64 millis) {
-                return rendering->Render(painter, QRectF(r.Left, r.Top, r.Width(), r.Height()),
-                                         millis);
-            });
+            whole = PlayWmf(bytes_->Bytes(), layout_, painter,
+                            QRectF(r.Left, r.Top, r.Width(), r.Height()), millis);
         });
     }
-    if (!whole) {
-        DrawFrame(canvas, r);
-    }
-}
-
-void TMetafile::DrawFrame(TCanvas& canvas, const TRect& r) {
-    TBrush saved;
-    saved.Assign(canvas.Brush());
-    canvas.Brush().SetColor(clGray);
-    canvas.FrameRect(r);
-    canvas.Brush().Assign(saved);
+    StraightDrawingTook(clock.elapsed());
+    return whole;
 }
 
 std::unique_ptr<TGraphic> TMetafile::Clone() const {
@@ -208,8 +189,6 @@ std::unique_ptr<TGraphic> TMetafile::Clone() const {
     copy->mmHeight_ = mmHeight_;
     copy->inch_ = inch_;
     copy->headerSize_ = headerSize_;
-    copy->rendering_ = rendering_;
-    copy->time_ = time_;
     copy->SetTransparent(Transparent());
     return copy;
 }

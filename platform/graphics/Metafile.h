@@ -1,18 +1,19 @@
 #pragma once
 
 // A Windows metafile, enhanced (EMF) or not (WMF, placeable or not). The bytes are kept as
-// read. Windows metafiles are drawn by our own player, enhanced ones from the drawing they are
-// converted into once; on the screen and into bitmaps a picture drawn again at the same size
-// reuses the bitmap it was drawn into, a printer gets the drawing itself. A picture that cannot
-// be drawn within its time (PictureTime.h) is shown as its frame.
+// read, shared by the picture's copies. The picture is drawn from an image of the size it is
+// drawn at, prepared beside the window (PicturePreparation.h, PictureShowing.h): Windows
+// metafiles played by our own player, enhanced ones converted and drawn in a process of their
+// own. A printer gets a Windows metafile's drawing itself, played straight onto it. A picture not
+// ready yet, or that cannot be drawn within its bounds, is shown as its frame.
 
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/MetafileRecords.h"
 
 #include <memory>
 
-class TMetafileRendering;
-class TPictureTime;
+class TPictureBytes;
+struct TPictureKey;
 
 class TMetafile : public TGraphic {
 public:
@@ -20,16 +21,17 @@ public:
     ~TMetafile() override;
 
     std::string ClassName() const override { return "TMetafile"; }
-    bool Empty() const override { return bytes_.empty(); }
+    bool Empty() const override { return bytes_ == nullptr; }
     // In screen pixels (96 per inch).
     int Width() const override;
     int Height() const override;
-    // The picture scaled into `r`. A metafile the players cannot read draws as a grey frame.
+    // The picture scaled into `r`. One not ready, or that the players cannot draw, draws as a grey
+    // frame.
     void Draw(TCanvas& canvas, const TRect& r) const override;
     // Refuses bytes that are no metafile, are cut short, hold records reaching past their end
     // or would need more than 64 MB of pixels at their own size.
     void LoadFromBytes(std::string_view bytes) override;
-    std::string SaveToBytes() const override { return bytes_; }
+    std::string SaveToBytes() const override;
     std::unique_ptr<TGraphic> Clone() const override;
 
     bool Enhanced() const { return enhanced_; }
@@ -53,21 +55,18 @@ public:
 private:
     // The size in hundredths of a millimetre that `layout` has at `inch` units per inch.
     static void SizeOf(const TMetafileLayout& layout, int inch, int& mmWidth, int& mmHeight);
-    std::shared_ptr<TMetafileRendering> Rendering() const;
-    // What is shown of a picture that cannot be drawn.
-    static void DrawFrame(TCanvas& canvas, const TRect& r);
+    // The image of the picture `width` x `height` pixels large, as PreparedImage has it.
+    QImage PreparedAt(int width, int height) const;
+    // A Windows metafile played straight onto a device; false when it could not be drawn whole.
+    bool PlayStraight(TCanvas& canvas, const TRect& r) const;
 
-    std::string bytes_;
+    std::shared_ptr<const TPictureBytes> bytes_;
     TMetafileLayout layout_;
     bool enhanced_ = false;
     int mmWidth_ = 0;
     int mmHeight_ = 0;
     int inch_ = 0;
     int headerSize_ = 0;
-    // Played on first use, shared with copies of the same bytes.
-    mutable std::shared_ptr<TMetafileRendering> rendering_;
-    // The time its drawings may take, shared with copies; made when it is first drawn.
-    mutable std::shared_ptr<TPictureTime> time_;
 };
 
 // Gives `graphic`, when it is a metafile that came without units per inch, the default 1440,

@@ -1,71 +1,218 @@
 #include "platform/graphics/MetafileConversion.h"
 
 #include "platform/base/BoundedChild.h"
+#include "platform/graphics/LittleEndian.h"
+#include "platform/graphics/MetafileRecords.h"
 #include "platform/graphics/MetafileSvg.h"
+#include "platform/graphics/SvgImages.h"
 
-#include <charconv>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QSvgRenderer>
+
 #include <cstring>
 
 #include <unistd.h>
 
 namespace {
 
-// The first argument that starts a program as the converter, followed by the length of the
-// metafile on its standard input and the width and height to draw it at.
-constexpr const char* ConverterSwitch = "--convert-enhanced-metafile";
-constexpr int ConverterArguments = 5;
+// The request: 'E' and a metafile, or 'S' and its SVG; the own and the drawn size and the
+// longest conversion answered, 4 bytes each; then the bytes. The answer: the drawn size (4 bytes
+// each) and the conversion's length (4 bytes), the pixels row by row (premultiplied ARGB, 4 bytes
+// each), then the conversion.
+constexpr size_t RequestHeader = 1 + 5 * 4;
+constexpr size_t AnswerHeader = 3 * 4;
 
-TChildBounds ConversionBounds() {
-    TChildBounds bounds;
-    bounds.Deadline = std::chrono::milliseconds(2000);
-    bounds.CpuSeconds = 2;
-    bounds.AddressSpaceGrowth = uint64_t{512} << 20;
-    // The pixels of the largest picture allowed, as PNG text in base 64, fit with room over.
-    bounds.MaxAnswer = size_t{96} << 20;
-    return bounds;
+// Above its pixels, a drawing may hold this much memory in the converting process.
+constexpr uint64_t GrowthAbovePixels = uint64_t{256} << 20;
+// The processes kept started.
+constexpr int SpareConverters = 2;
+
+uint64_t PixelBytes(int width, int height) {
+    return uint64_t(width) * uint64_t(height) * 4;
 }
 
-// A whole decimal number of `text` and nothing else, from `least` on.
-bool Number(const char* text, uint64_t least, uint64_t& value) {
-    const char* end = text + std::strlen(text);
-    const auto [at, error] = std::from_chars(text, end, value);
-    return error == std::errc() && at == end && at != text && value >= least;
-}
-
-// The converter: the metafile on the standard input, exactly as long as said, checked as
-// when it was loaded; its SVG text on the standard output. 0 when it answered.
-int ConvertStandardInput(char** argv) {
-    uint64_t length = 0;
-    uint64_t width = 0;
-    uint64_t height = 0;
-    if (!Number(argv[2], 1, length) || !Number(argv[3], 1, width) || !Number(argv[4], 1, height) ||
-        width > INT32_MAX || height > INT32_MAX) {
-        return 1;
+void PutU32(std::string& out, uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        out += static_cast<char>(value >> (8 * i) & 0xFF);
     }
-    return AnswerAsBoundedProgram(
-        length, ConversionBounds().AddressSpaceGrowth, [&](const std::string& bytes) {
-            return MetafileToSvg(bytes, ReadMetafileLayout(bytes), static_cast<int>(width),
-                                 static_cast<int>(height));
-        });
 }
 
-// Started as the converter, the program converts before anything of its own has run (the
-// sanitizers and the libraries it loads are set up by then) and ends there, running no handler
-// at exit.
+// A size of at least one pixel each way whose pixels any picture may take.
+bool SizeFits(uint64_t width, uint64_t height) {
+    return width > 0 && height > 0 && width * height * 4 <= uint64_t(MaxPicturePixelBytes);
+}
+
+// What the SVG renderer needs: the application of the offscreen platform, made after the
+// conversion, whose font lookups must come first. It opens no display: with one, the platform
+// would load a GL driver whose mappings alone outgrow the memory a picture may take.
+void StartOffscreenApplication() {
+    static int argc = 1;
+    static char name[] = "picture-preparer";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qunsetenv("DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+    static QGuiApplication application(argc, argv);
+}
+
+// The converting process's work: the answer to `request`, or "" when it cannot draw it.
+std::string Prepare(const std::string& request) {
+    if (request.size() < RequestHeader || (request[0] != 'E' && request[0] != 'S')) {
+        return "";
+    }
+    const std::string_view header(request.data() + 1, RequestHeader - 1);
+    const uint32_t ownWidth = ReadU32(header, 0);
+    const uint32_t ownHeight = ReadU32(header, 4);
+    const uint32_t width = ReadU32(header, 8);
+    const uint32_t height = ReadU32(header, 12);
+    const uint32_t keep = ReadU32(header, 16);
+    if (!SizeFits(ownWidth, ownHeight) || !SizeFits(width, height)) {
+        return "";
+    }
+    const std::string_view payload = std::string_view(request).substr(RequestHeader);
+    std::string svg;
+    if (request[0] == 'E') {
+        const std::string emf(payload);
+        svg = MetafileToSvg(emf, ReadMetafileLayout(emf), static_cast<int>(ownWidth),
+                            static_cast<int>(ownHeight));
+    } else {
+        svg.assign(payload);
+    }
+    // The renderer decodes the images as it reads the text, and would read any file it names.
+    if (svg.empty() || !SvgImagesFit(svg, MaxPicturePixelBytes)) {
+        return "";
+    }
+    StartOffscreenApplication();
+    QSvgRenderer renderer(QByteArray::fromRawData(svg.data(), static_cast<qsizetype>(svg.size())));
+    if (!renderer.isValid()) {
+        return "";
+    }
+    QImage image(static_cast<int>(width), static_cast<int>(height),
+                 QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        return "";
+    }
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        renderer.render(&painter, QRectF(0, 0, width, height));
+    }
+    const bool answerConversion = request[0] == 'E' && svg.size() <= keep;
+    std::string answer;
+    answer.reserve(AnswerHeader + PixelBytes(image.width(), image.height()) +
+                   (answerConversion ? svg.size() : 0));
+    PutU32(answer, width);
+    PutU32(answer, height);
+    PutU32(answer, answerConversion ? static_cast<uint32_t>(svg.size()) : 0);
+    for (int y = 0; y < image.height(); ++y) {
+        answer.append(reinterpret_cast<const char*>(image.constScanLine(y)),
+                      static_cast<size_t>(image.width()) * 4);
+    }
+    if (answerConversion) {
+        answer += svg;
+    }
+    return answer;
+}
+
+// Started as the converting process, the program waits for its work before anything of its own
+// has run (the sanitizers and the libraries it loads are set up by then) and ends there, running
+// no handler at exit.
 __attribute__((constructor(101))) void RunAsConverter(int argc, char** argv, char**) {
-    if (argc == ConverterArguments && std::strcmp(argv[1], ConverterSwitch) == 0) {
-        _exit(ConvertStandardInput(argv));
+    if (argc == 2 && std::strcmp(argv[1], EnhancedConverterSwitch) == 0) {
+        _exit(AnswerWorkStartedAhead(Prepare));
     }
+}
+
+TProgramsStartedAhead& Converters() {
+    // This program's own file, even when it was moved or replaced since it started. The
+    // processes go with the preparer, once its workers are joined.
+    static const std::shared_ptr<TProgramsStartedAhead> converters = [] {
+        auto made = std::make_shared<TProgramsStartedAhead>(
+            "/proc/self/exe", std::vector<std::string>{"picture-preparer", EnhancedConverterSwitch},
+            SpareConverters);
+        PicturePreparer().Hold(made);
+        return made;
+    }();
+    return *converters;
 }
 
 } // namespace
 
-std::string ConvertWithinBounds(std::string_view bytes, int width, int height) {
-    // This program's own file, even when it was moved or replaced since it started.
-    const TChildOutcome outcome =
-        RunBoundedProgram("/proc/self/exe",
-                          {"metafile-converter", ConverterSwitch, std::to_string(bytes.size()),
-                           std::to_string(width), std::to_string(height)},
-                          bytes, ConversionBounds());
-    return outcome.End == TChildEnd::Answered ? outcome.Answer : std::string();
+std::string EnhancedRequestBytes(const TEnhancedRequest& request) {
+    std::string bytes(1, request.Conversion ? 'S' : 'E');
+    PutU32(bytes, static_cast<uint32_t>(request.OwnWidth));
+    PutU32(bytes, static_cast<uint32_t>(request.OwnHeight));
+    PutU32(bytes, static_cast<uint32_t>(request.Width));
+    PutU32(bytes, static_cast<uint32_t>(request.Height));
+    PutU32(bytes, static_cast<uint32_t>(std::min<size_t>(request.KeepConversion, UINT32_MAX)));
+    if (request.Conversion) {
+        bytes += *request.Conversion;
+    } else {
+        bytes += request.Metafile;
+    }
+    return bytes;
+}
+
+TEnhancedDrawing ReadEnhancedAnswer(const std::string& answer, const TEnhancedRequest& request) {
+    const uint64_t pixels = PixelBytes(request.Width, request.Height);
+    if (answer.size() < AnswerHeader || ReadU32(answer, 0) != uint32_t(request.Width) ||
+        ReadU32(answer, 4) != uint32_t(request.Height)) {
+        return {};
+    }
+    const uint64_t conversion = ReadU32(answer, 8);
+    if (conversion > request.KeepConversion ||
+        answer.size() != AnswerHeader + pixels + conversion) {
+        return {};
+    }
+    QImage image(request.Width, request.Height, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        return {};
+    }
+    const size_t row = static_cast<size_t>(request.Width) * 4;
+    for (int y = 0; y < request.Height; ++y) {
+        std::memcpy(image.scanLine(y), answer.data() + AnswerHeader + row * size_t(y), row);
+    }
+    return {TPreparedEnd::Ready, std::move(image),
+            answer.substr(static_cast<size_t>(AnswerHeader + pixels))};
+}
+
+TEnhancedDrawing DrawEnhancedMetafile(const TEnhancedRequest& request,
+                                      const std::function<bool()>& stopped) {
+    if (request.Width <= 0 || request.Height <= 0 || request.OwnWidth <= 0 ||
+        request.OwnHeight <= 0 || !SizeFits(uint64_t(request.Width), uint64_t(request.Height)) ||
+        !SizeFits(uint64_t(request.OwnWidth), uint64_t(request.OwnHeight))) {
+        return {};
+    }
+    const std::string input = EnhancedRequestBytes(request);
+    const uint64_t pixels = PixelBytes(request.Width, request.Height);
+    TChildBounds bounds;
+    // Generous: a busy machine makes it longer, never a refusal.
+    bounds.Deadline = std::chrono::milliseconds(15000);
+    bounds.CpuSeconds = EnhancedMetafileCpuMillis / 1000 + 1;
+    // Its pixels twice (the image, the answer), what it reads and answers, and the room any
+    // picture has above its pixels.
+    bounds.AddressSpaceGrowth =
+        GrowthAbovePixels + 2 * pixels + 2 * input.size() + request.KeepConversion;
+    bounds.MaxAnswer = AnswerHeader + pixels + request.KeepConversion;
+    TChildWatch watch;
+    watch.Cpu = std::chrono::milliseconds(EnhancedMetafileCpuMillis);
+    watch.Abandoned = stopped;
+    const TChildOutcome outcome = Converters().Run(input, bounds, watch);
+    switch (outcome.End) {
+    case TChildEnd::Answered:
+        return ReadEnhancedAnswer(outcome.Answer, request);
+    case TChildEnd::TimedOut:
+        return {TPreparedEnd::Later, {}, {}};
+    case TChildEnd::Abandoned:
+        return {TPreparedEnd::Dropped, {}, {}};
+    case TChildEnd::Failed:
+    case TChildEnd::TooLong:
+        break;
+    }
+    return {};
+}
+
+void StartEnhancedMetafileConverters() {
+    Converters().StartAhead();
 }

@@ -1,17 +1,61 @@
 #pragma once
 
-// The converter of enhanced metafile records loops on data it reads itself, which no check of
-// the bytes can bound, and its font lookups end the process they run in when the font library
-// holds fonts for text drawn before. So a picture's bytes are converted into SVG text in a
-// process of their own with the bounds of one picture: it answers within about two seconds,
-// grows by a few hundred MB at the most, and its text is no longer than any picture needs. The
-// process is this program's own file started afresh in its converter mode, which every program
-// that draws pictures has: the converter is wherever the program is.
+// An enhanced metafile is converted and drawn in a process of its own, which does the whole of
+// it. The converter of its records loops on data it reads itself, which no check of the bytes
+// can bound, and its font lookups end the process they run in when the font library holds fonts
+// for text drawn before; the SVG text it writes is read by Qt's SVG renderer, which a thread
+// cannot stop either. So the process converts first, then checks the SVG's images and draws it
+// with Qt (on its offscreen platform) into pixels of the size asked, and answers the pixels, and
+// the SVG when asked, to be kept for drawing the picture at another size: the window's process
+// never reads SVG. The process is this program's own file, started ahead of need in its
+// preparing mode, which every program that draws pictures has: the converter is wherever the
+// program is. It works within the bounds of one picture: its CPU time, its memory above its
+// pixels and the size of its answer; the time on the wall only says "not this time".
 
+#include "platform/graphics/PicturePreparation.h"
+
+#include <QImage>
+
+#include <functional>
 #include <string>
 #include <string_view>
 
-// The SVG text of the enhanced metafile `bytes`, which passed ReadMetafileLayout, drawn
-// `width` by `height` units large; "" when the conversion failed, crashed, was stopped or
-// answered too much: the picture then draws as one the converter refuses.
-std::string ConvertWithinBounds(std::string_view bytes, int width, int height);
+// The CPU time an enhanced metafile's conversion and drawing may take together.
+constexpr int EnhancedMetafileCpuMillis = 2000;
+
+struct TEnhancedDrawing {
+    TPreparedEnd End = TPreparedEnd::Refused;
+    QImage Image;
+    // The SVG text the metafile was converted into, when it was converted and asked for.
+    std::string Conversion;
+};
+
+// What the converting process is asked: the metafile's bytes, which passed ReadMetafileLayout,
+// converted at its own size in screen pixels (`ownWidth` x `ownHeight`), or the SVG an earlier
+// conversion gave; drawn `width` x `height` pixels; its conversion answered too when it is no
+// longer than `keepConversion` bytes.
+struct TEnhancedRequest {
+    std::string_view Metafile;
+    const std::string* Conversion = nullptr;
+    int OwnWidth = 1;
+    int OwnHeight = 1;
+    int Width = 1;
+    int Height = 1;
+    size_t KeepConversion = 0;
+};
+
+// The drawing of `request`, made in the converting process; `stopped` is asked now and then,
+// and stops the work when true (Dropped). A process that fails, crashes, runs out of its CPU time
+// or memory or answers other than asked gives Refused; one that outlasts the generous deadline on
+// the wall gives Later.
+TEnhancedDrawing DrawEnhancedMetafile(const TEnhancedRequest& request,
+                                      const std::function<bool()>& stopped);
+
+// Starts converting processes ahead of need, when a picture that will need one comes.
+void StartEnhancedMetafileConverters();
+
+// The request in the form the converting process reads, and the answer as it comes back: for
+// the tests of its bounds. The switch starts a program as the converting process.
+inline constexpr const char* EnhancedConverterSwitch = "--prepare-enhanced-metafile";
+std::string EnhancedRequestBytes(const TEnhancedRequest& request);
+TEnhancedDrawing ReadEnhancedAnswer(const std::string& answer, const TEnhancedRequest& request);

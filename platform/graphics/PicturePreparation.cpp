@@ -54,10 +54,14 @@ bool TPictureKey::operator<(const TPictureKey& other) const {
 TPreparationContext::~TPreparationContext() = default;
 
 struct TPictureViewer::TState {
-    // Counts the viewer's paints of its whole view: what it asked for in an earlier one and not
-    // since is no longer shown.
+    // The viewer's paints of its whole view are counted as they begin: what it asks for is marked
+    // with the number of the last one begun. What it asked for before the last one that ended
+    // began, and not since, is no longer shown.
     std::atomic<uint64_t> Showing{0};
+    std::atomic<uint64_t> Shown{0};
     std::function<void()> Ready;
+
+    bool Shows(uint64_t asked) const { return asked >= Shown.load(); }
 };
 
 TPictureViewer::TPictureViewer(std::function<void()> ready) : state_(std::make_shared<TState>()) {
@@ -66,8 +70,12 @@ TPictureViewer::TPictureViewer(std::function<void()> ready) : state_(std::make_s
 
 TPictureViewer::~TPictureViewer() = default;
 
-void TPictureViewer::WholeViewPainted() {
+void TPictureViewer::WholeViewPaintBegins() {
     ++state_->Showing;
+}
+
+void TPictureViewer::WholeViewPaintEnds() {
+    state_->Shown = state_->Showing.load();
 }
 
 // A picture asked for: its work, who asked (a viewer, in which of its showings), who waits.
@@ -224,7 +232,7 @@ bool TPicturePreparer::Wanted(const TRequest& request) const {
     }
     for (const auto& [asker, showing] : request.Askers) {
         const std::shared_ptr<TPictureViewer::TState> viewer = asker.lock();
-        if (viewer && viewer->Showing.load() == showing) {
+        if (viewer && viewer->Shows(showing)) {
             return true;
         }
     }
@@ -400,6 +408,8 @@ void TPicturePreparer::Finish(TRequest& request, TPrepared prepared) {
         break;
     case TPreparedEnd::Dropped:
         ++counts_.Dropped;
+        // Asked for again while its work was being stopped: the viewer asks once more.
+        tell = Wanted(request);
         break;
     }
     request.Done = true;
@@ -408,7 +418,7 @@ void TPicturePreparer::Finish(TRequest& request, TPrepared prepared) {
         bool wake = false;
         for (const auto& [asker, showing] : request.Askers) {
             const std::shared_ptr<TPictureViewer::TState> viewer = asker.lock();
-            if (viewer && viewer->Showing.load() == showing) {
+            if (viewer && viewer->Shows(showing)) {
                 notices_.push_back(asker);
                 wake = true;
             }

@@ -101,9 +101,10 @@ public:
     TPictureViewer(const TPictureViewer&) = delete;
     TPictureViewer& operator=(const TPictureViewer&) = delete;
 
-    // A paint of the whole view begins: what the view asked for before and does not ask for
-    // again is no longer shown.
-    void WholeViewPainted();
+    // A paint of the whole view begins, and ends: what the view asked for before it began and
+    // did not ask for again by its end is no longer shown.
+    void WholeViewPaintBegins();
+    void WholeViewPaintEnds();
 
     struct TState;
     const std::shared_ptr<TState>& State() const { return state_; }

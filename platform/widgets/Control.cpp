@@ -3,6 +3,7 @@
 #include <QInputMethodEvent>
 
 #include "platform/graphics/Edges.h"
+#include "platform/graphics/PictureShowing.h"
 #include "platform/widgets/ScrollBar.h"
 
 #include <QCursor>
@@ -257,14 +258,10 @@ void TCustomControl::ScrollWindowEx(int dx, int dy, const TRect* rect) {
         p.setCompositionMode(QPainter::CompositionMode_Source);
         p.drawImage(moved.topLeft(), part);
     }
-    // What was already waiting for Paint inside the area moves with its pixels, and so do the
-    // pictures waiting to be painted again.
-    const auto move = [&](const QRegion& waiting) {
-        return waiting.subtracted(area) +
-               waiting.intersected(area).translated(dx, dy).intersected(area);
-    };
-    invalid_ = move(invalid_) + QRegion(area).subtracted(QRegion(moved));
-    putOff_ = move(putOff_);
+    // What was already waiting for Paint inside the area moves with its pixels.
+    invalid_ = invalid_.subtracted(area) +
+               invalid_.intersected(area).translated(dx, dy).intersected(area) +
+               QRegion(area).subtracted(QRegion(moved));
     if (!rect) {
         for (QWidget* child : ChildWidgets()) {
             child->move(child->pos() + QPoint(dx, dy));
@@ -476,13 +473,15 @@ void TCustomControl::paintEvent(QPaintEvent* e) {
         canvas.Font().Assign(font_);
         canvas.Brush().SetColor(color_);
         canvas.SetClipRegion(region);
-        // The pictures of one paint share the time one picture may take, and the window keeps
-        // what their stopped drawings cost it.
-        const TPictureShowing showing(&pictureWaste_);
-        Guard([this] { Paint(); });
+        {
+            // The pictures not ready are drawn as their frames; the viewer hears when they are.
+            const bool wholeView =
+                QRegion(0, 0, ClientWidth(), ClientHeight()).subtracted(region).isEmpty();
+            const TPictureShowing showing(PictureViewer(), wholeView);
+            Guard([this] { Paint(); });
+        }
         canvas.RemoveClip();
         painting_ = false;
-        FollowUpPictures(region, showing);
     }
     QPainter painter(this);
     QRect r = e->rect().translated(-ClientOrigin()).intersected(surface_.rect());
@@ -500,33 +499,13 @@ void TCustomControl::paintEvent(QPaintEvent* e) {
     }
 }
 
-void TCustomControl::FollowUpPictures(const QRegion& region, const TPictureShowing& showing) {
-    // A paint of nothing but what an earlier one put off.
-    const bool followUp = !followUp_.isEmpty() && region.subtracted(followUp_).isEmpty();
-    followUp_ = QRegion();
-    // A paint that kept nothing, or that follows one and put off no fewer pictures, would only
-    // do the same again: the pictures it put off wait for the next paint that comes anyway.
-    const int putOff = showing.PicturesPutOff();
-    if (putOff == 0 || !showing.KeptAny() || (followUp && putOff >= putOffCount_)) {
-        return;
+TPictureViewer& TCustomControl::PictureViewer() {
+    if (!pictureViewer_) {
+        // Told on this thread, from the event loop, and never once the control is gone: the
+        // whole view is painted again, and asks for what it still shows.
+        pictureViewer_ = std::make_unique<TPictureViewer>([this] { Invalidate(); });
     }
-    putOffCount_ = putOff;
-    putOff_ += region;
-    if (!putOffQueued_) {
-        // Not from inside the paint: what waits in the event loop (input, posted work) is
-        // served first.
-        putOffQueued_ = true;
-        QMetaObject::invokeMethod(
-            this, [this] { PaintPutOffPictures(); }, Qt::QueuedConnection);
-    }
-}
-
-void TCustomControl::PaintPutOffPictures() {
-    putOffQueued_ = false;
-    followUp_ = putOff_.intersected(QRect(0, 0, ClientWidth(), ClientHeight()));
-    putOff_ = QRegion();
-    invalid_ += followUp_;
-    update(followUp_.translated(ClientOrigin()));
+    return *pictureViewer_;
 }
 
 TControlCaret& TCustomControl::Caret() {

@@ -4,16 +4,15 @@
 // its client size: its canvas draws there at any time, so that figures drawn between paint
 // cycles (XOR lines, focus rectangles, immediate refreshes) show and stay exactly as drawn.
 // Invalidated parts are redrawn by Paint (with the canvas clipped to them) when Qt paints;
-// every paint shows the surface. A paint that put off pictures for want of its time, and kept
-// drawings that make the next paint cheaper, has its part painted again from the event loop, so
-// slow pictures fill in over successive paints with input served between them.
+// every paint shows the surface. A paint draws only the pictures that are ready and the frames of
+// the others, which are prepared beside the window (PictureShowing.h): as they become ready the
+// control is painted again, from the event loop.
 //
 // Qt's events arrive as the framework's handlers (MouseDown, KeyDown, DoEnter ...) with
 // shift states and virtual keys; posted and sent window messages arrive at Dispatch; window
 // timers arrive as WM_TIMER. No exception leaves a handler: it goes to the application's
 // exception handler.
 
-#include "platform/graphics/PictureTime.h"
 #include "platform/graphics/QtCanvas.h"
 #include "platform/widgets/Caret.h"
 #include "platform/widgets/Cursors.h"
@@ -30,6 +29,7 @@
 #include <vector>
 
 class QScrollBar;
+class TPictureViewer;
 
 // Where exceptions from event handlers go (the main window shows them in a message box);
 // without one they are logged.
@@ -200,9 +200,7 @@ protected:
 
 private:
     void Guard(const std::function<void()>& handler);
-    // After a paint of `region`: whether its pictures are painted again, and when.
-    void FollowUpPictures(const QRegion& region, const TPictureShowing& showing);
-    void PaintPutOffPictures();
+    TPictureViewer& PictureViewer();
     void LayoutScrollBars();
     void FitSurface();
     void ScrollAction(TScrollBarKind kind, int action);
@@ -213,14 +211,9 @@ private:
     std::unique_ptr<TQtCanvas> canvas_;
     QRegion invalid_;
     bool painting_ = false;
-    // What this window's paints may still spend on pictures whose drawings are stopped.
-    TPictureWaste pictureWaste_;
-    // Where pictures were put off, to be painted again once the event loop comes round; how many
-    // the paint that asked for it put off; whether it is asked for; what it has marked for Paint.
-    QRegion putOff_;
-    int putOffCount_ = 0;
-    bool putOffQueued_ = false;
-    QRegion followUp_;
+    // What the control's paints ask pictures for: told when they are ready, it paints the control
+    // again. It goes with the control, and is never told afterwards.
+    std::unique_ptr<TPictureViewer> pictureViewer_;
     bool clicked_ = false;
     TFont font_;
     TColor color_ = clBtnFace;

@@ -6,6 +6,7 @@
 #include "platform/base/Stream.h"
 #include "platform/base/StringUtils.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/PictureShowing.h"
 #include "richtext/model/CRNData.h"
 #include "richtext/model/RNFuncs.h"
 #include "richtext/model/RNStyle.h"
@@ -294,6 +295,8 @@ bool TCustomRNData::SaveHTMLToStreamEx(TStream& stream, const std::string& path,
 }
 
 bool TCustomRNData::SaveHTMLExport(TStream& stream, TRNHTMLExportOptions& exp) {
+    // The pictures written as image files share one time, those of its tables' cells with them.
+    const TPictureJob pictures;
     return exp.StyleClasses ? WriteHTMLWithClasses(stream, exp) : WriteHTMLWithFonts(stream, exp);
 }
 

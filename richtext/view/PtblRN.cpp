@@ -2,6 +2,7 @@
 
 #include "platform/base/Rounding.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/PictureShowing.h"
 #include "platform/widgets/Printer.h"
 
 #include <algorithm>
@@ -94,6 +95,9 @@ void TPrintableRN::PrintPages(int firstPage, int lastPage, const std::string& ti
         printer.SetCopies(1);
     }
     bool done = false;
+    // The pictures of all its pages and copies share one time: waiting for their preparation,
+    // and drawing straight onto the printer.
+    const TPictureJob pictures;
     try {
         printer.BeginDoc();
         auto send = [&](int page, bool last) {
@@ -132,6 +136,7 @@ void TPrintableRN::PrintPages(int firstPage, int lastPage, const std::string& ti
 
 void TPrintableRN::ContinuousPrint() {
     TPrinter& printer = Printer();
+    const TPictureJob pictures;
     for (int page = 1; page <= PrintData().PageCount(); ++page) {
         if (page > 1) {
             printer.NewPage();

@@ -1,14 +1,16 @@
 // Notes holding many pictures that each take their whole time to draw: the notes editor shows
-// them within two seconds, read from the stored note and inserted from an RTF file. Notes of many
-// pictures that each take a while but less than their time fill in over successive paints that
-// the editor makes by itself, serving the event loop between them.
+// them at once, as frames, read from the stored note and inserted from an RTF file, and they stay
+// frames. Notes of many pictures that each take a while but less than their time fill in by
+// themselves, the editor painting again as they become ready and serving the event loop all the
+// while.
 #include "app/ui/NotesStorage.h"
 #include "platform/graphics/Metafile.h"
-#include "platform/graphics/PictureTime.h"
+#include "platform/graphics/PictureShowing.h"
 #include "richtext/model/RNFMisc.h"
 #include "richtext/model/RNItemPictures.h"
 #include "tests/app_ui/NotesRig.h"
 #include "tests/support/HostileMetafiles.h"
+#include "tests/support/PicturesReady.h"
 #include "tests/support/ResourceProbe.h"
 #include "tests/support/SlowPictures.h"
 #include "tests/support/TempDir.h"
@@ -51,9 +53,25 @@ void StoreNoteOfPictures(TPageInfo& record, const std::vector<std::string>& pict
     EXPECT_TRUE(saveRichContent(record.Notes, writer.E()));
 }
 
+// The editor's pictures, each taking longer than a picture may, all end as frames for good: once
+// that is known, the editor paints no more and no paint starts their work again.
+void ExpectFramesForGood(NotesRig& rig) {
+    ASSERT_TRUE(WaitForPictures());
+    for (int i = 0; i < rig.D().ItemCount(); ++i) {
+        if (const auto* item = dynamic_cast<const TRNGraphicItemInfo*>(&rig.D().GetItem(i))) {
+            EXPECT_TRUE(PicturesRefused(item->Image->SaveToBytes())) << "item " << i;
+        }
+    }
+    const int started = PicturePreparer().Counts().Started;
+    rig.E().Invalidate();
+    ASSERT_TRUE(WaitForPictures());
+    EXPECT_EQ(PicturePreparer().Counts().Started, started);
+}
+
 // Serves the event loop as the program does, for a window that nothing touches: notes when
 // `widget` is painted (more than its caret) and when a posted event is served, the event posting
-// itself again each time, until no paint began for `quiet` or `limit` passed.
+// itself again each time, until no picture is being prepared and no paint began for `quiet`, or
+// `limit` passed.
 class TPaintWatch : public QObject {
 public:
     explicit TPaintWatch(QWidget& widget) : widget_(widget) { widget.installEventFilter(this); }
@@ -63,7 +81,8 @@ public:
         clock_.start();
         QCoreApplication::postEvent(this, new QEvent(Tick));
         while (clock_.elapsed() < limit &&
-               clock_.elapsed() - (Paints.empty() ? 0 : Paints.back()) < quiet) {
+               (PicturePreparer().Busy() ||
+                clock_.elapsed() - (Paints.empty() ? 0 : Paints.back()) < quiet)) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         }
     }
@@ -119,22 +138,22 @@ int PixelsOf(const QImage& shot, uint32_t colour) {
 }
 
 // A note of `pictures` (each of colour PictureColour(i, blue), `frame` pixels square) opened in
-// the notes editor, which nothing touches: each picture is drawn, at least `share` of its frame
-// in its colour, after paints the editor made by itself; a posted event never waited longer than
-// one paint's pictures may take and `over` (a picture begun just before its time was up), and
-// every paint came after posted events were served.
+// the notes editor, which nothing touches: its first paint draws frames; each picture is drawn,
+// at least `share` of its frame in its colour, after paints the editor made by itself; a posted
+// event never waited as long as one picture may take to prepare (the preparing is not the
+// window's), and every paint came after posted events were served.
 void ExpectAllDrawnOverPaints(const std::vector<std::string>& pictures, uint32_t blue, int frame,
-                              double share, qint64 over) {
+                              double share) {
     TPageInfo record;
     StoreNoteOfPictures(record, pictures);
     NotesRig rig;
     rig.Page.resize(900, 500);
     TPaintWatch watch(rig.E());
     rig.Notes->LoadNotes(record);
-    watch.Serve(2500, 30000);
+    watch.Serve(1000, 120000);
 
-    EXPECT_GE(watch.Paints.size(), 2u) << "all drawn at the first paint: nothing was tested";
-    EXPECT_LT(watch.LongestWait, PictureMillis + over);
+    EXPECT_GE(watch.Paints.size(), 2u) << "all drawn at the first paint";
+    EXPECT_LT(watch.LongestWait, PictureMillis);
     for (size_t i = 1; i < watch.ServedBefore.size(); ++i) {
         EXPECT_GT(watch.ServedBefore[i], watch.ServedBefore[i - 1]) << "paint " << i;
     }
@@ -146,8 +165,8 @@ void ExpectAllDrawnOverPaints(const std::vector<std::string>& pictures, uint32_t
 
 } // namespace
 
-// Each picture used its second: 20 of them took 20.7 s to show. They share the second of one
-// paint, and the document shows within two seconds.
+// Each picture used its second: 20 of them took 20.7 s to show. The paint waits for none of them:
+// the document shows within two seconds, and its pictures are frames.
 TEST(NotesSlowPictures, TwentySlowPicturesInAnRtfFileShowWithinTwoSeconds) {
     std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 pictures ";
     for (const std::string& picture : SlowBitmapPictures()) {
@@ -170,6 +189,7 @@ TEST(NotesSlowPictures, TwentySlowPicturesInAnRtfFileShowWithinTwoSeconds) {
     EXPECT_LT(probe.PeakGrowthMb(), 300);
     EXPECT_TRUE(rig.Prompts.Messages.empty());
     EXPECT_EQ(PictureCount(rig), SlowPictures);
+    ExpectFramesForGood(rig);
 }
 
 TEST(NotesSlowPictures, ANoteOfTwentySlowPicturesShowsWithinTwoSeconds) {
@@ -192,10 +212,11 @@ TEST(NotesSlowPictures, ANoteOfTwentySlowPicturesShowsWithinTwoSeconds) {
     EXPECT_LT(probe.Millis(), 2000);
     EXPECT_LT(probe.PeakGrowthMb(), 300);
     EXPECT_EQ(PictureCount(rig), SlowPictures);
+    ExpectFramesForGood(rig);
 }
 
-// Thirty pictures of 60 to 100 ms each: the first paint draws those its second allows and shows
-// the others as frames; the editor paints again by itself until every one is drawn.
+// Thirty pictures of 60 to 100 ms each: the first paint shows them as frames; the editor paints
+// again by itself as they become ready, until every one is drawn.
 TEST(NotesSlowPictures, ThirtySlowishPicturesAllShowWithoutInput) {
     constexpr int Frame = 48;
     const int bitmaps = slow_pictures::BitmapsTaking(80, Frame);
@@ -203,11 +224,11 @@ TEST(NotesSlowPictures, ThirtySlowishPicturesAllShowWithoutInput) {
     for (int i = 0; i < 30; ++i) {
         pictures.push_back(slow_pictures::SlowishWmf(PictureColour(i, 0x40), bitmaps, Frame));
     }
-    ExpectAllDrawnOverPaints(pictures, 0x40, Frame, 0.9, 700);
+    ExpectAllDrawnOverPaints(pictures, 0x40, Frame, 0.9);
 }
 
-// Each enhanced metafile is converted in a process of its own; the conversions that find the
-// paint's second spent are made at the next paints, which the editor makes by itself.
+// Each enhanced metafile is converted and drawn in a process of its own, several at once; the
+// editor paints again by itself as they become ready.
 TEST(NotesSlowPictures, ManyEnhancedMetafilesAllShowWithoutInput) {
     constexpr int Frame = 48;
     TMetafile measured;
@@ -219,6 +240,6 @@ TEST(NotesSlowPictures, ManyEnhancedMetafilesAllShowWithoutInput) {
     for (int i = 0; i < count; ++i) {
         pictures.push_back(hostile_metafile::SlowEmf(1, PictureColour(i, 0x60), Frame));
     }
-    // The ellipse fills most of its frame; a conversion begun goes on to its end.
-    ExpectAllDrawnOverPaints(pictures, 0x60, Frame, 0.6, std::max<qint64>(700, 3 * conversion));
+    // The ellipse fills most of its frame.
+    ExpectAllDrawnOverPaints(pictures, 0x60, Frame, 0.6);
 }

@@ -1,14 +1,19 @@
-// Enhanced metafiles are converted in a process started afresh from the program's own file:
-// what it answers is what a conversion here gives, whatever state this process is in.
+// Enhanced metafiles are converted and drawn in a process started from the program's own file:
+// its pixels are what a conversion here, drawn here, gives; it takes only the work asked of it and
+// its answer is read only when it is exactly what was asked.
 #include "Surface.h"
 
 #include "platform/base/BoundedChild.h"
+#include "platform/graphics/LittleEndian.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/MetafileConversion.h"
 #include "platform/graphics/MetafileSvg.h"
 #include "tests/support/HostileMetafiles.h"
 
 #include <gtest/gtest.h>
+
+#include <QPainter>
+#include <QSvgRenderer>
 
 using namespace metafile_fixture;
 
@@ -28,14 +33,56 @@ QImage Frame() {
     return frame.Image;
 }
 
+TEnhancedRequest Request(const std::string& emf, int width, int height) {
+    TEnhancedRequest request;
+    request.Metafile = emf;
+    const TMetafileLayout layout = ReadMetafileLayout(emf);
+    request.OwnWidth = static_cast<int>(layout.MMWidth * 96 / 2540);
+    request.OwnHeight = static_cast<int>(layout.MMHeight * 96 / 2540);
+    request.Width = width;
+    request.Height = height;
+    request.KeepConversion = size_t{1} << 20;
+    return request;
+}
+
+TEnhancedDrawing DrawnThere(const TEnhancedRequest& request) {
+    return DrawEnhancedMetafile(request, [] { return false; });
+}
+
+// `svg` drawn by Qt here, `width` x `height`, as the converting process draws it.
+QImage DrawnHere(const std::string& svg, int width, int height) {
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QSvgRenderer renderer(QByteArray::fromStdString(svg));
+    QPainter painter(&image);
+    renderer.render(&painter, QRectF(0, 0, width, height));
+    return image;
+}
+
 } // namespace
 
-TEST(MetafileConversion, TheConverterAnswersWhatAConversionHereGives) {
+TEST(MetafileConversion, TheConvertingProcessDrawsWhatAConversionHereDrawsAtTheSizeAsked) {
     const std::string emf = Emf();
-    const std::string svg = ConvertWithinBounds(emf, 200, 100);
+    const TEnhancedRequest request = Request(emf, 200, 100);
+    const TEnhancedDrawing drawing = DrawnThere(request);
+    ASSERT_EQ(drawing.End, TPreparedEnd::Ready);
+    const std::string svg =
+        MetafileToSvg(emf, ReadMetafileLayout(emf), request.OwnWidth, request.OwnHeight);
     ASSERT_FALSE(svg.empty());
-    EXPECT_EQ(svg, MetafileToSvg(emf, ReadMetafileLayout(emf), 200, 100));
-    EXPECT_NE(svg, ConvertWithinBounds(emf, 400, 100)); // drawn at the size asked for
+    EXPECT_EQ(drawing.Conversion, svg);
+    EXPECT_EQ(drawing.Image, DrawnHere(svg, 200, 100));
+    // Drawn at the size asked for, from the metafile or from its conversion kept.
+    TEnhancedRequest wider = Request(emf, 400, 100);
+    wider.Conversion = &svg;
+    const TEnhancedDrawing again = DrawnThere(wider);
+    ASSERT_EQ(again.End, TPreparedEnd::Ready);
+    EXPECT_EQ(again.Image, DrawnHere(svg, 400, 100));
+    EXPECT_EQ(again.Conversion, ""); // nothing converted, nothing answered
+    // A conversion longer than the caller keeps is not answered.
+    TEnhancedRequest unkept = request;
+    unkept.KeepConversion = svg.size() - 1;
+    EXPECT_EQ(DrawnThere(unkept).Conversion, "");
+    EXPECT_EQ(DrawnThere(unkept).Image, drawing.Image);
 }
 
 TEST(MetafileConversion, TextAsGlyphIndicesIsDrawnAfterTextInSeveralFonts) {
@@ -49,29 +96,67 @@ TEST(MetafileConversion, TextAsGlyphIndicesIsDrawnAfterTextInSeveralFonts) {
     EXPECT_EQ(CountPixels(surface->Image, QRect(150, 20, 50, 80), IsDark), 0);
 }
 
-TEST(MetafileConversion, TheConverterTakesOnlyAWholeMetafileOfTheLengthGiven) {
+TEST(MetafileConversion, TheConvertingProcessTakesOnlyAWholeRequestOfAPictureItMayDraw) {
     const std::string emf = Emf();
-    auto converted = [](const std::string& bytes, const std::string& length) {
-        return RunBoundedProgram("/proc/self/exe",
-                                 {"converter", "--convert-enhanced-metafile", length, "200", "100"},
-                                 bytes);
+    TProgramsStartedAhead converter("/proc/self/exe", {"converter", EnhancedConverterSwitch}, 1);
+    auto answered = [&](const std::string& request) {
+        TChildBounds bounds;
+        bounds.Deadline = std::chrono::seconds(60);
+        bounds.MaxAnswer = size_t{64} << 20;
+        return converter.Run(request, bounds).End;
     };
-    const TChildOutcome whole = converted(emf, std::to_string(emf.size()));
-    EXPECT_EQ(whole.End, TChildEnd::Answered);
-    EXPECT_EQ(whole.Answer, ConvertWithinBounds(emf, 200, 100));
-    for (const std::string& length :
-         {std::to_string(emf.size() - 1), std::to_string(emf.size() + 1), std::string("0"),
-          std::string("12x"), std::string("")}) {
-        EXPECT_EQ(converted(emf, length).End, TChildEnd::Failed) << length;
+    const std::string whole = EnhancedRequestBytes(Request(emf, 20, 10));
+    EXPECT_EQ(answered(whole), TChildEnd::Answered);
+    std::string otherKind = whole;
+    otherKind[0] = 'X';
+    std::string noWidth = whole;
+    noWidth.replace(9, 4, std::string(4, '\0'));
+    std::string tooLarge = whole; // 65,536 x 65,536 pixels
+    tooLarge.replace(9, 8, std::string("\x00\x00\x01\x00\x00\x00\x01\x00", 8));
+    // Bytes its load refuses: a record reaching past the end (the metafile follows the 21 bytes
+    // of the request's own); and a metafile cut short.
+    std::string damaged = whole;
+    damaged.replace(21 + 92, 4, std::string("\x00\x00\x01\x00", 4));
+    for (const std::string& refused : {otherKind, noWidth, tooLarge, whole.substr(0, 12), damaged,
+                                       whole.substr(0, whole.size() - 8)}) {
+        EXPECT_EQ(answered(refused), TChildEnd::Failed);
     }
-    // Bytes its load refuses: a record reaching past the end.
-    std::string damaged = emf;
-    damaged.replace(92, 4, std::string("\x00\x00\x01\x00", 4));
-    EXPECT_EQ(converted(damaged, std::to_string(damaged.size())).End, TChildEnd::Failed);
-    // Nor does it convert a picture holding an image too large to draw.
+    // Nor does it draw a picture holding an image too large to draw.
     using hostile_metafile::EmfWithImage;
-    EXPECT_NE(ConvertWithinBounds(EmfWithImage(hostile_metafile::EncodedImage(50, 50)), 200, 100),
-              "");
-    EXPECT_EQ(ConvertWithinBounds(EmfWithImage(hostile_metafile::PngHeader(4097, 4096)), 200, 100),
-              "");
+    EXPECT_EQ(DrawnThere(Request(EmfWithImage(hostile_metafile::EncodedImage(50, 50)), 20, 10)).End,
+              TPreparedEnd::Ready);
+    EXPECT_EQ(
+        DrawnThere(Request(EmfWithImage(hostile_metafile::PngHeader(4097, 4096)), 20, 10)).End,
+        TPreparedEnd::Refused);
+}
+
+TEST(MetafileConversion, AnAnswerIsReadOnlyWhenItIsExactlyWhatWasAsked) {
+    const std::string emf = Emf();
+    const TEnhancedRequest request = Request(emf, 20, 10);
+    TProgramsStartedAhead converter("/proc/self/exe", {"converter", EnhancedConverterSwitch}, 0);
+    TChildBounds bounds;
+    bounds.Deadline = std::chrono::seconds(60);
+    const std::string answer = converter.Run(EnhancedRequestBytes(request), bounds).Answer;
+    ASSERT_EQ(ReadEnhancedAnswer(answer, request).End, TPreparedEnd::Ready);
+    EXPECT_EQ(ReadEnhancedAnswer(answer, request).Image, DrawnThere(request).Image);
+    std::string otherWidth = answer;
+    otherWidth[0] = 21;
+    // The conversion's length said one more than there is, and one more than kept.
+    const uint32_t conversion = ReadU32(answer, 8);
+    std::string longerConversion = answer;
+    for (int i = 0; i < 4; ++i) {
+        longerConversion[8 + i] = static_cast<char>((conversion + 1) >> (8 * i) & 0xFF);
+    }
+    TEnhancedRequest keepingLess = request;
+    keepingLess.KeepConversion = conversion - 1;
+    for (const auto& [bytes, asked] : std::vector<std::pair<std::string, TEnhancedRequest>>{
+             {answer.substr(0, answer.size() - 1), request},
+             {answer + "x", request},
+             {otherWidth, request},
+             {longerConversion, request},
+             {answer, keepingLess},
+             {answer.substr(0, 8), request}}) {
+        EXPECT_EQ(ReadEnhancedAnswer(bytes, asked).End, TPreparedEnd::Refused);
+        EXPECT_TRUE(ReadEnhancedAnswer(bytes, asked).Image.isNull());
+    }
 }

@@ -159,13 +159,15 @@ TEST(PicturePreparation, WorkNoViewerAsksForAnyMoreIsDroppedAndRunningWorkIsStop
     const TPictureKey shown = Key("shown");
     preparer.Ask(passed, Painting(passed, &ran, &lock), viewer);
     preparer.Ask(shown, Painting(shown, &ran, &lock), viewer);
-    // Asked again by a paint of part of the view, the running one is still wanted.
+    // A paint of part of the view asks for the running one again; while the next paint of the
+    // whole view goes on, what it has not asked for yet is still wanted.
     preparer.Ask(Key("away"), scrolledAway.Maker(), viewer);
+    viewer.WholeViewPaintBegins();
     std::this_thread::sleep_for(50ms);
     EXPECT_FALSE(scrolledAway.Stopped);
-
-    viewer.WholeViewPainted();
+    // That paint asks only for the last.
     preparer.Ask(shown, Painting(shown, &ran, &lock), viewer);
+    viewer.WholeViewPaintEnds();
     ASSERT_TRUE(preparer.WaitUntilIdle(60s));
     EXPECT_TRUE(scrolledAway.Stopped);
     EXPECT_EQ(ran, std::multiset<std::string>{"shown@10"});

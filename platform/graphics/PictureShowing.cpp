@@ -1,0 +1,123 @@
+#include "platform/graphics/PictureShowing.h"
+
+#include "platform/graphics/Canvas.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <algorithm>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A picture drawn outside showings and jobs waits this long at the most: its work ends by its own
+// bounds long before, unless the machine is starved.
+constexpr auto OwnWait = std::chrono::seconds(30);
+
+// The innermost showing or job open on this thread: one of them, or neither.
+thread_local TPictureShowing* CurrentShowing = nullptr;
+thread_local TPictureJob* CurrentJob = nullptr;
+
+// Serves the event loop of the application's thread while a job waits there; input waits until
+// the job's pictures are drawn.
+void ServeEvents() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool OnApplicationThread() {
+    const QCoreApplication* application = QCoreApplication::instance();
+    return application && application->thread() == QThread::currentThread();
+}
+
+} // namespace
+
+TPictureShowing::TPictureShowing(TPictureViewer& viewer, bool wholeView)
+    : viewer_(viewer), wholeView_(wholeView), outerShowing_(CurrentShowing), outerJob_(CurrentJob) {
+    if (wholeView) {
+        viewer.WholeViewPaintBegins();
+    }
+    CurrentShowing = this;
+    CurrentJob = nullptr;
+}
+
+TPictureShowing::~TPictureShowing() {
+    if (wholeView_) {
+        viewer_.WholeViewPaintEnds();
+    }
+    CurrentShowing = outerShowing_;
+    CurrentJob = outerJob_;
+}
+
+TPictureJob::TPictureJob(std::chrono::milliseconds budget)
+    : budget_(budget), outerShowing_(CurrentShowing), outerJob_(CurrentJob) {
+    // Inside a paint nothing waits.
+    if (!CurrentShowing) {
+        CurrentJob = this;
+    }
+}
+
+TPictureJob::~TPictureJob() {
+    CurrentShowing = outerShowing_;
+    CurrentJob = outerJob_;
+}
+
+std::chrono::milliseconds TPictureJob::Left() const {
+    if (outerJob_) {
+        return outerJob_->Left();
+    }
+    return std::max(std::chrono::milliseconds(0), budget_ - spent_);
+}
+
+void TPictureJob::Spend(std::chrono::milliseconds took) {
+    if (outerJob_) {
+        outerJob_->Spend(took);
+    } else {
+        spent_ += std::max(std::chrono::milliseconds(0), took);
+    }
+}
+
+QImage PreparedImage(const TPictureKey& key, const TPreparationWorkMaker& work) {
+    TPicturePreparer& preparer = PicturePreparer();
+    QImage image;
+    switch (preparer.Look(key, image)) {
+    case TPicturePreparer::TState::Ready:
+        return image;
+    case TPicturePreparer::TState::Refused:
+        return {};
+    case TPicturePreparer::TState::Waiting:
+        break;
+    }
+    if (TPictureShowing* showing = CurrentShowing) {
+        preparer.Ask(key, work, showing->viewer_);
+        ++showing->waiting_;
+        return {};
+    }
+    TPictureJob* job = CurrentJob;
+    const bool serve = job && OnApplicationThread();
+    const Clock::time_point start = Clock::now();
+    const TPrepared prepared = preparer.Wait(key, work, start + (job ? job->Left() : OwnWait),
+                                             serve ? std::function<void()>(ServeEvents) : nullptr);
+    if (job) {
+        job->Spend(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start));
+    }
+    return prepared.End == TPreparedEnd::Ready ? prepared.Image : QImage();
+}
+
+qint64 StraightDrawingMillis() {
+    return CurrentJob ? std::min<qint64>(PictureMillis, CurrentJob->Left().count()) : PictureMillis;
+}
+
+void StraightDrawingTook(qint64 millis) {
+    if (CurrentJob) {
+        CurrentJob->Spend(std::chrono::milliseconds(millis));
+    }
+}
+
+void DrawPictureFrame(TCanvas& canvas, const TRect& r) {
+    TBrush saved;
+    saved.Assign(canvas.Brush());
+    canvas.Brush().SetColor(clGray);
+    canvas.FrameRect(r);
+    canvas.Brush().Assign(saved);
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+// Where a picture is drawn decides how it comes by its image (PicturePreparation.h):
+// - in a window's paint (a showing) it never waits: what is ready is drawn, the rest is asked for
+//   and drawn as its frame, and the window is told when it is ready and paints again;
+// - in a print or an export (a job) it waits, all the pictures of the job together within the
+//   job's time, the window's event loop served meanwhile (input held back until the wait ends,
+//   so nothing the job draws can be closed under it);
+// - anywhere else (a picture drawn into a bitmap, copied to the clipboard) it waits within the
+//   picture's own bounds.
+// A picture drawn straight onto a device (a Windows metafile onto a printer) takes what is left of
+// the job's time, at most a picture's own.
+
+#include "platform/graphics/PicturePreparation.h"
+#include "platform/graphics/Types.h"
+
+#include <QImage>
+#include <QtGlobal>
+
+#include <chrono>
+
+// What a picture's drawing may take on the thread that draws it, in CPU time when the thread is a
+// worker of the preparer; and a print's or an export's pictures all together, waiting for their
+// preparation and drawing straight onto the device.
+constexpr qint64 PictureMillis = 1000;
+constexpr qint64 PictureJobMillis = 8000;
+
+// A window's paint: while one lives on the thread, pictures are drawn only when ready, and those
+// not ready are asked for on behalf of `viewer`. `wholeView` when the paint covers all the view
+// shows. A showing opened inside a job or another showing takes their place until it ends.
+class TCanvas;
+class TPictureJob;
+
+class TPictureShowing {
+public:
+    TPictureShowing(TPictureViewer& viewer, bool wholeView);
+    ~TPictureShowing();
+    TPictureShowing(const TPictureShowing&) = delete;
+    TPictureShowing& operator=(const TPictureShowing&) = delete;
+
+    // How many pictures were not ready and were drawn as their frames so far.
+    int PicturesWaiting() const { return waiting_; }
+
+private:
+    friend QImage PreparedImage(const TPictureKey&, const TPreparationWorkMaker&);
+    TPictureViewer& viewer_;
+    bool wholeView_;
+    int waiting_ = 0;
+    // What was open on the thread before.
+    TPictureShowing* outerShowing_;
+    TPictureJob* outerJob_;
+};
+
+// A print or an export: while one lives on the thread, its pictures wait for their images, and
+// their waits and their drawings straight onto the device take `budget` at the most, all of them
+// together. A job opened inside another is part of it; one opened inside a paint waits for
+// nothing.
+class TPictureJob {
+public:
+    explicit TPictureJob(
+        std::chrono::milliseconds budget = std::chrono::milliseconds(PictureJobMillis));
+    ~TPictureJob();
+    TPictureJob(const TPictureJob&) = delete;
+    TPictureJob& operator=(const TPictureJob&) = delete;
+
+    // What is left of the job's time (of the outermost job's).
+    std::chrono::milliseconds Left() const;
+    // Counts time its pictures took.
+    void Spend(std::chrono::milliseconds took);
+
+private:
+    std::chrono::milliseconds budget_;
+    std::chrono::milliseconds spent_{0};
+    TPictureShowing* outerShowing_;
+    TPictureJob* outerJob_;
+};
+
+// The image of `key` as the calling thread's drawing has it (see above): ready, or waited for; a
+// null image when it is not there (not ready in a showing, refused, or not ready in time), and the
+// picture draws its frame.
+QImage PreparedImage(const TPictureKey& key, const TPreparationWorkMaker& work);
+
+// How long a picture drawn straight onto a device may take here, and what it took (counted
+// against the job's time).
+qint64 StraightDrawingMillis();
+void StraightDrawingTook(qint64 millis);
+
+// What is shown of a picture not drawn: not ready, or one that cannot be drawn within its bounds.
+void DrawPictureFrame(TCanvas& canvas, const TRect& r);
