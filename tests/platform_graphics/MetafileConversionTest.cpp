@@ -8,7 +8,10 @@
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/MetafileConversion.h"
 #include "platform/graphics/MetafileSvg.h"
+#include "platform/graphics/PictureShowing.h"
 #include "tests/support/HostileMetafiles.h"
+#include "tests/support/PicturesReady.h"
+#include "tests/support/ResourceProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -159,4 +162,77 @@ TEST(MetafileConversion, AnAnswerIsReadOnlyWhenItIsExactlyWhatWasAsked) {
         EXPECT_EQ(ReadEnhancedAnswer(bytes, asked).End, TPreparedEnd::Refused);
         EXPECT_TRUE(ReadEnhancedAnswer(bytes, asked).Image.isNull());
     }
+}
+
+// Ten copies of a picture, in two windows, and the same bytes read again: one conversion and one
+// drawing; at another size the conversion kept is drawn again, not made again.
+TEST(MetafileConversion, CopiesOfOnePictureAreConvertedOnceWhereverAndAtWhateverSize) {
+    const std::string bytes = hostile_metafile::SlowEmf(3, hostile_metafile::UnseenColour(), 60);
+    TMetafile original;
+    original.LoadFromBytes(bytes);
+    std::vector<std::unique_ptr<TGraphic>> copies;
+    for (int i = 0; i < 9; ++i) {
+        copies.push_back(original.Clone());
+    }
+    auto again = std::make_unique<TMetafile>();
+    again->LoadFromBytes(bytes);
+    copies.push_back(std::move(again));
+    const TPreparerCounts before = PicturePreparer().Counts();
+    TPictureViewer note([] {});
+    TPictureViewer other([] {});
+    auto paint = [&](TPictureViewer& viewer, int size) {
+        Surface s(size * 10, size);
+        const TPictureShowing showing(viewer, true);
+        for (int i = 0; i < 10; ++i) {
+            s.Canvas.StretchDraw(Bounds(i * size, 0, size, size), *copies[static_cast<size_t>(i)]);
+        }
+        return showing.PicturesWaiting();
+    };
+    EXPECT_EQ(paint(note, 60), 10);
+    EXPECT_EQ(paint(other, 60), 10);
+    ASSERT_TRUE(WaitForPictures());
+    EXPECT_EQ(paint(note, 60), 0);
+    EXPECT_EQ(paint(other, 60), 0);
+    EXPECT_EQ(PicturePreparer().Counts().Started, before.Started + 1);
+    EXPECT_EQ(PicturePreparer().Counts().Conversions, before.Conversions + 1);
+    EXPECT_EQ(paint(note, 30), 10);
+    ASSERT_TRUE(WaitForPictures());
+    EXPECT_EQ(paint(note, 30), 0);
+    EXPECT_EQ(PicturePreparer().Counts().Started, before.Started + 2);
+    EXPECT_EQ(PicturePreparer().Counts().Conversions, before.Conversions + 1);
+}
+
+// 300,000 rectangles, 7.2 MB, convert in a second into 51.5 MB of SVG, whose checks and reading
+// took 4 s and 400 MB in the window's process: now that is the converting process's, within its
+// bounds. The window's paint waits for none of it, and this process holds none of it.
+TEST(MetafileConversion, AMetafileOfThreeHundredThousandRectanglesCostsTheWindowNothing) {
+    std::string records =
+        metafile_fixture::EmfRecord(39, {1, 0, 0x0000C0, 0}) + metafile_fixture::EmfRecord(37, {1});
+    for (int i = 0; i < 300000; ++i) {
+        const int x = i % 500;
+        const int y = i / 500 % 400;
+        records += metafile_fixture::EmfRecord(43, {x, y, x + 3, y + 3});
+    }
+    records += metafile_fixture::EmfRecord(14, {0, 16, 20});
+    const std::string bytes = metafile_fixture::EmfOf(records, 300003, 500, 400);
+    TMetafile picture;
+    picture.LoadFromBytes(bytes);
+    TResourceProbe probe;
+    ASSERT_TRUE(probe.PeakReset());
+    TPictureViewer viewer([] {});
+    Surface shown(500, 400);
+    {
+        const TPictureShowing showing(viewer, true);
+        shown.Canvas.StretchDraw(Rect(0, 0, 500, 400), picture);
+        EXPECT_EQ(showing.PicturesWaiting(), 1);
+    }
+    EXPECT_EQ(shown.Pixel(0, 0), qRgb(128, 128, 128));
+    ASSERT_TRUE(WaitForPictures());
+    // Its bytes sent once to the converting process, and its image when drawn: no SVG here.
+    EXPECT_LT(probe.PeakGrowthMb(), 64);
+    QImage image;
+    const TPictureKey key{
+        QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha256), 'E',
+        500, 400};
+    EXPECT_NE(PicturePreparer().Look(key, image), TPicturePreparer::TState::Waiting);
 }

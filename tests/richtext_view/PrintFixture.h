@@ -27,6 +27,9 @@ public:
     std::vector<std::string> Log;
     // The texts drawn on each sheet.
     std::vector<std::vector<std::string>> Sheets;
+    // The images drawn on every sheet, in order, and what was painted through Qt ("Metafile").
+    std::vector<TCanvasCall> Images;
+    std::vector<std::string> Painted;
 
     std::string Title() const override { return DocTitle; }
     void SetTitle(const std::string& title) override { DocTitle = title; }
@@ -66,6 +69,12 @@ private:
     void Collect() {
         for (const TCanvasCall& call : canvas_->CallsOf("TextOut")) {
             Sheets.back().push_back(call.Text);
+        }
+        for (const TCanvasCall& call : canvas_->CallsOf("DrawImage")) {
+            Images.push_back(call);
+        }
+        for (const TCanvasCall& call : canvas_->CallsOf("Paint")) {
+            Painted.push_back(call.Text);
         }
         canvas_->ClearCalls();
     }

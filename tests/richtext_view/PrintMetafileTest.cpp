@@ -1,5 +1,6 @@
 // A metafile picture on a printed page: the preview's page image shows the picture's shapes
-// at the printed size, not a frame.
+// at the printed size, not a frame. On the printer an enhanced metafile is drawn from an image
+// prepared at the printer's size, a Windows metafile is played straight onto it.
 #include "tests/richtext_view/PrintFixture.h"
 
 #include "platform/graphics/Bitmap.h"
@@ -46,4 +47,23 @@ TEST(PrintMetafile, PreviewPageImageShowsTheMetafile) {
         EXPECT_TRUE(IsBlue(LinePixel(image, drawn))) << std::hex << LinePixel(image, drawn);
         EXPECT_EQ(EmptyPixel(image, drawn), qRgb(255, 255, 255));
     }
+}
+
+TEST(PrintMetafile, APrinterGetsAnEnhancedMetafilePreparedAtItsSizeAndAWindowsMetafilePlayed) {
+    PrintedNote n;
+    n.AddLines(1);
+    for (const std::string& bytes : {Emf(), Wmf(true)}) {
+        auto metafile = std::make_unique<TMetafile>();
+        metafile->LoadFromBytes(bytes);
+        n.Source.AddPictureEx("", std::move(metafile), 0, TRNVAlign::rnvaBaseline);
+    }
+    ASSERT_GE(n.Format(), 1);
+    n.Print.Print("pictures", 1, false);
+    TMetafile emf;
+    emf.LoadFromBytes(Emf());
+    // 600 pixels to the inch: the picture's screen pixels at 96.
+    ASSERT_EQ(n.Device->Images.size(), 1u);
+    EXPECT_EQ(n.Device->Images[0].Size, (TSize{emf.Width() * 600 / 96, emf.Height() * 600 / 96}));
+    EXPECT_EQ(n.Device->Images[0].Rect.Width(), emf.Width() * 600 / 96);
+    EXPECT_EQ(n.Device->Painted, std::vector<std::string>{"Metafile"});
 }

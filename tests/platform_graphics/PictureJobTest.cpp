@@ -1,0 +1,110 @@
+// A print or an export waits for its pictures, all of them within one time: once it is spent the
+// pictures left are frames that nobody prepares or plays; the waits serve the event loop; a job
+// inside another shares its time, one inside a paint waits for nothing.
+#include "Surface.h"
+
+#include "platform/base/CpuTime.h"
+#include "platform/graphics/Metafile.h"
+#include "platform/graphics/PictureShowing.h"
+#include "tests/support/HostileMetafiles.h"
+#include "tests/support/MetafileFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <QTimer>
+
+using namespace std::chrono_literals;
+using namespace metafile_fixture;
+
+namespace {
+
+const QRgb Frame = qRgb(128, 128, 128);
+
+std::unique_ptr<TMetafile> Loaded(const std::string& bytes) {
+    auto metafile = std::make_unique<TMetafile>();
+    metafile->LoadFromBytes(bytes);
+    return metafile;
+}
+
+QImage DrawnAt(const TGraphic& picture, int size) {
+    Surface s(size, size);
+    s.Canvas.StretchDraw(Rect(0, 0, size, size), picture);
+    return s.Image;
+}
+
+// `picture` over a white page of 600 x 600 pixels at 300 pixels per inch.
+QImage DrawnOnPage(const TGraphic& picture) {
+    QImage page(600, 600, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    TQtCanvas canvas(&painter, TSize{600, 600}, 300, 300);
+    canvas.StretchDraw(Rect(0, 0, 600, 600), picture);
+    return page;
+}
+
+} // namespace
+
+// Four pictures of a second and more each: the first is waited for until the job's 300 ms are
+// spent, and is a frame; the others are frames that start no work, drawn into an image or played
+// straight onto a page, whatever they would cost.
+TEST(PictureJob, PicturesAfterTheJobsTimeIsSpentAreFramesThatNobodyPrepares) {
+    std::vector<std::unique_ptr<TMetafile>> slow;
+    for (int i = 0; i < 4; ++i) {
+        slow.push_back(Loaded(hostile_metafile::SlowBitmapsWmf(hostile_metafile::UnseenColour())));
+    }
+    const auto zigzag =
+        Loaded(hostile_metafile::ZigzagWmf(8, 32000, hostile_metafile::UnseenColour(), true));
+    const int started = PicturePreparer().Counts().Started;
+    {
+        const TPictureJob job(300ms);
+        EXPECT_EQ(DrawnAt(*slow[0], 100).pixel(0, 0), Frame);
+        EXPECT_EQ(job.Left(), 0ms);
+        const int64_t cpu = ThreadCpuMicros();
+        for (int i = 1; i < 4; ++i) {
+            EXPECT_EQ(DrawnAt(*slow[static_cast<size_t>(i)], 100).pixel(0, 0), Frame) << i;
+        }
+        EXPECT_EQ(DrawnOnPage(*zigzag).pixel(0, 0), Frame);
+        // Neither waited for nor played: what a few frames cost.
+        EXPECT_LT(ThreadCpuMicros() - cpu, 200000);
+    }
+    EXPECT_EQ(PicturePreparer().Counts().Started, started + 1);
+    // A job with time left draws a picture onto the page, and a picture into an image.
+    const TPictureJob job;
+    const TDrawn d{0, 0, 600, 600};
+    EXPECT_TRUE(IsRed(RectPixel(DrawnOnPage(*Loaded(Wmf(true))), d)));
+    EXPECT_TRUE(IsRed(RectPixel(DrawnAt(*Loaded(Emf()), 600), d)));
+}
+
+// While a job waits for a picture, the event loop runs: a timer due fires before the drawing is
+// over. A job inside another takes from the outer's time; one opened inside a paint waits for
+// nothing.
+TEST(PictureJob, AJobsWaitServesTheEventLoopAndJobsInsideOthersTakeNoTimeOfTheirOwn) {
+    const auto slow = Loaded(hostile_metafile::SlowBitmapsWmf(hostile_metafile::UnseenColour()));
+    bool drawing = false;
+    bool firedWhileDrawing = false;
+    QTimer::singleShot(0, [&] { firedWhileDrawing = drawing; });
+    {
+        const TPictureJob outer(60s);
+        {
+            const TPictureJob inner(1ms);
+            EXPECT_EQ(inner.Left(), outer.Left());
+            drawing = true;
+            DrawnAt(*slow, 100);
+            drawing = false;
+            EXPECT_EQ(inner.Left(), outer.Left());
+        }
+        EXPECT_LT(outer.Left(), 60s);
+        EXPECT_GT(outer.Left(), 0ms);
+    }
+    EXPECT_TRUE(firedWhileDrawing);
+
+    TPictureViewer viewer([] {});
+    const auto waiting = Loaded(hostile_metafile::SlowEmf(1, hostile_metafile::UnseenColour(), 50));
+    Surface s(50, 50);
+    const TPictureShowing showing(viewer, false);
+    const TPictureJob insidePaint;
+    s.Canvas.StretchDraw(Rect(0, 0, 50, 50), *waiting);
+    EXPECT_EQ(showing.PicturesWaiting(), 1);
+    EXPECT_EQ(s.Pixel(0, 0), Frame);
+}
