@@ -164,8 +164,9 @@ bool TMetafile::PlayStraight(TCanvas& canvas, const TRect& r) const {
     if (!WmfHasBox(layout_) || millis <= 0 || PicturePreparer().Refused(bytes_->Digest())) {
         return false;
     }
-    // Whatever the records draw beyond the picture's own window stays inside its rectangle.
-    bool whole = false;
+    // Whatever the records draw beyond the picture's own window stays inside its rectangle. A
+    // surface that records what it is asked to paint (and paints nothing) has it whole.
+    bool whole = true;
     QElapsedTimer clock;
     clock.start();
     {

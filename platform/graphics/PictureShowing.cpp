@@ -94,6 +94,10 @@ QImage PreparedImage(const TPictureKey& key, const TPreparationWorkMaker& work) 
         return {};
     }
     TPictureJob* job = CurrentJob;
+    if (job && job->Left().count() <= 0) {
+        // The job's time is spent: its other pictures are frames, and nobody prepares them.
+        return {};
+    }
     const bool serve = job && OnApplicationThread();
     const Clock::time_point start = Clock::now();
     const TPrepared prepared = preparer.Wait(key, work, start + (job ? job->Left() : OwnWait),

@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Graphic.h"
+#include "platform/graphics/JPEGImage.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -94,7 +95,27 @@ std::string TClipboard::GetUnicodeText() {
 
 QImage TClipboard::GetImage() {
     const QMimeData* data = Current();
-    if (!data || !data->hasImage()) {
+    if (!data) {
+        return {};
+    }
+    // Qt reads a JPEG image when no other kind is offered. Its decoder takes as long as the image
+    // asks (seconds for a progressive one of hundreds of scans); ours stops within a picture's
+    // bounds, and a picture it cannot decode is not pasted.
+    const QStringList formats = data->formats();
+    const bool jpegOnly = formats.contains(QStringLiteral("image/jpeg")) &&
+                          !formats.contains(QStringLiteral("application/x-qt-image")) &&
+                          !formats.contains(QStringLiteral("image/png")) &&
+                          !formats.contains(QStringLiteral("image/bmp"));
+    if (jpegOnly) {
+        const QByteArray bytes = data->data(QStringLiteral("image/jpeg"));
+        QImage image;
+        std::string error;
+        return DecodeJpeg(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+                          image, error)
+                   ? image
+                   : QImage();
+    }
+    if (!data->hasImage()) {
         return {};
     }
     return qvariant_cast<QImage>(data->imageData());

@@ -121,16 +121,26 @@ inline std::string DrawWithinRectangle(const TGraphic& graphic) {
     return DrawnOutside(graphic, onPage(width), onPage(height), PagePixelsPerInch);
 }
 
+// Whether the memory a picture takes can be told here: the thread checker keeps shadow memory of
+// several times what the program holds, beside it in the resident memory.
+inline bool MemoryCounted() {
+#if defined(__SANITIZE_THREAD__)
+    return false;
+#else
+    return true;
+#endif
+}
+
 // The time and memory one input takes, from its making to Exceeded: the memory as the heap's
 // peak where the address sanitizer counts it, else as the peak resident memory where the system
-// lets its peak be reset.
+// lets its peak be reset (and MemoryCounted).
 class TInputBounds {
 public:
     long long GrowthMb() const {
         if (heap_.Counting()) {
             return heap_.GrowthMb();
         }
-        return probe_.PeakReset() ? probe_.PeakGrowthMb() : 0;
+        return MemoryCounted() && probe_.PeakReset() ? probe_.PeakGrowthMb() : 0;
     }
 
     // What went beyond the bounds, memory counted beyond `ownMb` (the picture's own pixels), as

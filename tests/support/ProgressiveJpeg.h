@@ -45,8 +45,9 @@ inline std::vector<jpeg_scan_info> Script(int scans) {
 }
 
 // `side` x `side` pixels of gradients, each component at full resolution, in `scans` scans (570
-// to 759), or in libjpeg's own progression of ten scans when `scans` is 0.
-inline std::string Encoded(int side, int scans) {
+// to 759), or in libjpeg's own progression of ten scans when `scans` is 0; with arithmetic
+// coding when `arithmetic` (about twice as slow to decode, a third as slow to write).
+inline std::string Encoded(int side, int scans, bool arithmetic = false) {
     jpeg_compress_struct info;
     jpeg_error_mgr error;
     info.err = jpeg_std_error(&error);
@@ -60,6 +61,7 @@ inline std::string Encoded(int side, int scans) {
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 90, TRUE);
+    info.arith_code = arithmetic ? TRUE : FALSE;
     for (int c = 0; c < 3; ++c) {
         info.comp_info[c].h_samp_factor = 1;
         info.comp_info[c].v_samp_factor = 1;

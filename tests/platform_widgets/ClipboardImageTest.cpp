@@ -1,0 +1,45 @@
+// An image pasted from the clipboard as a JPEG alone is decoded by the program's own decoder,
+// within a picture's bounds: Qt's took seconds over a progressive image of hundreds of scans, the
+// window held all the while.
+#include "platform/base/CpuTime.h"
+#include "platform/graphics/JPEGImage.h"
+#include "platform/graphics/PictureShowing.h"
+#include "platform/widgets/Clipboard.h"
+#include "tests/support/ProgressiveJpeg.h"
+
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+
+namespace {
+
+void OfferJpeg(const std::string& bytes) {
+    auto* data = new QMimeData;
+    data->setData(QStringLiteral("image/jpeg"),
+                  QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+} // namespace
+
+TEST(ClipboardImage, AJpegAloneIsDecodedWithinAPicturesBounds) {
+    QImage plain(40, 30, QImage::Format_RGB32);
+    plain.fill(qRgb(0, 0, 200));
+    const std::string small = EncodeJpeg(plain, 90);
+    OfferJpeg(small);
+    QImage decoded;
+    std::string error;
+    ASSERT_TRUE(DecodeJpeg(small, decoded, error));
+    EXPECT_EQ(TClipboard::GetImage(), decoded);
+
+    // 2,000 x 2,000 pixels in 704 scans, arithmetic coded: Qt decodes it whole, in seconds.
+    const std::string hostile = progressive_jpeg::Encoded(2000, 704, true);
+    ASSERT_FALSE(QImage::fromData(QByteArray::fromStdString(hostile), "JPEG").isNull());
+    OfferJpeg(hostile);
+    const int64_t cpu = ThreadCpuMicros();
+    EXPECT_TRUE(TClipboard::GetImage().isNull());
+    EXPECT_LT(ThreadCpuMicros() - cpu, (PictureMillis + 500) * 1000);
+}
