@@ -493,16 +493,19 @@ TProgramsStartedAhead::TStarted TProgramsStartedAhead::Start() const {
 void TProgramsStartedAhead::StartAhead() {
     while (true) {
         {
+            // Those another thread is starting count: together they start no more than needed.
             std::lock_guard lock(mutex_);
-            if (static_cast<int>(waiting_.size()) >= spare_) {
+            if (static_cast<int>(waiting_.size()) + starting_ >= spare_) {
                 return;
             }
+            ++starting_;
         }
         const TStarted started = Start();
+        std::lock_guard lock(mutex_);
+        --starting_;
         if (started.Pid < 0) {
             return;
         }
-        std::lock_guard lock(mutex_);
         waiting_.push_back(started);
     }
 }

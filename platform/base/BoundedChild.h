@@ -116,6 +116,7 @@ private:
     const int spare_;
     mutable std::mutex mutex_;
     std::vector<TStarted> waiting_;
+    int starting_ = 0;
 };
 
 // The side of a program started ahead: waits for its work, bounds its own address space as the

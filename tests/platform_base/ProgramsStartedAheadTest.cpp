@@ -148,8 +148,16 @@ TEST(ProgramsStartedAhead, CpuTimeMemoryTheDeadlineAndTheCallerStopTheWork) {
     EXPECT_EQ(programs.Run("echo done", Generous()).Answer, " done");
 }
 
-TEST(ProgramsStartedAhead, ThreadsGetTheirOwnAnswers) {
+TEST(ProgramsStartedAhead, ThreadsGetTheirOwnAnswersAndStartNoMoreThanTheSpareOnes) {
     TProgramsStartedAhead programs = Programs(2);
+    std::vector<std::thread> starters;
+    for (int t = 0; t < 4; ++t) {
+        starters.emplace_back([&] { programs.StartAhead(); });
+    }
+    for (std::thread& starter : starters) {
+        starter.join();
+    }
+    EXPECT_EQ(programs.Waiting(), 2);
     std::vector<std::string> answers(4);
     std::vector<std::thread> threads;
     for (size_t t = 0; t < answers.size(); ++t) {
@@ -164,4 +172,5 @@ TEST(ProgramsStartedAhead, ThreadsGetTheirOwnAnswers) {
         thread.join();
     }
     EXPECT_EQ(answers, std::vector<std::string>(4, "+++"));
+    EXPECT_EQ(programs.Waiting(), 2);
 }
