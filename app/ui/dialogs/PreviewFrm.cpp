@@ -195,13 +195,21 @@ void TfrmPreview::cmbExit() {
     }
 }
 
+bool TfrmPreview::LeavesZoomBox(QEvent* focusOut) {
+    // The editable box holds the focus itself, its line edit only shows it. Its list, a box
+    // telling that the text was wrong, or another window taking the keyboard leave the focus
+    // where it comes back to: the text was applied already, or is applied when the user moves
+    // on.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(focusOut)->reason();
+    return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+}
+
 void TfrmPreview::rnppZoomChanged() {
     cmb_->setEditText(ToQ(IntToStr(rnpp_->ZoomPercent()) + "%"));
 }
 
 bool TfrmPreview::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut && watched == cmb_->lineEdit() &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+    if (event->type() == QEvent::FocusOut && watched == cmb_ && LeavesZoomBox(event)) {
         GuardEvent([this] { cmbExit(); });
     } else if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
