@@ -7,11 +7,40 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QShortcut>
+#include <QStyleOptionMenuItem>
+
+namespace {
+
+// The bar's look, with the title it holds the keyboard at lit: some styles (Fusion) light a
+// title only while its menu is open, and nothing would show that the letters typed now open
+// menus.
+class TMenuBarStyle : public QProxyStyle {
+public:
+    explicit TMenuBarStyle(const QString& base) : QProxyStyle(base) {}
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (element == CE_MenuBarItem && item != nullptr && widget != nullptr &&
+            widget->hasFocus() && (item->state & State_Selected)) {
+            QStyleOptionMenuItem lit(*item);
+            lit.state |= State_Sunken;
+            QProxyStyle::drawControl(element, &lit, painter, widget);
+            return;
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
+
+} // namespace
 
 TMenuBarKeyboard::TMenuBarKeyboard(QMainWindow& window)
-    : QObject(&window), bar_(*window.menuBar()) {
+    : QObject(&window), bar_(*window.menuBar()), barAlive_(&bar_),
+      look_(std::make_unique<TMenuBarStyle>(bar_.style()->name())) {
     setObjectName("MenuBarKeyboard");
+    bar_.setStyle(look_.get());
     bar_.installEventFilter(this);
     for (QAction* entry : bar_.actions()) {
         Follow(entry->menu<QMenu*>());
@@ -19,6 +48,13 @@ TMenuBarKeyboard::TMenuBarKeyboard(QMainWindow& window)
     auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), &window);
     f10->setContext(Qt::WindowShortcut);
     connect(f10, &QShortcut::activated, this, [this] { OpenFirstMenu(); });
+}
+
+TMenuBarKeyboard::~TMenuBarKeyboard() {
+    // The window's children may go in any order: the bar never keeps a look that is gone.
+    if (barAlive_ != nullptr) {
+        barAlive_->setStyle(nullptr);
+    }
 }
 
 void TMenuBarKeyboard::OpenFirstMenu() {

@@ -6,18 +6,23 @@
 // opens Node and runs its Delete). Here such a menu closes as in the desktop's other programs:
 // the keyboard stays where it was, in the note or the tree. The bar takes the keyboard only when
 // the user gives it: Alt (where the style offers it), Alt and a menu's letter, or F10, which
-// opens the first menu.
+// opens the first menu; while it holds the keyboard, the title it is at is lit.
 
 #include <QObject>
+#include <QPointer>
+
+#include <memory>
 
 class QMainWindow;
 class QMenu;
 class QMenuBar;
+class QStyle;
 
 class TMenuBarKeyboard : public QObject {
 public:
     // Follows every menu the window's bar holds now or is given later.
     explicit TMenuBarKeyboard(QMainWindow& window);
+    ~TMenuBarKeyboard() override;
 
     // F10: the first menu that can open, opens.
     void OpenFirstMenu();
@@ -29,4 +34,6 @@ private:
     void Follow(QMenu* menu);
 
     QMenuBar& bar_;
+    QPointer<QMenuBar> barAlive_;
+    std::unique_ptr<QStyle> look_; // the bar's style while it is
 };

@@ -130,10 +130,14 @@ TEST(MenuKeyboardDisplay, AltWithALetterAltAndF10GiveTheBarTheKeyboard) {
     TFormVelmorRnx& window = *rig.Window;
     const std::string before = rig.Text();
 
-    // Alt and each menu's letter opens that menu; Escape gives the bar the keyboard, shown by
-    // its lit title, and another Escape gives it back to the note.
+    // Alt and each menu's letter opens that menu; Escape gives the bar the keyboard, which its
+    // lit title shows, and another Escape gives it back to the note.
+    const auto title = [&rig](QAction* entry) {
+        return rig.Bar->grab(rig.Bar->actionGeometry(entry)).toImage();
+    };
     for (QAction* entry : rig.Menus) {
         SCOPED_TRACE(entry->text().toStdString());
+        const QImage unlit = title(entry);
         const char letter = MnemonicOf(entry->text()).toLatin1();
         QTest::keyClick(QApplication::focusWidget(), letter, Qt::AltModifier);
         ASSERT_TRUE(WaitUntil([entry] { return OpenMenu() == entry->menu(); }));
@@ -141,8 +145,10 @@ TEST(MenuKeyboardDisplay, AltWithALetterAltAndF10GiveTheBarTheKeyboard) {
         EXPECT_EQ(OpenMenu(), nullptr);
         EXPECT_TRUE(rig.Bar->hasFocus());
         EXPECT_EQ(rig.Bar->activeAction(), entry);
+        EXPECT_NE(title(entry), unlit);
         PressKey(window, Qt::Key_Escape);
         EXPECT_TRUE(rig.Editor->hasFocus());
+        EXPECT_EQ(title(entry), unlit);
     }
 
     // F10 opens the first menu; Escape closes it and the keyboard is in the note again.
