@@ -1,12 +1,12 @@
 #pragma once
 
 // Who has the keyboard around the window's menu bar. Qt leaves the bar holding the keyboard
-// after a menu opened with the mouse is closed with Escape: its title stays lit, and the letters
-// typed next, meant for the note, open menus as their mnemonics and run their commands ("and"
-// opens Node and runs its Delete). Here such a menu closes as in the desktop's other programs:
-// the keyboard stays where it was, in the note or the tree. The bar takes the keyboard only when
-// the user gives it: Alt (where the style offers it), Alt and a menu's letter, or F10, which
-// opens the first menu; while it holds the keyboard, the title it is at is lit.
+// after a menu opened with the mouse is closed with Escape, with nothing on screen to say so,
+// and the letters typed next, meant for the note, open menus as their mnemonics and run their
+// commands ("and" opens Node and runs its Delete). Here such a menu closes as in the desktop's
+// other programs: the keyboard stays where it was, in the note or the tree. The bar takes the
+// keyboard only when the user gives it: Alt (where the style offers it), Alt and a menu's letter,
+// or F10, which opens the first menu; while it holds the keyboard, the title it is at is lit.
 
 #include <QObject>
 #include <QPointer>
@@ -35,5 +35,5 @@ private:
 
     QMenuBar& bar_;
     QPointer<QMenuBar> barAlive_;
-    std::unique_ptr<QStyle> look_; // the bar's style while it is
+    std::unique_ptr<QStyle> look_; // the bar's style, as long as the bar lives
 };

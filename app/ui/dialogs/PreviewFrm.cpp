@@ -196,10 +196,10 @@ void TfrmPreview::cmbExit() {
 }
 
 bool TfrmPreview::LeavesZoomBox(QEvent* focusOut) {
-    // The editable box holds the focus itself, its line edit only shows it. Its list, a box
-    // telling that the text was wrong, or another window taking the keyboard leave the focus
-    // where it comes back to: the text was applied already, or is applied when the user moves
-    // on.
+    // The editable box itself holds the focus (its line edit only shows it). The user leaves it
+    // for another control of the form; its own list opening, or a window coming over the form
+    // (the box that tells the text is wrong, another program), is no leaving: the focus comes
+    // back to it.
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(focusOut)->reason();
     return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
 }
