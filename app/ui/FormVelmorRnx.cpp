@@ -10,6 +10,7 @@
 #include "app/binder/commands/BinderLifecycle.h"
 #include "app/binder/commands/BinderTreeCommands.h"
 #include "app/capture/CaptureFinished.h"
+#include "app/ui/ApplicationErrors.h"
 #include "app/ui/BinderTreeView.h"
 #include "app/ui/ConfirmDlg.h"
 #include "app/ui/NodeImages.h"
@@ -36,7 +37,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusTipEvent>
@@ -45,6 +45,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
 
 namespace {
 
@@ -101,10 +102,9 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
     utilities_ = new TUtilityCommands(TUtilityParts{*this, *actions_, *binder_, viewsPane_->Views(),
                                                     roles_->Dialogs, settings_, paths_, parts.Queue,
                                                     [this] { ViewLeftSideBarExecute(); }});
+    errors_ = new TApplicationErrors(*this, std::cerr);
     SetApplicationExceptionHandler([this](const std::exception& error) {
-        QMessageBox box(QMessageBox::Critical, ApplicationTitle, ToQ(error.what()), QMessageBox::Ok,
-                        this);
-        box.exec();
+        errors_->Handle(error.what(), ApplicationExceptionRecurrence());
     });
     OnApplicationHint = [this](const std::string& hint) { statusBar_->ApplicationHint(hint); };
     tray_ = new TTrayIcon(*this, *this, windowIcon());

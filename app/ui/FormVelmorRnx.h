@@ -23,6 +23,7 @@ class ICaptureStarter;
 class ITaskQueue;
 class InstanceChannel;
 class QSplitter;
+class TApplicationErrors;
 class TBinderTree;
 class TBinderTreeCommands;
 class TNotesPart;
@@ -97,6 +98,7 @@ public:
     TNotesPart& NotesPart() { return *notes_; }
     TPendingChangesSaver& PendingChanges() { return *pendingSaver_; }
     MainWindowHook& Hook() { return hook_; }
+    TApplicationErrors& ApplicationErrors() { return *errors_; }
     bool SideBarShown() const { return sideBarShown_; }
     int LeftPanelWidth() const;
     bool HasTrayIcon() const;
@@ -142,6 +144,7 @@ private:
     std::unique_ptr<TPendingChangesSaver> pendingSaver_; // goes before the tree it saves
     MainWindowHook hook_{*this};
     TMainActions* actions_ = nullptr;
+    TApplicationErrors* errors_ = nullptr; // the application's exception handler's boxes
     QSplitter* splitter_ = nullptr;
     TTreePane* treePane_ = nullptr;
     TViewsPane* viewsPane_ = nullptr;
