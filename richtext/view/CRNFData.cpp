@@ -20,15 +20,13 @@ void TCustomRNFormattedData::FreeContents() {
         return;
     }
     ClearTemporal();
-    if (!ShareItems()) {
-        TCustomRNData::Clear();
-    }
+    TCustomRNData::Clear();
 }
 
 bool TCustomRNFormattedData::HoldsNothing() const {
-    return ItemCount() == 0 && !NotAddedCP && !FirstCP && !LastCP && CPCount == 0 &&
-           DrawItems.Count() == 0 && Jumps.Count() == 0 && JumpCount == 0 && !CurrentItem &&
-           !CaptureMouseItem && HotDrawItemNo == -1 && !LastRNDataMovedAbove &&
+    return !BorrowsItems() && ItemCount() == 0 && !NotAddedCP && !FirstCP && !LastCP &&
+           CPCount == 0 && DrawItems.Count() == 0 && Jumps.Count() == 0 && JumpCount == 0 &&
+           !CurrentItem && !CaptureMouseItem && HotDrawItemNo == -1 && !LastRNDataMovedAbove &&
            LastJumpMovedAbove == -1 && LastJumpDowned == -1 &&
            !State.Contains(TRNStateItem::rnstClickedBeyondLine) &&
            !State.Contains(TRNStateItem::rnstMakingSelection) &&

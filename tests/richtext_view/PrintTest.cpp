@@ -191,6 +191,37 @@ TEST(Pagination, TheSourceKeepsItsOwnItemMapping) {
     EXPECT_NE(n.Data().DrawItems.Count(), n.Source.RNData().DrawItems.Count());
 }
 
+// The print object only borrows the note's items: going, or cleared, it leaves them to the note,
+// and once cleared it holds nothing of the note.
+TEST(Pagination, APrintObjectLeavesTheNoteItsItems) {
+    PrintedNote n;
+    n.AddLines(3);
+    const auto texts = [&] {
+        std::vector<std::string> out;
+        for (int i = 0; i < n.Source.GetLineCount(); ++i) {
+            out.push_back(n.Source.GetItemText(i));
+        }
+        return out;
+    };
+    const std::vector<std::string> before = texts();
+    ASSERT_EQ(before.size(), 3u);
+    {
+        TRNPrint other;
+        other.AssignSource(n.Source);
+        ASSERT_EQ(other.FormatPages(), 1);
+    }
+    EXPECT_EQ(texts(), before);
+    ASSERT_EQ(n.Format(), 1);
+    n.Print.Clear();
+    EXPECT_EQ(texts(), before);
+    EXPECT_EQ(n.Data().ItemCount(), 0);
+    EXPECT_EQ(n.Data().DrawItems.Count(), 0);
+    EXPECT_EQ(n.Print.GetPagesCount(), 0);
+    // Cleared, it formats the note again as before.
+    EXPECT_EQ(n.Format(), 1);
+    EXPECT_EQ(n.Data().ItemCount(), 3);
+}
+
 TEST(Pagination, DrawPageChecksThePageNumber) {
     PrintedNote n;
     n.AddLines(20);
