@@ -713,6 +713,10 @@ public:
                     TRNList<TRNHTMLBulletInfo>& bullets) override;
     std::string AsText(int lineWidth, TCustomRNData& rnData, std::string_view text,
                        const std::string& path, bool textOnly, bool unicode) override;
+    // The same with each cell's text as a spreadsheet writes a field: quoted where it holds a
+    // line break, a tab or a double quote.
+    std::string AsSpreadsheetText(int lineWidth, TCustomRNData& rnData, const std::string& path,
+                                  bool textOnly, bool unicode);
     // Printed and exported as itself: never as a bitmap, always in text, in UTF-16 when asked.
     bool GetBoolValue(TRNItemBoolProperty prop) const override;
 
