@@ -528,7 +528,9 @@ void TCustomRNFormattedData::AdjustJumpsCoords() {
 }
 
 void TCustomRNFormattedData::AdjustChildrenCoords() {
-    if (GetFlags().Contains(TRNFlag::rnflShareContents) || !GetParentControl() ||
+    // Borrowed items (a note laid out for paper) keep their controls, and a table its cell
+    // editor, where the window that owns them put them.
+    if (BorrowsItems() || GetFlags().Contains(TRNFlag::rnflShareContents) || !GetParentControl() ||
         State.Contains(TRNStateItem::rnstDoNotMoveChildren)) {
         return;
     }

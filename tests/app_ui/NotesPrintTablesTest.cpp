@@ -53,8 +53,12 @@ struct PrintingWindow : TablesWindow {
         }
         ASSERT_NE(CellEditorOf(table), nullptr);
     }
-    // The print preview, paged through and closed as a user does.
+    // The print preview, paged through and closed as a user does. The cell being edited stays
+    // where it is: the pages are laid out apart from the window.
     void PreviewNote() {
+        TRNTableInplaceEdit* open = CellEditorOf(*TableAt(1));
+        ASSERT_NE(open, nullptr);
+        const QRect place = open->geometry();
         int shown = 0;
         WhenModal([&](QWidget* dialog) {
             shown += dialog == &Preview;
@@ -67,6 +71,8 @@ struct PrintingWindow : TablesWindow {
         Settle();
         EXPECT_EQ(shown, 1);
         ExpectNothingHeld();
+        ASSERT_EQ(CellEditorOf(*TableAt(1)), open);
+        EXPECT_EQ(open->geometry(), place);
     }
     void ExpectNothingHeld() {
         TPrintableRNData& data = Commands().RNPrint1().RichNote().PrintData();
