@@ -79,23 +79,13 @@ struct PrintingWindow : TablesWindow {
         EXPECT_EQ(data.ItemCount(), 0);
         EXPECT_EQ(data.DrawItems.Count(), 0);
     }
-    // The cells of the note's table, row by row; the open cell's text is the editor's.
+    // The cells of the note's table, row by row.
     std::vector<std::string> Cells() {
         std::vector<std::string> texts;
-        TRNTableItemInfo* table = TableAt(1);
-        if (table == nullptr) {
-            ADD_FAILURE() << "no table";
-            return texts;
-        }
-        for (int r = 0; r < table->Rows.Count(); ++r) {
-            for (int c = 0; c < table->Rows.ColCount(); ++c) {
-                const TRNTableCellData& cell = *table->Cells(r, c);
-                std::string text;
-                for (int i = 0; i < cell.ItemCount(); ++i) {
-                    text += cell.GetItemText(i);
-                }
-                texts.push_back(text);
-            }
+        const TRNTableItemInfo* table = TableAt(1);
+        const int cols = table ? table->Rows.ColCount() : 0;
+        for (int i = 0; table && i < table->Rows.Count() * cols; ++i) {
+            texts.push_back(table->Cells(i / cols, i % cols)->GetItemText(0));
         }
         return texts;
     }
