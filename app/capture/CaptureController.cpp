@@ -366,7 +366,8 @@ void CaptureController::ServeTaskQueue(TaskQueue& queue) {
         if (SameText(task.Kind, UnfinishedPageKind)) {
             RunPageTask(tasks, task, index);
         } else {
-            RunFileTask(tasks, task, index, BinderFolderSync(), setup_.Http);
+            const auto [folder, store] = BinderFoldersSync();
+            RunFileTask(tasks, task, index, folder, store, setup_.Http);
         }
     });
     queue.SetStopHook([this] {
@@ -377,18 +378,18 @@ void CaptureController::ServeTaskQueue(TaskQueue& queue) {
     });
 }
 
-std::string CaptureController::BinderFolderSync() const {
-    std::string folder;
+std::pair<std::string, std::string> CaptureController::BinderFoldersSync() const {
+    std::pair<std::string, std::string> folders;
     try {
         Invoker().Invoke([&] {
             if (setup_.Paths != nullptr) {
-                folder = setup_.Paths->BinderRoot;
+                folders = {setup_.Paths->BinderRoot, setup_.Paths->BinderStore};
             }
         });
     } catch (const std::runtime_error&) {
         // The main thread takes no more calls: no folder is known, so nothing is written.
     }
-    return folder;
+    return folders;
 }
 
 std::shared_ptr<CaptureController::Job> CaptureController::FindNodeSync(uint32_t id, bool& drop) {

@@ -21,6 +21,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 class ILevelStatusForm;
@@ -83,7 +84,7 @@ public:
     bool LevelCaptureRunning() const override { return levelRunning_; }
 
     // Makes the queue's poller capture page tasks through this controller and fetch file
-    // tasks into the open binder's folder (RunFileTask); stopping the queue stops the capture the
+    // tasks into the open binder's store (RunFileTask); stopping the queue stops the capture the
     // poller runs, leaving its record unfinished and the task pending. The queue must outlive the
     // controller.
     void ServeTaskQueue(TaskQueue& queue);
@@ -112,8 +113,9 @@ private:
     // end (3022) of a capture that has just finished; nothing once the controller is gone.
     void PostAfterReports(std::function<void()> call);
 
-    // The open binder's folder, read on the main thread that sets it; empty when unknown.
-    std::string BinderFolderSync() const;
+    // The open binder's folder and its store's name, read on the main thread that sets them;
+    // empty when unknown.
+    std::pair<std::string, std::string> BinderFoldersSync() const;
     // The poller's side of page tasks.
     void RunPageTask(TaskQueue& queue, const Task& task, int index);
     // The job capturing the node's page; null with `drop` set when the record is not an
