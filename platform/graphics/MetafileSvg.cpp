@@ -4,6 +4,7 @@
 #include "platform/graphics/EmfTextRecords.h"
 #include "platform/graphics/FontGlyphCharacters.h"
 #include "platform/graphics/LittleEndian.h"
+#include "platform/graphics/SvgStrokePieces.h"
 
 #include <emf2svg.h>
 
@@ -51,7 +52,7 @@ std::string EmfToSvg(std::string_view bytes, int width, int height) {
     const int done = emf2svg(data.data(), data.size(), &out, &length, &options);
     std::string svg = done == 1 && out ? std::string(out, length) : std::string();
     std::free(out);
-    return SvgWithTextRestored(std::move(svg));
+    return SvgWithStrokesInPieces(SvgWithTextRestored(std::move(svg)));
 }
 
 } // namespace

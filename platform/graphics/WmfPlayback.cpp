@@ -3,6 +3,7 @@
 #include "platform/base/CodePage.h"
 #include "platform/graphics/BmpFormat.h"
 #include "platform/graphics/QtCanvas.h"
+#include "platform/graphics/StrokePieces.h"
 #include "platform/graphics/WmfPlayer.h"
 
 #include <QPaintEngine>
@@ -588,6 +589,20 @@ void TWmfPlayback::StrokeOutline(const QPainterPath& outline, const QPen& pen) {
         }
     }
     painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void TWmfPlayback::StrokeInPieces(const QPainterPath& outline, const QPen& pen) {
+    // Aliased pieces of 16 segments take a few milliseconds each on a printed page.
+    constexpr size_t Segments = 16;
+    for (const TStrokePiece& piece :
+         StrokePieces(outline, pen.widthF(), pen.capStyle(), pen.widthF() <= 1, Segments)) {
+        if (OutOfTime()) {
+            return;
+        }
+        QPen with = pen;
+        with.setCapStyle(piece.Cap);
+        DrawMeasured(piece.Path, with.widthF(), [&] { painter_->strokePath(piece.Path, with); });
+    }
 }
 
 void TWmfPlayback::BoxFigure(uint32_t function, const TWmfRecord& r) {

@@ -7,7 +7,7 @@
 // everything is drawn as the platform the records were written for draws it: no smoothing of
 // figures, pens one device pixel wide at the least, fonts chosen in device pixels. Used by
 // WmfPlayer.cpp only; the records are split by job over WmfPlayback.cpp (state, mapping,
-// objects, figures), WmfFigureBands.cpp, WmfStrokePieces.cpp, WmfText.cpp and WmfBitmaps.cpp.
+// objects, figures), WmfFigureBands.cpp, WmfText.cpp and WmfBitmaps.cpp.
 
 #include "platform/graphics/WmfRecord.h"
 
@@ -185,9 +185,8 @@ private:
     // than the time left, or not at all, the play stopped, when not even one row fits.
     void DrawMeasured(const QPainterPath& path, double penWidth, const std::function<void()>& draw);
 
-    // Strokes `outline` with `pen`, a solid pen drawn without a raster operation
-    // (WmfStrokePieces.cpp): a long outline a few segments at a time, the pieces lighting
-    // together the pixels the whole outline lights, each piece weighed by DrawMeasured.
+    // Strokes `outline` with `pen`, a solid pen drawn without a raster operation: a long
+    // outline a few segments at a time (StrokePieces.h), each piece weighed by DrawMeasured.
     void StrokeInPieces(const QPainterPath& outline, const QPen& pen);
 
     // Starts a drawing: the clip applied, the painter in device pixels. False when only

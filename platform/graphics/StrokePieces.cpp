@@ -1,22 +1,10 @@
-// Long outlines stroked a few segments at a time. Stroking a path of thousands of segments is
-// one call whose work on a device row grows with the square of the segments crossing it: a
-// polyline of 2,000 points with a wide pen, printed at 300 dpi, took half a minute. Pieces of a
-// few segments cost little each, and the clock is read between them. A piece starts with the
-// last segment of the piece before it, so every join lies whole inside one piece; where pieces
-// meet they end flat, and the pen's own caps are added at the true ends of an open figure.
-// Pixels are lit where their centres fall inside the pen's shape, so pieces whose shapes
-// together make the outline's shape light exactly its pixels.
-#include "platform/graphics/WmfPlayback.h"
+#include "platform/graphics/StrokePieces.h"
 
-#include <QPainter>
-
+#include <algorithm>
 #include <cmath>
-#include <vector>
+#include <utility>
 
 namespace {
-
-// Segments stroked in one call.
-constexpr int PieceSegments = 16;
 
 // One segment of a figure: a line or a curve, as the elements of the path from `First` on
 // (a curve has its two control points after it), starting at `From`.
@@ -109,24 +97,18 @@ QPointF Direction(const QPainterPath& path, const TFigure& figure, bool atStart)
 
 } // namespace
 
-void TWmfPlayback::StrokeInPieces(const QPainterPath& outline, const QPen& pen) {
-    const bool wide = pen.widthF() > 1;
-    // Joins lie inside pieces; where pieces meet, a wide pen ends flat.
-    QPen piecePen = pen;
-    if (wide) {
-        piecePen.setCapStyle(Qt::FlatCap);
-    }
-    auto stroke = [&](const QPainterPath& path, const QPen& with) {
-        if (!OutOfTime()) {
-            DrawMeasured(path, with.widthF(), [&] { painter_->strokePath(path, with); });
-        }
-    };
-    // Short figures are stroked together, as many as make a piece.
+std::vector<TStrokePiece> StrokePieces(const QPainterPath& outline, double width,
+                                       Qt::PenCapStyle cap, bool hairline, size_t segments) {
+    segments = std::max<size_t>(segments, 2);
+    std::vector<TStrokePiece> pieces;
+    // Where pieces meet, a pen wider than a pixel ends flat.
+    const Qt::PenCapStyle meeting = hairline ? cap : Qt::FlatCap;
+    // Short figures go together, as many as make a piece.
     QPainterPath gathered;
-    int gatheredSegments = 0;
+    size_t gatheredSegments = 0;
     auto flush = [&] {
         if (gatheredSegments > 0) {
-            stroke(gathered, pen);
+            pieces.push_back({gathered, cap});
         }
         gathered = QPainterPath();
         gatheredSegments = 0;
@@ -136,52 +118,52 @@ void TWmfPlayback::StrokeInPieces(const QPainterPath& outline, const QPen& pen) 
         if (count == 0) {
             continue; // a start alone draws nothing
         }
-        if (count <= static_cast<size_t>(PieceSegments)) {
-            if (gatheredSegments + static_cast<int>(count) > PieceSegments) {
+        if (count <= segments) {
+            if (gatheredSegments + count > segments) {
                 flush();
             }
             gathered.addPath(PieceOf(outline, figure, 0, count));
-            gatheredSegments += static_cast<int>(count);
+            gatheredSegments += count;
             continue;
         }
         flush();
         const QPointF leaving = Direction(outline, figure, true);
         const QPointF arriving = Direction(outline, figure, false);
-        if (wide && leaving == QPointF()) {
+        if (!hairline && leaving == QPointF()) {
             // Every segment of no length: the figure is a dot, stroked as one.
-            stroke(PieceOf(outline, figure, 0, count), pen);
+            pieces.push_back({PieceOf(outline, figure, 0, count), cap});
             continue;
         }
-        for (size_t first = 0; first + 1 < count; first += PieceSegments - 1) {
-            stroke(PieceOf(outline, figure, first, std::min(count, first + PieceSegments)),
-                   piecePen);
+        for (size_t first = 0; first + 1 < count; first += segments - 1) {
+            pieces.push_back(
+                {PieceOf(outline, figure, first, std::min(count, first + segments)), meeting});
         }
-        if (!wide) {
+        if (hairline) {
             continue;
         }
         if (Closed(outline, figure)) {
             // The join where the figure closes: its last segment and its first.
             QPainterPath wrap = PieceOf(outline, figure, count - 1, count);
             wrap.connectPath(PieceOf(outline, figure, 0, 1));
-            stroke(wrap, piecePen);
+            pieces.push_back({wrap, Qt::FlatCap});
             continue;
         }
         // The pen's caps at the two ends: a square cap is the pen drawn flat half its width
         // past the end, a round one the pen's own dot.
         const QPointF start = figure.Start;
         const QPointF end = EndOf(outline, figure.Segments.back());
-        const double half = pen.widthF() / 2;
         for (const auto& [point, outward] :
              {std::pair{start, -leaving}, std::pair{end, arriving}}) {
-            QPainterPath cap(point);
-            if (pen.capStyle() == Qt::SquareCap) {
-                cap.lineTo(point + outward * half);
-                stroke(cap, piecePen);
-            } else if (pen.capStyle() == Qt::RoundCap) {
-                cap.lineTo(point - outward / 64);
-                stroke(cap, pen);
+            QPainterPath dot(point);
+            if (cap == Qt::SquareCap) {
+                dot.lineTo(point + outward * (width / 2));
+                pieces.push_back({dot, Qt::FlatCap});
+            } else if (cap == Qt::RoundCap) {
+                dot.lineTo(point - outward / 64);
+                pieces.push_back({dot, Qt::RoundCap});
             }
         }
     }
     flush();
+    return pieces;
 }
