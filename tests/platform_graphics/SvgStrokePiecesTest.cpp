@@ -74,18 +74,6 @@ TEST(SvgStrokePieces, AWidePolylineIsConvertedIntoPathsOfAFewSegments) {
     for (const QString& d : paths) {
         EXPECT_LE(d.count(u'L') + d.count(u'C'), 8) << d.toStdString();
     }
-    // Drawn as the one path draws, at a tenth of the size.
-    std::string whole = "M 8,24";
-    for (const QPointF& p : wide_pen::ZigzagPoints(2000)) {
-        whole += " L " + std::to_string(p.x() / 10) + "," + std::to_string(p.y() / 10);
-    }
-    const std::string attributes =
-        "stroke=\"#0000FF\" stroke-width=\"10\" stroke-linecap=\"round\" "
-        "stroke-linejoin=\"round\" fill=\"none\"";
-    const std::string one = OnePath(whole, attributes);
-    const QImage pieces = Rendered(SvgWithStrokesInPieces(one), 100);
-    EXPECT_GT(PathData(SvgWithStrokesInPieces(one)).size(), 1u);
-    EXPECT_EQ(Apart(pieces, Rendered(one, 100), qRgb(0, 0, 255)), 0);
 }
 
 TEST(SvgStrokePieces, PiecesDrawTheCapsJoinsAndClosesOfTheWholePath) {
