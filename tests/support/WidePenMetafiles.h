@@ -76,7 +76,7 @@ inline std::string Emf(int count, int pen, uint32_t colour = 0x0000FF) {
 }
 
 // The sizes the reproducers come in: about 8 KB, 40 KB and 4 MB.
-inline std::vector<int> ReproducerPoints() {
+inline std::vector<int64_t> ReproducerPoints() {
     return {2000, 10000, 1000000};
 }
 
