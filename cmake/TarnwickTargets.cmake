@@ -76,13 +76,45 @@ file(CREATE_LINK ${CMAKE_SOURCE_DIR}/resources ${CMAKE_BINARY_DIR}/include/tarnw
      SYMBOLIC)
 target_include_directories(tarnwick_resources INTERFACE ${CMAKE_BINARY_DIR}/include/tarnwick_resources)
 
+# Registers with CTest the tests of the program `name` that `filter` matches ("" for all),
+# labelled `label` (one label or none) and, with SERIAL, run one at a time. With TEXT_TAGS_TOO
+# they are registered a second time, run with item tags kept as words, as the notes editor keeps
+# them (tests/support/TextTagsRun.h). Only plain values go to PROPERTIES: lists given there are
+# split apart on the way to CTest.
+function(tarnwick_discover name filter label)
+    cmake_parse_arguments(ARG "SERIAL;TEXT_TAGS_TOO" "" "" ${ARGN})
+    set(properties "")
+    if(label)
+        list(APPEND properties LABELS ${label})
+    endif()
+    if(ARG_SERIAL)
+        list(APPEND properties RUN_SERIAL TRUE)
+    endif()
+    set(options DISCOVERY_TIMEOUT 60)
+    if(filter)
+        list(APPEND options TEST_FILTER "${filter}")
+    endif()
+    if(properties)
+        gtest_discover_tests(${name} ${options} PROPERTIES ${properties})
+    else()
+        gtest_discover_tests(${name} ${options})
+    endif()
+    if(ARG_TEXT_TAGS_TOO)
+        gtest_discover_tests(${name} ${options} TEST_PREFIX "TextTags."
+                             PROPERTIES ENVIRONMENT "TARNWICK_TEXT_TAGS=1" ${properties})
+    endif()
+endfunction()
+
 # One test program per folder of tests/. QT gives the program a QApplication (widgets, timers,
 # the event loop) on Qt's offscreen platform; with the label "display" it opens the X server
 # that `make test` starts instead. GUI gives it a QGuiApplication only, for programs that must
 # not link Qt Widgets. The label "threads" also runs the program under `make tsan`. SOURCES
 # names the files where a folder holds two programs, EXCLUDE the files of the other.
+# PICTURE_SUITES names the suites of pictures (decoding, converting and drawing them), which
+# carry the label "pictures": scripts/picture-tests-under-load runs them on a busy machine.
 function(tarnwick_test name)
-    cmake_parse_arguments(ARG "QT;GUI;TEXT_TAGS_TOO" "" "DEPS;LABELS;SOURCES;EXCLUDE" ${ARGN})
+    cmake_parse_arguments(ARG "QT;GUI;TEXT_TAGS_TOO" "" "DEPS;LABELS;SOURCES;EXCLUDE;PICTURE_SUITES"
+                          ${ARGN})
     if(ARG_SOURCES)
         set(sources ${ARG_SOURCES})
     else()
@@ -101,22 +133,27 @@ function(tarnwick_test name)
     else()
         target_link_libraries(${name} PRIVATE GTest::gtest_main)
     endif()
-    # Only plain values here: lists given to PROPERTIES are split apart on the way to CTest.
+    list(LENGTH ARG_LABELS labels)
+    if(labels GREATER 1 OR (ARG_PICTURE_SUITES AND ARG_LABELS))
+        message(FATAL_ERROR "${name}: one label at the most, picture suites counting as one")
+    endif()
+    set(how "")
     if("display" IN_LIST ARG_LABELS)
         # Real windows and the embedded browser start slowly under the sanitizers; beside a
         # full parallel run they have been seen to stall, so they run one at a time.
-        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                             PROPERTIES LABELS "${ARG_LABELS}" RUN_SERIAL TRUE)
-    elseif(ARG_LABELS)
-        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
-    else()
-        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+        list(APPEND how SERIAL)
     endif()
-    # Rich-text programs run a second time with item tags kept as words, as the notes editor
-    # keeps them (tests/support/TextTagsRun.h).
     if(ARG_TEXT_TAGS_TOO)
-        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_PREFIX "TextTags."
-                             PROPERTIES ENVIRONMENT "TARNWICK_TEXT_TAGS=1")
+        list(APPEND how TEXT_TAGS_TOO)
+    endif()
+    if(ARG_PICTURE_SUITES)
+        # The picture suites with their label, then the rest without it.
+        list(TRANSFORM ARG_PICTURE_SUITES APPEND ".*" OUTPUT_VARIABLE patterns)
+        list(JOIN patterns ":" pictures)
+        tarnwick_discover(${name} "${pictures}" pictures ${how})
+        tarnwick_discover(${name} "-${pictures}" "" ${how})
+    else()
+        tarnwick_discover(${name} "" "${ARG_LABELS}" ${how})
     endif()
 endfunction()
 
