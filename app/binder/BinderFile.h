@@ -77,6 +77,9 @@ public:
     // The end of a close once the tree file is written: the task section written into the
     // binder file, the tree emptied and no binder open. Returns what the user is to be told.
     std::vector<std::string> FinishClose();
+    // Writes the task section into the binder file as the close does, the binder left open.
+    // Returns what the user is to be told.
+    std::vector<std::string> WriteTaskSection();
 
     // Deletes the store folder, the tree file and the binder file, and the binder-list entry.
     // Deletes no file when the root is not an absolute folder other than "/" that holds the
