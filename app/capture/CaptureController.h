@@ -70,11 +70,11 @@ public:
     // returning when the form has closed. Only one capture with levels runs at a time: another
     // is refused and its record ends stopped.
     void StartNodeCapture(TPageInfo& record, bool useCache, const CaptureOptions& options) override;
-    // Cancels the captures working on the record and waits for them; their results are
-    // dropped and the record stays unfinished, as its capture's start stored it, so the next
-    // open captures it again (deleting, closing, reloading). The stop
-    // command instead cancels through the record's CurrentCapture (set while a capture works
-    // on it): that capture then ends as usual, and its 3022 shows the record stopped.
+    // Cancels the captures working on the record and waits for them (deleting, closing,
+    // reloading); their results are dropped and the record stays unfinished, as its capture's
+    // start stored it, so the next open captures it again. The stop command instead cancels
+    // through the record's CurrentCapture (set while a capture works on it): that capture then
+    // ends as usual, and its 3022 shows the record stopped.
     void CancelCapture(TPageInfo& record) override;
     // Captures the record's page from the text it holds (a local file being imported) here and
     // now, with its resources; nothing reports to the window, whose wait form belongs to the

@@ -40,12 +40,11 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusTipEvent>
-
 #include <QTimer>
 #include <QVBoxLayout>
-#include <exception>
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 
 namespace {
