@@ -205,10 +205,15 @@ void TBinderFiles::ResumeBinderWork() {
     queue_.StartPolling();
 }
 
-std::vector<std::string> TBinderFiles::FinishClose() {
+std::vector<std::string> TBinderFiles::WriteTaskSection() {
     std::vector<std::string> messages;
     WriteBinderTaskSection(paths_.BinderFilePath, tree_.Items().Count(), queue_.SaveTasks(),
                            [&](const std::string& text) { messages.push_back(text); });
+    return messages;
+}
+
+std::vector<std::string> TBinderFiles::FinishClose() {
+    std::vector<std::string> messages = WriteTaskSection();
     tree_.CloseTree();
     paths_.BinderFilePath.clear();
     return messages;

@@ -80,6 +80,9 @@ public:
     // The end of a close once the tree file is written: the task section written into the
     // binder file, the tree emptied and no binder open. Returns what the user is to be told.
     std::vector<std::string> FinishClose();
+    // Writes the task section into the binder file as the close does, the binder left open.
+    // Returns what the user is to be told.
+    std::vector<std::string> WriteTaskSection();
 
     // Deletes a binder: its binder-list entry, and in the folder that holds the binder file the
     // binder file, its tree file and, in its store, the folders of the ids of the tree file's

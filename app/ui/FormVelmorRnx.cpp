@@ -44,6 +44,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 #include <iostream>
 
@@ -158,6 +159,8 @@ void TFormVelmorRnx::BuildForm() {
     treeCommands_->SetSelection(&treePane_->Selection());
     pendingSaver_ = std::make_unique<TPendingChangesSaver>(
         *binder_, [this] { return roles_->Status.Holding(); });
+    pendingSaver_->SetAlsoStore(
+        [this] { return lifecycle_ == nullptr || lifecycle_->StoreTasks(); });
     actions_->AddToolsCommands({&sideBar_->Search(), &sideBar_->ClearSearch()});
     notes_ = std::make_unique<TNotesPart>(*binder_, *viewsPane_, *statusBar_, images_);
     actions_->SetEditMenu(notes_->Commands().EditMenu());
@@ -281,6 +284,23 @@ bool TFormVelmorRnx::EndQuietly() {
     FinishClosing();
     hide();
     return written && !messages.Told();
+}
+
+bool TFormVelmorRnx::KeepData() {
+    if (closed_) {
+        return true;
+    }
+    TEndingMessages& messages = roles_->Messages;
+    bool written = false;
+    const bool quiet = messages.Quietly([&] {
+        try {
+            written = pendingSaver_->SaveNow();
+        } catch (const std::exception& error) {
+            // Nobody is asked now: the error output says it.
+            messages.ShowMessage(error.what());
+        }
+    });
+    return written && quiet;
 }
 
 void TFormVelmorRnx::FinishClosing() {

@@ -56,6 +56,12 @@ public:
     // its tree file cannot be written; what failed goes to the error output. False when
     // anything could not be written.
     bool EndQuietly();
+    // Writes what the open binder holds as the pending changes' save does (the note being typed
+    // into its record, its edit going on; the tree file; the task section), asking and showing
+    // nothing, and stays open: the desktop session asks the program to keep its data as a
+    // logout begins, which another program may still cancel. False when anything could not be
+    // written (the error output says what).
+    bool KeepData();
     // The window has closed for good (FormClose or EndQuietly went through).
     bool Closed() const { return closed_; }
     void Dispatch(const PostedMessage& message) override;

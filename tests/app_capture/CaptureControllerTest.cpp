@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <map>
 
 namespace fs = std::filesystem;
@@ -242,6 +243,66 @@ TEST_F(Capture, LevelsTypedPastTheUpDownAreTakenAsTheyCome) {
     EXPECT_FALSE(controller.LevelCaptureRunning());
 }
 
+// A level count typed by hand may be far past any site: the capture ends with the first level
+// that brings no new page (a page without links, or links only to pages captured already),
+// not after counting through every empty level.
+TEST_F(Capture, ALevelCaptureEndsWithTheFirstLevelThatBringsNoPage) {
+    server.Serve("/alone.htm", "<title>Alone</title><p>no links</p>", "text/html");
+    server.Serve("/r.htm", "<title>R</title><a href=a.htm>A</a>", "text/html");
+    server.Serve("/a.htm", "<title>A</title><a href=r.htm>back</a><a href=a.htm#top>top</a>",
+                 "text/html");
+    server.Start();
+    uint32_t id = 0x40;
+    for (const char* path : {"/alone.htm", "/r.htm"}) {
+        TPageInfo& root = AddPage(path, id++);
+        controller.StartNodeCapture(root, false, {.Levels = std::numeric_limits<int32_t>::max()});
+        invoker.Drain();
+        EXPECT_EQ(root.State, CaptureState::Completed) << path;
+        ASSERT_FALSE(form.Log.empty());
+        EXPECT_EQ(form.Log.back(), "finished") << path;
+        EXPECT_FALSE(controller.LevelCaptureRunning());
+    }
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Root", "Root", "A"}));
+    EXPECT_EQ(log.Count("/r.htm"), 1u);
+    EXPECT_EQ(log.Count("/a.htm"), 1u);
+}
+
+// A site without end, captured with more levels than it could ever run out of: Cancel is heard
+// at the next page, the capture ends and closes its form, and at most the page that was on its
+// way when Cancel came is still asked for.
+TEST_F(Capture, CancelEndsALevelCaptureOfASiteWithoutEnd) {
+    // Every page links to two pages that were never met.
+    server.Http().Get(
+        R"(/p(\d+)\.htm)", [](const httplib::Request& request, httplib::Response& response) {
+            const long n = std::stol(request.matches[1]);
+            response.set_content("<title>P" + std::to_string(n) + "</title><a href=p" +
+                                     std::to_string(2 * n) + ".htm>x</a><a href=p" +
+                                     std::to_string(2 * n + 1) + ".htm>y</a>",
+                                 "text/html");
+        });
+    server.Start();
+    TPageInfo& root = AddPage("/p1.htm", 0x42);
+    size_t askedAtCancel = 0;
+    Receiver view;
+    view.OnInsert = [&] {
+        if (b.Tree().Count() == 4) {
+            askedAtCancel = log.Paths().size();
+            form.Cancel();
+        }
+    };
+    b.Tree().AddObserver(&view);
+    controller.StartNodeCapture(root, false, {.Levels = std::numeric_limits<int32_t>::max()});
+    b.Tree().RemoveObserver(&view);
+    invoker.Drain();
+
+    ASSERT_GT(askedAtCancel, 0u);
+    EXPECT_LE(log.Paths().size(), askedAtCancel + 1);
+    EXPECT_EQ(b.Tree().Count(), 4);
+    EXPECT_EQ(form.Log.back(), "2 |");
+    EXPECT_FALSE(form.Showing());
+    EXPECT_FALSE(controller.LevelCaptureRunning());
+}
+
 // What captures bring reaches the tree file without the binder being closed: while a capture
 // with linked pages adds pages at most every 30 s, and all of it, with its final states, when
 // it ends (before its form says "Finished."), as when a page alone has been captured.
@@ -269,8 +330,9 @@ TEST_F(Capture, CapturedPagesAreSavedAsTheCaptureGoesAndWhenItEnds) {
     b.Tree().RemoveObserver(&view);
     invoker.Drain();
 
-    // Saved once 36 s had passed (the root and three pages), then at the end.
-    EXPECT_EQ(savedAtInsert, (std::vector<size_t>{0, 0, 0, 4, 4}));
+    // The root alone as the capture began, then once 36 s had passed (the root and three
+    // pages), then at the end.
+    EXPECT_EQ(savedAtInsert, (std::vector<size_t>{1, 1, 1, 4, 4}));
     const std::map<std::string, CaptureState> all{
         {"Root", CaptureState::Completed},   {"Page a", CaptureState::Completed},
         {"Page b", CaptureState::Completed}, {"Page c", CaptureState::Completed},

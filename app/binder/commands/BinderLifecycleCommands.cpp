@@ -135,7 +135,14 @@ bool TBinderLifecycle::SaveForClose() {
 }
 
 bool TBinderLifecycle::FinishClose() {
-    const std::vector<std::string> messages = files_.FinishClose();
+    return Told(files_.FinishClose());
+}
+
+bool TBinderLifecycle::StoreTasks() {
+    return !BinderOpen() || Told(files_.WriteTaskSection());
+}
+
+bool TBinderLifecycle::Told(const std::vector<std::string>& messages) {
     for (const std::string& message : messages) {
         ui_.Messages.ShowMessage(message);
     }
