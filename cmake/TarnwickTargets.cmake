@@ -76,13 +76,57 @@ file(CREATE_LINK ${CMAKE_SOURCE_DIR}/resources ${CMAKE_BINARY_DIR}/include/tarnw
      SYMBOLIC)
 target_include_directories(tarnwick_resources INTERFACE ${CMAKE_BINARY_DIR}/include/tarnwick_resources)
 
+# Registers with CTest the tests of the program `name` that `filter` matches ("" for all),
+# labelled `LABELS` (a list) and, with SERIAL, run one at a time; `key` tells this part of the
+# program's tests from its others. With TEXT_TAGS_TOO they are registered a second time, run with
+# item tags kept as words, as the notes editor keeps them (tests/support/TextTagsRun.h). Only plain
+# values go to PROPERTIES (lists given there are split apart on the way to CTest): the labels go on
+# once the tests are known, from a file read after the discovery's own, which names them.
+function(tarnwick_discover name key filter)
+    cmake_parse_arguments(ARG "SERIAL;TEXT_TAGS_TOO" "" "LABELS" ${ARGN})
+    set(options DISCOVERY_TIMEOUT 60)
+    if(filter)
+        list(APPEND options TEST_FILTER "${filter}")
+    endif()
+    set(serial "")
+    if(ARG_SERIAL)
+        set(serial RUN_SERIAL TRUE)
+    endif()
+    set(lists ${name}_${key}_TESTS)
+    if(serial)
+        gtest_discover_tests(${name} ${options} TEST_LIST ${name}_${key}_TESTS PROPERTIES ${serial})
+    else()
+        gtest_discover_tests(${name} ${options} TEST_LIST ${name}_${key}_TESTS)
+    endif()
+    if(ARG_TEXT_TAGS_TOO)
+        gtest_discover_tests(${name} ${options} TEST_PREFIX "TextTags."
+                             TEST_LIST ${name}_${key}_tags_TESTS
+                             PROPERTIES ENVIRONMENT "TARNWICK_TEXT_TAGS=1" ${serial})
+        list(APPEND lists ${name}_${key}_tags_TESTS)
+    endif()
+    if(ARG_LABELS)
+        set(text "")
+        foreach(list IN LISTS lists)
+            string(APPEND text "if(${list})\n"
+                   "    set_tests_properties(\${${list}} PROPERTIES LABELS \"${ARG_LABELS}\")\n"
+                   "endif()\n")
+        endforeach()
+        set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_${key}_labels.cmake)
+        file(WRITE ${labels_file} "${text}")
+        set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
+    endif()
+endfunction()
+
 # One test program per folder of tests/. QT gives the program a QApplication (widgets, timers,
 # the event loop) on Qt's offscreen platform; with the label "display" it opens the X server
 # that `make test` starts instead. GUI gives it a QGuiApplication only, for programs that must
 # not link Qt Widgets. The label "threads" also runs the program under `make tsan`. SOURCES
 # names the files where a folder holds two programs, EXCLUDE the files of the other.
+# PICTURE_SUITES names the suites of pictures (decoding, converting and drawing them), which
+# carry the label "pictures": scripts/picture-tests-under-load runs them on a busy machine.
 function(tarnwick_test name)
-    cmake_parse_arguments(ARG "QT;GUI;TEXT_TAGS_TOO" "" "DEPS;LABELS;SOURCES;EXCLUDE" ${ARGN})
+    cmake_parse_arguments(ARG "QT;GUI;TEXT_TAGS_TOO" "" "DEPS;LABELS;SOURCES;EXCLUDE;PICTURE_SUITES"
+                          ${ARGN})
     if(ARG_SOURCES)
         set(sources ${ARG_SOURCES})
     else()
@@ -101,27 +145,23 @@ function(tarnwick_test name)
     else()
         target_link_libraries(${name} PRIVATE GTest::gtest_main)
     endif()
-    # Only plain values here: lists given to PROPERTIES are split apart on the way to CTest.
+    set(how "")
     if("display" IN_LIST ARG_LABELS)
         # Real windows and the embedded browser start slowly under the sanitizers; beside a
         # full parallel run they have been seen to stall, so they run one at a time.
-        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES RUN_SERIAL TRUE)
-    else()
-        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+        list(APPEND how SERIAL)
     endif()
-    # The labels, a list, go on once the tests are known: the discovered names are in
-    # <name>_TESTS when the file below is read, after the discovery's own.
-    if(ARG_LABELS)
-        set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
-        file(WRITE ${labels_file}
-             "set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${ARG_LABELS}\")\n")
-        set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
-    endif()
-    # Rich-text programs run a second time with item tags kept as words, as the notes editor
-    # keeps them (tests/support/TextTagsRun.h).
     if(ARG_TEXT_TAGS_TOO)
-        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_PREFIX "TextTags."
-                             PROPERTIES ENVIRONMENT "TARNWICK_TEXT_TAGS=1")
+        list(APPEND how TEXT_TAGS_TOO)
+    endif()
+    if(ARG_PICTURE_SUITES)
+        # The picture suites with their label besides the program's, then the rest.
+        list(TRANSFORM ARG_PICTURE_SUITES APPEND ".*" OUTPUT_VARIABLE patterns)
+        list(JOIN patterns ":" pictures)
+        tarnwick_discover(${name} pictures "${pictures}" ${how} LABELS pictures ${ARG_LABELS})
+        tarnwick_discover(${name} others "-${pictures}" ${how} LABELS ${ARG_LABELS})
+    else()
+        tarnwick_discover(${name} all "" ${how} LABELS ${ARG_LABELS})
     endif()
 endfunction()
 

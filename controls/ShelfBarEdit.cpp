@@ -117,9 +117,7 @@ void TShelfBar::StartEdit(TShelfItem* item) {
         return;
     }
     TShelfPanel* panel = item->GetShelfPanel();
-    const TPropertyType type = item->PropertyType();
-    // A custom row without its editor is not edited at all, rather than left half started.
-    if (!panel || (type == TPropertyType::ptCustom && !item->EditLink())) {
+    if (!panel) {
         return;
     }
     if (editedItem_) {
@@ -127,6 +125,12 @@ void TShelfBar::StartEdit(TShelfItem* item) {
     }
     if (OnEditStart) {
         OnEditStart(*this, panel, item);
+    }
+    const TPropertyType type = item->PropertyType();
+    // A custom row without its editor has nothing to edit with: the edit before it is over and
+    // the start is told, but the row is not marked or left half started.
+    if (type == TPropertyType::ptCustom && !item->EditLink()) {
+        return;
     }
     editedItem_ = item;
     TRect r = GetItemRect(panel, item);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -163,8 +164,14 @@ std::string TSpinValueModel::Rewritten(const std::string& text) const {
 std::string TSpinValueModel::Step(const std::string& text, int caret, bool up) const {
     const int sign = up ? 1 : -1;
     switch (SpinType) {
-    case TShelfSpinType::sptNormal:
-        return WriteValue(ReadValue(text) + sign * Increment);
+    case TShelfSpinType::sptNormal: {
+        // Added in a wider type: a step past the range of whole numbers stops at its end, and
+        // the limits are applied to that.
+        const long long next =
+            static_cast<long long>(ReadValue(text)) + static_cast<long long>(sign) * Increment;
+        return WriteValue(static_cast<int>(std::clamp<long long>(
+            next, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())));
+    }
     case TShelfSpinType::sptFloat:
         return WriteFloat(ReadFloat(text) + sign * IncrementFloat);
     case TShelfSpinType::sptDate: {

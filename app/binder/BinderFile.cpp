@@ -11,10 +11,12 @@
 #include "app/binder/TreeFile.h"
 #include "app/binder/WholeFiles.h"
 #include "platform/base/Files.h"
+#include "platform/base/StringUtils.h"
 
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -24,14 +26,42 @@ bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
-// Deleting works inside a root that is an absolute folder other than "/" and the folder of
-// the binder file, on plain names only, so a damaged or hostile binder file can never aim it
-// at the root's parent, at another folder or at the whole disk.
-bool SafeToDelete(const std::string& binderFilePath, const TBinderHeader& header) {
-    const fs::path root = fs::path(header.Root).lexically_normal();
-    return root.is_absolute() && root.has_relative_path() &&
-           HoldsBinderFile(header.Root, binderFilePath) && IsPlainEntryName(header.Store) &&
-           IsPlainEntryName(header.Save);
+// Why a binder file's store or save value cannot be taken; empty when both can. Each must name
+// one entry directly in the binder's folder, and no hidden one: a name beginning with "." would
+// be a folder of the user's settings among the user's own files.
+std::string RefusedEntries(const std::string& store, const std::string& save) {
+    const std::pair<const std::string*, const char*> entries[] = {{&store, "store folder"},
+                                                                  {&save, "tree file"}};
+    for (const auto& [value, what] : entries) {
+        if (!IsPlainEntryName(*value)) {
+            return "its " + std::string(what) + " \"" + *value +
+                   "\" is not a name inside the binder folder";
+        }
+        if ((*value)[0] == '.') {
+            return "its " + std::string(what) + " \"" + *value + "\" begins with \".\"";
+        }
+    }
+    return {};
+}
+
+// The ids of the nodes the tree file names, as far as it can be read.
+std::vector<uint32_t> TreeFileNodeIds(const std::string& treeFile) {
+    std::vector<uint32_t> ids;
+    size_t size = 0;
+    const std::unique_ptr<char[]> bytes = LoadFileToBuffer(treeFile, size);
+    if (bytes == nullptr) {
+        return ids;
+    }
+    TTreeNodes tree;
+    TreeLoadContext context;
+    LoadTreeDump(tree, std::string_view(bytes.get(), size), context);
+    for (TTreeNode* node = tree.GetFirstNode(); node != nullptr; node = node->GetNext()) {
+        if (const TPageInfo* record = NodeRecord(node)) {
+            ids.push_back(record->Id);
+        }
+    }
+    ClearTree(tree);
+    return ids;
 }
 
 } // namespace
@@ -55,22 +85,6 @@ bool PathIsTaken(const std::string& path) {
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code error;
     return a == b || fs::equivalent(a, b, error);
-}
-
-bool HoldsBinderFile(const std::string& folder, const std::string& binderFilePath) {
-    // Both sides are compared as the files they name, so a folder reached through a link, or
-    // named through one, is the folder itself. The file may be a link of its own: the folder
-    // it was opened in and the folder of the file it leads to both hold it.
-    std::error_code error;
-    const fs::path file = fs::absolute(binderFilePath, error);
-    if (error) {
-        return false;
-    }
-    if (SameFile(folder, file.parent_path().string())) {
-        return true;
-    }
-    const fs::path target = fs::canonical(file, error);
-    return !error && SameFile(folder, target.parent_path().string());
 }
 
 bool UsableBinderName(const std::string& name) {
@@ -126,8 +140,8 @@ TNewBinderResult TBinderFiles::WriteNewBinder(const std::string& root, const std
 
 // ---- opening --------------------------------------------------------------------------------
 
-std::optional<TBinderFileValues> TBinderFiles::ReadBinderValues(const std::string& binderFilePath,
-                                                                std::string& reason) const {
+std::optional<TBinderToOpen> TBinderFiles::ReadBinderValues(const std::string& binderFilePath,
+                                                            std::string& reason) const {
     size_t size = 0;
     errno = 0;
     std::unique_ptr<char[]> bytes = ReadWholeFile(binderFilePath, &size);
@@ -136,44 +150,36 @@ std::optional<TBinderFileValues> TBinderFiles::ReadBinderValues(const std::strin
                             : "it is not a file that can be read";
         return std::nullopt;
     }
-    TBinderFileValues values = ParseBinderFile(std::string_view(bytes.get(), size));
-    const std::string root = DecodeBinderValue(values.Root);
-    const std::string store = DecodeBinderValue(values.Store);
-    const std::string save = DecodeBinderValue(values.Save);
-    // Without an absolute root the tree file and the pages would be looked for, and written,
-    // relative to whatever folder the program runs in.
-    if (root.empty()) {
-        reason = "it names no binder folder (no \"root=\" value)";
-    } else if (root[0] != '/') {
-        reason = "its binder folder \"" + root + "\" is not an absolute path";
-    } else if (!HoldsBinderFile(root, binderFilePath)) {
-        // A file from elsewhere could place its tree file and store in any folder.
-        reason = "its binder folder \"" + root + "\" is not the folder that holds the binder file";
-    } else if (!IsPlainEntryName(store)) {
-        reason = "its store folder \"" + store + "\" is not a name inside the binder folder";
-    } else if (!IsPlainEntryName(save)) {
-        reason = "its tree file \"" + save + "\" is not a name inside the binder folder";
-    } else {
-        return values;
+    TBinderToOpen binder;
+    binder.Values = ParseBinderFile(std::string_view(bytes.get(), size));
+    // The folder of the file, whatever "root=" says: a binder folder that was moved or copied
+    // opens where it is now, and a file from elsewhere reaches no other folder.
+    binder.Folder = BinderFolderOf(binderFilePath);
+    if (binder.Folder.empty()) {
+        reason = "it is not a file that can be read";
+        return std::nullopt;
     }
-    return std::nullopt;
+    reason = RefusedEntries(DecodeBinderValue(binder.Values.Store),
+                            DecodeBinderValue(binder.Values.Save));
+    if (!reason.empty()) {
+        return std::nullopt;
+    }
+    return binder;
 }
 
 std::vector<std::string> TBinderFiles::Open(const std::string& binderFilePath,
-                                            const TBinderFileValues& values) {
-    const std::string root = DecodeBinderValue(values.Root);
-    const std::string store = DecodeBinderValue(values.Store);
-    const std::string save = DecodeBinderValue(values.Save);
+                                            const TBinderToOpen& binder) {
+    const TBinderFileValues& values = binder.Values;
     queue_.LoadTasks(values.TaskLines);
 
     paths_.BinderName = values.BinderName;
     paths_.BinderFilePath = binderFilePath;
-    paths_.BinderSave = save;
-    paths_.BinderRoot = root;
-    paths_.BinderStore = store;
+    paths_.BinderSave = DecodeBinderValue(values.Save);
+    paths_.BinderRoot = binder.Folder;
+    paths_.BinderStore = DecodeBinderValue(values.Store);
     std::vector<std::string> recent = UpdateRecentFiles(store_, binderFilePath);
     settings_.LastFile = binderFilePath;
-    paths_.TreeFilePath = JoinPath(root, save);
+    paths_.TreeFilePath = JoinPath(paths_.BinderRoot, paths_.BinderSave);
     return recent;
 }
 
@@ -199,10 +205,15 @@ void TBinderFiles::ResumeBinderWork() {
     queue_.StartPolling();
 }
 
-std::vector<std::string> TBinderFiles::FinishClose() {
+std::vector<std::string> TBinderFiles::WriteTaskSection() {
     std::vector<std::string> messages;
     WriteBinderTaskSection(paths_.BinderFilePath, tree_.Items().Count(), queue_.SaveTasks(),
                            [&](const std::string& text) { messages.push_back(text); });
+    return messages;
+}
+
+std::vector<std::string> TBinderFiles::FinishClose() {
+    std::vector<std::string> messages = WriteTaskSection();
     tree_.CloseTree();
     paths_.BinderFilePath.clear();
     return messages;
@@ -216,12 +227,22 @@ std::string TBinderFiles::DeleteBinderFiles(const std::string& binderFilePath) {
     if (!ReadBinderHeader(binderFilePath, header) || header.Root.empty()) {
         return {};
     }
-    if (!SafeToDelete(binderFilePath, header)) {
+    if (!RefusedEntries(header.Store, header.Save).empty()) {
         return "can not delete binder " + binderFilePath;
     }
+    // The store goes by the folders its nodes were given, never by a name the files hold, and
+    // whole only once it is empty: what the user keeps there stays.
+    const std::string storeFolder = JoinPath(header.Root, header.Store);
+    const std::string treeFile = JoinPath(header.Root, header.Save);
+    for (uint32_t id : TreeFileNodeIds(treeFile)) {
+        const std::string folder = JoinPath(storeFolder, IntToHex(id, 1));
+        if (PathIsTaken(folder)) {
+            DeleteDirectoryTree(folder);
+        }
+    }
+    ::rmdir(storeFolder.c_str());
     std::error_code ignored;
-    DeleteDirectoryTree(JoinPath(header.Root, header.Store));
-    fs::remove(JoinPath(header.Root, header.Save), ignored);
+    fs::remove(treeFile, ignored);
     fs::remove(binderFilePath, ignored);
     return {};
 }

@@ -26,14 +26,18 @@ std::string AbsoluteFolder(const std::string& folder);
 bool PathIsTaken(const std::string& path);
 // True when both paths name the same file.
 bool SameFile(const std::string& a, const std::string& b);
-// True when the folder is the one that holds the binder file, links resolved: the only root a
-// binder file may name.
-bool HoldsBinderFile(const std::string& folder, const std::string& binderFilePath);
 // True for a binder name that can become the names of its files: not empty, "." or "..",
 // without a separator or a line break.
 bool UsableBinderName(const std::string& name);
 // True for a folder that can be written into a line of the binder file.
 bool UsableBinderFolder(const std::string& folder);
+
+// A binder file as it is opened: its values, and its folder (BinderFolderOf the file), which is
+// the binder's folder whatever the "root=" value says.
+struct TBinderToOpen {
+    TBinderFileValues Values;
+    std::string Folder;
+};
 
 // What creating a binder's files went through: a store folder of an overridden binder that
 // could not be deleted (`StoreNotDeleted`), and the failure that stopped it (empty when the
@@ -59,16 +63,15 @@ public:
     TNewBinderResult WriteNewBinder(const std::string& root, const std::string& name,
                                     const std::string& description, TDateTime created);
 
-    // The binder file's values, or nothing (with the reason) when it cannot be read or names
-    // no usable folders: the root must be the absolute path of the folder that holds the
-    // binder file, the store and save values plain names inside it.
-    std::optional<TBinderFileValues> ReadBinderValues(const std::string& binderFilePath,
-                                                      std::string& reason) const;
-    // Takes the binder file's values as the open binder's paths and loads its saved tasks, and
-    // records it as the last and a recent binder. Returns the recent-binder menu as it stood
-    // before, newest first. The tree is read afterwards (TBinderTree::LoadBinderTree).
-    std::vector<std::string> Open(const std::string& binderFilePath,
-                                  const TBinderFileValues& values);
+    // The binder file with its folder, or nothing (with the reason) when it cannot be read or
+    // its store or save value is no plain name inside the folder (IsPlainEntryName) or begins
+    // with ".". The "root=" value is not looked at.
+    std::optional<TBinderToOpen> ReadBinderValues(const std::string& binderFilePath,
+                                                  std::string& reason) const;
+    // Takes the binder file's folder and values as the open binder's paths and loads its saved
+    // tasks, and records it as the last and a recent binder. Returns the recent-binder menu as
+    // it stood before, newest first. The tree is read afterwards (TBinderTree::LoadBinderTree).
+    std::vector<std::string> Open(const std::string& binderFilePath, const TBinderToOpen& binder);
 
     // Stops every capture of the tree's records and the task polling, and waits for them.
     void StopBinderWork();
@@ -77,11 +80,16 @@ public:
     // The end of a close once the tree file is written: the task section written into the
     // binder file, the tree emptied and no binder open. Returns what the user is to be told.
     std::vector<std::string> FinishClose();
+    // Writes the task section into the binder file as the close does, the binder left open.
+    // Returns what the user is to be told.
+    std::vector<std::string> WriteTaskSection();
 
-    // Deletes the store folder, the tree file and the binder file, and the binder-list entry.
-    // Deletes no file when the root is not an absolute folder other than "/" that holds the
-    // binder file or when the store or save value is not a plain name; returns the message to show
-    // then (empty otherwise).
+    // Deletes a binder: its binder-list entry, and in the folder that holds the binder file the
+    // binder file, its tree file and, in its store, the folders of the ids of the tree file's
+    // nodes, then the store itself when nothing else is left in it. A binder file may name a
+    // folder of the user's as its store: nothing there but its own node folders goes. Deletes
+    // no file when the store or save value would be refused at opening; returns the message to
+    // show then (empty otherwise).
     std::string DeleteBinderFiles(const std::string& binderFilePath);
 
 private:

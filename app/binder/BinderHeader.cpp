@@ -4,6 +4,7 @@
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
 
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace {
@@ -116,6 +117,12 @@ TBinderFileValues ParseBinderFile(std::string_view bytes) {
     return values;
 }
 
+std::string BinderFolderOf(const std::string& binderFilePath) {
+    std::error_code error;
+    const std::filesystem::path file = std::filesystem::canonical(binderFilePath, error);
+    return error ? std::string() : file.parent_path().string();
+}
+
 bool ReadBinderHeader(const std::string& path, TBinderHeader& header) {
     size_t size = 0;
     std::unique_ptr<char[]> bytes = ReadWholeFile(path, &size);
@@ -124,7 +131,7 @@ bool ReadBinderHeader(const std::string& path, TBinderHeader& header) {
     }
     const TBinderFileValues values = ParseBinderFile(std::string_view(bytes.get(), size));
     header.Name = DecodeBinderValue(values.BinderName);
-    header.Root = DecodeBinderValue(values.Root);
+    header.Root = BinderFolderOf(path);
     header.Store = DecodeBinderValue(values.Store);
     header.Save = DecodeBinderValue(values.Save);
     header.Description = DecodeBinderValue(values.Description);
@@ -167,6 +174,32 @@ std::string WithTaskSection(std::string_view text, int nodeCount,
     return file;
 }
 
+std::string WithRoot(std::string_view text, const std::string& root) {
+    constexpr std::string_view RootKey = "root=";
+    const std::vector<FileLine> lines = SplitLines(text);
+    const size_t count = CountLine(lines);
+    size_t at = 0;
+    while (at < count && !lines[at].Text.starts_with(RootKey)) {
+        ++at;
+    }
+    const std::string line = std::string(RootKey) + EncodeBinderValue(root) + "\r\n";
+    std::string file(text);
+    if (at < count) {
+        // The old line's bytes up to its LF go; a CR after the LF belongs to the next line,
+        // which readers drop anyway.
+        const size_t end = at + 1 < lines.size() ? lines[at + 1].Start : text.size();
+        file.replace(lines[at].Start, end - lines[at].Start, line);
+    } else if (count < lines.size()) {
+        file.insert(lines[count].Start, line);
+    } else {
+        if (!file.empty() && file.back() != '\n') {
+            file += "\r\n";
+        }
+        file += line;
+    }
+    return file;
+}
+
 bool WriteBinderTaskSection(const std::string& path, int nodeCount,
                             const std::vector<std::string>& taskLines,
                             const std::function<void(const std::string& text)>& show) {
@@ -176,7 +209,8 @@ bool WriteBinderTaskSection(const std::string& path, int nodeCount,
         return false;
     }
     const std::string file =
-        WithTaskSection(std::string_view(bytes.get(), size), nodeCount, taskLines);
+        WithRoot(WithTaskSection(std::string_view(bytes.get(), size), nodeCount, taskLines),
+                 BinderFolderOf(path));
     const WriteResult written = SaveBufferToFile(path, file.data(), file.size());
     if (!written.Error.empty()) {
         show(written.Error);

@@ -54,7 +54,13 @@ std::string NewBinderFileText(const std::string& root, const std::string& name,
 // "count=" line begins with "[Task]", every non-empty line after it as a task line.
 TBinderFileValues ParseBinderFile(std::string_view bytes);
 
-// Reads the binder file's header; false when the file cannot be read.
+// The folder that holds the binder file, links followed: the binder's folder, whatever its
+// "root=" line says, so a binder folder moved, renamed or copied elsewhere still opens and no
+// binder file reaches into another folder. Empty when the file is not there.
+std::string BinderFolderOf(const std::string& binderFilePath);
+
+// Reads the binder file's header, its root being BinderFolderOf the file; false when the file
+// cannot be read.
 bool ReadBinderHeader(const std::string& path, TBinderHeader& header);
 
 // The file's text with everything from its "count=" line on replaced by the node count and
@@ -65,7 +71,12 @@ bool ReadBinderHeader(const std::string& path, TBinderHeader& header);
 std::string WithTaskSection(std::string_view text, int nodeCount,
                             const std::vector<std::string>& taskLines);
 
-// Rewrites the binder file's tail as WithTaskSection does, as one atomic replacement. False
+// The file's text with its first "root=" line before the "count=" line naming `root` (one is
+// put before the "count=" line when there is none); the other lines keep their bytes.
+std::string WithRoot(std::string_view text, const std::string& root);
+
+// Rewrites the binder file's tail as WithTaskSection does, and its "root=" line with the folder
+// that holds it (WithRoot), as one atomic replacement. False
 // when the file cannot be read (then nothing is written) or written (then `show` was told
 // why and the old file stays).
 bool WriteBinderTaskSection(const std::string& path, int nodeCount,

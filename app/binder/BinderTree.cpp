@@ -4,6 +4,7 @@
 #include "app/binder/NodeIds.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
+#include "app/binder/StoreLeftovers.h"
 #include "app/binder/Task.h"
 #include "app/binder/TreeCommands.h"
 #include "app/binder/WholeFiles.h"
@@ -197,8 +198,27 @@ TreeLoadResult TBinderTree::ReadBinderTree(TTreeLoadReport& report,
         }
     }
     queue_.DropPageTasks([&](uint32_t id) { return unfinished.count(id) != 0; });
+    if (result == TreeLoadResult::Loaded) {
+        // Only a tree read whole knows every node whose folder the store holds.
+        RemoveStoreLeftovers();
+    }
     queue_.StartPolling();
     return result;
+}
+
+void TBinderTree::RemoveStoreLeftovers() {
+    if (!StoreMayBeSwept(paths_.BinderRoot, paths_.BinderStore, paths_.BinderFilePath,
+                         paths_.BinderSave)) {
+        return;
+    }
+    std::unordered_set<uint32_t> ids;
+    for (TTreeNode* node = items_.GetFirstNode(); node != nullptr; node = node->GetNext()) {
+        if (const TPageInfo* record = NodeRecord(node)) {
+            ids.insert(record->Id);
+        }
+    }
+    RemoveLeftoverFolders(JoinPath(paths_.BinderRoot, paths_.BinderStore),
+                          [&](uint32_t id) { return ids.count(id) != 0; });
 }
 
 std::string TBinderTree::KeptNotice() const {

@@ -99,7 +99,8 @@ public:
     // False when the node has no record or the file could not be written.
     bool StoreNote(TTreeNode* node, std::string_view note);
     // Reads the tree file into the tree (which the caller has emptied), queues the unfinished
-    // web pages that the task queue does not hold yet, and resets the views; the views are told
+    // web pages that the task queue does not hold yet, removes what a crash left in the store
+    // when the whole file was read (StoreLeftovers), and resets the views; the views are told
     // of the tree once, when it is whole. A file that is there but cannot be read completely
     // is reported ("File Format Error", or "can not read file <path>", then the file, the
     // reason and the name the damaged file will be kept under) and kept from being
@@ -168,6 +169,8 @@ private:
     // Where the damaged tree file will go, as the user is told.
     std::string KeptNotice() const;
     bool MoveTreeFileAside(std::vector<std::string>& messages);
+    // Removes the folders a crash left in the store (StoreLeftovers) once the whole tree is read.
+    void RemoveStoreLeftovers();
     template <class Notice> void Tell(Notice notice) {
         for (IBinderTreeObserver* observer : observers_) {
             notice(*observer);

@@ -132,7 +132,7 @@ bool UnpackFiles(const std::vector<SectionFile>& files, const IdTargets& targets
         return false;
     }
     // The files of one import land here first.
-    const TemporaryFolder staging(JoinPath(store, ".import-XXXXXX"));
+    const TemporaryFolder staging(JoinPath(store, std::string(ImportStagingPrefix) + "XXXXXX"));
     if (staging.Path().empty()) {
         error = "can not create directory" + store + " (" + staging.Error() + ")";
         return false;

@@ -10,6 +10,10 @@
 #include <string_view>
 #include <vector>
 
+// The files of one import are staged in a folder named this followed by six letters or digits,
+// directly in the store; one left by an interrupted import is removed when the binder opens.
+inline constexpr const char* ImportStagingPrefix = ".import-";
+
 // One file of the section: the node id its name starts with and the path after it.
 struct SectionFile {
     uint32_t Id = 0;

@@ -130,6 +130,14 @@ void CaptureController::StartNodeCapture(TPageInfo& record, bool useCache,
     // Two captures of one record would write the same folder and race for its results.
     StopCapturesOf(record);
     record.State = CaptureState::Unfinished;
+    // The record's state is stored with its statistics: stored unfinished from here on, an
+    // ending or a crash before the capture ends leaves a page the next open captures again.
+    record.Content.Stats.State = static_cast<int32_t>(CaptureState::Unfinished);
+    if (!options.PageGiven && !useCache) {
+        // The text of an earlier download is no answer to this request; stored with an
+        // unfinished page, the next open would process it as the page and call it done.
+        record.Content.FetchedText.clear();
+    }
     if (setup_.StartBusyAnimation) {
         setup_.StartBusyAnimation();
     }
@@ -140,6 +148,8 @@ void CaptureController::StartNodeCapture(TPageInfo& record, bool useCache,
     }
     if (setup_.Records != nullptr) {
         setup_.Records->RecordChanged(record);
+        setup_.Records->MarkChanged();
+        SaveCaptured(true);
     }
     if (options.Levels > 0) {
         RunLevels(record, useCache, options);
@@ -366,7 +376,8 @@ void CaptureController::ServeTaskQueue(TaskQueue& queue) {
         if (SameText(task.Kind, UnfinishedPageKind)) {
             RunPageTask(tasks, task, index);
         } else {
-            RunFileTask(tasks, task, index, BinderFolderSync(), setup_.Http);
+            const auto [folder, store] = BinderFoldersSync();
+            RunFileTask(tasks, task, index, folder, store, setup_.Http);
         }
     });
     queue.SetStopHook([this] {
@@ -377,18 +388,18 @@ void CaptureController::ServeTaskQueue(TaskQueue& queue) {
     });
 }
 
-std::string CaptureController::BinderFolderSync() const {
-    std::string folder;
+std::pair<std::string, std::string> CaptureController::BinderFoldersSync() const {
+    std::pair<std::string, std::string> folders;
     try {
         Invoker().Invoke([&] {
             if (setup_.Paths != nullptr) {
-                folder = setup_.Paths->BinderRoot;
+                folders = {setup_.Paths->BinderRoot, setup_.Paths->BinderStore};
             }
         });
     } catch (const std::runtime_error&) {
         // The main thread takes no more calls: no folder is known, so nothing is written.
     }
-    return folder;
+    return folders;
 }
 
 std::shared_ptr<CaptureController::Job> CaptureController::FindNodeSync(uint32_t id, bool& drop) {

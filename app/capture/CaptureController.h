@@ -21,6 +21,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 class ILevelStatusForm;
@@ -64,14 +65,17 @@ public:
     CaptureController& operator=(const CaptureController&) = delete;
 
     // Stops any capture still working on the record, makes it unfinished
-    // ("<img \"idx:1\"> Downloading..."), and captures its page: on a worker without levels;
-    // with levels behind the modal status form, returning when the form has closed. Only one
-    // capture with levels runs at a time: another is refused and its record ends stopped.
+    // ("<img \"idx:1\"> Downloading...") and saves it so, without the text of an earlier
+    // download unless that is the page to process (handed over, or `useCache`), and captures
+    // its page: on a worker without levels; with levels behind the modal status form,
+    // returning when the form has closed. Only one capture with levels runs at a time: another
+    // is refused and its record ends stopped.
     void StartNodeCapture(TPageInfo& record, bool useCache, const CaptureOptions& options) override;
-    // Cancels the captures working on the record and waits for them; their results are
-    // dropped and the record is left as it was (deleting, closing, reloading). The stop
-    // command instead cancels through the record's CurrentCapture (set while a capture works
-    // on it): that capture then ends as usual, and its 3022 shows the record stopped.
+    // Cancels the captures working on the record and waits for them (deleting, closing,
+    // reloading); their results are dropped and the record stays unfinished, as its capture's
+    // start stored it, so the next open captures it again. The stop command instead cancels
+    // through the record's CurrentCapture (set while a capture works on it): that capture then
+    // ends as usual, and its 3022 shows the record stopped.
     void CancelCapture(TPageInfo& record) override;
     // Captures the record's page from the text it holds (a local file being imported) here and
     // now, with its resources; nothing reports to the window, whose wait form belongs to the
@@ -83,7 +87,7 @@ public:
     bool LevelCaptureRunning() const override { return levelRunning_; }
 
     // Makes the queue's poller capture page tasks through this controller and fetch file
-    // tasks into the open binder's folder (RunFileTask); stopping the queue stops the capture the
+    // tasks into the open binder's store (RunFileTask); stopping the queue stops the capture the
     // poller runs, leaving its record unfinished and the task pending. The queue must outlive the
     // controller.
     void ServeTaskQueue(TaskQueue& queue);
@@ -112,8 +116,9 @@ private:
     // end (3022) of a capture that has just finished; nothing once the controller is gone.
     void PostAfterReports(std::function<void()> call);
 
-    // The open binder's folder, read on the main thread that sets it; empty when unknown.
-    std::string BinderFolderSync() const;
+    // The open binder's folder and its store's name, read on the main thread that sets them;
+    // empty when unknown.
+    std::pair<std::string, std::string> BinderFoldersSync() const;
     // The poller's side of page tasks.
     void RunPageTask(TaskQueue& queue, const Task& task, int index);
     // The job capturing the node's page; null with `drop` set when the record is not an

@@ -1,14 +1,12 @@
 #include "app/capture/FileTasks.h"
 
-#include "app/capture/PathRules.h"
-#include "app/capture/ResourceStore.h"
+#include "app/binder/FileNames.h"
+#include "app/capture/FileTaskTarget.h"
 #include "app/capture/UrlDownload.h"
 #include "app/capture/taskqueue.h"
-#include "platform/base/Files.h"
 
-#include <filesystem>
-
-namespace fs = std::filesystem;
+#include <cerrno>
+#include <unistd.h>
 
 namespace {
 
@@ -18,34 +16,30 @@ HttpOptions StoppableOptions(TaskQueue& queue, const HttpOptions& options) {
     return stoppable;
 }
 
-} // namespace
-
-std::string FileTaskFolder(const std::string& binderFolder, const std::string& localPath) {
-    // A NUL would end the path the system sees before the one checked here.
-    if (binderFolder.empty() || localPath.find('\0') != std::string::npos) {
-        return {};
+bool WriteAll(int fd, const char* data, size_t length) {
+    while (length > 0) {
+        const ssize_t count = ::write(fd, data, length);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            return false;
+        }
+        data += count;
+        length -= static_cast<size_t>(count);
     }
-    std::error_code error;
-    const fs::path root = fs::canonical(binderFolder, error);
-    if (error) {
-        return {};
-    }
-    fs::path folder(NativePath(localPath));
-    if (folder.is_relative()) {
-        folder = root / folder;
-    }
-    // Links and ".." are resolved as the system will when the folder is made and written.
-    folder = fs::weakly_canonical(folder, error);
-    if (error || !LiesWithin(root, folder)) {
-        return {};
-    }
-    return folder.string();
+    return true;
 }
 
+} // namespace
+
 void RunFileTask(TaskQueue& queue, const Task& task, int index, const std::string& binderFolder,
-                 const HttpOptions& options) {
-    const std::string folder = FileTaskFolder(binderFolder, task.LocalPath);
-    if (folder.empty()) {
+                 const std::string& storeName, const HttpOptions& options) {
+    const std::optional<FileTaskPlace> place =
+        FindFileTaskPlace(binderFolder, storeName, task.LocalPath);
+    FileHandle folder;
+    // A link or a file on the way is refused before anything is asked of the server.
+    if (!place || OpenPlace(*place, false, folder) == WalkResult::Refused) {
         queue.SetTaskState(index, TaskFailed);
         return;
     }
@@ -59,22 +53,43 @@ void RunFileTask(TaskQueue& queue, const Task& task, int index, const std::strin
         return;
     }
     queue.SetTaskState(index, TaskRunning);
-    DownloadVerified(queue, task, index, folder, options);
+    DownloadVerified(queue, task, index, *place, options);
 }
 
-void DownloadVerified(TaskQueue& queue, const Task& task, int index, const std::string& folder,
+void DownloadVerified(TaskQueue& queue, const Task& task, int index, const FileTaskPlace& place,
                       const HttpOptions& options) {
     const size_t slash = task.Url.rfind('/');
     const std::string name =
         CleanFileName(slash == std::string::npos ? task.Url : task.Url.substr(slash + 1));
-    // These names are no file of the folder; the store refuses whatever else would leave it.
-    if (name.empty() || name == "." || name == "..") {
+    // ".", ".." and hidden names are no file the store should get.
+    if (name.empty() || name[0] == '.') {
         queue.SetTaskState(index, TaskFailed);
         return;
     }
     HttpOptions transfer = StoppableOptions(queue, options);
     transfer.UserAgent = DownloadAgent;
-    const ResourceStore store(folder);
-    const bool saved = store.Download(task.Url, name, transfer);
+    FileHandle folder;
+    std::optional<NewFile> file;
+    const HttpResult result = ThreadHttpClient().GetTo(
+        task.Url, transfer,
+        [&file](const char* data, size_t length) {
+            return WriteAll(file->File.Fd(), data, length);
+        },
+        [&](const HttpResult& headers) {
+            // The folders and the file are made only for an answer that will be kept.
+            if (!IsDownloadStatus(headers) ||
+                OpenPlace(place, true, folder) != WalkResult::Opened) {
+                return false;
+            }
+            file = CreateFreeFile(folder, name);
+            return file.has_value();
+        });
+    bool saved = result.Ok() && file.has_value();
+    if (file) {
+        saved = ::close(file->File.Release()) == 0 && saved;
+        if (!saved) {
+            ::unlinkat(folder.Fd(), file->Name.c_str(), 0);
+        }
+    }
     queue.SetTaskState(index, saved ? TaskDone : queue.StopRequested() ? TaskWaiting : TaskFailed);
 }

@@ -9,6 +9,7 @@
 #include "platform/base/CharacterReferences.h"
 #include "platform/base/StringUtils.h"
 
+#include <cstdint>
 #include <optional>
 
 namespace {
@@ -59,7 +60,13 @@ bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
         prefetch.emplace(*this);
     }
     std::vector<std::string> snapshot;
-    for (int level = 1; level <= Options.Levels; ++level) {
+    // A level count typed by hand may be far past any site (and up to the largest number): the
+    // capture ends with the first level that has no page to ask for, since only pages captured
+    // bring the links of the next one.
+    for (int64_t level = 1; level <= Options.Levels && !NextLevelLinks.empty(); ++level) {
+        if (IsCancelled()) {
+            return closeForm();
+        }
         snapshot.swap(NextLevelLinks);
         NextLevelLinks.clear();
         for (size_t i = 0; i < snapshot.size(); ++i) {

@@ -60,8 +60,9 @@ struct MultiCapture {
     bool IsCancelled() const { return Cancelled.load(); }
 
     // Runs on a worker: the root page, then its linked pages level by level, breadth-first,
-    // each new page added beside the root's node. False when the root failed or the capture
-    // was cancelled; the form is then told to close.
+    // each new page added beside the root's node, until the levels asked for are done or a
+    // level finds no page to ask for. A cancel is heard before each page and each level.
+    // False when the root failed or the capture was cancelled; the form is then told to close.
     bool CaptureLevels(ILevelCaptureHost& host);
 
 private:

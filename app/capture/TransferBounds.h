@@ -1,9 +1,10 @@
 #pragma once
 
-// How much one download of a resource or of a file task may bring.
+// How much one download of a page, a resource or a file task may bring, and for how long.
 
 #include "platform/net/HttpClient.h"
 
+#include <chrono>
 #include <cstddef>
 
 // A resource of a page, or the file of a file task, longer than this is cut off there and
@@ -11,10 +12,17 @@
 // capture of the download queue, which runs unseen when a binder opens.
 inline constexpr size_t MaxResourceSize = size_t{256} << 20;
 
-// The transfer options captures and file tasks start from: the client's timeouts and
-// MaxResourceSize as the largest body (pages set their own, smaller bound).
+// Every request ends failed when it has not ended this long after it began: a server that
+// sends a byte now and then is never idle long enough for the stall timeout, and would hold the
+// page, or a worker of the download queue, for as long as it likes.
+inline constexpr std::chrono::minutes MaxTransferTime{5};
+
+// The transfer options captures and file tasks start from: the client's timeouts,
+// MaxTransferTime as the total bound and MaxResourceSize as the largest body (pages set their
+// own, smaller bound).
 inline HttpOptions BoundedTransferOptions() {
     HttpOptions options;
     options.MaxBodySize = MaxResourceSize;
+    options.TotalTimeout = MaxTransferTime;
     return options;
 }

@@ -3,6 +3,7 @@
 // Single downloads of the capture engine: a URL's whole body, its content type, whether it is
 // of a wanted file type, and the browser cache's copy of it.
 
+#include "app/capture/TransferBounds.h"
 #include "platform/net/HttpClient.h"
 
 #include <optional>
@@ -23,7 +24,7 @@ std::optional<std::string> ReadUrlFromCache(IUrlCache* cache, const std::string&
 // `options` gives the timeouts and the cancel check; the agent is always DownloadAgent. The
 // address after redirects goes to `finalUrl` when one is given.
 std::optional<std::string> DownloadUrl(const std::string& url, const std::string& filter,
-                                       const HttpOptions& options = {},
+                                       const HttpOptions& options = BoundedTransferOptions(),
                                        std::string* finalUrl = nullptr);
 
 // The header check of downloads: an error status (400 and above) is refused before its body
@@ -32,13 +33,14 @@ bool IsDownloadStatus(const HttpResult& headers);
 
 // The whole Content-Type header of the URL's answer; empty when there is none or the URL
 // cannot be fetched. The body is never read.
-std::string QueryUrlContentType(const std::string& url, const HttpOptions& options = {});
+std::string QueryUrlContentType(const std::string& url,
+                                const HttpOptions& options = BoundedTransferOptions());
 
 // True when one of the comma-separated extensions occurs in the URL (case-sensitive), or the
 // URL's content type holds the keyword of one of them ("doc" is "msword", "exe" "octet" ...).
 // The content type is asked for in every case.
 bool IsUrlOfFileTypes(const std::string& url, std::string_view extensions,
-                      const HttpOptions& options = {});
+                      const HttpOptions& options = BoundedTransferOptions());
 
 // The content-type test of pages: a type that says HTML, or none at all.
 bool IsHtmlContentType(const HttpResult& headers);

@@ -93,10 +93,24 @@ void TaskQueue::DropTask(int index) {
     }
 }
 
+namespace {
+
+// A task the user cancelled in the download manager is never worked, nor is a file task whose
+// file was fetched or refused for its type: it stays listed, but working it again would fetch
+// the file once more at every opening of the binder.
+bool PassedOver(const Task& task) {
+    if (task.State == TaskCancelled) {
+        return true;
+    }
+    return LowerCase(task.Kind) != UnfinishedPageKind &&
+           (task.State == TaskDone || task.State == TaskWrongType);
+}
+
+} // namespace
+
 int TaskQueue::TakeNextTask(Task& task) {
     std::lock_guard<std::mutex> guard(lock_);
-    // A task the user cancelled in the download manager is passed over, never worked.
-    while (cursor_ < tasks_.size() && tasks_[cursor_].State == TaskCancelled) {
+    while (cursor_ < tasks_.size() && PassedOver(tasks_[cursor_])) {
         ++cursor_;
     }
     if (cursor_ >= tasks_.size()) {

@@ -42,8 +42,9 @@ public:
     void StartPolling() override;
     void Stop() override;
 
-    // Hands out the task at the cursor (skipping cancelled ones) with its state set to 2, and
-    // returns its index; -1 when none is left.
+    // Hands out the task at the cursor with its state set to 2, and returns its index; -1 when
+    // none is left. Cancelled tasks are passed over, and so are file tasks that are done (0) or
+    // were dropped for their type (6).
     int TakeNextTask(Task& task);
     void SetTaskState(int index, int32_t state);
     // Removes the task (one the poller has taken and will not work).

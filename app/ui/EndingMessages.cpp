@@ -7,6 +7,21 @@ void TEndingMessages::Tell(const std::string& text) {
     errors_ << "tarnwick: " << text << std::endl;
 }
 
+bool TEndingMessages::Quietly(const std::function<void()>& work) {
+    struct Restore {
+        TEndingMessages& messages;
+        bool ending, told;
+        ~Restore() {
+            messages.ending_ = ending;
+            messages.told_ = told;
+        }
+    } restore{*this, ending_, told_};
+    ending_ = true;
+    told_ = false;
+    work();
+    return !told_;
+}
+
 void TEndingMessages::ShowMessage(const std::string& text) {
     if (ending_) {
         Tell(text);

@@ -8,6 +8,7 @@
 
 #include "app/binder/commands/BinderUi.h"
 
+#include <functional>
 #include <iosfwd>
 
 class TEndingMessages : public IUserMessages {
@@ -21,6 +22,10 @@ public:
     bool Ending() const { return ending_; }
     // A message was given since the ending began.
     bool Told() const { return told_; }
+    // Runs `work` as if the program were ending (nothing shown, nothing asked), and goes back
+    // to showing afterwards: the desktop session waits for the program while it keeps its data,
+    // and a logout that is then cancelled leaves it running. True when nothing was told.
+    bool Quietly(const std::function<void()>& work);
 
     void ShowMessage(const std::string& text) override;
     TModalResult MessageBox(const std::string& text, const std::string& caption,

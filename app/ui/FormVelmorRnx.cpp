@@ -10,6 +10,7 @@
 #include "app/binder/commands/BinderLifecycle.h"
 #include "app/binder/commands/BinderTreeCommands.h"
 #include "app/capture/CaptureFinished.h"
+#include "app/ui/ApplicationErrors.h"
 #include "app/ui/BinderTreeView.h"
 #include "app/ui/ConfirmDlg.h"
 #include "app/ui/NodeImages.h"
@@ -36,7 +37,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusTipEvent>
@@ -44,7 +44,9 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
+#include <iostream>
 
 namespace {
 
@@ -101,10 +103,9 @@ TFormVelmorRnx::TFormVelmorRnx(const TMainWindowParts& parts, QWidget* parent)
     utilities_ = new TUtilityCommands(TUtilityParts{*this, *actions_, *binder_, viewsPane_->Views(),
                                                     roles_->Dialogs, settings_, paths_, parts.Queue,
                                                     [this] { ViewLeftSideBarExecute(); }});
+    errors_ = new TApplicationErrors(*this, std::cerr);
     SetApplicationExceptionHandler([this](const std::exception& error) {
-        QMessageBox box(QMessageBox::Critical, ApplicationTitle, ToQ(error.what()), QMessageBox::Ok,
-                        this);
-        box.exec();
+        errors_->Handle(error.what(), ApplicationExceptionRecurrence());
     });
     OnApplicationHint = [this](const std::string& hint) { statusBar_->ApplicationHint(hint); };
     tray_ = new TTrayIcon(*this, *this, windowIcon());
@@ -158,6 +159,8 @@ void TFormVelmorRnx::BuildForm() {
     treeCommands_->SetSelection(&treePane_->Selection());
     pendingSaver_ = std::make_unique<TPendingChangesSaver>(
         *binder_, [this] { return roles_->Status.Holding(); });
+    pendingSaver_->SetAlsoStore(
+        [this] { return lifecycle_ == nullptr || lifecycle_->StoreTasks(); });
     actions_->AddToolsCommands({&sideBar_->Search(), &sideBar_->ClearSearch()});
     notes_ = std::make_unique<TNotesPart>(*binder_, *viewsPane_, *statusBar_, images_);
     actions_->SetEditMenu(notes_->Commands().EditMenu());
@@ -281,6 +284,23 @@ bool TFormVelmorRnx::EndQuietly() {
     FinishClosing();
     hide();
     return written && !messages.Told();
+}
+
+bool TFormVelmorRnx::KeepData() {
+    if (closed_) {
+        return true;
+    }
+    TEndingMessages& messages = roles_->Messages;
+    bool written = false;
+    const bool quiet = messages.Quietly([&] {
+        try {
+            written = pendingSaver_->SaveNow();
+        } catch (const std::exception& error) {
+            // Nobody is asked now: the error output says it.
+            messages.ShowMessage(error.what());
+        }
+    });
+    return written && quiet;
 }
 
 void TFormVelmorRnx::FinishClosing() {

@@ -23,6 +23,7 @@ class ICaptureStarter;
 class ITaskQueue;
 class InstanceChannel;
 class QSplitter;
+class TApplicationErrors;
 class TBinderTree;
 class TBinderTreeCommands;
 class TNotesPart;
@@ -55,6 +56,12 @@ public:
     // its tree file cannot be written; what failed goes to the error output. False when
     // anything could not be written.
     bool EndQuietly();
+    // Writes what the open binder holds as the pending changes' save does (the note being typed
+    // into its record, its edit going on; the tree file; the task section), asking and showing
+    // nothing, and stays open: the desktop session asks the program to keep its data as a
+    // logout begins, which another program may still cancel. False when anything could not be
+    // written (the error output says what).
+    bool KeepData();
     // The window has closed for good (FormClose or EndQuietly went through).
     bool Closed() const { return closed_; }
     void Dispatch(const PostedMessage& message) override;
@@ -97,6 +104,7 @@ public:
     TNotesPart& NotesPart() { return *notes_; }
     TPendingChangesSaver& PendingChanges() { return *pendingSaver_; }
     MainWindowHook& Hook() { return hook_; }
+    TApplicationErrors& ApplicationErrors() { return *errors_; }
     bool SideBarShown() const { return sideBarShown_; }
     int LeftPanelWidth() const;
     bool HasTrayIcon() const;
@@ -142,6 +150,7 @@ private:
     std::unique_ptr<TPendingChangesSaver> pendingSaver_; // goes before the tree it saves
     MainWindowHook hook_{*this};
     TMainActions* actions_ = nullptr;
+    TApplicationErrors* errors_ = nullptr; // the application's exception handler's boxes
     QSplitter* splitter_ = nullptr;
     TTreePane* treePane_ = nullptr;
     TViewsPane* viewsPane_ = nullptr;

@@ -3,6 +3,7 @@
 #include "app/binder/PageInfo.h"
 #include "app/binder/commands/CommandEnabling.h"
 #include "app/ui/BusyIndicator.h"
+#include "app/ui/MenuBarKeyboard.h"
 #include "app/ui/NodeImages.h"
 #include "app/ui/NoteIcons.h"
 #include "app/ui/NotesCommands.h"
@@ -129,6 +130,7 @@ constexpr const char* TextSizeCaptions[ZoomStepCount] = {"Smallest", "Small", "M
 TMainActions::TMainActions(QMainWindow& window, const TImageList& images)
     : QObject(&window), window_(window), images_(images) {
     BuildActions();
+    new TMenuBarKeyboard(window_);
     BuildMenus();
     BuildToolBar();
 }

@@ -195,6 +195,23 @@ void TNotesCommands::RExportExecute() {
     }
 }
 
+namespace {
+
+// The print object borrows the note's items, and for a cell being edited the cell editor's: it
+// lets go of them, and of the pages made of them, once the print or the preview is over.
+class FormattedForPrinting {
+public:
+    explicit FormattedForPrinting(TRNPrint& print) : print_(print) {}
+    ~FormattedForPrinting() { print_.Clear(); }
+    FormattedForPrinting(const FormattedForPrinting&) = delete;
+    FormattedForPrinting& operator=(const FormattedForPrinting&) = delete;
+
+private:
+    TRNPrint& print_;
+};
+
+} // namespace
+
 bool TNotesCommands::FormatForPrinting() {
     print_->AssignSource(*editor_);
     print_->FormatPages({});
@@ -205,16 +222,22 @@ void TNotesCommands::RPrintExecute() {
     if (!prompts_->PrinterSetup()) {
         return;
     }
+    const FormattedForPrinting formatted(*print_);
     if (FormatForPrinting()) {
         print_->Print("Tarnwick File", 1, false);
     }
 }
 
 void TNotesCommands::RPirntPreviewExecute() {
+    const FormattedForPrinting formatted(*print_);
     if (!FormatForPrinting() || preview_ == nullptr) {
         return;
     }
     preview_->rnpp().SetRNPrint(print_.get());
     preview_->Button1Click();
     preview_->exec();
+    // The hidden form keeps no pages of the note until it shows the next preview.
+    if (preview_ != nullptr) {
+        preview_->rnpp().SetRNPrint(nullptr);
+    }
 }

@@ -47,10 +47,21 @@ void TPendingChangesSaver::Due() {
     }
     // After a save that failed (this one's, a command's, a capture's) the user has been told:
     // the next tries go quietly until one succeeds, or every interval would show a box.
-    const bool saved = tree_.SaveFailing() ? tree_.SaveTree().Saved : tree_.Save();
+    Store(tree_.SaveFailing());
+}
+
+bool TPendingChangesSaver::SaveNow() {
+    timer_.stop();
+    return Store(false);
+}
+
+bool TPendingChangesSaver::Store(bool quietly) {
+    const bool saved = quietly ? tree_.SaveTree().Saved : tree_.Save();
     if (!saved && tree_.BinderDirty) {
         // The changes are still only in memory: tried again at the next interval, as a first
         // change would be.
         timer_.start(delay_);
     }
+    const bool stored = !alsoStore_ || alsoStore_();
+    return saved && stored;
 }

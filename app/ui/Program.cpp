@@ -28,7 +28,31 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <functional>
 #include <iostream>
+
+namespace {
+
+// Hears the application's quit. Quitting closes every window first, and the main window would
+// then ask "Are you sure to exit?"; the desktop session ends the program this way, when nobody
+// is there to answer.
+class QuitWatch : public QObject {
+public:
+    // `quit` answers whether it took the quit over.
+    explicit QuitWatch(std::function<bool()> quit) : quit_(std::move(quit)) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        return watched == QCoreApplication::instance() && event->type() == QEvent::Quit && quit_();
+    }
+
+private:
+    std::function<bool()> quit_;
+};
+
+} // namespace
 
 TProgram::TProgram(TProgramOptions options) : options_(std::move(options)) {
     if (options_.Store == nullptr) {
@@ -47,6 +71,7 @@ TProgram::~TProgram() {
     // longer heard, the queue's worker stops, the window forgets them, the DDE stand-in
     // forgets the window.
     endSignals_.reset();
+    quitWatch_.reset();
     queue_.Stop();
     if (ddeStarted_) {
         // Also when the window never closed: the running instance leaves no block behind.
@@ -169,10 +194,26 @@ std::optional<int> TProgram::Start() {
 
 void TProgram::WatchEndRequests() {
     endSignals_ = std::make_unique<TerminationSignals>([this](int) { EndRequested(); });
-    // Logging out or shutting down asks each program to keep its data first; ending is how
-    // this one keeps it.
+    // A logout or a shutdown asks each program to keep its data first, and may still be
+    // cancelled by another program: the program must not end here (nor ask anything).
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, window_.get(),
-                     [this](QSessionManager&) { EndRequested(); });
+                     [this](QSessionManager&) { CommitData(); });
+    // The session, once it ends, quits the application. A quit once the window has closed is
+    // the program's own end (FormClosed) and takes its course.
+    quitWatch_ = std::make_unique<QuitWatch>([this] {
+        if (!window_ || window_->Closed()) {
+            return false;
+        }
+        EndRequested();
+        return true;
+    });
+}
+
+void TProgram::CommitData() {
+    if (window_) {
+        // What could not be written has gone to the error output; nobody could answer a box.
+        window_->KeepData();
+    }
 }
 
 void TProgram::EndRequested() {

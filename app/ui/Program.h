@@ -5,7 +5,9 @@
 // ends), the DDE stand-in, the forms (main window, print preview, wait form, then the parts
 // built over the window), the main window's creation, the splash closing, the event loop. And
 // its end: by the main window's closing, or asked from outside (SIGTERM, SIGHUP, SIGINT, the
-// end of the desktop session), when it ends as the window's closing does, asking nothing.
+// desktop session quitting it as the session ends), when it ends as the window's closing does,
+// asking nothing. When a logout or a shutdown begins, the session first asks the program to keep
+// its data: it writes the binder then and runs on, since another program may cancel the logout.
 
 #include "app/binder/BinderPaths.h"
 #include "app/binder/Settings.h"
@@ -20,6 +22,7 @@
 #include <vector>
 
 class ISettingsStore;
+class QObject;
 class QtSettingsStore;
 class TForm4;
 class TForm7;
@@ -55,6 +58,11 @@ public:
     // with 1 when something could not be written.
     int Serve();
 
+    // The desktop session's request to keep the data (commitDataRequest): the open binder is
+    // written as the pending changes' save writes it, with no box, and the program runs on; it
+    // ends when the session ends it (a quit of the application, a termination signal).
+    void CommitData();
+
     TFormVelmorRnx* Window() const { return window_.get(); }
     TSettings& Settings() { return settings_; }
     InstanceChannel& Channel() { return channel_; }
@@ -80,6 +88,7 @@ private:
     std::unique_ptr<TForm4> form4_;
     TCollaborators collaborators_;
     std::unique_ptr<TerminationSignals> endSignals_;
+    std::unique_ptr<QObject> quitWatch_;
     bool endRequested_ = false;
 };
 

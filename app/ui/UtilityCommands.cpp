@@ -122,8 +122,9 @@ void TUtilityCommands::ToolChangeURLExecute() {
     }
     if (dialog.exec() == QDialog::Accepted) {
         views.ChangeUrlAccepted(dialog.Url());
-        // The page's files are captured anew: the tree file holds its new address from now
-        // on, so a crash meanwhile captures that address again when the binder is opened.
+        // The capture's start has stored the page as unfinished under its new address, so an
+        // ending or a crash before that address answers captures it again at the next open;
+        // an address that was kept is written here all the same.
         parts_.Binder.Save();
     }
 }

@@ -25,7 +25,9 @@ constexpr uint32_t BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3;
 
 class Decoder {
 public:
-    Decoder(std::string_view bytes, std::string& error) : b_(bytes), error_(error) {}
+    Decoder(std::string_view bytes, std::string& error,
+            TSkippedPixels skipped = TSkippedPixels::Black)
+        : b_(bytes), error_(error), skipped_(skipped) {}
 
     // Reads the header at `at`; `bitsAt` is where the pixels start when known (0: right
     // after the palette).
@@ -49,14 +51,15 @@ public:
         if (bitsAt == 0 || bitsAt < pos || bitsAt >= b_.size()) {
             bitsAt = pos;
         }
+        const bool runs = h_.compression == BI_RLE8 || h_.compression == BI_RLE4;
+        const bool gaps = runs && skipped_ == TSkippedPixels::Transparent;
         QImage out(static_cast<int>(h_.width), static_cast<int>(Rows()),
-                   HasAlpha() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+                   HasAlpha() || gaps ? QImage::Format_ARGB32 : QImage::Format_RGB32);
         if (out.isNull()) {
             return Fail("not enough memory for the bitmap");
         }
-        out.fill(0xFF000000u);
-        bool ok = h_.compression == BI_RLE8 || h_.compression == BI_RLE4 ? DecodeRle(bitsAt, out)
-                                                                         : DecodePlain(bitsAt, out);
+        out.fill(gaps ? 0x00000000u : 0xFF000000u);
+        bool ok = runs ? DecodeRle(bitsAt, out) : DecodePlain(bitsAt, out);
         if (!ok) {
             return false;
         }
@@ -297,6 +300,7 @@ private:
 
     std::string_view b_;
     std::string& error_;
+    TSkippedPixels skipped_;
     Header h_;
     std::vector<QRgb> palette_;
 };
@@ -311,8 +315,8 @@ bool DecodeBmp(std::string_view bytes, QImage& image, std::string& error) {
     return Decoder(bytes, error).Decode(14, ReadU32(bytes, 10), image);
 }
 
-bool DecodeDib(std::string_view bytes, QImage& image, std::string& error) {
-    return Decoder(bytes, error).Decode(0, 0, image);
+bool DecodeDib(std::string_view bytes, QImage& image, std::string& error, TSkippedPixels skipped) {
+    return Decoder(bytes, error, skipped).Decode(0, 0, image);
 }
 
 std::string EncodeDib(const QImage& source) {

@@ -27,6 +27,9 @@ constexpr size_t AnswerHeader = 3 * 4;
 constexpr uint64_t GrowthAbovePixels = uint64_t{256} << 20;
 // The processes kept started.
 constexpr int SpareConverters = 2;
+// The longest conversion answered alone: the pixels of the largest picture allowed, as PNG text
+// in base 64, fit with room over.
+constexpr size_t ConversionAnswer = size_t{96} << 20;
 
 uint64_t PixelBytes(int width, int height) {
     return uint64_t(width) * uint64_t(height) * 4;
@@ -56,9 +59,11 @@ void StartOffscreenApplication() {
     static QGuiApplication application(argc, argv);
 }
 
-// The converting process's work: the answer to `request`, or "" when it cannot draw it.
+// The converting process's work: the answer to `request`, or "" when it cannot draw it. A
+// request of kind 'C' asks only for the conversion at the picture's own size, drawn nowhere.
 std::string Prepare(const std::string& request) {
-    if (request.size() < RequestHeader || (request[0] != 'E' && request[0] != 'S')) {
+    if (request.size() < RequestHeader ||
+        (request[0] != 'E' && request[0] != 'S' && request[0] != 'C')) {
         return "";
     }
     const std::string_view header(request.data() + 1, RequestHeader - 1);
@@ -72,12 +77,15 @@ std::string Prepare(const std::string& request) {
     }
     const std::string_view payload = std::string_view(request).substr(RequestHeader);
     std::string svg;
-    if (request[0] == 'E') {
+    if (request[0] == 'S') {
+        svg.assign(payload);
+    } else {
         const std::string emf(payload);
         svg = MetafileToSvg(emf, ReadMetafileLayout(emf), static_cast<int>(ownWidth),
                             static_cast<int>(ownHeight));
-    } else {
-        svg.assign(payload);
+        if (request[0] == 'C') {
+            return svg;
+        }
     }
     // The renderer decodes the images as it reads the text, and would read any file it names.
     if (svg.empty() || !SvgImagesFit(svg, MaxPicturePixelBytes)) {
@@ -211,6 +219,24 @@ TEnhancedDrawing DrawEnhancedMetafile(const TEnhancedRequest& request,
         break;
     }
     return {};
+}
+
+std::string ConvertWithinBounds(std::string_view bytes, int width, int height) {
+    TEnhancedRequest request;
+    request.Metafile = bytes;
+    request.OwnWidth = width;
+    request.OwnHeight = height;
+    std::string input = EnhancedRequestBytes(request);
+    input[0] = 'C';
+    TChildBounds bounds;
+    bounds.Deadline = std::chrono::milliseconds(15000);
+    bounds.CpuSeconds = EnhancedMetafileCpuMillis / 1000 + 1;
+    bounds.AddressSpaceGrowth = GrowthAbovePixels + 2 * input.size() + ConversionAnswer;
+    bounds.MaxAnswer = ConversionAnswer;
+    TChildWatch watch;
+    watch.Cpu = std::chrono::milliseconds(EnhancedMetafileCpuMillis);
+    const TChildOutcome outcome = Converters().Run(input, bounds, watch);
+    return outcome.End == TChildEnd::Answered ? outcome.Answer : std::string();
 }
 
 void StartEnhancedMetafileConverters() {

@@ -51,6 +51,11 @@ struct TEnhancedRequest {
 TEnhancedDrawing DrawEnhancedMetafile(const TEnhancedRequest& request,
                                       const std::function<bool()>& stopped);
 
+// The SVG text the converting process converts the enhanced metafile `bytes` (which passed
+// ReadMetafileLayout) into, `width` x `height` units large, drawn nowhere: what its drawings are
+// made from. "" when the conversion failed, crashed, was stopped or answered too much.
+std::string ConvertWithinBounds(std::string_view bytes, int width, int height);
+
 // Starts converting processes ahead of need, when a picture that will need one comes.
 void StartEnhancedMetafileConverters();
 

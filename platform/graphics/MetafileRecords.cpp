@@ -120,42 +120,17 @@ TMetafileLayout ReadWmf(std::string_view b) {
     return layout;
 }
 
-// (offset field, size field) pairs of bitmaps inside enhanced records, bitmap header first,
-// then its pixels.
-struct TEmfBitmapFields {
-    uint32_t Type;
-    size_t BmiOffset;
-};
-
-constexpr TEmfBitmapFields EmfBitmaps[] = {
-    {76, 84},  // bit block transfer
-    {77, 84},  // stretched block transfer
-    {78, 84},  // masked block transfer (source)
-    {78, 112}, // masked block transfer (mask)
-    {79, 96},  // parallelogram block transfer (source)
-    {79, 124}, // parallelogram block transfer (mask)
-    {80, 48},  // bits set onto the device
-    {81, 48},  // stretched bits
-    {93, 16},  // monochrome brush
-    {94, 16},  // pattern brush
-    {114, 84}, // alpha blend
-    {116, 84}, // transparent block transfer
-};
-
 // False when a bitmap of the record cannot be drawn within the bounds of a picture.
 bool CheckEmfBitmaps(std::string_view b, size_t at, uint32_t type, uint64_t size) {
     bool fit = true;
-    for (const TEmfBitmapFields& f : EmfBitmaps) {
-        if (f.Type != type) {
-            continue;
-        }
-        if (f.BmiOffset + 16 > size) {
+    for (const size_t fields : EmfBitmapFields(type)) {
+        if (fields + 16 > size) {
             Refuse();
         }
-        const uint64_t bmiOffset = ReadU32(b, at + f.BmiOffset);
-        const uint64_t bmiSize = ReadU32(b, at + f.BmiOffset + 4);
-        const uint64_t bitsOffset = ReadU32(b, at + f.BmiOffset + 8);
-        const uint64_t bitsSize = ReadU32(b, at + f.BmiOffset + 12);
+        const uint64_t bmiOffset = ReadU32(b, at + fields);
+        const uint64_t bmiSize = ReadU32(b, at + fields + 4);
+        const uint64_t bitsOffset = ReadU32(b, at + fields + 8);
+        const uint64_t bitsSize = ReadU32(b, at + fields + 12);
         if (bmiSize == 0) {
             continue; // a transfer without a source bitmap
         }
@@ -224,6 +199,63 @@ TMetafileLayout ReadEmf(std::string_view b) {
 }
 
 } // namespace
+
+std::span<const size_t> EmfBitmapFields(uint32_t type) {
+    static constexpr size_t Transfer[] = {84};
+    static constexpr size_t MaskedTransfer[] = {84, 112};
+    static constexpr size_t Parallelogram[] = {96, 124};
+    static constexpr size_t ToDevice[] = {48};
+    static constexpr size_t Brush[] = {16};
+    switch (type) {
+    case 76:  // bit block transfer
+    case 77:  // stretched block transfer
+    case 114: // alpha blend
+    case 116: // transparent block transfer
+        return Transfer;
+    case 78: // masked block transfer: the source, then the mask
+        return MaskedTransfer;
+    case 79: // parallelogram block transfer: the source, then the mask
+        return Parallelogram;
+    case 80: // bits set onto the device
+    case 81: // stretched bits
+        return ToDevice;
+    case 93: // monochrome brush
+    case 94: // pattern brush
+        return Brush;
+    default:
+        return {};
+    }
+}
+
+size_t ForEachEmfRecord(std::string_view bytes,
+                        const std::function<void(uint32_t type, std::string_view record)>& record) {
+    size_t at = ReadU32(bytes, 4);
+    while (bytes.size() - at >= 8) {
+        const uint32_t type = ReadU32(bytes, at);
+        const size_t size = ReadU32(bytes, at + 4);
+        if (size < 8 || size > bytes.size() - at) {
+            break;
+        }
+        record(type, bytes.substr(at, size));
+        at += size;
+        if (type == 14) { // the end record
+            break;
+        }
+    }
+    return at;
+}
+
+void FollowEmfSize(std::string& rewritten, std::string_view original) {
+    const uint32_t declared = ReadU32(original, 48);
+    if (declared == 0) {
+        return; // not declared
+    }
+    const int64_t grown =
+        static_cast<int64_t>(rewritten.size()) - static_cast<int64_t>(original.size());
+    std::string field;
+    WriteU32(field, static_cast<uint32_t>(std::max<int64_t>(0, declared + grown)));
+    rewritten.replace(48, 4, field);
+}
 
 TMetafileLayout ReadMetafileLayout(std::string_view bytes) {
     if (bytes.size() >= EmfHeaderMinimum && ReadU32(bytes, 0) == 1 &&

@@ -4,7 +4,11 @@
 // kind, the frame and the record structure. Every record must lie inside the bytes, so that
 // the players never read past the end of what they were given.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
 #include <string_view>
 
 struct TMetafileLayout {
@@ -40,6 +44,21 @@ struct TMetafileLayout {
 // Raises EInvalidGraphic with the message for a picture that cannot be loaded when the bytes
 // are no metafile, are cut short or hold a record that reaches past their end.
 TMetafileLayout ReadMetafileLayout(std::string_view bytes);
+
+// Where the bitmaps of an enhanced metafile record of `type` are described: for each, the offset
+// in the record of four fields, where its header lies and its size, where its pixels lie and
+// their size (offsets from the record's start). None for records without bitmaps.
+std::span<const size_t> EmfBitmapFields(uint32_t type);
+
+// Calls `record` with the type and the bytes of each record of an enhanced metafile that passed
+// ReadMetafileLayout, the end record last; answers where the records end (any bytes after the
+// end record are no record).
+size_t ForEachEmfRecord(std::string_view bytes,
+                        const std::function<void(uint32_t type, std::string_view record)>& record);
+
+// `rewritten`, made from the enhanced metafile `original` by rewriting its records, with the
+// size its header declares grown or shrunk as it was.
+void FollowEmfSize(std::string& rewritten, std::string_view original);
 
 // The units per inch a metafile without any is given, where a size must be known.
 constexpr int DefaultMetafileInch = 1440;

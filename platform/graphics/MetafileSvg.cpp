@@ -1,11 +1,16 @@
 #include "platform/graphics/MetafileSvg.h"
 
+#include "platform/graphics/EmfBitmapRecords.h"
+#include "platform/graphics/EmfTextRecords.h"
+#include "platform/graphics/FontGlyphCharacters.h"
 #include "platform/graphics/LittleEndian.h"
+#include "platform/graphics/SvgStrokePieces.h"
 
 #include <emf2svg.h>
 
 #include <cstdlib>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -15,8 +20,20 @@ std::mutex& PlayerMutex() {
     return mutex;
 }
 
+// The metafile with its text written for the converter. Glyph indices are read through the
+// fonts here, the converter never looking a font up: its lookups end a process whose font
+// system has been started, and a font system started here for the lookup has ended before the
+// converter runs.
+std::string WithConvertibleText(std::string_view bytes) {
+    if (!EmfHasGlyphText(bytes) || !TFontGlyphCharacters::Available()) {
+        return EmfWithConvertibleText(bytes, nullptr);
+    }
+    TFontGlyphCharacters glyphs;
+    return EmfWithConvertibleText(bytes, &glyphs);
+}
+
 std::string EmfToSvg(std::string_view bytes, int width, int height) {
-    std::string data(bytes);
+    std::string data = EmfWithConvertibleBitmaps(WithConvertibleText(bytes));
     // A description of no characters is no description: the player would read its text at
     // the offset given all the same, up to whatever ends it.
     if (data.size() >= 68 && ReadU32(data, 60) == 0) {
@@ -35,7 +52,7 @@ std::string EmfToSvg(std::string_view bytes, int width, int height) {
     const int done = emf2svg(data.data(), data.size(), &out, &length, &options);
     std::string svg = done == 1 && out ? std::string(out, length) : std::string();
     std::free(out);
-    return svg;
+    return SvgWithStrokesInPieces(SvgWithTextRestored(std::move(svg)));
 }
 
 } // namespace

@@ -108,9 +108,10 @@ void TWmfPlayback::DrawDib(std::string_view dib, uint32_t rop, QRectF source, do
     if (source.isEmpty() || !BeginDrawing(dest)) {
         return;
     }
+    // The pixels a run-length bitmap skips over leave the page as it is.
     QImage image;
     std::string error;
-    if (!DecodeDib(dib, image, error)) {
+    if (!DecodeDib(dib, image, error, TSkippedPixels::Transparent)) {
         return;
     }
     // The source's y counts from the bottom row of a bottom-up bitmap.
@@ -131,6 +132,16 @@ void TWmfPlayback::DrawDib(std::string_view dib, uint32_t rop, QRectF source, do
         image.invertPixels();
         break;
     case SourceAnd:
+        // A raster operation may not heed transparency: a skipped pixel is white, which
+        // leaves what it is anded with as it was (black does so for the other operations).
+        if (image.hasAlphaChannel()) {
+            for (int row = 0; row < image.height(); ++row) {
+                auto* line = reinterpret_cast<QRgb*>(image.scanLine(row));
+                for (int x = 0; x < image.width(); ++x) {
+                    line[x] = qAlpha(line[x]) == 0 ? 0x00FFFFFFu : line[x];
+                }
+            }
+        }
         painter_->setCompositionMode(RasterOps() ? QPainter::RasterOp_SourceAndDestination
                                                  : QPainter::CompositionMode_Multiply);
         break;

@@ -3,6 +3,8 @@
 #include "platform/base/CodePage.h"
 #include "platform/graphics/BmpFormat.h"
 #include "platform/graphics/QtCanvas.h"
+#include "platform/graphics/StrokePieces.h"
+#include "platform/graphics/WmfPlayer.h"
 
 #include <QPaintEngine>
 #include <QPainter>
@@ -97,9 +99,13 @@ QTransform TWmfMapping::ToBox() const {
 }
 
 TWmfPlayback::TWmfPlayback(QPainter* painter, const QTransform& boxToDevice,
-                           const TWmfMapping& start, size_t objects)
-    : painter_(painter), boxToDevice_(boxToDevice), objects_(objects) {
+                           const TWmfMapping& start, size_t objects, TPlayMeter& meter)
+    : painter_(painter), boxToDevice_(boxToDevice), objects_(objects), meter_(meter) {
     dc_.Map = start;
+}
+
+bool TWmfPlayback::OutOfTime() {
+    return stopped_ || meter_.Elapsed() > millis_;
 }
 
 bool TWmfPlayback::Play(std::string_view bytes, size_t from, qint64 millis) {
@@ -121,7 +127,6 @@ bool TWmfPlayback::Play(std::string_view bytes, size_t from, qint64 millis) {
         TPainterState(const TPainterState&) = delete;
         TPainterState& operator=(const TPainterState&) = delete;
     } state(painter_);
-    clock_.start();
     millis_ = millis;
     TWmfRecord record;
     size_t at = from;
@@ -549,29 +554,55 @@ void TWmfPlayback::Figure(const QPainterPath& fill, const QPainterPath& outline,
     if (!BeginDrawing(bounds)) {
         return;
     }
-    DrawInBands(bounds, filled ? fill : QPainterPath(), stroked ? outline : QPainterPath(), [&] {
-        if (filled) {
-            TWmfBrush brush = dc_.Brush;
-            bool rasterOp = false;
-            if (PenModeColour(brush.Color, rasterOp)) {
-                FillWithBrush(fill, brush);
-            }
-            painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (filled) {
+        TWmfBrush brush = dc_.Brush;
+        bool rasterOp = false;
+        if (PenModeColour(brush.Color, rasterOp)) {
+            DrawMeasured(fill, 0, [&] { FillWithBrush(fill, brush); });
         }
-        if (stroked) {
-            QPen drawn = pen;
-            QColor colour = drawn.color();
-            bool rasterOp = false;
-            if (PenModeColour(colour, rasterOp)) {
-                if (dc_.BkOpaque && drawn.style() != Qt::SolidLine) {
-                    // The gaps of a dashed pen show the background colour.
+        painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    if (stroked && !OutOfTime()) {
+        StrokeOutline(outline, pen);
+    }
+}
+
+void TWmfPlayback::StrokeOutline(const QPainterPath& outline, const QPen& pen) {
+    QPen drawn = pen;
+    QColor colour = drawn.color();
+    bool rasterOp = false;
+    if (PenModeColour(colour, rasterOp)) {
+        drawn.setColor(colour);
+        // The gaps of a dashed pen show the background colour.
+        const bool gaps = dc_.BkOpaque && drawn.style() != Qt::SolidLine;
+        if (rasterOp || drawn.style() != Qt::SolidLine) {
+            // Drawn in one piece: a raster operation applied twice where pieces meet, or a
+            // dash pattern started again at each piece, would change what is drawn.
+            DrawMeasured(outline, drawn.widthF(), [&] {
+                if (gaps) {
                     painter_->strokePath(outline, QPen(dc_.BkColor, drawn.widthF()));
                 }
-                drawn.setColor(colour);
                 painter_->strokePath(outline, drawn);
-            }
+            });
+        } else {
+            StrokeInPieces(outline, drawn);
         }
-    });
+    }
+    painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void TWmfPlayback::StrokeInPieces(const QPainterPath& outline, const QPen& pen) {
+    // Aliased pieces of 16 segments take a few milliseconds each on a printed page.
+    constexpr size_t Segments = 16;
+    for (const TStrokePiece& piece :
+         StrokePieces(outline, pen.widthF(), pen.capStyle(), pen.widthF() <= 1, Segments)) {
+        if (OutOfTime()) {
+            return;
+        }
+        QPen with = pen;
+        with.setCapStyle(piece.Cap);
+        DrawMeasured(piece.Path, with.widthF(), [&] { painter_->strokePath(piece.Path, with); });
+    }
 }
 
 void TWmfPlayback::BoxFigure(uint32_t function, const TWmfRecord& r) {

@@ -12,7 +12,6 @@
 #include "platform/graphics/WmfRecord.h"
 
 #include <QColor>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QPainterPath>
 #include <QPen>
@@ -27,6 +26,7 @@
 #include <vector>
 
 class QPainter;
+class TPlayMeter;
 
 struct TWmfPen {
     // The dash in the low nibble, then the end cap and join bits.
@@ -104,9 +104,9 @@ class TWmfPlayback {
 public:
     // Draws with `painter`, or, without one, gathers the bounds of what would be drawn.
     // `boxToDevice` takes the box's units to device pixels; `objects` is the size of the
-    // object table the metafile's header asks for.
+    // object table the metafile's header asks for; the play's time is read from `meter`.
     TWmfPlayback(QPainter* painter, const QTransform& boxToDevice, const TWmfMapping& start,
-                 size_t objects);
+                 size_t objects, TPlayMeter& meter);
 
     // Plays the records from `from` on, up to the end record or until `millis` have passed:
     // a picture costs bounded time whatever its records ask for. The clock is read inside a
@@ -142,6 +142,8 @@ private:
     // Figures: `fill` with the brush (when `filled`), `outline` with the pen, both in device
     // pixels.
     void Figure(const QPainterPath& fill, const QPainterPath& outline, bool filled);
+    // The outline of a figure drawn with the pen `pen` (device pixels) in the pen's mode.
+    void StrokeOutline(const QPainterPath& outline, const QPen& pen);
     void BoxFigure(uint32_t function, const TWmfRecord& r);
     void Polygons(const TWmfRecord& r, bool polyPolygon);
     void Polyline(const TWmfRecord& r);
@@ -175,14 +177,17 @@ private:
     bool RasterOps() const;
 
     // Whether the play has taken its time: what is being drawn stops where it is.
-    bool OutOfTime() const { return stopped_ || clock_.hasExpired(millis_); }
+    bool OutOfTime();
 
-    // Figures of many long edges (WmfFigureBands.cpp): `draw` (a figure within `bounds`, the
-    // path `fill` filled and `stroke` stroked, in device pixels) run a band of device rows at a
-    // time with the clock read between bands, or not at all, the play stopped, when one pass
-    // over the edges would take longer than the time left.
-    void DrawInBands(const QRectF& bounds, const QPainterPath& fill, const QPainterPath& stroke,
-                     const std::function<void()>& draw);
+    // One drawing call of a figure, weighed before it is made (WmfFigureBands.cpp): `draw`
+    // fills `path` (device pixels) when `penWidth` is 0, else strokes it with a pen that many
+    // pixels wide. The call is made a band of device rows at a time, each band no costlier
+    // than the time left, or not at all, the play stopped, when not even one row fits.
+    void DrawMeasured(const QPainterPath& path, double penWidth, const std::function<void()>& draw);
+
+    // Strokes `outline` with `pen`, a solid pen drawn without a raster operation: a long
+    // outline a few segments at a time (StrokePieces.h), each piece weighed by DrawMeasured.
+    void StrokeInPieces(const QPainterPath& outline, const QPen& pen);
 
     // Starts a drawing: the clip applied, the painter in device pixels. False when only
     // gathering bounds: `deviceBounds` is added to them instead.
@@ -195,7 +200,7 @@ private:
     std::vector<std::optional<TWmfObject>> objects_;
     bool clipDirty_ = true;
     QRectF bounds_;
-    QElapsedTimer clock_;
+    TPlayMeter& meter_;
     qint64 millis_ = 0;
     // A figure too costly for the time left stopped the play.
     bool stopped_ = false;

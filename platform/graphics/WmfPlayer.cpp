@@ -2,6 +2,7 @@
 
 #include "platform/graphics/WmfPlayback.h"
 
+#include <QElapsedTimer>
 #include <QPainter>
 
 #include <cmath>
@@ -46,6 +47,16 @@ size_t ObjectCount(std::string_view bytes) {
     return bytes.size() >= header + WmfHeaderSize ? ReadU16(bytes, header + 10) : 0;
 }
 
+// The wall clock, from the start of the play.
+class TClockMeter : public TPlayMeter {
+public:
+    TClockMeter() { clock_.start(); }
+    qint64 Elapsed() override { return clock_.elapsed(); }
+
+private:
+    QElapsedTimer clock_;
+};
+
 } // namespace
 
 bool WmfHasBox(const TMetafileLayout& layout) {
@@ -55,6 +66,12 @@ bool WmfHasBox(const TMetafileLayout& layout) {
 
 bool PlayWmf(std::string_view bytes, const TMetafileLayout& layout, QPainter& painter,
              const QRectF& target, qint64 millis) {
+    TClockMeter clock;
+    return PlayWmf(bytes, layout, painter, target, millis, clock);
+}
+
+bool PlayWmf(std::string_view bytes, const TMetafileLayout& layout, QPainter& painter,
+             const QRectF& target, qint64 millis, TPlayMeter& meter) {
     TBox box;
     if (!BoxOf(layout, box) || target.isEmpty()) {
         return true;
@@ -75,14 +92,15 @@ bool PlayWmf(std::string_view bytes, const TMetafileLayout& layout, QPainter& pa
                              ? std::fabs(box.Width()) * inch / frameWidth
                              : inch;
     TWmfPlayback playback(&painter, boxToTarget * painter.deviceTransform(), start,
-                          ObjectCount(bytes));
+                          ObjectCount(bytes), meter);
     return playback.Play(bytes, WmfFirstRecord(bytes), millis);
 }
 
 bool WmfDrawingBox(std::string_view bytes, int32_t& left, int32_t& top, int32_t& right,
                    int32_t& bottom) {
     // Played one to one without a painter: the bounds of what would be drawn.
-    TWmfPlayback playback(nullptr, QTransform(), TWmfMapping(), ObjectCount(bytes));
+    TClockMeter clock;
+    TWmfPlayback playback(nullptr, QTransform(), TWmfMapping(), ObjectCount(bytes), clock);
     playback.Play(bytes, WmfFirstRecord(bytes), MeasureMillis);
     const QRectF box = playback.Bounds();
     if (!(box.width() > 0) || !(box.height() > 0) || std::fabs(box.left()) > 32767 ||

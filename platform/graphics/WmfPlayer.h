@@ -20,11 +20,29 @@ class QRectF;
 // Whether the metafile has a box its drawing fills: its own window, or else its frame.
 bool WmfHasBox(const TMetafileLayout& layout);
 
+// Where a play reads its time, and what it tells of the drawing calls it makes: every call is
+// weighed before it is made and made only when it fits in the time left, so no single call
+// runs past the play's time.
+class TPlayMeter {
+public:
+    virtual ~TPlayMeter() = default;
+    // Milliseconds since the play started.
+    virtual qint64 Elapsed() = 0;
+    // A drawing call of `edges` edges over `rows` device rows is being made.
+    virtual void Drawing(qsizetype edges, int rows) {
+        static_cast<void>(edges);
+        static_cast<void>(rows);
+    }
+};
+
 // Plays the records so that the metafile's box fills `target`, in the painter's current
 // coordinates and under its clip, stopping where it is when `millis` have passed. Draws nothing
 // without a box. False when the time ran out before the end.
 bool PlayWmf(std::string_view bytes, const TMetafileLayout& layout, QPainter& painter,
              const QRectF& target, qint64 millis);
+// The same, the time read from `meter`.
+bool PlayWmf(std::string_view bytes, const TMetafileLayout& layout, QPainter& painter,
+             const QRectF& target, qint64 millis, TPlayMeter& meter);
 
 // The box a Windows metafile's drawing covers, in its logical units; false when it draws
 // nothing or the box lies beyond 16-bit coordinates. Sizes a metafile that has no frame.

@@ -2,6 +2,8 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 
@@ -133,6 +135,9 @@ struct HttpClient::Impl {
         curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME,
                          static_cast<long>(options.StallTimeout.count()));
+        // A body that trickles in never stalls; this bound ends it all the same.
+        curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS,
+                         static_cast<long>(std::max<int64_t>(options.TotalTimeout.count(), 0)));
         curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteBody);
         curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
         curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, Progress);

@@ -14,6 +14,9 @@ struct HttpOptions {
     std::chrono::milliseconds ConnectTimeout{15000};
     // A transfer that receives nothing for this long is given up.
     std::chrono::seconds StallTimeout{30};
+    // A transfer that has not ended this long after it began is given up, however steadily
+    // its bytes come; 0 sets no limit.
+    std::chrono::milliseconds TotalTimeout{0};
     long MaxRedirects = 10;
     // A body longer than this ends the transfer, as does an announced length above it, both
     // before the bytes past it are kept or reach the sink; 0 sets no limit.

@@ -19,6 +19,7 @@
 #include <QWheelEvent>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -26,6 +27,22 @@ std::function<void(const std::exception&)>& ExceptionHandler() {
     static std::function<void(const std::exception&)> handler;
     return handler;
 }
+
+// How the event whose exception is being handled comes. The handler may be reached again from
+// an event its box serves: each handling puts the outer one back when it ends.
+TEventRecurrence handledRecurrence = TEventRecurrence::Once;
+
+class TRecurrenceHandled {
+public:
+    explicit TRecurrenceHandled(TEventRecurrence recurrence)
+        : outer_(std::exchange(handledRecurrence, recurrence)) {}
+    ~TRecurrenceHandled() { handledRecurrence = outer_; }
+    TRecurrenceHandled(const TRecurrenceHandled&) = delete;
+    TRecurrenceHandled& operator=(const TRecurrenceHandled&) = delete;
+
+private:
+    TEventRecurrence outer_;
+};
 
 int Index(TScrollBarKind kind) {
     return kind == TScrollBarKind::sbVertical ? 1 : 0;
@@ -37,12 +54,17 @@ void SetApplicationExceptionHandler(std::function<void(const std::exception&)> h
     ExceptionHandler() = std::move(handler);
 }
 
-void HandleApplicationException(const std::exception& error) {
-    if (ExceptionHandler()) {
-        ExceptionHandler()(error);
-    } else {
+void HandleApplicationException(const std::exception& error, TEventRecurrence recurrence) {
+    if (!ExceptionHandler()) {
         std::fprintf(stderr, "%s\n", error.what());
+        return;
     }
+    const TRecurrenceHandled handled(recurrence);
+    ExceptionHandler()(error);
+}
+
+TEventRecurrence ApplicationExceptionRecurrence() {
+    return handledRecurrence;
 }
 
 TCustomControl::TCustomControl(QWidget* parent) : QWidget(parent) {
@@ -353,16 +375,16 @@ void TCustomControl::ScrollAction(TScrollBarKind kind, int action) {
     Perform(msg, code | static_cast<uint32_t>(pos & 0xFFFF) << 16, pos);
 }
 
-void GuardEvent(const std::function<void()>& handler) {
+void GuardEvent(const std::function<void()>& handler, TEventRecurrence recurrence) {
     try {
         handler();
     } catch (const std::exception& error) {
-        HandleApplicationException(error);
+        HandleApplicationException(error, recurrence);
     }
 }
 
-void TCustomControl::Guard(const std::function<void()>& handler) {
-    GuardEvent(handler);
+void TCustomControl::Guard(const std::function<void()>& handler, TEventRecurrence recurrence) {
+    GuardEvent(handler, painting_ ? TEventRecurrence::Repeats : recurrence);
 }
 
 void TCustomControl::Paint() {
@@ -677,5 +699,5 @@ void TCustomControl::timerEvent(QTimerEvent* e) {
         return;
     }
     uint32_t id = it->second;
-    Guard([&] { Perform(WM_TIMER, id, 0); });
+    Guard([&] { Perform(WM_TIMER, id, 0); }, TEventRecurrence::Repeats);
 }

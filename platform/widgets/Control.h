@@ -31,13 +31,22 @@
 class QScrollBar;
 class TPictureViewer;
 
+// How an event comes: once, for what the user or a command did, or again and again by itself
+// (a paint, a timer). An error from the latter, shown from inside the event, would be raised
+// again by the next one at once, and the next, while its box is up.
+enum class TEventRecurrence { Once, Repeats };
+
 // Where exceptions from event handlers go (the main window shows them in a message box);
 // without one they are logged.
 void SetApplicationExceptionHandler(std::function<void(const std::exception&)> handler);
-void HandleApplicationException(const std::exception& error);
+void HandleApplicationException(const std::exception& error,
+                                TEventRecurrence recurrence = TEventRecurrence::Once);
+// While the handler above runs: how the event that raised the exception comes.
+TEventRecurrence ApplicationExceptionRecurrence();
 // Runs an event or command handler; what it throws goes to the handler above, never into the
 // event loop.
-void GuardEvent(const std::function<void()>& handler);
+void GuardEvent(const std::function<void()>& handler,
+                TEventRecurrence recurrence = TEventRecurrence::Once);
 
 enum class TScrollBarKind { sbHorizontal, sbVertical };
 
@@ -199,7 +208,9 @@ protected:
     void timerEvent(QTimerEvent* e) override;
 
 private:
-    void Guard(const std::function<void()>& handler);
+    // A paint's errors are those of an event that repeats; so are a timer's.
+    void Guard(const std::function<void()>& handler,
+               TEventRecurrence recurrence = TEventRecurrence::Once);
     TPictureViewer& PictureViewer();
     void LayoutScrollBars();
     void FitSurface();

@@ -50,9 +50,9 @@ std::vector<std::string_view> SplitLines(std::string_view s) {
 TCustomRNData::TCustomRNData() : items_(&ownItems_) {}
 
 TCustomRNData::~TCustomRNData() {
-    // With no item of its own left (a derived destructor cleared it already) there is nothing
-    // to free: the members go with the object.
-    if (!items_->empty() && !ShareItems()) {
+    // Borrowed items are their document's; with no item of its own left (a derived destructor
+    // cleared it already) there is nothing to free: the members go with the object.
+    if (!BorrowsItems() && !items_->empty()) {
         TCustomRNData::Clear();
     }
 }
@@ -568,7 +568,10 @@ void TCustomRNData::DeleteSection(const std::string& cpName) {
 }
 
 void TCustomRNData::Clear() {
-    if (!ShareItems()) {
+    if (BorrowsItems()) {
+        // Another document's items, which may be gone by now: only the link to them goes.
+        items_ = &ownItems_;
+    } else {
         for (int i = 0; i < ItemCount(); ++i) {
             FreeItem(i);
         }

@@ -113,7 +113,11 @@ public:
     const TCustomRNData* GetRootData() const {
         return const_cast<TCustomRNData*>(this)->GetRootData();
     }
+    // Whether this kind of document may use another's item list (ShareItemsFrom).
     virtual bool ShareItems() const { return false; }
+    // Whether the list in use is another document's. Kept with the list itself, not asked of the
+    // class: a base destructor would get the base's answer and free the other document's items.
+    bool BorrowsItems() const { return items_ != &ownItems_; }
     // Whether this is a formatted document (the display layer's kind): a nested document asks
     // its root this for every item it frees, cheaper than asking the class hierarchy.
     virtual bool IsFormattedData() const { return false; }
@@ -280,6 +284,8 @@ public:
     virtual void Clear();
 
     // Moving and sharing.
+    // Uses the source's item list from now on, for a document whose ShareItems holds; Clear lets
+    // go of it again.
     void ShareItemsFrom(TCustomRNData& source);
     // Copies every valid item of `source`; raises when the two differ in tag kind.
     void AppendFrom(const TCustomRNData& source);

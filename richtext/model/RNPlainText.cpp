@@ -80,18 +80,30 @@ void TCustomRNData::AddTextNLW(std::string_view text, int styleNo, int firstPara
         return;
     }
     std::u16string units = RNU_BytesToU16(text);
+    const bool allowNewPara = AllowNewPara;
+    struct RestoreMode {
+        TCustomRNData& data;
+        bool mode;
+        ~RestoreMode() { data.SetAddParagraphMode(mode); }
+    } restore{*this, allowNewPara};
+    // How the segment being cut starts: the first goes on where the text is added, the others
+    // start a paragraph or, as the 8-bit reading does, a new line inside the paragraph.
+    enum class Start { First, Paragraph, Line } starts = Start::First;
     int paraNo = firstParaNo;
-    bool startsPara = true;
     size_t start = 0;
     auto add = [&](size_t end) {
-        int segmentPara = startsPara ? paraNo : -1;
         std::u16string_view segment(units.data() + start, end - start);
+        int segmentPara = paraNo;
+        if (starts == Start::Line && segmentPara == -1) {
+            // A line of its own even where the caller asks the text to go on: it keeps the
+            // paragraph of the line before it.
+            segmentPara = ItemCount() > 0 ? GetItem(ItemCount() - 1).ParaNo : 0;
+        }
+        SetAddParagraphMode(starts == Start::Line ? false : allowNewPara);
         if (!segment.empty() || segmentPara != -1) {
             AddNLWTag(segment, styleNo, segmentPara, {});
         }
-        if (startsPara) {
-            paraNo = otherParaNo;
-        }
+        paraNo = otherParaNo;
     };
     for (size_t i = 0; i < units.size(); ++i) {
         char16_t u = units[i];
@@ -104,7 +116,7 @@ void TCustomRNData::AddTextNLW(std::string_view text, int styleNo, int firstPara
             (units[i + 1] == u'\r' || units[i + 1] == u'\n')) {
             ++i;
         }
-        startsPara = u == 0x2029 || (lineEnd && !asSingleParagraph);
+        starts = u == 0x2029 || (lineEnd && !asSingleParagraph) ? Start::Paragraph : Start::Line;
         start = i + 1;
     }
     add(units.size());

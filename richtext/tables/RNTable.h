@@ -549,10 +549,18 @@ public:
     std::unique_ptr<TRNDrawItemBase> CreatePrintingDrawItem(TCustomRNData& rnData,
                                                             const TRNScreenAndDevice& sad) override;
     void InternalOnDocWidthChange(int docWidth, TRNTableItemFormattingInfo& info);
+    // The width pass alone: the column widths and starts for a document width, the cells left
+    // as they are; false when the width is the one laid out already or there is no row.
+    bool LayOutColumns(int docWidth, TRNTableItemFormattingInfo& info) const;
     int GetMinWidth() const override;
     bool IsFixedWidthTable() const;
     int GetHorzExtra() const;
+    // The padding, cell borders and spacing shared out between the columns.
+    int ColumnsExtra() const;
+    void SetColumnStarts(TRNTableItemFormattingInfo& info) const;
     void UpdateCellXCoords(TRNTableItemFormattingInfo& info);
+    // The height pass, after the widths.
+    void LayOutRows(TRNTableItemFormattingInfo& info);
     void UpdateCellYCoords(TRNTableItemFormattingInfo& info);
     // Formats the printable cell documents of a print layout at printer resolution.
     void FormatPrintedCells(TRNTableItemFormattingInfo& info);
@@ -705,6 +713,10 @@ public:
                     TRNList<TRNHTMLBulletInfo>& bullets) override;
     std::string AsText(int lineWidth, TCustomRNData& rnData, std::string_view text,
                        const std::string& path, bool textOnly, bool unicode) override;
+    // The same with each cell's text as a spreadsheet writes a field: quoted where it holds a
+    // line break, a tab or a double quote.
+    std::string AsSpreadsheetText(int lineWidth, TCustomRNData& rnData, const std::string& path,
+                                  bool textOnly, bool unicode);
     // Printed and exported as itself: never as a bitmap, always in text, in UTF-16 when asked.
     bool GetBoolValue(TRNItemBoolProperty prop) const override;
 

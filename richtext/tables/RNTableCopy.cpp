@@ -1,12 +1,16 @@
-// Copying the selected cells: the selected rectangle as a table of its own, and as text with a
-// tab between cells and a line break between rows.
+// Copying the selected cells: the selected rectangle as a table of its own, its columns as wide
+// as they were, and as text with a tab between cells and a line break between rows, as a
+// spreadsheet reads them.
 
+#include "platform/base/Rounding.h"
 #include "platform/base/Stream.h"
 #include "richtext/model/CRNData.h"
 #include "richtext/model/RNUni.h"
 #include "richtext/tables/RNTable.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 namespace {
 
@@ -30,6 +34,23 @@ void CoverWholeCells(const TRNTableRows& rows, int& top, int& left, int& bottom,
             }
         }
     }
+}
+
+// A table as wide as so many pixels, copied in part: as wide as its columns from `left` to
+// `right` were on the screen, with the frame, padding and spacing of the copy's columns. Without
+// a screen layout, the share of its width those columns have by number.
+int CopiedPixelWidth(const TRNTableItemInfo& source, int left, int right,
+                     const TRNTableItemInfo& copy) {
+    const TRNTableItemFormattingInfo& layout = source.FormattingInfo;
+    const int cols = right - left + 1;
+    if (layout.ColWidths.Count() != source.Rows.ColCount()) {
+        return MulDiv(source.BestWidth, cols, source.Rows.ColCount());
+    }
+    int64_t width = copy.GetHorzExtra() + 2 * static_cast<int64_t>(copy.CellPadding) * cols;
+    for (int c = left; c <= right; ++c) {
+        width += layout.ColWidths[c];
+    }
+    return static_cast<int>(std::min<int64_t>(width, std::numeric_limits<int>::max()));
 }
 
 } // namespace
@@ -79,6 +100,10 @@ std::unique_ptr<TCustomRNItemInfo> TRNTableItemInfo::CopyPartiallySelected(TCust
     if (left > 0) {
         rows.DeleteCols(0, left, false);
     }
+    // A width in percent stays a share of the page.
+    if (copy->BestWidth > 0) {
+        copy->BestWidth = CopiedPixelWidth(*this, left, right, *copy);
+    }
     return copy;
 }
 
@@ -87,11 +112,12 @@ std::string TRNTableItemInfo::PartiallySelectedText(TCustomRNData& rnData, bool 
     if (!item) {
         return {};
     }
-    // The copy's own text with the separators a spreadsheet reads; it goes when this is done.
+    // The copy's own text with the separators a spreadsheet reads, a cell of several lines or
+    // with a tab as one field; it goes when this is done. The note's text output keeps AsText.
     auto& copy = static_cast<TRNTableItemInfo&>(*item);
     copy.TextColSeparator = "\t";
     copy.TextRowSeparator = "\r\n";
-    std::string text = copy.AsText(80, rnData, "", "", true, unicode);
+    std::string text = copy.AsSpreadsheetText(80, rnData, "", true, unicode);
     // Rows are separated, not ended: the last row's separator goes.
     const std::string rowEnd =
         unicode ? RNU_AnsiToUnicode(rnData.GetDefaultCodePage(), copy.TextRowSeparator)

@@ -174,21 +174,59 @@ bool TRNTableItemInfo::GetBoolValue(TRNItemBoolProperty prop) const {
     }
 }
 
-std::string TRNTableItemInfo::AsText(int lineWidth, TCustomRNData& rnData, std::string_view,
-                                     const std::string& path, bool textOnly, bool unicode) {
-    std::string rowSeparator = TextRowSeparator;
-    std::string colSeparator = TextColSeparator;
+namespace {
+
+// A field as spreadsheets write it: one holding a line break, a tab or a double quote goes in
+// double quotes, its own doubled; any other as it is. UTF-16 text is read by its 16-bit units.
+std::string SpreadsheetField(std::string text, bool unicode) {
+    const size_t unit = unicode ? 2 : 1;
+    const auto at = [&](size_t i) {
+        const auto low = static_cast<unsigned char>(text[i]);
+        return unicode ? low | static_cast<unsigned char>(text[i + 1]) << 8 : unsigned{low};
+    };
+    const auto quoting = [&] {
+        for (size_t i = 0; i + unit <= text.size(); i += unit) {
+            const unsigned u = at(i);
+            if (u == '\r' || u == '\n' || u == '\t' || u == '"') {
+                return true;
+            }
+        }
+        return false;
+    };
+    if (!quoting()) {
+        return text;
+    }
+    const std::string quote = unicode ? std::string("\"\0", 2) : std::string("\"");
+    std::string field = quote;
+    for (size_t i = 0; i + unit <= text.size(); i += unit) {
+        field.append(text, i, unit);
+        if (at(i) == '"') {
+            field += quote;
+        }
+    }
+    return field + quote;
+}
+
+// The cells' texts row by row with the table's separators, each cell's as it is or as a field.
+std::string GridText(const TRNTableItemInfo& table, int lineWidth, TCustomRNData& rnData,
+                     const std::string& path, bool textOnly, bool unicode, bool asFields) {
+    std::string rowSeparator = table.TextRowSeparator;
+    std::string colSeparator = table.TextColSeparator;
     if (unicode) {
         const unsigned codePage = rnData.GetDefaultCodePage();
         rowSeparator = RNU_AnsiToUnicode(codePage, rowSeparator);
         colSeparator = RNU_AnsiToUnicode(codePage, colSeparator);
     }
     TMemoryStream text;
-    for (int r = 0; r < Rows.Count(); ++r) {
-        const TRNTableRow& row = *Rows.Get(r);
+    for (int r = 0; r < table.Rows.Count(); ++r) {
+        const TRNTableRow& row = *table.Rows.Get(r);
         for (int c = 0; c < row.Count(); ++c) {
-            if (TRNTableCellData* cell = row.Cell(c)) {
+            if (TRNTableCellData* cell = row.Cell(c); cell && !asFields) {
                 cell->SaveTextToStream(path, text, lineWidth, false, textOnly, unicode);
+            } else if (cell) {
+                TMemoryStream field;
+                cell->SaveTextToStream(path, field, lineWidth, false, textOnly, unicode);
+                text.WriteString(SpreadsheetField(field.Bytes(), unicode));
             }
             if (c < row.Count() - 1) {
                 text.WriteString(colSeparator);
@@ -197,4 +235,17 @@ std::string TRNTableItemInfo::AsText(int lineWidth, TCustomRNData& rnData, std::
         text.WriteString(rowSeparator);
     }
     return text.Bytes();
+}
+
+} // namespace
+
+std::string TRNTableItemInfo::AsText(int lineWidth, TCustomRNData& rnData, std::string_view,
+                                     const std::string& path, bool textOnly, bool unicode) {
+    return GridText(*this, lineWidth, rnData, path, textOnly, unicode, false);
+}
+
+std::string TRNTableItemInfo::AsSpreadsheetText(int lineWidth, TCustomRNData& rnData,
+                                                const std::string& path, bool textOnly,
+                                                bool unicode) {
+    return GridText(*this, lineWidth, rnData, path, textOnly, unicode, true);
 }

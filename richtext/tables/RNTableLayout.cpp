@@ -217,17 +217,25 @@ void TRNTableItemInfo::OnDocWidthChange(int docWidth, TRNDrawLineInfo* drawLineI
 }
 
 void TRNTableItemInfo::InternalOnDocWidthChange(int docWidth, TRNTableItemFormattingInfo& info) {
+    if (!LayOutColumns(docWidth, info)) {
+        return;
+    }
+    UpdateCellXCoords(info);
+    LayOutRows(info);
+}
+
+bool TRNTableItemInfo::LayOutColumns(int docWidth, TRNTableItemFormattingInfo& info) const {
     const bool fixed = BestWidth == 0 && IsFixedWidthTable();
     int w = BestWidth > 0   ? GetDevX(BestWidth)
             : BestWidth < 0 ? Clamp32(-static_cast<int64_t>(BestWidth) * docWidth / 100)
             : fixed         ? 0
                             : docWidth;
     if (w != 0 && w == info.Width) {
-        return;
+        return false;
     }
     info.Width = w;
     if (Rows.Count() == 0) {
-        return;
+        return false;
     }
     const int cols = Rows.ColCount();
     const int horzExtra = GetHorzExtra();
@@ -383,9 +391,12 @@ void TRNTableItemInfo::InternalOnDocWidthChange(int docWidth, TRNTableItemFormat
             }
         }
     }
-    UpdateCellXCoords(info);
+    SetColumnStarts(info);
+    return true;
+}
 
-    // Heights.
+void TRNTableItemInfo::LayOutRows(TRNTableItemFormattingInfo& info) {
+    const int cols = Rows.ColCount();
     const int rows = Rows.Count();
     int64_t height = GetDevY(2 * (rows * CellPadding + BorderWidth + BorderVSpacing) +
                              (rows - 1) * CellVSpacing + rows * 2 * CellBorderWidth);
@@ -484,11 +495,9 @@ int TRNTableItemInfo::GetMinWidth() const {
 // ---------------------------------------------------------------------------------------------
 // Cell placement
 
-void TRNTableItemInfo::UpdateCellXCoords(TRNTableItemFormattingInfo& info) {
+void TRNTableItemInfo::SetColumnStarts(TRNTableItemFormattingInfo& info) const {
     const int n = Rows.ColCount();
-    const int extra = GetDevX(((CellPadding + CellBorderWidth) * 2 + CellHSpacing) * n);
-    const int pad = GetDevX(CellPadding);
-    int remaining = extra;
+    int remaining = ColumnsExtra();
     int x = GetDevX(BorderWidth + BorderHSpacing + CellBorderWidth);
     info.ColStarts.Clear();
     for (int c = 0; c < n; ++c) {
@@ -497,6 +506,16 @@ void TRNTableItemInfo::UpdateCellXCoords(TRNTableItemFormattingInfo& info) {
         remaining -= share;
         x += share + info.ColWidths[c];
     }
+}
+
+int TRNTableItemInfo::ColumnsExtra() const {
+    return GetDevX(((CellPadding + CellBorderWidth) * 2 + CellHSpacing) * Rows.ColCount());
+}
+
+void TRNTableItemInfo::UpdateCellXCoords(TRNTableItemFormattingInfo& info) {
+    const int n = Rows.ColCount();
+    const int extra = ColumnsExtra();
+    const int pad = GetDevX(CellPadding);
     const bool print = info.PrintCells != nullptr;
     for (int r = 0; r < Rows.Count(); ++r) {
         for (int c = 0; c < n; ++c) {

@@ -1,7 +1,8 @@
 // A table in RTF: per row a "\trowd" group with its gaps, paddings, spacings, widths and
 // borders, then per slot the merge, width, border and shading words and the right edge from
-// the screen layout, then the cells' documents one level deeper. Tables inside cells use the
-// nested-table syntax.
+// the layout, then the cells' documents one level deeper. Tables inside cells use the
+// nested-table syntax. The layout is the screen's where it fits the page of the file; a table
+// wider than that is laid out again for the page.
 
 #include "platform/base/Stream.h"
 #include "richtext/model/CRNData.h"
@@ -13,6 +14,33 @@
 #include <cstdio>
 
 namespace {
+
+// The text width of an RTF that names no page: a letter sheet of 12240 twips less the margins
+// of 1800 a reader gives it on either side.
+constexpr int PageTextTwips = 12240 - 2 * 1800;
+
+// The width, in pixels, a table inside a cell being written has: its cell's. 0 outside.
+thread_local int cellRoom = 0;
+
+class CellRoomScope {
+public:
+    explicit CellRoomScope(int room) : saved_(cellRoom) { cellRoom = room; }
+    ~CellRoomScope() { cellRoom = saved_; }
+    CellRoomScope(const CellRoomScope&) = delete;
+    CellRoomScope& operator=(const CellRoomScope&) = delete;
+
+private:
+    int saved_;
+};
+
+// The room a table has in the file, in pixels: the page's text width, or inside a cell the
+// cell's width.
+int RoomInFile(int level, double twipsPerPixel) {
+    if (level > 0 && cellRoom > 0) {
+        return cellRoom;
+    }
+    return twipsPerPixel > 0 ? static_cast<int>(PageTextTwips / twipsPerPixel) : 0;
+}
 
 // Pixels in RTF units: the nearest integer, halves to the even neighbour.
 int Twips(double pixels, double twipsPerPixel) {
@@ -120,12 +148,18 @@ void TRNTableItemInfo::SaveRTF(TStream& stream, TCustomRNData& rnData, int, cons
                                double twipsPerPixel, int level, TRNColorList& colorList,
                                TRNIntegerList* styleToFont, TRNIntegerList* fontTable) {
     // The cell edges come from the screen layout; a layout that does not match the grid (or
-    // none at all) is made for a page of 600 pixels.
+    // none at all) is made for the room the table has in the file. A table wider than that
+    // room (as wide as a wide window) is laid out again for it, the screen's layout kept.
+    const int room = RoomInFile(level, twipsPerPixel);
     if (FormattingInfo.Width == 0 || FormattingInfo.ColStarts.Count() != Rows.ColCount() ||
         FormattingInfo.ColWidths.Count() != Rows.ColCount()) {
         FormattingInfo.Width = 0;
-        OnDocWidthChange(600, nullptr, false);
+        OnDocWidthChange(room > 0 ? room : 600, nullptr, false);
     }
+    TRNTableItemFormattingInfo fitted(false);
+    const TRNTableItemFormattingInfo& layout =
+        room > 0 && FormattingInfo.Width > room && LayOutColumns(room, fitted) ? fitted
+                                                                               : FormattingInfo;
     const double tpp = twipsPerPixel;
     const bool nest = level > 0;
     const int itap = level + 1;
@@ -203,16 +237,18 @@ void TRNTableItemInfo::SaveRTF(TStream& stream, TCustomRNData& rnData, int, cons
                     s += Fmt("\\clcbpat%d", index);
                 }
             }
-            s += Fmt("\\cellx%d",
-                     static_cast<int>(std::nearbyint(
-                         (FormattingInfo.ColStarts[c] + FormattingInfo.ColWidths[c]) * tpp +
-                         CellHSpacing * tpp / 2.0)));
+            s += Fmt("\\cellx%d", static_cast<int>(std::nearbyint(
+                                      (layout.ColStarts[c] + layout.ColWidths[c]) * tpp +
+                                      CellHSpacing * tpp / 2.0)));
         }
         s += Fmt("\\pard\\intbl\\itap%d{", itap);
         stream.WriteString(s);
         for (int c = 0; c < row.Count(); ++c) {
             stream.WriteString("{");
             if (TRNTableCellData* cell = row.Cell(c)) {
+                const int last = c + cell->ColSpan - 1;
+                const CellRoomScope inCell(layout.ColStarts[last] + layout.ColWidths[last] -
+                                           layout.ColStarts[c]);
                 cell->SaveRTFToStream(stream, false, itap, clNone, nullptr, &colorList, styleToFont,
                                       fontTable, tpp);
             }

@@ -20,15 +20,13 @@ void TCustomRNFormattedData::FreeContents() {
         return;
     }
     ClearTemporal();
-    if (!ShareItems()) {
-        TCustomRNData::Clear();
-    }
+    TCustomRNData::Clear();
 }
 
 bool TCustomRNFormattedData::HoldsNothing() const {
-    return ItemCount() == 0 && !NotAddedCP && !FirstCP && !LastCP && CPCount == 0 &&
-           DrawItems.Count() == 0 && Jumps.Count() == 0 && JumpCount == 0 && !CurrentItem &&
-           !CaptureMouseItem && HotDrawItemNo == -1 && !LastRNDataMovedAbove &&
+    return !BorrowsItems() && ItemCount() == 0 && !NotAddedCP && !FirstCP && !LastCP &&
+           CPCount == 0 && DrawItems.Count() == 0 && Jumps.Count() == 0 && JumpCount == 0 &&
+           !CurrentItem && !CaptureMouseItem && HotDrawItemNo == -1 && !LastRNDataMovedAbove &&
            LastJumpMovedAbove == -1 && LastJumpDowned == -1 &&
            !State.Contains(TRNStateItem::rnstClickedBeyondLine) &&
            !State.Contains(TRNStateItem::rnstMakingSelection) &&
@@ -530,7 +528,9 @@ void TCustomRNFormattedData::AdjustJumpsCoords() {
 }
 
 void TCustomRNFormattedData::AdjustChildrenCoords() {
-    if (GetFlags().Contains(TRNFlag::rnflShareContents) || !GetParentControl() ||
+    // Borrowed items (a note laid out for paper) keep their controls, and a table its cell
+    // editor, where the window that owns them put them.
+    if (BorrowsItems() || GetFlags().Contains(TRNFlag::rnflShareContents) || !GetParentControl() ||
         State.Contains(TRNStateItem::rnstDoNotMoveChildren)) {
         return;
     }

@@ -411,11 +411,12 @@ public:
 
 protected:
     // The owner's part of the destruction: items (and the documents they hold) are freed
-    // while this object still answers as a formatted document.
+    // while this object still answers as a formatted document; borrowed items are only let go.
     void FreeContents();
-    // Nothing that clearing would drop: no item, no checkpoint, no draw item, no hypertext
-    // area, and nothing the mouse or the hover state names. Each destructor down the chain
-    // clears, and a table frees thousands of cells: all but the first find nothing to do.
+    // Nothing that clearing would drop: no item of its own or borrowed list, no checkpoint, no
+    // draw item, no hypertext area, and nothing the mouse or the hover state names. Each destructor
+    // down the chain clears, and a table frees thousands of cells: all but the first find nothing
+    // to do.
     bool HoldsNothing() const;
     // No selection, no focused item and no checkpoint reported as visible.
     bool SelectsNothing() const;

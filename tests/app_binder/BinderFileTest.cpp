@@ -95,7 +95,8 @@ TEST(BinderFile, CloseAndReopenKeepTasksAndDescriptions) {
     }
 }
 
-TEST(BinderFile, ReadsAnyLineEndsAndRefusesRootsThatAreNotFolders) {
+// The binder is the folder that holds its file, whatever "root=" says.
+TEST(BinderFile, ReadsAnyLineEndsAndTakesItsOwnFolderWhateverItsRootSays) {
     Lifecycle b;
     const std::string line = SerializeTask(Task("http://a/" + std::string(5000, 'p'), "/s", "x"));
     WriteFileBytes(b.bdf, "bindername=N\nroot=" + b.dir.Str() + "\r\nstore=S\n\rsave=N.sav\n" +
@@ -104,26 +105,29 @@ TEST(BinderFile, ReadsAnyLineEndsAndRefusesRootsThatAreNotFolders) {
     ASSERT_TRUE(b.lifecycle.OpenBinder(b.bdf));
     EXPECT_EQ(b.paths.BinderStore, "S");
     EXPECT_EQ(b.queue.SaveTasks(), (std::vector<std::string>{line, line}));
+    const std::string other = JoinPath(b.dir.Str(), "other.bdf");
+    for (const std::string& root :
+         {std::string("relative"), std::string("C:\\Binders"), std::string("/elsewhere/x")}) {
+        WriteFileBytes(other, "bindername=N\r\nroot=" + root + "\r\nstore=S\r\nsave=O.sav\r\n");
+        ASSERT_TRUE(b.lifecycle.OpenBinder(other)) << root;
+        EXPECT_EQ(b.paths.BinderRoot, b.dir.Str());
+        EXPECT_EQ(b.paths.TreeFilePath, JoinPath(b.dir.Str(), "O.sav"));
+    }
     // A binder that cannot be opened is refused before the open one is closed: that one stays
     // open with its tree.
     AddRecord(b.Tree(), nullptr, NodeKind::Folder, 0x1A, "F");
     const std::string bad = JoinPath(b.dir.Str(), "bad.bdf");
-    for (const std::string& root :
-         {std::string("relative"), std::string("C:\\Binders"), std::string()}) {
-        WriteFileBytes(bad, "bindername=N\r\nroot=" + root + "\r\nstore=S\r\nsave=N.sav\r\n");
-        EXPECT_FALSE(b.lifecycle.OpenBinder(bad)) << root;
-    }
+    WriteFileBytes(bad, "bindername=N\r\nroot=" + b.dir.Str() + "\r\nstore=S\r\n");
+    EXPECT_FALSE(b.lifecycle.OpenBinder(bad));
     EXPECT_FALSE(b.lifecycle.OpenBinder(JoinPath(b.dir.Str(), "missing.bdf")));
     // Each refusal names the file and why.
-    const std::string refused = "ShowMessage(Unable to open binder\n" + bad + ": ";
     EXPECT_EQ(b.ui.CallsOf("ShowMessage(Unable to open binder"),
               (std::vector<std::string>{
-                  refused + "its binder folder \"relative\" is not an absolute path.)",
-                  refused + "its binder folder \"C:\\Binders\" is not an absolute path.)",
-                  refused + "it names no binder folder (no \"root=\" value).)",
+                  "ShowMessage(Unable to open binder\n" + bad +
+                      ": its tree file \"\" is not a name inside the binder folder.)",
                   "ShowMessage(Unable to open binder\n" + JoinPath(b.dir.Str(), "missing.bdf") +
                       ": No such file or directory.)"}));
-    EXPECT_EQ(b.paths.BinderFilePath, b.bdf);
+    EXPECT_EQ(b.paths.BinderFilePath, other);
     EXPECT_EQ(TreeShape(b.Tree()), "F#1A");
 }
 
@@ -145,19 +149,29 @@ TEST(BinderFile, AFileThatIsNoBinderIsNamedWithTheReason) {
     WriteFileBytes(escaping, "bindername=N\nroot=" + b.dir.Str() + "\nstore=S\nsave=../N.sav\n");
     const std::string storeAbove = JoinPath(b.dir.Str(), "above.bdf");
     WriteFileBytes(storeAbove, "bindername=N\nroot=" + b.dir.Str() + "\nstore=..\nsave=N.sav\n");
-    for (const std::string& file : {noiseFile, folder, escaping, storeAbove}) {
+    // Hidden names would be the user's settings when the binder file lies among the user's files.
+    const std::string hiddenStore = JoinPath(b.dir.Str(), "hidden.bdf");
+    WriteFileBytes(hiddenStore, "store=.x\nsave=N.sav\n");
+    const std::string hiddenSave = JoinPath(b.dir.Str(), "hidden-save.bdf");
+    WriteFileBytes(hiddenSave, "store=S\nsave=.bashrc\n");
+    for (const std::string& file :
+         {noiseFile, folder, escaping, storeAbove, hiddenStore, hiddenSave}) {
         EXPECT_FALSE(b.lifecycle.OpenBinder(file)) << file;
     }
     EXPECT_EQ(b.ui.CallsOf("ShowMessage"),
               (std::vector<std::string>{
                   "ShowMessage(Unable to open binder\n" + noiseFile +
-                      ": it names no binder folder (no \"root=\" value).)",
+                      ": its store folder \"\" is not a name inside the binder folder.)",
                   "ShowMessage(Unable to open binder\n" + folder +
                       ": it is not a file that can be read.)",
                   "ShowMessage(Unable to open binder\n" + escaping +
                       ": its tree file \"../N.sav\" is not a name inside the binder folder.)",
                   "ShowMessage(Unable to open binder\n" + storeAbove +
-                      ": its store folder \"..\" is not a name inside the binder folder.)"}));
+                      ": its store folder \"..\" is not a name inside the binder folder.)",
+                  "ShowMessage(Unable to open binder\n" + hiddenStore +
+                      ": its store folder \".x\" begins with \".\".)",
+                  "ShowMessage(Unable to open binder\n" + hiddenSave +
+                      ": its tree file \".bashrc\" begins with \".\".)"}));
     EXPECT_FALSE(b.lifecycle.BinderOpen());
     EXPECT_TRUE(b.paths.TreeFilePath.empty());
 }
@@ -217,26 +231,29 @@ TEST(BinderFile, DeletingTouchesOnlyTheBinderAndRefusesUnsafeValues) {
     const fs::path root = b.dir / "a" / "b";
     ASSERT_TRUE(b.lifecycle.CreateBinder(root.string(), "My Notes", "", false));
     const std::string bdf = (root / "My Notes.bdf").string();
+    TTreeNodes tree;
+    AddRecord(tree, nullptr, NodeKind::WebPage, 0x1A, "P");
     WriteFileBytes(root / "My Notesstore" / "1A" / "p.htm", "p");
-    WriteFileBytes(root / "My Notes.sav", "t");
+    WriteFileBytes(root / "My Notes.sav", TreeFileBytes(tree));
+    ClearTree(tree);
     WriteFileBytes(b.dir / "a" / "other" / "keep", "k");
     const std::string good = ReadFileBytes(bdf);
-    const std::string r = root.string();
     const auto untouched = [&] {
         return fs::exists(bdf) && fs::exists(root / "My Notesstore" / "1A" / "p.htm") &&
                fs::exists(root / "My Notes.sav") && fs::exists(b.dir / "a" / "other" / "keep");
     };
-    for (const auto& [rootValue, store, save] : std::vector<std::array<std::string, 3>>{
-             {r, "", "My Notes.sav"},
-             {r, "..", "My Notes.sav"},
-             {r, (b.dir / "a" / "other").string(), "My Notes.sav"},
-             {r, "My Notesstore/..", "My Notes.sav"},
-             {r, "My Notesstore", "../My Notes.bdf"},
-             {"/", "no-such-binder-store", "no-such.sav"}}) {
-        WriteFileBytes(bdf, "root=" + EncodeBinderValue(rootValue) + "\r\nstore=" +
-                                EncodeBinderValue(store) + "\r\nsave=" + save + "\r\n");
+    for (const auto& [store, save] :
+         std::vector<std::array<std::string, 2>>{{"", "My Notes.sav"},
+                                                 {"..", "My Notes.sav"},
+                                                 {(b.dir / "a" / "other").string(), "My Notes.sav"},
+                                                 {"My Notesstore/..", "My Notes.sav"},
+                                                 {".", "My Notes.sav"},
+                                                 {"My Notesstore", "../My Notes.bdf"},
+                                                 {"My Notesstore", ".My Notes.sav"}}) {
+        WriteFileBytes(bdf, "root=" + root.string() + "\r\nstore=" + EncodeBinderValue(store) +
+                                "\r\nsave=" + EncodeBinderValue(save) + "\r\n");
         b.lifecycle.DeleteBinder(bdf);
-        EXPECT_TRUE(untouched()) << rootValue << " " << store << " " << save;
+        EXPECT_TRUE(untouched()) << store << " " << save;
     }
     WriteFileBytes(bdf, good);
     AddBinderToList(b.store, "/elsewhere.bdf");
@@ -250,14 +267,34 @@ TEST(BinderFile, DeletingTouchesOnlyTheBinderAndRefusesUnsafeValues) {
     EXPECT_EQ(ReadBinderList(b.store), std::vector<std::string>{"/elsewhere.bdf"});
 }
 
-// A binder's folder is the folder of its binder file. A file from elsewhere that names another
-// folder as its root would read and write its tree file and store there, and deleting it
-// would delete there: it is refused before anything of it is taken.
-TEST(BinderFile, ABinderFileNamingAnotherFolderAsItsRootIsRefused) {
+// A binder file can name a folder of the user's as its store: deleting the binder takes only the
+// folders of its own nodes from there, and the store only when nothing else is left in it.
+TEST(BinderFile, DeletingABinderLeavesWhatItsStoreHoldsBesideItsNodes) {
     Lifecycle b;
-    ASSERT_TRUE(b.Create());
-    ASSERT_TRUE(b.lifecycle.OpenBinder(b.bdf));
-    AddRecord(b.Tree(), nullptr, NodeKind::Folder, 0x1A, "F");
+    const fs::path documents = b.dir / "Documents";
+    WriteFileBytes(documents / "letter.txt", "mine");
+    WriteFileBytes(documents / "2B" / "photo.jpg", "mine too"); // named like a node's folder
+    WriteFileBytes(documents / "1A" / "p.htm", "page");
+    TTreeNodes tree;
+    AddRecord(tree, nullptr, NodeKind::WebPage, 0x1A, "P");
+    WriteFileBytes(b.dir / "gift.sav", TreeFileBytes(tree));
+    ClearTree(tree);
+    const std::string gift = (b.dir / "gift.bdf").string();
+    WriteFileBytes(gift, "bindername=gift\r\nroot=" + b.dir.Str() +
+                             "\r\nstore=Documents\r\nsave=gift.sav\r\ncount=1\r\n");
+    b.lifecycle.DeleteBinder(gift);
+    EXPECT_FALSE(fs::exists(gift));
+    EXPECT_FALSE(fs::exists(b.dir / "gift.sav"));
+    EXPECT_FALSE(fs::exists(documents / "1A"));
+    EXPECT_EQ(ReadFileBytes(documents / "letter.txt"), "mine");
+    EXPECT_EQ(ReadFileBytes(documents / "2B" / "photo.jpg"), "mine too");
+}
+
+// A binder's folder is the folder of its binder file. A file from elsewhere that names another
+// folder as its root opens from its own folder: it reads and writes its tree file and store
+// there, deleting it deletes there, and the next save writes its own folder as its root.
+TEST(BinderFile, ABinderFileNamingAnotherFolderAsItsRootOpensFromItsOwn) {
+    Lifecycle b;
     const fs::path victim = b.dir / "victim";
     WriteFileBytes(victim / "notes.txt", "mine");
     WriteFileBytes(victim / "Hstore" / "keep", "k");
@@ -267,7 +304,6 @@ TEST(BinderFile, ABinderFileNamingAnotherFolderAsItsRootIsRefused) {
     const std::string hostile = (downloads / "hostile.bdf").string();
     const std::string task =
         SerializeTask(Task("http://127.0.0.1:9/notes.txt", victim.string(), "txt"));
-    std::vector<std::string> expected;
     for (const std::string& root :
          {victim.string(), b.dir.Str(), (downloads / "sub").string(),
           (downloads / "sub" / ".." / ".." / "victim").string(), (downloads / "link").string(),
@@ -276,23 +312,80 @@ TEST(BinderFile, ABinderFileNamingAnotherFolderAsItsRootIsRefused) {
                                     "\r\nstore=Hstore\r\nsave=notes.txt\r\ndescription=D\r\n"
                                     "createdate=C\r\ncount=0\n\r[Task]\n\r" +
                                     task + "\n\r");
-        EXPECT_FALSE(b.lifecycle.OpenBinder(hostile)) << root;
-        expected.push_back("ShowMessage(Unable to open binder\n" + hostile +
-                           ": its binder folder \"" + root +
-                           "\" is not the folder that holds the binder file.)");
-        // Nor is the other folder's content deleted with it.
+        ASSERT_TRUE(b.lifecycle.OpenBinder(hostile)) << root;
+        EXPECT_EQ(b.paths.BinderRoot, downloads.string());
+        EXPECT_EQ(b.paths.TreeFilePath, (downloads / "notes.txt").string());
+        AddRecord(b.Tree(), nullptr, NodeKind::Folder, 0x1A, "F");
+        b.binder.BinderDirty = true;
+        b.lifecycle.CloseBinder();
+        EXPECT_EQ(DecodeBinderValue(ParseBinderFile(ReadFileBytes(hostile)).Root),
+                  downloads.string());
+        ASSERT_TRUE(b.lifecycle.OpenBinder(hostile));
+        EXPECT_EQ(TreeShape(b.Tree()), "F#1A");
         b.lifecycle.DeleteBinder(hostile);
-        expected.push_back("ShowMessage(can not delete binder " + hostile + ")");
+        EXPECT_FALSE(fs::exists(hostile));
+        EXPECT_FALSE(fs::exists(downloads / "notes.txt"));
     }
-    EXPECT_EQ(b.ui.CallsOf("ShowMessage"), expected);
+    EXPECT_TRUE(b.ui.CallsOf("ShowMessage").empty());
     EXPECT_EQ(ReadFileBytes(victim / "notes.txt"), "mine");
     EXPECT_EQ(ReadFileBytes(victim / "Hstore" / "keep"), "k");
-    EXPECT_TRUE(fs::exists(hostile));
-    // The open binder stays open, without the refused file's tasks.
-    EXPECT_EQ(b.paths.BinderFilePath, b.bdf);
-    EXPECT_EQ(b.paths.BinderRoot, b.dir.Str());
-    EXPECT_EQ(TreeShape(b.Tree()), "F#1A");
-    EXPECT_TRUE(b.queue.Tasks.empty());
+    EXPECT_EQ(std::distance(fs::recursive_directory_iterator(victim), {}), 3);
+}
+
+// A crash during a capture with levels or an import leaves page folders no node owns and the
+// import's staging folder in the store: opening the binder removes them, and nothing else.
+TEST(BinderFile, OpeningRemovesTheFoldersACrashLeftInTheStore) {
+    Lifecycle b;
+    ASSERT_TRUE(b.Create());
+    const fs::path store = b.dir / "My Notesstore";
+    TTreeNodes tree;
+    TTreeNode* folder = AddRecord(tree, nullptr, NodeKind::Folder, 0x1A, "F");
+    AddRecord(tree, folder, NodeKind::WebPage, 0xC0FFEE, "P");
+    const std::string treeBytes = TreeFileBytes(tree);
+    ClearTree(tree);
+    WriteFileBytes(b.dir / "My Notes.sav", treeBytes);
+    const fs::path outside = b.dir / "outside";
+    WriteFileBytes(outside / "kept", "k");
+    const std::vector<std::string> leftovers = {"2B", "ABCDEF01", ".import-Ab3dE9"};
+    const std::vector<std::string> keptFolders = {
+        "C0FFEE", "1A", "2b", "02B", "1A2B3C4D5", ".import-x", ".import-Ab3dE9x"};
+    for (const std::string& name : leftovers) {
+        WriteFileBytes(store / name / "sub" / "f", name);
+    }
+    for (const std::string& name : keptFolders) {
+        WriteFileBytes(store / name / "f", name);
+    }
+    WriteFileBytes(store / "3C", "a file named like a node's folder");
+    fs::create_directory_symlink(outside, store / "4D");
+    const auto names = [&] {
+        std::vector<std::string> found;
+        for (const auto& entry : fs::directory_iterator(store)) {
+            found.push_back(entry.path().filename().string());
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    std::vector<std::string> kept = keptFolders;
+    kept.insert(kept.end(), {"3C", "4D"});
+    std::sort(kept.begin(), kept.end());
+
+    // A tree file read only in part does not know every node: nothing goes.
+    WriteFileBytes(b.dir / "My Notes.sav", treeBytes.substr(0, treeBytes.size() - 3));
+    ASSERT_TRUE(b.lifecycle.OpenBinder(b.bdf));
+    EXPECT_EQ(names().size(), kept.size() + leftovers.size());
+    b.lifecycle.CloseBinder();
+
+    WriteFileBytes(b.dir / "My Notes.sav", treeBytes);
+    ASSERT_TRUE(b.lifecycle.OpenBinder(b.bdf));
+    EXPECT_EQ(names(), kept);
+    EXPECT_EQ(ReadFileBytes(outside / "kept"), "k");
+    EXPECT_EQ(TreeShape(b.Tree()), "F#1A(P#C0FFEE)");
+
+    // A store that is not named as this program names stores may be a folder of the user's.
+    WriteFileBytes(b.dir / "Documents" / "2024" / "photo", "mine");
+    WriteFileBytes(b.bdf, "store=Documents\r\nsave=My%20Notes.sav\r\n");
+    ASSERT_TRUE(b.lifecycle.OpenBinder(b.bdf));
+    EXPECT_EQ(ReadFileBytes(b.dir / "Documents" / "2024" / "photo"), "mine");
 }
 
 // Every binder this program makes has its file in its root, whatever the folder is called,
@@ -322,7 +415,9 @@ TEST(BinderFile, BindersMadeHereOpenInAnyFolderAndThroughLinks) {
         const std::string bdf = (c.openedIn / (c.name + ".bdf")).string();
         EXPECT_TRUE(b.lifecycle.OpenBinder(bdf)) << bdf;
         EXPECT_EQ(b.paths.BinderFilePath, bdf);
-        EXPECT_EQ(b.paths.TreeFilePath, JoinPath(c.folder.string(), c.name + ".sav"));
+        // The folder that holds the file, links followed.
+        EXPECT_EQ(b.paths.TreeFilePath,
+                  JoinPath(fs::canonical(c.folder).string(), c.name + ".sav"));
         b.lifecycle.CloseBinder();
     }
     EXPECT_TRUE(b.ui.CallsOf("ShowMessage").empty());

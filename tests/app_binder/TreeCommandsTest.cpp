@@ -111,6 +111,27 @@ TEST(NodeNames, NewFoldersNumberOnAndRenamingCountsTheOldTitle) {
     b.Tree().RemoveObserver(&edits);
 }
 
+// A new folder is in the tree file as soon as it is made, as every other new node is: a crash a
+// moment later keeps it.
+TEST(TreeCommands, NewFoldersReachTheTreeFileAtOnce) {
+    BinderFixture b;
+    const auto stored = [&b] {
+        TTreeNodes tree;
+        TreeLoadContext context;
+        LoadTreeDump(tree, ReadFileBytes(b.paths.TreeFilePath), context);
+        const std::string shape = TreeShape(tree);
+        ClearTree(tree);
+        return shape;
+    };
+    b.commands.FileNewFolderExecute();
+    EXPECT_EQ(stored(), TreeShape(b.Tree()));
+    b.commands.FileNewFolderExecute(); // inside the first
+    b.commands.FileAppendFolderExecute();
+    EXPECT_EQ(b.Tree().Count(), 3);
+    EXPECT_EQ(stored(), TreeShape(b.Tree()));
+    EXPECT_FALSE(b.binder.BinderDirty);
+}
+
 TEST(TreeCommands, CreateNodeInChildAndSiblingModeAndRefusedUnderAPage) {
     BinderFixture b;
     TTreeNode* top = b.binder.CreateNode(NodeKind::Folder, TInsertMode::Child, false);

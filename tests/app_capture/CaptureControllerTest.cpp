@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <map>
 
 namespace fs = std::filesystem;
@@ -242,6 +243,66 @@ TEST_F(Capture, LevelsTypedPastTheUpDownAreTakenAsTheyCome) {
     EXPECT_FALSE(controller.LevelCaptureRunning());
 }
 
+// A level count typed by hand may be far past any site: the capture ends with the first level
+// that brings no new page (a page without links, or links only to pages captured already),
+// not after counting through every empty level.
+TEST_F(Capture, ALevelCaptureEndsWithTheFirstLevelThatBringsNoPage) {
+    server.Serve("/alone.htm", "<title>Alone</title><p>no links</p>", "text/html");
+    server.Serve("/r.htm", "<title>R</title><a href=a.htm>A</a>", "text/html");
+    server.Serve("/a.htm", "<title>A</title><a href=r.htm>back</a><a href=a.htm#top>top</a>",
+                 "text/html");
+    server.Start();
+    uint32_t id = 0x40;
+    for (const char* path : {"/alone.htm", "/r.htm"}) {
+        TPageInfo& root = AddPage(path, id++);
+        controller.StartNodeCapture(root, false, {.Levels = std::numeric_limits<int32_t>::max()});
+        invoker.Drain();
+        EXPECT_EQ(root.State, CaptureState::Completed) << path;
+        ASSERT_FALSE(form.Log.empty());
+        EXPECT_EQ(form.Log.back(), "finished") << path;
+        EXPECT_FALSE(controller.LevelCaptureRunning());
+    }
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Root", "Root", "A"}));
+    EXPECT_EQ(log.Count("/r.htm"), 1u);
+    EXPECT_EQ(log.Count("/a.htm"), 1u);
+}
+
+// A site without end, captured with more levels than it could ever run out of: Cancel is heard
+// at the next page, the capture ends and closes its form, and at most the page that was on its
+// way when Cancel came is still asked for.
+TEST_F(Capture, CancelEndsALevelCaptureOfASiteWithoutEnd) {
+    // Every page links to two pages that were never met.
+    server.Http().Get(
+        R"(/p(\d+)\.htm)", [](const httplib::Request& request, httplib::Response& response) {
+            const long n = std::stol(request.matches[1]);
+            response.set_content("<title>P" + std::to_string(n) + "</title><a href=p" +
+                                     std::to_string(2 * n) + ".htm>x</a><a href=p" +
+                                     std::to_string(2 * n + 1) + ".htm>y</a>",
+                                 "text/html");
+        });
+    server.Start();
+    TPageInfo& root = AddPage("/p1.htm", 0x42);
+    size_t askedAtCancel = 0;
+    Receiver view;
+    view.OnInsert = [&] {
+        if (b.Tree().Count() == 4) {
+            askedAtCancel = log.Paths().size();
+            form.Cancel();
+        }
+    };
+    b.Tree().AddObserver(&view);
+    controller.StartNodeCapture(root, false, {.Levels = std::numeric_limits<int32_t>::max()});
+    b.Tree().RemoveObserver(&view);
+    invoker.Drain();
+
+    ASSERT_GT(askedAtCancel, 0u);
+    EXPECT_LE(log.Paths().size(), askedAtCancel + 1);
+    EXPECT_EQ(b.Tree().Count(), 4);
+    EXPECT_EQ(form.Log.back(), "2 |");
+    EXPECT_FALSE(form.Showing());
+    EXPECT_FALSE(controller.LevelCaptureRunning());
+}
+
 // What captures bring reaches the tree file without the binder being closed: while a capture
 // with linked pages adds pages at most every 30 s, and all of it, with its final states, when
 // it ends (before its form says "Finished."), as when a page alone has been captured.
@@ -269,8 +330,9 @@ TEST_F(Capture, CapturedPagesAreSavedAsTheCaptureGoesAndWhenItEnds) {
     b.Tree().RemoveObserver(&view);
     invoker.Drain();
 
-    // Saved once 36 s had passed (the root and three pages), then at the end.
-    EXPECT_EQ(savedAtInsert, (std::vector<size_t>{0, 0, 0, 4, 4}));
+    // The root alone as the capture began, then once 36 s had passed (the root and three
+    // pages), then at the end.
+    EXPECT_EQ(savedAtInsert, (std::vector<size_t>{1, 1, 1, 4, 4}));
     const std::map<std::string, CaptureState> all{
         {"Root", CaptureState::Completed},   {"Page a", CaptureState::Completed},
         {"Page b", CaptureState::Completed}, {"Page c", CaptureState::Completed},
@@ -528,8 +590,9 @@ TEST_F(Capture, QueueWorksPageAndFileTasks) {
     server.Serve("/doc/", "index", "text/html");
     server.Start();
     TPageInfo& page = AddPage("/p.htm", 0x16);
-    WriteFileBytes(b.dir / "file", "x");
-    const std::string folder = (b.dir / "dl" / "sub").string();
+    const fs::path store = JoinPath(b.paths.BinderRoot, b.paths.BinderStore);
+    WriteFileBytes(store / "file", "x");
+    const std::string folder = (store / "dl" / "sub").string();
     struct Case {
         std::string url, kind, folder;
         uint32_t node;
@@ -543,7 +606,7 @@ TEST_F(Capture, QueueWorksPageAndFileTasks) {
         {server.Url("/files/gone.doc"), "doc", folder, 0, TaskFailed},
         {server.Url("/doc/"), "doc", folder, 0, TaskFailed}, // no file name
         {server.Url("/doc/.."), "doc", folder, 0, TaskFailed},
-        {server.Url("/files/report.doc"), "doc", (b.dir / "file").string(), 0, TaskFailed},
+        {server.Url("/files/report.doc"), "doc", (store / "file").string(), 0, TaskFailed},
     };
     controller.ServeTaskQueue(queue);
     for (const Case& c : cases) {
@@ -639,10 +702,11 @@ TEST_F(Capture, ReopeningCapturesOnlyUnfinishedPages) {
 }
 
 // File tasks come from the binder file, which may come from anyone: they download only into
-// the binder's folder, whatever way their folder is written. Any other is refused before a
+// the binder's store, whatever way their folder is written. Any other is refused before a
 // request is made, the content-type query included.
 TEST_F(Capture, FileTasksOfABinderFileDownloadOnlyInsideItsFolder) {
-    for (const char* path : {"/abs", "/dots", "/rel", "/link", "/linksub", "/in", "/inrel"}) {
+    for (const char* path :
+         {"/abs", "/dots", "/rel", "/link", "/linksub", "/folder", "/in", "/inrel"}) {
         server.Serve(std::string(path) + "/notes.txt", std::string("theirs ") + path, "text/plain");
     }
     server.Start();
@@ -651,7 +715,9 @@ TEST_F(Capture, FileTasksOfABinderFileDownloadOnlyInsideItsFolder) {
     const fs::path binder = b.dir / "binder";
     OwnBinder own{*this, MakeSetup()};
     ASSERT_TRUE(own.lifecycle.CreateBinder(binder.string(), "Files", "", false));
+    const fs::path store = binder / "Filesstore";
     fs::create_directory_symlink(victim, binder / "link");
+    fs::create_directory_symlink(victim, store / "link");
     struct Case {
         const char* path;
         std::string folder;
@@ -659,11 +725,12 @@ TEST_F(Capture, FileTasksOfABinderFileDownloadOnlyInsideItsFolder) {
     };
     const std::vector<Case> cases = {
         {"/abs", victim.string(), TaskFailed},
-        {"/dots", (binder / "dl" / ".." / ".." / "victim").string(), TaskFailed},
-        {"/rel", "..\\victim", TaskFailed},
+        {"/dots", (store / "dl" / ".." / ".." / ".." / "victim").string(), TaskFailed},
+        {"/rel", "..\\..\\victim", TaskFailed},
         {"/link", (binder / "link").string(), TaskFailed},
         {"/linksub", "link\\sub", TaskFailed},
-        {"/in", (binder / "downloads").string(), TaskDone},
+        {"/folder", binder.string(), TaskFailed}, // the binder's folder is not its store
+        {"/in", (store / "downloads").string(), TaskDone},
         {"/inrel", "more\\files", TaskDone},
     };
     std::vector<std::string> lines;
@@ -691,8 +758,144 @@ TEST_F(Capture, FileTasksOfABinderFileDownloadOnlyInsideItsFolder) {
     }
     EXPECT_EQ(ReadFileBytes(victim / "notes.txt"), "mine");
     EXPECT_EQ(std::distance(fs::recursive_directory_iterator(victim), {}), 1);
-    EXPECT_EQ(ReadFileBytes(binder / "downloads" / "notes.txt"), "theirs /in");
-    EXPECT_EQ(ReadFileBytes(binder / "more" / "files" / "notes.txt"), "theirs /inrel");
+    EXPECT_FALSE(fs::exists(binder / "notes.txt"));
+    EXPECT_EQ(ReadFileBytes(store / "downloads" / "notes.txt"), "theirs /in");
+    EXPECT_EQ(ReadFileBytes(store / "more" / "files" / "notes.txt"), "theirs /inrel");
+}
+
+// A binder file kept among the user's own files: its tasks to ".", to a hidden folder, through a
+// link in the store and onto a link at the file's own name write nothing outside the store, and
+// a file already there keeps its bytes. A task that is done is not worked again at the next open.
+TEST_F(Capture, FileTasksOfABinderFileAmongTheUsersFilesReplaceNothing) {
+    for (const char* name : {"autostart.desktop", ".bashrc", "have.txt", "new.txt", "f.txt"}) {
+        server.Serve(std::string("/") + name, std::string("theirs ") + name, "text/plain");
+    }
+    server.Start();
+    const fs::path home = b.dir / "home";
+    const fs::path secret = b.dir / "secret";
+    const std::map<fs::path, std::string> users = {
+        {home / ".bashrc", "my shell"},
+        {home / ".config" / "autostart" / "mine.desktop", "my entry"},
+        {secret / "f.txt", "secret"},
+    };
+    for (const auto& [path, bytes] : users) {
+        WriteFileBytes(path, bytes);
+    }
+    OwnBinder own{*this, MakeSetup()};
+    ASSERT_TRUE(own.lifecycle.CreateBinder(home.string(), "gift", "", false));
+    const fs::path store = home / "giftstore";
+    WriteFileBytes(store / "dl" / "have.txt", "had");
+    fs::create_directory_symlink(secret, store / "out");
+    fs::create_symlink(secret / "f.txt", store / "dl" / "f.txt");
+    const std::vector<std::pair<Task, int32_t>> tasks = {
+        {Task(server.Url("/autostart.desktop"), ".config\\autostart", "desktop"), TaskFailed},
+        {Task(server.Url("/.bashrc"), ".", "bashrc"), TaskFailed},
+        {Task(server.Url("/.bashrc"), home.string(), "bashrc"), TaskFailed},
+        {Task(server.Url("/f.txt"), "missing/../out", "txt"), TaskFailed},
+        {Task(server.Url("/f.txt"), "out", "txt"), TaskFailed},
+        {Task(server.Url("/f.txt"), "dl", "txt"), TaskDone},
+        {Task(server.Url("/have.txt"), "dl", "txt"), TaskDone},
+        {Task(server.Url("/new.txt"), (store / "dl").string(), "txt"), TaskDone},
+    };
+    std::vector<std::string> lines;
+    for (const auto& [task, state] : tasks) {
+        lines.push_back(SerializeTask(task));
+    }
+    const std::string bdf = (home / "gift.bdf").string();
+    WriteFileBytes(bdf, WithTaskSection(ReadFileBytes(bdf), 0, lines));
+    // The poller works in order: once a task added last has ended, all before it were reached.
+    const auto openAndWork = [&] {
+        ASSERT_TRUE(own.lifecycle.OpenBinder(bdf));
+        const int last = queue.AddTask(Task(server.Url("/f.txt"), ".", "txt"));
+        invoker.WaitServing([&] {
+            const int32_t state = queue.At(last).State;
+            return state != TaskWaiting && state != TaskRunning;
+        });
+        own.lifecycle.CloseBinder();
+    };
+    openAndWork();
+    const std::vector<std::string> asked = log.Paths();
+    std::vector<std::string> saved = ParseBinderFile(ReadFileBytes(bdf)).TaskLines;
+    ASSERT_EQ(saved.size(), tasks.size() + 1);
+    saved.pop_back();
+    for (size_t i = 0; i < tasks.size(); ++i) {
+        EXPECT_EQ(DeserializeTask(saved[i]).State, tasks[i].second) << i;
+    }
+    WriteFileBytes(bdf, WithTaskSection(ReadFileBytes(bdf), 0, saved));
+    openAndWork();
+    EXPECT_EQ(log.Paths(), asked) << "done tasks are not fetched again";
+    std::vector<std::string> again = ParseBinderFile(ReadFileBytes(bdf)).TaskLines;
+    again.pop_back();
+    EXPECT_EQ(again, saved);
+
+    for (const auto& [path, bytes] : users) {
+        EXPECT_EQ(ReadFileBytes(path), bytes) << path;
+    }
+    EXPECT_EQ(std::distance(fs::recursive_directory_iterator(secret), {}), 1);
+    std::map<std::string, std::string> downloaded;
+    for (const auto& entry : fs::directory_iterator(store / "dl")) {
+        downloaded[entry.path().filename().string()] =
+            entry.is_symlink() ? "link" : ReadFileBytes(entry.path());
+    }
+    EXPECT_EQ(downloaded, (std::map<std::string, std::string>{{"f.txt", "link"},
+                                                              {"f (2).txt", "theirs f.txt"},
+                                                              {"have.txt", "had"},
+                                                              {"have (2).txt", "theirs have.txt"},
+                                                              {"new.txt", "theirs new.txt"}}));
+}
+
+// A binder folder copied elsewhere opens where it is now, with its nodes and pages; what is
+// captured and saved there goes into the copy alone, and its binder file names the copy.
+TEST_F(Capture, ACopiedBinderFolderOpensWhereItIsAndLeavesTheOriginalAlone) {
+    server.Serve("/a.htm", "<title>A</title><img src=a.gif>", "text/html");
+    server.Serve("/a.gif", "GIF89a", "image/gif");
+    server.Serve("/b.htm", "<title>B</title>", "text/html");
+    server.Start();
+    OwnBinder own{*this, MakeSetup()};
+    const auto capture = [&](uint32_t id, const std::string& title, const std::string& path) {
+        TTreeNode* node = AddRecord(own.tree.Items(), nullptr, NodeKind::WebPage, id, title);
+        TPageInfo& record = *NodeRecord(node);
+        record.RequestedUrl = server.Url(path);
+        own.controller.StartNodeCapture(record, false, CaptureOptions{});
+        invoker.WaitServing([&] { return record.CurrentCapture == nullptr; });
+        EXPECT_EQ(record.State, CaptureState::Completed) << path;
+    };
+    const auto files = [](const fs::path& folder) {
+        std::map<std::string, std::string> found;
+        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+            if (entry.is_regular_file()) {
+                found[fs::relative(entry.path(), folder).string()] = ReadFileBytes(entry.path());
+            }
+        }
+        return found;
+    };
+    const fs::path original = b.dir / "original";
+    ASSERT_TRUE(own.lifecycle.CreateBinder(original.string(), "Mine", "", false));
+    ASSERT_TRUE(own.lifecycle.OpenBinder((original / "Mine.bdf").string()));
+    capture(0xA1, "A", "/a.htm");
+    own.lifecycle.CloseBinder();
+    const fs::path copy = b.dir / "copy";
+    fs::copy(original, copy, fs::copy_options::recursive);
+    const std::map<std::string, std::string> before = files(original);
+    const std::string picture = "Minestore/A1/" + HostFolder(server) + "/a.gif";
+    ASSERT_EQ(before.at(picture), "GIF89a");
+
+    const std::string bdf = (copy / "Mine.bdf").string();
+    ASSERT_TRUE(own.lifecycle.OpenBinder(bdf));
+    EXPECT_EQ(TreeShape(own.tree.Items()), "A#A1");
+    EXPECT_EQ(ReadFileBytes(fs::path(JoinPath(b.paths.BinderRoot, b.paths.BinderStore)) / "A1" /
+                            HostFolder(server) / "a.gif"),
+              "GIF89a");
+    capture(0xB2, "B", "/b.htm");
+    own.lifecycle.CloseBinder();
+
+    EXPECT_EQ(files(original), before);
+    EXPECT_EQ(DecodeBinderValue(ParseBinderFile(ReadFileBytes(bdf)).Root), copy.string());
+    TTreeNodes saved;
+    TreeLoadContext context;
+    LoadTreeDump(saved, ReadFileBytes(copy / "Mine.sav"), context);
+    EXPECT_EQ(TreeShape(saved), "A#A1,B#B2");
+    ClearTree(saved);
 }
 
 // A file task's download past the bound is cut where the bound is, fails and leaves no file;
@@ -706,7 +909,7 @@ TEST_F(Capture, AFileTaskPastTheBoundFailsAndLeavesNoFile) {
     setup.Http.MaxBodySize = Bound;
     CaptureController bounded{setup};
     bounded.ServeTaskQueue(queue);
-    const fs::path folder = b.dir / "dl";
+    const fs::path folder = fs::path(JoinPath(b.paths.BinderRoot, b.paths.BinderStore)) / "dl";
     const std::vector<std::pair<std::string, int32_t>> cases = {
         {"/endless/e.zip", TaskFailed},
         {"/" + std::to_string(Bound + 1) + "/o.zip", TaskFailed},

@@ -393,6 +393,53 @@ TEST(CapturePage, FaultsAreCountedAndTheCaptureGoesOn) {
     EXPECT_EQ(log.Count("/missing.gif"), 1u);
 }
 
+// A page or a resource that trickles in a byte a second never stalls, so only the total bound of
+// a transfer ends it: failed like any other request that fails, and long before the server is
+// through.
+TEST(CapturePage, ATransferSlowerThanItsTotalBoundEndsFailed) {
+    constexpr int Seconds = 30; // one byte a second
+    std::atomic<int> hungUp{0};
+    std::optional<RawServer> trickle(std::in_place, [&hungUp](int socket,
+                                                              const std::string& request) {
+        const std::string type = request.starts_with("GET /page.htm") ? "text/html" : "image/gif";
+        RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Type: " + type +
+                                    "\r\nContent-Length: " + std::to_string(Seconds) + "\r\n\r\n");
+        for (int i = 0; i < Seconds; ++i) {
+            RawServer::Send(socket, "x");
+            for (int tick = 0; tick < 10; ++tick) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                char probe;
+                if (::recv(socket, &probe, 1, MSG_DONTWAIT) == 0) {
+                    ++hungUp;
+                    return;
+                }
+            }
+        }
+    });
+    LoopbackServer server;
+    server.Serve("/host.htm", Html("<img src=\"" + trickle->Url("/slow.gif") + "\">"), "text/html");
+    server.Start();
+    TestStore store;
+    store.Context().Http.StallTimeout = std::chrono::seconds(120); // never reached here
+    store.Context().Http.TotalTimeout = std::chrono::seconds(2);
+
+    TPageInfo page;
+    TestStore::Prepare(page, trickle->Url("/page.htm"));
+    EXPECT_FALSE(CapturePage(page, false, nullptr, store.Context()));
+    EXPECT_TRUE(page.Content.FetchedText.empty());
+    EXPECT_TRUE(page.FinalUrl.empty());
+
+    TPageInfo host;
+    TestStore::Prepare(host, server.Url("/host.htm"));
+    ASSERT_TRUE(CapturePage(host, false, nullptr, store.Context()));
+    EXPECT_EQ(Rows(host.Content.Stats)[GroupImg], (StatsRow{0, 0, 1}));
+    EXPECT_TRUE(store.Files().empty());
+
+    // Both ended at the bound, while the server still had bytes to send.
+    trickle.reset(); // waits for the connections' ends
+    EXPECT_EQ(hungUp.load(), 2);
+}
+
 TEST(CapturePage, UseCacheWithHeldTextMakesNoRequest) {
     LoopbackServer server;
     RequestLog log(server);

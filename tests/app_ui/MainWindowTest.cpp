@@ -4,11 +4,13 @@
 #include "app/capture/CaptureFinished.h"
 #include "app/capture/CapturePort.h"
 #include "app/capture/MultiCapture.h"
+#include "app/ui/ApplicationErrors.h"
 #include "app/ui/BinderTreeView.h"
 #include "app/ui/ConfirmDlg.h"
 #include "controls/MarkupStatusBar.h"
 #include "platform/shell/SharedBlock.h"
 #include "platform/shell/SharedMemory.h"
+#include "platform/widgets/Control.h"
 
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/FormControls.h"
@@ -18,11 +20,38 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusTipEvent>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <thread>
 
 namespace {
+
+// A control of the window whose paint draws its top half, then fails with `Error`.
+class FailingPaint : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    std::string Error; // none until set
+    int Paints = 0;
+
+protected:
+    void Paint() override {
+        ++Paints;
+        Canvas().Brush().SetColor(clWhite);
+        Canvas().FillRect(ClientRect());
+        if (Error.empty()) {
+            return;
+        }
+        Canvas().Brush().SetColor(clBlue);
+        Canvas().FillRect(Rect(0, 0, ClientWidth(), ClientHeight() / 2));
+        throw std::runtime_error(Error);
+    }
+};
+
+void PaintAgain(TCustomControl& control) {
+    control.Invalidate();
+    control.repaint();
+}
 
 void AnswerConfirm(bool tick, bool ok) {
     WhenModalIs<TForm5>([tick, ok](TForm5* confirm) {
@@ -330,4 +359,57 @@ TEST(MainWindow, CommandHintsGoToTheHintHandlerOrToTheStatusBarWithAutoHint) {
     EXPECT_EQ(hover("FileOpenBinder"), open);
     EXPECT_EQ(bar.SimpleText(), open);
     EXPECT_EQ(rig.Panel(0), "");
+}
+
+TEST(MainWindow, AnErrorOfAPaintIsShownOnceAfterThePaintAndACommandsEachTime) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    FailingPaint control(&window);
+    control.setGeometry(10, 10, 40, 40);
+    std::vector<std::string> shown;
+    std::vector<int> paintsAtBox;
+    window.ApplicationErrors().ShowBox = [&](const std::string& text) {
+        shown.push_back(text);
+        paintsAtBox.push_back(control.Paints);
+        // Under the open box the control is painted again and fails again.
+        PaintAgain(control);
+    };
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    control.Error = "List index out of bounds (3)";
+    const int paintsBefore = control.Paints;
+    testing::internal::CaptureStderr();
+    PaintAgain(control);
+    PaintAgain(control);
+    ASSERT_EQ(control.Paints, paintsBefore + 2);
+    // Nothing from inside the paints; what the control drew before it failed is shown.
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(control.grab().toImage().pixel(20, 5), QColor(Qt::blue).rgb());
+    ServeEventsFor(std::chrono::milliseconds(50));
+    const std::string first = control.Error;
+    EXPECT_EQ(shown, std::vector<std::string>{first});
+    // Shown after the paints that raised it.
+    EXPECT_EQ(paintsAtBox, std::vector<int>{paintsBefore + 2});
+    // After its box, the same error is not shown again either.
+    PaintAgain(control);
+    ServeEventsFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(shown.size(), 1u);
+
+    // Another error still shows, once.
+    control.Error = "Canvas does not allow drawing";
+    PaintAgain(control);
+    PaintAgain(control);
+    ServeEventsFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(shown, (std::vector<std::string>{first, control.Error}));
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("tarnwick: " + first + "\n"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("tarnwick: " + control.Error + "\n"), std::string::npos) << errors;
+
+    // A command's error is shown at once, each time it is raised.
+    window.ApplicationErrors().ShowBox = [&](const std::string& text) { shown.push_back(text); };
+    for (int i = 0; i < 2; ++i) {
+        GuardEvent([&] { throw std::runtime_error(first); });
+        EXPECT_EQ(shown.size(), 3u + static_cast<size_t>(i));
+        EXPECT_EQ(shown.back(), first);
+    }
 }

@@ -13,6 +13,7 @@
 #include "tests/app_ui/UiTestSupport.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QMessageBox>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -78,6 +79,22 @@ std::string StoredNote(const std::string& folder) {
     return NodeRecord(note)->Notes.Bytes();
 }
 
+// A note titled "Note" added at the top level and typed into without leaving it.
+void TypeIntoANewNote(TFormVelmorRnx& window) {
+    TBinderTree& binder = window.Binder();
+    auto record = std::make_unique<TPageInfo>();
+    record->Kind = NodeKind::Notes;
+    record->Title = "Note";
+    binder.Items().SetSelected(nullptr);
+    TTreeNode* note =
+        binder.CreateNode(NodeKind::Notes, TInsertMode::Child, true, std::move(record));
+    ASSERT_NE(note, nullptr);
+    binder.Items().SetSelected(note);
+    TypeInto(window.NotesPart().Commands().RichNoteEdit1(), TypedWord);
+    // Typed, not yet stored anywhere.
+    ASSERT_EQ(NodeRecord(note)->Notes.Bytes().find(TypedWord), std::string::npos);
+}
+
 } // namespace
 
 // The child's part, skipped unless a test below runs it: the program as `make run` starts it,
@@ -97,18 +114,7 @@ TEST(ProgramEnding, ChildTypesIntoANoteAndServes) {
     ASSERT_NE(program, nullptr);
     ASSERT_TRUE(program->Settings().AskBeforeClose); // the question is left on
     TFormVelmorRnx& window = *program->Window();
-    TBinderTree& binder = window.Binder();
-    auto record = std::make_unique<TPageInfo>();
-    record->Kind = NodeKind::Notes;
-    record->Title = "Note";
-    binder.Items().SetSelected(nullptr);
-    TTreeNode* note =
-        binder.CreateNode(NodeKind::Notes, TInsertMode::Child, true, std::move(record));
-    ASSERT_NE(note, nullptr);
-    binder.Items().SetSelected(note);
-    TypeInto(window.NotesPart().Commands().RichNoteEdit1(), TypedWord);
-    // Typed, not yet stored anywhere.
-    ASSERT_EQ(NodeRecord(note)->Notes.Bytes().find(TypedWord), std::string::npos);
+    ASSERT_NO_FATAL_FAILURE(TypeIntoANewNote(window));
     if (what == "blocked") {
         // A folder where the tree file goes: it cannot be written at the end.
         const TBinderHeader header = HeaderOf(DefaultBinder(folder));
@@ -150,9 +156,10 @@ TEST(ProgramEnding, EachEndRequestStoresTheNoteBeingTypedWithoutAQuestion) {
         const ChildEnd end = RunStepAndSignal("typed", folder.Str(), signal);
         ASSERT_TRUE(EndedByItself(end, 0));
         EXPECT_EQ(end.Errors.find("tarnwick:"), std::string::npos) << end.Errors;
-        EXPECT_NE(StoredNote(folder.Str()).find(TypedWord), std::string::npos);
-        // The task section was written with the count of the nodes.
+        // The task section was written with the count of the nodes (looked at before the
+        // binder is opened again, whose close writes it too).
         EXPECT_NE(ReadFileBytes(DefaultBinder(folder.Str())).find("count=1"), std::string::npos);
+        EXPECT_NE(StoredNote(folder.Str()).find(TypedWord), std::string::npos);
     }
 }
 
@@ -182,11 +189,72 @@ TEST(ProgramEnding, AWriteThatFailsIsToldOnTheErrorOutputAndEndsWithOne) {
 }
 
 // Waits the real time: the note typed is written within half a minute of its first change,
-// though its node was never left.
+// though its node was never left, and the task section with it.
 TEST(ProgramEnding, KilledHalfAMinuteAfterTypingTheNoteIsThere) {
     TempDir folder;
     const ChildEnd end = RunStepAndSignal("typed", folder.Str(), SIGKILL, std::chrono::seconds(35));
     ASSERT_TRUE(end.Said);
     EXPECT_FALSE(end.Exited);
+    // The same save wrote the task section, with the count of the nodes.
+    EXPECT_NE(ReadFileBytes(DefaultBinder(folder.Str())).find("count=1"), std::string::npos);
     EXPECT_NE(StoredNote(folder.Str()).find(TypedWord), std::string::npos);
+}
+
+// The desktop session asks the program to keep its data as a logout or a shutdown begins: the
+// note being typed, the tree file and the task section are written then, with "Are you sure to
+// exit?" left on and no box, and the program runs on, as it must when another program cancels
+// the logout. When the session does end (it quits the application), the program ends without a
+// question.
+TEST(ProgramEnding, TheSessionsRequestToKeepTheDataStoresAndTheProgramRunsOn) {
+    ProgramEnv env;
+    std::unique_ptr<TProgram> program = StartProgram(env.Folder.Str(), env.Store);
+    ASSERT_NE(program, nullptr);
+    ASSERT_TRUE(program->Settings().AskBeforeClose);
+    TFormVelmorRnx& window = *program->Window();
+    ASSERT_NO_FATAL_FAILURE(TypeIntoANewNote(window));
+    const std::string binderFile = DefaultBinder(env.Folder.Str());
+    const TBinderHeader header = HeaderOf(binderFile);
+    const std::string treeFile = JoinPath(header.Root, header.Save);
+    ASSERT_EQ(ReadFileBytes(treeFile).find(TypedWord), std::string::npos);
+    ASSERT_EQ(ReadFileBytes(binderFile).find("count=1"), std::string::npos);
+
+    BoxCatcher boxes;
+    bool asked = false, ranOn = false, timedOut = false;
+    std::string treeAtCommit, binderAtCommit;
+    // Any dialog is a question nobody is there to answer: it is noted and left.
+    QTimer dialogs;
+    QObject::connect(&dialogs, &QTimer::timeout, [&asked] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            asked = true;
+            dialog->reject();
+        }
+    });
+    dialogs.start(5);
+    QTimer::singleShot(0, &window, [&] {
+        program->CommitData();
+        treeAtCommit = ReadFileBytes(treeFile);
+        binderAtCommit = ReadFileBytes(binderFile);
+        QTimer::singleShot(200, &window, [&] {
+            ranOn = !window.Closed() && window.isVisible();
+            // The session ends as the session manager ends it.
+            QEvent quit(QEvent::Quit);
+            QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+        });
+    });
+    QTimer::singleShot(60000, &window, [&] {
+        timedOut = true;
+        QCoreApplication::exit(0);
+    });
+    const int exitCode = program->Serve();
+
+    EXPECT_NE(treeAtCommit.find(TypedWord), std::string::npos);
+    EXPECT_NE(binderAtCommit.find("count=1"), std::string::npos);
+    EXPECT_TRUE(ranOn);
+    EXPECT_FALSE(timedOut);
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(boxes.Boxes.empty());
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(window.Closed());
+    program.reset();
+    EXPECT_NE(StoredNote(env.Folder.Str()).find(TypedWord), std::string::npos);
 }

@@ -23,7 +23,7 @@ protected:
     std::optional<int> Start(std::vector<std::string> arguments) {
         TProgramOptions options;
         options.Arguments = std::move(arguments);
-        options.StartFolder = Folder.Str();
+        options.StartFolder = startFolder.empty() ? Folder.Str() : startFolder;
         options.SplashTime = std::chrono::milliseconds(0);
         options.Store = &Store;
         if (!realCollaborators) {
@@ -53,6 +53,7 @@ protected:
 
     bool createSucceeds = true;
     bool realCollaborators = false;
+    std::string startFolder; // the test's folder when empty
     FakeBinderLifecycle* lifecycle = nullptr;
     std::unique_ptr<TProgram> program;
 };
@@ -126,6 +127,25 @@ TEST_F(ProgramTest, NoddeMakesTheDefaultBinderAndFallsBackToItUnchanged) {
     ASSERT_EQ(tree.Count(), 1);
     EXPECT_EQ(tree.GetFirstNode()->Text(), "New Category");
     EXPECT_EQ(Store.ReadValue("BinderList", "Binder2"), std::nullopt);
+}
+
+// The binder file writes a blank as "%20" and reads "%20" back as a blank, so its root cannot
+// name a folder called "a%20b": the default binder made there opens from the folder of its file.
+TEST_F(ProgramTest, TheDefaultBinderMadeUnderAPercent20FolderOpensAtTheNextStart) {
+    realCollaborators = true;
+    startFolder = Folder.Str() + "/a%20b";
+    std::filesystem::create_directories(startFolder);
+    BoxCatcher boxes;
+    ASSERT_EQ(Start({"tarnwick", "/nodde"}), std::nullopt);
+    program->Window()->TreeCommands().FileNewFolderExecute();
+    CloseProgram(program);
+
+    ASSERT_EQ(Start({"tarnwick", "/nodde"}), std::nullopt);
+    EXPECT_EQ(boxes.Boxes, std::vector<std::string>{});
+    EXPECT_EQ(program->Window()->windowTitle(), "Tarnwick - default");
+    const TTreeNodes& tree = program->Window()->Binder().Items();
+    ASSERT_EQ(tree.Count(), 1);
+    EXPECT_EQ(tree.GetFirstNode()->Text(), "New Category");
 }
 
 // The first start shows the empty default binder with nothing selected: there is no finished

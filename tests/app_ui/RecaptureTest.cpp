@@ -1,12 +1,16 @@
 // A captured page captured again where nothing answers, in the program as it runs, through
 // the commands a user gives: Change URL to an address without a server, Sync Content once the
 // page's server has gone. The window then says the capture failed, wherever it says how a
-// capture went; a page handed over with its request still needs no server.
+// capture went; a page handed over with its request still needs no server. And a capture the
+// program's end cuts short is taken up again at the next start.
+#include "app/binder/BinderHeader.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/SummaryPages.h"
+#include "app/binder/TreeFile.h"
 #include "app/binder/commands/BinderTreeCommands.h"
 #include "app/ui/Program.h"
+#include "platform/base/Files.h"
 
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/FormControls.h"
@@ -17,8 +21,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <atomic>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -151,5 +159,128 @@ TEST_F(Recapture, APageHandedOverNeedsNoServer) {
         ExpectShownAs(*record, CaptureState::Completed, "Capture Completed", url);
         EXPECT_NE(record->Content.PageHtml.find("as it was shown"), std::string::npos) << url;
         EXPECT_EQ(record->Content.PageHtml.find("the live page"), std::string::npos) << url;
+    }
+}
+
+namespace {
+
+// The tree file of the binder the program opened in `folder`, read as the program reads it: the
+// page records by requested URL.
+struct StoredPage {
+    CaptureState State = CaptureState::Unfinished;
+    std::string FetchedText;
+    std::string PageHtml;
+};
+
+std::map<std::string, StoredPage> StoredPages(const std::string& folder) {
+    TBinderHeader header;
+    EXPECT_TRUE(ReadBinderHeader(JoinPath(folder, "default.bdf"), header));
+    TTreeNodes tree;
+    TreeLoadContext context;
+    LoadTreeDump(tree, ReadFileBytes(JoinPath(header.Root, header.Save)), context);
+    std::map<std::string, StoredPage> pages;
+    for (TTreeNode* node = tree.GetFirstNode(); node; node = node->GetNext()) {
+        const TPageInfo& record = *NodeRecord(node);
+        pages[record.RequestedUrl] = {record.State, record.Content.FetchedText,
+                                      record.Content.PageHtml};
+    }
+    ClearTree(tree);
+    return pages;
+}
+
+} // namespace
+
+// A capture that asks the net, ended with the program before the address answered: the binder
+// holds the page as unfinished under the address asked for, without the text of the page it
+// held before, so the next start asks that address again and does not take the old page for
+// its answer. Change URL to another address, and Sync Content of a page fetched in this run.
+TEST(RecaptureEnded, AnAddressNotAnsweredWhenTheProgramEndsIsAskedAgainAtTheNextStart) {
+    std::mutex lock;
+    std::map<std::string, int> asked; // requests by path
+    std::atomic<bool> release{false};
+    // "/old.htm" answers its first request with the old page; "/new.htm" and the later requests
+    // of "/old.htm" hang until the program has ended once, then answer with a new page.
+    RawServer server([&](int socket, const std::string& request) {
+        const std::string path = request.substr(4, request.find(' ', 4) - 4);
+        int count = 0;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            count = ++asked[path];
+        }
+        if (path == "/old.htm" && count == 1) {
+            const std::string page = "<title>Old</title><p>the old page</p>";
+            RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: "
+                                    "close\r\nContent-Length: " +
+                                        std::to_string(page.size()) + "\r\n\r\n" + page);
+            return;
+        }
+        while (!release && !server.Stopping()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        const std::string page = "<title>New</title><p>the page as it is now</p>";
+        RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: "
+                                "close\r\nContent-Length: " +
+                                    std::to_string(page.size()) + "\r\n\r\n" + page);
+    });
+    const auto requests = [&](const std::string& path) {
+        std::lock_guard<std::mutex> guard(lock);
+        return asked[path];
+    };
+    const std::string oldUrl = server.Url("/old.htm");
+    const std::string newUrl = server.Url("/new.htm");
+
+    for (const bool changeUrl : {true, false}) {
+        SCOPED_TRACE(changeUrl ? "change url" : "sync content");
+        release = false;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            asked.clear();
+        }
+        ProgramEnv env;
+        std::unique_ptr<TProgram> program = StartProgram(env.Folder.Str(), env.Store);
+        ASSERT_NE(program, nullptr);
+        TFormVelmorRnx& window = *program->Window();
+        WhenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->accept(); });
+        ASSERT_TRUE(window.TreeCommands().AddNode(oldUrl, "Page", "", TInsertMode::Child, 0));
+        TPageInfo* record = NodeRecord(window.Binder().Selected());
+        ASSERT_NE(record, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return record->State != CaptureState::Unfinished; }));
+        ASSERT_EQ(record->State, CaptureState::Completed);
+        ASSERT_NE(record->Content.FetchedText.find("the old page"), std::string::npos);
+
+        if (changeUrl) {
+            WhenModal([&](QWidget* dialog) {
+                Control<QLineEdit>(*dialog, "Edit1")->setText(QString::fromStdString(newUrl));
+                Control<QPushButton>(*dialog, "OKBtn")->click();
+            });
+            window.Actions().Action(TMainAction::ToolChangeURL)->trigger();
+        } else {
+            window.Actions().Action(TMainAction::ToolSyncContent)->trigger();
+        }
+        const std::string url = changeUrl ? newUrl : oldUrl;
+        const std::string path = changeUrl ? "/new.htm" : "/old.htm";
+        const int before = changeUrl ? 0 : 1;
+        ASSERT_TRUE(WaitUntil([&] { return requests(path) == before + 1; }));
+        // The program ends while the address has not answered.
+        CloseProgram(program);
+
+        const std::map<std::string, StoredPage> stored = StoredPages(env.Folder.Str());
+        ASSERT_EQ(stored.size(), 1u);
+        ASSERT_EQ(stored.count(url), 1u);
+        EXPECT_EQ(stored.at(url).State, CaptureState::Unfinished);
+        EXPECT_EQ(stored.at(url).FetchedText.find("the old page"), std::string::npos);
+
+        // Started again, the program asks the address again and takes its answer.
+        release = true;
+        program = StartProgram(env.Folder.Str(), env.Store);
+        ASSERT_NE(program, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return requests(path) == before + 2; }));
+        TPageInfo* again = NodeRecord(program->Window()->Binder().Items().GetFirstNode());
+        ASSERT_NE(again, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return again->State != CaptureState::Unfinished; }));
+        EXPECT_EQ(again->State, CaptureState::Completed);
+        EXPECT_NE(again->Content.PageHtml.find("the page as it is now"), std::string::npos);
+        EXPECT_EQ(again->Content.PageHtml.find("the old page"), std::string::npos);
+        CloseProgram(program);
     }
 }

@@ -65,6 +65,37 @@ TEST(NotesTables, InsertTableMakesTheTableTheFormAsksFor) {
     EXPECT_EQ(w.E().EditData().UndoList().Count(), steps);
 }
 
+// A new table's look comes with it from the form: a white table framed in black, its cells too,
+// with the spacing and padding of every new table, and so it is stored.
+TEST(NotesTables, ANewTableHasTheFramesSpacingAndPaddingOfTheInsertForm) {
+    TablesWindow w;
+    w.Insert(2, 3, 60);
+    for (bool stored : {false, true}) {
+        if (stored) {
+            w.Reload();
+        }
+        const TRNTableItemInfo* t = w.TableAt(1);
+        ASSERT_NE(t, nullptr) << stored;
+        using B = TRNTableBorderStyle;
+        EXPECT_EQ(std::make_tuple(t->Color, t->BorderLightColor, t->CellBorderLightColor),
+                  std::make_tuple(clWhite, clWhite, clWhite))
+            << stored;
+        EXPECT_EQ(std::make_tuple(t->BorderColor, t->CellBorderColor),
+                  std::make_tuple(clBlack, clBlack))
+            << stored;
+        EXPECT_EQ(std::make_tuple(t->BorderStyle, t->CellBorderStyle),
+                  std::make_tuple(B::rntbColor, B::rntbColor))
+            << stored;
+        EXPECT_EQ(std::make_tuple(t->BorderWidth, t->CellBorderWidth), std::make_tuple(1, 1))
+            << stored;
+        EXPECT_EQ(std::make_tuple(t->BorderVSpacing, t->BorderHSpacing, t->CellVSpacing,
+                                  t->CellHSpacing, t->CellPadding),
+                  std::make_tuple(2, 2, 2, 2, 3))
+            << stored;
+        EXPECT_EQ(t->BestWidth, -60) << stored;
+    }
+}
+
 TEST(NotesTables, RowAndColumnCommandsAreOneStepEachAndDeletingAllDeletesTheTable) {
     struct Case {
         bool byRows;

@@ -6,7 +6,12 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -74,6 +79,65 @@ TEST(PreviewForm, TheZoomBoxSetsTheZoomOrSaysWhatItTakes) {
     EXPECT_EQ(rig.Form.cmb().currentText().toStdString(), std::to_string(view.ZoomPercent()) + "%");
     rig.Zoom("Full page");
     EXPECT_EQ(view.ZoomMode(), TRNZoomMode::rnzmFullPage);
+}
+
+// The zoom box as a user leaves it: the text typed, then the focus moved on with the keyboard
+// or the mouse; a wrong text is told in a real modal box, which takes the focus for a moment.
+TEST(PreviewForm, LeavingTheZoomBoxAppliesItsTextOnce) {
+    std::vector<std::string> told;
+    TfrmPreview* form = nullptr;
+    const auto box = [&](const std::string& text, const std::string&) {
+        told.push_back(text);
+        QMessageBox message(QMessageBox::Critical, "Scale", QString::fromStdString(text),
+                            QMessageBox::Ok, form);
+        QTimer::singleShot(50, &message, &QDialog::accept);
+        message.exec();
+    };
+    PrintedNote note;
+    note.AddLines(60);
+    note.Format();
+    TfrmPreview preview(nullptr, box);
+    form = &preview;
+    preview.rnpp().SetRNPrint(&note.Print);
+    preview.show();
+    preview.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&preview));
+    TRNPrintPreview& view = preview.rnpp();
+    QComboBox& zoom = preview.cmb();
+    const int before = view.ZoomPercent();
+    ASSERT_NE(before, 75);
+    const auto typeIntoZoom = [&](const char* text) {
+        preview.activateWindow(); // back from a box
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&preview));
+        zoom.setFocus(Qt::MouseFocusReason);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return zoom.hasFocus(); }));
+        zoom.lineEdit()->selectAll();
+        QTest::keyClicks(QApplication::focusWidget(), text);
+    };
+
+    typeIntoZoom("75");
+    EXPECT_EQ(view.ZoomPercent(), before); // typing alone applies nothing
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_FALSE(zoom.hasFocus());
+    EXPECT_EQ(view.ZoomMode(), TRNZoomMode::rnzmCustom);
+    EXPECT_EQ(view.ZoomPercent(), 75);
+
+    // A click on a button leaves the box: told once, though the box took the focus.
+    typeIntoZoom("abc");
+    auto* next = preview.findChild<QPushButton*>("Button3");
+    ASSERT_NE(next, nullptr);
+    QTest::mouseClick(next, Qt::LeftButton);
+    QTest::qWait(100);
+    EXPECT_EQ(told, std::vector<std::string>{"Please enter number from 10 to 500"});
+    EXPECT_EQ(view.ZoomPercent(), 75);
+
+    // Enter applies it where it is; the box taking the focus from there tells nothing more.
+    typeIntoZoom("abc");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::qWait(100);
+    EXPECT_EQ(told.size(), 2u);
+    EXPECT_EQ(view.ZoomPercent(), 75);
+    form = nullptr;
 }
 
 TEST(PreviewForm, OpensOverMostOfTheScreenWithThePageWidthInView) {

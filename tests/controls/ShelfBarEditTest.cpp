@@ -101,17 +101,26 @@ TEST(ShelfBarEdit, StartEditPicksTheEditorForEachType) {
     EXPECT_EQ(t.Editors().Combo->currentText().toStdString(), "b");
 }
 
+// A read-only row is not started at all. A custom row without its editor ends the edit before
+// it and is announced, but is not edited.
 TEST(ShelfBarEdit, ReadOnlyAndLinklessCustomRowsDoNotEdit) {
     PropertiesBar t;
-    TShelfItem& readOnly = t.Add(TPropertyType::ptText, "x");
+    TShelfItem& text = t.Add(TPropertyType::ptText, "x");
+    TShelfItem& readOnly = t.Add(TPropertyType::ptText, "y");
     readOnly.SetReadOnly(true);
     TShelfItem& custom = t.Add(TPropertyType::ptCustom);
-    for (TShelfItem* item : {&readOnly, &custom}) {
-        t.bar.StartEdit(item);
-        EXPECT_FALSE(t.bar.IsEditing());
-        EXPECT_FALSE(item->IsEditing());
-    }
-    EXPECT_TRUE(t.log.empty());
+    t.bar.StartEdit(&text);
+    t.bar.StartEdit(&readOnly);
+    EXPECT_TRUE(text.IsEditing());
+    EXPECT_FALSE(readOnly.IsEditing());
+    EXPECT_EQ(t.log, (std::vector<std::string>{"start row0"}));
+    t.log.clear();
+    t.bar.StartEdit(&custom);
+    EXPECT_FALSE(t.bar.IsEditing());
+    EXPECT_FALSE(text.IsEditing());
+    EXPECT_FALSE(custom.IsEditing());
+    EXPECT_FALSE(t.Editors().Edit->isVisible());
+    EXPECT_EQ(t.log, (std::vector<std::string>{"update row0", "stop row0", "start row2"}));
 }
 
 TEST(ShelfBarEdit, TypeEnterAndEscape) {

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QTest>
 
+#include <limits>
+
 namespace {
 
 TSpinValueModel TimeAndDateModel(TShelfSpinType type) {
@@ -57,6 +59,19 @@ TEST(ShelfSpinModel, StepsOfEachTypeStayWithinTheirLimits) {
         model.MinValue = c.min;
         model.MaxValue = c.max;
         EXPECT_EQ(model.Step(c.text, c.caret, c.up), c.expected) << c.text << " " << c.caret;
+    }
+    // A step past the range of whole numbers stops at the limit, or at the end of the range
+    // when there is no limit.
+    const std::string most = std::to_string(std::numeric_limits<int>::max());
+    const std::string least = std::to_string(std::numeric_limits<int>::min());
+    for (int increment : {1, std::numeric_limits<int>::max()}) {
+        TSpinValueModel model;
+        model.Increment = increment;
+        EXPECT_EQ(model.Step(most, 0, true), "100") << increment;
+        EXPECT_EQ(model.Step(least, 0, false), "0") << increment;
+        model.MaxValue = 0;
+        EXPECT_EQ(model.Step(most, 0, true), most) << increment;
+        EXPECT_EQ(model.Step(least, 0, false), least) << increment;
     }
     TSpinValueModel limited = TimeAndDateModel(TShelfSpinType::sptDate);
     limited.MinDateValue = EncodeDate(2024, 1, 1);

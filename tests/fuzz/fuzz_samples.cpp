@@ -9,6 +9,7 @@
 #include "platform/graphics/LittleEndian.h"
 #include "tests/support/HostileMetafiles.h"
 #include "tests/support/ProgramFileFixture.h"
+#include "tests/support/WidePenMetafiles.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -61,7 +62,8 @@ const std::string Gif = std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\
 // Metafiles that cost a drawing more than a picture may, or read past their bytes: one text
 // record that took 45 s, a PNG of 5,600 x 5,600 pixels inside (125 MB once decoded), bitmaps and
 // records the players once spun on or sized by, the slow drawings of the time tests; and text
-// given as glyph indices, which crashed the converter once the process had drawn text.
+// given as glyph indices, which crashed the converter once the process had drawn text; a
+// polyline with a wide pen, one drawing call that took a quarter of a minute on a printed page.
 std::vector<hostile_metafile::THostile> HostileSamples(bool enhanced) {
     using namespace hostile_metafile;
     std::vector<THostile> samples;
@@ -74,6 +76,8 @@ std::vector<hostile_metafile::THostile> HostileSamples(bool enhanced) {
         samples.push_back({"EMF PNG of 5600 x 5600", EmfWithImage(EncodedImage(5600, 5600))});
         samples.push_back({"EMF text as glyph indices", metafile_fixture::EmfGlyphText()});
         samples.push_back({"EMF of 1000 ellipses", SlowEmf(1000, 0x3366CC, 2100)});
+        samples.push_back({"EMF bitmap in runs", EmfWithBitmap(Rle8(true))});
+        samples.push_back({"EMF polyline with a wide pen", wide_pen::Emf(2000, 100)});
         return samples;
     }
     for (THostile& hostile : HostileWmfs()) {
@@ -81,6 +85,7 @@ std::vector<hostile_metafile::THostile> HostileSamples(bool enhanced) {
     }
     samples.push_back({"WMF of one slow text record", SlowTextWmf(0x336699)});
     samples.push_back({"WMF of 100 bitmaps in runs", SlowBitmapsWmf(0x996633)});
+    samples.push_back({"WMF polyline with a wide pen", wide_pen::Wmf(2000, 100)});
     return samples;
 }
 

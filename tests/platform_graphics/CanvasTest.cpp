@@ -22,16 +22,6 @@ QImage Pattern(int w = 120, int h = 80) {
     return image;
 }
 
-int Differences(const QImage& a, const QImage& b) {
-    int n = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            n += a.pixel(x, y) != b.pixel(x, y);
-        }
-    }
-    return n;
-}
-
 // Both back ends, for the checks that must hold on each.
 std::vector<std::unique_ptr<TCanvas>> BothCanvases(QImage& image) {
     std::vector<std::unique_ptr<TCanvas>> out;

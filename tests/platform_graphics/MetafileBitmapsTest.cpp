@@ -1,12 +1,24 @@
 // Bitmaps inside metafile records and the enhanced header's description: what the players size
-// their work by is checked before they are given the bytes.
+// their work by is checked before they are given the bytes. Run-length bitmaps are drawn with
+// the pixels their runs skip over left as the page was, by our player and through the
+// converter.
 #include "Surface.h"
 
+#include "platform/graphics/BmpFormat.h"
+#include "platform/graphics/EmfBitmapRecords.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/MetafileBitmaps.h"
+#include "platform/graphics/MetafileConversion.h"
+#include "platform/graphics/WmfPlayer.h"
 #include "tests/support/HostileMetafiles.h"
 
 #include <gtest/gtest.h>
+
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <algorithm>
+#include <climits>
 
 using namespace hostile_metafile;
 
@@ -196,4 +208,193 @@ TEST(MetafileBitmaps, APictureHoldingAnImageTooLargeIsDrawnAsAFrame) {
     const std::string image = EncodedImage(3000, 3000);
     EXPECT_EQ(drawn(EmfWithImage(image))->Pixel(40, 30), qRgb(0, 160, 0));
     EXPECT_EQ(drawn(EmfWithImage(image, 5, EmfWithImage(image)))->Image, frame.Image);
+}
+
+namespace {
+
+// 5 x 3 pixels of 8 bits in runs, with every kind of step: the bottom row a red pixel, a move
+// one right, three given one by one (green, blue, red: padded to a whole word) and its end;
+// the middle row one blue pixel and its end; the top row a move four right, one red pixel,
+// and the end of the bitmap.
+TDib RunsOfEveryKind() {
+    std::string palette;
+    for (uint32_t rgb : {0x000000u, 0xFF0000u, 0x00FF00u, 0x0000FFu}) { // black red green blue
+        WriteU32(palette, rgb);
+    }
+    return TDib{
+        40,
+        5,
+        3,
+        8,
+        1,
+        4,
+        palette,
+        Bytes({1, 1, 0, 2, 1, 0, 0, 3, 2, 3, 1, 0, 0, 0, 1, 3, 0, 0, 0, 2, 4, 0, 1, 1, 0, 1})};
+}
+
+// What the platform draws for it, top row first: the pixels the runs skip leave the page as it
+// was (0).
+constexpr QRgb Red = 0xFFFF0000;
+constexpr QRgb Green = 0xFF00FF00;
+constexpr QRgb Blue = 0xFF0000FF;
+const std::vector<std::vector<QRgb>> RunsDrawn = {
+    {0, 0, 0, 0, Red},
+    {Blue, 0, 0, 0, 0},
+    {Red, 0, Green, Blue, Red},
+};
+
+constexpr QRgb Yellow = 0xFFFFFF00;
+
+// The colour at the middle of each of the bitmap's pixels when it is stretched over `cell`
+// pixels a pixel from the top left corner of `image`.
+std::vector<std::vector<QRgb>> Cells(const QImage& image, QSizeF cell, size_t columns,
+                                     size_t rows) {
+    std::vector<std::vector<QRgb>> out(rows);
+    for (size_t y = 0; y < rows; ++y) {
+        for (size_t x = 0; x < columns; ++x) {
+            out[y].push_back(image.pixel(static_cast<int>((x + 0.5) * cell.width()),
+                                         static_cast<int>((y + 0.5) * cell.height())));
+        }
+    }
+    return out;
+}
+
+// The colours of `cells` as the nearest of red, green, blue and yellow: the SVG renderer
+// smooths a bitmap it stretches.
+std::vector<std::vector<QRgb>> Nearest(std::vector<std::vector<QRgb>> cells) {
+    for (auto& row : cells) {
+        for (QRgb& p : row) {
+            int best = INT_MAX;
+            for (QRgb c : {Red, Green, Blue, Yellow}) {
+                const int distance = std::abs(qRed(p) - qRed(c)) + std::abs(qGreen(p) - qGreen(c)) +
+                                     std::abs(qBlue(p) - qBlue(c));
+                if (distance < best) {
+                    best = distance;
+                    p = distance < 96 ? c : p;
+                }
+            }
+        }
+    }
+    return cells;
+}
+
+// RunsDrawn on a yellow page.
+std::vector<std::vector<QRgb>> RunsOnYellow() {
+    auto out = RunsDrawn;
+    for (auto& row : out) {
+        for (QRgb& p : row) {
+            p = p == 0 ? Yellow : p;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(RunLengthBitmaps, SkippedPixelsAreTransparentWhereTheBitmapIsDrawn) {
+    const TDib dib = RunsOfEveryKind();
+    const std::string packed = DibHeader(dib) + dib.Palette + dib.Bits;
+    QImage drawn;
+    std::string error;
+    ASSERT_TRUE(DecodeDib(packed, drawn, error, TSkippedPixels::Transparent)) << error;
+    EXPECT_EQ(Cells(drawn, QSizeF(1, 1), 5, 3), RunsDrawn);
+    // A bitmap alone keeps black there.
+    QImage alone;
+    ASSERT_TRUE(DecodeDib(packed, alone, error)) << error;
+    auto black = RunsDrawn;
+    for (auto& row : black) {
+        std::replace(row.begin(), row.end(), QRgb{0}, QRgb{0xFF000000});
+    }
+    EXPECT_EQ(Cells(alone, QSizeF(1, 1), 5, 3), black);
+}
+
+TEST(RunLengthBitmaps, AnEnhancedMetafileDrawsThemOverWhatIsUnder) {
+    // A yellow rectangle without an outline under the bitmap, both 100 x 50 units.
+    using namespace metafile_fixture;
+    const std::string yellow = EmfRecord(39, {1, 0, 0x0000FFFF, 0}) + EmfRecord(37, {1}) +
+                               EmfRecord(37, {static_cast<int32_t>(0x80000008)}) +
+                               EmfRecord(43, {0, 0, 100, 50}) + EmfRecord(14, {0, 16, 20});
+    auto drawn = [&](const TDib& dib) {
+        const std::string emf = EmfWithBitmap(dib, EmfOf(yellow, 5));
+        EXPECT_TRUE(Loads(emf));
+        const std::string svg = ConvertWithinBounds(emf, 200, 100);
+        EXPECT_FALSE(svg.empty());
+        QImage image(400, 200, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QSvgRenderer renderer(QByteArray::fromStdString(svg));
+        QPainter painter(&image);
+        renderer.render(&painter, QRectF(0, 0, 400, 200));
+        return image;
+    };
+    const TDib runs = RunsOfEveryKind();
+    // The bitmap fills 100.5 x 50.25 of the 200 x 99.5 the converter makes of the picture.
+    const QSizeF cell(400 * 100.5 / 200 / 5, 200 * 50.25 / 99.5 / 3);
+    EXPECT_EQ(Nearest(Cells(drawn(runs), cell, 5, 3)), RunsOnYellow());
+    // Runs of 4 bits: the same pixels, two to a byte.
+    TDib four = runs;
+    four.BitCount = 4;
+    four.Compression = 2;
+    four.Palette += std::string(48, '\0');
+    four.Bits = Bytes(
+        {1, 0x11, 0, 2, 1, 0, 0, 3, 0x23, 0x10, 0, 0, 1, 0x33, 0, 0, 0, 2, 4, 0, 1, 0x11, 0, 1});
+    EXPECT_EQ(Nearest(Cells(drawn(four), cell, 5, 3)), RunsOnYellow());
+    // Plain pixels of 32 bits whose fourth byte, unused, is 0: red and blue.
+    const TDib plain{40, 2, 1, 32, 0, 0, "", Bytes({0, 0, 255, 0, 255, 0, 0, 0})};
+    const std::vector<std::vector<QRgb>> redBlue = {{Red, Blue}};
+    EXPECT_EQ(Nearest(Cells(drawn(plain), QSizeF(cell.width() * 5 / 2, 100), 2, 1)), redBlue);
+}
+
+TEST(RunLengthBitmaps, AWindowsMetafileDrawsThemOverWhatIsUnder) {
+    using namespace metafile_fixture;
+    const TDib dib = RunsOfEveryKind();
+    std::string params;
+    WriteU32(params, 0x00CC0020); // copy
+    for (int v : {0, dib.Height, dib.Width, 0, 0, 50, 100, 0, 0}) {
+        WriteU16(params, static_cast<uint32_t>(v));
+    }
+    params += DibHeader(dib) + dib.Palette + dib.Bits;
+    const std::string records = WmfRecord(0x020B, {0, 0}) + WmfRecord(0x020C, {50, 100}) +
+                                WmfRecord(0x02FA, {5, 0, 0, 0, 0}) + WmfRecord(0x012D, {0}) +
+                                WmfRecord(0x02FC, {0, 0xFFFF, 0x0000, 0}) + WmfRecord(0x012D, {1}) +
+                                WmfRecord(0x041B, {51, 101, 0, 0}) + WmfRecordBytes(0x0F43, params);
+    const std::string wmf = WmfOf(records, 2);
+    QImage image(400, 200, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    ASSERT_TRUE(PlayWmf(wmf, ReadMetafileLayout(wmf), painter, QRectF(0, 0, 400, 200), 1000));
+    EXPECT_EQ(Cells(image, QSizeF(400.0 / 5, 200.0 / 3), 5, 3), RunsOnYellow());
+}
+
+TEST(RunLengthBitmaps, RunsThatLeaveTheirBitmapWriteNothingOutsideIt) {
+    // 5 x 3 pixels of 8 bits, each with its harm after a red pixel at the bottom left.
+    const std::pair<const char*, std::string> harms[] = {
+        {"a run past the row", Bytes({1, 1, 200, 1, 0, 1})},
+        {"pixels one by one past the row", Bytes({1, 1, 0, 8, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1})},
+        {"a move past the right", Bytes({1, 1, 0, 2, 250, 0, 1, 1, 0, 1})},
+        {"a move past the top", Bytes({1, 1, 0, 2, 0, 250, 1, 1, 0, 1})},
+        {"lines past the top", Bytes({1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1})},
+        {"pixels one by one cut short", Bytes({1, 1, 0, 8, 1, 1})},
+        {"no end", Bytes({1, 1, 1, 1})},
+    };
+    const TDib sound = RunsOfEveryKind();
+    for (const auto& [name, bits] : harms) {
+        TDib dib = sound;
+        dib.Bits = bits;
+        // Refused when loaded; read anyway, nothing is written outside the bitmap (the
+        // sanitizer watches) and the red pixel is where it was.
+        EXPECT_FALSE(Loads(EmfWithBitmap(dib))) << name;
+        EXPECT_FALSE(Loads(WmfWithBitmap(dib))) << name;
+        QImage image;
+        std::string error;
+        if (DecodeDib(DibHeader(dib) + dib.Palette + dib.Bits, image, error,
+                      TSkippedPixels::Transparent)) {
+            EXPECT_EQ(image.size(), QSize(5, 3)) << name;
+            EXPECT_EQ(image.pixel(0, 2), Red) << name;
+        }
+        // The converter's preparation leaves a bitmap it cannot read as it was.
+        std::string emf = EmfWithBitmap(sound);
+        const std::string harmful = EmfWithBitmap(dib);
+        EXPECT_EQ(EmfWithConvertibleBitmaps(harmful), harmful) << name;
+        EXPECT_NE(EmfWithConvertibleBitmaps(emf), emf) << name;
+    }
 }

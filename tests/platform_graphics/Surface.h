@@ -31,6 +31,17 @@ inline int CountPixels(const QImage& image, const QRect& area,
     return n;
 }
 
+// How many pixels of two pictures of one size differ.
+inline int Differences(const QImage& a, const QImage& b) {
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            n += a.pixel(x, y) != b.pixel(x, y);
+        }
+    }
+    return n;
+}
+
 inline bool IsBlack(QRgb pixel) {
     return pixel == qRgb(0, 0, 0);
 }

@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -24,6 +25,7 @@ public:
     std::vector<TMessage> messages;
     int paints = 0;
     bool eatKeys = false;
+    std::string paintError; // thrown after the paint has drawn, when set
 
 protected:
     void Paint() override {
@@ -32,6 +34,9 @@ protected:
         Canvas().FillRect(ClientRect());
         Canvas().Brush().SetColor(clRed);
         Canvas().FillRect(Rect(10, 10, 30, 30));
+        if (!paintError.empty()) {
+            throw std::runtime_error(paintError);
+        }
     }
     void MouseDown(TMouseButton b, TShiftState s, int x, int y) override {
         log.push_back("down " + std::to_string(static_cast<int>(b)) + " " +
@@ -60,7 +65,7 @@ protected:
     void Resize() override { log.push_back("resize " + std::to_string(ClientWidth())); }
     void Dispatch(TMessage& m) override {
         messages.push_back(m);
-        if (m.Msg == WM_USER + 99) {
+        if (m.Msg == WM_USER + 99 || (m.Msg == WM_TIMER && m.WParam == 99)) {
             throw std::runtime_error("handler failed");
         }
         m.Result = 42;
@@ -133,6 +138,33 @@ TEST(Control, ReceivesPostedMessagesInOrderFromAnyThread) {
     QCoreApplication::processEvents();
     EXPECT_EQ(reported, "handler failed");
     SetApplicationExceptionHandler(nullptr);
+}
+
+TEST(Control, ErrorsOfPaintsAndTimersReachTheHandlerAsRepeatingOnes) {
+    Probe probe;
+    probe.resize(60, 60);
+    probe.show();
+    Shot(probe);
+    std::vector<std::pair<std::string, TEventRecurrence>> reported;
+    SetApplicationExceptionHandler([&](const std::exception& e) {
+        reported.emplace_back(e.what(), ApplicationExceptionRecurrence());
+        probe.KillTimer(99); // one tick is enough
+    });
+    probe.paintError = "paint failed";
+    probe.Invalidate();
+    // The paint shows what it drew before it failed.
+    EXPECT_EQ(Shot(probe).pixel(15, 15), qRgb(255, 0, 0));
+    probe.SetTimer(99, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(reported.size() >= 2, 2000);
+    probe.PostMessage(WM_USER + 99, 0, 0);
+    QCoreApplication::processEvents();
+    SetApplicationExceptionHandler(nullptr);
+    using R = TEventRecurrence;
+    ASSERT_EQ(reported.size(), 3u);
+    EXPECT_EQ(reported[0], std::make_pair(std::string("paint failed"), R::Repeats));
+    EXPECT_EQ(reported[1], std::make_pair(std::string("handler failed"), R::Repeats));
+    EXPECT_EQ(reported[2], std::make_pair(std::string("handler failed"), R::Once));
+    EXPECT_EQ(ApplicationExceptionRecurrence(), R::Once);
 }
 
 TEST(Control, MouseClicksArriveAsTheFrameworkSendsThem) {

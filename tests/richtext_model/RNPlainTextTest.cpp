@@ -20,13 +20,16 @@ public:
         sheet.TextStyles()[sheet.AddTextStyle()].Unicode = true;
         Style = &sheet;
     }
-    // One row per item: "p<para>:" for a paragraph start, "+:" for a continuation.
+    // One row per item: "p<para>:" for a paragraph start, "l<para>:" for a new line inside the
+    // paragraph, "+:" for a continuation of the line.
     std::vector<std::string> Rows() const {
         std::vector<std::string> rows;
         for (int i = 0; i < ItemCount(); ++i) {
             const TCustomRNItemInfo& item = GetItem(i);
-            rows.push_back((item.GetSameAsPrev() ? "+" : "p" + std::to_string(item.ParaNo)) + ":" +
-                           GetItemText(i));
+            const std::string start = item.GetSameAsPrev() ? "+"
+                                      : item.GetBR()       ? "l" + std::to_string(item.ParaNo)
+                                                           : "p" + std::to_string(item.ParaNo);
+            rows.push_back(start + ":" + GetItemText(i));
         }
         return rows;
     }
@@ -48,12 +51,13 @@ TEST(RNPlainText, AddTextNLWCutsAtLineAndParagraphSeparators) {
         {"CR LF", u"a\r\nb", false, {"p0:a", "p1:b"}},
         {"LF CR", u"a\n\rb", false, {"p0:a", "p1:b"}},
         {"CR CR", u"a\r\rb", false, {"p0:a", "p1:", "p1:b"}},
-        {"line separator", u"a\u2028b", false, {"p0:a", "+:b"}},
+        {"line separator", u"a\u2028b", false, {"p0:a", "l1:b"}},
         {"paragraph separator", u"a\u2029b", false, {"p0:a", "p1:b"}},
-        {"vertical tab", u"a\u000Bb", false, {"p0:a", "+:b"}},
-        {"NUL", u"a"s + u'\0' + u"b", false, {"p0:a", "+:b"}},
-        {"single paragraph", u"a\r\nb\nc", true, {"p0:a", "+:b", "+:c"}},
-        {"single paragraph keeps U+2029", u"a\r\nb\u2029c", true, {"p0:a", "+:b", "p1:c"}},
+        {"vertical tab", u"a\u000Bb", false, {"p0:a", "l1:b"}},
+        {"NUL", u"a"s + u'\0' + u"b", false, {"p0:a", "l1:b"}},
+        {"two line separators", u"a\u2028\u2028b", false, {"p0:a", "l1:", "l1:b"}},
+        {"single paragraph", u"a\r\nb\nc", true, {"p0:a", "l1:b", "l1:c"}},
+        {"single paragraph keeps U+2029", u"a\r\nb\u2029c", true, {"p0:a", "l1:b", "p1:c"}},
         {"empty", u"", false, {"p0:"}},
     };
     for (const auto& c : cases) {
@@ -93,6 +97,25 @@ TEST(RNPlainText, LoadTextWReadsByteOrderMarks) {
     ExpectRNError([&] { doc.LoadTextW((dir / "odd.txt").string(), 0, 0, false); },
                   "Can't perform Unicode operation");
     EXPECT_EQ(doc.Rows(), std::vector<std::string>{"p0:kept"});
+}
+
+// Read as one paragraph, the lines of a file stay lines in either encoding, and are written
+// back as they were read.
+TEST(RNPlainText, LinesReadAsOneParagraphKeepTheirBreaks) {
+    TempDir dir;
+    const std::string lines = "first\r\nsecond\r\nthird";
+    WriteFileBytes(dir / "8.txt", lines);
+    WriteFileBytes(dir / "16.txt", "\xFF\xFE" + RNU_AnsiToUnicode(1252, lines));
+    TextDoc narrow, wide;
+    ASSERT_TRUE(narrow.LoadText((dir / "8.txt").string(), 0, 0, true));
+    ASSERT_TRUE(wide.LoadTextW((dir / "16.txt").string(), 0, 0, true));
+    EXPECT_EQ(wide.Rows(), narrow.Rows());
+    for (TextDoc* doc : {&narrow, &wide}) {
+        TMemoryStream out;
+        ASSERT_TRUE(doc->SaveTextToStream("", out, 80, false, false, false));
+        EXPECT_EQ(out.Bytes(), lines);
+        EXPECT_TRUE(doc->AllowNewPara);
+    }
 }
 
 TEST(RNPlainText, LoadTextReadsLinesAndReplacesNul) {

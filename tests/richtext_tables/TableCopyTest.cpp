@@ -46,6 +46,15 @@ struct Positions {
 
 using ShapeRows = std::vector<std::vector<std::tuple<int, int, std::string>>>;
 
+// A cell's text as a spreadsheet reads it: in double quotes, its own double quotes doubled.
+std::string SpreadsheetQuoted(const std::string& text) {
+    std::string quoted = "\"";
+    for (char c : text) {
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    }
+    return quoted + "\"";
+}
+
 TEST_P(TableCellsCopy, AMergedCellInsideTheRectangleStaysWholeAndTheTableKeepsItsLook) {
     Positions p(GetParam(), 3, 4);
     p.T->Rows.MergeCells(1, 1, 2, 2, true);
@@ -80,7 +89,8 @@ TEST_P(TableCellsCopy, AMergedCellInsideTheRectangleStaysWholeAndTheTableKeepsIt
     EXPECT_EQ(Shape(p.T->Rows), before);
 
     const std::string text = p.T->PartiallySelectedText(target.Doc, false);
-    EXPECT_EQ(text, mergedText + "\t\t13\r\n\t\t23");
+    // The merged cell's paragraphs are one cell's text: quoted, not rows of their own.
+    EXPECT_EQ(text, SpreadsheetQuoted(mergedText) + "\t\t13\r\n\t\t23");
     EXPECT_EQ(p.T->PartiallySelectedText(target.Doc, true),
               RNU_AnsiToUnicode(target.Doc.GetDefaultCodePage(), text));
 }
@@ -112,10 +122,64 @@ TEST_P(TableCellsCopy, AMergedCellCrossingTheEdgeIsCopiedWholeWithEmptyCellsBesi
     };
     EXPECT_EQ(Shape(copy->Rows), expected);
     EXPECT_EQ(p.T->PartiallySelectedText(target.Doc, false),
-              "\t" + mergedText + "\t\r\n10\t\t12\r\n20\t21\t22");
+              "\t" + SpreadsheetQuoted(mergedText) + "\t\r\n10\t\t12\r\n20\t21\t22");
     // The table copied from keeps its cells.
     EXPECT_EQ(p.T->Cells(0, 0)->GetItemText(0), "00");
     EXPECT_EQ(p.T->Cells(0, 1)->RowSpan, 2);
+}
+
+// Cells copied as text: one whose text holds a line break, a tab or a double quote goes in
+// double quotes, as a spreadsheet writes it, so that a paste gives the same cells; the others go
+// as they are.
+TEST_P(TableCellsCopy, CellsWithBreaksTabsOrQuotesAreCopiedAsASpreadsheetWritesThem) {
+    Positions p(GetParam(), 2, 2);
+    TRNTableCellData& paragraphs = *p.T->Cells(0, 0);
+    paragraphs.AddNL("second", 0, 0);
+    SetTextOf(*p.T->Cells(0, 1), "say \"hi\"");
+    // A table in a cell writes its own separators.
+    RegisterTableItemClass();
+    TRNTableCellData& holder = *p.T->Cells(1, 0);
+    auto inner = std::make_unique<TRNTableItemInfo>(1, 2, &holder);
+    inner->TextColSeparator = "\t";
+    SetTextOf(*inner->Cells(0, 0), "x");
+    SetTextOf(*inner->Cells(0, 1), "y");
+    holder.Clear();
+    holder.AddItem("", std::move(inner));
+    p.Select(0, 0, 1, 1);
+    TableDoc target(GetParam());
+    const std::string text = p.T->PartiallySelectedText(target.Doc, false);
+    EXPECT_EQ(text, SpreadsheetQuoted("00\r\nsecond") + "\t" + SpreadsheetQuoted("say \"hi\"") +
+                        "\r\n" + SpreadsheetQuoted("x\ty" + p.T->TextRowSeparator) + "\t11");
+    EXPECT_EQ(p.T->PartiallySelectedText(target.Doc, true),
+              RNU_AnsiToUnicode(target.Doc.GetDefaultCodePage(), text));
+    // The table's own text is left as it was.
+    EXPECT_EQ(p.T->AsText(80, p.D.Doc, "", "", true, false).substr(0, 10), "00\r\nsecond");
+}
+
+// Copied cells keep their columns' widths: a table as wide as so many pixels becomes as wide as
+// the columns copied; one as wide as a share of the page keeps that share.
+TEST_P(TableCellsCopy, CopiedColumnsKeepTheirWidths) {
+    Positions p(GetParam(), 2, 4);
+    p.T->BestWidth = 600;
+    p.T->Cells(0, 0)->BestWidth = 250;
+    p.T->OnDocWidthChange(1000, nullptr, false);
+    const TRNIntegerList& widths = p.T->FormattingInfo.ColWidths;
+    ASSERT_EQ(p.T->GetWidth(), 600);
+    ASSERT_GT(widths[0], widths[1]);
+    TableDoc target(GetParam());
+    for (const auto& [left, cols] : {std::pair{0, 1}, {1, 2}, {0, 2}, {2, 2}, {0, 4}}) {
+        p.Select(0, left, 1, cols - 1);
+        std::unique_ptr<TRNTableItemInfo> copy = p.Copy(target);
+        ASSERT_NE(copy, nullptr);
+        ASSERT_EQ(copy->Rows.ColCount(), cols);
+        copy->OnDocWidthChange(1000, nullptr, false);
+        for (int c = 0; c < cols; ++c) {
+            EXPECT_EQ(copy->FormattingInfo.ColWidths[c], widths[left + c]) << left << "+" << c;
+        }
+    }
+    p.T->BestWidth = -70;
+    p.Select(0, 1, 1, 0);
+    EXPECT_EQ(p.Copy(target)->BestWidth, -70);
 }
 
 TEST_P(TableCellsCopy, OneCellOrTheWholeTableOrNothing) {

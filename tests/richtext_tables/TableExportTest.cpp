@@ -5,6 +5,7 @@
 #include "richtext/model/RNRTFProps.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -215,6 +216,34 @@ TEST(TableRTF, RowAndCellWordsFollowTheTable) {
             EXPECT_EQ(rtf.find(word), std::string::npos) << c.What << ": " << word;
         }
     }
+}
+
+// A table laid out on the screen wider than the text width of a page (8640 twips) is written at
+// that width, and a table in one of its cells at the width of that cell.
+TEST(TableRTF, AWideTableIsWrittenAtThePageWidthAndATableInItsCellAtTheCellsWidth) {
+    RTFTable x(1, 2);
+    TRNTableCellData& cell = *x.T->Cells(0, 0);
+    auto owned = std::make_unique<TRNTableItemInfo>(1, 2, &cell);
+    TRNTableItemInfo& inner = *owned;
+    cell.Clear();
+    cell.AddItem("", std::move(owned));
+    x.T->OnDocWidthChange(1500, nullptr, false);
+    inner.OnDocWidthChange(x.T->FormattingInfo.ColWidths[0], nullptr, false);
+    const int outerWidth = x.T->FormattingInfo.Width;
+    ASSERT_GT(inner.FormattingInfo.Width * Tpp, 8640);
+    std::vector<int> edges;
+    const std::string rtf = x.Write(0);
+    for (size_t at = rtf.find("\\cellx"); at != std::string::npos;
+         at = rtf.find("\\cellx", at + 1)) {
+        edges.push_back(std::atoi(rtf.c_str() + at + 6));
+    }
+    // The table's two edges, then those of the table in its first cell.
+    ASSERT_EQ(edges.size(), 4u) << rtf;
+    EXPECT_LE(edges[1], 8640);
+    EXPECT_GT(edges[1], 8640 * 9 / 10);
+    EXPECT_LE(edges[3], edges[0]);
+    EXPECT_GT(edges[3], edges[0] * 8 / 10);
+    EXPECT_EQ(x.T->FormattingInfo.Width, outerWidth);
 }
 
 TEST(TableHTML, TablesAndCellsWriteTheirAttributes) {

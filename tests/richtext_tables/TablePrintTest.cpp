@@ -145,4 +145,31 @@ TEST(TablePrint, CellTextIsPrintedAndRowsGrowWithIt) {
     EXPECT_EQ(p.N.Device->Sheets[0], (std::vector<std::string>{"one", "two", "three", "low"}));
 }
 
+// Formatting for print again drops the printed cells of the pass before; the cells themselves
+// stay as they are, and so does what prints.
+TEST(TablePrint, FormattingTwiceKeepsEveryCell) {
+    PrintedTable p(2, 2);
+    UseTableOptions(TableOptions::NotesEditor, p.N.Source, p.N.Sheet);
+    SetTextOf(*p.T->Cells(0, 0), "a");
+    SetTextOf(*p.T->Cells(1, 1), "d");
+    const auto cells = [&] {
+        std::vector<std::string> out;
+        for (int i = 0; i < 4; ++i) {
+            const TRNTableCellData& cell = *p.T->Cells(i / 2, i % 2);
+            out.push_back(std::to_string(cell.ItemCount()) + ":" +
+                          (cell.ItemCount() > 0 ? cell.GetItemText(0) : ""));
+        }
+        return out;
+    };
+    const std::vector<std::string> typed{"1:a", "1:", "1:", "1:d"};
+    ASSERT_EQ(cells(), typed);
+    for (int pass = 1; pass <= 3; ++pass) {
+        ASSERT_EQ(p.N.Format(), 1) << pass;
+        EXPECT_EQ(cells(), typed) << pass;
+    }
+    p.N.Print.Print("t", 1, false);
+    ASSERT_EQ(p.N.Device->Sheets.size(), 1u);
+    EXPECT_EQ(p.N.Device->Sheets[0], (std::vector<std::string>{"a", "d"}));
+}
+
 } // namespace

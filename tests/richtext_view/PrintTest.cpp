@@ -191,6 +191,25 @@ TEST(Pagination, TheSourceKeepsItsOwnItemMapping) {
     EXPECT_NE(n.Data().DrawItems.Count(), n.Source.RNData().DrawItems.Count());
 }
 
+// The print object only borrows the note's items: going, or cleared, it leaves them to the note,
+// and once cleared it holds nothing of the note.
+TEST(Pagination, APrintObjectLeavesTheNoteItsItems) {
+    PrintedNote n;
+    n.AddLines(3);
+    {
+        TRNPrint other;
+        other.AssignSource(n.Source);
+        ASSERT_EQ(other.FormatPages(), 1);
+    }
+    ASSERT_EQ(n.Source.GetLineCount(), 3);
+    EXPECT_EQ(n.Source.GetItemText(2), "line 3");
+    ASSERT_EQ(n.Format(), 1);
+    n.Print.Clear();
+    ASSERT_EQ(n.Source.GetLineCount(), 3);
+    EXPECT_EQ(n.Data().ItemCount() + n.Data().DrawItems.Count() + n.Print.GetPagesCount(), 0);
+    EXPECT_EQ(n.Format(), 1);
+}
+
 TEST(Pagination, DrawPageChecksThePageNumber) {
     PrintedNote n;
     n.AddLines(20);

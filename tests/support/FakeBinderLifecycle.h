@@ -12,6 +12,7 @@ struct FakeBinderLifecycle : IBinderLifecycle {
     bool CreateSucceeds = true;
     bool EndSucceeds = true;
     bool Open = false;
+    int TasksStored = 0; // not among the calls: the pending changes' save stores them too
 
     bool CreateBinder(const std::string& folder, const std::string& name, const std::string&,
                       bool) override {
@@ -31,6 +32,10 @@ struct FakeBinderLifecycle : IBinderLifecycle {
         Calls.push_back("end");
         Open = false;
         return EndSucceeds;
+    }
+    bool StoreTasks() override {
+        ++TasksStored;
+        return true;
     }
     void ReloadBinder() override { Calls.push_back("reload"); }
     void DeleteBinder(const std::string& path) override { Calls.push_back("delete " + path); }

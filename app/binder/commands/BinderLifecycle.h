@@ -24,6 +24,10 @@ public:
     // its tree file could not be written, and the task section is written all the same. False
     // when anything could not be written (the messages said what); true when no binder is open.
     virtual bool EndBinder() = 0;
+    // Writes the open binder's task section into its binder file now, as its close does, and
+    // leaves it open. False when it could not be written (the messages said why); true when no
+    // binder is open.
+    virtual bool StoreTasks() = 0;
     // Closes and loads the same binder again.
     virtual void ReloadBinder() = 0;
     // Deletes the files of the binder named by its ".bdf" path and its binder-list entry.

@@ -82,8 +82,8 @@ bool TBinderLifecycle::CreateBinder(const std::string& folder, const std::string
 
 bool TBinderLifecycle::OpenBinder(const std::string& binderFilePath) {
     std::string reason;
-    const std::optional<TBinderFileValues> values = files_.ReadBinderValues(binderFilePath, reason);
-    if (!values) {
+    const std::optional<TBinderToOpen> binder = files_.ReadBinderValues(binderFilePath, reason);
+    if (!binder) {
         ui_.Messages.ShowMessage("Unable to open binder\n" + binderFilePath + ": " + reason + ".");
         return false;
     }
@@ -95,7 +95,7 @@ bool TBinderLifecycle::OpenBinder(const std::string& binderFilePath) {
         files_.StopBinderWork();
         ClearTree(tree_.Tree().Items());
     }
-    ui_.Commands.SetRecentBinders(files_.Open(binderFilePath, *values));
+    ui_.Commands.SetRecentBinders(files_.Open(binderFilePath, *binder));
     tree_.LoadBinderTree();
     return true;
 }
@@ -135,7 +135,14 @@ bool TBinderLifecycle::SaveForClose() {
 }
 
 bool TBinderLifecycle::FinishClose() {
-    const std::vector<std::string> messages = files_.FinishClose();
+    return Told(files_.FinishClose());
+}
+
+bool TBinderLifecycle::StoreTasks() {
+    return !BinderOpen() || Told(files_.WriteTaskSection());
+}
+
+bool TBinderLifecycle::Told(const std::vector<std::string>& messages) {
     for (const std::string& message : messages) {
         ui_.Messages.ShowMessage(message);
     }

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class ICaptureStarter;
 class ISettingsStore;
@@ -58,6 +59,7 @@ public:
     // binder then stays open with its records (and its task polling running again).
     bool TryCloseBinder();
     bool EndBinder() override;
+    bool StoreTasks() override;
     // Keeps the binder file path, so the next close writes the task section again.
     void ReloadBinder() override;
     // Deletes the store folder, the tree file and the binder file, and the binder-list entry.
@@ -81,6 +83,8 @@ private:
     // The second half: the task section written, the tree emptied; false (after the messages)
     // when the task section could not be written.
     bool FinishClose();
+    // Shows the messages; true when there were none.
+    bool Told(const std::vector<std::string>& messages);
 
     TBinderUiRoles ui_;
     BinderPaths& paths_;

@@ -171,15 +171,13 @@ bool TBinderTreeCommands::AddNode(const std::string& url, const std::string& tit
     return true;
 }
 
+// A new folder reaches the disk at once, as every new node does: a crash a moment later keeps it.
 void TBinderTreeCommands::FileNewFolderExecute() {
-    tree_.BinderDirty = true;
-    tree_.CreateNode(NodeKind::Folder, TInsertMode::Child, false);
+    tree_.CreateNode(NodeKind::Folder, TInsertMode::Child, true);
 }
 
 void TBinderTreeCommands::FileAppendFolderExecute() {
-    tree_.BinderDirty = true;
-    tree_.CreateNode(NodeKind::Folder, TInsertMode::Sibling, false);
-    tree_.Items().DataChanged(tree_.Selected());
+    tree_.CreateNode(NodeKind::Folder, TInsertMode::Sibling, true);
 }
 
 void TBinderTreeCommands::FileNewNodeExecute() {

@@ -195,13 +195,21 @@ void TfrmPreview::cmbExit() {
     }
 }
 
+bool TfrmPreview::LeavesZoomBox(QEvent* focusOut) {
+    // The editable box itself holds the focus (its line edit only shows it). The user leaves it
+    // for another control of the form; its own list opening, or a window coming over the form
+    // (the box that tells the text is wrong, another program), is no leaving: the focus comes
+    // back to it.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(focusOut)->reason();
+    return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+}
+
 void TfrmPreview::rnppZoomChanged() {
     cmb_->setEditText(ToQ(IntToStr(rnpp_->ZoomPercent()) + "%"));
 }
 
 bool TfrmPreview::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut && watched == cmb_->lineEdit() &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+    if (event->type() == QEvent::FocusOut && watched == cmb_ && LeavesZoomBox(event)) {
         GuardEvent([this] { cmbExit(); });
     } else if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();

@@ -50,6 +50,8 @@ protected:
 
 private:
     void ShowPage();
+    // Whether this loss of the zoom box's focus is the user moving on from it.
+    static bool LeavesZoomBox(QEvent* focusOut);
 
     QFrame* Panel1;
     QLabel* Label1;

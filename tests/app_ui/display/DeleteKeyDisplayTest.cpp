@@ -3,80 +3,22 @@
 // question, the node stays) and deletes characters of the note; in the tree it still asks and
 // deletes the node.
 #include "app/ui/BinderTreeView.h"
-#include "app/ui/NotesCommands.h"
-#include "richtext/view/RNEdit.h"
 
-#include "tests/app_ui/UiTestSupport.h"
+#include "tests/app_ui/display/NoteWindow.h"
 #include "tests/app_ui/display/Screenshot.h"
 
-#include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTest>
-#include <gtest/gtest.h>
-
-#include <memory>
-
-namespace {
-
-// Every modal window that comes up while it lives: its caption, then it is answered (OK when
-// `accept`, else cancelled).
-class ModalWatch {
-public:
-    explicit ModalWatch(bool accept) {
-        QObject::connect(&timer_, &QTimer::timeout, [this, accept] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr) {
-                return;
-            }
-            Seen.push_back(dialog->windowTitle().toStdString());
-            if (accept) {
-                dialog->accept();
-            } else {
-                dialog->reject();
-            }
-        });
-        timer_.start(5);
-    }
-    std::vector<std::string> Seen;
-
-private:
-    QTimer timer_;
-};
-
-// A key pressed where the keyboard is: at the focus widget, else at the window.
-void PressKey(QWidget& window, Qt::Key key) {
-    QWidget* focus = QApplication::focusWidget();
-    QTest::keyClick(focus != nullptr ? focus : &window, key);
-    ServeEventsFor(std::chrono::milliseconds(100));
-}
-
-} // namespace
 
 TEST(DeleteKeyDisplay, DeletesACharacterOfTheNoteAfterAMenuAndTheNodeOnlyInTheTree) {
-    ProgramEnv env;
-    auto program = StartProgram(env.Folder.Str(), env.Store);
-    ASSERT_NE(program, nullptr);
-    TFormVelmorRnx& window = *program->Window();
-    ASSERT_TRUE(program->Settings().AskBeforeDelete);
+    NoteWindow shown;
+    ASSERT_TRUE(shown.Start());
+    TFormVelmorRnx& window = *shown.Window;
+    ASSERT_TRUE(shown.Program->Settings().AskBeforeDelete);
     TBinderTree& binder = window.Binder();
-    auto record = std::make_unique<TPageInfo>();
-    record->Kind = NodeKind::Notes;
-    record->Title = "Note";
-    TTreeNode* note =
-        binder.CreateNode(NodeKind::Notes, TInsertMode::Child, true, std::move(record));
-    ASSERT_NE(note, nullptr);
-    window.resize(900, 600);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    binder.Items().SetSelected(note);
-    TRichNoteEdit& editor = window.NotesPart().Commands().RichNoteEdit1();
-    ASSERT_TRUE(WaitUntil([&] { return editor.isVisible(); }));
+    TRichNoteEdit& editor = *shown.Editor;
 
-    // Click into the text and type, then go to the start of the line.
-    QTest::mouseClick(&editor, Qt::LeftButton, {}, QPoint(40, 20));
-    ASSERT_TRUE(WaitUntil([&] { return editor.hasFocus(); }));
+    // Type, then go to the start of the line.
     QTest::keyClicks(&editor, "abc");
     PressKey(window, Qt::Key_Home);
     ASSERT_EQ(editor.GetItemText(0), "abc");
@@ -101,18 +43,14 @@ TEST(DeleteKeyDisplay, DeletesACharacterOfTheNoteAfterAMenuAndTheNodeOnlyInTheTr
     QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
     ASSERT_TRUE(WaitUntil([] { return QApplication::activePopupWidget() == nullptr; }));
 
-    // Delete where the keyboard now is: no question, the node stays.
+    // The keyboard is where it was, in the text: Delete deletes the character after the caret,
+    // with no question, and the node stays; and again.
+    ASSERT_TRUE(editor.hasFocus());
     PressKey(window, Qt::Key_Delete);
     EXPECT_TRUE(questions->Seen.empty());
     EXPECT_EQ(binder.Items().Count(), 1);
     EXPECT_EQ(NodeRecord(binder.Items().GetFirstNode())->Title, "Note");
-
-    // Back in the text, Delete deletes the character after the caret, and again.
-    if (!editor.hasFocus()) {
-        PressKey(window, Qt::Key_Escape); // the menu bar lets the keyboard go
-    }
-    ASSERT_TRUE(editor.hasFocus());
-    PressKey(window, Qt::Key_Delete);
+    EXPECT_EQ(editor.GetItemText(0), "bc");
     PressKey(window, Qt::Key_Delete);
     EXPECT_EQ(editor.GetItemText(0), "c");
     EXPECT_TRUE(questions->Seen.empty());
@@ -127,5 +65,4 @@ TEST(DeleteKeyDisplay, DeletesACharacterOfTheNoteAfterAMenuAndTheNodeOnlyInTheTr
     PressKey(window, Qt::Key_Delete);
     ASSERT_TRUE(WaitUntil([&] { return binder.Items().Count() == 0; }));
     EXPECT_EQ(confirm.Seen, std::vector<std::string>{"Confirm"});
-    CloseProgram(program);
 }

@@ -100,6 +100,35 @@ TEST(DialogMessageDisplay, TheTipFormsHelpErrorIsDrawnOverTheTipForm) {
     rig.Window.reset();
 }
 
+// Another window holding the focus while the tip form is open (another program's, or one the
+// window manager activated) does not take the box away from the form it came from.
+TEST(DialogMessageDisplay, TheTipFormsHelpErrorStaysWithTheTipFormWhateverWindowIsActive) {
+    MainWindowRig rig;
+    TFormVelmorRnx& window = rig.Make();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QWidget other;
+    other.resize(200, 100);
+    BoxWatch watch;
+    QWidget* tipForm = nullptr;
+    WhenModal([&](QWidget* tip) {
+        tipForm = tip;
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(tip));
+        other.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&other));
+        QApplication::setActiveWindow(&other);
+        EXPECT_EQ(QApplication::activeWindow(), &other);
+        watch.Arm();
+        QTest::mouseClick(Control<QPushButton>(*tip, "Button3"), Qt::LeftButton);
+        static_cast<QDialog*>(tip)->reject();
+    });
+    window.findChild<QAction*>("TipsofTheDay1")->trigger();
+    ASSERT_NE(tipForm, nullptr);
+    ASSERT_FALSE(watch.Text.empty());
+    EXPECT_EQ(watch.Parent, tipForm);
+    rig.Window.reset();
+}
+
 TEST(DialogMessageDisplay, SearchCompleteIsDrawnBeforeAnyKeyOverTheFindDialog) {
     QWidget page;
     page.resize(700, 400);
