@@ -5,20 +5,43 @@
 #include "platform/graphics/PictureShowing.h"
 #include "platform/graphics/WmfPlayer.h"
 
+#include <QElapsedTimer>
 #include <QPainter>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
-// A play that took nine tenths of a picture's CPU time before the clock on the wall stopped it
-// had its time: the picture cannot be drawn within it. One stopped sooner was kept from the CPU.
-constexpr qint64 SpentTenths = 9;
+// Past this on the wall a play on a worker stops whatever CPU time it has taken: the machine is
+// starved, and the picture is tried again later.
+constexpr qint64 WallDeadlineMillis = 16 * PictureMillis;
 // Conversions longer than this are not kept: a picture drawn at another size is converted again.
 constexpr size_t KeptConversionBytes = size_t{8} << 20;
 
+// The player's clock on a worker: the thread's CPU time, which a busy machine does not stretch,
+// so that whether a picture is drawn does not depend on what else the machine does.
+class TCpuMeter : public TPlayMeter {
+public:
+    TCpuMeter() : cpuStart_(ThreadCpuMicros()) { wall_.start(); }
+
+    qint64 Elapsed() override {
+        if (wall_.hasExpired(WallDeadlineMillis)) {
+            starved_ = true;
+            return std::numeric_limits<qint64>::max() / 2;
+        }
+        return (ThreadCpuMicros() - cpuStart_) / 1000;
+    }
+    bool Starved() const { return starved_; }
+
+private:
+    int64_t cpuStart_;
+    QElapsedTimer wall_;
+    bool starved_ = false;
+};
+
 TPrepared PlayIntoImage(const TPictureBytes& bytes, const TMetafileLayout& layout, int width,
-                        int height, TPreparationContext& context) {
+                        int height) {
     if (!WmfHasBox(layout)) {
         return {TPreparedEnd::Refused, {}};
     }
@@ -27,29 +50,26 @@ TPrepared PlayIntoImage(const TPictureBytes& bytes, const TMetafileLayout& layou
         return {TPreparedEnd::Refused, {}};
     }
     image.fill(Qt::transparent);
-    // The player stops by the clock on the wall: each time the machine kept it from spending its
-    // CPU time, it is given twice as long the next time.
-    const qint64 wall = PictureMillis << std::min(context.TimesPutOff(), 4);
-    const int64_t cpuBefore = ThreadCpuMicros();
+    TCpuMeter meter;
     bool whole = false;
     {
         QPainter painter(&image);
-        whole = PlayWmf(bytes.Bytes(), layout, painter, QRectF(0, 0, width, height), wall);
+        whole = PlayWmf(bytes.Bytes(), layout, painter, QRectF(0, 0, width, height), PictureMillis,
+                        meter);
     }
     if (whole) {
         return {TPreparedEnd::Ready, std::move(image)};
     }
-    const int64_t cpu = (ThreadCpuMicros() - cpuBefore) / 1000;
-    return {cpu * 10 >= PictureMillis * SpentTenths ? TPreparedEnd::Refused : TPreparedEnd::Later,
-            {}};
+    // Stopped by its CPU time: it cannot be drawn within it.
+    return {meter.Starved() ? TPreparedEnd::Later : TPreparedEnd::Refused, {}};
 }
 
 } // namespace
 
 TPreparationWork WmfPreparation(std::shared_ptr<const TPictureBytes> bytes,
                                 const TMetafileLayout& layout, int width, int height) {
-    return [bytes = std::move(bytes), layout, width, height](TPreparationContext& context) {
-        return PlayIntoImage(*bytes, layout, width, height, context);
+    return [bytes = std::move(bytes), layout, width, height](TPreparationContext&) {
+        return PlayIntoImage(*bytes, layout, width, height);
     };
 }
 

@@ -89,11 +89,9 @@ struct TPicturePreparer::TRequest {
     TPrepared Result;
 };
 
-// What is known of one content: whether it is refused, how often its work was put off, its
-// conversion; when it was last used.
+// What is known of one content: whether it is refused, its conversion; when it was last used.
 struct TPicturePreparer::TContent {
     bool Refused = false;
-    int PutOff = 0;
     std::shared_ptr<const std::string> Conversion;
     uint64_t Used = 0;
 };
@@ -115,10 +113,6 @@ public:
         std::lock_guard lock(preparer_.mutex_);
         ++preparer_.counts_.Conversions;
         preparer_.KeepConversion(request_.Key.Content, std::move(conversion));
-    }
-    int TimesPutOff() const override {
-        std::lock_guard lock(preparer_.mutex_);
-        return preparer_.ContentOf(request_.Key.Content).PutOff;
     }
 
 private:
@@ -403,7 +397,6 @@ void TPicturePreparer::Finish(TRequest& request, TPrepared prepared) {
         ContentOf(request.Key.Content).Refused = true;
         break;
     case TPreparedEnd::Later:
-        ++ContentOf(request.Key.Content).PutOff;
         tell = true;
         break;
     case TPreparedEnd::Dropped:

@@ -82,9 +82,6 @@ public:
     // Keeps `conversion` for this content (within the bound of kept conversions); empty keeps
     // nothing. Either way it counts one conversion made.
     virtual void KeepConversion(std::string conversion) = 0;
-    // How many works on this content ended Later before: work stopped by the clock on the wall
-    // gives itself longer each time.
-    virtual int TimesPutOff() const = 0;
 };
 
 using TPreparationWork = std::function<TPrepared(TPreparationContext&)>;
