@@ -3,6 +3,9 @@
 #include "platform/graphics/Canvas.h"
 
 #include <QCoreApplication>
+#include <QEvent>
+#include <QList>
+#include <QPointer>
 #include <QThread>
 
 #include <algorithm>
@@ -19,10 +22,45 @@ constexpr auto OwnWait = std::chrono::seconds(30);
 thread_local TPictureShowing* CurrentShowing = nullptr;
 thread_local TPictureJob* CurrentJob = nullptr;
 
-// Serves the event loop of the application's thread while a job waits there; input waits until
-// the job's pictures are drawn.
+} // namespace
+
+// While a job waits on the application's thread, its windows are painted, its timers fire and
+// what was posted to it runs. Input, the sockets (another instance of the program, the workers'
+// calls) and the closing of a window wait until the job is over: nothing the job draws can be
+// closed under it. A window asked to close then is closed when the job ends.
+class TPictureJob::TCloseDeferral : public QObject {
+public:
+    TCloseDeferral() { QCoreApplication::instance()->installEventFilter(this); }
+    ~TCloseDeferral() override {
+        QCoreApplication::instance()->removeEventFilter(this);
+        for (const QPointer<QObject>& window : asked_) {
+            if (window) {
+                QMetaObject::invokeMethod(window, "close", Qt::QueuedConnection);
+            }
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* receiver, QEvent* e) override {
+        if (e->type() != QEvent::Close) {
+            return false;
+        }
+        e->ignore();
+        if (!asked_.contains(receiver)) {
+            asked_.append(receiver);
+        }
+        return true;
+    }
+
+private:
+    QList<QPointer<QObject>> asked_;
+};
+
+namespace {
+
 void ServeEvents() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::ExcludeSocketNotifiers);
 }
 
 bool OnApplicationThread() {
@@ -62,6 +100,14 @@ TPictureJob::~TPictureJob() {
     CurrentJob = outerJob_;
 }
 
+void TPictureJob::DeferClosing() {
+    if (outerJob_) {
+        outerJob_->DeferClosing();
+    } else if (!closing_) {
+        closing_ = std::make_unique<TCloseDeferral>();
+    }
+}
+
 std::chrono::milliseconds TPictureJob::Left() const {
     if (outerJob_) {
         return outerJob_->Left();
@@ -99,6 +145,9 @@ QImage PreparedImage(const TPictureKey& key, const TPreparationWorkMaker& work) 
         return {};
     }
     const bool serve = job && OnApplicationThread();
+    if (serve) {
+        job->DeferClosing();
+    }
     const Clock::time_point start = Clock::now();
     const TPrepared prepared = preparer.Wait(key, work, start + (job ? job->Left() : OwnWait),
                                              serve ? std::function<void()>(ServeEvents) : nullptr);

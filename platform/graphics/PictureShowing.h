@@ -4,8 +4,9 @@
 // - in a window's paint (a showing) it never waits: what is ready is drawn, the rest is asked for
 //   and drawn as its frame, and the window is told when it is ready and paints again;
 // - in a print or an export (a job) it waits, all the pictures of the job together within the
-//   job's time, the window's event loop served meanwhile (input held back until the wait ends,
-//   so nothing the job draws can be closed under it);
+//   job's time, the window's event loop served meanwhile (paints, timers, posted calls; input,
+//   sockets and the closing of windows held back until the job ends, so nothing the job draws
+//   can be closed under it);
 // - anywhere else (a picture drawn into a bitmap, copied to the clipboard) it waits within the
 //   picture's own bounds.
 // A picture drawn straight onto a device (a Windows metafile onto a printer) takes what is left of
@@ -18,6 +19,7 @@
 #include <QtGlobal>
 
 #include <chrono>
+#include <memory>
 
 // What a picture's drawing may take on the thread that draws it, in CPU time when the thread is a
 // worker of the preparer; and a print's or an export's pictures all together, waiting for their
@@ -69,10 +71,16 @@ public:
     void Spend(std::chrono::milliseconds took);
 
 private:
+    friend QImage PreparedImage(const TPictureKey&, const TPreparationWorkMaker&);
+    class TCloseDeferral;
+    // From the first wait that serves the event loop to the end of the (outermost) job.
+    void DeferClosing();
+
     std::chrono::milliseconds budget_;
     std::chrono::milliseconds spent_{0};
     TPictureShowing* outerShowing_;
     TPictureJob* outerJob_;
+    std::unique_ptr<TCloseDeferral> closing_;
 };
 
 // The image of `key` as the calling thread's drawing has it (see above): ready, or waited for; a

@@ -11,8 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QTimer>
+#include <QWindow>
 
 using namespace std::chrono_literals;
 using namespace metafile_fixture;
@@ -107,4 +109,29 @@ TEST(PictureJob, AJobsWaitServesTheEventLoopAndJobsInsideOthersTakeNoTimeOfTheir
     s.Canvas.StretchDraw(Rect(0, 0, 50, 50), *waiting);
     EXPECT_EQ(showing.PicturesWaiting(), 1);
     EXPECT_EQ(s.Pixel(0, 0), Frame);
+}
+
+// A window asked to close while a job waits for a picture stays open until the job ends (what
+// the job draws may belong to it), and closes then.
+TEST(PictureJob, AWindowAskedToCloseWhileAJobWaitsClosesWhenTheJobEnds) {
+    const auto slow = Loaded(hostile_metafile::SlowBitmapsWmf(hostile_metafile::UnseenColour()));
+    QWindow window;
+    window.resize(50, 50);
+    window.show();
+    bool asked = false;
+    bool openWhenAsked = false;
+    QTimer::singleShot(0, [&] {
+        window.close();
+        asked = true;
+        openWhenAsked = window.isVisible();
+    });
+    {
+        const TPictureJob job;
+        DrawnAt(*slow, 100);
+        EXPECT_TRUE(asked);
+        EXPECT_TRUE(openWhenAsked);
+        EXPECT_TRUE(window.isVisible());
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window.isVisible());
 }
