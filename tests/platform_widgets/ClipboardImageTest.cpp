@@ -35,8 +35,9 @@ TEST(ClipboardImage, AJpegAloneIsDecodedWithinAPicturesBounds) {
     ASSERT_TRUE(DecodeJpeg(small, decoded, error));
     EXPECT_EQ(TClipboard::GetImage(), decoded);
 
-    // 2,000 x 2,000 pixels in 704 scans, arithmetic coded: Qt decodes it whole, in seconds.
-    const std::string hostile = progressive_jpeg::Encoded(2000, 704, true);
+    // 3,000 x 3,000 pixels in 704 scans, arithmetic coded: Qt decodes it whole, in seconds, and our
+    // decoder would need several times a picture's time for it.
+    const std::string hostile = progressive_jpeg::Encoded(3000, 704, true);
     ASSERT_FALSE(QImage::fromData(QByteArray::fromStdString(hostile), "JPEG").isNull());
     OfferJpeg(hostile);
     const int64_t cpu = ThreadCpuMicros();
