@@ -42,9 +42,8 @@ struct PictureSet {
     int Count;
     bool Copies;
 };
-const PictureSet Sets[] = {{"10 different", 10, false},
-                           {"50 different", 50, false},
-                           {"50 copies", 50, true}};
+const PictureSet Sets[] = {
+    {"10 different", 10, false}, {"50 different", 50, false}, {"50 copies", 50, true}};
 
 // The metafiles of a set, in the order the note shows them.
 std::vector<std::string> Metafiles(const PictureSet& set) {
@@ -261,7 +260,11 @@ BENCHMARK(BM_FirstPaint)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
-BENCHMARK(BM_AllDrawn)->DenseRange(0, 2)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_AllDrawn)
+    ->DenseRange(0, 2)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 BENCHMARK(BM_ScrollWhileFilling)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 } // namespace

@@ -120,8 +120,8 @@ Measured Measure(size_t index, bool opens, const std::function<bool()>& act,
     measured.Millis = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     measured.LongestWaitMs = watch.LongestWaitMs();
     measured.ChildrenMb = watch.ChildrenPeakMb();
-    measured.OwnAboveMb = std::max(
-        0.0, static_cast<double>(bench::PeakKb() - before) / 1024 - window->PixelsMb[index]);
+    measured.OwnAboveMb = std::max(0.0, static_cast<double>(bench::PeakKb() - before) / 1024 -
+                                            window->PixelsMb[index]);
     return measured;
 }
 
@@ -168,8 +168,10 @@ void BM_Picture(benchmark::State& state) {
     for (auto _ : state) {
         switch (action) {
         case Action::Show:
-            measured = Measure(index, true, [&] { return Show(index); }, state);
-            drawn = !PicturesRefused(window->List[index].Bytes) && PicturePreparer().ReadyBytes() > 0;
+            measured = Measure(
+                index, true, [&] { return Show(index); }, state);
+            drawn =
+                !PicturesRefused(window->List[index].Bytes) && PicturePreparer().ReadyBytes() > 0;
             break;
         case Action::Print:
             measured = Measure(
@@ -177,7 +179,8 @@ void BM_Picture(benchmark::State& state) {
             break;
         case Action::Export:
             measured = Measure(
-                index, false, [&] { return Export((folder.Path() / "note.html").string()); }, state);
+                index, false, [&] { return Export((folder.Path() / "note.html").string()); },
+                state);
             break;
         }
         state.SetIterationTime(measured.Millis / 1e3);
@@ -201,11 +204,11 @@ int main(int argc, char** argv) {
         ReproducerWindow shown;
         window = &shown;
         for (size_t i = 0; i < shown.List.size(); ++i) {
-            for (const auto& [action, name] :
-                 {std::pair{Action::Show, "show"}, {Action::Print, "print"},
-                  {Action::Export, "export"}}) {
-                benchmark::RegisterBenchmark(("BM_Picture/" + std::to_string(i) + "/" + name).c_str(),
-                                             BM_Picture)
+            for (const auto& [action, name] : {std::pair{Action::Show, "show"},
+                                               {Action::Print, "print"},
+                                               {Action::Export, "export"}}) {
+                benchmark::RegisterBenchmark(
+                    ("BM_Picture/" + std::to_string(i) + "/" + name).c_str(), BM_Picture)
                     ->Args({static_cast<int64_t>(i), static_cast<int64_t>(action)})
                     ->UseManualTime()
                     ->Unit(benchmark::kMillisecond)

@@ -224,7 +224,7 @@ TEST(MetafileConversion, AMetafileOfThreeHundredThousandRectanglesCostsTheWindow
     EXPECT_LT(probe.PeakGrowthMb(), 64);
     QImage image;
     const TPictureKey key{
-        QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Blake2b_256), 'E',
-        500, 400};
+        QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Blake2b_256),
+        'E', 500, 400};
     EXPECT_NE(PicturePreparer().Look(key, image), TPicturePreparer::TState::Waiting);
 }

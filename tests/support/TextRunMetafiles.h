@@ -38,8 +38,8 @@ inline std::string TextRunsEmf(int runs, const QString& text, bool glyphs) {
         std::string record;
         // Type, size, bounds, graphics mode, scales; where the run starts, its length, where its
         // units are, whether they are glyph indices, its clip, where its advances are.
-        for (int32_t v : {84, advancesAt + 4 * count, 0, 0, -1, -1, 1, 0, 0, 20, 30 + i % 50,
-                          count, 76, glyphs ? 0x10 : 0, 0, 0, -1, -1, advancesAt}) {
+        for (int32_t v : {84, advancesAt + 4 * count, 0, 0, -1, -1, 1, 0, 0, 20, 30 + i % 50, count,
+                          76, glyphs ? 0x10 : 0, 0, 0, -1, -1, advancesAt}) {
             WriteU32(record, static_cast<uint32_t>(v));
         }
         for (int k = 0; k < count; ++k) {
