@@ -7,54 +7,16 @@
 #include "bench/BenchApplication.h"
 #include "platform/graphics/MetafileConversion.h"
 #include "platform/graphics/WmfPlayer.h"
+#include "tests/support/TextRunMetafiles.h"
 #include "tests/support/WidePenMetafiles.h"
 
-#include <QFont>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QRawFont>
 
 namespace {
 
-using namespace metafile_fixture;
-
-// 300 runs of "Hello" in Arial, as glyph indices or as characters.
-std::string HelloRuns(bool glyphs) {
-    std::string font;
-    for (uint32_t v : {82u, 104u, 1u}) {
-        WriteU32(font, v);
-    }
-    for (int32_t v : {-40, 0, 0, 0, 400}) {
-        WriteU32(font, static_cast<uint32_t>(v));
-    }
-    font.append(8, '\0');
-    for (char c : std::string("Arial")) {
-        WriteU16(font, static_cast<uint8_t>(c));
-    }
-    font.resize(104, '\0');
-    const QString hello = "Hello";
-    const QList<quint32> indices = QRawFont::fromFont(QFont("Arial")).glyphIndexesForString(hello);
-    std::string records = font + EmfRecord(37, {1});
-    for (int i = 0; i < 300; ++i) {
-        std::string text;
-        for (int32_t v : {84, 108, 0, 0, -1, -1, 1, 0, 0, 20, 30 + i % 50, 5, 76, glyphs ? 0x10 : 0,
-                          0, 0, -1, -1, 88}) {
-            WriteU32(text, static_cast<uint32_t>(v));
-        }
-        for (int k = 0; k < 5; ++k) {
-            WriteU16(text, glyphs ? indices[k] : hello[k].unicode());
-        }
-        WriteU16(text, 0);
-        for (int32_t advance : {29, 22, 9, 9, 22}) {
-            WriteU32(text, static_cast<uint32_t>(advance));
-        }
-        records += text;
-    }
-    return EmfOf(records + EmfRecord(14, {0, 16, 20}), 303);
-}
-
 void BM_ConvertRuns(benchmark::State& state) {
-    const std::string emf = HelloRuns(state.range(0) == 1);
+    const std::string emf = text_run_metafile::TextRunsEmf(300, "Hello", state.range(0) == 1);
     for (auto _ : state) {
         const std::string svg = ConvertWithinBounds(emf, 200, 100);
         if (svg.empty()) {

@@ -33,7 +33,7 @@ const QByteArray& TPictureBytes::Digest() const {
     std::call_once(once_, [this] {
         digest_ = QCryptographicHash::hash(
             QByteArrayView(bytes_.data(), static_cast<qsizetype>(bytes_.size())),
-            QCryptographicHash::Sha256);
+            QCryptographicHash::Blake2b_256);
     });
     return digest_;
 }

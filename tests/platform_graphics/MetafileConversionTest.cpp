@@ -206,15 +206,7 @@ TEST(MetafileConversion, CopiesOfOnePictureAreConvertedOnceWhereverAndAtWhatever
 // took 4 s and 400 MB in the window's process: now that is the converting process's, within its
 // bounds. The window's paint waits for none of it, and this process holds none of it.
 TEST(MetafileConversion, AMetafileOfThreeHundredThousandRectanglesCostsTheWindowNothing) {
-    std::string records =
-        metafile_fixture::EmfRecord(39, {1, 0, 0x0000C0, 0}) + metafile_fixture::EmfRecord(37, {1});
-    for (int i = 0; i < 300000; ++i) {
-        const int x = i % 500;
-        const int y = i / 500 % 400;
-        records += metafile_fixture::EmfRecord(43, {x, y, x + 3, y + 3});
-    }
-    records += metafile_fixture::EmfRecord(14, {0, 16, 20});
-    const std::string bytes = metafile_fixture::EmfOf(records, 300003, 500, 400);
+    const std::string bytes = hostile_metafile::RectanglesEmf(300000);
     TMetafile picture;
     picture.LoadFromBytes(bytes);
     TResourceProbe probe;
@@ -232,7 +224,7 @@ TEST(MetafileConversion, AMetafileOfThreeHundredThousandRectanglesCostsTheWindow
     EXPECT_LT(probe.PeakGrowthMb(), 64);
     QImage image;
     const TPictureKey key{
-        QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha256), 'E',
-        500, 400};
+        QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Blake2b_256),
+        'E', 500, 400};
     EXPECT_NE(PicturePreparer().Look(key, image), TPicturePreparer::TState::Waiting);
 }

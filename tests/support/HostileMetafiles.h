@@ -356,4 +356,18 @@ inline std::string SlowEmf(int ellipses, uint32_t colour, int size) {
     return EmfOf(records, static_cast<uint32_t>(ellipses + 3), size, size);
 }
 
+// `count` rectangles of 3 x 3 units filled in blue, in rows of 500 over a frame of 500 x 400
+// screen pixels: 300,000 of them (7.2 MB) convert into 51.5 MB of SVG.
+inline std::string RectanglesEmf(int count) {
+    using namespace metafile_fixture;
+    std::string records = EmfRecord(39, {1, 0, 0x0000C0, 0}) + EmfRecord(37, {1});
+    for (int i = 0; i < count; ++i) {
+        const int x = i % 500;
+        const int y = i / 500 % 400;
+        records += EmfRecord(43, {x, y, x + 3, y + 3});
+    }
+    records += EmfRecord(14, {0, 16, 20});
+    return EmfOf(records, static_cast<uint32_t>(count + 3), 500, 400);
+}
+
 } // namespace hostile_metafile

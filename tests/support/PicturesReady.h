@@ -35,5 +35,5 @@ inline bool WaitForPictures(std::chrono::milliseconds limit = std::chrono::secon
 inline bool PicturesRefused(const std::string& bytes) {
     return PicturePreparer().Refused(
         QCryptographicHash::hash(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                                 QCryptographicHash::Sha256));
+                                 QCryptographicHash::Blake2b_256));
 }
