@@ -22,10 +22,12 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <dirent.h>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include <sys/resource.h>
 
@@ -129,11 +131,14 @@ struct PictureWindow : MainWindow {
         return Window->Binder().Items().AddChildObject(nullptr, title, std::move(record));
     }
 
-    // Opens the empty note and lets go of every prepared picture: the next opening starts cold.
+    // Opens the empty note and lets go of every prepared picture: the next opening starts cold,
+    // on a machine at rest (the converting processes started in place of those the last opening
+    // used have had their start).
     void StartCold() {
         Window->Binder().Items().SetSelected(Empty);
         WaitForPictures();
         PicturePreparer().Forget();
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
     }
 
     // Opens the note of `node` as a selection does, and paints the editor once.

@@ -394,6 +394,9 @@ int AnswerAsBoundedProgram(uint64_t inputLength, uint64_t growth,
 
 namespace {
 
+// The programs kept started before the first work that found none waiting.
+constexpr int FirstKept = 2;
+
 // The work's header a program started ahead reads first: the length of its input and how far
 // its address space may grow, 8 bytes each, least significant first.
 constexpr size_t WorkHeaderBytes = 16;
@@ -450,7 +453,8 @@ TChildEnd SendAll(int fd, std::string_view bytes, Clock::time_point deadline, TC
 
 TProgramsStartedAhead::TProgramsStartedAhead(std::string program,
                                              std::vector<std::string> arguments, int spare)
-    : program_(std::move(program)), arguments_(std::move(arguments)), spare_(spare) {}
+    : program_(std::move(program)), arguments_(std::move(arguments)), spare_(spare),
+      kept_(std::min(spare, FirstKept)) {}
 
 TProgramsStartedAhead::~TProgramsStartedAhead() {
     for (const TStarted& started : waiting_) {
@@ -490,12 +494,12 @@ TProgramsStartedAhead::TStarted TProgramsStartedAhead::Start() const {
     return started;
 }
 
-void TProgramsStartedAhead::StartAhead() {
-    while (true) {
+void TProgramsStartedAhead::StartAhead(int most) {
+    for (; most > 0; --most) {
         {
             // Those another thread is starting count: together they start no more than needed.
             std::lock_guard lock(mutex_);
-            if (static_cast<int>(waiting_.size()) + starting_ >= spare_) {
+            if (static_cast<int>(waiting_.size()) + starting_ >= kept_) {
                 return;
             }
             ++starting_;
@@ -519,6 +523,8 @@ TChildOutcome TProgramsStartedAhead::Run(std::string_view input, const TChildBou
         if (!waiting_.empty()) {
             started = waiting_.front();
             waiting_.erase(waiting_.begin());
+        } else {
+            kept_ = std::min(spare_, 2 * kept_);
         }
     }
     if (started.Pid < 0) {

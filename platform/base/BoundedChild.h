@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -83,12 +84,13 @@ int AnswerAsBoundedProgram(uint64_t inputLength, uint64_t growth,
 // Programs started from one program file before they are needed, each waiting for one piece of
 // work on its standard input and answering on its standard output (AnswerWorkStartedAhead).
 // Starting a program costs tens of milliseconds and its libraries' memory: so many are kept
-// started that the work finds one waiting. Safe to use from several threads at once; the
-// programs still waiting are stopped when it goes.
+// started that the work finds one waiting: a few at first, twice as many each time a work found
+// none, up to `spare`, so that a burst of work finds them and a single one costs little. Safe to
+// use from several threads at once; the programs still waiting are stopped when it goes.
 class TProgramsStartedAhead {
 public:
-    // `arguments` with the program's name first; `spare` are kept started once the first work
-    // came.
+    // `arguments` with the program's name first; at most `spare` are kept started once the first
+    // work came.
     TProgramsStartedAhead(std::string program, std::vector<std::string> arguments, int spare);
     ~TProgramsStartedAhead();
     TProgramsStartedAhead(const TProgramsStartedAhead&) = delete;
@@ -99,8 +101,9 @@ public:
     // here, its address space bounded from where it stands when it takes the work) and `watch`.
     TChildOutcome Run(std::string_view input, const TChildBounds& bounds,
                       const TChildWatch& watch = {});
-    // Starts programs until `spare` wait for work, before any work comes.
-    void StartAhead();
+    // Starts programs until as many as are kept wait for work, before any work comes: `most` of
+    // them at the most, each holding the calling thread for its start.
+    void StartAhead(int most = std::numeric_limits<int>::max());
     // How many programs wait for work now.
     int Waiting() const;
 
@@ -115,6 +118,8 @@ private:
     const std::vector<std::string> arguments_;
     const int spare_;
     mutable std::mutex mutex_;
+    // How many are kept started now: grows with the work that found none.
+    int kept_;
     std::vector<TStarted> waiting_;
     int starting_ = 0;
 };

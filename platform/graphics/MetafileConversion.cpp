@@ -25,8 +25,9 @@ constexpr size_t AnswerHeader = 3 * 4;
 
 // Above its pixels, a drawing may hold this much memory in the converting process.
 constexpr uint64_t GrowthAbovePixels = uint64_t{256} << 20;
-// The processes kept started.
-constexpr int SpareConverters = 2;
+// The most processes kept started: as many as a note of pictures opened on a machine of many
+// processors keeps at work, each starting in tens of milliseconds.
+constexpr int SpareConverters = 12;
 // The longest conversion answered alone: the pixels of the largest picture allowed, as PNG text
 // in base 64, fit with room over.
 constexpr size_t ConversionAnswer = size_t{96} << 20;
@@ -240,5 +241,6 @@ std::string ConvertWithinBounds(std::string_view bytes, int width, int height) {
 }
 
 void StartEnhancedMetafileConverters() {
-    Converters().StartAhead();
+    // One from the window's thread: the works start the others as they take theirs.
+    Converters().StartAhead(1);
 }

@@ -56,7 +56,7 @@ TEnhancedDrawing DrawEnhancedMetafile(const TEnhancedRequest& request,
 // made from. "" when the conversion failed, crashed, was stopped or answered too much.
 std::string ConvertWithinBounds(std::string_view bytes, int width, int height);
 
-// Starts converting processes ahead of need, when a picture that will need one comes.
+// Starts a converting process ahead of need, when a picture that will need one comes.
 void StartEnhancedMetafileConverters();
 
 // The request in the form the converting process reads, and the answer as it comes back: for

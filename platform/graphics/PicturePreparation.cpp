@@ -16,9 +16,11 @@ namespace {
 // The longest stretch a wait spends without serving.
 constexpr auto ServeEvery = std::chrono::milliseconds(20);
 
+// Most works wait for a converting process, whose work takes a processor of its own: as many as
+// there are processors, but two left for the window and the rest of the machine.
 int DefaultWorkers() {
     const unsigned processors = std::thread::hardware_concurrency();
-    return std::clamp(static_cast<int>(processors / 2), 2, 4);
+    return std::clamp(static_cast<int>(processors) - 2, 2, 8);
 }
 
 uint64_t BytesOf(const QImage& image) {
@@ -319,9 +321,10 @@ TPrepared TPicturePreparer::Wait(const TPictureKey& key, const TPreparationWorkM
     const std::shared_ptr<TRequest> request = Request(key, work);
     ++request->Waiters;
     if (request->Queued) {
-        // A waiting job goes before the windows' pictures.
+        // A waiting job goes before the windows' pictures, and is not held back by a paint.
         std::erase(queue_, request);
         queue_.push_front(request);
+        queued_.notify_one();
     }
     while (!request->Done) {
         const Clock::time_point now = Clock::now();
@@ -343,7 +346,7 @@ TPrepared TPicturePreparer::Wait(const TPictureKey& key, const TPreparationWorkM
 void TPicturePreparer::Work() {
     std::unique_lock lock(mutex_);
     while (true) {
-        queued_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+        queued_.wait(lock, [this] { return stopping_ || Runnable(); });
         if (stopping_) {
             return;
         }
@@ -442,6 +445,25 @@ void TPicturePreparer::Wake() {
     const uint64_t one = 1;
     while (::write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {
     }
+}
+
+bool TPicturePreparer::Runnable() const {
+    return !queue_.empty() && (asksHeld_ == 0 || queue_.front()->Waiters > 0);
+}
+
+void TPicturePreparer::HoldAskedWork() {
+    std::lock_guard lock(mutex_);
+    ++asksHeld_;
+}
+
+void TPicturePreparer::ReleaseAskedWork() {
+    {
+        std::lock_guard lock(mutex_);
+        if (--asksHeld_ > 0 || queue_.empty()) {
+            return;
+        }
+    }
+    queued_.notify_all();
 }
 
 void TPicturePreparer::DeliverNotices() {

@@ -114,7 +114,7 @@ private:
 
 struct TPreparerOptions {
     // Works run at once (at least one).
-    int Workers = 0; // 0: two to four, by the machine's processors
+    int Workers = 0; // 0: the machine's processors but two, two to eight
     // The ready images kept, in bytes of their pixels.
     uint64_t ReadyBytes = uint64_t{192} << 20;
     // The conversions kept, in bytes, and the largest one kept.
@@ -158,6 +158,11 @@ public:
     TPrepared Wait(const TPictureKey& key, const TPreparationWorkMaker& work,
                    Clock::time_point until, const std::function<void()>& serve = {});
 
+    // While a window paints, the works it asks for wait until the paint has ended: they would
+    // take the processors the paint needs. A wait is not held back. Holds may nest.
+    void HoldAskedWork();
+    void ReleaseAskedWork();
+
     // Tells the viewers whose pictures became ready; what the event loop runs. Main thread.
     void DeliverNotices();
     // Waits until no work is queued or running, at most `limit`; whether it came to that.
@@ -194,6 +199,8 @@ private:
     void KeepConversion(const QByteArray& content, std::string conversion);
     void StartWorkers();
     void Wake();
+    // Whether a worker may take the work first in the queue.
+    bool Runnable() const;
 
     const TPreparerOptions options_;
     mutable std::mutex mutex_;
@@ -204,6 +211,7 @@ private:
     std::deque<std::shared_ptr<TRequest>> queue_;
     std::map<TPictureKey, std::shared_ptr<TRequest>> requests_;
     int running_ = 0;
+    int asksHeld_ = 0;
 
     struct TReady {
         QImage Image;

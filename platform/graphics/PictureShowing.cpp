@@ -77,9 +77,11 @@ TPictureShowing::TPictureShowing(TPictureViewer& viewer, bool wholeView)
     }
     CurrentShowing = this;
     CurrentJob = nullptr;
+    PicturePreparer().HoldAskedWork();
 }
 
 TPictureShowing::~TPictureShowing() {
+    PicturePreparer().ReleaseAskedWork();
     if (wholeView_) {
         viewer_.WholeViewPaintEnds();
     }

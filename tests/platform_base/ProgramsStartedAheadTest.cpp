@@ -174,3 +174,24 @@ TEST(ProgramsStartedAhead, ThreadsGetTheirOwnAnswersAndStartNoMoreThanTheSpareOn
     EXPECT_EQ(answers, std::vector<std::string>(4, "+++"));
     EXPECT_EQ(programs.Waiting(), 2);
 }
+
+TEST(ProgramsStartedAhead, AWorkThatFindsNoneWaitingDoublesThoseKeptUpToTheSpareOnes) {
+    {
+        TProgramsStartedAhead programs = Programs(12);
+        programs.StartAhead();
+        const int first = programs.Waiting();
+        ASSERT_GT(first, 0);
+        ASSERT_LT(2 * first, 12);
+        // Work that finds one waiting keeps as many as before.
+        EXPECT_EQ(programs.Run("echo a", Generous()).Answer, " a");
+        EXPECT_EQ(programs.Waiting(), first);
+        // Work that finds none keeps twice as many, and no more than the spare ones.
+        TProgramsStartedAhead burst = Programs(12);
+        EXPECT_EQ(burst.Run("echo b", Generous()).Answer, " b");
+        EXPECT_EQ(burst.Waiting(), 2 * first);
+        TProgramsStartedAhead few = Programs(first + 1);
+        EXPECT_EQ(few.Run("echo c", Generous()).Answer, " c");
+        EXPECT_EQ(few.Waiting(), first + 1);
+    }
+    EXPECT_TRUE(NoChildLeft());
+}

@@ -332,3 +332,28 @@ TEST(PicturePreparation, GoingStopsTheWorkAndJoinsBeforeWhatTheWorkUsesGoes) {
               TPreparedEnd::Later);
     EXPECT_FALSE(never.Began);
 }
+
+TEST(PicturePreparation, WorkAskedForInAPaintWaitsForItsEndAndAWaitDoesNot) {
+    TPicturePreparer preparer;
+    TPictureViewer viewer([] {});
+    std::multiset<std::string> ran;
+    std::mutex lock;
+    preparer.HoldAskedWork();
+    preparer.HoldAskedWork();
+    preparer.Ask(Key("asked"), Painting(Key("asked"), &ran, &lock), viewer);
+    // A wait meanwhile is served, before what was asked for.
+    EXPECT_EQ(WaitFor(preparer, Key("waited"), Painting(Key("waited"), &ran, &lock)).End,
+              TPreparedEnd::Ready);
+    std::this_thread::sleep_for(100ms);
+    preparer.ReleaseAskedWork();
+    std::this_thread::sleep_for(100ms);
+    {
+        std::lock_guard guard(lock);
+        EXPECT_EQ(ran, std::multiset<std::string>{"waited@10"});
+    }
+    // The outer paint ends: the work asked for runs.
+    preparer.ReleaseAskedWork();
+    ASSERT_TRUE(preparer.WaitUntilIdle(60s));
+    std::lock_guard guard(lock);
+    EXPECT_EQ(ran, (std::multiset<std::string>{"asked@10", "waited@10"}));
+}
