@@ -10,8 +10,11 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <climits>
+#include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -134,11 +137,21 @@ __attribute__((constructor(101))) void RunAsConverter(int argc, char** argv, cha
 }
 
 TProgramsStartedAhead& Converters() {
-    // This program's own file, even when it was moved or replaced since it started. The
-    // processes go with the preparer, once its workers are joined.
+    // The converting program installed beside this one, which starts in a fifth of the time a
+    // program of all the window's libraries takes; else this program's own file, even when it
+    // was moved or replaced since it started. The processes go with the preparer, once its
+    // workers are joined.
     static const std::shared_ptr<TProgramsStartedAhead> converters = [] {
+        char self[PATH_MAX];
+        const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+        std::string beside;
+        if (length > 0) {
+            const std::string path(self, static_cast<size_t>(length));
+            beside = ConverterProgramIn(path.substr(0, path.rfind('/') + 1));
+        }
         auto made = std::make_shared<TProgramsStartedAhead>(
-            "/proc/self/exe", std::vector<std::string>{"picture-preparer", EnhancedConverterSwitch},
+            beside.empty() ? std::string("/proc/self/exe") : beside,
+            std::vector<std::string>{EnhancedConverterProgram, EnhancedConverterSwitch},
             SpareConverters);
         PicturePreparer().Hold(made);
         return made;
@@ -147,6 +160,32 @@ TProgramsStartedAhead& Converters() {
 }
 
 } // namespace
+
+std::string ConverterProgramIn(const std::string& folder) {
+    if (folder.empty()) {
+        return "";
+    }
+    std::string path = folder;
+    if (path.back() != '/') {
+        path += '/';
+    }
+    path += EnhancedConverterProgram;
+    struct stat file {};
+    if (stat(path.c_str(), &file) != 0 || !S_ISREG(file.st_mode) ||
+        access(path.c_str(), X_OK) != 0) {
+        return "";
+    }
+    return path;
+}
+
+int RunEnhancedMetafileConverter(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], EnhancedConverterSwitch) == 0) {
+        return AnswerWorkStartedAhead(Prepare);
+    }
+    std::fprintf(stderr, "%s: started by the program to prepare its pictures, with %s\n",
+                 EnhancedConverterProgram, EnhancedConverterSwitch);
+    return 2;
+}
 
 std::string EnhancedRequestBytes(const TEnhancedRequest& request) {
     std::string bytes(1, request.Conversion ? 'S' : 'E');

@@ -60,7 +60,13 @@ std::string ConvertWithinBounds(std::string_view bytes, int width, int height);
 void StartEnhancedMetafileConverters();
 
 // The request in the form the converting process reads, and the answer as it comes back: for
-// the tests of its bounds. The switch starts a program as the converting process.
+// the tests of its bounds. The switch starts a program as the converting process: any program
+// that draws pictures, or the converting program of its own installed beside the program.
 inline constexpr const char* EnhancedConverterSwitch = "--prepare-enhanced-metafile";
+inline constexpr const char* EnhancedConverterProgram = "tarnwick-pictures";
+// The converting program in `folder`, or "" when there is none that can be run.
+std::string ConverterProgramIn(const std::string& folder);
+// The converting program's own start: the status to end with.
+int RunEnhancedMetafileConverter(int argc, char** argv);
 std::string EnhancedRequestBytes(const TEnhancedRequest& request);
 TEnhancedDrawing ReadEnhancedAnswer(const std::string& answer, const TEnhancedRequest& request);

@@ -138,6 +138,8 @@ void TPicturePreparer::ShutDown() {
         std::lock_guard lock(mutex_);
         stopping_ = true;
         workers.swap(workers_);
+        queue_.insert(queue_.end(), askedInPaint_.begin(), askedInPaint_.end());
+        askedInPaint_.clear();
         for (const std::shared_ptr<TRequest>& request : queue_) {
             request->Done = true;
             request->Result = {TPreparedEnd::Dropped, {}};
@@ -254,16 +256,20 @@ bool TPicturePreparer::Refused(const QByteArray& content) const {
 }
 
 std::shared_ptr<TPicturePreparer::TRequest>
-TPicturePreparer::Request(const TPictureKey& key, const TPreparationWorkMaker& work) {
+TPicturePreparer::Request(const TPictureKey& key, const TPreparationWorkMaker& work, bool asked) {
     std::shared_ptr<TRequest>& request = requests_[key];
     if (!request) {
         request = std::make_shared<TRequest>();
         request->Key = key;
         request->Work = work();
         request->Queued = true;
-        queue_.push_back(request);
         StartWorkers();
-        queued_.notify_one();
+        if (asked && asksHeld_ > 0) {
+            askedInPaint_.push_back(request);
+        } else {
+            queue_.push_back(request);
+            queued_.notify_one();
+        }
     }
     return request;
 }
@@ -291,7 +297,7 @@ void TPicturePreparer::Ask(const TPictureKey& key, const TPreparationWorkMaker& 
             });
         }
     }
-    const std::shared_ptr<TRequest> request = Request(key, work);
+    const std::shared_ptr<TRequest> request = Request(key, work, true);
     const std::shared_ptr<TPictureViewer::TState>& state = viewer.State();
     const uint64_t showing = state->Showing.load();
     auto& askers = request->Askers;
@@ -318,11 +324,12 @@ TPrepared TPicturePreparer::Wait(const TPictureKey& key, const TPreparationWorkM
     if (stopping_) {
         return {TPreparedEnd::Later, {}};
     }
-    const std::shared_ptr<TRequest> request = Request(key, work);
+    const std::shared_ptr<TRequest> request = Request(key, work, false);
     ++request->Waiters;
     if (request->Queued) {
         // A waiting job goes before the windows' pictures, and is not held back by a paint.
         std::erase(queue_, request);
+        std::erase(askedInPaint_, request);
         queue_.push_front(request);
         queued_.notify_one();
     }
@@ -346,7 +353,7 @@ TPrepared TPicturePreparer::Wait(const TPictureKey& key, const TPreparationWorkM
 void TPicturePreparer::Work() {
     std::unique_lock lock(mutex_);
     while (true) {
-        queued_.wait(lock, [this] { return stopping_ || Runnable(); });
+        queued_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
         if (stopping_) {
             return;
         }
@@ -447,10 +454,6 @@ void TPicturePreparer::Wake() {
     }
 }
 
-bool TPicturePreparer::Runnable() const {
-    return !queue_.empty() && (asksHeld_ == 0 || queue_.front()->Waiters > 0);
-}
-
 void TPicturePreparer::HoldAskedWork() {
     std::lock_guard lock(mutex_);
     ++asksHeld_;
@@ -459,9 +462,11 @@ void TPicturePreparer::HoldAskedWork() {
 void TPicturePreparer::ReleaseAskedWork() {
     {
         std::lock_guard lock(mutex_);
-        if (--asksHeld_ > 0 || queue_.empty()) {
+        if (--asksHeld_ > 0 || askedInPaint_.empty()) {
             return;
         }
+        queue_.insert(queue_.end(), askedInPaint_.begin(), askedInPaint_.end());
+        askedInPaint_.clear();
     }
     queued_.notify_all();
 }
@@ -487,12 +492,13 @@ void TPicturePreparer::DeliverNotices() {
 
 bool TPicturePreparer::WaitUntilIdle(std::chrono::milliseconds limit) {
     std::unique_lock lock(mutex_);
-    return done_.wait_for(lock, limit, [this] { return queue_.empty() && running_ == 0; });
+    return done_.wait_for(
+        lock, limit, [this] { return queue_.empty() && askedInPaint_.empty() && running_ == 0; });
 }
 
 bool TPicturePreparer::Busy() const {
     std::lock_guard lock(mutex_);
-    return !queue_.empty() || running_ > 0 || !notices_.empty();
+    return !queue_.empty() || !askedInPaint_.empty() || running_ > 0 || !notices_.empty();
 }
 
 TPreparerCounts TPicturePreparer::Counts() const {

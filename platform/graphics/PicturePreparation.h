@@ -159,7 +159,8 @@ public:
                    Clock::time_point until, const std::function<void()>& serve = {});
 
     // While a window paints, the works it asks for wait until the paint has ended: they would
-    // take the processors the paint needs. A wait is not held back. Holds may nest.
+    // take the processors the paint needs. The works asked for before go on, and a wait is not
+    // held back. Holds may nest.
     void HoldAskedWork();
     void ReleaseAskedWork();
 
@@ -189,7 +190,9 @@ private:
     class TContext;
 
     void Work();
-    std::shared_ptr<TRequest> Request(const TPictureKey& key, const TPreparationWorkMaker& work);
+    // The request of `key`, queued when new; one `asked` by a paint waits for the paints' end.
+    std::shared_ptr<TRequest> Request(const TPictureKey& key, const TPreparationWorkMaker& work,
+                                      bool asked);
     bool Wanted(const TRequest& request) const;
     void Finish(TRequest& request, TPrepared prepared);
     void KeepReady(const TPictureKey& key, const QImage& image);
@@ -199,8 +202,6 @@ private:
     void KeepConversion(const QByteArray& content, std::string conversion);
     void StartWorkers();
     void Wake();
-    // Whether a worker may take the work first in the queue.
-    bool Runnable() const;
 
     const TPreparerOptions options_;
     mutable std::mutex mutex_;
@@ -209,6 +210,8 @@ private:
     std::vector<std::thread> workers_;
     bool stopping_ = false;
     std::deque<std::shared_ptr<TRequest>> queue_;
+    // What the paints under way asked for, queued when the last of them ends.
+    std::deque<std::shared_ptr<TRequest>> askedInPaint_;
     std::map<TPictureKey, std::shared_ptr<TRequest>> requests_;
     int running_ = 0;
     int asksHeld_ = 0;

@@ -81,7 +81,15 @@ TPictureShowing::TPictureShowing(TPictureViewer& viewer, bool wholeView)
 }
 
 TPictureShowing::~TPictureShowing() {
-    PicturePreparer().ReleaseAskedWork();
+    if (OnApplicationThread()) {
+        // The works start once the paint is on the screen: the event loop takes this after the
+        // paint event, whose blit and flush have the processors to themselves meanwhile.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] { PicturePreparer().ReleaseAskedWork(); },
+            Qt::QueuedConnection);
+    } else {
+        PicturePreparer().ReleaseAskedWork();
+    }
     if (wholeView_) {
         viewer_.WholeViewPaintEnds();
     }

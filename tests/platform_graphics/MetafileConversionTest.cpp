@@ -15,8 +15,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QTemporaryDir>
 
 using namespace metafile_fixture;
 
@@ -227,4 +230,34 @@ TEST(MetafileConversion, AMetafileOfThreeHundredThousandRectanglesCostsTheWindow
         QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Blake2b_256),
         'E', 500, 400};
     EXPECT_NE(PicturePreparer().Look(key, image), TPicturePreparer::TState::Waiting);
+}
+
+TEST(MetafileConversion, TheConvertingProgramIsFoundBesideTheProgramAndAnswersAsTheProgramItself) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const std::string path = folder.path().toStdString() + "/" + EnhancedConverterProgram;
+    EXPECT_EQ(ConverterProgramIn(folder.path().toStdString()), "");
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(path)));
+    EXPECT_EQ(ConverterProgramIn(folder.path().toStdString()), "") << "a folder of that name";
+    ASSERT_TRUE(QDir().rmdir(QString::fromStdString(path)));
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_EQ(ConverterProgramIn(folder.path().toStdString()), "") << "a file it cannot run";
+    ASSERT_TRUE(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    EXPECT_EQ(ConverterProgramIn(folder.path().toStdString() + "/"), path);
+
+    // The converting program built beside the program draws what this program draws.
+    TProgramsStartedAhead converter(TARNWICK_PICTURES_PROGRAM,
+                                    {EnhancedConverterProgram, EnhancedConverterSwitch}, 1);
+    const std::string emf = Emf();
+    const TEnhancedRequest request = Request(emf, 200, 100);
+    TChildBounds bounds;
+    bounds.Deadline = std::chrono::seconds(60);
+    bounds.CpuSeconds = 30;
+    const TChildOutcome outcome = converter.Run(EnhancedRequestBytes(request), bounds);
+    ASSERT_EQ(outcome.End, TChildEnd::Answered);
+    const TEnhancedDrawing drawing = ReadEnhancedAnswer(outcome.Answer, request);
+    ASSERT_EQ(drawing.End, TPreparedEnd::Ready);
+    EXPECT_EQ(drawing.Image, DrawnThere(request).Image);
 }

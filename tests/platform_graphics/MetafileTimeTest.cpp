@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -272,8 +273,10 @@ TEST(MetafileTime, PaintsStartAPicturesWorkOnceAndNeverAfterItRanOut) {
     TPictureViewer viewer([] {});
     const int started = PicturePreparer().Counts().Started;
     EXPECT_EQ(TPaint(viewer, {slow.get()}, 100, 100).Waiting, 1);
-    // Once its work began (a try takes about a second), more paints start no other.
+    // Once its work began (a try takes about a second), more paints start no other. The work
+    // begins when the event loop comes round after the paint.
     for (int wait = 0; wait < 60000 && PicturePreparer().Counts().Started == started; ++wait) {
+        QCoreApplication::sendPostedEvents();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     for (int paint = 0; paint < 5; ++paint) {
