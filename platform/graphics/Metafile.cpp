@@ -38,6 +38,39 @@ void FitPixelBound(int& width, int& height) {
     height = std::max(1, static_cast<int>(height * scale));
 }
 
+// How long a play straight onto a device runs at the most before the window's event loop is
+// served again, inside a job on the application's thread.
+constexpr qint64 PlayStretchMillis = 20;
+
+// The play's time on the clock, the event loop served between its records (ServeStraightDrawing)
+// every stretch and the time spent serving left out: what the window does meanwhile is not the
+// picture's.
+class TServingPlayMeter : public TPlayMeter {
+public:
+    TServingPlayMeter() {
+        clock_.start();
+        served_.start();
+    }
+    qint64 Elapsed() override {
+        if (serving_ && served_.elapsed() >= PlayStretchMillis) {
+            QElapsedTimer serving;
+            serving.start();
+            serving_ = ServeStraightDrawing();
+            servingMillis_ += serving.elapsed();
+            served_.start();
+        }
+        return Played();
+    }
+    // The play's own time so far.
+    qint64 Played() const { return clock_.elapsed() - servingMillis_; }
+
+private:
+    QElapsedTimer clock_;
+    QElapsedTimer served_;
+    qint64 servingMillis_ = 0;
+    bool serving_ = true;
+};
+
 } // namespace
 
 TMetafile::TMetafile() = default;
@@ -164,20 +197,23 @@ bool TMetafile::PlayStraight(TCanvas& canvas, const TRect& r) const {
     if (!WmfHasBox(layout_) || millis <= 0 || PicturePreparer().Refused(bytes_->Digest())) {
         return false;
     }
+    // The window is served during the play: whatever it does to this picture meanwhile, the
+    // play keeps the bytes and the layout it started with.
+    const std::shared_ptr<const TPictureBytes> bytes = bytes_;
+    const TMetafileLayout layout = layout_;
     // Whatever the records draw beyond the picture's own window stays inside its rectangle. A
     // surface that records what it is asked to paint (and paints nothing) has it whole.
     bool whole = true;
-    QElapsedTimer clock;
-    clock.start();
+    TServingPlayMeter meter;
     {
         TClipKeeper clip(canvas);
         canvas.IntersectClipRect(r);
         canvas.PaintWith("Metafile", [&](QPainter& painter) {
-            whole = PlayWmf(bytes_->Bytes(), layout_, painter,
-                            QRectF(r.Left, r.Top, r.Width(), r.Height()), millis);
+            whole = PlayWmf(bytes->Bytes(), layout, painter,
+                            QRectF(r.Left, r.Top, r.Width(), r.Height()), millis, meter);
         });
     }
-    StraightDrawingTook(clock.elapsed());
+    StraightDrawingTook(meter.Played());
     return whole;
 }
 

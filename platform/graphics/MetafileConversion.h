@@ -20,8 +20,10 @@
 #include <string>
 #include <string_view>
 
-// The CPU time an enhanced metafile's conversion and drawing may take together.
-constexpr int EnhancedMetafileCpuMillis = 2000;
+// The CPU time an enhanced metafile's conversion and drawing may take together: with the
+// process's start, the watch's look at it and the reading of its answer, one that cannot be drawn
+// still ends within the two seconds a picture may take at the most.
+constexpr int EnhancedMetafileCpuMillis = 1700;
 
 struct TEnhancedDrawing {
     TPreparedEnd End = TPreparedEnd::Refused;

@@ -177,6 +177,16 @@ void StraightDrawingTook(qint64 millis) {
     }
 }
 
+bool ServeStraightDrawing() {
+    TPictureJob* job = CurrentJob;
+    if (!job || !OnApplicationThread()) {
+        return false;
+    }
+    job->DeferClosing();
+    ServeEvents();
+    return true;
+}
+
 void DrawPictureFrame(TCanvas& canvas, const TRect& r) {
     TBrush saved;
     saved.Assign(canvas.Brush());

@@ -72,6 +72,7 @@ public:
 
 private:
     friend QImage PreparedImage(const TPictureKey&, const TPreparationWorkMaker&);
+    friend bool ServeStraightDrawing();
     class TCloseDeferral;
     // From the first wait that serves the event loop to the end of the (outermost) job.
     void DeferClosing();
@@ -92,6 +93,10 @@ QImage PreparedImage(const TPictureKey& key, const TPreparationWorkMaker& work);
 // against the job's time).
 qint64 StraightDrawingMillis();
 void StraightDrawingTook(qint64 millis);
+// Serves the window's event loop as a job's wait serves it, when the calling thread is the
+// application's and a job (not a paint) is open on it: a long drawing straight onto a device lets
+// the window paint in between. False, nothing served, elsewhere.
+bool ServeStraightDrawing();
 
 // What is shown of a picture not drawn: not ready, or one that cannot be drawn within its bounds.
 void DrawPictureFrame(TCanvas& canvas, const TRect& r);

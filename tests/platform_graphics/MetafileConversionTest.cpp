@@ -21,6 +21,8 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
 using namespace metafile_fixture;
 
 namespace {
@@ -260,4 +262,31 @@ TEST(MetafileConversion, TheConvertingProgramIsFoundBesideTheProgramAndAnswersAs
     const TEnhancedDrawing drawing = ReadEnhancedAnswer(outcome.Answer, request);
     ASSERT_EQ(drawing.End, TPreparedEnd::Ready);
     EXPECT_EQ(drawing.Image, DrawnThere(request).Image);
+}
+
+// A picture the converting process cannot draw ends within the two seconds a picture may take
+// at the most: the process's CPU time for its work (its start left out: that of one that answers
+// at once) leaves room in them for its start and its answer.
+TEST(MetafileConversion, AConversionThatCannotEndLeavesRoomForItsStartAndAnswerInTwoSeconds) {
+    const auto childrenCpuMillis = [] {
+        rusage usage{};
+        getrusage(RUSAGE_CHILDREN, &usage);
+        return int64_t{usage.ru_utime.tv_sec + usage.ru_stime.tv_sec} * 1000 +
+               (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+    };
+    const std::string quick = Emf();
+    const std::string endless = hostile_metafile::SlowEmf(1000, 0x3366CC, 2100);
+    const int64_t before = childrenCpuMillis();
+    ASSERT_EQ(DrawnThere(Request(quick, 50, 50)).End, TPreparedEnd::Ready);
+    const int64_t startAndAnswer = childrenCpuMillis() - before;
+    const int64_t middle = childrenCpuMillis();
+    TEnhancedRequest atItsSize = Request(endless, 1, 1);
+    atItsSize.Width = atItsSize.OwnWidth;
+    atItsSize.Height = atItsSize.OwnHeight;
+    ASSERT_EQ(DrawnThere(atItsSize).End, TPreparedEnd::Refused);
+    const int64_t work = childrenCpuMillis() - middle - startAndAnswer;
+    // Room for the start of the converting program and its answer, and for the watch of its CPU
+    // time on a busy machine.
+    constexpr int64_t PictureWallMillis = 2 * PictureMillis;
+    EXPECT_LE(work, PictureWallMillis - PictureWallMillis / 40);
 }

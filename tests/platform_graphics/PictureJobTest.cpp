@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <thread>
+
 using namespace std::chrono_literals;
 using namespace metafile_fixture;
 
@@ -134,4 +136,35 @@ TEST(PictureJob, AWindowAskedToCloseWhileAJobWaitsClosesWhenTheJobEnds) {
     }
     QCoreApplication::processEvents();
     EXPECT_FALSE(window.isVisible());
+}
+
+// A Windows metafile played straight onto a page inside a job serves the event loop while it
+// plays, and the time the window takes meanwhile is not the picture's; outside a job the play
+// serves nothing.
+TEST(PictureJob, APlayStraightOntoAPageServesTheEventLoopOnlyInsideAJob) {
+    const auto slow = Loaded(hostile_metafile::SlowBitmapsWmf(hostile_metafile::UnseenColour()));
+    bool drawing = false;
+    int firedWhileDrawing = 0;
+    QTimer ticks;
+    ticks.setInterval(0);
+    QObject::connect(&ticks, &QTimer::timeout, [&] { firedWhileDrawing += drawing ? 1 : 0; });
+    ticks.start();
+    auto drawOnPage = [&] {
+        drawing = true;
+        DrawnOnPage(*slow);
+        drawing = false;
+    };
+    drawOnPage();
+    EXPECT_EQ(firedWhileDrawing, 0);
+
+    // The window, served once, takes a while of its own.
+    constexpr auto WindowsWhile = 300ms;
+    QTimer::singleShot(0, [&] { std::this_thread::sleep_for(WindowsWhile); });
+    const auto budget = 60s;
+    const TPictureJob job(budget);
+    const auto start = std::chrono::steady_clock::now();
+    drawOnPage();
+    const auto wall = std::chrono::steady_clock::now() - start;
+    EXPECT_GT(firedWhileDrawing, 0);
+    EXPECT_LE(budget - job.Left(), wall - WindowsWhile);
 }
