@@ -795,8 +795,9 @@ std::string TCustomRNData::SavePicture(TRNSaveFormat format, const std::string& 
             bitmap.Canvas().Draw(0, 0, graphic);
         }
         if (html) {
+            // Read back from its own bytes it is written as they are, never decoded again.
             TJPEGImage jpeg;
-            jpeg.SetImage(bitmap.Image());
+            jpeg.LoadFromBytes(EncodeJpeg(bitmap.Image(), TJPEGImage::CompressionQuality));
             jpeg.SaveToFile(fileName);
         } else {
             bitmap.SaveToFile(fileName);
