@@ -6,11 +6,11 @@
 #include "platform/graphics/MetafileSvg.h"
 #include "platform/graphics/SvgImages.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QSvgRenderer>
 
-#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -142,13 +142,11 @@ TProgramsStartedAhead& Converters() {
     // was moved or replaced since it started. The processes go with the preparer, once its
     // workers are joined.
     static const std::shared_ptr<TProgramsStartedAhead> converters = [] {
-        char self[PATH_MAX];
-        const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-        std::string beside;
-        if (length > 0) {
-            const std::string path(self, static_cast<size_t>(length));
-            beside = ConverterProgramIn(path.substr(0, path.rfind('/') + 1));
-        }
+        const std::string beside =
+            QCoreApplication::instance()
+                ? ConverterProgramIn(
+                      QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString())
+                : std::string();
         auto made = std::make_shared<TProgramsStartedAhead>(
             beside.empty() ? std::string("/proc/self/exe") : beside,
             std::vector<std::string>{EnhancedConverterProgram, EnhancedConverterSwitch},

@@ -11,11 +11,11 @@
 #include "platform/graphics/MetafileConversion.h"
 #include "platform/graphics/WmfPlayer.h"
 #include "tests/support/HostileMetafiles.h"
+#include "tests/support/SvgDrawing.h"
 
 #include <gtest/gtest.h>
 
 #include <QPainter>
-#include <QSvgRenderer>
 
 #include <algorithm>
 #include <climits>
@@ -319,12 +319,7 @@ TEST(RunLengthBitmaps, AnEnhancedMetafileDrawsThemOverWhatIsUnder) {
         EXPECT_TRUE(Loads(emf));
         const std::string svg = ConvertWithinBounds(emf, 200, 100);
         EXPECT_FALSE(svg.empty());
-        QImage image(400, 200, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QSvgRenderer renderer(QByteArray::fromStdString(svg));
-        QPainter painter(&image);
-        renderer.render(&painter, QRectF(0, 0, 400, 200));
-        return image;
+        return SvgDrawn(svg, 400, 200, QImage::Format_RGB32, Qt::white);
     };
     const TDib runs = RunsOfEveryKind();
     // The bitmap fills 100.5 x 50.25 of the 200 x 99.5 the converter makes of the picture.

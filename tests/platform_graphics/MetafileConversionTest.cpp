@@ -12,13 +12,12 @@
 #include "tests/support/HostileMetafiles.h"
 #include "tests/support/PicturesReady.h"
 #include "tests/support/ResourceProbe.h"
+#include "tests/support/SvgDrawing.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
-#include <QPainter>
-#include <QSvgRenderer>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
@@ -57,16 +56,6 @@ TEnhancedDrawing DrawnThere(const TEnhancedRequest& request) {
     return DrawEnhancedMetafile(request, [] { return false; });
 }
 
-// `svg` drawn by Qt here, `width` x `height`, as the converting process draws it.
-QImage DrawnHere(const std::string& svg, int width, int height) {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QSvgRenderer renderer(QByteArray::fromStdString(svg));
-    QPainter painter(&image);
-    renderer.render(&painter, QRectF(0, 0, width, height));
-    return image;
-}
-
 } // namespace
 
 TEST(MetafileConversion, TheConvertingProcessDrawsWhatAConversionHereDrawsAtTheSizeAsked) {
@@ -78,13 +67,13 @@ TEST(MetafileConversion, TheConvertingProcessDrawsWhatAConversionHereDrawsAtTheS
         MetafileToSvg(emf, ReadMetafileLayout(emf), request.OwnWidth, request.OwnHeight);
     ASSERT_FALSE(svg.empty());
     EXPECT_EQ(drawing.Conversion, svg);
-    EXPECT_EQ(drawing.Image, DrawnHere(svg, 200, 100));
+    EXPECT_EQ(drawing.Image, SvgDrawn(svg, 200, 100));
     // Drawn at the size asked for, from the metafile or from its conversion kept.
     TEnhancedRequest wider = Request(emf, 400, 100);
     wider.Conversion = &svg;
     const TEnhancedDrawing again = DrawnThere(wider);
     ASSERT_EQ(again.End, TPreparedEnd::Ready);
-    EXPECT_EQ(again.Image, DrawnHere(svg, 400, 100));
+    EXPECT_EQ(again.Image, SvgDrawn(svg, 400, 100));
     EXPECT_EQ(again.Conversion, ""); // nothing converted, nothing answered
     // A conversion longer than the caller keeps is not answered.
     TEnhancedRequest unkept = request;
@@ -228,9 +217,7 @@ TEST(MetafileConversion, AMetafileOfThreeHundredThousandRectanglesCostsTheWindow
     // Its bytes sent once to the converting process, and its image when drawn: no SVG here.
     EXPECT_LT(probe.PeakGrowthMb(), 64);
     QImage image;
-    const TPictureKey key{
-        QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Blake2b_256),
-        'E', 500, 400};
+    const TPictureKey key{TPictureBytes(bytes).Digest(), 'E', 500, 400};
     EXPECT_NE(PicturePreparer().Look(key, image), TPicturePreparer::TState::Waiting);
 }
 

@@ -5,12 +5,11 @@
 
 #include "platform/graphics/MetafileConversion.h"
 #include "platform/graphics/SvgStrokePieces.h"
+#include "tests/support/SvgDrawing.h"
 #include "tests/support/WidePenMetafiles.h"
 
 #include <gtest/gtest.h>
 
-#include <QPainter>
-#include <QSvgRenderer>
 #include <QXmlStreamReader>
 
 namespace {
@@ -29,12 +28,7 @@ std::vector<QString> PathData(const std::string& svg) {
 }
 
 QImage Rendered(const std::string& svg, int size) {
-    QImage image(size, size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QSvgRenderer renderer(QByteArray::fromStdString(svg));
-    QPainter painter(&image);
-    renderer.render(&painter, QRectF(0, 0, size, size));
-    return image;
+    return SvgDrawn(svg, size, size, QImage::Format_RGB32, Qt::white);
 }
 
 // A drawing of one path with the attributes `attributes`.

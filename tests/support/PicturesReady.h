@@ -7,7 +7,6 @@
 #include "platform/graphics/PicturePreparation.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 
 #include <chrono>
 #include <string>
@@ -33,7 +32,5 @@ inline bool WaitForPictures(std::chrono::milliseconds limit = std::chrono::secon
 }
 
 inline bool PicturesRefused(const std::string& bytes) {
-    return PicturePreparer().Refused(
-        QCryptographicHash::hash(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                                 QCryptographicHash::Blake2b_256));
+    return PicturePreparer().Refused(TPictureBytes(bytes).Digest());
 }

@@ -21,6 +21,8 @@
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 struct ScreenInk {
@@ -74,6 +76,26 @@ struct BoxWatch {
     }
 };
 
+// The tip form opened from the Help menu and its help asked for, `meanwhile` done once it shows:
+// no help file is installed in the test's folder, so opening it fails with a box, which `watch`
+// reads. The tip form, or null when none opened.
+QWidget* AskTheTipFormForHelp(TFormVelmorRnx& window, BoxWatch& watch,
+                              const std::function<void()>& meanwhile = {}) {
+    QWidget* tipForm = nullptr;
+    WhenModal([&](QWidget* tip) {
+        tipForm = tip;
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(tip));
+        if (meanwhile) {
+            meanwhile();
+        }
+        watch.Arm();
+        QTest::mouseClick(Control<QPushButton>(*tip, "Button3"), Qt::LeftButton);
+        static_cast<QDialog*>(tip)->reject();
+    });
+    window.findChild<QAction*>("TipsofTheDay1")->trigger();
+    return tipForm;
+}
+
 } // namespace
 
 TEST(DialogMessageDisplay, TheTipFormsHelpErrorIsDrawnOverTheTipForm) {
@@ -82,16 +104,7 @@ TEST(DialogMessageDisplay, TheTipFormsHelpErrorIsDrawnOverTheTipForm) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     BoxWatch watch;
-    QWidget* tipForm = nullptr;
-    WhenModal([&](QWidget* tip) {
-        tipForm = tip;
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(tip));
-        watch.Arm();
-        // No help file is installed in the test's folder: opening it fails with a box.
-        QTest::mouseClick(Control<QPushButton>(*tip, "Button3"), Qt::LeftButton);
-        static_cast<QDialog*>(tip)->reject();
-    });
-    window.findChild<QAction*>("TipsofTheDay1")->trigger();
+    QWidget* tipForm = AskTheTipFormForHelp(window, watch);
     ASSERT_NE(tipForm, nullptr);
     ASSERT_FALSE(watch.Text.empty());
     EXPECT_EQ(watch.Parent, tipForm);
@@ -110,19 +123,12 @@ TEST(DialogMessageDisplay, TheTipFormsHelpErrorStaysWithTheTipFormWhateverWindow
     QWidget other;
     other.resize(200, 100);
     BoxWatch watch;
-    QWidget* tipForm = nullptr;
-    WhenModal([&](QWidget* tip) {
-        tipForm = tip;
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(tip));
+    QWidget* tipForm = AskTheTipFormForHelp(window, watch, [&] {
         other.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&other));
         QApplication::setActiveWindow(&other);
         EXPECT_EQ(QApplication::activeWindow(), &other);
-        watch.Arm();
-        QTest::mouseClick(Control<QPushButton>(*tip, "Button3"), Qt::LeftButton);
-        static_cast<QDialog*>(tip)->reject();
     });
-    window.findChild<QAction*>("TipsofTheDay1")->trigger();
     ASSERT_NE(tipForm, nullptr);
     ASSERT_FALSE(watch.Text.empty());
     EXPECT_EQ(watch.Parent, tipForm);
