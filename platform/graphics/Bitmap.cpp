@@ -119,12 +119,20 @@ void DrawPicturePixels(TCanvas& canvas, const TRect& r, const QImage& image, TCo
     if (image.isNull()) {
         return;
     }
+    TRect dest = r;
     TRect source = Rect(0, 0, image.width(), image.height());
     if (transparent == clNone || transparent == clDefault) {
-        canvas.DrawImage(r, image, source);
+        canvas.DrawImage(dest, image, source);
         return;
     }
-    QImage masked = image.convertToFormat(QImage::Format_ARGB32);
+    // Only what a page shows is masked: a picture far larger than it costs its visible part.
+    if (canvas.KeepsWholeImages() && !canvas.VisiblePart(dest, source)) {
+        return;
+    }
+    QImage masked = (source == Rect(0, 0, image.width(), image.height())
+                         ? image
+                         : image.copy(source.Left, source.Top, source.Width(), source.Height()))
+                        .convertToFormat(QImage::Format_ARGB32);
     QRgb key = 0xFF000000u | (DrawnRGB(transparent) & 0xFF) << 16 |
                (DrawnRGB(transparent) & 0xFF00) | (DrawnRGB(transparent) >> 16 & 0xFF);
     for (int y = 0; y < masked.height(); ++y) {
@@ -135,5 +143,5 @@ void DrawPicturePixels(TCanvas& canvas, const TRect& r, const QImage& image, TCo
             }
         }
     }
-    canvas.DrawImage(r, masked, source);
+    canvas.DrawImage(dest, masked, Rect(0, 0, masked.width(), masked.height()));
 }

@@ -5,6 +5,7 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -26,8 +27,8 @@ constexpr uint32_t BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3;
 class Decoder {
 public:
     Decoder(std::string_view bytes, std::string& error,
-            TSkippedPixels skipped = TSkippedPixels::Black)
-        : b_(bytes), error_(error), skipped_(skipped) {}
+            TSkippedPixels skipped = TSkippedPixels::Black, int step = 1)
+        : b_(bytes), error_(error), skipped_(skipped), step_(std::max(1, step)) {}
 
     // Reads the header at `at`; `bitsAt` is where the pixels start when known (0: right
     // after the palette).
@@ -53,7 +54,8 @@ public:
         }
         const bool runs = h_.compression == BI_RLE8 || h_.compression == BI_RLE4;
         const bool gaps = runs && skipped_ == TSkippedPixels::Transparent;
-        QImage out(static_cast<int>(h_.width), static_cast<int>(Rows()),
+        QImage out(static_cast<int>((h_.width + step_ - 1) / step_),
+                   static_cast<int>((Rows() + step_ - 1) / step_),
                    HasAlpha() || gaps ? QImage::Format_ARGB32 : QImage::Format_RGB32);
         if (out.isNull()) {
             return Fail("not enough memory for the bitmap");
@@ -210,35 +212,37 @@ private:
         if (!Need(at, stride * (rows - 1) + lastRow, "pixel data")) {
             return false;
         }
-        for (size_t row = 0; row < rows; ++row) {
+        const auto step = static_cast<size_t>(step_);
+        for (size_t y = 0; y < rows; y += step) {
+            const size_t row = h_.height < 0 ? y : rows - 1 - y;
             size_t src = at + row * stride;
-            int y = static_cast<int>(h_.height < 0 ? row : rows - 1 - row);
-            QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-            for (size_t x = 0; x < width; ++x) {
+            QRgb* const line = reinterpret_cast<QRgb*>(out.scanLine(static_cast<int>(y / step)));
+            for (size_t x = 0; x < width; x += step) {
+                QRgb& pixel = line[x / step];
                 switch (h_.bitCount) {
                 case 1:
-                    line[x] =
+                    pixel =
                         FromPalette(static_cast<unsigned char>(b_[src + x / 8]) >> (7 - x % 8) & 1);
                     break;
                 case 4:
-                    line[x] = FromPalette(
+                    pixel = FromPalette(
                         static_cast<unsigned char>(b_[src + x / 2]) >> (x % 2 ? 0 : 4) & 0xF);
                     break;
                 case 8:
-                    line[x] = FromPalette(static_cast<unsigned char>(b_[src + x]));
+                    pixel = FromPalette(static_cast<unsigned char>(b_[src + x]));
                     break;
                 case 16:
-                    line[x] = FromMasks(ReadU16(b_, src + 2 * x));
+                    pixel = FromMasks(ReadU16(b_, src + 2 * x));
                     break;
                 case 24: {
                     size_t p = src + 3 * x;
-                    line[x] = 0xFF000000u | static_cast<unsigned char>(b_[p + 2]) << 16 |
-                              static_cast<unsigned char>(b_[p + 1]) << 8 |
-                              static_cast<unsigned char>(b_[p]);
+                    pixel = 0xFF000000u | static_cast<unsigned char>(b_[p + 2]) << 16 |
+                            static_cast<unsigned char>(b_[p + 1]) << 8 |
+                            static_cast<unsigned char>(b_[p]);
                     break;
                 }
                 default:
-                    line[x] = FromMasks(ReadU32(b_, src + 4 * x));
+                    pixel = FromMasks(ReadU32(b_, src + 4 * x));
                     break;
                 }
             }
@@ -251,9 +255,11 @@ private:
         long long width = h_.width, rows = Rows();
         long long x = 0, row = 0;
         size_t p = at;
+        const long long step = step_;
         auto put = [&](uint32_t index) {
-            if (x < width && row < rows) {
-                reinterpret_cast<QRgb*>(out.scanLine(static_cast<int>(rows - 1 - row)))[x] =
+            const long long y = rows - 1 - row;
+            if (x < width && row < rows && x % step == 0 && y % step == 0) {
+                reinterpret_cast<QRgb*>(out.scanLine(static_cast<int>(y / step)))[x / step] =
                     FromPalette(index);
             }
             ++x;
@@ -301,6 +307,7 @@ private:
     std::string_view b_;
     std::string& error_;
     TSkippedPixels skipped_;
+    int step_;
     Header h_;
     std::vector<QRgb> palette_;
 };
@@ -315,8 +322,9 @@ bool DecodeBmp(std::string_view bytes, QImage& image, std::string& error) {
     return Decoder(bytes, error).Decode(14, ReadU32(bytes, 10), image);
 }
 
-bool DecodeDib(std::string_view bytes, QImage& image, std::string& error, TSkippedPixels skipped) {
-    return Decoder(bytes, error, skipped).Decode(0, 0, image);
+bool DecodeDib(std::string_view bytes, QImage& image, std::string& error, TSkippedPixels skipped,
+               int step) {
+    return Decoder(bytes, error, skipped, step).Decode(0, 0, image);
 }
 
 std::string EncodeDib(const QImage& source) {

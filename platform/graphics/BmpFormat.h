@@ -21,8 +21,10 @@ enum class TSkippedPixels { Black, Transparent };
 // offset is missing or points outside the file is read as if the bits followed the palette.
 // On failure `error` says why and `image` is left alone.
 bool DecodeBmp(std::string_view bytes, QImage& image, std::string& error);
+// With `step` above 1 a packed bitmap is read into every step-th pixel of every step-th row (its
+// top row and left column first): a bitmap drawn far smaller than it is costs the pixels drawn.
 bool DecodeDib(std::string_view bytes, QImage& image, std::string& error,
-               TSkippedPixels skipped = TSkippedPixels::Black);
+               TSkippedPixels skipped = TSkippedPixels::Black, int step = 1);
 
 // 24 bits per pixel, bottom-up, uncompressed.
 std::string EncodeBmp(const QImage& image);

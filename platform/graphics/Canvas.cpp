@@ -214,8 +214,11 @@ void TCanvas::StretchDraw(const TRect& r, const TGraphic& graphic) {
 }
 
 void TCanvas::DrawImage(const TRect& dest, const QImage& image, const TRect& source) {
-    if (!image.isNull() && !IsRectEmpty(dest) && !IsRectEmpty(source)) {
-        DoDrawImage(dest, image, source);
+    TRect shownDest = dest;
+    TRect shownSource = source;
+    if (!image.isNull() && !IsRectEmpty(dest) && !IsRectEmpty(source) &&
+        (!KeepsWholeImages() || VisiblePart(shownDest, shownSource))) {
+        DoDrawImage(shownDest, image, shownSource);
     }
 }
 
@@ -233,6 +236,71 @@ TRect TCanvas::ClipRect() const {
     }
     QRect box = clip_->boundingRect();
     return Rect(box.left(), box.top(), box.left() + box.width(), box.top() + box.height());
+}
+
+TRect TCanvas::VisibleRect() const {
+    const TRect clip = ClipRect();
+    if (!IsMapped() || viewportExt_.cx == 0 || viewportExt_.cy == 0) {
+        return clip;
+    }
+    auto back = [](int v, int origin, int viewport, int window) {
+        return MulDiv(v - origin, window, viewport);
+    };
+    TRect r = Rect(back(clip.Left, viewportOrg_.X, viewportExt_.cx, windowExt_.cx),
+                   back(clip.Top, viewportOrg_.Y, viewportExt_.cy, windowExt_.cy),
+                   back(clip.Right, viewportOrg_.X, viewportExt_.cx, windowExt_.cx),
+                   back(clip.Bottom, viewportOrg_.Y, viewportExt_.cy, windowExt_.cy));
+    r = Rect(std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right),
+             std::max(r.Top, r.Bottom));
+    // A logical unit may cover several device pixels or a fraction of one: rounding never hides
+    // a pixel that shows.
+    InflateRect(r, std::abs(windowExt_.cx / viewportExt_.cx) + 1,
+                std::abs(windowExt_.cy / viewportExt_.cy) + 1);
+    return r;
+}
+
+namespace {
+
+// The part of [from, from + length) of a destination that lies in [shownFrom, shownTo), and the
+// part of [source, source + sourceLength) drawn there, the source widened to whole pixels.
+void NarrowSpan(int& from, int& length, int& source, int& sourceLength, int shownFrom,
+                int shownTo) {
+    const auto scaled = [&](int64_t v, int64_t onto, int64_t of) { return v * onto / of; };
+    const int64_t firstSource = scaled(shownFrom - from, sourceLength, length);
+    const int64_t endSource = std::min<int64_t>(
+        sourceLength, (int64_t{shownTo - from} * sourceLength + length - 1) / length);
+    const auto newFrom = static_cast<int>(from + scaled(firstSource, length, sourceLength));
+    const auto newEnd = static_cast<int>(from + scaled(endSource, length, sourceLength));
+    from = newFrom;
+    length = std::max(1, newEnd - newFrom);
+    source += static_cast<int>(firstSource);
+    sourceLength = static_cast<int>(endSource - firstSource);
+}
+
+} // namespace
+
+bool TCanvas::VisiblePart(TRect& dest, TRect& source) const {
+    if (dest.Width() <= 0 || dest.Height() <= 0 || source.Width() <= 0 || source.Height() <= 0) {
+        // Mirrored or empty: drawn as it is.
+        return !IsRectEmpty(dest);
+    }
+    TRect shown;
+    if (!IntersectRect(shown, dest, VisibleRect())) {
+        return false;
+    }
+    if (shown == dest) {
+        return true;
+    }
+    int x = dest.Left, width = dest.Width(), sx = source.Left, sourceWidth = source.Width();
+    int y = dest.Top, height = dest.Height(), sy = source.Top, sourceHeight = source.Height();
+    NarrowSpan(x, width, sx, sourceWidth, shown.Left, shown.Right);
+    NarrowSpan(y, height, sy, sourceHeight, shown.Top, shown.Bottom);
+    if (sourceWidth <= 0 || sourceHeight <= 0) {
+        return false;
+    }
+    dest = Bounds(x, y, width, height);
+    source = Bounds(sx, sy, sourceWidth, sourceHeight);
+    return true;
 }
 
 void TCanvas::SetClipRegion(const QRegion& region) {

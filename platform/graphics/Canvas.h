@@ -58,6 +58,9 @@ public:
     virtual int PixelsPerInchX() const = 0;
     virtual int PixelsPerInchY() const = 0;
     virtual TSize SurfaceSize() const = 0;
+    // Whether the surface keeps every image drawn on it whole, whatever it shows of it (a printed
+    // page does; pixels drawn on pixels keep only what shows).
+    virtual bool KeepsWholeImages() const { return false; }
     // A printer's unprintable border: where the surface starts on the sheet, and the whole
     // sheet. A screen or an image has none: offset 0, the sheet is the surface.
     TPoint PhysicalOffset() const { return physicalOffset_; }
@@ -130,6 +133,14 @@ public:
     // surface without a clip. The clip is kept in device pixels: rectangles given while a
     // mapping is on are mapped when they are set, as the platform's clip rectangles are.
     TRect ClipRect() const;
+    // The bounding box of what the clip lets through, in logical coordinates.
+    TRect VisibleRect() const;
+    // Narrows `dest`, and `source` (the part of a picture stretched onto it) with it, to what the
+    // clip lets through, the source widened to whole pixels: a picture far larger than a page
+    // that keeps images whole costs only its visible part there (DrawImage narrows it so; on
+    // pixels it lands up to a pixel apart from the whole, so they are drawn whole and clipped).
+    // False when none of it shows.
+    bool VisiblePart(TRect& dest, TRect& source) const;
     bool HasClip() const { return clip_.has_value(); }
     const std::optional<QRegion>& ClipRegion() const { return clip_; }
     void SetClipRegion(const QRegion& region);

@@ -4,7 +4,9 @@
 #include "platform/graphics/Icon.h"
 #include "platform/graphics/JPEGImage.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/PictureShowing.h"
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <iterator>
@@ -65,7 +67,17 @@ void TGraphic::SaveToFile(const std::filesystem::path& path) const {
     temp += ".tmp";
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        // A print's or an export's window is served between pieces: a picture of tens of
+        // megabytes takes a tenth of a second to write.
+        constexpr size_t Piece = size_t{4} << 20;
+        for (size_t at = 0; at < bytes.size() && out; at += Piece) {
+            if (at > 0) {
+                out.flush();
+                ServeStraightDrawing();
+            }
+            out.write(bytes.data() + at,
+                      static_cast<std::streamsize>(std::min(Piece, bytes.size() - at)));
+        }
         out.flush();
         if (!out) {
             out.close();

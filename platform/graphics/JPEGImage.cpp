@@ -292,9 +292,9 @@ void TJPEGImage::Draw(TCanvas& canvas, const TRect& r) const {
     const TRect device = canvas.LogicalToDevice(r);
     const int scale =
         ScaleFor(width_, height_, std::abs(device.Width()), std::abs(device.Height()));
-    const TPictureKey key{source_->Digest(), 'J', (width_ + scale - 1) / scale,
-                          (height_ + scale - 1) / scale};
-    const QImage image = PreparedImage(key, [&] { return JpegPreparation(source_, scale); });
+    const TPictureKey size{{}, 'J', (width_ + scale - 1) / scale, (height_ + scale - 1) / scale};
+    const QImage image =
+        PreparedPicture(source_, size, [&] { return JpegPreparation(source_, scale); });
     if (image.isNull()) {
         DrawPictureFrame(canvas, r);
         return;
@@ -307,8 +307,8 @@ void TJPEGImage::DecodePixels() const {
         return;
     }
     // The whole image, prepared as a drawing of it at its own size would be.
-    const TPictureKey key{source_->Digest(), 'J', width_, height_};
-    image_ = PreparedImage(key, [&] { return JpegPreparation(source_, 1); });
+    image_ = PreparedPicture(source_, {{}, 'J', width_, height_},
+                             [&] { return JpegPreparation(source_, 1); });
 }
 
 void TJPEGImage::LoadFromBytes(std::string_view bytes) {

@@ -15,6 +15,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -42,16 +43,25 @@ void FitPixelBound(int& width, int& height) {
 // served again, inside a job on the application's thread.
 constexpr qint64 PlayStretchMillis = 20;
 
+// A printed page keeps every edge drawn on it and compresses them all in one call when the page
+// ends, the window waiting meanwhile: a play straight onto a device draws this many at the most
+// (about 20 ms of that call), then ends as it ends when its time is spent.
+constexpr qint64 StraightEdges = 150000;
+
 // The play's time on the clock, the event loop served between its records (ServeStraightDrawing)
 // every stretch and the time spent serving left out: what the window does meanwhile is not the
-// picture's.
+// picture's. Past its edges the play's time is spent.
 class TServingPlayMeter : public TPlayMeter {
 public:
     TServingPlayMeter() {
         clock_.start();
         served_.start();
     }
+    void Drawing(qsizetype edges, int) override { edges_ += edges; }
     qint64 Elapsed() override {
+        if (edges_ > StraightEdges) {
+            return std::numeric_limits<qint64>::max() / 2;
+        }
         if (serving_ && served_.elapsed() >= PlayStretchMillis) {
             QElapsedTimer serving;
             serving.start();
@@ -69,6 +79,7 @@ private:
     QElapsedTimer served_;
     qint64 servingMillis_ = 0;
     bool serving_ = true;
+    qint64 edges_ = 0;
 };
 
 } // namespace
@@ -155,14 +166,14 @@ void TMetafile::SetInch(int inch) {
 QImage TMetafile::PreparedAt(int width, int height) const {
     // The images of a content at a size are shared by every copy of it: the kind tells the two
     // players apart.
-    const TPictureKey key{bytes_->Digest(), enhanced_ ? 'E' : 'W', width, height};
-    return PreparedImage(key, [&]() -> TPreparationWork {
-        if (enhanced_) {
-            return EmfPreparation(bytes_, layout_, std::max(1, Width()), std::max(1, Height()),
-                                  width, height);
-        }
-        return WmfPreparation(bytes_, layout_, width, height);
-    });
+    return PreparedPicture(bytes_, {{}, enhanced_ ? 'E' : 'W', width, height},
+                           [&]() -> TPreparationWork {
+                               if (enhanced_) {
+                                   return EmfPreparation(bytes_, layout_, std::max(1, Width()),
+                                                         std::max(1, Height()), width, height);
+                               }
+                               return WmfPreparation(bytes_, layout_, width, height);
+                           });
 }
 
 void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {
@@ -194,7 +205,11 @@ void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {
 
 bool TMetafile::PlayStraight(TCanvas& canvas, const TRect& r) const {
     const qint64 millis = StraightDrawingMillis();
-    if (!WmfHasBox(layout_) || millis <= 0 || PicturePreparer().Refused(bytes_->Digest())) {
+    if (!WmfHasBox(layout_) || millis <= 0) {
+        return false;
+    }
+    const QByteArray* digest = PreparedDigest(bytes_);
+    if (!digest || PicturePreparer().Refused(*digest)) {
         return false;
     }
     // The window is served during the play: whatever it does to this picture meanwhile, the

@@ -36,6 +36,7 @@ const QByteArray& TPictureBytes::Digest() const {
         digest_ = QCryptographicHash::hash(
             QByteArrayView(bytes_.data(), static_cast<qsizetype>(bytes_.size())),
             QCryptographicHash::Blake2b_256);
+        known_.store(true, std::memory_order_release);
     });
     return digest_;
 }
@@ -71,6 +72,10 @@ TPictureViewer::TPictureViewer(std::function<void()> ready) : state_(std::make_s
 }
 
 TPictureViewer::~TPictureViewer() = default;
+
+TPictureViewer::TAsker TPictureViewer::Asker() const {
+    return {state_, state_->Showing.load()};
+}
 
 void TPictureViewer::WholeViewPaintBegins() {
     ++state_->Showing;
@@ -297,18 +302,33 @@ void TPicturePreparer::Ask(const TPictureKey& key, const TPreparationWorkMaker& 
             });
         }
     }
-    const std::shared_ptr<TRequest> request = Request(key, work, true);
-    const std::shared_ptr<TPictureViewer::TState>& state = viewer.State();
-    const uint64_t showing = state->Showing.load();
-    auto& askers = request->Askers;
+    AddAsker(*Request(key, work, true), viewer.State(), viewer.State()->Showing.load());
+}
+
+void TPicturePreparer::AskFor(const TPictureKey& key, TPreparationWork work,
+                              const TPictureViewer::TAsker& asker) {
+    std::lock_guard lock(mutex_);
+    if (stopping_ || ready_.count(key) > 0 || ContentOf(key.Content).Refused) {
+        return;
+    }
+    AddAsker(*Request(
+                 key, [&work] { return std::move(work); }, true),
+             asker.Viewer, asker.Showing);
+}
+
+void TPicturePreparer::AddAsker(TRequest& request,
+                                const std::weak_ptr<TPictureViewer::TState>& viewer,
+                                uint64_t showing) {
+    auto& askers = request.Askers;
     std::erase_if(askers, [](const auto& asker) { return asker.first.expired(); });
     for (auto& [asker, when] : askers) {
-        if (asker.lock() == state) {
-            when = showing;
+        // The same viewer, compared without holding it.
+        if (!asker.owner_before(viewer) && !viewer.owner_before(asker)) {
+            when = std::max(when, showing);
             return;
         }
     }
-    askers.emplace_back(state, showing);
+    askers.emplace_back(viewer, showing);
 }
 
 TPrepared TPicturePreparer::Wait(const TPictureKey& key, const TPreparationWorkMaker& work,

@@ -34,15 +34,18 @@ class TPictureBytes {
 public:
     explicit TPictureBytes(std::string bytes);
     const std::string& Bytes() const { return bytes_; }
-    // BLAKE2b-256 of the bytes, worked out once, when first asked for: by the window's first paint
-    // of the picture, so it is the fastest of Qt's sound digests (SHA-256 took 0.3 s of a paint
-    // for a JPEG image of 40 MB).
+    // BLAKE2b-256 of the bytes, worked out once, when first asked for: the fastest of Qt's sound
+    // digests (SHA-256 took 0.3 s of a paint for a JPEG image of 40 MB). A large picture's is
+    // worked out beside the window (PreparedDigest in PictureShowing.h).
     const QByteArray& Digest() const;
+    // Whether the digest is worked out already: asking for it then costs nothing.
+    bool DigestKnown() const { return known_.load(std::memory_order_acquire); }
 
 private:
     const std::string bytes_;
     mutable std::once_flag once_;
     mutable QByteArray digest_;
+    mutable std::atomic<bool> known_{false};
 };
 
 // One image a picture is prepared into: its content, the kind of work that prepares it (a
@@ -107,6 +110,12 @@ public:
 
     struct TState;
     const std::shared_ptr<TState>& State() const { return state_; }
+    // The viewer as it asks now, for a work to pass on.
+    struct TAsker {
+        std::weak_ptr<TState> Viewer;
+        uint64_t Showing = 0;
+    };
+    TAsker Asker() const;
 
 private:
     std::shared_ptr<TState> state_;
@@ -152,6 +161,9 @@ public:
     // asked for again). Nothing when it is ready or refused already.
     void Ask(const TPictureKey& key, const TPreparationWorkMaker& work,
              const TPictureViewer& viewer);
+    // Asks for the image of `key` as `asker` asked for another (from a work that found what this
+    // one needs): `work` prepares it unless work for the key is queued or running already.
+    void AskFor(const TPictureKey& key, TPreparationWork work, const TPictureViewer::TAsker& asker);
     // Waits for the image of `key` until it is ready or refused, or `until` passed (Later), its
     // work first in the queue; `serve`, when given, runs between stretches of at most 20 ms of
     // waiting. A refused picture or a ready image answers at once.
@@ -194,6 +206,8 @@ private:
     std::shared_ptr<TRequest> Request(const TPictureKey& key, const TPreparationWorkMaker& work,
                                       bool asked);
     bool Wanted(const TRequest& request) const;
+    void AddAsker(TRequest& request, const std::weak_ptr<TPictureViewer::TState>& viewer,
+                  uint64_t showing);
     void Finish(TRequest& request, TPrepared prepared);
     void KeepReady(const TPictureKey& key, const QImage& image);
     // Lets go of ready images until they hold at most `bytes`.

@@ -18,6 +18,10 @@ using Clock = std::chrono::steady_clock;
 // bounds long before, unless the machine is starved.
 constexpr auto OwnWait = std::chrono::seconds(30);
 
+// From this size on a picture's digest is worked out beside the window: it takes about 1.4 ms a
+// megabyte, 46 ms for a JPEG of 33 MB.
+constexpr size_t DigestBesideBytes = size_t{1} << 20;
+
 // The innermost showing or job open on this thread: one of them, or neither.
 thread_local TPictureShowing* CurrentShowing = nullptr;
 thread_local TPictureJob* CurrentJob = nullptr;
@@ -165,6 +169,86 @@ QImage PreparedImage(const TPictureKey& key, const TPreparationWorkMaker& work) 
         job->Spend(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start));
     }
     return prepared.End == TPreparedEnd::Ready ? prepared.Image : QImage();
+}
+
+namespace {
+
+bool DigestHere(const TPictureBytes& bytes) {
+    return bytes.DigestKnown() || bytes.Bytes().size() < DigestBesideBytes ||
+           !OnApplicationThread() || (!CurrentShowing && !CurrentJob);
+}
+
+// The work of a digest is known by the bytes it reads: copies of the picture share them, and the
+// work holds them until it ends.
+TPictureKey DigestKey(const TPictureBytes* bytes) {
+    QByteArray id(1, '#');
+    id.append(reinterpret_cast<const char*>(&bytes), sizeof bytes);
+    return {id, '#', 0, 0};
+}
+
+// `then` runs on the worker once the digest is known, while the work is still wanted.
+TPreparationWorkMaker DigestWork(const std::shared_ptr<const TPictureBytes>& bytes,
+                                 std::function<void()> then = {}) {
+    return [&bytes, then = std::move(then)] {
+        return [bytes, then](TPreparationContext& context) -> TPrepared {
+            bytes->Digest();
+            if (then && !context.Stopped()) {
+                then();
+            }
+            // No image: whoever asked looks again.
+            return {TPreparedEnd::Later, {}};
+        };
+    };
+}
+
+} // namespace
+
+QImage PreparedPicture(const std::shared_ptr<const TPictureBytes>& bytes, TPictureKey size,
+                       const TPreparationWorkMaker& work) {
+    TPictureShowing* showing = CurrentShowing;
+    if (DigestHere(*bytes) || !showing) {
+        const QByteArray* digest = PreparedDigest(bytes);
+        if (!digest) {
+            return {};
+        }
+        size.Content = *digest;
+        return PreparedImage(size, work);
+    }
+    // The image's work is made now, while what it reads is here, and asked for by the digest's.
+    TPreparationWork imageWork = work();
+    const TPictureViewer::TAsker asker = showing->viewer_.Asker();
+    PicturePreparer().Ask(
+        DigestKey(bytes.get()),
+        DigestWork(bytes,
+                   [bytes, size, imageWork = std::move(imageWork), asker]() mutable {
+                       size.Content = bytes->Digest();
+                       PicturePreparer().AskFor(size, std::move(imageWork), asker);
+                   }),
+        showing->viewer_);
+    ++showing->waiting_;
+    return {};
+}
+
+const QByteArray* PreparedDigest(const std::shared_ptr<const TPictureBytes>& bytes) {
+    if (DigestHere(*bytes)) {
+        return &bytes->Digest();
+    }
+    const TPictureKey key = DigestKey(bytes.get());
+    const TPreparationWorkMaker work = DigestWork(bytes);
+    TPicturePreparer& preparer = PicturePreparer();
+    if (TPictureShowing* showing = CurrentShowing) {
+        preparer.Ask(key, work, showing->viewer_);
+        ++showing->waiting_;
+        return nullptr;
+    }
+    TPictureJob* job = CurrentJob;
+    if (job->Left().count() > 0) {
+        job->DeferClosing();
+        const Clock::time_point start = Clock::now();
+        preparer.Wait(key, work, start + job->Left(), ServeEvents);
+        job->Spend(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start));
+    }
+    return bytes->DigestKnown() ? &bytes->Digest() : nullptr;
 }
 
 qint64 StraightDrawingMillis() {

@@ -45,6 +45,9 @@ public:
 
 private:
     friend QImage PreparedImage(const TPictureKey&, const TPreparationWorkMaker&);
+    friend const QByteArray* PreparedDigest(const std::shared_ptr<const TPictureBytes>&);
+    friend QImage PreparedPicture(const std::shared_ptr<const TPictureBytes>&, TPictureKey,
+                                  const TPreparationWorkMaker&);
     TPictureViewer& viewer_;
     bool wholeView_;
     int waiting_ = 0;
@@ -72,6 +75,7 @@ public:
 
 private:
     friend QImage PreparedImage(const TPictureKey&, const TPreparationWorkMaker&);
+    friend const QByteArray* PreparedDigest(const std::shared_ptr<const TPictureBytes>&);
     friend bool ServeStraightDrawing();
     class TCloseDeferral;
     // From the first wait that serves the event loop to the end of the (outermost) job.
@@ -89,13 +93,25 @@ private:
 // picture draws its frame.
 QImage PreparedImage(const TPictureKey& key, const TPreparationWorkMaker& work);
 
+// The digest of `bytes` as the calling thread's drawing may have it. The digest of a large picture
+// is worked out beside the window as its image is: null when it is not known yet (in a paint it is
+// asked for and the window painted again when it is; in a job it is waited for within the job's
+// time), and the picture draws its frame.
+const QByteArray* PreparedDigest(const std::shared_ptr<const TPictureBytes>& bytes);
+// PreparedImage of the picture of `bytes` at `size` (a key whose content is left empty): in a
+// paint, a large picture whose digest is not known yet has its digest and then its image asked
+// for, one after the other beside the window.
+QImage PreparedPicture(const std::shared_ptr<const TPictureBytes>& bytes, TPictureKey size,
+                       const TPreparationWorkMaker& work);
+
 // How long a picture drawn straight onto a device may take here, and what it took (counted
 // against the job's time).
 qint64 StraightDrawingMillis();
 void StraightDrawingTook(qint64 millis);
 // Serves the window's event loop as a job's wait serves it, when the calling thread is the
-// application's and a job (not a paint) is open on it: a long drawing straight onto a device lets
-// the window paint in between. False, nothing served, elsewhere.
+// application's and a job (not a paint) is open on it: a long drawing straight onto a device, or a
+// large picture written by an export, lets the window paint in between. False, nothing served,
+// elsewhere.
 bool ServeStraightDrawing();
 
 // What is shown of a picture not drawn: not ready, or one that cannot be drawn within its bounds.

@@ -3,6 +3,7 @@
 #include "platform/graphics/ClusterGlyphs.h"
 
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextBoundaryFinder>
@@ -203,6 +204,11 @@ TSize TQtCanvas::SurfaceSize() const {
         return painterSize_;
     }
     return image_ ? TSize{image_->width(), image_->height()} : TSize{};
+}
+
+bool TQtCanvas::KeepsWholeImages() const {
+    const QPaintEngine* engine = painter_ ? painter_->paintEngine() : nullptr;
+    return engine && engine->type() != QPaintEngine::Raster;
 }
 
 bool TQtCanvas::GrabImage(const TRect& r, QImage& out) const {

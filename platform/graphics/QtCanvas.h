@@ -28,6 +28,7 @@ public:
     int PixelsPerInchX() const override { return ppiX_; }
     int PixelsPerInchY() const override { return ppiY_; }
     TSize SurfaceSize() const override;
+    bool KeepsWholeImages() const override;
     bool GrabImage(const TRect& r, QImage& out) const override;
     void PaintWith(std::string_view what, const std::function<void(QPainter&)>& paint) override;
 

@@ -5,6 +5,7 @@
 
 #include "platform/graphics/BmpFormat.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 
 #include <cmath>
@@ -38,6 +39,17 @@ bool BottomUp(std::string_view dib) {
         return true;
     }
     return ReadU32(dib, 0) == 12 || static_cast<int32_t>(ReadU32(dib, 8)) > 0;
+}
+
+// The rows of a packed bitmap, as its header gives them (the decoder checks them).
+int64_t DibRows(std::string_view dib) {
+    if (dib.size() < 12) {
+        return 0;
+    }
+    if (ReadU32(dib, 0) == 12) {
+        return ReadU16(dib, 6);
+    }
+    return std::abs(int64_t{static_cast<int32_t>(ReadU32(dib, 8))});
 }
 
 // Where each bitmap record keeps its rectangles, as indexes of its parameter words: the
@@ -96,6 +108,34 @@ void TWmfPlayback::PatBltRecord(const TWmfRecord& r) {
     }
 }
 
+namespace {
+
+// A bitmap drawn much smaller than its pixels is shrunk to the pixels it covers first: a printer
+// or a page would otherwise take all of them (a bitmap of 4,096 x 4,096 drawn an inch wide took a
+// printed page a tenth of a second to store). `source` and the scales follow the shrunk image.
+void ShrinkToDevice(QImage& image, QRectF& source, double& sx, double& sy, bool smooth) {
+    const QRect whole = source.toRect();
+    if (QRectF(whole) != source || !image.rect().contains(whole)) {
+        return;
+    }
+    const int width = std::max(1, static_cast<int>(std::ceil(std::abs(sx) * source.width())));
+    const int height = std::max(1, static_cast<int>(std::ceil(std::abs(sy) * source.height())));
+    if (int64_t{width} * height * 2 > int64_t{whole.width()} * whole.height()) {
+        return;
+    }
+    if (whole != image.rect()) {
+        image = image.copy(whole);
+    }
+    image = image.scaled(std::min(width, whole.width()), std::min(height, whole.height()),
+                         Qt::IgnoreAspectRatio,
+                         smooth ? Qt::SmoothTransformation : Qt::FastTransformation);
+    sx *= source.width() / image.width();
+    sy *= source.height() / image.height();
+    source = QRectF(0, 0, image.width(), image.height());
+}
+
+} // namespace
+
 void TWmfPlayback::DrawDib(std::string_view dib, uint32_t rop, QRectF source, double x, double y,
                            double width, double height) {
     const uint32_t index = RopIndex(rop);
@@ -108,25 +148,42 @@ void TWmfPlayback::DrawDib(std::string_view dib, uint32_t rop, QRectF source, do
     if (source.isEmpty() || !BeginDrawing(dest)) {
         return;
     }
-    // The pixels a run-length bitmap skips over leave the page as it is.
-    QImage image;
-    std::string error;
-    if (!DecodeDib(dib, image, error, TSkippedPixels::Transparent)) {
-        return;
-    }
-    // The source's y counts from the bottom row of a bottom-up bitmap.
-    if (BottomUp(dib)) {
-        source.moveTop(image.height() - source.top() - source.height());
-    }
     // The source rectangle stretched onto the destination, mirrored when the destination's
     // extents are negative.
     const QPointF from = ToDevice(x, y);
     const QPointF to = ToDevice(x + width, y + height);
-    const double sx = (to.x() - from.x()) / source.width();
-    const double sy = (to.y() - from.y()) / source.height();
+    double sx = (to.x() - from.x()) / source.width();
+    double sy = (to.y() - from.y()) / source.height();
     if (!std::isfinite(sx) || !std::isfinite(sy) || sx == 0 || sy == 0) {
         return;
     }
+    // Photographs stretched in halftone mode are smoothed; other bitmaps keep their pixels.
+    const bool smooth = dc_.StretchMode == 4;
+    // A page (a printer's) keeps every pixel drawn on it and compresses them on the window's
+    // thread: a bitmap drawn there at a fraction of its size is read at that fraction, a smoothed
+    // one at twice it, so that it costs about the pixels it covers. An image prepared beside the
+    // window reads the bitmap whole, within the picture's bounds.
+    const bool page =
+        painter_->paintEngine() && painter_->paintEngine()->type() != QPaintEngine::Raster;
+    const double perPixel = std::min(1 / std::abs(sx), 1 / std::abs(sy)) / (smooth ? 2 : 1);
+    const int step = page ? static_cast<int>(std::clamp(perPixel, 1.0, 64.0)) : 1;
+    // The pixels a run-length bitmap skips over leave the page as it is.
+    QImage image;
+    std::string error;
+    if (!DecodeDib(dib, image, error, TSkippedPixels::Transparent, step)) {
+        return;
+    }
+    // The source's y counts from the bottom row of a bottom-up bitmap.
+    if (BottomUp(dib)) {
+        source.moveTop(static_cast<double>(DibRows(dib)) - source.top() - source.height());
+    }
+    if (step > 1) {
+        source = QRectF(source.left() / step, source.top() / step, source.width() / step,
+                        source.height() / step);
+        sx *= step;
+        sy *= step;
+    }
+    ShrinkToDevice(image, source, sx, sy, smooth);
     switch (index) {
     case NotSourceCopy:
         image.invertPixels();
@@ -158,8 +215,7 @@ void TWmfPlayback::DrawDib(std::string_view dib, uint32_t rop, QRectF source, do
     }
     painter_->setTransform(
         QTransform(sx, 0, 0, sy, from.x() - source.left() * sx, from.y() - source.top() * sy));
-    // Photographs stretched in halftone mode are smoothed; other bitmaps keep their pixels.
-    painter_->setRenderHint(QPainter::SmoothPixmapTransform, dc_.StretchMode == 4);
+    painter_->setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     painter_->drawImage(source, image, source);
 }
 

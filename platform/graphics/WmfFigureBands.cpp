@@ -141,6 +141,10 @@ void TWmfPlayback::DrawMeasured(const QPainterPath& path, double penWidth,
             return;
         }
         meter_.Drawing(call.Edges, 0);
+        if (OutOfTime()) {
+            stopped_ = true;
+            return;
+        }
         draw();
         return;
     }
@@ -160,6 +164,11 @@ void TWmfPlayback::DrawMeasured(const QPainterPath& path, double penWidth,
             return;
         }
         meter_.Drawing(call.Edges, to - from);
+        if (OutOfTime()) {
+            // A meter that counts what is drawn may have had enough.
+            stopped_ = true;
+            return;
+        }
         if (from == 0 && to == rows) {
             draw();
             return;

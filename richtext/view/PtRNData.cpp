@@ -124,6 +124,50 @@ int TCustomPrintableRNData::DrawParaBack(TCanvas& canvas, const TRNScreenAndDevi
     return j - 1;
 }
 
+// The item is drawn at screen size into a bitmap, which is scaled onto the page: only the part
+// the page shows, so a picture many pages wide costs a page's pixels, not its own.
+void TCustomPrintableRNData::PrintThroughBitmap(TCanvas& canvas, TCustomRNItemInfo& item,
+                                                const TRect& r, const TRNScreenAndDevice& sad,
+                                                bool preview) {
+    const int deviceX = std::max(1, sad.ppixDevice);
+    const int deviceY = std::max(1, sad.ppiyDevice);
+    const int w = std::max(1, MulDiv(r.Width(), sad.ppixScreen, deviceX));
+    const int h = std::max(1, MulDiv(r.Height(), sad.ppiyScreen, deviceY));
+    TRect shown;
+    if (!IntersectRect(shown, r, canvas.VisibleRect())) {
+        return;
+    }
+    // The screen pixels of the item that cover what shows.
+    auto first = [](int offset, int screen, int device, int limit) {
+        return std::clamp(static_cast<int>(int64_t{offset} * screen / device), 0, limit - 1);
+    };
+    auto end = [](int offset, int screen, int device, int limit) {
+        return std::clamp(static_cast<int>((int64_t{offset} * screen + device - 1) / device), 1,
+                          limit);
+    };
+    const int x0 = first(shown.Left - r.Left, sad.ppixScreen, deviceX, w);
+    const int y0 = first(shown.Top - r.Top, sad.ppiyScreen, deviceY, h);
+    const int x1 = std::max(x0 + 1, end(shown.Right - r.Left, sad.ppixScreen, deviceX, w));
+    const int y1 = std::max(y0 + 1, end(shown.Bottom - r.Top, sad.ppiyScreen, deviceY, h));
+    TBitmap work(x1 - x0, y1 - y0);
+    TCanvas& drawn = work.Canvas();
+    if (x0 > 0 || y0 > 0) {
+        // The item draws itself at the bitmap's origin: its hidden part falls off the bitmap.
+        drawn.SetMapMode(TMapMode::mmAnisotropic);
+        drawn.SetWindowExt(1, 1);
+        drawn.SetViewportExt(1, 1);
+        drawn.SetViewportOrg(-x0, -y0);
+    }
+    const TColor color = GetColor();
+    drawn.Brush().SetColor(color == clNone ? clWhite : color);
+    drawn.FillRect(Rect(x0, y0, x1, y1));
+    if (item.PrintToBitmap(work, preview, *this)) {
+        RN_PictureToDevice(canvas, r.Left + MulDiv(x0, deviceX, std::max(1, sad.ppixScreen)),
+                           r.Top + MulDiv(y0, deviceY, std::max(1, sad.ppiyScreen)), sad, work,
+                           true);
+    }
+}
+
 void TCustomPrintableRNData::DrawPage(int pageNo, TCanvas& canvas, bool preview, bool correction) {
     TRNStyle* style = GetRNStyle();
     if (!style) {
@@ -176,15 +220,8 @@ void TCustomPrintableRNData::DrawPage(int pageNo, TCanvas& canvas, bool preview,
             // A cut item opening the page starts its part at the top of the text area.
             const int y = itemPart >= 0 && firstOnPage ? -top : di.Top - lineTop;
             if (item.GetBoolValue(TRNItemBoolProperty::rnbpPrintToBMP)) {
-                const int w = MulDiv(di.Width, sad.ppixScreen, std::max(1, sad.ppixDevice));
-                const int h = MulDiv(di.Height, sad.ppiyScreen, std::max(1, sad.ppiyDevice));
-                TBitmap work(std::max(1, w), std::max(1, h));
-                const TColor color = GetColor();
-                work.Canvas().Brush().SetColor(color == clNone ? clWhite : color);
-                work.Canvas().FillRect(Rect(0, 0, work.Width(), work.Height()));
-                if (item.PrintToBitmap(work, preview, *this)) {
-                    RN_PictureToDevice(canvas, x + left, y, sad, work, true);
-                }
+                PrintThroughBitmap(canvas, item, Bounds(x + left, y, di.Width, di.Height), sad,
+                                   preview);
             } else {
                 item.Print(canvas, x + left, y, left + GetWidth(), preview, correction, sad, *this,
                            &di, itemPart);

@@ -68,6 +68,8 @@ private:
     void DrawPageBackground(TCanvas& canvas, const TRNScreenAndDevice& sad);
     int DrawParaBack(TCanvas& canvas, const TRNScreenAndDevice& sad, int d, int endNo, int left,
                      int top);
+    void PrintThroughBitmap(TCanvas& canvas, TCustomRNItemInfo& item, const TRect& r,
+                            const TRNScreenAndDevice& sad, bool preview);
 };
 
 class TPrintableRNData : public TCustomPrintableRNData {

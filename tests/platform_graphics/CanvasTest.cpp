@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <QPicture>
 #include <QTextBoundaryFinder>
 
 #include <memory>
@@ -315,4 +316,84 @@ TEST(Canvas, SymbolCharsetTextDrawsItsSymbols) {
     // alpha, Delta, square root, right arrow, the last brace piece; 0x80 has no symbol.
     EXPECT_EQ(texts[0].Text, "\xce\xb1\xce\x94\xe2\x88\x9a\xe2\x86\x92\xe2\x8e\xad\xef\xbf\xbd");
     EXPECT_EQ(texts[1].Text, "aD");
+}
+
+namespace {
+
+// A picture of distinct pixels: every pixel its own colour, so a shifted or rescaled drawing shows.
+QImage NumberedPixels(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            image.setPixel(x, y, qRgb(x % 256, y % 256, (x / 256 * 16 + y / 256) % 256));
+        }
+    }
+    return image;
+}
+
+// Whether every pixel of `drawn` shows about the picture's pixel `expected` shows there: a picture
+// narrowed to its visible part may sample up to a source pixel apart where its pixels are cut, a
+// shrunk one up to the source pixels a page pixel covers.
+bool SamplesAlike(const QImage& drawn, const QImage& expected, int tolerance) {
+    auto source = [](QRgb c) {
+        return QPoint(qRed(c) + 256 * (qBlue(c) / 16), qGreen(c) + 256 * (qBlue(c) % 16));
+    };
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QPoint apart = source(drawn.pixel(x, y)) - source(expected.pixel(x, y));
+            if (std::abs(apart.x()) > tolerance || std::abs(apart.y()) > tolerance) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+// A picture far larger than a page, enlarged (as onto a printed page) or shrunk, partly off each
+// edge, on a plain and on a mapped canvas: the page keeps only its visible part, and it looks as
+// the whole picture drawn there does.
+TEST(CanvasPictures, APictureLargerThanAPageKeepsOnlyItsVisiblePartAndLooksAsTheWhole) {
+    const QImage picture = NumberedPixels(900, 700);
+    const TRect all = Rect(0, 0, picture.width(), picture.height());
+    for (const auto& [dest, mapped] : {std::pair{Rect(-1000, -500, 1812, 1687), false},
+                                       {Rect(-130, 20, 203, 279), false},
+                                       {Rect(37, -3000, 2850, 190), false},
+                                       {Rect(-700, -400, 2113, 1787), true}}) {
+        QPicture page;
+        {
+            QPainter painter(&page);
+            painter.setClipRect(0, 0, 160, 120);
+            TQtCanvas canvas(&painter, TSize{160, 120}, 96, 96);
+            if (mapped) {
+                canvas.SetMapMode(TMapMode::mmAnisotropic);
+                canvas.SetWindowExt(320, 240);
+                canvas.SetViewportExt(160, 120);
+            }
+            ASSERT_TRUE(canvas.KeepsWholeImages());
+            canvas.DrawImage(dest, picture, all);
+        }
+        // What the page keeps of the picture: about its visible part.
+        EXPECT_LT(page.size(), picture.sizeInBytes() / 4);
+        Surface cropped(160, 120);
+        {
+            QPainter painter(&cropped.Image);
+            page.play(&painter);
+        }
+        Surface whole(160, 120);
+        {
+            QPainter painter(&whole.Image);
+            painter.scale(mapped ? 0.5 : 1, mapped ? 0.5 : 1);
+            painter.drawImage(QRect(dest.Left, dest.Top, dest.Width(), dest.Height()), picture);
+        }
+        const int perPixel = (all.Width() + dest.Width() - 1) / dest.Width() * (mapped ? 2 : 1);
+        EXPECT_TRUE(SamplesAlike(cropped.Image, whole.Image, perPixel + 1))
+            << dest.Left << "," << dest.Top;
+    }
+    // Wholly outside: nothing.
+    Surface outside(50, 50);
+    TRect dest = Rect(60, 0, 900, 50);
+    TRect source = Rect(0, 0, 10, 10);
+    EXPECT_FALSE(outside.Canvas.VisiblePart(dest, source));
 }

@@ -4,18 +4,25 @@
 #include "Surface.h"
 
 #include "platform/base/CpuTime.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/PictureShowing.h"
 #include "tests/support/HostileMetafiles.h"
 #include "tests/support/MetafileFixtures.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/WidePenMetafiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QPainter>
+#include <QPicture>
 #include <QTimer>
 #include <QWindow>
 
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -167,4 +174,91 @@ TEST(PictureJob, APlayStraightOntoAPageServesTheEventLoopOnlyInsideAJob) {
     const auto wall = std::chrono::steady_clock::now() - start;
     EXPECT_GT(firedWhileDrawing, 0);
     EXPECT_LE(budget - job.Left(), wall - WindowsWhile);
+}
+
+// A large picture's digest is worked out beside the window: a paint draws the picture's frame and
+// is told when the digest is known; a job waits for it; both have the bytes' own digest.
+TEST(PictureJob, ALargePicturesDigestIsWorkedOutBesideTheWindow) {
+    std::string bytes(3 << 20, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<char>(i * 31 / 7);
+    }
+    const QByteArray expected =
+        QCryptographicHash::hash(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                                 QCryptographicHash::Blake2b_256);
+    const auto painted = std::make_shared<const TPictureBytes>(bytes);
+    int told = 0;
+    TPictureViewer viewer([&] { ++told; });
+    {
+        const TPictureShowing showing(viewer, false);
+        EXPECT_EQ(PreparedDigest(painted), nullptr);
+        EXPECT_EQ(showing.PicturesWaiting(), 1);
+    }
+    const auto until = std::chrono::steady_clock::now() + 30s;
+    while (told == 0 && std::chrono::steady_clock::now() < until) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    ASSERT_GT(told, 0);
+    {
+        const TPictureShowing showing(viewer, false);
+        const QByteArray* digest = PreparedDigest(painted);
+        ASSERT_NE(digest, nullptr);
+        EXPECT_EQ(*digest, expected);
+        EXPECT_EQ(showing.PicturesWaiting(), 0);
+    }
+    const auto printed = std::make_shared<const TPictureBytes>(bytes);
+    const TPictureJob job;
+    const QByteArray* digest = PreparedDigest(printed);
+    ASSERT_NE(digest, nullptr);
+    EXPECT_EQ(*digest, expected);
+}
+
+// A picture of megabytes written by an export (inside a job) serves the window between its pieces,
+// and the file holds its bytes; outside a job the writing serves nothing.
+TEST(PictureJob, ALargePictureWrittenInAJobServesTheWindowBetweenItsPieces) {
+    TempDir dir;
+    TBitmap picture(1800, 1800);
+    const std::string bytes = picture.SaveToBytes();
+    ASSERT_GT(bytes.size(), size_t{8} << 20);
+    for (const bool inJob : {false, true}) {
+        bool writing = false;
+        bool firedWhileWriting = false;
+        QTimer::singleShot(0, [&] { firedWhileWriting = writing; });
+        const auto file = dir.Path() / (inJob ? "job.bmp" : "alone.bmp");
+        {
+            const std::unique_ptr<TPictureJob> job =
+                inJob ? std::make_unique<TPictureJob>() : nullptr;
+            writing = true;
+            picture.SaveToFile(file);
+            writing = false;
+        }
+        QCoreApplication::processEvents();
+        EXPECT_EQ(firedWhileWriting, inJob);
+        std::ifstream in(file, std::ios::binary);
+        EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == bytes) << inJob;
+    }
+}
+
+// A Windows metafile played straight onto a page draws a bounded number of edges there (a page
+// stores them all and compresses them in one call when it ends): polylines of twice and four
+// times the bound record about what the bound's share of a small one's record comes to.
+TEST(PictureJob, APlayStraightOntoAPageDrawsABoundedNumberOfEdges) {
+    auto recorded = [](int points) {
+        const auto picture = Loaded(wide_pen::Wmf(points, 1));
+        QPicture page;
+        {
+            QPainter painter(&page);
+            TQtCanvas canvas(&painter, TSize{2400, 2400}, 300, 300);
+            const TPictureJob job;
+            canvas.StretchDraw(Rect(0, 0, 2400, 2400), *picture);
+        }
+        return page.size();
+    };
+    constexpr int Small = 20000;
+    constexpr int Bound = 150000;
+    const double perPoint = static_cast<double>(recorded(Small)) / Small;
+    EXPECT_GT(perPoint, 0);
+    for (int points : {2 * Bound, 4 * Bound}) {
+        EXPECT_LT(recorded(points), perPoint * Bound * 1.25) << points;
+    }
 }

@@ -8,6 +8,7 @@
 #include "platform/graphics/JPEGImage.h"
 #include "platform/graphics/LittleEndian.h"
 #include "platform/graphics/Metafile.h"
+#include "tests/support/HostileMetafiles.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -423,4 +424,50 @@ TEST(ImageList, BlendedDrawingMixesHalfWithTheColour) {
     EXPECT_EQ(surface.Pixel(8, 8), qRgb(127, 0, 127));
     // Transparent pixels stay transparent.
     EXPECT_EQ(surface.Pixel(1, 1), qRgb(0, 0, 0));
+}
+
+// A bitmap read at every step-th pixel holds exactly those pixels of the bitmap read whole: plain
+// bits bottom-up and top-down, and runs with a jump over skipped pixels.
+TEST(Bitmap, ABitmapReadAtAStepHoldsEveryStepthPixelOfTheWhole) {
+    using namespace hostile_metafile;
+    QImage numbered(37, 23, QImage::Format_RGB32);
+    for (int y = 0; y < numbered.height(); ++y) {
+        for (int x = 0; x < numbered.width(); ++x) {
+            numbered.setPixel(x, y, qRgb(x * 7, y * 11, (x + y) * 3));
+        }
+    }
+    std::string topDown = EncodeDib(numbered.mirrored(false, true));
+    Patch32(topDown, 8, static_cast<uint32_t>(-numbered.height()));
+    // Runs: each row runs of its own colours, row 5 jumps 3 right and 2 up (skipped pixels).
+    TDib runs{40, 29, 17, 8, 1, 4, Palette(4), ""};
+    for (int row = 0; row < runs.Height; ++row) {
+        if (row == 5) {
+            runs.Bits += std::string("\x00\x02\x03\x02", 4);
+            row += 2;
+        }
+        for (int x = 0; x < runs.Width; x += 4) {
+            runs.Bits += static_cast<char>(std::min(4, runs.Width - x));
+            runs.Bits += static_cast<char>((row + x) % 4);
+        }
+        runs.Bits += std::string("\x00\x00", 2);
+    }
+    runs.Bits += std::string("\x00\x01", 2);
+    for (const std::string& dib :
+         {EncodeDib(numbered), topDown, DibHeader(runs) + runs.Palette + runs.Bits}) {
+        QImage whole;
+        std::string error;
+        ASSERT_TRUE(DecodeDib(dib, whole, error, TSkippedPixels::Transparent)) << error;
+        for (int step : {2, 3, 5}) {
+            QImage stepped;
+            ASSERT_TRUE(DecodeDib(dib, stepped, error, TSkippedPixels::Transparent, step));
+            ASSERT_EQ(stepped.size(),
+                      QSize((whole.width() + step - 1) / step, (whole.height() + step - 1) / step));
+            for (int y = 0; y < stepped.height(); ++y) {
+                for (int x = 0; x < stepped.width(); ++x) {
+                    ASSERT_EQ(stepped.pixel(x, y), whole.pixel(x * step, y * step))
+                        << step << ": " << x << "," << y;
+                }
+            }
+        }
+    }
 }

@@ -245,6 +245,27 @@ TEST(PrintJob, EmbeddedControlsPrintAsThePictureTheApplicationGives) {
     EXPECT_GE(images[0].Rect.Left, n.Data().LeftMarginPix);
 }
 
+// A picture many pages wide is drawn into a bitmap of what the page shows of it, not of the whole
+// picture: at 600 dpi a picture 4,000 screen pixels wide covers 25,000 printer pixels.
+TEST(PrintJob, APictureWiderThanThePageCostsOnlyWhatThePageShows) {
+    PrintedNote n;
+    n.Source.AddPictureEx("p", std::make_unique<TBitmap>(4000, 100), 0, TRNVAlign::rnvaBaseline);
+    n.Format();
+    TFakeCanvas page({3000, 2000}, 600);
+    n.Print.RichNote().DrawPage(1, page, false, false);
+    const auto images = page.CallsOf("DrawImage");
+    ASSERT_EQ(images.size(), 1u);
+    const TRect placed = images[0].Rect;
+    // From the picture's place to the page's right edge, its full height.
+    EXPECT_EQ(placed.Left, n.Data().LeftMarginPix);
+    EXPECT_GE(placed.Right, 3000);
+    EXPECT_NEAR(placed.Height(), n.Data().DrawItems[0]->Height, 7);
+    // The page's screen pixels of it, give or take one.
+    const int shownScreenPixels = (3000 - placed.Left) * 96 / 600;
+    EXPECT_NEAR(images[0].Size.cx, shownScreenPixels, 1);
+    EXPECT_LT(images[0].Size.cx, 4000 / 4);
+}
+
 struct OrderCase {
     bool Collate;
     bool OwnCopies;
