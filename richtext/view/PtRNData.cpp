@@ -3,6 +3,7 @@
 #include "platform/base/Rounding.h"
 #include "platform/graphics/Bitmap.h"
 #include "richtext/model/RNFuncs.h"
+#include "richtext/model/RNItemControl.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/model/RNUni.h"
 #include "richtext/view/RNBack.h"
@@ -136,6 +137,10 @@ void TCustomPrintableRNData::PrintThroughBitmap(TCanvas& canvas, TCustomRNItemIn
     TRect shown;
     if (!IntersectRect(shown, r, canvas.VisibleRect())) {
         return;
+    }
+    if (dynamic_cast<const TRNControlItemInfo*>(&item) != nullptr) {
+        // A control centres its picture in the bitmap: it gets the whole of it.
+        shown = r;
     }
     // The screen pixels of the item that cover what shows.
     auto first = [](int offset, int screen, int device, int limit) {
