@@ -44,9 +44,8 @@ TNoteLoadResult loadRichContent(TRichNote& editor, const StringMessageI18N& note
     if (note.GetLength() == 0) {
         return {};
     }
-    TMemoryStream stream;
-    stream.Write(note.GetBuffer(), note.GetLength());
-    stream.SetPosition(0);
+    TBytesReadStream stream(
+        std::string_view(note.GetBuffer(), static_cast<size_t>(note.GetLength())));
     TNoteLoadResult result;
     try {
         result.Loaded = editor.LoadRNFFromStream(stream);

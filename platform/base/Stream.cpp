@@ -27,6 +27,17 @@ int64_t NewPosition(int64_t offset, TSeekOrigin origin, int64_t current, int64_t
     return position;
 }
 
+// Up to `count` bytes of `bytes` from `position` on, which moves past them; the number read.
+int64_t ReadAt(std::string_view bytes, int64_t& position, void* buffer, int64_t count) {
+    const auto size = static_cast<int64_t>(bytes.size());
+    const int64_t n = std::clamp<int64_t>(count, 0, std::max<int64_t>(0, size - position));
+    if (n > 0) {
+        std::memcpy(buffer, bytes.data() + position, static_cast<size_t>(n));
+        position += n;
+    }
+    return n;
+}
+
 } // namespace
 
 void TStream::ReadBuffer(void* buffer, int64_t count) {
@@ -58,13 +69,7 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count) {
 }
 
 int64_t TMemoryStream::Read(void* buffer, int64_t count) {
-    int64_t available = std::max<int64_t>(0, Size() - position_);
-    int64_t n = std::clamp<int64_t>(count, 0, available);
-    if (n > 0) {
-        std::memcpy(buffer, data_.data() + position_, static_cast<size_t>(n));
-        position_ += n;
-    }
-    return n;
+    return ReadAt(data_, position_, buffer, count);
 }
 
 int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
@@ -96,6 +101,23 @@ void TMemoryStream::SetSize(int64_t size) {
     }
     data_.resize(static_cast<size_t>(size));
     position_ = std::min(position_, size);
+}
+
+int64_t TBytesReadStream::Read(void* buffer, int64_t count) {
+    return ReadAt(bytes_, position_, buffer, count);
+}
+
+int64_t TBytesReadStream::Write(const void*, int64_t) {
+    Fail("Stream is read only");
+}
+
+int64_t TBytesReadStream::Seek(int64_t offset, TSeekOrigin origin) {
+    position_ = NewPosition(offset, origin, position_, Size());
+    return position_;
+}
+
+void TBytesReadStream::SetSize(int64_t) {
+    Fail("Stream is read only");
 }
 
 void TMemoryStream::Clear() {

@@ -63,6 +63,24 @@ private:
     int64_t position_ = 0;
 };
 
+// A stream that reads bytes held elsewhere, which outlive it, without a copy of them (a note of
+// tens of megabytes is read where it lies). Writing and resizing raise EStreamError.
+class TBytesReadStream : public TStream {
+public:
+    explicit TBytesReadStream(std::string_view bytes) : bytes_(bytes) {}
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    int64_t Size() const override { return static_cast<int64_t>(bytes_.size()); }
+    void SetSize(int64_t size) override;
+
+    std::string_view Bytes() const { return bytes_; }
+
+private:
+    std::string_view bytes_;
+    int64_t position_ = 0;
+};
+
 enum class TFileMode {
     fmCreate,        // create or truncate, read and write
     fmOpenRead,      // existing file, read only

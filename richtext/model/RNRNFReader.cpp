@@ -669,6 +669,10 @@ std::string_view RestOf(TStream& stream, std::string& holder) {
         stream.Seek(0, TSeekOrigin::soEnd);
         return std::string_view(memory->Bytes()).substr(static_cast<size_t>(position));
     }
+    if (auto* view = dynamic_cast<TBytesReadStream*>(&stream)) {
+        stream.Seek(0, TSeekOrigin::soEnd);
+        return view->Bytes().substr(static_cast<size_t>(position));
+    }
     holder.resize(static_cast<size_t>(size - position));
     holder.resize(static_cast<size_t>(stream.Read(holder.data(), size - position)));
     return holder;

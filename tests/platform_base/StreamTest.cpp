@@ -77,3 +77,27 @@ TEST(Streams, FilesThatCannotOpenRaiseWithTheirName) {
     EXPECT_EQ(back.Bytes(), "abc");
     EXPECT_THROW(back.LoadFromFile(missing), EStreamError);
 }
+
+// A stream over bytes held elsewhere reads and seeks as a memory stream over a copy of them, and
+// refuses to write or resize them.
+TEST(Streams, AReadStreamOverBytesReadsAsAMemoryStreamAndWritesNothing) {
+    const std::string bytes = "0123456789";
+    TMemoryStream copy;
+    copy.WriteString(bytes);
+    TBytesReadStream view(bytes);
+    EXPECT_EQ(view.Size(), copy.Size());
+    for (TStream* s : {static_cast<TStream*>(&copy), static_cast<TStream*>(&view)}) {
+        s->SetPosition(3);
+        char four[4] = {};
+        EXPECT_EQ(s->Read(four, 4), 4);
+        EXPECT_EQ(std::string(four, 4), "3456");
+        EXPECT_EQ(s->Seek(-2, TSeekOrigin::soEnd), 8);
+        EXPECT_EQ(s->Read(four, 4), 2);
+        EXPECT_EQ(s->Seek(5, TSeekOrigin::soEnd), 15);
+        EXPECT_EQ(s->Read(four, 4), 0);
+        EXPECT_THROW(s->Seek(-1, TSeekOrigin::soBeginning), EStreamError);
+    }
+    EXPECT_THROW(view.WriteString("x"), EStreamError);
+    EXPECT_THROW(view.SetSize(2), EStreamError);
+    EXPECT_EQ(bytes, "0123456789");
+}
