@@ -264,6 +264,23 @@ TEST(PrintJob, APictureWiderThanThePageCostsOnlyWhatThePageShows) {
     const int shownScreenPixels = (3000 - placed.Left) * 96 / 600;
     EXPECT_NEAR(images[0].Size.cx, shownScreenPixels, 1);
     EXPECT_LT(images[0].Size.cx, 4000 / 4);
+
+    // A control centres its picture in the bitmap: it gets the whole bitmap, whatever shows.
+    PrintedNote wide;
+    auto button = std::make_unique<QPushButton>("Go");
+    button->resize(4000, 30);
+    wide.Source.AddControlEx("c", std::make_unique<TEmbeddedWidget>(std::move(button), "TButton"),
+                             0, TRNVAlign::rnvaBaseline);
+    wide.Format();
+    wide.Print.OnPrintComponent = [&](TRNPrint&, IEmbeddedControl& control,
+                                      std::unique_ptr<TBitmap>& image) {
+        image = DrawControl(control);
+    };
+    TFakeCanvas controlPage({3000, 2000}, 600);
+    wide.Print.RichNote().DrawPage(1, controlPage, false, false);
+    const auto drawn = controlPage.CallsOf("DrawImage");
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_NEAR(drawn.back().Size.cx, 4000, 4);
 }
 
 struct OrderCase {
