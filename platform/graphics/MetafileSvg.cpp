@@ -4,7 +4,7 @@
 #include "platform/graphics/EmfTextRecords.h"
 #include "platform/graphics/FontGlyphCharacters.h"
 #include "platform/graphics/LittleEndian.h"
-#include "platform/graphics/SvgStrokePieces.h"
+#include "platform/graphics/SvgStrokeSplitting.h"
 
 #include <emf2svg.h>
 
@@ -52,7 +52,7 @@ std::string EmfToSvg(std::string_view bytes, int width, int height) {
     const int done = emf2svg(data.data(), data.size(), &out, &length, &options);
     std::string svg = done == 1 && out ? std::string(out, length) : std::string();
     std::free(out);
-    return SvgWithStrokesInPieces(SvgWithTextRestored(std::move(svg)));
+    return SvgWithStrokesSplit(SvgWithTextRestored(std::move(svg)));
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include "platform/base/CodePage.h"
 #include "platform/graphics/BmpFormat.h"
 #include "platform/graphics/QtCanvas.h"
-#include "platform/graphics/StrokePieces.h"
+#include "platform/graphics/StrokeSplitting.h"
 #include "platform/graphics/WmfPlayer.h"
 
 #include <QPaintEngine>
@@ -595,7 +595,7 @@ void TWmfPlayback::StrokeInPieces(const QPainterPath& outline, const QPen& pen) 
     // Aliased pieces of 16 segments take a few milliseconds each on a printed page.
     constexpr size_t Segments = 16;
     for (const TStrokePiece& piece :
-         StrokePieces(outline, pen.widthF(), pen.capStyle(), pen.widthF() <= 1, Segments)) {
+         SplitStroke(outline, pen.widthF(), pen.capStyle(), pen.widthF() <= 1, Segments)) {
         if (OutOfTime()) {
             return;
         }

@@ -186,7 +186,7 @@ private:
     void DrawMeasured(const QPainterPath& path, double penWidth, const std::function<void()>& draw);
 
     // Strokes `outline` with `pen`, a solid pen drawn without a raster operation: a long
-    // outline a few segments at a time (StrokePieces.h), each piece weighed by DrawMeasured.
+    // outline a few segments at a time (StrokeSplitting.h), each piece weighed by DrawMeasured.
     void StrokeInPieces(const QPainterPath& outline, const QPen& pen);
 
     // Starts a drawing: the clip applied, the painter in device pixels. False when only

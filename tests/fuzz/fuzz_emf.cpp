@@ -6,7 +6,7 @@
 #include "platform/graphics/EmfBitmapRecords.h"
 #include "platform/graphics/EmfTextRecords.h"
 #include "platform/graphics/MetafileRecords.h"
-#include "platform/graphics/SvgStrokePieces.h"
+#include "platform/graphics/SvgStrokeSplitting.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ void PrepareForTheConverter(std::string_view bytes) {
     // What is made ready is still a metafile that loads.
     ReadMetafileLayout(prepared);
     // The answer's paths, read from whatever text.
-    SvgWithTextRestored(SvgWithStrokesInPieces(std::string(bytes)));
+    SvgWithTextRestored(SvgWithStrokesSplit(std::string(bytes)));
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "Surface.h"
 
 #include "platform/graphics/MetafileConversion.h"
-#include "platform/graphics/SvgStrokePieces.h"
+#include "platform/graphics/SvgStrokeSplitting.h"
 #include "tests/support/SvgDrawing.h"
 #include "tests/support/WidePenMetafiles.h"
 
@@ -60,7 +60,7 @@ int Apart(const QImage& a, const QImage& b, QRgb pen) {
 
 } // namespace
 
-TEST(SvgStrokePieces, AWidePolylineIsConvertedIntoPathsOfAFewSegments) {
+TEST(SvgStrokeSplitting, AWidePolylineIsConvertedIntoPathsOfAFewSegments) {
     // The 8 KB polyline: one path of 1,999 segments from the converter.
     const std::string svg = ConvertWithinBounds(wide_pen::Emf(2000, 100), 1024, 1024);
     const std::vector<QString> paths = PathData(svg);
@@ -70,7 +70,7 @@ TEST(SvgStrokePieces, AWidePolylineIsConvertedIntoPathsOfAFewSegments) {
     }
 }
 
-TEST(SvgStrokePieces, PiecesDrawTheCapsJoinsAndClosesOfTheWholePath) {
+TEST(SvgStrokeSplitting, PiecesDrawTheCapsJoinsAndClosesOfTheWholePath) {
     // A star of 12 points, open or closed, with each cap and join.
     std::string open = "M 50,5";
     for (int i = 1; i <= 11; ++i) {
@@ -85,7 +85,7 @@ TEST(SvgStrokePieces, PiecesDrawTheCapsJoinsAndClosesOfTheWholePath) {
                 const std::string one = OnePath(
                     d, std::string("stroke=\"#CC2222\" stroke-width=\"7\" stroke-linecap=\"") +
                            cap + "\" stroke-linejoin=\"" + join + "\" fill=\"none\"");
-                const std::string split = SvgWithStrokesInPieces(one);
+                const std::string split = SvgWithStrokesSplit(one);
                 EXPECT_GT(PathData(split).size(), 2u);
                 const QImage drawn = Rendered(split, 200);
                 EXPECT_EQ(Apart(drawn, Rendered(one, 200), qRgb(0xCC, 0x22, 0x22)), 0);
@@ -96,7 +96,7 @@ TEST(SvgStrokePieces, PiecesDrawTheCapsJoinsAndClosesOfTheWholePath) {
     }
 }
 
-TEST(SvgStrokePieces, FilledDashedOrShortPathsAndTextStayAsTheyAre) {
+TEST(SvgStrokeSplitting, FilledDashedOrShortPathsAndTextStayAsTheyAre) {
     std::string d = "M 0,0";
     for (int i = 1; i <= 20; ++i) {
         d += " L " + std::to_string(i * 5) + "," + std::to_string(i % 2 * 90);
@@ -107,13 +107,13 @@ TEST(SvgStrokePieces, FilledDashedOrShortPathsAndTextStayAsTheyAre) {
                       "fill=\"none\""),
           std::string("stroke=\"none\" fill=\"none\"")}) {
         const std::string svg = OnePath(d, attributes);
-        EXPECT_EQ(SvgWithStrokesInPieces(svg), svg) << attributes;
+        EXPECT_EQ(SvgWithStrokesSplit(svg), svg) << attributes;
     }
     const std::string shortPath =
         OnePath("M 0,0 L 5,5 L 9,0 L 20,20", "stroke=\"#000\" fill=\"none\"");
-    EXPECT_EQ(SvgWithStrokesInPieces(shortPath), shortPath);
+    EXPECT_EQ(SvgWithStrokesSplit(shortPath), shortPath);
     // Text that reads like a path is text.
     const std::string text = "<svg><text><![CDATA[<path d=\"" + d +
                              "\" stroke=\"#000\" fill=\"none\" />]]></text></svg>";
-    EXPECT_EQ(SvgWithStrokesInPieces(text), text);
+    EXPECT_EQ(SvgWithStrokesSplit(text), text);
 }

@@ -25,5 +25,5 @@ struct TStrokePiece {
 // solid pen `width` wide (its joins whatever they are) and the piece's cap, light together what
 // `outline` stroked with that pen and `cap` lights. A `hairline` pen, one pixel wide, has
 // neither caps nor joins to take care of.
-std::vector<TStrokePiece> StrokePieces(const QPainterPath& outline, double width,
-                                       Qt::PenCapStyle cap, bool hairline, size_t segments);
+std::vector<TStrokePiece> SplitStroke(const QPainterPath& outline, double width,
+                                      Qt::PenCapStyle cap, bool hairline, size_t segments);

@@ -4,8 +4,8 @@
 // call: with a wide pen, an 8 KB polyline printed at 300 dpi took a quarter of a minute, and a
 // drawing that stops between calls could not stop it. A path stroked without a fill or dashes
 // that has many segments is written instead as several paths of a few segments each
-// (StrokePieces.h), which together draw what it drew.
+// (StrokeSplitting.h), which together draw what it drew.
 
 #include <string>
 
-std::string SvgWithStrokesInPieces(const std::string& svg);
+std::string SvgWithStrokesSplit(const std::string& svg);

@@ -1,4 +1,4 @@
-#include "platform/graphics/StrokePieces.h"
+#include "platform/graphics/StrokeSplitting.h"
 
 #include <algorithm>
 #include <cmath>
@@ -97,8 +97,8 @@ QPointF Direction(const QPainterPath& path, const TFigure& figure, bool atStart)
 
 } // namespace
 
-std::vector<TStrokePiece> StrokePieces(const QPainterPath& outline, double width,
-                                       Qt::PenCapStyle cap, bool hairline, size_t segments) {
+std::vector<TStrokePiece> SplitStroke(const QPainterPath& outline, double width,
+                                      Qt::PenCapStyle cap, bool hairline, size_t segments) {
     segments = std::max<size_t>(segments, 2);
     std::vector<TStrokePiece> pieces;
     // Where pieces meet, a pen wider than a pixel ends flat.

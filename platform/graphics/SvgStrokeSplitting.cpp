@@ -1,6 +1,6 @@
-#include "platform/graphics/SvgStrokePieces.h"
+#include "platform/graphics/SvgStrokeSplitting.h"
 
-#include "platform/graphics/StrokePieces.h"
+#include "platform/graphics/StrokeSplitting.h"
 
 #include <charconv>
 #include <optional>
@@ -173,7 +173,7 @@ std::optional<std::string> InPieces(std::string_view d, std::string_view attribu
         }
     }
     std::string out;
-    for (const TStrokePiece& piece : StrokePieces(*path, *width, cap, false, PieceSegments)) {
+    for (const TStrokePiece& piece : SplitStroke(*path, *width, cap, false, PieceSegments)) {
         out.append("<path d=\"").append(DataOf(piece.Path)).append("\"").append(kept);
         out.append(" stroke-linecap=\"").append(CapName(piece.Cap)).append("\" />\n");
     }
@@ -182,7 +182,7 @@ std::optional<std::string> InPieces(std::string_view d, std::string_view attribu
 
 } // namespace
 
-std::string SvgWithStrokesInPieces(const std::string& svg) {
+std::string SvgWithStrokesSplit(const std::string& svg) {
     constexpr std::string_view Start = "<path d=\"";
     constexpr std::string_view End = "/>";
     constexpr std::string_view TextStart = "<![CDATA[";
