@@ -133,8 +133,6 @@ public:
     // surface without a clip. The clip is kept in device pixels: rectangles given while a
     // mapping is on are mapped when they are set, as the platform's clip rectangles are.
     TRect ClipRect() const;
-    // The bounding box of what the clip lets through, in logical coordinates.
-    TRect VisibleRect() const;
     // Narrows `dest`, and `source` (the part of a picture stretched onto it) with it, to what the
     // clip lets through, the source widened to whole pixels: a picture far larger than a page
     // that keeps images whole costs only its visible part there (DrawImage narrows it so; on
@@ -202,6 +200,9 @@ protected:
     int SpacedWidth(std::u16string_view text);
 
 private:
+    // The bounding box of what the clip lets through, in logical coordinates.
+    TRect VisibleRect() const;
+
     TFont font_;
     TPen pen_;
     TBrush brush_;

@@ -166,14 +166,14 @@ void TMetafile::SetInch(int inch) {
 QImage TMetafile::PreparedAt(int width, int height) const {
     // The images of a content at a size are shared by every copy of it: the kind tells the two
     // players apart.
-    return PreparedPicture(bytes_, {{}, enhanced_ ? 'E' : 'W', width, height},
-                           [&]() -> TPreparationWork {
-                               if (enhanced_) {
-                                   return EmfPreparation(bytes_, layout_, std::max(1, Width()),
-                                                         std::max(1, Height()), width, height);
-                               }
-                               return WmfPreparation(bytes_, layout_, width, height);
-                           });
+    const TPreparationWorkMaker work = [&]() -> TPreparationWork {
+        if (enhanced_) {
+            return EmfPreparation(bytes_, layout_, std::max(1, Width()), std::max(1, Height()),
+                                  width, height);
+        }
+        return WmfPreparation(bytes_, layout_, width, height);
+    };
+    return PreparedPicture(bytes_, {{}, enhanced_ ? 'E' : 'W', width, height}, work);
 }
 
 void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {

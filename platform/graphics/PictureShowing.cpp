@@ -217,15 +217,12 @@ QImage PreparedPicture(const std::shared_ptr<const TPictureBytes>& bytes, TPictu
     // The image's work is made now, while what it reads is here, and asked for by the digest's.
     TPreparationWork imageWork = work();
     const TPictureViewer::TAsker asker = showing->viewer_.Asker();
-    PicturePreparer().Ask(
+    PreparedImage(
         DigestKey(bytes.get()),
-        DigestWork(bytes,
-                   [bytes, size, imageWork = std::move(imageWork), asker]() mutable {
-                       size.Content = bytes->Digest();
-                       PicturePreparer().AskFor(size, std::move(imageWork), asker);
-                   }),
-        showing->viewer_);
-    ++showing->waiting_;
+        DigestWork(bytes, [bytes, size, imageWork = std::move(imageWork), asker]() mutable {
+            size.Content = bytes->Digest();
+            PicturePreparer().AskFor(size, std::move(imageWork), asker);
+        }));
     return {};
 }
 
@@ -233,21 +230,8 @@ const QByteArray* PreparedDigest(const std::shared_ptr<const TPictureBytes>& byt
     if (DigestHere(*bytes)) {
         return &bytes->Digest();
     }
-    const TPictureKey key = DigestKey(bytes.get());
-    const TPreparationWorkMaker work = DigestWork(bytes);
-    TPicturePreparer& preparer = PicturePreparer();
-    if (TPictureShowing* showing = CurrentShowing) {
-        preparer.Ask(key, work, showing->viewer_);
-        ++showing->waiting_;
-        return nullptr;
-    }
-    TPictureJob* job = CurrentJob;
-    if (job->Left().count() > 0) {
-        job->DeferClosing();
-        const Clock::time_point start = Clock::now();
-        preparer.Wait(key, work, start + job->Left(), ServeEvents);
-        job->Spend(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start));
-    }
+    // Asked for in a paint, waited for in a job, as an image is.
+    PreparedImage(DigestKey(bytes.get()), DigestWork(bytes));
     return bytes->DigestKnown() ? &bytes->Digest() : nullptr;
 }
 

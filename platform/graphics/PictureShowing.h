@@ -45,7 +45,6 @@ public:
 
 private:
     friend QImage PreparedImage(const TPictureKey&, const TPreparationWorkMaker&);
-    friend const QByteArray* PreparedDigest(const std::shared_ptr<const TPictureBytes>&);
     friend QImage PreparedPicture(const std::shared_ptr<const TPictureBytes>&, TPictureKey,
                                   const TPreparationWorkMaker&);
     TPictureViewer& viewer_;
@@ -75,7 +74,6 @@ public:
 
 private:
     friend QImage PreparedImage(const TPictureKey&, const TPreparationWorkMaker&);
-    friend const QByteArray* PreparedDigest(const std::shared_ptr<const TPictureBytes>&);
     friend bool ServeStraightDrawing();
     class TCloseDeferral;
     // From the first wait that serves the event loop to the end of the (outermost) job.

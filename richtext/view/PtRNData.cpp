@@ -134,42 +134,31 @@ void TCustomPrintableRNData::PrintThroughBitmap(TCanvas& canvas, TCustomRNItemIn
     const int deviceY = std::max(1, sad.ppiyDevice);
     const int w = std::max(1, MulDiv(r.Width(), sad.ppixScreen, deviceX));
     const int h = std::max(1, MulDiv(r.Height(), sad.ppiyScreen, deviceY));
-    TRect shown;
-    if (!IntersectRect(shown, r, canvas.VisibleRect())) {
+    // What the page shows of the item, and the item's screen pixels that cover it.
+    TRect shown = r;
+    TRect pixels = Rect(0, 0, w, h);
+    if (!canvas.VisiblePart(shown, pixels)) {
         return;
     }
     if (dynamic_cast<const TRNControlItemInfo*>(&item) != nullptr) {
         // A control centres its picture in the bitmap: it gets the whole of it.
         shown = r;
+        pixels = Rect(0, 0, w, h);
     }
-    // The screen pixels of the item that cover what shows.
-    auto first = [](int offset, int screen, int device, int limit) {
-        return std::clamp(static_cast<int>(int64_t{offset} * screen / device), 0, limit - 1);
-    };
-    auto end = [](int offset, int screen, int device, int limit) {
-        return std::clamp(static_cast<int>((int64_t{offset} * screen + device - 1) / device), 1,
-                          limit);
-    };
-    const int x0 = first(shown.Left - r.Left, sad.ppixScreen, deviceX, w);
-    const int y0 = first(shown.Top - r.Top, sad.ppiyScreen, deviceY, h);
-    const int x1 = std::max(x0 + 1, end(shown.Right - r.Left, sad.ppixScreen, deviceX, w));
-    const int y1 = std::max(y0 + 1, end(shown.Bottom - r.Top, sad.ppiyScreen, deviceY, h));
-    TBitmap work(x1 - x0, y1 - y0);
+    TBitmap work(pixels.Width(), pixels.Height());
     TCanvas& drawn = work.Canvas();
-    if (x0 > 0 || y0 > 0) {
+    if (pixels.Left > 0 || pixels.Top > 0) {
         // The item draws itself at the bitmap's origin: its hidden part falls off the bitmap.
         drawn.SetMapMode(TMapMode::mmAnisotropic);
         drawn.SetWindowExt(1, 1);
         drawn.SetViewportExt(1, 1);
-        drawn.SetViewportOrg(-x0, -y0);
+        drawn.SetViewportOrg(-pixels.Left, -pixels.Top);
     }
     const TColor color = GetColor();
     drawn.Brush().SetColor(color == clNone ? clWhite : color);
-    drawn.FillRect(Rect(x0, y0, x1, y1));
+    drawn.FillRect(pixels);
     if (item.PrintToBitmap(work, preview, *this)) {
-        RN_PictureToDevice(canvas, r.Left + MulDiv(x0, deviceX, std::max(1, sad.ppixScreen)),
-                           r.Top + MulDiv(y0, deviceY, std::max(1, sad.ppiyScreen)), sad, work,
-                           true);
+        RN_PictureToDevice(canvas, shown.Left, shown.Top, sad, work, true);
     }
 }
 
