@@ -112,6 +112,7 @@ std::shared_ptr<CaptureController::Job> CaptureController::MakeJob(TPageInfo& re
     capture.Context.Cache = setup_.Cache;
     capture.Port = setup_.Port;
     capture.Context.Http = setup_.Http;
+    capture.Context.PageTime = setup_.PageTime;
     record.CurrentCapture = &capture;
     jobs_.push_back(job);
     return job;
@@ -271,6 +272,7 @@ bool CaptureController::CapturePageNow(TPageInfo& record) {
         capture.Context.Store = setup_.Paths->BinderStore;
     }
     capture.Context.Http = setup_.Http;
+    capture.Context.PageTime = setup_.PageTime;
     const bool captured = CaptureFetchedPage(record, false, &capture, capture.Context);
     record.CurrentCapture = nullptr; // the capture ends with this call
     return captured;

@@ -41,6 +41,8 @@ struct CaptureSetup {
     IUrlCache* Cache = nullptr;
     // Timeouts of every transfer and the largest resource or file (MaxResourceSize).
     HttpOptions Http = BoundedTransferOptions();
+    // The whole time one page's capture may take, its resources included (MaxPageTime).
+    std::chrono::milliseconds PageTime = MaxPageTime;
     std::function<void()> StartBusyAnimation;
     // The clock of the saves during long captures; tests set their own.
     std::function<std::chrono::steady_clock::time_point()> Clock = std::chrono::steady_clock::now;

@@ -61,6 +61,23 @@ HttpOptions TransferOptions(const CaptureContext& context, MultiCapture* capture
     return options;
 }
 
+// The options of one request of a page's capture that must end by `deadline`: its total time
+// is what the page has left, when that is less than its own bound. Nothing when no time is left.
+std::optional<HttpOptions> WithinDeadline(const HttpOptions& options,
+                                          PageClock::time_point deadline) {
+    const PageClock::duration left = deadline - PageClock::now();
+    if (left <= PageClock::duration::zero()) {
+        return std::nullopt;
+    }
+    // Rounded up: a total of 0 would set no bound at all.
+    const auto bound = std::chrono::ceil<std::chrono::milliseconds>(left);
+    HttpOptions bounded = options;
+    if (bounded.TotalTimeout <= std::chrono::milliseconds::zero() || bounded.TotalTimeout > bound) {
+        bounded.TotalTimeout = bound;
+    }
+    return bounded;
+}
+
 // A page stored at `relative` below the node folder finds the node folder again through
 // this base: one "../" per folder on its path.
 std::string FolderBase(std::string_view relative) {
@@ -97,11 +114,13 @@ public:
     // Counts every resource, of the page and of its frames, in `counted`.
     // The same-site host is the one of the capture's root page; `pageUrl` stands in for it in
     // a capture without a root.
+    // Every request ends by `deadline`, the end of the page's time.
     ResourceFetcher(PageContent& counted, uint32_t nodeId, bool useCache, MultiCapture* capture,
-                    const CaptureContext& context, std::string_view pageUrl)
+                    const CaptureContext& context, std::string_view pageUrl,
+                    PageClock::time_point deadline)
         : counted_(counted), nodeId_(nodeId), useCache_(useCache), capture_(capture),
           context_(context), store_(NodeStoreFolder(context.Root, context.Store, nodeId)),
-          options_(TransferOptions(context, capture)) {
+          options_(TransferOptions(context, capture)), deadline_(deadline) {
         if (capture_ != nullptr) {
             host_ = CrackUrl(
                 capture_->Root != nullptr ? capture_->Root->RequestedUrl : std::string(pageUrl), 1);
@@ -132,6 +151,7 @@ private:
     const CaptureContext& context_;
     ResourceStore store_;
     HttpOptions options_;
+    PageClock::time_point deadline_;
     std::string host_; // of the capture's page, for the same-site test
     std::unordered_set<std::string> frames_;
 };
@@ -237,9 +257,12 @@ FetchKind ResourceFetcher::FetchResource(const Link& link, bool netPage, bool fr
         kind = bytes ? FetchKind::Cache : kind;
     }
     if (!bytes && net) {
-        HttpOptions framePage = options_;
-        framePage.MaxBodySize = MaxPageSize;
-        bytes = DownloadUrl(link.Url, std::string(), framePage, &finalUrl);
+        std::optional<HttpOptions> framePage = WithinDeadline(options_, deadline_);
+        if (!framePage) {
+            return FetchKind::Failed;
+        }
+        framePage->MaxBodySize = MaxPageSize;
+        bytes = DownloadUrl(link.Url, std::string(), *framePage, &finalUrl);
     } else if (!bytes) {
         size_t size = 0;
         std::unique_ptr<char[]> data = ReadBoundedFile(
@@ -296,9 +319,10 @@ FetchKind ResourceFetcher::DownloadResource(const Link& link) {
             return store_.Save(link.LocalPath, *bytes) ? FetchKind::Cache : FetchKind::Failed;
         }
     }
+    const std::optional<HttpOptions> options = WithinDeadline(options_, deadline_);
     // Straight to the file, so a large resource is never held in memory.
-    return store_.Download(link.Url, link.LocalPath, options_) ? FetchKind::NetOrFile
-                                                               : FetchKind::Failed;
+    return options && store_.Download(link.Url, link.LocalPath, *options) ? FetchKind::NetOrFile
+                                                                          : FetchKind::Failed;
 }
 
 // The frame's page is rewritten like the node's own page, and its resources go into the same
@@ -330,13 +354,18 @@ bool PageNotObtained(TPageInfo& node) {
     return false;
 }
 
-// Downloads the node's page. False when the server could not be reached, or answered with
-// nothing the page can be made of.
-bool DownloadPage(TPageInfo& node, MultiCapture* capture, const CaptureContext& context) {
-    HttpOptions options = TransferOptions(context, capture);
-    options.MaxBodySize = MaxPageSize;
+// Downloads the node's page by the deadline. False when the server could not be reached, or
+// answered with nothing the page can be made of.
+bool DownloadPage(TPageInfo& node, MultiCapture* capture, const CaptureContext& context,
+                  PageClock::time_point deadline) {
+    std::optional<HttpOptions> options =
+        WithinDeadline(TransferOptions(context, capture), deadline);
+    if (!options) {
+        return PageNotObtained(node);
+    }
+    options->MaxBodySize = MaxPageSize;
     HttpResult result =
-        ThreadHttpClient().Get(node.RequestedUrl, options, [](const HttpResult& headers) {
+        ThreadHttpClient().Get(node.RequestedUrl, *options, [](const HttpResult& headers) {
             return IsDownloadStatus(headers) && IsHtmlContentType(headers);
         });
     if (result.TooLarge) {
@@ -391,12 +420,18 @@ void CountFetch(PageContent& content, std::string_view type, FetchKind kind) {
     }
 }
 
-bool DownloadPageText(TPageInfo& node, MultiCapture* capture, const CaptureContext& context) {
-    return DownloadPage(node, capture, context);
+PageClock::time_point PageDeadline(const CaptureContext& context) {
+    return PageClock::now() + context.PageTime;
+}
+
+bool DownloadPageText(TPageInfo& node, MultiCapture* capture, const CaptureContext& context,
+                      PageClock::time_point deadline) {
+    return DownloadPage(node, capture, context, deadline);
 }
 
 bool CapturePage(TPageInfo& node, bool useCache, MultiCapture* capture,
                  const CaptureContext& context) {
+    const PageClock::time_point deadline = PageDeadline(context);
     node.CurrentCapture = capture;
     PageContent& content = node.Content;
     if (!HoldsGivenPage(node, capture) && (!useCache || content.FetchedText.empty())) {
@@ -408,15 +443,16 @@ bool CapturePage(TPageInfo& node, bool useCache, MultiCapture* capture,
             content.FetchedText = std::move(*cached);
         } else if (!IsNetUrl(node.RequestedUrl)) {
             ReadLocalPage(node);
-        } else if (!DownloadPage(node, capture, context)) {
+        } else if (!DownloadPage(node, capture, context, deadline)) {
             return false;
         }
     }
-    return CaptureFetchedPage(node, useCache, capture, context);
+    return CaptureFetchedPage(node, useCache, capture, context, deadline);
 }
 
 bool CaptureFetchedPage(TPageInfo& node, bool useCache, MultiCapture* capture,
-                        const CaptureContext& context) {
+                        const CaptureContext& context,
+                        std::optional<PageClock::time_point> deadline) {
     node.CurrentCapture = capture;
     PageContent& content = node.Content;
     if (content.FetchedText.empty()) {
@@ -426,7 +462,8 @@ bool CaptureFetchedPage(TPageInfo& node, bool useCache, MultiCapture* capture,
         node.FinalUrl = node.RequestedUrl;
     }
     ParsePage(node, capture);
-    ResourceFetcher fetcher(content, node.Id, useCache, capture, context, node.RequestedUrl);
+    ResourceFetcher fetcher(content, node.Id, useCache, capture, context, node.RequestedUrl,
+                            deadline.value_or(PageDeadline(context)));
     fetcher.MarkFrame(node.RequestedUrl);
     fetcher.MarkFrame(node.FinalUrl);
     fetcher.Fetch(content, PageResourceTypes, node.FinalUrl, 0);
@@ -436,7 +473,8 @@ bool CaptureFetchedPage(TPageInfo& node, bool useCache, MultiCapture* capture,
 void FetchPageResources(PageContent& content, std::span<const std::string_view> wanted,
                         uint32_t nodeId, bool useCache, MultiCapture* capture,
                         const CaptureContext& context, std::string_view pageUrl) {
-    ResourceFetcher fetcher(content, nodeId, useCache, capture, context, pageUrl);
+    ResourceFetcher fetcher(content, nodeId, useCache, capture, context, pageUrl,
+                            PageDeadline(context));
     fetcher.MarkFrame(std::string(pageUrl));
     fetcher.Fetch(content, wanted, pageUrl, 0);
 }

@@ -6,7 +6,9 @@
 #include "app/capture/TransferBounds.h"
 #include "platform/net/HttpClient.h"
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -24,7 +26,14 @@ struct CaptureContext {
     IUrlCache* Cache = nullptr; // the browser's URL cache; none reads nothing
     // Timeouts of every transfer and the largest resource; agent and cancel check are set here.
     HttpOptions Http = BoundedTransferOptions();
+    // The whole time one page's capture may take, its resources included.
+    std::chrono::milliseconds PageTime = MaxPageTime;
 };
+
+using PageClock = std::chrono::steady_clock;
+
+// When the capture of a page that begins now has to have ended.
+PageClock::time_point PageDeadline(const CaptureContext& context);
 
 // The resource types a page capture fetches, in the order they are tested.
 inline constexpr std::string_view PageResourceTypes[] = {"css",   "img",        "script",
@@ -49,7 +58,9 @@ void CountFetch(PageContent& content, std::string_view type, FetchKind kind);
 // without any download, and the cache is read before the net; so is a page handed over with
 // the request. A page from the net must answer with an HTML type (or none) and a status below
 // 400 and be at most MaxPageSize long (else the node's status text says so); its final URL
-// becomes the node's. A "file:" URL or a plain path is read from the disk. True when a page
+// becomes the node's. The page and its resources are fetched within the context's PageTime
+// from the call on: a request still at work then is cut and fails, and no request starts
+// after it. A "file:" URL or a plain path is read from the disk. True when a page
 // text was obtained and processed, whatever its resources gave. A page asked for and not
 // obtained (no answer, a refused answer, an unreadable file) leaves the node with no page
 // text and no final URL, and false; the files it stored before stay.
@@ -57,14 +68,17 @@ bool CapturePage(TPageInfo& node, bool useCache, MultiCapture* capture,
                  const CaptureContext& context);
 
 // Downloads the page of the node's requested URL from the net into its page text and final
-// URL, under the rules of CapturePage. False, with no text and no final URL, when the URL
-// could not be reached or the page cannot be used.
-bool DownloadPageText(TPageInfo& node, MultiCapture* capture, const CaptureContext& context);
+// URL, under the rules of CapturePage, ending by `deadline` at the latest. False, with no text
+// and no final URL, when the URL could not be reached in time or the page cannot be used.
+bool DownloadPageText(TPageInfo& node, MultiCapture* capture, const CaptureContext& context,
+                      PageClock::time_point deadline);
 
 // The part of CapturePage after the page text was obtained: the held text is rewritten and its
-// resources stored. False when no text is held.
+// resources stored, by `deadline` (none: the context's PageTime from now). False when no text
+// is held.
 bool CaptureFetchedPage(TPageInfo& node, bool useCache, MultiCapture* capture,
-                        const CaptureContext& context);
+                        const CaptureContext& context,
+                        std::optional<PageClock::time_point> deadline = std::nullopt);
 
 // Fetches the resources of `content` whose type is wanted and writes each below the node
 // folder under its local path; frames are captured into the same folder, with their own
@@ -72,7 +86,8 @@ bool CaptureFetchedPage(TPageInfo& node, bool useCache, MultiCapture* capture,
 // statistics of `content`: fetched only when it was also written; one from the net longer
 // than the context's largest body fails and leaves no file. A page from the net (`pageUrl`)
 // takes no local files. Hyperlinks go to the capture's list for the next level.
-// A cancelled capture stops before the next link.
+// A cancelled capture stops before the next link. The resources share the context's PageTime
+// from the call on; one that has none left fails without a request.
 void FetchPageResources(PageContent& content, std::span<const std::string_view> wanted,
                         uint32_t nodeId, bool useCache, MultiCapture* capture,
                         const CaptureContext& context, std::string_view pageUrl);

@@ -84,16 +84,18 @@ bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
             auto page = std::make_unique<TPageInfo>();
             page->RequestedUrl = url;
             page->Title = url.substr(0, UrlTitleLength);
-            std::unique_ptr<TPageInfo> fetched = prefetch ? prefetch->Take(url) : nullptr;
+            PrefetchedPage fetched = prefetch ? prefetch->Take(url) : PrefetchedPage{};
             if (prefetch) {
                 AskNextPage(*prefetch, snapshot, i + 1);
             }
             bool captured;
-            if (fetched != nullptr) {
-                page->Content.FetchedText = std::move(fetched->Content.FetchedText);
-                page->FinalUrl = std::move(fetched->FinalUrl);
-                page->Progress.StatusText = std::move(fetched->Progress.StatusText);
-                captured = CaptureFetchedPage(*page, UseCache, this, Context);
+            if (fetched.Page != nullptr) {
+                page->Content.FetchedText = std::move(fetched.Page->Content.FetchedText);
+                page->FinalUrl = std::move(fetched.Page->FinalUrl);
+                page->Progress.StatusText = std::move(fetched.Page->Progress.StatusText);
+                // The page's download, made ahead, took part of its time.
+                captured = CaptureFetchedPage(*page, UseCache, this, Context,
+                                              PageDeadline(Context) - fetched.Took);
             } else {
                 captured = CapturePage(*page, UseCache, this, Context);
             }

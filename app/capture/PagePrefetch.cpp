@@ -25,14 +25,15 @@ void PagePrefetch::Ask(const std::string& url) {
     changed_.notify_all();
 }
 
-std::unique_ptr<TPageInfo> PagePrefetch::Take(const std::string& url) {
+PrefetchedPage PagePrefetch::Take(const std::string& url) {
     std::unique_lock<std::mutex> guard(lock_);
     changed_.wait(guard, [this] { return !busy_ && !asked_; });
-    if (fetched_ == nullptr || fetchedUrl_ != url) {
-        fetched_.reset();
-        return nullptr;
+    PrefetchedPage taken = std::move(fetched_);
+    fetched_ = {};
+    if (fetchedUrl_ != url) {
+        taken = {};
     }
-    return std::move(fetched_);
+    return taken;
 }
 
 void PagePrefetch::Work() {
@@ -45,16 +46,19 @@ void PagePrefetch::Work() {
         auto page = std::make_unique<TPageInfo>();
         page->RequestedUrl = std::move(*asked_);
         asked_.reset();
-        fetched_.reset();
+        fetched_ = {};
         busy_ = true;
         guard.unlock();
-        if (!DownloadPageText(*page, &capture_, capture_.Context)) {
+        const PageClock::time_point began = PageClock::now();
+        if (!DownloadPageText(*page, &capture_, capture_.Context,
+                              began + capture_.Context.PageTime)) {
             page->Content.FetchedText.clear();
         }
+        const PageClock::duration took = PageClock::now() - began;
         guard.lock();
         busy_ = false;
         fetchedUrl_ = page->RequestedUrl;
-        fetched_ = std::move(page);
+        fetched_ = {std::move(page), took};
         changed_.notify_all();
     }
 }

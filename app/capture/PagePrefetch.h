@@ -4,6 +4,8 @@
 // current one, so the capture does not wait for the net between pages. The thread keeps its
 // own connection from one page to the next.
 
+#include "app/capture/CapturePage.h"
+
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -14,6 +16,12 @@
 class TPageInfo;
 struct MultiCapture;
 
+// A page downloaded ahead, and how much of its page time the download took.
+struct PrefetchedPage {
+    std::unique_ptr<TPageInfo> Page;
+    PageClock::duration Took{};
+};
+
 class PagePrefetch {
 public:
     explicit PagePrefetch(MultiCapture& capture);
@@ -22,12 +30,13 @@ public:
     PagePrefetch(const PagePrefetch&) = delete;
     PagePrefetch& operator=(const PagePrefetch&) = delete;
 
-    // Starts downloading the page of the URL; any page fetched before and not taken is dropped.
+    // Starts downloading the page of the URL, within the capture's page time; any page fetched
+    // before and not taken is dropped.
     void Ask(const std::string& url);
     // The record holding the download of the URL (its page text, final URL and status text;
-    // the text is empty when the page cannot be used), once it has arrived; nothing when that
+    // the text is empty when the page cannot be used), once it has arrived; no record when that
     // URL was not asked for last.
-    std::unique_ptr<TPageInfo> Take(const std::string& url);
+    PrefetchedPage Take(const std::string& url);
 
 private:
     void Work();
@@ -38,7 +47,7 @@ private:
     std::optional<std::string> asked_; // waiting to be fetched
     bool busy_ = false;                // a download is at work
     std::string fetchedUrl_;
-    std::unique_ptr<TPageInfo> fetched_;
+    PrefetchedPage fetched_;
     bool stopping_ = false;
     std::thread thread_;
 };

@@ -17,6 +17,13 @@ inline constexpr size_t MaxResourceSize = size_t{256} << 20;
 // page, or a worker of the download queue, for as long as it likes.
 inline constexpr std::chrono::minutes MaxTransferTime{5};
 
+// A page's capture, its own download and every resource of it (frames too) taken together, ends
+// when it has not ended this long after it began: the resources share what the page left of it,
+// and those not fetched by then count as failed. A user waits minutes at most for one page;
+// without a bound of the whole, a page of slow pictures, fetched a few at a time each under
+// its own bound, would hold its capture, or the download queue, for the pictures' sum.
+inline constexpr std::chrono::milliseconds MaxPageTime = std::chrono::minutes(3);
+
 // The transfer options captures and file tasks start from: the client's timeouts,
 // MaxTransferTime as the total bound and MaxResourceSize as the largest body (pages set their
 // own, smaller bound).

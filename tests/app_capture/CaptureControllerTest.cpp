@@ -844,6 +844,69 @@ TEST_F(Capture, FileTasksOfABinderFileAmongTheUsersFilesReplaceNothing) {
                                                               {"new.txt", "theirs new.txt"}}));
 }
 
+namespace {
+
+bool Ended(const Task& task) {
+    return task.State != TaskWaiting && task.State != TaskRunning;
+}
+
+} // namespace
+
+// A page of eight pictures that come two bytes a second: its capture ends when its page time is
+// out, the pictures cut and counted failed, none stored, and no picture asked for once the time
+// is out; so does the same page captured by the download queue.
+TEST_F(Capture, APageOfSlowPicturesEndsWithinItsPageTime) {
+    constexpr int Pictures = 8;
+    constexpr int Seconds = 15; // a picture
+    std::atomic<int> asked{0};
+    std::atomic<int> hungUp{0};
+    std::atomic<int> through{0};
+    std::optional<RawServer> pictures(std::in_place, [&](int socket, const std::string&) {
+        ++asked;
+        ++(TrickleBody(socket, "image/gif", "GI", Seconds) ? through : hungUp);
+    });
+    std::string page = "<title>Gallery</title>";
+    for (int i = 0; i < Pictures; ++i) {
+        page += "<img src=\"" + pictures->Url("/" + std::to_string(i) + ".gif") + "\">";
+    }
+    server.Serve("/gallery.htm", page, "text/html");
+    server.Start();
+    CaptureSetup setup = MakeSetup();
+    setup.PageTime = std::chrono::seconds(2);
+    CaptureController bounded{setup};
+    bounded.ServeTaskQueue(queue);
+
+    TPageInfo& clicked = AddPage("/gallery.htm", 0x51);
+    bounded.StartNodeCapture(clicked, false, CaptureOptions{});
+    invoker.WaitServing([&] { return clicked.State != CaptureState::Unfinished; });
+    TPageInfo& queued = AddPage("/gallery.htm", 0x52);
+    queued.State = CaptureState::Unfinished;
+    queued.Content.Stats.State = static_cast<int32_t>(CaptureState::Unfinished);
+    Task task(queued.RequestedUrl, b.dir.Str(), UnfinishedPageKind);
+    task.NodeId = queued.Id;
+    queue.AddTask(task);
+    queue.StartPolling();
+    invoker.WaitServing([&] { return Ended(queue.At(0)); });
+    invoker.WaitServing([&] { return queued.State != CaptureState::Unfinished; });
+    EXPECT_EQ(queue.At(0).State, TaskDone);
+
+    for (const TPageInfo* record : {&clicked, &queued}) {
+        EXPECT_EQ(record->State, CaptureState::Completed) << record->Id;
+        EXPECT_EQ(Rows(record->Content.Stats)[GroupImg], (StatsRow{0, 0, Pictures})) << record->Id;
+        const fs::path folder = b.StoreFolder(record->Id);
+        EXPECT_TRUE(!fs::exists(folder) || std::none_of(fs::recursive_directory_iterator(folder),
+                                                        fs::recursive_directory_iterator(),
+                                                        [](const fs::directory_entry& entry) {
+                                                            return entry.is_regular_file();
+                                                        }))
+            << record->Id;
+    }
+    pictures.reset(); // waits for the connections' ends
+    EXPECT_EQ(through.load(), 0);
+    EXPECT_EQ(hungUp.load(), asked.load());
+    EXPECT_LE(asked.load(), 2 * Pictures);
+}
+
 // A binder folder copied elsewhere opens where it is now, with its nodes and pages; what is
 // captured and saved there goes into the copy alone, and its binder file names the copy.
 TEST_F(Capture, ACopiedBinderFolderOpensWhereItIsAndLeavesTheOriginalAlone) {

@@ -402,18 +402,8 @@ TEST(CapturePage, ATransferSlowerThanItsTotalBoundEndsFailed) {
     std::optional<RawServer> trickle(std::in_place, [&hungUp](int socket,
                                                               const std::string& request) {
         const std::string type = request.starts_with("GET /page.htm") ? "text/html" : "image/gif";
-        RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Type: " + type +
-                                    "\r\nContent-Length: " + std::to_string(Seconds) + "\r\n\r\n");
-        for (int i = 0; i < Seconds; ++i) {
-            RawServer::Send(socket, "x");
-            for (int tick = 0; tick < 10; ++tick) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
-                char probe;
-                if (::recv(socket, &probe, 1, MSG_DONTWAIT) == 0) {
-                    ++hungUp;
-                    return;
-                }
-            }
+        if (!TrickleBody(socket, type, "x", Seconds)) {
+            ++hungUp;
         }
     });
     LoopbackServer server;
