@@ -85,6 +85,7 @@ CaptureController::~CaptureController() {
     if (queue_ != nullptr) {
         queue_->Stop();
         queue_->SetRunner(nullptr);
+        queue_->SetStartHook(nullptr);
         queue_->SetStopHook(nullptr);
     }
     CancelAll();
@@ -378,9 +379,12 @@ void CaptureController::ServeTaskQueue(TaskQueue& queue) {
         if (SameText(task.Kind, UnfinishedPageKind)) {
             RunPageTask(tasks, task, index);
         } else {
-            const auto [folder, store] = BinderFoldersSync();
-            RunFileTask(tasks, task, index, folder, store, setup_.Http);
+            RunFileTaskOf(tasks, task, index);
         }
+    });
+    queue.SetStartHook([this](TaskQueue& tasks) {
+        const auto [folder, store] = BinderFoldersSync();
+        RemoveFileTaskLeftovers(folder, store, tasks.Tasks());
     });
     queue.SetStopHook([this] {
         std::lock_guard<std::mutex> guard(pollerLock_);
@@ -465,4 +469,38 @@ void CaptureController::RunPageTask(TaskQueue& queue, const Task& task, int inde
     queue.SetTaskState(index, stopped                  ? TaskWaiting
                               : captured && !cancelled ? TaskDone
                                                        : TaskFailed);
+}
+
+void CaptureController::RunFileTaskOf(TaskQueue& queue, const Task& task, int index) {
+    const auto [folder, store] = BinderFoldersSync();
+    FileTaskEnd end = RunFileTask(queue, task, index, folder, store, setup_.Http);
+    if (end.State == TaskWaiting) {
+        queue.SetTaskState(index, TaskWaiting); // worked again at the next open
+        return;
+    }
+    try {
+        // The file takes its name and the state reaches the binder file in one call on the main
+        // thread, so nothing there sees the file named before its task is written done.
+        Invoker().Invoke([&] { FileTaskEnded(queue, index, end); });
+    } catch (const std::runtime_error&) {
+        // The main thread takes no more calls: the task stays to be worked again.
+        DiscardFileTaskEnd(end);
+        queue.SetTaskState(index, TaskWaiting);
+    }
+}
+
+void CaptureController::FileTaskEnded(TaskQueue& queue, int index, FileTaskEnd& end) {
+    queue.SetTaskState(index, FinishFileTask(end));
+    if (!setup_.StoreTasks) {
+        return;
+    }
+    const std::chrono::steady_clock::time_point now = setup_.Clock();
+    if (taskStoreFailed_ && now - *taskStoreFailed_ < CaptureSaveInterval) {
+        return;
+    }
+    if (setup_.StoreTasks()) {
+        taskStoreFailed_.reset();
+    } else {
+        taskStoreFailed_ = now;
+    }
 }

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -26,6 +27,7 @@
 
 class ILevelStatusForm;
 class IUrlCache;
+struct FileTaskEnd;
 class TCapturePort;
 class ICaptureRecords;
 class TaskQueue;
@@ -44,6 +46,10 @@ struct CaptureSetup {
     // The whole time one page's capture may take, its resources included (MaxPageTime).
     std::chrono::milliseconds PageTime = MaxPageTime;
     std::function<void()> StartBusyAnimation;
+    // Writes the queue's tasks into the open binder's file (its task section), through the
+    // atomic writer; false when it could not (the window was told why). None: nothing is
+    // written when a task ends.
+    std::function<bool()> StoreTasks;
     // The clock of the saves during long captures; tests set their own.
     std::function<std::chrono::steady_clock::time_point()> Clock = std::chrono::steady_clock::now;
 };
@@ -90,9 +96,17 @@ public:
 
     // Makes the queue's poller capture page tasks through this controller and fetch file
     // tasks into the open binder's store (RunFileTask); stopping the queue stops the capture the
-    // poller runs, leaving its record unfinished and the task pending. The queue must outlive the
-    // controller.
+    // poller runs, leaving its record unfinished and the task pending. When the poller starts
+    // (a binder opens), it first removes what downloads cut short by a crash left in the file
+    // tasks' folders. When a file task ends, its file takes its name and its state is written
+    // into the binder file at once (StoreTasks), on the main thread, while the poller waits: a
+    // binder opened after a crash works no finished task again. After a write that failed, the
+    // ends of the next CaptureSaveInterval are not written at once (the close and the saves of
+    // pending changes still write them), so a binder file that cannot be written does not bring
+    // a message for every task. The queue must outlive the controller.
     void ServeTaskQueue(TaskQueue& queue);
+    // Sets StoreTasks (the binder's lifecycle is made after the controller).
+    void StoreTasksWith(std::function<bool()> store) { setup_.StoreTasks = std::move(store); }
 
 private:
     struct Job;
@@ -123,6 +137,9 @@ private:
     std::pair<std::string, std::string> BinderFoldersSync() const;
     // The poller's side of page tasks.
     void RunPageTask(TaskQueue& queue, const Task& task, int index);
+    // The poller's side of file tasks, and the end of one on the main thread.
+    void RunFileTaskOf(TaskQueue& queue, const Task& task, int index);
+    void FileTaskEnded(TaskQueue& queue, int index, FileTaskEnd& end);
     // The job capturing the node's page; null with `drop` set when the record is not an
     // unfinished page, null alone when it is gone or a capture works on it already.
     std::shared_ptr<Job> FindNodeSync(uint32_t id, bool& drop);
@@ -135,6 +152,8 @@ private:
     std::mutex pollerLock_;
     std::shared_ptr<Job> pollerJob_; // the page task the poller captures
     std::chrono::steady_clock::time_point lastSave_{};
+    // When writing the task section last failed; none while it works.
+    std::optional<std::chrono::steady_clock::time_point> taskStoreFailed_;
     // Calls posted to the main thread hold it weakly: the controller may go before they run.
     std::shared_ptr<CaptureController*> self_ = std::make_shared<CaptureController*>(this);
 };

@@ -1,13 +1,17 @@
 #include "app/capture/FileTaskTarget.h"
 
 #include "app/binder/BinderHeader.h"
-#include "app/capture/ResourceStore.h"
 #include "platform/base/Files.h"
+#include "platform/base/Guid.h"
+#include "platform/base/StringUtils.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +21,11 @@ namespace {
 
 // How many numbered names are tried beside a name that is taken.
 constexpr int MaxNumberedNames = 1000;
+
+// The name of a download while it is written: ".tarnwick-download-0123456789ABCDEF.part".
+constexpr std::string_view TemporaryPrefix = ".tarnwick-download-";
+constexpr std::string_view TemporarySuffix = ".part";
+constexpr size_t TemporaryDigits = 16;
 
 std::vector<std::string> PathNames(const std::string& path) {
     std::vector<std::string> names;
@@ -50,6 +59,24 @@ int OpenFolderAt(int parent, const std::string& name) {
     return ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
+// Gives the file `from` of the folder the name `to` unless something has that name: 0, or why
+// not (EEXIST when the name is taken).
+int RenameWithoutReplacing(int folder, const std::string& from, const std::string& to) {
+    if (::renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return errno;
+    }
+    // A file system without the rename that never replaces: a second link never replaces
+    // either, and the first then goes.
+    if (::linkat(folder, from.c_str(), folder, to.c_str(), 0) != 0) {
+        return errno;
+    }
+    ::unlinkat(folder, from.c_str(), 0);
+    return 0;
+}
+
 } // namespace
 
 FileHandle::~FileHandle() {
@@ -77,7 +104,7 @@ int FileHandle::Release() {
 std::optional<FileTaskPlace> FindFileTaskPlace(const std::string& binderFolder,
                                                const std::string& storeName,
                                                const std::string& localPath) {
-    if (binderFolder.empty() || !IsPlainEntryName(storeName) ||
+    if (binderFolder.empty() || !IsPlainEntryName(storeName) || !UsableName(storeName) ||
         localPath.find('\0') != std::string::npos) {
         return std::nullopt;
     }
@@ -87,23 +114,16 @@ std::optional<FileTaskPlace> FindFileTaskPlace(const std::string& binderFolder,
         return std::nullopt;
     }
     const fs::path written = fs::path(binderFolder) / storeName;
-    FileTaskPlace place;
-    fs::path store;
+    const fs::path store = root / storeName;
+    // A store that is a link leads wherever the binder file's author likes; the walk would
+    // refuse it too, but it is no place at all.
     struct stat info;
-    if (::lstat(written.c_str(), &info) == 0) {
-        // The store may be a link, but only to a folder inside the binder's own.
-        store = fs::canonical(written, error);
-        if (error || store == root || !LiesWithin(root, store)) {
-            return std::nullopt;
-        }
-        place.Base = store.string();
-    } else if (errno == ENOENT) {
-        store = root / storeName;
-        place.Base = root.string();
-        place.Names.push_back(storeName);
-    } else {
+    if (::lstat(store.c_str(), &info) == 0 ? S_ISLNK(info.st_mode) : errno != ENOENT) {
         return std::nullopt;
     }
+    FileTaskPlace place;
+    place.Base = root.string();
+    place.Names.push_back(storeName);
 
     const std::string path = NativePath(localPath);
     std::vector<std::string> names = PathNames(path);
@@ -161,17 +181,74 @@ std::string NumberedName(const std::string& name, int number) {
     return name.substr(0, dot) + suffix + name.substr(dot);
 }
 
-std::optional<NewFile> CreateFreeFile(const FileHandle& folder, const std::string& name) {
-    for (int number = 1; number <= MaxNumberedNames; ++number) {
-        std::string candidate = number == 1 ? name : NumberedName(name, number);
-        const int fd = ::openat(folder.Fd(), candidate.c_str(),
+bool IsDownloadTemporary(std::string_view name) {
+    if (name.size() != TemporaryPrefix.size() + TemporaryDigits + TemporarySuffix.size() ||
+        !name.starts_with(TemporaryPrefix) || !name.ends_with(TemporarySuffix)) {
+        return false;
+    }
+    const std::string_view digits = name.substr(TemporaryPrefix.size(), TemporaryDigits);
+    return std::all_of(digits.begin(), digits.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); });
+}
+
+std::optional<NewFile> CreateDownloadTemporary(const FileHandle& folder) {
+    // A name met already is another download's: a fresh one is drawn.
+    for (int attempt = 0; attempt < MaxNumberedNames; ++attempt) {
+        std::string name = std::string(TemporaryPrefix) + IntToHex(NewNodeId(), 8) +
+                           IntToHex(NewNodeId(), 8) + std::string(TemporarySuffix);
+        const int fd = ::openat(folder.Fd(), name.c_str(),
                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            return NewFile{FileHandle(fd), std::move(candidate)};
+            return NewFile{FileHandle(fd), std::move(name)};
         }
         if (errno != EEXIST) {
             return std::nullopt;
         }
     }
     return std::nullopt;
+}
+
+std::optional<std::string> TakeFreeName(const FileHandle& folder, const std::string& temporary,
+                                        const std::string& name) {
+    for (int number = 1; number <= MaxNumberedNames; ++number) {
+        std::string candidate = number == 1 ? name : NumberedName(name, number);
+        const int error = RenameWithoutReplacing(folder.Fd(), temporary, candidate);
+        if (error == 0) {
+            ::fsync(folder.Fd());
+            return candidate;
+        }
+        if (error != EEXIST) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+int RemoveDownloadTemporaries(const FileHandle& folder) {
+    // The listing reads through a handle of its own, which it closes.
+    const int listed = ::fcntl(folder.Fd(), F_DUPFD_CLOEXEC, 0);
+    if (listed < 0) {
+        return 0;
+    }
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(listed), &::closedir);
+    if (dir == nullptr) {
+        ::close(listed);
+        return 0;
+    }
+    ::rewinddir(dir.get());
+    std::vector<std::string> found;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (IsDownloadTemporary(entry->d_name)) {
+            found.emplace_back(entry->d_name);
+        }
+    }
+    int removed = 0;
+    for (const std::string& name : found) {
+        struct stat info;
+        if (::fstatat(folder.Fd(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && ::unlinkat(folder.Fd(), name.c_str(), 0) == 0) {
+            ++removed;
+        }
+    }
+    return removed;
 }

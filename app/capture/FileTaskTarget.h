@@ -1,12 +1,15 @@
 #pragma once
 
 // Where a file task's download lands: a folder below the binder's store, reached from the
-// store one name at a time without following a link, and a file made there under a name that
-// nothing has yet. A binder file may come from anyone; nothing it names can lead a download
-// out of the store or replace a file that is there.
+// binder's folder one name at a time without following a link, the store included, and a file
+// there that is written under a temporary name of the program's own and takes its name, one
+// nothing has yet, only once it is complete. A binder file may come from anyone; nothing it
+// names can lead a download out of the store or replace a file that is there, and a download
+// cut short never stands under the name of the file it was to be.
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // An open file or folder, closed when the handle goes.
@@ -28,8 +31,8 @@ private:
     int fd_ = -1;
 };
 
-// The folder a file task downloads into: `Base` (a folder with every link on its way
-// resolved) and the names below it, in order.
+// The folder a file task downloads into: `Base` (the binder's folder, with every link on its
+// way resolved) and the names below it, in order, the store's first.
 struct FileTaskPlace {
     std::string Base;
     std::vector<std::string> Names;
@@ -37,10 +40,9 @@ struct FileTaskPlace {
 
 // The place of a file task of the binder in `binderFolder` whose store is `storeName`, for the
 // task's local path ("\" read as "/"): a relative path is taken from the store, an absolute one
-// only when it lies inside the store, as written or with its links resolved. Nothing when the
-// store, links followed, does not lie inside the binder's folder (or is that folder), or when a
-// name of the path below the store is "..", begins with "." or holds a NUL. A store not made
-// yet is part of the names.
+// only when it lies inside the store, as written or with the binder folder's links resolved.
+// Nothing when the store is a link or no plain name, or when a name of the path below the store
+// is "..", begins with "." or holds a NUL. A store not made yet is a place too.
 std::optional<FileTaskPlace> FindFileTaskPlace(const std::string& binderFolder,
                                                const std::string& storeName,
                                                const std::string& localPath);
@@ -62,10 +64,26 @@ struct NewFile {
     std::string Name;
 };
 
-// Makes the file `name` in the folder with O_CREAT | O_EXCL | O_NOFOLLOW, or, when the name is
+// True for a name a download has while it is written: ".tarnwick-download-", sixteen
+// upper-case hexadecimal digits and ".part". No file a task fetches is given a name that
+// begins with ".", so none is ever taken for one.
+bool IsDownloadTemporary(std::string_view name);
+
+// Makes a new file of a download-temporary name in the folder (O_CREAT | O_EXCL | O_NOFOLLOW).
+// Nothing when none could be made.
+std::optional<NewFile> CreateDownloadTemporary(const FileHandle& folder);
+
+// Gives the complete file `temporary` of the folder the name `name`, or, when the name is
 // taken (by a file, a folder or a link), the first free one of "stem (2).ext", "stem (3).ext"
-// and so on. Nothing when no name could be made.
-std::optional<NewFile> CreateFreeFile(const FileHandle& folder, const std::string& name);
+// and so on, without replacing anything on the way; the folder is then flushed to the disk, so
+// the name is there before anyone is told. The name given, or nothing when none could be
+// (the temporary is then still there).
+std::optional<std::string> TakeFreeName(const FileHandle& folder, const std::string& temporary,
+                                        const std::string& name);
+
+// Removes the download temporaries (files only, never through a link) that lie directly in
+// the folder: what downloads cut short by a crash left. Returns how many went.
+int RemoveDownloadTemporaries(const FileHandle& folder);
 
 // "stem (n).ext" for "stem.ext"; "name (n)" for a name without an extension.
 std::string NumberedName(const std::string& name, int number);

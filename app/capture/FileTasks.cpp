@@ -1,12 +1,15 @@
 #include "app/capture/FileTasks.h"
 
 #include "app/binder/FileNames.h"
-#include "app/capture/FileTaskTarget.h"
 #include "app/capture/UrlDownload.h"
 #include "app/capture/taskqueue.h"
+#include "platform/base/StringUtils.h"
 
 #include <cerrno>
+#include <set>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -31,40 +34,44 @@ bool WriteAll(int fd, const char* data, size_t length) {
     return true;
 }
 
+// A failed download, or one cut short by closing the binder (then pending, worked at the next
+// open).
+FileTaskEnd NotDownloaded(const TaskQueue& queue) {
+    return {queue.StopRequested() ? TaskWaiting : TaskFailed, std::nullopt};
+}
+
 } // namespace
 
-void RunFileTask(TaskQueue& queue, const Task& task, int index, const std::string& binderFolder,
-                 const std::string& storeName, const HttpOptions& options) {
+FileTaskEnd RunFileTask(TaskQueue& queue, const Task& task, int index,
+                        const std::string& binderFolder, const std::string& storeName,
+                        const HttpOptions& options) {
     const std::optional<FileTaskPlace> place =
         FindFileTaskPlace(binderFolder, storeName, task.LocalPath);
     FileHandle folder;
     // A link or a file on the way is refused before anything is asked of the server.
     if (!place || OpenPlace(*place, false, folder) == WalkResult::Refused) {
-        queue.SetTaskState(index, TaskFailed);
-        return;
+        return {TaskFailed, std::nullopt};
     }
     queue.SetTaskState(index, TaskWaiting);
     const bool wanted = IsUrlOfFileTypes(task.Url, task.Kind, StoppableOptions(queue, options));
     if (queue.StopRequested()) {
-        return; // cut short by closing the binder: still pending, worked at the next open
+        return {TaskWaiting, std::nullopt};
     }
     if (!wanted) {
-        queue.SetTaskState(index, TaskWrongType);
-        return;
+        return {TaskWrongType, std::nullopt};
     }
     queue.SetTaskState(index, TaskRunning);
-    DownloadVerified(queue, task, index, *place, options);
+    return DownloadVerified(queue, task, *place, options);
 }
 
-void DownloadVerified(TaskQueue& queue, const Task& task, int index, const FileTaskPlace& place,
-                      const HttpOptions& options) {
+FileTaskEnd DownloadVerified(TaskQueue& queue, const Task& task, const FileTaskPlace& place,
+                             const HttpOptions& options) {
     const size_t slash = task.Url.rfind('/');
-    const std::string name =
+    std::string name =
         CleanFileName(slash == std::string::npos ? task.Url : task.Url.substr(slash + 1));
     // ".", ".." and hidden names are no file the store should get.
     if (name.empty() || name[0] == '.') {
-        queue.SetTaskState(index, TaskFailed);
-        return;
+        return {TaskFailed, std::nullopt};
     }
     HttpOptions transfer = StoppableOptions(queue, options);
     transfer.UserAgent = DownloadAgent;
@@ -81,15 +88,58 @@ void DownloadVerified(TaskQueue& queue, const Task& task, int index, const FileT
                 OpenPlace(place, true, folder) != WalkResult::Opened) {
                 return false;
             }
-            file = CreateFreeFile(folder, name);
+            file = CreateDownloadTemporary(folder);
             return file.has_value();
         });
-    bool saved = result.Ok() && file.has_value();
-    if (file) {
-        saved = ::close(file->File.Release()) == 0 && saved;
-        if (!saved) {
-            ::unlinkat(folder.Fd(), file->Name.c_str(), 0);
+    if (!file) {
+        return NotDownloaded(queue);
+    }
+    // On the disk before it takes its name: a name is only ever given to the whole file.
+    bool saved = result.Ok() && ::fsync(file->File.Fd()) == 0;
+    saved = ::close(file->File.Release()) == 0 && saved;
+    if (!saved) {
+        ::unlinkat(folder.Fd(), file->Name.c_str(), 0);
+        return NotDownloaded(queue);
+    }
+    return {TaskDone, DownloadedFile{std::move(folder), std::move(file->Name), std::move(name)}};
+}
+
+int32_t FinishFileTask(FileTaskEnd& end) {
+    if (!end.File) {
+        return end.State;
+    }
+    DownloadedFile& file = *end.File;
+    if (TakeFreeName(file.Folder, file.Temporary, file.Name)) {
+        end.File.reset();
+        return TaskDone;
+    }
+    DiscardFileTaskEnd(end);
+    return TaskFailed;
+}
+
+void DiscardFileTaskEnd(FileTaskEnd& end) {
+    if (end.File) {
+        ::unlinkat(end.File->Folder.Fd(), end.File->Temporary.c_str(), 0);
+        end.File.reset();
+    }
+}
+
+int RemoveFileTaskLeftovers(const std::string& binderFolder, const std::string& storeName,
+                            const std::vector<Task>& tasks) {
+    std::set<std::pair<dev_t, ino_t>> swept;
+    int removed = 0;
+    for (const Task& task : tasks) {
+        if (SameText(task.Kind, UnfinishedPageKind)) {
+            continue;
+        }
+        const std::optional<FileTaskPlace> place =
+            FindFileTaskPlace(binderFolder, storeName, task.LocalPath);
+        FileHandle folder;
+        struct stat info;
+        if (place && OpenPlace(*place, false, folder) == WalkResult::Opened &&
+            ::fstat(folder.Fd(), &info) == 0 && swept.insert({info.st_dev, info.st_ino}).second) {
+            removed += RemoveDownloadTemporaries(folder);
         }
     }
-    queue.SetTaskState(index, saved ? TaskDone : queue.StopRequested() ? TaskWaiting : TaskFailed);
+    return removed;
 }

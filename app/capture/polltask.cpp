@@ -14,6 +14,14 @@ PollTaskQueue::~PollTaskQueue() {
 }
 
 void PollTaskQueue::Execute() {
+    std::function<void(TaskQueue&)> start;
+    {
+        std::lock_guard<std::mutex> guard(queue_.lock_);
+        start = queue_.startHook_;
+    }
+    if (start && !queue_.StopRequested()) {
+        start(queue_);
+    }
     while (!queue_.StopRequested()) {
         Task task;
         const int index = queue_.TakeNextTask(task);

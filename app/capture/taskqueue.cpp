@@ -16,6 +16,11 @@ void TaskQueue::SetRunner(TaskRunner runner) {
     runner_ = std::move(runner);
 }
 
+void TaskQueue::SetStartHook(std::function<void(TaskQueue& queue)> hook) {
+    std::lock_guard<std::mutex> guard(lock_);
+    startHook_ = std::move(hook);
+}
+
 void TaskQueue::SetStopHook(std::function<void()> hook) {
     std::lock_guard<std::mutex> guard(lock_);
     stopHook_ = std::move(hook);
@@ -155,6 +160,11 @@ Task TaskQueue::At(int index) const {
     return index >= 0 && static_cast<size_t>(index) < tasks_.size()
                ? tasks_[static_cast<size_t>(index)]
                : Task();
+}
+
+std::vector<Task> TaskQueue::Tasks() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return tasks_;
 }
 
 bool TaskQueue::Polling() const {

@@ -30,6 +30,9 @@ public:
     TaskQueue& operator=(const TaskQueue&) = delete;
 
     void SetRunner(TaskRunner runner);
+    // Runs on the polling thread each time it starts, before it takes a task: what an earlier
+    // run of the binder left behind is cleared there, off the window's thread.
+    void SetStartHook(std::function<void(TaskQueue& queue)> hook);
     // Called by Stop, after the stop flag is set and before the poller is waited for, so the
     // task at work can be cut short.
     void SetStopHook(std::function<void()> hook);
@@ -54,6 +57,7 @@ public:
 
     size_t Count() const;
     Task At(int index) const;
+    std::vector<Task> Tasks() const;
     bool Polling() const;
     bool StopRequested() const;
 
@@ -69,6 +73,7 @@ private:
     bool stop_ = false;
     std::chrono::milliseconds idleWait_;
     TaskRunner runner_;
+    std::function<void(TaskQueue& queue)> startHook_;
     std::function<void()> stopHook_;
     std::unique_ptr<PollTaskQueue> poller_;
 };

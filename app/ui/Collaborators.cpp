@@ -24,6 +24,9 @@ TCollaborators MakeCollaborators(TCollaboratorContext& context) {
     parts.Lifecycle =
         std::make_unique<TBinderLifecycle>(context.Roles, context.Queue, *capture, context.Settings,
                                            context.Store, context.Paths, context.TreeCommands);
+    // A file task's end reaches the binder file as its close would write it.
+    capture->StoreTasksWith(
+        [lifecycle = parts.Lifecycle.get()] { return lifecycle->StoreTasks(); });
     parts.Capture = std::move(capture);
     parts.Form9 = std::move(form9);
     return parts;

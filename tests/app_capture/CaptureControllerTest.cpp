@@ -8,6 +8,7 @@
 #include "app/binder/commands/BinderLifecycleCommands.h"
 
 #include "app/capture/CaptureFinished.h"
+#include "app/capture/FileTaskTarget.h"
 #include "app/capture/LevelStatusForm.h"
 #include "app/capture/MultiCapture.h"
 #include "app/capture/PageParser.h"
@@ -846,11 +847,150 @@ TEST_F(Capture, FileTasksOfABinderFileAmongTheUsersFilesReplaceNothing) {
 
 namespace {
 
+// The states of the tasks the binder file holds now, in order.
+std::vector<int32_t> StoredTaskStates(const std::string& bdf) {
+    std::vector<int32_t> states;
+    for (const std::string& line : ParseBinderFile(ReadFileBytes(bdf)).TaskLines) {
+        states.push_back(DeserializeTask(line).State);
+    }
+    return states;
+}
+
+void WriteTasks(const std::string& bdf, const std::vector<Task>& tasks) {
+    std::vector<std::string> lines;
+    for (const Task& task : tasks) {
+        lines.push_back(SerializeTask(task));
+    }
+    WriteFileBytes(bdf, WithTaskSection(ReadFileBytes(bdf), 0, lines));
+}
+
 bool Ended(const Task& task) {
     return task.State != TaskWaiting && task.State != TaskRunning;
 }
 
 } // namespace
+
+// A file task's end is in the binder file as soon as the task has ended, the binder still open;
+// a download at work has a temporary name of the program's own, never its file's name, and one
+// cut short by closing the binder leaves nothing and stays pending.
+TEST_F(Capture, FileTaskEndsReachTheBinderFileAtOnceAndDownloadsTakeTheirNamesWhole) {
+    server.Serve("/ok.txt", "ok", "text/plain");
+    server.Serve("/w.bin", "bin", "application/octet-stream");
+    server.Start();
+    std::atomic<bool> held{false};
+    RawServer holding([&](int socket, const std::string&) {
+        RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: "
+                                "close\r\nContent-Length: 10\r\n\r\nhalf ");
+        held = true;
+        while (!release && !holding.Stopping()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    OwnBinder own{*this, MakeSetup()};
+    own.controller.StoreTasksWith([&own] { return own.lifecycle.StoreTasks(); });
+    ASSERT_TRUE(own.lifecycle.CreateBinder(b.dir.Str(), "Tasks", "", false));
+    const std::string bdf = JoinPath(b.dir.Str(), "Tasks.bdf");
+    const fs::path folder = b.dir / "Tasksstore" / "dl";
+    WriteTasks(bdf,
+               {Task(server.Url("/ok.txt"), "dl", "txt"),
+                Task(server.Url("/gone.txt"), "dl", "txt"), Task(server.Url("/w.bin"), "dl", "txt"),
+                Task(holding.Url("/held.txt"), "dl", "txt")});
+
+    ASSERT_TRUE(own.lifecycle.OpenBinder(bdf));
+    // The poller works in order: the download at work is the last task's.
+    std::string partial;
+    invoker.WaitServing([&] {
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(folder, error)) {
+            if (ReadFileBytes(entry.path()) == "half ") {
+                partial = entry.path().filename().string();
+            }
+        }
+        return held && !partial.empty();
+    });
+    EXPECT_TRUE(IsDownloadTemporary(partial)) << partial;
+    EXPECT_EQ(StoredTaskStates(bdf),
+              (std::vector<int32_t>{TaskDone, TaskFailed, TaskWrongType, TaskWaiting}));
+    own.lifecycle.CloseBinder();
+
+    EXPECT_EQ(StoredTaskStates(bdf),
+              (std::vector<int32_t>{TaskDone, TaskFailed, TaskWrongType, TaskWaiting}));
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        files.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(files, std::vector<std::string>{"ok.txt"});
+    EXPECT_EQ(ReadFileBytes(folder / "ok.txt"), "ok");
+}
+
+// What downloads cut short by a crash left goes at the next open: the temporaries lying in the
+// folders of the binder's file tasks, whatever the tasks' states, and nothing else: not a
+// temporary in a folder of no task, nor one beyond a link, nor the user's files.
+TEST_F(Capture, TheNextOpenRemovesOnlyTheTemporariesInTheTaskFolders) {
+    server.Start();
+    OwnBinder own{*this, MakeSetup()};
+    ASSERT_TRUE(own.lifecycle.CreateBinder(b.dir.Str(), "Left", "", false));
+    const std::string bdf = JoinPath(b.dir.Str(), "Left.bdf");
+    const fs::path store = b.dir / "Leftstore";
+    const std::string left = ".tarnwick-download-00000000DEADBEEF.part";
+    const fs::path outside = b.dir / "outside";
+    for (const fs::path& folder :
+         {store / "dl", store / "dl" / "sub", store / "other", store, outside}) {
+        WriteFileBytes(folder / left, "cut");
+    }
+    WriteFileBytes(store / "dl" / "notes.txt", "mine");
+    fs::create_directory_symlink(outside, store / "dl" / "linked");
+    Task done(server.Url("/a.txt"), "dl", "txt");
+    done.State = TaskDone;
+    Task failed(server.Url("/b.txt"), "dl\\sub", "txt");
+    failed.State = TaskFailed;
+    WriteTasks(bdf, {done, failed, Task(server.Url("/c.txt"), "dl\\linked", "txt")});
+
+    ASSERT_TRUE(own.lifecycle.OpenBinder(bdf));
+    // Leftovers go before the first task is taken.
+    invoker.WaitServing([&] { return Ended(queue.At(2)); });
+    own.lifecycle.CloseBinder();
+
+    EXPECT_FALSE(fs::exists(store / "dl" / left));
+    EXPECT_FALSE(fs::exists(store / "dl" / "sub" / left));
+    for (const fs::path& folder : {store / "other", store, outside}) {
+        EXPECT_EQ(ReadFileBytes(folder / left), "cut") << folder;
+    }
+    EXPECT_EQ(ReadFileBytes(store / "dl" / "notes.txt"), "mine");
+}
+
+// A task section that cannot be written brings one message for a run of ends, not one a task:
+// after a write that failed, ends are written at once again an interval later.
+TEST_F(Capture, AFailedTaskSectionWriteIsTriedAgainAnIntervalLater) {
+    int writes = 0;
+    bool fails = true;
+    CaptureSetup setup = MakeSetup();
+    setup.StoreTasks = [&] {
+        ++writes;
+        return !fails;
+    };
+    CaptureController storing{setup};
+    storing.ServeTaskQueue(queue);
+    queue.StartPolling();
+    // Each task is refused before a request: its folder lies outside the store.
+    const auto endTask = [&] {
+        const int at = queue.AddTask(Task("http://127.0.0.1:9/f.txt", "..\\out", "txt"));
+        invoker.WaitServing([&] { return Ended(queue.At(at)); });
+        EXPECT_EQ(queue.At(at).State, TaskFailed);
+    };
+    endTask();
+    endTask();
+    endTask();
+    EXPECT_EQ(writes, 1);
+    clockNow += CaptureSaveInterval;
+    endTask();
+    EXPECT_EQ(writes, 2);
+    fails = false;
+    clockNow += CaptureSaveInterval;
+    endTask();
+    endTask();
+    EXPECT_EQ(writes, 4);
+}
 
 // A page of eight pictures that come two bytes a second: its capture ends when its page time is
 // out, the pictures cut and counted failed, none stored, and no picture asked for once the time

@@ -4,12 +4,47 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
+#include <map>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
-// The store may be reached through a link, but only to a folder inside the binder's own, and
-// an absolute path is taken as written or as the store really is.
+namespace {
+
+FileHandle OpenFolder(const fs::path& folder) {
+    return FileHandle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
+// Every entry of the folder (links not followed): a file's bytes, "link" or "folder".
+std::map<std::string, std::string> Entries(const fs::path& folder) {
+    std::map<std::string, std::string> found;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        found[entry.path().filename().string()] = entry.is_symlink()     ? "link"
+                                                  : entry.is_directory() ? "folder"
+                                                                         : ReadFileBytes(entry);
+    }
+    return found;
+}
+
+// A download written whole under a temporary name of the folder.
+std::string Downloaded(const FileHandle& folder, const std::string& bytes) {
+    std::optional<NewFile> file = CreateDownloadTemporary(folder);
+    EXPECT_TRUE(file.has_value());
+    if (!file) {
+        return {};
+    }
+    EXPECT_TRUE(IsDownloadTemporary(file->Name)) << file->Name;
+    EXPECT_EQ(::write(file->File.Fd(), bytes.data(), bytes.size()),
+              static_cast<ssize_t>(bytes.size()));
+    return file->Name;
+}
+
+} // namespace
+
+// The store is a folder of the binder's own, never a link, even one to a folder inside the
+// binder's; an absolute path is taken as written or with the binder folder's links resolved.
 TEST(FileTaskTarget, APlaceLiesInTheStoreOfTheBinder) {
     TempDir dir;
     const fs::path binder = dir / "binder";
@@ -18,24 +53,95 @@ TEST(FileTaskTarget, APlaceLiesInTheStoreOfTheBinder) {
     fs::create_directory_symlink(pages, binder / "inner");
     fs::create_directory_symlink(dir.Path(), binder / "outer");
     fs::create_directory_symlink(binder, binder / "self");
-    const auto placeOf = [&](const std::string& store, const std::string& local) {
-        const std::optional<FileTaskPlace> place = FindFileTaskPlace(binder.string(), store, local);
-        fs::path folder = place ? place->Base : "refused";
+    const fs::path alias = dir / "alias"; // the binder's folder reached through a link
+    fs::create_directory_symlink(binder, alias);
+    const auto placeOf = [&](const fs::path& folder, const std::string& store,
+                             const std::string& local) {
+        const std::optional<FileTaskPlace> place = FindFileTaskPlace(folder.string(), store, local);
+        fs::path found = place ? place->Base : "refused";
         for (const std::string& name : place ? place->Names : std::vector<std::string>{}) {
-            folder /= name;
+            found /= name;
         }
-        return folder.string();
+        return found.string();
     };
     const std::string in = (pages / "a" / "b").string();
-    EXPECT_EQ(placeOf("inner", "a\\b"), in);
-    EXPECT_EQ(placeOf("inner", (binder / "inner" / "a" / "b").string()), in);
-    EXPECT_EQ(placeOf("inner", in), in);
-    EXPECT_EQ(placeOf("new", "a//b/"), (binder / "new" / "a" / "b").string());
-    for (const char* store : {"outer", "self", ".."}) {
-        EXPECT_EQ(placeOf(store, "a"), "refused") << store;
+    EXPECT_EQ(placeOf(binder, "pages", "a\\b"), in);
+    EXPECT_EQ(placeOf(alias, "pages", (alias / "pages" / "a" / "b").string()), in);
+    EXPECT_EQ(placeOf(alias, "pages", in), in);
+    EXPECT_EQ(placeOf(binder, "new", "a//b/"), (binder / "new" / "a" / "b").string());
+    for (const char* store : {"inner", "outer", "self", "..", ".pages"}) {
+        EXPECT_EQ(placeOf(binder, store, "a"), "refused") << store;
     }
     for (const std::string& local :
          {std::string("a/.git"), (binder / "pagesx").string(), std::string("a\0b", 3)}) {
-        EXPECT_EQ(placeOf("pages", local), "refused") << local;
+        EXPECT_EQ(placeOf(binder, "pages", local), "refused") << local;
     }
+}
+
+// A complete download takes the first name nothing has: a file, a folder, a link and a dangling
+// link at the names before it keep what they are, and what a link leads to keeps its bytes.
+TEST(FileTaskTarget, ADownloadTakesTheFirstFreeNameAndReplacesNothing) {
+    TempDir dir;
+    const fs::path folder = dir / "dl";
+    WriteFileBytes(folder / "f.txt", "mine");
+    fs::create_directory(folder / "f (2).txt");
+    WriteFileBytes(dir / "outside.txt", "outside");
+    fs::create_symlink(dir / "outside.txt", folder / "f (3).txt");
+    fs::create_symlink(dir / "gone.txt", folder / "f (4).txt");
+    const FileHandle handle = OpenFolder(folder);
+    ASSERT_TRUE(handle.Valid());
+
+    const std::string first = Downloaded(handle, "theirs");
+    EXPECT_EQ(Entries(folder).at(first), "theirs");
+    EXPECT_EQ(TakeFreeName(handle, first, "f.txt"), "f (5).txt");
+    const std::string second = Downloaded(handle, "new");
+    EXPECT_NE(second, first);
+    EXPECT_EQ(TakeFreeName(handle, second, "g"), "g");
+    EXPECT_EQ(TakeFreeName(handle, first, "h.txt"), std::nullopt) << "no temporary is left";
+
+    EXPECT_EQ(Entries(folder), (std::map<std::string, std::string>{{"f.txt", "mine"},
+                                                                   {"f (2).txt", "folder"},
+                                                                   {"f (3).txt", "link"},
+                                                                   {"f (4).txt", "link"},
+                                                                   {"f (5).txt", "theirs"},
+                                                                   {"g", "new"}}));
+    EXPECT_EQ(ReadFileBytes(dir / "outside.txt"), "outside");
+    EXPECT_FALSE(fs::exists(dir / "gone.txt"));
+}
+
+// Only files of the temporaries' own pattern lying in the folder itself go: not a link or a
+// folder of that name, not a name that is nearly one, not one in a folder below.
+TEST(FileTaskTarget, OnlyDownloadTemporariesInTheFolderAreRemoved) {
+    TempDir dir;
+    const fs::path folder = dir / "dl";
+    const std::string temporary = ".tarnwick-download-0123456789ABCDEF.part";
+    const std::vector<std::string> nearly = {".tarnwick-download-0123456789abcdef.part",
+                                             ".tarnwick-download-0123456789ABCDE.part",
+                                             ".tarnwick-download-0123456789ABCDEF0.part",
+                                             "tarnwick-download-0123456789ABCDEF.part",
+                                             ".tarnwick-download-0123456789ABCDEF.partx",
+                                             ".tarnwick-download-0123456789ABCDEG.part",
+                                             "notes.txt"};
+    WriteFileBytes(folder / temporary, "cut");
+    for (const std::string& name : nearly) {
+        EXPECT_FALSE(IsDownloadTemporary(name)) << name;
+        WriteFileBytes(folder / name, "kept");
+    }
+    const std::string asFolder = ".tarnwick-download-FFFFFFFFFFFFFFFF.part";
+    const std::string asLink = ".tarnwick-download-0000000000000000.part";
+    fs::create_directory(folder / asFolder);
+    WriteFileBytes(dir / "target", "target");
+    fs::create_symlink(dir / "target", folder / asLink);
+    WriteFileBytes(folder / "sub" / temporary, "below");
+    ASSERT_TRUE(IsDownloadTemporary(temporary));
+
+    EXPECT_EQ(RemoveDownloadTemporaries(OpenFolder(folder)), 1);
+    std::map<std::string, std::string> expected = {
+        {asFolder, "folder"}, {asLink, "link"}, {"sub", "folder"}};
+    for (const std::string& name : nearly) {
+        expected[name] = "kept";
+    }
+    EXPECT_EQ(Entries(folder), expected);
+    EXPECT_EQ(ReadFileBytes(folder / "sub" / temporary), "below");
+    EXPECT_EQ(ReadFileBytes(dir / "target"), "target");
 }

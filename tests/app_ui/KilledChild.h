@@ -100,14 +100,11 @@ inline TTreeNode* TopLevel(const TTreeNodes& tree, const std::string& title) {
     return nullptr;
 }
 
-// A binder file opened again over fakes, as the program opens a binder, and closed at the end.
-struct ReopenedBinder {
-    explicit ReopenedBinder(const std::string& binderFile) {
-        Opened = Lifecycle.OpenBinder(binderFile);
-    }
-    ~ReopenedBinder() { Lifecycle.CloseBinder(); }
-    ReopenedBinder(const ReopenedBinder&) = delete;
-    ReopenedBinder& operator=(const ReopenedBinder&) = delete;
+// The binder lifecycle over fakes, as the program runs it without a window.
+struct BinderOverFakes {
+    BinderOverFakes() = default;
+    BinderOverFakes(const BinderOverFakes&) = delete;
+    BinderOverFakes& operator=(const BinderOverFakes&) = delete;
 
     FakeBinderUi Ui;
     FakeTaskQueue Queue;
@@ -118,5 +115,14 @@ struct ReopenedBinder {
     TBinderTree Tree{Queue, Settings, Paths};
     TBinderTreeCommands TreeCommands{Ui.Roles(), Tree, Settings, Paths};
     TBinderLifecycle Lifecycle{Ui.Roles(), Queue, Capture, Settings, Store, Paths, TreeCommands};
+};
+
+// A binder file opened again over fakes, as the program opens a binder, and closed at the end.
+struct ReopenedBinder : BinderOverFakes {
+    explicit ReopenedBinder(const std::string& binderFile) {
+        Opened = Lifecycle.OpenBinder(binderFile);
+    }
+    ~ReopenedBinder() { Lifecycle.CloseBinder(); }
+
     bool Opened = false;
 };
