@@ -114,6 +114,7 @@ std::shared_ptr<CaptureController::Job> CaptureController::MakeJob(TPageInfo& re
     capture.Port = setup_.Port;
     capture.Context.Http = setup_.Http;
     capture.Context.PageTime = setup_.PageTime;
+    capture.LevelBegun = setup_.LevelBegun;
     record.CurrentCapture = &capture;
     jobs_.push_back(job);
     return job;

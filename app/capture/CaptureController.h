@@ -52,6 +52,9 @@ struct CaptureSetup {
     std::function<bool()> StoreTasks;
     // The clock of the saves during long captures; tests set their own.
     std::function<std::chrono::steady_clock::time_point()> Clock = std::chrono::steady_clock::now;
+    // Told on the worker as each level of a capture with linked pages begins; tests count the
+    // levels with it.
+    std::function<void(int64_t level)> LevelBegun;
 };
 
 // While a capture with linked pages (or the download queue) keeps adding pages, the binder is

@@ -64,6 +64,9 @@ bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
     // capture ends with the first level that has no page to ask for, since only pages captured
     // bring the links of the next one.
     for (int64_t level = 1; level <= Options.Levels && !NextLevelLinks.empty(); ++level) {
+        if (LevelBegun) {
+            LevelBegun(level);
+        }
         if (IsCancelled()) {
             return closeForm();
         }

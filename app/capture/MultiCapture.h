@@ -11,6 +11,8 @@
 #include "app/capture/ResourceStore.h"
 
 #include <atomic>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -54,7 +56,8 @@ struct MultiCapture {
     // While set, the page parser reports to Form.
     bool Background = true;
     StatusForm Form = StatusForm::None;
-    TCapturePort* Port = nullptr; // where the capture reports; none: nowhere
+    TCapturePort* Port = nullptr;                  // where the capture reports; none: nowhere
+    std::function<void(int64_t level)> LevelBegun; // told as each level begins, if set
 
     void Cancel() { Cancelled = true; }
     bool IsCancelled() const { return Cancelled.load(); }

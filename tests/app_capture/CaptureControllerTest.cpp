@@ -253,15 +253,30 @@ TEST_F(Capture, ALevelCaptureEndsWithTheFirstLevelThatBringsNoPage) {
     server.Serve("/a.htm", "<title>A</title><a href=r.htm>back</a><a href=a.htm#top>top</a>",
                  "text/html");
     server.Start();
+    // The levels each capture begins; one past those the site has stops it, or it would count
+    // on to the largest number.
+    std::vector<int64_t> levels;
+    CaptureSetup setup = MakeSetup();
+    setup.LevelBegun = [&](int64_t level) {
+        levels.push_back(level);
+        if (level > 3) {
+            form.Cancel();
+        }
+    };
+    CaptureController counted{setup};
     uint32_t id = 0x40;
+    const std::map<std::string, std::vector<int64_t>> expected = {{"/alone.htm", {}},
+                                                                  {"/r.htm", {1, 2}}};
     for (const char* path : {"/alone.htm", "/r.htm"}) {
         TPageInfo& root = AddPage(path, id++);
-        controller.StartNodeCapture(root, false, {.Levels = std::numeric_limits<int32_t>::max()});
+        levels.clear();
+        counted.StartNodeCapture(root, false, {.Levels = std::numeric_limits<int32_t>::max()});
         invoker.Drain();
+        EXPECT_EQ(levels, expected.at(path)) << path;
         EXPECT_EQ(root.State, CaptureState::Completed) << path;
         ASSERT_FALSE(form.Log.empty());
         EXPECT_EQ(form.Log.back(), "finished") << path;
-        EXPECT_FALSE(controller.LevelCaptureRunning());
+        EXPECT_FALSE(counted.LevelCaptureRunning());
     }
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Root", "Root", "A"}));
     EXPECT_EQ(log.Count("/r.htm"), 1u);

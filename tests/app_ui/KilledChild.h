@@ -25,6 +25,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -38,10 +39,13 @@ struct ChildEnd {
 };
 
 // Runs the test `test` of this program in a child, reads what it writes until it says `line`
-// (or ends, or three minutes pass), waits `after`, and sends it `signal`; then waits for its
-// end. What it wrote to its error output is passed on to this program's.
+// (or ends, or three minutes pass), then until `ready` holds when one is given (what the child
+// has done that only this program sees, such as a request to its server), waits `after`, and
+// sends it `signal`; then waits for its end. What it wrote to its error output is passed on to
+// this program's.
 inline ChildEnd SignalChildOnceItSays(const std::string& test, const std::string& line, int signal,
-                                      std::chrono::milliseconds after = {}) {
+                                      std::chrono::milliseconds after = {},
+                                      const std::function<bool()>& ready = nullptr) {
     IsolatedShell shell; // the child's instance channel is its own
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
@@ -64,6 +68,13 @@ inline ChildEnd SignalChildOnceItSays(const std::string& test, const std::string
         }
     }
     end.Said = said.find(line) != std::string::npos;
+    while (end.Said && ready && !ready() && child.state() == QProcess::Running &&
+           std::chrono::steady_clock::now() < deadline) {
+        if (child.waitForReadyRead(5)) {
+            read();
+        }
+    }
+    const bool wasReady = !ready || ready();
     if (end.Said) {
         std::this_thread::sleep_for(after);
     }
@@ -80,14 +91,18 @@ inline ChildEnd SignalChildOnceItSays(const std::string& test, const std::string
     end.ExitCode = end.Exited ? child.exitCode() : -1;
     std::fputs(end.Errors.c_str(), stderr);
     EXPECT_TRUE(end.Said) << said;
+    EXPECT_TRUE(wasReady) << "the child was killed before it was ready";
+    end.Said = end.Said && wasReady;
     return end;
 }
 
 // Runs the test `test` of this program in a child, reads what it writes until it says `line`
-// (or ends, or three minutes pass), waits `after`, and kills it. True when it said the line.
+// (or ends, or three minutes pass), waits until `ready` holds when one is given, waits `after`,
+// and kills it. True when it said the line and was ready.
 inline bool KillChildOnceItSays(const std::string& test, const std::string& line,
-                                std::chrono::milliseconds after = {}) {
-    return SignalChildOnceItSays(test, line, SIGKILL, after).Said;
+                                std::chrono::milliseconds after = {},
+                                const std::function<bool()>& ready = nullptr) {
+    return SignalChildOnceItSays(test, line, SIGKILL, after, ready).Said;
 }
 
 // The top-level node titled so; null when there is none.

@@ -1,8 +1,8 @@
 // A captured page captured again where nothing answers, in the program as it runs, through
 // the commands a user gives: Change URL to an address without a server, Sync Content once the
 // page's server has gone. The window then says the capture failed, wherever it says how a
-// capture went; a page handed over with its request still needs no server. And a capture the
-// program's end cuts short is taken up again at the next start.
+// capture went; a page handed over with its request still needs no server. And a capture a
+// crash cuts short is taken up again at the next start.
 #include "app/binder/BinderHeader.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/PageInfo.h"
@@ -12,6 +12,7 @@
 #include "app/ui/Program.h"
 #include "platform/base/Files.h"
 
+#include "tests/app_ui/KilledChild.h"
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/FormControls.h"
 #include "tests/support/LoopbackServer.h"
@@ -22,6 +23,8 @@
 #include <QPushButton>
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -190,16 +193,65 @@ std::map<std::string, StoredPage> StoredPages(const std::string& folder) {
 
 } // namespace
 
-// A capture that asks the net, ended with the program before the address answered: the binder
+namespace {
+
+constexpr const char* FolderVariable = "TARNWICK_RECAPTURE_FOLDER";
+constexpr const char* OldVariable = "TARNWICK_RECAPTURE_OLD";
+constexpr const char* NewVariable = "TARNWICK_RECAPTURE_NEW";
+constexpr const char* AskedLine = "recapture asked";
+
+} // namespace
+
+// The child's part: the program captures the old page, then captures it again (Change URL to
+// the new address, or Sync Content when there is none), says so and serves its events until it
+// is killed. Skipped unless the test below runs it.
+TEST(RecaptureEnded, ChildRecapturesUntilKilled) {
+    const char* folder = std::getenv(FolderVariable);
+    const char* oldUrl = std::getenv(OldVariable);
+    const char* newUrl = std::getenv(NewVariable);
+    if (folder == nullptr || oldUrl == nullptr || newUrl == nullptr) {
+        GTEST_SKIP() << "run by AnAddressNotAnsweredWhenTheProgramEndsIsAskedAgainAtTheNextStart";
+    }
+    ScopedEventLoopInvoker invoker;
+    IsolatedShell shell;
+    MemorySettingsStore store;
+    std::unique_ptr<TProgram> program = StartProgram(folder, store);
+    ASSERT_NE(program, nullptr);
+    TFormVelmorRnx& window = *program->Window();
+    WhenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->accept(); });
+    ASSERT_TRUE(window.TreeCommands().AddNode(oldUrl, "Page", "", TInsertMode::Child, 0));
+    TPageInfo* record = NodeRecord(window.Binder().Selected());
+    ASSERT_NE(record, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return record->State != CaptureState::Unfinished; }));
+    ASSERT_EQ(record->State, CaptureState::Completed);
+    ASSERT_NE(record->Content.FetchedText.find("the old page"), std::string::npos);
+
+    if (*newUrl != '\0') {
+        WhenModal([&](QWidget* dialog) {
+            Control<QLineEdit>(*dialog, "Edit1")->setText(QString::fromStdString(newUrl));
+            Control<QPushButton>(*dialog, "OKBtn")->click();
+        });
+        window.Actions().Action(TMainAction::ToolChangeURL)->trigger();
+    } else {
+        window.Actions().Action(TMainAction::ToolSyncContent)->trigger();
+    }
+    std::printf("%s\n", AskedLine);
+    std::fflush(stdout);
+    ServeEventsFor(std::chrono::minutes(10));
+    ADD_FAILURE() << "not killed";
+}
+
+// A capture that asks the net, cut by a crash (SIGKILL) before the address answered: the binder
 // holds the page as unfinished under the address asked for, without the text of the page it
-// held before, so the next start asks that address again and does not take the old page for
-// its answer. Change URL to another address, and Sync Content of a page fetched in this run.
+// held before, as the capture's start saved it, so the next start asks that address again and
+// does not take the old page for its answer. Change URL to another address, and Sync Content of
+// a page fetched in this run.
 TEST(RecaptureEnded, AnAddressNotAnsweredWhenTheProgramEndsIsAskedAgainAtTheNextStart) {
     std::mutex lock;
     std::map<std::string, int> asked; // requests by path
     std::atomic<bool> release{false};
     // "/old.htm" answers its first request with the old page; "/new.htm" and the later requests
-    // of "/old.htm" hang until the program has ended once, then answer with a new page.
+    // of "/old.htm" hang until the program has been killed once, then answer with a new page.
     RawServer server([&](int socket, const std::string& request) {
         const std::string path = request.substr(4, request.find(' ', 4) - 4);
         int count = 0;
@@ -237,32 +289,17 @@ TEST(RecaptureEnded, AnAddressNotAnsweredWhenTheProgramEndsIsAskedAgainAtTheNext
             asked.clear();
         }
         ProgramEnv env;
-        std::unique_ptr<TProgram> program = StartProgram(env.Folder.Str(), env.Store);
-        ASSERT_NE(program, nullptr);
-        TFormVelmorRnx& window = *program->Window();
-        WhenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->accept(); });
-        ASSERT_TRUE(window.TreeCommands().AddNode(oldUrl, "Page", "", TInsertMode::Child, 0));
-        TPageInfo* record = NodeRecord(window.Binder().Selected());
-        ASSERT_NE(record, nullptr);
-        ASSERT_TRUE(WaitUntil([&] { return record->State != CaptureState::Unfinished; }));
-        ASSERT_EQ(record->State, CaptureState::Completed);
-        ASSERT_NE(record->Content.FetchedText.find("the old page"), std::string::npos);
-
-        if (changeUrl) {
-            WhenModal([&](QWidget* dialog) {
-                Control<QLineEdit>(*dialog, "Edit1")->setText(QString::fromStdString(newUrl));
-                Control<QPushButton>(*dialog, "OKBtn")->click();
-            });
-            window.Actions().Action(TMainAction::ToolChangeURL)->trigger();
-        } else {
-            window.Actions().Action(TMainAction::ToolSyncContent)->trigger();
-        }
         const std::string url = changeUrl ? newUrl : oldUrl;
         const std::string path = changeUrl ? "/new.htm" : "/old.htm";
         const int before = changeUrl ? 0 : 1;
-        ASSERT_TRUE(WaitUntil([&] { return requests(path) == before + 1; }));
-        // The program ends while the address has not answered.
-        CloseProgram(program);
+        {
+            // The program is killed once the address has been asked and has not answered.
+            ScopedEnv folder(FolderVariable, env.Folder.Str());
+            ScopedEnv oldAddress(OldVariable, oldUrl);
+            ScopedEnv newAddress(NewVariable, changeUrl ? newUrl : "");
+            ASSERT_TRUE(KillChildOnceItSays("RecaptureEnded.ChildRecapturesUntilKilled", AskedLine,
+                                            {}, [&] { return requests(path) == before + 1; }));
+        }
 
         const std::map<std::string, StoredPage> stored = StoredPages(env.Folder.Str());
         ASSERT_EQ(stored.size(), 1u);
@@ -272,7 +309,7 @@ TEST(RecaptureEnded, AnAddressNotAnsweredWhenTheProgramEndsIsAskedAgainAtTheNext
 
         // Started again, the program asks the address again and takes its answer.
         release = true;
-        program = StartProgram(env.Folder.Str(), env.Store);
+        std::unique_ptr<TProgram> program = StartProgram(env.Folder.Str(), env.Store);
         ASSERT_NE(program, nullptr);
         ASSERT_TRUE(WaitUntil([&] { return requests(path) == before + 2; }));
         TPageInfo* again = NodeRecord(program->Window()->Binder().Items().GetFirstNode());
