@@ -19,6 +19,7 @@ TCollaborators MakeCollaborators(TCollaboratorContext& context) {
     setup.LevelForm = form9.get();
     // No browser cache can be read here: "use cache" fetches from the net.
     setup.Cache = nullptr;
+    setup.PageTime = context.PageTime;
     auto capture = std::make_unique<CaptureController>(setup);
     capture->ServeTaskQueue(context.Queue);
     parts.Lifecycle =

@@ -9,9 +9,11 @@
 #include "app/binder/CaptureStarter.h"
 #include "app/binder/commands/BinderLifecycle.h"
 #include "app/binder/commands/BinderUi.h"
+#include "app/capture/TransferBounds.h"
 
 #include <QWidget>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,6 +36,7 @@ struct TCollaboratorContext {
     TSettings& Settings;
     BinderPaths& Paths;
     std::string StartFolder;
+    std::chrono::milliseconds PageTime = MaxPageTime; // the time one page's capture may take
 };
 
 // Let go in the reverse order: the capture controller first (it stops its workers, which

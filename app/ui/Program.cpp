@@ -129,7 +129,8 @@ void TProgram::CreateForms() {
                                  *store_,
                                  settings_,
                                  paths_,
-                                 options_.StartFolder};
+                                 options_.StartFolder,
+                                 options_.PageTime};
     collaborators_ = options_.MakeCollaborators(context);
     window_->SetCaptureStarter(collaborators_.Capture.get());
     window_->SetLifecycle(collaborators_.Lifecycle.get());

@@ -11,6 +11,7 @@
 
 #include "app/binder/BinderPaths.h"
 #include "app/binder/Settings.h"
+#include "app/capture/TransferBounds.h"
 #include "app/capture/taskqueue.h"
 #include "app/ui/Collaborators.h"
 #include "platform/shell/InstanceChannel.h"
@@ -34,6 +35,8 @@ struct TProgramOptions {
     std::vector<std::string> Arguments; // the command line, the program first
     std::string StartFolder;            // the current folder at start-up
     std::chrono::milliseconds SplashTime{500};
+    // The whole time one page's capture may take, its resources included.
+    std::chrono::milliseconds PageTime = MaxPageTime;
     ISettingsStore* Store = nullptr;        // null: the user's settings file
     TCollaboratorFactory MakeCollaborators; // null: the program's own
 };

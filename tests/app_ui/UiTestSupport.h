@@ -75,15 +75,19 @@ inline int RunToEnd(const char* program, const QStringList& arguments, const std
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-// The program as `make run` starts it ("/nodde") in the folder, over the store; null when it
-// did not start.
-inline std::unique_ptr<TProgram> StartProgram(const std::string& folder,
-                                              MemorySettingsStore& store) {
+// The program as `make run` starts it ("/nodde") in the folder, over the store, with what
+// `adjust` changes of its options; null when it did not start.
+inline std::unique_ptr<TProgram>
+StartProgram(const std::string& folder, MemorySettingsStore& store,
+             const std::function<void(TProgramOptions& options)>& adjust = nullptr) {
     TProgramOptions options;
     options.Arguments = {"tarnwick", "/nodde"};
     options.StartFolder = folder;
     options.SplashTime = std::chrono::milliseconds(0);
     options.Store = &store;
+    if (adjust) {
+        adjust(options);
+    }
     auto program = std::make_unique<TProgram>(std::move(options));
     return program->Start() == std::nullopt ? std::move(program) : nullptr;
 }

@@ -166,3 +166,23 @@ private:
     std::mutex lock_;
     std::vector<std::thread> workers_;
 };
+
+// Answers with a body of `type` that trickles in: `piece` bytes a second, `seconds` times,
+// its whole length announced. False, at once, when the client hangs up before the end.
+inline bool TrickleBody(int socket, const std::string& type, const std::string& piece,
+                        int seconds) {
+    RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Type: " + type + "\r\nContent-Length: " +
+                                std::to_string(piece.size() * static_cast<size_t>(seconds)) +
+                                "\r\n\r\n");
+    for (int i = 0; i < seconds; ++i) {
+        RawServer::Send(socket, piece);
+        for (int tick = 0; tick < 10; ++tick) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            char probe;
+            if (::recv(socket, &probe, 1, MSG_DONTWAIT) == 0) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
