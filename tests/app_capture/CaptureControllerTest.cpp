@@ -8,7 +8,6 @@
 #include "app/binder/commands/BinderLifecycleCommands.h"
 
 #include "app/capture/CaptureFinished.h"
-#include "app/capture/FileTaskTarget.h"
 #include "app/capture/LevelStatusForm.h"
 #include "app/capture/MultiCapture.h"
 #include "app/capture/PageParser.h"
@@ -862,15 +861,6 @@ TEST_F(Capture, FileTasksOfABinderFileAmongTheUsersFilesReplaceNothing) {
 
 namespace {
 
-// The states of the tasks the binder file holds now, in order.
-std::vector<int32_t> StoredTaskStates(const std::string& bdf) {
-    std::vector<int32_t> states;
-    for (const std::string& line : ParseBinderFile(ReadFileBytes(bdf)).TaskLines) {
-        states.push_back(DeserializeTask(line).State);
-    }
-    return states;
-}
-
 void WriteTasks(const std::string& bdf, const std::vector<Task>& tasks) {
     std::vector<std::string> lines;
     for (const Task& task : tasks) {
@@ -884,59 +874,6 @@ bool Ended(const Task& task) {
 }
 
 } // namespace
-
-// A file task's end is in the binder file as soon as the task has ended, the binder still open;
-// a download at work has a temporary name of the program's own, never its file's name, and one
-// cut short by closing the binder leaves nothing and stays pending.
-TEST_F(Capture, FileTaskEndsReachTheBinderFileAtOnceAndDownloadsTakeTheirNamesWhole) {
-    server.Serve("/ok.txt", "ok", "text/plain");
-    server.Serve("/w.bin", "bin", "application/octet-stream");
-    server.Start();
-    std::atomic<bool> held{false};
-    RawServer holding([&](int socket, const std::string&) {
-        RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: "
-                                "close\r\nContent-Length: 10\r\n\r\nhalf ");
-        held = true;
-        while (!release && !holding.Stopping()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    });
-    OwnBinder own{*this, MakeSetup()};
-    own.controller.StoreTasksWith([&own] { return own.lifecycle.StoreTasks(); });
-    ASSERT_TRUE(own.lifecycle.CreateBinder(b.dir.Str(), "Tasks", "", false));
-    const std::string bdf = JoinPath(b.dir.Str(), "Tasks.bdf");
-    const fs::path folder = b.dir / "Tasksstore" / "dl";
-    WriteTasks(bdf,
-               {Task(server.Url("/ok.txt"), "dl", "txt"),
-                Task(server.Url("/gone.txt"), "dl", "txt"), Task(server.Url("/w.bin"), "dl", "txt"),
-                Task(holding.Url("/held.txt"), "dl", "txt")});
-
-    ASSERT_TRUE(own.lifecycle.OpenBinder(bdf));
-    // The poller works in order: the download at work is the last task's.
-    std::string partial;
-    invoker.WaitServing([&] {
-        std::error_code error;
-        for (const auto& entry : fs::directory_iterator(folder, error)) {
-            if (ReadFileBytes(entry.path()) == "half ") {
-                partial = entry.path().filename().string();
-            }
-        }
-        return held && !partial.empty();
-    });
-    EXPECT_TRUE(IsDownloadTemporary(partial)) << partial;
-    EXPECT_EQ(StoredTaskStates(bdf),
-              (std::vector<int32_t>{TaskDone, TaskFailed, TaskWrongType, TaskWaiting}));
-    own.lifecycle.CloseBinder();
-
-    EXPECT_EQ(StoredTaskStates(bdf),
-              (std::vector<int32_t>{TaskDone, TaskFailed, TaskWrongType, TaskWaiting}));
-    std::vector<std::string> files;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        files.push_back(entry.path().filename().string());
-    }
-    EXPECT_EQ(files, std::vector<std::string>{"ok.txt"});
-    EXPECT_EQ(ReadFileBytes(folder / "ok.txt"), "ok");
-}
 
 // What downloads cut short by a crash left goes at the next open: the temporaries lying in the
 // folders of the binder's file tasks, whatever the tasks' states, and nothing else: not a
@@ -1005,61 +942,6 @@ TEST_F(Capture, AFailedTaskSectionWriteIsTriedAgainAnIntervalLater) {
     endTask();
     endTask();
     EXPECT_EQ(writes, 4);
-}
-
-// A page of eight pictures that come two bytes a second: its capture ends when its page time is
-// out, the pictures cut and counted failed, none stored, and no picture asked for once the time
-// is out; so does the same page captured by the download queue.
-TEST_F(Capture, APageOfSlowPicturesEndsWithinItsPageTime) {
-    constexpr int Pictures = 8;
-    constexpr int Seconds = 15; // a picture
-    std::atomic<int> asked{0};
-    std::atomic<int> hungUp{0};
-    std::atomic<int> through{0};
-    std::optional<RawServer> pictures(std::in_place, [&](int socket, const std::string&) {
-        ++asked;
-        ++(TrickleBody(socket, "image/gif", "GI", Seconds) ? through : hungUp);
-    });
-    std::string page = "<title>Gallery</title>";
-    for (int i = 0; i < Pictures; ++i) {
-        page += "<img src=\"" + pictures->Url("/" + std::to_string(i) + ".gif") + "\">";
-    }
-    server.Serve("/gallery.htm", page, "text/html");
-    server.Start();
-    CaptureSetup setup = MakeSetup();
-    setup.PageTime = std::chrono::seconds(2);
-    CaptureController bounded{setup};
-    bounded.ServeTaskQueue(queue);
-
-    TPageInfo& clicked = AddPage("/gallery.htm", 0x51);
-    bounded.StartNodeCapture(clicked, false, CaptureOptions{});
-    invoker.WaitServing([&] { return clicked.State != CaptureState::Unfinished; });
-    TPageInfo& queued = AddPage("/gallery.htm", 0x52);
-    queued.State = CaptureState::Unfinished;
-    queued.Content.Stats.State = static_cast<int32_t>(CaptureState::Unfinished);
-    Task task(queued.RequestedUrl, b.dir.Str(), UnfinishedPageKind);
-    task.NodeId = queued.Id;
-    queue.AddTask(task);
-    queue.StartPolling();
-    invoker.WaitServing([&] { return Ended(queue.At(0)); });
-    invoker.WaitServing([&] { return queued.State != CaptureState::Unfinished; });
-    EXPECT_EQ(queue.At(0).State, TaskDone);
-
-    for (const TPageInfo* record : {&clicked, &queued}) {
-        EXPECT_EQ(record->State, CaptureState::Completed) << record->Id;
-        EXPECT_EQ(Rows(record->Content.Stats)[GroupImg], (StatsRow{0, 0, Pictures})) << record->Id;
-        const fs::path folder = b.StoreFolder(record->Id);
-        EXPECT_TRUE(!fs::exists(folder) || std::none_of(fs::recursive_directory_iterator(folder),
-                                                        fs::recursive_directory_iterator(),
-                                                        [](const fs::directory_entry& entry) {
-                                                            return entry.is_regular_file();
-                                                        }))
-            << record->Id;
-    }
-    pictures.reset(); // waits for the connections' ends
-    EXPECT_EQ(through.load(), 0);
-    EXPECT_EQ(hungUp.load(), asked.load());
-    EXPECT_LE(asked.load(), 2 * Pictures);
 }
 
 // A binder folder copied elsewhere opens where it is now, with its nodes and pages; what is

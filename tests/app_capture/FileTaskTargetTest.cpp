@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -26,19 +25,6 @@ std::map<std::string, std::string> Entries(const fs::path& folder) {
                                                                          : ReadFileBytes(entry);
     }
     return found;
-}
-
-// A download written whole under a temporary name of the folder.
-std::string Downloaded(const FileHandle& folder, const std::string& bytes) {
-    std::optional<NewFile> file = CreateDownloadTemporary(folder);
-    EXPECT_TRUE(file.has_value());
-    if (!file) {
-        return {};
-    }
-    EXPECT_TRUE(IsDownloadTemporary(file->Name)) << file->Name;
-    EXPECT_EQ(::write(file->File.Fd(), bytes.data(), bytes.size()),
-              static_cast<ssize_t>(bytes.size()));
-    return file->Name;
 }
 
 } // namespace
@@ -76,37 +62,6 @@ TEST(FileTaskTarget, APlaceLiesInTheStoreOfTheBinder) {
          {std::string("a/.git"), (binder / "pagesx").string(), std::string("a\0b", 3)}) {
         EXPECT_EQ(placeOf(binder, "pages", local), "refused") << local;
     }
-}
-
-// A complete download takes the first name nothing has: a file, a folder, a link and a dangling
-// link at the names before it keep what they are, and what a link leads to keeps its bytes.
-TEST(FileTaskTarget, ADownloadTakesTheFirstFreeNameAndReplacesNothing) {
-    TempDir dir;
-    const fs::path folder = dir / "dl";
-    WriteFileBytes(folder / "f.txt", "mine");
-    fs::create_directory(folder / "f (2).txt");
-    WriteFileBytes(dir / "outside.txt", "outside");
-    fs::create_symlink(dir / "outside.txt", folder / "f (3).txt");
-    fs::create_symlink(dir / "gone.txt", folder / "f (4).txt");
-    const FileHandle handle = OpenFolder(folder);
-    ASSERT_TRUE(handle.Valid());
-
-    const std::string first = Downloaded(handle, "theirs");
-    EXPECT_EQ(Entries(folder).at(first), "theirs");
-    EXPECT_EQ(TakeFreeName(handle, first, "f.txt"), "f (5).txt");
-    const std::string second = Downloaded(handle, "new");
-    EXPECT_NE(second, first);
-    EXPECT_EQ(TakeFreeName(handle, second, "g"), "g");
-    EXPECT_EQ(TakeFreeName(handle, first, "h.txt"), std::nullopt) << "no temporary is left";
-
-    EXPECT_EQ(Entries(folder), (std::map<std::string, std::string>{{"f.txt", "mine"},
-                                                                   {"f (2).txt", "folder"},
-                                                                   {"f (3).txt", "link"},
-                                                                   {"f (4).txt", "link"},
-                                                                   {"f (5).txt", "theirs"},
-                                                                   {"g", "new"}}));
-    EXPECT_EQ(ReadFileBytes(dir / "outside.txt"), "outside");
-    EXPECT_FALSE(fs::exists(dir / "gone.txt"));
 }
 
 // Only files of the temporaries' own pattern lying in the folder itself go: not a link or a

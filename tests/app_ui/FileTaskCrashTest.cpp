@@ -128,25 +128,38 @@ TEST(FileTaskCrash, ChildWorksTheTasksUntilKilled) {
 }
 
 // A file fetched before the crash is there once, its task written done, and the binder opened
-// again goes past it to the next task without asking the server for it again.
+// again goes past it to the next task without asking the server for it again. The tasks that
+// ended before it, failed or not of a wanted type, were written as they ended too.
 TEST(FileTaskCrash, AFileFetchedBeforeACrashIsNotFetchedAgain) {
     std::atomic<int> notes{0};
     std::atomic<int> more{0};
     RawServer server([&](int socket, const std::string& request) {
+        if (request.starts_with("GET /files/gone.txt ")) {
+            RawServer::Send(socket, "HTTP/1.1 404 Not Found\r\nConnection: close\r\n\r\n");
+            return;
+        }
+        if (request.starts_with("GET /files/w.bin ")) {
+            RawServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream"
+                                    "\r\nConnection: close\r\nContent-Length: 0\r\n\r\n");
+            return;
+        }
         const bool first = request.starts_with("GET /files/notes.txt ");
         ++(first ? notes : more);
         const std::string body = first ? "the notes" : "more notes";
         RawServer::Send(socket, TaskAnswer(body) + body);
     });
     TempDir folder;
-    const Task task(server.Url("/files/notes.txt"), "dl", "txt");
-    MakeDefaultBinder(folder.Str(), {task});
+    MakeDefaultBinder(folder.Str(), {Task(server.Url("/files/gone.txt"), "dl", "txt"),
+                                     Task(server.Url("/files/w.bin"), "dl", "txt"),
+                                     Task(server.Url("/files/notes.txt"), "dl", "txt")});
     ASSERT_TRUE(RunAndKillOnceThere(folder.Str(), "dl", "notes.txt", 9));
     const fs::path downloads = StoreOf(folder.Str()) / "dl";
     EXPECT_EQ(Files(downloads), (std::map<std::string, std::string>{{"notes.txt", "the notes"}}));
     std::vector<Task> stored = StoredTasks(folder.Str());
-    ASSERT_EQ(stored.size(), 1u);
-    EXPECT_EQ(stored[0].State, TaskDone);
+    ASSERT_EQ(stored.size(), 3u);
+    EXPECT_EQ(stored[0].State, TaskFailed);
+    EXPECT_EQ(stored[1].State, TaskWrongType);
+    EXPECT_EQ(stored[2].State, TaskDone);
 
     // The poller works in order: once the task added after it is done, it has passed this one.
     stored.push_back(Task(server.Url("/files/more.txt"), "dl", "txt"));
@@ -183,7 +196,7 @@ TEST(FileTaskCrash, ADownloadCutByACrashLeavesOnlyTheWholeFile) {
     MakeDefaultBinder(folder.Str(), {Task(server.Url("/files/big.txt"), "dl", "txt")});
     ASSERT_TRUE(RunAndKillOnceThere(folder.Str(), "dl", "", Half));
     const fs::path downloads = StoreOf(folder.Str()) / "dl";
-    EXPECT_FALSE(fs::exists(downloads / "big.txt"));
+    ASSERT_FALSE(fs::exists(downloads / "big.txt"));
     EXPECT_EQ(Files(downloads).size(), 1u);
 
     holding = false;
