@@ -11,6 +11,7 @@
 
 #include "tests/support/FakeBinderLifecycle.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -338,6 +339,26 @@ TEST(TreeCommands, DeleteStopsCapturesThenDeletesFilesAndNodes) {
     EXPECT_EQ(b.ui.Calls(),
               (std::vector<std::string>{"StoreTypedNotes", "OpenStatusForm()", "CloseStatusForm"}));
     EXPECT_EQ(notices.Seen, (std::vector<std::string>{"selected R", "removing F", "data R"}));
+}
+
+// The stored files of a delete go while the event loop runs (the window is drawn and the bar
+// runs), once the tree file no longer names their nodes, with the wait form of the write still up.
+TEST(TreeCommands, ADeletesFilesGoBesideTheEventLoopWithItsWaitFormUp) {
+    PagesBinder b;
+    b.Tree().SetSelected(b.f);
+    std::vector<std::string> callsMeanwhile;
+    std::string treeFileMeanwhile;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [&] {
+            callsMeanwhile = b.ui.Calls();
+            treeFileMeanwhile = ReadFileBytes(b.paths.TreeFilePath);
+        },
+        Qt::QueuedConnection);
+    b.commands.EditDelete1Execute();
+    EXPECT_EQ(callsMeanwhile, (std::vector<std::string>{"StoreTypedNotes", "OpenStatusForm()"}));
+    EXPECT_EQ(treeFileMeanwhile, TreeFileBytes(b.Tree()));
+    EXPECT_EQ(b.ui.Calls().back(), "CloseStatusForm");
 }
 
 TEST(TreeCommands, DeleteAsksFirstWhenTheSettingSaysSo) {
