@@ -383,12 +383,13 @@ TEST(TreeCommands, BinderListDeleteClosesTheOpenBinderFirst) {
     b.commands.SetLifecycle(&lifecycle);
     b.paths.BinderFilePath = "/data/My Notes.bdf";
     b.ui.Panel = BinderListPanel;
+    // Another binder, whose path differs in letter case alone: the open one stays open.
     b.ui.ChosenBinder = "/data/my notes.BDF";
     b.commands.EditDelete1Execute();
-    b.ui.ChosenBinder = "/data/Other.bdf";
+    b.ui.ChosenBinder = "/data/My Notes.bdf";
     b.commands.EditDelete1Execute();
-    EXPECT_EQ(lifecycle.Calls, (std::vector<std::string>{"close", "delete /data/my notes.BDF",
-                                                         "delete /data/Other.bdf"}));
+    EXPECT_EQ(lifecycle.Calls, (std::vector<std::string>{"delete /data/my notes.BDF", "close",
+                                                         "delete /data/My Notes.bdf"}));
     EXPECT_EQ(b.ui.CallsOf("RefillPanel"),
               (std::vector<std::string>{"RefillPanel(2)", "RefillPanel(2)"}));
     EXPECT_EQ(b.Tree().Count(), 5);

@@ -10,7 +10,6 @@
 #include "app/binder/commands/MultiSelection.h"
 #include "app/binder/commands/ShownWrites.h"
 #include "platform/base/EventLoopWait.h"
-#include "platform/base/StringUtils.h"
 #include "platform/base/TreeNode.h"
 
 namespace {
@@ -256,8 +255,8 @@ void TBinderTreeCommands::EditDelete1Execute() {
                                   settings_.AskBeforeDelete)) {
             return;
         }
-        if (!paths_.BinderFilePath.empty() &&
-            LowerCase(chosen) == LowerCase(paths_.BinderFilePath)) {
+        // Letter case included: another binder's path may differ from it in case alone.
+        if (!paths_.BinderFilePath.empty() && chosen == paths_.BinderFilePath) {
             lifecycle_->CloseBinder();
         }
         lifecycle_->DeleteBinder(chosen);
