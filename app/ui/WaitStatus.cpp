@@ -48,8 +48,8 @@ void TWaitStatus::UpdateStatusForm() {
         return;
     }
     if (holding_) {
-        // The form holds the commands: the window may paint and Cancel be pressed, unless what
-        // steps it walks what the event loop's calls change.
+        // The form holds the commands: the window may paint and Cancel be pressed, except while
+        // a tree write steps it, which walks the tree that the event loop's calls change.
         form_->Step();
         if (quiet_ == 0) {
             QCoreApplication::processEvents();
