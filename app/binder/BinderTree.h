@@ -131,8 +131,11 @@ public:
     // it goes with that one): their captures are stopped and the nodes with their records
     // removed; then the tree file is written (Save), and only once it no longer names them are
     // the stored files of their pages deleted. When it cannot be written the files stay, so the
-    // tree file on disk never names a page whose files are gone.
-    void DeleteNodes(const std::vector<TTreeNode*>& nodes);
+    // tree file on disk never names a page whose files are gone. `aside` runs the deleting of
+    // the files, which touches neither the tree nor a window, and returns when it has ended;
+    // empty, it runs in place.
+    void DeleteNodes(const std::vector<TTreeNode*>& nodes,
+                     const std::function<void(const std::function<void()>&)>& aside = {});
     void DeleteNode(TTreeNode* node) { DeleteNodes({node}); }
 
     // ---- cut, copy, paste, drop ----

@@ -1,6 +1,7 @@
 #include "app/binder/ChmExport.h"
 
 #include "app/binder/BinderTree.h"
+#include "app/binder/ChmListing.h"
 #include "app/binder/ExportContext.h"
 #include "app/binder/FileNames.h"
 #include "app/binder/HtmlFiles.h"
@@ -72,6 +73,14 @@ WriteResult CopyChmResult(const std::string& workFolder, const std::string& dest
     return SaveBufferToFile(destination, bytes.get(), size);
 }
 
+bool ChmHoldsEntries(const std::string& workFolder, const ChmProject& project) {
+    const std::optional<std::set<std::string>> names =
+        ChmFileNames(JoinPath(workFolder, "tqz.chm"));
+    return names &&
+           std::all_of(project.Entries.begin(), project.Entries.end(),
+                       [&](const std::string& entry) { return names->count("/" + entry); });
+}
+
 std::string RepeatTab(int n) {
     return std::string(static_cast<size_t>(std::max(n, 0)), '\t');
 }
@@ -100,7 +109,7 @@ std::string ChmPageFileName(const ChmBuild& build, const std::string& title, uin
         name = std::string(LeadingCharacters(title, 10)) + hex + ".htm";
     }
     name = CleanFileName(name);
-    std::erase_if(name, [](char c) { return c == ' ' || c == '\0'; });
+    std::erase_if(name, [](char c) { return c == ' ' || c == '#' || c == '\0'; });
     auto taken = [&](const std::string& candidate) {
         return std::any_of(build.Files.begin(), build.Files.end(), [&](const std::string& file) {
             return SameName(NameOfPath(file), candidate);
@@ -168,6 +177,9 @@ ChmProject WriteChmProject(ExportContext& context, const TTreeNode* firstTopNode
     ChmProject result;
     result.ProjectFile = JoinPath(workFolder, "tqz.hhp");
     result.Pages = build.Files.size();
+    for (const std::string& file : build.Files) {
+        result.Entries.push_back(file.substr(0, file.find('#')));
+    }
     result.Errors = std::move(build.Errors);
     WriteResult write =
         SaveBufferToFile(JoinPath(workFolder, "tqz.hhc"), contents.data(), contents.size());

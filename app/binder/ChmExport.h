@@ -43,8 +43,9 @@ struct ChmBuild {
 
 // The page file name of a web page: "title.htm", or for a longer name the first 10
 // characters of the title (whole UTF-8 characters), the hex id and ".htm"; without the
-// characters CleanFileName takes and without blanks; made unique by the hex id against the
-// names already given out.
+// characters CleanFileName takes, without blanks and without "#" (which would begin an anchor
+// in the contents entry that names the file); made unique by the hex id against the names
+// already given out.
 std::string ChmPageFileName(const ChmBuild& build, const std::string& title, uint32_t id);
 
 // The contents entry of one node (recursively for a folder); writes the pages and lists
@@ -52,12 +53,14 @@ std::string ChmPageFileName(const ChmBuild& build, const std::string& title, uin
 // failed is listed all the same and goes without its resources.
 std::string WriteChmSitemapNode(ExportContext& context, ChmBuild& build, const TTreeNode* node);
 
-// What writing a project gives back: the pages listed and the messages of the writes that
-// failed, in order; `Written` once "tqz.hhc" and "tqz.hhp" are on the disk.
+// What writing a project gives back: the pages listed, the files their contents entries name
+// (as a viewer reads an entry: up to an anchor), and the messages of the writes that failed,
+// in order; `Written` once "tqz.hhc" and "tqz.hhp" are on the disk.
 struct ChmProject {
     bool Written = false;
     std::string ProjectFile;
     size_t Pages = 0;
+    std::vector<std::string> Entries;
     std::vector<std::string> Errors;
 };
 
@@ -66,6 +69,11 @@ struct ChmProject {
 ChmProject WriteChmProject(ExportContext& context, const TTreeNode* firstTopNode,
                            const std::string& workFolder, const std::string& localeText,
                            bool fullTextSearch);
+
+// Whether the compiled file of the work folder holds every file the project's contents entries
+// name. The compiler's exit code and messages say nothing of it: it ends with 0 whatever it
+// left out, and calls an ordinary anchor inside a page an error.
+bool ChmHoldsEntries(const std::string& workFolder, const ChmProject& project);
 
 // The compiled file of the work folder over the destination: written beside it and renamed
 // over it, so the old file stays until the new one is complete. Fails without a message when

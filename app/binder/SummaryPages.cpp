@@ -237,7 +237,8 @@ bool ReadBinderSummary(const std::string& binderFile, const std::string& openBin
     summary.Root = header.Root;
     summary.TreeFileSize = header.TreeFileSize;
     summary.CreateDate = header.CreateDate;
-    summary.Open = !openBinderFile.empty() && SameText(binderFile, openBinderFile);
+    // Letter case included: another binder's file may differ from it in case alone.
+    summary.Open = !openBinderFile.empty() && binderFile == openBinderFile;
     if (summary.Open) {
         summary.NodeCount = openNodeCount;
     } else {

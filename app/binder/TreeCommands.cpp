@@ -95,7 +95,8 @@ void TBinderTree::CaptureSelectedNode(bool useCache, const CaptureOptions& optio
 
 // ---- deleting ------------------------------------------------------------------------------
 
-void TBinderTree::DeleteNodes(const std::vector<TTreeNode*>& nodes) {
+void TBinderTree::DeleteNodes(const std::vector<TTreeNode*>& nodes,
+                              const std::function<void(const std::function<void()>&)>& aside) {
     // By item id: a node below one deleted before it is gone by then and finds nothing.
     std::vector<uint64_t> itemIds;
     for (const TTreeNode* node : nodes) {
@@ -130,7 +131,10 @@ void TBinderTree::DeleteNodes(const std::vector<TTreeNode*>& nodes) {
     // A crash between the two must find a tree file without the nodes, never nodes whose
     // pictures are gone.
     if (Save()) {
-        DeleteNodeFolders(pages, paths_.BinderRoot, paths_.BinderStore);
+        const auto deleteFolders = [&] {
+            DeleteNodeFolders(pages, paths_.BinderRoot, paths_.BinderStore);
+        };
+        aside ? aside(deleteFolders) : deleteFolders();
     }
 }
 

@@ -8,37 +8,25 @@
 #include <QEventLoop>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QWindow>
 
 #include <chrono>
+#include <thread>
 
 namespace {
 constexpr int FormWidth = 525;
 constexpr int BarHeight = 14;
 constexpr int ButtonRowHeight = 32;
 constexpr std::chrono::milliseconds ExposeWait(2000);
+constexpr std::chrono::milliseconds ExposePoll(1);
 
-// Ends a wait once the window is on the screen.
-class ExposeWatch : public QObject {
-public:
-    ExposeWatch(QWindow& window, QEventLoop& wait) : window_(window), wait_(wait) {
-        window_.installEventFilter(this);
-    }
-    ~ExposeWatch() override { window_.removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Expose && window_.isExposed()) {
-            wait_.quit();
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QWindow& window_;
-    QEventLoop& wait_;
-};
+// While the form waits to be on the screen, the window system's events (the form shown, the
+// windows drawn again where a dialog just closed) and the calls posted run; input, sockets
+// (another instance's requests, the workers' calls) and timers wait: the work that asked for
+// the form finds everything as it left it.
+constexpr QEventLoop::ProcessEventsFlags WhileShowing = QEventLoop::ExcludeUserInputEvents |
+                                                        QEventLoop::ExcludeSocketNotifiers |
+                                                        QEventLoop::X11ExcludeTimers;
 } // namespace
 
 TForm4::TForm4(QWidget* parent)
@@ -120,19 +108,20 @@ void TForm4::StartHolding(const std::string& text, bool cancellable) {
 }
 
 void TForm4::ShowDrawn() {
+    // The window system shows the form in its own time; a window system that never does holds
+    // the work up no longer than ExposeWait. Timers wait, so the time is told by the clock.
+    const auto until = std::chrono::steady_clock::now() + ExposeWait;
     QWindow* window = windowHandle();
-    if (window != nullptr && !window->isExposed()) {
-        // The window system shows the form in its own time; a window system that never does
-        // holds the work up no longer than this.
-        QEventLoop shown;
-        ExposeWatch watch(*window, shown);
-        QTimer::singleShot(ExposeWait, &shown, &QEventLoop::quit);
-        shown.exec();
+    while (isVisible() && window != nullptr && !window->isExposed() &&
+           std::chrono::steady_clock::now() < until) {
+        QCoreApplication::processEvents(WhileShowing);
+        if (!window->isExposed()) {
+            std::this_thread::sleep_for(ExposePoll);
+        }
     }
-    // What waits to be drawn (the windows under a dialog just closed) is drawn now, and so is
-    // the form, before the work keeps the event loop from them.
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
+    // What the window system brought meanwhile (the windows under a dialog just closed) is
+    // drawn now, and so is the form, before the work keeps the event loop from them.
+    QCoreApplication::processEvents(WhileShowing);
     repaint();
 }
 

@@ -45,7 +45,8 @@ public:
     bool Running() const { return Timer1.Enabled(); }
 
 private:
-    // Waits (boundedly) until the form is on the screen, serving the event loop, then draws it.
+    // Waits (boundedly) until the form is on the screen, serving only the window system and the
+    // calls posted, then draws it.
     void ShowDrawn();
 
     QProgressBar* ProgressBar1; // the running bar

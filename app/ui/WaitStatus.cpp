@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 bool TWaitStatus::LevelCaptureRunning() const {
     return capture_ != nullptr && capture_->LevelCaptureRunning();
 }
@@ -15,8 +17,27 @@ void TWaitStatus::OpenStatusForm(const std::string& text) {
         PostMessageTo(this, {WM_OPENSTATUSFORM, 0, 0, text});
         return;
     }
+    if (form_ == nullptr) {
+        return;
+    }
     // A form held around an export or import keeps its text until that work closes it.
-    if (LevelCaptureRunning() || form_ == nullptr || holding_) {
+    if (holding_) {
+        ++quiet_;
+        return;
+    }
+    if (working_ > 0) {
+        ++working_;
+        return;
+    }
+    if (LevelCaptureRunning()) {
+        return;
+    }
+    working_ = 1;
+    form_->StartHolding(text, false);
+}
+
+void TWaitStatus::OpenFromWorker(const std::string& text) {
+    if (LevelCaptureRunning() || form_ == nullptr || holding_ || working_ > 0) {
         return;
     }
     form_->Start(text);
@@ -27,10 +48,13 @@ void TWaitStatus::UpdateStatusForm() {
         return;
     }
     if (holding_) {
-        // The form holds the commands: the window may paint and Cancel be pressed.
+        // The form holds the commands: the window may paint and Cancel be pressed, except while
+        // a tree write steps it, which walks the tree that the event loop's calls change.
         form_->Step();
-        QCoreApplication::processEvents();
-    } else if (!LevelCaptureRunning()) {
+        if (quiet_ == 0) {
+            QCoreApplication::processEvents();
+        }
+    } else if (working_ > 0 || !LevelCaptureRunning()) {
         form_->Step();
     }
 }
@@ -40,9 +64,28 @@ void TWaitStatus::CloseStatusForm() {
         PostMessageTo(this, {WM_CLOSESTATUSFORM, 0, 0, {}});
         return;
     }
+    if (form_ == nullptr) {
+        return;
+    }
     // A held form is the export's or import's: a save or a capture that ends while it runs
     // (from the event loop the work serves) leaves it, and its Cancel, to that work.
-    if (form_ == nullptr || holding_ || LevelCaptureRunning()) {
+    if (holding_) {
+        quiet_ = std::max(quiet_ - 1, 0);
+        return;
+    }
+    if (working_ > 0) {
+        if (--working_ == 0) {
+            form_->Finish();
+        }
+        return;
+    }
+    if (!LevelCaptureRunning()) {
+        form_->Finish();
+    }
+}
+
+void TWaitStatus::CloseFromWorker() {
+    if (form_ == nullptr || holding_ || working_ > 0 || LevelCaptureRunning()) {
         return;
     }
     form_->Finish();
@@ -53,6 +96,8 @@ void TWaitStatus::CloseWaitForm() {
         return;
     }
     holding_ = false;
+    quiet_ = 0;
+    working_ = 0;
     form_->Finish();
 }
 
@@ -61,6 +106,7 @@ void TWaitStatus::OpenWaitForm(const std::string& text, bool cancellable) {
         return;
     }
     holding_ = true;
+    quiet_ = 0;
     form_->StartHolding(text, cancellable);
 }
 
@@ -76,8 +122,8 @@ bool TWaitStatus::StatusCancelled() const {
 
 void TWaitStatus::Dispatch(const PostedMessage& message) {
     if (message.Msg == WM_OPENSTATUSFORM) {
-        OpenStatusForm(message.Text);
+        OpenFromWorker(message.Text);
     } else if (message.Msg == WM_CLOSESTATUSFORM) {
-        CloseStatusForm();
+        CloseFromWorker();
     }
 }

@@ -25,8 +25,13 @@ public:
     // Tells whether a capture with linked pages runs; null: none does.
     void SetCaptureStarter(const ICaptureStarter* capture) { capture_ = capture; }
 
-    // While the form is held up around an export or import, opening and closing it change
-    // nothing: only that work closes it.
+    // Opened on the main thread, the form is up for work that keeps the event loop from it
+    // (a tree write): modal and drawn, over windows drawn again, before this returns; the
+    // workers' calls and the captures' status messages leave it alone until the main thread
+    // closes it (opened again meanwhile, it closes with the last close). From a worker, it is
+    // shown as it comes. While the form is held up around an export or import, opening and
+    // closing it change nothing (only that work closes it), but between an opening on the main
+    // thread and its close the steps serve no event: a tree write walks the tree meanwhile.
     void OpenStatusForm(const std::string& text) override;
     void UpdateStatusForm() override;
     void CloseStatusForm() override;
@@ -47,8 +52,13 @@ public:
 
 private:
     bool LevelCaptureRunning() const;
+    // The calls a worker posted.
+    void OpenFromWorker(const std::string& text);
+    void CloseFromWorker();
 
     TForm4* form_ = nullptr;
     const ICaptureStarter* capture_ = nullptr;
     bool holding_ = false; // the form is up around an export or import
+    int working_ = 0;      // openings on the main thread not yet closed
+    int quiet_ = 0;        // of them, those made while the form was held
 };

@@ -299,6 +299,11 @@ private:
     // Runs a reader that places items at the caret; `read` answers success and how many
     // items after the first it placed.
     bool InsertReadAtCaret(const std::function<bool(int& index, int& nonFirstAdded)>& read);
+    // Lays the whole note out again in the middle of an edit (`format`). The caret stands on
+    // the first line meanwhile, and that line's text style is no choice of the user's: the text
+    // style in use stays as it was, and where the edit then puts the caret decides it (text
+    // there gives its own; after a picture, a table or another item that is no text, it stays).
+    void FormatKeepingTextStyle(const std::function<void()>& format);
     // Lines of text in the current text style, already in its encoding; `BR` tells a line
     // that continues the paragraph before it on a new line.
     struct TRNTextLine {

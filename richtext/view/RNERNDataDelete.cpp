@@ -11,7 +11,8 @@ void TRNEditRNData::Reformat_(bool fullFormat, bool forceFormat, bool onlyResize
                               int firstDrawItem, int lastDrawItem, int itemsAdded) {
     TCanvas* canvas = GetCanvas();
     if (fullFormat && canvas && CalculateMinDocWidthPlus() != DocMinWidth) {
-        Format_(onlyResized, forceFormat, false, 0, *canvas, false);
+        FormatKeepingTextStyle(
+            [&] { Format_(onlyResized, forceFormat, false, 0, *canvas, false); });
     } else {
         FormatParasExact(firstDrawItem, lastDrawItem, itemsAdded);
     }

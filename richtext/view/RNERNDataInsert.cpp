@@ -175,12 +175,20 @@ bool TRNEditRNData::InsertSomething(std::unique_ptr<TCustomRNItemInfo> item, std
     } else {
         // A wider item (a table, a picture) lays the whole document out again: all of it is
         // drawn anew.
-        Format();
+        FormatKeepingTextStyle([this] { Format(); });
         Invalidate();
     }
     SetCaretAtItem(insertPoint, isText ? textLength + 1 : 1);
     ChangeCaret(false, true, false, false);
     return true;
+}
+
+void TRNEditRNData::FormatKeepingTextStyle(const std::function<void()>& format) {
+    const int32_t current = CurTextStyleNo;
+    const int32_t fallback = FallbackTextStyleNo;
+    format();
+    FallbackTextStyleNo = fallback;
+    SetCurTextStyleNo(current);
 }
 
 bool TRNEditRNData::InsertString(const std::string& text, int styleNo) {

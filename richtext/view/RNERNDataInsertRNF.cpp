@@ -80,7 +80,7 @@ bool TRNEditRNData::InsertReadAtCaret(
         // A wider item (a picture, a table) or a checkpoint lays the whole document out
         // again, which draws nothing by itself: a note shorter than the window does not
         // scroll to the caret either, so all of it is drawn anew here.
-        Format();
+        FormatKeepingTextStyle([this] { Format(); });
         Invalidate();
     } else {
         FormatParasExact(firstDrawItem, lastDrawItem, itemsAdded);

@@ -118,7 +118,11 @@ TEST(SummaryPages, BinderSummaryTellsOpenFromClosed) {
     ASSERT_TRUE(ReadBinderSummary(file, "/elsewhere/x.bdf", 3, summary));
     EXPECT_EQ(std::tie(summary.Open, summary.NodeCount, summary.TreeFileSize, summary.Name),
               std::make_tuple(false, int64_t{41}, uint64_t{5}, std::string("My Binder")));
+    // Another binder's file, differing in letter case alone, is not this one.
     ASSERT_TRUE(ReadBinderSummary(file, UpperCase(file), 3, summary));
+    EXPECT_FALSE(summary.Open);
+    EXPECT_EQ(summary.NodeCount, 41);
+    ASSERT_TRUE(ReadBinderSummary(file, file, 3, summary));
     EXPECT_TRUE(summary.Open);
     EXPECT_EQ(summary.NodeCount, 3);
     EXPECT_FALSE(ReadBinderSummary((dir / "none.bdf").string(), "", 0, summary));

@@ -11,6 +11,7 @@
 
 #include "tests/support/FakeBinderLifecycle.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -340,6 +341,26 @@ TEST(TreeCommands, DeleteStopsCapturesThenDeletesFilesAndNodes) {
     EXPECT_EQ(notices.Seen, (std::vector<std::string>{"selected R", "removing F", "data R"}));
 }
 
+// The stored files of a delete go while the event loop runs (the window is drawn and the bar
+// runs), once the tree file no longer names their nodes, with the wait form of the write still up.
+TEST(TreeCommands, ADeletesFilesGoBesideTheEventLoopWithItsWaitFormUp) {
+    PagesBinder b;
+    b.Tree().SetSelected(b.f);
+    std::vector<std::string> callsMeanwhile;
+    std::string treeFileMeanwhile;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [&] {
+            callsMeanwhile = b.ui.Calls();
+            treeFileMeanwhile = ReadFileBytes(b.paths.TreeFilePath);
+        },
+        Qt::QueuedConnection);
+    b.commands.EditDelete1Execute();
+    EXPECT_EQ(callsMeanwhile, (std::vector<std::string>{"StoreTypedNotes", "OpenStatusForm()"}));
+    EXPECT_EQ(treeFileMeanwhile, TreeFileBytes(b.Tree()));
+    EXPECT_EQ(b.ui.Calls().back(), "CloseStatusForm");
+}
+
 TEST(TreeCommands, DeleteAsksFirstWhenTheSettingSaysSo) {
     PagesBinder b;
     b.settings.AskBeforeDelete = true;
@@ -362,12 +383,13 @@ TEST(TreeCommands, BinderListDeleteClosesTheOpenBinderFirst) {
     b.commands.SetLifecycle(&lifecycle);
     b.paths.BinderFilePath = "/data/My Notes.bdf";
     b.ui.Panel = BinderListPanel;
+    // Another binder, whose path differs in letter case alone: the open one stays open.
     b.ui.ChosenBinder = "/data/my notes.BDF";
     b.commands.EditDelete1Execute();
-    b.ui.ChosenBinder = "/data/Other.bdf";
+    b.ui.ChosenBinder = "/data/My Notes.bdf";
     b.commands.EditDelete1Execute();
-    EXPECT_EQ(lifecycle.Calls, (std::vector<std::string>{"close", "delete /data/my notes.BDF",
-                                                         "delete /data/Other.bdf"}));
+    EXPECT_EQ(lifecycle.Calls, (std::vector<std::string>{"delete /data/my notes.BDF", "close",
+                                                         "delete /data/My Notes.bdf"}));
     EXPECT_EQ(b.ui.CallsOf("RefillPanel"),
               (std::vector<std::string>{"RefillPanel(2)", "RefillPanel(2)"}));
     EXPECT_EQ(b.Tree().Count(), 5);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <csignal>
 #include <filesystem>
@@ -21,6 +22,19 @@ std::string RunTool(const QString& program, const QStringList& arguments) {
     process.start(program, arguments);
     process.waitForFinished(60000);
     return process.readAllStandardOutput().toStdString();
+}
+
+// Exports the binder through the command with the chmcmd found on the path into `out`, over a
+// file there when `overwrite`, its work folder in a temporary folder of its own; the help file's
+// path.
+QString ExportWithChmcmd(ExportFixture& binder, const TempDir& out, const std::string& name,
+                         bool overwrite = false) {
+    binder.exportUi.Compiler = StartChmCompiler;
+    TempDir temp;
+    ScopedEnv tmp("TMPDIR", temp.Str());
+    binder.exportUi.Chm = TChmChoice{(out / name).string(), "0x409", false, true, overwrite};
+    FileExportCHMExecute(binder.context, binder.exportUi);
+    return QString::fromStdString((out / name).string());
 }
 
 // Binder of one folder holding two pages, each with a picture.
@@ -198,15 +212,10 @@ TEST(ChmExport, PagesWithTheSameResourcePathKeepTheirOwnFiles) {
             "<img src=\"img/a.gif\">" + IntToHex(id, 1);
         binder.StoreFile(id, "img/a.gif", "GIF89a-" + IntToHex(id, 1));
     }
-    binder.exportUi.Compiler = StartChmCompiler;
     TempDir out;
-    TempDir temp;
-    ScopedEnv tmp("TMPDIR", temp.Str());
-    binder.exportUi.Chm = TChmChoice{(out / "two.chm").string(), "0x409", false, true, false};
-    FileExportCHMExecute(binder.context, binder.exportUi);
+    const QString chm = ExportWithChmcmd(binder, out, "two.chm");
     ASSERT_TRUE(binder.exportUi.CallsOf("ShowMessage").empty());
 
-    const QString chm = QString::fromStdString((out / "two.chm").string());
     const std::string listing = RunTool("enum_chmLib", {chm});
     for (const char* name : {"/31/Same.htm", "/32/Same32.htm", "/31/img/a.gif", "/32/img/a.gif"}) {
         EXPECT_NE(listing.find(name), std::string::npos) << name << "\n" << listing;
@@ -279,4 +288,51 @@ TEST(ChmExport, ContentsLeaveOutWhatIsNoPageOrFolderOfPages) {
     const std::string project = ReadFileBytes(work / "tqz.hhp");
     EXPECT_EQ(project.substr(project.find("[FILES]\r\n") + 9), "10/Parent.htm\r\n");
     EXPECT_FALSE(fs::exists(work / "11"));
+}
+
+// A "#" in a title would begin an anchor in the contents entry, which then named no file: the
+// page's file goes without it, and the entry, as the help file holds it, names a file the help
+// file holds. The compiler calls the page's own in-page anchors errors and ends with 0: the
+// export succeeds all the same.
+TEST(ChmExport, APageTitledWithAHashOpensFromItsEntryAndInPageAnchorsAreNoFailure) {
+    ExportFixture binder;
+    binder.Page(nullptr, 0x8F, "C# tips", "",
+                "<html><body><a href=\"#use\">Use</a> <a name=\"use\">C#</a> "
+                "<a href=\"#top\">top</a></body></html>");
+    TempDir out;
+    const QString chm = ExportWithChmcmd(binder, out, "c.chm");
+    EXPECT_TRUE(binder.exportUi.CallsOf("ShowMessage").empty());
+
+    RunTool("extract_chmLib", {chm, QString::fromStdString((out / "x").string())});
+    const std::string contents = ReadFileBytes(out / "x" / "tqz.hhc");
+    const std::string key = "<param name=\"Local\" value=\"";
+    const size_t at = contents.find(key);
+    ASSERT_NE(at, std::string::npos) << contents;
+    const std::string local =
+        contents.substr(at + key.size(), contents.find('"', at + key.size()) - at - key.size());
+    EXPECT_EQ(local.find('#'), std::string::npos) << local;
+    const std::string listing = RunTool("enum_chmLib", {chm});
+    EXPECT_NE(listing.find("\t\t/" + local + "\n"), std::string::npos) << local << "\n" << listing;
+}
+
+// A compiler that leaves out a page the contents name still ends with 0: the export is a
+// failure, and the destination keeps what it held.
+TEST(ChmExport, AHelpFileWithoutAFileItsContentsNameIsAFailure) {
+    const QString compiler = QStandardPaths::findExecutable("chmcmd");
+    ASSERT_FALSE(compiler.isEmpty());
+    TempDir bin;
+    // The page neither in the project's files nor on the disk: the compiler finds no fault.
+    WriteFileBytes(bin / "chmcmd", "#!/bin/sh\nsed -i '/2B\\/Two.htm/d' \"$1\"\n"
+                                   "rm \"$(dirname \"$1\")/2B/Two.htm\"\nexec '" +
+                                       compiler.toStdString() + "' \"$@\"\n");
+    fs::permissions(bin / "chmcmd", fs::perms::owner_all);
+    ScopedEnv path("PATH", bin.Str() + ":/usr/bin:/bin");
+    ChmBinder binder;
+    TempDir out;
+    WriteFileBytes(out / "help.chm", "old");
+    ExportWithChmcmd(binder, out, "help.chm", true);
+    EXPECT_EQ(binder.exportUi.CallsOf("ShowMessage"),
+              std::vector<std::string>{"ShowMessage(Sorry, operation failed)"});
+    EXPECT_EQ(ReadFileBytes(out / "help.chm"), "old");
+    EXPECT_TRUE(binder.exportUi.CallsOf("ShellOpen").empty());
 }

@@ -2,12 +2,15 @@
 // form on the main thread, a capture with linked pages keeps the form as it is unless the form
 // is held around an export, and Cancel counts only while it is held.
 #include "app/ui/WaitStatus.h"
+#include "app/capture/CapturePort.h"
 #include "app/ui/WaitForm.h"
 
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/FakeCaptureStarter.h"
 
 #include <QPushButton>
+#include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -75,4 +78,75 @@ TEST(WaitStatus, WithoutAFormEveryCallDoesNothing) {
     EXPECT_FALSE(status.StatusCancelled());
     status.CloseStatusForm();
     EXPECT_EQ(status.Form(), nullptr);
+}
+
+// Work on the main thread (a tree write) gets the form modal and on the screen before it starts,
+// with nothing but the window system and posted calls served meanwhile; the workers' calls and
+// the captures' status messages leave it to that work, which closes it with its last close.
+TEST(WaitStatus, WorkOnTheMainThreadHasTheFormUpDrawnAndModalUntilItClosesIt) {
+    ScopedEventLoopInvoker invoker;
+    TForm4 form;
+    TWaitStatus status;
+    status.SetForm(&form);
+    bool timerFired = false;
+    QTimer due;
+    due.setSingleShot(true);
+    QObject::connect(&due, &QTimer::timeout, [&] { timerFired = true; });
+    due.start(0);
+
+    status.OpenStatusForm("");
+    ASSERT_TRUE(form.isVisible());
+    ASSERT_NE(form.windowHandle(), nullptr);
+    EXPECT_TRUE(form.windowHandle()->isExposed());
+    EXPECT_EQ(form.windowModality(), Qt::ApplicationModal);
+    EXPECT_FALSE(timerFired) << "a timer ran before the work it waits for";
+
+    std::thread([&] { status.CloseStatusForm(); }).join();
+    std::thread([&] { status.OpenStatusForm("Capture"); }).join();
+    form.Dispatch({WM_SAVINGSTATUS, 1, 0, {}});
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.windowTitle(), "");
+
+    status.OpenStatusForm("again"); // a save inside the work
+    status.CloseStatusForm();
+    EXPECT_TRUE(form.isVisible());
+    status.CloseStatusForm();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.windowModality(), Qt::NonModal);
+
+    // A worker's form is shown as it comes, holding nothing.
+    std::thread([&] { status.OpenStatusForm("Capture"); }).join();
+    ASSERT_TRUE(WaitUntil([&] { return form.isVisible(); }));
+    EXPECT_EQ(form.windowModality(), Qt::NonModal);
+    EXPECT_EQ(form.windowTitle(), "Capture");
+    std::thread([&] { status.CloseStatusForm(); }).join();
+    ASSERT_TRUE(WaitUntil([&] { return !form.isVisible(); }));
+}
+
+// A tree write inside a held export or import walks the tree while it steps the bar: its steps
+// serve no event, those of the held work before and after it do.
+TEST(WaitStatus, TheStepsOfATreeWriteInsideAHeldFormServeNoEvent) {
+    ScopedEventLoopInvoker invoker;
+    TForm4 form;
+    TWaitStatus status;
+    status.SetForm(&form);
+    status.OpenWaitForm("Importing", false);
+    bool ran = false;
+    QMetaObject::invokeMethod(
+        &form, [&] { ran = true; }, Qt::QueuedConnection);
+
+    status.OpenStatusForm("");
+    status.UpdateStatusForm();
+    status.UpdateStatusForm();
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(form.Position(), 2);
+    status.CloseStatusForm();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.windowTitle(), "Importing");
+
+    status.UpdateStatusForm();
+    EXPECT_TRUE(ran);
+    status.CloseWaitForm();
+    EXPECT_FALSE(form.isVisible());
 }

@@ -9,7 +9,7 @@
 #include "app/binder/commands/BinderLifecycle.h"
 #include "app/binder/commands/MultiSelection.h"
 #include "app/binder/commands/ShownWrites.h"
-#include "platform/base/StringUtils.h"
+#include "platform/base/EventLoopWait.h"
 #include "platform/base/TreeNode.h"
 
 namespace {
@@ -23,6 +23,32 @@ bool LegalAddress(const std::string& url, const std::string& title) {
            (url.starts_with("http://") || url.starts_with("https://") ||
             url.starts_with("file://"));
 }
+
+// The wait form around a piece of work: opened unless the command around the work has it up
+// already, and closed however the work ends (a form left up on the main thread's work would
+// hold every window).
+class WaitFormUp {
+public:
+    WaitFormUp(IStatusForm& form, bool& up) : form_(form), up_(up), opened_(!up) {
+        if (opened_) {
+            form_.OpenStatusForm("");
+            up_ = true;
+        }
+    }
+    ~WaitFormUp() {
+        if (opened_) {
+            up_ = false;
+            form_.CloseStatusForm();
+        }
+    }
+    WaitFormUp(const WaitFormUp&) = delete;
+    WaitFormUp& operator=(const WaitFormUp&) = delete;
+
+private:
+    IStatusForm& form_;
+    bool& up_;
+    bool opened_;
+};
 
 } // namespace
 
@@ -48,12 +74,11 @@ bool TBinderTreeCommands::FileSaveExecute() {
     if (!tree_.BinderDirty) {
         return true;
     }
-    ui_.Messages.OpenStatusForm("");
+    const WaitFormUp waiting(ui_.Messages, waitFormUp_);
     const TTreeSaveResult result = tree_.SaveTree([this] { ui_.Messages.UpdateStatusForm(); });
     for (const std::string& message : result.Messages) {
         ui_.Messages.ShowMessage(message);
     }
-    ui_.Messages.CloseStatusForm();
     return result.Saved;
 }
 
@@ -203,12 +228,19 @@ void TBinderTreeCommands::EditDelete1Execute() {
         }
         // The note open in the editor may belong to a node that stays: keep its edits.
         ui_.Window.StoreTypedNotes();
-        // One delete for all of them: the tree file is written once, before any files go.
-        if (!listed.empty()) {
-            tree_.DeleteNodes(listed);
-            selection_->ClearSelectionState();
-        } else {
-            tree_.DeleteNode(tree_.Selected());
+        {
+            // The form of the tree write is up, drawn where the question stood, before the
+            // first node goes, and stays while the folders of the pages are deleted: that
+            // runs beside the event loop, so the bar runs and the window is drawn meanwhile.
+            const WaitFormUp waiting(ui_.Messages, waitFormUp_);
+            const auto aside = [](const std::function<void()>& work) { RunBesideEventLoop(work); };
+            // One delete for all of them: the tree file is written once, before any files go.
+            if (!listed.empty()) {
+                tree_.DeleteNodes(listed, aside);
+                selection_->ClearSelectionState();
+            } else {
+                tree_.DeleteNodes({tree_.Selected()}, aside);
+            }
         }
         if (tree_.Selected() != nullptr) {
             tree_.Items().DataChanged(tree_.Selected());
@@ -223,8 +255,8 @@ void TBinderTreeCommands::EditDelete1Execute() {
                                   settings_.AskBeforeDelete)) {
             return;
         }
-        if (!paths_.BinderFilePath.empty() &&
-            LowerCase(chosen) == LowerCase(paths_.BinderFilePath)) {
+        // Letter case included: another binder's path may differ from it in case alone.
+        if (!paths_.BinderFilePath.empty() && chosen == paths_.BinderFilePath) {
             lifecycle_->CloseBinder();
         }
         lifecycle_->DeleteBinder(chosen);

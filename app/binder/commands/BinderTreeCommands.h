@@ -78,4 +78,5 @@ private:
     BinderPaths& paths_;
     IBinderLifecycle* lifecycle_ = nullptr;
     ITreeSelection* selection_ = nullptr;
+    bool waitFormUp_ = false; // a command holds the wait form up around its tree write
 };

@@ -33,7 +33,8 @@ bool BuildChmProject(ExportContext& context, IExportUi& ui, const TTreeNode* fir
     const std::chrono::milliseconds limit =
         cap.Base + cap.PerPage * static_cast<int64_t>(project.Pages);
     return RunChmCompileJob(ui, ChmCompilingText, std::move(compiler), limit) ==
-           ChmJobEnd::Compiled;
+               ChmJobEnd::Compiled &&
+           ChmHoldsEntries(workFolder, project);
 }
 
 void FileExportCHMExecute(ExportContext& context, IExportUi& ui, const ChmCompileCap& cap) {

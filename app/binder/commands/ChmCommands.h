@@ -25,7 +25,7 @@ struct ChmCompileCap {
 // Writes the project of every top-level node from `firstTopNode` on into the work folder
 // (WriteChmProject), shows the writes that failed, then runs the compiler there as a job
 // under the wait form (Cancel or the cap kill it). True when the compiler ended by itself with
-// exit code 0.
+// exit code 0 and its file holds every file the contents entries name.
 bool BuildChmProject(ExportContext& context, IExportUi& ui, const TTreeNode* firstTopNode,
                      const std::string& workFolder, const std::string& localeText,
                      bool fullTextSearch, const ChmCompileCap& cap = {});
