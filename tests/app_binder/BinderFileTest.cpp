@@ -1,9 +1,12 @@
 #include "app/binder/BinderHeader.h"
+#include "app/binder/FolderMark.h"
 #include "app/binder/commands/BinderLifecycleCommands.h"
+#include "platform/base/FolderEntries.h"
 #include "platform/base/MemorySettingsStore.h"
 
 #include "tests/app_binder/BinderTreeFixture.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/StoredFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -99,16 +102,17 @@ TEST(BinderFile, CloseAndReopenKeepTasksAndDescriptions) {
 TEST(BinderFile, ReadsAnyLineEndsAndTakesItsOwnFolderWhateverItsRootSays) {
     Lifecycle b;
     const std::string line = SerializeTask(Task("http://a/" + std::string(5000, 'p'), "/s", "x"));
-    WriteFileBytes(b.bdf, "bindername=N\nroot=" + b.dir.Str() + "\r\nstore=S\n\rsave=N.sav\n" +
+    WriteFileBytes(b.bdf, "bindername=N\nroot=" + b.dir.Str() + "\r\nstore=Sstore\n\rsave=N.sav\n" +
                               "description=D\ncreatedate=C\r\ncount=0\n\r[Task]\n\r" + line +
                               "\r\n\n" + line);
     ASSERT_TRUE(b.lifecycle.OpenBinder(b.bdf));
-    EXPECT_EQ(b.paths.BinderStore, "S");
+    EXPECT_EQ(b.paths.BinderStore, "Sstore");
     EXPECT_EQ(b.queue.SaveTasks(), (std::vector<std::string>{line, line}));
     const std::string other = JoinPath(b.dir.Str(), "other.bdf");
     for (const std::string& root :
          {std::string("relative"), std::string("C:\\Binders"), std::string("/elsewhere/x")}) {
-        WriteFileBytes(other, "bindername=N\r\nroot=" + root + "\r\nstore=S\r\nsave=O.sav\r\n");
+        WriteFileBytes(other,
+                       "bindername=N\r\nroot=" + root + "\r\nstore=Sstore\r\nsave=O.sav\r\n");
         ASSERT_TRUE(b.lifecycle.OpenBinder(other)) << root;
         EXPECT_EQ(b.paths.BinderRoot, b.dir.Str());
         EXPECT_EQ(b.paths.TreeFilePath, JoinPath(b.dir.Str(), "O.sav"));
@@ -233,7 +237,7 @@ TEST(BinderFile, DeletingTouchesOnlyTheBinderAndRefusesUnsafeValues) {
     const std::string bdf = (root / "My Notes.bdf").string();
     TTreeNodes tree;
     AddRecord(tree, nullptr, NodeKind::WebPage, 0x1A, "P");
-    WriteFileBytes(root / "My Notesstore" / "1A" / "p.htm", "p");
+    WriteStoredFile(root.string(), "My Notesstore", 0x1A, "p.htm", "p");
     WriteFileBytes(root / "My Notes.sav", TreeFileBytes(tree));
     ClearTree(tree);
     WriteFileBytes(b.dir / "a" / "other" / "keep", "k");
@@ -268,20 +272,22 @@ TEST(BinderFile, DeletingTouchesOnlyTheBinderAndRefusesUnsafeValues) {
 }
 
 // A binder file can name a folder of the user's as its store: deleting the binder takes only the
-// folders of its own nodes from there, and the store only when nothing else is left in it.
+// folders the program made there, and the store only when the program made it and nothing else
+// is left in it. A folder named like one of its nodes' stays when the program did not make it.
 TEST(BinderFile, DeletingABinderLeavesWhatItsStoreHoldsBesideItsNodes) {
     Lifecycle b;
-    const fs::path documents = b.dir / "Documents";
+    const fs::path documents = b.dir / "Restore";
     WriteFileBytes(documents / "letter.txt", "mine");
     WriteFileBytes(documents / "2B" / "photo.jpg", "mine too"); // named like a node's folder
-    WriteFileBytes(documents / "1A" / "p.htm", "page");
+    WriteStoredFile(b.dir.Str(), "Restore", 0x1A, "p.htm", "page");
     TTreeNodes tree;
     AddRecord(tree, nullptr, NodeKind::WebPage, 0x1A, "P");
+    AddRecord(tree, nullptr, NodeKind::WebPage, 0x2B, "Q");
     WriteFileBytes(b.dir / "gift.sav", TreeFileBytes(tree));
     ClearTree(tree);
     const std::string gift = (b.dir / "gift.bdf").string();
     WriteFileBytes(gift, "bindername=gift\r\nroot=" + b.dir.Str() +
-                             "\r\nstore=Documents\r\nsave=gift.sav\r\ncount=1\r\n");
+                             "\r\nstore=Restore\r\nsave=gift.sav\r\ncount=1\r\n");
     b.lifecycle.DeleteBinder(gift);
     EXPECT_FALSE(fs::exists(gift));
     EXPECT_FALSE(fs::exists(b.dir / "gift.sav"));
@@ -346,15 +352,26 @@ TEST(BinderFile, OpeningRemovesTheFoldersACrashLeftInTheStore) {
     WriteFileBytes(b.dir / "My Notes.sav", treeBytes);
     const fs::path outside = b.dir / "outside";
     WriteFileBytes(outside / "kept", "k");
-    const std::vector<std::string> leftovers = {"2B", "ABCDEF01", ".import-Ab3dE9"};
+    // The leftovers are folders the program made, whatever their names; folders it did not
+    // make stay, also when named like a node's folder no node owns.
+    const std::vector<std::string> leftovers = {"2B", "ABCDEF01", ".import-Ab3dE9", "odd"};
     const std::vector<std::string> keptFolders = {
-        "C0FFEE", "1A", "2b", "02B", "1A2B3C4D5", ".import-x", ".import-Ab3dE9x"};
-    for (const std::string& name : leftovers) {
-        WriteFileBytes(store / name / "sub" / "f", name);
+        "1A", "2b", "02B", "ABC", "1A2B3C4D5", ".import-x", ".import-Ab3dE9x"};
+    for (const uint32_t id : {0x2Bu, 0xABCDEF01u}) {
+        WriteStoredFile(b.dir.Str(), "My Notesstore", id, "sub/f", "leftover");
+    }
+    {
+        const FileDescriptor storeFolder = OpenFolderPath(store.string());
+        for (const std::string name : {".import-Ab3dE9", "odd"}) {
+            ASSERT_TRUE(MakeMarkedFolder(storeFolder.Get(), name).Valid()) << name;
+            WriteFileBytes(store / name / "sub" / "f", name);
+        }
     }
     for (const std::string& name : keptFolders) {
         WriteFileBytes(store / name / "f", name);
     }
+    // A folder of the program's that its node owns stays.
+    WriteStoredFile(b.dir.Str(), "My Notesstore", 0xC0FFEE, "f", "owned");
     WriteFileBytes(store / "3C", "a file named like a node's folder");
     fs::create_directory_symlink(outside, store / "4D");
     const auto names = [&] {
@@ -366,7 +383,7 @@ TEST(BinderFile, OpeningRemovesTheFoldersACrashLeftInTheStore) {
         return found;
     };
     std::vector<std::string> kept = keptFolders;
-    kept.insert(kept.end(), {"3C", "4D"});
+    kept.insert(kept.end(), {"3C", "4D", "C0FFEE", FolderMarkName});
     std::sort(kept.begin(), kept.end());
 
     // A tree file read only in part does not know every node: nothing goes.
@@ -381,10 +398,11 @@ TEST(BinderFile, OpeningRemovesTheFoldersACrashLeftInTheStore) {
     EXPECT_EQ(ReadFileBytes(outside / "kept"), "k");
     EXPECT_EQ(TreeShape(b.Tree()), "F#1A(P#C0FFEE)");
 
-    // A store that is not named as this program names stores may be a folder of the user's.
+    // A store that is not named as this program names stores may be a folder of the user's:
+    // such a binder file is refused.
     WriteFileBytes(b.dir / "Documents" / "2024" / "photo", "mine");
     WriteFileBytes(b.bdf, "store=Documents\r\nsave=My%20Notes.sav\r\n");
-    ASSERT_TRUE(b.lifecycle.OpenBinder(b.bdf));
+    ASSERT_FALSE(b.lifecycle.OpenBinder(b.bdf));
     EXPECT_EQ(ReadFileBytes(b.dir / "Documents" / "2024" / "photo"), "mine");
 }
 

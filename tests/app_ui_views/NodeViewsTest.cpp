@@ -125,6 +125,8 @@ TEST(NodeViews, AddressesOfStoredPagesKeepTheirFolderNamesWhole) {
     // Through the page file: the browser is sent to the file's encoded address.
     Views v;
     v.paths.BinderRoot = (v.dir / "a#b?c %41").string();
+    std::filesystem::create_directories(
+        v.paths.BinderRoot); // the binder's folder holds its binder file
     v.settings.ShowPageViaFile = true;
     TPageInfo& stored = v.Add(NodeKind::WebPage, 0x1F);
     stored.State = CaptureState::Completed;

@@ -126,13 +126,14 @@ TEST(Files, AtomicWriteCreatesAndReplacesLeavingNoTemporaryFile) {
     ASSERT_TRUE(WriteFileAtomic(path, "", 0, error)) << error;
     EXPECT_EQ(fs::file_size(path), 0u);
 
-    // Through a symbolic link the file it points to is replaced, the link stays.
+    // A symbolic link at the name is replaced itself: the file it points to keeps its bytes.
     fs::create_directory(dir / "real");
     WriteFileBytes(dir / "real" / "target", "old");
     fs::create_symlink("real/target", dir / "link");
     ASSERT_TRUE(WriteFileAtomic((dir / "link").string(), "new", 3, error)) << error;
-    EXPECT_TRUE(fs::is_symlink(dir / "link"));
-    EXPECT_EQ(ReadFileBytes(dir / "real" / "target"), "new");
+    EXPECT_FALSE(fs::is_symlink(dir / "link"));
+    EXPECT_EQ(ReadFileBytes(dir / "link"), "new");
+    EXPECT_EQ(ReadFileBytes(dir / "real" / "target"), "old");
     EXPECT_EQ(Names(dir / "real"), std::vector<std::string>{"target"});
 }
 
