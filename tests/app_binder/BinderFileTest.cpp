@@ -1,10 +1,12 @@
 #include "app/binder/BinderHeader.h"
 #include "app/binder/FolderMark.h"
+#include "app/binder/NodePageFile.h"
 #include "app/binder/commands/BinderLifecycleCommands.h"
 #include "platform/base/FolderEntries.h"
 #include "platform/base/MemorySettingsStore.h"
 
 #include "tests/app_binder/BinderTreeFixture.h"
+#include "tests/app_binder/ExportFixture.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/StoredFiles.h"
 
@@ -178,6 +180,57 @@ TEST(BinderFile, AFileThatIsNoBinderIsNamedWithTheReason) {
                       ": its tree file \".bashrc\" begins with \".\".)"}));
     EXPECT_FALSE(b.lifecycle.BinderOpen());
     EXPECT_TRUE(b.paths.TreeFilePath.empty());
+}
+
+// The binder's files are never reached through a link, and a store is named as the program
+// names every store it makes: a binder file that could reach the user's files otherwise is
+// refused with the reason before anything is written. One whose store is not made yet opens,
+// and gets its store, marked, at the first write.
+TEST(BinderFile, ABinderFileThatCouldReachTheUsersFilesIsRefusedBeforeAnythingIsWritten) {
+    Lifecycle b;
+    WriteFileBytes(b.dir / "Documents" / "2024" / "photo.jpg", "photo");
+    fs::create_directories(b.dir / ".config" / "autostart");
+    WriteFileBytes(b.dir / ".bash_aliases", "alias ll='ls -l'");
+    fs::create_directory_symlink(b.dir / ".config" / "autostart", b.dir / "Autostore");
+    fs::create_symlink(b.dir / ".bash_aliases", b.dir / "aliases.sav");
+    WriteFileBytes(b.dir / "Filestore", "a file");
+    fs::create_directories(b.dir / "Folder.sav");
+    const std::vector<std::array<std::string, 3>> cases = {
+        {"documents.bdf", "store=Documents\r\nsave=d.sav",
+         "its store folder \"Documents\" does not end in \"store\""},
+        {"autostart.bdf", "store=Autostore\r\nsave=a.sav",
+         "its store folder \"Autostore\" is a link"},
+        {"aliases.bdf", "store=Aliasstore\r\nsave=aliases.sav",
+         "its tree file \"aliases.sav\" is a link"},
+        {"file.bdf", "store=Filestore\r\nsave=f.sav",
+         "its store folder \"Filestore\" is not a folder"},
+        {"folder.bdf", "store=Fstore\r\nsave=Folder.sav",
+         "its tree file \"Folder.sav\" is not a file"},
+        {".config/hidden.bdf", "store=Hstore\r\nsave=h.sav",
+         "its store folder lies in the hidden folder \".config\""},
+    };
+    for (const auto& [name, values, reason] : cases) {
+        WriteFileBytes(b.dir / name, "bindername=N\r\n" + values + "\r\ncount=0\r\n");
+    }
+    const auto before = FolderListing(b.dir.Path());
+    std::vector<std::string> told;
+    for (const auto& [name, values, reason] : cases) {
+        const std::string file = (b.dir / name).string();
+        EXPECT_FALSE(b.lifecycle.OpenBinder(file)) << name;
+        b.lifecycle.DeleteBinder(file);
+        told.push_back("ShowMessage(Unable to open binder\n" + file + ": " + reason + ".)");
+        told.push_back("ShowMessage(can not delete binder " + file + ")");
+    }
+    EXPECT_EQ(b.ui.CallsOf("ShowMessage"), told);
+    EXPECT_EQ(FolderListing(b.dir.Path()), before);
+    EXPECT_FALSE(b.lifecycle.BinderOpen());
+
+    const std::string fresh = (b.dir / "fresh.bdf").string();
+    WriteFileBytes(fresh, "bindername=F\r\nstore=Freshstore\r\nsave=fresh.sav\r\ncount=0\r\n");
+    ASSERT_TRUE(b.lifecycle.OpenBinder(fresh));
+    EXPECT_FALSE(fs::exists(b.dir / "Freshstore"));
+    EXPECT_FALSE(WriteNodePageFile(b.paths.BinderRoot, b.paths.BinderStore, 0x1A, "p").empty());
+    EXPECT_TRUE(HoldsFolderMark(OpenFolderPath((b.dir / "Freshstore").string()).Get()));
 }
 
 // Readers drop every CR, so the rewrite must find the lines they find, whatever the line ends.
@@ -438,6 +491,16 @@ TEST(BinderFile, BindersMadeHereOpenInAnyFolderAndThroughLinks) {
                   JoinPath(fs::canonical(c.folder).string(), c.name + ".sav"));
         b.lifecycle.CloseBinder();
     }
+    // A binder file that is a link opens from the folder of the file it names and is written
+    // there when closed; the link stays a link.
+    const fs::path link = b.dir / "elsewhere" / "R.bdf";
+    fs::create_directories(link.parent_path());
+    fs::create_symlink(real / "R.bdf", link);
+    ASSERT_TRUE(b.lifecycle.OpenBinder(link.string()));
+    EXPECT_EQ(b.paths.BinderRoot, fs::canonical(real).string());
+    b.lifecycle.CloseBinder();
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_NE(ReadFileBytes(real / "R.bdf").find("[Task]"), std::string::npos);
     EXPECT_TRUE(b.ui.CallsOf("ShowMessage").empty());
 }
 

@@ -444,3 +444,30 @@ TEST(ExchangeFile, SubtreeExportHoldsOneBlockAndOnlyItsPagesFiles) {
     // The block of the page with a child holds the child's record all the same.
     EXPECT_NE(ReadFileBytes(out / "17.tqz").find("Below a page"), std::string::npos);
 }
+
+// A page whose id names a folder already in the store (a folder of the user's, when the binder
+// file names such a folder as its store) gets a fresh id: the files go only into folders the
+// import makes, and those are the program's own, which go with their nodes.
+TEST(ExchangeFile, AnImportWritesOnlyIntoFoldersItMakes) {
+    SourceBinder source;
+    TempDir out;
+    ExportAll(source, out / "a.tqz");
+    ExportFixture target;
+    const fs::path users = target.StoreFolder(0x11);
+    WriteFileBytes(users / "0011.htm", "the user's");
+    Import(target, out / "a.tqz");
+    ASSERT_EQ(target.Tree().TopLevelCount(), 3);
+    TTreeNode* docs = target.Tree().TopLevelItem(0);
+    const uint32_t home = NodeRecord(docs->Item(0))->Id;
+    EXPECT_NE(home, 0x11u);
+    EXPECT_EQ(StoreListing(target.StoreFolder(home)), StoreListing(source.StoreFolder(0x11)));
+    EXPECT_EQ(FolderListing(users),
+              (std::map<std::string, std::string>{{"0011.htm", "the user's"}}));
+
+    target.Tree().SetSelected(docs);
+    target.commands.EditDelete1Execute();
+    EXPECT_FALSE(fs::exists(target.StoreFolder(home)));
+    EXPECT_FALSE(fs::exists(target.StoreFolder(0x14)));
+    EXPECT_EQ(FolderListing(users),
+              (std::map<std::string, std::string>{{"0011.htm", "the user's"}}));
+}

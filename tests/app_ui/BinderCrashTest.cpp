@@ -123,13 +123,10 @@ TEST(BinderCrash, ChildRunsAStepUntilKilled) {
     if (folder == nullptr || step == nullptr) {
         GTEST_SKIP() << "run by the other BinderCrash tests";
     }
-    ScopedEventLoopInvoker invoker;
-    IsolatedShell shell;
-    MemorySettingsStore store;
-    std::unique_ptr<TProgram> program = StartProgram(folder, store);
-    ASSERT_NE(program, nullptr);
-    program->Settings().AskBeforeDelete = false;
-    RunStep(*program->Window(), step, StoreOf(DefaultBinder(folder)));
+    ChildProgram child(folder);
+    ASSERT_NE(child.Program, nullptr);
+    child.Program->Settings().AskBeforeDelete = false;
+    RunStep(*child.Program->Window(), step, StoreOf(DefaultBinder(folder)));
     if (HasFatalFailure()) {
         return;
     }
