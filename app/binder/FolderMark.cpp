@@ -20,7 +20,7 @@ bool MarkText(int folder, std::string& text) {
     if (::fstat(folder, &info) != 0 || !S_ISDIR(info.st_mode)) {
         return false;
     }
-    text = "Tarnwick made this folder and removes it with its binder's node.\nfolder " +
+    text = "Tarnwick made this folder and may remove it with all it holds.\nfolder " +
            std::to_string(info.st_ino) + "\n";
     return true;
 }

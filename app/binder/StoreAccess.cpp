@@ -58,10 +58,13 @@ FileDescriptor StoreAccess::OpenStore(bool make) const {
     return errno == EEXIST ? OpenFolderAt(binder.Get(), storeName_) : FileDescriptor();
 }
 
+std::string StoreAccess::NodeFilePath(uint32_t id, std::string_view relative) const {
+    return JoinPath(JoinPath(StorePath(), IntToHex(id, 1)), relative);
+}
+
 FileDescriptor StoreAccess::OpenNodeFileFolder(uint32_t id, std::string_view relative, bool make,
                                                std::string& name, std::string& error) const {
     const std::string folderName = IntToHex(id, 1);
-    const std::string nodeFolder = JoinPath(StorePath(), folderName);
     if (relative == FolderMarkName) {
         error = "the name " + std::string(relative) + " is the program's own mark";
         return FileDescriptor();
@@ -81,11 +84,12 @@ FileDescriptor StoreAccess::OpenNodeFileFolder(uint32_t id, std::string_view rel
     std::string why;
     const FileDescriptor node = OpenMarkedFolder(store.Get(), folderName, make, why);
     if (!node.Valid()) {
-        return refuse("the folder " + nodeFolder + " can not be used (" + why + ")");
+        return refuse("the folder " + JoinPath(StorePath(), folderName) + " can not be used (" +
+                      why + ")");
     }
     FileDescriptor folder = OpenFolderOf(node.Get(), relative, make, name);
     if (!folder.Valid()) {
-        return refuse("the file " + JoinPath(nodeFolder, relative) + " can not be reached (" +
+        return refuse("the file " + NodeFilePath(id, relative) + " can not be reached (" +
                       Reason(errno) + ")");
     }
     return folder;
@@ -101,8 +105,7 @@ std::unique_ptr<AtomicFileWriter> StoreAccess::OpenNodeFile(uint32_t id, std::st
     }
     auto writer = std::make_unique<AtomicFileWriter>(folder.Get(), name, durable);
     if (!writer->Good()) {
-        error = "can not write file " + JoinPath(JoinPath(StorePath(), IntToHex(id, 1)), relative) +
-                " (" + writer->Error() + ")";
+        error = "can not write file " + NodeFilePath(id, relative) + " (" + writer->Error() + ")";
         return nullptr;
     }
     return writer;
@@ -115,8 +118,7 @@ bool StoreAccess::WriteNodeFile(uint32_t id, std::string_view relative, std::str
         return false;
     }
     if (!writer->Write(bytes.data(), bytes.size()) || !writer->Commit()) {
-        error = "can not write file " + JoinPath(JoinPath(StorePath(), IntToHex(id, 1)), relative) +
-                " (" + writer->Error() + ")";
+        error = "can not write file " + NodeFilePath(id, relative) + " (" + writer->Error() + ")";
         return false;
     }
     return true;

@@ -70,6 +70,9 @@ public:
     bool RemoveStoreIfEmpty() const;
 
 private:
+    // <store>/<HEX id>/<relative>, for messages.
+    std::string NodeFilePath(uint32_t id, std::string_view relative) const;
+
     std::string binderFolder_;
     std::string storeName_;
 };
