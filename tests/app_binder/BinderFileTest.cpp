@@ -61,6 +61,20 @@ TEST(BinderFile, CreatingMyNotesWritesTheSevenLinesExactly) {
     }
 }
 
+// A new binder named so that its store's name is that of a folder of the user's ("Re" beside
+// ~/Restore) takes that folder as its store and empties nothing in it; overriding a binder of
+// the program's removes the folders the program made there.
+TEST(BinderFile, CreatingABinderLeavesAFolderOfTheUsersNamedAsItsStore) {
+    Lifecycle b;
+    WriteFileBytes(b.dir / "Restore" / "2024" / "photo.jpg", "mine");
+    WriteStoredFile(b.dir.Str(), "Restore", 0x1A, "a.gif", "a page's picture");
+    ASSERT_TRUE(b.lifecycle.CreateBinder(b.dir.Str(), "Re", "", false));
+    EXPECT_EQ(ReadFileBytes(b.dir / "Restore" / "2024" / "photo.jpg"), "mine");
+    EXPECT_FALSE(fs::exists(b.dir / "Restore" / "1A"));
+    EXPECT_EQ(SortedNames(b.dir / "Restore"), std::vector<std::string>{"2024"});
+    EXPECT_TRUE(b.ui.CallsOf("ShowMessage").empty());
+}
+
 TEST(BinderFile, CloseAndReopenKeepTasksAndDescriptions) {
     for (const std::string& description :
          {std::string("my count=5\r\nmore"), std::string(2000, 'd') + " end"}) {
