@@ -132,14 +132,12 @@ TEST(UserFiles, BinderFilesNamingTheUsersFilesLeaveEveryFileOfTheHomeAsItWas) {
         EXPECT_EQ(program->Settings().LastFile, made) << refused;
         EXPECT_EQ(Listing(home), before) << refused;
     }
+    const char* const reasons[] = {"\"Documents\" does not end in \"store\".",
+                                   "\"Autostore\" is a link.", "\"aliases.sav\" is a link."};
     ASSERT_EQ(boxes.Boxes.size(), 3u);
-    EXPECT_NE(boxes.Boxes[0].find(": its store folder \"Documents\" does not end in \"store\"."),
-              std::string::npos)
-        << boxes.Boxes[0];
-    EXPECT_NE(boxes.Boxes[1].find(": its store folder \"Autostore\" is a link."), std::string::npos)
-        << boxes.Boxes[1];
-    EXPECT_NE(boxes.Boxes[2].find(": its tree file \"aliases.sav\" is a link."), std::string::npos)
-        << boxes.Boxes[2];
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_NE(boxes.Boxes[i].find(reasons[i]), std::string::npos) << boxes.Boxes[i];
+    }
 
     // A store of the user's named like a store: the open removes nothing there. What the binders
     // opened may change are their own files.
@@ -166,7 +164,7 @@ TEST(UserFiles, BinderFilesNamingTheUsersFilesLeaveEveryFileOfTheHomeAsItWas) {
     EXPECT_EQ(Without(Listing(home), own), Without(before, own));
     EXPECT_GE(pictureAsked.load(), 1) << "the capture reached the picture it could not write";
 
-    // A binder whose store is not made yet opens, and gets it at its first write.
+    // A binder whose store is not made yet opens.
     window.OpenBinder((home / "fresh.bdf").string());
     EXPECT_EQ(program->Settings().LastFile, (home / "fresh.bdf").string());
     EXPECT_EQ(boxes.Boxes.size(), 3u);
@@ -178,8 +176,7 @@ TEST(UserFiles, BinderFilesNamingTheUsersFilesLeaveEveryFileOfTheHomeAsItWas) {
     EXPECT_EQ(taskAsked.load(), 0);
 }
 
-// ---- a capture killed with the folders it made
-// ---------------------------------------------------
+// ---- a capture killed with the folders it made --------------------------------------------
 
 namespace {
 
