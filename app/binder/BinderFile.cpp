@@ -4,41 +4,81 @@
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderTree.h"
 #include "app/binder/CaptureStarter.h"
-#include "app/binder/DirectoryTree.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
+#include "app/binder/StoreAccess.h"
+#include "app/binder/StoreLeftovers.h"
 #include "app/binder/Task.h"
 #include "app/binder/TreeFile.h"
 #include "app/binder/WholeFiles.h"
 #include "platform/base/Files.h"
+#include "platform/base/FolderEntries.h"
 #include "platform/base/StringUtils.h"
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
+#include <tuple>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// The name every store the program makes ends in: "<binder name>store".
+constexpr std::string_view StoreSuffix = "store";
+
 bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
-// Why a binder file's store or save value cannot be taken; empty when both can. Each must name
-// one entry directly in the binder's folder, and no hidden one: a name beginning with "." would
-// be a folder of the user's settings among the user's own files.
-std::string RefusedEntries(const std::string& store, const std::string& save) {
+// Why a binder file's store or save value cannot be taken; empty when both can. The binder's
+// files are never reached through a link, and the store is named as the program names every
+// store it makes; no rule on names is trusted alone, though: nothing is removed there that the
+// program did not make (StoreAccess).
+std::string RefusedEntries(const std::string& folder, const std::string& store,
+                           const std::string& save) {
     const std::pair<const std::string*, const char*> entries[] = {{&store, "store folder"},
                                                                   {&save, "tree file"}};
     for (const auto& [value, what] : entries) {
+        // Each must name one entry directly in the binder's folder, and no hidden one: a name
+        // beginning with "." would be a folder of the user's settings among the user's files.
         if (!IsPlainEntryName(*value)) {
             return "its " + std::string(what) + " \"" + *value +
                    "\" is not a name inside the binder folder";
         }
         if ((*value)[0] == '.') {
             return "its " + std::string(what) + " \"" + *value + "\" begins with \".\"";
+        }
+    }
+    if (!store.ends_with(StoreSuffix)) {
+        return "its store folder \"" + store + "\" does not end in \"" + std::string(StoreSuffix) +
+               "\"";
+    }
+    for (const fs::path& name : fs::path(folder)) {
+        if (name.string().starts_with('.')) {
+            return "its store folder lies in the hidden folder \"" + name.string() + "\"";
+        }
+    }
+    const std::tuple<const std::string*, const char*, mode_t> kinds[] = {
+        {&store, "store folder", S_IFDIR}, {&save, "tree file", S_IFREG}};
+    for (const auto& [value, what, kind] : kinds) {
+        struct stat info;
+        if (::lstat(JoinPath(folder, *value).c_str(), &info) != 0) {
+            if (errno == ENOENT) {
+                continue; // made at the first write
+            }
+            return "its " + std::string(what) + " \"" + *value +
+                   "\" can not be looked at: " + std::strerror(errno);
+        }
+        if (S_ISLNK(info.st_mode)) {
+            return "its " + std::string(what) + " \"" + *value + "\" is a link";
+        }
+        if ((info.st_mode & S_IFMT) != kind) {
+            return "its " + std::string(what) + " \"" + *value + "\" is not a " +
+                   (kind == S_IFDIR ? "folder" : "file");
         }
     }
     return {};
@@ -118,13 +158,15 @@ TNewBinderResult TBinderFiles::WriteNewBinder(const std::string& root, const std
         return result;
     }
     // The store is the folder the binder file names, so the pages of the new binder and of
-    // an overridden one land where the binder looks for them.
-    const std::string storeFolder = JoinPath(root, name + "store");
-    if (PathIsTaken(storeFolder) && !DeleteDirectoryTree(storeFolder)) {
-        result.StoreNotDeleted = true;
+    // an overridden one land where the binder looks for them. Of an overridden binder's store
+    // only the folders the program made go.
+    const StoreAccess store(root, name + std::string(StoreSuffix));
+    if (PathIsTaken(store.StorePath())) {
+        result.StoreNotDeleted =
+            store.RemoveOwnFolders([](const std::string&) { return false; }).Failed;
     }
-    if (!ForceDirectories(storeFolder)) {
-        result.Failure = "Can not create directory " + storeFolder;
+    if (!store.OpenStore(true).Valid()) {
+        result.Failure = "Can not create directory " + store.StorePath();
         return result;
     }
     const std::string text = NewBinderFileText(root, name, description, DateTimeToStr(created));
@@ -159,7 +201,7 @@ std::optional<TBinderToOpen> TBinderFiles::ReadBinderValues(const std::string& b
         reason = "it is not a file that can be read";
         return std::nullopt;
     }
-    reason = RefusedEntries(DecodeBinderValue(binder.Values.Store),
+    reason = RefusedEntries(binder.Folder, DecodeBinderValue(binder.Values.Store),
                             DecodeBinderValue(binder.Values.Save));
     if (!reason.empty()) {
         return std::nullopt;
@@ -227,22 +269,27 @@ std::string TBinderFiles::DeleteBinderFiles(const std::string& binderFilePath) {
     if (!ReadBinderHeader(binderFilePath, header) || header.Root.empty()) {
         return {};
     }
-    if (!RefusedEntries(header.Store, header.Save).empty()) {
+    if (!RefusedEntries(header.Root, header.Store, header.Save).empty()) {
         return "can not delete binder " + binderFilePath;
     }
-    // The store goes by the folders its nodes were given, never by a name the files hold, and
-    // whole only once it is empty: what the user keeps there stays.
-    const std::string storeFolder = JoinPath(header.Root, header.Store);
+    // Only folders the program made go, whatever their names: those of the binder's nodes, and
+    // when no other binder shares the store, every other one of the program's there too (a
+    // crash's leftovers). The store goes once nothing but its mark is left.
+    const StoreAccess store(header.Root, header.Store);
     const std::string treeFile = JoinPath(header.Root, header.Save);
-    for (uint32_t id : TreeFileNodeIds(treeFile)) {
-        const std::string folder = JoinPath(storeFolder, IntToHex(id, 1));
-        if (PathIsTaken(folder)) {
-            DeleteDirectoryTree(folder);
+    if (StoreSharedWithAnotherBinder(header.Root, header.Store, binderFilePath, header.Save)) {
+        for (uint32_t id : TreeFileNodeIds(treeFile)) {
+            store.RemoveNodeFolder(id);
         }
+    } else {
+        store.RemoveOwnFolders([](const std::string&) { return false; });
     }
-    ::rmdir(storeFolder.c_str());
+    store.RemoveStoreIfEmpty();
+    const FileDescriptor folder = OpenFolderPath(header.Root);
+    if (folder.Valid()) {
+        ::unlinkat(folder.Get(), header.Save.c_str(), 0);
+    }
     std::error_code ignored;
-    fs::remove(treeFile, ignored);
     fs::remove(binderFilePath, ignored);
     return {};
 }

@@ -63,9 +63,10 @@ public:
     TNewBinderResult WriteNewBinder(const std::string& root, const std::string& name,
                                     const std::string& description, TDateTime created);
 
-    // The binder file with its folder, or nothing (with the reason) when it cannot be read or
-    // its store or save value is no plain name inside the folder (IsPlainEntryName) or begins
-    // with ".". The "root=" value is not looked at.
+    // The binder file with its folder, or nothing (with the reason) when it cannot be read, its
+    // store or save value is no plain name inside the folder (IsPlainEntryName) or begins with
+    // ".", its store's name does not end in "store", the folder lies in a hidden folder, or its
+    // store or tree file is a link or not a folder or file. The "root=" value is not looked at.
     std::optional<TBinderToOpen> ReadBinderValues(const std::string& binderFilePath,
                                                   std::string& reason) const;
     // Takes the binder file's folder and values as the open binder's paths and loads its saved
@@ -85,11 +86,11 @@ public:
     std::vector<std::string> WriteTaskSection();
 
     // Deletes a binder: its binder-list entry, and in the folder that holds the binder file the
-    // binder file, its tree file and, in its store, the folders of the ids of the tree file's
-    // nodes, then the store itself when nothing else is left in it. A binder file may name a
-    // folder of the user's as its store: nothing there but its own node folders goes. Deletes
-    // no file when the store or save value would be refused at opening; returns the message to
-    // show then (empty otherwise).
+    // binder file, its tree file and, in its store, the folders the program made there (only
+    // those of the tree file's nodes when another binder file names the same store), then the
+    // store itself when the program made it and nothing else is left in it. A folder of the
+    // user's, whatever its name, stays with everything in it. Deletes no file when the binder
+    // file would be refused at opening; returns the message to show then (empty otherwise).
     std::string DeleteBinderFiles(const std::string& binderFilePath);
 
 private:

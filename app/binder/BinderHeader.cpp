@@ -208,10 +208,15 @@ bool WriteBinderTaskSection(const std::string& path, int nodeCount,
     if (bytes == nullptr) {
         return false;
     }
-    const std::string file =
-        WithRoot(WithTaskSection(std::string_view(bytes.get(), size), nodeCount, taskLines),
-                 BinderFolderOf(path));
-    const WriteResult written = SaveBufferToFile(path, file.data(), file.size());
+    const std::string folder = BinderFolderOf(path);
+    const std::string file = WithRoot(
+        WithTaskSection(std::string_view(bytes.get(), size), nodeCount, taskLines), folder);
+    // A binder file reached through a link is rewritten where it lies: the writer would replace
+    // the link itself with a file beside it.
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::canonical(path, error);
+    const WriteResult written =
+        SaveBufferToFile(error ? path : real.string(), file.data(), file.size());
     if (!written.Error.empty()) {
         show(written.Error);
     }

@@ -4,6 +4,7 @@
 #include "app/binder/NodeIds.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
+#include "app/binder/StoreAccess.h"
 #include "app/binder/StoreLeftovers.h"
 #include "app/binder/Task.h"
 #include "app/binder/TreeCommands.h"
@@ -207,8 +208,8 @@ TreeLoadResult TBinderTree::ReadBinderTree(TTreeLoadReport& report,
 }
 
 void TBinderTree::RemoveStoreLeftovers() {
-    if (!StoreMayBeSwept(paths_.BinderRoot, paths_.BinderStore, paths_.BinderFilePath,
-                         paths_.BinderSave)) {
+    if (StoreSharedWithAnotherBinder(paths_.BinderRoot, paths_.BinderStore, paths_.BinderFilePath,
+                                     paths_.BinderSave)) {
         return;
     }
     std::unordered_set<uint32_t> ids;
@@ -217,7 +218,7 @@ void TBinderTree::RemoveStoreLeftovers() {
             ids.insert(record->Id);
         }
     }
-    RemoveLeftoverFolders(JoinPath(paths_.BinderRoot, paths_.BinderStore),
+    RemoveLeftoverFolders(StoreAccess(paths_.BinderRoot, paths_.BinderStore),
                           [&](uint32_t id) { return ids.count(id) != 0; });
 }
 

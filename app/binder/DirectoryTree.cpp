@@ -1,5 +1,7 @@
 #include "app/binder/DirectoryTree.h"
 
+#include "platform/base/FolderEntries.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -63,35 +65,12 @@ bool ProtectedFolder(const std::string& text) {
     return false;
 }
 
-namespace {
-
-bool DeleteTree(const fs::path& folder) {
-    std::error_code error;
-    if (fs::is_symlink(fs::symlink_status(folder, error))) {
-        return fs::remove(folder, error);
-    }
-    // Hidden entries are deleted too: skipping them would leave the folder behind.
-    bool deleted = true;
-    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
-         entry.increment(error)) {
-        std::error_code entryError;
-        if (fs::is_directory(entry->symlink_status(entryError))) {
-            deleted = DeleteTree(entry->path());
-        } else {
-            deleted = fs::remove(entry->path(), entryError);
-        }
-        if (!deleted) {
-            return false;
-        }
-    }
-    return fs::remove(folder, error);
-}
-
-} // namespace
-
 bool DeleteDirectoryTree(const std::string& folder) {
     if (folder.size() < 4 || ProtectedFolder(folder)) {
         return false;
     }
-    return DeleteTree(folder);
+    // The folder's own parent is reached as written; from there on nothing is followed.
+    const fs::path path = Normal(folder);
+    const FileDescriptor parent = OpenFolderPath(path.parent_path().string());
+    return parent.Valid() && RemoveEntryAt(parent.Get(), path.filename().string());
 }

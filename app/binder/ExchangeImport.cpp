@@ -7,17 +7,20 @@
 #include "app/binder/ExportContext.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
+#include "app/binder/StoreAccess.h"
 #include "app/binder/StringMessage.h"
 #include "app/binder/TreeFile.h"
 #include "app/binder/WholeFiles.h"
 #include "platform/base/Files.h"
 #include "platform/base/Guid.h"
+#include "platform/base/StringUtils.h"
 
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <set>
 #include <string_view>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -147,9 +150,17 @@ std::set<uint32_t> IdsOf(const TTreeNodes& tree) {
     return ids;
 }
 
+// True when a folder stands at the node folder's name of `id` in the store.
+bool FolderAt(const std::string& store, uint32_t id) {
+    struct stat info;
+    return ::lstat(JoinPath(store, IntToHex(id, 1)).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 // Gives the records of the read tree the ids they keep in the binder: an id the binder holds
-// (`taken`), or one met before in the file, is replaced by a fresh one. Returns, for each old id
-// of a web page, the ids whose node folders receive its files.
+// (`taken`), one met before in the file, or one whose node folder's name is taken in the store
+// by a folder (one left from before, or a folder of the user's) is replaced by a fresh one, so
+// the files only ever go into folders the import makes. Returns, for each old id of a web
+// page, the ids whose node folders receive its files.
 IdTargets AssignIds(TTreeNodes& read, std::set<uint32_t> taken, const std::string& store) {
     const std::set<uint32_t> inFile = IdsOf(read);
     std::set<uint32_t> seen;
@@ -160,7 +171,7 @@ IdTargets AssignIds(TTreeNodes& read, std::set<uint32_t> taken, const std::strin
             continue;
         }
         const uint32_t old = record->Id;
-        if (taken.count(old) != 0 || !seen.insert(old).second) {
+        if (taken.count(old) != 0 || !seen.insert(old).second || FolderAt(store, old)) {
             uint32_t fresh = 0;
             do {
                 fresh = NewNodeId();
@@ -186,7 +197,7 @@ struct StagedImport {
 // Reads the file, checks it whole, reads its subtrees into `read` with the ids they will keep
 // (none of `taken`) and writes its files into the store. Touches neither the binder's tree nor
 // a window.
-StagedImport StageExchangeFile(const std::string& path, const std::string& store,
+StagedImport StageExchangeFile(const std::string& path, const StoreAccess& store,
                                const std::set<uint32_t>& taken, TTreeNodes& read,
                                const std::function<void()>& writing) {
     size_t size = 0;
@@ -213,17 +224,18 @@ StagedImport StageExchangeFile(const std::string& path, const std::string& store
             pages.insert(NodeRecord(node)->Id);
         }
     }
-    IdTargets targets;
     if (sound) {
         for (const SectionFile& file : contents.Files) {
             sound = sound && pages.count(file.Id) != 0;
         }
     }
+    IdTargets targets;
     if (sound) {
-        targets = AssignIds(read, taken, store);
-        for (const SectionFile& file : contents.Files) {
-            for (uint32_t id : targets.at(file.Id)) {
-                sound = sound && TargetIsPlain(store, id, TargetRelative(file, id));
+        targets = AssignIds(read, taken, store.StorePath());
+        // Anything else at a node folder's name (a link, a file) makes the file unsound here.
+        for (const auto& [old, ids] : targets) {
+            for (uint32_t id : ids) {
+                sound = sound && !NodeFolderExists(store.StorePath(), id);
             }
         }
     }
@@ -261,7 +273,7 @@ ExchangeImported ImportExchangeFile(ExportContext& context, const std::string& p
     if (progress.Reading) {
         progress.Reading();
     }
-    const std::string store = JoinPath(context.Paths.BinderRoot, context.Paths.BinderStore);
+    const StoreAccess store(context.Paths.BinderRoot, context.Paths.BinderStore);
     // The ids taken now: the file work, which may run beside the event loop, reads no tree.
     const std::set<uint32_t> taken = IdsOf(context.Binder.Items());
     ClearedTree read;
@@ -279,7 +291,7 @@ ExchangeImported ImportExchangeFile(ExportContext& context, const std::string& p
     }
     TTreeNodes& tree = context.Binder.Items();
     TreeLoadContext loadContext;
-    loadContext.StorePath = store;
+    loadContext.StorePath = store.StorePath();
     loadContext.ListMode = context.Settings.ListMode;
     {
         // The views hear of the nodes once, when all are in: every node inserted is selected

@@ -1,11 +1,12 @@
 #include "app/binder/ExchangeUnpack.h"
 
-#include "app/binder/DirectoryTree.h"
-#include "app/binder/TemporaryFolder.h"
+#include "app/binder/FolderMark.h"
+#include "app/binder/StoreAccess.h"
 #include "platform/base/Files.h"
+#include "platform/base/FolderEntries.h"
+#include "platform/base/Guid.h"
 #include "platform/base/StringUtils.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -15,76 +16,46 @@
 
 namespace {
 
-std::string ErrnoText() {
-    return std::strerror(errno);
+std::string Failure(const std::string& what, const std::string& path) {
+    return what + path + " (" + std::strerror(errno) + ")";
 }
 
-bool WriteNewFile(const std::string& path, std::string_view bytes, std::string& error) {
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        error = "can not write file " + path + " (" + ErrnoText() + ")";
-        return false;
-    }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t count = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            error = "can not write file " + path + " (" + ErrnoText() + ")";
-            ::close(fd);
-            return false;
-        }
-        done += static_cast<size_t>(count);
-    }
-    if (::close(fd) != 0) {
-        error = "can not write file " + path + " (" + ErrnoText() + ")";
-        return false;
-    }
-    return true;
+// Writes the bytes as the file `name` of the open folder, never through a link.
+bool WriteNewFile(int folder, const std::string& name, std::string_view bytes) {
+    FileDescriptor file(::openat(folder, name.c_str(),
+                                 O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
+    return file.Valid() && WriteAllBytes(file.Get(), bytes.data(), bytes.size()) && file.Close();
 }
 
-bool MakeFolder(const std::string& path, std::string& error) {
-    if (::mkdir(path.c_str(), 0755) == 0 || errno == EEXIST) {
-        struct stat info;
-        if (::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-            return true;
+// The staging folder of one import, made and marked in the store, removed with what is left in
+// it when the import ends.
+class StagingFolder {
+public:
+    explicit StagingFolder(int store) : store_(store) {
+        for (int attempt = 0; attempt < 100 && !folder_.Valid(); ++attempt) {
+            name_ = ImportStagingPrefix + IntToHex(NewNodeId(), 8);
+            folder_ = MakeMarkedFolder(store_, name_);
+            if (!folder_.Valid() && errno != EEXIST) {
+                break;
+            }
         }
-        errno = ENOTDIR;
     }
-    error = "can not create directory" + path + " (" + ErrnoText() + ")";
-    return false;
-}
-
-// Creates the folders of `relative` below `base` one by one, so a link is never followed.
-bool MakeFoldersOf(const std::string& base, const std::string& relative, std::string& error) {
-    std::string path = base;
-    size_t start = 0;
-    for (size_t slash = relative.find('/'); slash != std::string::npos;
-         slash = relative.find('/', start)) {
-        path = JoinPath(path, std::string_view(relative).substr(start, slash - start));
-        if (!MakeFolder(path, error)) {
-            return false;
+    ~StagingFolder() {
+        if (folder_.Valid()) {
+            RemoveEntryAt(store_, name_);
         }
-        start = slash + 1;
     }
-    return true;
-}
+    StagingFolder(const StagingFolder&) = delete;
+    StagingFolder& operator=(const StagingFolder&) = delete;
 
-// Puts the bytes written below `folder` on the disk, with everything else of its file system.
-bool SyncFolder(const std::string& folder, std::string& error) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool synced = fd >= 0 && ::syncfs(fd) == 0;
-    if (!synced) {
-        error = "can not write file " + folder + " (" + ErrnoText() + ")";
-    }
-    if (fd >= 0) {
-        ::close(fd);
-    }
-    return synced;
-}
+    int Get() const { return folder_.Get(); }
+    bool Valid() const { return folder_.Valid(); }
+
+private:
+    int store_;
+    std::string name_;
+    FileDescriptor folder_;
+};
 
 } // namespace
 
@@ -100,94 +71,59 @@ bool NodeFolderExists(const std::string& store, uint32_t id) {
     return ::lstat(JoinPath(store, IntToHex(id, 1)).c_str(), &info) == 0 || errno != ENOENT;
 }
 
-bool TargetIsPlain(const std::string& store, uint32_t id, const std::string& relative) {
-    std::string path = JoinPath(store, IntToHex(id, 1));
-    std::string_view rest = relative;
-    while (true) {
-        struct stat info;
-        if (::lstat(path.c_str(), &info) != 0) {
-            return errno == ENOENT;
-        }
-        if (rest.empty()) {
-            return S_ISREG(info.st_mode);
-        }
-        if (!S_ISDIR(info.st_mode)) {
-            return false;
-        }
-        const size_t slash = rest.find('/');
-        path = JoinPath(path, rest.substr(0, slash));
-        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
-    }
-}
-
 // Writes the section's files for every id that receives them, staged and then moved into the
-// node folders. On failure the node folders made by the import are removed again.
+// store. On failure the node folders made by the import are removed again.
 bool UnpackFiles(const std::vector<SectionFile>& files, const IdTargets& targets,
-                 const std::string& store, std::string& error) {
+                 const StoreAccess& store, std::string& error) {
     if (files.empty()) {
         return true;
     }
-    if (!ForceDirectories(store)) {
-        error = "can not create directory" + store;
+    const std::string storePath = store.StorePath();
+    const FileDescriptor storeFolder = store.OpenStore(true);
+    if (!storeFolder.Valid()) {
+        error = Failure("can not create directory", storePath);
         return false;
     }
     // The files of one import land here first.
-    const TemporaryFolder staging(JoinPath(store, std::string(ImportStagingPrefix) + "XXXXXX"));
-    if (staging.Path().empty()) {
-        error = "can not create directory" + store + " (" + staging.Error() + ")";
+    const StagingFolder staging(storeFolder.Get());
+    if (!staging.Valid()) {
+        error = Failure("can not create directory", storePath);
         return false;
     }
     std::set<uint32_t> ids;
     for (const SectionFile& file : files) {
         for (uint32_t id : targets.at(file.Id)) {
-            const std::string folder = JoinPath(staging.Path(), IntToHex(id, 1));
             const std::string relative = TargetRelative(file, id);
-            if (!MakeFolder(folder, error) || !MakeFoldersOf(folder, relative, error) ||
-                !WriteNewFile(JoinPath(folder, relative), file.Bytes, error)) {
+            const std::string target = JoinPath(JoinPath(storePath, IntToHex(id, 1)), relative);
+            std::string why;
+            const FileDescriptor node = OpenMarkedFolder(staging.Get(), IntToHex(id, 1), true, why);
+            std::string name;
+            const FileDescriptor folder =
+                node.Valid() ? OpenFolderOf(node.Get(), relative, true, name) : FileDescriptor();
+            if (!folder.Valid() || !WriteNewFile(folder.Get(), name, file.Bytes)) {
+                error = Failure("can not write file ", target);
                 return false;
             }
             ids.insert(id);
         }
     }
-    if (!SyncFolder(staging.Path(), error)) {
+    // Puts the bytes written below the staging folder on the disk, with everything else of its
+    // file system, before any of them is moved into the store.
+    if (::syncfs(staging.Get()) != 0) {
+        error = Failure("can not write file ", storePath);
         return false;
     }
-    std::vector<std::string> made;
-    auto undo = [&] {
-        for (const std::string& folder : made) {
-            DeleteDirectoryTree(folder);
-        }
-        return false;
-    };
+    std::vector<std::string> moved;
     for (uint32_t id : ids) {
-        const std::string from = JoinPath(staging.Path(), IntToHex(id, 1));
-        const std::string to = JoinPath(store, IntToHex(id, 1));
-        if (!NodeFolderExists(store, id)) {
-            if (::rename(from.c_str(), to.c_str()) != 0) {
-                error = "can not write file " + to + " (" + ErrnoText() + ")";
-                return undo();
+        const std::string name = IntToHex(id, 1);
+        if (!RenameWithoutReplacing(staging.Get(), name, storeFolder.Get(), name)) {
+            error = Failure("can not write file ", JoinPath(storePath, name));
+            for (const std::string& made : moved) {
+                RemoveEntryAt(storeFolder.Get(), made);
             }
-            made.push_back(to);
-            continue;
+            return false;
         }
-        // A node folder left from before: the files go in one by one, over those of the
-        // same name.
-        for (const SectionFile& file : files) {
-            const std::vector<uint32_t>& receivers = targets.at(file.Id);
-            if (std::find(receivers.begin(), receivers.end(), id) == receivers.end()) {
-                continue;
-            }
-            const std::string relative = TargetRelative(file, id);
-            const std::string source = JoinPath(from, relative);
-            const std::string target = JoinPath(to, relative);
-            if (!MakeFoldersOf(to, relative, error)) {
-                return undo();
-            }
-            if (::rename(source.c_str(), target.c_str()) != 0 && errno != ENOENT) {
-                error = "can not write file " + target + " (" + ErrnoText() + ")";
-                return undo();
-            }
-        }
+        moved.push_back(name);
     }
     return true;
 }

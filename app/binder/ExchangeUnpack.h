@@ -1,8 +1,9 @@
 #pragma once
 
-// Writing the files of an exchange file into the store: staged in a private folder inside the
-// store, put on the disk once, then moved into their node folders. Nothing is written through
-// a symbolic link and nothing lands outside the store.
+// Writing the files of an exchange file into the store: staged in a folder of the program's
+// own inside the store, put on the disk once, then moved into node folders that did not exist
+// before, each made and marked by the program (StoreAccess). Nothing is written through a
+// symbolic link, nothing lands outside the store, and no file that was there is replaced.
 
 #include <cstdint>
 #include <map>
@@ -10,8 +11,11 @@
 #include <string_view>
 #include <vector>
 
-// The files of one import are staged in a folder named this followed by six letters or digits,
-// directly in the store; one left by an interrupted import is removed when the binder opens.
+class StoreAccess;
+
+// The files of one import are staged in a folder named this followed by eight hexadecimal
+// digits, directly in the store; one left by an interrupted import is removed when the binder
+// opens, as every folder of the program's that belongs to no node.
 inline constexpr const char* ImportStagingPrefix = ".import-";
 
 // One file of the section: the node id its name starts with and the path after it.
@@ -31,12 +35,8 @@ std::string TargetRelative(const SectionFile& file, uint32_t id);
 // Whether anything (a folder, a file, a link) stands at <store>/<HEX id>.
 bool NodeFolderExists(const std::string& store, uint32_t id);
 
-// True when no part of <store>/<HEX>/<relative> that exists is a symbolic link, the folders
-// are folders and the file, when there is one, a plain file: the bytes then land where the
-// name says and nowhere else.
-bool TargetIsPlain(const std::string& store, uint32_t id, const std::string& relative);
-
-// Writes every file for each id that receives it. On failure `error` says why, the staging
-// folder and the node folders the call made are gone again.
+// Writes every file for each id that receives it, into node folders that must not exist yet.
+// On failure `error` says why, and the staging folder and the node folders the call made are
+// gone again.
 bool UnpackFiles(const std::vector<SectionFile>& files, const IdTargets& targets,
-                 const std::string& store, std::string& error);
+                 const StoreAccess& store, std::string& error);

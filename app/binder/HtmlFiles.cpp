@@ -9,6 +9,7 @@
 #include "app/binder/NodePageFile.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
+#include "app/binder/StoreAccess.h"
 #include "app/binder/StoreFiles.h"
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
@@ -17,12 +18,12 @@
 
 namespace {
 
-// Copies the record's stored files into `folder`, each under its path inside the node folder;
-// with `skipPageCopy` the node folder's own page file stays behind. A file that cannot be read
-// is skipped.
-FilesWritten CopyStoredFiles(const TPageInfo& record, const std::string& root,
-                             const std::string& store, const std::string& folder,
-                             bool skipPageCopy) {
+// Hands each of the record's stored files, read whole, to `write` with its path inside the node
+// folder ("/"-separated); with `skipPageCopy` the node folder's own page file stays behind. A
+// file that cannot be read is skipped.
+FilesWritten ForEachStoredFile(
+    const TPageInfo& record, const std::string& root, const std::string& store, bool skipPageCopy,
+    const std::function<WriteResult(const std::string& relative, std::string_view bytes)>& write) {
     const std::string storeFolder = JoinPath(root, store);
     const std::string pageCopy = IntToHex(record.Id, 1) + ".htm";
     FilesWritten written;
@@ -39,8 +40,8 @@ FilesWritten CopyStoredFiles(const TPageInfo& record, const std::string& root,
         if (bytes == nullptr) {
             continue;
         }
-        written.Add(SaveBufferToFile(JoinPath(folder, NativePath(name.substr(separator + 1))),
-                                     bytes.get(), size));
+        written.Add(
+            write(NativePath(name.substr(separator + 1)), std::string_view(bytes.get(), size)));
     }
     return written;
 }
@@ -62,14 +63,15 @@ FilesWritten CopyNodeFiles(const TPageInfo& record, uint32_t copyId, const std::
     if (WriteNodePageFile(root, store, copyId, record.Content.PageHtml, &error).empty()) {
         written.Add({false, error});
     }
-    const std::string folder = NodeStoreFolder(root, store, copyId);
-    if (folder.empty()) {
-        written.Written = false;
-        return written;
-    }
-    // The copy has its own page file; the copied page's, under that page's id, would travel on
-    // with the copy as a stray resource of every later save and export.
-    const FilesWritten files = CopyStoredFiles(record, root, store, folder, true);
+    // The copy's folder is its own, made and marked as any node's; the copied page's page file,
+    // under that page's id, would travel on with the copy as a stray resource of every later
+    // save and export.
+    const StoreAccess access(root, store);
+    const FilesWritten files = ForEachStoredFile(
+        record, root, store, true, [&](const std::string& relative, std::string_view bytes) {
+            std::string why;
+            return WriteResult{access.WriteNodeFile(copyId, relative, bytes, why), why};
+        });
     written.Written = written.Written && files.Written;
     written.Errors.insert(written.Errors.end(), files.Errors.begin(), files.Errors.end());
     return written;
@@ -83,7 +85,11 @@ WriteResult WritePageText(const TPageInfo& record, const std::string& path,
 
 FilesWritten CopyPageResources(const TPageInfo& record, const BinderPaths& paths,
                                const std::string& folder) {
-    return CopyStoredFiles(record, paths.BinderRoot, paths.BinderStore, folder, true);
+    return ForEachStoredFile(record, paths.BinderRoot, paths.BinderStore, true,
+                             [&](const std::string& relative, std::string_view bytes) {
+                                 return SaveBufferToFile(JoinPath(folder, relative), bytes.data(),
+                                                         bytes.size());
+                             });
 }
 
 std::string FolderSaveEntryName(int siblings, int index, const std::string& title) {

@@ -19,8 +19,9 @@ struct ExportContext;
 // Gives the copy of a page, the node `copyId`, the files of the record: its rewritten page
 // text as the copy's page file, then every file of the record's node folder (<root>/<store>/
 // <HEX id>) in the copy's node folder, each under its path inside the node folder. A stored
-// file that cannot be read is skipped. Folders are made as needed. False, with the messages of
-// the writes that failed, when any write failed.
+// file that cannot be read is skipped. The copy's node folder is made and marked as the
+// program's own (StoreAccess), never written when it is not. False, with the messages of the
+// writes that failed, when any write failed.
 FilesWritten CopyNodeFiles(const TPageInfo& record, uint32_t copyId, const std::string& root,
                            const std::string& store);
 

@@ -1,33 +1,34 @@
 #include "app/binder/NodePageFile.h"
 
+#include "app/binder/StoreAccess.h"
 #include "app/binder/StoreFiles.h"
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
 
-#include <cerrno>
-#include <unistd.h>
+namespace {
+
+std::string PageFileName(uint32_t id) {
+    return IntToHex(id, 1) + ".htm";
+}
+
+} // namespace
 
 std::string NodePageFilePath(const std::string& root, const std::string& store, uint32_t id) {
-    return JoinPath(NodeStoreFolder(root, store, id), IntToHex(id, 1) + ".htm");
+    return JoinPath(NodeStoreFolder(root, store, id), PageFileName(id));
 }
 
 bool RemoveNodePageFile(const std::string& root, const std::string& store, uint32_t id) {
-    const std::string path = NodePageFilePath(root, store, id);
-    return !path.empty() && (::unlink(path.c_str()) == 0 || errno == ENOENT);
+    return StoreAccess(root, store).RemoveNodeFile(id, PageFileName(id));
 }
 
 std::string WriteNodePageFile(const std::string& root, const std::string& store, uint32_t id,
                               const std::string& html, std::string* error) {
-    const std::string folder = NodeStoreFolder(root, store, id);
-    const std::string path = NodePageFilePath(root, store, id);
     std::string why;
-    if (folder.empty() || !ForceDirectories(folder)) {
-        why = "Cannot create the folder " + folder;
-    } else if (WriteFileAtomic(path, html.data(), html.size(), why)) {
-        return path;
+    if (!root.empty() && StoreAccess(root, store).WriteNodeFile(id, PageFileName(id), html, why)) {
+        return NodePageFilePath(root, store, id);
     }
     if (error != nullptr) {
-        *error = why;
+        *error = root.empty() ? "no binder is open" : why;
     }
     return {};
 }

@@ -8,10 +8,11 @@
 #include <string>
 
 std::string NodePageFilePath(const std::string& root, const std::string& store, uint32_t id);
-// True when the file is gone afterwards (also when there was none).
+// True when the file is gone afterwards (also when there was none); a page file in a node
+// folder the program did not make stays (StoreAccess).
 bool RemoveNodePageFile(const std::string& root, const std::string& store, uint32_t id);
-// Writes the page text as the node's page file, its folder made as needed; the path written,
-// or empty when it could not be written (the old file then stays as it was, and `error`, when
-// given, says why).
+// Writes the page text as the node's page file, its folder made (and marked) when missing and
+// never written when the program did not make it; the path written, or empty when it could not
+// be written (the old file then stays as it was, and `error`, when given, says why).
 std::string WriteNodePageFile(const std::string& root, const std::string& store, uint32_t id,
                               const std::string& html, std::string* error = nullptr);

@@ -1,7 +1,8 @@
 #include "app/binder/StoreFiles.h"
 
-#include "app/binder/DirectoryTree.h"
+#include "app/binder/FolderMark.h"
 #include "app/binder/PageInfo.h"
+#include "app/binder/StoreAccess.h"
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
 
@@ -105,8 +106,10 @@ void FindFilesRecursive(StrVector& found, const std::string& dir, const std::str
 StrVector ListNodeStoreFiles(const TPageInfo& record, const std::string& root,
                              const std::string& store) {
     StrVector found;
-    FindFilesRecursive(found, NodeStoreFolder(root, store, record.Id), IntToHex(record.Id, 1),
-                       nullptr, true);
+    const std::string prefix = IntToHex(record.Id, 1);
+    FindFilesRecursive(found, NodeStoreFolder(root, store, record.Id), prefix, nullptr, true);
+    // The mark belongs to the folder, not to the page: no export, copy or listing carries it.
+    std::erase(found, prefix + "\\" + FolderMarkName);
     return found;
 }
 
@@ -123,7 +126,8 @@ std::vector<uint32_t> WebPageIds(std::span<TTreeNode* const> nodes) {
 
 void DeleteNodeFolders(std::span<const uint32_t> pageIds, const std::string& root,
                        const std::string& store) {
+    const StoreAccess access(root, store);
     for (const uint32_t id : pageIds) {
-        DeleteDirectoryTree(NodeStoreFolder(root, store, id));
+        access.RemoveNodeFolder(id);
     }
 }

@@ -28,12 +28,13 @@ std::string NodeStoreFolder(const std::string& root, const std::string& store, u
 void FindFilesRecursive(StrVector& found, const std::string& dir, const std::string& prefix,
                         const std::vector<std::string>* filter, bool recurse);
 
-// Every file under the record's node folder as "<HEX>\<path inside the node folder>".
+// Every file under the record's node folder as "<HEX>\<path inside the node folder>", the
+// folder's mark left out.
 StrVector ListNodeStoreFiles(const TPageInfo& record, const std::string& root,
                              const std::string& store);
 
 // The ids of the web pages among `nodes`, in order: the nodes whose records keep a node folder.
 std::vector<uint32_t> WebPageIds(std::span<TTreeNode* const> nodes);
-// Deletes the node folder of each page id, in order.
+// Deletes the node folder of each page id, in order, where the program made it (StoreAccess).
 void DeleteNodeFolders(std::span<const uint32_t> pageIds, const std::string& root,
                        const std::string& store);

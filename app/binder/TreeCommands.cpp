@@ -131,8 +131,10 @@ void TBinderTree::DeleteNodes(const std::vector<TTreeNode*>& nodes,
     // A crash between the two must find a tree file without the nodes, never nodes whose
     // pictures are gone.
     if (Save()) {
-        const auto deleteFolders = [&] {
-            DeleteNodeFolders(pages, paths_.BinderRoot, paths_.BinderStore);
+        // The folders as they are now: the event loop that runs beside the deleting may open
+        // another binder meanwhile.
+        const auto deleteFolders = [pages, root = paths_.BinderRoot, store = paths_.BinderStore] {
+            DeleteNodeFolders(pages, root, store);
         };
         aside ? aside(deleteFolders) : deleteFolders();
     }

@@ -1,7 +1,6 @@
 #include "app/capture/CapturePage.h"
 
 #include "app/binder/PageInfo.h"
-#include "app/binder/StoreFiles.h"
 #include "app/binder/WholeFiles.h"
 #include "app/capture/CapturePort.h"
 #include "app/capture/MultiCapture.h"
@@ -119,7 +118,7 @@ public:
                     const CaptureContext& context, std::string_view pageUrl,
                     PageClock::time_point deadline)
         : counted_(counted), nodeId_(nodeId), useCache_(useCache), capture_(capture),
-          context_(context), store_(NodeStoreFolder(context.Root, context.Store, nodeId)),
+          context_(context), store_(context.Root, context.Store, nodeId),
           options_(TransferOptions(context, capture)), deadline_(deadline) {
         if (capture_ != nullptr) {
             host_ = CrackUrl(

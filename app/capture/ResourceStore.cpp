@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -23,72 +23,31 @@ std::string LinkFilePath(std::string_view localPath) {
     return NormaliseLocalPath(path);
 }
 
-std::string ResourceStore::Resolve(const std::string& relative) const {
-    if (folder_.empty() || relative.empty() || relative.back() == '/') {
-        return {};
-    }
-    const fs::path target = fs::path(folder_) / relative;
-    const fs::path parent = target.parent_path();
-    if (!ForceDirectories(parent.string())) {
-        return {};
-    }
-    // The folders exist now, so both sides resolve every link on their way; the target itself
-    // is followed only where it is a link.
-    std::error_code code;
-    const fs::path root = CanonicalFolder();
-    fs::path resolved = fs::canonical(parent, code) / target.filename();
-    if (code || root.empty()) {
-        return {};
-    }
-    struct stat status;
-    if (::lstat(resolved.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
-        resolved = fs::weakly_canonical(resolved, code);
-        if (code) {
-            return {};
-        }
-    }
-    if (resolved == root || !LiesWithin(root, resolved)) {
-        return {};
-    }
-    return resolved.string();
-}
-
 bool LiesWithin(const fs::path& folder, const fs::path& path) {
     // Whole names are compared, so "/a/bc" is not below "/a/b".
     return std::mismatch(folder.begin(), folder.end(), path.begin(), path.end()).first ==
            folder.end();
 }
 
-fs::path ResourceStore::CanonicalFolder() const {
-    std::lock_guard<std::mutex> guard(canonicalLock_);
-    if (canonical_.empty()) {
-        std::error_code code;
-        canonical_ = fs::canonical(folder_, code).string();
-        if (code) {
-            canonical_.clear();
-        }
-    }
-    return canonical_;
-}
-
 std::unique_ptr<AtomicFileWriter> ResourceStore::Open(const std::string& relative) const {
-    const std::string resolved = Resolve(relative);
-    if (resolved.empty()) {
-        return nullptr;
-    }
     // Resources of a capture that does not finish are fetched again, so they need not wait
     // for the disk.
-    auto writer = std::make_unique<AtomicFileWriter>(resolved, false);
-    return writer->Good() ? std::move(writer) : nullptr;
+    std::string error;
+    return store_.OpenNodeFile(id_, relative, false, error);
 }
 
 std::optional<StoredFile> ResourceStore::Stored(const std::string& relative) const {
-    const std::string resolved = Resolve(relative);
+    std::string name;
+    std::string error;
+    const FileDescriptor folder = store_.OpenNodeFileFolder(id_, relative, false, name, error);
     struct stat status;
-    if (resolved.empty() || ::lstat(resolved.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (!folder.Valid() ||
+        ::fstatat(folder.Get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(status.st_mode)) {
         return std::nullopt;
     }
-    return StoredFile{resolved, status.st_dev, status.st_ino};
+    return StoredFile{JoinPath(JoinPath(store_.StorePath(), IntToHex(id_, 1)), relative),
+                      status.st_dev, status.st_ino};
 }
 
 namespace {
@@ -97,15 +56,13 @@ bool IsFile(const struct stat& status, const StoredFile& file) {
     return S_ISREG(status.st_mode) && status.st_dev == file.Device && status.st_ino == file.Inode;
 }
 
-// A name beside `target` that nothing has yet.
-std::string LinkName(const std::string& target, const StoredFile& file) {
-    const fs::path path(target);
+// A hard link to the stored file under a name beside `name` that nothing has yet; empty, with
+// errno set, when the file system refuses.
+std::string LinkName(int folder, const std::string& name, const StoredFile& file) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = (path.parent_path() /
-                            ("." + path.filename().string() + ".link-" + IntToHex(NewNodeId(), 8)))
-                               .string();
-        if (::link(file.Path.c_str(), name.c_str()) == 0) {
-            return name;
+        std::string passing = "." + name + ".link-" + IntToHex(NewNodeId(), 8);
+        if (::linkat(AT_FDCWD, file.Path.c_str(), folder, passing.c_str(), 0) == 0) {
+            return passing;
         }
         if (errno != EEXIST) {
             break;
@@ -114,44 +71,55 @@ std::string LinkName(const std::string& target, const StoredFile& file) {
     return {};
 }
 
-bool CopyFile(const StoredFile& file, const std::string& target) {
+bool CopyFile(const StoredFile& file, int folder, const std::string& name) {
+    FileDescriptor source(::open(file.Path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     struct stat status;
-    if (::lstat(file.Path.c_str(), &status) != 0 || !IsFile(status, file)) {
+    if (!source.Valid() || ::fstat(source.Get(), &status) != 0 || !IsFile(status, file)) {
         return false;
     }
-    std::ifstream source(file.Path, std::ios::binary);
-    AtomicFileWriter writer(target, false);
+    AtomicFileWriter writer(folder, name, false);
     std::vector<char> block(64 * 1024);
-    while (source) {
-        source.read(block.data(), static_cast<std::streamsize>(block.size()));
-        if (!writer.Write(block.data(), static_cast<size_t>(source.gcount()))) {
+    for (;;) {
+        const ssize_t count = ::read(source.Get(), block.data(), block.size());
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0) {
+            return false;
+        }
+        if (count == 0) {
+            return writer.Commit();
+        }
+        if (!writer.Write(block.data(), static_cast<size_t>(count))) {
             return false;
         }
     }
-    return source.eof() && writer.Commit();
 }
 
 } // namespace
 
 bool ResourceStore::Share(const StoredFile& file, const std::string& relative) const {
-    const std::string target = Resolve(relative);
-    if (target.empty()) {
+    std::string name;
+    std::string error;
+    const FileDescriptor folder = store_.OpenNodeFileFolder(id_, relative, true, name, error);
+    if (!folder.Valid()) {
         return false;
     }
-    if (target == file.Path) {
-        struct stat status;
-        return ::lstat(target.c_str(), &status) == 0 && IsFile(status, file);
+    struct stat status;
+    if (::fstatat(folder.Get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        IsFile(status, file)) {
+        return true; // the stored file is there already
     }
-    const std::string name = LinkName(target, file);
-    if (name.empty()) {
+    const std::string passing = LinkName(folder.Get(), name, file);
+    if (passing.empty()) {
         // Refused by the file system (no links across devices, too many links, none at all),
         // or the file is gone.
-        return errno != ENOENT && CopyFile(file, target);
+        return errno != ENOENT && CopyFile(file, folder.Get(), name);
     }
-    struct stat status;
-    if (::lstat(name.c_str(), &status) != 0 || !IsFile(status, file) ||
-        ::rename(name.c_str(), target.c_str()) != 0) {
-        ::unlink(name.c_str());
+    if (::fstatat(folder.Get(), passing.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !IsFile(status, file) ||
+        ::renameat(folder.Get(), passing.c_str(), folder.Get(), name.c_str()) != 0) {
+        ::unlinkat(folder.Get(), passing.c_str(), 0);
         return false;
     }
     return true;

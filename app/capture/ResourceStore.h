@@ -1,16 +1,16 @@
 #pragma once
 
 // The node folder a page's resources are written to. Every file goes below it: link paths
-// are normalised at this point, and a path that leads out (through "..", or a symbolic link
-// met on the way) is refused.
+// are normalised at this point, and a path that leads out (through "..") is refused; no
+// symbolic link met on the way is followed.
 
+#include "app/binder/StoreAccess.h"
 #include "platform/base/Files.h"
 #include "platform/net/HttpClient.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,16 +34,17 @@ struct StoredFile {
 
 class ResourceStore {
 public:
-    // `folder` is the node folder; it is made when the first file is written.
-    explicit ResourceStore(std::string folder) : folder_(std::move(folder)) {}
+    // The node folder of `id` in the store `storeName` of the binder in `binderFolder`; it is
+    // made (and marked) when the first file is written, and never written when the program did
+    // not make it (StoreAccess).
+    ResourceStore(std::string binderFolder, std::string storeName, uint32_t id)
+        : store_(std::move(binderFolder), std::move(storeName)), id_(id) {}
     ResourceStore(const ResourceStore&) = delete;
     ResourceStore& operator=(const ResourceStore&) = delete;
 
-    const std::string& Folder() const { return folder_; }
-
     // A writer that replaces the file at `relative` (a LinkFilePath) once committed, its
-    // folders made; null when the path names no file, a folder cannot be made or the file
-    // would lie outside the node folder.
+    // folders made; null when the path names no file, a folder cannot be made, or a link, a
+    // file or a folder the program did not make is on its way.
     std::unique_ptr<AtomicFileWriter> Open(const std::string& relative) const;
 
     // Writes the bytes at once; false on any failure.
@@ -65,14 +66,6 @@ public:
     bool Share(const StoredFile& file, const std::string& relative) const;
 
 private:
-    // The absolute path of `relative` with every link on the way resolved, its folders made;
-    // empty when the path names no file or leads out of the folder.
-    std::string Resolve(const std::string& relative) const;
-
-    // The folder with every link on its way resolved, found once it exists.
-    std::filesystem::path CanonicalFolder() const;
-
-    std::string folder_;
-    mutable std::mutex canonicalLock_;
-    mutable std::string canonical_;
+    StoreAccess store_;
+    uint32_t id_;
 };

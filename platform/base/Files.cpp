@@ -1,5 +1,6 @@
 #include "platform/base/Files.h"
 
+#include "platform/base/FileDescriptor.h"
 #include "platform/base/Guid.h"
 #include "platform/base/StringUtils.h"
 
@@ -56,41 +57,19 @@ std::string ErrorText(int code) {
     return std::error_code(code, std::generic_category()).message();
 }
 
-// Closes a descriptor when it goes out of scope, unless it was closed by hand.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int Get() const { return fd_; }
-    // Closes now; false (with errno set) when the kernel reports a late write error.
-    bool Close() {
-        int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
 // Opens without waiting for the other end of a pipe, then goes back to blocking reads and
 // writes, so a pipe with nobody at the other end fails or reads as empty instead of hanging.
-int OpenWithoutWaiting(const char* path, int flags) {
-    int fd = ::open(path, flags | O_CLOEXEC | O_NONBLOCK);
+int OpenWithoutWaiting(int folder, const char* path, int flags) {
+    int fd = ::openat(folder, path, flags | O_CLOEXEC | O_NONBLOCK);
     if (fd >= 0) {
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     }
     return fd;
 }
 
-bool WriteAll(int fd, const void* data, size_t length) {
+} // namespace
+
+bool WriteAllBytes(int fd, const void* data, size_t length) {
     const char* next = static_cast<const char*>(data);
     while (length > 0) {
         ssize_t written = ::write(fd, next, length);
@@ -106,10 +85,8 @@ bool WriteAll(int fd, const void* data, size_t length) {
     return true;
 }
 
-} // namespace
-
 std::unique_ptr<char[]> ReadFileWhole(const std::string& path, size_t& size) {
-    FileDescriptor file(OpenWithoutWaiting(path.c_str(), O_RDONLY));
+    FileDescriptor file(OpenWithoutWaiting(AT_FDCWD, path.c_str(), O_RDONLY));
     struct stat info;
     if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0 || S_ISDIR(info.st_mode)) {
         return nullptr;
@@ -168,45 +145,65 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path, bool durable) : dura
         error_ = "no file name";
         return;
     }
-    std::error_code code;
-    fs::path target(path);
-    if (fs::is_symlink(fs::symlink_status(target, code))) {
-        target = fs::weakly_canonical(target, code);
-        if (code) {
-            error_ = code.message();
-            return;
-        }
+    const fs::path target(path);
+    name_ = target.filename().string();
+    if (name_.empty()) {
+        error_ = ErrorText(EISDIR);
+        return;
     }
-    target_ = target.string();
+    const fs::path folder = target.parent_path();
+    folder_ = FileDescriptor(::open(folder.empty() ? "." : folder.c_str(),
+                                    O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC));
+    Begin();
+}
+
+AtomicFileWriter::AtomicFileWriter(int folder, const std::string& name, bool durable)
+    : folder_(::fcntl(folder, F_DUPFD_CLOEXEC, 0)), name_(name), durable_(durable) {
+    if (name_.empty() || name_ == "." || name_ == ".." || name_.find('/') != std::string::npos) {
+        error_ = "no file name";
+        return;
+    }
+    Begin();
+}
+
+void AtomicFileWriter::Begin() {
+    if (!folder_.Valid()) {
+        error_ = ErrorText(errno);
+        return;
+    }
+    // The name itself is looked at, not what a link there points to: a link is replaced like
+    // a file, so nothing is ever written where it leads.
     struct stat old;
-    const bool exists = ::stat(target_.c_str(), &old) == 0;
+    const bool exists = ::fstatat(folder_.Get(), name_.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
+                        !S_ISLNK(old.st_mode);
     if (exists && S_ISDIR(old.st_mode)) {
         error_ = ErrorText(EISDIR);
         return;
     }
     if (exists && !S_ISREG(old.st_mode)) {
-        fd_ = OpenWithoutWaiting(target_.c_str(), O_WRONLY | O_TRUNC);
-        if (fd_ < 0) {
+        file_ = FileDescriptor(
+            OpenWithoutWaiting(folder_.Get(), name_.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW));
+        if (!file_.Valid()) {
             error_ = ErrorText(errno);
         }
         return;
     }
-
-    const fs::path folder = target.parent_path();
-    const std::string stem = "." + target.filename().string() + ".tmp-";
-    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-        temporary_ = (folder / (stem + IntToHex(NewNodeId(), 8))).string();
-        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ < 0 && errno != EEXIST) {
+    const std::string stem = "." + name_ + ".tmp-";
+    for (int attempt = 0; attempt < 100 && !file_.Valid(); ++attempt) {
+        temporary_ = stem + IntToHex(NewNodeId(), 8);
+        file_ =
+            FileDescriptor(::openat(folder_.Get(), temporary_.c_str(),
+                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (!file_.Valid() && errno != EEXIST) {
             break;
         }
     }
-    if (fd_ < 0) {
+    if (!file_.Valid()) {
         error_ = ErrorText(errno);
         temporary_.clear();
         return;
     }
-    if (exists && ::fchmod(fd_, old.st_mode & 07777) != 0) {
+    if (exists && ::fchmod(file_.Get(), old.st_mode & 07777) != 0) {
         error_ = ErrorText(errno);
         Discard();
     }
@@ -217,12 +214,9 @@ AtomicFileWriter::~AtomicFileWriter() {
 }
 
 void AtomicFileWriter::Discard() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    file_ = FileDescriptor();
     if (!temporary_.empty()) {
-        ::unlink(temporary_.c_str());
+        ::unlinkat(folder_.Get(), temporary_.c_str(), 0);
         temporary_.clear();
     }
 }
@@ -231,7 +225,7 @@ bool AtomicFileWriter::Write(const void* data, size_t length) {
     if (!Good()) {
         return false;
     }
-    if (!WriteAll(fd_, data, length)) {
+    if (!WriteAllBytes(file_.Get(), data, length)) {
         error_ = ErrorText(errno);
         Discard();
         return false;
@@ -244,12 +238,11 @@ bool AtomicFileWriter::Commit() {
         return false;
     }
     const bool inPlace = temporary_.empty();
-    bool written = inPlace || !durable_ || ::fsync(fd_) == 0;
-    FileDescriptor file(fd_);
-    fd_ = -1;
+    bool written = inPlace || !durable_ || ::fsync(file_.Get()) == 0;
     // A late write error shows at the close.
-    written = file.Close() && written;
-    if (!written || (!inPlace && ::rename(temporary_.c_str(), target_.c_str()) != 0)) {
+    written = file_.Close() && written;
+    if (!written || (!inPlace && ::renameat(folder_.Get(), temporary_.c_str(), folder_.Get(),
+                                            name_.c_str()) != 0)) {
         error_ = ErrorText(errno);
         Discard();
         return false;
@@ -258,12 +251,7 @@ bool AtomicFileWriter::Commit() {
     if (!inPlace && durable_) {
         // Makes the rename itself survive a crash; a folder that cannot be synced changes
         // nothing about the result.
-        fs::path folder = fs::path(target_).parent_path();
-        FileDescriptor directory(
-            ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_CLOEXEC));
-        if (directory.Get() >= 0) {
-            ::fsync(directory.Get());
-        }
+        ::fsync(folder_.Get());
     }
     return true;
 }

@@ -1,9 +1,14 @@
 #include "app/binder/BinderHeader.h"
+#include "app/binder/FolderMark.h"
+#include "app/binder/NodePageFile.h"
 #include "app/binder/commands/BinderLifecycleCommands.h"
+#include "platform/base/FolderEntries.h"
 #include "platform/base/MemorySettingsStore.h"
 
 #include "tests/app_binder/BinderTreeFixture.h"
+#include "tests/app_binder/ExportFixture.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/StoredFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +61,20 @@ TEST(BinderFile, CreatingMyNotesWritesTheSevenLinesExactly) {
     }
 }
 
+// A new binder named so that its store's name is that of a folder of the user's ("Re" beside
+// ~/Restore) takes that folder as its store and empties nothing in it; overriding a binder of
+// the program's removes the folders the program made there.
+TEST(BinderFile, CreatingABinderLeavesAFolderOfTheUsersNamedAsItsStore) {
+    Lifecycle b;
+    WriteFileBytes(b.dir / "Restore" / "2024" / "photo.jpg", "mine");
+    WriteStoredFile(b.dir.Str(), "Restore", 0x1A, "a.gif", "a page's picture");
+    ASSERT_TRUE(b.lifecycle.CreateBinder(b.dir.Str(), "Re", "", false));
+    EXPECT_EQ(ReadFileBytes(b.dir / "Restore" / "2024" / "photo.jpg"), "mine");
+    EXPECT_FALSE(fs::exists(b.dir / "Restore" / "1A"));
+    EXPECT_EQ(SortedNames(b.dir / "Restore"), std::vector<std::string>{"2024"});
+    EXPECT_TRUE(b.ui.CallsOf("ShowMessage").empty());
+}
+
 TEST(BinderFile, CloseAndReopenKeepTasksAndDescriptions) {
     for (const std::string& description :
          {std::string("my count=5\r\nmore"), std::string(2000, 'd') + " end"}) {
@@ -99,16 +118,17 @@ TEST(BinderFile, CloseAndReopenKeepTasksAndDescriptions) {
 TEST(BinderFile, ReadsAnyLineEndsAndTakesItsOwnFolderWhateverItsRootSays) {
     Lifecycle b;
     const std::string line = SerializeTask(Task("http://a/" + std::string(5000, 'p'), "/s", "x"));
-    WriteFileBytes(b.bdf, "bindername=N\nroot=" + b.dir.Str() + "\r\nstore=S\n\rsave=N.sav\n" +
+    WriteFileBytes(b.bdf, "bindername=N\nroot=" + b.dir.Str() + "\r\nstore=Sstore\n\rsave=N.sav\n" +
                               "description=D\ncreatedate=C\r\ncount=0\n\r[Task]\n\r" + line +
                               "\r\n\n" + line);
     ASSERT_TRUE(b.lifecycle.OpenBinder(b.bdf));
-    EXPECT_EQ(b.paths.BinderStore, "S");
+    EXPECT_EQ(b.paths.BinderStore, "Sstore");
     EXPECT_EQ(b.queue.SaveTasks(), (std::vector<std::string>{line, line}));
     const std::string other = JoinPath(b.dir.Str(), "other.bdf");
     for (const std::string& root :
          {std::string("relative"), std::string("C:\\Binders"), std::string("/elsewhere/x")}) {
-        WriteFileBytes(other, "bindername=N\r\nroot=" + root + "\r\nstore=S\r\nsave=O.sav\r\n");
+        WriteFileBytes(other,
+                       "bindername=N\r\nroot=" + root + "\r\nstore=Sstore\r\nsave=O.sav\r\n");
         ASSERT_TRUE(b.lifecycle.OpenBinder(other)) << root;
         EXPECT_EQ(b.paths.BinderRoot, b.dir.Str());
         EXPECT_EQ(b.paths.TreeFilePath, JoinPath(b.dir.Str(), "O.sav"));
@@ -176,6 +196,57 @@ TEST(BinderFile, AFileThatIsNoBinderIsNamedWithTheReason) {
     EXPECT_TRUE(b.paths.TreeFilePath.empty());
 }
 
+// The binder's files are never reached through a link, and a store is named as the program
+// names every store it makes: a binder file that could reach the user's files otherwise is
+// refused with the reason before anything is written. One whose store is not made yet opens,
+// and gets its store, marked, at the first write.
+TEST(BinderFile, ABinderFileThatCouldReachTheUsersFilesIsRefusedBeforeAnythingIsWritten) {
+    Lifecycle b;
+    WriteFileBytes(b.dir / "Documents" / "2024" / "photo.jpg", "photo");
+    fs::create_directories(b.dir / ".config" / "autostart");
+    WriteFileBytes(b.dir / ".bash_aliases", "alias ll='ls -l'");
+    fs::create_directory_symlink(b.dir / ".config" / "autostart", b.dir / "Autostore");
+    fs::create_symlink(b.dir / ".bash_aliases", b.dir / "aliases.sav");
+    WriteFileBytes(b.dir / "Filestore", "a file");
+    fs::create_directories(b.dir / "Folder.sav");
+    const std::vector<std::array<std::string, 3>> cases = {
+        {"documents.bdf", "store=Documents\r\nsave=d.sav",
+         "its store folder \"Documents\" does not end in \"store\""},
+        {"autostart.bdf", "store=Autostore\r\nsave=a.sav",
+         "its store folder \"Autostore\" is a link"},
+        {"aliases.bdf", "store=Aliasstore\r\nsave=aliases.sav",
+         "its tree file \"aliases.sav\" is a link"},
+        {"file.bdf", "store=Filestore\r\nsave=f.sav",
+         "its store folder \"Filestore\" is not a folder"},
+        {"folder.bdf", "store=Fstore\r\nsave=Folder.sav",
+         "its tree file \"Folder.sav\" is not a file"},
+        {".config/hidden.bdf", "store=Hstore\r\nsave=h.sav",
+         "its store folder lies in the hidden folder \".config\""},
+    };
+    for (const auto& [name, values, reason] : cases) {
+        WriteFileBytes(b.dir / name, "bindername=N\r\n" + values + "\r\ncount=0\r\n");
+    }
+    const auto before = FolderListing(b.dir.Path());
+    std::vector<std::string> told;
+    for (const auto& [name, values, reason] : cases) {
+        const std::string file = (b.dir / name).string();
+        EXPECT_FALSE(b.lifecycle.OpenBinder(file)) << name;
+        b.lifecycle.DeleteBinder(file);
+        told.push_back("ShowMessage(Unable to open binder\n" + file + ": " + reason + ".)");
+        told.push_back("ShowMessage(can not delete binder " + file + ")");
+    }
+    EXPECT_EQ(b.ui.CallsOf("ShowMessage"), told);
+    EXPECT_EQ(FolderListing(b.dir.Path()), before);
+    EXPECT_FALSE(b.lifecycle.BinderOpen());
+
+    const std::string fresh = (b.dir / "fresh.bdf").string();
+    WriteFileBytes(fresh, "bindername=F\r\nstore=Freshstore\r\nsave=fresh.sav\r\ncount=0\r\n");
+    ASSERT_TRUE(b.lifecycle.OpenBinder(fresh));
+    EXPECT_FALSE(fs::exists(b.dir / "Freshstore"));
+    EXPECT_FALSE(WriteNodePageFile(b.paths.BinderRoot, b.paths.BinderStore, 0x1A, "p").empty());
+    EXPECT_TRUE(HoldsFolderMark(OpenFolderPath((b.dir / "Freshstore").string()).Get()));
+}
+
 // Readers drop every CR, so the rewrite must find the lines they find, whatever the line ends.
 TEST(BinderFile, ARewrittenTaskSectionReadsBackOverAnyLineEnds) {
     const std::string task = SerializeTask(Task("http://a/", "/s", UnfinishedPageKind));
@@ -233,7 +304,7 @@ TEST(BinderFile, DeletingTouchesOnlyTheBinderAndRefusesUnsafeValues) {
     const std::string bdf = (root / "My Notes.bdf").string();
     TTreeNodes tree;
     AddRecord(tree, nullptr, NodeKind::WebPage, 0x1A, "P");
-    WriteFileBytes(root / "My Notesstore" / "1A" / "p.htm", "p");
+    WriteStoredFile(root.string(), "My Notesstore", 0x1A, "p.htm", "p");
     WriteFileBytes(root / "My Notes.sav", TreeFileBytes(tree));
     ClearTree(tree);
     WriteFileBytes(b.dir / "a" / "other" / "keep", "k");
@@ -268,20 +339,22 @@ TEST(BinderFile, DeletingTouchesOnlyTheBinderAndRefusesUnsafeValues) {
 }
 
 // A binder file can name a folder of the user's as its store: deleting the binder takes only the
-// folders of its own nodes from there, and the store only when nothing else is left in it.
+// folders the program made there, and the store only when the program made it and nothing else
+// is left in it. A folder named like one of its nodes' stays when the program did not make it.
 TEST(BinderFile, DeletingABinderLeavesWhatItsStoreHoldsBesideItsNodes) {
     Lifecycle b;
-    const fs::path documents = b.dir / "Documents";
+    const fs::path documents = b.dir / "Restore";
     WriteFileBytes(documents / "letter.txt", "mine");
     WriteFileBytes(documents / "2B" / "photo.jpg", "mine too"); // named like a node's folder
-    WriteFileBytes(documents / "1A" / "p.htm", "page");
+    WriteStoredFile(b.dir.Str(), "Restore", 0x1A, "p.htm", "page");
     TTreeNodes tree;
     AddRecord(tree, nullptr, NodeKind::WebPage, 0x1A, "P");
+    AddRecord(tree, nullptr, NodeKind::WebPage, 0x2B, "Q");
     WriteFileBytes(b.dir / "gift.sav", TreeFileBytes(tree));
     ClearTree(tree);
     const std::string gift = (b.dir / "gift.bdf").string();
     WriteFileBytes(gift, "bindername=gift\r\nroot=" + b.dir.Str() +
-                             "\r\nstore=Documents\r\nsave=gift.sav\r\ncount=1\r\n");
+                             "\r\nstore=Restore\r\nsave=gift.sav\r\ncount=1\r\n");
     b.lifecycle.DeleteBinder(gift);
     EXPECT_FALSE(fs::exists(gift));
     EXPECT_FALSE(fs::exists(b.dir / "gift.sav"));
@@ -346,15 +419,26 @@ TEST(BinderFile, OpeningRemovesTheFoldersACrashLeftInTheStore) {
     WriteFileBytes(b.dir / "My Notes.sav", treeBytes);
     const fs::path outside = b.dir / "outside";
     WriteFileBytes(outside / "kept", "k");
-    const std::vector<std::string> leftovers = {"2B", "ABCDEF01", ".import-Ab3dE9"};
+    // The leftovers are folders the program made, whatever their names; folders it did not
+    // make stay, also when named like a node's folder no node owns.
+    const std::vector<std::string> leftovers = {"2B", "ABCDEF01", ".import-Ab3dE9", "odd"};
     const std::vector<std::string> keptFolders = {
-        "C0FFEE", "1A", "2b", "02B", "1A2B3C4D5", ".import-x", ".import-Ab3dE9x"};
-    for (const std::string& name : leftovers) {
-        WriteFileBytes(store / name / "sub" / "f", name);
+        "1A", "2b", "02B", "ABC", "1A2B3C4D5", ".import-x", ".import-Ab3dE9x"};
+    for (const uint32_t id : {0x2Bu, 0xABCDEF01u}) {
+        WriteStoredFile(b.dir.Str(), "My Notesstore", id, "sub/f", "leftover");
+    }
+    {
+        const FileDescriptor storeFolder = OpenFolderPath(store.string());
+        for (const std::string name : {".import-Ab3dE9", "odd"}) {
+            ASSERT_TRUE(MakeMarkedFolder(storeFolder.Get(), name).Valid()) << name;
+            WriteFileBytes(store / name / "sub" / "f", name);
+        }
     }
     for (const std::string& name : keptFolders) {
         WriteFileBytes(store / name / "f", name);
     }
+    // A folder of the program's that its node owns stays.
+    WriteStoredFile(b.dir.Str(), "My Notesstore", 0xC0FFEE, "f", "owned");
     WriteFileBytes(store / "3C", "a file named like a node's folder");
     fs::create_directory_symlink(outside, store / "4D");
     const auto names = [&] {
@@ -366,7 +450,7 @@ TEST(BinderFile, OpeningRemovesTheFoldersACrashLeftInTheStore) {
         return found;
     };
     std::vector<std::string> kept = keptFolders;
-    kept.insert(kept.end(), {"3C", "4D"});
+    kept.insert(kept.end(), {"3C", "4D", "C0FFEE", FolderMarkName});
     std::sort(kept.begin(), kept.end());
 
     // A tree file read only in part does not know every node: nothing goes.
@@ -381,10 +465,11 @@ TEST(BinderFile, OpeningRemovesTheFoldersACrashLeftInTheStore) {
     EXPECT_EQ(ReadFileBytes(outside / "kept"), "k");
     EXPECT_EQ(TreeShape(b.Tree()), "F#1A(P#C0FFEE)");
 
-    // A store that is not named as this program names stores may be a folder of the user's.
+    // A store that is not named as this program names stores may be a folder of the user's:
+    // such a binder file is refused.
     WriteFileBytes(b.dir / "Documents" / "2024" / "photo", "mine");
     WriteFileBytes(b.bdf, "store=Documents\r\nsave=My%20Notes.sav\r\n");
-    ASSERT_TRUE(b.lifecycle.OpenBinder(b.bdf));
+    ASSERT_FALSE(b.lifecycle.OpenBinder(b.bdf));
     EXPECT_EQ(ReadFileBytes(b.dir / "Documents" / "2024" / "photo"), "mine");
 }
 
@@ -420,6 +505,16 @@ TEST(BinderFile, BindersMadeHereOpenInAnyFolderAndThroughLinks) {
                   JoinPath(fs::canonical(c.folder).string(), c.name + ".sav"));
         b.lifecycle.CloseBinder();
     }
+    // A binder file that is a link opens from the folder of the file it names and is written
+    // there when closed; the link stays a link.
+    const fs::path link = b.dir / "elsewhere" / "R.bdf";
+    fs::create_directories(link.parent_path());
+    fs::create_symlink(real / "R.bdf", link);
+    ASSERT_TRUE(b.lifecycle.OpenBinder(link.string()));
+    EXPECT_EQ(b.paths.BinderRoot, fs::canonical(real).string());
+    b.lifecycle.CloseBinder();
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_NE(ReadFileBytes(real / "R.bdf").find("[Task]"), std::string::npos);
     EXPECT_TRUE(b.ui.CallsOf("ShowMessage").empty());
 }
 

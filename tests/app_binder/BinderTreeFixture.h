@@ -17,6 +17,7 @@
 #include "tests/support/FakeBinderUi.h"
 #include "tests/support/FakeCaptureStarter.h"
 #include "tests/support/FakeTaskQueue.h"
+#include "tests/support/StoredFiles.h"
 #include "tests/support/TempDir.h"
 
 #include <cstdio>
@@ -115,7 +116,8 @@ inline std::string TitleOf(const TTreeNode* node) {
     return NodeRecord(node) ? NodeRecord(node)->Title : "?";
 }
 
-// Folder F(page P, folder G(page Q)), page R at the top, each page with a stored file.
+// Folder F(page P, folder G(page Q)), page R at the top, each page with a stored file in a
+// node folder the program made.
 struct PagesBinder : BinderFixture {
     TTreeNode* f = AddRecord(Tree(), nullptr, NodeKind::Folder, 0xF, "F");
     TTreeNode* p = AddRecord(Tree(), f, NodeKind::WebPage, 0xA1, "P");
@@ -125,8 +127,8 @@ struct PagesBinder : BinderFixture {
 
     PagesBinder() {
         for (uint32_t id : {0xA1u, 0xA2u, 0xA3u}) {
-            WriteFileBytes(std::filesystem::path(StoreFolder(id)) / "a.gif",
-                           "gif " + IntToHex(id, 1));
+            WriteStoredFile(paths.BinderRoot, paths.BinderStore, id, "a.gif",
+                            "gif " + IntToHex(id, 1));
         }
     }
 };

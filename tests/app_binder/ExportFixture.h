@@ -4,9 +4,11 @@
 // exchange files byte for byte.
 
 #include "app/binder/ExportContext.h"
+#include "app/binder/FolderMark.h"
 
 #include "tests/app_binder/BinderTreeFixture.h"
 #include "tests/support/FakeExportUi.h"
+#include "tests/support/StoredFiles.h"
 
 #include <filesystem>
 #include <map>
@@ -18,7 +20,7 @@ struct ExportFixture : BinderFixture {
 
     std::string Store() const { return JoinPath(paths.BinderRoot, paths.BinderStore); }
     void StoreFile(uint32_t id, const std::string& relative, const std::string& bytes) {
-        WriteFileBytes(std::filesystem::path(StoreFolder(id)) / relative, bytes);
+        WriteStoredFile(paths.BinderRoot, paths.BinderStore, id, relative, bytes);
     }
     // A completed web page; its HTML, when given, both as fetched and as stored.
     TTreeNode* Page(TTreeNode* parent, uint32_t id, const std::string& title,
@@ -50,5 +52,15 @@ inline std::map<std::string, std::string> FolderListing(const std::filesystem::p
             entries[name] = ReadFileBytes(it->path());
         }
     }
+    return entries;
+}
+
+// FolderListing of a store or a node folder, without the program's folder marks: each names its
+// own folder's identity on the disk, so two stores with the same pages differ only there.
+inline std::map<std::string, std::string> StoreListing(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> entries = FolderListing(folder);
+    std::erase_if(entries, [](const auto& entry) {
+        return std::filesystem::path(entry.first).filename() == FolderMarkName;
+    });
     return entries;
 }

@@ -6,6 +6,7 @@
 
 #include "tests/support/FakeBinderUi.h"
 #include "tests/support/ScopedEnv.h"
+#include "tests/support/StoredFiles.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -168,9 +169,9 @@ TEST(StoreFiles, DeletingASubtreeRemovesTheFoldersOfItsWebPagesOnly) {
     auto deepPage = Node(NodeKind::WebPage, 0xFFFFFFF0);
     TTreeNode bare;                                // a node without a record
     auto otherPage = Node(NodeKind::WebPage, 0x5); // not in the subtree
-    for (const char* id : {"1", "2", "3", "FFFFFFF0", "5"}) {
-        WriteFileBytes(store / id / "img" / "x.gif", "x");
-        WriteFileBytes(store / id / ".hidden", "h");
+    for (uint32_t id : {0x1u, 0x2u, 0x3u, 0xFFFFFFF0u, 0x5u}) {
+        WriteStoredFile(root.Str(), "store", id, "img/x.gif", "x");
+        WriteStoredFile(root.Str(), "store", id, ".hidden", "h");
     }
 
     TTreeNode* const subtree[] = {folder.get(), page.get(), notes.get(), &bare, deepPage.get()};

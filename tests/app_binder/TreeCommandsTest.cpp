@@ -1,10 +1,12 @@
 #include "app/binder/TreeCommands.h"
 
+#include "app/binder/FolderMark.h"
 #include "app/binder/HtmlFiles.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/TreeFile.h"
 #include "app/binder/commands/BinderLifecycle.h"
 #include "app/binder/commands/ShownWrites.h"
+#include "platform/base/FolderEntries.h"
 
 #include "tests/app_binder/BinderTreeFixture.h"
 #include "tests/support/Permissions.h"
@@ -498,6 +500,10 @@ TEST(TreeCommands, CopyAndPasteGivesANewIdAndCopiesTheFiles) {
     EXPECT_EQ(ReadFileBytes(folder / "img" / "b.gif"), "deep gif");
     EXPECT_TRUE(fs::exists(b.StoreFolder(0xA2)));
     EXPECT_EQ(b.binder.CopiedNode(), nullptr);
+    // The copy's folder is marked as its own, as every folder the program makes; the copied
+    // folder's mark is no file of the page and is not copied.
+    EXPECT_TRUE(HoldsFolderMark(OpenFolderPath(folder.string()).Get()));
+    EXPECT_TRUE(b.ui.CallsOf("ShowMessage").empty());
 
     // Saved with the paste; read again, the copy is still a completed page, not queued.
     EXPECT_FALSE(b.binder.BinderDirty);

@@ -122,7 +122,7 @@ TEST(ExchangeFile, RoundTripRebuildsTreeAndFilesWhereverTheImportLands) {
     TempDir out;
     const std::string bytes = ExportAll(source, out / "a.tqz");
     const std::string sourceDump = Dump(source.Tree());
-    const auto sourceFiles = FolderListing(source.Store());
+    const auto sourceFiles = StoreListing(source.Store());
 
     struct Case {
         const char* name;
@@ -147,7 +147,7 @@ TEST(ExchangeFile, RoundTripRebuildsTreeAndFilesWhereverTheImportLands) {
 
         ASSERT_EQ(target.Tree().TopLevelCount(), c.topLevelBefore + 3);
         EXPECT_EQ(Dump(target.Tree(), c.topLevelBefore), sourceDump);
-        auto files = FolderListing(target.Store());
+        auto files = StoreListing(target.Store());
         if (c.topLevelBefore == 0) {
             EXPECT_EQ(files, sourceFiles);
         }
@@ -301,8 +301,8 @@ TEST(ExchangeFile, SecondImportOfOneFileGetsItsOwnIdsAndFiles) {
     for (TTreeNode* node : target.Tree().AllNodes()) {
         EXPECT_TRUE(ids.insert(NodeRecord(node)->Id).second) << "id met twice";
     }
-    EXPECT_EQ(FolderListing(target.StoreFolder(secondHome->Id)),
-              FolderListing(target.StoreFolder(0x11)));
+    EXPECT_EQ(StoreListing(target.StoreFolder(secondHome->Id)),
+              StoreListing(target.StoreFolder(0x11)));
 
     // A file exported from that binder holds twins; they are parted again on the way in.
     ExportAll(target, out / "twins.tqz");
@@ -387,7 +387,7 @@ TEST(ExchangeFile, PageCopyFollowsAReplacedId) {
     std::vector<std::string> expected = {hex + ".htm", "a.gif", "img", "img/5a.htm"};
     std::sort(expected.begin(), expected.end());
     std::vector<std::string> names;
-    for (const auto& [name, bytes] : FolderListing(target.StoreFolder(fresh))) {
+    for (const auto& [name, bytes] : StoreListing(target.StoreFolder(fresh))) {
         names.push_back(name);
     }
     EXPECT_EQ(names, expected);
@@ -443,4 +443,31 @@ TEST(ExchangeFile, SubtreeExportHoldsOneBlockAndOnlyItsPagesFiles) {
     }
     // The block of the page with a child holds the child's record all the same.
     EXPECT_NE(ReadFileBytes(out / "17.tqz").find("Below a page"), std::string::npos);
+}
+
+// A page whose id names a folder already in the store (a folder of the user's, when the binder
+// file names such a folder as its store) gets a fresh id: the files go only into folders the
+// import makes, and those are the program's own, which go with their nodes.
+TEST(ExchangeFile, AnImportWritesOnlyIntoFoldersItMakes) {
+    SourceBinder source;
+    TempDir out;
+    ExportAll(source, out / "a.tqz");
+    ExportFixture target;
+    const fs::path users = target.StoreFolder(0x11);
+    WriteFileBytes(users / "0011.htm", "the user's");
+    Import(target, out / "a.tqz");
+    ASSERT_EQ(target.Tree().TopLevelCount(), 3);
+    TTreeNode* docs = target.Tree().TopLevelItem(0);
+    const uint32_t home = NodeRecord(docs->Item(0))->Id;
+    EXPECT_NE(home, 0x11u);
+    EXPECT_EQ(StoreListing(target.StoreFolder(home)), StoreListing(source.StoreFolder(0x11)));
+    EXPECT_EQ(FolderListing(users),
+              (std::map<std::string, std::string>{{"0011.htm", "the user's"}}));
+
+    target.Tree().SetSelected(docs);
+    target.commands.EditDelete1Execute();
+    EXPECT_FALSE(fs::exists(target.StoreFolder(home)));
+    EXPECT_FALSE(fs::exists(target.StoreFolder(0x14)));
+    EXPECT_EQ(FolderListing(users),
+              (std::map<std::string, std::string>{{"0011.htm", "the user's"}}));
 }

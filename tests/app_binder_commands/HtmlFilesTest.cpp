@@ -122,7 +122,7 @@ TEST(HtmlFiles, SelectedPageWritesOnlyTheChosenFileAndItsResources) {
     const uint32_t copyId = NodeRecord(copy)->Id;
     ASSERT_NE(copyId, 0x1Au);
     std::vector<std::string> stored;
-    for (const auto& [name, bytes] : FolderListing(binder.StoreFolder(copyId))) {
+    for (const auto& [name, bytes] : StoreListing(binder.StoreFolder(copyId))) {
         stored.push_back(name);
     }
     EXPECT_EQ(stored, (std::vector<std::string>{IntToHex(copyId, 1) + ".htm", "img", "img/a.gif"}));

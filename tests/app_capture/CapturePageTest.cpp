@@ -660,6 +660,7 @@ TEST(CapturePage, FilesAreWrittenOnlyInsideTheNodeFolder) {
     const fs::path outside = store.Dir() / "outside";
     fs::create_directories(outside);
     fs::remove_all(store.NodeFolder());
+    store.MakeNodeFolder();
     fs::create_directories(store.NodeFolder() / h);
     fs::create_symlink(outside, store.NodeFolder() / h / "d");
     WriteFileBytes(store.NodeFolder() / "escape", "a file, not a folder");

@@ -3,7 +3,9 @@
 // A temporary binder store for capture tests, the request log of a loopback server, and the
 // helpers that compare what a capture wrote.
 
+#include "app/binder/FolderMark.h"
 #include "app/binder/PageInfo.h"
+#include "app/binder/StoreAccess.h"
 #include "app/capture/CapturePage.h"
 #include "platform/base/StringUtils.h"
 
@@ -38,13 +40,24 @@ public:
     const TempDir& Dir() const { return dir_; }
     std::filesystem::path NodeFolder() const { return dir_ / "store" / "1A2B"; }
 
-    // Every file below the node folder, relative to it, in name order.
+    // Makes the node folder, empty, as the program makes it (with its mark).
+    void MakeNodeFolder() const {
+        std::string name;
+        std::string error;
+        ASSERT_TRUE(StoreAccess(context_.Root, context_.Store)
+                        .OpenNodeFileFolder(NodeId, "f", true, name, error)
+                        .Valid())
+            << error;
+    }
+
+    // Every file below the node folder, relative to it, in name order; the folder's mark, which
+    // no listing of the program shows, left out.
     std::vector<std::string> Files() const {
         std::vector<std::string> files;
         std::error_code error;
         for (auto it = std::filesystem::recursive_directory_iterator(NodeFolder(), error);
              !error && it != std::filesystem::recursive_directory_iterator(); ++it) {
-            if (!it->is_directory()) {
+            if (!it->is_directory() && it->path() != NodeFolder() / FolderMarkName) {
                 files.push_back(std::filesystem::relative(it->path(), NodeFolder()).string());
             }
         }

@@ -33,7 +33,7 @@ TEST(ResourceStore, LinkFilePathStaysBelowTheFolder) {
 TEST(ResourceStore, WritesWholeFilesAndRefusesWhatLeadsOut) {
     TempDir dir;
     const fs::path node = dir / "store" / "1A";
-    ResourceStore store(node.string());
+    ResourceStore store(dir.Str(), "store", 0x1A);
     const std::string bytes("a\0b", 3);
     ASSERT_TRUE(store.Save("h/d/a.gif", bytes));
     EXPECT_EQ(ReadFileBytes(node / "h/d/a.gif"), bytes);
@@ -52,12 +52,15 @@ TEST(ResourceStore, WritesWholeFilesAndRefusesWhatLeadsOut) {
     fs::create_symlink(dir / "outside", node / "out");
     fs::create_symlink(dir / "outside" / "f", node / "h" / "file-link");
     EXPECT_FALSE(store.Save("out/x.gif", "x"));
-    EXPECT_FALSE(store.Save("h/file-link", "x"));
     EXPECT_FALSE(store.Save("h/d", "a folder"));
     EXPECT_FALSE(store.Save("h/d/", "x"));
     EXPECT_FALSE(store.Save("", "x"));
     EXPECT_FALSE(store.Save("h/d/a.gif/x", "under a file"));
-    EXPECT_FALSE(ResourceStore("").Save("a.gif", "x"));
+    EXPECT_FALSE(ResourceStore("", "store", 1).Save("a.gif", "x"));
+    // A link at the file's own name is replaced itself, never written through.
+    EXPECT_TRUE(store.Save("h/file-link", "x"));
+    EXPECT_FALSE(fs::is_symlink(node / "h" / "file-link"));
+    EXPECT_EQ(ReadFileBytes(node / "h" / "file-link"), "x");
     EXPECT_EQ(ReadFileBytes(dir / "outside" / "f"), "kept");
     // A link to nothing is replaced by the file, not followed.
     fs::create_symlink(dir / "outside" / "new", node / "h" / "dangling");
@@ -65,16 +68,16 @@ TEST(ResourceStore, WritesWholeFilesAndRefusesWhatLeadsOut) {
     EXPECT_FALSE(fs::is_symlink(node / "h" / "dangling"));
     EXPECT_EQ(ReadFileBytes(node / "h" / "dangling"), "d");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "outside"), fs::directory_iterator()), 1);
-    // A link that stays inside is fine.
+    // No link on the way is followed, not even one that stays inside.
     fs::create_symlink(node / "h", node / "same");
-    EXPECT_TRUE(store.Save("same/b.gif", "b"));
-    EXPECT_EQ(ReadFileBytes(node / "h" / "b.gif"), "b");
+    EXPECT_FALSE(store.Save("same/b.gif", "b"));
+    EXPECT_FALSE(fs::exists(node / "h" / "b.gif"));
 }
 
 TEST(ResourceStore, ASharedFileIsLinkedOrCopiedAndNeverWrittenThroughAnotherFolder) {
     TempDir dir;
-    ResourceStore first((dir / "store" / "1").string());
-    ResourceStore second((dir / "store" / "2").string());
+    ResourceStore first(dir.Str(), "store", 1);
+    ResourceStore second(dir.Str(), "store", 2);
     ASSERT_TRUE(first.Save("h/a.gif", "old"));
     const std::optional<StoredFile> stored = first.Stored("h/a.gif");
     ASSERT_TRUE(stored.has_value());
@@ -94,8 +97,10 @@ TEST(ResourceStore, ASharedFileIsLinkedOrCopiedAndNeverWrittenThroughAnotherFold
     // Across file systems there are no links: the file is copied.
     std::error_code error;
     const fs::path shm = fs::path("/dev/shm") / ("tarnwick-store-" + std::to_string(::getpid()));
-    ResourceStore other(shm.string());
+    fs::create_directories(shm, error);
+    ResourceStore other(shm.string(), "store", 3);
     if (!other.Save("c.gif", "far") || !other.Stored("c.gif")) {
+        fs::remove_all(shm, error);
         GTEST_SKIP() << "no second file system to copy from";
     }
     EXPECT_TRUE(second.Share(*other.Stored("c.gif"), "c.gif"));

@@ -3,6 +3,7 @@
 // or a power cut before anyone closed it. A delete is gone with its files, an import is there
 // with its files, and a note stored by moving to another node is there half a minute later.
 #include "app/binder/BinderHeader.h"
+#include "app/binder/FolderMark.h"
 #include "app/binder/StoreFiles.h"
 #include "app/binder/TreeCommands.h"
 #include "app/ui/NotesCommands.h"
@@ -12,6 +13,7 @@
 #include "tests/app_ui/KilledChild.h"
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/PagesExchangeFile.h"
+#include "tests/support/StoredFiles.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -67,7 +69,8 @@ void RunStep(TFormVelmorRnx& window, const std::string& step, const std::string&
             record.State = CaptureState::Completed;
             record.Content.Stats.State = static_cast<int32_t>(CaptureState::Completed);
             record.Content.PageHtml = "<img src=\"a.gif\">";
-            WriteFileBytes(fs::path(store) / IntToHex(record.Id, 1) / "a.gif", "GIF");
+            WriteStoredFile(fs::path(store).parent_path().string(),
+                            fs::path(store).filename().string(), record.Id, "a.gif", "GIF");
         }
         binder.BinderDirty = true;
         ASSERT_TRUE(window.TreeCommands().FileSaveExecute());
@@ -120,13 +123,10 @@ TEST(BinderCrash, ChildRunsAStepUntilKilled) {
     if (folder == nullptr || step == nullptr) {
         GTEST_SKIP() << "run by the other BinderCrash tests";
     }
-    ScopedEventLoopInvoker invoker;
-    IsolatedShell shell;
-    MemorySettingsStore store;
-    std::unique_ptr<TProgram> program = StartProgram(folder, store);
-    ASSERT_NE(program, nullptr);
-    program->Settings().AskBeforeDelete = false;
-    RunStep(*program->Window(), step, StoreOf(DefaultBinder(folder)));
+    ChildProgram child(folder);
+    ASSERT_NE(child.Program, nullptr);
+    child.Program->Settings().AskBeforeDelete = false;
+    RunStep(*child.Program->Window(), step, StoreOf(DefaultBinder(folder)));
     if (HasFatalFailure()) {
         return;
     }
@@ -146,9 +146,14 @@ TEST(BinderCrash, AFolderOfPagesDeletedStaysDeleted) {
     EXPECT_EQ(TopLevel(tree, "Pages"), nullptr);
     EXPECT_NE(TopLevel(tree, "Kept"), nullptr);
     EXPECT_EQ(tree.Count(), 1);
-    // Nothing of the pages is left in the store either.
+    // Nothing of the pages is left in the store either: at most the store's own mark.
     const std::string store = JoinPath(binder.Paths.BinderRoot, binder.Paths.BinderStore);
-    EXPECT_TRUE(!fs::exists(store) || fs::is_empty(store));
+    std::vector<std::string> left;
+    std::error_code missing;
+    for (const auto& entry : fs::directory_iterator(store, missing)) {
+        left.push_back(entry.path().filename().string());
+    }
+    EXPECT_TRUE(left.empty() || left == std::vector<std::string>{FolderMarkName}) << left.size();
 }
 
 TEST(BinderCrash, AnImportedExchangeFileIsThere) {

@@ -62,17 +62,10 @@ TEST(CaptureCrash, ChildCapturesUntilKilled) {
     if (folder == nullptr || url == nullptr) {
         GTEST_SKIP() << "run by ALevelCaptureKilledWhenItHasFinishedKeepsEveryPage";
     }
-    ScopedEventLoopInvoker invoker;
-    IsolatedShell shell;
-    MemorySettingsStore store;
-    std::unique_ptr<TProgram> program = StartProgram(folder, store);
-    ASSERT_NE(program, nullptr);
-    TBinderTree& binder = program->Window()->Binder();
-    auto root = std::make_unique<TPageInfo>();
-    root->RequestedUrl = url;
-    root->Title = "Root";
-    ASSERT_NE(binder.CreateNode(NodeKind::WebPage, TInsertMode::Child, true, std::move(root)),
-              nullptr);
+    ChildProgram child(folder);
+    ASSERT_NE(child.Program, nullptr);
+    TBinderTree& binder = child.Program->Window()->Binder();
+    ASSERT_NE(AddRootPage(*child.Program, url), nullptr);
 
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {

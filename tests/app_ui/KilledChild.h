@@ -13,6 +13,7 @@
 #include "app/binder/commands/BinderTreeCommands.h"
 #include "platform/base/MemorySettingsStore.h"
 
+#include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/FakeBinderUi.h"
 #include "tests/support/FakeCaptureStarter.h"
 #include "tests/support/FakeTaskQueue.h"
@@ -103,6 +104,26 @@ inline bool KillChildOnceItSays(const std::string& test, const std::string& line
                                 std::chrono::milliseconds after = {},
                                 const std::function<bool()>& ready = nullptr) {
     return SignalChildOnceItSays(test, line, SIGKILL, after, ready).Said;
+}
+
+// The program as a child that a test runs starts it: in `folder`, over an invoker, an instance
+// channel and settings of its own. `Program` is null when it did not start.
+struct ChildProgram {
+    explicit ChildProgram(const std::string& folder) : Program(StartProgram(folder, Store)) {}
+    ScopedEventLoopInvoker Invoker;
+    IsolatedShell Shell;
+    MemorySettingsStore Store;
+    std::unique_ptr<TProgram> Program;
+};
+
+// A web page for `url` titled "Root", added at the top of the program's binder, saved and
+// selected, as the root of a capture is; null when it could not be added.
+inline TTreeNode* AddRootPage(TProgram& program, const std::string& url) {
+    auto root = std::make_unique<TPageInfo>();
+    root->RequestedUrl = url;
+    root->Title = "Root";
+    return program.Window()->Binder().CreateNode(NodeKind::WebPage, TInsertMode::Child, true,
+                                                 std::move(root));
 }
 
 // The top-level node titled so; null when there is none.

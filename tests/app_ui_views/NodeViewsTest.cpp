@@ -125,6 +125,8 @@ TEST(NodeViews, AddressesOfStoredPagesKeepTheirFolderNamesWhole) {
     // Through the page file: the browser is sent to the file's encoded address.
     Views v;
     v.paths.BinderRoot = (v.dir / "a#b?c %41").string();
+    std::filesystem::create_directories(
+        v.paths.BinderRoot); // the binder's folder holds its binder file
     v.settings.ShowPageViaFile = true;
     TPageInfo& stored = v.Add(NodeKind::WebPage, 0x1F);
     stored.State = CaptureState::Completed;
@@ -141,6 +143,27 @@ TEST(NodeViews, AddressesOfStoredPagesKeepTheirFolderNamesWhole) {
     ASSERT_FALSE(v.browser.Encodings.empty());
     EXPECT_EQ(v.browser.Calls.back(), "html:");
     EXPECT_EQ(v.browser.Encodings.back(), HtmlEncoding::Utf8);
+}
+
+// A page whose node folder the program did not make (a binder from before folders were marked,
+// or a folder of the user's that a binder file names) is shown from memory, its folder its base:
+// the page file there is neither written nor removed, not even by a refresh.
+TEST(NodeViews, APageInAFolderTheProgramDidNotMakeIsShownWithoutWritingThere) {
+    Views v;
+    v.settings.ShowPageViaFile = true;
+    const std::filesystem::path folder = v.dir / "store" / "1F";
+    WriteFileBytes(folder / "1F.htm", "an older copy");
+    WriteFileBytes(folder / "photo.jpg", "mine");
+    TPageInfo& page = v.Add(NodeKind::WebPage, 0x1F);
+    page.State = CaptureState::Completed;
+    page.Content.PageHtml = "<html>p</html>";
+    v.views.TabSheet1Show();
+    v.Select(0);
+    v.views.Refresh();
+    const std::string shown = "html:file://" + folder.string() + "/";
+    EXPECT_EQ(v.browser.Calls, (std::vector<std::string>{shown, shown}));
+    EXPECT_EQ(ReadFileBytes(folder / "1F.htm"), "an older copy");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);
 }
 
 TEST(NodeViews, AStoredPageIsShownOnceOfflineUntilItMustReload) {

@@ -17,15 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string Read(const std::string& path, size_t& size) {
     std::unique_ptr<char[]> data = ReadFileWhole(path, size);
     EXPECT_NE(data, nullptr);
@@ -121,19 +112,20 @@ TEST(Files, AtomicWriteCreatesAndReplacesLeavingNoTemporaryFile) {
     struct stat info;
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
-    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"tree.sav"});
+    EXPECT_EQ(SortedNames(dir.Path()), std::vector<std::string>{"tree.sav"});
 
     ASSERT_TRUE(WriteFileAtomic(path, "", 0, error)) << error;
     EXPECT_EQ(fs::file_size(path), 0u);
 
-    // Through a symbolic link the file it points to is replaced, the link stays.
+    // A symbolic link at the name is replaced itself: the file it points to keeps its bytes.
     fs::create_directory(dir / "real");
     WriteFileBytes(dir / "real" / "target", "old");
     fs::create_symlink("real/target", dir / "link");
     ASSERT_TRUE(WriteFileAtomic((dir / "link").string(), "new", 3, error)) << error;
-    EXPECT_TRUE(fs::is_symlink(dir / "link"));
-    EXPECT_EQ(ReadFileBytes(dir / "real" / "target"), "new");
-    EXPECT_EQ(Names(dir / "real"), std::vector<std::string>{"target"});
+    EXPECT_FALSE(fs::is_symlink(dir / "link"));
+    EXPECT_EQ(ReadFileBytes(dir / "link"), "new");
+    EXPECT_EQ(ReadFileBytes(dir / "real" / "target"), "old");
+    EXPECT_EQ(SortedNames(dir / "real"), std::vector<std::string>{"target"});
 }
 
 TEST(Files, AtomicWriteFailuresKeepTheOldFile) {
@@ -149,7 +141,7 @@ TEST(Files, AtomicWriteFailuresKeepTheOldFile) {
     EXPECT_FALSE(WriteFileAtomic((dir / "folder").string(), "x", 1, error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(ReadFileBytes(dir / "folder" / "inside"), "kept");
-    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"folder"});
+    EXPECT_EQ(SortedNames(dir.Path()), std::vector<std::string>{"folder"});
 }
 
 // A full disk, as seen by the writer: the file-size limit makes the write into the temporary
@@ -174,7 +166,7 @@ TEST(Files, AtomicWriteThatRunsOutOfSpaceKeepsTheOldFile) {
     EXPECT_FALSE(written);
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(ReadFileBytes(path), "the old contents");
-    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"tree.sav"});
+    EXPECT_EQ(SortedNames(dir.Path()), std::vector<std::string>{"tree.sav"});
 }
 
 TEST(Files, AtomicFileWriterReplacesOnlyWhenCommitted) {
@@ -187,17 +179,17 @@ TEST(Files, AtomicFileWriterReplacesOnlyWhenCommitted) {
         EXPECT_TRUE(writer.Write("piece one, ", 11));
         EXPECT_TRUE(writer.Write("piece\0two", 9));
         EXPECT_EQ(ReadFileBytes(path), "old"); // readers see the old file meanwhile
-        EXPECT_EQ(Names(dir.Path()).size(), 2u);
+        EXPECT_EQ(SortedNames(dir.Path()).size(), 2u);
     }
     EXPECT_EQ(ReadFileBytes(path), "old");
-    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"big.jpg"});
+    EXPECT_EQ(SortedNames(dir.Path()), std::vector<std::string>{"big.jpg"});
 
     AtomicFileWriter writer(path);
     EXPECT_TRUE(writer.Write("piece one, ", 11));
     EXPECT_TRUE(writer.Write("piece\0two", 9));
     ASSERT_TRUE(writer.Commit()) << writer.Error();
     EXPECT_EQ(ReadFileBytes(path), std::string("piece one, piece\0two", 20));
-    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"big.jpg"});
+    EXPECT_EQ(SortedNames(dir.Path()), std::vector<std::string>{"big.jpg"});
     // Done once; a second commit or a late write is refused.
     EXPECT_FALSE(writer.Commit());
     EXPECT_FALSE(writer.Write("x", 1));

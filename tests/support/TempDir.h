@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // A fresh folder under the system's temporary folder, removed with everything in it when the
 // test ends.
@@ -23,6 +24,9 @@ private:
 // The bytes of a file, or an empty string when it cannot be read.
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// The names directly in a folder, in name order.
+std::vector<std::string> SortedNames(const std::filesystem::path& folder);
 
 // tests/fixtures/<name>
 std::filesystem::path FixturePath(const std::string& name);

@@ -245,9 +245,9 @@ void TNodeViews::ShowNodePage(TPageInfo& record) {
         }
         break;
     }
-    const PageSourceSettings settings{settings_.ShowPageViaFile, settings_.StripScript,
-                                      startFolder_, notAvailable_};
-    const PageSource source = ChoosePageSource(record, paths_, settings);
+    PageSourceSettings settings{settings_.ShowPageViaFile, settings_.StripScript, startFolder_,
+                                notAvailable_};
+    PageSource source = ChoosePageSource(record, paths_, settings);
     shownAny_ = true;
     lastShownId_ = record.Id;
     record.Reload = 0;
@@ -257,19 +257,27 @@ void TNodeViews::ShowNodePage(TPageInfo& record) {
     }
     // What the binder shows comes from its own files, never from the net.
     browser_.SetOffline(true);
-    if (source.ViaFile) {
-        ShowPageFile(source.Html, record.Id);
-    } else {
-        browser_.LoadHtml(source.Html, source.BaseUrl, source.Encoding);
+    if (source.ViaFile && ShowPageFile(source.Html, record.Id)) {
+        return;
     }
+    if (source.ViaFile) {
+        // The page file could not be written (its folder is not one the program made, as in
+        // a binder from before folders were marked): the page is shown from memory instead,
+        // its files still found through its base.
+        settings.ShowPageViaFile = false;
+        source = ChoosePageSource(record, paths_, settings);
+    }
+    browser_.LoadHtml(source.Html, source.BaseUrl, source.Encoding);
 }
 
-void TNodeViews::ShowPageFile(const std::string& html, uint32_t id) {
+bool TNodeViews::ShowPageFile(const std::string& html, uint32_t id) {
     // Written every time, so the file always holds the page as it is now.
     const std::string file = WriteNodePageFile(paths_.BinderRoot, paths_.BinderStore, id, html);
-    if (!file.empty()) {
-        browser_.Navigate(FileUrl(file));
+    if (file.empty()) {
+        return false;
     }
+    browser_.Navigate(FileUrl(file));
+    return true;
 }
 
 void TNodeViews::ShowBlank() {

@@ -119,7 +119,8 @@ public:
 
 private:
     TPageInfo* SelectedRecord() const;
-    void ShowPageFile(const std::string& html, uint32_t id);
+    // False when the page file could not be written.
+    bool ShowPageFile(const std::string& html, uint32_t id);
     void ShowNodeStatus(const TPageInfo& record);
     void EndEditing();
     void Enable(ViewCommand command, bool enabled) { window_.SetCommandEnabled(command, enabled); }

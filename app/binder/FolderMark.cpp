@@ -1,0 +1,108 @@
+#include "app/binder/FolderMark.h"
+
+#include "platform/base/FileDescriptor.h"
+#include "platform/base/Files.h"
+#include "platform/base/FolderEntries.h"
+#include "platform/base/Guid.h"
+#include "platform/base/StringUtils.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+// What the mark of the folder holds: a line a person can read, and the folder's own identity.
+bool MarkText(int folder, std::string& text) {
+    struct stat info;
+    if (::fstat(folder, &info) != 0 || !S_ISDIR(info.st_mode)) {
+        return false;
+    }
+    text = "Tarnwick made this folder and may remove it with all it holds.\nfolder " +
+           std::to_string(info.st_ino) + "\n";
+    return true;
+}
+
+} // namespace
+
+bool WriteFolderMark(int folder) {
+    std::string text;
+    if (!MarkText(folder, text)) {
+        return false;
+    }
+    FileDescriptor mark(::openat(folder, FolderMarkName,
+                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0444));
+    if (!mark.Valid()) {
+        return false;
+    }
+    // A folder whose mark were lost in a power cut could never be written or removed again.
+    return WriteAllBytes(mark.Get(), text.data(), text.size()) && ::fsync(mark.Get()) == 0 &&
+           mark.Close();
+}
+
+bool HoldsFolderMark(int folder) {
+    std::string expected;
+    if (!MarkText(folder, expected)) {
+        return false;
+    }
+    FileDescriptor mark(
+        ::openat(folder, FolderMarkName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat info;
+    if (!mark.Valid() || ::fstat(mark.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_size != static_cast<off_t>(expected.size())) {
+        return false;
+    }
+    // The mark is a few dozen bytes: one read takes it whole.
+    std::string text(expected.size(), '\0');
+    return ::pread(mark.Get(), text.data(), text.size(), 0) == static_cast<ssize_t>(text.size()) &&
+           text == expected;
+}
+
+FileDescriptor MakeMarkedFolder(int parent, const std::string& name) {
+    if (!IsEntryName(name)) {
+        errno = EINVAL;
+        return FileDescriptor();
+    }
+    std::string passing;
+    for (int attempt = 0; attempt < 100 && passing.empty(); ++attempt) {
+        passing = ".tarnwick-new-" + IntToHex(NewNodeId(), 8);
+        if (::mkdirat(parent, passing.c_str(), 0777) != 0) {
+            if (errno != EEXIST) {
+                return FileDescriptor();
+            }
+            passing.clear();
+        }
+    }
+    FileDescriptor folder = OpenFolderAt(parent, passing);
+    if (folder.Valid() && WriteFolderMark(folder.Get()) &&
+        RenameWithoutReplacing(parent, passing, parent, name)) {
+        return folder;
+    }
+    const int error = errno;
+    RemoveEntryAt(parent, passing);
+    errno = error;
+    return FileDescriptor();
+}
+
+FileDescriptor OpenMarkedFolder(int parent, const std::string& name, bool make, std::string& why) {
+    FileDescriptor folder = OpenFolderAt(parent, name);
+    if (!folder.Valid() && errno == ENOENT && make) {
+        folder = MakeMarkedFolder(parent, name);
+        if (!folder.Valid() && errno == EEXIST) {
+            // Made by another writer meanwhile.
+            folder = OpenFolderAt(parent, name);
+        }
+    }
+    if (!folder.Valid()) {
+        why = errno == ELOOP ? "it is a link" : std::strerror(errno);
+        return folder;
+    }
+    if (!HoldsFolderMark(folder.Get())) {
+        why = "the program did not make it, so it neither writes there nor removes it";
+        errno = EPERM;
+        return FileDescriptor();
+    }
+    return folder;
+}

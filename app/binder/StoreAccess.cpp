@@ -1,0 +1,187 @@
+#include "app/binder/StoreAccess.h"
+
+#include "app/binder/FolderMark.h"
+#include "platform/base/Files.h"
+#include "platform/base/FolderEntries.h"
+#include "platform/base/StringUtils.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string Reason(int error) {
+    return error == ELOOP ? "it is a link" : std::strerror(error);
+}
+
+// Empties the folder through the descriptor that was found marked, then removes its name: a
+// folder put at that name meanwhile is not emptied, and the last step removes only an empty one.
+bool RemoveMarkedFolder(int store, const std::string& name, int folder) {
+    return RemoveFolderContents(folder) && ::unlinkat(store, name.c_str(), AT_REMOVEDIR) == 0;
+}
+
+} // namespace
+
+StoreAccess::StoreAccess(std::string binderFolder, std::string storeName)
+    : binderFolder_(std::move(binderFolder)), storeName_(std::move(storeName)) {}
+
+std::string StoreAccess::StorePath() const {
+    return JoinPath(binderFolder_, storeName_);
+}
+
+FileDescriptor StoreAccess::OpenStore(bool make) const {
+    if (binderFolder_.empty()) {
+        errno = ENOENT;
+        return FileDescriptor();
+    }
+    const FileDescriptor binder = OpenFolderPath(binderFolder_);
+    if (!binder.Valid()) {
+        return FileDescriptor();
+    }
+    FileDescriptor store = OpenFolderAt(binder.Get(), storeName_);
+    if (store.Valid() || errno != ENOENT || !make) {
+        return store;
+    }
+    // Made in place and marked at once: the binder's folder, often a folder of the user's,
+    // gets no passing names of the program's. Should the mark be lost to a crash, the store is
+    // still written into; only removing it needs the mark.
+    if (::mkdirat(binder.Get(), storeName_.c_str(), 0777) == 0) {
+        store = OpenFolderAt(binder.Get(), storeName_);
+        if (store.Valid()) {
+            WriteFolderMark(store.Get());
+        }
+        return store;
+    }
+    return errno == EEXIST ? OpenFolderAt(binder.Get(), storeName_) : FileDescriptor();
+}
+
+std::string StoreAccess::NodeFilePath(uint32_t id, std::string_view relative) const {
+    return JoinPath(JoinPath(StorePath(), IntToHex(id, 1)), relative);
+}
+
+FileDescriptor StoreAccess::OpenNodeFileFolder(uint32_t id, std::string_view relative, bool make,
+                                               std::string& name, std::string& error) const {
+    const std::string folderName = IntToHex(id, 1);
+    if (relative == FolderMarkName) {
+        error = "the name " + std::string(relative) + " is the program's own mark";
+        return FileDescriptor();
+    }
+    const FileDescriptor store = OpenStore(make);
+    // errno is kept through the message, so callers can tell a missing folder from a refusal.
+    const auto refuse = [&](const std::string& text) {
+        const int code = errno;
+        error = text;
+        errno = code;
+        return FileDescriptor();
+    };
+    if (!store.Valid()) {
+        return refuse("the store folder " + StorePath() + " can not be used (" + Reason(errno) +
+                      ")");
+    }
+    std::string why;
+    const FileDescriptor node = OpenMarkedFolder(store.Get(), folderName, make, why);
+    if (!node.Valid()) {
+        return refuse("the folder " + JoinPath(StorePath(), folderName) + " can not be used (" +
+                      why + ")");
+    }
+    FileDescriptor folder = OpenFolderOf(node.Get(), relative, make, name);
+    if (!folder.Valid()) {
+        return refuse("the file " + NodeFilePath(id, relative) + " can not be reached (" +
+                      Reason(errno) + ")");
+    }
+    return folder;
+}
+
+std::unique_ptr<AtomicFileWriter> StoreAccess::OpenNodeFile(uint32_t id, std::string_view relative,
+                                                            bool durable,
+                                                            std::string& error) const {
+    std::string name;
+    const FileDescriptor folder = OpenNodeFileFolder(id, relative, true, name, error);
+    if (!folder.Valid()) {
+        return nullptr;
+    }
+    auto writer = std::make_unique<AtomicFileWriter>(folder.Get(), name, durable);
+    if (!writer->Good()) {
+        error = "can not write file " + NodeFilePath(id, relative) + " (" + writer->Error() + ")";
+        return nullptr;
+    }
+    return writer;
+}
+
+bool StoreAccess::WriteNodeFile(uint32_t id, std::string_view relative, std::string_view bytes,
+                                std::string& error) const {
+    std::unique_ptr<AtomicFileWriter> writer = OpenNodeFile(id, relative, true, error);
+    if (writer == nullptr) {
+        return false;
+    }
+    if (!writer->Write(bytes.data(), bytes.size()) || !writer->Commit()) {
+        error = "can not write file " + NodeFilePath(id, relative) + " (" + writer->Error() + ")";
+        return false;
+    }
+    return true;
+}
+
+bool StoreAccess::RemoveNodeFile(uint32_t id, std::string_view relative) const {
+    std::string name;
+    std::string error;
+    errno = 0;
+    const FileDescriptor folder = OpenNodeFileFolder(id, relative, false, name, error);
+    if (!folder.Valid()) {
+        return errno == ENOENT;
+    }
+    return ::unlinkat(folder.Get(), name.c_str(), 0) == 0 || errno == ENOENT;
+}
+
+bool StoreAccess::RemoveNodeFolder(uint32_t id) const {
+    const FileDescriptor store = OpenStore(false);
+    if (!store.Valid()) {
+        return errno == ENOENT;
+    }
+    const std::string name = IntToHex(id, 1);
+    std::string why;
+    const FileDescriptor node = OpenMarkedFolder(store.Get(), name, false, why);
+    if (!node.Valid()) {
+        return errno == ENOENT;
+    }
+    return RemoveMarkedFolder(store.Get(), name, node.Get());
+}
+
+StoreAccess::Removed
+StoreAccess::RemoveOwnFolders(const std::function<bool(const std::string& name)>& keep) const {
+    Removed removed;
+    const FileDescriptor store = OpenStore(false);
+    if (!store.Valid()) {
+        return removed;
+    }
+    for (const std::string& name : FolderNames(store.Get())) {
+        if (keep(name)) {
+            continue;
+        }
+        std::string why;
+        const FileDescriptor folder = OpenMarkedFolder(store.Get(), name, false, why);
+        if (!folder.Valid()) {
+            continue;
+        }
+        if (RemoveMarkedFolder(store.Get(), name, folder.Get())) {
+            removed.Names.push_back(name);
+        } else {
+            removed.Failed = true;
+        }
+    }
+    return removed;
+}
+
+bool StoreAccess::RemoveStoreIfEmpty() const {
+    const FileDescriptor binder = OpenFolderPath(binderFolder_);
+    const FileDescriptor store =
+        binder.Valid() ? OpenFolderAt(binder.Get(), storeName_) : FileDescriptor();
+    if (!store.Valid() || !HoldsFolderMark(store.Get()) ||
+        FolderNames(store.Get()) != std::vector<std::string>{FolderMarkName}) {
+        return false;
+    }
+    return ::unlinkat(store.Get(), FolderMarkName, 0) == 0 &&
+           ::unlinkat(binder.Get(), storeName_.c_str(), AT_REMOVEDIR) == 0;
+}

@@ -1,0 +1,101 @@
+#include "app/binder/StoreAccess.h"
+#include "app/binder/FolderMark.h"
+#include "platform/base/FolderEntries.h"
+
+#include "tests/support/StoredFiles.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const auto KeepNone = [](const std::string&) { return false; };
+
+} // namespace
+
+// A binder file may name a folder of the user's as its store and the user's folders as its
+// nodes' folders. The program writes into and removes only the folders it made: not a folder
+// named like a node's, not one holding a mark copied from a folder of the program's, not a link.
+TEST(StoreAccess, OnlyFoldersTheProgramMadeAreWrittenIntoOrRemoved) {
+    TempDir home;
+    const fs::path restore = home / "Restore";
+    WriteFileBytes(restore / "2024" / "photo.jpg", "mine");
+    WriteStoredFile(home.Str(), "Restore", 0xCAFE, "a.gif", "ours");
+    fs::copy_file(restore / "CAFE" / FolderMarkName, restore / "2024" / FolderMarkName);
+    fs::create_directory_symlink(restore / "2024", restore / "ADD");
+    const std::vector<std::string> userFiles = {FolderMarkName, "photo.jpg"};
+
+    const StoreAccess store(home.Str(), "Restore");
+    std::string error;
+    EXPECT_FALSE(store.WriteNodeFile(0x2024, "photo.jpg", "replaced", error));
+    EXPECT_NE(error.find("did not make"), std::string::npos) << error;
+    EXPECT_FALSE(store.WriteNodeFile(0x2024, "2024.htm", "new", error));
+    EXPECT_FALSE(store.WriteNodeFile(0xADD, "ADD.htm", "new", error));
+    EXPECT_FALSE(store.RemoveNodeFile(0x2024, "photo.jpg"));
+    EXPECT_FALSE(store.RemoveNodeFolder(0x2024));
+    EXPECT_FALSE(store.RemoveNodeFolder(0xADD));
+    EXPECT_EQ(store.RemoveOwnFolders(KeepNone).Names, std::vector<std::string>{"CAFE"});
+    EXPECT_FALSE(store.RemoveStoreIfEmpty()); // the user's folder
+    EXPECT_EQ(ReadFileBytes(restore / "2024" / "photo.jpg"), "mine");
+    EXPECT_EQ(SortedNames(restore / "2024"), userFiles);
+    EXPECT_EQ(SortedNames(restore), (std::vector<std::string>{"2024", "ADD"}));
+    EXPECT_TRUE(fs::is_symlink(restore / "ADD"));
+
+    // A missing store is made, marked, at its first write; the mark's own name is never
+    // written; emptied of the program's folders, the store goes.
+    const StoreAccess fresh(home.Str(), "Newstore");
+    EXPECT_TRUE(fresh.RemoveNodeFolder(0x1));
+    EXPECT_FALSE(fs::exists(home / "Newstore"));
+    EXPECT_FALSE(fresh.WriteNodeFile(0x1, FolderMarkName, "x", error));
+    ASSERT_TRUE(fresh.WriteNodeFile(0x1, "sub/a.gif", "a", error)) << error;
+    EXPECT_TRUE(HoldsFolderMark(OpenFolderPath((home / "Newstore").string()).Get()));
+    EXPECT_FALSE(fresh.RemoveStoreIfEmpty());
+    EXPECT_TRUE(fresh.RemoveNodeFile(0x1, "sub/a.gif"));
+    EXPECT_TRUE(fresh.RemoveNodeFolder(0x1));
+    EXPECT_TRUE(fresh.RemoveStoreIfEmpty());
+    EXPECT_FALSE(fs::exists(home / "Newstore"));
+
+    // A store that is a link is never entered.
+    fs::create_directory_symlink(restore, home / "Linkstore");
+    EXPECT_FALSE(StoreAccess(home.Str(), "Linkstore").WriteNodeFile(0x7, "a", "x", error));
+    EXPECT_FALSE(fs::exists(restore / "7"));
+}
+
+// Resources of one page are written from several threads: whichever makes the node folder,
+// every file lands in the one folder, marked once, with no folder half made left behind.
+TEST(StoreAccess, WritersMakingOneNodeFolderAtOnceAllWriteIntoIt) {
+    TempDir dir;
+    const StoreAccess store(dir.Str(), "Sstore");
+    constexpr int Writers = 8;
+    std::atomic<int> ready{0};
+    std::atomic<int> written{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < Writers; ++i) {
+        threads.emplace_back([&, i] {
+            ++ready;
+            while (ready.load() < Writers) {
+                std::this_thread::yield();
+            }
+            std::string error;
+            written += store.WriteNodeFile(0xAB, "f" + std::to_string(i), "x", error) ? 1 : 0;
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(written.load(), Writers);
+    EXPECT_EQ(SortedNames(dir / "Sstore"), (std::vector<std::string>{FolderMarkName, "AB"}));
+    std::vector<std::string> expected = {FolderMarkName};
+    for (int i = 0; i < Writers; ++i) {
+        expected.push_back("f" + std::to_string(i));
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(SortedNames(dir / "Sstore" / "AB"), expected);
+}
