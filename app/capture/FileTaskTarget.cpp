@@ -1,17 +1,17 @@
 #include "app/capture/FileTaskTarget.h"
 
 #include "app/binder/BinderHeader.h"
+#include "app/binder/StoreAccess.h"
 #include "platform/base/Files.h"
+#include "platform/base/FolderEntries.h"
 #include "platform/base/Guid.h"
 #include "platform/base/StringUtils.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,51 +55,7 @@ bool UsableName(const std::string& name) {
     return !name.empty() && name[0] != '.' && name.find('\0') == std::string::npos;
 }
 
-int OpenFolderAt(int parent, const std::string& name) {
-    return ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-}
-
-// Gives the file `from` of the folder the name `to` unless something has that name: 0, or why
-// not (EEXIST when the name is taken).
-int RenameWithoutReplacing(int folder, const std::string& from, const std::string& to) {
-    if (::renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_NOREPLACE) == 0) {
-        return 0;
-    }
-    if (errno != EINVAL && errno != ENOSYS) {
-        return errno;
-    }
-    // A file system without the rename that never replaces: a second link never replaces
-    // either, and the first then goes.
-    if (::linkat(folder, from.c_str(), folder, to.c_str(), 0) != 0) {
-        return errno;
-    }
-    ::unlinkat(folder, from.c_str(), 0);
-    return 0;
-}
-
 } // namespace
-
-FileHandle::~FileHandle() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
-}
-
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = other.Release();
-    }
-    return *this;
-}
-
-int FileHandle::Release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-}
 
 std::optional<FileTaskPlace> FindFileTaskPlace(const std::string& binderFolder,
                                                const std::string& storeName,
@@ -146,27 +102,27 @@ std::optional<FileTaskPlace> FindFileTaskPlace(const std::string& binderFolder,
     return place;
 }
 
-WalkResult OpenPlace(const FileTaskPlace& place, bool make, FileHandle& folder) {
-    FileHandle current(::open(place.Base.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!current.Valid()) {
+WalkResult OpenPlace(const FileTaskPlace& place, bool make, FileDescriptor& folder) {
+    if (place.Names.empty()) {
         return WalkResult::Refused;
     }
-    for (const std::string& name : place.Names) {
-        int fd = OpenFolderAt(current.Fd(), name);
-        if (fd < 0 && errno == ENOENT) {
+    FileDescriptor current = StoreAccess(place.Base, place.Names.front()).OpenStore(make);
+    if (!current.Valid()) {
+        return errno == ENOENT && !make ? WalkResult::Missing : WalkResult::Refused;
+    }
+    for (auto name = place.Names.begin() + 1; name != place.Names.end(); ++name) {
+        FileDescriptor next = OpenFolderAt(current.Get(), *name);
+        if (!next.Valid() && errno == ENOENT) {
             if (!make) {
                 return WalkResult::Missing;
             }
-            if (::mkdirat(current.Fd(), name.c_str(), 0777) != 0 && errno != EEXIST) {
-                return WalkResult::Refused;
-            }
-            fd = OpenFolderAt(current.Fd(), name);
+            next = MakeFolderAt(current.Get(), *name);
         }
         // A link ends here (ELOOP), and so does anything that is no folder.
-        if (fd < 0) {
+        if (!next.Valid()) {
             return WalkResult::Refused;
         }
-        current = FileHandle(fd);
+        current = std::move(next);
     }
     folder = std::move(current);
     return WalkResult::Opened;
@@ -191,15 +147,15 @@ bool IsDownloadTemporary(std::string_view name) {
                        [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); });
 }
 
-std::optional<NewFile> CreateDownloadTemporary(const FileHandle& folder) {
+std::optional<NewFile> CreateDownloadTemporary(const FileDescriptor& folder) {
     // A name met already is another download's: a fresh one is drawn.
     for (int attempt = 0; attempt < MaxNumberedNames; ++attempt) {
         std::string name = std::string(TemporaryPrefix) + IntToHex(NewNodeId(), 8) +
                            IntToHex(NewNodeId(), 8) + std::string(TemporarySuffix);
-        const int fd = ::openat(folder.Fd(), name.c_str(),
+        const int fd = ::openat(folder.Get(), name.c_str(),
                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            return NewFile{FileHandle(fd), std::move(name)};
+            return NewFile{FileDescriptor(fd), std::move(name)};
         }
         if (errno != EEXIST) {
             return std::nullopt;
@@ -208,45 +164,29 @@ std::optional<NewFile> CreateDownloadTemporary(const FileHandle& folder) {
     return std::nullopt;
 }
 
-std::optional<std::string> TakeFreeName(const FileHandle& folder, const std::string& temporary,
+std::optional<std::string> TakeFreeName(const FileDescriptor& folder, const std::string& temporary,
                                         const std::string& name) {
     for (int number = 1; number <= MaxNumberedNames; ++number) {
         std::string candidate = number == 1 ? name : NumberedName(name, number);
-        const int error = RenameWithoutReplacing(folder.Fd(), temporary, candidate);
-        if (error == 0) {
-            ::fsync(folder.Fd());
+        if (RenameWithoutReplacing(folder.Get(), temporary, folder.Get(), candidate)) {
+            ::fsync(folder.Get());
             return candidate;
         }
-        if (error != EEXIST) {
+        if (errno != EEXIST) {
             return std::nullopt;
         }
     }
     return std::nullopt;
 }
 
-int RemoveDownloadTemporaries(const FileHandle& folder) {
-    // The listing reads through a handle of its own, which it closes.
-    const int listed = ::fcntl(folder.Fd(), F_DUPFD_CLOEXEC, 0);
-    if (listed < 0) {
-        return 0;
-    }
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(listed), &::closedir);
-    if (dir == nullptr) {
-        ::close(listed);
-        return 0;
-    }
-    ::rewinddir(dir.get());
-    std::vector<std::string> found;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        if (IsDownloadTemporary(entry->d_name)) {
-            found.emplace_back(entry->d_name);
-        }
-    }
+int RemoveDownloadTemporaries(const FileDescriptor& folder) {
+    std::vector<std::string> found = FolderNames(folder.Get());
+    std::erase_if(found, [](const std::string& name) { return !IsDownloadTemporary(name); });
     int removed = 0;
     for (const std::string& name : found) {
         struct stat info;
-        if (::fstatat(folder.Fd(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(info.st_mode) && ::unlinkat(folder.Fd(), name.c_str(), 0) == 0) {
+        if (::fstatat(folder.Get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && ::unlinkat(folder.Get(), name.c_str(), 0) == 0) {
             ++removed;
         }
     }

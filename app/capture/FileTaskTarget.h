@@ -7,29 +7,12 @@
 // names can lead a download out of the store or replace a file that is there, and a download
 // cut short never stands under the name of the file it was to be.
 
+#include "platform/base/FileDescriptor.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-// An open file or folder, closed when the handle goes.
-class FileHandle {
-public:
-    FileHandle() = default;
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle();
-    FileHandle(FileHandle&& other) noexcept : fd_(other.Release()) {}
-    FileHandle& operator=(FileHandle&& other) noexcept;
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    int Fd() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    int Release();
-
-private:
-    int fd_ = -1;
-};
 
 // The folder a file task downloads into: `Base` (the binder's folder, with every link on its
 // way resolved) and the names below it, in order, the store's first.
@@ -55,12 +38,13 @@ enum class WalkResult {
 };
 
 // Opens the place's folder: each name below the base opened with O_NOFOLLOW | O_DIRECTORY, and
-// with `make` made first when it is missing, so no link on the way is ever followed.
-WalkResult OpenPlace(const FileTaskPlace& place, bool make, FileHandle& folder);
+// with `make` made first when it is missing, so no link on the way is ever followed. A store
+// made here is made as every store is (StoreAccess: marked as the program's).
+WalkResult OpenPlace(const FileTaskPlace& place, bool make, FileDescriptor& folder);
 
 // A file made for writing in an open folder.
 struct NewFile {
-    FileHandle File;
+    FileDescriptor File;
     std::string Name;
 };
 
@@ -71,19 +55,19 @@ bool IsDownloadTemporary(std::string_view name);
 
 // Makes a new file of a download-temporary name in the folder (O_CREAT | O_EXCL | O_NOFOLLOW).
 // Nothing when none could be made.
-std::optional<NewFile> CreateDownloadTemporary(const FileHandle& folder);
+std::optional<NewFile> CreateDownloadTemporary(const FileDescriptor& folder);
 
 // Gives the complete file `temporary` of the folder the name `name`, or, when the name is
 // taken (by a file, a folder or a link), the first free one of "stem (2).ext", "stem (3).ext"
 // and so on, without replacing anything on the way; the folder is then flushed to the disk, so
 // the name is there before anyone is told. The name given, or nothing when none could be
 // (the temporary is then still there).
-std::optional<std::string> TakeFreeName(const FileHandle& folder, const std::string& temporary,
+std::optional<std::string> TakeFreeName(const FileDescriptor& folder, const std::string& temporary,
                                         const std::string& name);
 
 // Removes the download temporaries (files only, never through a link) that lie directly in
 // the folder: what downloads cut short by a crash left. Returns how many went.
-int RemoveDownloadTemporaries(const FileHandle& folder);
+int RemoveDownloadTemporaries(const FileDescriptor& folder);
 
 // "stem (n).ext" for "stem.ext"; "name (n)" for a name without an extension.
 std::string NumberedName(const std::string& name, int number);

@@ -47,7 +47,7 @@ FileTaskEnd RunFileTask(TaskQueue& queue, const Task& task, int index,
                         const HttpOptions& options) {
     const std::optional<FileTaskPlace> place =
         FindFileTaskPlace(binderFolder, storeName, task.LocalPath);
-    FileHandle folder;
+    FileDescriptor folder;
     // A link or a file on the way is refused before anything is asked of the server.
     if (!place || OpenPlace(*place, false, folder) == WalkResult::Refused) {
         return {TaskFailed, std::nullopt};
@@ -75,12 +75,12 @@ FileTaskEnd DownloadVerified(TaskQueue& queue, const Task& task, const FileTaskP
     }
     HttpOptions transfer = StoppableOptions(queue, options);
     transfer.UserAgent = DownloadAgent;
-    FileHandle folder;
+    FileDescriptor folder;
     std::optional<NewFile> file;
     const HttpResult result = ThreadHttpClient().GetTo(
         task.Url, transfer,
         [&file](const char* data, size_t length) {
-            return WriteAll(file->File.Fd(), data, length);
+            return WriteAll(file->File.Get(), data, length);
         },
         [&](const HttpResult& headers) {
             // The folders and the file are made only for an answer that will be kept.
@@ -95,10 +95,10 @@ FileTaskEnd DownloadVerified(TaskQueue& queue, const Task& task, const FileTaskP
         return NotDownloaded(queue);
     }
     // On the disk before it takes its name: a name is only ever given to the whole file.
-    bool saved = result.Ok() && ::fsync(file->File.Fd()) == 0;
+    bool saved = result.Ok() && ::fsync(file->File.Get()) == 0;
     saved = ::close(file->File.Release()) == 0 && saved;
     if (!saved) {
-        ::unlinkat(folder.Fd(), file->Name.c_str(), 0);
+        ::unlinkat(folder.Get(), file->Name.c_str(), 0);
         return NotDownloaded(queue);
     }
     return {TaskDone, DownloadedFile{std::move(folder), std::move(file->Name), std::move(name)}};
@@ -119,7 +119,7 @@ int32_t FinishFileTask(FileTaskEnd& end) {
 
 void DiscardFileTaskEnd(FileTaskEnd& end) {
     if (end.File) {
-        ::unlinkat(end.File->Folder.Fd(), end.File->Temporary.c_str(), 0);
+        ::unlinkat(end.File->Folder.Get(), end.File->Temporary.c_str(), 0);
         end.File.reset();
     }
 }
@@ -134,10 +134,10 @@ int RemoveFileTaskLeftovers(const std::string& binderFolder, const std::string& 
         }
         const std::optional<FileTaskPlace> place =
             FindFileTaskPlace(binderFolder, storeName, task.LocalPath);
-        FileHandle folder;
+        FileDescriptor folder;
         struct stat info;
         if (place && OpenPlace(*place, false, folder) == WalkResult::Opened &&
-            ::fstat(folder.Fd(), &info) == 0 && swept.insert({info.st_dev, info.st_ino}).second) {
+            ::fstat(folder.Get(), &info) == 0 && swept.insert({info.st_dev, info.st_ino}).second) {
             removed += RemoveDownloadTemporaries(folder);
         }
     }

@@ -18,7 +18,7 @@ class TaskQueue;
 // A complete download, still under its temporary name in the folder it was written in, and the
 // name it is to take.
 struct DownloadedFile {
-    FileHandle Folder;
+    FileDescriptor Folder;
     std::string Temporary;
     std::string Name;
 };

@@ -85,10 +85,19 @@ bool RenameWithoutReplacing(int fromFolder, const std::string& from, int toFolde
     if (::renameat2(fromFolder, from.c_str(), toFolder, to.c_str(), RENAME_NOREPLACE) == 0) {
         return true;
     }
-    if (errno != EINVAL) {
+    if (errno != EINVAL && errno != ENOSYS) {
         return false;
     }
-    // A file system that cannot refuse a replacement by itself: the name is looked at first.
+    // A file system without the rename that never replaces. A second link never replaces
+    // either, and the first then goes; a folder takes no second link, so its new name is looked
+    // at first.
+    if (::linkat(fromFolder, from.c_str(), toFolder, to.c_str(), 0) == 0) {
+        ::unlinkat(fromFolder, from.c_str(), 0);
+        return true;
+    }
+    if (errno != EPERM) {
+        return false;
+    }
     struct stat info;
     if (::fstatat(toFolder, to.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT) {
         errno = EEXIST;

@@ -1,5 +1,7 @@
 #include "app/capture/FileTaskTarget.h"
 
+#include "app/binder/FolderMark.h"
+
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +14,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-FileHandle OpenFolder(const fs::path& folder) {
-    return FileHandle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+FileDescriptor OpenFolder(const fs::path& folder) {
+    return FileDescriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
 // Every entry of the folder (links not followed): a file's bytes, "link" or "folder".
@@ -99,4 +101,25 @@ TEST(FileTaskTarget, OnlyDownloadTemporariesInTheFolderAreRemoved) {
     EXPECT_EQ(Entries(folder), expected);
     EXPECT_EQ(ReadFileBytes(folder / "sub" / temporary), "below");
     EXPECT_EQ(ReadFileBytes(dir / "target"), "target");
+}
+
+// A store a download makes is made as every store is, marked as the program's, so deleting the
+// binder can remove it; the folders below it are walked to, and made, one name at a time.
+TEST(FileTaskTarget, AStoreMadeForADownloadIsMarkedAsTheProgramsOwn) {
+    TempDir dir;
+    const fs::path binder = dir / "binder";
+    fs::create_directories(binder);
+    const std::optional<FileTaskPlace> place =
+        FindFileTaskPlace(binder.string(), "Xstore", "dl/sub");
+    ASSERT_TRUE(place);
+    FileDescriptor folder;
+    EXPECT_EQ(OpenPlace(*place, false, folder), WalkResult::Missing);
+    EXPECT_FALSE(fs::exists(binder / "Xstore"));
+    ASSERT_EQ(OpenPlace(*place, true, folder), WalkResult::Opened);
+    EXPECT_TRUE(fs::is_directory(binder / "Xstore" / "dl" / "sub"));
+    const FileDescriptor store = OpenFolder(binder / "Xstore");
+    ASSERT_TRUE(store.Valid());
+    EXPECT_TRUE(HoldsFolderMark(store.Get()));
+    const FileDescriptor below = OpenFolder(binder / "Xstore" / "dl");
+    EXPECT_FALSE(HoldsFolderMark(below.Get()));
 }
