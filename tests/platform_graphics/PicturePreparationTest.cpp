@@ -375,17 +375,21 @@ TPreparationWorkMaker Fitting(const TPictureKey& key, bool whole = false) {
     };
 }
 
-// A paint of the whole of `viewer`'s view that draws `keys`, asking for those not ready.
+// A paint of the whole of `viewer`'s view that draws `keys`, asking for those not ready, as a
+// window paints: the works it asks for start when it ends. The works of those named in `whole`
+// make their images at the keys' size whatever they are given.
 void PaintView(TPicturePreparer& preparer, TPictureViewer& viewer,
-               const std::vector<TPictureKey>& keys, bool whole = false) {
+               const std::vector<TPictureKey>& keys, const std::set<QByteArray>& whole = {}) {
+    preparer.HoldAskedWork();
     viewer.WholeViewPaintBegins();
     for (const TPictureKey& key : keys) {
         QImage image;
         if (preparer.Look(key, image, &viewer) == TPicturePreparer::TState::Waiting) {
-            preparer.Ask(key, Fitting(key, whole), viewer);
+            preparer.Ask(key, Fitting(key, whole.count(key.Content) > 0), viewer);
         }
     }
     viewer.WholeViewPaintEnds();
+    preparer.ReleaseAskedWork();
 }
 
 } // namespace
@@ -400,13 +404,7 @@ TEST(PicturePreparation, PicturesOfOneViewThatDoNotFitTogetherAreKeptAtAScaleAtW
     TPictureViewer viewer([] {});
     const std::vector<TPictureKey> keys = {Key("a", 100, 100), Key("b", 100, 100),
                                            Key("c", 100, 100), Key("d", 100, 100)};
-    viewer.WholeViewPaintBegins();
-    for (size_t i = 0; i < keys.size(); ++i) {
-        QImage image;
-        ASSERT_EQ(preparer.Look(keys[i], image, &viewer), TPicturePreparer::TState::Waiting);
-        preparer.Ask(keys[i], Fitting(keys[i], i == 3), viewer);
-    }
-    viewer.WholeViewPaintEnds();
+    PaintView(preparer, viewer, keys, {"d"});
     ASSERT_TRUE(preparer.WaitUntilIdle(60s));
     PaintView(preparer, viewer, keys);
     ASSERT_TRUE(preparer.WaitUntilIdle(60s));
