@@ -6,6 +6,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/PictureShowing.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -93,9 +94,9 @@ const char* ReadHeader(DecodeState& s, std::string_view bytes) {
 }
 
 // Runs the decompression within `bounds`; returns an error text or nullptr. Pixels go to
-// `image`, allocated once the size is known.
+// `image`, allocated once the size is known: the whole decode, or its part `piece`.
 const char* RunDecode(DecodeState& s, std::string_view bytes, int scale, const TJpegBounds& bounds,
-                      QImage& image) {
+                      QImage& image, const QRect& piece) {
     if (const char* failure = ReadHeader(s, bytes)) {
         return failure;
     }
@@ -114,8 +115,23 @@ const char* RunDecode(DecodeState& s, std::string_view bytes, int scale, const T
     const bool cmyk = s.info.jpeg_color_space == JCS_CMYK || s.info.jpeg_color_space == JCS_YCCK;
     s.info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_start_decompress(&s.info);
-    image = QImage(static_cast<int>(s.info.output_width), static_cast<int>(s.info.output_height),
-                   QImage::Format_RGB32);
+    QRect rows(0, 0, static_cast<int>(s.info.output_width), static_cast<int>(s.info.output_height));
+    unsigned skipped = 0;
+    if (!piece.isEmpty()) {
+        rows = rows.intersected(piece);
+        if (rows.isEmpty()) {
+            return "the piece lies outside the image";
+        }
+        // The columns come in whole blocks, those before the piece's left left out of the row.
+        auto left = static_cast<JDIMENSION>(rows.left());
+        auto width = static_cast<JDIMENSION>(rows.width());
+        jpeg_crop_scanline(&s.info, &left, &width);
+        skipped = static_cast<unsigned>(rows.left()) - left;
+        if (rows.top() > 0) {
+            jpeg_skip_scanlines(&s.info, static_cast<JDIMENSION>(rows.top()));
+        }
+    }
+    image = QImage(rows.width(), rows.height(), QImage::Format_RGB32);
     if (image.isNull()) {
         s.error.end = TJpegEnd::OutOfBounds;
         return "not enough memory for the JPEG image";
@@ -126,13 +142,13 @@ const char* RunDecode(DecodeState& s, std::string_view bytes, int scale, const T
         s.error.end = TJpegEnd::OutOfBounds;
         return "not enough memory for the JPEG image";
     }
-    while (s.info.output_scanline < s.info.output_height) {
-        int y = static_cast<int>(s.info.output_scanline);
-        JSAMPROW rows[1] = {s.row};
-        jpeg_read_scanlines(&s.info, rows, 1);
+    for (int y = 0; y < image.height(); ++y) {
+        JSAMPROW read[1] = {s.row};
+        jpeg_read_scanlines(&s.info, read, 1);
         QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (unsigned x = 0; x < s.info.output_width; ++x) {
-            const unsigned char* p = s.row + x * static_cast<unsigned>(s.info.output_components);
+        for (unsigned x = 0; x < static_cast<unsigned>(image.width()); ++x) {
+            const unsigned char* p =
+                s.row + (skipped + x) * static_cast<unsigned>(s.info.output_components);
             if (cmyk) {
                 // Adobe writes CMYK inverted.
                 unsigned k = p[3];
@@ -143,7 +159,10 @@ const char* RunDecode(DecodeState& s, std::string_view bytes, int scale, const T
             }
         }
     }
-    jpeg_finish_decompress(&s.info);
+    if (piece.isEmpty()) {
+        // A piece leaves the rows below it unread: the decode is let go without finishing.
+        jpeg_finish_decompress(&s.info);
+    }
     return nullptr;
 }
 
@@ -209,22 +228,67 @@ int ScaleFor(int ownWidth, int ownHeight, int width, int height) {
     return 1;
 }
 
-TPreparationWork JpegPreparation(std::shared_ptr<const TPictureBytes> bytes, int scale) {
-    return [bytes = std::move(bytes), scale](TPreparationContext& context) -> TPrepared {
-        QImage image;
-        std::string error;
-        switch (DecodeJpegWithin(bytes->Bytes(), scale,
-                                 PictureBounds([&context] { return context.Stopped(); }), image,
-                                 error)) {
-        case TJpegEnd::Decoded:
-            return {TPreparedEnd::Ready, std::move(image)};
-        case TJpegEnd::Stopped:
-            return {TPreparedEnd::Dropped, {}};
-        case TJpegEnd::Invalid:
-        case TJpegEnd::OutOfBounds:
-            break;
+// The bytes of an image `width` x `height` decoded at 1/`scale`.
+uint64_t ScaledBytes(int width, int height, int scale) {
+    return TPictureKey({}, 'J', (width + scale - 1) / scale, (height + scale - 1) / scale).Bytes();
+}
+
+// The rows and columns of a decode at 1/`scale` that cover `piece` of the image's own pixels.
+QRect ScaledPiece(const QRect& piece, int scale) {
+    const int left = piece.left() / scale;
+    const int top = piece.top() / scale;
+    return QRect(left, top, (piece.left() + piece.width() + scale - 1) / scale - left,
+                 (piece.top() + piece.height() + scale - 1) / scale - top);
+}
+
+// What a preparation makes of the decode of `bytes` at 1/`scale` (of its part `piece`).
+TPrepared Decoded(TPreparationContext& context, const TPictureBytes& bytes, int scale,
+                  const QRect& piece) {
+    QImage image;
+    std::string error;
+    switch (DecodeJpegWithin(bytes.Bytes(), scale,
+                             PictureBounds([&context] { return context.Stopped(); }), image, error,
+                             piece)) {
+    case TJpegEnd::Decoded:
+        return {TPreparedEnd::Ready, std::move(image)};
+    case TJpegEnd::Stopped:
+        return {TPreparedEnd::Dropped, {}};
+    case TJpegEnd::Invalid:
+    case TJpegEnd::OutOfBounds:
+        break;
+    }
+    return {TPreparedEnd::Refused, {}};
+}
+
+// The decode of an image `width` x `height` asked for at 1/`scale`: at that scale, or at a smaller
+// one whose pixels fit the image's bytes (the smallest when none does, made smaller after it).
+TPreparationWork JpegPreparation(std::shared_ptr<const TPictureBytes> bytes, int width, int height,
+                                 int asked) {
+    return [bytes = std::move(bytes), width, height,
+            asked](TPreparationContext& context) -> TPrepared {
+        const uint64_t fits = context.ImageBytes();
+        int scale = asked;
+        while (scale < 8 && ScaledBytes(width, height, scale) > fits) {
+            scale *= 2;
         }
-        return {TPreparedEnd::Refused, {}};
+        return Decoded(context, *bytes, scale, {});
+    };
+}
+
+// The part `piece` of the image (in its own pixels) shown `width` x `height` pixels large: decoded
+// at the scale nearest that size, then made that size.
+TPreparationWork JpegPiecePreparation(std::shared_ptr<const TPictureBytes> bytes, QRect piece,
+                                      int width, int height) {
+    return [bytes = std::move(bytes), piece, width,
+            height](TPreparationContext& context) -> TPrepared {
+        const int scale = ScaleFor(piece.width(), piece.height(), width, height);
+        TPrepared prepared = Decoded(context, *bytes, scale, ScaledPiece(piece, scale));
+        if (prepared.End == TPreparedEnd::Ready &&
+            (prepared.Image.width() > width || prepared.Image.height() > height)) {
+            prepared.Image = prepared.Image.scaled(width, height, Qt::IgnoreAspectRatio,
+                                                   Qt::SmoothTransformation);
+        }
+        return prepared;
     };
 }
 
@@ -244,10 +308,10 @@ bool ReadJpegHeader(std::string_view bytes, int& width, int& height, std::string
 }
 
 TJpegEnd DecodeJpegWithin(std::string_view bytes, int scale, const TJpegBounds& bounds,
-                          QImage& image, std::string& error) {
+                          QImage& image, std::string& error, const QRect& piece) {
     auto state = std::make_unique<DecodeState>();
     QImage decoded;
-    const char* failure = RunDecode(*state, bytes, scale, bounds, decoded);
+    const char* failure = RunDecode(*state, bytes, scale, bounds, decoded, piece);
     jpeg_destroy_decompress(&state->info);
     std::free(state->row);
     if (failure) {
@@ -289,17 +353,33 @@ void TJPEGImage::Draw(TCanvas& canvas, const TRect& r) const {
         DrawPicturePixels(canvas, r, image_, transparent);
         return;
     }
-    const TRect device = canvas.LogicalToDevice(r);
-    const int scale =
-        ScaleFor(width_, height_, std::abs(device.Width()), std::abs(device.Height()));
-    const TPictureKey size{{}, 'J', (width_ + scale - 1) / scale, (height_ + scale - 1) / scale};
-    const QImage image =
-        PreparedPicture(source_, size, [&] { return JpegPreparation(source_, scale); });
+    TRect dest = r;
+    TRect piece = Rect(0, 0, width_, height_);
+    if (PicturesInPieces() && !canvas.VisiblePart(dest, piece)) {
+        return;
+    }
+    QImage image;
+    if (piece != Rect(0, 0, width_, height_)) {
+        // The piece a page shows, at the pixels it shows it.
+        const TRect seen = canvas.LogicalToDevice(dest);
+        const int width = std::clamp(std::abs(seen.Width()), 1, piece.Width());
+        const int height = std::clamp(std::abs(seen.Height()), 1, piece.Height());
+        const QRect part(piece.Left, piece.Top, piece.Width(), piece.Height());
+        image = PreparedPicture(source_, {{}, 'J', width, height, part},
+                                [&] { return JpegPiecePreparation(source_, part, width, height); });
+    } else {
+        const TRect device = canvas.LogicalToDevice(r);
+        const int scale =
+            ScaleFor(width_, height_, std::abs(device.Width()), std::abs(device.Height()));
+        image = PreparedPicture(
+            source_, {{}, 'J', (width_ + scale - 1) / scale, (height_ + scale - 1) / scale},
+            [&] { return JpegPreparation(source_, width_, height_, scale); });
+    }
     if (image.isNull()) {
         DrawPictureFrame(canvas, r);
         return;
     }
-    DrawPicturePixels(canvas, r, image, transparent);
+    DrawPicturePixels(canvas, dest, image, transparent);
 }
 
 void TJPEGImage::DecodePixels() const {
@@ -308,7 +388,7 @@ void TJPEGImage::DecodePixels() const {
     }
     // The whole image, prepared as a drawing of it at its own size would be.
     image_ = PreparedPicture(source_, {{}, 'J', width_, height_},
-                             [&] { return JpegPreparation(source_, 1); });
+                             [&] { return JpegPreparation(source_, width_, height_, 1); });
 }
 
 void TJPEGImage::LoadFromBytes(std::string_view bytes) {

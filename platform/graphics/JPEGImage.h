@@ -3,12 +3,15 @@
 // A JPEG picture, decoded with libjpeg. It keeps the file it was read from and writes exactly
 // that back; one made from other pixels is compressed at quality 90. Only its header is read
 // when it is loaded: its pixels are decoded when they are needed, beside the window when it is
-// drawn (PicturePreparation.h), at the scale nearest the size it is shown at; on the caller's
-// behalf when its pixels are asked for (Image()). Either way within the bounds of a picture: a
-// decode stops when it has taken a picture's CPU time or would hold more working memory than a
-// picture may (a progressive image of hundreds of scans), and the picture is its frame.
+// drawn (PicturePreparation.h), at the scale nearest the size it is shown at (a page of a print
+// or its preview gets only the piece of it the page shows); on the caller's behalf when its
+// pixels are asked for (Image()). Either way within the bounds of a picture: a decode stops when
+// it has taken a picture's CPU time or would hold more working memory than a picture may (a
+// progressive image of hundreds of scans), and the picture is its frame.
 
 #include "platform/graphics/Graphic.h"
+
+#include <QRect>
 
 #include <functional>
 #include <memory>
@@ -56,9 +59,10 @@ enum class TJpegEnd { Decoded, Invalid, OutOfBounds, Stopped };
 // The size a JPEG image's header gives; false with `error` set for bytes that are not one, or
 // one of more pixels than a bitmap may have.
 bool ReadJpegHeader(std::string_view bytes, int& width, int& height, std::string& error);
-// The image decoded at 1/`scale` of its size (1, 2, 4 or 8) within `bounds`.
+// The image decoded at 1/`scale` of its size (1, 2, 4 or 8) within `bounds`; only the part
+// `piece` of that decode when it is not empty (its rows above are skipped, those below not read).
 TJpegEnd DecodeJpegWithin(std::string_view bytes, int scale, const TJpegBounds& bounds,
-                          QImage& image, std::string& error);
+                          QImage& image, std::string& error, const QRect& piece = {});
 // The whole image within a picture's bounds: false with `error` set when it cannot be had.
 bool DecodeJpeg(std::string_view bytes, QImage& image, std::string& error);
 std::string EncodeJpeg(const QImage& image, int quality);

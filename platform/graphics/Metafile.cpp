@@ -13,7 +13,6 @@
 #include <QImage>
 #include <QPainter>
 
-#include <cmath>
 #include <cstdlib>
 #include <limits>
 
@@ -30,13 +29,7 @@ bool ScreenLike(const TCanvas& canvas) {
 
 // A size whose pixels any picture may take: `width` x `height`, or as near as keeps its shape.
 void FitPixelBound(int& width, int& height) {
-    const double bytes = double(width) * double(height) * 4;
-    if (bytes <= double(MaxPicturePixelBytes)) {
-        return;
-    }
-    const double scale = std::sqrt(double(MaxPicturePixelBytes) / bytes);
-    width = std::max(1, static_cast<int>(width * scale));
-    height = std::max(1, static_cast<int>(height * scale));
+    FitImageBytes(width, height, MaxPicturePixelBytes);
 }
 
 // How long a play straight onto a device runs at the most before the window's event loop is
@@ -165,13 +158,19 @@ void TMetafile::SetInch(int inch) {
 
 QImage TMetafile::PreparedAt(int width, int height) const {
     // The images of a content at a size are shared by every copy of it: the kind tells the two
-    // players apart.
+    // players apart. The image is drawn smaller when the bound leaves it less than its size.
     const TPreparationWorkMaker work = [&]() -> TPreparationWork {
-        if (enhanced_) {
-            return EmfPreparation(bytes_, layout_, std::max(1, Width()), std::max(1, Height()),
-                                  width, height);
-        }
-        return WmfPreparation(bytes_, layout_, width, height);
+        return [bytes = bytes_, layout = layout_, enhanced = enhanced_, ownWidth = Width(),
+                ownHeight = Height(), width, height](TPreparationContext& context) {
+            int fitWidth = width;
+            int fitHeight = height;
+            FitImageBytes(fitWidth, fitHeight, context.ImageBytes());
+            const TPreparationWork drawing =
+                enhanced ? EmfPreparation(bytes, layout, std::max(1, ownWidth),
+                                          std::max(1, ownHeight), fitWidth, fitHeight)
+                         : WmfPreparation(bytes, layout, fitWidth, fitHeight);
+            return drawing(context);
+        };
     };
     return PreparedPicture(bytes_, {{}, enhanced_ ? 'E' : 'W', width, height}, work);
 }

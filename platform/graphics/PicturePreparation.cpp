@@ -7,6 +7,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <limits>
+#include <set>
+#include <tuple>
 
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -51,7 +55,32 @@ bool TPictureKey::operator<(const TPictureKey& other) const {
     if (Width != other.Width) {
         return Width < other.Width;
     }
-    return Height < other.Height;
+    if (Height != other.Height) {
+        return Height < other.Height;
+    }
+    auto corners = [](const QRect& r) {
+        return std::make_tuple(r.left(), r.top(), r.right(), r.bottom());
+    };
+    return corners(Piece) < corners(other.Piece);
+}
+
+uint64_t TPictureKey::Bytes() const {
+    return static_cast<uint64_t>(std::max(0, Width)) * static_cast<uint64_t>(std::max(0, Height)) *
+           4;
+}
+
+void FitImageBytes(int& width, int& height, uint64_t bytes) {
+    width = std::max(1, width);
+    height = std::max(1, height);
+    const double pixels = std::max(1.0, static_cast<double>(bytes / 4));
+    while (double(width) * double(height) > pixels && (width > 1 || height > 1)) {
+        // Scaled as near as the pixels allow, then a pixel less where rounding left too many.
+        const double scale = std::sqrt(pixels / (double(width) * double(height)));
+        const int w = std::max(1, std::min(width - 1, static_cast<int>(width * scale)));
+        const int h = std::max(1, std::min(height - 1, static_cast<int>(height * scale)));
+        width = width > 1 ? w : 1;
+        height = height > 1 ? h : 1;
+    }
 }
 
 TPreparationContext::~TPreparationContext() = default;
@@ -65,6 +94,20 @@ struct TPictureViewer::TState {
     std::function<void()> Ready;
 
     bool Shows(uint64_t asked) const { return asked >= Shown.load(); }
+
+    // The pictures the paints drew since the last paint of the whole view began, and the bytes
+    // their images take at the sizes shown; the bytes of those the last whole paint drew.
+    mutable std::mutex Lock;
+    std::set<TPictureKey> Drawn;
+    uint64_t DrawnBytes = 0;
+    uint64_t WholeViewBytes = 0;
+
+    // What the pictures the view shows take at the sizes shown: those drawn since the last paint
+    // of the whole view began, or those that paint drew, whichever is more.
+    uint64_t ShownBytes() const {
+        std::lock_guard lock(Lock);
+        return std::max(DrawnBytes, WholeViewBytes);
+    }
 };
 
 TPictureViewer::TPictureViewer(std::function<void()> ready) : state_(std::make_shared<TState>()) {
@@ -79,28 +122,47 @@ TPictureViewer::TAsker TPictureViewer::Asker() const {
 
 void TPictureViewer::WholeViewPaintBegins() {
     ++state_->Showing;
+    std::lock_guard lock(state_->Lock);
+    state_->Drawn.clear();
+    state_->DrawnBytes = 0;
 }
 
 void TPictureViewer::WholeViewPaintEnds() {
     state_->Shown = state_->Showing.load();
+    std::lock_guard lock(state_->Lock);
+    state_->WholeViewBytes = state_->DrawnBytes;
+}
+
+void TPictureViewer::Draws(const TPictureKey& key) const {
+    std::lock_guard lock(state_->Lock);
+    if (state_->Drawn.insert(key).second) {
+        state_->DrawnBytes += key.Bytes();
+    }
 }
 
 // A picture asked for: its work, who asked (a viewer, in which of its showings), who waits.
 struct TPicturePreparer::TRequest {
     TPictureKey Key;
     TPreparationWork Work;
-    std::vector<std::pair<std::weak_ptr<TPictureViewer::TState>, uint64_t>> Askers;
+    TViewers Askers;
     int Waiters = 0;
     bool Queued = false;
     bool Done = false;
     TPrepared Result;
+    // While its work runs: the most bytes its image may take, and whether a view asked for it
+    // (its image is then made to fit that, and kept beside the view's others).
+    bool Running = false;
+    bool ForView = false;
+    uint64_t ImageBytes = 0;
 };
 
-// What is known of one content: whether it is refused, its conversion; when it was last used.
+// What is known of one content: whether it is refused, its conversion; when it was last used,
+// and how many works began for its images.
 struct TPicturePreparer::TContent {
     bool Refused = false;
     std::shared_ptr<const std::string> Conversion;
     uint64_t Used = 0;
+    int Preparations = 0;
 };
 
 class TPicturePreparer::TContext : public TPreparationContext {
@@ -120,6 +182,10 @@ public:
         std::lock_guard lock(preparer_.mutex_);
         ++preparer_.counts_.Conversions;
         preparer_.KeepConversion(request_.Key.Content, std::move(conversion));
+    }
+    uint64_t ImageBytes() const override {
+        std::lock_guard lock(preparer_.mutex_);
+        return request_.ImageBytes;
     }
 
 private:
@@ -229,11 +295,8 @@ void TPicturePreparer::KeepConversion(const QByteArray& content, std::string con
     }
 }
 
-bool TPicturePreparer::Wanted(const TRequest& request) const {
-    if (request.Waiters > 0) {
-        return true;
-    }
-    for (const auto& [asker, showing] : request.Askers) {
+bool TPicturePreparer::ShownBy(const TViewers& viewers) {
+    for (const auto& [asker, showing] : viewers) {
         const std::shared_ptr<TPictureViewer::TState> viewer = asker.lock();
         if (viewer && viewer->Shows(showing)) {
             return true;
@@ -242,16 +305,35 @@ bool TPicturePreparer::Wanted(const TRequest& request) const {
     return false;
 }
 
-TPicturePreparer::TState TPicturePreparer::Look(const TPictureKey& key, QImage& image) {
+bool TPicturePreparer::Wanted(const TRequest& request) const {
+    return request.Waiters > 0 || ShownBy(request.Askers);
+}
+
+TPicturePreparer::TState TPicturePreparer::Look(const TPictureKey& key, QImage& image,
+                                                const TPictureViewer* viewer) {
+    if (viewer) {
+        viewer->Draws(key);
+    }
     std::lock_guard lock(mutex_);
-    if (const auto at = ready_.find(key); at != ready_.end()) {
+    // An image kept smaller than asked, for a view, is only for views: anything else draws the
+    // picture whole.
+    if (const auto at = ready_.find(key); at != ready_.end() && (viewer || !at->second.Reduced)) {
         at->second.Shown = ++tick_;
+        if (viewer) {
+            AddViewer(at->second.Viewers, viewer->State(), viewer->State()->Showing.load());
+        }
         image = at->second.Image;
         return TState::Ready;
     }
     const auto content = contents_.find(key.Content);
     return content != contents_.end() && content->second.Refused ? TState::Refused
                                                                  : TState::Waiting;
+}
+
+int TPicturePreparer::Preparations(const QByteArray& content) const {
+    std::lock_guard lock(mutex_);
+    const auto at = contents_.find(content);
+    return at != contents_.end() ? at->second.Preparations : 0;
 }
 
 bool TPicturePreparer::Refused(const QByteArray& content) const {
@@ -302,7 +384,7 @@ void TPicturePreparer::Ask(const TPictureKey& key, const TPreparationWorkMaker& 
             });
         }
     }
-    AddAsker(*Request(key, work, true), viewer.State(), viewer.State()->Showing.load());
+    AddViewer(Request(key, work, true)->Askers, viewer.State(), viewer.State()->Showing.load());
 }
 
 void TPicturePreparer::AskFor(const TPictureKey& key, TPreparationWork work,
@@ -311,30 +393,30 @@ void TPicturePreparer::AskFor(const TPictureKey& key, TPreparationWork work,
     if (stopping_ || ready_.count(key) > 0 || ContentOf(key.Content).Refused) {
         return;
     }
-    AddAsker(*Request(
-                 key, [&work] { return std::move(work); }, true),
-             asker.Viewer, asker.Showing);
+    AddViewer(Request(
+                  key, [&work] { return std::move(work); }, true)
+                  ->Askers,
+              asker.Viewer, asker.Showing);
 }
 
-void TPicturePreparer::AddAsker(TRequest& request,
-                                const std::weak_ptr<TPictureViewer::TState>& viewer,
-                                uint64_t showing) {
-    auto& askers = request.Askers;
-    std::erase_if(askers, [](const auto& asker) { return asker.first.expired(); });
-    for (auto& [asker, when] : askers) {
+void TPicturePreparer::AddViewer(TViewers& viewers,
+                                 const std::weak_ptr<TPictureViewer::TState>& viewer,
+                                 uint64_t showing) {
+    std::erase_if(viewers, [](const auto& asker) { return asker.first.expired(); });
+    for (auto& [asker, when] : viewers) {
         // The same viewer, compared without holding it.
         if (!asker.owner_before(viewer) && !viewer.owner_before(asker)) {
             when = std::max(when, showing);
             return;
         }
     }
-    askers.emplace_back(viewer, showing);
+    viewers.emplace_back(viewer, showing);
 }
 
 TPrepared TPicturePreparer::Wait(const TPictureKey& key, const TPreparationWorkMaker& work,
                                  Clock::time_point until, const std::function<void()>& serve) {
     std::unique_lock lock(mutex_);
-    if (const auto at = ready_.find(key); at != ready_.end()) {
+    if (const auto at = ready_.find(key); at != ready_.end() && !at->second.Reduced) {
         at->second.Shown = ++tick_;
         return {TPreparedEnd::Ready, at->second.Image};
     }
@@ -386,6 +468,16 @@ void TPicturePreparer::Work() {
         }
         ++running_;
         ++counts_.Started;
+        ++ContentOf(request->Key.Content).Preparations;
+        request->ForView = !request->Askers.empty();
+        request->ImageBytes = ImageBytesFor(*request);
+        request->Running = true;
+        if (request->ImageBytes < request->Key.Bytes()) {
+            ++counts_.Reduced;
+        }
+        // Read by this worker alone while the work runs.
+        const bool forView = request->ForView;
+        const uint64_t imageBytes = request->ImageBytes;
         lock.unlock();
         TPrepared prepared;
         {
@@ -403,13 +495,61 @@ void TPicturePreparer::Work() {
                 prepared = {TPreparedEnd::Dropped, {}};
             }
         }
+        if (forView && prepared.End == TPreparedEnd::Ready &&
+            BytesOf(prepared.Image) > imageBytes) {
+            // A work that could not make its image small enough: it is made so here, as the
+            // views' other pictures count on it.
+            int width = prepared.Image.width();
+            int height = prepared.Image.height();
+            FitImageBytes(width, height, imageBytes);
+            prepared.Image = prepared.Image.scaled(width, height, Qt::IgnoreAspectRatio,
+                                                   Qt::SmoothTransformation);
+        }
         // The work's own captures go before the request is finished: nothing of it outlives
         // the worker that ran it.
         request->Work = nullptr;
         lock.lock();
         --running_;
+        request->Running = false;
         Finish(*request, std::move(prepared));
     }
+}
+
+uint64_t TPicturePreparer::ImageBytesFor(const TRequest& request) const {
+    if (!request.ForView) {
+        // Whoever waits draws it whole and lets it go: only the picture's own bounds hold.
+        return std::numeric_limits<uint64_t>::max();
+    }
+    const uint64_t wanted = request.Key.Bytes();
+    // The share the view gives it of the bound: what all the view's pictures take at the sizes
+    // shown, from the paints that asked, against the bound.
+    uint64_t viewBytes = wanted;
+    for (const auto& [asker, showing] : request.Askers) {
+        const std::shared_ptr<TPictureViewer::TState> viewer = asker.lock();
+        if (viewer && viewer->Shows(showing)) {
+            viewBytes = std::max(viewBytes, viewer->ShownBytes());
+        }
+    }
+    uint64_t share = wanted;
+    if (viewBytes > readyBound_) {
+        share = static_cast<uint64_t>(static_cast<double>(wanted) *
+                                      (static_cast<double>(readyBound_) / double(viewBytes)));
+    }
+    // And no more than the room left by the images the views show and by the works under way
+    // for them: what is kept for the views never has to push out what they show.
+    uint64_t held = 0;
+    for (const auto& [key, ready] : ready_) {
+        if (ShownBy(ready.Viewers)) {
+            held += ready.Bytes;
+        }
+    }
+    for (const auto& [key, other] : requests_) {
+        if (other.get() != &request && other->Running && other->ForView) {
+            held += other->ImageBytes;
+        }
+    }
+    const uint64_t room = readyBound_ > held ? readyBound_ - held : 0;
+    return std::min(share, room);
 }
 
 void TPicturePreparer::Finish(TRequest& request, TPrepared prepared) {
@@ -420,8 +560,10 @@ void TPicturePreparer::Finish(TRequest& request, TPrepared prepared) {
     bool tell = false;
     switch (prepared.End) {
     case TPreparedEnd::Ready:
-        tell = BytesOf(prepared.Image) <= readyBound_;
-        KeepReady(request.Key, prepared.Image);
+        // Told either way: a view whose picture could not be kept asks for it again, and is
+        // given a smaller image.
+        KeepReady(request, prepared.Image);
+        tell = true;
         break;
     case TPreparedEnd::Refused:
         ContentOf(request.Key.Content).Refused = true;
@@ -454,15 +596,26 @@ void TPicturePreparer::Finish(TRequest& request, TPrepared prepared) {
     done_.notify_all();
 }
 
-void TPicturePreparer::KeepReady(const TPictureKey& key, const QImage& image) {
+bool TPicturePreparer::KeepReady(const TRequest& request, const QImage& image) {
     const uint64_t bytes = BytesOf(image);
-    if (bytes > readyBound_) {
-        return;
+    if (bytes > readyBound_ || ready_.count(request.Key) > 0) {
+        return false;
     }
-    EvictAbove(readyBound_ - bytes);
-    // A ready image counts as shown when it comes: it is about to be.
-    ready_[key] = TReady{image, bytes, ++tick_};
+    // Those the views no longer show go first. Then, only for an image a view asked for, which
+    // was made to fit beside what the views show, those they show: only when the views changed
+    // under the work does that come to anything.
+    EvictAbove(readyBound_ - bytes, false);
+    if (readyBytes_ + bytes > readyBound_) {
+        if (!request.ForView) {
+            return false;
+        }
+        EvictAbove(readyBound_ - bytes);
+    }
+    // A ready image counts as shown when it comes: it is about to be, by those that asked.
+    const bool reduced = image.width() < request.Key.Width || image.height() < request.Key.Height;
+    ready_[request.Key] = TReady{image, bytes, ++tick_, request.Askers, reduced};
     readyBytes_ += bytes;
+    return true;
 }
 
 void TPicturePreparer::Wake() {
@@ -537,13 +690,19 @@ void TPicturePreparer::SetReadyBytesBound(uint64_t bytes) {
     EvictAbove(readyBound_);
 }
 
-void TPicturePreparer::EvictAbove(uint64_t bytes) {
+void TPicturePreparer::EvictAbove(uint64_t bytes, bool shownToo) {
     // Those shown longest ago go first: the pictures out of view.
-    while (readyBytes_ > bytes && !ready_.empty()) {
-        const auto oldest =
-            std::min_element(ready_.begin(), ready_.end(), [](const auto& a, const auto& b) {
-                return a.second.Shown < b.second.Shown;
-            });
+    while (readyBytes_ > bytes) {
+        auto oldest = ready_.end();
+        for (auto at = ready_.begin(); at != ready_.end(); ++at) {
+            if ((oldest == ready_.end() || at->second.Shown < oldest->second.Shown) &&
+                (shownToo || !ShownBy(at->second.Viewers))) {
+                oldest = at;
+            }
+        }
+        if (oldest == ready_.end()) {
+            return;
+        }
         readyBytes_ -= oldest->second.Bytes;
         ready_.erase(oldest);
         ++counts_.Evicted;

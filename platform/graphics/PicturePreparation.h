@@ -7,11 +7,16 @@
 // again. The work is shared by content: copies of one picture, wherever they are, are prepared
 // once; the conversion of a picture is kept by its content and its image by content and size.
 // The images kept ready have a memory bound of their own, those shown longest ago going first.
+// A picture is prepared at no more pixels than that bound leaves it: what the pictures of one view
+// would take at the sizes they are shown at is shared out among them, so that they fit together
+// and none pushes out another the same view shows; one that would not fit is prepared at a smaller
+// scale and drawn stretched to its place.
 // A picture no window asks for any more is taken off the queue, and its running work is told to
 // stop. A print or an export waits for its pictures instead (PictureShowing.h).
 
 #include <QByteArray>
 #include <QImage>
+#include <QRect>
 
 #include <atomic>
 #include <chrono>
@@ -49,15 +54,27 @@ private:
 };
 
 // One image a picture is prepared into: its content, the kind of work that prepares it (a
-// letter of the picture's own) and its size in pixels.
+// letter of the picture's own) and its size in pixels; for the piece of a picture a page shows,
+// that piece in the picture's own pixels (empty for the whole picture).
 struct TPictureKey {
+    TPictureKey() = default;
+    TPictureKey(QByteArray content, char kind, int width, int height, QRect piece = {})
+        : Content(std::move(content)), Kind(kind), Width(width), Height(height), Piece(piece) {}
+
     QByteArray Content;
     char Kind = 0;
     int Width = 0;
     int Height = 0;
+    QRect Piece;
 
     bool operator<(const TPictureKey& other) const;
+    // The bytes its image takes at that size, four a pixel.
+    uint64_t Bytes() const;
 };
+
+// Shrinks `width` x `height` (each at least 1), keeping its shape, until its pixels take at most
+// `bytes` at four bytes a pixel.
+void FitImageBytes(int& width, int& height, uint64_t bytes);
 
 enum class TPreparedEnd {
     // The image is there.
@@ -87,6 +104,11 @@ public:
     // Keeps `conversion` for this content (within the bound of kept conversions); empty keeps
     // nothing. Either way it counts one conversion made.
     virtual void KeepConversion(std::string conversion) = 0;
+    // The most bytes the image may take: its share of the bound of ready images beside the other
+    // pictures of the view that asked for it (no more than the picture's own bounds for a wait,
+    // whose image is drawn whole). The work makes its image no larger where it can, at a smaller
+    // scale of the picture; one a view asked for that is larger is made smaller after it.
+    virtual uint64_t ImageBytes() const = 0;
 };
 
 using TPreparationWork = std::function<TPrepared(TPreparationContext&)>;
@@ -107,6 +129,8 @@ public:
     // did not ask for again by its end is no longer shown.
     void WholeViewPaintBegins();
     void WholeViewPaintEnds();
+    // A paint draws the picture of `key` (ready or not): it counts among those the view shows.
+    void Draws(const TPictureKey& key) const;
 
     struct TState;
     const std::shared_ptr<TState>& State() const { return state_; }
@@ -139,6 +163,7 @@ struct TPreparerCounts {
     int Conversions = 0; // conversions made (kept or not)
     int Dropped = 0;     // works taken off the queue or stopped because nobody wanted them
     int Evicted = 0;     // ready images let go for the memory bound
+    int Reduced = 0;     // images prepared smaller than asked, to fit the bound
 };
 
 class TPicturePreparer {
@@ -153,9 +178,14 @@ public:
 
     enum class TState { Ready, Waiting, Refused };
     // How the image of `key` stands; when it is ready, `image` is it, and it counts as shown now.
-    TState Look(const TPictureKey& key, QImage& image);
+    // A paint of `viewer` looks: the picture counts among those the view shows, whose images stay
+    // while it shows them, and an image kept smaller than asked for a view (drawn stretched) is
+    // ready for it; for anyone else, as for a wait, only the image at its size is.
+    TState Look(const TPictureKey& key, QImage& image, const TPictureViewer* viewer = nullptr);
     // Whether pictures of this content are refused.
     bool Refused(const QByteArray& content) const;
+    // How many works began for images of this content (while the content is remembered).
+    int Preparations(const QByteArray& content) const;
 
     // Asks for the image of `key` for `viewer`, which is told when it is ready (or should be
     // asked for again). Nothing when it is ready or refused already.
@@ -206,12 +236,14 @@ private:
     std::shared_ptr<TRequest> Request(const TPictureKey& key, const TPreparationWorkMaker& work,
                                       bool asked);
     bool Wanted(const TRequest& request) const;
-    void AddAsker(TRequest& request, const std::weak_ptr<TPictureViewer::TState>& viewer,
-                  uint64_t showing);
     void Finish(TRequest& request, TPrepared prepared);
-    void KeepReady(const TPictureKey& key, const QImage& image);
-    // Lets go of ready images until they hold at most `bytes`.
-    void EvictAbove(uint64_t bytes);
+    // The most bytes the image of `request`, beginning now, may take.
+    uint64_t ImageBytesFor(const TRequest& request) const;
+    // Keeps the image of `request` when it fits beside the images the views show; whether kept.
+    bool KeepReady(const TRequest& request, const QImage& image);
+    // Lets go of ready images until they hold at most `bytes`: those no view shows, and when
+    // `shownToo`, those the views show after them.
+    void EvictAbove(uint64_t bytes, bool shownToo = true);
     TContent& ContentOf(const QByteArray& content);
     void KeepConversion(const QByteArray& content, std::string conversion);
     void StartWorkers();
@@ -230,10 +262,19 @@ private:
     int running_ = 0;
     int asksHeld_ = 0;
 
+    // The viewers that asked for or drew a picture, each in the showing it did it in.
+    using TViewers = std::vector<std::pair<std::weak_ptr<TPictureViewer::TState>, uint64_t>>;
+    static void AddViewer(TViewers& viewers, const std::weak_ptr<TPictureViewer::TState>& viewer,
+                          uint64_t showing);
+    static bool ShownBy(const TViewers& viewers);
+
     struct TReady {
         QImage Image;
         uint64_t Bytes = 0;
         uint64_t Shown = 0;
+        TViewers Viewers;
+        // Smaller than its key says, to fit beside a view's other pictures.
+        bool Reduced = false;
     };
     std::map<TPictureKey, TReady> ready_;
     uint64_t readyBytes_ = 0;

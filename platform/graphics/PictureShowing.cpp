@@ -25,6 +25,7 @@ constexpr size_t DigestBesideBytes = size_t{1} << 20;
 // The innermost showing or job open on this thread: one of them, or neither.
 thread_local TPictureShowing* CurrentShowing = nullptr;
 thread_local TPictureJob* CurrentJob = nullptr;
+thread_local bool DrawingPage = false;
 
 } // namespace
 
@@ -137,10 +138,23 @@ void TPictureJob::Spend(std::chrono::milliseconds took) {
     }
 }
 
+TPicturePage::TPicturePage() : outer_(DrawingPage) {
+    DrawingPage = true;
+}
+
+TPicturePage::~TPicturePage() {
+    DrawingPage = outer_;
+}
+
+bool PicturesInPieces() {
+    return DrawingPage;
+}
+
 QImage PreparedImage(const TPictureKey& key, const TPreparationWorkMaker& work) {
     TPicturePreparer& preparer = PicturePreparer();
     QImage image;
-    switch (preparer.Look(key, image)) {
+    TPictureShowing* const shownIn = CurrentShowing;
+    switch (preparer.Look(key, image, shownIn ? &shownIn->viewer_ : nullptr)) {
     case TPicturePreparer::TState::Ready:
         return image;
     case TPicturePreparer::TState::Refused:
@@ -148,9 +162,9 @@ QImage PreparedImage(const TPictureKey& key, const TPreparationWorkMaker& work) 
     case TPicturePreparer::TState::Waiting:
         break;
     }
-    if (TPictureShowing* showing = CurrentShowing) {
-        preparer.Ask(key, work, showing->viewer_);
-        ++showing->waiting_;
+    if (shownIn) {
+        preparer.Ask(key, work, shownIn->viewer_);
+        ++shownIn->waiting_;
         return {};
     }
     TPictureJob* job = CurrentJob;
@@ -215,6 +229,9 @@ QImage PreparedPicture(const std::shared_ptr<const TPictureBytes>& bytes, TPictu
         return PreparedImage(size, work);
     }
     // The image's work is made now, while what it reads is here, and asked for by the digest's.
+    // It counts among the view's pictures from now on, known by its bytes until its digest is.
+    showing->viewer_.Draws(
+        {DigestKey(bytes.get()).Content, size.Kind, size.Width, size.Height, size.Piece});
     TPreparationWork imageWork = work();
     const TPictureViewer::TAsker asker = showing->viewer_.Asker();
     PreparedImage(

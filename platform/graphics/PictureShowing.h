@@ -86,6 +86,24 @@ private:
     std::unique_ptr<TCloseDeferral> closing_;
 };
 
+// A page's bitmap, a print's or its preview's: while one lives on the thread, a picture that can
+// be prepared in pieces (a JPEG image) and is larger than what the bitmap shows of it is prepared
+// in that piece alone, at the pixels it is shown at there: the same piece each time the page is
+// drawn, where the whole picture might not fit the bound of ready images.
+class TPicturePage {
+public:
+    TPicturePage();
+    ~TPicturePage();
+    TPicturePage(const TPicturePage&) = delete;
+    TPicturePage& operator=(const TPicturePage&) = delete;
+
+private:
+    bool outer_;
+};
+
+// Whether a page's bitmap is drawn on this thread (see above).
+bool PicturesInPieces();
+
 // The image of `key` as the calling thread's drawing has it (see above): ready, or waited for; a
 // null image when it is not there (not ready in a showing, refused, or not ready in time), and the
 // picture draws its frame.

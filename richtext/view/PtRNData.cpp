@@ -2,6 +2,7 @@
 
 #include "platform/base/Rounding.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/PictureShowing.h"
 #include "richtext/model/RNFuncs.h"
 #include "richtext/model/RNItemControl.h"
 #include "richtext/model/RNStyle.h"
@@ -9,6 +10,8 @@
 #include "richtext/view/RNBack.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -126,7 +129,9 @@ int TCustomPrintableRNData::DrawParaBack(TCanvas& canvas, const TRNScreenAndDevi
 }
 
 // The item is drawn at screen size into a bitmap, which is scaled onto the page: only the part
-// the page shows, so a picture many pages wide costs a page's pixels, not its own.
+// the page shows, so a picture many pages wide costs a page's pixels, not its own. A picture on a
+// page shown smaller than the screen shows it (a preview) is drawn at the pixels shown there: it
+// is prepared at that size, not at its own.
 void TCustomPrintableRNData::PrintThroughBitmap(TCanvas& canvas, TCustomRNItemInfo& item,
                                                 const TRect& r, const TRNScreenAndDevice& sad,
                                                 bool preview) {
@@ -145,20 +150,45 @@ void TCustomPrintableRNData::PrintThroughBitmap(TCanvas& canvas, TCustomRNItemIn
         shown = r;
         pixels = Rect(0, 0, w, h);
     }
-    TBitmap work(pixels.Width(), pixels.Height());
+    auto toDevice = [](int length, int device, int screen) {
+        return device > 0 && screen > 0 ? MulDiv(length, device, screen) : length;
+    };
+    const TRect dest =
+        Bounds(shown.Left, shown.Top, toDevice(pixels.Width(), sad.ppixDevice, sad.ppixScreen),
+               toDevice(pixels.Height(), sad.ppiyDevice, sad.ppiyScreen));
+    int bitmapWidth = pixels.Width();
+    int bitmapHeight = pixels.Height();
+    if (item.AsImage() != nullptr) {
+        const TRect seen = canvas.LogicalToDevice(dest);
+        bitmapWidth = std::clamp(std::abs(seen.Width()), 1, bitmapWidth);
+        bitmapHeight = std::clamp(std::abs(seen.Height()), 1, bitmapHeight);
+    }
+    TBitmap work(bitmapWidth, bitmapHeight);
     TCanvas& drawn = work.Canvas();
-    if (pixels.Left > 0 || pixels.Top > 0) {
-        // The item draws itself at the bitmap's origin: its hidden part falls off the bitmap.
+    if (pixels.Left > 0 || pixels.Top > 0 || bitmapWidth != pixels.Width() ||
+        bitmapHeight != pixels.Height()) {
+        // The item draws itself at the bitmap's origin at screen size: its hidden part falls off
+        // the bitmap, and what shows is scaled to the bitmap.
         drawn.SetMapMode(TMapMode::mmAnisotropic);
-        drawn.SetWindowExt(1, 1);
-        drawn.SetViewportExt(1, 1);
-        drawn.SetViewportOrg(-pixels.Left, -pixels.Top);
+        drawn.SetWindowExt(pixels.Width(), pixels.Height());
+        drawn.SetViewportExt(bitmapWidth, bitmapHeight);
+        drawn.SetViewportOrg(-MulDiv(pixels.Left, bitmapWidth, pixels.Width()),
+                             -MulDiv(pixels.Top, bitmapHeight, pixels.Height()));
     }
     const TColor color = GetColor();
     drawn.Brush().SetColor(color == clNone ? clWhite : color);
     drawn.FillRect(pixels);
-    if (item.PrintToBitmap(work, preview, *this)) {
-        RN_PictureToDevice(canvas, shown.Left, shown.Top, sad, work, true);
+    bool printed = false;
+    {
+        // A picture far larger than the page is prepared in the piece the page shows.
+        std::optional<TPicturePage> page;
+        if (item.AsImage() != nullptr) {
+            page.emplace();
+        }
+        printed = item.PrintToBitmap(work, preview, *this);
+    }
+    if (printed) {
+        canvas.StretchDraw(dest, work);
     }
 }
 

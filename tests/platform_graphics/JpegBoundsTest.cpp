@@ -7,6 +7,7 @@
 #include "platform/base/CpuTime.h"
 #include "platform/graphics/JPEGImage.h"
 #include "platform/graphics/PictureShowing.h"
+#include "tests/support/LargePhotos.h"
 #include "tests/support/PicturesReady.h"
 #include "tests/support/ProgressiveJpeg.h"
 
@@ -134,4 +135,89 @@ TEST(JpegBounds, ADecodeNoLongerWantedStops) {
     EXPECT_EQ(DecodeJpegWithin(bytes, 1, bounds, image, error), TJpegEnd::Stopped);
     EXPECT_EQ(asked, 3);
     EXPECT_TRUE(image.isNull());
+}
+
+namespace {
+
+// How many pixels of `a` differ from the part of `b` at `at` by more than 6 in a channel, and the
+// mean difference in a channel.
+std::pair<int, double> Differing(const QImage& a, const QImage& b, QPoint at) {
+    int more = 0;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x + at.x(), y + at.y());
+            const int d[3] = {std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q))};
+            more += std::max({d[0], d[1], d[2]}) > 6;
+            sum += d[0] + d[1] + d[2];
+        }
+    }
+    return {more, sum / (3.0 * a.width() * a.height())};
+}
+
+} // namespace
+
+// The image at the size shown (400 x 300 pixels, 480,000 bytes) is larger than the bound of ready
+// images: the view gets it decoded at half its size, drawn stretched over its place; its pixels
+// asked for are still the whole image.
+TEST(JpegBounds, APictureWhoseImageWouldNotFitTheBoundIsDecodedSmallerAndDrawnStretched) {
+    const TReadyBound bound(200000);
+    TJPEGImage jpeg;
+    jpeg.LoadFromBytes(Gradient(400, 300));
+    TPictureViewer viewer([] {});
+    Surface first(400, 300);
+    EXPECT_EQ(Painted(viewer, jpeg, first), 1);
+    ASSERT_TRUE(WaitForPictures());
+    EXPECT_EQ(PicturePreparer().ReadyBytes(), uint64_t{200} * 150 * 4);
+    Surface next(400, 300);
+    EXPECT_EQ(Painted(viewer, jpeg, next), 0);
+    EXPECT_LT(qRed(next.Pixel(3, 150)), 40);
+    EXPECT_GT(qRed(next.Pixel(396, 150)), 215);
+    EXPECT_GT(qRed(next.Pixel(200, 297)), 100);
+    EXPECT_EQ(PicturePreparer().Counts().Reduced, 1);
+    EXPECT_EQ(jpeg.Image().size(), QSize(400, 300));
+}
+
+// A page's bitmap showing 300 x 200 pixels of a photo of 2400 x 1800 gets that piece alone (and
+// the pixel or two around it that rounding may show): at the photo's own pixels on a printed page,
+// the same pixels as that part of the whole decode; at half of them on a preview at half its
+// size, made the size shown. A piece beyond the image is none.
+TEST(JpegBounds, APageDrawsThePieceOfALargePictureItShowsAtThePixelsItShowsItAt) {
+    const std::string bytes = large_photos::PhotoJpeg(2400, 1800, 0x806040, 9);
+    TJPEGImage jpeg;
+    jpeg.LoadFromBytes(bytes);
+    PicturePreparer().Forget();
+    for (int scale : {1, 2}) {
+        QImage whole;
+        std::string error;
+        ASSERT_EQ(DecodeJpegWithin(bytes, scale, {}, whole, error), TJpegEnd::Decoded);
+        Surface page(300, 200);
+        page.Canvas.SetMapMode(TMapMode::mmAnisotropic);
+        page.Canvas.SetWindowExt(scale, scale);
+        page.Canvas.SetViewportExt(1, 1);
+        page.Canvas.SetViewportOrg(-700 / scale, -500 / scale);
+        const uint64_t ready = PicturePreparer().ReadyBytes();
+        {
+            const TPictureJob job;
+            const TPicturePage pieces;
+            page.Canvas.Draw(0, 0, jpeg);
+        }
+        EXPECT_GE(PicturePreparer().ReadyBytes() - ready, uint64_t{300} * 200 * 4) << scale;
+        EXPECT_LE(PicturePreparer().ReadyBytes() - ready, uint64_t{306} * 206 * 4) << scale;
+        const auto [more, mean] = Differing(page.Image, whole, {700 / scale, 500 / scale});
+        if (scale == 1) {
+            EXPECT_EQ(more, 0);
+        } else {
+            EXPECT_LT(mean, 3.0);
+        }
+    }
+    QImage image;
+    std::string error;
+    EXPECT_EQ(DecodeJpegWithin(bytes, 1, {}, image, error, QRect(2400, 0, 10, 10)),
+              TJpegEnd::Invalid);
+    EXPECT_EQ(DecodeJpegWithin(bytes, 1, {}, image, error, QRect(2390, 1790, 50, 50)),
+              TJpegEnd::Decoded);
+    EXPECT_EQ(image.size(), QSize(10, 10));
 }

@@ -3,7 +3,10 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/FakeCanvas.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/PictureShowing.h"
+#include "tests/support/HeapPeak.h"
 #include "tests/support/MetafileFixtures.h"
+#include "tests/support/PicturesReady.h"
 
 #include <gtest/gtest.h>
 
@@ -171,6 +174,34 @@ TEST(MetafilePlayback, RepaintsDrawTheKeptBitmap) {
     }
     EXPECT_EQ(canvas.Calls()[1].Rect, Rect(5, 5, 205, 105));
     EXPECT_EQ(canvas.Calls()[2].Size, (TSize{100, 50}));
+}
+
+// Shown 2000 x 1000 pixels large (8 MB of them) in a view where the bound of ready images leaves
+// it 1 MB, a metafile is played or converted at the size that fits, not at its size and shrunk
+// after: nothing near 8 MB is held at once. It is drawn stretched over its place.
+TEST(MetafilePlayback, APictureShownLargerThanTheBoundAllowsIsDrawnAtTheSizeThatFits) {
+    for (const TCase& c : Fixtures()) {
+        const TReadyBound bound(uint64_t{1} << 20);
+        TMetafile metafile;
+        metafile.LoadFromBytes(c.Bytes);
+        TPictureViewer viewer([] {});
+        Surface s(2000, 1000);
+        const THeapPeak peak;
+        for (int waiting : {1, 0}) {
+            {
+                const TPictureShowing showing(viewer, true);
+                s.Canvas.StretchDraw(Rect(0, 0, 2000, 1000), metafile);
+                EXPECT_EQ(showing.PicturesWaiting(), waiting) << c.Name;
+            }
+            ASSERT_TRUE(WaitForPictures()) << c.Name;
+        }
+        if (peak.Counting()) {
+            EXPECT_LT(peak.GrowthMb(), 5) << c.Name;
+        }
+        EXPECT_LE(PicturePreparer().ReadyBytes(), uint64_t{1} << 20) << c.Name;
+        EXPECT_GE(PicturePreparer().ReadyBytes(), uint64_t{9} << 16) << c.Name;
+        ExpectDrawn(s.Image, {0, 0, 2000, 1000}, c.Name);
+    }
 }
 
 TEST(MetafileHostileInput, DamagedFilesAreRefusedCleanly) {

@@ -357,3 +357,110 @@ TEST(PicturePreparation, WorkAskedForInAPaintWaitsForItsEndAndAWaitDoesNot) {
     std::lock_guard guard(lock);
     EXPECT_EQ(ran, (std::multiset<std::string>{"asked@10", "waited@10"}));
 }
+
+namespace {
+
+// Work that makes an image of the key's shape within the bytes it is given, or, when `whole`,
+// of the key's size whatever it is given.
+TPreparationWorkMaker Fitting(const TPictureKey& key, bool whole = false) {
+    return [=] {
+        return [=](TPreparationContext& context) {
+            int width = key.Width;
+            int height = key.Height;
+            if (!whole) {
+                FitImageBytes(width, height, context.ImageBytes());
+            }
+            return TPrepared{TPreparedEnd::Ready, Image(width, height, qRgb(4, 5, 6))};
+        };
+    };
+}
+
+// A paint of the whole of `viewer`'s view that draws `keys`, asking for those not ready, as a
+// window paints: the works it asks for start when it ends. The works of those named in `whole`
+// make their images at the keys' size whatever they are given.
+void PaintView(TPicturePreparer& preparer, TPictureViewer& viewer,
+               const std::vector<TPictureKey>& keys, const std::set<QByteArray>& whole = {}) {
+    preparer.HoldAskedWork();
+    viewer.WholeViewPaintBegins();
+    for (const TPictureKey& key : keys) {
+        QImage image;
+        if (preparer.Look(key, image, &viewer) == TPicturePreparer::TState::Waiting) {
+            preparer.Ask(key, Fitting(key, whole.count(key.Content) > 0), viewer);
+        }
+    }
+    viewer.WholeViewPaintEnds();
+    preparer.ReleaseAskedWork();
+}
+
+} // namespace
+
+// Four pictures in one view whose images take twice the bound at the sizes shown: each is given
+// half its size's bytes, a work that cannot make its image that small has it made so, and all four
+// are kept together, each prepared once, none pushed out by another.
+TEST(PicturePreparation, PicturesOfOneViewThatDoNotFitTogetherAreKeptAtAScaleAtWhichTheyFit) {
+    TPreparerOptions options;
+    options.ReadyBytes = 2 * Key("", 100, 100).Bytes();
+    TPicturePreparer preparer(options);
+    TPictureViewer viewer([] {});
+    const std::vector<TPictureKey> keys = {Key("a", 100, 100), Key("b", 100, 100),
+                                           Key("c", 100, 100), Key("d", 100, 100)};
+    PaintView(preparer, viewer, keys, {"d"});
+    ASSERT_TRUE(preparer.WaitUntilIdle(60s));
+    PaintView(preparer, viewer, keys);
+    ASSERT_TRUE(preparer.WaitUntilIdle(60s));
+    for (const TPictureKey& key : keys) {
+        QImage image;
+        ASSERT_EQ(preparer.Look(key, image, &viewer), TPicturePreparer::TState::Ready)
+            << key.Content.toStdString();
+        EXPECT_LE(static_cast<uint64_t>(image.sizeInBytes()), key.Bytes() / 2);
+        EXPECT_GE(static_cast<uint64_t>(image.sizeInBytes()), key.Bytes() * 2 / 5);
+        EXPECT_EQ(preparer.Preparations(key.Content), 1);
+    }
+    EXPECT_LE(preparer.ReadyBytes(), options.ReadyBytes);
+    EXPECT_EQ(preparer.Counts().Evicted, 0);
+    EXPECT_EQ(preparer.Counts().Reduced, 4);
+    EXPECT_EQ(preparer.Counts().Started, 4);
+}
+
+// A view shows "shown", kept at its size; "other" is drawn by a print, which no view shows. The
+// view then asks for "new" too, twice as large, which would not fit beside both: "other" goes
+// although "shown" was drawn longer ago, and "new" is given what "shown" leaves. A
+// wait for "new" does not get the smaller image: its work draws it whole for the wait alone, and
+// the view keeps the smaller one.
+TEST(PicturePreparation, WhatAViewShowsIsNotPushedOutAndAnImageMadeSmallerIsOnlyForViews) {
+    TPreparerOptions options;
+    const uint64_t one = Key("", 100, 100).Bytes();
+    options.ReadyBytes = 2 * one;
+    TPicturePreparer preparer(options);
+    TPictureViewer viewer([] {});
+    const TPictureKey shown = Key("shown", 100, 100);
+    const TPictureKey other = Key("other", 100, 100);
+    const TPictureKey added = Key("new", 200, 100);
+    PaintView(preparer, viewer, {shown});
+    ASSERT_TRUE(preparer.WaitUntilIdle(60s));
+    ASSERT_EQ(WaitFor(preparer, other, Fitting(other)).End, TPreparedEnd::Ready);
+    EXPECT_EQ(preparer.ReadyBytes(), 2 * one);
+    // The paint's work starts when the paint is over; the print draws "other" again before.
+    preparer.HoldAskedWork();
+    PaintView(preparer, viewer, {shown, added});
+    ASSERT_EQ(WaitFor(preparer, other, Fitting(other)).End, TPreparedEnd::Ready);
+    preparer.ReleaseAskedWork();
+    ASSERT_TRUE(preparer.WaitUntilIdle(60s));
+    QImage image;
+    EXPECT_EQ(preparer.Look(other, image), TPicturePreparer::TState::Waiting);
+    ASSERT_EQ(preparer.Look(shown, image, &viewer), TPicturePreparer::TState::Ready);
+    EXPECT_EQ(image.width(), 100);
+    ASSERT_EQ(preparer.Look(added, image, &viewer), TPicturePreparer::TState::Ready);
+    EXPECT_LT(image.width(), 200);
+    EXPECT_GE(static_cast<uint64_t>(image.sizeInBytes()), one * 9 / 10);
+    EXPECT_LE(preparer.ReadyBytes(), 2 * one);
+    EXPECT_EQ(preparer.Counts().Evicted, 1);
+
+    // Drawn anywhere but in a view, the picture is whole.
+    EXPECT_EQ(preparer.Look(added, image), TPicturePreparer::TState::Waiting);
+    EXPECT_EQ(WaitFor(preparer, added, Fitting(added)).Image.width(), 200);
+    EXPECT_EQ(preparer.Preparations("new"), 2);
+    ASSERT_EQ(preparer.Look(added, image, &viewer), TPicturePreparer::TState::Ready);
+    EXPECT_LT(image.width(), 200);
+    EXPECT_LE(preparer.ReadyBytes(), 2 * one);
+}

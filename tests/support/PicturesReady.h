@@ -2,7 +2,8 @@
 
 // Waiting for pictures prepared beside the window: until the preparer has nothing queued or
 // running, the windows that asked have been told and have painted again, and those paints asked
-// for nothing more. Whether a content's pictures are refused, by its bytes.
+// for nothing more. Whether a content's pictures are refused, by its bytes. A bound of ready
+// images of a test's own.
 
 #include "platform/graphics/PicturePreparation.h"
 
@@ -34,3 +35,15 @@ inline bool WaitForPictures(std::chrono::milliseconds limit = std::chrono::secon
 inline bool PicturesRefused(const std::string& bytes) {
     return PicturePreparer().Refused(TPictureBytes(bytes).Digest());
 }
+
+// The bound of ready images set for a test, nothing ready from before, and the shipped bound put
+// back after it.
+struct TReadyBound {
+    explicit TReadyBound(uint64_t bytes) {
+        PicturePreparer().Forget();
+        PicturePreparer().SetReadyBytesBound(bytes);
+    }
+    ~TReadyBound() { PicturePreparer().SetReadyBytesBound(TPreparerOptions{}.ReadyBytes); }
+    TReadyBound(const TReadyBound&) = delete;
+    TReadyBound& operator=(const TReadyBound&) = delete;
+};

@@ -4,6 +4,8 @@
 // every coefficient of the image from the first scan to the last and passes over all of them at
 // each scan, so a small file can cost seconds and hundreds of MB to decode.
 
+#include "tests/support/JpegWriting.h"
+
 #include <QImage>
 
 #include <cstddef>
@@ -48,50 +50,29 @@ inline std::vector<jpeg_scan_info> Script(int scans) {
 // to 759), or in libjpeg's own progression of ten scans when `scans` is 0; with arithmetic
 // coding when `arithmetic` (about twice as slow to decode, a third as slow to write).
 inline std::string Encoded(int side, int scans, bool arithmetic = false) {
-    jpeg_compress_struct info;
-    jpeg_error_mgr error;
-    info.err = jpeg_std_error(&error);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(side);
-    info.image_height = static_cast<JDIMENSION>(side);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 90, TRUE);
-    info.arith_code = arithmetic ? TRUE : FALSE;
-    for (int c = 0; c < 3; ++c) {
-        info.comp_info[c].h_samp_factor = 1;
-        info.comp_info[c].v_samp_factor = 1;
-    }
     const std::vector<jpeg_scan_info> script =
         scans > 0 ? Script(scans) : std::vector<jpeg_scan_info>();
-    if (scans > 0) {
-        info.scan_info = script.data();
-        info.num_scans = static_cast<int>(script.size());
-    } else {
-        jpeg_simple_progression(&info);
-    }
-    jpeg_start_compress(&info, TRUE);
-    std::vector<unsigned char> row(static_cast<size_t>(side) * 3);
-    while (info.next_scanline < info.image_height) {
-        const int y = static_cast<int>(info.next_scanline);
+    const auto setUp = [&](jpeg_compress_struct& info) {
+        info.arith_code = arithmetic ? TRUE : FALSE;
+        for (int c = 0; c < 3; ++c) {
+            info.comp_info[c].h_samp_factor = 1;
+            info.comp_info[c].v_samp_factor = 1;
+        }
+        if (scans > 0) {
+            info.scan_info = script.data();
+            info.num_scans = static_cast<int>(script.size());
+        } else {
+            jpeg_simple_progression(&info);
+        }
+    };
+    return WrittenJpeg(side, side, setUp, [side](int y, unsigned char* row) {
         for (int x = 0; x < side; ++x) {
             row[3 * static_cast<size_t>(x)] = static_cast<unsigned char>(x * 255 / side);
             row[3 * static_cast<size_t>(x) + 1] = static_cast<unsigned char>(y * 255 / side);
             row[3 * static_cast<size_t>(x) + 2] =
                 static_cast<unsigned char>((x * 7 + y * 13) & 255);
         }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    std::string bytes(reinterpret_cast<const char*>(buffer), size);
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
-    return bytes;
+    });
 }
 
 } // namespace progressive_jpeg
