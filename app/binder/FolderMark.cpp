@@ -5,6 +5,7 @@
 #include "platform/base/FolderEntries.h"
 #include "platform/base/Guid.h"
 #include "platform/base/StringUtils.h"
+#include "platform/base/UserSecret.h"
 
 #include <cerrno>
 #include <cstring>
@@ -14,24 +15,16 @@
 
 namespace {
 
-// What the mark of the folder holds: a line a person can read, and the folder's own identity.
-bool MarkText(int folder, std::string& text) {
-    struct stat info;
-    if (::fstat(folder, &info) != 0 || !S_ISDIR(info.st_mode)) {
-        return false;
-    }
-    text = "Tarnwick made this folder and may remove it with all it holds.\nfolder " +
-           std::to_string(info.st_ino) + "\n";
-    return true;
+// What the mark of the folder `name` holds: a line a person can read, and the signature.
+std::string MarkText(const std::string& name) {
+    return "Tarnwick made this folder and may remove it with all it holds.\nmark " +
+           UserSecretDigest("Tarnwick folder " + name) + "\n";
 }
 
 } // namespace
 
-bool WriteFolderMark(int folder) {
-    std::string text;
-    if (!MarkText(folder, text)) {
-        return false;
-    }
+bool WriteFolderMark(int folder, const std::string& name) {
+    const std::string text = MarkText(name);
     FileDescriptor mark(::openat(folder, FolderMarkName,
                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0444));
     if (!mark.Valid()) {
@@ -42,11 +35,8 @@ bool WriteFolderMark(int folder) {
            mark.Close();
 }
 
-bool HoldsFolderMark(int folder) {
-    std::string expected;
-    if (!MarkText(folder, expected)) {
-        return false;
-    }
+bool HoldsFolderMark(int folder, const std::string& name) {
+    const std::string expected = MarkText(name);
     FileDescriptor mark(
         ::openat(folder, FolderMarkName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat info;
@@ -76,7 +66,7 @@ FileDescriptor MakeMarkedFolder(int parent, const std::string& name) {
         }
     }
     FileDescriptor folder = OpenFolderAt(parent, passing);
-    if (folder.Valid() && WriteFolderMark(folder.Get()) &&
+    if (folder.Valid() && WriteFolderMark(folder.Get(), name) &&
         RenameWithoutReplacing(parent, passing, parent, name)) {
         return folder;
     }
@@ -99,7 +89,7 @@ FileDescriptor OpenMarkedFolder(int parent, const std::string& name, bool make, 
         why = errno == ELOOP ? "it is a link" : std::strerror(errno);
         return folder;
     }
-    if (!HoldsFolderMark(folder.Get())) {
+    if (!HoldsFolderMark(folder.Get(), name)) {
         why = "the program did not make it, so it neither writes there nor removes it";
         errno = EPERM;
         return FileDescriptor();

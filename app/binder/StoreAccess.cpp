@@ -51,7 +51,7 @@ FileDescriptor StoreAccess::OpenStore(bool make) const {
     if (::mkdirat(binder.Get(), storeName_.c_str(), 0777) == 0) {
         store = OpenFolderAt(binder.Get(), storeName_);
         if (store.Valid()) {
-            WriteFolderMark(store.Get());
+            WriteFolderMark(store.Get(), storeName_);
         }
         return store;
     }
@@ -178,7 +178,7 @@ bool StoreAccess::RemoveStoreIfEmpty() const {
     const FileDescriptor binder = OpenFolderPath(binderFolder_);
     const FileDescriptor store =
         binder.Valid() ? OpenFolderAt(binder.Get(), storeName_) : FileDescriptor();
-    if (!store.Valid() || !HoldsFolderMark(store.Get()) ||
+    if (!store.Valid() || !HoldsFolderMark(store.Get(), storeName_) ||
         FolderNames(store.Get()) != std::vector<std::string>{FolderMarkName}) {
         return false;
     }

@@ -244,7 +244,8 @@ TEST(BinderFile, ABinderFileThatCouldReachTheUsersFilesIsRefusedBeforeAnythingIs
     ASSERT_TRUE(b.lifecycle.OpenBinder(fresh));
     EXPECT_FALSE(fs::exists(b.dir / "Freshstore"));
     EXPECT_FALSE(WriteNodePageFile(b.paths.BinderRoot, b.paths.BinderStore, 0x1A, "p").empty());
-    EXPECT_TRUE(HoldsFolderMark(OpenFolderPath((b.dir / "Freshstore").string()).Get()));
+    EXPECT_TRUE(
+        HoldsFolderMark(OpenFolderPath((b.dir / "Freshstore").string()).Get(), "Freshstore"));
 }
 
 // Readers drop every CR, so the rewrite must find the lines they find, whatever the line ends.

@@ -2,6 +2,7 @@
 #include "app/binder/FolderMark.h"
 #include "platform/base/FolderEntries.h"
 
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/StoredFiles.h"
 #include "tests/support/TempDir.h"
 
@@ -55,7 +56,7 @@ TEST(StoreAccess, OnlyFoldersTheProgramMadeAreWrittenIntoOrRemoved) {
     EXPECT_FALSE(fs::exists(home / "Newstore"));
     EXPECT_FALSE(fresh.WriteNodeFile(0x1, FolderMarkName, "x", error));
     ASSERT_TRUE(fresh.WriteNodeFile(0x1, "sub/a.gif", "a", error)) << error;
-    EXPECT_TRUE(HoldsFolderMark(OpenFolderPath((home / "Newstore").string()).Get()));
+    EXPECT_TRUE(HoldsFolderMark(OpenFolderPath((home / "Newstore").string()).Get(), "Newstore"));
     EXPECT_FALSE(fresh.RemoveStoreIfEmpty());
     EXPECT_TRUE(fresh.RemoveNodeFile(0x1, "sub/a.gif"));
     EXPECT_TRUE(fresh.RemoveNodeFolder(0x1));
@@ -70,6 +71,35 @@ TEST(StoreAccess, OnlyFoldersTheProgramMadeAreWrittenIntoOrRemoved) {
 
 // Resources of one page are written from several threads: whichever makes the node folder,
 // every file lands in the one folder, marked once, with no folder half made left behind.
+// A binder folder the user copies (to another disk, from a backup) keeps its folders the
+// program's: written into and removed there as in the original. A mark written under another
+// user's secret, as an archive made elsewhere brings one, counts nowhere.
+TEST(StoreAccess, ACopiedBinderKeepsItsFoldersAndAMarkMadeElsewhereCountsNowhere) {
+    TempDir home;
+    WriteStoredFile(home.Str(), "Xstore", 0xCAFE, "a.gif", "ours");
+    TempDir elsewhere;
+    fs::copy(home / "Xstore", elsewhere / "Xstore", fs::copy_options::recursive);
+    const StoreAccess copy(elsewhere.Str(), "Xstore");
+    std::string error;
+    EXPECT_TRUE(copy.WriteNodeFile(0xCAFE, "b.gif", "more", error)) << error;
+    EXPECT_TRUE(copy.RemoveNodeFolder(0xCAFE));
+    EXPECT_FALSE(fs::exists(elsewhere / "Xstore" / "CAFE"));
+    EXPECT_TRUE(copy.RemoveStoreIfEmpty());
+    EXPECT_EQ(ReadFileBytes(home / "Xstore" / "CAFE" / "a.gif"), "ours");
+
+    {
+        TempDir otherUser;
+        const ScopedEnv config("XDG_CONFIG_HOME", otherUser.Str());
+        WriteStoredFile(home.Str(), "Restore", 0x2024, "photo.jpg", "planted");
+    }
+    const StoreAccess store(home.Str(), "Restore");
+    EXPECT_FALSE(store.WriteNodeFile(0x2024, "photo.jpg", "replaced", error));
+    EXPECT_FALSE(store.RemoveNodeFolder(0x2024));
+    EXPECT_TRUE(store.RemoveOwnFolders(KeepNone).Names.empty());
+    EXPECT_FALSE(store.RemoveStoreIfEmpty());
+    EXPECT_EQ(ReadFileBytes(home / "Restore" / "2024" / "photo.jpg"), "planted");
+}
+
 TEST(StoreAccess, WritersMakingOneNodeFolderAtOnceAllWriteIntoIt) {
     TempDir dir;
     const StoreAccess store(dir.Str(), "Sstore");

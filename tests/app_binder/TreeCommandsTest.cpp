@@ -502,7 +502,7 @@ TEST(TreeCommands, CopyAndPasteGivesANewIdAndCopiesTheFiles) {
     EXPECT_EQ(b.binder.CopiedNode(), nullptr);
     // The copy's folder is marked as its own, as every folder the program makes; the copied
     // folder's mark is no file of the page and is not copied.
-    EXPECT_TRUE(HoldsFolderMark(OpenFolderPath(folder.string()).Get()));
+    EXPECT_TRUE(HoldsFolderMark(OpenFolderPath(folder.string()).Get(), hex));
     EXPECT_TRUE(b.ui.CallsOf("ShowMessage").empty());
 
     // Saved with the paste; read again, the copy is still a completed page, not queued.

@@ -119,7 +119,7 @@ TEST(FileTaskTarget, AStoreMadeForADownloadIsMarkedAsTheProgramsOwn) {
     EXPECT_TRUE(fs::is_directory(binder / "Xstore" / "dl" / "sub"));
     const FileDescriptor store = OpenFolder(binder / "Xstore");
     ASSERT_TRUE(store.Valid());
-    EXPECT_TRUE(HoldsFolderMark(store.Get()));
+    EXPECT_TRUE(HoldsFolderMark(store.Get(), "Xstore"));
     const FileDescriptor below = OpenFolder(binder / "Xstore" / "dl");
-    EXPECT_FALSE(HoldsFolderMark(below.Get()));
+    EXPECT_FALSE(HoldsFolderMark(below.Get(), "dl"));
 }

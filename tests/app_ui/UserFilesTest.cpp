@@ -199,7 +199,7 @@ std::vector<std::string> UnsavedFolders(const fs::path& store, const fs::path& t
     for (const std::string& name :
          folder.Valid() ? FolderNames(folder.Get()) : std::vector<std::string>{}) {
         const FileDescriptor inner = OpenFolderAt(folder.Get(), name);
-        if (inner.Valid() && HoldsFolderMark(inner.Get()) && saved.count(name) == 0) {
+        if (inner.Valid() && HoldsFolderMark(inner.Get(), name) && saved.count(name) == 0) {
             unsaved.push_back(name);
         }
     }
