@@ -109,7 +109,11 @@ std::string ChmPageFileName(const ChmBuild& build, const std::string& title, uin
         name = std::string(LeadingCharacters(title, 10)) + hex + ".htm";
     }
     name = CleanFileName(name);
-    std::erase_if(name, [](char c) { return c == ' ' || c == '#' || c == '\0'; });
+    // In the contents entry's address "#" would start an anchor and "%" an escape.
+    std::erase_if(name, [](char c) { return c == ' ' || c == '#' || c == '%' || c == '\0'; });
+    if (name == ".htm") {
+        name = hex + name; // a title of nothing but such characters
+    }
     auto taken = [&](const std::string& candidate) {
         return std::any_of(build.Files.begin(), build.Files.end(), [&](const std::string& file) {
             return SameName(NameOfPath(file), candidate);

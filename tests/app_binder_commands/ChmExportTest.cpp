@@ -299,20 +299,28 @@ TEST(ChmExport, APageTitledWithAHashOpensFromItsEntryAndInPageAnchorsAreNoFailur
     binder.Page(nullptr, 0x8F, "C# tips", "",
                 "<html><body><a href=\"#use\">Use</a> <a name=\"use\">C#</a> "
                 "<a href=\"#top\">top</a></body></html>");
+    // "%" would start an escape in the entry's address: "%20" is read as a blank.
+    binder.Page(nullptr, 0x90, "Save%20now", "", "<html><body>50%</body></html>");
+    binder.Page(nullptr, 0x91, "#%", "", "<html><body>signs</body></html>");
     TempDir out;
     const QString chm = ExportWithChmcmd(binder, out, "c.chm");
     EXPECT_TRUE(binder.exportUi.CallsOf("ShowMessage").empty());
 
     RunTool("extract_chmLib", {chm, QString::fromStdString((out / "x").string())});
     const std::string contents = ReadFileBytes(out / "x" / "tqz.hhc");
-    const std::string key = "<param name=\"Local\" value=\"";
-    const size_t at = contents.find(key);
-    ASSERT_NE(at, std::string::npos) << contents;
-    const std::string local =
-        contents.substr(at + key.size(), contents.find('"', at + key.size()) - at - key.size());
-    EXPECT_EQ(local.find('#'), std::string::npos) << local;
     const std::string listing = RunTool("enum_chmLib", {chm});
-    EXPECT_NE(listing.find("\t\t/" + local + "\n"), std::string::npos) << local << "\n" << listing;
+    const std::string key = "<param name=\"Local\" value=\"";
+    int entries = 0;
+    for (size_t at = contents.find(key); at != std::string::npos; at = contents.find(key, at + 1)) {
+        ++entries;
+        const std::string local =
+            contents.substr(at + key.size(), contents.find('"', at + key.size()) - at - key.size());
+        EXPECT_EQ(local.find_first_of("#%"), std::string::npos) << local;
+        EXPECT_EQ(local.find("/."), std::string::npos) << local; // no hidden file
+        EXPECT_NE(listing.find("\t\t/" + local + "\n"), std::string::npos) << local << "\n"
+                                                                           << listing;
+    }
+    EXPECT_EQ(entries, 3) << contents;
 }
 
 // A compiler that leaves out a page the contents name still ends with 0: the export is a
