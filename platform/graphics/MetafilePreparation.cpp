@@ -1,6 +1,5 @@
 #include "platform/graphics/MetafilePreparation.h"
 
-#include "platform/base/CpuTime.h"
 #include "platform/graphics/MetafileConversion.h"
 #include "platform/graphics/PictureShowing.h"
 #include "platform/graphics/WmfPlayer.h"
@@ -19,23 +18,22 @@ constexpr qint64 WallDeadlineMillis = 16 * PictureMillis;
 // Conversions longer than this are not kept: a picture drawn at another size is converted again.
 constexpr size_t KeptConversionBytes = size_t{8} << 20;
 
-// The player's clock on a worker: the thread's CPU time, which a busy machine does not stretch,
-// so that whether a picture is drawn does not depend on what else the machine does.
-class TCpuMeter : public TPlayMeter {
+// The player's clock on a worker: the thread's CPU time, which a busy machine does not stretch;
+// past a generous time on the wall the machine is starved, and the picture is tried again later.
+class TWorkerMeter : public TCpuPlayMeter {
 public:
-    TCpuMeter() : cpuStart_(ThreadCpuMicros()) { wall_.start(); }
+    TWorkerMeter() { wall_.start(); }
 
     qint64 Elapsed() override {
         if (wall_.hasExpired(WallDeadlineMillis)) {
             starved_ = true;
             return std::numeric_limits<qint64>::max() / 2;
         }
-        return (ThreadCpuMicros() - cpuStart_) / 1000;
+        return TCpuPlayMeter::Elapsed();
     }
     bool Starved() const { return starved_; }
 
 private:
-    int64_t cpuStart_;
     QElapsedTimer wall_;
     bool starved_ = false;
 };
@@ -50,7 +48,7 @@ TPrepared PlayIntoImage(const TPictureBytes& bytes, const TMetafileLayout& layou
         return {TPreparedEnd::Refused, {}};
     }
     image.fill(Qt::transparent);
-    TCpuMeter meter;
+    TWorkerMeter meter;
     bool whole = false;
     {
         QPainter painter(&image);
