@@ -218,6 +218,30 @@ TEST(MetafileTime, AMetafileWithoutAFrameIsSizedByItsWholeDrawingOnABusyProcesso
     EXPECT_GE(idle.Width(), 4000 * 96 / DefaultMetafileInch);
 }
 
+// A slow picture asked for by a paint whose window then goes: nobody wants it any more, and its
+// work stops where it is, the worker free again at once (it once went on for the picture's
+// whole second); the picture is not refused.
+TEST(MetafileTime, APictureNobodyWantsAnyMoreStopsBeingPrepared) {
+    const std::string bytes = SlowBitmapsWmf(UnseenColour());
+    const auto slow = Loaded(bytes);
+    const TPreparerCounts before = PicturePreparer().Counts();
+    {
+        TPictureViewer viewer([] {});
+        EXPECT_EQ(TPaint(viewer, {slow.get()}, 100, 100).Waiting, 1);
+        // The work begins when the event loop comes round after the paint.
+        for (int wait = 0; wait < 60000 && PicturePreparer().Counts().Started == before.Started;
+             ++wait) {
+            QCoreApplication::sendPostedEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    const long long cpu = ProcessCpuMillis();
+    ASSERT_TRUE(WaitForPictures());
+    EXPECT_LT(ProcessCpuMillis() - cpu, PictureMillis / 2);
+    EXPECT_EQ(PicturePreparer().Counts().Dropped, before.Dropped + 1);
+    EXPECT_FALSE(PicturesRefused(bytes));
+}
+
 // 1,000 ellipses each filling a picture of 2,100 pixels: its conversion and drawing run out of
 // their CPU time in the converting process; the picture is its frame and is not converted again.
 TEST(MetafileTime, AnEnhancedMetafileThatTookLongerThanItsTimeIsNotPlayedAgain) {
