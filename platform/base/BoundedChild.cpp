@@ -158,74 +158,108 @@ private:
     pid_t pid_;
 };
 
-int MillisecondsLeft(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    return static_cast<int>(std::max<int64_t>(0, left.count()));
-}
-
 // How often a watched child's CPU time and its caller's wish are looked at.
 constexpr int WatchMillis = 20;
 
-// The CPU time a watched child has left: its watch from `cpuStart` (the child's CPU time when it
-// was given the work).
-class TCpuWatch {
+// How long a caller waits for a child, and what it watches meanwhile. Unwatched, the wait ends at
+// a fixed deadline. Watched (a program started ahead), the CPU time its work takes and the
+// caller's wish are looked at too, and the deadline counts only the time the child stands still:
+// a child seen using CPU time, or whose input or answer moved, has it start again. A busy machine
+// then makes the work slower, never late: its CPU time ends a work that takes too long, the
+// deadline one that waits for what never comes.
+class TChildWait {
 public:
-    TCpuWatch(pid_t pid, const TChildWatch* watch, int64_t cpuStart)
-        : pid_(pid), watch_(watch), cpuStart_(cpuStart) {}
+    explicit TChildWait(std::chrono::milliseconds deadline)
+        : patience_(deadline), deadline_(Clock::now() + deadline) {}
+    TChildWait(pid_t pid, std::chrono::milliseconds patience, const TChildWatch& watch)
+        : pid_(pid), watch_(&watch), patience_(patience), deadline_(Clock::now() + patience),
+          seen_(ProcessCpuMillis(pid)) {}
 
-    bool Active() const { return watch_ != nullptr; }
-    // Whether the child ran past its CPU time, looked at once in WatchMillis at the most.
-    bool Spent() {
-        if (!watch_ || watch_->Cpu.count() <= 0 || cpuStart_ < 0) {
-            return false;
+    // The work begins: the CPU time the child uses from now on is the work's.
+    void WorkBegins() { cpuStart_ = seen_ = ProcessCpuMillis(pid_); }
+    // The child's CPU time when its work began; -1 before, or when it could not be read.
+    int64_t CpuStart() const { return cpuStart_; }
+    Clock::time_point Deadline() const { return deadline_; }
+    bool Watched() const { return watch_ != nullptr; }
+    // How long one wait may last: up to the deadline, and watched, up to the next look.
+    int PollMillis() const {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now());
+        const int millis = static_cast<int>(std::max<int64_t>(0, left.count()));
+        return watch_ ? std::min(millis, WatchMillis) : millis;
+    }
+    bool Late() const { return Clock::now() >= deadline_; }
+    // Bytes went to or from the child.
+    void Moved() {
+        if (watch_) {
+            deadline_ = Clock::now() + patience_;
         }
+    }
+    // Whether the child ran past the CPU time its work may take once it began, looked at once in
+    // WatchMillis at the most.
+    bool Spent() {
         const Clock::time_point now = Clock::now();
-        if (now < next_) {
+        if (!watch_ || now < next_) {
             return false;
         }
         next_ = now + std::chrono::milliseconds(WatchMillis);
         const int64_t used = ProcessCpuMillis(pid_);
-        return used >= 0 && used - cpuStart_ > watch_->Cpu.count();
+        if (used > seen_) {
+            seen_ = used;
+            deadline_ = now + patience_;
+        }
+        return watch_->Cpu.count() > 0 && cpuStart_ >= 0 && used >= 0 &&
+               used - cpuStart_ > watch_->Cpu.count();
     }
     bool Abandoned() const { return watch_ && watch_->Abandoned && watch_->Abandoned(); }
 
 private:
-    pid_t pid_;
-    const TChildWatch* watch_;
-    int64_t cpuStart_;
+    pid_t pid_ = -1;
+    const TChildWatch* watch_ = nullptr;
+    std::chrono::milliseconds patience_;
+    Clock::time_point deadline_;
     Clock::time_point next_{};
+    int64_t seen_ = -1;
+    int64_t cpuStart_ = -1;
 };
 
+// Waits until `fd` is ready for `events`: Answered then, else how the wait ended first.
+TChildEnd AwaitReady(int fd, short events, TChildWait& wait) {
+    while (true) {
+        if (wait.Abandoned()) {
+            return TChildEnd::Abandoned;
+        }
+        if (wait.Spent()) {
+            return TChildEnd::Failed;
+        }
+        if (wait.Late()) {
+            return TChildEnd::TimedOut;
+        }
+        pollfd ready{fd, events, 0};
+        const int polled = poll(&ready, 1, wait.PollMillis());
+        if (polled > 0) {
+            return TChildEnd::Answered;
+        }
+        if (polled < 0 && errno != EINTR) {
+            return TChildEnd::Failed;
+        }
+    }
+}
+
 // The answer the child `pid` writes into `fd` (whose writing end the caller no longer holds),
-// whole when the child then ends well before `deadline`. The child is killed and reaped
-// however the wait ends, and `fd` closed. A watched child is also stopped when it spends its CPU
-// time or its answer is abandoned.
-TChildOutcome AwaitAnswer(pid_t pid, int fd, Clock::time_point deadline, size_t maxAnswer,
-                          TCpuWatch cpu = {0, nullptr, -1}) {
+// whole when the child then ends well within `wait`. The child is killed and reaped however the
+// wait ends, and `fd` closed. A watched child is also stopped when it spends its CPU time or its
+// answer is abandoned.
+TChildOutcome AwaitAnswer(pid_t pid, int fd, size_t maxAnswer, TChildWait& wait) {
     TOwnedFile answerPipe(fd);
     TChild child(pid);
     TChildOutcome outcome;
     outcome.End = TChildEnd::Answered;
     char buffer[65536];
     while (true) {
-        if (cpu.Abandoned()) {
-            return {TChildEnd::Abandoned, {}};
-        }
-        if (cpu.Spent()) {
-            return {};
-        }
-        const int left = MillisecondsLeft(deadline);
-        pollfd ready{answerPipe.Fd(), POLLIN, 0};
-        const int polled = poll(&ready, 1, cpu.Active() ? std::min(left, WatchMillis) : left);
-        if (polled < 0 && errno == EINTR) {
-            continue;
-        }
-        if (polled == 0 && cpu.Active() && left > 0) {
-            continue;
-        }
-        if (polled <= 0) {
-            return {polled == 0 ? TChildEnd::TimedOut : TChildEnd::Failed, {}};
+        if (const TChildEnd ready = AwaitReady(answerPipe.Fd(), POLLIN, wait);
+            ready != TChildEnd::Answered) {
+            return {ready, {}};
         }
         const ssize_t n = read(answerPipe.Fd(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) {
@@ -241,11 +275,12 @@ TChildOutcome AwaitAnswer(pid_t pid, int fd, Clock::time_point deadline, size_t 
             return {TChildEnd::TooLong, {}};
         }
         outcome.Answer.append(buffer, static_cast<size_t>(n));
+        wait.Moved();
     }
     // The answer is complete only when the child has ended well after writing it.
     int status = 0;
-    if (!child.Ended(deadline, status)) {
-        return {Clock::now() >= deadline ? TChildEnd::TimedOut : TChildEnd::Failed, {}};
+    if (!child.Ended(wait.Deadline(), status)) {
+        return {wait.Late() ? TChildEnd::TimedOut : TChildEnd::Failed, {}};
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         return {};
@@ -307,7 +342,7 @@ bool InBoundedChild() {
 
 TChildOutcome RunBoundedChild(const std::function<std::string()>& work,
                               const TChildBounds& bounds) {
-    const Clock::time_point deadline = Clock::now() + bounds.Deadline;
+    TChildWait wait(bounds.Deadline);
     int fds[2];
     pid_t pid = -1;
     {
@@ -326,13 +361,13 @@ TChildOutcome RunBoundedChild(const std::function<std::string()>& work,
         close(fds[0]);
         return {};
     }
-    return AwaitAnswer(pid, fds[0], deadline, bounds.MaxAnswer);
+    return AwaitAnswer(pid, fds[0], bounds.MaxAnswer, wait);
 }
 
 TChildOutcome RunBoundedProgram(const std::string& program,
                                 const std::vector<std::string>& arguments, std::string_view input,
                                 const TChildBounds& bounds) {
-    const Clock::time_point deadline = Clock::now() + bounds.Deadline;
+    TChildWait wait(bounds.Deadline);
     const int inputFile = InputFile(input);
     if (inputFile < 0) {
         return {};
@@ -362,7 +397,7 @@ TChildOutcome RunBoundedProgram(const std::string& program,
         return {};
     }
     BoundCpuTime(pid, bounds.CpuSeconds);
-    return AwaitAnswer(pid, fds[0], deadline, bounds.MaxAnswer);
+    return AwaitAnswer(pid, fds[0], bounds.MaxAnswer, wait);
 }
 
 int AnswerAsBoundedProgram(uint64_t inputLength, uint64_t growth,
@@ -415,25 +450,16 @@ uint64_t GetU64(const unsigned char* in) {
     return value;
 }
 
-// Sends `bytes` into the socket `fd` before `deadline`, watching `cpu` meanwhile; the end that
-// stopped it, or Answered when all went.
-TChildEnd SendAll(int fd, std::string_view bytes, Clock::time_point deadline, TCpuWatch& cpu) {
+// What a program started ahead writes once its own start is over, before it reads its work.
+constexpr char StartedByte = 'S';
+
+// Sends `bytes` into the socket `fd` within `wait`; the end that stopped it, or Answered when all
+// went.
+TChildEnd SendAll(int fd, std::string_view bytes, TChildWait& wait) {
     size_t done = 0;
     while (done < bytes.size()) {
-        if (cpu.Abandoned()) {
-            return TChildEnd::Abandoned;
-        }
-        const int left = MillisecondsLeft(deadline);
-        if (left <= 0) {
-            return TChildEnd::TimedOut;
-        }
-        pollfd ready{fd, POLLOUT, 0};
-        const int polled = poll(&ready, 1, std::min(left, WatchMillis));
-        if (polled < 0 && errno != EINTR) {
-            return TChildEnd::Failed;
-        }
-        if (polled <= 0) {
-            continue;
+        if (const TChildEnd ready = AwaitReady(fd, POLLOUT, wait); ready != TChildEnd::Answered) {
+            return ready;
         }
         // A program that ended before it read everything must not end us with SIGPIPE.
         const ssize_t n =
@@ -445,8 +471,24 @@ TChildEnd SendAll(int fd, std::string_view bytes, Clock::time_point deadline, TC
             return TChildEnd::Failed;
         }
         done += static_cast<size_t>(n);
+        wait.Moved();
     }
     return TChildEnd::Answered;
+}
+
+// Waits within `wait` until the program on the socket `fd` says its start is over.
+TChildEnd AwaitStart(int fd, TChildWait& wait) {
+    while (true) {
+        if (const TChildEnd ready = AwaitReady(fd, POLLIN, wait); ready != TChildEnd::Answered) {
+            return ready;
+        }
+        char said = 0;
+        const ssize_t n = read(fd, &said, 1);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        return n == 1 && said == StartedByte ? TChildEnd::Answered : TChildEnd::Failed;
+    }
 }
 
 } // namespace
@@ -516,7 +558,6 @@ void TProgramsStartedAhead::StartAhead(int most) {
 
 TChildOutcome TProgramsStartedAhead::Run(std::string_view input, const TChildBounds& bounds,
                                          const TChildWatch& watch) {
-    const Clock::time_point deadline = Clock::now() + bounds.Deadline;
     TStarted started;
     {
         std::lock_guard lock(mutex_);
@@ -533,17 +574,22 @@ TChildOutcome TProgramsStartedAhead::Run(std::string_view input, const TChildBou
             return {};
         }
     }
-    // Its start is not the work's: the CPU time counts from here.
-    const int64_t cpuStart = ProcessCpuMillis(started.Pid);
-    BoundCpuTime(started.Pid,
-                 static_cast<int>(std::max<int64_t>(0, cpuStart) / 1000 + 1) + bounds.CpuSeconds);
-    TCpuWatch cpu(started.Pid, &watch, cpuStart);
-    std::string header;
-    PutU64(header, input.size());
-    PutU64(header, bounds.AddressSpaceGrowth);
-    TChildEnd sent = SendAll(started.Fd, header, deadline, cpu);
+    TChildWait wait(started.Pid, bounds.Deadline, watch);
+    // Its start is not the work's: a program still starting (a busy machine makes that longer)
+    // is waited for, and the CPU time counts from when it says its start is over.
+    TChildEnd sent = AwaitStart(started.Fd, wait);
     if (sent == TChildEnd::Answered) {
-        sent = SendAll(started.Fd, input, deadline, cpu);
+        wait.WorkBegins();
+        BoundCpuTime(started.Pid,
+                     static_cast<int>(std::max<int64_t>(0, wait.CpuStart()) / 1000 + 1) +
+                         bounds.CpuSeconds);
+        std::string header;
+        PutU64(header, input.size());
+        PutU64(header, bounds.AddressSpaceGrowth);
+        sent = SendAll(started.Fd, header, wait);
+    }
+    if (sent == TChildEnd::Answered) {
+        sent = SendAll(started.Fd, input, wait);
     }
     if (sent != TChildEnd::Answered) {
         close(started.Fd);
@@ -553,10 +599,13 @@ TChildOutcome TProgramsStartedAhead::Run(std::string_view input, const TChildBou
     shutdown(started.Fd, SHUT_WR);
     // The next work finds one waiting while this one works.
     StartAhead();
-    return AwaitAnswer(started.Pid, started.Fd, deadline, bounds.MaxAnswer, cpu);
+    return AwaitAnswer(started.Pid, started.Fd, bounds.MaxAnswer, wait);
 }
 
 int AnswerWorkStartedAhead(const std::function<std::string(const std::string&)>& work) {
+    if (write(STDOUT_FILENO, &StartedByte, 1) != 1) {
+        return 1;
+    }
     unsigned char header[WorkHeaderBytes];
     size_t done = 0;
     while (done < sizeof header) {

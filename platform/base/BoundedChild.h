@@ -21,7 +21,8 @@
 #include <sys/types.h>
 
 struct TChildBounds {
-    // The longest the caller waits for the whole answer; the child is killed then.
+    // The longest the caller waits for the whole answer; the child is killed then. For a program
+    // started ahead, the longest it waits while the program stands still (see Run).
     std::chrono::milliseconds Deadline{2000};
     // CPU seconds, after which the system stops the child.
     int CpuSeconds = 2;
@@ -97,8 +98,11 @@ public:
     TProgramsStartedAhead& operator=(const TProgramsStartedAhead&) = delete;
 
     // Gives `input` to a program started ahead (started now when none waits), and another is
-    // started in its place; waits for its answer within `bounds` (its CPU time counted from
-    // here, its address space bounded from where it stands when it takes the work) and `watch`.
+    // started in its place; waits for its answer within `bounds` (its CPU time counted from when
+    // its own start is over, its address space bounded from where it stands when it takes the
+    // work) and `watch`. The deadline counts only the time the program stands still: seen using
+    // CPU time, or its input or answer moving, it starts again. A busy machine makes the work
+    // slower, never late: the CPU time ends a work that takes too long.
     TChildOutcome Run(std::string_view input, const TChildBounds& bounds,
                       const TChildWatch& watch = {});
     // Starts programs until as many as are kept wait for work, before any work comes: `most` of
@@ -124,9 +128,9 @@ private:
     int starting_ = 0;
 };
 
-// The side of a program started ahead: waits for its work, bounds its own address space as the
-// work asks and answers it through `work` as AnswerAsBoundedProgram does. The status to exit
-// with; 1 also when no work came (the caller went away).
+// The side of a program started ahead: says that its start is over, waits for its work, bounds
+// its own address space as the work asks and answers it through `work` as AnswerAsBoundedProgram
+// does. The status to exit with; 1 also when no work came (the caller went away).
 int AnswerWorkStartedAhead(const std::function<std::string(const std::string&)>& work);
 
 // True inside a child forked by RunBoundedChild: it has one thread only, so locks that keep the

@@ -2,6 +2,7 @@
 
 #include "platform/base/Rounding.h"
 #include "platform/graphics/Graphic.h"
+#include "platform/graphics/ImagePart.h"
 
 #include <QImage>
 #include <QRect>
@@ -214,12 +215,25 @@ void TCanvas::StretchDraw(const TRect& r, const TGraphic& graphic) {
 }
 
 void TCanvas::DrawImage(const TRect& dest, const QImage& image, const TRect& source) {
+    if (image.isNull() || IsRectEmpty(dest) || IsRectEmpty(source)) {
+        return;
+    }
+    if (!KeepsWholeImages()) {
+        DoDrawImage(dest, image, source);
+        return;
+    }
+    // A surface that keeps the images drawn on it whole is given only the part that shows.
     TRect shownDest = dest;
     TRect shownSource = source;
-    if (!image.isNull() && !IsRectEmpty(dest) && !IsRectEmpty(source) &&
-        (!KeepsWholeImages() || VisiblePart(shownDest, shownSource))) {
-        DoDrawImage(shownDest, image, shownSource);
+    if (!VisiblePart(shownDest, shownSource)) {
+        return;
     }
+    const QRect part(shownSource.Left, shownSource.Top, shownSource.Width(), shownSource.Height());
+    if (part.width() <= 0 || part.height() <= 0 || !image.rect().contains(part)) {
+        DoDrawImage(shownDest, image, shownSource);
+        return;
+    }
+    DoDrawImage(shownDest, ImagePart(image, part), Rect(0, 0, part.width(), part.height()));
 }
 
 void TCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect& sourceRect) {

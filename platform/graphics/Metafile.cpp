@@ -7,14 +7,12 @@
 #include "platform/graphics/MetafilePreparation.h"
 #include "platform/graphics/PictureShowing.h"
 #include "platform/graphics/ScreenMetrics.h"
+#include "platform/graphics/StraightPlay.h"
 #include "platform/graphics/WmfPlayer.h"
 
-#include <QElapsedTimer>
 #include <QImage>
-#include <QPainter>
 
 #include <cstdlib>
-#include <limits>
 
 namespace {
 
@@ -32,48 +30,34 @@ void FitPixelBound(int& width, int& height) {
     FitImageBytes(width, height, MaxPicturePixelBytes);
 }
 
-// How long a play straight onto a device runs at the most before the window's event loop is
-// served again, inside a job on the application's thread.
-constexpr qint64 PlayStretchMillis = 20;
+// A page's own try at a picture is known apart from the picture's other sizes: the content it is
+// kept and refused under is the picture's with this after it.
+const QByteArray PageTry = QByteArrayLiteral("/page");
 
-// A printed page keeps every edge drawn on it and compresses them all in one call when the page
-// ends, the window waiting meanwhile: a play straight onto a device draws this many at the most
-// (about 20 ms of that call), then ends as it ends when its time is spent.
-constexpr qint64 StraightEdges = 150000;
+// The work that prepares the picture of `bytes` (which gave `layout`; `ownWidth` x `ownHeight`
+// screen pixels at its own size) `width` x `height` pixels large, or smaller when the bound of
+// ready images leaves it less than that. The images of a content at a size are shared by every
+// copy of it: the kind (KindOf) tells the two players apart.
+TPreparationWorkMaker WorkAt(const std::shared_ptr<const TPictureBytes>& bytes,
+                             const TMetafileLayout& layout, int ownWidth, int ownHeight, int width,
+                             int height) {
+    return [&bytes, &layout, ownWidth, ownHeight, width, height]() -> TPreparationWork {
+        return [bytes, layout, ownWidth, ownHeight, width, height](TPreparationContext& context) {
+            int fitWidth = width;
+            int fitHeight = height;
+            FitImageBytes(fitWidth, fitHeight, context.ImageBytes());
+            const TPreparationWork drawing =
+                layout.Enhanced
+                    ? EmfPreparation(bytes, layout, ownWidth, ownHeight, fitWidth, fitHeight)
+                    : WmfPreparation(bytes, layout, fitWidth, fitHeight);
+            return drawing(context);
+        };
+    };
+}
 
-// The play's time on the clock, the event loop served between its records (ServeStraightDrawing)
-// every stretch and the time spent serving left out: what the window does meanwhile is not the
-// picture's. Past its edges the play's time is spent.
-class TServingPlayMeter : public TPlayMeter {
-public:
-    TServingPlayMeter() {
-        clock_.start();
-        served_.start();
-    }
-    void Drawing(qsizetype edges, int) override { edges_ += edges; }
-    qint64 Elapsed() override {
-        if (edges_ > StraightEdges) {
-            return std::numeric_limits<qint64>::max() / 2;
-        }
-        if (serving_ && served_.elapsed() >= PlayStretchMillis) {
-            QElapsedTimer serving;
-            serving.start();
-            serving_ = ServeStraightDrawing();
-            servingMillis_ += serving.elapsed();
-            served_.start();
-        }
-        return Played();
-    }
-    // The play's own time so far.
-    qint64 Played() const { return clock_.elapsed() - servingMillis_; }
-
-private:
-    QElapsedTimer clock_;
-    QElapsedTimer served_;
-    qint64 servingMillis_ = 0;
-    bool serving_ = true;
-    qint64 edges_ = 0;
-};
+char KindOf(const TMetafileLayout& layout) {
+    return layout.Enhanced ? 'E' : 'W';
+}
 
 } // namespace
 
@@ -157,22 +141,19 @@ void TMetafile::SetInch(int inch) {
 }
 
 QImage TMetafile::PreparedAt(int width, int height) const {
-    // The images of a content at a size are shared by every copy of it: the kind tells the two
-    // players apart. The image is drawn smaller when the bound leaves it less than its size.
-    const TPreparationWorkMaker work = [&]() -> TPreparationWork {
-        return [bytes = bytes_, layout = layout_, enhanced = enhanced_, ownWidth = Width(),
-                ownHeight = Height(), width, height](TPreparationContext& context) {
-            int fitWidth = width;
-            int fitHeight = height;
-            FitImageBytes(fitWidth, fitHeight, context.ImageBytes());
-            const TPreparationWork drawing =
-                enhanced ? EmfPreparation(bytes, layout, std::max(1, ownWidth),
-                                          std::max(1, ownHeight), fitWidth, fitHeight)
-                         : WmfPreparation(bytes, layout, fitWidth, fitHeight);
-            return drawing(context);
-        };
-    };
-    return PreparedPicture(bytes_, {{}, enhanced_ ? 'E' : 'W', width, height}, work);
+    return PreparedPicture(
+        bytes_, {{}, KindOf(layout_), width, height},
+        WorkAt(bytes_, layout_, std::max(1, Width()), std::max(1, Height()), width, height));
+}
+
+QImage TMetafile::PreparedForPage(int width, int height) const {
+    const QByteArray* digest = PreparedDigest(bytes_);
+    if (!digest) {
+        return {};
+    }
+    return PreparedImage(
+        {*digest + PageTry, KindOf(layout_), width, height},
+        WorkAt(bytes_, layout_, std::max(1, Width()), std::max(1, Height()), width, height));
 }
 
 void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {
@@ -185,10 +166,15 @@ void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {
     if (width == 0 || height == 0) {
         return;
     }
-    // A printer gets a Windows metafile's own drawing; anything else the prepared image, at the
-    // size it covers there (within the pixels any picture may take).
+    // A print gets what a page can take (DrawPrinted). Elsewhere a page gets a Windows metafile's
+    // own drawing; anything else the prepared image, at the size it covers there (within the
+    // pixels any picture may take).
+    if (!ScreenLike(canvas) && InPictureJob()) {
+        DrawPrinted(canvas, r, width, height);
+        return;
+    }
     if (!enhanced_ && !ScreenLike(canvas)) {
-        if (!PlayStraight(canvas, r)) {
+        if (PlayStraight(canvas, r) != TStraightPlay::Drawn) {
             DrawPictureFrame(canvas, r);
         }
         return;
@@ -202,33 +188,55 @@ void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {
     canvas.DrawImage(r, image, Rect(0, 0, image.width(), image.height()));
 }
 
-bool TMetafile::PlayStraight(TCanvas& canvas, const TRect& r) const {
-    const qint64 millis = StraightDrawingMillis();
-    if (!WmfHasBox(layout_) || millis <= 0) {
-        return false;
+TStraightPlay TMetafile::PlayStraight(TCanvas& canvas, const TRect& r) const {
+    if (!WmfHasBox(layout_)) {
+        return TStraightPlay::Unplayed;
     }
     const QByteArray* digest = PreparedDigest(bytes_);
     if (!digest || PicturePreparer().Refused(*digest)) {
-        return false;
+        return TStraightPlay::Unplayed;
     }
     // The window is served during the play: whatever it does to this picture meanwhile, the
     // play keeps the bytes and the layout it started with.
     const std::shared_ptr<const TPictureBytes> bytes = bytes_;
     const TMetafileLayout layout = layout_;
-    // Whatever the records draw beyond the picture's own window stays inside its rectangle. A
-    // surface that records what it is asked to paint (and paints nothing) has it whole.
-    bool whole = true;
-    TServingPlayMeter meter;
-    {
-        TClipKeeper clip(canvas);
-        canvas.IntersectClipRect(r);
-        canvas.PaintWith("Metafile", [&](QPainter& painter) {
-            whole = PlayWmf(bytes->Bytes(), layout, painter,
-                            QRectF(r.Left, r.Top, r.Width(), r.Height()), millis, meter);
-        });
+    return PlayStraightOnto(canvas, r, bytes->Bytes(), layout);
+}
+
+void TMetafile::DrawPrinted(TCanvas& canvas, const TRect& r, int width, int height) const {
+    if (!enhanced_) {
+        switch (PlayStraight(canvas, r)) {
+        case TStraightPlay::Drawn:
+            return;
+        case TStraightPlay::Unplayed:
+            DrawPictureFrame(canvas, r);
+            return;
+        case TStraightPlay::TooCostly:
+        case TStraightPlay::Cut:
+            // An image instead; over what a cut play drew, which is part of the same picture.
+            break;
+        }
     }
-    StraightDrawingTook(meter.Played());
-    return whole;
+    // The image at the page's size; one too costly to prepare there, at the size the screen
+    // shows the rectangle, drawn stretched; only then the frame.
+    int screenWidth = std::max(1, MulDiv(width, 96, std::max(1, canvas.PixelsPerInchX())));
+    int screenHeight = std::max(1, MulDiv(height, 96, std::max(1, canvas.PixelsPerInchY())));
+    FitPixelBound(width, height);
+    FitPixelBound(screenWidth, screenHeight);
+    QImage image;
+    if (int64_t{screenWidth} * screenHeight < int64_t{width} * height) {
+        image = PreparedForPage(width, height);
+        if (image.isNull()) {
+            image = PreparedAt(screenWidth, screenHeight);
+        }
+    } else {
+        image = PreparedAt(width, height);
+    }
+    if (image.isNull()) {
+        DrawPictureFrame(canvas, r);
+        return;
+    }
+    canvas.DrawImage(r, image, Rect(0, 0, image.width(), image.height()));
 }
 
 std::unique_ptr<TGraphic> TMetafile::Clone() const {

@@ -4,8 +4,10 @@
 // read, shared by the picture's copies. The picture is drawn from an image of the size it is
 // drawn at, prepared beside the window (PicturePreparation.h, PictureShowing.h): Windows
 // metafiles played by our own player, enhanced ones converted and drawn in a process of their
-// own. A printer gets a Windows metafile's drawing itself, played straight onto it. A picture not
-// ready yet, or that cannot be drawn within its bounds, is shown as its frame.
+// own. A printer gets a Windows metafile's drawing itself, played straight onto it, when the page
+// can take it; a print gets an image prepared at the page's size otherwise, or, too costly there,
+// at the size the screen shows. A picture not ready yet, or that cannot be drawn within its
+// bounds, is shown as its frame.
 
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/MetafileRecords.h"
@@ -14,6 +16,7 @@
 
 class TPictureBytes;
 struct TPictureKey;
+enum class TStraightPlay;
 
 class TMetafile : public TGraphic {
 public:
@@ -57,8 +60,13 @@ private:
     static void SizeOf(const TMetafileLayout& layout, int inch, int& mmWidth, int& mmHeight);
     // The image of the picture `width` x `height` pixels large, as PreparedImage has it.
     QImage PreparedAt(int width, int height) const;
-    // A Windows metafile played straight onto a device; false when it could not be drawn whole.
-    bool PlayStraight(TCanvas& canvas, const TRect& r) const;
+    // The same, prepared for a page on its own account: a picture too costly to prepare at a
+    // page's size is not refused at the sizes the screen shows it at.
+    QImage PreparedForPage(int width, int height) const;
+    // A Windows metafile played straight onto a device.
+    TStraightPlay PlayStraight(TCanvas& canvas, const TRect& r) const;
+    // The picture over `r` of a page printed in a job, `width` x `height` pixels there.
+    void DrawPrinted(TCanvas& canvas, const TRect& r, int width, int height) const;
 
     std::shared_ptr<const TPictureBytes> bytes_;
     TMetafileLayout layout_;

@@ -233,7 +233,7 @@ TEnhancedDrawing DrawEnhancedMetafile(const TEnhancedRequest& request,
     const std::string input = EnhancedRequestBytes(request);
     const uint64_t pixels = PixelBytes(request.Width, request.Height);
     TChildBounds bounds;
-    // Generous: a busy machine makes it longer, never a refusal.
+    // How long it may stand still: a busy machine makes the work longer, never late.
     bounds.Deadline = std::chrono::milliseconds(15000);
     bounds.CpuSeconds = EnhancedMetafileCpuMillis / 1000 + 1;
     // Its pixels twice (the image, the answer), what it reads and answers, and the room any

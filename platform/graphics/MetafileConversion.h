@@ -48,8 +48,8 @@ struct TEnhancedRequest {
 
 // The drawing of `request`, made in the converting process; `stopped` is asked now and then,
 // and stops the work when true (Dropped). A process that fails, crashes, runs out of its CPU time
-// or memory or answers other than asked gives Refused; one that outlasts the generous deadline on
-// the wall gives Later.
+// or memory or answers other than asked gives Refused; one that stands still past a generous time
+// on the wall gives Later (one that works, however slowly a busy machine lets it, is waited for).
 TEnhancedDrawing DrawEnhancedMetafile(const TEnhancedRequest& request,
                                       const std::function<bool()>& stopped);
 

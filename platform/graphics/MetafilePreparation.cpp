@@ -1,6 +1,5 @@
 #include "platform/graphics/MetafilePreparation.h"
 
-#include "platform/base/CpuTime.h"
 #include "platform/graphics/MetafileConversion.h"
 #include "platform/graphics/PictureShowing.h"
 #include "platform/graphics/WmfPlayer.h"
@@ -13,35 +12,38 @@
 
 namespace {
 
-// Past this on the wall a play on a worker stops whatever CPU time it has taken: the machine is
-// starved, and the picture is tried again later.
-constexpr qint64 WallDeadlineMillis = 16 * PictureMillis;
+// How often a play on a worker asks whether it is still wanted.
+constexpr qint64 LookMillis = 20;
 // Conversions longer than this are not kept: a picture drawn at another size is converted again.
 constexpr size_t KeptConversionBytes = size_t{8} << 20;
 
-// The player's clock on a worker: the thread's CPU time, which a busy machine does not stretch,
-// so that whether a picture is drawn does not depend on what else the machine does.
-class TCpuMeter : public TPlayMeter {
+// The player's clock on a worker: the thread's CPU time, which a busy machine does not stretch. A
+// machine that gives the worker little of a processor makes the play longer, never shorter: a play
+// stopped on the wall would start again from nothing, and a starved machine would never see the
+// picture's end. A play nobody wants any more stops where it is.
+class TWorkerMeter : public TCpuPlayMeter {
 public:
-    TCpuMeter() : cpuStart_(ThreadCpuMicros()) { wall_.start(); }
+    explicit TWorkerMeter(const TPreparationContext& context) : context_(context) {
+        looked_.start();
+    }
 
     qint64 Elapsed() override {
-        if (wall_.hasExpired(WallDeadlineMillis)) {
-            starved_ = true;
-            return std::numeric_limits<qint64>::max() / 2;
+        if (!unwanted_ && looked_.elapsed() >= LookMillis) {
+            unwanted_ = context_.Stopped();
+            looked_.start();
         }
-        return (ThreadCpuMicros() - cpuStart_) / 1000;
+        return unwanted_ ? std::numeric_limits<qint64>::max() / 2 : TCpuPlayMeter::Elapsed();
     }
-    bool Starved() const { return starved_; }
+    bool Unwanted() const { return unwanted_; }
 
 private:
-    int64_t cpuStart_;
-    QElapsedTimer wall_;
-    bool starved_ = false;
+    const TPreparationContext& context_;
+    QElapsedTimer looked_;
+    bool unwanted_ = false;
 };
 
 TPrepared PlayIntoImage(const TPictureBytes& bytes, const TMetafileLayout& layout, int width,
-                        int height) {
+                        int height, const TPreparationContext& context) {
     if (!WmfHasBox(layout)) {
         return {TPreparedEnd::Refused, {}};
     }
@@ -50,7 +52,7 @@ TPrepared PlayIntoImage(const TPictureBytes& bytes, const TMetafileLayout& layou
         return {TPreparedEnd::Refused, {}};
     }
     image.fill(Qt::transparent);
-    TCpuMeter meter;
+    TWorkerMeter meter(context);
     bool whole = false;
     {
         QPainter painter(&image);
@@ -61,15 +63,15 @@ TPrepared PlayIntoImage(const TPictureBytes& bytes, const TMetafileLayout& layou
         return {TPreparedEnd::Ready, std::move(image)};
     }
     // Stopped by its CPU time: it cannot be drawn within it.
-    return {meter.Starved() ? TPreparedEnd::Later : TPreparedEnd::Refused, {}};
+    return {meter.Unwanted() ? TPreparedEnd::Later : TPreparedEnd::Refused, {}};
 }
 
 } // namespace
 
 TPreparationWork WmfPreparation(std::shared_ptr<const TPictureBytes> bytes,
                                 const TMetafileLayout& layout, int width, int height) {
-    return [bytes = std::move(bytes), layout, width, height](TPreparationContext&) {
-        return PlayIntoImage(*bytes, layout, width, height);
+    return [bytes = std::move(bytes), layout, width, height](TPreparationContext& context) {
+        return PlayIntoImage(*bytes, layout, width, height, context);
     };
 }
 

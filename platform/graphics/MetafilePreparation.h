@@ -2,8 +2,8 @@
 
 // The works that make a metafile's image beside the window (PicturePreparation.h). A Windows
 // metafile is played by our own player on a worker thread, into an image of the size asked: its
-// time is counted in the thread's CPU time, so that a busy machine does not make it a frame for
-// good (a play a starved machine held past a generous time on the wall is tried again later). An
+// time is counted in the thread's CPU time, so that a busy machine makes it slower but does not
+// change whether it is drawn; a play nobody wants any more stops where it is. An
 // enhanced metafile is converted and drawn in the converting process (MetafileConversion.h), its
 // conversion kept by content for the picture's other sizes.
 

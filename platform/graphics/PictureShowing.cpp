@@ -252,6 +252,10 @@ const QByteArray* PreparedDigest(const std::shared_ptr<const TPictureBytes>& byt
     return bytes->DigestKnown() ? &bytes->Digest() : nullptr;
 }
 
+bool InPictureJob() {
+    return CurrentJob != nullptr;
+}
+
 qint64 StraightDrawingMillis() {
     return CurrentJob ? std::min<qint64>(PictureMillis, CurrentJob->Left().count()) : PictureMillis;
 }

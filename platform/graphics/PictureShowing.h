@@ -120,6 +120,10 @@ const QByteArray* PreparedDigest(const std::shared_ptr<const TPictureBytes>& byt
 QImage PreparedPicture(const std::shared_ptr<const TPictureBytes>& bytes, TPictureKey size,
                        const TPreparationWorkMaker& work);
 
+// Whether a print or an export (a job, not a paint) draws on the calling thread now: a picture
+// too costly for a page's resolution then gets another try at a smaller size.
+bool InPictureJob();
+
 // How long a picture drawn straight onto a device may take here, and what it took (counted
 // against the job's time).
 qint64 StraightDrawingMillis();

@@ -1,7 +1,8 @@
 #include "platform/graphics/TimedPainting.h"
 
+#include "platform/graphics/MirroredDevice.h"
+
 #include <QElapsedTimer>
-#include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
@@ -210,50 +211,16 @@ private:
 };
 
 // A surface of the same size and resolution as the one the drawing is meant for.
-class TTimedDevice : public QPaintDevice {
+class TTimedDevice : public TMirroredDevice {
 public:
     TTimedDevice(QPainter& target, qint64 millis)
-        : engine_(target, millis), meant_(*target.device()) {}
+        : TMirroredDevice(*target.device()), engine_(target, millis) {}
 
     QPaintEngine* paintEngine() const override { return &engine_; }
     bool Stopped() const { return engine_.Stopped(); }
 
-protected:
-    int metric(PaintDeviceMetric metric) const override {
-        switch (metric) {
-        case PdmWidth:
-            return qRound(meant_.width() / meant_.devicePixelRatio());
-        case PdmHeight:
-            return qRound(meant_.height() / meant_.devicePixelRatio());
-        case PdmWidthMM:
-            return meant_.widthMM();
-        case PdmHeightMM:
-            return meant_.heightMM();
-        case PdmNumColors:
-            return meant_.colorCount();
-        case PdmDepth:
-            return meant_.depth();
-        case PdmDpiX:
-            return meant_.logicalDpiX();
-        case PdmDpiY:
-            return meant_.logicalDpiY();
-        case PdmPhysicalDpiX:
-            return meant_.physicalDpiX();
-        case PdmPhysicalDpiY:
-            return meant_.physicalDpiY();
-        // The painter the drawing lands on scales it to its surface's pixels itself.
-        case PdmDevicePixelRatio:
-            return 1;
-        case PdmDevicePixelRatioScaled:
-            return static_cast<int>(devicePixelRatioFScale());
-        default:
-            return QPaintDevice::metric(metric);
-        }
-    }
-
 private:
     mutable TTimedEngine engine_;
-    const QPaintDevice& meant_;
 };
 
 } // namespace

@@ -1,8 +1,8 @@
 #include "platform/graphics/WmfPlayer.h"
 
+#include "platform/base/CpuTime.h"
 #include "platform/graphics/WmfPlayback.h"
 
-#include <QElapsedTimer>
 #include <QPainter>
 
 #include <cmath>
@@ -47,17 +47,13 @@ size_t ObjectCount(std::string_view bytes) {
     return bytes.size() >= header + WmfHeaderSize ? ReadU16(bytes, header + 10) : 0;
 }
 
-// The wall clock, from the start of the play.
-class TClockMeter : public TPlayMeter {
-public:
-    TClockMeter() { clock_.start(); }
-    qint64 Elapsed() override { return clock_.elapsed(); }
-
-private:
-    QElapsedTimer clock_;
-};
-
 } // namespace
+
+TCpuPlayMeter::TCpuPlayMeter() : start_(ThreadCpuMicros()) {}
+
+qint64 TCpuPlayMeter::Elapsed() {
+    return (ThreadCpuMicros() - start_ - leftOut_) / 1000;
+}
 
 bool WmfHasBox(const TMetafileLayout& layout) {
     TBox box;
@@ -66,7 +62,7 @@ bool WmfHasBox(const TMetafileLayout& layout) {
 
 bool PlayWmf(std::string_view bytes, const TMetafileLayout& layout, QPainter& painter,
              const QRectF& target, qint64 millis) {
-    TClockMeter clock;
+    TCpuPlayMeter clock;
     return PlayWmf(bytes, layout, painter, target, millis, clock);
 }
 
@@ -98,8 +94,9 @@ bool PlayWmf(std::string_view bytes, const TMetafileLayout& layout, QPainter& pa
 
 bool WmfDrawingBox(std::string_view bytes, int32_t& left, int32_t& top, int32_t& right,
                    int32_t& bottom) {
-    // Played one to one without a painter: the bounds of what would be drawn.
-    TClockMeter clock;
+    // Played one to one without a painter: the bounds of what would be drawn, within CPU time, so
+    // that a busy machine does not give the picture a smaller size.
+    TCpuPlayMeter clock;
     TWmfPlayback playback(nullptr, QTransform(), TWmfMapping(), ObjectCount(bytes), clock);
     playback.Play(bytes, WmfFirstRecord(bytes), MeasureMillis);
     const QRectF box = playback.Bounds();

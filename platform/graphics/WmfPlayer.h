@@ -35,9 +35,26 @@ public:
     }
 };
 
+// A play's time in the CPU time of the thread that plays, which a busy machine does not stretch
+// as it stretches the time on the clock: whether a picture is drawn does not depend on what else
+// the machine does. What the thread does meanwhile that is not the play's can be left out.
+class TCpuPlayMeter : public TPlayMeter {
+public:
+    TCpuPlayMeter();
+    qint64 Elapsed() override;
+
+protected:
+    // Leaves `micros` of the thread's CPU time out of the play's.
+    void LeaveOut(int64_t micros) { leftOut_ += micros; }
+
+private:
+    int64_t start_;
+    int64_t leftOut_ = 0;
+};
+
 // Plays the records so that the metafile's box fills `target`, in the painter's current
-// coordinates and under its clip, stopping where it is when `millis` have passed. Draws nothing
-// without a box. False when the time ran out before the end.
+// coordinates and under its clip, stopping where it is when `millis` of the thread's CPU time
+// have passed. Draws nothing without a box. False when the time ran out before the end.
 bool PlayWmf(std::string_view bytes, const TMetafileLayout& layout, QPainter& painter,
              const QRectF& target, qint64 millis);
 // The same, the time read from `meter`.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <ctime>
 #include <thread>
 
 #include <sys/mman.h>
@@ -18,14 +19,34 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr const char* AheadSwitch = "--answer-started-ahead";
+// The same, after a start that takes 400 ms of CPU time.
+constexpr const char* SlowStartSwitch = "--answer-started-ahead-after-a-slow-start";
+
+int64_t ProcessCpuNow() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return int64_t{now.tv_sec} * 1000 + now.tv_nsec / 1000000;
+}
+
+// Uses the processor until this process has used `millis` more of CPU time.
+void UseCpuFor(int64_t millis) {
+    const int64_t from = ProcessCpuNow();
+    while (ProcessCpuNow() - from < millis) {
+    }
+}
 
 // The test program started as a program started ahead: its input says what its work does.
 // "echo" answers the rest of the input; "pid" its process number and how long it waited for
 // its work (milliseconds); "spin" never ends and uses the CPU; "sleep" never ends and does not;
-// "map <MB>" maps that much memory and touches it.
+// "map <MB>" maps that much memory and touches it; "use <ms>" uses that much CPU time, then
+// answers "used".
 std::string Work(const std::string& input) {
     if (input.rfind("echo", 0) == 0) {
         return input.substr(4);
+    }
+    if (input.rfind("use ", 0) == 0) {
+        UseCpuFor(std::stoll(input.substr(4)));
+        return "used";
     }
     if (input == "spin") {
         volatile uint64_t spins = 0;
@@ -66,6 +87,10 @@ int AnswerStartedAhead() {
 __attribute__((constructor(101))) void RunStartedAhead(int argc, char** argv, char**) {
     if (argc == 2 && std::strcmp(argv[1], AheadSwitch) == 0) {
         startedAt = std::chrono::steady_clock::now();
+        _exit(AnswerStartedAhead());
+    }
+    if (argc == 2 && std::strcmp(argv[1], SlowStartSwitch) == 0) {
+        UseCpuFor(400);
         _exit(AnswerStartedAhead());
     }
 }
@@ -146,6 +171,31 @@ TEST(ProgramsStartedAhead, CpuTimeMemoryTheDeadlineAndTheCallerStopTheWork) {
     caller.join();
     // The same programs go on answering afterwards.
     EXPECT_EQ(programs.Run("echo done", Generous()).Answer, " done");
+}
+
+// A work that takes longer on the wall than the deadline while it uses its processor, as on a
+// busy machine, is not late: the deadline counts only the time the program stands still. Its CPU
+// time is what ends a work that takes too long.
+TEST(ProgramsStartedAhead, AWorkUsingItsProcessorIsLateOnlyWhenItStandsStill) {
+    TProgramsStartedAhead programs = Programs(1);
+    TChildBounds bounds = Generous();
+    bounds.Deadline = 300ms;
+    TChildWatch cpu;
+    cpu.Cpu = 10s;
+    EXPECT_EQ(programs.Run("use 900", bounds, cpu).Answer, "used");
+    EXPECT_EQ(programs.Run("sleep", bounds, cpu).End, TChildEnd::TimedOut);
+    cpu.Cpu = 300ms;
+    EXPECT_EQ(programs.Run("use 900", bounds, cpu).End, TChildEnd::Failed);
+}
+
+// A program given its work while it still starts (a busy machine makes that longer): its start,
+// 400 ms of CPU time here, is not its work's, whose CPU time counts from when the start is over.
+TEST(ProgramsStartedAhead, AProgramsStartIsNotCountedInItsWorksCpuTime) {
+    TProgramsStartedAhead programs("/proc/self/exe", {"started-ahead", SlowStartSwitch}, 1);
+    TChildWatch cpu;
+    cpu.Cpu = 200ms;
+    EXPECT_EQ(programs.Run("echo done", Generous(), cpu).Answer, " done");
+    EXPECT_EQ(programs.Run("use 400", Generous(), cpu).End, TChildEnd::Failed);
 }
 
 TEST(ProgramsStartedAhead, ThreadsGetTheirOwnAnswersAndStartNoMoreThanTheSpareOnes) {

@@ -320,12 +320,41 @@ TEST(Canvas, SymbolCharsetTextDrawsItsSymbols) {
 
 namespace {
 
+// A pixel's place as a colour and back: the place's number (x and y, 12 bits each) mixed by a
+// one-to-one mapping of 24 bits, so that neighbouring pixels have unrelated colours and a picture
+// of them does not compress (a page keeping the whole picture is as large as its pixels).
+constexpr uint32_t Mask24 = 0xFFFFFF;
+constexpr uint32_t Odd = 0x2C9277;
+// The inverse of Odd modulo 2^24.
+constexpr uint32_t OddInverse = [] {
+    uint32_t inverse = Odd;
+    for (int i = 0; i < 5; ++i) {
+        inverse = inverse * (2 - Odd * inverse) & Mask24;
+    }
+    return inverse;
+}();
+static_assert((Odd * OddInverse & Mask24) == 1);
+
+QRgb PlaceColour(int x, int y) {
+    uint32_t v = (static_cast<uint32_t>(y) << 12 | static_cast<uint32_t>(x)) * Odd & Mask24;
+    v ^= v >> 12;
+    return qRgb(static_cast<int>(v >> 16), static_cast<int>(v >> 8 & 0xFF),
+                static_cast<int>(v & 0xFF));
+}
+
+QPoint PlaceOf(QRgb c) {
+    uint32_t v = static_cast<uint32_t>(c) & Mask24;
+    v ^= v >> 12;
+    v = v * OddInverse & Mask24;
+    return QPoint(static_cast<int>(v & 0xFFF), static_cast<int>(v >> 12));
+}
+
 // A picture of distinct pixels: every pixel its own colour, so a shifted or rescaled drawing shows.
 QImage NumberedPixels(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            image.setPixel(x, y, qRgb(x % 256, y % 256, (x / 256 * 16 + y / 256) % 256));
+            image.setPixel(x, y, PlaceColour(x, y));
         }
     }
     return image;
@@ -335,12 +364,9 @@ QImage NumberedPixels(int width, int height) {
 // narrowed to its visible part may sample up to a source pixel apart where its pixels are cut, a
 // shrunk one up to the source pixels a page pixel covers.
 bool SamplesAlike(const QImage& drawn, const QImage& expected, int tolerance) {
-    auto source = [](QRgb c) {
-        return QPoint(qRed(c) + 256 * (qBlue(c) / 16), qGreen(c) + 256 * (qBlue(c) % 16));
-    };
     for (int y = 0; y < drawn.height(); ++y) {
         for (int x = 0; x < drawn.width(); ++x) {
-            const QPoint apart = source(drawn.pixel(x, y)) - source(expected.pixel(x, y));
+            const QPoint apart = PlaceOf(drawn.pixel(x, y)) - PlaceOf(expected.pixel(x, y));
             if (std::abs(apart.x()) > tolerance || std::abs(apart.y()) > tolerance) {
                 return false;
             }

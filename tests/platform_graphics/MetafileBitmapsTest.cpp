@@ -11,6 +11,7 @@
 #include "platform/graphics/MetafileConversion.h"
 #include "platform/graphics/WmfPlayer.h"
 #include "tests/support/HostileMetafiles.h"
+#include "tests/support/PictureFuzz.h"
 #include "tests/support/SvgDrawing.h"
 
 #include <gtest/gtest.h>
@@ -358,6 +359,20 @@ TEST(RunLengthBitmaps, AWindowsMetafileDrawsThemOverWhatIsUnder) {
     QPainter painter(&image);
     ASSERT_TRUE(PlayWmf(wmf, ReadMetafileLayout(wmf), painter, QRectF(0, 0, 400, 200), 1000));
     EXPECT_EQ(Cells(image, QSizeF(400.0 / 5, 200.0 / 3), 5, 3), RunsOnYellow());
+}
+
+// A Windows metafile of 144 bytes whose one record stretches part of a bitmap of 4,096 x 4,096
+// pixels in runs over 100 screen pixels: the bitmap's 64 MB are unpacked to draw it, and shrunk
+// from where its part lies, not from a copy of the part (64 MB more, over what a picture may hold).
+TEST(RunLengthBitmaps, PartOfALargeBitmapIsShrunkWithinWhatAPictureMayHold) {
+    const std::string bytes =
+        SquareWmf(BitmapPartRecord(UnseenColour(), 4096, 48, 4000, 100), 100, 1);
+    EXPECT_EQ(LoadAndDrawMetafile(bytes), "");
+    TMetafile metafile;
+    metafile.LoadFromBytes(bytes);
+    Surface s(100, 100);
+    s.Canvas.Draw(0, 0, metafile);
+    EXPECT_EQ(s.Pixel(0, 0), qRgb(255, 255, 255)) << "drawn as its frame";
 }
 
 TEST(RunLengthBitmaps, RunsThatLeaveTheirBitmapWriteNothingOutsideIt) {

@@ -8,6 +8,7 @@
 #include "platform/graphics/PictureShowing.h"
 #include "tests/support/HostileMetafiles.h"
 #include "tests/support/PicturesReady.h"
+#include "tests/support/SharedProcessor.h"
 #include "tests/support/SlowPictures.h"
 
 #include <gtest/gtest.h>
@@ -182,6 +183,63 @@ TEST(MetafileTime, AFigureDrawnInBandsLightsThePixelsOfTheWholeFigure) {
         }
     }
     EXPECT_EQ(differing, 0);
+}
+
+// The same figure drawn on a page while the thread that plays it shares its processor with nine
+// busy threads, as on a busy machine: a play's time is its CPU time, so it is drawn as on an idle
+// machine (its time on the wall was counted once, and the figure stopped part way, the frame
+// over it).
+TEST(MetafileTime, AFigureDrawnOnAPageOnABusyProcessorIsDrawnWhole) {
+    const auto picture = Loaded(ZigzagWmf(1, 3000, 0xCC2222, false));
+    const QImage idle = DrawnOnPage(*picture, 2400, 300);
+    QImage busy;
+    OnAProcessorSharedWith(9, [&] { busy = DrawnOnPage(*picture, 2400, 300); });
+    EXPECT_GT(CountPixels(busy, busy.rect(), [](QRgb p) { return p == qRgb(0xCC, 0x22, 0x22); }),
+              2400 * 2400 / 10);
+    EXPECT_TRUE(busy == idle);
+}
+
+// A Windows metafile without a frame is as large as the box its drawing covers, found when it is
+// loaded: on a busy processor too, the box of the whole drawing, its last rectangle far out.
+TEST(MetafileTime, AMetafileWithoutAFrameIsSizedByItsWholeDrawingOnABusyProcessor) {
+    std::string records = WmfRecord(0x02FC, {0, 0x22CC, 0x22, 0});
+    for (int i = 0; i < 20000; ++i) {
+        const int x = i % 100 * 10;
+        records += WmfRecord(0x041B, {x + 5, x + 5, x, x});
+    }
+    records += WmfRecord(0x041B, {3000, 4000, 2900, 3900});
+    const std::string bytes = WmfOf(records);
+    TMetafile idle;
+    idle.LoadFromBytes(bytes);
+    TMetafile busy;
+    OnAProcessorSharedWith(9, [&] { busy.LoadFromBytes(bytes); });
+    EXPECT_EQ(busy.Width(), idle.Width());
+    EXPECT_EQ(busy.Height(), idle.Height());
+    EXPECT_GE(idle.Width(), 4000 * 96 / DefaultMetafileInch);
+}
+
+// A slow picture asked for by a paint whose window then goes: nobody wants it any more, and its
+// work stops where it is, the worker free again at once (it once went on for the picture's
+// whole second); the picture is not refused.
+TEST(MetafileTime, APictureNobodyWantsAnyMoreStopsBeingPrepared) {
+    const std::string bytes = SlowBitmapsWmf(UnseenColour());
+    const auto slow = Loaded(bytes);
+    const TPreparerCounts before = PicturePreparer().Counts();
+    {
+        TPictureViewer viewer([] {});
+        EXPECT_EQ(TPaint(viewer, {slow.get()}, 100, 100).Waiting, 1);
+        // The work begins when the event loop comes round after the paint.
+        for (int wait = 0; wait < 60000 && PicturePreparer().Counts().Started == before.Started;
+             ++wait) {
+            QCoreApplication::sendPostedEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    const long long cpu = ProcessCpuMillis();
+    ASSERT_TRUE(WaitForPictures());
+    EXPECT_LT(ProcessCpuMillis() - cpu, PictureMillis / 2);
+    EXPECT_EQ(PicturePreparer().Counts().Dropped, before.Dropped + 1);
+    EXPECT_FALSE(PicturesRefused(bytes));
 }
 
 // 1,000 ellipses each filling a picture of 2,100 pixels: its conversion and drawing run out of

@@ -9,6 +9,7 @@
 #include "platform/graphics/PictureShowing.h"
 #include "tests/support/HostileMetafiles.h"
 #include "tests/support/MetafileFixtures.h"
+#include "tests/support/PicturesReady.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WidePenMetafiles.h"
 
@@ -261,4 +262,37 @@ TEST(PictureJob, APlayStraightOntoAPageDrawsABoundedNumberOfEdges) {
     for (int points : {2 * Bound, 4 * Bound}) {
         EXPECT_LT(recorded(points), perPoint * Bound * 1.25) << points;
     }
+}
+
+// An enhanced metafile of a long polyline with a wide pen, printed at 300 dpi: the converting
+// process runs out of its CPU time drawing it at the page's 3,200 pixels, so the page gets it at
+// the 1,024 the screen shows, stretched over its place, and not its frame; the screen still draws
+// it, and a later print tries the page's size no more.
+TEST(PictureJob, AnEnhancedMetafileTooCostlyAtThePagesSizeIsPrintedAtTheScreensSize) {
+    const uint32_t colour = 0x0000C0 | hostile_metafile::UnseenColour() << 8;
+    const QRgb pen = qRgb(0, static_cast<int>(colour >> 8 & 0xFF), 0xC0);
+    const auto picture = Loaded(wide_pen::Emf(400, 400, colour));
+    constexpr int Page = wide_pen::Frame * 300 / 96;
+    auto print = [&] {
+        QImage page(Page, Page, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        TQtCanvas canvas(&painter, TSize{Page, Page}, 300, 300);
+        // Time enough on the wall for a busy machine: what matters here is the sizes tried.
+        const TPictureJob job(60s);
+        canvas.StretchDraw(Rect(0, 0, Page, Page), *picture);
+        return page;
+    };
+    auto drawn = [&](const QImage& page, const char* what) {
+        EXPECT_NE(page.pixel(0, 0), Frame) << what;
+        EXPECT_GT(CountPixels(page, page.rect(), [&](QRgb p) { return p == pen; }), Page * Page / 2)
+            << what;
+    };
+    drawn(print(), "first print");
+    EXPECT_FALSE(PicturesRefused(wide_pen::Emf(400, 400, colour)));
+    const int started = PicturePreparer().Counts().Started;
+    drawn(print(), "second print");
+    EXPECT_EQ(PicturePreparer().Counts().Started, started);
+    const QImage screen = DrawnAt(*picture, wide_pen::Frame);
+    EXPECT_EQ(screen.pixel(wide_pen::Frame / 2, wide_pen::Frame / 2), pen);
 }

@@ -8,6 +8,7 @@
 #include "platform/widgets/Printer.h"
 #include "richtext/model/RNStyle.h"
 #include "richtext/view/PtblRN.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/TextTagsRun.h"
 
 #include <memory>
@@ -126,4 +127,17 @@ private:
         out = printer.get();
         return printer;
     }
+};
+
+// A note printed into a PDF file of a folder of its own, as the configured printer prints when no
+// printer is set up.
+struct PdfNote {
+    TempDir Dir;
+    std::string File = (Dir / "note.pdf").string();
+    ScopedPrinter Installed{std::make_unique<TQtPrinter>(nullptr, File)};
+    TRNStyle Sheet;
+    TRichNote Source;
+    TRNPrint Print;
+
+    PdfNote() { Source.SetStyle(&Sheet); }
 };

@@ -373,21 +373,16 @@ TEST(PrintJob, AFailingPageAbortsTheJobAndRestoresTheCopies) {
 }
 
 TEST(PrintJob, APdfOfTwoCollatedCopies) {
-    TempDir dir;
-    const std::string file = (dir / "note.pdf").string();
-    ScopedPrinter pdf(std::make_unique<TQtPrinter>(nullptr, file));
-    TRNStyle sheet;
-    TRichNote source;
-    source.SetStyle(&sheet);
-    source.AddNL("Opening words of the note", 0, 0);
-    source.AddNL("second page", 0, 0);
-    source.AddNL("third page", 0, 0);
-    source.SetPageBreaksBeforeItems(1, true);
-    source.SetPageBreaksBeforeItems(2, true);
-    TRNPrint print;
-    print.AssignSource(source);
-    ASSERT_EQ(print.FormatPages(), 3);
-    print.Print("Note", 2, true);
+    PdfNote pdf;
+    const std::string& file = pdf.File;
+    pdf.Source.AddNL("Opening words of the note", 0, 0);
+    pdf.Source.AddNL("second page", 0, 0);
+    pdf.Source.AddNL("third page", 0, 0);
+    pdf.Source.SetPageBreaksBeforeItems(1, true);
+    pdf.Source.SetPageBreaksBeforeItems(2, true);
+    pdf.Print.AssignSource(pdf.Source);
+    ASSERT_EQ(pdf.Print.FormatPages(), 3);
+    pdf.Print.Print("Note", 2, true);
 
     EXPECT_EQ(PdfPageObjects(file), 6);
     const std::string first = RunText("pdftotext -f 1 -l 1 '" + file + "' -");

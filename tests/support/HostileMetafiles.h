@@ -281,10 +281,10 @@ inline std::string SlowTextWmf(uint32_t colour) {
     return SquareWmf(records, 1024, 1);
 }
 
-// The records of `bitmaps` bitmaps of `side` x `side` pixels in runs (each only its end mark,
-// `colour` as 0xRRGGBB first in its palette), stretched over `frame` units. Tiny, and each
-// bitmap costs its pixels to unpack.
-inline std::string SlowBitmapRecords(uint32_t colour, int bitmaps, int side, int frame) {
+// A record of a bitmap of `side` x `side` pixels in runs (only its end mark, `colour` as 0xRRGGBB
+// first in its palette) whose square of `part` pixels from (`at`, `at`) is stretched over `frame`
+// units. Tiny, and the bitmap costs its pixels to unpack.
+inline std::string BitmapPartRecord(uint32_t colour, int side, int at, int part, int frame) {
     std::string palette;
     WriteU32(palette, colour);
     WriteU32(palette, 0xFFFFFF);
@@ -292,13 +292,19 @@ inline std::string SlowBitmapRecords(uint32_t colour, int bitmaps, int side, int
     std::string params;
     WriteU32(params, 0x00CC0020); // copy
     // Colours from the palette, the source's size and place, the destination's.
-    for (int v : {0, side, side, 0, 0, frame, frame, 0, 0}) {
+    for (int v : {0, part, part, at, at, frame, frame, 0, 0}) {
         WriteU16(params, static_cast<uint32_t>(v));
     }
     params += DibHeader(dib) + dib.Palette + dib.Bits;
+    return metafile_fixture::WmfRecordBytes(0x0F43, params);
+}
+
+// The records of `bitmaps` such bitmaps stretched whole over `frame` units.
+inline std::string SlowBitmapRecords(uint32_t colour, int bitmaps, int side, int frame) {
+    const std::string record = BitmapPartRecord(colour, side, 0, side, frame);
     std::string records;
     for (int i = 0; i < bitmaps; ++i) {
-        records += metafile_fixture::WmfRecordBytes(0x0F43, params);
+        records += record;
     }
     return records;
 }
