@@ -115,14 +115,20 @@ private:
 class TChild {
 public:
     explicit TChild(pid_t pid) : pid_(pid) {}
-    ~TChild() {
+    ~TChild() { Stop(); }
+    TChild(const TChild&) = delete;
+    TChild& operator=(const TChild&) = delete;
+
+    // Kills and reaps the child, unless it was reaped already.
+    void Stop() {
         if (pid_ > 0) {
             kill(pid_, SIGKILL);
             Reap(0);
+            pid_ = -1;
         }
     }
-    TChild(const TChild&) = delete;
-    TChild& operator=(const TChild&) = delete;
+    // The CPU time the child used, all of it, once it was reaped here; -1 before.
+    int64_t CpuMillis() const { return cpuMillis_; }
 
     // Waits for the child to end until `deadline`; true with its status when it did.
     bool Ended(Clock::time_point deadline, int& status) {
@@ -148,7 +154,12 @@ private:
     pid_t Reap(int options, int* status = nullptr) {
         int ignored = 0;
         while (true) {
-            const pid_t reaped = waitpid(pid_, status ? status : &ignored, options);
+            rusage usage{};
+            const pid_t reaped = wait4(pid_, status ? status : &ignored, options, &usage);
+            if (reaped == pid_) {
+                cpuMillis_ = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * int64_t{1000} +
+                             (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+            }
             if (reaped >= 0 || errno != EINTR) {
                 return reaped;
             }
@@ -156,6 +167,7 @@ private:
     }
 
     pid_t pid_;
+    int64_t cpuMillis_ = -1;
 };
 
 // How often a watched child's CPU time and its caller's wish are looked at.
@@ -208,10 +220,22 @@ public:
             seen_ = used;
             deadline_ = now + patience_;
         }
+        if (watch_->Used && used >= 0) {
+            watch_->Used(WorkCpu(used));
+        }
         return watch_->Cpu.count() > 0 && cpuStart_ >= 0 && used >= 0 &&
                used - cpuStart_ > watch_->Cpu.count();
     }
     bool Abandoned() const { return watch_ && watch_->Abandoned && watch_->Abandoned(); }
+    // What of the child's CPU time `used` is its work's: all of it unwatched, from the work's
+    // beginning watched (nothing before).
+    std::chrono::milliseconds WorkCpu(int64_t used) const {
+        if (used < 0 || (watch_ && cpuStart_ < 0)) {
+            return std::chrono::milliseconds(0);
+        }
+        return std::chrono::milliseconds(
+            std::max<int64_t>(0, used - std::max<int64_t>(0, cpuStart_)));
+    }
 
 private:
     pid_t pid_ = -1;
@@ -246,13 +270,9 @@ TChildEnd AwaitReady(int fd, short events, TChildWait& wait) {
     }
 }
 
-// The answer the child `pid` writes into `fd` (whose writing end the caller no longer holds),
-// whole when the child then ends well within `wait`. The child is killed and reaped however the
-// wait ends, and `fd` closed. A watched child is also stopped when it spends its CPU time or its
-// answer is abandoned.
-TChildOutcome AwaitAnswer(pid_t pid, int fd, size_t maxAnswer, TChildWait& wait) {
+// The answer `child` writes into `fd`, whole when the child then ends well within `wait`.
+TChildOutcome ReadAnswer(TChild& child, int fd, size_t maxAnswer, TChildWait& wait) {
     TOwnedFile answerPipe(fd);
-    TChild child(pid);
     TChildOutcome outcome;
     outcome.End = TChildEnd::Answered;
     char buffer[65536];
@@ -286,6 +306,23 @@ TChildOutcome AwaitAnswer(pid_t pid, int fd, size_t maxAnswer, TChildWait& wait)
         return {};
     }
     return outcome;
+}
+
+// `outcome` of `child`'s work, with the child stopped (when it has not ended) and the CPU time the
+// work took.
+TChildOutcome Stopped(TChild& child, TChildOutcome outcome, const TChildWait& wait) {
+    child.Stop();
+    outcome.Cpu = wait.WorkCpu(child.CpuMillis());
+    return outcome;
+}
+
+// The answer the child `pid` writes into `fd` (whose writing end the caller no longer holds),
+// whole when the child then ends well within `wait`. The child is killed and reaped however the
+// wait ends, and `fd` closed. A watched child is also stopped when it spends its CPU time or its
+// answer is abandoned.
+TChildOutcome AwaitAnswer(pid_t pid, int fd, size_t maxAnswer, TChildWait& wait) {
+    TChild child(pid);
+    return Stopped(child, ReadAnswer(child, fd, maxAnswer, wait), wait);
 }
 
 // A file that holds `bytes` and is read from its start, made in memory; -1 when it cannot be.
@@ -593,8 +630,8 @@ TChildOutcome TProgramsStartedAhead::Run(std::string_view input, const TChildBou
     }
     if (sent != TChildEnd::Answered) {
         close(started.Fd);
-        TChild stopped(started.Pid);
-        return {sent, {}};
+        TChild child(started.Pid);
+        return Stopped(child, {sent, {}}, wait);
     }
     shutdown(started.Fd, SHUT_WR);
     // The next work finds one waiting while this one works.

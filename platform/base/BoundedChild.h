@@ -49,12 +49,18 @@ struct TChildWatch {
     std::chrono::milliseconds Cpu{0};
     // Asked now and then while the child works: true when its answer is no longer wanted.
     std::function<bool()> Abandoned;
+    // Told the CPU time the work has taken so far (counted as the outcome's Cpu) each time it is
+    // looked at: what a caller's own waiter sees the work cost while it lasts.
+    std::function<void(std::chrono::milliseconds)> Used;
 };
 
 struct TChildOutcome {
     TChildEnd End = TChildEnd::Failed;
     // Empty unless the child answered.
     std::string Answer;
+    // The CPU time the work took in the child, however it ended (to its end, or until it was
+    // stopped): for a program started ahead from when its start was over, else the whole child's.
+    std::chrono::milliseconds Cpu{0};
 };
 
 // Runs `work` in a child process within `bounds` and waits for its answer. Safe to call from

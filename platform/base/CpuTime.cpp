@@ -6,12 +6,30 @@
 #include <ctime>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
-int64_t ThreadCpuMicros() {
+namespace {
+
+int64_t MicrosOf(clockid_t clock) {
     timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    if (clock_gettime(clock, &now) != 0) {
+        return -1;
+    }
     return static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
+} // namespace
+
+int64_t ThreadCpuMicros() {
+    return MicrosOf(CLOCK_THREAD_CPUTIME_ID);
+}
+
+// CLOCK_THREAD_CPUTIME_ID would be the reading thread's own: the clock's id names this one.
+TThreadCpuClock::TThreadCpuClock() : known_(pthread_getcpuclockid(pthread_self(), &clock_) == 0) {}
+
+int64_t TThreadCpuClock::Micros() const {
+    return known_ ? MicrosOf(clock_) : -1;
 }
 
 int64_t ProcessCpuMillis(pid_t pid) {

@@ -5,11 +5,25 @@
 // what else the machine is doing.
 
 #include <cstdint>
+#include <ctime>
 
 #include <sys/types.h>
 
 // The CPU time the calling thread has used so far, in microseconds.
 int64_t ThreadCpuMicros();
+
+// The CPU time clock of the thread that made it, read from any thread while that thread lives:
+// what a thread waiting for another's work sees that work cost so far.
+class TThreadCpuClock {
+public:
+    TThreadCpuClock();
+    // The thread's CPU time so far, in microseconds; -1 when it cannot be read.
+    int64_t Micros() const;
+
+private:
+    clockid_t clock_{};
+    bool known_;
+};
 
 // The CPU time process `pid` has used so far, all its threads together, in milliseconds; -1 when
 // it cannot be read (the process is gone).

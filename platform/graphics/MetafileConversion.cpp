@@ -224,7 +224,8 @@ TEnhancedDrawing ReadEnhancedAnswer(const std::string& answer, const TEnhancedRe
 }
 
 TEnhancedDrawing DrawEnhancedMetafile(const TEnhancedRequest& request,
-                                      const std::function<bool()>& stopped) {
+                                      const std::function<bool()>& stopped,
+                                      const std::function<void(std::chrono::milliseconds)>& used) {
     if (request.Width <= 0 || request.Height <= 0 || request.OwnWidth <= 0 ||
         request.OwnHeight <= 0 || !SizeFits(uint64_t(request.Width), uint64_t(request.Height)) ||
         !SizeFits(uint64_t(request.OwnWidth), uint64_t(request.OwnHeight))) {
@@ -244,7 +245,11 @@ TEnhancedDrawing DrawEnhancedMetafile(const TEnhancedRequest& request,
     TChildWatch watch;
     watch.Cpu = std::chrono::milliseconds(EnhancedMetafileCpuMillis);
     watch.Abandoned = stopped;
+    watch.Used = used;
     const TChildOutcome outcome = Converters().Run(input, bounds, watch);
+    if (used) {
+        used(outcome.Cpu);
+    }
     switch (outcome.End) {
     case TChildEnd::Answered:
         return ReadEnhancedAnswer(outcome.Answer, request);

@@ -16,6 +16,7 @@
 
 #include <QImage>
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -50,8 +51,11 @@ struct TEnhancedRequest {
 // and stops the work when true (Dropped). A process that fails, crashes, runs out of its CPU time
 // or memory or answers other than asked gives Refused; one that stands still past a generous time
 // on the wall gives Later (one that works, however slowly a busy machine lets it, is waited for).
-TEnhancedDrawing DrawEnhancedMetafile(const TEnhancedRequest& request,
-                                      const std::function<bool()>& stopped);
+// `used`, when given, is told the CPU time the drawing has taken in the process so far, as it is
+// seen while it works and once more, whole, when it has ended.
+TEnhancedDrawing
+DrawEnhancedMetafile(const TEnhancedRequest& request, const std::function<bool()>& stopped,
+                     const std::function<void(std::chrono::milliseconds)>& used = {});
 
 // The SVG text the converting process converts the enhanced metafile `bytes` (which passed
 // ReadMetafileLayout) into, `width` x `height` units large, drawn nowhere: what its drawings are

@@ -93,8 +93,9 @@ TPreparationWork EmfPreparation(std::shared_ptr<const TPictureBytes> bytes,
         request.Width = width;
         request.Height = height;
         request.KeepConversion = kept ? 0 : KeptConversionBytes;
-        TEnhancedDrawing drawing =
-            DrawEnhancedMetafile(request, [&context] { return context.Stopped(); });
+        TEnhancedDrawing drawing = DrawEnhancedMetafile(
+            request, [&context] { return context.Stopped(); },
+            [&context](std::chrono::milliseconds used) { context.ProcessCpu(used); });
         if (!kept && drawing.End != TPreparedEnd::Dropped) {
             context.KeepConversion(
                 drawing.End == TPreparedEnd::Ready ? std::move(drawing.Conversion) : std::string());

@@ -1,5 +1,7 @@
 #include "platform/graphics/PicturePreparation.h"
 
+#include "platform/base/CpuTime.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QSocketNotifier>
@@ -154,6 +156,12 @@ struct TPicturePreparer::TRequest {
     bool Running = false;
     bool ForView = false;
     uint64_t ImageBytes = 0;
+    // While its work runs, the CPU clock of the worker's thread and where it stood when the work
+    // began, and what the processes the work runs took for it; once it ran, what it took in all.
+    const TThreadCpuClock* WorkerClock = nullptr;
+    int64_t CpuBegan = 0;
+    std::atomic<int64_t> ProcessMicros{0};
+    std::chrono::microseconds Cpu{0};
 };
 
 // What is known of one content: whether it is refused, its conversion; when it was last used,
@@ -186,6 +194,9 @@ public:
     uint64_t ImageBytes() const override {
         std::lock_guard lock(preparer_.mutex_);
         return request_.ImageBytes;
+    }
+    void ProcessCpu(std::chrono::microseconds used) override {
+        request_.ProcessMicros.store(used.count(), std::memory_order_relaxed);
     }
 
 private:
@@ -309,6 +320,15 @@ bool TPicturePreparer::Wanted(const TRequest& request) const {
     return request.Waiters > 0 || ShownBy(request.Askers);
 }
 
+std::chrono::microseconds TPicturePreparer::CpuSoFar(const TRequest& request) {
+    if (!request.Running || !request.WorkerClock) {
+        return request.Cpu;
+    }
+    const int64_t thread = request.WorkerClock->Micros() - request.CpuBegan;
+    return std::chrono::microseconds(std::max<int64_t>(0, thread) +
+                                     request.ProcessMicros.load(std::memory_order_relaxed));
+}
+
 TPicturePreparer::TState TPicturePreparer::Look(const TPictureKey& key, QImage& image,
                                                 const TPictureViewer* viewer) {
     if (viewer) {
@@ -414,7 +434,8 @@ void TPicturePreparer::AddViewer(TViewers& viewers,
 }
 
 TPrepared TPicturePreparer::Wait(const TPictureKey& key, const TPreparationWorkMaker& work,
-                                 Clock::time_point until, const std::function<void()>& serve) {
+                                 Clock::time_point until, const std::function<void()>& serve,
+                                 std::chrono::microseconds cpu) {
     std::unique_lock lock(mutex_);
     if (const auto at = ready_.find(key); at != ready_.end() && !at->second.Reduced) {
         at->second.Shown = ++tick_;
@@ -440,19 +461,22 @@ TPrepared TPicturePreparer::Wait(const TPictureKey& key, const TPreparationWorkM
         if (now >= until) {
             break;
         }
-        done_.wait_until(lock, serve ? std::min(until, now + ServeEvery) : until,
-                         [&] { return request->Done; });
-        if (serve && !request->Done) {
+        done_.wait_until(lock, std::min(until, now + ServeEvery), [&] { return request->Done; });
+        if (request->Done || CpuSoFar(*request) > cpu) {
+            break;
+        }
+        if (serve) {
             lock.unlock();
             serve();
             lock.lock();
         }
     }
     --request->Waiters;
-    return request->Done ? request->Result : TPrepared{TPreparedEnd::Later, {}};
+    return request->Done ? request->Result : TPrepared{TPreparedEnd::Later, {}, CpuSoFar(*request)};
 }
 
 void TPicturePreparer::Work() {
+    const TThreadCpuClock cpuClock;
     std::unique_lock lock(mutex_);
     while (true) {
         queued_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
@@ -472,6 +496,8 @@ void TPicturePreparer::Work() {
         request->ForView = !request->Askers.empty();
         request->ImageBytes = ImageBytesFor(*request);
         request->Running = true;
+        request->WorkerClock = &cpuClock;
+        const int64_t began = request->CpuBegan = cpuClock.Micros();
         if (request->ImageBytes < request->Key.Bytes()) {
             ++counts_.Reduced;
         }
@@ -508,9 +534,14 @@ void TPicturePreparer::Work() {
         // The work's own captures go before the request is finished: nothing of it outlives
         // the worker that ran it.
         request->Work = nullptr;
+        prepared.Cpu =
+            std::chrono::microseconds(std::max<int64_t>(0, cpuClock.Micros() - began) +
+                                      request->ProcessMicros.load(std::memory_order_relaxed));
         lock.lock();
         --running_;
         request->Running = false;
+        request->WorkerClock = nullptr;
+        request->Cpu = prepared.Cpu;
         Finish(*request, std::move(prepared));
     }
 }

@@ -91,6 +91,9 @@ enum class TPreparedEnd {
 struct TPrepared {
     TPreparedEnd End = TPreparedEnd::Later;
     QImage Image;
+    // The CPU time the work took, its thread's and that of the processes it ran (the preparer
+    // counts it); from a wait that ended before the work did, what it had taken by then.
+    std::chrono::microseconds Cpu{0};
 };
 
 // What a piece of work may ask of the preparer while it runs.
@@ -109,6 +112,9 @@ public:
     // whose image is drawn whole). The work makes its image no larger where it can, at a smaller
     // scale of the picture; one a view asked for that is larger is made smaller after it.
     virtual uint64_t ImageBytes() const = 0;
+    // The CPU time the processes the work runs have taken for it so far, all together, told as it
+    // is seen: it counts with the work's own thread's, so that a wait sees what the work costs.
+    virtual void ProcessCpu(std::chrono::microseconds used) = 0;
 };
 
 using TPreparationWork = std::function<TPrepared(TPreparationContext&)>;
@@ -194,11 +200,15 @@ public:
     // Asks for the image of `key` as `asker` asked for another (from a work that found what this
     // one needs): `work` prepares it unless work for the key is queued or running already.
     void AskFor(const TPictureKey& key, TPreparationWork work, const TPictureViewer::TAsker& asker);
-    // Waits for the image of `key` until it is ready or refused, or `until` passed (Later), its
-    // work first in the queue; `serve`, when given, runs between stretches of at most 20 ms of
-    // waiting. A refused picture or a ready image answers at once.
+    // Waits for the image of `key` until it is ready or refused, its work first in the queue; or,
+    // answering Later, until the CPU time its work has taken passes `cpu` (looked at every 20 ms:
+    // a busy machine makes the wait longer, never shorter), or `until` passed on the wall.
+    // `serve`, when given, runs between stretches of at most 20 ms of waiting. A refused picture
+    // or a ready image answers at once, and costs nothing; a work a window started costs what it
+    // took all along, as it would had the wait started it.
     TPrepared Wait(const TPictureKey& key, const TPreparationWorkMaker& work,
-                   Clock::time_point until, const std::function<void()>& serve = {});
+                   Clock::time_point until, const std::function<void()>& serve = {},
+                   std::chrono::microseconds cpu = std::chrono::microseconds::max());
 
     // While a window paints, the works it asks for wait until the paint has ended: they would
     // take the processors the paint needs. The works asked for before go on, and a wait is not
@@ -236,6 +246,8 @@ private:
     std::shared_ptr<TRequest> Request(const TPictureKey& key, const TPreparationWorkMaker& work,
                                       bool asked);
     bool Wanted(const TRequest& request) const;
+    // The CPU time the work of `request` has taken so far (nothing before it runs).
+    static std::chrono::microseconds CpuSoFar(const TRequest& request);
     void Finish(TRequest& request, TPrepared prepared);
     // The most bytes the image of `request`, beginning now, may take.
     uint64_t ImageBytesFor(const TRequest& request) const;

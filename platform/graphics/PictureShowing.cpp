@@ -14,9 +14,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A picture drawn outside showings and jobs waits this long at the most: its work ends by its own
-// bounds long before, unless the machine is starved.
-constexpr auto OwnWait = std::chrono::seconds(30);
+// A wait for a picture gives up on the wall only after this long, and the picture is "not this
+// time" (drawn as its frame, tried again when drawn again), never refused. Far above the CPU time
+// any picture's work may take (about two seconds) however busy the machine, it guards against a
+// work that never ends, not against a slow one: a job's wait ends by the CPU time its pictures'
+// works take, and one outside showings and jobs when the work ends by its own bounds.
+constexpr auto HangGuard = std::chrono::seconds(60);
 
 // From this size on a picture's digest is worked out beside the window: it takes about 1.4 ms a
 // megabyte, 46 ms for a JPEG of 33 MB.
@@ -127,14 +130,15 @@ std::chrono::milliseconds TPictureJob::Left() const {
     if (outerJob_) {
         return outerJob_->Left();
     }
-    return std::max(std::chrono::milliseconds(0), budget_ - spent_);
+    return std::max(std::chrono::milliseconds(0),
+                    std::chrono::duration_cast<std::chrono::milliseconds>(budget_ - spent_));
 }
 
-void TPictureJob::Spend(std::chrono::milliseconds took) {
+void TPictureJob::Spend(std::chrono::microseconds took) {
     if (outerJob_) {
         outerJob_->Spend(took);
     } else {
-        spent_ += std::max(std::chrono::milliseconds(0), took);
+        spent_ += std::max(std::chrono::microseconds(0), took);
     }
 }
 
@@ -176,11 +180,11 @@ QImage PreparedImage(const TPictureKey& key, const TPreparationWorkMaker& work) 
     if (serve) {
         job->DeferClosing();
     }
-    const Clock::time_point start = Clock::now();
-    const TPrepared prepared = preparer.Wait(key, work, start + (job ? job->Left() : OwnWait),
-                                             serve ? std::function<void()>(ServeEvents) : nullptr);
+    const TPrepared prepared = preparer.Wait(
+        key, work, Clock::now() + HangGuard, serve ? std::function<void()>(ServeEvents) : nullptr,
+        job ? std::chrono::microseconds(job->Left()) : std::chrono::microseconds::max());
     if (job) {
-        job->Spend(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start));
+        job->Spend(prepared.Cpu);
     }
     return prepared.End == TPreparedEnd::Ready ? prepared.Image : QImage();
 }

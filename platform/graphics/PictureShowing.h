@@ -11,6 +11,11 @@
 //   picture's own bounds.
 // A picture drawn straight onto a device (a Windows metafile onto a printer) takes what is left of
 // the job's time, at most a picture's own.
+// Every such time is CPU time, which a busy machine does not stretch: a print on a loaded machine
+// draws what it draws on an idle one. A job spends the CPU time the works of the pictures it waited
+// for took while it waited (their threads' and their converting processes'), and that of its
+// drawings straight onto the device; a picture ready already costs it nothing. The wall only
+// guards against a work that never ends, far above any of these times.
 
 #include "platform/graphics/PicturePreparation.h"
 #include "platform/graphics/Types.h"
@@ -21,9 +26,9 @@
 #include <chrono>
 #include <memory>
 
-// What a picture's drawing may take on the thread that draws it, in CPU time when the thread is a
-// worker of the preparer; and a print's or an export's pictures all together, waiting for their
-// preparation and drawing straight onto the device.
+// What a picture's drawing may take, in the CPU time of the thread that draws it; and a print's or
+// an export's pictures all together, the works they waited for and their drawings straight onto
+// the device.
 constexpr qint64 PictureMillis = 1000;
 constexpr qint64 PictureJobMillis = 8000;
 
@@ -56,9 +61,9 @@ private:
 };
 
 // A print or an export: while one lives on the thread, its pictures wait for their images, and
-// their waits and their drawings straight onto the device take `budget` at the most, all of them
-// together. A job opened inside another is part of it; one opened inside a paint waits for
-// nothing.
+// the works waited for and the drawings straight onto the device take `budget` of CPU time at the
+// most, all of them together. A job opened inside another is part of it; one opened inside a paint
+// waits for nothing.
 class TPictureJob {
 public:
     explicit TPictureJob(
@@ -69,8 +74,8 @@ public:
 
     // What is left of the job's time (of the outermost job's).
     std::chrono::milliseconds Left() const;
-    // Counts time its pictures took.
-    void Spend(std::chrono::milliseconds took);
+    // Counts CPU time its pictures took.
+    void Spend(std::chrono::microseconds took);
 
 private:
     friend QImage PreparedImage(const TPictureKey&, const TPreparationWorkMaker&);
@@ -79,8 +84,9 @@ private:
     // From the first wait that serves the event loop to the end of the (outermost) job.
     void DeferClosing();
 
-    std::chrono::milliseconds budget_;
-    std::chrono::milliseconds spent_{0};
+    std::chrono::microseconds budget_;
+    // Counted to the microsecond: pictures of less than a millisecond each add up.
+    std::chrono::microseconds spent_{0};
     TPictureShowing* outerShowing_;
     TPictureJob* outerJob_;
     std::unique_ptr<TCloseDeferral> closing_;

@@ -221,6 +221,22 @@ TEST(ProgramsStartedAhead, AProgramsStartIsNotCountedInItsWorksCpuTime) {
     EXPECT_EQ(programs.Run("use 400", Generous(), cpu).End, TChildEnd::Failed);
 }
 
+// The CPU time a work took comes back with its outcome, answered or stopped: from when the
+// program's start was over (its 400 ms left out) to its end.
+TEST(ProgramsStartedAhead, TheOutcomeTellsTheCpuTimeTheWorkTook) {
+    TProgramsStartedAhead programs("/proc/self/exe", {"started-ahead", SlowStartSwitch}, 1);
+    const TChildOutcome answered = programs.Run("use 300", Generous());
+    EXPECT_EQ(answered.Answer, "used");
+    // Counted by the system in ticks of 10 ms.
+    EXPECT_GE(answered.Cpu, 290ms);
+    EXPECT_LT(answered.Cpu, 400ms);
+    TChildWatch cpu;
+    cpu.Cpu = 200ms;
+    const TChildOutcome stopped = programs.Run("spin", Generous(), cpu);
+    EXPECT_EQ(stopped.End, TChildEnd::Failed);
+    EXPECT_GE(stopped.Cpu, 200ms);
+}
+
 TEST(ProgramsStartedAhead, ThreadsGetTheirOwnAnswersAndStartNoMoreThanTheSpareOnes) {
     TProgramsStartedAhead programs = Programs(2);
     std::vector<std::thread> starters;

@@ -5,11 +5,14 @@
 
 #include "platform/base/CpuTime.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/JPEGImage.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/PictureShowing.h"
 #include "tests/support/HostileMetafiles.h"
+#include "tests/support/LargePhotos.h"
 #include "tests/support/MetafileFixtures.h"
 #include "tests/support/PicturesReady.h"
+#include "tests/support/SharedProcessor.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WidePenMetafiles.h"
 
@@ -45,13 +48,13 @@ QImage DrawnAt(const TGraphic& picture, int size) {
     return s.Image;
 }
 
-// `picture` over a white page of 600 x 600 pixels at 300 pixels per inch.
-QImage DrawnOnPage(const TGraphic& picture) {
-    QImage page(600, 600, QImage::Format_RGB32);
+// `picture` over a white page of `size` x `size` pixels at 300 pixels per inch.
+QImage DrawnOnPage(const TGraphic& picture, int size = 600) {
+    QImage page(size, size, QImage::Format_RGB32);
     page.fill(Qt::white);
     QPainter painter(&page);
-    TQtCanvas canvas(&painter, TSize{600, 600}, 300, 300);
-    canvas.StretchDraw(Rect(0, 0, 600, 600), picture);
+    TQtCanvas canvas(&painter, TSize{size, size}, 300, 300);
+    canvas.StretchDraw(Rect(0, 0, size, size), picture);
     return page;
 }
 
@@ -295,4 +298,52 @@ TEST(PictureJob, AnEnhancedMetafileTooCostlyAtThePagesSizeIsPrintedAtTheScreensS
     EXPECT_EQ(PicturePreparer().Counts().Started, started);
     const QImage screen = DrawnAt(*picture, wide_pen::Frame);
     EXPECT_EQ(screen.pixel(wide_pen::Frame / 2, wide_pen::Frame / 2), pen);
+}
+
+// An enhanced metafile is drawn in the converting process, whose CPU time the job's wait counts as
+// it goes: a job of 300 ms ends its wait after 300 ms of it, long before the process's own bound,
+// and the picture is its frame for this job but not refused (its work was stopped, not spent).
+TEST(PictureJob, AJobSpendsTheCpuTimeOfThePicturesConvertingProcess) {
+    const std::string bytes =
+        hostile_metafile::SlowEmf(1000, hostile_metafile::UnseenColour(), 2100);
+    const auto picture = Loaded(bytes);
+    const TPictureJob job(300ms);
+    EXPECT_EQ(DrawnAt(*picture, 2100).pixel(0, 0), Frame);
+    EXPECT_EQ(job.Left(), 0ms);
+    EXPECT_FALSE(PicturesRefused(bytes));
+}
+
+// Photos printed on a processor shared with busy loops, as a loaded machine prints them: their
+// decodes take less CPU time together than the job has, and every one is printed as on an idle
+// machine, though the print takes many times the job's time on the wall.
+TEST(PictureJob, APrintOnABusyProcessorDrawsEveryPictureItsTimeHolds) {
+    constexpr int Side = 1600;
+    std::vector<std::unique_ptr<TJPEGImage>> photos;
+    for (uint32_t i = 0; i < 5; ++i) {
+        photos.push_back(std::make_unique<TJPEGImage>());
+        photos.back()->LoadFromBytes(large_photos::PhotoJpeg(Side, Side, 0x806040 + i, i));
+    }
+    auto print = [&](std::chrono::milliseconds budget, std::vector<QImage>& pages) {
+        PicturePreparer().Forget();
+        const TPictureJob job(budget);
+        const TPicturePage pieces;
+        for (const auto& photo : photos) {
+            pages.push_back(DrawnOnPage(*photo, Side));
+        }
+        return budget - job.Left();
+    };
+    std::vector<QImage> idle;
+    const auto idleCpu = print(60s, idle);
+    const auto budget = 2 * idleCpu;
+    std::vector<QImage> busy;
+    std::chrono::milliseconds busyCpu{};
+    const auto start = std::chrono::steady_clock::now();
+    OnAProcessorSharedWith(9, [&] { busyCpu = print(budget, busy); });
+    const auto wall = std::chrono::steady_clock::now() - start;
+    for (size_t i = 0; i < photos.size(); ++i) {
+        EXPECT_NE(idle[i].pixel(0, 0), Frame) << i;
+        EXPECT_TRUE(busy[i] == idle[i]) << i;
+    }
+    EXPECT_LT(busyCpu, budget);
+    EXPECT_GT(wall, 2 * budget) << "the processor was not shared as it should be";
 }
