@@ -447,32 +447,49 @@ TPrepared TPicturePreparer::Wait(const TPictureKey& key, const TPreparationWorkM
     if (stopping_) {
         return {TPreparedEnd::Later, {}};
     }
-    const std::shared_ptr<TRequest> request = Request(key, work, false);
-    ++request->Waiters;
-    if (request->Queued) {
-        // A waiting job goes before the windows' pictures, and is not held back by a paint.
-        std::erase(queue_, request);
-        std::erase(askedInPaint_, request);
-        queue_.push_front(request);
-        queued_.notify_one();
+    // What works made smaller for the views they joined took: a wait is given the whole image, so
+    // it asks once more for a work of its own.
+    std::chrono::microseconds spent{0};
+    for (int tries = 0;; ++tries) {
+        const std::shared_ptr<TRequest> request = Request(key, work, false);
+        ++request->Waiters;
+        if (request->Queued) {
+            // A waiting job goes before the windows' pictures, and is not held back by a paint.
+            std::erase(queue_, request);
+            std::erase(askedInPaint_, request);
+            queue_.push_front(request);
+            queued_.notify_one();
+        }
+        while (!request->Done) {
+            const Clock::time_point now = Clock::now();
+            if (now >= until) {
+                break;
+            }
+            done_.wait_until(lock, std::min(until, now + ServeEvery),
+                             [&] { return request->Done; });
+            if (request->Done || spent + CpuSoFar(*request) > cpu) {
+                break;
+            }
+            if (serve) {
+                lock.unlock();
+                serve();
+                lock.lock();
+            }
+        }
+        --request->Waiters;
+        if (!request->Done) {
+            return {TPreparedEnd::Later, {}, spent + CpuSoFar(*request)};
+        }
+        TPrepared result = request->Result;
+        result.Cpu += spent;
+        const bool smaller =
+            result.End == TPreparedEnd::Ready &&
+            (result.Image.width() < key.Width || result.Image.height() < key.Height);
+        if (!smaller || !request->ForView || tries > 0 || result.Cpu > cpu || stopping_) {
+            return result;
+        }
+        spent = result.Cpu;
     }
-    while (!request->Done) {
-        const Clock::time_point now = Clock::now();
-        if (now >= until) {
-            break;
-        }
-        done_.wait_until(lock, std::min(until, now + ServeEvery), [&] { return request->Done; });
-        if (request->Done || CpuSoFar(*request) > cpu) {
-            break;
-        }
-        if (serve) {
-            lock.unlock();
-            serve();
-            lock.lock();
-        }
-    }
-    --request->Waiters;
-    return request->Done ? request->Result : TPrepared{TPreparedEnd::Later, {}, CpuSoFar(*request)};
 }
 
 void TPicturePreparer::Work() {

@@ -464,3 +464,25 @@ TEST(PicturePreparation, WhatAViewShowsIsNotPushedOutAndAnImageMadeSmallerIsOnly
     EXPECT_LT(image.width(), 200);
     EXPECT_LE(preparer.ReadyBytes(), 2 * one);
 }
+
+// A print that waits for a picture a view has just asked for joins the view's work, which makes
+// the image smaller to fit beside the view's others: the print still gets the whole image, from a
+// work of its own, and the view keeps its smaller one.
+TEST(PicturePreparation, AWaitThatJoinsAViewsWorkStillGetsTheWholeImage) {
+    TPreparerOptions options;
+    options.ReadyBytes = Key("", 100, 100).Bytes();
+    TPicturePreparer preparer(options);
+    TPictureViewer viewer([] {});
+    const TPictureKey wide = Key("wide", 200, 100);
+    preparer.HoldAskedWork();
+    PaintView(preparer, viewer, {wide});
+    const TPrepared printed = WaitFor(preparer, wide, Fitting(wide));
+    preparer.ReleaseAskedWork();
+    ASSERT_EQ(printed.End, TPreparedEnd::Ready);
+    EXPECT_EQ(printed.Image.width(), 200);
+    EXPECT_EQ(preparer.Preparations("wide"), 2);
+    ASSERT_TRUE(preparer.WaitUntilIdle(60s));
+    QImage image;
+    ASSERT_EQ(preparer.Look(wide, image, &viewer), TPicturePreparer::TState::Ready);
+    EXPECT_LT(image.width(), 200);
+}
