@@ -69,10 +69,8 @@ TEST(StoreAccess, OnlyFoldersTheProgramMadeAreWrittenIntoOrRemoved) {
     EXPECT_FALSE(fs::exists(restore / "7"));
 }
 
-// Resources of one page are written from several threads: whichever makes the node folder,
-// every file lands in the one folder, marked once, with no folder half made left behind.
 // A binder folder the user copies (to another disk, from a backup) keeps its folders the
-// program's: written into and removed there as in the original. A mark written under another
+// program's: written into and removed there as where it was made. A mark written under another
 // user's secret, as an archive made elsewhere brings one, counts nowhere.
 TEST(StoreAccess, ACopiedBinderKeepsItsFoldersAndAMarkMadeElsewhereCountsNowhere) {
     TempDir home;
@@ -100,6 +98,8 @@ TEST(StoreAccess, ACopiedBinderKeepsItsFoldersAndAMarkMadeElsewhereCountsNowhere
     EXPECT_EQ(ReadFileBytes(home / "Restore" / "2024" / "photo.jpg"), "planted");
 }
 
+// Resources of one page are written from several threads: whichever makes the node folder,
+// every file lands in the one folder, marked once, with no folder half made left behind.
 TEST(StoreAccess, WritersMakingOneNodeFolderAtOnceAllWriteIntoIt) {
     TempDir dir;
     const StoreAccess store(dir.Str(), "Sstore");

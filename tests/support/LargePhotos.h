@@ -23,15 +23,15 @@ inline uint32_t Mixed(uint32_t x) {
 }
 
 // `width` x `height` pixels around `colour` (0xRRGGBB, each channel within 26 of it), the grain
-// drawn from `seed`.
-inline std::string PhotoJpeg(int width, int height, uint32_t colour, uint32_t seed) {
+// drawn from `salt`.
+inline std::string PhotoJpeg(int width, int height, uint32_t colour, uint32_t salt) {
     const int base[3] = {static_cast<int>(colour >> 16 & 0xFF),
                          static_cast<int>(colour >> 8 & 0xFF), static_cast<int>(colour & 0xFF)};
     return WrittenJpeg(width, height, {}, [&](int row, unsigned char* pixels) {
         const auto y = static_cast<uint32_t>(row);
         for (int x = 0; x < width; ++x) {
             const uint32_t grain =
-                Mixed(seed ^ (static_cast<uint32_t>(x / 4) * 73856093u) ^ ((y / 4) * 19349663u));
+                Mixed(salt ^ (static_cast<uint32_t>(x / 4) * 73856093u) ^ ((y / 4) * 19349663u));
             const int shade = static_cast<int>(grain % 17) - 8 +
                               static_cast<int>((static_cast<uint32_t>(x) + y) / 64 % 32) - 16;
             for (int c = 0; c < 3; ++c) {
