@@ -263,7 +263,9 @@ std::vector<std::string> TBinderFiles::FinishClose() {
 
 // ---- deleting -------------------------------------------------------------------------------
 
-std::string TBinderFiles::DeleteBinderFiles(const std::string& binderFilePath) {
+std::string
+TBinderFiles::DeleteBinderFiles(const std::string& binderFilePath,
+                                const std::function<void(const std::function<void()>&)>& aside) {
     RemoveBinderFromList(store_, binderFilePath);
     TBinderHeader header;
     if (!ReadBinderHeader(binderFilePath, header) || header.Root.empty()) {
@@ -277,14 +279,19 @@ std::string TBinderFiles::DeleteBinderFiles(const std::string& binderFilePath) {
     // crash's leftovers). The store goes once nothing but its mark is left.
     const StoreAccess store(header.Root, header.Store);
     const std::string treeFile = JoinPath(header.Root, header.Save);
-    if (StoreSharedWithAnotherBinder(header.Root, header.Store, binderFilePath, header.Save)) {
-        for (uint32_t id : TreeFileNodeIds(treeFile)) {
-            store.RemoveNodeFolder(id);
+    const bool shared =
+        StoreSharedWithAnotherBinder(header.Root, header.Store, binderFilePath, header.Save);
+    const auto deleteFolders = [&] {
+        if (shared) {
+            for (uint32_t id : TreeFileNodeIds(treeFile)) {
+                store.RemoveNodeFolder(id);
+            }
+        } else {
+            store.RemoveOwnFolders([](const std::string&) { return false; });
         }
-    } else {
-        store.RemoveOwnFolders([](const std::string&) { return false; });
-    }
-    store.RemoveStoreIfEmpty();
+        store.RemoveStoreIfEmpty();
+    };
+    aside ? aside(deleteFolders) : deleteFolders();
     const FileDescriptor folder = OpenFolderPath(header.Root);
     if (folder.Valid()) {
         ::unlinkat(folder.Get(), header.Save.c_str(), 0);

@@ -9,6 +9,7 @@
 #include "app/binder/BinderHeader.h"
 #include "platform/base/DateTime.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -91,7 +92,11 @@ public:
     // store itself when the program made it and nothing else is left in it. A folder of the
     // user's, whatever its name, stays with everything in it. Deletes no file when the binder
     // file would be refused at opening; returns the message to show then (empty otherwise).
-    std::string DeleteBinderFiles(const std::string& binderFilePath);
+    // `aside` runs the deleting of the store's folders, which touches nothing but files, and
+    // returns when it has ended; empty, it runs in place.
+    std::string
+    DeleteBinderFiles(const std::string& binderFilePath,
+                      const std::function<void(const std::function<void()>&)>& aside = {});
 
 private:
     ITaskQueue& queue_;

@@ -10,6 +10,7 @@
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/StoredFiles.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -337,6 +338,28 @@ TEST(BinderFile, DeletingTouchesOnlyTheBinderAndRefusesUnsafeValues) {
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"a", "a/b", "a/other", "a/other/keep"}));
     EXPECT_EQ(ReadBinderList(b.store), std::vector<std::string>{"/elsewhere.bdf"});
+}
+
+// The folders of a deleted binder go while the event loop runs (the window is drawn and the bar
+// runs), with the wait form up until they are gone.
+TEST(BinderFile, ADeletedBindersFoldersGoBesideTheEventLoopWithTheWaitFormUp) {
+    Lifecycle b;
+    ASSERT_TRUE(b.Create());
+    WriteStoredFile(b.dir.Str(), "My Notesstore", 0x1A, "p.htm", "p");
+    const size_t before = b.ui.Calls().size();
+    std::vector<std::string> callsMeanwhile;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [&] {
+            const std::vector<std::string> calls = b.ui.Calls();
+            callsMeanwhile.assign(calls.begin() + static_cast<std::ptrdiff_t>(before), calls.end());
+        },
+        Qt::QueuedConnection);
+    b.lifecycle.DeleteBinder(b.bdf);
+    EXPECT_EQ(callsMeanwhile, std::vector<std::string>{"OpenStatusForm()"});
+    EXPECT_EQ(b.ui.Calls().back(), "CloseStatusForm");
+    EXPECT_FALSE(fs::exists(b.dir / "My Notesstore"));
+    EXPECT_FALSE(fs::exists(b.bdf));
 }
 
 // A binder file can name a folder of the user's as its store: deleting the binder takes only the

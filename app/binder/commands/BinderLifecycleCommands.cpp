@@ -5,6 +5,8 @@
 #include "app/binder/TreeFile.h"
 #include "app/binder/WindowTexts.h"
 #include "app/binder/commands/BinderTreeCommands.h"
+#include "app/binder/commands/WaitFormUp.h"
+#include "platform/base/EventLoopWait.h"
 #include "platform/base/Files.h"
 
 std::string StripAmpersands(const std::string& caption) {
@@ -167,7 +169,14 @@ void TBinderLifecycle::DeleteBinder(const std::string& binderFilePath) {
     if (BinderOpen() && SameFile(binderFilePath, paths_.BinderFilePath) && !TryCloseBinder()) {
         return;
     }
-    const std::string failure = files_.DeleteBinderFiles(binderFilePath);
+    // A large store takes a while to go: its folders go beside the event loop with the wait
+    // form up, drawn where the question stood, its bar running.
+    const std::string failure =
+        files_.DeleteBinderFiles(binderFilePath, [this](const std::function<void()>& work) {
+            bool up = false;
+            const WaitFormUp waiting(ui_.Messages, up);
+            RunBesideEventLoop(work);
+        });
     if (!failure.empty()) {
         ui_.Messages.ShowMessage(failure);
     }

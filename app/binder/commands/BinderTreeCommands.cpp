@@ -9,6 +9,7 @@
 #include "app/binder/commands/BinderLifecycle.h"
 #include "app/binder/commands/MultiSelection.h"
 #include "app/binder/commands/ShownWrites.h"
+#include "app/binder/commands/WaitFormUp.h"
 #include "platform/base/EventLoopWait.h"
 #include "platform/base/TreeNode.h"
 
@@ -23,32 +24,6 @@ bool LegalAddress(const std::string& url, const std::string& title) {
            (url.starts_with("http://") || url.starts_with("https://") ||
             url.starts_with("file://"));
 }
-
-// The wait form around a piece of work: opened unless the command around the work has it up
-// already, and closed however the work ends (a form left up on the main thread's work would
-// hold every window).
-class WaitFormUp {
-public:
-    WaitFormUp(IStatusForm& form, bool& up) : form_(form), up_(up), opened_(!up) {
-        if (opened_) {
-            form_.OpenStatusForm("");
-            up_ = true;
-        }
-    }
-    ~WaitFormUp() {
-        if (opened_) {
-            up_ = false;
-            form_.CloseStatusForm();
-        }
-    }
-    WaitFormUp(const WaitFormUp&) = delete;
-    WaitFormUp& operator=(const WaitFormUp&) = delete;
-
-private:
-    IStatusForm& form_;
-    bool& up_;
-    bool opened_;
-};
 
 } // namespace
 
