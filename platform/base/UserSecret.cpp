@@ -105,9 +105,13 @@ std::string KeptSecret(const std::string& configFolder) {
     if (configFolder.empty()) {
         return secret;
     }
-    const FileDescriptor config = OpenFolderPath(configFolder);
-    const FileDescriptor folder =
-        config.Valid() ? MakeFolderAt(config.Get(), SecretFolder) : FileDescriptor();
+    // The settings folder is the user's own to arrange: a link there (a dotfiles manager's) is
+    // followed, as the settings file beside the secret is reached through it.
+    FileDescriptor folder = OpenFolderPath(JoinPath(configFolder, SecretFolder));
+    if (!folder.Valid() && errno == ENOENT) {
+        const FileDescriptor config = OpenFolderPath(configFolder);
+        folder = config.Valid() ? MakeFolderAt(config.Get(), SecretFolder) : FileDescriptor();
+    }
     if (folder.Valid() && (ReadSecret(folder.Get(), secret) || MakeSecret(folder.Get(), secret))) {
         return secret;
     }

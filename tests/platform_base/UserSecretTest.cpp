@@ -35,3 +35,26 @@ TEST(UserSecret, TheSecretIsKeptForTheUserAloneAndADamagedOneIsMadeAnew) {
     const ScopedEnv home("XDG_CONFIG_HOME", other.Str());
     EXPECT_NE(UserSecretDigest("a"), first);
 }
+
+// A settings folder that is a link (as a dotfiles manager makes them) holds the secret as a
+// folder would: what the program signed in one settings folder it signs alike through the link.
+TEST(UserSecret, ASettingsFolderThatIsALinkKeepsTheSecret) {
+    TempDir plain;
+    TempDir linked;
+    TempDir elsewhere;
+    const std::string key(32, 'k');
+    WriteFileBytes(plain / "VelmorSoft" / "Tarnwick.key", key);
+    WriteFileBytes(elsewhere / "Tarnwick.key", key);
+    fs::permissions(plain / "VelmorSoft" / "Tarnwick.key", fs::perms::owner_read);
+    fs::permissions(elsewhere / "Tarnwick.key", fs::perms::owner_read);
+    fs::create_directory_symlink(elsewhere.Path(), linked / "VelmorSoft");
+    std::string signedPlainly;
+    {
+        const ScopedEnv home("XDG_CONFIG_HOME", plain.Str());
+        signedPlainly = UserSecretDigest("a");
+    }
+    const ScopedEnv home("XDG_CONFIG_HOME", linked.Str());
+    EXPECT_EQ(UserSecretDigest("a"), signedPlainly);
+    EXPECT_TRUE(fs::is_symlink(linked / "VelmorSoft"));
+    EXPECT_EQ(ReadFileBytes(elsewhere / "Tarnwick.key"), key);
+}
