@@ -7,11 +7,15 @@
 #include "platform/base/StringUtils.h"
 #include "platform/base/UserSecret.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -19,6 +23,16 @@ namespace {
 std::string MarkText(const std::string& name) {
     return "Tarnwick made this folder and may remove it with all it holds.\nmark " +
            UserSecretDigest("Tarnwick folder " + name) + "\n";
+}
+
+// The passing names MakeMarkedFolder makes a folder under before it names it.
+constexpr std::string_view PassingPrefix = ".tarnwick-new-";
+constexpr size_t PassingDigits = 8;
+
+bool IsPassingName(std::string_view name) {
+    return name.size() == PassingPrefix.size() + PassingDigits && name.starts_with(PassingPrefix) &&
+           std::all_of(name.begin() + PassingPrefix.size(), name.end(),
+                       [](char c) { return std::isdigit(c) || (c >= 'A' && c <= 'F'); });
 }
 
 } // namespace
@@ -57,7 +71,7 @@ FileDescriptor MakeMarkedFolder(int parent, const std::string& name) {
     }
     std::string passing;
     for (int attempt = 0; attempt < 100 && passing.empty(); ++attempt) {
-        passing = ".tarnwick-new-" + IntToHex(NewNodeId(), 8);
+        passing = std::string(PassingPrefix) + IntToHex(NewNodeId(), PassingDigits);
         if (::mkdirat(parent, passing.c_str(), 0777) != 0) {
             if (errno != EEXIST) {
                 return FileDescriptor();
@@ -74,6 +88,21 @@ FileDescriptor MakeMarkedFolder(int parent, const std::string& name) {
     RemoveEntryAt(parent, passing);
     errno = error;
     return FileDescriptor();
+}
+
+bool RemoveUnnamedFolder(int parent, const std::string& name) {
+    if (!IsPassingName(name)) {
+        return false;
+    }
+    const FileDescriptor folder = OpenFolderAt(parent, name);
+    struct stat mark;
+    // Nothing is written into a folder before it has its name: one that holds more is not one
+    // the program left.
+    return folder.Valid() &&
+           FolderNames(folder.Get()) == std::vector<std::string>{FolderMarkName} &&
+           ::fstatat(folder.Get(), FolderMarkName, &mark, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISREG(mark.st_mode) && ::unlinkat(folder.Get(), FolderMarkName, 0) == 0 &&
+           ::unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0;
 }
 
 FileDescriptor OpenMarkedFolder(int parent, const std::string& name, bool make, std::string& why) {

@@ -27,6 +27,10 @@ bool HoldsFolderMark(int folder, const std::string& name);
 // errno EEXIST, when something has the name already.
 FileDescriptor MakeMarkedFolder(int parent, const std::string& name);
 
+// Removes the folder `name` of `parent` when it is one MakeMarkedFolder left under its passing
+// name, cut short before it named it: it holds nothing but its mark. False otherwise.
+bool RemoveUnnamedFolder(int parent, const std::string& name);
+
 // Opens the folder `name` of `parent` when it holds its mark; with `make`, a missing one is
 // made (MakeMarkedFolder). Invalid otherwise, and then `why` says why and errno is ENOENT when
 // nothing is there, EPERM when the folder is not marked.

@@ -157,7 +157,7 @@ StoreAccess::RemoveOwnFolders(const std::function<bool(const std::string& name)>
         return removed;
     }
     for (const std::string& name : FolderNames(store.Get())) {
-        if (keep(name)) {
+        if (keep(name) || RemoveUnnamedFolder(store.Get(), name)) {
             continue;
         }
         std::string why;

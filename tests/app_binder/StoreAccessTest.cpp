@@ -49,6 +49,16 @@ TEST(StoreAccess, OnlyFoldersTheProgramMadeAreWrittenIntoOrRemoved) {
     EXPECT_EQ(SortedNames(restore), (std::vector<std::string>{"2024", "ADD"}));
     EXPECT_TRUE(fs::is_symlink(restore / "ADD"));
 
+    // A folder a crash left under its passing name, before it was named, holds nothing but its
+    // mark and goes; one of the same pattern holding more, or of another name, stays.
+    WriteFileBytes(restore / ".tarnwick-new-0123ABCD" / FolderMarkName, "cut short");
+    WriteFileBytes(restore / ".tarnwick-new-4567CDEF" / FolderMarkName, "cut short");
+    WriteFileBytes(restore / ".tarnwick-new-4567CDEF" / "note.txt", "mine");
+    WriteFileBytes(restore / ".tarnwick-new-x" / FolderMarkName, "mine");
+    EXPECT_TRUE(store.RemoveOwnFolders(KeepNone).Names.empty());
+    EXPECT_EQ(SortedNames(restore), (std::vector<std::string>{".tarnwick-new-4567CDEF",
+                                                              ".tarnwick-new-x", "2024", "ADD"}));
+
     // A missing store is made, marked, at its first write; the mark's own name is never
     // written; emptied of the program's folders, the store goes.
     const StoreAccess fresh(home.Str(), "Newstore");
