@@ -563,26 +563,30 @@ void TPicturePreparer::Work() {
     }
 }
 
-uint64_t TPicturePreparer::ImageBytesFor(const TRequest& request) const {
-    if (!request.ForView) {
-        // Whoever waits draws it whole and lets it go: only the picture's own bounds hold.
-        return std::numeric_limits<uint64_t>::max();
-    }
-    const uint64_t wanted = request.Key.Bytes();
-    // The share the view gives it of the bound: what all the view's pictures take at the sizes
-    // shown, from the paints that asked, against the bound.
+uint64_t TPicturePreparer::FairBytes(const TPictureKey& key, const TViewers& viewers) const {
+    const uint64_t wanted = key.Bytes();
+    // What all the pictures of the views that show it take at the sizes shown, from the paints
+    // that asked, against the bound.
     uint64_t viewBytes = wanted;
-    for (const auto& [asker, showing] : request.Askers) {
+    for (const auto& [asker, showing] : viewers) {
         const std::shared_ptr<TPictureViewer::TState> viewer = asker.lock();
         if (viewer && viewer->Shows(showing)) {
             viewBytes = std::max(viewBytes, viewer->ShownBytes());
         }
     }
-    uint64_t share = wanted;
-    if (viewBytes > readyBound_) {
-        share = static_cast<uint64_t>(static_cast<double>(wanted) *
-                                      (static_cast<double>(readyBound_) / double(viewBytes)));
+    if (viewBytes <= readyBound_) {
+        return wanted;
     }
+    return static_cast<uint64_t>(static_cast<double>(wanted) *
+                                 (static_cast<double>(readyBound_) / double(viewBytes)));
+}
+
+uint64_t TPicturePreparer::ImageBytesFor(const TRequest& request) const {
+    if (!request.ForView) {
+        // Whoever waits draws it whole and lets it go: only the picture's own bounds hold.
+        return std::numeric_limits<uint64_t>::max();
+    }
+    const uint64_t share = FairBytes(request.Key, request.Askers);
     // And no more than the room left by the images the views show and by the works under way
     // for them: what is kept for the views never has to push out what they show.
     uint64_t held = 0;
@@ -597,7 +601,11 @@ uint64_t TPicturePreparer::ImageBytesFor(const TRequest& request) const {
         }
     }
     const uint64_t room = readyBound_ > held ? readyBound_ - held : 0;
-    return std::min(share, room);
+    // Never less than a quarter of its share (half its width and height): where the images the
+    // views show leave less room, made when they showed fewer pictures or shown by another view,
+    // room is made among them as the image comes. Cut to the room alone, it could be made a
+    // pixel, and kept so while it is shown.
+    return std::max(std::min(share, room), share / 4);
 }
 
 void TPicturePreparer::Finish(TRequest& request, TPrepared prepared) {
@@ -657,6 +665,7 @@ bool TPicturePreparer::KeepReady(const TRequest& request, const QImage& image) {
         if (!request.ForView) {
             return false;
         }
+        EvictAboveShares(readyBound_ - bytes);
         EvictAbove(readyBound_ - bytes);
     }
     // A ready image counts as shown when it comes: it is about to be, by those that asked.
@@ -754,6 +763,18 @@ void TPicturePreparer::EvictAbove(uint64_t bytes, bool shownToo) {
         readyBytes_ -= oldest->second.Bytes;
         ready_.erase(oldest);
         ++counts_.Evicted;
+    }
+}
+
+void TPicturePreparer::EvictAboveShares(uint64_t bytes) {
+    for (auto at = ready_.begin(); at != ready_.end() && readyBytes_ > bytes;) {
+        if (at->second.Bytes > FairBytes(at->first, at->second.Viewers)) {
+            readyBytes_ -= at->second.Bytes;
+            at = ready_.erase(at);
+            ++counts_.Evicted;
+        } else {
+            ++at;
+        }
     }
 }
 

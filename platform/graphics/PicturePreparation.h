@@ -256,6 +256,10 @@ private:
     // Lets go of ready images until they hold at most `bytes`: those no view shows, and when
     // `shownToo`, those the views show after them.
     void EvictAbove(uint64_t bytes, bool shownToo = true);
+    // Lets go of images the views show at more than their share, made when the views showed
+    // fewer pictures, until the ready images hold at most `bytes`: shown again, they are made at
+    // their share.
+    void EvictAboveShares(uint64_t bytes);
     TContent& ContentOf(const QByteArray& content);
     void KeepConversion(const QByteArray& content, std::string conversion);
     void StartWorkers();
@@ -279,6 +283,10 @@ private:
     static void AddViewer(TViewers& viewers, const std::weak_ptr<TPictureViewer::TState>& viewer,
                           uint64_t showing);
     static bool ShownBy(const TViewers& viewers);
+    // The bytes the image of `key` may take beside the other pictures of the views of `viewers`
+    // that show it: its size's, or its share of the bound when their pictures together would not
+    // fit it.
+    uint64_t FairBytes(const TPictureKey& key, const TViewers& viewers) const;
 
     struct TReady {
         QImage Image;

@@ -422,6 +422,50 @@ TEST(PicturePreparation, PicturesOfOneViewThatDoNotFitTogetherAreKeptAtAScaleAtW
     EXPECT_EQ(preparer.Counts().Started, 4);
 }
 
+// A view shows four pictures that fill the bound at their size, then six; then another view shows
+// three more while the first keeps its six. No picture is made smaller than a quarter of its share
+// (where cut to the room the others left, one was made a pixel and kept so), the images stay
+// within the bound, and repainting as the views are told ends.
+TEST(PicturePreparation, APictureIsNeverMadeTinyBesideTheImagesTheViewsHold) {
+    TPreparerOptions options;
+    const uint64_t one = Key("", 100, 100).Bytes();
+    options.ReadyBytes = 4 * one;
+    TPicturePreparer preparer(options);
+    TPictureViewer first([] {});
+    TPictureViewer second([] {});
+    std::vector<TPictureKey> six;
+    for (const char* name : {"a", "b", "c", "d", "e", "f"}) {
+        six.push_back(Key(name, 100, 100));
+    }
+    const std::vector<TPictureKey> three = {Key("g", 100, 100), Key("h", 100, 100),
+                                            Key("i", 100, 100)};
+    const auto settle = [&](TPictureViewer& viewer, const std::vector<TPictureKey>& keys) {
+        for (int paint = 0; paint < 12; ++paint) {
+            PaintView(preparer, viewer, keys);
+            ASSERT_TRUE(preparer.WaitUntilIdle(60s));
+        }
+    };
+    settle(first, {six.begin(), six.begin() + 4});
+    settle(first, six);
+    settle(second, three);
+    const auto atLeast = [&](TPictureViewer& viewer, const std::vector<TPictureKey>& keys,
+                             uint64_t share) {
+        for (const TPictureKey& key : keys) {
+            QImage image;
+            if (preparer.Look(key, image, &viewer) == TPicturePreparer::TState::Ready) {
+                EXPECT_GE(static_cast<uint64_t>(image.sizeInBytes()), share / 4 * 9 / 10)
+                    << key.Content.toStdString() << " " << image.width() << "x" << image.height();
+            }
+        }
+    };
+    atLeast(first, six, one * 4 / 6);
+    atLeast(second, three, one);
+    for (const TPictureKey& key : three) {
+        EXPECT_LE(preparer.Preparations(key.Content), 3) << key.Content.toStdString();
+    }
+    EXPECT_LE(preparer.ReadyBytes(), options.ReadyBytes);
+}
+
 // A view shows "shown", kept at its size; "other" is drawn by a print, which no view shows. The
 // view then asks for "new" too, twice as large, which would not fit beside both: "other" goes
 // although "shown" was drawn longer ago, and "new" is given what "shown" leaves. A
