@@ -3,6 +3,7 @@
 #include "app/binder/FileNames.h"
 #include "app/capture/UrlDownload.h"
 #include "app/capture/taskqueue.h"
+#include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
 
 #include <cerrno>
@@ -17,21 +18,6 @@ HttpOptions StoppableOptions(TaskQueue& queue, const HttpOptions& options) {
     HttpOptions stoppable = options;
     stoppable.Cancelled = [&queue] { return queue.StopRequested(); };
     return stoppable;
-}
-
-bool WriteAll(int fd, const char* data, size_t length) {
-    while (length > 0) {
-        const ssize_t count = ::write(fd, data, length);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            return false;
-        }
-        data += count;
-        length -= static_cast<size_t>(count);
-    }
-    return true;
 }
 
 // A failed download, or one cut short by closing the binder (then pending, worked at the next
@@ -80,7 +66,7 @@ FileTaskEnd DownloadVerified(TaskQueue& queue, const Task& task, const FileTaskP
     const HttpResult result = ThreadHttpClient().GetTo(
         task.Url, transfer,
         [&file](const char* data, size_t length) {
-            return WriteAll(file->File.Get(), data, length);
+            return WriteAllBytes(file->File.Get(), data, length);
         },
         [&](const HttpResult& headers) {
             // The folders and the file are made only for an answer that will be kept.

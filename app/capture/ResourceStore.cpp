@@ -10,23 +10,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
-
-namespace fs = std::filesystem;
 
 std::string LinkFilePath(std::string_view localPath) {
     std::string path = FileUrlToPath(localPath);
     std::erase(path, ':');
     return NormaliseLocalPath(path);
-}
-
-bool LiesWithin(const fs::path& folder, const fs::path& path) {
-    // Whole names are compared, so "/a/bc" is not below "/a/b".
-    return std::mismatch(folder.begin(), folder.end(), path.begin(), path.end()).first ==
-           folder.end();
 }
 
 std::unique_ptr<AtomicFileWriter> ResourceStore::Open(const std::string& relative) const {

@@ -9,7 +9,6 @@
 #include "platform/net/HttpClient.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,10 +18,6 @@
 // (FileUrlToPath), without ':', with "/" separators and without empty, "." and ".." segments.
 // Empty when nothing is left.
 std::string LinkFilePath(std::string_view localPath);
-
-// True when `path` is `folder` or lies below it; both are taken as written, so callers resolve
-// them first.
-bool LiesWithin(const std::filesystem::path& folder, const std::filesystem::path& path);
 
 // A file a store has written, as another store can take it up: its path and the identity of
 // the file it named then, so a file replaced or deleted since is never taken for it.
