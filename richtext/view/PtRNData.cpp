@@ -6,6 +6,7 @@
 #include "richtext/model/RNFuncs.h"
 #include "richtext/model/RNItemControl.h"
 #include "richtext/model/RNStyle.h"
+#include "richtext/model/RNStyleRects.h"
 #include "richtext/model/RNUni.h"
 #include "richtext/view/RNBack.h"
 
@@ -150,12 +151,9 @@ void TCustomPrintableRNData::PrintThroughBitmap(TCanvas& canvas, TCustomRNItemIn
         shown = r;
         pixels = Rect(0, 0, w, h);
     }
-    auto toDevice = [](int length, int device, int screen) {
-        return device > 0 && screen > 0 ? MulDiv(length, device, screen) : length;
-    };
-    const TRect dest =
-        Bounds(shown.Left, shown.Top, toDevice(pixels.Width(), sad.ppixDevice, sad.ppixScreen),
-               toDevice(pixels.Height(), sad.ppiyDevice, sad.ppiyScreen));
+    const TRect dest = Bounds(shown.Left, shown.Top,
+                              RN_ScreenToDevice(pixels.Width(), sad.ppixDevice, sad.ppixScreen),
+                              RN_ScreenToDevice(pixels.Height(), sad.ppiyDevice, sad.ppiyScreen));
     int bitmapWidth = pixels.Width();
     int bitmapHeight = pixels.Height();
     if (item.AsImage() != nullptr) {
