@@ -100,7 +100,13 @@ bool UnpackFiles(const std::vector<SectionFile>& files, const IdTargets& targets
             std::string name;
             const FileDescriptor folder =
                 node.Valid() ? OpenFolderOf(node.Get(), relative, true, name) : FileDescriptor();
-            if (!folder.Valid() || !WriteNewFile(folder.Get(), name, file.Bytes)) {
+            if (!folder.Valid()) {
+                error = Failure("can not write file ", target);
+                return false;
+            }
+            // The folder's mark is the program's to write: one the file brings is left out, so
+            // the folder stays the program's.
+            if (relative != FolderMarkName && !WriteNewFile(folder.Get(), name, file.Bytes)) {
                 error = Failure("can not write file ", target);
                 return false;
             }

@@ -6,6 +6,7 @@
 #include "app/binder/StringMessage.h"
 #include "app/binder/Task.h"
 #include "app/binder/TreeFile.h"
+#include "platform/base/FolderEntries.h"
 
 #include "tests/app_binder/ExportFixture.h"
 #include "tests/support/Permissions.h"
@@ -240,6 +241,16 @@ TEST(ExchangeFile, HostileFilesAreRefusedWithoutChangingAnything) {
     WriteFileBytes(outside / "in.tqz", valid);
     Import(target, outside / "in.tqz");
     EXPECT_EQ(ReadFileBytes(fs::path(target.StoreFolder(0xABC)) / "ok.gif"), "x");
+
+    // A file named as the folder's mark is left out: the folder stays the program's.
+    ExportFixture marked;
+    WriteFileBytes(outside / "mark.tqz",
+                   withFiles(Field("ABC\\" + std::string(FolderMarkName)) + Field("forged") +
+                             Field("ABC\\ok.gif") + Field("x")));
+    Import(marked, outside / "mark.tqz");
+    const std::string node = marked.StoreFolder(0xABC);
+    EXPECT_EQ(ReadFileBytes(fs::path(node) / "ok.gif"), "x");
+    EXPECT_TRUE(HoldsFolderMark(OpenFolderPath(node).Get(), "ABC"));
 }
 
 // A file that holds no field is no exchange file: the import stops without a word.
