@@ -177,9 +177,7 @@ bool TRNFReader::NextLine(std::string_view& line) {
             end = static_cast<size_t>(static_cast<const char*>(hit) - buf_.data());
         }
     }
-    if (end == buf_.size()) {
-        Fail("the last line has no line end");
-    }
+    // The end of the bytes ends the last line too, as the NUL a whole file is read with would.
     line = buf_.substr(pos_, end - pos_);
     lineEnd_ = end;
     return true;
@@ -195,7 +193,7 @@ void TRNFReader::StepOverLineEnd() {
     };
     switch (mode_) {
     case TRNFReadMode::rmText:
-        if (buf_[pos_] == '\0') {
+        if (pos_ < buf_.size() && buf_[pos_] == '\0') {
             ++pos_;
             break;
         }
