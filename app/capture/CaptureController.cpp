@@ -298,6 +298,8 @@ bool CaptureController::CapturePageNow(TPageInfo& record) {
             captured = CaptureJobPage(*raw);
         });
     } catch (...) {
+        // No worker runs any more, or none began.
+        job->Ended = true;
         Release(*job);
         throw;
     }

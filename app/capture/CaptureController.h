@@ -67,6 +67,7 @@ inline constexpr std::chrono::seconds CaptureSaveInterval{30};
 // ends (the page alone, or the last level of one with linked pages, or one stopped or closed
 // early), and while a capture with linked pages or the download queue keeps adding pages, at
 // most every CaptureSaveInterval; a crash then loses at most the pages of that last stretch.
+// The pages of an HTML import are written by the import, once all of them are in.
 class CaptureController : public ICaptureStarter {
 public:
     explicit CaptureController(CaptureSetup setup);
