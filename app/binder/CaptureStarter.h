@@ -16,11 +16,15 @@ public:
     // Stops every capture that works on the record and returns once none does, so the record
     // can be freed. Does nothing when no capture uses it.
     virtual void CancelCapture(TPageInfo& record) = 0;
-    // Captures the record's page here and now from the fetched text it holds (a local file
-    // being imported): the text is parsed, rewritten and its resources are stored, nothing
-    // is downloaded again. True when a page text was processed; an engine that cannot do this
-    // answers false.
+    // Captures the record's page from the fetched text it holds (a local file being imported)
+    // and returns once the capture has ended: the text is parsed, rewritten and its resources
+    // are stored, nothing is downloaded again. The capture is one like any other, within the
+    // page's time and ended by StopCapture, while the window's events are served. True when a
+    // page text was processed; an engine that cannot do this answers false.
     virtual bool CapturePageNow(TPageInfo& /*record*/) { return false; }
+    // The user's Stop of the record's page: the record is stopped and the capture at work on
+    // it, if any, is cancelled; that capture ends as usual and shows the record stopped.
+    virtual void StopCapture(TPageInfo& /*record*/) {}
     // True while a capture of linked pages runs: the main window's wait form is left alone
     // meanwhile, as that capture has a form of its own.
     virtual bool LevelCaptureRunning() const { return false; }

@@ -97,8 +97,15 @@ std::string FolderSaveEntryName(int siblings, int index, const std::string& titl
         Format("%*d--%s", DecimalDigits(std::max(siblings, 1)), index, (title + ".htm").c_str()));
 }
 
+void HtmlImportStop::Stop() {
+    stopped_ = true;
+    if (capturing_ != nullptr) {
+        capture_.StopCapture(*capturing_);
+    }
+}
+
 void AddHtmlFilePages(ExportContext& context, const std::string& folder,
-                      const std::function<void()>& step) {
+                      const std::function<void()>& step, HtmlImportStop& stop) {
     StrVector found;
     const std::vector<std::string> filter{"htm", "html", "shtml"};
     FindFilesRecursive(found, folder, "", &filter, context.Settings.RecursiveImport);
@@ -108,6 +115,9 @@ void AddHtmlFilePages(ExportContext& context, const std::string& folder,
     // The views hear of the pages once, when all are in, not of each page selected in turn.
     TTreeUpdate update(binder.Items());
     for (const std::string& name : found) {
+        if (stop.Stopped()) {
+            break;
+        }
         // The walk names files "\sub\file" below the folder it was given.
         const std::string path = JoinPath(folder, NativePath(name.substr(1)));
         auto record = std::make_unique<TPageInfo>();
@@ -128,7 +138,12 @@ void AddHtmlFilePages(ExportContext& context, const std::string& folder,
         parent = node;
         mode = TInsertMode::Sibling;
         TPageInfo& added = *NodeRecord(node);
+        stop.Capturing(&added);
         const bool captured = text != nullptr && context.Capture.CapturePageNow(added);
+        stop.Capturing(nullptr);
+        if (stop.Stopped()) {
+            break; // its capture was stopped, and ended as a stopped capture does
+        }
         added.State = captured ? CaptureState::Completed : CaptureState::Failed;
         added.Content.Stats.State = static_cast<int32_t>(added.State);
         added.Reload = 1;

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+class ICaptureStarter;
 class TPageInfo;
 class TTreeNode;
 struct BinderPaths;
@@ -42,12 +43,30 @@ FilesWritten CopyPageResources(const TPageInfo& record, const BinderPaths& paths
 // many digits as `siblings` needs, made a clean file name.
 std::string FolderSaveEntryName(int siblings, int index, const std::string& title);
 
+// The Cancel of an import of HTML files: once stopped, the import adds no further file, and the
+// capture at work on the page being added is stopped as the user's Stop stops a capture.
+class HtmlImportStop {
+public:
+    explicit HtmlImportStop(ICaptureStarter& capture) : capture_(capture) {}
+    // Called from the event loop the import serves, during a capture or between pages.
+    void Stop();
+    bool Stopped() const { return stopped_; }
+    // The page whose capture is at work, while it is; null after.
+    void Capturing(TPageInfo* record) { capturing_ = record; }
+
+private:
+    ICaptureStarter& capture_;
+    TPageInfo* capturing_ = nullptr;
+    bool stopped_ = false;
+};
+
 // Every .htm, .html and .shtml file below `folder` (and its sub-folders when the setting asks
 // for it) becomes a captured page, the first below the selection, each further one beside the
-// one before. A file that cannot be read becomes a page whose capture failed. `step` runs
-// after each page.
+// one before, until `stop` is stopped: a page whose capture was stopped stays as that capture
+// ended it. A file that cannot be read becomes a page whose capture failed. `step` runs after
+// each page.
 void AddHtmlFilePages(ExportContext& context, const std::string& folder,
-                      const std::function<void()>& step);
+                      const std::function<void()>& step, HtmlImportStop& stop);
 
 // "Sync Content": the selected page's page file goes and its page is captured again, with the
 // wait form kept hidden.

@@ -11,6 +11,7 @@
 #include "app/capture/LevelStatusForm.h"
 #include "app/capture/MultiCapture.h"
 #include "app/capture/taskqueue.h"
+#include "platform/base/EventLoopWait.h"
 #include "platform/base/Files.h"
 #include "platform/base/Invoker.h"
 #include "platform/base/PostedMessage.h"
@@ -27,8 +28,14 @@ struct CaptureController::Job : std::enable_shared_from_this<Job> {
     TPageInfo* Record = nullptr; // the tree's record; looked at on the main thread only
     TPageInfo Work;              // the capture's own copy of it
     MultiCapture Capture;
-    std::thread Thread;             // the VelmorThread or MultiPageThread; none for a task
-    bool PollerTask = false;        // runs on the queue's poller
+    std::thread Thread; // the VelmorThread or MultiPageThread; none for a task or an import
+    // Runs on a thread that is not its own (the queue's poller, or the worker beside an import's
+    // event loop), and is waited for by its end.
+    bool Borrowed = false;
+    // How its end saves the binder: at once for a page the user asked for; for the queue's
+    // pages, which come one after another as a level's do, at most every CaptureSaveInterval;
+    // not at all for an import's, which writes the binder once all its pages are in.
+    enum class EndSave { AtOnce, AtInterval, None } Save = EndSave::AtOnce;
     std::atomic<bool> Ended{false}; // the worker no longer uses the job
     bool Released = false;          // let go by the controller (main thread)
 };
@@ -163,8 +170,7 @@ void CaptureController::StartNodeCapture(TPageInfo& record, bool useCache,
     job->Capture.Form = options.KeepWaitFormHidden ? StatusForm::None : StatusForm::Wait;
     // VelmorThread: the page alone; the thread gets the job, which outlives it.
     job->Thread = std::thread([this, raw = job.get()] {
-        CapturePage(raw->Work, raw->Capture.UseCache, &raw->Capture, raw->Capture.Context);
-        raw->Work.Reload = 1;
+        CaptureJobPage(*raw);
         raw->Ended = true;
         Invoker().Post([this, weak = raw->weak_from_this()] {
             if (auto job = weak.lock()) {
@@ -237,7 +243,7 @@ void CaptureController::Release(Job& job) {
     std::shared_ptr<Job> keep = job.shared_from_this();
     std::erase(jobs_, keep);
     job.Capture.Cancel();
-    if (job.PollerTask) {
+    if (job.Borrowed) {
         Invoker().WaitServing([&job] { return job.Ended.load(); });
     } else {
         // The worker may wait for the main thread (a new node): keep serving it.
@@ -263,21 +269,49 @@ void CaptureController::StopCapturesOf(TPageInfo& record) {
     cancelling_.erase(&record);
 }
 
+bool CaptureController::CaptureJobPage(Job& job) {
+    const bool captured =
+        CapturePage(job.Work, job.Capture.UseCache, &job.Capture, job.Capture.Context);
+    job.Work.Reload = 1;
+    return captured;
+}
+
 bool CaptureController::CapturePageNow(TPageInfo& record) {
     StopCapturesOf(record);
-    MultiCapture capture;
-    capture.Root = &record;
-    capture.Options.PageGiven = true;
-    capture.Background = false;
-    if (setup_.Paths != nullptr) {
-        capture.Context.Root = setup_.Paths->BinderRoot;
-        capture.Context.Store = setup_.Paths->BinderStore;
+    if (record.Content.FetchedText.empty()) {
+        return false; // nothing to capture: no capture begins, and none ends
     }
-    capture.Context.Http = setup_.Http;
-    capture.Context.PageTime = setup_.PageTime;
-    const bool captured = CaptureFetchedPage(record, false, &capture, capture.Context);
-    record.CurrentCapture = nullptr; // the capture ends with this call
+    CaptureOptions options;
+    options.PageGiven = true;
+    std::shared_ptr<Job> job = MakeJob(record, false, options);
+    job->Capture.Form = StatusForm::None;
+    job->Borrowed = true;
+    job->Save = Job::EndSave::None;
+    bool captured = false;
+    try {
+        // A stalled resource holds the worker, never the window: the event loop runs meanwhile.
+        RunBesideEventLoop([&captured, raw = job.get()] {
+            struct EndMark {
+                std::atomic<bool>& ended;
+                ~EndMark() { ended = true; }
+            } mark{raw->Ended};
+            captured = CaptureJobPage(*raw);
+        });
+    } catch (...) {
+        // No worker runs any more, or none began.
+        job->Ended = true;
+        Release(*job);
+        throw;
+    }
+    // Let go meanwhile (the binder closed): its results are dropped, as any capture's.
+    CaptureEnded(*job, true);
+    // The end is handled before the import reports on the page and goes on.
+    Invoker().Drain();
     return captured;
+}
+
+void CaptureController::StopCapture(TPageInfo& record) {
+    StopPageCapture(record);
 }
 
 void CaptureController::CancelCapture(TPageInfo& record) {
@@ -310,9 +344,10 @@ void CaptureController::CaptureEnded(Job& job, bool deliver) {
             HandOver(job.Work, *record);
         }
         PostCaptureDone(job.Work.Id);
-        // A page the user asked for is saved once its end has been handled; the queue's pages
-        // come one after another, like the pages of a level.
-        PostAfterReports([this, ended = !job.PollerTask] { SaveCaptured(ended); });
+        if (job.Save != Job::EndSave::None) {
+            PostAfterReports(
+                [this, ended = job.Save == Job::EndSave::AtOnce] { SaveCaptured(ended); });
+        }
     }
 }
 
@@ -420,7 +455,8 @@ std::shared_ptr<CaptureController::Job> CaptureController::FindNodeSync(uint32_t
     }
     // Levels 0, pages of the same site only; captured on the poller itself.
     std::shared_ptr<Job> job = MakeJob(*record, true, CaptureOptions{});
-    job->PollerTask = true;
+    job->Borrowed = true;
+    job->Save = Job::EndSave::AtInterval;
     job->Capture.Background = false;
     return job;
 }
@@ -449,9 +485,7 @@ void CaptureController::RunPageTask(TaskQueue& queue, const Task& task, int inde
     if (queue.StopRequested()) {
         job->Capture.Cancel();
     }
-    const bool captured =
-        CapturePage(job->Work, job->Capture.UseCache, &job->Capture, job->Capture.Context);
-    job->Work.Reload = 1;
+    const bool captured = CaptureJobPage(*job);
     {
         std::lock_guard<std::mutex> guard(pollerLock_);
         pollerJob_.reset();

@@ -67,6 +67,7 @@ inline constexpr std::chrono::seconds CaptureSaveInterval{30};
 // ends (the page alone, or the last level of one with linked pages, or one stopped or closed
 // early), and while a capture with linked pages or the download queue keeps adding pages, at
 // most every CaptureSaveInterval; a crash then loses at most the pages of that last stretch.
+// The pages of an HTML import are written by the import, once all of them are in.
 class CaptureController : public ICaptureStarter {
 public:
     explicit CaptureController(CaptureSetup setup);
@@ -88,10 +89,15 @@ public:
     // through the record's CurrentCapture (set while a capture works on it): that capture then
     // ends as usual, and its 3022 shows the record stopped.
     void CancelCapture(TPageInfo& record) override;
-    // Captures the record's page from the text it holds (a local file being imported) here and
-    // now, with its resources; nothing reports to the window, whose wait form belongs to the
-    // import. False when the record holds no text.
+    // Captures the record's page from the text it holds (a local file being imported), with
+    // its resources, as a capture of the page alone: on a worker, within the page's time,
+    // reporting through the port, and stopped as any capture; the status of its parse stays
+    // off the wait form, which belongs to the import. Meanwhile the main thread's event loop
+    // runs (the window paints, the import's Cancel is heard). Returns once the capture has
+    // ended and its end (3022) has been handled. False when the record holds no text.
     bool CapturePageNow(TPageInfo& record) override;
+    // As the user's Stop (StopPageCapture).
+    void StopCapture(TPageInfo& record) override;
     // Cancels every capture and waits for them (closing the binder, after its queue stopped).
     void CancelAll();
     // While a capture with linked pages has its status form up.
@@ -116,6 +122,8 @@ private:
     friend class LevelCaptureHost;
 
     std::shared_ptr<Job> MakeJob(TPageInfo& record, bool useCache, const CaptureOptions& options);
+    // The page of a capture without levels, on the thread the job runs on.
+    static bool CaptureJobPage(Job& job);
     void RunLevels(TPageInfo& record, bool useCache, const CaptureOptions& options);
     // Lets a job go (once): cancels it and waits for its worker.
     void Release(Job& job);

@@ -122,3 +122,10 @@ bool MultiCapture::CaptureLevels(ILevelCaptureHost& host) {
     }
     return IsCancelled() ? closeForm() : true;
 }
+
+void StopPageCapture(TPageInfo& record) {
+    record.State = CaptureState::Stopped;
+    if (record.CurrentCapture != nullptr) {
+        record.CurrentCapture->Cancel();
+    }
+}

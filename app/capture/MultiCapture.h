@@ -75,3 +75,8 @@ private:
 
     std::unordered_set<std::string> visited_; // pages captured: lower case, no fragment
 };
+
+// The user's Stop of a page: the record is stopped, and the capture at work on it, if any, is
+// cancelled; that capture ends as any does, and its end (3022) shows the record stopped, with
+// what it stored kept. Main thread only.
+void StopPageCapture(TPageInfo& record);

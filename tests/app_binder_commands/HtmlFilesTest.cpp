@@ -162,7 +162,49 @@ TEST(HtmlFiles, ImportAddsChainedPagesAndMarksUnreadableOnesFailed) {
               std::vector<std::string>{"now " + IntToHex(a->Id, 1) + " <html>a</html>"});
     EXPECT_FALSE(binder.binder.BinderDirty) << "the tree file is written";
     EXPECT_EQ(binder.exportUi.CallsOf("OpenStatusForm"),
-              std::vector<std::string>{"OpenStatusForm(Adding page, please wait ....)"});
+              std::vector<std::string>{"OpenStatusForm(Adding page, please wait ....|cancel)"});
+}
+
+// Cancel of the import's wait form ends the import: pressed while a page is captured, that
+// capture is stopped as the user's Stop stops one and the page is left as its capture ended it;
+// pressed between pages, the page before keeps its capture. No later file is added, and the
+// binder holds and has written what came in.
+TEST(HtmlFiles, CancelEndsTheImportAndStopsThePageAtWork) {
+    for (const bool duringCapture : {true, false}) {
+        SCOPED_TRACE(duringCapture ? "during a capture" : "between pages");
+        ExportFixture binder;
+        TTreeNode* folder = AddRecord(binder.Tree(), nullptr, NodeKind::Folder, 1, "In");
+        binder.Tree().SetSelected(folder);
+        TempDir source;
+        for (const char* name : {"a.htm", "b.htm", "c.htm"}) {
+            WriteFileBytes(source / name, std::string("<p>") + name + "</p>");
+        }
+        binder.exportUi.DialogAnswers.push_back(source.Str());
+        int captures = 0;
+        binder.capture.OnNow = [&](TPageInfo&) {
+            if (++captures == 2 && duringCapture) {
+                binder.exportUi.PressWaitFormCancel();
+            }
+        };
+        int steps = 0;
+        binder.exportUi.PressCancel = [&] { return ++steps == 2 && !duringCapture; };
+        FileImportHtmlExecute(binder.context, binder.exportUi);
+
+        ASSERT_EQ(folder->Count(), 2);
+        const TPageInfo* first = NodeRecord(folder->Item(0));
+        const TPageInfo* second = NodeRecord(folder->Item(1));
+        EXPECT_EQ(first->State, CaptureState::Completed);
+        EXPECT_EQ(second->State, duringCapture ? CaptureState::Stopped : CaptureState::Completed);
+        std::vector<std::string> calls{"now " + IntToHex(first->Id, 1) + " <p>a.htm</p>",
+                                       "now " + IntToHex(second->Id, 1) + " <p>b.htm</p>"};
+        if (duringCapture) {
+            calls.push_back("stop " + IntToHex(second->Id, 1));
+        }
+        EXPECT_EQ(binder.capture.Calls, calls);
+        EXPECT_EQ(binder.exportUi.CallsOf("CloseStatusForm").size(), 1u);
+        EXPECT_FALSE(binder.binder.BinderDirty);
+        EXPECT_EQ(ReadFileBytes(binder.paths.TreeFilePath), TreeFileBytes(binder.Tree()));
+    }
 }
 
 TEST(HtmlFiles, SyncContentRemovesThePageFileAndCapturesAgain) {

@@ -1,7 +1,7 @@
 #pragma once
 
-// A capture engine for tests: records which records were started and cancelled, as
-// "start <HEX id> <levels>" and "cancel <HEX id>".
+// A capture engine for tests: records which records were started, stopped and cancelled, as
+// "start <HEX id> <levels>", "stop <HEX id>" and "cancel <HEX id>".
 
 #include "app/binder/CaptureStarter.h"
 #include "app/binder/PageInfo.h"
@@ -38,6 +38,11 @@ public:
             OnNow(record);
         }
         return CaptureNowResult;
+    }
+    // Recorded as "stop <HEX id>"; the record is stopped, as the engine stops it.
+    void StopCapture(TPageInfo& record) override {
+        Calls.push_back("stop " + IntToHex(record.Id, 1));
+        record.State = CaptureState::Stopped;
     }
     void CancelCapture(TPageInfo& record) override {
         Calls.push_back("cancel " + IntToHex(record.Id, 1));

@@ -163,8 +163,12 @@ void FileImportHtmlExecute(ExportContext& context, IExportUi& ui) {
         return;
     }
     {
-        const HeldWaitForm waiting(ui, HtmlImportWait);
-        AddHtmlFilePages(context, *folder, [&ui] { ui.UpdateStatusForm(); });
+        // Outlives the form, whose Cancel reaches it until the form closes.
+        HtmlImportStop stop(context.Capture);
+        const HeldWaitForm waiting(ui, HtmlImportWait, true);
+        ui.WhenWaitFormCancelled([&stop] { stop.Stop(); });
+        AddHtmlFilePages(
+            context, *folder, [&ui] { ui.UpdateStatusForm(); }, stop);
     }
     TBinderTree& binder = context.Binder;
     binder.BinderDirty = true;

@@ -42,5 +42,6 @@ void FileSaveHtmlExecute(ExportContext& context, IExportUi& ui);
 void FileSaveHtmlAllExecute(ExportContext& context, IExportUi& ui);
 
 // "Html File(s) From Directory": the HTML files of a chosen folder become captured pages
-// (AddHtmlFilePages) under the wait form; the binder is saved after.
+// (AddHtmlFilePages) under the wait form, whose Cancel ends the import; the pages added are
+// kept and the binder is saved after.
 void FileImportHtmlExecute(ExportContext& context, IExportUi& ui);

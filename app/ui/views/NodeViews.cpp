@@ -477,11 +477,8 @@ void TNodeViews::Stop() {
         return;
     }
     if (TPageInfo* record = SelectedRecord()) {
-        record->State = CaptureState::Stopped;
+        StopPageCapture(*record);
         window_.BinderChanged();
-        if (record->CurrentCapture != nullptr) {
-            record->CurrentCapture->Cancel();
-        }
     }
     Enable(ViewCommand::ToolRefresh, true);
     window_.SetDownloadAnimation(false);
