@@ -99,11 +99,11 @@ int Open(const std::vector<std::string>& args) {
                              ? std::nullopt
                              : MakeDdeOpenCommand(std::filesystem::absolute(args[1]).string());
     if (!command) {
-        return Fail("a binder path must not be empty or contain \")\"");
+        return Fail("a binder path must not be empty or too long");
     }
     std::string error;
-    if (!SendToRunningInstance(EncodeExecuteFrame(DdeServiceName, DdeTopicName, *command), Patience,
-                               error)) {
+    if (!SendToRunningInstance(EncodeExecuteFrame(DdeServiceName, command->Topic, command->Text),
+                               Patience, error)) {
         return Fail(error);
     }
     return 0;

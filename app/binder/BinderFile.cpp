@@ -37,7 +37,8 @@ bool HasLineBreak(const std::string& text) {
 // Why a binder file's store or save value cannot be taken; empty when both can. The binder's
 // files are never reached through a link, and the store is named as the program names every
 // store it makes; no rule on names is trusted alone, though: nothing is removed there that the
-// program did not make (StoreAccess).
+// program did not make (StoreAccess). The folder the binder lies in may be any folder, a hidden
+// one too: many users keep their data below ~/.local/share.
 std::string RefusedEntries(const std::string& folder, const std::string& store,
                            const std::string& save) {
     const std::pair<const std::string*, const char*> entries[] = {{&store, "store folder"},
@@ -56,11 +57,6 @@ std::string RefusedEntries(const std::string& folder, const std::string& store,
     if (!store.ends_with(StoreSuffix)) {
         return "its store folder \"" + store + "\" does not end in \"" + std::string(StoreSuffix) +
                "\"";
-    }
-    for (const fs::path& name : fs::path(folder)) {
-        if (name.string().starts_with('.')) {
-            return "its store folder lies in the hidden folder \"" + name.string() + "\"";
-        }
     }
     const std::tuple<const std::string*, const char*, mode_t> kinds[] = {
         {&store, "store folder", S_IFDIR}, {&save, "tree file", S_IFREG}};
@@ -134,6 +130,11 @@ bool UsableBinderName(const std::string& name) {
 
 bool UsableBinderFolder(const std::string& folder) {
     return !HasLineBreak(folder);
+}
+
+std::string RefusedNewBinder(const std::string& root, const std::string& name) {
+    // The very rule an open applies, so no binder is made that would then be refused.
+    return RefusedEntries(root, name + std::string(StoreSuffix), name + ".sav");
 }
 
 TBinderFiles::TBinderFiles(ITaskQueue& queue, ICaptureStarter& capture, TSettings& settings,

@@ -32,6 +32,10 @@ bool SameFile(const std::string& a, const std::string& b);
 bool UsableBinderName(const std::string& name);
 // True for a folder that can be written into a line of the binder file.
 bool UsableBinderFolder(const std::string& folder);
+// Why a binder named `name` made in `root` would be refused when opened (its store or tree file
+// name begins with ".", or one of them is there already as a link or as the wrong kind of
+// entry); empty when it can be made.
+std::string RefusedNewBinder(const std::string& root, const std::string& name);
 
 // A binder file as it is opened: its values, and its folder (BinderFolderOf the file), which is
 // the binder's folder whatever the "root=" value says.
@@ -66,8 +70,8 @@ public:
 
     // The binder file with its folder, or nothing (with the reason) when it cannot be read, its
     // store or save value is no plain name inside the folder (IsPlainEntryName) or begins with
-    // ".", its store's name does not end in "store", the folder lies in a hidden folder, or its
-    // store or tree file is a link or not a folder or file. The "root=" value is not looked at.
+    // ".", its store's name does not end in "store", or its store or tree file is a link or not
+    // a folder or file. The "root=" value is not looked at.
     std::optional<TBinderToOpen> ReadBinderValues(const std::string& binderFilePath,
                                                   std::string& reason) const;
     // Takes the binder file's folder and values as the open binder's paths and loads its saved

@@ -92,7 +92,7 @@ TProgram::~TProgram() {
 bool TProgram::ClaimInstance(int& exitCode) {
     std::string handover = EncodeMessageFrame({OnlyOneVelmorMessage, 0});
     if (openCommand_) {
-        handover += EncodeExecuteFrame(DdeServiceName, DdeTopicName, *openCommand_);
+        handover += EncodeExecuteFrame(DdeServiceName, openCommand_->Topic, openCommand_->Text);
     }
     switch (channel_.ClaimOrHandOver(handover)) {
     case InstanceChannel::Claim::Primary:
@@ -144,8 +144,7 @@ std::optional<int> TProgram::Start() {
         const std::string path = std::filesystem::absolute(*commandLine.FileArgument).string();
         openCommand_ = MakeDdeOpenCommand(path);
         if (!openCommand_) {
-            std::cerr << "tarnwick: a binder path given to open must not contain \")\": " << path
-                      << '\n';
+            std::cerr << "tarnwick: a binder path given to open is too long: " << path << '\n';
             return 1;
         }
     }
@@ -184,7 +183,7 @@ std::optional<int> TProgram::Start() {
     if (openCommand_) {
         // A binder named on the command line comes in as the shell's DDE request would.
         QTimer::singleShot(0, window_.get(), [command = *openCommand_] {
-            DdeServerCallback(DdeServiceName, DdeTopicName, command);
+            DdeServerCallback(DdeServiceName, command.Topic, command.Text);
         });
     }
     QObject::connect(window_.get(), &TFormVelmorRnx::FormClosed, QCoreApplication::instance(),

@@ -14,6 +14,7 @@
 #include "app/capture/TransferBounds.h"
 #include "app/capture/taskqueue.h"
 #include "app/ui/Collaborators.h"
+#include "platform/shell/DdeServer.h"
 #include "platform/shell/InstanceChannel.h"
 
 #include <chrono>
@@ -82,7 +83,7 @@ private:
     TSettings settings_;
     BinderPaths paths_;
     TaskQueue queue_;
-    std::optional<std::string> openCommand_; // the DDE text for a file argument
+    std::optional<DdeExecute> openCommand_; // the DDE request for a file argument
     std::unique_ptr<TForm7> splash_;
     InstanceChannel channel_;
     bool ddeStarted_ = false;

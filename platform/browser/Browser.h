@@ -5,9 +5,9 @@
 
 #include <string>
 
-// How the bytes of HTML given from memory are read. A captured page is read in the browser's
-// default text encoding, which the user can change; a page the program writes itself is
-// UTF-8, whatever that default is.
+// How the bytes of HTML given from memory are read. A captured page is read as the browser
+// reads a page file that names no encoding (guessed, under the default text encoding the user
+// can change); a page the program writes itself is UTF-8, whatever that default is.
 enum class HtmlEncoding { BrowserDefault, Utf8 };
 
 class IBrowser {

@@ -75,9 +75,11 @@ QString HtmlType(HtmlEncoding encoding, const QString& defaultEncoding) {
     return charset.isEmpty() ? QString("text/html") : "text/html;charset=" + charset;
 }
 
+// The file that shows HTML given from memory when it does not go by address.
+constexpr char InlinePageName[] = "page.htm";
+
 // The HTML with a base element right after the head's opening tag (at the start without one).
-QByteArray WithBase(const std::string& html, const std::string& baseUrl) {
-    QByteArray bytes(html.data(), static_cast<qsizetype>(html.size()));
+QByteArray WithBase(QByteArray bytes, const std::string& baseUrl) {
     if (baseUrl.empty()) {
         return bytes;
     }
@@ -163,32 +165,43 @@ void TWebBrowser::Refresh() {
 }
 
 std::string TWebBrowser::LocationURL() const {
+    // HTML from memory stands at its base, also when it is shown through a file.
+    if (ShowingInlineHtml() && !inlineBase_.empty()) {
+        return inlineBase_;
+    }
     const QUrl url = view_->url();
     return url.isEmpty() ? std::string("about:blank") : url.toString().toStdString();
 }
 
 void TWebBrowser::LoadHtml(const std::string& html, const std::string& baseUrl,
                            HtmlEncoding encoding) {
-    const QUrl base(QString::fromStdString(baseUrl));
-    if (html.size() <= MaxInlineHtml) {
-        inlineHtml_ = QByteArray(html.data(), static_cast<qsizetype>(html.size()));
-        inlineBase_ = baseUrl;
-        inlineEncoding_ = encoding;
-        view_->page()->setContent(
-            inlineHtml_, HtmlType(encoding, view_->page()->settings()->defaultTextEncoding()),
-            base);
+    inlineHtml_ = QByteArray(html.data(), static_cast<qsizetype>(html.size()));
+    inlineBase_ = baseUrl;
+    inlineEncoding_ = encoding;
+    ShowInlineHtml();
+}
+
+void TWebBrowser::ShowInlineHtml() {
+    const QString chosen = view_->page()->settings()->defaultTextEncoding();
+    // A document address names one encoding, where the engine guesses that of a file which
+    // names none, as a captured page's file does once the capture took its charset out. So a
+    // captured page goes by address only to be read in the encoding the user chose; else it
+    // goes through a file, and reads from memory exactly as through its own page file.
+    if (inlineHtml_.size() <= static_cast<qsizetype>(MaxInlineHtml) &&
+        (inlineEncoding_ == HtmlEncoding::Utf8 || encodingChosen_)) {
+        view_->page()->setContent(inlineHtml_, HtmlType(inlineEncoding_, chosen),
+                                  QUrl(QString::fromStdString(inlineBase_)));
         return;
     }
-    inlineHtml_.clear();
     if (largePages_ == nullptr) {
         largePages_ = std::make_unique<QTemporaryDir>();
     }
-    const QString path = largePages_->filePath("page.htm");
+    const QString path = largePages_->filePath(QString::fromLatin1(InlinePageName));
     QFile file(path);
     // A file carries no type: a byte order mark is what makes the engine read it as UTF-8.
     const QByteArray bytes =
-        (encoding == HtmlEncoding::Utf8 ? QByteArray("\xEF\xBB\xBF") : QByteArray()) +
-        WithBase(html, baseUrl);
+        (inlineEncoding_ == HtmlEncoding::Utf8 ? QByteArray("\xEF\xBB\xBF") : QByteArray()) +
+        WithBase(inlineHtml_, inlineBase_);
     if (!largePages_->isValid() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(bytes) != bytes.size()) {
         qWarning("The page could not be written to %s", qPrintable(path));
@@ -198,12 +211,21 @@ void TWebBrowser::LoadHtml(const std::string& html, const std::string& baseUrl,
     view_->load(QUrl::fromLocalFile(path));
 }
 
+bool TWebBrowser::ShowingInlineHtml() const {
+    // A document given by address with a base reports the base as its address.
+    const QUrl shown = view_->page()->url();
+    return !inlineHtml_.isEmpty() &&
+           (shown.scheme() == "data" ||
+            (!inlineBase_.empty() && shown == QUrl(QString::fromStdString(inlineBase_))) ||
+            (largePages_ != nullptr && shown == QUrl::fromLocalFile(largePages_->filePath(
+                                                    QString::fromLatin1(InlinePageName)))));
+}
+
 void TWebBrowser::SetTextEncoding(const std::string& name) {
     view_->page()->settings()->setDefaultTextEncoding(QString::fromStdString(name));
-    if (!inlineHtml_.isEmpty() && view_->page()->url().scheme() == "data") {
-        view_->page()->setContent(inlineHtml_,
-                                  HtmlType(inlineEncoding_, QString::fromStdString(name)),
-                                  QUrl(QString::fromStdString(inlineBase_)));
+    encodingChosen_ = true;
+    if (ShowingInlineHtml()) {
+        ShowInlineHtml();
     } else {
         view_->page()->triggerAction(QWebEnginePage::Reload);
     }

@@ -84,8 +84,8 @@ public:
     // Progress 0 to 100 while a page loads, then -1 once the load has ended.
     std::function<void(int progress, int maximum)> OnProgress;
 
-    // Above this many bytes, HTML from memory is shown through a file: a document address
-    // carries at most 2 MB, and the bytes travel base64-encoded.
+    // Above this many bytes, the program's own HTML is shown through a file too: a document
+    // address carries at most 2 MB, and the bytes travel base64-encoded.
     static constexpr size_t MaxInlineHtml = 1536 * 1024 - 4096;
 
 private:
@@ -96,11 +96,17 @@ private:
     TFindBar* findBar_ = nullptr;
     TOfflineInterceptor* interceptor_ = nullptr;
     std::unique_ptr<QTemporaryDir> largePages_;
-    // The document last given as HTML in memory, while it is the one shown: a document
-    // address declares its encoding, so a new encoding means loading these bytes again.
+    // Shows the HTML last given from memory, by address or through a file.
+    void ShowInlineHtml();
+    // True while that HTML is the document shown.
+    bool ShowingInlineHtml() const;
+
+    // The document last given as HTML in memory: a new encoding means showing these bytes
+    // again, read in it.
     QByteArray inlineHtml_;
     std::string inlineBase_;
     HtmlEncoding inlineEncoding_ = HtmlEncoding::BrowserDefault;
+    bool encodingChosen_ = false; // SetTextEncoding was called; the engine's default till then
     std::unique_ptr<QPrinter> printer_;
     bool busy_ = false;
     int zoomStep_ = DefaultZoomStep;

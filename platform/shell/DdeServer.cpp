@@ -18,6 +18,13 @@ DdeServerState& Server() {
 
 constexpr std::array<std::string_view, 1> CommandTable = {DdeOpenCommand};
 
+// A path the "OpenPath" topic carries: as long as the command's buffer allows, and no NUL,
+// which would end the command's text.
+bool UsablePath(std::string_view path) {
+    return !path.empty() && path.size() < DdePathBufferSize &&
+           path.find('\0') == std::string_view::npos;
+}
+
 } // namespace
 
 int DdeServerInit(InstanceChannel& channel, std::function<void(const std::string&)> openBinder) {
@@ -40,8 +47,17 @@ int DdeServerDone() {
 
 void DdeServerCallback(const std::string& service, const std::string& topic,
                        const std::string& text) {
-    // The conversation is accepted only on our service and topic, as a DDE connect would be.
-    if (service != DdeServiceName || topic != DdeTopicName) {
+    // The conversation is accepted only on our service and topics, as a DDE connect would be.
+    if (service != DdeServiceName) {
+        return;
+    }
+    if (topic == DdeOpenPathTopic) {
+        if (UsablePath(text) && Server().openBinder) {
+            Server().openBinder(text);
+        }
+        return;
+    }
+    if (topic != DdeTopicName) {
         return;
     }
     int index = -1;
@@ -83,9 +99,13 @@ int ParseDdeCommand(std::string_view text, int& index, std::string& path, std::s
     return 1;
 }
 
-std::optional<std::string> MakeDdeOpenCommand(const std::string& path) {
-    if (path.empty() || path.find_first_of(std::string_view(")\0", 2)) != std::string::npos) {
+std::optional<DdeExecute> MakeDdeOpenCommand(const std::string& path) {
+    if (!UsablePath(path)) {
         return std::nullopt;
     }
-    return "[" + std::string(DdeOpenCommand) + path + ")]";
+    // The command keeps serving an instance that knows no other way in.
+    if (path.find(')') == std::string::npos) {
+        return DdeExecute{DdeTopicName, "[" + std::string(DdeOpenCommand) + path + ")]"};
+    }
+    return DdeExecute{DdeOpenPathTopic, path};
 }

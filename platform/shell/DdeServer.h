@@ -9,11 +9,13 @@
 class InstanceChannel;
 
 // The DDE server's stand-in. Execute texts arrive over the instance channel with the service
-// and topic of their conversation; only service "Tarnwick", topic "System" is accepted, and its
-// one command "[Open(path)]" opens a binder.
+// and topic of their conversation; only service "Tarnwick" is accepted. On topic "System" its
+// one command "[Open(path)]" opens a binder. A path holding ")" cannot travel in that command,
+// so on topic "OpenPath" the whole text is the path of the binder to open, taken as it is.
 
 inline constexpr char DdeServiceName[] = "Tarnwick";
 inline constexpr char DdeTopicName[] = "System";
+inline constexpr char DdeOpenPathTopic[] = "OpenPath";
 inline constexpr char DdeOpenCommand[] = "Open(";
 
 // Room for any path the system allows, with its terminator.
@@ -36,6 +38,13 @@ void DdeServerCallback(const std::string& service, const std::string& topic,
 // A text without ")" and an empty path are refused.
 int ParseDdeCommand(std::string_view text, int& index, std::string& path, std::size_t size);
 
-// The execute text that asks the running instance to open `path`, or nothing when the path is
-// empty or holds a ")" or a NUL, which the command cannot carry.
-std::optional<std::string> MakeDdeOpenCommand(const std::string& path);
+// An execute text with the topic of its conversation.
+struct DdeExecute {
+    std::string Topic;
+    std::string Text;
+};
+
+// What asks the running instance to open `path`: "[Open(path)]" on "System" where that command
+// carries the path, else the path whole on "OpenPath"; nothing when the path is empty, longer
+// than DdePathBufferSize - 1 or holds a NUL, which no path does.
+std::optional<DdeExecute> MakeDdeOpenCommand(const std::string& path);

@@ -221,8 +221,6 @@ TEST(BinderFile, ABinderFileThatCouldReachTheUsersFilesIsRefusedBeforeAnythingIs
          "its store folder \"Filestore\" is not a folder"},
         {"folder.bdf", "store=Fstore\r\nsave=Folder.sav",
          "its tree file \"Folder.sav\" is not a file"},
-        {".config/hidden.bdf", "store=Hstore\r\nsave=h.sav",
-         "its store folder lies in the hidden folder \".config\""},
     };
     for (const auto& [name, values, reason] : cases) {
         WriteFileBytes(b.dir / name, "bindername=N\r\n" + values + "\r\ncount=0\r\n");

@@ -91,7 +91,8 @@ TEST_F(ProgramTest, FirstStartOpensItsFileOnceRunning) {
 }
 
 TEST_F(ProgramTest, FailedStartsEndWithOneAndLeaveNoBlock) {
-    EXPECT_EQ(Start({"tarnwick", "/b/a(1).bdf"}), 1); // the request could not carry the path
+    // The request could not carry the path.
+    EXPECT_EQ(Start({"tarnwick", "/b/" + std::string(5000, 'a') + ".bdf"}), 1);
     createSucceeds = false;
     EXPECT_EQ(Start({"tarnwick", "/nodde"}), 1);
     EXPECT_EQ(lifecycle->Calls, std::vector<std::string>{"create " + Folder.Str() + " default"});

@@ -80,7 +80,10 @@ TEST_F(SendToolTest, InsertReachesAddNodeWithTheSameStrings) {
 TEST_F(SendToolTest, OpenSendsTheWholeAbsolutePath) {
     const std::string longPath = env.Runtime().Str() + "/" + std::string(200, 'n') + ".bdf";
     const std::pair<std::string, std::string> cases[] = {
-        {longPath, longPath}, {"sub/b.bdf", env.Runtime().Str() + "/sub/b.bdf"}};
+        {longPath, longPath},
+        {"sub/b.bdf", env.Runtime().Str() + "/sub/b.bdf"},
+        {"/a(1).bdf", "/a(1).bdf"},
+        {"/x (1)/b)] (2).bdf", "/x (1)/b)] (2).bdf"}};
     for (const auto& [sent, opened] : cases) {
         window.calls.clear();
         ASSERT_EQ(RunSend({"--open", QString::fromStdString(sent)}, env.Runtime().Str()), 0);
@@ -90,7 +93,7 @@ TEST_F(SendToolTest, OpenSendsTheWholeAbsolutePath) {
 }
 
 TEST_F(SendToolTest, BadRequestsFailWithoutReachingTheWindow) {
-    EXPECT_EQ(RunSend({"--open", "/a(1).bdf"}), 1);
+    EXPECT_EQ(RunSend({"--open", QString(5000, 'p')}), 1);
     EXPECT_EQ(RunSend({"--open", ""}), 1);
     EXPECT_EQ(RunSend({"--insert", "u", "i", "/no/such/file.htm"}), 1);
     EXPECT_EQ(RunSend({"--insert", "u", "i"}), 2);

@@ -57,11 +57,17 @@ bool TBinderLifecycle::CreateBinder(const std::string& folder, const std::string
         return fail("Invalid binder name " + name);
     }
     const std::string root = AbsoluteFolder(folder);
+    const std::string binderFile = JoinPath(root, name + ".bdf");
+    // Told also when nobody asked for the binder (the default one): without it the window
+    // would stay without a binder and no word why.
+    if (const std::string refused = RefusedNewBinder(root, name); !refused.empty()) {
+        ui_.Messages.ShowMessage("Unable to create binder\n" + binderFile + ": " + refused + ".");
+        return false;
+    }
     if (!UsableBinderFolder(root) || !ForceDirectories(root)) {
         ui_.Messages.ShowMessage("can not create directory " + folder);
         return false;
     }
-    const std::string binderFile = JoinPath(root, name + ".bdf");
     if (PathIsTaken(binderFile)) {
         if (interactive &&
             ui_.Messages.MessageBox("Binder exists already, override ?", ApplicationTitle,

@@ -44,8 +44,9 @@ public:
     TBinderLifecycle& operator=(const TBinderLifecycle&) = delete;
 
     // Refuses (with a message when `interactive`) a name that is empty, "." or "..", or
-    // holds a separator or a line break, and a folder holding a line break. Overriding the
-    // open binder closes it first.
+    // holds a separator or a line break, and a folder holding a line break. A binder that
+    // opening would refuse (RefusedNewBinder) is not made, and the user is told why whether
+    // or not `interactive`. Overriding the open binder closes it first.
     bool CreateBinder(const std::string& folder, const std::string& name,
                       const std::string& description, bool interactive) override;
     // "Unable to open binder", followed by the file and the reason, also for a binder file

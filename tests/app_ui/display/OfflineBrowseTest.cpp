@@ -89,6 +89,25 @@ TTreeNode* CapturePage(TFormVelmorRnx& window, const std::string& url) {
     return ended ? node : nullptr;
 }
 
+// Shows the selected page node in the browse view, from memory or through its page file as
+// the settings say, and waits for its document; false when none came.
+bool ShowSelectedPage(TProgram& program, bool viaFile) {
+    TFormVelmorRnx& window = *program.Window();
+    TWebBrowser& page = window.ViewsPane().WebBrowser();
+    program.Settings().ShowPageViaFile = viaFile;
+    NodeRecord(window.Binder().Items().Selected())->Reload = 1;
+    bool shown = false;
+    page.OnDocumentComplete = [&](const std::string&, bool ok) { shown = shown || ok; };
+    if (window.ViewsPane().ActivePage() == ViewPage::Browse) {
+        window.TreeView1Click();
+    } else {
+        window.Actions().Action(TMainAction::ViewBrowser)->trigger();
+    }
+    const bool came = QTest::qWaitFor([&] { return shown; }, 30000);
+    page.OnDocumentComplete = nullptr;
+    return came;
+}
+
 } // namespace
 
 TEST(OfflineBrowse, CapturedPageIsShownFromTheBinderAlone) {
@@ -176,17 +195,7 @@ TEST(OfflineBrowse, APageUnderAFolderNamedLikeAnAddressShowsItsPicture) {
     window.Binder().Items().SetSelected(node);
     for (const bool viaFile : {false, true}) {
         SCOPED_TRACE(viaFile);
-        program->Settings().ShowPageViaFile = viaFile;
-        NodeRecord(node)->Reload = 1;
-        bool shown = false;
-        page.OnDocumentComplete = [&](const std::string&, bool ok) { shown = shown || ok; };
-        if (window.ViewsPane().ActivePage() == ViewPage::Browse) {
-            window.TreeView1Click();
-        } else {
-            window.Actions().Action(TMainAction::ViewBrowser)->trigger();
-        }
-        ASSERT_TRUE(QTest::qWaitFor([&] { return shown; }, 30000));
-        page.OnDocumentComplete = nullptr;
+        ASSERT_TRUE(ShowSelectedPage(*program, viaFile));
         // Through the page file the browser shows the file itself, else the node folder.
         const QUrl shownUrl(QString::fromStdString(page.LocationURL()));
         EXPECT_TRUE(shownUrl.isLocalFile());
@@ -204,5 +213,41 @@ TEST(OfflineBrowse, APageUnderAFolderNamedLikeAnAddressShowsItsPicture) {
         EXPECT_EQ(look[2].toInt(), PictureHeight);
     }
     Screenshot(window, "offline-browse-odd-folder.png");
+    CloseProgram(program);
+}
+
+// A captured page whose charset the capture took out reads the same from memory (a binder whose
+// folders are not the program's shows it so) as through its page file: no "’" comes out as
+// "â€™".
+TEST(OfflineBrowse, APageReadsTheSameFromMemoryAsThroughItsFile) {
+    ProgramEnv env;
+    const std::string words = "there\xE2\x80\x99s \xC2\xB6 more\xE2\x80\xA6";
+    LoopbackServer site;
+    site.Serve("/words.htm",
+               "<html><head><meta charset=\"utf-8\"><title>Words</title></head>"
+               "<body><p id=\"w\">" +
+                   words + "</p></body></html>",
+               "text/html; charset=utf-8");
+    site.Start();
+    auto program = StartShownProgram(env, env.Folder.Path());
+    ASSERT_NE(program, nullptr);
+    TFormVelmorRnx& window = *program->Window();
+    TTreeNode* node = CapturePage(window, site.Url("/words.htm"));
+    ASSERT_NE(node, nullptr);
+    ASSERT_EQ(NodeRecord(node)->State, CaptureState::Completed);
+    ASSERT_EQ(NodeRecord(node)->Content.PageHtml.find("charset"), std::string::npos);
+    site.Stop();
+
+    window.Binder().Items().SetSelected(node);
+    std::vector<std::string> shown;
+    for (const bool viaFile : {false, true}) {
+        ASSERT_TRUE(ShowSelectedPage(*program, viaFile));
+        shown.push_back(
+            RunScript(window.ViewsPane().WebBrowser(), "document.getElementById('w').textContent")
+                .toString()
+                .toStdString());
+    }
+    EXPECT_EQ(shown[0], shown[1]);
+    EXPECT_EQ(shown[1], words);
     CloseProgram(program);
 }
