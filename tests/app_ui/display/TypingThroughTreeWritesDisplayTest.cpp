@@ -126,7 +126,7 @@ TEST(TypingThroughTreeWritesDisplay, EveryLetterTypedWhileTheTreeIsWrittenReache
 
     // Words of a letter and a number, so that a lost or doubled key shows where it went.
     std::string typed;
-    for (int word = 0; word < 40; ++word) {
+    for (int word = 0; word < 70; ++word) {
         typed += static_cast<char>('a' + word % 26);
         typed += std::to_string(word);
         typed += ' ';
@@ -138,7 +138,7 @@ TEST(TypingThroughTreeWritesDisplay, EveryLetterTypedWhileTheTreeIsWrittenReache
     // The saves the half-minute timer makes, one after another while the keys come.
     int writesWhileTyping = 0;
     while (typist.state() != QProcess::NotRunning) {
-        ServeEventsFor(std::chrono::milliseconds(700));
+        ServeEventsFor(std::chrono::milliseconds(500));
         if (typist.state() == QProcess::NotRunning) {
             break;
         }
