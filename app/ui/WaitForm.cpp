@@ -94,13 +94,21 @@ void TForm4::Start(const std::string& text) {
 }
 
 void TForm4::StartHolding(const std::string& text, bool cancellable) {
+    Hold(text, cancellable, Qt::ApplicationModal);
+}
+
+void TForm4::StartBusy(const std::string& text) {
+    Hold(text, false, Qt::NonModal);
+}
+
+void TForm4::Hold(const std::string& text, bool cancellable, Qt::WindowModality modality) {
     if (isVisible()) {
         hide(); // the modality changes only while hidden
     }
     holding_ = true;
     cancelled_ = false;
     OnCancel = nullptr;
-    setWindowModality(Qt::ApplicationModal);
+    setWindowModality(modality);
     CancelButton->setVisible(cancellable);
     setFixedSize(FormWidth, cancellable ? BarHeight + ButtonRowHeight : BarHeight);
     Start(text);

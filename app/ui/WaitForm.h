@@ -33,6 +33,12 @@ public:
     // alone until Finish. `cancellable` shows a Cancel button. Returns once the form is on the
     // screen and drawn, and the windows are drawn again where a dialog just closed.
     void StartHolding(const std::string& text, bool cancellable);
+    // Shown like StartHolding around work during which the main thread serves no events (a
+    // tree write), but not modal: nothing can start meanwhile anyway, and a modal form takes
+    // the keyboard from the window, so that what the user types during the work, and until
+    // the window manager gives the window its focus again, went to the form and was lost.
+    // Here the keys wait for the work and then reach the note in their order.
+    void StartBusy(const std::string& text);
     // Cancel was pressed since the form was last shown holding.
     bool Cancelled() const { return cancelled_; }
     // Runs when Cancel is pressed; cleared when the form is shown holding again or finishes.
@@ -45,6 +51,7 @@ public:
     bool Running() const { return Timer1.Enabled(); }
 
 private:
+    void Hold(const std::string& text, bool cancellable, Qt::WindowModality modality);
     // Waits (boundedly) until the form is on the screen, serving only the window system and the
     // calls posted, then draws it.
     void ShowDrawn();

@@ -33,7 +33,9 @@ void TWaitStatus::OpenStatusForm(const std::string& text) {
         return;
     }
     working_ = 1;
-    form_->StartHolding(text, false);
+    // The work does not serve events until it closes the form (UpdateStatusForm only steps
+    // the bar): the form need not hold the window, and keys typed meanwhile wait for it.
+    form_->StartBusy(text);
 }
 
 void TWaitStatus::OpenFromWorker(const std::string& text) {

@@ -223,6 +223,10 @@ public:
     void OnChangeCaretLine(int dOffs);
     void ChangeCaret(bool forceCreate, bool scrollToCaret, bool dontChangeStyle,
                      bool refreshBefore);
+    // The view scrolled: the caret keeps its place in the text and the style typing takes, and
+    // is drawn where that place is now. A scroll in the middle of a layout (the scroll bars
+    // set again) waits for the caret the layout puts back.
+    void CaretAfterScroll();
     void SetCurTextStyleNo(int value);
     void SetCurParaStyleNo(int value);
     void PrepareForEdit();

@@ -169,6 +169,13 @@ void TRNEditRNData::ChangeCaret(bool /*forceCreate*/, bool scrollToCaret, bool d
     }
 }
 
+void TRNEditRNData::CaretAfterScroll() {
+    if (!HasCaret() || CaretStop().DrawItemNo >= DrawItems.Count()) {
+        return;
+    }
+    ChangeCaret(false, false, true, false);
+}
+
 void TRNEditRNData::SetCurTextStyleNo(int value) {
     if (value != CurTextStyleNo) {
         CurTextStyleNo = value;

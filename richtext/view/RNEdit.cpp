@@ -761,6 +761,16 @@ void TRichNoteEdit::DoEnter() {
     }
 }
 
+void TRichNoteEdit::AfterVScroll() {
+    TRichNote::AfterVScroll();
+    EditData().CaretAfterScroll();
+}
+
+void TRichNoteEdit::AfterHScroll() {
+    TRichNote::AfterHScroll();
+    EditData().CaretAfterScroll();
+}
+
 void TRichNoteEdit::DoExit() {
     TRichNote::DoExit();
     if (IsDestroying()) {

@@ -266,6 +266,10 @@ protected:
     void DoExit() override;
     void Dispatch(TMessage& message) override;
     void Paint() override;
+    // A scroll moves the text under a caret that stays where typing goes: it is drawn again
+    // where that place went, and not at all when the place left the view.
+    void AfterVScroll() override;
+    void AfterHScroll() override;
     void ImeInput(std::u16string_view commit, std::u16string_view preedit) override;
     TRect ImeCursorRect() const override;
 
