@@ -227,6 +227,7 @@ void CaptureController::RunLevels(TPageInfo& record, bool useCache, const Captur
     Release(*job);
     // Cancelled, or its root failed: what it added is kept all the same.
     PostAfterReports([this] { SaveCaptured(true); });
+    TellRefusal(*job);
 }
 
 void CaptureController::Release(Job& job) {
@@ -313,6 +314,12 @@ void CaptureController::CaptureEnded(Job& job, bool deliver) {
         // A page the user asked for is saved once its end has been handled; the queue's pages
         // come one after another, like the pages of a level.
         PostAfterReports([this, ended = !job.PollerTask] { SaveCaptured(ended); });
+        // The poller works every unfinished page of the binder on its own: one message for
+        // all of them.
+        if (!job.Capture.StoreRefusal.empty() &&
+            (!job.PollerTask || !pollerToldRefusal_.exchange(true))) {
+            TellRefusal(job);
+        }
     }
 }
 
@@ -372,6 +379,14 @@ void CaptureController::PostAfterReports(std::function<void()> call) {
     });
 }
 
+void CaptureController::TellRefusal(const Job& job) {
+    if (job.Capture.StoreRefusal.empty() || !setup_.Tell) {
+        return;
+    }
+    // After the record shows the capture failed, so the box stands over what it explains.
+    PostAfterReports([this, text = job.Capture.StoreRefusal] { setup_.Tell(text); });
+}
+
 // ---- the download queue ----------------------------------------------------------------------
 
 void CaptureController::ServeTaskQueue(TaskQueue& queue) {
@@ -384,6 +399,7 @@ void CaptureController::ServeTaskQueue(TaskQueue& queue) {
         }
     });
     queue.SetStartHook([this](TaskQueue& tasks) {
+        pollerToldRefusal_ = false;
         const auto [folder, store] = BinderFoldersSync();
         RemoveFileTaskLeftovers(folder, store, tasks.Tasks());
     });
