@@ -1,7 +1,7 @@
 // A page whose node folder the program did not make: it lies in a store folder that was there
 // before, beside a file of the user's. A capture of such a page stores nothing there, so it
-// fails, says why naming the folder, and the user is told once per capture asked for and once
-// for all the pages the download queue works on its own.
+// fails, says why naming the folder, and the user is told once per capture asked for (with its
+// linked pages or not) and once for all the pages the download queue works on its own.
 #include "app/capture/CaptureController.h"
 
 #include "app/binder/Task.h"
@@ -88,6 +88,9 @@ TEST(UnstorablePage, TheUserIsToldOncePerCaptureAndOnceForTheQueuesPages) {
     setup.Records = &b.binder;
     setup.Paths = &b.paths;
     setup.Port = &port;
+    FakeLevelForm form;
+    reports.Form = &form;
+    setup.LevelForm = &form;
     setup.Tell = [&](const std::string& text) { told.push_back(text); };
     CaptureController controller(setup);
     std::vector<TPageInfo*> pages;
@@ -113,6 +116,13 @@ TEST(UnstorablePage, TheUserIsToldOncePerCaptureAndOnceForTheQueuesPages) {
         EXPECT_NE(told.back().find(b.StoreFolder(0x51) + " "), std::string::npos) << told.back();
     }
 
+    // With linked pages: the root fails, the form closes, and the user is told once more.
+    controller.StartNodeCapture(*pages[1], false, {.Levels = 1});
+    invoker.Drain();
+    EXPECT_EQ(pages[1]->State, CaptureState::Failed);
+    ASSERT_EQ(told.size(), 3u);
+    EXPECT_NE(told.back().find(b.StoreFolder(0x52) + " "), std::string::npos) << told.back();
+
     // Both pages unfinished at the binder's open: the queue fails both, and tells once.
     controller.ServeTaskQueue(queue);
     for (TPageInfo* page : pages) {
@@ -133,7 +143,7 @@ TEST(UnstorablePage, TheUserIsToldOncePerCaptureAndOnceForTheQueuesPages) {
     for (TPageInfo* page : pages) {
         EXPECT_EQ(page->State, CaptureState::Failed);
     }
-    EXPECT_EQ(told.size(), 3u);
+    EXPECT_EQ(told.size(), 4u);
     queue.Stop();
     controller.CancelAll();
 }
