@@ -4,9 +4,11 @@
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderTree.h"
 #include "app/binder/CaptureStarter.h"
+#include "app/binder/FoldersLeft.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
 #include "app/binder/StoreAccess.h"
+#include "app/binder/StoreFiles.h"
 #include "app/binder/StoreLeftovers.h"
 #include "app/binder/Task.h"
 #include "app/binder/TreeFile.h"
@@ -282,15 +284,19 @@ TBinderFiles::DeleteBinderFiles(const std::string& binderFilePath,
     const std::string treeFile = JoinPath(header.Root, header.Save);
     const bool shared =
         StoreSharedWithAnotherBinder(header.Root, header.Store, binderFilePath, header.Save);
+    // What stays is told: the binder's own page folders where the store is shared (its other
+    // folders are another binder's), else the store.
+    std::vector<std::string> left;
     const auto deleteFolders = [&] {
         if (shared) {
-            for (uint32_t id : TreeFileNodeIds(treeFile)) {
-                store.RemoveNodeFolder(id);
-            }
+            left = DeleteNodeFolders(TreeFileNodeIds(treeFile), header.Root, header.Store);
+            store.RemoveStoreIfEmpty();
         } else {
             store.RemoveOwnFolders([](const std::string&) { return false; });
+            if (std::string stays; !store.RemoveStoreIfEmpty(&stays) && !stays.empty()) {
+                left.push_back(std::move(stays));
+            }
         }
-        store.RemoveStoreIfEmpty();
     };
     aside ? aside(deleteFolders) : deleteFolders();
     const FileDescriptor folder = OpenFolderPath(header.Root);
@@ -299,5 +305,5 @@ TBinderFiles::DeleteBinderFiles(const std::string& binderFilePath,
     }
     std::error_code ignored;
     fs::remove(binderFilePath, ignored);
-    return {};
+    return FoldersLeftMessage("Binder " + binderFilePath + " is deleted", left);
 }

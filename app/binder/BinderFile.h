@@ -95,7 +95,8 @@ public:
     // those of the tree file's nodes when another binder file names the same store), then the
     // store itself when the program made it and nothing else is left in it. A folder of the
     // user's, whatever its name, stays with everything in it. Deletes no file when the binder
-    // file would be refused at opening; returns the message to show then (empty otherwise).
+    // file would be refused at opening; returns the message to show then, or the one that says
+    // which folder stays (FoldersLeftMessage), and empty when everything went.
     // `aside` runs the deleting of the store's folders, which touches nothing but files, and
     // returns when it has ended; empty, it runs in place.
     std::string

@@ -133,9 +133,10 @@ public:
     // the stored files of their pages deleted. When it cannot be written the files stay, so the
     // tree file on disk never names a page whose files are gone. `aside` runs the deleting of
     // the files, which touches neither the tree nor a window, and returns when it has ended;
-    // empty, it runs in place.
-    void DeleteNodes(const std::vector<TTreeNode*>& nodes,
-                     const std::function<void(const std::function<void()>&)>& aside = {});
+    // empty, it runs in place. Returns what to tell the user when folders of the pages stay
+    // (FoldersLeftMessage), else empty.
+    std::string DeleteNodes(const std::vector<TTreeNode*>& nodes,
+                            const std::function<void(const std::function<void()>&)>& aside = {});
     void DeleteNode(TTreeNode* node) { DeleteNodes({node}); }
 
     // ---- cut, copy, paste, drop ----

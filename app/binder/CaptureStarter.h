@@ -25,6 +25,9 @@ public:
     // The user's Stop of the record's page: the record is stopped and the capture at work on
     // it, if any, is cancelled; that capture ends as usual and shows the record stopped.
     virtual void StopCapture(TPageInfo& /*record*/) {}
+    // An import's captures (CapturePageNow) have all ended: a page among them that could not be
+    // stored is told of now, once for the whole import.
+    virtual void ImportEnded() {}
     // True while a capture of linked pages runs: the main window's wait form is left alone
     // meanwhile, as that capture has a form of its own.
     virtual bool LevelCaptureRunning() const { return false; }

@@ -5,26 +5,23 @@
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
 
-namespace {
-
-std::string PageFileName(uint32_t id) {
+std::string NodePageFileName(uint32_t id) {
     return IntToHex(id, 1) + ".htm";
 }
 
-} // namespace
-
 std::string NodePageFilePath(const std::string& root, const std::string& store, uint32_t id) {
-    return JoinPath(NodeStoreFolder(root, store, id), PageFileName(id));
+    return JoinPath(NodeStoreFolder(root, store, id), NodePageFileName(id));
 }
 
 bool RemoveNodePageFile(const std::string& root, const std::string& store, uint32_t id) {
-    return StoreAccess(root, store).RemoveNodeFile(id, PageFileName(id));
+    return StoreAccess(root, store).RemoveNodeFile(id, NodePageFileName(id));
 }
 
 std::string WriteNodePageFile(const std::string& root, const std::string& store, uint32_t id,
                               const std::string& html, std::string* error) {
     std::string why;
-    if (!root.empty() && StoreAccess(root, store).WriteNodeFile(id, PageFileName(id), html, why)) {
+    if (!root.empty() &&
+        StoreAccess(root, store).WriteNodeFile(id, NodePageFileName(id), html, why)) {
         return NodePageFilePath(root, store, id);
     }
     if (error != nullptr) {

@@ -8,6 +8,8 @@
 #include <string>
 
 std::string NodePageFilePath(const std::string& root, const std::string& store, uint32_t id);
+// The page file's name inside its node folder: <HEX>.htm.
+std::string NodePageFileName(uint32_t id);
 // True when the file is gone afterwards (also when there was none); a page file in a node
 // folder the program did not make stays (StoreAccess).
 bool RemoveNodePageFile(const std::string& root, const std::string& store, uint32_t id);

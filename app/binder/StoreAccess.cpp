@@ -17,6 +17,27 @@ std::string Reason(int error) {
     return error == ELOOP ? "it is a link" : std::strerror(error);
 }
 
+// What a delete tells of a folder that stays.
+void Left(std::string* left, const std::string& folder, const std::string& why) {
+    if (left != nullptr) {
+        *left = "the folder " + folder + " stays (" + why + ")";
+    }
+}
+
+// The names a folder still holds besides its mark, the first few of them.
+std::string HeldNames(std::vector<std::string> names) {
+    constexpr size_t Named = 3;
+    std::erase(names, std::string(FolderMarkName));
+    std::string text;
+    for (size_t i = 0; i < names.size() && i < Named; ++i) {
+        text += (i == 0 ? "" : ", ") + names[i];
+    }
+    if (names.size() > Named) {
+        text += " and " + std::to_string(names.size() - Named) + " more";
+    }
+    return text;
+}
+
 // Empties the folder through the descriptor that was found marked, then removes its name: a
 // folder put at that name meanwhile is not emptied, and the last step removes only an empty one.
 bool RemoveMarkedFolder(int store, const std::string& name, int folder) {
@@ -135,18 +156,33 @@ bool StoreAccess::RemoveNodeFile(uint32_t id, std::string_view relative) const {
     return ::unlinkat(folder.Get(), name.c_str(), 0) == 0 || errno == ENOENT;
 }
 
-bool StoreAccess::RemoveNodeFolder(uint32_t id) const {
+bool StoreAccess::RemoveNodeFolder(uint32_t id, std::string* left) const {
+    const std::string name = IntToHex(id, 1);
     const FileDescriptor store = OpenStore(false);
     if (!store.Valid()) {
-        return errno == ENOENT;
+        if (errno != ENOENT) {
+            Left(left, JoinPath(StorePath(), name),
+                 "the store folder can not be used: " + Reason(errno));
+            return false;
+        }
+        return true;
     }
-    const std::string name = IntToHex(id, 1);
     std::string why;
     const FileDescriptor node = OpenMarkedFolder(store.Get(), name, false, why);
     if (!node.Valid()) {
-        return errno == ENOENT;
+        if (errno != ENOENT) {
+            Left(left, JoinPath(StorePath(), name), why);
+            return false;
+        }
+        return true;
     }
-    return RemoveMarkedFolder(store.Get(), name, node.Get());
+    errno = 0;
+    if (!RemoveMarkedFolder(store.Get(), name, node.Get())) {
+        Left(left, JoinPath(StorePath(), name),
+             errno != 0 ? Reason(errno) : "what it holds could not all be removed");
+        return false;
+    }
+    return true;
 }
 
 StoreAccess::Removed
@@ -174,14 +210,28 @@ StoreAccess::RemoveOwnFolders(const std::function<bool(const std::string& name)>
     return removed;
 }
 
-bool StoreAccess::RemoveStoreIfEmpty() const {
+bool StoreAccess::RemoveStoreIfEmpty(std::string* left) const {
     const FileDescriptor binder = OpenFolderPath(binderFolder_);
     const FileDescriptor store =
         binder.Valid() ? OpenFolderAt(binder.Get(), storeName_) : FileDescriptor();
-    if (!store.Valid() || !HoldsFolderMark(store.Get(), storeName_) ||
-        FolderNames(store.Get()) != std::vector<std::string>{FolderMarkName}) {
+    if (!store.Valid()) {
+        if (errno != ENOENT) {
+            Left(left, StorePath(), Reason(errno));
+        }
         return false;
     }
-    return ::unlinkat(store.Get(), FolderMarkName, 0) == 0 &&
-           ::unlinkat(binder.Get(), storeName_.c_str(), AT_REMOVEDIR) == 0;
+    if (!HoldsFolderMark(store.Get(), storeName_)) {
+        Left(left, StorePath(), "the program did not make it, so it does not remove it");
+        return false;
+    }
+    if (const std::string held = HeldNames(FolderNames(store.Get())); !held.empty()) {
+        Left(left, StorePath(), "it still holds " + held);
+        return false;
+    }
+    if (::unlinkat(store.Get(), FolderMarkName, 0) != 0 ||
+        ::unlinkat(binder.Get(), storeName_.c_str(), AT_REMOVEDIR) != 0) {
+        Left(left, StorePath(), Reason(errno));
+        return false;
+    }
+    return true;
 }

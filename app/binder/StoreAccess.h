@@ -53,8 +53,9 @@ public:
     bool RemoveNodeFile(uint32_t id, std::string_view relative) const;
 
     // Removes the node folder of `id` with everything in it when it is the program's; true when
-    // no folder of the program's is left at its name.
-    bool RemoveNodeFolder(uint32_t id) const;
+    // no folder of the program's is left at its name. Whenever a folder stays at its name (not
+    // the program's, or not removable), `left`, when given, says so, naming it and why.
+    bool RemoveNodeFolder(uint32_t id, std::string* left = nullptr) const;
 
     // What RemoveOwnFolders did: the names removed, and whether a folder of the program's
     // could not be removed.
@@ -66,8 +67,9 @@ public:
     // ask to keep (by name).
     Removed RemoveOwnFolders(const std::function<bool(const std::string& name)>& keep) const;
 
-    // Removes the store when the program made it and nothing but its mark is left in it.
-    bool RemoveStoreIfEmpty() const;
+    // Removes the store when the program made it and nothing but its mark is left in it. When
+    // a store stays, `left`, when given, says so, naming it and why (nothing when there is none).
+    bool RemoveStoreIfEmpty(std::string* left = nullptr) const;
 
 private:
     // <store>/<HEX id>/<relative>, for messages.

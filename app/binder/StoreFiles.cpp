@@ -124,10 +124,14 @@ std::vector<uint32_t> WebPageIds(std::span<TTreeNode* const> nodes) {
     return pages;
 }
 
-void DeleteNodeFolders(std::span<const uint32_t> pageIds, const std::string& root,
-                       const std::string& store) {
+std::vector<std::string> DeleteNodeFolders(std::span<const uint32_t> pageIds,
+                                           const std::string& root, const std::string& store) {
     const StoreAccess access(root, store);
+    std::vector<std::string> left;
     for (const uint32_t id : pageIds) {
-        access.RemoveNodeFolder(id);
+        if (std::string stays; !access.RemoveNodeFolder(id, &stays) && !stays.empty()) {
+            left.push_back(std::move(stays));
+        }
     }
+    return left;
 }

@@ -35,6 +35,7 @@ StrVector ListNodeStoreFiles(const TPageInfo& record, const std::string& root,
 
 // The ids of the web pages among `nodes`, in order: the nodes whose records keep a node folder.
 std::vector<uint32_t> WebPageIds(std::span<TTreeNode* const> nodes);
-// Deletes the node folder of each page id, in order, where the program made it (StoreAccess).
-void DeleteNodeFolders(std::span<const uint32_t> pageIds, const std::string& root,
-                       const std::string& store);
+// Deletes the node folder of each page id, in order, where the program made it (StoreAccess);
+// what stays is told, one text per folder that stays (StoreAccess::RemoveNodeFolder).
+std::vector<std::string> DeleteNodeFolders(std::span<const uint32_t> pageIds,
+                                           const std::string& root, const std::string& store);

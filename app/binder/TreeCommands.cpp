@@ -3,6 +3,7 @@
 #include "app/binder/BinderPaths.h"
 #include "app/binder/BinderTree.h"
 #include "app/binder/CaptureStarter.h"
+#include "app/binder/FoldersLeft.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
@@ -95,8 +96,9 @@ void TBinderTree::CaptureSelectedNode(bool useCache, const CaptureOptions& optio
 
 // ---- deleting ------------------------------------------------------------------------------
 
-void TBinderTree::DeleteNodes(const std::vector<TTreeNode*>& nodes,
-                              const std::function<void(const std::function<void()>&)>& aside) {
+std::string
+TBinderTree::DeleteNodes(const std::vector<TTreeNode*>& nodes,
+                         const std::function<void(const std::function<void()>&)>& aside) {
     // By item id: a node below one deleted before it is gone by then and finds nothing.
     std::vector<uint64_t> itemIds;
     for (const TTreeNode* node : nodes) {
@@ -105,7 +107,7 @@ void TBinderTree::DeleteNodes(const std::vector<TTreeNode*>& nodes,
         }
     }
     if (itemIds.empty()) {
-        return;
+        return {};
     }
     std::vector<uint32_t> pages;
     for (const uint64_t itemId : itemIds) {
@@ -130,14 +132,16 @@ void TBinderTree::DeleteNodes(const std::vector<TTreeNode*>& nodes,
     BinderDirty = true;
     // A crash between the two must find a tree file without the nodes, never nodes whose
     // pictures are gone.
+    std::vector<std::string> left;
     if (Save()) {
         // The folders as they are now: the event loop that runs beside the deleting may open
         // another binder meanwhile.
-        const auto deleteFolders = [pages, root = paths_.BinderRoot, store = paths_.BinderStore] {
-            DeleteNodeFolders(pages, root, store);
-        };
+        const auto deleteFolders = [pages, root = paths_.BinderRoot, store = paths_.BinderStore,
+                                    &left] { left = DeleteNodeFolders(pages, root, store); };
         aside ? aside(deleteFolders) : deleteFolders();
     }
+    return FoldersLeftMessage(itemIds.size() == 1 ? "The node is deleted" : "The nodes are deleted",
+                              left);
 }
 
 // ---- cut, copy, paste, drop ----------------------------------------------------------------

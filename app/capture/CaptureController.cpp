@@ -233,6 +233,7 @@ void CaptureController::RunLevels(TPageInfo& record, bool useCache, const Captur
     Release(*job);
     // Cancelled, or its root failed: what it added is kept all the same.
     PostAfterReports([this] { SaveCaptured(true); });
+    TellRefusal(job->Capture.StoreRefusal);
 }
 
 void CaptureController::Release(Job& job) {
@@ -348,6 +349,26 @@ void CaptureController::CaptureEnded(Job& job, bool deliver) {
             PostAfterReports(
                 [this, ended = job.Save == Job::EndSave::AtOnce] { SaveCaptured(ended); });
         }
+        if (!job.Capture.StoreRefusal.empty()) {
+            switch (job.Save) {
+            case Job::EndSave::AtOnce:
+                TellRefusal(job.Capture.StoreRefusal);
+                break;
+            case Job::EndSave::AtInterval:
+                // The poller works every unfinished page of the binder on its own: one
+                // message for all of them.
+                if (!pollerToldRefusal_.exchange(true)) {
+                    TellRefusal(job.Capture.StoreRefusal);
+                }
+                break;
+            case Job::EndSave::None:
+                // An import's files are one action: told once, when it ends.
+                if (importRefusal_.empty()) {
+                    importRefusal_ = job.Capture.StoreRefusal;
+                }
+                break;
+            }
+        }
     }
 }
 
@@ -407,6 +428,18 @@ void CaptureController::PostAfterReports(std::function<void()> call) {
     });
 }
 
+void CaptureController::TellRefusal(const std::string& refusal) {
+    if (refusal.empty() || !setup_.Tell) {
+        return;
+    }
+    // After the record shows the capture failed, so the box stands over what it explains.
+    PostAfterReports([this, text = refusal] { setup_.Tell(text); });
+}
+
+void CaptureController::ImportEnded() {
+    TellRefusal(std::exchange(importRefusal_, std::string()));
+}
+
 // ---- the download queue ----------------------------------------------------------------------
 
 void CaptureController::ServeTaskQueue(TaskQueue& queue) {
@@ -419,6 +452,7 @@ void CaptureController::ServeTaskQueue(TaskQueue& queue) {
         }
     });
     queue.SetStartHook([this](TaskQueue& tasks) {
+        pollerToldRefusal_ = false;
         const auto [folder, store] = BinderFoldersSync();
         RemoveFileTaskLeftovers(folder, store, tasks.Tasks());
     });

@@ -15,6 +15,7 @@
 #include "app/capture/TransferBounds.h"
 #include "platform/net/HttpClient.h"
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -55,6 +56,8 @@ struct CaptureSetup {
     // Told on the worker as each level of a capture with linked pages begins; tests count the
     // levels with it.
     std::function<void(int64_t level)> LevelBegun;
+    // Shows the user a message (a box); on the main thread. None: nothing is shown.
+    std::function<void(const std::string& text)> Tell;
 };
 
 // While a capture with linked pages (or the download queue) keeps adding pages, the binder is
@@ -76,6 +79,10 @@ public:
     CaptureController(const CaptureController&) = delete;
     CaptureController& operator=(const CaptureController&) = delete;
 
+    // A capture whose page could not be stored (StoreRefusal) tells the user so through Tell,
+    // after its end has been shown: once per capture the user asks for (with linked pages, once
+    // for all its pages), and once per run of the queue's poller.
+    //
     // Stops any capture still working on the record, makes it unfinished
     // ("<img \"idx:1\"> Downloading...") and saves it so, without the text of an earlier
     // download unless that is the page to process (handed over, or `useCache`), and captures
@@ -98,6 +105,7 @@ public:
     bool CapturePageNow(TPageInfo& record) override;
     // As the user's Stop (StopPageCapture).
     void StopCapture(TPageInfo& record) override;
+    void ImportEnded() override;
     // Cancels every capture and waits for them (closing the binder, after its queue stopped).
     void CancelAll();
     // While a capture with linked pages has its status form up.
@@ -142,6 +150,8 @@ private:
     // Runs `call` on the main thread after everything already posted there, among it the
     // end (3022) of a capture that has just finished; nothing once the controller is gone.
     void PostAfterReports(std::function<void()> call);
+    // Tells the user why a capture stored nothing, once its end has been shown.
+    void TellRefusal(const std::string& refusal);
 
     // The open binder's folder and its store's name, read on the main thread that sets them;
     // empty when unknown.
@@ -165,6 +175,10 @@ private:
     std::chrono::steady_clock::time_point lastSave_{};
     // When writing the task section last failed; none while it works.
     std::optional<std::chrono::steady_clock::time_point> taskStoreFailed_;
+    // The poller's run has told the user of a page it could not store; set anew as it starts.
+    std::atomic<bool> pollerToldRefusal_{false};
+    // The first page of the running import that could not be stored; told as the import ends.
+    std::string importRefusal_;
     // Calls posted to the main thread hold it weakly: the controller may go before they run.
     std::shared_ptr<CaptureController*> self_ = std::make_shared<CaptureController*>(this);
 };

@@ -24,7 +24,7 @@ void OnCaptureFinished(ICaptureRecords& records, uint32_t nodeId) {
     } else {
         record->State = CaptureState::Failed;
         record->Reload = 1;
-        if (record->Progress.StatusText != PageTooLargeStatus) {
+        if (!IsFailedStatus(record->Progress.StatusText)) {
             record->Progress.StatusText = "Download Failed";
         }
         record->Content.Stats.State = static_cast<int32_t>(CaptureState::Failed);

@@ -353,6 +353,16 @@ bool PageNotObtained(TPageInfo& node) {
     return false;
 }
 
+// A page the node folder cannot take is not captured: the node keeps the page it showed.
+bool PageNotStored(TPageInfo& node, MultiCapture* capture, const std::string& why) {
+    node.Progress.StatusText = FailedStatus(why);
+    if (capture != nullptr && capture->StoreRefusal.empty()) {
+        capture->StoreRefusal =
+            "Capture Failed: " + node.RequestedUrl + " could not be stored: " + why + ".";
+    }
+    return PageNotObtained(node);
+}
+
 // Downloads the node's page by the deadline. False when the server could not be reached, or
 // answered with nothing the page can be made of.
 bool DownloadPage(TPageInfo& node, MultiCapture* capture, const CaptureContext& context,
@@ -419,6 +429,14 @@ void CountFetch(PageContent& content, std::string_view type, FetchKind kind) {
     }
 }
 
+std::string FailedStatus(std::string_view reason) {
+    return "Download Failed: " + std::string(reason);
+}
+
+bool IsFailedStatus(std::string_view text) {
+    return text.starts_with(FailedStatus(""));
+}
+
 PageClock::time_point PageDeadline(const CaptureContext& context) {
     return PageClock::now() + context.PageTime;
 }
@@ -456,6 +474,12 @@ bool CaptureFetchedPage(TPageInfo& node, bool useCache, MultiCapture* capture,
     PageContent& content = node.Content;
     if (content.FetchedText.empty()) {
         return false;
+    }
+    // Checked before anything is rewritten or fetched: a capture that could store nothing
+    // would otherwise end as if it had stored the page.
+    std::string refusal;
+    if (!ResourceStore(context.Root, context.Store, node.Id).CanStorePage(refusal)) {
+        return PageNotStored(node, capture, refusal);
     }
     if (node.FinalUrl.empty()) {
         node.FinalUrl = node.RequestedUrl;

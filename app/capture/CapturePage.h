@@ -44,6 +44,10 @@ inline constexpr std::string_view PageResourceTypes[] = {"css",   "img",        
 inline constexpr size_t MaxPageSize = size_t{64} << 20;
 // The status text of a node whose page was refused for its size.
 inline constexpr const char* PageTooLargeStatus = "Download Failed: the page is larger than 64 MB";
+// The status text of a node whose capture failed for `reason`, as PageTooLargeStatus is made.
+std::string FailedStatus(std::string_view reason);
+// True for a status text that says why a capture failed (FailedStatus).
+bool IsFailedStatus(std::string_view text);
 
 // Where a resource came from, as counted in the capture statistics.
 enum class FetchKind { Cache = 1, NetOrFile = 2, Failed = 3 };
@@ -63,7 +67,8 @@ void CountFetch(PageContent& content, std::string_view type, FetchKind kind);
 // after it. A "file:" URL or a plain path is read from the disk. True when a page
 // text was obtained and processed, whatever its resources gave. A page asked for and not
 // obtained (no answer, a refused answer, an unreadable file) leaves the node with no page
-// text and no final URL, and false; the files it stored before stay.
+// text and no final URL, and false; the files it stored before stay. So does a page that
+// cannot be stored (CaptureFetchedPage).
 bool CapturePage(TPageInfo& node, bool useCache, MultiCapture* capture,
                  const CaptureContext& context);
 
@@ -75,7 +80,10 @@ bool DownloadPageText(TPageInfo& node, MultiCapture* capture, const CaptureConte
 
 // The part of CapturePage after the page text was obtained: the held text is rewritten and its
 // resources stored, by `deadline` (none: the context's PageTime from now). False when no text
-// is held.
+// is held, and when the node folder cannot take its page (not the program's, a read-only disk):
+// then nothing is fetched or written, the node keeps the page it had, without text or final
+// URL, its status text says why (FailedStatus), and the capture's StoreRefusal, when still
+// empty, gets the message for the user, naming the folder.
 bool CaptureFetchedPage(TPageInfo& node, bool useCache, MultiCapture* capture,
                         const CaptureContext& context,
                         std::optional<PageClock::time_point> deadline = std::nullopt);

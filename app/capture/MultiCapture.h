@@ -58,6 +58,10 @@ struct MultiCapture {
     StatusForm Form = StatusForm::None;
     TCapturePort* Port = nullptr;                  // where the capture reports; none: nowhere
     std::function<void(int64_t level)> LevelBegun; // told as each level begins, if set
+    // What the user is told when a page of this capture could not be stored (the first such
+    // page); empty while every page could. Written by the capture's own thread, read once the
+    // capture has ended.
+    std::string StoreRefusal;
 
     void Cancel() { Cancelled = true; }
     bool IsCancelled() const { return Cancelled.load(); }

@@ -1,5 +1,6 @@
 #include "app/capture/ResourceStore.h"
 
+#include "app/binder/NodePageFile.h"
 #include "app/capture/PathRules.h"
 #include "app/capture/UrlDownload.h"
 #include "app/capture/UrlRules.h"
@@ -25,6 +26,11 @@ std::unique_ptr<AtomicFileWriter> ResourceStore::Open(const std::string& relativ
     // for the disk.
     std::string error;
     return store_.OpenNodeFile(id_, relative, false, error);
+}
+
+bool ResourceStore::CanStorePage(std::string& error) const {
+    // A writer that is never committed leaves nothing behind, the page file as it was.
+    return store_.OpenNodeFile(id_, NodePageFileName(id_), false, error) != nullptr;
 }
 
 std::optional<StoredFile> ResourceStore::Stored(const std::string& relative) const {

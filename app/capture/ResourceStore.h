@@ -42,6 +42,11 @@ public:
     // file or a folder the program did not make is on its way.
     std::unique_ptr<AtomicFileWriter> Open(const std::string& relative) const;
 
+    // Whether the node's page can be stored: its folder (made and marked when missing) takes a
+    // new page file. Nothing is written. False, with `error` naming the folder and why, where
+    // the folder is not the program's, a link is on the way or the disk refuses the file.
+    bool CanStorePage(std::string& error) const;
+
     // Writes the bytes at once; false on any failure.
     bool Save(const std::string& relative, std::string_view bytes) const;
 

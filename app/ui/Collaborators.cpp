@@ -20,6 +20,9 @@ TCollaborators MakeCollaborators(TCollaboratorContext& context) {
     // No browser cache can be read here: "use cache" fetches from the net.
     setup.Cache = nullptr;
     setup.PageTime = context.PageTime;
+    setup.Tell = [&messages = context.Roles.Messages](const std::string& text) {
+        messages.ShowMessage(text);
+    };
     auto capture = std::make_unique<CaptureController>(setup);
     capture->ServeTaskQueue(context.Queue);
     parts.Lifecycle =

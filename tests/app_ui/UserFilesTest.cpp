@@ -162,12 +162,19 @@ TEST(UserFiles, BinderFilesNamingTheUsersFilesLeaveEveryFileOfTheHomeAsItWas) {
     window.OpenBinder(made);
     own.insert({"photos.bdf", "photos.sav"});
     EXPECT_EQ(Without(Listing(home), own), Without(before, own));
-    EXPECT_GE(pictureAsked.load(), 1) << "the capture reached the picture it could not write";
+    // The capture could store nothing there: it fetched nothing more, and said so; so did the
+    // delete that left the folder.
+    EXPECT_EQ(pictureAsked.load(), 0);
+    const std::string userFolder = (home / "Restore" / "2024").string();
+    ASSERT_EQ(boxes.Boxes.size(), 5u);
+    EXPECT_NE(boxes.Boxes[3].find("Capture Failed"), std::string::npos) << boxes.Boxes[3];
+    EXPECT_NE(boxes.Boxes[3].find(userFolder + " "), std::string::npos) << boxes.Boxes[3];
+    EXPECT_NE(boxes.Boxes[4].find(userFolder + " stays"), std::string::npos) << boxes.Boxes[4];
 
     // A binder whose store is not made yet opens.
     window.OpenBinder((home / "fresh.bdf").string());
     EXPECT_EQ(program->Settings().LastFile, (home / "fresh.bdf").string());
-    EXPECT_EQ(boxes.Boxes.size(), 3u);
+    EXPECT_EQ(boxes.Boxes.size(), 5u);
     window.OpenBinder(made);
     EXPECT_EQ(program->Settings().LastFile, made);
     CloseProgram(program);

@@ -203,6 +203,7 @@ void TBinderTreeCommands::EditDelete1Execute() {
         }
         // The note open in the editor may belong to a node that stays: keep its edits.
         ui_.Window.StoreTypedNotes();
+        std::string left;
         {
             // The form of the tree write is up, drawn where the question stood, before the
             // first node goes, and stays while the folders of the pages are deleted: that
@@ -211,14 +212,18 @@ void TBinderTreeCommands::EditDelete1Execute() {
             const auto aside = [](const std::function<void()>& work) { RunBesideEventLoop(work); };
             // One delete for all of them: the tree file is written once, before any files go.
             if (!listed.empty()) {
-                tree_.DeleteNodes(listed, aside);
+                left = tree_.DeleteNodes(listed, aside);
                 selection_->ClearSelectionState();
             } else {
-                tree_.DeleteNodes({tree_.Selected()}, aside);
+                left = tree_.DeleteNodes({tree_.Selected()}, aside);
             }
         }
         if (tree_.Selected() != nullptr) {
             tree_.Items().DataChanged(tree_.Selected());
+        }
+        // Told once the wait form is down and the tree shows the nodes gone.
+        if (!left.empty()) {
+            ui_.Messages.ShowMessage(left);
         }
     } else if (ui_.SideBar.TopPanel() == BinderListPanel) {
         const std::string chosen = ui_.SideBar.ChosenBinderPath();

@@ -1,6 +1,7 @@
 #include "app/binder/commands/HtmlCommands.h"
 
 #include "app/binder/BinderPaths.h"
+#include "app/binder/CaptureStarter.h"
 #include "app/binder/BinderTree.h"
 #include "app/binder/ExportContext.h"
 #include "app/binder/FileNames.h"
@@ -170,6 +171,7 @@ void FileImportHtmlExecute(ExportContext& context, IExportUi& ui) {
         AddHtmlFilePages(
             context, *folder, [&ui] { ui.UpdateStatusForm(); }, stop);
     }
+    context.Capture.ImportEnded();
     TBinderTree& binder = context.Binder;
     binder.BinderDirty = true;
     binder.Save();
