@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -91,12 +92,21 @@ bool UnpackFiles(const std::vector<SectionFile>& files, const IdTargets& targets
         return false;
     }
     std::set<uint32_t> ids;
+    // The node folders this import made in its staging folder, each opened once.
+    std::map<uint32_t, FileDescriptor> nodes;
     for (const SectionFile& file : files) {
         for (uint32_t id : targets.at(file.Id)) {
             const std::string relative = TargetRelative(file, id);
             const std::string target = JoinPath(JoinPath(storePath, IntToHex(id, 1)), relative);
-            std::string why;
-            const FileDescriptor node = OpenMarkedFolder(staging.Get(), IntToHex(id, 1), true, why);
+            FileDescriptor& node = nodes[id];
+            if (!node.Valid()) {
+                // Made in place: nothing but this import sees the staging folder, and one a
+                // crash leaves goes with it whole.
+                node = MakeFolderAt(staging.Get(), IntToHex(id, 1));
+                if (node.Valid() && !WriteFolderMark(node.Get(), IntToHex(id, 1))) {
+                    node = FileDescriptor();
+                }
+            }
             std::string name;
             const FileDescriptor folder =
                 node.Valid() ? OpenFolderOf(node.Get(), relative, true, name) : FileDescriptor();
