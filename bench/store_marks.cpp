@@ -143,6 +143,6 @@ void BM_ImportWithMarksBesideWithout(benchmark::State& state) {
 BENCHMARK(BM_ImportWithMarksBesideWithout)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(6);
+    ->Iterations(10);
 
 } // namespace

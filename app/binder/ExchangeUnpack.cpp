@@ -100,12 +100,9 @@ bool UnpackFiles(const std::vector<SectionFile>& files, const IdTargets& targets
             const std::string target = JoinPath(JoinPath(storePath, IntToHex(id, 1)), relative);
             FileDescriptor& node = nodes[id];
             if (!node.Valid()) {
-                // Made in place: nothing but this import sees the staging folder, and one a
-                // crash leaves goes with it whole.
+                // Made in place, and marked only before it moves into the store: nothing but
+                // this import sees the staging folder, and one a crash leaves goes with it whole.
                 node = MakeFolderAt(staging.Get(), IntToHex(id, 1));
-                if (node.Valid() && !WriteFolderMark(node.Get(), IntToHex(id, 1))) {
-                    node = FileDescriptor();
-                }
             }
             std::string name;
             const FileDescriptor folder =
@@ -132,7 +129,10 @@ bool UnpackFiles(const std::vector<SectionFile>& files, const IdTargets& targets
     std::vector<std::string> moved;
     for (uint32_t id : ids) {
         const std::string name = IntToHex(id, 1);
-        if (!RenameWithoutReplacing(staging.Get(), name, storeFolder.Get(), name)) {
+        // The mark goes to the disk as the system writes it back: one a crash cuts short is
+        // marked anew when the binder opens (StoreTakeOver), so it costs the import no sync.
+        if (!WriteFolderMark(nodes[id].Get(), name) ||
+            !RenameWithoutReplacing(staging.Get(), name, storeFolder.Get(), name)) {
             error = Failure("can not write file ", JoinPath(storePath, name));
             for (const std::string& made : moved) {
                 RemoveEntryAt(storeFolder.Get(), made);
