@@ -14,7 +14,8 @@ inline std::map<std::string, std::string> Listing(const std::filesystem::path& f
     std::map<std::string, std::string> entries;
     for (std::filesystem::recursive_directory_iterator it(folder), end; it != end; ++it) {
         const std::string name = it->path().lexically_relative(folder).string();
-        entries[name] = it->is_symlink() ? "-> " + std::filesystem::read_symlink(it->path()).string()
+        entries[name] = it->is_symlink()
+                            ? "-> " + std::filesystem::read_symlink(it->path()).string()
                         : it->is_directory() ? "<dir>"
                                              : ReadFileBytes(it->path());
     }
