@@ -129,27 +129,27 @@ bool TakeOverStore(const std::string& binderFolder, const std::string& storeName
         return false;
     }
     std::vector<std::string> names = FolderNames(store.Get());
+    const size_t entries = names.size();
     std::erase(names, std::string(FolderMarkName));
+    // A mark, whole or cut short by a crash, says the program made the store.
+    const bool owned = entries != names.size();
     std::vector<std::string> pages;
     for (const std::string& name : names) {
-        if (IsPageFolder(store.Get(), name, claims)) {
-            pages.push_back(name);
-        }
-    }
-    // A mark, whole or cut short by a crash, says the program made the store.
-    const bool owned = FolderNames(store.Get()).size() != names.size();
-    if (!owned && pages.size() != names.size()) {
-        return false;
-    }
-    if (owned) {
-        // A mark is not flushed on its own: a folder whose mark a crash cut short is the
-        // program's whatever it holds (a capture's files the tree had not recorded yet).
-        for (const std::string& name : names) {
-            const FileDescriptor folder = OpenFolderAt(store.Get(), name);
-            if (folder.Valid() && DamagedFolderMark(folder.Get()) &&
-                std::find(pages.begin(), pages.end(), name) == pages.end()) {
-                pages.push_back(name);
+        if (!owned) {
+            if (!IsPageFolder(store.Get(), name, claims)) {
+                return false;
             }
+            pages.push_back(name);
+            continue;
+        }
+        // In a store of the program's, a folder marked already is left at one look at its mark
+        // (every open comes here); a folder whose mark a crash cut short (marks are not flushed
+        // on their own) is the program's whatever it holds, as a capture's files the tree had
+        // not recorded yet.
+        const FileDescriptor folder = OpenFolderAt(store.Get(), name);
+        if (folder.Valid() && !HoldsProgramMark(folder.Get()) &&
+            (DamagedFolderMark(folder.Get()) || IsPageFolder(store.Get(), name, claims))) {
+            pages.push_back(name);
         }
     }
     for (const std::string& name : pages) {
