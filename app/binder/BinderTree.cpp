@@ -6,6 +6,7 @@
 #include "app/binder/Settings.h"
 #include "app/binder/StoreAccess.h"
 #include "app/binder/StoreLeftovers.h"
+#include "app/binder/StoreTakeOver.h"
 #include "app/binder/Task.h"
 #include "app/binder/TreeCommands.h"
 #include "app/binder/WholeFiles.h"
@@ -201,25 +202,40 @@ TreeLoadResult TBinderTree::ReadBinderTree(TTreeLoadReport& report,
     queue_.DropPageTasks([&](uint32_t id) { return unfinished.count(id) != 0; });
     if (result == TreeLoadResult::Loaded) {
         // Only a tree read whole knows every node whose folder the store holds.
-        RemoveStoreLeftovers();
+        TakeOverStoreAndRemoveLeftovers();
     }
     queue_.StartPolling();
     return result;
 }
 
-void TBinderTree::RemoveStoreLeftovers() {
-    if (StoreSharedWithAnotherBinder(paths_.BinderRoot, paths_.BinderStore, paths_.BinderFilePath,
-                                     paths_.BinderSave)) {
-        return;
-    }
+void TBinderTree::TakeOverStoreAndRemoveLeftovers() {
+    StoreClaims claims;
     std::unordered_set<uint32_t> ids;
     for (TTreeNode* node = items_.GetFirstNode(); node != nullptr; node = node->GetNext()) {
         if (const TPageInfo* record = NodeRecord(node)) {
             ids.insert(record->Id);
+            if (record->Kind == NodeKind::WebPage) {
+                claims.Pages.emplace(record->Id, record->Content.PageHtml);
+            }
         }
     }
-    RemoveLeftoverFolders(StoreAccess(paths_.BinderRoot, paths_.BinderStore),
-                          [&](uint32_t id) { return ids.count(id) != 0; });
+    for (const std::string& line : queue_.SnapshotTasks()) {
+        const Task task = DeserializeTask(line);
+        if (task.Kind != UnfinishedPageKind) {
+            if (std::string name = FileTaskFolderName(task.LocalPath, paths_.BinderStore);
+                !name.empty()) {
+                claims.TaskFolders.insert(std::move(name));
+            }
+        }
+    }
+    TakeOverStore(paths_.BinderRoot, paths_.BinderStore, claims);
+    if (StoreSharedWithAnotherBinder(paths_.BinderRoot, paths_.BinderStore, paths_.BinderFilePath,
+                                     paths_.BinderSave)) {
+        return;
+    }
+    RemoveLeftoverFolders(
+        StoreAccess(paths_.BinderRoot, paths_.BinderStore),
+        [&](uint32_t id) { return ids.count(id) != 0; }, claims.TaskFolders);
 }
 
 std::string TBinderTree::KeptNotice() const {

@@ -173,8 +173,9 @@ private:
     // Where the damaged tree file will go, as the user is told.
     std::string KeptNotice() const;
     bool MoveTreeFileAside(std::vector<std::string>& messages);
-    // Removes the folders a crash left in the store (StoreLeftovers) once the whole tree is read.
-    void RemoveStoreLeftovers();
+    // Once the whole tree is read: takes over a store laid out without marks (StoreTakeOver)
+    // and removes the folders a crash left there (StoreLeftovers).
+    void TakeOverStoreAndRemoveLeftovers();
     template <class Notice> void Tell(Notice notice) {
         for (IBinderTreeObserver* observer : observers_) {
             notice(*observer);

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -91,12 +92,18 @@ bool UnpackFiles(const std::vector<SectionFile>& files, const IdTargets& targets
         return false;
     }
     std::set<uint32_t> ids;
+    // The node folders this import made in its staging folder, each opened once.
+    std::map<uint32_t, FileDescriptor> nodes;
     for (const SectionFile& file : files) {
         for (uint32_t id : targets.at(file.Id)) {
             const std::string relative = TargetRelative(file, id);
             const std::string target = JoinPath(JoinPath(storePath, IntToHex(id, 1)), relative);
-            std::string why;
-            const FileDescriptor node = OpenMarkedFolder(staging.Get(), IntToHex(id, 1), true, why);
+            FileDescriptor& node = nodes[id];
+            if (!node.Valid()) {
+                // Made in place, and marked only before it moves into the store: nothing but
+                // this import sees the staging folder, and one a crash leaves goes with it whole.
+                node = MakeFolderAt(staging.Get(), IntToHex(id, 1));
+            }
             std::string name;
             const FileDescriptor folder =
                 node.Valid() ? OpenFolderOf(node.Get(), relative, true, name) : FileDescriptor();
@@ -122,7 +129,10 @@ bool UnpackFiles(const std::vector<SectionFile>& files, const IdTargets& targets
     std::vector<std::string> moved;
     for (uint32_t id : ids) {
         const std::string name = IntToHex(id, 1);
-        if (!RenameWithoutReplacing(staging.Get(), name, storeFolder.Get(), name)) {
+        // The mark goes to the disk as the system writes it back: one a crash cuts short is
+        // marked anew when the binder opens (StoreTakeOver), so it costs the import no sync.
+        if (!WriteFolderMark(nodes[id].Get(), name) ||
+            !RenameWithoutReplacing(staging.Get(), name, storeFolder.Get(), name)) {
             error = Failure("can not write file ", JoinPath(storePath, name));
             for (const std::string& made : moved) {
                 RemoveEntryAt(storeFolder.Get(), made);

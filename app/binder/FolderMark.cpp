@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -19,10 +20,53 @@
 
 namespace {
 
-// What the mark of the folder `name` holds: a line a person can read, and the signature.
+constexpr std::string_view MarkLine =
+    "Tarnwick made this folder and may remove it with all it holds.\nmark ";
+constexpr size_t SignatureDigits = 64;
+constexpr size_t MarkSize = MarkLine.size() + SignatureDigits + 1;
+
+// The signature of the folder `name`; empty where the user has no secret.
+std::string Signature(const std::string& name) {
+    return UserSecretDigest("Tarnwick folder " + name);
+}
+
+// What the mark of the folder `name` holds: a line a person can read, and the signature. Where
+// the user has no secret, random digits stand in for it: the mark counts wherever any mark does,
+// and is never taken as signed here.
 std::string MarkText(const std::string& name) {
-    return "Tarnwick made this folder and may remove it with all it holds.\nmark " +
-           UserSecretDigest("Tarnwick folder " + name) + "\n";
+    std::string signature = Signature(name);
+    while (signature.size() < SignatureDigits) {
+        signature += LowerCase(IntToHex(NewNodeId(), 8));
+    }
+    return std::string(MarkLine) + signature + "\n";
+}
+
+bool IsLowerHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+}
+
+// The bytes of the folder's mark, up to one more than a mark holds; nothing when no plain file
+// has the mark's name.
+std::optional<std::string> ReadMark(int folder) {
+    FileDescriptor mark(
+        ::openat(folder, FolderMarkName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat info;
+    if (!mark.Valid() || ::fstat(mark.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    // The mark is a few dozen bytes: one read takes it whole.
+    std::string text(MarkSize + 1, '\0');
+    const ssize_t got = ::pread(mark.Get(), text.data(), text.size(), 0);
+    if (got < 0) {
+        return std::nullopt;
+    }
+    text.resize(static_cast<size_t>(got));
+    return text;
+}
+
+bool IsMarkText(std::string_view text) {
+    return text.size() == MarkSize && text.starts_with(MarkLine) && text.back() == '\n' &&
+           std::all_of(text.begin() + MarkLine.size(), text.end() - 1, IsLowerHexDigit);
 }
 
 // The passing names MakeMarkedFolder makes a folder under before it names it.
@@ -44,24 +88,49 @@ bool WriteFolderMark(int folder, const std::string& name) {
     if (!mark.Valid()) {
         return false;
     }
-    // A folder whose mark were lost in a power cut could never be written or removed again.
-    return WriteAllBytes(mark.Get(), text.data(), text.size()) && ::fsync(mark.Get()) == 0 &&
-           mark.Close();
+    return WriteAllBytes(mark.Get(), text.data(), text.size()) && mark.Close();
 }
 
 bool HoldsFolderMark(int folder, const std::string& name) {
-    const std::string expected = MarkText(name);
-    FileDescriptor mark(
-        ::openat(folder, FolderMarkName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    struct stat info;
-    if (!mark.Valid() || ::fstat(mark.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        info.st_size != static_cast<off_t>(expected.size())) {
+    const std::optional<std::string> text = ReadMark(folder);
+    if (!text || !IsMarkText(*text)) {
         return false;
     }
-    // The mark is a few dozen bytes: one read takes it whole.
-    std::string text(expected.size(), '\0');
-    return ::pread(mark.Get(), text.data(), text.size(), 0) == static_cast<ssize_t>(text.size()) &&
-           text == expected;
+    const std::string signature = Signature(name);
+    return !signature.empty() && text->substr(MarkLine.size(), SignatureDigits) == signature;
+}
+
+bool HoldsProgramMark(int folder) {
+    const std::optional<std::string> text = ReadMark(folder);
+    return text && IsMarkText(*text);
+}
+
+bool DamagedFolderMark(int folder) {
+    const std::optional<std::string> text = ReadMark(folder);
+    if (!text || text->size() > MarkSize || IsMarkText(*text)) {
+        return false;
+    }
+    if (std::all_of(text->begin(), text->end(), [](char c) { return c == '\0'; })) {
+        return true;
+    }
+    const std::string_view bytes(*text);
+    const size_t line = std::min(bytes.size(), MarkLine.size());
+    return bytes.substr(0, line) == MarkLine.substr(0, line) &&
+           std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(line), bytes.end(),
+                       IsLowerHexDigit);
+}
+
+bool RenewFolderMark(int folder, const std::string& name) {
+    if (HoldsProgramMark(folder)) {
+        return true;
+    }
+    struct stat info;
+    const bool present = ::fstatat(folder, FolderMarkName, &info, AT_SYMLINK_NOFOLLOW) == 0;
+    if (present && !DamagedFolderMark(folder)) {
+        return false;
+    }
+    return (!present || ::unlinkat(folder, FolderMarkName, 0) == 0) &&
+           WriteFolderMark(folder, name);
 }
 
 FileDescriptor MakeMarkedFolder(int parent, const std::string& name) {
@@ -105,7 +174,8 @@ bool RemoveUnnamedFolder(int parent, const std::string& name) {
            ::unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0;
 }
 
-FileDescriptor OpenMarkedFolder(int parent, const std::string& name, bool make, std::string& why) {
+FileDescriptor OpenMarkedFolder(int parent, const std::string& name, bool make, std::string& why,
+                                MarkSigner signer) {
     FileDescriptor folder = OpenFolderAt(parent, name);
     if (!folder.Valid() && errno == ENOENT && make) {
         folder = MakeMarkedFolder(parent, name);
@@ -118,7 +188,8 @@ FileDescriptor OpenMarkedFolder(int parent, const std::string& name, bool make, 
         why = errno == ELOOP ? "it is a link" : std::strerror(errno);
         return folder;
     }
-    if (!HoldsFolderMark(folder.Get(), name)) {
+    if (signer == MarkSigner::Anyone ? !HoldsProgramMark(folder.Get())
+                                     : !HoldsFolderMark(folder.Get(), name)) {
         why = "the program did not make it, so it neither writes there nor removes it";
         errno = EPERM;
         return FileDescriptor();

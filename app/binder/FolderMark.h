@@ -2,10 +2,12 @@
 
 // The mark by which the program knows a folder as one it made: a small file written into the
 // folder before anything else. The mark holds the folder's name signed with the user's own
-// secret (UserSecret.h), so no one else can write one: a mark unpacked from an archive into a
-// folder of the user's does not count there, and only what the program made is ever removed by
-// it. The signature holds for a copy of the folder the user makes (a binder moved, copied or
-// restored from a backup, on any kind of disk) as long as the folder keeps its name.
+// secret (UserSecret.h). Any mark of the program's counts for what the user asks (writing into
+// the folder, deleting its node or binder), whoever's secret signed it, so a binder carried to
+// another computer or user, or restored without its settings, keeps its folders; the store
+// folder must hold one too, so a mark alone in a folder of the user's reaches nothing. Only what
+// the program removes unasked (the leftovers of a crash) keeps to marks this installation's
+// secret signed.
 
 // The mark's name inside the folder it marks; every listing of a folder's files leaves it out.
 inline constexpr const char* FolderMarkName = ".tarnwick-folder";
@@ -14,13 +16,29 @@ inline constexpr const char* FolderMarkName = ".tarnwick-folder";
 
 #include <string>
 
-// Writes the mark of the open folder, whose name is `name`, into it and puts it on the disk;
-// false when it could not.
+// Writes the mark of the open folder, whose name is `name`, into it; false when it could not.
+// The mark is not flushed on its own: the sync of what is written into the folder after it
+// carries it, and a mark a crash cut short counts as lost (DamagedFolderMark).
 bool WriteFolderMark(int folder, const std::string& name);
 
-// True when the open folder `name` holds a mark written for it (the mark a plain file, never a
-// link).
+// True when the open folder `name` holds a mark this installation's secret signed for it (the
+// mark a plain file, never a link).
 bool HoldsFolderMark(int folder, const std::string& name);
+
+// True when the open folder holds a mark of the program's, whoever's secret signed it.
+bool HoldsProgramMark(int folder);
+
+// True when the open folder holds, under the mark's name, a plain file that a crash may have
+// made of a mark: empty, cut short, or zeros.
+bool DamagedFolderMark(int folder);
+
+// Marks the open folder `name` anew when it holds a damaged mark (DamagedFolderMark) or none;
+// true when it holds the program's mark afterwards.
+bool RenewFolderMark(int folder, const std::string& name);
+
+// Which marks make a folder the program's: any of its own (writing, the deletes the user
+// asks), or only those this installation signed for the folder (what it removes unasked).
+enum class MarkSigner { Anyone, ThisInstallation };
 
 // Makes the folder `name` in `parent`, marked: made under a passing name, marked, and given its
 // name only then, so no folder of the program's is ever seen without its mark. Invalid, with
@@ -31,7 +49,8 @@ FileDescriptor MakeMarkedFolder(int parent, const std::string& name);
 // name, cut short before it named it: it holds nothing but its mark. False otherwise.
 bool RemoveUnnamedFolder(int parent, const std::string& name);
 
-// Opens the folder `name` of `parent` when it holds its mark; with `make`, a missing one is
-// made (MakeMarkedFolder). Invalid otherwise, and then `why` says why and errno is ENOENT when
-// nothing is there, EPERM when the folder is not marked.
-FileDescriptor OpenMarkedFolder(int parent, const std::string& name, bool make, std::string& why);
+// Opens the folder `name` of `parent` when it holds a mark `signer` accepts; with `make`, a missing
+// one is made (MakeMarkedFolder). Invalid otherwise, and then `why` says why and errno is ENOENT
+// when nothing is there, EPERM when the folder is not marked.
+FileDescriptor OpenMarkedFolder(int parent, const std::string& name, bool make, std::string& why,
+                                MarkSigner signer = MarkSigner::Anyone);

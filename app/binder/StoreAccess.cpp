@@ -8,12 +8,16 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 std::string Reason(int error) {
+    if (error == EPERM) {
+        return "the program did not make it, so it neither writes there nor removes it";
+    }
     return error == ELOOP ? "it is a link" : std::strerror(error);
 }
 
@@ -36,6 +40,13 @@ std::string HeldNames(std::vector<std::string> names) {
         text += " and " + std::to_string(names.size() - Named) + " more";
     }
     return text;
+}
+
+// True when the store holds nothing, or nothing but a mark a crash cut short.
+bool HoldsNothing(int store) {
+    const std::vector<std::string> names = FolderNames(store);
+    return names.empty() ||
+           (names == std::vector<std::string>{FolderMarkName} && DamagedFolderMark(store));
 }
 
 // Empties the folder through the descriptor that was found marked, then removes its name: a
@@ -63,20 +74,42 @@ FileDescriptor StoreAccess::OpenStore(bool make) const {
         return FileDescriptor();
     }
     FileDescriptor store = OpenFolderAt(binder.Get(), storeName_);
-    if (store.Valid() || errno != ENOENT || !make) {
+    if (store.Valid() && HoldsProgramMark(store.Get())) {
         return store;
     }
-    // Made in place and marked at once: the binder's folder, often a folder of the user's,
-    // gets no passing names of the program's. Should the mark be lost to a crash, the store is
-    // still written into; only removing it needs the mark.
-    if (::mkdirat(binder.Get(), storeName_.c_str(), 0777) == 0) {
-        store = OpenFolderAt(binder.Get(), storeName_);
+    if (!make) {
         if (store.Valid()) {
-            WriteFolderMark(store.Get(), storeName_);
+            errno = EPERM;
         }
+        return FileDescriptor();
+    }
+    // Writers of one binder make or take the store one at a time, so none sees another's mark
+    // half written.
+    static std::mutex making;
+    const std::lock_guard<std::mutex> guard(making);
+    if (!store.Valid() && errno == ENOENT) {
+        // Made in place: the binder's folder, often a folder of the user's, gets no passing
+        // names of the program's.
+        if (::mkdirat(binder.Get(), storeName_.c_str(), 0777) != 0 && errno != EEXIST) {
+            return FileDescriptor();
+        }
+        store = OpenFolderAt(binder.Get(), storeName_);
+    }
+    if (!store.Valid()) {
         return store;
     }
-    return errno == EEXIST ? OpenFolderAt(binder.Get(), storeName_) : FileDescriptor();
+    // An empty folder can hold nothing of the user's: a write takes it over (one made a moment
+    // ago among them), as one whose mark a crash cut short while it held nothing. A delete
+    // never does, so an empty folder of the user's is never removed.
+    if (HoldsProgramMark(store.Get())) {
+        return store;
+    }
+    if (!HoldsNothing(store.Get())) {
+        errno = EPERM;
+        return FileDescriptor();
+    }
+    // A store that cannot be marked (a read-only one) says why.
+    return RenewFolderMark(store.Get(), storeName_) ? std::move(store) : FileDescriptor();
 }
 
 std::string StoreAccess::NodeFilePath(uint32_t id, std::string_view relative) const {
@@ -186,7 +219,8 @@ bool StoreAccess::RemoveNodeFolder(uint32_t id, std::string* left) const {
 }
 
 StoreAccess::Removed
-StoreAccess::RemoveOwnFolders(const std::function<bool(const std::string& name)>& keep) const {
+StoreAccess::RemoveOwnFolders(const std::function<bool(const std::string& name)>& keep,
+                              MarkSigner signer) const {
     Removed removed;
     const FileDescriptor store = OpenStore(false);
     if (!store.Valid()) {
@@ -197,7 +231,7 @@ StoreAccess::RemoveOwnFolders(const std::function<bool(const std::string& name)>
             continue;
         }
         std::string why;
-        const FileDescriptor folder = OpenMarkedFolder(store.Get(), name, false, why);
+        const FileDescriptor folder = OpenMarkedFolder(store.Get(), name, false, why, signer);
         if (!folder.Valid()) {
             continue;
         }
@@ -220,7 +254,7 @@ bool StoreAccess::RemoveStoreIfEmpty(std::string* left) const {
         }
         return false;
     }
-    if (!HoldsFolderMark(store.Get(), storeName_)) {
+    if (!HoldsProgramMark(store.Get())) {
         Left(left, StorePath(), "the program did not make it, so it does not remove it");
         return false;
     }

@@ -4,10 +4,13 @@
 // below the binder's folder is opened relative to its parent without following a link, so a
 // link in the store, made before or during the work, leads nowhere. Folders the program makes
 // there (the store, node folders, an import's staging folder) carry its mark (FolderMark.h);
-// only folders so marked are ever written into or removed, whatever their names: a folder of
-// the user's that a binder file names as its store, or as a node's folder, keeps every file.
-// A missing store is made at its first write. Safe to use from several threads at once.
+// only folders so marked, in a store so marked, are ever written into or removed, whatever
+// their names: a folder of the user's that a binder file names as its store, or as a node's
+// folder, keeps every file and gets none. A missing or empty store is made (taken) at its
+// first write; a store laid out without marks is taken over at open (StoreTakeOver.h). Safe to
+// use from several threads at once.
 
+#include "app/binder/FolderMark.h"
 #include "platform/base/FileDescriptor.h"
 
 #include <cstdint>
@@ -28,8 +31,9 @@ public:
     // <binder folder>/<store>, for messages and reading.
     std::string StorePath() const;
 
-    // The store, opened; with `make`, a missing one is made and marked first. Invalid (errno
-    // set) when it is missing, a link or no folder.
+    // The store, opened when it is the program's (marked; with `make` also an empty one,
+    // marked now); with `make`, a missing one is made and marked first. Invalid (errno set) when it
+    // is missing, a link or no folder, and with EPERM when it is a folder the program did not make.
     FileDescriptor OpenStore(bool make) const;
 
     // The folder that holds the file `relative` ("/"-separated names) of the node folder of
@@ -63,9 +67,10 @@ public:
         std::vector<std::string> Names;
         bool Failed = false;
     };
-    // Removes every folder directly in the store that the program made and `keep` does not
-    // ask to keep (by name).
-    Removed RemoveOwnFolders(const std::function<bool(const std::string& name)>& keep) const;
+    // Removes every folder directly in the store that the program made (its mark one `signer`
+    // accepts) and `keep` does not ask to keep (by name).
+    Removed RemoveOwnFolders(const std::function<bool(const std::string& name)>& keep,
+                             MarkSigner signer = MarkSigner::Anyone) const;
 
     // Removes the store when the program made it and nothing but its mark is left in it. When
     // a store stays, `left`, when given, says so, naming it and why (nothing when there is none).

@@ -51,11 +51,14 @@ bool StoreSharedWithAnotherBinder(const std::string& binderFolder, const std::st
 }
 
 std::vector<std::string> RemoveLeftoverFolders(const StoreAccess& store,
-                                               const std::function<bool(uint32_t id)>& owned) {
+                                               const std::function<bool(uint32_t id)>& owned,
+                                               const std::set<std::string>& taskFolders) {
     return store
-        .RemoveOwnFolders([&](const std::string& name) {
-            uint32_t id = 0;
-            return IsNodeFolderName(name, id) && owned(id);
-        })
+        .RemoveOwnFolders(
+            [&](const std::string& name) {
+                uint32_t id = 0;
+                return (IsNodeFolderName(name, id) && owned(id)) || taskFolders.count(name) != 0;
+            },
+            MarkSigner::ThisInstallation)
         .Names;
 }

@@ -5,10 +5,12 @@
 // most every 30 s; an import moves its node folders in before the tree is saved), the staging
 // folder of an import and a folder made but not yet named. They are removed when the binder
 // opens, once its tree is read: only folders the program marked as its own, whatever their
-// names, so a folder of the user's is never taken for one.
+// names, so a folder of the user's is never taken for one; and of those only the folders whose
+// mark this installation signed, as nothing the user asked for removes them.
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +27,9 @@ bool IsNodeFolderName(std::string_view name, uint32_t& id);
 bool StoreSharedWithAnotherBinder(const std::string& binderFolder, const std::string& storeName,
                                   const std::string& binderFile, const std::string& saveName);
 
-// Removes the folders directly in the store that the program marked as its own and that are
-// not the folder of an id `owned` accepts. Returns the names removed.
+// Removes the folders directly in the store that the program marked as its own under this
+// installation's secret and that are neither the folder of an id `owned` accepts nor one of
+// `taskFolders` (where file tasks download). Returns the names removed.
 std::vector<std::string> RemoveLeftoverFolders(const StoreAccess& store,
-                                               const std::function<bool(uint32_t id)>& owned);
+                                               const std::function<bool(uint32_t id)>& owned,
+                                               const std::set<std::string>& taskFolders);

@@ -1,6 +1,7 @@
 #include "app/capture/FileTaskTarget.h"
 
 #include "app/binder/BinderHeader.h"
+#include "app/binder/FolderMark.h"
 #include "app/binder/StoreAccess.h"
 #include "platform/base/Files.h"
 #include "platform/base/FolderEntries.h"
@@ -26,19 +27,6 @@ constexpr int MaxNumberedNames = 1000;
 constexpr std::string_view TemporaryPrefix = ".tarnwick-download-";
 constexpr std::string_view TemporarySuffix = ".part";
 constexpr size_t TemporaryDigits = 16;
-
-std::vector<std::string> PathNames(const std::string& path) {
-    std::vector<std::string> names;
-    size_t start = 0;
-    while (start <= path.size()) {
-        const size_t slash = std::min(path.find('/', start), path.size());
-        if (slash > start) {
-            names.push_back(path.substr(start, slash - start));
-        }
-        start = slash + 1;
-    }
-    return names;
-}
 
 // How many of `names` spell `folder` from the start; 0 when they do not.
 size_t LeadingNames(const std::vector<std::string>& names, const fs::path& folder) {
@@ -111,15 +99,22 @@ WalkResult OpenPlace(const FileTaskPlace& place, bool make, FileDescriptor& fold
         return errno == ENOENT && !make ? WalkResult::Missing : WalkResult::Refused;
     }
     for (auto name = place.Names.begin() + 1; name != place.Names.end(); ++name) {
+        // A folder directly in the store is the program's only when marked, as a node's folder
+        // is: one of the user's there gets no download. Below it, all is the program's.
+        const bool inStore = name == place.Names.begin() + 1;
         FileDescriptor next = OpenFolderAt(current.Get(), *name);
         if (!next.Valid() && errno == ENOENT) {
             if (!make) {
                 return WalkResult::Missing;
             }
-            next = MakeFolderAt(current.Get(), *name);
+            next = inStore ? MakeMarkedFolder(current.Get(), *name)
+                           : MakeFolderAt(current.Get(), *name);
+            if (!next.Valid() && errno == EEXIST) {
+                next = OpenFolderAt(current.Get(), *name);
+            }
         }
         // A link ends here (ELOOP), and so does anything that is no folder.
-        if (!next.Valid()) {
+        if (!next.Valid() || (inStore && !HoldsProgramMark(next.Get()))) {
             return WalkResult::Refused;
         }
         current = std::move(next);

@@ -38,8 +38,9 @@ enum class WalkResult {
 };
 
 // Opens the place's folder: each name below the base opened with O_NOFOLLOW | O_DIRECTORY, and
-// with `make` made first when it is missing, so no link on the way is ever followed. A store
-// made here is made as every store is (StoreAccess: marked as the program's).
+// with `make` made first when it is missing, so no link on the way is ever followed. The store
+// and the folder directly in it must be the program's (marked; StoreAccess), and are made
+// marked; a store or such a folder of the user's is refused.
 WalkResult OpenPlace(const FileTaskPlace& place, bool make, FileDescriptor& folder);
 
 // A file made for writing in an open folder.

@@ -1,5 +1,6 @@
 #include "platform/base/FolderEntries.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <dirent.h>
@@ -60,6 +61,19 @@ std::vector<std::string> FolderNames(int folder) {
         }
     }
     ::closedir(listing);
+    return names;
+}
+
+std::vector<std::string> PathNames(std::string_view path) {
+    std::vector<std::string> names;
+    size_t start = 0;
+    while (start <= path.size()) {
+        const size_t slash = std::min(path.find('/', start), path.size());
+        if (slash > start) {
+            names.emplace_back(path.substr(start, slash - start));
+        }
+        start = slash + 1;
+    }
     return names;
 }
 

@@ -13,6 +13,10 @@
 // True for a name that stays inside its folder: not empty, "." or "..", without "/" or NUL.
 bool IsEntryName(std::string_view name);
 
+// The names of a "/"-separated path, in order, empty ones (of "//", a leading or a trailing "/")
+// left out.
+std::vector<std::string> PathNames(std::string_view path);
+
 // Opens the folder at `path`, as the path is written (links on its way followed).
 FileDescriptor OpenFolderPath(const std::string& path);
 

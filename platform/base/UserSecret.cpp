@@ -13,7 +13,6 @@
 #include <fcntl.h>
 #include <map>
 #include <mutex>
-#include <random>
 #include <sys/random.h>
 #include <sys/stat.h>
 
@@ -39,10 +38,10 @@ bool RandomBytes(std::string& bytes) {
     return true;
 }
 
-// The secret kept in `folder`, when it holds one.
+// The secret kept in `folder`, when it holds one. The key file may be a link into the user's
+// dotfiles, as the settings folder may: it is followed.
 bool ReadSecret(int folder, std::string& secret) {
-    const FileDescriptor file(
-        ::openat(folder, SecretName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    const FileDescriptor file(::openat(folder, SecretName, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat info;
     if (!file.Valid() || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
         info.st_size != static_cast<off_t>(SecretBytes)) {
@@ -73,9 +72,15 @@ std::string WriteNewSecretFile(int folder, const std::string& secret) {
     return {};
 }
 
-// Keeps a new secret in `folder`, never over one another process kept there first (that one is
-// taken); what is there and is no secret is replaced.
+// Keeps a new secret in `folder` when nothing has its name, never over anything there: a secret
+// another process kept first is taken, and a file that is no secret (a link to a key on a disk
+// not mounted, a file the user keeps there) leaves the user without one. Replacing it would
+// disown every folder signed before.
 bool MakeSecret(int folder, std::string& secret) {
+    struct stat info;
+    if (::fstatat(folder, SecretName, &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT) {
+        return false;
+    }
     std::string fresh;
     if (!RandomBytes(fresh)) {
         return false;
@@ -88,16 +93,8 @@ bool MakeSecret(int folder, std::string& secret) {
         secret = fresh;
         return true;
     }
-    if (ReadSecret(folder, secret)) {
-        ::unlinkat(folder, written.c_str(), 0);
-        return true;
-    }
-    if (::renameat(folder, written.c_str(), folder, SecretName) == 0) {
-        secret = fresh;
-        return true;
-    }
     ::unlinkat(folder, written.c_str(), 0);
-    return false;
+    return ReadSecret(folder, secret);
 }
 
 std::string KeptSecret(const std::string& configFolder) {
@@ -115,7 +112,8 @@ std::string KeptSecret(const std::string& configFolder) {
     if (folder.Valid() && (ReadSecret(folder.Get(), secret) || MakeSecret(folder.Get(), secret))) {
         return secret;
     }
-    return {};
+    secret.clear();
+    return secret;
 }
 
 } // namespace
@@ -123,6 +121,8 @@ std::string KeptSecret(const std::string& configFolder) {
 std::string UserSecretDigest(std::string_view text) {
     // By the settings folder in use: tests and a program started with another one each get the
     // secret kept there.
+    // A settings folder without a secret is asked again at the next call: the user may mend it
+    // while the program runs.
     static std::mutex lock;
     static std::map<std::string, std::string> secrets;
     const std::string configFolder =
@@ -134,15 +134,11 @@ std::string UserSecretDigest(std::string_view text) {
         if (known.empty()) {
             ForceDirectories(configFolder);
             known = KeptSecret(configFolder);
-            if (known.empty() && !RandomBytes(known)) {
-                std::random_device device;
-                known.clear();
-                for (size_t i = 0; i < SecretBytes; ++i) {
-                    known.push_back(static_cast<char>(device()));
-                }
-            }
         }
         secret = known;
+    }
+    if (secret.empty()) {
+        return {};
     }
     return QMessageAuthenticationCode::hash(
                QByteArray(text.data(), static_cast<qsizetype>(text.size())),

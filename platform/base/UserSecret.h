@@ -10,7 +10,8 @@
 
 // The HMAC-SHA-256 of `text` under the user's secret, in lower-case hexadecimal. The secret is
 // read from "VelmorSoft/Tarnwick.key" of the user's settings folder (XDG_CONFIG_HOME, else
-// ~/.config), made there at its first use (32 random bytes, readable by the user alone), and
-// made anew when what is there is no secret of this kind. Where none can be kept, the process
-// uses one of its own: what it signs then holds until it ends.
+// ~/.config), the key file reached through a link as the folder is, and made there at its first
+// use (32 random bytes, readable by the user alone) when nothing has the name. Whatever is at
+// the name is never replaced: when it is no secret of this kind, or where none can be kept,
+// there is no secret and the result is empty, so nothing is taken as signed.
 std::string UserSecretDigest(std::string_view text);

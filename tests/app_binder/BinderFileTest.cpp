@@ -62,17 +62,17 @@ TEST(BinderFile, CreatingMyNotesWritesTheSevenLinesExactly) {
     }
 }
 
-// A new binder named so that its store's name is that of a folder of the user's ("Re" beside
-// ~/Restore) takes that folder as its store and empties nothing in it; overriding a binder of
-// the program's removes the folders the program made there.
+// A new binder named so that its store's name is that of a store the user put files into ("Re"
+// beside ~/Restore) empties nothing of the user's in it; overriding a binder of the program's
+// removes the folders the program made there.
 TEST(BinderFile, CreatingABinderLeavesAFolderOfTheUsersNamedAsItsStore) {
     Lifecycle b;
-    WriteFileBytes(b.dir / "Restore" / "2024" / "photo.jpg", "mine");
     WriteStoredFile(b.dir.Str(), "Restore", 0x1A, "a.gif", "a page's picture");
+    WriteFileBytes(b.dir / "Restore" / "2024" / "photo.jpg", "mine");
     ASSERT_TRUE(b.lifecycle.CreateBinder(b.dir.Str(), "Re", "", false));
     EXPECT_EQ(ReadFileBytes(b.dir / "Restore" / "2024" / "photo.jpg"), "mine");
     EXPECT_FALSE(fs::exists(b.dir / "Restore" / "1A"));
-    EXPECT_EQ(SortedNames(b.dir / "Restore"), std::vector<std::string>{"2024"});
+    EXPECT_EQ(SortedNames(b.dir / "Restore"), (std::vector<std::string>{FolderMarkName, "2024"}));
     EXPECT_TRUE(b.ui.CallsOf("ShowMessage").empty());
 }
 
@@ -366,9 +366,9 @@ TEST(BinderFile, ADeletedBindersFoldersGoBesideTheEventLoopWithTheWaitFormUp) {
 TEST(BinderFile, DeletingABinderLeavesWhatItsStoreHoldsBesideItsNodes) {
     Lifecycle b;
     const fs::path documents = b.dir / "Restore";
+    WriteStoredFile(b.dir.Str(), "Restore", 0x1A, "p.htm", "page");
     WriteFileBytes(documents / "letter.txt", "mine");
     WriteFileBytes(documents / "2B" / "photo.jpg", "mine too"); // named like a node's folder
-    WriteStoredFile(b.dir.Str(), "Restore", 0x1A, "p.htm", "page");
     TTreeNodes tree;
     AddRecord(tree, nullptr, NodeKind::WebPage, 0x1A, "P");
     AddRecord(tree, nullptr, NodeKind::WebPage, 0x2B, "Q");

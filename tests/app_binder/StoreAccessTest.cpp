@@ -22,32 +22,57 @@ const auto KeepNone = [](const std::string&) { return false; };
 } // namespace
 
 // A binder file may name a folder of the user's as its store and the user's folders as its
-// nodes' folders. The program writes into and removes only the folders it made: not a folder
-// named like a node's, not one holding a mark copied from a folder of the program's, not a link.
+// nodes' folders. The program writes into and removes only the folders it made, in a store it
+// made: nothing in a folder of the user's, not even a folder holding its mark there; in its own
+// store not a folder named like a node's, nor a link; and unasked only folders it signed for.
 TEST(StoreAccess, OnlyFoldersTheProgramMadeAreWrittenIntoOrRemoved) {
     TempDir home;
     const fs::path restore = home / "Restore";
     WriteFileBytes(restore / "2024" / "photo.jpg", "mine");
-    WriteStoredFile(home.Str(), "Restore", 0xCAFE, "a.gif", "ours");
+    {
+        std::string name;
+        const FileDescriptor folder =
+            MakeMarkedFolder(OpenFolderPath(restore.string()).Get(), "CAFE");
+        ASSERT_TRUE(folder.Valid());
+        WriteFileBytes(restore / "CAFE" / "a.gif", "ours");
+    }
     fs::copy_file(restore / "CAFE" / FolderMarkName, restore / "2024" / FolderMarkName);
     fs::create_directory_symlink(restore / "2024", restore / "ADD");
-    const std::vector<std::string> userFiles = {FolderMarkName, "photo.jpg"};
+    std::vector<std::string> userFiles = {FolderMarkName, "photo.jpg"};
 
     const StoreAccess store(home.Str(), "Restore");
     std::string error;
-    EXPECT_FALSE(store.WriteNodeFile(0x2024, "photo.jpg", "replaced", error));
-    EXPECT_NE(error.find("did not make"), std::string::npos) << error;
-    EXPECT_FALSE(store.WriteNodeFile(0x2024, "2024.htm", "new", error));
+    const auto nothingChanges = [&](const char* when) {
+        EXPECT_FALSE(store.WriteNodeFile(0x2024, "photo.jpg", "replaced", error)) << when;
+        EXPECT_NE(error.find("did not make"), std::string::npos) << error;
+        EXPECT_FALSE(store.WriteNodeFile(0xADD, "ADD.htm", "new", error)) << when;
+        EXPECT_FALSE(store.RemoveNodeFile(0x2024, "photo.jpg")) << when;
+        EXPECT_FALSE(store.RemoveNodeFolder(0xADD)) << when;
+        EXPECT_FALSE(store.RemoveStoreIfEmpty()) << when;
+        EXPECT_EQ(ReadFileBytes(restore / "2024" / "photo.jpg"), "mine") << when;
+        EXPECT_EQ(SortedNames(restore / "2024"), userFiles) << when;
+        EXPECT_TRUE(fs::is_symlink(restore / "ADD")) << when;
+    };
+    // The user's folder as the store: the marked folder in it is not written or removed either.
+    nothingChanges("unmarked store");
+    EXPECT_FALSE(store.WriteNodeFile(0xCAFE, "b.gif", "new", error));
+    EXPECT_FALSE(store.RemoveNodeFolder(0xCAFE));
+    EXPECT_TRUE(store.RemoveOwnFolders(KeepNone).Names.empty());
+    EXPECT_EQ(SortedNames(restore), (std::vector<std::string>{"2024", "ADD", "CAFE"}));
+
+    // Marked as the program's, the store's folders marked for their own names go unasked; a
+    // mark copied into a folder of another name counts only where the user asks.
+    fs::copy_file(restore / "CAFE" / FolderMarkName, restore / FolderMarkName);
     EXPECT_FALSE(store.WriteNodeFile(0xADD, "ADD.htm", "new", error));
-    EXPECT_FALSE(store.RemoveNodeFile(0x2024, "photo.jpg"));
-    EXPECT_FALSE(store.RemoveNodeFolder(0x2024));
-    EXPECT_FALSE(store.RemoveNodeFolder(0xADD));
-    EXPECT_EQ(store.RemoveOwnFolders(KeepNone).Names, std::vector<std::string>{"CAFE"});
-    EXPECT_FALSE(store.RemoveStoreIfEmpty()); // the user's folder
-    EXPECT_EQ(ReadFileBytes(restore / "2024" / "photo.jpg"), "mine");
+    EXPECT_EQ(store.RemoveOwnFolders(KeepNone, MarkSigner::ThisInstallation).Names,
+              std::vector<std::string>{"CAFE"});
+    EXPECT_FALSE(store.RemoveStoreIfEmpty());
     EXPECT_EQ(SortedNames(restore / "2024"), userFiles);
-    EXPECT_EQ(SortedNames(restore), (std::vector<std::string>{"2024", "ADD"}));
-    EXPECT_TRUE(fs::is_symlink(restore / "ADD"));
+    EXPECT_EQ(SortedNames(restore), (std::vector<std::string>{FolderMarkName, "2024", "ADD"}));
+    fs::remove(restore / "2024" / FolderMarkName);
+    userFiles = {"photo.jpg"};
+    nothingChanges("marked store");
+    EXPECT_FALSE(store.RemoveNodeFolder(0x2024));
 
     // A folder a crash left under its passing name, before it was named, holds nothing but its
     // mark and goes; one of the same pattern holding more, or of another name, stays.
@@ -56,8 +81,9 @@ TEST(StoreAccess, OnlyFoldersTheProgramMadeAreWrittenIntoOrRemoved) {
     WriteFileBytes(restore / ".tarnwick-new-4567CDEF" / "note.txt", "mine");
     WriteFileBytes(restore / ".tarnwick-new-x" / FolderMarkName, "mine");
     EXPECT_TRUE(store.RemoveOwnFolders(KeepNone).Names.empty());
-    EXPECT_EQ(SortedNames(restore), (std::vector<std::string>{".tarnwick-new-4567CDEF",
-                                                              ".tarnwick-new-x", "2024", "ADD"}));
+    EXPECT_EQ(SortedNames(restore),
+              (std::vector<std::string>{".tarnwick-folder", ".tarnwick-new-4567CDEF",
+                                        ".tarnwick-new-x", "2024", "ADD"}));
 
     // A missing store is made, marked, at its first write; the mark's own name is never
     // written; emptied of the program's folders, the store goes.
@@ -80,9 +106,10 @@ TEST(StoreAccess, OnlyFoldersTheProgramMadeAreWrittenIntoOrRemoved) {
 }
 
 // A binder folder the user copies (to another disk, from a backup) keeps its folders the
-// program's: written into and removed there as where it was made. A mark written under another
-// user's secret, as an archive made elsewhere brings one, counts nowhere.
-TEST(StoreAccess, ACopiedBinderKeepsItsFoldersAndAMarkMadeElsewhereCountsNowhere) {
+// program's: written into and removed there as where it was made. So does a binder made under
+// another user's secret (another computer, settings lost), for what the user asks; only the
+// removal of leftovers unasked keeps to marks this installation signed.
+TEST(StoreAccess, ACopiedBinderKeepsItsFoldersAndAMarkMadeElsewhereCountsWhereTheUserAsks) {
     TempDir home;
     WriteStoredFile(home.Str(), "Xstore", 0xCAFE, "a.gif", "ours");
     TempDir elsewhere;
@@ -98,14 +125,19 @@ TEST(StoreAccess, ACopiedBinderKeepsItsFoldersAndAMarkMadeElsewhereCountsNowhere
     {
         TempDir otherUser;
         const ScopedEnv config("XDG_CONFIG_HOME", otherUser.Str());
-        WriteStoredFile(home.Str(), "Restore", 0x2024, "photo.jpg", "planted");
+        WriteStoredFile(home.Str(), "Carried", 0x2024, "photo.jpg", "carried");
+        WriteStoredFile(home.Str(), "Carried", 0x7, "7.htm", "page");
     }
-    const StoreAccess store(home.Str(), "Restore");
-    EXPECT_FALSE(store.WriteNodeFile(0x2024, "photo.jpg", "replaced", error));
-    EXPECT_FALSE(store.RemoveNodeFolder(0x2024));
-    EXPECT_TRUE(store.RemoveOwnFolders(KeepNone).Names.empty());
-    EXPECT_FALSE(store.RemoveStoreIfEmpty());
-    EXPECT_EQ(ReadFileBytes(home / "Restore" / "2024" / "photo.jpg"), "planted");
+    const StoreAccess store(home.Str(), "Carried");
+    EXPECT_TRUE(store.RemoveOwnFolders(KeepNone, MarkSigner::ThisInstallation).Names.empty());
+    EXPECT_EQ(SortedNames(home / "Carried"),
+              (std::vector<std::string>{FolderMarkName, "2024", "7"}));
+    EXPECT_TRUE(store.WriteNodeFile(0x2024, "photo.jpg", "captured again", error)) << error;
+    EXPECT_EQ(ReadFileBytes(home / "Carried" / "2024" / "photo.jpg"), "captured again");
+    EXPECT_TRUE(store.RemoveNodeFolder(0x2024));
+    EXPECT_EQ(store.RemoveOwnFolders(KeepNone).Names, std::vector<std::string>{"7"});
+    EXPECT_TRUE(store.RemoveStoreIfEmpty());
+    EXPECT_FALSE(fs::exists(home / "Carried"));
 }
 
 // Resources of one page are written from several threads: whichever makes the node folder,

@@ -3,6 +3,7 @@
 #include "app/binder/ExchangeFile.h"
 #include "app/binder/NodeIds.h"
 
+#include "app/binder/StoreAccess.h"
 #include "app/binder/StringMessage.h"
 #include "app/binder/Task.h"
 #include "app/binder/TreeFile.h"
@@ -464,6 +465,9 @@ TEST(ExchangeFile, AnImportWritesOnlyIntoFoldersItMakes) {
     TempDir out;
     ExportAll(source, out / "a.tqz");
     ExportFixture target;
+    // The store is the program's; a folder the user put into it is not.
+    ASSERT_TRUE(
+        StoreAccess(target.paths.BinderRoot, target.paths.BinderStore).OpenStore(true).Valid());
     const fs::path users = target.StoreFolder(0x11);
     WriteFileBytes(users / "0011.htm", "the user's");
     Import(target, out / "a.tqz");

@@ -1,9 +1,11 @@
 #include "app/capture/CaptureController.h"
 
 #include "app/binder/BinderHeader.h"
+#include "app/binder/FolderMark.h"
 #include "app/binder/NodeIds.h"
 #include "app/binder/NodePageFile.h"
 #include "app/binder/Search.h"
+#include "app/binder/StoreAccess.h"
 #include "app/binder/TreeFile.h"
 #include "app/binder/commands/BinderLifecycleCommands.h"
 
@@ -13,6 +15,7 @@
 #include "app/capture/PageParser.h"
 #include "app/capture/SavingStatus.h"
 #include "app/capture/taskqueue.h"
+#include "platform/base/FolderEntries.h"
 #include "platform/base/Invoker.h"
 #include "platform/base/MemorySettingsStore.h"
 
@@ -606,6 +609,7 @@ TEST_F(Capture, QueueWorksPageAndFileTasks) {
     server.Start();
     TPageInfo& page = AddPage("/p.htm", 0x16);
     const fs::path store = JoinPath(b.paths.BinderRoot, b.paths.BinderStore);
+    ASSERT_TRUE(StoreAccess(b.paths.BinderRoot, b.paths.BinderStore).OpenStore(true).Valid());
     WriteFileBytes(store / "file", "x");
     const std::string folder = (store / "dl" / "sub").string();
     struct Case {
@@ -799,7 +803,10 @@ TEST_F(Capture, FileTasksOfABinderFileAmongTheUsersFilesReplaceNothing) {
     OwnBinder own{*this, MakeSetup()};
     ASSERT_TRUE(own.lifecycle.CreateBinder(home.string(), "gift", "", false));
     const fs::path store = home / "giftstore";
+    // "dl" is a folder an earlier task made; "mine" one the user made in the store.
+    ASSERT_TRUE(MakeMarkedFolder(OpenFolderPath(store.string()).Get(), "dl").Valid());
     WriteFileBytes(store / "dl" / "have.txt", "had");
+    WriteFileBytes(store / "mine" / "keep.txt", "kept");
     fs::create_directory_symlink(secret, store / "out");
     fs::create_symlink(secret / "f.txt", store / "dl" / "f.txt");
     const std::vector<std::pair<Task, int32_t>> tasks = {
@@ -811,6 +818,7 @@ TEST_F(Capture, FileTasksOfABinderFileAmongTheUsersFilesReplaceNothing) {
         {Task(server.Url("/f.txt"), "dl", "txt"), TaskDone},
         {Task(server.Url("/have.txt"), "dl", "txt"), TaskDone},
         {Task(server.Url("/new.txt"), (store / "dl").string(), "txt"), TaskDone},
+        {Task(server.Url("/new.txt"), "mine", "txt"), TaskFailed},
     };
     std::vector<std::string> lines;
     for (const auto& [task, state] : tasks) {
@@ -848,7 +856,11 @@ TEST_F(Capture, FileTasksOfABinderFileAmongTheUsersFilesReplaceNothing) {
     }
     EXPECT_EQ(std::distance(fs::recursive_directory_iterator(secret), {}), 1);
     std::map<std::string, std::string> downloaded;
+    EXPECT_EQ(SortedNames(store / "mine"), std::vector<std::string>{"keep.txt"});
     for (const auto& entry : fs::directory_iterator(store / "dl")) {
+        if (entry.path().filename() == FolderMarkName) {
+            continue;
+        }
         downloaded[entry.path().filename().string()] =
             entry.is_symlink() ? "link" : ReadFileBytes(entry.path());
     }
@@ -886,6 +898,8 @@ TEST_F(Capture, TheNextOpenRemovesOnlyTheTemporariesInTheTaskFolders) {
     const fs::path store = b.dir / "Leftstore";
     const std::string left = ".tarnwick-download-00000000DEADBEEF.part";
     const fs::path outside = b.dir / "outside";
+    // "dl" is the folder the tasks made.
+    ASSERT_TRUE(MakeMarkedFolder(OpenFolderPath(store.string()).Get(), "dl").Valid());
     for (const fs::path& folder :
          {store / "dl", store / "dl" / "sub", store / "other", store, outside}) {
         WriteFileBytes(folder / left, "cut");
@@ -1034,6 +1048,7 @@ TEST_F(Capture, AFileTaskPastTheBoundFailsAndLeavesNoFile) {
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
         files.push_back(fs::relative(entry.path(), folder).string());
     }
+    std::erase(files, std::string(FolderMarkName)); // the folder is the program's
     EXPECT_EQ(files, std::vector<std::string>{"x.zip"});
     EXPECT_EQ(ReadFileBytes(folder / "x.zip"), std::string(Bound, 'b'));
 }

@@ -120,6 +120,9 @@ TEST(FileTaskTarget, AStoreMadeForADownloadIsMarkedAsTheProgramsOwn) {
     const FileDescriptor store = OpenFolder(binder / "Xstore");
     ASSERT_TRUE(store.Valid());
     EXPECT_TRUE(HoldsFolderMark(store.Get(), "Xstore"));
+    // The folder directly in the store is the program's as a node's folder is; below it, all.
     const FileDescriptor below = OpenFolder(binder / "Xstore" / "dl");
-    EXPECT_FALSE(HoldsFolderMark(below.Get(), "dl"));
+    EXPECT_TRUE(HoldsFolderMark(below.Get(), "dl"));
+    const FileDescriptor deeper = OpenFolder(binder / "Xstore" / "dl" / "sub");
+    EXPECT_FALSE(HoldsProgramMark(deeper.Get()));
 }

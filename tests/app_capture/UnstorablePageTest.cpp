@@ -52,7 +52,8 @@ TEST(UnstorablePage, ACaptureStoresNothingAndFailsNamingTheFolder) {
     MultiCapture capture;
     EXPECT_FALSE(CapturePage(node, false, &capture, store.Context()));
 
-    const std::string folder = store.NodeFolder().string();
+    // The store itself is the folder the program did not make.
+    const std::string folder = (store.Dir() / "store").string();
     EXPECT_TRUE(IsFailedStatus(node.Progress.StatusText)) << node.Progress.StatusText;
     EXPECT_NE(node.Progress.StatusText.find(folder), std::string::npos);
     EXPECT_TRUE(capture.StoreRefusal.starts_with("Capture Failed: " + node.RequestedUrl));
@@ -105,7 +106,8 @@ TEST(UnstorablePage, TheUserIsToldOncePerCaptureAndOnceForTheQueuesPages) {
         });
     };
 
-    // Asked for twice: told twice, each time naming the page's folder, after it shows failed.
+    // Asked for twice: told twice, each time naming the store the program did not make, after
+    // it shows failed.
     for (int asked = 1; asked <= 2; ++asked) {
         controller.StartNodeCapture(*pages[0], false, CaptureOptions{});
         invoker.WaitServing([&] { return pages[0]->State != CaptureState::Unfinished; });
@@ -113,7 +115,9 @@ TEST(UnstorablePage, TheUserIsToldOncePerCaptureAndOnceForTheQueuesPages) {
         ASSERT_EQ(told.size(), static_cast<size_t>(asked));
         EXPECT_EQ(pages[0]->State, CaptureState::Failed);
         EXPECT_TRUE(IsFailedStatus(pages[0]->Progress.StatusText));
-        EXPECT_NE(told.back().find(b.StoreFolder(0x51) + " "), std::string::npos) << told.back();
+        EXPECT_NE(told.back().find(fs::path(b.StoreFolder(0x51)).parent_path().string() + " "),
+                  std::string::npos)
+            << told.back();
     }
 
     // With linked pages: the root fails, the form closes, and the user is told once more.
@@ -121,7 +125,9 @@ TEST(UnstorablePage, TheUserIsToldOncePerCaptureAndOnceForTheQueuesPages) {
     invoker.Drain();
     EXPECT_EQ(pages[1]->State, CaptureState::Failed);
     ASSERT_EQ(told.size(), 3u);
-    EXPECT_NE(told.back().find(b.StoreFolder(0x52) + " "), std::string::npos) << told.back();
+    EXPECT_NE(told.back().find(fs::path(b.StoreFolder(0x52)).parent_path().string() + " "),
+              std::string::npos)
+        << told.back();
 
     // Both pages unfinished at the binder's open: the queue fails both, and tells once.
     controller.ServeTaskQueue(queue);

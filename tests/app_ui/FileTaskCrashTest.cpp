@@ -3,6 +3,7 @@
 // fetch it again; while a download is under way, it opened again holds only the whole file,
 // under its name.
 #include "app/binder/BinderHeader.h"
+#include "app/binder/FolderMark.h"
 #include "app/binder/Task.h"
 #include "platform/base/Files.h"
 
@@ -64,12 +65,14 @@ void MakeDefaultBinder(const std::string& folder, const std::vector<Task>& tasks
     WriteTasks(folder, tasks);
 }
 
-// Every entry of the folder with its bytes.
+// Every entry of the folder with its bytes, but for the mark that makes the folder the
+// program's.
 std::map<std::string, std::string> Files(const fs::path& folder) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::directory_iterator(folder)) {
         files[entry.path().filename().string()] = ReadFileBytes(entry.path());
     }
+    files.erase(FolderMarkName);
     return files;
 }
 

@@ -4,6 +4,7 @@
 // files. And a folder the program made for a page of a capture killed before its node was saved
 // is removed when the binder opens again, while a folder of the user's named like a node's stays.
 #include "app/binder/FolderMark.h"
+#include "app/binder/StoreAccess.h"
 #include "app/binder/StoreLeftovers.h"
 #include "app/binder/Task.h"
 #include "app/binder/TreeFile.h"
@@ -12,6 +13,7 @@
 #include "platform/base/FolderEntries.h"
 #include "platform/base/StringUtils.h"
 
+#include "tests/app_ui/HomeListing.h"
 #include "tests/app_ui/KilledChild.h"
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/LoopbackServer.h"
@@ -30,25 +32,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Every entry below `folder`: a file's bytes, "<dir>", or "-> target" for a link (not followed).
-std::map<std::string, std::string> Listing(const fs::path& folder) {
-    std::map<std::string, std::string> entries;
-    for (fs::recursive_directory_iterator it(folder), end; it != end; ++it) {
-        const std::string name = it->path().lexically_relative(folder).string();
-        entries[name] = it->is_symlink()     ? "-> " + fs::read_symlink(it->path()).string()
-                        : it->is_directory() ? "<dir>"
-                                             : ReadFileBytes(it->path());
-    }
-    return entries;
-}
-
-// The listing without the named entries: the binder's own files.
-std::map<std::string, std::string> Without(std::map<std::string, std::string> entries,
-                                           const std::set<std::string>& own) {
-    std::erase_if(entries, [&](const auto& entry) { return own.count(entry.first) != 0; });
-    return entries;
-}
 
 // A tree of one captured page 0x2024, its address `url`; unfinished, it is captured at the open.
 std::string PageTree(const std::string& url, CaptureState state) {
@@ -168,7 +151,9 @@ TEST(UserFiles, BinderFilesNamingTheUsersFilesLeaveEveryFileOfTheHomeAsItWas) {
     const std::string userFolder = (home / "Restore" / "2024").string();
     ASSERT_EQ(boxes.Boxes.size(), 5u);
     EXPECT_NE(boxes.Boxes[3].find("Capture Failed"), std::string::npos) << boxes.Boxes[3];
-    EXPECT_NE(boxes.Boxes[3].find(userFolder + " "), std::string::npos) << boxes.Boxes[3];
+    // The store itself is the folder the program did not make.
+    EXPECT_NE(boxes.Boxes[3].find((home / "Restore").string() + " "), std::string::npos)
+        << boxes.Boxes[3];
     EXPECT_NE(boxes.Boxes[4].find(userFolder + " stays"), std::string::npos) << boxes.Boxes[4];
 
     // A binder whose store is not made yet opens.
@@ -277,7 +262,9 @@ TEST(UserFiles, AFolderOfTheProgramsLeftByAKilledCaptureGoesAtTheNextOpen) {
     });
     server.Start();
     TempDir folder;
-    // A folder of the user's in the store, named like a node's folder that no node owns.
+    // A folder of the user's in the program's store, named like a node's folder that no node
+    // owns.
+    ASSERT_TRUE(StoreAccess(folder.Str(), "defaultstore").OpenStore(true).Valid());
     WriteFileBytes(folder / "defaultstore" / "2B" / "mine.txt", "mine");
     std::string said;
     {
