@@ -4,8 +4,6 @@
 // picture given up says so in its frame; one a paint waits for is its frame alone.
 #include "Surface.h"
 
-#include "platform/graphics/JPEGImage.h"
-#include "platform/graphics/Metafile.h"
 #include "platform/graphics/PictureShowing.h"
 #include "tests/support/DetailedPictures.h"
 #include "tests/support/HostileMetafiles.h"
@@ -22,17 +20,6 @@ using namespace detailed_pictures;
 namespace {
 
 const QRgb Frame = qRgb(128, 128, 128);
-
-std::unique_ptr<TGraphic> Loaded(const std::string& bytes) {
-    std::unique_ptr<TGraphic> picture;
-    if (bytes.rfind("\xFF\xD8", 0) == 0) {
-        picture = std::make_unique<TJPEGImage>();
-    } else {
-        picture = std::make_unique<TMetafile>();
-    }
-    picture->LoadFromBytes(bytes);
-    return picture;
-}
 
 // `picture` drawn over `surface` in a paint of `viewer`'s window; how many pictures it left
 // waiting.
@@ -65,7 +52,7 @@ int WordPixels(const QImage& image) {
 
 TEST(DetailedPictures, ADrawingOfHalfAMillionRecordsAndA64MegapixelProgressivePhotoAreDrawn) {
     for (const std::string* bytes : {&Drawing(), &ProgressivePhoto()}) {
-        const auto picture = Loaded(*bytes);
+        const auto picture = LoadedPicture(*bytes);
         SCOPED_TRACE(picture->ClassName());
         TPictureViewer viewer([] {});
         Surface first(480, 360);
@@ -86,7 +73,7 @@ TEST(DetailedPictures, AGivenUpPictureSaysSoInItsFrameAndOneAPaintWaitsForIsItsF
     // A metafile holding an image too large to draw: refused once its work looks at it.
     const std::string bytes =
         hostile_metafile::EmfWithImage(hostile_metafile::PngHeader(4097, 4096));
-    const auto picture = Loaded(bytes);
+    const auto picture = LoadedPicture(bytes);
     TPictureViewer viewer([] {});
     Surface asked(300, 100);
     EXPECT_EQ(Painted(viewer, *picture, asked), 1);

@@ -5,6 +5,8 @@
 // 476,000 records (tests/fixtures/graphics/make-detailed-drawing.py makes it again), and a photo
 // of 64 megapixels in libjpeg's own progression of ten scans. Both are drawn where they are shown.
 
+#include "platform/graphics/JPEGImage.h"
+#include "platform/graphics/Metafile.h"
 #include "tests/support/LargePhotos.h"
 #include "tests/support/TempDir.h"
 
@@ -12,6 +14,7 @@
 #include <QRect>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 namespace detailed_pictures {
@@ -36,6 +39,18 @@ inline const std::string& ProgressivePhoto() {
             }
         });
     return bytes;
+}
+
+// Either picture loaded from its bytes, as the note loads it.
+inline std::unique_ptr<TGraphic> LoadedPicture(const std::string& bytes) {
+    std::unique_ptr<TGraphic> picture;
+    if (bytes.rfind("\xFF\xD8", 0) == 0) {
+        picture = std::make_unique<TJPEGImage>();
+    } else {
+        picture = std::make_unique<TMetafile>();
+    }
+    picture->LoadFromBytes(bytes);
+    return picture;
 }
 
 // A pixel of either picture's colours, not of a frame's greys or the white around: the fills of
