@@ -55,6 +55,18 @@ TEnhancedDrawing DrawnThere(const TEnhancedRequest& request) {
     return DrawEnhancedMetafile(request, [] { return false; });
 }
 
+// `emf` drawn in the converting process at its own size; `work` is told the CPU time its work
+// took there, as the process counts it, its start left out.
+TPreparedEnd DrawnAtItsSize(const std::string& emf, std::chrono::milliseconds& work) {
+    TEnhancedRequest atItsSize = Request(emf, 1, 1);
+    atItsSize.Width = atItsSize.OwnWidth;
+    atItsSize.Height = atItsSize.OwnHeight;
+    return DrawEnhancedMetafile(
+               atItsSize, [] { return false; },
+               [&work](std::chrono::milliseconds used) { work = used; })
+        .End;
+}
+
 } // namespace
 
 TEST(MetafileConversion, TheConvertingProcessDrawsWhatAConversionHereDrawsAtTheSizeAsked) {
@@ -255,16 +267,26 @@ TEST(MetafileConversion, TheConvertingProgramIsFoundBesideTheProgramAndAnswersAs
 // the process counts it) leaves room in them for its start and its answer. However late a busy
 // machine lets its caller look, the process ends the work itself, so it holds beside busy loops.
 TEST(MetafileConversion, AConversionThatCannotEndLeavesRoomForItsStartAndAnswerInTwoSeconds) {
-    const std::string endless = hostile_metafile::SlowEmf(1000, 0x3366CC, 2100);
-    TEnhancedRequest atItsSize = Request(endless, 1, 1);
-    atItsSize.Width = atItsSize.OwnWidth;
-    atItsSize.Height = atItsSize.OwnHeight;
     std::chrono::milliseconds work{0};
-    const TEnhancedDrawing drawing = DrawEnhancedMetafile(
-        atItsSize, [] { return false; }, [&work](std::chrono::milliseconds used) { work = used; });
-    ASSERT_EQ(drawing.End, TPreparedEnd::Refused);
+    ASSERT_EQ(DrawnAtItsSize(hostile_metafile::SlowEmf(1000, 0x3366CC, 2100), work),
+              TPreparedEnd::Refused);
     // Room for the start of the converting program and its answer.
     constexpr int64_t PictureWallMillis = 2 * PictureMillis;
     EXPECT_GE(work.count(), EnhancedMetafileCpuMillis(1003) - 20);
     EXPECT_LE(work.count(), PictureWallMillis - PictureWallMillis / 40);
+}
+
+// A drawing of many records may take longer, and no longer: one of 100,000 records that cannot be
+// drawn (each an ellipse filling the picture) works for the time a drawing of that many records
+// may take, more than one of few records is given, and is ended there, the process's start left
+// out.
+TEST(MetafileConversion, AConversionOfManyRecordsThatCannotEndIsGivenTheirTimeAndEndedThere) {
+    std::chrono::milliseconds work{0};
+    ASSERT_EQ(DrawnAtItsSize(hostile_metafile::SlowEmf(100000, 0x3366CC, 2100), work),
+              TPreparedEnd::Refused);
+    const int64_t given = EnhancedMetafileCpuMillis(100003);
+    ASSERT_GT(given, EnhancedMetafileCpuMillis(1003) + 300);
+    EXPECT_GE(work.count(), given - 20);
+    // With the end of the process, whose memory goes back to the system then.
+    EXPECT_LE(work.count(), given + 150);
 }
