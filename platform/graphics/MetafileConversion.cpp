@@ -37,8 +37,7 @@ constexpr int SpareConverters = 12;
 constexpr size_t ConversionAnswer = size_t{96} << 20;
 
 // The CPU time the conversion and drawing of the enhanced metafile `bytes` (which passed
-// ReadMetafileLayout) may take, and the bound in whole seconds the system holds its process to
-// beside it.
+// ReadMetafileLayout) may take: its records counted, not those its header says it has.
 std::chrono::milliseconds CpuFor(std::string_view bytes) {
     uint64_t records = 0;
     if (bytes.size() >= 8) {
@@ -47,6 +46,8 @@ std::chrono::milliseconds CpuFor(std::string_view bytes) {
     return std::chrono::milliseconds(EnhancedMetafileCpuMillis(records));
 }
 
+// The bound in whole seconds the system holds the process to beside `cpu`, which the process
+// and the watch end it at: above it, for one they could not end.
 int CpuSecondsFor(std::chrono::milliseconds cpu) {
     return static_cast<int>(cpu.count() / 1000 + 1);
 }
