@@ -15,6 +15,7 @@
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -469,9 +470,10 @@ namespace {
 // The programs kept started before the first work that found none waiting.
 constexpr int FirstKept = 2;
 
-// The work's header a program started ahead reads first: the length of its input and how far
-// its address space may grow, 8 bytes each, least significant first.
-constexpr size_t WorkHeaderBytes = 16;
+// The work's header a program started ahead reads first: the length of its input, how far its
+// address space may grow and the CPU time its work may take in milliseconds (0: no more than its
+// bound in whole seconds), 8 bytes each, least significant first.
+constexpr size_t WorkHeaderBytes = 24;
 
 void PutU64(std::string& out, uint64_t value) {
     for (int i = 0; i < 8; ++i) {
@@ -485,6 +487,21 @@ uint64_t GetU64(const unsigned char* in) {
         value = value << 8 | in[i];
     }
     return value;
+}
+
+// Ends this process once it has taken `millis` more of CPU time, all its threads together (0:
+// never): the system's clock of the process's CPU time ends it to the tick, however late a busy
+// machine lets its caller look. Its bound in whole seconds is the caller's to set, and its
+// caller's watch looks as well.
+void EndAfterCpuMillis(uint64_t millis) {
+    if (millis == 0) {
+        return;
+    }
+    itimerval timer{};
+    timer.it_value.tv_sec = static_cast<time_t>(millis / 1000);
+    timer.it_value.tv_usec = static_cast<suseconds_t>(millis % 1000 * 1000);
+    // The signal is left to its default, set when the program was started: it ends the process.
+    setitimer(ITIMER_PROF, &timer, nullptr);
 }
 
 // What a program started ahead writes once its own start is over, before it reads its work.
@@ -623,6 +640,7 @@ TChildOutcome TProgramsStartedAhead::Run(std::string_view input, const TChildBou
         std::string header;
         PutU64(header, input.size());
         PutU64(header, bounds.AddressSpaceGrowth);
+        PutU64(header, static_cast<uint64_t>(std::max<int64_t>(0, watch.Cpu.count())));
         sent = SendAll(started.Fd, header, wait);
     }
     if (sent == TChildEnd::Answered) {
@@ -655,5 +673,6 @@ int AnswerWorkStartedAhead(const std::function<std::string(const std::string&)>&
         }
         done += static_cast<size_t>(n);
     }
+    EndAfterCpuMillis(GetU64(header + 16));
     return AnswerAsBoundedProgram(GetU64(header), GetU64(header + 8), work);
 }

@@ -45,7 +45,9 @@ enum class TChildEnd {
 // What a caller watches while a child works, besides its bounds.
 struct TChildWatch {
     // The CPU time the work may take, counted from when the child is given it, to the hundredth
-    // of a second (0: only the bound in whole seconds); a child past it has failed.
+    // of a second (0: only the bound in whole seconds); a child past it has failed. A program
+    // started ahead ends itself there, to the tick, however late a busy machine lets the watch
+    // look.
     std::chrono::milliseconds Cpu{0};
     // Asked now and then while the child works: true when its answer is no longer wanted.
     std::function<bool()> Abandoned;

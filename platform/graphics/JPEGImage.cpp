@@ -4,6 +4,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/BmpFormat.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/PictureBudget.h"
 #include "platform/graphics/PictureShowing.h"
 
 #include <algorithm>
@@ -209,10 +210,12 @@ bool RunEncode(EncodeState& s, const QImage& image, int quality) {
     return true;
 }
 
-// The bounds of a picture's decode on the thread that prepares it.
-TJpegBounds PictureBounds(const std::function<bool()>& stopped) {
+// The bounds of the decode of a picture of `width` x `height` pixels of its own on the thread
+// that prepares it: its CPU time grows with its pixels.
+TJpegBounds PictureBounds(const std::function<bool()>& stopped, int width, int height) {
     TJpegBounds bounds;
-    bounds.CpuMicros = PictureMillis * 1000;
+    bounds.CpuMicros =
+        PhotoCpuMillis(uint64_t(std::max(width, 0)) * uint64_t(std::max(height, 0))) * 1000;
     bounds.Stopped = stopped;
     return bounds;
 }
@@ -241,14 +244,15 @@ QRect ScaledPiece(const QRect& piece, int scale) {
                  (piece.top() + piece.height() + scale - 1) / scale - top);
 }
 
-// What a preparation makes of the decode of `bytes` at 1/`scale` (of its part `piece`).
-TPrepared Decoded(TPreparationContext& context, const TPictureBytes& bytes, int scale,
-                  const QRect& piece) {
+// What a preparation makes of the decode of `bytes`, an image `width` x `height`, at 1/`scale`
+// (of its part `piece`).
+TPrepared Decoded(TPreparationContext& context, const TPictureBytes& bytes, int width, int height,
+                  int scale, const QRect& piece) {
     QImage image;
     std::string error;
     switch (DecodeJpegWithin(bytes.Bytes(), scale,
-                             PictureBounds([&context] { return context.Stopped(); }), image, error,
-                             piece)) {
+                             PictureBounds([&context] { return context.Stopped(); }, width, height),
+                             image, error, piece)) {
     case TJpegEnd::Decoded:
         return {TPreparedEnd::Ready, std::move(image)};
     case TJpegEnd::Stopped:
@@ -271,18 +275,19 @@ TPreparationWork JpegPreparation(std::shared_ptr<const TPictureBytes> bytes, int
         while (scale < 8 && ScaledBytes(width, height, scale) > fits) {
             scale *= 2;
         }
-        return Decoded(context, *bytes, scale, {});
+        return Decoded(context, *bytes, width, height, scale, {});
     };
 }
 
-// The part `piece` of the image (in its own pixels) shown `width` x `height` pixels large: decoded
-// at the scale nearest that size, then made that size.
-TPreparationWork JpegPiecePreparation(std::shared_ptr<const TPictureBytes> bytes, QRect piece,
-                                      int width, int height) {
-    return [bytes = std::move(bytes), piece, width,
+// The part `piece` of the image `own` (in its own pixels) shown `width` x `height` pixels large:
+// decoded at the scale nearest that size, then made that size.
+TPreparationWork JpegPiecePreparation(std::shared_ptr<const TPictureBytes> bytes, QSize own,
+                                      QRect piece, int width, int height) {
+    return [bytes = std::move(bytes), own, piece, width,
             height](TPreparationContext& context) -> TPrepared {
         const int scale = ScaleFor(piece.width(), piece.height(), width, height);
-        TPrepared prepared = Decoded(context, *bytes, scale, ScaledPiece(piece, scale));
+        TPrepared prepared =
+            Decoded(context, *bytes, own.width(), own.height(), scale, ScaledPiece(piece, scale));
         if (prepared.End == TPreparedEnd::Ready &&
             (prepared.Image.width() > width || prepared.Image.height() > height)) {
             prepared.Image = prepared.Image.scaled(width, height, Qt::IgnoreAspectRatio,
@@ -323,7 +328,13 @@ TJpegEnd DecodeJpegWithin(std::string_view bytes, int scale, const TJpegBounds& 
 }
 
 bool DecodeJpeg(std::string_view bytes, QImage& image, std::string& error) {
-    return DecodeJpegWithin(bytes, 1, PictureBounds(nullptr), image, error) == TJpegEnd::Decoded;
+    int width = 0;
+    int height = 0;
+    if (!ReadJpegHeader(bytes, width, height, error)) {
+        return false;
+    }
+    return DecodeJpegWithin(bytes, 1, PictureBounds(nullptr, width, height), image, error) ==
+           TJpegEnd::Decoded;
 }
 
 std::string EncodeJpeg(const QImage& source, int quality) {
@@ -365,8 +376,9 @@ void TJPEGImage::Draw(TCanvas& canvas, const TRect& r) const {
         const int width = std::clamp(std::abs(seen.Width()), 1, piece.Width());
         const int height = std::clamp(std::abs(seen.Height()), 1, piece.Height());
         const QRect part(piece.Left, piece.Top, piece.Width(), piece.Height());
-        image = PreparedPicture(source_, {{}, 'J', width, height, part},
-                                [&] { return JpegPiecePreparation(source_, part, width, height); });
+        image = PreparedPicture(source_, {{}, 'J', width, height, part}, [&] {
+            return JpegPiecePreparation(source_, QSize(width_, height_), part, width, height);
+        });
     } else {
         const TRect device = canvas.LogicalToDevice(r);
         const int scale =

@@ -6,8 +6,9 @@
 // drawn (PicturePreparation.h), at the scale nearest the size it is shown at (a page of a print
 // or its preview gets only the piece of it the page shows); on the caller's behalf when its
 // pixels are asked for (Image()). Either way within the bounds of a picture: a decode stops when
-// it has taken a picture's CPU time or would hold more working memory than a picture may (a
-// progressive image of hundreds of scans), and the picture is its frame.
+// it has taken the CPU time a photo of its pixels may take (PictureBudget.h) or would hold more
+// working memory than a picture may (a progressive image of hundreds of scans), and the picture
+// is its frame.
 
 #include "platform/graphics/Graphic.h"
 
@@ -63,6 +64,7 @@ bool ReadJpegHeader(std::string_view bytes, int& width, int& height, std::string
 // `piece` of that decode when it is not empty (its rows above are skipped, those below not read).
 TJpegEnd DecodeJpegWithin(std::string_view bytes, int scale, const TJpegBounds& bounds,
                           QImage& image, std::string& error, const QRect& piece = {});
-// The whole image within a picture's bounds: false with `error` set when it cannot be had.
+// The whole image within the bounds of a picture of its pixels: false with `error` set when it
+// cannot be had.
 bool DecodeJpeg(std::string_view bytes, QImage& image, std::string& error);
 std::string EncodeJpeg(const QImage& image, int quality);

@@ -4,6 +4,7 @@
 #include "platform/graphics/LittleEndian.h"
 #include "platform/graphics/MetafileRecords.h"
 #include "platform/graphics/MetafileSvg.h"
+#include "platform/graphics/PictureBudget.h"
 #include "platform/graphics/SvgImages.h"
 
 #include <QFile>
@@ -34,6 +35,22 @@ constexpr int SpareConverters = 12;
 // The longest conversion answered alone: the pixels of the largest picture allowed, as PNG text
 // in base 64, fit with room over.
 constexpr size_t ConversionAnswer = size_t{96} << 20;
+
+// The CPU time the conversion and drawing of the enhanced metafile `bytes` (which passed
+// ReadMetafileLayout) may take: its records counted, not those its header says it has.
+std::chrono::milliseconds CpuFor(std::string_view bytes) {
+    uint64_t records = 0;
+    if (bytes.size() >= 8) {
+        ForEachEmfRecord(bytes, [&records](uint32_t, std::string_view) { ++records; });
+    }
+    return std::chrono::milliseconds(EnhancedMetafileCpuMillis(records));
+}
+
+// The bound in whole seconds the system holds the process to beside `cpu`, which the process
+// and the watch end it at: above it, for one they could not end.
+int CpuSecondsFor(std::chrono::milliseconds cpu) {
+    return static_cast<int>(cpu.count() / 1000 + 1);
+}
 
 uint64_t PixelBytes(int width, int height) {
     return uint64_t(width) * uint64_t(height) * 4;
@@ -233,17 +250,18 @@ TEnhancedDrawing DrawEnhancedMetafile(const TEnhancedRequest& request,
     }
     const std::string input = EnhancedRequestBytes(request);
     const uint64_t pixels = PixelBytes(request.Width, request.Height);
+    const std::chrono::milliseconds cpu = CpuFor(request.Metafile);
     TChildBounds bounds;
     // How long it may stand still: a busy machine makes the work longer, never late.
     bounds.Deadline = std::chrono::milliseconds(15000);
-    bounds.CpuSeconds = EnhancedMetafileCpuMillis / 1000 + 1;
+    bounds.CpuSeconds = CpuSecondsFor(cpu);
     // Its pixels twice (the image, the answer), what it reads and answers, and the room any
     // picture has above its pixels.
     bounds.AddressSpaceGrowth =
         GrowthAbovePixels + 2 * pixels + 2 * input.size() + request.KeepConversion;
     bounds.MaxAnswer = AnswerHeader + pixels + request.KeepConversion;
     TChildWatch watch;
-    watch.Cpu = std::chrono::milliseconds(EnhancedMetafileCpuMillis);
+    watch.Cpu = cpu;
     watch.Abandoned = stopped;
     watch.Used = used;
     const TChildOutcome outcome = Converters().Run(input, bounds, watch);
@@ -271,13 +289,14 @@ std::string ConvertWithinBounds(std::string_view bytes, int width, int height) {
     request.OwnHeight = height;
     std::string input = EnhancedRequestBytes(request);
     input[0] = 'C';
+    const std::chrono::milliseconds cpu = CpuFor(bytes);
     TChildBounds bounds;
     bounds.Deadline = std::chrono::milliseconds(15000);
-    bounds.CpuSeconds = EnhancedMetafileCpuMillis / 1000 + 1;
+    bounds.CpuSeconds = CpuSecondsFor(cpu);
     bounds.AddressSpaceGrowth = GrowthAbovePixels + 2 * input.size() + ConversionAnswer;
     bounds.MaxAnswer = ConversionAnswer;
     TChildWatch watch;
-    watch.Cpu = std::chrono::milliseconds(EnhancedMetafileCpuMillis);
+    watch.Cpu = cpu;
     const TChildOutcome outcome = Converters().Run(input, bounds, watch);
     return outcome.End == TChildEnd::Answered ? outcome.Answer : std::string();
 }

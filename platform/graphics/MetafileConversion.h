@@ -21,11 +21,6 @@
 #include <string>
 #include <string_view>
 
-// The CPU time an enhanced metafile's conversion and drawing may take together: with the
-// process's start, the watch's look at it and the reading of its answer, one that cannot be drawn
-// still ends within the two seconds a picture may take at the most.
-constexpr int EnhancedMetafileCpuMillis = 1700;
-
 struct TEnhancedDrawing {
     TPreparedEnd End = TPreparedEnd::Refused;
     QImage Image;
@@ -52,14 +47,16 @@ struct TEnhancedRequest {
 // or memory or answers other than asked gives Refused; one that stands still past a generous time
 // on the wall gives Later (one that works, however slowly a busy machine lets it, is waited for).
 // `used`, when given, is told the CPU time the drawing has taken in the process so far, as it is
-// seen while it works and once more, whole, when it has ended.
+// seen while it works and once more, whole, when it has ended. The CPU time it may take grows
+// with the metafile's records (PictureBudget.h): `request.Metafile` is given with a conversion too.
 TEnhancedDrawing
 DrawEnhancedMetafile(const TEnhancedRequest& request, const std::function<bool()>& stopped,
                      const std::function<void(std::chrono::milliseconds)>& used = {});
 
 // The SVG text the converting process converts the enhanced metafile `bytes` (which passed
 // ReadMetafileLayout) into, `width` x `height` units large, drawn nowhere: what its drawings are
-// made from. "" when the conversion failed, crashed, was stopped or answered too much.
+// made from. "" when the conversion failed, crashed, was stopped, took more than the CPU time a
+// drawing of it may take or answered too much.
 std::string ConvertWithinBounds(std::string_view bytes, int width, int height);
 
 // Starts a converting process ahead of need, when a picture that will need one comes.

@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
@@ -16,9 +17,9 @@ using Clock = std::chrono::steady_clock;
 
 // A wait for a picture gives up on the wall only after this long, and the picture is "not this
 // time" (drawn as its frame, tried again when drawn again), never refused. Far above the CPU time
-// any picture's work may take (about two seconds) however busy the machine, it guards against a
-// work that never ends, not against a slow one: a job's wait ends by the CPU time its pictures'
-// works take, and one outside showings and jobs when the work ends by its own bounds.
+// any picture's work may take (six seconds at the most) however busy the machine, it guards
+// against a work that never ends, not against a slow one: a job's wait ends by the CPU time its
+// pictures' works take, and one outside showings and jobs when the work ends by its own bounds.
 constexpr auto HangGuard = std::chrono::seconds(60);
 
 // From this size on a picture's digest is worked out beside the window: it takes about 1.4 ms a
@@ -29,6 +30,12 @@ constexpr size_t DigestBesideBytes = size_t{1} << 20;
 thread_local TPictureShowing* CurrentShowing = nullptr;
 thread_local TPictureJob* CurrentJob = nullptr;
 thread_local bool DrawingPage = false;
+// Whether the last picture the thread looked for was asked for by a paint, to be drawn when it is
+// ready: its frame says nothing. Any other picture not drawn is given up where it is drawn.
+thread_local bool Awaited = false;
+
+// What a given-up picture's frame says, when it has room for it.
+constexpr std::string_view GivenUpWord = "Cannot be drawn";
 
 } // namespace
 
@@ -158,6 +165,7 @@ QImage PreparedImage(const TPictureKey& key, const TPreparationWorkMaker& work) 
     TPicturePreparer& preparer = PicturePreparer();
     QImage image;
     TPictureShowing* const shownIn = CurrentShowing;
+    Awaited = false;
     switch (preparer.Look(key, image, shownIn ? &shownIn->viewer_ : nullptr)) {
     case TPicturePreparer::TState::Ready:
         return image;
@@ -169,6 +177,7 @@ QImage PreparedImage(const TPictureKey& key, const TPreparationWorkMaker& work) 
     if (shownIn) {
         preparer.Ask(key, work, shownIn->viewer_);
         ++shownIn->waiting_;
+        Awaited = true;
         return {};
     }
     TPictureJob* job = CurrentJob;
@@ -286,4 +295,27 @@ void DrawPictureFrame(TCanvas& canvas, const TRect& r) {
     canvas.Brush().SetColor(clGray);
     canvas.FrameRect(r);
     canvas.Brush().Assign(saved);
+    const bool givenUp = !Awaited;
+    Awaited = false;
+    if (!givenUp) {
+        return;
+    }
+    // The word in the middle, in the frame's grey, where the frame holds it whole.
+    TFont font;
+    font.Assign(canvas.Font());
+    const TBkMode mode = canvas.BkMode();
+    canvas.Font().SetName("Arial");
+    canvas.Font().SetSize(8);
+    canvas.Font().SetStyle({});
+    canvas.Font().SetColor(clGray);
+    const TSize extent = canvas.TextExtent(GivenUpWord);
+    const TRect inside = Rect(std::min(r.Left, r.Right) + 2, std::min(r.Top, r.Bottom) + 2,
+                              std::max(r.Left, r.Right) - 2, std::max(r.Top, r.Bottom) - 2);
+    if (extent.cx <= inside.Width() && extent.cy <= inside.Height()) {
+        canvas.SetBkMode(TBkMode::bkTransparent);
+        canvas.TextRect(inside, inside.Left + (inside.Width() - extent.cx) / 2,
+                        inside.Top + (inside.Height() - extent.cy) / 2, GivenUpWord);
+    }
+    canvas.SetBkMode(mode);
+    canvas.Font().Assign(font);
 }

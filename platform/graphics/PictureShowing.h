@@ -140,5 +140,7 @@ void StraightDrawingTook(qint64 millis);
 // elsewhere.
 bool ServeStraightDrawing();
 
-// What is shown of a picture not drawn: not ready, or one that cannot be drawn within its bounds.
+// What is shown of a picture not drawn: its frame. A picture a paint asked for, drawn when it is
+// ready, is its frame alone; one given up (refused, or not had where it was waited for) says so in
+// a word inside its frame, where the frame holds it.
 void DrawPictureFrame(TCanvas& canvas, const TRect& r);

@@ -1,6 +1,7 @@
 // Metafiles as side-bar pictures: loaded from streams and files, kept byte for byte, drawn
 // stretched; damaged and hostile ones refused like any picture that cannot be loaded.
 #include "controls/ShelfImg.h"
+#include "platform/graphics/PictureShowing.h"
 #include "platform/graphics/QtCanvas.h"
 #include "tests/support/HostileMetafiles.h"
 #include "tests/support/MetafileFixtures.h"
@@ -121,7 +122,7 @@ TEST(ShelfImageMetafile, HostileMetafilesEndSoonAndCostLittle) {
 namespace {
 
 // The side bar's picture read from a file and drawn stretched over (5, 5)-(205, 105) of a
-// white surface, and a frame drawn there instead.
+// white surface, and the frame of a picture given up drawn there instead.
 struct TShelfDrawing {
     QImage Picture;
     QImage Frame;
@@ -140,8 +141,7 @@ TShelfDrawing DrawShelfPicture(const std::string& bytes) {
     TQtCanvas canvas(&drawing.Picture);
     picture.Draw(canvas, Bounds(5, 5, 200, 100));
     TQtCanvas frame(&drawing.Frame);
-    frame.Brush().SetColor(clGray);
-    frame.FrameRect(Bounds(5, 5, 200, 100));
+    DrawPictureFrame(frame, Bounds(5, 5, 200, 100));
     return drawing;
 }
 

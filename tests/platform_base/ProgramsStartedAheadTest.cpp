@@ -237,6 +237,29 @@ TEST(ProgramsStartedAhead, TheOutcomeTellsTheCpuTimeTheWorkTook) {
     EXPECT_GE(stopped.Cpu, 200ms);
 }
 
+// A caller may look at the work late (a busy machine, a caller held elsewhere): the program ends
+// its work itself once the work has taken its CPU time, to the tick.
+TEST(ProgramsStartedAhead, AWorkEndsAtItsCpuTimeHoweverLateItsCallerLooks) {
+    TProgramsStartedAhead programs = Programs(1);
+    TChildWatch late;
+    late.Cpu = 300ms;
+    // Held for a second and a half at the first look that sees the work under way.
+    bool held = false;
+    late.Used = [&held](std::chrono::milliseconds used) {
+        if (!held && used.count() > 0) {
+            held = true;
+            std::this_thread::sleep_for(1500ms);
+        }
+    };
+    const TChildOutcome outcome = programs.Run("spin", Generous(), late);
+    EXPECT_TRUE(held);
+    EXPECT_EQ(outcome.End, TChildEnd::Failed);
+    EXPECT_GE(outcome.Cpu, 290ms);
+    EXPECT_LT(outcome.Cpu, 400ms);
+    // A work within its time answers as before.
+    EXPECT_EQ(programs.Run("use 100", Generous(), late).Answer, "used");
+}
+
 TEST(ProgramsStartedAhead, ThreadsGetTheirOwnAnswersAndStartNoMoreThanTheSpareOnes) {
     TProgramsStartedAhead programs = Programs(2);
     std::vector<std::thread> starters;

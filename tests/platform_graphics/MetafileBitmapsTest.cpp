@@ -9,6 +9,7 @@
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/MetafileBitmaps.h"
 #include "platform/graphics/MetafileConversion.h"
+#include "platform/graphics/PictureShowing.h"
 #include "platform/graphics/WmfPlayer.h"
 #include "tests/support/HostileMetafiles.h"
 #include "tests/support/PictureFuzz.h"
@@ -196,8 +197,7 @@ TEST(MetafileBitmaps, APictureHoldingAnImageTooLargeIsDrawnAsAFrame) {
         return surface;
     };
     Surface frame(220, 120);
-    frame.Canvas.Brush().SetColor(clGray);
-    frame.Canvas.FrameRect(Rect(10, 10, 210, 110));
+    DrawPictureFrame(frame.Canvas, Rect(10, 10, 210, 110));
     // A small image is drawn, stretched over the 100 x 50 units the record gives it.
     const auto small = drawn(EmfWithImage(EncodedImage(50, 50)));
     EXPECT_EQ(small->Pixel(40, 30), qRgb(0, 160, 0));

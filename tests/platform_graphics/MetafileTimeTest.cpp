@@ -18,6 +18,7 @@
 #include <QPainterPath>
 
 #include <thread>
+#include <utility>
 
 #include <sys/resource.h>
 
@@ -42,13 +43,16 @@ QImage DrawnAt(const TGraphic& picture, int width, int height) {
     return s.Image;
 }
 
-// Only the frame is there: nothing of the picture inside it.
+// Only the frame is there: nothing of the picture inside it (looked at above and below the middle,
+// where the frame of a picture given up has its word).
 void ExpectFrameOnly(const QImage& image, const std::string& what) {
     EXPECT_EQ(image.pixel(0, 0), Frame) << what;
     EXPECT_EQ(image.pixel(image.width() - 1, image.height() - 1), Frame) << what;
-    for (double at : {0.25, 0.5, 0.75}) {
-        const int x = static_cast<int>(at * image.width());
-        const int y = static_cast<int>(at * image.height());
+    for (const auto& [across, down] :
+         {std::pair{0.25, 0.25}, std::pair{0.5, 0.25}, std::pair{0.75, 0.25}, std::pair{0.25, 0.75},
+          std::pair{0.5, 0.75}, std::pair{0.75, 0.75}}) {
+        const int x = static_cast<int>(across * image.width());
+        const int y = static_cast<int>(down * image.height());
         EXPECT_EQ(image.pixel(x, y), White) << what << " at " << x << ", " << y;
     }
 }
@@ -269,7 +273,7 @@ TEST(MetafileTime, AnEnhancedMetafileStopsWithinThePicturesTime) {
         EXPECT_LT(ProcessCpuMillis() - cpu, PictureMillis);
         EXPECT_EQ(page.pixel(0, 0), Frame);
         EXPECT_EQ(page.pixel(1199, 1199), Frame);
-        EXPECT_EQ(page.pixel(600, 600), White);
+        EXPECT_EQ(page.pixel(600, 300), White);
         EXPECT_TRUE(PicturesRefused(bytes));
         EXPECT_EQ(PicturePreparer().Counts().Started, started + 1);
     }

@@ -6,6 +6,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/PictureShowing.h"
 #include "platform/graphics/QtCanvas.h"
 #include "richtext/model/RNFMisc.h"
 #include "richtext/model/RNFuncs.h"
@@ -126,7 +127,8 @@ std::unique_ptr<TNotesDocument> RtfHolding(const std::string& metafile) {
     return doc;
 }
 
-// The first picture of `doc` drawn at its own size onto a white page, and a frame drawn there.
+// The first picture of `doc` drawn at its own size onto a white page, and the frame of a picture
+// given up drawn there.
 struct TDrawnPicture {
     QImage Picture;
     QImage Frame;
@@ -139,8 +141,7 @@ TDrawnPicture DrawFirstPicture(const TCustomRNData& doc) {
             TBitmap page(r.Right + 1, r.Bottom + 1);
             page.Canvas().StretchDraw(r, *item->Image);
             TBitmap frame(r.Right + 1, r.Bottom + 1);
-            frame.Canvas().Brush().SetColor(clGray);
-            frame.Canvas().FrameRect(r);
+            DrawPictureFrame(frame.Canvas(), r);
             return {page.Image(), frame.Image()};
         }
     }
