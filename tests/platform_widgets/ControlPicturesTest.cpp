@@ -219,11 +219,12 @@ TEST(ControlPictures, APictureAScrollLeftAloneInViewIsMadeAtItsNewShareOnceTheSc
          ++round) {
         Serve(20);
     }
-    // Painted whole again, still: nothing more.
-    wall.Invalidate();
-    ASSERT_TRUE(WaitForPictures());
     EXPECT_EQ(PicturePreparer().Preparations(content), 2);
     QImage image;
     EXPECT_EQ(PicturePreparer().Look({content, 'W', 100, 200}, image),
               TPicturePreparer::TState::Ready);
+    // Painted whole again, still: nothing more.
+    wall.Invalidate();
+    ASSERT_TRUE(WaitForPictures());
+    EXPECT_EQ(PicturePreparer().Preparations(content), 2);
 }
