@@ -355,7 +355,7 @@ std::string EncodeJpeg(const QImage& source, int quality) {
 }
 
 void TJPEGImage::Draw(TCanvas& canvas, const TRect& r) const {
-    if (Empty() || IsRectEmpty(r)) {
+    if (Empty() || IsRectEmpty(r) || OutsidePaint(canvas, r)) {
         return;
     }
     const TColor transparent = Transparent() ? clWhite : clNone;

@@ -157,7 +157,7 @@ QImage TMetafile::PreparedForPage(int width, int height) const {
 }
 
 void TMetafile::Draw(TCanvas& canvas, const TRect& r) const {
-    if (!bytes_ || IsRectEmpty(r)) {
+    if (!bytes_ || IsRectEmpty(r) || OutsidePaint(canvas, r)) {
         return;
     }
     const TRect device = canvas.LogicalToDevice(r);

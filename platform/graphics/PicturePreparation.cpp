@@ -148,6 +148,8 @@ struct TPicturePreparer::TRequest {
     TPreparationWork Work;
     TViewers Askers;
     int Waiters = 0;
+    // Asked again for a larger image than the one ready for the view (AskLarger).
+    bool AskedLarger = false;
     bool Queued = false;
     bool Done = false;
     TPrepared Result;
@@ -381,12 +383,7 @@ TPicturePreparer::Request(const TPictureKey& key, const TPreparationWorkMaker& w
     return request;
 }
 
-void TPicturePreparer::Ask(const TPictureKey& key, const TPreparationWorkMaker& work,
-                           const TPictureViewer& viewer) {
-    std::lock_guard lock(mutex_);
-    if (stopping_ || ready_.count(key) > 0 || ContentOf(key.Content).Refused) {
-        return;
-    }
+void TPicturePreparer::WatchNotices() {
     if (!notifier_ && QCoreApplication::instance() &&
         QThread::currentThread() == QCoreApplication::instance()->thread()) {
         // The viewers are told on their own thread, woken through a descriptor its event loop
@@ -404,7 +401,32 @@ void TPicturePreparer::Ask(const TPictureKey& key, const TPreparationWorkMaker& 
             });
         }
     }
+}
+
+void TPicturePreparer::Ask(const TPictureKey& key, const TPreparationWorkMaker& work,
+                           const TPictureViewer& viewer) {
+    std::lock_guard lock(mutex_);
+    if (stopping_ || ready_.count(key) > 0 || ContentOf(key.Content).Refused) {
+        return;
+    }
+    WatchNotices();
     AddViewer(Request(key, work, true)->Askers, viewer.State(), viewer.State()->Showing.load());
+}
+
+void TPicturePreparer::AskLarger(const TPictureKey& key, const TPreparationWorkMaker& work,
+                                 const TPictureViewer& viewer) {
+    std::lock_guard lock(mutex_);
+    const auto at = ready_.find(key);
+    if (stopping_ || at == ready_.end() || !at->second.Reduced) {
+        return;
+    }
+    WatchNotices();
+    const bool fresh = requests_.count(key) == 0;
+    const std::shared_ptr<TRequest> request = Request(key, work, true);
+    if (fresh) {
+        request->AskedLarger = true;
+    }
+    AddViewer(request->Askers, viewer.State(), viewer.State()->Showing.load());
 }
 
 void TPicturePreparer::AskFor(const TPictureKey& key, TPreparationWork work,
@@ -507,6 +529,15 @@ void TPicturePreparer::Work() {
             Finish(*request, {TPreparedEnd::Dropped, {}});
             continue;
         }
+        if (request->AskedLarger && !Larger(*request)) {
+            // Its share has not grown: the image the view has is the one it would be given.
+            requests_.erase(request->Key);
+            request->Done = true;
+            request->Result = {TPreparedEnd::Dropped, {}};
+            request->Askers.clear();
+            done_.notify_all();
+            continue;
+        }
         ++running_;
         ++counts_.Started;
         ++ContentOf(request->Key.Content).Preparations;
@@ -581,6 +612,25 @@ uint64_t TPicturePreparer::FairBytes(const TPictureKey& key, const TViewers& vie
                                  (static_cast<double>(readyBound_) / double(viewBytes)));
 }
 
+bool TPicturePreparer::Larger(const TRequest& request) const {
+    const auto at = ready_.find(request.Key);
+    if (request.Waiters > 0 || request.Askers.empty() || at == ready_.end() ||
+        !at->second.Reduced) {
+        return true;
+    }
+    TRequest asView;
+    asView.Key = request.Key;
+    asView.Askers = request.Askers;
+    asView.ForView = true;
+    return ImageBytesFor(asView) > at->second.Given;
+}
+
+bool TPicturePreparer::BeingReplaced(const TPictureKey& key) const {
+    const auto at = requests_.find(key);
+    return at != requests_.end() && at->second->Running && at->second->ForView &&
+           at->second->AskedLarger;
+}
+
 uint64_t TPicturePreparer::ImageBytesFor(const TRequest& request) const {
     if (!request.ForView) {
         // Whoever waits draws it whole and lets it go: only the picture's own bounds hold.
@@ -589,9 +639,11 @@ uint64_t TPicturePreparer::ImageBytesFor(const TRequest& request) const {
     const uint64_t share = FairBytes(request.Key, request.Askers);
     // And no more than the room left by the images the views show and by the works under way
     // for them: what is kept for the views never has to push out what they show.
+    // An image this work or a running one is to replace counts only as its work does.
     uint64_t held = 0;
     for (const auto& [key, ready] : ready_) {
-        if (ShownBy(ready.Viewers)) {
+        const bool own = !(key < request.Key) && !(request.Key < key);
+        if (ShownBy(ready.Viewers) && !own && !BeingReplaced(key)) {
             held += ready.Bytes;
         }
     }
@@ -622,7 +674,14 @@ void TPicturePreparer::Finish(TRequest& request, TPrepared prepared) {
         tell = true;
         break;
     case TPreparedEnd::Refused:
-        ContentOf(request.Key.Content).Refused = true;
+        if (const auto kept = ready_.find(request.Key);
+            request.AskedLarger && kept != ready_.end() && kept->second.Reduced) {
+            // Too costly larger: the picture keeps the image it has, and is not tried at that
+            // share again.
+            kept->second.Given = std::max(kept->second.Given, request.ImageBytes);
+        } else {
+            ContentOf(request.Key.Content).Refused = true;
+        }
         break;
     case TPreparedEnd::Later:
         tell = true;
@@ -654,8 +713,15 @@ void TPicturePreparer::Finish(TRequest& request, TPrepared prepared) {
 
 bool TPicturePreparer::KeepReady(const TRequest& request, const QImage& image) {
     const uint64_t bytes = BytesOf(image);
-    if (bytes > readyBound_ || ready_.count(request.Key) > 0) {
+    const auto kept = ready_.find(request.Key);
+    if (bytes > readyBound_ || (kept != ready_.end() && !(request.AskedLarger && request.ForView &&
+                                                          kept->second.Reduced))) {
         return false;
+    }
+    if (kept != ready_.end()) {
+        // The smaller image a view had: the larger one takes its place.
+        readyBytes_ -= kept->second.Bytes;
+        ready_.erase(kept);
     }
     // Those the views no longer show go first. Then, only for an image a view asked for, which
     // was made to fit beside what the views show, those they show: only when the views changed
@@ -670,7 +736,8 @@ bool TPicturePreparer::KeepReady(const TRequest& request, const QImage& image) {
     }
     // A ready image counts as shown when it comes: it is about to be, by those that asked.
     const bool reduced = image.width() < request.Key.Width || image.height() < request.Key.Height;
-    ready_[request.Key] = TReady{image, bytes, ++tick_, request.Askers, reduced};
+    ready_[request.Key] =
+        TReady{image, bytes, ++tick_, request.Askers, reduced, request.ImageBytes};
     readyBytes_ += bytes;
     return true;
 }

@@ -197,6 +197,13 @@ public:
     // asked for again). Nothing when it is ready or refused already.
     void Ask(const TPictureKey& key, const TPreparationWorkMaker& work,
              const TPictureViewer& viewer);
+    // Asks again, for a paint of `viewer`'s whole view, for the image of `key` that is ready only
+    // smaller than its key (made when the view showed more, as while it scrolled): a work prepares
+    // it at the share the view now leaves it once the paint has ended, only when that share has
+    // grown past the one it was made within. The smaller image stays drawn meanwhile; a share that
+    // did not grow starts nothing and tells nobody, so a still view does no work.
+    void AskLarger(const TPictureKey& key, const TPreparationWorkMaker& work,
+                   const TPictureViewer& viewer);
     // Asks for the image of `key` as `asker` asked for another (from a work that found what this
     // one needs): `work` prepares it unless work for the key is queued or running already.
     void AskFor(const TPictureKey& key, TPreparationWork work, const TPictureViewer::TAsker& asker);
@@ -264,6 +271,13 @@ private:
     void KeepConversion(const QByteArray& content, std::string conversion);
     void StartWorkers();
     void Wake();
+    // The viewers are told on the thread that first asks (the window's), through its event loop.
+    void WatchNotices();
+    // Whether a work asked again for a larger image of `request`'s ready one may start: its share
+    // grew past the one that image was made within (or the image is gone, or someone waits).
+    bool Larger(const TRequest& request) const;
+    // Whether the ready image of `key` is about to be replaced by a work asked for a larger one.
+    bool BeingReplaced(const TPictureKey& key) const;
 
     const TPreparerOptions options_;
     mutable std::mutex mutex_;
@@ -293,8 +307,10 @@ private:
         uint64_t Bytes = 0;
         uint64_t Shown = 0;
         TViewers Viewers;
-        // Smaller than its key says, to fit beside a view's other pictures.
+        // Smaller than its key says, to fit beside a view's other pictures; and the bytes its work
+        // was given, which its share must pass before it is made again.
         bool Reduced = false;
+        uint64_t Given = 0;
     };
     std::map<TPictureKey, TReady> ready_;
     uint64_t readyBytes_ = 0;

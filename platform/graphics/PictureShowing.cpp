@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string_view>
 
 namespace {
@@ -168,6 +169,14 @@ QImage PreparedImage(const TPictureKey& key, const TPreparationWorkMaker& work) 
     Awaited = false;
     switch (preparer.Look(key, image, shownIn ? &shownIn->viewer_ : nullptr)) {
     case TPicturePreparer::TState::Ready:
+        if (shownIn && (image.width() < key.Width || image.height() < key.Height)) {
+            // Kept smaller to fit beside what the view showed: a paint of the whole view tells
+            // what it shows now, and so whether the picture's share has grown.
+            ++shownIn->smaller_;
+            if (shownIn->wholeView_) {
+                preparer.AskLarger(key, work, shownIn->viewer_);
+            }
+        }
         return image;
     case TPicturePreparer::TState::Refused:
         return {};
@@ -263,6 +272,20 @@ const QByteArray* PreparedDigest(const std::shared_ptr<const TPictureBytes>& byt
     // Asked for in a paint, waited for in a job, as an image is.
     PreparedImage(DigestKey(bytes.get()), DigestWork(bytes));
     return bytes->DigestKnown() ? &bytes->Digest() : nullptr;
+}
+
+bool OutsidePaint(const TCanvas& canvas, const TRect& r) {
+    const TSize surface = canvas.SurfaceSize();
+    if (!CurrentShowing || (!canvas.HasClip() && (surface.cx <= 0 || surface.cy <= 0))) {
+        return false;
+    }
+    const TRect device = canvas.LogicalToDevice(r);
+    const QRect area(std::min(device.Left, device.Right), std::min(device.Top, device.Bottom),
+                     std::abs(device.Width()), std::abs(device.Height()));
+    // A paint into a buffer of its own draws the buffer's surface, all of it.
+    const QRegion drawn =
+        canvas.HasClip() ? *canvas.ClipRegion() : QRegion(0, 0, surface.cx, surface.cy);
+    return !drawn.intersects(area);
 }
 
 bool InPictureJob() {

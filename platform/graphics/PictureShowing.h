@@ -47,6 +47,8 @@ public:
 
     // How many pictures were not ready and were drawn as their frames so far.
     int PicturesWaiting() const { return waiting_; }
+    // How many were drawn from an image kept smaller than shown, stretched to their place.
+    int PicturesSmaller() const { return smaller_; }
 
 private:
     friend QImage PreparedImage(const TPictureKey&, const TPreparationWorkMaker&);
@@ -55,6 +57,7 @@ private:
     TPictureViewer& viewer_;
     bool wholeView_;
     int waiting_ = 0;
+    int smaller_ = 0;
     // What was open on the thread before.
     TPictureShowing* outerShowing_;
     TPictureJob* outerJob_;
@@ -125,6 +128,11 @@ const QByteArray* PreparedDigest(const std::shared_ptr<const TPictureBytes>& byt
 // for, one after the other beside the window.
 QImage PreparedPicture(const std::shared_ptr<const TPictureBytes>& bytes, TPictureKey size,
                        const TPreparationWorkMaker& work);
+
+// Whether a window's paint on the calling thread leaves `r` (logical, on `canvas`) wholly out of
+// what it draws: a picture there is neither drawn nor asked for, and does not count among those
+// the view shows (a paint may be handed the items on either side of what it draws).
+bool OutsidePaint(const TCanvas& canvas, const TRect& r);
 
 // Whether a print or an export (a job, not a paint) draws on the calling thread now: a picture
 // too costly for a page's resolution then gets another try at a smaller size.

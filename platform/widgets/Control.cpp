@@ -44,6 +44,10 @@ private:
     TEventRecurrence outer_;
 };
 
+// How long the strips a scroll paints must rest before the whole view is painted again for the
+// pictures they drew smaller than shown: longer than the gap between a wheel's notches.
+constexpr int WholePaintAfterScrollMillis = 300;
+
 int Index(TScrollBarKind kind) {
     return kind == TScrollBarKind::sbVertical ? 1 : 0;
 }
@@ -501,6 +505,11 @@ void TCustomControl::paintEvent(QPaintEvent* e) {
                 QRegion(0, 0, ClientWidth(), ClientHeight()).subtracted(region).isEmpty();
             const TPictureShowing showing(PictureViewer(), wholeView);
             Guard([this] { Paint(); });
+            if (wholeView) {
+                wholePaintDue_.stop();
+            } else if (showing.PicturesSmaller() > 0) {
+                wholePaintDue_.start(WholePaintAfterScrollMillis, this);
+            }
         }
         canvas.RemoveClip();
         painting_ = false;
@@ -693,6 +702,11 @@ void TCustomControl::leaveEvent(QEvent*) {
 }
 
 void TCustomControl::timerEvent(QTimerEvent* e) {
+    if (e->timerId() == wholePaintDue_.timerId()) {
+        wholePaintDue_.stop();
+        Invalidate();
+        return;
+    }
     auto it = timers_.find(e->timerId());
     if (it == timers_.end()) {
         QWidget::timerEvent(e);

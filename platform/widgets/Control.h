@@ -19,6 +19,7 @@
 #include "platform/widgets/Input.h"
 #include "platform/widgets/Messages.h"
 
+#include <QBasicTimer>
 #include <QWidget>
 
 #include <exception>
@@ -225,6 +226,10 @@ private:
     // What the control's paints ask pictures for: told when they are ready, it paints the control
     // again. It goes with the control, and is never told afterwards.
     std::unique_ptr<TPictureViewer> pictureViewer_;
+    // Runs while partial paints (the strips a scroll uncovers) draw pictures kept smaller than
+    // shown, and paints the whole view once they have rested: only a whole paint tells what the
+    // view shows now, and so whether those pictures may be made larger.
+    QBasicTimer wholePaintDue_;
     bool clicked_ = false;
     TFont font_;
     TColor color_ = clBtnFace;

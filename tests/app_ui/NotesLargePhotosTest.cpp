@@ -2,7 +2,8 @@
 // window paints them (again whenever it is told a picture is ready), and in the print preview at
 // whole-page zoom: every photo is drawn within ten seconds of the first paint (a photo whose image
 // at the size shown would not fit the bound is prepared at a smaller scale), each is prepared once
-// at the size it is shown at, and none pushes out another the same view shows.
+// at the size it is shown at, and none pushes out another the same view shows. Scrolled through and
+// left on one photo, the editor draws that photo with its own pixels and then starts no more work.
 #include "app/ui/NotesStorage.h"
 #include "app/ui/dialogs/PreviewFrm.h"
 #include "platform/graphics/JPEGImage.h"
@@ -12,6 +13,7 @@
 #include "richtext/view/RNPP.h"
 #include "tests/app_ui/NotesRig.h"
 #include "tests/app_ui/UiTestSupport.h"
+#include "tests/support/JpegWriting.h"
 #include "tests/support/LargePhotos.h"
 #include "tests/support/PicturesReady.h"
 
@@ -253,4 +255,126 @@ TEST(NotesLargePhotos, SixPhotosInOneViewAreDrawnTogetherAndPushNoneOut) {
     ExpectDrawnInTheEditor(rig, record, photos, tall, photos.size());
     ASSERT_FALSE(HasFailure()) << "not shown in the editor";
     ExpectDrawnInThePreview(rig, photos);
+}
+
+namespace {
+
+// A photo of black lines a pixel wide on white, across and down, every `spacing` pixels.
+std::string LinesJpeg(int width, int height, int spacing) {
+    return WrittenJpeg(width, height, {}, [&](int y, unsigned char* row) {
+        for (int x = 0; x < width; ++x) {
+            const unsigned char v = x % spacing == 0 || y % spacing == 0 ? 0 : 255;
+            std::fill_n(row + static_cast<size_t>(x) * 3, 3, v);
+        }
+    });
+}
+
+int Luma(QRgb pixel) {
+    return (qRed(pixel) * 3 + qGreen(pixel) * 6 + qBlue(pixel)) / 10;
+}
+
+// Whether `area` of `shot` shows lines a pixel wide `spacing` apart, as the photo has them at its
+// own pixels: along every other row, dark pixels between light ones, `spacing` from the last. A
+// photo drawn stretched from fewer pixels has its lines grey or two pixels wide; a frame has none.
+bool ShowsLinesOfItsOwnPixels(const QImage& shot, const QRect& area, int spacing) {
+    int matched = 0;
+    int rows = 0;
+    for (int y = area.top(); y <= area.bottom(); y += 2) {
+        ++rows;
+        int last = -1;
+        for (int x = area.left() + 1; x < area.right(); ++x) {
+            if (Luma(shot.pixel(x, y)) < 100 && Luma(shot.pixel(x - 1, y)) > 160 &&
+                Luma(shot.pixel(x + 1, y)) > 160) {
+                matched += last >= 0 && x - last == spacing;
+                last = x;
+            }
+        }
+    }
+    // The rows on a line across are dark all along, those beside them may blur.
+    const double expected = double(rows) * (spacing - 3) / spacing * (area.width() / spacing - 1);
+    return rows > 0 && matched >= 0.8 * expected;
+}
+
+} // namespace
+
+// Four 6000 x 4000 photos of lines a pixel wide in an editor of about 1200 x 900, at the shipped
+// bound (two such photos fit it, not four). Scrolled from the top to the middle of the third by
+// wheel-sized steps, by larger ones and by pages, with the event loop run between steps or only at
+// the end: a photo asked for while the scroll's strips counted every photo scrolled past is made
+// smaller; once the scroll ends the photo in view is made at its own size and drawn with its lines,
+// and later paints of the still view start no work.
+TEST(NotesLargePhotos, APhotoScrolledToIsDrawnWithItsOwnPixelsOnceTheScrollEnds) {
+    std::vector<TPhoto> photos;
+    for (int i = 0; i < 4; ++i) {
+        photos.push_back({6000, 4000, 0, LinesJpeg(6000, 4000, 9 + 2 * i)});
+    }
+    TPageInfo record;
+    StoreNoteOfPhotos(record, photos);
+    NotesRig rig;
+    rig.Page.resize(1240, 960);
+    QCoreApplication::processEvents();
+    const TPictureKey third(TPictureBytes(photos[2].Bytes).Digest(), 'J', 6000, 4000);
+    const int page = rig.E().ClientHeight();
+    ASSERT_GT(page, 600);
+    struct TScroll {
+        int Step;
+        bool Served;
+    };
+    for (const TScroll scroll : {TScroll{120, true}, TScroll{120, false}, TScroll{500, true},
+                                 TScroll{page - 40, false}, TScroll{page, true}}) {
+        SCOPED_TRACE("steps of " + std::to_string(scroll.Step) +
+                     (scroll.Served ? ", served between" : ", served after"));
+        PicturePreparer().Forget();
+        rig.Notes->LoadNotes(record);
+        rig.E().ScrollTo(0);
+        ASSERT_TRUE(ServeUntilDrawn(Clock::now() + std::chrono::seconds(60), [&] {
+            return ShowsLinesOfItsOwnPixels(rig.E().grab().toImage(), PhotoPlaces(rig)[0], 9);
+        }));
+        // The third photo's top, then half a view further: it alone in view.
+        int target = 0;
+        for (int d = 0, pictures = 0; d < rig.D().DrawItems.Count(); ++d) {
+            const TRNDrawLineInfo& di = *rig.D().DrawItems[d];
+            if (dynamic_cast<const TRNGraphicItemInfo*>(&rig.D().GetItem(di.ItemNo)) &&
+                pictures++ == 2) {
+                target = di.Top + page / 2;
+            }
+        }
+        ASSERT_GT(target, 8000);
+        for (int y = 0; y < target;) {
+            y = std::min(target, y + scroll.Step);
+            rig.E().ScrollTo(y);
+            if (scroll.Served) {
+                QCoreApplication::processEvents();
+            }
+        }
+        std::vector<QRect> places = PhotoPlaces(rig);
+        ASSERT_EQ(places.size(), photos.size());
+        ASSERT_FALSE(places[2].isEmpty());
+        EXPECT_TRUE(places[1].isEmpty() && places[3].isEmpty());
+        const bool sharp = ServeUntilDrawn(Clock::now() + std::chrono::seconds(60), [&] {
+            return ShowsLinesOfItsOwnPixels(rig.E().grab().toImage(), places[2], 13);
+        });
+        EXPECT_TRUE(sharp);
+        QImage kept;
+        // Kept at its own size: for anyone, not only for the views.
+        ASSERT_EQ(PicturePreparer().Look(third, kept), TPicturePreparer::TState::Ready);
+        EXPECT_EQ(kept.size(), QSize(6000, 4000));
+        EXPECT_LE(PreparationsOf(photos)[2], 2);
+
+        // The view left still and painted whole again and again, its events served: nothing starts.
+        const TPreparerCounts before = PicturePreparer().Counts();
+        const std::vector<int> prepared = PreparationsOf(photos);
+        for (int paint = 0; paint < 4; ++paint) {
+            rig.E().Invalidate();
+            ASSERT_TRUE(WaitForPictures(std::chrono::seconds(30)));
+            EXPECT_FALSE(PicturePreparer().Busy());
+        }
+        EXPECT_EQ(PicturePreparer().Counts().Started, before.Started);
+        EXPECT_EQ(PicturePreparer().Counts().Evicted, before.Evicted);
+        EXPECT_EQ(PreparationsOf(photos), prepared);
+        EXPECT_TRUE(ShowsLinesOfItsOwnPixels(rig.E().grab().toImage(), places[2], 13));
+        if (HasFailure()) {
+            return;
+        }
+    }
 }

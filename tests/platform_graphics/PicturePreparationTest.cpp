@@ -375,21 +375,53 @@ TPreparationWorkMaker Fitting(const TPictureKey& key, bool whole = false) {
     };
 }
 
-// A paint of the whole of `viewer`'s view that draws `keys`, asking for those not ready, as a
-// window paints: the works it asks for start when it ends. The works of those named in `whole`
-// make their images at the keys' size whatever they are given.
-void PaintView(TPicturePreparer& preparer, TPictureViewer& viewer,
-               const std::vector<TPictureKey>& keys, const std::set<QByteArray>& whole = {}) {
+// Work that makes an image of the key's shape halved until it fits the bytes it is given, as a
+// JPEG decode at libjpeg's scales does: it may come out well below them.
+TPreparationWorkMaker Halving(const TPictureKey& key) {
+    return [=] {
+        return [=](TPreparationContext& context) {
+            int width = key.Width;
+            int height = key.Height;
+            while (TPictureKey({}, 0, width, height).Bytes() > context.ImageBytes() && width > 1) {
+                width /= 2;
+                height /= 2;
+            }
+            return TPrepared{TPreparedEnd::Ready, Image(width, height, qRgb(4, 5, 6))};
+        };
+    };
+}
+
+// A paint of `viewer`'s view that draws `keys`, as a window paints: those not ready are asked for
+// and, in a paint of the whole view, those ready smaller than shown are asked for larger; the works
+// start when the paint ends.
+void Paint(TPicturePreparer& preparer, TPictureViewer& viewer, const std::vector<TPictureKey>& keys,
+           bool wholeView, const std::function<TPreparationWorkMaker(const TPictureKey&)>& work) {
     preparer.HoldAskedWork();
-    viewer.WholeViewPaintBegins();
+    if (wholeView) {
+        viewer.WholeViewPaintBegins();
+    }
     for (const TPictureKey& key : keys) {
         QImage image;
-        if (preparer.Look(key, image, &viewer) == TPicturePreparer::TState::Waiting) {
-            preparer.Ask(key, Fitting(key, whole.count(key.Content) > 0), viewer);
+        const TPicturePreparer::TState state = preparer.Look(key, image, &viewer);
+        if (state == TPicturePreparer::TState::Waiting) {
+            preparer.Ask(key, work(key), viewer);
+        } else if (state == TPicturePreparer::TState::Ready && wholeView &&
+                   (image.width() < key.Width || image.height() < key.Height)) {
+            preparer.AskLarger(key, work(key), viewer);
         }
     }
-    viewer.WholeViewPaintEnds();
+    if (wholeView) {
+        viewer.WholeViewPaintEnds();
+    }
     preparer.ReleaseAskedWork();
+}
+
+// A paint of the whole view. The works of those named in `whole` make their images at the keys'
+// size whatever they are given.
+void PaintView(TPicturePreparer& preparer, TPictureViewer& viewer,
+               const std::vector<TPictureKey>& keys, const std::set<QByteArray>& whole = {}) {
+    Paint(preparer, viewer, keys, true,
+          [&](const TPictureKey& key) { return Fitting(key, whole.count(key.Content) > 0); });
 }
 
 } // namespace
@@ -529,4 +561,92 @@ TEST(PicturePreparation, AWaitThatJoinsAViewsWorkStillGetsTheWholeImage) {
     QImage image;
     ASSERT_EQ(preparer.Look(wide, image, &viewer), TPicturePreparer::TState::Ready);
     EXPECT_LT(image.width(), 200);
+}
+
+// A view shows "a" and is scrolled by strips down to "d", faster than the event loop runs: "b",
+// "c" and "d" are asked for while all four count as shown, each at half the bound, and made smaller
+// by works that halve, as a JPEG decode at libjpeg's scales does. The view rests on the last three:
+// each may take two thirds of a picture's bytes, more than it was given, and is made again at that
+// share, once, though the halving work makes the same image; paints of the still view then start
+// nothing. Resting on "d" alone, it is made at its own size.
+TEST(PicturePreparation, PicturesMadeSmallerWhileTheViewScrolledAreMadeAgainOnceTheirShareGrows) {
+    TPreparerOptions options;
+    options.ReadyBytes = 2 * Key("", 100, 100).Bytes();
+    // One work at a time: each is given what the ones before it left.
+    options.Workers = 1;
+    TPicturePreparer preparer(options);
+    TPictureViewer viewer([] {});
+    const std::vector<TPictureKey> keys = {Key("a", 100, 100), Key("b", 100, 100),
+                                           Key("c", 100, 100), Key("d", 100, 100)};
+    const auto halving = [](const TPictureKey& key) { return Halving(key); };
+    Paint(preparer, viewer, {keys[0]}, true, halving);
+    ASSERT_TRUE(preparer.WaitUntilIdle(60s));
+    preparer.HoldAskedWork();
+    for (size_t strip = 1; strip < keys.size(); ++strip) {
+        Paint(preparer, viewer, {keys[strip - 1], keys[strip]}, false, halving);
+    }
+    preparer.ReleaseAskedWork();
+    ASSERT_TRUE(preparer.WaitUntilIdle(60s));
+    const auto rest = [&](const std::vector<TPictureKey>& shown, int paints) {
+        for (int paint = 0; paint < paints; ++paint) {
+            Paint(preparer, viewer, shown, true, halving);
+            ASSERT_TRUE(preparer.WaitUntilIdle(60s));
+        }
+    };
+    const auto width = [&](const TPictureKey& key) {
+        QImage image;
+        EXPECT_EQ(preparer.Look(key, image, &viewer), TPicturePreparer::TState::Ready);
+        return image.width();
+    };
+    ASSERT_EQ(width(keys[3]), 50);
+    const std::vector<TPictureKey> three(keys.begin() + 1, keys.end());
+    rest(three, 2);
+    const TPreparerCounts settled = preparer.Counts();
+    rest(three, 6);
+    EXPECT_EQ(preparer.Counts().Started, settled.Started);
+    EXPECT_EQ(preparer.Counts().Evicted, settled.Evicted);
+    for (const TPictureKey& key : three) {
+        EXPECT_EQ(width(key), 50) << key.Content.toStdString();
+        EXPECT_EQ(preparer.Preparations(key.Content), 2) << key.Content.toStdString();
+    }
+    rest({keys[3]}, 4);
+    EXPECT_EQ(width(keys[3]), 100);
+    QImage whole;
+    EXPECT_EQ(preparer.Look(keys[3], whole), TPicturePreparer::TState::Ready);
+    EXPECT_EQ(preparer.Preparations("d"), 3);
+    EXPECT_LE(preparer.ReadyBytes(), options.ReadyBytes);
+}
+
+// A picture made smaller while the view scrolled, too costly at its own size: resting on it alone,
+// the view has its work tried larger once, which gives up; the picture keeps the image it had (not
+// its frame from then on), and later paints start nothing.
+TEST(PicturePreparation, APictureTooCostlyLargerKeepsTheSmallerImageItHad) {
+    TPreparerOptions options;
+    options.ReadyBytes = Key("", 100, 100).Bytes();
+    options.Workers = 1;
+    TPicturePreparer preparer(options);
+    TPictureViewer viewer([] {});
+    const TPictureKey a = Key("a", 100, 100);
+    const TPictureKey b = Key("b", 100, 100);
+    const auto costly = [](const TPictureKey& key) -> TPreparationWorkMaker {
+        return [key] {
+            return [key](TPreparationContext& context) {
+                if (context.ImageBytes() >= key.Bytes()) {
+                    return TPrepared{TPreparedEnd::Refused, {}};
+                }
+                return Fitting(key)()(context);
+            };
+        };
+    };
+    Paint(preparer, viewer, {a, b}, true, costly);
+    ASSERT_TRUE(preparer.WaitUntilIdle(60s));
+    for (int paint = 0; paint < 4; ++paint) {
+        Paint(preparer, viewer, {b}, true, costly);
+        ASSERT_TRUE(preparer.WaitUntilIdle(60s));
+    }
+    QImage image;
+    ASSERT_EQ(preparer.Look(b, image, &viewer), TPicturePreparer::TState::Ready);
+    EXPECT_LT(image.width(), 100);
+    EXPECT_FALSE(preparer.Refused("b"));
+    EXPECT_EQ(preparer.Preparations("b"), 2);
 }

@@ -3,6 +3,7 @@
 #include "platform/graphics/Metafile.h"
 #include "platform/widgets/Control.h"
 #include "tests/support/HostileMetafiles.h"
+#include "tests/support/MetafileFixtures.h"
 #include "tests/support/PicturesReady.h"
 #include "tests/support/SlowPictures.h"
 
@@ -193,4 +194,37 @@ TEST(ControlPictures, PicturesNotReadyArePaintedWhereAScrollMovedThem) {
         EXPECT_EQ(MiddleOf(shot, row[static_cast<size_t>(i)], wall.Offset), Colour(i))
             << "picture " << i;
     }
+}
+
+// Two pictures shown together, each made smaller to fit the bound beside the other; a scroll's
+// strip then draws part of the first while the second leaves the window. Nothing else paints the
+// window: once the strips rest it is painted whole, and the first, alone in view, is made at the
+// share it now has, once.
+TEST(ControlPictures, APictureAScrollLeftAloneInViewIsMadeAtItsNewShareOnceTheScrollRests) {
+    const std::string first = metafile_fixture::Wmf(true, 192);
+    const std::string second = metafile_fixture::Wmf(true, 96);
+    const TReadyBound bound(TPictureKey({}, 0, 100, 200).Bytes());
+    TPictureWall wall;
+    wall.resize(100, 150);
+    wall.Add(first, Rect(0, -100, 100, 100));
+    wall.Add(second, Rect(0, 100, 100, 200));
+    wall.show();
+    ASSERT_TRUE(WaitForPictures());
+    const QByteArray content = TPictureBytes(first).Digest();
+    ASSERT_EQ(PicturePreparer().Preparations(content), 1);
+    ASSERT_GT(PicturePreparer().Counts().Reduced, 0);
+    wall.ScrollBy(-50);
+    for (int round = 0;
+         round < 3000 && (PicturePreparer().Preparations(content) < 2 || PicturePreparer().Busy());
+         ++round) {
+        Serve(20);
+    }
+    EXPECT_EQ(PicturePreparer().Preparations(content), 2);
+    QImage image;
+    EXPECT_EQ(PicturePreparer().Look({content, 'W', 100, 200}, image),
+              TPicturePreparer::TState::Ready);
+    // Painted whole again, still: nothing more.
+    wall.Invalidate();
+    ASSERT_TRUE(WaitForPictures());
+    EXPECT_EQ(PicturePreparer().Preparations(content), 2);
 }
