@@ -15,6 +15,7 @@
 #include "platform/base/FolderEntries.h"
 
 #include "tests/app_ui/HomeListing.h"
+#include "tests/app_ui/OneNodeTree.h"
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 
@@ -30,24 +31,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uint32_t PageId = 0x2024;
-
 // A tree of one captured page 0x2024 whose stored page names its picture.
 std::string OnePageTree(const std::string& url) {
-    TTreeNodes tree;
-    auto record = std::make_unique<TPageInfo>();
-    record->Kind = NodeKind::WebPage;
-    record->Id = PageId;
-    record->Title = "Photos";
-    record->RequestedUrl = url;
-    record->State = CaptureState::Completed;
-    record->Content.Stats.State = static_cast<int32_t>(CaptureState::Completed);
-    record->Content.PageHtml = "<p>old text</p><img src=\"photo.jpg\">";
-    tree.AddChildObject(nullptr, "Photos", std::move(record));
-    std::string bytes = TreeFileBytes(tree);
-    ClearTree(tree);
-    return bytes;
+    return OneNodeTree({.Url = url, .PageHtml = "<p>old text</p><img src=\"photo.jpg\">"});
 }
+
+constexpr uint32_t PageId = 0x2024;
 
 std::string BinderFileText(const std::string& store, const std::string& save,
                            const std::string& taskLines = "") {

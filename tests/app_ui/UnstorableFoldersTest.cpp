@@ -7,6 +7,8 @@
 #include "app/ui/SideBarPane.h"
 #include "platform/base/StringUtils.h"
 
+#include "tests/app_ui/HomeListing.h"
+#include "tests/app_ui/OneNodeTree.h"
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 
@@ -19,37 +21,6 @@
 #include <map>
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// Every entry below `folder`: a file's bytes, or "<dir>".
-std::map<std::string, std::string> Listing(const fs::path& folder) {
-    std::map<std::string, std::string> entries;
-    for (fs::recursive_directory_iterator it(folder), end; it != end; ++it) {
-        entries[it->path().lexically_relative(folder).string()] =
-            it->is_directory() ? "<dir>" : ReadFileBytes(it->path());
-    }
-    return entries;
-}
-
-std::string PageTree(const std::string& url, NodeKind kind = NodeKind::WebPage) {
-    TTreeNodes tree;
-    auto record = std::make_unique<TPageInfo>();
-    record->Kind = kind;
-    record->Id = 0x2024;
-    record->Title = "Page";
-    record->RequestedUrl = url;
-    record->FinalUrl = url;
-    record->State = CaptureState::Completed;
-    record->Content.Stats.State = static_cast<int32_t>(CaptureState::Completed);
-    record->Content.PageHtml = "<p>the old page</p>";
-    tree.AddChildObject(nullptr, "Page", std::move(record));
-    std::string bytes = TreeFileBytes(tree);
-    ClearTree(tree);
-    return bytes;
-}
-
-} // namespace
 
 TEST(UnstorableFolders, ARecaptureFailsAndDeletesSayTheFolderStaysOncePerAction) {
     ProgramEnv env;
@@ -64,7 +35,10 @@ TEST(UnstorableFolders, ARecaptureFailsAndDeletesSayTheFolderStaysOncePerAction)
     WriteFileBytes(store / "notes.txt", "the user's notes");
     WriteFileBytes(store / "2024" / "2024.htm", "<p>the old page</p>");
     const std::string bdf = (binderFolder / "mine.bdf").string();
-    WriteFileBytes(binderFolder / "mine.sav", PageTree(server.Url("/p.htm")));
+    WriteFileBytes(binderFolder / "mine.sav", OneNodeTree({.Title = "Page",
+                                                           .Url = server.Url("/p.htm"),
+                                                           .FinalUrlToo = true,
+                                                           .PageHtml = "<p>the old page</p>"}));
     WriteFileBytes(bdf, "bindername=Mine\r\nroot=" + binderFolder.Str() +
                             "\r\nstore=mystore\r\nsave=mine.sav\r\ndescription=D\r\n"
                             "createdate=C\r\ncount=1\n\r[Task]\n\r");
@@ -146,7 +120,8 @@ TEST(UnstorableFolders, AnImportOfPagesItCannotStoreSaysSoOnce) {
     const fs::path store = binderFolder / "mystore";
     WriteFileBytes(store / "notes.txt", "the user's notes");
     const std::string bdf = (binderFolder / "mine.bdf").string();
-    WriteFileBytes(binderFolder / "mine.sav", PageTree("", NodeKind::Folder));
+    WriteFileBytes(binderFolder / "mine.sav",
+                   OneNodeTree({.Kind = NodeKind::Folder, .Title = "Folder"}));
     WriteFileBytes(bdf, "bindername=Mine\r\nroot=" + binderFolder.Str() +
                             "\r\nstore=mystore\r\nsave=mine.sav\r\ndescription=D\r\n"
                             "createdate=C\r\ncount=1\n\r[Task]\n\r");

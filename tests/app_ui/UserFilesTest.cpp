@@ -15,6 +15,7 @@
 
 #include "tests/app_ui/HomeListing.h"
 #include "tests/app_ui/KilledChild.h"
+#include "tests/app_ui/OneNodeTree.h"
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 
@@ -32,23 +33,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// A tree of one captured page 0x2024, its address `url`; unfinished, it is captured at the open.
-std::string PageTree(const std::string& url, CaptureState state) {
-    TTreeNodes tree;
-    auto record = std::make_unique<TPageInfo>();
-    record->Kind = NodeKind::WebPage;
-    record->Id = 0x2024;
-    record->Title = "Photos";
-    record->RequestedUrl = url;
-    record->State = state;
-    record->Content.Stats.State = static_cast<int32_t>(state);
-    record->Content.PageHtml = "<img src=\"photo.jpg\">";
-    tree.AddChildObject(nullptr, "Photos", std::move(record));
-    std::string bytes = TreeFileBytes(tree);
-    ClearTree(tree);
-    return bytes;
-}
 
 std::string BinderFile(const std::string& store, const std::string& save,
                        const std::string& taskLine = "") {
@@ -87,12 +71,13 @@ TEST(UserFiles, BinderFilesNamingTheUsersFilesLeaveEveryFileOfTheHomeAsItWas) {
     server.Start();
     const std::string task =
         SerializeTask(Task(server.Url("/b1.desktop"), (home / "Autostore").string(), "desktop"));
-    WriteFileBytes(home / "documents.sav",
-                   PageTree(server.Url("/photos.htm"), CaptureState::Completed));
+    WriteFileBytes(home / "documents.sav", OneNodeTree({.Url = server.Url("/photos.htm"),
+                                                        .PageHtml = "<img src=\"photo.jpg\">"}));
     WriteFileBytes(home / "documents.bdf", BinderFile("Documents", "documents.sav"));
     WriteFileBytes(home / "restore.bdf", BinderFile("Restore", "restore.sav"));
-    WriteFileBytes(home / "photos.sav",
-                   PageTree(server.Url("/photos.htm"), CaptureState::Unfinished));
+    WriteFileBytes(home / "photos.sav", OneNodeTree({.Url = server.Url("/photos.htm"),
+                                                     .State = CaptureState::Unfinished,
+                                                     .PageHtml = "<img src=\"photo.jpg\">"}));
     WriteFileBytes(home / "photos.bdf", BinderFile("Restore", "photos.sav"));
     WriteFileBytes(home / "autostart.bdf", BinderFile("Autostore", "autostart.sav", task));
     WriteFileBytes(home / "aliases.bdf", BinderFile("Aliasstore", "aliases.sav"));
