@@ -112,8 +112,7 @@ std::string KeptSecret(const std::string& configFolder) {
     if (folder.Valid() && (ReadSecret(folder.Get(), secret) || MakeSecret(folder.Get(), secret))) {
         return secret;
     }
-    secret.clear();
-    return secret;
+    return {};
 }
 
 } // namespace
