@@ -504,9 +504,7 @@ TPrepared TPicturePreparer::Wait(const TPictureKey& key, const TPreparationWorkM
         }
         TPrepared result = request->Result;
         result.Cpu += spent;
-        const bool smaller =
-            result.End == TPreparedEnd::Ready &&
-            (result.Image.width() < key.Width || result.Image.height() < key.Height);
+        const bool smaller = result.End == TPreparedEnd::Ready && key.Reduced(result.Image);
         if (!smaller || !request->ForView || tries > 0 || result.Cpu > cpu || stopping_) {
             return result;
         }
@@ -735,7 +733,7 @@ bool TPicturePreparer::KeepReady(const TRequest& request, const QImage& image) {
         EvictAbove(readyBound_ - bytes);
     }
     // A ready image counts as shown when it comes: it is about to be, by those that asked.
-    const bool reduced = image.width() < request.Key.Width || image.height() < request.Key.Height;
+    const bool reduced = request.Key.Reduced(image);
     ready_[request.Key] =
         TReady{image, bytes, ++tick_, request.Askers, reduced, request.ImageBytes};
     readyBytes_ += bytes;

@@ -70,6 +70,10 @@ struct TPictureKey {
     bool operator<(const TPictureKey& other) const;
     // The bytes its image takes at that size, four a pixel.
     uint64_t Bytes() const;
+    // Whether `image` is smaller than that size: made to fit beside a view's other pictures.
+    bool Reduced(const QImage& image) const {
+        return image.width() < Width || image.height() < Height;
+    }
 };
 
 // Shrinks `width` x `height` (each at least 1), keeping its shape, until its pixels take at most

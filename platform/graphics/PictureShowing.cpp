@@ -169,7 +169,7 @@ QImage PreparedImage(const TPictureKey& key, const TPreparationWorkMaker& work) 
     Awaited = false;
     switch (preparer.Look(key, image, shownIn ? &shownIn->viewer_ : nullptr)) {
     case TPicturePreparer::TState::Ready:
-        if (shownIn && (image.width() < key.Width || image.height() < key.Height)) {
+        if (shownIn && key.Reduced(image)) {
             // Kept smaller to fit beside what the view showed: a paint of the whole view tells
             // what it shows now, and so whether the picture's share has grown.
             ++shownIn->smaller_;
