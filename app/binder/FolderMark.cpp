@@ -196,7 +196,7 @@ FileDescriptor OpenMarkedFolder(int parent, const std::string& name, bool make, 
     }
     if (signer == MarkSigner::Anyone ? !HoldsProgramMark(folder.Get())
                                      : !HoldsFolderMark(folder.Get(), name)) {
-        why = "the program did not make it, so it neither writes there nor removes it";
+        why = UnmarkedFolderReason;
         errno = EPERM;
         return FileDescriptor();
     }
