@@ -69,6 +69,20 @@ bool IsMarkText(std::string_view text) {
            std::all_of(text.begin() + MarkLine.size(), text.end() - 1, IsLowerHexDigit);
 }
 
+// True for the bytes a crash may have made of a mark: empty, cut short, or zeros.
+bool IsDamagedMarkText(std::string_view text) {
+    if (text.size() > MarkSize || IsMarkText(text)) {
+        return false;
+    }
+    if (std::all_of(text.begin(), text.end(), [](char c) { return c == '\0'; })) {
+        return true;
+    }
+    const size_t line = std::min(text.size(), MarkLine.size());
+    return text.substr(0, line) == MarkLine.substr(0, line) &&
+           std::all_of(text.begin() + static_cast<std::ptrdiff_t>(line), text.end(),
+                       IsLowerHexDigit);
+}
+
 // The passing names MakeMarkedFolder makes a folder under before it names it.
 constexpr std::string_view PassingPrefix = ".tarnwick-new-";
 constexpr size_t PassingDigits = 8;
@@ -107,26 +121,18 @@ bool HoldsProgramMark(int folder) {
 
 bool DamagedFolderMark(int folder) {
     const std::optional<std::string> text = ReadMark(folder);
-    if (!text || text->size() > MarkSize || IsMarkText(*text)) {
-        return false;
-    }
-    if (std::all_of(text->begin(), text->end(), [](char c) { return c == '\0'; })) {
-        return true;
-    }
-    const std::string_view bytes(*text);
-    const size_t line = std::min(bytes.size(), MarkLine.size());
-    return bytes.substr(0, line) == MarkLine.substr(0, line) &&
-           std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(line), bytes.end(),
-                       IsLowerHexDigit);
+    return text && IsDamagedMarkText(*text);
 }
 
 bool RenewFolderMark(int folder, const std::string& name) {
-    if (HoldsProgramMark(folder)) {
+    // One read serves both questions: whole, or what a crash may have left of a mark.
+    const std::optional<std::string> text = ReadMark(folder);
+    if (text && IsMarkText(*text)) {
         return true;
     }
     struct stat info;
     const bool present = ::fstatat(folder, FolderMarkName, &info, AT_SYMLINK_NOFOLLOW) == 0;
-    if (present && !DamagedFolderMark(folder)) {
+    if (present && !(text && IsDamagedMarkText(*text))) {
         return false;
     }
     return (!present || ::unlinkat(folder, FolderMarkName, 0) == 0) &&
@@ -190,7 +196,7 @@ FileDescriptor OpenMarkedFolder(int parent, const std::string& name, bool make, 
     }
     if (signer == MarkSigner::Anyone ? !HoldsProgramMark(folder.Get())
                                      : !HoldsFolderMark(folder.Get(), name)) {
-        why = "the program did not make it, so it neither writes there nor removes it";
+        why = UnmarkedFolderReason;
         errno = EPERM;
         return FileDescriptor();
     }

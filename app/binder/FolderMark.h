@@ -12,6 +12,10 @@
 // The mark's name inside the folder it marks; every listing of a folder's files leaves it out.
 inline constexpr const char* FolderMarkName = ".tarnwick-folder";
 
+// Why a folder without the program's mark is left alone, as the user is told.
+inline constexpr const char* UnmarkedFolderReason =
+    "the program did not make it, so it neither writes there nor removes it";
+
 #include "platform/base/FileDescriptor.h"
 
 #include <string>

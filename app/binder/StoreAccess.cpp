@@ -16,7 +16,7 @@ namespace {
 
 std::string Reason(int error) {
     if (error == EPERM) {
-        return "the program did not make it, so it neither writes there nor removes it";
+        return UnmarkedFolderReason;
     }
     return error == ELOOP ? "it is a link" : std::strerror(error);
 }

@@ -55,19 +55,27 @@ struct Site {
     }
 };
 
-// Opens the binder in the program, captures its page again with Sync Content, and deletes the
-// page's node: the page file holds the new text, then the node's folder is gone.
-void CaptureAgainAndDelete(ProgramEnv& env, const fs::path& binderFile, const fs::path& store) {
-    std::unique_ptr<TProgram> program = StartProgram(env.Folder.Str(), env.Store);
+// Starts the program, deleting unasked and showing pages through their file, and opens the
+// binder in it: the binder is the one last opened, and its tree holds its one page.
+void OpenInProgram(ProgramEnv& env, const fs::path& binderFile,
+                   std::unique_ptr<TProgram>& program) {
+    program = StartProgram(env.Folder.Str(), env.Store);
     ASSERT_NE(program, nullptr);
     program->Settings().AskBeforeDelete = false;
     program->Settings().ShowPageViaFile = true;
-    TFormVelmorRnx& window = *program->Window();
-    BoxCatcher boxes;
-    window.OpenBinder(binderFile.string());
+    program->Window()->OpenBinder(binderFile.string());
     ASSERT_EQ(program->Settings().LastFile, binderFile.string());
+    ASSERT_EQ(program->Window()->Binder().Items().Count(), 1);
+}
+
+// Opens the binder in the program, captures its page again with Sync Content, and deletes the
+// page's node: the page file holds the new text, then the node's folder is gone.
+void CaptureAgainAndDelete(ProgramEnv& env, const fs::path& binderFile, const fs::path& store) {
+    BoxCatcher boxes;
+    std::unique_ptr<TProgram> program;
+    ASSERT_NO_FATAL_FAILURE(OpenInProgram(env, binderFile, program));
+    TFormVelmorRnx& window = *program->Window();
     TBinderTree& binder = window.Binder();
-    ASSERT_EQ(binder.Items().Count(), 1);
     TTreeNode* page = binder.Items().GetFirstNode();
     binder.Items().SetSelected(page);
     ServeEventsFor(std::chrono::milliseconds(100));
@@ -204,16 +212,11 @@ TEST(CarriedBinder, TheUsersFoldersNamedAsAStoreKeepEveryByte) {
     // Listed among the user's binders, as a binder the user added.
     AddBinderToList(env.Store, binderFile.string());
 
-    std::unique_ptr<TProgram> program = StartProgram(env.Folder.Str(), env.Store);
-    ASSERT_NE(program, nullptr);
-    program->Settings().AskBeforeDelete = false;
-    program->Settings().ShowPageViaFile = true;
-    TFormVelmorRnx& window = *program->Window();
     BoxCatcher boxes;
-    window.OpenBinder(binderFile.string());
-    ASSERT_EQ(program->Settings().LastFile, binderFile.string());
+    std::unique_ptr<TProgram> program;
+    ASSERT_NO_FATAL_FAILURE(OpenInProgram(env, binderFile, program));
+    TFormVelmorRnx& window = *program->Window();
     TBinderTree& binder = window.Binder();
-    ASSERT_EQ(binder.Items().Count(), 1);
     binder.Items().SetSelected(binder.Items().GetFirstNode());
     // The tasks are refused before anything is asked of the server.
     ServeEventsFor(std::chrono::milliseconds(1500));
