@@ -148,6 +148,22 @@ TEST(TablePrint, CellTextIsPrintedAndRowsGrowWithIt) {
     EXPECT_EQ(p.N.Device->Sheets[0], (std::vector<std::string>{"one", "two", "three", "low"}));
 }
 
+// The note shown in a wide window keeps a long cell on one line there; the page is narrower
+// and wraps it. The text after the table starts below the printed rows, not where the table
+// ends on screen.
+TEST(TablePrint, TextAfterATableStartsBelowItsPrintedRows) {
+    PrintedTable p(1, 1);
+    SetTextOf(*p.T->Cells(0, 0), std::string(60, 'x'));
+    p.N.Source.AddNL("after", 0, 0);
+    p.N.Source.resize(900, 300);
+    p.N.Source.Format();
+    ASSERT_EQ(p.N.Format(), 1);
+    const TPrintableRNData& d = p.N.Data();
+    ASSERT_GT(p.Info().FormattingInfo.RowHeights[0], 125); // wrapped on paper
+    EXPECT_EQ(d.DrawItems[0]->Height, p.Info().FormattingInfo.Height);
+    EXPECT_EQ(d.DrawItems[1]->Top, d.DrawItems[0]->Top + p.Info().FormattingInfo.Height);
+}
+
 // Formatting for print again drops the printed cells of the pass before; the cells themselves
 // stay as they are, and so does what prints.
 TEST(TablePrint, FormattingTwiceKeepsEveryCell) {
