@@ -3,7 +3,6 @@
 #include "platform/base/Rounding.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <limits>
 
@@ -32,43 +31,33 @@ int32_t RNSMW_WIDTH = 1000;
 int32_t RNSMW_BORDERSTYLE = 1000;
 int32_t RNSMW_PADDING = 100;
 
-namespace {
-
-constexpr double MinInt32 = std::numeric_limits<int32_t>::min();
-constexpr double MaxInt32 = std::numeric_limits<int32_t>::max();
-
-int32_t Clamp(long long value) {
-    return static_cast<int32_t>(std::clamp<long long>(value, std::numeric_limits<int32_t>::min(),
-                                                      std::numeric_limits<int32_t>::max()));
+int32_t RN_ClampScore(int64_t score) {
+    return static_cast<int32_t>(std::clamp<int64_t>(score, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
 }
 
-} // namespace
-
-int32_t RN_CompareInts(int32_t Value1, int32_t Value2, int32_t Weight) {
+int64_t RN_CompareInts64(int32_t Value1, int32_t Value2, int32_t Weight) {
     const int64_t v1 = Value1;
     const int64_t v2 = Value2;
     if (v1 == 0) {
-        // |Value2| and the product fit 64 bits for any 32-bit inputs.
-        return Clamp((1 - std::llabs(v2)) * static_cast<int64_t>(Weight));
+        // At most 2^31 times 2^31.
+        return (1 - std::llabs(v2)) * static_cast<int64_t>(Weight);
     }
+    // 1 - ratio lies between 1 - (2^32 - 1) and 1, so the product stays below 2^63 - 2^32
+    // however the doubles round.
     const double ratio =
         static_cast<double>(std::llabs(v1 - v2)) / static_cast<double>(std::llabs(v1));
-    const double score = (1.0 - ratio) * static_cast<double>(Weight);
-    if (score <= MinInt32) {
-        return std::numeric_limits<int32_t>::min();
-    }
-    if (score >= MaxInt32) {
-        return std::numeric_limits<int32_t>::max();
-    }
-    return static_cast<int32_t>(DelphiRound(score));
+    return DelphiRound((1.0 - ratio) * static_cast<double>(Weight));
 }
 
-int32_t RN_CompareColors(TColor Color1, TColor Color2, int32_t ChannelWeight, int32_t BonusWeight) {
+int32_t RN_CompareInts(int32_t Value1, int32_t Value2, int32_t Weight) {
+    return RN_ClampScore(RN_CompareInts64(Value1, Value2, Weight));
+}
+
+int64_t RN_CompareColors64(TColor Color1, TColor Color2, int32_t ChannelWeight,
+                           int32_t BonusWeight) {
     if (Color1 == clNone || Color2 == clNone) {
-        if (Color1 == Color2) {
-            return Clamp(3LL * ChannelWeight + BonusWeight);
-        }
-        return 0;
+        return Color1 == Color2 ? 3LL * ChannelWeight + BonusWeight : 0;
     }
     const uint32_t rgb1 = ColorToRGB(Color1);
     const uint32_t rgb2 = ColorToRGB(Color2);
@@ -86,5 +75,9 @@ int32_t RN_CompareColors(TColor Color1, TColor Color2, int32_t ChannelWeight, in
     if (light1 == light2) {
         score += BonusWeight;
     }
-    return Clamp(static_cast<long long>(score));
+    return score;
+}
+
+int32_t RN_CompareColors(TColor Color1, TColor Color2, int32_t ChannelWeight, int32_t BonusWeight) {
+    return RN_ClampScore(RN_CompareColors64(Color1, Color2, ChannelWeight, BonusWeight));
 }

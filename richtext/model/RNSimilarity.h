@@ -33,11 +33,23 @@ extern int32_t RNSMW_WIDTH;
 extern int32_t RNSMW_BORDERSTYLE;
 extern int32_t RNSMW_PADDING;
 
+// A style's score is a sum of these comparisons. Each is exact in 64 bits for any 32-bit values
+// and weights; a style adds its terms in 64 bits and clamps only the sum, so a term far out of
+// range that the others bring back counts in full (exact while the weights stay below 2^24, as
+// the program's do).
+
 // Weight for equal values, less the further Value2 lies from Value1 (relative to Value1;
-// absolute when Value1 is 0), negative beyond. Computed in 64 bits and clamped to 32.
+// absolute when Value1 is 0), negative beyond.
+int64_t RN_CompareInts64(int32_t Value1, int32_t Value2, int32_t Weight);
+// The same clamped to 32 bits.
 int32_t RN_CompareInts(int32_t Value1, int32_t Value2, int32_t Weight);
 
 // Up to ChannelWeight per red, green and blue channel by their closeness, plus BonusWeight
 // when both colours are light or both dark. Two clNone colours score full marks, one clNone
 // nothing.
+int64_t RN_CompareColors64(TColor Color1, TColor Color2, int32_t ChannelWeight,
+                           int32_t BonusWeight);
 int32_t RN_CompareColors(TColor Color1, TColor Color2, int32_t ChannelWeight, int32_t BonusWeight);
+
+// A score summed in 64 bits, clamped to the 32 bits a style's score has.
+int32_t RN_ClampScore(int64_t score);

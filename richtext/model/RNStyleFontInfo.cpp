@@ -103,11 +103,11 @@ int32_t TFontInfo::SimilarityValue(const TCustomRNInfo& value) const {
         return 0;
     }
     const TFontInfo& v = *font;
-    int64_t score = RN_CompareInts(v.Size, Size, RNSMW_FONTSIZE) +
-                    RN_CompareInts(v.VShift, VShift, RNSMW_VSHIFTRATIO) +
-                    RN_CompareInts(v.CharScale, CharScale, RNSMW_CHARSCALE);
-    score += RN_CompareColors(v.Color, Color, RNSMW_EACHRGBCOLOR, RNSMW_COLORSET);
-    score += RN_CompareColors(v.BackColor, BackColor, RNSMW_EACHRGBBCOLOR, RNSMW_BCOLORSET);
+    int64_t score = RN_CompareInts64(v.Size, Size, RNSMW_FONTSIZE) +
+                    RN_CompareInts64(v.VShift, VShift, RNSMW_VSHIFTRATIO) +
+                    RN_CompareInts64(v.CharScale, CharScale, RNSMW_CHARSCALE);
+    score += RN_CompareColors64(v.Color, Color, RNSMW_EACHRGBCOLOR, RNSMW_COLORSET);
+    score += RN_CompareColors64(v.BackColor, BackColor, RNSMW_EACHRGBBCOLOR, RNSMW_BCOLORSET);
     if (SameText(v.FontName, FontName)) {
         score += RNSMW_FONTNAME;
     }
@@ -131,9 +131,10 @@ int32_t TFontInfo::SimilarityValue(const TCustomRNInfo& value) const {
         if (v.JumpCursor == JumpCursor) {
             score += RNSMW_CURSOR;
         }
-        score += RN_CompareColors(v.HoverColor, HoverColor, RNSMW_EACHRGBCOLOR, RNSMW_COLORSET) / 2;
-        score += RN_CompareColors(v.HoverBackColor, HoverBackColor, RNSMW_EACHRGBBCOLOR,
-                                  RNSMW_BCOLORSET) /
+        score +=
+            RN_CompareColors64(v.HoverColor, HoverColor, RNSMW_EACHRGBCOLOR, RNSMW_COLORSET) / 2;
+        score += RN_CompareColors64(v.HoverBackColor, HoverBackColor, RNSMW_EACHRGBBCOLOR,
+                                    RNSMW_BCOLORSET) /
                  2;
     }
     if (v.Protection != Protection) {
@@ -144,5 +145,5 @@ int32_t TFontInfo::SimilarityValue(const TCustomRNInfo& value) const {
     } else if (v.Charset == DEFAULT_CHARSET || Charset == DEFAULT_CHARSET) {
         score += RNSMW_FONTCHARSET / 4;
     }
-    return static_cast<int32_t>(std::clamp<int64_t>(score, INT32_MIN, INT32_MAX));
+    return RN_ClampScore(score);
 }

@@ -71,18 +71,18 @@ int32_t TParaInfo::SimilarityValue(const TCustomRNInfo& value) const {
         return 0;
     }
     const TParaInfo& v = *para;
-    int64_t score = RN_CompareInts(v.FirstIndent, FirstIndent, RNSMW_INDENT) +
-                    RN_CompareInts(v.LeftIndent, LeftIndent, RNSMW_INDENT) +
-                    RN_CompareInts(v.RightIndent, RightIndent, RNSMW_INDENT);
+    int64_t score = RN_CompareInts64(v.FirstIndent, FirstIndent, RNSMW_INDENT) +
+                    RN_CompareInts64(v.LeftIndent, LeftIndent, RNSMW_INDENT) +
+                    RN_CompareInts64(v.RightIndent, RightIndent, RNSMW_INDENT);
     score += Background.SimilarityValue(v.Background);
     score += Border.SimilarityValue(v.Border);
     if (v.Alignment == Alignment) {
         score += RNSMW_ALIGNMENT;
     }
     if (v.LineSpacingType == LineSpacingType) {
-        score += RN_CompareInts(v.LineSpacing, LineSpacing, RNSMW_LINESPACING);
+        score += RN_CompareInts64(v.LineSpacing, LineSpacing, RNSMW_LINESPACING);
     } else if (v.ExtraLineSpacing() != ExtraLineSpacing()) {
         score -= 4 * static_cast<int64_t>(RNSMW_LINESPACING);
     }
-    return static_cast<int32_t>(std::clamp<int64_t>(score, INT32_MIN, INT32_MAX));
+    return RN_ClampScore(score);
 }

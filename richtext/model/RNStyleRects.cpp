@@ -37,10 +37,10 @@ bool TRNRect::IsEqualEx(const TRNRect& value, bool ignoreLeft, bool ignoreTop, b
            (ignoreRight || Right == value.Right) && (ignoreBottom || Bottom == value.Bottom);
 }
 
-int32_t TRNRect::SimilarityValue(const TRNRect& value, int32_t weight) const {
-    return RN_CompareInts(value.Left, Left, weight) + RN_CompareInts(value.Top, Top, weight) +
-           RN_CompareInts(value.Right, Right, weight) +
-           RN_CompareInts(value.Bottom, Bottom, weight);
+int64_t TRNRect::SimilarityValue(const TRNRect& value, int32_t weight) const {
+    return RN_CompareInts64(value.Left, Left, weight) + RN_CompareInts64(value.Top, Top, weight) +
+           RN_CompareInts64(value.Right, Right, weight) +
+           RN_CompareInts64(value.Bottom, Bottom, weight);
 }
 
 void TRNRect::AssignToRect(TRect& r) const {
@@ -113,7 +113,7 @@ bool TRNBorder::IsEqual_Para(const TRNBorder& value, const TRNBorderIgnore& igno
                                     ignore.VisibleRight, ignore.VisibleBottom);
 }
 
-int32_t TRNBorder::SimilarityValue(const TRNBorder& value) const {
+int64_t TRNBorder::SimilarityValue(const TRNBorder& value) const {
     const bool none1 = value.Style == TRNBorderStyle::rnbNone;
     const bool none2 = Style == TRNBorderStyle::rnbNone;
     const bool present1[4] = {
@@ -129,11 +129,11 @@ int32_t TRNBorder::SimilarityValue(const TRNBorder& value) const {
     for (int side = 0; side < 4; ++side) {
         both += present1[side] && present2[side] ? 1 : 0;
     }
-    int32_t score = 0;
+    int64_t score = 0;
     if (both > 0) {
-        score = both * (RN_CompareColors(value.Color, Color, RNSMW_EACHRGBCOLOR, RNSMW_COLORSET) +
-                        RN_CompareInts(value.Width, Width, RNSMW_WIDTH) +
-                        RN_CompareInts(value.InternalWidth, InternalWidth, RNSMW_WIDTH) +
+        score = both * (RN_CompareColors64(value.Color, Color, RNSMW_EACHRGBCOLOR, RNSMW_COLORSET) +
+                        RN_CompareInts64(value.Width, Width, RNSMW_WIDTH) +
+                        RN_CompareInts64(value.InternalWidth, InternalWidth, RNSMW_WIDTH) +
                         (value.Style == Style ? RNSMW_BORDERSTYLE : 0));
     }
     for (int side = 0; side < 4; ++side) {
@@ -142,7 +142,7 @@ int32_t TRNBorder::SimilarityValue(const TRNBorder& value) const {
         } else if (present1[side] != present2[side]) {
             score -= RNSMW_BORDERNOSIDE;
         } else {
-            score += RN_CompareInts(offsets1[side], offsets2[side], RNSMW_PADDING);
+            score += RN_CompareInts64(offsets1[side], offsets2[side], RNSMW_PADDING);
         }
     }
     return score;
@@ -223,8 +223,8 @@ bool TRNBackgroundRect::IsEqual_Para(const TRNBackgroundRect& value,
                                    ignore.OffsetRight, ignore.OffsetBottom);
 }
 
-int32_t TRNBackgroundRect::SimilarityValue(const TRNBackgroundRect& value) const {
-    return RN_CompareColors(value.Color, Color, RNSMW_EACHRGBBCOLOR, RNSMW_BCOLORSET) +
+int64_t TRNBackgroundRect::SimilarityValue(const TRNBackgroundRect& value) const {
+    return RN_CompareColors64(value.Color, Color, RNSMW_EACHRGBBCOLOR, RNSMW_BCOLORSET) +
            BorderOffsets.SimilarityValue(value.BorderOffsets, RNSMW_PADDING);
 }
 

@@ -23,7 +23,8 @@ public:
     // Each flag leaves its side out of the comparison.
     bool IsEqualEx(const TRNRect& value, bool ignoreLeft, bool ignoreTop, bool ignoreRight,
                    bool ignoreBottom) const;
-    int32_t SimilarityValue(const TRNRect& value, int32_t weight) const;
+    // The exact score, in 64 bits: a paragraph style adds it into its own.
+    int64_t SimilarityValue(const TRNRect& value, int32_t weight) const;
 
     void AssignToRect(TRect& r) const;
     // Takes each side of this one that is larger than the rectangle's.
@@ -90,7 +91,7 @@ public:
     int32_t GetTotalWidth() const;
     bool IsEqual(const TRNBorder& value) const;
     bool IsEqual_Para(const TRNBorder& value, const TRNBorderIgnore& ignore) const;
-    int32_t SimilarityValue(const TRNBorder& value) const;
+    int64_t SimilarityValue(const TRNBorder& value) const;
 
     // Draws around `r` grown by the offsets; nothing for rnbNone.
     void Draw(const TRect& r, TCanvas& canvas) const;
@@ -109,7 +110,7 @@ public:
     void Assign(const TRNBackgroundRect& source) { *this = source; }
     bool IsEqual(const TRNBackgroundRect& value) const;
     bool IsEqual_Para(const TRNBackgroundRect& value, const TRNBorderIgnore& ignore) const;
-    int32_t SimilarityValue(const TRNBackgroundRect& value) const;
+    int64_t SimilarityValue(const TRNBackgroundRect& value) const;
 
     // Grows `r` by the offsets (scaled to the device for the SaD form).
     void PrepareDraw(TRect& r) const;

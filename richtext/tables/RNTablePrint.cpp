@@ -101,7 +101,12 @@ void TRNTableItemInfo::Print(TCanvas& canvas, int x, int y, int /*x2*/, bool pre
     }
     int startRow = 0;
     int rowCount = Rows.Count();
-    if (part >= 0 && part < static_cast<int>(info->Parts.size())) {
+    if (part >= 0) {
+        // A part the table was not cut into is the paginator's mistake: printing every row
+        // instead would repeat rows another page prints.
+        if (part >= static_cast<int>(info->Parts.size())) {
+            PrintingError();
+        }
         startRow = info->Parts[static_cast<size_t>(part)].StartRow;
         rowCount = info->Parts[static_cast<size_t>(part)].RowCount;
     }

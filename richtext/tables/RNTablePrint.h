@@ -23,6 +23,9 @@ public:
     // The rows of each part; PartsList holds the same parts' heights.
     std::vector<TRNTablePrintPart> Parts;
 
+    // The line is as large as the table laid out for the page (set by the table when it is laid
+    // out), not as the table shows on screen.
+    void SetSize(int /*width*/, int /*height*/) override {}
     bool InitSplit() override;
     bool CanSplitFirst(int y) override;
     bool SplitAt(int y) override;

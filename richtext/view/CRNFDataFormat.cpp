@@ -624,8 +624,9 @@ void TCustomRNFormattedData::FormatFullLine(TFormatState& s, int itemNo) {
             left += std::max((avail - w) / 2, 0);
         }
         d->Init(left, s.Y + s.LineDescent, w, h, itemNo, true);
-        s.Y += s.LineDescent + h;
-        s.LineAscent = h;
+        // A line printed from a layout of its own (a table) has that layout's height.
+        s.Y += s.LineDescent + d->Height;
+        s.LineAscent = d->Height;
         s.LineDescent = 0;
     }
     d->Offs = 0;

@@ -404,8 +404,8 @@ void TPrintableRNData::Paginate() {
                 if (parts == 0 || multi->PartsList.back().Height <= 0) {
                     break;
                 }
-                // The new page opens with the part after the ones made so far.
-                AddPage(i, -sb, parts + 1);
+                // The list ends with the rest the cut left over: the new page opens with it.
+                AddPage(i, -sb, parts);
                 TRNPageInfo& before = Pages[Pages.size() - 2];
                 if (before.FirstDrawItemNo == i && parts >= 2) {
                     before.PartTopY = di.Top + di.Height -

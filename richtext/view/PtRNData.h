@@ -34,7 +34,8 @@ struct TRNMultiDrawItemPart {
 };
 
 // The draw line of an item that can be cut across pages; its item fills the parts while
-// the pages are made.
+// the pages are made. The list always ends with what is still to be placed: InitSplit makes
+// it the whole line, and each SplitAt cuts that last part and adds the rest after it.
 class TRNMultiDrawItemInfo : public TRNDrawLineInfo {
 public:
     std::vector<TRNMultiDrawItemPart> PartsList;

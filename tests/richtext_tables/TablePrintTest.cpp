@@ -2,8 +2,11 @@
 
 #include "TableFixture.h"
 
+#include "platform/base/CodePage.h"
+#include "platform/graphics/Metafile.h"
 #include "richtext/model/RNError.h"
 #include "richtext/tables/RNTablePrint.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -145,6 +148,22 @@ TEST(TablePrint, CellTextIsPrintedAndRowsGrowWithIt) {
     EXPECT_EQ(p.N.Device->Sheets[0], (std::vector<std::string>{"one", "two", "three", "low"}));
 }
 
+// The note shown in a wide window keeps a long cell on one line there; the page is narrower
+// and wraps it. The text after the table starts below the printed rows, not where the table
+// ends on screen.
+TEST(TablePrint, TextAfterATableStartsBelowItsPrintedRows) {
+    PrintedTable p(1, 1);
+    SetTextOf(*p.T->Cells(0, 0), std::string(60, 'x'));
+    p.N.Source.AddNL("after", 0, 0);
+    p.N.Source.resize(900, 300);
+    p.N.Source.Format();
+    ASSERT_EQ(p.N.Format(), 1);
+    const TPrintableRNData& d = p.N.Data();
+    ASSERT_GT(p.Info().FormattingInfo.RowHeights[0], 125); // wrapped on paper
+    EXPECT_EQ(d.DrawItems[0]->Height, p.Info().FormattingInfo.Height);
+    EXPECT_EQ(d.DrawItems[1]->Top, d.DrawItems[0]->Top + p.Info().FormattingInfo.Height);
+}
+
 // Formatting for print again drops the printed cells of the pass before; the cells themselves
 // stay as they are, and so does what prints.
 TEST(TablePrint, FormattingTwiceKeepsEveryCell) {
@@ -170,6 +189,62 @@ TEST(TablePrint, FormattingTwiceKeepsEveryCell) {
     p.N.Print.Print("t", 1, false);
     ASSERT_EQ(p.N.Device->Sheets.size(), 1u);
     EXPECT_EQ(p.N.Device->Sheets[0], (std::vector<std::string>{"a", "d"}));
+}
+
+// The notes editor's note: "before", a 2 x 2 table as wide as the page with a drawing after the
+// text of its last cell, "after". The page is short enough that the second row goes over.
+TEST(TablePrint, ARowOnTheNextPagePrintsThereOnly) {
+    PrintedNote n;
+    UseTableOptions(TableOptions::NotesEditor, n.Source, n.Sheet);
+    n.Device->Page = n.Device->Physical = {3000, 2600};
+    n.Source.AddNL("before", 0, 0);
+    auto owned = std::make_unique<TRNTableItemInfo>(2, 2, &n.Source.RNData());
+    TRNTableItemInfo& t = *owned;
+    t.SetBestWidth(-100);
+    const char* const cells[] = {"café 1", "naïve 2", "“three”", "four…"};
+    for (int i = 0; i < 4; ++i) {
+        t.SetCellBestWidth(-50, i / 2, i % 2);
+        t.Cells(i / 2, i % 2)->AddNLWTag(Utf8ToUtf16(cells[i]), 11, 0, {});
+    }
+    auto drawing = std::make_unique<TMetafile>();
+    drawing->LoadFromBytes(ReadFileBytes(FixturePath("graphics/shapes-and-text.wmf")));
+    t.Cells(1, 1)->AddPictureEx("", std::move(drawing), -1, TRNVAlign::rnvaBaseline);
+    n.Source.AddItem("", std::move(owned));
+    n.Source.AddNL("after", 0, 0);
+
+    // The notes commands format the pages once, then preview or print them.
+    ASSERT_EQ(n.Format(), 2);
+    ASSERT_EQ(n.Data().Pages[1].FirstDrawItemNo, 1); // the table goes on over the page
+    // A text may reach the page in several pieces: each page's are read as one text.
+    const std::vector<std::string> pages{"beforecafé 1naïve 2", "“three”four…after"};
+    const auto joined = [](const std::vector<std::string>& pieces) {
+        std::string text;
+        for (const std::string& piece : pieces) {
+            text += piece;
+        }
+        return text;
+    };
+    for (int page = 1; page <= 2; ++page) {
+        TFakeCanvas preview(TSize{600, 520}, 96);
+        n.Print.DrawPreview(page, preview, Rect(0, 0, 600, 520));
+        std::vector<std::string> pieces;
+        for (const TCanvasCall& call : preview.CallsOf("TextOut")) {
+            pieces.push_back(call.Text);
+        }
+        EXPECT_EQ(joined(pieces), pages[static_cast<size_t>(page - 1)]) << page;
+    }
+    n.Print.Print("Tarnwick File", 1, false);
+    ASSERT_EQ(n.Device->Sheets.size(), 2u);
+    EXPECT_EQ(joined(n.Device->Sheets[0]), pages[0]);
+    EXPECT_EQ(joined(n.Device->Sheets[1]), pages[1]);
+
+    // A part the table was never cut into is refused, not printed as the whole table.
+    TFakeCanvas canvas(TSize{3000, 2600}, 600);
+    auto& info = dynamic_cast<TRNTablePrintInfo&>(*n.Data().DrawItems[1]);
+    ASSERT_EQ(info.Parts.size(), 2u);
+    EXPECT_THROW(t.Print(canvas, 0, 0, 3000, false, false, n.Data().Sad, n.Data(), &info, 2),
+                 ERichNoteError);
+    EXPECT_TRUE(canvas.CallsOf("TextOut").empty());
 }
 
 } // namespace

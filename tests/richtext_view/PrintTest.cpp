@@ -33,24 +33,24 @@ std::vector<int> FirstDrawItems(const TPrintableRNData& data) {
     return out;
 }
 
-// A draw line that its item cuts into parts of at most the room given.
+// A draw line that its item cuts into parts of at most the room given, as a table does: the
+// last part is the rest still to be placed.
 class CutLine : public TRNMultiDrawItemInfo {
 public:
     bool InitSplit() override {
-        PartsList.clear();
-        rest_ = Height;
+        PartsList.assign(1, {Height});
         return true;
     }
     bool CanSplitFirst(int room) override { return room >= 100; }
     bool SplitAt(int room) override {
-        const int part = std::min(room, rest_);
-        PartsList.push_back({part});
-        rest_ -= part;
-        return rest_ > 0;
+        const int rest = PartsList.back().Height;
+        if (rest <= room) {
+            return false;
+        }
+        PartsList.back().Height = room;
+        PartsList.push_back({rest - room});
+        return true;
     }
-
-private:
-    int rest_ = 0;
 };
 
 TEST(PrintMargins, MillimetresBecomePrinterPixelsLessTheUnprintableBorder) {
