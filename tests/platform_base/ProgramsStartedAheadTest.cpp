@@ -287,33 +287,19 @@ TEST(ProgramsStartedAhead, AWorkEndsAtItsCpuTimeHoweverLateItsCallerLooks) {
 
 namespace {
 
-// Loops using the processor, twice as many as it has cores, until they go (a minute at the most):
-// a busy machine, made by the test itself.
-class TBusyLoops {
-public:
-    TBusyLoops() {
-        const unsigned count = 2 * std::max(1U, std::thread::hardware_concurrency());
-        for (unsigned i = 0; i < count; ++i) {
-            loops_.emplace_back([this] {
-                const auto until = std::chrono::steady_clock::now() + 60s;
-                while (!stop_ && std::chrono::steady_clock::now() < until) {
-                }
-            });
-        }
+// Loops using the processor, twice as many as it has cores, each until it is stopped or a minute
+// has passed: a busy machine, made by the test itself and stopped as the loops go.
+std::vector<std::jthread> BusyLoops() {
+    std::vector<std::jthread> loops;
+    for (unsigned i = 0; i < 2 * std::max(1U, std::thread::hardware_concurrency()); ++i) {
+        loops.emplace_back([](const std::stop_token& stop) {
+            const auto until = std::chrono::steady_clock::now() + 60s;
+            while (!stop.stop_requested() && std::chrono::steady_clock::now() < until) {
+            }
+        });
     }
-    ~TBusyLoops() {
-        stop_ = true;
-        for (std::thread& loop : loops_) {
-            loop.join();
-        }
-    }
-    TBusyLoops(const TBusyLoops&) = delete;
-    TBusyLoops& operator=(const TBusyLoops&) = delete;
-
-private:
-    std::atomic<bool> stop_{false};
-    std::vector<std::thread> loops_;
-};
+    return loops;
+}
 
 // Waits until a child of this process has ended, leaving it to be reaped (a minute at the most).
 void AwaitAChildsEnd() {
@@ -334,7 +320,7 @@ void AwaitAChildsEnd() {
 TEST(ProgramsStartedAhead, BesideBusyLoopsAWorkEndsAtItsCpuTimeAndWithinATickOfIt) {
     TProgramsStartedAhead programs = Programs(1);
     programs.StartAhead();
-    const TBusyLoops busy;
+    const std::vector<std::jthread> busy = BusyLoops();
     TChildWatch watch;
     watch.Cpu = 200ms;
     watch.Used = [](std::chrono::milliseconds used) {
