@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <ctime>
 #include <mutex>
 #include <thread>
 
@@ -188,9 +189,13 @@ public:
         : pid_(pid), watch_(&watch), patience_(patience), deadline_(Clock::now() + patience),
           seen_(ProcessCpuMillis(pid)) {}
 
-    // The work begins: the CPU time the child uses from now on is the work's.
-    void WorkBegins() { cpuStart_ = seen_ = ProcessCpuMillis(pid_); }
-    // The child's CPU time when its work began; -1 before, or when it could not be read.
+    // The work begins at `startMicros` of the child's CPU time, as the child read it on the clock
+    // its end is read by: what it uses from there on is the work's.
+    void WorkBegins(uint64_t startMicros) {
+        cpuStart_ = static_cast<int64_t>(startMicros / 1000);
+        seen_ = ProcessCpuMillis(pid_);
+    }
+    // The child's CPU time when its work began; -1 before.
     int64_t CpuStart() const { return cpuStart_; }
     Clock::time_point Deadline() const { return deadline_; }
     bool Watched() const { return watch_ != nullptr; }
@@ -471,8 +476,9 @@ namespace {
 constexpr int FirstKept = 2;
 
 // The work's header a program started ahead reads first: the length of its input, how far its
-// address space may grow and the CPU time its work may take in milliseconds (0: no more than its
-// bound in whole seconds), 8 bytes each, least significant first.
+// address space may grow and the CPU time its work may take in milliseconds beyond what it said
+// it had used when its start was over (0: no more than its bound in whole seconds), 8 bytes each,
+// least significant first.
 constexpr size_t WorkHeaderBytes = 24;
 
 void PutU64(std::string& out, uint64_t value) {
@@ -489,23 +495,45 @@ uint64_t GetU64(const unsigned char* in) {
     return value;
 }
 
-// Ends this process once it has taken `millis` more of CPU time, all its threads together (0:
-// never): the system's clock of the process's CPU time ends it to the tick, however late a busy
-// machine lets its caller look. Its bound in whole seconds is the caller's to set, and its
-// caller's watch looks as well.
-void EndAfterCpuMillis(uint64_t millis) {
-    if (millis == 0) {
+// Ends this process once its CPU time, all its threads together, reaches `endMicros` (0: never).
+// The timer counts on the clock of the process's CPU time, which is the time its caller reads when
+// it reaps the process: the work is never ended before it, and at most a tick after, however busy
+// the machine. (A profiling interval timer counts sampled ticks instead, which a busy machine puts
+// ahead of that clock by up to a tenth of a second.) Its bound in whole seconds is the caller's
+// to set, and its caller's watch looks as well, also when the timer cannot be made.
+void EndAtProcessCpuMicros(uint64_t endMicros) {
+    if (endMicros == 0) {
         return;
     }
-    itimerval timer{};
-    timer.it_value.tv_sec = static_cast<time_t>(millis / 1000);
-    timer.it_value.tv_usec = static_cast<suseconds_t>(millis % 1000 * 1000);
-    // The signal is left to its default, set when the program was started: it ends the process.
-    setitimer(ITIMER_PROF, &timer, nullptr);
+    sigevent end{};
+    end.sigev_notify = SIGEV_SIGNAL;
+    end.sigev_signo = SIGKILL;
+    timer_t timer{};
+    if (timer_create(CLOCK_PROCESS_CPUTIME_ID, &end, &timer) != 0) {
+        return;
+    }
+    itimerspec at{};
+    at.it_value.tv_sec = static_cast<time_t>(endMicros / 1000000);
+    at.it_value.tv_nsec = static_cast<long>(endMicros % 1000000 * 1000);
+    timer_settime(timer, TIMER_ABSTIME, &at, nullptr);
 }
 
-// What a program started ahead writes once its own start is over, before it reads its work.
+// What a program started ahead writes once its own start is over, before it reads its work: this
+// byte, then the CPU time it has used so far in microseconds, 8 bytes least significant first.
 constexpr char StartedByte = 'S';
+constexpr size_t StartedBytes = 1 + 8;
+
+// The bound in whole seconds the system holds a program started ahead to, its work beginning at
+// `startMillis` of its CPU time: `seconds` beyond that, and a watched work's a second past the
+// `cpu` it ends itself at. The system counts sampled ticks, which a busy machine puts ahead of
+// the process's own clock: so it ends only a work the program could not end.
+int StartedProgramCpuSeconds(int64_t startMillis, int seconds, std::chrono::milliseconds cpu) {
+    const auto wholeSeconds = [](int64_t millis) {
+        return static_cast<int>((millis + 999) / 1000);
+    };
+    const int bound = wholeSeconds(startMillis + int64_t{seconds} * 1000);
+    return cpu.count() > 0 ? std::max(bound, wholeSeconds(startMillis + cpu.count()) + 1) : bound;
+}
 
 // Sends `bytes` into the socket `fd` within `wait`; the end that stopped it, or Answered when all
 // went.
@@ -530,19 +558,29 @@ TChildEnd SendAll(int fd, std::string_view bytes, TChildWait& wait) {
     return TChildEnd::Answered;
 }
 
-// Waits within `wait` until the program on the socket `fd` says its start is over.
-TChildEnd AwaitStart(int fd, TChildWait& wait) {
-    while (true) {
+// Waits within `wait` until the program on the socket `fd` says its start is over, and the CPU
+// time it had used then, in microseconds.
+TChildEnd AwaitStart(int fd, TChildWait& wait, uint64_t& cpuMicros) {
+    unsigned char said[StartedBytes];
+    size_t done = 0;
+    while (done < sizeof said) {
         if (const TChildEnd ready = AwaitReady(fd, POLLIN, wait); ready != TChildEnd::Answered) {
             return ready;
         }
-        char said = 0;
-        const ssize_t n = read(fd, &said, 1);
+        const ssize_t n = read(fd, said + done, sizeof said - done);
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        return n == 1 && said == StartedByte ? TChildEnd::Answered : TChildEnd::Failed;
+        if (n <= 0) {
+            return TChildEnd::Failed;
+        }
+        done += static_cast<size_t>(n);
     }
+    if (said[0] != StartedByte) {
+        return TChildEnd::Failed;
+    }
+    cpuMicros = GetU64(said + 1);
+    return TChildEnd::Answered;
 }
 
 } // namespace
@@ -630,13 +668,14 @@ TChildOutcome TProgramsStartedAhead::Run(std::string_view input, const TChildBou
     }
     TChildWait wait(started.Pid, bounds.Deadline, watch);
     // Its start is not the work's: a program still starting (a busy machine makes that longer)
-    // is waited for, and the CPU time counts from when it says its start is over.
-    TChildEnd sent = AwaitStart(started.Fd, wait);
+    // is waited for, and the CPU time counts from what it says it had used when its start was
+    // over, read on the clock that ends its work and that its end is read by.
+    uint64_t startMicros = 0;
+    TChildEnd sent = AwaitStart(started.Fd, wait, startMicros);
     if (sent == TChildEnd::Answered) {
-        wait.WorkBegins();
+        wait.WorkBegins(startMicros);
         BoundCpuTime(started.Pid,
-                     static_cast<int>(std::max<int64_t>(0, wait.CpuStart()) / 1000 + 1) +
-                         bounds.CpuSeconds);
+                     StartedProgramCpuSeconds(wait.CpuStart(), bounds.CpuSeconds, watch.Cpu));
         std::string header;
         PutU64(header, input.size());
         PutU64(header, bounds.AddressSpaceGrowth);
@@ -658,7 +697,13 @@ TChildOutcome TProgramsStartedAhead::Run(std::string_view input, const TChildBou
 }
 
 int AnswerWorkStartedAhead(const std::function<std::string(const std::string&)>& work) {
-    if (write(STDOUT_FILENO, &StartedByte, 1) != 1) {
+    const int64_t started = ProcessCpuMicros();
+    if (started < 0) {
+        return 1;
+    }
+    std::string said(1, StartedByte);
+    PutU64(said, static_cast<uint64_t>(started));
+    if (!WriteAll(STDOUT_FILENO, said)) {
         return 1;
     }
     unsigned char header[WorkHeaderBytes];
@@ -673,6 +718,7 @@ int AnswerWorkStartedAhead(const std::function<std::string(const std::string&)>&
         }
         done += static_cast<size_t>(n);
     }
-    EndAfterCpuMillis(GetU64(header + 16));
+    const uint64_t cpuMillis = GetU64(header + 16);
+    EndAtProcessCpuMicros(cpuMillis == 0 ? 0 : static_cast<uint64_t>(started) + cpuMillis * 1000);
     return AnswerAsBoundedProgram(GetU64(header), GetU64(header + 8), work);
 }

@@ -46,8 +46,8 @@ enum class TChildEnd {
 struct TChildWatch {
     // The CPU time the work may take, counted from when the child is given it, to the hundredth
     // of a second (0: only the bound in whole seconds); a child past it has failed. A program
-    // started ahead ends itself there, to the tick, however late a busy machine lets the watch
-    // look.
+    // started ahead ends itself there, on the clock its outcome's Cpu is read by, and at most a
+    // tick after, however late a busy machine lets the watch look.
     std::chrono::milliseconds Cpu{0};
     // Asked now and then while the child works: true when its answer is no longer wanted.
     std::function<bool()> Abandoned;

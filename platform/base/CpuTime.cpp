@@ -25,6 +25,10 @@ int64_t ThreadCpuMicros() {
     return MicrosOf(CLOCK_THREAD_CPUTIME_ID);
 }
 
+int64_t ProcessCpuMicros() {
+    return MicrosOf(CLOCK_PROCESS_CPUTIME_ID);
+}
+
 // CLOCK_THREAD_CPUTIME_ID would be the reading thread's own: the clock's id names this one.
 TThreadCpuClock::TThreadCpuClock() : known_(pthread_getcpuclockid(pthread_self(), &clock_) == 0) {}
 

@@ -12,6 +12,10 @@
 // The CPU time the calling thread has used so far, in microseconds.
 int64_t ThreadCpuMicros();
 
+// The CPU time this process has used so far, all its threads together, in microseconds; -1 when it
+// cannot be read. It is the time its parent reads when it reaps it.
+int64_t ProcessCpuMicros();
+
 // The CPU time clock of the thread that made it, read from any thread while that thread lives:
 // what a thread waiting for another's work sees that work cost so far.
 class TThreadCpuClock {

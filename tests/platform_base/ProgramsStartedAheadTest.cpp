@@ -15,6 +15,7 @@
 #include <thread>
 
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,7 +44,8 @@ void UseCpuFor(int64_t millis) {
 // "echo" answers the rest of the input; "pid" its process number and how long it waited for
 // its work (milliseconds); "spin" never ends and uses the CPU; "sleep" never ends and does not;
 // "map <MB>" maps that much memory and touches it; "use <ms>" uses that much CPU time, then
-// answers "used".
+// answers "used"; "limit" its bound of CPU time in seconds and the CPU time it has used
+// (milliseconds).
 std::string Work(const std::string& input) {
     if (input.rfind("echo", 0) == 0) {
         return input.substr(4);
@@ -51,6 +53,11 @@ std::string Work(const std::string& input) {
     if (input.rfind("use ", 0) == 0) {
         UseCpuFor(std::stoll(input.substr(4)));
         return "used";
+    }
+    if (input == "limit") {
+        rlimit cpu{};
+        getrlimit(RLIMIT_CPU, &cpu);
+        return std::to_string(cpu.rlim_cur) + " " + std::to_string(ProcessCpuNow());
     }
     if (input == "spin") {
         volatile uint64_t spins = 0;
@@ -239,6 +246,24 @@ TEST(ProgramsStartedAhead, TheOutcomeTellsTheCpuTimeTheWorkTook) {
 
 // A caller may look at the work late (a busy machine, a caller held elsewhere): the program ends
 // its work itself once the work has taken its CPU time, to the tick.
+// The system's bound of CPU time counts sampled ticks, which a busy machine puts ahead of the
+// program's own clock: it stands a second past where a watched work ends itself, wherever in a
+// second the program's start left off and however near a whole second the work's time comes.
+TEST(ProgramsStartedAhead, TheSystemsBoundStandsASecondPastWhereAWatchedWorkEndsItself) {
+    TProgramsStartedAhead programs("/proc/self/exe", {"started-ahead", SlowStartSwitch}, 1);
+    TChildBounds bounds = Generous();
+    bounds.CpuSeconds = 2;
+    TChildWatch watch;
+    watch.Cpu = 1990ms;
+    const std::string answer = programs.Run("limit", bounds, watch).Answer;
+    std::istringstream said(answer);
+    int64_t limitSeconds = 0;
+    int64_t used = 0;
+    ASSERT_TRUE(said >> limitSeconds >> used) << answer;
+    // Its work had used far less than 50 ms of that when it answered.
+    EXPECT_GE(limitSeconds * 1000, used - 50 + watch.Cpu.count() + 1000);
+}
+
 TEST(ProgramsStartedAhead, AWorkEndsAtItsCpuTimeHoweverLateItsCallerLooks) {
     TProgramsStartedAhead programs = Programs(1);
     TChildWatch late;
@@ -258,6 +283,57 @@ TEST(ProgramsStartedAhead, AWorkEndsAtItsCpuTimeHoweverLateItsCallerLooks) {
     EXPECT_LT(outcome.Cpu, 400ms);
     // A work within its time answers as before.
     EXPECT_EQ(programs.Run("use 100", Generous(), late).Answer, "used");
+}
+
+namespace {
+
+// Loops using the processor, twice as many as it has cores, each until it is stopped or a minute
+// has passed: a busy machine, made by the test itself and stopped as the loops go.
+std::vector<std::jthread> BusyLoops() {
+    std::vector<std::jthread> loops;
+    for (unsigned i = 0; i < 2 * std::max(1U, std::thread::hardware_concurrency()); ++i) {
+        loops.emplace_back([](const std::stop_token& stop) {
+            const auto until = std::chrono::steady_clock::now() + 60s;
+            while (!stop.stop_requested() && std::chrono::steady_clock::now() < until) {
+            }
+        });
+    }
+    return loops;
+}
+
+// Waits until a child of this process has ended, leaving it to be reaped (a minute at the most).
+void AwaitAChildsEnd() {
+    const auto until = std::chrono::steady_clock::now() + 60s;
+    siginfo_t ended{};
+    while (std::chrono::steady_clock::now() < until &&
+           waitid(P_ALL, 0, &ended, WEXITED | WNOHANG | WNOWAIT) == 0 && ended.si_pid == 0) {
+        std::this_thread::sleep_for(5ms);
+    }
+}
+
+} // namespace
+
+// Beside busy loops, a work that never ends is ended by its program once it has taken its CPU time
+// as the caller reads it when the program is reaped, and within a tick of 10 ms after: a busy
+// machine neither ends it before its time nor lets it run on. The caller holds off its own watch
+// until the program has ended, so what ends the work is the program.
+TEST(ProgramsStartedAhead, BesideBusyLoopsAWorkEndsAtItsCpuTimeAndWithinATickOfIt) {
+    TProgramsStartedAhead programs = Programs(1);
+    programs.StartAhead();
+    const std::vector<std::jthread> busy = BusyLoops();
+    TChildWatch watch;
+    watch.Cpu = 200ms;
+    watch.Used = [](std::chrono::milliseconds used) {
+        if (used.count() > 0) {
+            AwaitAChildsEnd();
+        }
+    };
+    for (int i = 0; i < 3; ++i) {
+        const TChildOutcome outcome = programs.Run("spin", Generous(), watch);
+        EXPECT_EQ(outcome.End, TChildEnd::Failed) << i;
+        EXPECT_GE(outcome.Cpu, watch.Cpu) << i;
+        EXPECT_LE(outcome.Cpu, watch.Cpu + 10ms) << i;
+    }
 }
 
 TEST(ProgramsStartedAhead, ThreadsGetTheirOwnAnswersAndStartNoMoreThanTheSpareOnes) {
