@@ -6,6 +6,7 @@
 
 #include <QMenu>
 #include <QPrinter>
+#include <QStringDecoder>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -261,6 +262,16 @@ TEST(WebBrowser, EncodingMenuReadsThePageAgainInTheChosenEncoding) {
         }
     }
     ASSERT_EQ(chosen, "windows-1251");
+    // Before any choice each page is read in its own: "Default", which chooses none.
+    QMenu fresh;
+    AddEncodingMenu(fresh, "", [&](const QString& name) { chosen = name; });
+    QAction* first = fresh.findChild<QMenu*>("Encoding")->actions().value(0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->text(), "Default");
+    EXPECT_TRUE(first->isChecked());
+    first->trigger();
+    EXPECT_EQ(chosen, "");
+    chosen = "windows-1251";
 
     bool reloaded = false;
     browser.OnDocumentComplete = [&](const std::string&, bool) { reloaded = true; };
@@ -271,4 +282,51 @@ TEST(WebBrowser, EncodingMenuReadsThePageAgainInTheChosenEncoding) {
     browser.Page()->toPlainText([&](const QString& shown) { text = shown; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return !text.isEmpty(); }, 30000));
     EXPECT_EQ(text.trimmed(), QString::fromUtf8("\xD0\xB4")); // 0xE4 in windows-1251
+}
+
+// A stored page shown through its page file, which names no encoding: the one chosen reads
+// it, of any size, its picture and frame still found beside it and its address still the
+// file's; "Default" gives the engine's own reading back.
+TEST(WebBrowser, AChosenEncodingReadsAPageFile) {
+    const QByteArray words = "\x93"
+                             "Caf\xE9\x94 \xE0 \xFC";
+    for (const size_t filler : {size_t{0}, TWebBrowser::MaxInlineHtml + 4096}) {
+        SCOPED_TRACE(filler);
+        TempDir dir;
+        CountingServer remote;
+        std::string html = WriteStoredPage(dir, remote);
+        html.insert(html.find("<p>stored text"),
+                    "<p id=\"t\">" + words.toStdString() +
+                        "</p><script>addEventListener('message', e => window.framed = e.data)"
+                        "</script><iframe src=\"f.htm\"></iframe><p>" +
+                        std::string(filler, 'x') + "</p>");
+        // The frame tells what it shows: its page may stand apart from the one around it.
+        WriteFileBytes(dir / "f.htm", "<p>framed</p><script>parent.postMessage("
+                                      "document.querySelector('p').textContent, '*')</script>");
+        WriteFileBytes(dir / "1A.htm", html);
+        const std::string url = FolderUrl(dir) + "1A.htm";
+        TWebBrowser browser;
+        browser.SetOffline(true);
+        const auto text = [&] {
+            return RunScript(browser, "document.getElementById('t').textContent").toString();
+        };
+        ASSERT_TRUE(LoadAndWait(browser, [&] { browser.Navigate(url); }));
+        const QString own = text();
+        for (const char* encoding : {"ISO-8859-5", "windows-1252", "windows-1251"}) {
+            SCOPED_TRACE(encoding);
+            ASSERT_TRUE(LoadAndWait(browser, [&] { browser.SetTextEncoding(encoding); }));
+            EXPECT_EQ(text(), QString(QStringDecoder(encoding).decode(words)));
+            EXPECT_EQ(browser.LocationURL(), url);
+            ASSERT_TRUE(PicturesSettled(browser));
+            EXPECT_EQ(RunScript(browser, "document.getElementById('local').naturalWidth").toInt(),
+                      PictureWidth);
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] { return RunScript(browser, "window.framed").toString() == "framed"; }));
+        }
+        ASSERT_TRUE(LoadAndWait(browser, [&] { browser.SetTextEncoding(""); }));
+        EXPECT_EQ(text(), own);
+        EXPECT_EQ(browser.TextEncoding(), "");
+        EXPECT_EQ(browser.LocationURL(), url);
+        EXPECT_EQ(remote.hits, 0);
+    }
 }
