@@ -285,21 +285,28 @@ TEST(WebBrowser, EncodingMenuReadsThePageAgainInTheChosenEncoding) {
 }
 
 // A stored page shown through its page file, which names no encoding: the one chosen reads
-// it, of any size, its picture and frame still found beside it and its address still the
-// file's; "Default" gives the engine's own reading back.
+// it, of any size, its picture and frame still found beside it, its address still the file's
+// and a link to a place in it keeping the reading; "Default" gives the engine's own back.
 TEST(WebBrowser, AChosenEncodingReadsAPageFile) {
     const QByteArray words = "\x93"
                              "Caf\xE9\x94 \xE0 \xFC";
-    for (const size_t filler : {size_t{0}, TWebBrowser::MaxInlineHtml + 4096}) {
-        SCOPED_TRACE(filler);
+    const struct {
+        size_t filler;
+        std::vector<const char*> encodings;
+    } cases[] = {
+        {0, {"ISO-8859-5", "windows-1252", "windows-1251"}},
+        {TWebBrowser::MaxInlineHtml + 4096, {"ISO-8859-5"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.filler);
         TempDir dir;
         CountingServer remote;
         std::string html = WriteStoredPage(dir, remote);
         html.insert(html.find("<p>stored text"),
-                    "<p id=\"t\">" + words.toStdString() +
+                    "<a id=\"down\" href=\"#end\">down</a><p id=\"t\">" + words.toStdString() +
                         "</p><script>addEventListener('message', e => window.framed = e.data)"
                         "</script><iframe src=\"f.htm\"></iframe><p>" +
-                        std::string(filler, 'x') + "</p>");
+                        std::string(c.filler, 'x') + "</p><p id=\"end\">end</p>");
         // The frame tells what it shows: its page may stand apart from the one around it.
         WriteFileBytes(dir / "f.htm", "<p>framed</p><script>parent.postMessage("
                                       "document.querySelector('p').textContent, '*')</script>");
@@ -312,10 +319,12 @@ TEST(WebBrowser, AChosenEncodingReadsAPageFile) {
         };
         ASSERT_TRUE(LoadAndWait(browser, [&] { browser.Navigate(url); }));
         const QString own = text();
-        for (const char* encoding : {"ISO-8859-5", "windows-1252", "windows-1251"}) {
+        QString read;
+        for (const char* encoding : c.encodings) {
             SCOPED_TRACE(encoding);
             ASSERT_TRUE(LoadAndWait(browser, [&] { browser.SetTextEncoding(encoding); }));
-            EXPECT_EQ(text(), QString(QStringDecoder(encoding).decode(words)));
+            read = QStringDecoder(encoding).decode(words);
+            EXPECT_EQ(text(), read);
             EXPECT_EQ(browser.LocationURL(), url);
             ASSERT_TRUE(PicturesSettled(browser));
             EXPECT_EQ(RunScript(browser, "document.getElementById('local').naturalWidth").toInt(),
@@ -323,10 +332,14 @@ TEST(WebBrowser, AChosenEncodingReadsAPageFile) {
             EXPECT_TRUE(QTest::qWaitFor(
                 [&] { return RunScript(browser, "window.framed").toString() == "framed"; }));
         }
+        RunScript(browser, "document.getElementById('down').click()");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return browser.LocationURL() == url + "#end"; }));
+        EXPECT_EQ(text(), read);
+
         ASSERT_TRUE(LoadAndWait(browser, [&] { browser.SetTextEncoding(""); }));
         EXPECT_EQ(text(), own);
         EXPECT_EQ(browser.TextEncoding(), "");
-        EXPECT_EQ(browser.LocationURL(), url);
+        EXPECT_EQ(browser.LocationURL(), url + "#end");
         EXPECT_EQ(remote.hits, 0);
     }
 }
