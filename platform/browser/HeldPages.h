@@ -4,8 +4,8 @@
 // names. The engine reads a response in the charset its type names, above what the document
 // says or what the engine would guess; a file carries no type, and a document address carries
 // no more than 2 MB. So such a document is served under its own scheme, by one handler for
-// every browser of a profile. A held document names its folder in a base element: what it
-// refers to is loaded from the files beside it, as for the page itself.
+// every browser of a profile. A held document names where it stands (its page file, or its
+// folder) in a base element: what it refers to is loaded from the files beside it.
 
 #include <QByteArray>
 #include <QUrl>

@@ -98,16 +98,31 @@ QUrl WithFragment(QUrl url, const QString& fragment) {
 // The file that shows HTML given from memory when it does not go by address.
 constexpr char InlinePageName[] = "page.htm";
 
-// The HTML with a base element right after the head's opening tag (at the start without one).
+// Where a base element goes: right after the opening tag of the head, else of the document,
+// else after the doctype, so that it comes before anything it resolves and a page with a
+// doctype keeps its layout; at the start of a page that has none of them.
+qsizetype BasePlace(const QByteArray& bytes) {
+    const QString text = QString::fromLatin1(bytes); // one character a byte: the same places
+    for (const char* tag : {"head", "html", "!doctype"}) {
+        const QRegularExpression opening(QString("<%1(\\s[^>]*)?>").arg(tag),
+                                         QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch found = opening.match(text);
+        if (found.hasMatch()) {
+            return found.capturedEnd();
+        }
+    }
+    return 0;
+}
+
 QByteArray WithBase(QByteArray bytes, const std::string& baseUrl) {
     if (baseUrl.empty()) {
         return bytes;
     }
+    // A "&" or a quote in a folder name stays part of the address.
     const QByteArray base =
-        "<base href=\"" + QByteArray::fromStdString(baseUrl).replace('"', "%22") + "\">";
-    const qsizetype head = bytes.toLower().indexOf("<head");
-    const qsizetype end = head < 0 ? -1 : bytes.indexOf('>', head);
-    bytes.insert(end < 0 ? 0 : end + 1, base);
+        "<base href=\"" +
+        QByteArray::fromStdString(baseUrl).replace('&', "&amp;").replace('"', "&quot;") + "\">";
+    bytes.insert(BasePlace(bytes), base);
     return bytes;
 }
 

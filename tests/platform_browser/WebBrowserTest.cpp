@@ -343,3 +343,25 @@ TEST(WebBrowser, AChosenEncodingReadsAPageFile) {
         EXPECT_EQ(remote.hits, 0);
     }
 }
+
+// The folder a page read in a chosen encoding resolves against is named before the page's
+// first reference, and after its doctype, whatever tags the page leaves out.
+TEST(WebBrowser, APageReadInAChosenEncodingKeepsItsPicturesAndLayout) {
+    TempDir dir;
+    CountingServer remote;
+    WriteStoredPage(dir, remote);
+    TWebBrowser browser;
+    browser.SetOffline(true);
+    browser.SetTextEncoding("windows-1252");
+    for (const char* html : {"<!DOCTYPE html><p>no head</p><img id=\"local\" src=\"a.png\">",
+                             "<!DOCTYPE html><html><body><img id=\"local\" src=\"a.png\">"
+                             "<header>a header, no head</header></body></html>"}) {
+        SCOPED_TRACE(html);
+        WriteFileBytes(dir / "1A.htm", html);
+        ASSERT_TRUE(LoadAndWait(browser, [&] { browser.Navigate(FolderUrl(dir) + "1A.htm"); }));
+        ASSERT_TRUE(PicturesSettled(browser));
+        EXPECT_EQ(RunScript(browser, "document.getElementById('local').naturalWidth").toInt(),
+                  PictureWidth);
+        EXPECT_EQ(RunScript(browser, "document.compatMode").toString(), "CSS1Compat");
+    }
+}
