@@ -273,6 +273,13 @@ void TShelfCustomCombo::paintEvent(QPaintEvent* e) {
     if (active) {
         DrawEdge(canvas, frame, etched_ ? EDGE_ETCHED : EDGE_RAISED,
                  BF_RECT | (dropped_ ? BF_FLAT : 0u));
+    } else {
+        // At rest the ring around the button takes the button's face colour, so the button
+        // stands apart from the text; its top, bottom and right stay the control's frame.
+        const TClipKeeper clip(canvas);
+        canvas.ExcludeClipRect(button);
+        canvas.Brush().SetColor(clBtnFace);
+        canvas.FillRect(Rect(frame.Left, frame.Top + 1, frame.Right - 1, frame.Bottom - 1));
     }
 }
 

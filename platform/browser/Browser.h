@@ -6,8 +6,8 @@
 #include <string>
 
 // How the bytes of HTML given from memory are read. A captured page is read as the browser
-// reads a page file that names no encoding (guessed, under the default text encoding the user
-// can change); a page the program writes itself is UTF-8, whatever that default is.
+// reads a page file that names no encoding (guessed, or in the text encoding the user chose);
+// a page the program writes itself is UTF-8, whatever the user chose.
 enum class HtmlEncoding { BrowserDefault, Utf8 };
 
 class IBrowser {

@@ -1,11 +1,13 @@
 #include "platform/browser/OfflineInterceptor.h"
 
+#include "platform/browser/HeldPages.h"
+
 #include <QWebEngineUrlRequestInfo>
 
 bool IsLocalUrl(const QUrl& url) {
     const QString scheme = url.scheme().toLower();
     return scheme == "file" || scheme == "data" || scheme == "about" || scheme == "blob" ||
-           scheme == "qrc";
+           scheme == "qrc" || scheme == HeldPageScheme;
 }
 
 void TOfflineInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info) {

@@ -10,7 +10,8 @@
 #include <mutex>
 #include <vector>
 
-// True for addresses served without the network: file:, data:, about:, blob: and qrc:.
+// True for addresses served without the network: file:, data:, about:, blob:, qrc: and the
+// documents the browser holds.
 bool IsLocalUrl(const QUrl& url);
 
 class TOfflineInterceptor : public QWebEngineUrlRequestInterceptor {

@@ -12,6 +12,7 @@ struct TEncodingEntry {
     const char* Name;
 };
 constexpr TEncodingEntry Encodings[] = {
+    {"Default", ""}, // each page read in its own
     {"Unicode (UTF-8)", "UTF-8"},
     {"Western European (ISO)", "ISO-8859-1"},
     {"Western European (Windows)", "windows-1252"},

@@ -16,7 +16,7 @@ bool PageMenuKeeps(QWebEnginePage::WebAction action);
 // next to each other.
 void TrimPageMenu(QMenu& menu, QWebEnginePage& page);
 
-// Adds the "Encoding" submenu, the encoding `current` checked; `choose` gets the name of the
-// encoding picked.
+// Adds the "Encoding" submenu, the encoding `current` checked ("Default" when it is empty);
+// `choose` gets the name of the encoding picked, empty for "Default".
 void AddEncodingMenu(QMenu& menu, const QString& current,
                      const std::function<void(const QString& name)>& choose);

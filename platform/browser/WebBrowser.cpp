@@ -1,6 +1,7 @@
 #include "platform/browser/WebBrowser.h"
 
 #include "platform/browser/FindBar.h"
+#include "platform/browser/HeldPages.h"
 #include "platform/browser/OfflineInterceptor.h"
 #include "platform/browser/PageMenu.h"
 
@@ -11,12 +12,14 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMenu>
+#include <QMimeDatabase>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineFindTextResult>
 #include <QWebEnginePage>
@@ -28,19 +31,24 @@
 
 namespace {
 
-// A link the user follows out of a stored page takes the browser online.
+// A link the user follows out of a stored page takes the browser online; one to a local page
+// may be taken over, to be shown by the browser's own rules.
 class TBrowserPage : public QWebEnginePage {
 public:
     using QWebEnginePage::QWebEnginePage;
     std::function<void(const QUrl&)> OnLeaveForNetwork;
+    // True where the browser shows the page itself: the engine does not load it then.
+    std::function<bool(const QUrl&)> OnOpenLocalPage;
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
-        if (isMainFrame && type == NavigationTypeLinkClicked && !IsLocalUrl(url) &&
-            OnLeaveForNetwork) {
+        if (!isMainFrame || type != NavigationTypeLinkClicked) {
+            return true;
+        }
+        if (!IsLocalUrl(url) && OnLeaveForNetwork) {
             OnLeaveForNetwork(url);
         }
-        return true;
+        return !(OnOpenLocalPage && OnOpenLocalPage(url));
     }
 };
 
@@ -49,6 +57,7 @@ public:
     using QWebEngineView::QWebEngineView;
 
     std::function<void(const QString& name)> OnEncodingChosen;
+    std::function<QString()> CurrentEncoding;
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override {
@@ -59,7 +68,8 @@ protected:
         menu->setAttribute(Qt::WA_DeleteOnClose);
         TrimPageMenu(*menu, *page());
         if (OnEncodingChosen) {
-            AddEncodingMenu(*menu, page()->settings()->defaultTextEncoding(), OnEncodingChosen);
+            AddEncodingMenu(*menu, CurrentEncoding ? CurrentEncoding() : QString(),
+                            OnEncodingChosen);
         }
         menu->popup(event->globalPos());
     }
@@ -68,26 +78,51 @@ protected:
     QWebEngineView* createWindow(QWebEnginePage::WebWindowType) override { return this; }
 };
 
-// The type of HTML in memory: the program's own pages are UTF-8, others are read in the
-// default encoding (the engine's own when none is set).
-QString HtmlType(HtmlEncoding encoding, const QString& defaultEncoding) {
-    const QString charset = encoding == HtmlEncoding::Utf8 ? QString("UTF-8") : defaultEncoding;
-    return charset.isEmpty() ? QString("text/html") : "text/html;charset=" + charset;
+QString HtmlType(const QString& charset) {
+    return "text/html;charset=" + charset;
+}
+
+// An HTML file on this computer, by its name.
+bool IsHtmlFile(const QUrl& url) {
+    return url.isLocalFile() &&
+           QMimeDatabase()
+               .mimeTypeForFile(url.toLocalFile(), QMimeDatabase::MatchExtension)
+               .inherits("text/html");
+}
+
+QUrl WithFragment(QUrl url, const QString& fragment) {
+    url.setFragment(fragment.isEmpty() ? QString() : fragment);
+    return url;
 }
 
 // The file that shows HTML given from memory when it does not go by address.
 constexpr char InlinePageName[] = "page.htm";
 
-// The HTML with a base element right after the head's opening tag (at the start without one).
+// Where a base element goes: right after the opening tag of the head, else of the document,
+// else after the doctype, so that it comes before anything it resolves and a page with a
+// doctype keeps its layout; at the start of a page that has none of them.
+qsizetype BasePlace(const QByteArray& bytes) {
+    const QString text = QString::fromLatin1(bytes); // one character a byte: the same places
+    for (const char* tag : {"head", "html", "!doctype"}) {
+        const QRegularExpression opening(QString("<%1(\\s[^>]*)?>").arg(tag),
+                                         QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch found = opening.match(text);
+        if (found.hasMatch()) {
+            return found.capturedEnd();
+        }
+    }
+    return 0;
+}
+
 QByteArray WithBase(QByteArray bytes, const std::string& baseUrl) {
     if (baseUrl.empty()) {
         return bytes;
     }
+    // A "&" or a quote in a folder name stays part of the address.
     const QByteArray base =
-        "<base href=\"" + QByteArray::fromStdString(baseUrl).replace('"', "%22") + "\">";
-    const qsizetype head = bytes.toLower().indexOf("<head");
-    const qsizetype end = head < 0 ? -1 : bytes.indexOf('>', head);
-    bytes.insert(end < 0 ? 0 : end + 1, base);
+        "<base href=\"" +
+        QByteArray::fromStdString(baseUrl).replace('&', "&amp;").replace('"', "&quot;") + "\">";
+    bytes.insert(BasePlace(bytes), base);
     return bytes;
 }
 
@@ -99,12 +134,30 @@ TWebBrowser::TWebBrowser(QWidget* parent, MenuMode menu) : QWidget(parent) {
     layout->setSpacing(0);
     auto* view = new TBrowserView(this);
     view->OnEncodingChosen = [this](const QString& name) { SetTextEncoding(name.toStdString()); };
+    view->CurrentEncoding = [this] { return QString::fromStdString(TextEncoding()); };
     view_ = view;
     auto* page = new TBrowserPage(view_);
     interceptor_ = new TOfflineInterceptor(page);
     page->setUrlRequestInterceptor(interceptor_);
     page->OnLeaveForNetwork = [this](const QUrl&) { SetOffline(false); };
+    page->OnOpenLocalPage = [this](const QUrl& url) {
+        if (!encodingChosen_ || !IsHtmlFile(url)) {
+            return false;
+        }
+        // Not from inside the engine's question. A link's address is resolved against the
+        // page file: one to a place in the same page scrolls the document shown there.
+        QTimer::singleShot(0, this, [this, url] {
+            if (ShowingHeldFile() && url.adjusted(QUrl::RemoveFragment) == heldFile_) {
+                view_->load(WithFragment(heldUrl_, url.fragment()));
+            } else {
+                ShowLocalPage(url);
+            }
+        });
+        return true;
+    };
     QWebEngineSettings* settings = page->settings();
+    engineEncoding_ = settings->defaultTextEncoding();
+    heldPages_ = &THeldPages::Of(*page->profile());
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     view_->setPage(page);
@@ -137,6 +190,9 @@ TWebBrowser::TWebBrowser(QWidget* parent, MenuMode menu) : QWidget(parent) {
 TWebBrowser::~TWebBrowser() {
     // The page goes before its interceptor and the files it shows.
     delete view_;
+    if (heldPages_ != nullptr) {
+        heldPages_->Release(heldUrl_);
+    }
 }
 
 QWebEnginePage* TWebBrowser::Page() const {
@@ -148,7 +204,49 @@ void TWebBrowser::Navigate(const std::string& url) {
     if (!IsLocalUrl(address)) {
         SetOffline(false);
     }
+    if (IsHtmlFile(address)) {
+        ShowLocalPage(address);
+        return;
+    }
     view_->load(address);
+}
+
+void TWebBrowser::ShowLocalPage(const QUrl& address) {
+    if (!encodingChosen_) {
+        view_->load(address); // the engine reads the file as the page says, or guesses
+        return;
+    }
+    const QUrl file = address.adjusted(QUrl::RemoveFragment);
+    QFile page(file.toLocalFile());
+    if (!page.open(QIODevice::ReadOnly)) {
+        view_->load(address); // the engine says why it cannot show it
+        return;
+    }
+    ShowHeld(page.readAll(), file.toString(QUrl::FullyEncoded).toStdString(), file,
+             address.fragment());
+}
+
+void TWebBrowser::ShowHeld(const QByteArray& html, const std::string& baseUrl, const QUrl& file,
+                           const QString& fragment) {
+    if (heldPages_ == nullptr) {
+        return;
+    }
+    heldPages_->Release(heldUrl_);
+    heldUrl_ = heldPages_->Hold(WithBase(html, baseUrl), HtmlType(ChosenEncoding()).toLatin1());
+    heldFile_ = file;
+    view_->load(WithFragment(heldUrl_, fragment));
+}
+
+QString TWebBrowser::ChosenEncoding() const {
+    return view_->page()->settings()->defaultTextEncoding();
+}
+
+bool TWebBrowser::ShowingHeld() const {
+    return !heldUrl_.isEmpty() && view_->page()->url().adjusted(QUrl::RemoveFragment) == heldUrl_;
+}
+
+bool TWebBrowser::ShowingHeldFile() const {
+    return !heldFile_.isEmpty() && ShowingHeld();
 }
 
 void TWebBrowser::GoBack() {
@@ -165,11 +263,19 @@ void TWebBrowser::Refresh() {
 }
 
 std::string TWebBrowser::LocationURL() const {
-    // HTML from memory stands at its base, also when it is shown through a file.
+    // HTML from memory stands at its base, also when it is shown through a file; a page file
+    // read in the chosen encoding stands where the file is. The address of a held document is
+    // the browser's own, and names no place.
     if (ShowingInlineHtml() && !inlineBase_.empty()) {
         return inlineBase_;
     }
     const QUrl url = view_->url();
+    if (ShowingHeldFile()) {
+        return WithFragment(heldFile_, url.fragment()).toString().toStdString();
+    }
+    if (ShowingHeld()) {
+        return "about:blank";
+    }
     return url.isEmpty() ? std::string("about:blank") : url.toString().toStdString();
 }
 
@@ -182,14 +288,17 @@ void TWebBrowser::LoadHtml(const std::string& html, const std::string& baseUrl,
 }
 
 void TWebBrowser::ShowInlineHtml() {
-    const QString chosen = view_->page()->settings()->defaultTextEncoding();
-    // A document address names one encoding, where the engine guesses that of a file which
-    // names none, as a captured page's file does once the capture took its charset out. So a
-    // captured page goes by address only to be read in the encoding the user chose; else it
-    // goes through a file, and reads from memory exactly as through its own page file.
-    if (inlineHtml_.size() <= static_cast<qsizetype>(MaxInlineHtml) &&
-        (inlineEncoding_ == HtmlEncoding::Utf8 || encodingChosen_)) {
-        view_->page()->setContent(inlineHtml_, HtmlType(inlineEncoding_, chosen),
+    // The engine guesses the encoding of a file which names none, as a captured page's file
+    // does once the capture took its charset out. So a captured page is served read in the
+    // encoding the user chose; without one it goes through a file, and reads from memory
+    // exactly as through its own page file.
+    if (inlineEncoding_ == HtmlEncoding::BrowserDefault && encodingChosen_) {
+        ShowHeld(inlineHtml_, inlineBase_, QUrl(), QString());
+        return;
+    }
+    if (inlineEncoding_ == HtmlEncoding::Utf8 &&
+        inlineHtml_.size() <= static_cast<qsizetype>(MaxInlineHtml)) {
+        view_->page()->setContent(inlineHtml_, HtmlType("UTF-8"),
                                   QUrl(QString::fromStdString(inlineBase_)));
         return;
     }
@@ -215,24 +324,33 @@ bool TWebBrowser::ShowingInlineHtml() const {
     // A document given by address with a base reports the base as its address.
     const QUrl shown = view_->page()->url();
     return !inlineHtml_.isEmpty() &&
-           (shown.scheme() == "data" ||
+           (shown.scheme() == "data" || (heldFile_.isEmpty() && ShowingHeld()) ||
             (!inlineBase_.empty() && shown == QUrl(QString::fromStdString(inlineBase_))) ||
             (largePages_ != nullptr && shown == QUrl::fromLocalFile(largePages_->filePath(
                                                     QString::fromLatin1(InlinePageName)))));
 }
 
 void TWebBrowser::SetTextEncoding(const std::string& name) {
-    view_->page()->settings()->setDefaultTextEncoding(QString::fromStdString(name));
-    encodingChosen_ = true;
-    if (ShowingInlineHtml()) {
+    const QString chosen = QString::fromStdString(name);
+    // What is shown is taken before the choice changes what that means.
+    const bool inlineHtml = ShowingInlineHtml();
+    const QUrl shown = view_->page()->url();
+    const QUrl file = ShowingHeldFile()   ? WithFragment(heldFile_, shown.fragment())
+                      : IsHtmlFile(shown) ? shown
+                                          : QUrl();
+    encodingChosen_ = !chosen.isEmpty();
+    view_->page()->settings()->setDefaultTextEncoding(encodingChosen_ ? chosen : engineEncoding_);
+    if (inlineHtml) {
         ShowInlineHtml();
+    } else if (!file.isEmpty()) {
+        ShowLocalPage(file);
     } else {
         view_->page()->triggerAction(QWebEnginePage::Reload);
     }
 }
 
 std::string TWebBrowser::TextEncoding() const {
-    return view_->page()->settings()->defaultTextEncoding().toStdString();
+    return encodingChosen_ ? ChosenEncoding().toStdString() : std::string();
 }
 
 bool TWebBrowser::Offline() const {

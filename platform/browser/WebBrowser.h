@@ -3,11 +3,14 @@
 // The embedded browser control: a Qt WebEngine view with the binder's rules for stored pages.
 // Local pages may load the files stored beside them; while offline nothing else is loaded.
 // HTML shown from memory goes in directly up to the size a document address can carry, and
-// through a private temporary file above it. New windows open in place. The page browser has
+// through a private temporary file above it; a stored page read in an encoding the user chose
+// is served from bytes the browser holds. New windows open in place. The page browser has
 // a trimmed context menu, the summary browser none.
 
 #include "platform/browser/Browser.h"
 
+#include <QPointer>
+#include <QUrl>
 #include <QWidget>
 
 #include <functional>
@@ -17,10 +20,10 @@
 
 class QPrinter;
 class QTemporaryDir;
-class QUrl;
 class QWebEnginePage;
 class QWebEngineView;
 class TFindBar;
+class THeldPages;
 class TOfflineInterceptor;
 
 // The finest resolution a page is drawn at for a printer, in dots per inch.
@@ -53,10 +56,13 @@ public:
     int ZoomStep() const override { return zoomStep_; }
     void ShowFind() override;
 
-    // The text encoding of documents that do not name theirs: it becomes the browser's
-    // default, and the document shown is loaded again read in it (a page of the program's
-    // own stays UTF-8).
+    // The text encoding the user chose: stored pages, whether given from memory or as an HTML
+    // file on this computer, are read in it whatever they say or the engine would guess, and
+    // it becomes the default of pages from the net that name none; the document shown is
+    // loaded again read in it (a page of the program's own stays UTF-8). An empty name goes
+    // back to each page's own.
     void SetTextEncoding(const std::string& name);
+    // Empty while each page is read in its own.
     std::string TextEncoding() const;
 
     // Prints to the printer, which must live until `done` is called with the result. A printer
@@ -100,13 +106,27 @@ private:
     void ShowInlineHtml();
     // True while that HTML is the document shown.
     bool ShowingInlineHtml() const;
+    // Shows an HTML file on this computer: read in the chosen encoding where there is one.
+    void ShowLocalPage(const QUrl& address);
+    // Shows the HTML read in the chosen encoding, relative references resolved against the
+    // base; `file` is the page file it was read from, if any.
+    void ShowHeld(const QByteArray& html, const std::string& baseUrl, const QUrl& file,
+                  const QString& fragment);
+    QString ChosenEncoding() const;
+    // True while the document shown is the one held, or the page file read into it.
+    bool ShowingHeld() const;
+    bool ShowingHeldFile() const;
 
     // The document last given as HTML in memory: a new encoding means showing these bytes
     // again, read in it.
     QByteArray inlineHtml_;
     std::string inlineBase_;
     HtmlEncoding inlineEncoding_ = HtmlEncoding::BrowserDefault;
-    bool encodingChosen_ = false; // SetTextEncoding was called; the engine's default till then
+    bool encodingChosen_ = false;    // an encoding was chosen; the engine's default till then
+    QString engineEncoding_;         // the engine's own default
+    QPointer<THeldPages> heldPages_; // the profile's, which may go first
+    QUrl heldUrl_;                   // the address of the document held, empty for none
+    QUrl heldFile_;                  // the page file read into it, empty for HTML from memory
     std::unique_ptr<QPrinter> printer_;
     bool busy_ = false;
     int zoomStep_ = DefaultZoomStep;

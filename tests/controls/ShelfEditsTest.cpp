@@ -322,3 +322,22 @@ TEST(ShelfCombo, ButtonWidthAndDisabledColour) {
     EXPECT_EQ(child.Color(), clYellow);
     EXPECT_FALSE(child.ParentColor());
 }
+
+TEST(ShelfCombo, TheRingAroundTheButtonAtRestIsTheButtonFace) {
+    TShelfComboBox combo;
+    combo.SetColor(clYellow);
+    combo.SetButtonWidth(18);
+    combo.resize(120, 24);
+    ASSERT_FALSE(combo.MouseInside());
+    ASSERT_FALSE(combo.hasFocus());
+    const QImage shot = combo.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // The ring runs one pixel around the button; its top, bottom and right are the control's
+    // own frame, its left side stands between the text and the button.
+    const int left = combo.width() - combo.ButtonWidth() - 2;
+    for (int y = 3; y < combo.height() - 3; ++y) {
+        EXPECT_EQ(shot.pixelColor(left, y), QColorOf(clBtnFace)) << y;
+    }
+    EXPECT_EQ(shot.pixelColor(left + 4, 2), QColorOf(clYellow));
+    EXPECT_EQ(shot.pixelColor(combo.width() - 3, combo.height() / 2), QColorOf(clYellow));
+    EXPECT_EQ(shot.pixelColor(left - 1, combo.height() / 2), QColorOf(clYellow));
+}

@@ -6,6 +6,7 @@
 
 #include <QMenu>
 #include <QPrinter>
+#include <QStringDecoder>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -261,6 +262,16 @@ TEST(WebBrowser, EncodingMenuReadsThePageAgainInTheChosenEncoding) {
         }
     }
     ASSERT_EQ(chosen, "windows-1251");
+    // Before any choice each page is read in its own: "Default", which chooses none.
+    QMenu fresh;
+    AddEncodingMenu(fresh, "", [&](const QString& name) { chosen = name; });
+    QAction* first = fresh.findChild<QMenu*>("Encoding")->actions().value(0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->text(), "Default");
+    EXPECT_TRUE(first->isChecked());
+    first->trigger();
+    EXPECT_EQ(chosen, "");
+    chosen = "windows-1251";
 
     bool reloaded = false;
     browser.OnDocumentComplete = [&](const std::string&, bool) { reloaded = true; };
@@ -271,4 +282,86 @@ TEST(WebBrowser, EncodingMenuReadsThePageAgainInTheChosenEncoding) {
     browser.Page()->toPlainText([&](const QString& shown) { text = shown; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return !text.isEmpty(); }, 30000));
     EXPECT_EQ(text.trimmed(), QString::fromUtf8("\xD0\xB4")); // 0xE4 in windows-1251
+}
+
+// A stored page shown through its page file, which names no encoding: the one chosen reads
+// it, of any size, its picture and frame still found beside it, its address still the file's
+// and a link to a place in it keeping the reading; "Default" gives the engine's own back.
+TEST(WebBrowser, AChosenEncodingReadsAPageFile) {
+    const QByteArray words = "\x93"
+                             "Caf\xE9\x94 \xE0 \xFC";
+    const struct {
+        size_t filler;
+        std::vector<const char*> encodings;
+    } cases[] = {
+        {0, {"ISO-8859-5", "windows-1252", "windows-1251"}},
+        {TWebBrowser::MaxInlineHtml + 4096, {"ISO-8859-5"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.filler);
+        TempDir dir;
+        CountingServer remote;
+        std::string html = WriteStoredPage(dir, remote);
+        html.insert(html.find("<p>stored text"),
+                    "<a id=\"down\" href=\"#end\">down</a><p id=\"t\">" + words.toStdString() +
+                        "</p><script>addEventListener('message', e => window.framed = e.data)"
+                        "</script><iframe src=\"f.htm\"></iframe><p>" +
+                        std::string(c.filler, 'x') + "</p><p id=\"end\">end</p>");
+        // The frame tells what it shows: its page may stand apart from the one around it.
+        WriteFileBytes(dir / "f.htm", "<p>framed</p><script>parent.postMessage("
+                                      "document.querySelector('p').textContent, '*')</script>");
+        WriteFileBytes(dir / "1A.htm", html);
+        const std::string url = FolderUrl(dir) + "1A.htm";
+        TWebBrowser browser;
+        browser.SetOffline(true);
+        const auto text = [&] {
+            return RunScript(browser, "document.getElementById('t').textContent").toString();
+        };
+        ASSERT_TRUE(LoadAndWait(browser, [&] { browser.Navigate(url); }));
+        const QString own = text();
+        QString read;
+        for (const char* encoding : c.encodings) {
+            SCOPED_TRACE(encoding);
+            ASSERT_TRUE(LoadAndWait(browser, [&] { browser.SetTextEncoding(encoding); }));
+            read = QStringDecoder(encoding).decode(words);
+            EXPECT_EQ(text(), read);
+            EXPECT_EQ(browser.LocationURL(), url);
+            ASSERT_TRUE(PicturesSettled(browser));
+            EXPECT_EQ(RunScript(browser, "document.getElementById('local').naturalWidth").toInt(),
+                      PictureWidth);
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] { return RunScript(browser, "window.framed").toString() == "framed"; }));
+        }
+        RunScript(browser, "document.getElementById('down').click()");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return browser.LocationURL() == url + "#end"; }));
+        EXPECT_EQ(text(), read);
+
+        ASSERT_TRUE(LoadAndWait(browser, [&] { browser.SetTextEncoding(""); }));
+        EXPECT_EQ(text(), own);
+        EXPECT_EQ(browser.TextEncoding(), "");
+        EXPECT_EQ(browser.LocationURL(), url + "#end");
+        EXPECT_EQ(remote.hits, 0);
+    }
+}
+
+// The folder a page read in a chosen encoding resolves against is named before the page's
+// first reference, and after its doctype, whatever tags the page leaves out.
+TEST(WebBrowser, APageReadInAChosenEncodingKeepsItsPicturesAndLayout) {
+    TempDir dir;
+    CountingServer remote;
+    WriteStoredPage(dir, remote);
+    TWebBrowser browser;
+    browser.SetOffline(true);
+    browser.SetTextEncoding("windows-1252");
+    for (const char* html : {"<!DOCTYPE html><p>no head</p><img id=\"local\" src=\"a.png\">",
+                             "<!DOCTYPE html><html><body><img id=\"local\" src=\"a.png\">"
+                             "<header>a header, no head</header></body></html>"}) {
+        SCOPED_TRACE(html);
+        WriteFileBytes(dir / "1A.htm", html);
+        ASSERT_TRUE(LoadAndWait(browser, [&] { browser.Navigate(FolderUrl(dir) + "1A.htm"); }));
+        ASSERT_TRUE(PicturesSettled(browser));
+        EXPECT_EQ(RunScript(browser, "document.getElementById('local').naturalWidth").toInt(),
+                  PictureWidth);
+        EXPECT_EQ(RunScript(browser, "document.compatMode").toString(), "CSS1Compat");
+    }
 }
