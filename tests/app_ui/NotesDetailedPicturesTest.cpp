@@ -19,7 +19,8 @@ using namespace detailed_pictures;
 
 TEST(NotesDetailedPictures,
      ADetailedDrawingAndALargeProgressivePhotoAreDrawnInTheEditorAndPreview) {
-    for (const std::string* bytes : {&Drawing(), &ProgressivePhoto()}) {
+    for (const std::string* bytes :
+         {&Drawing(), &ProgressivePhoto(), &FullColourProgressivePhoto()}) {
         SCOPED_TRACE(LoadedPicture(*bytes)->ClassName());
         TPageInfo record;
         {
