@@ -363,7 +363,9 @@ void DrawPictureFrame(TCanvas& canvas, const TRect& r) {
     const TSize extent = canvas.TextExtent(GivenUpWord);
     const TRect inside = Rect(std::min(r.Left, r.Right) + 2, std::min(r.Top, r.Bottom) + 2,
                               std::max(r.Left, r.Right) - 2, std::max(r.Top, r.Bottom) - 2);
-    const TRect shown = canvas.SurfaceRect();
+    // A surface of no size of its own (a recording) shows the whole frame.
+    const TSize surface = canvas.SurfaceSize();
+    const TRect shown = surface.cx > 0 && surface.cy > 0 ? canvas.SurfaceRect() : inside;
     const std::vector<int> across =
         WordPlaces(inside.Left, inside.Right, extent.cx, shown.Left, shown.Right);
     const std::vector<int> down =

@@ -17,22 +17,32 @@
 
 using namespace detailed_pictures;
 
+namespace {
+
+// Opens in `rig`'s editor, sized as the window sets it, a note holding the picture of `bytes`
+// saved as the editor saves it.
+void OpenNoteHolding(NotesRig& rig, const std::string& bytes) {
+    TPageInfo record;
+    {
+        NotesRig writer;
+        writer.Fill({});
+        writer.E().AddPictureEx("", LoadedPicture(bytes), -1, TRNVAlign::rnvaBaseline);
+        ASSERT_TRUE(saveRichContent(record.Notes, writer.E()));
+    }
+    rig.Page.resize(700, 500);
+    QCoreApplication::processEvents();
+    rig.Notes->LoadNotes(record);
+}
+
+} // namespace
+
 TEST(NotesDetailedPictures,
      ADetailedDrawingAndALargeProgressivePhotoAreDrawnInTheEditorAndPreview) {
     for (const std::string* bytes :
          {&Drawing(), &ProgressivePhoto(), &FullColourProgressivePhoto()}) {
         SCOPED_TRACE(LoadedPicture(*bytes)->ClassName());
-        TPageInfo record;
-        {
-            NotesRig writer;
-            writer.Fill({});
-            writer.E().AddPictureEx("", LoadedPicture(*bytes), -1, TRNVAlign::rnvaBaseline);
-            ASSERT_TRUE(saveRichContent(record.Notes, writer.E()));
-        }
         NotesRig rig;
-        rig.Page.resize(700, 500);
-        QCoreApplication::processEvents();
-        rig.Notes->LoadNotes(record);
+        OpenNoteHolding(rig, *bytes);
         // Prepared beside the window however long a busy machine takes, and drawn by the paint
         // its readiness brings.
         ASSERT_TRUE(WaitForPictures());
@@ -77,17 +87,8 @@ TEST(NotesDetailedPictures,
 // of it, and the word is in view at the frame's top left, where the editor shows it.
 TEST(NotesDetailedPictures, AGivenUpPhotoIsPaintedAgainWithItsWordInViewWithoutAnyOtherInput) {
     const std::string bytes = HostileFullSizeJpeg();
-    TPageInfo record;
-    {
-        NotesRig writer;
-        writer.Fill({});
-        writer.E().AddPictureEx("", LoadedPicture(bytes), -1, TRNVAlign::rnvaBaseline);
-        ASSERT_TRUE(saveRichContent(record.Notes, writer.E()));
-    }
     NotesRig rig;
-    rig.Page.resize(700, 500);
-    QCoreApplication::processEvents();
-    rig.Notes->LoadNotes(record);
+    OpenNoteHolding(rig, bytes);
     ASSERT_TRUE(WaitForPictures());
     ASSERT_TRUE(PicturesRefused(bytes));
     // What the editor shows as it stands: a grab paints only what waits to be painted.
