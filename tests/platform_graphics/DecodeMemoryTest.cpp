@@ -4,6 +4,7 @@
 // back when it ends.
 #include "platform/graphics/DecodeMemory.h"
 #include "platform/graphics/JPEGImage.h"
+#include "platform/graphics/PicturePreparation.h"
 #include "tests/support/ProgressiveJpeg.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,8 @@ TEST(DecodeMemory, ADecodeWaitsForRoomAndStopsWaitingWhenNoLongerWanted) {
 
 TEST(DecodeMemory, AProgressiveDecodeHoldsItsCoefficientsWhileItRuns) {
     const std::string bytes = progressive_jpeg::Encoded(600, 0);
+    // No picture's work gives back what it held meanwhile.
+    ASSERT_TRUE(PicturePreparer().WaitUntilIdle(std::chrono::minutes(2)));
     const uint64_t before = DecodeMemory().Held();
     uint64_t held = 0;
     TJpegBounds bounds;

@@ -4,7 +4,6 @@
 // picture given up says so in its frame; one a paint waits for is its frame alone.
 #include "Surface.h"
 
-#include "platform/graphics/DecodeMemory.h"
 #include "platform/graphics/PictureShowing.h"
 #include "tests/support/DetailedPictures.h"
 #include "tests/support/HostileMetafiles.h"
