@@ -253,17 +253,25 @@ TRect TCanvas::ClipRect() const {
 }
 
 TRect TCanvas::VisibleRect() const {
-    const TRect clip = ClipRect();
+    return DeviceToLogical(ClipRect());
+}
+
+TRect TCanvas::SurfaceRect() const {
+    const TSize size = SurfaceSize();
+    return DeviceToLogical(Rect(0, 0, size.cx, size.cy));
+}
+
+TRect TCanvas::DeviceToLogical(const TRect& device) const {
     if (!IsMapped() || viewportExt_.cx == 0 || viewportExt_.cy == 0) {
-        return clip;
+        return device;
     }
     auto back = [](int v, int origin, int viewport, int window) {
         return MulDiv(v - origin, window, viewport);
     };
-    TRect r = Rect(back(clip.Left, viewportOrg_.X, viewportExt_.cx, windowExt_.cx),
-                   back(clip.Top, viewportOrg_.Y, viewportExt_.cy, windowExt_.cy),
-                   back(clip.Right, viewportOrg_.X, viewportExt_.cx, windowExt_.cx),
-                   back(clip.Bottom, viewportOrg_.Y, viewportExt_.cy, windowExt_.cy));
+    TRect r = Rect(back(device.Left, viewportOrg_.X, viewportExt_.cx, windowExt_.cx),
+                   back(device.Top, viewportOrg_.Y, viewportExt_.cy, windowExt_.cy),
+                   back(device.Right, viewportOrg_.X, viewportExt_.cx, windowExt_.cx),
+                   back(device.Bottom, viewportOrg_.Y, viewportExt_.cy, windowExt_.cy));
     r = Rect(std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right),
              std::max(r.Top, r.Bottom));
     // A logical unit may cover several device pixels or a fraction of one: rounding never hides

@@ -139,6 +139,8 @@ public:
     // pixels it lands up to a pixel apart from the whole, so they are drawn whole and clipped).
     // False when none of it shows.
     bool VisiblePart(TRect& dest, TRect& source) const;
+    // The whole surface, whatever the clip, in logical coordinates.
+    TRect SurfaceRect() const;
     bool HasClip() const { return clip_.has_value(); }
     const std::optional<QRegion>& ClipRegion() const { return clip_; }
     void SetClipRegion(const QRegion& region);
@@ -202,6 +204,8 @@ protected:
 private:
     // The bounding box of what the clip lets through, in logical coordinates.
     TRect VisibleRect() const;
+    // `device` in logical coordinates, widened by what rounding could hide.
+    TRect DeviceToLogical(const TRect& device) const;
 
     TFont font_;
     TPen pen_;

@@ -4,6 +4,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/BmpFormat.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/DecodeMemory.h"
 #include "platform/graphics/PictureBudget.h"
 #include "platform/graphics/PictureShowing.h"
 
@@ -73,7 +74,46 @@ struct DecodeState {
     ErrorManager error;
     TProgress progress;
     unsigned char* row = nullptr;
+    // Given back once libjpeg has let go of what it held.
+    TDecodeMemoryHeld memory;
 };
+
+// The samples of all the components of the image, a block of 64 for each in whole units of its
+// sampling (as libjpeg lays out its coefficients): what the work of a decode grows with.
+uint64_t SampleCount(j_decompress_ptr info) {
+    int maxH = 1;
+    int maxV = 1;
+    for (int c = 0; c < info->num_components; ++c) {
+        maxH = std::max(maxH, info->comp_info[c].h_samp_factor);
+        maxV = std::max(maxV, info->comp_info[c].v_samp_factor);
+    }
+    const auto blocks = [](uint64_t pixels, int samp, int max) {
+        const uint64_t across =
+            (pixels * uint64_t(samp) + uint64_t(max) * DCTSIZE - 1) / (uint64_t(max) * DCTSIZE);
+        return (across + uint64_t(samp) - 1) / uint64_t(samp) * uint64_t(samp);
+    };
+    uint64_t samples = 0;
+    for (int c = 0; c < info->num_components; ++c) {
+        const jpeg_component_info& component = info->comp_info[c];
+        samples += blocks(info->image_width, component.h_samp_factor, maxH) *
+                   blocks(info->image_height, component.v_samp_factor, maxV) * DCTSIZE2;
+    }
+    return samples;
+}
+
+// The coefficients an image read in more than one scan keeps from its first to its last, whatever
+// the scale it is decoded at; none for an image in one scan.
+uint64_t CoefficientBytes(j_decompress_ptr info) {
+    return jpeg_has_multiple_scans(info) ? SampleCount(info) * sizeof(JCOEF) : 0;
+}
+
+// What a decode of the image holds besides its coefficients: its tables, and its rows of samples
+// on their way through upsampling and colour conversion (a few rows of blocks of every component,
+// at most about a megabyte at the widest a JPEG image may be), with room to spare.
+uint64_t RowBytes(j_decompress_ptr info) {
+    return (uint64_t{16} << 20) +
+           uint64_t{64} * info->image_width * static_cast<uint64_t>(info->num_components);
+}
 
 // Reads the header of `bytes` into `s`; an error text or nullptr.
 const char* ReadHeader(DecodeState& s, std::string_view bytes) {
@@ -104,13 +144,25 @@ const char* RunDecode(DecodeState& s, std::string_view bytes, int scale, const T
     if (setjmp(s.error.jump)) {
         return s.error.message;
     }
+    // What the decode needs, against the picture's ceiling, then taken from what the decodes under
+    // way share (waiting for room).
+    const uint64_t coefficients = CoefficientBytes(&s.info);
+    const uint64_t needs = coefficients + RowBytes(&s.info);
+    if (coefficients > 0 && needs > bounds.WorkingMemory) {
+        s.error.end = TJpegEnd::OutOfBounds;
+        return "needs more working memory than a picture may hold";
+    }
+    if (!s.memory.Take(DecodeMemory(), needs, bounds.Stopped)) {
+        s.error.end = TJpegEnd::Stopped;
+        return "no longer wanted";
+    }
     s.progress.pub.progress_monitor = Progress;
+    // Counted from here: a wait for memory costs no CPU time.
     s.progress.cpuUntil = ThreadCpuMicros() + bounds.CpuMicros;
     s.progress.stopped = &bounds.Stopped;
     s.info.progress = &s.progress.pub;
-    // The coefficients of a progressive image stay in memory from its first scan to its last:
-    // beyond this libjpeg refuses rather than grows.
-    s.info.mem->max_memory_to_use = static_cast<long>(bounds.WorkingMemory);
+    // Beyond what it was found to need libjpeg refuses rather than grows.
+    s.info.mem->max_memory_to_use = static_cast<long>(std::min(bounds.WorkingMemory, needs));
     s.info.scale_num = 1;
     s.info.scale_denom = static_cast<unsigned>(scale);
     const bool cmyk = s.info.jpeg_color_space == JCS_CMYK || s.info.jpeg_color_space == JCS_YCCK;
@@ -210,12 +262,14 @@ bool RunEncode(EncodeState& s, const QImage& image, int quality) {
     return true;
 }
 
-// The bounds of the decode of a picture of `width` x `height` pixels of its own on the thread
-// that prepares it: its CPU time grows with its pixels.
-TJpegBounds PictureBounds(const std::function<bool()>& stopped, int width, int height) {
+// The bounds of the decode of the picture `bytes` on the thread that prepares it: its CPU time
+// grows with the samples its header says it has.
+TJpegBounds PictureBounds(const std::function<bool()>& stopped, std::string_view bytes) {
+    auto state = std::make_unique<DecodeState>();
+    const uint64_t samples = ReadHeader(*state, bytes) ? 0 : SampleCount(&state->info);
+    jpeg_destroy_decompress(&state->info);
     TJpegBounds bounds;
-    bounds.CpuMicros =
-        PhotoCpuMillis(uint64_t(std::max(width, 0)) * uint64_t(std::max(height, 0))) * 1000;
+    bounds.CpuMicros = PhotoCpuMillis(samples) * 1000;
     bounds.Stopped = stopped;
     return bounds;
 }
@@ -244,14 +298,13 @@ QRect ScaledPiece(const QRect& piece, int scale) {
                  (piece.top() + piece.height() + scale - 1) / scale - top);
 }
 
-// What a preparation makes of the decode of `bytes`, an image `width` x `height`, at 1/`scale`
-// (of its part `piece`).
-TPrepared Decoded(TPreparationContext& context, const TPictureBytes& bytes, int width, int height,
-                  int scale, const QRect& piece) {
+// What a preparation makes of the decode of `bytes` at 1/`scale` (of its part `piece`).
+TPrepared Decoded(TPreparationContext& context, const TPictureBytes& bytes, int scale,
+                  const QRect& piece) {
     QImage image;
     std::string error;
     switch (DecodeJpegWithin(bytes.Bytes(), scale,
-                             PictureBounds([&context] { return context.Stopped(); }, width, height),
+                             PictureBounds([&context] { return context.Stopped(); }, bytes.Bytes()),
                              image, error, piece)) {
     case TJpegEnd::Decoded:
         return {TPreparedEnd::Ready, std::move(image)};
@@ -275,7 +328,7 @@ TPreparationWork JpegPreparation(std::shared_ptr<const TPictureBytes> bytes, int
         while (scale < 8 && ScaledBytes(width, height, scale) > fits) {
             scale *= 2;
         }
-        return Decoded(context, *bytes, width, height, scale, {});
+        return Decoded(context, *bytes, scale, {});
     };
 }
 
@@ -286,8 +339,7 @@ TPreparationWork JpegPiecePreparation(std::shared_ptr<const TPictureBytes> bytes
     return [bytes = std::move(bytes), own, piece, width,
             height](TPreparationContext& context) -> TPrepared {
         const int scale = ScaleFor(piece.width(), piece.height(), width, height);
-        TPrepared prepared =
-            Decoded(context, *bytes, own.width(), own.height(), scale, ScaledPiece(piece, scale));
+        TPrepared prepared = Decoded(context, *bytes, scale, ScaledPiece(piece, scale));
         if (prepared.End == TPreparedEnd::Ready &&
             (prepared.Image.width() > width || prepared.Image.height() > height)) {
             prepared.Image = prepared.Image.scaled(width, height, Qt::IgnoreAspectRatio,
@@ -328,12 +380,7 @@ TJpegEnd DecodeJpegWithin(std::string_view bytes, int scale, const TJpegBounds& 
 }
 
 bool DecodeJpeg(std::string_view bytes, QImage& image, std::string& error) {
-    int width = 0;
-    int height = 0;
-    if (!ReadJpegHeader(bytes, width, height, error)) {
-        return false;
-    }
-    return DecodeJpegWithin(bytes, 1, PictureBounds(nullptr, width, height), image, error) ==
+    return DecodeJpegWithin(bytes, 1, PictureBounds(nullptr, bytes), image, error) ==
            TJpegEnd::Decoded;
 }
 

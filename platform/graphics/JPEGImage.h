@@ -6,11 +6,12 @@
 // drawn (PicturePreparation.h), at the scale nearest the size it is shown at (a page of a print
 // or its preview gets only the piece of it the page shows); on the caller's behalf when its
 // pixels are asked for (Image()). Either way within the bounds of a picture: a decode stops when
-// it has taken the CPU time a photo of its pixels may take (PictureBudget.h) or would hold more
-// working memory than a picture may (a progressive image of hundreds of scans), and the picture
-// is its frame.
+// it has taken the CPU time a photo of its pixels may take, and one whose header says it needs
+// more working memory than a picture may hold (the ceiling above the largest photos,
+// PictureBudget.h) is not begun; the picture is then its frame.
 
 #include "platform/graphics/Graphic.h"
+#include "platform/graphics/PictureBudget.h"
 
 #include <QRect>
 
@@ -46,12 +47,13 @@ private:
     int height_ = 0;
 };
 
-// What a decode may take: the CPU time of the thread that decodes, libjpeg's working memory
-// (the coefficients a progressive image keeps between its scans), and whether to stop, asked now
-// and then.
+// What a decode may take: the CPU time of the thread that decodes, libjpeg's working memory (the
+// coefficients an image in several scans keeps between them: what its header says it needs, no
+// more than `WorkingMemory`, taken from what the decodes under way share, DecodeMemory.h), and
+// whether to stop, asked now and then (also while it waits for that memory).
 struct TJpegBounds {
     int64_t CpuMicros = 1000000;
-    uint64_t WorkingMemory = uint64_t{256} << 20;
+    uint64_t WorkingMemory = PictureMemoryCeiling;
     std::function<bool()> Stopped;
 };
 

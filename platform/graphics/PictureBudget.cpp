@@ -10,7 +10,7 @@ constexpr int64_t PhotoBaseMillis = 1000;
 // Above the base: about twice what the work was measured to take, for the room a busy machine's
 // shared caches take from it.
 constexpr int64_t RecordsPerMilli = 250;
-constexpr int64_t PhotoPixelsPerMilli = 32000;
+constexpr int64_t PhotoSamplesPerMilli = 48000;
 
 int64_t WithinCeiling(int64_t base, uint64_t work, int64_t perMilli) {
     const uint64_t above = work / static_cast<uint64_t>(perMilli);
@@ -24,6 +24,6 @@ int64_t EnhancedMetafileCpuMillis(uint64_t records) {
     return WithinCeiling(EnhancedBaseMillis, records, RecordsPerMilli);
 }
 
-int64_t PhotoCpuMillis(uint64_t pixels) {
-    return WithinCeiling(PhotoBaseMillis, pixels, PhotoPixelsPerMilli);
+int64_t PhotoCpuMillis(uint64_t samples) {
+    return WithinCeiling(PhotoBaseMillis, samples, PhotoSamplesPerMilli);
 }

@@ -679,6 +679,8 @@ void TPicturePreparer::Finish(TRequest& request, TPrepared prepared) {
             kept->second.Given = std::max(kept->second.Given, request.ImageBytes);
         } else {
             ContentOf(request.Key.Content).Refused = true;
+            // Its views paint it again at once, now with the word that says it is given up.
+            tell = true;
         }
         break;
     case TPreparedEnd::Later:

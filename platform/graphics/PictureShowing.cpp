@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -37,6 +38,34 @@ thread_local bool Awaited = false;
 
 // What a given-up picture's frame says, when it has room for it.
 constexpr std::string_view GivenUpWord = "Cannot be drawn";
+
+// Where a given-up frame's word starts along one of its sides, inside the frame from `from` to
+// `to`, for a word `extent` long, the surface drawn on showing `shownFrom` to `shownTo`: in the
+// middle of a frame the surface could hold whole; along a larger one, from its start and again
+// after every stretch of the surface's length less the word's, so that any view of it the size of
+// the surface holds a whole word, and the page that holds its start holds one. The places follow
+// the frame, not what is in view: pixels scrolled along with the frame keep their word in place.
+// Only those that reach into the surface.
+std::vector<int> WordPlaces(int from, int to, int extent, int shownFrom, int shownTo) {
+    const int length = to - from;
+    if (extent <= 0 || extent > length) {
+        return {};
+    }
+    if (length <= shownTo - shownFrom) {
+        return {from + (length - extent) / 2};
+    }
+    const int step = std::max(shownTo - shownFrom - extent, extent);
+    const int first = from + extent / 2;
+    const int last = to - extent;
+    std::vector<int> places;
+    const int skipped = std::max(0, (shownFrom - extent - first) / step);
+    for (int place = first + skipped * step; place <= last && place < shownTo; place += step) {
+        if (place + extent > shownFrom) {
+            places.push_back(place);
+        }
+    }
+    return places;
+}
 
 } // namespace
 
@@ -323,7 +352,7 @@ void DrawPictureFrame(TCanvas& canvas, const TRect& r) {
     if (!givenUp) {
         return;
     }
-    // The word in the middle, in the frame's grey, where the frame holds it whole.
+    // The word in the frame's grey, where the frame holds it whole and where it is in view.
     TFont font;
     font.Assign(canvas.Font());
     const TBkMode mode = canvas.BkMode();
@@ -334,10 +363,18 @@ void DrawPictureFrame(TCanvas& canvas, const TRect& r) {
     const TSize extent = canvas.TextExtent(GivenUpWord);
     const TRect inside = Rect(std::min(r.Left, r.Right) + 2, std::min(r.Top, r.Bottom) + 2,
                               std::max(r.Left, r.Right) - 2, std::max(r.Top, r.Bottom) - 2);
-    if (extent.cx <= inside.Width() && extent.cy <= inside.Height()) {
-        canvas.SetBkMode(TBkMode::bkTransparent);
-        canvas.TextRect(inside, inside.Left + (inside.Width() - extent.cx) / 2,
-                        inside.Top + (inside.Height() - extent.cy) / 2, GivenUpWord);
+    // A surface of no size of its own (a recording) shows the whole frame.
+    const TSize surface = canvas.SurfaceSize();
+    const TRect shown = surface.cx > 0 && surface.cy > 0 ? canvas.SurfaceRect() : inside;
+    const std::vector<int> across =
+        WordPlaces(inside.Left, inside.Right, extent.cx, shown.Left, shown.Right);
+    const std::vector<int> down =
+        WordPlaces(inside.Top, inside.Bottom, extent.cy, shown.Top, shown.Bottom);
+    canvas.SetBkMode(TBkMode::bkTransparent);
+    for (const int y : down) {
+        for (const int x : across) {
+            canvas.TextRect(inside, x, y, GivenUpWord);
+        }
     }
     canvas.SetBkMode(mode);
     canvas.Font().Assign(font);

@@ -17,21 +17,32 @@
 
 using namespace detailed_pictures;
 
+namespace {
+
+// Opens in `rig`'s editor, sized as the window sets it, a note holding the picture of `bytes`
+// saved as the editor saves it.
+void OpenNoteHolding(NotesRig& rig, const std::string& bytes) {
+    TPageInfo record;
+    {
+        NotesRig writer;
+        writer.Fill({});
+        writer.E().AddPictureEx("", LoadedPicture(bytes), -1, TRNVAlign::rnvaBaseline);
+        ASSERT_TRUE(saveRichContent(record.Notes, writer.E()));
+    }
+    rig.Page.resize(700, 500);
+    QCoreApplication::processEvents();
+    rig.Notes->LoadNotes(record);
+}
+
+} // namespace
+
 TEST(NotesDetailedPictures,
      ADetailedDrawingAndALargeProgressivePhotoAreDrawnInTheEditorAndPreview) {
-    for (const std::string* bytes : {&Drawing(), &ProgressivePhoto()}) {
+    for (const std::string* bytes :
+         {&Drawing(), &ProgressivePhoto(), &FullColourProgressivePhoto()}) {
         SCOPED_TRACE(LoadedPicture(*bytes)->ClassName());
-        TPageInfo record;
-        {
-            NotesRig writer;
-            writer.Fill({});
-            writer.E().AddPictureEx("", LoadedPicture(*bytes), -1, TRNVAlign::rnvaBaseline);
-            ASSERT_TRUE(saveRichContent(record.Notes, writer.E()));
-        }
         NotesRig rig;
-        rig.Page.resize(700, 500);
-        QCoreApplication::processEvents();
-        rig.Notes->LoadNotes(record);
+        OpenNoteHolding(rig, *bytes);
         // Prepared beside the window however long a busy machine takes, and drawn by the paint
         // its readiness brings.
         ASSERT_TRUE(WaitForPictures());
@@ -69,4 +80,28 @@ TEST(NotesDetailedPictures,
         rig.Notes->SetPreviewForm(nullptr);
         EXPECT_GT(previewed, 0.3);
     }
+}
+
+// A note holding a photo given up (its header claims more working memory than any photo needs),
+// larger than the editor: once its work ends the editor paints it again with nothing else asked
+// of it, and the word is in view at the frame's top left, where the editor shows it.
+TEST(NotesDetailedPictures, AGivenUpPhotoIsPaintedAgainWithItsWordInViewWithoutAnyOtherInput) {
+    const std::string bytes = HostileFullSizeJpeg();
+    NotesRig rig;
+    OpenNoteHolding(rig, bytes);
+    ASSERT_TRUE(WaitForPictures());
+    ASSERT_TRUE(PicturesRefused(bytes));
+    // What the editor shows as it stands: a grab paints only what waits to be painted.
+    const QImage shot = rig.E().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect client(rig.E().ClientOrigin(),
+                       QSize(rig.E().ClientWidth(), rig.E().ClientHeight()));
+    // The word's letters, smoothed: greys between the frame's and the white around it.
+    int word = 0;
+    for (int y = client.top(); y <= client.bottom(); ++y) {
+        for (int x = client.left(); x <= client.right(); ++x) {
+            const QRgb p = shot.pixel(x, y);
+            word += qRed(p) == qGreen(p) && qGreen(p) == qBlue(p) && qRed(p) > 128 && qRed(p) < 255;
+        }
+    }
+    EXPECT_GT(word, 20);
 }

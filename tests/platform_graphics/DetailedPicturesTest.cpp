@@ -51,7 +51,8 @@ int WordPixels(const QImage& image) {
 } // namespace
 
 TEST(DetailedPictures, ADrawingOfHalfAMillionRecordsAndA64MegapixelProgressivePhotoAreDrawn) {
-    for (const std::string* bytes : {&Drawing(), &ProgressivePhoto()}) {
+    for (const std::string* bytes :
+         {&Drawing(), &ProgressivePhoto(), &FullColourProgressivePhoto()}) {
         const auto picture = LoadedPicture(*bytes);
         SCOPED_TRACE(picture->ClassName());
         TPictureViewer viewer([] {});
@@ -103,4 +104,70 @@ TEST(DetailedPictures, AGivenUpPictureSaysSoInItsFrameAndOneAPaintWaitsForIsItsF
     EXPECT_EQ(CountPixels(small.Image, QRect(11, 11, 38, 18),
                           [](QRgb p) { return p != qRgb(255, 255, 255); }),
               0);
+}
+
+// A header that claims the photo's size in ten components at full resolution: refused before any
+// of it is decoded, at whatever scale; the view that asked is told at once, and paints the frame
+// with its word.
+TEST(DetailedPictures, AHostilePhotoClaimingTheSameSizeIsRefusedWithinItsBoundsAndItsViewTold) {
+    const std::string bytes = HostileFullSizeJpeg();
+    for (int scale : {1, 8}) {
+        QImage image;
+        std::string error;
+        EXPECT_EQ(DecodeJpegWithin(bytes, scale, TJpegBounds{}, image, error),
+                  TJpegEnd::OutOfBounds);
+        EXPECT_NE(error.find("memory"), std::string::npos) << error;
+        EXPECT_TRUE(image.isNull());
+    }
+    const auto picture = LoadedPicture(bytes);
+    EXPECT_EQ(picture->Width(), 9248);
+    int told = 0;
+    TPictureViewer viewer([&told] { ++told; });
+    Surface asked(480, 360);
+    EXPECT_EQ(Painted(viewer, *picture, asked), 1);
+    EXPECT_EQ(WordPixels(asked.Image), 0);
+    ASSERT_TRUE(WaitForPictures());
+    EXPECT_TRUE(PicturesRefused(bytes));
+    EXPECT_EQ(told, 1);
+    Surface repainted(480, 360);
+    EXPECT_EQ(Painted(viewer, *picture, repainted), 0);
+    EXPECT_GT(WordPixels(repainted.Image), 60);
+}
+
+// A given-up frame of 9248 x 6936 pixels seen through a view of 480 x 360 at its top left, its
+// middle and its bottom right: the view holds its word each time, and the same word stays at the
+// same place of the frame from one view to the next. Printed, the page that holds its top does.
+TEST(DetailedPictures, AGivenUpFrameLargerThanTheViewHasItsWordWhereverItIsSeen) {
+    const std::string bytes = HostileFullSizeJpeg();
+    const auto picture = LoadedPicture(bytes);
+    {
+        TPictureViewer viewer([] {});
+        Surface asked(480, 360);
+        Painted(viewer, *picture, asked);
+        ASSERT_TRUE(WaitForPictures());
+        ASSERT_TRUE(PicturesRefused(bytes));
+    }
+    const auto seen = [&](int x, int y, int width, int height) {
+        Surface view(width, height);
+        view.Canvas.StretchDraw(Rect(-x, -y, 9248 - x, 6936 - y), *picture);
+        return view.Image;
+    };
+    for (const QPoint at : {QPoint(0, 0), QPoint(4000, 3000), QPoint(9248 - 480, 6936 - 360)}) {
+        EXPECT_GT(WordPixels(seen(at.x(), at.y(), 480, 360)), 60) << at.x();
+    }
+    // Scrolled by 100 pixels each way, the pixels both views show are the same.
+    const QImage first = seen(4000, 3000, 480, 360);
+    const QImage scrolled = seen(4100, 3100, 480, 360);
+    EXPECT_EQ(first.copy(100, 100, 380, 260), scrolled.copy(0, 0, 380, 260));
+
+    QImage page(1500, 1125, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        TQtCanvas canvas(&painter, TSize{1500, 1125}, 300, 300);
+        const TPictureJob job;
+        canvas.StretchDraw(Rect(100, 100, 100 + 9248, 100 + 6936), *picture);
+    }
+    // Inside the frame's lines.
+    EXPECT_GT(WordPixels(page.copy(100, 100, 1400, 1025)), 60);
 }

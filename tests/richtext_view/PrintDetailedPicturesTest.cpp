@@ -16,7 +16,8 @@
 using namespace detailed_pictures;
 
 TEST(PrintDetailedPictures, ADetailedDrawingAndALargeProgressivePhotoArePreviewedAndPrinted) {
-    for (const std::string* bytes : {&Drawing(), &ProgressivePhoto()}) {
+    for (const std::string* bytes :
+         {&Drawing(), &ProgressivePhoto(), &FullColourProgressivePhoto()}) {
         SCOPED_TRACE(LoadedPicture(*bytes)->ClassName());
         {
             PrintedNote n;

@@ -3,7 +3,8 @@
 // Pictures that hold much work, as their own programs write them: a drawing of 1,500 shapes and a
 // polyline of 20,000 points that LibreOffice Draw wrote as an enhanced metafile of 10 MB and
 // 476,000 records (tests/fixtures/graphics/make-detailed-drawing.py makes it again), and a photo
-// of 64 megapixels in libjpeg's own progression of ten scans. Both are drawn where they are shown.
+// of 64 megapixels in libjpeg's own progression of ten scans, its colour at half or at full
+// resolution. Both are drawn where they are shown.
 
 #include "platform/graphics/JPEGImage.h"
 #include "platform/graphics/Metafile.h"
@@ -25,11 +26,18 @@ inline const std::string& Drawing() {
 }
 
 // 9248 x 6936 pixels around a dark red, each channel of each pixel apart by a noise of its own
-// as fine detail is: 26 MB at quality 90, as a camera's photo of that size. Made once for the
-// tests of a program.
-inline const std::string& ProgressivePhoto() {
-    static const std::string bytes = WrittenJpeg(
-        9248, 6936, [](jpeg_compress_struct& info) { jpeg_simple_progression(&info); },
+// as fine detail is, progressive at quality 90: colour at half resolution each way as a camera
+// writes it (26 MB), or at full resolution (`fullColour`) as an editor saving a photo at that
+// quality does (four thirds more coefficients, all kept from the first scan to the last).
+inline std::string Photo(bool fullColour) {
+    return WrittenJpeg(
+        9248, 6936,
+        [fullColour](jpeg_compress_struct& info) {
+            if (fullColour) {
+                FullColourResolution(info);
+            }
+            jpeg_simple_progression(&info);
+        },
         [](int row, unsigned char* pixels) {
             const auto y = static_cast<uint32_t>(row);
             for (uint32_t i = 0; i < 9248 * 3; ++i) {
@@ -38,6 +46,34 @@ inline const std::string& ProgressivePhoto() {
                 pixels[i] = static_cast<unsigned char>(base + noise - 30);
             }
         });
+}
+
+// Each made once for the tests of a program.
+inline const std::string& ProgressivePhoto() {
+    static const std::string bytes = Photo(false);
+    return bytes;
+}
+inline const std::string& FullColourProgressivePhoto() {
+    static const std::string bytes = Photo(true);
+    return bytes;
+}
+
+// The header of a progressive JPEG image of the same size whose ten components are each at full
+// resolution, and a scan of nothing: its coefficients alone would take 1.3 GB, more than any photo
+// needs. What a hostile file may say of itself.
+inline std::string HostileFullSizeJpeg() {
+    const int components = 10;
+    std::string bytes = "\xFF\xD8\xFF\xC2";
+    const int length = 8 + 3 * components;
+    for (int v : {length >> 8, length & 0xFF, 8, 6936 >> 8, 6936 & 0xFF, 9248 >> 8, 9248 & 0xFF,
+                  components}) {
+        bytes += static_cast<char>(v);
+    }
+    for (int c = 1; c <= components; ++c) {
+        bytes += {static_cast<char>(c), 0x11, 0};
+    }
+    bytes += std::string("\xFF\xDA\x00\x08\x01\x01\x00\x00\x00\x00", 10);
+    bytes += std::string(64, '\0') + "\xFF\xD9";
     return bytes;
 }
 

@@ -11,6 +11,15 @@
 #include <string>
 #include <vector>
 
+// Every component at the resolution of the image (4:4:4), where libjpeg's defaults halve the
+// colour's each way: set after jpeg_set_defaults, in `setUp`.
+inline void FullColourResolution(jpeg_compress_struct& info) {
+    for (int c = 0; c < info.num_components; ++c) {
+        info.comp_info[c].h_samp_factor = 1;
+        info.comp_info[c].v_samp_factor = 1;
+    }
+}
+
 // `width` x `height` RGB pixels at quality 90: `setUp` changes libjpeg's defaults as it needs,
 // `fill` gives the three bytes of each pixel of row `y`.
 inline std::string WrittenJpeg(int width, int height,

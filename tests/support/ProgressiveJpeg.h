@@ -54,10 +54,7 @@ inline std::string Encoded(int side, int scans, bool arithmetic = false) {
         scans > 0 ? Script(scans) : std::vector<jpeg_scan_info>();
     const auto setUp = [&](jpeg_compress_struct& info) {
         info.arith_code = arithmetic ? TRUE : FALSE;
-        for (int c = 0; c < 3; ++c) {
-            info.comp_info[c].h_samp_factor = 1;
-            info.comp_info[c].v_samp_factor = 1;
-        }
+        FullColourResolution(info);
         if (scans > 0) {
             info.scan_info = script.data();
             info.num_scans = static_cast<int>(script.size());
