@@ -352,6 +352,20 @@ TEST(RNStyles, MergeSmartReusesSimpleEqualStylesAndAppendsTheRest) {
     EXPECT_EQ(target.ParaStyles()[2].SpaceBefore, 10);
 }
 
+// A style merged in names its next style by the number that style has here; a number its own
+// sheet lacks names none.
+TEST(RNStyles, MergedCopiesNameTheirNextStyleByItsNumberHere) {
+    TRNStyle target;
+    TFontInfos source;
+    source.AddFont("Arial", 20, clRed, clNone, {}).NextStyleNo = 1;
+    source.AddFont("Arial", 30, clRed, clNone, {}).NextStyleNo = 7;
+    TRNIntegerList map;
+    target.TextStyles().MergeWith(source, TRNStyleMergeMode::rns_merge_SmartMerge, map);
+    ASSERT_EQ(map, Ints({6, 7}));
+    EXPECT_EQ(target.TextStyles()[6].NextStyleNo, 7);
+    EXPECT_EQ(target.TextStyles()[7].NextStyleNo, -1);
+}
+
 TEST(RNStyles, MergeAppendCopiesEveryStyle) {
     TRNStyle target;
     TRNStyle source;
