@@ -67,7 +67,7 @@ const std::vector<Change<TParaInfo, PP>> ParaChanges = {
     {"LineSpacing", PP::rnpiLineSpacing, [](TParaInfo& s) { s.LineSpacing = 150; }},
     {"LineSpacingType", PP::rnpiLineSpacingType,
      [](TParaInfo& s) { s.LineSpacingType = TRNLineSpacingType::rnlsSpaceBetween; }},
-    {"NextParaNo", PP::rnpiNextParaNo, [](TParaInfo& s) { s.NextParaNo = 1; }},
+    {"NextParaNo", PP::rnpiNextParaNo, [](TParaInfo& s) { s.NextParaNo = 0; }},
     {"Border.Width", PP::rnpiBorder_Width, [](TParaInfo& s) { s.Border.Width = 3; }},
     {"Border.InternalWidth", PP::rnpiBorder_InternalWidth,
      [](TParaInfo& s) { s.Border.InternalWidth = 2; }},
