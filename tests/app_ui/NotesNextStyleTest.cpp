@@ -24,16 +24,13 @@
 namespace {
 
 // A note on the notes editor's sheet whose "Normal" text style and "Left" paragraph style name
-// `next` as their next style; with `onePara` its sheet keeps "Left" as its only paragraph style.
-std::string NoteNamingNext(int next, bool onePara = false) {
+// `next` as their next style; `change` alters the sheet further.
+std::string NoteNamingNext(int next, const std::function<void(TRNStyle&)>& change = {}) {
     TNotesDocument note;
-    TParaInfos& paras = note.Sheet().ParaStyles();
     note.Sheet().TextStyles()[0].NextStyleNo = next;
-    paras[0].NextParaNo = next;
-    if (onePara) {
-        TParaInfos left;
-        left.Add().Assign(paras[0]);
-        paras.Assign(left);
+    note.Sheet().ParaStyles()[0].NextParaNo = next;
+    if (change) {
+        change(note.Sheet());
     }
     note.AddNL("Title", 0, 0);
     TMemoryStream written;
@@ -57,9 +54,9 @@ void ExpectNextStylesInside(const TRNStyle& sheet) {
     }
 }
 
-// The stored note reads back on the notes editor's sheet with `texts` in it, every item in a
+// The stored note reads back on the notes editor's sheet as "Title" and "x", every item in a
 // style of the sheet.
-void ExpectReadsBack(const std::string& stored, const std::vector<std::string>& texts) {
+void ExpectReadsBack(const std::string& stored) {
     TNotesDocument note;
     TBytesReadStream stream(stored);
     TColor color = clNone;
@@ -71,7 +68,7 @@ void ExpectReadsBack(const std::string& stored, const std::vector<std::string>& 
         EXPECT_TRUE(Among(note.GetItem(i).StyleNo, note.Sheet().TextStyles())) << i;
         EXPECT_TRUE(Among(note.GetItem(i).ParaNo, note.Sheet().ParaStyles())) << i;
     }
-    EXPECT_EQ(read, texts);
+    EXPECT_EQ(read, (std::vector<std::string>{"Title", "x"}));
 }
 
 struct NextStyleWindow : MainWindowRig {
@@ -83,23 +80,23 @@ struct NextStyleWindow : MainWindowRig {
         Other = Add(NodeKind::Notes, "other");
         Window->ViewsPane().Views().ViewNoteExecute();
     }
-    TTreeNode* Note(const std::string& bytes) {
+    TTreeNode* Open(const std::string& bytes) {
         TTreeNode* node = Add(NodeKind::Notes, "note");
         NodeRecord(node)->Notes.AppendRaw(bytes.data(), bytes.size());
+        Select(node);
         return node;
     }
     void Select(TTreeNode* node) { Window->Binder().Items().SetSelected(node); }
     TNotesCommands& Commands() { return Window->NotesPart().Commands(); }
     TRichNoteEdit& Editor() { return Commands().RichNoteEdit1(); }
-    // Enter at the end of the last paragraph and "x" typed, as the keys do; then the note is
-    // stored as moving to another node stores it.
+    // Enter at the end of the last paragraph and "x" typed, as the keys do, without a message;
+    // then the note is stored as moving to another node stores it.
     std::string EnterAndType(TTreeNode* node) {
         const int last = Editor().GetLineCount() - 1;
         MoveCaret(Editor(), last, static_cast<int>(Editor().GetItemText(last).size()) + 1);
-        const size_t shown = Boxes.Boxes.size();
         QTest::keyClick(&Editor(), Qt::Key_Return);
         TypeInto(Editor(), "x");
-        EXPECT_EQ(Boxes.Boxes.size(), shown) << Boxes.Boxes.back();
+        EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Boxes.front();
         Select(Other);
         return NodeRecord(node)->Notes.Bytes();
     }
@@ -108,116 +105,99 @@ struct NextStyleWindow : MainWindowRig {
     TTreeNode* Other = nullptr;
 };
 
-constexpr int OutsideNexts[] = {99, -5};
+// The note as another binder exports it, imported by the menu command.
+TTreeNode* Import(NextStyleWindow& w, const std::string& note) {
+    BinderPaths paths;
+    paths.BinderRoot = w.Folder.Str();
+    TTreeNodes tree;
+    auto record = std::make_unique<TPageInfo>();
+    record->Kind = NodeKind::Notes;
+    record->Notes.AppendRaw(note.data(), note.size());
+    tree.AddChildObject(nullptr, "carried", std::move(record));
+    const std::string file = w.Folder.Str() + "/note.tqz";
+    EXPECT_TRUE(WriteExchangeFile(tree, nullptr, paths, file).Write.Written);
+    TTreeNode* folder = w.Add(NodeKind::Folder, "folder");
+    w.Select(folder);
+    WhenModalIs<QFileDialog>([&file](QFileDialog* files) {
+        files->selectFile(QString::fromStdString(file));
+        static_cast<QDialog*>(files)->accept();
+    });
+    w.Window->Actions().Action(TMainAction::FileImportVelmor)->trigger();
+    EXPECT_EQ(folder->Count(), 1);
+    w.Select(folder->Item(0));
+    return folder->Item(0);
+}
+
+// The note pasted as another program leaves it: its length, then the note.
+TTreeNode* Paste(NextStyleWindow& w, const std::string& note) {
+    TTreeNode* node = w.Open("");
+    const auto length = static_cast<uint32_t>(note.size());
+    auto* data = new QMimeData;
+    data->setData(
+        CF_RICHNOTE_MIME,
+        QByteArray::fromStdString(std::string(reinterpret_cast<const char*>(&length), 4) + note));
+    QApplication::clipboard()->setMimeData(data);
+    w.Commands().Execute(TNoteAction::RPaste);
+    return node;
+}
 
 } // namespace
 
-TEST(NotesNextStyle, ANoteNamingAStyleItLacksTakesEnterAndReadsBack) {
-    for (int next : OutsideNexts) {
-        SCOPED_TRACE(next);
-        NextStyleWindow w;
-        TTreeNode* node = w.Note(NoteNamingNext(next));
-        w.Select(node);
-        ExpectNextStylesInside(w.Commands().rns());
-        ExpectReadsBack(w.EnterAndType(node), {"Title", "x"});
+TEST(NotesNextStyle, ANoteNamingAStyleItLacksTakesEnterAndReadsBackOpenedPastedOrImported) {
+    const std::pair<const char*, std::function<TTreeNode*(NextStyleWindow&, std::string)>> ways[] =
+        {{"opened", [](NextStyleWindow& w, std::string note) { return w.Open(note); }},
+         {"pasted", Paste},
+         {"imported", Import}};
+    for (const auto& [way, bring] : ways) {
+        for (int next : {99, -5}) {
+            SCOPED_TRACE(std::string(way) + " " + std::to_string(next));
+            NextStyleWindow w;
+            TTreeNode* node = bring(w, NoteNamingNext(next));
+            ExpectNextStylesInside(w.Commands().rns());
+            ExpectReadsBack(w.EnterAndType(node));
+        }
     }
 }
 
-TEST(NotesNextStyle, TheSameNotePastedTakesEnterAndReadsBack) {
-    for (int next : OutsideNexts) {
-        SCOPED_TRACE(next);
-        NextStyleWindow w;
-        TTreeNode* node = w.Note("");
-        w.Select(node);
-        // The clipboard block: the note's length, then the note.
-        const std::string note = NoteNamingNext(next);
-        const auto length = static_cast<uint32_t>(note.size());
-        std::string block(reinterpret_cast<const char*>(&length), 4);
-        auto* data = new QMimeData;
-        data->setData(CF_RICHNOTE_MIME, QByteArray::fromStdString(block + note));
-        QApplication::clipboard()->setMimeData(data);
-        w.Commands().Execute(TNoteAction::RPaste);
-        ExpectNextStylesInside(w.Commands().rns());
-        ExpectReadsBack(w.EnterAndType(node), {"Title", "x"});
-    }
-}
-
-TEST(NotesNextStyle, TheSameNoteFromAnExchangeFileTakesEnterAndReadsBack) {
-    for (int next : OutsideNexts) {
-        SCOPED_TRACE(next);
-        TempDir source;
-        BinderPaths paths;
-        paths.BinderRoot = source.Str();
-        paths.BinderStore = "store";
-        TTreeNodes tree;
-        auto record = std::make_unique<TPageInfo>();
-        record->Kind = NodeKind::Notes;
-        record->Title = "carried";
-        const std::string bytes = NoteNamingNext(next);
-        record->Notes.AppendRaw(bytes.data(), bytes.size());
-        tree.AddChildObject(nullptr, "carried", std::move(record));
-        const std::string file = source.Str() + "/note.tqz";
-        ASSERT_TRUE(WriteExchangeFile(tree, nullptr, paths, file).Write.Written);
-
-        NextStyleWindow w;
-        TTreeNode* folder = w.Add(NodeKind::Folder, "folder");
-        w.Select(folder);
-        WhenModalIs<QFileDialog>([&file](QFileDialog* files) {
-            files->selectFile(QString::fromStdString(file));
-            static_cast<QDialog*>(files)->accept();
-        });
-        w.Window->Actions().Action(TMainAction::FileImportVelmor)->trigger();
-        ASSERT_EQ(folder->Count(), 1);
-        w.Select(folder->Item(0));
-        ExpectNextStylesInside(w.Commands().rns());
-        ExpectReadsBack(w.EnterAndType(folder->Item(0)), {"Title", "x"});
-    }
-}
-
-// A sheet made in the program that names a style it lacks: Enter keeps the current styles.
+// A sheet changed in the program that names a style it lacks: Enter keeps the current styles.
 TEST(NotesNextStyle, EnterIgnoresANextStyleTheSheetLacks) {
-    for (int next : OutsideNexts) {
+    for (int next : {99, -5}) {
         SCOPED_TRACE(next);
         NextStyleWindow w;
-        TTreeNode* node = w.Note(NoteNamingNext(-1));
-        w.Select(node);
-        w.Commands().rns().TextStyles()[0].NextStyleNo = next;
-        w.Commands().rns().ParaStyles()[0].NextParaNo = next;
+        TTreeNode* node = w.Open(NoteNamingNext(-1));
+        TRNStyle& sheet = w.Commands().rns();
+        sheet.TextStyles()[0].NextStyleNo = sheet.ParaStyles()[0].NextParaNo = next;
         const std::string stored = w.EnterAndType(node);
-        w.Commands().rns().TextStyles()[0].NextStyleNo = -1;
-        w.Commands().rns().ParaStyles()[0].NextParaNo = -1;
-        ExpectReadsBack(stored, {"Title", "x"});
+        sheet.TextStyles()[0].NextStyleNo = sheet.ParaStyles()[0].NextParaNo = -1;
+        ExpectReadsBack(stored);
     }
 }
 
-// The alignment buttons name paragraph styles of the notes editor's own sheet; a note whose
-// sheet has fewer keeps its paragraphs in styles it has.
+// The alignment buttons name paragraph styles of the notes editor's own sheet; in a note whose
+// sheet has only one, the paragraph keeps it.
 TEST(NotesNextStyle, AlignmentANoteSheetLacksLeavesTheParagraphInItsStyle) {
     NextStyleWindow w;
-    TTreeNode* node = w.Note(NoteNamingNext(-1, true));
-    w.Select(node);
+    TTreeNode* node = w.Open(NoteNamingNext(-1, [](TRNStyle& sheet) {
+        TParaInfos left;
+        left.Add().Assign(sheet.ParaStyles()[0]);
+        sheet.ParaStyles().Assign(left);
+    }));
     w.Commands().Action(TNoteAction::RAlignCnt)->trigger();
-    ExpectReadsBack(w.EnterAndType(node), {"Title", "x"});
+    ExpectReadsBack(w.EnterAndType(node));
 }
 
-// A note whose first text takes no caret style of its own opens after a note whose caret stood
-// in a style the new sheet lacks: Bold applies to what is typed instead of failing.
+// A note opening on text that takes no caret style of its own, after a note whose caret stood in
+// a style the new sheet lacks: Bold applies instead of failing.
 TEST(NotesNextStyle, BoldAfterANoteOfMoreStylesTakesTheNewSheet) {
     NextStyleWindow w;
-    TNotesDocument few;
-    while (few.Sheet().TextStyles().Count() > 6) {
-        few.Sheet().TextStyles().Delete(6);
-    }
-    few.Sheet().TextStyles()[0].Protection = {TRNProtectOption::rnprDoNotAutoSwitch};
-    few.AddNL("Title", 0, 0);
-    TMemoryStream written;
-    few.SaveRNFToStream(written, false, clNone, nullptr);
-    TTreeNode* many = w.Note(NoteNamingNext(-1));
-    TTreeNode* node = w.Note(written.Bytes());
-    w.Select(many);
-    w.Editor().ApplyTextStyle(w.Editor().Style()->TextStyles().Count() - 1);
-    w.Select(node);
+    w.Open(NoteNamingNext(-1));
+    w.Editor().ApplyTextStyle(w.Commands().rns().TextStyles().Count() - 1);
+    TTreeNode* node = w.Open(NoteNamingNext(-1, [](TRNStyle& sheet) {
+        while (sheet.TextStyles().Count() > 6) {
+            sheet.TextStyles().Delete(6);
+        }
+        sheet.TextStyles()[0].Protection = {TRNProtectOption::rnprDoNotAutoSwitch};
+    }));
     w.Commands().Execute(TNoteAction::RBold);
-    ExpectReadsBack(w.EnterAndType(node), {"Title", "x"});
-    EXPECT_TRUE(w.Boxes.Boxes.empty()) << w.Boxes.Boxes.front();
+    ExpectReadsBack(w.EnterAndType(node));
 }
