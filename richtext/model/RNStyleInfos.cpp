@@ -109,6 +109,7 @@ void TCustomRNInfos::MergeWith(const TCustomRNInfos& source, TRNStyleMergeMode m
                                TRNIntegerList& map) {
     map.Clear();
     const int sourceCount = source.Count();
+    const int ownCount = Count();
     switch (mode) {
     case TRNStyleMergeMode::rns_merge_SmartMerge:
         for (int k = 0; k < sourceCount; ++k) {
@@ -143,12 +144,29 @@ void TCustomRNInfos::MergeWith(const TCustomRNInfos& source, TRNStyleMergeMode m
         }
         break;
     }
+    // A copy's next style is a number of `source`: it names the style that one became here.
+    for (int i = ownCount; i < Count(); ++i) {
+        int32_t& next = NextOf(Item(i));
+        next = next >= 0 && next < map.Count() ? map[next] : -1;
+    }
+}
+
+void TCustomRNInfos::KeepNextStylesInside() {
+    for (const auto& style : items_) {
+        if (int32_t& next = NextOf(*style); next < -1 || next >= Count()) {
+            next = -1;
+        }
+    }
 }
 
 // TFontInfos
 
 std::unique_ptr<TCustomRNInfo> TFontInfos::NewItem() const {
     return std::make_unique<TFontInfo>();
+}
+
+int32_t& TFontInfos::NextOf(TCustomRNInfo& style) const {
+    return static_cast<TFontInfo&>(style).NextStyleNo;
 }
 
 std::vector<std::vector<int>> TFontInfos::MapCandidateStages(const TCustomRNInfo& style) const {
@@ -262,6 +280,10 @@ int TFontInfos::FindSuchStyle(int styleNo, const TFontInfo& style,
 
 std::unique_ptr<TCustomRNInfo> TParaInfos::NewItem() const {
     return std::make_unique<TParaInfo>();
+}
+
+int32_t& TParaInfos::NextOf(TCustomRNInfo& style) const {
+    return static_cast<TParaInfo&>(style).NextParaNo;
 }
 
 int TParaInfos::FindStyleWithAlignment(int styleNo, TRNAlignment alignment) const {

@@ -24,6 +24,7 @@ public:
     TRNStyle* GetOwner() const { return owner_; }
 
     int Count() const { return static_cast<int>(items_.size()); }
+    bool Has(int index) const { return index >= 0 && index < Count(); }
     void Clear() { items_.clear(); }
     // The display names in order.
     void AssignTo(std::vector<std::string>& names) const;
@@ -32,6 +33,9 @@ public:
     // mode nothing is added, and an empty collection leaves the map empty: its styles are
     // then outside the map, never style -1.
     void MergeWith(const TCustomRNInfos& source, TRNStyleMergeMode mode, TRNIntegerList& map);
+    // A style's next style (the one Enter switches to) outside the collection, below -1
+    // included, becomes none (-1): Enter would give a new line a style nobody can read back.
+    void KeepNextStylesInside();
 
 protected:
     explicit TCustomRNInfos(TRNStyle* owner) : owner_(owner) {}
@@ -41,6 +45,8 @@ protected:
     void DeleteItem(int index);
     void AssignItems(const TCustomRNInfos& source);
     virtual std::unique_ptr<TCustomRNInfo> NewItem() const = 0;
+    // The style's next style: NextStyleNo of a text style, NextParaNo of a paragraph style.
+    virtual int32_t& NextOf(TCustomRNInfo& style) const = 0;
     // Map mode looks for the closest style among the candidates of the first non-empty stage.
     virtual std::vector<std::vector<int>> MapCandidateStages(const TCustomRNInfo& style) const;
 
@@ -82,6 +88,7 @@ public:
 
 protected:
     std::unique_ptr<TCustomRNInfo> NewItem() const override;
+    int32_t& NextOf(TCustomRNInfo& style) const override;
     std::vector<std::vector<int>> MapCandidateStages(const TCustomRNInfo& style) const override;
 };
 
@@ -101,4 +108,5 @@ public:
 
 protected:
     std::unique_ptr<TCustomRNInfo> NewItem() const override;
+    int32_t& NextOf(TCustomRNInfo& style) const override;
 };

@@ -301,6 +301,8 @@ constexpr const char* RegistrySection = "RNStyle";
 void TRNStyle::LoadFromINI(const TRNCustomIniFile& ini, const std::string& section) {
     KeyWalker walker(&ini, nullptr, section);
     WalkSheet(walker, *this);
+    TextStyles().KeepNextStylesInside();
+    ParaStyles().KeepNextStylesInside();
 }
 
 void TRNStyle::SaveToINI(TRNCustomIniFile& ini, const std::string& section) const {

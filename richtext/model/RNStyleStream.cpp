@@ -330,6 +330,7 @@ void ReadStyles(TReader& reader, Infos& styles, const Property<Style> (&table)[N
     } catch (const EReadError& e) {
         throw ERichNoteError("Cannot read the styles: " + e.Message());
     }
+    read.KeepNextStylesInside();
     styles.Assign(read);
 }
 

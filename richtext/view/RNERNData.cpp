@@ -29,6 +29,8 @@ void TRNEditRNData::Clear() {
     redoList_.Clear();
     SetCurParaStyleNo(0);
     SetCurTextStyleNo(0);
+    // The next note may bring a sheet of fewer styles.
+    FallbackTextStyleNo = 0;
 }
 
 // Undo groups.

@@ -176,15 +176,19 @@ void TRNEditRNData::CaretAfterScroll() {
     ChangeCaret(false, false, true, false);
 }
 
+// A style the sheet does not have never becomes current: the next line or letter would take
+// it, and a note holding it cannot be read back.
 void TRNEditRNData::SetCurTextStyleNo(int value) {
-    if (value != CurTextStyleNo) {
+    const TRNStyle* sheet = GetRNStyle();
+    if (value != CurTextStyleNo && (!sheet || sheet->TextStyles().Has(value))) {
         CurTextStyleNo = value;
         EditHost.CurTextStyleChanged();
     }
 }
 
 void TRNEditRNData::SetCurParaStyleNo(int value) {
-    if (value != CurParaStyleNo) {
+    const TRNStyle* sheet = GetRNStyle();
+    if (value != CurParaStyleNo && (!sheet || sheet->ParaStyles().Has(value))) {
         CurParaStyleNo = value;
         EditHost.CurParaStyleChanged();
     }

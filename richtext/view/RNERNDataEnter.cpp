@@ -66,6 +66,7 @@ bool TRNEditRNData::OnEnterPress_(bool shift) {
             return Refuse();
         }
         const bool atEnd = atParaEnd;
+        // A next style the sheet does not have is not taken (SetCur...StyleNo).
         if (atEnd && style) {
             if (item.StyleNo == CurTextStyleNo && CurTextStyleNo >= 0) {
                 const int next = style->TextStyles()[CurTextStyleNo].NextStyleNo;

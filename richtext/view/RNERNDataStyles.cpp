@@ -8,6 +8,10 @@
 #include <algorithm>
 
 void TRNEditRNData::ApplyParaStyle(int paraNo) {
+    if (const TRNStyle* sheet = GetRNStyle(); sheet && !sheet->ParaStyles().Has(paraNo)) {
+        Beep(); // a number of another sheet: paragraphs of it could not be read back
+        return;
+    }
     if (PartialSelectedItem) {
         PartialSelectedItem->ApplyParaStyleToPartiallySelected(paraNo);
         return;

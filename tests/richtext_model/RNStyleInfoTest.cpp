@@ -67,7 +67,7 @@ const std::vector<Change<TParaInfo, PP>> ParaChanges = {
     {"LineSpacing", PP::rnpiLineSpacing, [](TParaInfo& s) { s.LineSpacing = 150; }},
     {"LineSpacingType", PP::rnpiLineSpacingType,
      [](TParaInfo& s) { s.LineSpacingType = TRNLineSpacingType::rnlsSpaceBetween; }},
-    {"NextParaNo", PP::rnpiNextParaNo, [](TParaInfo& s) { s.NextParaNo = 1; }},
+    {"NextParaNo", PP::rnpiNextParaNo, [](TParaInfo& s) { s.NextParaNo = 0; }},
     {"Border.Width", PP::rnpiBorder_Width, [](TParaInfo& s) { s.Border.Width = 3; }},
     {"Border.InternalWidth", PP::rnpiBorder_InternalWidth,
      [](TParaInfo& s) { s.Border.InternalWidth = 2; }},
@@ -350,6 +350,20 @@ TEST(RNStyles, MergeSmartReusesSimpleEqualStylesAndAppendsTheRest) {
     target.ParaStyles().MergeWith(paras, TRNStyleMergeMode::rns_merge_SmartMerge, map);
     EXPECT_EQ(map, Ints({2}));
     EXPECT_EQ(target.ParaStyles()[2].SpaceBefore, 10);
+}
+
+// A style merged in names its next style by the number that style has here; a number its own
+// sheet lacks names none.
+TEST(RNStyles, MergedCopiesNameTheirNextStyleByItsNumberHere) {
+    TRNStyle target;
+    TFontInfos source;
+    source.AddFont("Arial", 20, clRed, clNone, {}).NextStyleNo = 1;
+    source.AddFont("Arial", 30, clRed, clNone, {}).NextStyleNo = 7;
+    TRNIntegerList map;
+    target.TextStyles().MergeWith(source, TRNStyleMergeMode::rns_merge_SmartMerge, map);
+    ASSERT_EQ(map, Ints({6, 7}));
+    EXPECT_EQ(target.TextStyles()[6].NextStyleNo, 7);
+    EXPECT_EQ(target.TextStyles()[7].NextStyleNo, -1);
 }
 
 TEST(RNStyles, MergeAppendCopiesEveryStyle) {

@@ -336,6 +336,23 @@ TEST(RNStyleSheet, CheckpointAndPageBreakMarks) {
     EXPECT_EQ(canvas.Brush().Style(), TBrushStyle::bsClear);
 }
 
+// A sheet read back from its settings names no next style it lacks, below -1 included.
+TEST(RNStyleSheet, SettingsNamingAStyleTheSheetLacksNameNone) {
+    TRNStyle sheet;
+    sheet.TextStyles()[0].NextStyleNo = 6;
+    sheet.TextStyles()[1].NextStyleNo = -5;
+    sheet.ParaStyles()[0].NextParaNo = 2;
+    sheet.ParaStyles()[1].NextParaNo = 1;
+    MemorySettingsStore store;
+    sheet.SaveReg(store, "Software/Test");
+    TRNStyle read;
+    read.LoadReg(store, "Software/Test");
+    EXPECT_EQ(read.TextStyles()[0].NextStyleNo, -1);
+    EXPECT_EQ(read.TextStyles()[1].NextStyleNo, -1);
+    EXPECT_EQ(read.ParaStyles()[0].NextParaNo, -1);
+    EXPECT_EQ(read.ParaStyles()[1].NextParaNo, 1);
+}
+
 TEST(RNStyleSheet, IniFileAndSettingsStoreKeepTheWholeSheet) {
     TRNStyle sheet;
     sheet.SelColor = clRed;
