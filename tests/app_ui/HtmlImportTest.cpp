@@ -9,6 +9,7 @@
 #include "app/ui/WaitStatus.h"
 #include "platform/base/Files.h"
 
+#include "tests/app_ui/KilledChild.h"
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TempDir.h"
@@ -20,8 +21,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -197,4 +202,82 @@ TEST(HtmlImport, ThePageTimeEndsPicturesThatNeverComeAndTheImportGoesOn) {
     EXPECT_GT(run.Served, 0);
     EXPECT_LT(run.LongestWait, LongestServedWait);
     EXPECT_FALSE(run.Dirty);
+}
+
+namespace {
+
+constexpr const char* EndingFolderVariable = "TARNWICK_IMPORT_ENDING_FOLDER";
+constexpr const char* PictureAskedLine = "a picture of the import was asked for";
+
+} // namespace
+
+// The child's part, skipped unless the test below runs it: the program imports a folder whose
+// first page shows a picture that never comes, within the whole page time; once the picture is
+// asked for, it says so and serves until it ends.
+TEST(HtmlImport, ChildImportsAStalledFolderAndServes) {
+    const char* folder = std::getenv(EndingFolderVariable);
+    if (folder == nullptr) {
+        GTEST_SKIP() << "run by HtmlImport.AnEndRequestEndsTheImportAndTheProgramWithinSeconds";
+    }
+    std::atomic<int> asked{0};
+    std::optional<RawServer> pictures;
+    pictures.emplace([&](int, const std::string&) {
+        ++asked;
+        while (!pictures->Stopping()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    const fs::path source = fs::path(folder) / "pages";
+    fs::create_directories(source);
+    WriteFileBytes(source / "a.htm", "<p>a</p><img src=\"" + pictures->Url("/never.gif") + "\">");
+    WriteFileBytes(source / "b.htm", "<p>b</p>");
+    ScopedEventLoopInvoker invoker;
+    IsolatedShell shell;
+    MemorySettingsStore store;
+    std::unique_ptr<TProgram> program = StartProgram(folder, store);
+    ASSERT_NE(program, nullptr);
+    TFormVelmorRnx& window = *program->Window();
+    QTimer told;
+    QObject::connect(&told, &QTimer::timeout, [&] {
+        if (asked > 0) {
+            told.stop();
+            std::printf("%s\n", PictureAskedLine);
+            std::fflush(stdout);
+        }
+    });
+    told.start(5);
+    WhenModalIs<QFileDialog>([&](QFileDialog* folders) {
+        folders->selectFile(QString::fromStdString(source.string()));
+        static_cast<QDialog*>(folders)->accept();
+    });
+    QTimer::singleShot(
+        0, &window, [&window] { window.Actions().Action(TMainAction::FileImportHtml)->trigger(); });
+    const int exitCode = program->Serve();
+    program.reset();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(exitCode);
+}
+
+// SIGTERM while an import waits for a picture within its page time: the import ends as its
+// Cancel ends it and the program ends within seconds, keeping the page it added.
+TEST(HtmlImport, AnEndRequestEndsTheImportAndTheProgramWithinSeconds) {
+    TempDir folder;
+    ScopedEnv folderVariable(EndingFolderVariable, folder.Str());
+    std::chrono::steady_clock::time_point signalled;
+    const ChildEnd end = SignalChildOnceItSays("HtmlImport.ChildImportsAStalledFolderAndServes",
+                                               PictureAskedLine, SIGTERM, {}, [&] {
+                                                   signalled = std::chrono::steady_clock::now();
+                                                   return true;
+                                               });
+    const auto took = std::chrono::steady_clock::now() - signalled;
+    ASSERT_TRUE(end.Said);
+    ASSERT_TRUE(end.Ended) << "the program did not end within a minute of the request";
+    EXPECT_TRUE(end.Exited);
+    EXPECT_EQ(end.ExitCode, 0) << end.Errors;
+    EXPECT_LT(took, std::chrono::seconds(20));
+    ReopenedBinder binder(JoinPath(folder.Str(), "default.bdf"));
+    ASSERT_TRUE(binder.Opened);
+    ASSERT_EQ(binder.Tree.Items().TopLevelCount(), 1) << "the page added is not kept";
+    EXPECT_EQ(NodeRecord(binder.Tree.Items().TopLevelItem(0))->Title, "a.htm");
 }
