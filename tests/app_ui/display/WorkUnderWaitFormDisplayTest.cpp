@@ -215,7 +215,7 @@ TEST(WorkUnderWaitFormDisplay, KeysClicksAndRequestsDuringABinderDeleteWaitForIt
     WaitUntil([&] { return NoteText(*w.Editor).size() >= typed.size(); }, std::chrono::seconds(20));
     ServeEventsFor(std::chrono::milliseconds(500));
     EXPECT_EQ(NoteText(*w.Editor), typed);
-    EXPECT_EQ(w.Window->windowTitle(), title) << "another binder was opened";
+    EXPECT_EQ(w.Window->windowTitle().toStdString(), title.toStdString()) << "another binder was opened";
     EXPECT_FALSE(fs::exists(big));
     EXPECT_FALSE(fs::exists(folder / "Big.sav"));
     EXPECT_FALSE(fs::exists(folder / "Bigstore"));
