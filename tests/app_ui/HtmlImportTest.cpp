@@ -18,12 +18,15 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <optional>
 
 namespace fs = std::filesystem;
@@ -202,6 +205,75 @@ TEST(HtmlImport, ThePageTimeEndsPicturesThatNeverComeAndTheImportGoesOn) {
     EXPECT_GT(run.Served, 0);
     EXPECT_LT(run.LongestWait, LongestServedWait);
     EXPECT_FALSE(run.Dirty);
+}
+
+// Escape pressed on the form and on the window, and the command reached again, while an
+// import waits for pictures that never come: the import captures each file once and ends
+// within the page time a file.
+TEST(HtmlImport, KeysAndTheCommandAgainDuringAnImportCaptureEachFileOnce) {
+    std::mutex lock;
+    std::map<std::string, int> asked;
+    std::optional<RawServer> pictures;
+    pictures.emplace([&](int, const std::string& request) {
+        {
+            const std::lock_guard<std::mutex> guard(lock);
+            ++asked[request.substr(0, request.find(" HTTP"))];
+        }
+        while (!pictures->Stopping()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    TempDir source;
+    for (const char* name : {"a", "b", "c"}) {
+        WriteFileBytes(source.Path() / (std::string(name) + ".htm"),
+                       std::string("<p>") + name + "</p><img src=\"" +
+                           pictures->Url("/" + std::string(name) + ".gif") + "\">");
+    }
+    static constexpr auto PageTime = std::chrono::seconds(2);
+    ProgramEnv env;
+    std::unique_ptr<TProgram> program = StartProgram(
+        env.Folder.Str(), env.Store, [](TProgramOptions& options) { options.PageTime = PageTime; });
+    ASSERT_NE(program, nullptr);
+    TFormVelmorRnx& window = *program->Window();
+    window.Actions().Action(TMainAction::FileNewFolder)->trigger();
+    TTreeNode* folder = window.Binder().Selected();
+    ASSERT_EQ(GetNodeKind(folder), NodeKind::Folder);
+    QAction* import = window.Actions().Action(TMainAction::FileImportHtml);
+    TWaitStatus& status = window.Roles().Status;
+    // Every folder dialog that comes up is answered with the folder.
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        if (auto* folders = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            folders->selectFile(QString::fromStdString(source.Str()));
+            static_cast<QDialog*>(folders)->accept();
+        }
+    });
+    answerer.start(5);
+    int pressed = 0;
+    QTimer presser;
+    QObject::connect(&presser, &QTimer::timeout, [&] {
+        if (!status.Holding() || pressed >= 3) {
+            return;
+        }
+        ++pressed;
+        QTest::keyClick(status.Form(), Qt::Key_Escape);
+        QTest::keyClick(&window, Qt::Key_Escape);
+        import->trigger();
+    });
+    presser.start(300);
+    QElapsedTimer took;
+    took.start();
+    import->trigger();
+    presser.stop();
+    answerer.stop();
+    const qint64 elapsed = took.elapsed();
+    EXPECT_EQ(pressed, 3);
+    EXPECT_EQ(folder->Count(), 3);
+    EXPECT_LT(elapsed, 3 * (std::chrono::milliseconds(PageTime).count() + 2000));
+    CloseProgram(program);
+    pictures.reset();
+    const std::map<std::string, int> once{{"GET /a.gif", 1}, {"GET /b.gif", 1}, {"GET /c.gif", 1}};
+    EXPECT_EQ(asked, once);
 }
 
 namespace {
