@@ -303,10 +303,8 @@ TEST(HtmlImport, ChildImportsAStalledFolderAndServes) {
     fs::create_directories(source);
     WriteFileBytes(source / "a.htm", "<p>a</p><img src=\"" + pictures->Url("/never.gif") + "\">");
     WriteFileBytes(source / "b.htm", "<p>b</p>");
-    ScopedEventLoopInvoker invoker;
-    IsolatedShell shell;
-    MemorySettingsStore store;
-    std::unique_ptr<TProgram> program = StartProgram(folder, store);
+    ChildProgram child(folder);
+    std::unique_ptr<TProgram>& program = child.Program;
     ASSERT_NE(program, nullptr);
     TFormVelmorRnx& window = *program->Window();
     QTimer told;

@@ -73,6 +73,13 @@ private:
     QTimer poll_;
 };
 
+// The program up under the window manager, its note typed into; deletes ask nothing.
+void StartUnasked(const WindowManager& manager, NoteWindow& w) {
+    ASSERT_TRUE(manager.Up()) << "no window manager on the display";
+    ASSERT_TRUE(w.Start());
+    w.Program->Settings().AskBeforeDelete = false;
+}
+
 TTreeNode* AddPage(TBinderTree& binder, const std::string& title) {
     auto record = std::make_unique<TPageInfo>();
     record->Kind = NodeKind::WebPage;
@@ -85,10 +92,8 @@ TTreeNode* AddPage(TBinderTree& binder, const std::string& title) {
 
 TEST(WorkUnderWaitFormDisplay, ADeletePressedWhileANodeDeleteRunsIsACommandOfItsOwn) {
     const WindowManager manager;
-    ASSERT_TRUE(manager.Up()) << "no window manager on the display";
     NoteWindow w;
-    ASSERT_TRUE(w.Start());
-    w.Program->Settings().AskBeforeDelete = false;
+    ASSERT_NO_FATAL_FAILURE(StartUnasked(manager, w));
     TBinderTree& binder = w.Window->Binder();
     std::vector<TTreeNode*> pages;
     for (int page = 0; page < 4; ++page) {
@@ -129,10 +134,8 @@ TEST(WorkUnderWaitFormDisplay, ADeletePressedWhileANodeDeleteRunsIsACommandOfIts
 
 TEST(WorkUnderWaitFormDisplay, KeysClicksAndRequestsDuringABinderDeleteWaitForItsEnd) {
     const WindowManager manager;
-    ASSERT_TRUE(manager.Up()) << "no window manager on the display";
     NoteWindow w;
-    ASSERT_TRUE(w.Start());
-    w.Program->Settings().AskBeforeDelete = false;
+    ASSERT_NO_FATAL_FAILURE(StartUnasked(manager, w));
     TBinderTree& binder = w.Window->Binder();
     TTreeNode* note = binder.Selected();
 
@@ -215,7 +218,8 @@ TEST(WorkUnderWaitFormDisplay, KeysClicksAndRequestsDuringABinderDeleteWaitForIt
     WaitUntil([&] { return NoteText(*w.Editor).size() >= typed.size(); }, std::chrono::seconds(20));
     ServeEventsFor(std::chrono::milliseconds(500));
     EXPECT_EQ(NoteText(*w.Editor), typed);
-    EXPECT_EQ(w.Window->windowTitle().toStdString(), title.toStdString()) << "another binder was opened";
+    EXPECT_EQ(w.Window->windowTitle().toStdString(), title.toStdString())
+        << "another binder was opened";
     EXPECT_FALSE(fs::exists(big));
     EXPECT_FALSE(fs::exists(folder / "Big.sav"));
     EXPECT_FALSE(fs::exists(folder / "Bigstore"));
