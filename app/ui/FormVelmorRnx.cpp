@@ -47,6 +47,7 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <utility>
 
 namespace {
 
@@ -324,6 +325,12 @@ void TFormVelmorRnx::closeEvent(QCloseEvent* event) {
         event->ignore(); // the confirmation is open already
         return;
     }
+    if (WorkBesideEventLoop()) {
+        // A delete at work stands in the binder the close would take away.
+        closeAfterWork_ = true;
+        event->ignore();
+        return;
+    }
     bool closed = false;
     GuardEvent([&] { closed = FormClose(); });
     if (!closed) {
@@ -332,6 +339,13 @@ void TFormVelmorRnx::closeEvent(QCloseEvent* event) {
     }
     event->accept();
     emit FormClosed();
+}
+
+void TFormVelmorRnx::AfterWork() {
+    GuardEvent([this] { hook_.ModalDialogClosed(); });
+    if (std::exchange(closeAfterWork_, false)) {
+        close();
+    }
 }
 
 void TFormVelmorRnx::SaveSettings() {

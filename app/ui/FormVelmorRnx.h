@@ -9,6 +9,7 @@
 #include "app/ui/MainActions.h"
 #include "app/ui/MainWindowHook.h"
 #include "app/ui/MainWindowParts.h"
+#include "platform/base/EventLoopWait.h"
 #include "platform/base/PostedMessage.h"
 #include "platform/graphics/ImageList.h"
 
@@ -124,6 +125,7 @@ protected:
 private:
     void BuildForm();
     void BindCommands();
+    void AfterWork();
     void ApplyStoredBounds();
     void WMSize();
     void SaveSettings();
@@ -161,4 +163,8 @@ private:
     TUtilityCommands* utilities_ = nullptr;
     bool sideBarShown_ = true;
     bool shown_ = false, closing_ = false, closed_ = false;
+    // Asked to close while work served events beside the event loop: closed once it ends.
+    bool closeAfterWork_ = false;
+    // What waited for work beside the event loop: the requests, a close.
+    AfterWorkBesideEventLoop afterWork_{[this] { AfterWork(); }};
 };

@@ -1,5 +1,6 @@
 #include "app/ui/MainWindowHook.h"
 
+#include "platform/base/EventLoopWait.h"
 #include "platform/shell/SharedMemory.h"
 
 namespace {
@@ -52,7 +53,9 @@ void MainWindowHook::RunWaiting() {
         explicit Running(bool& f) : flag(f) { flag = true; }
         ~Running() { flag = false; }
     } guard(running_);
-    while (!waiting_.empty() && !window_.ModalDialogOpen()) {
+    // Work that serves events beside the event loop (a delete removing its folders) stands in
+    // the binder an open would close: the requests wait for its end, as for a dialog.
+    while (!waiting_.empty() && !window_.ModalDialogOpen() && !WorkBesideEventLoop()) {
         Request request = std::move(waiting_.front());
         waiting_.pop_front();
         if (auto* add = std::get_if<AddNodeRequest>(&request)) {

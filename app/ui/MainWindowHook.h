@@ -24,12 +24,13 @@ public:
 
 // Routes the registered messages and the DDE stand-in's open command to the main window.
 //
-// A request that adds a node or opens a binder waits while a modal dialog is open: acting at
-// once would close a binder under an open Add Item dialog, or open a second Add Item dialog over
-// the first. The block is read when the message arrives, as a window hook would, so a request
-// waits with its own item. Waiting requests run in their order once the dialog has closed: the
-// ones a dialog opened by the hook held up run as soon as it returns; for other dialogs the
-// main window calls ModalDialogClosed().
+// A request that adds a node or opens a binder waits while a modal dialog is open, or while work
+// serves events beside the event loop (WorkBesideEventLoop): acting at once would close a binder
+// under an open Add Item dialog or a delete at work, or open a second Add Item dialog over the
+// first. The block is read when the message arrives, as a window hook would, so a request
+// waits with its own item. Waiting requests run in their order once the dialog has closed or the
+// work ended: the ones a dialog opened by the hook held up run as soon as it returns; for other
+// dialogs and for the work the main window calls ModalDialogClosed().
 class MainWindowHook {
 public:
     explicit MainWindowHook(IMainWindowHookTarget& window) : window_(window) {}

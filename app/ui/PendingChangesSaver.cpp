@@ -1,6 +1,7 @@
 #include "app/ui/PendingChangesSaver.h"
 
 #include "app/binder/BinderTree.h"
+#include "platform/base/EventLoopWait.h"
 #include "platform/widgets/Control.h"
 
 namespace {
@@ -40,8 +41,8 @@ void TPendingChangesSaver::Due() {
         return; // written meanwhile
     }
     // Within a batch the tree may be half built; a held wait form would be closed by the
-    // save's own.
-    if ((busy_ && busy_()) || tree_.Items().Updating()) {
+    // save's own; work beside the event loop (a delete) stands in the tree the save writes.
+    if ((busy_ && busy_()) || WorkBesideEventLoop() || tree_.Items().Updating()) {
         timer_.start(BusyRetry);
         return;
     }

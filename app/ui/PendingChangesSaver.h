@@ -20,9 +20,9 @@ class TBinderTree;
 
 class TPendingChangesSaver : public IBinderTreeObserver {
 public:
-    // While `busy` answers true a save waits and is tried again a moment later: the wait form
-    // holds the commands around an export or import, which writes the binder itself at its
-    // end. The tree must outlive the saver.
+    // While `busy` answers true, or work runs beside the event loop, a save waits and is tried
+    // again a moment later: the wait form holds the commands around an export or import, which
+    // writes the binder itself at its end. The tree must outlive the saver.
     TPendingChangesSaver(TBinderTree& tree, std::function<bool()> busy,
                          std::chrono::milliseconds delay = CaptureSaveInterval);
     ~TPendingChangesSaver() override;

@@ -222,6 +222,11 @@ void TProgram::EndRequested() {
     // dialogs answer as if cancelled and their commands finish), and the program ends once
     // the outermost one has returned (Serve).
     endRequested_ = true;
+    // Work held under the wait form is ended as its Cancel ends it: an import would otherwise
+    // go on with its files, each within its page time, before the program could end.
+    if (window_) {
+        window_->Roles().Status.CancelHeldWork();
+    }
     QCoreApplication::exit(0);
 }
 

@@ -4,6 +4,7 @@
 #include "app/capture/SavingStatus.h"
 #include "platform/base/QtText.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QProgressBar>
@@ -41,13 +42,7 @@ TForm4::TForm4(QWidget* parent)
     CancelButton->setObjectName("CancelButton");
     CancelButton->setGeometry(FormWidth - 85, BarHeight + 4, 80, ButtonRowHeight - 8);
     CancelButton->hide();
-    connect(CancelButton, &QPushButton::clicked, this, [this] {
-        cancelled_ = true;
-        // The call may close the form: it runs from a copy.
-        if (const std::function<void()> cancel = OnCancel) {
-            cancel();
-        }
-    });
+    connect(CancelButton, &QPushButton::clicked, this, [this] { Cancel(); });
     setFixedSize(FormWidth, BarHeight);
     // Wider than the form, as it was designed: the bar runs out past the right edge.
     ProgressBar1->setGeometry(0, 0, 689, 14);
@@ -81,6 +76,25 @@ void TForm4::Dispatch(const PostedMessage& message) {
         Timer1.SetEnabled(false);
         ProgressBar1->setValue(100);
         hide();
+    }
+}
+
+void TForm4::Cancel() {
+    cancelled_ = true;
+    // The call may close the form: it runs from a copy.
+    if (const std::function<void()> cancel = OnCancel) {
+        cancel();
+    }
+}
+
+void TForm4::closeEvent(QCloseEvent* event) {
+    if (!holding_) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    if (!CancelButton->isHidden()) {
+        Cancel();
     }
 }
 

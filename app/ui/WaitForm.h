@@ -43,12 +43,20 @@ public:
     bool Cancelled() const { return cancelled_; }
     // Runs when Cancel is pressed; cleared when the form is shown holding again or finishes.
     std::function<void()> OnCancel;
+    // What pressing Cancel does.
+    void Cancel();
     // A step of work on the main thread, which keeps the timer from running: drawn at once.
     void Step();
     // The bar complete, the form hidden.
     void Finish();
     int Position() const;
     bool Running() const { return Timer1.Enabled(); }
+
+protected:
+    // Held around work, the form goes when the work ends: closed from its title bar meanwhile,
+    // the work would run on with every window free for commands. Its Cancel, when it has one,
+    // is what closing it asks for.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void Hold(const std::string& text, bool cancellable, Qt::WindowModality modality);

@@ -4,8 +4,6 @@
 #include "app/ui/WaitForm.h"
 #include "platform/base/Invoker.h"
 
-#include <QCoreApplication>
-
 #include <algorithm>
 
 bool TWaitStatus::LevelCaptureRunning() const {
@@ -54,7 +52,7 @@ void TWaitStatus::UpdateStatusForm() {
         // a tree write steps it, which walks the tree that the event loop's calls change.
         form_->Step();
         if (quiet_ == 0) {
-            QCoreApplication::processEvents();
+            ServeEventsBesideWork();
         }
     } else if (working_ > 0 || !LevelCaptureRunning()) {
         form_->Step();
@@ -100,6 +98,7 @@ void TWaitStatus::CloseWaitForm() {
     holding_ = false;
     quiet_ = 0;
     working_ = 0;
+    cancelHeard_.reset();
     form_->Finish();
 }
 
@@ -109,12 +108,23 @@ void TWaitStatus::OpenWaitForm(const std::string& text, bool cancellable) {
     }
     holding_ = true;
     quiet_ = 0;
+    if (cancellable) {
+        cancelHeard_.emplace();
+    } else {
+        cancelHeard_.reset();
+    }
     form_->StartHolding(text, cancellable);
 }
 
 void TWaitStatus::WhenCancelled(std::function<void()> cancel) {
     if (form_ != nullptr && holding_) {
         form_->OnCancel = std::move(cancel);
+    }
+}
+
+void TWaitStatus::CancelHeldWork() {
+    if (form_ != nullptr && holding_ && cancelHeard_) {
+        form_->Cancel();
     }
 }
 

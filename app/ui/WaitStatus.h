@@ -6,9 +6,11 @@
 // carried to the main thread.
 
 #include "app/binder/commands/BinderUi.h"
+#include "platform/base/EventLoopWait.h"
 #include "platform/base/PostedMessage.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class ICaptureStarter;
@@ -47,6 +49,9 @@ public:
     bool Holding() const { return holding_; }
     // Calls `cancel` when Cancel of the held form is pressed, until the form closes.
     void WhenCancelled(std::function<void()> cancel);
+    // The work that holds the form ends as its Cancel ends it (the program is asked to end);
+    // without a held form with Cancel, nothing.
+    void CancelHeldWork();
 
     void Dispatch(const PostedMessage& message) override;
 
@@ -61,4 +66,6 @@ private:
     bool holding_ = false; // the form is up around an export or import
     int working_ = 0;      // openings on the main thread not yet closed
     int quiet_ = 0;        // of them, those made while the form was held
+    // A held form with Cancel is up: the work it stands around serves the clicks that reach it.
+    std::optional<UserInputBesideWork> cancelHeard_;
 };

@@ -6,12 +6,14 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <exception>
 #include <sys/eventfd.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 struct EventLoopWait::Loop {
     QEventLoop Events;
@@ -30,6 +32,63 @@ void EventLoopWait::Run() {
 void EventLoopWait::Finish() {
     finished_ = true;
     loop_->Events.quit();
+}
+
+namespace {
+
+// Main thread only.
+int workRunning = 0;
+int inputServed = 0;
+std::vector<const AfterWorkBesideEventLoop*> afterWork;
+
+QEventLoop::ProcessEventsFlags BesideWork() {
+    // Held input stays in the window system's queue, in its order, until a loop serves it.
+    return inputServed > 0 ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents;
+}
+
+void WorkEnded() {
+    if (--workRunning > 0) {
+        return;
+    }
+    // From the event loop, once the command that ran the work has gone on.
+    QTimer::singleShot(0, QCoreApplication::instance(), [] {
+        if (workRunning > 0) {
+            return; // another began meanwhile: its end calls them
+        }
+        const std::vector<const AfterWorkBesideEventLoop*> waiting = afterWork;
+        for (const AfterWorkBesideEventLoop* listener : waiting) {
+            if (std::find(afterWork.begin(), afterWork.end(), listener) != afterWork.end()) {
+                listener->Ended();
+            }
+        }
+    });
+}
+
+} // namespace
+
+bool WorkBesideEventLoop() {
+    return workRunning > 0;
+}
+
+void ServeEventsBesideWork() {
+    QCoreApplication::processEvents(BesideWork());
+}
+
+UserInputBesideWork::UserInputBesideWork() {
+    ++inputServed;
+}
+
+UserInputBesideWork::~UserInputBesideWork() {
+    --inputServed;
+}
+
+AfterWorkBesideEventLoop::AfterWorkBesideEventLoop(std::function<void()> ended)
+    : ended_(std::move(ended)) {
+    afterWork.push_back(this);
+}
+
+AfterWorkBesideEventLoop::~AfterWorkBesideEventLoop() {
+    std::erase(afterWork, this);
 }
 
 void RunBesideEventLoop(const std::function<void()>& work) {
@@ -51,9 +110,17 @@ void RunBesideEventLoop(const std::function<void()>& work) {
         int fd;
         ~Closed() { ::close(fd); }
     } closed{fd};
+    ++workRunning;
+    const struct Running {
+        ~Running() { WorkEnded(); }
+    } running;
     QEventLoop loop;
-    QSocketNotifier ended(fd, QSocketNotifier::Read);
-    QObject::connect(&ended, &QSocketNotifier::activated, &loop, &QEventLoop::quit);
+    bool ended = false;
+    QSocketNotifier endHeard(fd, QSocketNotifier::Read);
+    QObject::connect(&endHeard, &QSocketNotifier::activated, &loop, [&ended, &loop] {
+        ended = true;
+        loop.quit();
+    });
     std::exception_ptr failure;
     std::thread worker([&] {
         try {
@@ -65,7 +132,15 @@ void RunBesideEventLoop(const std::function<void()>& work) {
         while (::write(fd, &one, sizeof one) < 0 && errno == EINTR) {
         }
     });
-    loop.exec();
+    const QEventLoop::ProcessEventsFlags serving = BesideWork();
+    while (!ended) {
+        loop.exec(serving);
+        if (!ended) {
+            // The application is ending and its loops return at once: the work may still
+            // wait for a call of the main thread's.
+            QCoreApplication::processEvents(serving | QEventLoop::WaitForMoreEvents);
+        }
+    }
     worker.join();
     if (failure) {
         std::rethrow_exception(failure);

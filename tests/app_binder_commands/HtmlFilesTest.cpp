@@ -165,6 +165,25 @@ TEST(HtmlFiles, ImportAddsChainedPagesAndMarksUnreadableOnesFailed) {
               std::vector<std::string>{"OpenStatusForm(Adding page, please wait ....|cancel)"});
 }
 
+// The import serves events while each page is captured: the command reached again meanwhile
+// (from a key, a menu) starts nothing, and each file is captured once.
+TEST(HtmlFiles, AnImportReachedAgainWhileItCapturesAddsEachFileOnce) {
+    ExportFixture binder;
+    TTreeNode* folder = AddRecord(binder.Tree(), nullptr, NodeKind::Folder, 1, "In");
+    binder.Tree().SetSelected(folder);
+    TempDir source;
+    WriteFileBytes(source / "a.htm", "<p>a</p>");
+    WriteFileBytes(source / "b.htm", "<p>b</p>");
+    binder.exportUi.DialogAnswers = {source.Str(), source.Str()};
+    binder.capture.OnNow = [&](TPageInfo&) {
+        FileImportHtmlExecute(binder.context, binder.exportUi);
+    };
+    FileImportHtmlExecute(binder.context, binder.exportUi);
+    ASSERT_EQ(folder->Count(), 2);
+    EXPECT_EQ(binder.capture.Calls.size(), 2u);
+    EXPECT_EQ(binder.exportUi.CallsOf("OpenStatusForm").size(), 1u);
+}
+
 // Cancel of the import's wait form ends the import: pressed while a page is captured, that
 // capture is stopped as the user's Stop stops one and the page is left as its capture ended it;
 // pressed between pages, the page before keeps its capture. No later file is added, and the

@@ -9,6 +9,7 @@
 #include "app/ui/WaitStatus.h"
 #include "platform/base/Files.h"
 
+#include "tests/app_ui/KilledChild.h"
 #include "tests/app_ui/UiTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TempDir.h"
@@ -17,11 +18,18 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <optional>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -197,4 +205,149 @@ TEST(HtmlImport, ThePageTimeEndsPicturesThatNeverComeAndTheImportGoesOn) {
     EXPECT_GT(run.Served, 0);
     EXPECT_LT(run.LongestWait, LongestServedWait);
     EXPECT_FALSE(run.Dirty);
+}
+
+// Escape pressed on the form and on the window, and the command reached again, while an
+// import waits for pictures that never come: the import captures each file once and ends
+// within the page time a file.
+TEST(HtmlImport, KeysAndTheCommandAgainDuringAnImportCaptureEachFileOnce) {
+    std::mutex lock;
+    std::map<std::string, int> asked;
+    std::optional<RawServer> pictures;
+    pictures.emplace([&](int, const std::string& request) {
+        {
+            const std::lock_guard<std::mutex> guard(lock);
+            ++asked[request.substr(0, request.find(" HTTP"))];
+        }
+        while (!pictures->Stopping()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    TempDir source;
+    for (const char* name : {"a", "b", "c"}) {
+        WriteFileBytes(source.Path() / (std::string(name) + ".htm"),
+                       std::string("<p>") + name + "</p><img src=\"" +
+                           pictures->Url("/" + std::string(name) + ".gif") + "\">");
+    }
+    static constexpr auto PageTime = std::chrono::seconds(2);
+    ProgramEnv env;
+    std::unique_ptr<TProgram> program = StartProgram(
+        env.Folder.Str(), env.Store, [](TProgramOptions& options) { options.PageTime = PageTime; });
+    ASSERT_NE(program, nullptr);
+    TFormVelmorRnx& window = *program->Window();
+    window.Actions().Action(TMainAction::FileNewFolder)->trigger();
+    TTreeNode* folder = window.Binder().Selected();
+    ASSERT_EQ(GetNodeKind(folder), NodeKind::Folder);
+    QAction* import = window.Actions().Action(TMainAction::FileImportHtml);
+    TWaitStatus& status = window.Roles().Status;
+    // Every folder dialog that comes up is answered with the folder.
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        if (auto* folders = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            folders->selectFile(QString::fromStdString(source.Str()));
+            static_cast<QDialog*>(folders)->accept();
+        }
+    });
+    answerer.start(5);
+    int pressed = 0;
+    QTimer presser;
+    QObject::connect(&presser, &QTimer::timeout, [&] {
+        if (!status.Holding() || pressed >= 3) {
+            return;
+        }
+        ++pressed;
+        QTest::keyClick(status.Form(), Qt::Key_Escape);
+        QTest::keyClick(&window, Qt::Key_Escape);
+        import->trigger();
+    });
+    presser.start(300);
+    QElapsedTimer took;
+    took.start();
+    import->trigger();
+    presser.stop();
+    answerer.stop();
+    const qint64 elapsed = took.elapsed();
+    EXPECT_EQ(pressed, 3);
+    EXPECT_EQ(folder->Count(), 3);
+    EXPECT_LT(elapsed, 3 * (std::chrono::milliseconds(PageTime).count() + 2000));
+    CloseProgram(program);
+    pictures.reset();
+    const std::map<std::string, int> once{{"GET /a.gif", 1}, {"GET /b.gif", 1}, {"GET /c.gif", 1}};
+    EXPECT_EQ(asked, once);
+}
+
+namespace {
+
+constexpr const char* EndingFolderVariable = "TARNWICK_IMPORT_ENDING_FOLDER";
+constexpr const char* PictureAskedLine = "a picture of the import was asked for";
+
+} // namespace
+
+// The child's part, skipped unless the test below runs it: the program imports a folder whose
+// first page shows a picture that never comes, within the whole page time; once the picture is
+// asked for, it says so and serves until it ends.
+TEST(HtmlImport, ChildImportsAStalledFolderAndServes) {
+    const char* folder = std::getenv(EndingFolderVariable);
+    if (folder == nullptr) {
+        GTEST_SKIP() << "run by HtmlImport.AnEndRequestEndsTheImportAndTheProgramWithinSeconds";
+    }
+    std::atomic<int> asked{0};
+    std::optional<RawServer> pictures;
+    pictures.emplace([&](int, const std::string&) {
+        ++asked;
+        while (!pictures->Stopping()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    const fs::path source = fs::path(folder) / "pages";
+    fs::create_directories(source);
+    WriteFileBytes(source / "a.htm", "<p>a</p><img src=\"" + pictures->Url("/never.gif") + "\">");
+    WriteFileBytes(source / "b.htm", "<p>b</p>");
+    ChildProgram child(folder);
+    std::unique_ptr<TProgram>& program = child.Program;
+    ASSERT_NE(program, nullptr);
+    TFormVelmorRnx& window = *program->Window();
+    QTimer told;
+    QObject::connect(&told, &QTimer::timeout, [&] {
+        if (asked > 0) {
+            told.stop();
+            std::printf("%s\n", PictureAskedLine);
+            std::fflush(stdout);
+        }
+    });
+    told.start(5);
+    WhenModalIs<QFileDialog>([&](QFileDialog* folders) {
+        folders->selectFile(QString::fromStdString(source.string()));
+        static_cast<QDialog*>(folders)->accept();
+    });
+    QTimer::singleShot(
+        0, &window, [&window] { window.Actions().Action(TMainAction::FileImportHtml)->trigger(); });
+    const int exitCode = program->Serve();
+    program.reset();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(exitCode);
+}
+
+// SIGTERM while an import waits for a picture within its page time: the import ends as its
+// Cancel ends it and the program ends within seconds, keeping the page it added.
+TEST(HtmlImport, AnEndRequestEndsTheImportAndTheProgramWithinSeconds) {
+    TempDir folder;
+    ScopedEnv folderVariable(EndingFolderVariable, folder.Str());
+    std::chrono::steady_clock::time_point signalled;
+    const ChildEnd end = SignalChildOnceItSays("HtmlImport.ChildImportsAStalledFolderAndServes",
+                                               PictureAskedLine, SIGTERM, {}, [&] {
+                                                   signalled = std::chrono::steady_clock::now();
+                                                   return true;
+                                               });
+    const auto took = std::chrono::steady_clock::now() - signalled;
+    ASSERT_TRUE(end.Said);
+    ASSERT_TRUE(end.Ended) << "the program did not end within a minute of the request";
+    EXPECT_TRUE(end.Exited);
+    EXPECT_EQ(end.ExitCode, 0) << end.Errors;
+    EXPECT_LT(took, std::chrono::seconds(20));
+    ReopenedBinder binder(JoinPath(folder.Str(), "default.bdf"));
+    ASSERT_TRUE(binder.Opened);
+    ASSERT_EQ(binder.Tree.Items().TopLevelCount(), 1) << "the page added is not kept";
+    EXPECT_EQ(NodeRecord(binder.Tree.Items().TopLevelItem(0))->Title, "a.htm");
 }

@@ -1,10 +1,16 @@
 #include "app/ui/MainWindowHook.h"
+#include "platform/base/EventLoopWait.h"
 #include "platform/shell/SharedMemory.h"
 
 #include "tests/app_ui/FakeMainWindow.h"
 #include "tests/support/ShellTestEnv.h"
 
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -112,4 +118,26 @@ TEST_F(MainWindowHookTest, FailedRequestDoesNotBlockLaterOnes) {
     EXPECT_THROW(hook.Receive({"InsertVelmor", 0}), std::runtime_error);
     hook.DdeOpen("/e.bdf");
     EXPECT_EQ(window.calls, (Calls{"AddNode 2 4", "OpenBinder /e.bdf"}));
+}
+
+// Work beside the event loop (a delete removing a binder's folders) holds the requests that
+// arrive meanwhile: none opens a binder inside it; they run in their order once it has ended.
+TEST_F(MainWindowHookTest, RequestsDuringWorkBesideTheEventLoopRunAfterIt) {
+    const AfterWorkBesideEventLoop afterWork([this] { hook.ModalDialogClosed(); });
+    std::atomic<bool> received{false};
+    QTimer::singleShot(0, [&] {
+        EXPECT_TRUE(WriteSharedMemory("/b.bdf"));
+        hook.Receive({"TarnwickOpen", 0});
+        hook.DdeOpen("/c.bdf");
+        received = true;
+    });
+    RunBesideEventLoop([&received] {
+        while (!received) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    EXPECT_TRUE(window.calls.empty()) << "a request ran inside the work";
+    EXPECT_EQ(hook.WaitingCount(), 2u);
+    EXPECT_TRUE(WaitUntil([this] { return window.calls.size() == 2; }));
+    EXPECT_EQ(window.calls, (Calls{"OpenBinder /b.bdf", "OpenBinder /c.bdf"}));
 }

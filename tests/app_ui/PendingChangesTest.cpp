@@ -8,6 +8,7 @@
 #include "app/binder/commands/BinderLifecycleCommands.h"
 #include "app/ui/MainActions.h"
 #include "app/ui/NotesCommands.h"
+#include "platform/base/EventLoopWait.h"
 #include "richtext/view/RNEdit.h"
 
 #include "tests/app_binder/BinderTreeFixture.h"
@@ -19,6 +20,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -84,6 +86,20 @@ TEST(PendingChanges, ASaveWaitsWhileTheWaitFormHoldsAndNeedsNoneOnceWritten) {
     rig.binder.BinderDirty = true;
     rig.binder.CloseTree();
     EXPECT_FALSE(rig.saver.Pending());
+}
+
+// Work beside the event loop (a delete removing its folders) stands in the tree: a save due
+// meanwhile waits for its end.
+TEST(PendingChanges, ASaveDueWhileWorkRunsBesideTheEventLoopComesAfterIt) {
+    SaverRig rig;
+    rig.binder.BinderDirty = true;
+    rig.saver.BinderMarkedChanged();
+    bool writtenDuringWork = false;
+    RunBesideEventLoop([] { std::this_thread::sleep_for(Delay * 4); });
+    writtenDuringWork = rig.Written();
+    EXPECT_FALSE(writtenDuringWork) << "the save ran inside the work";
+    EXPECT_TRUE(rig.saver.Pending());
+    ASSERT_TRUE(WaitUntil([&] { return rig.Written(); }));
 }
 
 // The window keeps a saver over its binder: a note typed and stored by moving to another node

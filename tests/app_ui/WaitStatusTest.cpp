@@ -70,6 +70,39 @@ TEST(WaitStatus, AHeldFormClosesDuringALevelCaptureAndCancelCountsOnlyWhileHeld)
     EXPECT_FALSE(status.StatusCancelled());
 }
 
+// The work under a held form goes on until it closes the form: the form's close box asks for
+// its Cancel, as the program's end does, and takes nothing away meanwhile.
+TEST(WaitStatus, AHeldFormStaysUpUntilItsWorkEndsAndClosingItOrAnEndCancels) {
+    ScopedEventLoopInvoker invoker;
+    TForm4 form;
+    TWaitStatus status;
+    status.SetForm(&form);
+    int cancels = 0;
+    status.OpenWaitForm("Adding page, please wait ....", true);
+    status.WhenCancelled([&cancels] { ++cancels; });
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(cancels, 1);
+    status.CancelHeldWork();
+    EXPECT_EQ(cancels, 2);
+    EXPECT_TRUE(status.StatusCancelled());
+    status.CloseWaitForm();
+    EXPECT_FALSE(form.isVisible());
+
+    // Without Cancel (an export, the tree write) the close box does nothing, nor does an end.
+    status.OpenWaitForm("Exporting", false);
+    EXPECT_FALSE(form.close());
+    status.CancelHeldWork();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(status.StatusCancelled());
+    status.CloseWaitForm();
+    status.OpenStatusForm("");
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    status.CloseStatusForm();
+    EXPECT_FALSE(form.isVisible());
+}
+
 TEST(WaitStatus, WithoutAFormEveryCallDoesNothing) {
     ScopedEventLoopInvoker invoker;
     TWaitStatus status;

@@ -1,8 +1,8 @@
 #include "app/binder/commands/HtmlCommands.h"
 
 #include "app/binder/BinderPaths.h"
-#include "app/binder/CaptureStarter.h"
 #include "app/binder/BinderTree.h"
+#include "app/binder/CaptureStarter.h"
 #include "app/binder/ExportContext.h"
 #include "app/binder/FileNames.h"
 #include "app/binder/PageInfo.h"
@@ -159,11 +159,21 @@ void FileSaveHtmlAllExecute(ExportContext& context, IExportUi& ui) {
 }
 
 void FileImportHtmlExecute(ExportContext& context, IExportUi& ui) {
+    // The import serves events while its pages are captured: whatever reaches the command
+    // meanwhile must not start the same files again inside it.
+    static bool importing = false;
+    if (importing) {
+        return;
+    }
     const std::optional<std::string> folder = ui.SelectDirectory("", StartFolder(ui), false);
     if (!folder) {
         return;
     }
     {
+        importing = true;
+        const struct Importing {
+            ~Importing() { importing = false; }
+        } running;
         // Outlives the form, whose Cancel reaches it until the form closes.
         HtmlImportStop stop(context.Capture);
         const HeldWaitForm waiting(ui, HtmlImportWait, true);

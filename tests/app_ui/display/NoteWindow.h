@@ -103,3 +103,13 @@ inline void PressKey(QWidget& window, Qt::Key key, Qt::KeyboardModifiers modifie
     QTest::keyClick(&WhereTheKeyboardIs(window), key, modifiers);
     ServeEventsFor(std::chrono::milliseconds(100));
 }
+
+// The whole text of the note in the editor, its lines joined.
+inline std::string NoteText(TRichNoteEdit& edit) {
+    TRNEditRNData& data = edit.EditData();
+    std::string text;
+    for (int i = 0; i < data.ItemCount(); ++i) {
+        text += data.GetItemText(i);
+    }
+    return text;
+}

@@ -8,6 +8,7 @@
 
 #include "tests/app_ui/NotesRig.h"
 #include "tests/app_ui/display/NoteWindow.h"
+#include "tests/app_ui/display/WindowManager.h"
 #include "tests/support/LargePhotos.h"
 
 #include <QProcess>
@@ -15,67 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <optional>
 #include <string>
 
 namespace {
-
-// Runs a tool of the X server's and answers what it wrote, or null when it failed.
-std::optional<std::string> RunTool(const QString& program, const QStringList& arguments) {
-    QProcess tool;
-    tool.start(program, arguments);
-    if (!tool.waitForFinished(20000) || tool.exitStatus() != QProcess::NormalExit ||
-        tool.exitCode() != 0) {
-        return std::nullopt;
-    }
-    return tool.readAllStandardOutput().toStdString();
-}
-
-bool WindowManagerRuns() {
-    const auto answer = RunTool("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
-    return answer && answer->find("window id") != std::string::npos;
-}
-
-// openbox on this display for as long as it lives (unless a window manager runs already), and
-// the keyboard's repeat off: a key that a busy machine holds down for a moment stays one key.
-class WindowManager {
-public:
-    WindowManager() {
-        if (!WindowManagerRuns()) {
-            openbox_.start("openbox", {"--sm-disable"});
-            if (!openbox_.waitForStarted(20000)) {
-                return;
-            }
-        }
-        up_ = WaitUntil(WindowManagerRuns, std::chrono::seconds(30)) &&
-              RunTool("xset", {"r", "off"}).has_value();
-    }
-    ~WindowManager() {
-        (void)RunTool("xset", {"r", "on"});
-        if (openbox_.state() != QProcess::NotRunning) {
-            openbox_.terminate();
-            if (!openbox_.waitForFinished(10000)) {
-                openbox_.kill();
-                openbox_.waitForFinished(10000);
-            }
-        }
-    }
-    bool Up() const { return up_; }
-
-private:
-    QProcess openbox_;
-    bool up_ = false;
-};
-
-// The whole text of the note in the editor, its lines joined.
-std::string NoteText(TRichNoteEdit& edit) {
-    TRNEditRNData& data = edit.EditData();
-    std::string text;
-    for (int i = 0; i < data.ItemCount(); ++i) {
-        text += data.GetItemText(i);
-    }
-    return text;
-}
 
 // A note of camera photos as the notes editor writes it: the tree file holds every photo's bytes,
 // so a write of a tree of a few such notes takes a while.
