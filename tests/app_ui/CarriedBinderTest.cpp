@@ -14,6 +14,7 @@
 #include "platform/base/Files.h"
 #include "platform/base/FolderEntries.h"
 
+#include "tests/app_ui/BinderListDelete.h"
 #include "tests/app_ui/HomeListing.h"
 #include "tests/app_ui/OneNodeTree.h"
 #include "tests/app_ui/UiTestSupport.h"
@@ -239,22 +240,7 @@ TEST(CarriedBinder, TheUsersFoldersNamedAsAStoreKeepEveryByte) {
     // Deleting the binder from the binder list.
     const std::string made = JoinPath(env.Folder.Str(), "default.bdf");
     window.OpenBinder(made);
-    TSideBarPane& bar = window.SideBar();
-    bar.OpenPanel(BinderListPanel);
-    TShelfBarTqz& shelf = window.TreePane().ShelfBar1();
-    TShelfPanel& panel = shelf.Panels()[BinderListPanel];
-    int chosen = -1;
-    for (int i = 0; i < panel.Items().Count(); ++i) {
-        if (panel.Items()[i].TextValue() == binderFile.string()) {
-            chosen = i;
-        }
-    }
-    ASSERT_GE(chosen, 0);
-    const TRect r = shelf.GetItemRect(&panel, &panel.Items()[chosen]);
-    bar.ShelfBar1MouseUp(true, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-    bar.PopupMenu6().hide();
-    ASSERT_EQ(bar.ChosenBinderPath(), binderFile.string());
-    bar.DeleteBinder1().trigger();
+    ASSERT_NO_FATAL_FAILURE(DeleteFromBinderList(window, binderFile.string()));
     EXPECT_FALSE(fs::exists(binderFile));
     EXPECT_EQ(Listing(home), before);
     CloseProgram(program);

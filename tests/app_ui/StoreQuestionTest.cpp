@@ -8,12 +8,10 @@
 #include "app/binder/FolderMark.h"
 #include "app/binder/Task.h"
 #include "app/binder/TreeFile.h"
-#include "app/ui/ShelfBarTqz.h"
-#include "app/ui/SideBarPane.h"
-#include "app/ui/TreePane.h"
 #include "platform/base/Files.h"
 #include "platform/base/StringUtils.h"
 
+#include "tests/app_ui/BinderListDelete.h"
 #include "tests/app_ui/HomeListing.h"
 #include "tests/app_ui/KilledChild.h"
 #include "tests/app_ui/UiTestSupport.h"
@@ -105,24 +103,6 @@ void DeleteNode(TFormVelmorRnx& window, TTreeNode* node) {
     window.Actions().Action(TMainAction::EditDelete1)->trigger();
 }
 
-// Deletes the binder through the binder list's menu, as the user does.
-void DeleteFromBinderList(TFormVelmorRnx& window, const std::string& binderFile) {
-    TSideBarPane& bar = window.SideBar();
-    bar.OpenPanel(BinderListPanel);
-    TShelfBarTqz& shelf = window.TreePane().ShelfBar1();
-    TShelfPanel& list = shelf.Panels()[BinderListPanel];
-    int item = 0;
-    while (item < list.Items().Count() && list.Items()[item].TextValue() != binderFile) {
-        ++item;
-    }
-    ASSERT_LT(item, list.Items().Count());
-    const TRect r = shelf.GetItemRect(&list, &list.Items()[item]);
-    bar.ShelfBar1MouseUp(true, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-    bar.PopupMenu6().hide();
-    ASSERT_EQ(bar.ChosenBinderPath(), binderFile);
-    bar.DeleteBinder1().trigger();
-}
-
 std::unique_ptr<TProgram> Start(ProgramEnv& env) {
     std::unique_ptr<TProgram> program = StartProgram(env.Folder.Str(), env.Store);
     if (program != nullptr) {
@@ -184,7 +164,7 @@ TEST(StoreQuestion, TheUsersFoldersAnsweredNoKeepEveryByte) {
             << file << ": " << boxes.Boxes.back();
         EXPECT_EQ(Without(Listing(home), own), before) << file;
         window.OpenBinder(made);
-        DeleteFromBinderList(window, binderFile);
+        ASSERT_NO_FATAL_FAILURE(DeleteFromBinderList(window, binderFile));
         EXPECT_FALSE(fs::exists(binderFile));
         EXPECT_EQ(Without(Listing(home), own), before) << file;
         ServeEventsFor(std::chrono::milliseconds(100));

@@ -7,6 +7,7 @@
 #include "app/ui/SideBarPane.h"
 #include "platform/base/StringUtils.h"
 
+#include "tests/app_ui/BinderListDelete.h"
 #include "tests/app_ui/HomeListing.h"
 #include "tests/app_ui/OneNodeTree.h"
 #include "tests/app_ui/UiTestSupport.h"
@@ -96,20 +97,7 @@ TEST(UnstorableFolders, ARecaptureFailsAndDeletesSayTheFolderStaysOncePerAction)
         << boxes.Boxes.back();
 
     // The binder, from the binder list's menu.
-    TSideBarPane& bar = window.SideBar();
-    bar.OpenPanel(BinderListPanel);
-    TShelfBarTqz& shelf = window.TreePane().ShelfBar1();
-    TShelfPanel& list = shelf.Panels()[BinderListPanel];
-    int item = 0;
-    while (item < list.Items().Count() && list.Items()[item].TextValue() != bdf) {
-        ++item;
-    }
-    ASSERT_LT(item, list.Items().Count());
-    const TRect r = shelf.GetItemRect(&list, &list.Items()[item]);
-    bar.ShelfBar1MouseUp(true, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-    bar.PopupMenu6().hide();
-    ASSERT_EQ(bar.ChosenBinderPath(), bdf);
-    bar.DeleteBinder1().trigger();
+    ASSERT_NO_FATAL_FAILURE(DeleteFromBinderList(window, bdf));
     ASSERT_TRUE(boxesSaying(5));
     EXPECT_FALSE(fs::exists(bdf));
     EXPECT_NE(boxes.Boxes.back().find(store.string() + " stays"), std::string::npos)
