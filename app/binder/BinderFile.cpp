@@ -10,6 +10,7 @@
 #include "app/binder/StoreAccess.h"
 #include "app/binder/StoreFiles.h"
 #include "app/binder/StoreLeftovers.h"
+#include "app/binder/StoreTakeOver.h"
 #include "app/binder/Task.h"
 #include "app/binder/TreeFile.h"
 #include "app/binder/WholeFiles.h"
@@ -20,6 +21,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <sys/stat.h>
 #include <system_error>
 #include <tuple>
@@ -82,8 +84,10 @@ std::string RefusedEntries(const std::string& folder, const std::string& store,
     return {};
 }
 
-// The ids of the nodes the tree file names, as far as it can be read.
-std::vector<uint32_t> TreeFileNodeIds(const std::string& treeFile) {
+// The ids of the nodes the tree file names, as far as it can be read, and of those the ids of
+// its web pages.
+std::vector<uint32_t> TreeFileNodeIds(const std::string& treeFile,
+                                      std::set<uint32_t>* pageIds = nullptr) {
     std::vector<uint32_t> ids;
     size_t size = 0;
     const std::unique_ptr<char[]> bytes = LoadFileToBuffer(treeFile, size);
@@ -96,6 +100,9 @@ std::vector<uint32_t> TreeFileNodeIds(const std::string& treeFile) {
     for (TTreeNode* node = tree.GetFirstNode(); node != nullptr; node = node->GetNext()) {
         if (const TPageInfo* record = NodeRecord(node)) {
             ids.push_back(record->Id);
+            if (pageIds != nullptr && record->Kind == NodeKind::WebPage) {
+                pageIds->insert(record->Id);
+            }
         }
     }
     ClearTree(tree);
@@ -134,9 +141,13 @@ bool UsableBinderFolder(const std::string& folder) {
     return !HasLineBreak(folder);
 }
 
+std::string NewStoreName(const std::string& name) {
+    return name + std::string(StoreSuffix);
+}
+
 std::string RefusedNewBinder(const std::string& root, const std::string& name) {
     // The very rule an open applies, so no binder is made that would then be refused.
-    return RefusedEntries(root, name + std::string(StoreSuffix), name + ".sav");
+    return RefusedEntries(root, NewStoreName(name), name + ".sav");
 }
 
 TBinderFiles::TBinderFiles(ITaskQueue& queue, ICaptureStarter& capture, TSettings& settings,
@@ -150,28 +161,52 @@ bool TBinderFiles::BinderOpen() const {
 
 // ---- creating -------------------------------------------------------------------------------
 
+std::optional<StoreSurvey> TBinderFiles::SurveyOldStore(const std::string& root,
+                                                        const std::string& name) const {
+    const std::string binderFile = JoinPath(root, name + ".bdf");
+    const std::string storeName = NewStoreName(name);
+    size_t size = 0;
+    const std::unique_ptr<char[]> bytes = ReadWholeFile(binderFile, &size);
+    if (bytes == nullptr) {
+        return std::nullopt;
+    }
+    const TBinderFileValues values = ParseBinderFile(std::string_view(bytes.get(), size));
+    const std::string save = DecodeBinderValue(values.Save);
+    // Only the old binder's own tree knows which folders of the store are its pages.
+    if (DecodeBinderValue(values.Store) != storeName ||
+        !RefusedEntries(root, storeName, save).empty()) {
+        return std::nullopt;
+    }
+    std::set<uint32_t> pages;
+    TreeFileNodeIds(JoinPath(root, save), &pages);
+    return SurveyUnmarkedStore(root, storeName,
+                               ClaimsOf(std::move(pages), values.TaskLines, root, storeName));
+}
+
 TNewBinderResult TBinderFiles::WriteNewBinder(const std::string& root, const std::string& name,
                                               const std::string& description, TDateTime created) {
     TNewBinderResult result;
     const std::string binderFile = JoinPath(root, name + ".bdf");
     const std::string treeFile = JoinPath(root, name + ".sav");
+    // The store is the folder the binder file names, so the pages of the new binder and of
+    // an overridden one land where the binder looks for them. It is made, or found usable,
+    // before anything of an old binder changes: a store of the user's at its name leaves the
+    // old binder whole.
+    const StoreAccess store(root, NewStoreName(name));
+    if (!store.OpenStore(true).Valid()) {
+        result.Failure = errno == EPERM ? "Can not create binder " + binderFile + ": " +
+                                              store.StoreRefusal(errno) + ". Nothing was changed."
+                                        : "Can not create directory " + store.StorePath();
+        return result;
+    }
     std::string error;
     if (PathIsTaken(treeFile) && !WriteFileAtomic(treeFile, "", 0, error)) {
         result.Failure = "can not write file " + treeFile + " (" + error + ")";
         return result;
     }
-    // The store is the folder the binder file names, so the pages of the new binder and of
-    // an overridden one land where the binder looks for them. Of an overridden binder's store
-    // only the folders the program made go.
-    const StoreAccess store(root, name + std::string(StoreSuffix));
-    if (PathIsTaken(store.StorePath())) {
-        result.StoreNotDeleted =
-            store.RemoveOwnFolders([](const std::string&) { return false; }).Failed;
-    }
-    if (!store.OpenStore(true).Valid()) {
-        result.Failure = "Can not create directory " + store.StorePath();
-        return result;
-    }
+    // Of an overridden binder's store only the folders the program made go.
+    result.StoreNotDeleted =
+        store.RemoveOwnFolders([](const std::string&) { return false; }).Failed;
     const std::string text = NewBinderFileText(root, name, description, DateTimeToStr(created));
     if (!WriteFileAtomic(binderFile, text.data(), text.size(), error)) {
         result.Failure = "can not write file " + binderFile + " (" + error + ")";

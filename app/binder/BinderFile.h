@@ -7,6 +7,7 @@
 // commands (app/binder/commands) ask and tell around it; everything runs on the main thread.
 
 #include "app/binder/BinderHeader.h"
+#include "app/binder/StoreTakeOver.h"
 #include "platform/base/DateTime.h"
 
 #include <functional>
@@ -32,6 +33,8 @@ bool SameFile(const std::string& a, const std::string& b);
 bool UsableBinderName(const std::string& name);
 // True for a folder that can be written into a line of the binder file.
 bool UsableBinderFolder(const std::string& folder);
+// The store a new binder named `name` gets: "<name>store".
+std::string NewStoreName(const std::string& name);
 // Why a binder named `name` made in `root` would be refused when opened (its store or tree file
 // name begins with ".", or one of them is there already as a link or as the wrong kind of
 // entry); empty when it can be made.
@@ -63,8 +66,15 @@ public:
     // True while a binder is open.
     bool BinderOpen() const;
 
-    // Writes a new binder's files into `root` (an absolute folder that exists): an existing
-    // tree file emptied, the store folder made anew, the ".bdf" file written and listed once.
+    // The store "<name>store" in `root` when the binder file there names it as its store and it
+    // is one to ask about before it is replaced (SurveyUnmarkedStore, with the old binder's
+    // tree and tasks); nothing otherwise.
+    std::optional<StoreSurvey> SurveyOldStore(const std::string& root,
+                                              const std::string& name) const;
+    // Writes a new binder's files into `root` (an absolute folder that exists): the store
+    // folder made, or found the program's (or empty), first; then an existing tree file
+    // emptied, the folders the program made in the store removed, the ".bdf" file written and
+    // listed once. A store that cannot be used changes nothing, and the failure says why.
     TNewBinderResult WriteNewBinder(const std::string& root, const std::string& name,
                                     const std::string& description, TDateTime created);
 

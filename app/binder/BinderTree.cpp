@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <set>
 #include <sys/stat.h>
 #include <system_error>
 #include <unordered_set>
@@ -128,7 +129,8 @@ bool TBinderTree::StoreNote(TTreeNode* node, std::string_view note) {
     return Save();
 }
 
-TTreeLoadReport TBinderTree::LoadBinderTree(const std::function<void()>& progress) {
+TTreeLoadReport TBinderTree::LoadBinderTree(const std::function<void()>& progress,
+                                            const StoreQuestion& ask) {
     TTreeLoadReport report;
     {
         // The views hear of the tree once, when it is whole. Told of every node as it is
@@ -137,6 +139,16 @@ TTreeLoadReport TBinderTree::LoadBinderTree(const std::function<void()>& progres
         TTreeUpdate update(items_);
         report.Result = ReadBinderTree(report, progress);
     }
+    if (report.Result == TreeLoadResult::WrongMarker ||
+        report.Result == TreeLoadResult::BadRecord) {
+        return report;
+    }
+    if (report.Result == TreeLoadResult::Loaded) {
+        // Only a tree read whole knows every node whose folder the store holds. Asked once the
+        // views show the tree, before any task may write.
+        TakeOverStoreAndRemoveLeftovers(ask);
+    }
+    queue_.StartPolling();
     return report;
 }
 
@@ -200,35 +212,30 @@ TreeLoadResult TBinderTree::ReadBinderTree(TTreeLoadReport& report,
         }
     }
     queue_.DropPageTasks([&](uint32_t id) { return unfinished.count(id) != 0; });
-    if (result == TreeLoadResult::Loaded) {
-        // Only a tree read whole knows every node whose folder the store holds.
-        TakeOverStoreAndRemoveLeftovers();
-    }
-    queue_.StartPolling();
     return result;
 }
 
-void TBinderTree::TakeOverStoreAndRemoveLeftovers() {
-    StoreClaims claims;
+void TBinderTree::TakeOverStoreAndRemoveLeftovers(const StoreQuestion& ask) {
     std::unordered_set<uint32_t> ids;
+    std::set<uint32_t> pages;
     for (TTreeNode* node = items_.GetFirstNode(); node != nullptr; node = node->GetNext()) {
         if (const TPageInfo* record = NodeRecord(node)) {
             ids.insert(record->Id);
             if (record->Kind == NodeKind::WebPage) {
-                claims.Pages.emplace(record->Id, record->Content.PageHtml);
+                pages.insert(record->Id);
             }
         }
     }
-    for (const std::string& line : queue_.SnapshotTasks()) {
-        const Task task = DeserializeTask(line);
-        if (task.Kind != UnfinishedPageKind) {
-            if (std::string name = FileTaskFolderName(task.LocalPath, paths_.BinderStore);
-                !name.empty()) {
-                claims.TaskFolders.insert(std::move(name));
-            }
+    const StoreClaims claims =
+        ClaimsOf(std::move(pages), queue_.SnapshotTasks(), paths_.BinderRoot, paths_.BinderStore);
+    if (const std::optional<StoreSurvey> survey =
+            SurveyUnmarkedStore(paths_.BinderRoot, paths_.BinderStore, claims)) {
+        if (ask && ask(*survey)) {
+            TakeOverStore(paths_.BinderRoot, paths_.BinderStore, *survey);
         }
+    } else {
+        RenewCutShortMarks(paths_.BinderRoot, paths_.BinderStore);
     }
-    TakeOverStore(paths_.BinderRoot, paths_.BinderStore, claims);
     if (StoreSharedWithAnotherBinder(paths_.BinderRoot, paths_.BinderStore, paths_.BinderFilePath,
                                      paths_.BinderSave)) {
         return;

@@ -10,6 +10,7 @@
 #include "app/binder/BinderNotices.h"
 #include "app/binder/CaptureRecords.h"
 #include "app/binder/ChangedMark.h"
+#include "app/binder/StoreTakeOver.h"
 #include "app/binder/TreeCommands.h"
 #include "app/binder/TreeFile.h"
 #include "platform/base/TreeNode.h"
@@ -106,7 +107,10 @@ public:
     // reason and the name the damaged file will be kept under) and kept from being
     // overwritten; after a wrong marker or a bad record the task polling is left as it was and
     // no BinderLoaded is told. `progress` is called as records are read.
-    TTreeLoadReport LoadBinderTree(const std::function<void()>& progress = {});
+    // A store without marks that holds folders named as its pages is taken over when `ask`
+    // answers yes (StoreTakeOver); without one it stays as it is.
+    TTreeLoadReport LoadBinderTree(const std::function<void()>& progress = {},
+                                   const StoreQuestion& ask = {});
     // The folder dump of the tree for the Add Item dialog.
     std::string BinderFolderDump() const;
     // True after a load that left part of the tree file unread, until the next save moved it
@@ -173,9 +177,9 @@ private:
     // Where the damaged tree file will go, as the user is told.
     std::string KeptNotice() const;
     bool MoveTreeFileAside(std::vector<std::string>& messages);
-    // Once the whole tree is read: takes over a store laid out without marks (StoreTakeOver)
-    // and removes the folders a crash left there (StoreLeftovers).
-    void TakeOverStoreAndRemoveLeftovers();
+    // Once the whole tree is read: takes over a store laid out without marks when `ask` says
+    // yes (StoreTakeOver) and removes the folders a crash left there (StoreLeftovers).
+    void TakeOverStoreAndRemoveLeftovers(const StoreQuestion& ask);
     template <class Notice> void Tell(Notice notice) {
         for (IBinderTreeObserver* observer : observers_) {
             notice(*observer);

@@ -95,6 +95,26 @@ bool IsPassingName(std::string_view name) {
 
 } // namespace
 
+std::string FirstNames(std::vector<std::string> names) {
+    constexpr size_t Named = 3;
+    std::erase(names, std::string(FolderMarkName));
+    std::sort(names.begin(), names.end());
+    std::string text;
+    for (size_t i = 0; i < names.size() && i < Named; ++i) {
+        text += (i == 0 ? "" : ", ") + names[i];
+    }
+    if (names.size() > Named) {
+        text += " and " + std::to_string(names.size() - Named) + " more";
+    }
+    return text;
+}
+
+std::string UnmarkedFolderReason(int folder) {
+    const std::string held = FirstNames(FolderNames(folder));
+    return "it has no mark of the program's" + (held.empty() ? "" : " and holds " + held) +
+           ", so the program neither writes there nor removes it";
+}
+
 bool WriteFolderMark(int folder, const std::string& name) {
     const std::string text = MarkText(name);
     FileDescriptor mark(::openat(folder, FolderMarkName,
@@ -196,7 +216,7 @@ FileDescriptor OpenMarkedFolder(int parent, const std::string& name, bool make, 
     }
     if (signer == MarkSigner::Anyone ? !HoldsProgramMark(folder.Get())
                                      : !HoldsFolderMark(folder.Get(), name)) {
-        why = UnmarkedFolderReason;
+        why = UnmarkedFolderReason(folder.Get());
         errno = EPERM;
         return FileDescriptor();
     }

@@ -12,13 +12,18 @@
 // The mark's name inside the folder it marks; every listing of a folder's files leaves it out.
 inline constexpr const char* FolderMarkName = ".tarnwick-folder";
 
-// Why a folder without the program's mark is left alone, as the user is told.
-inline constexpr const char* UnmarkedFolderReason =
-    "the program did not make it, so it neither writes there nor removes it";
-
 #include "platform/base/FileDescriptor.h"
 
 #include <string>
+#include <vector>
+
+// The first few of `names` as the user is told them ("a, b, c and 2 more"), the mark left out;
+// empty when none is left.
+std::string FirstNames(std::vector<std::string> names);
+
+// Why the open folder, which holds no mark of the program's, is left alone, as the user is
+// told: naming what it holds, which may be the user's.
+std::string UnmarkedFolderReason(int folder);
 
 // Writes the mark of the open folder, whose name is `name`, into it; false when it could not.
 // The mark is not flushed on its own: the sync of what is written into the folder after it

@@ -1,6 +1,7 @@
 #include "app/binder/StoreAccess.h"
 
 #include "app/binder/FolderMark.h"
+#include "app/binder/StoreLeftovers.h"
 #include "platform/base/Files.h"
 #include "platform/base/FolderEntries.h"
 #include "platform/base/StringUtils.h"
@@ -15,9 +16,6 @@
 namespace {
 
 std::string Reason(int error) {
-    if (error == EPERM) {
-        return UnmarkedFolderReason;
-    }
     return error == ELOOP ? "it is a link" : std::strerror(error);
 }
 
@@ -28,18 +26,21 @@ void Left(std::string* left, const std::string& folder, const std::string& why) 
     }
 }
 
-// The names a folder still holds besides its mark, the first few of them.
-std::string HeldNames(std::vector<std::string> names) {
-    constexpr size_t Named = 3;
-    std::erase(names, std::string(FolderMarkName));
-    std::string text;
-    for (size_t i = 0; i < names.size() && i < Named; ++i) {
-        text += (i == 0 ? "" : ", ") + names[i];
+// Why the open store, which holds no mark of the program's, is left alone. A store that holds
+// folders named as pages is asked about when its binder opens: the user is told how to allow it.
+std::string UnmarkedStoreReason(int store) {
+    std::string why = UnmarkedFolderReason(store);
+    for (const std::string& name : FolderNames(store)) {
+        uint32_t id = 0;
+        struct stat info;
+        if (IsNodeFolderName(name, id) &&
+            ::fstatat(store, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISDIR(info.st_mode)) {
+            return why + "; if its folders are this binder's pages, open the binder again and "
+                         "answer Yes when asked about this folder";
+        }
     }
-    if (names.size() > Named) {
-        text += " and " + std::to_string(names.size() - Named) + " more";
-    }
-    return text;
+    return why;
 }
 
 // True when the store holds nothing, or nothing but a mark a crash cut short.
@@ -112,6 +113,17 @@ FileDescriptor StoreAccess::OpenStore(bool make) const {
     return RenewFolderMark(store.Get(), storeName_) ? std::move(store) : FileDescriptor();
 }
 
+std::string StoreAccess::StoreRefusal(int error) const {
+    std::string why = Reason(error);
+    if (error == EPERM) {
+        const FileDescriptor binder = OpenFolderPath(binderFolder_);
+        const FileDescriptor store =
+            binder.Valid() ? OpenFolderAt(binder.Get(), storeName_) : FileDescriptor();
+        why = store.Valid() ? UnmarkedStoreReason(store.Get()) : Reason(errno);
+    }
+    return "the store folder " + StorePath() + " can not be used (" + why + ")";
+}
+
 std::string StoreAccess::NodeFilePath(uint32_t id, std::string_view relative) const {
     return JoinPath(JoinPath(StorePath(), IntToHex(id, 1)), relative);
 }
@@ -132,8 +144,7 @@ FileDescriptor StoreAccess::OpenNodeFileFolder(uint32_t id, std::string_view rel
         return FileDescriptor();
     };
     if (!store.Valid()) {
-        return refuse("the store folder " + StorePath() + " can not be used (" + Reason(errno) +
-                      ")");
+        return refuse(StoreRefusal(errno));
     }
     std::string why;
     const FileDescriptor node = OpenMarkedFolder(store.Get(), folderName, make, why);
@@ -194,8 +205,7 @@ bool StoreAccess::RemoveNodeFolder(uint32_t id, std::string* left) const {
     const FileDescriptor store = OpenStore(false);
     if (!store.Valid()) {
         if (errno != ENOENT) {
-            Left(left, JoinPath(StorePath(), name),
-                 "the store folder can not be used: " + Reason(errno));
+            Left(left, JoinPath(StorePath(), name), StoreRefusal(errno));
             return false;
         }
         return true;
@@ -255,10 +265,10 @@ bool StoreAccess::RemoveStoreIfEmpty(std::string* left) const {
         return false;
     }
     if (!HoldsProgramMark(store.Get())) {
-        Left(left, StorePath(), "the program did not make it, so it does not remove it");
+        Left(left, StorePath(), UnmarkedStoreReason(store.Get()));
         return false;
     }
-    if (const std::string held = HeldNames(FolderNames(store.Get())); !held.empty()) {
+    if (const std::string held = FirstNames(FolderNames(store.Get())); !held.empty()) {
         Left(left, StorePath(), "it still holds " + held);
         return false;
     }

@@ -30,6 +30,9 @@ public:
 
     // <binder folder>/<store>, for messages and reading.
     std::string StorePath() const;
+    // What the user is told of a store OpenStore refused with `error`: the store named, and
+    // why; for a folder the program has no mark in, what it holds and how to allow it.
+    std::string StoreRefusal(int error) const;
 
     // The store, opened when it is the program's (marked; with `make` also an empty one,
     // marked now); with `make`, a missing one is made and marked first. Invalid (errno set) when it

@@ -1,8 +1,11 @@
 #include "app/binder/StoreTakeOver.h"
 
+#include "app/binder/FileTaskPlace.h"
 #include "app/binder/FolderMark.h"
 #include "app/binder/StoreLeftovers.h"
+#include "app/binder/Task.h"
 #include "platform/base/FileDescriptor.h"
+#include "platform/base/Files.h"
 #include "platform/base/FolderEntries.h"
 #include "platform/base/StringUtils.h"
 
@@ -16,36 +19,8 @@ namespace {
 // How deep a page's resources may lie; deeper folders are nothing a capture makes.
 constexpr int MaxDepth = 32;
 
-bool OpensReference(char c) {
-    return c == '"' || c == '\'' || c == '=' || c == '(' || c == ',' || c == ' ' || c == '\t' ||
-           c == '\r' || c == '\n';
-}
-
-bool ClosesReference(char c) {
-    return c == '"' || c == '\'' || c == ')' || c == ',' || c == '?' || c == '#' || c == '>' ||
-           c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-bool NamedAsWritten(std::string_view page, std::string_view name) {
-    for (size_t at = page.find(name); at != std::string_view::npos; at = page.find(name, at + 1)) {
-        const size_t end = at + name.size();
-        if ((at == 0 || OpensReference(page[at - 1])) &&
-            (end == page.size() || ClosesReference(page[end]))) {
-            return true;
-        }
-    }
-    return false;
-}
-
-std::vector<std::string> SplitNames(std::string path) {
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return PathNames(path);
-}
-
-// True when every file below the open folder is one `accept` takes, by its path below the node
-// folder; no link, and nothing but files and folders.
-template <typename Accept>
-bool HoldsOnly(int folder, const std::string& prefix, int depth, const Accept& accept) {
+// True when nothing below the open folder is a link or anything but a file or a folder.
+bool HoldsNoLink(int folder, int depth) {
     if (depth > MaxDepth) {
         return false;
     }
@@ -54,13 +29,12 @@ bool HoldsOnly(int folder, const std::string& prefix, int depth, const Accept& a
         if (::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
             return false;
         }
-        const std::string relative = prefix.empty() ? name : prefix + "/" + name;
         if (S_ISDIR(info.st_mode)) {
             const FileDescriptor inner = OpenFolderAt(folder, name);
-            if (!inner.Valid() || !HoldsOnly(inner.Get(), relative, depth + 1, accept)) {
+            if (!inner.Valid() || !HoldsNoLink(inner.Get(), depth + 1)) {
                 return false;
             }
-        } else if (!S_ISREG(info.st_mode) || !accept(relative)) {
+        } else if (!S_ISREG(info.st_mode)) {
             return false;
         }
     }
@@ -68,7 +42,7 @@ bool HoldsOnly(int folder, const std::string& prefix, int depth, const Accept& a
 }
 
 // True when the mark's name in the open folder holds nothing but a mark of the program's, whole
-// or cut short, or nothing is there.
+// or cut short, or nothing is there: a mark can be written.
 bool MarkPlaceClean(int folder) {
     struct stat info;
     if (::fstatat(folder, FolderMarkName, &info, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -77,87 +51,132 @@ bool MarkPlaceClean(int folder) {
     return HoldsProgramMark(folder) || DamagedFolderMark(folder);
 }
 
-// True when the entry `name` of the store is a page folder the tree accounts for whole.
-bool IsPageFolder(int store, const std::string& name, const StoreClaims& claims) {
+// True when the entry `name` of the store is a folder named as a page node of the tree that
+// holds no link anywhere and can be marked.
+bool IsPageFolder(int store, const std::string& name, const std::set<uint32_t>& pageIds) {
     uint32_t id = 0;
-    if (!IsNodeFolderName(name, id) || claims.TaskFolders.count(name) != 0) {
-        return false;
-    }
-    const auto page = claims.Pages.find(id);
-    if (page == claims.Pages.end()) {
+    if (!IsNodeFolderName(name, id) || pageIds.count(id) == 0) {
         return false;
     }
     const FileDescriptor folder = OpenFolderAt(store, name);
-    if (!folder.Valid() || !MarkPlaceClean(folder.Get())) {
-        return false;
+    return folder.Valid() && MarkPlaceClean(folder.Get()) && HoldsNoLink(folder.Get(), 0);
+}
+
+FileDescriptor OpenStoreFolder(const std::string& binderFolder, const std::string& storeName) {
+    const FileDescriptor binder = OpenFolderPath(binderFolder);
+    return binder.Valid() ? OpenFolderAt(binder.Get(), storeName) : FileDescriptor();
+}
+
+// "1 folder", "2 folders".
+std::string Counted(size_t count, const char* one, const char* more) {
+    return std::to_string(count) + " " + (count == 1 ? one : more);
+}
+
+std::string Listed(const std::vector<std::string>& names) {
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) {
+        text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
     }
-    const std::string pageFile = name + ".htm";
-    return HoldsOnly(folder.Get(), "", 0, [&](const std::string& relative) {
-        return relative == FolderMarkName || relative == pageFile ||
-               PageNamesFile(page->second, relative);
-    });
+    return text;
 }
 
 } // namespace
 
-std::string FileTaskFolderName(const std::string& localPath, const std::string& storeName) {
-    const std::vector<std::string> names = SplitNames(localPath);
-    if (localPath.empty() || (localPath[0] != '/' && localPath[0] != '\\')) {
-        return names.empty() ? std::string() : names.front();
+StoreClaims ClaimsOf(std::set<uint32_t> pageIds, const std::vector<std::string>& taskLines,
+                     const std::string& binderFolder, const std::string& storeName) {
+    StoreClaims claims;
+    claims.PageIds = std::move(pageIds);
+    for (const std::string& line : taskLines) {
+        const Task task = DeserializeTask(line);
+        if (SameText(task.Kind, UnfinishedPageKind)) {
+            continue;
+        }
+        if (std::string name = FileTaskFolderName(binderFolder, storeName, task.LocalPath);
+            !name.empty()) {
+            claims.TaskFolders.insert(std::move(name));
+        }
     }
-    // An absolute path leads below the store where it passes the store's name; each such place
-    // is counted, as the walk may take any of them.
-    const auto store = std::find(names.begin(), names.end(), storeName);
-    return store != names.end() && store + 1 != names.end() ? *(store + 1) : std::string();
+    return claims;
 }
 
-bool PageNamesFile(std::string_view page, std::string_view relative) {
-    if (relative.empty()) {
-        return false;
+std::optional<StoreSurvey> SurveyUnmarkedStore(const std::string& binderFolder,
+                                               const std::string& storeName,
+                                               const StoreClaims& claims) {
+    const FileDescriptor store = OpenStoreFolder(binderFolder, storeName);
+    struct stat mark;
+    // A mark, whole or cut short by a crash, says the program made the store; anything else
+    // at the mark's name is the user's, and no mark can go there.
+    if (!store.Valid() || ::fstatat(store.Get(), FolderMarkName, &mark, AT_SYMLINK_NOFOLLOW) == 0 ||
+        errno != ENOENT) {
+        return std::nullopt;
     }
-    std::string backslashed(relative);
-    std::replace(backslashed.begin(), backslashed.end(), '/', '\\');
-    return NamedAsWritten(page, relative) || NamedAsWritten(page, backslashed);
+    StoreSurvey survey;
+    survey.StorePath = JoinPath(binderFolder, storeName);
+    std::vector<std::string> names = FolderNames(store.Get());
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        if (claims.TaskFolders.count(name) != 0) {
+            return std::nullopt;
+        }
+        (IsPageFolder(store.Get(), name, claims.PageIds) ? survey.PageFolders : survey.OtherEntries)
+            .push_back(name);
+    }
+    if (survey.PageFolders.empty()) {
+        return std::nullopt;
+    }
+    return survey;
 }
 
 bool TakeOverStore(const std::string& binderFolder, const std::string& storeName,
-                   const StoreClaims& claims) {
-    const FileDescriptor binder = OpenFolderPath(binderFolder);
-    const FileDescriptor store =
-        binder.Valid() ? OpenFolderAt(binder.Get(), storeName) : FileDescriptor();
+                   const StoreSurvey& survey) {
+    const FileDescriptor store = OpenStoreFolder(binderFolder, storeName);
     if (!store.Valid() || !MarkPlaceClean(store.Get())) {
         return false;
     }
-    std::vector<std::string> names = FolderNames(store.Get());
-    const size_t entries = names.size();
-    std::erase(names, std::string(FolderMarkName));
-    // A mark, whole or cut short by a crash, says the program made the store.
-    const bool owned = entries != names.size();
-    std::vector<std::string> pages;
-    for (const std::string& name : names) {
-        if (!owned) {
-            if (!IsPageFolder(store.Get(), name, claims)) {
-                return false;
-            }
-            pages.push_back(name);
-            continue;
-        }
-        // In a store of the program's, a folder marked already is left at one look at its mark
-        // (every open comes here); a folder whose mark a crash cut short (marks are not flushed
-        // on their own) is the program's whatever it holds, as a capture's files the tree had
-        // not recorded yet.
+    for (const std::string& name : survey.PageFolders) {
+        // Looked at again: the person took a while to answer.
         const FileDescriptor folder = OpenFolderAt(store.Get(), name);
-        if (folder.Valid() && !HoldsProgramMark(folder.Get()) &&
-            (DamagedFolderMark(folder.Get()) || IsPageFolder(store.Get(), name, claims))) {
-            pages.push_back(name);
-        }
-    }
-    for (const std::string& name : pages) {
-        const FileDescriptor folder = OpenFolderAt(store.Get(), name);
-        if (folder.Valid()) {
+        if (folder.Valid() && MarkPlaceClean(folder.Get()) && HoldsNoLink(folder.Get(), 0)) {
             RenewFolderMark(folder.Get(), name);
         }
     }
-    // The store last: one cut short before it is marked is taken over again at the next open.
+    // The store last: one cut short before it is marked is asked about again at the next open.
     return RenewFolderMark(store.Get(), storeName);
+}
+
+void RenewCutShortMarks(const std::string& binderFolder, const std::string& storeName) {
+    const FileDescriptor store = OpenStoreFolder(binderFolder, storeName);
+    if (!store.Valid() || !(HoldsProgramMark(store.Get()) || DamagedFolderMark(store.Get()))) {
+        return;
+    }
+    for (const std::string& name : FolderNames(store.Get())) {
+        // A folder whose mark a crash cut short is the program's whatever it holds, as a
+        // capture's files the tree had not recorded yet; a marked one is left at one look.
+        const FileDescriptor folder = OpenFolderAt(store.Get(), name);
+        if (folder.Valid() && DamagedFolderMark(folder.Get())) {
+            RenewFolderMark(folder.Get(), name);
+        }
+    }
+    RenewFolderMark(store.Get(), storeName);
+}
+
+std::string TakeOverQuestion(const StoreSurvey& survey, bool replacing) {
+    std::string text = "The store folder " + survey.StorePath +
+                       " has no mark of this program, so the program has only read it. It holds " +
+                       Counted(survey.PageFolders.size(), "folder", "folders") +
+                       " named as pages of this binder";
+    text += survey.OtherEntries.empty()
+                ? " and nothing else.\n\n"
+                : ", and " + Counted(survey.OtherEntries.size(), "other entry", "other entries") +
+                      ": " + Listed(survey.OtherEntries) + ".\n\n";
+    text += replacing
+                ? "Yes lets the new binder replace the old one: those folders are removed with "
+                  "all they hold."
+                : "Yes lets the program use those folders as its own: captures write into them, "
+                  "and deleting a node or the binder removes its folder with all it holds.";
+    if (!survey.OtherEntries.empty()) {
+        text += " The other entries stay as they are, never written or removed.";
+    }
+    return text + "\n\nAnswer Yes only if this program (or an earlier version of it) made "
+                  "this folder for this binder. Let the program use these folders?";
 }

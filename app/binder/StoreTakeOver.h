@@ -1,38 +1,62 @@
 #pragma once
 
 // A store laid out without the program's marks (a binder made before them, or by another
-// program laying out <store>/<ID>/<ID>.htm and its resources) is taken over when the binder
-// opens: the store and its page folders are marked, nothing else is written. Only a store that
-// cannot be a folder of the user's is taken: directly in the binder's folder, no link, and
-// every entry a folder named as a web page node of the tree that holds nothing but that node's
-// page file and files its stored page names, or no entry at all. A folder a file task names is
-// the user's to name: it is never taken. In a store that is the program's already, each page
-// folder without a mark (one the program made before the marks) is taken by the same rule, and
-// a folder whose mark a crash cut short (marks are not flushed on their own) is marked anew.
+// program laying out <store>/<ID>/...) is the program's only when the person says so: no rule
+// on what the store holds can tell it from a folder of the user's, since the binder file and
+// its tree, which would name what to expect, are anyone's to write. When the binder opens (and
+// before New Binder replaces a binder), such a store directly in the binder's folder, no link,
+// that holds folders named as web page nodes of the tree is surveyed, and one question names
+// it; on Yes the store and those folders are marked, whatever files they hold. Nothing is
+// written before the answer. A store a file task downloads into one of whose folders is never
+// offered: that folder is the task's to name. In a store of the program's, a folder whose mark
+// a crash cut short (marks are not flushed on their own) is marked anew.
 
 #include <cstdint>
-#include <map>
+#include <functional>
+#include <optional>
 #include <set>
 #include <string>
-#include <string_view>
 #include <vector>
 
-// What the take-over reads from the tree: the stored page of every web page node, by id, and
-// the names directly below the store that file tasks give.
+// What the survey reads from the tree: the ids of its web page nodes, and the names directly
+// below the store that file tasks download into (FileTaskFolderName).
 struct StoreClaims {
-    std::map<uint32_t, std::string_view> Pages;
+    std::set<uint32_t> PageIds;
     std::set<std::string> TaskFolders;
 };
 
-// The name directly below the store `storeName` that a file task's local path leads into ("\"
-// read as "/"); empty when it names none.
-std::string FileTaskFolderName(const std::string& localPath, const std::string& storeName);
+// The claims of a binder in `binderFolder` whose store is `storeName`: its web page nodes
+// ids, and the folders its task lines (those of file tasks) download into.
+StoreClaims ClaimsOf(std::set<uint32_t> pageIds, const std::vector<std::string>& taskLines,
+                     const std::string& binderFolder, const std::string& storeName);
 
-// True when the file `relative` ("/"-separated, below the node folder) is named by the page:
-// as a whole reference, in "/" or "\" form.
-bool PageNamesFile(std::string_view page, std::string_view relative);
+// A store without marks as the person is asked about it: its path, the folders in it named as
+// page nodes that hold no link at any depth, and every other entry.
+struct StoreSurvey {
+    std::string StorePath;
+    std::vector<std::string> PageFolders;
+    std::vector<std::string> OtherEntries;
+};
 
-// Takes over the store `storeName` of the binder folder `binderFolder` as far as the rules
-// above allow. True when the store is the program's afterwards.
+// Asks the person about the survey; true for Yes.
+using StoreQuestion = std::function<bool(const StoreSurvey& survey)>;
+
+// The store `storeName` of the binder folder `binderFolder` when it is one to ask about: there,
+// no link, without a mark of the program's (whole or cut short), holding at least one page
+// folder, and no entry a file task names. Nothing otherwise; reads only.
+std::optional<StoreSurvey> SurveyUnmarkedStore(const std::string& binderFolder,
+                                               const std::string& storeName,
+                                               const StoreClaims& claims);
+
+// Marks the page folders of the survey that still hold no link, then the store. True when the
+// store is the program's afterwards.
 bool TakeOverStore(const std::string& binderFolder, const std::string& storeName,
-                   const StoreClaims& claims);
+                   const StoreSurvey& survey);
+
+// In a store of the program's, marks anew the store and every folder in it whose mark a crash
+// cut short; nothing else is touched, and a store without marks not at all.
+void RenewCutShortMarks(const std::string& binderFolder, const std::string& storeName);
+
+// The question put to the person for the survey: what the store holds and what Yes allows;
+// `replacing` when New Binder is to remove the folders, else captures are to write there.
+std::string TakeOverQuestion(const StoreSurvey& survey, bool replacing);

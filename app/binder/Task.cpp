@@ -47,3 +47,11 @@ std::string TaskStateText(int32_t state) {
         return IntToStr(state);
     }
 }
+
+std::vector<Task> ITaskQueue::ListTasks() const {
+    std::vector<Task> tasks;
+    for (const std::string& line : SaveTasks()) {
+        tasks.push_back(DeserializeTask(line));
+    }
+    return tasks;
+}

@@ -32,6 +32,9 @@ struct Task {
     int32_t State = TaskWaiting;
     std::string Kind; // UnfinishedPageKind, or a comma-separated list of file extensions
     uint32_t NodeId = 0;
+    // Why a failed task failed, as the download manager shows it; kept only while the binder is
+    // open (the task line has no field for it).
+    std::string Failure;
 
     bool operator==(const Task&) const = default;
 };
@@ -54,6 +57,8 @@ public:
     virtual std::vector<std::string> SaveTasks() const = 0;
     // The task lines as they stand now, for a look at the queue from the main thread.
     std::vector<std::string> SnapshotTasks() const { return SaveTasks(); }
+    // The tasks as they stand now, with why each failed one failed where that is known.
+    virtual std::vector<Task> ListTasks() const;
     // Appends a task and returns its index.
     virtual int AddTask(const Task& task) = 0;
     // The first task of the node gets the state; false when the node has none.

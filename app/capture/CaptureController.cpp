@@ -559,7 +559,8 @@ void CaptureController::RunFileTaskOf(TaskQueue& queue, const Task& task, int in
 }
 
 void CaptureController::FileTaskEnded(TaskQueue& queue, int index, FileTaskEnd& end) {
-    queue.SetTaskState(index, FinishFileTask(end));
+    const int32_t state = FinishFileTask(end);
+    queue.SetTaskState(index, state, end.Failure);
     if (!setup_.StoreTasks) {
         return;
     }

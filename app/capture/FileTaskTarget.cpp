@@ -1,6 +1,5 @@
 #include "app/capture/FileTaskTarget.h"
 
-#include "app/binder/BinderHeader.h"
 #include "app/binder/FolderMark.h"
 #include "app/binder/StoreAccess.h"
 #include "platform/base/Files.h"
@@ -11,12 +10,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -28,80 +25,30 @@ constexpr std::string_view TemporaryPrefix = ".tarnwick-download-";
 constexpr std::string_view TemporarySuffix = ".part";
 constexpr size_t TemporaryDigits = 16;
 
-// How many of `names` spell `folder` from the start; 0 when they do not.
-size_t LeadingNames(const std::vector<std::string>& names, const fs::path& folder) {
-    const std::vector<std::string> spelled = PathNames(folder.string());
-    if (spelled.empty() || names.size() < spelled.size()) {
-        return 0;
-    }
-    return std::equal(spelled.begin(), spelled.end(), names.begin()) ? spelled.size() : 0;
-}
-
-// "..", a hidden name (and "." with it) or a NUL would leave the folder, reach the user's
-// settings or cut the name the system sees short.
-bool UsableName(const std::string& name) {
-    return !name.empty() && name[0] != '.' && name.find('\0') == std::string::npos;
-}
-
 } // namespace
 
-std::optional<FileTaskPlace> FindFileTaskPlace(const std::string& binderFolder,
-                                               const std::string& storeName,
-                                               const std::string& localPath) {
-    if (binderFolder.empty() || !IsPlainEntryName(storeName) || !UsableName(storeName) ||
-        localPath.find('\0') != std::string::npos) {
-        return std::nullopt;
-    }
-    std::error_code error;
-    const fs::path root = fs::canonical(binderFolder, error);
-    if (error) {
-        return std::nullopt;
-    }
-    const fs::path written = fs::path(binderFolder) / storeName;
-    const fs::path store = root / storeName;
-    // A store that is a link leads wherever the binder file's author likes; the walk would
-    // refuse it too, but it is no place at all.
-    struct stat info;
-    if (::lstat(store.c_str(), &info) == 0 ? S_ISLNK(info.st_mode) : errno != ENOENT) {
-        return std::nullopt;
-    }
-    FileTaskPlace place;
-    place.Base = root.string();
-    place.Names.push_back(storeName);
-
-    const std::string path = NativePath(localPath);
-    std::vector<std::string> names = PathNames(path);
-    if (!path.empty() && path[0] == '/') {
-        size_t taken = LeadingNames(names, written);
-        if (taken == 0) {
-            taken = LeadingNames(names, store);
-        }
-        if (taken == 0) {
-            return std::nullopt;
-        }
-        names.erase(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(taken));
-    }
-    for (std::string& name : names) {
-        if (!UsableName(name)) {
-            return std::nullopt;
-        }
-        place.Names.push_back(std::move(name));
-    }
-    return place;
-}
-
-WalkResult OpenPlace(const FileTaskPlace& place, bool make, FileDescriptor& folder) {
+WalkResult OpenPlace(const FileTaskPlace& place, bool make, FileDescriptor& folder,
+                     std::string* why) {
     if (place.Names.empty()) {
         return WalkResult::Refused;
     }
-    FileDescriptor current = StoreAccess(place.Base, place.Names.front()).OpenStore(make);
+    const StoreAccess store(place.Base, place.Names.front());
+    FileDescriptor current = store.OpenStore(make);
     if (!current.Valid()) {
-        return errno == ENOENT && !make ? WalkResult::Missing : WalkResult::Refused;
+        if (errno == ENOENT && !make) {
+            return WalkResult::Missing;
+        }
+        if (why != nullptr) {
+            *why = store.StoreRefusal(errno);
+        }
+        return WalkResult::Refused;
     }
+    std::string path = store.StorePath();
     for (auto name = place.Names.begin() + 1; name != place.Names.end(); ++name) {
         // A folder directly in the store is the program's only when marked, as a node's folder
         // is: one of the user's there gets no download. Below it, all is the program's.
         const bool inStore = name == place.Names.begin() + 1;
+        path = JoinPath(path, *name);
         FileDescriptor next = OpenFolderAt(current.Get(), *name);
         if (!next.Valid() && errno == ENOENT) {
             if (!make) {
@@ -114,7 +61,16 @@ WalkResult OpenPlace(const FileTaskPlace& place, bool make, FileDescriptor& fold
             }
         }
         // A link ends here (ELOOP), and so does anything that is no folder.
-        if (!next.Valid() || (inStore && !HoldsProgramMark(next.Get()))) {
+        const bool refused = !next.Valid() || (inStore && !HoldsProgramMark(next.Get()));
+        if (refused) {
+            if (why != nullptr) {
+                *why = "the folder " + path + " can not be used (" +
+                       (next.Valid()       ? UnmarkedFolderReason(next.Get())
+                        : errno == ELOOP   ? std::string("it is a link")
+                        : errno == ENOTDIR ? std::string("it is not a folder")
+                                           : std::string(std::strerror(errno))) +
+                       ")";
+            }
             return WalkResult::Refused;
         }
         current = std::move(next);

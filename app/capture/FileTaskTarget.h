@@ -7,28 +7,13 @@
 // names can lead a download out of the store or replace a file that is there, and a download
 // cut short never stands under the name of the file it was to be.
 
+#include "app/binder/FileTaskPlace.h"
 #include "platform/base/FileDescriptor.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-// The folder a file task downloads into: `Base` (the binder's folder, with every link on its
-// way resolved) and the names below it, in order, the store's first.
-struct FileTaskPlace {
-    std::string Base;
-    std::vector<std::string> Names;
-};
-
-// The place of a file task of the binder in `binderFolder` whose store is `storeName`, for the
-// task's local path ("\" read as "/"): a relative path is taken from the store, an absolute one
-// only when it lies inside the store, as written or with the binder folder's links resolved.
-// Nothing when the store is a link or no plain name, or when a name of the path below the store
-// is "..", begins with "." or holds a NUL. A store not made yet is a place too.
-std::optional<FileTaskPlace> FindFileTaskPlace(const std::string& binderFolder,
-                                               const std::string& storeName,
-                                               const std::string& localPath);
 
 // How far the names of a place lead.
 enum class WalkResult {
@@ -40,8 +25,10 @@ enum class WalkResult {
 // Opens the place's folder: each name below the base opened with O_NOFOLLOW | O_DIRECTORY, and
 // with `make` made first when it is missing, so no link on the way is ever followed. The store
 // and the folder directly in it must be the program's (marked; StoreAccess), and are made
-// marked; a store or such a folder of the user's is refused.
-WalkResult OpenPlace(const FileTaskPlace& place, bool make, FileDescriptor& folder);
+// marked; a store or such a folder of the user's is refused, and then `why`, when given, says
+// which folder and why.
+WalkResult OpenPlace(const FileTaskPlace& place, bool make, FileDescriptor& folder,
+                     std::string* why = nullptr);
 
 // A file made for writing in an open folder.
 struct NewFile {

@@ -7,6 +7,7 @@
 #include "platform/base/StringUtils.h"
 
 #include <cerrno>
+#include <cstring>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,8 +23,22 @@ HttpOptions StoppableOptions(TaskQueue& queue, const HttpOptions& options) {
 
 // A failed download, or one cut short by closing the binder (then pending, worked at the next
 // open).
-FileTaskEnd NotDownloaded(const TaskQueue& queue) {
-    return {queue.StopRequested() ? TaskWaiting : TaskFailed, std::nullopt};
+FileTaskEnd NotDownloaded(const TaskQueue& queue, std::string why) {
+    if (queue.StopRequested()) {
+        return {TaskWaiting, std::nullopt, {}};
+    }
+    return {TaskFailed, std::nullopt, std::move(why)};
+}
+
+// Why an answer brought no file.
+std::string TransferFailure(const HttpResult& result) {
+    if (result.TooLarge) {
+        return "the file is larger than the program takes";
+    }
+    if (result.Completed && result.Status >= 400) {
+        return "the server answered " + std::to_string(result.Status);
+    }
+    return result.Error.empty() ? "the transfer did not complete" : result.Error;
 }
 
 } // namespace
@@ -33,18 +48,24 @@ FileTaskEnd RunFileTask(TaskQueue& queue, const Task& task, int index,
                         const HttpOptions& options) {
     const std::optional<FileTaskPlace> place =
         FindFileTaskPlace(binderFolder, storeName, task.LocalPath);
+    if (!place) {
+        return {TaskFailed, std::nullopt,
+                "its folder " + task.LocalPath + " is no folder inside the store folder " +
+                    JoinPath(binderFolder, storeName)};
+    }
     FileDescriptor folder;
+    std::string why;
     // A link or a file on the way is refused before anything is asked of the server.
-    if (!place || OpenPlace(*place, false, folder) == WalkResult::Refused) {
-        return {TaskFailed, std::nullopt};
+    if (OpenPlace(*place, false, folder, &why) == WalkResult::Refused) {
+        return {TaskFailed, std::nullopt, why};
     }
     queue.SetTaskState(index, TaskWaiting);
     const bool wanted = IsUrlOfFileTypes(task.Url, task.Kind, StoppableOptions(queue, options));
     if (queue.StopRequested()) {
-        return {TaskWaiting, std::nullopt};
+        return {TaskWaiting, std::nullopt, {}};
     }
     if (!wanted) {
-        return {TaskWrongType, std::nullopt};
+        return {TaskWrongType, std::nullopt, {}};
     }
     queue.SetTaskState(index, TaskRunning);
     return DownloadVerified(queue, task, *place, options);
@@ -57,12 +78,13 @@ FileTaskEnd DownloadVerified(TaskQueue& queue, const Task& task, const FileTaskP
         CleanFileName(slash == std::string::npos ? task.Url : task.Url.substr(slash + 1));
     // ".", ".." and hidden names are no file the store should get.
     if (name.empty() || name[0] == '.') {
-        return {TaskFailed, std::nullopt};
+        return {TaskFailed, std::nullopt, "its address names no file that can be kept"};
     }
     HttpOptions transfer = StoppableOptions(queue, options);
     transfer.UserAgent = DownloadAgent;
     FileDescriptor folder;
     std::optional<NewFile> file;
+    std::string why;
     const HttpResult result = ThreadHttpClient().GetTo(
         task.Url, transfer,
         [&file](const char* data, size_t length) {
@@ -70,24 +92,32 @@ FileTaskEnd DownloadVerified(TaskQueue& queue, const Task& task, const FileTaskP
         },
         [&](const HttpResult& headers) {
             // The folders and the file are made only for an answer that will be kept.
-            if (!IsDownloadStatus(headers) ||
-                OpenPlace(place, true, folder) != WalkResult::Opened) {
+            if (!IsDownloadStatus(headers)) {
+                why = "the server answered " + std::to_string(headers.Status);
+                return false;
+            }
+            if (OpenPlace(place, true, folder, &why) != WalkResult::Opened) {
                 return false;
             }
             file = CreateDownloadTemporary(folder);
+            if (!file) {
+                why = std::string("no file can be made there (") + std::strerror(errno) + ")";
+            }
             return file.has_value();
         });
     if (!file) {
-        return NotDownloaded(queue);
+        return NotDownloaded(queue, why.empty() ? TransferFailure(result) : why);
     }
     // On the disk before it takes its name: a name is only ever given to the whole file.
     bool saved = result.Ok() && ::fsync(file->File.Get()) == 0;
     saved = ::close(file->File.Release()) == 0 && saved;
     if (!saved) {
         ::unlinkat(folder.Get(), file->Name.c_str(), 0);
-        return NotDownloaded(queue);
+        return NotDownloaded(queue, result.Ok() ? "the file could not be written to the disk"
+                                                : TransferFailure(result));
     }
-    return {TaskDone, DownloadedFile{std::move(folder), std::move(file->Name), std::move(name)}};
+    return {
+        TaskDone, DownloadedFile{std::move(folder), std::move(file->Name), std::move(name)}, {}};
 }
 
 int32_t FinishFileTask(FileTaskEnd& end) {
@@ -99,6 +129,7 @@ int32_t FinishFileTask(FileTaskEnd& end) {
         end.File.reset();
         return TaskDone;
     }
+    end.Failure = "no free name was left for " + file.Name;
     DiscardFileTaskEnd(end);
     return TaskFailed;
 }

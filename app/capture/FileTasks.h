@@ -28,6 +28,8 @@ struct DownloadedFile {
 struct FileTaskEnd {
     int32_t State = TaskFailed;
     std::optional<DownloadedFile> File;
+    // Why a failed task failed, as the download manager shows it.
+    std::string Failure;
 };
 
 // Works a file task that the poller has taken for the binder in `binderFolder` whose store is

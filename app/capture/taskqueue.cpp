@@ -126,10 +126,12 @@ int TaskQueue::TakeNextTask(Task& task) {
     return static_cast<int>(cursor_++);
 }
 
-void TaskQueue::SetTaskState(int index, int32_t state) {
+void TaskQueue::SetTaskState(int index, int32_t state, std::string failure) {
     std::lock_guard<std::mutex> guard(lock_);
     if (index >= 0 && static_cast<size_t>(index) < tasks_.size()) {
-        tasks_[static_cast<size_t>(index)].State = state;
+        Task& task = tasks_[static_cast<size_t>(index)];
+        task.State = state;
+        task.Failure = state == TaskFailed ? std::move(failure) : std::string();
     }
 }
 

@@ -49,7 +49,8 @@ public:
     // none is left. Cancelled tasks are passed over, and so are file tasks that are done (0) or
     // were dropped for their type (6).
     int TakeNextTask(Task& task);
-    void SetTaskState(int index, int32_t state);
+    // The task's state, and why it failed (empty when that is not known or it did not fail).
+    void SetTaskState(int index, int32_t state, std::string failure = {});
     // Removes the task (one the poller has taken and will not work).
     void DropTask(int index);
     bool CancelTask(uint32_t nodeId, int32_t state) override;
@@ -58,6 +59,7 @@ public:
     size_t Count() const;
     Task At(int index) const;
     std::vector<Task> Tasks() const;
+    std::vector<Task> ListTasks() const override { return Tasks(); }
     bool Polling() const;
     bool StopRequested() const;
 

@@ -36,7 +36,10 @@ TModalResult TEndingMessages::MessageBox(const std::string& text, const std::str
         return boxes_.MessageBox(text, caption, buttons);
     }
     Tell(caption.empty() ? text : caption + ": " + text);
-    // Going on would need someone to act first (Retry); what OK stands for has been told.
+    // Going on would need someone to act first (Retry, Yes); what OK stands for has been told.
+    if (buttons == TMsgButtons::YesNo) {
+        return TModalResult::No;
+    }
     return buttons == TMsgButtons::Ok ? TModalResult::Ok : TModalResult::Cancel;
 }
 

@@ -32,14 +32,24 @@ TModalResult TWindowDialogs::MessageBox(const std::string& text, const std::stri
     case TMsgButtons::RetryCancel:
         box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
         break;
+    case TMsgButtons::YesNo:
+        // Enter and Escape both answer No: only a click or a deliberate key says Yes.
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Ok:
         return TModalResult::Ok;
     case QMessageBox::Retry:
         return TModalResult::Retry;
+    case QMessageBox::Yes:
+        return TModalResult::Yes;
+    case QMessageBox::No:
+        return TModalResult::No;
     default:
-        return TModalResult::Cancel;
+        return buttons == TMsgButtons::YesNo ? TModalResult::No : TModalResult::Cancel;
     }
 }
 

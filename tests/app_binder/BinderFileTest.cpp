@@ -7,6 +7,7 @@
 
 #include "tests/app_binder/BinderTreeFixture.h"
 #include "tests/app_binder/ExportFixture.h"
+#include "tests/app_ui/HomeListing.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/StoredFiles.h"
 
@@ -616,3 +617,51 @@ TEST(BinderFile, ClosingDuringALongCaptureStopsItBeforeTheRecordGoes) {
 }
 
 } // namespace
+
+// New Binder over a binder whose store has no marks asks about the store with the old tree
+// first. No changes nothing, and the old binder opens as before; Yes removes its page folders
+// and makes the new binder, the user's note left in the store.
+TEST(BinderFile, NewBinderOverABinderWithoutMarksChangesNothingUntilTheStoreIsAllowed) {
+    for (const TModalResult answer : {TModalResult::No, TModalResult::Yes}) {
+        Lifecycle b;
+        TTreeNodes old;
+        AddRecord(old, nullptr, NodeKind::WebPage, 0x2024, "Page");
+        WriteFileBytes(b.dir / "Old.sav", TreeFileBytes(old));
+        ClearTree(old);
+        WriteFileBytes(b.dir / "Old.bdf", "bindername=Old\r\nroot=/x\r\nstore=Oldstore\r\n"
+                                          "save=Old.sav\r\ndescription=D\r\ncreatedate=C\r\n"
+                                          "count=1\n\r[Task]\n\r");
+        WriteFileBytes(b.dir / "Oldstore" / "2024" / "2024.htm", "<p>old</p>");
+        WriteFileBytes(b.dir / "Oldstore" / "2024" / "frame" / "f.gif", "GIF");
+        WriteFileBytes(b.dir / "Oldstore" / "notes.txt", "the user's");
+        const auto before = Listing(b.dir.Path());
+        b.ui.BoxAnswers = {TModalResult::Ok, answer};
+
+        const bool made = b.lifecycle.CreateBinder(b.dir.Str(), "Old", "", true);
+        const std::vector<std::string> asked = b.ui.CallsOf("MessageBox");
+        ASSERT_EQ(asked.size(), 2u);
+        EXPECT_NE(asked[1].find("1 folder named as pages of this binder, and 1 other entry: "
+                                "notes.txt"),
+                  std::string::npos)
+            << asked[1];
+        if (answer == TModalResult::No) {
+            EXPECT_FALSE(made);
+            EXPECT_EQ(Listing(b.dir.Path()), before);
+            const std::vector<std::string> told = b.ui.CallsOf("ShowMessage");
+            ASSERT_EQ(told.size(), 1u);
+            EXPECT_NE(told[0].find((b.dir / "Oldstore").string() + " can not be used"),
+                      std::string::npos)
+                << told[0];
+            EXPECT_NE(told[0].find("Nothing was changed"), std::string::npos) << told[0];
+            ASSERT_TRUE(b.lifecycle.OpenBinder((b.dir / "Old.bdf").string()));
+            EXPECT_EQ(b.Tree().Count(), 1);
+        } else {
+            EXPECT_TRUE(made);
+            EXPECT_TRUE(b.ui.CallsOf("ShowMessage").empty());
+            EXPECT_EQ(SortedNames(b.dir / "Oldstore"),
+                      (std::vector<std::string>{FolderMarkName, "notes.txt"}));
+            EXPECT_EQ(ReadFileBytes(b.dir / "Old.sav"), "");
+            EXPECT_NE(ReadFileBytes(b.dir / "Old.bdf").find("count=0"), std::string::npos);
+        }
+    }
+}

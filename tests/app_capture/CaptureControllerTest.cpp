@@ -837,6 +837,16 @@ TEST_F(Capture, FileTasksOfABinderFileAmongTheUsersFilesReplaceNothing) {
         own.lifecycle.CloseBinder();
     };
     openAndWork();
+    // A task that could not download keeps why, for the download manager: the folder named,
+    // with what keeps it the user's.
+    EXPECT_NE(queue.At(8).Failure.find("the folder " + (store / "mine").string() +
+                                       " can not be used (it has no mark of the program's and "
+                                       "holds keep.txt"),
+              std::string::npos)
+        << queue.At(8).Failure;
+    EXPECT_NE(queue.At(1).Failure.find("is no folder inside the store folder " + store.string()),
+              std::string::npos)
+        << queue.At(1).Failure;
     const std::vector<std::string> asked = log.Paths();
     std::vector<std::string> saved = ParseBinderFile(ReadFileBytes(bdf)).TaskLines;
     ASSERT_EQ(saved.size(), tasks.size() + 1);

@@ -14,6 +14,7 @@
 #include "platform/base/Files.h"
 #include "platform/base/FolderEntries.h"
 
+#include "tests/app_ui/BinderListDelete.h"
 #include "tests/app_ui/HomeListing.h"
 #include "tests/app_ui/OneNodeTree.h"
 #include "tests/app_ui/UiTestSupport.h"
@@ -69,11 +70,19 @@ void OpenInProgram(ProgramEnv& env, const fs::path& binderFile,
 }
 
 // Opens the binder in the program, captures its page again with Sync Content, and deletes the
-// page's node: the page file holds the new text, then the node's folder is gone.
-void CaptureAgainAndDelete(ProgramEnv& env, const fs::path& binderFile, const fs::path& store) {
-    BoxCatcher boxes;
+// page's node: the page file holds the new text, then the node's folder is gone. With `asked`
+// the open asks about the store, and Yes is answered; else nothing is asked.
+void CaptureAgainAndDelete(ProgramEnv& env, const fs::path& binderFile, const fs::path& store,
+                           bool asked = false) {
+    BoxCatcher boxes(QMessageBox::Yes);
     std::unique_ptr<TProgram> program;
     ASSERT_NO_FATAL_FAILURE(OpenInProgram(env, binderFile, program));
+    ASSERT_EQ(boxes.Boxes.size(), asked ? 1u : 0u);
+    if (asked) {
+        EXPECT_NE(boxes.Boxes[0].find(store.string() + " has no mark"), std::string::npos)
+            << boxes.Boxes[0];
+        boxes.Boxes.clear();
+    }
     TFormVelmorRnx& window = *program->Window();
     TBinderTree& binder = window.Binder();
     TTreeNode* page = binder.Items().GetFirstNode();
@@ -159,8 +168,8 @@ TEST(CarriedBinder, ASettingsFolderThatCannotHoldAKeyChangesNothing) {
 }
 
 // Laid out by hand as the store is described (<store>/<ID>/<ID>.htm and the resources its page
-// names), without a mark anywhere: taken over at the open, then used as any store of the
-// program's.
+// names), without a mark anywhere: taken over at the open when the person answers Yes, then
+// used as any store of the program's.
 TEST(CarriedBinder, AStoreLaidOutWithoutMarksCapturesAgainAndDeletes) {
     Site site;
     ProgramEnv env;
@@ -171,7 +180,7 @@ TEST(CarriedBinder, AStoreLaidOutWithoutMarksCapturesAgainAndDeletes) {
     WriteFileBytes(folder / "b.bdf", BinderFileText("Bstore", "b.sav"));
     WriteFileBytes(folder / "Bstore" / "2024" / "2024.htm", "<p>old text</p>");
     WriteFileBytes(folder / "Bstore" / "2024" / "photo.jpg", "the old picture");
-    CaptureAgainAndDelete(env, folder / "b.bdf", folder / "Bstore");
+    CaptureAgainAndDelete(env, folder / "b.bdf", folder / "Bstore", true);
 }
 
 // A binder file naming the user's Restore folder as its store, with file tasks into it and a
@@ -231,22 +240,7 @@ TEST(CarriedBinder, TheUsersFoldersNamedAsAStoreKeepEveryByte) {
     // Deleting the binder from the binder list.
     const std::string made = JoinPath(env.Folder.Str(), "default.bdf");
     window.OpenBinder(made);
-    TSideBarPane& bar = window.SideBar();
-    bar.OpenPanel(BinderListPanel);
-    TShelfBarTqz& shelf = window.TreePane().ShelfBar1();
-    TShelfPanel& panel = shelf.Panels()[BinderListPanel];
-    int chosen = -1;
-    for (int i = 0; i < panel.Items().Count(); ++i) {
-        if (panel.Items()[i].TextValue() == binderFile.string()) {
-            chosen = i;
-        }
-    }
-    ASSERT_GE(chosen, 0);
-    const TRect r = shelf.GetItemRect(&panel, &panel.Items()[chosen]);
-    bar.ShelfBar1MouseUp(true, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-    bar.PopupMenu6().hide();
-    ASSERT_EQ(bar.ChosenBinderPath(), binderFile.string());
-    bar.DeleteBinder1().trigger();
+    ASSERT_NO_FATAL_FAILURE(DeleteFromBinderList(window, binderFile.string()));
     EXPECT_FALSE(fs::exists(binderFile));
     EXPECT_EQ(Listing(home), before);
     CloseProgram(program);

@@ -119,18 +119,19 @@ inline void TypeInto(QWidget& widget, const QString& text) {
     }
 }
 
-// Answers every message box while it lives, going on where it asks (OK, else Yes), and keeps
-// its caption and text.
+// Answers every message box while it lives, going on where it asks (OK, else the answer given), and
+// keeps its caption and text.
 class BoxCatcher {
 public:
-    BoxCatcher() {
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
+    // A question with Yes and No is answered `answer`.
+    explicit BoxCatcher(QMessageBox::StandardButton answer = QMessageBox::Yes) {
+        QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (box == nullptr) {
                 return;
             }
             Boxes.push_back(box->windowTitle().toStdString() + ": " + box->text().toStdString());
-            for (const auto go : {QMessageBox::Ok, QMessageBox::Yes}) {
+            for (const auto go : {QMessageBox::Ok, answer}) {
                 if (QAbstractButton* button = box->button(go)) {
                     button->click();
                     return;

@@ -92,7 +92,8 @@ TEST(UserFiles, BinderFilesNamingTheUsersFilesLeaveEveryFileOfTheHomeAsItWas) {
     // The binder the program made at its start is open.
     const std::string made = JoinPath(env.Folder.Str(), "default.bdf");
     EXPECT_EQ(program->Settings().LastFile, made);
-    BoxCatcher boxes;
+    // A store of the user's holding a folder named as a page is asked about: No.
+    BoxCatcher boxes(QMessageBox::No);
 
     const auto before = Listing(home);
     for (const char* refused : {"documents.bdf", "autostart.bdf", "aliases.bdf"}) {
@@ -134,17 +135,19 @@ TEST(UserFiles, BinderFilesNamingTheUsersFilesLeaveEveryFileOfTheHomeAsItWas) {
     // delete that left the folder.
     EXPECT_EQ(pictureAsked.load(), 0);
     const std::string userFolder = (home / "Restore" / "2024").string();
-    ASSERT_EQ(boxes.Boxes.size(), 5u);
-    EXPECT_NE(boxes.Boxes[3].find("Capture Failed"), std::string::npos) << boxes.Boxes[3];
-    // The store itself is the folder the program did not make.
-    EXPECT_NE(boxes.Boxes[3].find((home / "Restore").string() + " "), std::string::npos)
+    ASSERT_EQ(boxes.Boxes.size(), 6u);
+    EXPECT_NE(boxes.Boxes[3].find((home / "Restore").string() + " has no mark"), std::string::npos)
         << boxes.Boxes[3];
-    EXPECT_NE(boxes.Boxes[4].find(userFolder + " stays"), std::string::npos) << boxes.Boxes[4];
+    EXPECT_NE(boxes.Boxes[4].find("Capture Failed"), std::string::npos) << boxes.Boxes[4];
+    // The store itself is the folder the program has no mark in.
+    EXPECT_NE(boxes.Boxes[4].find((home / "Restore").string() + " "), std::string::npos)
+        << boxes.Boxes[4];
+    EXPECT_NE(boxes.Boxes[5].find(userFolder + " stays"), std::string::npos) << boxes.Boxes[5];
 
     // A binder whose store is not made yet opens.
     window.OpenBinder((home / "fresh.bdf").string());
     EXPECT_EQ(program->Settings().LastFile, (home / "fresh.bdf").string());
-    EXPECT_EQ(boxes.Boxes.size(), 5u);
+    EXPECT_EQ(boxes.Boxes.size(), 6u);
     window.OpenBinder(made);
     EXPECT_EQ(program->Settings().LastFile, made);
     CloseProgram(program);

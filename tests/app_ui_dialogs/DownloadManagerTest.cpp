@@ -63,6 +63,13 @@ TEST_F(DownloadManager, ListsTasksByStateAndKind) {
     EXPECT_EQ(Rows(), expected);
 }
 
+TEST_F(DownloadManager, AFailedTaskSaysWhy) {
+    queue.SetTaskState(4, TaskFailed, "the server answered 404");
+    EXPECT_EQ(Rows()["u5"], "/b/5 failed: the server answered 404");
+    queue.SetTaskState(4, TaskDone, "not kept");
+    EXPECT_EQ(Rows()["u5"], "/b/5 successed");
+}
+
 TEST_F(DownloadManager, DeleteCancelsAPendingPageOnlyAndDropsARowWhoseTaskHasGone) {
     Rows();
     for (const char* url : {"u3", "u4", "u5", "u6"}) {

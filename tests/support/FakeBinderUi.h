@@ -124,7 +124,9 @@ public:
                             TMsgButtons buttons) override {
         Record("MessageBox(" + text + "|" + caption + "|" +
                std::to_string(static_cast<int>(buttons)) + ")");
-        return Next(BoxAnswers, TModalResult::Ok);
+        // A question nobody scripted an answer for takes its default, No.
+        return Next(BoxAnswers,
+                    buttons == TMsgButtons::YesNo ? TModalResult::No : TModalResult::Ok);
     }
     bool Confirm(const std::string& text, bool& askSetting) override {
         Record("Confirm(" + text + ")");

@@ -2,6 +2,7 @@
 
 #include "app/binder/BinderPaths.h"
 #include "app/binder/Settings.h"
+#include "app/binder/StoreTakeOver.h"
 #include "app/binder/TreeFile.h"
 #include "app/binder/WindowTexts.h"
 #include "app/binder/commands/BinderTreeCommands.h"
@@ -78,6 +79,12 @@ bool TBinderLifecycle::CreateBinder(const std::string& folder, const std::string
         if (BinderOpen() && SameFile(binderFile, paths_.BinderFilePath) && !TryCloseBinder()) {
             return false;
         }
+    }
+    // An old binder's store without marks is asked about with the old tree first: on Yes its
+    // page folders are the program's, and go as the binder is replaced.
+    if (const std::optional<StoreSurvey> survey = files_.SurveyOldStore(root, name);
+        survey && interactive && AskToUseStore(ui_.Messages, *survey, true)) {
+        TakeOverStore(root, NewStoreName(name), *survey);
     }
     const TNewBinderResult result = files_.WriteNewBinder(root, name, description, Clock());
     if (result.StoreNotDeleted && interactive) {

@@ -5,6 +5,8 @@
 #include "app/binder/NodeIds.h"
 #include "app/binder/PageInfo.h"
 #include "app/binder/Settings.h"
+#include "app/binder/StoreTakeOver.h"
+#include "app/binder/WindowTexts.h"
 #include "app/binder/commands/AddItemDialog.h"
 #include "app/binder/commands/BinderLifecycle.h"
 #include "app/binder/commands/MultiSelection.h"
@@ -57,9 +59,15 @@ bool TBinderTreeCommands::FileSaveExecute() {
     return result.Saved;
 }
 
+bool AskToUseStore(IUserMessages& messages, const StoreSurvey& survey, bool replacing) {
+    return messages.MessageBox(TakeOverQuestion(survey, replacing), ApplicationTitle,
+                               TMsgButtons::YesNo) == TModalResult::Yes;
+}
+
 TreeLoadResult TBinderTreeCommands::LoadBinderTree() {
-    const TTreeLoadReport report =
-        tree_.LoadBinderTree([this] { ui_.Messages.UpdateStatusForm(); });
+    const TTreeLoadReport report = tree_.LoadBinderTree(
+        [this] { ui_.Messages.UpdateStatusForm(); },
+        [this](const StoreSurvey& survey) { return AskToUseStore(ui_.Messages, survey, false); });
     // Told once the views show what could be read.
     if (report.Refused) {
         NodeRefused();

@@ -17,6 +17,10 @@ class ITreeSelection;
 struct BinderPaths;
 struct TSettings;
 
+// Asks the person whether the program may use the store of the survey (TakeOverQuestion), the
+// answer No unless Yes is chosen; `replacing` when New Binder would remove its folders.
+bool AskToUseStore(IUserMessages& messages, const StoreSurvey& survey, bool replacing);
+
 class TBinderTreeCommands : public ITreeSaver, public IBinderTreeObserver {
 public:
     // The collaborators must outlive the commands. The commands save for the tree and hear

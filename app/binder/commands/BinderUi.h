@@ -18,11 +18,11 @@
 class IAddItemDialog;
 class TTreeNode;
 
-// The buttons of a message box.
-enum class TMsgButtons { Ok, OkCancel, RetryCancel };
+// The buttons of a message box. YesNo is a question whose default answer is No.
+enum class TMsgButtons { Ok, OkCancel, RetryCancel, YesNo };
 
 // How a message box or dialog was closed (the values the platform's boxes answer with).
-enum class TModalResult { Ok = 1, Cancel = 2, Retry = 4 };
+enum class TModalResult { Ok = 1, Cancel = 2, Retry = 4, Yes = 6, No = 7 };
 
 // The commands whose enabled state the binder code changes.
 enum class TBinderCommand { EditCut1, EditCopy1, EditPaste1, EditDelete1, ToolButton11 };

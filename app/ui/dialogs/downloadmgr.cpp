@@ -68,15 +68,18 @@ void TForm8::showEvent(QShowEvent* event) {
 }
 
 void TForm8::FormShow() {
-    const std::vector<std::string> lines = queue_.SnapshotTasks();
+    const std::vector<Task> tasks = queue_.ListTasks();
     ListView1->clear();
-    for (const std::string& line : lines) {
-        const Task task = DeserializeTask(line);
+    for (const Task& task : tasks) {
         if (!Listed(task)) {
             continue;
         }
-        auto* row = new QTreeWidgetItem(
-            ListView1, {ToQ(task.Url), ToQ(task.LocalPath), ToQ(TaskStateName(task.State))});
+        // A task that could not download says why beside its state.
+        const std::string status =
+            TaskStateName(task.State) + (task.Failure.empty() ? "" : ": " + task.Failure);
+        auto* row =
+            new QTreeWidgetItem(ListView1, {ToQ(task.Url), ToQ(task.LocalPath), ToQ(status)});
+        row->setToolTip(StatusColumn, ToQ(status));
         row->setData(UrlColumn, Qt::UserRole, QVariant::fromValue(task.NodeId));
     }
     SpeedButton1->setEnabled(false);
