@@ -33,8 +33,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The longest a posted event may wait while the import's form is up.
-constexpr qint64 LongestServedWait = 100;
+// The longest a posted event may wait while the import's form is up: an import that held the
+// event loop would hold it for a page's time (two seconds at least here); a busy machine may
+// hold a served loop a few tenths of a second.
+constexpr qint64 LongestServedWait = 1000;
 // More than a page fetches at once.
 constexpr int Pictures = 8;
 
