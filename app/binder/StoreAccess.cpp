@@ -113,12 +113,15 @@ FileDescriptor StoreAccess::OpenStore(bool make) const {
     return RenewFolderMark(store.Get(), storeName_) ? std::move(store) : FileDescriptor();
 }
 
+FileDescriptor StoreAccess::OpenStoreAsItIs() const {
+    const FileDescriptor binder = OpenFolderPath(binderFolder_);
+    return binder.Valid() ? OpenFolderAt(binder.Get(), storeName_) : FileDescriptor();
+}
+
 std::string StoreAccess::StoreRefusal(int error) const {
     std::string why = Reason(error);
     if (error == EPERM) {
-        const FileDescriptor binder = OpenFolderPath(binderFolder_);
-        const FileDescriptor store =
-            binder.Valid() ? OpenFolderAt(binder.Get(), storeName_) : FileDescriptor();
+        const FileDescriptor store = OpenStoreAsItIs();
         why = store.Valid() ? UnmarkedStoreReason(store.Get()) : Reason(errno);
     }
     return "the store folder " + StorePath() + " can not be used (" + why + ")";

@@ -38,6 +38,9 @@ public:
     // marked now); with `make`, a missing one is made and marked first. Invalid (errno set) when it
     // is missing, a link or no folder, and with EPERM when it is a folder the program did not make.
     FileDescriptor OpenStore(bool make) const;
+    // The store folder as it is, the program's or not, never through a link; invalid (errno
+    // set) when it cannot be opened. For reading what a store holds and asking about it.
+    FileDescriptor OpenStoreAsItIs() const;
 
     // The folder that holds the file `relative` ("/"-separated names) of the node folder of
     // `id`, and the file's name in `name`: the store and the node folder made (marked) when

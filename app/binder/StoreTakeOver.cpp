@@ -2,6 +2,7 @@
 
 #include "app/binder/FileTaskPlace.h"
 #include "app/binder/FolderMark.h"
+#include "app/binder/StoreAccess.h"
 #include "app/binder/StoreLeftovers.h"
 #include "app/binder/Task.h"
 #include "platform/base/FileDescriptor.h"
@@ -62,11 +63,6 @@ bool IsPageFolder(int store, const std::string& name, const std::set<uint32_t>& 
     return folder.Valid() && MarkPlaceClean(folder.Get()) && HoldsNoLink(folder.Get(), 0);
 }
 
-FileDescriptor OpenStoreFolder(const std::string& binderFolder, const std::string& storeName) {
-    const FileDescriptor binder = OpenFolderPath(binderFolder);
-    return binder.Valid() ? OpenFolderAt(binder.Get(), storeName) : FileDescriptor();
-}
-
 // "1 folder", "2 folders".
 std::string Counted(size_t count, const char* one, const char* more) {
     return std::to_string(count) + " " + (count == 1 ? one : more);
@@ -102,7 +98,7 @@ StoreClaims ClaimsOf(std::set<uint32_t> pageIds, const std::vector<std::string>&
 std::optional<StoreSurvey> SurveyUnmarkedStore(const std::string& binderFolder,
                                                const std::string& storeName,
                                                const StoreClaims& claims) {
-    const FileDescriptor store = OpenStoreFolder(binderFolder, storeName);
+    const FileDescriptor store = StoreAccess(binderFolder, storeName).OpenStoreAsItIs();
     struct stat mark;
     // A mark, whole or cut short by a crash, says the program made the store; anything else
     // at the mark's name is the user's, and no mark can go there.
@@ -129,7 +125,7 @@ std::optional<StoreSurvey> SurveyUnmarkedStore(const std::string& binderFolder,
 
 bool TakeOverStore(const std::string& binderFolder, const std::string& storeName,
                    const StoreSurvey& survey) {
-    const FileDescriptor store = OpenStoreFolder(binderFolder, storeName);
+    const FileDescriptor store = StoreAccess(binderFolder, storeName).OpenStoreAsItIs();
     if (!store.Valid() || !MarkPlaceClean(store.Get())) {
         return false;
     }
@@ -145,7 +141,7 @@ bool TakeOverStore(const std::string& binderFolder, const std::string& storeName
 }
 
 void RenewCutShortMarks(const std::string& binderFolder, const std::string& storeName) {
-    const FileDescriptor store = OpenStoreFolder(binderFolder, storeName);
+    const FileDescriptor store = StoreAccess(binderFolder, storeName).OpenStoreAsItIs();
     if (!store.Valid() || !(HoldsProgramMark(store.Get()) || DamagedFolderMark(store.Get()))) {
         return;
     }
